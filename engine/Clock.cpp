@@ -1,0 +1,34 @@
+#include "engine/Clock.h"
+
+#include "engine/TimerSystem.h"
+#include "platform/Clock.h"
+#include "platform/Cpu.h"
+
+namespace {
+
+// Exactly the doubles that truncate to an int64_t: [-2^63, 2^63).
+constexpr double kInt64Low = -9223372036854775808.0;
+constexpr double kInt64End = 9223372036854775808.0;
+
+double CalibratedMilliseconds() {
+    return ReadTimeStampCounter() * TimerSystem::MillisecondsPerTick();
+}
+
+}  // namespace
+
+uint32_t GetMilliseconds() {
+    if (!TimerSystem::IsCalibrated()) return platform::Clock::Current().Milliseconds();
+    const double milliseconds = CalibratedMilliseconds();
+    // A counter far out of range (or a NaN) has no defined conversion; 0 then.
+    if (!(milliseconds >= kInt64Low && milliseconds < kInt64End)) return 0;
+    return static_cast<uint32_t>(static_cast<uint64_t>(static_cast<int64_t>(milliseconds)));
+}
+
+double GetMillisecondsF() {
+    if (!TimerSystem::IsCalibrated()) return static_cast<double>(platform::Clock::Current().Milliseconds());
+    return CalibratedMilliseconds();
+}
+
+double ReadTimeStampCounter() {
+    return static_cast<double>(platform::Cpu::Current().ReadTimeStampCounter());
+}

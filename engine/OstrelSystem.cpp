@@ -1,0 +1,34 @@
+#include "engine/OstrelSystem.h"
+
+#include "engine/EngineHeap.h"
+#include "engine/TaskLayer.h"
+#include "engine/TimerSystem.h"
+
+namespace {
+
+// The heap must be reserved before any member that allocates is built, so
+// the first base-class-like step runs from the member initialiser.
+TaskBlock* ReserveHeapAndStartTasks(uint32_t heapSize, int32_t heapMode) {
+    EngineHeap::Reserve(heapSize, heapMode);
+    return TaskLayer::Init(nullptr);
+}
+
+}  // namespace
+
+OstrelSystem::OstrelSystem(uint32_t heapSize, int32_t heapMode)
+    : taskHandle_(ReserveHeapAndStartTasks(heapSize, heapMode)), world_(0, 0) {}
+
+OstrelSystem::~OstrelSystem() {
+    TimerSystem::Shutdown();
+    world_.Release();
+    TaskLayer::Shutdown(&taskHandle_);
+    // The world context member is destroyed after this body, once the heap
+    // is gone; it has nothing left to give back by then.
+    EngineHeap::Release();
+}
+
+Status OstrelSystem::Start(uint32_t arenaSize1, uint32_t arenaSize2, SubHeap* taskPool) {
+    TimerSystem::Init();
+    if (taskPool) TaskLayer::SetPool(taskPool);
+    return world_.Init(arenaSize1, arenaSize2);
+}

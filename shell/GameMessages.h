@@ -1,0 +1,14 @@
+#pragma once
+
+// The game's own message-box texts and captions, used exactly as they stand.
+namespace msg {
+
+inline constexpr const char* kCaptionInitialization = "Initialization";
+inline constexpr const char* kCaptionFatalError = "Fatal Error";
+inline constexpr const char* kCaptionError = "Error";
+
+inline constexpr const char* kFailedToAllocateEngine = "Fatal Error: Failed to allocate OstrelSystem";
+inline constexpr const char* kFailedToInitializeEngine = "Failed to initalize OstrelSystem";
+inline constexpr const char* kInsertCdRom = "Could not find all the files, please insert CD-ROM and retry.";
+
+}  // namespace msg

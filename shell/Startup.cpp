@@ -1,0 +1,80 @@
+#include "shell/Startup.h"
+
+#include <cstdint>
+#include <cstdio>
+
+#include "engine/Clock.h"
+#include "engine/CpuFeatures.h"
+#include "engine/OstrelSystem.h"
+#include "engine/Random.h"
+#include "engine/SubHeap.h"
+#include "platform/MessageBox.h"
+#include "shell/DataDirectories.h"
+#include "shell/GameMessages.h"
+#include "shell/LaunchOptions.h"
+
+OstrelSystem* g_engine = nullptr;
+
+namespace {
+
+void Say(const char* line) {
+    std::printf("%s\n", line);
+    std::fflush(stdout);
+}
+
+// Asks for the disc until every data directory is found or the player gives up.
+bool FindDataDirectories(const LaunchOptions& options) {
+    for (;;) {
+        if (g_dataDirs.Find(options.dataRoot)) return true;
+        platform::MessageBoxAnswer answer = platform::MessageBox::Current().Show(
+            msg::kInsertCdRom, msg::kCaptionInitialization,
+            platform::kMessageBoxRetryCancel | platform::kMessageBoxIconError);
+        if (answer != platform::MessageBoxAnswer::kRetry) return false;
+    }
+}
+
+void ShowFatal(const char* text, const char* caption) {
+    platform::MessageBox::Current().Show(text, caption, platform::kMessageBoxOk | platform::kMessageBoxIconError);
+}
+
+}  // namespace
+
+int RunGame(const LaunchOptions& options) {
+    if (!FindDataDirectories(options)) {
+        g_dataDirs.Clear();
+        return 1;
+    }
+    std::printf("Data directories found under %s\n", options.dataRoot.c_str());
+
+    g_engine = new OstrelSystem(OstrelSystem::kGameHeapSize, OstrelSystem::kGameHeapMode);
+    if (!g_engine) {
+        ShowFatal(msg::kFailedToAllocateEngine, msg::kCaptionInitialization);
+        g_dataDirs.Clear();
+        return 1;
+    }
+    // The task-stack pool lives in this frame, which lasts until shutdown.
+    alignas(16) uint8_t taskPool[OstrelSystem::kGameTaskPoolSize];
+    SubHeap* pool = SubHeap::Init(taskPool, sizeof taskPool);
+    if (g_engine->Start(OstrelSystem::kGameArenaSize1, OstrelSystem::kGameArenaSize2, pool) != kStatusOk) {
+        ShowFatal(msg::kFailedToInitializeEngine, msg::kCaptionFatalError);
+        delete g_engine;
+        g_engine = nullptr;
+        g_dataDirs.Clear();
+        return 1;
+    }
+    Say("Engine started: 32 MB heap, scratch arenas of 256 KB and 64 KB");
+
+    if (CpuHas3dNow() && g_engine->World().Use3dNowMath() == kStatusOk)
+        Say("Math routines: 3DNow!");
+    else
+        Say("Math routines: x87");
+    GameRandomSeed(GetMilliseconds());
+    Say("Random generator seeded from the clock");
+
+    // Shutdown, in the reverse of the start-up.
+    delete g_engine;
+    g_engine = nullptr;
+    g_dataDirs.Clear();
+    Say("Shut down");
+    return 0;
+}

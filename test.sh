@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds every library and test with AddressSanitizer and UndefinedBehaviorSanitizer
+# in build/test and runs all tests. The exit status is ctest's.
+set -u
+cd "$(dirname "$0")"
+root=$(pwd)
+. tools/ensure-packages.sh
+vorn_ensure_packages || exit 1
+vorn_ccache_env "$root"
+
+jobs=$(nproc 2>/dev/null || echo 2)
+cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVORN_SANITIZE=ON -DVORN_TESTS=ON >/dev/null || exit 1
+cmake --build build/test -j "$jobs" || exit 1
+
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:strict_string_checks=1}"
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
+cd build/test
+ctest --output-on-failure -j "$jobs"

@@ -1,0 +1,44 @@
+// Writes the project's own sample data tree: the seven data directories the
+// game looks for, each with the probe file that marks it.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kDirectories[] = {"data", "video", "cel", "option", "xmi", "mesh", "missions"};
+constexpr const char* kProbeFile = "vorn.dir";
+
+bool WriteText(const fs::path& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+    return static_cast<bool>(out.flush());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2 || argv[1][0] == '-') {
+        std::fprintf(stderr, "Usage: mkdata OUTPUT_DIR\nWrites the sample data tree into OUTPUT_DIR.\n");
+        return 2;
+    }
+    const fs::path root = argv[1];
+    std::error_code error;
+    for (const char* name : kDirectories) {
+        const fs::path dir = root / name;
+        fs::create_directories(dir, error);
+        if (error) {
+            std::fprintf(stderr, "mkdata: cannot create %s: %s\n", dir.c_str(), error.message().c_str());
+            return 1;
+        }
+        if (!WriteText(dir / kProbeFile, std::string("Vorn Tessel ") + name + " directory\n")) {
+            std::fprintf(stderr, "mkdata: cannot write %s\n", (dir / kProbeFile).c_str());
+            return 1;
+        }
+    }
+    std::printf("Sample data written to %s\n", root.c_str());
+    return 0;
+}
