@@ -28,6 +28,7 @@ struct TimerState {
     std::atomic<bool> calibrated{false};
     std::atomic<double> millisecondsPerTick{0.0};
     bool calibrationDone = false;  // a process measures once
+    bool exitHandlerRegistered = false;  // the exit list has no removal, so once
     uint32_t calibrationIterations = TimerSystem::kCalibrationIterations;
     std::array<EventSlot, TimerSystem::kSlotCount> slots{};
 };
@@ -62,7 +63,7 @@ void TimerSystem::Init() {
         g_state.period = 0;
         SetRate(0);
         g_state.slots = {};
-        RegisterExitHandler(Cleanup);
+        if (!g_state.exitHandlerRegistered) g_state.exitHandlerRegistered = RegisterExitHandler(Cleanup) == 0;
         if (!g_state.calibrationDone) {
             g_state.calibrationDone = true;
             g_state.calibrated.store(false, std::memory_order_release);

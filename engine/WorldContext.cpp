@@ -21,7 +21,10 @@ namespace {
 
 // The arena lies over a block taken straight from the engine heap, not
 // through the allocation operators, so it is given back the same way.
+// A size too small for the arena's own header counts as a block that
+// cannot be had.
 Arena* TakeArena(uint32_t size) {
+    if (size <= Arena::kHeaderBytes) return nullptr;
     void* block = EngineHeap::Alloc(size);
     return block ? Arena::Init(block, size) : nullptr;
 }
