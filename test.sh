@@ -2,13 +2,8 @@
 # Builds every library and test with AddressSanitizer and UndefinedBehaviorSanitizer
 # in build/test and runs all tests. The exit status is ctest's.
 set -u
-cd "$(dirname "$0")"
-root=$(pwd)
-. tools/ensure-packages.sh
-vorn_ensure_packages || exit 1
-vorn_ccache_env "$root"
-
-jobs=$(nproc 2>/dev/null || echo 2)
+. "$(dirname "$0")/tools/ensure-packages.sh"
+vorn_prepare || exit 1
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVORN_SANITIZE=ON -DVORN_TESTS=ON >/dev/null || exit 1
 cmake --build build/test -j "$jobs" || exit 1
 

@@ -19,41 +19,44 @@ void MathRoutineTable::Install3dNow() {
                           &NormalizeVector3dNowTable, &MultiplyMatrix3dNow};
 }
 
-// x87 forms. Products of two floats are exact in double, so double models the
-// x87's wide registers closely: one rounding to float when the result is
-// stored.
+namespace {
 
-Vector3* TransformPoint(const Vector3* point, const Matrix34* matrix, Vector3* out) {
-    const double x = point->x;
-    const double y = point->y;
-    const double z = point->z;
+// The x87 and the 3DNow! forms of the linear routines compute the same sums
+// in the same order and differ only in how wide they keep them, the
+// Accumulator:
+// - double for the x87 forms. Products of two floats are exact in double, so
+//   double models the x87's wide registers closely: one rounding to float
+//   when the result is stored.
+// - float for the 3DNow! forms, in portable single precision: every product
+//   and sum is rounded to float, as the packed float instructions round them.
+//   The instruction that leaves the MMX state at their end (FEMMS) has
+//   nothing to undo here, so it has no counterpart.
+// Reordering a sum here changes the low bits of one form or the other.
+
+template <typename Accumulator, bool kWithTranslation>
+Vector3* TransformIn(const Vector3* vector, const Matrix34* matrix, Vector3* out) {
+    const Accumulator x = vector->x;
+    const Accumulator y = vector->y;
+    const Accumulator z = vector->z;
     const auto& r = matrix->rows;
-    const float ox = static_cast<float>(x * r[0][0] + y * r[1][0] + z * r[2][0] + r[3][0]);
-    const float oy = static_cast<float>(x * r[0][1] + y * r[1][1] + z * r[2][1] + r[3][1]);
-    const float oz = static_cast<float>(x * r[0][2] + y * r[1][2] + z * r[2][2] + r[3][2]);
-    out->x = ox;
-    out->y = oy;
-    out->z = oz;
+    float result[3];
+    for (int j = 0; j < 3; ++j) {
+        Accumulator sum = x * r[0][j] + y * r[1][j] + z * r[2][j];
+        if constexpr (kWithTranslation) {
+            sum += r[Matrix34::kTranslationRow][j];
+        }
+        result[j] = static_cast<float>(sum);
+    }
+    out->x = result[0];
+    out->y = result[1];
+    out->z = result[2];
     return out;
 }
 
-Vector3* TransformVector(const Vector3* vector, const Matrix34* matrix, Vector3* out) {
-    const double x = vector->x;
-    const double y = vector->y;
-    const double z = vector->z;
-    const auto& r = matrix->rows;
-    const float ox = static_cast<float>(x * r[0][0] + y * r[1][0] + z * r[2][0]);
-    const float oy = static_cast<float>(x * r[0][1] + y * r[1][1] + z * r[2][1]);
-    const float oz = static_cast<float>(x * r[0][2] + y * r[1][2] + z * r[2][2]);
-    out->x = ox;
-    out->y = oy;
-    out->z = oz;
-    return out;
-}
-
-Vector3* CrossProduct(const Vector3* a, const Vector3* b, Vector3* out) {
-    const double ax = a->x, ay = a->y, az = a->z;
-    const double bx = b->x, by = b->y, bz = b->z;
+template <typename Accumulator>
+Vector3* CrossProductIn(const Vector3* a, const Vector3* b, Vector3* out) {
+    const Accumulator ax = a->x, ay = a->y, az = a->z;
+    const Accumulator bx = b->x, by = b->y, bz = b->z;
     const float ox = static_cast<float>(ay * bz - az * by);
     const float oy = static_cast<float>(az * bx - ax * bz);
     const float oz = static_cast<float>(ax * by - ay * bx);
@@ -63,29 +66,17 @@ Vector3* CrossProduct(const Vector3* a, const Vector3* b, Vector3* out) {
     return out;
 }
 
-Vector3* NormalizeVector(Vector3* vector) {
-    const double x = vector->x;
-    const double y = vector->y;
-    const double z = vector->z;
-    const double length = std::sqrt(x * x + y * y + z * z);
-    if (length >= 0.0001) {
-        vector->x = static_cast<float>(x / length);
-        vector->y = static_cast<float>(y / length);
-        vector->z = static_cast<float>(z / length);
-    }
-    return vector;
-}
-
-Matrix34* MultiplyMatrix(const Matrix34* a, const Matrix34* b, Matrix34* out) {
+template <typename Accumulator>
+Matrix34* MultiplyMatrixIn(const Matrix34* a, const Matrix34* b, Matrix34* out) {
     const auto& ra = a->rows;
     const auto& rb = b->rows;
     float result[4][3];
     for (int i = 0; i < 4; ++i) {
-        const double x = ra[i][0];
-        const double y = ra[i][1];
-        const double z = ra[i][2];
+        const Accumulator x = ra[i][0];
+        const Accumulator y = ra[i][1];
+        const Accumulator z = ra[i][2];
         for (int j = 0; j < 3; ++j) {
-            double sum = x * rb[0][j] + y * rb[1][j] + z * rb[2][j];
+            Accumulator sum = x * rb[0][j] + y * rb[1][j] + z * rb[2][j];
             // a's translation is a point, its three linear rows are directions.
             if (i == Matrix34::kTranslationRow) {
                 sum += rb[Matrix34::kTranslationRow][j];
@@ -100,13 +91,6 @@ Matrix34* MultiplyMatrix(const Matrix34* a, const Matrix34* b, Matrix34* out) {
     }
     return out;
 }
-
-// 3DNow! forms, in portable single precision: every product and sum is
-// rounded to float, as the packed float instructions round them. The
-// instruction that leaves the MMX state at their end (FEMMS) has nothing to
-// undo here, so it has no counterpart.
-
-namespace {
 
 // What the processor's reciprocal-square-root estimate gives: about 12 good
 // bits. The exact value rounded down to 12 mantissa bits models it the same
@@ -128,44 +112,53 @@ float RefineReciprocalSqrt(float value, float r) {
 
 }  // namespace
 
+// x87 forms.
+
+Vector3* TransformPoint(const Vector3* point, const Matrix34* matrix, Vector3* out) {
+    return TransformIn<double, true>(point, matrix, out);
+}
+
+Vector3* TransformVector(const Vector3* vector, const Matrix34* matrix, Vector3* out) {
+    return TransformIn<double, false>(vector, matrix, out);
+}
+
+Vector3* CrossProduct(const Vector3* a, const Vector3* b, Vector3* out) {
+    return CrossProductIn<double>(a, b, out);
+}
+
+Vector3* NormalizeVector(Vector3* vector) {
+    const double x = vector->x;
+    const double y = vector->y;
+    const double z = vector->z;
+    const double length = std::sqrt(x * x + y * y + z * z);
+    if (length >= 0.0001) {
+        vector->x = static_cast<float>(x / length);
+        vector->y = static_cast<float>(y / length);
+        vector->z = static_cast<float>(z / length);
+    }
+    return vector;
+}
+
+Matrix34* MultiplyMatrix(const Matrix34* a, const Matrix34* b, Matrix34* out) {
+    return MultiplyMatrixIn<double>(a, b, out);
+}
+
+// 3DNow! forms.
+
 Vector3* TransformPoint3dNowTable(const Vector3* point, const Matrix34* matrix, Vector3* out) {
-    const float x = point->x;
-    const float y = point->y;
-    const float z = point->z;
-    const auto& r = matrix->rows;
-    const float ox = x * r[0][0] + y * r[1][0] + z * r[2][0] + r[3][0];
-    const float oy = x * r[0][1] + y * r[1][1] + z * r[2][1] + r[3][1];
-    const float oz = x * r[0][2] + y * r[1][2] + z * r[2][2] + r[3][2];
-    out->x = ox;
-    out->y = oy;
-    out->z = oz;
-    return out;
+    return TransformIn<float, true>(point, matrix, out);
 }
 
 Vector3* TransformVector3dNowTable(const Vector3* vector, const Matrix34* matrix, Vector3* out) {
-    const float x = vector->x;
-    const float y = vector->y;
-    const float z = vector->z;
-    const auto& r = matrix->rows;
-    const float ox = x * r[0][0] + y * r[1][0] + z * r[2][0];
-    const float oy = x * r[0][1] + y * r[1][1] + z * r[2][1];
-    const float oz = x * r[0][2] + y * r[1][2] + z * r[2][2];
-    out->x = ox;
-    out->y = oy;
-    out->z = oz;
-    return out;
+    return TransformIn<float, false>(vector, matrix, out);
 }
 
 Vector3* CrossProduct3dNow(const Vector3* a, const Vector3* b, Vector3* out) {
-    const float ox = a->y * b->z - a->z * b->y;
-    const float oy = a->z * b->x - a->x * b->z;
-    const float oz = a->x * b->y - a->y * b->x;
-    out->x = ox;
-    out->y = oy;
-    out->z = oz;
-    return out;
+    return CrossProductIn<float>(a, b, out);
 }
 
+// Differs from the x87 form in more than width: it tests the squared length,
+// compares it as an integer and multiplies by a reciprocal square root.
 Vector3* NormalizeVector3dNowTable(Vector3* vector) {
     const float x = vector->x;
     const float y = vector->y;
@@ -184,21 +177,5 @@ Vector3* NormalizeVector3dNowTable(Vector3* vector) {
 }
 
 Matrix34* MultiplyMatrix3dNow(const Matrix34* a, const Matrix34* b, Matrix34* out) {
-    const auto& ra = a->rows;
-    const auto& rb = b->rows;
-    float result[4][3];
-    for (int i = 0; i < 4; ++i) {
-        for (int j = 0; j < 3; ++j) {
-            result[i][j] = ra[i][0] * rb[0][j] + ra[i][1] * rb[1][j] + ra[i][2] * rb[2][j];
-        }
-    }
-    for (int j = 0; j < 3; ++j) {
-        result[Matrix34::kTranslationRow][j] += rb[Matrix34::kTranslationRow][j];
-    }
-    for (int i = 0; i < 4; ++i) {
-        for (int j = 0; j < 3; ++j) {
-            out->rows[i][j] = result[i][j];
-        }
-    }
-    return out;
+    return MultiplyMatrixIn<float>(a, b, out);
 }

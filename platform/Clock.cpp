@@ -1,9 +1,10 @@
 #include "platform/Clock.h"
 
-#include <atomic>
 #include <ctime>
 #include <map>
 #include <mutex>
+
+#include "platform/ServiceSlot.h"
 
 namespace platform {
 namespace {
@@ -59,7 +60,7 @@ private:
     std::map<uint32_t, uint32_t> granted_;  // period -> number of grants not yet ended
 };
 
-std::atomic<Clock*> g_installed{nullptr};
+constinit ServiceSlot<Clock> g_slot{&SystemClock};
 
 }  // namespace
 
@@ -70,14 +71,8 @@ Clock& SystemClock() {
     return *clock;
 }
 
-Clock& Clock::Current() {
-    Clock* const installed = g_installed.load(std::memory_order_acquire);
-    return installed ? *installed : SystemClock();
-}
+Clock& Clock::Current() { return g_slot.Get(); }
 
-Clock* Clock::Install(Clock* clock) {
-    Clock* const previous = g_installed.exchange(clock, std::memory_order_acq_rel);
-    return previous ? previous : &SystemClock();
-}
+Clock* Clock::Install(Clock* clock) { return g_slot.Swap(clock); }
 
 }  // namespace platform

@@ -1,12 +1,13 @@
 #include "platform/Cpu.h"
 
-#include <atomic>
 #include <ctime>
 
 #if defined(__x86_64__)
 #include <cpuid.h>
 #include <x86intrin.h>
 #endif
+
+#include "platform/ServiceSlot.h"
 
 namespace platform {
 namespace {
@@ -71,7 +72,7 @@ public:
     }
 };
 
-std::atomic<Cpu*> g_installed{nullptr};
+constinit ServiceSlot<Cpu> g_slot{&SystemCpu};
 
 }  // namespace
 
@@ -81,14 +82,8 @@ Cpu& SystemCpu() {
     return *cpu;
 }
 
-Cpu& Cpu::Current() {
-    Cpu* const installed = g_installed.load(std::memory_order_acquire);
-    return installed ? *installed : SystemCpu();
-}
+Cpu& Cpu::Current() { return g_slot.Get(); }
 
-Cpu* Cpu::Install(Cpu* cpu) {
-    Cpu* const previous = g_installed.exchange(cpu, std::memory_order_acq_rel);
-    return previous ? previous : &SystemCpu();
-}
+Cpu* Cpu::Install(Cpu* cpu) { return g_slot.Swap(cpu); }
 
 }  // namespace platform

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/ServiceSlot.h"
+
 namespace platform {
 namespace {
 
@@ -16,7 +18,7 @@ public:
     }
 };
 
-MessageBox* g_installed = nullptr;
+constinit ServiceSlot<MessageBox> g_slot{&StandardErrorMessageBox};
 
 }  // namespace
 
@@ -25,12 +27,8 @@ MessageBox& StandardErrorMessageBox() {
     return box;
 }
 
-MessageBox& MessageBox::Current() { return g_installed ? *g_installed : StandardErrorMessageBox(); }
+MessageBox& MessageBox::Current() { return g_slot.Get(); }
 
-MessageBox* MessageBox::Install(MessageBox* box) {
-    MessageBox* previous = g_installed;
-    g_installed = box;
-    return previous;
-}
+MessageBox* MessageBox::Install(MessageBox* box) { return g_slot.Swap(box); }
 
 }  // namespace platform

@@ -1,7 +1,6 @@
 #include "platform/MultimediaTimer.h"
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
@@ -11,6 +10,8 @@
 #include <system_error>
 #include <thread>
 #include <vector>
+
+#include "platform/ServiceSlot.h"
 
 namespace platform {
 namespace {
@@ -129,7 +130,7 @@ SystemTimer* g_systemTimer = nullptr;
 
 void KillSystemTimersAtExit() { g_systemTimer->KillAll(); }
 
-std::atomic<MultimediaTimer*> g_installed{nullptr};
+constinit ServiceSlot<MultimediaTimer> g_slot{&SystemMultimediaTimer};
 
 }  // namespace
 
@@ -144,14 +145,8 @@ MultimediaTimer& SystemMultimediaTimer() {
     return *timer;
 }
 
-MultimediaTimer& MultimediaTimer::Current() {
-    MultimediaTimer* const installed = g_installed.load(std::memory_order_acquire);
-    return installed ? *installed : SystemMultimediaTimer();
-}
+MultimediaTimer& MultimediaTimer::Current() { return g_slot.Get(); }
 
-MultimediaTimer* MultimediaTimer::Install(MultimediaTimer* timer) {
-    MultimediaTimer* const previous = g_installed.exchange(timer, std::memory_order_acq_rel);
-    return previous ? previous : &SystemMultimediaTimer();
-}
+MultimediaTimer* MultimediaTimer::Install(MultimediaTimer* timer) { return g_slot.Swap(timer); }
 
 }  // namespace platform

@@ -3,6 +3,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/ServiceSlot.h"
+
 namespace platform {
 namespace {
 
@@ -24,7 +26,7 @@ public:
     }
 };
 
-RemovableMedia* g_installed = nullptr;
+constinit ServiceSlot<RemovableMedia> g_slot{&SystemRemovableMedia};
 
 }  // namespace
 
@@ -33,12 +35,8 @@ RemovableMedia& SystemRemovableMedia() {
     return media;
 }
 
-RemovableMedia& RemovableMedia::Current() { return g_installed ? *g_installed : SystemRemovableMedia(); }
+RemovableMedia& RemovableMedia::Current() { return g_slot.Get(); }
 
-RemovableMedia* RemovableMedia::Install(RemovableMedia* media) {
-    RemovableMedia* previous = g_installed;
-    g_installed = media;
-    return previous;
-}
+RemovableMedia* RemovableMedia::Install(RemovableMedia* media) { return g_slot.Swap(media); }
 
 }  // namespace platform

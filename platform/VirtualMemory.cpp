@@ -5,11 +5,12 @@
 #include <sys/sysinfo.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <map>
 #include <mutex>
+
+#include "platform/ServiceSlot.h"
 
 namespace platform {
 namespace {
@@ -137,7 +138,7 @@ private:
     std::map<uintptr_t, size_t> regions_;  // base -> reserved bytes
 };
 
-std::atomic<VirtualMemory*> g_installed{nullptr};
+constinit ServiceSlot<VirtualMemory> g_slot{&SystemVirtualMemory};
 
 }  // namespace
 
@@ -146,14 +147,8 @@ VirtualMemory& SystemVirtualMemory() {
     return memory;
 }
 
-VirtualMemory& VirtualMemory::Current() {
-    VirtualMemory* const installed = g_installed.load(std::memory_order_acquire);
-    return installed != nullptr ? *installed : SystemVirtualMemory();
-}
+VirtualMemory& VirtualMemory::Current() { return g_slot.Get(); }
 
-VirtualMemory* VirtualMemory::Install(VirtualMemory* memory) {
-    VirtualMemory* const previous = g_installed.exchange(memory, std::memory_order_acq_rel);
-    return previous != nullptr ? previous : &SystemVirtualMemory();
-}
+VirtualMemory* VirtualMemory::Install(VirtualMemory* memory) { return g_slot.Swap(memory); }
 
 }  // namespace platform

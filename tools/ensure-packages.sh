@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs when one is missing.
-# Sourced by ./run.sh and ./test.sh; installs only what is absent, so a
-# machine that has everything pays one dpkg query.
+# Sourced by ./run.sh and ./test.sh, which start with vorn_prepare; installs
+# only what is absent, so a machine that has everything pays one dpkg query.
 vorn_packages=(cmake ninja-build g++ ccache libgtest-dev libgmock-dev libbenchmark-dev)
 
 vorn_ensure_packages() {
@@ -36,4 +36,16 @@ vorn_ccache_env() {
   export CCACHE_BASEDIR="$1"
   export CCACHE_NOHASHDIR=1
   export CCACHE_MAXSIZE="${CCACHE_MAXSIZE:-5G}"
+}
+
+# The common start of ./run.sh and ./test.sh: moves to the checkout (the
+# folder above this file's), installs what is missing and sets up ccache.
+# Leaves `root` (the checkout's path) and `jobs` (parallel build jobs) for the
+# caller; fails when a package cannot be installed.
+vorn_prepare() {
+  cd "$(dirname "${BASH_SOURCE[0]}")/.." || return 1
+  root=$(pwd)
+  vorn_ensure_packages || return 1
+  vorn_ccache_env "$root"
+  jobs=$(nproc 2>/dev/null || echo 2)
 }
