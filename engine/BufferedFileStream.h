@@ -20,6 +20,9 @@ public:
     int32_t Read(void* buffer, int32_t bytes) override;
     int32_t Write(const void* buffer, int32_t bytes) override;
     int32_t Seek(int32_t distance, uint32_t origin) override;
+    // Both settle the buffer first, so they see the file as the caller wrote it.
+    int32_t Length() override;
+    int32_t SetLength(int32_t length) override;
 
 private:
     Status TakeBuffer();

@@ -21,10 +21,14 @@ public:
     uint16_t FileDate() override;
     uint16_t FileTime() override;
 
+    // For a temporary stream Path() holds the prefix it was asked for; this is
+    // the file that was made, and the one Close deletes. Empty otherwise.
+    const char* TemporaryName() const { return temporaryName_; }
     const char* Path() const { return path_; }
     platform::FileHandle Handle() const { return handle_; }
 
 protected:
     char path_[kMaxPathChars + 1] = {};
     platform::FileHandle handle_ = platform::kNoFile;
+    char temporaryName_[kMaxPathChars + 1] = {};
 };

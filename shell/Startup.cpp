@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "engine/Clock.h"
+#include "engine/IniFile.h"
 #include "engine/CpuFeatures.h"
 #include "engine/OstrelSystem.h"
 #include "engine/Random.h"
@@ -12,6 +13,7 @@
 #include "shell/DataDirectories.h"
 #include "shell/GameMessages.h"
 #include "shell/LaunchOptions.h"
+#include "shell/StartupSettings.h"
 
 OstrelSystem* g_engine = nullptr;
 
@@ -40,7 +42,10 @@ void ShowFatal(const char* text, const char* caption) {
 }  // namespace
 
 int RunGame(const LaunchOptions& options) {
+    // Made before the engine heap exists, so it lives in the runtime heap.
+    IniFile* settingsReader = new IniFile();
     if (!FindDataDirectories(options)) {
+        delete settingsReader;
         g_dataDirs.Clear();
         return 1;
     }
@@ -49,6 +54,7 @@ int RunGame(const LaunchOptions& options) {
     g_engine = new OstrelSystem(OstrelSystem::kGameHeapSize, OstrelSystem::kGameHeapMode);
     if (!g_engine) {
         ShowFatal(msg::kFailedToAllocateEngine, msg::kCaptionInitialization);
+        delete settingsReader;
         g_dataDirs.Clear();
         return 1;
     }
@@ -57,6 +63,7 @@ int RunGame(const LaunchOptions& options) {
     SubHeap* pool = SubHeap::Init(taskPool, sizeof taskPool);
     if (g_engine->Start(OstrelSystem::kGameArenaSize1, OstrelSystem::kGameArenaSize2, pool) != kStatusOk) {
         ShowFatal(msg::kFailedToInitializeEngine, msg::kCaptionFatalError);
+        delete settingsReader;
         delete g_engine;
         g_engine = nullptr;
         g_dataDirs.Clear();
@@ -71,7 +78,14 @@ int RunGame(const LaunchOptions& options) {
     GameRandomSeed(GetMilliseconds());
     Say("Random generator seeded from the clock");
 
-    // Shutdown, in the reverse of the start-up.
+    const StartupSettings settings =
+        StartupSettings::Read(*settingsReader, options.dataRoot + "/" + StartupSettings::kFileName);
+    std::printf("Start-up settings: Mouse=%d Joystick=%d Mouse_Sensitivity=%d FullScreen=%d\n", settings.mouse,
+                settings.joystick, settings.mouseSensitivity, settings.fullScreen);
+
+    // Shutdown, in the reverse of the start-up. The reader's text lives in
+    // the engine heap, so it goes before the engine.
+    delete settingsReader;
     delete g_engine;
     g_engine = nullptr;
     g_dataDirs.Clear();

@@ -12,6 +12,15 @@ namespace {
 constexpr const char* kDirectories[] = {"data", "video", "cel", "option", "xmi", "mesh", "missions"};
 constexpr const char* kProbeFile = "vorn.dir";
 
+// The start-up settings: mouse on, joystick off, middle sensitivity, windowed.
+constexpr const char* kStartupSettings =
+    "; Vorn Tessel start-up settings\r\n"
+    "[Startup]\r\n"
+    "Mouse=1\r\n"
+    "Joystick=0\r\n"
+    "Mouse_Sensitivity=5\r\n"
+    "FullScreen=0\r\n";
+
 bool WriteText(const fs::path& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << text;
@@ -38,6 +47,10 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "mkdata: cannot write %s\n", (dir / kProbeFile).c_str());
             return 1;
         }
+    }
+    if (!WriteText(root / "VORN.INI", kStartupSettings)) {
+        std::fprintf(stderr, "mkdata: cannot write %s\n", (root / "VORN.INI").c_str());
+        return 1;
     }
     std::printf("Sample data written to %s\n", root.c_str());
     return 0;

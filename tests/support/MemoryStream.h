@@ -1,0 +1,59 @@
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "engine/Stream.h"
+
+// A stream over bytes in memory, for tests of everything that reads or writes
+// through a Stream. It starts open, readable and writable. Like a file it
+// seeks past its end and fills a gap with zeros when written there. Failures
+// can be injected at byte offsets: a read or write that would touch the
+// offset either fails (-1, LastError() kStatusInjectedFault) or comes back
+// short, ending just before it.
+class MemoryStream : public Stream {
+public:
+    static constexpr Status kStatusInjectedFault = 31;
+    static constexpr int64_t kNever = -1;
+
+    MemoryStream();
+    explicit MemoryStream(std::vector<uint8_t> bytes);
+
+    // Mode bit 0 read, bits 1..3 write, bit 3 also empties the bytes; the name is ignored.
+    Status Open(const char* name, uint32_t mode) override;
+    Status Close() override;
+    Status Flush() override;
+    int32_t Read(void* buffer, int32_t bytes) override;
+    int32_t Write(const void* buffer, int32_t bytes) override;
+    int32_t Seek(int32_t distance, uint32_t origin) override;
+    int32_t Length() override;
+    int32_t SetLength(int32_t length) override;
+
+    void FailReadsAt(int64_t offset) { failReadAt_ = offset; }
+    void ShortReadsAt(int64_t offset) { shortReadAt_ = offset; }
+    void FailWritesAt(int64_t offset) { failWriteAt_ = offset; }
+    void ShortWritesAt(int64_t offset) { shortWriteAt_ = offset; }
+    void FailSeeks(bool fail) { failSeeks_ = fail; }
+    void FailFlush(bool fail) { failFlush_ = fail; }
+    // Clears every injected failure.
+    void Heal();
+
+    const std::vector<uint8_t>& Bytes() const { return bytes_; }
+    std::vector<uint8_t>& Bytes() { return bytes_; }
+    int64_t Cursor() const { return cursor_; }
+    int32_t FlushCount() const { return flushCount_; }
+
+private:
+    // How many of `bytes` at the cursor may go before the injected offsets;
+    // -1 when the operation is to fail.
+    int64_t Allowed(int64_t bytes, int64_t failAt, int64_t shortAt) const;
+
+    std::vector<uint8_t> bytes_;
+    int64_t cursor_ = 0;
+    int64_t failReadAt_ = kNever;
+    int64_t shortReadAt_ = kNever;
+    int64_t failWriteAt_ = kNever;
+    int64_t shortWriteAt_ = kNever;
+    bool failSeeks_ = false;
+    bool failFlush_ = false;
+    int32_t flushCount_ = 0;
+};

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang in build/fuzz and runs one of them.
+#   tools/fuzz.sh [target] [seconds]      e.g. tools/fuzz.sh iff_file_fuzz 180
+# The corpus grows in build/fuzz/corpus/<target>, seeded from
+# tests/fuzz/corpus/<name>; crashes land in build/fuzz/artifacts/.
+set -eu
+cd "$(dirname "$0")/.."
+target="${1:-iff_file_fuzz}"
+seconds="${2:-60}"
+
+if ! command -v clang++ >/dev/null 2>&1; then
+  echo "clang++ and its libFuzzer runtime are needed: apt-get install -y clang" >&2
+  exit 1
+fi
+
+CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DVORN_FUZZ=ON -DVORN_SANITIZE=ON -DVORN_TESTS=ON \
+  "-DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link" "-DCMAKE_C_FLAGS=-fsanitize=fuzzer-no-link" >/dev/null
+cmake --build build/fuzz --target "$target"
+
+# Seeds: tests/fuzz/corpus/iff for iff_file_fuzz, and so on.
+seeds="tests/fuzz/corpus/${target%%_*}"
+corpus="build/fuzz/corpus/$target"
+mkdir -p "$corpus" build/fuzz/artifacts
+args=("$corpus")
+[ -d "$seeds" ] && args+=("$seeds")
+exec "build/fuzz/tests/fuzz/$target" -max_total_time="$seconds" -print_final_stats=1 \
+  -artifact_prefix=build/fuzz/artifacts/ "${args[@]}"
