@@ -179,3 +179,22 @@ Vector3* NormalizeVector3dNowTable(Vector3* vector) {
 Matrix34* MultiplyMatrix3dNow(const Matrix34* a, const Matrix34* b, Matrix34* out) {
     return MultiplyMatrixIn<float>(a, b, out);
 }
+
+// Direct forms.
+
+Vector3* TransformPoint3dNow(const Vector3* point, const Matrix34* matrix, Vector3* out) {
+    return TransformPoint3dNowTable(point, matrix, out);
+}
+
+Vector3* RotateVector3dNow(const Vector3* vector, const Matrix34* matrix, Vector3* out) {
+    return TransformVector3dNowTable(vector, matrix, out);
+}
+
+Vector3* NormalizeVector3dNow(Vector3* vector) {
+    return NormalizeVector3dNowTable(vector);
+}
+
+// On the processor this leaves the MMX state (FEMMS), whose registers alias
+// the x87 stack. The portable forms above never enter that state, so there
+// is nothing to leave; the call stays so the draw keeps its shape.
+void ExitMmxState() {}

@@ -45,3 +45,11 @@ Vector3* CrossProduct3dNow(const Vector3* a, const Vector3* b, Vector3* out);
 // multiplies by a refined reciprocal square root (no division).
 Vector3* NormalizeVector3dNowTable(Vector3* vector);
 Matrix34* MultiplyMatrix3dNow(const Matrix34* a, const Matrix34* b, Matrix34* out);
+
+// The scene object's draw calls these directly, not through the table, in its
+// 3DNow! path: the same mappings as the table's 3DNow! forms.
+Vector3* TransformPoint3dNow(const Vector3* point, const Matrix34* matrix, Vector3* out);
+Vector3* RotateVector3dNow(const Vector3* vector, const Matrix34* matrix, Vector3* out);
+Vector3* NormalizeVector3dNow(Vector3* vector);
+// Ends a draw's 3DNow! section so that x87 code may follow.
+void ExitMmxState();

@@ -16,12 +16,22 @@ TaskBlock* ReserveHeapAndStartTasks(uint32_t heapSize, int32_t heapMode) {
 }  // namespace
 
 OstrelSystem::OstrelSystem(uint32_t heapSize, int32_t heapMode)
-    : taskHandle_(ReserveHeapAndStartTasks(heapSize, heapMode)), world_(0, 0) {}
+    : taskHandle_(ReserveHeapAndStartTasks(heapSize, heapMode)), world_(0, 0) {
+    // The world context takes nothing from the colour tables, so setting
+    // them up after it is built changes nothing.
+    g_colorTables = &colorTables_;
+    colorTables_.SetGamma(1.0f);
+    colorTables_.BuildShadeTable();
+    colorTables_.currentCanvas = nullptr;
+    for (TextureManager*& slot : colorTables_.textureManagers) slot = nullptr;
+}
 
 OstrelSystem::~OstrelSystem() {
     TimerSystem::Shutdown();
     world_.Release();
     TaskLayer::Shutdown(&taskHandle_);
+    // Palettes loaded later must not apply the gamma of a curve that is gone.
+    if (g_colorTables == &colorTables_) g_colorTables = nullptr;
     // The world context member is destroyed after this body, once the heap
     // is gone; it has nothing left to give back by then.
     EngineHeap::Release();

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 
+#include "display/ColorTables.h"
 #include "engine/EngineAllocation.h"
 #include "engine/Status.h"
 #include "engine/WorldContext.h"
@@ -9,7 +10,8 @@ class SubHeap;
 struct TaskBlock;
 
 // The engine system object: created first and deleted last. It owns the
-// engine heap, the task layer's main block and the world context.
+// engine heap, the task layer's main block, the colour tables and the world
+// context.
 //
 // It is allocated before the engine heap exists and freed after the heap is
 // released, so it lives in the runtime heap; the allocation functions route
@@ -38,8 +40,11 @@ public:
     WorldContext& World() { return world_; }
     const WorldContext& World() const { return world_; }
     TaskBlock* TaskHandle() const { return taskHandle_; }
+    ColorTables& Colors() { return colorTables_; }
+    const ColorTables& Colors() const { return colorTables_; }
 
 private:
     TaskBlock* taskHandle_ = nullptr;
+    ColorTables colorTables_;   // published through g_colorTables
     WorldContext world_;
 };

@@ -1,4 +1,5 @@
 #pragma once
+#include "shell/Vector3.h"
 
 // A 3x4 matrix of 32-bit floats for row vectors: rows 0 to 2 are the linear
 // part (a transform's x, y and z axes), row 3 the translation. A point p maps
@@ -19,6 +20,13 @@ struct Matrix34 {
         rows[0][0] = 1.0f;
         rows[1][1] = 1.0f;
         rows[2][2] = 1.0f;
+    }
+
+    // An object's position is the translation of its local transform.
+    void GetTranslation(Vector3* out) const {
+        out->x = rows[kTranslationRow][0];
+        out->y = rows[kTranslationRow][1];
+        out->z = rows[kTranslationRow][2];
     }
 };
 static_assert(sizeof(Matrix34) == 48);

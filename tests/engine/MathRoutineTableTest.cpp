@@ -4,7 +4,9 @@
 
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <initializer_list>
+#include <random>
 
 namespace {
 
@@ -306,4 +308,118 @@ TEST(MathRoutineTable, OutputMayAliasAnInput) {
         r.multiplyMatrix(&square, &square, &square);
         ExpectMatrixNear(square, MakeMatrix({-1, 0, 0, 0, -1, 0, 0, 0, 1, 1, 1, 0}), 0.0f);
     }
+}
+
+namespace {
+
+Vector3 RandomVector(std::mt19937& random, float range) {
+    std::uniform_real_distribution<float> coordinate(-range, range);
+    const float x = coordinate(random);
+    const float y = coordinate(random);
+    const float z = coordinate(random);
+    return Vector3(x, y, z);
+}
+
+Matrix34 RandomMatrix(std::mt19937& random) {
+    std::uniform_real_distribution<float> entry(-10.0f, 10.0f);
+    Matrix34 m;
+    for (auto& row : m.rows) {
+        for (float& element : row) {
+            element = entry(random);
+        }
+    }
+    return m;
+}
+
+// Single-precision rounding of every step, against one rounding at the end:
+// the two forms may part by a few float steps of the largest term summed.
+void ExpectClose(const Vector3& a, const Vector3& b, float tolerance) {
+    EXPECT_NEAR(a.x, b.x, tolerance);
+    EXPECT_NEAR(a.y, b.y, tolerance);
+    EXPECT_NEAR(a.z, b.z, tolerance);
+}
+
+bool SameBytes(const Vector3& a, const Vector3& b) {
+    return std::memcmp(&a, &b, sizeof(Vector3)) == 0;
+}
+
+}  // namespace
+
+TEST(MathRoutineTable, BothFormsAgreeOnRandomInputs) {
+    const MathRoutineTable& x87 = kBothForms[0].routines;
+    const MathRoutineTable& fast = kBothForms[1].routines;
+    std::mt19937 random(19990401);
+    for (int round = 0; round < 500; ++round) {
+        const Matrix34 a = RandomMatrix(random);
+        const Matrix34 b = RandomMatrix(random);
+        const Vector3 u = RandomVector(random, 100.0f);
+        const Vector3 v = RandomVector(random, 100.0f);
+        // Sums of terms up to 10 x 100 (and 100 x 100 for the cross product).
+        Vector3 slow(0.0f, 0.0f, 0.0f);
+        Vector3 quick(0.0f, 0.0f, 0.0f);
+        x87.transformPoint(&u, &a, &slow);
+        fast.transformPoint(&u, &a, &quick);
+        ExpectClose(slow, quick, 1e-3f);
+        x87.transformVector(&u, &a, &slow);
+        fast.transformVector(&u, &a, &quick);
+        ExpectClose(slow, quick, 1e-3f);
+        x87.crossProduct(&u, &v, &slow);
+        fast.crossProduct(&u, &v, &quick);
+        ExpectClose(slow, quick, 2e-3f);
+
+        Matrix34 slowProduct;
+        Matrix34 quickProduct;
+        x87.multiplyMatrix(&a, &b, &slowProduct);
+        fast.multiplyMatrix(&a, &b, &quickProduct);
+        ExpectMatrixNear(slowProduct, quickProduct, 1e-4f);
+
+        // Only vectors beyond both cut-offs: between a length of 0.0001 and
+        // a squared length of 0.0001 (e.g. 0.005, 0, 0) the forms part on
+        // purpose.
+        Vector3 slowUnit = u;
+        Vector3 quickUnit = u;
+        x87.normalizeVector(&slowUnit);
+        fast.normalizeVector(&quickUnit);
+        ExpectClose(slowUnit, quickUnit, 1e-6f);
+
+        if (HasFailure()) {
+            FAIL() << "round " << round;
+        }
+    }
+}
+
+TEST(MathRoutineTable, DirectRoutinesMatchTheTable3dNowForms) {
+    std::mt19937 random(42);
+    for (int round = 0; round < 50; ++round) {
+        const Matrix34 m = RandomMatrix(random);
+        const Vector3 v = RandomVector(random, 100.0f);
+        Vector3 direct(0.0f, 0.0f, 0.0f);
+        Vector3 table(0.0f, 0.0f, 0.0f);
+
+        EXPECT_EQ(TransformPoint3dNow(&v, &m, &direct), &direct);
+        TransformPoint3dNowTable(&v, &m, &table);
+        EXPECT_TRUE(SameBytes(direct, table));
+
+        EXPECT_EQ(RotateVector3dNow(&v, &m, &direct), &direct);
+        TransformVector3dNowTable(&v, &m, &table);
+        EXPECT_TRUE(SameBytes(direct, table));
+
+        direct = v;
+        table = v;
+        EXPECT_EQ(NormalizeVector3dNow(&direct), &direct);
+        NormalizeVector3dNowTable(&table);
+        EXPECT_TRUE(SameBytes(direct, table));
+    }
+    Vector3 shortVector(0.005f, 0.0f, 0.0f);
+    NormalizeVector3dNow(&shortVector);
+    ExpectVector(shortVector, 0.005f, 0.0f, 0.0f);
+
+    // In place, as the draw uses them.
+    Vector3 inPlace(1.0f, -1.0f, 2.0f);
+    TransformPoint3dNow(&inPlace, &kCounting, &inPlace);
+    ExpectVector(inPlace, 21.0f, 24.0f, 27.0f);
+    inPlace = Vector3(1.0f, -1.0f, 2.0f);
+    RotateVector3dNow(&inPlace, &kCounting, &inPlace);
+    ExpectVector(inPlace, 11.0f, 13.0f, 15.0f);
+    ExitMmxState();
 }

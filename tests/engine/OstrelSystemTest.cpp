@@ -59,6 +59,21 @@ TEST_F(OstrelSystemTest, LivesInTheRuntimeHeapAndOwnsTheEngineHeap) {
     delete engine;
 }
 
+TEST_F(OstrelSystemTest, PublishesItsColourTablesBuiltForGammaOne) {
+    OstrelSystem* engine = new OstrelSystem(OstrelSystem::kGameHeapSize, OstrelSystem::kGameHeapMode);
+    ASSERT_NE(engine, nullptr);
+    ASSERT_EQ(g_colorTables, &engine->Colors());
+    EXPECT_EQ(g_colorTables->gamma, 1.0f);
+    for (int i = 0; i < 256; ++i) EXPECT_EQ(g_colorTables->gammaCurve[i], i) << i;
+    EXPECT_EQ(g_colorTables->shadeTable[255][31], 30);
+    EXPECT_EQ(g_colorTables->shadeTable[128][31], 15);
+    EXPECT_EQ(g_colorTables->currentCanvas, nullptr);
+    for (TextureManager* slot : g_colorTables->textureManagers) EXPECT_EQ(slot, nullptr);
+    delete engine;
+    // Nothing may reach the tables of a deleted engine object.
+    EXPECT_EQ(g_colorTables, nullptr);
+}
+
 TEST_F(OstrelSystemTest, StartAndDeleteLeaveNoHeapNoWorldContextAndNoTimers) {
     OstrelSystem* engine = new OstrelSystem(OstrelSystem::kGameHeapSize, OstrelSystem::kGameHeapMode);
     ASSERT_NE(engine, nullptr);

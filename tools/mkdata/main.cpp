@@ -1,9 +1,12 @@
 // Writes the project's own sample data tree: the seven data directories the
-// game looks for, each with the probe file that marks it.
+// game looks for, each with the probe file that marks it, and the data files
+// the game reads from them.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+
+#include "tools/mkdata/PaletteData.h"
 
 namespace fs = std::filesystem;
 
@@ -50,6 +53,11 @@ int main(int argc, char** argv) {
     }
     if (!WriteText(root / "VORN.INI", kStartupSettings)) {
         std::fprintf(stderr, "mkdata: cannot write %s\n", (root / "VORN.INI").c_str());
+        return 1;
+    }
+    const fs::path palettes = root / "data" / "palettes.iff";
+    if (WritePaletteFile(palettes.c_str()) != kStatusOk) {
+        std::fprintf(stderr, "mkdata: cannot write %s\n", palettes.c_str());
         return 1;
     }
     std::printf("Sample data written to %s\n", root.c_str());
