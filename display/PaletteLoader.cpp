@@ -4,9 +4,11 @@
 #include <cstring>
 
 #include "display/Palette.h"
+#include "engine/ByteOrder.h"
 #include "engine/EngineAllocation.h"
 #include "engine/FileWrappers.h"
 #include "engine/IffFile.h"
+#include "engine/ScopedEngineBlock.h"
 
 namespace {
 
@@ -33,17 +35,6 @@ constexpr Status kStatusBadChunk = kStatusIffChunkNotFound;
 constexpr uint32_t kMinPivotLevel = 16;
 constexpr uint32_t kMaxPivotLevel = 255;
 
-uint32_t LoadWord(const uint8_t* bytes) {
-    return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24;
-}
-
-void StoreWord(uint32_t word, uint8_t* bytes) {
-    bytes[0] = uint8_t(word);
-    bytes[1] = uint8_t(word >> 8);
-    bytes[2] = uint8_t(word >> 16);
-    bytes[3] = uint8_t(word >> 24);
-}
-
 // Rows of `levels` entries at colour << shift, each inside its own stride
 // and all inside the 256 x 32 table.
 bool RowsFit(uint32_t levels, uint32_t shift) {
@@ -63,19 +54,6 @@ uint32_t PivotFromLevel(uint32_t level, uint32_t shift) {
 // The pivot level that reads back as `pivot`, so that a palette written and
 // read again keeps its pivot.
 uint32_t LevelFromPivot(uint32_t pivot, uint32_t shift) { return pivot + (1u << (8 - shift)); }
-
-// A block of the engine heap that goes when the scope ends.
-class ScopedBlock {
-public:
-    explicit ScopedBlock(size_t bytes) : block_(static_cast<uint8_t*>(EngineAllocate(bytes))) {}
-    ~ScopedBlock() { EngineRelease(block_); }
-    ScopedBlock(const ScopedBlock&) = delete;
-    ScopedBlock& operator=(const ScopedBlock&) = delete;
-    uint8_t* Get() const { return block_; }
-
-private:
-    uint8_t* const block_;
-};
 
 // Reads a chunk that must be exactly `bytes` long.
 Status ReadExact(IffFile& iff, uint32_t id, void* buffer, uint32_t bytes) {
@@ -158,14 +136,14 @@ Status PaletteLoader::ReadForm(IffFile& iff, Image& image) const {
     if ((status = ReadExact(iff, kHeaderChunk, header, kHeaderBytes)) != kStatusOk) {
         return status;
     }
-    image.levels = LoadWord(header + 4);
-    image.shift = LoadWord(header + 8);
+    image.levels = LoadLe32(header + 4);
+    image.shift = LoadLe32(header + 8);
     // Everything that later indexes the table by these numbers relies on
     // this check: rows, pivot entry and ramps.
-    if (LoadWord(header) != kVersion || !RowsFit(image.levels, image.shift)) {
+    if (LoadLe32(header) != kVersion || !RowsFit(image.levels, image.shift)) {
         return kStatusBadChunk;
     }
-    image.pivot = PivotFromLevel(LoadWord(header + 12), image.shift);
+    image.pivot = PivotFromLevel(LoadLe32(header + 12), image.shift);
     if (image.pivot == 0) {
         return kStatusBadChunk;
     }
@@ -253,17 +231,17 @@ Status PaletteLoader::Write(IffFile& iff) const {
 
 Status PaletteLoader::WriteForm(IffFile& iff) const {
     const ShadeTable& shades = *palette_.Shades();
-    ScopedBlock conversion(kConversionBytes);
+    const ScopedEngineBlock conversion(kConversionBytes);
     if (conversion.Get() == nullptr) {
         return kStatusOutOfMemory;
     }
     uint8_t name[kNameBytes];
     std::memcpy(name, name_, kNameBytes);
     uint8_t header[kHeaderBytes];
-    StoreWord(kVersion, header);
-    StoreWord(shades.levels, header + 4);
-    StoreWord(shades.shift, header + 8);
-    StoreWord(LevelFromPivot(shades.pivot, shades.shift), header + 12);
+    StoreLe32(header, kVersion);
+    StoreLe32(header + 4, shades.levels);
+    StoreLe32(header + 8, shades.shift);
+    StoreLe32(header + 12, LevelFromPivot(shades.pivot, shades.shift));
 
     Status status;
     if ((status = iff.BeginForm(kVpalForm)) != kStatusOk ||
@@ -294,7 +272,7 @@ Status PaletteLoader::WriteForm(IffFile& iff) const {
         return status;
     }
     std::memcpy(bytes, palette_.Conversion().index, kIndexBytes);
-    StoreWord(0, bytes + kIndexBytes);
+    StoreLe32(bytes + kIndexBytes, 0);
     if ((status = iff.WriteChunk(kConversionChunk, bytes, kConversionBytes)) != kStatusOk) {
         return status;
     }

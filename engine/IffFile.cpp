@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "engine/ByteOrder.h"
+
 namespace {
 
 constexpr uint32_t kHeaderBytes = 8;
@@ -14,18 +16,6 @@ bool IsIdByte(uint8_t byte) { return byte >= 0x20 && byte <= 0x7E; }
 
 bool IsValidId(const uint8_t* bytes) {
     return IsIdByte(bytes[0]) && IsIdByte(bytes[1]) && IsIdByte(bytes[2]) && IsIdByte(bytes[3]);
-}
-
-uint32_t LoadWord(const uint8_t* bytes) {
-    return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-           static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
-}
-
-void StoreWord(uint32_t word, uint8_t* bytes) {
-    bytes[0] = static_cast<uint8_t>(word);
-    bytes[1] = static_cast<uint8_t>(word >> 8);
-    bytes[2] = static_cast<uint8_t>(word >> 16);
-    bytes[3] = static_cast<uint8_t>(word >> 24);
 }
 
 }  // namespace
@@ -142,7 +132,7 @@ Status IffFile::NextChunk() {
     }
 
     position_ += kHeaderBytes;
-    chunkId_ = LoadWord(header);
+    chunkId_ = LoadLe32(header);
     chunkSize_ = size;
     unreadCount_ = size;
     if (chunkId_ != GroupId()) {
@@ -155,7 +145,7 @@ Status IffFile::NextChunk() {
     if (!typed) {
         return Fail(kStatusIffBadForm);
     }
-    formType_ = LoadWord(formType);
+    formType_ = LoadLe32(formType);
     return kStatusOk;
 }
 
@@ -240,7 +230,7 @@ Status IffFile::Descend() {
         return Fail(kStatusIffBadForm);
     }
     position_ += kFormTypeBytes;
-    formType_ = LoadWord(formType);
+    formType_ = LoadLe32(formType);
     levels_[level_] = FormLevel{formType_, 0, position_, unreadCount_ - kFormTypeBytes};
     ++level_;
     unreadCount_ = 0;
@@ -295,7 +285,7 @@ Status IffFile::WriteChunk(uint32_t id, const void* data, uint32_t size) {
 
     const uint32_t pad = PadFor(size);
     uint8_t header[kHeaderBytes];
-    StoreWord(id, header);
+    StoreLe32(header, id);
     EncodeSize(size, header + 4);
     if (WriteBytes(header, kHeaderBytes) != kHeaderBytes || WriteBytes(data, size) != size ||
         WriteBytes(&kPad, pad) != pad) {
@@ -321,9 +311,9 @@ Status IffFile::BeginForm(uint32_t formType) {
     }
     // The size stays 4 unless something is written inside before Ascend.
     uint8_t header[kHeaderBytes + kFormTypeBytes];
-    StoreWord(GroupId(), header);
+    StoreLe32(header, GroupId());
     EncodeSize(kFormTypeBytes, header + 4);
-    StoreWord(formType, header + kHeaderBytes);
+    StoreLe32(header + kHeaderBytes, formType);
     if (WriteBytes(header, sizeof header) != sizeof header) {
         return FailWrite();
     }
@@ -353,22 +343,15 @@ uint32_t IffFile::PadFor(uint32_t size) const {
 }
 
 uint32_t IffFile::DecodeSize(const uint8_t* bytes) const {
-    if (modeFlags_ & kModeRiff) {
-        return LoadWord(bytes);
-    }
-    return static_cast<uint32_t>(bytes[0]) << 24 | static_cast<uint32_t>(bytes[1]) << 16 |
-           static_cast<uint32_t>(bytes[2]) << 8 | static_cast<uint32_t>(bytes[3]);
+    return (modeFlags_ & kModeRiff) ? LoadLe32(bytes) : LoadBe32(bytes);
 }
 
 void IffFile::EncodeSize(uint32_t size, uint8_t* bytes) const {
     if (modeFlags_ & kModeRiff) {
-        StoreWord(size, bytes);
-        return;
+        StoreLe32(bytes, size);
+    } else {
+        StoreBe32(bytes, size);
     }
-    bytes[0] = static_cast<uint8_t>(size >> 24);
-    bytes[1] = static_cast<uint8_t>(size >> 16);
-    bytes[2] = static_cast<uint8_t>(size >> 8);
-    bytes[3] = static_cast<uint8_t>(size);
 }
 
 Status IffFile::StreamError(Status fallback) const {

@@ -1,5 +1,6 @@
 #include "engine/image/BitmapCodec.h"
 
+#include "engine/ByteOrder.h"
 #include "engine/FileWrappers.h"
 #include "engine/IffFile.h"
 #include "engine/image/ImageStatus.h"
@@ -70,8 +71,8 @@ Status BitmapCodec::ReadCoorBitmap(IffFile* file, Bitmap* target) {
                                                     : file->ReadChunk(position, kPositionBytes);
     }
     if (status == kStatusOk) {
-        target->x = static_cast<int16_t>(position[0] | position[1] << 8);
-        target->y = static_cast<int16_t>(position[2] | position[3] << 8);
+        target->x = static_cast<int16_t>(LoadLe16(position));
+        target->y = static_cast<int16_t>(LoadLe16(position + 2));
         status = file->FindForm(XfebCodec::kFormType);
     }
     if (status == kStatusOk) {
@@ -97,10 +98,8 @@ Status BitmapCodec::WriteXcelChunk(IffFile* file, Bitmap* source) {
         return status;
     }
     uint8_t position[kPositionBytes];
-    position[0] = static_cast<uint8_t>(source->x);
-    position[1] = static_cast<uint8_t>(static_cast<uint16_t>(source->x) >> 8);
-    position[2] = static_cast<uint8_t>(source->y);
-    position[3] = static_cast<uint8_t>(static_cast<uint16_t>(source->y) >> 8);
+    StoreLe16(position, static_cast<uint16_t>(source->x));
+    StoreLe16(position + 2, static_cast<uint16_t>(source->y));
     status = file->WriteChunk(kPositionChunk, position, kPositionBytes);
     if (status == kStatusOk) {
         XfebCodec codec(source);

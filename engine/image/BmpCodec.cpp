@@ -3,7 +3,8 @@
 #include <cstddef>
 #include <cstring>
 
-#include "engine/EngineAllocation.h"
+#include "engine/ByteOrder.h"
+#include "engine/ScopedEngineBlock.h"
 #include "engine/image/ImageStatus.h"
 
 namespace {
@@ -36,24 +37,6 @@ constexpr uint8_t kEscapeDelta = 2;
 // The longest absolute run: 255 bytes and a pad byte.
 constexpr uint32_t kMaxAbsoluteBytes = 256;
 
-uint16_t LoadU16(const uint8_t* bytes) { return uint16_t(bytes[0] | bytes[1] << 8); }
-
-uint32_t LoadU32(const uint8_t* bytes) {
-    return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24;
-}
-
-void StoreU16(uint16_t value, uint8_t* bytes) {
-    bytes[0] = uint8_t(value);
-    bytes[1] = uint8_t(value >> 8);
-}
-
-void StoreU32(uint32_t value, uint8_t* bytes) {
-    bytes[0] = uint8_t(value);
-    bytes[1] = uint8_t(value >> 8);
-    bytes[2] = uint8_t(value >> 16);
-    bytes[3] = uint8_t(value >> 24);
-}
-
 // The fields of the information header that the reader uses. Width and height
 // stay unsigned so that a negative (top-down) height fails the range check.
 struct InfoHeader {
@@ -68,13 +51,13 @@ struct InfoHeader {
 
 InfoHeader ParseInfoHeader(const uint8_t* bytes) {
     InfoHeader info;
-    info.size = LoadU32(bytes + kInfoSizeAt);
-    info.width = LoadU32(bytes + kWidthAt);
-    info.height = LoadU32(bytes + kHeightAt);
-    info.planes = LoadU16(bytes + kPlanesAt);
-    info.bitCount = LoadU16(bytes + kBitCountAt);
-    info.compression = LoadU32(bytes + kCompressionAt);
-    info.colorsUsed = LoadU32(bytes + kColorsUsedAt);
+    info.size = LoadLe32(bytes + kInfoSizeAt);
+    info.width = LoadLe32(bytes + kWidthAt);
+    info.height = LoadLe32(bytes + kHeightAt);
+    info.planes = LoadLe16(bytes + kPlanesAt);
+    info.bitCount = LoadLe16(bytes + kBitCountAt);
+    info.compression = LoadLe32(bytes + kCompressionAt);
+    info.colorsUsed = LoadLe32(bytes + kColorsUsedAt);
     return info;
 }
 
@@ -135,19 +118,6 @@ Status StreamFailure(const Stream& stream, Status fallback) {
     return stream.LastError() != kStatusOk ? stream.LastError() : fallback;
 }
 
-// A block of the engine heap that goes when the scope ends.
-class ScopedBlock {
-public:
-    explicit ScopedBlock(size_t bytes) : block_(static_cast<uint8_t*>(EngineAllocate(bytes))) {}
-    ~ScopedBlock() { EngineRelease(block_); }
-    ScopedBlock(const ScopedBlock&) = delete;
-    ScopedBlock& operator=(const ScopedBlock&) = delete;
-    uint8_t* Get() const { return block_; }
-
-private:
-    uint8_t* const block_;
-};
-
 // Moves the stream to the first pixel byte and tells how many bytes lie from
 // there to the stream's end. `paletteEnd` is where the pixels start when the
 // file gives no offset; an offset into the headers or the palette is refused.
@@ -192,7 +162,7 @@ uint8_t Nibble(const uint8_t* packed, uint32_t index) {
 Status ReadRows(Stream& stream, Bitmap& target, uint16_t bitCount) {
     const uint32_t fileRowBytes = PaddedRowBytes(FileRowBytes(target.width, bitCount));
     const uint32_t rowBytes = target.RowBytes();
-    const ScopedBlock row(fileRowBytes);
+    const ScopedEngineBlock row(fileRowBytes);
     if (row.Get() == nullptr) {
         return kStatusPlatformFailed;
     }
@@ -310,7 +280,7 @@ Status ReadBmp(Stream& stream, Bitmap& target) {
     }
     int64_t available = 0;
     Status status =
-        FindPixels(stream, fileStart, LoadU32(fileHeader + kDataOffsetAt), kHeadersBytes + paletteBytes, &available);
+        FindPixels(stream, fileStart, LoadLe32(fileHeader + kDataOffsetAt), kHeadersBytes + paletteBytes, &available);
     if (status != kStatusOk) {
         return status;
     }
@@ -382,7 +352,7 @@ Status WriteRows(Stream& stream, const Bitmap& source) {
 Status WriteSwappedRows(Stream& stream, const Bitmap& source) {
     const uint32_t rowBytes = source.RowBytes();
     const uint32_t fileRowBytes = PaddedRowBytes(rowBytes);
-    const ScopedBlock row(fileRowBytes);
+    const ScopedEngineBlock row(fileRowBytes);
     uint8_t* const to = row.Get();
     if (to == nullptr) {
         return kStatusPlatformFailed;
@@ -421,11 +391,11 @@ Status WriteBmp(Stream& stream, Bitmap& source) {
     // Sizes and the pixel data offset are filled in once the rows are out.
     uint8_t fileHeader[BmpCodec::kFileHeaderBytes] = {'B', 'M'};
     uint8_t info[BmpCodec::kInfoHeaderBytes] = {};
-    StoreU32(BmpCodec::kInfoHeaderBytes, info + kInfoSizeAt);
-    StoreU32(source.width, info + kWidthAt);
-    StoreU32(source.height, info + kHeightAt);
-    StoreU16(kPlanes, info + kPlanesAt);
-    StoreU16(BitCount(source.bytesPerPixel), info + kBitCountAt);
+    StoreLe32(info + kInfoSizeAt, BmpCodec::kInfoHeaderBytes);
+    StoreLe32(info + kWidthAt, source.width);
+    StoreLe32(info + kHeightAt, source.height);
+    StoreLe16(info + kPlanesAt, kPlanes);
+    StoreLe16(info + kBitCountAt, BitCount(source.bytesPerPixel));
     if (!WriteExactly(stream, fileHeader, sizeof fileHeader) || !WriteExactly(stream, info, sizeof info)) {
         return StreamFailure(stream, kStatusShortWrite);
     }
@@ -455,8 +425,8 @@ Status WriteBmp(Stream& stream, Bitmap& source) {
     if (fileEnd < 0) {
         return StreamFailure(stream, kStatusPlatformFailed);
     }
-    StoreU32(uint32_t(fileEnd - fileStart), fileHeader + kFileSizeAt);
-    StoreU32(kHeadersBytes + PaletteBytesWritten(source.bytesPerPixel), fileHeader + kDataOffsetAt);
+    StoreLe32(fileHeader + kFileSizeAt, uint32_t(fileEnd - fileStart));
+    StoreLe32(fileHeader + kDataOffsetAt, kHeadersBytes + PaletteBytesWritten(source.bytesPerPixel));
     if (stream.Seek(fileStart, kSeekStart) < 0) {
         return StreamFailure(stream, kStatusPlatformFailed);
     }

@@ -5,6 +5,7 @@
 #include "display/Palette.h"
 #include "display/PixelFormat.h"
 #include "display/Texture.h"
+#include "engine/ByteOrder.h"
 #include "engine/image/Bitmap.h"
 #include "engine/image/ImageStatus.h"
 
@@ -15,8 +16,6 @@ bool IsMagenta(uint8_t red, uint8_t green, uint8_t blue) { return red == 255 && 
 uint32_t PackColor(uint8_t red, uint8_t green, uint8_t blue) {
     return uint32_t(red) | uint32_t(green) << 8 | uint32_t(blue) << 16;
 }
-
-uint16_t LoadU16(const uint8_t* bytes) { return uint16_t(bytes[0] | bytes[1] << 8); }
 
 // The gamma curve as a table, made once per conversion through the same
 // routine that corrects palettes, so that images and palettes agree.
@@ -109,13 +108,15 @@ Status PixelImage::Create(int16_t newWidth, int16_t newHeight, int32_t depth, bo
 }
 
 void PixelImage::ReleaseCopies() {
+    // Detach the chain first: a texture that unlinks itself as it goes would
+    // otherwise walk from a head that an earlier deletion already freed.
     Texture* texture = copies;
+    copies = nullptr;
     while (texture != nullptr) {
         Texture* const next = texture->nextOfImage;
         delete texture;
         texture = next;
     }
-    copies = nullptr;
 }
 
 void PixelImage::FreePixels() {
@@ -221,7 +222,7 @@ Status PixelImage::Convert(Bitmap* source, Palette* targetPalette) {
                 uint8_t red, green, blue;
                 bool key;
                 if (from16) {
-                    const uint16_t value = LoadU16(p);
+                    const uint16_t value = LoadLe16(p);
                     p += 2;
                     red = uint8_t((value >> 7) & 0xF8);
                     green = uint8_t((value >> 2) & 0xF8);

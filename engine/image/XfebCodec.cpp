@@ -2,7 +2,8 @@
 
 #include <span>
 
-#include "engine/EngineAllocation.h"
+#include "engine/ByteOrder.h"
+#include "engine/ScopedEngineBlock.h"
 #include "engine/image/ImageStatus.h"
 #include "engine/image/RunLength.h"
 
@@ -12,30 +13,6 @@ constexpr uint32_t kHeaderChunk = MakeTag("HDR ");
 constexpr uint32_t kPaletteChunk = MakeTag("PAL ");
 constexpr uint32_t kBodyChunk = MakeTag("BODY");
 constexpr uint32_t kHeaderBytes = 16;
-
-uint16_t LoadHalf(const uint8_t* bytes) { return static_cast<uint16_t>(bytes[0] | bytes[1] << 8); }
-
-void StoreHalf(uint16_t half, uint8_t* bytes) {
-    bytes[0] = static_cast<uint8_t>(half);
-    bytes[1] = static_cast<uint8_t>(half >> 8);
-}
-
-// An engine-heap block released on every way out.
-class ScratchBlock {
-public:
-    explicit ScratchBlock(uint32_t bytes) : data_(static_cast<uint8_t*>(EngineAllocate(bytes))) {}
-    ~ScratchBlock() { EngineRelease(data_); }
-    ScratchBlock(const ScratchBlock&) = delete;
-    ScratchBlock& operator=(const ScratchBlock&) = delete;
-    uint8_t* Data() const { return data_; }
-    void Drop() {
-        EngineRelease(data_);
-        data_ = nullptr;
-    }
-
-private:
-    uint8_t* data_;
-};
 
 }  // namespace
 
@@ -86,9 +63,9 @@ Status XfebCodec::ReadForm(IffFile* file, Bitmap* target) {
         file->ReadChunk(header, kHeaderBytes) != kStatusOk) {
         status = kStatusImageBadHeader;
     }
-    const uint16_t version = LoadHalf(header + 0);
-    const uint16_t width = LoadHalf(header + 2);
-    const uint16_t height = LoadHalf(header + 4);
+    const uint16_t version = LoadLe16(header + 0);
+    const uint16_t width = LoadLe16(header + 2);
+    const uint16_t height = LoadLe16(header + 4);
     const uint8_t bytesPerPixel = header[6];
     const uint8_t storage = header[7];
     if (status == kStatusOk && (version != kVersion || width == 0 || height == 0 ||
@@ -156,15 +133,15 @@ Status XfebCodec::ReadBody(IffFile* file, Bitmap* target, uint8_t storage) {
     if (allocated != kStatusOk) {
         return allocated;
     }
-    ScratchBlock code(chunkBytes);
-    if (code.Data() == nullptr) {
+    ScopedEngineBlock code(chunkBytes);
+    if (code.Get() == nullptr) {
         return kStatusPlatformFailed;
     }
-    if (file->ReadChunk(code.Data(), chunkBytes) != kStatusOk) {
+    if (file->ReadChunk(code.Get(), chunkBytes) != kStatusOk) {
         return kStatusImageBadPixels;
     }
     const RunLengthResult decoded =
-        DecodeRunLength(target->width, target->height, target->bytesPerPixel, std::span(code.Data(), chunkBytes),
+        DecodeRunLength(target->width, target->height, target->bytesPerPixel, std::span(code.Get(), chunkBytes),
                         std::span(target->ownedPixels, static_cast<size_t>(blockBytes)));
     return decoded == RunLengthResult::kDone ? kStatusOk : kStatusImageBadPixels;
 }
@@ -189,26 +166,26 @@ Status XfebCodec::WriteForm(IffFile* file, Bitmap* source) {
     }
     const auto rawBytes = static_cast<uint32_t>(blockBytes);
     Status status = kStatusOk;
-    ScratchBlock code(rawBytes);
+    ScopedEngineBlock code(rawBytes);
     size_t codeBytes = 0;
     if (source->pixels == nullptr) {
         status = kStatusImageBadPixels;
-    } else if (code.Data() == nullptr) {
+    } else if (code.Get() == nullptr) {
         status = kStatusPlatformFailed;
     } else {
         const std::span<const uint8_t> pixels(source->pixels, rawBytes);
         codeBytes = EncodeRunLength(source->width, source->height, source->bytesPerPixel, pixels,
-                                    std::span(code.Data(), rawBytes));
+                                    std::span(code.Get(), rawBytes));
         if (codeBytes == 0) {
-            code.Drop();
+            code.Release();
         }
     }
 
     if (status == kStatusOk) {
         uint8_t header[kHeaderBytes] = {};
-        StoreHalf(kVersion, header + 0);
-        StoreHalf(source->width, header + 2);
-        StoreHalf(source->height, header + 4);
+        StoreLe16(header + 0, kVersion);
+        StoreLe16(header + 2, source->width);
+        StoreLe16(header + 4, source->height);
         header[6] = source->bytesPerPixel;
         header[7] = codeBytes != 0 ? kStorageRunLength : kStorageRaw;
         if (file->WriteChunk(kHeaderChunk, header, kHeaderBytes) != kStatusOk) {
@@ -224,7 +201,7 @@ Status XfebCodec::WriteForm(IffFile* file, Bitmap* source) {
     }
     if (status == kStatusOk) {
         const bool coded = codeBytes != 0;
-        const uint8_t* const body = coded ? code.Data() : source->pixels;
+        const uint8_t* const body = coded ? code.Get() : source->pixels;
         const uint32_t bodyBytes = coded ? static_cast<uint32_t>(codeBytes) : rawBytes;
         if (file->WriteChunk(kBodyChunk, body, bodyBytes) != kStatusOk) {
             status = file->LastError();
@@ -234,7 +211,7 @@ Status XfebCodec::WriteForm(IffFile* file, Bitmap* source) {
     if (locks) {
         source->Unlock();
     }
-    code.Drop();
+    code.Release();
     const Status ascended = file->Ascend();
     if (status == kStatusOk) {
         status = ascended;

@@ -15,6 +15,7 @@
 #include "engine/IffFile.h"
 #include "tests/support/ChunkBuilder.h"
 #include "tests/support/MemoryStream.h"
+#include "tests/support/ScopedColorTables.h"
 #include "tests/support/ScopedFullEngineHeap.h"
 #include "tests/support/TempDir.h"
 
@@ -23,14 +24,6 @@ namespace {
 using Bytes = ChunkBuilder::Bytes;
 
 constexpr Status kMalformed = kStatusIffChunkNotFound;
-
-Bytes Words(std::initializer_list<uint32_t> words) {
-    Bytes out;
-    for (uint32_t w : words) {
-        out.insert(out.end(), {uint8_t(w), uint8_t(w >> 8), uint8_t(w >> 16), uint8_t(w >> 24)});
-    }
-    return out;
-}
 
 uint8_t RowByte(uint32_t colour, uint32_t entry) { return uint8_t(colour * 5 + entry * 3 + 1); }
 PaletteColor ColourOf(uint32_t i) { return {uint8_t(i), uint8_t(255 - i), uint8_t(i * 7), uint8_t(i ^ 0x5A)}; }
@@ -58,7 +51,7 @@ std::string NameField(const std::string& name) { return name.size() < 16 ? name 
 
 Bytes Vpal(const VpalSpec& spec) {
     const ChunkBuilder b;
-    Bytes header = Words({spec.version, spec.levels, spec.shift, spec.pivotLevel});
+    Bytes header = ChunkBuilder::Words({spec.version, spec.levels, spec.shift, spec.pivotLevel});
     header.resize(spec.headerBytes);
     Bytes shade = ChunkBuilder::Join({ChunkBuilder::Text("shdP"), b.Chunk("HDR ", header)});
     for (uint32_t i = 0; i < 256; ++i) {
@@ -80,7 +73,7 @@ Bytes Vpal(const VpalSpec& spec) {
         conversion[k] = IndexByte(k);
     }
     if (conversion.size() >= 32772) {
-        const Bytes tail = Words({spec.conversionTail});
+        const Bytes tail = ChunkBuilder::Words({spec.conversionTail});
         std::copy(tail.begin(), tail.end(), conversion.begin() + 32768);
     }
     Bytes body = ChunkBuilder::Join({ChunkBuilder::Text("VPAL"), b.Chunk("name", NameField(spec.name)),
@@ -149,21 +142,6 @@ struct Snapshot {
     const uint8_t* entries;
     std::vector<uint32_t> header;
     std::vector<uint8_t> rows;
-};
-
-// Installs colour tables with a gamma for the life of a test.
-class ScopedGamma {
-public:
-    explicit ScopedGamma(float gamma) : previous_(g_colorTables) {
-        tables_->SetGamma(gamma);
-        g_colorTables = tables_.get();
-    }
-    ~ScopedGamma() { g_colorTables = previous_; }
-    const ColorTables& Tables() const { return *tables_; }
-
-private:
-    std::unique_ptr<ColorTables> tables_ = std::make_unique<ColorTables>();
-    ColorTables* const previous_;
 };
 
 TEST(Vpal, ReadsEveryTableOfAnIndexedPalette) {
@@ -389,7 +367,7 @@ TEST(Vpal, TruncatedInputAtEveryByteFailsAndLeavesThePaletteAlone) {
 }
 
 TEST(Vpal, GammaIsAppliedOncePerRead) {
-    const ScopedGamma gamma(2.0f);
+    const ScopedColorTables gamma(2.0f);
     const uint8_t* curve = gamma.Tables().gammaCurve;
     ASSERT_EQ(curve[64], 127);   // so that a second pass would show
 
@@ -417,7 +395,7 @@ TEST(Vpal, GammaIsAppliedOncePerRead) {
 TEST(Vpal, GammaOfOneOrNoColourTablesKeepsTheStoredColours) {
     PaletteIndexed8 palette;
     {
-        const ScopedGamma gamma(1.0f);
+        const ScopedColorTables gamma(1.0f);
         ASSERT_EQ(ReadInto(palette, Vpal({})), kStatusOk);
     }
     EXPECT_EQ(palette.Colors()[64].red, 64);
@@ -432,7 +410,7 @@ TEST(Vpal, GammaOfOneOrNoColourTablesKeepsTheStoredColours) {
 }
 
 TEST(Vpal, ApplyGammaToPaletteLeavesTheSpareByte) {
-    const ScopedGamma gamma(2.0f);
+    const ScopedColorTables gamma(2.0f);
     PaletteColor colours[2] = {{64, 0, 255, 64}, {255, 64, 1, 7}};
     ApplyGammaToPalette(colours, 1);
     EXPECT_EQ(colours[0].red, 127);

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/ByteOrder.h"
 #include "engine/FileStream.h"
 #include "tests/support/ChunkBuilder.h"
 #include "tests/support/MemoryStream.h"
@@ -24,8 +25,9 @@ constexpr uint32_t kNoPad = IffFile::kModeNoPad;
 constexpr uint32_t kRiff = IffFile::kModeRiff;
 
 std::string TagText(uint32_t tag) {
-    return std::string{static_cast<char>(tag), static_cast<char>(tag >> 8), static_cast<char>(tag >> 16),
-                       static_cast<char>(tag >> 24)};
+    uint8_t bytes[4];
+    StoreLe32(bytes, tag);
+    return std::string(bytes, bytes + 4);
 }
 
 Status Write(IffFile& iff, uint32_t id, const std::string& text) {

@@ -1,8 +1,8 @@
 // Reads any bytes as a picture: as a Windows bitmap when they start with 'B',
-// else as a chunk file holding an XFEB form. A read either fails, leaving the
-// target without blocks and the failure kept as the codec's last error, or
-// succeeds with blocks as large as the picture's size says, and then writes
-// out as XFEB and reads back the same. A read or write out of bounds aborts
+// else as a chunk file holding an XFEB form, on its own and inside a cel. A
+// read either fails, leaving the target without blocks and the failure kept
+// as the codec's last error, or succeeds with blocks as large as the
+// picture's size says, and then writes out and reads back the same. A read or write out of bounds aborts
 // through the sanitizers; a broken promise aborts here.
 //
 // Blocks above 64 MB (well above the fuzzer's own) fail as if memory had
@@ -19,6 +19,7 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/IffFile.h"
 #include "engine/image/Bitmap.h"
 #include "engine/image/BitmapCodec.h"
 #include "engine/image/BmpCodec.h"
@@ -32,6 +33,7 @@ extern "C" const char* __asan_default_options() {
 namespace {
 
 constexpr uint64_t kLargestRoundTrip = 1 << 20;
+constexpr uint32_t kCelForm = MakeTag("XCEL");
 
 void Check(bool condition) {
     if (!condition) {
@@ -67,55 +69,101 @@ void CheckBlocks(const Bitmap& bitmap) {
     }
 }
 
-// Writes the picture as XFEB and reads it back: the same size, depth,
-// pixels and, for 8-bit pictures, the same 256 palette entries.
-void CheckRoundTrip(Bitmap& bitmap) {
+// Writes the picture with one codec into memory and reads it back with the
+// same kind into `copy`.
+template <typename Codec>
+void WriteAndRead(Bitmap& picture, Bitmap& copy) {
     MemoryStream stream;
     {
-        XfebCodec writer(&stream, &bitmap);
+        Codec writer(&stream, &picture);
         Check(writer.Write(nullptr) == kStatusOk);
     }
     Check(stream.Open(nullptr, 1) == kStatusOk);
-    Bitmap copy;
-    {
-        XfebCodec reader(&stream, &copy);
-        Check(reader.Read(nullptr) == kStatusOk);
-    }
-    Check(copy.width == bitmap.width && copy.height == bitmap.height);
-    Check(copy.bytesPerPixel == bitmap.bytesPerPixel);
-    Check(std::memcmp(copy.pixels, bitmap.pixels, bitmap.PixelBlockSize()) == 0);
-    if (bitmap.bytesPerPixel == Bitmap::kDepth8Bit) {
+    Codec reader(&stream, &copy);
+    Check(reader.Read(nullptr) == kStatusOk);
+}
+
+// The same size, depth and pixels, and for 8-bit pictures the same 256
+// colours (the BMP form does not keep the fourth byte of an entry).
+void CheckSame(const Bitmap& picture, const Bitmap& copy) {
+    Check(copy.width == picture.width && copy.height == picture.height);
+    Check(copy.bytesPerPixel == picture.bytesPerPixel);
+    Check(std::memcmp(copy.pixels, picture.pixels, picture.PixelBlockSize()) == 0);
+    if (picture.bytesPerPixel == Bitmap::kDepth8Bit) {
         Check(copy.lastPaletteIndex == 255);
-        Check(std::memcmp(copy.palette, bitmap.palette, Bitmap::kPaletteBytes) == 0);
+        for (size_t i = 0; i < Bitmap::kPaletteBytes; i += 4) {
+            Check(std::memcmp(copy.palette + i, picture.palette + i, 3) == 0);
+        }
     }
 }
 
-void ReadWith(BitmapCodec& codec, Bitmap& bitmap) {
-    const Status status = codec.Read(nullptr);
-    if (status != kStatusOk) {
-        Check(codec.LastError() == status);
-        Check(HasNoBlocks(bitmap));
+// Every picture goes through XFEB unchanged; those of the depths and sizes
+// a BMP file holds go through BMP unchanged too.
+void CheckRoundTrips(Bitmap& picture) {
+    if (picture.PixelBlockSize() > kLargestRoundTrip) {
         return;
     }
-    CheckBlocks(bitmap);
-    if (bitmap.PixelBlockSize() <= kLargestRoundTrip) {
-        CheckRoundTrip(bitmap);
+    {
+        Bitmap copy;
+        WriteAndRead<XfebCodec>(picture, copy);
+        CheckSame(picture, copy);
     }
-    bitmap.Free();
-    Check(HasNoBlocks(bitmap));
+    const bool bmpDepth = picture.bytesPerPixel == Bitmap::kDepth1Bit ||
+                          picture.bytesPerPixel == Bitmap::kDepth8Bit ||
+                          picture.bytesPerPixel == Bitmap::kDepth24Bit;
+    if (bmpDepth && picture.width <= BmpCodec::kMaxSide && picture.height <= BmpCodec::kMaxSide) {
+        Bitmap copy;
+        WriteAndRead<BmpCodec>(picture, copy);
+        CheckSame(picture, copy);
+    }
+}
+
+void CheckRead(Status status, Status lastError, Bitmap& picture) {
+    if (status != kStatusOk) {
+        Check(lastError == status);
+        Check(HasNoBlocks(picture));
+        return;
+    }
+    CheckBlocks(picture);
+    CheckRoundTrips(picture);
+    picture.Free();
+    Check(HasNoBlocks(picture));
+}
+
+template <typename Codec>
+void ReadFile(const uint8_t* data, size_t size) {
+    MemoryStream stream(std::vector<uint8_t>(data, data + size));
+    Bitmap picture;
+    Codec codec(&stream, &picture);
+    const Status status = codec.Read(nullptr);
+    CheckRead(status, codec.LastError(), picture);
+}
+
+// Cels keep the XFEB form inside a form of their own, after their position;
+// the cel reader leaves the cel form whatever it finds inside.
+void ReadCel(const uint8_t* data, size_t size) {
+    MemoryStream stream(std::vector<uint8_t>(data, data + size));
+    IffFile iff(&stream, 0);
+    iff.ValidateHeader();
+    if (iff.FindForm(kCelForm) != kStatusOk || iff.Descend() != kStatusOk) {
+        return;
+    }
+    Bitmap cel;
+    const Status status = BitmapCodec::ReadCoorBitmap(&iff, &cel);
+    if (status == kStatusOk) {
+        Check(iff.Level() == 0);
+    }
+    CheckRead(status, status, cel);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    MemoryStream stream(std::vector<uint8_t>(data, data + size));
-    Bitmap bitmap;
     if (size > 0 && data[0] == 'B') {
-        BmpCodec codec(&stream, &bitmap);
-        ReadWith(codec, bitmap);
+        ReadFile<BmpCodec>(data, size);
     } else {
-        XfebCodec codec(&stream, &bitmap);
-        ReadWith(codec, bitmap);
+        ReadFile<XfebCodec>(data, size);
+        ReadCel(data, size);
     }
     return 0;
 }

@@ -24,10 +24,6 @@ using Bytes = ChunkBuilder::Bytes;
 
 const ChunkBuilder kBuilder;
 
-Bytes Word(uint32_t value) {
-    return {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16), uint8_t(value >> 24)};
-}
-
 Bytes Terminated(const std::string& text) { return ChunkBuilder::Join({ChunkBuilder::Text(text), Bytes{0}}); }
 
 // An 8-bit "VPAL" form. `marker` is the red of colour 0, so a test can tell
@@ -50,7 +46,7 @@ Bytes Vpal(uint8_t marker, uint32_t version = 1) {
     colours[0] = marker;
     Bytes conversion(32772);
     for (uint32_t i = 0; i < 32768; ++i) conversion[i] = uint8_t(i * 7);
-    const Bytes header = ChunkBuilder::Join({Word(version), Word(32), Word(5), Word(128)});
+    const Bytes header = ChunkBuilder::Words({version, 32, 5, 128});
     return kBuilder.Form("VPAL", {kBuilder.Chunk("name", Terminated("test")),
                                   kBuilder.Form("shdP", {kBuilder.Chunk("HDR ", header), rows}),
                                   kBuilder.Chunk("hwdP", colours), kBuilder.Chunk("cnvt", conversion)});

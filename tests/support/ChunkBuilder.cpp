@@ -2,6 +2,8 @@
 
 #include <cassert>
 
+#include "engine/ByteOrder.h"
+
 ChunkBuilder::ChunkBuilder(uint32_t flags) : flags_(flags) {}
 
 ChunkBuilder::Bytes ChunkBuilder::Chunk(std::string_view id, const Bytes& data) const {
@@ -32,12 +34,13 @@ ChunkBuilder::Bytes ChunkBuilder::Header(std::string_view id, uint32_t sizeField
 }
 
 ChunkBuilder::Bytes ChunkBuilder::Size(uint32_t value) const {
+    Bytes out(4);
     if (flags_ & kRiff) {
-        return {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
-                static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
+        StoreLe32(out.data(), value);
+    } else {
+        StoreBe32(out.data(), value);
     }
-    return {static_cast<uint8_t>(value >> 24), static_cast<uint8_t>(value >> 16),
-            static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)};
+    return out;
 }
 
 ChunkBuilder::Bytes ChunkBuilder::Join(std::initializer_list<Bytes> parts) {
@@ -50,4 +53,14 @@ ChunkBuilder::Bytes ChunkBuilder::Join(std::initializer_list<Bytes> parts) {
 
 ChunkBuilder::Bytes ChunkBuilder::Text(std::string_view text) {
     return Bytes(text.begin(), text.end());
+}
+
+ChunkBuilder::Bytes ChunkBuilder::Words(std::initializer_list<uint32_t> words) {
+    Bytes out(4 * words.size());
+    uint8_t* at = out.data();
+    for (const uint32_t word : words) {
+        StoreLe32(at, word);
+        at += 4;
+    }
+    return out;
 }

@@ -29,6 +29,8 @@ public:
 
     static Bytes Join(std::initializer_list<Bytes> parts);
     static Bytes Text(std::string_view text);
+    // Little-endian 32-bit words, the order of the fields inside chunk data.
+    static Bytes Words(std::initializer_list<uint32_t> words);
 
 private:
     const uint32_t flags_;

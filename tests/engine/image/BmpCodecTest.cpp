@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/ByteOrder.h"
 #include "engine/EngineHeap.h"
 #include "engine/image/ImageStatus.h"
 #include "tests/support/MemoryStream.h"
@@ -20,19 +21,17 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-void Append16(Bytes& bytes, uint32_t value) {
-    bytes.push_back(uint8_t(value));
-    bytes.push_back(uint8_t(value >> 8));
+void Append16(Bytes& bytes, uint16_t value) {
+    bytes.resize(bytes.size() + 2);
+    StoreLe16(bytes.data() + bytes.size() - 2, value);
 }
 
 void Append32(Bytes& bytes, uint32_t value) {
-    Append16(bytes, value & 0xFFFF);
-    Append16(bytes, value >> 16);
+    bytes.resize(bytes.size() + 4);
+    StoreLe32(bytes.data() + bytes.size() - 4, value);
 }
 
-uint32_t Load32(const Bytes& bytes, size_t at) {
-    return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | uint32_t(bytes[at + 3]) << 24;
-}
+uint32_t Load32(const Bytes& bytes, size_t at) { return LoadLe32(bytes.data() + at); }
 
 // A bitmap file laid out field by field, so that a test can spoil any one of them.
 struct BmpFile {

@@ -9,13 +9,10 @@
 #include "engine/EngineHeap.h"
 #include "engine/image/ImageStatus.h"
 #include "engine/image/PixelImage.h"
+#include "tests/support/OwnedImage.h"
 #include "tests/support/ScopedFullEngineHeap.h"
 
 namespace {
-
-struct OwnedImage : PixelImage {
-    ~OwnedImage() { EngineRelease(pixels); }
-};
 
 void Fill8(OwnedImage& image, int16_t width, int16_t height, const std::vector<uint8_t>& values) {
     ASSERT_EQ(image.Create(width, height, 8, true), kStatusOk);

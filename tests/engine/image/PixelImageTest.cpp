@@ -11,18 +11,16 @@
 #include "display/ColorTables.h"
 #include "display/Palette.h"
 #include "display/PixelFormat.h"
+#include "engine/ByteOrder.h"
 #include "engine/EngineHeap.h"
 #include "engine/image/Bitmap.h"
 #include "engine/image/ImageStatus.h"
+#include "tests/support/OwnedImage.h"
 #include "tests/support/RecordingTexture.h"
+#include "tests/support/ScopedColorTables.h"
 #include "tests/support/ScopedFullEngineHeap.h"
 
 namespace {
-
-// An image that frees the pixel block it was created with, as its owners do.
-struct OwnedImage : PixelImage {
-    ~OwnedImage() { EngineRelease(pixels); }
-};
 
 uint16_t Pixel16(const PixelImage& image, int i) {
     uint16_t value;
@@ -57,8 +55,7 @@ void MakeIndexedRow(Bitmap& bitmap, const std::vector<uint8_t>& indices, bool ma
 void MakeRow16(Bitmap& bitmap, const std::vector<uint16_t>& values) {
     ASSERT_EQ(bitmap.Create(uint16_t(values.size()), 1, Bitmap::kDepth16Bit, true), kStatusOk);
     for (size_t i = 0; i < values.size(); ++i) {
-        bitmap.pixels[2 * i] = uint8_t(values[i]);
-        bitmap.pixels[2 * i + 1] = uint8_t(values[i] >> 8);
+        StoreLe16(bitmap.pixels + 2 * i, values[i]);
     }
 }
 
@@ -90,12 +87,6 @@ protected:
         target_ = nullptr;
     }
 
-    void SetUp() override {
-        previous_ = g_colorTables;
-        g_colorTables = &tables_;
-    }
-    void TearDown() override { g_colorTables = previous_; }
-
     void SetGamma(float gamma) { tables_.SetGamma(gamma); }
 
     // An image of the bitmap's size in the given depth; Create leaves an
@@ -107,8 +98,7 @@ protected:
     }
 
     static Palette* target_;
-    ColorTables tables_;
-    ColorTables* previous_ = nullptr;
+    ScopedColorTables tables_;
 };
 
 Palette* PixelImageConvert::target_ = nullptr;

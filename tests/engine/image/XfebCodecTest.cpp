@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/ByteOrder.h"
 #include "engine/EngineHeap.h"
 #include "engine/IffFile.h"
 #include "engine/image/Bitmap.h"
@@ -26,12 +27,9 @@ uint8_t Control(int32_t n) { return static_cast<uint8_t>(static_cast<int8_t>(n))
 
 Bytes Header(uint16_t version, uint16_t width, uint16_t height, uint8_t bytesPerPixel, uint8_t storage) {
     Bytes header(16, 0);
-    header[0] = static_cast<uint8_t>(version);
-    header[1] = static_cast<uint8_t>(version >> 8);
-    header[2] = static_cast<uint8_t>(width);
-    header[3] = static_cast<uint8_t>(width >> 8);
-    header[4] = static_cast<uint8_t>(height);
-    header[5] = static_cast<uint8_t>(height >> 8);
+    StoreLe16(header.data() + 0, version);
+    StoreLe16(header.data() + 2, width);
+    StoreLe16(header.data() + 4, height);
     header[6] = bytesPerPixel;
     header[7] = storage;
     return header;
@@ -518,7 +516,7 @@ TEST_F(XfebWrite, FormSizeCoversTheHeaderPaletteAndBody) {
     EXPECT_EQ(std::string(bytes.begin() + 8, bytes.begin() + 16), "XFEBHDR ");
     // Big-endian, as every chunk size; the 3 x 3 zero image codes as three
     // 2-byte repeats.
-    const uint32_t size = uint32_t(bytes[4]) << 24 | uint32_t(bytes[5]) << 16 | uint32_t(bytes[6]) << 8 | bytes[7];
+    const uint32_t size = LoadBe32(bytes.data() + 4);
     EXPECT_EQ(size, bytes.size() - 8);
     EXPECT_EQ(size, 4 + (8 + 16) + (8 + 1024) + (8 + 6));
 }
