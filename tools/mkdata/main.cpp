@@ -6,6 +6,7 @@
 #include <fstream>
 #include <string>
 
+#include "tools/mkdata/ImageData.h"
 #include "tools/mkdata/PaletteData.h"
 
 namespace fs = std::filesystem;
@@ -59,6 +60,13 @@ int main(int argc, char** argv) {
     if (WritePaletteFile(palettes.c_str()) != kStatusOk) {
         std::fprintf(stderr, "mkdata: cannot write %s\n", palettes.c_str());
         return 1;
+    }
+    for (int i = 0; i < kSampleImageCount; ++i) {
+        const fs::path image = root / "data" / kSampleImageNames[i];
+        if (WriteSampleImage(i, image.c_str()) != kStatusOk) {
+            std::fprintf(stderr, "mkdata: cannot write %s\n", image.c_str());
+            return 1;
+        }
     }
     std::printf("Sample data written to %s\n", root.c_str());
     return 0;
