@@ -10,9 +10,9 @@
 #include <random>
 #include <vector>
 
+#include "bench/BenchCanvas.h"
 #include "display/Palette.h"
 #include "display/SoftTexture.h"
-#include "display/canvas/Canvas.h"
 #include "engine/image/PixelImage.h"
 #include "raster/GenericSpans.h"
 #include "raster/Span.h"
@@ -23,53 +23,6 @@ constexpr int32_t kWidth = 640;
 constexpr int32_t kRows = 16;
 constexpr int32_t kPixels = kWidth * kRows;
 constexpr int32_t kOne = 0x10000;
-
-// The span routines read nothing of their canvas but its palette; this kind
-// draws nothing itself.
-class ShadeCanvas final : public Canvas {
-public:
-    explicit ShadeCanvas(Palette* shades) { palette = shades; }
-
-    Status FillRectRgb(const CanvasRect*, const uint8_t*) override { return kStatusNothingToDo; }
-    Status FillRect(const CanvasRect*, uint32_t) override { return kStatusNothingToDo; }
-    Status PlotPixelInt(const ViewVertex*, const uint8_t*) override { return kStatusNothingToDo; }
-    Status BlitImage(const CanvasRect*, PixelImage*, uint32_t) override { return kStatusNothingToDo; }
-    Status DrawMonoImage(const CanvasRect*, PixelImage*, uint32_t, uint32_t) override { return kStatusNothingToDo; }
-    Status DrawMonoImageRaw(const CanvasRect*, MonoMaskRecord*, uint32_t, uint32_t) override {
-        return kStatusNothingToDo;
-    }
-    Status DrawLineInt(const ViewVertex*, const ViewVertex*, const uint8_t*) override { return kStatusNothingToDo; }
-    Status DrawLineShadedInt(const ViewVertex*, const ViewVertex*) override { return kStatusNothingToDo; }
-    Status FillPolygonFlat(int32_t, const ScreenVertex*) override { return kStatusNothingToDo; }
-    Status FillPolygonShaded(int32_t, const ScreenVertex*) override { return kStatusNothingToDo; }
-    Status FillPolygonTextured(int32_t, const ScreenVertex*, PixelImage*) override { return kStatusNothingToDo; }
-    Status FillPolygonTexturedPersp(int32_t, const ScreenVertex*, PixelImage*) override {
-        return kStatusNothingToDo;
-    }
-    Status FillPolygonTexturedShaded(int32_t, const ScreenVertex*, PixelImage*) override {
-        return kStatusNothingToDo;
-    }
-    Status FillPolygonTexturedShadedPersp(int32_t, const ScreenVertex*, PixelImage*) override {
-        return kStatusNothingToDo;
-    }
-    Status FillPolygonRgb(int32_t, const ScreenVertex*) override { return kStatusNothingToDo; }
-    Status FillPolygonRgbInt(int32_t, const ViewVertex*) override { return kStatusNothingToDo; }
-    Status FillPolygonFlatAlpha(int32_t, const ScreenVertex*, uint32_t) override { return kStatusNothingToDo; }
-    Status FillPolygonShadedAlpha(int32_t, const ScreenVertex*, uint32_t) override { return kStatusNothingToDo; }
-    Status FillPolygonTexturedAlpha(int32_t, const ScreenVertex*, PixelImage*, uint32_t) override {
-        return kStatusNothingToDo;
-    }
-    Status FillPolygonTexturedPerspAlpha(int32_t, const ScreenVertex*, PixelImage*, uint32_t) override {
-        return kStatusNothingToDo;
-    }
-    Status FillPolygonTexturedShadedAlpha(int32_t, const ScreenVertex*, PixelImage*, uint32_t) override {
-        return kStatusNothingToDo;
-    }
-    Status FillPolygonTexturedShadedPerspAlpha(int32_t, const ScreenVertex*, PixelImage*, uint32_t) override {
-        return kStatusNothingToDo;
-    }
-    Status SetFog(const FogParams*) override { return kStatusNothingToDo; }
-};
 
 // The triangle every routine draws: shade ramping 20 -> 235 across each row.
 struct TexturedScene {
@@ -110,7 +63,7 @@ struct TexturedScene {
     std::vector<uint16_t> shades = std::vector<uint16_t>(Palette::kShadeEntries);
     ShadeTable shadeTable;
     PaletteRgb565 palette;
-    ShadeCanvas canvas{&palette};
+    BenchCanvas canvas{&palette};
     std::vector<uint8_t> texels;
     PixelImage image{PixelImage::kFormat8Bit};
     std::unique_ptr<SoftTexture> texture;   // unchains itself before the image goes

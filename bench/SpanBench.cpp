@@ -8,9 +8,9 @@
 #include <memory>
 #include <vector>
 
+#include "bench/BenchCanvas.h"
 #include "display/Palette.h"
 #include "display/SoftTexture.h"
-#include "display/canvas/Canvas.h"
 #include "engine/image/PixelImage.h"
 #include "raster/GenericSpans.h"
 #include "raster/Span.h"
@@ -21,53 +21,6 @@ constexpr int32_t kWidth = 640;
 constexpr int32_t kRows = 16;
 constexpr int32_t kPixels = kWidth * kRows;
 constexpr int32_t kOne = 0x10000;
-
-// The span routines read nothing of their canvas but its palette; this kind
-// draws nothing itself.
-class PaletteCanvas final : public Canvas {
-public:
-    explicit PaletteCanvas(Palette* shades) { palette = shades; }
-
-    Status FillRectRgb(const CanvasRect*, const uint8_t*) override { return kStatusNothingToDo; }
-    Status FillRect(const CanvasRect*, uint32_t) override { return kStatusNothingToDo; }
-    Status PlotPixelInt(const ViewVertex*, const uint8_t*) override { return kStatusNothingToDo; }
-    Status BlitImage(const CanvasRect*, PixelImage*, uint32_t) override { return kStatusNothingToDo; }
-    Status DrawMonoImage(const CanvasRect*, PixelImage*, uint32_t, uint32_t) override { return kStatusNothingToDo; }
-    Status DrawMonoImageRaw(const CanvasRect*, MonoMaskRecord*, uint32_t, uint32_t) override {
-        return kStatusNothingToDo;
-    }
-    Status DrawLineInt(const ViewVertex*, const ViewVertex*, const uint8_t*) override { return kStatusNothingToDo; }
-    Status DrawLineShadedInt(const ViewVertex*, const ViewVertex*) override { return kStatusNothingToDo; }
-    Status FillPolygonFlat(int32_t, const ScreenVertex*) override { return kStatusNothingToDo; }
-    Status FillPolygonShaded(int32_t, const ScreenVertex*) override { return kStatusNothingToDo; }
-    Status FillPolygonTextured(int32_t, const ScreenVertex*, PixelImage*) override { return kStatusNothingToDo; }
-    Status FillPolygonTexturedPersp(int32_t, const ScreenVertex*, PixelImage*) override {
-        return kStatusNothingToDo;
-    }
-    Status FillPolygonTexturedShaded(int32_t, const ScreenVertex*, PixelImage*) override {
-        return kStatusNothingToDo;
-    }
-    Status FillPolygonTexturedShadedPersp(int32_t, const ScreenVertex*, PixelImage*) override {
-        return kStatusNothingToDo;
-    }
-    Status FillPolygonRgb(int32_t, const ScreenVertex*) override { return kStatusNothingToDo; }
-    Status FillPolygonRgbInt(int32_t, const ViewVertex*) override { return kStatusNothingToDo; }
-    Status FillPolygonFlatAlpha(int32_t, const ScreenVertex*, uint32_t) override { return kStatusNothingToDo; }
-    Status FillPolygonShadedAlpha(int32_t, const ScreenVertex*, uint32_t) override { return kStatusNothingToDo; }
-    Status FillPolygonTexturedAlpha(int32_t, const ScreenVertex*, PixelImage*, uint32_t) override {
-        return kStatusNothingToDo;
-    }
-    Status FillPolygonTexturedPerspAlpha(int32_t, const ScreenVertex*, PixelImage*, uint32_t) override {
-        return kStatusNothingToDo;
-    }
-    Status FillPolygonTexturedShadedAlpha(int32_t, const ScreenVertex*, PixelImage*, uint32_t) override {
-        return kStatusNothingToDo;
-    }
-    Status FillPolygonTexturedShadedPerspAlpha(int32_t, const ScreenVertex*, PixelImage*, uint32_t) override {
-        return kStatusNothingToDo;
-    }
-    Status SetFog(const FogParams*) override { return kStatusNothingToDo; }
-};
 
 // Sixteen full-width rows: shade ramping 20 -> 235 across each row, u and v
 // crossing a 64 x 64 texture 2.5 and 0.8 times. Only opaque modes without a
@@ -111,7 +64,7 @@ struct SpanScene {
     std::vector<uint16_t> shades = std::vector<uint16_t>(Palette::kShadeEntries);
     ShadeTable shadeTable;
     PaletteRgb565 palette;
-    PaletteCanvas canvas{&palette};
+    BenchCanvas canvas{&palette};
     std::vector<uint8_t> texels = std::vector<uint8_t>(64 * 64);
     PixelImage image{PixelImage::kFormat8Bit};
     std::unique_ptr<SoftTexture> texture;   // unchains itself before the image goes

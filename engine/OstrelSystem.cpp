@@ -3,20 +3,25 @@
 #include "engine/EngineHeap.h"
 #include "engine/TaskLayer.h"
 #include "engine/TimerSystem.h"
+#include "engine/image/FontContext.h"
 
 namespace {
 
 // The heap must be reserved before any member that allocates is built, so
-// the first base-class-like step runs from the member initialiser.
-TaskBlock* ReserveHeapAndStartTasks(uint32_t heapSize, int32_t heapMode) {
+// the first base-class-like steps run from the member initialiser: the heap,
+// the task layer, then the fonts, whose failure nobody is told of (text then
+// simply finds no font).
+TaskBlock* ReserveHeapAndStartLayers(uint32_t heapSize, int32_t heapMode) {
     EngineHeap::Reserve(heapSize, heapMode);
-    return TaskLayer::Init(nullptr);
+    TaskBlock* const mainTask = TaskLayer::Init(nullptr);
+    StartFonts();
+    return mainTask;
 }
 
 }  // namespace
 
 OstrelSystem::OstrelSystem(uint32_t heapSize, int32_t heapMode)
-    : taskHandle_(ReserveHeapAndStartTasks(heapSize, heapMode)), world_(0, 0) {
+    : taskHandle_(ReserveHeapAndStartLayers(heapSize, heapMode)), world_(0, 0) {
     // The world context takes nothing from the colour tables, so setting
     // them up after it is built changes nothing.
     g_colorTables = &colorTables_;
@@ -29,6 +34,7 @@ OstrelSystem::OstrelSystem(uint32_t heapSize, int32_t heapMode)
 OstrelSystem::~OstrelSystem() {
     TimerSystem::Shutdown();
     world_.Release();
+    StopFonts();
     TaskLayer::Shutdown(&taskHandle_);
     // Palettes loaded later must not apply the gamma of a curve that is gone.
     if (g_colorTables == &colorTables_) g_colorTables = nullptr;

@@ -9,6 +9,8 @@ inline constexpr const char* kCaptionError = "Error";
 
 inline constexpr const char* kFailedToAllocateEngine = "Fatal Error: Failed to allocate OstrelSystem";
 inline constexpr const char* kFailedToInitializeEngine = "Failed to initalize OstrelSystem";
+// printf format: the file name, then the loader's status.
+inline constexpr const char* kFailedToLoadFont = "Failed to load font %s, error %d";
 inline constexpr const char* kInsertCdRom = "Could not find all the files, please insert CD-ROM and retry.";
 
 }  // namespace msg

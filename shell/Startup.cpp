@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "engine/Clock.h"
 #include "engine/IniFile.h"
@@ -9,6 +10,7 @@
 #include "engine/OstrelSystem.h"
 #include "engine/Random.h"
 #include "engine/SubHeap.h"
+#include "engine/image/FontLoader.h"
 #include "platform/MessageBox.h"
 #include "shell/DataDirectories.h"
 #include "shell/GameMessages.h"
@@ -37,6 +39,26 @@ bool FindDataDirectories(const LaunchOptions& options) {
 
 void ShowFatal(const char* text, const char* caption) {
     platform::MessageBox::Current().Show(text, caption, platform::kMessageBoxOk | platform::kMessageBoxIconError);
+}
+
+// The game's fonts, each file's first font taken, all from the data directory.
+constexpr const char* kFontFiles[] = {"8X13.iff",     "font03.iff",   "font07.iff", "cockpitf.iff",
+                                      "9x7opt.iff", "5x7digit.iff", "ttf.iff"};
+constexpr int kFontFileCount = sizeof kFontFiles / sizeof kFontFiles[0];
+
+// Tells the player which font failed and how; false then.
+bool LoadGameFonts() {
+    for (const char* file : kFontFiles) {
+        const std::string path = g_dataDirs.Prefix(DataDir::kData) + file;
+        const Status status = LoadFont(path.c_str(), nullptr);
+        if (status != kStatusOk) {
+            char text[512];
+            std::snprintf(text, sizeof text, msg::kFailedToLoadFont, path.c_str(), static_cast<int>(status));
+            ShowFatal(text, msg::kCaptionError);
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace
@@ -82,6 +104,15 @@ int RunGame(const LaunchOptions& options) {
         StartupSettings::Read(*settingsReader, options.dataRoot + "/" + StartupSettings::kFileName);
     std::printf("Start-up settings: Mouse=%d Joystick=%d Mouse_Sensitivity=%d FullScreen=%d\n", settings.mouse,
                 settings.joystick, settings.mouseSensitivity, settings.fullScreen);
+
+    if (!LoadGameFonts()) {
+        delete settingsReader;
+        delete g_engine;
+        g_engine = nullptr;
+        g_dataDirs.Clear();
+        return 1;
+    }
+    std::printf("Fonts loaded: %d\n", kFontFileCount);
 
     // Shutdown, in the reverse of the start-up. The reader's text lives in
     // the engine heap, so it goes before the engine.

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <string>
 
+#include "tools/mkdata/FontData.h"
 #include "tools/mkdata/ImageData.h"
 #include "tools/mkdata/PaletteData.h"
 
@@ -65,6 +66,13 @@ int main(int argc, char** argv) {
         const fs::path image = root / "data" / kSampleImageNames[i];
         if (WriteSampleImage(i, image.c_str()) != kStatusOk) {
             std::fprintf(stderr, "mkdata: cannot write %s\n", image.c_str());
+            return 1;
+        }
+    }
+    for (int i = 0; i < kSampleFontCount; ++i) {
+        const fs::path font = root / "data" / kSampleFonts[i].fileName;
+        if (WriteSampleFont(i, font.c_str()) != kStatusOk) {
+            std::fprintf(stderr, "mkdata: cannot write %s\n", font.c_str());
             return 1;
         }
     }

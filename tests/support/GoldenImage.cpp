@@ -1,0 +1,211 @@
+#include "tests/support/GoldenImage.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+#include "display/Palette.h"
+#include "display/PixelFormat.h"
+#include "display/canvas/Canvas.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// 5- or 6-bit channel to 8 bits, the top bits repeated below so that the
+// largest value becomes 255.
+uint8_t Widen5(uint32_t c) { return uint8_t(c << 3 | c >> 2); }
+uint8_t Widen6(uint32_t c) { return uint8_t(c << 2 | c >> 4); }
+
+bool UpdateRequested() {
+    const char* value = std::getenv("VORN_UPDATE_GOLDEN");
+    return value != nullptr && std::strcmp(value, "1") == 0;
+}
+
+// Skips white space and '#' comment lines between the header fields.
+void SkipSeparators(std::istream& in) {
+    for (;;) {
+        const int c = in.peek();
+        if (c == '#') {
+            std::string comment;
+            std::getline(in, comment);
+        } else if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
+            in.get();
+        } else {
+            return;
+        }
+    }
+}
+
+bool ReadHeaderNumber(std::istream& in, int32_t* value) {
+    SkipSeparators(in);
+    return static_cast<bool>(in >> *value);
+}
+
+std::string Describe(const RgbImage& image, int32_t x, int32_t y) {
+    const uint8_t* p = image.rgb.data() + (size_t(y) * size_t(image.width) + size_t(x)) * 3;
+    char text[32];
+    std::snprintf(text, sizeof text, "(%u, %u, %u)", p[0], p[1], p[2]);
+    return text;
+}
+
+}  // namespace
+
+RgbImage PixelsToRgb(const uint8_t* pixels, int32_t width, int32_t height, int32_t format, const Palette* palette,
+                     int32_t pitch) {
+    RgbImage image;
+    if (pixels == nullptr || width <= 0 || height <= 0) return image;
+    const int32_t bytesPerPixel = format == kPixelFormatIndexed8 ? 1 : 2;
+    if (pitch == 0) pitch = width * bytesPerPixel;
+    image.width = width;
+    image.height = height;
+    image.rgb.resize(size_t(width) * size_t(height) * 3);
+    uint8_t* out = image.rgb.data();
+    for (int32_t y = 0; y < height; ++y) {
+        const uint8_t* row = pixels + int64_t(y) * pitch;
+        for (int32_t x = 0; x < width; ++x, out += 3) {
+            if (format == kPixelFormatIndexed8) {
+                const uint32_t c = palette != nullptr ? palette->GetColor(row[x]) : 0;
+                out[0] = uint8_t(c);
+                out[1] = uint8_t(c >> 8);
+                out[2] = uint8_t(c >> 16);
+                continue;
+            }
+            uint16_t p;
+            std::memcpy(&p, row + 2 * x, sizeof p);
+            if (format == kPixelFormatRgb555) {
+                out[0] = Widen5(p >> 10 & 31);
+                out[1] = Widen5(p >> 5 & 31);
+            } else {
+                out[0] = Widen5(p >> 11 & 31);
+                out[1] = Widen6(p >> 5 & 63);
+            }
+            out[2] = Widen5(p & 31);
+        }
+    }
+    return image;
+}
+
+RgbImage CanvasToRgb(const Canvas& canvas) {
+    int32_t format = kPixelFormatIndexed8;
+    if ((canvas.flags & Canvas::kFlag16Bit) != 0) format = canvas.Is555() ? kPixelFormatRgb555 : kPixelFormatRgb565;
+    return PixelsToRgb(canvas.pixels, canvas.width, canvas.height, format, canvas.palette, canvas.pitch);
+}
+
+bool WritePpm(const std::string& path, const RgbImage& image) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out << "P6\n" << image.width << ' ' << image.height << "\n255\n";
+    out.write(reinterpret_cast<const char*>(image.rgb.data()), std::streamsize(image.rgb.size()));
+    return static_cast<bool>(out);
+}
+
+bool WritePpm(const std::string& path, const uint8_t* pixels, int32_t width, int32_t height, int32_t format,
+              const Palette* palette, int32_t pitch) {
+    return WritePpm(path, PixelsToRgb(pixels, width, height, format, palette, pitch));
+}
+
+bool WritePpm(const std::string& path, const Canvas& canvas) { return WritePpm(path, CanvasToRgb(canvas)); }
+
+bool ReadPpm(const std::string& path, RgbImage* image) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    char magic[2] = {};
+    if (!in.read(magic, 2) || magic[0] != 'P' || magic[1] != '6') return false;
+    int32_t width = 0, height = 0, maxValue = 0;
+    if (!ReadHeaderNumber(in, &width) || !ReadHeaderNumber(in, &height) || !ReadHeaderNumber(in, &maxValue)) {
+        return false;
+    }
+    // Exactly one white-space byte separates the header from the samples.
+    if (width <= 0 || height <= 0 || maxValue != 255 || !std::isspace(in.get())) return false;
+    RgbImage read;
+    read.width = width;
+    read.height = height;
+    read.rgb.resize(size_t(width) * size_t(height) * 3);
+    if (!in.read(reinterpret_cast<char*>(read.rgb.data()), std::streamsize(read.rgb.size()))) return false;
+    *image = std::move(read);
+    return true;
+}
+
+std::string GoldenDirectory() {
+    if (const char* dir = std::getenv("VORN_GOLDEN_DIR"); dir != nullptr && *dir != '\0') return dir;
+    // This file lies in tests/support of the source tree.
+    return (fs::path(__FILE__).parent_path().parent_path() / "golden").string();
+}
+
+std::string GoldenOutputDirectory() {
+    std::error_code error;
+    const fs::path program = fs::read_symlink("/proc/self/exe", error);
+    const fs::path base = error ? fs::current_path(error) : program.parent_path();
+    return (base / "golden-output").string();
+}
+
+::testing::AssertionResult MatchesGolden(const RgbImage& actual, const std::string& name,
+                                         const std::string& goldenDir, const std::string& outputDir) {
+    const std::string goldenPath = (fs::path(goldenDir) / (name + ".ppm")).string();
+    std::error_code error;
+    if (UpdateRequested()) {
+        fs::create_directories(goldenDir, error);
+        if (!WritePpm(goldenPath, actual)) {
+            return ::testing::AssertionFailure() << "cannot write the golden " << goldenPath;
+        }
+        std::printf("golden image written: %s (look at it before committing)\n", goldenPath.c_str());
+        return ::testing::AssertionSuccess();
+    }
+
+    RgbImage golden;
+    const bool haveGolden = ReadPpm(goldenPath, &golden);
+    if (haveGolden && golden == actual) return ::testing::AssertionSuccess();
+
+    fs::create_directories(outputDir, error);
+    const std::string actualPath = (fs::path(outputDir) / (name + ".actual.ppm")).string();
+    const bool wroteActual = WritePpm(actualPath, actual);
+    std::ostringstream message;
+    if (!haveGolden) {
+        message << "no readable golden image " << goldenPath;
+    } else if (golden.width != actual.width || golden.height != actual.height) {
+        message << "the golden " << goldenPath << " is " << golden.width << " x " << golden.height
+                << ", the picture " << actual.width << " x " << actual.height;
+    } else {
+        RgbImage diff = golden;
+        int64_t differing = 0;
+        int32_t firstX = -1, firstY = -1;
+        for (int32_t y = 0; y < actual.height; ++y) {
+            for (int32_t x = 0; x < actual.width; ++x) {
+                const size_t at = (size_t(y) * size_t(actual.width) + size_t(x)) * 3;
+                const bool same = std::memcmp(&golden.rgb[at], &actual.rgb[at], 3) == 0;
+                for (int c = 0; c < 3; ++c) diff.rgb[at + c] = same ? uint8_t(golden.rgb[at + c] / 4) : 255;
+                if (same) continue;
+                if (differing++ == 0) {
+                    firstX = x;
+                    firstY = y;
+                }
+            }
+        }
+        const std::string diffPath = (fs::path(outputDir) / (name + ".diff.ppm")).string();
+        message << differing << " pixels differ from the golden " << goldenPath << "; the first at (" << firstX
+                << ", " << firstY << "): golden " << Describe(golden, firstX, firstY) << ", picture "
+                << Describe(actual, firstX, firstY);
+        if (WritePpm(diffPath, diff)) message << "\ndifferences (white): " << diffPath;
+    }
+    if (wroteActual) {
+        message << "\npicture drawn: " << actualPath;
+    } else {
+        message << "\n(the picture could not be written to " << actualPath << ")";
+    }
+    message << "\nif the change is intended, rerun with VORN_UPDATE_GOLDEN=1 and look at the new golden";
+    return ::testing::AssertionFailure() << message.str();
+}
+
+::testing::AssertionResult MatchesGolden(const RgbImage& actual, const std::string& name) {
+    return MatchesGolden(actual, name, GoldenDirectory(), GoldenOutputDirectory());
+}
+
+::testing::AssertionResult MatchesGolden(const Canvas& canvas, const std::string& name) {
+    return MatchesGolden(CanvasToRgb(canvas), name);
+}
