@@ -1,0 +1,81 @@
+#include "display/DisplayDriver.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/FileSystem.h"
+
+DisplayDriver::~DisplayDriver() = default;
+
+int32_t DisplayDriver::ReapplyPalette(int32_t brightness) {
+    if (palette == nullptr) return kDisplayUnsupported;
+    return SetPaletteEntries(palette, brightness);
+}
+
+int32_t DisplayDriver::SpareCall(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t) { return kDisplayUnsupported; }
+
+int32_t DisplayDriver::Present() {
+    EmptyDirtyRect();
+    return kDisplayOk;
+}
+
+void DisplayDriver::InvalidateAll() {
+    dirtyLeft = 0;
+    dirtyTop = 0;
+    dirtyRight = width;
+    dirtyBottom = height;
+}
+
+void DisplayDriver::Invalidate(const CanvasRect& area) {
+    dirtyLeft = std::min(dirtyLeft, area.x);
+    dirtyTop = std::min(dirtyTop, area.y);
+    dirtyRight = std::max(dirtyRight, area.x + area.width);
+    dirtyBottom = std::max(dirtyBottom, area.y + area.height);
+}
+
+void DisplayDriver::BeginScene() {}
+
+void DisplayDriver::EndScene() {}
+
+bool DisplayDriver::DirtyArea(CanvasRect* area) const {
+    // Invalidate takes rectangles as given, so the collected one may reach
+    // past the frame.
+    const int32_t left = std::max(dirtyLeft, 0);
+    const int32_t top = std::max(dirtyTop, 0);
+    const int32_t right = std::min(dirtyRight, width);
+    const int32_t bottom = std::min(dirtyBottom, height);
+    if (right <= left || bottom <= top) return false;
+    *area = {left, top, right - left, bottom - top};
+    return true;
+}
+
+void DisplayDriver::EmptyDirtyRect() {
+    dirtyLeft = width;
+    dirtyTop = height;
+    dirtyRight = 0;
+    dirtyBottom = 0;
+}
+
+Status DisplayDriver::WriteScreenLog(const char* path, int32_t errorValue) const {
+    char text[256];
+    const int length = std::snprintf(text, sizeof text,
+                                     "Hardware Description %s\n"
+                                     "Screen Flags         %lx\n"
+                                     "Screen Sins          %lx\n"
+                                     "Error Value          %d\n",
+                                     name, static_cast<unsigned long>(flags), static_cast<unsigned long>(sins),
+                                     errorValue);
+    platform::FileSystem& files = platform::FileSystem::Current();
+    const platform::FileHandle file = files.Open(path, platform::kFileWrite, 0, platform::FileCreation::kCreateAlways,
+                                                 platform::kFileAttrNormal);
+    if (file == platform::kNoFile) return kStatusCannotOpen;
+    const bool written = files.Write(file, text, uint32_t(length)) == length;
+    const bool closed = files.Close(file);
+    return written && closed ? kStatusOk : kStatusPlatformFailed;
+}
+
+void DisplayDriver::SetName(const char* text) {
+    std::memset(name, 0, sizeof name);
+    std::strncpy(name, text, sizeof name - 1);
+}
