@@ -75,8 +75,8 @@ int32_t DeviceContext::CopyBits(int32_t destX, int32_t destY, int32_t width, int
     if (endColumn <= firstColumn) return kNothingCopied;
     const size_t columns = size_t(endColumn - firstColumn);
 
-    // The scan lines `bits` holds, from the bottom; a top-down frame keeps
-    // the highest of them first.
+    // The scan lines `bits` holds that the frame has, from the bottom; a
+    // top-down frame keeps the highest of them first.
     const int64_t bandBottom = std::max<int64_t>(firstScan, 0);
     const int64_t bandEnd = std::min<int64_t>(int64_t(firstScan) + scanCount, imageHeight);
     const uint16_t tableEntries = uint16_t(info.ColorTableEntries());
@@ -86,7 +86,7 @@ int32_t DeviceContext::CopyBits(int32_t destX, int32_t destY, int32_t width, int
         const int64_t fromBottom = int64_t(sourceY) + height - 1 - row;
         const int64_t y = int64_t(destY) + row;
         if (fromBottom < bandBottom || fromBottom >= bandEnd || y < 0 || y >= pictureHeight_) continue;
-        const int64_t memoryRow = topDown ? int64_t(firstScan) + scanCount - 1 - fromBottom : fromBottom - firstScan;
+        const int64_t memoryRow = topDown ? bandEnd - 1 - fromBottom : fromBottom - firstScan;
         const uint8_t* const source = bits + memoryRow * rowBytes + (sourceX + firstColumn) * pixelBytes;
         uint8_t* const target = picture_.data() + (y * pictureWidth_ + destX + firstColumn) * pixelBytes;
         if (format.IsIndexed()) {

@@ -134,8 +134,7 @@ bool ReadPpm(const std::string& path, RgbImage* image) {
 
 std::string GoldenDirectory() {
     if (const char* dir = std::getenv("VORN_GOLDEN_DIR"); dir != nullptr && *dir != '\0') return dir;
-    // This file lies in tests/support of the source tree.
-    return (fs::path(__FILE__).parent_path().parent_path() / "golden").string();
+    return (fs::path(VORN_SOURCE_DIR) / "tests" / "golden").string();
 }
 
 std::string GoldenOutputDirectory() {
