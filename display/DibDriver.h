@@ -29,10 +29,13 @@ public:
     // Keeps only kModeFullScreen of the mode flags. Depths 8, and 15 or 16
     // (both shown as 5-5-5, two bytes a pixel, stored as 15); a 16-bit mode
     // wants a 5-5-5 palette and refuses anything else, a null palette too,
-    // before allocating.
+    // before allocating. kDisplayCallFailed also when the 8-bit palette
+    // cannot be made, selected or realised.
     int32_t SetMode(int32_t width, int32_t height, int32_t depth, Palette* palette, uint32_t modeFlags) override;
-    // 8-bit modes: a new logical palette of the colours with the brightness
-    // applied, selected and realised. 16-bit modes only store the palette.
+    // Stores the palette. 8-bit modes then make a logical palette of its
+    // colours with the brightness applied, selected and realised:
+    // kDisplayUnsupported for a null palette, kDisplayCallFailed when the
+    // mode is not set or the palette cannot be made, selected or realised.
     int32_t SetPaletteEntries(Palette* palette, int32_t brightness) override;
     int32_t Close() override;
     // Copies the dirty rectangle, cut to the frame; kDisplayOk whatever the

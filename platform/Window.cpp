@@ -30,6 +30,7 @@ Window::Window(const char* title, int32_t width, int32_t height, bool fullScreen
       width_(width),
       height_(height),
       fullScreen_(fullScreen),
+      headless_(backend == nullptr),
       backend_(std::move(backend)) {}
 
 Window::~Window() { Destroy(); }

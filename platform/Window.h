@@ -67,7 +67,7 @@ public:
     int32_t Height() const { return height_; }
     bool FullScreen() const { return fullScreen_; }
     bool Active() const { return active_; }
-    bool Headless() const { return backend_ == nullptr; }
+    bool Headless() const { return headless_; }
     bool Destroyed() const { return destroyed_; }
 
 private:
@@ -79,6 +79,7 @@ private:
     int32_t width_;
     int32_t height_;
     bool fullScreen_;
+    const bool headless_;   // made without a window-system backend
     bool active_ = true;
     bool destroyed_ = false;
     bool quitRequested_ = false;
