@@ -6,11 +6,19 @@ namespace msg {
 inline constexpr const char* kCaptionInitialization = "Initialization";
 inline constexpr const char* kCaptionFatalError = "Fatal Error";
 inline constexpr const char* kCaptionError = "Error";
+inline constexpr const char* kCaptionScreenInit = "Screen Init";
 
 inline constexpr const char* kFailedToAllocateEngine = "Fatal Error: Failed to allocate OstrelSystem";
 inline constexpr const char* kFailedToInitializeEngine = "Failed to initalize OstrelSystem";
+inline constexpr const char* kFailedToAllocateGameState = "Fatal Error: Failed to allocate GameState";
+inline constexpr const char* kAnotherInstance =
+    "Another instance of this application has been detected, and only one instance may be active at a time.";
+inline constexpr const char* kCouldNotInitializeDrivers = "Could not initialize drivers.\n";
 // printf format: the file name, then the loader's status.
 inline constexpr const char* kFailedToLoadFont = "Failed to load font %s, error %d";
 inline constexpr const char* kInsertCdRom = "Could not find all the files, please insert CD-ROM and retry.";
+
+// Drawn on the intro screen.
+inline constexpr const char* kVersionBanner = "Vorn Tessel - v1.00";
 
 }  // namespace msg

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "engine/EngineAllocation.h"
 #include "engine/Status.h"
@@ -7,6 +8,34 @@
 
 class IffFile;
 class Palette;
+
+// The display driver the start-up opens (g_graphicsDriver).
+inline constexpr int32_t kGraphicsDriverDib = 0;
+inline constexpr int32_t kGraphicsDriverDirectDraw = 1;
+inline constexpr int32_t kGraphicsDriverDirect3d = 2;
+
+// g_textureFilterFlags
+inline constexpr uint32_t kTextureFilter2d = 0x1;
+inline constexpr uint32_t kTextureFilter3d = 0x2;
+
+// The graphics choices that "vorn.cfg" keeps besides g_pixelFormat
+// (display/PixelFormat.h).
+extern int32_t g_graphicsDriver;
+extern uint32_t g_textureFilterFlags;
+extern int32_t g_softwareAlpha;   // 0 or 1
+
+// The record of "vorn.cfg": six 32-bit words, stored little-endian in this
+// order.
+struct ConfigRecord {
+    static constexpr uint32_t kBytes = 24;
+
+    int32_t pixelFormat = 0;
+    int32_t graphicsDriver = 0;
+    uint32_t textureFilterFlags = 0;
+    int32_t softwareAlpha = 0;
+    int32_t enhancedGraphics = 0;
+    int32_t inertialFlight = 0;    // nonzero: inertial flight is off
+};
 
 // A palette loaded by name. The entry owns the palette.
 struct PaletteCacheEntry : EngineObject {
@@ -26,6 +55,8 @@ class GameState : public EngineObject {
 public:
     // In the first data directory.
     static constexpr const char* kPaletteFile = "palettes.iff";
+    // In the config folder: FORM "VORN" holding the chunk "CNFG".
+    static constexpr const char* kConfigFile = "vorn.cfg";
 
     GameState() = default;
     ~GameState();
@@ -49,6 +80,22 @@ public:
     // Entries in the order they were loaded.
     const DynArray<PaletteCacheEntry*>& PaletteCache() const { return paletteCache_; }
 
+    // Where "vorn.cfg" lives; empty (the default) is the working folder.
+    void SetConfigFolder(const std::string& folder) { configFolder_ = folder; }
+    std::string ConfigFilePath() const;
+    // Reads the "CNFG" chunk of the options file into `record`: its whole
+    // words replace the record's first words, at most six. With `apply` the
+    // record's words then become g_pixelFormat, g_graphicsDriver,
+    // g_textureFilterFlags, g_softwareAlpha and enhancedGraphics. A file that
+    // cannot be opened, or holds no "CNFG" chunk of at most 24 bytes inside
+    // FORM "VORN", changes nothing and gives false.
+    bool ReadConfigFile(ConfigRecord* record, bool apply);
+    // Creates the options file anew: FORM "VORN" holding "CNFG" of the six
+    // words. The chunk file's status, or the first failure.
+    Status WriteConfigFile(const ConfigRecord& record) const;
+
+    int32_t enhancedGraphics = 0;   // 0 or 1, from the options file
+
 private:
     // Index of the cached entry of that name, or -1.
     int32_t FindCachedPalette(const char* name) const;
@@ -58,4 +105,5 @@ private:
     Palette* ReadPaletteFrom(IffFile& iff, const char* name);
 
     DynArray<PaletteCacheEntry*> paletteCache_;
+    std::string configFolder_;
 };

@@ -1,10 +1,28 @@
 #include "shell/LaunchOptions.h"
 
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 #ifndef VORN_DEFAULT_DATA_DIR
 #define VORN_DEFAULT_DATA_DIR "build/data"
 #endif
+
+namespace {
+
+// A whole positive decimal number that fits 32 bits, nothing after it.
+bool ParseFrameCount(const char* text, int32_t* frames) {
+    if (text[0] < '0' || text[0] > '9') return false;
+    errno = 0;
+    char* end = nullptr;
+    const long long value = std::strtoll(text, &end, 10);
+    if (errno != 0 || *end != '\0' || value < 1 || value > INT32_MAX) return false;
+    *frames = int32_t(value);
+    return true;
+}
+
+}  // namespace
 
 bool ParseLaunchOptions(int argc, const char* const* argv, LaunchOptions* options, std::string* error) {
     options->dataRoot = VORN_DEFAULT_DATA_DIR;
@@ -22,6 +40,12 @@ bool ParseLaunchOptions(int argc, const char* const* argv, LaunchOptions* option
             options->dataRoot = argv[++i];
         } else if (std::strncmp(arg, "--data=", 7) == 0 && arg[7] != '\0') {
             options->dataRoot = arg + 7;
+        } else if (std::strcmp(arg, "--frames") == 0 || std::strncmp(arg, "--frames=", 9) == 0) {
+            const char* count = arg[8] == '=' ? arg + 9 : (i + 1 < argc ? argv[++i] : "");
+            if (!ParseFrameCount(count, &options->frames)) {
+                *error = "--frames needs a whole number of frames from 1 up";
+                return false;
+            }
         } else {
             *error = std::string("unknown argument: ") + arg;
             return false;
@@ -31,9 +55,12 @@ bool ParseLaunchOptions(int argc, const char* const* argv, LaunchOptions* option
 }
 
 const char* LaunchUsage() {
-    return "Usage: vorn [--data DIR] [--headless] [--help]\n"
+    return "Usage: vorn [--data DIR] [--headless] [--frames N] [--help]\n"
            "  --data DIR   the folder holding the seven data directories\n"
            "               (data, video, cel, option, xmi, mesh, missions)\n"
+           "               and the files VORN.INI, vorn.cfg and screen.log\n"
            "  --headless   run without a window; messages go to standard error\n"
+           "  --frames N   show N frames of the intro screen, then end\n"
+           "               (without a window: 1 unless given)\n"
            "  --help       show this text\n";
 }

@@ -1,10 +1,17 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
 // What the command line asks of the program.
 struct LaunchOptions {
-    std::string dataRoot;    // the folder holding the seven data directories
+    // The folder holding the seven data directories and the files
+    // "VORN.INI", "vorn.cfg" and "screen.log".
+    std::string dataRoot;
     bool headless = false;   // no window; message boxes go to standard error
+    // Frames the intro screen shows before the program ends on its own; 0
+    // waits for a key, a click or the window's close, which a run without
+    // a window takes as 1.
+    int32_t frames = 0;
     bool showHelp = false;
 };
 

@@ -1,28 +1,142 @@
 #include "shell/Startup.h"
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <string>
+#include <thread>
 
+#include "display/DibDriver.h"
+#include "display/DirectDrawDriver.h"
+#include "display/DisplayDriver.h"
+#include "display/Palette.h"
+#include "display/PixelFormat.h"
+#include "display/canvas/Canvas.h"
+#include "display/canvas/ScreenCanvas16.h"
+#include "display/canvas/ScreenCanvas8.h"
+#include "display/canvas/SurfaceCanvas16.h"
+#include "display/canvas/SurfaceCanvas8.h"
 #include "engine/Clock.h"
-#include "engine/IniFile.h"
 #include "engine/CpuFeatures.h"
+#include "engine/IniFile.h"
 #include "engine/OstrelSystem.h"
 #include "engine/Random.h"
 #include "engine/SubHeap.h"
+#include "engine/image/FontContext.h"
 #include "engine/image/FontLoader.h"
+#include "engine/image/TextCursor.h"
+#include "platform/DisplayPresenter.h"
+#include "platform/InstanceLock.h"
 #include "platform/MessageBox.h"
+#include "platform/SdlPresenter.h"
+#include "platform/VideoBackend.h"
+#include "platform/Window.h"
 #include "shell/DataDirectories.h"
 #include "shell/GameMessages.h"
+#include "shell/GameState.h"
 #include "shell/LaunchOptions.h"
 #include "shell/StartupSettings.h"
 
 OstrelSystem* g_engine = nullptr;
+platform::Window* g_mainWindow = nullptr;
+GameState* g_gameState = nullptr;
+DisplayDriver* g_display = nullptr;
+Canvas* g_gameCanvas = nullptr;
 
 namespace {
 
+constexpr const char* kWindowTitle = "Vorn Tessel";
+constexpr int32_t kScreenWidth = 640;
+constexpr int32_t kScreenHeight = 480;
+constexpr const char* kMainPalette = "Vorn";
+// Beside VORN.INI and vorn.cfg.
+constexpr const char* kScreenLogFile = "screen.log";
+// Drivers made, modes asked for, before the start-up gives up.
+constexpr int32_t kDisplayAttempts = 10;
+constexpr uint32_t kFarthestDepth = 0xFFFFFFFF;
+// Colours packed as the palettes match them: red in the low byte.
+constexpr uint32_t kBlack = 0x000000;
+constexpr uint32_t kWhite = 0xFFFFFF;
+// The file whose first font draws the version banner.
+constexpr const char* kBannerFontFile = "ttf.iff";
+// Between intro frames on a real window: about 60 a second, without
+// keeping a processor busy on a picture that does not change.
+constexpr auto kFramePause = std::chrono::milliseconds(16);
+
 void Say(const char* line) {
     std::printf("%s\n", line);
+    std::fflush(stdout);
+}
+
+void ShowFatal(const char* text, const char* caption) {
+    platform::MessageBox::Current().Show(text, caption, platform::kMessageBoxOk | platform::kMessageBoxIconError);
+}
+
+const char* PixelFormatName(int32_t format) {
+    switch (format) {
+        case kPixelFormatIndexed8: return "8-bit indexed";
+        case kPixelFormatRgb555: return "5-5-5";
+        default: return "5-6-5";
+    }
+}
+
+// What the start-up made that has no global of its own.
+struct Session {
+    platform::InstanceLock instanceLock;
+    // Made before the engine heap exists, so it lives in the runtime heap;
+    // its text lives in the engine heap.
+    IniFile* settingsReader = nullptr;
+    std::unique_ptr<platform::Window> window;
+    std::unique_ptr<platform::SdlPresenter> sdlPresenter;
+    platform::DisplayPresenter* previousPresenter = nullptr;
+    // The font that draws the banner, by its name in the font file.
+    std::string bannerFont;
+};
+
+// Everything the start-up made, in the game's shutdown order; whatever was
+// not made yet is passed over, so every failure ends here too.
+void ShutDown(Session& session) {
+    // The game state owns the palettes that the canvas and the driver point
+    // at; neither reads them on the way out.
+    delete g_gameState;
+    g_gameState = nullptr;
+    // The canvas gives back the driver's surface lock, so it goes first.
+    delete g_gameCanvas;
+    g_gameCanvas = nullptr;
+    delete g_display;
+    g_display = nullptr;
+    g_mainWindow = nullptr;
+    session.window.reset();
+    if (session.sdlPresenter != nullptr) {
+        platform::DisplayPresenter::Install(session.previousPresenter);
+        session.sdlPresenter.reset();
+    }
+    platform::VideoBackend::Stop();
+    delete session.settingsReader;
+    session.settingsReader = nullptr;
+    delete g_engine;
+    g_engine = nullptr;
+    g_dataDirs.Clear();
+    session.instanceLock.Release();
+}
+
+// SDL when a window is wanted and a display answers, else headless; then
+// the main window, windowed until the start-up settings say otherwise.
+void OpenMainWindow(const LaunchOptions& options, Session& session) {
+    platform::VideoBackend::Start(!options.headless);
+    session.window = platform::Window::Create(kWindowTitle, kScreenWidth, kScreenHeight, false);
+    g_mainWindow = session.window.get();
+    const bool sdl = platform::VideoBackend::Kind() == platform::VideoBackendKind::kSdl;
+    std::printf("Video: %s\n", platform::VideoBackend::Description().c_str());
+    if (!options.headless && !sdl) Say("no display available: running headless");
+    if (sdl) {
+        session.sdlPresenter = std::make_unique<platform::SdlPresenter>();
+        session.previousPresenter = platform::DisplayPresenter::Install(session.sdlPresenter.get());
+    }
+    std::printf("Main window: %s, %dx%d, windowed%s\n", kWindowTitle, kScreenWidth, kScreenHeight,
+                g_mainWindow->Headless() ? ", headless" : "");
     std::fflush(stdout);
 }
 
@@ -37,17 +151,171 @@ bool FindDataDirectories(const LaunchOptions& options) {
     }
 }
 
-void ShowFatal(const char* text, const char* caption) {
-    platform::MessageBox::Current().Show(text, caption, platform::kMessageBoxOk | platform::kMessageBoxIconError);
+// The graphics choices: DirectDraw in 5-6-5 unless "vorn.cfg" says
+// otherwise. Values no driver or palette kind answers to are replaced, so
+// that the display start has something it can try.
+void ReadGraphicsChoices(GameState& game) {
+    g_pixelFormat = kPixelFormatRgb565;
+    g_graphicsDriver = kGraphicsDriverDirectDraw;
+    ConfigRecord record;
+    record.pixelFormat = g_pixelFormat;
+    record.graphicsDriver = g_graphicsDriver;
+    record.textureFilterFlags = g_textureFilterFlags;
+    record.softwareAlpha = g_softwareAlpha;
+    record.enhancedGraphics = game.enhancedGraphics;
+    const std::string path = game.ConfigFilePath();
+    if (!game.ReadConfigFile(&record, true)) {
+        std::printf("Options file: none at %s; DirectDraw in 5-6-5\n", path.c_str());
+        std::fflush(stdout);
+        return;
+    }
+    std::printf("Options file: %s: driver %d, pixel format %d, texture filter %u, software alpha %d, "
+                "enhanced graphics %d\n",
+                path.c_str(), g_graphicsDriver, g_pixelFormat, g_textureFilterFlags, g_softwareAlpha,
+                game.enhancedGraphics);
+    if (g_pixelFormat < kPixelFormatIndexed8 || g_pixelFormat > kPixelFormatRgb565) {
+        std::printf("Options file: pixel format %d is unknown; 5-6-5 instead\n", g_pixelFormat);
+        g_pixelFormat = kPixelFormatRgb565;
+    }
+    // Direct3D is not built in this program: its players get DirectDraw.
+    if (g_graphicsDriver == kGraphicsDriverDirect3d) {
+        Say("Options file: Direct3D is not built here; DirectDraw instead");
+    } else if (g_graphicsDriver != kGraphicsDriverDib && g_graphicsDriver != kGraphicsDriverDirectDraw) {
+        std::printf("Options file: driver %d is unknown; DirectDraw instead\n", g_graphicsDriver);
+    }
+    std::fflush(stdout);
 }
 
-// The game's fonts, each file's first font taken, all from the data directory.
-constexpr const char* kFontFiles[] = {"8X13.iff",     "font03.iff",   "font07.iff", "cockpitf.iff",
-                                      "9x7opt.iff", "5x7digit.iff", "ttf.iff"};
-constexpr int kFontFileCount = sizeof kFontFiles / sizeof kFontFiles[0];
+DisplayDriver* CreateDriver(platform::Window* window) {
+    if (g_graphicsDriver == kGraphicsDriverDib) return new DibDriver(window);
+    return new DirectDrawDriver(window);
+}
 
-// Tells the player which font failed and how; false then.
-bool LoadGameFonts() {
+// Opens the 640 x 480 display with the chosen driver at the pixel format's
+// depth. A palette of the wrong 16-bit layout (13: the display wants
+// 5-5-5, 14: 5-6-5) changes the pixel format; any other failure swaps
+// page flipping on or off; each try is a new driver. Null after
+// kDisplayAttempts tries, having said so.
+DisplayDriver* StartDisplay(GameState& game, platform::Window* window, bool fullScreen) {
+    uint32_t modeFlags = fullScreen ? DisplayDriver::kModeFullScreen : 0u;
+    Palette* palette = nullptr;
+    int32_t paletteFormat = -1;
+    for (int32_t attempt = 1; attempt <= kDisplayAttempts; ++attempt) {
+        if (paletteFormat != g_pixelFormat) {
+            // The driver that held the old palette is gone.
+            palette = game.LoadPalette(kMainPalette, true);
+            paletteFormat = g_pixelFormat;
+        }
+        const int32_t depth = g_pixelFormat == kPixelFormatIndexed8 ? 8 : 16;
+        DisplayDriver* const driver = CreateDriver(window);
+        const int32_t result =
+            driver != nullptr ? driver->SetMode(kScreenWidth, kScreenHeight, depth, palette, modeFlags)
+                              : kDisplayOutOfMemory;
+        if (result == kDisplayOk) {
+            std::printf("Display: %s, %dx%d, %d bits, %s, mode flags %x\n", driver->name, kScreenWidth,
+                        kScreenHeight, depth, PixelFormatName(g_pixelFormat), driver->flags);
+            std::fflush(stdout);
+            return driver;
+        }
+        std::printf("Display: %s in %s gave %d", driver != nullptr ? driver->name : "no driver",
+                    PixelFormatName(g_pixelFormat), result);
+        delete driver;
+        if (result == kDisplayNeeds555Palette) {
+            g_pixelFormat = kPixelFormatRgb555;
+        } else if (result == kDisplayNeeds565Palette) {
+            g_pixelFormat = kPixelFormatRgb565;
+        } else {
+            modeFlags ^= DisplayDriver::kModePageFlip;
+        }
+        if (attempt < kDisplayAttempts) {
+            std::printf("; trying %s, mode flags %x\n", PixelFormatName(g_pixelFormat), modeFlags);
+        } else {
+            std::printf("; giving up\n");
+        }
+        std::fflush(stdout);
+    }
+    ShowFatal(msg::kCouldNotInitializeDrivers, msg::kCaptionScreenInit);
+    return nullptr;
+}
+
+// The game canvas by the driver's kind and the pixel format, with a depth
+// buffer, cleared to black and shown. Null when it cannot be made.
+Canvas* CreateGameCanvas(DisplayDriver& driver, Palette* palette) {
+    if (palette == nullptr) return nullptr;
+    const bool wide = g_pixelFormat != kPixelFormatIndexed8;
+    Canvas* canvas = nullptr;
+    const char* kindName = nullptr;
+    if (driver.kind == DisplayDriver::kKindDirectDraw) {
+        FrameSurfaces* const surfaces = static_cast<DirectDrawDriver&>(driver).frameSurfaces;
+        if (wide) {
+            canvas = new SurfaceCanvas16(surfaces, 0, palette, Canvas::kFlagHasDepth);
+            kindName = "SurfaceCanvas16";
+        } else {
+            canvas = new SurfaceCanvas8(surfaces, nullptr, palette, Canvas::kFlagHasDepth);
+            kindName = "SurfaceCanvas8";
+        }
+    } else {
+        uint8_t* const pixels = static_cast<DibDriver&>(driver).pixels;
+        if (wide) {
+            canvas = new ScreenCanvas16(kScreenWidth, kScreenHeight, pixels, nullptr, palette, Canvas::kFlagHasDepth,
+                                        0, 0);
+            kindName = "ScreenCanvas16";
+        } else {
+            canvas = new ScreenCanvas8(kScreenWidth, kScreenHeight, pixels, nullptr, palette, Canvas::kFlagHasDepth,
+                                       0, 0);
+            kindName = "ScreenCanvas8";
+        }
+    }
+    if (canvas->setupResult != kStatusOk) {
+        std::printf("Game canvas: %s could not be set up (%u)\n", kindName, canvas->setupResult);
+        std::fflush(stdout);
+        delete canvas;
+        return nullptr;
+    }
+    canvas->EnableDepthTest();
+    if (g_softwareAlpha != 0) canvas->SetFlag40000();
+    canvas->palette = palette;
+    canvas->Clear(palette->MatchColor(kBlack), kFarthestDepth);
+    driver.InvalidateAll();
+    driver.Present();
+    std::printf("Game canvas: %s, %dx%d\n", kindName, canvas->width, canvas->height);
+    std::fflush(stdout);
+    return canvas;
+}
+
+// The display, its log and the game canvas in the main palette; false
+// after the player was told.
+bool StartScreen(const LaunchOptions& options, const StartupSettings& settings) {
+    ReadGraphicsChoices(*g_gameState);
+    g_display = StartDisplay(*g_gameState, g_mainWindow, settings.fullScreen != 0);
+    if (g_display == nullptr) return false;
+
+    const std::string logPath = options.dataRoot + "/" + kScreenLogFile;
+    if (g_display->WriteScreenLog(logPath.c_str(), 0) == kStatusOk) {
+        std::printf("Display log written to %s\n", logPath.c_str());
+    } else {
+        std::printf("Display log: %s cannot be written\n", logPath.c_str());
+    }
+    std::fflush(stdout);
+
+    Palette* const palette = g_gameState->LoadPalette(kMainPalette);
+    g_gameCanvas = CreateGameCanvas(*g_display, palette);
+    if (g_gameCanvas == nullptr) {
+        ShowFatal(msg::kCouldNotInitializeDrivers, msg::kCaptionScreenInit);
+        return false;
+    }
+    // 16-bit modes have no display palette to set: the answer says so and
+    // nothing more.
+    g_display->SetPaletteEntries(palette, 0);
+    return true;
+}
+
+// Tells the player which font failed and how; false then. Keeps the name
+// of the banner's font.
+bool LoadGameFonts(Session& session) {
+    // The game's fonts, each file's first font taken, all from the data directory.
+    constexpr const char* kFontFiles[] = {"8X13.iff",   "font03.iff",   "font07.iff", "cockpitf.iff",
+                                          "9x7opt.iff", "5x7digit.iff", kBannerFontFile};
     for (const char* file : kFontFiles) {
         const std::string path = g_dataDirs.Prefix(DataDir::kData) + file;
         const Status status = LoadFont(path.c_str(), nullptr);
@@ -57,18 +325,79 @@ bool LoadGameFonts() {
             ShowFatal(text, msg::kCaptionError);
             return false;
         }
+        if (std::strcmp(file, kBannerFontFile) == 0) {
+            const FontRecord& font = *g_fontContext->current;
+            session.bannerFont.assign(font.name, strnlen(font.name, FontRecord::kNameChars));
+        }
     }
+    std::printf("Fonts loaded: %zu\n", sizeof kFontFiles / sizeof kFontFiles[0]);
+    std::fflush(stdout);
     return true;
+}
+
+// Black, with the version banner in white in the middle.
+void DrawIntroScreen(Canvas& canvas, const std::string& bannerFont) {
+    const Palette& palette = *canvas.palette;
+    canvas.Clear(palette.MatchColor(kBlack), kFarthestDepth);
+    if (SelectFont(bannerFont.c_str()) != kStatusOk) return;
+    SetFontColors(palette.MatchColor(kWhite), Canvas::kColorTransparent);
+    const int32_t x = (canvas.width - int32_t(FontStringWidth(msg::kVersionBanner))) / 2;
+    const int32_t y = (canvas.height - int32_t(FontHeight())) / 2;
+    // One lock for the whole line rather than one per glyph.
+    const int32_t previousLock = canvas.Lock();
+    TextCursor(&canvas, x, y).PutString(msg::kVersionBanner);
+    if (previousLock == 0) canvas.Unlock();
 }
 
 }  // namespace
 
+IntroEnd RunIntroLoop(platform::Window& window, DisplayDriver& display, int32_t frameLimit, int32_t* framesShown) {
+    bool dismissed = false;
+    platform::Window::Procedure previous;
+    previous = window.SetProcedure([&dismissed, &previous](platform::Window& self,
+                                                           const platform::WindowMessage& message) {
+        if (message.type == platform::WindowMessageType::kKeyDown ||
+            message.type == platform::WindowMessageType::kMouseButtonDown) {
+            dismissed = true;
+            return true;
+        }
+        return previous && previous(self, message);
+    });
+    int32_t frames = 0;
+    IntroEnd end = IntroEnd::kFramesShown;
+    for (;;) {
+        display.InvalidateAll();
+        display.Present();
+        ++frames;
+        if (frameLimit > 0 && frames >= frameLimit) break;
+        if (!window.PumpMessages()) {
+            end = IntroEnd::kQuit;
+            break;
+        }
+        if (dismissed) {
+            end = IntroEnd::kDismissed;
+            break;
+        }
+        if (!window.Headless()) std::this_thread::sleep_for(kFramePause);
+    }
+    window.SetProcedure(std::move(previous));
+    if (framesShown != nullptr) *framesShown = frames;
+    return end;
+}
+
 int RunGame(const LaunchOptions& options) {
-    // Made before the engine heap exists, so it lives in the runtime heap.
-    IniFile* settingsReader = new IniFile();
+    Session session;
+    session.settingsReader = new IniFile();
+
+    if (!session.instanceLock.Acquire()) {
+        ShowFatal(msg::kAnotherInstance, msg::kCaptionInitialization);
+        ShutDown(session);
+        return 1;
+    }
+    OpenMainWindow(options, session);
+
     if (!FindDataDirectories(options)) {
-        delete settingsReader;
-        g_dataDirs.Clear();
+        ShutDown(session);
         return 1;
     }
     std::printf("Data directories found under %s\n", options.dataRoot.c_str());
@@ -76,8 +405,7 @@ int RunGame(const LaunchOptions& options) {
     g_engine = new OstrelSystem(OstrelSystem::kGameHeapSize, OstrelSystem::kGameHeapMode);
     if (!g_engine) {
         ShowFatal(msg::kFailedToAllocateEngine, msg::kCaptionInitialization);
-        delete settingsReader;
-        g_dataDirs.Clear();
+        ShutDown(session);
         return 1;
     }
     // The task-stack pool lives in this frame, which lasts until shutdown.
@@ -85,10 +413,7 @@ int RunGame(const LaunchOptions& options) {
     SubHeap* pool = SubHeap::Init(taskPool, sizeof taskPool);
     if (g_engine->Start(OstrelSystem::kGameArenaSize1, OstrelSystem::kGameArenaSize2, pool) != kStatusOk) {
         ShowFatal(msg::kFailedToInitializeEngine, msg::kCaptionFatalError);
-        delete settingsReader;
-        delete g_engine;
-        g_engine = nullptr;
-        g_dataDirs.Clear();
+        ShutDown(session);
         return 1;
     }
     Say("Engine started: 32 MB heap, scratch arenas of 256 KB and 64 KB");
@@ -100,26 +425,48 @@ int RunGame(const LaunchOptions& options) {
     GameRandomSeed(GetMilliseconds());
     Say("Random generator seeded from the clock");
 
-    const StartupSettings settings =
-        StartupSettings::Read(*settingsReader, options.dataRoot + "/" + StartupSettings::kFileName);
-    std::printf("Start-up settings: Mouse=%d Joystick=%d Mouse_Sensitivity=%d FullScreen=%d\n", settings.mouse,
-                settings.joystick, settings.mouseSensitivity, settings.fullScreen);
-
-    if (!LoadGameFonts()) {
-        delete settingsReader;
-        delete g_engine;
-        g_engine = nullptr;
-        g_dataDirs.Clear();
+    g_gameState = new GameState;
+    if (!g_gameState) {
+        ShowFatal(msg::kFailedToAllocateGameState, msg::kCaptionInitialization);
+        ShutDown(session);
         return 1;
     }
-    std::printf("Fonts loaded: %d\n", kFontFileCount);
+    g_gameState->SetConfigFolder(options.dataRoot);
+    Say("Game state created");
 
-    // Shutdown, in the reverse of the start-up. The reader's text lives in
-    // the engine heap, so it goes before the engine.
-    delete settingsReader;
-    delete g_engine;
-    g_engine = nullptr;
-    g_dataDirs.Clear();
+    const StartupSettings settings =
+        StartupSettings::Read(*session.settingsReader, options.dataRoot + "/" + StartupSettings::kFileName);
+    std::printf("Start-up settings: Mouse=%d Joystick=%d Mouse_Sensitivity=%d FullScreen=%d\n", settings.mouse,
+                settings.joystick, settings.mouseSensitivity, settings.fullScreen);
+    if (settings.fullScreen != 0) {
+        g_mainWindow->SetFullScreen(true);
+        Say("Main window: full screen");
+    }
+
+    if (!StartScreen(options, settings) || !LoadGameFonts(session)) {
+        ShutDown(session);
+        return 1;
+    }
+
+    DrawIntroScreen(*g_gameCanvas, session.bannerFont);
+    std::printf("Intro shown: %s\n", msg::kVersionBanner);
+    std::fflush(stdout);
+    // Without a window nobody can end the intro, so it ends by itself.
+    const int32_t frameLimit = options.frames > 0 ? options.frames : (g_mainWindow->Headless() ? 1 : 0);
+    int32_t frames = 0;
+    const IntroEnd end = RunIntroLoop(*g_mainWindow, *g_display, frameLimit, &frames);
+    const int exitCode = end == IntroEnd::kQuit ? g_mainWindow->ExitCode() : 0;
+    const char* const plural = frames == 1 ? "" : "s";
+    switch (end) {
+        case IntroEnd::kFramesShown: std::printf("Intro ended after %d frame%s\n", frames, plural); break;
+        case IntroEnd::kDismissed:
+            std::printf("Intro ended by a key or a click after %d frame%s\n", frames, plural);
+            break;
+        case IntroEnd::kQuit: std::printf("Intro ended by a quit message after %d frame%s\n", frames, plural); break;
+    }
+    std::fflush(stdout);
+
+    ShutDown(session);
     Say("Shut down");
-    return 0;
+    return exitCode;
 }

@@ -13,8 +13,9 @@
 #include "engine/EngineHeap.h"
 #include "platform/DisplayAdapter.h"
 #include "platform/WindowGraphics.h"
+#include "tests/support/DistinctPalette.h"
 #include "tests/support/ScopedDisplay.h"
-#include "tests/support/ScopedFullEngineHeap.h"
+#include "tests/support/ScopedEngineHeap.h"
 #include "tests/support/ScopedInstall.h"
 
 using platform::DisplayCall;
@@ -24,15 +25,6 @@ namespace {
 
 constexpr uint32_t kWindowed = 0;
 constexpr uint32_t kFullScreen = DisplayDriver::kModeFullScreen;
-
-// Colour i is (i, 255 - i, i / 2).
-std::unique_ptr<Palette> MakePalette(int32_t pixelFormat) {
-    std::unique_ptr<Palette> palette(Palette::Create(pixelFormat));
-    PaletteColor colours[Palette::kColorCount];
-    for (int i = 0; i < Palette::kColorCount; ++i) colours[i] = {uint8_t(i), uint8_t(255 - i), uint8_t(i / 2), 0};
-    palette->SetColors(colours, Palette::kColorCount);
-    return palette;
-}
 
 // A 5-5-5 pixel; rows differ from each other at every x, and within a
 // 64 x 48 frame every pixel differs, `second` giving another value again.
@@ -86,9 +78,9 @@ protected:
     ScopedDisplay display_;
     platform::WindowGraphics graphics_;
     ScopedInstall<platform::WindowGraphics> installed_{graphics_};
-    std::unique_ptr<Palette> palette8_ = MakePalette(kPixelFormatIndexed8);
-    std::unique_ptr<Palette> palette555_ = MakePalette(kPixelFormatRgb555);
-    std::unique_ptr<Palette> palette565_ = MakePalette(kPixelFormatRgb565);
+    std::unique_ptr<Palette> palette8_ = MakeDistinctPalette(kPixelFormatIndexed8);
+    std::unique_ptr<Palette> palette555_ = MakeDistinctPalette(kPixelFormatRgb555);
+    std::unique_ptr<Palette> palette565_ = MakeDistinctPalette(kPixelFormatRgb565);
 };
 
 TEST_F(DibDriverTest, OpensOnConstructionWithTheWindowsContext) {
@@ -187,7 +179,7 @@ TEST_F(DibDriverTest, FiveSixFivePaletteIsRefusedBeforeAnyAllocation) {
     auto driver = MakeDriver();
     {
         // Any allocation would fail and give 2.
-        ScopedFullEngineHeap full;
+        ScopedEngineHeap full(ScopedEngineHeap::kFull);
         EXPECT_EQ(driver->SetMode(640, 480, 16, palette565_.get(), kFullScreen), kDisplayNeeds555Palette);
         EXPECT_EQ(driver->SetMode(640, 480, 16, nullptr, kWindowed), kDisplayNeeds555Palette);
     }
@@ -223,17 +215,18 @@ TEST_F(DibDriverTest, FifteenBitsTakeTwoBytesAPixel) {
 TEST_F(DibDriverTest, OutOfMemoryForTheHeaderOrThePixelsClosesWith2) {
     auto driver = MakeDriver();
     {
-        ScopedFullEngineHeap full;
+        ScopedEngineHeap full(ScopedEngineHeap::kFull);
         EXPECT_EQ(driver->SetMode(64, 48, 8, palette8_.get(), kWindowed), kDisplayOutOfMemory);
     }
     ExpectClosed(*driver);
 
     auto second = MakeDriver();
-    // Room for the header, not for a 640 x 480 frame.
-    EngineHeap::Reserve(EngineHeap::kSmallestReserve, EngineHeap::kModeExact);
-    EXPECT_EQ(second->SetMode(640, 480, 16, palette555_.get(), kWindowed), kDisplayOutOfMemory);
-    EXPECT_EQ(EngineHeap::BytesInUse(), 0u) << "the header went back";
-    EngineHeap::Release();
+    {
+        // Room for the header, not for a 640 x 480 frame.
+        const ScopedEngineHeap small(EngineHeap::kSmallestReserve);
+        EXPECT_EQ(second->SetMode(640, 480, 16, palette555_.get(), kWindowed), kDisplayOutOfMemory);
+        EXPECT_EQ(EngineHeap::BytesInUse(), 0u) << "the header went back";
+    }
     ExpectClosed(*second);
 }
 
@@ -363,7 +356,7 @@ TEST_F(DibDriverTest, BrightnessInASixteenBitModeOnlyStoresThePalette) {
     Fill(*driver, false);
     ASSERT_EQ(driver->Present(), kDisplayOk);
     const uint32_t before = Presenter().Rgb(5, 5);
-    auto other = MakePalette(kPixelFormatRgb555);
+    auto other = MakeDistinctPalette(kPixelFormatRgb555);
     EXPECT_EQ(driver->SetPaletteEntries(other.get(), 0x10000), kDisplayOk);
     EXPECT_EQ(driver->palette, other.get());
     EXPECT_EQ(driver->logicalPalette, nullptr);

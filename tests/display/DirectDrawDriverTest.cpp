@@ -10,8 +10,9 @@
 #include "display/Palette.h"
 #include "display/PixelFormat.h"
 #include "platform/DisplayAdapter.h"
+#include "tests/support/DistinctPalette.h"
 #include "tests/support/ScopedDisplay.h"
-#include "tests/support/ScopedFullEngineHeap.h"
+#include "tests/support/ScopedEngineHeap.h"
 
 using platform::DisplayCall;
 using platform::kLayoutIndexed8;
@@ -26,16 +27,6 @@ constexpr uint32_t kWindowed = 0;
 constexpr uint32_t kFullScreen = DisplayDriver::kModeFullScreen;
 constexpr uint32_t kFlipping = DisplayDriver::kModeFullScreen | DisplayDriver::kModePageFlip;
 constexpr uint32_t kSystemDrawing = DisplayDriver::kModeSystemDrawing;
-
-// Colour i is (i, 255 - i, i / 2): distinct, and neither black nor white
-// for the indices the tests look at.
-std::unique_ptr<Palette> MakePalette(int32_t pixelFormat) {
-    std::unique_ptr<Palette> palette(Palette::Create(pixelFormat));
-    PaletteColor colours[Palette::kColorCount];
-    for (int i = 0; i < Palette::kColorCount; ++i) colours[i] = {uint8_t(i), uint8_t(255 - i), uint8_t(i / 2), 0};
-    palette->SetColors(colours, Palette::kColorCount);
-    return palette;
-}
 
 class DirectDrawDriverTest : public ::testing::Test {
 protected:
@@ -78,9 +69,9 @@ protected:
     }
 
     ScopedDisplay display_;
-    std::unique_ptr<Palette> palette8_ = MakePalette(kPixelFormatIndexed8);
-    std::unique_ptr<Palette> palette555_ = MakePalette(kPixelFormatRgb555);
-    std::unique_ptr<Palette> palette565_ = MakePalette(kPixelFormatRgb565);
+    std::unique_ptr<Palette> palette8_ = MakeDistinctPalette(kPixelFormatIndexed8);
+    std::unique_ptr<Palette> palette555_ = MakeDistinctPalette(kPixelFormatRgb555);
+    std::unique_ptr<Palette> palette565_ = MakeDistinctPalette(kPixelFormatRgb565);
 };
 
 TEST_F(DirectDrawDriverTest, OpensOnConstruction) {
@@ -206,7 +197,7 @@ TEST_P(DirectDrawLayoutTest, DecidesFromTheSurfaceLayoutAndThePaletteKind) {
     } else {
         Adapter().SetDesktopFormat(c.layout);
     }
-    std::unique_ptr<Palette> palette = MakePalette(c.pixelFormat);
+    std::unique_ptr<Palette> palette = MakeDistinctPalette(c.pixelFormat);
     auto driver = MakeDriver();
     EXPECT_EQ(driver->SetMode(640, 480, 16, palette.get(), c.modeFlags), c.expected);
     if (c.expected == kDisplayOk) {
@@ -321,7 +312,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(DirectDrawDriverTest, FrameSurfacesOutOfMemoryGives2AndCloses) {
     auto driver = MakeDriver();
     {
-        ScopedFullEngineHeap full;
+        ScopedEngineHeap full(ScopedEngineHeap::kFull);
         EXPECT_EQ(driver->SetMode(640, 480, 16, palette565_.get(), kFlipping), kDisplayOutOfMemory);
     }
     ExpectClosed(*driver);

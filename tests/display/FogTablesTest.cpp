@@ -8,7 +8,7 @@
 
 #include "display/InverseColorTable.h"
 #include "engine/EngineHeap.h"
-#include "tests/support/ScopedFullEngineHeap.h"
+#include "tests/support/ScopedEngineHeap.h"
 
 namespace {
 
@@ -117,8 +117,7 @@ TEST(FogTables16, RebuildsInPlaceAndFreesToNull) {
 }
 
 TEST(FogTables16, TakesItsTablesFromTheEngineHeap) {
-    EngineHeap::Reserve(0x100000, EngineHeap::kModeExact);
-    ASSERT_TRUE(EngineHeap::IsReserved());
+    const ScopedEngineHeap heap(0x100000);
     FogTables16 fog;
     const FogParams white{255, 255, 255, 0, 0.0f};
     ASSERT_EQ(fog.Build(&white), kStatusOk);
@@ -128,11 +127,10 @@ TEST(FogTables16, TakesItsTablesFromTheEngineHeap) {
     fog.Free();
     const uint64_t afterFree = EngineHeap::BytesInUse();
     EXPECT_GE(inUse - afterFree, 3u * FogTables16::kTableBytes);
-    EngineHeap::Release();
 }
 
 TEST(FogTables16, ReportsAHeapThatCannotGiveTheTables) {
-    ScopedFullEngineHeap full;
+    ScopedEngineHeap full(ScopedEngineHeap::kFull);
     FogTables16 fog;
     const FogParams white{255, 255, 255, 0, 0.0f};
     EXPECT_EQ(fog.Build(&white), kStatusOutOfMemory);
@@ -194,7 +192,7 @@ TEST(FogTables8, StartsOutsideTheRangeAreClampedAndTheTableIsReused) {
 
 TEST(FogTables8, ReportsAHeapThatCannotGiveTheTable) {
     GreyPalette palette;
-    ScopedFullEngineHeap full;
+    ScopedEngineHeap full(ScopedEngineHeap::kFull);
     FogTables8 fog;
     const FogParams white{255, 255, 255, 0, 0.0f};
     EXPECT_EQ(fog.Build(&white, *palette.inverse), kStatusOutOfMemory);

@@ -9,7 +9,7 @@
 #include "display/ColorMath.h"
 #include "display/PixelFormat.h"
 #include "platform/DisplayPalette.h"
-#include "tests/support/ScopedFullEngineHeap.h"
+#include "tests/support/ScopedEngineHeap.h"
 
 namespace {
 
@@ -90,7 +90,7 @@ TEST(Palette, SetTablesCopiesColoursAndBorrowsAGivenTable) {
 TEST(Palette, SetTablesOutOfMemoryLeavesNoTable) {
     PaletteRgb555 palette;
     {
-        const ScopedFullEngineHeap full;
+        const ScopedEngineHeap full(ScopedEngineHeap::kFull);
         EXPECT_EQ(palette.SetTables(0, nullptr, nullptr), kStatusOutOfMemory);
     }
     EXPECT_EQ(palette.Shades(), nullptr);

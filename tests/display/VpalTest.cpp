@@ -16,7 +16,7 @@
 #include "tests/support/ChunkBuilder.h"
 #include "tests/support/MemoryStream.h"
 #include "tests/support/ScopedColorTables.h"
-#include "tests/support/ScopedFullEngineHeap.h"
+#include "tests/support/ScopedEngineHeap.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -530,7 +530,7 @@ TEST(Vpal, OutOfMemoryLeavesThePaletteAlone) {
     const Snapshot before(palette);
     const Bytes bytes = Vpal({});
     {
-        const ScopedFullEngineHeap full;
+        const ScopedEngineHeap full(ScopedEngineHeap::kFull);
         EXPECT_EQ(ReadInto(palette, bytes), kStatusOutOfMemory);
     }
     EXPECT_TRUE(Snapshot(palette) == before);
@@ -539,7 +539,7 @@ TEST(Vpal, OutOfMemoryLeavesThePaletteAlone) {
     MemoryStream stream(bytes);
     IffFile iff(&stream, 0);
     {
-        const ScopedFullEngineHeap full;
+        const ScopedEngineHeap full(ScopedEngineHeap::kFull);
         EXPECT_EQ(bare.LoadFromIff(iff), kStatusOutOfMemory);
     }
     EXPECT_EQ(bare.Shades(), nullptr);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/EngineHeap.h"
+#include "tests/support/ScopedEngineHeap.h"
 
 namespace {
 
@@ -15,17 +16,12 @@ uintptr_t Address(const void* pointer) { return reinterpret_cast<uintptr_t>(poin
 // Chained blocks come from the engine heap, so each test has one of its own.
 class ArenaTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        EngineHeap::Reserve(1024 * 1024, EngineHeap::kModeExact);
-        ASSERT_TRUE(EngineHeap::IsReserved());
-    }
-    void TearDown() override { EngineHeap::Release(); }
-
     Arena* Lay(size_t size) {
         first_.assign(size, 0);
         return Arena::Init(first_.data(), size);
     }
 
+    const ScopedEngineHeap heap_{1024 * 1024};
     std::vector<uint8_t> first_;
 };
 

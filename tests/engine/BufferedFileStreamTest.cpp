@@ -4,8 +4,6 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -13,7 +11,8 @@
 #include "engine/EngineHeap.h"
 #include "engine/FileWrappers.h"
 #include "tests/support/FaultyFileSystem.h"
-#include "tests/support/ScopedFullEngineHeap.h"
+#include "tests/support/FileContents.h"
+#include "tests/support/ScopedEngineHeap.h"
 #include "tests/support/ScopedInstall.h"
 #include "tests/support/TempDir.h"
 
@@ -21,11 +20,6 @@ namespace {
 
 constexpr uint32_t kReadWriteCreate = kOpenRead | kOpenWrite | kOpenCreate;
 constexpr uint32_t kDirtyBits = Stream::kBufferDirty | Stream::kBufferDirtyPair;
-
-std::string Contents(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::string Digits(size_t size) {
     std::string text(size, '0');
@@ -79,7 +73,7 @@ TEST_F(BufferedFileStreamTest, WithoutMemoryForTheBufferOpenFailsAndCloses) {
     folder_.WriteFile("data", "data");
     BufferedFileStream stream;
     {
-        ScopedFullEngineHeap full;
+        ScopedEngineHeap full(ScopedEngineHeap::kFull);
         EXPECT_EQ(stream.Open(File("data").c_str(), kOpenRead), kStatusPlatformFailed);
         EXPECT_EQ(stream.LastError(), kStatusPlatformFailed);
         EXPECT_FALSE(stream.IsOpen());
@@ -118,7 +112,7 @@ TEST_F(BufferedFileStreamTest, DestroyingAWrittenStreamWritesItsBufferOut) {
         ASSERT_EQ(stream.Open(File("out").c_str(), kOpenWrite | kOpenCreate), kStatusOk);
         ASSERT_EQ(stream.Write("buffered", 8), 8);
     }
-    EXPECT_EQ(Contents(File("out")), "buffered");
+    EXPECT_EQ(FileContents(File("out")), "buffered");
 }
 
 // --- the buffer ------------------------------------------------------------
@@ -130,14 +124,14 @@ TEST_F(BufferedFileStreamTest, WrittenBytesReachTheFileWhenTheBufferFillsOrIsFlu
 
     ASSERT_EQ(stream.Write(text.data(), 1024), 1024);
     EXPECT_EQ(stream.State() & kDirtyBits, kDirtyBits);
-    EXPECT_EQ(Contents(File("out")).size(), 0u);  // a full buffer waits for the next byte
+    EXPECT_EQ(FileContents(File("out")).size(), 0u);  // a full buffer waits for the next byte
 
     ASSERT_EQ(stream.Write(text.data() + 1024, 476), 476);
-    EXPECT_EQ(Contents(File("out")), text.substr(0, 1024));
+    EXPECT_EQ(FileContents(File("out")), text.substr(0, 1024));
 
     EXPECT_EQ(stream.Flush(), kStatusOk);
     EXPECT_EQ(stream.State() & kDirtyBits, 0u);
-    EXPECT_EQ(Contents(File("out")), text);
+    EXPECT_EQ(FileContents(File("out")), text);
 }
 
 TEST_F(BufferedFileStreamTest, ReadingMarksTheBufferAsReadAheadAndSeekingDropsIt) {
@@ -161,7 +155,7 @@ TEST_F(BufferedFileStreamTest, ReadingAfterWritingReadsFromBehindTheWrittenBytes
     ASSERT_EQ(stream.Read(back, 4), 4);
     EXPECT_EQ(std::string(back, 4), "4567");
     EXPECT_EQ(stream.State() & kDirtyBits, 0u);
-    EXPECT_EQ(Contents(File("data")).substr(0, 10), "wxyz456789");
+    EXPECT_EQ(FileContents(File("data")).substr(0, 10), "wxyz456789");
 }
 
 TEST_F(BufferedFileStreamTest, WritingAfterReadingWritesBehindTheBytesRead) {
@@ -172,7 +166,7 @@ TEST_F(BufferedFileStreamTest, WritingAfterReadingWritesBehindTheBytesRead) {
     ASSERT_EQ(stream.Read(back, 3), 3);
     ASSERT_EQ(stream.Write("ab", 2), 2);
     ASSERT_EQ(stream.Close(), kStatusOk);
-    const std::string contents = Contents(File("data"));
+    const std::string contents = FileContents(File("data"));
     EXPECT_EQ(contents.substr(0, 8), "012ab567");
     EXPECT_EQ(contents.size(), 3000u);
 }
@@ -248,7 +242,7 @@ TEST_F(BufferedFileStreamTest, LengthAndSetLengthSeeTheBytesStillInTheBuffer) {
     EXPECT_EQ(stream.SetLength(5), 5);  // moves there, past the read-ahead
     EXPECT_EQ(stream.Read(buffer, 20), 0);
     ASSERT_EQ(stream.Close(), kStatusOk);
-    EXPECT_EQ(Contents(File("data")), "01234");
+    EXPECT_EQ(FileContents(File("data")), "01234");
 }
 
 // --- agreement with the unbuffered stream ------------------------------------
@@ -300,8 +294,8 @@ TEST_P(BufferedFileStreamAgreement, MatchesAnUnbufferedStreamOverLongRandomRuns)
     ASSERT_EQ(buffered.Seek(0, 1), plain.Seek(0, 1));
     ASSERT_EQ(buffered.Close(), kStatusOk);
     ASSERT_EQ(plain.Close(), kStatusOk);
-    const std::string bufferedBytes = Contents(File("buffered"));
-    const std::string plainBytes = Contents(File("plain"));
+    const std::string bufferedBytes = FileContents(File("buffered"));
+    const std::string plainBytes = FileContents(File("plain"));
     EXPECT_EQ(bufferedBytes.size(), plainBytes.size());
     EXPECT_TRUE(bufferedBytes == plainBytes);
 }
@@ -389,7 +383,7 @@ TEST_F(BufferedFileStreamFaults, AFailedSystemFlushIsTheFlushResult) {
     files_.FailNext(FaultyFileSystem::kFlush, 1, platform::kFileAccessDenied);
     EXPECT_EQ(stream.Flush(), platform::kFileAccessDenied);
     EXPECT_EQ(stream.State() & kDirtyBits, 0u);
-    EXPECT_EQ(Contents(File("out")), "0123456789");
+    EXPECT_EQ(FileContents(File("out")), "0123456789");
 }
 
 TEST_F(BufferedFileStreamFaults, CopyingIntoAStreamThatFallsShortStopsWith29) {

@@ -6,8 +6,6 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include <fcntl.h>
@@ -15,17 +13,13 @@
 
 #include "engine/FileWrappers.h"
 #include "tests/support/FaultyFileSystem.h"
+#include "tests/support/FileContents.h"
 #include "tests/support/ScopedInstall.h"
 #include "tests/support/TempDir.h"
 
 namespace {
 
 constexpr uint32_t kReadWriteCreate = kOpenRead | kOpenWrite | kOpenCreate;
-
-std::string Contents(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 class FileStreamTest : public ::testing::Test {
 protected:
@@ -95,7 +89,7 @@ TEST_F(FileStreamTest, OpeningAnOpenStreamIsRefusedAndChangesNothing) {
     char rest[7] = {};
     EXPECT_EQ(stream.Read(rest, 7), 7);
     EXPECT_EQ(std::string(rest, 7), "st file");
-    EXPECT_EQ(Contents(File("second")), "second file");  // not truncated by the refused open
+    EXPECT_EQ(FileContents(File("second")), "second file");  // not truncated by the refused open
 }
 
 TEST_F(FileStreamTest, AFailedOpenReportsTheSystemCodeAndStaysClosed) {
@@ -169,7 +163,7 @@ TEST_F(FileStreamTest, ClosingAnOrdinaryStreamKeepsItsFile) {
     ASSERT_EQ(stream.Open(File("kept").c_str(), kReadWriteCreate), kStatusOk);
     ASSERT_EQ(stream.Write("kept", 4), 4);
     EXPECT_EQ(stream.Close(), kStatusOk);
-    EXPECT_EQ(Contents(File("kept")), "kept");
+    EXPECT_EQ(FileContents(File("kept")), "kept");
 }
 
 class FileStreamTemporary : public FileStreamTest, public ::testing::WithParamInterface<uint32_t> {};
@@ -212,7 +206,7 @@ TEST_F(FileStreamTest, ADeleteOnCloseTemporaryStreamDoesNotTouchAFileNamedLikeIt
     FileStream stream;
     ASSERT_EQ(stream.OpenTemporary("pfx", kOpenRead | kOpenDeleteOnClose), kStatusOk);
     EXPECT_EQ(stream.Close(), kStatusOk);
-    EXPECT_EQ(Contents(File("pfx")), "innocent");
+    EXPECT_EQ(FileContents(File("pfx")), "innocent");
 }
 
 // --- reading, writing, seeking --------------------------------------------
@@ -277,7 +271,7 @@ TEST_F(FileStreamTest, SetLengthCutsOrExtendsTheFileAndMovesThere) {
     EXPECT_EQ(stream.Seek(0, 1), 4);
     EXPECT_EQ(stream.SetLength(6), 6);
     ASSERT_EQ(stream.Close(), kStatusOk);
-    EXPECT_EQ(Contents(File("data")), std::string("0123\0\0", 6));
+    EXPECT_EQ(FileContents(File("data")), std::string("0123\0\0", 6));
 }
 
 TEST_F(FileStreamTest, AClosedStreamFailsItsFileCalls) {

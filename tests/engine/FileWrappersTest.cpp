@@ -1,16 +1,14 @@
 #include "engine/FileWrappers.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <optional>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "tests/support/FaultyFileSystem.h"
+#include "tests/support/FileContents.h"
+#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/ScopedInstall.h"
 #include "tests/support/TempDir.h"
 
@@ -19,30 +17,6 @@ using platform::FileHandle;
 using platform::kNoFile;
 
 namespace {
-
-std::string Contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// Points the temporary folder at a test's own folder for its scope.
-class ScopedTmpDir {
-public:
-    explicit ScopedTmpDir(const std::string& folder) {
-        if (const char* const old = std::getenv("TMPDIR")) old_ = old;
-        ::setenv("TMPDIR", folder.c_str(), 1);
-    }
-    ~ScopedTmpDir() {
-        if (old_) {
-            ::setenv("TMPDIR", old_->c_str(), 1);
-        } else {
-            ::unsetenv("TMPDIR");
-        }
-    }
-
-private:
-    std::optional<std::string> old_;
-};
 
 class FileWrappers : public ::testing::Test {
 protected:
@@ -157,7 +131,7 @@ TEST_F(FileWrappers, AppendStartsAtTheEnd) {
     EXPECT_EQ(FileSeek(file, 1, 0), 3);
     EXPECT_EQ(FileWrite(file, "de", 2), 2);
     FileClose(file);
-    EXPECT_EQ(Contents(Path("log")), "abcde");
+    EXPECT_EQ(FileContents(Path("log")), "abcde");
 }
 
 TEST_F(FileWrappers, SeekTakesTheOriginModulo4) {
@@ -208,22 +182,22 @@ TEST_F(FileWrappers, SetLengthCutsOrExtends) {
     EXPECT_EQ(FileSetLength(file, -1), -1);
     EXPECT_EQ(FileLastError(), platform::kFileInvalidParameter);
     FileClose(file);
-    EXPECT_EQ(Contents(Path("f")), std::string("0123\0\0", 6));
+    EXPECT_EQ(FileContents(Path("f")), std::string("0123\0\0", 6));
 }
 
 TEST_F(FileWrappers, TemporaryFileIsCreatedInTheTemporaryFolderAndNamed) {
-    const ScopedTmpDir tmp(dir_.Str());
+    const ScopedEnvironment tmp("TMPDIR", dir_.Str().c_str());
     char created[kMaxPathChars + 1];
     const FileHandle file = FileOpenTemporary("vrn", kOpenRead, created);
     ASSERT_NE(file, kNoFile);
     EXPECT_EQ(std::string(created).rfind(dir_.Str() + "/vrn", 0), 0u);
     EXPECT_EQ(FileWrite(file, "t", 1), 1);  // opened for writing too
     FileClose(file);
-    EXPECT_EQ(Contents(created), "t");
+    EXPECT_EQ(FileContents(created), "t");
 }
 
 TEST_F(FileWrappers, TemporaryFileWithDeleteOnCloseVanishes) {
-    const ScopedTmpDir tmp(dir_.Str());
+    const ScopedEnvironment tmp("TMPDIR", dir_.Str().c_str());
     char created[kMaxPathChars + 1];
     const FileHandle file = FileOpenTemporary("vrn", kOpenDeleteOnClose, created);
     ASSERT_NE(file, kNoFile);
@@ -233,7 +207,7 @@ TEST_F(FileWrappers, TemporaryFileWithDeleteOnCloseVanishes) {
 }
 
 TEST_F(FileWrappers, TemporaryFileThatCannotBeOpenedIsNotLeftBehind) {
-    const ScopedTmpDir tmp(dir_.Str());
+    const ScopedEnvironment tmp("TMPDIR", dir_.Str().c_str());
     char created[kMaxPathChars + 1] = "stale";
     EXPECT_EQ(FileOpenTemporary("vrn", kOpenCreate | kOpenCreateNew, created), kNoFile);
     EXPECT_EQ(FileLastError(), platform::kFileExists);
@@ -332,7 +306,7 @@ TEST_F(FileWrappers, PlatformFailuresReachTheWord) {
     faulty.FailNext(FaultyFileSystem::kClose, 1, platform::kFileInvalidHandle);
     EXPECT_EQ(FileClose(file), 6u);
     EXPECT_EQ(FileLastError(), 0u);
-    EXPECT_EQ(Contents(Path("f")), "abcd");
+    EXPECT_EQ(FileContents(Path("f")), "abcd");
     EXPECT_EQ(faulty.WriteRequests(), (std::vector<uint32_t>{6, 6}));
 }
 

@@ -11,6 +11,7 @@
 
 #include "engine/EngineHeap.h"
 #include "engine/SubHeap.h"
+#include "tests/support/ScopedEngineHeap.h"
 
 namespace {
 
@@ -24,11 +25,7 @@ bool AllAddressable(const void* address, size_t bytes) {
 
 class HeapPoisoningTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        EngineHeap::Reserve(256 * 1024, EngineHeap::kModeExact);
-        ASSERT_TRUE(EngineHeap::IsReserved());
-    }
-    void TearDown() override { EngineHeap::Release(); }
+    const ScopedEngineHeap heap_{256 * 1024};
 };
 
 TEST_F(HeapPoisoningTest, OnlyTheRequestedBytesAreAddressable) {

@@ -12,7 +12,7 @@
 #include "platform/FileSystem.h"
 #include "tests/support/FaultyFileSystem.h"
 #include "tests/support/MemoryStream.h"
-#include "tests/support/ScopedFullEngineHeap.h"
+#include "tests/support/ScopedEngineHeap.h"
 #include "tests/support/ScopedInstall.h"
 #include "tests/support/TempDir.h"
 
@@ -309,7 +309,7 @@ TEST_F(IniFileTest, AReloadOfAShorterFileLeavesNothingOfTheLongerOne) {
 TEST_F(IniFileTest, NoMemoryForALongerFileLeavesNoText) {
     Loaded("A=1\n");
     {
-        ScopedFullEngineHeap full;
+        ScopedEngineHeap full(ScopedEngineHeap::kFull);
         stream_.Bytes().assign(64, 'B');
         EXPECT_EQ(ini_.Load(), kStatusIniNoMemory);
         EXPECT_EQ(Value("A"), Failed(kStatusIniSectionNotFound));

@@ -5,8 +5,9 @@
 #include <array>
 #include <cmath>
 #include <cstring>
-#include <initializer_list>
 #include <random>
+
+#include "tests/support/MatrixChecks.h"
 
 namespace {
 
@@ -32,17 +33,6 @@ public:
     RestoreX87OnExit& operator=(const RestoreX87OnExit&) = delete;
 };
 
-Matrix34 MakeMatrix(std::initializer_list<float> rowByRow) {
-    Matrix34 m;
-    const float* value = rowByRow.begin();
-    for (auto& row : m.rows) {
-        for (float& element : row) {
-            element = *value++;
-        }
-    }
-    return m;
-}
-
 // Rows (1,2,3), (4,5,6), (7,8,9), translation (10,11,12): asymmetric, so a
 // column-vector mix-up shows.
 const Matrix34 kCounting = MakeMatrix({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
@@ -51,14 +41,6 @@ void ExpectVector(const Vector3& actual, float x, float y, float z) {
     EXPECT_FLOAT_EQ(actual.x, x);
     EXPECT_FLOAT_EQ(actual.y, y);
     EXPECT_FLOAT_EQ(actual.z, z);
-}
-
-void ExpectMatrixNear(const Matrix34& actual, const Matrix34& expected, float tolerance) {
-    for (int i = 0; i < 4; ++i) {
-        for (int j = 0; j < 3; ++j) {
-            EXPECT_NEAR(actual.rows[i][j], expected.rows[i][j], tolerance) << "row " << i << " column " << j;
-        }
-    }
 }
 
 bool SameRoutines(const MathRoutineTable& a, const MathRoutineTable& b) {

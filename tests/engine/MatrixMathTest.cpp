@@ -3,34 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <initializer_list>
 #include <random>
 
 #include "engine/MathRoutineTable.h"
+#include "tests/support/MatrixChecks.h"
 
 namespace {
 
-Matrix34 MakeMatrix(std::initializer_list<float> rowByRow) {
-    Matrix34 m;
-    const float* value = rowByRow.begin();
-    for (auto& row : m.rows) {
-        for (float& element : row) {
-            element = *value++;
-        }
-    }
-    return m;
-}
-
 bool SameBytes(const Matrix34& a, const Matrix34& b) {
     return std::memcmp(&a, &b, sizeof(Matrix34)) == 0;
-}
-
-void ExpectMatrixNear(const Matrix34& actual, const Matrix34& expected, float tolerance) {
-    for (int i = 0; i < 4; ++i) {
-        for (int j = 0; j < 3; ++j) {
-            EXPECT_NEAR(actual.rows[i][j], expected.rows[i][j], tolerance) << "row " << i << " column " << j;
-        }
-    }
 }
 
 Matrix34 Identity() {

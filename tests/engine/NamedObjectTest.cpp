@@ -13,7 +13,7 @@
 #include "engine/EngineHeap.h"
 #include "engine/PickQuery.h"
 #include "engine/WorldContext.h"
-#include "tests/support/ScopedFullEngineHeap.h"
+#include "tests/support/ScopedEngineHeap.h"
 
 namespace {
 
@@ -273,18 +273,12 @@ protected:
     static constexpr uint32_t kGiven = PickQuery::kGivesObjectList | PickQuery::kGivesRay;
 
     void SetUp() override {
-        ASSERT_FALSE(EngineHeap::IsReserved());
-        EngineHeap::Reserve(1024 * 1024, EngineHeap::kModeExact);
-        ASSERT_TRUE(EngineHeap::IsReserved());
         world_.reset(new WorldContext(4096, 1024));
         ASSERT_NE(world_, nullptr);
         ASSERT_EQ(g_worldContext, world_.get());
         ASSERT_NE(world_->arena1, nullptr);
     }
-    void TearDown() override {
-        world_.reset();
-        EngineHeap::Release();
-    }
+    void TearDown() override { world_.reset(); }
 
     // A ray from the origin along +z over `objects`, keeping `maxHits`.
     PickQuery RayQuery(NamedObject* list, int32_t maxHits) const {
@@ -310,6 +304,7 @@ protected:
         return objects;
     }
 
+    const ScopedEngineHeap heap_{1024 * 1024};
     std::unique_ptr<WorldContext> world_;
 };
 
@@ -569,7 +564,7 @@ TEST(NamedObjectPick, ADryArenaEndsThePickAndKeepsTheHitsFound) {
     query.arena = arena;
     query.maxHits = 40;
     query.direction = Vector3(0.0f, 0.0f, 1.0f);
-    const ScopedFullEngineHeap full;
+    const ScopedEngineHeap full(ScopedEngineHeap::kFull);
 
     EXPECT_EQ(order.front()->CollectRayHits(&query), kStatusOutOfMemory);
 

@@ -24,6 +24,7 @@
 #include "engine/image/BitmapCodec.h"
 #include "engine/image/BmpCodec.h"
 #include "engine/image/XfebCodec.h"
+#include "tests/support/BitmapBlocks.h"
 #include "tests/support/MemoryStream.h"
 
 extern "C" const char* __asan_default_options() {
@@ -39,11 +40,6 @@ void Check(bool condition) {
     if (!condition) {
         std::abort();
     }
-}
-
-bool HasNoBlocks(const Bitmap& bitmap) {
-    return bitmap.ownedPixels == nullptr && bitmap.ownedPalette == nullptr && bitmap.pixels == nullptr &&
-           bitmap.palette == nullptr;
 }
 
 // The sizes the bitmap claims against the blocks it holds: every byte the
@@ -121,13 +117,13 @@ void CheckRoundTrips(Bitmap& picture) {
 void CheckRead(Status status, Status lastError, Bitmap& picture) {
     if (status != kStatusOk) {
         Check(lastError == status);
-        Check(HasNoBlocks(picture));
+        Check(HoldsNoBlocks(picture));
         return;
     }
     CheckBlocks(picture);
     CheckRoundTrips(picture);
     picture.Free();
-    Check(HasNoBlocks(picture));
+    Check(HoldsNoBlocks(picture));
 }
 
 template <typename Codec>

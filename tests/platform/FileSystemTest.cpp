@@ -7,12 +7,11 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "tests/support/FileContents.h"
 #include "tests/support/TempDir.h"
 
 using namespace platform;
@@ -22,11 +21,6 @@ namespace {
 constexpr uint32_t kReadWrite = kFileRead | kFileWrite;
 
 FileSystem& Files() { return SystemFileSystem(); }
-
-std::string Contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 FileHandle OpenExisting(const std::string& path, uint32_t access = kReadWrite) {
     return Files().Open(path.c_str(), access, 0, FileCreation::kOpenExisting, kFileAttrNormal);
@@ -60,7 +54,7 @@ TEST(FileSystem, CreateNewRefusesAnExistingFileWith80) {
 
     EXPECT_EQ(Create(path, FileCreation::kCreateNew), kNoFile);
     EXPECT_EQ(Files().LastError(), kFileExists);
-    EXPECT_EQ(Contents(path), "old");
+    EXPECT_EQ(FileContents(path), "old");
 
     const FileHandle fresh = Create(dir.Str() + "/new.dat", FileCreation::kCreateNew);
     ASSERT_NE(fresh, kNoFile);
@@ -113,7 +107,7 @@ TEST(FileSystem, ReadsWritesSeeksAndTruncates) {
     EXPECT_EQ(Files().Size(file), 3);
     EXPECT_TRUE(Files().Flush(file));
     EXPECT_TRUE(Files().Close(file));
-    EXPECT_EQ(Contents(path), "hel");
+    EXPECT_EQ(FileContents(path), "hel");
 }
 
 TEST(FileSystem, SeekBeforeTheStartFailsWith87) {
@@ -215,12 +209,12 @@ TEST(FileSystem, RenameMovesButNeverReplaces) {
 
     EXPECT_FALSE(Files().Rename(a.c_str(), b.c_str()));
     EXPECT_EQ(Files().LastError(), kFileExists);
-    EXPECT_EQ(Contents(a), "A");
-    EXPECT_EQ(Contents(b), "B");
+    EXPECT_EQ(FileContents(a), "A");
+    EXPECT_EQ(FileContents(b), "B");
 
     EXPECT_TRUE(Files().Rename(a.c_str(), c.c_str()));
     EXPECT_FALSE(std::filesystem::exists(a));
-    EXPECT_EQ(Contents(c), "A");
+    EXPECT_EQ(FileContents(c), "A");
 
     EXPECT_FALSE(Files().Rename(a.c_str(), (dir.Str() + "/d").c_str()));
     EXPECT_EQ(Files().LastError(), kFileNotFound);
@@ -271,7 +265,7 @@ TEST(FileSystem, NewFileWithReadOnlyAttributeIsStillWritableThroughItsHandle) {
     EXPECT_EQ(Files().Write(file, "ab", 2), 2);
     Files().Close(file);
     EXPECT_EQ(Files().Attributes(path.c_str()), kFileAttrReadOnly);
-    EXPECT_EQ(Contents(path), "ab");
+    EXPECT_EQ(FileContents(path), "ab");
 }
 
 TEST(FileSystem, LocksBelongToTheHandle) {

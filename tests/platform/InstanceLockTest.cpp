@@ -5,47 +5,20 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <fstream>
-#include <optional>
 #include <string>
 
+#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempDir.h"
 
 namespace {
 
 using platform::InstanceLock;
 
-// Sets or clears an environment variable for the life of a scope.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) previous_ = old;
-        if (value != nullptr) {
-            ::setenv(name, value, 1);
-        } else {
-            ::unsetenv(name);
-        }
-    }
-    ~ScopedVariable() {
-        if (previous_) {
-            ::setenv(name_, previous_->c_str(), 1);
-        } else {
-            ::unsetenv(name_);
-        }
-    }
-    ScopedVariable(const ScopedVariable&) = delete;
-    ScopedVariable& operator=(const ScopedVariable&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> previous_;
-};
-
 class InstanceLockInFolder : public ::testing::Test {
 protected:
     TempDir folder_;
-    ScopedVariable runtime_{InstanceLock::kFolderVariable, folder_.Str().c_str()};
+    ScopedEnvironment runtime_{InstanceLock::kFolderVariable, folder_.Str().c_str()};
 };
 
 TEST_F(InstanceLockInFolder, SecondHolderIsRefusedWhileTheFirstHoldsIt) {
@@ -114,7 +87,7 @@ TEST_F(InstanceLockInFolder, LockFileNamesTheHoldingProcess) {
 
 TEST_F(InstanceLockInFolder, MissingFolderLetsTheGameRunUnchecked) {
     const std::string missing = folder_.Str() + "/not-there";
-    ScopedVariable runtime(InstanceLock::kFolderVariable, missing.c_str());
+    ScopedEnvironment runtime(InstanceLock::kFolderVariable, missing.c_str());
     InstanceLock lock;
     EXPECT_TRUE(lock.Acquire());
     EXPECT_FALSE(lock.Held());
@@ -122,18 +95,18 @@ TEST_F(InstanceLockInFolder, MissingFolderLetsTheGameRunUnchecked) {
 
 TEST(InstanceLock, PathPrefersTheOverrideThenTheRuntimeFolderThenTmp) {
     {
-        ScopedVariable runtime(InstanceLock::kFolderVariable, "/run/override");
-        ScopedVariable xdg("XDG_RUNTIME_DIR", "/run/user/1000");
+        ScopedEnvironment runtime(InstanceLock::kFolderVariable, "/run/override");
+        ScopedEnvironment xdg("XDG_RUNTIME_DIR", "/run/user/1000");
         EXPECT_EQ(InstanceLock::LockPath(), "/run/override/vorn.lock");
     }
     {
-        ScopedVariable runtime(InstanceLock::kFolderVariable, nullptr);
-        ScopedVariable xdg("XDG_RUNTIME_DIR", "/run/user/1000");
+        ScopedEnvironment runtime(InstanceLock::kFolderVariable, nullptr);
+        ScopedEnvironment xdg("XDG_RUNTIME_DIR", "/run/user/1000");
         EXPECT_EQ(InstanceLock::LockPath(), "/run/user/1000/vorn.lock");
     }
     {
-        ScopedVariable runtime(InstanceLock::kFolderVariable, "");
-        ScopedVariable xdg("XDG_RUNTIME_DIR", nullptr);
+        ScopedEnvironment runtime(InstanceLock::kFolderVariable, "");
+        ScopedEnvironment xdg("XDG_RUNTIME_DIR", nullptr);
         EXPECT_EQ(InstanceLock::LockPath(), "/tmp/vorn-" + std::to_string(::getuid()) + "/vorn.lock");
     }
 }

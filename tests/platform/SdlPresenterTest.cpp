@@ -6,11 +6,8 @@
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <optional>
-#include <string>
 #include <vector>
 
 #include "platform/MessageBox.h"
@@ -18,6 +15,7 @@
 #include "platform/SdlVideo.h"
 #include "platform/VideoBackend.h"
 #include "platform/Window.h"
+#include "tests/support/ScopedEnvironment.h"
 
 namespace {
 
@@ -27,32 +25,6 @@ using platform::VideoBackendKind;
 using platform::Window;
 using platform::WindowMessage;
 using platform::WindowMessageType;
-
-// Sets or clears an environment variable for the life of a scope.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) previous_ = old;
-        if (value != nullptr) {
-            ::setenv(name, value, 1);
-        } else {
-            ::unsetenv(name);
-        }
-    }
-    ~ScopedVariable() {
-        if (previous_) {
-            ::setenv(name_, previous_->c_str(), 1);
-        } else {
-            ::unsetenv(name_);
-        }
-    }
-    ScopedVariable(const ScopedVariable&) = delete;
-    ScopedVariable& operator=(const ScopedVariable&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> previous_;
-};
 
 // The frame as the window shows it, 0xRRGGBB.
 struct Shot {
@@ -111,7 +83,7 @@ protected:
         return types;
     }
 
-    ScopedVariable driver_{"SDL_VIDEODRIVER", "dummy"};
+    ScopedEnvironment driver_{"SDL_VIDEODRIVER", "dummy"};
     std::vector<WindowMessage> seen_;
 };
 
@@ -123,7 +95,7 @@ TEST_F(DummyVideo, RunsSdlWhenTheDriverIsAskedForByName) {
 }
 
 TEST(VideoBackend, StaysHeadlessWhenNoDriverAnswers) {
-    ScopedVariable driver("SDL_VIDEODRIVER", "vorn-no-such-driver");
+    ScopedEnvironment driver("SDL_VIDEODRIVER", "vorn-no-such-driver");
     EXPECT_EQ(VideoBackend::Start(true), VideoBackendKind::kHeadless);
     EXPECT_EQ(VideoBackend::Kind(), VideoBackendKind::kHeadless);
     EXPECT_EQ(VideoBackend::Description().rfind("headless (no display: ", 0), 0u) << VideoBackend::Description();
@@ -131,7 +103,7 @@ TEST(VideoBackend, StaysHeadlessWhenNoDriverAnswers) {
 }
 
 TEST(VideoBackend, StaysHeadlessWhenNoWindowIsWanted) {
-    ScopedVariable driver("SDL_VIDEODRIVER", "dummy");
+    ScopedEnvironment driver("SDL_VIDEODRIVER", "dummy");
     EXPECT_EQ(VideoBackend::Start(false), VideoBackendKind::kHeadless);
     EXPECT_EQ(VideoBackend::Description(), "headless (no window asked for)");
 }

@@ -107,6 +107,17 @@ struct Kind8 {
 
 inline int PaintOf(uint8_t pixel) { return pixel / 32; }
 
+// The levels a Gouraud kind draws at intensity 102 over a 4 x 4 block of
+// pixels, [row & 3][column & 3]: (102 + offset) / 8 falls on either side of
+// level 13 as the offset table (-3.5 .. +4) moves it, so the offset pattern
+// shows row by row.
+inline constexpr uint32_t kDitheredLevels[4][4] = {
+    {12, 12, 12, 12},
+    {13, 12, 13, 12},
+    {12, 13, 12, 12},
+    {13, 12, 13, 12},
+};
+
 inline bool IsTranslucent(const Kind8& kind) { return std::string(kind.name).find("Alpha") != std::string::npos; }
 
 // Two triangles over one shared edge, each drawn alone: per row their pixels

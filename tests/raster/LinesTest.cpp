@@ -11,17 +11,12 @@
 
 #include "display/Palette.h"
 #include "tests/support/RecordingCanvas.h"
+#include "tests/support/Vertices.h"
 
 namespace {
 
 ViewVertex End(int32_t x, int32_t y, uint32_t depth = 0, uint32_t colour = 0, int32_t intensity = 0) {
-    ViewVertex v;
-    v.screenX = x;
-    v.screenY = y;
-    v.depth = depth;
-    v.colour = colour;
-    v.intensity = intensity;
-    return v;
+    return ViewPoint(x, y, colour, intensity, depth);
 }
 
 // The plotted records in order.

@@ -16,15 +16,6 @@ namespace {
 using Triangle = std::array<FixedVertex, 3>;
 using Draw = std::function<void(Canvas*, const FixedVertex*, const SoftTexture*)>;
 
-// Texels 1 to 5, different along rows and columns.
-uint8_t Pattern(int32_t column, int32_t row) { return uint8_t(1 + (column + 2 * row) % 5); }
-
-void FillPattern(SpanTexture& texture) {
-    for (int32_t row = 0; row < texture.Height(); ++row) {
-        for (int32_t column = 0; column < texture.Width(); ++column) texture.Texel(column, row) = Pattern(column, row);
-    }
-}
-
 // One texel per pixel from (2, 2), each pixel on a texel's middle, with the
 // weights given: pixel (x, y) shows texel (x - 2, y - 2) when they are equal.
 Triangle UnitMapped(double w0 = 1.0, double w1 = 1.0, double w2 = 1.0, double intensity = 128.0) {
@@ -81,7 +72,7 @@ private:
 
 TEST(PerspectiveTriangles8, DrawNothingForAVertexAtOrBehindTheEye) {
     SpanTexture texture(4, 4);
-    FillPattern(texture);
+    texture.FillPattern();
     for (const auto& [name, depth, draw] : AllKinds(255)) {
         SCOPED_TRACE(name);
         Canvas8Fixture canvas(24, 24, true);
@@ -97,7 +88,7 @@ TEST(PerspectiveTriangles8, DrawNothingForAVertexAtOrBehindTheEye) {
 
 TEST(PerspectiveTriangles8, DrawTheAffineTexelsWhenTheWeightsAreEqual) {
     SpanTexture texture(4, 4);
-    FillPattern(texture);
+    texture.FillPattern();
     Canvas8Fixture affine(24, 24);
     TriangleTextured8(affine.Target(), UnitMapped().data(), texture.Texture());
     Canvas8Fixture canvas(24, 24);
@@ -141,7 +132,7 @@ TEST(TriangleTexturedGouraudPerspective8, DrawsTexel255OfUnkeyedSquare128And256I
     for (const int32_t log2 : {7, 8}) {
         SCOPED_TRACE(log2);
         SpanTexture texture(log2, log2);
-        FillPattern(texture);
+        texture.FillPattern();
         texture.Texel(3, 4) = 255;
         Canvas8Fixture canvas(24, 24, true);
         TriangleTexturedGouraudPerspective8(canvas.Target(), UnitMapped(1.0, 0.8, 0.9).data(), texture.Texture());

@@ -10,24 +10,15 @@
 
 #include "tests/raster/Canvas8Fixture.h"
 #include "tests/support/MemoryCanvas.h"
+#include "tests/support/Vertices.h"
 
 namespace {
 
 constexpr uint8_t kBackground = Canvas8Fixture::kBackground;
 
-ViewVertex Point(int32_t x, int32_t y, uint32_t colour, int32_t intensity, uint32_t depth = 0) {
-    ViewVertex v;
-    v.screenX = x;
-    v.screenY = y;
-    v.colour = colour;
-    v.intensity = intensity;
-    v.depth = depth;
-    return v;
-}
-
 TEST(PlotShadedPixel8, WritesShadeEntryOfColourAndIntensityOverEight) {
     Canvas8Fixture target(8, 4, false);
-    const ViewVertex point = Point(5, 2, 0x103, 47);   // only the colour's low byte counts
+    const ViewVertex point = ViewPoint(5, 2, 0x103, 47);   // only the colour's low byte counts
     PlotShadedPixel8(target.Target(), &point);
     EXPECT_EQ(target.Pixel(5, 2), Canvas8Fixture::Entry(3, 5));
     EXPECT_EQ(target.Target()->CountPixelsOtherThan(kBackground), 1);
@@ -35,8 +26,8 @@ TEST(PlotShadedPixel8, WritesShadeEntryOfColourAndIntensityOverEight) {
 
 TEST(PlotShadedPixel8, HoldsIntensityToTheShadeRow) {
     Canvas8Fixture target(8, 4, false);
-    const ViewVertex bright = Point(1, 1, 3, 300);
-    const ViewVertex dark = Point(2, 1, 3, -40);
+    const ViewVertex bright = ViewPoint(1, 1, 3, 300);
+    const ViewVertex dark = ViewPoint(2, 1, 3, -40);
     PlotShadedPixel8(target.Target(), &bright);
     PlotShadedPixel8(target.Target(), &dark);
     EXPECT_EQ(target.Pixel(1, 1), Canvas8Fixture::Entry(3, 31));
@@ -46,7 +37,7 @@ TEST(PlotShadedPixel8, HoldsIntensityToTheShadeRow) {
 TEST(PlotShadedPixel8, DropsPixelsOutsideTheCanvas) {
     Canvas8Fixture target(8, 4, true);
     for (const auto& [x, y] : std::vector<std::array<int32_t, 2>>{{-1, 0}, {8, 0}, {0, -1}, {0, 4}, {100000, 3}}) {
-        const ViewVertex point = Point(x, y, 1, 100);
+        const ViewVertex point = ViewPoint(x, y, 1, 100);
         PlotShadedPixel8(target.Target(), &point);
         PlotShadedPixel8Depth(target.Target(), &point);
     }
@@ -56,7 +47,7 @@ TEST(PlotShadedPixel8, DropsPixelsOutsideTheCanvas) {
 TEST(PlotShadedPixel8, DrawsNothingWithoutAShadeTable) {
     MemoryCanvas canvas(4, 4, 1, false);
     canvas.FillPixels(kBackground);
-    const ViewVertex point = Point(1, 1, 1, 100);
+    const ViewVertex point = ViewPoint(1, 1, 1, 100);
     PlotShadedPixel8(&canvas, &point);
     EXPECT_EQ(canvas.CountPixelsOtherThan(kBackground), 0);
 }
@@ -67,9 +58,9 @@ TEST(PlotShadedPixel8Depth, DrawsAtEqualOrNearerDepthAndStoresIt) {
     canvas.DepthAt(1, 1) = 0x4000;
     canvas.DepthAt(2, 1) = 0x4000;
     canvas.DepthAt(3, 1) = 0x4000;
-    const ViewVertex equal = Point(1, 1, 2, 0, 0x4000FFFF);   // only depth >> 16 is compared
-    const ViewVertex nearer = Point(2, 1, 2, 8, 0x3FFF0000);
-    const ViewVertex farther = Point(3, 1, 2, 16, 0x40010000);
+    const ViewVertex equal = ViewPoint(1, 1, 2, 0, 0x4000FFFF);   // only depth >> 16 is compared
+    const ViewVertex nearer = ViewPoint(2, 1, 2, 8, 0x3FFF0000);
+    const ViewVertex farther = ViewPoint(3, 1, 2, 16, 0x40010000);
     PlotShadedPixel8Depth(&canvas, &equal);
     PlotShadedPixel8Depth(&canvas, &nearer);
     PlotShadedPixel8Depth(&canvas, &farther);
@@ -83,7 +74,7 @@ TEST(PlotShadedPixel8Depth, DrawsAtEqualOrNearerDepthAndStoresIt) {
 
 TEST(PlotShadedPixel8Depth, DrawsPlainlyOnACanvasWithoutDepth) {
     Canvas8Fixture target(4, 4, false);
-    const ViewVertex point = Point(0, 3, 1, 255, 0xFFFFFFFF);
+    const ViewVertex point = ViewPoint(0, 3, 1, 255, 0xFFFFFFFF);
     PlotShadedPixel8Depth(target.Target(), &point);
     EXPECT_EQ(target.Pixel(0, 3), Canvas8Fixture::Entry(1, 31));
 }

@@ -14,22 +14,6 @@ namespace {
 
 using Triangle = std::array<FixedVertex, 3>;
 
-constexpr uint32_t kDitheredLevels[4][4] = {
-    {12, 12, 12, 12},
-    {13, 12, 13, 12},
-    {12, 13, 12, 12},
-    {13, 12, 13, 12},
-};
-
-// Texels 1 to 5, different along rows and columns.
-uint8_t Pattern(int32_t column, int32_t row) { return uint8_t(1 + (column + 2 * row) % 5); }
-
-void FillPattern(SpanTexture& texture) {
-    for (int32_t row = 0; row < texture.Height(); ++row) {
-        for (int32_t column = 0; column < texture.Width(); ++column) texture.Texel(column, row) = Pattern(column, row);
-    }
-}
-
 // One texel per pixel from (2, 2): pixel (x, y) shows texel (x - 2, y - 2),
 // the far corners wrapping round to texel 0.
 Triangle UnitMapped(double intensity = 128.0, double size = 16.0) {
@@ -79,25 +63,26 @@ private:
 
 TEST(TriangleTextured8, MapsTexelsAlongRowsAndColumns) {
     SpanTexture texture(4, 4);
-    FillPattern(texture);
+    texture.FillPattern();
     Canvas8Fixture canvas(24, 24);
     const Triangle t = UnitMapped();
     TriangleTextured8(canvas.Target(), t.data(), texture.Texture());
     const auto drawn = canvas.Drawn();
     ASSERT_FALSE(drawn.empty());
     for (const auto& [x, y] : drawn) {
-        EXPECT_EQ(canvas.Pixel(x, y), Canvas8Fixture::Entry(Pattern((x - 2) & 15, (y - 2) & 15), 16)) << x << ", " << y;
+        EXPECT_EQ(canvas.Pixel(x, y), Canvas8Fixture::Entry(SpanTexture::Pattern((x - 2) & 15, (y - 2) & 15), 16))
+            << x << ", " << y;
     }
 }
 
 TEST(TriangleTextured8, RepeatsTheTextureBothWays) {
     SpanTexture texture(4, 4);
-    FillPattern(texture);
+    texture.FillPattern();
     Canvas8Fixture canvas(48, 48);
     const Triangle t = UnitMapped(128.0, 40.0);
     TriangleTextured8(canvas.Target(), t.data(), texture.Texture());
-    EXPECT_EQ(canvas.Pixel(2 + 17, 2 + 3), Canvas8Fixture::Entry(Pattern(1, 3), 16));
-    EXPECT_EQ(canvas.Pixel(2 + 5, 2 + 33), Canvas8Fixture::Entry(Pattern(5, 1), 16));
+    EXPECT_EQ(canvas.Pixel(2 + 17, 2 + 3), Canvas8Fixture::Entry(SpanTexture::Pattern(1, 3), 16));
+    EXPECT_EQ(canvas.Pixel(2 + 5, 2 + 33), Canvas8Fixture::Entry(SpanTexture::Pattern(5, 1), 16));
 }
 
 TEST(TriangleTextured8, ShadesEveryTexelAtVertexZerosLevel) {
@@ -126,7 +111,7 @@ TEST(TriangleTexturedGouraud8, DithersTheLevelOfEveryTexel) {
 TEST(TexturedTriangles8, LeaveTexel255AndItsDepthAloneWhateverTheImageFlag) {
     for (const bool keyed : {false, true}) {
         SpanTexture texture(4, 4, keyed);
-        FillPattern(texture);
+        texture.FillPattern();
         texture.Texel(3, 4) = 255;
         texture.Texel(9, 1) = 255;
         const std::vector<std::pair<const char*, std::function<void(Canvas*, const FixedVertex*)>>> kinds = {
@@ -161,7 +146,7 @@ TEST(TexturedTriangles8, LeaveTexel255AndItsDepthAloneWhateverTheImageFlag) {
 
 TEST(TriangleTexturedAlpha8, DrawsTheStippledPixelsOnly) {
     SpanTexture texture(4, 4);
-    FillPattern(texture);
+    texture.FillPattern();
     const Triangle t = UnitMapped();
     Canvas8Fixture opaque(24, 24);
     TriangleTextured8(opaque.Target(), t.data(), texture.Texture());

@@ -13,15 +13,6 @@ namespace {
 
 using Triangle = std::array<FixedVertex, 3>;
 
-// Intensity 102 puts (102 + offset) / 8 on either side of level 13 as the
-// offset table (-3.5 .. +4) moves it: the offset pattern, row by row.
-constexpr uint32_t kDitheredLevels[4][4] = {
-    {12, 12, 12, 12},
-    {13, 12, 13, 12},
-    {12, 13, 12, 12},
-    {13, 12, 13, 12},
-};
-
 std::vector<Kind8> UntexturedKinds(uint32_t level) {
     return {
         {"TriangleFlat8", false, [](Canvas* c, const FixedVertex* v, int p) { TriangleFlat8(c, v, uint32_t(p)); }},

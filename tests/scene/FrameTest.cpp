@@ -16,6 +16,7 @@
 #include "tests/support/FakeClock.h"
 #include "tests/support/FakeCpu.h"
 #include "tests/support/FakeMultimediaTimer.h"
+#include "tests/support/MatrixChecks.h"
 #include "tests/support/ScopedInstall.h"
 
 namespace {
@@ -60,14 +61,6 @@ BoundingSphere Sphere(float x, float y, float z, float radius) {
     sphere.centre = Vector3(x, y, z);
     sphere.radius = radius;
     return sphere;
-}
-
-void ExpectMatrixNear(const Matrix34& actual, const Matrix34& expected, float tolerance) {
-    for (int row = 0; row < 4; ++row) {
-        for (int j = 0; j < 3; ++j) {
-            EXPECT_NEAR(actual.rows[row][j], expected.rows[row][j], tolerance) << "row " << row << " column " << j;
-        }
-    }
 }
 
 bool SameBytes(const Transform& a, const Transform& b) {

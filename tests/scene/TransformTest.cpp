@@ -7,6 +7,7 @@
 
 #include "engine/MathRoutineTable.h"
 #include "engine/MatrixMath.h"
+#include "tests/support/MatrixChecks.h"
 
 namespace {
 
@@ -40,14 +41,6 @@ void ExpectRows(const Transform& t, const Vector3& r0, const Vector3& r1, const 
     ExpectVectorNear(Row(t, 0), r0, kExact);
     ExpectVectorNear(Row(t, 1), r1, kExact);
     ExpectVectorNear(Row(t, 2), r2, kExact);
-}
-
-void ExpectMatrixNear(const Matrix34& actual, const Matrix34& expected, float tolerance) {
-    for (int row = 0; row < 4; ++row) {
-        for (int j = 0; j < 3; ++j) {
-            EXPECT_NEAR(actual.rows[row][j], expected.rows[row][j], tolerance) << "row " << row << " column " << j;
-        }
-    }
 }
 
 void ExpectInverseCurrent(const Transform& t, float tolerance) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -12,6 +13,7 @@
 #include "display/PixelFormat.h"
 #include "shell/DataDirectories.h"
 #include "tests/support/ChunkBuilder.h"
+#include "tests/support/FileContents.h"
 #include "tests/support/FakeRemovableMedia.h"
 #include "tests/support/FaultyFileSystem.h"
 #include "tests/support/ScopedInstall.h"
@@ -328,6 +330,169 @@ TEST_F(GameStatePaletteTest, SamplePalettesShadeFromBlackThroughTheColour) {
     ASSERT_NE(wide, nullptr);
     const PaletteColor c = wide->Colors()[100];
     EXPECT_EQ(wide->Shades()->Row16(100)[15], (c.red >> 3) << 10 | (c.green >> 3) << 5 | c.blue >> 3);
+}
+
+// The options file.
+
+class GameStateConfigTest : public ::testing::Test {
+protected:
+    void SetUp() override { game_.SetConfigFolder(dir_.Str()); }
+    void TearDown() override {
+        g_pixelFormat = saved_.pixelFormat;
+        g_graphicsDriver = saved_.graphicsDriver;
+        g_textureFilterFlags = saved_.textureFilterFlags;
+        g_softwareAlpha = saved_.softwareAlpha;
+    }
+
+    void WriteConfig(const Bytes& file) const {
+        dir_.WriteFile(GameState::kConfigFile, std::string(file.begin(), file.end()));
+    }
+    // Globals that no test writes, so that a change shows.
+    void MarkGlobals() {
+        g_pixelFormat = 77;
+        g_graphicsDriver = 78;
+        g_textureFilterFlags = 79;
+        g_softwareAlpha = 80;
+        game_.enhancedGraphics = 81;
+    }
+    void ExpectGlobalsMarked() const {
+        EXPECT_EQ(g_pixelFormat, 77);
+        EXPECT_EQ(g_graphicsDriver, 78);
+        EXPECT_EQ(g_textureFilterFlags, 79u);
+        EXPECT_EQ(g_softwareAlpha, 80);
+        EXPECT_EQ(game_.enhancedGraphics, 81);
+    }
+    static ConfigRecord Record(int32_t first) {
+        ConfigRecord record;
+        record.pixelFormat = first;
+        record.graphicsDriver = first + 1;
+        record.textureFilterFlags = uint32_t(first + 2);
+        record.softwareAlpha = first + 3;
+        record.enhancedGraphics = first + 4;
+        record.inertialFlight = first + 5;
+        return record;
+    }
+    static void ExpectRecord(const ConfigRecord& record, int32_t first) {
+        EXPECT_EQ(record.pixelFormat, first);
+        EXPECT_EQ(record.graphicsDriver, first + 1);
+        EXPECT_EQ(record.textureFilterFlags, uint32_t(first + 2));
+        EXPECT_EQ(record.softwareAlpha, first + 3);
+        EXPECT_EQ(record.enhancedGraphics, first + 4);
+        EXPECT_EQ(record.inertialFlight, first + 5);
+    }
+
+    TempDir dir_;
+    GameState game_;
+    const ConfigRecord saved_ = [] {
+        ConfigRecord r;
+        r.pixelFormat = g_pixelFormat;
+        r.graphicsDriver = g_graphicsDriver;
+        r.textureFilterFlags = g_textureFilterFlags;
+        r.softwareAlpha = g_softwareAlpha;
+        return r;
+    }();
+};
+
+TEST_F(GameStateConfigTest, TheFileLivesInTheConfigFolderOrTheWorkingFolder) {
+    EXPECT_EQ(game_.ConfigFilePath(), dir_.Str() + "/vorn.cfg");
+    GameState plain;
+    EXPECT_EQ(plain.ConfigFilePath(), "vorn.cfg");
+}
+
+TEST_F(GameStateConfigTest, WritesOneFormOfOneChunkOfSixLittleEndianWords) {
+    ConfigRecord record;
+    record.pixelFormat = 1;
+    record.graphicsDriver = 0;
+    record.textureFilterFlags = 3;
+    record.softwareAlpha = 1;
+    record.enhancedGraphics = 1;
+    record.inertialFlight = -2;
+    ASSERT_EQ(game_.WriteConfigFile(record), kStatusOk);
+    const Bytes expected = kBuilder.Form("VORN", {kBuilder.Chunk("CNFG", ChunkBuilder::Words({1, 0, 3, 1, 1, 0xFFFFFFFE}))});
+    ASSERT_EQ(expected.size(), 44u);
+    EXPECT_EQ(FileContents(dir_.Path() / "vorn.cfg"), std::string(expected.begin(), expected.end()));
+}
+
+TEST_F(GameStateConfigTest, ReadsBackWhatItWroteAndAppliesItOnlyWhenAsked) {
+    ASSERT_EQ(game_.WriteConfigFile(Record(100)), kStatusOk);
+    MarkGlobals();
+    ConfigRecord record;
+    EXPECT_TRUE(game_.ReadConfigFile(&record, false));
+    ExpectRecord(record, 100);
+    ExpectGlobalsMarked();
+
+    ConfigRecord applied;
+    EXPECT_TRUE(game_.ReadConfigFile(&applied, true));
+    ExpectRecord(applied, 100);
+    EXPECT_EQ(g_pixelFormat, 100);
+    EXPECT_EQ(g_graphicsDriver, 101);
+    EXPECT_EQ(g_textureFilterFlags, 102u);
+    EXPECT_EQ(g_softwareAlpha, 103);
+    EXPECT_EQ(game_.enhancedGraphics, 104);
+}
+
+TEST_F(GameStateConfigTest, ReplacingTheFileOverwritesIt) {
+    ASSERT_EQ(game_.WriteConfigFile(Record(100)), kStatusOk);
+    ASSERT_EQ(game_.WriteConfigFile(Record(5)), kStatusOk);
+    EXPECT_EQ(FileContents(dir_.Path() / "vorn.cfg").size(), 44u);
+    ConfigRecord record;
+    EXPECT_TRUE(game_.ReadConfigFile(&record, false));
+    ExpectRecord(record, 5);
+}
+
+TEST_F(GameStateConfigTest, AFileThatDoesNotOpenChangesNothing) {
+    MarkGlobals();
+    ConfigRecord record = Record(10);
+    EXPECT_FALSE(game_.ReadConfigFile(&record, true));
+    ExpectRecord(record, 10);
+    ExpectGlobalsMarked();
+}
+
+TEST_F(GameStateConfigTest, AFileWithoutTheRecordChangesNothing) {
+    const Bytes words = ChunkBuilder::Words({1, 2, 3, 4, 5, 6});
+    const Bytes files[] = {
+        kBuilder.Form("VORN", {kBuilder.Chunk("CNFX", words)}),                       // another chunk
+        kBuilder.Form("OTHR", {kBuilder.Chunk("CNFG", words)}),                       // another form
+        kBuilder.Chunk("CNFG", words),                                                 // outside a form
+        kBuilder.Form("VORN", {kBuilder.Chunk("CNFG", ChunkBuilder::Join({words, Bytes(4)}))}),   // 28 bytes
+        Bytes{'n', 'o', 'p', 'e'},                                                     // not a chunk file
+    };
+    for (const Bytes& file : files) {
+        WriteConfig(file);
+        MarkGlobals();
+        ConfigRecord record = Record(10);
+        EXPECT_FALSE(game_.ReadConfigFile(&record, true));
+        ExpectRecord(record, 10);
+        ExpectGlobalsMarked();
+    }
+}
+
+TEST_F(GameStateConfigTest, AShortRecordReplacesOnlyItsWholeWords) {
+    // Two words and two bytes of a third.
+    WriteConfig(kBuilder.Form("VORN", {kBuilder.Chunk("CNFG", Bytes{0, 0, 0, 0, 1, 0, 0, 0, 9, 9})}));
+    ConfigRecord record = Record(10);
+    EXPECT_TRUE(game_.ReadConfigFile(&record, true));
+    EXPECT_EQ(record.pixelFormat, 0);
+    EXPECT_EQ(record.graphicsDriver, 1);
+    EXPECT_EQ(record.textureFilterFlags, 12u);
+    EXPECT_EQ(record.inertialFlight, 15);
+    EXPECT_EQ(g_pixelFormat, 0);
+    EXPECT_EQ(g_graphicsDriver, 1);
+    EXPECT_EQ(g_softwareAlpha, 13);
+}
+
+TEST_F(GameStateConfigTest, TheRecordIsFoundAmongOtherChunks) {
+    WriteConfig(kBuilder.Form("VORN", {kBuilder.Chunk("NOTE", "x"), kBuilder.Chunk("CNFG", ChunkBuilder::Words({2, 1, 0, 0, 0, 0}))}));
+    ConfigRecord record = Record(10);
+    EXPECT_TRUE(game_.ReadConfigFile(&record, false));
+    EXPECT_EQ(record.pixelFormat, 2);
+    EXPECT_EQ(record.graphicsDriver, 1);
+}
+
+TEST_F(GameStateConfigTest, WritingIntoAMissingFolderFails) {
+    game_.SetConfigFolder(dir_.Str() + "/missing");
+    EXPECT_NE(game_.WriteConfigFile(Record(1)), kStatusOk);
+    EXPECT_FALSE(std::filesystem::exists(dir_.Path() / "missing"));
 }
 
 }  // namespace

@@ -16,6 +16,7 @@ TEST(LaunchOptions, DefaultsToTheGeneratedTreeWithAWindow) {
     ASSERT_TRUE(Parse({}, &options, &error));
     EXPECT_FALSE(options.dataRoot.empty());
     EXPECT_FALSE(options.headless);
+    EXPECT_EQ(options.frames, 0);
     EXPECT_FALSE(options.showHelp);
 }
 
@@ -37,6 +38,31 @@ TEST(LaunchOptions, RefusesMissingFolderAndUnknownArguments) {
     EXPECT_FALSE(Parse({"--data="}, &options, &error));
     EXPECT_FALSE(Parse({"--fullscreen"}, &options, &error));
     EXPECT_NE(error.find("--fullscreen"), std::string::npos);
+}
+
+TEST(LaunchOptions, ReadsAFrameCountInBothForms) {
+    LaunchOptions options;
+    std::string error;
+    ASSERT_TRUE(Parse({"--frames", "5", "--headless"}, &options, &error));
+    EXPECT_EQ(options.frames, 5);
+    EXPECT_TRUE(options.headless);
+    ASSERT_TRUE(Parse({"--frames=2147483647"}, &options, &error));
+    EXPECT_EQ(options.frames, 2147483647);
+}
+
+TEST(LaunchOptions, RefusesFrameCountsThatAreNotWholePositiveNumbers) {
+    for (const char* bad : {"0", "-1", "3x", "", " 4", "+4", "2147483648", "99999999999999999999", "1.5"}) {
+        LaunchOptions options;
+        std::string error;
+        EXPECT_FALSE(Parse({"--frames", bad}, &options, &error)) << bad;
+        EXPECT_NE(error.find("--frames"), std::string::npos) << bad;
+        const std::string joined = std::string("--frames=") + bad;
+        EXPECT_FALSE(Parse({joined.c_str()}, &options, &error)) << joined;
+    }
+    LaunchOptions options;
+    std::string error;
+    EXPECT_FALSE(Parse({"--frames"}, &options, &error));
+    EXPECT_FALSE(Parse({"--frames5"}, &options, &error)) << "an unknown argument";
 }
 
 TEST(LaunchOptions, HelpIsRecognised) {

@@ -2,27 +2,113 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "display/DirectDrawDriver.h"
+#include "display/Palette.h"
+#include "display/PixelFormat.h"
 #include "engine/EngineHeap.h"
 #include "engine/WorldContext.h"
 #include "engine/image/FontContext.h"
+#include "platform/InstanceLock.h"
+#include "platform/Window.h"
+#include "platform/WindowGraphics.h"
 #include "shell/DataDirectories.h"
 #include "shell/GameMessages.h"
+#include "shell/GameState.h"
 #include "shell/LaunchOptions.h"
 #include "tests/support/FakeRemovableMedia.h"
+#include "tests/support/FileContents.h"
+#include "tests/support/GoldenImage.h"
 #include "tests/support/RecordingMessageBox.h"
+#include "tests/support/ScopedDisplay.h"
+#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/ScopedInstall.h"
 #include "tests/support/TempDir.h"
 #include "tools/mkdata/FontData.h"
+#include "tools/mkdata/PaletteData.h"
 
 namespace {
 
+using platform::DisplayCall;
+using platform::WindowMessage;
+using platform::WindowMessageType;
+
+// The screen.log of a windowed DirectDraw display.
+constexpr const char* kDirectDrawLog =
+    "Hardware Description DDraw\n"
+    "Screen Flags         0\n"
+    "Screen Sins          40030100\n"
+    "Error Value          0\n";
+
+// The frame the presenter holds, as the golden images keep pictures.
+RgbImage PresentedImage(const platform::HeadlessPresenter& presenter) {
+    RgbImage image;
+    image.width = presenter.Width();
+    image.height = presenter.Height();
+    for (int32_t y = 0; y < image.height; ++y) {
+        for (int32_t x = 0; x < image.width; ++x) {
+            const uint32_t rgb = presenter.Rgb(x, y);
+            image.rgb.insert(image.rgb.end(), {uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb)});
+        }
+    }
+    return image;
+}
+
+// The intro drawn in another pixel format than the golden's: the same
+// pixels lit, each near white, all others black. The palettes' whites differ
+// a little from format to format.
+::testing::AssertionResult ShowsTheGoldenIntroShape(const RgbImage& actual) {
+    RgbImage golden;
+    if (!ReadPpm(GoldenDirectory() + "/intro.ppm", &golden)) return ::testing::AssertionFailure() << "no golden intro";
+    if (actual.width != golden.width || actual.height != golden.height) {
+        return ::testing::AssertionFailure() << "a frame of " << actual.width << " x " << actual.height;
+    }
+    int32_t lit = 0;
+    for (size_t i = 0; i < golden.rgb.size(); i += 3) {
+        const bool goldenLit = golden.rgb[i] != 0 || golden.rgb[i + 1] != 0 || golden.rgb[i + 2] != 0;
+        const uint8_t darkest = std::min({actual.rgb[i], actual.rgb[i + 1], actual.rgb[i + 2]});
+        const uint8_t brightest = std::max({actual.rgb[i], actual.rgb[i + 1], actual.rgb[i + 2]});
+        const bool actualLit = brightest != 0;
+        if (goldenLit != actualLit || (actualLit && darkest < 240)) {
+            const size_t pixel = i / 3;
+            return ::testing::AssertionFailure() << "pixel (" << pixel % size_t(golden.width) << ", "
+                                                 << pixel / size_t(golden.width) << ") differs";
+        }
+        lit += goldenLit ? 1 : 0;
+    }
+    if (lit == 0) return ::testing::AssertionFailure() << "the golden intro is all black";
+    return ::testing::AssertionSuccess();
+}
+
 class StartupTest : public ::testing::Test {
 protected:
-    // The probe files, and the fonts the start-up loads.
-    void WriteTree() {
+    void TearDown() override {
+        g_pixelFormat = savedPixelFormat_;
+        g_graphicsDriver = savedDriver_;
+        g_textureFilterFlags = savedFilters_;
+        g_softwareAlpha = savedAlpha_;
+    }
+
+    // The probe files, and the fonts and palettes the start-up loads, under
+    // `folder` of the temporary folder.
+    void WriteTree(const std::string& folder = "") {
+        const std::string root = dir_.Str() + "/" + folder;
         for (const char* name : DataDirectories::kNames)
-            dir_.WriteFile(std::string(name) + "/" + DataDirectories::kProbeFile, "x");
-        ASSERT_EQ(WriteSampleFonts(dir_.Str() + "/data/"), kStatusOk);
+            dir_.WriteFile(folder + name + "/" + DataDirectories::kProbeFile, "x");
+        ASSERT_EQ(WriteSampleFonts(root + "data/"), kStatusOk);
+        ASSERT_EQ(WritePaletteFile((root + "data/" + GameState::kPaletteFile).c_str()), kStatusOk);
+    }
+    void WriteConfig(int32_t graphicsDriver, int32_t pixelFormat) {
+        GameState writer;
+        writer.SetConfigFolder(dir_.Str());
+        ConfigRecord record;
+        record.graphicsDriver = graphicsDriver;
+        record.pixelFormat = pixelFormat;
+        ASSERT_EQ(writer.WriteConfigFile(record), kStatusOk);
     }
     LaunchOptions Options() const {
         LaunchOptions options;
@@ -30,23 +116,203 @@ protected:
         options.headless = true;
         return options;
     }
+    std::string ScreenLog() const { return FileContents(dir_.Path() / "screen.log"); }
+    platform::HeadlessPresenter& Presenter() { return display_.Presenter(); }
+
+    // Nothing of the run is left: no heap, objects, window, device, context
+    // or lock.
+    void ExpectNothingLeft() {
+        EXPECT_EQ(g_engine, nullptr);
+        EXPECT_EQ(g_worldContext, nullptr);
+        EXPECT_EQ(g_fontContext, nullptr);
+        EXPECT_EQ(g_gameState, nullptr);
+        EXPECT_EQ(g_display, nullptr);
+        EXPECT_EQ(g_gameCanvas, nullptr);
+        EXPECT_EQ(g_mainWindow, nullptr);
+        EXPECT_FALSE(EngineHeap::IsReserved());
+        EXPECT_FALSE(g_dataDirs.Found(DataDir::kData));
+        EXPECT_TRUE(display_.IsEmpty());
+        EXPECT_EQ(graphics_.LiveContexts(), 0);
+        EXPECT_EQ(graphics_.LivePalettes(), 0);
+        platform::InstanceLock next;
+        EXPECT_TRUE(next.Acquire());
+        EXPECT_TRUE(next.Held()) << "the lock file could not be made: nothing was tested";
+    }
 
     FakeRemovableMedia media_;
     ScopedInstall<platform::RemovableMedia> installedMedia_{media_};
     RecordingMessageBox boxes_;
     ScopedInstall<platform::MessageBox> installedBoxes_{boxes_};
     TempDir dir_;
+    ScopedEnvironment runtime_{platform::InstanceLock::kFolderVariable, dir_.Str().c_str()};
+    ScopedDisplay display_;
+    platform::WindowGraphics graphics_;
+    ScopedInstall<platform::WindowGraphics> installedGraphics_{graphics_};
+    const int32_t savedPixelFormat_ = g_pixelFormat;
+    const int32_t savedDriver_ = g_graphicsDriver;
+    const uint32_t savedFilters_ = g_textureFilterFlags;
+    const int32_t savedAlpha_ = g_softwareAlpha;
 };
 
-TEST_F(StartupTest, StartsAndShutsDownLeavingNothingBehind) {
+// The road through.
+
+TEST_F(StartupTest, OpensDirectDrawIn565ShowsTheBannerAndLeavesNothingBehind) {
     WriteTree();
     EXPECT_EQ(RunGame(Options()), 0);
     EXPECT_TRUE(boxes_.Boxes().empty());
-    EXPECT_EQ(g_engine, nullptr);
-    EXPECT_EQ(g_worldContext, nullptr);
-    EXPECT_EQ(g_fontContext, nullptr);
+    EXPECT_EQ(g_pixelFormat, kPixelFormatRgb565);
+    EXPECT_EQ(ScreenLog(), kDirectDrawLog);
+    // The cleared frame when the canvas was made, then the intro.
+    EXPECT_EQ(Presenter().FrameCount(), 2);
+    EXPECT_EQ(Presenter().Format(), platform::kLayoutRgb565);
+    EXPECT_TRUE(MatchesGolden(PresentedImage(Presenter()), "intro"));
+    ExpectNothingLeft();
+}
+
+TEST_F(StartupTest, PresentsAsManyIntroFramesAsAskedFor) {
+    WriteTree();
+    LaunchOptions options = Options();
+    options.frames = 3;
+    EXPECT_EQ(RunGame(options), 0);
+    EXPECT_EQ(Presenter().FrameCount(), 4);
+}
+
+TEST_F(StartupTest, FullScreenFromTheSettingsSwitchesTheDisplayAndGivesItBack) {
+    WriteTree();
+    dir_.WriteFile("VORN.INI", "[Startup]\r\nFullScreen=1\r\n");
+    EXPECT_EQ(RunGame(Options()), 0);
+    EXPECT_NE(ScreenLog().find("Screen Flags         1\n"), std::string::npos) << ScreenLog();
+    EXPECT_EQ(display_.Adapter().CallCount(DisplayCall::kSetDisplayMode), 1);
+    EXPECT_EQ(display_.Adapter().CallCount(DisplayCall::kRestoreDisplayMode), 1);
+    EXPECT_TRUE(MatchesGolden(PresentedImage(Presenter()), "intro"));
+    ExpectNothingLeft();
+}
+
+// Drivers and pixel formats from the options file, and the retries.
+
+TEST_F(StartupTest, AnOptionsFileChoosingDibIn8BitGivesAnIndexedFrame) {
+    WriteTree();
+    WriteConfig(kGraphicsDriverDib, kPixelFormatIndexed8);
+    EXPECT_EQ(RunGame(Options()), 0);
+    EXPECT_TRUE(boxes_.Boxes().empty());
+    EXPECT_EQ(g_graphicsDriver, kGraphicsDriverDib);
+    EXPECT_EQ(g_pixelFormat, kPixelFormatIndexed8);
+    EXPECT_EQ(ScreenLog(), "Hardware Description DIB Draw\n"
+                           "Screen Flags         0\n"
+                           "Screen Sins          40030100\n"
+                           "Error Value          0\n");
+    EXPECT_EQ(Presenter().Format(), platform::kLayoutIndexed8);
+    EXPECT_EQ(Presenter().FrameCount(), 2);
+    EXPECT_TRUE(ShowsTheGoldenIntroShape(PresentedImage(Presenter())));
+    ExpectNothingLeft();
+}
+
+TEST_F(StartupTest, ADesktopIn555MakesDirectDrawAskFor555AndTheRetrySucceeds) {
+    WriteTree();
+    display_.Adapter().SetDesktopFormat(platform::kLayoutRgb555);
+    EXPECT_EQ(RunGame(Options()), 0);
+    EXPECT_TRUE(boxes_.Boxes().empty());
+    EXPECT_EQ(display_.Adapter().CallCount(DisplayCall::kOpen), 2) << "one driver per attempt";
+    EXPECT_EQ(g_pixelFormat, kPixelFormatRgb555);
+    EXPECT_EQ(Presenter().Format(), platform::kLayoutRgb555);
+    EXPECT_EQ(ScreenLog(), kDirectDrawLog);
+    EXPECT_TRUE(ShowsTheGoldenIntroShape(PresentedImage(Presenter())));
+    ExpectNothingLeft();
+}
+
+TEST_F(StartupTest, DirectDrawIn8BitOnA565DesktopIsAskedFor565AndGetsIt) {
+    WriteTree();
+    WriteConfig(kGraphicsDriverDirectDraw, kPixelFormatIndexed8);
+    EXPECT_EQ(RunGame(Options()), 0);
+    EXPECT_EQ(display_.Adapter().CallCount(DisplayCall::kOpen), 2);
+    EXPECT_EQ(g_pixelFormat, kPixelFormatRgb565);
+    EXPECT_EQ(Presenter().Format(), platform::kLayoutRgb565);
+    ExpectNothingLeft();
+}
+
+TEST_F(StartupTest, DibIn16BitIsAskedFor555AndShowsIt) {
+    WriteTree();
+    WriteConfig(kGraphicsDriverDib, kPixelFormatRgb565);
+    EXPECT_EQ(RunGame(Options()), 0);
+    EXPECT_TRUE(boxes_.Boxes().empty());
+    EXPECT_EQ(g_pixelFormat, kPixelFormatRgb555);
+    EXPECT_EQ(Presenter().Format(), platform::kLayoutRgb555);
+    EXPECT_TRUE(ShowsTheGoldenIntroShape(PresentedImage(Presenter())));
+    ExpectNothingLeft();
+}
+
+TEST_F(StartupTest, Direct3dIsServedByDirectDraw) {
+    WriteTree();
+    WriteConfig(kGraphicsDriverDirect3d, kPixelFormatRgb565);
+    EXPECT_EQ(RunGame(Options()), 0);
+    EXPECT_EQ(ScreenLog(), kDirectDrawLog);
+    ExpectNothingLeft();
+}
+
+TEST_F(StartupTest, AnotherFailureTriesAgainWithPageFlippingSwapped) {
+    WriteTree();
+    dir_.WriteFile("VORN.INI", "[Startup]\r\nFullScreen=1\r\n");
+    // The primary surface fails in video and in system memory: the first
+    // driver gives up, the second asks for a flip chain.
+    display_.Adapter().InjectFault(DisplayCall::kCreateSurface, platform::kDeviceFailed, 2);
+    EXPECT_EQ(RunGame(Options()), 0);
+    EXPECT_TRUE(boxes_.Boxes().empty());
+    EXPECT_EQ(display_.Adapter().CallCount(DisplayCall::kOpen), 2);
+    EXPECT_NE(ScreenLog().find("Screen Flags         3\n"), std::string::npos) << ScreenLog();
+    EXPECT_TRUE(MatchesGolden(PresentedImage(Presenter()), "intro"));
+    ExpectNothingLeft();
+}
+
+TEST_F(StartupTest, PageFlippingInAWindowFailsAndIsSwappedBackOff) {
+    WriteTree();
+    display_.Adapter().InjectFault(DisplayCall::kCreateSurface, platform::kDeviceFailed, 2);
+    EXPECT_EQ(RunGame(Options()), 0);
+    EXPECT_TRUE(boxes_.Boxes().empty());
+    // Off, on (a flip chain needs the whole screen), off again.
+    EXPECT_EQ(display_.Adapter().CallCount(DisplayCall::kOpen), 3);
+    EXPECT_EQ(ScreenLog(), kDirectDrawLog);
+    ExpectNothingLeft();
+}
+
+TEST_F(StartupTest, TenFailedDriversEndTheProcessWithScreenInit) {
+    WriteTree();
+    display_.Adapter().InjectFault(DisplayCall::kOpen, platform::kDeviceFailed, 100);
+    EXPECT_EQ(RunGame(Options()), 1);
+    ASSERT_EQ(boxes_.Boxes().size(), 1u);
+    EXPECT_EQ(boxes_.Boxes()[0].text, "Could not initialize drivers.\n");
+    EXPECT_EQ(boxes_.Boxes()[0].caption, "Screen Init");
+    EXPECT_EQ(display_.Adapter().CallCount(DisplayCall::kOpen), 10);
+    EXPECT_EQ(Presenter().FrameCount(), 0);
+    EXPECT_EQ(ScreenLog(), "");
+    ExpectNothingLeft();
+}
+
+TEST_F(StartupTest, WithoutTheMainPaletteNoDisplayStarts) {
+    WriteTree();
+    dir_.WriteFile(std::string("data/") + GameState::kPaletteFile, "not a chunk file");
+    EXPECT_EQ(RunGame(Options()), 1);
+    ASSERT_EQ(boxes_.Boxes().size(), 1u);
+    EXPECT_EQ(boxes_.Boxes()[0].caption, msg::kCaptionScreenInit);
+    ExpectNothingLeft();
+}
+
+// Other ends of the start-up.
+
+TEST_F(StartupTest, ASecondInstanceIsToldAndStopsBeforeAnythingElse) {
+    WriteTree();
+    platform::InstanceLock first;
+    ASSERT_TRUE(first.Acquire());
+    ASSERT_TRUE(first.Held());
+    EXPECT_EQ(RunGame(Options()), 1);
+    ASSERT_EQ(boxes_.Boxes().size(), 1u);
+    EXPECT_EQ(boxes_.Boxes()[0].text,
+              "Another instance of this application has been detected, and only one instance may be active at a "
+              "time.");
+    EXPECT_EQ(boxes_.Boxes()[0].caption, "Initialization");
+    EXPECT_EQ(display_.Adapter().CallCount(DisplayCall::kOpen), 0);
     EXPECT_FALSE(EngineHeap::IsReserved());
-    EXPECT_FALSE(g_dataDirs.Found(DataDir::kData));
+    EXPECT_EQ(g_mainWindow, nullptr);
+    EXPECT_TRUE(first.Held()) << "the first instance keeps its lock";
 }
 
 TEST_F(StartupTest, AFontThatDoesNotLoadIsReportedAndEndsTheProcess) {
@@ -58,18 +324,14 @@ TEST_F(StartupTest, AFontThatDoesNotLoadIsReportedAndEndsTheProcess) {
     const std::string path = dir_.Str() + "/data/font07.iff";
     EXPECT_EQ(boxes_.Boxes()[0].text, "Failed to load font " + path + ", error 3");
     EXPECT_EQ(boxes_.Boxes()[0].caption, msg::kCaptionError);
-    EXPECT_EQ(g_engine, nullptr);
-    EXPECT_EQ(g_fontContext, nullptr);
-    EXPECT_FALSE(EngineHeap::IsReserved());
-    EXPECT_FALSE(g_dataDirs.Found(DataDir::kData));
+    ExpectNothingLeft();
 }
 
 TEST_F(StartupTest, MissingFilesAskForTheDiscAndCancelEndsTheProcess) {
     EXPECT_EQ(RunGame(Options()), 1);
     ASSERT_EQ(boxes_.Boxes().size(), 1u);
     EXPECT_EQ(boxes_.Boxes()[0].text, msg::kInsertCdRom);
-    EXPECT_EQ(g_engine, nullptr);
-    EXPECT_FALSE(EngineHeap::IsReserved());
+    ExpectNothingLeft();
 }
 
 TEST_F(StartupTest, RetryLooksAgainAndGoesOnOnceTheFilesAppear) {
@@ -82,15 +344,90 @@ TEST_F(StartupTest, RetryLooksAgainAndGoesOnOnceTheFilesAppear) {
         std::string root;
     } media;
     media.root = dir_.Str() + "/disc";
-    for (const char* name : DataDirectories::kNames)
-        dir_.WriteFile(std::string("disc/vorn/") + name + "/" + DataDirectories::kProbeFile, "x");
-    ASSERT_EQ(WriteSampleFonts(dir_.Str() + "/disc/vorn/data/"), kStatusOk);
+    WriteTree("disc/vorn/");
     ScopedInstall<platform::RemovableMedia> installed(media);
     boxes_.QueueAnswer(platform::MessageBoxAnswer::kRetry);
     LaunchOptions options = Options();
     options.dataRoot = dir_.Str() + "/nothing-here";
     EXPECT_EQ(RunGame(options), 0);
     EXPECT_EQ(boxes_.Boxes().size(), 1u);
+    EXPECT_EQ(Presenter().FrameCount(), 2);
+    ExpectNothingLeft();
+}
+
+// The intro screen's loop.
+
+class IntroLoopTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        palette_.reset(Palette::Create(kPixelFormatRgb565));
+        ASSERT_NE(palette_, nullptr);
+        ASSERT_EQ(driver_.SetMode(640, 480, 16, palette_.get(), 0), kDisplayOk);
+    }
+    void Post(WindowMessageType type) {
+        WindowMessage message;
+        message.type = type;
+        window_->Post(message);
+    }
+
+    ScopedDisplay display_;
+    std::unique_ptr<Palette> palette_;
+    std::unique_ptr<platform::Window> window_ = platform::Window::CreateHeadless("intro", 640, 480, false);
+    DirectDrawDriver driver_{window_.get()};
+};
+
+TEST_F(IntroLoopTest, EndsAfterTheLimitWhenNothingHappens) {
+    int32_t frames = 0;
+    EXPECT_EQ(RunIntroLoop(*window_, driver_, 5, &frames), IntroEnd::kFramesShown);
+    EXPECT_EQ(frames, 5);
+    EXPECT_EQ(display_.Presenter().FrameCount(), 5);
+}
+
+TEST_F(IntroLoopTest, AKeyPressEndsItAfterTheFrameShowing) {
+    Post(WindowMessageType::kKeyDown);
+    int32_t frames = 0;
+    EXPECT_EQ(RunIntroLoop(*window_, driver_, 0, &frames), IntroEnd::kDismissed);
+    EXPECT_EQ(frames, 1);
+    EXPECT_EQ(display_.Presenter().FrameCount(), 1);
+}
+
+TEST_F(IntroLoopTest, AMouseClickEndsItButMovesAndReleasesDoNot) {
+    Post(WindowMessageType::kKeyUp);
+    Post(WindowMessageType::kMouseMove);
+    Post(WindowMessageType::kMouseButtonUp);
+    Post(WindowMessageType::kCharacter);
+    int32_t frames = 0;
+    EXPECT_EQ(RunIntroLoop(*window_, driver_, 3, &frames), IntroEnd::kFramesShown);
+    EXPECT_EQ(frames, 3);
+
+    Post(WindowMessageType::kMouseButtonDown);
+    EXPECT_EQ(RunIntroLoop(*window_, driver_, 0, &frames), IntroEnd::kDismissed);
+    EXPECT_EQ(frames, 1);
+}
+
+TEST_F(IntroLoopTest, ClosingTheWindowQuits) {
+    Post(WindowMessageType::kClose);
+    // A key after the close is not reached: the quit comes first.
+    Post(WindowMessageType::kKeyDown);
+    EXPECT_EQ(RunIntroLoop(*window_, driver_, 0, nullptr), IntroEnd::kQuit);
+    EXPECT_TRUE(window_->QuitRequested());
+    EXPECT_EQ(window_->ExitCode(), 0);
+}
+
+TEST_F(IntroLoopTest, TheWindowsOwnProcedureSeesOtherMessagesAndIsPutBack) {
+    std::vector<WindowMessageType> seen;
+    window_->SetProcedure([&seen](platform::Window&, const WindowMessage& message) {
+        seen.push_back(message.type);
+        return false;
+    });
+    Post(WindowMessageType::kActivate);
+    Post(WindowMessageType::kKeyDown);
+    EXPECT_EQ(RunIntroLoop(*window_, driver_, 0, nullptr), IntroEnd::kDismissed);
+    EXPECT_EQ(seen, std::vector<WindowMessageType>{WindowMessageType::kActivate}) << "the key is the intro's";
+
+    Post(WindowMessageType::kKeyDown);
+    EXPECT_TRUE(window_->PumpMessages());
+    EXPECT_EQ(seen.back(), WindowMessageType::kKeyDown);
 }
 
 }  // namespace

@@ -73,3 +73,9 @@ SpanTexture::~SpanTexture() {
 }
 
 void SpanTexture::Fill(uint8_t texel) { std::fill_n(texels_.get(), image_.width * image_.height, texel); }
+
+void SpanTexture::FillPattern() {
+    for (int32_t row = 0; row < Height(); ++row) {
+        for (int32_t column = 0; column < Width(); ++column) Texel(column, row) = Pattern(column, row);
+    }
+}

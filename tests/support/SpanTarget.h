@@ -66,6 +66,10 @@ public:
 
     uint8_t& Texel(int32_t column, int32_t row) { return texels_[size_t(row * image_.width + column)]; }
     void Fill(uint8_t texel);
+    // Texel (column, row) becomes Pattern(column, row).
+    void FillPattern();
+    // Texels 1 to 5, different along rows and columns.
+    static uint8_t Pattern(int32_t column, int32_t row) { return uint8_t(1 + (column + 2 * row) % 5); }
     const SoftTexture* Texture() const { return texture_.get(); }
     int32_t Width() const { return image_.width; }
     int32_t Height() const { return image_.height; }

@@ -16,24 +16,11 @@
 #include "engine/image/Bitmap.h"
 #include "tests/support/RecordingCanvas.h"
 #include "tests/support/ScopedColorTables.h"
+#include "tests/support/Vertices.h"
 
 namespace {
 
 using Ops = std::vector<std::string>;
-
-ScreenVertex At(float x, float y) {
-    ScreenVertex v;
-    v.x = x;
-    v.y = y;
-    return v;
-}
-
-ViewVertex AtInt(int32_t x, int32_t y) {
-    ViewVertex v;
-    v.screenX = x;
-    v.screenY = y;
-    return v;
-}
 
 // A depth buffer for a canvas, its rows padded so that a fill that ignores
 // the row table shows in the padding.
@@ -178,7 +165,7 @@ TEST(Canvas, UnsupportedOperationsReturnOneAndWriteNothing) {
     RecordingCanvas canvas(8, 8);
     EXPECT_EQ(canvas.Reserved(1, 2, 3), kStatusNothingToDo);
     EXPECT_EQ(canvas.ReservedBlit(1, 2, 3, 4), kStatusNothingToDo);
-    ViewVertex out = AtInt(-7, -8);
+    ViewVertex out = ViewPoint(-7, -8);
     out.depth = 0xDEADBEEF;
     out.colour = 0xCAFE;
     const ViewVertex before = out;
@@ -192,7 +179,7 @@ TEST(Canvas, UnsupportedOperationsReturnOneAndWriteNothing) {
 
 TEST(Canvas, ReadPixelAtReadsAtTheRecordsPosition) {
     RecordingCanvas canvas(8, 8);
-    const ViewVertex at = AtInt(3, 5);
+    const ViewVertex at = ViewPoint(3, 5);
     ViewVertex out;
     canvas.ReadPixelAt(&at, &out);
     const auto reads = canvas.CallsOf("ReadPixel");
@@ -207,8 +194,8 @@ TEST(Canvas, EveryDrawingOperationOfACanvasWhoseSetUpFailedReturns8AndDrawsNothi
     RecordingCanvas canvas(16, 16);
     canvas.setupResult = kStatusOutOfMemory;
     const CanvasRect rect{1, 1, 4, 4};
-    const ScreenVertex s[3] = {At(1, 1), At(5, 1), At(1, 5)};
-    const ViewVertex v[3] = {AtInt(1, 1), AtInt(5, 1), AtInt(1, 5)};
+    const ScreenVertex s[3] = {ScreenPoint(1, 1), ScreenPoint(5, 1), ScreenPoint(1, 5)};
+    const ViewVertex v[3] = {ViewPoint(1, 1), ViewPoint(5, 1), ViewPoint(1, 5)};
     const uint8_t rgb[4] = {1, 2, 3, 0};
     PixelImage image;
     Bitmap bitmap;
@@ -290,12 +277,12 @@ TEST(CanvasClipping, AFillOutsideTheCanvasOrTheClipReturns0AndDrawsNothing) {
 
 TEST(CanvasRounding, APixelHalfAPixelShortOfTheWidthRoundsOutOfTheCanvas) {
     RecordingCanvas canvas(640, 480);
-    ScreenVertex v = At(640.0f - 0.5f, 10.0f);
+    ScreenVertex v = ScreenPoint(640.0f - 0.5f, 10.0f);
     EXPECT_EQ(canvas.PlotPixelClipped(&v, nullptr, nullptr), kStatusOk);
     EXPECT_EQ(canvas.CountOf("PlotPixelInt"), 0u);
     v.x = 640.0f - 0.6f;
     canvas.PlotPixelClipped(&v, nullptr, nullptr);
-    v = At(5.0f, 480.0f - 0.5f);
+    v = ScreenPoint(5.0f, 480.0f - 0.5f);
     canvas.PlotPixelClipped(&v, nullptr, nullptr);
     v.y = 480.0f - 0.6f;
     canvas.PlotPixelClipped(&v, nullptr, nullptr);
@@ -316,7 +303,7 @@ TEST(CanvasRounding, PositionsAddAHalfAndTruncateTowardZero) {
     EXPECT_EQ(Canvas::RoundCoordinate(-1.6f), -1);
 
     RecordingCanvas canvas(16, 16);
-    ScreenVertex v = At(-0.9f, 3.0f);
+    ScreenVertex v = ScreenPoint(-0.9f, 3.0f);
     canvas.PlotPixelClipped(&v, nullptr, nullptr);
     v.x = -1.5f;
     canvas.PlotPixelClipped(&v, nullptr, nullptr);
@@ -346,9 +333,9 @@ TEST(CanvasRounding, APlottedPointKeepsDepthColourAndTruncatedIntensity) {
 TEST(CanvasClipping, ClippedPixelsDrawOnlyInsideTheCanvasNarrowedByTheClip) {
     RecordingCanvas canvas(64, 64);
     const CanvasRect clip{10, 10, 5, 5};
-    const ViewVertex inside = AtInt(14, 10);
-    const ViewVertex right = AtInt(15, 12);
-    const ViewVertex above = AtInt(12, 9);
+    const ViewVertex inside = ViewPoint(14, 10);
+    const ViewVertex right = ViewPoint(15, 12);
+    const ViewVertex above = ViewPoint(12, 9);
     EXPECT_EQ(canvas.PlotPixelClippedInt(&inside, nullptr, &clip), kStatusOk);
     EXPECT_EQ(canvas.PlotPixelClippedInt(&right, nullptr, &clip), kStatusOk);
     EXPECT_EQ(canvas.PlotPixelClippedInt(&above, nullptr, &clip), kStatusOk);
@@ -360,9 +347,9 @@ TEST(CanvasClipping, ClippedPixelsDrawOnlyInsideTheCanvasNarrowedByTheClip) {
 TEST(CanvasClipping, AClipRectangleMissingTheCanvasLeavesTheCanvasAsTheLimit) {
     RecordingCanvas canvas(64, 64);
     const CanvasRect clip{1000, 1000, 10, 10};
-    const ViewVertex inside = AtInt(3, 4);
-    const ViewVertex outside = AtInt(-1, 4);
-    const ScreenVertex floatInside = At(63.4f, 63.4f);
+    const ViewVertex inside = ViewPoint(3, 4);
+    const ViewVertex outside = ViewPoint(-1, 4);
+    const ScreenVertex floatInside = ScreenPoint(63.4f, 63.4f);
     canvas.PlotPixelClippedInt(&inside, nullptr, &clip);
     canvas.PlotPixelClippedInt(&outside, nullptr, &clip);
     canvas.PlotPixelClipped(&floatInside, nullptr, &clip);
@@ -376,8 +363,8 @@ TEST(CanvasClipping, AClipRectangleMissingTheCanvasLeavesTheCanvasAsTheLimit) {
 
 TEST(CanvasLines, FloatLinesRoundBothEndsAndPassTheColour) {
     RecordingCanvas canvas(64, 64);
-    const ScreenVertex a = At(1.5f, 2.4f);
-    const ScreenVertex b = At(7.49f, 8.5f);
+    const ScreenVertex a = ScreenPoint(1.5f, 2.4f);
+    const ScreenVertex b = ScreenPoint(7.49f, 8.5f);
     const uint8_t rgb[4] = {9, 9, 9, 0};
     canvas.DrawLine(&a, &b, rgb);
     canvas.DrawLineShaded(&b, &a);
@@ -393,10 +380,10 @@ TEST(CanvasLines, FloatLinesRoundBothEndsAndPassTheColour) {
 
 TEST(CanvasLines, AltShadedLinesDrawShadedAndReturnOne) {
     RecordingCanvas canvas(64, 64);
-    const ScreenVertex a = At(1, 1);
-    const ScreenVertex b = At(9, 1);
-    const ViewVertex ia = AtInt(1, 1);
-    const ViewVertex ib = AtInt(9, 1);
+    const ScreenVertex a = ScreenPoint(1, 1);
+    const ScreenVertex b = ScreenPoint(9, 1);
+    const ViewVertex ia = ViewPoint(1, 1);
+    const ViewVertex ib = ViewPoint(9, 1);
     EXPECT_EQ(canvas.DrawLineShadedAlt(&a, &b), kStatusNothingToDo);
     EXPECT_EQ(canvas.DrawLineShadedAltInt(&ia, &ib), kStatusNothingToDo);
     EXPECT_EQ(canvas.DrawLineShadedAltClippedInt(&ia, &ib, nullptr), kStatusNothingToDo);
@@ -410,8 +397,8 @@ TEST(CanvasLines, AltShadedLinesDrawShadedAndReturnOne) {
 
 TEST(CanvasClipping, ClippedLinesNeverReachTheLastColumnOrRow) {
     RecordingCanvas canvas(100, 50);
-    const ViewVertex a = AtInt(10, 20);
-    const ViewVertex b = AtInt(200, 20);
+    const ViewVertex a = ViewPoint(10, 20);
+    const ViewVertex b = ViewPoint(200, 20);
     EXPECT_EQ(canvas.DrawLineClippedInt(&a, &b, nullptr, nullptr), kStatusOk);
     auto lines = canvas.CallsOf("DrawLineInt");
     ASSERT_EQ(lines.size(), 1u);
@@ -419,10 +406,10 @@ TEST(CanvasClipping, ClippedLinesNeverReachTheLastColumnOrRow) {
     EXPECT_EQ(lines[0].view[1].screenX, 98);
     EXPECT_EQ(b.screenX, 200) << "the caller's ends are not cut";
 
-    const ViewVertex lastColumnTop = AtInt(99, 0);
-    const ViewVertex lastColumnBottom = AtInt(99, 40);
-    const ViewVertex lastRowLeft = AtInt(0, 49);
-    const ViewVertex lastRowRight = AtInt(60, 49);
+    const ViewVertex lastColumnTop = ViewPoint(99, 0);
+    const ViewVertex lastColumnBottom = ViewPoint(99, 40);
+    const ViewVertex lastRowLeft = ViewPoint(0, 49);
+    const ViewVertex lastRowRight = ViewPoint(60, 49);
     EXPECT_EQ(canvas.DrawLineClippedInt(&lastColumnTop, &lastColumnBottom, nullptr, nullptr), kStatusOk);
     EXPECT_EQ(canvas.DrawLineShadedClippedInt(&lastRowLeft, &lastRowRight, nullptr), kStatusOk);
     EXPECT_EQ(canvas.CountOf("DrawLineInt"), 1u);
@@ -431,8 +418,8 @@ TEST(CanvasClipping, ClippedLinesNeverReachTheLastColumnOrRow) {
 
 TEST(CanvasClipping, ClippedLinesAreNarrowedByTheClipUnlessItMissesTheCanvas) {
     RecordingCanvas canvas(100, 50);
-    const ScreenVertex a = At(10.0f, 20.0f);
-    const ScreenVertex b = At(200.0f, 20.0f);
+    const ScreenVertex a = ScreenPoint(10.0f, 20.0f);
+    const ScreenVertex b = ScreenPoint(200.0f, 20.0f);
     const CanvasRect clip{20, 0, 30, 50};
     const CanvasRect farClip{500, 500, 5, 5};
     canvas.DrawLineClipped(&a, &b, nullptr, &clip);
@@ -450,8 +437,8 @@ TEST(CanvasClipping, ClippedLinesAreNarrowedByTheClipUnlessItMissesTheCanvas) {
 TEST(CanvasClipping, ClippedLinesCarryDepthWhileTheDepthTestIsOnAndShadeWhenShaded) {
     RecordingCanvas canvas(100, 50);
     canvas.flags |= Canvas::kFlagHasDepth;
-    ViewVertex a = AtInt(-100, 10);
-    ViewVertex b = AtInt(100, 10);
+    ViewVertex a = ViewPoint(-100, 10);
+    ViewVertex b = ViewPoint(100, 10);
     b.depth = 0x80000000;
     b.intensity = 200;
 
@@ -478,7 +465,7 @@ TEST(CanvasClipping, ClippedLinesCarryDepthWhileTheDepthTestIsOnAndShadeWhenShad
 TEST(CanvasPolygons, IntFormsConvertEveryVertexForTheFloatForm) {
     RecordingCanvas canvas(64, 64);
     PixelImage image;
-    ViewVertex v[3] = {AtInt(1, 2), AtInt(-3, 4), AtInt(5, 6)};
+    ViewVertex v[3] = {ViewPoint(1, 2), ViewPoint(-3, 4), ViewPoint(5, 6)};
     v[0].depth = 0x40000000;
     v[0].colour = 0x20007C00;
     v[0].intensity = 128;
@@ -506,7 +493,7 @@ TEST(CanvasPolygons, IntFormsConvertEveryVertexForTheFloatForm) {
 TEST(CanvasPolygons, EachIntFormReachesItsOwnFloatForm) {
     RecordingCanvas canvas(64, 64);
     PixelImage image;
-    const ViewVertex v[3] = {AtInt(1, 1), AtInt(9, 1), AtInt(1, 9)};
+    const ViewVertex v[3] = {ViewPoint(1, 1), ViewPoint(9, 1), ViewPoint(1, 9)};
     struct Pair {
         std::function<Status()> call;
         std::string intOp;
@@ -546,8 +533,8 @@ TEST(CanvasPolygons, EachIntFormReachesItsOwnFloatForm) {
 
 TEST(CanvasPolygons, AltFormsDrawAsTheShadedForms) {
     RecordingCanvas canvas(64, 64);
-    const ScreenVertex s[3] = {At(1, 1), At(9, 1), At(1, 9)};
-    const ViewVertex v[3] = {AtInt(1, 1), AtInt(9, 1), AtInt(1, 9)};
+    const ScreenVertex s[3] = {ScreenPoint(1, 1), ScreenPoint(9, 1), ScreenPoint(1, 9)};
+    const ViewVertex v[3] = {ViewPoint(1, 1), ViewPoint(9, 1), ViewPoint(1, 9)};
     canvas.FillPolygonShadedAlt(3, s);
     canvas.FillPolygonShadedAltInt(3, v);
     canvas.FillPolygonShadedAltAlpha(3, s, 40);
@@ -564,7 +551,7 @@ TEST(CanvasPolygons, AltFormsDrawAsTheShadedForms) {
 TEST(CanvasPolygons, MoreVerticesThanTheBlockOfTwelveDrawNothing) {
     RecordingCanvas canvas(64, 64);
     ViewVertex v[13];
-    for (int i = 0; i < 13; ++i) v[i] = AtInt(i, i);
+    for (int i = 0; i < 13; ++i) v[i] = ViewPoint(i, i);
     EXPECT_EQ(canvas.FillPolygonFlatInt(13, v), kStatusOk);
     EXPECT_EQ(canvas.CountOf("FillPolygonFlat"), 0u);
     EXPECT_EQ(canvas.FillPolygonFlatInt(12, v), kStatusOk);

@@ -12,12 +12,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <map>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +31,7 @@
 #include "engine/image/TextCursor.h"
 #include "tests/support/FontFixtures.h"
 #include "tests/support/GoldenImage.h"
+#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -281,30 +280,6 @@ TEST(GoldenCanvas, ScreenCanvas16PictureMatchesItsGolden) {
 }
 
 // The comparison itself, against goldens in a folder of its own.
-
-// Sets an environment variable for a scope and puts back what was there.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) previous_ = old;
-        if (value != nullptr) {
-            setenv(name, value, 1);
-        } else {
-            unsetenv(name);
-        }
-    }
-    ~ScopedEnvironment() {
-        if (previous_.has_value()) {
-            setenv(name_, previous_->c_str(), 1);
-        } else {
-            unsetenv(name_);
-        }
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> previous_;
-};
 
 RgbImage Tiny(uint8_t shade) {
     RgbImage image;

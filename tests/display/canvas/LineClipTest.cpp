@@ -6,26 +6,14 @@
 #include <ostream>
 #include <string>
 
+#include "tests/support/Vertices.h"
+
 namespace {
 
 // Inside is [0, 100] by [0, 50]: every cut below lands half way.
 const CanvasRect kClip{0, 0, 101, 51};
 
 constexpr int32_t kHalf = 0x8000;   // 0.5 in 16.16
-
-ViewVertex View(int32_t x, int32_t y) {
-    ViewVertex v;
-    v.screenX = x;
-    v.screenY = y;
-    return v;
-}
-
-ScreenVertex Screen(float x, float y) {
-    ScreenVertex v;
-    v.x = x;
-    v.y = y;
-    return v;
-}
 
 bool Same(const ViewVertex& a, const ViewVertex& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 bool Same(const ScreenVertex& a, const ScreenVertex& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
@@ -43,7 +31,7 @@ constexpr Shades kCut{0, 10, 0, 0, 0, 1 << 30};
 constexpr Shades kHalfWay{0x40000000u, 20, 100, kHalf, 0x10000, 3 << 28};
 
 ViewVertex Shaded(int32_t x, int32_t y, const Shades& s) {
-    ViewVertex v = View(x, y);
+    ViewVertex v = ViewPoint(x, y);
     v.depth = s.depth;
     v.colour = s.colour;
     v.intensity = s.intensity;
@@ -139,12 +127,12 @@ TEST(ClipLineView, LeavesASegmentInsideAloneAndSaysSoOnlyWhenAsked) {
 
 TEST(ClipLineView, RefusesSegmentsThatMissTheRectangleAndLeavesThemAlone) {
     const ViewVertex ends[][2] = {
-        {View(-20, 10), View(-1, 40)},    // left
-        {View(101, 10), View(300, 40)},   // right, touching the edge from outside
-        {View(10, -5), View(90, -1)},     // above
-        {View(10, 51), View(90, 80)},     // below
-        {View(-10, 5), View(5, -10)},     // passes the corner outside: beyond the top once cut at the left
-        {View(95, 60), View(110, 45)},    // passes the bottom right corner outside
+        {ViewPoint(-20, 10), ViewPoint(-1, 40)},    // left
+        {ViewPoint(101, 10), ViewPoint(300, 40)},   // right, touching the edge from outside
+        {ViewPoint(10, -5), ViewPoint(90, -1)},     // above
+        {ViewPoint(10, 51), ViewPoint(90, 80)},     // below
+        {ViewPoint(-10, 5), ViewPoint(5, -10)},     // passes the corner outside: beyond the top once cut at the left
+        {ViewPoint(95, 60), ViewPoint(110, 45)},    // passes the bottom right corner outside
     };
     for (const auto& pair : ends) {
         ViewVertex a = pair[0], b = pair[1];
@@ -159,7 +147,7 @@ TEST(ClipLineView, RefusesSegmentsThatMissTheRectangleAndLeavesThemAlone) {
 
 TEST(ClipLineView, CutsBothEndsOfASegmentCrossingTheWholeRectangle) {
     // Intensity runs 0 to 200 from x = -200 to x = 200: 100 at x = 0, 150 at x = 100.
-    ViewVertex a = View(200, 25), b = View(-200, 25);
+    ViewVertex a = ViewPoint(200, 25), b = ViewPoint(-200, 25);
     a.intensity = 200;
     b.intensity = 0;
     ASSERT_EQ(ClipLineView(&kClip, &a, &b, kLineClipShade), kClipVisible);
@@ -171,7 +159,7 @@ TEST(ClipLineView, CutsBothEndsOfASegmentCrossingTheWholeRectangle) {
     EXPECT_EQ(b.screenY, 25);
 
     // Slope one half, through the top left and bottom right corners.
-    ViewVertex c = View(-100, -50), d = View(200, 100);
+    ViewVertex c = ViewPoint(-100, -50), d = ViewPoint(200, 100);
     ASSERT_EQ(ClipLineView(&kClip, &c, &d, 0), kClipVisible);
     EXPECT_EQ(c.screenX, 0);
     EXPECT_EQ(c.screenY, 0);
@@ -181,7 +169,7 @@ TEST(ClipLineView, CutsBothEndsOfASegmentCrossingTheWholeRectangle) {
 
 TEST(ClipLineView, CutsAVerticalSegmentAtTopAndBottom) {
     // Depth runs 0 to 200 units from y = -100 to y = 100.
-    ViewVertex a = View(40, -100), b = View(40, 100);
+    ViewVertex a = ViewPoint(40, -100), b = ViewPoint(40, 100);
     a.depth = 0;
     b.depth = 0xC8000000u;
     ASSERT_EQ(ClipLineView(&kClip, &a, &b, kLineClipDepth), kClipVisible);
@@ -195,39 +183,39 @@ TEST(ClipLineView, CutsAVerticalSegmentAtTopAndBottom) {
 
 TEST(ClipLineView, CutsAtTheCanvasEdgeLikeTheLineOperations) {
     const CanvasRect lineArea{0, 0, 639, 479};
-    ViewVertex a = View(-10, 5), b = View(10, 5);
+    ViewVertex a = ViewPoint(-10, 5), b = ViewPoint(10, 5);
     ASSERT_EQ(ClipLineView(&lineArea, &a, &b, 0), kClipVisible);
     EXPECT_EQ(a.screenX, 0);
     EXPECT_EQ(a.screenY, 5);
     EXPECT_EQ(b.screenX, 10);
 
-    ViewVertex c = View(639, 0), d = View(639, 400);
+    ViewVertex c = ViewPoint(639, 0), d = ViewPoint(639, 400);
     EXPECT_EQ(ClipLineView(&lineArea, &c, &d, 0), kClipInvisible);
 }
 
 TEST(ClipLineView, HandlesSpansBeyondSixteenBitsAndAnEmptyRectangle) {
     // A 16.16 form of spans this long does not fit 32 bits.
     const CanvasRect clip{0, 0, 201, 201};
-    ViewVertex a = View(-99900, 0), b = View(100, 100);
+    ViewVertex a = ViewPoint(-99900, 0), b = ViewPoint(100, 100);
     ASSERT_EQ(ClipLineView(&clip, &a, &b, 0), kClipVisible);
     EXPECT_EQ(a.screenX, 0);
     EXPECT_GE(a.screenY, 99);
     EXPECT_LE(a.screenY, 100);
 
     // The fraction keeps 16 bits: over two million pixels it is off by a few.
-    ViewVertex c = View(-1000000, -1000000), d = View(1000000, 1000000);
+    ViewVertex c = ViewPoint(-1000000, -1000000), d = ViewPoint(1000000, 1000000);
     ASSERT_EQ(ClipLineView(&clip, &c, &d, kLineClipDepth | kLineClipShade), kClipVisible);
     EXPECT_EQ(c.screenX, 0);
     EXPECT_EQ(c.screenY, 0);
     EXPECT_EQ(d.screenX, 200);
     EXPECT_NEAR(d.screenY, 200, 3);
 
-    ViewVertex far1 = View(INT32_MIN, INT32_MIN), far2 = View(INT32_MAX, INT32_MAX);
+    ViewVertex far1 = ViewPoint(INT32_MIN, INT32_MIN), far2 = ViewPoint(INT32_MAX, INT32_MAX);
     const int32_t result = ClipLineView(&clip, &far1, &far2, kLineClipDepth | kLineClipShade);
     EXPECT_TRUE(result == kClipVisible || result == kClipInvisible);
 
     const CanvasRect empty{10, 10, 0, 20};
-    ViewVertex e = View(0, 15), f = View(30, 15);
+    ViewVertex e = ViewPoint(0, 15), f = ViewPoint(30, 15);
     EXPECT_EQ(ClipLineView(&empty, &e, &f, 0), kClipInvisible);
     EXPECT_EQ(e.screenX, 0);
 }
@@ -246,7 +234,7 @@ TEST(ClipLineView, BlendsPackedColoursPerChannelAndKeepsMixedForms) {
         {0x20000000u, 0x40000000u | 0xFFFFu, 0x20000000u},
     };
     for (const Case& c : cases) {
-        ViewVertex a = View(-50, 10), b = View(50, 30);
+        ViewVertex a = ViewPoint(-50, 10), b = ViewPoint(50, 30);
         a.colour = c.cut;
         b.colour = c.stays;
         ASSERT_EQ(ClipLineView(&kClip, &a, &b, kLineClipShade), kClipVisible);
@@ -256,7 +244,7 @@ TEST(ClipLineView, BlendsPackedColoursPerChannelAndKeepsMixedForms) {
 }
 
 TEST(ClipLineScreen, CutsInWholePixelsAndInterpolatesEveryWord) {
-    ScreenVertex a = Screen(-49.75f, 10.9f), b = Screen(50.5f, 30.2f);
+    ScreenVertex a = ScreenPoint(-49.75f, 10.9f), b = ScreenPoint(50.5f, 30.2f);
     a.depth = 0.0f;
     b.depth = 0.5f;
     a.colour = 10;
@@ -290,7 +278,7 @@ TEST(ClipLineScreen, CutsInWholePixelsAndInterpolatesEveryWord) {
 }
 
 TEST(ClipLineScreen, KeepsTheFloatDepthAndIntensityWhenTheyAreNotFollowed) {
-    ScreenVertex a = Screen(50.5f, 30.5f), b = Screen(150.5f, 30.5f);
+    ScreenVertex a = ScreenPoint(50.5f, 30.5f), b = ScreenPoint(150.5f, 30.5f);
     a.depth = 0.3f;
     b.depth = 0.7f;
     a.intensity = 12.5f;
@@ -306,7 +294,7 @@ TEST(ClipLineScreen, KeepsTheFloatDepthAndIntensityWhenTheyAreNotFollowed) {
 }
 
 TEST(ClipLineScreen, ReportsInsideOnlyWhenAskedAndLeavesTheVerticesUntouched) {
-    const ScreenVertex right = Screen(99.75f, 10.25f), left = Screen(0.5f, 49.5f);
+    const ScreenVertex right = ScreenPoint(99.75f, 10.25f), left = ScreenPoint(0.5f, 49.5f);
     ScreenVertex a = right, b = left;
     EXPECT_EQ(ClipLineScreen(&kClip, &a, &b, kLineClipDepth), kClipVisible);
     EXPECT_TRUE(Same(a, right));
@@ -317,19 +305,19 @@ TEST(ClipLineScreen, ReportsInsideOnlyWhenAskedAndLeavesTheVerticesUntouched) {
 }
 
 TEST(ClipLineScreen, RefusesSegmentsOutsideAndSurvivesPositionsBeyondTheIntegerRange) {
-    const ScreenVertex above1 = Screen(10.0f, -30.0f), above2 = Screen(90.0f, -0.5f);
+    const ScreenVertex above1 = ScreenPoint(10.0f, -30.0f), above2 = ScreenPoint(90.0f, -0.5f);
     ScreenVertex a = above1, b = above2;
     // -0.5 truncates to row 0, inside; the other end is above: cut, not refused.
     EXPECT_EQ(ClipLineScreen(&kClip, &a, &b, 0), kClipVisible);
 
-    const ScreenVertex out1 = Screen(10.0f, -30.0f), out2 = Screen(90.0f, -1.5f);
+    const ScreenVertex out1 = ScreenPoint(10.0f, -30.0f), out2 = ScreenPoint(90.0f, -1.5f);
     a = out1;
     b = out2;
     EXPECT_EQ(ClipLineScreen(&kClip, &a, &b, kLineClipReportInside), kClipInvisible);
     EXPECT_TRUE(Same(a, out1));
     EXPECT_TRUE(Same(b, out2));
 
-    ScreenVertex near = Screen(10.0f, 10.0f), far = Screen(1e20f, 10.0f);
+    ScreenVertex near = ScreenPoint(10.0f, 10.0f), far = ScreenPoint(1e20f, 10.0f);
     ASSERT_EQ(ClipLineScreen(&kClip, &near, &far, kLineClipDepth), kClipVisible);
     EXPECT_EQ(far.x, 100.0f);
     EXPECT_EQ(far.y, 10.0f);

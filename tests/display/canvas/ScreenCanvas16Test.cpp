@@ -9,7 +9,7 @@
 #include "display/Palette.h"
 #include "display/PixelFormat.h"
 #include "engine/EngineHeap.h"
-#include "tests/support/ScopedFullEngineHeap.h"
+#include "tests/support/ScopedEngineHeap.h"
 
 namespace {
 
@@ -26,20 +26,6 @@ struct CallerMemory {
 };
 
 std::unique_ptr<Palette> Palette565() { return std::unique_ptr<Palette>(Palette::Create(kPixelFormatRgb565)); }
-
-// An engine heap of its own for the life of a test, so that what the canvas
-// takes and gives back can be counted.
-class ScopedEngineHeap {
-public:
-    ScopedEngineHeap() {
-        EXPECT_FALSE(EngineHeap::IsReserved()) << "another engine heap is in use";
-        EngineHeap::Reserve(8 << 20, EngineHeap::kModeExact);
-        EXPECT_TRUE(EngineHeap::IsReserved());
-    }
-    ~ScopedEngineHeap() { EngineHeap::Release(); }
-    ScopedEngineHeap(const ScopedEngineHeap&) = delete;
-    ScopedEngineHeap& operator=(const ScopedEngineHeap&) = delete;
-};
 
 TEST(ScreenCanvas16, DefaultPitchOn640PixelsIs1280AndSubdivideLengthsFollowTheWidth) {
     const auto palette = Palette565();
@@ -59,7 +45,7 @@ TEST(ScreenCanvas16, DefaultPitchOn640PixelsIs1280AndSubdivideLengthsFollowTheWi
 }
 
 TEST(ScreenCanvas16, GivenPixelsWithDepthFlagAllocatesOnlyTheDepthBuffer) {
-    ScopedEngineHeap heap;
+    ScopedEngineHeap heap(8 << 20);
     const uint64_t before = EngineHeap::BytesInUse();
     const auto palette = Palette565();
     CallerMemory memory(16, 8, 16);
@@ -101,7 +87,7 @@ TEST(ScreenCanvas16, GivenDepthBufferIsUsedNotFreedAndItsPitchReplaced) {
 }
 
 TEST(ScreenCanvas16, NullPixelsAreAllocatedAndOwned) {
-    ScopedEngineHeap heap;
+    ScopedEngineHeap heap(8 << 20);
     const uint64_t before = EngineHeap::BytesInUse();
     const auto palette = Palette565();
     {
@@ -115,7 +101,7 @@ TEST(ScreenCanvas16, NullPixelsAreAllocatedAndOwned) {
 }
 
 TEST(ScreenCanvas16, DeletingThroughTheCanvasBaseRunsEveryDestructor) {
-    ScopedEngineHeap heap;
+    ScopedEngineHeap heap(8 << 20);
     const uint64_t before = EngineHeap::BytesInUse();
     const auto palette = Palette565();
     Canvas* canvas = new ScreenCanvas16(32, 16, nullptr, nullptr, palette.get(), Canvas::kFlagHasDepth, 0, 0);
@@ -144,7 +130,7 @@ TEST(ScreenCanvas16, FailedSetUpFreesOnlyWhatItTookAndLeavesTheCallerMemory) {
     const auto palette = Palette565();
     CallerMemory memory(16, 8, 16);
     {
-        ScopedFullEngineHeap full;
+        ScopedEngineHeap full(ScopedEngineHeap::kFull);
         ScreenCanvas16 canvas(16, 8, memory.Pixels(), memory.depth.data(), palette.get(), Canvas::kFlagHasDepth, 0,
                               0);
         EXPECT_EQ(canvas.setupResult, kStatusOutOfMemory);
@@ -157,7 +143,7 @@ TEST(ScreenCanvas16, FailedSetUpFreesOnlyWhatItTookAndLeavesTheCallerMemory) {
 }
 
 TEST(ScreenCanvas16, SetUpAgainGivesBackWhatTheFirstOneTook) {
-    ScopedEngineHeap heap;
+    ScopedEngineHeap heap(8 << 20);
     const auto palette = Palette565();
     CallerMemory memory(8, 8, 8);
     ScreenCanvas16 canvas(8, 8, nullptr, nullptr, palette.get(), Canvas::kFlagHasDepth, 0, 0);

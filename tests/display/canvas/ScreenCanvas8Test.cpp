@@ -8,25 +8,11 @@
 
 #include "display/Palette.h"
 #include "engine/EngineHeap.h"
-#include "tests/support/ScopedFullEngineHeap.h"
+#include "tests/support/ScopedEngineHeap.h"
 
 namespace {
 
 constexpr uint32_t kFarthest = 0xFFFFFFFF;
-
-// A small engine heap of the test's own, so that the canvas's blocks can be
-// counted and made to run out.
-class ScopedEngineHeap {
-public:
-    explicit ScopedEngineHeap(size_t bytes) {
-        EXPECT_FALSE(EngineHeap::IsReserved());
-        EngineHeap::Reserve(bytes, EngineHeap::kModeExact);
-        EXPECT_TRUE(EngineHeap::IsReserved());
-    }
-    ~ScopedEngineHeap() { EngineHeap::Release(); }
-    ScopedEngineHeap(const ScopedEngineHeap&) = delete;
-    ScopedEngineHeap& operator=(const ScopedEngineHeap&) = delete;
-};
 
 TEST(ScreenCanvas8, OverCallerPixelsAllocatesOnlyTheDepthBuffer) {
     PaletteIndexed8 palette;
@@ -141,7 +127,7 @@ TEST(ScreenCanvas8, FailedSetUpFreesWhatItMadeAndDrawingReturns8) {
 TEST(ScreenCanvas8, FullHeapWithoutPixelsReturns2) {
     std::unique_ptr<ScreenCanvas8> canvas;
     {
-        ScopedFullEngineHeap full;
+        ScopedEngineHeap full(ScopedEngineHeap::kFull);
         canvas = std::make_unique<ScreenCanvas8>(8, 8, nullptr, nullptr, nullptr, 0, 0, 0);
     }
     EXPECT_EQ(canvas->setupResult, kStatusOutOfMemory);

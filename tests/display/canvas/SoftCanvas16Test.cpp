@@ -13,7 +13,8 @@
 #include "engine/EngineHeap.h"
 #include "engine/image/KeyedSprite.h"
 #include "engine/image/PixelImage.h"
-#include "tests/support/ScopedFullEngineHeap.h"
+#include "tests/support/ScopedEngineHeap.h"
+#include "tests/support/Vertices.h"
 
 namespace {
 
@@ -71,16 +72,6 @@ struct Canvas16 {
     CanvasRect rect;
     SoftCanvas16 canvas;
 };
-
-ViewVertex Point(int32_t x, int32_t y, uint32_t colour = 0, int32_t intensity = 0, uint32_t depth = 0) {
-    ViewVertex v;
-    v.screenX = x;
-    v.screenY = y;
-    v.colour = colour;
-    v.intensity = intensity;
-    v.depth = depth;
-    return v;
-}
 
 ScreenVertex Corner(float x, float y, uint32_t colour, float intensity, float u = 0, float v = 0,
                     float depth = 0.25f) {
@@ -182,21 +173,19 @@ TEST(SoftCanvas16Setup, NoClearFlagStillSetsTheSubdivideLengths) {
 TEST(SoftCanvas16Setup, FailedAllocationGives2AndDrawingThenGives8) {
     TestPalette palette(kPixelFormatRgb565);
     const CanvasRect rect{0, 0, 32, 32};
-    ScopedFullEngineHeap full;
+    ScopedEngineHeap full(ScopedEngineHeap::kFull);
     SoftCanvas16 canvas(&rect, palette.Get(), kDepthFlags);
     EXPECT_EQ(canvas.setupResult, kStatusOutOfMemory);
     EXPECT_EQ(canvas.pixels, nullptr);
     EXPECT_EQ(canvas.rowOffsets, nullptr);
     EXPECT_EQ(canvas.FillRect(&rect, 3), kStatusPlatformFailed);
-    const ViewVertex p = Point(1, 1);
+    const ViewVertex p = ViewPoint(1, 1);
     EXPECT_EQ(canvas.PlotPixelInt(&p, nullptr), kStatusPlatformFailed);
     EXPECT_EQ(canvas.Clear(0, 0), kStatusPlatformFailed);
 }
 
 TEST(SoftCanvas16Setup, DestructorReturnsEveryBlockItAllocated) {
-    ASSERT_FALSE(EngineHeap::IsReserved());
-    EngineHeap::Reserve(4 << 20, EngineHeap::kModeExact);
-    ASSERT_TRUE(EngineHeap::IsReserved());
+    const ScopedEngineHeap heap(4 << 20);
     const uint64_t before = EngineHeap::BytesInUse();
     {
         TestPalette palette(kPixelFormatRgb565);
@@ -210,7 +199,6 @@ TEST(SoftCanvas16Setup, DestructorReturnsEveryBlockItAllocated) {
         EXPECT_GT(EngineHeap::BytesInUse(), before);
     }
     EXPECT_EQ(EngineHeap::BytesInUse(), before);
-    EngineHeap::Release();
 }
 
 // Rectangles and pixels.
@@ -262,14 +250,14 @@ TEST(SoftCanvas16Fill, ClearFillsColourAndDepthHighHalf) {
 
 TEST(SoftCanvas16Pixel, WritesTheShadeEntryOrThePackedRgb) {
     Canvas16 c(kPixelFormatRgb565, 8, 4, 0);
-    const ViewVertex p = Point(3, 2, 7, 100);
+    const ViewVertex p = ViewPoint(3, 2, 7, 100);
     EXPECT_EQ(c.canvas.PlotPixelInt(&p, nullptr), kStatusOk);
     EXPECT_EQ(c.At(3, 2), TestPalette::Entry(7, 12));
     const uint8_t rgb[3] = {0xFF, 0xFF, 0xFF};
     c.canvas.PlotPixelInt(&p, rgb);
     EXPECT_EQ(c.At(3, 2), 0xFFFF);
     // Off the canvas nothing is written.
-    const ViewVertex off = Point(8, 0, 7, 100);
+    const ViewVertex off = ViewPoint(8, 0, 7, 100);
     EXPECT_EQ(c.canvas.PlotPixelInt(&off, nullptr), kStatusOk);
     EXPECT_EQ(c.CountOtherThan(0), 1);
 }
@@ -277,19 +265,19 @@ TEST(SoftCanvas16Pixel, WritesTheShadeEntryOrThePackedRgb) {
 TEST(SoftCanvas16Pixel, DepthTestRefusesEqualDepthAndDrawsOnlyNearer) {
     Canvas16 c(kPixelFormatRgb565, 8, 4);
     c.DepthAt(1, 1) = 0x4000;
-    const ViewVertex equal = Point(1, 1, 2, 0, 0x4000FFFF);
+    const ViewVertex equal = ViewPoint(1, 1, 2, 0, 0x4000FFFF);
     c.canvas.PlotPixelInt(&equal, nullptr);
     EXPECT_EQ(c.At(1, 1), 0);
     EXPECT_EQ(c.DepthAt(1, 1), 0x4000);
 
-    const ViewVertex nearer = Point(1, 1, 2, 0, 0x3FFF0000);
+    const ViewVertex nearer = ViewPoint(1, 1, 2, 0, 0x3FFF0000);
     c.canvas.PlotPixelInt(&nearer, nullptr);
     EXPECT_EQ(c.At(1, 1), TestPalette::Entry(2, 0));
     EXPECT_EQ(c.DepthAt(1, 1), 0x3FFF);
 
     // With the test off any depth draws and nothing is stored.
     c.canvas.DisableDepthTest();
-    const ViewVertex farther = Point(1, 1, 3, 0, 0x7FFF0000);
+    const ViewVertex farther = ViewPoint(1, 1, 3, 0, 0x7FFF0000);
     c.canvas.PlotPixelInt(&farther, nullptr);
     EXPECT_EQ(c.At(1, 1), TestPalette::Entry(3, 0));
     EXPECT_EQ(c.DepthAt(1, 1), 0x3FFF);
@@ -297,7 +285,7 @@ TEST(SoftCanvas16Pixel, DepthTestRefusesEqualDepthAndDrawsOnlyNearer) {
 
 TEST(SoftCanvas16Pixel, ReadPixelReturns1AndLeavesTheRecordAlone) {
     Canvas16 c(kPixelFormatRgb565, 8, 4);
-    ViewVertex out = Point(9, 9, 9, 9, 9);
+    ViewVertex out = ViewPoint(9, 9, 9, 9, 9);
     EXPECT_EQ(c.canvas.ReadPixel(1, 1, &out), 1);
     EXPECT_EQ(out.screenX, 9);
     EXPECT_EQ(out.colour, 9u);
@@ -308,7 +296,7 @@ TEST(SoftCanvas16Pixel, ReadPixelReturns1AndLeavesTheRecordAlone) {
 
 TEST(SoftCanvas16Line, FlatLineLeavesOutItsEndPointsOnThe16BitCanvas) {
     Canvas16 c(kPixelFormatRgb565, 10, 4, 0);
-    const ViewVertex a = Point(2, 1, 5, 64), b = Point(6, 1, 9, 255);
+    const ViewVertex a = ViewPoint(2, 1, 5, 64), b = ViewPoint(6, 1, 9, 255);
     EXPECT_EQ(c.canvas.DrawLineInt(&a, &b, nullptr), kStatusOk);
     for (int32_t x = 2; x <= 5; ++x) EXPECT_EQ(c.At(x, 1), TestPalette::Entry(5, 8)) << x;
     EXPECT_EQ(c.At(6, 1), 0);
@@ -317,7 +305,7 @@ TEST(SoftCanvas16Line, FlatLineLeavesOutItsEndPointsOnThe16BitCanvas) {
 
 TEST(SoftCanvas16Line, ShadedLineStepsTheIntensity) {
     Canvas16 c(kPixelFormatRgb565, 10, 4, 0);
-    const ViewVertex a = Point(0, 2, 5, 0), b = Point(8, 2, 5, 255);
+    const ViewVertex a = ViewPoint(0, 2, 5, 0), b = ViewPoint(8, 2, 5, 255);
     EXPECT_EQ(c.canvas.DrawLineShadedInt(&a, &b), kStatusOk);
     EXPECT_LE(c.At(0, 2), TestPalette::Entry(5, 4));
     EXPECT_GE(c.At(0, 2), TestPalette::Entry(5, 0));
@@ -368,7 +356,7 @@ TEST(SoftCanvas16Polygon, IntFormDrawsAsTheFloatForm) {
     const std::vector<ScreenVertex> square = Square(3, 5, 27, 22, 9, 128, 0.5f);
     ViewVertex records[4];
     for (int i = 0; i < 4; ++i) {
-        records[i] = Point(int32_t(square[i].x), int32_t(square[i].y), 9, 128, 0x80000000u);
+        records[i] = ViewPoint(int32_t(square[i].x), int32_t(square[i].y), 9, 128, 0x80000000u);
     }
     a.canvas.FillPolygonShaded(4, square.data());
     b.canvas.FillPolygonShadedInt(4, records);
@@ -455,7 +443,7 @@ TEST(SoftCanvas16Polygon, IndexColoursOnA555CanvasAreReadAs555ShadeEntries) {
         if (intForm) {
             ViewVertex records[4];
             for (int i = 0; i < 4; ++i) {
-                records[i] = Point(int32_t(square[i].x), int32_t(square[i].y), 4, 128, 0x40000000);
+                records[i] = ViewPoint(int32_t(square[i].x), int32_t(square[i].y), 4, 128, 0x40000000);
             }
             EXPECT_EQ(c.canvas.FillPolygonRgbInt(4, records), kStatusOk);
         } else {

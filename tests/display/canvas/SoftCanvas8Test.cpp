@@ -17,7 +17,8 @@
 #include "engine/image/KeyedSprite.h"
 #include "tests/support/GoldenImage.h"
 #include "tests/support/OwnedImage.h"
-#include "tests/support/ScopedFullEngineHeap.h"
+#include "tests/support/ScopedEngineHeap.h"
+#include "tests/support/Vertices.h"
 
 namespace {
 
@@ -85,15 +86,10 @@ struct Canvas8 {
     std::unique_ptr<SoftCanvas8> canvas;
 };
 
+// Colour 3 unshaded, a quarter of the way into the depth range, unless told otherwise.
 ViewVertex Point(int32_t x, int32_t y, uint32_t colour = 3, int32_t intensity = int32_t(kPivot),
                  uint32_t depth = 0x40000000) {
-    ViewVertex v;
-    v.screenX = x;
-    v.screenY = y;
-    v.colour = colour;
-    v.intensity = intensity;
-    v.depth = depth;
-    return v;
+    return ViewPoint(x, y, colour, intensity, depth);
 }
 
 ScreenVertex Corner(float x, float y, float u = 0.0f, float v = 0.0f, float intensity = 128.0f,
@@ -120,20 +116,6 @@ void Make8(OwnedImage& image, int16_t w, int16_t h, const std::vector<uint8_t>& 
         }
     }
 }
-
-// A small engine heap of the test's own, so that the canvas's blocks can be
-// counted and made to run out.
-class ScopedEngineHeap {
-public:
-    explicit ScopedEngineHeap(size_t bytes) {
-        EXPECT_FALSE(EngineHeap::IsReserved());
-        EngineHeap::Reserve(bytes, EngineHeap::kModeExact);
-        EXPECT_TRUE(EngineHeap::IsReserved());
-    }
-    ~ScopedEngineHeap() { EngineHeap::Release(); }
-    ScopedEngineHeap(const ScopedEngineHeap&) = delete;
-    ScopedEngineHeap& operator=(const ScopedEngineHeap&) = delete;
-};
 
 // --- Set-up and ownership ------------------------------------------------
 
@@ -221,7 +203,7 @@ TEST(SoftCanvas8, DrawingOnACanvasWhoseSetUpFailedReturns8) {
     ASSERT_EQ(mono.Create(8, 1, 1, false), kStatusOk);
     std::unique_ptr<SoftCanvas8> canvas;
     {
-        ScopedFullEngineHeap full;
+        ScopedEngineHeap full(ScopedEngineHeap::kFull);
         const CanvasRect rect{0, 0, 16, 16};
         canvas = std::make_unique<SoftCanvas8>(&rect, palette.Get(), Canvas::kFlagHasDepth);
     }

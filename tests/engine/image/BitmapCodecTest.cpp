@@ -15,6 +15,7 @@
 #include "engine/image/ImageStatus.h"
 #include "engine/image/XfebCodec.h"
 #include "platform/FileSystem.h"
+#include "tests/support/BitmapBlocks.h"
 #include "tests/support/ChunkBuilder.h"
 #include "tests/support/FaultyFileSystem.h"
 #include "tests/support/MemoryStream.h"
@@ -38,11 +39,6 @@ void MakeImage(Bitmap& bitmap, uint16_t width, uint16_t height, uint8_t salt) {
 
 Bytes PixelsOf(const Bitmap& bitmap) {
     return bitmap.pixels == nullptr ? Bytes{} : Bytes(bitmap.pixels, bitmap.pixels + bitmap.PixelBlockSize());
-}
-
-bool IsEmpty(const Bitmap& bitmap) {
-    return bitmap.ownedPixels == nullptr && bitmap.ownedPalette == nullptr && bitmap.pixels == nullptr &&
-           bitmap.palette == nullptr;
 }
 
 Bytes FileBytes(const std::string& path) {
@@ -97,7 +93,7 @@ TEST(BitmapCodecFiles, LoadFileOfAMissingFileFreesTheTargetAndKeepsTheError) {
     const Status status = codec.LoadFile((dir.Str() + "/absent.iff").c_str(), &target);
     EXPECT_NE(status, kStatusOk);
     EXPECT_EQ(codec.LastError(), status);
-    EXPECT_TRUE(IsEmpty(target));
+    EXPECT_TRUE(HoldsNoBlocks(target));
 }
 
 TEST(BitmapCodecFiles, LoadFileOfAnotherFormatFailsAndClosesTheFile) {
@@ -108,7 +104,7 @@ TEST(BitmapCodecFiles, LoadFileOfAnotherFormatFailsAndClosesTheFile) {
     EXPECT_EQ(codec.LoadFile((dir.Str() + "/text.iff").c_str(), &target), kStatusIffBadHeader);
     EXPECT_EQ(codec.LastError(), kStatusIffBadHeader);
     EXPECT_FALSE(codec.Stream()->IsOpen());
-    EXPECT_TRUE(IsEmpty(target));
+    EXPECT_TRUE(HoldsNoBlocks(target));
 }
 
 TEST(BitmapCodecFiles, SaveFileFailuresAreKept) {
@@ -163,7 +159,7 @@ TEST(BitmapCodecFiles, KindOfCodecChoosesTheFileFormat) {
     Bitmap wrong;
     EXPECT_NE(asXfeb.LoadFile(bmpPath.c_str(), &wrong), kStatusOk);
     EXPECT_NE(asBmp.LoadFile(iffPath.c_str(), &wrong), kStatusOk);
-    EXPECT_TRUE(IsEmpty(wrong));
+    EXPECT_TRUE(HoldsNoBlocks(wrong));
 }
 
 TEST(BitmapCodecLifetime, DestructorClosesACallersStreamAndLeavesACallersBitmap) {
@@ -264,7 +260,7 @@ TEST_F(XcelCel, MissingPositionFailsAndTheNextCelStillReads) {
     const Bytes file = b.Form("IDLE", {b.Form("XCEL", {XfebBytes(image)}), good});
     std::vector<Bitmap> cels(2);
     EXPECT_EQ(ReadCels(file, cels), (std::vector<Status>{kStatusIffChunkNotFound, kStatusOk}));
-    EXPECT_TRUE(IsEmpty(cels[0]));
+    EXPECT_TRUE(HoldsNoBlocks(cels[0]));
     EXPECT_EQ(cels[1].x, 5);
     EXPECT_EQ(cels[1].y, 6);
 }
@@ -287,7 +283,7 @@ TEST_F(XcelCel, MalformedCelsGiveTheFirstFailureAndNoBlocks) {
         std::vector<Bitmap> cels(1);
         ASSERT_EQ(cels[0].Create(3, 3, Bitmap::kDepth8Bit, true), kStatusOk);
         EXPECT_EQ(ReadCels(b.Form("IDLE", {c.cel}), cels), std::vector<Status>{c.expected});
-        EXPECT_TRUE(IsEmpty(cels[0]));
+        EXPECT_TRUE(HoldsNoBlocks(cels[0]));
     }
 }
 

@@ -8,7 +8,7 @@
 
 #include "engine/EngineAllocation.h"
 #include "engine/image/ImageStatus.h"
-#include "tests/support/ScopedFullEngineHeap.h"
+#include "tests/support/ScopedEngineHeap.h"
 
 namespace {
 
@@ -217,6 +217,6 @@ TEST(BitmapMask, RefusesOtherDepthsEmptyBitmapsAndAFullHeap) {
     EXPECT_EQ(noPixels.MakeMask(0), nullptr);
 
     ASSERT_EQ(bitmap.Create(3, 3, Bitmap::kDepth8Bit, true), kStatusOk);
-    const ScopedFullEngineHeap full;
+    const ScopedEngineHeap full(ScopedEngineHeap::kFull);
     EXPECT_EQ(bitmap.MakeMask(0), nullptr);
 }

@@ -13,8 +13,9 @@
 #include "engine/ByteOrder.h"
 #include "engine/EngineHeap.h"
 #include "engine/image/ImageStatus.h"
+#include "tests/support/BitmapBlocks.h"
 #include "tests/support/MemoryStream.h"
-#include "tests/support/ScopedFullEngineHeap.h"
+#include "tests/support/ScopedEngineHeap.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -88,11 +89,6 @@ Bytes Entry(const Bitmap& bitmap, uint32_t i) { return Bytes(bitmap.palette + 4 
 
 Bytes Pixels(const Bitmap& bitmap) { return Bytes(bitmap.pixels, bitmap.pixels + bitmap.PixelBlockSize()); }
 
-bool HoldsNothing(const Bitmap& bitmap) {
-    return bitmap.ownedPixels == nullptr && bitmap.ownedPalette == nullptr && bitmap.pixels == nullptr &&
-           bitmap.palette == nullptr;
-}
-
 // A run-length file: 4- or 8-bit, 4 colours.
 BmpFile RunLengthFile(int32_t width, int32_t height, Bytes body, bool fourBit = false) {
     BmpFile file;
@@ -110,14 +106,9 @@ BmpFile RunLengthFile(int32_t width, int32_t height, Bytes body, bool fourBit = 
 // can be seen to go back.
 class BmpCodecTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        EngineHeap::Reserve(1024 * 1024, EngineHeap::kModeExact);
-        ASSERT_TRUE(EngineHeap::IsReserved());
-        bytesInUse_ = EngineHeap::BytesInUse();
-    }
+    void SetUp() override { bytesInUse_ = EngineHeap::BytesInUse(); }
     void TearDown() override {
         EXPECT_EQ(EngineHeap::BytesInUse(), bytesInUse_) << "an engine block was left behind";
-        EngineHeap::Release();
     }
 
     // Reads `bytes` into bitmap_; the codec's last error goes to lastError_.
@@ -143,6 +134,7 @@ protected:
         ASSERT_EQ(Read(stream.Bytes()), kStatusOk);
     }
 
+    const ScopedEngineHeap heap_{1024 * 1024};
     Bitmap bitmap_;
     Status lastError_ = kStatusOk;
     uint64_t bytesInUse_ = 0;
@@ -227,7 +219,7 @@ TEST_F(BmpCodecTest, NegativeTopDownHeightIsRefusedAndLeavesTheTargetEmpty) {
     file.body = {5, 0, 0, 0};
     EXPECT_EQ(Read(file.Build()), kStatusImageBadFormat);
     EXPECT_EQ(lastError_, kStatusImageBadFormat);
-    EXPECT_TRUE(HoldsNothing(bitmap_));
+    EXPECT_TRUE(HoldsNoBlocks(bitmap_));
 }
 
 TEST_F(BmpCodecTest, PixelDataOffsetSkipsBytesAfterThePalette) {
@@ -294,14 +286,14 @@ TEST_F(BmpCodecTest, Rle8DeltaEscapeIsRefused) {
     const BmpFile file = RunLengthFile(4, 2, {1, 1, 0, 2, 1, 0, 1, 1, 0, 1});
     EXPECT_EQ(Read(file.Build()), kStatusImageBadFormat);
     EXPECT_EQ(lastError_, kStatusImageBadFormat);
-    EXPECT_TRUE(HoldsNothing(bitmap_));
+    EXPECT_TRUE(HoldsNoBlocks(bitmap_));
 }
 
 TEST_F(BmpCodecTest, Rle8RunsPastTheRowEndAreRefused) {
     EXPECT_EQ(Read(RunLengthFile(4, 1, {5, 1, 0, 1}).Build()), kStatusImageBadPixels);
-    EXPECT_TRUE(HoldsNothing(bitmap_));
+    EXPECT_TRUE(HoldsNoBlocks(bitmap_));
     EXPECT_EQ(Read(RunLengthFile(4, 1, {2, 1, 0, 3, 1, 2, 3, 0, 0, 1}).Build()), kStatusImageBadPixels);
-    EXPECT_TRUE(HoldsNothing(bitmap_));
+    EXPECT_TRUE(HoldsNoBlocks(bitmap_));
     // A full row takes no more pixels until its row end.
     EXPECT_EQ(Read(RunLengthFile(4, 2, {4, 1, 1, 1, 0, 1}).Build()), kStatusImageBadPixels);
     EXPECT_EQ(lastError_, kStatusImageBadPixels);
@@ -316,11 +308,11 @@ TEST_F(BmpCodecTest, Rle8StopsAtTheLastRowWithoutReadingFurther) {
 
 TEST_F(BmpCodecTest, Rle8BodyThatEndsBeforeTheImageIsDoneIsRefused) {
     EXPECT_EQ(Read(RunLengthFile(2, 2, {2, 1, 0, 0}).Build()), kStatusImageBadPixels);
-    EXPECT_TRUE(HoldsNothing(bitmap_));
+    EXPECT_TRUE(HoldsNoBlocks(bitmap_));
     // Inside an absolute run, and before its pad byte.
     EXPECT_EQ(Read(RunLengthFile(4, 1, {0, 3, 1, 2}).Build()), kStatusImageBadPixels);
     EXPECT_EQ(Read(RunLengthFile(4, 1, {0, 3, 1, 2, 3}).Build()), kStatusImageBadPixels);
-    EXPECT_TRUE(HoldsNothing(bitmap_));
+    EXPECT_TRUE(HoldsNoBlocks(bitmap_));
 }
 
 TEST_F(BmpCodecTest, Rle4RunsAlternateNibblesAndAbsoluteRunsArePadded) {
@@ -591,7 +583,7 @@ TEST_F(BmpCodecTest, RefusesMalformedHeaders) {
         ASSERT_EQ(bitmap_.Create(2, 2, Bitmap::kDepth8Bit, false), kStatusOk);
         EXPECT_EQ(Read(file.Build()), c.expected);
         EXPECT_EQ(lastError_, c.expected);
-        EXPECT_TRUE(HoldsNothing(bitmap_));
+        EXPECT_TRUE(HoldsNoBlocks(bitmap_));
     }
 }
 
@@ -633,7 +625,7 @@ TEST_F(BmpCodecTest, EveryTruncationOfAValidFileFailsAndKeepsNothing) {
                 EXPECT_EQ(status, kStatusImageBadPixels);
             }
             EXPECT_EQ(lastError_, status);
-            EXPECT_TRUE(HoldsNothing(bitmap_));
+            EXPECT_TRUE(HoldsNoBlocks(bitmap_));
         }
     }
 }
@@ -647,7 +639,7 @@ TEST_F(BmpCodecTest, FailingStreamReadsAreReported) {
         stream.FailReadsAt(at);
         BmpCodec codec(&stream, &bitmap_);
         EXPECT_EQ(codec.Read(nullptr), MemoryStream::kStatusInjectedFault);
-        EXPECT_TRUE(HoldsNothing(bitmap_));
+        EXPECT_TRUE(HoldsNoBlocks(bitmap_));
     }
     MemoryStream stream(file.Build());
     stream.FailReadsAt(60);
@@ -664,13 +656,13 @@ TEST(BmpCodecWithoutMemory, RawRowsNeedARowBufferButCodedOnesDoNot) {
     const Bytes rawBytes = raw.Build();
     const Bytes codedBytes = RunLengthFile(1, 1, {1, 3, 0, 1}).Build();
     Bitmap bitmap;
-    ScopedFullEngineHeap full;
+    ScopedEngineHeap full(ScopedEngineHeap::kFull);
     {
         MemoryStream stream(rawBytes);
         BmpCodec codec(&stream, &bitmap);
         EXPECT_EQ(codec.Read(nullptr), kStatusPlatformFailed);
         EXPECT_EQ(codec.LastError(), kStatusPlatformFailed);
-        EXPECT_TRUE(HoldsNothing(bitmap));
+        EXPECT_TRUE(HoldsNoBlocks(bitmap));
     }
     MemoryStream stream(codedBytes);
     BmpCodec codec(&stream, &bitmap);
@@ -683,7 +675,7 @@ TEST(BmpCodecWithoutMemory, OnlyTwentyFourBitWritesNeedARowBuffer) {
     ASSERT_EQ(eightBit.Create(3, 3, Bitmap::kDepth8Bit, true), kStatusOk);
     Bitmap trueColour;
     ASSERT_EQ(trueColour.Create(3, 3, Bitmap::kDepth24Bit, true), kStatusOk);
-    ScopedFullEngineHeap full;
+    ScopedEngineHeap full(ScopedEngineHeap::kFull);
     MemoryStream first;
     BmpCodec codec(&first);
     EXPECT_EQ(codec.Write(&eightBit), kStatusOk);

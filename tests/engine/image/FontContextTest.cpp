@@ -10,7 +10,7 @@
 #include "engine/image/PixelImage.h"
 #include "tests/support/FontFixtures.h"
 #include "tests/support/RecordingCanvas.h"
-#include "tests/support/ScopedFullEngineHeap.h"
+#include "tests/support/ScopedEngineHeap.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -34,7 +34,7 @@ TEST(FontLayer, StartsOnceWithDefaultColoursAndStopsCleanly) {
 }
 
 TEST(FontLayer, AContextThatCannotBeHadIsNotStarted) {
-    ScopedFullEngineHeap full;
+    ScopedEngineHeap full(ScopedEngineHeap::kFull);
     EXPECT_EQ(StartFonts(), kStatusFontNoMemory);
     EXPECT_EQ(g_fontContext, nullptr);
 }

@@ -10,7 +10,7 @@
 #include "engine/image/ImageStatus.h"
 #include "engine/image/PixelImage.h"
 #include "tests/support/OwnedImage.h"
-#include "tests/support/ScopedFullEngineHeap.h"
+#include "tests/support/ScopedEngineHeap.h"
 
 namespace {
 
@@ -218,8 +218,7 @@ TEST(KeyedSprite, RefusesSourcesThatAreNeitherIndexedNorSixteenBit) {
 }
 
 TEST(KeyedSprite, RebuildingReplacesTheEarlierBlocks) {
-    EngineHeap::Reserve(1 << 16, EngineHeap::kModeExact);
-    ASSERT_TRUE(EngineHeap::IsReserved());
+    const ScopedEngineHeap heap(1 << 16);
     {
         OwnedImage first;
         Fill8(first, 4, 1, {1, 2, 3, 4});
@@ -238,13 +237,12 @@ TEST(KeyedSprite, RebuildingReplacesTheEarlierBlocks) {
         }
         EXPECT_EQ(EngineHeap::BytesInUse(), imagesOnly) << "the first build's blocks were not freed";
     }
-    EngineHeap::Release();
 }
 
 TEST(KeyedSprite, FullHeapFailsWithoutAllocating) {
     OwnedImage image;
     Fill8(image, 4, 4, std::vector<uint8_t>(16, 1));
-    const ScopedFullEngineHeap full;
+    const ScopedEngineHeap full(ScopedEngineHeap::kFull);
     KeyedSprite sprite;
     EXPECT_EQ(sprite.Build(&image), kStatusSpriteOutOfMemory);
     EXPECT_EQ(sprite.rowOffsets, nullptr);
@@ -256,8 +254,7 @@ TEST(KeyedSprite, FailedRunDataKeepsTheRowTableUntilDestruction) {
     // the small engine heap, and the run data (over 5000 bytes) cannot fit.
     OwnedImage image;
     Fill8(image, 5000, 1, std::vector<uint8_t>(5000, 1));
-    EngineHeap::Reserve(EngineHeap::kSmallestReserve, EngineHeap::kModeExact);
-    ASSERT_TRUE(EngineHeap::IsReserved());
+    const ScopedEngineHeap heap(EngineHeap::kSmallestReserve);
     ASSERT_LT(EngineHeap::UsableSize(), 5004u);
     {
         KeyedSprite sprite;
@@ -268,5 +265,4 @@ TEST(KeyedSprite, FailedRunDataKeepsTheRowTableUntilDestruction) {
         EXPECT_GT(EngineHeap::BytesInUse(), 0u);
     }
     EXPECT_EQ(EngineHeap::BytesInUse(), 0u);
-    EngineHeap::Release();
 }

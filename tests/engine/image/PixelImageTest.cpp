@@ -18,7 +18,7 @@
 #include "tests/support/OwnedImage.h"
 #include "tests/support/RecordingTexture.h"
 #include "tests/support/ScopedColorTables.h"
-#include "tests/support/ScopedFullEngineHeap.h"
+#include "tests/support/ScopedEngineHeap.h"
 
 namespace {
 
@@ -144,7 +144,7 @@ TEST(PixelImage, CreateRefusesABadSizeOrDepthWithoutAllocating) {
 
 TEST(PixelImage, CreateReportsAFullEngineHeap) {
     PixelImage image;
-    const ScopedFullEngineHeap full;
+    const ScopedEngineHeap full(ScopedEngineHeap::kFull);
     EXPECT_EQ(image.Create(16, 16, 8, false), kStatusOutOfMemory);
     EXPECT_EQ(image.pixels, nullptr);
 }
@@ -196,8 +196,7 @@ TEST(PixelImageCopies, DestructorAndCreateReleaseTheChain) {
 }
 
 TEST(PixelImageCopies, ReleaseReturnsEveryTextureToTheEngineHeap) {
-    EngineHeap::Reserve(1 << 16, EngineHeap::kModeExact);
-    ASSERT_TRUE(EngineHeap::IsReserved());
+    const ScopedEngineHeap heap(1 << 16);
     {
         PixelImage image;
         for (int i = 0; i < 4; ++i) ASSERT_NE(new RecordingTexture(&image, nullptr, i), nullptr);
@@ -205,12 +204,10 @@ TEST(PixelImageCopies, ReleaseReturnsEveryTextureToTheEngineHeap) {
         image.ReleaseCopies();
         EXPECT_EQ(EngineHeap::BytesInUse(), 0u);
     }
-    EngineHeap::Release();
 }
 
 TEST(PixelImageCopies, FreePixelsReturnsTheBlockAndTheTextures) {
-    EngineHeap::Reserve(1 << 16, EngineHeap::kModeExact);
-    ASSERT_TRUE(EngineHeap::IsReserved());
+    const ScopedEngineHeap heap(1 << 16);
     {
         std::vector<int> deleted;
         PixelImage image;
@@ -222,7 +219,6 @@ TEST(PixelImageCopies, FreePixelsReturnsTheBlockAndTheTextures) {
         EXPECT_EQ(deleted, std::vector<int>{1});
         EXPECT_EQ(EngineHeap::BytesInUse(), 0u);
     }
-    EngineHeap::Release();
 }
 
 TEST(PixelImageCopies, FlagChangedMarksEveryTexture) {

@@ -10,7 +10,7 @@
 #include "engine/EngineHeap.h"
 #include "engine/image/PixelImage.h"
 #include "tests/support/RecordingTexture.h"
-#include "tests/support/ScopedFullEngineHeap.h"
+#include "tests/support/ScopedEngineHeap.h"
 
 namespace {
 
@@ -34,11 +34,7 @@ std::vector<Texture*> Chain(const PixelImage& image) {
 // give back can be counted.
 class SoftTextureHeap : public ::testing::Test {
 protected:
-    void SetUp() override {
-        EngineHeap::Reserve(1 << 16, EngineHeap::kModeExact);
-        ASSERT_TRUE(EngineHeap::IsReserved());
-    }
-    void TearDown() override { EngineHeap::Release(); }
+    const ScopedEngineHeap heap_{1 << 16};
 };
 
 }  // namespace
@@ -255,7 +251,7 @@ TEST_F(SoftTextureHeap, TheImageDestructorDeletesTheTexture) {
 TEST(SoftTextureFind, OutOfMemoryGivesNullAndLeavesTheChainAlone) {
     SizedImage image(64, 32);
     {
-        ScopedFullEngineHeap full;
+        ScopedEngineHeap full(ScopedEngineHeap::kFull);
         EXPECT_EQ(SoftTexture::FindOrCreate(&image, nullptr), nullptr);
     }
     EXPECT_EQ(image.copies, nullptr);

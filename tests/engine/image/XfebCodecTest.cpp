@@ -12,9 +12,10 @@
 #include "engine/IffFile.h"
 #include "engine/image/Bitmap.h"
 #include "engine/image/ImageStatus.h"
+#include "tests/support/BitmapBlocks.h"
 #include "tests/support/ChunkBuilder.h"
 #include "tests/support/MemoryStream.h"
-#include "tests/support/ScopedFullEngineHeap.h"
+#include "tests/support/ScopedEngineHeap.h"
 
 namespace {
 
@@ -85,21 +86,10 @@ Bytes ChunkData(const Bytes& file, const char (&id)[5]) {
     return data;
 }
 
-bool IsEmpty(const Bitmap& bitmap) {
-    return bitmap.ownedPixels == nullptr && bitmap.ownedPalette == nullptr && bitmap.pixels == nullptr &&
-           bitmap.palette == nullptr;
-}
-
 // Reads through an engine heap of its own, so that a block left behind by the
 // reader shows in the heap's counters.
 class XfebRead : public ::testing::Test {
 protected:
-    void SetUp() override {
-        EngineHeap::Reserve(4 << 20, EngineHeap::kModeExact);
-        ASSERT_TRUE(EngineHeap::IsReserved());
-    }
-    void TearDown() override { EngineHeap::Release(); }
-
     // Reads `file` into `target`, checking that the engine heap is as before.
     Status Read(const Bytes& file, Bitmap& target) {
         const uint64_t inUse = EngineHeap::BytesInUse();
@@ -127,9 +117,10 @@ protected:
         Bitmap target;
         ASSERT_EQ(target.Create(4, 4, Bitmap::kDepth8Bit, true), kStatusOk);
         EXPECT_EQ(Read(file, target), expected);
-        EXPECT_TRUE(IsEmpty(target));
+        EXPECT_TRUE(HoldsNoBlocks(target));
     }
 
+    const ScopedEngineHeap heap_{4 << 20};
     ChunkBuilder b;
 };
 
@@ -320,7 +311,7 @@ TEST_F(XfebRead, CurrentChunkMustBeAnXfebForm) {
     ASSERT_EQ(iff.NextChunk(), kStatusOk);
     EXPECT_EQ(codec.ReadForm(&iff, &target), kStatusImageBadFormat);
     EXPECT_EQ(codec.LastError(), kStatusImageBadFormat);
-    EXPECT_TRUE(IsEmpty(target));
+    EXPECT_TRUE(HoldsNoBlocks(target));
 }
 
 TEST_F(XfebRead, FileStandsBehindTheFormAfterReadingIt) {
@@ -357,7 +348,7 @@ TEST_F(XfebRead, TruncationAtEveryByteFails) {
         XfebCodec codec(&stream);
         const uint64_t inUse = EngineHeap::BytesInUse();
         EXPECT_NE(codec.Read(&target), kStatusOk) << "cut at " << length;
-        EXPECT_TRUE(IsEmpty(target)) << "cut at " << length;
+        EXPECT_TRUE(HoldsNoBlocks(target)) << "cut at " << length;
         EXPECT_EQ(EngineHeap::BytesInUse(), inUse);
     }
 }
@@ -385,7 +376,7 @@ TEST_F(XfebRead, StreamEndingEarlyAtEveryByteFails) {
             XfebCodec codec(&stream);
             const uint64_t inUse = EngineHeap::BytesInUse();
             EXPECT_NE(codec.Read(&target), kStatusOk) << "short at " << offset << " of " << file.size();
-            EXPECT_TRUE(IsEmpty(target));
+            EXPECT_TRUE(HoldsNoBlocks(target));
             EXPECT_EQ(EngineHeap::BytesInUse(), inUse);
         }
     }
@@ -406,7 +397,7 @@ TEST_F(XfebRead, ReadFindsTheFirstXfebFormAndKeepsChunkFileFailures) {
         XfebCodec codec(&stream);
         EXPECT_EQ(codec.Read(nullptr), kStatusIffFormNotFound);
         EXPECT_EQ(codec.LastError(), kStatusIffFormNotFound);
-        EXPECT_TRUE(IsEmpty(*codec.GetBitmap()));
+        EXPECT_TRUE(HoldsNoBlocks(*codec.GetBitmap()));
     }
     {
         MemoryStream stream(Bytes{'F', 'O', 'R', 'M', 0, 0, 1, 0});
@@ -422,12 +413,12 @@ TEST_F(XfebRead, RunLengthReadWithoutEngineMemoryFailsCleanly) {
     const Bytes file = WriteXfeb(source);
     EngineHeap::Release();
     {
-        ScopedFullEngineHeap full;
+        ScopedEngineHeap full(ScopedEngineHeap::kFull);
         MemoryStream stream(file);
         XfebCodec codec(&stream);
         Bitmap target;
         EXPECT_EQ(codec.Read(&target), kStatusPlatformFailed);
-        EXPECT_TRUE(IsEmpty(target));
+        EXPECT_TRUE(HoldsNoBlocks(target));
     }
     EngineHeap::Reserve(4 << 20, EngineHeap::kModeExact);
 }
@@ -537,7 +528,7 @@ TEST_F(XfebWrite, StreamFailuresPassThrough) {
 TEST_F(XfebWrite, NoEngineMemoryForTheCodeIsOutOfMemory) {
     Bitmap source;
     ASSERT_EQ(source.Create(8, 8, Bitmap::kDepth8Bit, true), kStatusOk);
-    ScopedFullEngineHeap full;
+    ScopedEngineHeap full(ScopedEngineHeap::kFull);
     MemoryStream stream;
     EXPECT_EQ(WriteInto(stream, &source), kStatusPlatformFailed);
     EXPECT_EQ(source.pixels, source.ownedPixels);

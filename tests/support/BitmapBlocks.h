@@ -1,0 +1,6 @@
+#pragma once
+#include "engine/image/Bitmap.h"
+
+// Whether a bitmap owns no pixel or palette block and views none: what a
+// failed load or a free leaves behind.
+bool HoldsNoBlocks(const Bitmap& bitmap);
