@@ -1,5 +1,7 @@
 #include "platform/SdlVideo.h"
 
+#include <cstdlib>
+
 #include <SDL2/SDL.h>
 
 #include <algorithm>
@@ -93,6 +95,14 @@ void DrawFrame() {
 
 bool SdlVideo::Start(std::string* reason) {
     if (g_video.started) return true;
+    // Without a display server to talk to, asking SDL only yields its
+    // offscreen driver after noise about the missing server.
+    const char* const forced = std::getenv("SDL_VIDEODRIVER");
+    const bool hasServer = std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr;
+    if ((forced == nullptr || *forced == '\0') && !hasServer) {
+        if (reason != nullptr) *reason = "DISPLAY and WAYLAND_DISPLAY are unset";
+        return false;
+    }
     // A closed window is the game's message to handle, not a reason for
     // SDL to end the program on its own.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");

@@ -5,7 +5,7 @@
 #include <climits>
 #include <cstdint>
 
-#include "tests/support/ScopedFullEngineHeap.h"
+#include "tests/support/ScopedEngineHeap.h"
 
 namespace {
 
@@ -149,7 +149,7 @@ TEST(DynArray36OutOfMemory, GrowthFailsAndLeavesEverythingAsItWas) {
         ASSERT_TRUE(array.Add(Numbered(i * 10)));
     }
     const Record36* const block = array.Data();
-    const ScopedFullEngineHeap fullHeap;
+    const ScopedEngineHeap fullHeap(ScopedEngineHeap::kFull);
 
     EXPECT_FALSE(array.Add(Numbered(99)));
     EXPECT_FALSE(array.EnsureIndex(4));

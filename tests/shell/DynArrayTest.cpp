@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "tests/support/ScopedFullEngineHeap.h"
+#include "tests/support/ScopedEngineHeap.h"
 
 namespace {
 
@@ -259,7 +259,7 @@ TEST(DynArrayOutOfMemory, GrowthFailsAndLeavesEverythingAsItWas) {
     DynArray<int32_t> array;
     AppendAll(array, {1, 2, 3, 4});
     const int32_t* const block = array.Data();
-    const ScopedFullEngineHeap fullHeap;
+    const ScopedEngineHeap fullHeap(ScopedEngineHeap::kFull);
 
     const int32_t words[] = {5, 6};
     EXPECT_FALSE(array.Append(5));
@@ -275,7 +275,7 @@ TEST(DynArrayOutOfMemory, GrowthFailsAndLeavesEverythingAsItWas) {
 }
 
 TEST(DynArrayOutOfMemory, EmptyArrayStaysWithoutBlock) {
-    const ScopedFullEngineHeap fullHeap;
+    const ScopedEngineHeap fullHeap(ScopedEngineHeap::kFull);
     DynArray<int32_t> array;
     EXPECT_EQ(array.At(-1), nullptr);
     EXPECT_FALSE(array.Append(1));
@@ -287,7 +287,7 @@ TEST(DynArrayOutOfMemory, EmptyArrayStaysWithoutBlock) {
 TEST(DynArrayOutOfMemory, WorkWithinTheCapacityNeedsNoMemory) {
     DynArray<int32_t> array;
     AppendAll(array, {1, 2});
-    const ScopedFullEngineHeap fullHeap;
+    const ScopedEngineHeap fullHeap(ScopedEngineHeap::kFull);
     const int32_t word = 4;
     EXPECT_TRUE(array.InsertAt(3, 0));
     EXPECT_TRUE(array.AppendRange(&word, 1));

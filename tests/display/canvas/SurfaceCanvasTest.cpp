@@ -26,7 +26,7 @@
 #include "platform/DisplayDevice.h"
 #include "tests/support/FontFixtures.h"
 #include "tests/support/ScopedDisplay.h"
-#include "tests/support/ScopedFullEngineHeap.h"
+#include "tests/support/ScopedEngineHeap.h"
 #include "tests/support/TempDir.h"
 
 using platform::DisplayCall;
@@ -302,7 +302,7 @@ TYPED_TEST(SurfaceCanvasKindTest, MissingRecordOrSurfaceGives8) {
 
 TYPED_TEST(SurfaceCanvasKindTest, OutOfMemoryGives2AndLeavesTheSurfaceUnlocked) {
     this->MakeSurface(TypeParam::kLayout);
-    ScopedFullEngineHeap full;
+    ScopedEngineHeap full(ScopedEngineHeap::kFull);
     auto canvas = TypeParam::Make(&this->record_, this->KindPalette(), Canvas::kFlagHasDepth);
     EXPECT_EQ(canvas->setupResult, kStatusOutOfMemory);
     this->ExpectReleased(*canvas);
