@@ -7,7 +7,6 @@
 #include "display/ColorMath.h"
 #include "display/Palette.h"
 #include "platform/BitmapHeader.h"
-#include "platform/DisplayAdapter.h"
 #include "platform/WindowGraphics.h"
 
 namespace {
@@ -57,18 +56,12 @@ DibDriver::DibDriver(platform::Window* mainWindow) : window(mainWindow) {
     openResult = Open();
 }
 
-DibDriver::~DibDriver() {
-    if ((flags & kModeFullScreen) != 0 && directDraw != nullptr) directDraw->RestoreDisplayMode();
-    Close();
-}
+DibDriver::~DibDriver() { RestoreModeAndClose(); }
 
 int32_t DibDriver::Open() {
     deviceContext = platform::WindowGraphics::Current().GetContext(window);
     if (deviceContext == nullptr) return Fail(kDisplayCallFailed);
-    lastResult = platform::DisplayAdapter::Current().Open(&directDraw);
-    if (lastResult != platform::kDeviceOk) return Fail(kDisplayCallFailed);
-    kind = kKindDib;
-    return kDisplayOk;
+    return OpenDevice(kKindDib);
 }
 
 int32_t DibDriver::SetMode(int32_t newWidth, int32_t newHeight, int32_t newDepth, Palette* newPalette,
@@ -188,8 +181,3 @@ int32_t DibDriver::Present() {
 }
 
 int32_t DibDriver::SpareQuery() { return 0; }
-
-int32_t DibDriver::Fail(int32_t result) {
-    Close();
-    return result;
-}

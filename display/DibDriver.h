@@ -56,5 +56,4 @@ private:
     // Makes, selects (foreground) and realises a logical palette of
     // `colours`, replacing the one before; kDisplayOk or kDisplayCallFailed.
     int32_t InstallPalette(const DisplayPalette& colours);
-    int32_t Fail(int32_t result);
 };

@@ -30,17 +30,11 @@ DirectDrawDriver::DirectDrawDriver(platform::Window* mainWindow) : window(mainWi
     openResult = Open();
 }
 
-DirectDrawDriver::~DirectDrawDriver() {
-    if ((flags & kModeFullScreen) != 0 && directDraw != nullptr) directDraw->RestoreDisplayMode();
-    Close();
-}
+DirectDrawDriver::~DirectDrawDriver() { RestoreModeAndClose(); }
 
 int32_t DirectDrawDriver::Open() {
     SetName("DDraw");
-    lastResult = platform::DisplayAdapter::Current().Open(&directDraw);
-    if (lastResult != platform::kDeviceOk) return Fail(kDisplayCallFailed);
-    kind = kKindDirectDraw;
-    return kDisplayOk;
+    return OpenDevice(kKindDirectDraw);
 }
 
 int32_t DirectDrawDriver::SetMode(int32_t newWidth, int32_t newHeight, int32_t newDepth, Palette* newPalette,
@@ -241,9 +235,4 @@ bool DirectDrawDriver::CopyFrame(Surface& destination, Surface& source) {
         lastResult = destination.Blit(&whole, &source, &whole, 0, nullptr);
     } while (lastResult == platform::kDeviceStillDrawing);
     return lastResult == platform::kDeviceOk;
-}
-
-int32_t DirectDrawDriver::Fail(int32_t result) {
-    Close();
-    return result;
 }

@@ -54,5 +54,4 @@ private:
     // The whole of `source` into `destination`, again while the device is
     // still drawing; false on any other failure.
     bool CopyFrame(platform::Surface& destination, platform::Surface& source);
-    int32_t Fail(int32_t result);
 };

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/DisplayAdapter.h"
 #include "platform/FileSystem.h"
 
 DisplayDriver::~DisplayDriver() = default;
@@ -78,4 +79,21 @@ Status DisplayDriver::WriteScreenLog(const char* path, int32_t errorValue) const
 void DisplayDriver::SetName(const char* text) {
     std::memset(name, 0, sizeof name);
     std::strncpy(name, text, sizeof name - 1);
+}
+
+int32_t DisplayDriver::OpenDevice(int32_t deviceKind) {
+    lastResult = platform::DisplayAdapter::Current().Open(&directDraw);
+    if (lastResult != platform::kDeviceOk) return Fail(kDisplayCallFailed);
+    kind = deviceKind;
+    return kDisplayOk;
+}
+
+int32_t DisplayDriver::Fail(int32_t result) {
+    Close();
+    return result;
+}
+
+void DisplayDriver::RestoreModeAndClose() {
+    if ((flags & kModeFullScreen) != 0 && directDraw != nullptr) directDraw->RestoreDisplayMode();
+    Close();
 }

@@ -123,4 +123,14 @@ protected:
     DisplayDriver() = default;
 
     void SetName(const char* text);
+    // Opens the display device and records `deviceKind`: kDisplayOk, or
+    // kDisplayCallFailed having closed.
+    int32_t OpenDevice(int32_t deviceKind);
+    // Closes and passes `result` on: a kind that fails half-way through
+    // Open or SetMode keeps nothing of what it made.
+    int32_t Fail(int32_t result);
+    // For a kind's destructor: puts back the desktop's mode when a
+    // full-screen SetMode changed it, then closes. Close runs here rather
+    // than in this class's destructor, where the kind is already gone.
+    void RestoreModeAndClose();
 };

@@ -14,15 +14,6 @@ namespace {
 
 constexpr double kTwoTo32 = 4294967296.0;
 
-// Truncates toward zero and saturates: a float beyond the 32-bit range has
-// no defined integer conversion.
-int32_t SaturateToInt32(double value) {
-    const double t = std::trunc(value);
-    if (std::isnan(t)) return 0;
-    if (t >= double(std::numeric_limits<int32_t>::max())) return std::numeric_limits<int32_t>::max();
-    if (t <= double(std::numeric_limits<int32_t>::min())) return std::numeric_limits<int32_t>::min();
-    return int32_t(t);
-}
 
 bool Contains(const CanvasRect& r, int32_t x, int32_t y) {
     return x >= r.x && int64_t(x) < int64_t(r.x) + r.width && y >= r.y && int64_t(y) < int64_t(r.y) + r.height;
@@ -381,6 +372,14 @@ uint32_t Canvas::DepthToWord(float depthValue) {
 }
 
 float Canvas::DepthFromWord(uint32_t depthWord) { return float(double(depthWord) / kTwoTo32); }
+
+int32_t Canvas::SaturateToInt32(double value) {
+    const double t = std::trunc(value);
+    if (std::isnan(t)) return 0;
+    if (t >= double(std::numeric_limits<int32_t>::max())) return std::numeric_limits<int32_t>::max();
+    if (t <= double(std::numeric_limits<int32_t>::min())) return std::numeric_limits<int32_t>::min();
+    return int32_t(t);
+}
 
 int32_t Canvas::TruncateToInt(float value) { return SaturateToInt32(value); }
 

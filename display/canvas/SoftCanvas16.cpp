@@ -505,38 +505,50 @@ uint32_t SoftCanvas16::ShadeToDirect(uint32_t colour, int32_t intensity) const {
     return kColorDirect | red << 16 | green << 8 | blue;
 }
 
-Status SoftCanvas16::FillPolygonRgb(int32_t count, const ScreenVertex* v) {
-    if (!IsUsable()) return kStatusPlatformFailed;
-    if (count > kMaxPolygonVertices) return kStatusOk;
-    FixedVertex block[kMaxPolygonVertices];
+namespace {
+
+// An Rgb polygon's vertex with its colour word as given, and the whole
+// intensity a palette colour is shaded by.
+FixedVertex RgbVertex(const ScreenVertex& in, int32_t* intensity) {
+    FixedVertex f;
+    f.x = Canvas::TruncateToInt(in.x * 65536.0f);
+    f.y = Canvas::TruncateToInt(in.y * 65536.0f);
+    f.depth = Canvas::DepthToWord(in.depth);
+    *intensity = Canvas::TruncateToInt(in.intensity);
+    f.colour = in.colour;
+    return f;
+}
+
+FixedVertex RgbVertex(const ViewVertex& in, int32_t* intensity) {
+    FixedVertex f;
+    f.x = int32_t(uint32_t(in.screenX) << 16);
+    f.y = int32_t(uint32_t(in.screenY) << 16);
+    f.depth = in.depth;
+    *intensity = in.intensity;
+    f.colour = in.colour;
+    return f;
+}
+
+template <typename Vertex>
+Status FillRgb(SoftCanvas16& canvas, int32_t count, const Vertex* v) {
+    if (!canvas.IsUsable()) return kStatusPlatformFailed;
+    if (count > Canvas::kMaxPolygonVertices) return kStatusOk;
+    FixedVertex block[Canvas::kMaxPolygonVertices];
     for (int32_t i = 0; i < count; ++i) {
-        FixedVertex& f = block[i];
-        f.x = TruncateToInt(v[i].x * 65536.0f);
-        f.y = TruncateToInt(v[i].y * 65536.0f);
-        f.depth = DepthToWord(v[i].depth);
-        const int32_t intensity = TruncateToInt(v[i].intensity);
+        int32_t intensity = 0;
+        FixedVertex& f = block[i] = RgbVertex(v[i], &intensity);
         f.intensity = int32_t(uint32_t(intensity) << 16);
-        f.colour = (v[i].colour & kColorDirect) != 0 ? v[i].colour : ShadeToDirect(v[i].colour, intensity);
+        if ((f.colour & Canvas::kColorDirect) == 0) f.colour = canvas.ShadeToDirect(f.colour, intensity);
     }
-    FillPolygonRgb16(this, count, block);
+    FillPolygonRgb16(&canvas, count, block);
     return kStatusOk;
 }
 
-Status SoftCanvas16::FillPolygonRgbInt(int32_t count, const ViewVertex* v) {
-    if (!IsUsable()) return kStatusPlatformFailed;
-    if (count > kMaxPolygonVertices) return kStatusOk;
-    FixedVertex block[kMaxPolygonVertices];
-    for (int32_t i = 0; i < count; ++i) {
-        FixedVertex& f = block[i];
-        f.x = int32_t(uint32_t(v[i].screenX) << 16);
-        f.y = int32_t(uint32_t(v[i].screenY) << 16);
-        f.depth = v[i].depth;
-        f.intensity = int32_t(uint32_t(v[i].intensity) << 16);
-        f.colour = (v[i].colour & kColorDirect) != 0 ? v[i].colour : ShadeToDirect(v[i].colour, v[i].intensity);
-    }
-    FillPolygonRgb16(this, count, block);
-    return kStatusOk;
-}
+}  // namespace
+
+Status SoftCanvas16::FillPolygonRgb(int32_t count, const ScreenVertex* v) { return FillRgb(*this, count, v); }
+
+Status SoftCanvas16::FillPolygonRgbInt(int32_t count, const ViewVertex* v) { return FillRgb(*this, count, v); }
 
 Status SoftCanvas16::SetFog(const FogParams* fogParams) {
     if (!IsUsable()) return kStatusPlatformFailed;

@@ -22,13 +22,6 @@ constexpr uint32_t kFarthestDepth = 0xFFFFFFFF;
 constexpr uint16_t kLastFoggedDepth = 0xFFFE;   // 0xFFFF is the cleared background
 constexpr int kFogLevelShift = 9;
 
-int32_t SaturateToInt32(double value) {
-    const double t = std::trunc(value);
-    if (std::isnan(t)) return 0;
-    if (t >= double(std::numeric_limits<int32_t>::max())) return std::numeric_limits<int32_t>::max();
-    if (t <= double(std::numeric_limits<int32_t>::min())) return std::numeric_limits<int32_t>::min();
-    return int32_t(t);
-}
 
 // An integer in 16.16, held to the 32-bit range rather than wrapped: a
 // wrapped position would put the vertex on the far side of the screen.
@@ -48,14 +41,14 @@ struct TexelShifts {
 
 FixedVertex ToFixed(const ScreenVertex& in, TexelShifts shifts) {
     FixedVertex out;
-    out.x = SaturateToInt32(double(in.x) * kTwoTo16);
-    out.y = SaturateToInt32(double(in.y) * kTwoTo16);
+    out.x = Canvas::SaturateToInt32(double(in.x) * kTwoTo16);
+    out.y = Canvas::SaturateToInt32(double(in.y) * kTwoTo16);
     out.depth = Canvas::DepthToWord(in.depth);
     out.colour = in.colour;
     out.intensity = ToFixed16(Canvas::TruncateToInt(in.intensity));
-    out.u = ShiftTexel(SaturateToInt32(double(in.u) * kTwoTo16), shifts.u);
-    out.v = ShiftTexel(SaturateToInt32(double(in.v) * kTwoTo16), shifts.v);
-    out.invZ = SaturateToInt32(double(in.invZ) * kTwoTo30);
+    out.u = ShiftTexel(Canvas::SaturateToInt32(double(in.u) * kTwoTo16), shifts.u);
+    out.v = ShiftTexel(Canvas::SaturateToInt32(double(in.v) * kTwoTo16), shifts.v);
+    out.invZ = Canvas::SaturateToInt32(double(in.invZ) * kTwoTo30);
     return out;
 }
 
@@ -92,24 +85,28 @@ const SoftTexture* TextureOf(PixelImage* image) {
     return texture;
 }
 
-template <typename Vertex, typename Fill>
-Status FillUntextured(SoftCanvas8& canvas, int32_t count, const Vertex* v, Fill fill) {
+// Both forms of every polygon operation come here: the chooser gets the
+// fixed vertices (and the texture), then whatever follows them in its
+// parameters, the alpha of the translucent kinds.
+template <typename Vertex, typename Chooser, typename... Rest>
+Status FillUntextured(SoftCanvas8& canvas, int32_t count, const Vertex* v, Chooser chooser, Rest... rest) {
     if (!canvas.IsUsable()) return kStatusPlatformFailed;
     FixedVertex block[Canvas::kMaxPolygonVertices];
     if (!ToFixedBlock(count, v, {}, block)) return kStatusOk;
-    fill(&canvas, count, block);
+    chooser(&canvas, count, block, rest...);
     return kStatusOk;
 }
 
-template <typename Vertex, typename Fill>
-Status FillTextured(SoftCanvas8& canvas, int32_t count, const Vertex* v, PixelImage* image, Fill fill) {
+template <typename Vertex, typename Chooser, typename... Rest>
+Status FillTextured(SoftCanvas8& canvas, int32_t count, const Vertex* v, PixelImage* image, Chooser chooser,
+                    Rest... rest) {
     if (!canvas.IsUsable()) return kStatusPlatformFailed;
     if (count < 0 || count > Canvas::kMaxPolygonVertices) return kStatusOk;
     const SoftTexture* texture = TextureOf(image);
     if (texture == nullptr) return kStatusCannotDrawFormat;
     FixedVertex block[Canvas::kMaxPolygonVertices];
     ToFixedBlock(count, v, {texture->log2Width, texture->log2Height}, block);
-    fill(&canvas, count, block, texture);
+    chooser(&canvas, count, block, texture, rest...);
     return kStatusOk;
 }
 
@@ -515,91 +512,59 @@ Status SoftCanvas8::FillPolygonRgb(int32_t count, const ScreenVertex* v) { retur
 Status SoftCanvas8::FillPolygonRgbInt(int32_t count, const ViewVertex* v) { return FillDirectColour(*this, count, v); }
 
 Status SoftCanvas8::FillPolygonFlatAlpha(int32_t count, const ScreenVertex* v, uint32_t alpha) {
-    return FillUntextured(*this, count, v, [alpha](Canvas* c, int32_t n, const FixedVertex* f) {
-        FillPolygonFlatAlpha8(c, n, f, alpha);
-    });
+    return FillUntextured(*this, count, v, FillPolygonFlatAlpha8, alpha);
 }
 
 Status SoftCanvas8::FillPolygonFlatAlphaInt(int32_t count, const ViewVertex* v, uint32_t alpha) {
-    return FillUntextured(*this, count, v, [alpha](Canvas* c, int32_t n, const FixedVertex* f) {
-        FillPolygonFlatAlpha8(c, n, f, alpha);
-    });
+    return FillUntextured(*this, count, v, FillPolygonFlatAlpha8, alpha);
 }
 
 Status SoftCanvas8::FillPolygonShadedAlpha(int32_t count, const ScreenVertex* v, uint32_t alpha) {
-    return FillUntextured(*this, count, v, [alpha](Canvas* c, int32_t n, const FixedVertex* f) {
-        FillPolygonGouraudAlpha8(c, n, f, alpha);
-    });
+    return FillUntextured(*this, count, v, FillPolygonGouraudAlpha8, alpha);
 }
 
 Status SoftCanvas8::FillPolygonShadedAlphaInt(int32_t count, const ViewVertex* v, uint32_t alpha) {
-    return FillUntextured(*this, count, v, [alpha](Canvas* c, int32_t n, const FixedVertex* f) {
-        FillPolygonGouraudAlpha8(c, n, f, alpha);
-    });
+    return FillUntextured(*this, count, v, FillPolygonGouraudAlpha8, alpha);
 }
 
 Status SoftCanvas8::FillPolygonTexturedAlpha(int32_t count, const ScreenVertex* v, PixelImage* image,
                                              uint32_t alpha) {
-    return FillTextured(*this, count, v, image,
-                        [alpha](Canvas* c, int32_t n, const FixedVertex* f, const SoftTexture* t) {
-                            FillPolygonTexturedAlpha8(c, n, f, t, alpha);
-                        });
+    return FillTextured(*this, count, v, image, FillPolygonTexturedAlpha8, alpha);
 }
 
 Status SoftCanvas8::FillPolygonTexturedAlphaInt(int32_t count, const ViewVertex* v, PixelImage* image,
                                                 uint32_t alpha) {
-    return FillTextured(*this, count, v, image,
-                        [alpha](Canvas* c, int32_t n, const FixedVertex* f, const SoftTexture* t) {
-                            FillPolygonTexturedAlpha8(c, n, f, t, alpha);
-                        });
+    return FillTextured(*this, count, v, image, FillPolygonTexturedAlpha8, alpha);
 }
 
 Status SoftCanvas8::FillPolygonTexturedPerspAlpha(int32_t count, const ScreenVertex* v, PixelImage* image,
                                                   uint32_t alpha) {
-    return FillTextured(*this, count, v, image,
-                        [alpha](Canvas* c, int32_t n, const FixedVertex* f, const SoftTexture* t) {
-                            FillPolygonTexturedPerspectiveAlpha8(c, n, f, t, alpha);
-                        });
+    return FillTextured(*this, count, v, image, FillPolygonTexturedPerspectiveAlpha8, alpha);
 }
 
 Status SoftCanvas8::FillPolygonTexturedPerspAlphaInt(int32_t count, const ViewVertex* v, PixelImage* image,
                                                      uint32_t alpha) {
-    return FillTextured(*this, count, v, image,
-                        [alpha](Canvas* c, int32_t n, const FixedVertex* f, const SoftTexture* t) {
-                            FillPolygonTexturedPerspectiveAlpha8(c, n, f, t, alpha);
-                        });
+    return FillTextured(*this, count, v, image, FillPolygonTexturedPerspectiveAlpha8, alpha);
 }
 
 Status SoftCanvas8::FillPolygonTexturedShadedAlpha(int32_t count, const ScreenVertex* v, PixelImage* image,
                                                    uint32_t alpha) {
-    return FillTextured(*this, count, v, image,
-                        [alpha](Canvas* c, int32_t n, const FixedVertex* f, const SoftTexture* t) {
-                            FillPolygonTexturedGouraudAlpha8(c, n, f, t, alpha);
-                        });
+    return FillTextured(*this, count, v, image, FillPolygonTexturedGouraudAlpha8, alpha);
 }
 
 Status SoftCanvas8::FillPolygonTexturedShadedAlphaInt(int32_t count, const ViewVertex* v, PixelImage* image,
                                                       uint32_t alpha) {
-    return FillTextured(*this, count, v, image,
-                        [alpha](Canvas* c, int32_t n, const FixedVertex* f, const SoftTexture* t) {
-                            FillPolygonTexturedGouraudAlpha8(c, n, f, t, alpha);
-                        });
+    return FillTextured(*this, count, v, image, FillPolygonTexturedGouraudAlpha8, alpha);
 }
 
 Status SoftCanvas8::FillPolygonTexturedShadedPerspAlpha(int32_t count, const ScreenVertex* v, PixelImage* image,
                                                         uint32_t alpha) {
-    return FillTextured(*this, count, v, image,
-                        [alpha](Canvas* c, int32_t n, const FixedVertex* f, const SoftTexture* t) {
-                            FillPolygonTexturedGouraudPerspectiveAlpha8(c, n, f, t, alpha);
-                        });
+    return FillTextured(*this, count, v, image, FillPolygonTexturedGouraudPerspectiveAlpha8, alpha);
 }
 
 Status SoftCanvas8::FillPolygonTexturedShadedPerspAlphaInt(int32_t count, const ViewVertex* v, PixelImage* image,
                                                            uint32_t alpha) {
-    return FillTextured(*this, count, v, image,
-                        [alpha](Canvas* c, int32_t n, const FixedVertex* f, const SoftTexture* t) {
-                            FillPolygonTexturedGouraudPerspectiveAlpha8(c, n, f, t, alpha);
-                        });
+    return FillTextured(*this, count, v, image, FillPolygonTexturedGouraudPerspectiveAlpha8, alpha);
 }
 
 Status SoftCanvas8::SetFog(const FogParams* fogParams) {
