@@ -54,14 +54,6 @@ void BuildRamp(uint16_t* row, uint32_t count, PaletteColor colour, uint32_t k, P
     }
 }
 
-uint16_t Pack555(uint32_t red, uint32_t green, uint32_t blue) {
-    return uint16_t((red >> 3) << 10 | (green >> 3) << 5 | (blue >> 3));
-}
-
-uint16_t Pack565(uint32_t red, uint32_t green, uint32_t blue) {
-    return uint16_t((red >> 3) << 11 | (green >> 2) << 5 | (blue >> 3));
-}
-
 // The 16-bit kinds build one ramp per colour across the row width, with the
 // colour itself on the pivot entry.
 template <typename Pack>
@@ -240,18 +232,18 @@ PaletteIndexed8::PaletteIndexed8() : Palette(kFlagIndexed8) {}
 PaletteRgb555::PaletteRgb555() : Palette(kFlagRgb555) {}
 
 void PaletteRgb555::BuildShadeRamp(uint16_t* row, uint32_t count, PaletteColor colour, uint32_t k) {
-    BuildRamp(row, count, colour, k, Pack555);
+    BuildRamp(row, count, colour, k, PackPixel555);
 }
 
-void PaletteRgb555::RebuildShades() { BuildAllRamps(Shades(), Colors(), Pack555); }
+void PaletteRgb555::RebuildShades() { BuildAllRamps(Shades(), Colors(), PackPixel555); }
 
 PaletteRgb565::PaletteRgb565() : Palette(kFlagRgb565) {}
 
 void PaletteRgb565::BuildShadeRamp(uint16_t* row, uint32_t count, PaletteColor colour, uint32_t k) {
-    BuildRamp(row, count, colour, k, Pack565);
+    BuildRamp(row, count, colour, k, PackPixel565);
 }
 
-void PaletteRgb565::RebuildShades() { BuildAllRamps(Shades(), Colors(), Pack565); }
+void PaletteRgb565::RebuildShades() { BuildAllRamps(Shades(), Colors(), PackPixel565); }
 
 void ApplyGammaToPalette(PaletteColor* colours, uint32_t count) {
     if (g_colorTables == nullptr || g_colorTables->gamma == 1.0f || colours == nullptr) {

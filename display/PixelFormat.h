@@ -9,3 +9,11 @@ inline constexpr int32_t kPixelFormatRgb555 = 1;
 inline constexpr int32_t kPixelFormatRgb565 = 2;
 
 extern int32_t g_pixelFormat;
+
+// A colour of 8-bit channels as a 16-bit pixel of each layout.
+constexpr uint16_t PackPixel555(uint32_t red, uint32_t green, uint32_t blue) {
+    return uint16_t((red >> 3) << 10 | (green >> 3) << 5 | (blue >> 3));
+}
+constexpr uint16_t PackPixel565(uint32_t red, uint32_t green, uint32_t blue) {
+    return uint16_t((red >> 3) << 11 | (green >> 2) << 5 | (blue >> 3));
+}

@@ -7,6 +7,7 @@
 
 #include "display/ColorTables.h"
 #include "display/Palette.h"
+#include "display/PixelFormat.h"
 #include "display/canvas/LineClip.h"
 #include "engine/image/Bitmap.h"
 
@@ -418,13 +419,9 @@ uint32_t Canvas::RgbToColor(const uint8_t* rgb) {
     return uint32_t(rgb[0]) | uint32_t(rgb[1]) << 8 | uint32_t(rgb[2]) << 16;
 }
 
-uint16_t Canvas::Pack555(uint8_t red, uint8_t green, uint8_t blue) {
-    return uint16_t((red & 0xF8) << 7 | (green & 0xF8) << 2 | blue >> 3);
-}
+uint16_t Canvas::Pack555(uint8_t red, uint8_t green, uint8_t blue) { return PackPixel555(red, green, blue); }
 
-uint16_t Canvas::Pack565(uint8_t red, uint8_t green, uint8_t blue) {
-    return uint16_t((red & 0xF8) << 8 | (green & 0xFC) << 3 | blue >> 3);
-}
+uint16_t Canvas::Pack565(uint8_t red, uint8_t green, uint8_t blue) { return PackPixel565(red, green, blue); }
 
 bool Canvas::Is555() const { return palette != nullptr && (palette->Flags() & Palette::kFlagRgb555) != 0; }
 

@@ -63,13 +63,9 @@ int32_t PixelImage::RowBytes(int32_t width, uint32_t format) {
     }
 }
 
-uint16_t PixelImage::Pack555(uint8_t red, uint8_t green, uint8_t blue) {
-    return uint16_t((red & 0xF8) << 7 | (green & 0xF8) << 2 | blue >> 3);
-}
+uint16_t PixelImage::Pack555(uint8_t red, uint8_t green, uint8_t blue) { return PackPixel555(red, green, blue); }
 
-uint16_t PixelImage::Pack565(uint8_t red, uint8_t green, uint8_t blue) {
-    return uint16_t((red & 0xF8) << 8 | (green & 0xFC) << 3 | blue >> 3);
-}
+uint16_t PixelImage::Pack565(uint8_t red, uint8_t green, uint8_t blue) { return PackPixel565(red, green, blue); }
 
 Status PixelImage::Create(int16_t newWidth, int16_t newHeight, int32_t depth, bool keyed) {
     ReleaseCopies();
