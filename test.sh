@@ -4,6 +4,7 @@
 set -u
 . "$(dirname "$0")/tools/ensure-packages.sh"
 vorn_prepare || exit 1
+tools/check-layers.sh || exit 1
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVORN_SANITIZE=ON -DVORN_TESTS=ON >/dev/null || exit 1
 cmake --build build/test -j "$jobs" || exit 1
 

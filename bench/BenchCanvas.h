@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "display/canvas/Canvas.h"
+#include "display/Canvas.h"
 
 // The one concrete canvas of the benchmarks (they cannot link the test
 // doubles). Over a palette alone it is what the span routines read; with a

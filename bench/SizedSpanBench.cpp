@@ -13,7 +13,7 @@
 #include "bench/BenchCanvas.h"
 #include "display/Palette.h"
 #include "display/SoftTexture.h"
-#include "engine/image/PixelImage.h"
+#include "display/PixelImage.h"
 #include "raster/GenericSpans.h"
 #include "raster/Span.h"
 

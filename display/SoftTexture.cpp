@@ -1,6 +1,6 @@
 #include "display/SoftTexture.h"
 
-#include "engine/image/PixelImage.h"
+#include "display/PixelImage.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "display/Texture.h"
 
-#include "engine/image/PixelImage.h"
+#include "display/PixelImage.h"
 
 Texture::~Texture() = default;
 

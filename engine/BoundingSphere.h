@@ -1,5 +1,5 @@
 #pragma once
-#include "shell/Vector3.h"
+#include "engine/Vector3.h"
 
 // The sphere that bounds an object for picks and collisions.
 struct BoundingSphere {

@@ -1,7 +1,6 @@
 #include "engine/FileWrappers.h"
 
 #include <algorithm>
-#include <atomic>
 #include <climits>
 #include <cstring>
 #include <string>
@@ -11,14 +10,7 @@ using platform::SeekOrigin;
 
 namespace {
 
-// Shared by every stream; the streams live on the game thread, the atomic
-// only keeps a stray caller on another thread from tearing the word.
-std::atomic<uint32_t> g_fileLastError{platform::kFileOk};
-
 FileSystem& Files() { return FileSystem::Current(); }
-
-// Records the platform's error for the call that just failed.
-void RecordPlatformError() { SetFileLastError(Files().LastError()); }
 
 constexpr uint32_t kAnyWriteBits = kOpenWrite | kOpenAppend | kOpenCreate;
 constexpr uint32_t kShareShift = 28;
@@ -60,23 +52,17 @@ FileOpenRequest TranslateOpenMode(uint32_t mode) {
     return request;
 }
 
-uint32_t FileLastError() { return g_fileLastError.load(std::memory_order_relaxed); }
-
-void SetFileLastError(uint32_t error) { g_fileLastError.store(error, std::memory_order_relaxed); }
-
 platform::FileHandle FileOpen(const char* name, uint32_t mode) {
     const FileOpenRequest request = TranslateOpenMode(mode);
     const platform::FileHandle file =
         Files().Open(name, request.access, request.share, request.creation, request.attributes);
     if (file == platform::kNoFile) {
-        RecordPlatformError();
         return platform::kNoFile;
     }
     if (mode & kOpenAppend) {
         // Appending starts at the end as it was when opened; a handle left at
         // the start would overwrite what it was meant to extend.
         if (Files().Seek(file, 0, SeekOrigin::kEnd) < 0) {
-            RecordPlatformError();
             Files().Close(file);
             return platform::kNoFile;
         }
@@ -89,7 +75,6 @@ platform::FileHandle FileOpenTemporary(const char* prefix, uint32_t mode, char* 
     FileSystem& files = Files();
     const std::string path = files.CreateUniqueFile(files.TemporaryFolder(), prefix);
     if (path.empty()) {
-        RecordPlatformError();
         return platform::kNoFile;
     }
     const platform::FileHandle file = FileOpen(path.c_str(), mode | kOpenWrite);
@@ -115,7 +100,6 @@ int32_t FileRead(platform::FileHandle file, void* buffer, uint32_t bytes) {
     }
     const int64_t count = Files().Read(file, buffer, bytes);
     if (count < 0) {
-        RecordPlatformError();
         return -1;
     }
     if (count == 0) SetFileLastError(platform::kFileHandleEof);
@@ -129,7 +113,6 @@ int32_t FileWrite(platform::FileHandle file, const void* buffer, uint32_t bytes)
     }
     const int64_t count = Files().Write(file, buffer, bytes);
     if (count < 0) {
-        RecordPlatformError();
         return -1;
     }
     return static_cast<int32_t>(count);
@@ -149,13 +132,11 @@ int32_t FileSeek(platform::FileHandle file, uint32_t origin, int32_t distance) {
     if (from == SeekOrigin::kEnd) {
         before = files.Seek(file, 0, SeekOrigin::kCurrent);
         if (before < 0) {
-            RecordPlatformError();
             return -1;
         }
     }
     const int64_t position = files.Seek(file, distance, from);
     if (position < 0) {
-        RecordPlatformError();
         return -1;
     }
     if (!FitsInt32(position)) {
@@ -169,48 +150,46 @@ int32_t FileSeek(platform::FileHandle file, uint32_t origin, int32_t distance) {
 
 uint32_t FileFlush(platform::FileHandle file) {
     if (Files().Flush(file)) return platform::kFileOk;
-    RecordPlatformError();
     return FileLastError();
 }
 
 uint32_t FileClose(platform::FileHandle file) {
-    return Files().Close(file) ? platform::kFileOk : platform::kFileInvalidHandle;
+    // Closing reports through its result alone: the word still names the
+    // failure that led the caller to close.
+    const uint32_t error = FileLastError();
+    const bool closed = Files().Close(file);
+    SetFileLastError(error);
+    return closed ? platform::kFileOk : platform::kFileInvalidHandle;
 }
 
 int32_t FileExists(const char* path) {
     if (Files().Attributes(path) >= 0) return 1;
-    RecordPlatformError();
     return 0;
 }
 
 uint32_t FileLockRange(platform::FileHandle file, uint32_t offset, uint32_t length) {
     if (Files().LockRange(file, offset, length)) return platform::kFileOk;
-    RecordPlatformError();
     return FileLastError();
 }
 
 uint32_t FileUnlockRange(platform::FileHandle file, uint32_t offset, uint32_t length) {
     if (Files().UnlockRange(file, offset, length)) return platform::kFileOk;
-    RecordPlatformError();
     return FileLastError();
 }
 
 uint32_t FileDelete(const char* path) {
     if (Files().Delete(path)) return platform::kFileOk;
-    RecordPlatformError();
     return FileLastError();
 }
 
 uint32_t FileRename(const char* from, const char* to) {
     if (Files().Rename(from, to)) return platform::kFileOk;
-    RecordPlatformError();
     return FileLastError();
 }
 
 uint16_t FileGetAttributes(const char* path) {
     const int64_t attributes = Files().Attributes(path);
     if (attributes < 0) {
-        RecordPlatformError();
         return 0xFFFF;  // the low half of the system's "no attributes" -1
     }
     return static_cast<uint16_t>(attributes);
@@ -219,12 +198,10 @@ uint16_t FileGetAttributes(const char* path) {
 int32_t FileSetAttributes(const char* path, uint32_t attributes) {
     FileSystem& files = Files();
     if (!files.SetAttributes(path, attributes)) {
-        RecordPlatformError();
         return -1;
     }
     const int64_t readBack = files.Attributes(path);
     if (readBack < 0) {
-        RecordPlatformError();
         return -1;
     }
     // Only the read-only attribute is kept by the platform; the others are
@@ -236,21 +213,18 @@ int32_t FileSetAttributes(const char* path, uint32_t attributes) {
 uint16_t FileDosDate(platform::FileHandle file) {
     uint16_t date = 0, time = 0;
     if (Files().ModifiedDosDateTime(file, &date, &time)) return date;
-    RecordPlatformError();
     return 0;
 }
 
 uint16_t FileDosTime(platform::FileHandle file) {
     uint16_t date = 0, time = 0;
     if (Files().ModifiedDosDateTime(file, &date, &time)) return time;
-    RecordPlatformError();
     return 0;
 }
 
 int32_t FileSize(platform::FileHandle file) {
     const int64_t size = Files().Size(file);
     if (size < 0) {
-        RecordPlatformError();
         return -1;
     }
     if (!FitsInt32(size)) {
@@ -267,7 +241,6 @@ int32_t FileSetLength(platform::FileHandle file, int32_t length) {
     }
     FileSystem& files = Files();
     if (files.Seek(file, length, SeekOrigin::kBegin) < 0 || !files.Truncate(file)) {
-        RecordPlatformError();
         return -1;
     }
     return length;

@@ -35,12 +35,12 @@ struct FileOpenRequest {
 };
 FileOpenRequest TranslateOpenMode(uint32_t mode);
 
-// The process-wide last-error word.
-uint32_t FileLastError();
-void SetFileLastError(uint32_t error);
+// The process-wide last-error word, shared with the file system below.
+using platform::FileLastError;
+using platform::SetFileLastError;
 
 // Paths hold at most this many characters before the terminator.
-inline constexpr int kMaxPathChars = 259;
+using platform::kMaxPathChars;
 
 platform::FileHandle FileOpen(const char* name, uint32_t mode);
 // Creates a uniquely named file in the temporary folder and opens it with

@@ -370,38 +370,37 @@ bool IffFile::SeekTo(uint64_t target) {
     return true;
 }
 
-int64_t IffFile::ReadBytes(void* buffer, uint32_t bytes) {
-    auto* cursor = static_cast<uint8_t*>(buffer);
+namespace {
+
+// Moves `bytes` in pieces a stream call can take, `move(offset, piece)`
+// moving one; stops at the first short piece, and gives -1 at a failed one.
+template <typename Move>
+int64_t MoveInPieces(uint32_t bytes, Move move) {
     int64_t total = 0;
     while (total < bytes) {
         const auto piece = static_cast<int32_t>(std::min<uint64_t>(bytes - total, kMaxPiece));
-        const int32_t got = stream_->Read(cursor + total, piece);
-        if (got < 0) {
+        const int32_t moved = move(total, piece);
+        if (moved < 0) {
             return -1;
         }
-        total += got;
-        if (got < piece) {
+        total += moved;
+        if (moved < piece) {
             break;
         }
     }
     return total;
 }
 
+}  // namespace
+
+int64_t IffFile::ReadBytes(void* buffer, uint32_t bytes) {
+    auto* const cursor = static_cast<uint8_t*>(buffer);
+    return MoveInPieces(bytes, [&](int64_t offset, int32_t piece) { return stream_->Read(cursor + offset, piece); });
+}
+
 int64_t IffFile::WriteBytes(const void* data, uint32_t bytes) {
-    const auto* cursor = static_cast<const uint8_t*>(data);
-    int64_t total = 0;
-    while (total < bytes) {
-        const auto piece = static_cast<int32_t>(std::min<uint64_t>(bytes - total, kMaxPiece));
-        const int32_t put = stream_->Write(cursor + total, piece);
-        if (put < 0) {
-            return -1;
-        }
-        total += put;
-        if (put < piece) {
-            break;
-        }
-    }
-    return total;
+    const auto* const cursor = static_cast<const uint8_t*>(data);
+    return MoveInPieces(bytes, [&](int64_t offset, int32_t piece) { return stream_->Write(cursor + offset, piece); });
 }
 
 void IffFile::TakeWritePosition() {

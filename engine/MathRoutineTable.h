@@ -1,6 +1,6 @@
 #pragma once
-#include "shell/Matrix34.h"
-#include "shell/Vector3.h"
+#include "engine/Matrix34.h"
+#include "engine/Vector3.h"
 
 // The hot vector operations of the 3D layer, called through one process-wide
 // table so that the processor's fastest forms serve every caller. Vectors are

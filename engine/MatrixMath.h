@@ -1,8 +1,8 @@
 #pragma once
 #include <cstdint>
 
-#include "shell/Matrix34.h"
-#include "shell/Vector3.h"
+#include "engine/Matrix34.h"
+#include "engine/Vector3.h"
 
 // Matrix and vector helpers that the hot paths do not need in both processor
 // forms, so they are called directly rather than through the routine table.

@@ -3,7 +3,7 @@
 
 #include "engine/EngineAllocation.h"
 #include "engine/Status.h"
-#include "shell/Vector3.h"
+#include "engine/Vector3.h"
 
 struct BoundingSphere;
 struct PickQuery;

@@ -7,65 +7,12 @@
 
 #include "engine/EngineHeap.h"
 #include "engine/SubHeap.h"
+#include "platform/ExecutionContext.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/common_interface_defs.h>
 #include <sanitizer/lsan_interface.h>
 #endif
-
-#if !defined(__x86_64__)
-#error "The task switch saves the x86-64 System V registers; another processor needs its own."
-#endif
-
-// SaveContext and RestoreContext. Only the callee-saved registers need
-// keeping: the switch is an ordinary call as far as the compiler knows, and
-// SaveContext is declared returns_twice so nothing live sits in the others.
-asm(R"(
-    .pushsection .text
-    .globl  TaskSaveContext
-    .hidden TaskSaveContext
-    .type   TaskSaveContext, @function
-    .p2align 4
-TaskSaveContext:
-    .cfi_startproc
-    movq    %rbx, 0(%rdi)
-    movq    %rbp, 8(%rdi)
-    movq    %r12, 16(%rdi)
-    movq    %r13, 24(%rdi)
-    movq    %r14, 32(%rdi)
-    movq    %r15, 40(%rdi)
-    movq    %rsp, 48(%rdi)
-    movq    (%rsp), %rax
-    movq    %rax, 56(%rdi)
-    xorl    %eax, %eax
-    ret
-    .cfi_endproc
-    .size   TaskSaveContext, .-TaskSaveContext
-
-    .globl  TaskRestoreContext
-    .hidden TaskRestoreContext
-    .type   TaskRestoreContext, @function
-    .p2align 4
-TaskRestoreContext:
-    .cfi_startproc
-    movq    0(%rdi), %rbx
-    movq    8(%rdi), %rbp
-    movq    16(%rdi), %r12
-    movq    24(%rdi), %r13
-    movq    32(%rdi), %r14
-    movq    40(%rdi), %r15
-    movq    48(%rdi), %rsp
-    movq    56(%rdi), %rax
-    movq    %rax, (%rsp)
-    movl    $1, %eax
-    ret
-    .cfi_endproc
-    .size   TaskRestoreContext, .-TaskRestoreContext
-    .popsection
-)");
-
-static_assert(offsetof(TaskContext, rbx) == 0 && offsetof(TaskContext, r15) == 40);
-static_assert(offsetof(TaskContext, rsp) == 48 && offsetof(TaskContext, resume) == 56);
 
 namespace {
 
@@ -300,13 +247,9 @@ TaskBlock* TaskLayer::CreateTask(TaskEntry entry, size_t stackSize, void* argume
     words[kEntryWord] = reinterpret_cast<uintptr_t>(entry);
     // StartTask never returns; a debugger walking up from it sees the end.
     words[kReturnWord] = reinterpret_cast<uintptr_t>(&TaskLayer::ExitCurrent);
-    words[kResumeWord] = 0;
-
-    // Returning into StartTask leaves the stack pointer 8 below a 16-byte
-    // boundary, as at the entry of any function. A frame pointer of 0 ends
-    // the chain the sanitizers' unwinder follows.
-    context.rsp = reinterpret_cast<uint64_t>(&words[kResumeWord]);
-    context.resume = reinterpret_cast<uint64_t>(&StartTask);
+    // StartTask never returns; the resume word lies 8 below a 16-byte
+    // boundary because the stack top is aligned and four words sit there.
+    platform::PrepareContext(&context.registers, &words[kResumeWord], &StartTask);
     return &control->block;
 }
 
@@ -338,7 +281,7 @@ void TaskLayer::ExitCurrent() {
         g_ended = ended;
         Leave(nullptr, *restore);
     }
-    RestoreContext(restore);
+    platform::RestoreContext(&restore->registers);
 }
 
 void TaskLayer::RunQueuedTasks() {
@@ -389,12 +332,12 @@ void TaskLayer::FreeBlock(TaskBlock* block) {
 }
 
 int TaskLayer::Switch(TaskContext* save, TaskContext* restore) {
-    if (save != nullptr && SaveContext(save) != 0) {
+    if (save != nullptr && platform::SaveContext(&save->registers) != 0) {
         Arrive(*save);
         return 1;
     }
     Leave(save, *restore);
-    RestoreContext(restore);
+    platform::RestoreContext(&restore->registers);
 }
 
 Task::Task(size_t stackSize) : creator_(TaskLayer::CurrentTask()), stackSize_(stackSize) {}

@@ -2,24 +2,17 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/ExecutionContext.h"
+
 class SubHeap;
 struct TaskQueue;
 
-// Where a flow of control stands while it is not running: the callee-saved
-// registers of the System V x86-64 convention, the stack pointer inside the
-// SaveContext call (pointing at its return address) and that return address.
-// The stack bounds and the fake-stack handle are for AddressSanitizer, which
-// must be told about every change of stack; the main flow's bounds are
-// learned when it first switches away.
+// Where a flow of control stands while it is not running. The stack bounds
+// and the fake-stack handle are for AddressSanitizer, which must be told
+// about every change of stack; the main flow's bounds are learned when it
+// first switches away.
 struct TaskContext {
-    uint64_t rbx = 0;
-    uint64_t rbp = 0;
-    uint64_t r12 = 0;
-    uint64_t r13 = 0;
-    uint64_t r14 = 0;
-    uint64_t r15 = 0;
-    uint64_t rsp = 0;
-    uint64_t resume = 0;
+    platform::ExecutionContext registers;
     const void* stackBottom = nullptr;
     size_t stackSize = 0;
     void* fakeStack = nullptr;
@@ -54,14 +47,6 @@ struct TaskQueue {
 };
 
 using TaskEntry = void (*)(void* argument);
-
-// Stores the callee-saved registers, the stack pointer and the return
-// address and returns 0; returns again, with 1, when RestoreContext resumes
-// the context. The caller's frame must still be live by then.
-[[gnu::returns_twice]] int SaveContext(TaskContext* context) asm("TaskSaveContext");
-// Loads the registers and the stack pointer, writes the resume address over
-// the word at the top of that stack and returns 1 there.
-[[noreturn]] void RestoreContext(const TaskContext* context) asm("TaskRestoreContext");
 
 // Flows of control inside the game thread, each on a private stack. Control
 // passes only where a task ends: the next block of the run queue becomes

@@ -22,10 +22,10 @@
 namespace platform {
 namespace {
 
-// The game's path buffers hold this many characters and a terminator; a
-// longer path could never have been passed to it, so it is refused before it
-// reaches the system.
-constexpr size_t kMaxPathLength = 259;
+// Shared by every file system and the layers above; the files live on the
+// game thread, the atomic only keeps a stray caller on another thread from
+// tearing the word.
+std::atomic<uint32_t> g_lastError{kFileOk};
 
 constexpr mode_t kAnyWrite = S_IWUSR | S_IWGRP | S_IWOTH;
 
@@ -33,10 +33,8 @@ constexpr mode_t kAnyWrite = S_IWUSR | S_IWGRP | S_IWOTH;
 constexpr int kDosFirstYear = 1980;
 constexpr int kDosLastYear = 1980 + 127;
 
-std::atomic<uint32_t> g_lastError{kFileOk};
-
 // Every failure goes through here so LastError() always names the latest one.
-void Fail(uint32_t error) { g_lastError.store(error, std::memory_order_relaxed); }
+void Fail(uint32_t error) { SetFileLastError(error); }
 
 char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -411,7 +409,7 @@ public:
         if (!pattern.empty() && pattern.back() != '/') pattern += '/';
         pattern += prefix ? prefix : "";
         pattern += "XXXXXX";
-        if (pattern.size() > kMaxPathLength) {
+        if (pattern.size() > kMaxPathChars) {
             Fail(kFileNameTooLong);
             return {};
         }
@@ -459,15 +457,13 @@ public:
         return resolved;
     }
 
-    uint32_t LastError() const override { return g_lastError.load(std::memory_order_relaxed); }
-
 private:
     bool ResolveChecked(const char* path, std::string* resolved) {
         if (!path) {
             Fail(kFileInvalidParameter);
             return false;
         }
-        if (std::strlen(path) > kMaxPathLength) {
+        if (std::strlen(path) > kMaxPathChars) {
             Fail(kFileNameTooLong);
             return false;
         }
@@ -520,6 +516,10 @@ private:
 constinit ServiceSlot<FileSystem> g_slot{&SystemFileSystem};
 
 }  // namespace
+
+uint32_t FileLastError() { return g_lastError.load(std::memory_order_relaxed); }
+
+void SetFileLastError(uint32_t error) { g_lastError.store(error, std::memory_order_relaxed); }
 
 uint32_t FileErrorFromErrno(int error) {
     switch (error) {

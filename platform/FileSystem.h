@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -47,6 +48,15 @@ enum FileAttribute : uint32_t {
 };
 enum class SeekOrigin : uint32_t { kBegin = 0, kCurrent = 1, kEnd = 2 };
 
+// The game's path buffers hold this many characters and a terminator.
+inline constexpr size_t kMaxPathChars = 259;
+
+// The process-wide last-error word of the file layer: every file system
+// records its failures here, and the layers above record their own refusals
+// in the same word.
+uint32_t FileLastError();
+void SetFileLastError(uint32_t error);
+
 // The machine's files. Paths may use '\' or '/' and any letter case: a path
 // that does not exist as written is looked up one component at a time,
 // ignoring case. Every failing call records its FileError in LastError().
@@ -89,8 +99,8 @@ public:
     // mapped path when nothing matches (a file about to be created).
     virtual std::string Resolve(const char* path) = 0;
 
-    // The error of the last failing call, process-wide.
-    virtual uint32_t LastError() const = 0;
+    // The error of the last failing call, process-wide: FileLastError().
+    uint32_t LastError() const { return FileLastError(); }
 
     static FileSystem& Current();
     static FileSystem* Install(FileSystem* files);

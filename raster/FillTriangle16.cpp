@@ -7,8 +7,8 @@
 #include "display/ColorTables.h"
 #include "display/Palette.h"
 #include "display/SoftTexture.h"
-#include "display/canvas/Canvas.h"
-#include "engine/image/PixelImage.h"
+#include "display/Canvas.h"
+#include "display/PixelImage.h"
 
 namespace {
 

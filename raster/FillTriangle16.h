@@ -3,7 +3,7 @@
 
 #include "raster/FixedVertex.h"
 #include "raster/Span.h"
-#include "scene/render/ScreenVertex.h"
+#include "display/ScreenVertex.h"
 
 class Canvas;
 class SoftTexture;

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "display/Palette.h"
-#include "display/canvas/Canvas.h"
+#include "display/Canvas.h"
 
 namespace {
 

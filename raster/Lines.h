@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "scene/render/ViewVertex.h"
+#include "display/ViewVertex.h"
 
 class Canvas;
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "display/canvas/Canvas.h"
+#include "display/Canvas.h"
 
 int32_t g_subdivisionDepth = 0;
 

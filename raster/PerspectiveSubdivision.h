@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "scene/render/ScreenVertex.h"
+#include "display/ScreenVertex.h"
 
 class Canvas;
 class SoftTexture;

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "display/Palette.h"
-#include "display/canvas/Canvas.h"
+#include "display/Canvas.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <cstdint>
 
 #include "display/CanvasRect.h"
-#include "scene/render/ViewVertex.h"
+#include "display/ViewVertex.h"
 
 class Canvas;
 

@@ -1,6 +1,6 @@
 #include "raster/PolygonChoosers8.h"
 
-#include "display/canvas/Canvas.h"
+#include "display/Canvas.h"
 #include "raster/PerspectiveTriangles8.h"
 #include "raster/RgbTriangles.h"
 #include "raster/TexturedTriangles8.h"

@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "display/SoftTexture.h"
-#include "display/canvas/Canvas.h"
-#include "engine/image/PixelImage.h"
+#include "display/Canvas.h"
+#include "display/PixelImage.h"
 #include "raster/FillTriangle16.h"
 #include "raster/RgbTriangles.h"
 #include "raster/TriangleFan.h"

@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "display/Palette.h"
-#include "display/canvas/Canvas.h"
+#include "display/Canvas.h"
 #include "raster/Span.h"
 #include "raster/TriangleEdges8.h"
 

@@ -2,8 +2,8 @@
 
 #include "display/Palette.h"
 #include "display/SoftTexture.h"
-#include "display/canvas/Canvas.h"
-#include "engine/image/PixelImage.h"
+#include "display/Canvas.h"
+#include "display/PixelImage.h"
 
 const uint16_t* SpanShadeTable(const SpanSetup* setup) {
     return static_cast<const uint16_t*>(setup->target->palette->Shades()->rows);

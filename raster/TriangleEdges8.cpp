@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "display/canvas/Canvas.h"
+#include "display/Canvas.h"
 
 namespace {
 

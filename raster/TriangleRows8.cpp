@@ -2,7 +2,7 @@
 
 #include "display/Palette.h"
 #include "display/SoftTexture.h"
-#include "engine/image/PixelImage.h"
+#include "display/PixelImage.h"
 
 bool PrepareTriangle8(Canvas* target, const FixedVertex* v, TriangleSides8 sides, bool depth, TriangleDraw8* draw) {
     if (target == nullptr || v == nullptr || target->palette == nullptr || target->palette->Shades() == nullptr ||

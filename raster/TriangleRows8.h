@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "display/canvas/Canvas.h"
+#include "display/Canvas.h"
 #include "raster/QuadraticSpan.h"
 #include "raster/Span.h"
 #include "raster/TriangleEdges8.h"

@@ -1,5 +1,5 @@
 #pragma once
-#include "shell/Vector3.h"
+#include "engine/Vector3.h"
 
 // An axis-aligned box in some object's own space; both faces of every slab
 // belong to the box.

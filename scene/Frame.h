@@ -5,7 +5,7 @@
 #include "engine/NamedObject.h"
 #include "engine/Status.h"
 #include "scene/Transform.h"
-#include "shell/Vector3.h"
+#include "engine/Vector3.h"
 
 struct PickQuery;
 

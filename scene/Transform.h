@@ -1,8 +1,8 @@
 #pragma once
 #include <cstdint>
 
-#include "shell/Matrix34.h"
-#include "shell/Vector3.h"
+#include "engine/Matrix34.h"
+#include "engine/Vector3.h"
 
 // The placement record of every frame, camera and joint: a 3x4 matrix for
 // row vectors (rows 0, 1, 2 the right, up and forward axes in the parent's

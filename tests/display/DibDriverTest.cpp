@@ -9,7 +9,6 @@
 
 #include "display/Palette.h"
 #include "display/PixelFormat.h"
-#include "display/canvas/ScreenCanvas16.h"
 #include "engine/EngineHeap.h"
 #include "platform/DisplayAdapter.h"
 #include "platform/WindowGraphics.h"
@@ -432,26 +431,6 @@ TEST_F(DibDriverTest, DisplaySwitchFailuresCloseWith8) {
     EXPECT_EQ(windowed->SetMode(640, 480, 16, palette555_.get(), kWindowed), kDisplayCallFailed);
     EXPECT_EQ(windowed->flags, 0u);
     ExpectClosed(*windowed);
-}
-
-TEST_F(DibDriverTest, ScreenCanvasDrawsIntoTheFrameThatPresentShows) {
-    auto driver = Opened555(640, 480);
-    ASSERT_NE(driver, nullptr);
-    ScreenCanvas16 canvas(640, 480, driver->pixels, nullptr, palette555_.get(), Canvas::kFlagHasDepth, 0, 0);
-    ASSERT_EQ(canvas.setupResult, kStatusOk);
-    const CanvasRect square{100, 50, 20, 10};
-    ASSERT_EQ(canvas.FillRect(&square, Canvas::kColorRaw555 | 0x7C00), kStatusOk);
-    ASSERT_EQ(driver->Present(), kDisplayOk);
-    EXPECT_EQ(Presenter().Rgb(100, 50), 0xFF0000u);
-    EXPECT_EQ(Presenter().Rgb(119, 59), 0xFF0000u);
-    // The canvas cleared the frame to colour 0, which is (0, 255, 0).
-    EXPECT_EQ(Presenter().Rgb(120, 59), 0x00FF00u);
-    EXPECT_EQ(Presenter().Rgb(100, 60), 0x00FF00u);
-
-    ASSERT_EQ(canvas.FillRect(&square, Canvas::kColorRaw555 | 0x001F), kStatusOk);
-    driver->Invalidate(square);
-    ASSERT_EQ(driver->Present(), kDisplayOk);
-    EXPECT_EQ(Presenter().Rgb(110, 55), 0x0000FFu);
 }
 
 }  // namespace

@@ -161,23 +161,6 @@ TEST(TaskQueue, RemoveLeavesABlockOfAnotherQueueAlone) {
     EXPECT_EQ(mine.first, &a);
 }
 
-// --- Context switch --------------------------------------------------------
-
-TEST(TaskContextSwitch, RestoreResumesBehindTheSaveWithOne) {
-    TaskContext context;
-    volatile int results[2] = {-1, -1};
-    volatile int passes = 0;
-    const int result = SaveContext(&context);
-    results[passes] = result;
-    passes = passes + 1;
-    if (result == 0) {
-        RestoreContext(&context);
-    }
-    EXPECT_EQ(passes, 2);
-    EXPECT_EQ(results[0], 0);
-    EXPECT_EQ(results[1], 1);
-}
-
 // --- Layer -----------------------------------------------------------------
 
 TEST_F(TaskLayerTest, TheMainBlockComesFromTheEngineHeapEvenWithAPool) {

@@ -20,10 +20,10 @@
 #include <vector>
 
 #include "engine/IffFile.h"
-#include "engine/image/Bitmap.h"
-#include "engine/image/BitmapCodec.h"
-#include "engine/image/BmpCodec.h"
-#include "engine/image/XfebCodec.h"
+#include "display/Bitmap.h"
+#include "display/BitmapCodec.h"
+#include "display/BmpCodec.h"
+#include "display/XfebCodec.h"
 #include "tests/support/BitmapBlocks.h"
 #include "tests/support/MemoryStream.h"
 

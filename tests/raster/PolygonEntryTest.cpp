@@ -11,7 +11,7 @@
 
 #include "display/Palette.h"
 #include "display/SoftTexture.h"
-#include "engine/image/PixelImage.h"
+#include "display/PixelImage.h"
 #include "raster/PerspectiveSubdivision.h"
 #include "raster/RgbTriangles.h"
 #include "tests/support/MemoryCanvas.h"

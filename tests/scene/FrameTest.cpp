@@ -10,7 +10,7 @@
 #include "engine/EngineHeap.h"
 #include "engine/MathRoutineTable.h"
 #include "engine/MatrixMath.h"
-#include "engine/OstrelSystem.h"
+#include "scene/OstrelSystem.h"
 #include "engine/PickQuery.h"
 #include "engine/TimerSystem.h"
 #include "tests/support/FakeClock.h"

@@ -1,5 +1,5 @@
 #pragma once
-#include "engine/image/Bitmap.h"
+#include "display/Bitmap.h"
 
 // Whether a bitmap owns no pixel or palette block and views none: what a
 // failed load or a free leaves behind.

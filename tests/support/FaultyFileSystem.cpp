@@ -24,21 +24,15 @@ bool FaultyFileSystem::Injected(Operation operation) {
     Fault& fault = faults_[operation];
     if (fault.remaining == 0) return false;
     --fault.remaining;
-    lastError_ = fault.error;
+    platform::SetFileLastError(fault.error);
     return true;
-}
-
-template <typename Result>
-Result FaultyFileSystem::Passed(Result result, bool failed) {
-    if (failed) lastError_ = real_.LastError();
-    return result;
 }
 
 FileHandle FaultyFileSystem::Open(const char* path, uint32_t access, uint32_t share,
                                   platform::FileCreation creation, uint32_t attributes) {
     if (Injected(kOpen)) return kNoFile;
     const FileHandle file = real_.Open(path, access, share, creation, attributes);
-    return Passed(file, file == kNoFile);
+    return file;
 }
 
 int64_t FaultyFileSystem::Read(FileHandle file, void* buffer, uint32_t bytes) {
@@ -46,7 +40,7 @@ int64_t FaultyFileSystem::Read(FileHandle file, void* buffer, uint32_t bytes) {
     if (Injected(kRead)) return -1;
     const uint32_t asked = shortReads_ ? std::min(bytes, shortReads_) : bytes;
     const int64_t count = real_.Read(file, buffer, asked);
-    return Passed(count, count < 0);
+    return count;
 }
 
 int64_t FaultyFileSystem::Write(FileHandle file, const void* buffer, uint32_t bytes) {
@@ -54,31 +48,31 @@ int64_t FaultyFileSystem::Write(FileHandle file, const void* buffer, uint32_t by
     if (Injected(kWrite)) return -1;
     const uint32_t allowed = shortWrites_ ? std::min(bytes, shortWrites_) : bytes;
     const int64_t count = real_.Write(file, buffer, allowed);
-    return Passed(count, count < 0);
+    return count;
 }
 
 int64_t FaultyFileSystem::Seek(FileHandle file, int64_t distance, platform::SeekOrigin origin) {
     if (Injected(kSeek)) return -1;
     const int64_t position = real_.Seek(file, distance, origin);
-    return Passed(position, position < 0);
+    return position;
 }
 
 int64_t FaultyFileSystem::Size(FileHandle file) {
     if (Injected(kSize)) return -1;
     const int64_t size = real_.Size(file);
-    return Passed(size, size < 0);
+    return size;
 }
 
 bool FaultyFileSystem::Truncate(FileHandle file) {
     if (Injected(kTruncate)) return false;
     const bool done = real_.Truncate(file);
-    return Passed(done, !done);
+    return done;
 }
 
 bool FaultyFileSystem::Flush(FileHandle file) {
     if (Injected(kFlush)) return false;
     const bool done = real_.Flush(file);
-    return Passed(done, !done);
+    return done;
 }
 
 bool FaultyFileSystem::Close(FileHandle file) {
@@ -87,51 +81,49 @@ bool FaultyFileSystem::Close(FileHandle file) {
         return false;
     }
     const bool done = real_.Close(file);
-    return Passed(done, !done);
+    return done;
 }
 
 bool FaultyFileSystem::LockRange(FileHandle file, uint64_t offset, uint64_t length) {
     const bool done = real_.LockRange(file, offset, length);
-    return Passed(done, !done);
+    return done;
 }
 
 bool FaultyFileSystem::UnlockRange(FileHandle file, uint64_t offset, uint64_t length) {
     const bool done = real_.UnlockRange(file, offset, length);
-    return Passed(done, !done);
+    return done;
 }
 
 bool FaultyFileSystem::ModifiedDosDateTime(FileHandle file, uint16_t* date, uint16_t* time) {
     const bool done = real_.ModifiedDosDateTime(file, date, time);
-    return Passed(done, !done);
+    return done;
 }
 
 bool FaultyFileSystem::Delete(const char* path) {
     if (Injected(kDelete)) return false;
     const bool done = real_.Delete(path);
-    return Passed(done, !done);
+    return done;
 }
 
 bool FaultyFileSystem::Rename(const char* from, const char* to) {
     const bool done = real_.Rename(from, to);
-    return Passed(done, !done);
+    return done;
 }
 
 int64_t FaultyFileSystem::Attributes(const char* path) {
     const int64_t attributes = real_.Attributes(path);
-    return Passed(attributes, attributes < 0);
+    return attributes;
 }
 
 bool FaultyFileSystem::SetAttributes(const char* path, uint32_t attributes) {
     const bool done = real_.SetAttributes(path, attributes);
-    return Passed(done, !done);
+    return done;
 }
 
 std::string FaultyFileSystem::TemporaryFolder() { return real_.TemporaryFolder(); }
 
 std::string FaultyFileSystem::CreateUniqueFile(const std::string& folder, const char* prefix) {
-    std::string path = real_.CreateUniqueFile(folder, prefix);
-    if (path.empty()) lastError_ = real_.LastError();
-    return path;
+    return real_.CreateUniqueFile(folder, prefix);
 }
 
 std::string FaultyFileSystem::Resolve(const char* path) { return real_.Resolve(path); }

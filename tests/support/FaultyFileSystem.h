@@ -17,8 +17,8 @@
 //
 // An injected failure does not reach the real files (a failed write writes
 // nothing; a failed close still closes, so no descriptor is leaked) and
-// records its error in LastError(), which otherwise reports the real files'
-// error of the last call that failed.
+// records its error in the process-wide last-error word, as a real failure
+// does.
 class FaultyFileSystem final : public platform::FileSystem {
 public:
     enum Operation { kOpen, kRead, kWrite, kSeek, kFlush, kClose, kSize, kTruncate, kDelete, kOperationCount };
@@ -61,7 +61,6 @@ public:
     std::string TemporaryFolder() override;
     std::string CreateUniqueFile(const std::string& folder, const char* prefix) override;
     std::string Resolve(const char* path) override;
-    uint32_t LastError() const override { return lastError_; }
 
 private:
     struct Fault {
@@ -71,16 +70,12 @@ private:
 
     // Counts the call; true (and the error recorded) when it is to fail.
     bool Injected(Operation operation);
-    // Passes the real result through, taking the real error when it failed.
-    template <typename Result>
-    Result Passed(Result result, bool failed);
 
     platform::FileSystem& real_;
     std::array<Fault, kOperationCount> faults_{};
     std::array<uint32_t, kOperationCount> calls_{};
     uint32_t shortWrites_ = 0;
     uint32_t shortReads_ = 0;
-    uint32_t lastError_ = platform::kFileOk;
     std::vector<uint32_t> readRequests_;
     std::vector<uint32_t> writeRequests_;
 };

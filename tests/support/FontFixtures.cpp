@@ -6,9 +6,9 @@
 #include <cstring>
 
 #include "engine/ByteOrder.h"
-#include "engine/image/FontContext.h"
-#include "engine/image/FontLoader.h"
-#include "engine/image/PixelImage.h"
+#include "display/FontContext.h"
+#include "display/FontLoader.h"
+#include "display/PixelImage.h"
 #include "tests/support/RecordingCanvas.h"
 #include "tests/support/TempDir.h"
 

@@ -11,7 +11,7 @@
 
 #include "display/Palette.h"
 #include "display/PixelFormat.h"
-#include "display/canvas/Canvas.h"
+#include "display/Canvas.h"
 
 namespace {
 

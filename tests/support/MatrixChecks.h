@@ -1,7 +1,7 @@
 #pragma once
 #include <initializer_list>
 
-#include "shell/Matrix34.h"
+#include "engine/Matrix34.h"
 
 // A matrix from its twelve numbers, row by row: the three axes, then the
 // translation.

@@ -3,7 +3,7 @@
 #include <memory>
 #include <vector>
 
-#include "display/canvas/Canvas.h"
+#include "display/Canvas.h"
 
 // A canvas with real pixel memory, for tests of the routines that write a
 // canvas's raster target directly (triangle set-ups, span loops, pixel and

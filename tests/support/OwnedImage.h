@@ -1,6 +1,6 @@
 #pragma once
 #include "engine/EngineAllocation.h"
-#include "engine/image/PixelImage.h"
+#include "display/PixelImage.h"
 
 // A pixel image that frees the pixel block it ends with, as its owners do:
 // PixelImage itself leaves the block to whoever made it.

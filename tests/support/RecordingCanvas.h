@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "display/canvas/Canvas.h"
+#include "display/Canvas.h"
 
 // One operation call as the recording canvas saw it: the name, the whole call
 // as readable text, and copies of its arguments.

@@ -2,7 +2,7 @@
 #include <vector>
 
 #include "display/Texture.h"
-#include "engine/image/PixelImage.h"
+#include "display/PixelImage.h"
 
 // A texture that records its own deletion, chained to an image the way the
 // back ends chain theirs. With unlinkOnRelease it takes itself out of the

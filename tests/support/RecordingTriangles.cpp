@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "display/canvas/Canvas.h"
+#include "display/Canvas.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "scene/render/ScreenVertex.h"
+#include "display/ScreenVertex.h"
 
 class Canvas;
 class Palette;

@@ -5,7 +5,7 @@
 
 #include "display/Palette.h"
 #include "display/SoftTexture.h"
-#include "engine/image/PixelImage.h"
+#include "display/PixelImage.h"
 #include "raster/Span.h"
 #include "tests/support/RecordingCanvas.h"
 #include "tests/support/ScopedColorTables.h"

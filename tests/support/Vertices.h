@@ -1,8 +1,8 @@
 #pragma once
 #include <cstdint>
 
-#include "scene/render/ScreenVertex.h"
-#include "scene/render/ViewVertex.h"
+#include "display/ScreenVertex.h"
+#include "display/ViewVertex.h"
 
 // A view vertex on pixel (x, y) with the words the pixel and line routines
 // read; every other field zero.

@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/image/FontContext.h"
-#include "engine/image/FontLoader.h"
+#include "display/FontContext.h"
+#include "display/FontLoader.h"
 #include "tests/support/FontFixtures.h"
 #include "tests/support/TempDir.h"
 #include "tools/mkdata/FontData.h"

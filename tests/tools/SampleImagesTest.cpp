@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/image/Bitmap.h"
-#include "engine/image/ImageStatus.h"
-#include "engine/image/XfebCodec.h"
+#include "display/Bitmap.h"
+#include "display/ImageStatus.h"
+#include "display/XfebCodec.h"
 #include "tests/support/TempDir.h"
 #include "tools/mkdata/ImageData.h"
 

@@ -6,7 +6,7 @@
 #include "engine/ByteOrder.h"
 #include "engine/FileWrappers.h"
 #include "engine/IffFile.h"
-#include "engine/image/FontLoader.h"
+#include "display/FontLoader.h"
 
 namespace {
 

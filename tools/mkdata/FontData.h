@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "engine/Status.h"
-#include "engine/image/FontContext.h"
+#include "display/FontContext.h"
 
 // The sample fonts: one file per font the game loads at start-up, each
 // holding one GFNT form. All are drawn by code from one 5 x 7 design of the

@@ -4,9 +4,9 @@
 
 #include "display/InverseColorTable.h"
 #include "display/Palette.h"
-#include "engine/image/Bitmap.h"
-#include "engine/image/ImageStatus.h"
-#include "engine/image/XfebCodec.h"
+#include "display/Bitmap.h"
+#include "display/ImageStatus.h"
+#include "display/XfebCodec.h"
 #include "tools/mkdata/PaletteData.h"
 
 namespace {

@@ -1,0 +1,53 @@
+#include "game/DataDirectories.h"
+
+#include <sys/stat.h>
+
+#include <vector>
+
+#include "platform/RemovableMedia.h"
+
+DataDirectories g_dataDirs;
+
+namespace {
+
+std::string WithSlash(std::string path) {
+    if (!path.empty() && path.back() != '/') path += '/';
+    return path;
+}
+
+bool IsFile(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+}  // namespace
+
+bool DataDirectories::Find(const std::string& workRoot) {
+    std::string roots[2] = {WithSlash(workRoot.empty() ? std::string(".") : workRoot), {}};
+    std::vector<std::string> discs = platform::RemovableMedia::Current().DiscRoots();
+    bool all = true;
+    for (int i = 0; i < kCount; ++i) {
+        prefixes_[i].clear();
+        std::string candidate = roots[0] + kNames[i] + '/';
+        if (IsFile(candidate + kProbeFile)) {
+            prefixes_[i] = candidate;
+            continue;
+        }
+        for (const std::string& disc : discs) {
+            candidate = WithSlash(disc) + kDiscFolder + '/' + kNames[i] + '/';
+            if (IsFile(candidate + kProbeFile)) {
+                prefixes_[i] = candidate;
+                break;
+            }
+        }
+        if (prefixes_[i].empty()) all = false;
+    }
+    return all;
+}
+
+void DataDirectories::Clear() {
+    for (std::string& prefix : prefixes_) {
+        prefix.clear();
+        prefix.shrink_to_fit();
+    }
+}
