@@ -64,25 +64,30 @@ Status BufferedFileStream::Flush() {
     if (!IsWritable()) {
         return kStatusOk;
     }
-    bool shortWrite = false;
-    if (state_ & kBufferDirty) {
-        const int32_t pending = static_cast<int32_t>(cursor_ - buffer_);
-        if (pending > 0 && FileStream::Write(buffer_, pending) != pending) {
-            lastError_ = kStatusShortWrite;
-            shortWrite = true;
-        }
-        end_ = cursor_ = buffer_;
-        state_ &= ~kDirtyBits;
-    }
+    const Status written = WriteOut();
     const Status flushed = FileStream::Flush();
-    return shortWrite ? kStatusShortWrite : flushed;
+    return written != kStatusOk ? written : flushed;
+}
+
+Status BufferedFileStream::WriteOut() {
+    if ((state_ & kBufferDirty) == 0) {
+        return kStatusOk;
+    }
+    const int32_t pending = static_cast<int32_t>(cursor_ - buffer_);
+    end_ = cursor_ = buffer_;
+    state_ &= ~kDirtyBits;
+    if (pending > 0 && FileStream::Write(buffer_, pending) != pending) {
+        lastError_ = kStatusShortWrite;
+        return kStatusShortWrite;
+    }
+    return kStatusOk;
 }
 
 int32_t BufferedFileStream::Read(void* buffer, int32_t bytes) {
     if (bytes <= 0 || !IsReadable()) {
         return 0;
     }
-    if ((state_ & kBufferDirty) && Flush() != kStatusOk) {
+    if (WriteOut() != kStatusOk) {
         return 0;
     }
     state_ |= kBufferReadAhead;
@@ -149,8 +154,8 @@ int32_t BufferedFileStream::Write(const void* buffer, int32_t bytes) {
 }
 
 int32_t BufferedFileStream::Seek(int32_t distance, uint32_t origin) {
-    if ((state_ & kBufferDirty) && Flush() != kStatusOk) {
-        return -1;  // the flush left its code in LastError()
+    if (WriteOut() != kStatusOk) {
+        return -1;  // the write left its code in LastError()
     }
     int32_t unread = 0;
     if (state_ & kBufferReadAhead) {
@@ -173,7 +178,7 @@ int32_t BufferedFileStream::Seek(int32_t distance, uint32_t origin) {
 }
 
 int32_t BufferedFileStream::Length() {
-    if ((state_ & kBufferDirty) && Flush() != kStatusOk) {
+    if (WriteOut() != kStatusOk) {
         return -1;
     }
     return FileStream::Length();

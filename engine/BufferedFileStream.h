@@ -25,6 +25,10 @@ public:
     int32_t SetLength(int32_t length) override;
 
 private:
+    // Writes the buffered bytes to the file without asking the system to
+    // sync them: what every operation that must see the file does. Only
+    // Flush and Close sync.
+    Status WriteOut();
     Status TakeBuffer();
 
     uint8_t* end_ = nullptr;     // end of the valid data in the buffer

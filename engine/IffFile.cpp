@@ -268,6 +268,10 @@ Status IffFile::Ascend() {
 
 Status IffFile::WriteChunk(uint32_t id, const void* data, uint32_t size) {
     static constexpr uint8_t kPad = 0;
+    // The file beneath may take bytes the stream was never opened to write.
+    if (!stream_->IsWritable()) {
+        return Fail(kStatusStreamNotUsable);
+    }
     if (chunkId_ != 0) {
         if (chunkId_ != id || unreadCount_ != size) {
             return Fail(kStatusIffChunkCurrent);
@@ -300,6 +304,9 @@ Status IffFile::WriteChunk(uint32_t id, const void* data, uint32_t size) {
 }
 
 Status IffFile::BeginForm(uint32_t formType) {
+    if (!stream_->IsWritable()) {
+        return Fail(kStatusStreamNotUsable);
+    }
     if (chunkId_ != 0) {
         return Fail(kStatusIffChunkCurrent);
     }

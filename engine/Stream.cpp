@@ -6,15 +6,24 @@ namespace {
 
 constexpr int32_t kCopyPiece = 2048;
 
-// Any count below a full piece ends the copy, a failed (negative) one
-// included, so a stream that keeps failing cannot hold the loop.
-Status Copy(Stream& from, Stream& to) {
+}  // namespace
+
+// Any count below a full piece ends the copy, a failed one included, so a
+// stream that keeps failing cannot hold the loop.
+Status Stream::Copy(Stream& from, Stream& to) {
     uint8_t piece[kCopyPiece];
     for (;;) {
+        // The streams report a failed read as a count of 0 and their code, so
+        // the code must be this read's, not one left from before.
+        from.lastError_ = kStatusOk;
         const int32_t got = from.Read(piece, kCopyPiece);
+        const Status readError = from.LastError();
         if (got < 0) {
             // A failure that left no code behind must still not read as success.
-            return from.LastError() != kStatusOk ? from.LastError() : kStatusPlatformFailed;
+            return readError != kStatusOk ? readError : kStatusPlatformFailed;
+        }
+        if (got == 0 && readError != kStatusOk && readError != kStatusEndOfData) {
+            return readError;
         }
         if (got > 0) {
             const int32_t written = to.Write(piece, got);
@@ -30,8 +39,6 @@ Status Copy(Stream& from, Stream& to) {
         }
     }
 }
-
-}  // namespace
 
 Status Stream::CopyTo(Stream& destination) { return Copy(*this, destination); }
 

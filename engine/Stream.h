@@ -50,7 +50,9 @@ public:
     virtual uint16_t FileDate() { return 0; }
     virtual uint16_t FileTime() { return 0; }
 
-    // Copy in 2048-byte pieces until a read comes back short.
+    // Copy in 2048-byte pieces until a read comes back short. A read that
+    // fails (-1, or 0 leaving a code other than the end of the data) fails
+    // the copy with its code.
     Status CopyTo(Stream& destination);
     Status CopyFrom(Stream& source);
 
@@ -65,4 +67,7 @@ public:
 protected:
     Status lastError_ = kStatusOk;
     uint32_t state_ = 0;
+
+private:
+    static Status Copy(Stream& from, Stream& to);
 };

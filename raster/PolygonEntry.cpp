@@ -2,9 +2,10 @@
 
 #include <cmath>
 
-#include "display/SoftTexture.h"
 #include "display/Canvas.h"
+#include "display/Palette.h"
 #include "display/PixelImage.h"
+#include "display/SoftTexture.h"
 #include "raster/FillTriangle16.h"
 #include "raster/RgbTriangles.h"
 #include "raster/TriangleFan.h"
@@ -59,6 +60,11 @@ void FillPolygon16(Canvas* canvas, int32_t count, uint32_t mode, const ScreenVer
                    uint32_t level, TriangleFill16 fill) {
     const SoftTexture* texture = nullptr;
     if (image != nullptr) {
+        // The spans read one byte per texel: any other image is too small
+        // for them.
+        if (image->Format() != PixelImage::kFormat8Bit) {
+            return;
+        }
         if (image->palette == nullptr) {
             image->palette = canvas->palette;
         }
@@ -69,7 +75,9 @@ void FillPolygon16(Canvas* canvas, int32_t count, uint32_t mode, const ScreenVer
     }
 
     Palette* const canvasPalette = canvas->palette;
-    if (image != nullptr && image->palette != nullptr) {
+    // Only a 16-bit palette can stand in for the canvas's: the spans read
+    // its shade table as 16-bit entries.
+    if (image != nullptr && image->palette != nullptr && !image->palette->IsIndexed8()) {
         canvas->palette = image->palette;
     }
     g_subdivisionDepth = 0;

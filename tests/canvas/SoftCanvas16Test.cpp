@@ -426,6 +426,28 @@ TEST(SoftCanvas16Polygon, TextureOfUnsupportedSizeDrawsNothingAndReturns0) {
     EXPECT_EQ(odd.image.copies, nullptr);
 }
 
+// Both used to read past a block: a 1-bit image holds an eighth of what the
+// spans read, and an 8-bit palette's shade table half of what a 16-bit one
+// holds. The blocks are exact so the sanitizers see any over-read.
+TEST(SoftCanvas16Polygon, TexturesTheSpansCannotReadAreRefusedOrNotLent) {
+    const std::vector<ScreenVertex> square = Square(0, 0, 64, 64, 0, 128);
+    Canvas16 c(kPixelFormatRgb565, 64, 64);
+    // 64 x 64 bits: 512 bytes.
+    TestImage<uint8_t> mono(8, 64, PixelImage::kFormat1Bit, 0xFF);
+    mono.image.width = 64;
+    EXPECT_EQ(c.canvas.FillPolygonTextured(4, square.data(), &mono.image), kStatusOk);
+    EXPECT_EQ(c.canvas.FillPolygonTexturedShadedPersp(4, square.data(), &mono.image), kStatusOk);
+    EXPECT_EQ(c.CountOtherThan(0), 0);
+
+    CheckerTexture texture;
+    const std::unique_ptr<Palette> indexed(Palette::Create(kPixelFormatIndexed8));
+    texture.image.palette = indexed.get();
+    EXPECT_EQ(c.canvas.FillPolygonTextured(4, square.data(), &texture.image), kStatusOk);
+    // The canvas's own 16-bit shades are used.
+    EXPECT_EQ(c.At(8, 8), TestPalette::Entry(3, 16));
+    EXPECT_EQ(c.canvas.palette, c.palette.Get());
+}
+
 TEST(SoftCanvas16Polygon, DirectColoursAreKept) {
     Canvas16 c(kPixelFormatRgb565, 32, 32);
     std::vector<ScreenVertex> square = Square(0, 0, 32, 32, Canvas::MakeDirectColor(0xFF, 0xFF, 0xFF), 0);

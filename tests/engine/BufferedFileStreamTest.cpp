@@ -10,6 +10,7 @@
 
 #include "engine/EngineHeap.h"
 #include "engine/FileWrappers.h"
+#include "engine/IffFile.h"
 #include "tests/support/FaultyFileSystem.h"
 #include "tests/support/FileContents.h"
 #include "tests/support/ScopedEngineHeap.h"
@@ -394,6 +395,25 @@ TEST_F(BufferedFileStreamFaults, CopyingIntoAStreamThatFallsShortStopsWith29) {
     ASSERT_EQ(destination.Open(File("out").c_str(), kReadWriteCreate), kStatusOk);
     files_.ShortWrites(100);
     EXPECT_EQ(source.CopyTo(destination), kStatusShortWrite);
+}
+
+// A chunk file asks for its position with a seek after every chunk: the
+// bytes must reach the file there, but only Flush and Close sync the disk.
+TEST_F(BufferedFileStreamFaults, OnlyFlushAndCloseSyncTheFile) {
+    BufferedFileStream stream;
+    ASSERT_EQ(stream.Open(File("out").c_str(), kReadWriteCreate), kStatusOk);
+    IffFile iff(&stream, 0);
+    ASSERT_EQ(iff.ValidateHeader(), kStatusOk);
+    ASSERT_EQ(iff.BeginForm(MakeTag("TEST")), kStatusOk);
+    for (int i = 0; i < 200; ++i) ASSERT_EQ(iff.WriteChunk(MakeTag("DATA"), "abcdef", 6), kStatusOk);
+    ASSERT_EQ(iff.Ascend(), kStatusOk);
+    EXPECT_EQ(stream.Length(), 12 + 200 * 14);
+    EXPECT_EQ(files_.Calls(FaultyFileSystem::kFlush), 0u);
+    ASSERT_EQ(stream.Flush(), kStatusOk);
+    EXPECT_EQ(files_.Calls(FaultyFileSystem::kFlush), 1u);
+    ASSERT_EQ(stream.Write("x", 1), 1);
+    ASSERT_EQ(stream.Close(), kStatusOk);
+    EXPECT_EQ(files_.Calls(FaultyFileSystem::kFlush), 2u);
 }
 
 }  // namespace

@@ -206,6 +206,22 @@ TEST(IffFileWrite, BeginFormRefusesTheGroupIdAsFormType) {
     EXPECT_TRUE(stream.Bytes().empty());
 }
 
+// Opened with create alone, the file takes bytes but the stream is not writable.
+TEST(IffFileWrite, AStreamThatIsNotWritableRefusesEveryWrite) {
+    const TempDir folder;
+    const std::string path = folder.Str() + "/created.iff";
+    FileStream stream;
+    ASSERT_EQ(stream.Open(path.c_str(), kOpenCreate), kStatusOk);
+    ASSERT_FALSE(stream.IsWritable());
+    IffFile iff(&stream, 0);
+    EXPECT_EQ(iff.ValidateHeader(), kStatusStreamNotUsable);
+    EXPECT_EQ(iff.BeginForm(MakeTag("TEST")), kStatusStreamNotUsable);
+    EXPECT_EQ(Write(iff, MakeTag("DATA"), "abcd"), kStatusStreamNotUsable);
+    EXPECT_EQ(iff.LastError(), kStatusStreamNotUsable);
+    iff.Finish();
+    EXPECT_EQ(stream.Length(), 0);
+}
+
 TEST(IffFileWrite, WritesWhileAnotherChunkIsCurrentAreRefused) {
     const ChunkBuilder b;
     MemoryStream stream(b.Join({b.Chunk("AAAA", "1234"), b.Chunk("BBBB", "5678")}));
@@ -675,7 +691,8 @@ TEST(IffFileMalformed, ShortDataReadIsAnError) {
     EXPECT_EQ(iff.Position(), 14u);
 }
 
-TEST(IffFileMalformed, FailedDataReadPassesOnTheStreamCodeAndStaysAtTheData) {
+// The streams report a failed read as a count of 0, which reads as a short chunk.
+TEST(IffFileMalformed, FailedDataReadIsAShortReadAndStaysAtTheData) {
     const ChunkBuilder b;
     MemoryStream stream(b.Join({b.Chunk("DATA", "abcdef"), b.Chunk("NEXT", "")}));
     IffFile iff(&stream, 0);
@@ -683,7 +700,7 @@ TEST(IffFileMalformed, FailedDataReadPassesOnTheStreamCodeAndStaysAtTheData) {
     ASSERT_EQ(iff.NextChunk(), kStatusOk);
     stream.FailReadsAt(10);
     char data[6];
-    EXPECT_EQ(iff.ReadChunk(data), MemoryStream::kStatusInjectedFault);
+    EXPECT_EQ(iff.ReadChunk(data), kStatusIffShortRead);
     stream.Heal();
     ASSERT_EQ(iff.ReadChunk(data), kStatusOk);
     EXPECT_EQ(std::string(data, 6), "abcdef");

@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "engine/BufferedFileStream.h"
 #include "engine/FileStream.h"
 #include "engine/FileWrappers.h"
+#include "tests/support/FaultyFileSystem.h"
 #include "tests/support/MemoryStream.h"
+#include "tests/support/ScopedInstall.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -120,6 +123,24 @@ TEST(StreamCopy, AFileThatFailsAWriteGivesItsSystemCode) {
     EXPECT_NE(result, kStatusOk);
     EXPECT_NE(result, kStatusShortWrite);
     EXPECT_EQ(result, readOnly.LastError());
+}
+
+// The file streams report a failed read as a count of 0 and their code.
+TEST(StreamCopy, AFileWhoseReadFailsFailsTheCopyWithItsCode) {
+    const TempDir folder;
+    folder.WriteFile("data", std::string(5000, 'x'));
+    FaultyFileSystem files;
+    const ScopedInstall<platform::FileSystem> installed(files);
+    for (const bool buffered : {false, true}) {
+        FileStream plain;
+        BufferedFileStream withBuffer;
+        Stream& source = buffered ? static_cast<Stream&>(withBuffer) : plain;
+        ASSERT_EQ(source.Open((folder.Str() + "/data").c_str(), kOpenRead), kStatusOk);
+        files.FailNext(FaultyFileSystem::kRead, 1, platform::kFileAccessDenied);
+        MemoryStream destination;
+        EXPECT_EQ(source.CopyTo(destination), platform::kFileAccessDenied) << buffered;
+        source.Close();
+    }
 }
 
 TEST(Stream, ProcessLastErrorIsTheFileLayersWord) {

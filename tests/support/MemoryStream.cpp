@@ -63,12 +63,12 @@ int64_t MemoryStream::Allowed(int64_t bytes, int64_t failAt, int64_t shortAt) co
 int32_t MemoryStream::Read(void* buffer, int32_t bytes) {
     if (!IsOpen() || !IsReadable() || bytes < 0) {
         lastError_ = IsOpen() ? kStatusInjectedFault : kStatusStreamNotOpen;
-        return -1;
+        return 0;
     }
     int64_t count = Allowed(bytes, failReadAt_, shortReadAt_);
     if (count < 0) {
         lastError_ = kStatusInjectedFault;
-        return -1;
+        return 0;
     }
     const int64_t available = std::max<int64_t>(0, static_cast<int64_t>(bytes_.size()) - cursor_);
     count = std::min(count, available);
@@ -85,12 +85,12 @@ int32_t MemoryStream::Read(void* buffer, int32_t bytes) {
 int32_t MemoryStream::Write(const void* buffer, int32_t bytes) {
     if (!IsOpen() || !IsWritable() || bytes < 0) {
         lastError_ = IsOpen() ? kStatusInjectedFault : kStatusStreamNotOpen;
-        return -1;
+        return 0;
     }
     const int64_t count = Allowed(bytes, failWriteAt_, shortWriteAt_);
     if (count < 0) {
         lastError_ = kStatusInjectedFault;
-        return -1;
+        return 0;
     }
     if (cursor_ + count > static_cast<int64_t>(bytes_.size())) {
         bytes_.resize(static_cast<size_t>(cursor_ + count), 0);

@@ -8,8 +8,10 @@
 // through a Stream. It starts open, readable and writable. Like a file it
 // seeks past its end and fills a gap with zeros when written there. Failures
 // can be injected at byte offsets: a read or write that would touch the
-// offset either fails (-1, LastError() kStatusInjectedFault) or comes back
-// short, ending just before it.
+// offset either fails or comes back short, ending just before it. It fails
+// as the file streams do: a count of 0 with LastError() set (here
+// kStatusInjectedFault), while a read at the end gives 0 with
+// kStatusEndOfData.
 class MemoryStream : public Stream {
 public:
     static constexpr Status kStatusInjectedFault = 31;
