@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 
+#include "engine/Saturate.h"
 #include "display/Palette.h"
 #include "display/SoftTexture.h"
 #include "engine/EngineAllocation.h"
@@ -41,14 +42,14 @@ struct TexelShifts {
 
 FixedVertex ToFixed(const ScreenVertex& in, TexelShifts shifts) {
     FixedVertex out;
-    out.x = Canvas::SaturateToInt32(double(in.x) * kTwoTo16);
-    out.y = Canvas::SaturateToInt32(double(in.y) * kTwoTo16);
+    out.x = SaturateToInt32(double(in.x) * kTwoTo16);
+    out.y = SaturateToInt32(double(in.y) * kTwoTo16);
     out.depth = Canvas::DepthToWord(in.depth);
     out.colour = in.colour;
     out.intensity = ToFixed16(Canvas::TruncateToInt(in.intensity));
-    out.u = ShiftTexel(Canvas::SaturateToInt32(double(in.u) * kTwoTo16), shifts.u);
-    out.v = ShiftTexel(Canvas::SaturateToInt32(double(in.v) * kTwoTo16), shifts.v);
-    out.invZ = Canvas::SaturateToInt32(double(in.invZ) * kTwoTo30);
+    out.u = ShiftTexel(SaturateToInt32(double(in.u) * kTwoTo16), shifts.u);
+    out.v = ShiftTexel(SaturateToInt32(double(in.v) * kTwoTo16), shifts.v);
+    out.invZ = SaturateToInt32(double(in.invZ) * kTwoTo30);
     return out;
 }
 
@@ -363,6 +364,8 @@ Status SoftCanvas8::PlotPixelInt(const ViewVertex* v, const uint8_t* rgb) {
 
 int32_t SoftCanvas8::ReadPixel(int32_t x, int32_t y, ViewVertex* out) {
     if (!IsUsable()) return int32_t(kStatusPlatformFailed);
+    // Nothing is stored off the canvas, as a plot there draws nothing.
+    if (x < 0 || y < 0 || x >= width || y >= height) return 0;
     const uint8_t index = Row(y)[x];
     const ShadeTable* shades = palette != nullptr ? palette->Shades() : nullptr;
     out->screenX = x;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 
+#include "engine/Saturate.h"
 #include "display/ColorTables.h"
 #include "display/Palette.h"
 #include "display/PixelFormat.h"
@@ -374,14 +375,6 @@ uint32_t Canvas::DepthToWord(float depthValue) {
 }
 
 float Canvas::DepthFromWord(uint32_t depthWord) { return float(double(depthWord) / kTwoTo32); }
-
-int32_t Canvas::SaturateToInt32(double value) {
-    const double t = std::trunc(value);
-    if (std::isnan(t)) return 0;
-    if (t >= double(std::numeric_limits<int32_t>::max())) return std::numeric_limits<int32_t>::max();
-    if (t <= double(std::numeric_limits<int32_t>::min())) return std::numeric_limits<int32_t>::min();
-    return int32_t(t);
-}
 
 int32_t Canvas::TruncateToInt(float value) { return SaturateToInt32(value); }
 

@@ -228,9 +228,6 @@ public:
     static float DepthFromWord(uint32_t depth);
     // Truncated toward zero.
     static int32_t TruncateToInt(float value);
-    // Truncated toward zero and saturated to the 32-bit range (NaN gives 0):
-    // a float beyond that range has no defined integer conversion.
-    static int32_t SaturateToInt32(double value);
     // Points and lines: position, depth, colour and intensity; the other
     // integer words of out become 0, its view-space position is left alone.
     static void RoundVertex(const ScreenVertex* in, ViewVertex* out);

@@ -94,6 +94,7 @@ int32_t DibDriver::SetMode(int32_t newWidth, int32_t newHeight, int32_t newDepth
     EngineRelease(header);
     EngineRelease(pixels);
     pixels = nullptr;
+    pitch = 0;
     header = static_cast<uint8_t*>(EngineAllocate(kHeaderBytes));
     if (header == nullptr) return Fail(kDisplayOutOfMemory);
     // All of it, not only the header, so that no colour index is left to chance.
@@ -114,7 +115,10 @@ int32_t DibDriver::SetMode(int32_t newWidth, int32_t newHeight, int32_t newDepth
     }
     if (lastResult != platform::kDeviceOk) return Fail(kDisplayCallFailed);
 
-    const size_t frameBytes = size_t(width) * size_t(height) * (bitCount / 8u);
+    const size_t rowBytes = (size_t(width) * (bitCount / 8u) + 3) & ~size_t{3};
+    if (rowBytes > size_t(INT32_MAX)) return Fail(kDisplayUnsupported);
+    pitch = int32_t(rowBytes);
+    const size_t frameBytes = rowBytes * size_t(height);
     pixels = static_cast<uint8_t*>(EngineAllocate(frameBytes));
     if (pixels == nullptr) return Fail(kDisplayOutOfMemory);
     std::memset(pixels, 0, frameBytes);
@@ -162,6 +166,7 @@ int32_t DibDriver::Close() {
     header = nullptr;
     EngineRelease(pixels);
     pixels = nullptr;
+    pitch = 0;
     deviceContext.reset();
     return kDisplayOk;
 }

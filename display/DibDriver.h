@@ -45,10 +45,11 @@ public:
 
     uint8_t* header = nullptr;     // kHeaderBytes, from the engine's allocation functions
     std::unique_ptr<platform::DeviceContext> deviceContext;   // the window's, taken at Open
-    // width x height pixels of 1 or 2 bytes, rows top to bottom, from the
-    // engine's allocation functions. Rows are read 4 bytes aligned, so the
-    // width times the pixel size must be a multiple of 4 (640 is).
+    // height rows of width pixels of 1 or 2 bytes, top to bottom, from the
+    // engine's allocation functions. The window copy reads rows padded to 4
+    // bytes, so rows lie `pitch` bytes apart; a canvas on the frame takes it.
     uint8_t* pixels = nullptr;
+    int32_t pitch = 0;
     std::shared_ptr<platform::LogicalPalette> logicalPalette;   // 8-bit modes only
     platform::Window* window = nullptr;
 

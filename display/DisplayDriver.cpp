@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "engine/Saturate.h"
 #include "platform/DisplayAdapter.h"
 #include "platform/FileSystem.h"
 
@@ -31,8 +32,9 @@ void DisplayDriver::InvalidateAll() {
 void DisplayDriver::Invalidate(const CanvasRect& area) {
     dirtyLeft = std::min(dirtyLeft, area.x);
     dirtyTop = std::min(dirtyTop, area.y);
-    dirtyRight = std::max(dirtyRight, area.x + area.width);
-    dirtyBottom = std::max(dirtyBottom, area.y + area.height);
+    // A rectangle near the edge of the 32-bit range must not wrap round.
+    dirtyRight = std::max(dirtyRight, Saturate32(int64_t{area.x} + area.width));
+    dirtyBottom = std::max(dirtyBottom, Saturate32(int64_t{area.y} + area.height));
 }
 
 void DisplayDriver::BeginScene() {}

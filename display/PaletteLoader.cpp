@@ -30,10 +30,8 @@ constexpr uint32_t kConversionBytes = kIndexBytes + 4;
 // A malformed chunk is reported as the chunk-file's "not found".
 constexpr Status kStatusBadChunk = kStatusIffChunkNotFound;
 
-// The lowest pivot level whose entry sits above black: a ramp needs entries
-// below its colour to fall through.
-constexpr uint32_t kMinPivotLevel = 16;
-constexpr uint32_t kMaxPivotLevel = 255;
+// The lowest pivot: a ramp needs entries below its colour to fall through.
+constexpr uint32_t kMinPivot = 16;
 
 // Rows of `levels` entries at colour << shift, each inside its own stride
 // and all inside the 256 x 32 table.
@@ -42,13 +40,15 @@ bool RowsFit(uint32_t levels, uint32_t shift) {
 }
 
 // The pivot of the table from the pivot level of the file: one entry below
-// the level's own, pre-shifted. 0 marks a level that the table cannot take.
+// the level's own, pre-shifted. 0 marks a level that the table cannot take:
+// a pivot below kMinPivot, or an entry past the row's stride.
 uint32_t PivotFromLevel(uint32_t level, uint32_t shift) {
-    if (level < kMinPivotLevel || level > kMaxPivotLevel) {
+    const uint32_t entry = level >> (8 - shift);
+    if (entry == 0 || entry - 1 >= (1u << shift)) {
         return 0;
     }
-    const uint32_t entry = level >> (8 - shift);
-    return entry >= 2 ? (entry - 1) << (8 - shift) : 0;
+    const uint32_t pivot = (entry - 1) << (8 - shift);
+    return pivot >= kMinPivot ? pivot : 0;
 }
 
 // The pivot level that reads back as `pivot`, so that a palette written and

@@ -1,9 +1,8 @@
 #include "game/DataDirectories.h"
 
-#include <sys/stat.h>
-
 #include <vector>
 
+#include "platform/FileSystem.h"
 #include "platform/RemovableMedia.h"
 
 DataDirectories g_dataDirs;
@@ -15,9 +14,10 @@ std::string WithSlash(std::string path) {
     return path;
 }
 
+// Through the file layer, so the probe ignores case as every later lookup does.
 bool IsFile(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    const int64_t attributes = platform::FileSystem::Current().Attributes(path.c_str());
+    return attributes >= 0 && (attributes & platform::kFileAttrDirectory) == 0;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "engine/Saturate.h"
 #include "display/ColorTables.h"
 #include "display/Palette.h"
 #include "display/SoftTexture.h"
@@ -26,12 +27,6 @@ constexpr int64_t kMaxEdgeHeight = int64_t(1) << 30;   // the band's height in 1
 // come out a hair below it). Both the set-up and the walkers count rows so,
 // which puts every edge's records exactly where the set-up expects them.
 int32_t RowOf(int32_t y) { return static_cast<int32_t>((int64_t(y) + 0xFFFC) >> 16); }
-
-int32_t SaturateToInt32(double value) {
-    if (!(value > -2147483648.0)) return value != value ? 0 : INT32_MIN;
-    if (value >= 2147483647.0) return INT32_MAX;
-    return static_cast<int32_t>(value);
-}
 
 // The set-up's fixed-point vertex: x, y 16.16, z in units of 2^-31 held
 // below 2^31 (depth 1.0 stays farthest instead of wrapping to nearest),

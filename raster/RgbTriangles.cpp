@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "engine/Saturate.h"
 #include "display/Palette.h"
 #include "display/Canvas.h"
 #include "raster/Span.h"
@@ -12,11 +13,6 @@ namespace {
 
 constexpr int64_t kOnePixel = 0x10000;
 constexpr int64_t kChannelMax = int64_t(255) << 16;
-
-int32_t Saturate32(int64_t value) {
-    return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
-                                                    std::numeric_limits<int32_t>::max()));
-}
 
 // The top bits of a dithered 16.16 channel: a sum past 255 fills the field,
 // a negative one empties it.

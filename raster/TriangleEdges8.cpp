@@ -3,16 +3,12 @@
 #include <algorithm>
 #include <limits>
 
+#include "engine/Saturate.h"
 #include "display/Canvas.h"
 
 namespace {
 
 constexpr int64_t kOnePixel = 0x10000;
-
-int32_t Saturate32(int64_t value) {
-    return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
-                                                    std::numeric_limits<int32_t>::max()));
-}
 
 // The 16.16 quotient of the edge steppers, which saturates instead of
 // overflowing. An edge shorter than one pixel steps by the whole difference:

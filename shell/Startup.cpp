@@ -206,7 +206,9 @@ DisplayDriver* StartDisplay(GameState& game, platform::Window* window, bool full
             palette = game.LoadPalette(kMainPalette, true);
             paletteFormat = g_pixelFormat;
         }
-        const int32_t depth = g_pixelFormat == kPixelFormatIndexed8 ? 8 : 16;
+        // Always 16 bits: an 8-bit palette fails with 13 or 14, and the
+        // retry below moves to a 16-bit pixel mode.
+        const int32_t depth = 16;
         DisplayDriver* const driver = CreateDriver(window);
         const int32_t result =
             driver != nullptr ? driver->SetMode(kScreenWidth, kScreenHeight, depth, palette, modeFlags)
@@ -255,14 +257,14 @@ Canvas* CreateGameCanvas(DisplayDriver& driver, Palette* palette) {
             kindName = "SurfaceCanvas8";
         }
     } else {
-        uint8_t* const pixels = static_cast<DibDriver&>(driver).pixels;
+        const DibDriver& dib = static_cast<DibDriver&>(driver);
         if (wide) {
-            canvas = new ScreenCanvas16(kScreenWidth, kScreenHeight, pixels, nullptr, palette, Canvas::kFlagHasDepth,
-                                        0, 0);
+            canvas = new ScreenCanvas16(kScreenWidth, kScreenHeight, dib.pixels, nullptr, palette,
+                                        Canvas::kFlagHasDepth, dib.pitch, 0);
             kindName = "ScreenCanvas16";
         } else {
-            canvas = new ScreenCanvas8(kScreenWidth, kScreenHeight, pixels, nullptr, palette, Canvas::kFlagHasDepth,
-                                       0, 0);
+            canvas = new ScreenCanvas8(kScreenWidth, kScreenHeight, dib.pixels, nullptr, palette,
+                                       Canvas::kFlagHasDepth, dib.pitch, 0);
             kindName = "ScreenCanvas8";
         }
     }

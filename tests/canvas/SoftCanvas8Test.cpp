@@ -318,6 +318,13 @@ TEST(SoftCanvas8, ReadPixelGivesTheIndexThePivotAndWithTheDepthTestTheDepth) {
     const ViewVertex at = Point(3, 2);
     EXPECT_EQ(c.canvas->ReadPixelAt(&at, &out), 42);
     EXPECT_EQ(out.depth, 0xDEADBEEFu);
+
+    // Off the canvas: 0, the record untouched.
+    for (const auto& [x, y] : {std::pair{-1, 0}, {6, 0}, {0, -1}, {0, 6}, {INT32_MIN, INT32_MAX}}) {
+        out.colour = 99;
+        EXPECT_EQ(c.canvas->ReadPixel(x, y, &out), 0) << x << "," << y;
+        EXPECT_EQ(out.colour, 99u);
+    }
 }
 
 // --- Lines -----------------------------------------------------------------

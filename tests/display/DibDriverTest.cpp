@@ -293,6 +293,36 @@ TEST_F(DibDriverTest, DirtyRectangleReachingPastTheFrameIsCutToIt) {
     }
 }
 
+// The window copy reads rows padded to 4 bytes; the frame must hold them.
+TEST_F(DibDriverTest, FramesOfAnyWidthHaveRowsPaddedToFourBytes) {
+    struct Case {
+        int32_t width;
+        int32_t depth;
+        int32_t pitch;
+    };
+    for (const Case& c : {Case{638, 8, 640}, Case{639, 16, 1280}, Case{61, 8, 64}, Case{64, 16, 128}}) {
+        auto driver = MakeDriver();
+        Palette* const palette = c.depth == 8 ? palette8_.get() : palette555_.get();
+        ASSERT_EQ(driver->SetMode(c.width, 48, c.depth, palette, kWindowed), kDisplayOk);
+        ASSERT_EQ(driver->pitch, c.pitch) << c.width;
+        // The last pixel of every row: index 7, or 5-5-5 red.
+        for (int32_t y = 0; y < 48; ++y) {
+            uint8_t* const last = driver->pixels + y * c.pitch + (c.width - 1) * (c.depth / 8);
+            if (c.depth == 8) {
+                *last = 7;
+            } else {
+                const uint16_t red = 0x7C00;
+                std::memcpy(last, &red, sizeof red);
+            }
+        }
+        ASSERT_EQ(driver->Present(), kDisplayOk);
+        const uint32_t expected = c.depth == 8 ? (7u << 16 | 248u << 8 | 3u) : 0xFF0000u;
+        EXPECT_EQ(Presenter().Rgb(c.width - 1, 0), expected) << c.width;
+        EXPECT_EQ(Presenter().Rgb(c.width - 1, 47), expected) << c.width;
+        EXPECT_NE(Presenter().Rgb(c.width - 2, 47), expected) << c.width;
+    }
+}
+
 TEST_F(DibDriverTest, PresentSucceedsWhateverTheCopyDid) {
     auto driver = Opened555(64, 48);
     ASSERT_NE(driver, nullptr);

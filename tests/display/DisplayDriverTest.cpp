@@ -80,6 +80,12 @@ TEST_F(DisplayDriverTest, DirtyAreaIsCutToTheFrame) {
     EXPECT_EQ(area.height, 480);
     // The rectangle itself is kept as collected.
     ExpectDirty(*driver, -5, -6, 680, 520);
+
+    // Near the end of the 32-bit range the far edges hold instead of wrapping.
+    driver->Invalidate({INT32_MAX - 10, INT32_MAX - 10, 100, 100});
+    ExpectDirty(*driver, -5, -6, INT32_MAX, INT32_MAX);
+    ASSERT_TRUE(driver->DirtyArea(&area));
+    EXPECT_EQ(area.width, 640);
 }
 
 TEST_F(DisplayDriverTest, ReapplyPaletteWithoutAPaletteTouchesNothing) {

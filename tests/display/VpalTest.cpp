@@ -205,6 +205,27 @@ TEST(Vpal, WriterKeepsThePivotLevelAndZeroesTheAddressWord) {
                              .conversionTail = 0}));
 }
 
+// Every pivot from 16 up that a row can hold, at every row layout: what is
+// written reads back as the same pivot, and a pivot below 16 is refused.
+TEST(Vpal, PivotsFrom16UpRoundTripAtEveryShift) {
+    for (uint32_t shift = 1; shift <= 5; ++shift) {
+        const uint32_t step = 1u << (8 - shift);
+        for (uint32_t pivot = 0; pivot >> (8 - shift) < (1u << shift); pivot += step) {
+            PaletteIndexed8 palette;
+            const Status read = ReadInto(palette, Vpal({.levels = 1u << shift, .shift = shift, .pivotLevel = pivot + step}));
+            if (pivot < 16) {
+                EXPECT_NE(read, kStatusOk) << "shift " << shift << " pivot " << pivot;
+                continue;
+            }
+            ASSERT_EQ(read, kStatusOk) << "shift " << shift << " pivot " << pivot;
+            ASSERT_EQ(palette.Shades()->pivot, pivot);
+            PaletteIndexed8 again;
+            ASSERT_EQ(ReadInto(again, WriteOut(palette)), kStatusOk) << "shift " << shift << " pivot " << pivot;
+            EXPECT_EQ(again.Shades()->pivot, pivot) << "shift " << shift;
+        }
+    }
+}
+
 TEST(Vpal, WriterRefusesARowLayoutPastTheTableAndWritesNothing) {
     PaletteIndexed8 palette;
     ASSERT_EQ(palette.SetTables(0, nullptr, nullptr), kStatusOk);
@@ -296,7 +317,8 @@ const Spoilt kSpoilt[] = {
     {"ShiftPast32Bits", {.shift = 40}},
     {"PivotLevel15", {.pivotLevel = 15}},
     {"PivotLevel0", {.pivotLevel = 0}},
-    {"PivotLevel256", {.pivotLevel = 256}},
+    {"PivotPastTheRow", {.pivotLevel = 264}},
+    {"Pivot8AtShift5", {.pivotLevel = 16}},
     {"PivotLevelHuge", {.pivotLevel = 0xFFFFFFF0}},
     {"PivotLevel16AtShift4", {.levels = 16, .shift = 4, .pivotLevel = 16}},
     {"ShortRowLate", {.badRow = 200, .badRowBytes = 31}, true},

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <string>
+
 #include "tests/support/FakeRemovableMedia.h"
 #include "tests/support/ScopedInstall.h"
 #include "tests/support/TempDir.h"
@@ -28,6 +31,17 @@ TEST_F(DataDirectoriesTest, FindsAllSevenUnderTheWorkingRoot) {
     ASSERT_TRUE(dirs_.Find(dir_.Str()));
     EXPECT_EQ(dirs_.Prefix(DataDir::kData), dir_.Str() + "/data/");
     EXPECT_EQ(dirs_.Prefix(DataDir::kMissions), dir_.Str() + "/missions/");
+}
+
+TEST_F(DataDirectoriesTest, FolderAndProbeNamesMatchIgnoringCase) {
+    for (int i = 0; i < DataDirectories::kCount; ++i) {
+        std::string name = DataDirectories::kNames[i];
+        std::string probe = DataDirectories::kProbeFile;
+        for (char& c : name) c = char(std::toupper(static_cast<unsigned char>(c)));
+        for (char& c : probe) c = char(std::toupper(static_cast<unsigned char>(c)));
+        dir_.WriteFile(name + "/" + probe, "x");
+    }
+    EXPECT_TRUE(dirs_.Find(dir_.Str()));
 }
 
 TEST_F(DataDirectoriesTest, AFolderWithoutItsProbeFileIsNotFound) {

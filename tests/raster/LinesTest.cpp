@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -204,6 +205,54 @@ TEST(RasterLineShaded, DiagonalShadesMeetInTheMiddle) {
     std::vector<int32_t> shades;
     for (const ViewVertex& v : Plots(canvas)) shades.push_back(v.intensity);
     EXPECT_EQ(shades, (std::vector<int32_t>{40, 120, 80, 80}));
+}
+
+// Steps off the canvas are skipped, not walked: a line far longer than the
+// canvas plots no more than its pixels there, and exactly those a walk of
+// every step plots. The reference is the same line on a canvas so large that
+// nothing is skipped, moved so that it lies wholly on it.
+TEST(RasterLines, LinesReachingFarOffTheCanvasPlotExactlyTheirPixelsOnIt) {
+    constexpr int32_t kWidth = 64, kHeight = 48, kShift = 4000;
+    uint32_t seed = 12345;
+    const auto next = [&seed](int32_t range) {
+        seed = seed * 1103515245u + 12345u;
+        return int32_t((seed >> 8) % uint32_t(2 * range + 1)) - range;
+    };
+    const auto onCanvas = [](const ViewVertex& v) {
+        return v.screenX >= 0 && v.screenX < kWidth && v.screenY >= 0 && v.screenY < kHeight;
+    };
+    for (int line = 0; line < 400; ++line) {
+        const int32_t range = line % 2 == 0 ? 100 : 3000;
+        const ViewVertex p = End(next(range), next(range), uint32_t(next(1 << 20) + (1 << 21)), 5, next(200));
+        const ViewVertex q = End(next(range), next(range), uint32_t(next(1 << 20) + (1 << 21)), 5, next(200));
+        for (const bool shaded : {false, true}) {
+            RecordingCanvas small(kWidth, kHeight, nullptr, Canvas::kFlagSetUp | Canvas::kFlagDepthTest);
+            RecordingCanvas large(1 << 20, 1 << 20, nullptr, Canvas::kFlagSetUp | Canvas::kFlagDepthTest);
+            ViewVertex farP = p, farQ = q;
+            farP.screenX += kShift, farP.screenY += kShift, farQ.screenX += kShift, farQ.screenY += kShift;
+            (shaded ? RasterLineShaded : RasterLineFlat)(&small, &p, &q, nullptr);
+            (shaded ? RasterLineShaded : RasterLineFlat)(&large, &farP, &farQ, nullptr);
+            using Key = std::tuple<int32_t, int32_t, uint32_t, uint32_t, int32_t>;
+            const auto key = [](const ViewVertex& v) { return Key{v.screenX, v.screenY, v.depth, v.colour, v.intensity}; };
+            std::vector<Key> expected, got;
+            for (ViewVertex v : Plots(large)) {
+                v.screenX -= kShift, v.screenY -= kShift;
+                if (onCanvas(v)) expected.push_back(key(v));
+            }
+            for (const ViewVertex& v : Plots(small)) {
+                if (onCanvas(v)) got.push_back(key(v));
+            }
+            ASSERT_EQ(got, expected) << "line " << line << (shaded ? " shaded" : " flat");
+            // Walked steps plot at most a pixel each way per column or row.
+            EXPECT_LE(Plots(small).size(), size_t(4 * (kWidth + kHeight) + 2));
+        }
+    }
+    // 200 million pixels long, crossing the canvas.
+    RecordingCanvas canvas(kWidth, kHeight, nullptr, Canvas::kFlagSetUp);
+    const ViewVertex p = End(-100000000, 10), q = End(100000000, 30);
+    RasterLineFlat(&canvas, &p, &q, nullptr);
+    EXPECT_GT(Plots(canvas).size(), size_t(kWidth) - 1);
+    EXPECT_LE(Plots(canvas).size(), size_t(2 * kWidth + 2));
 }
 
 }  // namespace

@@ -161,6 +161,39 @@ TEST(FillPolygon16, PerspectiveSkipsTrianglesAtOrBehindTheEyeOrNotFinite) {
     EXPECT_EQ(Corners(recorder.Triangles()[0]), (std::vector<uint32_t>{0, 1, 2}));
 }
 
+// A triangle reaching 10^10 pixels past the canvas is cut to a band around
+// it before it is subdivided: the pieces stay few and near the canvas, and
+// keep the texture where it was (u weighted by 1/z is linear on the screen).
+TEST(FillPolygon16, PerspectiveTrianglesFarPastTheCanvasAreCutBeforeSubdividing) {
+    TextureImage texture(32, 32);
+    SetUpCanvas setUp;
+    RecordingCanvas& canvas = setUp.canvas;
+    const ScreenVertex huge[] = {Vertex(-1e10f, -1e10f, 0, 0, 0, 0.1f), Vertex(1e10f, -1e10f, 0, 1, 0, 1.0f),
+                                 Vertex(0, 1e10f, 0, 0, 1, 10.0f)};
+    RecordingTriangles recorder;
+    FillPolygon16(&canvas, 3, kPerspective, huge, &texture.image, 255, RecordingTriangles::Fill);
+    ASSERT_GT(recorder.Count(), 0u);
+    EXPECT_LT(recorder.Count(), 4096u);
+    // The weighted u at a point, from the plane through the three corners.
+    const auto weightedU = [&](float x, float y) {
+        const double ax = huge[0].x, ay = huge[0].y, bx = huge[1].x, by = huge[1].y, cx = huge[2].x, cy = huge[2].y;
+        const double area = (bx - ax) * (cy - ay) - (cx - ax) * (by - ay);
+        const double wb = ((x - ax) * (cy - ay) - (cx - ax) * (y - ay)) / area;
+        const double wc = ((bx - ax) * (y - ay) - (x - ax) * (by - ay)) / area;
+        const double wa = 1.0 - wb - wc;
+        return wa * huge[0].u * huge[0].invZ + wb * huge[1].u * huge[1].invZ + wc * huge[2].u * huge[2].invZ;
+    };
+    for (const RecordedTriangle& t : recorder.Triangles()) {
+        for (const ScreenVertex* p : {&t.a, &t.b, &t.c}) {
+            EXPECT_GE(p->x, -640.0f);
+            EXPECT_LE(p->x, 1280.0f);
+            EXPECT_GE(p->y, -480.0f);
+            EXPECT_LE(p->y, 960.0f);
+            EXPECT_NEAR(p->u * p->invZ, weightedU(p->x, p->y), 1e-3);
+        }
+    }
+}
+
 TEST(FillPolygon16, FindsOrMakesTheImagesSoftwareTextureAndKeepsIt) {
     TextureImage texture(64, 16);
     PaletteRgb565 canvasPalette;

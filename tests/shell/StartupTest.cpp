@@ -190,18 +190,20 @@ TEST_F(StartupTest, FullScreenFromTheSettingsSwitchesTheDisplayAndGivesItBack) {
 
 // Drivers and pixel formats from the options file, and the retries.
 
-TEST_F(StartupTest, AnOptionsFileChoosingDibIn8BitGivesAnIndexedFrame) {
+// The game always asks for 16 bits: the 8-bit palette is refused with 13
+// and the retry moves to 5-5-5.
+TEST_F(StartupTest, AnOptionsFileChoosingDibIn8BitEndsIn555) {
     WriteTree();
     WriteConfig(kGraphicsDriverDib, kPixelFormatIndexed8);
     EXPECT_EQ(RunGame(Options()), 0);
     EXPECT_TRUE(boxes_.Boxes().empty());
     EXPECT_EQ(g_graphicsDriver, kGraphicsDriverDib);
-    EXPECT_EQ(g_pixelFormat, kPixelFormatIndexed8);
+    EXPECT_EQ(g_pixelFormat, kPixelFormatRgb555);
     EXPECT_EQ(ScreenLog(), "Hardware Description DIB Draw\n"
                            "Screen Flags         0\n"
                            "Screen Sins          40030100\n"
                            "Error Value          0\n");
-    EXPECT_EQ(Presenter().Format(), platform::kLayoutIndexed8);
+    EXPECT_EQ(Presenter().Format(), platform::kLayoutRgb555);
     EXPECT_EQ(Presenter().FrameCount(), 2);
     EXPECT_TRUE(ShowsTheGoldenIntroShape(PresentedImage(Presenter())));
     ExpectNothingLeft();
