@@ -5,6 +5,8 @@
 #include <cstring>
 #include <limits>
 
+#include "canvas/CanvasTables.h"
+#include "engine/UnalignedWords.h"
 #include "raster/ByteBlits.h"
 #include "display/Palette.h"
 #include "engine/EngineAllocation.h"
@@ -36,39 +38,7 @@ void Give(T*& block) {
     block = nullptr;
 }
 
-// The part of [x, x + width) x [y, y + height) on a canvas of the given
-// size, with how far the cut moved the top-left corner; false when nothing
-// is left.
-struct Window {
-    int32_t x = 0;
-    int32_t y = 0;
-    int32_t width = 0;
-    int32_t height = 0;
-    int32_t skipX = 0;   // columns cut off on the left
-    int32_t skipY = 0;   // rows cut off above
-};
-
-bool CutToCanvas(int32_t x, int32_t y, int32_t w, int32_t h, int32_t canvasWidth, int32_t canvasHeight,
-                 Window* out) {
-    const int64_t left = std::max<int64_t>(x, 0);
-    const int64_t top = std::max<int64_t>(y, 0);
-    const int64_t right = std::min<int64_t>(int64_t(x) + w, canvasWidth);
-    const int64_t bottom = std::min<int64_t>(int64_t(y) + h, canvasHeight);
-    if (right <= left || bottom <= top) return false;
-    out->x = int32_t(left);
-    out->y = int32_t(top);
-    out->width = int32_t(right - left);
-    out->height = int32_t(bottom - top);
-    out->skipX = int32_t(left - x);
-    out->skipY = int32_t(top - y);
-    return true;
-}
-
-uint16_t LoadU16(const uint8_t* at) {
-    uint16_t word;
-    std::memcpy(&word, at, sizeof word);
-    return word;
-}
+using Window = CanvasWindow;
 
 void CopyKeyed(uint16_t* destination, const uint16_t* source, int32_t count, uint32_t flags, uint16_t key) {
     if ((flags & kSpanKeyed) == 0) {
@@ -166,26 +136,12 @@ Status SoftCanvas16::SetupBuffers(int32_t canvasWidth, int32_t canvasHeight, uin
         depthPitch = 2 * canvasWidth;
     }
 
-    const size_t tableBytes = size_t(canvasHeight) * sizeof(uint32_t);
-    const size_t spanBytes = size_t(std::max(canvasWidth, canvasHeight)) * kSpanBytesPerEntry;
-    rowOffsets = Take<uint32_t>(tableBytes);
-    bool complete = rowOffsets != nullptr;
-    if (complete && (flags & kFlagHasDepth) != 0) {
-        depthRowOffsets = Take<uint32_t>(tableBytes);
-        complete = depthRowOffsets != nullptr;
-    }
-    if (complete) complete = (spanBufferA = Take<uint8_t>(spanBytes)) != nullptr;
-    if (complete) complete = (spanBufferB = Take<uint8_t>(spanBytes)) != nullptr;
-    if (!complete) {
+    if (AllocateCanvasTables(*this) != kStatusOk) {
         ReleaseBuffers();
         return kStatusOutOfMemory;
     }
-
     palette = canvasPalette;
-    for (int32_t y = 0; y < canvasHeight; ++y) {
-        rowOffsets[y] = uint32_t(int64_t(y) * pitch);
-        if (depthRowOffsets != nullptr) depthRowOffsets[y] = uint32_t(int64_t(y) * depthPitch);
-    }
+    FillCanvasRowOffsets(*this);
     if ((flags & kFlagNoClear) == 0) {
         Lock();
         Clear(0, 0xFFFFFFFF);
@@ -200,10 +156,7 @@ void SoftCanvas16::ReleaseBuffers() {
     if ((flags & kFlagOwnsPixels) != 0) Give(pixels);
     if ((flags & kFlagOwnsDepth) != 0) Give(depth);
     flags &= ~kOwnership;
-    Give(rowOffsets);
-    Give(depthRowOffsets);
-    Give(spanBufferA);
-    Give(spanBufferB);
+    ReleaseCanvasTables(*this);
 }
 
 Status SoftCanvas16::FillRectRgb(const CanvasRect* rect, const uint8_t* rgb) {
@@ -212,7 +165,7 @@ Status SoftCanvas16::FillRectRgb(const CanvasRect* rect, const uint8_t* rgb) {
     // Callers keep rectangles on the canvas; one that strays is cut rather
     // than written past the buffer.
     Window w;
-    if (!CutToCanvas(rect->x, rect->y, rect->width, rect->height, width, height, &w)) return kStatusOk;
+    if (!CutToTarget(rect->x, rect->y, rect->width, rect->height, width, height, &w)) return kStatusOk;
     for (int32_t y = w.y; y < w.y + w.height; ++y) std::fill_n(Pixel(w.x, y), w.width, value);
     return kStatusOk;
 }
@@ -225,7 +178,7 @@ Status SoftCanvas16::FillRect(const CanvasRect* rect, uint32_t colour) {
         return FillRectRgb(rect, rgb);
     }
     Window w;
-    if (!CutToCanvas(rect->x, rect->y, rect->width, rect->height, width, height, &w)) return kStatusOk;
+    if (!CutToTarget(rect->x, rect->y, rect->width, rect->height, width, height, &w)) return kStatusOk;
     for (int32_t y = w.y; y < w.y + w.height; ++y) std::fill_n(Pixel(w.x, y), w.width, uint16_t(colour));
     return kStatusOk;
 }
@@ -280,7 +233,7 @@ Status SoftCanvas16::DrawMonoImage(const CanvasRect* rect, PixelImage* image, ui
     if (image == nullptr || image->Format() != PixelImage::kFormat1Bit) return kStatusCannotDrawFormat;
     if (image->pixels == nullptr || (fgClear && bgClear)) return kStatusOk;
     Window w;
-    if (!CutToCanvas(rect->x, rect->y, std::min<int32_t>(image->width, rect->width),
+    if (!CutToTarget(rect->x, rect->y, std::min<int32_t>(image->width, rect->width),
                      std::min<int32_t>(image->height, rect->height), width, height, &w)) {
         return kStatusOk;
     }
@@ -314,7 +267,7 @@ Status SoftCanvas16::DrawMonoImageRaw(const CanvasRect* rect, MonoMaskRecord* ma
     if (depth == nullptr || depthRowOffsets == nullptr) return kStatusNothingToDo;
     if (image.pixels == nullptr) return kStatusOk;
     Window w;
-    if (!CutToCanvas(rect->x, rect->y, std::min<int32_t>(image.width, rect->width),
+    if (!CutToTarget(rect->x, rect->y, std::min<int32_t>(image.width, rect->width),
                      std::min<int32_t>(image.height, rect->height), width, height, &w)) {
         return kStatusOk;
     }
@@ -385,7 +338,7 @@ Status SoftCanvas16::BlitRunEncoded(const CanvasRect* rect, const PixelImage* im
 void SoftCanvas16::BlitPlain(const CanvasRect* rect, const PixelImage* image, uint32_t mode) {
     if (image->pixels == nullptr) return;
     Window w;
-    if (!CutToCanvas(rect->x, rect->y, std::min<int32_t>(image->width, rect->width),
+    if (!CutToTarget(rect->x, rect->y, std::min<int32_t>(image->width, rect->width),
                      std::min<int32_t>(image->height, rect->height), width, height, &w)) {
         return;
     }

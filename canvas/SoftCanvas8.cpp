@@ -1,11 +1,14 @@
 #include "canvas/SoftCanvas8.h"
 
+#include "canvas/CanvasTables.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstring>
 #include <limits>
 
+#include "engine/UnalignedWords.h"
 #include "engine/Saturate.h"
 #include "display/Palette.h"
 #include "display/SoftTexture.h"
@@ -133,27 +136,10 @@ Status FillDirectColour(SoftCanvas8& canvas, int32_t count, const Vertex* v) {
     return kStatusOk;
 }
 
-// The part of a rectangle that lies on the canvas, and how many of its
-// columns and rows were cut off at the left and the top.
-struct Window {
-    int32_t x = 0;
-    int32_t y = 0;
-    int32_t width = 0;
-    int32_t height = 0;
-    int32_t skipX = 0;
-    int32_t skipY = 0;
-};
+using Window = CanvasWindow;
 
 bool CutToCanvas(const Canvas& canvas, int32_t x, int32_t y, int32_t w, int32_t h, Window* out) {
-    if (w <= 0 || h <= 0) return false;
-    const int64_t left = std::max<int64_t>(x, 0);
-    const int64_t top = std::max<int64_t>(y, 0);
-    const int64_t right = std::min<int64_t>(int64_t(x) + w, canvas.width);
-    const int64_t bottom = std::min<int64_t>(int64_t(y) + h, canvas.height);
-    if (left >= right || top >= bottom) return false;
-    *out = Window{int32_t(left),         int32_t(top),         int32_t(right - left),
-                  int32_t(bottom - top), int32_t(left - x), int32_t(top - y)};
-    return true;
+    return CutToTarget(x, y, w, h, canvas.width, canvas.height, out);
 }
 
 // The 1-bit image's top-left min(rect, image) pixels at rect's corner, cut
@@ -186,12 +172,6 @@ uint32_t FlagsOf(const PixelImage* image) {
     return value;
 }
 
-uint16_t LoadU16(const uint8_t* at) {
-    uint16_t word;
-    std::memcpy(&word, at, sizeof word);
-    return word;
-}
-
 }  // namespace
 
 SoftCanvas8::SoftCanvas8() = default;
@@ -206,18 +186,25 @@ SoftCanvas8::~SoftCanvas8() {
 }
 
 Status SoftCanvas8::Setup(const CanvasRect* rect, Palette* canvasPalette, uint32_t creationFlags) {
+    return SetupBuffers(rect != nullptr ? rect->width : 0, rect != nullptr ? rect->height : 0, nullptr, nullptr,
+                        canvasPalette, creationFlags, 0, 0);
+}
+
+Status SoftCanvas8::SetupBuffers(int32_t canvasWidth, int32_t canvasHeight, uint8_t* givenPixels,
+                                 uint16_t* givenDepth, Palette* canvasPalette, uint32_t creationFlags,
+                                 int32_t givenPitch, int32_t givenDepthPitch) {
     ReleaseBuffers();
     subdivideLength = kDefaultSubdivideLength;
-    width = rect != nullptr ? rect->width : 0;
-    height = rect != nullptr ? rect->height : 0;
-    pitch = width;
-    depthPitch = 2 * width;
-    flags = creationFlags | kFlagSetUp;
-    // Ownership comes from this set-up alone.
-    flags &= ~(kFlagOwnsPixels | kFlagOwnsDepth);
-    depth = nullptr;
+    width = canvasWidth;
+    height = canvasHeight;
+    pitch = givenPitch != 0 ? givenPitch : canvasWidth;
+    depthPitch = givenDepthPitch != 0 ? givenDepthPitch : 2 * pitch;
+    depth = givenDepth;
     depthBits = 0;
+    // Ownership comes from this set-up alone.
+    flags = (creationFlags | kFlagSetUp) & ~(kFlagOwnsPixels | kFlagOwnsDepth);
     palette = canvasPalette;
+    pixels = givenPixels;
     const int64_t area = int64_t(width) * height;
     // Row offsets are 32-bit and the depth buffer twice the colour buffer.
     if (width <= 0 || height <= 0 || 2 * area > int64_t(std::numeric_limits<uint32_t>::max())) {
@@ -226,62 +213,32 @@ Status SoftCanvas8::Setup(const CanvasRect* rect, Palette* canvasPalette, uint32
     }
     bufferSize = uint32_t(area);
 
-    pixels = static_cast<uint8_t*>(EngineAllocate(bufferSize));
-    if (pixels == nullptr) return kStatusOutOfMemory;
-    flags |= kFlagOwnsPixels;
-
+    if (pixels == nullptr) {
+        pixels = static_cast<uint8_t*>(EngineAllocate(bufferSize));
+        if (pixels == nullptr) return kStatusOutOfMemory;
+        flags |= kFlagOwnsPixels;
+    }
     if ((flags & kFlagHasDepth) != 0) {
         depthBits = 16;
-        depth = static_cast<uint16_t*>(EngineAllocate(size_t(bufferSize) * 2));
-        if (depth == nullptr) return kStatusOutOfMemory;
-        flags |= kFlagOwnsDepth | kFlagDepthTest;
+        if (depth == nullptr) {
+            depth = static_cast<uint16_t*>(EngineAllocate(size_t(bufferSize) * sizeof(uint16_t)));
+            if (depth == nullptr) {
+                ReleaseBuffers();
+                return kStatusOutOfMemory;
+            }
+            flags |= kFlagOwnsDepth;
+        }
+        flags |= kFlagDepthTest;
+        depthPitch = 2 * width;
     }
 
-    if (AllocateTables() != kStatusOk) {
-        EngineRelease(depth);
-        depth = nullptr;
-        flags &= ~kFlagOwnsDepth;
+    if (AllocateCanvasTables(*this) != kStatusOk) {
+        ReleaseBuffers();
         return kStatusOutOfMemory;
     }
-    FillRowOffsets();
+    FillCanvasRowOffsets(*this);
     ClearUnlessAsked();
     return kStatusOk;
-}
-
-Status SoftCanvas8::AllocateTables() {
-    const size_t rowTableBytes = size_t(height) * sizeof(uint32_t);
-    const size_t spanBytes = size_t(std::max(width, height)) * size_t(kSpanBytesPerEntry);
-    rowOffsets = static_cast<uint32_t*>(EngineAllocate(rowTableBytes));
-    bool made = rowOffsets != nullptr;
-    if (made && (flags & kFlagHasDepth) != 0) {
-        depthRowOffsets = static_cast<uint32_t*>(EngineAllocate(rowTableBytes));
-        made = depthRowOffsets != nullptr;
-    }
-    if (made) {
-        spanBufferA = static_cast<uint8_t*>(EngineAllocate(spanBytes));
-        made = spanBufferA != nullptr;
-    }
-    if (made) {
-        spanBufferB = static_cast<uint8_t*>(EngineAllocate(spanBytes));
-        made = spanBufferB != nullptr;
-    }
-    if (made) return kStatusOk;
-    for (void* block : {static_cast<void*>(rowOffsets), static_cast<void*>(depthRowOffsets),
-                        static_cast<void*>(spanBufferA), static_cast<void*>(spanBufferB)}) {
-        EngineRelease(block);
-    }
-    rowOffsets = nullptr;
-    depthRowOffsets = nullptr;
-    spanBufferA = nullptr;
-    spanBufferB = nullptr;
-    return kStatusOutOfMemory;
-}
-
-void SoftCanvas8::FillRowOffsets() {
-    for (int32_t row = 0; row < height; ++row) {
-        rowOffsets[row] = uint32_t(row) * uint32_t(pitch);
-        if (depthRowOffsets != nullptr) depthRowOffsets[row] = uint32_t(row) * uint32_t(depthPitch);
-    }
 }
 
 void SoftCanvas8::ClearUnlessAsked() {
@@ -302,14 +259,7 @@ void SoftCanvas8::ReleaseBuffers() {
         depth = nullptr;
         flags &= ~kFlagOwnsDepth;
     }
-    EngineRelease(rowOffsets);
-    rowOffsets = nullptr;
-    EngineRelease(depthRowOffsets);
-    depthRowOffsets = nullptr;
-    EngineRelease(spanBufferA);
-    spanBufferA = nullptr;
-    EngineRelease(spanBufferB);
-    spanBufferB = nullptr;
+    ReleaseCanvasTables(*this);
 }
 
 ByteTarget SoftCanvas8::Target() const {

@@ -29,8 +29,7 @@ public:
     // tables and the span buffers, then clears unless kFlagNoClear. Buffers
     // of an earlier set-up are given back first. kStatusOutOfMemory when a
     // block cannot be had (or the size is not positive); what the set-up
-    // allocated is freed again, except the colour buffer, which the
-    // destructor frees.
+    // allocated is freed again.
     virtual Status Setup(const CanvasRect* rect, Palette* canvasPalette, uint32_t creationFlags);
 
     // Rectangles: the colour word's low byte; the rgb forms match the colour
@@ -118,11 +117,13 @@ protected:
     // Canvas defaults only, for the kinds that run their own set-up.
     SoftCanvas8();
 
-    // Allocates the row table, with kFlagHasDepth the depth row table, and
-    // the two span buffers; on failure frees those of them it made.
-    Status AllocateTables();
-    // Row offsets from pitch and depthPitch.
-    void FillRowOffsets();
+    // The set-up every 8-bit memory kind shares. pixels or depth null:
+    // allocated and owned (depth only with kFlagHasDepth); pitch 0: the
+    // width; depthPitch 0: 2 x pitch, and 2 x width with kFlagHasDepth.
+    // kStatusOutOfMemory when a block cannot be had (or the size is not
+    // positive), everything this set-up allocated freed again.
+    Status SetupBuffers(int32_t canvasWidth, int32_t canvasHeight, uint8_t* givenPixels, uint16_t* givenDepth,
+                        Palette* canvasPalette, uint32_t creationFlags, int32_t givenPitch, int32_t givenDepthPitch);
     // Lock, Clear(0, farthest), Unlock, unless kFlagNoClear.
     void ClearUnlessAsked();
     // Frees the owned buffers, tables and span buffers and nulls each

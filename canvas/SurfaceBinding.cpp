@@ -2,18 +2,13 @@
 
 #include <algorithm>
 
+#include "canvas/CanvasTables.h"
 #include "display/FrameSurfaces.h"
 #include "engine/EngineAllocation.h"
 
 namespace {
 
 constexpr uint32_t kFarthestDepth = 0xFFFFFFFF;
-
-template <typename T>
-void Give(T*& block) {
-    EngineRelease(block);
-    block = nullptr;
-}
 
 }  // namespace
 
@@ -68,12 +63,12 @@ Status SurfaceBinding::SetUp(Canvas& canvas, FrameSurfaces* surfaces, const Canv
         canvas.flags |= Canvas::kFlagDepthTest;
     }
 
-    if (AllocateTables(canvas) != kStatusOk) {
+    if (AllocateCanvasTables(canvas) != kStatusOk) {
         Release(canvas);
         return kStatusOutOfMemory;
     }
     canvas.palette = palette;
-    FillRowOffsets(canvas);
+    FillCanvasRowOffsets(canvas);
 
     if ((canvas.flags & Canvas::kFlagNoClear) == 0) {
         const int32_t outer = canvas.Lock();
@@ -91,33 +86,7 @@ void SurfaceBinding::Release(Canvas& canvas) {
         canvas.flags &= ~Canvas::kFlagOwnsDepth;
     }
     canvas.depth = nullptr;
-    Give(canvas.rowOffsets);
-    Give(canvas.depthRowOffsets);
-    Give(canvas.spanBufferA);
-    Give(canvas.spanBufferB);
-}
-
-Status SurfaceBinding::AllocateTables(Canvas& canvas) {
-    const size_t tableBytes = size_t(canvas.height) * sizeof(uint32_t);
-    const size_t spanBytes = size_t(std::max(canvas.width, canvas.height)) * size_t(Canvas::kSpanBytesPerEntry);
-    canvas.rowOffsets = static_cast<uint32_t*>(EngineAllocate(tableBytes));
-    if (canvas.rowOffsets == nullptr) return kStatusOutOfMemory;
-    if ((canvas.flags & Canvas::kFlagHasDepth) != 0) {
-        canvas.depthRowOffsets = static_cast<uint32_t*>(EngineAllocate(tableBytes));
-        if (canvas.depthRowOffsets == nullptr) return kStatusOutOfMemory;
-    }
-    canvas.spanBufferA = static_cast<uint8_t*>(EngineAllocate(spanBytes));
-    if (canvas.spanBufferA == nullptr) return kStatusOutOfMemory;
-    canvas.spanBufferB = static_cast<uint8_t*>(EngineAllocate(spanBytes));
-    if (canvas.spanBufferB == nullptr) return kStatusOutOfMemory;
-    return kStatusOk;
-}
-
-void SurfaceBinding::FillRowOffsets(Canvas& canvas) {
-    for (int32_t row = 0; row < canvas.height; ++row) {
-        canvas.rowOffsets[row] = uint32_t(int64_t(row) * canvas.pitch);
-        if (canvas.depthRowOffsets != nullptr) canvas.depthRowOffsets[row] = uint32_t(int64_t(row) * canvas.depthPitch);
-    }
+    ReleaseCanvasTables(canvas);
 }
 
 int32_t SurfaceBinding::Lock(Canvas& canvas, int32_t attempts, bool ownWordHolds) {
@@ -150,7 +119,7 @@ void SurfaceBinding::Adopt(Canvas& canvas) {
     // A restored surface may come back with another pitch.
     if (description.pitch != canvas.pitch) {
         canvas.pitch = description.pitch;
-        if (canvas.rowOffsets != nullptr) FillRowOffsets(canvas);
+        if (canvas.rowOffsets != nullptr) FillCanvasRowOffsets(canvas);
     }
     pixelOffset = originY * canvas.pitch + originX * description.format.BytesPerPixel();
     canvas.pixels = description.memory + pixelOffset;

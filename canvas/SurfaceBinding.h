@@ -84,8 +84,6 @@ private:
     // Takes the memory and pitch of a lock that just succeeded, rebuilding
     // the row offsets when the pitch moved.
     void Adopt(Canvas& canvas);
-    static Status AllocateTables(Canvas& canvas);
-    static void FillRowOffsets(Canvas& canvas);
 };
 
 // Runs draw() with the canvas locked: the canvas is locked first (a lock

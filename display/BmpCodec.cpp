@@ -118,23 +118,17 @@ Status StreamFailure(const Stream& stream, Status fallback) {
     return stream.LastError() != kStatusOk ? stream.LastError() : fallback;
 }
 
-// Moves the stream to the first pixel byte and tells how many bytes lie from
-// there to the stream's end. `paletteEnd` is where the pixels start when the
-// file gives no offset; an offset into the headers or the palette is refused.
-Status FindPixels(Stream& stream, int32_t fileStart, uint32_t dataOffset, uint32_t paletteEnd, int64_t* available) {
+// How many bytes lie from the stream's position, right after the palette
+// where the pixels start, to its end. The header's data offset is not read:
+// files in the wild disagree with it, and the pixels always follow the
+// palette.
+Status PixelBytesLeft(Stream& stream, int32_t pixelStart, int64_t* available) {
     const int32_t length = stream.Length();
     if (length < 0) {
         return StreamFailure(stream, kStatusImageBadPixels);
     }
-    if (dataOffset != 0 && dataOffset < paletteEnd) {
-        return kStatusImageBadFormat;
-    }
-    const int64_t pixelStart = int64_t(fileStart) + (dataOffset != 0 ? dataOffset : paletteEnd);
     if (pixelStart > length) {
         return kStatusImageBadPixels;
-    }
-    if (dataOffset > paletteEnd && stream.Seek(int32_t(pixelStart), kSeekStart) < 0) {
-        return StreamFailure(stream, kStatusImageBadPixels);
     }
     *available = length - pixelStart;
     return kStatusOk;
@@ -282,8 +276,7 @@ Status ReadBmp(Stream& stream, Bitmap& target) {
         return kStatusImageBadPalette;
     }
     int64_t available = 0;
-    Status status =
-        FindPixels(stream, fileStart, LoadLe32(fileHeader + kDataOffsetAt), kHeadersBytes + paletteBytes, &available);
+    Status status = PixelBytesLeft(stream, fileStart + int32_t(kHeadersBytes + paletteBytes), &available);
     if (status != kStatusOk) {
         return status;
     }

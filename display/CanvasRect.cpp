@@ -17,3 +17,17 @@ int32_t ClipRect(CanvasRect* r, const CanvasRect* clip) {
     *r = CanvasRect{int32_t(left), int32_t(top), int32_t(right - left), int32_t(bottom - top)};
     return kClipVisible;
 }
+
+bool CutToTarget(int32_t x, int32_t y, int32_t width, int32_t height, int32_t targetWidth, int32_t targetHeight,
+                 CanvasWindow* out) {
+    if (width <= 0 || height <= 0) return false;
+    const int64_t left = std::max<int64_t>(x, 0);
+    const int64_t top = std::max<int64_t>(y, 0);
+    const int64_t right = std::min<int64_t>(int64_t(x) + width, targetWidth);
+    const int64_t bottom = std::min<int64_t>(int64_t(y) + height, targetHeight);
+    if (left >= right || top >= bottom) return false;
+    // Each skip is less than its size, so it fits.
+    *out = CanvasWindow{int32_t(left),         int32_t(top),      int32_t(right - left),
+                        int32_t(bottom - top), int32_t(left - x), int32_t(top - y)};
+    return true;
+}

@@ -32,21 +32,6 @@ DisplayPalette PlainColors(const Palette& palette) {
     return colours;
 }
 
-// The palette's colours with `brightness` (16.16) added to each one's
-// lightness, the sum kept within 0..1.0.
-DisplayPalette BrightenedColors(const Palette& palette, int32_t brightness) {
-    DisplayPalette colours;
-    for (int i = 0; i < DisplayPalette::kEntryCount; ++i) {
-        const uint32_t colour = palette.GetColor(uint32_t(i));
-        const Hsl hsl = RgbToHsl(uint8_t(colour), uint8_t(colour >> 8), uint8_t(colour >> 16));
-        const int64_t lightness = std::clamp(int64_t(hsl.lightness) + brightness, int64_t(0), int64_t(Hsl::kOne));
-        uint8_t rgb[3];
-        HslToRgbBytes(hsl.hue, int32_t(lightness), hsl.saturation, hsl.spare, rgb);
-        colours.entries[i] = Entry(rgb[0], rgb[1], rgb[2]);
-    }
-    return colours;
-}
-
 }  // namespace
 
 DibDriver::DibDriver() { SetName("DIB Draw"); }

@@ -179,16 +179,8 @@ void DirectDrawDriver::CreateDevicePalette(Palette* colours) {
 int32_t DirectDrawDriver::SetPaletteEntries(Palette* newPalette, int32_t brightness) {
     if (devicePalette == nullptr || newPalette == nullptr) return kDisplayUnsupported;
     palette = newPalette;
-    DisplayPalette::Entry entries[DisplayPalette::kEntryCount];
-    for (int i = 0; i < DisplayPalette::kEntryCount; ++i) {
-        const uint32_t colour = palette->GetColor(uint32_t(i));
-        const Hsl hsl = RgbToHsl(uint8_t(colour), uint8_t(colour >> 8), uint8_t(colour >> 16));
-        const int64_t lightness = std::clamp(int64_t(hsl.lightness) + brightness, int64_t(0), int64_t(Hsl::kOne));
-        uint8_t rgb[3];
-        HslToRgbBytes(hsl.hue, int32_t(lightness), hsl.saturation, hsl.spare, rgb);
-        entries[i] = {rgb[0], rgb[1], rgb[2], DisplayPalette::kNoCollapse};
-    }
-    lastResult = devicePalette->SetEntries(0, DisplayPalette::kEntryCount, entries);
+    const DisplayPalette colours = BrightenedColors(*palette, brightness);
+    lastResult = devicePalette->SetEntries(0, DisplayPalette::kEntryCount, colours.entries);
     return kDisplayOk;
 }
 

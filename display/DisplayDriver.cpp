@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "display/ColorMath.h"
+#include "display/Palette.h"
 #include "engine/Saturate.h"
 #include "platform/DisplayAdapter.h"
 #include "platform/FileSystem.h"
@@ -98,4 +100,17 @@ int32_t DisplayDriver::Fail(int32_t result) {
 void DisplayDriver::RestoreModeAndClose() {
     if ((flags & kModeFullScreen) != 0 && directDraw != nullptr) directDraw->RestoreDisplayMode();
     Close();
+}
+
+DisplayPalette DisplayDriver::BrightenedColors(const Palette& palette, int32_t brightness) {
+    DisplayPalette colours;
+    for (int i = 0; i < DisplayPalette::kEntryCount; ++i) {
+        const uint32_t colour = palette.GetColor(uint32_t(i));
+        const Hsl hsl = RgbToHsl(uint8_t(colour), uint8_t(colour >> 8), uint8_t(colour >> 16));
+        const int64_t lightness = std::clamp(int64_t(hsl.lightness) + brightness, int64_t(0), int64_t(Hsl::kOne));
+        uint8_t rgb[3];
+        HslToRgbBytes(hsl.hue, int32_t(lightness), hsl.saturation, hsl.spare, rgb);
+        colours.entries[i] = {rgb[0], rgb[1], rgb[2], DisplayPalette::kNoCollapse};
+    }
+    return colours;
 }

@@ -6,6 +6,9 @@
 #include "engine/EngineAllocation.h"
 #include "engine/Status.h"
 #include "platform/DisplayDevice.h"
+#include "platform/DisplayPalette.h"
+
+class Palette;
 
 class Palette;
 
@@ -133,4 +136,7 @@ protected:
     // full-screen SetMode changed it, then closes. Close runs here rather
     // than in this class's destructor, where the kind is already gone.
     void RestoreModeAndClose();
+    // The palette's colours with `brightness` (16.16) added to each one's
+    // lightness, the sum kept within 0..1.0, for the 8-bit display palette.
+    static DisplayPalette BrightenedColors(const Palette& palette, int32_t brightness);
 };

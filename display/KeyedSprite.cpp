@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "engine/UnalignedWords.h"
 #include "display/ImageStatus.h"
 #include "display/PixelImage.h"
 
@@ -26,19 +27,8 @@ void ForEachRun(const Unit* row, uint32_t width, Unit key, Visit visit) {
     }
 }
 
-// Counts and pixels are native u16 words; the run data is an in-memory record
-// and rows of 8-bit pixels may leave them unaligned.
-void StoreU16(uint8_t* at, uint32_t value) {
-    const auto word = static_cast<uint16_t>(value);
-    std::memcpy(at, &word, sizeof word);
-}
-
-uint16_t LoadU16(const uint8_t* at) {
-    uint16_t word;
-    std::memcpy(&word, at, sizeof word);
-    return word;
-}
-
+// Counts and pixels are native u16 words (LoadU16, StoreU16): the run data
+// is an in-memory record.
 template <typename Unit>
 Status Encode(KeyedSprite& sprite, const PixelImage& source, Unit key) {
     const uint32_t width = sprite.width;

@@ -28,29 +28,10 @@ bool HasRows(const ByteTarget* target) {
     return target != nullptr && target->pixels != nullptr && target->rowOffsets != nullptr;
 }
 
-// The part of a rectangle that lies on the target, and how many of its
-// columns and rows were cut off at the left and the top.
-struct Window {
-    int32_t x;
-    int32_t y;
-    int32_t width;
-    int32_t height;
-    int32_t skipX;
-    int32_t skipY;
-};
+using Window = CanvasWindow;
 
-// Sums in 64 bits: rectangles come from callers and may lie anywhere.
 bool CutToTarget(const ByteTarget& target, int32_t x, int32_t y, int32_t width, int32_t height, Window* out) {
-    if (width <= 0 || height <= 0) return false;
-    const int64_t left = std::max<int64_t>(x, 0);
-    const int64_t top = std::max<int64_t>(y, 0);
-    const int64_t right = std::min<int64_t>(int64_t(x) + width, target.width);
-    const int64_t bottom = std::min<int64_t>(int64_t(y) + height, target.height);
-    if (left >= right || top >= bottom) return false;
-    // Each skip is less than its size, so it fits.
-    *out = Window{int32_t(left),         int32_t(top),         int32_t(right - left),
-                  int32_t(bottom - top), int32_t(left - x), int32_t(top - y)};
-    return true;
+    return CutToTarget(x, y, width, height, target.width, target.height, out);
 }
 
 uint8_t* TargetRow(const ByteTarget& target, const Window& w) {
