@@ -36,7 +36,7 @@ Workload MakeWorkload(size_t liveBlocks) {
 }
 
 struct EngineHeapAllocator {
-    EngineHeapAllocator() { EngineHeap::Reserve(256u * 1024 * 1024, EngineHeap::kModeExact); }
+    EngineHeapAllocator() { EngineHeap::Reserve(1024u * 1024 * 1024, EngineHeap::kModeExact); }
     ~EngineHeapAllocator() { EngineHeap::Release(); }
     bool Ready() const { return EngineHeap::IsReserved(); }
     void* Alloc(size_t n) { return EngineHeap::Alloc(n); }
@@ -76,7 +76,7 @@ void MixedWorkload(benchmark::State& state) {
     state.SetLabel("free + alloc per item");
 }
 
-BENCHMARK_TEMPLATE(MixedWorkload, EngineHeapAllocator)->Arg(100)->Arg(1000);
-BENCHMARK_TEMPLATE(MixedWorkload, RuntimeHeapAllocator)->Arg(100)->Arg(1000);
+BENCHMARK_TEMPLATE(MixedWorkload, EngineHeapAllocator)->Arg(100)->Arg(1000)->Arg(10000)->Arg(100000);
+BENCHMARK_TEMPLATE(MixedWorkload, RuntimeHeapAllocator)->Arg(100)->Arg(1000)->Arg(10000)->Arg(100000);
 
 }  // namespace

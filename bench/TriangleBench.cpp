@@ -4,11 +4,17 @@
 // perspective-correct over a 64 x 64 texture. The 16-bit canvas goes through
 // FillPolygon16 (texture lookup, subdivision, set-up, span routine), the 8-bit
 // one through its textured choosers. No depth test: a second pass over a
-// depth buffer would be rejected and draw nothing.
+// depth buffer would be rejected and draw nothing. Random triangles of three
+// sizes are drawn by FillPolygon16 and, for comparison, by SDL2's software
+// renderer.
 #include <benchmark/benchmark.h>
 
+#include <SDL.h>
+
+#include <cmath>
 #include <cstdint>
 #include <memory>
+#include <random>
 #include <vector>
 
 #include "bench/BenchCanvas.h"
@@ -161,6 +167,106 @@ void BM_Triangle8(benchmark::State& state) {
     Report(state, kSize);
 }
 
+// Random textured Gouraud triangles, the same list for every backend: a
+// fixed seed, corners anywhere inside a square of `side` pixels placed
+// anywhere on the 640 x 480 target, texture coordinates across the whole
+// 64 x 64 texture, intensities from 64 to 255.
+struct RandomTriangles {
+    explicit RandomTriangles(int32_t side) {
+        std::mt19937 random(0x7A1A6u + uint32_t(side));
+        std::uniform_real_distribution<float> placeX(0.0f, float(kWidth - side));
+        std::uniform_real_distribution<float> placeY(0.0f, float(kHeight - side));
+        std::uniform_real_distribution<float> within(0.0f, float(side));
+        std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+        std::uniform_real_distribution<float> light(64.0f, 255.0f);
+        corners.resize(3 * kCount);
+        for (size_t t = 0; t < kCount; ++t) {
+            const float x = placeX(random), y = placeY(random);
+            for (size_t i = 0; i < 3; ++i) {
+                ScreenVertex& c = corners[3 * t + i];
+                c.x = x + within(random);
+                c.y = y + within(random);
+                c.depth = 0.5f;
+                c.colour = 17;
+                c.intensity = light(random);
+                c.u = unit(random);
+                c.v = unit(random);
+                c.invZ = 1.0f;
+            }
+            const ScreenVertex* p = &corners[3 * t];
+            pixels += std::fabs(double(p[1].x - p[0].x) * double(p[2].y - p[0].y) -
+                                double(p[2].x - p[0].x) * double(p[1].y - p[0].y)) / 2.0;
+        }
+    }
+    static constexpr size_t kCount = 4096;
+    std::vector<ScreenVertex> corners;
+    double pixels = 0.0;
+};
+
+void ReportRandom(benchmark::State& state, const RandomTriangles& triangles) {
+    state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(RandomTriangles::kCount));
+    state.counters["pixels/s"] =
+        benchmark::Counter(triangles.pixels * double(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+void BM_RandomTriangles16(benchmark::State& state) {
+    auto scene = std::make_unique<TextureScene>();
+    BenchCanvas canvas(&scene->palette16, kWidth, kHeight, 2);
+    const RandomTriangles triangles(int32_t(state.range(0)));
+    constexpr uint32_t kMode = Canvas::kModeTextured | Canvas::kModeGouraud;
+    for (auto _ : state) {
+        for (size_t t = 0; t < RandomTriangles::kCount; ++t) {
+            FillPolygon16(&canvas, 3, kMode, &triangles.corners[3 * t], &scene->image, 255);
+        }
+        benchmark::DoNotOptimize(canvas.pixels);
+        benchmark::ClobberMemory();
+    }
+    ReportRandom(state, triangles);
+}
+
+// SDL2's own software renderer on an RGB565 surface: the same triangles
+// through SDL_RenderGeometry with the same texels (as the 5-6-5 colours of
+// the 16-bit shade table's unlit column) and per-vertex grey for the
+// intensity. The batch is flushed once per pass.
+void BM_RandomTrianglesSdl(benchmark::State& state) {
+    auto scene = std::make_unique<TextureScene>();
+    const RandomTriangles triangles(int32_t(state.range(0)));
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, kWidth, kHeight, 16, SDL_PIXELFORMAT_RGB565);
+    SDL_Renderer* renderer = surface != nullptr ? SDL_CreateSoftwareRenderer(surface) : nullptr;
+    SDL_Texture* texture = renderer != nullptr ? SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB565,
+                                                                   SDL_TEXTUREACCESS_STATIC, 64, 64)
+                                               : nullptr;
+    if (texture == nullptr) {
+        state.SkipWithError(SDL_GetError());
+        if (renderer != nullptr) SDL_DestroyRenderer(renderer);
+        if (surface != nullptr) SDL_FreeSurface(surface);
+        return;
+    }
+    std::vector<uint16_t> texels(64 * 64);
+    for (size_t i = 0; i < texels.size(); ++i) {
+        texels[i] = scene->shades16[size_t(scene->texels[i]) << Palette::kShadeShift | 16];
+    }
+    SDL_UpdateTexture(texture, nullptr, texels.data(), 64 * 2);
+    std::vector<SDL_Vertex> vertices(triangles.corners.size());
+    for (size_t i = 0; i < vertices.size(); ++i) {
+        const ScreenVertex& c = triangles.corners[i];
+        const uint8_t grey = uint8_t(c.intensity);
+        vertices[i] = SDL_Vertex{{c.x, c.y}, {grey, grey, grey, 255}, {c.u, c.v}};
+    }
+    for (auto _ : state) {
+        for (size_t t = 0; t < RandomTriangles::kCount; ++t) {
+            SDL_RenderGeometry(renderer, texture, &vertices[3 * t], 3, nullptr, 0);
+        }
+        SDL_RenderFlush(renderer);
+        benchmark::DoNotOptimize(surface->pixels);
+        benchmark::ClobberMemory();
+    }
+    ReportRandom(state, triangles);
+    SDL_DestroyTexture(texture);
+    SDL_DestroyRenderer(renderer);
+    SDL_FreeSurface(surface);
+}
+
 }  // namespace
 
 BENCHMARK_TEMPLATE(BM_Triangle16, Size::kSmall, kTextured);
@@ -175,3 +281,5 @@ BENCHMARK_TEMPLATE(BM_Triangle8, Size::kScreen, false);
 BENCHMARK_TEMPLATE(BM_Triangle8, Size::kSmall, true);
 BENCHMARK_TEMPLATE(BM_Triangle8, Size::kMedium, true);
 BENCHMARK_TEMPLATE(BM_Triangle8, Size::kScreen, true);
+BENCHMARK(BM_RandomTriangles16)->Arg(10)->Arg(40)->Arg(300);
+BENCHMARK(BM_RandomTrianglesSdl)->Arg(10)->Arg(40)->Arg(300);

@@ -15,11 +15,17 @@ struct FreeBlock {
 // (six 64-bit words, 48 bytes); it is laid over memory with Format, never
 // constructed elsewhere.
 //
-// Blocks are a 16-byte header (link to the next lower free block, 0 while in
-// use; size in bytes including the header, a multiple of 16) followed by the
-// caller's bytes. Below the top lies unallocated space; from the top upward
-// every block is handed out or on the free list, which is kept in strictly
-// descending address order with no two blocks adjacent.
+// Blocks are a 16-byte header (0 while in use; size in bytes including the
+// header, a multiple of 16) followed by the caller's bytes. Below the top
+// lies unallocated space; from the top upward every block is handed out or
+// free, and no two free blocks are adjacent. An allocation takes the free
+// block of the highest address that fits, as a walk down an address-ordered
+// list would, but finds it in logarithmic time: free blocks of 32 bytes or
+// more are the nodes of a search tree by address (a treap whose priorities
+// are a hash of the address) in which every node also records the largest
+// size in its subtree. The node lives in the block itself: left child, size,
+// right child, largest size. Header-only free blocks, which only requests of
+// 0 bytes leave, cannot hold a node and wait on a short list of their own.
 class BlockHeap {
 public:
     // What differs between the engine heap and a sub-heap.
@@ -58,7 +64,7 @@ public:
     const void* Top() const { return reinterpret_cast<const void*>(top_); }
     size_t RegionBytes() const { return static_cast<size_t>(usableSize_) + kControlBytes + 1; }
     bool Contains(const void* address) const;
-    // The free list from its head (highest address) down.
+    // The free blocks from the highest address down.
     std::vector<FreeBlock> FreeBlocks() const;
 
 private:
@@ -66,14 +72,23 @@ private:
     uintptr_t End() const { return Base() + RegionBytes(); }
     void* HandOut(uintptr_t block, uint64_t size, size_t n, const Rules& rules);
     bool TakeFromTop(uint64_t need, const Rules& rules);
-    void ReturnToTop(uintptr_t block, uint64_t size, uintptr_t predecessor, const Rules& rules);
-    void SetLink(uintptr_t predecessor, uintptr_t next);
+    void ReturnToTop(uintptr_t block, uint64_t size, const Rules& rules);
+    // The free block of the highest address holding at least `need` bytes.
+    uintptr_t HighestFit(uint64_t need) const;
+    // The free block ending at `address`, or starting there; 0 when none.
+    uintptr_t FreeBlockEndingAt(uintptr_t address) const;
+    uintptr_t FreeBlockStartingAt(uintptr_t address) const;
+    // The size of a free block, without the tree's priority bits.
+    uint64_t FreeSize(uintptr_t block) const;
+    void AddFree(uintptr_t block, uint64_t size);
+    void RemoveFree(uintptr_t block, uint64_t size);
 
     uint64_t usableSize_;  // region size - (kControlBytes + 1)
-    uint64_t allocations_;
-    uint64_t frees_;
+    uint32_t allocations_;  // wrap round, as counters of a long session may
+    uint32_t frees_;
     uint64_t bytesInUse_;  // sum of the recorded sizes handed out
-    uintptr_t freeHead_;   // free block with the highest address, 0 when none
+    uintptr_t root_;       // root of the tree of free blocks, 0 when none
+    uintptr_t tinyHead_;   // highest free header-only block, linked downward
     uintptr_t top_;        // lowest address in use
 };
 

@@ -5,7 +5,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
+#include <map>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "platform/VirtualMemory.h"
@@ -489,3 +492,144 @@ TEST(EngineHeapUnreserved, WithoutAHeapAllocFailsAndInspectionIsEmpty) {
 }
 
 }  // namespace
+
+// --- Against the plain first-fit walk ----------------------------------------
+
+namespace {
+
+// The heap as a walk down an address-ordered free list would run it: the
+// free block of the highest address that fits, split when more than 32
+// bytes would be left (the caller gets the upper part), merged with free
+// neighbours on release, and given back to the top when it reaches it.
+class FirstFitModel {
+public:
+    FirstFitModel(uintptr_t top, uintptr_t floor) : top_(top), floor_(floor) {}
+
+    uintptr_t Alloc(size_t n) {
+        const uint64_t need = (uint64_t(n) + 31) & ~uint64_t{15};
+        for (auto it = free_.rbegin(); it != free_.rend(); ++it) {
+            const auto [block, size] = *it;
+            if (size < need) continue;
+            if (size <= need + 32) {
+                free_.erase(block);
+                sizes_[block] = size;
+                return block;
+            }
+            it->second = size - need;
+            sizes_[block + size - need] = need;
+            return block + size - need;
+        }
+        if (top_ < floor_ || need > top_ - floor_) return 0;
+        top_ -= need;
+        sizes_[top_] = need;
+        return top_;
+    }
+
+    void Free(uintptr_t block) {
+        uint64_t size = sizes_.at(block);
+        sizes_.erase(block);
+        auto above = free_.find(block + size);
+        if (above != free_.end()) {
+            size += above->second;
+            free_.erase(above);
+        }
+        auto below = free_.lower_bound(block);
+        if (below != free_.begin() && std::prev(below)->first + std::prev(below)->second == block) {
+            --below;
+            block = below->first;
+            size += below->second;
+            free_.erase(below);
+        }
+        if (block == top_) {
+            top_ += size;
+        } else {
+            free_[block] = size;
+        }
+    }
+
+    std::vector<std::pair<uintptr_t, size_t>> FreeBlocks() const {
+        std::vector<std::pair<uintptr_t, size_t>> blocks;
+        for (auto it = free_.rbegin(); it != free_.rend(); ++it) blocks.emplace_back(it->first, size_t(it->second));
+        return blocks;
+    }
+    uintptr_t Top() const { return top_; }
+
+private:
+    std::map<uintptr_t, uint64_t> free_;
+    std::map<uintptr_t, uint64_t> sizes_;  // blocks handed out
+    uintptr_t top_;
+    uintptr_t floor_;
+};
+
+std::vector<std::pair<uintptr_t, size_t>> HeapFreeBlocks() {
+    std::vector<std::pair<uintptr_t, size_t>> blocks;
+    for (const FreeBlock& b : EngineHeap::FreeBlocks()) blocks.emplace_back(Address(b.address), b.size);
+    return blocks;
+}
+
+}  // namespace
+
+// Long random runs of allocations and frees of mixed sizes (0-byte, small,
+// large and more than is left), in each reserve mode: every allocation
+// lands where the walk puts it, and the free blocks and top agree.
+TEST_F(EngineHeapTest, PlacesEveryBlockWhereTheFirstFitWalkDoes) {
+    struct Reservation {
+        int32_t mode;
+        size_t n;
+        platform::MemoryStatus status;
+    };
+    platform::MemoryStatus virtualRoom, physicalRoom;
+    virtualRoom.availableVirtual = 2 * kMiB + 100;
+    physicalRoom.availablePhysical = 3 * kMiB;
+    const Reservation reservations[] = {{EngineHeap::kModeExact, kMiB, {}},
+                                        {EngineHeap::kModeAllButVirtual, 100, virtualRoom},
+                                        {EngineHeap::kModePhysicalShare, 300, physicalRoom}};
+    for (const Reservation& r : reservations) {
+        SCOPED_TRACE(r.mode);
+        memory_.ReportStatus(r.status);
+        EngineHeap::Reserve(r.n, r.mode);
+        ASSERT_TRUE(EngineHeap::IsReserved());
+        FirstFitModel model(Address(EngineHeap::Top()), Address(EngineHeap::Base()) + BlockHeap::kControlBytes);
+        std::mt19937 random(977u + uint32_t(r.mode));
+        std::vector<uintptr_t> live;
+        for (int step = 0; step < 40000; ++step) {
+            const uint32_t dice = random() % 100;
+            if (dice < 52 || live.empty()) {
+                size_t n;
+                const uint32_t kind = random() % 20;
+                if (kind == 0) {
+                    n = 0;
+                } else if (kind < 14) {
+                    n = 1 + random() % 200;
+                } else if (kind < 19) {
+                    n = 200 + random() % 8000;
+                } else {
+                    n = 60000 + random() % 400000;
+                }
+                const uintptr_t expected = model.Alloc(n);
+                void* const got = EngineHeap::Alloc(n);
+                ASSERT_EQ(got != nullptr ? HeaderOf(got) : 0, expected) << "step " << step << ", " << n << " bytes";
+                if (got != nullptr) live.push_back(HeaderOf(got));
+            } else {
+                const size_t at = random() % live.size();
+                void* block = reinterpret_cast<void*>(live[at] + BlockHeap::kHeaderBytes);
+                model.Free(live[at]);
+                EngineHeap::Free(&block);
+                live[at] = live.back();
+                live.pop_back();
+            }
+            if (step % 1000 == 0) {
+                ASSERT_EQ(HeapFreeBlocks(), model.FreeBlocks()) << "step " << step;
+                ASSERT_EQ(Address(EngineHeap::Top()), model.Top());
+            }
+        }
+        for (const uintptr_t header : live) {
+            void* block = reinterpret_cast<void*>(header + BlockHeap::kHeaderBytes);
+            model.Free(header);
+            EngineHeap::Free(&block);
+        }
+        EXPECT_TRUE(EngineHeap::FreeBlocks().empty());
+        EXPECT_EQ(Address(EngineHeap::Top()), model.Top());
+        EngineHeap::Release();
+    }
+}
