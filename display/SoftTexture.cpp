@@ -73,7 +73,7 @@ SoftTexture* SoftTexture::FindOrCreate(PixelImage* target, Palette* texturePalet
         }
         // The kind word alone would do for the back ends, but a test double
         // may carry the software kind without being one.
-        if (auto* const soft = dynamic_cast<SoftTexture*>(texture)) {
+        if (SoftTexture* const soft = texture->AsSoft()) {
             return soft;
         }
     }

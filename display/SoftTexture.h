@@ -29,6 +29,7 @@ public:
     int32_t Recreate(PixelImage* image, Palette* palette) override;
     // Unlinks from the image's chain and forgets the image and the palette.
     void Release() override;
+    SoftTexture* AsSoft() override { return this; }
 
     // The image's software texture: the first in its chain, else a new one
     // made with the palette. Null when none can be made (a refused size, no

@@ -5,6 +5,7 @@
 
 class Palette;
 class PixelImage;
+class SoftTexture;
 struct TextureNode;
 
 // An image bound to one rendering back end. Every texture of an image sits in
@@ -29,6 +30,9 @@ public:
     virtual int32_t Upload();
     // Gives back everything Create took (base: nothing).
     virtual void Release();
+    // The software texture this is, or null: cheaper than asking the
+    // language on every textured polygon.
+    virtual SoftTexture* AsSoft() { return nullptr; }
 
     // Puts this texture at the head of its image's chain.
     void LinkToImage();

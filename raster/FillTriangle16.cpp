@@ -69,15 +69,17 @@ public:
         remainderStep_ = difference * 65536 - step_ * dy;
     }
 
+    // A value that is never stepped.
+    EdgeValue() : dy_(1) {}
+
     int64_t Value() const { return value_; }
 
+    // Without a branch: whether the remainder carries is as good as random.
     void Next() {
-        value_ += step_;
         remainder_ += remainderStep_;
-        if (remainder_ >= dy_) {
-            ++value_;
-            remainder_ -= dy_;
-        }
+        const int64_t carry = remainder_ >= dy_ ? 1 : 0;
+        value_ += step_ + carry;
+        remainder_ -= carry * dy_;
     }
 
 private:
@@ -108,7 +110,9 @@ void WalkEdge(const EdgeWindow& window, int32_t startIndex, const FixedVertex& f
     EdgeValue shade(from.intensity, int64_t(to.intensity) - from.intensity, dy, prestep, kBegin);
     EdgeValue u(from.u, int64_t(to.u) - from.u, dy, prestep, kBegin);
     EdgeValue v(from.v, int64_t(to.v) - from.v, dy, prestep, kBegin);
-    EdgeValue z(from.depth, int64_t(to.depth) - int64_t(from.depth), dy, prestep, kBegin);
+    // Depth is set up only where it is tested: each value costs divisions.
+    EdgeValue z = kDepth ? EdgeValue(from.depth, int64_t(to.depth) - int64_t(from.depth), dy, prestep, kBegin)
+                         : EdgeValue();
 
     SpanEdge* record = window.records + (int64_t(startIndex) + kBegin - window.first);
     for (int64_t k = kBegin; k < kEnd; ++k, ++record) {
@@ -219,14 +223,35 @@ void FillInBand(Canvas& canvas, uint32_t mode, const ScreenVertex& a, const Scre
     const bool depth = (mode & kSpanModeDepth) != 0;
     const auto walk = depth ? WalkEdgeDepth16 : WalkEdge16;
 
-    // The per-pixel steps come from the measuring row, which need not lie on
-    // the canvas: walk that one row on its own.
+    // Only the rows on the canvas get records.
+    const int32_t first = std::max(0, -topRow);
+    const int32_t end = int32_t(std::min<int64_t>(rowCount, int64_t(canvas.height) - topRow));
+    const int32_t visible = end - first;
+    if (visible <= 0) return;
+    SpanEdge* const leftBuffer = reinterpret_cast<SpanEdge*>(canvas.spanBufferA);
+    SpanEdge* const rightBuffer = reinterpret_cast<SpanEdge*>(canvas.spanBufferB);
+    // Rows that no edge reaches (an edge too short to walk) stay empty.
+    std::memset(static_cast<void*>(leftBuffer), 0, sizeof(SpanEdge) * size_t(visible));
+    std::memset(static_cast<void*>(rightBuffer), 0, sizeof(SpanEdge) * size_t(visible));
+    const EdgeWindow longSide{longEdgeRight ? rightBuffer : leftBuffer, first, end};
+    const EdgeWindow otherSide{longEdgeRight ? leftBuffer : rightBuffer, first, end};
+    walk(longSide, 0, t, btm);
+    walk(otherSide, 0, t, m);
+    walk(otherSide, measure, m, btm);
+
+    // The per-pixel steps come from the measuring row: read from the walk
+    // above when it lies on the canvas, else walked on its own.
     SpanEdge measured[2] = {};   // [0] the long edge's side, [1] the other
-    const EdgeWindow longRow{&measured[0], measure, measure + 1};
-    const EdgeWindow otherRow{&measured[1], measure, measure + 1};
-    walk(longRow, 0, t, btm);
-    walk(otherRow, 0, t, m);
-    walk(otherRow, measure, m, btm);
+    if (measure >= first && measure < end) {
+        measured[0] = (longEdgeRight ? rightBuffer : leftBuffer)[measure - first];
+        measured[1] = (longEdgeRight ? leftBuffer : rightBuffer)[measure - first];
+    } else {
+        const EdgeWindow longRow{&measured[0], measure, measure + 1};
+        const EdgeWindow otherRow{&measured[1], measure, measure + 1};
+        walk(longRow, 0, t, btm);
+        walk(otherRow, 0, t, m);
+        walk(otherRow, measure, m, btm);
+    }
     const SpanEdge& measuredLeft = longEdgeRight ? measured[1] : measured[0];
     const SpanEdge& measuredRight = longEdgeRight ? measured[0] : measured[1];
 
@@ -241,13 +266,6 @@ void FillInBand(Canvas& canvas, uint32_t mode, const ScreenVertex& a, const Scre
         }
     }
 
-    // Only the rows on the canvas get records.
-    const int32_t first = std::max(0, -topRow);
-    const int32_t end = int32_t(std::min<int64_t>(rowCount, int64_t(canvas.height) - topRow));
-    const int32_t visible = end - first;
-
-    SpanEdge* const leftBuffer = reinterpret_cast<SpanEdge*>(canvas.spanBufferA);
-    SpanEdge* const rightBuffer = reinterpret_cast<SpanEdge*>(canvas.spanBufferB);
     SpanSetup setup;
     setup.target = &canvas;
     setup.leftEdge = leftBuffer;
@@ -265,18 +283,8 @@ void FillInBand(Canvas& canvas, uint32_t mode, const ScreenVertex& a, const Scre
         setup.uStep = static_cast<int32_t>(static_cast<uint32_t>(steps.u) << used->uScaleShift);
         setup.vStep = static_cast<int32_t>(static_cast<uint32_t>(steps.v) << used->vScaleShift);
     }
-    if (visible <= 0) return;
     setup.destRow = reinterpret_cast<uint16_t*>(canvas.Row(setup.topY));
     if (depth) setup.depthRow = canvas.DepthRow(setup.topY);
-
-    // Rows that no edge reaches (an edge too short to walk) stay empty.
-    std::memset(static_cast<void*>(leftBuffer), 0, sizeof(SpanEdge) * size_t(visible));
-    std::memset(static_cast<void*>(rightBuffer), 0, sizeof(SpanEdge) * size_t(visible));
-    const EdgeWindow longSide{longEdgeRight ? rightBuffer : leftBuffer, first, end};
-    const EdgeWindow otherSide{longEdgeRight ? leftBuffer : rightBuffer, first, end};
-    walk(longSide, 0, t, btm);
-    walk(otherSide, 0, t, m);
-    walk(otherSide, measure, m, btm);
 
     for (int32_t i = 0; i < visible; ++i) {
         ClipRow(leftBuffer[i], rightBuffer[i], canvas.width, steps);

@@ -143,7 +143,8 @@ void FillPolygon16(Canvas* canvas, int32_t count, uint32_t mode, const ScreenVer
     Palette* const canvasPalette = canvas->palette;
     // Only a 16-bit palette can stand in for the canvas's: the spans read
     // its shade table as 16-bit entries.
-    if (image != nullptr && image->palette != nullptr && !image->palette->IsIndexed8()) {
+    if (image != nullptr && image->palette != nullptr && image->palette != canvasPalette &&
+        !image->palette->IsIndexed8()) {
         canvas->palette = image->palette;
     }
     g_subdivisionDepth = 0;
