@@ -6,6 +6,7 @@
 #include "engine/Arena.h"
 #include "engine/BoundingSphere.h"
 #include "engine/PickQuery.h"
+#include "engine/ViewHooks.h"
 #include "engine/WorldContext.h"
 
 namespace {
@@ -15,9 +16,11 @@ constexpr uint32_t kWalkState =
 // What a walk gives back to the caller as it found it.
 constexpr uint32_t kRestoredOnExit = PickQuery::kPrepared | PickQuery::kTestingObjects;
 
-// The list to search when the caller names none: the current view's. There
-// are no views yet, so until there are such a query names its own list.
-NamedObject* CurrentViewObjectList() { return nullptr; }
+// The list to search when the caller names none: the current view's.
+NamedObject* CurrentViewObjectList() {
+    const ViewHooks& hooks = CurrentViewHooks();
+    return hooks.currentObjectList != nullptr ? hooks.currentObjectList() : nullptr;
+}
 
 // The arena hands out bytes without aligning them, and a caller's arena may
 // have been used for anything before, so each hit carries the slack it needs
@@ -167,12 +170,17 @@ Status NamedObject::CollectRayHits(PickQuery* query) {
         if (const Status status = PrepareQuery(query); status != kStatusOk) {
             return status;
         }
-        // A ray through a screen point needs a camera with a canvas, which
-        // the engine does not have yet.
         if ((query->flags & PickQuery::kScreenRay) != 0) {
-            return kStatusNoCamera;
-        }
-        if ((query->flags & PickQuery::kGivesRay) == 0) {
+            // From the camera (unless given, the current view's) through the
+            // screen point; it needs a canvas to know where its centre is.
+            const ViewHooks& hooks = CurrentViewHooks();
+            Camera* const camera = (query->flags & PickQuery::kGivesCamera) != 0 ? query->camera : nullptr;
+            if (hooks.screenRay == nullptr ||
+                hooks.screenRay(camera, query->screenX, query->screenY, &query->origin, &query->direction) !=
+                    kStatusOk) {
+                return kStatusNoCamera;
+            }
+        } else if ((query->flags & PickQuery::kGivesRay) == 0) {
             return kStatusNothingToDo;
         }
     }

@@ -1,0 +1,220 @@
+#include "scene/SortedPrimitive.h"
+
+#include <algorithm>
+#include <new>
+
+#include "display/Canvas.h"
+#include "engine/Arena.h"
+#include "engine/MathRoutineTable.h"
+#include "engine/WorldContext.h"
+#include "scene/Camera.h"
+#include "scene/ViewContext.h"
+
+uint32_t g_primBytesUsed = 0;
+uint32_t g_primTreeSteps = 0;
+
+namespace {
+
+// The documented sizes of the records, counted whatever the layout here.
+constexpr uint32_t kPointBytes = 72;
+constexpr uint32_t kLineBytes = 104;
+constexpr uint32_t kPolygonBytes = 40;
+constexpr uint32_t kTranslucentBytes = 44;
+constexpr uint32_t kVertexBytes = 32;
+
+// The arena does not align what it hands out, and the record before may
+// have ended anywhere.
+constexpr uintptr_t kAlignment = 16;
+
+void* TakeAligned(Arena& arena, size_t bytes) {
+    void* const raw = arena.AllocInline(bytes + kAlignment - 1);
+    if (raw == nullptr) return nullptr;
+    return reinterpret_cast<void*>((reinterpret_cast<uintptr_t>(raw) + kAlignment - 1) & ~(kAlignment - 1));
+}
+
+Arena* PrimitiveArena() { return g_worldContext != nullptr ? g_worldContext->arena2 : nullptr; }
+
+SortedPrimitive*& Root() {
+    static SortedPrimitive* none = nullptr;
+    if (g_worldContext == nullptr) return none;
+    return reinterpret_cast<SortedPrimitive*&>(g_worldContext->depthTreeRoot);
+}
+
+SortedPrimitive::Point PointOf(const ScreenVertex& v) { return {v.x, v.y, v.depth}; }
+
+// Normal of the plane through the first three vertices; true when `other`
+// lies on its negative side.
+bool BehindPlane(const ScreenVertex* v, int32_t count, const SortedPrimitive::Point& other) {
+    if (count < 3) return v[0].depth < other.depth;
+    const Vector3 e1{v[1].x - v[0].x, v[1].y - v[0].y, v[1].depth - v[0].depth};
+    const Vector3 e2{v[2].x - v[0].x, v[2].y - v[0].y, v[2].depth - v[0].depth};
+    Vector3 n;
+    g_mathRoutineTable.crossProduct(&e1, &e2, &n);
+    return n.x * (other.x - v[0].x) + n.y * (other.y - v[0].y) + n.z * (other.depth - v[0].depth) < 0.0f;
+}
+
+Canvas* CurrentCanvas() {
+    if (g_viewContext == nullptr || g_viewContext->camera == nullptr) return nullptr;
+    return g_viewContext->camera->canvas;
+}
+
+// The tree is thrown away after the flush, so the walk may take it apart:
+// each node's `first` subtree is rotated up until it is empty, then the node
+// is drawn and the walk goes on with its `second` subtree. No recursion and
+// no stack, however unbalanced the tree (rising depths make it a list).
+template <SortedPrimitive* SortedPrimitive::*kFirst, SortedPrimitive* SortedPrimitive::*kSecond>
+void DrawInOrder(SortedPrimitive* node, Canvas* canvas) {
+    while (node != nullptr) {
+        SortedPrimitive* const first = node->*kFirst;
+        if (first != nullptr) {
+            node->*kFirst = first->*kSecond;
+            first->*kSecond = node;
+            node = first;
+            continue;
+        }
+        SortedPrimitive* const following = node->*kSecond;
+        if (canvas != nullptr) node->Draw(*canvas);
+        node = following;
+    }
+}
+
+void EndFlush() {
+    if (Arena* const arena = PrimitiveArena()) arena->FreeAll();
+    Root() = nullptr;
+    if (g_worldContext != nullptr) {
+        g_worldContext->peakTreeDepth = std::max(g_worldContext->peakTreeDepth, g_primTreeSteps);
+        g_worldContext->peakPrimitiveBytes = std::max(g_worldContext->peakPrimitiveBytes, g_primBytesUsed);
+    }
+    g_primTreeSteps = 0;
+    g_primBytesUsed = 0;
+}
+
+}  // namespace
+
+SortedPrimitive::SortedPrimitive(uint16_t kindCode, const ScreenVertex* vertices, int32_t count,
+                                 uint32_t recordBytes)
+    : kind(kindCode) {
+    g_primBytesUsed += recordBytes;
+    zMax = zMin = vertices[0].depth;
+    xMax = xMin = vertices[0].x;
+    yMax = yMin = vertices[0].y;
+    for (int32_t i = 1; i < count; ++i) {
+        zMax = std::max(zMax, vertices[i].depth);
+        zMin = std::min(zMin, vertices[i].depth);
+        xMax = std::max(xMax, vertices[i].x);
+        xMin = std::min(xMin, vertices[i].x);
+        yMax = std::max(yMax, vertices[i].y);
+        yMin = std::min(yMin, vertices[i].y);
+    }
+}
+
+void SortedPrimitive::Insert() {
+    SortedPrimitive*& root = Root();
+    if (root == nullptr) {
+        root = this;
+        return;
+    }
+    uint32_t steps = 1;
+    // Ties go nearer, so that of equal depths the first inserted draws first.
+    for (SortedPrimitive* node = root;; ++steps) {
+        SortedPrimitive*& child = zMax <= node->zMax ? node->nearer : node->farther;
+        if (child == nullptr) {
+            child = this;
+            break;
+        }
+        node = child;
+    }
+    g_primTreeSteps = std::max(g_primTreeSteps, steps);
+}
+
+// --- Point -------------------------------------------------------------------
+
+SortedPoint::SortedPoint(const ScreenVertex& v) : SortedPrimitive(kPoint, &v, 1, kPointBytes), vertex(v) {}
+
+SortedPoint* SortedPoint::Create(Arena& arena, const ScreenVertex& v) {
+    void* const memory = TakeAligned(arena, sizeof(SortedPoint));
+    return memory != nullptr ? ::new (memory) SortedPoint(v) : nullptr;
+}
+
+void SortedPoint::Draw(Canvas& canvas) { canvas.PlotPixel(&vertex, nullptr); }
+
+SortedPrimitive::Point SortedPoint::GetCentre() const { return PointOf(vertex); }
+
+bool SortedPoint::IsBehind(const Point& other) const { return vertex.depth < other.depth; }
+
+// --- Line --------------------------------------------------------------------
+
+namespace {
+
+struct Pair {
+    ScreenVertex v[2];
+};
+
+}  // namespace
+
+SortedLine::SortedLine(const ScreenVertex& from, const ScreenVertex& to)
+    : SortedPrimitive(kLine, Pair{{from, to}}.v, 2, kLineBytes), a(from), b(to) {}
+
+SortedLine* SortedLine::Create(Arena& arena, const ScreenVertex& from, const ScreenVertex& to) {
+    void* const memory = TakeAligned(arena, sizeof(SortedLine));
+    return memory != nullptr ? ::new (memory) SortedLine(from, to) : nullptr;
+}
+
+void SortedLine::Draw(Canvas& canvas) { canvas.DrawLineClipped(&a, &b, nullptr, nullptr); }
+
+SortedPrimitive::Point SortedLine::GetCentre() const {
+    return {a.x - (b.x - a.x) * -0.5f, a.y - (b.y - a.y) * -0.5f, a.depth - (b.depth - a.depth) * -0.5f};
+}
+
+bool SortedLine::IsBehind(const Point& other) const { return GetCentre().depth < other.depth; }
+
+// --- Polygons ----------------------------------------------------------------
+
+SortedPolygon::SortedPolygon(uint16_t kindCode, int32_t count, const ScreenVertex* vertices, uint32_t alpha,
+                             uint32_t recordBytes)
+    : SortedPrimitive(kindCode, vertices, count, recordBytes), level(alpha) {
+    vertexCount = uint16_t(count);
+    vertices_ = reinterpret_cast<ScreenVertex*>(this + 1);
+    std::copy(vertices, vertices + count, vertices_);
+}
+
+SortedPolygon* SortedPolygon::Create(Arena& arena, uint16_t kindCode, int32_t count, const ScreenVertex* vertices,
+                                     uint32_t alpha) {
+    if (vertices == nullptr || count < 1 || count > 0xFFFF) return nullptr;
+    const bool translucent = (kindCode & 0xFF0) == (kTranslucentFlat & 0xFF0);
+    const uint32_t recordBytes = (translucent ? kTranslucentBytes : kPolygonBytes) + kVertexBytes * uint32_t(count);
+    static_assert(sizeof(SortedPolygon) % alignof(ScreenVertex) == 0);
+    void* const memory = TakeAligned(arena, sizeof(SortedPolygon) + sizeof(ScreenVertex) * size_t(count));
+    return memory != nullptr ? ::new (memory) SortedPolygon(kindCode, count, vertices, alpha, recordBytes) : nullptr;
+}
+
+void SortedPolygon::Draw(Canvas& canvas) {
+    const int32_t n = vertexCount;
+    switch (kind) {
+        case kPolygonFlat: canvas.FillPolygonFlat(n, vertices_); break;
+        case kPolygonShaded: canvas.FillPolygonShaded(n, vertices_); break;
+        case kPolygonShadedAlt: canvas.FillPolygonShadedAlt(n, vertices_); break;
+        case kTranslucentFlat: canvas.FillPolygonFlatAlpha(n, vertices_, level); break;
+        case kTranslucentShaded: canvas.FillPolygonShadedAlpha(n, vertices_, level); break;
+        case kTranslucentShadedAlt: canvas.FillPolygonShadedAltAlpha(n, vertices_, level); break;
+        default: break;   // a code outside the kind's range draws nothing
+    }
+}
+
+SortedPrimitive::Point SortedPolygon::GetCentre() const { return PointOf(vertices_[0]); }
+
+bool SortedPolygon::IsBehind(const Point& other) const { return BehindPlane(vertices_, vertexCount, other); }
+
+// --- Flushes -----------------------------------------------------------------
+
+void FlushSortedPrimitives() {
+    DrawInOrder<&SortedPrimitive::farther, &SortedPrimitive::nearer>(Root(), CurrentCanvas());
+    EndFlush();
+}
+
+void FlushSortedPrimitivesNearFirst() {
+    DrawInOrder<&SortedPrimitive::nearer, &SortedPrimitive::farther>(Root(), CurrentCanvas());
+    EndFlush();
+}
+
+void DiscardSortedPrimitives() { EndFlush(); }

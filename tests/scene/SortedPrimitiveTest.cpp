@@ -1,0 +1,162 @@
+#include "scene/SortedPrimitive.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include <pthread.h>
+
+#include "engine/Arena.h"
+#include "engine/WorldContext.h"
+#include "scene/Camera.h"
+#include "scene/ViewContext.h"
+#include "tests/support/RecordingCanvas.h"
+#include "tests/support/ScopedEngineHeap.h"
+
+namespace {
+
+ScreenVertex Vertex(float x, float y, float depth, uint32_t colour) {
+    ScreenVertex v{};
+    v.x = x;
+    v.y = y;
+    v.depth = depth;
+    v.colour = colour;
+    return v;
+}
+
+class SortedPrimitiveTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        world_ = std::make_unique<WorldContext>(4096, 64 * 1024);
+        ASSERT_NE(world_->arena2, nullptr);
+        view_.camera = &camera_;
+        PushViewContext(&view_);
+    }
+    void TearDown() override {
+        PopViewContext(&view_);
+        DiscardSortedPrimitives();
+        world_.reset();
+    }
+
+    // A triangle at one depth whose colour names it.
+    void Polygon(float depth, uint32_t colour) {
+        const ScreenVertex v[] = {Vertex(0, 0, depth, colour), Vertex(10, 0, depth, colour),
+                                  Vertex(0, 10, depth, colour)};
+        SortedPolygon* const p = SortedPolygon::Create(*world_->arena2, SortedPrimitive::kPolygonFlat, 3, v);
+        ASSERT_NE(p, nullptr);
+        ASSERT_EQ(reinterpret_cast<uintptr_t>(p) % 16, 0u);
+        p->Insert();
+    }
+
+    // The colours of the polygons filled, in order.
+    std::vector<uint32_t> Drawn() const {
+        std::vector<uint32_t> colours;
+        for (const CanvasCall& call : canvas_.CallsOf("FillPolygonFlat")) colours.push_back(call.screen[0].colour);
+        return colours;
+    }
+
+    const ScopedEngineHeap heap_{4 * 1024 * 1024};
+    std::unique_ptr<WorldContext> world_;
+    RecordingCanvas canvas_{64, 64};
+    Camera camera_{&canvas_};
+    ViewContext view_;
+};
+
+TEST_F(SortedPrimitiveTest, FarthestDrawFirstAndEqualDepthsInTheOrderTheyCame) {
+    Polygon(0.5f, 1);
+    Polygon(0.9f, 2);
+    Polygon(0.5f, 3);
+    Polygon(0.1f, 4);   // nearest
+    Polygon(0.5f, 5);
+    FlushSortedPrimitives();
+    EXPECT_EQ(Drawn(), (std::vector<uint32_t>{2, 1, 3, 5, 4}));
+
+    canvas_.ForgetCalls();
+    Polygon(0.5f, 1);
+    Polygon(0.9f, 2);
+    Polygon(0.5f, 3);
+    Polygon(0.1f, 4);
+    FlushSortedPrimitivesNearFirst();
+    EXPECT_EQ(Drawn(), (std::vector<uint32_t>{4, 3, 1, 2}));
+}
+
+TEST_F(SortedPrimitiveTest, AFlushEmptiesTheArenaAndTreeAndOnlyRaisesThePeaks) {
+    for (int i = 0; i < 40; ++i) Polygon(float(i) / 40.0f, uint32_t(i));   // rising: a chain 40 deep
+    const uint32_t bytes = g_primBytesUsed;
+    EXPECT_EQ(bytes, 40u * (40 + 3 * 32));
+    EXPECT_EQ(g_primTreeSteps, 39u);
+    FlushSortedPrimitives();
+    EXPECT_EQ(world_->depthTreeRoot, nullptr);
+    EXPECT_EQ(world_->arena2->ChainLength(), 0);
+    EXPECT_EQ(g_primBytesUsed, 0u);
+    EXPECT_EQ(world_->peakTreeDepth, 39u);
+    EXPECT_EQ(world_->peakPrimitiveBytes, bytes);
+
+    Polygon(0.5f, 1);
+    Polygon(0.6f, 2);
+    FlushSortedPrimitives();
+    EXPECT_EQ(world_->peakTreeDepth, 39u);
+    EXPECT_EQ(world_->peakPrimitiveBytes, bytes);
+    // An empty tree flushes without drawing and still resets the counters.
+    canvas_.ForgetCalls();
+    FlushSortedPrimitives();
+    EXPECT_TRUE(canvas_.Calls().empty());
+}
+
+TEST_F(SortedPrimitiveTest, PointsAndLinesDrawThroughTheCanvasAndSortByTheirCentres) {
+    SortedPoint* const point = SortedPoint::Create(*world_->arena2, Vertex(3, 4, 0.2f, 9));
+    SortedLine* const line = SortedLine::Create(*world_->arena2, Vertex(0, 0, 0.2f, 1), Vertex(10, 10, 0.6f, 1));
+    ASSERT_NE(point, nullptr);
+    ASSERT_NE(line, nullptr);
+    EXPECT_FLOAT_EQ(line->GetCentre().depth, 0.4f);
+    EXPECT_TRUE(point->IsBehind(line->GetCentre()));
+    EXPECT_FALSE(line->IsBehind(point->GetCentre()));
+    point->Insert();
+    line->Insert();
+    canvas_.SetForwarding(false);
+    FlushSortedPrimitives();
+    EXPECT_EQ(canvas_.Ops(), (std::vector<std::string>{"DrawLineClipped", "PlotPixel"}));
+}
+
+// Rising depths make the tree one long chain; neither flush may recurse
+// along it.
+TEST_F(SortedPrimitiveTest, ATwentyThousandDeepChainFlushesOnASmallStack) {
+    constexpr int kDepth = 20000;
+    for (const bool nearFirst : {false, true}) {
+        for (int i = 0; i < kDepth; ++i) {
+            SortedPoint* const p = SortedPoint::Create(*world_->arena2, Vertex(1, 1, float(i), 0));
+            ASSERT_NE(p, nullptr);
+            p->Insert();
+        }
+        ASSERT_EQ(g_primTreeSteps, uint32_t(kDepth - 1));
+        canvas_.SetForwarding(false);
+        pthread_attr_t attributes;
+        pthread_attr_init(&attributes);
+        pthread_attr_setstacksize(&attributes, 256 * 1024);
+        pthread_t thread;
+        struct Job {
+            bool nearFirst;
+        } job{nearFirst};
+        ASSERT_EQ(pthread_create(
+                      &thread, &attributes,
+                      [](void* argument) -> void* {
+                          if (static_cast<Job*>(argument)->nearFirst) {
+                              FlushSortedPrimitivesNearFirst();
+                          } else {
+                              FlushSortedPrimitives();
+                          }
+                          return nullptr;
+                      },
+                      &job),
+                  0);
+        pthread_join(thread, nullptr);
+        pthread_attr_destroy(&attributes);
+        EXPECT_EQ(canvas_.CountOf("PlotPixel"), size_t(kDepth));
+        const std::vector<CanvasCall> plots = canvas_.CallsOf("PlotPixel");
+        EXPECT_FLOAT_EQ(plots.front().screen[0].depth, nearFirst ? 0.0f : float(kDepth - 1));
+        canvas_.ForgetCalls();
+    }
+}
+
+}  // namespace
