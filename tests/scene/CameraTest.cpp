@@ -123,6 +123,7 @@ TEST(Camera, TheFrameBracketKeepsAnOuterLockSkipsTheClearOnAskAndHiddenObjects) 
     blind.EndFrame();
     PopViewContext(&view);
     EXPECT_EQ(g_viewContext, nullptr);
+    shown.next = hidden.next = nullptr;
 }
 
 TEST(Camera, FixedAndFloatRecordsReadTheSameAndBadOnesAreRefused) {
