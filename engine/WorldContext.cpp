@@ -6,6 +6,7 @@
 #include "engine/MathRoutineTable.h"
 
 WorldContext* g_worldContext = nullptr;
+void (*WorldContext::releaseSceneTables)(WorldContext&) = nullptr;
 
 WorldContext::WorldContext(uint32_t size1, uint32_t size2) {
     g_worldContext = this;
@@ -59,6 +60,9 @@ Status WorldContext::Init(uint32_t size1, uint32_t size2) {
 }
 
 void WorldContext::Release() {
+    if ((worldImages != nullptr || materialLibraries != nullptr) && releaseSceneTables != nullptr) {
+        releaseSceneTables(*this);
+    }
     GiveBackArena(arena1);
     GiveBackArena(arena2);
     depthTreeRoot = nullptr;

@@ -5,6 +5,8 @@
 #include "engine/Status.h"
 
 class Arena;
+struct MaterialLibraryTable;
+struct WorldImageTable;
 
 // The engine-wide context of the 3D layer: processor features, the scratch
 // arenas of the draw and the root of the depth-sorted primitives. One
@@ -45,6 +47,11 @@ public:
     uint32_t attachedFaces = 0;
     uint32_t attachedVertices = 0;
     uint32_t liveMaterials = 0;
+    // The scene's shared images and open material libraries, made on first
+    // use by the scene layer, which frees them through releaseSceneTables.
+    WorldImageTable* worldImages = nullptr;
+    MaterialLibraryTable* materialLibraries = nullptr;
+    static void (*releaseSceneTables)(WorldContext& context);
 };
 
 extern WorldContext* g_worldContext;

@@ -8,6 +8,7 @@
 
 #include "tools/mkdata/FontData.h"
 #include "tools/mkdata/ImageData.h"
+#include "tools/mkdata/MaterialData.h"
 #include "tools/mkdata/PaletteData.h"
 
 namespace fs = std::filesystem;
@@ -75,6 +76,11 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "mkdata: cannot write %s\n", font.c_str());
             return 1;
         }
+    }
+    const fs::path materials = root / "mesh" / "materials.iff";
+    if (WriteMaterialLibrary(materials.c_str()) != kStatusOk) {
+        std::fprintf(stderr, "mkdata: cannot write %s\n", materials.c_str());
+        return 1;
     }
     std::printf("Sample data written to %s\n", root.c_str());
     return 0;

@@ -1,0 +1,338 @@
+#include "scene/Material.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "display/InverseColorTable.h"
+#include "display/PixelFormat.h"
+#include "display/PixelImage.h"
+#include "engine/ByteOrder.h"
+#include "engine/IffFile.h"
+#include "engine/WorldContext.h"
+#include "scene/AnimatedMaterial.h"
+#include "scene/MaterialLibrary.h"
+#include "scene/WorldImageTable.h"
+#include "tests/support/ChunkBuilder.h"
+#include "tests/support/DistinctPalette.h"
+#include "tests/support/MemoryStream.h"
+#include "tests/support/ScopedEngineHeap.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+using Bytes = ChunkBuilder::Bytes;
+
+struct Header {
+    const char* name = "Rock";
+    uint16_t width = 16;
+    uint16_t height = 16;
+    uint16_t frames = 1;
+    uint8_t format = 1;
+    uint8_t encoding = 0;
+    uint32_t flags = 0x40;
+    size_t bytes = 48;
+};
+
+Bytes Mhdr(const Header& h) {
+    Bytes b(h.bytes, 0);
+    std::memcpy(b.data(), h.name, std::min<size_t>(16, std::strlen(h.name)));
+    if (h.bytes >= 28) {
+        StoreLe16(b.data() + 16, h.width);
+        StoreLe16(b.data() + 18, h.height);
+        StoreLe16(b.data() + 20, h.frames);
+        b[22] = h.format;
+        b[23] = h.encoding;
+        StoreLe32(b.data() + 24, h.flags);
+    }
+    return b;
+}
+
+// A raw indexed frame whose pixel i is (i + seed) mod 256.
+Bytes Frame(const Header& h, uint8_t seed = 0) {
+    Bytes b(size_t(h.width) * h.height);
+    for (size_t i = 0; i < b.size(); ++i) b[i] = uint8_t(i + seed);
+    return b;
+}
+
+class MaterialTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        world_ = std::make_unique<WorldContext>(4096, 4096);
+        // The colour-to-index table that true-colour pixels are matched by.
+        ASSERT_EQ(palette_->SetTables(InverseColorTable::kFlagBuild, nullptr, nullptr), kStatusOk);
+    }
+    void TearDown() override {
+        world_.reset();
+        EXPECT_EQ(g_worldContext, nullptr);
+    }
+
+    // Reads the form through a material of the form's kind.
+    template <typename Kind = BitmapMaterial>
+    Status Read(Kind& material, const Bytes& form, const char* name = nullptr, uint32_t readFlags = 0,
+                Palette* palette = nullptr) {
+        MemoryStream stream(form);
+        IffFile iff(&stream, 0);
+        EXPECT_EQ(iff.ValidateHeader(), kStatusOk);
+        EXPECT_EQ(iff.NextChunk(), kStatusOk);
+        return material.ReadForm(iff, name, readFlags, palette);
+    }
+
+    std::string WriteFile(const char* name, const Bytes& bytes) const {
+        dir_.WriteFile(name, std::string(bytes.begin(), bytes.end()));
+        return dir_.Str() + "/" + name;
+    }
+
+    const ScopedEngineHeap heap_{8 * 1024 * 1024};
+    std::unique_ptr<WorldContext> world_;
+    const ChunkBuilder b_;
+    const TempDir dir_;
+    std::unique_ptr<Palette> palette_ = MakeDistinctPalette(kPixelFormatIndexed8);
+};
+
+TEST_F(MaterialTest, AnIndexedFormReadsIntoALockableImageAndIsCounted) {
+    const Header h;
+    BitmapMaterial material;
+    EXPECT_EQ(world_->liveMaterials, 1u);
+    ASSERT_EQ(Read(material, b_.Form("EMTL", {b_.Chunk("MHDR", Mhdr(h)), b_.Chunk("BODY", Frame(h, 3))})),
+              kStatusOk);
+    EXPECT_STREQ(material.name, "Rock");
+    EXPECT_EQ(material.flags, 0x40u | Material::kFlagOwnsMemory);
+    EXPECT_EQ(material.image, nullptr);
+    material.Lock();
+    ASSERT_NE(material.image, nullptr);
+    EXPECT_EQ(material.image->width, 16);
+    EXPECT_EQ(material.image->Format(), PixelImage::kFormat8Bit);
+    EXPECT_EQ(material.image->pixels[17], 20);
+    material.Unlock();
+    EXPECT_EQ(material.image, nullptr);
+    {
+        BitmapMaterial copy(material);
+        EXPECT_EQ(world_->liveMaterials, 2u);
+        EXPECT_EQ(copy.flags & Material::kFlagOwnsMemory, 0u);
+    }
+    EXPECT_EQ(world_->liveMaterials, 1u);
+}
+
+TEST_F(MaterialTest, BadFormsAreRefusedWithTheirCodes) {
+    struct Case {
+        const char* what;
+        Header header;
+        const char* wanted;
+        bool withPalette;
+        Status expected;
+    };
+    Header shortHeader;
+    shortHeader.bytes = 47;
+    Header format5;
+    format5.format = 5;
+    Header trueColour;
+    trueColour.format = 3;
+    Header encoding2;
+    encoding2.encoding = 2;
+    Header noFrames;
+    noFrames.frames = 0;
+    const Case cases[] = {
+        {"47-byte header", shortHeader, nullptr, false, kStatusMaterialBadData},
+        {"another name", Header{}, "rock", false, kStatusMaterialNotFound},
+        {"format 5", format5, nullptr, false, kStatusMaterialUnsupported},
+        {"encoding 2", encoding2, nullptr, false, kStatusMaterialUnsupported},
+        {"no frames", noFrames, nullptr, false, kStatusMaterialUnsupported},
+        {"true colour, no palette", trueColour, nullptr, false, kStatusMaterialNeedsPalette},
+    };
+    for (const Case& c : cases) {
+        BitmapMaterial material;
+        const Bytes form = b_.Form("EMTL", {b_.Chunk("MHDR", Mhdr(c.header)), b_.Chunk("BODY", Frame(Header{}))});
+        EXPECT_EQ(Read(material, form, c.wanted), c.expected) << c.what;
+        EXPECT_STREQ(material.name, Material::kNoName) << c.what;
+    }
+    BitmapMaterial notAMaterial;
+    EXPECT_EQ(Read(notAMaterial, b_.Form("EMSH", {})), kStatusMaterialNotFound);
+    AnimatedMaterial animated;
+    EXPECT_EQ(Read(animated, b_.Form("EMTL", {b_.Chunk("MHDR", Mhdr(Header{}))})), kStatusMaterialNotFound);
+}
+
+TEST_F(MaterialTest, RunLengthAndTrueColourBodiesDecodeOrFailCleanly) {
+    Header h;
+    h.width = h.height = 16;
+    h.encoding = 1;
+    // Runs of 128 (control -127, value), two of them fill the 256 pixels.
+    const Bytes twoRuns{0x81, 7, 0x81, 9};
+    BitmapMaterial material;
+    ASSERT_EQ(Read(material, b_.Form("EMTL", {b_.Chunk("MHDR", Mhdr(h)), b_.Chunk("BODY", twoRuns)})), kStatusOk);
+    material.Lock();
+    EXPECT_EQ(material.image->pixels[0], 7);
+    EXPECT_EQ(material.image->pixels[255], 9);
+    // One pixel too many, or input that runs out, is bad data.
+    const Bytes overflow{0x81, 7, 0x81, 9, 0x00, 1};
+    EXPECT_EQ(Read(material, b_.Form("EMTL", {b_.Chunk("MHDR", Mhdr(h)), b_.Chunk("BODY", overflow)})),
+              kStatusMaterialBadData);
+    const Bytes shortRun{0x81, 7, 0x05, 1};
+    EXPECT_EQ(Read(material, b_.Form("EMTL", {b_.Chunk("MHDR", Mhdr(h)), b_.Chunk("BODY", shortRun)})),
+              kStatusMaterialBadData);
+
+    // RGBA: alpha 10 or less is transparent, 11 is mapped through the palette.
+    Header rgba;
+    rgba.format = 4;
+    Bytes pixels(size_t(16 * 16 * 4), 0);
+    for (size_t i = 0; i < 256; ++i) {
+        pixels[4 * i] = 40;
+        pixels[4 * i + 1] = 215;
+        pixels[4 * i + 2] = 20;
+        pixels[4 * i + 3] = i == 0 ? 10 : 11;
+    }
+    ASSERT_EQ(Read(material, b_.Form("EMTL", {b_.Chunk("MHDR", Mhdr(rgba)), b_.Chunk("BODY", pixels)}), nullptr, 0,
+                   palette_.get()),
+              kStatusOk);
+    material.Lock();
+    EXPECT_EQ(material.image->pixels[0], 255);
+    EXPECT_EQ(material.image->pixels[1], palette_->MatchColor(40 | 215 << 8 | 20 << 16));
+    EXPECT_NE(material.image->pixels[1], 255);
+    EXPECT_NE(material.image->flags & PixelImage::kFlagKeyed, 0u);
+}
+
+TEST_F(MaterialTest, RegisteredImagesAreSharedAndFreedAtTheLastRelease) {
+    const Header h;
+    const Bytes form = b_.Form("EMTL", {b_.Chunk("MHDR", Mhdr(h)), b_.Chunk("BODY", Frame(h, 1))});
+    auto first = std::make_unique<BitmapMaterial>();
+    ASSERT_EQ(Read(*first, form, nullptr, Material::kReadRegister), kStatusOk);
+    EXPECT_EQ(first->flags & (Material::kFlagOwnsMemory | Material::kFlagWorldImage), Material::kFlagWorldImage);
+    std::unique_ptr<Material> second(FindWorldMaterial("Rock"));
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(FindWorldMaterial("Stone"), nullptr);
+    second->Lock();
+    first->Lock();
+    EXPECT_EQ(second->image, first->image);
+    EXPECT_EQ(second->name, first->name);
+    first.reset();
+    // Still there for the second; the sanitizers see any use after a free.
+    EXPECT_EQ(second->image->pixels[5], 6);
+    {
+        BitmapMaterial copy(static_cast<BitmapMaterial&>(*second));
+    }
+    EXPECT_EQ(second->image->pixels[5], 6);
+    second.reset();
+    const PixelImage unknown;
+    EXPECT_EQ(ReleaseWorldImage(&unknown), 0);
+}
+
+TEST_F(MaterialTest, TheImageTableGrowsIntactAndReusesFreedEntries) {
+    std::vector<PixelImage*> blocks;
+    for (int i = 0; i < 65; ++i) {
+        PixelImage* const block = static_cast<PixelImage*>(EngineAllocate(sizeof(PixelImage) + 16));
+        ::new (block) PixelImage(PixelImage::kFormat8Bit);
+        blocks.push_back(block);
+        const std::string name = "Image" + std::to_string(i);
+        ASSERT_EQ(RegisterWorldImage(name.c_str(), block, Material::kKindBitmap, 0, 4, 4, 1, nullptr, true), kStatusOk);
+    }
+    ASSERT_NE(world_->worldImages, nullptr);
+    EXPECT_EQ(world_->worldImages->capacity, 128u);
+    for (int i = 0; i < 65; ++i) {
+        EXPECT_EQ(world_->worldImages->entries[i].data, blocks[i]) << i;
+        EXPECT_STREQ(world_->worldImages->entries[i].name, ("Image" + std::to_string(i)).c_str());
+    }
+    EXPECT_EQ(ReleaseWorldImage(blocks[3]), 1);
+    PixelImage* const again = static_cast<PixelImage*>(EngineAllocate(sizeof(PixelImage) + 16));
+    ::new (again) PixelImage(PixelImage::kFormat8Bit);
+    ASSERT_EQ(RegisterWorldImage("Again", again, Material::kKindBitmap, 0, 4, 4, 1, nullptr, false), kStatusOk);
+    EXPECT_EQ(world_->worldImages->entries[3].data, again);
+    EXPECT_EQ(world_->worldImages->used, 65u);
+    // The world context frees the rest; a release after that finds nothing.
+    world_->Release();
+    EXPECT_EQ(ReleaseWorldImage(blocks[4]), 0);
+}
+
+TEST_F(MaterialTest, LibrariesNameTheFormsTheyHoldAndRefuseBrokenFiles) {
+    const auto material = [&](const char* name) {
+        Header h;
+        h.name = name;
+        return b_.Form("EMTL", {b_.Chunk("MHDR", Mhdr(h)), b_.Chunk("BODY", Frame(h))});
+    };
+    const Bytes library = b_.Form(
+        "ESEN", {material("Rock"), b_.Form("EMSH", {material("Metal"), b_.Form("ETER", {material("Sky")})}),
+                 b_.Form("OTHR", {material("Hidden")}), b_.Chunk("NOTE", "x")});
+    ASSERT_EQ(RegisterMaterialLibrary(WriteFile("lib.iff", library).c_str()), kStatusOk);
+    const MaterialLibraryEntry& entry = world_->materialLibraries->entries[0];
+    ASSERT_EQ(entry.formCount, 3u);
+    EXPECT_STREQ(entry.names, "Rock");
+    EXPECT_STREQ(entry.names + 17, "Metal");
+    EXPECT_STREQ(entry.names + 34, "Sky");
+
+    EXPECT_EQ(RegisterMaterialLibrary(WriteFile("none.iff", b_.Form("ESEN", {})).c_str()), kStatusMaterialNotFound);
+    EXPECT_EQ(RegisterMaterialLibrary((dir_.Str() + "/missing.iff").c_str()), kStatusMaterialReadFailed);
+    Header shortHeader;
+    shortHeader.bytes = 40;
+    EXPECT_EQ(RegisterMaterialLibrary(
+                  WriteFile("bad.iff", b_.Form("ESEN", {b_.Form("EMTL", {b_.Chunk("MHDR", Mhdr(shortHeader))})}))
+                      .c_str()),
+              kStatusMaterialBadData);
+    // Cut inside a form: the size fits the file, the inner chunk does not.
+    Bytes cut(library.begin(), library.begin() + 60);
+    StoreBe32(cut.data() + 4, uint32_t(cut.size() - 8));
+    EXPECT_EQ(RegisterMaterialLibrary(WriteFile("cut.iff", cut).c_str()), kStatusMaterialReadFailed);
+    EXPECT_EQ(world_->materialLibraries->entries[1].file, nullptr);
+
+    // The loader finds a material wherever it stands.
+    BitmapMaterial sky;
+    EXPECT_EQ(sky.Load((dir_.Str() + "/lib.iff").c_str(), "Sky", 0, nullptr), kStatusOk);
+    EXPECT_STREQ(sky.name, "Sky");
+    EXPECT_EQ(sky.Load((dir_.Str() + "/lib.iff").c_str(), "Hidden", 0, nullptr), kStatusMaterialNotFound);
+}
+
+TEST_F(MaterialTest, AnimatedFramesStepByCountOrTimeAndShipCopiesKeepTheirOwn) {
+    Header h;
+    h.name = "HULL_DECAL";
+    h.frames = 3;
+    const Bytes form = b_.Form("EMT1", {b_.Chunk("MHDR", Mhdr(h)), b_.Chunk("BODY", Frame(h, 0)),
+                                        b_.Chunk("BODY", Frame(h, 10)), b_.Chunk("BODY", Frame(h, 20))});
+    AnimatedMaterial material;
+    ASSERT_EQ(Read(material, form), kStatusOk);
+    ASSERT_EQ(material.frameCount, 3u);
+    const auto shown = [](AnimatedMaterial& m) {
+        m.Lock();
+        const int first = m.image->pixels[0];
+        m.Unlock();
+        return first;
+    };
+    EXPECT_EQ(shown(material), 0);
+    material.Animate();
+    material.Lock();
+    material.Animate();
+    material.Lock();   // locked already: keeps the frame it showed
+    EXPECT_EQ(material.image->pixels[0], 10);
+    material.Unlock();
+    EXPECT_EQ(shown(material), 20);
+    EXPECT_EQ(material.Animate(), 1);   // from the last frame back to the first
+    EXPECT_EQ(material.frame, 0u);
+
+    material.flags |= Material::kFlagTimed;
+    material.timeStep = 0.25f;
+    material.period = 0.0f;
+    EXPECT_EQ(material.Animate(), 0);   // no period: nothing to step by
+    material.period = 1.0f;
+    for (int i = 0; i < 4; ++i) material.Animate();
+    EXPECT_EQ(material.frame, 0u);      // exactly one period does not step
+    material.Animate();
+    EXPECT_EQ(material.frame, 1u);
+
+    {
+        std::unique_ptr<AnimatedMaterial> copy(material.CopyForShip(5));
+        ASSERT_NE(copy, nullptr);
+        EXPECT_EQ(copy->frame, 2u);
+        EXPECT_NE(copy->flags & Material::kFlagNotStepped, 0u);
+        EXPECT_EQ(shown(*copy), 20);
+    }
+    EXPECT_EQ(shown(material), 10);
+
+    // Fewer bodies than frames.
+    const Bytes missing = b_.Form("EMT1", {b_.Chunk("MHDR", Mhdr(h)), b_.Chunk("BODY", Frame(h))});
+    EXPECT_EQ(Read(material, missing), kStatusMaterialBadData);
+    h.frames = 1;
+    EXPECT_EQ(Read(material, b_.Form("EMT1", {b_.Chunk("MHDR", Mhdr(h)), b_.Chunk("BODY", Frame(h))})),
+              kStatusMaterialUnsupported);
+}
+
+}  // namespace
