@@ -6,6 +6,7 @@
 #include "engine/FileWrappers.h"
 #include "engine/IffFile.h"
 #include "engine/WorldContext.h"
+#include "scene/AnimatedMaterial.h"
 #include "scene/Material.h"
 #include "scene/MaterialForm.h"
 #include "scene/WorldImageTable.h"
@@ -128,6 +129,41 @@ Status RegisterMaterialLibrary(const char* path) {
     const Status status = ScanLibrary(*entry);
     if (status != kStatusOk) CloseEntry(*entry);
     return status;
+}
+
+Material* LoadLibraryMaterial(const char* name, Palette* palette, uint32_t readFlags) {
+    MaterialLibraryTable* const table = g_worldContext != nullptr ? g_worldContext->materialLibraries : nullptr;
+    if (table == nullptr || name == nullptr) return nullptr;
+    for (uint32_t i = 0; i < table->used; ++i) {
+        MaterialLibraryEntry& entry = table->entries[i];
+        if (entry.file == nullptr) continue;
+        for (uint32_t k = 0; k < entry.formCount; ++k) {
+            if (std::strncmp(entry.names + size_t(k) * kNameBytes, name, Material::kNameLength) != 0) continue;
+            IffFile& iff = *entry.file;
+            Material* found = nullptr;
+            uint32_t position = 0;
+            WalkMaterialForms(iff, [&](bool* stop) {
+                if (position++ != k) return kStatusOk;
+                *stop = true;
+                Material* const material = (readFlags & 0x2) != 0 && IsMaterialForm(iff, false)
+                                               ? static_cast<Material*>(new AnimatedMaterial)
+                                               : static_cast<Material*>(new BitmapMaterial);
+                if (material == nullptr) return kStatusMaterialNoMemory;
+                if (material->ReadForm(iff, name, readFlags, palette) == kStatusOk) {
+                    found = material;
+                } else {
+                    delete material;
+                }
+                return kStatusOk;
+            });
+            // Ready for the next search, whatever happened.
+            while (iff.Level() > 0 && iff.Ascend() == kStatusOk) {
+            }
+            iff.Rewind(0);
+            return found;
+        }
+    }
+    return nullptr;
 }
 
 void ReleaseMaterialLibraries(WorldContext& context) {

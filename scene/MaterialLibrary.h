@@ -4,6 +4,8 @@
 #include "engine/Status.h"
 
 class IffFile;
+class Material;
+class Palette;
 class WorldContext;
 
 // A chunk file kept open with the names of the material forms it holds, so
@@ -31,6 +33,12 @@ struct MaterialLibraryTable {
 // no material form), kStatusMaterialBadData (12: a form without a 48-byte
 // "MHDR") or kStatusMaterialFewerNames (17).
 Status RegisterMaterialLibrary(const char* path);
+
+// A new material read from the registered libraries, found by its
+// 16-character name (the first library and form that carry it); an
+// animated one for a FORM "EMT1" when readFlags has 0x2. Null when none
+// holds it or its read fails. The library is left rewound either way.
+Material* LoadLibraryMaterial(const char* name, Palette* palette, uint32_t readFlags);
 
 // The chunk files and name tables of the world context's libraries.
 void ReleaseMaterialLibraries(WorldContext& context);

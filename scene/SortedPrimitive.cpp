@@ -7,7 +7,9 @@
 #include "engine/Arena.h"
 #include "engine/MathRoutineTable.h"
 #include "engine/WorldContext.h"
+#include "display/PixelImage.h"
 #include "scene/Camera.h"
+#include "scene/Material.h"
 #include "scene/ViewContext.h"
 
 uint32_t g_primBytesUsed = 0;
@@ -20,6 +22,8 @@ constexpr uint32_t kPointBytes = 72;
 constexpr uint32_t kLineBytes = 104;
 constexpr uint32_t kPolygonBytes = 40;
 constexpr uint32_t kTranslucentBytes = 44;
+constexpr uint32_t kTexturedBytes = 44;
+constexpr uint32_t kTexturedTranslucentBytes = 48;
 constexpr uint32_t kVertexBytes = 32;
 
 // The arena does not align what it hands out, and the record before may
@@ -204,6 +208,52 @@ void SortedPolygon::Draw(Canvas& canvas) {
 SortedPrimitive::Point SortedPolygon::GetCentre() const { return PointOf(vertices_[0]); }
 
 bool SortedPolygon::IsBehind(const Point& other) const { return BehindPlane(vertices_, vertexCount, other); }
+
+SortedTexturedPolygon::SortedTexturedPolygon(uint16_t kindCode, int32_t count, const ScreenVertex* vertices,
+                                             Material* surface, uint32_t alpha, uint32_t recordBytes)
+    : SortedPrimitive(kindCode, vertices, count, recordBytes), material(surface), level(alpha) {
+    vertexCount = uint16_t(count);
+    vertices_ = reinterpret_cast<ScreenVertex*>(this + 1);
+    std::copy(vertices, vertices + count, vertices_);
+}
+
+SortedTexturedPolygon* SortedTexturedPolygon::Create(Arena& arena, uint16_t kindCode, int32_t count,
+                                                     const ScreenVertex* vertices, Material* surface, uint32_t alpha) {
+    if (vertices == nullptr || count < 1 || count > 0xFFFF) return nullptr;
+    const bool translucent = (kindCode & 0xFF0) == kTexturedTranslucent;
+    const uint32_t recordBytes =
+        (translucent ? kTexturedTranslucentBytes : kTexturedBytes) + kVertexBytes * uint32_t(count);
+    static_assert(sizeof(SortedTexturedPolygon) % alignof(ScreenVertex) == 0);
+    void* const memory = TakeAligned(arena, sizeof(SortedTexturedPolygon) + sizeof(ScreenVertex) * size_t(count));
+    return memory != nullptr
+               ? ::new (memory) SortedTexturedPolygon(kindCode, count, vertices, surface, alpha, recordBytes)
+               : nullptr;
+}
+
+void SortedTexturedPolygon::Draw(Canvas& canvas) {
+    if (material == nullptr) return;
+    material->Lock();
+    PixelImage* const texture = material->image;
+    const int32_t n = vertexCount;
+    switch (kind) {
+        case kTextured: canvas.FillPolygonTextured(n, vertices_, texture); break;
+        case kTextured + 1: canvas.FillPolygonTexturedPersp(n, vertices_, texture); break;
+        case kTextured + 2: canvas.FillPolygonTexturedShaded(n, vertices_, texture); break;
+        case kTextured + 3: canvas.FillPolygonTexturedShadedPersp(n, vertices_, texture); break;
+        case kTexturedTranslucent: canvas.FillPolygonTexturedAlpha(n, vertices_, texture, level); break;
+        case kTexturedTranslucent + 1: canvas.FillPolygonTexturedPerspAlpha(n, vertices_, texture, level); break;
+        case kTexturedTranslucent + 2: canvas.FillPolygonTexturedShadedAlpha(n, vertices_, texture, level); break;
+        case kTexturedTranslucent + 3:
+            canvas.FillPolygonTexturedShadedPerspAlpha(n, vertices_, texture, level);
+            break;
+        default: break;   // a code outside the range still locks and unlocks its material
+    }
+    material->Unlock();
+}
+
+SortedPrimitive::Point SortedTexturedPolygon::GetCentre() const { return PointOf(vertices_[0]); }
+
+bool SortedTexturedPolygon::IsBehind(const Point& other) const { return BehindPlane(vertices_, vertexCount, other); }
 
 // --- Flushes -----------------------------------------------------------------
 

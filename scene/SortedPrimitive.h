@@ -6,6 +6,7 @@
 
 class Arena;
 class Canvas;
+class Material;
 
 // A primitive drawn at the end of the frame in painter's order: built in the
 // world context's primitive arena and inserted into a tree ordered by its
@@ -22,6 +23,8 @@ public:
     static constexpr uint16_t kTranslucentFlat = 0x310;
     static constexpr uint16_t kTranslucentShaded = 0x311;
     static constexpr uint16_t kTranslucentShadedAlt = 0x312;
+    static constexpr uint16_t kTextured = 0x320;          // + 0 flat, 1 perspective, 2 shaded, 3 shaded perspective
+    static constexpr uint16_t kTexturedTranslucent = 0x330;
 
     // A point of the screen: x, y and depth.
     struct Point {
@@ -91,6 +94,26 @@ public:
 
 private:
     SortedPolygon(uint16_t kind, int32_t count, const ScreenVertex* vertices, uint32_t level, uint32_t recordBytes);
+    ScreenVertex* vertices_;
+};
+
+// A textured polygon, opaque (0x320-0x323) or translucent (0x330-0x333):
+// drawn with its material locked, the material's image as the texture.
+class SortedTexturedPolygon final : public SortedPrimitive {
+public:
+    static SortedTexturedPolygon* Create(Arena& arena, uint16_t kind, int32_t count, const ScreenVertex* vertices,
+                                         Material* material, uint32_t level = 0);
+    void Draw(Canvas& canvas) override;
+    Point GetCentre() const override;
+    bool IsBehind(const Point& other) const override;
+
+    const ScreenVertex* Vertices() const { return vertices_; }
+    Material* material = nullptr;
+    uint32_t level = 0;
+
+private:
+    SortedTexturedPolygon(uint16_t kind, int32_t count, const ScreenVertex* vertices, Material* material,
+                          uint32_t level, uint32_t recordBytes);
     ScreenVertex* vertices_;
 };
 

@@ -22,7 +22,7 @@ struct ViewContext {
     uint32_t* vertexStates = nullptr;  // per vertex; kProjected once projected this frame
     RenderVertex* vertices = nullptr;  // view space
     FaceRecord* faces = nullptr;
-    uint32_t unused = 0;
+    uint32_t materialCount = 0;        // entries of `materials`
     Material** materials = nullptr;    // by a face's material number minus one
     uint32_t fixedColour = 0;          // with the draw flag for a fixed colour
     uint32_t fixedLevel = 0;           // with the draw flag for a fixed translucency

@@ -9,6 +9,7 @@
 #include "tools/mkdata/FontData.h"
 #include "tools/mkdata/ImageData.h"
 #include "tools/mkdata/MaterialData.h"
+#include "tools/mkdata/MeshData.h"
 #include "tools/mkdata/PaletteData.h"
 
 namespace fs = std::filesystem;
@@ -80,6 +81,12 @@ int main(int argc, char** argv) {
     const fs::path materials = root / "mesh" / "materials.iff";
     if (WriteMaterialLibrary(materials.c_str()) != kStatusOk) {
         std::fprintf(stderr, "mkdata: cannot write %s\n", materials.c_str());
+        return 1;
+    }
+    const fs::path cube = root / "mesh" / "cube.iff";
+    const fs::path hull = root / "mesh" / "hull.iff";
+    if (WriteCubeMesh(cube.c_str()) != kStatusOk || WriteHullMesh(hull.c_str()) != kStatusOk) {
+        std::fprintf(stderr, "mkdata: cannot write the meshes in %s\n", (root / "mesh").c_str());
         return 1;
     }
     std::printf("Sample data written to %s\n", root.c_str());

@@ -1,0 +1,324 @@
+#include "scene/RenderPath.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "display/Canvas.h"
+#include "display/Palette.h"
+#include "engine/NamedObject.h"
+#include "engine/Saturate.h"
+#include "engine/WorldContext.h"
+#include "scene/Camera.h"
+#include "scene/FaceRecord.h"
+#include "scene/Material.h"
+#include "scene/PolygonClip.h"
+#include "scene/SortedPrimitive.h"
+#include "scene/ViewContext.h"
+
+ScreenVertex g_primScratch{};
+
+namespace {
+
+constexpr uint32_t kObjectDrawn = 0x100;   // the object's flag: drawn this frame
+
+// The path's fixed scratch: it is not re-entrant, as only the game thread draws.
+RenderVertex g_clipIn[kMaxClipVertices];
+RenderVertex g_clipOut[kMaxClipVertices];
+ScreenVertex g_screen[kMaxClipVertices];
+
+// Which polygon operation a face takes.
+struct Fill {
+    bool filled = false;
+    bool textured = false;
+    bool translucent = false;
+    uint32_t level = 0;
+    int32_t variant = 0;   // 0 flat, 1 shaded, 2 shaded alternate; textured: 0 flat, 1 persp, 2 shaded, 3 shaded persp
+    Material* material = nullptr;
+};
+
+Fill Choose(uint32_t flags, const FaceRecord& face, uint32_t drawFlags) {
+    Fill fill;
+    const bool fixedColour = (drawFlags & kDrawFixedColour) != 0;
+    if (fixedColour) {
+        fill.filled = (flags & FaceRecord::kFilled) != 0;
+    } else {
+        fill.filled = (flags & (FaceRecord::kFilled | FaceRecord::kGouraud)) != 0;
+    }
+    if (!fill.filled) return fill;
+    if ((drawFlags & kDrawFixedLevel) != 0) {
+        fill.translucent = true;
+        fill.level = g_viewContext != nullptr ? g_viewContext->fixedLevel & 0xFF : 255;
+    } else if ((flags & FaceRecord::kTranslucent) != 0) {
+        fill.translucent = true;
+        fill.level = face.translucency[0];
+    }
+    if (fixedColour) return fill;   // flat, untextured
+    const bool gouraud = (flags & FaceRecord::kGouraud) != 0;
+    const bool second = (flags & FaceRecord::kSecondOperation) != 0;
+    // A material number of 0 or past the table, or no material there, draws
+    // the face untextured.
+    if ((flags & FaceRecord::kTextured) != 0 && g_viewContext != nullptr && face.material != 0 &&
+        face.material <= g_viewContext->materialCount && g_viewContext->materials != nullptr) {
+        fill.material = g_viewContext->materials[face.material - 1];
+        fill.textured = fill.material != nullptr;
+    }
+    if (fill.textured) {
+        fill.variant = (gouraud ? 2 : 0) + (second ? 1 : 0);
+    } else if (gouraud) {
+        fill.variant = second ? 2 : 1;
+    }
+    return fill;
+}
+
+void Call(Canvas& canvas, const Fill& fill, int32_t n, const ScreenVertex* v, PixelImage* texture) {
+    const uint32_t level = fill.level;
+    if (fill.textured) {
+        switch (fill.variant + (fill.translucent ? 4 : 0)) {
+            case 0: canvas.FillPolygonTextured(n, v, texture); break;
+            case 1: canvas.FillPolygonTexturedPersp(n, v, texture); break;
+            case 2: canvas.FillPolygonTexturedShaded(n, v, texture); break;
+            case 3: canvas.FillPolygonTexturedShadedPersp(n, v, texture); break;
+            case 4: canvas.FillPolygonTexturedAlpha(n, v, texture, level); break;
+            case 5: canvas.FillPolygonTexturedPerspAlpha(n, v, texture, level); break;
+            case 6: canvas.FillPolygonTexturedShadedAlpha(n, v, texture, level); break;
+            default: canvas.FillPolygonTexturedShadedPerspAlpha(n, v, texture, level); break;
+        }
+        return;
+    }
+    switch (fill.variant + (fill.translucent ? 3 : 0)) {
+        case 0: canvas.FillPolygonFlat(n, v); break;
+        case 1: canvas.FillPolygonShaded(n, v); break;
+        case 2: canvas.FillPolygonShadedAlt(n, v); break;
+        case 3: canvas.FillPolygonFlatAlpha(n, v, level); break;
+        case 4: canvas.FillPolygonShadedAlpha(n, v, level); break;
+        default: canvas.FillPolygonShadedAltAlpha(n, v, level); break;
+    }
+}
+
+void MarkDrawn() {
+    if (g_viewContext != nullptr && g_viewContext->object != nullptr) g_viewContext->object->flags |= kObjectDrawn;
+}
+
+// The emitters' projection: truncated toward zero.
+void ProjectPoint(const Camera& camera, const Canvas& canvas, ScreenVertex& p, uint32_t drawFlags) {
+    const bool orthographic = (camera.flags & Camera::kFlagOrthographic) != 0;
+    const float z = p.depth;
+    const float x = orthographic ? camera.scaleX * p.x : camera.scaleX * p.x / z;
+    const float y = orthographic ? camera.scaleY * p.y : camera.scaleY * p.y / z;
+    p.x = float(SaturateToInt32(x) + (canvas.width >> 1));
+    p.y = float((canvas.height >> 1) - SaturateToInt32(y));
+    p.depth = (drawFlags & kDrawFarDepth) != 0 ? kFarDepth : z * camera.depthScale;
+}
+
+bool OutsidePoint(const Camera& camera, const ScreenVertex& p) {
+    const float z = p.depth;
+    if (z > camera.farZ || z < camera.nearZ) return true;
+    const bool orthographic = (camera.flags & Camera::kFlagOrthographic) != 0;
+    const float xLimit = orthographic ? camera.halfWidth - 1.0f : camera.halfWidth * z - 1.0f;
+    const float yLimit = orthographic ? camera.halfHeight - 1.0f : camera.halfHeight * z - 1.0f;
+    return std::fabs(p.x) > xLimit || std::fabs(p.y) > yLimit;
+}
+
+Camera* CurrentCamera() { return g_viewContext != nullptr ? g_viewContext->camera : nullptr; }
+
+}  // namespace
+
+int32_t FillFace(Canvas& canvas, uint32_t faceFlags, const FaceRecord& face, int32_t count,
+                 const ScreenVertex* vertices, uint32_t drawFlags) {
+    const Fill fill = Choose(faceFlags, face, drawFlags);
+    if (!fill.filled) return 1;
+    if (!fill.textured) {
+        Call(canvas, fill, count, vertices, nullptr);
+        return 0;
+    }
+    fill.material->Lock();
+    Call(canvas, fill, count, vertices, fill.material->image);
+    fill.material->Unlock();
+    return 0;
+}
+
+int32_t EmitSortedFace(Canvas&, uint32_t faceFlags, const FaceRecord& face, int32_t count,
+                       const ScreenVertex* vertices, uint32_t drawFlags) {
+    const Fill fill = Choose(faceFlags, face, drawFlags);
+    if (!fill.filled) return 1;
+    Arena* const arena = g_worldContext != nullptr ? g_worldContext->arena2 : nullptr;
+    if (arena == nullptr) return 0;
+    SortedPrimitive* primitive = nullptr;
+    if (fill.textured) {
+        const uint16_t kind = uint16_t((fill.translucent ? SortedPrimitive::kTexturedTranslucent
+                                                         : SortedPrimitive::kTextured) +
+                                       fill.variant);
+        primitive = SortedTexturedPolygon::Create(*arena, kind, count, vertices, fill.material, fill.level);
+    } else {
+        const uint16_t kind = uint16_t(
+            (fill.translucent ? SortedPrimitive::kTranslucentFlat : SortedPrimitive::kPolygonFlat) + fill.variant);
+        primitive = SortedPolygon::Create(*arena, kind, count, vertices, fill.level);
+    }
+    // A primitive the arena cannot hold is skipped.
+    if (primitive != nullptr) primitive->Insert();
+    return 0;
+}
+
+void DrawFace(uint32_t faceIndex, uint32_t drawFlags) {
+    ViewContext* const view = g_viewContext;
+    if (view == nullptr || view->camera == nullptr || view->camera->canvas == nullptr || view->faces == nullptr ||
+        view->vertices == nullptr || view->vertexStates == nullptr) {
+        return;
+    }
+    const Camera& camera = *view->camera;
+    Canvas& canvas = *camera.canvas;
+    const FaceRecord& face = view->faces[faceIndex];
+    const uint16_t corners[3] = {face.a, face.b, face.c};
+    RenderVertex* working[kMaxClipVertices];
+    uint32_t* states[kMaxClipVertices];
+    uint32_t clippedStates[kMaxClipVertices] = {};
+    for (int i = 0; i < 3; ++i) {
+        working[i] = &view->vertices[corners[i]];
+        states[i] = &view->vertexStates[corners[i]];
+        working[i]->u = face.u[i];
+        working[i]->v = face.v[i];
+    }
+    const uint32_t colour = (drawFlags & kDrawFixedColour) != 0 ? view->fixedColour : working[0]->colour;
+    for (int i = 0; i < 3; ++i) working[i]->colour = colour;
+
+    const uint16_t mask = view->object != nullptr ? view->object->renderMask : NamedObject::kDefaultRenderMask;
+    uint32_t flags = ((uint32_t(mask) & camera.flags) | ((drawFlags & kDrawAllowTexture) != 0 ? 0x200u : 0u)) &
+                     face.flags;
+    if ((camera.flags & Camera::kFlagOrthographic) != 0) flags &= ~FaceRecord::kSecondOperation;
+    const bool gouraud = (flags & FaceRecord::kGouraud) != 0;
+
+    int32_t count = 3;
+    bool clipped = false;
+    if ((drawFlags & (kDrawClip | kDrawCullBack)) != 0) {
+        for (int i = 0; i < 3; ++i) {
+            g_clipIn[i] = *working[i];
+            g_clipIn[i].colour = colour;
+            if (!gouraud) g_clipIn[i].intensity = working[0]->intensity;
+        }
+        if ((drawFlags & kDrawCullBack) != 0 && IsFrontFace(3, g_clipIn, camera) == 0) return;
+        if ((drawFlags & kDrawClip) != 0) {
+            const int32_t result = ClipPolygonToView(&count, g_clipIn, g_clipOut, camera, flags);
+            if (result == kClipRejected) return;
+            if (result == kClipClipped) {
+                for (int32_t i = 0; i < count; ++i) {
+                    g_clipOut[i].colour = colour;
+                    working[i] = &g_clipOut[i];
+                    states[i] = &clippedStates[i];
+                }
+                clipped = true;
+            }
+        }
+    }
+
+    const bool orthographic = (camera.flags & Camera::kFlagOrthographic) != 0;
+    const float halfW = float(canvas.width >> 1), halfH = float(canvas.height >> 1);
+    for (int32_t i = 0; i < count; ++i) {
+        if ((*states[i] & ViewContext::kProjected) != 0) continue;
+        *states[i] |= ViewContext::kProjected;
+        RenderVertex& v = *working[i];
+        const float x = orthographic ? camera.scaleX * v.x : camera.scaleX * v.x / v.z;
+        const float y = orthographic ? camera.scaleY * v.y : camera.scaleY * v.y / v.z;
+        v.screenX = std::floor(x + halfW + 0.5f);
+        v.screenY = std::floor(halfH - y + 0.5f);
+        v.invZ = 1.0f / v.z;
+    }
+
+    if (count < 3 || count > kMaxClipVertices) return;
+    const int32_t extra = (canvas.flags & Canvas::kFlag16Bit) != 0 ? 1 : 0;
+    const float maxX = float(canvas.width + extra - 1), maxY = float(canvas.height + extra - 1);
+    for (int32_t i = 0; i < count; ++i) {
+        const RenderVertex& v = *working[i];
+        ScreenVertex& s = g_screen[i];
+        // Coordinates off the canvas are held at its edges; NaN becomes 0.
+        s.x = std::clamp(std::isnan(v.screenX) ? 0.0f : v.screenX, 0.0f, std::max(maxX, 0.0f));
+        s.y = std::clamp(std::isnan(v.screenY) ? 0.0f : v.screenY, 0.0f, std::max(maxY, 0.0f));
+        s.depth = (drawFlags & kDrawFarDepth) != 0 ? kFarDepth : v.z * camera.depthScale;
+        s.colour = colour;
+        s.intensity = float(gouraud ? v.intensity : working[0]->intensity);
+        s.u = v.u;
+        s.v = v.v;
+        s.invZ = v.invZ;
+    }
+    MarkDrawn();
+
+    const bool sorted = (drawFlags & kDrawNeverSort) == 0 &&
+                        ((camera.flags & Camera::kFlagNoDepthBuffer) != 0 || (flags & FaceRecord::kTranslucent) != 0);
+    const int32_t result = sorted ? EmitSortedFace(canvas, flags, face, count, g_screen, drawFlags)
+                                  : FillFace(canvas, flags, face, count, g_screen, drawFlags);
+    if (result != 1 || (flags & FaceRecord::kEdges) == 0) return;
+
+    Arena* const arena = g_worldContext != nullptr ? g_worldContext->arena2 : nullptr;
+    const auto edge = [&](int32_t from, int32_t to) {
+        if (sorted) {
+            if (arena == nullptr) return;
+            if (SortedLine* const line = SortedLine::Create(*arena, g_screen[from], g_screen[to])) line->Insert();
+        } else {
+            canvas.DrawLine(&g_screen[from], &g_screen[to], nullptr);
+        }
+    };
+    if (clipped) {
+        for (int32_t i = 0; i < count; ++i) edge(i, (i + 1) % count);
+        return;
+    }
+    const bool all = (camera.flags & Camera::kFlagAllEdges) != 0;
+    if (all || (face.flags & FaceRecord::kEdgeAB) != 0) edge(0, 1);
+    if (all || (face.flags & FaceRecord::kEdgeBC) != 0) edge(1, 2);
+    if (all || (face.flags & FaceRecord::kEdgeCA) != 0) edge(2, 0);
+}
+
+void EmitSortedPrimitive(uint32_t drawFlags) {
+    Camera* const camera = CurrentCamera();
+    if (camera == nullptr || camera->canvas == nullptr) return;
+    if ((drawFlags & kDrawClip) != 0 && OutsidePoint(*camera, g_primScratch)) return;
+    ScreenVertex point = g_primScratch;
+    ProjectPoint(*camera, *camera->canvas, point, drawFlags);
+    MarkDrawn();
+    if ((drawFlags & kDrawNeverSort) != 0 || (camera->flags & Camera::kFlagNoDepthBuffer) == 0) {
+        camera->canvas->PlotPixel(&point, nullptr);
+        return;
+    }
+    Arena* const arena = g_worldContext != nullptr ? g_worldContext->arena2 : nullptr;
+    if (arena == nullptr) return;
+    if (SortedPoint* const primitive = SortedPoint::Create(*arena, point)) primitive->Insert();
+}
+
+void EmitSortedLine(const ScreenVertex& end, uint32_t drawFlags) {
+    Camera* const camera = CurrentCamera();
+    if (camera == nullptr || camera->canvas == nullptr) return;
+    ScreenVertex a = g_primScratch, b = end;
+    if ((drawFlags & kDrawClip) != 0) {
+        RenderVertex ends[kMaxClipVertices];
+        RenderVertex out[kMaxClipVertices];
+        const ScreenVertex* points[2] = {&a, &b};
+        for (int i = 0; i < 2; ++i) {
+            ends[i].x = points[i]->x;
+            ends[i].y = points[i]->y;
+            ends[i].z = points[i]->depth;
+            ends[i].intensity = SaturateToInt32(points[i]->intensity);
+        }
+        const uint16_t mask = g_viewContext->object != nullptr ? g_viewContext->object->renderMask
+                                                               : NamedObject::kDefaultRenderMask;
+        int32_t count = 2;
+        const int32_t result = ClipPolygonToView(&count, ends, out, *camera, uint32_t(mask) & camera->flags);
+        if (result == kClipRejected) return;
+        if (result == kClipClipped) {
+            ScreenVertex* targets[2] = {&a, &b};
+            for (int i = 0; i < 2; ++i) {
+                targets[i]->x = out[i].x;
+                targets[i]->y = out[i].y;
+                targets[i]->depth = out[i].z;
+                targets[i]->intensity = float(out[i].intensity);
+            }
+        }
+    }
+    ProjectPoint(*camera, *camera->canvas, a, drawFlags);
+    ProjectPoint(*camera, *camera->canvas, b, drawFlags);
+    MarkDrawn();
+    if ((drawFlags & kDrawNeverSort) == 0 && (camera->flags & Camera::kFlagNoDepthBuffer) != 0) {
+        Arena* const arena = g_worldContext != nullptr ? g_worldContext->arena2 : nullptr;
+        if (arena == nullptr) return;
+        if (SortedLine* const line = SortedLine::Create(*arena, a, b)) line->Insert();
+        return;
+    }
+    camera->canvas->DrawLineClipped(&a, &b, nullptr, nullptr);
+}

@@ -1,0 +1,44 @@
+#pragma once
+#include <cstdint>
+
+#include "display/ScreenVertex.h"
+
+class Canvas;
+struct FaceRecord;
+
+// Draw flags, the second argument of DrawFace and the argument of the point
+// and line emitters.
+inline constexpr uint32_t kDrawClip = 0x1;          // clip to the view (points, lines: reject outside it)
+inline constexpr uint32_t kDrawCullBack = 0x2;
+inline constexpr uint32_t kDrawFarDepth = 0x4;      // every vertex at the fixed far depth
+inline constexpr uint32_t kDrawAllowTexture = 0x8;
+inline constexpr uint32_t kDrawNeverSort = 0x10;
+inline constexpr uint32_t kDrawFixedColour = 0x20;  // untextured flat fill in the view's fixed colour
+inline constexpr uint32_t kDrawFixedLevel = 0x40;   // translucent with the view's fixed level
+
+// The depth every vertex takes under kDrawFarDepth.
+inline constexpr float kFarDepth = 0.99998f;
+
+// The point the emitters work on: on entry its x, y and depth hold a
+// view-space position, its colour and intensity what to draw it with.
+extern ScreenVertex g_primScratch;
+
+// Draws face `faceIndex` of the current view context: back-face test and
+// clipping as asked, projection of each vertex once per frame, then a fill
+// through the camera's canvas or a depth-sorted primitive, and the enabled
+// edges of a face that is not filled.
+void DrawFace(uint32_t faceIndex, uint32_t drawFlags);
+
+// 0 when the polygon was filled, 1 when the face flags ask for no fill.
+int32_t FillFace(Canvas& canvas, uint32_t faceFlags, const FaceRecord& face, int32_t count,
+                 const ScreenVertex* vertices, uint32_t drawFlags);
+// The same choice as a sorted primitive: 0 when built and inserted, or when
+// the primitive arena is exhausted; 1 when the face flags ask for no fill.
+int32_t EmitSortedFace(Canvas& canvas, uint32_t faceFlags, const FaceRecord& face, int32_t count,
+                       const ScreenVertex* vertices, uint32_t drawFlags);
+
+// The point in g_primScratch, plotted at once or sorted.
+void EmitSortedPrimitive(uint32_t drawFlags);
+// The 3D line from g_primScratch to `end` (the same layout), drawn at once
+// or sorted.
+void EmitSortedLine(const ScreenVertex& end, uint32_t drawFlags);

@@ -1,0 +1,198 @@
+#include "tools/mkdata/MeshData.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "engine/ByteOrder.h"
+#include "engine/FileWrappers.h"
+#include "engine/IffFile.h"
+
+namespace {
+
+constexpr uint32_t kMeshForm = MakeTag("EMSH");
+
+struct Point {
+    float x, y, z;
+};
+
+struct Face {
+    uint16_t a, b, c;
+    uint32_t flags;
+    uint32_t colour;
+    uint16_t material = 0;
+    uint8_t level = 255;
+};
+
+// Flat-lit, filled, back faces culled.
+constexpr uint32_t kSolid = 0x4 | 0x100;
+constexpr uint32_t kTextured = 0x200;
+constexpr uint32_t kTranslucent = 0x800;
+
+struct Mesh {
+    std::vector<Point> points;
+    std::vector<Face> faces;
+    std::vector<std::string> materials;
+};
+
+Point Sub(Point a, Point b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+
+Point Normal(const Mesh& m, const Face& f) {
+    const Point e1 = Sub(m.points[f.b], m.points[f.a]), e2 = Sub(m.points[f.c], m.points[f.a]);
+    Point n{e1.y * e2.z - e1.z * e2.y, e1.z * e2.x - e1.x * e2.z, e1.x * e2.y - e1.y * e2.x};
+    const float length = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
+    if (length > 0.0f) n = {n.x / length, n.y / length, n.z / length};
+    return n;
+}
+
+void PutFloat(uint8_t* at, float value) {
+    uint32_t word;
+    std::memcpy(&word, &value, sizeof word);
+    StoreLe32(at, word);
+}
+
+Status WriteMesh(const char* path, const char* name, const Mesh& m) {
+    IffFile iff(0);
+    Status status = iff.OpenFile(path, kOpenWrite | kOpenCreate);
+    if (status == kStatusOk) status = iff.BeginForm(kMeshForm);
+
+    uint8_t header[64] = {};
+    std::strncpy(reinterpret_cast<char*>(header), name, 16);
+    StoreLe32(header + 20, uint32_t(m.points.size()));
+    StoreLe32(header + 24, uint32_t(m.faces.size()));
+    StoreLe32(header + 28, uint32_t(m.materials.size()));
+    if (status == kStatusOk) status = iff.WriteChunk(MakeTag("HDR "), header, sizeof header);
+
+    // Vertex normals: the mean of the normals of the faces around each.
+    std::vector<Point> normals(m.points.size(), Point{0, 0, 0});
+    for (const Face& f : m.faces) {
+        const Point n = Normal(m, f);
+        for (const uint16_t i : {f.a, f.b, f.c}) normals[i] = {normals[i].x + n.x, normals[i].y + n.y, normals[i].z + n.z};
+    }
+    std::vector<uint8_t> vertices(m.points.size() * 32, 0);
+    for (size_t i = 0; i < m.points.size(); ++i) {
+        uint8_t* const v = vertices.data() + 32 * i;
+        Point n = normals[i];
+        const float length = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
+        if (length > 0.0f) n = {n.x / length, n.y / length, n.z / length};
+        PutFloat(v, m.points[i].x);
+        PutFloat(v + 4, m.points[i].y);
+        PutFloat(v + 8, m.points[i].z);
+        PutFloat(v + 16, n.x);
+        PutFloat(v + 20, n.y);
+        PutFloat(v + 24, n.z);
+    }
+    if (status == kStatusOk) status = iff.WriteChunk(MakeTag("VER1"), vertices.data(), uint32_t(vertices.size()));
+
+    std::vector<uint8_t> faces(m.faces.size() * 64, 0);
+    for (size_t i = 0; i < m.faces.size(); ++i) {
+        const Face& f = m.faces[i];
+        uint8_t* const r = faces.data() + 64 * i;
+        StoreLe32(r, f.flags);
+        StoreLe16(r + 4, f.a);
+        StoreLe16(r + 6, f.b);
+        StoreLe16(r + 8, f.c);
+        StoreLe16(r + 10, f.material);
+        // Texture coordinates across each triangle: (0,0), (1,0), (0,1).
+        PutFloat(r + 16, 1.0f);
+        PutFloat(r + 32, 1.0f);
+        StoreLe32(r + 36, f.colour);
+        const Point n = Normal(m, f);
+        PutFloat(r + 40, n.x);
+        PutFloat(r + 44, n.y);
+        PutFloat(r + 48, n.z);
+        r[57] = r[58] = r[59] = f.level;
+    }
+    if (status == kStatusOk) status = iff.WriteChunk(MakeTag("FAC2"), faces.data(), uint32_t(faces.size()));
+
+    // Bounds: the sphere around the origin through the farthest point.
+    float radius = 0.0f;
+    Point low = m.points[0], high = m.points[0];
+    for (const Point& p : m.points) {
+        radius = std::max(radius, std::sqrt(p.x * p.x + p.y * p.y + p.z * p.z));
+        low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
+        high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
+    }
+    uint8_t bounds[48] = {};
+    const float values[10] = {0, 0, 0, radius, low.x, low.y, low.z, high.x, high.y, high.z};
+    for (int i = 0; i < 10; ++i) PutFloat(bounds + 4 * i, values[i]);
+    if (status == kStatusOk) status = iff.WriteChunk(MakeTag("EXN1"), bounds, sizeof bounds);
+
+    if (!m.materials.empty()) {
+        std::vector<uint8_t> names(16 * m.materials.size(), 0);
+        for (size_t i = 0; i < m.materials.size(); ++i) {
+            std::strncpy(reinterpret_cast<char*>(names.data() + 16 * i), m.materials[i].c_str(), 16);
+        }
+        if (status == kStatusOk) status = iff.WriteChunk(MakeTag("MTL "), names.data(), uint32_t(names.size()));
+    }
+    if (status == kStatusOk) status = iff.Ascend();
+    const Status closed = iff.CloseFile();
+    return status != kStatusOk ? status : closed;
+}
+
+// Sample palette indices: greys from 216, the colour cube below.
+constexpr uint32_t kGrey = 232;
+constexpr uint32_t kLightGrey = 245;
+constexpr uint32_t kRed = 5 * 36;
+constexpr uint32_t kCanopy = 2 * 36 + 4 * 6 + 5;
+
+}  // namespace
+
+Status WriteCubeMesh(const char* path) {
+    Mesh m;
+    for (int i = 0; i < 8; ++i) m.points.push_back({i & 1 ? 1.0f : -1.0f, i & 2 ? 1.0f : -1.0f, i & 4 ? 1.0f : -1.0f});
+    // Each side as two triangles, wound clockwise seen from outside.
+    const uint16_t sides[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4}, {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
+    for (int s = 0; s < 6; ++s) {
+        const uint32_t colour = uint32_t(36 * (s % 3 + 2) + 6 * ((s + 1) % 3 + 1) + (s % 2) * 3);
+        const uint16_t* q = sides[s];
+        m.faces.push_back({q[0], q[1], q[2], kSolid, colour});
+        m.faces.push_back({q[0], q[2], q[3], kSolid, colour});
+    }
+    return WriteMesh(path, kCubeMeshName, m);
+}
+
+Status WriteHullMesh(const char* path) {
+    Mesh m;
+    m.materials.push_back(kHullMaterial);
+    constexpr int kSides = 6;
+    m.points.push_back({0.0f, 0.0f, 6.0f});    // 0: nose
+    m.points.push_back({0.0f, 0.0f, -4.0f});   // 1: tail centre
+    const auto ring = [&](float z, float rx, float ry) {
+        for (int i = 0; i < kSides; ++i) {
+            const float angle = float(i) * 6.2831853f / kSides;
+            m.points.push_back({rx * std::cos(angle), ry * std::sin(angle), z});
+        }
+    };
+    ring(2.0f, 1.6f, 1.0f);    // 2..7: forward ring
+    ring(-3.0f, 1.2f, 0.8f);   // 8..13: rear ring
+    for (int i = 0; i < kSides; ++i) {
+        const uint16_t a = uint16_t(2 + i), b = uint16_t(2 + (i + 1) % kSides);
+        const uint16_t c = uint16_t(8 + i), d = uint16_t(8 + (i + 1) % kSides);
+        m.faces.push_back({0, b, a, kSolid, kLightGrey});
+        m.faces.push_back({a, b, d, kSolid, kGrey});
+        m.faces.push_back({a, d, c, kSolid, kGrey});
+        m.faces.push_back({1, c, d, kSolid, kRed});
+    }
+    // Wings: a flat plate on each side.
+    const uint16_t base = uint16_t(m.points.size());
+    m.points.push_back({1.6f, 0.0f, 1.0f});
+    m.points.push_back({4.5f, 0.0f, -2.5f});
+    m.points.push_back({1.2f, 0.0f, -2.5f});
+    m.points.push_back({-1.6f, 0.0f, 1.0f});
+    m.points.push_back({-4.5f, 0.0f, -2.5f});
+    m.points.push_back({-1.2f, 0.0f, -2.5f});
+    m.faces.push_back({base, uint16_t(base + 1), uint16_t(base + 2), 0x4, kGrey});
+    m.faces.push_back({uint16_t(base + 3), uint16_t(base + 5), uint16_t(base + 4), 0x4, kGrey});
+    // The top of the forward section carries the material; a canopy in
+    // front of it lets the hull show through.
+    m.faces[4 * 1].flags |= kTextured;
+    m.faces[4 * 1].material = 1;
+    m.faces[4 * 0].flags |= kTranslucent;
+    m.faces[4 * 0].colour = kCanopy;
+    m.faces[4 * 0].level = 128;
+    return WriteMesh(path, kHullMeshName, m);
+}

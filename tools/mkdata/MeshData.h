@@ -1,0 +1,13 @@
+#pragma once
+#include "engine/Status.h"
+
+// The sample meshes of the mesh directory, each one FORM "EMSH":
+// "cube.iff", a cube of side 2 around the origin (12 faces, no materials);
+// "hull.iff", a ship-like hull pointing along +z (a few dozen faces, one
+// textured with "Metal" of "materials.iff", one translucent canopy).
+inline constexpr const char* kCubeMeshName = "Cube";
+inline constexpr const char* kHullMeshName = "Hull";
+inline constexpr const char* kHullMaterial = "Metal";
+
+Status WriteCubeMesh(const char* path);
+Status WriteHullMesh(const char* path);
