@@ -2,6 +2,15 @@
 
 #include <cmath>
 
+#include "display/Canvas.h"
+#include "display/ViewVertex.h"
+#include "engine/MathRoutineTable.h"
+#include "engine/Saturate.h"
+#include "scene/Camera.h"
+#include "scene/RenderPath.h"
+#include "scene/Transform.h"
+#include "scene/ViewContext.h"
+
 namespace {
 
 // Vector3 as three indexable axes, in order x, y, z.
@@ -91,4 +100,42 @@ float BoundingBox::RayDistance(const Vector3& origin, const Vector3& direction) 
         }
     }
     return static_cast<float>(t);
+}
+
+void BoundingBox::DrawOutline(const Transform* transform, uint32_t colour) const {
+    Camera* const camera = g_viewContext != nullptr ? g_viewContext->camera : nullptr;
+    if (camera == nullptr || camera->canvas == nullptr) return;
+    Canvas& canvas = *camera->canvas;
+    const Matrix34& view = camera->transform.inverse;
+    Matrix34 combined;
+    const Matrix34* toView = &view;
+    if (transform != nullptr) {
+        g_mathRoutineTable.multiplyMatrix(&transform->matrix, &view, &combined);
+        toView = &combined;
+    }
+    const bool orthographic = (camera->flags & Camera::kFlagOrthographic) != 0;
+    const int32_t level = CanvasFullLevel(canvas);
+    ViewVertex corners[8];
+    for (int i = 0; i < 8; ++i) {
+        const Vector3 corner{(i & 1) ? max.x : min.x, (i & 2) ? max.y : min.y, (i & 4) ? max.z : min.z};
+        Vector3 p;
+        g_mathRoutineTable.transformPoint(&corner, toView, &p);
+        if (p.z < camera->nearZ || p.z > camera->farZ) return;
+        const float x = orthographic ? camera->scaleX * p.x : camera->scaleX * p.x / p.z;
+        const float y = orthographic ? camera->scaleY * p.y : camera->scaleY * p.y / p.z;
+        ViewVertex& v = corners[i];
+        v = ViewVertex{};
+        v.screenX = Saturate32(int64_t(SaturateToInt32(x)) + (canvas.width >> 1));
+        v.screenY = Saturate32(int64_t(canvas.height >> 1) - SaturateToInt32(y));
+        const double depth = std::trunc(double(p.z) * camera->depthScale * 4294967296.0);
+        v.depth = depth <= 0.0 ? 0u : depth >= 4294967295.0 ? 0xFFFFFFFFu : uint32_t(depth);
+        v.colour = colour;
+        v.intensity = level;
+    }
+    // The edges join corners that differ in one bit.
+    for (int i = 0; i < 8; ++i) {
+        for (const int bit : {1, 2, 4}) {
+            if ((i & bit) == 0) canvas.DrawLineClippedInt(&corners[i], &corners[i | bit], nullptr, nullptr);
+        }
+    }
 }

@@ -1,5 +1,9 @@
 #pragma once
+#include <cstdint>
+
 #include "engine/Vector3.h"
+
+struct Transform;
 
 // An axis-aligned box in some object's own space; both faces of every slab
 // belong to the box.
@@ -15,5 +19,9 @@ struct BoundingBox {
     // miss. From inside, the distance to the box's centre instead, so that an
     // object around the origin still reads as hit.
     float RayDistance(const Vector3& origin, const Vector3& direction) const;
+    // The twelve edges on the current view's canvas, the box placed by
+    // `transform` (null: in world space); nothing when a corner lies
+    // outside the camera's depth range.
+    void DrawOutline(const Transform* transform, uint32_t colour) const;
 };
 static_assert(sizeof(BoundingBox) == 24);

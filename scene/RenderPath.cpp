@@ -17,6 +17,11 @@
 
 ScreenVertex g_primScratch{};
 
+int32_t CanvasFullLevel(const Canvas& canvas) {
+    if (canvas.palette == nullptr || canvas.palette->Shades() == nullptr) return 0;
+    return int32_t(canvas.palette->Shades()->pivot);
+}
+
 namespace {
 
 constexpr uint32_t kObjectDrawn = 0x100;   // the object's flag: drawn this frame

@@ -19,6 +19,11 @@ inline constexpr uint32_t kDrawFixedLevel = 0x40;   // translucent with the view
 // The depth every vertex takes under kDrawFarDepth.
 inline constexpr float kFarDepth = 0.99998f;
 
+// The level at which the canvas palette's shades show a colour unaltered:
+// the full light level of vertices that no light reaches; 0 without a
+// palette or shade table.
+int32_t CanvasFullLevel(const Canvas& canvas);
+
 // The point the emitters work on: on entry its x, y and depth hold a
 // view-space position, its colour and intensity what to draw it with.
 extern ScreenVertex g_primScratch;

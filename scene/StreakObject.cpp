@@ -1,7 +1,6 @@
 #include "scene/StreakObject.h"
 
 #include "display/Canvas.h"
-#include "display/Palette.h"
 #include "engine/MathRoutineTable.h"
 #include "scene/Camera.h"
 #include "scene/RenderPath.h"
@@ -13,11 +12,7 @@ void StreakObject::Draw() {
     view.object = this;
     PushViewContext(&view);
     Camera& camera = *view.camera;
-    // The level at which a shade shows its colour unaltered.
-    float level = 0.0f;
-    if (camera.canvas != nullptr && camera.canvas->palette != nullptr && camera.canvas->palette->Shades() != nullptr) {
-        level = float(camera.canvas->palette->Shades()->pivot);
-    }
+    const float level = camera.canvas != nullptr ? float(CanvasFullLevel(*camera.canvas)) : 0.0f;
     Vector3 start, end;
     g_mathRoutineTable.transformPoint(&from, &camera.transform.inverse, &start);
     g_mathRoutineTable.transformPoint(&to, &camera.transform.inverse, &end);

@@ -172,10 +172,11 @@ Status WriteHullMesh(const char* path) {
     for (int i = 0; i < kSides; ++i) {
         const uint16_t a = uint16_t(2 + i), b = uint16_t(2 + (i + 1) % kSides);
         const uint16_t c = uint16_t(8 + i), d = uint16_t(8 + (i + 1) % kSides);
-        m.faces.push_back({0, b, a, kSolid, kLightGrey});
-        m.faces.push_back({a, b, d, kSolid, kGrey});
-        m.faces.push_back({a, d, c, kSolid, kGrey});
-        m.faces.push_back({1, c, d, kSolid, kRed});
+        // Wound so that each face's normal points out of the hull.
+        m.faces.push_back({0, a, b, kSolid, kLightGrey});
+        m.faces.push_back({a, d, b, kSolid, kGrey});
+        m.faces.push_back({a, c, d, kSolid, kGrey});
+        m.faces.push_back({1, d, c, kSolid, kRed});
     }
     // Wings: a flat plate on each side.
     const uint16_t base = uint16_t(m.points.size());

@@ -1,0 +1,549 @@
+#include "scene/Light.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "display/Canvas.h"
+#include "display/Palette.h"
+#include "engine/ByteOrder.h"
+#include "engine/FileWrappers.h"
+#include "engine/IffFile.h"
+#include "engine/MathRoutineTable.h"
+#include "engine/Saturate.h"
+#include "scene/Camera.h"
+#include "scene/Model.h"
+#include "scene/RenderVertex.h"
+#include "scene/Transform.h"
+#include "scene/ViewContext.h"
+
+namespace {
+
+constexpr uint32_t kSceneForm = MakeTag("ESEN");
+constexpr float kFixedUnit = 1.5258789e-5f;
+constexpr float kDegreesToRadians = 0.017453292f;
+constexpr float kOneOver255 = 0.003921569f;
+// The camera flag under which objects are lit in their own space.
+constexpr uint32_t kCameraObjectSpace = 0x8000;
+
+float Dot(const Vector3& a, const Vector3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+float Length(const Vector3& v) { return std::sqrt(Dot(v, v)); }
+Vector3 Negated(const Vector3& v) { return {-v.x, -v.y, -v.z}; }
+
+bool InObjectSpace(const Transform* transform) {
+    return transform != nullptr && g_viewContext != nullptr && g_viewContext->camera != nullptr &&
+           (g_viewContext->camera->flags & kCameraObjectSpace) != 0;
+}
+
+// A direction in the space of preparation, unit length.
+Vector3 CarryDirection(const Vector3& direction, const Transform* transform) {
+    Vector3 out = direction;
+    if (InObjectSpace(transform)) g_mathRoutineTable.transformVector(&direction, &transform->inverse, &out);
+    g_mathRoutineTable.normalizeVector(&out);
+    return out;
+}
+
+Vector3 PositionOf(const MeshVertex& point) { return {point.x, point.y, point.z}; }
+
+}  // namespace
+
+// --- Ambient light and the chain -----------------------------------------------
+
+Light::Light(const char* fileName, const char* lightName) {
+    if (fileName != nullptr) Load(fileName, lightName);
+}
+
+Light::Light(const Light& other)
+    : EngineObject(),
+      level(other.level),
+      levelAlt(other.levelAlt),
+      kind(other.kind),
+      intensity(other.intensity),
+      carried(other.carried),
+      flags(other.flags),
+      lastWord(other.lastWord) {
+    std::memcpy(name, other.name, sizeof name);
+}
+
+Light& Light::operator=(const Light& other) {
+    if (this == &other) return *this;
+    level = other.level;
+    levelAlt = other.levelAlt;
+    intensity = other.intensity;
+    carried = other.carried;
+    flags = other.flags;
+    std::memcpy(name, other.name, sizeof name);
+    lastWord = other.lastWord;
+    return *this;
+}
+
+Light::~Light() { Unlink(); }
+
+Light* Light::InsertAfter(Light* node) {
+    prev = node;
+    next = node->next;
+    node->next = this;
+    if (next != nullptr) next->prev = this;
+    return next;
+}
+
+Light* Light::Unlink() {
+    if (prev != nullptr) prev->next = next;
+    if (next != nullptr) next->prev = prev;
+    Light* const following = next;
+    next = prev = nullptr;
+    return following;
+}
+
+Light* Light::FindByName(const char* wanted) {
+    if (wanted == nullptr) return nullptr;
+    for (Light* light = this; light != nullptr; light = light->next) {
+        if (std::strncmp(light->name, wanted, kNameLength) == 0) return light;
+    }
+    return nullptr;
+}
+
+void Light::PrepareLevels(const Transform* transform) {
+    // Without a canvas palette the previous full level stands.
+    const Camera* const camera = g_viewContext != nullptr ? g_viewContext->camera : nullptr;
+    if (camera != nullptr && camera->canvas != nullptr && camera->canvas->palette != nullptr &&
+        camera->canvas->palette->Shades() != nullptr) {
+        fullLevel = camera->canvas->palette->Shades()->pivot;
+    }
+    level = float(fullLevel) * float(intensity) * kOneOver255;
+    levelAlt = float(intensity) * 240.0f * kOneOver255;
+    if ((flags & kFlagNegative) != 0) {
+        level = -level;
+        levelAlt = -levelAlt;
+    }
+    if (next != nullptr) next->Prepare(transform);
+}
+
+void Light::Prepare(const Transform* transform) { PrepareLevels(transform); }
+
+float Light::Facing(const MeshVertex& point, const Vector3& toLight, int32_t twoSided) {
+    const float f = point.nx * toLight.x + point.ny * toLight.y + point.nz * toLight.z;
+    if (f >= 0.0f) return f;
+    return twoSided != 0 ? -f : 0.0f;
+}
+
+void Light::Add(RenderVertex& vertex, float amount) {
+    vertex.intensity = Saturate32(int64_t(vertex.intensity) + SaturateToInt32(amount));
+}
+
+void Light::PassOn(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided, bool alt) {
+    if (next != nullptr) {
+        if (alt) {
+            next->LightVertexAlt(point, vertex, twoSided);
+        } else {
+            next->LightVertex(point, vertex, twoSided);
+        }
+        return;
+    }
+    const int32_t top = alt ? kAltFullLevel : int32_t(fullLevel);
+    vertex.intensity = std::clamp(vertex.intensity, 0, top);
+}
+
+void Light::LightVertex(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided) {
+    if ((flags & kFlagOff) == 0) Add(vertex, level);
+    PassOn(point, vertex, twoSided, false);
+}
+
+void Light::LightVertexAlt(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided) {
+    if ((flags & kFlagOff) == 0) Add(vertex, levelAlt);
+    PassOn(point, vertex, twoSided, true);
+}
+
+float Light::Value(const uint8_t* at, bool fixed) {
+    const uint32_t word = LoadLe32(at);
+    if (fixed) return float(int32_t(word)) * kFixedUnit;
+    float value;
+    std::memcpy(&value, &word, sizeof value);
+    return value;
+}
+
+uint32_t Light::FixedTag() const { return MakeTag("EAMB"); }
+uint32_t Light::FloatTag() const { return MakeTag("EAMB"); }
+uint32_t Light::RecordBytes() const { return 32; }
+uint32_t Light::ColourOffset() const { return 20; }
+void Light::ParseRecord(const uint8_t*, bool) {}
+
+Status Light::ReadRecord(IffFile& iff, const char* wanted) {
+    const uint32_t id = iff.ChunkId();
+    if (id != FixedTag() && id != FloatTag()) return kStatusLightNotFound;
+    const uint32_t bytes = RecordBytes();
+    if (iff.ChunkSize() != bytes) return kStatusLightBadSize;
+    uint8_t record[64];
+    if (iff.ReadChunk(record, bytes) != kStatusOk) return kStatusLightReadFailed;
+    char recordName[kNameLength + 1] = {};
+    std::memcpy(recordName, record, kNameLength);
+    if (wanted != nullptr && std::strncmp(recordName, wanted, kNameLength) != 0) return kStatusLightNotFound;
+    std::memcpy(name, recordName, sizeof name);
+    flags = LoadLe32(record + 16);
+    const uint32_t colour = LoadLe32(record + ColourOffset());
+    intensity = uint8_t(std::max({colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF}));
+    ParseRecord(record, id == FixedTag() && FixedTag() != FloatTag());
+    return kStatusOk;
+}
+
+Status Light::Load(const char* fileName, const char* wanted) {
+    IffFile iff(0);
+    if (fileName == nullptr || iff.OpenFile(fileName, kOpenRead) != kStatusOk) return kStatusLightReadFailed;
+    Status result = kStatusLightNotFound;
+    for (;;) {
+        const Status step = iff.NextChunk();
+        if (step == kStatusOk) {
+            const uint32_t id = iff.ChunkId();
+            if (id == FixedTag() || id == FloatTag()) {
+                const Status read = ReadRecord(iff, wanted);
+                if (read == kStatusLightNotFound) continue;
+                result = read;
+                break;
+            }
+            if (id == IffFile::kFormId && iff.FormType() == kSceneForm && iff.Descend() != kStatusOk) {
+                result = kStatusLightReadFailed;
+                break;
+            }
+            continue;
+        }
+        // A failed step leaves the reader where it was.
+        if (step != kStatusEndOfData) {
+            result = kStatusLightReadFailed;
+            break;
+        }
+        if (iff.Level() == 0) break;
+        if (iff.Ascend() != kStatusOk) {
+            result = kStatusLightReadFailed;
+            break;
+        }
+    }
+    iff.CloseFile();
+    return result;
+}
+
+// --- Vector light --------------------------------------------------------------
+
+VectorLight::VectorLight(const char* fileName, const char* lightName) : Light(nullptr, nullptr) {
+    kind = kKindVector;
+    intensity = 255;
+    if (fileName != nullptr) Load(fileName, lightName);
+}
+
+VectorLight::VectorLight(const Vector3& towards) : VectorLight() {
+    direction = towards;
+    g_mathRoutineTable.normalizeVector(&direction);
+}
+
+void VectorLight::Prepare(const Transform* transform) {
+    prepared = CarryDirection(Negated(direction), transform);
+    PrepareLevels(transform);
+}
+
+void VectorLight::LightVertex(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided) {
+    if ((flags & kFlagOff) == 0) Add(vertex, level * Facing(point, prepared, twoSided));
+    PassOn(point, vertex, twoSided, false);
+}
+
+void VectorLight::LightVertexAlt(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided) {
+    if ((flags & kFlagOff) == 0) Add(vertex, levelAlt * Facing(point, prepared, twoSided));
+    PassOn(point, vertex, twoSided, true);
+}
+
+uint32_t VectorLight::FixedTag() const { return MakeTag("EVEC"); }
+uint32_t VectorLight::FloatTag() const { return MakeTag("EVE1"); }
+uint32_t VectorLight::RecordBytes() const { return 48; }
+uint32_t VectorLight::ColourOffset() const { return 32; }
+void VectorLight::ParseRecord(const uint8_t* r, bool fixed) {
+    direction = {Value(r + 20, fixed), Value(r + 24, fixed), Value(r + 28, fixed)};
+    g_mathRoutineTable.normalizeVector(&direction);
+}
+
+// --- Frame lights --------------------------------------------------------------
+
+FramePointLight::FramePointLight(const char* fileName, const char* lightName) : Light(nullptr, nullptr) {
+    kind = kKindFramePoint;
+    intensity = 255;
+    if (fileName != nullptr) Load(fileName, lightName);
+}
+
+FramePointLight::FramePointLight(const Vector3& where) : FramePointLight() { position = where; }
+
+float FramePointLight::PrepareDirection(const Transform* transform) {
+    Vector3 p = position;
+    if (InObjectSpace(transform)) {
+        g_mathRoutineTable.transformPoint(&position, &transform->inverse, &p);
+    } else if (transform != nullptr) {
+        Vector3 origin;
+        transform->matrix.GetTranslation(&origin);
+        p = {position.x - origin.x, position.y - origin.y, position.z - origin.z};
+    }
+    const float d = Length(p);
+    prepared = d > 0.0f ? Vector3{p.x / d, p.y / d, p.z / d} : p;
+    return d;
+}
+
+void FramePointLight::Prepare(const Transform* transform) {
+    PrepareDirection(transform);
+    PrepareLevels(transform);
+}
+
+void FramePointLight::LightVertex(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided) {
+    if ((flags & kFlagOff) == 0 && level > 0.0f) Add(vertex, level * Facing(point, prepared, twoSided));
+    PassOn(point, vertex, twoSided, false);
+}
+
+void FramePointLight::LightVertexAlt(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided) {
+    if ((flags & kFlagOff) == 0 && levelAlt > 0.0f) Add(vertex, levelAlt * Facing(point, prepared, twoSided));
+    PassOn(point, vertex, twoSided, true);
+}
+
+uint32_t FramePointLight::FixedTag() const { return MakeTag("EFPT"); }
+uint32_t FramePointLight::FloatTag() const { return MakeTag("EFP1"); }
+uint32_t FramePointLight::RecordBytes() const { return 48; }
+uint32_t FramePointLight::ColourOffset() const { return 32; }
+void FramePointLight::ParseRecord(const uint8_t* r, bool fixed) {
+    position = {Value(r + 20, fixed), Value(r + 24, fixed), Value(r + 28, fixed)};
+}
+
+FrameAttenuatedLight::FrameAttenuatedLight(const char* fileName, const char* lightName)
+    : FramePointLight(nullptr, nullptr) {
+    kind = kKindFrameAttenuated;
+    flags |= kFlagAttenuate;
+    if (fileName != nullptr) Load(fileName, lightName);
+}
+
+FrameAttenuatedLight::FrameAttenuatedLight(const Vector3& where, float inner, float outer)
+    : FrameAttenuatedLight() {
+    position = where;
+    innerRange = inner;
+    outerRange = outer;
+}
+
+float FrameAttenuatedLight::DistanceLoss(float strength, float distance) const {
+    const float span = outerRange - innerRange;
+    if ((flags & kFlagAttenuate) == 0 || !(span > 0.0f) || !(distance > innerRange)) return 0.0f;
+    return strength * (distance - innerRange) / span;
+}
+
+void FrameAttenuatedLight::Prepare(const Transform* transform) {
+    const float d = PrepareDirection(transform);
+    PrepareLevels(transform);
+    // Beyond the range, or at the light itself with no direction to it.
+    if (d >= outerRange || !(d > 0.0f)) {
+        level = levelAlt = 0.0f;
+        return;
+    }
+    level -= DistanceLoss(level, d);
+    levelAlt -= DistanceLoss(levelAlt, d);
+}
+
+uint32_t FrameAttenuatedLight::FixedTag() const { return MakeTag("EFAT"); }
+uint32_t FrameAttenuatedLight::FloatTag() const { return MakeTag("EFA1"); }
+void FrameAttenuatedLight::ParseRecord(const uint8_t* r, bool fixed) {
+    FramePointLight::ParseRecord(r, fixed);
+    innerRange = Value(r + 36, fixed);
+    outerRange = Value(r + 40, fixed);
+}
+
+FrameSpotLight::FrameSpotLight(const char* fileName, const char* lightName) : FrameAttenuatedLight(nullptr, nullptr) {
+    kind = kKindFrameSpot;
+    if (fileName != nullptr) Load(fileName, lightName);
+}
+
+FrameSpotLight::FrameSpotLight(const Vector3& where, float inner, float outer, const Vector3& spot, float innerDegrees,
+                               float outerDegrees)
+    : FrameSpotLight() {
+    position = where;
+    innerRange = inner;
+    outerRange = outer;
+    spotDirection = spot;
+    innerAngle = innerDegrees;
+    outerAngle = outerDegrees;
+}
+
+void FrameSpotLight::Prepare(const Transform* transform) {
+    const float d = PrepareDirection(transform);
+    PrepareLevels(transform);
+    if (d >= outerRange || !(d > 0.0f)) {
+        level = levelAlt = 0.0f;
+        return;
+    }
+    const Vector3 s = CarryDirection(Negated(spotDirection), transform);
+    const float c = Dot(prepared, s);
+    const float cosInner = std::cos(innerAngle * kDegreesToRadians);
+    const float cosOuter = std::cos(outerAngle * kDegreesToRadians);
+    if (!(c > cosOuter)) {
+        level = levelAlt = 0.0f;
+        return;
+    }
+    const float before = level, beforeAlt = levelAlt;
+    if (c < cosInner) {
+        level -= level * (cosInner - c) / (cosInner - cosOuter);
+        levelAlt -= levelAlt * (cosInner - c) / (cosInner - cosOuter);
+    }
+    level -= DistanceLoss(before, d);
+    levelAlt -= DistanceLoss(beforeAlt, d);
+}
+
+uint32_t FrameSpotLight::FixedTag() const { return MakeTag("EFSP"); }
+uint32_t FrameSpotLight::FloatTag() const { return MakeTag("EFS1"); }
+uint32_t FrameSpotLight::RecordBytes() const { return 64; }
+uint32_t FrameSpotLight::ColourOffset() const { return 44; }
+void FrameSpotLight::ParseRecord(const uint8_t* r, bool fixed) {
+    position = {Value(r + 20, fixed), Value(r + 24, fixed), Value(r + 28, fixed)};
+    spotDirection = {Value(r + 32, fixed), Value(r + 36, fixed), Value(r + 40, fixed)};
+    g_mathRoutineTable.normalizeVector(&spotDirection);
+    innerRange = Value(r + 48, fixed);
+    outerRange = Value(r + 52, fixed);
+    innerAngle = Value(r + 56, fixed);
+    outerAngle = Value(r + 60, fixed);
+}
+
+// --- Point lights --------------------------------------------------------------
+
+PointLight::PointLight(const char* fileName, const char* lightName) : Light(nullptr, nullptr) {
+    kind = kKindPoint;
+    intensity = 255;
+    if (fileName != nullptr) Load(fileName, lightName);
+}
+
+PointLight::PointLight(const Vector3& where) : PointLight() { position = where; }
+
+void PointLight::PreparePosition(const Transform* transform) {
+    prepared = position;
+    if (InObjectSpace(transform)) g_mathRoutineTable.transformPoint(&position, &transform->inverse, &prepared);
+}
+
+void PointLight::Prepare(const Transform* transform) {
+    PreparePosition(transform);
+    PrepareLevels(transform);
+}
+
+bool PointLight::Reach(const MeshVertex& point, bool alt, float* strength, Vector3* toLight) const {
+    const Vector3 p = PositionOf(point);
+    *toLight = {prepared.x - p.x, prepared.y - p.y, prepared.z - p.z};
+    g_mathRoutineTable.normalizeVector(toLight);
+    *strength = alt ? levelAlt : level;
+    return true;
+}
+
+void PointLight::Shine(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided, bool alt) {
+    float strength = 0.0f;
+    Vector3 toLight{};
+    if ((flags & kFlagOff) == 0 && Reach(point, alt, &strength, &toLight)) {
+        Add(vertex, strength * Facing(point, toLight, twoSided));
+    }
+    PassOn(point, vertex, twoSided, alt);
+}
+
+void PointLight::LightVertex(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided) {
+    Shine(point, vertex, twoSided, false);
+}
+
+void PointLight::LightVertexAlt(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided) {
+    Shine(point, vertex, twoSided, true);
+}
+
+uint32_t PointLight::FixedTag() const { return MakeTag("EPNT"); }
+uint32_t PointLight::FloatTag() const { return MakeTag("EPN1"); }
+uint32_t PointLight::RecordBytes() const { return 48; }
+uint32_t PointLight::ColourOffset() const { return 32; }
+void PointLight::ParseRecord(const uint8_t* r, bool fixed) {
+    position = {Value(r + 20, fixed), Value(r + 24, fixed), Value(r + 28, fixed)};
+}
+
+AttenuatedLight::AttenuatedLight(const char* fileName, const char* lightName) : PointLight(nullptr, nullptr) {
+    kind = kKindAttenuated;
+    flags |= kFlagAttenuate;
+    if (fileName != nullptr) Load(fileName, lightName);
+}
+
+AttenuatedLight::AttenuatedLight(const Vector3& where, float inner, float outer) : AttenuatedLight() {
+    position = where;
+    innerRange = inner;
+    outerRange = outer;
+}
+
+void AttenuatedLight::Prepare(const Transform* transform) {
+    PointLight::Prepare(transform);
+    const float span = outerRange - innerRange;
+    rangeSlope = span > 0.0f ? level / span : 0.0f;
+    rangeSlopeAlt = span > 0.0f ? levelAlt / span : 0.0f;
+}
+
+bool AttenuatedLight::Reach(const MeshVertex& point, bool alt, float* strength, Vector3* toLight) const {
+    const Vector3 p = PositionOf(point);
+    const Vector3 towards{prepared.x - p.x, prepared.y - p.y, prepared.z - p.z};
+    const float d = Length(towards);
+    // At the light itself there is no direction to shine from.
+    if (!(d < outerRange) || !(d > 0.0f)) return false;
+    *toLight = {towards.x / d, towards.y / d, towards.z / d};
+    float l = alt ? levelAlt : level;
+    if ((flags & kFlagAttenuate) != 0 && d > innerRange) l -= (d - innerRange) * (alt ? rangeSlopeAlt : rangeSlope);
+    *strength = l;
+    return true;
+}
+
+uint32_t AttenuatedLight::FixedTag() const { return MakeTag("EATN"); }
+uint32_t AttenuatedLight::FloatTag() const { return MakeTag("EAT1"); }
+void AttenuatedLight::ParseRecord(const uint8_t* r, bool fixed) {
+    PointLight::ParseRecord(r, fixed);
+    innerRange = Value(r + 36, fixed);
+    outerRange = Value(r + 40, fixed);
+}
+
+SpotLight::SpotLight(const char* fileName, const char* lightName) : AttenuatedLight(nullptr, nullptr) {
+    kind = kKindSpot;
+    if (fileName != nullptr) Load(fileName, lightName);
+}
+
+SpotLight::SpotLight(const Vector3& where, float inner, float outer, const Vector3& spot, float innerDegrees,
+                     float outerDegrees)
+    : SpotLight() {
+    position = where;
+    innerRange = inner;
+    outerRange = outer;
+    spotDirection = spot;
+    g_mathRoutineTable.normalizeVector(&spotDirection);
+    innerAngle = innerDegrees;
+    outerAngle = outerDegrees;
+}
+
+void SpotLight::Prepare(const Transform* transform) {
+    AttenuatedLight::Prepare(transform);
+    preparedSpot = CarryDirection(Negated(spotDirection), transform);
+    cosInner = std::cos(innerAngle * kDegreesToRadians);
+    cosOuter = std::cos(outerAngle * kDegreesToRadians);
+    const float span = cosInner - cosOuter;
+    coneSlope = span > 0.0f ? level / span : 0.0f;
+    coneSlopeAlt = span > 0.0f ? levelAlt / span : 0.0f;
+}
+
+bool SpotLight::Reach(const MeshVertex& point, bool alt, float* strength, Vector3* toLight) const {
+    const Vector3 p = PositionOf(point);
+    const Vector3 towards{prepared.x - p.x, prepared.y - p.y, prepared.z - p.z};
+    const float d = Length(towards);
+    if (!(d < outerRange) || !(d > 0.0f)) return false;
+    *toLight = {towards.x / d, towards.y / d, towards.z / d};
+    const float c = Dot(*toLight, preparedSpot);
+    if (!(c > cosOuter)) return false;
+    float l = alt ? levelAlt : level;
+    if (c < cosInner) l -= (cosInner - c) * (alt ? coneSlopeAlt : coneSlope);
+    if ((flags & kFlagAttenuate) != 0 && d > innerRange) l -= (d - innerRange) * (alt ? rangeSlopeAlt : rangeSlope);
+    *strength = l;
+    return true;
+}
+
+uint32_t SpotLight::FixedTag() const { return MakeTag("ESPT"); }
+uint32_t SpotLight::FloatTag() const { return MakeTag("ESP1"); }
+uint32_t SpotLight::RecordBytes() const { return 64; }
+uint32_t SpotLight::ColourOffset() const { return 44; }
+void SpotLight::ParseRecord(const uint8_t* r, bool fixed) {
+    position = {Value(r + 20, fixed), Value(r + 24, fixed), Value(r + 28, fixed)};
+    spotDirection = {Value(r + 32, fixed), Value(r + 36, fixed), Value(r + 40, fixed)};
+    g_mathRoutineTable.normalizeVector(&spotDirection);
+    innerRange = Value(r + 48, fixed);
+    outerRange = Value(r + 52, fixed);
+    innerAngle = Value(r + 56, fixed);
+    outerAngle = Value(r + 60, fixed);
+}

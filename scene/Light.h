@@ -1,0 +1,235 @@
+#pragma once
+#include <cstdint>
+
+#include "engine/EngineAllocation.h"
+#include "engine/Status.h"
+#include "engine/Vector3.h"
+
+class IffFile;
+struct MeshVertex;
+struct RenderVertex;
+struct Transform;
+
+// Results of the light record readers besides kStatusOk.
+inline constexpr Status kStatusLightReadFailed = 10;
+inline constexpr Status kStatusLightNotFound = 11;   // another tag, or another name
+inline constexpr Status kStatusLightBadSize = 12;
+
+// A light of the chain that lights each vertex of a draw: the base class is
+// the ambient light, the seven kinds derive from it. Before an object is
+// drawn the chain is prepared for its world transform; then each vertex is
+// passed down the chain, each light adding its share, the last clamping.
+class Light : public EngineObject {
+public:
+    static constexpr uint16_t kKindAmbient = 0;
+    static constexpr uint16_t kKindVector = 0x100;
+    static constexpr uint16_t kKindFramePoint = 0x200;
+    static constexpr uint16_t kKindFrameAttenuated = 0x210;
+    static constexpr uint16_t kKindFrameSpot = 0x211;
+    static constexpr uint16_t kKindPoint = 0x300;
+    static constexpr uint16_t kKindAttenuated = 0x310;
+    static constexpr uint16_t kKindSpot = 0x311;
+
+    static constexpr uint32_t kFlagOff = 0x1;
+    static constexpr uint32_t kFlagNegative = 0x2;
+    static constexpr uint32_t kFlagAttenuate = 0x10;
+    static constexpr int kNameLength = 16;
+    // The clamp of the alternate lighting.
+    static constexpr int32_t kAltFullLevel = 240;
+
+    // The ambient light; loads the named record when a file is given.
+    explicit Light(const char* fileName = nullptr, const char* name = nullptr);
+    Light(const Light& other);
+    Light& operator=(const Light& other);
+    virtual ~Light();
+
+    virtual Light* InsertAfter(Light* node);
+    virtual Light* Unlink();
+    virtual Light* FindByName(const char* name);
+    // For the object placed by `transform` (null: world space).
+    virtual void Prepare(const Transform* transform);
+    // Adds this light's share to the vertex's intensity and passes the
+    // vertex on; the last light clamps to 0..fullLevel (or 0..240).
+    virtual void LightVertex(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided);
+    virtual void LightVertexAlt(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided);
+    virtual Status ReadRecord(IffFile& iff, const char* name);
+    virtual Status Load(const char* fileName, const char* name);
+
+    Light* next = nullptr;
+    Light* prev = nullptr;
+    float level = 0.0f;        // in full-level units, set by Prepare
+    float levelAlt = 0.0f;     // in units of 0..240
+    uint32_t fullLevel = 0;    // the canvas palette's shade pivot
+    uint16_t kind = kKindAmbient;
+    uint8_t intensity = 16;
+    uint8_t carried = 0;
+    uint32_t flags = 0;
+    char name[kNameLength + 1] = "NoName";
+    uint32_t lastWord = 0;
+
+protected:
+    // The base part of every kind's preparation: the levels, then the next light.
+    void PrepareLevels(const Transform* transform);
+    // Passes the vertex on, or clamps at the end of the chain.
+    void PassOn(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided, bool alt);
+    // The kind's record: its two tags, size, and the fields after the name
+    // and flag word; `fixed` for the 16.16 tag. The colour offset gives the
+    // intensity.
+    virtual uint32_t FixedTag() const;
+    virtual uint32_t FloatTag() const;
+    virtual uint32_t RecordBytes() const;
+    virtual uint32_t ColourOffset() const;
+    virtual void ParseRecord(const uint8_t* record, bool fixed);
+    // One value of a record: 16.16 or float.
+    static float Value(const uint8_t* at, bool fixed);
+    // The share of a light of `strength` from direction `toLight` (unit).
+    static float Facing(const MeshVertex& point, const Vector3& toLight, int32_t twoSided);
+    static void Add(RenderVertex& vertex, float amount);
+};
+
+// A directional light.
+class VectorLight : public Light {
+public:
+    explicit VectorLight(const char* fileName = nullptr, const char* name = nullptr);
+    explicit VectorLight(const Vector3& direction);
+    void Prepare(const Transform* transform) override;
+    void LightVertex(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided) override;
+    void LightVertexAlt(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided) override;
+
+    Vector3 prepared{};
+    Vector3 direction{0.0f, 0.0f, 1.0f};   // unit
+
+protected:
+    uint32_t FixedTag() const override;
+    uint32_t FloatTag() const override;
+    uint32_t RecordBytes() const override;
+    uint32_t ColourOffset() const override;
+    void ParseRecord(const uint8_t* record, bool fixed) override;
+};
+
+// A point light computed once per object: one direction for every vertex.
+class FramePointLight : public Light {
+public:
+    explicit FramePointLight(const char* fileName = nullptr, const char* name = nullptr);
+    explicit FramePointLight(const Vector3& position);
+    void Prepare(const Transform* transform) override;
+    void LightVertex(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided) override;
+    void LightVertexAlt(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided) override;
+
+    Vector3 prepared{};
+    Vector3 position{};
+
+protected:
+    // The direction to the light from the object, and its distance.
+    float PrepareDirection(const Transform* transform);
+    uint32_t FixedTag() const override;
+    uint32_t FloatTag() const override;
+    uint32_t RecordBytes() const override;
+    uint32_t ColourOffset() const override;
+    void ParseRecord(const uint8_t* record, bool fixed) override;
+};
+
+class FrameAttenuatedLight : public FramePointLight {
+public:
+    explicit FrameAttenuatedLight(const char* fileName = nullptr, const char* name = nullptr);
+    FrameAttenuatedLight(const Vector3& position, float innerRange, float outerRange);
+    void Prepare(const Transform* transform) override;
+
+    float innerRange = 0.0f;
+    float outerRange = 4096.0f;
+
+protected:
+    // The share the distance takes from a level.
+    float DistanceLoss(float strength, float distance) const;
+    uint32_t FixedTag() const override;
+    uint32_t FloatTag() const override;
+    void ParseRecord(const uint8_t* record, bool fixed) override;
+};
+
+class FrameSpotLight : public FrameAttenuatedLight {
+public:
+    explicit FrameSpotLight(const char* fileName = nullptr, const char* name = nullptr);
+    FrameSpotLight(const Vector3& position, float innerRange, float outerRange, const Vector3& spotDirection,
+                   float innerAngle, float outerAngle);
+    void Prepare(const Transform* transform) override;
+
+    Vector3 spotDirection{0.0f, 0.0f, 1.0f};
+    float innerAngle = 44.0f;
+    float outerAngle = 45.0f;
+
+protected:
+    uint32_t FixedTag() const override;
+    uint32_t FloatTag() const override;
+    uint32_t RecordBytes() const override;
+    uint32_t ColourOffset() const override;
+    void ParseRecord(const uint8_t* record, bool fixed) override;
+};
+
+// A point light computed per vertex.
+class PointLight : public Light {
+public:
+    explicit PointLight(const char* fileName = nullptr, const char* name = nullptr);
+    explicit PointLight(const Vector3& position);
+    void Prepare(const Transform* transform) override;
+    void LightVertex(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided) override;
+    void LightVertexAlt(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided) override;
+
+    Vector3 prepared{};
+    Vector3 position{};
+
+protected:
+    void PreparePosition(const Transform* transform);
+    // Level of this light at a vertex (before facing); the unit direction
+    // to the light in `toLight`. False when the light adds nothing there.
+    virtual bool Reach(const MeshVertex& point, bool alt, float* strength, Vector3* toLight) const;
+    void Shine(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided, bool alt);
+    uint32_t FixedTag() const override;
+    uint32_t FloatTag() const override;
+    uint32_t RecordBytes() const override;
+    uint32_t ColourOffset() const override;
+    void ParseRecord(const uint8_t* record, bool fixed) override;
+};
+
+class AttenuatedLight : public PointLight {
+public:
+    explicit AttenuatedLight(const char* fileName = nullptr, const char* name = nullptr);
+    AttenuatedLight(const Vector3& position, float innerRange, float outerRange);
+    void Prepare(const Transform* transform) override;
+
+    float unused[2] = {};
+    float rangeSlope = 0.0f;
+    float rangeSlopeAlt = 0.0f;
+    float innerRange = 0.0f;
+    float outerRange = 4096.0f;
+
+protected:
+    bool Reach(const MeshVertex& point, bool alt, float* strength, Vector3* toLight) const override;
+    uint32_t FixedTag() const override;
+    uint32_t FloatTag() const override;
+    void ParseRecord(const uint8_t* record, bool fixed) override;
+};
+
+class SpotLight : public AttenuatedLight {
+public:
+    explicit SpotLight(const char* fileName = nullptr, const char* name = nullptr);
+    SpotLight(const Vector3& position, float innerRange, float outerRange, const Vector3& spotDirection,
+              float innerAngle, float outerAngle);
+    void Prepare(const Transform* transform) override;
+
+    Vector3 preparedSpot{};
+    float cosInner = 0.0f;
+    float cosOuter = 0.0f;
+    float coneSlope = 0.0f;
+    float coneSlopeAlt = 0.0f;
+    Vector3 spotDirection{0.0f, 0.0f, 1.0f};
+    float innerAngle = 44.0f;
+    float outerAngle = 45.0f;
+
+protected:
+    bool Reach(const MeshVertex& point, bool alt, float* strength, Vector3* toLight) const override;
+    uint32_t FixedTag() const override;
+    uint32_t FloatTag() const override;
+    uint32_t RecordBytes() const override;
+    uint32_t ColourOffset() const override;
+    void ParseRecord(const uint8_t* record, bool fixed) override;
+};

@@ -1,0 +1,84 @@
+#include "tools/mkdata/SampleTree.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "tools/mkdata/FontData.h"
+#include "tools/mkdata/ImageData.h"
+#include "tools/mkdata/MaterialData.h"
+#include "tools/mkdata/MeshData.h"
+#include "tools/mkdata/PaletteData.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kDirectories[] = {"data", "video", "cel", "option", "xmi", "mesh", "missions"};
+constexpr const char* kProbeFile = "vorn.dir";
+
+// The start-up settings: mouse on, joystick off, middle sensitivity, windowed.
+constexpr const char* kStartupSettings =
+    "; Vorn Tessel start-up settings\r\n"
+    "[Startup]\r\n"
+    "Mouse=1\r\n"
+    "Joystick=0\r\n"
+    "Mouse_Sensitivity=5\r\n"
+    "FullScreen=0\r\n";
+
+bool WriteText(const fs::path& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+    return static_cast<bool>(out.flush());
+}
+
+}  // namespace
+
+bool WriteSampleTree(const std::string& rootText, std::string* failure) {
+    const fs::path root = rootText;
+    const auto fail = [&](const std::string& reason) {
+        if (failure != nullptr) *failure = reason;
+        return false;
+    };
+    std::error_code error;
+    for (const char* name : kDirectories) {
+        const fs::path dir = root / name;
+        fs::create_directories(dir, error);
+        if (error) {
+            return fail("cannot create " + dir.string() + ": " + error.message());
+        }
+        if (!WriteText(dir / kProbeFile, std::string("Vorn Tessel ") + name + " directory\n")) {
+            return fail("cannot write " + (dir / kProbeFile).string());
+        }
+    }
+    if (!WriteText(root / "VORN.INI", kStartupSettings)) {
+        return fail("cannot write " + (root / "VORN.INI").string());
+    }
+    const fs::path palettes = root / "data" / "palettes.iff";
+    if (WritePaletteFile(palettes.c_str()) != kStatusOk) {
+        return fail("cannot write " + palettes.string());
+    }
+    for (int i = 0; i < kSampleImageCount; ++i) {
+        const fs::path image = root / "data" / kSampleImageNames[i];
+        if (WriteSampleImage(i, image.c_str()) != kStatusOk) {
+            return fail("cannot write " + image.string());
+        }
+    }
+    for (int i = 0; i < kSampleFontCount; ++i) {
+        const fs::path font = root / "data" / kSampleFonts[i].fileName;
+        if (WriteSampleFont(i, font.c_str()) != kStatusOk) {
+            return fail("cannot write " + font.string());
+        }
+    }
+    const fs::path materials = root / "mesh" / "materials.iff";
+    if (WriteMaterialLibrary(materials.c_str()) != kStatusOk) {
+        return fail("cannot write " + materials.string());
+    }
+    const fs::path cube = root / "mesh" / "cube.iff";
+    const fs::path hull = root / "mesh" / "hull.iff";
+    if (WriteCubeMesh(cube.c_str()) != kStatusOk || WriteHullMesh(hull.c_str()) != kStatusOk) {
+        return fail("cannot write the meshes in " + (root / "mesh").string());
+    }
+    return true;
+}

@@ -1,0 +1,92 @@
+// Renders a mesh of the sample data tree into a software canvas of 8 or 16
+// bits and writes the picture as a PNG file:
+//   render DATA_ROOT OUTPUT.png [--depth 8|16] [--mesh FILE]
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "canvas/ScreenCanvas16.h"
+#include "canvas/ScreenCanvas8.h"
+#include "display/Palette.h"
+#include "display/PixelFormat.h"
+#include "game/DataDirectories.h"
+#include "platform/PngWriter.h"
+#include "scene/OstrelSystem.h"
+#include "tools/render/SampleScene.h"
+
+namespace {
+
+constexpr int32_t kWidth = 320;
+constexpr int32_t kHeight = 240;
+
+int Usage() {
+    std::fprintf(stderr, "Usage: render DATA_ROOT OUTPUT.png [--depth 8|16] [--mesh FILE]\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) return Usage();
+    int32_t depth = 16;
+    const char* mesh = "hull.iff";
+    for (int i = 3; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--depth") == 0) {
+            depth = std::strcmp(argv[i + 1], "8") == 0 ? 8 : 16;
+        } else if (std::strcmp(argv[i], "--mesh") == 0) {
+            mesh = argv[i + 1];
+        } else {
+            return Usage();
+        }
+    }
+    if (!g_dataDirs.Find(argv[1])) {
+        std::fprintf(stderr, "render: no sample data tree under %s (run mkdata first)\n", argv[1]);
+        return 1;
+    }
+    int status = 1;
+    {
+        // The engine as the game starts it: heap, colour tables, scratch arenas.
+        OstrelSystem engine(OstrelSystem::kGameHeapSize, OstrelSystem::kGameHeapMode);
+        if (engine.Start(OstrelSystem::kGameArenaSize1, OstrelSystem::kGameArenaSize2, nullptr) != kStatusOk) {
+            std::fprintf(stderr, "render: cannot start the engine\n");
+            return 1;
+        }
+        g_pixelFormat = depth == 8 ? kPixelFormatIndexed8 : kPixelFormatRgb565;
+        SampleScene scene;
+        const Status loaded = scene.Load(g_dataDirs.Prefix(DataDir::kMesh), mesh);
+        if (loaded != kStatusOk) {
+            std::fprintf(stderr, "render: cannot load %s (%u)\n", mesh, loaded);
+        } else {
+            std::vector<uint8_t> rgb(size_t(kWidth) * kHeight * 3);
+            bool drawn = false;
+            if (depth == 8) {
+                ScreenCanvas8 canvas(kWidth, kHeight, nullptr, nullptr, scene.palette, Canvas::kFlagHasDepth, 0, 0);
+                drawn = canvas.setupResult == kStatusOk && scene.Draw(canvas) == kStatusOk;
+                for (int32_t i = 0; drawn && i < kWidth * kHeight; ++i) {
+                    const uint32_t c = scene.palette->GetColor(canvas.pixels[i]);
+                    rgb[3 * i] = uint8_t(c);
+                    rgb[3 * i + 1] = uint8_t(c >> 8);
+                    rgb[3 * i + 2] = uint8_t(c >> 16);
+                }
+            } else {
+                ScreenCanvas16 canvas(kWidth, kHeight, nullptr, nullptr, scene.palette, Canvas::kFlagHasDepth, 0, 0);
+                drawn = canvas.setupResult == kStatusOk && scene.Draw(canvas) == kStatusOk;
+                const auto* pixels = reinterpret_cast<const uint16_t*>(canvas.pixels);
+                for (int32_t i = 0; drawn && i < kWidth * kHeight; ++i) {
+                    const PixelChannels c = UnpackPixel565(pixels[i]);
+                    rgb[3 * i] = c.red;
+                    rgb[3 * i + 1] = c.green;
+                    rgb[3 * i + 2] = c.blue;
+                }
+            }
+            if (drawn && platform::WriteRgbPng(argv[2], kWidth, kHeight, rgb.data())) {
+                std::printf("Rendered %s at %d bits into %s\n", mesh, depth, argv[2]);
+                status = 0;
+            } else {
+                std::fprintf(stderr, "render: cannot draw or write %s\n", argv[2]);
+            }
+        }
+    }
+    return status;
+}
