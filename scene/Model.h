@@ -62,6 +62,9 @@ public:
                         char* parentName, uint32_t mode);
 
     uint32_t refCount = 0;
+    // Set when the scene object that made this model let go of it while
+    // others still held it: the last holder deletes it then.
+    bool deleteWithLastHolder = false;
     uint32_t flags = 0;
     char name[kNameLength + 1] = "NoName";
     BoundingSphere sphere{};

@@ -86,8 +86,14 @@ void SceneObject::DetachModel() {
     }
     if (model->refCount > 0) --model->refCount;
     // A model this object made goes with it, unless another still holds it:
-    // the last holder deletes it.
-    if ((flags & kFlagOwnsModel) != 0 && model->refCount == 0) delete model;
+    // then the last holder deletes it, since copies never own what they share.
+    if ((flags & kFlagOwnsModel) != 0 || model->deleteWithLastHolder) {
+        if (model->refCount == 0) {
+            delete model;
+        } else {
+            model->deleteWithLastHolder = true;
+        }
+    }
     model = nullptr;
     ownSphere = nullptr;
     if ((flags & kFlagOwnsMaterials) != 0 && materials != nullptr) {
