@@ -8,6 +8,7 @@
 #include "engine/ByteOrder.h"
 #include "engine/FileWrappers.h"
 #include "engine/IffFile.h"
+#include "engine/input/InputSystem.h"
 #include "engine/Stream.h"
 #include "game/DataDirectories.h"
 
@@ -81,6 +82,7 @@ int32_t g_softwareAlpha = 0;
 PaletteCacheEntry::~PaletteCacheEntry() { delete palette; }
 
 GameState::~GameState() {
+    delete input_;
     for (PaletteCacheEntry* entry : paletteCache_) {
         delete entry;
     }
@@ -237,4 +239,10 @@ Status GameState::WriteConfigFile(const ConfigRecord& record) const {
     }
     const Status closed = iff.CloseFile();
     return status != kStatusOk ? status : closed;
+}
+
+void GameState::TakeInputSystem(InputSystem* input) {
+    if (input == input_) return;
+    delete input_;
+    input_ = input;
 }

@@ -7,6 +7,7 @@
 #include "engine/DynArray.h"
 
 class IffFile;
+class InputSystem;
 class Palette;
 
 // The display driver the start-up opens (g_graphicsDriver).
@@ -96,6 +97,11 @@ public:
 
     int32_t enhancedGraphics = 0;   // 0 or 1, from the options file
 
+    // The player's devices, made at start-up; the game state owns them from
+    // then on and deletes them with itself.
+    void TakeInputSystem(InputSystem* input);
+    InputSystem* Input() const { return input_; }
+
 private:
     // Index of the cached entry of that name, or -1.
     int32_t FindCachedPalette(const char* name) const;
@@ -106,4 +112,5 @@ private:
 
     DynArray<PaletteCacheEntry*> paletteCache_;
     std::string configFolder_;
+    InputSystem* input_ = nullptr;
 };

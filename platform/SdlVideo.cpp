@@ -260,4 +260,20 @@ void SdlVideo::WindowToFrame(int32_t* x, int32_t* y) {
     *y = int32_t(std::clamp<int64_t>(frameY, 0, g_video.frameHeight - 1));
 }
 
+void SdlVideo::WarpToFrame(int32_t x, int32_t y) {
+    if (g_video.window == nullptr || g_video.frameWidth <= 0 || g_video.frameHeight <= 0) return;
+    int windowWidth = 0;
+    int windowHeight = 0;
+    SDL_GetWindowSize(g_video.window, &windowWidth, &windowHeight);
+    const SDL_Rect area = FitFrame(windowWidth, windowHeight);
+    const int64_t windowX = area.x + int64_t(x) * area.w / g_video.frameWidth;
+    const int64_t windowY = area.y + int64_t(y) * area.h / g_video.frameHeight;
+    SDL_WarpMouseInWindow(g_video.window, int(std::clamp<int64_t>(windowX, 0, windowWidth)),
+                          int(std::clamp<int64_t>(windowY, 0, windowHeight)));
+}
+
+void SdlVideo::Minimize() {
+    if (g_video.window != nullptr) SDL_MinimizeWindow(g_video.window);
+}
+
 }  // namespace platform

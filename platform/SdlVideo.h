@@ -49,6 +49,9 @@ public:
     // Turns a position in the window into one in the last frame shown,
     // clamped to the frame.
     static void WindowToFrame(int32_t* x, int32_t* y);
+    // Moves the pointer to a position in the last frame shown.
+    static void WarpToFrame(int32_t x, int32_t y);
+    static void Minimize();
 };
 
 }  // namespace platform

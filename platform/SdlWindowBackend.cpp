@@ -2,9 +2,11 @@
 
 #include <SDL2/SDL.h>
 
+#include <algorithm>
 #include <array>
 
 #include "platform/MessageBox.h"
+#include "platform/QueuedInput.h"
 #include "platform/SdlMessageBox.h"
 #include "platform/SdlVideo.h"
 
@@ -132,9 +134,46 @@ void ForEachCodePoint(const char* text, Sink sink) {
     }
 }
 
+// A mouse button as the input devices number them: 0 left, 1 right, 2
+// middle, 3 the first extra; -1 for the others.
+int32_t InputButton(Uint8 sdlButton) {
+    switch (sdlButton) {
+        case SDL_BUTTON_LEFT: return 0;
+        case SDL_BUTTON_RIGHT: return 1;
+        case SDL_BUTTON_MIDDLE: return 2;
+        case SDL_BUTTON_X1: return 3;
+        default: return -1;
+    }
+}
+
+// A hat position in hundredths of a degree clockwise from up, or centred.
+uint32_t HatAngle(Uint8 hat) {
+    switch (hat) {
+        case SDL_HAT_UP: return 0;
+        case SDL_HAT_RIGHTUP: return 4500;
+        case SDL_HAT_RIGHT: return 9000;
+        case SDL_HAT_RIGHTDOWN: return 13500;
+        case SDL_HAT_DOWN: return 18000;
+        case SDL_HAT_LEFTDOWN: return 22500;
+        case SDL_HAT_LEFT: return 27000;
+        case SDL_HAT_LEFTUP: return 31500;
+        default: return 0xFFFFFFFFu;
+    }
+}
+
+// SDL's axes run from -32768 to 32767; the joystick reports 0 to 65535.
+constexpr int32_t kAxisOffset = 32768;
+
 class SdlWindowBackend final : public WindowBackend {
 public:
     SdlWindowBackend() {
+        QueuedInput& input = SystemInput();
+        input.SetCursorMover([](int32_t x, int32_t y) { SdlVideo::WarpToFrame(x, y); });
+        SDL_DisplayMode desktop;
+        if (SDL_GetDesktopDisplayMode(0, &desktop) == 0) input.SetScreenSize(desktop.w, desktop.h);
+        // The joystick is read on this thread only: its events arrive with
+        // the window's.
+        joysticks_ = SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0;
         // Message boxes appear over the window, unless a test or the
         // program chose its own.
         if (&MessageBox::Current() == &StandardErrorMessageBox()) {
@@ -144,6 +183,13 @@ public:
     }
 
     ~SdlWindowBackend() override {
+        QueuedInput& input = SystemInput();
+        input.SetCursorMover(nullptr);
+        if (joystick_ != nullptr) {
+            SDL_JoystickClose(joystick_);
+            input.DetachJoystick();
+        }
+        if (joysticks_) SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
         if (installedBox_ && &MessageBox::Current() == &box_) MessageBox::Install(previousBox_);
         SdlVideo::ReleaseWindow();
     }
@@ -162,6 +208,24 @@ public:
                 case SDL_WINDOWEVENT: TranslateWindowEvent(event.window, queue, &windowClosed); break;
                 case SDL_KEYDOWN:
                 case SDL_KEYUP: TranslateKey(event.key, queue); break;
+                case SDL_JOYDEVICEADDED: OpenJoystick(event.jdevice.which); break;
+                case SDL_JOYDEVICEREMOVED: CloseJoystick(event.jdevice.which); break;
+                case SDL_JOYAXISMOTION:
+                    if (Ours(event.jaxis.which)) {
+                        SystemInput().FeedJoystickAxis(event.jaxis.axis, int32_t(event.jaxis.value) + kAxisOffset);
+                    }
+                    break;
+                case SDL_JOYBUTTONDOWN:
+                case SDL_JOYBUTTONUP:
+                    if (Ours(event.jbutton.which)) {
+                        SystemInput().FeedJoystickButton(event.jbutton.button, event.type == SDL_JOYBUTTONDOWN);
+                    }
+                    break;
+                case SDL_JOYHATMOTION:
+                    if (Ours(event.jhat.which) && event.jhat.hat == 0) {
+                        SystemInput().FeedJoystickHat(HatAngle(event.jhat.value));
+                    }
+                    break;
                 case SDL_TEXTINPUT:
                     ForEachCodePoint(event.text.text, [queue](uint32_t point) {
                         WindowMessage message;
@@ -178,10 +242,14 @@ public:
                     SdlVideo::WindowToFrame(&message.x, &message.y);
                     message.buttons = ButtonBits(event.motion.state);
                     queue->push_back(message);
+                    SystemInput().FeedCursor(message.x, message.y);
+                    SystemInput().FeedMouseMotion(event.motion.xrel, event.motion.yrel);
                     break;
                 }
                 case SDL_MOUSEBUTTONDOWN:
                 case SDL_MOUSEBUTTONUP: {
+                    SystemInput().FeedMouseButton(InputButton(event.button.button),
+                                                  event.type == SDL_MOUSEBUTTONDOWN);
                     WindowMessage message;
                     message.button = ButtonNumber(event.button.button);
                     if (message.button == 0) break;
@@ -202,8 +270,34 @@ public:
     void SetCursorVisible(bool visible) override { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
     void SetFullScreen(bool fullScreen) override { SdlVideo::SetFullScreen(fullScreen); }
     void Resize(int32_t width, int32_t height) override { SdlVideo::Resize(width, height); }
+    void Minimize() override { SdlVideo::Minimize(); }
 
 private:
+    // The first joystick attached is the joystick; others are ignored.
+    void OpenJoystick(int32_t deviceIndex) {
+        if (!joysticks_ || joystick_ != nullptr) return;
+        joystick_ = SDL_JoystickOpen(deviceIndex);
+        if (joystick_ == nullptr) return;
+        joystickId_ = SDL_JoystickInstanceID(joystick_);
+        JoystickCaps caps;
+        caps.xMax = caps.yMax = caps.zMax = 65535;
+        caps.axes = uint32_t(std::max(SDL_JoystickNumAxes(joystick_), 0));
+        caps.buttons = uint32_t(std::max(SDL_JoystickNumButtons(joystick_), 0));
+        QueuedInput& input = SystemInput();
+        input.AttachJoystick(caps, SDL_JoystickNumHats(joystick_) > 0);
+        // Centred until the stick moves.
+        for (int32_t axis = 0; axis < 6 && axis < int32_t(caps.axes); ++axis) {
+            input.FeedJoystickAxis(axis, int32_t(SDL_JoystickGetAxis(joystick_, axis)) + kAxisOffset);
+        }
+    }
+    void CloseJoystick(SDL_JoystickID id) {
+        if (joystick_ == nullptr || id != joystickId_) return;
+        SDL_JoystickClose(joystick_);
+        joystick_ = nullptr;
+        SystemInput().DetachJoystick();
+    }
+    bool Ours(SDL_JoystickID id) const { return joystick_ != nullptr && id == joystickId_; }
+
     static void Push(std::deque<WindowMessage>* queue, WindowMessageType type) {
         WindowMessage message;
         message.type = type;
@@ -217,8 +311,14 @@ private:
                 *windowClosed = true;
                 Push(queue, WindowMessageType::kClose);
                 break;
-            case SDL_WINDOWEVENT_FOCUS_GAINED: Push(queue, WindowMessageType::kActivate); break;
-            case SDL_WINDOWEVENT_FOCUS_LOST: Push(queue, WindowMessageType::kDeactivate); break;
+            case SDL_WINDOWEVENT_FOCUS_GAINED:
+                SystemInput().SetFocused(true);
+                Push(queue, WindowMessageType::kActivate);
+                break;
+            case SDL_WINDOWEVENT_FOCUS_LOST:
+                SystemInput().SetFocused(false);
+                Push(queue, WindowMessageType::kDeactivate);
+                break;
             case SDL_WINDOWEVENT_EXPOSED:
                 // The window shows the last frame again at once; the game
                 // may draw anew on the paint message.
@@ -248,6 +348,8 @@ private:
         message.extended = (setOne & kExtended) != 0;
         message.repeat = event.repeat != 0;
         queue->push_back(message);
+        // The devices see changes of state only, as a keyboard reports them.
+        if (event.repeat == 0 && setOne != 0) SystemInput().FeedKey(message.KeyCode(), down);
         const uint32_t character = ControlCharacter(code);
         if (down && !system && character != 0) {
             WindowMessage typed;
@@ -260,6 +362,9 @@ private:
     SdlMessageBox box_;
     MessageBox* previousBox_ = nullptr;
     bool installedBox_ = false;
+    bool joysticks_ = false;
+    SDL_Joystick* joystick_ = nullptr;
+    SDL_JoystickID joystickId_ = -1;
 };
 
 }  // namespace

@@ -66,7 +66,10 @@ bool Window::PumpMessages() {
 
 void Window::Dispatch(const WindowMessage& message) {
     switch (message.type) {
-        case WindowMessageType::kActivate: active_ = true; break;
+        case WindowMessageType::kActivate:
+            active_ = true;
+            minimized_ = false;
+            break;
         case WindowMessageType::kDeactivate: active_ = false; break;
         case WindowMessageType::kQuit:
             quitRequested_ = true;
@@ -90,6 +93,11 @@ int32_t Window::ShowCursor(bool show) {
 void Window::SetFullScreen(bool fullScreen) {
     fullScreen_ = fullScreen;
     if (backend_ != nullptr) backend_->SetFullScreen(fullScreen);
+}
+
+void Window::Minimize() {
+    minimized_ = true;
+    if (backend_ != nullptr) backend_->Minimize();
 }
 
 void Window::Resize(int32_t width, int32_t height) {

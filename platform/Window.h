@@ -61,6 +61,10 @@ public:
 
     void SetFullScreen(bool fullScreen);
     void Resize(int32_t width, int32_t height);
+    // Shrinks the window to the task bar (a full-screen window that lost the
+    // focus must not cover the desktop); it comes back with the focus.
+    void Minimize();
+    bool Minimized() const { return minimized_; }
 
     const std::string& Title() const { return title_; }
     int32_t Width() const { return width_; }
@@ -81,6 +85,7 @@ private:
     bool fullScreen_;
     const bool headless_;   // made without a window-system backend
     bool active_ = true;
+    bool minimized_ = false;
     bool destroyed_ = false;
     bool quitRequested_ = false;
     int32_t exitCode_ = 0;

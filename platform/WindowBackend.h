@@ -17,6 +17,7 @@ public:
     virtual void SetCursorVisible(bool visible) = 0;
     virtual void SetFullScreen(bool fullScreen) = 0;
     virtual void Resize(int32_t width, int32_t height) = 0;
+    virtual void Minimize() {}
 };
 
 }  // namespace platform

@@ -35,8 +35,10 @@
 #include "platform/Window.h"
 #include "game/DataDirectories.h"
 #include "shell/GameMessages.h"
+#include "engine/input/InputSystem.h"
 #include "game/GameState.h"
 #include "shell/LaunchOptions.h"
+#include "shell/InputFocus.h"
 #include "shell/StartupSettings.h"
 
 OstrelSystem* g_engine = nullptr;
@@ -93,11 +95,17 @@ struct Session {
     platform::DisplayPresenter* previousPresenter = nullptr;
     // The font that draws the banner, by its name in the font file.
     std::string bannerFont;
+    // The devices until the game state takes them.
+    InputSystem* input = nullptr;
 };
 
 // Everything the start-up made, in the game's shutdown order; whatever was
 // not made yet is passed over, so every failure ends here too.
 void ShutDown(Session& session) {
+    // The window's procedure reads the devices, which go with the game state.
+    if (g_mainWindow != nullptr) g_mainWindow->SetProcedure(nullptr);
+    delete session.input;
+    session.input = nullptr;
     // The game state owns the palettes that the canvas and the driver point
     // at; neither reads them on the way out.
     delete g_gameState;
@@ -427,6 +435,13 @@ int RunGame(const LaunchOptions& options) {
     GameRandomSeed(GetMilliseconds());
     Say("Random generator seeded from the clock");
 
+    session.input = new DirectInputSystem(g_mainWindow);
+    session.input->OpenDevices();
+    FollowFocus(*g_mainWindow, session.input);
+    std::printf("Input: keyboard %s, mouse %s, joystick %s\n", session.input->HasKeyboard() ? "yes" : "no",
+                session.input->HasMouse() ? "yes" : "no", session.input->HasJoystick() ? "yes" : "no");
+    std::fflush(stdout);
+
     g_gameState = new GameState;
     if (!g_gameState) {
         ShowFatal(msg::kFailedToAllocateGameState, msg::kCaptionInitialization);
@@ -434,6 +449,8 @@ int RunGame(const LaunchOptions& options) {
         return 1;
     }
     g_gameState->SetConfigFolder(options.dataRoot);
+    g_gameState->TakeInputSystem(session.input);
+    session.input = nullptr;
     Say("Game state created");
 
     const StartupSettings settings =

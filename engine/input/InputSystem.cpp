@@ -1,0 +1,128 @@
+#include "engine/input/InputSystem.h"
+
+#include <algorithm>
+
+InputSystem::InputSystem() = default;
+
+InputSystem::~InputSystem() {
+    keyboard_.reset();
+    mouse_.reset();
+    joystick_.reset();
+}
+
+void InputSystem::DropAbsentDevices() {
+    if (keyboard_ != nullptr && !keyboard_->IsPresent()) keyboard_.reset();
+    if (mouse_ != nullptr && !mouse_->IsPresent()) mouse_.reset();
+    if (joystick_ != nullptr && joystick_->DeviceCount() == 0) joystick_.reset();
+}
+
+bool InputSystem::EnableKeyboard(bool on) {
+    if (keyboard_ == nullptr) return false;
+    if (on && !keyboard_->IsOpen()) keyboard_->Open();
+    if (!on && keyboard_->IsOpen()) keyboard_->Close();
+    return true;
+}
+
+bool InputSystem::EnableMouse(bool on) {
+    if (mouse_ == nullptr) return false;
+    if (on && !mouse_->IsOpen()) mouse_->Open();
+    if (!on && mouse_->IsOpen()) mouse_->Reset();
+    return true;
+}
+
+bool InputSystem::EnableJoystick(bool on) {
+    if (joystick_ == nullptr) return false;
+    if (on && !joystick_->IsOpen()) joystick_->Open();
+    if (!on && joystick_->IsOpen()) joystick_->Close();
+    return true;
+}
+
+void InputSystem::Update() {
+    if (mouse_ != nullptr && mouse_->IsPresent()) {
+        mouse_->Poll();
+        mouse_->GetMotion(&motionX_, &motionY_);
+        int16_t x = 0, y = 0;
+        mouse_->GetPosition(&x, &y);
+        mouseX_ = uint16_t(x);
+        mouseY_ = uint16_t(y);
+        mouseButtons_ = mouse_->GetButtons();
+    }
+    if (keyboard_ != nullptr && keyboard_->IsPresent()) keyboard_->Read();
+    if (joystick_ != nullptr && joystick_->DeviceCount() != 0) joystick_->ReadState(&joystickState_);
+}
+
+void InputSystem::Snapshot() {
+    if (keyboard_ != nullptr) keyboard_->Snapshot();
+    if (mouse_ != nullptr) mouse_->Snapshot();
+    if (joystick_ != nullptr) joystick_->Snapshot();
+}
+
+void InputSystem::GetMouseMotion(int16_t* dx, int16_t* dy) const {
+    if (dx != nullptr) *dx = motionX_;
+    if (dy != nullptr) *dy = motionY_;
+}
+
+void InputSystem::GetMousePosition(uint16_t* x, uint16_t* y) const {
+    if (x != nullptr) *x = mouseX_;
+    if (y != nullptr) *y = mouseY_;
+}
+
+void InputSystem::SetMousePosition(int16_t x, int16_t y) {
+    if (mouse_ == nullptr) return;
+    mouseX_ = uint16_t(x);
+    mouseY_ = uint16_t(y);
+    mouse_->SetPosition(x, y);
+}
+
+uint8_t InputSystem::GetMouseButtons() const { return mouseButtons_; }
+
+bool InputSystem::IsKeyDown(uint32_t key) const { return keyboard_ != nullptr && keyboard_->IsKeyDown(key); }
+
+void InputSystem::GetJoystickState(platform::JoystickInfo* out) const {
+    if (out != nullptr) *out = joystickState_;
+}
+
+void InputSystem::OpenDevices() {
+    if (keyboard_ != nullptr) keyboard_->Open();
+    if (mouse_ != nullptr) mouse_->Open();
+    if (joystick_ != nullptr) joystick_->Open();
+}
+
+void InputSystem::ResetDevices() {
+    if (keyboard_ != nullptr) keyboard_->Close();
+    if (mouse_ != nullptr) mouse_->Reset();
+    if (joystick_ != nullptr) joystick_->Close();
+}
+
+bool InputSystem::HasMouse() const { return mouse_ != nullptr && mouse_->IsPresent(); }
+bool InputSystem::HasKeyboard() const { return keyboard_ != nullptr && keyboard_->IsPresent(); }
+bool InputSystem::HasJoystick() const { return joystick_ != nullptr && joystick_->DeviceCount() != 0; }
+bool InputSystem::IsMouseActive() const { return HasMouse() && mouse_->IsOpen(); }
+bool InputSystem::IsKeyboardActive() const { return HasKeyboard() && keyboard_->IsOpen(); }
+bool InputSystem::IsJoystickActive() const { return HasJoystick() && joystick_->IsOpen(); }
+
+WindowsInputSystem::WindowsInputSystem(platform::Window* window, platform::InputBackend& input)  {
+    window_ = window;
+    input.OpenInput(window);
+    keyboard_ = std::make_unique<WindowsKeyboard>(input);
+    mouse_ = std::make_unique<WindowsMouse>(input);
+    joystick_ = std::make_unique<WinmmJoystick>(input);
+    DropAbsentDevices();
+}
+
+DirectInputSystem::DirectInputSystem(platform::Window* window, platform::InputBackend& input) : input_(input) {
+    window_ = window;
+    deviceLayer_ = input.OpenInput(window);
+    if (!deviceLayer_) return;
+    keyboard_ = std::make_unique<DirectInputKeyboard>(input);
+    mouse_ = std::make_unique<DirectInputMouse>(input);
+    joystick_ = std::make_unique<TimedJoystick>(input);
+    DropAbsentDevices();
+}
+
+DirectInputSystem::~DirectInputSystem() {
+    keyboard_.reset();
+    mouse_.reset();
+    joystick_.reset();
+    if (deviceLayer_) input_.CloseInput();
+}
