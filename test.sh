@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds every library and test with AddressSanitizer and UndefinedBehaviorSanitizer
-# in build/test and runs all tests. The exit status is ctest's.
+# in build/test and runs all tests, then the tests of code shared with other
+# threads under ThreadSanitizer in build/tsan. The exit status is the first
+# failure's.
 set -u
 . "$(dirname "$0")/tools/ensure-packages.sh"
 vorn_prepare || exit 1
@@ -10,5 +12,8 @@ cmake --build build/test -j "$jobs" || exit 1
 
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:strict_string_checks=1}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
-cd build/test
-ctest --output-on-failure -j "$jobs"
+(cd build/test && ctest --output-on-failure -j "$jobs") || exit 1
+
+cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVORN_TSAN=ON -DVORN_TESTS=ON >/dev/null || exit 1
+cmake --build build/tsan -j "$jobs" --target joystick_tests || exit 1
+TSAN_OPTIONS="${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}" build/tsan/tests/engine/input/joystick_tests

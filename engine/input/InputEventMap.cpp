@@ -98,17 +98,18 @@ InputEventMap::~InputEventMap() { Clear(); }
 int32_t InputEventMap::Load(const char* fileName, const char* mapName) {
     IffFile iff(0);
     if (fileName == nullptr || iff.OpenFile(fileName, kOpenRead) != kStatusOk) return 1;
-    if (iff.ValidateHeader() != kStatusOk) return 1;
-    int32_t result = 1;
-    // Only the top level; a failed step leaves the reader where it was, so
-    // anything but a chunk or the end of the file ends the walk.
-    while (result != 0) {
-        const Status step = iff.NextChunk();
-        if (step != kStatusOk) break;
-        if (iff.ChunkId() == IffFile::kFormId && iff.FormType() == kMapForm) result = ReadForm(iff, mapName);
-    }
+    const int32_t result = iff.ValidateHeader() == kStatusOk ? Load(iff, mapName) : 1;
     iff.CloseFile();
     return result;
+}
+
+int32_t InputEventMap::Load(IffFile& iff, const char* mapName) {
+    // Only the top level; a failed step leaves the reader where it was, so
+    // anything but a chunk or the end of the file ends the walk.
+    while (iff.NextChunk() == kStatusOk) {
+        if (iff.ChunkId() == IffFile::kFormId && iff.FormType() == kMapForm && ReadForm(iff, mapName) == 0) return 0;
+    }
+    return 1;
 }
 
 int32_t InputEventMap::ReadForm(IffFile& iff, const char* mapName) {

@@ -55,6 +55,8 @@ public:
     // 0 when a "MEVT" form of the file (with that name, when given) was
     // taken; 1 otherwise.
     int32_t Load(const char* fileName, const char* mapName);
+    // The same on a chunk file already open and validated.
+    int32_t Load(IffFile& iff, const char* mapName);
     // The current chunk of `iff`, a "MEVT" form: 0 or 1.
     int32_t ReadForm(IffFile& iff, const char* mapName);
 

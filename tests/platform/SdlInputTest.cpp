@@ -1,0 +1,155 @@
+// The input devices as the SDL window feeds them, on SDL's "dummy" video
+// driver with synthetic events and a virtual joystick.
+#include <SDL2/SDL.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "platform/QueuedInput.h"
+#include "platform/SdlVideo.h"
+#include "platform/VideoBackend.h"
+#include "platform/Window.h"
+#include "tests/support/ScopedEnvironment.h"
+
+namespace {
+
+using platform::DeviceEvent;
+using platform::InputDevice;
+using platform::InputDeviceKind;
+
+class SdlInputTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(platform::VideoBackend::Start(true), platform::VideoBackendKind::kSdl);
+        window_ = platform::Window::Create("Vorn Tessel", 64, 48, false);
+        ASSERT_FALSE(window_->Headless());
+        window_->PumpMessages();
+        ASSERT_TRUE(input().OpenInput(window_.get()));
+    }
+    void TearDown() override {
+        devices_.clear();
+        input().SetFocused(true);
+        input().CloseInput();
+        window_.reset();
+        platform::VideoBackend::Stop();
+    }
+    static platform::QueuedInput& input() { return platform::SystemInput(); }
+
+    InputDevice* Open(InputDeviceKind kind) {
+        std::unique_ptr<InputDevice> device = input().CreateDevice(kind);
+        if (device == nullptr) return nullptr;
+        device->SetCooperativeLevel(platform::kCooperativeNonExclusive | platform::kCooperativeForeground);
+        device->SetDataFormat(kind);
+        device->SetBufferSize(32);
+        EXPECT_EQ(device->Acquire(), platform::kInputOk);
+        devices_.push_back(std::move(device));
+        return devices_.back().get();
+    }
+    static std::vector<DeviceEvent> Events(InputDevice* device, uint32_t* result = nullptr) {
+        DeviceEvent events[32];
+        uint32_t count = 32;
+        const uint32_t r = device->GetDeviceData(events, &count);
+        if (result != nullptr) *result = r;
+        return std::vector<DeviceEvent>(events, events + count);
+    }
+    static void Push(SDL_Event event) { ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError(); }
+    static void Key(Uint32 type, SDL_Scancode code, Uint8 repeat) {
+        SDL_Event event{};
+        event.type = type;
+        event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+        event.key.repeat = repeat;
+        event.key.keysym.scancode = code;
+        event.key.windowID = platform::SdlVideo::WindowId();
+        Push(event);
+    }
+    static void Focus(Uint8 what) {
+        SDL_Event event{};
+        event.type = SDL_WINDOWEVENT;
+        event.window.event = what;
+        event.window.windowID = platform::SdlVideo::WindowId();
+        Push(event);
+    }
+
+    ScopedEnvironment driver_{"SDL_VIDEODRIVER", "dummy"};
+    // The dummy window never has the focus, without which SDL drops the
+    // joystick's changes.
+    ScopedEnvironment background_{"SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS", "1"};
+    std::unique_ptr<platform::Window> window_;
+    std::vector<std::unique_ptr<InputDevice>> devices_;
+};
+
+TEST_F(SdlInputTest, KeysAndTheMouseReachTheDevicesAndTheFocusTakesThemAway) {
+    InputDevice* const keyboard = Open(InputDeviceKind::kKeyboard);
+    InputDevice* const mouse = Open(InputDeviceKind::kMouse);
+    ASSERT_NE(keyboard, nullptr);
+    ASSERT_NE(mouse, nullptr);
+    Key(SDL_KEYDOWN, SDL_SCANCODE_A, 0);
+    Key(SDL_KEYDOWN, SDL_SCANCODE_A, 1);   // the key repeating is no change
+    Key(SDL_KEYUP, SDL_SCANCODE_A, 0);
+    Key(SDL_KEYDOWN, SDL_SCANCODE_UP, 0);
+    SDL_Event motion{};
+    motion.type = SDL_MOUSEMOTION;
+    motion.motion.windowID = platform::SdlVideo::WindowId();
+    motion.motion.xrel = 3;
+    motion.motion.yrel = -2;
+    Push(motion);
+    SDL_Event click{};
+    click.type = SDL_MOUSEBUTTONDOWN;
+    click.button.windowID = platform::SdlVideo::WindowId();
+    click.button.button = SDL_BUTTON_RIGHT;
+    Push(click);
+    window_->PumpMessages();
+
+    const std::vector<DeviceEvent> keys = Events(keyboard);
+    ASSERT_EQ(keys.size(), 3u);
+    EXPECT_EQ(keys[0].offset, 0x1Eu);
+    EXPECT_EQ(keys[0].data, 0x80u);
+    EXPECT_EQ(keys[1].data, 0u);
+    EXPECT_EQ(keys[2].offset, 0xC8u);   // extended: the arrow up
+    const std::vector<DeviceEvent> pointer = Events(mouse);
+    ASSERT_EQ(pointer.size(), 3u);
+    EXPECT_EQ(int32_t(pointer[0].data), 3);
+    EXPECT_EQ(int32_t(pointer[1].data), -2);
+    EXPECT_EQ(pointer[2].offset, platform::kMouseOffsetButton0 + 1);
+    EXPECT_TRUE(input().IsMouseButtonDown(2));
+
+    Focus(SDL_WINDOWEVENT_FOCUS_LOST);
+    window_->PumpMessages();
+    uint32_t result = 0;
+    Events(keyboard, &result);
+    EXPECT_EQ(result, platform::kInputLost);
+    EXPECT_NE(keyboard->Acquire(), platform::kInputOk);
+    EXPECT_FALSE(input().IsMouseButtonDown(2));
+    Focus(SDL_WINDOWEVENT_FOCUS_GAINED);
+    window_->PumpMessages();
+    EXPECT_EQ(keyboard->Acquire(), platform::kInputOk);
+}
+
+TEST_F(SdlInputTest, TheFirstJoystickFeedsItsAxesButtonsAndHat) {
+    const int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 2, 4, 1);
+    if (index < 0) GTEST_SKIP() << "no virtual joystick: " << SDL_GetError();
+    window_->PumpMessages();   // the device arrives
+    ASSERT_TRUE(input().JoystickAttached());
+    SDL_Joystick* const stick = SDL_JoystickOpen(index);
+    ASSERT_NE(stick, nullptr);
+    SDL_JoystickSetVirtualButton(stick, 1, SDL_PRESSED);
+    SDL_JoystickSetVirtualAxis(stick, 0, 32767);
+    SDL_JoystickSetVirtualHat(stick, 0, SDL_HAT_RIGHT);
+    SDL_JoystickUpdate();
+    window_->PumpMessages();
+    platform::JoystickInfo info;
+    ASSERT_EQ(input().GetJoystickPosition(&info), platform::kJoystickOk);
+    EXPECT_EQ(info.buttons, 2u);
+    EXPECT_EQ(info.x, 65535u);
+    EXPECT_EQ(info.pov, 9000u);
+    platform::JoystickCaps caps;
+    ASSERT_EQ(input().GetJoystickCaps(&caps), platform::kJoystickOk);
+    EXPECT_EQ(caps.buttons, 4u);
+    SDL_JoystickClose(stick);
+    SDL_JoystickDetachVirtual(index);
+    window_->PumpMessages();
+    EXPECT_FALSE(input().JoystickAttached());
+}
+
+}  // namespace
