@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "engine/input/InputSystem.h"
+#include "game/GameState.h"
 #include "platform/Window.h"
 #include "tests/support/ScriptedInput.h"
 
@@ -48,6 +49,15 @@ TEST(InputFocus, LosingTheFocusReleasesTheDevicesAndMinimizesAFullScreenWindow) 
     system.Update();
     EXPECT_TRUE(system.IsKeyDown(0x1E));
     EXPECT_EQ(earlier, 2);   // the window's own procedure still saw both
+
+    // With the Direct3D display the mouse's screen is its frame.
+    system.GetMouse()->SetScreenSize(1920, 1080);
+    const int32_t driver = g_graphicsDriver;
+    g_graphicsDriver = kGraphicsDriverDirect3d;
+    Post(*window, platform::WindowMessageType::kActivate);
+    g_graphicsDriver = driver;
+    EXPECT_EQ(system.GetMouse()->ScreenWidth(), 640);
+    EXPECT_EQ(system.GetMouse()->ScreenHeight(), 480);
 
     // A window that is not full screen stays where it is.
     window->SetFullScreen(false);
