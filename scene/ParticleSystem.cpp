@@ -1,0 +1,74 @@
+#include "scene/ParticleSystem.h"
+
+#include <new>
+
+#include "scene/Particle.h"
+
+ParticleSystem::ParticleSystem() : NamedObject(kTypeParticleSystem) {}
+
+ParticleSystem::ParticleSystem(uint32_t n) : ParticleSystem() { SetCapacity(n); }
+
+ParticleSystem::~ParticleSystem() { ParticleSystem::Clear(); }
+
+Status ParticleSystem::SetCapacity(uint32_t n) {
+    Clear();
+    capacity = n;
+    if (n == 0) return 1;
+    members = new (std::nothrow) Particle*[n]();
+    if (members == nullptr) {
+        capacity = 0;
+        return 2;
+    }
+    return kStatusOk;
+}
+
+void ParticleSystem::Clear() {
+    if (members != nullptr) {
+        for (uint32_t i = 0; i < capacity; ++i) delete members[i];
+        delete[] members;
+    }
+    members = nullptr;
+}
+
+void ParticleSystem::AddParticle(Particle* particle) {
+    if (particle == nullptr) return;
+    if (members == nullptr || capacity == 0) {
+        delete particle;
+        return;
+    }
+    uint32_t slot = 0;
+    while (slot < capacity && members[slot] != nullptr && (members[slot]->flags & Particle::kFlagDead) == 0) ++slot;
+    if (slot == capacity) {
+        delete particle;
+        return;
+    }
+    delete members[slot];
+    particle->position = {particle->position.x + origin.x, particle->position.y + origin.y,
+                          particle->position.z + origin.z};
+    particle->flags &= ~Particle::kFlagDead;
+    particle->step = step;
+    particle->renderMask = renderMask;
+    members[slot] = particle;
+}
+
+void ParticleSystem::SetMemberFactor(float value) {
+    step = value;
+    if (members == nullptr) return;
+    for (uint32_t i = 0; i < capacity; ++i) {
+        if (members[i] != nullptr) members[i]->step = value;
+    }
+}
+
+void ParticleSystem::Draw() {
+    if (members == nullptr) return;
+    for (uint32_t i = 0; i < capacity; ++i) {
+        if (members[i] != nullptr && (members[i]->flags & Particle::kFlagDead) == 0) members[i]->Draw();
+    }
+}
+
+void ParticleSystem::Update() {
+    if (members == nullptr) return;
+    for (uint32_t i = 0; i < capacity; ++i) {
+        if (members[i] != nullptr && (members[i]->flags & Particle::kFlagDead) == 0) members[i]->Update();
+    }
+}

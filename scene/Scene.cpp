@@ -1,0 +1,288 @@
+#include "scene/Scene.h"
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "engine/ByteOrder.h"
+#include "engine/FileWrappers.h"
+#include "engine/IffFile.h"
+#include "scene/Camera.h"
+#include "scene/Frame.h"
+#include "scene/Light.h"
+#include "scene/Model.h"
+#include "scene/SceneObject.h"
+
+namespace {
+
+constexpr uint32_t kSceneForm = MakeTag("ESEN");
+constexpr uint32_t kMeshForm = MakeTag("EMSH");
+constexpr uint32_t kHeaderChunk = MakeTag("HDR ");
+constexpr uint32_t kHeaderBytes = 64;
+constexpr uint32_t kModelReadFlags = 15;
+constexpr uint32_t kAllFrameFlags = 0xFF;
+
+// The light that reads a chunk of this tag, or null for another tag.
+Light* LightFor(uint32_t tag) {
+    switch (tag) {
+        case MakeTag("EAMB"): return new Light;
+        case MakeTag("EVEC"):
+        case MakeTag("EVE1"): return new VectorLight;
+        case MakeTag("EFPT"):
+        case MakeTag("EFP1"): return new FramePointLight;
+        case MakeTag("EFAT"):
+        case MakeTag("EFA1"): return new FrameAttenuatedLight;
+        case MakeTag("EFSP"):
+        case MakeTag("EFS1"): return new FrameSpotLight;
+        case MakeTag("EPNT"):
+        case MakeTag("EPN1"): return new PointLight;
+        case MakeTag("EATN"):
+        case MakeTag("EAT1"): return new AttenuatedLight;
+        case MakeTag("ESPT"):
+        case MakeTag("ESP1"): return new SpotLight;
+        default: return nullptr;
+    }
+}
+
+bool IsLightTag(uint32_t tag) {
+    for (const char* t : {"EAMB", "EVEC", "EVE1", "EFPT", "EFP1", "EFAT", "EFA1", "EFSP", "EFS1", "EPNT", "EPN1",
+                          "EATN", "EAT1", "ESPT", "ESP1"}) {
+        if (tag == (uint32_t(uint8_t(t[0])) << 24 | uint32_t(uint8_t(t[1])) << 16 | uint32_t(uint8_t(t[2])) << 8 |
+                    uint32_t(uint8_t(t[3])))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+// The objects read with a parent name, waiting to be linked.
+struct Scene::Reading {
+    struct Entry {
+        char parent[kNameLength + 1] = {};
+        SceneObject* object = nullptr;
+    };
+    std::vector<Entry> table;
+    bool hierarchy = false;
+    uint32_t objects = 0, cameras = 0, lights = 0;
+
+    ~Reading() {
+        for (Entry& entry : table) delete entry.object;
+    }
+};
+
+Scene::Scene() = default;
+
+Scene::Scene(const char* fileName, const char* sceneName, Palette* palette, uint32_t loadFlags) {
+    if (fileName != nullptr) Load(fileName, sceneName, palette, loadFlags);
+}
+
+Scene::Scene(const Scene& other) : EngineObject() { *this = other; }
+
+Scene& Scene::operator=(const Scene& other) {
+    if (this == &other) return *this;
+    flags = other.flags & ~kFlagOwnsContents;
+    std::memcpy(name, other.name, sizeof name);
+    cameraCount = other.cameraCount;
+    cameras = other.cameras;
+    lightCount = other.lightCount;
+    lights = other.lights;
+    objectCount = other.objectCount;
+    objects = other.objects;
+    return *this;
+}
+
+Scene::~Scene() { Scene::Release(); }
+
+void Scene::Release() {
+    if ((flags & kFlagOwnsContents) != 0) {
+        while (lights != nullptr) {
+            Light* const following = lights->next;
+            delete lights;   // unlinks itself
+            lights = following;
+        }
+        while (cameras != nullptr) {
+            Camera* const following = cameras->next;
+            delete cameras;
+            cameras = following;
+        }
+        Frame* object = objects;
+        while (object != nullptr) {
+            Frame* const following = static_cast<Frame*>(object->next);
+            object->Detach(1, kAllFrameFlags);
+            delete object;
+            object = following;
+        }
+    }
+    flags &= ~kFlagOwnsContents;
+    cameraCount = lightCount = objectCount = 0;
+    cameras = nullptr;
+    lights = nullptr;
+    objects = nullptr;
+    std::strcpy(name, "NoName");
+}
+
+Status Scene::Load(const char* fileName, const char* sceneName, Palette* palette, uint32_t loadFlags) {
+    IffFile iff(0);
+    if (fileName == nullptr || iff.OpenFile(fileName, kOpenRead) != kStatusOk) return kStatusSceneReadFailed;
+    if (iff.ValidateHeader() != kStatusOk) {
+        iff.CloseFile();
+        return kStatusSceneReadFailed;
+    }
+    Status result = kStatusSceneNotFound;
+    for (;;) {
+        const Status step = iff.NextChunk();
+        if (step == kStatusEndOfData) break;
+        // A failed step leaves the reader where it was.
+        if (step != kStatusOk) {
+            result = kStatusSceneReadFailed;
+            break;
+        }
+        if (iff.ChunkId() != IffFile::kFormId || iff.FormType() != kSceneForm) continue;
+        result = ReadForm(iff, sceneName, palette, loadFlags);
+        if (result != kStatusSceneNotFound) break;
+    }
+    iff.CloseFile();
+    return result;
+}
+
+Status Scene::ReadForm(IffFile& iff, const char* sceneName, Palette* palette, uint32_t loadFlags) {
+    Release();
+    if (iff.ChunkId() != IffFile::kFormId || iff.FormType() != kSceneForm) return kStatusSceneNotFound;
+    // The jointed figures and derived cameras come with their own classes.
+    if ((loadFlags & (kLoadJointedObjects | kLoadDerivedCameras)) != 0) return kStatusSceneUnsupported;
+    if (iff.Descend() != kStatusOk) return kStatusSceneReadFailed;
+    uint8_t header[kHeaderBytes];
+    if (iff.FindChunk(kHeaderChunk) != kStatusOk || iff.ChunkSize() != kHeaderBytes) {
+        iff.Ascend();
+        return kStatusSceneBadHeader;
+    }
+    if (iff.ReadChunk(header, sizeof header) != kStatusOk) {
+        iff.Ascend();
+        return kStatusSceneReadFailed;
+    }
+    char headerName[kNameLength + 1] = {};
+    std::memcpy(headerName, header, kNameLength);
+    if (sceneName != nullptr && std::strcmp(sceneName, headerName) != 0) {
+        iff.Ascend();
+        return kStatusSceneNotFound;
+    }
+    std::memcpy(name, headerName, sizeof name);
+    flags |= kFlagOwnsContents;
+
+    Reading reading;
+    reading.hierarchy = (loadFlags & kLoadHierarchy) != 0;
+    const uint32_t announcedObjects = LoadLe32(header + 20);
+    if ((loadFlags & (kLoadObjects | kLoadJointedObjects)) != 0 && announcedObjects != 0) {
+        objectCount = announcedObjects;
+    }
+    if ((loadFlags & kLoadCameras) != 0) cameraCount = LoadLe32(header + 16);
+    if ((loadFlags & kLoadLights) != 0) {
+        uint64_t sum = uint64_t(LoadLe32(header + 28)) + LoadLe32(header + 32);
+        for (int i = 0; i < 5; ++i) sum += LoadLe16(header + 36 + 2 * i);
+        lightCount = uint32_t(sum);
+        // A sum past 32 bits can never be met.
+        if (sum > 0xFFFFFFFFu) lightCount = 0xFFFFFFFFu;
+    }
+
+    Status result = ReadContents(iff, reading, palette, loadFlags);
+    iff.Ascend();
+    if (result == kStatusOk && !reading.table.empty()) result = LinkParents(reading, objects);
+    if (result == kStatusOk && (reading.cameras != cameraCount || reading.objects != objectCount ||
+                                reading.lights != lightCount)) {
+        result = kStatusSceneCountsDiffer;
+    }
+    if (result != kStatusOk) Release();
+    return result;
+}
+
+Status Scene::ReadContents(IffFile& iff, Reading& reading, Palette* palette, uint32_t loadFlags) {
+    uint32_t modelFlags = kModelReadFlags;
+    if ((loadFlags & kLoadModelNoAnimation) != 0) modelFlags &= ~0x1u;
+    if ((loadFlags & kLoadModelNoWorldImages) != 0) modelFlags &= ~0x2u;
+    if ((loadFlags & kLoadModelNoLibraries) != 0) modelFlags &= ~0x4u;
+    for (;;) {
+        const Status step = iff.NextChunk();
+        if (step == kStatusEndOfData) return kStatusOk;
+        if (step != kStatusOk) return kStatusSceneReadFailed;
+        const uint32_t id = iff.ChunkId();
+        if (id == IffFile::kFormId) {
+            if (iff.FormType() != kMeshForm || (loadFlags & kLoadObjects) == 0) continue;   // "KEYF" and the rest
+            auto* const object = new SceneObject;
+            if (object == nullptr) return kStatusSceneOutOfMemory;
+            char parent[kNameLength + 1] = {};
+            const Status read = object->ReadModel(iff, nullptr, palette, nullptr, parent, modelFlags);
+            if (read != kStatusOk) {
+                delete object;
+                return read;
+            }
+            // More objects than announced would not fit the parent table.
+            if (reading.objects >= objectCount) {
+                delete object;
+                return kStatusSceneCountsDiffer;
+            }
+            ++reading.objects;
+            if (parent[0] != 0 && reading.hierarchy) {
+                Reading::Entry entry;
+                std::memcpy(entry.parent, parent, kNameLength);
+                entry.object = object;
+                reading.table.push_back(entry);
+            } else if (objects == nullptr) {
+                objects = object;
+            } else {
+                object->InsertAfterSibling(objects, kAllFrameFlags);
+            }
+            continue;
+        }
+        if ((id == MakeTag("ECAM") || id == MakeTag("ECA1")) && (loadFlags & kLoadCameras) != 0) {
+            auto* const camera = new Camera(nullptr);
+            if (camera == nullptr) return kStatusSceneOutOfMemory;
+            const Status read = camera->ReadRecord(iff, nullptr);
+            if (read != kStatusOk) {
+                delete camera;
+                return read;
+            }
+            if (cameras == nullptr) {
+                cameras = camera;
+            } else {
+                camera->InsertAfter(cameras);
+            }
+            ++reading.cameras;
+            continue;
+        }
+        if (IsLightTag(id) && (loadFlags & kLoadLights) != 0) {
+            Light* const light = LightFor(id);
+            if (light == nullptr) return kStatusSceneOutOfMemory;
+            const Status read = light->ReadRecord(iff, nullptr);
+            if (read != kStatusOk) {
+                delete light;
+                return read;
+            }
+            if (lights == nullptr) {
+                lights = light;
+            } else {
+                light->InsertAfter(lights);
+            }
+            if (id != MakeTag("EAMB")) ++reading.lights;
+        }
+    }
+}
+
+Status Scene::LinkParents(Reading& reading, Frame* root) {
+    for (bool linked = true; linked && root != nullptr;) {
+        linked = false;
+        for (Reading::Entry& entry : reading.table) {
+            if (entry.object == nullptr) continue;
+            auto* const parent = dynamic_cast<Frame*>(root->FindByName(entry.parent));
+            if (parent == nullptr) continue;
+            entry.object->AttachToParent(parent, kAllFrameFlags);
+            entry.object = nullptr;
+            linked = true;
+        }
+    }
+    for (const Reading::Entry& entry : reading.table) {
+        if (entry.object != nullptr) return kStatusSceneParentMissing;   // the reading deletes them
+    }
+    return kStatusOk;
+}
