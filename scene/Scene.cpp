@@ -45,14 +45,24 @@ Light* LightFor(uint32_t tag) {
 }
 
 bool IsLightTag(uint32_t tag) {
-    for (const char* t : {"EAMB", "EVEC", "EVE1", "EFPT", "EFP1", "EFAT", "EFA1", "EFSP", "EFS1", "EPNT", "EPN1",
-                          "EATN", "EAT1", "ESPT", "ESP1"}) {
-        if (tag == (uint32_t(uint8_t(t[0])) << 24 | uint32_t(uint8_t(t[1])) << 16 | uint32_t(uint8_t(t[2])) << 8 |
-                    uint32_t(uint8_t(t[3])))) {
-            return true;
-        }
+    switch (tag) {
+        case MakeTag("EAMB"):
+        case MakeTag("EVEC"):
+        case MakeTag("EVE1"):
+        case MakeTag("EFPT"):
+        case MakeTag("EFP1"):
+        case MakeTag("EFAT"):
+        case MakeTag("EFA1"):
+        case MakeTag("EFSP"):
+        case MakeTag("EFS1"):
+        case MakeTag("EPNT"):
+        case MakeTag("EPN1"):
+        case MakeTag("EATN"):
+        case MakeTag("EAT1"):
+        case MakeTag("ESPT"):
+        case MakeTag("ESP1"): return true;
+        default: return false;
     }
-    return false;
 }
 
 }  // namespace

@@ -31,6 +31,20 @@ protected:
     const TempDir dir_;
 };
 
+// Draws the sample in the format under test and compares it with its golden
+// picture: `name` then "8" or "16".
+void DrawAndCompare(SampleScene& scene, int32_t format, const std::string& name) {
+    if (format == kPixelFormatIndexed8) {
+        ScreenCanvas8 canvas(320, 240, nullptr, nullptr, scene.palette, Canvas::kFlagHasDepth, 0, 0);
+        ASSERT_EQ(scene.Draw(canvas), kStatusOk);
+        EXPECT_TRUE(MatchesGolden(CanvasToRgb(canvas), name + "8"));
+    } else {
+        ScreenCanvas16 canvas(320, 240, nullptr, nullptr, scene.palette, Canvas::kFlagHasDepth, 0, 0);
+        ASSERT_EQ(scene.Draw(canvas), kStatusOk);
+        EXPECT_TRUE(MatchesGolden(CanvasToRgb(canvas), name + "16"));
+    }
+}
+
 TEST_P(SampleRenderTest, TheHullMatchesItsGoldenPicture) {
     const int32_t format = GetParam();
     OstrelSystem engine(OstrelSystem::kGameHeapSize, OstrelSystem::kGameHeapMode);
@@ -38,15 +52,19 @@ TEST_P(SampleRenderTest, TheHullMatchesItsGoldenPicture) {
     g_pixelFormat = format;
     SampleScene scene;
     ASSERT_EQ(scene.Load(g_dataDirs.Prefix(DataDir::kMesh), "hull.iff"), kStatusOk);
-    if (format == kPixelFormatIndexed8) {
-        ScreenCanvas8 canvas(320, 240, nullptr, nullptr, scene.palette, Canvas::kFlagHasDepth, 0, 0);
-        ASSERT_EQ(scene.Draw(canvas), kStatusOk);
-        EXPECT_TRUE(MatchesGolden(CanvasToRgb(canvas), "hull8"));
-    } else {
-        ScreenCanvas16 canvas(320, 240, nullptr, nullptr, scene.palette, Canvas::kFlagHasDepth, 0, 0);
-        ASSERT_EQ(scene.Draw(canvas), kStatusOk);
-        EXPECT_TRUE(MatchesGolden(CanvasToRgb(canvas), "hull16"));
-    }
+    DrawAndCompare(scene, format, "hull");
+}
+
+// The scene file through its own camera and lights, with the pod linked
+// under the hull, stars, sparks and a billboard.
+TEST_P(SampleRenderTest, TheSceneMatchesItsGoldenPicture) {
+    const int32_t format = GetParam();
+    OstrelSystem engine(OstrelSystem::kGameHeapSize, OstrelSystem::kGameHeapMode);
+    ASSERT_EQ(engine.Start(OstrelSystem::kGameArenaSize1, OstrelSystem::kGameArenaSize2, nullptr), kStatusOk);
+    g_pixelFormat = format;
+    SampleScene scene;
+    ASSERT_EQ(scene.LoadScene(g_dataDirs.Prefix(DataDir::kMesh), "scene.iff"), kStatusOk);
+    DrawAndCompare(scene, format, "scene");
 }
 
 INSTANTIATE_TEST_SUITE_P(BothDepths, SampleRenderTest, ::testing::Values(kPixelFormatIndexed8, kPixelFormatRgb565));

@@ -54,10 +54,12 @@ void PutFloat(uint8_t* at, float value) {
     StoreLe32(at, word);
 }
 
-Status WriteMesh(const char* path, const char* name, const Mesh& m) {
-    IffFile iff(0);
-    Status status = iff.OpenFile(path, kOpenWrite | kOpenCreate);
-    if (status == kStatusOk) status = iff.BeginForm(kMeshForm);
+// One FORM "EMSH" at the current level; with a parent name, a "HIER"
+// chunk, and with a placement (12 floats: three axes, then the position),
+// an "MTR1" chunk.
+Status WriteMeshForm(IffFile& iff, const char* name, const Mesh& m, const char* parent = nullptr,
+                     const float* placement = nullptr) {
+    Status status = iff.BeginForm(kMeshForm);
 
     uint8_t header[64] = {};
     std::strncpy(reinterpret_cast<char*>(header), name, 16);
@@ -128,34 +130,51 @@ Status WriteMesh(const char* path, const char* name, const Mesh& m) {
         }
         if (status == kStatusOk) status = iff.WriteChunk(MakeTag("MTL "), names.data(), uint32_t(names.size()));
     }
+    if (parent != nullptr) {
+        uint8_t hierarchy[16] = {};
+        std::strncpy(reinterpret_cast<char*>(hierarchy), parent, sizeof hierarchy);
+        if (status == kStatusOk) status = iff.WriteChunk(MakeTag("HIER"), hierarchy, sizeof hierarchy);
+    }
+    if (placement != nullptr) {
+        uint8_t matrix[48];
+        for (int i = 0; i < 12; ++i) PutFloat(matrix + 4 * i, placement[i]);
+        if (status == kStatusOk) status = iff.WriteChunk(MakeTag("MTR1"), matrix, sizeof matrix);
+    }
     if (status == kStatusOk) status = iff.Ascend();
+    return status;
+}
+
+Status WriteMesh(const char* path, const char* name, const Mesh& m) {
+    IffFile iff(0);
+    Status status = iff.OpenFile(path, kOpenWrite | kOpenCreate);
+    if (status == kStatusOk) status = WriteMeshForm(iff, name, m);
     const Status closed = iff.CloseFile();
     return status != kStatusOk ? status : closed;
 }
 
-// Sample palette indices: greys from 216, the colour cube below.
-constexpr uint32_t kGrey = 232;
-constexpr uint32_t kLightGrey = 245;
-constexpr uint32_t kRed = 5 * 36;
-constexpr uint32_t kCanopy = 2 * 36 + 4 * 6 + 5;
+// Face colours are true colours, red in the low byte: the readers match them
+// to the palette the scene is loaded with.
+constexpr uint32_t Rgb(uint32_t r, uint32_t g, uint32_t b) { return r | g << 8 | b << 16; }
+constexpr uint32_t kGrey = Rgb(0x84, 0x84, 0x84);
+constexpr uint32_t kLightGrey = Rgb(0xB8, 0xB8, 0xB8);
+constexpr uint32_t kRed = Rgb(0xFF, 0, 0);
+constexpr uint32_t kCanopy = Rgb(0x66, 0xCC, 0xFF);
 
-}  // namespace
-
-Status WriteCubeMesh(const char* path) {
+Mesh CubeMesh() {
     Mesh m;
     for (int i = 0; i < 8; ++i) m.points.push_back({i & 1 ? 1.0f : -1.0f, i & 2 ? 1.0f : -1.0f, i & 4 ? 1.0f : -1.0f});
     // Each side as two triangles, wound clockwise seen from outside.
     const uint16_t sides[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4}, {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
     for (int s = 0; s < 6; ++s) {
-        const uint32_t colour = uint32_t(36 * (s % 3 + 2) + 6 * ((s + 1) % 3 + 1) + (s % 2) * 3);
+        const uint32_t colour = Rgb(uint32_t(s % 3 + 2) * 51, uint32_t((s + 1) % 3 + 1) * 51, uint32_t(s % 2) * 153);
         const uint16_t* q = sides[s];
         m.faces.push_back({q[0], q[1], q[2], kSolid, colour});
         m.faces.push_back({q[0], q[2], q[3], kSolid, colour});
     }
-    return WriteMesh(path, kCubeMeshName, m);
+    return m;
 }
 
-Status WriteHullMesh(const char* path) {
+Mesh HullMesh() {
     Mesh m;
     m.materials.push_back(kHullMaterial);
     constexpr int kSides = 6;
@@ -195,5 +214,62 @@ Status WriteHullMesh(const char* path) {
     m.faces[4 * 0].flags |= kTranslucent;
     m.faces[4 * 0].colour = kCanopy;
     m.faces[4 * 0].level = 128;
-    return WriteMesh(path, kHullMeshName, m);
+    return m;
+}
+
+void PutName(uint8_t* record, const char* name) { std::strncpy(reinterpret_cast<char*>(record), name, 16); }
+
+void PutFloats(uint8_t* at, std::initializer_list<float> values) {
+    for (const float v : values) {
+        PutFloat(at, v);
+        at += 4;
+    }
+}
+
+}  // namespace
+
+Status WriteCubeMesh(const char* path) { return WriteMesh(path, kCubeMeshName, CubeMesh()); }
+
+Status WriteHullMesh(const char* path) { return WriteMesh(path, kHullMeshName, HullMesh()); }
+
+Status WriteSampleScene(const char* path) {
+    IffFile iff(0);
+    Status status = iff.OpenFile(path, kOpenWrite | kOpenCreate);
+    if (status == kStatusOk) status = iff.BeginForm(MakeTag("ESEN"));
+    uint8_t header[64] = {};
+    PutName(header, kSampleSceneName);
+    StoreLe32(header + 16, 1);   // cameras
+    StoreLe32(header + 20, 2);   // objects
+    StoreLe32(header + 28, 1);   // lights besides the ambient one
+    if (status == kStatusOk) status = iff.WriteChunk(MakeTag("HDR "), header, sizeof header);
+
+    // The camera above the hull's right side, looking at its middle.
+    uint8_t camera[64] = {};
+    PutName(camera, "Chase");
+    StoreLe32(camera + 16, 0x8B8F);
+    const float eye[3] = {8.0f, 6.0f, 12.0f}, at[3] = {0.0f, 0.0f, 0.5f};
+    float forward[3] = {at[0] - eye[0], at[1] - eye[1], at[2] - eye[2]};
+    const float length = std::sqrt(forward[0] * forward[0] + forward[1] * forward[1] + forward[2] * forward[2]);
+    for (float& f : forward) f /= length;
+    PutFloats(camera + 20, {eye[0], eye[1], eye[2], forward[0], forward[1], forward[2], 0.0f, 1.0f, 0.0f, 48.0f});
+    if (status == kStatusOk) status = iff.WriteChunk(MakeTag("ECA1"), camera, sizeof camera);
+
+    uint8_t ambient[32] = {};
+    PutName(ambient, "Ambient");
+    StoreLe32(ambient + 20, 0x464646);
+    if (status == kStatusOk) status = iff.WriteChunk(MakeTag("EAMB"), ambient, sizeof ambient);
+    uint8_t sun[48] = {};
+    PutName(sun, "Sun");
+    PutFloats(sun + 20, {-0.7f, -0.5f, -0.5f});
+    StoreLe32(sun + 32, 0xFFFFFF);
+    if (status == kStatusOk) status = iff.WriteChunk(MakeTag("EVE1"), sun, sizeof sun);
+
+    // The pod comes before the hull it hangs under, so that linking it takes
+    // a second pass.
+    const float pod[12] = {0.4f, 0.0f, 0.0f, 0.0f, 0.4f, 0.0f, 0.0f, 0.0f, 0.4f, 3.0f, -0.6f, -1.5f};
+    if (status == kStatusOk) status = WriteMeshForm(iff, kPodMeshName, CubeMesh(), kHullMeshName, pod);
+    if (status == kStatusOk) status = WriteMeshForm(iff, kHullMeshName, HullMesh());
+    if (status == kStatusOk) status = iff.Ascend();
+    const Status closed = iff.CloseFile();
+    return status != kStatusOk ? status : closed;
 }

@@ -1,7 +1,8 @@
 #pragma once
 #include "engine/Status.h"
 
-// The sample meshes of the mesh directory, each one FORM "EMSH":
+// The sample meshes of the mesh directory, each one FORM "EMSH", their face
+// colours true colours for the palette they are read with:
 // "cube.iff", a cube of side 2 around the origin (12 faces, no materials);
 // "hull.iff", a ship-like hull pointing along +z (a few dozen faces, one
 // textured with "Metal" of "materials.iff", one translucent canopy).
@@ -11,3 +12,10 @@ inline constexpr const char* kHullMaterial = "Metal";
 
 Status WriteCubeMesh(const char* path);
 Status WriteHullMesh(const char* path);
+
+// "scene.iff": FORM "ESEN" named "Sample" with a camera, an ambient and a
+// vector light, the hull and a small cube "Pod" under its right wing, whose
+// form comes first and names the hull as its parent.
+inline constexpr const char* kSampleSceneName = "Sample";
+inline constexpr const char* kPodMeshName = "Pod";
+Status WriteSampleScene(const char* path);

@@ -77,7 +77,9 @@ bool WriteSampleTree(const std::string& rootText, std::string* failure) {
     }
     const fs::path cube = root / "mesh" / "cube.iff";
     const fs::path hull = root / "mesh" / "hull.iff";
-    if (WriteCubeMesh(cube.c_str()) != kStatusOk || WriteHullMesh(hull.c_str()) != kStatusOk) {
+    const fs::path scene = root / "mesh" / "scene.iff";
+    if (WriteCubeMesh(cube.c_str()) != kStatusOk || WriteHullMesh(hull.c_str()) != kStatusOk ||
+        WriteSampleScene(scene.c_str()) != kStatusOk) {
         return fail("cannot write the meshes in " + (root / "mesh").string());
     }
     return true;

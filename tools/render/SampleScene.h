@@ -5,16 +5,22 @@
 
 #include "engine/Status.h"
 
+class AnimatedMaterial;
+class Billboard;
 class Canvas;
 class GameState;
 class Light;
 class Palette;
+class ParticleSystem;
+class PointField;
+class Scene;
 class SceneObject;
 
 // A mesh of the sample data under a fixed camera and lights: the hull seen
 // from above its right side, lit by a dim ambient light and a vector light
-// from the front right. Needs the engine heap, a world context and the data
-// directories found (the palettes come from the data directory).
+// from the front right; or a scene file drawn through its own camera and
+// lights, with a star field, sparks and a billboard. Needs the engine
+// started and the data directories found (the palettes come from there).
 class SampleScene {
 public:
     SampleScene();
@@ -23,6 +29,9 @@ public:
     // Reads the palette "Vorn" in the current pixel format, registers the
     // material library of the mesh directory and loads the mesh.
     Status Load(const std::string& meshDirectory, const char* meshFile);
+    // The same, then a scene file with its camera, lights and objects, and
+    // around it a star field, a group of sparks and a beacon billboard.
+    Status LoadScene(const std::string& meshDirectory, const char* sceneFile);
     // Clears the canvas and draws the mesh on it through a camera of its size.
     Status Draw(Canvas& canvas);
 
@@ -33,4 +42,9 @@ private:
     std::unique_ptr<SceneObject> object_;
     std::unique_ptr<Light> ambient_;
     std::unique_ptr<Light> sun_;
+    std::unique_ptr<Scene> scene_;
+    std::unique_ptr<PointField> stars_;
+    std::unique_ptr<ParticleSystem> sparks_;
+    std::unique_ptr<AnimatedMaterial> beaconMaterial_;
+    std::unique_ptr<Billboard> beacon_;
 };

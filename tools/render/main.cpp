@@ -1,6 +1,6 @@
 // Renders a mesh of the sample data tree into a software canvas of 8 or 16
 // bits and writes the picture as a PNG file:
-//   render DATA_ROOT OUTPUT.png [--depth 8|16] [--mesh FILE]
+//   render DATA_ROOT OUTPUT.png [--depth 8|16] [--mesh FILE | --scene FILE]
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -21,7 +21,7 @@ constexpr int32_t kWidth = 320;
 constexpr int32_t kHeight = 240;
 
 int Usage() {
-    std::fprintf(stderr, "Usage: render DATA_ROOT OUTPUT.png [--depth 8|16] [--mesh FILE]\n");
+    std::fprintf(stderr, "Usage: render DATA_ROOT OUTPUT.png [--depth 8|16] [--mesh FILE | --scene FILE]\n");
     return 2;
 }
 
@@ -31,11 +31,14 @@ int main(int argc, char** argv) {
     if (argc < 3) return Usage();
     int32_t depth = 16;
     const char* mesh = "hull.iff";
+    const char* sceneFile = nullptr;
     for (int i = 3; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--depth") == 0) {
             depth = std::strcmp(argv[i + 1], "8") == 0 ? 8 : 16;
         } else if (std::strcmp(argv[i], "--mesh") == 0) {
             mesh = argv[i + 1];
+        } else if (std::strcmp(argv[i], "--scene") == 0) {
+            sceneFile = argv[i + 1];
         } else {
             return Usage();
         }
@@ -54,7 +57,9 @@ int main(int argc, char** argv) {
         }
         g_pixelFormat = depth == 8 ? kPixelFormatIndexed8 : kPixelFormatRgb565;
         SampleScene scene;
-        const Status loaded = scene.Load(g_dataDirs.Prefix(DataDir::kMesh), mesh);
+        if (sceneFile != nullptr) mesh = sceneFile;
+        const Status loaded = sceneFile != nullptr ? scene.LoadScene(g_dataDirs.Prefix(DataDir::kMesh), sceneFile)
+                                                   : scene.Load(g_dataDirs.Prefix(DataDir::kMesh), mesh);
         if (loaded != kStatusOk) {
             std::fprintf(stderr, "render: cannot load %s (%u)\n", mesh, loaded);
         } else {
