@@ -60,7 +60,6 @@ Status SampleScene::LoadScene(const std::string& meshDirectory, const char* scen
     if (stars_->Create(400, true) != kStatusOk) return kStatusOutOfMemory;
     for (uint32_t i = 0; i < stars_->pointCount; ++i) {
         PointField::Point& p = stars_->points[i];
-        p.x -= 16384.0f, p.y -= 16384.0f, p.z -= 16384.0f;
         const float length = std::sqrt(p.x * p.x + p.y * p.y + p.z * p.z);
         if (length > 0.0f) p.x *= 1000.0f / length, p.y *= 1000.0f / length, p.z *= 1000.0f / length;
     }

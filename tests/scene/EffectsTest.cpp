@@ -1,0 +1,240 @@
+// Particles, particle groups, point fields and billboards.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "display/PixelImage.h"
+#include "engine/BoundingSphere.h"
+#include "engine/Random.h"
+#include "engine/WorldContext.h"
+#include "scene/Billboard.h"
+#include "scene/Camera.h"
+#include "scene/Material.h"
+#include "scene/Particle.h"
+#include "scene/ParticleSystem.h"
+#include "scene/PointField.h"
+#include "scene/ViewContext.h"
+#include "tests/support/RecordingCanvas.h"
+#include "tests/support/ScopedEngineHeap.h"
+
+namespace {
+
+// Counts the particles of its kind still alive.
+class CountedParticle : public Particle {
+public:
+    explicit CountedParticle(int* live, float life = 10.0f) : Particle(0, 0, 10, 1, life), live_(live) { ++*live_; }
+    ~CountedParticle() override { --*live_; }
+
+private:
+    int* live_;
+};
+
+// A camera at the origin looking down +z with a 90-degree view on a
+// 100 x 100 canvas: view (x, y, z) lands near (50 + 50 x / z, 50 - 50 y / z).
+class EffectsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        camera_.fieldOfView = 90.0f;
+        camera_.SetCanvas(&canvas_);
+        camera_.flags = 0x0F8F;
+        view_.camera = &camera_;
+        PushViewContext(&view_);
+        canvas_.SetForwarding(false);
+    }
+    void TearDown() override { PopViewContext(&view_); }
+    std::vector<std::pair<float, float>> Points() const {
+        std::vector<std::pair<float, float>> points;
+        for (const CanvasCall& call : canvas_.CallsOf("PlotPixel")) points.emplace_back(call.screen[0].x, call.screen[0].y);
+        return points;
+    }
+
+    const ScopedEngineHeap heap_{8 * 1024 * 1024};
+    WorldContext world_{64 * 1024, 64 * 1024};
+    RecordingCanvas canvas_{100, 100, nullptr, Canvas::kFlagSetUp | Canvas::kFlagHasDepth};
+    Camera camera_;
+    ViewContext view_;
+};
+
+TEST_F(EffectsTest, ParticlesMoveWithTheNewVelocityAndCountTheirLife) {
+    Particle falling(0, 0, 0, 1, 3.0f);
+    falling.step = 0.1f;
+    falling.acceleration = {0.0f, -10.0f, 0.0f};
+    falling.Update();
+    EXPECT_NEAR(falling.velocity.y, -1.0f, 1e-6f);
+    EXPECT_NEAR(falling.position.y, -0.1f, 1e-6f);   // moved by the new velocity
+    falling.Update();
+    EXPECT_EQ(falling.flags & Particle::kFlagDead, 0u);
+    falling.Update();   // the third update ends a life of 3, whatever the step
+    EXPECT_NE(falling.flags & Particle::kFlagDead, 0u);
+
+    Particle frozen(1, 2, 3, 1, 2.0f);   // step 0: still, but ageing
+    frozen.velocity = {5.0f, 5.0f, 5.0f};
+    frozen.Update();
+    frozen.Update();
+    EXPECT_EQ(frozen.position.x, 1.0f);
+    EXPECT_NE(frozen.flags & Particle::kFlagDead, 0u);
+
+    Particle bySteps(0, 0, 0, 1, 1.0f);
+    bySteps.flags |= Particle::kFlagLifeBySteps;
+    bySteps.step = 0.4f;
+    bySteps.Update();
+    bySteps.Update();
+    EXPECT_EQ(bySteps.flags & Particle::kFlagDead, 0u);
+    bySteps.Update();
+    EXPECT_NE(bySteps.flags & Particle::kFlagDead, 0u);
+}
+
+TEST_F(EffectsTest, AParticleSeenInTheViewDiesWhenItLeavesIt) {
+    Particle seen(0, 0, 10, 1, 100.0f);
+    Particle never(0, 0, -10, 1, 100.0f);
+    seen.Draw();
+    never.Draw();
+    EXPECT_EQ(seen.state, Particle::kStateSeen);
+    EXPECT_EQ(canvas_.CallsOf("PlotPixel").size(), 1u);
+    seen.position = {0.0f, 0.0f, -10.0f};
+    seen.Draw();
+    never.Draw();
+    EXPECT_NE(seen.flags & Particle::kFlagDead, 0u);
+    EXPECT_EQ(seen.life, 0.0f);
+    EXPECT_EQ(never.flags & Particle::kFlagDead, 0u);   // never seen: lives on
+}
+
+TEST_F(EffectsTest, AGroupReusesADeadSlotFirstAndRefusesWhenFull) {
+    int live = 0;
+    {
+        ParticleSystem group(6);
+        group.SetMemberFactor(0.1f);
+        group.origin = {1.0f, 0.0f, 0.0f};
+        for (int i = 0; i < 6; ++i) group.AddParticle(new CountedParticle(&live));
+        EXPECT_EQ(live, 6);
+        EXPECT_EQ(group.members[2]->step, 0.1f);
+        EXPECT_EQ(group.members[2]->position.x, 1.0f);
+        group.AddParticle(new CountedParticle(&live));   // full of live particles
+        EXPECT_EQ(live, 6);
+
+        group.members[3]->flags |= Particle::kFlagDead;
+        delete group.members[5];
+        group.members[5] = nullptr;
+        Particle* const newcomer = new CountedParticle(&live);
+        group.AddParticle(newcomer);
+        EXPECT_EQ(group.members[3], newcomer);
+        EXPECT_EQ(group.members[5], nullptr);
+        EXPECT_EQ(live, 5);   // the dead one went
+
+        // Dead members are neither stepped nor drawn.
+        group.members[0]->flags |= Particle::kFlagDead;
+        const float before = group.members[0]->life;
+        group.Update();
+        group.Draw();
+        EXPECT_EQ(group.members[0]->life, before);
+        EXPECT_EQ(canvas_.CallsOf("PlotPixel").size(), 4u);
+
+        EXPECT_EQ(group.SetCapacity(0), 1);
+        EXPECT_EQ(group.members, nullptr);
+        EXPECT_EQ(live, 0);
+        group.Update();
+        group.Draw();
+        group.AddParticle(new CountedParticle(&live));
+        EXPECT_EQ(live, 0);
+    }
+}
+
+TEST_F(EffectsTest, TheSameSeedGivesTheSameStarsWhichTurnButNeverMoveWithTheCamera) {
+    PointField a, b;
+    RandomSeed(7, 11);
+    ASSERT_EQ(a.Create(50, true), kStatusOk);
+    RandomSeed(7, 11);
+    ASSERT_EQ(b.Create(50, true), kStatusOk);
+    std::set<uint32_t> levels;
+    for (uint32_t i = 0; i < 50; ++i) {
+        EXPECT_EQ(a.points[i].x, b.points[i].x);
+        EXPECT_EQ(a.points[i].z, b.points[i].z);
+        EXPECT_EQ(a.brightness[i], b.brightness[i]);
+        levels.insert(a.brightness[i]);
+    }
+    for (const uint32_t level : levels) EXPECT_EQ(level % 32, 31u) << level;
+
+    // Directions from the camera: moving it changes nothing, turning it does.
+    // As the game makes its sky: pushed out to 1000 units.
+    for (uint32_t i = 0; i < a.pointCount; ++i) {
+        PointField::Point& p = a.points[i];
+        const float scale = 1000.0f / std::sqrt(p.x * p.x + p.y * p.y + p.z * p.z);
+        p.x *= scale, p.y *= scale, p.z *= scale;
+    }
+    a.Draw();
+    const auto here = Points();
+    ASSERT_FALSE(here.empty());
+    canvas_.ForgetCalls();
+    camera_.SetPosition({500.0f, -300.0f, 40.0f});
+    a.Draw();
+    EXPECT_EQ(Points(), here);
+    canvas_.ForgetCalls();
+    camera_.RotateY(10.0f, Camera::kAllFlags);
+    a.Draw();
+    EXPECT_NE(Points(), here);
+    for (const CanvasCall& call : canvas_.CallsOf("PlotPixel")) EXPECT_GT(call.screen[0].depth, 0.99f);
+}
+
+TEST_F(EffectsTest, ABillboardFacesTheCameraWithItsCornersInOrder) {
+    Billboard board;
+    Material material;
+    PixelImage picture;
+    material.image = &picture;
+    board.SetMaterial(&material);
+    board.position = {0.0f, 0.0f, 10.0f};
+    board.width = 4.0f;
+    board.height = 2.0f;
+    board.Draw();
+    const std::vector<CanvasCall> fills = canvas_.CallsOf("FillPolygonTextured");
+    ASSERT_EQ(fills.size(), 2u);
+    const std::vector<ScreenVertex>& face = fills[0].screen;
+    ASSERT_EQ(face.size(), 3u);
+    // Corner 0 bottom left at (-2, -1, 10): screen (40, 55), texture (0.01, 0.99).
+    EXPECT_NEAR(face[0].x, 40.0f, 1.0f);
+    EXPECT_NEAR(face[0].y, 55.0f, 1.0f);
+    EXPECT_NEAR(face[0].u, 0.01f, 1e-4f);
+    EXPECT_NEAR(face[0].v, 0.99f, 1e-4f);
+    EXPECT_NEAR(face[1].x, 60.0f, 1.0f);   // bottom right
+    EXPECT_NEAR(face[2].y, 45.0f, 1.0f);   // top right
+    EXPECT_NEAR(face[2].u, 0.99f, 1e-4f);
+    EXPECT_NEAR(face[2].v, 0.01f, 1e-4f);
+
+    // Translucent only with both a level below 255 and the mask's bit.
+    canvas_.ForgetCalls();
+    board.alpha = 128;
+    board.renderMask &= ~0x800;
+    board.Draw();
+    EXPECT_EQ(canvas_.CallsOf("FillPolygonTextured").size(), 2u);
+    board.renderMask |= 0x800;
+    canvas_.ForgetCalls();
+    board.Draw();
+    camera_.EndFrame();
+    EXPECT_EQ(canvas_.CallsOf("FillPolygonTexturedAlpha").size(), 2u);
+
+    // Beyond the far plane: nothing; exactly at it: drawn.
+    canvas_.ForgetCalls();
+    board.alpha = 255;
+    board.position.z = camera_.farZ * 1.01f;
+    board.Draw();
+    EXPECT_TRUE(canvas_.Calls().empty());
+
+    // A bad size keeps the material; the sphere ignores the scale.
+    EXPECT_EQ(board.CreateMaterial(nullptr, 0.0f, 5.0f, false, nullptr), 1);
+    EXPECT_EQ(board.material, &material);
+    board.width = 10.0f;
+    board.height = 20.0f;
+    board.scale = 3.0f;
+    BoundingSphere sphere{};
+    EXPECT_EQ(board.GetBoundingSphere(&sphere), 0);
+    EXPECT_EQ(sphere.radius, 20.0f);
+    board.SetMaterial(nullptr);
+    EXPECT_EQ(board.material, &material);
+    material.image = nullptr;
+}
+
+}  // namespace

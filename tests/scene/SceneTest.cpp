@@ -1,0 +1,177 @@
+#include "scene/Scene.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "engine/ByteOrder.h"
+#include "engine/WorldContext.h"
+#include "scene/Camera.h"
+#include "scene/Light.h"
+#include "scene/SceneObject.h"
+#include "tests/support/ChunkBuilder.h"
+#include "tests/support/ScopedEngineHeap.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+using Bytes = ChunkBuilder::Bytes;
+
+Bytes Named(size_t size, const char* name) {
+    Bytes b(size, 0);
+    std::memcpy(b.data(), name, std::min<size_t>(16, std::strlen(name)));
+    return b;
+}
+
+uint32_t FloatWord(float f) {
+    uint32_t w;
+    std::memcpy(&w, &f, sizeof w);
+    return w;
+}
+
+class SceneTest : public ::testing::Test {
+protected:
+    // A one-triangle mesh, with a parent name when given.
+    Bytes Mesh(const char* name, const char* parent = nullptr) const {
+        Bytes header = Named(64, name);
+        StoreLe32(header.data() + 16, 0x5);
+        StoreLe32(header.data() + 20, 3);
+        StoreLe32(header.data() + 24, 1);
+        Bytes vertices(3 * 32, 0);
+        for (int i = 0; i < 3; ++i) StoreLe32(vertices.data() + 32 * i, FloatWord(float(i)));
+        Bytes face(64, 0);
+        StoreLe32(face.data(), 0x2);
+        StoreLe16(face.data() + 6, 1);
+        StoreLe16(face.data() + 8, 2);
+        std::vector<Bytes> chunks = {b_.Chunk("HDR ", header), b_.Chunk("VER1", vertices), b_.Chunk("FAC2", face)};
+        if (parent != nullptr) chunks.push_back(b_.Chunk("HIER", Named(16, parent)));
+        Bytes body = ChunkBuilder::Text("EMSH");
+        for (const Bytes& c : chunks) body.insert(body.end(), c.begin(), c.end());
+        return ChunkBuilder::Join({b_.Header("FORM", uint32_t(body.size())), body});
+    }
+    Bytes Header(const char* name, uint32_t cameras, uint32_t objects, uint32_t lights, size_t size = 64) const {
+        Bytes h = Named(size, name);
+        if (size >= 64) {
+            StoreLe32(h.data() + 16, cameras);
+            StoreLe32(h.data() + 20, objects);
+            StoreLe16(h.data() + 40, uint16_t(lights));   // one of the seven light counts
+        }
+        return b_.Chunk("HDR ", h);
+    }
+    Bytes CameraRecord(const char* tag, const char* name, bool fixed) const {
+        Bytes r = Named(64, name);
+        const float values[10] = {1.0f, 2.0f, 3.0f, 0.0f, 0.0f, 1.0f, 0.0f, 1.0f, 0.0f, 60.0f};
+        for (int i = 0; i < 10; ++i) {
+            StoreLe32(r.data() + 20 + 4 * i, fixed ? uint32_t(int32_t(values[i] * 65536.0f)) : FloatWord(values[i]));
+        }
+        return b_.Chunk(tag, r);
+    }
+    Bytes Ambient() const {
+        Bytes r = Named(32, "Amb");
+        StoreLe32(r.data() + 20, 0x202020);
+        return b_.Chunk("EAMB", r);
+    }
+    Bytes Vector() const {
+        Bytes r = Named(48, "Sun");
+        StoreLe32(r.data() + 24, FloatWord(-1.0f));
+        StoreLe32(r.data() + 32, 0xFFFFFF);
+        return b_.Chunk("EVE1", r);
+    }
+    static Bytes Scene(const ChunkBuilder& b, std::initializer_list<Bytes> parts) {
+        Bytes body = ChunkBuilder::Text("ESEN");
+        for (const Bytes& p : parts) body.insert(body.end(), p.begin(), p.end());
+        return ChunkBuilder::Join({b.Header("FORM", uint32_t(body.size())), body});
+    }
+    std::string Write(const Bytes& bytes) {
+        dir_.WriteFile("scene.iff", std::string(bytes.begin(), bytes.end()));
+        return dir_.Str() + "/scene.iff";
+    }
+
+    const ScopedEngineHeap heap_{16 * 1024 * 1024};
+    WorldContext world_{64 * 1024, 64 * 1024};
+    const ChunkBuilder b_;
+    const TempDir dir_;
+};
+
+constexpr uint32_t kAll = ::Scene::kLoadLights | ::Scene::kLoadCameras | ::Scene::kLoadObjects |
+                          ::Scene::kLoadHierarchy;
+
+TEST_F(SceneTest, AFullSceneLinksAChildWhoseParentComesLater) {
+    const std::string path = Write(ChunkBuilder::Join(
+        {b_.Form("JUNK", {}),
+         Scene(b_, {Header("Deck", 2, 3, 1), Mesh("Pod", "Wing"), Mesh("Wing", "Hull"), CameraRecord("ECAM", "A", true),
+                    Ambient(), Mesh("Hull"), Vector(), Ambient(), CameraRecord("ECA1", "B", false)})}));
+    ::Scene scene;
+    ASSERT_EQ(scene.Load(path.c_str(), "Deck", nullptr, kAll), kStatusOk);
+    EXPECT_STREQ(scene.name, "Deck");
+    ASSERT_NE(scene.objects, nullptr);
+    EXPECT_STREQ(scene.objects->name, "Hull");
+    EXPECT_EQ(scene.objects->next, nullptr);
+    ASSERT_NE(scene.objects->firstChild, nullptr);
+    EXPECT_STREQ(scene.objects->firstChild->name, "Wing");
+    ASSERT_NE(scene.objects->firstChild->firstChild, nullptr);
+    EXPECT_STREQ(scene.objects->firstChild->firstChild->name, "Pod");
+    // Both camera forms read the same record.
+    ASSERT_NE(scene.cameras, nullptr);
+    ASSERT_NE(scene.cameras->next, nullptr);
+    EXPECT_NEAR(scene.cameras->transform.matrix.rows[3][2], 3.0f, 1e-4f);
+    EXPECT_NEAR(scene.cameras->next->transform.matrix.rows[3][2], 3.0f, 1e-4f);
+    EXPECT_NEAR(scene.cameras->next->fieldOfView, 60.0f, 1e-4f);
+    // Two ambient lights and a vector light against a light count of 1.
+    int lights = 0;
+    for (Light* l = scene.lights; l != nullptr; l = l->next) ++lights;
+    EXPECT_EQ(lights, 3);
+
+    // A copy shares the contents without owning them.
+    {
+        ::Scene copy(scene);
+        EXPECT_EQ(copy.objects, scene.objects);
+    }
+    EXPECT_STREQ(scene.objects->name, "Hull");
+    // Only the header with load flags 0.
+    ::Scene bare;
+    EXPECT_EQ(bare.Load(path.c_str(), nullptr, nullptr, 0), kStatusOk);
+    EXPECT_STREQ(bare.name, "Deck");
+    EXPECT_TRUE(bare.objects == nullptr && bare.cameras == nullptr && bare.lights == nullptr);
+}
+
+TEST_F(SceneTest, BrokenScenesEndInTheirCodesAndKeepNothing) {
+    struct Case {
+        const char* what;
+        Bytes file;
+        const char* name;
+        uint32_t flags;
+        Status expected;
+    } const cases[] = {
+        {"three objects announced, two present", Scene(b_, {Header("S", 0, 3, 0), Mesh("A"), Mesh("B")}), nullptr,
+         kAll, kStatusSceneCountsDiffer},
+        {"more objects than announced", Scene(b_, {Header("S", 0, 1, 0), Mesh("A"), Mesh("B", "A")}), nullptr, kAll,
+         kStatusSceneCountsDiffer},
+        {"a missing parent", Scene(b_, {Header("S", 0, 2, 0), Mesh("A"), Mesh("B", "Nowhere")}), nullptr, kAll,
+         kStatusSceneParentMissing},
+        {"every object with a parent", Scene(b_, {Header("S", 0, 2, 0), Mesh("A", "B"), Mesh("B", "A")}), nullptr,
+         kAll, kStatusSceneParentMissing},
+        {"a 60-byte header", Scene(b_, {Header("S", 0, 0, 0, 60)}), nullptr, kAll, kStatusSceneBadHeader},
+        {"another name", Scene(b_, {Header("S", 0, 0, 0)}), "T", kAll, kStatusSceneNotFound},
+        {"no scene", b_.Form("JUNK", {}), nullptr, kAll, kStatusSceneNotFound},
+        {"a truncated file",
+         [&] {
+             Bytes full = Scene(b_, {Header("S", 0, 2, 0), Mesh("A"), Mesh("B")});
+             full.resize(full.size() - 40);
+             return full;
+         }(),
+         nullptr, kAll, kStatusSceneReadFailed},
+        {"jointed figures asked for", Scene(b_, {Header("S", 0, 0, 0)}), nullptr, 0x100, kStatusSceneUnsupported},
+        {"an empty file", {}, nullptr, kAll, kStatusSceneNotFound},
+    };
+    for (const Case& c : cases) {
+        ::Scene scene;
+        EXPECT_EQ(scene.Load(Write(c.file).c_str(), c.name, nullptr, c.flags), c.expected) << c.what;
+        EXPECT_TRUE(scene.objects == nullptr && scene.cameras == nullptr && scene.lights == nullptr) << c.what;
+        EXPECT_STREQ(scene.name, "NoName") << c.what;
+    }
+}
+
+}  // namespace
