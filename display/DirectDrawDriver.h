@@ -2,8 +2,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "display/DisplayDriver.h"
-#include "display/FrameSurfaces.h"
+#include "display/SurfaceDisplayDriver.h"
 #include "platform/DisplayDevice.h"
 
 // The display kind for software rendering into display surfaces: a primary
@@ -11,11 +10,8 @@
 // primary surface, optionally a separate system-memory drawing surface, and
 // a device palette in 8-bit modes. The surface canvases lock the drawing
 // surface through FrameSurfaces; Present shows the whole frame.
-class DirectDrawDriver final : public DisplayDriver {
+class DirectDrawDriver final : public SurfaceDisplayDriver {
 public:
-    // Attempts of the lock that probes a new drawing surface.
-    static constexpr int32_t kProbeAttempts = 10000;
-
     // Opens at once; openResult tells how that went.
     explicit DirectDrawDriver(platform::Window* window);
     // Puts back the desktop's mode when SetMode changed it, then closes.
@@ -28,30 +24,10 @@ public:
     int32_t Present() override;
     int32_t SpareQuery() override;
 
-    // Where canvases draw: the back buffer, or a system-memory surface with
-    // kModeSystemDrawing.
-    std::shared_ptr<platform::Surface> drawingSurface;
-    // The flip chain's back buffer, or the off-screen buffer.
-    std::shared_ptr<platform::Surface> backBuffer;
-    std::shared_ptr<platform::Surface> primarySurface;
-    std::shared_ptr<platform::Surface> zBuffer;            // always null in this kind
-    FrameSurfaces* frameSurfaces = nullptr;                // owned
     std::shared_ptr<platform::DevicePalette> devicePalette;   // 8-bit modes on an indexed display
-    platform::SurfaceDescription description;             // scratch for making and probing surfaces
     uint32_t spareWord = 0;
-    platform::Window* window = nullptr;
 
 private:
-    // The primary surface, falling back to system memory; kDisplayOk or
-    // kDisplayCallFailed, closing on failure.
-    int32_t CreatePrimary();
-    // Back buffer and drawing surface; the same results.
-    int32_t CreateBuffers();
-    // Locks and unlocks the drawing surface, restoring it when lost.
-    bool ProbeDrawingSurface();
     // Gives the display a palette made from the system palette and ours.
     void CreateDevicePalette(Palette* colours);
-    // The whole of `source` into `destination`, again while the device is
-    // still drawing; false on any other failure.
-    bool CopyFrame(platform::Surface& destination, platform::Surface& source);
 };
