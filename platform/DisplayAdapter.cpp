@@ -35,7 +35,11 @@ DisplayAdapter::DisplayAdapter()
       current_(desktop_),
       highColor_(kLayoutRgb565),
       modes_{{640, 480, 8}, {640, 480, 16}, {800, 600, 8}, {800, 600, 16}, {1024, 768, 8}, {1024, 768, 16}},
-      systemPalette_(MakeSystemPalette()) {}
+      systemPalette_(MakeSystemPalette()),
+      drivers_{{DriverId{}, "Primary Display Driver", "display"},
+               {DriverId{{0x56, 0x54, 0x33, 0x44, 1}}, "Vorn Tessel 3D Accelerator", "vorn3d"}},
+      textureFormats_{{kLayoutIndexed8}, {kLayoutRgb555, 0x8000}, {kLayoutRgb565}, {kLayoutRgb555},
+                      {PixelLayout{16, 0x0F00, 0x00F0, 0x000F}, 0xF000}} {}
 
 DisplayAdapter::~DisplayAdapter() = default;
 
@@ -73,12 +77,26 @@ int32_t DisplayAdapter::PitchFor(int32_t width, const PixelLayout& format) const
     return ((rowBytes + 3) & ~3) + pitchPadding_;
 }
 
-DeviceResult DisplayAdapter::Open(std::unique_ptr<DisplayDevice>* device) {
+DeviceResult DisplayAdapter::Open(std::unique_ptr<DisplayDevice>* device, const DriverId* driver) {
     if (device == nullptr) return kDeviceInvalidArguments;
     const DeviceResult result = Enter(DisplayCall::kOpen);
     if (result != kDeviceOk) return result;
+    if (driver != nullptr && !driver->IsZero() &&
+        std::none_of(drivers_.begin(), drivers_.end(), [&](const DisplayDriverEntry& e) { return e.id == *driver; })) {
+        return kDeviceNotFound;
+    }
     device->reset(new DisplayDevice(*this));
     return kDeviceOk;
+}
+
+void DisplayAdapter::SetDisplayCaps(const DisplayCaps& hardware, const DisplayCaps& emulation) {
+    displayCaps_[0] = hardware;
+    displayCaps_[1] = emulation;
+}
+
+void DisplayAdapter::SetDeviceCaps(const DeviceCaps3d& hardware, const DeviceCaps3d& emulation) {
+    deviceCaps_[0] = hardware;
+    deviceCaps_[1] = emulation;
 }
 
 void DisplayAdapter::InjectFault(DisplayCall call, DeviceResult result, int32_t times, int32_t skip) {

@@ -2,11 +2,14 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/DeviceResult.h"
 #include "platform/DisplayPalette.h"
 #include "platform/PixelLayout.h"
+#include "platform/Render3d.h"
 
 namespace platform {
 
@@ -36,6 +39,18 @@ enum class DisplayCall : int32_t {
     kFlip,
     kSetPalette,
     kSetEntries,
+    kEnumerateDrivers,
+    kQueryRender3d,
+    kCreateRenderDevice,
+    kGetCaps,
+    kGetDeviceCaps,
+    kCreateViewport,
+    kAddViewport,
+    kSetViewport,
+    kSetCurrentViewport,
+    kBeginScene,
+    kEndScene,
+    kSetRenderState,
     kCount
 };
 
@@ -78,8 +93,32 @@ public:
     const DisplayPalette& SystemPalette() const { return systemPalette_; }
     int32_t PitchFor(int32_t width, const PixelLayout& format) const;
 
-    // Connects a program to the display.
-    DeviceResult Open(std::unique_ptr<DisplayDevice>* device);
+    // Connects a program to the display: the default device, or the
+    // driver of that id (kDeviceNotFound for an id not listed).
+    DeviceResult Open(std::unique_ptr<DisplayDevice>* device, const DriverId* driver = nullptr);
+
+    // The 3D side: the display drivers the enumeration lists (the primary
+    // one, with a zero id, and a 3D accelerator by default), what the
+    // display and its 3D device report they can do, the texture formats,
+    // and the log of the 3D calls made, one line each ("SetRenderState
+    // ShadeMode 2").
+    void SetDrivers(std::vector<DisplayDriverEntry> drivers) { drivers_ = std::move(drivers); }
+    const std::vector<DisplayDriverEntry>& Drivers() const { return drivers_; }
+    // The drivers in order until `visit` returns false; the enumeration's result.
+    template <typename Visit>
+    DeviceResult EnumerateDrivers(Visit visit) {
+        const DeviceResult result = Enter(DisplayCall::kEnumerateDrivers);
+        if (result != kDeviceOk) return result;
+        for (const DisplayDriverEntry& entry : drivers_) {
+            if (!visit(entry)) break;
+        }
+        return kDeviceOk;
+    }
+    void SetDisplayCaps(const DisplayCaps& hardware, const DisplayCaps& emulation);
+    void SetDeviceCaps(const DeviceCaps3d& hardware, const DeviceCaps3d& emulation);
+    void SetTextureFormats(std::vector<TextureFormat> formats) { textureFormats_ = std::move(formats); }
+    const std::vector<std::string>& RenderLog() const { return renderLog_; }
+    void ClearRenderLog() { renderLog_.clear(); }
 
     // What is still allocated.
     int32_t LiveDevices() const { return liveDevices_; }
@@ -112,6 +151,11 @@ private:
     friend class DevicePalette;
     friend class DisplayDevice;
     friend class Surface;
+    friend class Render3d;
+    friend class RenderDevice3d;
+    friend class Viewport3d;
+
+    void Log(std::string line) { renderLog_.push_back(std::move(line)); }
 
     struct Fault {
         int32_t skip = 0;
@@ -151,6 +195,11 @@ private:
     std::vector<Surface*> surfaces_;
     std::array<Fault, size_t(DisplayCall::kCount)> faults_{};
     std::array<int32_t, size_t(DisplayCall::kCount)> counts_{};
+    std::vector<DisplayDriverEntry> drivers_;
+    DisplayCaps displayCaps_[2];
+    DeviceCaps3d deviceCaps_[2];
+    std::vector<TextureFormat> textureFormats_;
+    std::vector<std::string> renderLog_;
 };
 
 // The display of a machine without display hardware, as DisplayAdapter()

@@ -130,5 +130,20 @@ DeviceResult DisplayDevice::CreatePalette(uint32_t caps, const DisplayPalette& e
     return kDeviceOk;
 }
 
-}  // namespace platform
+DeviceResult DisplayDevice::GetCaps(DisplayCaps* hardware, DisplayCaps* emulation) {
+    const DeviceResult result = adapter_.Enter(DisplayCall::kGetCaps);
+    if (result != kDeviceOk) return result;
+    if (hardware != nullptr) *hardware = adapter_.displayCaps_[0];
+    if (emulation != nullptr) *emulation = adapter_.displayCaps_[1];
+    return kDeviceOk;
+}
 
+DeviceResult DisplayDevice::QueryRender3d(std::unique_ptr<Render3d>* render) {
+    if (render == nullptr) return kDeviceInvalidArguments;
+    const DeviceResult result = adapter_.Enter(DisplayCall::kQueryRender3d);
+    if (result != kDeviceOk) return result;
+    render->reset(new Render3d(adapter_));
+    return kDeviceOk;
+}
+
+}  // namespace platform

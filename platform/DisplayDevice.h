@@ -4,6 +4,7 @@
 
 #include "platform/DevicePalette.h"
 #include "platform/DeviceResult.h"
+#include "platform/Render3d.h"
 #include "platform/Surface.h"
 
 namespace platform {
@@ -43,6 +44,11 @@ public:
     DeviceResult CreateSurface(const SurfaceDescription& description, std::shared_ptr<Surface>* surface);
     // caps must include kPalette8Bit.
     DeviceResult CreatePalette(uint32_t caps, const DisplayPalette& entries, std::shared_ptr<DevicePalette>* palette);
+
+    // What the display can do, in hardware and by emulation.
+    DeviceResult GetCaps(DisplayCaps* hardware, DisplayCaps* emulation);
+    // The device's 3D interface.
+    DeviceResult QueryRender3d(std::unique_ptr<Render3d>* render);
 
     DisplayAdapter& Adapter() const { return adapter_; }
     uint32_t Level() const { return level_; }

@@ -1,0 +1,192 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/DeviceResult.h"
+#include "platform/PixelLayout.h"
+
+namespace platform {
+
+class DisplayAdapter;
+class Surface;
+
+// Identifies one display driver of the machine; all zero for the primary
+// display driver, which stands for the default device.
+struct DriverId {
+    std::array<uint8_t, 16> bytes{};
+    bool IsZero() const;
+    bool operator==(const DriverId& other) const = default;
+};
+
+// A texture pixel format the 3D device offers.
+struct TextureFormat {
+    PixelLayout layout;
+    uint32_t alphaMask = 0;     // alpha bits beside the colour
+    bool alphaOnly = false;     // alpha and no colour
+};
+
+// One display driver as the enumeration reports it.
+struct DisplayDriverEntry {
+    DriverId id;
+    std::string description;   // "Primary Display Driver"
+    std::string driverName;    // "display"
+};
+
+// What the display device can do.
+struct DisplayCaps {
+    bool hardware3d = true;
+    bool hardwareBlits = true;
+    bool no2dDuringScene = false;
+};
+
+// What a 3D device can do; each group counts only when its bit of `valid`
+// is set.
+struct DeviceCaps3d {
+    static constexpr uint32_t kValidColorModel = 0x1;
+    static constexpr uint32_t kValidDeviceCaps = 0x2;
+    static constexpr uint32_t kValidRenderDepths = 0x4;
+    static constexpr uint32_t kValidZBufferDepths = 0x8;
+    static constexpr uint32_t kValidTriangleCaps = 0x10;
+    static constexpr uint32_t kValidAll = 0x1F;
+    // Bit depths.
+    static constexpr uint32_t kDepth8 = 0x1;
+    static constexpr uint32_t kDepth16 = 0x2;
+    static constexpr uint32_t kDepth24 = 0x4;
+    // Triangle capabilities.
+    static constexpr uint32_t kCullNone = 0x1;
+    static constexpr uint32_t kDither = 0x2;
+    static constexpr uint32_t kVertexFog = 0x4;
+    static constexpr uint32_t kTableFog = 0x8;
+    static constexpr uint32_t kStipple = 0x10;
+    static constexpr uint32_t kAlphaStipple = 0x20;
+    static constexpr uint32_t kSourceBothAlpha = 0x40;
+    static constexpr uint32_t kDestinationBothAlpha = 0x80;
+    static constexpr uint32_t kGouraudSpecular = 0x100;
+    static constexpr uint32_t kFlatFog = 0x200;
+    static constexpr uint32_t kGouraudFog = 0x400;
+    static constexpr uint32_t kPerspective = 0x800;
+    static constexpr uint32_t kSquareOnly = 0x1000;   // a lack, not a capability
+    static constexpr uint32_t kTransparency = 0x2000;
+    static constexpr uint32_t kLinearFilter = 0x4000;
+    static constexpr uint32_t kModulate = 0x8000;
+    static constexpr uint32_t kWrap = 0x10000;
+    static constexpr uint32_t kAllTriangleCaps = 0x1EFFF;
+
+    uint32_t valid = kValidAll;
+    bool rgbColorModel = true;
+    bool transformedFloatVertices = true;
+    uint32_t renderDepths = kDepth16;
+    uint32_t zBufferDepths = kDepth16;
+    uint32_t triangleCaps = kAllTriangleCaps;
+    // 0: not given.
+    int32_t minTextureWidth = 0, minTextureHeight = 0;
+    int32_t maxTextureWidth = 256, maxTextureHeight = 256;
+};
+
+// The render states the drivers set.
+enum class RenderState : int32_t {
+    kTextureHandle,
+    kTexturePerspective,
+    kZEnable,
+    kShadeMode,
+    kZWriteEnable,
+    kLastPixel,
+    kTextureMag,
+    kTextureMin,
+    kSourceBlend,
+    kDestinationBlend,
+    kTextureMapBlend,
+    kCullMode,
+    kZFunction,
+    kDitherEnable,
+    kAlphaBlendEnable,
+    kColorKeyEnable,
+    kCount
+};
+
+// Values of the render states.
+inline constexpr uint32_t kShadeFlat = 1;
+inline constexpr uint32_t kShadeGouraud = 2;
+inline constexpr uint32_t kCullNoneMode = 1;
+inline constexpr uint32_t kCompareLessEqual = 4;
+inline constexpr uint32_t kBlendBothSourceAlpha = 12;
+inline constexpr uint32_t kFilterPoint = 1;
+inline constexpr uint32_t kFilterLinear = 2;
+inline constexpr uint32_t kMapBlendDecal = 1;
+inline constexpr uint32_t kMapBlendModulate = 2;
+
+// The visible part of the render target and its clip volume.
+struct ViewportRect {
+    int32_t x = 0, y = 0, width = 0, height = 0;
+    float clipX = 0.0f, clipY = 0.0f, clipWidth = 0.0f, clipHeight = 0.0f;
+    float minZ = 0.0f, maxZ = 1.0f;
+};
+
+class RenderDevice3d;
+
+class Viewport3d {
+public:
+    DeviceResult Set(const ViewportRect& rect);
+    const ViewportRect& Rect() const { return rect_; }
+
+private:
+    friend class Render3d;
+    friend class RenderDevice3d;
+    explicit Viewport3d(DisplayAdapter& adapter) : adapter_(adapter) {}
+    DisplayAdapter& adapter_;
+    ViewportRect rect_;
+    RenderDevice3d* device_ = nullptr;
+};
+
+// A 3D device rendering into a surface (and its attached Z-buffer).
+class RenderDevice3d {
+public:
+    ~RenderDevice3d();
+    RenderDevice3d(const RenderDevice3d&) = delete;
+    RenderDevice3d& operator=(const RenderDevice3d&) = delete;
+
+    DeviceResult GetCaps(DeviceCaps3d* hardware, DeviceCaps3d* emulation);
+    DeviceResult AddViewport(Viewport3d* viewport);
+    DeviceResult SetCurrentViewport(Viewport3d* viewport);
+    DeviceResult BeginScene();
+    DeviceResult EndScene();
+    DeviceResult SetRenderState(RenderState state, uint32_t value);
+    uint32_t State(RenderState state) const { return states_[size_t(state)]; }
+    bool InScene() const { return inScene_; }
+    Viewport3d* CurrentViewport() const { return current_; }
+    Surface& Target() const { return *target_; }
+
+private:
+    friend class Render3d;
+    RenderDevice3d(DisplayAdapter& adapter, std::shared_ptr<Surface> target);
+    DisplayAdapter& adapter_;
+    std::shared_ptr<Surface> target_;
+    std::array<uint32_t, size_t(RenderState::kCount)> states_{};
+    Viewport3d* current_ = nullptr;
+    bool inScene_ = false;
+};
+
+// The 3D interface of a display device.
+class Render3d {
+public:
+    ~Render3d();
+    Render3d(const Render3d&) = delete;
+    Render3d& operator=(const Render3d&) = delete;
+
+    // The hardware device, rendering into `target`, which must be a 3D
+    // device surface.
+    DeviceResult CreateDevice(std::shared_ptr<Surface> target, std::unique_ptr<RenderDevice3d>* device);
+    DeviceResult CreateViewport(std::unique_ptr<Viewport3d>* viewport);
+    // The texture formats the device offers, in the adapter's order.
+    std::vector<TextureFormat> TextureFormats() const;
+
+private:
+    friend class DisplayDevice;
+    explicit Render3d(DisplayAdapter& adapter);
+    DisplayAdapter& adapter_;
+};
+
+}  // namespace platform
