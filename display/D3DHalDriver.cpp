@@ -7,6 +7,7 @@
 #include <string>
 
 #include "display/ColorTables.h"
+#include "display/D3DTexture.h"
 #include "display/Palette.h"
 #include "display/TextureManager.h"
 #include "platform/DisplayAdapter.h"
@@ -175,6 +176,7 @@ int32_t D3DHalDriver::MeasureCapabilities() {
         return Fail(kDisplayCallFailed);
     }
     const auto valid = [&caps](uint32_t bit) { return (caps.valid & bit) != 0; };
+    hardwareColorModel = !valid(DeviceCaps3d::kValidColorModel) || caps.rgbColorModel;
     if (valid(DeviceCaps3d::kValidColorModel) && !caps.rgbColorModel) {
         sins |= kSinNoRgbModel;
         return Fail(kDisplayUnsupported);
@@ -293,7 +295,18 @@ int32_t D3DHalDriver::Close() {
     ReleaseSurfaces();
     if (g_colorTables != nullptr && g_colorTables->textureManagers[0] != nullptr &&
         g_colorTables->textureManagers[0]->driver == this) {
-        delete g_colorTables->textureManagers[0];
+        // The textures give back what the device made; the next draw makes
+        // them anew.
+        TextureManager* const manager = g_colorTables->textureManagers[0];
+        for (TextureNode* head : {manager->residentHead, manager->evictedHead}) {
+            for (TextureNode* n = head; n != nullptr;) {
+                TextureNode* const following = n->next;
+                static_cast<D3DTexture*>(n->texture)->DropDeviceResources();
+                manager->Remove(n);
+                n = following;
+            }
+        }
+        delete manager;
         g_colorTables->textureManagers[0] = nullptr;
     }
     direct3D.reset();

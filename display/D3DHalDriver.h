@@ -55,6 +55,9 @@ public:
     std::unique_ptr<platform::RenderDevice3d> device;
     std::unique_ptr<platform::Viewport3d> viewport;
     const char* deviceName = nullptr;   // not owned
+    // Textures live in video memory and are loaded from system-memory
+    // copies; without it they are drawn from system memory.
+    bool hardwareColorModel = true;
     platform::DriverId deviceId;        // zero until a device matched
 
 private:

@@ -23,9 +23,17 @@ class TextureManager : public EngineObject {
 public:
     explicit TextureManager(D3DHalDriver* owner) : driver(owner) {}
 
+    // Takes the node off whichever of this manager's lists holds it.
+    void Remove(TextureNode* node);
+    // Moves the node to the tail of the resident or the evicted list.
+    void Append(TextureNode* node, bool resident);
+
     D3DHalDriver* driver;
     TextureNode* residentHead = nullptr;
     TextureNode* residentTail = nullptr;
     TextureNode* evictedHead = nullptr;
     TextureNode* evictedTail = nullptr;
 };
+
+// Takes the node off the lists of every texture manager of the colour tables.
+void RemoveFromEveryManager(TextureNode* node);

@@ -51,6 +51,9 @@ enum class DisplayCall : int32_t {
     kBeginScene,
     kEndScene,
     kSetRenderState,
+    kLoadTexture,
+    kGetTextureHandle,
+    kDrawPrimitive,
     kCount
 };
 

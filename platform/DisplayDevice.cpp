@@ -9,6 +9,9 @@ bool IsDrawableFormat(const PixelLayout& format) {
     return format == kLayoutIndexed8 || format == kLayoutRgb555 || format == kLayoutRgb565;
 }
 
+// Textures may also take the 3D device's 16-bit formats of other layouts.
+bool IsTextureFormat(const PixelLayout& format) { return format.bitsPerPixel == 8 || format.bitsPerPixel == 16; }
+
 }  // namespace
 
 DisplayDevice::DisplayDevice(DisplayAdapter& adapter) : adapter_(adapter) { ++adapter_.liveDevices_; }
@@ -85,7 +88,11 @@ DeviceResult DisplayDevice::CreateSurface(const SurfaceDescription& description,
         if (width <= 0 || height <= 0) return kDeviceInvalidArguments;
         if (format.bitsPerPixel == 0) format = adapter_.CurrentMode().format;
         const bool depthBuffer = (caps & kCapsDepthBuffer) != 0;
-        if (depthBuffer ? format.bitsPerPixel != 16 : !IsDrawableFormat(format)) return kDeviceWrongFormat;
+        const bool texture = (caps & kCapsTexture) != 0;
+        if (depthBuffer ? format.bitsPerPixel != 16
+                        : !(texture ? IsTextureFormat(format) : IsDrawableFormat(format))) {
+            return kDeviceWrongFormat;
+        }
     }
 
     const uint32_t memoryCaps = caps & (kCapsVideoMemory | kCapsSystemMemory);

@@ -86,6 +86,27 @@ DeviceResult RenderDevice3d::SetRenderState(RenderState state, uint32_t value) {
     return kDeviceOk;
 }
 
+DeviceResult RenderDevice3d::GetTextureHandle(const std::shared_ptr<Surface>& texture, uint32_t* handle) {
+    if (handle == nullptr) return kDeviceInvalidArguments;
+    const DeviceResult result = adapter_.Enter(DisplayCall::kGetTextureHandle);
+    if (result != kDeviceOk) return result;
+    if (texture == nullptr || (texture->Caps() & kCapsTexture) == 0) return kDeviceInvalidArguments;
+    for (size_t i = 0; i < textures_.size(); ++i) {
+        if (textures_[i].lock() == texture) {
+            *handle = uint32_t(i + 1);
+            return kDeviceOk;
+        }
+    }
+    textures_.push_back(texture);
+    *handle = uint32_t(textures_.size());
+    return kDeviceOk;
+}
+
+std::shared_ptr<Surface> RenderDevice3d::TextureOf(uint32_t handle) const {
+    if (handle == 0 || handle > textures_.size()) return nullptr;
+    return textures_[handle - 1].lock();
+}
+
 Render3d::Render3d(DisplayAdapter& adapter) : adapter_(adapter) {}
 
 Render3d::~Render3d() = default;

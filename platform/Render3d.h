@@ -155,6 +155,12 @@ public:
     DeviceResult EndScene();
     DeviceResult SetRenderState(RenderState state, uint32_t value);
     uint32_t State(RenderState state) const { return states_[size_t(state)]; }
+    // The handle by which the device draws from a texture surface; handles
+    // count from 1 and stay valid while the surface lives.
+    DeviceResult GetTextureHandle(const std::shared_ptr<Surface>& texture, uint32_t* handle);
+    // The surface of a handle, or null for 0, an unknown handle or one whose
+    // surface is gone.
+    std::shared_ptr<Surface> TextureOf(uint32_t handle) const;
     bool InScene() const { return inScene_; }
     Viewport3d* CurrentViewport() const { return current_; }
     Surface& Target() const { return *target_; }
@@ -165,6 +171,7 @@ private:
     DisplayAdapter& adapter_;
     std::shared_ptr<Surface> target_;
     std::array<uint32_t, size_t(RenderState::kCount)> states_{};
+    std::vector<std::weak_ptr<Surface>> textures_;
     Viewport3d* current_ = nullptr;
     bool inScene_ = false;
 };

@@ -198,4 +198,32 @@ bool Surface::Contains(const SurfaceRect& r) const {
            r.bottom <= height_;
 }
 
+DeviceResult Surface::SetColorKey(uint32_t low, uint32_t high) {
+    hasColorKey_ = true;
+    colorKeyLow_ = low;
+    colorKeyHigh_ = high;
+    return kDeviceOk;
+}
+
+DeviceResult Surface::Load(Surface& source) {
+    const DeviceResult result = adapter_.Enter(DisplayCall::kLoadTexture);
+    if (result != kDeviceOk) return result;
+    if (lost_ || source.lost_) return kDeviceSurfaceLost;
+    if (locked_ || source.locked_) return kDeviceSurfaceBusy;
+    if ((caps_ & kCapsTexture) == 0 || source.width_ != width_ || source.height_ != height_ ||
+        !(source.format_ == format_)) {
+        return kDeviceInvalidArguments;
+    }
+    const size_t rowBytes = size_t(width_) * size_t(format_.BytesPerPixel());
+    for (int32_t y = 0; y < height_; ++y) {
+        std::memcpy(memory_.get() + size_t(y) * size_t(pitch_), source.memory_.get() + size_t(y) * size_t(source.pitch_),
+                    rowBytes);
+    }
+    palette_ = source.palette_;
+    hasColorKey_ = source.hasColorKey_;
+    colorKeyLow_ = source.colorKeyLow_;
+    colorKeyHigh_ = source.colorKeyHigh_;
+    return kDeviceOk;
+}
+
 }  // namespace platform

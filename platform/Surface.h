@@ -19,9 +19,11 @@ enum SurfaceCaps : uint32_t {
     kCapsOffscreen = 0x40,       // plain memory that is never shown itself
     kCapsPrimary = 0x200,        // what the screen shows
     kCapsSystemMemory = 0x800,
+    kCapsTexture = 0x1000,       // a 3D device may draw from it
     kCaps3dDevice = 0x2000,      // a 3D device may render into it
     kCapsVideoMemory = 0x4000,
     kCapsDepthBuffer = 0x20000,
+    kCapsAllocateOnLoad = 0x4000000,   // texture memory taken when loaded (no difference here)
 };
 
 enum LockFlags : uint32_t { kLockWait = 0x1 };                          // wait while the device is busy
@@ -86,6 +88,15 @@ public:
     DeviceResult AddAttachedSurface(std::shared_ptr<Surface> surface);
     // Indexed surfaces only; null takes the palette away.
     DeviceResult SetPalette(std::shared_ptr<DevicePalette> palette);
+    // The source colour key: pixels from `low` to `high` are transparent
+    // when a 3D device draws from this surface with keying on.
+    DeviceResult SetColorKey(uint32_t low, uint32_t high);
+    bool HasColorKey() const { return hasColorKey_; }
+    uint32_t ColorKeyLow() const { return colorKeyLow_; }
+    uint32_t ColorKeyHigh() const { return colorKeyHigh_; }
+    // A texture surface takes the pixels, palette and colour key of a
+    // system-memory copy of the same size and format.
+    DeviceResult Load(Surface& source);
 
     int32_t Width() const { return width_; }
     int32_t Height() const { return height_; }
@@ -127,6 +138,9 @@ private:
     bool lost_ = false;
     std::vector<std::shared_ptr<Surface>> attached_;
     std::shared_ptr<DevicePalette> palette_;
+    bool hasColorKey_ = false;
+    uint32_t colorKeyLow_ = 0;
+    uint32_t colorKeyHigh_ = 0;
 };
 
 }  // namespace platform
