@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/DisplayAdapter.h"
+#include "platform/SoftRenderer.h"
 #include "platform/Surface.h"
 
 namespace platform {
@@ -12,7 +13,7 @@ namespace {
 const char* const kStateNames[] = {"TextureHandle", "TexturePerspective", "ZEnable",        "ShadeMode",
                                    "ZWriteEnable",  "LastPixel",          "TextureMag",     "TextureMin",
                                    "SourceBlend",   "DestinationBlend",   "TextureMapBlend", "CullMode",
-                                   "ZFunction",     "DitherEnable",       "AlphaBlendEnable", "ColorKeyEnable"};
+                                   "ZFunction",     "DitherEnable",       "AlphaBlendEnable", "ColorKeyEnable", "FogEnable", "FogColor"};
 static_assert(sizeof kStateNames / sizeof kStateNames[0] == size_t(RenderState::kCount));
 
 }  // namespace
@@ -105,6 +106,32 @@ DeviceResult RenderDevice3d::GetTextureHandle(const std::shared_ptr<Surface>& te
 std::shared_ptr<Surface> RenderDevice3d::TextureOf(uint32_t handle) const {
     if (handle == 0 || handle > textures_.size()) return nullptr;
     return textures_[handle - 1].lock();
+}
+
+DeviceResult RenderDevice3d::SetLightState(LightState state, uint32_t value) {
+    const DeviceResult result = adapter_.Enter(DisplayCall::kSetRenderState);
+    if (result != kDeviceOk) return result;
+    if (state < LightState::kAmbient || state >= LightState::kCount) return kDeviceInvalidArguments;
+    static const char* const kNames[] = {"Ambient", "FogMode", "FogStart", "FogEnd"};
+    lightStates_[size_t(state)] = value;
+    adapter_.Log(std::string("SetLightState ") + kNames[size_t(state)] + " " + std::to_string(value));
+    return kDeviceOk;
+}
+
+DeviceResult RenderDevice3d::DrawPrimitive(PrimitiveKind kind, const TlVertex* vertices, int32_t count) {
+    const DeviceResult result = adapter_.Enter(DisplayCall::kDrawPrimitive);
+    if (result != kDeviceOk) return result;
+    if (!inScene_) return kDeviceFailed;
+    if (vertices == nullptr || count < 0 || count > kMaxPrimitiveVertices) return kDeviceInvalidArguments;
+    if (target_->IsLost() == kDeviceSurfaceLost) return kDeviceSurfaceLost;
+    SoftRenderer renderer(*target_, target_->DepthBuffer(), TextureOf(states_[size_t(RenderState::kTextureHandle)]).get(), states_);
+    if (kind == PrimitiveKind::kTriangleFan) {
+        for (int32_t i = 1; i + 1 < count; ++i) renderer.Triangle(vertices[0], vertices[i], vertices[i + 1]);
+    } else {
+        for (int32_t i = 0; i + 1 < count; i += 2) renderer.Line(vertices[i], vertices[i + 1]);
+    }
+    target_->ShowChanges();
+    return kDeviceOk;
 }
 
 Render3d::Render3d(DisplayAdapter& adapter) : adapter_(adapter) {}

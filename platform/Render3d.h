@@ -104,6 +104,8 @@ enum class RenderState : int32_t {
     kDitherEnable,
     kAlphaBlendEnable,
     kColorKeyEnable,
+    kFogEnable,
+    kFogColor,         // 0xRRGGBB
     kCount
 };
 
@@ -117,6 +119,22 @@ inline constexpr uint32_t kFilterPoint = 1;
 inline constexpr uint32_t kFilterLinear = 2;
 inline constexpr uint32_t kMapBlendDecal = 1;
 inline constexpr uint32_t kMapBlendModulate = 2;
+
+// A transformed and lit vertex: screen position, depth 0..1, 1/w, colour
+// 0xAARRGGBB, specular whose alpha is the fog factor (255 no fog), and
+// texture coordinates.
+struct TlVertex {
+    float x = 0.0f, y = 0.0f, z = 0.0f, rhw = 1.0f;
+    uint32_t color = 0xFFFFFFFF;
+    uint32_t specular = 0xFF000000;
+    float u = 0.0f, v = 0.0f;
+};
+static_assert(sizeof(TlVertex) == 32);
+
+enum class PrimitiveKind : int32_t { kLineList, kTriangleFan };
+
+// The light states the canvas sets for vertex fog.
+enum class LightState : int32_t { kAmbient, kFogMode, kFogStart, kFogEnd, kCount };
 
 // The visible part of the render target and its clip volume.
 struct ViewportRect {
@@ -144,6 +162,7 @@ private:
 // A 3D device rendering into a surface (and its attached Z-buffer).
 class RenderDevice3d {
 public:
+    static constexpr int32_t kMaxPrimitiveVertices = 65535;
     ~RenderDevice3d();
     RenderDevice3d(const RenderDevice3d&) = delete;
     RenderDevice3d& operator=(const RenderDevice3d&) = delete;
@@ -154,6 +173,11 @@ public:
     DeviceResult BeginScene();
     DeviceResult EndScene();
     DeviceResult SetRenderState(RenderState state, uint32_t value);
+    DeviceResult SetLightState(LightState state, uint32_t value);
+    uint32_t Light(LightState state) const { return lightStates_[size_t(state)]; }
+    // Draws into the target (and its Z-buffer) with the current states:
+    // a fan of count - 2 triangles, or count / 2 lines. Only inside a scene.
+    DeviceResult DrawPrimitive(PrimitiveKind kind, const TlVertex* vertices, int32_t count);
     uint32_t State(RenderState state) const { return states_[size_t(state)]; }
     // The handle by which the device draws from a texture surface; handles
     // count from 1 and stay valid while the surface lives.
@@ -171,6 +195,7 @@ private:
     DisplayAdapter& adapter_;
     std::shared_ptr<Surface> target_;
     std::array<uint32_t, size_t(RenderState::kCount)> states_{};
+    std::array<uint32_t, size_t(LightState::kCount)> lightStates_{};
     std::vector<std::weak_ptr<Surface>> textures_;
     Viewport3d* current_ = nullptr;
     bool inScene_ = false;

@@ -198,6 +198,13 @@ bool Surface::Contains(const SurfaceRect& r) const {
            r.bottom <= height_;
 }
 
+Surface* Surface::DepthBuffer() const {
+    for (const std::shared_ptr<Surface>& s : attached_) {
+        if ((s->caps_ & kCapsDepthBuffer) != 0) return s.get();
+    }
+    return nullptr;
+}
+
 DeviceResult Surface::SetColorKey(uint32_t low, uint32_t high) {
     hasColorKey_ = true;
     colorKeyLow_ = low;

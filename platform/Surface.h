@@ -111,9 +111,14 @@ public:
 
     // Takes the memory away as a change of display mode would.
     void Lose() { lost_ = true; }
+    // The attached Z-buffer, or null; asks nothing of the device.
+    Surface* DepthBuffer() const;
+    // Hands the frame to the presenter when a 3D device drew into a primary surface.
+    void ShowChanges() const { ShowIfVisible(); }
 
 private:
     friend class DisplayDevice;
+    friend class SoftRenderer;
 
     Surface(DisplayAdapter& adapter, int32_t width, int32_t height, uint32_t caps, const PixelLayout& format,
             int64_t videoBytes);
