@@ -129,6 +129,21 @@ TEST_F(D3DTextureTest, FullTextureMemoryTakesTheOldestSurfaceOfTheSize) {
     EXPECT_EQ(tl->status, kDisplayCallFailed);
 }
 
+TEST_F(D3DTextureTest, AMissingSizeTakesTheLeastTallerSurfaceOfItsWidth) {
+    LeaveRoom(32 * 128 + 32 * 64);
+    Image tall(32, 128, colours_.get()), taller(32, 64, colours_.get()), small(32, 32, colours_.get());
+    auto* const tTall = new D3DTexture(&tall.picture, nullptr);
+    auto* const tLess = new D3DTexture(&taller.picture, nullptr);
+    ASSERT_EQ(tTall->status, 0);
+    ASSERT_EQ(tLess->status, 0);
+    auto* const tSmall = new D3DTexture(&small.picture, nullptr);
+    EXPECT_EQ(tSmall->status, 0);
+    // Not the oldest, but the one nearest in height.
+    EXPECT_TRUE(Resident(*tTall));
+    EXPECT_FALSE(Resident(*tLess));
+    EXPECT_EQ(tLess->textureSurface, nullptr);
+}
+
 TEST_F(D3DTextureTest, ClosingTheDriverDropsTheSurfacesAndTheNextDrawRemakesThem) {
     Image image(32, 32, colours_.get());
     auto* const texture = new D3DTexture(&image.picture, nullptr);
