@@ -264,6 +264,8 @@ void D3DHalDriver::SetRenderState(uint32_t renderFlags, uint32_t textureHandle) 
     g_cachedFlags = cached;
 }
 
+int64_t D3DHalDriver::CachedRenderFlags() { return g_cachedFlags; }
+
 void D3DHalDriver::ResetRenderStateCache() {
     g_cachedHandle = 0;
     g_cachedFlags = -1;

@@ -50,6 +50,8 @@ public:
     void SetRenderState(uint32_t renderFlags, uint32_t textureHandle);
     // Forgets what was sent: the next call sends every state.
     static void ResetRenderStateCache();
+    // The render flags last sent, -1 before the first.
+    static int64_t CachedRenderFlags();
 
     std::unique_ptr<platform::Render3d> direct3D;
     std::unique_ptr<platform::RenderDevice3d> device;

@@ -13,6 +13,7 @@ struct FogParams {
     uint8_t blue = 0;
     uint8_t spare = 0;
     float start = 0.0f;
+    float end = 1.0f;   // the 3D canvas's fog ends here; the software canvases fog from start on
 };
 
 // Fog start as a depth-buffer value: trunc(start x 65535.0), 0..65535.

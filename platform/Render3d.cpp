@@ -124,6 +124,8 @@ DeviceResult RenderDevice3d::DrawPrimitive(PrimitiveKind kind, const TlVertex* v
     if (!inScene_) return kDeviceFailed;
     if (vertices == nullptr || count < 0 || count > kMaxPrimitiveVertices) return kDeviceInvalidArguments;
     if (target_->IsLost() == kDeviceSurfaceLost) return kDeviceSurfaceLost;
+    lastVertices_.assign(vertices, vertices + count);
+    adapter_.Log(std::string(kind == PrimitiveKind::kTriangleFan ? "DrawFan " : "DrawLines ") + std::to_string(count));
     SoftRenderer renderer(*target_, target_->DepthBuffer(), TextureOf(states_[size_t(RenderState::kTextureHandle)]).get(), states_);
     if (kind == PrimitiveKind::kTriangleFan) {
         for (int32_t i = 1; i + 1 < count; ++i) renderer.Triangle(vertices[0], vertices[i], vertices[i + 1]);

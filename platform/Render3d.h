@@ -178,6 +178,8 @@ public:
     // Draws into the target (and its Z-buffer) with the current states:
     // a fan of count - 2 triangles, or count / 2 lines. Only inside a scene.
     DeviceResult DrawPrimitive(PrimitiveKind kind, const TlVertex* vertices, int32_t count);
+    // The vertices of the last DrawPrimitive, for tests to read.
+    const std::vector<TlVertex>& LastVertices() const { return lastVertices_; }
     uint32_t State(RenderState state) const { return states_[size_t(state)]; }
     // The handle by which the device draws from a texture surface; handles
     // count from 1 and stay valid while the surface lives.
@@ -197,6 +199,7 @@ private:
     std::array<uint32_t, size_t(RenderState::kCount)> states_{};
     std::array<uint32_t, size_t(LightState::kCount)> lightStates_{};
     std::vector<std::weak_ptr<Surface>> textures_;
+    std::vector<TlVertex> lastVertices_;
     Viewport3d* current_ = nullptr;
     bool inScene_ = false;
 };

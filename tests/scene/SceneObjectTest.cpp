@@ -268,7 +268,9 @@ TEST_F(SceneObjectTest, ABoxShowsOnlyTheFaceTurnedToTheCamera) {
     const std::vector<std::string> fills = Fills();
     ASSERT_EQ(fills.size(), 2u);
     for (const CanvasCall& call : canvas_.Calls()) {
-        if (call.op.rfind("FillPolygon", 0) == 0) EXPECT_EQ(call.screen.at(0).colour, 12u) << call.text;
+        if (call.op.rfind("FillPolygon", 0) == 0) {
+            EXPECT_EQ(call.screen.at(0).colour, 12u) << call.text;
+        }
     }
     // Every face one colour, and the near one textured.
     box.SetFaceMaterial(4, -1);
