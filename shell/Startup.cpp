@@ -1,5 +1,7 @@
 #include "shell/Startup.h"
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -7,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "display/DibDriver.h"
 #include "display/DirectDrawDriver.h"
@@ -14,6 +17,7 @@
 #include "display/Palette.h"
 #include "display/PixelFormat.h"
 #include "display/Canvas.h"
+#include "canvas/D3DCanvas.h"
 #include "canvas/ScreenCanvas16.h"
 #include "canvas/ScreenCanvas8.h"
 #include "canvas/SurfaceCanvas16.h"
@@ -27,6 +31,7 @@
 #include "display/FontContext.h"
 #include "display/FontLoader.h"
 #include "display/TextCursor.h"
+#include "platform/DisplayAdapter.h"
 #include "platform/DisplayPresenter.h"
 #include "platform/InstanceLock.h"
 #include "platform/MessageBox.h"
@@ -36,6 +41,7 @@
 #include "game/DataDirectories.h"
 #include "shell/GameMessages.h"
 #include "engine/input/InputSystem.h"
+#include "display/D3DHalDriver.h"
 #include "game/GameState.h"
 #include "shell/LaunchOptions.h"
 #include "shell/InputFocus.h"
@@ -185,18 +191,33 @@ void ReadGraphicsChoices(GameState& game) {
         std::printf("Options file: pixel format %d is unknown; 5-6-5 instead\n", g_pixelFormat);
         g_pixelFormat = kPixelFormatRgb565;
     }
-    // Direct3D is not built in this program: its players get DirectDraw.
-    if (g_graphicsDriver == kGraphicsDriverDirect3d) {
-        Say("Options file: Direct3D is not built here; DirectDraw instead");
-    } else if (g_graphicsDriver != kGraphicsDriverDib && g_graphicsDriver != kGraphicsDriverDirectDraw) {
+    if (g_graphicsDriver != kGraphicsDriverDib && g_graphicsDriver != kGraphicsDriverDirectDraw &&
+        g_graphicsDriver != kGraphicsDriverDirect3d) {
         std::printf("Options file: driver %d is unknown; DirectDraw instead\n", g_graphicsDriver);
+        g_graphicsDriver = kGraphicsDriverDirectDraw;
     }
     std::fflush(stdout);
 }
 
-DisplayDriver* CreateDriver(platform::Window* window) {
+// The 3D kind takes the device of that name (lower-cased, as the
+// enumeration lists it); the others ignore it.
+DisplayDriver* CreateDriver(platform::Window* window, const std::string& deviceName) {
     if (g_graphicsDriver == kGraphicsDriverDib) return new DibDriver(window);
+    if (g_graphicsDriver == kGraphicsDriverDirect3d) return new D3DHalDriver(window, deviceName.c_str());
     return new DirectDrawDriver(window);
+}
+
+// The display devices the 3D kind may try, lower-cased, in the
+// enumeration's order.
+std::vector<std::string> DeviceNames() {
+    std::vector<std::string> names;
+    platform::DisplayAdapter::Current().EnumerateDrivers([&names](const platform::DisplayDriverEntry& entry) {
+        std::string name = entry.description;
+        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+        names.push_back(name);
+        return true;
+    });
+    return names;
 }
 
 // Opens the 640 x 480 display with the chosen driver at the pixel format's
@@ -205,7 +226,11 @@ DisplayDriver* CreateDriver(platform::Window* window) {
 // page flipping on or off; each try is a new driver. Null after
 // kDisplayAttempts tries, having said so.
 DisplayDriver* StartDisplay(GameState& game, platform::Window* window, bool fullScreen) {
-    uint32_t modeFlags = fullScreen ? DisplayDriver::kModeFullScreen : 0u;
+    const bool hardware3d = g_graphicsDriver == kGraphicsDriverDirect3d;
+    uint32_t modeFlags = hardware3d ? D3DHalDriver::kGameModeFlags : fullScreen ? DisplayDriver::kModeFullScreen : 0u;
+    // The 3D kind steps from the last enumerated device towards the first.
+    const std::vector<std::string> devices = hardware3d ? DeviceNames() : std::vector<std::string>{};
+    int32_t device = int32_t(devices.size()) - 1;
     Palette* palette = nullptr;
     int32_t paletteFormat = -1;
     for (int32_t attempt = 1; attempt <= kDisplayAttempts; ++attempt) {
@@ -217,7 +242,8 @@ DisplayDriver* StartDisplay(GameState& game, platform::Window* window, bool full
         // Always 16 bits: an 8-bit palette fails with 13 or 14, and the
         // retry below moves to a 16-bit pixel mode.
         const int32_t depth = 16;
-        DisplayDriver* const driver = CreateDriver(window);
+        if (hardware3d && device < 0) break;
+        DisplayDriver* const driver = CreateDriver(window, hardware3d ? devices[size_t(device)] : std::string());
         const int32_t result =
             driver != nullptr ? driver->SetMode(kScreenWidth, kScreenHeight, depth, palette, modeFlags)
                               : kDisplayOutOfMemory;
@@ -234,10 +260,14 @@ DisplayDriver* StartDisplay(GameState& game, platform::Window* window, bool full
             g_pixelFormat = kPixelFormatRgb555;
         } else if (result == kDisplayNeeds565Palette) {
             g_pixelFormat = kPixelFormatRgb565;
+        } else if (hardware3d) {
+            --device;
         } else {
             modeFlags ^= DisplayDriver::kModePageFlip;
         }
-        if (attempt < kDisplayAttempts) {
+        if (hardware3d && device < 0) {
+            std::printf("; no device left\n");
+        } else if (attempt < kDisplayAttempts) {
             std::printf("; trying %s, mode flags %x\n", PixelFormatName(g_pixelFormat), modeFlags);
         } else {
             std::printf("; giving up\n");
@@ -255,7 +285,11 @@ Canvas* CreateGameCanvas(DisplayDriver& driver, Palette* palette) {
     const bool wide = g_pixelFormat != kPixelFormatIndexed8;
     Canvas* canvas = nullptr;
     const char* kindName = nullptr;
-    if (driver.kind == DisplayDriver::kKindDirectDraw) {
+    if (driver.kind == DisplayDriver::kKindD3dHal) {
+        const CanvasRect rect{0, 0, kScreenWidth, kScreenHeight};
+        canvas = new D3DCanvas(&rect, palette, Canvas::kFlagHasDepth, &static_cast<D3DHalDriver&>(driver));
+        kindName = "D3DCanvas";
+    } else if (driver.kind == DisplayDriver::kKindDirectDraw) {
         FrameSurfaces* const surfaces = static_cast<DirectDrawDriver&>(driver).frameSurfaces;
         if (wide) {
             canvas = new SurfaceCanvas16(surfaces, 0, palette, Canvas::kFlagHasDepth);

@@ -243,11 +243,28 @@ TEST_F(StartupTest, DibIn16BitIsAskedFor555AndShowsIt) {
     ExpectNothingLeft();
 }
 
-TEST_F(StartupTest, Direct3dIsServedByDirectDraw) {
+TEST_F(StartupTest, Direct3dOpensTheHardwareKindWithItsCanvas) {
     WriteTree();
     WriteConfig(kGraphicsDriverDirect3d, kPixelFormatRgb565);
     EXPECT_EQ(RunGame(Options()), 0);
-    EXPECT_EQ(ScreenLog(), kDirectDrawLog);
+    EXPECT_EQ(ScreenLog(),
+              "Hardware Description D3D HAL\n"
+              "Screen Flags         19\n"
+              "Screen Sins          0\n"
+              "Error Value          0\n");
+    EXPECT_TRUE(ShowsTheGoldenIntroShape(PresentedImage(Presenter())));
+    ExpectNothingLeft();
+}
+
+TEST_F(StartupTest, Direct3dStepsFromTheLastDeviceToTheFirstThenGivesUp) {
+    WriteTree();
+    WriteConfig(kGraphicsDriverDirect3d, kPixelFormatRgb565);
+    display_.Adapter().InjectFault(DisplayCall::kCreateRenderDevice, platform::kDeviceFailed, 100);
+    EXPECT_EQ(RunGame(Options()), 1);
+    // One try per enumerated device, the last first.
+    EXPECT_EQ(display_.Adapter().CallCount(DisplayCall::kCreateRenderDevice), 2);
+    ASSERT_EQ(boxes_.Boxes().size(), 1u);
+    EXPECT_EQ(boxes_.Boxes()[0].text, "Could not initialize drivers.\n");
     ExpectNothingLeft();
 }
 
