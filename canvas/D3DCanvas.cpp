@@ -8,6 +8,7 @@
 #include "display/D3DHalDriver.h"
 #include "display/D3DTexture.h"
 #include "display/FrameSurfaces.h"
+#include "display/KeyedSprite.h"
 #include "display/Palette.h"
 #include "display/PixelImage.h"
 #include "engine/EngineAllocation.h"
@@ -556,10 +557,16 @@ Status D3DCanvas::BlitImage(const CanvasRect* rect, PixelImage* image, uint32_t 
     if ((mode & kStretchMode) != 0) return kStatusNothingToDo;
     const uint32_t format = image->Format();
     if ((format == PixelImage::kFormat555 && !Is555()) || (format == PixelImage::kFormat565 && Is555())) return 6;
-    if ((image->flags & PixelImage::kFlagRunEncoded) != 0) return 6;   // drawn whole only by the software kinds here
-    if (format == PixelImage::kFormat1Bit || image->pixels == nullptr) return kStatusOk;
+    const bool runEncoded = (image->flags & PixelImage::kFlagRunEncoded) != 0;
+    if (runEncoded && format == PixelImage::kFormat8Bit) return 6;
+    if (!runEncoded && (format == PixelImage::kFormat1Bit || image->pixels == nullptr)) return kStatusOk;
     const int32_t lock = LockSurface();
     if (lock < 0) return kStatusOk;
+    if (runEncoded) {
+        const Status drawn = reinterpret_cast<const KeyedSprite*>(image)->DrawWhole16(*this, rect->x, rect->y);
+        if (lock == 0) UnlockSurface();
+        return drawn;
+    }
     const int32_t w = std::min<int32_t>(image->width, rect->width), h = std::min<int32_t>(image->height, rect->height);
     const int32_t x = rect->x, y = rect->y;
     if (!(x >= width || y >= height || x + w < 0 || y + h < 0 || w <= 0 || h <= 0)) {

@@ -306,33 +306,7 @@ Status SoftCanvas16::BlitImage(const CanvasRect* rect, PixelImage* image, uint32
 }
 
 Status SoftCanvas16::BlitRunEncoded(const CanvasRect* rect, const PixelImage* image) {
-    const auto* sprite = reinterpret_cast<const KeyedSprite*>(image);
-    const uint32_t format = sprite->Format();
-    if (format != PixelImage::kFormat555 && format != PixelImage::kFormat565) return kStatusCannotDrawFormat;
-    // Sprites are drawn whole or not at all: the runs are not clipped.
-    const int64_t right = int64_t(rect->x) + sprite->width;
-    const int64_t bottom = int64_t(rect->y) + sprite->height;
-    if (rect->x < 0 || rect->y < 0 || right > width || bottom > height) return kStatusCannotDrawFormat;
-    if (sprite->runData == nullptr || sprite->rowOffsets == nullptr) return kStatusCannotDrawFormat;
-    for (int32_t row = 0; row < sprite->height; ++row) {
-        const uint8_t* in = sprite->runData + sprite->RowOffset(uint32_t(row));
-        uint16_t* const out = Pixel(rect->x, rect->y + row);
-        int32_t x = 0;
-        while (x < sprite->width) {
-            const uint16_t run = LoadU16(in);
-            in += 2;
-            // A run that claims more than the row holds is cut at its end.
-            const int32_t copied = std::min<int32_t>(run, sprite->width - x);
-            std::memcpy(out + x, in, size_t(copied) * sizeof(uint16_t));
-            in += size_t(run) * sizeof(uint16_t);
-            const uint16_t skip = LoadU16(in);
-            in += 2;
-            // An empty pair would never reach the row's end.
-            if (run == 0 && skip == 0) break;
-            x += copied + skip;
-        }
-    }
-    return kStatusOk;
+    return reinterpret_cast<const KeyedSprite*>(image)->DrawWhole16(*this, rect->x, rect->y);
 }
 
 void SoftCanvas16::BlitPlain(const CanvasRect* rect, const PixelImage* image, uint32_t mode) {

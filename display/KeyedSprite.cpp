@@ -1,10 +1,12 @@
 #include "display/KeyedSprite.h"
 
+#include <algorithm>
 #include <cstring>
 
-#include "engine/UnalignedWords.h"
+#include "display/Canvas.h"
 #include "display/ImageStatus.h"
 #include "display/PixelImage.h"
+#include "engine/UnalignedWords.h"
 
 namespace {
 
@@ -177,4 +179,35 @@ Status KeyedSprite::Expand(PixelImage* target) const {
             return kStatusImageBadArgument;
     }
     return Draw(target, 0, 0);
+}
+
+Status KeyedSprite::DrawWhole16(const Canvas& canvas, int32_t left, int32_t top) const {
+    constexpr Status kCannotDraw = kStatusCannotDrawFormat;
+    const uint32_t format = Format();
+    if (format != PixelImage::kFormat555 && format != PixelImage::kFormat565) return kCannotDraw;
+    const int64_t right = int64_t(left) + width;
+    const int64_t bottom = int64_t(top) + height;
+    if (left < 0 || top < 0 || right > canvas.width || bottom > canvas.height) return kCannotDraw;
+    if (runData == nullptr || rowOffsets == nullptr || canvas.pixels == nullptr || canvas.rowOffsets == nullptr) {
+        return kCannotDraw;
+    }
+    for (int32_t row = 0; row < height; ++row) {
+        const uint8_t* in = runData + RowOffset(uint32_t(row));
+        uint16_t* const out = reinterpret_cast<uint16_t*>(canvas.Row(top + row)) + left;
+        int32_t x = 0;
+        while (x < width) {
+            const uint16_t run = LoadU16(in);
+            in += 2;
+            // A run that claims more than the row holds is cut at its end.
+            const int32_t copied = std::min<int32_t>(run, width - x);
+            std::memcpy(out + x, in, size_t(copied) * sizeof(uint16_t));
+            in += size_t(run) * sizeof(uint16_t);
+            const uint16_t skip = LoadU16(in);
+            in += 2;
+            // An empty pair would never reach the row's end.
+            if (run == 0 && skip == 0) break;
+            x += copied + skip;
+        }
+    }
+    return kStatusOk;
 }

@@ -4,6 +4,7 @@
 #include "engine/EngineAllocation.h"
 #include "engine/Status.h"
 
+class Canvas;
 class PixelImage;
 
 // A run-encoded copy of an 8-bit or 15/16-bit image in which colour-key
@@ -35,6 +36,11 @@ public:
     // Fills target, of the sprite's size and format, with the key and draws
     // the sprite over it: the image the sprite was built from.
     Status Expand(PixelImage* target) const;
+    // Draws a 15/16-bit sprite whole into the locked rows of a 16-bit
+    // canvas, its corner at (left, top); sprites are not clipped, so one
+    // that does not lie wholly on the canvas (or has no runs, or another
+    // format) draws nothing and gives 6.
+    Status DrawWhole16(const Canvas& canvas, int32_t left, int32_t top) const;
 
     uint32_t Format() const;
     uint32_t RowOffset(uint32_t row) const { return rowOffsets[row]; }

@@ -10,6 +10,7 @@
 #include "display/ColorTables.h"
 #include "display/D3DHalDriver.h"
 #include "display/D3DTexture.h"
+#include "display/KeyedSprite.h"
 #include "display/Palette.h"
 #include "display/PixelFormat.h"
 #include "display/PixelImage.h"
@@ -182,6 +183,17 @@ TEST_F(D3DCanvasTest, PixelsLinesAndImagesStayOnTheCanvas) {
     // A 15-bit image on a 5-6-5 canvas is refused.
     image.flags = PixelImage::kFormat555;
     EXPECT_EQ(canvas_->BlitImage(&left, &image, 0), 6);
+    // A run-encoded picture is drawn whole or not at all.
+    image.flags = PixelImage::kFormat565;
+    pixels[1] = 0xF81F;   // the key: skipped
+    KeyedSprite sprite(&image);
+    const CanvasRect outside{-1, 100, 20, 4};
+    EXPECT_EQ(canvas_->BlitImage(&outside, reinterpret_cast<PixelImage*>(&sprite), 0), 6);
+    const CanvasRect inside{300, 100, 20, 4};
+    EXPECT_EQ(canvas_->BlitImage(&inside, reinterpret_cast<PixelImage*>(&sprite), 0), 0);
+    EXPECT_EQ(At(300, 100), 0x1000);
+    EXPECT_NE(At(301, 100), 0xF81F);
+    EXPECT_EQ(At(319, 103), 0x1000 + 19);
     // The surface is never left locked.
     EXPECT_EQ(driver_->frameSurfaces->lockWord, 0u);
 }
