@@ -5,14 +5,17 @@
 
 #include <string>
 
+#include "canvas/D3DCanvas.h"
 #include "canvas/ScreenCanvas16.h"
 #include "canvas/ScreenCanvas8.h"
 #include "display/PixelFormat.h"
 #include "game/DataDirectories.h"
 #include "scene/OstrelSystem.h"
 #include "tests/support/GoldenImage.h"
+#include "tests/support/ScopedDisplay.h"
 #include "tests/support/TempDir.h"
 #include "tools/mkdata/SampleTree.h"
+#include "tools/render/Hardware3dTarget.h"
 #include "tools/render/SampleScene.h"
 
 namespace {
@@ -65,6 +68,32 @@ TEST_P(SampleRenderTest, TheSceneMatchesItsGoldenPicture) {
     SampleScene scene;
     ASSERT_EQ(scene.LoadScene(g_dataDirs.Prefix(DataDir::kMesh), "scene.iff"), kStatusOk);
     DrawAndCompare(scene, format, "scene");
+}
+
+// The same scene through the 3D hardware kind and its canvas: the pictures
+// of the 3D device's own renderer.
+TEST(SampleRender3d, TheSceneThroughThe3dKindMatchesItsGoldenPicture) {
+    const TempDir dir;
+    std::string error;
+    ASSERT_TRUE(WriteSampleTree(dir.Str(), &error)) << error;
+    ASSERT_TRUE(g_dataDirs.Find(dir.Str()));
+    ScopedDisplay display;
+    {
+        OstrelSystem engine(OstrelSystem::kGameHeapSize, OstrelSystem::kGameHeapMode);
+        ASSERT_EQ(engine.Start(OstrelSystem::kGameArenaSize1, OstrelSystem::kGameArenaSize2, nullptr), kStatusOk);
+        g_pixelFormat = kPixelFormatRgb565;
+        SampleScene scene;
+        ASSERT_EQ(scene.LoadScene(g_dataDirs.Prefix(DataDir::kMesh), "scene.iff"), kStatusOk);
+        Hardware3dTarget target;
+        ASSERT_EQ(target.Open(scene.palette, 320, 240), kStatusOk);
+        ASSERT_EQ(scene.Draw(*target.Canvas()), kStatusOk);
+        RgbImage picture;
+        picture.width = 320;
+        picture.height = 240;
+        ASSERT_TRUE(target.ReadRgb(&picture.rgb));
+        EXPECT_TRUE(MatchesGolden(picture, "scene3d"));
+    }
+    g_dataDirs.Clear();
 }
 
 INSTANTIATE_TEST_SUITE_P(BothDepths, SampleRenderTest, ::testing::Values(kPixelFormatIndexed8, kPixelFormatRgb565));

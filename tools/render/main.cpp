@@ -1,18 +1,22 @@
 // Renders a mesh of the sample data tree into a software canvas of 8 or 16
 // bits and writes the picture as a PNG file:
-//   render DATA_ROOT OUTPUT.png [--depth 8|16] [--mesh FILE | --scene FILE]
+//   render DATA_ROOT OUTPUT.png [--depth 8|16|3d] [--mesh FILE | --scene FILE]
+// "3d" draws through the 3D hardware display kind and its canvas.
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "canvas/D3DCanvas.h"
 #include "canvas/ScreenCanvas16.h"
 #include "canvas/ScreenCanvas8.h"
 #include "display/Palette.h"
 #include "display/PixelFormat.h"
 #include "game/DataDirectories.h"
+#include "game/GameState.h"
 #include "platform/PngWriter.h"
 #include "scene/OstrelSystem.h"
+#include "tools/render/Hardware3dTarget.h"
 #include "tools/render/SampleScene.h"
 
 namespace {
@@ -21,7 +25,7 @@ constexpr int32_t kWidth = 320;
 constexpr int32_t kHeight = 240;
 
 int Usage() {
-    std::fprintf(stderr, "Usage: render DATA_ROOT OUTPUT.png [--depth 8|16] [--mesh FILE | --scene FILE]\n");
+    std::fprintf(stderr, "Usage: render DATA_ROOT OUTPUT.png [--depth 8|16|3d] [--mesh FILE | --scene FILE]\n");
     return 2;
 }
 
@@ -34,7 +38,7 @@ int main(int argc, char** argv) {
     const char* sceneFile = nullptr;
     for (int i = 3; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--depth") == 0) {
-            depth = std::strcmp(argv[i + 1], "8") == 0 ? 8 : 16;
+            depth = std::strcmp(argv[i + 1], "8") == 0 ? 8 : std::strcmp(argv[i + 1], "3d") == 0 ? 3 : 16;
         } else if (std::strcmp(argv[i], "--mesh") == 0) {
             mesh = argv[i + 1];
         } else if (std::strcmp(argv[i], "--scene") == 0) {
@@ -56,6 +60,7 @@ int main(int argc, char** argv) {
             return 1;
         }
         g_pixelFormat = depth == 8 ? kPixelFormatIndexed8 : kPixelFormatRgb565;
+        if (depth == 3) g_graphicsDriver = kGraphicsDriverDirect3d;
         SampleScene scene;
         if (sceneFile != nullptr) mesh = sceneFile;
         const Status loaded = sceneFile != nullptr ? scene.LoadScene(g_dataDirs.Prefix(DataDir::kMesh), sceneFile)
@@ -65,7 +70,11 @@ int main(int argc, char** argv) {
         } else {
             std::vector<uint8_t> rgb(size_t(kWidth) * kHeight * 3);
             bool drawn = false;
-            if (depth == 8) {
+            if (depth == 3) {
+                Hardware3dTarget target;
+                drawn = target.Open(scene.palette, kWidth, kHeight) == kStatusOk &&
+                        scene.Draw(*target.Canvas()) == kStatusOk && target.ReadRgb(&rgb);
+            } else if (depth == 8) {
                 ScreenCanvas8 canvas(kWidth, kHeight, nullptr, nullptr, scene.palette, Canvas::kFlagHasDepth, 0, 0);
                 drawn = canvas.setupResult == kStatusOk && scene.Draw(canvas) == kStatusOk;
                 for (int32_t i = 0; drawn && i < kWidth * kHeight; ++i) {
@@ -86,7 +95,7 @@ int main(int argc, char** argv) {
                 }
             }
             if (drawn && platform::WriteRgbPng(argv[2], kWidth, kHeight, rgb.data())) {
-                std::printf("Rendered %s at %d bits into %s\n", mesh, depth, argv[2]);
+                std::printf("Rendered %s %s into %s\n", mesh, depth == 3 ? "through the 3D kind" : depth == 8 ? "at 8 bits" : "at 16 bits", argv[2]);
                 status = 0;
             } else {
                 std::fprintf(stderr, "render: cannot draw or write %s\n", argv[2]);
