@@ -15,6 +15,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The sample movies, made by tools/make-movies.sh. The intro movie is
+// "intro.mpg" in "video".
+constexpr const char* kSampleMovies[] = {"intro.mpg"};
 constexpr const char* kDirectories[] = {"data", "video", "cel", "option", "xmi", "mesh", "missions"};
 constexpr const char* kProbeFile = "vorn.dir";
 
@@ -81,6 +84,13 @@ bool WriteSampleTree(const std::string& rootText, std::string* failure) {
     if (WriteCubeMesh(cube.c_str()) != kStatusOk || WriteHullMesh(hull.c_str()) != kStatusOk ||
         WriteSampleScene(scene.c_str()) != kStatusOk) {
         return fail("cannot write the meshes in " + (root / "mesh").string());
+    }
+    // The movies are made once by tools/make-movies.sh and kept in the source tree.
+    std::error_code copyError;
+    for (const char* movie : kSampleMovies) {
+        const fs::path from = fs::path(VORN_MOVIE_DIR) / movie;
+        fs::copy_file(from, root / "video" / movie, fs::copy_options::overwrite_existing, copyError);
+        if (copyError) return fail("cannot copy " + from.string() + ": " + copyError.message());
     }
     return true;
 }

@@ -1,0 +1,43 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// An MPEG movie file decoded frame by frame into 0xRRGGBB pixels: what the
+// movie players' stand-in reads its pictures from.
+class MovieDecoder {
+public:
+    ~MovieDecoder();
+    MovieDecoder(const MovieDecoder&) = delete;
+    MovieDecoder& operator=(const MovieDecoder&) = delete;
+
+    // Null, with the reason, when the file cannot be opened or holds no
+    // video stream that can be decoded.
+    static std::unique_ptr<MovieDecoder> Open(const std::string& path, std::string* reason);
+
+    int32_t Width() const { return width_; }
+    int32_t Height() const { return height_; }
+    // 0 when the file does not say.
+    int64_t DurationMs() const { return durationMs_; }
+
+    // The next frame in display order and its time from the start; false at
+    // the end of the movie or on a damaged stream.
+    bool NextFrame(std::vector<uint32_t>* pixels, int64_t* timeMs);
+    // Back to the first frame.
+    bool Rewind();
+
+private:
+    struct State;
+    explicit MovieDecoder(std::unique_ptr<State> state);
+    bool Convert(std::vector<uint32_t>* pixels, int64_t* timeMs);
+
+    std::unique_ptr<State> state_;
+    int32_t width_ = 0;
+    int32_t height_ = 0;
+    int64_t durationMs_ = 0;
+};
+
+}  // namespace platform
