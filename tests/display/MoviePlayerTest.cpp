@@ -1,0 +1,119 @@
+#include "display/MoviePlayer.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/Clock.h"
+#include "platform/DisplayAdapter.h"
+#include "platform/DisplayDevice.h"
+#include "platform/MultimediaStream.h"
+#include "tests/support/FakeClock.h"
+#include "tests/support/ScopedDisplay.h"
+#include "tests/support/ScopedEngineHeap.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+const std::string kIntro = std::string(VORN_SOURCE_DIR) + "/tools/mkdata/movies/intro.mpg";
+
+// The stream player on a 640 x 480 (or smaller) 5-6-5 target, timed by a
+// clock the test moves.
+class MoviePlayerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        previousClock_ = platform::Clock::Install(&clock_);
+        ASSERT_EQ(display_.Adapter().Open(&device_), platform::kDeviceOk);
+    }
+    void TearDown() override {
+        player_.reset();
+        target_.reset();
+        device_.reset();
+        platform::Clock::Install(previousClock_);
+    }
+    void MakePlayer(int32_t width = 640, int32_t height = 480) {
+        platform::SurfaceDescription d;
+        d.width = width;
+        d.height = height;
+        d.caps = platform::kCapsOffscreen | platform::kCapsSystemMemory;
+        d.format = platform::kLayoutRgb565;
+        ASSERT_EQ(device_->CreateSurface(d, &target_), platform::kDeviceOk);
+        player_ = std::make_unique<StreamMoviePlayer>(device_.get(), target_);
+    }
+    uint16_t At(int32_t x, int32_t y) const {
+        return reinterpret_cast<const uint16_t*>(target_->Memory() + size_t(y) * size_t(target_->Pitch()))[x];
+    }
+
+    const ScopedEngineHeap heap_{8 * 1024 * 1024};
+    FakeClock clock_;
+    platform::Clock* previousClock_ = nullptr;
+    ScopedDisplay display_;
+    std::unique_ptr<platform::DisplayDevice> device_;
+    std::shared_ptr<platform::Surface> target_;
+    std::unique_ptr<StreamMoviePlayer> player_;
+};
+
+TEST_F(MoviePlayerTest, ResultCodesFollowTheStateOfThePlayer) {
+    MakePlayer();
+    const int32_t created = platform::MultimediaStream::CreatedCount();
+    EXPECT_EQ(player_->Open(nullptr, 0), kMovieBadArgument);
+    EXPECT_EQ(player_->Open("/no/such/movie.mpg", 0), kMovieFileMissing);
+    EXPECT_EQ(platform::MultimediaStream::CreatedCount(), created);   // nothing was made for it
+    EXPECT_EQ(player_->Play(), kMovieNotOpen);
+    EXPECT_EQ(player_->GetPosition(), uint32_t(kMovieNotOpen));
+    const TempDir dir;
+    dir.WriteFile("text.mpg", "not a movie");
+    EXPECT_EQ(player_->Open((dir.Str() + "/text.mpg").c_str(), 0), kMovieNotAMovie);
+    ASSERT_EQ(player_->Open(kIntro.c_str(), 0), kMovieOk);
+    EXPECT_EQ(player_->Open(kIntro.c_str(), 0), kMovieAlreadyOpen);
+    EXPECT_EQ(player_->Pause(), kMovieNotPlaying);
+    EXPECT_EQ(player_->Resume(), kMovieNotPlaying);
+    EXPECT_EQ(player_->Play(), kMovieOk);
+    EXPECT_EQ(player_->Resume(), kMovieOk);
+    EXPECT_EQ(player_->state, MoviePlayer::kPlaying);
+    MovieInfo info;
+    ASSERT_EQ(player_->GetInfo(&info), kMovieOk);
+    EXPECT_EQ(info.width, 320);
+    EXPECT_EQ(info.height, 240);
+    EXPECT_NEAR(double(info.durationMs), 1500.0, 100.0);
+}
+
+TEST_F(MoviePlayerTest, FramesAreCentredAndTimedByTheClock) {
+    MakePlayer();
+    ASSERT_EQ(player_->Open(kIntro.c_str(), 0), kMovieOk);
+    EXPECT_EQ(player_->destination.left, 160);
+    EXPECT_EQ(player_->destination.top, 120);
+    EXPECT_EQ(player_->destination.right, 480);
+    EXPECT_EQ(player_->destination.bottom, 360);
+    ASSERT_EQ(player_->Play(), kMovieOk);
+    player_->RenderFrame();
+    // The first bar (75% grey) at the top left of the picture.
+    const uint16_t grey = At(160 + 10, 120 + 40);
+    EXPECT_NEAR((grey >> 11) & 0x1F, 0xBF >> 3, 3);
+    EXPECT_EQ(At(100, 100), 0);   // outside the picture
+    clock_.Advance(500);
+    EXPECT_NEAR(double(player_->GetPosition()), 500.0, 1.0);
+    EXPECT_EQ(player_->Pause(), kMovieOk);
+    clock_.Advance(300);
+    EXPECT_NEAR(double(player_->GetPosition()), 500.0, 1.0);   // paused: time stands
+    EXPECT_EQ(player_->Resume(), kMovieOk);
+    clock_.Advance(2000);
+    // Past the end: stopped and back at the start.
+    EXPECT_EQ(player_->Update(), 0u);
+    EXPECT_EQ(player_->GetPosition(), 0u);
+}
+
+TEST_F(MoviePlayerTest, AMovieLargerThanTheTargetStartsAtItsCorner) {
+    MakePlayer(200, 100);
+    ASSERT_EQ(player_->Open(kIntro.c_str(), 0), kMovieOk);
+    EXPECT_EQ(player_->destination.left, 0);
+    EXPECT_EQ(player_->destination.top, 0);
+    EXPECT_EQ(player_->destination.right, 200);
+    EXPECT_EQ(player_->destination.bottom, 100);
+    ASSERT_EQ(player_->Play(), kMovieOk);
+    player_->RenderFrame();
+    EXPECT_NE(At(10, 40), 0);
+}
+
+}  // namespace
