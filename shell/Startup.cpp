@@ -45,6 +45,7 @@
 #include "game/GameState.h"
 #include "shell/LaunchOptions.h"
 #include "shell/InputFocus.h"
+#include "shell/PlayMovie.h"
 #include "shell/StartupSettings.h"
 
 OstrelSystem* g_engine = nullptr;
@@ -67,6 +68,8 @@ constexpr uint32_t kFarthestDepth = 0xFFFFFFFF;
 // Colours packed as the palettes match them: red in the low byte.
 constexpr uint32_t kBlack = 0x000000;
 constexpr uint32_t kWhite = 0xFFFFFF;
+// In the video directory.
+constexpr const char* kIntroMovie = "intro.mpg";
 // The file whose first font draws the version banner.
 constexpr const char* kBannerFontFile = "ttf.iff";
 // Between intro frames on a real window: about 60 a second, without
@@ -496,7 +499,16 @@ int RunGame(const LaunchOptions& options) {
         Say("Main window: full screen");
     }
 
-    if (!StartScreen(options, settings) || !LoadGameFonts(session)) {
+    if (!StartScreen(options, settings)) {
+        ShutDown(session);
+        return 1;
+    }
+    // The intro movie before the fonts and the banner; a key skips it at once.
+    const std::string intro = g_dataDirs.Prefix(DataDir::kVideo) + kIntroMovie;
+    const int32_t played = PlayMovie(intro.c_str(), 0);
+    std::printf("Intro movie %s: %s (%d)\n", kIntroMovie, played == 0 ? "played" : "not played", played);
+    std::fflush(stdout);
+    if (!LoadGameFonts(session)) {
         ShutDown(session);
         return 1;
     }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <algorithm>
 #include <memory>
 #include <string>
@@ -239,6 +241,18 @@ TEST_F(StartupTest, DibIn16BitIsAskedFor555AndShowsIt) {
     EXPECT_TRUE(boxes_.Boxes().empty());
     EXPECT_EQ(g_pixelFormat, kPixelFormatRgb555);
     EXPECT_EQ(Presenter().Format(), platform::kLayoutRgb555);
+    EXPECT_TRUE(ShowsTheGoldenIntroShape(PresentedImage(Presenter())));
+    ExpectNothingLeft();
+}
+
+TEST_F(StartupTest, TheIntroMoviePlaysBeforeTheBannerWithTheDevicesClosed) {
+    WriteTree();
+    const std::string movie = std::string(VORN_SOURCE_DIR) + "/tools/mkdata/movies/intro.mpg";
+    std::filesystem::copy_file(movie, dir_.Path() / "video" / "intro.mpg");
+    EXPECT_EQ(RunGame(Options()), 0);
+    // Two cleared frames, the movie's (25 a second for 1.5 s, give or take
+    // the pauses between them), the canvas's and the intro's.
+    EXPECT_GT(Presenter().FrameCount(), 10);
     EXPECT_TRUE(ShowsTheGoldenIntroShape(PresentedImage(Presenter())));
     ExpectNothingLeft();
 }

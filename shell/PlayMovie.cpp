@@ -1,0 +1,83 @@
+#include "shell/PlayMovie.h"
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <thread>
+
+#include "display/Canvas.h"
+#include "display/MoviePlayer.h"
+#include "display/SurfaceDisplayDriver.h"
+#include "engine/input/InputSystem.h"
+#include "game/GameState.h"
+#include "platform/Clock.h"
+#include "platform/Window.h"
+#include "shell/Startup.h"
+
+namespace {
+
+// Between frames: the movie runs at 25 frames a second at most.
+constexpr auto kFramePause = std::chrono::milliseconds(10);
+constexpr uint32_t kFarthestDepth = 0xFFFFFFFF;
+
+void ClearAndShow() {
+    if (g_gameCanvas != nullptr) g_gameCanvas->Clear(0, kFarthestDepth);
+    if (g_display != nullptr) {
+        g_display->InvalidateAll();
+        g_display->Present();
+    }
+}
+
+}  // namespace
+
+int32_t PlayMovie(const char* path, uint32_t noSkipMs) {
+    auto* const surfaces = dynamic_cast<SurfaceDisplayDriver*>(g_display);
+    // The window kind of player, for the DIB display, is not here: without
+    // a display surface there is nothing to play into.
+    if (surfaces == nullptr || surfaces->directDraw == nullptr || surfaces->backBuffer == nullptr) {
+        return kMovieNoObject;
+    }
+    // No movie, no flash of black frames and no pause of the devices.
+    std::error_code error;
+    if (path == nullptr || !std::filesystem::is_regular_file(path, error)) return kMovieFileMissing;
+    InputSystem* const input = g_gameState != nullptr ? g_gameState->Input() : nullptr;
+    if (input != nullptr) input->ResetDevices();
+    ClearAndShow();
+    ClearAndShow();
+
+    StreamMoviePlayer player(surfaces->directDraw.get(), surfaces->backBuffer);
+    int32_t result = player.Open(path, 0);
+    if (result == kMovieOk) result = player.Play();
+    if (result == kMovieOk) {
+        bool skip = false;
+        platform::Window::Procedure previous;
+        if (g_mainWindow != nullptr) {
+            previous = g_mainWindow->SetProcedure([&skip, &previous](platform::Window& self,
+                                                                   const platform::WindowMessage& message) {
+                if (message.type == platform::WindowMessageType::kKeyDown ||
+                    message.type == platform::WindowMessageType::kMouseButtonDown) {
+                    skip = true;
+                }
+                return previous && previous(self, message);
+            });
+        }
+        const uint32_t start = platform::Clock::Current().Milliseconds();
+        for (;;) {
+            if (g_mainWindow != nullptr && !g_mainWindow->PumpMessages()) break;
+            player.RenderFrame();
+            g_display->InvalidateAll();
+            g_display->Present();
+            if (player.Update() == 0) break;
+            // A press before the no-skip time is forgotten.
+            const uint32_t elapsed = platform::Clock::Current().Milliseconds() - start;
+            if (skip && elapsed >= noSkipMs) break;
+            skip = false;
+            std::this_thread::sleep_for(kFramePause);
+        }
+        if (g_mainWindow != nullptr) g_mainWindow->SetProcedure(std::move(previous));
+    }
+    player.Stop();
+    player.Close();
+    if (input != nullptr) input->OpenDevices();
+    return result;
+}
