@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "platform/MovieGraph.h"
 #include "platform/MultimediaStream.h"
 
 MoviePlayer::~MoviePlayer() = default;
@@ -150,4 +151,132 @@ int32_t StreamMoviePlayer::SetDestinationRect(int32_t left, int32_t top, int32_t
     if (stream_ == nullptr) return kMovieNotOpen;
     destination = {left, top, left + width, top + height};
     return kMovieOk;
+}
+
+// --- GraphMoviePlayer ----------------------------------------------------------
+
+GraphMoviePlayer::GraphMoviePlayer(platform::Window* owner) : owner_(owner) {}
+
+GraphMoviePlayer::~GraphMoviePlayer() { Close(); }
+
+int32_t GraphMoviePlayer::Fail(int32_t result) {
+    Close();
+    return result;
+}
+
+int32_t GraphMoviePlayer::Open(const char* path, uint32_t flags) {
+    if (path == nullptr || owner_ == nullptr) return kMovieBadArgument;
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return kMovieFileMissing;
+    if (graph_ != nullptr) return kMovieAlreadyOpen;
+    if (platform::MovieGraph::Create(&graph_) != platform::kDeviceOk) {
+        graph_.reset();
+        return kMovieNoObject;
+    }
+    if (graph_->RenderFile(path) != platform::kDeviceOk) return Fail(kMovieCallFailed);
+    const platform::DeviceResult fullScreen = graph_->SetFullScreenMode((flags & kFullScreen) != 0);
+    graph_->SetOwner(owner_);
+    graph_->SetWindowStyle(graph_->WindowStyle() & ~(kStyleCaption | kStyleSystemMenu | kStyleThickFrame));
+    graph_->SetLeft(0);
+    graph_->SetTop(0);
+    // A refusal only matters when full screen was asked for.
+    if (fullScreen != platform::kDeviceOk && (flags & kFullScreen) != 0) return kMovieFullScreenRefused;
+    state = 0;
+    return kMovieOk;
+}
+
+int32_t GraphMoviePlayer::Close() {
+    if (graph_ != nullptr) {
+        Stop();
+        graph_->SetOwner(nullptr);
+        graph_->SetVisible(false);
+    }
+    graph_.reset();
+    state = 0;
+    return kMovieOk;
+}
+
+int32_t GraphMoviePlayer::Play() {
+    if (graph_ == nullptr) return kMovieNotOpen;
+    if ((state & kPlaying) != 0) return kMovieOk;
+    if (graph_->Run() != platform::kDeviceOk) return kMovieCallFailed;
+    state = kPlaying;
+    return kMovieOk;
+}
+
+int32_t GraphMoviePlayer::Stop() {
+    if (graph_ == nullptr) return kMovieNotOpen;
+    if ((state & kPlaying) == 0) return kMovieOk;
+    graph_->Pause();
+    graph_->SetCurrentPosition(0.0);
+    graph_->StopWhenReady();
+    state = 0;
+    return kMovieOk;
+}
+
+int32_t GraphMoviePlayer::Pause() {
+    if (graph_ == nullptr) return kMovieNotOpen;
+    if ((state & kPlaying) == 0) return kMovieNotPlaying;
+    if ((state & kPaused) != 0) return kMovieOk;
+    if (graph_->Pause() != platform::kDeviceOk) return kMovieCallFailed;
+    state |= kPaused;
+    return kMovieOk;
+}
+
+int32_t GraphMoviePlayer::Resume() {
+    if (graph_ == nullptr) return kMovieNotOpen;
+    if ((state & kPlaying) == 0) return kMovieNotPlaying;
+    if ((state & kPaused) == 0) return kMovieOk;
+    if (graph_->Run() != platform::kDeviceOk) return kMovieCallFailed;
+    state &= ~kPaused;
+    return kMovieOk;
+}
+
+int32_t GraphMoviePlayer::Seek(uint32_t milliseconds) {
+    if (graph_ == nullptr) return kMovieNotOpen;
+    if (graph_->SetCurrentPosition(double(milliseconds) * 0.001) != platform::kDeviceOk) return kMovieCallFailed;
+    state = 0;
+    return kMovieOk;
+}
+
+uint32_t GraphMoviePlayer::GetPosition() {
+    double seconds = 0.0;
+    if (graph_ == nullptr || graph_->GetCurrentPosition(&seconds) != platform::kDeviceOk) return 0;
+    return uint32_t(seconds * 1000.0);
+}
+
+int32_t GraphMoviePlayer::GetInfo(MovieInfo* info) {
+    if (info == nullptr) return kMovieBadArgument;
+    if (graph_ == nullptr) return kMovieNotOpen;
+    double seconds = 0.0;
+    int32_t w = 0, h = 0;
+    if (graph_->GetDuration(&seconds) != platform::kDeviceOk || graph_->GetVideoSize(&w, &h) != platform::kDeviceOk) {
+        return kMovieCallFailed;
+    }
+    info->width = uint16_t(w);
+    info->height = uint16_t(h);
+    info->durationMs = uint32_t(seconds * 1000.0);
+    return kMovieOk;
+}
+
+uint32_t GraphMoviePlayer::Update() {
+    int32_t code = 0;
+    // Complete, user abort, error abort.
+    if (graph_ != nullptr && graph_->GetEvent(&code) && code >= 1 && code <= 3) Stop();
+    return state;
+}
+
+void GraphMoviePlayer::RenderFrame() {
+    if (graph_ != nullptr && (state & kPlaying) != 0) graph_->Show();
+}
+
+int32_t GraphMoviePlayer::SetSourceRect(int32_t left, int32_t top, int32_t width, int32_t height) {
+    if (graph_ == nullptr) return kMovieNotOpen;
+    return graph_->SetSourcePosition(left, top, width, height) == platform::kDeviceOk ? kMovieOk : kMovieCallFailed;
+}
+
+int32_t GraphMoviePlayer::SetDestinationRect(int32_t left, int32_t top, int32_t width, int32_t height) {
+    if (graph_ == nullptr) return kMovieNotOpen;
+    return graph_->SetDestinationPosition(left, top, width, height) == platform::kDeviceOk ? kMovieOk
+                                                                                           : kMovieCallFailed;
 }

@@ -7,7 +7,9 @@
 
 namespace platform {
 class DisplayDevice;
+class MovieGraph;
 class MultimediaStream;
+class Window;
 }  // namespace platform
 
 // Results of the movie players.
@@ -91,4 +93,38 @@ private:
     std::shared_ptr<platform::Surface> target_;
     std::unique_ptr<platform::MultimediaStream> stream_;
     std::shared_ptr<platform::Surface> sample_;
+};
+
+// Renders the movie into a video window of its own, owned by the main
+// window: the player of the DIB display.
+class GraphMoviePlayer final : public MoviePlayer {
+public:
+    // The styles the video window loses: caption, system menu, sizing frame.
+    static constexpr uint32_t kStyleCaption = 0x00C00000;
+    static constexpr uint32_t kStyleSystemMenu = 0x00080000;
+    static constexpr uint32_t kStyleThickFrame = 0x00040000;
+
+    explicit GraphMoviePlayer(platform::Window* owner);
+    ~GraphMoviePlayer() override;
+
+    int32_t Open(const char* path, uint32_t flags) override;
+    int32_t Close() override;
+    int32_t Play() override;
+    int32_t Stop() override;
+    int32_t Pause() override;
+    int32_t Resume() override;
+    int32_t Seek(uint32_t milliseconds) override;
+    uint32_t GetPosition() override;
+    int32_t GetInfo(MovieInfo* info) override;
+    uint32_t Update() override;
+    // The video window shows its frames itself: here it is given the time.
+    void RenderFrame() override;
+    int32_t SetSourceRect(int32_t left, int32_t top, int32_t width, int32_t height);
+    int32_t SetDestinationRect(int32_t left, int32_t top, int32_t width, int32_t height);
+
+private:
+    int32_t Fail(int32_t result);
+
+    platform::Window* owner_;
+    std::unique_ptr<platform::MovieGraph> graph_;
 };

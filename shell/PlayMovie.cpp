@@ -19,6 +19,12 @@ namespace {
 // Between frames: the movie runs at 25 frames a second at most.
 constexpr auto kFramePause = std::chrono::milliseconds(10);
 constexpr uint32_t kFarthestDepth = 0xFFFFFFFF;
+// Where the window kind shows the movie: a 320 x 240 picture in the middle
+// of the 640 x 480 window.
+constexpr int32_t kMovieLeft = 160;
+constexpr int32_t kMovieTop = 120;
+constexpr int32_t kMovieWidth = 320;
+constexpr int32_t kMovieHeight = 240;
 
 void ClearAndShow() {
     if (g_gameCanvas != nullptr) g_gameCanvas->Clear(0, kFarthestDepth);
@@ -31,23 +37,31 @@ void ClearAndShow() {
 }  // namespace
 
 int32_t PlayMovie(const char* path, uint32_t noSkipMs) {
-    auto* const surfaces = dynamic_cast<SurfaceDisplayDriver*>(g_display);
-    // The window kind of player, for the DIB display, is not here: without
-    // a display surface there is nothing to play into.
-    if (surfaces == nullptr || surfaces->directDraw == nullptr || surfaces->backBuffer == nullptr) {
-        return kMovieNoObject;
-    }
     // No movie, no flash of black frames and no pause of the devices.
     std::error_code error;
     if (path == nullptr || !std::filesystem::is_regular_file(path, error)) return kMovieFileMissing;
+    if (g_display == nullptr) return kMovieNoObject;
     InputSystem* const input = g_gameState != nullptr ? g_gameState->Input() : nullptr;
     if (input != nullptr) input->ResetDevices();
     ClearAndShow();
     ClearAndShow();
 
-    StreamMoviePlayer player(surfaces->directDraw.get(), surfaces->backBuffer);
-    int32_t result = player.Open(path, 0);
-    if (result == kMovieOk) result = player.Play();
+    // Display surfaces take the stream kind; the DIB display the window kind,
+    // whose video window shows the movie in the middle of the main window.
+    auto* const surfaces = dynamic_cast<SurfaceDisplayDriver*>(g_display);
+    const bool stream = surfaces != nullptr && surfaces->directDraw != nullptr && surfaces->backBuffer != nullptr;
+    std::unique_ptr<MoviePlayer> player;
+    int32_t result = kMovieOk;
+    if (stream) {
+        player = std::make_unique<StreamMoviePlayer>(surfaces->directDraw.get(), surfaces->backBuffer);
+        result = player->Open(path, 0);
+    } else {
+        auto graph = std::make_unique<GraphMoviePlayer>(g_mainWindow);
+        result = graph->Open(path, 0);
+        if (result == kMovieOk) graph->SetDestinationRect(kMovieLeft, kMovieTop, kMovieWidth, kMovieHeight);
+        player = std::move(graph);
+    }
+    if (result == kMovieOk) result = player->Play();
     if (result == kMovieOk) {
         bool skip = false;
         platform::Window::Procedure previous;
@@ -64,10 +78,12 @@ int32_t PlayMovie(const char* path, uint32_t noSkipMs) {
         const uint32_t start = platform::Clock::Current().Milliseconds();
         for (;;) {
             if (g_mainWindow != nullptr && !g_mainWindow->PumpMessages()) break;
-            player.RenderFrame();
-            g_display->InvalidateAll();
-            g_display->Present();
-            if (player.Update() == 0) break;
+            player->RenderFrame();
+            if (stream) {
+                g_display->InvalidateAll();
+                g_display->Present();
+            }
+            if (player->Update() == 0) break;
             // A press before the no-skip time is forgotten.
             const uint32_t elapsed = platform::Clock::Current().Milliseconds() - start;
             if (skip && elapsed >= noSkipMs) break;
@@ -76,8 +92,8 @@ int32_t PlayMovie(const char* path, uint32_t noSkipMs) {
         }
         if (g_mainWindow != nullptr) g_mainWindow->SetProcedure(std::move(previous));
     }
-    player.Stop();
-    player.Close();
+    player->Stop();
+    player->Close();
     if (input != nullptr) input->OpenDevices();
     return result;
 }

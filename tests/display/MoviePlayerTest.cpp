@@ -8,7 +8,9 @@
 #include "platform/Clock.h"
 #include "platform/DisplayAdapter.h"
 #include "platform/DisplayDevice.h"
+#include "platform/MovieGraph.h"
 #include "platform/MultimediaStream.h"
+#include "platform/Window.h"
 #include "tests/support/FakeClock.h"
 #include "tests/support/ScopedDisplay.h"
 #include "tests/support/ScopedEngineHeap.h"
@@ -114,6 +116,63 @@ TEST_F(MoviePlayerTest, AMovieLargerThanTheTargetStartsAtItsCorner) {
     ASSERT_EQ(player_->Play(), kMovieOk);
     player_->RenderFrame();
     EXPECT_NE(At(10, 40), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// The window kind: its video window's picture goes to the presenter as the
+// owner window's, with the movie at the destination rectangle.
+class GraphMoviePlayerTest : public ::testing::Test {
+protected:
+    void SetUp() override { previousClock_ = platform::Clock::Install(&clock_); }
+    void TearDown() override {
+        player_.reset();
+        platform::MovieGraph::SetFullScreenSupported(true);
+        platform::Clock::Install(previousClock_);
+    }
+
+    const ScopedEngineHeap heap_{8 * 1024 * 1024};
+    FakeClock clock_;
+    platform::Clock* previousClock_ = nullptr;
+    ScopedDisplay display_;
+    std::unique_ptr<platform::Window> window_ = platform::Window::CreateHeadless("test", 640, 480, false);
+    std::unique_ptr<GraphMoviePlayer> player_ = std::make_unique<GraphMoviePlayer>(window_.get());
+};
+
+TEST_F(GraphMoviePlayerTest, ResultCodesOfTheWindowKind) {
+    EXPECT_EQ(GraphMoviePlayer(nullptr).Open(kIntro.c_str(), 0), kMovieBadArgument);
+    EXPECT_EQ(player_->GetPosition(), 0u);   // no movie: 0 from this kind
+    const TempDir dir;
+    dir.WriteFile("text.mpg", "not a movie");
+    EXPECT_EQ(player_->Open((dir.Str() + "/text.mpg").c_str(), 0), kMovieCallFailed);
+    platform::MovieGraph::SetFullScreenSupported(false);
+    EXPECT_EQ(player_->Open(kIntro.c_str(), MoviePlayer::kFullScreen), kMovieFullScreenRefused);
+    player_->Close();
+    ASSERT_EQ(player_->Open(kIntro.c_str(), 0), kMovieOk);   // refused, but not asked for
+    EXPECT_EQ(player_->Pause(), kMovieNotPlaying);
+    EXPECT_EQ(player_->Play(), kMovieOk);
+    EXPECT_EQ(player_->Pause(), kMovieOk);
+    EXPECT_EQ(player_->Pause(), kMovieOk);
+    EXPECT_EQ(player_->Resume(), kMovieOk);
+}
+
+TEST_F(GraphMoviePlayerTest, TheMovieShowsAtItsDestinationUntilItIsComplete) {
+    ASSERT_EQ(player_->Open(kIntro.c_str(), 0), kMovieOk);
+    ASSERT_EQ(player_->SetDestinationRect(160, 120, 320, 240), kMovieOk);
+    ASSERT_EQ(player_->Play(), kMovieOk);
+    player_->RenderFrame();
+    ASSERT_EQ(display_.Presenter().Width(), 640);
+    const uint32_t grey = display_.Presenter().Rgb(160 + 10, 120 + 40);
+    EXPECT_NEAR(int((grey >> 16) & 0xFF), 0xBF, 24);
+    EXPECT_EQ(display_.Presenter().Rgb(100, 100), 0u);
+    clock_.Advance(700);
+    EXPECT_NEAR(double(player_->GetPosition()), 700.0, 1.0);
+    EXPECT_EQ(player_->Update(), MoviePlayer::kPlaying);
+    clock_.Advance(1000);
+    EXPECT_EQ(player_->Update(), 0u);   // complete: stopped
+    EXPECT_EQ(player_->GetPosition(), 0u);
 }
 
 }  // namespace
