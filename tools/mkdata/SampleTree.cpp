@@ -15,9 +15,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The sample movies, made by tools/make-movies.sh. The intro movie is
-// "intro.mpg" in "video".
-constexpr const char* kSampleMovies[] = {"intro.mpg"};
+// The sample movies, made by tools/make-movies.sh: the intro movie
+// "intro.mpg" and the launch and landing movies of the "%slch%s.mpg" and
+// "%slnd%s.mpg" patterns with nothing around the name, all in "video".
+constexpr const char* kSampleMovies[] = {"intro.mpg", "lch.mpg", "lnd.mpg"};
 constexpr const char* kDirectories[] = {"data", "video", "cel", "option", "xmi", "mesh", "missions"};
 constexpr const char* kProbeFile = "vorn.dir";
 
