@@ -6,6 +6,7 @@
 #include "platform/DisplayPresenter.h"
 #include "platform/MovieDecoder.h"
 #include "platform/PixelLayout.h"
+#include "platform/VideoBackend.h"
 #include "platform/Window.h"
 
 namespace platform {
@@ -33,6 +34,7 @@ DeviceResult MovieGraph::RenderFile(const std::string& path) {
     std::string reason;
     decoder_ = MovieDecoder::Open(path, &reason);
     if (decoder_ == nullptr) return kDeviceWrongFormat;
+    soundLoaded_ = sound_.Load(path, &reason);   // a movie without sound plays silent
     const int32_t w = decoder_->Width(), h = decoder_->Height();
     const int32_t whole[4] = {0, 0, w, h};
     std::copy(std::begin(whole), std::end(whole), source_);
@@ -47,8 +49,11 @@ int64_t MovieGraph::NowMs() const {
 
 DeviceResult MovieGraph::Run() {
     if (decoder_ == nullptr) return kDeviceFailed;
-    if (state_ != State::kRunning) runStart_ = Clock::Current().Milliseconds();
-    state_ = State::kRunning;
+    if (state_ != State::kRunning) {
+        runStart_ = Clock::Current().Milliseconds();
+        state_ = State::kRunning;
+        StartSound();
+    }
     return kDeviceOk;
 }
 
@@ -56,6 +61,7 @@ DeviceResult MovieGraph::Pause() {
     if (decoder_ == nullptr) return kDeviceFailed;
     baseMs_ = NowMs();
     state_ = State::kPaused;
+    sound_.Stop();
     return kDeviceOk;
 }
 
@@ -63,6 +69,7 @@ DeviceResult MovieGraph::StopWhenReady() {
     if (decoder_ == nullptr) return kDeviceFailed;
     baseMs_ = NowMs();
     state_ = State::kStopped;
+    sound_.Stop();
     return kDeviceOk;
 }
 
@@ -73,6 +80,7 @@ DeviceResult MovieGraph::SetCurrentPosition(double seconds) {
     runStart_ = Clock::Current().Milliseconds();
     frameMs_ = shownMs_ = -1;
     completed_ = false;
+    if (state_ == State::kRunning) StartSound();
     return kDeviceOk;
 }
 
@@ -86,6 +94,10 @@ DeviceResult MovieGraph::GetDuration(double* seconds) const {
     if (decoder_ == nullptr || seconds == nullptr) return kDeviceFailed;
     *seconds = double(decoder_->DurationMs()) / 1000.0;
     return kDeviceOk;
+}
+
+void MovieGraph::StartSound() {
+    if (soundLoaded_ && VideoBackend::Kind() == VideoBackendKind::kSdl) sound_.Start(NowMs());
 }
 
 bool MovieGraph::GetEvent(int32_t* code) {

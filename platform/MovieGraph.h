@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/DeviceResult.h"
+#include "platform/MovieSound.h"
 
 namespace platform {
 
@@ -68,6 +69,11 @@ private:
     int64_t NowMs() const;
 
     std::unique_ptr<MovieDecoder> decoder_;
+    // The sound plays only where the game has a real window (the SDL video
+    // backend): a headless run stays silent.
+    MovieSound sound_;
+    bool soundLoaded_ = false;
+    void StartSound();
     State state_ = State::kStopped;
     int64_t baseMs_ = 0;
     uint32_t runStart_ = 0;

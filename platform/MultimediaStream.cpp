@@ -6,6 +6,7 @@
 #include "platform/DisplayAdapter.h"
 #include "platform/DisplayDevice.h"
 #include "platform/MovieDecoder.h"
+#include "platform/VideoBackend.h"
 
 namespace platform {
 namespace {
@@ -52,7 +53,10 @@ DeviceResult MultimediaStream::OpenFile(const std::string& path) {
     if (!initialized_ || device_ == nullptr) return kDeviceFailed;
     std::string reason;
     decoder_ = MovieDecoder::Open(path, &reason);
-    return decoder_ != nullptr ? kDeviceOk : kDeviceWrongFormat;
+    if (decoder_ == nullptr) return kDeviceWrongFormat;
+    // A movie without sound plays silent.
+    soundLoaded_ = audio_ && sound_.Load(path, &reason);
+    return kDeviceOk;
 }
 
 int64_t MultimediaStream::NowMs() const {
@@ -122,8 +126,10 @@ DeviceResult MultimediaStream::SetState(State state) {
         runStart_ = Clock::Current().Milliseconds();
     } else {
         baseMs_ = NowMs();
+        sound_.Stop();
     }
     state_ = state;
+    if (state == State::kRun) StartSound();
     return kDeviceOk;
 }
 
@@ -136,7 +142,12 @@ DeviceResult MultimediaStream::Seek(int64_t time) {
     shownMs_ = -1;
     frameMs_ = -1;
     ended_ = false;
+    if (state_ == State::kRun) StartSound();
     return kDeviceOk;
+}
+
+void MultimediaStream::StartSound() {
+    if (soundLoaded_ && VideoBackend::Kind() == VideoBackendKind::kSdl) sound_.Start(NowMs());
 }
 
 DeviceResult MultimediaStream::GetTime(int64_t* time) const {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/DeviceResult.h"
+#include "platform/MovieSound.h"
 #include "platform/Surface.h"
 
 namespace platform {
@@ -61,6 +62,11 @@ private:
     DisplayDevice* device_ = nullptr;
     bool audio_ = false;
     std::unique_ptr<MovieDecoder> decoder_;
+    // The sound plays only where the game has a real window (the SDL video
+    // backend): a headless run stays silent.
+    MovieSound sound_;
+    bool soundLoaded_ = false;
+    void StartSound();
     std::shared_ptr<Surface> sample_;
     State state_ = State::kStop;
     int64_t baseMs_ = 0;          // position when the stream last started or was sought
