@@ -9,6 +9,7 @@
 #include "engine/IffFile.h"
 #include "scene/Camera.h"
 #include "scene/Frame.h"
+#include "scene/KeyframeTrack.h"
 #include "scene/Light.h"
 #include "scene/Model.h"
 #include "scene/SceneObject.h"
@@ -218,7 +219,14 @@ Status Scene::ReadContents(IffFile& iff, Reading& reading, Palette* palette, uin
         if (step != kStatusOk) return kStatusSceneReadFailed;
         const uint32_t id = iff.ChunkId();
         if (id == IffFile::kFormId) {
-            if (iff.FormType() != kMeshForm || (loadFlags & kLoadObjects) == 0) continue;   // "KEYF" and the rest
+            if (iff.FormType() == MakeTag("KEYF")) {
+                // Skipped while there is no keyframe library.
+                if (g_keyframeLibrary == nullptr) continue;
+                const Status keys = g_keyframeLibrary->ReadForm(iff);
+                if (keys != kStatusOk) return keys;
+                continue;
+            }
+            if (iff.FormType() != kMeshForm || (loadFlags & kLoadObjects) == 0) continue;
             auto* const object = new SceneObject;
             if (object == nullptr) return kStatusSceneOutOfMemory;
             char parent[kNameLength + 1] = {};
