@@ -8,6 +8,7 @@
 #include "engine/FileWrappers.h"
 #include "engine/IffFile.h"
 #include "scene/Camera.h"
+#include "scene/DerivedCamera.h"
 #include "scene/Frame.h"
 #include "scene/KeyframeTrack.h"
 #include "scene/Light.h"
@@ -161,8 +162,8 @@ Status Scene::Load(const char* fileName, const char* sceneName, Palette* palette
 Status Scene::ReadForm(IffFile& iff, const char* sceneName, Palette* palette, uint32_t loadFlags) {
     Release();
     if (iff.ChunkId() != IffFile::kFormId || iff.FormType() != kSceneForm) return kStatusSceneNotFound;
-    // The jointed figures and derived cameras come with their own classes.
-    if ((loadFlags & (kLoadJointedObjects | kLoadDerivedCameras)) != 0) return kStatusSceneUnsupported;
+    // The jointed figures come with their own class.
+    if ((loadFlags & kLoadJointedObjects) != 0) return kStatusSceneUnsupported;
     if (iff.Descend() != kStatusOk) return kStatusSceneReadFailed;
     uint8_t header[kHeaderBytes];
     if (iff.FindChunk(kHeaderChunk) != kStatusOk || iff.ChunkSize() != kHeaderBytes) {
@@ -254,7 +255,8 @@ Status Scene::ReadContents(IffFile& iff, Reading& reading, Palette* palette, uin
             continue;
         }
         if ((id == MakeTag("ECAM") || id == MakeTag("ECA1")) && (loadFlags & kLoadCameras) != 0) {
-            auto* const camera = new Camera(nullptr);
+            Camera* const camera =
+                (loadFlags & kLoadDerivedCameras) != 0 ? new DerivedCamera(nullptr) : new Camera(nullptr);
             if (camera == nullptr) return kStatusSceneOutOfMemory;
             const Status read = camera->ReadRecord(iff, nullptr);
             if (read != kStatusOk) {

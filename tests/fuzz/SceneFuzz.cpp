@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     WorldContext world(4096, 4096);
     ReadAs(data, size, Scene::kLoadLights | Scene::kLoadCameras | Scene::kLoadObjects | Scene::kLoadHierarchy,
            nullptr);
-    ReadAs(data, size, 0xEF, palette.get());
+    ReadAs(data, size, 0xFF, palette.get());
     ReadAs(data, size, Scene::kLoadObjects, nullptr);
     ReadAs(data, size, 0, nullptr);
     Check(world.liveMaterials == 0);

@@ -9,6 +9,7 @@
 #include "engine/ByteOrder.h"
 #include "engine/WorldContext.h"
 #include "scene/Camera.h"
+#include "scene/DerivedCamera.h"
 #include "scene/Light.h"
 #include "scene/SceneObject.h"
 #include "tests/support/ChunkBuilder.h"
@@ -130,6 +131,11 @@ TEST_F(SceneTest, AFullSceneLinksAChildWhoseParentComesLater) {
         EXPECT_EQ(copy.objects, scene.objects);
     }
     EXPECT_STREQ(scene.objects->name, "Hull");
+    // With 0x10 the cameras are derived cameras.
+    ::Scene derived;
+    ASSERT_EQ(derived.Load(path.c_str(), "Deck", nullptr, kAll | ::Scene::kLoadDerivedCameras), kStatusOk);
+    ASSERT_NE(dynamic_cast<DerivedCamera*>(derived.cameras), nullptr);
+    EXPECT_NEAR(derived.cameras->fieldOfView, 60.0f, 1e-4f);
     // Only the header with load flags 0.
     ::Scene bare;
     EXPECT_EQ(bare.Load(path.c_str(), nullptr, nullptr, 0), kStatusOk);
