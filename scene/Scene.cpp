@@ -10,6 +10,7 @@
 #include "scene/Camera.h"
 #include "scene/DerivedCamera.h"
 #include "scene/Frame.h"
+#include "scene/JointedObject.h"
 #include "scene/KeyframeTrack.h"
 #include "scene/Light.h"
 #include "scene/Model.h"
@@ -162,8 +163,6 @@ Status Scene::Load(const char* fileName, const char* sceneName, Palette* palette
 Status Scene::ReadForm(IffFile& iff, const char* sceneName, Palette* palette, uint32_t loadFlags) {
     Release();
     if (iff.ChunkId() != IffFile::kFormId || iff.FormType() != kSceneForm) return kStatusSceneNotFound;
-    // The jointed figures come with their own class.
-    if ((loadFlags & kLoadJointedObjects) != 0) return kStatusSceneUnsupported;
     if (iff.Descend() != kStatusOk) return kStatusSceneReadFailed;
     uint8_t header[kHeaderBytes];
     if (iff.FindChunk(kHeaderChunk) != kStatusOk || iff.ChunkSize() != kHeaderBytes) {
@@ -227,8 +226,9 @@ Status Scene::ReadContents(IffFile& iff, Reading& reading, Palette* palette, uin
                 if (keys != kStatusOk) return keys;
                 continue;
             }
-            if (iff.FormType() != kMeshForm || (loadFlags & kLoadObjects) == 0) continue;
-            auto* const object = new SceneObject;
+            const bool jointed = (loadFlags & kLoadJointedObjects) != 0;
+            if (iff.FormType() != kMeshForm || (!jointed && (loadFlags & kLoadObjects) == 0)) continue;
+            SceneObject* const object = jointed ? new JointedObject : new SceneObject;
             if (object == nullptr) return kStatusSceneOutOfMemory;
             char parent[kNameLength + 1] = {};
             const Status read = object->ReadModel(iff, nullptr, palette, nullptr, parent, modelFlags);

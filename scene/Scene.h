@@ -11,7 +11,6 @@ class Light;
 class Palette;
 
 // Results of the scene readers besides kStatusOk and the readers' own.
-inline constexpr Status kStatusSceneUnsupported = 1;   // a load flag whose classes are not built
 inline constexpr Status kStatusSceneOutOfMemory = 2;
 inline constexpr Status kStatusSceneReadFailed = 10;
 inline constexpr Status kStatusSceneNotFound = 11;     // not an "ESEN" form, or another name

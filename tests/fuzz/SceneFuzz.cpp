@@ -66,6 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
            nullptr);
     ReadAs(data, size, 0xFF, palette.get());
     ReadAs(data, size, Scene::kLoadObjects, nullptr);
+    ReadAs(data, size, Scene::kLoadJointedObjects | Scene::kLoadHierarchy | Scene::kLoadCameras, nullptr);
     ReadAs(data, size, 0, nullptr);
     Check(world.liveMaterials == 0);
     return 0;
