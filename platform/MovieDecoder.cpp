@@ -127,7 +127,27 @@ bool MovieDecoder::Rewind() {
     if (av_seek_frame(s.format, s.stream, 0, AVSEEK_FLAG_BACKWARD) < 0) return false;
     avcodec_flush_buffers(s.codec);
     s.draining = false;
+    pendingMs_ = shownMs_ = -1;
     return true;
+}
+
+bool MovieDecoder::FrameDue(int64_t nowMs, std::vector<uint32_t>* pixels, bool* ended) {
+    bool changed = false;
+    if (ended != nullptr) *ended = false;
+    for (;;) {
+        if (pendingMs_ < 0 && !NextFrame(pixels, &pendingMs_)) {
+            pendingMs_ = -1;
+            if (ended != nullptr) *ended = true;
+            break;
+        }
+        // A frame whose time has not come waits, once one was given out.
+        if (pendingMs_ > nowMs && shownMs_ >= 0) break;
+        shownMs_ = pendingMs_;
+        pendingMs_ = -1;
+        changed = true;
+        if (shownMs_ > nowMs) break;
+    }
+    return changed;
 }
 
 }  // namespace platform

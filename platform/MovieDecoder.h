@@ -28,6 +28,11 @@ public:
     bool NextFrame(std::vector<uint32_t>* pixels, int64_t* timeMs);
     // Back to the first frame.
     bool Rewind();
+    // The frame due at `nowMs` (the first one at once, then the last whose
+    // time has come) into `pixels`, which keeps it between calls: true when
+    // it is a newer frame than the last call gave. `ended` says that no
+    // frame is left to come.
+    bool FrameDue(int64_t nowMs, std::vector<uint32_t>* pixels, bool* ended);
 
 private:
     struct State;
@@ -38,6 +43,8 @@ private:
     int32_t width_ = 0;
     int32_t height_ = 0;
     int64_t durationMs_ = 0;
+    int64_t pendingMs_ = -1;   // time of the decoded frame not given out yet
+    int64_t shownMs_ = -1;     // time of the frame given out last
 };
 
 }  // namespace platform

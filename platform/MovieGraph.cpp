@@ -78,7 +78,6 @@ DeviceResult MovieGraph::SetCurrentPosition(double seconds) {
     if (!decoder_->Rewind()) return kDeviceFailed;
     baseMs_ = int64_t(seconds * 1000.0);
     runStart_ = Clock::Current().Milliseconds();
-    frameMs_ = shownMs_ = -1;
     completed_ = false;
     if (state_ == State::kRunning) StartSound();
     return kDeviceOk;
@@ -162,19 +161,7 @@ DeviceResult MovieGraph::SetVisible(bool visible) {
 
 void MovieGraph::Show() {
     if (decoder_ == nullptr || owner_ == nullptr || !visible_) return;
-    const int64_t now = NowMs();
-    bool changed = false;
-    for (;;) {
-        if (frameMs_ < 0 && !decoder_->NextFrame(&frame_, &frameMs_)) {
-            frameMs_ = -1;
-            break;
-        }
-        if (frameMs_ > now && shownMs_ >= 0) break;
-        shownMs_ = frameMs_;
-        frameMs_ = -1;
-        changed = true;
-        if (shownMs_ > now) break;
-    }
+    const bool changed = decoder_->FrameDue(NowMs(), &frame_, nullptr);
     if (!changed || frame_.empty()) return;
     // The owner window's picture, the movie scaled into its destination.
     const int32_t w = owner_->Width(), h = owner_->Height();

@@ -86,8 +86,6 @@ private:
     int32_t source_[4] = {};
     int32_t destination_[4] = {};
     std::vector<uint32_t> frame_;
-    int64_t frameMs_ = -1;
-    int64_t shownMs_ = -1;
 };
 
 }  // namespace platform

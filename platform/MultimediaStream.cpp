@@ -86,23 +86,9 @@ DeviceResult MultimediaStream::CreateSample(std::shared_ptr<Surface>* surface, S
 
 int32_t MultimediaStream::UpdateSample() {
     if (decoder_ == nullptr || sample_ == nullptr) return kDeviceFailed;
-    const int64_t now = NowMs();
-    // Decode up to the last frame due; keep one frame ahead.
-    bool changed = false;
-    for (;;) {
-        if (frameMs_ < 0) {
-            if (!decoder_->NextFrame(&frame_, &frameMs_)) {
-                frameMs_ = -1;
-                ended_ = true;
-                break;
-            }
-        }
-        if (frameMs_ > now && shownMs_ >= 0) break;
-        shownMs_ = frameMs_;
-        frameMs_ = -1;
-        changed = true;
-        if (shownMs_ > now) break;
-    }
+    bool ended = false;
+    const bool changed = decoder_->FrameDue(NowMs(), &frame_, &ended);
+    if (ended) ended_ = true;
     if (changed) {
         SurfaceDescription locked;
         if (sample_->Lock(&locked, kLockWait) == kDeviceOk) {
@@ -139,8 +125,6 @@ DeviceResult MultimediaStream::Seek(int64_t time) {
     if (!decoder_->Rewind()) return kDeviceFailed;
     baseMs_ = ms;
     runStart_ = Clock::Current().Milliseconds();
-    shownMs_ = -1;
-    frameMs_ = -1;
     ended_ = false;
     if (state_ == State::kRun) StartSound();
     return kDeviceOk;

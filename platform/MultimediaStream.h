@@ -71,9 +71,7 @@ private:
     State state_ = State::kStop;
     int64_t baseMs_ = 0;          // position when the stream last started or was sought
     uint32_t runStart_ = 0;       // clock when it last started running
-    int64_t shownMs_ = -1;        // time of the frame in the sample
-    std::vector<uint32_t> frame_;
-    int64_t frameMs_ = -1;        // time of the decoded frame not shown yet
+    std::vector<uint32_t> frame_;  // the frame in the sample
     bool ended_ = false;
 };
 

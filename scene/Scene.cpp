@@ -25,47 +25,34 @@ constexpr uint32_t kHeaderBytes = 64;
 constexpr uint32_t kModelReadFlags = 15;
 constexpr uint32_t kAllFrameFlags = 0xFF;
 
-// The light that reads a chunk of this tag, or null for another tag.
-Light* LightFor(uint32_t tag) {
-    switch (tag) {
-        case MakeTag("EAMB"): return new Light;
-        case MakeTag("EVEC"):
-        case MakeTag("EVE1"): return new VectorLight;
-        case MakeTag("EFPT"):
-        case MakeTag("EFP1"): return new FramePointLight;
-        case MakeTag("EFAT"):
-        case MakeTag("EFA1"): return new FrameAttenuatedLight;
-        case MakeTag("EFSP"):
-        case MakeTag("EFS1"): return new FrameSpotLight;
-        case MakeTag("EPNT"):
-        case MakeTag("EPN1"): return new PointLight;
-        case MakeTag("EATN"):
-        case MakeTag("EAT1"): return new AttenuatedLight;
-        case MakeTag("ESPT"):
-        case MakeTag("ESP1"): return new SpotLight;
-        default: return nullptr;
-    }
+// The light kinds of a scene form by their two record tags.
+struct LightKind {
+    uint32_t fixedTag;
+    uint32_t floatTag;
+    Light* (*make)();
+};
+
+template <typename Kind>
+Light* Make() {
+    return new Kind;
 }
 
-bool IsLightTag(uint32_t tag) {
-    switch (tag) {
-        case MakeTag("EAMB"):
-        case MakeTag("EVEC"):
-        case MakeTag("EVE1"):
-        case MakeTag("EFPT"):
-        case MakeTag("EFP1"):
-        case MakeTag("EFAT"):
-        case MakeTag("EFA1"):
-        case MakeTag("EFSP"):
-        case MakeTag("EFS1"):
-        case MakeTag("EPNT"):
-        case MakeTag("EPN1"):
-        case MakeTag("EATN"):
-        case MakeTag("EAT1"):
-        case MakeTag("ESPT"):
-        case MakeTag("ESP1"): return true;
-        default: return false;
+constexpr LightKind kLightKinds[] = {
+    {MakeTag("EAMB"), MakeTag("EAMB"), &Make<Light>},
+    {MakeTag("EVEC"), MakeTag("EVE1"), &Make<VectorLight>},
+    {MakeTag("EFPT"), MakeTag("EFP1"), &Make<FramePointLight>},
+    {MakeTag("EFAT"), MakeTag("EFA1"), &Make<FrameAttenuatedLight>},
+    {MakeTag("EFSP"), MakeTag("EFS1"), &Make<FrameSpotLight>},
+    {MakeTag("EPNT"), MakeTag("EPN1"), &Make<PointLight>},
+    {MakeTag("EATN"), MakeTag("EAT1"), &Make<AttenuatedLight>},
+    {MakeTag("ESPT"), MakeTag("ESP1"), &Make<SpotLight>},
+};
+
+const LightKind* LightKindOf(uint32_t tag) {
+    for (const LightKind& kind : kLightKinds) {
+        if (tag == kind.fixedTag || tag == kind.floatTag) return &kind;
     }
+    return nullptr;
 }
 
 }  // namespace
@@ -271,8 +258,9 @@ Status Scene::ReadContents(IffFile& iff, Reading& reading, Palette* palette, uin
             ++reading.cameras;
             continue;
         }
-        if (IsLightTag(id) && (loadFlags & kLoadLights) != 0) {
-            Light* const light = LightFor(id);
+        const LightKind* const lightKind = LightKindOf(id);
+        if (lightKind != nullptr && (loadFlags & kLoadLights) != 0) {
+            Light* const light = lightKind->make();
             if (light == nullptr) return kStatusSceneOutOfMemory;
             const Status read = light->ReadRecord(iff, nullptr);
             if (read != kStatusOk) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/input/LostInput.h"
 #include "platform/MultimediaTimer.h"
 
 namespace {
@@ -152,23 +153,13 @@ void TimedJoystick::Close() {
     polling_.store(false, std::memory_order_release);
 }
 
-template <typename Call>
-bool TimedJoystick::WithRetry(Call call) {
-    uint32_t result = call();
-    for (int retry = 0; result == platform::kInputLost && retry < kLostInputRetries; ++retry) {
-        if (device_->Acquire() != platform::kInputOk) return false;
-        result = call();
-    }
-    return result == platform::kInputOk;
-}
-
 void TimedJoystick::ReadState(platform::JoystickInfo* out) {
     if (out == nullptr) return;
     *out = platform::JoystickInfo{};
     if (device_ == nullptr || !open_) return;
     if (!IsPolling()) device_->Poll();
     platform::JoystickDeviceState state;
-    if (!WithRetry([&] { return device_->GetState(&state); })) return;
+    if (!WithLostInputRetry(*device_, [&] { return device_->GetState(&state); })) return;
     out->size = kRecordSize;
     out->flags = platform::JoystickInfo::kAllFlags;
     out->x = uint32_t(state.x);
@@ -186,11 +177,7 @@ void TimedJoystick::ReadState(platform::JoystickInfo* out) {
     if (!IsPolling()) return;
     platform::DeviceEvent events[kBufferedEvents];
     uint32_t count = 0;
-    const bool read = WithRetry([&] {
-        count = kBufferedEvents;
-        return device_->GetDeviceData(events, &count);
-    });
-    if (!read) return;
+    if (!ReadBufferedEvents(*device_, events, kBufferedEvents, &count)) return;
     for (uint32_t i = 0; i < count; ++i) {
         const uint32_t offset = events[i].offset;
         if (offset >= platform::kJoystickOffsetButton0 && offset < platform::kJoystickOffsetButton0 + 32 &&

@@ -73,7 +73,6 @@ private:
 class TimedJoystick : public Joystick {
 public:
     static constexpr uint32_t kBufferedEvents = 32;
-    static constexpr int kLostInputRetries = 8;
 
     explicit TimedJoystick(platform::InputBackend& input);
     ~TimedJoystick() override;
@@ -86,10 +85,6 @@ public:
 
 private:
     void OnTimer() override;
-    // Reacquires after lost input, a bounded number of times; false when
-    // acquiring fails.
-    template <typename Call>
-    bool WithRetry(Call call);
 
     std::unique_ptr<platform::InputDevice> device_;
     platform::DeviceCaps caps_;

@@ -1,6 +1,7 @@
 #include "engine/input/Keyboard.h"
 
 #include "engine/input/KeyQueue.h"
+#include "engine/input/LostInput.h"
 #include "platform/InputBackend.h"
 
 Keyboard::Keyboard() = default;
@@ -86,14 +87,8 @@ void DirectInputKeyboard::Close() {
 void DirectInputKeyboard::Read() {
     if (device_ == nullptr) return;
     platform::DeviceEvent events[kBufferedEvents];
-    uint32_t count = kBufferedEvents;
-    uint32_t result = device_->GetDeviceData(events, &count);
-    for (int retry = 0; result == platform::kInputLost && retry < kLostInputRetries; ++retry) {
-        if (device_->Acquire() != platform::kInputOk) return;
-        count = kBufferedEvents;
-        result = device_->GetDeviceData(events, &count);
-    }
-    if (result != platform::kInputOk) return;
+    uint32_t count = 0;
+    if (!ReadBufferedEvents(*device_, events, kBufferedEvents, &count)) return;
     for (uint32_t i = 0; i < count; ++i) {
         const uint32_t key = events[i].offset & 0xFF;
         if ((events[i].data & 0x80) != 0) {

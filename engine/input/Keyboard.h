@@ -73,8 +73,6 @@ private:
 class DirectInputKeyboard : public Keyboard {
 public:
     static constexpr uint32_t kBufferedEvents = 32;
-    // Retries of a read whose input was lost, each after acquiring again.
-    static constexpr int kLostInputRetries = 8;
 
     explicit DirectInputKeyboard(platform::InputBackend& input);
     ~DirectInputKeyboard() override;

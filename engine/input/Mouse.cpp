@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/Saturate.h"
+#include "engine/input/LostInput.h"
 
 namespace {
 
@@ -120,14 +121,8 @@ void DirectInputMouse::Snapshot() { std::copy(std::begin(buttons_), std::end(but
 void DirectInputMouse::Poll() {
     if (device_ == nullptr) return;
     platform::DeviceEvent events[kBufferedEvents];
-    uint32_t count = kBufferedEvents;
-    uint32_t result = device_->GetDeviceData(events, &count);
-    for (int retry = 0; result == platform::kInputLost && retry < kLostInputRetries; ++retry) {
-        if (device_->Acquire() != platform::kInputOk) return;
-        count = kBufferedEvents;
-        result = device_->GetDeviceData(events, &count);
-    }
-    if (result != platform::kInputOk) return;
+    uint32_t count = 0;
+    if (!ReadBufferedEvents(*device_, events, kBufferedEvents, &count)) return;
     int64_t dx = 0, dy = 0;
     for (uint32_t i = 0; i < count; ++i) {
         const platform::DeviceEvent& event = events[i];

@@ -63,7 +63,6 @@ private:
 class DirectInputMouse : public Mouse {
 public:
     static constexpr uint32_t kBufferedEvents = 32;
-    static constexpr int kLostInputRetries = 8;
 
     explicit DirectInputMouse(platform::InputBackend& input);
     ~DirectInputMouse() override;

@@ -25,13 +25,17 @@ SampleScene::SampleScene() = default;
 
 SampleScene::~SampleScene() = default;
 
-Status SampleScene::Load(const std::string& meshDirectory, const char* meshFile) {
+Status SampleScene::LoadPaletteAndLibrary(const std::string& meshDirectory) {
     palettes_ = std::make_unique<GameState>();
     palette = palettes_->LoadPalette("Vorn", true);
     if (palette == nullptr) return kStatusMaterialReadFailed;
     const std::string library = meshDirectory + "/materials.iff";
-    const Status registered = RegisterMaterialLibrary(library.c_str());
-    if (registered != kStatusOk) return registered;
+    return RegisterMaterialLibrary(library.c_str());
+}
+
+Status SampleScene::Load(const std::string& meshDirectory, const char* meshFile) {
+    const Status prepared = LoadPaletteAndLibrary(meshDirectory);
+    if (prepared != kStatusOk) return prepared;
     object_ = std::make_unique<SceneObject>();
     const std::string mesh = meshDirectory + "/" + meshFile;
     const Status loaded = object_->LoadModel(mesh.c_str(), nullptr, palette, nullptr, nullptr, Model::kModeLibraries);
@@ -45,8 +49,8 @@ Status SampleScene::Load(const std::string& meshDirectory, const char* meshFile)
 }
 
 Status SampleScene::LoadScene(const std::string& meshDirectory, const char* sceneFile) {
-    const Status loaded = Load(meshDirectory, "hull.iff");
-    if (loaded != kStatusOk) return loaded;
+    const Status prepared = LoadPaletteAndLibrary(meshDirectory);
+    if (prepared != kStatusOk) return prepared;
     scene_ = std::make_unique<Scene>();
     const std::string path = meshDirectory + "/" + sceneFile;
     const Status read = scene_->Load(path.c_str(), nullptr, palette,
@@ -104,7 +108,7 @@ Status SampleScene::LoadScene(const std::string& meshDirectory, const char* scen
 }
 
 Status SampleScene::Draw(Canvas& canvas) {
-    if (object_ == nullptr) return kStatusNothingToDo;
+    if (object_ == nullptr && scene_ == nullptr) return kStatusNothingToDo;
     Camera ownCamera(&canvas);
     Camera* camera = &ownCamera;
     if (scene_ != nullptr && scene_->cameras != nullptr) {

@@ -38,6 +38,10 @@ public:
     Palette* palette = nullptr;   // lives as long as the scene
 
 private:
+    // The palette "Vorn" in the current pixel format and the mesh
+    // directory's material library, which both kinds of sample need.
+    Status LoadPaletteAndLibrary(const std::string& meshDirectory);
+
     std::unique_ptr<GameState> palettes_;
     std::unique_ptr<SceneObject> object_;
     std::unique_ptr<Light> ambient_;
