@@ -19,14 +19,27 @@ struct Keyframe : public EngineObject {
     int32_t time = 0;
 };
 
-// A named animation: tracks of keys, one track per channel mask.
+// A named animation: tracks of keys, one track per channel mask. The
+// header's two words are, as jointed figures read them, the play flags and
+// the frame count.
 struct KeyframeAnimation : public EngineObject {
     static constexpr int kNameBytes = 80;
+    static constexpr uint32_t kLoop = 0x1;
+    static constexpr uint32_t kBackAndForth = 0x2;
+    static constexpr uint32_t kChain = 0x4;
+    static constexpr uint32_t kMirror = 0x8;
+    static constexpr uint32_t kSwapFire = 0x10;
+
+    uint32_t Flags() const { return words[0]; }
+    int32_t FrameCount() const { return static_cast<int32_t>(words[1]); }
+
     char name[kNameBytes + 1] = {};
     uint32_t words[2] = {};
     Keyframe* tracks = nullptr;
     KeyframeAnimation* next = nullptr;
-    uint32_t zero[2] = {};
+    // The animations a chained one hands over to; the reader leaves them null.
+    KeyframeAnimation* chainNext = nullptr;
+    KeyframeAnimation* chainPrevious = nullptr;
 };
 
 // The library of named animations read from FORM "KEYF": what jointed

@@ -209,7 +209,7 @@ Status Scene::ReadContents(IffFile& iff, Reading& reading, Palette* palette, uin
             if (iff.FormType() == MakeTag("KEYF")) {
                 // Skipped while there is no keyframe library.
                 if (g_keyframeLibrary == nullptr) continue;
-                const Status keys = g_keyframeLibrary->ReadForm(iff);
+                const Status keys = JointedObject::LibraryRead(iff);
                 if (keys != kStatusOk) return keys;
                 continue;
             }

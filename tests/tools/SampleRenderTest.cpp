@@ -70,6 +70,18 @@ TEST_P(SampleRenderTest, TheSceneMatchesItsGoldenPicture) {
     DrawAndCompare(scene, format, "scene");
 }
 
+// A jointed figure posed from the file's keyframes under a sky camera: the
+// gradient on 8 bits, the plain clear on 16.
+TEST_P(SampleRenderTest, TheFigureMatchesItsGoldenPicture) {
+    const int32_t format = GetParam();
+    OstrelSystem engine(OstrelSystem::kGameHeapSize, OstrelSystem::kGameHeapMode);
+    ASSERT_EQ(engine.Start(OstrelSystem::kGameArenaSize1, OstrelSystem::kGameArenaSize2, nullptr), kStatusOk);
+    g_pixelFormat = format;
+    SampleScene scene;
+    ASSERT_EQ(scene.LoadFigure(g_dataDirs.Prefix(DataDir::kMesh), "figure.iff", 2), kStatusOk);
+    DrawAndCompare(scene, format, "figure");
+}
+
 // The same scene through the 3D hardware kind and its canvas: the pictures
 // of the 3D device's own renderer.
 TEST(SampleRender3d, TheSceneThroughThe3dKindMatchesItsGoldenPicture) {

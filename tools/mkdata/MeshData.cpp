@@ -174,6 +174,21 @@ Mesh CubeMesh() {
     return m;
 }
 
+// A limb: the cube made thin and hung below its joint, so that turning
+// the joint swings it.
+Mesh LimbMesh() {
+    Mesh m = CubeMesh();
+    for (Point& p : m.points) p = {p.x * 0.3f, p.y * 0.75f - 0.75f, p.z * 0.3f};
+    return m;
+}
+
+// The cube stretched upright; its children are placed unscaled.
+Mesh TorsoMesh() {
+    Mesh m = CubeMesh();
+    for (Point& p : m.points) p = {p.x * 0.9f, p.y * 1.4f, p.z * 0.5f};
+    return m;
+}
+
 Mesh HullMesh() {
     Mesh m;
     m.materials.push_back(kHullMaterial);
@@ -269,6 +284,73 @@ Status WriteSampleScene(const char* path) {
     const float pod[12] = {0.4f, 0.0f, 0.0f, 0.0f, 0.4f, 0.0f, 0.0f, 0.0f, 0.4f, 3.0f, -0.6f, -1.5f};
     if (status == kStatusOk) status = WriteMeshForm(iff, kPodMeshName, CubeMesh(), kHullMeshName, pod);
     if (status == kStatusOk) status = WriteMeshForm(iff, kHullMeshName, HullMesh());
+    if (status == kStatusOk) status = iff.Ascend();
+    const Status closed = iff.CloseFile();
+    return status != kStatusOk ? status : closed;
+}
+
+Status WriteSampleFigure(const char* path) {
+    IffFile iff(0);
+    Status status = iff.OpenFile(path, kOpenWrite | kOpenCreate);
+    if (status == kStatusOk) status = iff.BeginForm(MakeTag("ESEN"));
+    uint8_t header[64] = {};
+    PutName(header, kSampleFigureName);
+    StoreLe32(header + 16, 1);   // cameras
+    StoreLe32(header + 20, 3);   // objects
+    StoreLe32(header + 28, 1);   // lights besides the ambient one
+    if (status == kStatusOk) status = iff.WriteChunk(MakeTag("HDR "), header, sizeof header);
+
+    // Level with the figure's chest, a little to its right, drawing a sky.
+    uint8_t camera[64] = {};
+    PutName(camera, "Sky");
+    StoreLe32(camera + 16, 0x8B8F | 0x200000);
+    const float eye[3] = {9.0f, 3.0f, 8.0f}, at[3] = {0.6f, 0.0f, 0.0f};
+    float forward[3] = {at[0] - eye[0], at[1] - eye[1], at[2] - eye[2]};
+    const float length = std::sqrt(forward[0] * forward[0] + forward[1] * forward[1] + forward[2] * forward[2]);
+    for (float& f : forward) f /= length;
+    PutFloats(camera + 20, {eye[0], eye[1], eye[2], forward[0], forward[1], forward[2], 0.0f, 1.0f, 0.0f, 48.0f});
+    if (status == kStatusOk) status = iff.WriteChunk(MakeTag("ECA1"), camera, sizeof camera);
+
+    uint8_t ambient[32] = {};
+    PutName(ambient, "Ambient");
+    StoreLe32(ambient + 20, 0x505050);
+    if (status == kStatusOk) status = iff.WriteChunk(MakeTag("EAMB"), ambient, sizeof ambient);
+    uint8_t sun[48] = {};
+    PutName(sun, "Sun");
+    PutFloats(sun + 20, {-0.6f, -0.4f, -0.7f});
+    StoreLe32(sun + 32, 0xFFFFFF);
+    if (status == kStatusOk) status = iff.WriteChunk(MakeTag("EVE1"), sun, sizeof sun);
+
+    // "Wave": the left upper arm swings forward and up, the forearm bends.
+    if (status == kStatusOk) status = iff.BeginForm(MakeTag("KEYF"));
+    uint8_t keyHeader[168] = {};
+    std::strncpy(reinterpret_cast<char*>(keyHeader), kSampleFigureAnimation, 80);
+    StoreLe32(keyHeader + 80, 0x1);  // loops
+    StoreLe32(keyHeader + 84, 4);    // frames 0 (the rest pose) to 3
+    if (status == kStatusOk) status = iff.WriteChunk(MakeTag("HDR "), keyHeader, sizeof keyHeader);
+    struct Key {
+        uint32_t mask;
+        int32_t time;
+        float x;
+    };
+    const Key keys[] = {{0x15008, 0, 0.0f},  {0x15008, 1, -30.0f}, {0x15008, 2, -60.0f},  {0x15008, 3, -90.0f},
+                        {0x15010, 0, 0.0f},  {0x15010, 1, -20.0f}, {0x15010, 2, -40.0f},  {0x15010, 3, -60.0f}};
+    for (const Key& k : keys) {
+        uint8_t chunk[20] = {};
+        StoreLe32(chunk, k.mask);
+        StoreLe32(chunk + 4, uint32_t(k.time));
+        PutFloats(chunk + 8, {k.x, 0.0f, 0.0f});
+        if (status == kStatusOk) status = iff.WriteChunk(MakeTag("KEY1"), chunk, sizeof chunk);
+    }
+    if (status == kStatusOk) status = iff.Ascend();
+
+    // A torso, the left upper arm hanging from its shoulder along -y, the
+    // forearm below the elbow; each joint's origin is where it turns.
+    const float upper[12] = {1.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 1.0f, 1.3f, 1.2f, 0.0f};
+    const float fore[12] = {1.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, -1.6f, 0.0f};
+    if (status == kStatusOk) status = WriteMeshForm(iff, "TORSO", TorsoMesh());
+    if (status == kStatusOk) status = WriteMeshForm(iff, "U_ARML", LimbMesh(), "TORSO", upper);
+    if (status == kStatusOk) status = WriteMeshForm(iff, "F_ARML", LimbMesh(), "U_ARML", fore);
     if (status == kStatusOk) status = iff.Ascend();
     const Status closed = iff.CloseFile();
     return status != kStatusOk ? status : closed;

@@ -19,3 +19,11 @@ Status WriteHullMesh(const char* path);
 inline constexpr const char* kSampleSceneName = "Sample";
 inline constexpr const char* kPodMeshName = "Pod";
 Status WriteSampleScene(const char* path);
+
+// "figure.iff": FORM "ESEN" named "Figure" with a camera drawing a sky
+// gradient, an ambient and a vector light, a looping animation "Wave" of
+// four frames in a FORM "KEYF", and a jointed figure: "TORSO", its child
+// "U_ARML" and that one's child "F_ARML".
+inline constexpr const char* kSampleFigureName = "Figure";
+inline constexpr const char* kSampleFigureAnimation = "Wave";
+Status WriteSampleFigure(const char* path);

@@ -82,8 +82,9 @@ bool WriteSampleTree(const std::string& rootText, std::string* failure) {
     const fs::path cube = root / "mesh" / "cube.iff";
     const fs::path hull = root / "mesh" / "hull.iff";
     const fs::path scene = root / "mesh" / "scene.iff";
+    const fs::path figure = root / "mesh" / "figure.iff";
     if (WriteCubeMesh(cube.c_str()) != kStatusOk || WriteHullMesh(hull.c_str()) != kStatusOk ||
-        WriteSampleScene(scene.c_str()) != kStatusOk) {
+        WriteSampleScene(scene.c_str()) != kStatusOk || WriteSampleFigure(figure.c_str()) != kStatusOk) {
         return fail("cannot write the meshes in " + (root / "mesh").string());
     }
     // The movies are made once by tools/make-movies.sh and kept in the source tree.

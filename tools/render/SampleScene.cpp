@@ -13,6 +13,9 @@
 #include "display/Palette.h"
 #include "game/GameState.h"
 #include "scene/Camera.h"
+#include "scene/DerivedCamera.h"
+#include "scene/JointedObject.h"
+#include "scene/KeyframeTrack.h"
 #include "scene/Light.h"
 #include "scene/Material.h"
 #include "scene/MaterialLibrary.h"
@@ -23,7 +26,12 @@
 
 SampleScene::SampleScene() = default;
 
-SampleScene::~SampleScene() = default;
+SampleScene::~SampleScene() {
+    // The figure's parts go before the library their channels point into.
+    if (keys_ == nullptr) return;
+    scene_.reset();
+    g_keyframeLibrary = previousKeys_;
+}
 
 Status SampleScene::LoadPaletteAndLibrary(const std::string& meshDirectory) {
     palettes_ = std::make_unique<GameState>();
@@ -107,6 +115,33 @@ Status SampleScene::LoadScene(const std::string& meshDirectory, const char* scen
     return kStatusOk;
 }
 
+Status SampleScene::LoadFigure(const std::string& meshDirectory, const char* sceneFile, int32_t frame) {
+    const Status prepared = LoadPaletteAndLibrary(meshDirectory);
+    if (prepared != kStatusOk) return prepared;
+    keys_ = std::make_unique<KeyframeTrack>();
+    previousKeys_ = g_keyframeLibrary;
+    g_keyframeLibrary = keys_.get();
+    scene_ = std::make_unique<Scene>();
+    const std::string path = meshDirectory + "/" + sceneFile;
+    const Status read = scene_->Load(path.c_str(), nullptr, palette,
+                                     Scene::kLoadLights | Scene::kLoadCameras | Scene::kLoadHierarchy |
+                                         Scene::kLoadDerivedCameras | Scene::kLoadJointedObjects);
+    if (read != kStatusOk) return read;
+    constexpr uint32_t kLeftUpperArm = 0x15008;
+    for (NamedObject* object = reinterpret_cast<NamedObject*>(scene_->objects); object != nullptr; object = object->next) {
+        auto* const part = dynamic_cast<JointedObject*>(object);
+        if (part == nullptr || part->parent != nullptr) continue;
+        JointedObject* const arm = part->FindPart(kLeftUpperArm);
+        if (arm == nullptr) continue;
+        Keyframe* const wave = keys_->FindKey(arm->mask, "Wave", 0, nullptr);
+        if (wave == nullptr || arm->PlayAnimation(wave, 1.0f, 0.0f) < 0) return kStatusNothingToDo;
+        Vector3 hand;
+        arm->PoseAt(0, frame, &hand);
+        return kStatusOk;
+    }
+    return kStatusNothingToDo;
+}
+
 Status SampleScene::Draw(Canvas& canvas) {
     if (object_ == nullptr && scene_ == nullptr) return kStatusNothingToDo;
     Camera ownCamera(&canvas);
@@ -120,11 +155,19 @@ Status SampleScene::Draw(Canvas& canvas) {
     }
     camera->SetCanvas(&canvas);
     camera->background = palette != nullptr ? palette->MatchColor(0x201008) : 0;
+    auto* const sky = dynamic_cast<DerivedCamera*>(camera);
+    if (sky != nullptr && (sky->flags & DerivedCamera::kFlagSkyGradient) != 0 && sky->colourRamp == nullptr) {
+        // Deep blue overhead through a hazy blue to a pale horizon.
+        const Status ramp = sky->BuildColorRamp(32, 20, 0.7f, 0x602010, 0xF0E0C8);
+        if (ramp != kStatusOk) return ramp;
+    }
 
     ViewContext view;
     view.camera = camera;
     view.lights = scene_ != nullptr ? static_cast<void*>(scene_->lights) : ambient_.get();
-    view.objectList = scene_ != nullptr ? static_cast<NamedObject*>(stars_.get()) : object_.get();
+    view.objectList = scene_ == nullptr ? object_.get()
+                      : stars_ != nullptr ? static_cast<NamedObject*>(stars_.get())
+                                          : reinterpret_cast<NamedObject*>(scene_->objects);
     PushViewContext(&view);
     const uint32_t began = camera->BeginFrame();
     if (began == 0) {

@@ -9,6 +9,7 @@ class AnimatedMaterial;
 class Billboard;
 class Canvas;
 class GameState;
+class KeyframeTrack;
 class Light;
 class Palette;
 class ParticleSystem;
@@ -32,6 +33,10 @@ public:
     // The same, then a scene file with its camera, lights and objects, and
     // around it a star field, a group of sparks and a beacon billboard.
     Status LoadScene(const std::string& meshDirectory, const char* sceneFile);
+    // The same, then a scene file with a jointed figure, a sky camera and
+    // the file's animations in a keyframe library installed for the
+    // sample's life; the figure's left arm is posed at `frame` of "Wave".
+    Status LoadFigure(const std::string& meshDirectory, const char* sceneFile, int32_t frame);
     // Clears the canvas and draws the mesh on it through a camera of its size.
     Status Draw(Canvas& canvas);
 
@@ -51,4 +56,6 @@ private:
     std::unique_ptr<ParticleSystem> sparks_;
     std::unique_ptr<AnimatedMaterial> beaconMaterial_;
     std::unique_ptr<Billboard> beacon_;
+    std::unique_ptr<KeyframeTrack> keys_;
+    KeyframeTrack* previousKeys_ = nullptr;
 };

@@ -1,6 +1,6 @@
 // Renders a mesh of the sample data tree into a software canvas of 8 or 16
 // bits and writes the picture as a PNG file:
-//   render DATA_ROOT OUTPUT.png [--depth 8|16|3d] [--mesh FILE | --scene FILE]
+//   render DATA_ROOT OUTPUT.png [--depth 8|16|3d] [--mesh FILE | --scene FILE | --figure FILE]
 // "3d" draws through the 3D hardware display kind and its canvas.
 #include <cstdio>
 #include <cstring>
@@ -23,9 +23,11 @@ namespace {
 
 constexpr int32_t kWidth = 320;
 constexpr int32_t kHeight = 240;
+// The sample figure is drawn with its arm at this frame of its animation.
+constexpr int32_t kFigureFrame = 2;
 
 int Usage() {
-    std::fprintf(stderr, "Usage: render DATA_ROOT OUTPUT.png [--depth 8|16|3d] [--mesh FILE | --scene FILE]\n");
+    std::fprintf(stderr, "Usage: render DATA_ROOT OUTPUT.png [--depth 8|16|3d] [--mesh FILE | --scene FILE | --figure FILE]\n");
     return 2;
 }
 
@@ -36,6 +38,7 @@ int main(int argc, char** argv) {
     int32_t depth = 16;
     const char* mesh = "hull.iff";
     const char* sceneFile = nullptr;
+    bool figure = false;
     for (int i = 3; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--depth") == 0) {
             depth = std::strcmp(argv[i + 1], "8") == 0 ? 8 : std::strcmp(argv[i + 1], "3d") == 0 ? 3 : 16;
@@ -43,6 +46,9 @@ int main(int argc, char** argv) {
             mesh = argv[i + 1];
         } else if (std::strcmp(argv[i], "--scene") == 0) {
             sceneFile = argv[i + 1];
+        } else if (std::strcmp(argv[i], "--figure") == 0) {
+            sceneFile = argv[i + 1];
+            figure = true;
         } else {
             return Usage();
         }
@@ -63,8 +69,10 @@ int main(int argc, char** argv) {
         if (depth == 3) g_graphicsDriver = kGraphicsDriverDirect3d;
         SampleScene scene;
         if (sceneFile != nullptr) mesh = sceneFile;
-        const Status loaded = sceneFile != nullptr ? scene.LoadScene(g_dataDirs.Prefix(DataDir::kMesh), sceneFile)
-                                                   : scene.Load(g_dataDirs.Prefix(DataDir::kMesh), mesh);
+        const std::string meshes = g_dataDirs.Prefix(DataDir::kMesh);
+        const Status loaded = figure               ? scene.LoadFigure(meshes, sceneFile, kFigureFrame)
+                              : sceneFile != nullptr ? scene.LoadScene(meshes, sceneFile)
+                                                     : scene.Load(meshes, mesh);
         if (loaded != kStatusOk) {
             std::fprintf(stderr, "render: cannot load %s (%u)\n", mesh, loaded);
         } else {
