@@ -15,5 +15,7 @@ export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 (cd build/test && ctest --output-on-failure -j "$jobs") || exit 1
 
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVORN_TSAN=ON -DVORN_TESTS=ON >/dev/null || exit 1
-cmake --build build/tsan -j "$jobs" --target joystick_tests || exit 1
-TSAN_OPTIONS="${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}" build/tsan/tests/engine/input/joystick_tests
+cmake --build build/tsan -j "$jobs" --target joystick_tests sound_tests || exit 1
+export TSAN_OPTIONS="${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}"
+build/tsan/tests/engine/input/joystick_tests || exit 1
+build/tsan/tests/sound/sound_tests

@@ -11,6 +11,9 @@
 #include "engine/input/InputSystem.h"
 #include "engine/Stream.h"
 #include "game/DataDirectories.h"
+#include "sound/SoundDevice.h"
+#include "sound/SoundEffectLibrary.h"
+#include "sound/SoundObject.h"
 
 namespace {
 
@@ -82,10 +85,33 @@ int32_t g_softwareAlpha = 0;
 PaletteCacheEntry::~PaletteCacheEntry() { delete palette; }
 
 GameState::~GameState() {
+    delete explosionSound_;
+    delete soundDevice_;
+    if (g_soundEffects == soundEffects_) g_soundEffects = nullptr;
+    delete soundEffects_;
     delete input_;
     for (PaletteCacheEntry* entry : paletteCache_) {
         delete entry;
     }
+}
+
+void GameState::TakeSound(SoundDevice* device, SoundEffectLibrary* effects) {
+    delete explosionSound_;
+    explosionSound_ = nullptr;
+    if (device != soundDevice_) delete soundDevice_;
+    soundDevice_ = device;
+    if (effects != soundEffects_) {
+        if (g_soundEffects == soundEffects_) g_soundEffects = nullptr;
+        delete soundEffects_;
+    }
+    soundEffects_ = effects;
+    if (effects != nullptr) g_soundEffects = effects;
+}
+
+void GameState::PlayExplosionSound(const char*) {
+    if (soundDevice_ == nullptr) return;
+    if (explosionSound_ == nullptr) explosionSound_ = CreateSoundObject("Explosion");
+    soundDevice_->Play(explosionSound_, 5, 1);
 }
 
 Palette* GameState::LoadPalette(const char* name, bool reload) {

@@ -8,6 +8,9 @@
 
 class IffFile;
 class InputSystem;
+class SoundDevice;
+class SoundEffectLibrary;
+class SoundObject;
 class Palette;
 
 // The display driver the start-up opens (g_graphicsDriver).
@@ -102,6 +105,15 @@ public:
     void TakeInputSystem(InputSystem* input);
     InputSystem* Input() const { return input_; }
 
+    // The sound device and the definitions of "fx.iff", made at start-up
+    // after the display; the game state owns them and installs the
+    // definitions as g_soundEffects while it holds them.
+    void TakeSound(SoundDevice* device, SoundEffectLibrary* effects);
+    SoundDevice* Sound() const { return soundDevice_; }
+    // The explosion of a ship's model: "Explosion" at level 5, overlapping
+    // any explosion still sounding. The model does not choose the sound.
+    void PlayExplosionSound(const char* modelName);
+
 private:
     // Index of the cached entry of that name, or -1.
     int32_t FindCachedPalette(const char* name) const;
@@ -113,4 +125,7 @@ private:
     DynArray<PaletteCacheEntry*> paletteCache_;
     std::string configFolder_;
     InputSystem* input_ = nullptr;
+    SoundDevice* soundDevice_ = nullptr;
+    SoundEffectLibrary* soundEffects_ = nullptr;
+    SoundObject* explosionSound_ = nullptr;   // made on first use
 };

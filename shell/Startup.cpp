@@ -45,6 +45,10 @@
 #include "game/GameState.h"
 #include "shell/LaunchOptions.h"
 #include "shell/InputFocus.h"
+#include "platform/AudioOutput.h"
+#include "platform/SoundLibrary.h"
+#include "sound/SoundDevice.h"
+#include "sound/SoundEffectLibrary.h"
 #include "shell/PlayMovie.h"
 #include "shell/StartupSettings.h"
 
@@ -64,6 +68,7 @@ constexpr const char* kMainPalette = "Vorn";
 constexpr const char* kScreenLogFile = "screen.log";
 // Drivers made, modes asked for, before the start-up gives up.
 constexpr int32_t kDisplayAttempts = 10;
+constexpr const char* kSoundEffectsFile = "fx.iff";
 constexpr uint32_t kFarthestDepth = 0xFFFFFFFF;
 // Colours packed as the palettes match them: red in the low byte.
 constexpr uint32_t kBlack = 0x000000;
@@ -330,6 +335,32 @@ Canvas* CreateGameCanvas(DisplayDriver& driver, Palette* palette) {
     return canvas;
 }
 
+// The sound device, on the sound card when there is a window, else mixing
+// into nothing, and the definitions of "fx.iff". A device that cannot open
+// leaves every sound call doing nothing; missing definitions leave every
+// sound object null.
+void StartSound(const LaunchOptions& options) {
+    std::unique_ptr<platform::AudioOutput> output;
+    if (!options.headless && platform::VideoBackend::Kind() == platform::VideoBackendKind::kSdl) {
+        output = std::make_unique<platform::SdlAudioOutput>();
+    } else {
+        output = std::make_unique<platform::HeadlessAudioOutput>();
+    }
+    auto* const device = new SoundDevice(std::make_unique<platform::SoundLibrary>(std::move(output)));
+    auto* const effects = new SoundEffectLibrary;
+    const std::string path = g_dataDirs.Prefix(DataDir::kData) + kSoundEffectsFile;
+    const Status loaded = effects->Load(path.c_str());
+    g_gameState->TakeSound(device, effects);
+    std::printf("Sound: %s%s\n", device->Library().Output().Description().c_str(),
+                device->Open() ? "" : ", not open: sounds are silent");
+    if (loaded == kStatusOk) {
+        std::printf("Sound effects: %zu from %s, %d refused\n", effects->sounds.size(), path.c_str(), effects->refused);
+    } else {
+        std::printf("Sound effects: %s cannot be read (%u)\n", path.c_str(), loaded);
+    }
+    std::fflush(stdout);
+}
+
 // The display, its log and the game canvas in the main palette; false
 // after the player was told.
 bool StartScreen(const LaunchOptions& options, const StartupSettings& settings) {
@@ -503,6 +534,7 @@ int RunGame(const LaunchOptions& options) {
         ShutDown(session);
         return 1;
     }
+    StartSound(options);
     // The intro movie before the fonts and the banner; a key skips it at once.
     const std::string intro = g_dataDirs.Prefix(DataDir::kVideo) + kIntroMovie;
     const int32_t played = PlayMovie(intro.c_str(), 0);

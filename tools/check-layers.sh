@@ -2,7 +2,7 @@
 # Fails when a source file includes a header of a library above its own.
 # The libraries, bottom up; a file may include headers of its own layer and
 # of any layer before it in this list.
-layers=(platform engine display raster canvas scene game shell)
+layers=(platform engine sound display raster canvas scene game shell)
 
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)

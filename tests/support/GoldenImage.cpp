@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <system_error>
 
@@ -207,4 +208,32 @@ std::string GoldenOutputDirectory() {
 
 ::testing::AssertionResult MatchesGolden(const Canvas& canvas, const std::string& name) {
     return MatchesGolden(CanvasToRgb(canvas), name);
+}
+
+::testing::AssertionResult MatchesGoldenBytes(const std::vector<uint8_t>& actual, const std::string& fileName) {
+    const auto write = [&actual](const std::string& path) {
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(actual.data()), std::streamsize(actual.size()));
+        return bool(out);
+    };
+    const std::string goldenPath = (fs::path(GoldenDirectory()) / fileName).string();
+    if (UpdateRequested()) {
+        return write(goldenPath) ? ::testing::AssertionSuccess()
+                                 : ::testing::AssertionFailure() << "cannot write the golden " << goldenPath;
+    }
+    std::ifstream in(goldenPath, std::ios::binary);
+    const std::vector<uint8_t> golden{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.good() || in.eof()) {
+        if (golden == actual) return ::testing::AssertionSuccess();
+    }
+    std::error_code error;
+    fs::create_directories(GoldenOutputDirectory(), error);
+    const std::string actualPath = (fs::path(GoldenOutputDirectory()) / fileName).string();
+    size_t first = 0;
+    while (first < golden.size() && first < actual.size() && golden[first] == actual[first]) ++first;
+    auto failure = ::testing::AssertionFailure();
+    failure << "the output differs from the golden " << goldenPath << " (" << golden.size() << " bytes, output "
+            << actual.size() << "), first at byte " << first;
+    if (write(actualPath)) failure << "\noutput written: " << actualPath;
+    return failure << "\nif the change is intended, rerun with VORN_UPDATE_GOLDEN=1 and check the new golden";
 }

@@ -61,3 +61,8 @@ std::string GoldenOutputDirectory();
                                          const std::string& goldenDir, const std::string& outputDir);
 ::testing::AssertionResult MatchesGolden(const RgbImage& actual, const std::string& name);
 ::testing::AssertionResult MatchesGolden(const Canvas& canvas, const std::string& name);
+
+// Any other golden output (a mixed sound as a WAV file, say): compares the
+// bytes with <goldenDir>/<fileName> exactly, leaving <fileName> in the
+// output directory when they differ; VORN_UPDATE_GOLDEN=1 writes it instead.
+::testing::AssertionResult MatchesGoldenBytes(const std::vector<uint8_t>& actual, const std::string& fileName);

@@ -10,6 +10,7 @@
 #include "tools/mkdata/MaterialData.h"
 #include "tools/mkdata/MeshData.h"
 #include "tools/mkdata/PaletteData.h"
+#include "tools/mkdata/SoundData.h"
 
 namespace fs = std::filesystem;
 
@@ -87,6 +88,8 @@ bool WriteSampleTree(const std::string& rootText, std::string* failure) {
         WriteSampleScene(scene.c_str()) != kStatusOk || WriteSampleFigure(figure.c_str()) != kStatusOk) {
         return fail("cannot write the meshes in " + (root / "mesh").string());
     }
+    const fs::path sounds = root / "data" / "fx.iff";
+    if (WriteSoundFile(sounds.c_str(), SampleSounds()) != kStatusOk) return fail("cannot write " + sounds.string());
     // The movies are made once by tools/make-movies.sh and kept in the source tree.
     std::error_code copyError;
     for (const char* movie : kSampleMovies) {

@@ -1,0 +1,81 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+#include "platform/SampleData.h"
+
+namespace platform {
+
+// What the game sets on a playing voice. Volume and pan run 0 to 127 (pan
+// 64 is the centre), rate is the samples' playback rate in Hz, gain the
+// distance attenuation in 256ths.
+struct VoiceSettings {
+    int32_t priority = 0;
+    int32_t volume = 127;
+    int32_t pan = 64;
+    int32_t rate = 22050;
+    bool loop = false;
+    int32_t gain = 256;
+};
+
+// Our own mixer: sixteen voices mixed into 44100 Hz signed 16-bit stereo
+// with linear resampling. The game thread starts, changes and stops voices;
+// an audio thread (or a test) calls Mix. The two meet under one mutex held
+// for a few instructions per call; Mix never allocates or frees, and a
+// voice that ends keeps its samples until the game thread reuses or clears
+// the slot, so that no memory is released on the audio thread.
+class AudioMixer {
+public:
+    static constexpr int kVoices = 16;
+    static constexpr int32_t kRate = 44100;
+    static constexpr int kChannels = 2;
+    // A handle names one start of one voice slot: once the slot is reused
+    // the old handle no longer answers.
+    using Handle = int64_t;
+    static constexpr Handle kNoVoice = -1;
+
+    AudioMixer() = default;
+    AudioMixer(const AudioMixer&) = delete;
+    AudioMixer& operator=(const AudioMixer&) = delete;
+
+    // A free slot, else the lowest-priority voice when the new priority is
+    // higher; kNoVoice when neither (or for empty samples).
+    Handle Start(std::shared_ptr<const SampleData> data, const VoiceSettings& settings);
+    void Change(Handle handle, const VoiceSettings& settings);
+    void Stop(Handle handle);
+    void StopAll();
+    // False once the voice has ended, been stopped or been taken by another.
+    bool Playing(Handle handle) const;
+    // Every slot that has ended gives its samples back (game thread).
+    void ReleaseEnded();
+    int32_t ActiveVoices() const;
+
+    // 0 to 127, applied to every voice.
+    void SetMasterVolume(int32_t volume);
+    int32_t MasterVolume() const;
+
+    // Mixes `frames` stereo frames into `out`, silence where nothing plays.
+    void Mix(int16_t* out, size_t frames);
+
+private:
+    struct Voice {
+        std::shared_ptr<const SampleData> data;
+        VoiceSettings settings;
+        uint64_t position = 0;   // in frames, 32.32 fixed point
+        uint32_t generation = 0;
+        bool active = false;     // started and neither ended nor stopped
+    };
+    static constexpr size_t kBlockFrames = 512;
+
+    int Slot(Handle handle) const;
+    void MixVoice(Voice& voice, int32_t* accumulator, size_t frames) const;
+
+    mutable std::mutex mutex_;
+    Voice voices_[kVoices];
+    int32_t master_ = 127;
+    int32_t accumulator_[kBlockFrames * kChannels] = {};
+};
+
+}  // namespace platform

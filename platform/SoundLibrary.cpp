@@ -1,0 +1,56 @@
+#include "platform/SoundLibrary.h"
+
+#include <algorithm>
+
+namespace platform {
+
+SoundLibrary::SoundLibrary(std::unique_ptr<AudioOutput> output) : output_(std::move(output)) {}
+
+SoundLibrary::~SoundLibrary() { Shutdown(); }
+
+bool SoundLibrary::Startup() {
+    if (!digital_ && output_ != nullptr) digital_ = output_->Open(mixer_);
+    return digital_;
+}
+
+void SoundLibrary::Shutdown() {
+    if (!digital_) return;
+    output_->Close();
+    digital_ = false;
+    mixer_.StopAll();
+}
+
+SoundLibrary::SampleHandle SoundLibrary::StartSample(std::shared_ptr<const SampleData> data,
+                                                      const VoiceSettings& settings) {
+    return digital_ ? mixer_.Start(std::move(data), settings) : kNoSample;
+}
+
+void SoundLibrary::StopSample(SampleHandle handle) { mixer_.Stop(handle); }
+
+void SoundLibrary::StopAllSamples() { mixer_.StopAll(); }
+
+void SoundLibrary::ChangeSample(SampleHandle handle, const VoiceSettings& settings) { mixer_.Change(handle, settings); }
+
+bool SoundLibrary::SampleDone(SampleHandle handle) const { return !mixer_.Playing(handle); }
+
+void SoundLibrary::Service() { mixer_.ReleaseEnded(); }
+
+void SoundLibrary::SetMasterVolume(Master which, int32_t volume) {
+    volume = std::clamp(volume, 0, 127);
+    switch (which) {
+        case Master::kDigital: mixer_.SetMasterVolume(volume); break;
+        case Master::kMidi: midiVolume_ = volume; break;
+        case Master::kCd: cdVolume_ = volume; break;
+    }
+}
+
+int32_t SoundLibrary::MasterVolume(Master which) const {
+    switch (which) {
+        case Master::kDigital: return mixer_.MasterVolume();
+        case Master::kMidi: return midiVolume_;
+        case Master::kCd: return cdVolume_;
+    }
+    return 0;
+}
+
+}  // namespace platform

@@ -1,0 +1,31 @@
+#include "tests/support/RecordingSoundLibrary.h"
+
+namespace {
+
+// Made first so that the base can take it while this class keeps a pointer.
+std::unique_ptr<platform::AudioOutput> MakeHeadless(platform::HeadlessAudioOutput** out) {
+    auto output = std::make_unique<platform::HeadlessAudioOutput>();
+    *out = output.get();
+    return output;
+}
+
+}  // namespace
+
+RecordingSoundLibrary::RecordingSoundLibrary() : SoundLibrary(MakeHeadless(&headless_)) {}
+
+RecordingSoundLibrary::SampleHandle RecordingSoundLibrary::StartSample(std::shared_ptr<const platform::SampleData> data,
+                                                                       const platform::VoiceSettings& settings) {
+    const SampleHandle handle = SoundLibrary::StartSample(std::move(data), settings);
+    events.push_back({Event::kStart, handle, settings.priority});
+    return handle;
+}
+
+void RecordingSoundLibrary::StopSample(SampleHandle handle) {
+    events.push_back({Event::kStop, handle, 0});
+    SoundLibrary::StopSample(handle);
+}
+
+void RecordingSoundLibrary::StopAllSamples() {
+    events.push_back({Event::kStopAll, kNoSample, 0});
+    SoundLibrary::StopAllSamples();
+}

@@ -1,0 +1,30 @@
+#pragma once
+#include <memory>
+#include <vector>
+
+#include "platform/SoundLibrary.h"
+
+// The sound library on a headless output, logging every start and stop it
+// is asked for, so that a test can tell what the game played.
+class RecordingSoundLibrary : public platform::SoundLibrary {
+public:
+    struct Event {
+        enum Kind { kStart, kStop, kStopAll } kind;
+        SampleHandle handle;   // kNoSample for a start that was refused
+        int32_t priority;
+    };
+
+    RecordingSoundLibrary();
+    SampleHandle StartSample(std::shared_ptr<const platform::SampleData> data,
+                             const platform::VoiceSettings& settings) override;
+    void StopSample(SampleHandle handle) override;
+    void StopAllSamples() override;
+
+    // The headless output the library mixes into.
+    platform::HeadlessAudioOutput& Headless() { return *headless_; }
+
+    std::vector<Event> events;
+
+private:
+    platform::HeadlessAudioOutput* headless_;
+};

@@ -1,0 +1,141 @@
+#include "tools/mkdata/SoundData.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <functional>
+
+#include "engine/ByteOrder.h"
+#include "engine/FileWrappers.h"
+#include "engine/IffFile.h"
+
+namespace {
+
+constexpr float kTwoPi = 6.2831853f;
+constexpr int32_t kRate = 22050;
+
+// The same noise every run.
+class Noise {
+public:
+    float Next() {
+        state_ = state_ * 1664525u + 1013904223u;
+        return float(int32_t(state_ >> 8) - (1 << 23)) / float(1 << 23);
+    }
+
+private:
+    uint32_t state_ = 0x2545F491u;
+};
+
+// `seconds` of a signal in [-1, 1] (left and right) as 16-bit or 8-bit PCM.
+SoundEntry Synthesize(const char* name, float seconds, int32_t bits, int32_t channels,
+                      const std::function<void(float t, float* left, float* right)>& signal) {
+    SoundEntry entry;
+    entry.name = name;
+    entry.bits = bits;
+    entry.channels = channels;
+    const int32_t frames = int32_t(seconds * float(kRate));
+    for (int32_t i = 0; i < frames; ++i) {
+        float left = 0.0f, right = 0.0f;
+        signal(float(i) / float(kRate), &left, &right);
+        const float values[2] = {left, right};
+        for (int c = 0; c < channels; ++c) {
+            const float v = std::clamp(values[c], -1.0f, 1.0f);
+            if (bits == 8) {
+                entry.pcm.push_back(uint8_t(std::lround(v * 127.0f) + 128));
+            } else {
+                const auto s = uint16_t(int16_t(std::lround(v * 32767.0f)));
+                entry.pcm.push_back(uint8_t(s));
+                entry.pcm.push_back(uint8_t(s >> 8));
+            }
+        }
+    }
+    return entry;
+}
+
+// A hit: a noise burst over a falling thump, both dying away.
+SoundEntry Collision(const char* name, float seconds, int32_t bits, float thump, float smoothing) {
+    Noise noise;
+    float low = 0.0f;
+    return Synthesize(name, seconds, bits, 1, [=](float t, float* out, float*) mutable {
+        low += smoothing * (noise.Next() - low);
+        const float decay = std::exp(-t * 6.0f / seconds);
+        const float pitch = thump * (1.0f - 0.4f * t / seconds);
+        *out = 0.8f * decay * (0.6f * low / std::sqrt(smoothing) * 0.5f + 0.6f * std::sin(kTwoPi * pitch * t));
+    });
+}
+
+}  // namespace
+
+std::vector<SoundEntry> SampleSounds() {
+    std::vector<SoundEntry> sounds;
+    sounds.push_back(Collision("Collide Small", 0.15f, 8, 420.0f, 0.6f));
+    sounds.push_back(Collision("Collide Med", 0.3f, 16, 180.0f, 0.3f));
+    sounds.push_back(Collision("Collide Large", 0.6f, 16, 90.0f, 0.12f));
+
+    // A ship passing from left to right: its pitch falls as it goes by.
+    Noise flybyNoise;
+    float flybyLow = 0.0f, phase = 0.0f;
+    SoundEntry flyby = Synthesize("Flyby", 1.2f, 16, 2, [&](float t, float* left, float* right) {
+        const float x = t / 1.2f;
+        const float loudness = std::exp(-std::pow((x - 0.5f) * 4.0f, 2.0f));
+        const float pitch = 300.0f + 600.0f / (1.0f + std::exp((x - 0.5f) * 12.0f));
+        phase += kTwoPi * pitch / float(kRate);
+        flybyLow += 0.2f * (flybyNoise.Next() - flybyLow);
+        const float v = loudness * (0.5f * std::sin(phase) + 0.9f * flybyLow);
+        *left = v * (1.0f - x);
+        *right = v * x;
+    });
+    flyby.volume = 120;
+    sounds.push_back(std::move(flyby));
+
+    // A rising, trembling sweep.
+    float gatePhase = 0.0f;
+    SoundEntry gate = Synthesize("Jumpgate", 1.5f, 16, 1, [&](float t, float* out, float*) {
+        const float pitch = 200.0f * std::pow(8.0f, t / 1.5f);
+        gatePhase += kTwoPi * pitch / float(kRate);
+        const float tremble = 0.75f + 0.25f * std::sin(kTwoPi * 12.0f * t);
+        const float envelope = std::min(1.0f, t * 8.0f) * std::min(1.0f, (1.5f - t) * 4.0f);
+        *out = 0.6f * envelope * tremble * std::sin(gatePhase);
+    });
+    gate.text = "The jump gate opens.";
+    sounds.push_back(std::move(gate));
+
+    // Rumbling noise that swells at once and dies slowly.
+    Noise blastNoise;
+    float blastLow = 0.0f, rumble = 0.0f;
+    SoundEntry blast = Synthesize("Explosion", 1.8f, 16, 1, [&](float t, float* out, float*) {
+        blastLow += 0.08f * (blastNoise.Next() - blastLow);
+        rumble += 0.01f * (blastNoise.Next() - rumble);
+        const float envelope = std::min(1.0f, t * 60.0f) * std::exp(-t * 2.2f);
+        *out = envelope * (2.2f * blastLow + 6.0f * rumble);
+    });
+    blast.priority = 200;
+    sounds.push_back(std::move(blast));
+    return sounds;
+}
+
+Status WriteSoundFile(const char* path, const std::vector<SoundEntry>& sounds) {
+    IffFile iff(0);
+    Status status = iff.OpenFile(path, kOpenWrite | kOpenCreate);
+    if (status == kStatusOk) status = iff.BeginForm(MakeTag("FX  "));
+    if (status == kStatusOk) status = iff.BeginForm(MakeTag("SNDS"));
+    for (const SoundEntry& sound : sounds) {
+        if (status == kStatusOk) status = iff.BeginForm(MakeTag("SNDS"));
+        char id[16] = {};
+        std::strncpy(id, sound.name.c_str(), sizeof id - 1);
+        if (status == kStatusOk) status = iff.WriteChunk(MakeTag("ID  "), id, uint32_t(std::strlen(id) + 1));
+        uint8_t info[28];
+        const int32_t words[7] = {sound.rate, sound.bits, sound.channels, sound.loop, sound.priority, sound.volume, sound.pan};
+        for (int i = 0; i < 7; ++i) StoreLe32(info + 4 * i, uint32_t(words[i]));
+        if (status == kStatusOk) status = iff.WriteChunk(MakeTag("INFO"), info, sizeof info);
+        if (status == kStatusOk) status = iff.WriteChunk(MakeTag("PCM "), sound.pcm.data(), uint32_t(sound.pcm.size()));
+        if (status == kStatusOk && !sound.text.empty()) {
+            status = iff.WriteChunk(MakeTag("TEXT"), sound.text.c_str(), uint32_t(sound.text.size() + 1));
+        }
+        if (status == kStatusOk) status = iff.Ascend();
+    }
+    if (status == kStatusOk) status = iff.Ascend();
+    if (status == kStatusOk) status = iff.Ascend();
+    const Status closed = iff.CloseFile();
+    return status != kStatusOk ? status : closed;
+}
