@@ -6,11 +6,17 @@
 #include "display/Palette.h"
 #include "display/PixelFormat.h"
 #include "engine/ByteOrder.h"
+#include "engine/Clock.h"
 #include "engine/FileWrappers.h"
 #include "engine/IffFile.h"
 #include "engine/input/InputSystem.h"
 #include "engine/Stream.h"
+#include "game/CareerRecord.h"
 #include "game/DataDirectories.h"
+#include "game/ResponseCurve.h"
+#include "scene/ParticleSystem.h"
+#include "scene/Scene.h"
+#include "scene/SceneObject.h"
 #include "sound/SoundDevice.h"
 #include "sound/SoundEffectLibrary.h"
 #include "sound/SoundObject.h"
@@ -85,6 +91,16 @@ int32_t g_softwareAlpha = 0;
 PaletteCacheEntry::~PaletteCacheEntry() { delete palette; }
 
 GameState::~GameState() {
+    ClearFlight();
+    lightHolders_.Clear();
+    delete sceneLibrary_;
+    delete career;
+    delete pendingRadio;
+    delete shownRadio;
+    for (SoundObject*& sound : collisionSounds) {
+        delete sound;
+        sound = nullptr;
+    }
     delete explosionSound_;
     delete soundDevice_;
     if (g_soundEffects == soundEffects_) g_soundEffects = nullptr;
@@ -106,6 +122,141 @@ void GameState::TakeSound(SoundDevice* device, SoundEffectLibrary* effects) {
     }
     soundEffects_ = effects;
     if (effects != nullptr) g_soundEffects = effects;
+}
+
+namespace {
+
+GameState::ObjectConstructor g_objectKinds[GameState::kObjectKinds] = {};
+GameState::NetworkHooks g_networkHooks;
+
+}  // namespace
+
+void GameState::RegisterObjectGroup(NamedObject* object, const void* key, uint32_t subKey) {
+    groups_.Register(object, key, subKey);
+}
+
+void GameState::SetSimulateHook(SimulateStep step, SimulateHook hook) {
+    if (step >= 0 && step < kSimulateSteps) simulateHooks_[step] = hook;
+}
+
+void GameState::Simulate() {
+    for (SimulateHook hook : simulateHooks_) {
+        if (hook != nullptr) hook(*this);
+    }
+    lightHolders_.Step(GetMilliseconds());
+    groups_.Walk();
+}
+
+void GameState::RegisterObjectKind(int32_t kind, ObjectConstructor construct) {
+    if (kind >= 0 && kind < kObjectKinds) g_objectKinds[kind] = construct;
+}
+
+SpaceObject* GameState::CreateObject(int32_t kind, const char* name, const void* record, SpaceObject* templateObject) {
+    if (kind < 0 || kind >= kObjectKinds || g_objectKinds[kind] == nullptr) return nullptr;
+    return g_objectKinds[kind](name, record, templateObject);
+}
+
+void GameState::SetNetworkHooks(const NetworkHooks& hooks) { g_networkHooks = hooks; }
+
+bool GameState::IsNetworkGame() const { return g_networkHooks.isNetworkGame != nullptr && g_networkHooks.isNetworkGame(); }
+bool GameState::IsHost() const { return g_networkHooks.isHost != nullptr && g_networkHooks.isHost(); }
+bool GameState::IsClient() const { return g_networkHooks.isClient != nullptr && g_networkHooks.isClient(); }
+
+int32_t GameState::NetCreateObject(SpaceObject* object) {
+    return g_networkHooks.createObject != nullptr ? g_networkHooks.createObject(object) : 1;
+}
+
+int32_t GameState::NetCreateProjectile(Projectile* projectile) {
+    return g_networkHooks.createProjectile != nullptr ? g_networkHooks.createProjectile(projectile) : 1;
+}
+
+void GameState::AddActiveJammer(ShipSystem* jammer) {
+    if (jammer == nullptr) return;
+    for (ShipSystem* active : activeJammers_) {
+        if (active == jammer) return;
+    }
+    activeJammers_.Append(jammer);
+}
+
+void GameState::RemoveActiveJammer(ShipSystem* jammer) {
+    for (int32_t i = 0; i < activeJammers_.Count(); ++i) {
+        if (activeJammers_[i] == jammer) {
+            activeJammers_.RemoveAt(i);
+            return;
+        }
+    }
+}
+
+ParticleSystem* GameState::GunSparks() {
+    if (gunSparks_ == nullptr) gunSparks_ = new ParticleSystem(kGunSparkCount);
+    return gunSparks_;
+}
+
+SceneObject* GameState::AttachToScene(const char* name, const char* path, Palette* palette) {
+    if (name == nullptr) return nullptr;
+    const auto find = [this, name]() -> SceneObject* {
+        if (sceneLibrary_ == nullptr) return nullptr;
+        for (NamedObject* object = sceneLibrary_->objects; object != nullptr; object = object->next) {
+            if (object->name != nullptr && std::strcmp(object->name, name) == 0) return static_cast<SceneObject*>(object);
+        }
+        return nullptr;
+    };
+    if (SceneObject* const found = find()) return found;
+    if (path == nullptr) return nullptr;
+    if (sceneLibrary_ == nullptr) {
+        sceneLibrary_ = new Scene;
+        if (sceneLibrary_ == nullptr) return nullptr;
+        sceneLibrary_->flags |= Scene::kFlagOwnsContents;   // the moved objects are its own
+    }
+    Scene* const loaded = new Scene;
+    if (loaded == nullptr) return nullptr;
+    // Objects as scene objects, linked to their parents, without the material libraries.
+    constexpr uint32_t kLibraryLoadFlags =
+        Scene::kLoadObjects | Scene::kLoadHierarchy | Scene::kLoadModelNoLibraries;
+    const Status read = loaded->Load(path, nullptr, palette != nullptr ? palette : defaultPalette, kLibraryLoadFlags);
+    if (read == kStatusOk) {
+        Frame* object = loaded->objects;
+        while (object != nullptr) {
+            Frame* const following = static_cast<Frame*>(object->next);
+            object->Unlink();
+            if (sceneLibrary_->objects == nullptr) {
+                sceneLibrary_->objects = object;
+            } else {
+                object->InsertAfter(sceneLibrary_->objects);
+            }
+            ++sceneLibrary_->objectCount;
+            object = following;
+        }
+        loaded->objects = nullptr;
+        loaded->objectCount = 0;
+    }
+    delete loaded;
+    return find();
+}
+
+Status GameState::LoadFlightControl(const char* fileName) {
+    if (fileName == nullptr) return kStatusCannotOpen;
+    const std::string path = g_dataDirs.Prefix(DataDir::kData) + fileName;
+    return response_curve::Load(path.c_str(), responseCurve);
+}
+
+bool GameState::LoadFlightPalettes() {
+    flarePalette = LoadPalette("flare");
+    explodePalette = LoadPalette("explode");
+    weaponsPalette = LoadPalette("weapons");
+    effectKey = explodePalette;
+    tracerKey = weaponsPalette;
+    if (defaultPalette == nullptr) defaultPalette = currentPalette;
+    return flarePalette != nullptr && explodePalette != nullptr && weaponsPalette != nullptr;
+}
+
+void GameState::ClearFlight() {
+    groups_.Clear();
+    delete gunSparks_;
+    gunSparks_ = nullptr;
+    trackedPlayerMissile = nullptr;
+    lastPlayerMissile = nullptr;
+    weaponFlash = nullptr;
 }
 
 void GameState::PlayExplosionSound(const char*) {

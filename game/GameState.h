@@ -2,12 +2,34 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/EngineAllocation.h"
-#include "engine/Status.h"
 #include "engine/DynArray.h"
+#include "engine/EngineAllocation.h"
+#include "engine/RecordArray.h"
+#include "engine/Status.h"
+#include "game/LightHolder.h"
+#include "game/Mission.h"
+#include "game/ObjectGroups.h"
+#include "game/RadioMessage.h"
+#include "game/WorldList.h"
 
+class BitmapMaterial;
+class Camera;
+class CareerRecord;
+class CommLine;
+class Frame;
 class IffFile;
 class InputSystem;
+class LensFlare;
+class Model;
+class NamedObject;
+class NetGameSettings;
+class NetSession;
+class ParticleSystem;
+class Projectile;
+class Scene;
+class SceneObject;
+class ShipSystem;
+class SpaceObject;
 class SoundDevice;
 class SoundEffectLibrary;
 class SoundObject;
@@ -114,6 +136,127 @@ public:
     // any explosion still sounding. The model does not choose the sound.
     void PlayExplosionSound(const char* modelName);
 
+    // --- The flight's world ------------------------------------------------
+
+    // Each new object of the chain (linked by `next`) goes after the objects
+    // of its key in the mission's world list. Nothing without a mission.
+    template <typename T>
+    void AddObjectsToWorld(T* chain, int32_t unused);
+    // Drawn under the group of its key and owned by it; the walk of each
+    // Simulate updates it and deletes it when it asks to go.
+    void RegisterObjectGroup(NamedObject* object, const void* key, uint32_t subKey);
+    ObjectGroups& Groups() { return groups_; }
+
+    // The steps of one simulation pass that the world registers, in the
+    // order they run; then the light holders and the object groups.
+    enum SimulateStep { kWorldPass, kFlareStep, kProjectileStep, kSimulateSteps };
+    using SimulateHook = void (*)(GameState& game);
+    void SetSimulateHook(SimulateStep step, SimulateHook hook);
+    void Simulate();
+
+    // The object factory, kinds 0 to 16, filled by the world's objects once
+    // at start-up. Null for an unknown kind or one nobody filled.
+    static constexpr int32_t kObjectKinds = 17;
+    using ObjectConstructor = SpaceObject* (*)(const char* name, const void* record, SpaceObject* templateObject);
+    static void RegisterObjectKind(int32_t kind, ObjectConstructor construct);
+    SpaceObject* CreateObject(int32_t kind, const char* name, const void* record, SpaceObject* templateObject);
+
+    // The network game, once there is one: until the network registers
+    // its hooks every object may exist locally and no game is a network game.
+    struct NetworkHooks {
+        bool (*isNetworkGame)() = nullptr;
+        bool (*isHost)() = nullptr;
+        bool (*isClient)() = nullptr;
+        int32_t (*createObject)(SpaceObject* object) = nullptr;
+        int32_t (*createProjectile)(Projectile* projectile) = nullptr;
+    };
+    static void SetNetworkHooks(const NetworkHooks& hooks);
+    bool IsNetworkGame() const;
+    bool IsHost() const;
+    bool IsClient() const;
+    int32_t NetCreateObject(SpaceObject* object);
+    int32_t NetCreateProjectile(Projectile* projectile);
+
+    void AddActiveJammer(ShipSystem* jammer);
+    void RemoveActiveJammer(ShipSystem* jammer);
+    const DynArray<ShipSystem*>& ActiveJammers() const { return activeJammers_; }
+
+    // Holders of the lights that come and go in flight.
+    LightHolders& Lights() { return lightHolders_; }
+    // The gun sparks, made on first use (350 particles).
+    static constexpr uint32_t kGunSparkCount = 350;
+    ParticleSystem* GunSparks();
+
+    // The scene object of that name from the game's scene library, loading
+    // the scene file with the palette (the default one when null) when the
+    // name is not there yet; null when it is not in the file either.
+    SceneObject* AttachToScene(const char* name, const char* path, Palette* palette);
+    // The player's response curve from FORM "CTRL" of the file (in the data
+    // directory): 0, 10 unreadable, 11 no curve, 12 a ragged record or one
+    // whose input high is not above its input low. The old curve stays
+    // when the file is refused.
+    Status LoadFlightControl(const char* fileName);
+
+    // The palettes of flight effects: "flare", "explode" (explosions and
+    // sparks are grouped under it) and "weapons" (tracers); the default
+    // palette is the current one when none is set. False when one is missing.
+    bool LoadFlightPalettes();
+
+    // The object is about to leave the world: every pointer of the game
+    // state to it is cleared (the view falls back on the player's ship) and
+    // every light holder that follows it lets go.
+    template <typename T>
+    void ForgetObject(T* object);
+    // Before the world is freed: the group objects go, with the sparks, the
+    // missiles and the weapon flash they were tied to.
+    void ClearFlight();
+
+    Mission* mission = nullptr;                 // not owned
+    SpaceObject* playerShip = nullptr;
+    SpaceObject* viewedObject = nullptr;       // an effect sound is positional only while set
+    int32_t viewMode = 0;
+    int32_t viewSwitches[2] = {};
+    SpaceObject* chaseObject = nullptr;
+    float chaseDistance = 0.0f;
+    int32_t chaseFollowing = 0;
+    SpaceObject* chaseReference = nullptr;     // the object kept next to the chase object
+    int32_t playerView = 0;
+    Camera* flightCamera = nullptr;
+    NetSession* netSession = nullptr;
+    NetGameSettings* netSettings = nullptr;
+    // "Collide Small", "Collide Med", "Collide Large", "Flyby": made on first use, kept.
+    SoundObject* collisionSounds[4] = {};
+    SpaceObject* specialObject = nullptr;      // the model whose name holds "7720"
+    DynArray<SpaceObject*> scriptRecordObjects;   // objects named by mission-script records
+    CareerRecord* career = nullptr;            // owned
+    RadioMessage* pendingRadio = nullptr;      // owned
+    uint32_t radioPostedAt = 0;
+    CommLine* commLine = nullptr;
+    SpaceObject* lastSpeaker = nullptr;
+    RadioMessage* shownRadio = nullptr;        // owned
+    uint32_t shownRadioAt = 0;
+    int32_t difficulty = 1;                    // 1, 2 or 4
+    int32_t aiEnabled = 1;
+    Palette* currentPalette = nullptr;
+    Palette* defaultPalette = nullptr;
+    Palette* flarePalette = nullptr;
+    Palette* explodePalette = nullptr;
+    Palette* weaponsPalette = nullptr;
+    const void* effectKey = nullptr;           // explosions and sparks: the "explode" palette
+    const void* tracerKey = nullptr;           // tracers: the "weapons" palette
+    DynArray<Projectile*> projectiles;
+    FlashLightHolder* weaponFlash = nullptr;   // held by the light holders
+    int32_t novaFired = 0;
+    SpaceObject* trackedPlayerMissile = nullptr;
+    SpaceObject* lastPlayerMissile = nullptr;
+    DynArray<LensFlare*> flares{4};
+    DynArray<NamedObject*> dustSprites;
+    int32_t dustDrawn = 0;
+    int32_t dustSeen = 0;
+    Scene* dustScene = nullptr;
+    DynArray20 responseCurve;
+    SpaceObject* rotatingObject = nullptr;     // the world pass's rotating pointer
+
 private:
     // Index of the cached entry of that name, or -1.
     int32_t FindCachedPalette(const char* name) const;
@@ -128,4 +271,46 @@ private:
     SoundDevice* soundDevice_ = nullptr;
     SoundEffectLibrary* soundEffects_ = nullptr;
     SoundObject* explosionSound_ = nullptr;   // made on first use
+    ObjectGroups groups_;
+    LightHolders lightHolders_;
+    DynArray<ShipSystem*> activeJammers_;
+    ParticleSystem* gunSparks_ = nullptr;
+    Scene* sceneLibrary_ = nullptr;
+    SimulateHook simulateHooks_[kSimulateSteps] = {};
 };
+
+template <typename T>
+void GameState::AddObjectsToWorld(T* chain, int32_t) {
+    if (mission == nullptr) return;
+    while (chain != nullptr) {
+        T* const following = world::Following(chain);
+        world::Insert(mission->firstObject, chain);
+        chain = following;
+    }
+}
+
+template <typename T>
+void GameState::ForgetObject(T* object) {
+    if (object == nullptr) return;
+    const auto clear = [object](SpaceObject*& field) {
+        if (field == object) field = nullptr;
+    };
+    clear(playerShip);
+    if (viewedObject == object) {
+        viewedObject = playerShip;
+        viewSwitches[0] = viewSwitches[1] = 0;
+        playerView = 0;
+    }
+    clear(chaseObject);
+    clear(chaseReference);
+    clear(specialObject);
+    clear(trackedPlayerMissile);
+    clear(lastPlayerMissile);
+    clear(lastSpeaker);
+    clear(rotatingObject);
+    for (RadioMessage* message : {pendingRadio, shownRadio}) {
+        if (message != nullptr && message->speaker == object) message->speaker = nullptr;
+    }
+    for (SpaceObject*& named : scriptRecordObjects) clear(named);
+    lightHolders_.Forget(static_cast<const Frame*>(object));
+}

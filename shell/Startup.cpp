@@ -122,6 +122,8 @@ void ShutDown(Session& session) {
     session.input = nullptr;
     // The game state owns the palettes that the canvas and the driver point
     // at; neither reads them on the way out.
+    // The flight's objects go before the world they may point into.
+    if (g_gameState != nullptr) g_gameState->ClearFlight();
     delete g_gameState;
     g_gameState = nullptr;
     // The canvas gives back the driver's surface lock, so it goes first.

@@ -1,4 +1,4 @@
-#include "engine/DynArray36.h"
+#include "engine/RecordArray.h"
 
 #include <gtest/gtest.h>
 

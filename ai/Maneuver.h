@@ -1,0 +1,24 @@
+#pragma once
+#include <cstdint>
+
+#include "engine/EngineAllocation.h"
+
+class SpaceObject;
+
+// A flight maneuver of an AI ship. `Update` steers the ship one frame and
+// says whether the maneuver has finished; until the maneuvers are built,
+// every one finishes at once.
+class Maneuver : public EngineObject {
+public:
+    Maneuver(int32_t first = 0, int32_t second = 0) : words{first, second} {}
+    virtual ~Maneuver() = default;
+    Maneuver(const Maneuver&) = delete;
+    Maneuver& operator=(const Maneuver&) = delete;
+
+    virtual int32_t Update(SpaceObject* ship) {
+        (void)ship;
+        return 1;
+    }
+
+    int32_t words[2];
+};

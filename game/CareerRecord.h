@@ -1,0 +1,59 @@
+#pragma once
+#include <cstdint>
+
+#include "engine/EngineAllocation.h"
+
+// The player's option words, in the order of the career's "OPTS" chunk.
+struct CareerOptions {
+    static constexpr int kWords = 12;
+    int32_t textures = 1;
+    int32_t spaceDust = 1;
+    int32_t extraLights = 1;       // explosions and weapon flashes light the scene
+    int32_t shadingLevel = 1;
+    int32_t alphaBlend = 1;
+    int32_t invulnerability = 0;   // the player's ship takes no damage
+    int32_t unlimitedAmmo = 0;
+    int32_t unlimitedFuel = 0;
+    int32_t invisibility = 0;      // the player's ship cannot be targeted
+    int32_t inertialOff = 1;
+    int32_t soundVolume = 3;
+    int32_t musicVolume = 3;
+
+    // The word at its place in the chunk, 0 to 11; 0 outside.
+    int32_t Word(int index) const;
+};
+
+// The career's record of one ship. Word 8 is cleared whenever a craft built
+// from the record resets its systems; the mission layer reads it.
+class ShipRecord : public EngineObject {
+public:
+    static constexpr int kWords = 9;
+    static constexpr int kSystemsResetWord = 8;
+    int32_t words[kWords] = {};
+};
+
+// A pilot's accuracy (chunk "ACCU"): kills, then shots and hits for the
+// weapon kinds 23, 21, 20 and 22, in that order.
+struct AccuracyRecord {
+    int32_t kills = 0;
+    struct Count {
+        int32_t shots = 0;
+        int32_t hits = 0;
+    } byKind[4];
+
+    // The counts of a weapon kind; null for a kind not counted.
+    Count* ForKind(int32_t kind);
+};
+
+// The player's campaign state. This much the world reads; the campaign
+// grows the rest.
+class CareerRecord : public EngineObject {
+public:
+    explicit CareerRecord(int32_t multiplayer = 0) : multiplayer(multiplayer) {}
+    virtual ~CareerRecord() = default;
+
+    int32_t multiplayer;
+    int32_t funds = 0;   // "MONY", in credits
+    CareerOptions options;
+    AccuracyRecord accuracy;
+};
