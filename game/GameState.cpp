@@ -12,6 +12,7 @@
 #include "engine/input/InputSystem.h"
 #include "engine/Stream.h"
 #include "game/CareerRecord.h"
+#include "game/Cockpit.h"
 #include "game/DataDirectories.h"
 #include "game/ResponseCurve.h"
 #include "scene/ParticleSystem.h"
@@ -90,13 +91,14 @@ int32_t g_softwareAlpha = 0;
 
 PaletteCacheEntry::~PaletteCacheEntry() { delete palette; }
 
+GameState::GameState() : cockpit_(new Cockpit(*this)) {}
+
 GameState::~GameState() {
     ClearFlight();
+    delete cockpit_;
     lightHolders_.Clear();
     delete sceneLibrary_;
     delete career;
-    delete pendingRadio;
-    delete shownRadio;
     for (SoundObject*& sound : collisionSounds) {
         delete sound;
         sound = nullptr;
@@ -250,7 +252,26 @@ bool GameState::LoadFlightPalettes() {
     return flarePalette != nullptr && explodePalette != nullptr && weaponsPalette != nullptr;
 }
 
+void GameState::PostRadioMessage(RadioMessage* message) {
+    if (message == nullptr) return;
+    if (pendingRadio != nullptr) {
+        DropRadioMessage(message);
+        return;
+    }
+    pendingRadio = message;
+    radioPostedAt = GetMilliseconds();
+}
+
+void GameState::DropRadioMessage(RadioMessage*& message) {
+    if (message == nullptr) return;
+    if (message->voice != nullptr && soundDevice_ != nullptr) soundDevice_->StopSound(message->voice);
+    delete message;
+    message = nullptr;
+}
+
 void GameState::ClearFlight() {
+    DropRadioMessage(pendingRadio);
+    DropRadioMessage(shownRadio);
     groups_.Clear();
     delete gunSparks_;
     gunSparks_ = nullptr;

@@ -15,6 +15,7 @@
 class BitmapMaterial;
 class Camera;
 class CareerRecord;
+class Cockpit;
 class CommLine;
 class Frame;
 class IffFile;
@@ -84,7 +85,7 @@ public:
     // In the config folder: FORM "VORN" holding the chunk "CNFG".
     static constexpr const char* kConfigFile = "vorn.cfg";
 
-    GameState() = default;
+    GameState();
     ~GameState();
     GameState(const GameState&) = delete;
     GameState& operator=(const GameState&) = delete;
@@ -202,6 +203,15 @@ public:
     // palette is the current one when none is set. False when one is missing.
     bool LoadFlightPalettes();
 
+    // Radio messages: posted while none waits (a message posted while one
+    // waits is dropped), shown by the cockpit's update. Dropping stops the
+    // voice, then frees the text and the voice.
+    void PostRadioMessage(RadioMessage* message);
+    void DropRadioMessage(RadioMessage*& message);
+
+    // The cockpit: always there, made with the game state.
+    Cockpit& TheCockpit() { return *cockpit_; }
+
     // The object is about to leave the world: every pointer of the game
     // state to it is cleared (the view falls back on the player's ship) and
     // every light holder that follows it lets go.
@@ -277,6 +287,7 @@ private:
     ParticleSystem* gunSparks_ = nullptr;
     Scene* sceneLibrary_ = nullptr;
     SimulateHook simulateHooks_[kSimulateSteps] = {};
+    Cockpit* cockpit_ = nullptr;
 };
 
 template <typename T>

@@ -56,7 +56,6 @@ OstrelSystem* g_engine = nullptr;
 platform::Window* g_mainWindow = nullptr;
 GameState* g_gameState = nullptr;
 DisplayDriver* g_display = nullptr;
-Canvas* g_gameCanvas = nullptr;
 
 namespace {
 

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#include "game/DrawString.h"   // g_gameCanvas, which draws into g_display's frame
+
 struct LaunchOptions;
 class Canvas;
 class DisplayDriver;
@@ -16,7 +18,6 @@ extern OstrelSystem* g_engine;          // the engine system object
 extern platform::Window* g_mainWindow;
 extern GameState* g_gameState;
 extern DisplayDriver* g_display;
-extern Canvas* g_gameCanvas;            // draws into g_display's frame
 
 // The whole life of the program: start-up in the game's fixed order, the
 // main loop, and shutdown in reverse. Returns the process exit status.

@@ -10,6 +10,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "display/CanvasRgb.h"
 #include "display/Palette.h"
 #include "display/PixelFormat.h"
 #include "display/Canvas.h"
@@ -93,9 +94,13 @@ RgbImage PixelsToRgb(const uint8_t* pixels, int32_t width, int32_t height, int32
 }
 
 RgbImage CanvasToRgb(const Canvas& canvas) {
-    int32_t format = kPixelFormatIndexed8;
-    if ((canvas.flags & Canvas::kFlag16Bit) != 0) format = canvas.Is555() ? kPixelFormatRgb555 : kPixelFormatRgb565;
-    return PixelsToRgb(canvas.pixels, canvas.width, canvas.height, format, canvas.palette, canvas.pitch);
+    RgbImage image;
+    image.rgb = CanvasToRgbBytes(canvas);
+    if (!image.rgb.empty()) {
+        image.width = canvas.width;
+        image.height = canvas.height;
+    }
+    return image;
 }
 
 bool WritePpm(const std::string& path, const RgbImage& image) {

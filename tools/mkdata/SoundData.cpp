@@ -111,6 +111,24 @@ std::vector<SoundEntry> SampleSounds() {
     });
     blast.priority = 200;
     sounds.push_back(std::move(blast));
+
+    // The cockpit: a two-tone alarm, a soft chime, and three short clicks.
+    sounds.push_back(Synthesize("Warning", 0.5f, 16, 1, [](float t, float* out, float*) {
+        const float pitch = std::fmod(t, 0.25f) < 0.125f ? 880.0f : 660.0f;
+        *out = 0.5f * (std::sin(kTwoPi * pitch * t) > 0.0f ? 1.0f : -1.0f) * std::min(1.0f, (0.5f - t) * 20.0f);
+    }));
+    sounds.push_back(Synthesize("Message", 0.4f, 16, 1, [](float t, float* out, float*) {
+        const float pitch = t < 0.15f ? 1046.5f : 1318.5f;
+        *out = 0.45f * std::sin(kTwoPi * pitch * t) * std::exp(-t * 6.0f);
+    }));
+    const float clicks[3] = {2400.0f, 900.0f, 1600.0f};
+    const char* const clickNames[3] = {"Click 1", "Click 2", "Click 3"};
+    for (int i = 0; i < 3; ++i) {
+        const float pitch = clicks[i];
+        sounds.push_back(Synthesize(clickNames[i], 0.04f, 8, 1, [pitch](float t, float* out, float*) {
+            *out = 0.7f * std::sin(kTwoPi * pitch * t) * std::exp(-t * 120.0f);
+        }));
+    }
     return sounds;
 }
 

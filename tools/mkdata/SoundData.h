@@ -21,7 +21,8 @@ struct SoundEntry {
 };
 
 // The synthesized sounds of the sample tree: "Collide Small", "Collide
-// Med", "Collide Large", "Flyby", "Jumpgate" and "Explosion".
+// Med", "Collide Large", "Flyby", "Jumpgate", "Explosion", and the
+// cockpit's "Warning", "Message", "Click 1", "Click 2" and "Click 3".
 std::vector<SoundEntry> SampleSounds();
 // FORM "FX  " holding the group FORM "SNDS" of one entry FORM "SNDS" each.
 Status WriteSoundFile(const char* path, const std::vector<SoundEntry>& sounds);

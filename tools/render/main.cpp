@@ -10,6 +10,7 @@
 #include "canvas/D3DCanvas.h"
 #include "canvas/ScreenCanvas16.h"
 #include "canvas/ScreenCanvas8.h"
+#include "display/CanvasRgb.h"
 #include "display/Palette.h"
 #include "display/PixelFormat.h"
 #include "game/DataDirectories.h"
@@ -85,22 +86,11 @@ int main(int argc, char** argv) {
             } else if (depth == 8) {
                 ScreenCanvas8 canvas(kWidth, kHeight, nullptr, nullptr, scene.palette, Canvas::kFlagHasDepth, 0, 0);
                 drawn = canvas.setupResult == kStatusOk && scene.Draw(canvas) == kStatusOk;
-                for (int32_t i = 0; drawn && i < kWidth * kHeight; ++i) {
-                    const uint32_t c = scene.palette->GetColor(canvas.pixels[i]);
-                    rgb[3 * i] = uint8_t(c);
-                    rgb[3 * i + 1] = uint8_t(c >> 8);
-                    rgb[3 * i + 2] = uint8_t(c >> 16);
-                }
+                if (drawn) rgb = CanvasToRgbBytes(canvas);
             } else {
                 ScreenCanvas16 canvas(kWidth, kHeight, nullptr, nullptr, scene.palette, Canvas::kFlagHasDepth, 0, 0);
                 drawn = canvas.setupResult == kStatusOk && scene.Draw(canvas) == kStatusOk;
-                const auto* pixels = reinterpret_cast<const uint16_t*>(canvas.pixels);
-                for (int32_t i = 0; drawn && i < kWidth * kHeight; ++i) {
-                    const PixelChannels c = UnpackPixel565(pixels[i]);
-                    rgb[3 * i] = c.red;
-                    rgb[3 * i + 1] = c.green;
-                    rgb[3 * i + 2] = c.blue;
-                }
+                if (drawn) rgb = CanvasToRgbBytes(canvas);
             }
             if (drawn && platform::WriteRgbPng(argv[2], kWidth, kHeight, rgb.data())) {
                 std::printf("Rendered %s %s into %s\n", mesh, depth == 3 ? "through the 3D kind" : depth == 8 ? "at 8 bits" : "at 16 bits", argv[2]);

@@ -1,0 +1,161 @@
+#include "game/Cockpit.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "display/Canvas.h"
+#include "display/CanvasRect.h"
+#include "display/FontContext.h"
+#include "display/Palette.h"
+#include "display/PixelImage.h"
+#include "engine/Clock.h"
+#include "game/DrawString.h"
+#include "game/GameState.h"
+#include "sound/SoundDevice.h"
+#include "sound/SoundObject.h"
+
+namespace {
+
+Cockpit::CallsignQuery g_callsignQuery = nullptr;
+
+// The HUD's layout for a 640 x 480 screen, in one place: placeholders until
+// the cockpit's own layout file is read.
+struct Label {
+    int32_t id;
+    const char* text;
+    int32_t x, y;
+};
+constexpr const char* kHudFont = "cockpitf";
+constexpr Label kIndicatorLabels[] = {
+    {Cockpit::kIndicatorRadarPassive, "PASSIVE", 8, 8},  {Cockpit::kIndicatorRadarActive, "ACTIVE", 72, 8},
+    {Cockpit::kIndicatorIncomingMissile, "MISSILE", 130, 8}, {Cockpit::kIndicatorJammer, "JAMMER", 194, 8},
+    {Cockpit::kIndicatorEcm, "ECM", 252, 8},             {Cockpit::kIndicatorCloak, "CLOAK", 286, 8},
+};
+constexpr Label kGaugeLabels[] = {{1, "ENERGY", 8, 24}, {2, "TARGET", 104, 24}, {3, "RADAR", 200, 24}, {4, "SHIELD", 290, 24}};
+constexpr const char* kFacingLabels[Cockpit::kFacings] = {"FRONT", "LEFT", "REAR", "RIGHT"};
+constexpr int32_t kFacingX[Cockpit::kFacings] = {300, 260, 300, 340};
+constexpr int32_t kFacingY[Cockpit::kFacings] = {400, 416, 432, 416};
+constexpr int32_t kWarningX = 8, kWarningY = 440;
+constexpr int32_t kMessageX = 8, kMessageY = 456;
+constexpr int32_t kRadioX = 8, kRadioY = 360, kRadioFaceSize = 64;
+constexpr int32_t kChargeX = 520, kChargeY = 8;
+// Colours, as 0xBBGGRR.
+constexpr uint32_t kLit = 0x40FF40, kDim = 0x404040, kText = 0xE0E0E0, kWarningColour = 0x2060FF, kHit = 0x20C0FF;
+
+void CopyBounded(char* to, const char* from) {
+    const size_t length = from != nullptr ? strnlen(from, Cockpit::kMessageChars) : 0;
+    if (length > 0) std::memcpy(to, from, length);
+    to[length] = 0;
+}
+
+bool Before(uint32_t now, uint32_t until) { return int32_t(until - now) > 0; }
+
+}  // namespace
+
+Cockpit::Cockpit(GameState& game) : game_(game) {}
+
+Cockpit::~Cockpit() {
+    delete warningSound_;
+    delete messageSound_;
+    for (SoundObject* click : clickSounds_) delete click;
+}
+
+void Cockpit::SetCallsignQuery(CallsignQuery query) { g_callsignQuery = query; }
+
+void Cockpit::Play(SoundObject*& sound, const char* name, int32_t level, int32_t overlap) {
+    SoundDevice* const device = game_.Sound();
+    if (device == nullptr) return;
+    if (sound == nullptr) sound = CreateSoundObject(name);
+    device->Play(sound, level, overlap);
+}
+
+void Cockpit::SetIndicator(int32_t id, int32_t on) {
+    for (const Label& label : kIndicatorLabels) {
+        if (label.id == id) indicators_[id] = on != 0;
+    }
+}
+
+bool Cockpit::Indicator(int32_t id) const { return id >= 0 && id < kIndicatorIds && indicators_[id]; }
+
+void Cockpit::SetLevel(int32_t gauge, int32_t percent) {
+    if (gauge >= 1 && gauge <= kGauges) levels_[gauge - 1] = std::clamp(percent, 0, 100);
+}
+
+int32_t Cockpit::Level(int32_t gauge) const { return gauge >= 1 && gauge <= kGauges ? levels_[gauge - 1] : 0; }
+
+void Cockpit::ShowWarning(const char* text, uint32_t milliseconds) {
+    CopyBounded(warning_, text);
+    warningUntil_ = GetMilliseconds() + milliseconds;
+    Play(warningSound_, "Warning", kWarningLevel, 0);
+}
+
+void Cockpit::PlayClick(int32_t kind) {
+    static constexpr const char* kNames[3] = {"Click 1", "Click 2", "Click 3"};
+    if (kind >= 1 && kind <= 3) Play(clickSounds_[kind - 1], kNames[kind - 1], kClickLevel, 1);
+}
+
+void Cockpit::ShowMessage(const char* text, PixelImage* face, uint32_t milliseconds, int32_t sound) {
+    CopyBounded(message_, text);
+    messageUntil_ = GetMilliseconds() + milliseconds;
+    messageFace_ = face;
+    if (sound != 0) Play(messageSound_, "Message", kWarningLevel, 0);
+}
+
+const char* Cockpit::WarningAt(uint32_t now) const { return Before(now, warningUntil_) ? warning_ : ""; }
+
+const char* Cockpit::MessageAt(uint32_t now) const { return Before(now, messageUntil_) ? message_ : ""; }
+
+void Cockpit::Update(uint32_t now) {
+    if (game_.shownRadio != nullptr && now - game_.shownRadioAt >= game_.shownRadio->displayTime) {
+        game_.DropRadioMessage(game_.shownRadio);
+    }
+    if (game_.shownRadio == nullptr && game_.pendingRadio != nullptr) {
+        game_.shownRadio = game_.pendingRadio;
+        game_.pendingRadio = nullptr;
+        game_.shownRadioAt = now;
+        if (game_.Sound() != nullptr && game_.shownRadio->voice != nullptr) {
+            game_.Sound()->Play(game_.shownRadio->voice, kVoiceLevel, 0);
+        }
+    }
+}
+
+void Cockpit::Draw(Canvas& canvas, uint32_t now) {
+    const bool canDraw = canvas.palette != nullptr && SelectFont(kHudFont) == kStatusOk;
+    const auto text = [&](uint32_t colour, int32_t x, int32_t y, const char* line) {
+        if (!canDraw || line == nullptr || line[0] == 0) return;
+        SetFontColors(canvas.palette->MatchColor(colour), Canvas::kColorTransparent);
+        DrawStringOn(canvas, line, x, y);
+    };
+    for (const Label& label : kIndicatorLabels) text(indicators_[label.id] ? kLit : kDim, label.x, label.y, label.text);
+    char line[kMessageChars + 64];
+    for (const Label& label : kGaugeLabels) {
+        std::snprintf(line, sizeof line, "%s %3d%%", label.text, levels_[label.id - 1]);
+        text(kText, label.x, label.y, line);
+    }
+    for (int32_t facing = 0; facing < kFacings; ++facing) {
+        text(shieldHits[facing] != 0 ? kHit : kDim, kFacingX[facing], kFacingY[facing], kFacingLabels[facing]);
+        if (shieldHits[facing] > 0) --shieldHits[facing];
+    }
+    std::snprintf(line, sizeof line, "CHARGE %d", lastCharge);
+    text(kText, kChargeX, kChargeY, line);
+    text(kWarningColour, kWarningX, kWarningY, WarningAt(now));
+    text(kText, kMessageX, kMessageY, MessageAt(now));
+    if (canDraw && messageFace_ != nullptr && Before(now, messageUntil_)) {
+        const CanvasRect at{kMessageX + 480, kMessageY - kRadioFaceSize, kRadioFaceSize, kRadioFaceSize};
+        canvas.BlitImage(&at, messageFace_, 0);
+    }
+    const RadioMessage* const radio = game_.shownRadio;
+    if (radio != nullptr) {
+        int32_t x = kRadioX;
+        if (canDraw && radio->face != nullptr) {
+            const CanvasRect at{kRadioX, kRadioY, kRadioFaceSize, kRadioFaceSize};
+            canvas.BlitImage(&at, radio->face, 0);
+            x += kRadioFaceSize + 8;
+        }
+        const char* const callsign =
+            radio->speaker != nullptr && g_callsignQuery != nullptr ? g_callsignQuery(radio->speaker) : nullptr;
+        if (callsign != nullptr) text(kLit, x, kRadioY, callsign);
+        text(kText, x, kRadioY + 12, radio->text);
+    }
+}
