@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "engine/EngineAllocation.h"
+#include "objects/space/ObjectLink.h"
 
 class SpaceObject;
 
@@ -23,10 +24,10 @@ public:
     virtual void SetLinkedShipSide(int32_t side) { (void)side; }
 
     SpaceObject* ship;
-    SpaceObject* hostile = nullptr;   // the object the brain holds hostile
+    ObjectLink hostile;               // the object the brain holds hostile
     int32_t avoid = 0;                // set while the brain avoids an obstacle
     int32_t avoidWords[2] = {};
-    SpaceObject* obstacle = nullptr;
+    ObjectLink obstacle;
     uint32_t warnedAtAge = 0;
     int32_t mode = 0;                 // 1: steers even while a maneuver is set
 };

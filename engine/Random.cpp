@@ -64,3 +64,15 @@ int32_t GameRandom() {
     g_gameRandomSeed = g_gameRandomSeed * 214013u + 2531011u;
     return static_cast<int32_t>((g_gameRandomSeed >> 16) & 0x7fffu);
 }
+
+Vector3 RandomUnitVector() {
+    // Each component in its own statement: the order of the draws is fixed.
+    Vector3 v;
+    int32_t left = GameRandom();
+    v.x = float(left - GameRandom());
+    left = GameRandom();
+    v.y = float(left - GameRandom());
+    left = GameRandom();
+    v.z = float(left - GameRandom());
+    return v.Normalize();
+}

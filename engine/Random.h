@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#include "engine/Vector3.h"
+
 // The engine's seedable generator: L'Ecuyer's combined multiplicative
 // congruential generator with two 31-bit state words, for sequences that must
 // depend only on a stored seed (a mission's star field, the mine object).
@@ -20,3 +22,8 @@ int32_t RandomNext();
 void GameRandomSeed(uint32_t seed);
 // 0 to 0x7fff; chances are tested as GameRandom() % n.
 int32_t GameRandom();
+
+// A random unit direction: x, y and z each GameRandom() - GameRandom(), the
+// left call first, then normalised through the routine table. (A zero draw
+// stays zero.)
+Vector3 RandomUnitVector();

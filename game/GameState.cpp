@@ -126,6 +126,8 @@ void GameState::TakeSound(SoundDevice* device, SoundEffectLibrary* effects) {
     if (effects != nullptr) g_soundEffects = effects;
 }
 
+GameState* g_gameState = nullptr;
+
 namespace {
 
 GameState::ObjectConstructor g_objectKinds[GameState::kObjectKinds] = {};

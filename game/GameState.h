@@ -325,3 +325,7 @@ void GameState::ForgetObject(T* object) {
     for (SpaceObject*& named : scriptRecordObjects) clear(named);
     lightHolders_.Forget(static_cast<const Frame*>(object));
 }
+
+// The one game state, made at start-up after the engine and deleted at
+// shutdown; null before and after.
+extern GameState* g_gameState;

@@ -54,7 +54,6 @@
 
 OstrelSystem* g_engine = nullptr;
 platform::Window* g_mainWindow = nullptr;
-GameState* g_gameState = nullptr;
 DisplayDriver* g_display = nullptr;
 
 namespace {

@@ -16,7 +16,6 @@ class Window;
 // What the start-up made, while the game runs; null before and after.
 extern OstrelSystem* g_engine;          // the engine system object
 extern platform::Window* g_mainWindow;
-extern GameState* g_gameState;
 extern DisplayDriver* g_display;
 
 // The whole life of the program: start-up in the game's fixed order, the

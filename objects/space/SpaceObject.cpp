@@ -1,0 +1,324 @@
+#include "objects/space/SpaceObject.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "engine/Clock.h"
+#include "engine/Saturate.h"
+#include "engine/TimeStamp.h"
+#include "game/GameState.h"
+#include "mission/Goal.h"
+#include "objects/space/ObjectPart.h"
+#include "scene/Model.h"
+
+int32_t SpaceObject::g_nextUoid = 0;
+
+namespace {
+
+char* CopyText(const char* text) {
+    const size_t length = text != nullptr ? std::strlen(text) : 0;
+    auto* const copy = static_cast<char*>(EngineAllocate(length + 1));
+    if (copy == nullptr) return nullptr;
+    if (length > 0) std::memcpy(copy, text, length);
+    copy[length] = 0;
+    return copy;
+}
+
+const char* ModelName(const SceneObject& object) { return object.model != nullptr ? object.model->name : ""; }
+
+// A hit-point record's words: hp, max, x, y, z and one carried along.
+SpaceObject::HitPoints Unpack(const Record<24>& record) {
+    return {int32_t(record.words[0]), int32_t(record.words[1]),
+            Vector3{std::bit_cast<float>(record.words[2]), std::bit_cast<float>(record.words[3]),
+                    std::bit_cast<float>(record.words[4])}};
+}
+
+bool SameDirection(const Record<24>& record, const Vector3& point) {
+    const SpaceObject::HitPoints unpacked = Unpack(record);
+    return unpacked.direction.x == point.x && unpacked.direction.y == point.y && unpacked.direction.z == point.z;
+}
+
+}  // namespace
+
+SpaceObject::SpaceObject(SpaceObject* from)
+    : SceneObject(from != nullptr ? from->model : nullptr), createdAt(GetMilliseconds()) {
+    SpaceObject::Init();
+    if (from != nullptr) {
+        flags = from->flags & ~kTemplateOnlyFlags;
+        SpaceObject::BuildParts(this, from->firstChild);
+    }
+}
+
+SpaceObject::SpaceObject(Model* model) : SceneObject(model), createdAt(GetMilliseconds()) { SpaceObject::Init(); }
+
+SpaceObject::~SpaceObject() {
+    ReleaseLinks();
+    if (g_gameState != nullptr) {
+        g_gameState->ForgetObject(this);
+        if (groupNode != nullptr && g_gameState->mission != nullptr) world::Remove(g_gameState->mission->firstObject, this);
+    }
+    if (groupNode != nullptr) {
+        // A world without a mission to hold its head: leave the group as is.
+        previous = next = nullptr;
+        groupNode = nullptr;
+    }
+    if (savedModel != nullptr) {
+        model = savedModel;
+        savedModel = nullptr;
+    }
+    for (char* text : explosionNames) EngineRelease(text);
+    EngineRelease(name);
+    EngineRelease(callsign);
+    EngineRelease(recordText);
+    DeleteParts();
+    // The part nodes: the copy of the template's tree under this object.
+    Detach(1, 0);
+}
+
+void SpaceObject::Init() {
+    type = kTypeSpaceObject;
+    uoid = g_nextUoid++;
+    hitPoints = maxHitPoints = kDefaultHitPoints;
+    mass = 1.0f;
+    velocity = angularVelocity = localVelocity = rotationRates = Vector3{0.0f, 0.0f, 0.0f};
+    collisionDelay = -1;
+    expiresAt = -1;
+    fuelAllowance = 1000;
+    identified = 1;
+    classWord = craftWord = -1;
+    std::strcpy(linkName, "NONE");
+    label[0] = 0;
+    active = removeWhenDone = isNavPoint = 0;
+    side = 0;
+    groupKey = 0;
+    templateObject = nullptr;
+    killer = nullptr;
+    collisionPartner = nullptr;
+    partnerPart = -1;
+    maxSpeed = velocityCap = maxTurnRate = spinCap = speed = 0.0f;
+    const char* const modelName = ModelName(*this);
+    isBase = std::strncmp(modelName, "BASE", 4) == 0 ? 1 : 0;
+    auto* const self = new ObjectPart(this);
+    if (self != nullptr) {
+        self->SetFromName(modelName);
+        parts.Append(self);
+    }
+    if (std::strstr(modelName, "7720") != nullptr && g_gameState != nullptr) g_gameState->specialObject = this;
+}
+
+void SpaceObject::BuildParts(Frame* parentNode, Frame* templateNode) {
+    // Siblings in order first, then the children of each, the last
+    // sibling's first: the order the parts have always been numbered in.
+    std::vector<std::pair<SceneObject*, Frame*>> made;
+    for (Frame* from = templateNode; from != nullptr; from = static_cast<Frame*>(from->next)) {
+        auto* const source = dynamic_cast<SceneObject*>(from);
+        auto* const node = new SceneObject(source != nullptr ? source->model : nullptr);
+        if (node == nullptr) return;
+        node->local = from->local;
+        node->local.UpdateInverse();
+        node->AttachToParent(parentNode, 0);
+        node->UpdateWorldTransform(Transform::kUpdateInverse);
+        node->flags = from->flags & ~kTemplateOnlyFlags;
+        auto* const part = new ObjectPart(node);
+        if (part != nullptr) {
+            part->SetFromName(source != nullptr ? ModelName(*source) : "");
+            parts.Append(part);
+        }
+        made.emplace_back(node, from);
+    }
+    for (auto it = made.rbegin(); it != made.rend(); ++it) BuildParts(it->first, it->second->firstChild);
+}
+
+void SpaceObject::DeleteParts() {
+    for (ObjectPart* part : parts) delete part;
+    parts.Clear();
+}
+
+void SpaceObject::ReleaseLinks() {
+    while (links_ != nullptr) {
+        ObjectLink* const link = links_;
+        links_ = link->next_;
+        link->target_ = nullptr;
+        link->previous_ = link->next_ = nullptr;
+    }
+}
+
+void SpaceObject::OnRemove(int32_t clearReferences) {
+    ForgetGoalSubject(this);
+    DeleteParts();
+    if (g_gameState != nullptr) g_gameState->ForgetObject(this);
+    Mission* const mission = g_gameState != nullptr ? g_gameState->mission : nullptr;
+    if (clearReferences != 0 && mission != nullptr) {
+        for (SpaceObject* object = mission->firstObject; object != nullptr; object = object->GetNext()) {
+            if (object->collisionPartner.Get() == this) {
+                object->collisionPartner = nullptr;
+                object->partnerPart = -1;
+            }
+        }
+    }
+    if (groupNode != nullptr && mission != nullptr) world::Remove(mission->firstObject, this);
+    ReleaseLinks();
+}
+
+uint32_t SpaceObject::Age() const { return TimeStamp::Elapsed(createdAt); }
+
+void SpaceObject::Activate(float seconds) {
+    active = 1;
+    expiresAt = seconds == 0.0f ? -1 : SaturateToInt32(double(Age()) + 1000.0 * double(seconds));
+    UpdateVisibility();
+}
+
+void SpaceObject::Deactivate(uint32_t remove) {
+    collisionDelay = -1;
+    active = 0;
+    removeWhenDone = remove;
+    UpdateVisibility();
+}
+
+void SpaceObject::UpdateVisibility() {
+    if (collisionDelay != 0) {
+        flags |= kFlagNoCollisions;
+    } else {
+        flags &= ~kFlagNoCollisions;
+    }
+    if (active == 0) {
+        flags |= kFlagHiddenObject | kFlagNoCollisions;
+    } else {
+        flags &= ~kFlagHiddenObject;
+    }
+}
+
+void SpaceObject::SetName(const char* text) {
+    EngineRelease(name);
+    name = text != nullptr ? CopyText(text) : nullptr;
+}
+
+void SpaceObject::SetMass(float value) {
+    mass = value;
+    UpdateVisibility();
+}
+
+bool SpaceObject::IsHostile(const SpaceObject* other) const {
+    if (other == nullptr || other->active == 0) return false;
+    return side != 0 && other->side != 0 && side != other->side;
+}
+
+void SpaceObject::CopyPlacement(const SpaceObject& other) {
+    world = other.world;
+    local = other.world;
+}
+
+Vector3 SpaceObject::Position() const {
+    Vector3 at;
+    local.matrix.GetTranslation(&at);
+    return at;
+}
+
+SpaceObject* SpaceObject::FindByUoid(int32_t n) {
+    if (n < 0) return nullptr;
+    for (SpaceObject* object = this; object != nullptr; object = object->GetNext()) {
+        if (object->uoid == n) return object;
+    }
+    return nullptr;
+}
+
+float SpaceObject::DistanceTo(const SpaceObject& other) const { return Position().Difference(other.Position()).Length(); }
+
+SpaceObject* SpaceObject::Clone(SpaceObject* placementSource, int32_t, int32_t) {
+    auto* const clone = new SpaceObject(this);
+    if (clone == nullptr) return nullptr;
+    clone->SetAccelerations(velocityCap, spinCap);
+    clone->SetMaxRates(maxSpeed, maxTurnRate);
+    std::memcpy(clone->label, label, sizeof label);
+    clone->name = CopyText(name);
+    clone->callsign = CopyText(callsign);
+    clone->definitionWords.AppendRange(definitionWords);
+    clone->collisionDelay = collisionDelay < 0 ? -1 : 0;
+    for (const char* explosion : explosionNames) clone->explosionNames.Append(CopyText(explosion));
+    // A clone stands with its original.
+    clone->groupKey = groupKey;
+    const SpaceObject& from = placementSource != nullptr ? *placementSource : *this;
+    clone->local = from.world;
+    clone->world = from.world;
+    if (g_gameState != nullptr) g_gameState->AddObjectsToWorld(clone, 0);
+    return clone;
+}
+
+void SpaceObject::SetHitPoints(int32_t value) {
+    hitPoints = maxHitPoints = value;
+    for (ObjectPart* part : parts) {
+        if (part->solid == 0) continue;
+        Vector3 direction;
+        part->GetVector(&direction, false);
+        bool known = false;
+        for (int32_t i = 0; i < hitPointRecords.Count() && !known; ++i) known = SameDirection(hitPointRecords[i], direction);
+        if (known) continue;
+        Record<24> record{};
+        record.words[2] = std::bit_cast<uint32_t>(direction.x);
+        record.words[3] = std::bit_cast<uint32_t>(direction.y);
+        record.words[4] = std::bit_cast<uint32_t>(direction.z);
+        hitPointRecords.Add(record);
+    }
+    const int32_t records = hitPointRecords.Count();
+    if (records == 0) return;
+    for (int32_t i = 0; i < records; ++i) {
+        hitPointRecords[i].words[0] = hitPointRecords[i].words[1] = uint32_t(value / records);
+    }
+}
+
+bool SpaceObject::DamageHitPoints(const Vector3* point, int32_t amount) {
+    if (amount <= 0 || point == nullptr) return false;
+    hitPoints = Saturate32(int64_t(hitPoints) - amount);
+    for (int32_t i = 0; i < hitPointRecords.Count(); ++i) {
+        if (!SameDirection(hitPointRecords[i], *point)) continue;
+        const int32_t left = std::max(0, int32_t(hitPointRecords[i].words[0]) - amount);
+        hitPointRecords[i].words[0] = uint32_t(left);
+        break;
+    }
+    return hitPoints < 1;
+}
+
+int32_t SpaceObject::GetHitPoints(const Vector3* point) const {
+    if (point == nullptr) return hitPoints;
+    for (int32_t i = 0; i < hitPointRecords.Count(); ++i) {
+        if (SameDirection(hitPointRecords[i], *point)) return Unpack(hitPointRecords[i]).hp;
+    }
+    return 0;
+}
+
+int32_t SpaceObject::GetMaxHitPoints(const Vector3* point) const {
+    if (point == nullptr) return maxHitPoints;
+    for (int32_t i = 0; i < hitPointRecords.Count(); ++i) {
+        if (SameDirection(hitPointRecords[i], *point)) return Unpack(hitPointRecords[i]).max;
+    }
+    return 0;
+}
+
+SpaceObject::HitPoints SpaceObject::HitPointRecord(int32_t index) const { return Unpack(hitPointRecords[index]); }
+
+void SpaceObject::UpdateDetailLevel(const Vector3& offset) {
+    // Squared and summed in 64 bits: 32 would overflow beyond about 46,000 units.
+    const int64_t x = SaturateToInt32(offset.x), y = SaturateToInt32(offset.y), z = SaturateToInt32(offset.z);
+    const int64_t distanceSq = x * x + y * y + z * z;
+    if (savedModel == nullptr) {
+        if (templateObject == nullptr || distanceSq <= lodFarSq) return;
+        for (ObjectPart* part : parts) {
+            if (part->kind != ObjectPart::kShield && part->node != nullptr) part->node->flags |= kFlagHiddenObject;
+        }
+        savedModel = model;
+        model = templateObject->model;
+        flags &= ~kFlagHiddenObject;
+        return;
+    }
+    if (distanceSq >= lodNearSq) return;
+    model = savedModel;
+    savedModel = nullptr;
+    for (ObjectPart* part : parts) {
+        if (part->kind != ObjectPart::kShield && part->kind != ObjectPart::kAttachment && part->node != nullptr) {
+            part->node->flags &= ~kFlagHiddenObject;
+        }
+    }
+}
