@@ -91,6 +91,15 @@ int32_t g_softwareAlpha = 0;
 
 PaletteCacheEntry::~PaletteCacheEntry() { delete palette; }
 
+GameState* g_gameState = nullptr;
+
+namespace {
+
+GameState::ObjectConstructor g_objectKinds[GameState::kObjectKinds] = {};
+GameState::NetworkHooks g_networkHooks;
+
+}  // namespace
+
 GameState::GameState() : cockpit_(new Cockpit(*this)) {}
 
 GameState::~GameState() {
@@ -99,6 +108,10 @@ GameState::~GameState() {
     lightHolders_.Clear();
     delete sceneLibrary_;
     delete career;
+    if (g_networkHooks.deleteSettings != nullptr) g_networkHooks.deleteSettings(netSettings);
+    if (g_networkHooks.deleteSession != nullptr) g_networkHooks.deleteSession(netSession);
+    netSettings = nullptr;
+    netSession = nullptr;
     for (SoundObject*& sound : collisionSounds) {
         delete sound;
         sound = nullptr;
@@ -126,14 +139,7 @@ void GameState::TakeSound(SoundDevice* device, SoundEffectLibrary* effects) {
     if (effects != nullptr) g_soundEffects = effects;
 }
 
-GameState* g_gameState = nullptr;
 
-namespace {
-
-GameState::ObjectConstructor g_objectKinds[GameState::kObjectKinds] = {};
-GameState::NetworkHooks g_networkHooks;
-
-}  // namespace
 
 void GameState::RegisterObjectGroup(NamedObject* object, const void* key, uint32_t subKey) {
     groups_.Register(object, key, subKey);

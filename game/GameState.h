@@ -170,6 +170,9 @@ public:
         bool (*isClient)() = nullptr;
         int32_t (*createObject)(SpaceObject* object) = nullptr;
         int32_t (*createProjectile)(Projectile* projectile) = nullptr;
+        // The game state owns the session and the settings; the network deletes them.
+        void (*deleteSession)(NetSession* session) = nullptr;
+        void (*deleteSettings)(NetGameSettings* settings) = nullptr;
     };
     static void SetNetworkHooks(const NetworkHooks& hooks);
     bool IsNetworkGame() const;

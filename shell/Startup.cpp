@@ -44,6 +44,7 @@
 #include "display/D3DHalDriver.h"
 #include "game/GameState.h"
 #include "shell/LaunchOptions.h"
+#include "net/NetworkHooks.h"
 #include "shell/InputFocus.h"
 #include "platform/AudioOutput.h"
 #include "platform/SoundLibrary.h"
@@ -517,6 +518,7 @@ int RunGame(const LaunchOptions& options) {
         return 1;
     }
     g_gameState->SetConfigFolder(options.dataRoot);
+    InstallNetworkHooks();
     g_gameState->TakeInputSystem(session.input);
     session.input = nullptr;
     Say("Game state created");

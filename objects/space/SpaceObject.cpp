@@ -322,3 +322,10 @@ void SpaceObject::UpdateDetailLevel(const Vector3& offset) {
         }
     }
 }
+
+void SpaceObject::FillNetState(NetObjectState& state) const {
+    state = NetObjectState{};
+    state.tail[0] = isNavPoint;
+    state.tail[1] = uint32_t(-1);   // lifetime: none
+    state.tailWords = 2;
+}

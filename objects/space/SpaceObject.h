@@ -5,6 +5,7 @@
 #include "engine/RecordArray.h"
 #include "engine/Vector3.h"
 #include "game/WorldList.h"
+#include "objects/space/NetObjectState.h"
 #include "objects/space/ObjectLink.h"
 #include "scene/SceneObject.h"
 
@@ -90,6 +91,12 @@ public:
     // Collision exemption follows the delay; an inactive object hides.
     virtual void UpdateVisibility();
     virtual void Collide(SpaceObject*) {}
+    // The kind's fields for the network packets; the base: a plain object's
+    // tail (navigation-point flag, no lifetime) and an explode flag of 1.
+    virtual void FillNetState(NetObjectState& state) const;
+    // The type other machines know the object by (a player's ship is an AI
+    // ship there).
+    int32_t NetType() const { return type == kTypePlayerShip ? kTypeAiShip : type; }
 
     void Deactivate(uint32_t remove);
     void SetSide(int32_t newSide) { side = newSide; }

@@ -1,0 +1,289 @@
+#include "net/NetPacket.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "game/GameState.h"
+#include "net/NetPacketType.h"
+#include "net/NetSession.h"
+#include "net/PacketBytes.h"
+#include "objects/space/SpaceObject.h"
+#include "objects/weapons/Projectile.h"
+
+namespace {
+
+int32_t UoidOf(const SpaceObject* object) { return object != nullptr ? object->uoid : -1; }
+
+// Rows 1 and 2 and the position: words 3 to 11 of the frame's matrix.
+void WriteTransform(PacketWriter& out, uint32_t at, const SpaceObject& object) {
+    const Matrix34& m = object.local.matrix;
+    for (int row = 1; row < 4; ++row) {
+        for (int column = 0; column < 3; ++column) out.F32(at + uint32_t(((row - 1) * 3 + column) * 4), m.rows[row][column]);
+    }
+}
+
+void WriteVector(PacketWriter& out, uint32_t at, const Vector3& v) {
+    out.F32(at, v.x);
+    out.F32(at + 4, v.y);
+    out.F32(at + 8, v.z);
+}
+
+// Word 0 (the source) never goes on the wire: receivers put their own there.
+void WriteDamage(PacketWriter& out, uint32_t at, const DamageRecord& damage) {
+    out.U32(at, 0);
+    for (int i = 0; i < 5; ++i) out.I32(at + 4 + uint32_t(4 * i), damage.amounts[i]);
+}
+
+}  // namespace
+
+NetPacket::~NetPacket() {
+    if (owned_ != 0) EngineRelease(data_);
+}
+
+uint16_t NetPacket::GetType() const { return data_ != nullptr && size_ >= 2 ? uint16_t(data_[0] | data_[1] << 8) : 0; }
+
+uint32_t NetPacket::GetFlags() const { return data_ != nullptr && size_ >= 8 ? PacketReader(data_, size_).U32(4) : 0; }
+
+bool NetPacket::Allocate(uint32_t size) {
+    auto* const block = static_cast<uint8_t*>(EngineAllocate(size));
+    if (block == nullptr) return false;
+    std::memset(block, 0, size);
+    if (owned_ != 0) EngineRelease(data_);
+    data_ = block;
+    size_ = size;
+    owned_ = 1;
+    return true;
+}
+
+void NetPacket::WriteHeader(uint16_t type, uint32_t flags) {
+    PacketWriter out(data_, size_);
+    out.U16(0, type);
+    out.U16(2, uint16_t(size_));
+    out.U32(4, flags);
+}
+
+uint32_t NetPacket::ObjectSignature(const SpaceObject* object) {
+    if (object == nullptr || strnlen(object->label, 4) < 4) return 0;
+    const auto* const name = reinterpret_cast<const uint8_t*>(object->label);
+    return uint32_t(name[0]) << 24 | uint32_t(name[1]) << 16 | uint32_t(name[2]) << 8 | name[3];
+}
+
+int32_t NetPacket::ProjectileIndex(const Projectile* projectile) {
+    if (g_gameState == nullptr) return 0;
+    const DynArray<Projectile*>& list = g_gameState->projectiles;
+    for (int32_t i = 0; i < list.Count(); ++i) {
+        if (list[i] == projectile) return i;
+    }
+    return list.Count();
+}
+
+void NetPacket::WriteObjectCreate(uint16_t type, const SpaceObject& object) {
+    const bool request = type == kCreationRequest;
+    const bool asteroid = object.type == SpaceObject::kTypeAsteroid;
+    // Requests carry no uoid: every field lies 4 bytes lower.
+    const uint32_t shift = request ? 4 : 0;
+    const uint32_t fixed = request ? kCreationRequestBytes : asteroid ? kAsteroidCreateBytes : kObjectCreateBytes;
+    const char* const name = object.name != nullptr ? object.name : "";
+    const uint32_t length = uint32_t(strnlen(name, kMaxPacketBytes - fixed));
+    if (!Allocate(fixed + length)) return;
+    PacketWriter out(data_, size_);
+    if (!request) out.I32(8, object.uoid);
+    out.I32(12 - shift, object.NetType());
+    out.F32(16 - shift, object.mass);
+    out.I32(20 - shift, object.side);
+    out.Text(24 - shift, kDefinitionNameBytes, object.label);
+    // 40: the receiver's own name pointer; nothing of ours goes there.
+    WriteVector(out, 44 - shift, object.angularVelocity);
+    WriteVector(out, 56 - shift, object.velocity);
+    out.F32(68 - shift, object.velocityCap);
+    out.F32(72 - shift, object.maxSpeed);
+    out.F32(76 - shift, object.maxTurnRate);
+    out.F32(80 - shift, object.spinCap);
+    WriteTransform(out, 84 - shift, object);
+    if (!asteroid) {
+        NetObjectState state;
+        object.FillNetState(state);
+        for (int32_t i = 0; i < state.tailWords && i < 11; ++i) out.U32(120 - shift + uint32_t(4 * i), state.tail[i]);
+    }
+    const uint32_t nameAt = fixed - 1;
+    for (uint32_t i = 0; i < length; ++i) out.U8(nameAt + i, uint8_t(name[i]));
+    out.U8(nameAt + length, 0);
+    WriteHeader(type, PF_QUEUE_1);
+}
+
+void NetPacket::BuildObjectPacket(uint16_t type, const SpaceObject* object) {
+    switch (type) {
+        case kObjectCreate:
+        case kCreationRequest:
+            if (object != nullptr) WriteObjectCreate(type, *object);
+            return;
+        case kAutoturretRequest: {
+            if (!Allocate(12)) return;
+            PacketWriter(data_, size_).I32(8, UoidOf(object));
+            WriteHeader(type, PF_QUEUE_1);
+            return;
+        }
+        case kDestructionRequest:
+        case kObjectDestroy:
+            BuildObjectEventPacket(type, object, nullptr);
+            return;
+        case kObjectUpdate: {
+            if (object == nullptr) return;
+            const auto* const session = g_gameState != nullptr ? g_gameState->netSession : nullptr;
+            const bool craft = object->type >= SpaceObject::kTypeCraft;
+            const bool full = craft && session != nullptr && session->updateRate > 0 &&
+                              (int64_t(session->frameCount) + object->uoid) % session->updateRate == 0;
+            if (!Allocate(full ? kObjectUpdateFullBytes : kObjectUpdateShortBytes)) return;
+            PacketWriter out(data_, size_);
+            out.I32(8, object->uoid);
+            out.U32(12, ObjectSignature(object));
+            WriteVector(out, 16, object->angularVelocity);
+            WriteVector(out, 28, object->velocity);
+            out.F32(40, object->velocityCap);
+            out.F32(44, object->maxSpeed);
+            WriteTransform(out, 48, *object);
+            if (full) {
+                NetObjectState state;
+                object->FillNetState(state);
+                out.U8(84, uint8_t(std::clamp(state.shieldDepletion, 0, 100)));
+                out.U8(85, uint8_t(state.cloaked != 0));
+                out.U8(86, uint8_t(int8_t(object->side)));
+                out.U16(88, uint16_t(std::clamp(state.powerDraw, 0, 0xFFFF)));
+                const int32_t maximum = object->GetMaxHitPoints(nullptr);
+                const int32_t percent =
+                    maximum <= 0 ? 0 : int32_t(std::clamp<int64_t>(int64_t(object->hitPoints) * 100 / maximum, 0, 100));
+                out.U8(90, uint8_t(percent));
+                out.U8(91, uint8_t(int8_t(session->FindPlayerByUoid(object->uoid))));
+                for (int32_t i = 0; i < 12 && i < object->HitPointRecordCount(); ++i) {
+                    out.U8(92 + uint32_t(i), uint8_t(std::clamp(object->HitPointRecord(i).hp, 0, 255)));
+                }
+            }
+            WriteHeader(type, craft || object->type == SpaceObject::kTypeMissile ? PF_QUEUE_2 : PF_QUEUE_3);
+            return;
+        }
+        default:
+            return;
+    }
+}
+
+void NetPacket::BuildObjectEventPacket(uint16_t type, const SpaceObject* first, const SpaceObject* second) {
+    switch (type) {
+        case kDestructionRequest:
+        case kObjectDestroy: {
+            if (!Allocate(20)) return;
+            PacketWriter out(data_, size_);
+            out.I32(8, UoidOf(first));
+            out.I32(12, UoidOf(second));
+            NetObjectState state;
+            if (first != nullptr) first->FillNetState(state);
+            out.I32(16, state.explodeFlag);
+            break;
+        }
+        case kCollision: {
+            if (!Allocate(104)) return;
+            if (first != nullptr && second != nullptr) {
+                PacketWriter out(data_, size_);
+                NetObjectState a, b;
+                first->FillNetState(a);
+                second->FillNetState(b);
+                out.I32(8, first->uoid);
+                out.I32(12, second->uoid);
+                out.I32(16, second->partnerPart);
+                out.I32(20, first->partnerPart);
+                out.I32(24, first->collisionDelay);
+                out.I32(28, second->collisionDelay);
+                out.I32(32, UoidOf(a.owner));
+                out.I32(36, UoidOf(b.owner));
+                WriteVector(out, 40, first->Position());
+                WriteVector(out, 56, second->Position());
+                WriteVector(out, 72, first->velocity);
+                WriteVector(out, 88, second->velocity);
+            }
+            break;
+        }
+        case kDeath: {
+            if (!Allocate(16)) return;
+            PacketWriter out(data_, size_);
+            out.I32(8, UoidOf(first));
+            out.I32(12, UoidOf(second));
+            break;
+        }
+        default:
+            return;
+    }
+    WriteHeader(type, PF_QUEUE_1);
+}
+
+void NetPacket::BuildProjectilePacket(uint16_t type, const Projectile* projectile, const SpaceObject* target,
+                                      int32_t hitPart) {
+    switch (type) {
+        case kProjRequest:
+        case kProjCreate: {
+            if (projectile == nullptr || !Allocate(108)) return;
+            PacketWriter out(data_, size_);
+            WriteVector(out, 8, projectile->velocity);
+            WriteVector(out, 24, projectile->position);
+            WriteDamage(out, 40, projectile->damage);
+            out.I32(64, projectile->emp);
+            out.I32(68, projectile->life);
+            out.I32(72, UoidOf(projectile->owner.Get()));
+            out.Text(76, Projectile::kNameBytes, projectile->typeName);
+            out.Text(92, Projectile::kNameBytes, projectile->trailName);
+            break;
+        }
+        case kProjHit: {
+            if (!Allocate(20)) return;
+            PacketWriter out(data_, size_);
+            out.I32(8, ProjectileIndex(projectile));
+            out.I32(12, UoidOf(target));
+            out.I32(16, hitPart);
+            break;
+        }
+        case kProjDestroy: {
+            if (!Allocate(12)) return;
+            PacketWriter(data_, size_).I32(8, ProjectileIndex(projectile));
+            break;
+        }
+        default:
+            return;
+    }
+    WriteHeader(type, PF_QUEUE_1);
+}
+
+void NetPacket::BuildWeaponFire(uint16_t type, const DamageRecord& damage, int32_t strength, const SpaceObject* target,
+                                int32_t, const char* name, int32_t firingPart, int32_t hitPart, const Vector3& impact) {
+    if (type != kGunShot && type != kBeamHit) return;
+    if (!Allocate(type == kGunShot ? 84 : 64)) return;
+    PacketWriter out(data_, size_);
+    out.I32(8, UoidOf(target));
+    out.I32(12, UoidOf(damage.source));
+    WriteDamage(out, 16, damage);
+    out.I32(40, firingPart);
+    out.I32(44, hitPart);
+    if (type == kGunShot) {
+        out.I32(48, strength);
+        WriteVector(out, 52, impact);
+        out.Text(68, 16, name);
+    } else {
+        out.Text(48, 16, name);
+    }
+    WriteHeader(type, target != nullptr ? PF_QUEUE_1 : PF_QUEUE_3);
+}
+
+void NetPacket::BuildEmpDamage(uint16_t type, const SpaceObject* target, int32_t amount) {
+    if (type != kEmpDamage || !Allocate(16)) return;
+    PacketWriter out(data_, size_);
+    out.I32(8, UoidOf(target));
+    out.I32(12, amount);
+    WriteHeader(type, PF_QUEUE_1);
+}
+
+void NetPacket::BuildEcmStatus(uint16_t type, int32_t shipUoid, int32_t range, int32_t kind3Percent, int32_t kind2Percent) {
+    if (type != kEcmStatus || !Allocate(20)) return;
+    PacketWriter out(data_, size_);
+    out.I32(8, shipUoid);
+    out.I32(12, range);
+    out.U8(16, uint8_t(kind3Percent));
+    out.U8(17, uint8_t(kind2Percent));
+    WriteHeader(type, PF_QUEUE_1);
+}

@@ -1,0 +1,76 @@
+#pragma once
+#include <cstdint>
+
+#include "engine/EngineAllocation.h"
+#include "engine/Vector3.h"
+
+class Projectile;
+class SpaceObject;
+struct DamageRecord;
+
+// The 8 bytes in front of every packet, little-endian.
+struct NetPacketHeader {
+    static constexpr uint32_t kBytes = 8;
+    uint16_t type = 0;
+    uint16_t size = 0;
+    uint32_t flags = 0;
+};
+
+// One packet: built here before sending (it then owns its block, from the
+// engine heap) or wrapped around received bytes (which it never frees).
+// Each build sets the size, allocates, fills the payload (zero where
+// nothing is written) and writes the header last; a type the build does
+// not handle leaves the packet as it was.
+class NetPacket : public EngineObject {
+public:
+    static constexpr uint32_t kDefinitionNameBytes = 16;
+    // The most one packet may hold: its size travels in 16 bits and must fit one MEGAPACKET.
+    static constexpr uint32_t kMaxPacketBytes = 32756;
+    static constexpr uint32_t kObjectCreateBytes = 165;    // plus the name's length
+    static constexpr uint32_t kAsteroidCreateBytes = 121;
+    static constexpr uint32_t kCreationRequestBytes = 161;
+    static constexpr uint32_t kObjectUpdateFullBytes = 104;
+    static constexpr uint32_t kObjectUpdateShortBytes = 84;
+
+    NetPacket(uint32_t size = 0, uint8_t* data = nullptr) : size_(size), owned_(data == nullptr ? 1 : 0), data_(data) {}
+    ~NetPacket();
+    NetPacket(const NetPacket&) = delete;
+    NetPacket& operator=(const NetPacket&) = delete;
+
+    uint8_t* GetData() const { return data_; }
+    uint32_t GetSize() const { return size_; }
+    // The header's type; 0 without data.
+    uint16_t GetType() const;
+    uint32_t GetFlags() const;
+
+    // OBJECT_CREATE, CREATION_REQUEST, OBJECT_UPDATE, AUTOTURRET_REQUEST,
+    // and the destroy pair without a killer.
+    void BuildObjectPacket(uint16_t type, const SpaceObject* object);
+    // The destroy pair with a killer, COLLISION, DEATH: the first object's
+    // uoid at 8, the second's at 12.
+    void BuildObjectEventPacket(uint16_t type, const SpaceObject* first, const SpaceObject* second);
+    // PROJ_REQUEST, PROJ_CREATE, PROJ_HIT, PROJ_DESTROY.
+    void BuildProjectilePacket(uint16_t type, const Projectile* projectile, const SpaceObject* target, int32_t hitPart);
+    // GUN_SHOT and BEAM_HIT.
+    void BuildWeaponFire(uint16_t type, const DamageRecord& damage, int32_t strength, const SpaceObject* target,
+                         int32_t unused, const char* name, int32_t firingPart, int32_t hitPart, const Vector3& impact);
+    void BuildEmpDamage(uint16_t type, const SpaceObject* target, int32_t amount);
+    void BuildEcmStatus(uint16_t type, int32_t shipUoid, int32_t range, int32_t kind3Percent, int32_t kind2Percent);
+
+    // The first four characters of the definition name, the first in the
+    // highest byte; 0 below four characters or without an object.
+    static uint32_t ObjectSignature(const SpaceObject* object);
+    // The index a projectile is named by: its first place in the game
+    // state's projectile list, or the list's count when it is not there.
+    static int32_t ProjectileIndex(const Projectile* projectile);
+
+private:
+    // A zeroed block of `size` bytes owned from now on; false without memory.
+    bool Allocate(uint32_t size);
+    void WriteHeader(uint16_t type, uint32_t flags);
+    void WriteObjectCreate(uint16_t type, const SpaceObject& object);
+
+    uint32_t size_;
+    uint32_t owned_;
+    uint8_t* data_;
+};

@@ -1,0 +1,20 @@
+#include "tests/support/world/RecordingNetSession.h"
+
+RecordingNetSession::RecordingNetSession(bool host) {
+    hasInterface = connected = true;
+    isHost = host;
+    serverDpid = 1;
+    ownDpid = host ? 1 : 2;
+}
+
+uint32_t RecordingNetSession::Send(uint32_t from, uint32_t to, const void* data, uint32_t size) {
+    const auto* const bytes = static_cast<const uint8_t*>(data);
+    sent.push_back({from, to, std::vector<uint8_t>(bytes, bytes + size)});
+    return sendResult;
+}
+
+uint32_t RecordingNetSession::SendToAll(uint32_t from, const void* data, uint32_t size) {
+    return Send(from, kToAll, data, size);
+}
+
+void RecordingNetSession::AnnounceKill(int32_t killerUoid, int32_t victimUoid) { kills.push_back({killerUoid, victimUoid}); }
