@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <type_traits>
 
 #include "engine/DynArray.h"
 #include "engine/EngineAllocation.h"
@@ -296,10 +297,13 @@ private:
 template <typename T>
 void GameState::AddObjectsToWorld(T* chain, int32_t) {
     if (mission == nullptr) return;
-    while (chain != nullptr) {
-        T* const following = world::Following(chain);
-        world::Insert(mission->firstObject, chain);
-        chain = following;
+    // Any kind of object joins the world as the world's own element type.
+    using Object = std::remove_pointer_t<decltype(Mission::firstObject)>;
+    Object* object = chain;
+    while (object != nullptr) {
+        Object* const following = world::Following(object);
+        world::Insert(mission->firstObject, object);
+        object = following;
     }
 }
 

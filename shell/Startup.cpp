@@ -45,6 +45,7 @@
 #include "game/GameState.h"
 #include "shell/LaunchOptions.h"
 #include "net/NetworkHooks.h"
+#include "objects/space/WorldPass.h"
 #include "shell/InputFocus.h"
 #include "platform/AudioOutput.h"
 #include "platform/SoundLibrary.h"
@@ -519,6 +520,7 @@ int RunGame(const LaunchOptions& options) {
     }
     g_gameState->SetConfigFolder(options.dataRoot);
     InstallNetworkHooks();
+    RegisterSpaceObjects();
     g_gameState->TakeInputSystem(session.input);
     session.input = nullptr;
     Say("Game state created");

@@ -227,25 +227,38 @@ SpaceObject* SpaceObject::FindByUoid(int32_t n) {
 
 float SpaceObject::DistanceTo(const SpaceObject& other) const { return Position().Difference(other.Position()).Length(); }
 
+void SpaceObject::CopyInto(SpaceObject& clone, SpaceObject* placementSource, bool names) const {
+    clone.SetAccelerations(velocityCap, spinCap);
+    clone.SetMaxRates(maxSpeed, maxTurnRate);
+    std::memcpy(clone.label, label, sizeof label);
+    if (names) {
+        clone.name = CopyText(name);
+        clone.callsign = CopyText(callsign);
+    }
+    clone.definitionWords.AppendRange(definitionWords);
+    clone.collisionDelay = collisionDelay < 0 ? -1 : 0;
+    for (const char* explosion : explosionNames) clone.explosionNames.Append(CopyText(explosion));
+    // A clone stands with its original.
+    clone.groupKey = groupKey;
+    const SpaceObject& from = placementSource != nullptr ? *placementSource : *this;
+    clone.local = from.world;
+    clone.world = from.world;
+}
+
 SpaceObject* SpaceObject::Clone(SpaceObject* placementSource, int32_t, int32_t) {
     auto* const clone = new SpaceObject(this);
     if (clone == nullptr) return nullptr;
-    clone->SetAccelerations(velocityCap, spinCap);
-    clone->SetMaxRates(maxSpeed, maxTurnRate);
-    std::memcpy(clone->label, label, sizeof label);
-    clone->name = CopyText(name);
-    clone->callsign = CopyText(callsign);
-    clone->definitionWords.AppendRange(definitionWords);
-    clone->collisionDelay = collisionDelay < 0 ? -1 : 0;
-    for (const char* explosion : explosionNames) clone->explosionNames.Append(CopyText(explosion));
-    // A clone stands with its original.
-    clone->groupKey = groupKey;
-    const SpaceObject& from = placementSource != nullptr ? *placementSource : *this;
-    clone->local = from.world;
-    clone->world = from.world;
+    CopyInto(*clone, placementSource, true);
     if (g_gameState != nullptr) g_gameState->AddObjectsToWorld(clone, 0);
     return clone;
 }
+
+void SpaceObject::SetPositionFlags(const Vector3& position, uint32_t positionFlags) {
+    local.SetPosition(&position, positionFlags);
+    if (positionFlags & 0x10) UpdateWorldTransform(positionFlags);
+}
+
+float SpaceObject::Radius() const { return ownSphere != nullptr ? ownSphere->radius * world.scale : 0.0f; }
 
 void SpaceObject::SetHitPoints(int32_t value) {
     hitPoints = maxHitPoints = value;

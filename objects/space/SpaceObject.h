@@ -75,22 +75,28 @@ public:
         maxSpeed = pushLimit;
         maxTurnRate = turnScale;
     }
-    virtual void Explode(SpaceObject*, int32_t) {}
+    // Effects (a light when the career wants them), then Destroy.
+    virtual void Explode(SpaceObject* killerObject, int32_t fromNetwork);
     virtual SpaceObject* Clone(SpaceObject* placementSource, int32_t = 0, int32_t = 0);
     virtual int32_t TakeDamage(int32_t, const DamageRecord&, SpaceObject*) { return 0; }
-    virtual void Destroy(SpaceObject*, int32_t) {}
+    // Tells the other machines (unless the news came from them), then
+    // goes inactive to be removed at the next world pass.
+    virtual void Destroy(SpaceObject* killerObject, int32_t fromNetwork);
     virtual void Init();
     // Just before the object is deleted: goals, parts, the game state's
     // pointers, with `clearReferences` the other objects' references, then
     // the world list; last, every link to it.
     virtual void OnRemove(int32_t clearReferences);
-    virtual void ApplyImpact(int32_t) {}
+    // Damages the collision partner by both objects' momentum.
+    virtual void ApplyImpact(int32_t unused = 0);
     virtual void BuildParts(Frame* parentNode, Frame* templateNode);
     virtual void Simulate(uint32_t) {}
     virtual void UpdateParts(uint32_t) {}
     // Collision exemption follows the delay; an inactive object hides.
     virtual void UpdateVisibility();
-    virtual void Collide(SpaceObject*) {}
+    // Tests this object against the objects after it in world order; at
+    // most one hit, which is resolved (bounce, impacts, packet, sound).
+    virtual void Collide();
     // The kind's fields for the network packets; the base: a plain object's
     // tail (navigation-point flag, no lifetime) and an explode flag of 1.
     virtual void FillNetState(NetObjectState& state) const;
@@ -99,6 +105,10 @@ public:
     int32_t NetType() const { return type == kTypePlayerShip ? kTypeAiShip : type; }
 
     void Deactivate(uint32_t remove);
+    // The local position; the world transform follows only with flag 0x10.
+    void SetPositionFlags(const Vector3& position, uint32_t flags);
+    // The bounding radius in world units (0 without a sphere).
+    float Radius() const;
     void SetSide(int32_t newSide) { side = newSide; }
     void SetName(const char* text);
     void SetMass(float value);
@@ -182,6 +192,13 @@ public:
     float spinCap = 0.0f;
     Vector3 rotationRates{};
     Vector3 previousPosition{};
+    uint32_t lastElapsed = 0;   // the world pass's step for this object, in ms
+
+protected:
+    // The base Clone's copying, for the kinds' own clones: limits, label,
+    // words, collision delay, explosion names, group and placement; the
+    // names only when asked.
+    void CopyInto(SpaceObject& clone, SpaceObject* placementSource, bool names) const;
 
 private:
     friend class ObjectLink;

@@ -59,3 +59,12 @@ std::vector<SpaceObject*> WorldBuilder::World() const {
     for (SpaceObject* object = mission_.firstObject; object != nullptr; object = object->GetNext()) objects.push_back(object);
     return objects;
 }
+
+SpaceObject* WorldBuilder::Ball(const char* modelName, float radius) {
+    SpaceObject* const made = Template(modelName);
+    made->model->sphere.radius = radius;
+    made->model->box.min = Vector3{-radius * 0.7f, -radius * 0.7f, -radius * 0.7f};
+    made->model->box.max = Vector3{radius * 0.7f, radius * 0.7f, radius * 0.7f};
+    made->ownSphere = &made->model->sphere;
+    return made;
+}

@@ -33,6 +33,18 @@ public:
     SpaceObject* Template(const char* modelName, const std::vector<Node>& children = {});
     // A new object of the template, in the world under `groupKey`.
     SpaceObject* Spawn(SpaceObject* templateObject, uint32_t groupKey);
+    // The same for a kind: T(template, extra...).
+    template <typename T, typename... Extra>
+    T* SpawnAs(SpaceObject* templateObject, uint32_t groupKey, Extra... extra) {
+        T* const object = new T(templateObject, extra...);
+        object->groupKey = groupKey;
+        object->SetTemplate(templateObject);
+        game_->AddObjectsToWorld(object, 0);
+        return object;
+    }
+    // A template whose model has a bounding sphere of `radius` around its
+    // origin and a box just inside it.
+    SpaceObject* Ball(const char* modelName, float radius);
     // As the world pass does: OnRemove with references cleared, then delete.
     void Remove(SpaceObject* object);
     // The world in GetNext order from the mission's first object.

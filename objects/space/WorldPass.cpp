@@ -1,0 +1,106 @@
+#include "objects/space/WorldPass.h"
+
+#include <algorithm>
+
+#include "engine/MathRoutineTable.h"
+#include "game/GameState.h"
+#include "net/NetSession.h"
+#include "objects/space/ChaseObject.h"
+#include "objects/space/HullObject.h"
+#include "objects/space/MovingObject.h"
+#include "objects/space/NavBuoy.h"
+#include "objects/space/ObjectPart.h"
+#include "objects/space/SpawnRecords.h"
+#include "objects/space/WayPoint.h"
+#include "scene/Camera.h"
+
+namespace {
+
+// Beyond this many times the player's radar range AI ships stand still; the
+// radar comes with the sensors, until then nobody is frozen.
+int32_t RadarCutOff() { return -1; }
+
+}  // namespace
+
+void UpdateSpaceObjects() {
+    GameState* const game = g_gameState;
+    if (game == nullptr || game->mission == nullptr) return;
+    Vector3 camera{0.0f, 0.0f, 0.0f};
+    if (game->flightCamera != nullptr) game->flightCamera->transform.matrix.GetTranslation(&camera);
+    const NetSession* const session = game->netSession != nullptr && game->netSession->IsActive() ? game->netSession : nullptr;
+    const int32_t cutOff = session != nullptr ? -1 : RadarCutOff();
+
+    SpaceObject* const rotating = game->rotatingObject;
+    bool metRotating = false;
+    for (SpaceObject* object = game->mission->firstObject; object != nullptr;) {
+        SpaceObject* const following = object->GetNext();
+        if (object->removeWhenDone != 0) {
+            object->OnRemove(1);
+            object->Detach(0, 0xFF);
+            delete object;
+            object = following;
+            continue;
+        }
+        const uint32_t age = object->Age();
+        if (object->expiresAt > 0 && int64_t(age) > object->expiresAt) {
+            object->Destroy(nullptr, 0);
+            object->collisionDelay = -1;
+            object->active = 0;
+            object->removeWhenDone = object->type < SpaceObject::kTypeCraft ? 1 : 0;
+            object->UpdateVisibility();
+        }
+        if (object->active != 0) {
+            const uint32_t last = uint32_t(object->lastUpdateAge);
+            const uint32_t elapsed = age > last ? age - last : age;
+            object->lastUpdateAge = int32_t(age);
+            object->lastElapsed = elapsed;
+            if (object == rotating) {
+                object->flags |= SpaceObject::kFlagChanged;
+                metRotating = true;
+            }
+            object->collisionPartner = nullptr;
+            const bool simulated = cutOff < 0 || object->type != SpaceObject::kTypeAiShip ||
+                                   (game->playerShip != nullptr && object->DistanceTo(*game->playerShip) < float(cutOff));
+            object->UpdateDetailLevel(camera.Difference(object->Position()));
+            if (simulated) object->Simulate(elapsed);
+            object->Update();
+            if (object->type < SpaceObject::kTypeCraft && object->parts.Count() > 0) object->parts[0]->UpdateAttached(object->velocity);
+            const bool flownHere = object->type == SpaceObject::kTypePlayerShip ||
+                                   (object->type == SpaceObject::kTypeAiShip &&
+                                    (session == nullptr || session->FindPlayerByUoid(object->uoid) < 0));
+            if (simulated && flownHere) object->UpdateParts(elapsed);
+        }
+        object = following;
+    }
+
+    // Collisions are the host's to decide.
+    if (session == nullptr || session->IsHost()) {
+        for (SpaceObject* object = game->mission->firstObject; object != nullptr; object = object->GetNext()) {
+            if (object->active == 0) continue;
+            if (object->collisionDelay > 0) {
+                object->collisionDelay = std::max<int64_t>(0, int64_t(object->collisionDelay) - object->lastElapsed);
+                object->UpdateVisibility();
+            } else if (object->collisionDelay == 0) {
+                object->Collide();
+            }
+        }
+    }
+    game->rotatingObject = metRotating && game->rotatingObject == rotating && rotating != nullptr ? rotating->GetNext()
+                                                                                                  : game->mission->firstObject;
+}
+
+void RegisterSpaceObjects() {
+    if (g_gameState != nullptr) g_gameState->SetSimulateHook(GameState::kWorldPass, [](GameState&) { UpdateSpaceObjects(); });
+    GameState::RegisterObjectKind(1, [](const char*, const void*, SpaceObject* t) -> SpaceObject* { return new MovingObject(t); });
+    GameState::RegisterObjectKind(2, [](const char*, const void*, SpaceObject* t) -> SpaceObject* { return new HullObject(t); });
+    GameState::RegisterObjectKind(3, [](const char*, const void*, SpaceObject* t) -> SpaceObject* { return new ChaseObject(t); });
+    GameState::RegisterObjectKind(4, [](const char*, const void* record, SpaceObject* t) -> SpaceObject* {
+        return new WayPoint(t, static_cast<const WayPointRecord*>(record));
+    });
+    GameState::RegisterObjectKind(5, [](const char*, const void* record, SpaceObject* t) -> SpaceObject* {
+        return new NavBuoy(t, static_cast<const NavBuoyRecord*>(record), true);
+    });
+    GameState::RegisterObjectKind(6, [](const char*, const void* record, SpaceObject* t) -> SpaceObject* {
+        return new NavBuoy(t, static_cast<const NavBuoyRecord*>(record), false);
+    });
+}
