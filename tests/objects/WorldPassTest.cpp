@@ -175,3 +175,52 @@ TEST(WorldPassTest, MovingObjectsAndBuoys) {
 }
 
 }  // namespace
+
+#include "objects/space/ChaseObject.h"
+
+namespace {
+
+// Expiry destroys a plain object, which the next pass removes; a craft's
+// expiry leaves its removal to the craft. The rotating pointer walks on.
+TEST(WorldPassTest, ExpiryRemovalAndTheRotatingPointer) {
+    WorldBuilder builder;
+    SpaceObject* const rock = builder.Spawn(builder.Template("ROCK0"), 1);
+    SpaceObject* const craft = builder.Spawn(builder.Template("SHIP0"), 2);
+    craft->type = SpaceObject::kTypeCraft;
+    rock->Activate(1);
+    craft->Activate(1);
+    builder.Game().rotatingObject = rock;
+    UpdateSpaceObjects();
+    EXPECT_EQ(builder.Game().rotatingObject, craft);
+    EXPECT_NE(rock->flags & SpaceObject::kFlagChanged, 0u);
+    builder.Clock().Advance(1500);
+    UpdateSpaceObjects();
+    EXPECT_EQ(rock->active, 0u);
+    EXPECT_EQ(rock->removeWhenDone, 1u);
+    EXPECT_EQ(craft->removeWhenDone, 0u);
+    UpdateSpaceObjects();
+    EXPECT_EQ(builder.World(), std::vector<SpaceObject*>{craft});
+}
+
+// The anchor keeps the trail distance behind its target along the target's
+// heading, and keeps its offset while the target stands still.
+TEST(WorldPassTest, TheChaseObjectTrailsItsTarget) {
+    WorldBuilder builder;
+    SpaceObject* const ship = builder.Spawn(builder.Template("SHIP0"), 1);
+    auto* const chase = builder.SpawnAs<ChaseObject>(builder.Template("CHASE"), 2);
+    chase->target = ship;
+    for (int step = 1; step <= 12; ++step) {
+        ship->previousPosition = ship->Position();
+        ship->SetPositionFlags({0.0f, 0.0f, 5.0f * float(step)}, Transform::kAllFlags | 0x10);
+        chase->Simulate(50);
+    }
+    EXPECT_NEAR(ship->Position().z - chase->Position().z, 10.0f, 1e-4f);
+    ship->previousPosition = ship->Position();
+    chase->Simulate(50);
+    EXPECT_NEAR(ship->Position().z - chase->Position().z, 10.0f, 1e-4f);
+    builder.Remove(ship);
+    chase->Simulate(50);   // the target went: nothing to follow, nothing read
+    EXPECT_EQ(chase->target.Get(), nullptr);
+}
+
+}  // namespace
