@@ -149,6 +149,9 @@ void SpaceObject::ReleaseLinks() {
 void SpaceObject::OnRemove(int32_t clearReferences) {
     ForgetGoalSubject(this);
     DeleteParts();
+    if (g_gameState != nullptr && g_gameState->playerShip != nullptr && g_gameState->playerShip != this) {
+        g_gameState->playerShip->OnObjectRemoved(this);
+    }
     if (g_gameState != nullptr) g_gameState->ForgetObject(this);
     Mission* const mission = g_gameState != nullptr ? g_gameState->mission : nullptr;
     if (clearReferences != 0 && mission != nullptr) {
@@ -311,6 +314,10 @@ int32_t SpaceObject::GetMaxHitPoints(const Vector3* point) const {
 }
 
 SpaceObject::HitPoints SpaceObject::HitPointRecord(int32_t index) const { return Unpack(hitPointRecords[index]); }
+
+void SpaceObject::SetHitPointRecord(int32_t index, int32_t hp) {
+    if (index >= 0 && index < hitPointRecords.Count()) hitPointRecords[index].words[0] = uint32_t(hp);
+}
 
 void SpaceObject::UpdateDetailLevel(const Vector3& offset) {
     // Squared and summed in 64 bits: 32 would overflow beyond about 46,000 units.

@@ -100,6 +100,9 @@ public:
     // The kind's fields for the network packets; the base: a plain object's
     // tail (navigation-point flag, no lifetime) and an explode flag of 1.
     virtual void FillNetState(NetObjectState& state) const;
+    // Another object is leaving the world: the player's ship moves its
+    // navigation target on when it was that object.
+    virtual void OnObjectRemoved(SpaceObject*) {}
     // The type other machines know the object by (a player's ship is an AI
     // ship there).
     int32_t NetType() const { return type == kTypePlayerShip ? kTypeAiShip : type; }
@@ -133,6 +136,7 @@ public:
     int32_t GetMaxHitPoints(const Vector3* point) const;
     int32_t HitPointRecordCount() const { return hitPointRecords.Count(); }
     HitPoints HitPointRecord(int32_t index) const;
+    void SetHitPointRecord(int32_t index, int32_t hp);
 
     // Switches between the full model and the template's (low-detail) one
     // by the squared distance of the offset from the camera.

@@ -12,6 +12,7 @@
 #include "objects/space/ObjectPart.h"
 #include "objects/space/SpawnRecords.h"
 #include "objects/space/WayPoint.h"
+#include "objects/ships/Craft.h"
 #include "scene/Camera.h"
 
 namespace {
@@ -103,4 +104,5 @@ void RegisterSpaceObjects() {
     GameState::RegisterObjectKind(6, [](const char*, const void* record, SpaceObject* t) -> SpaceObject* {
         return new NavBuoy(t, static_cast<const NavBuoyRecord*>(record), false);
     });
+    GameState::RegisterObjectKind(14, [](const char*, const void*, SpaceObject* t) -> SpaceObject* { return new Craft(t); });
 }

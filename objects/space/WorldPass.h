@@ -6,5 +6,5 @@
 void UpdateSpaceObjects();
 
 // Registers the world pass as the game state's first simulation step and
-// the kinds of space object (1 to 6) in its object factory.
+// the kinds of space object (1 to 6, and the craft, 14) in its object factory.
 void RegisterSpaceObjects();

@@ -1,0 +1,345 @@
+#include "objects/ships/Craft.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "engine/Clock.h"
+#include "game/CareerRecord.h"
+#include "game/Cockpit.h"
+#include "game/GameState.h"
+#include "game/LightHolder.h"
+#include "net/NetSession.h"
+#include "objects/space/ObjectPart.h"
+#include "objects/space/PartAttachment.h"
+#include "objects/systems/EnergySystem.h"
+#include "objects/systems/ShieldSystem.h"
+#include "objects/systems/ShipSystem.h"
+#include "display/Palette.h"
+#include "scene/FaceRecord.h"
+#include "scene/Light.h"
+#include "scene/Model.h"
+
+namespace {
+
+constexpr uint32_t kShieldFaceFlags = 0x900;
+constexpr uint8_t kShieldFaceAlpha = 128;
+
+// The cache slot of a cached kind, or -1.
+int CacheSlot(int32_t kind) {
+    switch (kind) {
+        case ShipSystem::kTargeting: return 0;
+        case ShipSystem::kShield: return 1;
+        case ShipSystem::kRadar: return 2;
+        case ShipSystem::kEnergy: return 3;
+        case ShipSystem::kEngine: return 4;
+        default: return -1;
+    }
+}
+
+bool Matches(const ShipSystem& system, int32_t kind) {
+    return kind == 0 || system.typeId == kind || (kind == ShipSystem::kAnyWeapon && system.typeId >= ShipSystem::kFirstWeapon);
+}
+
+}  // namespace
+
+Craft::Craft(SpaceObject* templateObject) : HullObject(templateObject), createdMs(int32_t(GetMilliseconds())) {
+    Deactivate(0);
+    Craft::Init();
+}
+
+Craft::~Craft() {
+    delete shieldHit;
+    EngineRelease(shieldSectors);
+    EngineRelease(faceName);
+}
+
+int32_t Craft::ShieldSector(const Vector3& d) {
+    const float azimuth = 180.0f + std::atan2(d.x, d.z) * 57.29578f;
+    if (d.y > 0.33f) return int32_t(azimuth / 72.0f) % 5;
+    if (d.y < -0.33f) return int32_t(azimuth / 72.0f) % 5 + 5;
+    return int32_t(azimuth / 36.0f) % 10 + 10;
+}
+
+void Craft::Init() {
+    navTarget = nullptr;
+    collisionMask = kCollisionMask;
+    if (g_gameState != nullptr) {
+        auto* const light = new FrameAttenuatedLight(Vector3{0.0f, 0.0f, 0.0f}, 0.0f, Radius());
+        flashLight = new FlashLightHolder(light, this);
+        g_gameState->Lights().Add(flashLight);
+    }
+    powerDrawCache = -1;
+    decalSet = -1;
+    lastAttacker = nullptr;
+    lastHitAge = 0;
+    jumpDeadline = dead = 0;
+    type = kTypeCraft;
+    for (const ObjectPart* part : parts) {
+        if (part->kind == ObjectPart::kShield) shieldMesh = part->node;
+        if (part->kind == ObjectPart::kAttachment) engineGlow = part->node;
+    }
+    if (shieldMesh != nullptr) {
+        shieldMesh->flags |= kFlagHiddenObject;
+        shieldSectors = static_cast<int32_t*>(EngineAllocate(sizeof(int32_t) * kShieldSectors));
+        Model* const mesh = shieldMesh->model;
+        if (shieldSectors != nullptr) {
+            std::memset(shieldSectors, 0, sizeof(int32_t) * kShieldSectors);
+            for (uint32_t j = 0; mesh != nullptr && j < mesh->faceCount; ++j) {
+                FaceRecord& face = mesh->faces[j];
+                face.flags = kShieldFaceFlags;
+                face.translucency[0] = face.translucency[1] = face.translucency[2] = kShieldFaceAlpha;
+                // The face's normal, not the record's first words (flags and indices).
+                const Vector3 normal{face.normal[0], face.normal[1], face.normal[2]};
+                shieldSectors[ShieldSector(normal)] = int32_t(j);
+            }
+            for (int k = 1; k < kShieldSectors; ++k) {
+                if (shieldSectors[k] == 0) shieldSectors[k] = shieldSectors[k - 1];
+            }
+        }
+    }
+    if (engineGlow != nullptr) engineGlow->flags |= kFlagHiddenObject;
+}
+
+void Craft::AddSystem(int32_t part, ShipSystem* system) {
+    if (system == nullptr || part < 0 || part >= parts.Count()) return;
+    parts[part]->systems.Append(system);
+    if (system->typeId == ShipSystem::kAnyWeapon) ++tailWords[1];
+}
+
+ShipSystem* Craft::GetSystem(int32_t kind, const ShipSystem* after) {
+    const int slot = CacheSlot(kind);
+    ShipSystem** const caches[5] = {&targetingCache, &shieldCache, &radarCache, &energyCache, &engineCache};
+    if (slot >= 0 && *caches[slot] != nullptr) return *caches[slot];
+    ShipSystem* found = nullptr;
+    bool passed = after == nullptr;
+    for (int32_t p = 0; p < parts.Count() && found == nullptr; ++p) {
+        for (ShipSystem* system : parts[p]->systems) {
+            if (!Matches(*system, kind)) continue;
+            if (passed) {
+                found = system;
+                break;
+            }
+            if (system == after) passed = true;
+        }
+    }
+    if (slot >= 0) *caches[slot] = found;
+    return found;
+}
+
+DynArray<ShipSystem*>& Craft::GetWeaponList() {
+    if (weapons.Count() == 0) {
+        for (ObjectPart* part : parts) {
+            for (ShipSystem* system : part->systems) {
+                if (system->typeId >= ShipSystem::kFirstWeapon) weapons.Append(system);
+            }
+        }
+    }
+    return weapons;
+}
+
+int32_t Craft::GetTotalPowerDraw() {
+    if (powerDrawCache >= 0) return powerDrawCache;
+    int64_t sum = 0;
+    for (ObjectPart* part : parts) {
+        for (ShipSystem* system : part->systems) sum += system->GetPowerDraw();
+    }
+    // The cloak's masking of the emissions comes with the cloak.
+    return int32_t(std::clamp<int64_t>(sum, INT32_MIN, INT32_MAX));
+}
+
+int32_t Craft::FireWeaponGroup(int32_t) { return 0; }
+
+int32_t Craft::SetTarget(SpaceObject* object) {
+    if (object != nullptr && object->isNavPoint != 0) {
+        navTarget = object;
+        return 1;
+    }
+    // The targeting computer takes other targets when it is built.
+    return 0;
+}
+
+void Craft::CycleNavPoint(int32_t backwards) {
+    Mission* const mission = g_gameState != nullptr ? g_gameState->mission : nullptr;
+    if (mission == nullptr || mission->firstObject == nullptr) return;
+    SpaceObject* const current = navTarget;
+    const auto last = [mission] {
+        SpaceObject* object = mission->firstObject;
+        while (object->GetNext() != nullptr) object = object->GetNext();
+        return object;
+    };
+    int64_t count = 0;
+    for (SpaceObject* object = mission->firstObject; object != nullptr; object = object->GetNext()) ++count;
+    const auto step = [backwards](SpaceObject* object) { return backwards != 0 ? object->GetPrevious() : object->GetNext(); };
+    SpaceObject* candidate = current != nullptr ? step(current) : (backwards != 0 ? last() : mission->firstObject);
+    bool wrapped = false;
+    SpaceObject* found = nullptr;
+    // One lap at most: a target that left the list is never met again.
+    for (int64_t visited = 0; visited <= count; ++visited) {
+        if (candidate == nullptr) {
+            if (current == nullptr || wrapped) break;
+            wrapped = true;
+            candidate = backwards != 0 ? last() : mission->firstObject;
+        }
+        if (candidate == current) break;
+        if (candidate->active != 0 && candidate->isNavPoint != 0 && candidate->classWord != kNeverSeenClass) {
+            found = candidate;
+            break;
+        }
+        candidate = step(candidate);
+    }
+    if (found != nullptr && found != current) {
+        navTarget = found;
+    } else if (type == kTypePlayerShip && g_gameState != nullptr) {
+        g_gameState->TheCockpit().PlayClick(2);
+    }
+}
+
+void Craft::SelectClosestNavPoint() {
+    Mission* const mission = g_gameState != nullptr ? g_gameState->mission : nullptr;
+    SpaceObject* best = nullptr;
+    float bestDistance = kNavPointRange;
+    for (SpaceObject* object = mission != nullptr ? mission->firstObject : nullptr; object != nullptr; object = object->GetNext()) {
+        if (object->isNavPoint == 0) continue;
+        const float distance = DistanceTo(*object);
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = object;
+        }
+    }
+    if (best != nullptr) {
+        navTarget = best;
+    } else if (type == kTypePlayerShip && g_gameState != nullptr) {
+        g_gameState->TheCockpit().PlayClick(2);
+    }
+}
+
+void Craft::OnObjectRemoved(SpaceObject* removed) {
+    if (navTarget.Get() != removed) return;
+    CycleNavPoint(0);
+    if (navTarget.Get() == removed) navTarget = nullptr;
+}
+
+void Craft::CountWeaponHit(const ShipSystem* weapon) {
+    if (accuracy == nullptr || weapon == nullptr || weapon->owner != this) return;
+    if (AccuracyRecord::Count* const count = accuracy->ForKind(weapon->typeId)) ++count->hits;
+}
+
+void Craft::CountWeaponShot(const ShipSystem* weapon) {
+    if (accuracy == nullptr || weapon == nullptr || weapon->owner != this) return;
+    if (AccuracyRecord::Count* const count = accuracy->ForKind(weapon->typeId)) ++count->shots;
+}
+
+void Craft::CountKill(const SpaceObject* victim) {
+    if (accuracy == nullptr || victim == nullptr || victim->side == side) return;
+    if (g_gameState != nullptr && g_gameState->IsNetworkGame()) return;
+    ++accuracy->kills;
+}
+
+void Craft::ResetSystems() {
+    if (auto* const energy = static_cast<EnergySystem*>(GetSystem(ShipSystem::kEnergy, nullptr))) {
+        energy->fuel = int64_t(std::min(fuelAllowance, energy->fuelCapacity)) * 1000;
+        energy->InitPowerSplit();
+    }
+    hitPoints = maxHitPoints;
+    if (parts.Count() > 0) {
+        delete parts[0]->attached;
+        parts[0]->attached = nullptr;
+    }
+    for (int32_t i = 0; i < HitPointRecordCount(); ++i) {
+        const HitPoints record = HitPointRecord(i);
+        SetHitPointRecord(i, record.max);
+    }
+    for (ObjectPart* part : parts) {
+        for (ShipSystem* system : part->systems) system->SetDamage(0);
+    }
+    if (shipRecord != nullptr) shipRecord->words[ShipRecord::kSystemsResetWord] = 0;
+    dead = 0;
+}
+
+void Craft::Rearm() {
+    if (auto* const energy = static_cast<EnergySystem*>(GetSystem(ShipSystem::kEnergy, nullptr))) {
+        energy->fuel = int64_t(std::min(fuelAllowance, energy->fuelCapacity)) * 1000;
+    }
+    // The weapons' reload and charge come with the weapons.
+}
+
+void Craft::ResetSystemLevels() {
+    for (ObjectPart* part : parts) {
+        for (ShipSystem* system : part->systems) {
+            const int64_t maximum = system->maxDamage;
+            if (system->typeId >= ShipSystem::kFirstWeapon) {
+                system->SetDamage(int32_t(maximum));
+            } else if (system->typeId == ShipSystem::kEngine) {
+                system->SetDamage(int32_t(maximum * 2 / 3));
+            } else if (system->typeId == ShipSystem::kShield) {
+                system->SetDamage(int32_t(maximum * 4 / 10));
+            } else if (system->typeId == ShipSystem::kEnergy) {
+                system->SetDamage(int32_t(maximum / 2));
+            }
+        }
+    }
+}
+
+void Craft::UpdateParts(uint32_t milliseconds) {
+    auto* const energy = static_cast<EnergySystem*>(GetSystem(ShipSystem::kEnergy, nullptr));
+    for (ObjectPart* part : parts) {
+        if (energy != nullptr && dead == 0) {
+            for (ShipSystem* system : part->systems) system->Update(int32_t(std::min<uint32_t>(milliseconds, INT32_MAX)), energy);
+        }
+        if (part->node != nullptr && (part->node->flags & kFlagHiddenObject) == 0) part->UpdateAttached(velocity);
+    }
+}
+
+void Craft::ShowShieldHit(const Vector3* direction, int32_t strength) {
+    if (shieldColoursResolved == 0 && g_gameState != nullptr && g_gameState->currentPalette != nullptr) {
+        // Colours as 0xBBGGRR; the race with blue shields comes with the AI ship.
+        const uint32_t colours[4] = {0x00C0FF, 0x0080C0, 0x004080, 0x000040};
+        for (int i = 0; i < 4; ++i) shieldColours[i] = g_gameState->currentPalette->MatchColor(colours[i]);
+        shieldColoursResolved = 1;
+    }
+    if (shieldHit != nullptr || direction == nullptr || shieldMesh == nullptr || shieldSectors == nullptr ||
+        shieldMesh->model == nullptr || shieldMesh->model->faceCount == 0) {
+        return;
+    }
+    Vector3 d = *direction;
+    if (d.Length() > 0.0f) d.Normalize();
+    auto* const ripple = new ShieldRipple;
+    if (ripple == nullptr) return;
+    const uint32_t faces = shieldMesh->model->faceCount;
+    ripple->faceCounters = static_cast<int8_t*>(EngineAllocate(faces));
+    if (ripple->faceCounters == nullptr) {
+        delete ripple;
+        return;
+    }
+    std::memset(ripple->faceCounters, -1, faces);
+    ripple->hitAt = uint32_t(GetMilliseconds() - uint32_t(createdMs));
+    const int32_t quotient = strength / 25;
+    ripple->colour = shieldColours[quotient <= 0 ? 0 : std::min(quotient, 3)];
+    const int32_t start = shieldSectors[ShieldSector(d)];
+    if (start >= 0 && uint32_t(start) < faces) ripple->faceCounters[start] = 4;
+    shieldHit = ripple;
+}
+
+void Craft::FillNetState(NetObjectState& state) const {
+    state = NetObjectState{};
+    state.tail[0] = uint32_t(decalSet);
+    state.tailWords = 1;
+    state.explodeFlag = dead;
+    auto* const self = const_cast<Craft*>(this);
+    if (auto* const shield = static_cast<ShieldSystem*>(self->GetSystem(ShipSystem::kShield, nullptr))) {
+        state.shieldDepletion = shield->GetDepletionPercent();
+    }
+    state.cloaked = cloaked;
+    state.powerDraw = self->GetTotalPowerDraw();
+}
+
+SpaceObject* Craft::Clone(SpaceObject* placementSource, int32_t, int32_t) {
+    auto* const clone = new Craft(this);
+    if (clone == nullptr) return nullptr;
+    CopyInto(*clone, placementSource, false);
+    clone->decalSet = decalSet;
+    clone->UpdateVisibility();
+    if (g_gameState != nullptr) g_gameState->AddObjectsToWorld(clone, 0);
+    return clone;
+}

@@ -1,0 +1,165 @@
+// Crafts and their first systems: the system lookup, the shield sectors,
+// the generator's split and fuel, shields and armour against hits, the
+// navigation-point cycle, and the craft's packets.
+#include "objects/ships/Craft.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "net/NetPacket.h"
+#include "net/NetPacketType.h"
+#include "objects/space/ObjectPart.h"
+#include "objects/systems/EnergySystem.h"
+#include "objects/systems/ShieldSystem.h"
+#include "tests/support/GoldenImage.h"
+#include "tests/support/world/RecordingNetSession.h"
+#include "tests/support/world/WorldBuilder.h"
+
+namespace {
+
+TEST(CraftTest, ShieldSectorsByDirection) {
+    const struct {
+        Vector3 direction;
+        int32_t sector;
+    } cases[] = {{{0, 1, 0}, 2}, {{0, -1, 0}, 7}, {{0, 0, 1}, 15}, {{0, 0, -1}, 10}, {{1, 0, 0}, 17}};
+    for (const auto& c : cases) EXPECT_EQ(Craft::ShieldSector(c.direction), c.sector);
+}
+
+class CraftSystemsTest : public ::testing::Test {
+protected:
+    CraftSystemsTest() {
+        craft_ = builder_.SpawnAs<Craft>(builder_.Template("SHIP0", {{"ENGN0RRLE", {}}}), 1);
+        const int16_t enrg[3] = {100, 10, 20};
+        energy_ = EnergySystem::FromWords(craft_, 0, enrg, 50);
+        const int16_t shld[4] = {100, 40, 20, 10};
+        shield_ = ShieldSystem::FromWords(craft_, 1, shld, 60);
+        craft_->AddSystem(0, energy_);
+        craft_->AddSystem(1, shield_);
+    }
+    WorldBuilder builder_;
+    Craft* craft_ = nullptr;
+    EnergySystem* energy_ = nullptr;
+    ShieldSystem* shield_ = nullptr;
+};
+
+TEST_F(CraftSystemsTest, SystemsAreFoundAndDamaged) {
+    EXPECT_EQ(craft_->GetSystem(ShipSystem::kAny, nullptr), energy_);
+    EXPECT_EQ(craft_->GetSystem(ShipSystem::kAny, energy_), shield_);
+    EXPECT_EQ(craft_->GetSystem(ShipSystem::kShield, nullptr), shield_);
+    EXPECT_EQ(craft_->GetSystem(ShipSystem::kShield, shield_), shield_);   // cached whatever `after` is
+    EXPECT_EQ(craft_->GetSystem(ShipSystem::kAnyWeapon, nullptr), nullptr);
+    EXPECT_EQ(shield_->AddDamage(100), 1);
+    EXPECT_EQ(shield_->damage, 60);
+    ShipSystem* const copy = shield_->Clone(craft_, 1);
+    EXPECT_EQ(copy->damage, 0);
+    EXPECT_STREQ(copy->name, "");
+    delete copy;
+}
+
+// Raising one allocation past the free output takes the difference from
+// the others in the set order; an odd excess on the engine takes the
+// smaller half from the weapons.
+TEST_F(CraftSystemsTest, TheGeneratorSplitsItsOutput) {
+    energy_->InitPowerSplit();   // weapons 25, shields 20 of 100
+    EXPECT_EQ(energy_->weaponsAllocation, 25);
+    EXPECT_EQ(energy_->shieldAllocation, 20);
+    energy_->engineAllocation = 50;
+    energy_->allocated = 95;
+    energy_->SetWeaponPower(40);   // 110 > 100: 10 from the engine
+    EXPECT_EQ(energy_->engineAllocation, 40);
+    EXPECT_EQ(energy_->weaponsAllocation + energy_->shieldAllocation + energy_->engineAllocation, 100);
+    EXPECT_EQ(energy_->DrawPower(1000, 500, EnergySystem::kWeapons), 20);   // undamaged, no EMP
+
+    // A burn divisor of 0 (ENRG word 1 of 0, or above word 0) burns nothing.
+    for (const int16_t divisorWord : {int16_t(0), int16_t(200)}) {
+        const int16_t words[3] = {100, divisorWord, 10};
+        EnergySystem* const idle = EnergySystem::FromWords(craft_, 0, words, 0);
+        const int64_t before = idle->fuel;
+        EXPECT_EQ(idle->Update(1000, nullptr), 1);
+        EXPECT_EQ(idle->fuel, before);
+        delete idle;
+    }
+}
+
+// Four equal facings below full level up and stop; a hit that empties its
+// facing passes through unscaled.
+TEST_F(CraftSystemsTest, ShieldsLevelAndLetEmptyFacingsPass) {
+    energy_->InitPowerSplit();
+    for (int32_t& facing : shield_->facings) facing = 100;
+    EXPECT_EQ(shield_->Update(1000, energy_), 1);
+    for (const int32_t facing : shield_->facings) {
+        EXPECT_EQ(facing, shield_->facings[0]);
+        EXPECT_LE(facing, shield_->capacity / 4);
+    }
+    SpaceObject* const enemy = builder_.Spawn(builder_.Template("ROCK0"), 2);
+    enemy->SetPositionFlags({0.0f, 0.0f, 500.0f}, Transform::kAllFlags | 0x10);
+    shield_->facings[0] = 300;
+    DamageRecord hit;
+    hit.source = enemy;
+    hit.amounts[0] = 5;   // drains 500 from the front
+    hit.amounts[1] = hit.amounts[2] = hit.amounts[4] = 40;
+    EXPECT_EQ(shield_->AbsorbHit(hit), 0);
+    EXPECT_EQ(hit.amounts[2], 40);
+    EXPECT_EQ(shield_->facings[0], 0);
+}
+
+// The cycle ends after one lap when its target has left the world, and
+// finds the next navigation point otherwise.
+TEST(CraftNavTest, CycleNavPointEndsWhenItsTargetHasGone) {
+    WorldBuilder builder;
+    Craft* const craft = builder.SpawnAs<Craft>(builder.Template("SHIP0"), 1);
+    SpaceObject* const rock = builder.Template("NAV00");
+    std::vector<SpaceObject*> points;
+    for (int i = 0; i < 3; ++i) {
+        points.push_back(builder.Spawn(rock, 4));
+        points.back()->isNavPoint = 1;
+        points.back()->Activate(0);
+    }
+    craft->navTarget = points[0];
+    craft->CycleNavPoint(0);
+    EXPECT_EQ(craft->navTarget.Get(), points[1]);
+    world::Remove(builder.TheMission().firstObject, points[1]);   // out of the list, still linked
+    craft->CycleNavPoint(0);   // one lap: wraps to the start and stops
+    EXPECT_EQ(craft->navTarget.Get(), points[0]);
+    builder.Game().AddObjectsToWorld(points[1], 0);   // now last: 0, 2, 1
+    craft->navTarget = points[2];
+    builder.Game().playerShip = craft;
+    builder.Remove(points[2]);   // the player's target leaves: it moves on
+    EXPECT_EQ(craft->navTarget.Get(), points[1]);
+}
+
+TEST(CraftNetTest, TheCraftsPacketsMatchTheirGoldenBytes) {
+    WorldBuilder builder;
+    RecordingNetSession session(true);
+    builder.Game().netSession = &session;
+    Craft* const craft = builder.SpawnAs<Craft>(builder.Template("SHIP0", {{"WING0FLHW", {}}}), 1);
+    craft->SetName("Corsair");
+    std::strcpy(craft->label, "Corsair");
+    craft->SetHitPoints(300);
+    craft->hitPoints = 150;
+    craft->SetHitPointRecord(0, 300);   // part bytes are clamped, not wrapped
+    craft->decalSet = 4;
+    const int16_t shld[4] = {100, 40, 20, 10};
+    ShieldSystem* const shield = ShieldSystem::FromWords(craft, 0, shld, 60);
+    shield->facings[0] = 0;
+    shield->powerDraw = 80;
+    craft->AddSystem(0, shield);
+    session.frameCount = 12 - craft->uoid % 12;
+    NetPacket create, update;
+    create.BuildObjectPacket(kObjectCreate, craft);
+    update.BuildObjectPacket(kObjectUpdate, craft);
+    ASSERT_EQ(update.GetSize(), 104u);
+    EXPECT_EQ(update.GetFlags(), 8u);
+    const uint8_t* const bytes = update.GetData();
+    EXPECT_EQ(bytes[84], 25);    // a quarter of the shield gone
+    EXPECT_EQ(bytes[90], 50);    // half the hit points
+    EXPECT_EQ(bytes[92], 255);
+    EXPECT_TRUE(MatchesGoldenBytes(std::vector<uint8_t>(create.GetData(), create.GetData() + create.GetSize()),
+                                   "net_create_craft.bin"));
+    EXPECT_TRUE(MatchesGoldenBytes(std::vector<uint8_t>(bytes, bytes + update.GetSize()), "net_update_craft.bin"));
+    builder.Game().netSession = nullptr;
+}
+
+}  // namespace
