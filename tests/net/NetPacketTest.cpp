@@ -31,10 +31,12 @@ class NetPacketTest : public ::testing::Test {
 protected:
     NetPacketTest() {
         rock_ = builder_.Spawn(builder_.Template("ROCK0"), 1);
+        rock_->uoid = 40;   // golden bytes: fixed numbers whatever ran before
         rock_->type = SpaceObject::kTypeAsteroid;
         rock_->SetName("Rock");
         std::strcpy(rock_->label, "Rock");
         buoy_ = builder_.Spawn(builder_.Template("BUOY0"), 2);
+        buoy_->uoid = 41;
         buoy_->type = SpaceObject::kTypeNavBuoy;
         buoy_->isNavPoint = 1;
         buoy_->SetName("Beacon Alpha");

@@ -135,6 +135,7 @@ TEST(CraftNetTest, TheCraftsPacketsMatchTheirGoldenBytes) {
     RecordingNetSession session(true);
     builder.Game().netSession = &session;
     Craft* const craft = builder.SpawnAs<Craft>(builder.Template("SHIP0", {{"WING0FLHW", {}}}), 1);
+    craft->uoid = 77;   // the golden bytes must not depend on how many objects came before
     craft->SetName("Corsair");
     std::strcpy(craft->label, "Corsair");
     craft->SetHitPoints(300);
