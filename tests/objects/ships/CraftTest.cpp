@@ -164,3 +164,86 @@ TEST(CraftNetTest, TheCraftsPacketsMatchTheirGoldenBytes) {
 }
 
 }  // namespace
+
+#include "game/Cockpit.h"
+
+namespace {
+
+// Facings at their boundaries, armour holding and packing its damage, and
+// hardening cutting the hull's share and the EMP.
+TEST_F(CraftSystemsTest, ArmourAndHardeningStandBetweenHitAndHull) {
+    const float d = 100.0f;
+    const struct {
+        Vector3 at;
+        int32_t facing;
+    } facings[] = {{{0, 0, d}, 0}, {{d, 0, d}, 3}, {{-d, 0, d}, 1}, {{0, 0, -d}, 2}, {{-d, 0, 0}, 1}};
+    for (const auto& f : facings) EXPECT_EQ(FacingOf(*craft_, f.at), f.facing) << f.at.x << " " << f.at.z;
+
+    auto* const armour = new ArmorSystem(craft_, 0, 40);   // 1000 a facing
+    craft_->AddSystem(0, armour);
+    SpaceObject* const enemy = builder_.Spawn(builder_.Template("ROCK0"), 2);
+    enemy->SetPositionFlags({0.0f, 0.0f, -500.0f}, Transform::kAllFlags | 0x10);
+    DamageRecord hit;
+    hit.source = enemy;
+    hit.amounts[1] = 3;
+    hit.amounts[2] = 70;
+    hit.amounts[3] = 4;
+    armour->AbsorbHit(hit);
+    EXPECT_EQ(armour->facings[2], 300);   // 700 taken from the rear
+    EXPECT_EQ(hit.amounts[2], 0);         // the hull is spared while it holds
+    EXPECT_EQ(hit.amounts[3], 0);
+    const int32_t packed = armour->GetDamage();
+    EXPECT_EQ((packed >> 16) & 0xFF, 175);
+    armour->SetDamage(packed);
+    EXPECT_EQ(armour->facings[2], 300);
+    EXPECT_EQ(armour->AddDamage(5), 0);   // armour is never damaged that way
+
+    HardeningSystem hardening(craft_, 0, 25, 50);
+    DamageRecord structural;
+    structural.amounts[2] = 200;
+    hardening.ReduceDamage(structural);
+    EXPECT_EQ(structural.amounts[2], 150);
+    craft_->empLevel = 100;
+    hardening.Update(1000, nullptr);
+    EXPECT_EQ(craft_->empLevel, 49);
+}
+
+// The player's generator warns once when the fuel crosses a tenth, and
+// falls back to reserve output when it runs out.
+TEST_F(CraftSystemsTest, ThePlayersFuelWarnings) {
+    craft_->type = Craft::kTypePlayerShip;
+    energy_->InitPowerSplit();
+    energy_->fuel = energy_->fuelCapacity * 100 + 40;
+    Cockpit& cockpit = builder_.Game().TheCockpit();
+    energy_->Update(1000, nullptr);
+    EXPECT_STREQ(cockpit.WarningAt(builder_.Clock().Milliseconds()), "WARNING: Low fuel levels!");
+    cockpit.ShowWarning("", 0);
+    energy_->Update(1000, nullptr);
+    EXPECT_STREQ(cockpit.WarningAt(builder_.Clock().Milliseconds()), "");
+    energy_->fuel = 1;
+    energy_->Update(1000, nullptr);
+    EXPECT_STREQ(cockpit.WarningAt(builder_.Clock().Milliseconds()), "WARNING: Reserve power activated!");
+    EXPECT_EQ(energy_->output, 20);
+    EXPECT_EQ(energy_->weaponsAllocation + energy_->shieldAllocation + energy_->engineAllocation, 0);
+}
+
+TEST_F(CraftSystemsTest, ResetsAndLevels) {
+    shield_->SetDamage(30);
+    energy_->SetDamage(40);
+    craft_->hitPoints = 1;
+    craft_->dead = 1;
+    craft_->ResetSystems();
+    EXPECT_EQ(shield_->damage + energy_->damage + craft_->dead, 0);
+    EXPECT_EQ(craft_->hitPoints, craft_->maxHitPoints);
+    craft_->ResetSystemLevels();
+    EXPECT_EQ(shield_->damage, 24);
+    EXPECT_EQ(energy_->damage, 25);
+
+    SpaceObject* const far = builder_.Spawn(builder_.Template("NAV00"), 4);
+    far->isNavPoint = 1;
+    far->SetPositionFlags({0.0f, 0.0f, Craft::kNavPointRange}, Transform::kAllFlags | 0x10);
+    craft_->SelectClosestNavPoint();
+    EXPECT_EQ(craft_->navTarget.Get(), nullptr);   // exactly 32000 is out of range
+}
+
+}  // namespace
