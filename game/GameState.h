@@ -1,12 +1,15 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <memory>
 #include <type_traits>
+#include <vector>
 
 #include "engine/DynArray.h"
 #include "engine/EngineAllocation.h"
 #include "engine/RecordArray.h"
 #include "engine/Status.h"
+#include "game/CommLine.h"
 #include "game/LightHolder.h"
 #include "game/Mission.h"
 #include "game/ObjectGroups.h"
@@ -17,7 +20,6 @@ class BitmapMaterial;
 class Camera;
 class CareerRecord;
 class Cockpit;
-class CommLine;
 class Frame;
 class IffFile;
 class InputSystem;
@@ -245,7 +247,8 @@ public:
     CareerRecord* career = nullptr;            // owned
     RadioMessage* pendingRadio = nullptr;      // owned
     uint32_t radioPostedAt = 0;
-    CommLine* commLine = nullptr;
+    CommLine* commLine = nullptr;              // the current line, one of commLines
+    std::vector<std::unique_ptr<CommLine>> commLines;
     SpaceObject* lastSpeaker = nullptr;
     RadioMessage* shownRadio = nullptr;        // owned
     uint32_t shownRadioAt = 0;

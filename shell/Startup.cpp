@@ -39,7 +39,7 @@
 #include "platform/VideoBackend.h"
 #include "platform/Window.h"
 #include "game/DataDirectories.h"
-#include "shell/GameMessages.h"
+#include "game/GameMessages.h"
 #include "engine/input/InputSystem.h"
 #include "display/D3DHalDriver.h"
 #include "game/GameState.h"

@@ -19,7 +19,7 @@
 #include "platform/Window.h"
 #include "platform/WindowGraphics.h"
 #include "game/DataDirectories.h"
-#include "shell/GameMessages.h"
+#include "game/GameMessages.h"
 #include "game/GameState.h"
 #include "shell/LaunchOptions.h"
 #include "tests/support/FakeRemovableMedia.h"

@@ -1,6 +1,7 @@
 #include "tools/mkdata/MeshData.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -351,6 +352,44 @@ Status WriteSampleFigure(const char* path) {
     if (status == kStatusOk) status = WriteMeshForm(iff, "TORSO", TorsoMesh());
     if (status == kStatusOk) status = WriteMeshForm(iff, "U_ARML", LimbMesh(), "TORSO", upper);
     if (status == kStatusOk) status = WriteMeshForm(iff, "F_ARML", LimbMesh(), "U_ARML", fore);
+    if (status == kStatusOk) status = iff.Ascend();
+    const Status closed = iff.CloseFile();
+    return status != kStatusOk ? status : closed;
+}
+
+Status WriteSampleShips(const char* path) {
+    IffFile iff(0);
+    Status status = iff.OpenFile(path, kOpenWrite | kOpenCreate);
+    if (status == kStatusOk) status = iff.BeginForm(MakeTag("ESEN"));
+    // Each part sits where its position code says: a placement of scale s at (x, y, z).
+    const auto at = [](float scale, float x, float y, float z) {
+        return std::array<float, 12>{scale, 0.0f, 0.0f, 0.0f, scale, 0.0f, 0.0f, 0.0f, scale, x, y, z};
+    };
+    struct Node {
+        const char* name;
+        const char* parent;
+        std::array<float, 12> placement;
+    };
+    const Node nodes[] = {
+        // A fighter: wings left and right, an engine at the rear, a shield bubble and an engine glow.
+        {"FIGHT0000", nullptr, at(4.0f, 0, 0, 0)},     {"WING0FLHW", "FIGHT0000", at(0.5f, -2, 0, 0)},
+        {"WING0FRHW", "FIGHT0000", at(0.5f, 2, 0, 0)}, {"ENGN0RR0E", "FIGHT0000", at(0.4f, 0, 0, -2)},
+        {"SHLD0S00S", "FIGHT0000", at(1.6f, 0, 0, 0)}, {"GLOW0R00A", "FIGHT0000", at(0.3f, 0, 0, -3)},
+        // A capital ship with two turrets.
+        {"CAPIT0000", nullptr, at(40.0f, 0, 0, 0)},    {"TURR0FLHL", "CAPIT0000", at(0.1f, -0.5f, 1.1f, 0.5f)},
+        {"TURR0RRHL", "CAPIT0000", at(0.1f, 0.5f, 1.1f, -0.5f)},
+        {"ROCK00000", nullptr, at(12.0f, 0, 0, 0)},    {"MINE00000", nullptr, at(2.0f, 0, 0, 0)},
+        {"MISSL0000", nullptr, at(0.5f, 0, 0, 0)},     {"CARRI0000", nullptr, at(20.0f, 0, 0, 0)},
+        {"GATE00000", nullptr, at(60.0f, 0, 0, 0)},    {"DEBRI0000", nullptr, at(1.5f, 0, 0, 0)},
+        {"BUOY00000", nullptr, at(3.0f, 0, 0, 0)},     {"TURRT0000", nullptr, at(3.0f, 0, 0, 0)},
+    };
+    uint8_t header[64] = {};
+    PutName(header, "Ships");
+    StoreLe32(header + 20, uint32_t(std::size(nodes)));   // objects
+    if (status == kStatusOk) status = iff.WriteChunk(MakeTag("HDR "), header, sizeof header);
+    for (const Node& node : nodes) {
+        if (status == kStatusOk) status = WriteMeshForm(iff, node.name, CubeMesh(), node.parent, node.placement.data());
+    }
     if (status == kStatusOk) status = iff.Ascend();
     const Status closed = iff.CloseFile();
     return status != kStatusOk ? status : closed;

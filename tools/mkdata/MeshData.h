@@ -27,3 +27,9 @@ Status WriteSampleScene(const char* path);
 inline constexpr const char* kSampleFigureName = "Figure";
 inline constexpr const char* kSampleFigureAnimation = "Wave";
 Status WriteSampleFigure(const char* path);
+
+// "ships.iff": FORM "ESEN" of the meshes the definitions of "temp.iff" name,
+// their parts named by the part convention: a fighter (wings, engine,
+// shield bubble, engine glow), a capital ship with two turrets, and an
+// asteroid, a mine, a missile, a carrier, a gate, debris, a buoy and a turret.
+Status WriteSampleShips(const char* path);

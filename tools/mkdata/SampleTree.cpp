@@ -5,6 +5,7 @@
 #include <fstream>
 #include <string>
 
+#include "tools/mkdata/DefinitionData.h"
 #include "tools/mkdata/FontData.h"
 #include "tools/mkdata/ImageData.h"
 #include "tools/mkdata/MaterialData.h"
@@ -87,6 +88,11 @@ bool WriteSampleTree(const std::string& rootText, std::string* failure) {
     if (WriteCubeMesh(cube.c_str()) != kStatusOk || WriteHullMesh(hull.c_str()) != kStatusOk ||
         WriteSampleScene(scene.c_str()) != kStatusOk || WriteSampleFigure(figure.c_str()) != kStatusOk) {
         return fail("cannot write the meshes in " + (root / "mesh").string());
+    }
+    const fs::path ships = root / "mesh" / "ships.iff";
+    if (WriteSampleShips(ships.c_str()) != kStatusOk) return fail("cannot write " + ships.string());
+    if (WriteSampleDefinitions((root / "data").c_str()) != kStatusOk) {
+        return fail("cannot write the definitions in " + (root / "data").string());
     }
     const fs::path sounds = root / "data" / "fx.iff";
     if (WriteSoundFile(sounds.c_str(), SampleSounds()) != kStatusOk) return fail("cannot write " + sounds.string());

@@ -1,0 +1,195 @@
+#include "mission/Definitions.h"
+
+#include <bit>
+#include <cmath>
+#include <cstring>
+
+#include "engine/ByteOrder.h"
+#include "engine/IffFile.h"
+
+namespace definitions {
+
+namespace fmt = definition_format;
+
+namespace {
+
+// A chunk's bytes, within a bound the chunk's size is checked against.
+bool ReadBytes(IffFile& iff, std::vector<uint8_t>* out, uint32_t maximum = 1u << 20) {
+    const uint32_t size = iff.ChunkSize();
+    if (size > maximum) return false;
+    out->assign(size, 0);
+    return size == 0 || iff.ReadChunk(out->data(), size) == kStatusOk;
+}
+
+// Text of at most `field` bytes, NUL-forced.
+void CopyText(char* to, size_t capacity, const uint8_t* from, size_t available) {
+    const size_t length = strnlen(reinterpret_cast<const char*>(from), std::min(available, capacity - 1));
+    std::memcpy(to, from, length);
+    to[length] = 0;
+}
+
+std::vector<std::string> Names(const std::vector<uint8_t>& bytes) {
+    std::vector<std::string> names;
+    for (size_t at = 0; at + fmt::kNameBytes <= bytes.size(); at += fmt::kNameBytes) {
+        char name[fmt::kNameBytes + 1];
+        CopyText(name, sizeof name, bytes.data() + at, fmt::kNameBytes);
+        names.emplace_back(name);
+    }
+    return names;
+}
+
+// Walks the chunks of the entered entry, from its first.
+template <typename Visit>
+Status WalkEntry(IffFile& iff, Visit visit) {
+    if (iff.Rewind(0) != kStatusOk) return kStatusCannotOpen;
+    for (;;) {
+        const Status step = iff.NextChunk();
+        if (step == kStatusEndOfData) return kStatusOk;
+        if (step != kStatusOk) return kStatusCannotOpen;
+        const Status read = visit(iff.ChunkId());
+        if (read != kStatusOk) return read;
+    }
+}
+
+}  // namespace
+
+Status ReadSpob(IffFile& iff, SpobDefinition* out) {
+    *out = SpobDefinition{};
+    std::vector<uint8_t> bytes;
+    return WalkEntry(iff, [&](uint32_t id) -> Status {
+        if (id == IffFile::kFormId) return kStatusOk;   // nested forms (nebulae, decals) belong to their kinds
+        if (!ReadBytes(iff, &bytes)) return kStatusMalformed;
+        if (id == fmt::kId) {
+            CopyText(out->id, sizeof out->id, bytes.data(), bytes.size());
+        } else if (id == fmt::kInfo) {
+            if (bytes.size() < 4u * fmt::kSpobInfoWords) return kStatusMalformed;
+            for (int i = 0; i < fmt::kSpobInfoWords; ++i) out->info[i] = int32_t(LoadLe32(bytes.data() + 4 * i));
+            out->hasInfo = true;
+        } else if (id == fmt::kName) {
+            out->name.assign(reinterpret_cast<const char*>(bytes.data()), strnlen(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+        } else if (id == fmt::kModel || id == fmt::kLowDetailModel) {
+            if (bytes.size() < fmt::kModelBytes) return kStatusMalformed;
+            char* const file = id == fmt::kModel ? out->modelFile : out->lowModelFile;
+            char* const model = id == fmt::kModel ? out->modelName : out->lowModelName;
+            CopyText(file, fmt::kFileBytes + 1, bytes.data(), fmt::kFileBytes);
+            CopyText(model, fmt::kNameBytes + 1, bytes.data() + fmt::kFileBytes, fmt::kNameBytes);
+        } else if (id == fmt::kExplosions) {
+            out->explosions = Names(bytes);
+        } else if (id == fmt::kDebris) {
+            out->debris = Names(bytes);
+        } else if (id == fmt::kBits) {
+            if (bytes.size() < 4) return kStatusMalformed;
+            out->bits = int32_t(LoadLe32(bytes.data()));
+        } else if (id == fmt::kTurret) {
+            if (bytes.size() % fmt::kTurretBytes != 0) return kStatusMalformed;
+            for (size_t at = 0; at < bytes.size(); at += fmt::kTurretBytes) {
+                SpobDefinition::Turret turret;
+                CopyText(turret.partName, sizeof turret.partName, bytes.data() + at, fmt::kNameBytes);
+                for (int i = 0; i < 4; ++i) turret.values[i] = int32_t(LoadLe32(bytes.data() + at + 16 + 4 * i));
+                out->turrets.push_back(turret);
+            }
+        } else if (id == fmt::kEquipment) {
+            if (bytes.size() % fmt::kEquipmentBytes != 0) return kStatusMalformed;
+            for (size_t at = 0; at < bytes.size(); at += fmt::kEquipmentBytes) {
+                SpobDefinition::Equipment item;
+                CopyText(item.id, sizeof item.id, bytes.data() + at, fmt::kNameBytes);
+                CopyText(item.partName, sizeof item.partName, bytes.data() + at + 16, fmt::kNameBytes);
+                item.ammunition = int32_t(LoadLe32(bytes.data() + at + 32));
+                out->equipment.push_back(item);
+            }
+        }
+        return kStatusOk;
+    });
+}
+
+Status ReadEqob(IffFile& iff, EquipmentDefinition* out) {
+    *out = EquipmentDefinition{};
+    std::vector<uint8_t> bytes;
+    int hardChunks = 0;
+    return WalkEntry(iff, [&](uint32_t id) -> Status {
+        if (id == IffFile::kFormId) return kStatusOk;
+        if (!ReadBytes(iff, &bytes)) return kStatusMalformed;
+        const auto words = [&bytes](uint32_t needed, std::vector<int16_t>* to) {
+            if (bytes.size() < 2u * needed) return false;
+            to->clear();
+            for (size_t at = 0; at + 2 <= bytes.size(); at += 2) to->push_back(int16_t(LoadLe16(bytes.data() + at)));
+            return true;
+        };
+        if (id == fmt::kId) {
+            CopyText(out->id, sizeof out->id, bytes.data(), bytes.size());
+        } else if (id == fmt::kInfo) {
+            if (bytes.size() < 4u * fmt::kEqobInfoWords) return kStatusMalformed;
+            for (int i = 0; i < fmt::kEqobInfoWords; ++i) out->info[i] = int32_t(LoadLe32(bytes.data() + 4 * i));
+            out->hasInfo = true;
+        } else if (id == fmt::kName) {
+            out->name.assign(reinterpret_cast<const char*>(bytes.data()), strnlen(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+        } else if (id == fmt::kSounds) {
+            out->sounds = Names(bytes);
+        } else if (id == fmt::kHard) {
+            // The first "HARD" is the mount; a hardening system's values are in a second.
+            if (hardChunks++ == 0) {
+                out->mount = bytes;
+            } else {
+                if (!words(fmt::kHardeningWords, &out->kindWords)) return kStatusMalformed;
+                out->kindChunk = id;
+            }
+        } else if (id == fmt::kEnergyChunk) {
+            if (!words(fmt::kEnergyWords, &out->kindWords)) return kStatusMalformed;
+            out->kindChunk = id;
+        } else if (id == fmt::kShieldChunk) {
+            if (!words(fmt::kShieldWords, &out->kindWords)) return kStatusMalformed;
+            out->kindChunk = id;
+        } else if (id != fmt::kName && out->kindChunk == 0 && id != fmt::kId) {
+            // Other kinds' chunks (TARG, RADR, WEAP...) are kept as words for their builders.
+            words(0, &out->kindWords);
+            out->kindChunk = id;
+        }
+        return kStatusOk;
+    });
+}
+
+Status ForEachEntry(IffFile& iff, uint32_t entryForm, const std::function<bool(IffFile&)>& visit) {
+    while (iff.Level() > 0) {
+        if (iff.Ascend() != kStatusOk) return kStatusCannotOpen;
+    }
+    if (iff.Rewind(0) != kStatusOk) return kStatusCannotOpen;
+    for (;;) {
+        const Status step = iff.NextChunk();
+        if (step == kStatusEndOfData) {
+            if (iff.Level() == 0) return kStatusOk;
+            if (iff.Ascend() != kStatusOk) return kStatusCannotOpen;
+            continue;
+        }
+        if (step != kStatusOk) return kStatusCannotOpen;
+        if (iff.ChunkId() != IffFile::kFormId) continue;
+        const uint32_t level = iff.Level();
+        const uint32_t type = iff.FormType();
+        // FORM "OBJS" at the top, the kind's container inside it, the entries inside that.
+        if ((level == 0 && type == fmt::kObjectsForm) || (level == 1 && type == entryForm)) {
+            if (iff.Descend() != kStatusOk) return kStatusCannotOpen;
+        } else if (level == 2 && type == entryForm) {
+            if (iff.Descend() != kStatusOk) return kStatusCannotOpen;
+            if (!visit(iff)) return kStatusOk;
+            if (iff.Ascend() != kStatusOk) return kStatusCannotOpen;
+        }
+    }
+}
+
+Status FindEntry(IffFile& iff, uint32_t entryForm, const char* name) {
+    if (name == nullptr) return kStatusNotThisRecord;
+    bool found = false;
+    const Status walked = ForEachEntry(iff, entryForm, [&](IffFile& entry) {
+        if (entry.FindChunk(fmt::kId) != kStatusOk) return true;
+        char id[64] = {};
+        const uint32_t size = std::min<uint32_t>(entry.ChunkSize(), sizeof id - 1);
+        if (entry.ReadChunk(id, size) != kStatusOk && size > 0) return true;
+        id[size] = 0;
+        found = std::strcmp(id, name) == 0;
+        if (found) entry.Rewind(0);
+        return !found;
+    });
+    if (found) return kStatusOk;
+    return walked != kStatusOk ? walked : kStatusNotThisRecord;
+}
+
+}  // namespace definitions

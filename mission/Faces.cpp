@@ -1,0 +1,107 @@
+#include "mission/Faces.h"
+
+#include <cstring>
+
+#include "display/XfebCodec.h"
+#include "engine/FileWrappers.h"
+#include "engine/IffFile.h"
+#include "game/DataDirectories.h"
+
+namespace {
+
+constexpr uint32_t kFaceForm = MakeTag("FACE");
+constexpr uint32_t kIdChunk = MakeTag("ID  ");
+constexpr uint32_t kPaletteChunk = MakeTag("PALT");
+
+std::unique_ptr<FaceLibrary> g_faces;
+
+// The entered FACE form: false when any part of it cannot be read.
+bool ReadFace(IffFile& iff, FaceEntry* face) {
+    bool named = false, coloured = false, pictured = false;
+    for (;;) {
+        const Status step = iff.NextChunk();
+        if (step == kStatusEndOfData) break;
+        if (step != kStatusOk) return false;
+        const uint32_t id = iff.ChunkId();
+        if (id == kIdChunk) {
+            char name[64] = {};
+            const uint32_t size = std::min<uint32_t>(iff.ChunkSize(), sizeof name - 1);
+            if (iff.ChunkSize() > sizeof name - 1 || (size > 0 && iff.ReadChunk(name, size) != kStatusOk)) return false;
+            face->name.assign(name, strnlen(name, size));
+            named = true;
+        } else if (id == kPaletteChunk) {
+            if (iff.ChunkSize() != FaceLibrary::kPaletteBytes || iff.ReadChunk(face->palette, FaceLibrary::kPaletteBytes) != kStatusOk) {
+                return false;
+            }
+            coloured = true;
+        } else if (id == IffFile::kFormId && iff.FormType() == XfebCodec::kFormType) {
+            XfebCodec codec(&face->picture);
+            if (codec.ReadForm(&iff, &face->picture) != kStatusOk) return false;
+            pictured = true;
+        }
+    }
+    return named && coloured && pictured;
+}
+
+}  // namespace
+
+Status FaceLibrary::Read(IffFile& iff) {
+    for (;;) {
+        const Status step = iff.NextChunk();
+        if (step == kStatusEndOfData) {
+            if (iff.Level() == 0) return kStatusOk;
+            if (iff.Ascend() != kStatusOk) return kStatusCannotOpen;
+            continue;
+        }
+        if (step != kStatusOk) return kStatusCannotOpen;
+        if (iff.ChunkId() != IffFile::kFormId) continue;
+        if (iff.FormType() != kFaceForm) {
+            // A container of faces: read what it holds.
+            if (iff.Descend() != kStatusOk) return kStatusCannotOpen;
+            continue;
+        }
+        if (iff.Descend() != kStatusOk) return kStatusCannotOpen;
+        auto face = std::make_unique<FaceEntry>();
+        if (ReadFace(iff, face.get())) {
+            faces_.push_back(std::move(face));
+        } else {
+            ++refused;
+        }
+        if (iff.Ascend() != kStatusOk) return kStatusCannotOpen;
+    }
+}
+
+const FaceEntry* FaceLibrary::ByIndex(int32_t index) const {
+    return index >= 0 && index < Count() ? faces_[size_t(index)].get() : nullptr;
+}
+
+const FaceEntry* FaceLibrary::ByName(const char* name) const {
+    if (name == nullptr) return nullptr;
+    for (const auto& face : faces_) {
+        if (face->name == name) return face.get();
+    }
+    return nullptr;
+}
+
+namespace {
+
+const FaceLibrary* Faces() {
+    if (g_faces == nullptr) {
+        g_faces = std::make_unique<FaceLibrary>();
+        IffFile iff(0);
+        const std::string path = g_dataDirs.Prefix(DataDir::kData) + "faces.iff";
+        if (iff.OpenFile(path.c_str(), kOpenRead) == kStatusOk) {
+            if (iff.ValidateHeader() == kStatusOk) g_faces->Read(iff);
+            iff.CloseFile();
+        }
+    }
+    return g_faces.get();
+}
+
+}  // namespace
+
+const FaceEntry* LoadFaceByIndex(int32_t index) { return Faces()->ByIndex(index); }
+
+const FaceEntry* LoadFaceByName(const char* name) { return Faces()->ByName(name); }
+
+void ResetFaces() { g_faces.reset(); }

@@ -1,0 +1,236 @@
+#include "mission/ObjectLoader.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "engine/FileWrappers.h"
+#include "engine/IffFile.h"
+#include "engine/Saturate.h"
+#include "game/DataDirectories.h"
+#include "game/GameMessages.h"
+#include "game/GameState.h"
+#include "objects/ships/Craft.h"
+#include "objects/space/ObjectPart.h"
+#include "objects/space/SpaceObject.h"
+#include "objects/systems/EnergySystem.h"
+#include "objects/systems/ShieldSystem.h"
+#include "platform/MessageBox.h"
+#include "scene/Model.h"
+#include "scene/SceneObject.h"
+
+namespace fmt = definition_format;
+
+namespace {
+
+constexpr const char* kDefinitionsFile = "temp.iff";
+constexpr int32_t kTypes = 32;
+
+DefinitionLibrary::SystemBuilder g_builders[kTypes] = {};
+DefinitionLibrary::KindStep g_kindSteps[kTypes] = {};
+DefinitionLibrary* g_library = nullptr;
+
+// The definitions file of the data directory, open for one call.
+class DefinitionsFile {
+public:
+    explicit DefinitionsFile(IffFile* given) : iff_(given) {
+        if (iff_ != nullptr) return;
+        const std::string path = g_dataDirs.Prefix(DataDir::kData) + kDefinitionsFile;
+        if (own_.OpenFile(path.c_str(), kOpenRead) == kStatusOk && own_.ValidateHeader() == kStatusOk) {
+            iff_ = &own_;
+            opened_ = true;
+        }
+    }
+    ~DefinitionsFile() {
+        if (opened_) own_.CloseFile();
+    }
+    IffFile* Get() const { return iff_; }
+
+private:
+    IffFile own_{0};
+    IffFile* iff_;
+    bool opened_ = false;
+};
+
+}  // namespace
+
+DefinitionLibrary::DefinitionLibrary() = default;
+
+DefinitionLibrary::~DefinitionLibrary() {
+    for (auto& [id, kept] : systems_) delete kept.first;
+    for (auto& [id, object] : templates_) delete object;
+}
+
+DefinitionLibrary& DefinitionLibrary::Current() {
+    if (g_library == nullptr) g_library = new DefinitionLibrary;
+    return *g_library;
+}
+
+void DefinitionLibrary::Reset() {
+    delete g_library;
+    g_library = nullptr;
+}
+
+void DefinitionLibrary::RegisterSystemBuilder(int32_t typeId, SystemBuilder builder) {
+    if (typeId >= 0 && typeId < kTypes) g_builders[typeId] = builder;
+}
+
+void DefinitionLibrary::RegisterKindStep(int32_t type, KindStep step) {
+    if (type >= 0 && type < kTypes) g_kindSteps[type] = step;
+}
+
+void DefinitionLibrary::RegisterCoreBuilders() {
+    RegisterSystemBuilder(ShipSystem::kEnergy, [](Craft* craft, int32_t part, const EquipmentDefinition& d,
+                                                 const DynArray16* sounds) -> ShipSystem* {
+        if (d.kindChunk != fmt::kEnergyChunk || d.kindWords.size() < fmt::kEnergyWords) return nullptr;
+        return EnergySystem::FromWords(craft, part, d.kindWords.data(), d.info[fmt::kMaxDamage], sounds);
+    });
+    RegisterSystemBuilder(ShipSystem::kShield, [](Craft* craft, int32_t part, const EquipmentDefinition& d,
+                                                 const DynArray16* sounds) -> ShipSystem* {
+        if (d.kindChunk != fmt::kShieldChunk || d.kindWords.size() < fmt::kShieldWords) return nullptr;
+        return ShieldSystem::FromWords(craft, part, d.kindWords.data(), d.info[fmt::kMaxDamage], sounds);
+    });
+    RegisterSystemBuilder(ShipSystem::kArmor, [](Craft* craft, int32_t part, const EquipmentDefinition& d,
+                                                const DynArray16* sounds) -> ShipSystem* {
+        return new ArmorSystem(craft, part, d.info[fmt::kMaxDamage], sounds);
+    });
+    RegisterSystemBuilder(ShipSystem::kHardening, [](Craft* craft, int32_t part, const EquipmentDefinition& d,
+                                                    const DynArray16*) -> ShipSystem* {
+        if (d.kindChunk != fmt::kHard || d.kindWords.size() < fmt::kHardeningWords) return nullptr;
+        return new HardeningSystem(craft, part, d.kindWords[0], d.kindWords[1]);
+    });
+    // Crafts keep their definition's bits; their turrets come with the turret controller.
+    for (int32_t type = SpaceObject::kTypeCraft; type <= SpaceObject::kTypeAiShip; ++type) {
+        RegisterKindStep(type, [](SpaceObject* object, const SpobDefinition& d) { static_cast<Craft*>(object)->bits = d.bits; });
+    }
+}
+
+SpaceObject* DefinitionLibrary::ModelTemplate(const char* file, const char* model) {
+    const std::string key = std::string(file) + "/" + model;
+    if (auto it = templates_.find(key); it != templates_.end()) return it->second;
+    if (g_gameState == nullptr) return nullptr;
+    const std::string path = g_dataDirs.Prefix(DataDir::kMesh) + file;
+    SceneObject* const source = g_gameState->AttachToScene(model, path.c_str(), nullptr);
+    if (source == nullptr || source->model == nullptr) return nullptr;
+    auto* const made = new SpaceObject(source->model);
+    if (made == nullptr) return nullptr;
+    made->flags = source->flags;
+    made->BuildParts(made, source->firstChild);
+    templates_[key] = made;
+    return made;
+}
+
+SpaceObject* DefinitionLibrary::Template(const SpobDefinition& definition) {
+    return ModelTemplate(definition.modelFile, definition.modelName);
+}
+
+SpaceObject* DefinitionLibrary::LoadObjectDefinition(const char* name, IffFile* reader, int32_t type, uint32_t flags) {
+    const DefinitionsFile file(reader);
+    SpobDefinition definition;
+    if (file.Get() == nullptr || name == nullptr || definitions::FindSpobForm(*file.Get(), name) != kStatusOk ||
+        definitions::ReadSpob(*file.Get(), &definition) != kStatusOk) {
+        platform::MessageBox::Current().Show(name != nullptr ? name : "", msg::kCaptionUnfoundSpob, 0);
+        return nullptr;
+    }
+    SpaceObject* const templateObject = Template(definition);
+    if (templateObject == nullptr || g_gameState == nullptr) return nullptr;
+    SpaceObject* const object = g_gameState->CreateObject(type, name, nullptr, templateObject);
+    if (object == nullptr) return nullptr;
+    object->SetTemplate(templateObject);
+    if (definition.lowModelFile[0] != 0) {
+        if (SpaceObject* const low = ModelTemplate(definition.lowModelFile, definition.lowModelName)) object->SetTemplate(low);
+    }
+    std::strncpy(object->label, definition.id, SpaceObject::kLabelBytes);
+    object->SetName(!definition.name.empty() ? definition.name.c_str() : definition.id);
+    if (definition.hasInfo) {
+        const int32_t* const info = definition.info;
+        object->mass = float(info[fmt::kMass]);
+        object->fuelAllowance = info[fmt::kFuelAllowance];
+        const int64_t detail = info[fmt::kDetailDistance];
+        object->lodFarSq = detail * detail - 100;
+        object->lodNearSq = detail * detail + 100;
+        object->classWord = info[fmt::kClassWord];
+        object->groupKey = uint32_t(info[fmt::kGroupKey]);
+        object->SetAccelerations(float(info[fmt::kVelocityCap]), float(info[fmt::kSpinCap]));
+        object->SetMaxRates(float(info[fmt::kMaxSpeed]), float(info[fmt::kMaxTurnRate]));
+        object->SetHitPoints(info[fmt::kHitPoints]);
+    }
+    for (const std::string& explosion : definition.explosions) {
+        auto* const copy = static_cast<char*>(EngineAllocate(explosion.size() + 1));
+        if (copy == nullptr) continue;
+        std::memcpy(copy, explosion.c_str(), explosion.size() + 1);
+        object->explosionNames.Append(copy);
+    }
+    if (type >= SpaceObject::kTypeCraft) {
+        // A craft's definition words are the templates of its debris.
+        for (const std::string& debris : definition.debris) {
+            SpobDefinition piece;
+            if (definitions::FindSpobForm(*file.Get(), debris.c_str()) != kStatusOk ||
+                definitions::ReadSpob(*file.Get(), &piece) != kStatusOk) {
+                continue;
+            }
+            if (SpaceObject* const debrisTemplate = Template(piece)) object->definitionWords.Append(uintptr_t(debrisTemplate));
+        }
+    }
+    if (type >= 0 && type < kTypes && g_kindSteps[type] != nullptr) g_kindSteps[type](object, definition);
+    (void)flags;
+    return object;
+}
+
+Status DefinitionLibrary::LoadShipDefinition(Craft* craft, const std::vector<SpobDefinition::Equipment>* items,
+                                             IffFile* reader, uint32_t) {
+    if (craft == nullptr) return kStatusNothingToDo;
+    const DefinitionsFile file(reader);
+    if (file.Get() == nullptr) return kStatusCannotOpen;
+    SpobDefinition own;
+    if (items == nullptr) {
+        if (definitions::FindSpobForm(*file.Get(), craft->label) != kStatusOk ||
+            definitions::ReadSpob(*file.Get(), &own) != kStatusOk) {
+            return kStatusNotThisRecord;
+        }
+        items = &own.equipment;
+    }
+    for (const SpobDefinition::Equipment& item : *items) {
+        int32_t part = 0;
+        for (int32_t i = 0; i < craft->parts.Count(); ++i) {
+            const SceneObject* const node = craft->parts[i]->node;
+            if (node != nullptr && node->model != nullptr && std::strncmp(node->model->name, item.partName, 16) == 0) {
+                part = i;
+                break;
+            }
+        }
+        ShipSystem* system = nullptr;
+        int32_t massAdded = 0;
+        if (auto cached = systems_.find(item.id); cached != systems_.end()) {
+            system = cached->second.first->Clone(craft, part);
+            massAdded = cached->second.second;
+        } else {
+            EquipmentDefinition definition;
+            if (definitions::FindEntry(*file.Get(), fmt::kEqobForm, item.id) != kStatusOk ||
+                definitions::ReadEqob(*file.Get(), &definition) != kStatusOk || !definition.hasInfo) {
+                continue;
+            }
+            const int32_t typeId = definition.info[fmt::kTypeId];
+            if (typeId < 0 || typeId >= kTypes || g_builders[typeId] == nullptr) continue;
+            DynArray16 sounds;
+            for (const std::string& sound : definition.sounds) {
+                Record<16> record{};
+                std::memcpy(record.words, sound.c_str(), std::min<size_t>(sound.size(), 15));
+                sounds.Add(record);
+            }
+            system = g_builders[typeId](craft, part, definition, &sounds);
+            if (system == nullptr) continue;
+            if (typeId != ShipSystem::kArmor) system->maxDamage = definition.info[fmt::kMaxDamage];
+            system->powerDraw = definition.info[fmt::kPowerDraw];
+            system->SetName(definition.name.c_str());
+            std::strncpy(system->equipmentId, item.id, ShipSystem::kNameBytes);
+            massAdded = definition.info[fmt::kMassAdded];
+            // The kept template belongs to the library, not to the craft.
+            if (ShipSystem* const kept = system->Clone(nullptr, 0)) systems_[item.id] = {kept, massAdded};
+        }
+        if (system == nullptr) continue;
+        std::strncpy(system->equipmentId, item.id, ShipSystem::kNameBytes);
+        craft->mass += float(massAdded);
+        craft->AddSystem(part, system);
+    }
+    return kStatusOk;
+}

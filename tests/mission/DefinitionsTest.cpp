@@ -1,0 +1,193 @@
+// Objects, equipment, loadouts, faces and radio lines built from the sample
+// data tree as mkdata writes it.
+#include "mission/ObjectLoader.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/FileWrappers.h"
+#include "engine/IffFile.h"
+#include "game/DataDirectories.h"
+#include "game/GameMessages.h"
+#include "mission/CommLines.h"
+#include "mission/Definitions.h"
+#include "mission/Faces.h"
+#include "mission/Loadout.h"
+#include "mission/SpawnRecords.h"
+#include "net/PacketBytes.h"
+#include "objects/ships/Craft.h"
+#include "objects/space/ObjectPart.h"
+#include "objects/space/WorldPass.h"
+#include "objects/systems/ShieldSystem.h"
+#include "scene/Model.h"
+#include "scene/OstrelSystem.h"
+#include "tests/support/RecordingMessageBox.h"
+#include "tests/support/ScopedInstall.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/world/WorldBuilder.h"
+#include "tools/mkdata/SampleTree.h"
+
+namespace {
+
+class DefinitionsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(WriteSampleTree(dir_.Str(), &error)) << error;
+        ASSERT_TRUE(g_dataDirs.Find(dir_.Str()));
+        ASSERT_EQ(engine_.Start(OstrelSystem::kGameArenaSize1, OstrelSystem::kGameArenaSize2, nullptr), kStatusOk);
+        builder_ = std::make_unique<WorldBuilder>();
+        builder_->Game().defaultPalette = builder_->Game().LoadPalette("Vorn");
+        RegisterSpaceObjects();
+        DefinitionLibrary::RegisterCoreBuilders();
+    }
+    void TearDown() override {
+        builder_.reset();
+        DefinitionLibrary::Reset();
+        ResetFaces();
+        g_dataDirs.Clear();
+    }
+    Craft* LoadCraft(const char* name) {
+        auto* const craft = static_cast<Craft*>(
+            DefinitionLibrary::Current().LoadObjectDefinition(name, nullptr, SpaceObject::kTypeCraft, 0));
+        if (craft != nullptr) builder_->Game().AddObjectsToWorld(craft, 0);
+        return craft;
+    }
+
+    const TempDir dir_;
+    OstrelSystem engine_{OstrelSystem::kGameHeapSize, OstrelSystem::kGameHeapMode};
+    std::unique_ptr<WorldBuilder> builder_;
+    RecordingMessageBox boxes_;
+    ScopedInstall<platform::MessageBox> boxInstalled_{boxes_};
+};
+
+TEST_F(DefinitionsTest, TheSampleFighterLoadsWithItsEquipment) {
+    Craft* const fighter = LoadCraft("P101");
+    ASSERT_NE(fighter, nullptr);
+    EXPECT_STREQ(fighter->label, "P101");
+    EXPECT_FLOAT_EQ(fighter->mass, 10.0f);
+    EXPECT_EQ(fighter->lodFarSq, 400 * 400 - 100);
+    EXPECT_EQ(fighter->classWord, 1);
+    EXPECT_EQ(fighter->groupKey, 14u);
+    EXPECT_EQ(fighter->GetMaxHitPoints(nullptr), 400);
+    EXPECT_EQ(fighter->explosionNames.Count(), 2);
+    EXPECT_EQ(fighter->definitionWords.Count(), 1);   // the debris template
+    EXPECT_EQ(fighter->bits, 5);
+    EXPECT_NE(fighter->shieldMesh, nullptr);
+    EXPECT_NE(fighter->engineGlow, nullptr);
+
+    ASSERT_EQ(DefinitionLibrary::Current().LoadShipDefinition(fighter, nullptr, nullptr, 0), kStatusOk);
+    // Generator, shields, two armour systems and hardening; the kinds not yet built make nothing.
+    std::vector<int32_t> kinds;
+    for (ShipSystem* s = fighter->GetSystem(0, nullptr); s != nullptr; s = fighter->GetSystem(0, s)) kinds.push_back(s->typeId);
+    EXPECT_EQ(kinds.size(), 5u);
+    EXPECT_FLOAT_EQ(fighter->mass, 10.0f + 5 * 2.0f);
+    ShipSystem* const shield = fighter->GetSystem(ShipSystem::kShield, nullptr);
+    ASSERT_NE(shield, nullptr);
+    EXPECT_STREQ(fighter->parts[shield->partIndex]->node->model->name, "SHLD0S00S");
+    EXPECT_EQ(shield->powerDraw, 40);
+    EXPECT_STREQ(shield->equipmentId, "Shields 1");
+    shield->AddDamage(50);
+
+    // A second ship gets clones, undamaged.
+    Craft* const wingman = LoadCraft("P101");
+    ASSERT_EQ(DefinitionLibrary::Current().LoadShipDefinition(wingman, nullptr, nullptr, 0), kStatusOk);
+    ShipSystem* const second = wingman->GetSystem(ShipSystem::kShield, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_NE(second, shield);
+    EXPECT_EQ(second->damage, 0);
+    EXPECT_EQ(second->owner, wingman);
+
+    EXPECT_EQ(DefinitionLibrary::Current().LoadObjectDefinition("Nowhere", nullptr, 1, 0), nullptr);
+    ASSERT_FALSE(boxes_.Boxes().empty());
+    EXPECT_EQ(boxes_.Boxes().back().caption, msg::kCaptionUnfoundSpob);
+    EXPECT_EQ(boxes_.Boxes().back().text, "Nowhere");
+    SpaceObject* const buoy = DefinitionLibrary::Current().LoadObjectDefinition("Nav Buoy", nullptr, 4, 0);
+    ASSERT_NE(buoy, nullptr);
+    EXPECT_EQ(buoy->type, SpaceObject::kTypeWayPoint);
+    delete buoy;
+}
+
+TEST_F(DefinitionsTest, LoadoutsFacesAndRadioLines) {
+    Craft* const fighter = LoadCraft("P101");
+    ASSERT_NE(fighter, nullptr);
+    fighter->SetSide(3);
+    const size_t before = builder_->World().size();
+    ASSERT_EQ(loadout::LoadLoadout(fighter), kStatusOk);
+    ASSERT_EQ(builder_->World().size(), before + 1);
+    EXPECT_EQ(builder_->World().back()->side, 3);
+
+    const FaceEntry* const first = LoadFaceByIndex(0);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->name, "Face 000");
+    EXPECT_NE(LoadFaceByIndex(179), nullptr);
+    EXPECT_EQ(LoadFaceByIndex(180), nullptr);
+    EXPECT_EQ(LoadFaceByName("Face 042"), LoadFaceByIndex(42));
+    EXPECT_EQ(first->picture.width, 16);
+
+    ASSERT_EQ(comm_lines::Load(), kStatusOk);
+    ASSERT_EQ(builder_->Game().commLines.size(), 4u);
+    EXPECT_EQ(builder_->Game().commLines[2]->race, 17);
+    EXPECT_EQ(builder_->Game().commLines[3]->sample, "CF16");
+
+    std::remove((g_dataDirs.Prefix(DataDir::kData) + loadout::kFile).c_str());
+    EXPECT_EQ(loadout::LoadLoadout(fighter), kStatusNotThisRecord);
+    EXPECT_EQ(boxes_.Boxes().back().caption, msg::kCaptionLoadoutError);
+}
+
+// Every cut of the definitions file ends its walk; an entry cut short is
+// refused, never read past.
+TEST_F(DefinitionsTest, TruncatedDefinitionsAreRefused) {
+    const std::string path = g_dataDirs.Prefix(DataDir::kData) + "temp.iff";
+    std::FILE* const file = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    std::vector<uint8_t> bytes(8192);
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
+    std::fclose(file);
+    int found = 0;
+    for (size_t cut = 0; cut <= bytes.size(); cut += 7) {
+        const std::string cutPath = dir_.Str() + "/cut.iff";
+        std::FILE* const out = std::fopen(cutPath.c_str(), "wb");
+        std::fwrite(bytes.data(), 1, cut, out);
+        std::fclose(out);
+        IffFile iff(0);
+        if (iff.OpenFile(cutPath.c_str(), kOpenRead) != kStatusOk) continue;
+        if (iff.ValidateHeader() == kStatusOk && definitions::FindEntry(iff, definition_format::kEqobForm, "Shields 1") == kStatusOk) {
+            EquipmentDefinition shields;
+            if (definitions::ReadEqob(iff, &shields) == kStatusOk && shields.kindWords.size() == 4) ++found;
+        }
+        iff.CloseFile();
+    }
+    EXPECT_GT(found, 0);
+}
+
+TEST(SpawnRecordsTest, RecordsDecodeAtTheirOffsets) {
+    std::vector<uint8_t> rock(spawn_records::kRockBytes, 0);
+    PacketWriter out(rock.data(), uint32_t(rock.size()));
+    out.Text(0, 16, "Asteroid");
+    out.F32(40, 10.0f);
+    out.F32(48, 30.0f);
+    out.F32(60, 250.0f);
+    out.F32(68, 4.0f);
+    out.Text(96, 32, "Belt 1");
+    const auto decoded = spawn_records::DecodeRock(rock.data(), uint32_t(rock.size()));
+    ASSERT_TRUE(decoded);
+    EXPECT_STREQ(decoded->definition, "Asteroid");
+    EXPECT_FLOAT_EQ(decoded->position.z, 30.0f);
+    EXPECT_FLOAT_EQ(decoded->scatter, 250.0f);
+    EXPECT_STREQ(decoded->name, "Belt 1");
+    EXPECT_FALSE(spawn_records::DecodeRock(rock.data(), uint32_t(rock.size() - 1)));
+    std::memset(rock.data(), 'x', 16);   // a definition name without its end
+    EXPECT_FALSE(spawn_records::DecodeRock(rock.data(), uint32_t(rock.size())));
+    std::vector<uint8_t> gate(spawn_records::kGateBytes, 0);
+    PacketWriter(gate.data(), uint32_t(gate.size())).F32(56, std::numeric_limits<float>::infinity());
+    EXPECT_FALSE(spawn_records::DecodeGate(gate.data(), uint32_t(gate.size())));
+}
+
+}  // namespace

@@ -1,0 +1,277 @@
+#include "tools/mkdata/DefinitionData.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "display/Bitmap.h"
+#include "display/XfebCodec.h"
+#include "engine/ByteOrder.h"
+#include "engine/FileWrappers.h"
+#include "engine/IffFile.h"
+#include "mission/DefinitionFormat.h"
+#include "tools/mkdata/SoundData.h"
+
+namespace fmt = definition_format;
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes Words32(std::initializer_list<int32_t> words) {
+    Bytes out;
+    for (const int32_t w : words) {
+        uint8_t b[4];
+        StoreLe32(b, uint32_t(w));
+        out.insert(out.end(), b, b + 4);
+    }
+    return out;
+}
+
+Bytes Words16(std::initializer_list<int16_t> words) {
+    Bytes out;
+    for (const int16_t w : words) {
+        uint8_t b[2];
+        StoreLe16(b, uint16_t(w));
+        out.insert(out.end(), b, b + 2);
+    }
+    return out;
+}
+
+Bytes Field(const char* text, size_t bytes) {
+    Bytes out(bytes, 0);
+    std::memcpy(out.data(), text, std::min(std::strlen(text), bytes - 1));
+    return out;
+}
+
+Bytes Text(const std::string& text) { return Bytes(text.c_str(), text.c_str() + text.size() + 1); }
+
+Bytes Join(std::initializer_list<Bytes> parts) {
+    Bytes out;
+    for (const Bytes& part : parts) out.insert(out.end(), part.begin(), part.end());
+    return out;
+}
+
+class Writer {
+public:
+    explicit Writer(const std::string& path) { status_ = iff_.OpenFile(path.c_str(), kOpenWrite | kOpenCreate); }
+    Writer& Form(const char* type) {
+        if (status_ == kStatusOk) status_ = iff_.BeginForm(Tag(type));
+        return *this;
+    }
+    Writer& End() {
+        if (status_ == kStatusOk) status_ = iff_.Ascend();
+        return *this;
+    }
+    Writer& Chunk(const char* id, const Bytes& data) {
+        if (status_ == kStatusOk) status_ = iff_.WriteChunk(Tag(id), data.data(), uint32_t(data.size()));
+        return *this;
+    }
+    IffFile& File() { return iff_; }
+    Status Close() {
+        const Status closed = iff_.CloseFile();
+        return status_ != kStatusOk ? status_ : closed;
+    }
+    void Fail(Status status) {
+        if (status_ == kStatusOk) status_ = status;
+    }
+
+private:
+    static uint32_t Tag(const char* text) {
+        return uint32_t(uint8_t(text[0])) | uint32_t(uint8_t(text[1])) << 8 | uint32_t(uint8_t(text[2])) << 16 |
+               uint32_t(uint8_t(text[3])) << 24;
+    }
+    IffFile iff_{0};
+    Status status_ = kStatusOk;
+};
+
+
+void WriteSpob(Writer& w, const char* id, const char* model, std::initializer_list<int32_t> info,
+               const std::vector<std::pair<const char*, Bytes>>& extra = {}) {
+    w.Form("SPOB").Chunk("ID  ", Text(id)).Chunk("NAME", Text(id));
+    Bytes words;
+    for (const int32_t value : info) {
+        const Bytes word = Words32({value});
+        words.insert(words.end(), word.begin(), word.end());
+    }
+    w.Chunk("INFO", words).Chunk("MODL", Join({Field("ships.iff", fmt::kFileBytes), Field(model, fmt::kNameBytes)}));
+    for (const auto& [chunk, bytes] : extra) w.Chunk(chunk, bytes);
+    w.End();
+}
+
+void WriteEqob(Writer& w, const char* id, int32_t type, int32_t maxDamage, int32_t powerDraw,
+               const std::vector<const char*>& sounds, const std::vector<std::pair<const char*, Bytes>>& kind) {
+    w.Form("EQOB").Chunk("ID  ", Text(id)).Chunk("NAME", Text(id));
+    w.Chunk("INFO", Words32({type, 1000 + type * 100, 2, maxDamage, 0, powerDraw}));
+    if (!sounds.empty()) {
+        Bytes names;
+        for (const char* sound : sounds) {
+            const Bytes name = Field(sound, 16);
+            names.insert(names.end(), name.begin(), name.end());
+        }
+        w.Chunk("SNDI", names);
+    }
+    for (const auto& [chunk, bytes] : kind) w.Chunk(chunk, bytes);
+    w.End();
+}
+
+Bytes Equipment(std::initializer_list<std::pair<const char*, const char*>> items) {
+    Bytes out;
+    for (const auto& [id, part] : items) {
+        const Bytes record = Join({Field(id, 16), Field(part, 16), Words32({0})});
+        out.insert(out.end(), record.begin(), record.end());
+    }
+    return out;
+}
+
+Status WriteTemp(const std::string& path) {
+    Writer w(path);
+    w.Form("OBJS").Form("SPOB");
+    WriteSpob(w, "P101", "FIGHT0000", {10, 1000, 400, 1, 14, 100, 60, 30, 40, 400},
+              {{"EXPL", Join({Field("Explosion 1", 16), Field("Sparks", 16)})},
+               {"DEBR", Join({Field("Debris", 16)})},
+               {"BITS", Words32({5})},
+               {"EQPT", Equipment({{"Generator 1", "ENGN0RR0E"},
+                                   {"Shields 1", "SHLD0S00S"},
+                                   {"Armor 2", "FIGHT0000"},
+                                   {"Armor 13", "WING0FLHW"},
+                                   {"Hardening 1", "FIGHT0000"},
+                                   {"ECM 1", "FIGHT0000"},
+                                   {"Cloak 1", "FIGHT0000"},
+                                   {"Jammer 1", "FIGHT0000"},
+                                   {"Repair 1", "FIGHT0000"},
+                                   {"Decoy 1", "WING0FRHW"}})}});
+    WriteSpob(w, "Capital", "CAPIT0000", {5000, 5000, 3000, 2, 14, 20, 5, 5, 5, 20000},
+              {{"TURR", Join({Field("TURR0FLHL", 16), Words32({60, 30, 1, 0}), Field("TURR0RRHL", 16), Words32({60, 30, 1, 0})})},
+               {"EQPT", Equipment({{"Generator 1", "CAPIT0000"}, {"Shields 1", "CAPIT0000"}})}});
+    WriteSpob(w, "Asteroid", "ROCK00000", {200, 0, 2000, 3, 7, 20, 20, 0, 0, 300});
+    WriteSpob(w, "Mine", "MINE00000", {5, 0, 800, 4, 8, 0, 0, 0, 0, 50});
+    WriteSpob(w, "Missile 29", "MISSL0000", {2, 0, 800, 5, 12, 300, 90, 300, 90, 20},
+              {{"WEAP", Words32({8000, 90})}});
+    WriteSpob(w, "Carrier", "CARRI0000", {800, 2000, 2000, 2, 14, 40, 10, 10, 10, 4000},
+              {{"SPWN", Join({Words32({2, 3000, 50, 0}), Field("Missile 29", 16)})}});
+    WriteSpob(w, "Gate", "GATE00000", {100000, 0, 6000, 6, 10, 0, 0, 0, 0, 100000});
+    WriteSpob(w, "Debris", "DEBRI0000", {1, 0, 500, 7, 9, 30, 30, 0, 0, 10});
+    WriteSpob(w, "Nav Buoy", "BUOY00000", {5, 0, 1000, 8, 5, 10, 25, 0, 0, 20});
+    WriteSpob(w, "Autoturret", "TURRT0000", {50, 1000, 800, 9, 14, 0, 0, 0, 20, 300},
+              {{"EQPT", Equipment({{"Generator 1", "TURRT0000"}})}});
+    w.End();
+    w.Form("EQOB");
+    WriteEqob(w, "Generator 1", 1, 100, 10, {"Power Up", "Power Down"}, {{"ENRG", Words16({120, 12, 20})}});
+    WriteEqob(w, "Shields 1", 2, 100, 40, {"Shield Hit", "Shield Drain"}, {{"SHLD", Words16({80, 40, 30, 10})}});
+    WriteEqob(w, "Armor 2", 3, 40, 0, {"Armor Hit"}, {});
+    WriteEqob(w, "Armor 13", 3, 60, 0, {"Armor Hit"}, {});
+    WriteEqob(w, "Hardening 1", 9, -1, 5, {}, {{"HARD", Words16({1, 1})}, {"HARD", Words16({25, 50})}});
+    WriteEqob(w, "ECM 1", 10, 50, 15, {"ECM On"}, {{"ECM ", Words16({1000, 40, 30})}});
+    WriteEqob(w, "Cloak 1", 11, 50, 30, {"Cloak On", "Cloak Off"}, {{"CLOK", Words16({20, 5})}});
+    WriteEqob(w, "Jammer 1", 12, 50, 20, {"Jammer On"}, {{"JAMM", Words16({2000, 60})}});
+    WriteEqob(w, "Repair 1", 13, -1, 10, {"Repair"}, {{"REPR", Words16({500, 10})}});
+    WriteEqob(w, "Decoy 1", 15, 40, 5, {"Decoy Launch"}, {{"LINK", Field("Mine", 16)}, {"DECY", Words16({4, 10000})}});
+    w.End().End();
+    return w.Close();
+}
+
+Status WriteLoad(const std::string& path) {
+    Writer w(path);
+    w.Form("LOAD").Form("TSAT").Chunk("ID  ", Text("Autoturret")).Chunk("SPOB", Text("Autoturret")).End().End();
+    return w.Close();
+}
+
+Status WriteFaces(const std::string& path) {
+    Writer w(path);
+    w.Form("FACS");
+    for (int32_t i = 0; i < 180; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "Face %03d", i);
+        Bytes palette(768, 0);
+        for (int c = 0; c < 256; ++c) {
+            palette[3 * c] = uint8_t(c);
+            palette[3 * c + 1] = uint8_t((c * (i + 3)) & 0xFF);
+            palette[3 * c + 2] = uint8_t(255 - c);
+        }
+        w.Form("FACE").Chunk("ID  ", Text(name)).Chunk("PALT", palette);
+        Bitmap picture;
+        if (picture.Create(16, 16, Bitmap::kDepth8Bit, true) != kStatusOk) {
+            w.Fail(kStatusOutOfMemory);
+            break;
+        }
+        for (int y = 0; y < 16; ++y) {
+            for (int x = 0; x < 16; ++x) picture.pixels[y * 16 + x] = uint8_t((x * 16 + y + i) & 0xFF);
+        }
+        XfebCodec codec(&picture);
+        const Status written = codec.WriteForm(&w.File(), &picture);
+        if (written != kStatusOk) w.Fail(written);
+        w.End();
+    }
+    w.End();
+    return w.Close();
+}
+
+Status WriteComm(const std::string& path) {
+    struct Line {
+        const char* text;
+        int32_t when, race, gender;
+        const char* keyword;
+        const char* sample;
+    };
+    const Line lines[] = {
+        {"Bandits, bandits!", 1, 0, 0, "ENEMY", "BM01"},
+        {"Form on me.", 2, 0, 1, "FORM", "BF02"},
+        {"I'm hit!", 3, 17, 0, "HIT", "CM03"},
+        {"Target destroyed.", 4, 0, 1, "KILL", "CF16"},
+    };
+    Writer w(path);
+    w.Form("COMM");
+    for (const Line& line : lines) {
+        w.Form("LINE").Chunk("TEXT", Text(line.text));
+        w.Chunk("INFO", Words32({4000, line.when, 0, line.race, 0, line.gender, 0, 1, 10, -1, 1}));
+        w.Chunk("KEYW", Text(line.keyword)).Chunk("SMPL", Text(line.sample)).End();
+    }
+    w.End();
+    return w.Close();
+}
+
+// Voice files in the sound format: a short two-tone call per entry.
+Status WriteVoices(const std::string& path, const std::vector<std::string>& names) {
+    std::vector<SoundEntry> voices;
+    for (size_t i = 0; i < names.size(); ++i) {
+        SoundEntry entry;
+        entry.name = names[i];
+        entry.bits = 8;
+        entry.text = "Voice " + names[i];
+        for (int32_t s = 0; s < 2205; ++s) {
+            const float t = float(s) / 22050.0f;
+            const float pitch = (s < 1100 ? 300.0f : 360.0f) + 20.0f * float(i % 5);
+            entry.pcm.push_back(uint8_t(128 + int(90.0f * std::sin(6.2831853f * pitch * t))));
+        }
+        voices.push_back(std::move(entry));
+    }
+    return WriteSoundFile(path.c_str(), voices);
+}
+
+Status WriteControl(const std::string& path) {
+    Writer w(path);
+    w.Form("CTRL").Chunk("CURV", Words32({0, 20, 0, 0, 5})).Chunk("CURV", Words32({20, 80, 0, 5, 70}));
+    w.Chunk("CURV", Words32({80, 100, 0, 70, 100})).End();
+    return w.Close();
+}
+
+}  // namespace
+
+Status WriteSampleDefinitions(const char* dataDirectory) {
+    const std::string dir = std::string(dataDirectory) + "/";
+    Status status = WriteTemp(dir + "temp.iff");
+    if (status == kStatusOk) status = WriteLoad(dir + "load.iff");
+    if (status == kStatusOk) status = WriteFaces(dir + "faces.iff");
+    if (status == kStatusOk) status = WriteComm(dir + "comm.iff");
+    for (int n = 16; n <= 24 && status == kStatusOk; ++n) {
+        char file[32];
+        std::snprintf(file, sizeof file, "comm%02d.iff", n);
+        status = WriteVoices(dir + file, {"BM01", "BF02", "CM03"});
+    }
+    if (status == kStatusOk) status = WriteVoices(dir + "commwm.iff", {"BF19", "BM19", "CF19", "CM19", "DF19", "DM19", "BF16", "BM16"});
+    if (status == kStatusOk) status = WriteControl(dir + "ctrl.iff");
+    return status;
+}

@@ -1,0 +1,14 @@
+#pragma once
+#include "engine/Status.h"
+
+// The object and equipment definitions of the sample tree and the files
+// that go with them, all in the data directory:
+// "temp.iff": a fighter ("P101") equipped with a generator, shields, two
+// armour systems, hardening, an ECM, a cloak, a jammer, a repair unit and a
+// decoy launcher (with sound names for the player's ship); a capital ship
+// with two turrets; an asteroid, a mine, a missile and a carrier, a gate,
+// debris, "Nav Buoy" and "Autoturret"; their equipment.
+// "load.iff": the auto-turret loadout. "faces.iff": 180 pilot faces.
+// "comm.iff": radio lines; "comm16.iff" to "comm24.iff" and "commwm.iff":
+// voice samples. "ctrl.iff": the player's response curve.
+Status WriteSampleDefinitions(const char* dataDirectory);
