@@ -23,9 +23,18 @@ bool ReadBytes(IffFile& iff, std::vector<uint8_t>* out, uint32_t maximum = 1u <<
 
 // Text of at most `field` bytes, NUL-forced.
 void CopyText(char* to, size_t capacity, const uint8_t* from, size_t available) {
-    const size_t length = strnlen(reinterpret_cast<const char*>(from), std::min(available, capacity - 1));
-    std::memcpy(to, from, length);
+    // An empty chunk has no bytes at all to look at.
+    const size_t length = from != nullptr && available > 0
+                              ? strnlen(reinterpret_cast<const char*>(from), std::min(available, capacity - 1))
+                              : 0;
+    if (length > 0) std::memcpy(to, from, length);
     to[length] = 0;
+}
+
+std::string TextOf(const std::vector<uint8_t>& bytes) {
+    if (bytes.empty()) return {};
+    const auto* const text = reinterpret_cast<const char*>(bytes.data());
+    return std::string(text, strnlen(text, bytes.size()));
 }
 
 std::vector<std::string> Names(const std::vector<uint8_t>& bytes) {
@@ -66,7 +75,7 @@ Status ReadSpob(IffFile& iff, SpobDefinition* out) {
             for (int i = 0; i < fmt::kSpobInfoWords; ++i) out->info[i] = int32_t(LoadLe32(bytes.data() + 4 * i));
             out->hasInfo = true;
         } else if (id == fmt::kName) {
-            out->name.assign(reinterpret_cast<const char*>(bytes.data()), strnlen(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+            out->name = TextOf(bytes);
         } else if (id == fmt::kModel || id == fmt::kLowDetailModel) {
             if (bytes.size() < fmt::kModelBytes) return kStatusMalformed;
             char* const file = id == fmt::kModel ? out->modelFile : out->lowModelFile;
@@ -122,7 +131,7 @@ Status ReadEqob(IffFile& iff, EquipmentDefinition* out) {
             for (int i = 0; i < fmt::kEqobInfoWords; ++i) out->info[i] = int32_t(LoadLe32(bytes.data() + 4 * i));
             out->hasInfo = true;
         } else if (id == fmt::kName) {
-            out->name.assign(reinterpret_cast<const char*>(bytes.data()), strnlen(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+            out->name = TextOf(bytes);
         } else if (id == fmt::kSounds) {
             out->sounds = Names(bytes);
         } else if (id == fmt::kHard) {

@@ -191,3 +191,31 @@ TEST(SpawnRecordsTest, RecordsDecodeAtTheirOffsets) {
 }
 
 }  // namespace
+
+#include "tests/support/ChunkBuilder.h"
+#include "tests/support/MemoryStream.h"
+
+namespace {
+
+// Found by fuzzing: empty chunks have no bytes to read a text from.
+TEST(DefinitionReaderTest, EmptyChunksReadAsEmptyTexts) {
+    const ChunkBuilder b;
+    const auto file = b.Form("OBJS", {b.Form("SPOB", {b.Form("SPOB", {b.Chunk("ID  ", ChunkBuilder::Bytes{}),
+                                                                     b.Chunk("NAME", ChunkBuilder::Bytes{}),
+                                                                     b.Chunk("EXPL", ChunkBuilder::Bytes{})})})});
+    MemoryStream stream(file);
+    IffFile iff(&stream, 0);
+    ASSERT_EQ(iff.ValidateHeader(), kStatusOk);
+    int entries = 0;
+    definitions::ForEachEntry(iff, definition_format::kSpobForm, [&entries](IffFile& entry) {
+        SpobDefinition spob;
+        EXPECT_EQ(definitions::ReadSpob(entry, &spob), kStatusOk);
+        EXPECT_STREQ(spob.id, "");
+        EXPECT_TRUE(spob.name.empty() && spob.explosions.empty());
+        ++entries;
+        return true;
+    });
+    EXPECT_EQ(entries, 1);
+}
+
+}  // namespace
