@@ -12,6 +12,7 @@
 #include "game/GameState.h"
 #include "mission/Goal.h"
 #include "objects/space/ObjectPart.h"
+#include "scene/Material.h"
 #include "scene/Model.h"
 
 int32_t SpaceObject::g_nextUoid = 0;
@@ -76,6 +77,11 @@ SpaceObject::~SpaceObject() {
     DeleteParts();
     // The part nodes: the copy of the template's tree under this object.
     Detach(1, 0);
+    if (decalMaterialList != nullptr) {
+        if (materials == decalMaterialList) materials = model != nullptr ? model->materials : nullptr;
+        EngineRelease(decalMaterialList);
+    }
+    for (Material* decal : decals) delete decal;
 }
 
 void SpaceObject::Init() {

@@ -9,6 +9,7 @@
 #include "objects/space/ObjectLink.h"
 #include "scene/SceneObject.h"
 
+class Material;
 class ObjectPart;
 
 // The record every TakeDamage receives: the source, then five amounts (1
@@ -197,6 +198,10 @@ public:
     Vector3 rotationRates{};
     Vector3 previousPosition{};
     uint32_t lastElapsed = 0;   // the world pass's step for this object, in ms
+    // Decals: the object's own copy of its model's material list, with the
+    // decal materials (owned) in the places they took.
+    Material** decalMaterialList = nullptr;
+    DynArray<Material*> decals;
 
 protected:
     // The base Clone's copying, for the kinds' own clones: limits, label,

@@ -147,11 +147,14 @@ TEST_F(DefinitionsTest, TruncatedDefinitionsAreRefused) {
     const std::string path = g_dataDirs.Prefix(DataDir::kData) + "temp.iff";
     std::FILE* const file = std::fopen(path.c_str(), "rb");
     ASSERT_NE(file, nullptr);
-    std::vector<uint8_t> bytes(8192);
+    std::vector<uint8_t> bytes(1 << 16);
     bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
     std::fclose(file);
     int found = 0;
-    for (size_t cut = 0; cut <= bytes.size(); cut += 7) {
+    std::vector<size_t> cuts;
+    for (size_t cut = 0; cut < bytes.size(); cut += 13) cuts.push_back(cut);
+    cuts.push_back(bytes.size());   // and the whole file, which must read
+    for (const size_t cut : cuts) {
         const std::string cutPath = dir_.Str() + "/cut.iff";
         std::FILE* const out = std::fopen(cutPath.c_str(), "wb");
         std::fwrite(bytes.data(), 1, cut, out);
@@ -216,6 +219,42 @@ TEST(DefinitionReaderTest, EmptyChunksReadAsEmptyTexts) {
         return true;
     });
     EXPECT_EQ(entries, 1);
+}
+
+}  // namespace
+
+#include "mission/Decals.h"
+#include "scene/Material.h"
+
+namespace {
+
+// The fighter's logo 4 paints its material "Paint": the object gets its own
+// material list, the model keeps its own; another logo changes nothing.
+TEST_F(DefinitionsTest, DecalsReplaceNamedMaterials) {
+    Craft* const fighter = LoadCraft("P101");
+    ASSERT_NE(fighter, nullptr);
+    Material paint, hull;
+    paint.name = "Paint";
+    hull.name = "Hull";
+    Material* list[2] = {&hull, &paint};
+    Model* const model = fighter->model;
+    Material** const saved = model->materials;
+    const uint32_t savedCount = model->materialCount;
+    model->materials = list;
+    model->materialCount = 2;
+    fighter->materials = list;
+    EXPECT_EQ(decals::ApplyDecals(fighter, 7), kStatusOk);
+    EXPECT_EQ(fighter->materials, list);
+    EXPECT_EQ(decals::ApplyDecals(fighter, -1), kStatusOk);
+    ASSERT_EQ(decals::ApplyDecals(fighter, 4), kStatusOk);
+    ASSERT_NE(fighter->materials, list);
+    EXPECT_EQ(fighter->materials[0], &hull);
+    EXPECT_NE(fighter->materials[1], &paint);
+    EXPECT_EQ(fighter->materials[1]->kind, Material::kKindBitmap);
+    EXPECT_EQ(list[1], &paint);
+    builder_->Remove(fighter);
+    model->materials = saved;
+    model->materialCount = savedCount;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -89,7 +90,8 @@ private:
 
 
 void WriteSpob(Writer& w, const char* id, const char* model, std::initializer_list<int32_t> info,
-               const std::vector<std::pair<const char*, Bytes>>& extra = {}) {
+               const std::vector<std::pair<const char*, Bytes>>& extra = {},
+               const std::function<void(Writer&)>& forms = nullptr) {
     w.Form("SPOB").Chunk("ID  ", Text(id)).Chunk("NAME", Text(id));
     Bytes words;
     for (const int32_t value : info) {
@@ -98,7 +100,23 @@ void WriteSpob(Writer& w, const char* id, const char* model, std::initializer_li
     }
     w.Chunk("INFO", words).Chunk("MODL", Join({Field("ships.iff", fmt::kFileBytes), Field(model, fmt::kNameBytes)}));
     for (const auto& [chunk, bytes] : extra) w.Chunk(chunk, bytes);
+    if (forms) forms(w);
     w.End();
+}
+
+// A 16 x 16 picture in a simple pattern, as FORM "XFEB".
+void WritePicture(Writer& w, int32_t seed) {
+    Bitmap picture;
+    if (picture.Create(16, 16, Bitmap::kDepth8Bit, true) != kStatusOk) {
+        w.Fail(kStatusOutOfMemory);
+        return;
+    }
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 16; ++x) picture.pixels[y * 16 + x] = uint8_t((x * 16 + y + seed) & 0xFF);
+    }
+    XfebCodec codec(&picture);
+    const Status written = codec.WriteForm(&w.File(), &picture);
+    if (written != kStatusOk) w.Fail(written);
 }
 
 void WriteEqob(Writer& w, const char* id, int32_t type, int32_t maxDamage, int32_t powerDraw,
@@ -142,7 +160,13 @@ Status WriteTemp(const std::string& path) {
                                    {"Cloak 1", "FIGHT0000"},
                                    {"Jammer 1", "FIGHT0000"},
                                    {"Repair 1", "FIGHT0000"},
-                                   {"Decoy 1", "WING0FRHW"}})}});
+                                   {"Decoy 1", "WING0FRHW"}})}},
+              [](Writer& decal) {
+                  // Logo 4 paints the material "Paint".
+                  decal.Form("DECL").Chunk("LOGO", Words32({4})).Chunk("MATL", Field("Paint", 16));
+                  WritePicture(decal, 4);
+                  decal.End();
+              });
     WriteSpob(w, "Capital", "CAPIT0000", {5000, 5000, 3000, 2, 14, 20, 5, 5, 5, 20000},
               {{"TURR", Join({Field("TURR0FLHL", 16), Words32({60, 30, 1, 0}), Field("TURR0RRHL", 16), Words32({60, 30, 1, 0})})},
                {"EQPT", Equipment({{"Generator 1", "CAPIT0000"}, {"Shields 1", "CAPIT0000"}})}});
@@ -192,17 +216,7 @@ Status WriteFaces(const std::string& path) {
             palette[3 * c + 2] = uint8_t(255 - c);
         }
         w.Form("FACE").Chunk("ID  ", Text(name)).Chunk("PALT", palette);
-        Bitmap picture;
-        if (picture.Create(16, 16, Bitmap::kDepth8Bit, true) != kStatusOk) {
-            w.Fail(kStatusOutOfMemory);
-            break;
-        }
-        for (int y = 0; y < 16; ++y) {
-            for (int x = 0; x < 16; ++x) picture.pixels[y * 16 + x] = uint8_t((x * 16 + y + i) & 0xFF);
-        }
-        XfebCodec codec(&picture);
-        const Status written = codec.WriteForm(&w.File(), &picture);
-        if (written != kStatusOk) w.Fail(written);
+        WritePicture(w, i);
         w.End();
     }
     w.End();
