@@ -148,14 +148,36 @@ Status ReadEqob(IffFile& iff, EquipmentDefinition* out) {
         } else if (id == fmt::kShieldChunk) {
             if (!words(fmt::kShieldWords, &out->kindWords)) return kStatusMalformed;
             out->kindChunk = id;
-        } else if (id != fmt::kName && out->kindChunk == 0 && id != fmt::kId) {
-            // Other kinds' chunks (TARG, RADR, WEAP...) are kept as words for their builders.
-            words(0, &out->kindWords);
-            out->kindChunk = id;
+        } else if (id != fmt::kName && id != fmt::kId) {
+            // Other kinds' chunks (TARG, RADR, WEAP...) are kept for their builders.
+            out->chunks.emplace(id, bytes);
+            if (out->kindChunk == 0) {
+                words(0, &out->kindWords);
+                out->kindChunk = id;
+            }
         }
         return kStatusOk;
     });
 }
+
+}  // namespace definitions
+
+std::vector<int16_t> EquipmentDefinition::Words(uint32_t id, size_t needed) const {
+    std::vector<int16_t> words;
+    const auto it = chunks.find(id);
+    if (it == chunks.end() || it->second.size() < 2 * needed) return words;
+    for (size_t at = 0; at + 2 <= it->second.size(); at += 2) words.push_back(int16_t(LoadLe16(it->second.data() + at)));
+    return words;
+}
+
+std::string EquipmentDefinition::Text(uint32_t id) const {
+    const auto it = chunks.find(id);
+    if (it == chunks.end() || it->second.empty()) return {};
+    const auto* const text = reinterpret_cast<const char*>(it->second.data());
+    return std::string(text, strnlen(text, it->second.size()));
+}
+
+namespace definitions {
 
 Status ForEachEntry(IffFile& iff, uint32_t entryForm, const std::function<bool(IffFile&)>& visit) {
     while (iff.Level() > 0) {

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,10 @@ struct EquipmentDefinition {
     std::vector<int16_t> kindWords;       // the kind chunk, or the second "HARD"
     uint32_t kindChunk = 0;
     std::vector<uint8_t> mount;           // the first "HARD"
+    std::map<uint32_t, std::vector<uint8_t>> chunks;   // every other chunk, the first of each id
+    // A chunk's i16 words when it holds at least `needed`; empty otherwise.
+    std::vector<int16_t> Words(uint32_t id, size_t needed) const;
+    std::string Text(uint32_t id) const;
 };
 
 namespace definitions {

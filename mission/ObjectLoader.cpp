@@ -13,7 +13,10 @@
 #include "objects/space/ObjectPart.h"
 #include "objects/space/SpaceObject.h"
 #include "objects/systems/EnergySystem.h"
+#include "objects/systems/EngineSystem.h"
+#include "objects/systems/RadarSystem.h"
 #include "objects/systems/ShieldSystem.h"
+#include "objects/systems/TargetingSystem.h"
 #include "platform/MessageBox.h"
 #include "scene/Model.h"
 #include "scene/SceneObject.h"
@@ -98,9 +101,56 @@ void DefinitionLibrary::RegisterCoreBuilders() {
         if (d.kindChunk != fmt::kHard || d.kindWords.size() < fmt::kHardeningWords) return nullptr;
         return new HardeningSystem(craft, part, d.kindWords[0], d.kindWords[1]);
     });
-    // Crafts keep their definition's bits; their turrets come with the turret controller.
+    RegisterSystemBuilder(ShipSystem::kRadar, [](Craft* craft, int32_t part, const EquipmentDefinition& d,
+                                                const DynArray16* sounds) -> ShipSystem* {
+        const std::vector<int16_t> words = d.Words(MakeTag("RADR"), 7);
+        return words.empty() ? nullptr : new RadarSystem(craft, part, words.data(), d.info[fmt::kMaxDamage], sounds);
+    });
+    RegisterSystemBuilder(ShipSystem::kTargeting, [](Craft* craft, int32_t part, const EquipmentDefinition& d,
+                                                    const DynArray16* sounds) -> ShipSystem* {
+        const auto it = d.chunks.find(MakeTag("TARG"));
+        if (it == d.chunks.end()) return nullptr;
+        return TargetingSystem::FromChunk(craft, part, it->second.data(), uint32_t(it->second.size()),
+                                          d.info[fmt::kMaxDamage], sounds);
+    });
+    RegisterSystemBuilder(ShipSystem::kFlightControl, [](Craft* craft, int32_t part, const EquipmentDefinition& d,
+                                                        const DynArray16*) -> ShipSystem* {
+        const std::vector<int16_t> words = d.Words(MakeTag("FLGT"), 7);
+        if (words.empty()) return nullptr;
+        const std::string control = d.Text(MakeTag("CTRL"));
+        // The player's curve comes from the control file named here.
+        if (craft != nullptr && craft->type == SpaceObject::kTypePlayerShip && g_gameState != nullptr && !control.empty()) {
+            g_gameState->LoadFlightControl(control.c_str());
+        }
+        return new FlightControlSystem(craft, part, words.data(), control.c_str(), d.info[fmt::kMaxDamage]);
+    });
+    RegisterSystemBuilder(ShipSystem::kEngine, [](Craft* craft, int32_t part, const EquipmentDefinition& d,
+                                                 const DynArray16* sounds) -> ShipSystem* {
+        const std::vector<int16_t> words = d.Words(MakeTag("ENGI"), 5);
+        return words.empty() ? nullptr : new EngineSystem(craft, part, words.data(), d.info[fmt::kMaxDamage], sounds);
+    });
+    RegisterSystemBuilder(ShipSystem::kSensor, [](Craft* craft, int32_t part, const EquipmentDefinition& d,
+                                                 const DynArray16* sounds) -> ShipSystem* {
+        const std::vector<int16_t> words = d.Words(MakeTag("SENS"), 6);
+        if (words.empty()) return nullptr;
+        // The probe's template comes with the missile kind, which builds it.
+        return new SensorSystem(craft, part, nullptr, words[1], words[3], words[5], sounds);
+    });
+    // Crafts keep their definition's bits and get a turret per TURR record.
     for (int32_t type = SpaceObject::kTypeCraft; type <= SpaceObject::kTypeAiShip; ++type) {
-        RegisterKindStep(type, [](SpaceObject* object, const SpobDefinition& d) { static_cast<Craft*>(object)->bits = d.bits; });
+        RegisterKindStep(type, [](SpaceObject* object, const SpobDefinition& d) {
+            auto* const craft = static_cast<Craft*>(object);
+            craft->bits = d.bits;
+            for (const SpobDefinition::Turret& entry : d.turrets) {
+                Turret::Record record{};
+                std::memcpy(record.baseName, entry.partName, sizeof record.baseName);
+                record.greatestPitch = entry.values[0];
+                record.turnRate = entry.values[1];
+                record.yawAxis = entry.values[2];
+                record.barrelAxis = entry.values[3];
+                craft->AddTurret(record);
+            }
+        });
     }
 }
 
@@ -200,7 +250,13 @@ Status DefinitionLibrary::LoadShipDefinition(Craft* craft, const std::vector<Spo
         }
         ShipSystem* system = nullptr;
         int32_t massAdded = 0;
-        if (auto cached = systems_.find(item.id); cached != systems_.end()) {
+        auto cached = systems_.find(item.id);
+        // The player's flight control is always loaded afresh, for the player's curve.
+        if (cached != systems_.end() && cached->second.first->typeId == ShipSystem::kFlightControl &&
+            craft->type == SpaceObject::kTypePlayerShip) {
+            cached = systems_.end();
+        }
+        if (cached != systems_.end()) {
             system = cached->second.first->Clone(craft, part);
             massAdded = cached->second.second;
         } else {
@@ -225,7 +281,9 @@ Status DefinitionLibrary::LoadShipDefinition(Craft* craft, const std::vector<Spo
             std::strncpy(system->equipmentId, item.id, ShipSystem::kNameBytes);
             massAdded = definition.info[fmt::kMassAdded];
             // The kept template belongs to the library, not to the craft.
-            if (ShipSystem* const kept = system->Clone(nullptr, 0)) systems_[item.id] = {kept, massAdded};
+            if (systems_.find(item.id) == systems_.end()) {
+                if (ShipSystem* const kept = system->Clone(nullptr, 0)) systems_[item.id] = {kept, massAdded};
+            }
         }
         if (system == nullptr) continue;
         std::strncpy(system->equipmentId, item.id, ShipSystem::kNameBytes);

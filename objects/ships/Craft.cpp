@@ -13,6 +13,8 @@
 #include "objects/space/ObjectPart.h"
 #include "objects/space/PartAttachment.h"
 #include "objects/systems/EnergySystem.h"
+#include "objects/systems/EngineSystem.h"
+#include "objects/systems/TargetingSystem.h"
 #include "objects/systems/ShieldSystem.h"
 #include "objects/systems/ShipSystem.h"
 #include "display/Palette.h"
@@ -49,6 +51,7 @@ Craft::Craft(SpaceObject* templateObject) : HullObject(templateObject), createdM
 }
 
 Craft::~Craft() {
+    for (Turret* turret : turrets) delete turret;
     delete shieldHit;
     EngineRelease(shieldSectors);
     EngineRelease(faceName);
@@ -148,15 +151,54 @@ int32_t Craft::GetTotalPowerDraw() {
     return int32_t(std::clamp<int64_t>(sum, INT32_MIN, INT32_MAX));
 }
 
-int32_t Craft::FireWeaponGroup(int32_t) { return 0; }
+int32_t Craft::FireWeaponGroup(int32_t group) {
+    // The aim point: the node of the target's selected part.
+    SceneObject* aim = nullptr;
+    if (auto* const targeting = static_cast<TargetingSystem*>(GetSystem(ShipSystem::kTargeting, nullptr))) {
+        SpaceObject* const target = targeting->GetTarget();
+        const int32_t sub = targeting->GetSubTarget();
+        if (target != nullptr && sub >= 0 && sub < target->parts.Count()) aim = target->parts[sub]->node;
+    }
+    (void)aim;
+    (void)group;
+    // The weapons fire at it when they are built.
+    return 0;
+}
 
 int32_t Craft::SetTarget(SpaceObject* object) {
     if (object != nullptr && object->isNavPoint != 0) {
         navTarget = object;
         return 1;
     }
-    // The targeting computer takes other targets when it is built.
-    return 0;
+    auto* const targeting = static_cast<TargetingSystem*>(GetSystem(ShipSystem::kTargeting, nullptr));
+    return targeting != nullptr ? targeting->SelectTarget(object) : 0;
+}
+
+SpaceObject* Craft::GetTarget() {
+    auto* const targeting = static_cast<TargetingSystem*>(GetSystem(ShipSystem::kTargeting, nullptr));
+    return targeting != nullptr ? targeting->GetTarget() : nullptr;
+}
+
+void Craft::CollectShips(int32_t hostile, DynArray<SpaceObject*>& list) {
+    list.Clear();
+    auto* const targeting = static_cast<TargetingSystem*>(GetSystem(ShipSystem::kTargeting, nullptr));
+    Mission* const mission = g_gameState != nullptr ? g_gameState->mission : nullptr;
+    if (targeting == nullptr || side == 0 || mission == nullptr) return;
+    for (SpaceObject* object = mission->firstObject; object != nullptr; object = object->GetNext()) {
+        if (object == this || object->type < kTypePlayerShip || object->side == 0) continue;
+        if ((hostile != 0) != (object->side != side)) continue;
+        if (targeting->CanTarget(object)) list.Append(object);
+    }
+}
+
+void Craft::AddTurret(const Turret::Record& record) {
+    for (int32_t i = 0; i < parts.Count(); ++i) {
+        const SceneObject* const node = parts[i]->node;
+        if (node == nullptr || node->model == nullptr || std::strncmp(node->model->name, record.baseName, 16) != 0) continue;
+        auto* const turret = new Turret(this, i, record.greatestPitch, record.turnRate, record.yawAxis, record.barrelAxis);
+        if (turret != nullptr) turrets.Append(turret);
+        return;
+    }
 }
 
 void Craft::CycleNavPoint(int32_t backwards) {
@@ -237,6 +279,7 @@ void Craft::CountKill(const SpaceObject* victim) {
 }
 
 void Craft::ResetSystems() {
+    if (auto* const engine = static_cast<EngineSystem*>(GetSystem(ShipSystem::kEngine, nullptr))) engine->StopAfterburner();
     if (auto* const energy = static_cast<EnergySystem*>(GetSystem(ShipSystem::kEnergy, nullptr))) {
         energy->fuel = int64_t(std::min(fuelAllowance, energy->fuelCapacity)) * 1000;
         energy->InitPowerSplit();

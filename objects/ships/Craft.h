@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "engine/DynArray.h"
+#include "objects/effects/Turret.h"
 #include "objects/space/HullObject.h"
 #include "objects/space/ObjectLink.h"
 
@@ -10,6 +11,7 @@ class FlashLightHolder;
 class SceneObject;
 class ShipRecord;
 class ShipSystem;
+class Turret;
 
 // The ripple a shield hit starts on the shield mesh.
 struct ShieldRipple : public EngineObject {
@@ -47,6 +49,12 @@ public:
     DynArray<ShipSystem*>& GetWeaponList();
     int32_t GetTotalPowerDraw();
     int32_t SetTarget(SpaceObject* object);
+    SpaceObject* GetTarget();
+    // Every ship (type 15 up) other than this one of another side (hostile)
+    // or of this side that the targeting computer can target.
+    void CollectShips(int32_t hostile, DynArray<SpaceObject*>& list);
+    // A turret on the part whose node is named `record.baseName` (within 16 characters).
+    void AddTurret(const Turret::Record& record);
     void CycleNavPoint(int32_t backwards);
     void SelectClosestNavPoint();
     void CountWeaponHit(const ShipSystem* weapon);
@@ -65,7 +73,7 @@ public:
     ObjectLink lastAttacker;
     int32_t lastHitAge = 0;
     int32_t faceNumber = 0;
-    DynArray<void*> turrets;
+    DynArray<Turret*> turrets;   // owned
     SceneObject* engineGlow = nullptr;
     int32_t jumpDeadline = 0;
     int32_t dead = 0;
@@ -99,6 +107,10 @@ public:
     int32_t respawns = 0;
     uint32_t craftWord = 0;
     int32_t empLevel = 0;
+    // How far others' targeting has identified this craft (it persists
+    // between targetings), and whether the player's did.
+    int32_t identification = 0;
+    int32_t identifiedByPlayer = 0;
     uint32_t tailWords[2] = {};
 
 private:

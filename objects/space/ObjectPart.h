@@ -8,6 +8,7 @@
 class PartAttachment;
 class SceneObject;
 class ShipSystem;
+class Turret;
 
 // One part of a space object: the object itself (part 0) or one node of its
 // model's tree. It carries the systems mounted on it, where on the object it
@@ -50,7 +51,7 @@ public:
     DynArray<ShipSystem*> systems;
     Vector3 direction{};
     uint32_t solid = 1;
-    uint32_t reserved = 0;
+    Turret* turret = nullptr;             // the turret this part is the base or barrel of
     PartAttachment* attached = nullptr;   // owned
     int32_t kind = kHull;
     SceneObject* node;

@@ -13,13 +13,17 @@
 #include "objects/space/SpawnRecords.h"
 #include "objects/space/WayPoint.h"
 #include "objects/ships/Craft.h"
+#include "objects/systems/RadarSystem.h"
 #include "scene/Camera.h"
 
 namespace {
 
-// Beyond this many times the player's radar range AI ships stand still; the
-// radar comes with the sensors, until then nobody is frozen.
-int32_t RadarCutOff() { return -1; }
+// Beyond four times the player's radar range AI ships stand still.
+int32_t RadarCutOff() {
+    auto* const player = g_gameState != nullptr ? dynamic_cast<Craft*>(g_gameState->playerShip) : nullptr;
+    auto* const radar = player != nullptr ? static_cast<RadarSystem*>(player->GetSystem(ShipSystem::kRadar, nullptr)) : nullptr;
+    return radar != nullptr ? int32_t(std::min<int64_t>(int64_t(radar->GetRange()) * 4, INT32_MAX)) : -1;
+}
 
 }  // namespace
 

@@ -7,6 +7,7 @@
 #include "game/Cockpit.h"
 #include "game/GameState.h"
 #include "objects/ships/Craft.h"
+#include "objects/systems/EngineSystem.h"
 #include "objects/systems/ShieldSystem.h"
 
 namespace {
@@ -67,8 +68,8 @@ int32_t EnergySystem::ShieldCap() const {
 }
 
 int32_t EnergySystem::EngineCap() const {
-    // The engine's own cap comes with the engine; without one nothing goes to it.
-    return owner != nullptr && owner->GetSystem(kEngine, nullptr) != nullptr ? output : 0;
+    auto* const engine = owner != nullptr ? static_cast<EngineSystem*>(owner->GetSystem(kEngine, nullptr)) : nullptr;
+    return engine != nullptr ? engine->maximumPower : 0;
 }
 
 void EnergySystem::Sound(int32_t newValue, int32_t oldValue) const {

@@ -38,6 +38,10 @@ public:
     virtual int32_t Update(int32_t milliseconds, EnergySystem* energy);
     virtual int32_t GetPowerDraw() const { return powerDraw; }
 
+    // A weapon's lock class (0-5) and group word; other systems have none.
+    virtual int32_t LockClass() const { return -1; }
+    virtual int32_t Group() const { return 0; }
+
     void SetName(const char* text);
     // Up to the maximum; 0 and nothing for a system that cannot be damaged.
     int32_t AddDamage(int32_t amount);

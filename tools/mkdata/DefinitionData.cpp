@@ -160,7 +160,12 @@ Status WriteTemp(const std::string& path) {
                                    {"Cloak 1", "FIGHT0000"},
                                    {"Jammer 1", "FIGHT0000"},
                                    {"Repair 1", "FIGHT0000"},
-                                   {"Decoy 1", "WING0FRHW"}})}},
+                                   {"Decoy 1", "WING0FRHW"},
+                                   {"Radar 1", "FIGHT0000"},
+                                   {"Targeting 1", "FIGHT0000"},
+                                   {"Flight 1", "FIGHT0000"},
+                                   {"Engine 1", "ENGN0RR0E"},
+                                   {"Sensor 1", "WING0FLHW"}})}},
               [](Writer& decal) {
                   // Logo 4 paints the material "Paint".
                   decal.Form("DECL").Chunk("LOGO", Words32({4})).Chunk("MATL", Field("Paint", 16));
@@ -193,6 +198,14 @@ Status WriteTemp(const std::string& path) {
     WriteEqob(w, "Jammer 1", 12, 50, 20, {"Jammer On"}, {{"JAMM", Words16({2000, 60})}});
     WriteEqob(w, "Repair 1", 13, -1, 10, {"Repair"}, {{"REPR", Words16({500, 10})}});
     WriteEqob(w, "Decoy 1", 15, 40, 5, {"Decoy Launch"}, {{"LINK", Field("Mine", 16)}, {"DECY", Words16({4, 10000})}});
+    WriteEqob(w, "Radar 1", 4, 80, 10, {"Radar Range", "Radar Active", "Radar Passive"},
+              {{"RADR", Words16({2000, 8000, 1, 95, 40, 90, 20})}});
+    // TARG: gain, loss, range, then a 10-degree cone in 16.16 at bytes 6 to 9.
+    WriteEqob(w, "Targeting 1", 5, 60, 10, {"Target Select", "Lock Tone A", "Lock Tone B"},
+              {{"TARG", Join({Words16({50, 30, 6000}), Words32({10 << 16})})}});
+    WriteEqob(w, "Flight 1", 6, 50, 5, {}, {{"FLGT", Words16({50, 100, 150, 50, 80, 100, 10})}, {"CTRL", Text("ctrl.iff")}});
+    WriteEqob(w, "Engine 1", 7, 100, 30, {"Engine", "Boost"}, {{"ENGI", Words16({10, 100, 20, 60, 50})}});
+    WriteEqob(w, "Sensor 1", 14, 30, 5, {"Probe Launch"}, {{"LINK", Field("Missile 29", 16)}, {"SENS", Words16({0, 12000, 0, 80, 0, 20000})}});
     w.End().End();
     return w.Close();
 }
@@ -267,8 +280,7 @@ Status WriteVoices(const std::string& path, const std::vector<std::string>& name
 
 Status WriteControl(const std::string& path) {
     Writer w(path);
-    w.Form("CTRL").Chunk("CURV", Words32({0, 20, 0, 0, 5})).Chunk("CURV", Words32({20, 80, 0, 5, 70}));
-    w.Chunk("CURV", Words32({80, 100, 0, 70, 100})).End();
+    w.Form("CTRL").Chunk("CURV", Words32({0, 50, 0, 0, 25})).Chunk("CURV", Words32({50, 100, 0, 25, 100})).End();
     return w.Close();
 }
 

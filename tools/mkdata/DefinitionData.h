@@ -5,10 +5,12 @@
 // that go with them, all in the data directory:
 // "temp.iff": a fighter ("P101") equipped with a generator, shields, two
 // armour systems, hardening, an ECM, a cloak, a jammer, a repair unit and a
-// decoy launcher (with sound names for the player's ship); a capital ship
-// with two turrets; an asteroid, a mine, a missile and a carrier, a gate,
+// decoy launcher, radar, targeting computer, flight controls, engine and
+// sensor launcher (with sound names for the player's ship); a capital ship
+// with two turrets (bases and kind-10 barrels); an asteroid, a mine, a missile and a carrier, a gate,
 // debris, "Nav Buoy" and "Autoturret"; their equipment.
 // "load.iff": the auto-turret loadout. "faces.iff": 180 pilot faces.
 // "comm.iff": radio lines; "comm16.iff" to "comm24.iff" and "commwm.iff":
-// voice samples. "ctrl.iff": the player's response curve.
+// voice samples. "ctrl.iff": the player's response curve, {0, 50, 0, 25}
+// and {50, 100, 25, 100}.
 Status WriteSampleDefinitions(const char* dataDirectory);

@@ -378,6 +378,8 @@ Status WriteSampleShips(const char* path) {
         // A capital ship with two turrets.
         {"CAPIT0000", nullptr, at(40.0f, 0, 0, 0)},    {"TURR0FLHL", "CAPIT0000", at(0.1f, -0.5f, 1.1f, 0.5f)},
         {"TURR0RRHL", "CAPIT0000", at(0.1f, 0.5f, 1.1f, -0.5f)},
+        {"BARL0FLHG", "TURR0FLHL", at(0.5f, 0.0f, 1.0f, 1.0f)},   // the barrels, kind 10
+        {"BARL0RRHG", "TURR0RRHL", at(0.5f, 0.0f, 1.0f, 1.0f)},
         {"ROCK00000", nullptr, at(12.0f, 0, 0, 0)},    {"MINE00000", nullptr, at(2.0f, 0, 0, 0)},
         {"MISSL0000", nullptr, at(0.5f, 0, 0, 0)},     {"CARRI0000", nullptr, at(20.0f, 0, 0, 0)},
         {"GATE00000", nullptr, at(60.0f, 0, 0, 0)},    {"DEBRI0000", nullptr, at(1.5f, 0, 0, 0)},
