@@ -1,0 +1,177 @@
+// Radar, targeting, engine, flight controls and turrets on built crafts.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+
+#include "objects/effects/Turret.h"
+#include "objects/ships/Craft.h"
+#include "objects/space/ObjectPart.h"
+#include "objects/systems/EnergySystem.h"
+#include "objects/systems/EngineSystem.h"
+#include "objects/systems/RadarSystem.h"
+#include "objects/systems/TargetingSystem.h"
+#include "sound/SoundDevice.h"
+#include "sound/SoundEffectLibrary.h"
+#include "tests/support/RecordingSoundLibrary.h"
+#include "tests/support/world/WorldBuilder.h"
+
+namespace {
+
+// A radar with constant chances: active 100, passive `passiveChance`.
+RadarSystem* Radar(Craft* craft, int16_t passiveChance) {
+    const int16_t words[7] = {2000, 8000, 1, 100, 100, passiveChance, passiveChance};
+    auto* const radar = new RadarSystem(craft, 0, words, 0);
+    craft->AddSystem(0, radar);
+    return radar;
+}
+
+class SensorsTest : public ::testing::Test {
+protected:
+    SensorsTest() {
+        ship_ = builder_.SpawnAs<Craft>(builder_.Template("SHIP0"), 1);
+        ship_->Activate(0);
+        ship_->SetSide(1);
+    }
+    Craft* Enemy(const Vector3& at) {
+        Craft* const enemy = builder_.SpawnAs<Craft>(builder_.Template("ENEMY"), 2);
+        enemy->Activate(0);
+        enemy->SetSide(2);
+        enemy->SetPositionFlags(at, Transform::kAllFlags | 0x10);
+        return enemy;
+    }
+    WorldBuilder builder_;
+    Craft* ship_ = nullptr;
+};
+
+// Passive, a craft is seen only by what it emits; active, an enemy mine
+// only within a tenth of the range.
+TEST_F(SensorsTest, WhatTheRadarSees) {
+    RadarSystem* const radar = Radar(ship_, 50);
+    Craft* const enemy = Enemy({0.0f, 0.0f, 1000.0f});
+    auto* const emitter = new ShipSystem(enemy, 0, ShipSystem::kEcm);
+    enemy->AddSystem(0, emitter);
+    radar->SetPassive();
+    for (const int32_t draw : {200, 201}) {
+        emitter->powerDraw = draw;
+        EXPECT_EQ(radar->CanDetect(enemy, -1), draw > 325 - 50 * 5 / 2) << draw;
+    }
+    radar->SetActive();
+    SpaceObject* const mine = builder_.Spawn(builder_.Template("MINE0"), 3);
+    mine->type = SpaceObject::kTypeMine;
+    mine->SetSide(2);
+    mine->Activate(0);
+    for (const float at : {700.0f, 900.0f}) {
+        mine->SetPositionFlags({0.0f, 0.0f, at}, Transform::kAllFlags | 0x10);
+        EXPECT_EQ(radar->CanDetect(mine, -1), at * 10 < 8000.0f) << at;
+    }
+    EXPECT_EQ(radar->GetRange(), 8000);
+    radar->SetPassive();
+    EXPECT_EQ(radar->GetRange(), 16000);   // passive doubles the range
+}
+
+// With nothing to target the cycle ends after one walk and clicks; a
+// removed target leaves neither the computer, its slots, the radar's probe
+// nor a turret pointing at it.
+TEST_F(SensorsTest, TargetsCyclesAndRemovals) {
+    auto* const effects = new SoundEffectLibrary;
+    auto click = std::make_unique<SoundEffectDef>();
+    std::snprintf(click->name, sizeof click->name, "Click 2");
+    click->rate = 22050;
+    auto samples = std::make_shared<platform::SampleData>();
+    samples->samples.assign(100, 1);
+    click->samples = samples;
+    effects->sounds.push_back(std::move(click));
+    auto* const recording = new RecordingSoundLibrary;
+    builder_.Game().TakeSound(new SoundDevice(std::unique_ptr<platform::SoundLibrary>(recording)), effects);
+
+    ship_->type = Craft::kTypePlayerShip;
+    RadarSystem* const radar = Radar(ship_, 50);
+    auto* const targeting = new TargetingSystem(ship_, 0, 50, 30, 6000, 10.0f, 0);
+    ship_->AddSystem(0, targeting);
+    SpaceObject* const rock = builder_.Spawn(builder_.Template("ROCK0"), 3);
+    rock->type = SpaceObject::kTypeAsteroid;
+    rock->Activate(0);
+    EXPECT_EQ(targeting->CycleTarget(1), 1);
+    EXPECT_EQ(targeting->GetTarget(), nullptr);
+    EXPECT_EQ(recording->events.size(), 1u);   // the refusal click
+
+    Craft* const enemy = Enemy({0.0f, 0.0f, 1000.0f});
+    EXPECT_EQ(ship_->SetTarget(enemy), 1);
+    EXPECT_EQ(ship_->GetTarget(), enemy);
+    targeting->StoreTarget(2);
+    radar->probe = enemy;
+    Turret turret(ship_, 0, 30, 90, 2, 3);
+    turret.SetTarget(enemy);
+    builder_.Remove(enemy);
+    EXPECT_EQ(targeting->GetTarget(), nullptr);
+    EXPECT_EQ(targeting->slots[1].Get(), nullptr);
+    EXPECT_EQ(radar->probe.Get(), nullptr);
+    EXPECT_EQ(turret.target.Get(), nullptr);
+    targeting->Update(100, nullptr);   // nothing left to read
+}
+
+// A weapon on a turret's barrel locks by its turret after 7.5 s.
+TEST_F(SensorsTest, TurretMountedWeaponsLockAfterTheirTurret) {
+    Craft* const gunship = builder_.SpawnAs<Craft>(builder_.Template("GUNS0", {{"TURR0FLHL", {{"BARL0FLHG", {}}}}}), 4);
+    Turret::Record record{};
+    std::snprintf(record.baseName, sizeof record.baseName, "TURR0FLHL");
+    record.greatestPitch = 40;
+    record.turnRate = 90;
+    record.yawAxis = 2;
+    record.barrelAxis = 3;
+    gunship->AddTurret(record);
+    ASSERT_EQ(gunship->turrets.Count(), 1);
+    Turret* const turret = gunship->turrets[0];
+    ASSERT_GE(turret->barrelPart, 0);
+    auto* const targeting = new TargetingSystem(gunship, 0, 50, 30, 6000, 10.0f, 0);
+    gunship->AddSystem(0, targeting);
+    auto* const gun = new ShipSystem(gunship, turret->barrelPart, ShipSystem::kFirstWeapon + 1);
+    gunship->AddSystem(turret->barrelPart, gun);
+    Craft* const enemy = Enemy({0.0f, 0.0f, 500.0f});
+    turret->SetTarget(enemy);
+    builder_.Clock().Advance(7500);
+    EXPECT_EQ(targeting->GetLockStrength(gun, 1), 0);
+    builder_.Clock().Advance(1);
+    EXPECT_EQ(targeting->GetLockStrength(gun, 1), 100);
+
+    // Behind the turret it yaws at its full rate: no more than 9 degrees in 0.1 s.
+    turret->Update();   // the first step covers the time since the craft was made
+    enemy->SetPositionFlags({0.0f, 0.0f, -500.0f}, Transform::kAllFlags | 0x10);
+    const float before = turret->yawSoFar;
+    builder_.Clock().Advance(100);
+    turret->Update();
+    EXPECT_NEAR(std::abs(turret->yawSoFar - before), 9.0f, 1e-3f);
+}
+
+// Full power, undamaged: top speed = thrust scale x 50 / mass; a 0 ms frame
+// keeps every value finite. The player's curve shapes the stick in per cent.
+TEST_F(SensorsTest, EngineAndFlightControls) {
+    ship_->mass = 20.0f;
+    const int16_t enrg[3] = {200, 10, 20};
+    auto* const energy = EnergySystem::FromWords(ship_, 0, enrg, 0);
+    ship_->AddSystem(0, energy);
+    const int16_t engi[5] = {10, 100, 20, 60, 50};
+    auto* const engine = new EngineSystem(ship_, 0, engi, 0);
+    ship_->AddSystem(0, engine);
+    energy->SetEnginePower(60);
+    ASSERT_EQ(energy->engineAllocation, 60);
+    engine->Update(1000, energy);
+    EXPECT_FLOAT_EQ(ship_->maxSpeed, 100.0f * 50.0f / 20.0f);
+    engine->Update(0, energy);
+    EXPECT_TRUE(std::isfinite(ship_->maxSpeed) && std::isfinite(ship_->velocityCap));
+    EXPECT_FLOAT_EQ(ship_->maxSpeed, 100.0f * 50.0f / 20.0f);
+
+    ship_->type = Craft::kTypePlayerShip;
+    ship_->mass = 10.0f;   // agility = mass
+    DynArray20& curve = builder_.Game().responseCurve;
+    curve.Add(Record20{{0, 50, 0, 0, 25}});
+    curve.Add(Record20{{50, 100, 0, 25, 100}});
+    const int16_t flgt[7] = {50, 100, 150, 50, 80, 100, 10};
+    FlightControlSystem controls(ship_, 0, flgt, "ctrl.iff", 0);
+    EXPECT_NEAR(controls.ShapeInput(0.4f), 0.2f, 1e-5f);
+    EXPECT_NEAR(controls.ShapeInput(0.75f), 0.625f, 1e-5f);
+    EXPECT_NEAR(controls.ShapeInput(-0.75f), -0.625f, 1e-5f);
+}
+
+}  // namespace
