@@ -175,3 +175,79 @@ TEST_F(SensorsTest, EngineAndFlightControls) {
 }
 
 }  // namespace
+
+namespace {
+
+// Locks grow only for the classes of the craft's weapons; identification
+// unlocks the texts step by step.
+class LockingWeapon : public ShipSystem {
+public:
+    LockingWeapon(Craft* owner, int32_t lockClass) : ShipSystem(owner, 0, kFirstWeapon), class_(lockClass) {}
+    int32_t LockClass() const override { return class_; }
+    int32_t Group() const override { return 2; }
+
+private:
+    int32_t class_;
+};
+
+TEST_F(SensorsTest, LocksAndIdentification) {
+    Radar(ship_, 50);
+    auto* const targeting = new TargetingSystem(ship_, 0, 50, 30, 6000, 10.0f, 0);
+    ship_->AddSystem(0, targeting);
+    ship_->AddSystem(0, new LockingWeapon(ship_, 2));
+    Craft* const enemy = Enemy({0.0f, 0.0f, 1000.0f});
+    enemy->SetName("Viper");
+    enemy->callsign = static_cast<char*>(EngineAllocate(6));
+    std::snprintf(enemy->callsign, 6, "Red 1");
+    std::snprintf(enemy->label, sizeof enemy->label, "Corsair");
+    ASSERT_EQ(targeting->SelectTarget(enemy), 1);
+    targeting->Update(1000, nullptr);
+    EXPECT_EQ(targeting->GetLockValue(2), 50);   // exactly its gain rate per second
+    EXPECT_EQ(targeting->GetLockValue(1), 0);     // no weapon of class 1
+    const struct {
+        int32_t level;
+        const char* className;
+        const char* callsign;
+        const char* name;
+    } levels[] = {{40, "Corsair", "unknown", "unknown"}, {56, "Corsair", "Red 1", "unknown"}, {76, "Corsair", "Red 1", "Viper"}};
+    for (const auto& l : levels) {
+        targeting->identification = l.level;
+        EXPECT_STREQ(targeting->GetTargetClass(), l.className);
+        EXPECT_STREQ(targeting->GetTargetCallsign(), l.callsign);
+        EXPECT_STREQ(targeting->GetTargetName(), l.name);
+    }
+    targeting->RecallTarget(3);   // an empty slot clears the target
+    EXPECT_EQ(targeting->GetTarget(), nullptr);
+}
+
+TEST_F(SensorsTest, BoostDamageAndZeroScales) {
+    ship_->mass = 10.0f;
+    const int16_t enrg[3] = {200, 10, 20};
+    auto* const energy = EnergySystem::FromWords(ship_, 0, enrg, 0);
+    ship_->AddSystem(0, energy);
+    const int16_t engi[5] = {10, 100, 20, 60, 50};
+    auto* const engine = new EngineSystem(ship_, 0, engi, 100);
+    ship_->AddSystem(0, engine);
+    energy->SetEnginePower(60);
+    engine->StartAfterburner();
+    engine->Update(1000, energy);
+    EXPECT_FLOAT_EQ(ship_->maxSpeed, 150.0f * 50.0f / 10.0f);   // half the thrust scale more
+    engine->StopAfterburner();
+    engine->SetDamage(100);
+    engine->Update(1000, energy);
+    EXPECT_NEAR(ship_->maxSpeed, 0.1f * 100.0f * 50.0f / 10.0f, 1e-3f);   // a wreck keeps a tenth
+    const int16_t none[5] = {0, 0, 0, 0, 0};
+    EngineSystem idle(ship_, 0, none, 0);
+    EXPECT_EQ(idle.GetThrustForPower(10.0f), 0);
+
+    // A turret whose codes differ in sign never tilts above 0; yaw code 0 sees nothing in its arc.
+    Craft* const gunship = builder_.SpawnAs<Craft>(builder_.Template("GUNS0", {{"TURR0FLHL", {{"BARL0FLHG", {}}}}}), 4);
+    Turret down(gunship, 1, 40, 90, 2, -3);
+    down.SetTargetPosition({0.0f, 500.0f, 500.0f});
+    down.Update();
+    EXPECT_LE(down.pitch, 0.0f);
+    Turret blind(gunship, 1, 40, 90, 0, 3);
+    EXPECT_FALSE(blind.IsInArc({0.0f, 0.0f, 100.0f}));
+}
+
+}  // namespace
