@@ -45,6 +45,15 @@ bool DataDirectories::Find(const std::string& workRoot) {
     return all;
 }
 
+std::string DataDirectories::FromGameFolder(const char* relative) const {
+    std::string path = relative != nullptr ? relative : "";
+    const std::string& data = Prefix(DataDir::kData);
+    if (path.empty() || path[0] == '/' || path[0] == '\\' || data.size() < 2) return path;
+    // The prefix ends in '/': the folder is everything up to the slash before that.
+    const size_t slash = data.rfind('/', data.size() - 2);
+    return (slash == std::string::npos ? std::string() : data.substr(0, slash + 1)) + path;
+}
+
 void DataDirectories::Clear() {
     for (std::string& prefix : prefixes_) {
         prefix.clear();

@@ -21,6 +21,10 @@ public:
     // The directory's prefix, ending in '/', ready for a file name to be appended.
     const std::string& Prefix(DataDir dir) const { return prefixes_[static_cast<int>(dir)]; }
     bool Found(DataDir dir) const { return !Prefix(dir).empty(); }
+    // A path the data names relative to the game's own folder (the one that
+    // holds the data directory): the folder is put before it. An absolute
+    // path, or any path before the directories are found, stays as it is.
+    std::string FromGameFolder(const char* relative) const;
     void Clear();
 
 private:

@@ -14,6 +14,7 @@
 #include "game/CareerRecord.h"
 #include "game/Cockpit.h"
 #include "game/DataDirectories.h"
+#include "game/EffectRegistries.h"
 #include "game/ResponseCurve.h"
 #include "scene/ParticleSystem.h"
 #include "scene/Scene.h"
@@ -104,6 +105,10 @@ GameState::GameState() : cockpit_(new Cockpit(*this)) {}
 
 GameState::~GameState() {
     ClearFlight();
+    // The definitions hold sounds and scene-library models: they go before
+    // the sound device and the library.
+    FreeFx();
+    FreeEffectRegistries();
     delete cockpit_;
     lightHolders_.Clear();
     delete sceneLibrary_;

@@ -39,6 +39,8 @@
 #include "platform/VideoBackend.h"
 #include "platform/Window.h"
 #include "game/DataDirectories.h"
+#include "game/EffectRegistries.h"
+#include "game/EffectTypes.h"
 #include "game/GameMessages.h"
 #include "engine/input/InputSystem.h"
 #include "display/D3DHalDriver.h"
@@ -539,6 +541,8 @@ int RunGame(const LaunchOptions& options) {
         return 1;
     }
     StartSound(options);
+    LoadFx();
+    std::printf("Lens flares: %d defined\n", g_flareTable.Count());
     // The intro movie before the fonts and the banner; a key skips it at once.
     const std::string intro = g_dataDirs.Prefix(DataDir::kVideo) + kIntroMovie;
     const int32_t played = PlayMovie(intro.c_str(), 0);

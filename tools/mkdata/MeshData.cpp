@@ -396,3 +396,91 @@ Status WriteSampleShips(const char* path) {
     const Status closed = iff.CloseFile();
     return status != kStatusOk ? status : closed;
 }
+
+namespace {
+
+// A globe of `rings` bands and `segments` slices around the origin.
+Mesh SphereMesh(int segments, int rings, float radius, uint32_t colour) {
+    Mesh m;
+    constexpr float kPi = 3.14159265f;
+    m.points.push_back({0.0f, radius, 0.0f});
+    for (int r = 1; r < rings; ++r) {
+        const float polar = kPi * float(r) / float(rings);
+        for (int s = 0; s < segments; ++s) {
+            const float around = 2.0f * kPi * float(s) / float(segments);
+            m.points.push_back({radius * std::sin(polar) * std::cos(around), radius * std::cos(polar),
+                                radius * std::sin(polar) * std::sin(around)});
+        }
+    }
+    m.points.push_back({0.0f, -radius, 0.0f});
+    const auto ring = [segments](int r, int s) { return uint16_t(1 + (r - 1) * segments + (s % segments)); };
+    const uint16_t bottom = uint16_t(m.points.size() - 1);
+    for (int s = 0; s < segments; ++s) {
+        m.faces.push_back({0, ring(1, s + 1), ring(1, s), kSolid, colour});
+        for (int r = 1; r + 1 < rings; ++r) {
+            m.faces.push_back({ring(r, s), ring(r, s + 1), ring(r + 1, s + 1), kSolid, colour});
+            m.faces.push_back({ring(r, s), ring(r + 1, s + 1), ring(r + 1, s), kSolid, colour});
+        }
+        m.faces.push_back({bottom, ring(rings - 1, s), ring(rings - 1, s + 1), kSolid, colour});
+    }
+    return m;
+}
+
+// A flat ring in the x-y plane, seen from both sides.
+Mesh RingMesh(int segments, float inner, float outer, uint32_t colour) {
+    Mesh m;
+    constexpr float kPi = 3.14159265f;
+    for (int s = 0; s < segments; ++s) {
+        const float a = 2.0f * kPi * float(s) / float(segments);
+        m.points.push_back({inner * std::cos(a), inner * std::sin(a), 0.0f});
+        m.points.push_back({outer * std::cos(a), outer * std::sin(a), 0.0f});
+    }
+    for (int s = 0; s < segments; ++s) {
+        const uint16_t i0 = uint16_t(2 * s), o0 = uint16_t(2 * s + 1);
+        const uint16_t i1 = uint16_t(2 * ((s + 1) % segments)), o1 = uint16_t(i1 + 1);
+        m.faces.push_back({i0, o0, o1, 0x4, colour});
+        m.faces.push_back({i0, o1, i1, 0x4, colour});
+    }
+    return m;
+}
+
+Status WriteScene(const char* path, const char* name, const std::vector<std::pair<std::string, Mesh>>& objects) {
+    IffFile iff(0);
+    Status status = iff.OpenFile(path, kOpenWrite | kOpenCreate);
+    if (status == kStatusOk) status = iff.BeginForm(MakeTag("ESEN"));
+    uint8_t header[64] = {};
+    PutName(header, name);
+    StoreLe32(header + 20, uint32_t(objects.size()));
+    if (status == kStatusOk) status = iff.WriteChunk(MakeTag("HDR "), header, sizeof header);
+    for (const auto& [object, mesh] : objects) {
+        if (status == kStatusOk) status = WriteMeshForm(iff, object.c_str(), mesh);
+    }
+    if (status == kStatusOk) status = iff.Ascend();
+    const Status closed = iff.CloseFile();
+    return status != kStatusOk ? status : closed;
+}
+
+}  // namespace
+
+Status WriteShieldMesh(const char* path) {
+    return WriteMesh(path, kShieldMeshName, SphereMesh(10, 6, 1.0f, Rgb(0x80, 0xC0, 0xFF)));
+}
+
+Status WriteProjectileMeshes(const char* path) {
+    Mesh bolt = CubeMesh();
+    for (Point& p : bolt.points) p = {p.x * 0.15f, p.y * 0.15f, p.z * 1.5f};
+    for (Face& f : bolt.faces) f.colour = Rgb(0xFF, 0x40, 0x20);
+    Mesh shell = SphereMesh(6, 4, 0.5f, Rgb(0xFF, 0xC0, 0x40));
+    Mesh bit = CubeMesh();
+    for (Point& p : bit.points) p = {p.x * 0.2f, p.y * 0.2f, p.z * 0.2f};
+    return WriteScene(path, "Projectiles", {{"Bolt", bolt}, {"Shell", shell}, {"Bit", bit}});
+}
+
+Status WriteAnimationScene(const char* path, const char* name, int frames, uint32_t colour) {
+    std::vector<std::pair<std::string, Mesh>> objects;
+    for (int i = 1; i <= frames; ++i) {
+        const float grow = float(i) / float(frames);
+        objects.emplace_back(std::to_string(i), RingMesh(12, 2.0f * grow, 3.0f * grow + 0.5f, colour));
+    }
+    return WriteScene(path, name, objects);
+}

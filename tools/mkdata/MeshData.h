@@ -1,4 +1,6 @@
 #pragma once
+#include <cstdint>
+
 #include "engine/Status.h"
 
 // The sample meshes of the mesh directory, each one FORM "EMSH", their face
@@ -33,3 +35,12 @@ Status WriteSampleFigure(const char* path);
 // shield bubble, engine glow), a capital ship with two turrets, and an
 // asteroid, a mine, a missile, a carrier, a gate, debris, a buoy and a turret.
 Status WriteSampleShips(const char* path);
+
+// The effect meshes: "shield.iff", the globe "Shield" the shock spheres are
+// made of; "3dproj.iff", FORM "ESEN" of the projectile models "Bolt",
+// "Shell" and "Bit"; and the scenes of the 3-D animations, FORM "ESEN" of
+// `frames` growing rings named "1", "2", ... in a true colour.
+inline constexpr const char* kShieldMeshName = "Shield";
+Status WriteShieldMesh(const char* path);
+Status WriteProjectileMeshes(const char* path);
+Status WriteAnimationScene(const char* path, const char* name, int frames, uint32_t colour);

@@ -7,6 +7,7 @@
 
 #include "tools/mkdata/DefinitionData.h"
 #include "tools/mkdata/FontData.h"
+#include "tools/mkdata/FxData.h"
 #include "tools/mkdata/ImageData.h"
 #include "tools/mkdata/MaterialData.h"
 #include "tools/mkdata/MeshData.h"
@@ -95,7 +96,20 @@ bool WriteSampleTree(const std::string& rootText, std::string* failure) {
         return fail("cannot write the definitions in " + (root / "data").string());
     }
     const fs::path sounds = root / "data" / "fx.iff";
-    if (WriteSoundFile(sounds.c_str(), SampleSounds()) != kStatusOk) return fail("cannot write " + sounds.string());
+    if (WriteSoundFile(sounds.c_str(), SampleSounds(), WriteEffectRecords) != kStatusOk) {
+        return fail("cannot write " + sounds.string());
+    }
+    // What the effect records name: the shock spheres' globe, the projectile
+    // models and the scenes of the 3-D animations.
+    const fs::path shield = root / "mesh" / "shield.iff";
+    const fs::path projectiles = root / "mesh" / "3dproj.iff";
+    const fs::path jump = root / "mesh" / "jumpanim.iff";
+    const fs::path praxis = root / "mesh" / "praxis.iff";
+    if (WriteShieldMesh(shield.c_str()) != kStatusOk || WriteProjectileMeshes(projectiles.c_str()) != kStatusOk ||
+        WriteAnimationScene(jump.c_str(), "JumpGate", 4, 0xFFA040) != kStatusOk ||
+        WriteAnimationScene(praxis.c_str(), "Praxis", 3, 0x40C0FF) != kStatusOk) {
+        return fail("cannot write the effect meshes in " + (root / "mesh").string());
+    }
     // The movies are made once by tools/make-movies.sh and kept in the source tree.
     std::error_code copyError;
     for (const char* movie : kSampleMovies) {

@@ -132,11 +132,8 @@ std::vector<SoundEntry> SampleSounds() {
     return sounds;
 }
 
-Status WriteSoundFile(const char* path, const std::vector<SoundEntry>& sounds) {
-    IffFile iff(0);
-    Status status = iff.OpenFile(path, kOpenWrite | kOpenCreate);
-    if (status == kStatusOk) status = iff.BeginForm(MakeTag("FX  "));
-    if (status == kStatusOk) status = iff.BeginForm(MakeTag("SNDS"));
+Status WriteSoundGroup(IffFile& iff, const std::vector<SoundEntry>& sounds) {
+    Status status = iff.BeginForm(MakeTag("SNDS"));
     for (const SoundEntry& sound : sounds) {
         if (status == kStatusOk) status = iff.BeginForm(MakeTag("SNDS"));
         char id[16] = {};
@@ -153,6 +150,16 @@ Status WriteSoundFile(const char* path, const std::vector<SoundEntry>& sounds) {
         if (status == kStatusOk) status = iff.Ascend();
     }
     if (status == kStatusOk) status = iff.Ascend();
+    return status;
+}
+
+Status WriteSoundFile(const char* path, const std::vector<SoundEntry>& sounds,
+                      const std::function<Status(IffFile&)>& more) {
+    IffFile iff(0);
+    Status status = iff.OpenFile(path, kOpenWrite | kOpenCreate);
+    if (status == kStatusOk) status = iff.BeginForm(MakeTag("FX  "));
+    if (status == kStatusOk) status = WriteSoundGroup(iff, sounds);
+    if (status == kStatusOk && more) status = more(iff);
     if (status == kStatusOk) status = iff.Ascend();
     const Status closed = iff.CloseFile();
     return status != kStatusOk ? status : closed;

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,5 +25,11 @@ struct SoundEntry {
 // Med", "Collide Large", "Flyby", "Jumpgate", "Explosion", and the
 // cockpit's "Warning", "Message", "Click 1", "Click 2" and "Click 3".
 std::vector<SoundEntry> SampleSounds();
-// FORM "FX  " holding the group FORM "SNDS" of one entry FORM "SNDS" each.
-Status WriteSoundFile(const char* path, const std::vector<SoundEntry>& sounds);
+class IffFile;
+
+// The group FORM "SNDS" of one entry FORM "SNDS" each, at the writer's level.
+Status WriteSoundGroup(IffFile& iff, const std::vector<SoundEntry>& sounds);
+// FORM "FX  " holding the sounds' group, then whatever `more` writes inside
+// the form (the visual effect records share the file).
+Status WriteSoundFile(const char* path, const std::vector<SoundEntry>& sounds,
+                      const std::function<Status(IffFile&)>& more = {});
