@@ -13,6 +13,7 @@
 #include "net/NetPacket.h"
 #include "net/NetPacketType.h"
 #include "net/NetSession.h"
+#include "objects/effects/FxObject.h"
 #include "objects/space/ObjectPart.h"
 #include "objects/space/SpaceObject.h"
 #include "scene/Light.h"
@@ -97,6 +98,13 @@ void SpaceObject::Explode(SpaceObject* killerObject, int32_t fromNetwork) {
         if (light != nullptr) {
             light->intensity = 25;
             g_gameState->Lights().Add(new TimedLightHolder(light, 2000));
+        }
+    }
+    if (g_gameState != nullptr) {
+        for (const char* explosion : explosionNames) {
+            if (FxObject* const effect = FxObject::FxObjectAt(this, explosion)) {
+                g_gameState->RegisterObjectGroup(effect, g_gameState->effectKey, 1);
+            }
         }
     }
     Destroy(killerObject, fromNetwork);
