@@ -40,7 +40,7 @@ FxObject::~FxObject() = default;
 FxObject* FxObject::FxObjectAt(SpaceObject* object, const char* name) {
     if (object == nullptr || g_gameState == nullptr || g_gameState->flightCamera == nullptr) return nullptr;
     auto* const fx = new FxObject(name, kDefaultSizeAt);
-    // Half the radius towards the viewer, so that the object does not hide it.
+    // Half the radius along the camera's line of sight, turned with the camera.
     const Vector3 toward{0.0f, 0.0f, 0.5f * object->Radius()};
     Vector3 turned;
     TransformVector(&toward, &g_gameState->flightCamera->transform.matrix, &turned);

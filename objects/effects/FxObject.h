@@ -23,8 +23,8 @@ public:
     ~FxObject() override;
     void Update() override;
 
-    // At an object, seen from the flight camera: half its radius towards
-    // the camera, moving with it. Null without a flight camera.
+    // At an object, half its radius along the flight camera's line of
+    // sight, moving with it. Null without a flight camera.
     static FxObject* FxObjectAt(SpaceObject* object, const char* name);
     // On the surface of an object, following it; silent.
     static FxObject* FxObjectNamed(SpaceObject* object, const char* name);

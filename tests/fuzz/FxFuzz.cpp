@@ -29,12 +29,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     {
         MemoryStream stream(std::vector<uint8_t>(data, data + size));
         IffFile iff(&stream, 0);
-        ReadFlares(iff);
+        if (iff.ValidateHeader() == kStatusOk) ReadFlares(iff);
     }
     {
         MemoryStream stream(std::vector<uint8_t>(data, data + size));
         IffFile iff(&stream, 0);
-        ReadEffectRegistries(iff, *game);
+        if (iff.ValidateHeader() == kStatusOk) ReadEffectRegistries(iff, *game);
     }
     CheckFrames(g_explosionTypes);
     CheckFrames(g_beamTypes);

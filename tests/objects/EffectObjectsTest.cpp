@@ -151,7 +151,7 @@ TEST_F(EffectObjectsTest, ADelayedExplosionAtAnObjectNeedsTheFlightCamera) {
     std::unique_ptr<FxObject> fx(FxObject::FxObjectAt(ship, "Late"));
     ASSERT_NE(fx, nullptr);
     EXPECT_FLOAT_EQ(fx->size, 3.0f);
-    EXPECT_NEAR(fx->position.z, 2.0f, 1e-4f);   // half the radius toward the camera
+    EXPECT_NEAR(fx->position.z, 2.0f, 1e-4f);   // half the radius along the line of sight
     fx->Update();
     world_.Clock().Advance(50);
     fx->Update();

@@ -15,6 +15,7 @@
 #include "tests/support/ScopedDisplay.h"
 #include "tests/support/TempDir.h"
 #include "tools/mkdata/SampleTree.h"
+#include "tools/render/EffectShot.h"
 #include "tools/render/Hardware3dTarget.h"
 #include "tools/render/SampleScene.h"
 
@@ -105,6 +106,38 @@ TEST(SampleRender3d, TheSceneThroughThe3dKindMatchesItsGoldenPicture) {
         ASSERT_TRUE(target.ReadRgb(&picture.rgb));
         EXPECT_TRUE(MatchesGolden(picture, "scene3d"));
     }
+    g_dataDirs.Clear();
+}
+
+// The effects of the sample "fx.iff" as the render tool draws them at 16
+// bits: the explosion early, midway and fading, a beam at the height of its
+// pulse and a gun shot.
+TEST(SampleEffectRender, EffectsMatchTheirGoldenPictures) {
+    const TempDir dir;
+    std::string error;
+    ASSERT_TRUE(WriteSampleTree(dir.Str(), &error)) << error;
+    ASSERT_TRUE(g_dataDirs.Find(dir.Str()));
+    const struct {
+        const char* kind;
+        uint32_t at;
+        const char* golden;
+    } shots[] = {
+        {"explosion", 0, "explosion0"}, {"explosion", 300, "explosion300"}, {"explosion", 700, "explosion700"},
+        {"beam", 500, "beam"},          {"shot", 0, "shot"},
+    };
+    OstrelSystem engine(OstrelSystem::kGameHeapSize, OstrelSystem::kGameHeapMode);
+    ASSERT_EQ(engine.Start(OstrelSystem::kGameArenaSize1, OstrelSystem::kGameArenaSize2, nullptr), kStatusOk);
+    g_pixelFormat = kPixelFormatRgb565;
+    for (const auto& shot : shots) {
+        SCOPED_TRACE(shot.golden);
+        EffectShot effect;
+        ASSERT_EQ(effect.Load(shot.kind, shot.at), kStatusOk);
+        ScreenCanvas16 canvas(320, 240, nullptr, nullptr, effect.palette, Canvas::kFlagHasDepth, 0, 0);
+        ASSERT_EQ(effect.Draw(canvas), kStatusOk);
+        EXPECT_TRUE(MatchesGolden(CanvasToRgb(canvas), shot.golden));
+    }
+    EffectShot unknown;
+    EXPECT_EQ(unknown.Load("fireworks", 0), kStatusNotThisRecord);
     g_dataDirs.Clear();
 }
 

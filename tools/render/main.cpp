@@ -1,8 +1,12 @@
 // Renders a mesh of the sample data tree into a software canvas of 8 or 16
 // bits and writes the picture as a PNG file:
 //   render DATA_ROOT OUTPUT.png [--depth 8|16|3d] [--mesh FILE | --scene FILE | --figure FILE]
-// "3d" draws through the 3D hardware display kind and its canvas.
+//   render DATA_ROOT OUTPUT.png [--depth 8|16] --effect explosion|beam|shot [--at MS]
+// "3d" draws through the 3D hardware display kind and its canvas. An effect
+// is drawn `--at` milliseconds after it started (the explosion's frames
+// last 200 ms each).
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -17,6 +21,7 @@
 #include "game/GameState.h"
 #include "platform/PngWriter.h"
 #include "scene/OstrelSystem.h"
+#include "tools/render/EffectShot.h"
 #include "tools/render/Hardware3dTarget.h"
 #include "tools/render/SampleScene.h"
 
@@ -28,8 +33,37 @@ constexpr int32_t kHeight = 240;
 constexpr int32_t kFigureFrame = 2;
 
 int Usage() {
-    std::fprintf(stderr, "Usage: render DATA_ROOT OUTPUT.png [--depth 8|16|3d] [--mesh FILE | --scene FILE | --figure FILE]\n");
+    std::fprintf(stderr,
+                 "Usage: render DATA_ROOT OUTPUT.png [--depth 8|16|3d] [--mesh FILE | --scene FILE | --figure FILE]\n"
+                 "       render DATA_ROOT OUTPUT.png [--depth 8|16] --effect explosion|beam|shot [--at MS]\n");
     return 2;
+}
+
+// Draws one effect into a software canvas and writes it; the exit status.
+int RenderEffect(const char* kind, uint32_t at, int32_t depth, const char* output) {
+    EffectShot shot;
+    const Status loaded = shot.Load(kind, at);
+    if (loaded != kStatusOk) {
+        std::fprintf(stderr, "render: cannot show the effect %s (%u)\n", kind, loaded);
+        return loaded == kStatusNotThisRecord ? Usage() : 1;
+    }
+    std::vector<uint8_t> rgb;
+    bool drawn = false;
+    if (depth == 8) {
+        ScreenCanvas8 canvas(kWidth, kHeight, nullptr, nullptr, shot.palette, Canvas::kFlagHasDepth, 0, 0);
+        drawn = canvas.setupResult == kStatusOk && shot.Draw(canvas) == kStatusOk;
+        if (drawn) rgb = CanvasToRgbBytes(canvas);
+    } else {
+        ScreenCanvas16 canvas(kWidth, kHeight, nullptr, nullptr, shot.palette, Canvas::kFlagHasDepth, 0, 0);
+        drawn = canvas.setupResult == kStatusOk && shot.Draw(canvas) == kStatusOk;
+        if (drawn) rgb = CanvasToRgbBytes(canvas);
+    }
+    if (!drawn || !platform::WriteRgbPng(output, kWidth, kHeight, rgb.data())) {
+        std::fprintf(stderr, "render: cannot draw or write %s\n", output);
+        return 1;
+    }
+    std::printf("Rendered the effect %s at %u ms into %s\n", kind, at, output);
+    return 0;
 }
 
 }  // namespace
@@ -40,6 +74,8 @@ int main(int argc, char** argv) {
     const char* mesh = "hull.iff";
     const char* sceneFile = nullptr;
     bool figure = false;
+    const char* effect = nullptr;
+    uint32_t at = 0;
     for (int i = 3; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--depth") == 0) {
             depth = std::strcmp(argv[i + 1], "8") == 0 ? 8 : std::strcmp(argv[i + 1], "3d") == 0 ? 3 : 16;
@@ -47,6 +83,10 @@ int main(int argc, char** argv) {
             mesh = argv[i + 1];
         } else if (std::strcmp(argv[i], "--scene") == 0) {
             sceneFile = argv[i + 1];
+        } else if (std::strcmp(argv[i], "--effect") == 0) {
+            effect = argv[i + 1];
+        } else if (std::strcmp(argv[i], "--at") == 0) {
+            at = uint32_t(std::strtoul(argv[i + 1], nullptr, 10));
         } else if (std::strcmp(argv[i], "--figure") == 0) {
             sceneFile = argv[i + 1];
             figure = true;
@@ -67,6 +107,7 @@ int main(int argc, char** argv) {
             return 1;
         }
         g_pixelFormat = depth == 8 ? kPixelFormatIndexed8 : kPixelFormatRgb565;
+        if (effect != nullptr) return RenderEffect(effect, at, depth, argv[2]);
         if (depth == 3) g_graphicsDriver = kGraphicsDriverDirect3d;
         SampleScene scene;
         if (sceneFile != nullptr) mesh = sceneFile;

@@ -1,0 +1,39 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+
+#include "engine/Status.h"
+
+class Canvas;
+class GameState;
+class NamedObject;
+class Palette;
+class SpaceObject;
+
+// One effect of the sample data's "fx.iff" as the flight shows it, at a
+// moment of its life: the explosion "Explosion 1" at `at` milliseconds
+// after it started, the beam "Ion Beam" from a ship straight ahead `at`
+// milliseconds into its pulse, or a gun shot. The effect's start is moved
+// back by `at`, so the picture does not depend on the machine's speed.
+// Needs the engine started and the data directories found.
+class EffectShot {
+public:
+    EffectShot();
+    ~EffectShot();
+    EffectShot(const EffectShot&) = delete;
+    EffectShot& operator=(const EffectShot&) = delete;
+
+    // kind: "explosion", "beam" or "shot". kStatusNotThisRecord for another
+    // kind, kStatusCannotOpen when the definitions cannot be read.
+    Status Load(const char* kind, uint32_t at);
+    Status Draw(Canvas& canvas);
+
+    Palette* palette = nullptr;   // the game's main palette, as the groups are drawn over it
+
+private:
+    std::unique_ptr<GameState> game_;
+    GameState* previousGame_ = nullptr;
+    std::unique_ptr<SpaceObject> owner_;
+    NamedObject* effect_ = nullptr;   // owned by the game state's groups
+    bool sideView_ = false;
+};
