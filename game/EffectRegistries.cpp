@@ -136,6 +136,19 @@ void ReadFrames(IffFile& iff, int32_t wanted, int32_t flag, Palette* palette, st
     }
 }
 
+// The picture of a bitmap material, or each frame of an animated one.
+template <typename Visit>
+void ForEachPicture(Material* material, Visit visit) {
+    if (material == nullptr) return;
+    if (material->kind == Material::kKindBitmap) {
+        auto* const bitmap = static_cast<BitmapMaterial*>(material);
+        if (bitmap->block != nullptr) visit(*bitmap->block);
+    } else if (material->kind == Material::kKindAnimated) {
+        auto* const animated = static_cast<AnimatedMaterial*>(material);
+        for (uint16_t i = 0; animated->frames != nullptr && i < animated->frameCount; ++i) visit(animated->frames[i]);
+    }
+}
+
 int32_t FrameCountFrom(int32_t declared) { return std::max<int32_t>(declared, 0); }
 
 void ReadExplosion(IffFile& iff, GameState* game) {
@@ -332,16 +345,7 @@ void MakeModelTranslucent(Model* model, uint8_t level) {
 void GiveModelPalette(Model* model, Palette* palette) {
     if (model == nullptr || model->materials == nullptr) return;
     for (uint32_t i = 0; i < model->materialCount; ++i) {
-        Material* const material = model->materials[i];
-        if (material == nullptr) continue;
-        if (material->kind == Material::kKindBitmap) {
-            auto* const bitmap = static_cast<BitmapMaterial*>(material);
-            if (bitmap->block != nullptr) bitmap->block->palette = palette;
-        } else if (material->kind == Material::kKindAnimated) {
-            auto* const animated = static_cast<AnimatedMaterial*>(material);
-            if (animated->frames == nullptr) continue;
-            for (uint16_t frame = 0; frame < animated->frameCount; ++frame) animated->frames[frame].palette = palette;
-        }
+        ForEachPicture(model->materials[i], [palette](PixelImage& picture) { picture.palette = palette; });
     }
 }
 
@@ -391,6 +395,21 @@ void ReadEffectRegistries(IffFile& iff, GameState& game) {
             if (!ReadGroup(iff, kind.form, kind.read, &game) && iff.Level() != fxLevel) break;
         }
         if (iff.Level() != fxLevel || iff.Rewind(0) != kStatusOk) break;
+    }
+}
+
+void DropEffectTextures() {
+    const auto drop = [](PixelImage& picture) { picture.ReleaseCopies(); };
+    for (ExplosionType* type = g_explosionTypes; type != nullptr; type = type->next) {
+        for (BitmapMaterial* frame : type->frames) ForEachPicture(frame, drop);
+    }
+    for (AnimationType* type = g_animationTypes; type != nullptr; type = type->next) {
+        if (type->frames == nullptr) continue;
+        for (Model* model : *type->frames) {
+            for (uint32_t i = 0; model->materials != nullptr && i < model->materialCount; ++i) {
+                ForEachPicture(model->materials[i], drop);
+            }
+        }
     }
 }
 

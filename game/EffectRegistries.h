@@ -25,6 +25,9 @@ void ReadEffectRegistries(IffFile& iff, GameState& game);
 // Empties the chains in the order explosions, projectiles, streams, beams,
 // animations (the game state's destructor, after FreeFx).
 void FreeEffectRegistries();
+// When the world is freed with its flag set: every frame of the explosions
+// and 3-D animations lets go of its device textures; the definitions stay.
+void DropEffectTextures();
 
 // The faces of a model drawn see-through at `level`, and every material's
 // picture (each frame of an animated one) read through `palette`.
