@@ -35,9 +35,11 @@ void PlaceSideCamera(Camera& camera) {
 EffectShot::EffectShot() : previousGame_(g_gameState) {}
 
 EffectShot::~EffectShot() {
-    // The groups go first: their effects point at the owner and the definitions.
-    game_.reset();
+    // The effects go first, then the owner while the game state it tells
+    // of its leaving is still there, then the game state with the definitions.
+    if (game_ != nullptr) game_->ClearFlight();
     owner_.reset();
+    game_.reset();
     g_gameState = previousGame_;
 }
 
