@@ -20,6 +20,12 @@ inline constexpr const char* kCouldNotInitializeDrivers = "Could not initialize 
 inline constexpr const char* kFailedToLoadFont = "Failed to load font %s, error %d";
 inline constexpr const char* kInsertCdRom = "Could not find all the files, please insert CD-ROM and retry.";
 
+// The cockpit's warning line.
+inline constexpr const char* kWarningLowFuel = "WARNING: Low fuel levels!";
+inline constexpr const char* kWarningReservePower = "WARNING: Reserve power activated!";
+inline constexpr const char* kWarningFriendlyFire = "WARNING: Firing at friendly target!";
+inline constexpr const char* kWarningHullDamage = "WARNING: Excessive hull damage!";
+
 // Drawn on the intro screen.
 inline constexpr const char* kVersionBanner = "Vorn Tessel - v1.00";
 

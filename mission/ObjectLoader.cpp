@@ -12,7 +12,9 @@
 #include "objects/ships/Craft.h"
 #include "objects/space/ObjectPart.h"
 #include "objects/space/SpaceObject.h"
+#include "objects/systems/CountermeasureSystems.h"
 #include "objects/systems/EnergySystem.h"
+#include "objects/systems/RepairSystem.h"
 #include "objects/systems/EngineSystem.h"
 #include "objects/systems/RadarSystem.h"
 #include "objects/systems/ShieldSystem.h"
@@ -135,6 +137,34 @@ void DefinitionLibrary::RegisterCoreBuilders() {
         if (words.empty()) return nullptr;
         // The probe's template comes with the missile kind, which builds it.
         return new SensorSystem(craft, part, nullptr, words[1], words[3], words[5], sounds);
+    });
+    RegisterSystemBuilder(ShipSystem::kEcm, [](Craft* craft, int32_t part, const EquipmentDefinition& d,
+                                              const DynArray16* sounds) -> ShipSystem* {
+        const std::vector<int16_t> words = d.Words(MakeTag("ECM "), 3);
+        return words.empty() ? nullptr : new EcmSystem(craft, part, words.data(), d.info[fmt::kMaxDamage], sounds);
+    });
+    RegisterSystemBuilder(ShipSystem::kCloak, [](Craft* craft, int32_t part, const EquipmentDefinition& d,
+                                                const DynArray16* sounds) -> ShipSystem* {
+        const std::vector<int16_t> words = d.Words(MakeTag("CLOK"), 5);
+        return words.empty() ? nullptr : new CloakSystem(craft, part, words.data(), d.info[fmt::kMaxDamage], sounds);
+    });
+    RegisterSystemBuilder(ShipSystem::kJammer, [](Craft* craft, int32_t part, const EquipmentDefinition& d,
+                                                 const DynArray16* sounds) -> ShipSystem* {
+        const std::vector<int16_t> words = d.Words(MakeTag("JAMM"), 2);
+        if (words.empty()) return nullptr;
+        return new JammerSystem(craft, part, words[0], words[1], d.info[fmt::kMaxDamage], sounds);
+    });
+    RegisterSystemBuilder(ShipSystem::kRepair, [](Craft* craft, int32_t part, const EquipmentDefinition& d,
+                                                 const DynArray16*) -> ShipSystem* {
+        const std::vector<int16_t> words = d.Words(MakeTag("REPR"), 2);
+        return words.empty() ? nullptr : new RepairSystem(craft, part, words[0], words[1]);
+    });
+    RegisterSystemBuilder(ShipSystem::kDecoy, [](Craft* craft, int32_t part, const EquipmentDefinition& d,
+                                                const DynArray16* sounds) -> ShipSystem* {
+        const std::vector<int16_t> words = d.Words(MakeTag("DECY"), 3);
+        if (words.empty()) return nullptr;
+        // The decoy's template comes with the decoy kind, which builds it.
+        return new DecoySystem(craft, part, nullptr, words.data(), d.info[fmt::kMaxDamage], sounds);
     });
     // Crafts keep their definition's bits and get a turret per TURR record.
     for (int32_t type = SpaceObject::kTypeCraft; type <= SpaceObject::kTypeAiShip; ++type) {

@@ -111,11 +111,46 @@ void NetPacket::WriteObjectCreate(uint16_t type, const SpaceObject& object) {
     WriteHeader(type, PF_QUEUE_1);
 }
 
+void NetPacket::WritePlayerInfo(const SpaceObject& ship) {
+    if (!Allocate(kPlayerInfoBytes)) return;
+    PacketWriter out(data_, size_);
+    out.I32(8, ship.uoid);
+    WriteVector(out, 12, ship.angularVelocity);
+    WriteVector(out, 28, ship.velocity);
+    out.F32(44, ship.velocityCap);
+    out.F32(48, ship.maxSpeed);
+    WriteVector(out, 52, ship.local.forward);
+    out.F32(64, ship.local.forwardW);
+    out.U32(68, ship.local.changeCount);
+    const Matrix34& m = ship.local.matrix;
+    for (int row = 0; row < 4; ++row) {
+        for (int column = 0; column < 3; ++column) out.F32(72 + uint32_t((row * 3 + column) * 4), m.rows[row][column]);
+    }
+    out.I32(120, ship.type == SpaceObject::kTypeCraft ? 1 : 0);
+    NetObjectState state;
+    ship.FillNetState(state);
+    out.U8(124, uint8_t(std::clamp(state.shieldDepletion, 0, 100)));
+    out.U8(125, uint8_t(state.cloaked != 0));
+    out.U16(126, uint16_t(std::clamp(state.powerDraw, 0, 0xFFFF)));
+    const int32_t maximum = ship.GetMaxHitPoints(nullptr);
+    const int64_t percent = maximum <= 0 ? 0 : int64_t(ship.hitPoints) * 100 / maximum;
+    out.U8(128, uint8_t(int8_t(std::clamp<int64_t>(percent, -128, 127))));
+    // Only the low half of the report fits: the range, or -1.
+    out.U16(130, uint16_t(ship.TakeJammerReport() & 0xFFFF));
+    for (int32_t i = 0; i < 12 && i < ship.HitPointRecordCount(); ++i) {
+        out.U8(132 + uint32_t(i), uint8_t(ship.HitPointRecord(i).hp & 0xFF));
+    }
+    WriteHeader(kPlayerInfo, PF_QUEUE_1);
+}
+
 void NetPacket::BuildObjectPacket(uint16_t type, const SpaceObject* object) {
     switch (type) {
         case kObjectCreate:
         case kCreationRequest:
             if (object != nullptr) WriteObjectCreate(type, *object);
+            return;
+        case kPlayerInfo:
+            if (object != nullptr) WritePlayerInfo(*object);
             return;
         case kAutoturretRequest: {
             if (!Allocate(12)) return;

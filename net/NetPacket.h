@@ -31,6 +31,7 @@ public:
     static constexpr uint32_t kCreationRequestBytes = 161;
     static constexpr uint32_t kObjectUpdateFullBytes = 104;
     static constexpr uint32_t kObjectUpdateShortBytes = 84;
+    static constexpr uint32_t kPlayerInfoBytes = 144;
 
     NetPacket(uint32_t size = 0, uint8_t* data = nullptr) : size_(size), owned_(data == nullptr ? 1 : 0), data_(data) {}
     ~NetPacket();
@@ -43,8 +44,9 @@ public:
     uint16_t GetType() const;
     uint32_t GetFlags() const;
 
-    // OBJECT_CREATE, CREATION_REQUEST, OBJECT_UPDATE, AUTOTURRET_REQUEST,
-    // and the destroy pair without a killer.
+    // OBJECT_CREATE, CREATION_REQUEST, OBJECT_UPDATE, PLAYER_INFO (which
+    // takes the ship's jammer report), AUTOTURRET_REQUEST, and the destroy
+    // pair without a killer.
     void BuildObjectPacket(uint16_t type, const SpaceObject* object);
     // The destroy pair with a killer, COLLISION, DEATH: the first object's
     // uoid at 8, the second's at 12.
@@ -69,6 +71,7 @@ private:
     bool Allocate(uint32_t size);
     void WriteHeader(uint16_t type, uint32_t flags);
     void WriteObjectCreate(uint16_t type, const SpaceObject& object);
+    void WritePlayerInfo(const SpaceObject& ship);
 
     uint32_t size_;
     uint32_t owned_;

@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "engine/Vector3.h"
+#include "objects/space/PartAttachment.h"
 #include "scene/Billboard.h"
 
 struct StreamType;
@@ -26,16 +27,18 @@ public:
 // A trail left behind a moving emitter: each update its owner hands it the
 // emitter's position and velocity, and it lays sprites along the path at
 // the type's spacing, each aged by when it would have been laid. Owned by
-// its creator, not by the object groups; its sprites are.
-class StreamEffect {
+// its creator, not by the object groups; its sprites are. Riding on an
+// object part, it follows the part.
+class StreamEffect : public PartAttachment {
 public:
     explicit StreamEffect(const char* name);
     explicit StreamEffect(StreamType* type);
-    virtual ~StreamEffect();
+    ~StreamEffect() override;
     StreamEffect(const StreamEffect&) = delete;
     StreamEffect& operator=(const StreamEffect&) = delete;
 
     virtual void Update(const Vector3& position, const Vector3& velocity);
+    void Follow(const Vector3& position, const Vector3& velocity) override { Update(position, velocity); }
 
     StreamType* streamType = nullptr;
     float jitter = 0.0f;

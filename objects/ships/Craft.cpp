@@ -12,6 +12,8 @@
 #include "net/NetSession.h"
 #include "objects/space/ObjectPart.h"
 #include "objects/space/PartAttachment.h"
+#include "objects/systems/CountermeasureSystems.h"
+#include "objects/systems/RepairSystem.h"
 #include "objects/systems/EnergySystem.h"
 #include "objects/systems/EngineSystem.h"
 #include "objects/systems/TargetingSystem.h"
@@ -147,8 +149,11 @@ int32_t Craft::GetTotalPowerDraw() {
     for (ObjectPart* part : parts) {
         for (ShipSystem* system : part->systems) sum += system->GetPowerDraw();
     }
-    // The cloak's masking of the emissions comes with the cloak.
-    return int32_t(std::clamp<int64_t>(sum, INT32_MIN, INT32_MAX));
+    int32_t total = int32_t(std::clamp<int64_t>(sum, INT32_MIN, INT32_MAX));
+    if (auto* const cloak = static_cast<CloakSystem*>(GetSystem(ShipSystem::kCloak, nullptr))) {
+        total = cloak->MaskEmissions(total);
+    }
+    return total;
 }
 
 int32_t Craft::FireWeaponGroup(int32_t group) {
@@ -279,6 +284,18 @@ void Craft::CountKill(const SpaceObject* victim) {
 }
 
 void Craft::ResetSystems() {
+    // Switched off through their own steps, so that their reserves, lists
+    // and indicators follow; a system already off is left alone.
+    if (auto* const cloak = static_cast<CloakSystem*>(GetSystem(ShipSystem::kCloak, nullptr)); cloak && cloak->active) {
+        cloak->TurnOff();
+    }
+    if (auto* const ecm = static_cast<EcmSystem*>(GetSystem(ShipSystem::kEcm, nullptr)); ecm && ecm->switchedOn) {
+        ecm->TurnOff();
+    }
+    if (auto* const jammer = static_cast<JammerSystem*>(GetSystem(ShipSystem::kJammer, nullptr)); jammer && jammer->active) {
+        jammer->TurnOff();
+    }
+    if (auto* const repair = static_cast<RepairSystem*>(GetSystem(ShipSystem::kRepair, nullptr))) repair->Refill();
     if (auto* const engine = static_cast<EngineSystem*>(GetSystem(ShipSystem::kEngine, nullptr))) engine->StopAfterburner();
     if (auto* const energy = static_cast<EnergySystem*>(GetSystem(ShipSystem::kEnergy, nullptr))) {
         energy->fuel = int64_t(std::min(fuelAllowance, energy->fuelCapacity)) * 1000;
@@ -375,6 +392,12 @@ void Craft::FillNetState(NetObjectState& state) const {
     }
     state.cloaked = cloaked;
     state.powerDraw = self->GetTotalPowerDraw();
+
+}
+
+int32_t Craft::TakeJammerReport() const {
+    auto* const jammer = static_cast<JammerSystem*>(const_cast<Craft*>(this)->GetSystem(ShipSystem::kJammer, nullptr));
+    return jammer != nullptr ? jammer->GetNetState() : 0;
 }
 
 SpaceObject* Craft::Clone(SpaceObject* placementSource, int32_t, int32_t) {

@@ -30,6 +30,8 @@ class Craft : public HullObject {
 public:
     static constexpr int kShieldSectors = 20;
     static constexpr float kNavPointRange = 32000.0f;
+    static constexpr uint32_t kFriendlyHitSpacing = 250;   // ms between counted friendly hits
+    static constexpr int32_t kHeavyDamagePercent = 40;
 
     explicit Craft(SpaceObject* templateObject);
     ~Craft() override;
@@ -38,6 +40,12 @@ public:
     SpaceObject* Clone(SpaceObject* placementSource, int32_t = 0, int32_t = 0) override;
     void UpdateParts(uint32_t milliseconds) override;
     void FillNetState(NetObjectState& state) const override;
+    int32_t TakeJammerReport() const override;
+    // A hit: applied here or left to the host, absorbed by shields, armour
+    // and hardening, knocking the craft, spread over hull and systems; 1
+    // when it destroyed the craft.
+    int32_t TakeDamage(int32_t partIndex, const DamageRecord& record, SpaceObject* attacker) override;
+    void Destroy(SpaceObject* killerObject, int32_t fromNetwork) override;
     void OnObjectRemoved(SpaceObject* removed) override;
     virtual int32_t FireWeaponGroup(int32_t group);
 

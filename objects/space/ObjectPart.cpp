@@ -3,10 +3,14 @@
 #include <cctype>
 #include <cstring>
 #include <string>
+#include <vector>
+#include <algorithm>
+#include <cstdint>
 
 #include "engine/MathRoutineTable.h"
 #include "engine/Random.h"
 #include "objects/space/PartAttachment.h"
+#include "objects/space/SpaceObject.h"
 #include "objects/systems/ShipSystem.h"
 #include "scene/SceneObject.h"
 
@@ -132,4 +136,37 @@ void ObjectPart::UpdateAttached(const Vector3& velocity) {
         position = world;
     }
     attached->Follow(position, velocity);
+}
+
+int32_t ObjectPart::TakeDamage(DamageRecord& record) {
+    const int64_t total = int64_t(record.amounts[2]) + record.amounts[4];
+    record.amounts[2] = record.amounts[4] = 0;
+    if (total < 1 || node == nullptr) return 0;
+    // The object that carries the part is the top of the node's tree.
+    Frame* top = node;
+    while (top->parent != nullptr) top = top->parent;
+    auto* const object = dynamic_cast<SpaceObject*>(top);
+    if (object == nullptr) return 0;
+
+    // Systems of every part in line with this one, once per axis on which
+    // the directions agree exactly.
+    Vector3 here;
+    GetVector(&here, false);
+    std::vector<ShipSystem*> candidates;
+    for (ObjectPart* part : object->parts) {
+        Vector3 there;
+        part->GetVector(&there, false);
+        const int agreeing = int(there.x == here.x) + int(there.y == here.y) + int(there.z == here.z);
+        for (int i = 0; i < agreeing; ++i) candidates.insert(candidates.end(), part->systems.begin(), part->systems.end());
+    }
+    if (candidates.empty()) return 0;
+    for (int64_t h = total / 2; h > 0; h /= 2) {
+        const int32_t amount = int32_t(std::min<int64_t>(h, INT32_MAX));
+        if (GameRandom() % 3 == 0) {
+            if (object->DamageHitPoints(&here, amount)) return 1;
+        } else if (candidates[size_t(GameRandom()) % candidates.size()]->AddDamage(amount) == 0) {
+            h *= 2;   // an indestructible system: the same amount goes elsewhere
+        }
+    }
+    return 0;
 }

@@ -8,6 +8,7 @@
 class PartAttachment;
 class SceneObject;
 class ShipSystem;
+struct DamageRecord;
 class Turret;
 
 // One part of a space object: the object itself (part 0) or one node of its
@@ -43,6 +44,10 @@ public:
     void UpdateAttached(const Vector3& velocity);
     // Deletes the mounted systems.
     void DeleteSystems();
+    // The structural damage of a hit (record words 3 and 5, which it uses
+    // up), spread in halves over the hull and the systems in line with this
+    // part; 1 when the hull gave out.
+    int32_t TakeDamage(DamageRecord& record);
 
     // The kind letter and code of a name by the convention; 0 where absent.
     static char KindLetter(const char* name);

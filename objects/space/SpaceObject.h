@@ -78,6 +78,10 @@ public:
     }
     // Effects (a light when the career wants them), then Destroy.
     virtual void Explode(SpaceObject* killerObject, int32_t fromNetwork);
+    // The jammer's state for the player-info packet (range | percent << 16,
+    // -1 once after it went off, 0 nothing to tell). Taking it is the report,
+    // so only the packet that carries it asks; 0 for objects without a jammer.
+    virtual int32_t TakeJammerReport() const { return 0; }
     virtual SpaceObject* Clone(SpaceObject* placementSource, int32_t = 0, int32_t = 0);
     virtual int32_t TakeDamage(int32_t, const DamageRecord&, SpaceObject*) { return 0; }
     // Tells the other machines (unless the news came from them), then

@@ -5,6 +5,7 @@
 #include "engine/Random.h"
 #include "game/CareerRecord.h"
 #include "game/Cockpit.h"
+#include "game/GameMessages.h"
 #include "game/GameState.h"
 #include "objects/ships/Craft.h"
 #include "objects/systems/EngineSystem.h"
@@ -213,12 +214,12 @@ int32_t EnergySystem::Update(int32_t milliseconds, EnergySystem*) {
         if (OwnedByPlayer() && g_gameState != nullptr) {
             // A capacity of 0 or less has no level to warn about.
             if (fuelCapacity > 0 && fuel / fuelCapacity >= 100 && (fuel - burn) / fuelCapacity < 100) {
-                g_gameState->TheCockpit().ShowWarning("WARNING: Low fuel levels!", 10000);
+                g_gameState->TheCockpit().ShowWarning(msg::kWarningLowFuel, 10000);
             }
             if (fuel > 0 && fuel - burn < 1) {
                 fuel = reserved = allocated = output = 0;
                 engineAllocation = shieldAllocation = weaponsAllocation = 0;
-                g_gameState->TheCockpit().ShowWarning("WARNING: Reserve power activated!", 10000);
+                g_gameState->TheCockpit().ShowWarning(msg::kWarningReservePower, 10000);
                 output = reserveOutput;
             }
         }

@@ -62,6 +62,14 @@ const char* ShipSystem::SoundName(int32_t index, char out[kNameBytes + 1]) const
 
 bool ShipSystem::OwnedByPlayer() const { return owner != nullptr && owner->type == Craft::kTypePlayerShip; }
 
+void ShipSystem::Indicate(int32_t indicator, bool on) const {
+    if (OwnedByPlayer() && g_gameState != nullptr) g_gameState->TheCockpit().SetIndicator(indicator, on ? 1 : 0);
+}
+
+void ShipSystem::RefuseClick() const {
+    if (OwnedByPlayer() && g_gameState != nullptr) g_gameState->TheCockpit().PlayClick(2);
+}
+
 SoundObject* ShipSystem::MakeSound(int32_t index, int32_t needed) {
     if (!OwnedByPlayer() || soundNames.Count() < needed) return nullptr;
     char soundName[kNameBytes + 1];

@@ -67,5 +67,8 @@ protected:
     bool OwnedByPlayer() const;
     // Sets cockpit gauge `gauge` to value x 100 / maximum for the player's ship.
     void ShowGauge(int32_t gauge, int32_t value) const;
+    // A cockpit indicator, and the refusal click, for the player's ship only.
+    void Indicate(int32_t indicator, bool on) const;
+    void RefuseClick() const;
     void CopyInto(ShipSystem& clone) const;
 };

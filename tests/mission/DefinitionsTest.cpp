@@ -83,12 +83,16 @@ TEST_F(DefinitionsTest, TheSampleFighterLoadsWithItsEquipment) {
     EXPECT_NE(fighter->engineGlow, nullptr);
 
     ASSERT_EQ(DefinitionLibrary::Current().LoadShipDefinition(fighter, nullptr, nullptr, 0), kStatusOk);
-    // Generator, shields, two armour systems, hardening, radar, targeting, flight
-    // controls, engine and sensor launcher; the kinds not yet built make nothing.
+    // Every item of the fighter: generator, shields, two armour systems,
+    // hardening, ECM, cloak, jammer, repair unit, decoy launcher, radar,
+    // targeting, flight controls, engine and sensor launcher.
     std::vector<int32_t> kinds;
     for (ShipSystem* s = fighter->GetSystem(0, nullptr); s != nullptr; s = fighter->GetSystem(0, s)) kinds.push_back(s->typeId);
-    EXPECT_EQ(kinds.size(), 10u);
-    EXPECT_FLOAT_EQ(fighter->mass, 10.0f + 10 * 2.0f);
+    EXPECT_EQ(kinds.size(), 15u);
+    EXPECT_FLOAT_EQ(fighter->mass, 10.0f + 15 * 2.0f);
+    for (const int32_t kind : {ShipSystem::kEcm, ShipSystem::kCloak, ShipSystem::kJammer, ShipSystem::kRepair, ShipSystem::kDecoy}) {
+        EXPECT_NE(fighter->GetSystem(kind, nullptr), nullptr) << kind;
+    }
     ShipSystem* const shield = fighter->GetSystem(ShipSystem::kShield, nullptr);
     ASSERT_NE(shield, nullptr);
     EXPECT_STREQ(fighter->parts[shield->partIndex]->node->model->name, "SHLD0S00S");

@@ -193,11 +193,13 @@ Status WriteTemp(const std::string& path) {
     WriteEqob(w, "Armor 2", 3, 40, 0, {"Armor Hit"}, {});
     WriteEqob(w, "Armor 13", 3, 60, 0, {"Armor Hit"}, {});
     WriteEqob(w, "Hardening 1", 9, -1, 5, {}, {{"HARD", Words16({1, 1})}, {"HARD", Words16({25, 50})}});
-    WriteEqob(w, "ECM 1", 10, 50, 15, {"ECM On"}, {{"ECM ", Words16({1000, 40, 30})}});
-    WriteEqob(w, "Cloak 1", 11, 50, 30, {"Cloak On", "Cloak Off"}, {{"CLOK", Words16({20, 5})}});
+    // ECM: chances against homing modes 2 and 3 (per cent), range.
+    WriteEqob(w, "ECM 1", 10, 50, 15, {"ECM On", "ECM Off", "Missile Alert"}, {{"ECM ", Words16({40, 30, 1000})}});
+    // CLOK: EMP surge, stealth level, a kept word, emission per cent, reserved power.
+    WriteEqob(w, "Cloak 1", 11, 50, 30, {"Cloak On", "Cloak Off"}, {{"CLOK", Words16({20, 80, 0, 25, 5})}});
     WriteEqob(w, "Jammer 1", 12, 50, 20, {"Jammer On"}, {{"JAMM", Words16({2000, 60})}});
     WriteEqob(w, "Repair 1", 13, -1, 10, {"Repair"}, {{"REPR", Words16({500, 10})}});
-    WriteEqob(w, "Decoy 1", 15, 40, 5, {"Decoy Launch"}, {{"LINK", Field("Mine", 16)}, {"DECY", Words16({4, 10000})}});
+    WriteEqob(w, "Decoy 1", 15, 40, 5, {"Decoy Launch"}, {{"LINK", Field("Mine", 16)}, {"DECY", Words16({30, 50, 10000})}});
     WriteEqob(w, "Radar 1", 4, 80, 10, {"Radar Range", "Radar Active", "Radar Passive"},
               {{"RADR", Words16({2000, 8000, 1, 95, 40, 90, 20})}});
     // TARG: gain, loss, range, then a 10-degree cone in 16.16 at bytes 6 to 9.

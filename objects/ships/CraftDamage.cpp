@@ -1,0 +1,178 @@
+// The craft's side of a hit and of its end: where a hit is applied in a
+// network game, what absorbs it, the friendly-fire count, the knock, the
+// chipped debris, the part damage and the heavy-damage trail; and what a
+// craft's destruction tells the network and its killer.
+#include <algorithm>
+#include <cstdint>
+
+#include "engine/Clock.h"
+#include "engine/Random.h"
+#include "engine/Vector3.h"
+#include "game/CareerRecord.h"
+#include "game/Cockpit.h"
+#include "game/GameMessages.h"
+#include "game/GameState.h"
+#include "net/NetPacket.h"
+#include "net/NetPacketType.h"
+#include "net/NetSession.h"
+#include "objects/effects/StreamEffect.h"
+#include "objects/ships/Craft.h"
+#include "objects/space/ObjectPart.h"
+#include "objects/systems/ShieldSystem.h"
+#include "scene/FaceRecord.h"
+#include "scene/Model.h"
+#include "scene/SceneObject.h"
+
+namespace {
+
+constexpr float kKnockCap = 500.0f;
+constexpr float kKnockScale = 0.002f * 100000.0f;
+constexpr int32_t kDebrisChance = 100;   // in 1000
+constexpr float kHeavyDamageJitter = 1.2f;
+constexpr uint32_t kWarningMs = 10000;
+
+NetSession* ActiveSession() {
+    NetSession* const session = g_gameState != nullptr ? g_gameState->netSession : nullptr;
+    return session != nullptr && session->IsActive() ? session : nullptr;
+}
+
+void Send(NetSession& session, uint16_t type, const SpaceObject* first, const SpaceObject* second) {
+    NetPacket packet;
+    packet.BuildObjectEventPacket(type, first, second);
+    if (packet.GetData() != nullptr) session.SendGamePacket(packet.GetData(), packet.GetSize());
+}
+
+bool IsShip(const SpaceObject* object) {
+    return object != nullptr && (object->type == SpaceObject::kTypePlayerShip || object->type == SpaceObject::kTypeAiShip);
+}
+
+}  // namespace
+
+int32_t Craft::TakeDamage(int32_t partIndex, const DamageRecord& given, SpaceObject* attacker) {
+    if (dead != 0 || active == 0) return 0;
+    GameState* const game = g_gameState;
+    const bool player = type == kTypePlayerShip;
+    if (player && game != nullptr && game->career != nullptr && game->career->options.invulnerability != 0) return 0;
+
+    auto* const shield = static_cast<ShieldSystem*>(GetSystem(ShipSystem::kShield, nullptr));
+    if (NetSession* const session = ActiveSession()) {
+        const bool here = player || (session->FindPlayerByUoid(uoid) == -1 && isBase == 0 && session->IsHost());
+        if (!here) {
+            // The host applies it; this copy only shows the shield's reaction.
+            if (shield != nullptr && given.source != nullptr) shield->AbsorbHitFrom(given.source);
+            return 0;
+        }
+    }
+
+    DamageRecord record = given;
+    if (player && game != nullptr && game->difficulty == 1) {
+        for (int32_t& amount : record.amounts) amount = amount * 3 / 4;
+    }
+    SpaceObject* const source = attacker != nullptr ? attacker : record.source;
+    lastAttacker = source;
+    lastHitAge = int32_t(Age());
+
+    // Friendly fire: the player shooting a ship of its own side.
+    if (type == kTypeAiShip && source != nullptr && game != nullptr && source == game->playerShip && source->side == side) {
+        const uint32_t now = GetMilliseconds();
+        if (friendlyHits == 0 || now - lastFriendlyHit >= kFriendlyHitSpacing) {
+            ++friendlyHits;
+            lastFriendlyHit = now;
+            if (friendlyHits == 4 || friendlyHits == 7 || friendlyHits == 10) {
+                game->TheCockpit().ShowWarning(msg::kWarningFriendlyFire, kWarningMs);
+            }
+        }
+    }
+
+    if (shield != nullptr) shield->AbsorbHit(record);
+
+    if (mass > 0.0f) {
+        const float sum = std::min(float(int64_t(record.amounts[1]) + record.amounts[4] + record.amounts[2]), kKnockCap);
+        angularVelocity.AddAssign(RandomUnitVector().Scaled(sum * kKnockScale / mass));
+    }
+
+    for (ShipSystem* armor = GetSystem(ShipSystem::kArmor, nullptr); armor != nullptr;
+         armor = GetSystem(ShipSystem::kArmor, armor)) {
+        static_cast<ArmorSystem*>(armor)->AbsorbHit(record);
+    }
+    if (auto* const hardening = static_cast<HardeningSystem*>(GetSystem(ShipSystem::kHardening, nullptr))) {
+        hardening->ReduceDamage(record);
+    }
+
+    const bool partNamed = partIndex >= 0 && partIndex < parts.Count();
+    if (GameRandom() % 1000 < kDebrisChance && definitionWords.Count() > 0 && partNamed) {
+        auto* const debrisTemplate =
+            reinterpret_cast<SpaceObject*>(definitionWords[GameRandom() % definitionWords.Count()]);
+        if (SpaceObject* const chip = debrisTemplate != nullptr ? debrisTemplate->Clone(this) : nullptr) {
+            Vector3 at;
+            parts[partIndex]->node->world.matrix.GetTranslation(&at);
+            chip->SetPositionFlags(at, Transform::kAllFlags | 0x10);
+            chip->velocity = velocity;
+            const float spin[3] = {float(GameRandom() % 35 - GameRandom() % 35), float(GameRandom() % 35 - GameRandom() % 35),
+                                   float(GameRandom() % 35 - GameRandom() % 35)};
+            chip->angularVelocity = {spin[0], spin[1], spin[2]};
+            chip->Activate(float(GameRandom() % 10 + 10));
+        }
+    }
+
+    if (partNamed && parts[partIndex]->TakeDamage(record) != 0) {
+        Explode(attacker, 0);
+        return 1;
+    }
+
+    if (parts.Count() > 0 && parts[0]->attached == nullptr && maxHitPoints > 0 &&
+        int64_t(hitPoints) * 100 / maxHitPoints < kHeavyDamagePercent) {
+        auto* const trail = new StreamEffect("Exhaust");
+        trail->jitter = kHeavyDamageJitter;
+        parts[0]->attached = trail;
+        if (player && game != nullptr) game->TheCockpit().ShowWarning(msg::kWarningHullDamage, kWarningMs);
+    }
+    return 0;
+}
+
+void Craft::Destroy(SpaceObject* killerObject, int32_t fromNetwork) {
+    GameState* const game = g_gameState;
+    NetSession* const session = ActiveSession();
+    if (fromNetwork == 0 && session != nullptr) {
+        if (active != 0) Send(*session, session->IsHost() ? kObjectDestroy : kDestructionRequest, this, killerObject);
+        if (IsShip(this)) {
+            if (session->IsHost()) {
+                session->AnnounceKill(killerObject != nullptr ? killerObject->uoid : uoid, uoid);
+            } else {
+                Send(*session, kDeath, killerObject, this);
+            }
+        }
+        // In a network game the player pays for the lost ship.
+        if (type == kTypePlayerShip && game != nullptr) {
+            if (game->career != nullptr) game->career->funds = std::max(0, game->career->funds - std::max(0, maxHitPoints));
+            ResetSystems();
+            dead = 1;
+        }
+    }
+
+    for (ObjectPart* part : parts) {
+        for (ShipSystem* system : part->systems) system->Update(-1, nullptr);
+    }
+    if (cloakFade != 0) {
+        cloakFade = 0;
+        for (ObjectPart* part : parts) {
+            if (part->solid == 0 || part->node == nullptr || part->node->model == nullptr) continue;
+            Model& model = *part->node->model;
+            for (uint32_t i = 0; i < model.faceCount; ++i) {
+                model.faces[i].flags &= ~FaceRecord::kTranslucent;
+                for (uint8_t& level : model.faces[i].translucency) level = 255;
+            }
+        }
+    }
+    killer = killerObject;
+    if (killerObject != nullptr && killerObject->type >= kTypeCraft && session == nullptr) {
+        static_cast<Craft*>(killerObject)->CountKill(this);
+    }
+
+    // Until the craft's own death sequence takes over, a destroyed craft
+    // leaves as any object does.
+    collisionDelay = -1;
+    active = 0;
+    removeWhenDone = 1;
+    UpdateVisibility();
+}
