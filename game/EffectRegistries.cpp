@@ -248,9 +248,9 @@ void ReadProjectile(IffFile& iff, GameState* game) {
 void ReadBeam(IffFile& iff, GameState*) {
     auto* const type = new BeamType;
     ReadText(iff, kId, type->name, sizeof type->name);
-    int32_t info[7] = {type->frameCount, type->weaponWord, 0, 0, 0, type->level, int32_t(type->halfWidth * 262144.0f)};
+    int32_t info[7] = {type->frameCount, type->arc, 0, 0, 0, type->level, int32_t(type->halfWidth * 262144.0f)};
     if (ReadWords(iff, kInfo, info)) {
-        type->weaponWord = info[1];
+        type->arc = info[1];
         for (int i = 0; i < 3; ++i) type->colour[i] = uint8_t(info[2 + i] & 0xFF);
         type->level = info[5];
         type->halfWidth = float(info[6]) / 262144.0f;

@@ -86,7 +86,7 @@ struct BeamType {
 
     char name[kEffectNameBytes] = {};
     char explosionName[kEffectNameBytes] = {};
-    int32_t weaponWord = 1;      // read by the beam weapon
+    int32_t arc = 1;             // degrees: how far from the muzzle's axis a beam weapon keeps its target
     int32_t frameCount = 0;
     int32_t level = 255;         // translucency
     uint8_t colour[4] = {};      // red, green, blue, 0

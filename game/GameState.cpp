@@ -203,7 +203,11 @@ void GameState::RemoveActiveJammer(ShipSystem* jammer) {
 }
 
 ParticleSystem* GameState::GunSparks() {
-    if (gunSparks_ == nullptr) gunSparks_ = new ParticleSystem(kGunSparkCount);
+    if (gunSparks_ == nullptr) {
+        gunSparks_ = new ParticleSystem(kGunSparkCount);
+        // Drawn and stepped with the explosions, and owned by their group.
+        if (gunSparks_ != nullptr) groups_.Register(gunSparks_, effectKey, 1);
+    }
     return gunSparks_;
 }
 
@@ -285,8 +289,7 @@ void GameState::DropRadioMessage(RadioMessage*& message) {
 void GameState::ClearFlight() {
     DropRadioMessage(pendingRadio);
     DropRadioMessage(shownRadio);
-    groups_.Clear();
-    delete gunSparks_;
+    groups_.Clear();   // the gun sparks with the rest
     gunSparks_ = nullptr;
     trackedPlayerMissile = nullptr;
     lastPlayerMissile = nullptr;

@@ -190,7 +190,8 @@ public:
 
     // Holders of the lights that come and go in flight.
     LightHolders& Lights() { return lightHolders_; }
-    // The gun sparks, made on first use (350 particles).
+    // The gun sparks, made on first use (350 particles) and kept in the
+    // object groups under the effect key for the rest of the flight.
     static constexpr uint32_t kGunSparkCount = 350;
     ParticleSystem* GunSparks();
 

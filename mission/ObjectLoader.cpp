@@ -19,6 +19,9 @@
 #include "objects/systems/RadarSystem.h"
 #include "objects/systems/ShieldSystem.h"
 #include "objects/systems/TargetingSystem.h"
+#include "objects/weapons/BeamWeapon.h"
+#include "objects/weapons/GunWeapon.h"
+#include "objects/weapons/Launchers.h"
 #include "platform/MessageBox.h"
 #include "scene/Model.h"
 #include "scene/SceneObject.h"
@@ -63,6 +66,16 @@ DefinitionLibrary::DefinitionLibrary() = default;
 DefinitionLibrary::~DefinitionLibrary() {
     for (auto& [id, kept] : systems_) delete kept.first;
     for (auto& [id, object] : templates_) delete object;
+    for (auto& [id, object] : launchTemplates_) delete object;
+}
+
+SpaceObject* DefinitionLibrary::LaunchTemplate(const char* name, int32_t type) {
+    if (name == nullptr || name[0] == 0) return nullptr;
+    const std::string key = std::to_string(type) + "/" + name;
+    if (auto it = launchTemplates_.find(key); it != launchTemplates_.end()) return it->second;
+    SpaceObject* const made = LoadObjectDefinition(name, nullptr, type, 0);
+    launchTemplates_[key] = made;
+    return made;
 }
 
 DefinitionLibrary& DefinitionLibrary::Current() {
@@ -165,6 +178,58 @@ void DefinitionLibrary::RegisterCoreBuilders() {
         if (words.empty()) return nullptr;
         // The decoy's template comes with the decoy kind, which builds it.
         return new DecoySystem(craft, part, nullptr, words.data(), d.info[fmt::kMaxDamage], sounds);
+    });
+    // The weapons: WEAP's eleven words, and the kind's own chunk.
+    RegisterSystemBuilder(Weapon::kBeam, [](Craft* craft, int32_t part, const EquipmentDefinition& d,
+                                           const DynArray16* sounds) -> ShipSystem* {
+        const std::vector<int16_t> words = d.Words(MakeTag("WEAP"), 11);
+        if (words.empty()) return nullptr;
+        const Weapon::Definition w = Weapon::Definition::FromWords(words.data());
+        auto* const beam = new BeamWeapon(craft, part, d.info[fmt::kMaxDamage], Weapon::kGunGroup, w.energyPerShot,
+                                          w.kindValue, w.damage, d.Text(MakeTag("BEAM")).c_str(), sounds);
+        beam->lockClass = w.lockClass;
+        beam->empCharge = w.empCharge;
+        return beam;
+    });
+    RegisterSystemBuilder(Weapon::kGun, [](Craft* craft, int32_t part, const EquipmentDefinition& d,
+                                          const DynArray16* sounds) -> ShipSystem* {
+        const std::vector<int16_t> words = d.Words(MakeTag("WEAP"), 11);
+        if (words.empty()) return nullptr;
+        const Weapon::Definition w = Weapon::Definition::FromWords(words.data());
+        auto* const gun = new GunWeapon(craft, part, d.info[fmt::kMaxDamage], Weapon::kGunGroup, w.refireDelay,
+                                        w.energyPerShot, w.ammunition, w.kindValue, w.damage,
+                                        d.Text(MakeTag("EXPL")).c_str(), sounds);
+        gun->lockClass = w.lockClass;
+        gun->empCharge = w.empCharge;
+        return gun;
+    });
+    RegisterSystemBuilder(Weapon::kMissileLauncher, [](Craft* craft, int32_t part, const EquipmentDefinition& d,
+                                                      const DynArray16* sounds) -> ShipSystem* {
+        const std::vector<int16_t> words = d.Words(MakeTag("WEAP"), 11);
+        if (words.empty()) return nullptr;
+        const Weapon::Definition w = Weapon::Definition::FromWords(words.data());
+        SpaceObject* const missile =
+            DefinitionLibrary::Current().LaunchTemplate(d.Text(MakeTag("LINK")).c_str(), SpaceObject::kTypeMissile);
+        auto* const launcher = new MissileLauncher(craft, part, d.info[fmt::kMaxDamage], Weapon::kMissileGroup,
+                                                   w.refireDelay, w.energyPerShot, w.ammunition, w.kindValue * 1000,
+                                                   w.damage, missile, sounds);
+        launcher->lockClass = w.lockClass;
+        launcher->empCharge = w.empCharge;
+        return launcher;
+    });
+    RegisterSystemBuilder(Weapon::kObjectLauncher, [](Craft* craft, int32_t part, const EquipmentDefinition& d,
+                                                     const DynArray16* sounds) -> ShipSystem* {
+        const std::vector<int16_t> words = d.Words(MakeTag("WEAP"), 11);
+        if (words.empty()) return nullptr;
+        const Weapon::Definition w = Weapon::Definition::FromWords(words.data());
+        SpaceObject* const mine =
+            DefinitionLibrary::Current().LaunchTemplate(d.Text(MakeTag("LINK")).c_str(), SpaceObject::kTypeMine);
+        // The count comes from the ship's equipment record (see LoadShipDefinition).
+        auto* const launcher = new ObjectLauncher(craft, part, d.info[fmt::kMaxDamage], Weapon::kObjectGroup,
+                                                  w.refireDelay, w.energyPerShot, 0, w.damage, mine, sounds);
+        launcher->lockClass = w.lockClass;
+        launcher->empCharge = w.empCharge;
+        return launcher;
     });
     // Crafts keep their definition's bits and get a turret per TURR record.
     for (int32_t type = SpaceObject::kTypeCraft; type <= SpaceObject::kTypeAiShip; ++type) {
@@ -307,6 +372,7 @@ Status DefinitionLibrary::LoadShipDefinition(Craft* craft, const std::vector<Spo
             if (system == nullptr) continue;
             if (typeId != ShipSystem::kArmor) system->maxDamage = definition.info[fmt::kMaxDamage];
             system->powerDraw = definition.info[fmt::kPowerDraw];
+            system->unitPrice = definition.info[fmt::kUnitPrice];
             system->SetName(definition.name.c_str());
             std::strncpy(system->equipmentId, item.id, ShipSystem::kNameBytes);
             massAdded = definition.info[fmt::kMassAdded];
@@ -317,6 +383,10 @@ Status DefinitionLibrary::LoadShipDefinition(Craft* craft, const std::vector<Spo
         }
         if (system == nullptr) continue;
         std::strncpy(system->equipmentId, item.id, ShipSystem::kNameBytes);
+        if (system->typeId == Weapon::kObjectLauncher) {
+            auto* const launcher = static_cast<Weapon*>(system);
+            launcher->ammunition = launcher->maxAmmunition = item.ammunition;
+        }
         craft->mass += float(massAdded);
         craft->AddSystem(part, system);
     }

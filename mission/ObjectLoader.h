@@ -46,6 +46,9 @@ public:
     // "Unfound SPOB" message) for a name the file does not hold. The reader
     // may be an open "temp.iff", or null to open the data directory's.
     SpaceObject* LoadObjectDefinition(const char* name, IffFile* reader, int32_t type, uint32_t flags);
+    // What a launcher launches: the object of that definition as `type`,
+    // made once and kept by the library; null when there is none.
+    SpaceObject* LaunchTemplate(const char* name, int32_t type);
     // One system per equipment entry (the craft's own "EQPT" when `items`
     // is null): built by its type's builder, or cloned from the first one
     // built for the same equipment id. 0, or 10 when the file cannot be read.
@@ -57,6 +60,7 @@ public:
 private:
     SpaceObject* ModelTemplate(const char* file, const char* model);
     std::map<std::string, SpaceObject*> templates_;
+    std::map<std::string, SpaceObject*> launchTemplates_;   // by type and name
     // Equipment kept by id, with the mass it adds.
     std::map<std::string, std::pair<ShipSystem*, int32_t>> systems_;
     std::vector<std::unique_ptr<SpobDefinition>> definitions_;

@@ -8,6 +8,7 @@
 #include "objects/effects/EffectSupport.h"
 #include "objects/effects/Turret.h"
 #include "objects/space/SpaceObject.h"
+#include "scene/Frame.h"
 
 BeamEffect::BeamEffect(BeamType* type) : beamType(type) {
     startTime = GetMilliseconds();
@@ -17,7 +18,9 @@ BeamEffect::BeamEffect(BeamType* type) : beamType(type) {
     }
 }
 
-BeamEffect::~BeamEffect() = default;
+BeamEffect::~BeamEffect() {
+    if (heldBy != nullptr && *heldBy == this) *heldBy = nullptr;
+}
 
 void BeamEffect::SetParams(SpaceObject* ownerObject, SpaceObject* targetObject, int32_t wordA, int32_t wordB,
                            int32_t beamLength, const Vector3* offset, Turret* aimedBy, int32_t beams) {
@@ -48,11 +51,12 @@ void BeamEffect::Update() {
     }
     level = uint32_t(std::max(translucency, 0));
 
-    placement = from->world;
+    placement = launchNode != nullptr ? launchNode->world : from->world;
     const Vector3 start = muzzleOffset;
     Vector3 end;
     if (SpaceObject* const aimedAt = target.Get()) {
-        end = effects::PointToLocal(placement, effects::WorldPosition(*aimedAt));
+        const Frame& aimedNode = targetNode != nullptr ? *targetNode : *aimedAt;
+        end = effects::PointToLocal(placement, effects::WorldPosition(aimedNode));
     } else if (turret != nullptr) {
         Vector3 aim;
         turret->GetAimDirection(&aim);

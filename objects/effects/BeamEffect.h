@@ -6,6 +6,7 @@
 #include "scene/BoxObject.h"
 
 struct BeamType;
+class Frame;
 class SpaceObject;
 class Turret;
 
@@ -24,6 +25,13 @@ public:
     // A null offset is the owner's origin.
     void SetParams(SpaceObject* owner, SpaceObject* target, int32_t wordA, int32_t wordB, int32_t length,
                    const Vector3* muzzleOffset, Turret* turret, int32_t multiplicity);
+    // A beam weapon's beam leaves from a part or turret node of the owner and
+    // ends at a part node of the target; both are read only while the
+    // owner, and the target, are in the world.
+    void SetNodes(Frame* launch, Frame* targetPart) {
+        launchNode = launch;
+        targetNode = targetPart;
+    }
     void Update() override;
 
     int32_t updateCount = 0;
@@ -37,4 +45,9 @@ public:
     int32_t multiplicity = 1;
     Turret* turret = nullptr;
     int32_t netWords[2] = {};   // kept for the network
+    Frame* launchNode = nullptr;
+    Frame* targetNode = nullptr;
+    // The weapon's pointer to this layer, cleared when the layer goes, so
+    // that a layer the groups removed is never reached through it.
+    BeamEffect** heldBy = nullptr;
 };

@@ -4,6 +4,7 @@
 #include "engine/MathRoutineTable.h"
 #include "engine/Random.h"
 #include "game/GameState.h"
+#include "objects/space/SpaceObject.h"
 #include "scene/BoxObject.h"
 #include "scene/Frame.h"
 #include "scene/Transform.h"
@@ -46,6 +47,12 @@ uint32_t ColourIn(const char* paletteName, uint8_t red, uint8_t green, uint8_t b
     const Palette* const palette = PaletteNamed(paletteName);
     if (palette == nullptr) return 0;
     return palette->MatchColor(uint32_t(red) | uint32_t(green) << 8 | uint32_t(blue) << 16);
+}
+
+SpaceObject* SpaceObjectOf(Frame* frame) {
+    if (frame == nullptr) return nullptr;
+    while (frame->parent != nullptr) frame = frame->parent;
+    return dynamic_cast<SpaceObject*>(frame);
 }
 
 Vector3 WorldPosition(const Frame& frame) {

@@ -7,6 +7,7 @@ class BoxObject;
 class Frame;
 class NamedObject;
 class Palette;
+class SpaceObject;
 struct Transform;
 
 // What the effect objects share: the game's dice as a direction, the
@@ -23,6 +24,9 @@ bool Register(NamedObject* object, const char* paletteName);
 // The index closest to red, green, blue in the palette of that name (null:
 // the default palette); 0 without one.
 uint32_t ColourIn(const char* paletteName, uint8_t red, uint8_t green, uint8_t blue);
+// The space object a frame belongs to: the frame itself, or the top of its
+// tree (a part or a turret's node); null when the top is no space object.
+SpaceObject* SpaceObjectOf(Frame* frame);
 // The world position of a frame (its world transform's translation).
 Vector3 WorldPosition(const Frame& frame);
 // A world point, or a world direction, in a transform's own coordinates.

@@ -4,10 +4,9 @@
 #include "objects/effects/EffectSupport.h"
 #include "objects/space/SpaceObject.h"
 
-ShotEffect::ShotEffect(SpaceObject* ownerObject, const Vector3& end, const Vector3& start)
-    : startPoint(start), endPoint(end) {
-    owner = ownerObject;
-    if (ownerObject != nullptr) placement = ownerObject->world;
+ShotEffect::ShotEffect(Frame* ownerFrame, const Vector3& end, const Vector3& start) : startPoint(start), endPoint(end) {
+    owner = effects::SpaceObjectOf(ownerFrame);
+    if (ownerFrame != nullptr) placement = ownerFrame->world;
     level = 255;
     SetFaceMaterial(effects::ColourIn(nullptr, 255, uint8_t(GameRandom() % 200), 0), -1);
     effects::SpanBox(*this, startPoint, endPoint, kHalfSide, kHalfSide);

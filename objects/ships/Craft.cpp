@@ -13,12 +13,13 @@
 #include "objects/space/ObjectPart.h"
 #include "objects/space/PartAttachment.h"
 #include "objects/systems/CountermeasureSystems.h"
-#include "objects/systems/RepairSystem.h"
 #include "objects/systems/EnergySystem.h"
 #include "objects/systems/EngineSystem.h"
-#include "objects/systems/TargetingSystem.h"
+#include "objects/systems/RepairSystem.h"
 #include "objects/systems/ShieldSystem.h"
 #include "objects/systems/ShipSystem.h"
+#include "objects/systems/TargetingSystem.h"
+#include "objects/weapons/Weapon.h"
 #include "display/Palette.h"
 #include "scene/FaceRecord.h"
 #include "scene/Light.h"
@@ -164,10 +165,16 @@ int32_t Craft::FireWeaponGroup(int32_t group) {
         const int32_t sub = targeting->GetSubTarget();
         if (target != nullptr && sub >= 0 && sub < target->parts.Count()) aim = target->parts[sub]->node;
     }
-    (void)aim;
-    (void)group;
-    // The weapons fire at it when they are built.
-    return 0;
+    int32_t fired = 0;
+    for (ShipSystem* system = GetSystem(ShipSystem::kAnyWeapon, nullptr); system != nullptr;
+         system = GetSystem(ShipSystem::kAnyWeapon, system)) {
+        auto* const weapon = static_cast<Weapon*>(system);
+        if (weapon->group != group) continue;
+        SceneObject* const from =
+            weapon->partIndex >= 0 && weapon->partIndex < parts.Count() ? parts[weapon->partIndex]->node : nullptr;
+        fired |= weapon->Fire(from, aim);
+    }
+    return fired;
 }
 
 int32_t Craft::SetTarget(SpaceObject* object) {
@@ -311,7 +318,10 @@ void Craft::ResetSystems() {
         SetHitPointRecord(i, record.max);
     }
     for (ObjectPart* part : parts) {
-        for (ShipSystem* system : part->systems) system->SetDamage(0);
+        for (ShipSystem* system : part->systems) {
+            if (system->typeId == Weapon::kGun) static_cast<Weapon*>(system)->Refill();
+            system->SetDamage(0);
+        }
     }
     if (shipRecord != nullptr) shipRecord->words[ShipRecord::kSystemsResetWord] = 0;
     dead = 0;
@@ -321,7 +331,21 @@ void Craft::Rearm() {
     if (auto* const energy = static_cast<EnergySystem*>(GetSystem(ShipSystem::kEnergy, nullptr))) {
         energy->fuel = int64_t(std::min(fuelAllowance, energy->fuelCapacity)) * 1000;
     }
-    // The weapons' reload and charge come with the weapons.
+    int64_t charged = 0;
+    const bool player = type == kTypePlayerShip;
+    CareerRecord* const career = g_gameState != nullptr ? g_gameState->career : nullptr;
+    for (ShipSystem* system = GetSystem(ShipSystem::kAnyWeapon, nullptr); system != nullptr;
+         system = GetSystem(ShipSystem::kAnyWeapon, system)) {
+        auto* const weapon = static_cast<Weapon*>(system);
+        const int32_t cost = weapon->GetReloadCost();
+        if (player && !(int64_t(cost) < (career != nullptr ? career->funds : 0) - charged)) continue;
+        charged += cost;
+        weapon->Refill();
+    }
+    if (player && charged >= 1 && career != nullptr && g_gameState != nullptr) {
+        career->funds = int32_t(career->funds - charged);
+        g_gameState->TheCockpit().lastCharge = int32_t(charged);
+    }
 }
 
 void Craft::ResetSystemLevels() {

@@ -171,8 +171,5 @@ void Craft::Destroy(SpaceObject* killerObject, int32_t fromNetwork) {
 
     // Until the craft's own death sequence takes over, a destroyed craft
     // leaves as any object does.
-    collisionDelay = -1;
-    active = 0;
-    removeWhenDone = 1;
-    UpdateVisibility();
+    Deactivate(1);
 }

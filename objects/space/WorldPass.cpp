@@ -1,3 +1,4 @@
+#include "objects/weapons/Missile.h"
 #include "objects/space/WorldPass.h"
 
 #include <algorithm>
@@ -109,4 +110,8 @@ void RegisterSpaceObjects() {
         return new NavBuoy(t, static_cast<const NavBuoyRecord*>(record), false);
     });
     GameState::RegisterObjectKind(14, [](const char*, const void*, SpaceObject* t) -> SpaceObject* { return new Craft(t); });
+    GameState::RegisterObjectKind(SpaceObject::kTypeMine,
+                                  [](const char*, const void*, SpaceObject* t) -> SpaceObject* { return new Mine(t); });
+    GameState::RegisterObjectKind(SpaceObject::kTypeMissile,
+                                  [](const char*, const void*, SpaceObject* t) -> SpaceObject* { return new Missile(t); });
 }

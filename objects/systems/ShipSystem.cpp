@@ -29,6 +29,7 @@ ShipSystem* ShipSystem::Clone(Craft* newOwner, int32_t newPartIndex) const {
 
 void ShipSystem::CopyInto(ShipSystem& clone) const {
     clone.powerDraw = powerDraw;
+    clone.unitPrice = unitPrice;
     std::memcpy(clone.equipmentId, equipmentId, sizeof equipmentId);
     clone.SetName(name != nullptr ? name : "");
 }

@@ -58,6 +58,7 @@ public:
     int32_t maxDamage = 0;             // -1: never damaged
     int32_t powerDraw = 0;
     int32_t typeId;
+    int32_t unitPrice = 0;             // of the equipment item it was built from
 
 protected:
     // The player's ship only, and only with more than `index` names.

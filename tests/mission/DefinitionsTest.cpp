@@ -85,11 +85,12 @@ TEST_F(DefinitionsTest, TheSampleFighterLoadsWithItsEquipment) {
     ASSERT_EQ(DefinitionLibrary::Current().LoadShipDefinition(fighter, nullptr, nullptr, 0), kStatusOk);
     // Every item of the fighter: generator, shields, two armour systems,
     // hardening, ECM, cloak, jammer, repair unit, decoy launcher, radar,
-    // targeting, flight controls, engine and sensor launcher.
+    // targeting, flight controls, engine, sensor launcher, gun, beam, two
+    // missile launchers and a mine layer.
     std::vector<int32_t> kinds;
     for (ShipSystem* s = fighter->GetSystem(0, nullptr); s != nullptr; s = fighter->GetSystem(0, s)) kinds.push_back(s->typeId);
-    EXPECT_EQ(kinds.size(), 15u);
-    EXPECT_FLOAT_EQ(fighter->mass, 10.0f + 15 * 2.0f);
+    EXPECT_EQ(kinds.size(), 20u);
+    EXPECT_FLOAT_EQ(fighter->mass, 10.0f + 20 * 2.0f);
     for (const int32_t kind : {ShipSystem::kEcm, ShipSystem::kCloak, ShipSystem::kJammer, ShipSystem::kRepair, ShipSystem::kDecoy}) {
         EXPECT_NE(fighter->GetSystem(kind, nullptr), nullptr) << kind;
     }

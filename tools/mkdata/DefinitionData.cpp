@@ -135,10 +135,16 @@ void WriteEqob(Writer& w, const char* id, int32_t type, int32_t maxDamage, int32
     w.End();
 }
 
-Bytes Equipment(std::initializer_list<std::pair<const char*, const char*>> items) {
+struct Item {
+    const char* id;
+    const char* part;
+    int32_t count = 0;   // an object launcher's load
+};
+
+Bytes Equipment(std::initializer_list<Item> items) {
     Bytes out;
-    for (const auto& [id, part] : items) {
-        const Bytes record = Join({Field(id, 16), Field(part, 16), Words32({0})});
+    for (const Item& item : items) {
+        const Bytes record = Join({Field(item.id, 16), Field(item.part, 16), Words32({item.count})});
         out.insert(out.end(), record.begin(), record.end());
     }
     return out;
@@ -165,7 +171,13 @@ Status WriteTemp(const std::string& path) {
                                    {"Targeting 1", "FIGHT0000"},
                                    {"Flight 1", "FIGHT0000"},
                                    {"Engine 1", "ENGN0RR0E"},
-                                   {"Sensor 1", "WING0FLHW"}})}},
+                                   {"Sensor 1", "WING0FLHW"},
+                                   {"Laser Cannon", "WING0FLHW"},
+                                   {"Ion Beam 1", "FIGHT0000"},
+                                   // Two launchers of one label: the second takes over when the first is empty.
+                                   {"Missile Rack 1", "WING0FLHW"},
+                                   {"Missile Rack 1", "WING0FRHW"},
+                                   {"Mine Layer 1", "FIGHT0000", 3}})}},
               [](Writer& decal) {
                   // Logo 4 paints the material "Paint".
                   decal.Form("DECL").Chunk("LOGO", Words32({4})).Chunk("MATL", Field("Paint", 16));
@@ -207,6 +219,16 @@ Status WriteTemp(const std::string& path) {
               {{"TARG", Join({Words16({50, 30, 6000}), Words32({10 << 16})})}});
     WriteEqob(w, "Flight 1", 6, 50, 5, {}, {{"FLGT", Words16({50, 100, 150, 50, 80, 100, 10})}, {"CTRL", Text("ctrl.iff")}});
     WriteEqob(w, "Engine 1", 7, 100, 30, {"Engine", "Boost"}, {{"ENGI", Words16({10, 100, 20, 60, 50})}});
+    // WEAP: energy per shot, refire delay (a gun's rate), ammunition, damage words 1, 2, 4, 5, 3,
+    // lifetime or range, lock class, EMP charge.
+    WriteEqob(w, "Laser Cannon", 21, 60, 8, {"Laser"},
+              {{"WEAP", Words16({2, 10, 500, 30, 20, 0, 0, 10, 1500, 1, 0})}, {"EXPL", Field("Hit Spark", 16)}});
+    WriteEqob(w, "Ion Beam 1", 20, 60, 20, {"Beam"},
+              {{"WEAP", Words16({30, 0, 0, 40, 30, 0, 0, 20, 2000, 0, 5})}, {"BEAM", Field("Ion Beam", 16)}});
+    WriteEqob(w, "Missile Rack 1", 22, 40, 0, {"Missile Launch"},
+              {{"WEAP", Words16({0, 1000, 2, 200, 150, 0, 0, 100, 20, 2, 0})}, {"LINK", Field("Missile 29", 16)}});
+    WriteEqob(w, "Mine Layer 1", 24, 40, 0, {"Mine Drop"},
+              {{"WEAP", Words16({0, 2000, 0, 300, 200, 0, 0, 150, 0, 0, 0})}, {"LINK", Field("Mine", 16)}});
     WriteEqob(w, "Sensor 1", 14, 30, 5, {"Probe Launch"}, {{"LINK", Field("Missile 29", 16)}, {"SENS", Words16({0, 12000, 0, 80, 0, 20000})}});
     w.End().End();
     return w.Close();

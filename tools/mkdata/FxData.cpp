@@ -180,7 +180,7 @@ Status WriteEffectRecords(IffFile& iff) {
 
     w.Form("BEAM");
     // Half-width 0.25 in 2^-18 units.
-    w.Form("BEAM").Chunk("ID  ", Text("Ion Beam")).Chunk("INFO", Words({2, 1, 64, 160, 255, 200, 65536}));
+    w.Form("BEAM").Chunk("ID  ", Text("Ion Beam")).Chunk("INFO", Words({2, 15, 64, 160, 255, 200, 65536}));
     w.Chunk("EXPL", Name("Hit Spark"));
     w.Picture(Blob(8.0f, {Cube(5, 5, 5), Cube(2, 4, 5), Cube(1, 2, 5)}), true);
     w.Picture(Blob(8.0f, {Cube(2, 4, 5), Cube(1, 2, 5), Cube(0, 1, 4)}), true);

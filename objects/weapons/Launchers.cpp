@@ -1,0 +1,189 @@
+#include "objects/weapons/Launchers.h"
+
+#include <cstring>
+
+#include "engine/MathRoutineTable.h"
+#include "engine/Random.h"
+#include "game/GameState.h"
+#include "mission/Loadout.h"
+#include "objects/effects/EffectSupport.h"
+#include "objects/ships/Craft.h"
+#include "objects/space/ObjectPart.h"
+#include "objects/systems/EnergySystem.h"
+#include "objects/systems/TargetingSystem.h"
+#include "objects/weapons/Missile.h"
+#include "scene/SceneObject.h"
+#include "sound/SoundObject.h"
+
+namespace {
+
+constexpr float kMineSpeed = 25.0f;
+constexpr float kMineScatter = 5.0f;
+constexpr int32_t kFullLock = 100;
+
+int32_t ReloadCost(int32_t maximum, int32_t ammunition, int32_t unitPrice) {
+    if (maximum <= 0) return 0;
+    return int32_t(int64_t(maximum - ammunition) * unitPrice / maximum);
+}
+
+// Launched objects leave from the launching node, moved by the muzzle offset.
+SpaceObject* Launch(SpaceObject& launchTemplate, Frame* from, SpaceObject* owner, const Vector3& muzzle) {
+    SpaceObject* const placement = effects::SpaceObjectOf(from) != nullptr ? effects::SpaceObjectOf(from) : owner;
+    SpaceObject* const object = launchTemplate.Clone(placement);
+    if (object == nullptr) return nullptr;
+    if (from != nullptr && from != placement) object->local = from->world;
+    object->local.MoveLocal(&muzzle, Transform::kAllFlags);
+    object->UpdateWorldTransform(Transform::kAllFlags);
+    return object;
+}
+
+// The host makes what a client launches; the client's own copy goes.
+bool KeepLocally(SpaceObject*& object) {
+    if (g_gameState == nullptr || g_gameState->NetCreateObject(object) != 0) return true;
+    object->OnRemove(1);
+    delete object;
+    object = nullptr;
+    return false;
+}
+
+}  // namespace
+
+MissileLauncher::MissileLauncher(Craft* owner, int32_t partIndex, int32_t maximum, int32_t weaponGroup, int32_t refire,
+                                 int32_t energy, int32_t ammo, int32_t lifetime, const int32_t damage[5],
+                                 SpaceObject* missileTemplate, const DynArray16* names, const Light& lightValues)
+    : Weapon(owner, partIndex, maximum, weaponGroup, refire, energy, ammo, damage, lightValues, names),
+      lifetimeMs(lifetime),
+      launchTemplate(missileTemplate) {
+    typeId = kMissileLauncher;
+    firingSound = MakeFiringSound();
+}
+
+MissileLauncher::~MissileLauncher() { Drop(firingSound); }
+
+ShipSystem* MissileLauncher::Clone(Craft* newOwner, int32_t newPartIndex) const {
+    auto* const clone = new MissileLauncher(newOwner, newPartIndex, maxDamage, group, refireDelay, energyPerShot,
+                                            maxAmmunition, lifetimeMs, damageRecord.amounts, launchTemplate, &soundNames,
+                                            light);
+    if (clone != nullptr) CopyWeaponInto(*clone);
+    return clone;
+}
+
+int32_t MissileLauncher::GetRange() const {
+    if (launchTemplate == nullptr) return 0;
+    return int32_t(int64_t(launchTemplate->velocityCap) * lifetimeMs / 1000);
+}
+
+int32_t MissileLauncher::GetReloadCost() const { return ReloadCost(maxAmmunition, ammunition, unitPrice); }
+
+int32_t MissileLauncher::Fire(SceneObject* launchNode, SceneObject* targetNode) {
+    if (owner == nullptr) return 0;
+    auto* const energy = static_cast<EnergySystem*>(owner->GetSystem(kEnergy, nullptr));
+    if (CanFire(energy) == 0 || launchTemplate == nullptr) return 0;
+    auto* const targeting = static_cast<TargetingSystem*>(owner->GetSystem(kTargeting, nullptr));
+    SpaceObject* const target = effects::SpaceObjectOf(targetNode);
+    int32_t targetPart = 0;
+    for (int32_t i = 0; target != nullptr && i < target->parts.Count(); ++i) {
+        if (target->parts[i]->node == targetNode) targetPart = i;
+    }
+    SpendShot(energy);
+
+    Frame* const from = launchNode != nullptr ? static_cast<Frame*>(launchNode) : owner;
+    SpaceObject* object = Launch(*launchTemplate, from, owner, muzzleOffset);
+    if (object == nullptr) return 1;
+    auto* const missile = dynamic_cast<Missile*>(object);
+    object->flags &= ~SpaceObject::kFlagHiddenObject;
+    object->UpdateVisibility();
+    const bool locked = targeting != nullptr && targeting->GetLockStrength(this, lockClass) >= kFullLock;
+    if (missile != nullptr) {
+        missile->target = locked ? target : nullptr;
+        missile->targetPart = locked ? targetPart : 0;
+    }
+    // Along the launch direction: a third of the missile's acceleration on
+    // top of the owner's own speed.
+    const Vector3 ahead{0.0f, 0.0f, 1.0f};
+    Vector3 direction;
+    TransformVector(&ahead, &from->world.matrix, &direction);
+    direction.Normalize();
+    object->velocity = direction.Scaled(object->velocityCap / 3.0f + owner->velocity.Length());
+    object->SetSide(owner->side);
+    object->Accelerate(1000.0f);
+    if (maxDamage > 0 && GameRandom() % maxDamage < damage) {
+        object->Activate(1.0f);
+    } else {
+        object->Activate(float(lifetimeMs / 1000));
+    }
+    if (missile != nullptr) {
+        missile->lifetimeMs = lifetimeMs;
+        missile->owner = owner;
+        missile->launcher = this;
+        missile->guidance = lockClass;
+        missile->damage = damageRecord;
+        missile->empCharge = empCharge;
+    }
+    KeepLocally(object);
+    PlayFiring(firingSound, 5, 1, 1);
+    GameState* const game = g_gameState;
+    if (game != nullptr) {
+        if (game->novaFired == 0 && object != nullptr && owner->type == SpaceObject::kTypePlayerShip) {
+            game->trackedPlayerMissile = object;
+        }
+        if (name != nullptr && std::strstr(name, "Nova") != nullptr) game->novaFired = 1;
+    }
+    return 1;
+}
+
+ObjectLauncher::ObjectLauncher(Craft* owner, int32_t partIndex, int32_t maximum, int32_t weaponGroup, int32_t refire,
+                               int32_t energy, int32_t ammo, const int32_t damage[5], SpaceObject* objectTemplate,
+                               const DynArray16* names, const Light& lightValues)
+    : Weapon(owner, partIndex, maximum, weaponGroup, refire, energy, ammo, damage, lightValues, names),
+      launchTemplate(objectTemplate) {
+    typeId = kObjectLauncher;
+    firingSound = MakeFiringSound();
+}
+
+ObjectLauncher::~ObjectLauncher() { Drop(firingSound); }
+
+ShipSystem* ObjectLauncher::Clone(Craft* newOwner, int32_t newPartIndex) const {
+    auto* const clone = new ObjectLauncher(newOwner, newPartIndex, maxDamage, group, refireDelay, energyPerShot,
+                                           maxAmmunition, damageRecord.amounts, launchTemplate, &soundNames, light);
+    if (clone != nullptr) CopyWeaponInto(*clone);
+    return clone;
+}
+
+int32_t ObjectLauncher::GetReloadCost() const { return ReloadCost(maxAmmunition, ammunition, unitPrice); }
+
+int32_t ObjectLauncher::Fire(SceneObject* launchNode, SceneObject*) {
+    if (owner == nullptr) return 0;
+    auto* const energy = static_cast<EnergySystem*>(owner->GetSystem(kEnergy, nullptr));
+    if (CanFire(energy) == 0) return 0;
+    SpendShot(energy);
+    if (launchTemplate == nullptr) {
+        loadout::LoadLoadout(owner);
+    } else {
+        Frame* const from = launchNode != nullptr ? static_cast<Frame*>(launchNode) : owner;
+        SpaceObject* object = Launch(*launchTemplate, from, owner, muzzleOffset);
+        if (object != nullptr) {
+            // Backwards from the owner, whatever the launching node faces.
+            const Vector3 behind{0.0f, 0.0f, -1.0f};
+            Vector3 direction;
+            TransformVector(&behind, &owner->world.matrix, &direction);
+            Vector3 scatter = effects::RandomVector();
+            scatter.Normalize();
+            object->velocity = direction.Scaled(kMineSpeed).Sum(scatter.Scaled(kMineScatter));
+            object->Accelerate(0.0f);
+            object->flags |= SpaceObject::kFlagHiddenObject;
+            object->UpdateVisibility();
+            object->SetSide(owner->side);
+            object->Activate(0.0f);
+            if (auto* const mine = dynamic_cast<Mine*>(object)) {
+                mine->owner = owner;
+                mine->launcher = this;
+                mine->damage = damageRecord;
+                mine->empCharge = empCharge;
+            }
+            KeepLocally(object);
+        }
+    }
+    PlayFiring(firingSound, 5, 1, 1);
+    return 1;
+}

@@ -1,0 +1,42 @@
+#pragma once
+#include <cstdint>
+
+#include "objects/weapons/Weapon.h"
+
+class SceneObject;
+
+// Launches a missile (type 22, LINK to a missile definition) along the
+// launching node, homing on the aimed-at part once the lock is complete.
+class MissileLauncher : public Weapon {
+public:
+    MissileLauncher(Craft* owner, int32_t partIndex, int32_t maxDamage, int32_t group, int32_t refireDelay,
+                    int32_t energyPerShot, int32_t ammunition, int32_t lifetimeMs, const int32_t damage[5],
+                    SpaceObject* launchTemplate, const DynArray16* soundNames, const Light& light = {});
+    ~MissileLauncher() override;
+
+    ShipSystem* Clone(Craft* newOwner, int32_t newPartIndex) const override;
+    int32_t Fire(SceneObject* launchNode, SceneObject* targetNode) override;
+    int32_t GetRange() const override;
+    int32_t GetReloadCost() const override;
+
+    SoundObject* firingSound = nullptr;
+    int32_t lifetimeMs;
+    SpaceObject* launchTemplate;   // the definition library's
+};
+
+// Drops a mine behind the owner (type 24, LINK to a mine definition), or
+// without one deploys an auto-turret.
+class ObjectLauncher : public Weapon {
+public:
+    ObjectLauncher(Craft* owner, int32_t partIndex, int32_t maxDamage, int32_t group, int32_t refireDelay,
+                   int32_t energyPerShot, int32_t ammunition, const int32_t damage[5], SpaceObject* launchTemplate,
+                   const DynArray16* soundNames, const Light& light = {});
+    ~ObjectLauncher() override;
+
+    ShipSystem* Clone(Craft* newOwner, int32_t newPartIndex) const override;
+    int32_t Fire(SceneObject* launchNode, SceneObject* targetNode) override;
+    int32_t GetReloadCost() const override;
+
+    SoundObject* firingSound = nullptr;
+    SpaceObject* launchTemplate;   // the definition library's
+};

@@ -1,0 +1,96 @@
+#pragma once
+#include <cstdint>
+
+#include "engine/Vector3.h"
+#include "objects/space/SpaceObject.h"
+#include "objects/systems/ShipSystem.h"
+
+class SceneObject;
+struct StreamType;
+
+// What every weapon kind shares: the damage it hands on, the cost and
+// refire delay of a shot, the ammunition, the group the pilot selects it
+// by, the message of the last refused shot, where on its part shots leave,
+// and which side its sounds come from. `CanFire` decides in one fixed order
+// whether a shot may leave; `SpendShot` books one.
+class Weapon : public ShipSystem {
+public:
+    enum Group : int32_t { kNoGroup = 0, kProjectileGroup = 1, kGunGroup = 2, kMissileGroup = 3, kObjectGroup = 4 };
+    enum Kind : int32_t { kBeam = 20, kGun = 21, kMissileLauncher = 22, kProjectileWeapon = 23, kObjectLauncher = 24 };
+    // The first two words and the low byte of the third of a projectile
+    // weapon's LGHT chunk; kept and copied, read by no weapon operation.
+    struct Light {
+        uint16_t a = 0;
+        uint16_t b = 0;
+        uint8_t c = 255;
+    };
+    // The WEAP chunk's eleven words, widened.
+    struct Definition {
+        int32_t energyPerShot = 0;
+        int32_t refireDelay = 0;     // a gun's rate of fire
+        int32_t ammunition = 0;
+        int32_t damage[5] = {};      // record words 1-5
+        int32_t kindValue = 0;       // lifetime, range or shot life by kind
+        int32_t lockClass = 0;
+        int32_t empCharge = 0;
+        static Definition FromWords(const int16_t words[11]);
+    };
+
+    Weapon(Craft* owner, int32_t partIndex, int32_t maxDamage, int32_t group, int32_t refireDelay, int32_t energyPerShot,
+           int32_t ammunition, const int32_t damage[5], const Light& light, const DynArray16* soundNames);
+    ~Weapon() override;
+
+    ShipSystem* Clone(Craft*, int32_t) const override { return nullptr; }
+    // Elapsed clamped to a second, then the kind's own step; 1.
+    int32_t Update(int32_t milliseconds, EnergySystem* energy) override;
+    int32_t GetPowerDraw() const override { return group > 0 ? powerDraw : 0; }
+    int32_t LockClass() const override { return lockClass; }
+    int32_t Group() const override { return group; }
+
+    // 1 when a shot was fired or latched. The launch node is where it leaves
+    // (null: the owner), the target node the aimed-at part or null.
+    virtual int32_t Fire(SceneObject* launchNode, SceneObject* targetNode);
+    virtual int32_t GetRange() const { return 0; }
+    virtual int32_t GetReloadCost() const { return 0; }
+    virtual void UpdateWeapon(int32_t) {}
+
+    int32_t CanFire(EnergySystem* energy);
+    void SpendShot(EnergySystem* energy);
+    // No shot for at least another `milliseconds`.
+    void ExtendCooldown(int32_t milliseconds);
+    // The stream type of that name (ASCII case ignored); the first one for
+    // a null or empty name.
+    void BindStreamType(const char* name);
+    // Milliseconds since the base time, across a wrap of the counter.
+    uint32_t Elapsed() const;
+    // Ammunition back to the maximum.
+    void Refill() { ammunition = maxAmmunition; }
+    const char* RefusalMessage() const { return refusal; }
+
+    DamageRecord damageRecord;
+    StreamType* streamType = nullptr;
+    uint32_t baseTime;
+    int32_t readyOffset = 0;
+    Vector3 muzzleOffset{};
+    int32_t maxAmmunition;
+    int32_t initialGroup;
+    char* refusal = nullptr;   // owned
+    int32_t empCharge = 0;
+    int32_t energyPerShot;
+    int32_t refireDelay;
+    int32_t group;
+    int32_t ammunition;
+    int32_t lockClass = 0;
+    int32_t soundSide = 0;
+    Light light;
+
+protected:
+    void Refuse(const char* message);
+    // The clone pattern: kind values are the kind's; then the shared copies.
+    void CopyWeaponInto(Weapon& clone) const;
+    // The firing sound from the first name, at this weapon's side.
+    SoundObject* MakeFiringSound() const;
+    // The player's weapons sound in the cockpit; others at the owner.
+    void PlayFiring(SoundObject* sound, int32_t playerLevel, int32_t otherLevel, int32_t overlap) const;
+    static bool UnlimitedAmmunition();
+};
