@@ -1,0 +1,305 @@
+// Weapons on crafts in a built world: the firing rules in their order, the
+// ammunition hand-over, a gun's shots per frame and what a hit tells the
+// network, a beam's heat, targets that leave the world, and launches.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "engine/Random.h"
+#include "game/CareerRecord.h"
+#include "game/EffectRegistries.h"
+#include "game/EffectTypes.h"
+#include "net/NetPacketType.h"
+#include "objects/ships/Craft.h"
+#include "objects/space/ObjectPart.h"
+#include "objects/systems/EnergySystem.h"
+#include "objects/systems/TargetingSystem.h"
+#include "objects/weapons/BeamWeapon.h"
+#include "objects/weapons/GunWeapon.h"
+#include "objects/weapons/Launchers.h"
+#include "objects/weapons/Missile.h"
+#include "scene/Model.h"
+#include "tests/support/world/RecordingNetSession.h"
+#include "tests/support/world/WorldBuilder.h"
+
+namespace {
+
+constexpr int32_t kNoDamage[5] = {};
+
+uint16_t PacketType(const std::vector<uint8_t>& bytes) { return uint16_t(bytes[0] | bytes[1] << 8); }
+
+int32_t Word(const std::vector<uint8_t>& bytes, size_t at) {
+    int32_t value;
+    std::memcpy(&value, bytes.data() + at, sizeof value);
+    return value;
+}
+
+float Float(const std::vector<uint8_t>& bytes, size_t at) {
+    float value;
+    std::memcpy(&value, bytes.data() + at, sizeof value);
+    return value;
+}
+
+class WeaponsTest : public ::testing::Test {
+protected:
+    WeaponsTest() {
+        GameRandomSeed(11);
+        ship_ = builder_.SpawnAs<Craft>(builder_.Ball("SHIP0", 2.0f), 1);
+        ship_->active = 1;
+        ship_->side = 1;
+        const int16_t enrg[3] = {100, 10, 20};
+        energy_ = EnergySystem::FromWords(ship_, 0, enrg, 50);
+        ship_->AddSystem(0, energy_);
+        energy_->weaponPool = 100000;
+    }
+    ~WeaponsTest() override {
+        builder_.Game().netSession = nullptr;
+        FreeEffectRegistries();
+    }
+
+    // A craft ahead of the ship on its nose line, one solid part.
+    Craft* Enemy(float distance) {
+        Craft* const enemy = builder_.SpawnAs<Craft>(builder_.Ball("ENEMY", 5.0f), 2);
+        enemy->uoid = 55;
+        enemy->type = SpaceObject::kTypeAiShip;
+        enemy->side = 2;
+        enemy->active = 1;
+        enemy->collisionDelay = 0;
+        enemy->UpdateVisibility();
+        enemy->SetHitPoints(100000);
+        enemy->SetPositionFlags({0.0f, 0.0f, distance}, Transform::kAllFlags | 0x10);
+        return enemy;
+    }
+    MissileLauncher* Rack(const char* label, int32_t ammunition) {
+        auto* const rack = new MissileLauncher(ship_, 0, 0, Weapon::kMissileGroup, 500, 5, ammunition, 3000, kNoDamage,
+                                               nullptr, nullptr);
+        std::strcpy(rack->equipmentId, label);
+        ship_->AddSystem(0, rack);
+        return rack;
+    }
+
+    WorldBuilder builder_;
+    Craft* ship_ = nullptr;
+    EnergySystem* energy_ = nullptr;
+};
+
+TEST_F(WeaponsTest, TheFiringRulesDecideInTheirOrder) {
+    struct Case {
+        const char* name;
+        void (*set)(MissileLauncher& rack, Craft& ship, EnergySystem& energy, CareerRecord& career);
+        int32_t allowed;
+        const char* message;   // null: the earlier message stays
+        int32_t group;
+    } cases[] = {
+        {"refire beats everything",
+         [](MissileLauncher& r, Craft& s, EnergySystem&, CareerRecord&) {
+             r.readyOffset = int32_t(r.Elapsed()) + 1000;
+             r.ammunition = 0;
+             s.empLevel = 5;
+         },
+         0, nullptr, Weapon::kMissileGroup},
+        {"EMP refuses and keeps the group", [](MissileLauncher&, Craft& s, EnergySystem&, CareerRecord&) { s.empLevel = 1; },
+         0, "EMP damage override", Weapon::kMissileGroup},
+        {"a destroyed weapon", [](MissileLauncher& r, Craft&, EnergySystem&, CareerRecord&) { r.maxDamage = r.damage = 10; },
+         0, "Weapon disabled", Weapon::kNoGroup},
+        {"maximum 0 is never disabled", [](MissileLauncher& r, Craft&, EnergySystem&, CareerRecord&) { r.maxDamage = r.damage = 0; },
+         1, "", Weapon::kMissileGroup},
+        {"out of ammo", [](MissileLauncher& r, Craft&, EnergySystem&, CareerRecord&) { r.ammunition = 0; }, 0, "Out of ammo",
+         Weapon::kNoGroup},
+        {"unlimited ammunition",
+         [](MissileLauncher& r, Craft&, EnergySystem&, CareerRecord& c) {
+             r.ammunition = 0;
+             c.options.unlimitedAmmo = 1;
+         },
+         1, "", Weapon::kMissileGroup},
+        {"not enough energy", [](MissileLauncher&, Craft&, EnergySystem& e, CareerRecord&) { e.weaponPool = 4; }, 0,
+         "Not enough energy", Weapon::kMissileGroup},
+    };
+    auto* const career = new CareerRecord;
+    builder_.Game().career = career;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        *career = CareerRecord{};
+        ship_->empLevel = 0;
+        energy_->weaponPool = 100000;
+        MissileLauncher* const rack = Rack("Rack", 4);
+        c.set(*rack, *ship_, *energy_, *career);
+        rack->ExtendCooldown(0);
+        const std::string before = "earlier";
+        std::strcpy(rack->refusal = static_cast<char*>(EngineAllocate(16)), before.c_str());
+        EXPECT_EQ(rack->CanFire(energy_), c.allowed);
+        const char* const expected = c.message == nullptr ? before.c_str() : c.message;
+        EXPECT_STREQ(rack->RefusalMessage() != nullptr ? rack->RefusalMessage() : "", expected);
+        EXPECT_EQ(rack->group, c.group);
+    }
+    builder_.Game().career = nullptr;
+    delete career;
+}
+
+TEST_F(WeaponsTest, TheLastMissileHandsItsGroupToTheFirstFullSister) {
+    MissileLauncher* const first = Rack("Rack", 1);
+    MissileLauncher* const other = Rack("Other", 4);
+    MissileLauncher* const second = Rack("Rack", 4);
+    MissileLauncher* const third = Rack("Rack", 4);
+    for (MissileLauncher* sister : {other, second, third}) sister->group = Weapon::kNoGroup;
+    ASSERT_EQ(first->CanFire(energy_), 1);
+    first->SpendShot(energy_);
+    EXPECT_EQ(first->group, Weapon::kNoGroup);
+    EXPECT_STREQ(first->RefusalMessage(), "Out of ammo");
+    EXPECT_EQ(other->group, Weapon::kNoGroup);   // another label
+    EXPECT_EQ(second->group, Weapon::kMissileGroup);
+    EXPECT_EQ(third->group, Weapon::kNoGroup);
+    EXPECT_GE(second->readyOffset, 500);
+    EXPECT_EQ(energy_->weaponPool, 100000 - 5);
+}
+
+TEST_F(WeaponsTest, AGunFiresByItsRateAndReportsItsHits) {
+    const int32_t damage[5] = {100, 50, 0, 0, 0};
+    auto* const gun = new GunWeapon(ship_, 0, 0, Weapon::kGunGroup, 10, 1, 50, 1000, damage, "Hit Spark", nullptr);
+    gun->empCharge = 40;
+    ship_->AddSystem(0, gun);
+    const auto frame = [&](int32_t milliseconds) {
+        gun->Fire(ship_, nullptr);
+        builder_.Clock().Advance(uint32_t(milliseconds));
+        gun->Update(milliseconds, energy_);
+    };
+    frame(100);   // the burst opens: no shot yet
+    EXPECT_EQ(gun->ammunition, 50);
+    frame(50);    // 10 x 50 / 1000 = 0
+    EXPECT_EQ(gun->ammunition, 50);
+    frame(100);
+    EXPECT_EQ(gun->ammunition, 49);
+
+    // A hit on the host: EMP_DAMAGE, then GUN_SHOT with the shot count and the impact.
+    Craft* const enemy = Enemy(300.0f);
+    RecordingNetSession session(true);
+    builder_.Game().netSession = &session;
+    frame(250);
+    ASSERT_EQ(session.sent.size(), 2u);
+    EXPECT_EQ(PacketType(session.sent[0].bytes), kEmpDamage);
+    EXPECT_EQ(Word(session.sent[0].bytes, 12), 10);   // 250 ms of 40 a second
+    const std::vector<uint8_t>& shot = session.sent[1].bytes;
+    EXPECT_EQ(PacketType(shot), kGunShot);
+    EXPECT_EQ(Word(shot, 8), 55);
+    EXPECT_EQ(Word(shot, 20), 25);   // 100 a second over 250 ms
+    EXPECT_EQ(Word(shot, 24), 12);
+    EXPECT_EQ(Word(shot, 48), 2);    // two shots in 250 ms at rate 10
+    EXPECT_NEAR(Float(shot, 60), 300.0f - 5.0f - 1.0f, 0.5f);   // at the front of the sphere
+    EXPECT_EQ(session.sent[0].to, RecordingNetSession::kToAll);
+    EXPECT_EQ(enemy->empLevel, 10);
+    EXPECT_EQ(enemy->lastAttacker.Get(), ship_);
+
+    // Releasing the trigger ends the burst; the aimed-at craft may leave.
+    gun->Update(16, energy_);
+    EXPECT_EQ(gun->firing, 0);
+    gun->aimTarget = enemy;
+    builder_.Remove(enemy);
+    frame(100);
+    frame(100);
+    EXPECT_EQ(gun->aimTarget.Get(), nullptr);
+}
+
+TEST_F(WeaponsTest, ABeamOverheatsAfterFourSecondsAndCoolsForTwoAndAHalf) {
+    auto* const type = new BeamType;
+    std::strcpy(type->name, "Ray");
+    type->arc = 30;
+    const int32_t damage[5] = {10, 0, 0, 0, 0};
+    auto* const beam = new BeamWeapon(ship_, 0, 0, Weapon::kGunGroup, 30, 500, damage, "RAY", nullptr);
+    ship_->AddSystem(0, beam);
+    ASSERT_EQ(beam->beamType, type);   // found ignoring case
+    Craft* const enemy = Enemy(200.0f);
+    SceneObject* aim = enemy->parts[0]->node;
+    const auto frame = [&](bool pull) {
+        const int32_t fired = pull ? beam->Fire(ship_, aim) : 0;
+        builder_.Clock().Advance(100);
+        beam->Update(100, energy_);
+        builder_.Game().Groups().Walk();
+        return fired;
+    };
+    for (int i = 0; i < 40; ++i) ASSERT_EQ(frame(true), 1) << i;
+    EXPECT_EQ(beam->beamOn, 1);
+    EXPECT_EQ(beam->target.Get(), enemy);
+    EXPECT_EQ(energy_->weaponPool, 100000 - 40 * 3);
+    EXPECT_EQ(enemy->lastAttacker.Get(), ship_);
+    frame(true);   // 4.1: out
+    EXPECT_EQ(frame(true), 0);
+    EXPECT_STREQ(beam->RefusalMessage(), "Cooling down");
+    int cooled = 0;
+    while (beam->cooling != 0 && cooled < 100) {
+        frame(false);
+        ++cooled;
+    }
+    EXPECT_NEAR(cooled, 27, 1);   // 4.1 at 1.5 a second
+    EXPECT_EQ(frame(true), 1);
+
+    // The target leaves the world while the beam holds it.
+    builder_.Remove(enemy);
+    aim = nullptr;
+    EXPECT_EQ(beam->target.Get(), nullptr);
+    frame(true);
+    frame(false);
+    EXPECT_EQ(beam->layers[0], nullptr);
+}
+
+TEST_F(WeaponsTest, LaunchersAimByTheLockAndClientsLeaveItToTheHost) {
+    SpaceObject* const missileTemplate = new Missile(builder_.Ball("MISSL", 0.5f));
+    missileTemplate->velocityCap = 300.0f;
+    auto* const targeting = new TargetingSystem(ship_, 0, 50, 30, 6000, 10.0f, 0);
+    ship_->AddSystem(0, targeting);
+    auto* const rack = new MissileLauncher(ship_, 0, 0, Weapon::kMissileGroup, 0, 0, 4, 2500, kNoDamage,
+                                           missileTemplate, nullptr);
+    rack->lockClass = 2;
+    ship_->AddSystem(0, rack);
+    Craft* const enemy = Enemy(500.0f);
+    targeting->target = enemy;
+    ship_->velocity = {0.0f, 0.0f, 20.0f};
+
+    const auto launch = [&](float lock) -> Missile* {
+        targeting->lock[2] = lock;
+        rack->readyOffset = 0;
+        const std::vector<SpaceObject*> before = builder_.World();
+        EXPECT_EQ(rack->Fire(ship_, enemy->parts[0]->node), 1);
+        for (SpaceObject* object : builder_.World()) {
+            if (std::find(before.begin(), before.end(), object) == before.end()) return dynamic_cast<Missile*>(object);
+        }
+        return nullptr;
+    };
+    Missile* const unguided = launch(99.0f);
+    ASSERT_NE(unguided, nullptr);
+    EXPECT_EQ(unguided->target.Get(), nullptr);
+    Missile* const guided = launch(100.0f);
+    ASSERT_NE(guided, nullptr);
+    EXPECT_EQ(guided->target.Get(), enemy);
+    EXPECT_EQ(guided->targetPart, 0);
+    EXPECT_EQ(guided->lifetimeMs, 2500);
+    EXPECT_EQ(guided->owner.Get(), ship_);
+    EXPECT_EQ(guided->side, 1);
+    // Straight ahead at a third of its acceleration plus the ship's speed.
+    EXPECT_NEAR(guided->velocity.z, 300.0f / 3.0f + 20.0f, 1e-3f);
+    EXPECT_NEAR(guided->velocity.x, 0.0f, 1e-4f);
+    EXPECT_NEAR(guided->velocity.y, 0.0f, 1e-4f);
+
+    // A client asks the host and keeps no missile of its own.
+    RecordingNetSession session(false);
+    builder_.Game().netSession = &session;
+    GameState::NetworkHooks hooks;
+    hooks.isNetworkGame = [] { return true; };
+    hooks.isClient = [] { return true; };
+    hooks.createObject = [](SpaceObject*) { return int32_t(0); };
+    GameState::SetNetworkHooks(hooks);
+    EXPECT_EQ(launch(100.0f), nullptr);
+    EXPECT_EQ(rack->ammunition, 1);
+    GameState::SetNetworkHooks(GameState::NetworkHooks{});
+
+    // A mine layer without a mine still spends its round.
+    auto* const layer = new ObjectLauncher(ship_, 0, 0, Weapon::kObjectGroup, 0, 0, 2, kNoDamage, nullptr, nullptr);
+    ship_->AddSystem(0, layer);
+    EXPECT_EQ(layer->Fire(nullptr, nullptr), 1);
+    EXPECT_EQ(layer->ammunition, 1);
+    delete missileTemplate;
+}
+
+}  // namespace
