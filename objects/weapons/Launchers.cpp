@@ -91,7 +91,7 @@ int32_t MissileLauncher::Fire(SceneObject* launchNode, SceneObject* targetNode) 
     SpaceObject* object = Launch(*launchTemplate, from, owner, muzzleOffset);
     if (object == nullptr) return 1;
     auto* const missile = dynamic_cast<Missile*>(object);
-    object->flags &= ~SpaceObject::kFlagHiddenObject;
+    if (missile != nullptr) missile->visibilityWord = 0;
     object->UpdateVisibility();
     const bool locked = targeting != nullptr && targeting->GetLockStrength(this, lockClass) >= kFullLock;
     if (missile != nullptr) {
@@ -171,11 +171,12 @@ int32_t ObjectLauncher::Fire(SceneObject* launchNode, SceneObject*) {
             scatter.Normalize();
             object->velocity = direction.Scaled(kMineSpeed).Sum(scatter.Scaled(kMineScatter));
             object->Accelerate(0.0f);
-            object->flags |= SpaceObject::kFlagHiddenObject;
+            auto* const mine = dynamic_cast<Mine*>(object);
+            if (mine != nullptr) mine->visibilityWord = -1;
             object->UpdateVisibility();
             object->SetSide(owner->side);
             object->Activate(0.0f);
-            if (auto* const mine = dynamic_cast<Mine*>(object)) {
+            if (mine != nullptr) {
                 mine->owner = owner;
                 mine->launcher = this;
                 mine->damage = damageRecord;

@@ -22,6 +22,7 @@ public:
     int32_t lifetimeMs = 0;
     int32_t guidance = 0;   // the launcher's lock class
     int32_t empCharge = 0;
+    int32_t visibilityWord = 0;   // 0: seen
 };
 
 // A mine (type 8) as its layer drops it.
@@ -34,4 +35,5 @@ public:
     Weapon* launcher = nullptr;   // read only while `owner` holds its craft
     DamageRecord damage;
     int32_t empCharge = 0;
+    int32_t visibilityWord = 0;   // -1: laid hidden
 };

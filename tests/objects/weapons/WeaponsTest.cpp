@@ -13,6 +13,8 @@
 #include "game/EffectRegistries.h"
 #include "game/EffectTypes.h"
 #include "net/NetPacketType.h"
+#include "game/Cockpit.h"
+#include "objects/effects/ShotEffect.h"
 #include "objects/ships/Craft.h"
 #include "objects/space/ObjectPart.h"
 #include "objects/systems/EnergySystem.h"
@@ -300,6 +302,112 @@ TEST_F(WeaponsTest, LaunchersAimByTheLockAndClientsLeaveItToTheHost) {
     EXPECT_EQ(layer->Fire(nullptr, nullptr), 1);
     EXPECT_EQ(layer->ammunition, 1);
     delete missileTemplate;
+}
+
+// A miss still draws its tracers to the range and tells the host, with no
+// target; the last rounds of a gun are all it fires.
+TEST_F(WeaponsTest, AMissDrawsTracersToTheRangeAndTheLastRoundsAreFired) {
+    auto* const gun = new GunWeapon(ship_, 0, 0, Weapon::kGunGroup, 20, 0, 6, 800, kNoDamage, "Hit Spark", nullptr);
+    ship_->AddSystem(0, gun);
+    RecordingNetSession session(false);
+    builder_.Game().netSession = &session;
+    gun->Fire(ship_, nullptr);
+    gun->Update(16, energy_);   // opens the burst
+    gun->Fire(ship_, nullptr);
+    gun->Update(5000, energy_);   // a second at most: 20 shots wanted, 6 left
+    EXPECT_EQ(gun->ammunition, 0);
+    ASSERT_EQ(session.sent.size(), 1u);
+    const std::vector<uint8_t>& shot = session.sent[0].bytes;
+    EXPECT_EQ(PacketType(shot), kGunShot);
+    EXPECT_EQ(Word(shot, 8), -1);
+    EXPECT_EQ(Word(shot, 48), 6);
+    EXPECT_NEAR(Float(shot, 60), 800.0f, 1e-3f);   // range + 1 - 1
+    EXPECT_EQ(session.sent[0].to, 1u);
+    int tracers = 0;
+    float farthest = 0.0f;
+    builder_.Game().Groups().ForEach([&](const void*, NamedObject* object) {
+        if (auto* const tracer = dynamic_cast<ShotEffect*>(object)) {
+            ++tracers;
+            farthest = std::max(farthest, tracer->endPoint.z);
+        }
+    });
+    EXPECT_GE(tracers, 3);
+    EXPECT_LE(farthest, 801.0f);
+    EXPECT_GT(farthest, 600.0f);
+}
+
+TEST_F(WeaponsTest, WhereShotsLeaveAndWhatReloadingCosts) {
+    // The n-th weapon of a part sits around the part's point; a tenth at the point.
+    std::vector<GunWeapon*> guns;
+    for (int i = 0; i < 10; ++i) {
+        guns.push_back(new GunWeapon(ship_, 0, 0, Weapon::kGunGroup, 10, 0, 5, 100, kNoDamage, "", nullptr));
+        ship_->AddSystem(0, guns.back());
+    }
+    EXPECT_FLOAT_EQ(guns[0]->muzzleOffset.x, 0.0f);
+    EXPECT_FLOAT_EQ(guns[2]->muzzleOffset.x, 0.5f);
+    EXPECT_FLOAT_EQ(guns[9]->muzzleOffset.x + guns[9]->muzzleOffset.y, 0.0f);
+    EXPECT_FLOAT_EQ(guns[8]->muzzleOffset.y, 1.0f);
+
+    // Rearming the player's ship pays what the funds allow, and resetting refills guns.
+    auto* const career = new CareerRecord;
+    career->funds = 1000;
+    builder_.Game().career = career;
+    ship_->type = SpaceObject::kTypePlayerShip;
+    MissileLauncher* const cheap = Rack("Rack", 4);
+    MissileLauncher* const dear = Rack("Rack", 4);
+    cheap->unitPrice = 400;
+    dear->unitPrice = 4000;
+    cheap->ammunition = dear->ammunition = 1;
+    EXPECT_EQ(cheap->GetReloadCost(), 300);
+    ship_->Rearm();
+    EXPECT_EQ(cheap->ammunition, 4);
+    EXPECT_EQ(dear->ammunition, 1);   // 3000 is more than the 700 left
+    EXPECT_EQ(career->funds, 700);
+    EXPECT_EQ(builder_.Game().TheCockpit().lastCharge, 300);
+    guns[0]->ammunition = 0;
+    ship_->ResetSystems();
+    EXPECT_EQ(guns[0]->ammunition, 5);
+    builder_.Game().career = nullptr;
+    delete career;
+}
+
+TEST_F(WeaponsTest, MinesAreLaidBehindHiddenAndDamagedLaunchersShortenMissiles) {
+    SpaceObject* const mineTemplate = new Mine(builder_.Ball("MINE", 1.0f));
+    auto* const layer = new ObjectLauncher(ship_, 0, 0, Weapon::kObjectGroup, 0, 0, 3, kNoDamage, mineTemplate, nullptr);
+    ship_->AddSystem(0, layer);
+    ASSERT_EQ(layer->Fire(nullptr, nullptr), 1);
+    Mine* laid = nullptr;
+    for (SpaceObject* object : builder_.World()) {
+        if (auto* const mine = dynamic_cast<Mine*>(object)) laid = mine;
+    }
+    ASSERT_NE(laid, nullptr);
+    EXPECT_EQ(laid->visibilityWord, -1);
+    EXPECT_NEAR(laid->velocity.z, -25.0f, 5.001f);
+    EXPECT_NEAR(laid->velocity.Difference({0.0f, 0.0f, -25.0f}).Length(), 5.0f, 1e-3f);
+    EXPECT_EQ(laid->owner.Get(), ship_);
+
+    // Damage 30 of 100: about three missiles in ten live a second.
+    SpaceObject* const missileTemplate = new Missile(builder_.Ball("MISSL", 0.5f));
+    auto* const rack = new MissileLauncher(ship_, 0, 100, Weapon::kMissileGroup, 0, 0, 1000, 9000, kNoDamage,
+                                           missileTemplate, nullptr);
+    rack->damage = 30;
+    ship_->AddSystem(0, rack);
+    int shortLived = 0;
+    const int launches = 300;
+    for (int i = 0; i < launches; ++i) {
+        const std::vector<SpaceObject*> before = builder_.World();
+        rack->readyOffset = 0;
+        ASSERT_EQ(rack->Fire(nullptr, nullptr), 1);
+        for (SpaceObject* object : builder_.World()) {
+            if (std::find(before.begin(), before.end(), object) != before.end()) continue;
+            if (object->expiresAt - int32_t(object->Age()) <= 1000) ++shortLived;
+            builder_.Remove(object);
+            break;
+        }
+    }
+    EXPECT_NEAR(double(shortLived) / launches, 0.3, 0.08);
+    delete missileTemplate;
+    delete mineTemplate;
 }
 
 }  // namespace
