@@ -121,6 +121,8 @@ GameState::~GameState() {
         delete sound;
         sound = nullptr;
     }
+    delete jumpGateSound;
+    jumpGateSound = nullptr;
     delete explosionSound_;
     delete soundDevice_;
     if (g_soundEffects == soundEffects_) g_soundEffects = nullptr;

@@ -243,6 +243,7 @@ public:
     NetGameSettings* netSettings = nullptr;
     // "Collide Small", "Collide Med", "Collide Large", "Flyby": made on first use, kept.
     SoundObject* collisionSounds[4] = {};
+    SoundObject* jumpGateSound = nullptr;      // "Jumpgate": made on first use, kept
     SpaceObject* specialObject = nullptr;      // the model whose name holds "7720"
     DynArray<SpaceObject*> scriptRecordObjects;   // objects named by mission-script records
     CareerRecord* career = nullptr;            // owned

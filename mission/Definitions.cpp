@@ -106,6 +106,8 @@ Status ReadSpob(IffFile& iff, SpobDefinition* out) {
                 item.ammunition = int32_t(LoadLe32(bytes.data() + at + 32));
                 out->equipment.push_back(item);
             }
+        } else {
+            out->chunks.emplace(id, bytes);
         }
         return kStatusOk;
     });

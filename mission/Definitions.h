@@ -36,6 +36,7 @@ struct SpobDefinition {
     int32_t bits = 0;
     std::vector<Turret> turrets;
     std::vector<Equipment> equipment;
+    std::map<uint32_t, std::vector<uint8_t>> chunks;   // the kinds' own chunks (WEAP, SPWN...), the first of each id
 };
 
 // One equipment definition: the shared words, the name, the sounds and the

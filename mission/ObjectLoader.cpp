@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/FileWrappers.h"
+#include "engine/ByteOrder.h"
 #include "engine/IffFile.h"
 #include "engine/Saturate.h"
 #include "game/DataDirectories.h"
@@ -19,6 +20,7 @@
 #include "objects/systems/RadarSystem.h"
 #include "objects/systems/ShieldSystem.h"
 #include "objects/systems/TargetingSystem.h"
+#include "objects/space/Missile.h"
 #include "objects/weapons/BeamWeapon.h"
 #include "objects/weapons/GunWeapon.h"
 #include "objects/weapons/Launchers.h"
@@ -73,6 +75,9 @@ SpaceObject* DefinitionLibrary::LaunchTemplate(const char* name, int32_t type) {
     if (name == nullptr || name[0] == 0) return nullptr;
     const std::string key = std::to_string(type) + "/" + name;
     if (auto it = launchTemplates_.find(key); it != launchTemplates_.end()) return it->second;
+    // Marked before loading: a carrier whose payload (or the payload's own)
+    // names it again gets nothing, instead of loading for ever.
+    launchTemplates_[key] = nullptr;
     SpaceObject* const made = LoadObjectDefinition(name, nullptr, type, 0);
     launchTemplates_[key] = made;
     return made;
@@ -148,8 +153,9 @@ void DefinitionLibrary::RegisterCoreBuilders() {
                                                  const DynArray16* sounds) -> ShipSystem* {
         const std::vector<int16_t> words = d.Words(MakeTag("SENS"), 6);
         if (words.empty()) return nullptr;
-        // The probe's template comes with the missile kind, which builds it.
-        return new SensorSystem(craft, part, nullptr, words[1], words[3], words[5], sounds);
+        SpaceObject* const probe =
+            DefinitionLibrary::Current().LaunchTemplate(d.Text(MakeTag("LINK")).c_str(), SpaceObject::kTypeMissile);
+        return new SensorSystem(craft, part, probe, words[1], words[3], words[5], sounds);
     });
     RegisterSystemBuilder(ShipSystem::kEcm, [](Craft* craft, int32_t part, const EquipmentDefinition& d,
                                               const DynArray16* sounds) -> ShipSystem* {
@@ -176,8 +182,9 @@ void DefinitionLibrary::RegisterCoreBuilders() {
                                                 const DynArray16* sounds) -> ShipSystem* {
         const std::vector<int16_t> words = d.Words(MakeTag("DECY"), 3);
         if (words.empty()) return nullptr;
-        // The decoy's template comes with the decoy kind, which builds it.
-        return new DecoySystem(craft, part, nullptr, words.data(), d.info[fmt::kMaxDamage], sounds);
+        SpaceObject* const decoy =
+            DefinitionLibrary::Current().LaunchTemplate(d.Text(MakeTag("LINK")).c_str(), SpaceObject::kTypeDecoy);
+        return new DecoySystem(craft, part, decoy, words.data(), d.info[fmt::kMaxDamage], sounds);
     });
     // The weapons: WEAP's eleven words, and the kind's own chunk.
     RegisterSystemBuilder(Weapon::kBeam, [](Craft* craft, int32_t part, const EquipmentDefinition& d,
@@ -230,6 +237,25 @@ void DefinitionLibrary::RegisterCoreBuilders() {
         launcher->lockClass = w.lockClass;
         launcher->empCharge = w.empCharge;
         return launcher;
+    });
+    // A missile's steering and lifetime, and what a carrier releases.
+    RegisterKindStep(SpaceObject::kTypeMissile, [](SpaceObject* object, const SpobDefinition& d) {
+        auto* const missile = dynamic_cast<Missile*>(object);
+        if (missile == nullptr) return;
+        if (auto it = d.chunks.find(MakeTag("WEAP")); it != d.chunks.end() && it->second.size() >= 8) {
+            missile->lifetime = int32_t(LoadLe32(it->second.data()));
+            missile->turnRate = int32_t(LoadLe32(it->second.data() + 4));
+        }
+        const auto spawn = d.chunks.find(MakeTag("SPWN"));
+        if (spawn == d.chunks.end() || spawn->second.size() < 16 + 1) return;
+        const uint8_t* const bytes = spawn->second.data();
+        char name[fmt::kNameBytes + 1] = {};
+        std::memcpy(name, bytes + 16, std::min<size_t>(spawn->second.size() - 16, fmt::kNameBytes));
+        const int32_t kind = LoadLe32(bytes + 12) != 0 ? SpaceObject::kTypeMine : SpaceObject::kTypeMissile;
+        SpaceObject* const payload = DefinitionLibrary::Current().LaunchTemplate(name, kind);
+        if (payload == nullptr) return;
+        missile->SetLaunchParams(payload, int32_t(LoadLe32(bytes)), int32_t(LoadLe32(bytes + 4)),
+                                 float(int32_t(LoadLe32(bytes + 8))) * 0.01f);
     });
     // Crafts keep their definition's bits and get a turret per TURR record.
     for (int32_t type = SpaceObject::kTypeCraft; type <= SpaceObject::kTypeAiShip; ++type) {

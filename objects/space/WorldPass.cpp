@@ -1,4 +1,3 @@
-#include "objects/weapons/Missile.h"
 #include "objects/space/WorldPass.h"
 
 #include <algorithm>
@@ -6,7 +5,13 @@
 #include "engine/MathRoutineTable.h"
 #include "game/GameState.h"
 #include "net/NetSession.h"
+#include "objects/space/Asteroid.h"
 #include "objects/space/ChaseObject.h"
+#include "objects/space/Debris.h"
+#include "objects/space/Decoy.h"
+#include "objects/space/JumpGate.h"
+#include "objects/space/Mine.h"
+#include "objects/space/Missile.h"
 #include "objects/space/HullObject.h"
 #include "objects/space/MovingObject.h"
 #include "objects/space/NavBuoy.h"
@@ -110,8 +115,26 @@ void RegisterSpaceObjects() {
         return new NavBuoy(t, static_cast<const NavBuoyRecord*>(record), false);
     });
     GameState::RegisterObjectKind(14, [](const char*, const void*, SpaceObject* t) -> SpaceObject* { return new Craft(t); });
-    GameState::RegisterObjectKind(SpaceObject::kTypeMine,
-                                  [](const char*, const void*, SpaceObject* t) -> SpaceObject* { return new Mine(t); });
+    // The mission's passive and launched kinds: from a template alone, or with
+    // the spawn record the mission loader decoded.
+    GameState::RegisterObjectKind(SpaceObject::kTypeAsteroid, [](const char*, const void* record, SpaceObject* t) -> SpaceObject* {
+        if (record == nullptr) return new Asteroid(t);
+        return new Asteroid(t, *static_cast<const spawn_records::Rock*>(record));
+    });
+    GameState::RegisterObjectKind(SpaceObject::kTypeMine, [](const char*, const void* record, SpaceObject* t) -> SpaceObject* {
+        if (record == nullptr) return new Mine(t);
+        return new Mine(t, *static_cast<const spawn_records::Rock*>(record));
+    });
+    GameState::RegisterObjectKind(SpaceObject::kTypeDebris, [](const char*, const void* record, SpaceObject* t) -> SpaceObject* {
+        if (record == nullptr) return new Debris(t);
+        return new Debris(t, *static_cast<const spawn_records::Debris*>(record));
+    });
+    GameState::RegisterObjectKind(SpaceObject::kTypeJumpGate, [](const char*, const void* record, SpaceObject* t) -> SpaceObject* {
+        if (record == nullptr) return new JumpGate(t);
+        return new JumpGate(t, *static_cast<const spawn_records::Gate*>(record));
+    });
+    GameState::RegisterObjectKind(SpaceObject::kTypeDecoy,
+                                  [](const char*, const void*, SpaceObject* t) -> SpaceObject* { return new Decoy(t); });
     GameState::RegisterObjectKind(SpaceObject::kTypeMissile,
                                   [](const char*, const void*, SpaceObject* t) -> SpaceObject* { return new Missile(t); });
 }

@@ -1,6 +1,7 @@
 #include "objects/systems/CountermeasureSystems.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "engine/Random.h"
 #include "game/Cockpit.h"
@@ -9,6 +10,8 @@
 #include "net/NetPacketType.h"
 #include "net/NetSession.h"
 #include "objects/ships/Craft.h"
+#include "objects/space/Decoy.h"
+#include "objects/space/Missile.h"
 #include "objects/systems/EnergySystem.h"
 
 namespace {
@@ -74,6 +77,23 @@ void EcmSystem::Toggle() {
 
 bool EcmSystem::IsInRange(const SpaceObject* object) const {
     return object != nullptr && owner != nullptr && DistanceBetween(*owner, *object) <= float(range);
+}
+
+int32_t EcmSystem::TryDeflect(const SpaceObject* missile) {
+    alerted = 1;
+    const auto* const homing = dynamic_cast<const Missile*>(missile);
+    if (switchedOn == 0 || homing == nullptr) return 0;
+    int32_t chance;
+    if (homing->guidance == Missile::kRadar3) {
+        chance = chanceMode3;
+    } else if (homing->guidance == Missile::kRadar2) {
+        chance = chanceMode2;
+    } else {
+        return 0;
+    }
+    // Without a maximum the damage cannot lower the chance.
+    const int64_t effective = maxDamage > 0 ? int64_t(maxDamage - damage) * chance / maxDamage : chance;
+    return GameRandom() % 100 < effective ? 1 : 0;
 }
 
 int32_t EcmSystem::Update(int32_t milliseconds, EnergySystem*) {
@@ -246,6 +266,42 @@ DecoySystem::DecoySystem(Craft* owner, int32_t partIndex, SpaceObject* decoy, co
 }
 
 DecoySystem::~DecoySystem() { Drop(launchSound); }
+
+int32_t DecoySystem::Launch() {
+    if (decoysLeft <= 0 || owner == nullptr) {
+        RefuseClick();
+        return 0;
+    }
+    --decoysLeft;
+    Play(launchSound, 5, 1);
+    if (decoyTemplate == nullptr) return 1;
+    SpaceObject* object = decoyTemplate->Clone(owner);
+    auto* const decoy = dynamic_cast<Decoy*>(object);
+    if (decoy == nullptr) {
+        // Not a decoy: nothing to launch.
+        if (object != nullptr) object->OnRemove(1);
+        delete object;
+        return 1;
+    }
+    decoy->UpdateVisibility();
+    decoy->velocity = owner->world.forward.Scaled(owner->velocity.Length());
+    decoy->Accelerate(1000.0f);
+    decoy->Activate(float(lifetime / 1000));
+    decoy->owner = owner;
+    decoy->SetName(owner->name != nullptr ? owner->name : "");
+    const char* const callsign = owner->callsign != nullptr ? owner->callsign : "";
+    EngineRelease(decoy->callsign);
+    decoy->callsign = static_cast<char*>(EngineAllocate(std::strlen(callsign) + 1));
+    if (decoy->callsign != nullptr) std::strcpy(decoy->callsign, callsign);
+    decoy->SetSide(owner->side);
+    decoy->missileLureChance = missileLure;
+    decoy->craftLureChance = craftLure;
+    if (g_gameState != nullptr && g_gameState->NetCreateObject(decoy) == 0) {
+        decoy->OnRemove(1);
+        delete decoy;
+    }
+    return 1;
+}
 
 ShipSystem* DecoySystem::Clone(Craft* newOwner, int32_t newPartIndex) const {
     const int16_t words[3] = {int16_t(craftLure), int16_t(missileLure), int16_t(lifetime)};

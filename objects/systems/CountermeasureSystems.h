@@ -23,6 +23,9 @@ public:
     void TurnOff();
     void Toggle();
     bool IsInRange(const SpaceObject* object) const;
+    // 1 when the missile (homing by radar, mode 2 or 3) is spoofed, by the
+    // chance for its mode lowered by the damage; lights the missile warning.
+    int32_t TryDeflect(const SpaceObject* missile);
 
     int32_t chanceMode2;
     int32_t chanceMode3;
@@ -110,6 +113,9 @@ public:
     ShipSystem* Clone(Craft* newOwner, int32_t newPartIndex) const override;
     int32_t Update(int32_t milliseconds, EnergySystem*) override { return milliseconds < 0 ? 0 : 1; }
     int32_t GetDecoyCount() const { return decoysLeft; }
+    // One decoy along the owner's nose, luring from its first frame; the
+    // refusal click when none is left.
+    int32_t Launch();
 
     SpaceObject* decoyTemplate;   // the definition library's
     int32_t missileLure;

@@ -11,7 +11,8 @@
 #include "objects/space/ObjectPart.h"
 #include "objects/systems/EnergySystem.h"
 #include "objects/systems/TargetingSystem.h"
-#include "objects/weapons/Missile.h"
+#include "objects/space/Mine.h"
+#include "objects/space/Missile.h"
 #include "scene/SceneObject.h"
 #include "sound/SoundObject.h"
 
@@ -113,7 +114,7 @@ int32_t MissileLauncher::Fire(SceneObject* launchNode, SceneObject* targetNode) 
         object->Activate(float(lifetimeMs / 1000));
     }
     if (missile != nullptr) {
-        missile->lifetimeMs = lifetimeMs;
+        missile->lifetime = lifetimeMs;
         missile->owner = owner;
         missile->launcher = this;
         missile->guidance = lockClass;

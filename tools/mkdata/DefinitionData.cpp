@@ -193,6 +193,10 @@ Status WriteTemp(const std::string& path) {
               {{"WEAP", Words32({8000, 90})}});
     WriteSpob(w, "Carrier", "CARRI0000", {800, 2000, 2000, 2, 14, 40, 10, 10, 10, 4000},
               {{"SPWN", Join({Words32({2, 3000, 50, 0}), Field("Missile 29", 16)})}});
+    // A missile that splits into three after 1.5 s; and the decoy the launcher drops.
+    WriteSpob(w, "Cluster", "MISSL0000", {4, 0, 800, 5, 12, 250, 90, 400, 90, 20},
+              {{"WEAP", Words32({6000, 60})}, {"SPWN", Join({Words32({3, 1500, 2000, 0}), Field("Missile 29", 16)})}});
+    WriteSpob(w, "Decoy", "MISSL0000", {2, 0, 800, 5, 11, 150, 60, 120, 60, 10});
     WriteSpob(w, "Gate", "GATE00000", {100000, 0, 6000, 6, 10, 0, 0, 0, 0, 100000});
     WriteSpob(w, "Debris", "DEBRI0000", {1, 0, 500, 7, 9, 30, 30, 0, 0, 10});
     WriteSpob(w, "Nav Buoy", "BUOY00000", {5, 0, 1000, 8, 5, 10, 25, 0, 0, 20});
@@ -211,7 +215,7 @@ Status WriteTemp(const std::string& path) {
     WriteEqob(w, "Cloak 1", 11, 50, 30, {"Cloak On", "Cloak Off"}, {{"CLOK", Words16({20, 80, 0, 25, 5})}});
     WriteEqob(w, "Jammer 1", 12, 50, 20, {"Jammer On"}, {{"JAMM", Words16({2000, 60})}});
     WriteEqob(w, "Repair 1", 13, -1, 10, {"Repair"}, {{"REPR", Words16({500, 10})}});
-    WriteEqob(w, "Decoy 1", 15, 40, 5, {"Decoy Launch"}, {{"LINK", Field("Mine", 16)}, {"DECY", Words16({30, 50, 10000})}});
+    WriteEqob(w, "Decoy 1", 15, 40, 5, {"Decoy Launch"}, {{"LINK", Field("Decoy", 16)}, {"DECY", Words16({30, 50, 10000})}});
     WriteEqob(w, "Radar 1", 4, 80, 10, {"Radar Range", "Radar Active", "Radar Passive"},
               {{"RADR", Words16({2000, 8000, 1, 95, 40, 90, 20})}});
     // TARG: gain, loss, range, then a 10-degree cone in 16.16 at bytes 6 to 9.

@@ -22,7 +22,8 @@
 #include "objects/weapons/BeamWeapon.h"
 #include "objects/weapons/GunWeapon.h"
 #include "objects/weapons/Launchers.h"
-#include "objects/weapons/Missile.h"
+#include "objects/space/Mine.h"
+#include "objects/space/Missile.h"
 #include "scene/Model.h"
 #include "tests/support/world/RecordingNetSession.h"
 #include "tests/support/world/WorldBuilder.h"
@@ -276,7 +277,7 @@ TEST_F(WeaponsTest, LaunchersAimByTheLockAndClientsLeaveItToTheHost) {
     ASSERT_NE(guided, nullptr);
     EXPECT_EQ(guided->target.Get(), enemy);
     EXPECT_EQ(guided->targetPart, 0);
-    EXPECT_EQ(guided->lifetimeMs, 2500);
+    EXPECT_EQ(guided->lifetime, 2500);
     EXPECT_EQ(guided->owner.Get(), ship_);
     EXPECT_EQ(guided->side, 1);
     // Straight ahead at a third of its acceleration plus the ship's speed.

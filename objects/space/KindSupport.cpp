@@ -1,0 +1,43 @@
+#include "objects/space/KindSupport.h"
+
+#include "engine/Random.h"
+#include "game/GameState.h"
+#include "objects/space/ObjectPart.h"
+#include "objects/space/SpaceObject.h"
+
+namespace kinds {
+
+Vector3 DriftSpin(int32_t drift) {
+    if (drift == 0) return {};
+    const auto axis = [drift] {
+        const int32_t a = GameRandom() % drift;
+        const int32_t b = GameRandom() & (2 * drift);
+        return float(a - b);
+    };
+    const float x = axis();
+    const float y = axis();
+    const float z = axis();
+    return {x, y, z};
+}
+
+int32_t ClosestSolidPart(const SpaceObject& object, const Vector3& direction, float bound) {
+    int32_t best = 0;
+    float nearest = bound;
+    for (int32_t i = 0; i < object.parts.Count(); ++i) {
+        if (object.parts[i]->solid == 0) continue;
+        Vector3 facing;
+        object.parts[i]->GetVector(&facing, true);
+        const float distance = facing.Difference(direction).Length();
+        if (distance < nearest) {
+            nearest = distance;
+            best = i;
+        }
+    }
+    return best;
+}
+
+bool IsNetworkClient() { return g_gameState != nullptr && g_gameState->IsClient(); }
+
+bool HasExploded(const SpaceObject& object) { return object.active == 0 && object.removeWhenDone != 0; }
+
+}  // namespace kinds

@@ -1,0 +1,23 @@
+#pragma once
+#include <cstdint>
+
+#include "engine/Vector3.h"
+
+class SpaceObject;
+
+// What the mission's passive and launched kinds share.
+namespace kinds {
+
+// A spin from a record's drift D: each axis (r mod D) - (r AND 2D) with the
+// game's dice; zero for a drift of 0.
+Vector3 DriftSpin(int32_t drift);
+// The solid part whose jittered direction lies closest to `direction` (in
+// the object's own frame), nearer than `bound`; ties keep the earlier part;
+// 0 without one.
+int32_t ClosestSolidPart(const SpaceObject& object, const Vector3& direction, float bound);
+// A machine that only asks the host (a network game's client).
+bool IsNetworkClient();
+// An object that went off already: inactive and waiting to be removed.
+bool HasExploded(const SpaceObject& object);
+
+}  // namespace kinds
