@@ -6,7 +6,14 @@
 #include "engine/Random.h"
 #include "game/GameState.h"
 #include "game/Mission.h"
+#include "objects/space/Asteroid.h"
+#include "objects/space/Debris.h"
+#include "objects/space/Decoy.h"
+#include "objects/space/JumpGate.h"
+#include "objects/space/Mine.h"
 #include "objects/space/HullObject.h"
+#include "objects/space/Missile.h"
+#include "mission/SpawnRecords.h"
 #include "objects/space/MovingObject.h"
 #include "objects/space/NavBuoy.h"
 #include "objects/space/SpawnRecords.h"
@@ -141,6 +148,74 @@ DemoWorld::DemoWorld(int32_t hulls, int32_t drifters)
         std::snprintf(name, sizeof name, "%s %d", object->type == SpaceObject::kTypeNavBuoy ? "Buoy" : "Rock", i + 1);
         object->SetName(name);
         game_->AddObjectsToWorld(object, 0);
+    }
+    // A rock field scattered around one point, a few mines, a gate, a piece
+    // of debris; a carrier missile that splits, and a decoy behind a hull.
+    SpaceObject* const mineTemplate = ball("MINE00000", 2.0f);
+    SpaceObject* const gateTemplate = ball("GATE00000", 60.0f);
+    SpaceObject* const missileTemplate = ball("MISSL0000", 0.5f);
+    for (int32_t i = 0; i < 6; ++i) {
+        spawn_records::Rock field;
+        field.position = Vector3{900.0f, 0.0f, 0.0f};
+        field.scatter = 250.0f;
+        field.drift = 8.0f;
+        std::snprintf(field.name, sizeof field.name, "Field %d", i + 1);
+        auto* const rock = new Logged<Asteroid>(rockTemplate, field);
+        rock->groupKey = 7;
+        rock->SetName(field.name);
+        game_->AddObjectsToWorld(rock, 0);
+    }
+    for (int32_t i = 0; i < 3; ++i) {
+        spawn_records::Rock minefield;
+        minefield.position = Vector3{0.0f, 300.0f, -800.0f + 200.0f * float(i)};
+        minefield.scatter = 40.0f;
+        std::snprintf(minefield.name, sizeof minefield.name, "Mine %d", i + 1);
+        auto* const mine = new Logged<Mine>(mineTemplate, minefield);
+        mine->groupKey = 8;
+        mine->SetName(minefield.name);
+        game_->AddObjectsToWorld(mine, 0);
+    }
+    spawn_records::Gate gateRecord;
+    gateRecord.position = Vector3{-900.0f, 0.0f, 0.0f};
+    for (int axis = 0; axis < 3; ++axis) gateRecord.transform[axis * 4] = 1.0f;
+    std::snprintf(gateRecord.name, sizeof gateRecord.name, "Gate");
+    {
+        auto* const gate = new Logged<JumpGate>(gateTemplate, gateRecord);
+        gate->groupKey = 10;
+        gate->SetName("Gate");
+        game_->AddObjectsToWorld(gate, 0);
+    }
+    spawn_records::Debris wreck;
+    wreck.position = Vector3{0.0f, -300.0f, 0.0f};
+    wreck.drift = 4.0f;
+    std::snprintf(wreck.name, sizeof wreck.name, "Wreck");
+    {
+        auto* const debris = new Logged<Debris>(rockTemplate, wreck);
+        debris->groupKey = 9;
+        debris->SetName("Wreck");
+        game_->AddObjectsToWorld(debris, 0);
+    }
+    // The bomblets are plain missiles: they come and go unlogged within the run.
+    auto* const payload = new Missile(missileTemplate);
+    templates_.push_back(payload);
+    {
+        auto* const carrier = new Logged<Missile>(missileTemplate);
+        carrier->groupKey = 12;
+        carrier->SetName("Carrier");
+        carrier->SetPositionFlags(Vector3{0.0f, 0.0f, -400.0f}, Transform::kAllFlags | 0x10);
+        carrier->SetLaunchParams(payload, 3, 1500, 40.0f);
+        carrier->lifetime = 4000;
+        carrier->Activate(10.0f);
+        game_->AddObjectsToWorld(carrier, 0);
+    }
+    {
+        auto* const decoy = new Logged<Decoy>(missileTemplate);
+        decoy->groupKey = 11;
+        decoy->SetName("Decoy");
+        decoy->owner = game_->mission->firstObject;
+        decoy->craftLureChance = decoy->missileLureChance = 50;
+        decoy->Activate(8.0f);
+        game_->AddObjectsToWorld(decoy, 0);
     }
     WayPointRecord point;
     std::snprintf(point.name, sizeof point.name, "Nav 1");

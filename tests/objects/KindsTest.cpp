@@ -1,0 +1,394 @@
+// The mission's passive and launched kinds in a built world: one blast and
+// one explosion per impact, the homing law and its pause, payload release,
+// decoy lures, rock placement, debris lifetimes, ECM spoofing, and what the
+// packets carry of them.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "engine/EngineAllocation.h"
+#include "engine/Random.h"
+#include "game/EffectRegistries.h"
+#include "game/EffectTypes.h"
+#include "net/NetPacket.h"
+#include "net/NetPacketType.h"
+#include "objects/effects/FxObject.h"
+#include "objects/ships/Craft.h"
+#include "objects/space/Asteroid.h"
+#include "objects/space/Debris.h"
+#include "objects/space/Decoy.h"
+#include "objects/space/Mine.h"
+#include "objects/space/Missile.h"
+#include "objects/space/ObjectPart.h"
+#include "objects/space/WorldPass.h"
+#include "objects/systems/CountermeasureSystems.h"
+#include "objects/systems/RadarSystem.h"
+#include "objects/systems/TargetingSystem.h"
+#include "scene/Camera.h"
+#include "tests/support/GoldenImage.h"
+#include "tests/support/world/WorldBuilder.h"
+
+namespace {
+
+// A ship that counts the hits it takes.
+class Target : public Craft {
+public:
+    explicit Target(SpaceObject* templateObject) : Craft(templateObject) {}
+    int32_t TakeDamage(int32_t part, const DamageRecord& record, SpaceObject* source) override {
+        ++hits;
+        lastAmount = record.amounts[2];
+        return Craft::TakeDamage(part, record, source);
+    }
+    int hits = 0;
+    int32_t lastAmount = 0;
+};
+
+char* EngineText(const char* text) {
+    auto* const copy = static_cast<char*>(EngineAllocate(std::strlen(text) + 1));
+    std::strcpy(copy, text);
+    return copy;
+}
+
+class KindsTest : public ::testing::Test {
+protected:
+    KindsTest() {
+        GameRandomSeed(5);
+        auto* const type = new ExplosionType;   // freed with the registries
+        std::strcpy(type->name, "Bang");
+        builder_.Game().flightCamera = &camera_;
+    }
+    ~KindsTest() override {
+        builder_.Game().flightCamera = nullptr;
+        builder_.Game().ClearFlight();
+        FreeEffectRegistries();
+    }
+
+    Target* Ship(float z, int32_t side = 2) {
+        auto* const ship = builder_.SpawnAs<Target>(builder_.Ball("SHIP", 5.0f), 14);
+        ship->Activate(0);
+        ship->collisionDelay = 0;
+        ship->UpdateVisibility();
+        ship->SetSide(side);
+        ship->SetHitPoints(100000);
+        ship->SetPositionFlags({0.0f, 0.0f, z}, Transform::kAllFlags | 0x10);
+        return ship;
+    }
+    template <typename Kind>
+    Kind* Spawn(float z) {
+        auto* const object = builder_.SpawnAs<Kind>(builder_.Ball("KIND", 1.0f), 8);
+        object->SetPositionFlags({0.0f, 0.0f, z}, Transform::kAllFlags | 0x10);
+        object->explosionNames.Append(EngineText("Bang"));
+        return object;
+    }
+    // As the collision step does: each the other's partner, the larger's impact first.
+    static void Collide(SpaceObject& large, SpaceObject& small) {
+        large.collisionPartner = &small;
+        small.collisionPartner = &large;
+        large.ApplyImpact(0);
+        small.ApplyImpact(0);
+    }
+    int Explosions() {
+        int n = 0;
+        builder_.Game().Groups().ForEach([&](const void*, NamedObject* object) { n += dynamic_cast<FxObject*>(object) != nullptr; });
+        return n;
+    }
+
+    WorldBuilder builder_;
+    Camera camera_;
+};
+
+TEST_F(KindsTest, EachImpactBlastsAndExplodesOnce) {
+    // A craft strikes a mine: the mine blasts once, the ship nearby too.
+    Target* const striker = Ship(0.0f);
+    Target* const bystander = Ship(60.0f);
+    Mine* const mine = Spawn<Mine>(20.0f);
+    mine->collisionDelay = 0;
+    mine->UpdateVisibility();
+    mine->damage.amounts[2] = 400;
+    Collide(*striker, *mine);
+    EXPECT_EQ(striker->hits, 1);
+    EXPECT_EQ(bystander->hits, 1);
+    EXPECT_EQ(Explosions(), 1);
+    EXPECT_EQ(mine->active, 0u);
+
+    // A missile strikes a mine: one blast, one explosion each.
+    Mine* const second = Spawn<Mine>(500.0f);
+    second->collisionDelay = 0;
+    second->UpdateVisibility();
+    Missile* const missile = Spawn<Missile>(505.0f);
+    Target* const near = Ship(560.0f);
+    Collide(*second, *missile);
+    EXPECT_EQ(near->hits, 1);
+    EXPECT_EQ(Explosions(), 3);
+
+    // A missile strikes a craft: the craft takes the warhead once, one explosion.
+    Target* const victim = Ship(1000.0f);
+    Missile* const warhead = Spawn<Missile>(1004.0f);
+    warhead->damage.amounts[2] = 250;
+    Collide(*victim, *warhead);
+    EXPECT_EQ(victim->hits, 1);
+    EXPECT_EQ(victim->lastAmount, 250);
+    EXPECT_EQ(Explosions(), 4);
+    EXPECT_EQ(warhead->TakeDamage(0, DamageRecord{}, nullptr), 0);   // gone already
+}
+
+TEST_F(KindsTest, HomingPausesOnceTheTargetPassesBehind) {
+    Target* const target = Ship(300.0f);
+    Missile* const missile = Spawn<Missile>(0.0f);
+    missile->target = target;
+    missile->turnRate = 90;
+    missile->velocityCap = 200.0f;
+    missile->SetMaxRates(50.0f, 60.0f);
+    missile->velocity = {0.0f, 0.0f, 100.0f};
+    builder_.Clock().Advance(1500);   // past the launch hold
+    const auto step = [&]() {
+        const Vector3 before = missile->world.forward;
+        builder_.Clock().Advance(100);
+        missile->Simulate(100);
+        return missile->world.forward.Difference(before).Length() > 1e-5f;
+    };
+    target->SetPositionFlags({5.0f, 0.0f, 300.0f}, Transform::kAllFlags | 0x10);
+    step();
+    EXPECT_EQ(missile->homingHold, -1);   // ahead
+    target->SetPositionFlags({0.0f, 5.0f, missile->Position().z - 300.0f}, Transform::kAllFlags | 0x10);
+    EXPECT_TRUE(step());                 // one step, then the pause
+    const int32_t pausedUntil = missile->homingHold;
+    EXPECT_GT(pausedUntil, 0);
+    for (int i = 0; i < 10; ++i) EXPECT_FALSE(step()) << i;   // 1000 ms
+    EXPECT_TRUE(step());                 // steering again, the pause not renewed
+    EXPECT_TRUE(step());
+    EXPECT_EQ(missile->homingHold, pausedUntil);
+
+    // Normal and spoofed missiles toward a target off to the side.
+    const auto angleAfter = [&](int32_t rate) {
+        Missile* const seeker = Spawn<Missile>(2000.0f);
+        Target* const aim = Ship(2400.0f);
+        aim->SetPositionFlags({200.0f, 80.0f, 2400.0f}, Transform::kAllFlags | 0x10);
+        seeker->target = aim;
+        seeker->turnRate = rate;
+        seeker->homingHold = 0;
+        for (int i = 0; i < 5; ++i) {
+            builder_.Clock().Advance(50);
+            seeker->Simulate(50);
+        }
+        Vector3 toAim = aim->Position().Difference(seeker->Position());
+        toAim.Normalize();
+        return std::acos(std::clamp(toAim.Dot(seeker->world.forward), -1.0f, 1.0f)) * 57.29578f;
+    };
+    const float start = std::atan2(std::hypot(200.0f, 80.0f), 400.0f) * 57.29578f;
+    EXPECT_LT(angleAfter(90), start - 5.0f);
+    EXPECT_GT(angleAfter(-90), start + 5.0f);
+}
+
+TEST_F(KindsTest, ACarrierReleasesItsPayloadAndExplodes) {
+    Target* const target = Ship(800.0f);
+    Craft* const owner = Ship(-50.0f, 1);
+    SpaceObject* const payload = new Missile(builder_.Ball("SUB", 0.5f));
+    Missile* const carrier = Spawn<Missile>(0.0f);
+    carrier->SetLaunchParams(payload, 3, 200, 40.0f);
+    carrier->target = target;
+    carrier->owner = owner;
+    carrier->SetSide(1);
+    carrier->guidance = Missile::kRadar2;
+    carrier->damage.amounts[0] = 77;
+    carrier->lifetime = 500;   // under a second: the clones still get one
+    builder_.Clock().Advance(100);
+    carrier->Simulate(100);
+    EXPECT_EQ(carrier->active, 1u);
+    builder_.Clock().Advance(150);
+    carrier->Simulate(150);
+    EXPECT_EQ(carrier->active, 0u);
+    std::vector<Missile*> released;
+    for (SpaceObject* object : builder_.World()) {
+        if (auto* const m = dynamic_cast<Missile*>(object); m != nullptr && m != carrier) released.push_back(m);
+    }
+    ASSERT_EQ(released.size(), 3u);
+    for (Missile* m : released) {
+        EXPECT_EQ(m->target.Get(), target);
+        EXPECT_EQ(m->owner.Get(), owner);
+        EXPECT_EQ(m->side, 1);
+        EXPECT_EQ(m->damage.amounts[0], 77);
+        EXPECT_EQ(m->guidance, Missile::kRadar2);
+        EXPECT_GT(m->expiresAt, int32_t(m->Age()));   // a second, not for ever
+    }
+
+    // A client keeps none: the host makes them.
+    GameState::NetworkHooks hooks;
+    hooks.createObject = [](SpaceObject*) { return int32_t(0); };
+    GameState::SetNetworkHooks(hooks);
+    const size_t before = builder_.World().size();
+    Missile* const other = Spawn<Missile>(3000.0f);
+    other->SetLaunchParams(payload, 2, 0, 10.0f);
+    other->Simulate(16);
+    EXPECT_EQ(builder_.World().size(), before + 1);
+    GameState::SetNetworkHooks(GameState::NetworkHooks{});
+    delete payload;
+}
+
+TEST_F(KindsTest, DecoysLureOnlyForAnOwnerStillThere) {
+    Craft* const owner = Ship(0.0f, 1);
+    Target* const hunter = Ship(400.0f);
+    const int16_t radar[7] = {2000, 8000, 1, 100, 100, 100, 100};
+    hunter->AddSystem(0, new RadarSystem(hunter, 0, radar, 0));
+    auto* const targeting = new TargetingSystem(hunter, 0, 50, 30, 6000, 90.0f, 0);
+    hunter->AddSystem(0, targeting);
+    targeting->target = owner;
+    Missile* const seeker = Spawn<Missile>(300.0f);
+    seeker->target = owner;
+    seeker->guidance = Missile::kRadar3;
+    Missile* const blind = Spawn<Missile>(310.0f);
+    blind->target = owner;
+    blind->guidance = Missile::kCloakBlind;
+
+    Decoy* const orphan = Spawn<Decoy>(20.0f);
+    orphan->craftLureChance = orphan->missileLureChance = 100;
+    Craft* const gone = Ship(-400.0f, 1);
+    orphan->owner = gone;
+    builder_.Remove(gone);
+    orphan->Simulate(16);
+    EXPECT_EQ(seeker->target.Get(), owner);
+
+    Decoy* const decoy = Spawn<Decoy>(30.0f);
+    decoy->owner = owner;
+    decoy->craftLureChance = decoy->missileLureChance = 100;
+    decoy->Simulate(16);
+    EXPECT_EQ(targeting->target.Get(), decoy);
+    EXPECT_EQ(seeker->target.Get(), decoy);
+    EXPECT_EQ(blind->target.Get(), owner);   // guidance 4 ignores decoys
+    EXPECT_EQ(decoy->lureDone, 1);
+}
+
+TEST_F(KindsTest, RocksKeepTheirPlaceAndDebrisItsLife) {
+    // A rock ringed so tightly that every attempt overlaps stays at its last try.
+    Asteroid* const big = builder_.SpawnAs<Asteroid>(builder_.Ball("BIG", 1000.0f), 7);
+    (void)big;
+    spawn_records::Rock record;
+    record.position = {0.0f, 0.0f, 0.0f};
+    record.scatter = 50.0f;
+    auto* const rock = new Asteroid(builder_.Ball("ROCK", 2.0f), record);
+    EXPECT_LT(rock->Position().Length(), 11 * 50.0f);
+    EXPECT_EQ(rock->type, SpaceObject::kTypeAsteroid);
+    delete rock;
+
+    Debris* const piece = builder_.SpawnAs<Debris>(builder_.Ball("BIT", 0.5f), 9);
+    EXPECT_EQ(piece->active, 0u);
+    EXPECT_EQ(piece->uoid, -1);
+    piece->Activate(0.0f);
+    EXPECT_EQ(piece->expiresAt, -1);
+    EXPECT_GE(piece->angularVelocity.Length(), 15.9f);
+    piece->Activate(2.0f);
+    EXPECT_EQ(piece->expiresAt, int32_t(piece->Age()) + 2000);
+
+    // A mine dropped moving arms once it has slowed below 1 a second.
+    Mine* const dropped = Spawn<Mine>(0.0f);
+    dropped->velocity = {0.0f, 0.0f, 10.0f};
+    int frames = 0;
+    while ((dropped->flags & SpaceObject::kFlagNoCollisions) != 0 && frames < 100) {
+        dropped->Simulate(500);
+        ++frames;
+    }
+    EXPECT_EQ(frames, 4);   // 10 halved each half second: 0.625 on the fourth
+    EXPECT_EQ(dropped->velocity.Length(), 0.0f);
+}
+
+TEST_F(KindsTest, EcmSpoofsRadarMissilesByItsChance) {
+    Craft* const ship = Ship(0.0f, 1);
+    const int16_t words[3] = {100, 100, 1000};
+    auto* const ecm = new EcmSystem(ship, 0, words, 0);
+    ship->AddSystem(0, ecm);
+    Missile* const radar = Spawn<Missile>(100.0f);
+    radar->guidance = Missile::kRadar2;
+    EXPECT_EQ(ecm->TryDeflect(radar), 0);   // switched off, but warned
+    EXPECT_EQ(ecm->alerted, 1);
+    ecm->TurnOn();
+    EXPECT_EQ(ecm->TryDeflect(radar), 1);   // a maximum of 0 keeps the whole chance
+    ecm->maxDamage = ecm->damage = 10;
+    EXPECT_EQ(ecm->TryDeflect(radar), 0);   // fully damaged
+    radar->guidance = Missile::kPowerSeeker;
+    ecm->damage = 0;
+    EXPECT_EQ(ecm->TryDeflect(radar), 0);
+
+    // In flight: a spoofed missile turns its rate around and stops checking.
+    radar->guidance = Missile::kRadar3;
+    radar->target = ship;
+    radar->turnRate = 45;
+    radar->Simulate(16);
+    EXPECT_EQ(radar->turnRate, -45);
+    EXPECT_EQ(radar->guidance, Missile::kUnguided);
+    EXPECT_EQ(radar->target.Get(), ship);
+}
+
+TEST_F(KindsTest, PacketsCarryTheLaunchedKinds) {
+    Craft* const owner = Ship(0.0f, 1);
+    owner->uoid = 31;
+    Target* const target = Ship(100.0f);
+    target->uoid = 32;
+    Missile* const missile = Spawn<Missile>(10.0f);
+    missile->uoid = 40;
+    missile->owner = owner;
+    missile->target = target;
+    missile->targetPart = 0;
+    missile->turnRate = 90;
+    missile->guidance = Missile::kRadar3;
+    missile->lifetime = 8000;
+    for (int i = 0; i < 5; ++i) missile->damage.amounts[i] = 10 * (i + 1);
+    Mine* const mine = Spawn<Mine>(20.0f);
+    mine->uoid = 41;
+    mine->owner = owner;
+    mine->empCharge = 7;
+    Decoy* const decoy = Spawn<Decoy>(30.0f);
+    decoy->uoid = 42;
+    decoy->owner = owner;
+    decoy->missileLureChance = 60;
+    decoy->craftLureChance = 40;
+    std::vector<uint8_t> all;
+    for (SpaceObject* object : std::vector<SpaceObject*>{missile, mine, decoy}) {
+        NetPacket packet;
+        packet.BuildObjectPacket(kObjectCreate, object);
+        all.insert(all.end(), packet.GetData(), packet.GetData() + packet.GetSize());
+        NetObjectState state;
+        object->FillNetState(state);
+        EXPECT_EQ(state.owner, owner);   // the collision test spares the owner
+    }
+    EXPECT_TRUE(MatchesGoldenBytes(all, "net_launched_kinds.bin"));
+}
+
+TEST_F(KindsTest, TheFactoryMakesEachKindFromATemplateOrARecord) {
+    RegisterSpaceObjects();
+    SpaceObject* const ball = builder_.Ball("ANY", 2.0f);
+    spawn_records::Rock rock;
+    rock.position = {10.0f, 20.0f, 30.0f};
+    spawn_records::Gate gate;
+    gate.position = {1.0f, 2.0f, 3.0f};
+    for (int axis = 0; axis < 3; ++axis) gate.transform[axis * 4] = 1.0f;
+    spawn_records::Debris debris;
+    const struct {
+        int32_t kind;
+        const void* record;
+        bool active;
+    } cases[] = {
+        {SpaceObject::kTypeAsteroid, &rock, true}, {SpaceObject::kTypeMine, &rock, true},
+        {SpaceObject::kTypeDebris, nullptr, false}, {SpaceObject::kTypeDebris, &debris, true},
+        {SpaceObject::kTypeJumpGate, &gate, true}, {SpaceObject::kTypeDecoy, nullptr, true},
+        {SpaceObject::kTypeMissile, nullptr, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.kind);
+        SpaceObject* const made = builder_.Game().CreateObject(c.kind, "made", c.record, ball);
+        ASSERT_NE(made, nullptr);
+        EXPECT_EQ(made->type, c.kind);
+        EXPECT_EQ(made->active != 0, c.active);
+        if (c.kind == SpaceObject::kTypeMine) {
+            EXPECT_EQ(made->collisionDelay, 0);   // a mission mine is live at once
+        }
+        if (c.kind == SpaceObject::kTypeJumpGate) {
+            EXPECT_FLOAT_EQ(made->Position().z, 3.0f);
+        }
+        EXPECT_EQ(made->TakeDamage(0, DamageRecord{}, nullptr), c.kind == SpaceObject::kTypeMine || c.kind >= SpaceObject::kTypeDecoy ? 1 : 0);
+        delete made;
+    }
+}
+
+}  // namespace
