@@ -24,6 +24,7 @@
 #include "objects/weapons/BeamWeapon.h"
 #include "objects/weapons/GunWeapon.h"
 #include "objects/weapons/Launchers.h"
+#include "objects/weapons/ProjectileWeapon.h"
 #include "platform/MessageBox.h"
 #include "scene/Model.h"
 #include "scene/SceneObject.h"
@@ -223,6 +224,23 @@ void DefinitionLibrary::RegisterCoreBuilders() {
         launcher->lockClass = w.lockClass;
         launcher->empCharge = w.empCharge;
         return launcher;
+    });
+    RegisterSystemBuilder(Weapon::kProjectileWeapon, [](Craft* craft, int32_t part, const EquipmentDefinition& d,
+                                                       const DynArray16* sounds) -> ShipSystem* {
+        const std::vector<int16_t> words = d.Words(MakeTag("WEAP"), 11);
+        if (words.empty()) return nullptr;
+        const Weapon::Definition w = Weapon::Definition::FromWords(words.data());
+        Weapon::Light light;
+        if (const std::vector<int16_t> lght = d.Words(MakeTag("LGHT"), 3); !lght.empty()) {
+            light = {uint16_t(lght[0]), uint16_t(lght[1]), uint8_t(lght[2] & 0xFF)};
+        }
+        auto* const weapon = new ProjectileWeapon(craft, part, d.info[fmt::kMaxDamage], Weapon::kProjectileGroup,
+                                                  w.refireDelay, w.energyPerShot, w.ammunition, w.kindValue, w.damage,
+                                                  d.Text(MakeTag("PROJ")).c_str(), sounds, light);
+        weapon->lockClass = w.lockClass;
+        weapon->empCharge = w.empCharge;
+        if (d.chunks.count(MakeTag("STRM")) != 0) weapon->BindStreamType(d.Text(MakeTag("STRM")).c_str());
+        return weapon;
     });
     RegisterSystemBuilder(Weapon::kObjectLauncher, [](Craft* craft, int32_t part, const EquipmentDefinition& d,
                                                      const DynArray16* sounds) -> ShipSystem* {

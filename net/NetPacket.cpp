@@ -257,10 +257,10 @@ void NetPacket::BuildProjectilePacket(uint16_t type, const Projectile* projectil
             if (projectile == nullptr || !Allocate(108)) return;
             PacketWriter out(data_, size_);
             WriteVector(out, 8, projectile->velocity);
-            WriteVector(out, 24, projectile->position);
+            WriteVector(out, 24, projectile->currentPoint);
             WriteDamage(out, 40, projectile->damage);
             out.I32(64, projectile->emp);
-            out.I32(68, projectile->life);
+            out.I32(68, projectile->lifetimeLeft);
             out.I32(72, UoidOf(projectile->owner.Get()));
             out.Text(76, Projectile::kNameBytes, projectile->typeName);
             out.Text(92, Projectile::kNameBytes, projectile->trailName);

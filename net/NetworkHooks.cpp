@@ -22,6 +22,17 @@ int32_t CreateObject(SpaceObject* object) {
     return session->IsHost() ? 1 : 0;
 }
 
+// The host makes every projectile and tells everybody; a client asks the host
+// and keeps nothing of its own.
+int32_t CreateProjectile(Projectile* projectile) {
+    NetSession* const session = ActiveSession();
+    if (session == nullptr) return 1;
+    NetPacket packet;
+    packet.BuildProjectilePacket(session->IsHost() ? kProjCreate : kProjRequest, projectile, nullptr, 0);
+    if (packet.GetData() != nullptr) session->SendGamePacket(packet.GetData(), packet.GetSize());
+    return session->IsHost() ? 1 : 0;
+}
+
 }  // namespace
 
 void InstallNetworkHooks() {
@@ -30,6 +41,7 @@ void InstallNetworkHooks() {
     hooks.isHost = [] { return ActiveSession() != nullptr && ActiveSession()->IsHost(); };
     hooks.isClient = [] { return ActiveSession() != nullptr && !ActiveSession()->IsHost(); };
     hooks.createObject = CreateObject;
+    hooks.createProjectile = CreateProjectile;
     hooks.deleteSession = [](NetSession* session) { delete session; };
     hooks.deleteSettings = [](NetGameSettings* settings) { delete settings; };
     GameState::SetNetworkHooks(hooks);

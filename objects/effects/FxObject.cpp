@@ -11,6 +11,8 @@
 #include "objects/effects/ShieldHitBubble.h"
 #include "objects/effects/TimedEffect.h"
 #include "objects/space/SpaceObject.h"
+#include "objects/weapons/Projectile.h"
+#include "scene/Model.h"
 #include "display/PixelImage.h"
 #include "scene/Camera.h"
 #include "scene/Material.h"
@@ -47,6 +49,24 @@ FxObject* FxObject::FxObjectAt(SpaceObject* object, const char* name) {
     fx->position = object->Position().Sum(turned);
     fx->forward = effects::RandomVector();
     fx->velocity = object->collisionPartner.Get() != nullptr ? Vector3{} : object->velocity;
+    fx->soundFlag = 1;
+    return fx;
+}
+
+FxObject* FxObject::FxObjectFor(const Projectile* projectile, const SpaceObject* hitObject) {
+    if (projectile == nullptr) return nullptr;
+    auto* const fx = new FxObject(projectile->type != nullptr ? projectile->type->explosionName : nullptr, kDefaultSizeAt);
+    fx->position = projectile->currentPoint;
+    Vector3 direction = projectile->velocity;
+    if (direction.Length() > 0.0f) direction.Normalize();
+    if (hitObject == nullptr) {
+        fx->forward = direction;
+    } else {
+        Vector3 away = projectile->currentPoint.Difference(direction).Difference(hitObject->Position());
+        if (away.Length() > 0.0f) away.Normalize();
+        const float radius = hitObject->model != nullptr ? hitObject->model->sphere.radius : 0.0f;
+        fx->forward = away.Scaled(0.666f * radius);
+    }
     fx->soundFlag = 1;
     return fx;
 }

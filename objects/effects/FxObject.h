@@ -7,6 +7,7 @@
 
 struct ExplosionType;
 class LensFlare;
+class Projectile;
 class SpaceObject;
 
 // A sprite explosion: the frames of an explosion type played once on a
@@ -26,6 +27,9 @@ public:
     // At an object, half its radius along the flight camera's line of
     // sight, moving with it. Null without a flight camera.
     static FxObject* FxObjectAt(SpaceObject* object, const char* name);
+    // Where a projectile ends: its type's explosion at its point, facing
+    // back along its flight (toward the struck object's surface with one).
+    static FxObject* FxObjectFor(const Projectile* projectile, const SpaceObject* hitObject);
     // On the surface of an object, following it; silent.
     static FxObject* FxObjectNamed(SpaceObject* object, const char* name);
     // Unlinks and deletes every element of a chain linked through `next`.

@@ -20,6 +20,7 @@
 #include "objects/space/WayPoint.h"
 #include "objects/ships/Craft.h"
 #include "objects/systems/RadarSystem.h"
+#include "objects/weapons/Projectile.h"
 #include "scene/Camera.h"
 
 namespace {
@@ -102,6 +103,7 @@ void UpdateSpaceObjects() {
 
 void RegisterSpaceObjects() {
     if (g_gameState != nullptr) g_gameState->SetSimulateHook(GameState::kWorldPass, [](GameState&) { UpdateSpaceObjects(); });
+    RegisterProjectilePass();
     GameState::RegisterObjectKind(1, [](const char*, const void*, SpaceObject* t) -> SpaceObject* { return new MovingObject(t); });
     GameState::RegisterObjectKind(2, [](const char*, const void*, SpaceObject* t) -> SpaceObject* { return new HullObject(t); });
     GameState::RegisterObjectKind(3, [](const char*, const void*, SpaceObject* t) -> SpaceObject* { return new ChaseObject(t); });
