@@ -45,7 +45,7 @@ BeamWeapon::BeamWeapon(Craft* owner, int32_t partIndex, int32_t maximum, int32_t
                        const Light& lightValues)
     : Weapon(owner, partIndex, maximum, weaponGroup, 0, energy, -1, damage, lightValues, names), range(beamRange) {
     typeId = kBeam;
-    if (name != nullptr) std::strncpy(beamName, name, sizeof beamName - 1);
+    if (name != nullptr) std::memcpy(beamName, name, strnlen(name, sizeof beamName - 1));
     beamType = FindBeamTypeIgnoringCase(beamName);
     firingSound = MakeFiringSound();
 }

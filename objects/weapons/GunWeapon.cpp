@@ -48,7 +48,7 @@ GunWeapon::GunWeapon(Craft* owner, int32_t partIndex, int32_t maximum, int32_t w
       range(gunRange),
       rateOfFire(rate) {
     typeId = kGun;
-    if (explosion != nullptr) std::strncpy(explosionName, explosion, kNameBytes);
+    if (explosion != nullptr) std::memcpy(explosionName, explosion, strnlen(explosion, kNameBytes));
     firingSound = MakeFiringSound();
 }
 

@@ -25,7 +25,7 @@ ProjectileWeapon::ProjectileWeapon(Craft* owner, int32_t partIndex, int32_t maxi
     : Weapon(owner, partIndex, maximum, weaponGroup, refire, energy, ammo, damage, lightValues, names),
       shotLifetime(lifetime) {
     typeId = kProjectileWeapon;
-    if (name != nullptr) std::strncpy(projectileName, name, sizeof projectileName - 1);
+    if (name != nullptr) std::memcpy(projectileName, name, strnlen(name, sizeof projectileName - 1));
     for (ProjectileType* type = g_projectileTypes; type != nullptr; type = type->next) {
         if (text::_stricmp(type->name, projectileName) == 0) {
             projectileType = type;
