@@ -9,6 +9,7 @@ inline constexpr const char* kCaptionError = "Error";
 inline constexpr const char* kCaptionScreenInit = "Screen Init";
 inline constexpr const char* kCaptionUnfoundSpob = "Unfound SPOB";
 inline constexpr const char* kCaptionLoadoutError = "Loadout Error";
+inline constexpr const char* kCaptionUnfoundFlare = "Unfound Flare";
 
 inline constexpr const char* kFailedToAllocateEngine = "Fatal Error: Failed to allocate OstrelSystem";
 inline constexpr const char* kFailedToInitializeEngine = "Failed to initalize OstrelSystem";

@@ -9,6 +9,9 @@ enum MessageBoxStyle : uint32_t {
     kMessageBoxOkCancel = 0x1,
     kMessageBoxRetryCancel = 0x5,
     kMessageBoxIconError = 0x10,
+    kMessageBoxInformation = 0x40,
+    kMessageBoxTaskModal = 0x2000,    // the program waits for it
+    kMessageBoxTopmost = 0x40000,
 };
 
 // The button that closed a message box.

@@ -141,6 +141,7 @@ void Billboard::Draw() {
         if (e.x + r < -hx || hx < e.x - r || e.y + r < -hy || hy < e.y - r) return;
         drawFlags = direction ? 12 : 8;
     }
+    flags |= kFlagSeen;
     const uint32_t mask = cameraFlags & renderMask;
     const int32_t full = CanvasFullLevel(*camera.canvas);
 

@@ -18,6 +18,8 @@ class Billboard : public NamedObject {
 public:
     static constexpr uint32_t kFlagOwnsMaterial = 0x2;
     static constexpr uint32_t kFlagDirection = 0x10000;
+    // Set when the billboard reached the screen in a draw; its users clear it.
+    static constexpr uint32_t kFlagSeen = 0x100;
 
     Billboard();
     Billboard(const Billboard&) = delete;

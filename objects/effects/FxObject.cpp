@@ -1,6 +1,7 @@
 #include "objects/effects/FxObject.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "engine/Clock.h"
 #include "engine/MathRoutineTable.h"
@@ -8,6 +9,7 @@
 #include "game/EffectTypes.h"
 #include "game/GameState.h"
 #include "objects/effects/EffectSupport.h"
+#include "objects/effects/LensFlare.h"
 #include "objects/effects/ShieldHitBubble.h"
 #include "objects/effects/TimedEffect.h"
 #include "objects/space/SpaceObject.h"
@@ -37,7 +39,22 @@ FxObject::FxObject(const char* name, int32_t defaultSizeCode) {
     size = float(type.sizeCode < 1 ? defaultSizeCode : type.sizeCode) * kSizeUnit;
 }
 
-FxObject::~FxObject() = default;
+FxObject::~FxObject() { EndFlare(); }
+
+void FxObject::EndFlare() {
+    if (lensFlare == nullptr) return;
+    if (g_gameState != nullptr) {
+        DynArray<LensFlare*>& flares = g_gameState->flares;
+        for (int32_t i = 0; i < flares.Count(); ++i) {
+            if (flares[i] == lensFlare) {
+                flares.RemoveAt(i);
+                break;
+            }
+        }
+    }
+    delete lensFlare;   // its elements go with it
+    lensFlare = nullptr;
+}
 
 FxObject* FxObject::FxObjectAt(SpaceObject* object, const char* name) {
     if (object == nullptr || g_gameState == nullptr || g_gameState->flightCamera == nullptr) return nullptr;
@@ -93,6 +110,7 @@ void FxObject::Update() {
     const Vector3 random = effects::RandomVector();
     if (explosionType == nullptr) {
         flags |= 0x1000000;
+        EndFlare();
         return;
     }
     const uint32_t elapsed = GetMilliseconds() - startTime;
@@ -141,7 +159,18 @@ void FxObject::Start(const Vector3& random) {
         position = effects::WorldPosition(object).Sum(direction.Scaled(object.Radius()));
         velocity = object.velocity;
     }
-    // The lens flare of step 5b comes with the lens flares.
+    if (std::strncmp(type.flareName, "NONE", kEffectNameBytes) != 0 && g_gameState != nullptr) {
+        const int32_t spread = type.greatestFlares - type.leastFlares + 1;
+        // A greatest below the least counts as the least.
+        const int32_t count = spread > 0 ? type.leastFlares + GameRandom() % spread : type.leastFlares;
+        auto* const flare = new LensFlare(this, count, type.flareName);
+        if (flare->Empty()) {
+            delete flare;
+        } else {
+            lensFlare = flare;
+            g_gameState->flares.Append(flare);
+        }
+    }
     if (type.sound != nullptr && g_gameState != nullptr) {
         SoundDevice* const device = g_gameState->Sound();
         if (device != nullptr && device->Open() && soundFlag != 0 && g_gameState->viewedObject != nullptr) {

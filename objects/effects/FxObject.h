@@ -53,6 +53,8 @@ public:
 
 private:
     FxObject(const char* name, int32_t defaultSizeCode);
+    // Off the game state's flare list and deleted with its elements.
+    void EndFlare();
     // Steps 5a-5e: what happens once, when the first frame shows.
     void Start(const Vector3& random);
 };

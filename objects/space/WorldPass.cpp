@@ -5,6 +5,7 @@
 #include "engine/MathRoutineTable.h"
 #include "game/GameState.h"
 #include "net/NetSession.h"
+#include "objects/effects/LensFlare.h"
 #include "objects/space/Asteroid.h"
 #include "objects/space/ChaseObject.h"
 #include "objects/space/Debris.h"
@@ -104,6 +105,7 @@ void UpdateSpaceObjects() {
 void RegisterSpaceObjects() {
     if (g_gameState != nullptr) g_gameState->SetSimulateHook(GameState::kWorldPass, [](GameState&) { UpdateSpaceObjects(); });
     RegisterProjectilePass();
+    RegisterFlarePass();
     GameState::RegisterObjectKind(1, [](const char*, const void*, SpaceObject* t) -> SpaceObject* { return new MovingObject(t); });
     GameState::RegisterObjectKind(2, [](const char*, const void*, SpaceObject* t) -> SpaceObject* { return new HullObject(t); });
     GameState::RegisterObjectKind(3, [](const char*, const void*, SpaceObject* t) -> SpaceObject* { return new ChaseObject(t); });
