@@ -12,6 +12,7 @@
 #include "display/PixelImage.h"
 #include "engine/ByteOrder.h"
 #include "engine/IffFile.h"
+#include "engine/IffWalk.h"
 #include "game/DataDirectories.h"
 #include "game/EffectTypes.h"
 #include "game/GameState.h"
@@ -50,44 +51,15 @@ constexpr uint32_t kSize = MakeTag("SIZE");
 
 constexpr const char* kProjectileMeshes = "3dproj.iff";
 constexpr uint8_t kModelLevel = 128;
-// No record of the file is near this; a larger chunk is not read at all.
-constexpr uint32_t kLargestChunk = 1u << 16;
 
-// The next chunk of the level: kStatusOk, kStatusEndOfData at its end, or
-// kStatusCannotOpen when the reader refused the step (it would refuse again).
-Status Step(IffFile& iff) {
-    const Status step = iff.NextChunk();
-    return step == kStatusOk || step == kStatusEndOfData ? step : kStatusCannotOpen;
-}
-
-// From the reader's place on: the next plain chunk `id`, or with `id` FORM
-// the next form of `formType`.
-Status FindNext(IffFile& iff, uint32_t id, uint32_t formType = 0) {
-    for (;;) {
-        const Status step = Step(iff);
-        if (step != kStatusOk) return step;
-        if (iff.ChunkId() != id) continue;
-        if (id != IffFile::kFormId || iff.FormType() == formType) return kStatusOk;
-    }
-}
+using iff_walk::FindNext;
+using iff_walk::ReadBounded;
 
 // A chunk of the entry, searched from its first chunk. Rewind(0) leaves the
 // first chunk to be found by the search itself.
 bool FindInEntry(IffFile& iff, uint32_t id) {
     if (iff.Rewind(0) != kStatusOk) return false;
     return FindNext(iff, id) == kStatusOk;
-}
-
-// The chunk's first bytes, at most `capacity`, into `to`; the rest of the
-// chunk is passed over. The number of bytes copied; 0 when it cannot be read.
-uint32_t ReadBounded(IffFile& iff, void* to, uint32_t capacity) {
-    const uint32_t size = iff.ChunkSize();
-    if (size == 0 || size > kLargestChunk) return 0;
-    if (size <= capacity) return iff.ReadChunk(to, capacity) == kStatusOk ? size : 0;
-    std::vector<uint8_t> bytes(size);
-    if (iff.ReadChunk(bytes.data(), size) != kStatusOk) return 0;
-    std::memcpy(to, bytes.data(), capacity);
-    return capacity;
 }
 
 // A text chunk into a field of `capacity` bytes, always terminated. False

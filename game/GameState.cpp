@@ -293,6 +293,8 @@ void GameState::ClearFlight() {
     DropRadioMessage(shownRadio);
     groups_.Clear();   // the gun sparks with the rest
     gunSparks_ = nullptr;
+    delete dustField;
+    dustField = nullptr;
     trackedPlayerMissile = nullptr;
     lastPlayerMissile = nullptr;
     weaponFlash = nullptr;

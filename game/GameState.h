@@ -269,7 +269,8 @@ public:
     SpaceObject* trackedPlayerMissile = nullptr;
     SpaceObject* lastPlayerMissile = nullptr;
     DynArray<LensFlare*> flares{4};
-    DynArray<NamedObject*> dustSprites;
+    DynArray<NamedObject*> dustSprites;        // billboards shared by the dust motes; not owned
+    ParticleSystem* dustField = nullptr;       // owned; made once a flight
     int32_t dustDrawn = 0;
     int32_t dustSeen = 0;
     Scene* dustScene = nullptr;

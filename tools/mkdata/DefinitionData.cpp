@@ -119,6 +119,29 @@ void WritePicture(Writer& w, int32_t seed) {
     if (written != kStatusOk) w.Fail(written);
 }
 
+// A 64 x 64 cloud: soft blobs in the sample palettes' colour cube, fading
+// to black at the edges.
+void WriteCloudPicture(Writer& w) {
+    Bitmap picture;
+    if (picture.Create(64, 64, Bitmap::kDepth8Bit, true) != kStatusOk) {
+        w.Fail(kStatusOutOfMemory);
+        return;
+    }
+    for (int y = 0; y < 64; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            const float dx = (float(x) - 31.5f) / 32.0f, dy = (float(y) - 31.5f) / 32.0f;
+            const float swirl = 0.5f + 0.5f * std::sin(float(x) * 0.31f + std::sin(float(y) * 0.23f) * 2.0f);
+            const float fade = std::max(0.0f, 1.0f - (dx * dx + dy * dy));
+            const int level = std::min(5, int(fade * (2.0f + 4.0f * swirl)));
+            // Blue to violet as the cloud thickens.
+            picture.pixels[y * 64 + x] = uint8_t((level / 2) * 36 + (level / 3) * 6 + level);
+        }
+    }
+    XfebCodec codec(&picture);
+    const Status written = codec.WriteForm(&w.File(), &picture);
+    if (written != kStatusOk) w.Fail(written);
+}
+
 void WriteEqob(Writer& w, const char* id, int32_t type, int32_t maxDamage, int32_t powerDraw,
                const std::vector<const char*>& sounds, const std::vector<std::pair<const char*, Bytes>>& kind) {
     w.Form("EQOB").Chunk("ID  ", Text(id)).Chunk("NAME", Text(id));
@@ -197,6 +220,18 @@ Status WriteTemp(const std::string& path) {
     WriteSpob(w, "Cluster", "MISSL0000", {4, 0, 800, 5, 12, 250, 90, 400, 90, 20},
               {{"WEAP", Words32({6000, 60})}, {"SPWN", Join({Words32({3, 1500, 2000, 0}), Field("Missile 29", 16)})}});
     WriteSpob(w, "Decoy", "MISSL0000", {2, 0, 800, 5, 11, 150, 60, 120, 60, 10});
+    // A nebula of the backdrop: 4 to 6 spine points turning up to 30 degrees,
+    // segments of 200 to 400, a 10 % margin, sides of 60 to 150.
+    WriteSpob(w, "Nebula 1", "ROCK00000", {1, 0, 100000, 0, 0, 0, 0, 0, 0, 1}, {}, [](Writer& nebula) {
+        float scale = 1.0f, height = 0.0f;
+        int32_t scaleWord, heightWord;
+        std::memcpy(&scaleWord, &scale, 4);
+        std::memcpy(&heightWord, &height, 4);
+        nebula.Form("NEBU").Chunk("INFO", Words32({4, 6, 30, 200, 400, 10, 60, 150, 120, 200, 0x9060C0, scaleWord, heightWord}));
+        nebula.Chunk("PALT", Text("nebula"));
+        WriteCloudPicture(nebula);
+        nebula.End();
+    });
     WriteSpob(w, "Gate", "GATE00000", {100000, 0, 6000, 6, 10, 0, 0, 0, 0, 100000});
     WriteSpob(w, "Debris", "DEBRI0000", {1, 0, 500, 7, 9, 30, 30, 0, 0, 10});
     WriteSpob(w, "Nav Buoy", "BUOY00000", {5, 0, 1000, 8, 5, 10, 25, 0, 0, 20});
