@@ -24,7 +24,10 @@ namespace {
 constexpr float kRadiansPerDegree = 0.0174533f;
 constexpr uint32_t kNebulaForm = MakeTag("NEBU");
 
-int32_t Between(int32_t least, int32_t greatest) { return least + GameRandom() % (greatest - least + 1); }
+// In 64 bits: the file's ranges may span every 32-bit value.
+int32_t Between(int32_t least, int32_t greatest) {
+    return int32_t(int64_t(least) + GameRandom() % (int64_t(greatest) - least + 1));
+}
 
 Vector3 Heading(int32_t degrees) {
     const float a = float(degrees) * kRadiansPerDegree;
@@ -34,8 +37,9 @@ Vector3 Heading(int32_t degrees) {
 }  // namespace
 
 bool Nebula::Info::Valid() const {
-    return leastPoints >= 2 && greatestPoints >= leastPoints && greatestTurn >= 1 && greatestLength >= leastLength &&
-           margin >= 0 && margin < 50 && greatestSide >= leastSide && greatestValue >= leastValue;
+    return leastPoints >= 2 && greatestPoints >= leastPoints && greatestPoints <= kMostPoints && greatestTurn >= 1 &&
+           greatestLength >= leastLength && margin >= 0 && margin < 50 && greatestSide >= leastSide &&
+           greatestValue >= leastValue;
 }
 
 Nebula* Nebula::NebulaFromIff(IffFile& iff, const char* definitionName, const Vector3& position) {
@@ -132,7 +136,8 @@ void Nebula::BuildSpine() {
         lengths[size_t(i - 1)] = Between(info.leastLength, info.greatestLength);
         const bool left = (GameRandom() & 1) != 0;
         const int32_t turn = GameRandom() % info.greatestTurn;
-        angles[size_t(i)] = angles[size_t(i - 1)] + (left ? turn : -turn);
+        // Kept within a turn: the same heading, and no overflow however many turns add up.
+        angles[size_t(i)] = (angles[size_t(i - 1)] + (left ? turn : -turn)) % 360;
         spine[size_t(i)] = spine[size_t(i - 1)].Sum(Heading(angles[size_t(i)]).Scaled(float(lengths[size_t(i - 1)])));
     }
 }
@@ -143,7 +148,7 @@ void Nebula::BuildSides() {
         std::vector<Vector3>& points = side == 0 ? sideA : sideB;
         points.assign(size_t(n - 1), Vector3{});
         for (int32_t i = 0; i + 1 < n; ++i) {
-            const int32_t along = (info.margin + GameRandom() % (101 - 2 * info.margin)) * lengths[size_t(i)] / 100;
+            const int64_t along = int64_t(info.margin + GameRandom() % (101 - 2 * info.margin)) * lengths[size_t(i)] / 100;
             const int32_t away = Between(info.leastSide, info.greatestSide);
             const int32_t heading = angles[size_t(i + 1)];
             points[size_t(i)] = spine[size_t(i)]

@@ -42,6 +42,8 @@ public:
         uint32_t flag = 1;
     };
     static constexpr size_t kInfoBytes = 52;
+    // Far more than any cloud needs; the mesh's 16-bit indices allow no more than 21845.
+    static constexpr int32_t kMostPoints = 1024;
 
     // The named definition's nebula, for a spawn position; null when the
     // definition is missing or refused.

@@ -99,6 +99,16 @@ TEST(NebulaTest, DefinitionsThatCannotBeDrawnFromAreRefused) {
     ASSERT_NE(fixed, nullptr);
     fixed->Build();
     EXPECT_EQ(fixed->pointCount, 5);
+    // Ranges across the whole of 32 bits build without overflowing (found by fuzzing).
+    const std::vector<int32_t> wide = {2, 1024, 2000000000, -2000000000, 2000000000, 49, -2000000000, 2000000000,
+                                       -2000000000, 2000000000, 7, kOne, 0};
+    std::unique_ptr<Nebula> vast(Load(Definitions(wide), {}));
+    ASSERT_NE(vast, nullptr);
+    vast->Build();
+    EXPECT_EQ(vast->faces.size(), size_t(4 * vast->pointCount - 6));
+    std::vector<int32_t> tooMany = good;
+    tooMany[1] = Nebula::kMostPoints + 1;
+    EXPECT_EQ(Load(Definitions(tooMany), {}), nullptr);
     // A short INFO, or a definition that is not there.
     std::vector<int32_t> shortInfo(good.begin(), good.begin() + 12);
     EXPECT_EQ(Load(Definitions(shortInfo), {}), nullptr);

@@ -109,9 +109,9 @@ TEST(SampleRender3d, TheSceneThroughThe3dKindMatchesItsGoldenPicture) {
     g_dataDirs.Clear();
 }
 
-// The effects of the sample "fx.iff" as the render tool draws them at 16
-// bits: the explosion early, midway and fading, a beam at the height of its
-// pulse and a gun shot.
+// The effects of the sample data as the render tool draws them at 16 bits:
+// the explosion early, midway and fading, a beam at the height of its pulse,
+// a gun shot, the sample nebula and a field of space dust.
 TEST(SampleEffectRender, EffectsMatchTheirGoldenPictures) {
     const TempDir dir;
     std::string error;
@@ -123,7 +123,8 @@ TEST(SampleEffectRender, EffectsMatchTheirGoldenPictures) {
         const char* golden;
     } shots[] = {
         {"explosion", 0, "explosion0"}, {"explosion", 300, "explosion300"}, {"explosion", 700, "explosion700"},
-        {"beam", 500, "beam"},          {"shot", 0, "shot"},
+        {"beam", 500, "beam"},          {"shot", 0, "shot"},          {"nebula", 0, "nebula"},
+        {"dust", 0, "dust"},
     };
     OstrelSystem engine(OstrelSystem::kGameHeapSize, OstrelSystem::kGameHeapMode);
     ASSERT_EQ(engine.Start(OstrelSystem::kGameArenaSize1, OstrelSystem::kGameArenaSize2, nullptr), kStatusOk);

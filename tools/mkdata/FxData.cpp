@@ -203,3 +203,18 @@ Status WriteEffectRecords(IffFile& iff) {
     w.End();
     return w.Result();
 }
+
+Status WriteDustSprites(const char* path) {
+    IffFile iff(0);
+    Status status = iff.OpenFile(path, kOpenWrite | kOpenCreate);
+    if (status == kStatusOk) {
+        FxWriter w(iff);
+        w.Form("DUST");
+        w.Picture(Blob(3.0f, {Cube(5, 5, 5), Cube(3, 3, 4)}));
+        w.Picture(Blob(2.0f, {Cube(4, 4, 5), Cube(2, 2, 3)}));
+        w.End();
+        status = w.Result();
+    }
+    const Status closed = iff.CloseFile();
+    return status != kStatusOk ? status : closed;
+}

@@ -17,3 +17,7 @@ Status WriteEffectRecords(IffFile& iff);
 // The scenes the 3-D animations name, relative to the game folder.
 inline constexpr const char* kJumpAnimationFile = "mesh\\jumpanim.iff";
 inline constexpr const char* kPraxisAnimationFile = "mesh\\praxis.iff";
+
+// "dust.iff" in the cel directory: FORM "DUST" of the space dust's sprite
+// pictures, two small soft dots.
+Status WriteDustSprites(const char* path);

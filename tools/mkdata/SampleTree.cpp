@@ -110,6 +110,8 @@ bool WriteSampleTree(const std::string& rootText, std::string* failure) {
         WriteAnimationScene(praxis.c_str(), "Praxis", 3, 0x40C0FF) != kStatusOk) {
         return fail("cannot write the effect meshes in " + (root / "mesh").string());
     }
+    const fs::path dust = root / "cel" / "dust.iff";
+    if (WriteDustSprites(dust.c_str()) != kStatusOk) return fail("cannot write " + dust.string());
     // The movies are made once by tools/make-movies.sh and kept in the source tree.
     std::error_code copyError;
     for (const char* movie : kSampleMovies) {

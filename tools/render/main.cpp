@@ -1,7 +1,7 @@
 // Renders a mesh of the sample data tree into a software canvas of 8 or 16
 // bits and writes the picture as a PNG file:
 //   render DATA_ROOT OUTPUT.png [--depth 8|16|3d] [--mesh FILE | --scene FILE | --figure FILE]
-//   render DATA_ROOT OUTPUT.png [--depth 8|16] --effect explosion|beam|shot [--at MS]
+//   render DATA_ROOT OUTPUT.png [--depth 8|16] --effect explosion|beam|shot|nebula|dust [--at MS]
 // "3d" draws through the 3D hardware display kind and its canvas. An effect
 // is drawn `--at` milliseconds after it started (the explosion's frames
 // last 200 ms each).
@@ -35,7 +35,7 @@ constexpr int32_t kFigureFrame = 2;
 int Usage() {
     std::fprintf(stderr,
                  "Usage: render DATA_ROOT OUTPUT.png [--depth 8|16|3d] [--mesh FILE | --scene FILE | --figure FILE]\n"
-                 "       render DATA_ROOT OUTPUT.png [--depth 8|16] --effect explosion|beam|shot [--at MS]\n");
+                 "       render DATA_ROOT OUTPUT.png [--depth 8|16] --effect explosion|beam|shot|nebula|dust [--at MS]\n");
     return 2;
 }
 
