@@ -21,6 +21,15 @@ struct CareerOptions {
 
     // The word at its place in the chunk, 0 to 11; 0 outside.
     int32_t Word(int index) const;
+
+    // What the world reads of them.
+    bool LightsOn() const { return extraLights != 0; }
+    bool Invulnerable() const { return invulnerability != 0; }
+    bool UnlimitedAmmo() const { return unlimitedAmmo != 0; }
+    bool UnlimitedFuel() const { return unlimitedFuel != 0; }
+    bool Invisible() const { return invisibility != 0; }
+    // Exactly 1 turns inertial flight off.
+    bool InertialFlightOff() const { return inertialOff == 1; }
 };
 
 // The career's record of one ship. Word 8 is cleared whenever a craft built

@@ -228,7 +228,10 @@ public:
     // missiles and the weapon flash they were tied to.
     void ClearFlight();
 
-    Mission* mission = nullptr;                 // not owned
+    Mission* mission = nullptr;                 // not owned (the set-up's is missionStore)
+    std::unique_ptr<Mission> missionStore;      // the mission SetUpMission builds
+    int32_t missionReady = 0;                   // one flag: the set-up loaded the mission
+    int32_t missionFlown = 0;
     SpaceObject* playerShip = nullptr;
     SpaceObject* viewedObject = nullptr;       // an effect sound is positional only while set
     int32_t viewMode = 0;

@@ -1,5 +1,7 @@
 #include "mission/ObjectLoader.h"
 
+#include "mission/Goal.h"
+
 #include <cmath>
 #include <cstring>
 
@@ -68,6 +70,10 @@ DefinitionLibrary::DefinitionLibrary() = default;
 
 DefinitionLibrary::~DefinitionLibrary() {
     for (auto& [id, kept] : systems_) delete kept.first;
+    // Templates never leave a world, yet goals may name them (a rearm
+    // station's reload goal): they forget them first.
+    for (auto& [id, object] : templates_) ForgetGoalSubject(object);
+    for (auto& [id, object] : launchTemplates_) ForgetGoalSubject(object);
     for (auto& [id, object] : templates_) delete object;
     for (auto& [id, object] : launchTemplates_) delete object;
 }
@@ -312,7 +318,8 @@ SpaceObject* DefinitionLibrary::Template(const SpobDefinition& definition) {
     return ModelTemplate(definition.modelFile, definition.modelName);
 }
 
-SpaceObject* DefinitionLibrary::LoadObjectDefinition(const char* name, IffFile* reader, int32_t type, uint32_t flags) {
+SpaceObject* DefinitionLibrary::LoadObjectDefinition(const char* name, IffFile* reader, int32_t type, uint32_t flags,
+                                                     const void* record) {
     const DefinitionsFile file(reader);
     SpobDefinition definition;
     if (file.Get() == nullptr || name == nullptr || definitions::FindSpobForm(*file.Get(), name) != kStatusOk ||
@@ -322,7 +329,7 @@ SpaceObject* DefinitionLibrary::LoadObjectDefinition(const char* name, IffFile* 
     }
     SpaceObject* const templateObject = Template(definition);
     if (templateObject == nullptr || g_gameState == nullptr) return nullptr;
-    SpaceObject* const object = g_gameState->CreateObject(type, name, nullptr, templateObject);
+    SpaceObject* const object = g_gameState->CreateObject(type, name, record, templateObject);
     if (object == nullptr) return nullptr;
     object->SetTemplate(templateObject);
     if (definition.lowModelFile[0] != 0) {

@@ -45,7 +45,9 @@ public:
     // from the definition's template, not yet in the world; null (and the
     // "Unfound SPOB" message) for a name the file does not hold. The reader
     // may be an open "temp.iff", or null to open the data directory's.
-    SpaceObject* LoadObjectDefinition(const char* name, IffFile* reader, int32_t type, uint32_t flags);
+    // A mission record goes with `record` to the kind's record constructor.
+    SpaceObject* LoadObjectDefinition(const char* name, IffFile* reader, int32_t type, uint32_t flags,
+                                      const void* record = nullptr);
     // What a launcher launches: the object of that definition as `type`,
     // made once and kept by the library; null when there is none.
     SpaceObject* LaunchTemplate(const char* name, int32_t type);

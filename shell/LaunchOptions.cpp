@@ -46,21 +46,42 @@ bool ParseLaunchOptions(int argc, const char* const* argv, LaunchOptions* option
                 *error = "--frames needs a whole number of frames from 1 up";
                 return false;
             }
+        } else if (std::strcmp(arg, "--mission") == 0) {
+            if (i + 1 >= argc || argv[i + 1][0] == '\0') {
+                *error = "--mission needs a mission file";
+                return false;
+            }
+            options->mission = argv[++i];
+        } else if (std::strcmp(arg, "--seconds") == 0 || std::strcmp(arg, "--seed") == 0) {
+            const bool seconds = std::strcmp(arg, "--seconds") == 0;
+            int32_t* const target = seconds ? &options->seconds : &options->seed;
+            if (i + 1 >= argc || !ParseFrameCount(argv[++i], target)) {
+                *error = std::string(arg) + " needs a whole number from 1 up";
+                return false;
+            }
         } else {
             *error = std::string("unknown argument: ") + arg;
             return false;
         }
+    }
+    if (!options->mission.empty() && !options->headless) {
+        *error = "--mission flies only with --headless until the flight view exists";
+        return false;
     }
     return true;
 }
 
 const char* LaunchUsage() {
     return "Usage: vorn [--data DIR] [--headless] [--frames N] [--help]\n"
+           "       vorn [--data DIR] --headless --mission FILE [--seconds N] [--seed S]\n"
            "  --data DIR   the folder holding the seven data directories\n"
            "               (data, video, cel, option, xmi, mesh, missions)\n"
            "               and the files VORN.INI, vorn.cfg and screen.log\n"
            "  --headless   run without a window; messages go to standard error\n"
            "  --frames N   show N frames of the intro screen, then end\n"
            "               (without a window: 1 unless given)\n"
+           "  --mission FILE  fly the mission file of the missions directory without\n"
+           "               a window for N simulated seconds (10), seeding the dice\n"
+           "               with S (1); prints the world, what is destroyed, the kills\n"
            "  --help       show this text\n";
 }

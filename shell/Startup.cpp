@@ -46,6 +46,7 @@
 #include "display/D3DHalDriver.h"
 #include "game/GameState.h"
 #include "shell/LaunchOptions.h"
+#include "shell/MissionFlight.h"
 #include "net/NetworkHooks.h"
 #include "objects/space/WorldPass.h"
 #include "shell/InputFocus.h"
@@ -483,6 +484,12 @@ int RunGame(const LaunchOptions& options) {
         return 1;
     }
     std::printf("Data directories found under %s\n", options.dataRoot.c_str());
+    if (!options.mission.empty()) {
+        // A flight without a window needs no display, sound or engine heap.
+        const int code = RunMissionFlight(options);
+        ShutDown(session);
+        return code;
+    }
 
     g_engine = new OstrelSystem(OstrelSystem::kGameHeapSize, OstrelSystem::kGameHeapMode);
     if (!g_engine) {

@@ -235,6 +235,7 @@ Status WriteTemp(const std::string& path) {
     WriteSpob(w, "Gate", "GATE00000", {100000, 0, 6000, 6, 10, 0, 0, 0, 0, 100000});
     WriteSpob(w, "Debris", "DEBRI0000", {1, 0, 500, 7, 9, 30, 30, 0, 0, 10});
     WriteSpob(w, "Nav Buoy", "BUOY00000", {5, 0, 1000, 8, 5, 10, 25, 0, 0, 20});
+    WriteSpob(w, "Way Point", "BUOY00000", {1, 0, 1000, 8, 4, 0, 0, 0, 0, 1});
     WriteSpob(w, "Autoturret", "TURRT0000", {50, 1000, 800, 9, 14, 0, 0, 0, 20, 300},
               {{"EQPT", Equipment({{"Generator 1", "TURRT0000"}})}});
     w.End();

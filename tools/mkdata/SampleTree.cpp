@@ -11,6 +11,7 @@
 #include "tools/mkdata/ImageData.h"
 #include "tools/mkdata/MaterialData.h"
 #include "tools/mkdata/MeshData.h"
+#include "tools/mkdata/MissionData.h"
 #include "tools/mkdata/PaletteData.h"
 #include "tools/mkdata/SoundData.h"
 
@@ -110,6 +111,8 @@ bool WriteSampleTree(const std::string& rootText, std::string* failure) {
         WriteAnimationScene(praxis.c_str(), "Praxis", 3, 0x40C0FF) != kStatusOk) {
         return fail("cannot write the effect meshes in " + (root / "mesh").string());
     }
+    const fs::path mission = root / "missions" / kSampleMissionFile;
+    if (WriteSampleMission(mission.c_str()) != kStatusOk) return fail("cannot write " + mission.string());
     const fs::path dust = root / "cel" / "dust.iff";
     if (WriteDustSprites(dust.c_str()) != kStatusOk) return fail("cannot write " + dust.string());
     // The movies are made once by tools/make-movies.sh and kept in the source tree.

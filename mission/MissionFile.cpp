@@ -1,0 +1,142 @@
+#include "mission/MissionFile.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "engine/IffWalk.h"
+#include "net/PacketBytes.h"
+#include "objects/space/SpawnRecords.h"
+
+namespace mission_file {
+
+namespace {
+
+bool Finite(const float* values, int count) {
+    for (int i = 0; i < count; ++i) {
+        if (!std::isfinite(values[i])) return false;
+    }
+    return true;
+}
+
+// The record is whole and every field of it sound.
+bool Sound(uint32_t chunk, const std::vector<uint8_t>& bytes) {
+    const Record record{chunk, bytes};
+    const uint8_t* const data = bytes.data();
+    const uint32_t size = uint32_t(bytes.size());
+    char definition[16];
+    WayPointRecord point;
+    NavBuoyRecord buoy;
+    spawn_records::AiShip ship;
+    int32_t side, wingman;
+    switch (chunk) {
+        case kRock:
+        case kMine:
+            return size == spawn_records::kRockBytes && spawn_records::DecodeRock(data, size).has_value();
+        case kGate:
+            return size == spawn_records::kGateBytes && spawn_records::DecodeGate(data, size).has_value();
+        case kDebris:
+            return size == spawn_records::kDebrisBytes && spawn_records::DecodeDebris(data, size).has_value();
+        case kWayPoint:
+            return DecodeWayPoint(record, definition, &point);
+        case kBuoy:
+            return DecodeBuoy(record, definition, &buoy);
+        case kShip:
+            return DecodeShip(record, &ship, &side, &wingman);
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+bool DecodeWayPoint(const Record& record, char definition[16], WayPointRecord* out) {
+    if (record.chunk != kWayPoint || record.bytes.size() != kWayPointBytes) return false;
+    PacketReader in(record.bytes.data(), kWayPointBytes);
+    if (!in.Text(0, 16, definition, 16) || !in.Text(16, 32, out->name, sizeof out->name)) return false;
+    out->position = {in.F32(48), in.F32(52), in.F32(56)};
+    return Finite(&out->position.x, 3);
+}
+
+bool DecodeBuoy(const Record& record, char definition[16], NavBuoyRecord* out) {
+    if (record.chunk != kBuoy || record.bytes.size() != kBuoyBytes) return false;
+    PacketReader in(record.bytes.data(), kBuoyBytes);
+    out->position = {in.F32(16), in.F32(20), in.F32(24)};
+    out->spinRange = in.I32(60);
+    if (!in.Text(0, 16, definition, 16) || !in.Text(28, 32, out->name, sizeof out->name) ||
+        !in.Text(64, 16, out->linkName, sizeof out->linkName) ||
+        !in.Text(80, 16, out->secondLinkName, sizeof out->secondLinkName)) {
+        return false;
+    }
+    return Finite(&out->position.x, 3);
+}
+
+bool DecodeShip(const Record& record, spawn_records::AiShip* out, int32_t* side, int32_t* wingman) {
+    if (record.chunk != kShip || record.bytes.size() != kShipBytes) return false;
+    const auto ship = spawn_records::DecodeAiShip(record.bytes.data(), spawn_records::kAiShipBytes);
+    if (!ship.has_value() || !Finite(ship->transform, 30) || !Finite(ship->position, 4)) return false;
+    *out = *ship;
+    PacketReader in(record.bytes.data(), kShipBytes);
+    *side = in.I32(spawn_records::kAiShipBytes);
+    *wingman = in.I32(spawn_records::kAiShipBytes + 4);
+    return true;
+}
+
+Status Read(IffFile& iff, Contents* out) {
+    *out = Contents{};
+    if (iff_walk::FindNext(iff, IffFile::kFormId, kForm) != kStatusOk || iff.Descend() != kStatusOk) return kStatusCannotOpen;
+    bool hasHeader = false;
+    for (;;) {
+        const Status step = iff_walk::Step(iff);
+        if (step == kStatusEndOfData) break;
+        if (step != kStatusOk) return kStatusCannotOpen;
+        const uint32_t chunk = iff.ChunkId();
+        if (chunk == IffFile::kFormId) continue;   // forms of later issues
+        const uint32_t size = iff.ChunkSize();
+        if (chunk == kHeader) {
+            uint8_t bytes[kHeaderBytes] = {};
+            if (size != kHeaderBytes || iff_walk::ReadBounded(iff, bytes, sizeof bytes) != kHeaderBytes) return kStatusMalformed;
+            PacketReader in(bytes, kHeaderBytes);
+            Header& h = out->header;
+            for (int i = 0; i < 3; ++i) h.reportDelays[i] = in.I32(uint32_t(4 * i));
+            for (int i = 0; i < 4; ++i) h.reference[i] = in.F32(12 + uint32_t(4 * i));
+            for (int i = 0; i < 4; ++i) h.mapCentre[i] = in.F32(28 + uint32_t(4 * i));
+            for (int i = 0; i < 12; ++i) h.mapView[i] = in.F32(44 + uint32_t(4 * i));
+            if (!Finite(h.reference, 4) || !Finite(h.mapCentre, 4) || !Finite(h.mapView, 12)) return kStatusMalformed;
+            hasHeader = true;
+            continue;
+        }
+        if (chunk == kPlayer) {
+            uint8_t bytes[kPlayerBytes] = {};
+            PacketReader in(bytes, kPlayerBytes);
+            if (size == kPlayerBytes && iff_walk::ReadBounded(iff, bytes, sizeof bytes) == kPlayerBytes &&
+                in.Text(0, 16, out->player.definition, 16) && in.Text(16, 16, out->player.wing, 16)) {
+                out->hasPlayer = true;
+            } else {
+                ++out->refused;
+            }
+            continue;
+        }
+        if (chunk != kRock && chunk != kMine && chunk != kGate && chunk != kDebris && chunk != kWayPoint &&
+            chunk != kBuoy && chunk != kShip) {
+            continue;   // chunks of later issues
+        }
+        // No record is near 1 KB: a larger size is refused before anything is read.
+        std::vector<uint8_t> bytes(size <= 1024 ? size : 0);
+        if (size == 0 || size > 1024 || iff.ReadChunk(bytes.data(), size) != kStatusOk || !Sound(chunk, bytes)) {
+            ++out->refused;
+            continue;
+        }
+        out->records.push_back({chunk, std::move(bytes)});
+    }
+    return hasHeader ? kStatusOk : kStatusMalformed;
+}
+
+Status Load(const char* path, Contents* out) {
+    IffFile iff(0);
+    if (path == nullptr || iff.OpenFile(path, kOpenRead) != kStatusOk) return kStatusCannotOpen;
+    const Status read = iff.ValidateHeader() == kStatusOk ? Read(iff, out) : kStatusCannotOpen;
+    iff.CloseFile();
+    return read;
+}
+
+}  // namespace mission_file

@@ -1,0 +1,79 @@
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "engine/IffFile.h"
+#include "engine/Status.h"
+#include "mission/SpawnRecords.h"
+#include "objects/space/SpawnRecords.h"
+
+// A mission file (".uli" in the missions directory): FORM "MSSN" holding
+// the header ("HDR "), the player's ship ("PLYR") and one chunk per object
+// record, in the order the world is built. Every record chunk is exactly its
+// size and is decoded before it is kept; the rest of the file is skipped.
+// All numbers are little-endian; texts are NUL-terminated within their field.
+namespace mission_file {
+
+inline constexpr uint32_t kForm = MakeTag("MSSN");
+inline constexpr uint32_t kHeader = MakeTag("HDR ");
+inline constexpr uint32_t kPlayer = MakeTag("PLYR");
+inline constexpr uint32_t kRock = MakeTag("ROCK");
+inline constexpr uint32_t kMine = MakeTag("MINE");
+inline constexpr uint32_t kGate = MakeTag("GATE");
+inline constexpr uint32_t kDebris = MakeTag("DEBR");
+inline constexpr uint32_t kWayPoint = MakeTag("WAYP");
+inline constexpr uint32_t kBuoy = MakeTag("BUOY");
+inline constexpr uint32_t kShip = MakeTag("SHIP");
+
+// "HDR ": three report delays (seconds, difficulties 1, 2 and 4), the
+// reference position (4 floats), the map centre (4 floats), the map view
+// (12 floats: three axes, then the position).
+inline constexpr uint32_t kHeaderBytes = 3 * 4 + 16 + 16 + 48;
+// "PLYR": the player's ship definition and wing name, 16 bytes each.
+inline constexpr uint32_t kPlayerBytes = 32;
+// "WAYP": definition (16), name (32), position (3 floats).
+inline constexpr uint32_t kWayPointBytes = 16 + 32 + 12;
+// "BUOY": definition (16), position (3 floats), name (32), spin range, two link names (16 each).
+inline constexpr uint32_t kBuoyBytes = 16 + 12 + 32 + 4 + 16 + 16;
+// "SHIP": the AI ship record, then its side and a wingman flag.
+inline constexpr uint32_t kShipBytes = spawn_records::kAiShipBytes + 8;
+
+struct Header {
+    int32_t reportDelays[3] = {};
+    float reference[4] = {};
+    float mapCentre[4] = {};
+    float mapView[12] = {};
+};
+
+struct Player {
+    char definition[16] = {};
+    char wing[16] = {};
+};
+
+// One record, as it stood in the file (already found whole and sound).
+struct Record {
+    uint32_t chunk = 0;
+    std::vector<uint8_t> bytes;
+};
+
+struct Contents {
+    Header header;
+    bool hasPlayer = false;
+    Player player;
+    std::vector<Record> records;
+    int32_t refused = 0;   // records of the wrong size or with bad fields
+};
+
+// The reader stands before FORM "MSSN". 0; 10 when a step of the walk is
+// refused or the form is missing; 12 without a whole header.
+Status Read(IffFile& iff, Contents* out);
+// The same from a file.
+Status Load(const char* path, Contents* out);
+
+// The record's definition name and fields, decoded; false for a chunk that
+// is not a record or does not decode.
+bool DecodeWayPoint(const Record& record, char definition[16], WayPointRecord* out);
+bool DecodeBuoy(const Record& record, char definition[16], NavBuoyRecord* out);
+bool DecodeShip(const Record& record, spawn_records::AiShip* out, int32_t* side, int32_t* wingman);
+
+}  // namespace mission_file

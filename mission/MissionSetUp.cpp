@@ -1,0 +1,199 @@
+#include "mission/MissionSetUp.h"
+
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ai/WingGroup.h"
+#include "engine/Random.h"
+#include "game/CareerRecord.h"
+#include "game/DataDirectories.h"
+#include "game/EffectRegistries.h"
+#include "game/GameState.h"
+#include "game/Mission.h"
+#include "mission/Goal.h"
+#include "mission/MissionFile.h"
+#include "mission/ObjectLoader.h"
+#include "objects/ships/Craft.h"
+#include "objects/space/ChaseObject.h"
+#include "objects/space/SpaceObject.h"
+#include "scene/Light.h"
+
+namespace {
+
+constexpr int32_t kSpawnClass = 33;
+constexpr float kSpawnMargin = 100.0f;
+constexpr float kChaseTrail = 10.0f;
+
+// The wings of the mission, until the ships that lead them hold them.
+std::vector<std::unique_ptr<WingGroup>> g_wings;
+
+WingGroup* WingNamed(const char* name) {
+    for (const auto& wing : g_wings) {
+        if (std::strncmp(wing->name, name, WingGroup::kNameBytes) == 0) return wing.get();
+    }
+    g_wings.push_back(std::make_unique<WingGroup>(name));
+    return g_wings.back().get();
+}
+
+SpaceObject* Build(const mission_file::Record& record, WingGroup* playerWing) {
+    DefinitionLibrary& library = DefinitionLibrary::Current();
+    switch (record.chunk) {
+        case mission_file::kRock:
+        case mission_file::kMine: {
+            const auto rock = spawn_records::DecodeRock(record.bytes.data(), uint32_t(record.bytes.size()));
+            const int32_t kind = record.chunk == mission_file::kRock ? SpaceObject::kTypeAsteroid : SpaceObject::kTypeMine;
+            return rock ? library.LoadObjectDefinition(rock->definition, nullptr, kind, 0, &*rock) : nullptr;
+        }
+        case mission_file::kGate: {
+            const auto gate = spawn_records::DecodeGate(record.bytes.data(), uint32_t(record.bytes.size()));
+            return gate ? library.LoadObjectDefinition(gate->definition, nullptr, SpaceObject::kTypeJumpGate, 0, &*gate)
+                        : nullptr;
+        }
+        case mission_file::kDebris: {
+            const auto debris = spawn_records::DecodeDebris(record.bytes.data(), uint32_t(record.bytes.size()));
+            return debris ? library.LoadObjectDefinition(debris->definition, nullptr, SpaceObject::kTypeDebris, 0, &*debris)
+                          : nullptr;
+        }
+        case mission_file::kWayPoint: {
+            char definition[16];
+            WayPointRecord point;
+            if (!mission_file::DecodeWayPoint(record, definition, &point)) return nullptr;
+            SpaceObject* const object = library.LoadObjectDefinition(definition, nullptr, SpaceObject::kTypeWayPoint, 0, &point);
+            if (object != nullptr) object->SetName(point.name);
+            return object;
+        }
+        case mission_file::kBuoy: {
+            char definition[16];
+            NavBuoyRecord buoy;
+            if (!mission_file::DecodeBuoy(record, definition, &buoy)) return nullptr;
+            SpaceObject* const object = library.LoadObjectDefinition(definition, nullptr, SpaceObject::kTypeNavBuoy, 0, &buoy);
+            if (object != nullptr) object->SetName(buoy.name);
+            return object;
+        }
+        case mission_file::kShip: {
+            spawn_records::AiShip ship;
+            int32_t side = 0, wingman = 0;
+            if (!mission_file::DecodeShip(record, &ship, &side, &wingman)) return nullptr;
+            // Until the AI ship kind exists the factory makes nothing here.
+            SpaceObject* const object = library.LoadObjectDefinition(ship.definition, nullptr, SpaceObject::kTypeAiShip, 0, &ship);
+            if (object == nullptr) return nullptr;
+            if (auto* const craft = dynamic_cast<Craft*>(object)) library.LoadShipDefinition(craft, nullptr, nullptr, 0);
+            object->SetSide(side);
+            object->SetPositionFlags({ship.position[0], ship.position[1], ship.position[2]}, Transform::kAllFlags | 0x10);
+            if (ship.names[0][0] != 0) object->SetName(ship.names[0]);
+            if (wingman != 0 && playerWing != nullptr) {
+                playerWing->AddShip(object);
+            } else if (ship.wing[0] != 0) {
+                WingNamed(ship.wing)->AddShip(object);
+            }
+            return object;
+        }
+        default:
+            return nullptr;
+    }
+}
+
+}  // namespace
+
+void FreeMission() {
+    GameState* const game = g_gameState;
+    if (game == nullptr) return;
+    game->ClearFlight();
+    if (Mission* const mission = game->mission) {
+        while (mission->firstObject != nullptr) {
+            SpaceObject* const object = mission->firstObject;
+            object->OnRemove(0);
+            delete object;
+        }
+    }
+    game->playerShip = game->viewedObject = game->chaseObject = game->chaseReference = nullptr;
+    FreeGoals();
+    g_wings.clear();
+    DefinitionLibrary::Reset();
+    if (game->mission == game->missionStore.get()) game->mission = nullptr;
+    if (game->missionStore != nullptr) delete game->missionStore->ambient;
+    game->missionStore.reset();
+    game->missionReady = 0;
+}
+
+SpaceObject* CreatePlayerShip(const mission_file::Player& player) {
+    GameState* const game = g_gameState;
+    if (game == nullptr) return nullptr;
+    DefinitionLibrary& library = DefinitionLibrary::Current();
+    SpaceObject* const ship = library.LoadObjectDefinition(player.definition, nullptr, SpaceObject::kTypePlayerShip, 0);
+    if (ship == nullptr) return nullptr;
+    if (auto* const craft = dynamic_cast<Craft*>(ship)) {
+        library.LoadShipDefinition(craft, nullptr, nullptr, 0);
+        if (game->career != nullptr) craft->accuracy = &game->career->accuracy;
+    }
+    ship->SetPositionFlags({}, Transform::kAllFlags | 0x10);
+    ship->previousPosition = {};
+    ship->Activate(0);
+    game->playerShip = ship;
+    game->viewedObject = ship;
+    game->AddObjectsToWorld(ship, 0);
+    if (SpaceObject* const chase = game->CreateObject(SpaceObject::kTypeChase, "Chase", nullptr, ship)) {
+        if (auto* const anchor = dynamic_cast<ChaseObject*>(chase)) anchor->trailDistance = kChaseTrail;
+        game->chaseObject = chase;
+        game->chaseReference = ship;
+        game->chaseDistance = kChaseTrail;
+        game->AddObjectsToWorld(chase, 0);
+    }
+    WingGroup* const wing = WingNamed(player.wing);
+    wing->SetOwnerShip(ship);
+    return ship;
+}
+
+Status SetUpMission(const char* name, int32_t) {
+    GameState* const game = g_gameState;
+    if (game == nullptr) return kStatusCannotOpen;
+    FreeMission();
+    game->missionStore = std::make_unique<Mission>();
+    game->mission = game->missionStore.get();
+    game->missionFlown = 0;
+    LoadEffectRegistries(*game);
+    if (name == nullptr || name[0] == 0) {
+        game->missionReady = 1;
+        return kStatusOk;
+    }
+    mission_file::Contents contents;
+    const std::string path = g_dataDirs.Prefix(DataDir::kMissions) + name;
+    const Status loaded = mission_file::Load(path.c_str(), &contents);
+    if (loaded != kStatusOk) return loaded;
+
+    Mission& mission = *game->mission;
+    const mission_file::Header& header = contents.header;
+    for (int i = 0; i < 3; ++i) mission.reportDelays[i] = header.reportDelays[i];
+    for (int i = 0; i < 4; ++i) {
+        mission.referencePosition[i] = header.reference[i];
+        mission.mapCentre[i] = header.mapCentre[i];
+    }
+    for (int i = 0; i < 12; ++i) mission.mapView.matrix.rows[i / 3][i % 3] = header.mapView[i];
+    mission.mapView.UpdateInverse();
+    mission.ambient = new Light;
+
+    // The player's wing is there before its wingmen.
+    WingGroup* const playerWing = contents.hasPlayer ? WingNamed(contents.player.wing) : nullptr;
+    for (const mission_file::Record& record : contents.records) {
+        if (SpaceObject* const object = Build(record, playerWing)) game->AddObjectsToWorld(object, 0);
+    }
+    if (contents.hasPlayer) CreatePlayerShip(contents.player);
+    game->missionReady = 1;
+    return kStatusOk;
+}
+
+int32_t PickRandomSpawnPoint(Vector3* out, int32_t) {
+    const GameState* const game = g_gameState;
+    if (out == nullptr || game == nullptr || game->mission == nullptr) return 0;
+    std::vector<SpaceObject*> stations;
+    for (SpaceObject* object = game->mission->firstObject; object != nullptr; object = object->GetNext()) {
+        if (object->active != 0 && object->classWord == kSpawnClass) stations.push_back(object);
+    }
+    if (stations.empty()) return 0;
+    const SpaceObject& station = *stations[size_t(GameRandom()) % stations.size()];
+    *out = station.Position().Sum(RandomUnitVector().Scaled(station.Radius() + kSpawnMargin));
+    return 1;
+}

@@ -1,0 +1,28 @@
+#pragma once
+#include <cstdint>
+
+#include "engine/Status.h"
+#include "engine/Vector3.h"
+
+class SpaceObject;
+namespace mission_file {
+struct Player;
+}
+
+// Sets the named mission up (a ".uli" file of the missions directory; ""
+// gives an empty mission): the old world, goals, wings and templates go,
+// the effect definitions are read, every record is built through the
+// factory and the definitions, then the player's ship. The game state's
+// mission-ready flag is set only when the file loaded; a failed load leaves
+// an empty world. 0, or the loader's failure (10 unreadable, 12 malformed).
+Status SetUpMission(const char* name, int32_t slot);
+// Everything a set-up made: the flight's effects, the world's objects, the
+// goals, the wings and the definition templates.
+void FreeMission();
+// The player's ship of the "PLYR" record at the origin (type 15 with its
+// equipment and the career's accuracy record), trailed by the chase object
+// and leading its wing; null when the factory makes no player's ship.
+SpaceObject* CreatePlayerShip(const mission_file::Player& player);
+// A point near a random active object of class 33 (beyond its radius by
+// 100); 0 with `out` unchanged when there is none.
+int32_t PickRandomSpawnPoint(Vector3* out, int32_t flag);

@@ -1,0 +1,211 @@
+// Missions from their files: the sample mission's world, the player's ship
+// with its chase object and wing, a second set-up leaving nothing of the
+// first, files cut short, and the mission's own values.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "ai/WingGroup.h"
+#include "engine/IffFile.h"
+#include "game/DataDirectories.h"
+#include "game/GameState.h"
+#include "mission/Goal.h"
+#include "mission/MissionFile.h"
+#include "mission/MissionSetUp.h"
+#include "mission/ObjectLoader.h"
+#include "objects/ships/Craft.h"
+#include "objects/systems/ShipSystem.h"
+#include <algorithm>
+#include "objects/space/WorldPass.h"
+#include "tests/support/MemoryStream.h"
+#include "tests/support/RecordingMessageBox.h"
+#include "tests/support/ScopedInstall.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/world/WorldBuilder.h"
+#include "tools/mkdata/MissionData.h"
+#include "tools/mkdata/SampleTree.h"
+
+namespace {
+
+// Stand-ins for the ship kinds that come later: crafts of type 15 and 16.
+SpaceObject* MakeShip(SpaceObject* templateObject, int32_t type) {
+    auto* const craft = new Craft(templateObject);
+    craft->type = type;
+    return craft;
+}
+
+class MissionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(WriteSampleTree(dir_.Str(), &error)) << error;
+        ASSERT_TRUE(g_dataDirs.Find(dir_.Str()));
+        builder_ = std::make_unique<WorldBuilder>();
+        builder_->Game().mission = nullptr;   // the set-up makes its own
+        RegisterSpaceObjects();
+        DefinitionLibrary::RegisterCoreBuilders();
+    }
+    void TearDown() override {
+        FreeMission();
+        GameState::RegisterObjectKind(SpaceObject::kTypePlayerShip, nullptr);
+        GameState::RegisterObjectKind(SpaceObject::kTypeAiShip, nullptr);
+        builder_.reset();
+        g_dataDirs.Clear();
+    }
+    std::map<int32_t, int> CountByType() {
+        std::map<int32_t, int> counts;
+        for (SpaceObject* o = builder_->Game().mission->firstObject; o != nullptr; o = o->GetNext()) ++counts[o->type];
+        return counts;
+    }
+    std::vector<uint8_t> SampleBytes() {
+        std::ifstream in(dir_.Path() / "missions" / kSampleMissionFile, std::ios::binary);
+        return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), {});
+    }
+
+    TempDir dir_;
+    std::unique_ptr<WorldBuilder> builder_;
+    RecordingMessageBox boxes_;
+    ScopedInstall<platform::MessageBox> installed_{boxes_};
+};
+
+TEST_F(MissionTest, TheSampleMissionBuildsItsWorld) {
+    GameState& game = builder_->Game();
+    ASSERT_EQ(SetUpMission(kSampleMissionFile, -1), kStatusOk);
+    EXPECT_EQ(game.missionReady, 1);
+    std::map<int32_t, int> counts = CountByType();
+    EXPECT_EQ(counts[SpaceObject::kTypeAsteroid], 4);
+    EXPECT_EQ(counts[SpaceObject::kTypeMine], 2);
+    EXPECT_EQ(counts[SpaceObject::kTypeJumpGate], 1);
+    EXPECT_EQ(counts[SpaceObject::kTypeDebris], 1);
+    EXPECT_EQ(counts[SpaceObject::kTypeWayPoint], 2);
+    EXPECT_EQ(counts[SpaceObject::kTypeNavBuoy], 1);
+    EXPECT_EQ(counts[SpaceObject::kTypeAiShip], 0);   // no ship kinds yet
+    EXPECT_EQ(game.mission->ReportDelayMs(2), 20000);
+    EXPECT_EQ(game.mission->ReportDelayMs(3), -1);
+    EXPECT_FLOAT_EQ(game.mission->referencePosition[2], -50.0f);
+    EXPECT_FLOAT_EQ(game.mission->mapCentre[2], 1500.0f);
+    EXPECT_TRUE(boxes_.Boxes().empty());
+    for (SpaceObject* o = game.mission->firstObject; o != nullptr; o = o->GetNext()) {
+        if (o->type == SpaceObject::kTypeJumpGate) {
+            EXPECT_FLOAT_EQ(o->Position().z, 6000.0f);
+        } else if (o->type == SpaceObject::kTypeWayPoint) {
+            EXPECT_FLOAT_EQ(o->Position().x, 0.0f);
+        }
+    }
+
+    // With ship kinds the player starts at the origin, trailed, leading its wingmen.
+    GameState::RegisterObjectKind(SpaceObject::kTypePlayerShip,
+                                  [](const char*, const void*, SpaceObject* t) { return MakeShip(t, SpaceObject::kTypePlayerShip); });
+    GameState::RegisterObjectKind(SpaceObject::kTypeAiShip,
+                                  [](const char*, const void*, SpaceObject* t) { return MakeShip(t, SpaceObject::kTypeAiShip); });
+    ASSERT_EQ(SetUpMission(kSampleMissionFile, -1), kStatusOk);
+    counts = CountByType();
+    EXPECT_EQ(counts[SpaceObject::kTypeAiShip], 5);
+    EXPECT_EQ(counts[SpaceObject::kTypePlayerShip], 1);
+    ASSERT_NE(game.playerShip, nullptr);
+    EXPECT_FLOAT_EQ(game.playerShip->Position().Length(), 0.0f);
+    ASSERT_NE(game.chaseObject, nullptr);
+    EXPECT_EQ(game.chaseReference, game.playerShip);
+    EXPECT_NE(static_cast<Craft*>(game.playerShip)->GetSystem(ShipSystem::kEnergy, nullptr), nullptr);
+    int wingmen = 0, hostile = 0;
+    for (SpaceObject* o = game.mission->firstObject; o != nullptr; o = o->GetNext()) {
+        if (o->type != SpaceObject::kTypeAiShip) continue;
+        wingmen += o->side == 1;
+        hostile += o->side == 2;
+    }
+    EXPECT_EQ(wingmen, 2);
+    EXPECT_EQ(hostile, 3);
+}
+
+// Goals naming templates, objects, goals and templates of the first set-up
+// all go with the second (ASan watches).
+TEST_F(MissionTest, ASecondSetUpLeavesNothingOfTheFirst) {
+    ASSERT_EQ(SetUpMission(kSampleMissionFile, -1), kStatusOk);
+    SpaceObject* const station = DefinitionLibrary::Current().LaunchTemplate("Carrier", SpaceObject::kTypeMissile);
+    ASSERT_NE(station, nullptr);
+    auto* const reload = new ReloadGoal(station);
+    EXPECT_STREQ(reload->GetDescription(), "Reload at Carrier");
+    EXPECT_EQ(builder_->Game().mission->goalList, reload);
+    SpaceObject* const rock = builder_->Game().mission->firstObject;
+    auto* const travel = new Goal;
+    travel->destination = rock;
+    travel->metBy = rock;
+    travel->SetSubject(rock);
+    ForgetGoalSubject(rock);
+    EXPECT_EQ(travel->destination, nullptr);
+    EXPECT_EQ(travel->metBy, nullptr);
+    EXPECT_EQ(travel->GetSubject(), nullptr);
+    ASSERT_EQ(SetUpMission("", -1), kStatusOk);
+    EXPECT_EQ(builder_->Game().mission->firstObject, nullptr);
+    EXPECT_EQ(g_goalList, nullptr);
+    EXPECT_EQ(builder_->Game().missionReady, 1);
+    // A missing file: not ready, an empty world.
+    EXPECT_NE(SetUpMission("nowhere.uli", -1), kStatusOk);
+    EXPECT_EQ(builder_->Game().missionReady, 0);
+    EXPECT_EQ(builder_->Game().mission->firstObject, nullptr);
+}
+
+TEST_F(MissionTest, CutAndBentFilesReadWhatIsWholeAndNoMore) {
+    const std::vector<uint8_t> whole = SampleBytes();
+    mission_file::Contents contents;
+    {
+        MemoryStream stream(whole);
+        IffFile iff(&stream, 0);
+        ASSERT_EQ(iff.ValidateHeader(), kStatusOk);
+        ASSERT_EQ(mission_file::Read(iff, &contents), kStatusOk);
+    }
+    EXPECT_EQ(contents.records.size(), 16u);
+    EXPECT_EQ(contents.refused, 0);
+    EXPECT_STREQ(contents.player.definition, "P101");
+    for (size_t cut = 0; cut < whole.size(); ++cut) {
+        MemoryStream stream(std::vector<uint8_t>(whole.begin(), whole.begin() + std::ptrdiff_t(cut)));
+        IffFile iff(&stream, 0);
+        if (iff.ValidateHeader() != kStatusOk) continue;
+        mission_file::Contents partial;
+        if (mission_file::Read(iff, &partial) == kStatusOk) {
+            EXPECT_LT(partial.records.size(), contents.records.size());
+        }
+    }
+    // A record one byte short is refused alone.
+    std::vector<uint8_t> bent = whole;
+    const size_t rock = size_t(std::search(bent.begin(), bent.end(), std::begin("ROCK"), std::end("ROCK") - 1) - bent.begin());
+    ASSERT_LT(rock, bent.size());
+    bent[rock + 7] = uint8_t(bent[rock + 7] - 1);   // the size's low byte
+    MemoryStream stream(bent);
+    IffFile iff(&stream, 0);
+    ASSERT_EQ(iff.ValidateHeader(), kStatusOk);
+    mission_file::Contents shortened;
+    mission_file::Read(iff, &shortened);
+    EXPECT_GE(shortened.refused, 1);
+
+    // Set-ups of cut files end not ready, leaving an empty world.
+    for (size_t cut = 16; cut < whole.size(); cut += 701) {
+        std::ofstream out(dir_.Path() / "missions" / "cut.uli", std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(whole.data()), std::streamsize(cut));
+        out.close();
+        const Status status = SetUpMission("cut.uli", -1);
+        if (status != kStatusOk) {
+            EXPECT_EQ(builder_->Game().missionReady, 0);
+            EXPECT_EQ(builder_->Game().mission->firstObject, nullptr);
+        }
+    }
+}
+
+TEST_F(MissionTest, SpawnPointsLieBesideStations) {
+    ASSERT_EQ(SetUpMission("", -1), kStatusOk);
+    Vector3 point{7.0f, 7.0f, 7.0f};
+    EXPECT_EQ(PickRandomSpawnPoint(&point, 1), 0);
+    EXPECT_FLOAT_EQ(point.x, 7.0f);
+    SpaceObject* const station = builder_->Spawn(builder_->Ball("STATION", 50.0f), 3);
+    station->classWord = 33;
+    station->Activate(0);
+    station->SetPositionFlags({1000.0f, 0.0f, 0.0f}, Transform::kAllFlags | 0x10);
+    ASSERT_EQ(PickRandomSpawnPoint(&point, 1), 1);
+    EXPECT_NEAR(point.Difference(station->Position()).Length(), 150.0f, 1e-2f);
+    builder_->Remove(station);
+}
+
+}  // namespace
