@@ -42,7 +42,9 @@ int RunMissionFlight(const LaunchOptions& options) {
     InstallNetworkHooks();
     RegisterSpaceObjects();
     DefinitionLibrary::RegisterCoreBuilders();
+    // Both generators: the dice and the engine's seeded one (mine fields).
     GameRandomSeed(uint32_t(options.seed));
+    RandomSeed(options.seed, int32_t(uint32_t(options.seed) + 1u));
 
     int exitCode = 0;
     if (SetUpMission(options.mission.c_str(), -1) != kStatusOk || game->missionReady == 0) {

@@ -73,3 +73,33 @@ TEST(LaunchOptions, HelpIsRecognised) {
 }
 
 }  // namespace
+
+namespace {
+
+// A mission flies only without a window; its numbers are whole and positive.
+TEST(LaunchOptionsMissionTest, TheMissionFlightNeedsHeadlessAndWholeNumbers) {
+    const struct {
+        std::vector<const char*> args;
+        bool ok;
+    } cases[] = {
+        {{"vorn", "--mission", "sample.uli", "--headless", "--seconds", "3", "--seed", "9"}, true},
+        {{"vorn", "--mission", "sample.uli"}, false},
+        {{"vorn", "--headless", "--mission"}, false},
+        {{"vorn", "--headless", "--mission", "a.uli", "--seconds", "0"}, false},
+        {{"vorn", "--headless", "--mission", "a.uli", "--seed", "x"}, false},
+    };
+    for (const auto& c : cases) {
+        LaunchOptions options;
+        std::string error;
+        EXPECT_EQ(ParseLaunchOptions(int(c.args.size()), c.args.data(), &options, &error), c.ok) << c.args.size();
+        if (c.ok) {
+            EXPECT_EQ(options.mission, "sample.uli");
+            EXPECT_EQ(options.seconds, 3);
+            EXPECT_EQ(options.seed, 9);
+        } else {
+            EXPECT_FALSE(error.empty());
+        }
+    }
+}
+
+}  // namespace

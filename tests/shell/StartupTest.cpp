@@ -22,6 +22,7 @@
 #include "game/GameMessages.h"
 #include "game/GameState.h"
 #include "shell/LaunchOptions.h"
+#include "tools/mkdata/SampleTree.h"
 #include "tests/support/FakeRemovableMedia.h"
 #include "tests/support/FileContents.h"
 #include "tests/support/GoldenImage.h"
@@ -461,6 +462,33 @@ TEST_F(IntroLoopTest, TheWindowsOwnProcedureSeesOtherMessagesAndIsPutBack) {
     Post(WindowMessageType::kKeyDown);
     EXPECT_TRUE(window_->PumpMessages());
     EXPECT_EQ(seen.back(), WindowMessageType::kKeyDown);
+}
+
+}  // namespace
+
+namespace {
+
+// The sample mission flown without a window: the world listed first, the
+// same lines for the same seed, and nothing left behind.
+TEST_F(StartupTest, FliesTheSampleMissionTheSameWayForOneSeed) {
+    std::string error;
+    ASSERT_TRUE(WriteSampleTree(dir_.Str(), &error)) << error;
+    LaunchOptions options = Options();
+    options.mission = "sample.uli";
+    options.seconds = 10;
+    const auto fly = [&] {
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(RunGame(options), 0);
+        return testing::internal::GetCapturedStdout();
+    };
+    const std::string first = fly();
+    const std::string second = fly();
+    EXPECT_EQ(first, second);
+    EXPECT_NE(first.find("object 10 \"Gate\" side 0 at 0.0 0.0 6000.0"), std::string::npos);
+    EXPECT_NE(first.find("kills 0"), std::string::npos);
+    ExpectNothingLeft();
+    options.mission = "nowhere.uli";
+    EXPECT_EQ(RunGame(options), 1);
 }
 
 }  // namespace

@@ -1,28 +1,31 @@
-// world: steps a small world headless and prints every collision,
-// destruction and removal, frame by frame.
-//   world [FRAMES] [HULLS] [DRIFTERS]
+// world: flies a mission file of a data tree headless and prints the world,
+// every destruction and the kills, as `vorn --mission` does.
+//   world DATA_ROOT [MISSION] [SECONDS] [SEED]
 #include <cstdio>
 #include <cstdlib>
 
-#include "tools/world/DemoWorld.h"
+#include "game/DataDirectories.h"
+#include "shell/LaunchOptions.h"
+#include "shell/MissionFlight.h"
 
 int main(int argc, char** argv) {
-    const int frames = argc > 1 ? std::atoi(argv[1]) : 600;
-    const int hulls = argc > 2 ? std::atoi(argv[2]) : 20;
-    const int drifters = argc > 3 ? std::atoi(argv[3]) : 300;
-    if (frames < 0 || hulls < 0 || drifters < 0) {
-        std::fprintf(stderr, "Usage: world [FRAMES] [HULLS] [DRIFTERS]\n");
+    if (argc < 2) {
+        std::fprintf(stderr, "Usage: world DATA_ROOT [MISSION] [SECONDS] [SEED]   (MISSION: sample.uli)\n");
         return 2;
     }
-    DemoWorld world(hulls, drifters);
-    std::printf("World: %d objects (%d hulls, %d drifters and buoys, a way point)\n", world.ObjectCount(), hulls, drifters);
-    int events = 0;
-    for (int frame = 1; frame <= frames; ++frame) {
-        for (const std::string& line : world.Step(50)) {
-            std::printf("frame %d: %s\n", frame, line.c_str());
-            ++events;
-        }
+    LaunchOptions options;
+    options.dataRoot = argv[1];
+    options.headless = true;
+    options.mission = argc > 2 ? argv[2] : "sample.uli";
+    options.seconds = argc > 3 ? std::atoi(argv[3]) : 10;
+    options.seed = argc > 4 ? std::atoi(argv[4]) : 1;
+    if (options.seconds < 1 || options.seed < 1) {
+        std::fprintf(stderr, "world: seconds and seed are whole numbers from 1 up\n");
+        return 2;
     }
-    std::printf("After %d frames of 50 ms: %d objects, %d events\n", frames, world.ObjectCount(), events);
-    return 0;
+    if (!g_dataDirs.Find(options.dataRoot)) {
+        std::fprintf(stderr, "world: no sample data tree under %s (run mkdata first)\n", options.dataRoot.c_str());
+        return 1;
+    }
+    return RunMissionFlight(options);
 }

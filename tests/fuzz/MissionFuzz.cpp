@@ -1,0 +1,31 @@
+// Reads any bytes as a mission file. Whatever is kept must be whole: each
+// record of its exact size and decodable.
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+#include "engine/IffFile.h"
+#include "mission/MissionFile.h"
+#include "tests/support/MemoryStream.h"
+
+extern "C" const char* __asan_default_options() { return "allocator_may_return_null=1:max_allocation_size_mb=64"; }
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    MemoryStream stream(std::vector<uint8_t>(data, data + size));
+    IffFile iff(&stream, 0);
+    if (iff.ValidateHeader() != kStatusOk) return 0;
+    mission_file::Contents contents;
+    mission_file::Read(iff, &contents);
+    for (const mission_file::Record& record : contents.records) {
+        if (record.bytes.empty() || record.bytes.size() > 1024) std::abort();
+        char definition[16];
+        WayPointRecord point;
+        NavBuoyRecord buoy;
+        spawn_records::AiShip ship;
+        int32_t side, wingman;
+        if (record.chunk == mission_file::kWayPoint && !mission_file::DecodeWayPoint(record, definition, &point)) std::abort();
+        if (record.chunk == mission_file::kBuoy && !mission_file::DecodeBuoy(record, definition, &buoy)) std::abort();
+        if (record.chunk == mission_file::kShip && !mission_file::DecodeShip(record, &ship, &side, &wingman)) std::abort();
+    }
+    return 0;
+}
