@@ -5,12 +5,19 @@
 
 class SpaceObject;
 
+// The named maneuvers of "aidetail.iff".
+enum class ManeuverKind : int32_t {
+    kNone, kBreakLeft, kHeadOn, kImmTurn, kSnake, kSnapRoll, kBackwards, kVectoredThrust, kNoseDownLoop, kNoseUpLoop,
+    kScissors, kSwoop, kStrafeSlide, kHighYoYoLeft, kBarrelRollLeft,
+};
+
 // A flight maneuver of an AI ship. `Update` steers the ship one frame and
 // says whether the maneuver has finished; until the maneuvers are built,
 // every one finishes at once.
 class Maneuver : public EngineObject {
 public:
-    Maneuver(int32_t first = 0, int32_t second = 0) : words{first, second} {}
+    Maneuver(int32_t first = 0, int32_t second = 0, ManeuverKind kind = ManeuverKind::kNone)
+        : words{first, second}, kind(kind) {}
     virtual ~Maneuver() = default;
     Maneuver(const Maneuver&) = delete;
     Maneuver& operator=(const Maneuver&) = delete;
@@ -21,4 +28,5 @@ public:
     }
 
     int32_t words[2];
+    ManeuverKind kind;
 };

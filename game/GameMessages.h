@@ -26,6 +26,8 @@ inline constexpr const char* kWarningLowFuel = "WARNING: Low fuel levels!";
 inline constexpr const char* kWarningReservePower = "WARNING: Reserve power activated!";
 inline constexpr const char* kWarningFriendlyFire = "WARNING: Firing at friendly target!";
 inline constexpr const char* kWarningHullDamage = "WARNING: Excessive hull damage!";
+// The text of a wingman's line whose voice entry has none.
+inline constexpr const char* kMissingCommText = "Missing TEXT chunk, COMMWM.CIF";
 
 // Drawn on the intro screen.
 inline constexpr const char* kVersionBanner = "Vorn Tessel - v1.00";

@@ -281,6 +281,14 @@ void GameState::PostRadioMessage(RadioMessage* message) {
     radioPostedAt = GetMilliseconds();
 }
 
+void GameState::ShowRadioMessage(RadioMessage* message) {
+    if (message == nullptr) return;
+    DropRadioMessage(shownRadio);
+    shownRadio = message;
+    shownRadioAt = GetMilliseconds();
+    if (message->voice != nullptr && soundDevice_ != nullptr) soundDevice_->Play(message->voice, Cockpit::kVoiceLevel, 0);
+}
+
 void GameState::DropRadioMessage(RadioMessage*& message) {
     if (message == nullptr) return;
     if (message->voice != nullptr && soundDevice_ != nullptr) soundDevice_->StopSound(message->voice);

@@ -2,10 +2,12 @@
 
 #include <cstring>
 
+#include "display/PixelImage.h"
 #include "display/XfebCodec.h"
 #include "engine/FileWrappers.h"
 #include "engine/IffFile.h"
 #include "game/DataDirectories.h"
+#include "game/GameState.h"
 
 namespace {
 
@@ -103,5 +105,29 @@ const FaceLibrary* Faces() {
 const FaceEntry* LoadFaceByIndex(int32_t index) { return Faces()->ByIndex(index); }
 
 const FaceEntry* LoadFaceByName(const char* name) { return Faces()->ByName(name); }
+
+FaceEntry::~FaceEntry() {
+    if (image != nullptr) image->FreePixels();
+    delete image;
+}
+
+PixelImage* FacePicture(const FaceEntry* face) {
+    if (face == nullptr) return nullptr;
+    if (face->image != nullptr) return face->image;
+    Palette* const palette = g_gameState != nullptr ? g_gameState->currentPalette : nullptr;
+    if (palette == nullptr || face->picture.width == 0 || face->picture.height == 0 ||
+        face->picture.width > INT16_MAX || face->picture.height > INT16_MAX) return nullptr;
+    auto* const image = new PixelImage;
+    if (image == nullptr) return nullptr;
+    if (image->Create(int16_t(face->picture.width), int16_t(face->picture.height), PixelImage::CurrentDepth(), false) !=
+            kStatusOk ||
+        image->Convert(&face->picture, palette) != kStatusOk) {
+        image->FreePixels();
+        delete image;
+        return nullptr;
+    }
+    face->image = image;
+    return image;
+}
 
 void ResetFaces() { g_faces.reset(); }

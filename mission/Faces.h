@@ -8,13 +8,20 @@
 #include "engine/Status.h"
 
 class IffFile;
+class PixelImage;
 
 // One pilot face of "faces.iff": FORM "FACE" holding "ID  " (its name),
 // "PALT" (256 red, green, blue triples) and the picture as FORM "XFEB".
 struct FaceEntry {
+    FaceEntry() = default;
+    ~FaceEntry();
+    FaceEntry(const FaceEntry&) = delete;
+    FaceEntry& operator=(const FaceEntry&) = delete;
+
     std::string name;
     uint8_t palette[768] = {};
-    Bitmap picture;
+    mutable Bitmap picture;
+    mutable PixelImage* image = nullptr;   // owned; the picture as the display draws it
 };
 
 // The faces of "faces.iff", in file order, read once on first use and kept
@@ -39,5 +46,9 @@ private:
 // past the end or without the file.
 const FaceEntry* LoadFaceByIndex(int32_t index);
 const FaceEntry* LoadFaceByName(const char* name);
+// The face's picture in the display's pixel format through the game
+// state's palette, made on first use and kept with the face; null without
+// a face, a palette or pixels.
+PixelImage* FacePicture(const FaceEntry* face);
 // Forgets the faces read (the next call reads the file again).
 void ResetFaces();

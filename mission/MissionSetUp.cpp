@@ -16,7 +16,9 @@
 #include "mission/Goal.h"
 #include "mission/MissionFile.h"
 #include "mission/ObjectLoader.h"
+#include "objects/ships/AiShip.h"
 #include "objects/ships/Craft.h"
+#include "objects/ships/PlayerShip.h"
 #include "objects/space/ChaseObject.h"
 #include "objects/space/SpaceObject.h"
 #include "scene/Light.h"
@@ -27,15 +29,24 @@ constexpr int32_t kSpawnClass = 33;
 constexpr float kSpawnMargin = 100.0f;
 constexpr float kChaseTrail = 10.0f;
 
-// The wings of the mission, until the ships that lead them hold them.
-std::vector<std::unique_ptr<WingGroup>> g_wings;
+// The wings named while a mission is set up. The ships that fly in a wing
+// hold it from then on (the first of them to go deletes it); a wing no ship
+// joined is deleted when the set-up ends.
+std::vector<WingGroup*> g_wings;
 
 WingGroup* WingNamed(const char* name) {
-    for (const auto& wing : g_wings) {
-        if (std::strncmp(wing->name, name, WingGroup::kNameBytes) == 0) return wing.get();
+    for (WingGroup* wing : g_wings) {
+        if (std::strncmp(wing->name, name, WingGroup::kNameBytes) == 0) return wing;
     }
-    g_wings.push_back(std::make_unique<WingGroup>(name));
-    return g_wings.back().get();
+    g_wings.push_back(new WingGroup(name));
+    return g_wings.back();
+}
+
+void ReleaseWings() {
+    for (WingGroup* wing : g_wings) {
+        if (wing->GetMember(0) == nullptr) delete wing;
+    }
+    g_wings.clear();
 }
 
 SpaceObject* Build(const mission_file::Record& record, WingGroup* playerWing) {
@@ -77,19 +88,17 @@ SpaceObject* Build(const mission_file::Record& record, WingGroup* playerWing) {
             spawn_records::AiShip ship;
             int32_t side = 0, wingman = 0;
             if (!mission_file::DecodeShip(record, &ship, &side, &wingman)) return nullptr;
-            // Until the AI ship kind exists the factory makes nothing here.
             SpaceObject* const object = library.LoadObjectDefinition(ship.definition, nullptr, SpaceObject::kTypeAiShip, 0, &ship);
-            if (object == nullptr) return nullptr;
-            if (auto* const craft = dynamic_cast<Craft*>(object)) library.LoadShipDefinition(craft, nullptr, nullptr, 0);
-            object->SetSide(side);
-            object->SetPositionFlags({ship.position[0], ship.position[1], ship.position[2]}, Transform::kAllFlags | 0x10);
-            if (ship.names[0][0] != 0) object->SetName(ship.names[0]);
-            if (wingman != 0 && playerWing != nullptr) {
-                playerWing->AddShip(object);
-            } else if (ship.wing[0] != 0) {
-                WingNamed(ship.wing)->AddShip(object);
-            }
-            return object;
+            auto* const pilot = dynamic_cast<AiShip*>(object);
+            if (pilot == nullptr) return object;
+            library.LoadShipDefinition(pilot, nullptr, nullptr, 0);
+            pilot->SetSide(side);
+            if (ship.names[0][0] != 0) pilot->SetName(ship.names[0]);
+            WingGroup* const wing = wingman != 0 && playerWing != nullptr ? playerWing
+                                    : ship.wing[0] != 0                  ? WingNamed(ship.wing)
+                                                                         : nullptr;
+            pilot->CreateBrain(wing);
+            return pilot;
         }
         default:
             return nullptr;
@@ -111,7 +120,7 @@ void FreeMission() {
     }
     game->playerShip = game->viewedObject = game->chaseObject = game->chaseReference = nullptr;
     FreeGoals();
-    g_wings.clear();
+    ReleaseWings();
     DefinitionLibrary::Reset();
     if (game->mission == game->missionStore.get()) game->mission = nullptr;
     if (game->missionStore != nullptr) delete game->missionStore->ambient;
@@ -129,9 +138,6 @@ SpaceObject* CreatePlayerShip(const mission_file::Player& player) {
         library.LoadShipDefinition(craft, nullptr, nullptr, 0);
         if (game->career != nullptr) craft->accuracy = &game->career->accuracy;
     }
-    ship->SetPositionFlags({}, Transform::kAllFlags | 0x10);
-    ship->previousPosition = {};
-    ship->Activate(0);
     game->playerShip = ship;
     game->viewedObject = ship;
     game->AddObjectsToWorld(ship, 0);
@@ -142,8 +148,7 @@ SpaceObject* CreatePlayerShip(const mission_file::Player& player) {
         game->chaseDistance = kChaseTrail;
         game->AddObjectsToWorld(chase, 0);
     }
-    WingGroup* const wing = WingNamed(player.wing);
-    wing->SetOwnerShip(ship);
+    if (auto* const own = dynamic_cast<PlayerShip*>(ship)) own->SetWingGroup(WingNamed(player.wing));
     return ship;
 }
 
@@ -181,6 +186,7 @@ Status SetUpMission(const char* name, int32_t) {
         if (SpaceObject* const object = Build(record, playerWing)) game->AddObjectsToWorld(object, 0);
     }
     if (contents.hasPlayer) CreatePlayerShip(contents.player);
+    ReleaseWings();
     game->missionReady = 1;
     return kStatusOk;
 }

@@ -39,7 +39,10 @@ FxObject::FxObject(const char* name, int32_t defaultSizeCode) {
     size = float(type.sizeCode < 1 ? defaultSizeCode : type.sizeCode) * kSizeUnit;
 }
 
-FxObject::~FxObject() { EndFlare(); }
+FxObject::~FxObject() {
+    if (watcher != nullptr && *watcher == this) *watcher = nullptr;
+    EndFlare();
+}
 
 void FxObject::EndFlare() {
     if (lensFlare == nullptr) return;

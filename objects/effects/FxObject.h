@@ -50,6 +50,9 @@ public:
     Vector3 velocity{};
     Vector3 forward{};
     LensFlare* lensFlare = nullptr;
+    // A pointer that names this explosion (a dying craft's first one); the
+    // explosion clears it when it goes.
+    FxObject** watcher = nullptr;
 
 private:
     FxObject(const char* name, int32_t defaultSizeCode);

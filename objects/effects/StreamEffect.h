@@ -39,6 +39,8 @@ public:
 
     virtual void Update(const Vector3& position, const Vector3& velocity);
     void Follow(const Vector3& position, const Vector3& velocity) override { Update(position, velocity); }
+    // One puff at a point, outside the trail.
+    void Puff(const Vector3& at, const Vector3& velocity) { Spawn(at, velocity, 0); }
 
     StreamType* streamType = nullptr;
     float jitter = 0.0f;

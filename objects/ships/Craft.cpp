@@ -10,8 +10,10 @@
 #include "game/GameState.h"
 #include "game/LightHolder.h"
 #include "net/NetSession.h"
+#include "objects/ships/AiShip.h"
 #include "objects/space/ObjectPart.h"
 #include "objects/space/PartAttachment.h"
+#include "objects/effects/FxObject.h"
 #include "objects/systems/CountermeasureSystems.h"
 #include "objects/systems/EnergySystem.h"
 #include "objects/systems/EngineSystem.h"
@@ -54,6 +56,7 @@ Craft::Craft(SpaceObject* templateObject) : HullObject(templateObject), createdM
 }
 
 Craft::~Craft() {
+    if (firstExplosion != nullptr) firstExplosion->watcher = nullptr;
     for (Turret* turret : turrets) delete turret;
     delete shieldHit;
     EngineRelease(shieldSectors);
@@ -377,9 +380,12 @@ void Craft::UpdateParts(uint32_t milliseconds) {
 
 void Craft::ShowShieldHit(const Vector3* direction, int32_t strength) {
     if (shieldColoursResolved == 0 && g_gameState != nullptr && g_gameState->currentPalette != nullptr) {
-        // Colours as 0xBBGGRR; the race with blue shields comes with the AI ship.
-        const uint32_t colours[4] = {0x00C0FF, 0x0080C0, 0x004080, 0x000040};
-        for (int i = 0; i < 4; ++i) shieldColours[i] = g_gameState->currentPalette->MatchColor(colours[i]);
+        // Colours as 0xBBGGRR: one race's shields glow blue, every other craft's amber.
+        const auto* const ai = type == kTypeAiShip ? dynamic_cast<const AiShip*>(this) : nullptr;
+        const bool blue = ai != nullptr && ai->race == AiShip::kBlueShieldRace;
+        static constexpr uint32_t kAmber[4] = {0x00C0FF, 0x0080C0, 0x004080, 0x000040};
+        static constexpr uint32_t kBlue[4] = {0xFF0000, 0xC00000, 0x800000, 0x400000};
+        for (int i = 0; i < 4; ++i) shieldColours[i] = g_gameState->currentPalette->MatchColor(blue ? kBlue[i] : kAmber[i]);
         shieldColoursResolved = 1;
     }
     if (shieldHit != nullptr || direction == nullptr || shieldMesh == nullptr || shieldSectors == nullptr ||

@@ -7,6 +7,7 @@
 #include "objects/space/ObjectLink.h"
 
 class AccuracyRecord;
+class FxObject;
 class FlashLightHolder;
 class SceneObject;
 class ShipRecord;
@@ -47,7 +48,38 @@ public:
     int32_t TakeDamage(int32_t partIndex, const DamageRecord& record, SpaceObject* attacker) override;
     void Destroy(SpaceObject* killerObject, int32_t fromNetwork) override;
     void OnObjectRemoved(SpaceObject* removed) override;
+    // The death: spin, the view on the wreck, light, explosions and fire,
+    // then Destroy; the frame step plays the rest.
+    void Explode(SpaceObject* killerObject, int32_t fromNetwork) override;
+    // The hull's motion, then the death sequence and respawn, the cloak
+    // fade, engine glow, turrets, a jump's end and the shield ripple.
+    void Simulate(uint32_t milliseconds) override;
     virtual int32_t FireWeaponGroup(int32_t group);
+    // Leaves through the gate: frozen there until the jump ends 1800 ms on.
+    void Jump(SpaceObject* gate);
+    // Appears with a jump flash.
+    void ArriveByJump();
+    // Whether a destroyed craft comes back: its own flag, or on a network
+    // host in games that respawn, any ship no player flies.
+    int32_t CanRespawn() const;
+    // The steering operations the pilot AI uses.
+    int32_t IsTargetAhead();
+    int32_t IsAheadOfTarget();
+    int32_t PlayerOnPlusX() const;
+    int32_t PlayerOnMinusX() const;
+    int32_t PlayerOnPlusY() const;
+    int32_t PlayerOnMinusY() const;
+    int32_t PlayerBehind() const;
+    void PitchRatePlus(int32_t percent);
+    void PitchRateMinus(int32_t percent);
+    void YawRatePlus(int32_t percent);
+    void YawRateMinus(int32_t percent);
+    void RollRatePlus(int32_t percent);
+    void RollRateMinus(int32_t percent);
+    // Turns toward a world direction; 1 when aligned.
+    int32_t SteerToward(const Vector3& direction);
+    // The longest reach of the weapons, missile launchers aside.
+    int32_t GetMaxWeaponRange();
 
     // Appends a system to a part's list.
     void AddSystem(int32_t part, ShipSystem* system);
@@ -77,7 +109,7 @@ public:
     // The sector of a unit direction: 0-4 the top ring, 5-9 the bottom, 10-19 the middle.
     static int32_t ShieldSector(const Vector3& direction);
 
-    uint32_t firstCraftWord = 0;
+    ObjectLink trackedTarget;   // the AI ship's target, as its targeting computer holds it
     ObjectLink lastAttacker;
     int32_t lastHitAge = 0;
     int32_t faceNumber = 0;
@@ -85,7 +117,7 @@ public:
     SceneObject* engineGlow = nullptr;
     int32_t jumpDeadline = 0;
     int32_t dead = 0;
-    void* firstExplosion = nullptr;
+    FxObject* firstExplosion = nullptr;   // cleared by the explosion when it goes
     FlashLightHolder* flashLight = nullptr;   // held by the game state's light holders
     ShipRecord* shipRecord = nullptr;
     float spawnPoint[4] = {};
@@ -121,6 +153,19 @@ public:
     int32_t identifiedByPlayer = 0;
     uint32_t tailWords[2] = {};
 
+    static constexpr uint32_t kJumpMs = 1800;
+    static constexpr int32_t kCloakSteps = 10;
+    static constexpr int32_t kNoDebrisShip = 99;
+
 private:
+    // Every solid part shown with opaque faces again.
+    void ShowOpaqueParts();
+    void FinishDeath();
+    void StepCloak();
+    void StepRipple();
+    void CompleteJump();
+    // A "Jump" puff 3000 units along a local direction and one at the craft.
+    void JumpFlash(const Vector3& localDirection);
+
     bool cached_[5] = {};
 };

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "ai/AiBrain.h"
+#include "ai/WingGroup.h"
 #include "engine/Clock.h"
 #include "engine/Random.h"
 #include "engine/Vector3.h"
@@ -16,7 +18,10 @@
 #include "net/NetPacketType.h"
 #include "net/NetSession.h"
 #include "objects/effects/StreamEffect.h"
+#include "objects/ships/AiShip.h"
 #include "objects/ships/Craft.h"
+#include "objects/ships/PlayerShip.h"
+#include "objects/ships/ShipRadio.h"
 #include "objects/space/ObjectPart.h"
 #include "objects/systems/ShieldSystem.h"
 #include "scene/FaceRecord.h"
@@ -72,6 +77,14 @@ int32_t Craft::TakeDamage(int32_t partIndex, const DamageRecord& given, SpaceObj
     lastAttacker = source;
     lastHitAge = int32_t(Age());
 
+    auto* const ai = type == kTypeAiShip ? dynamic_cast<AiShip*>(this) : nullptr;
+    // A neutral hit by a friend of the player turns its wing hostile, now and then.
+    if (ai != nullptr && side == 0 && source != nullptr && source->side > 0 && ai->wingGroup != nullptr &&
+        ai->brain != nullptr && GameRandom() % 3 == 0) {
+        if (SpaceObject* const leader = ai->wingGroup->GetMember(0)) leader->SetSide(-1);
+        ai->brain->SetLinkedShipSide(-1);
+    }
+
     // Friendly fire: the player shooting a ship of its own side.
     if (type == kTypeAiShip && source != nullptr && game != nullptr && source == game->playerShip && source->side == side) {
         const uint32_t now = GetMilliseconds();
@@ -80,6 +93,18 @@ int32_t Craft::TakeDamage(int32_t partIndex, const DamageRecord& given, SpaceObj
             lastFriendlyHit = now;
             if (friendlyHits == 4 || friendlyHits == 7 || friendlyHits == 10) {
                 game->TheCockpit().ShowWarning(msg::kWarningFriendlyFire, kWarningMs);
+                if (ship_radio::InPlayerWing(*this)) ship_radio::PostWingmanLine(*this, char('B' + (friendlyHits - 4) / 3), 19);
+            }
+        }
+        if (friendlyHits > 10) {
+            if (ai != nullptr && ship_radio::InPlayerWing(*this)) {
+                // It deserts: out of the player's wing into one of its own.
+                ai->wingGroup->RemoveMember(this);
+                ai->wingGroup = new WingGroup(recordText);
+                ai->wingGroup->AddShip(this);
+                side = -10;
+            } else {
+                side = -11;
             }
         }
     }
@@ -126,6 +151,7 @@ int32_t Craft::TakeDamage(int32_t partIndex, const DamageRecord& given, SpaceObj
         trail->jitter = kHeavyDamageJitter;
         parts[0]->attached = trail;
         if (player && game != nullptr) game->TheCockpit().ShowWarning(msg::kWarningHullDamage, kWarningMs);
+        if (ship_radio::InPlayerWing(*this)) ship_radio::PostWingmanLine(*this, char('B' + GameRandom() % 3), 15);
     }
     return 0;
 }
@@ -134,7 +160,14 @@ void Craft::Destroy(SpaceObject* killerObject, int32_t fromNetwork) {
     GameState* const game = g_gameState;
     NetSession* const session = ActiveSession();
     if (fromNetwork == 0 && session != nullptr) {
-        if (active != 0) Send(*session, session->IsHost() ? kObjectDestroy : kDestructionRequest, this, killerObject);
+        const uint16_t removal = session->IsHost() ? kObjectDestroy : kDestructionRequest;
+        if (active != 0) Send(*session, removal, this, killerObject);
+        auto* const own = type == kTypePlayerShip ? dynamic_cast<PlayerShip*>(this) : nullptr;
+        Craft* const abandoned = own != nullptr ? own->abandonedCraft : nullptr;
+        if (abandoned != nullptr) {
+            if (abandoned->active != 0) Send(*session, removal, abandoned, killerObject);
+            abandoned->Deactivate(0);
+        }
         if (IsShip(this)) {
             if (session->IsHost()) {
                 session->AnnounceKill(killerObject != nullptr ? killerObject->uoid : uoid, uoid);
@@ -144,8 +177,10 @@ void Craft::Destroy(SpaceObject* killerObject, int32_t fromNetwork) {
         }
         // In a network game the player pays for the lost ship.
         if (type == kTypePlayerShip && game != nullptr) {
-            if (game->career != nullptr) game->career->funds = std::max(0, game->career->funds - std::max(0, maxHitPoints));
+            const int32_t loss = std::max(0, abandoned != nullptr ? abandoned->maxHitPoints : maxHitPoints);
+            if (game->career != nullptr) game->career->funds = std::max(0, game->career->funds - loss);
             ResetSystems();
+            if (abandoned != nullptr) abandoned->ResetSystems();
             dead = 1;
         }
     }
@@ -155,21 +190,19 @@ void Craft::Destroy(SpaceObject* killerObject, int32_t fromNetwork) {
     }
     if (cloakFade != 0) {
         cloakFade = 0;
-        for (ObjectPart* part : parts) {
-            if (part->solid == 0 || part->node == nullptr || part->node->model == nullptr) continue;
-            Model& model = *part->node->model;
-            for (uint32_t i = 0; i < model.faceCount; ++i) {
-                model.faces[i].flags &= ~FaceRecord::kTranslucent;
-                for (uint8_t& level : model.faces[i].translucency) level = 255;
-            }
-        }
+        ShowOpaqueParts();
     }
     killer = killerObject;
     if (killerObject != nullptr && killerObject->type >= kTypeCraft && session == nullptr) {
         static_cast<Craft*>(killerObject)->CountKill(this);
     }
-
-    // Until the craft's own death sequence takes over, a destroyed craft
-    // leaves as any object does.
-    Deactivate(1);
+    if (killerObject != nullptr && killerObject->type == kTypeAiShip) {
+        auto& wingman = static_cast<Craft&>(*killerObject);
+        if (ship_radio::InPlayerWing(wingman)) ship_radio::PostWingmanLine(wingman, char('B' + GameRandom() % 3), 16);
+    }
+    auto* const player = game != nullptr ? dynamic_cast<PlayerShip*>(game->playerShip) : nullptr;
+    if (session == nullptr && player != nullptr && killerObject == player) {
+        const SpaceObject* const victim = this == player && player->abandonedCraft != nullptr ? player->abandonedCraft : this;
+        player->CollectSalvage(victim);
+    }
 }

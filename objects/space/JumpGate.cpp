@@ -6,6 +6,7 @@
 #include "game/GameState.h"
 #include "objects/effects/EffectSupport.h"
 #include "objects/effects/TimedEffect.h"
+#include "objects/ships/Craft.h"
 #include "sound/SoundDevice.h"
 #include "sound/SoundObject.h"
 
@@ -51,7 +52,8 @@ SpaceObject* JumpGate::Clone(SpaceObject* placementSource, int32_t, int32_t) {
     return clone;
 }
 
-void JumpGate::PlayJumpEffect(SpaceObject*) {
+void JumpGate::PlayJumpEffect(SpaceObject* craft) {
+    if (craft != nullptr && craft->type > kTypeCraft) static_cast<Craft*>(craft)->Jump(this);
     GameState* const game = g_gameState;
     if (game == nullptr) return;
     if (AnimationType* const animation = FindAnimationType(kAnimationName)) {

@@ -340,6 +340,11 @@ void SpaceObject::UpdateDetailLevel(const Vector3& offset) {
         return;
     }
     if (distanceSq >= lodNearSq) return;
+    RestoreFullModel();
+}
+
+void SpaceObject::RestoreFullModel() {
+    if (savedModel == nullptr) return;
     model = savedModel;
     savedModel = nullptr;
     for (ObjectPart* part : parts) {

@@ -9,6 +9,7 @@
 #include "objects/space/ObjectLink.h"
 #include "scene/SceneObject.h"
 
+class AiBrain;
 class Material;
 class ObjectPart;
 
@@ -82,6 +83,8 @@ public:
     // -1 once after it went off, 0 nothing to tell). Taking it is the report,
     // so only the packet that carries it asks; 0 for objects without a jammer.
     virtual int32_t TakeJammerReport() const { return 0; }
+    // The brain that flies the object; only AI ships have one.
+    virtual AiBrain* Brain() const { return nullptr; }
     virtual SpaceObject* Clone(SpaceObject* placementSource, int32_t = 0, int32_t = 0);
     virtual int32_t TakeDamage(int32_t, const DamageRecord&, SpaceObject*) { return 0; }
     // Tells the other machines (unless the news came from them), then
@@ -146,6 +149,8 @@ public:
     // Switches between the full model and the template's (low-detail) one
     // by the squared distance of the offset from the camera.
     void UpdateDetailLevel(const Vector3& offset);
+    // Back to the full model, with the parts the switch hid shown again.
+    void RestoreFullModel();
 
     // A fresh uoid for every object of the process.
     static int32_t g_nextUoid;

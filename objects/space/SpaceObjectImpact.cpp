@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "ai/AiBrain.h"
 #include "engine/MathRoutineTable.h"
 #include "engine/Saturate.h"
 #include "game/CareerRecord.h"
@@ -73,6 +74,14 @@ void PlayAt(SoundObject*& sound, const char* name, const SpaceObject& where, int
     // An effect sound has a place only while there is a view to hear it from.
     if (g_gameState->viewedObject != nullptr) sound->SetPosition(where.Position());
     device->Play(sound, level, overlap);
+}
+
+// The brain of `ship` steers clear of `obstacle` from now on.
+void WarnOff(SpaceObject& ship, SpaceObject& obstacle) {
+    AiBrain* const brain = ship.Brain();
+    brain->avoid = 1;
+    brain->obstacle = &obstacle;
+    brain->warnedAtAge = ship.Age();
 }
 
 }  // namespace
@@ -149,6 +158,17 @@ void SpaceObject::Collide() {
         const float moved = move.Length();
         bool hit = false, nearMiss = false;
         int32_t largePart = -1, smallPart = -1;
+
+        // An AI ship about to fly into the other is warned off.
+        bool warn = false;
+        if (small.type == kTypeAiShip && small.Brain() != nullptr && moved > 0.0f) {
+            BoundingSphere sphere;
+            if (large.GetBoundingSphere(&sphere) == 0) {
+                sphere.radius += rs;
+                const float h = sphere.RayDistance(small.previousPosition, move.DividedBy(moved));
+                warn = h > 0.0f && h <= 2.0f * large.velocity.Difference(small.velocity).Length();
+            }
+        }
 
         if (small.type == kTypeMissile && moved > 0.0f) {
             BoundingSphere sphere;
@@ -231,6 +251,13 @@ void SpaceObject::Collide() {
                 sounds[3]->volume = int32_t((kFlybyDistance - distance) * 10.0f / 6.0f);
             }
             PlayAt(sounds[3], "Flyby", at, 0, 0);
+        }
+        if (warn) {
+            WarnOff(small, large);
+            const char* const largeModel = large.model != nullptr ? large.model->name : "";
+            if (large.type == kTypeAiShip && large.Brain() != nullptr && (std::strlen(largeModel) < 3 || largeModel[2] != '1')) {
+                WarnOff(large, small);
+            }
         }
         if (!hit) continue;
 

@@ -19,7 +19,9 @@
 #include "objects/space/ObjectPart.h"
 #include "objects/space/SpawnRecords.h"
 #include "objects/space/WayPoint.h"
+#include "objects/ships/AiShip.h"
 #include "objects/ships/Craft.h"
+#include "objects/ships/PlayerShip.h"
 #include "objects/systems/RadarSystem.h"
 #include "objects/weapons/Projectile.h"
 #include "scene/Camera.h"
@@ -119,6 +121,11 @@ void RegisterSpaceObjects() {
         return new NavBuoy(t, static_cast<const NavBuoyRecord*>(record), false);
     });
     GameState::RegisterObjectKind(14, [](const char*, const void*, SpaceObject* t) -> SpaceObject* { return new Craft(t); });
+    GameState::RegisterObjectKind(SpaceObject::kTypePlayerShip,
+                                  [](const char*, const void*, SpaceObject* t) -> SpaceObject* { return new PlayerShip(t); });
+    GameState::RegisterObjectKind(SpaceObject::kTypeAiShip, [](const char* name, const void* record, SpaceObject* t) -> SpaceObject* {
+        return new AiShip(t, static_cast<const spawn_records::AiShip*>(record), name);
+    });
     // The mission's passive and launched kinds: from a template alone, or with
     // the spawn record the mission loader decoded.
     GameState::RegisterObjectKind(SpaceObject::kTypeAsteroid, [](const char*, const void* record, SpaceObject* t) -> SpaceObject* {

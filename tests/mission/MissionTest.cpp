@@ -3,6 +3,7 @@
 // first, files cut short, and the mission's own values.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <map>
 #include <string>
@@ -16,9 +17,10 @@
 #include "mission/MissionFile.h"
 #include "mission/MissionSetUp.h"
 #include "mission/ObjectLoader.h"
+#include "objects/ships/AiShip.h"
 #include "objects/ships/Craft.h"
+#include "objects/ships/PlayerShip.h"
 #include "objects/systems/ShipSystem.h"
-#include <algorithm>
 #include "objects/space/WorldPass.h"
 #include "tests/support/MemoryStream.h"
 #include "tests/support/RecordingMessageBox.h"
@@ -29,13 +31,6 @@
 #include "tools/mkdata/SampleTree.h"
 
 namespace {
-
-// Stand-ins for the ship kinds that come later: crafts of type 15 and 16.
-SpaceObject* MakeShip(SpaceObject* templateObject, int32_t type) {
-    auto* const craft = new Craft(templateObject);
-    craft->type = type;
-    return craft;
-}
 
 class MissionTest : public ::testing::Test {
 protected:
@@ -82,7 +77,6 @@ TEST_F(MissionTest, TheSampleMissionBuildsItsWorld) {
     EXPECT_EQ(counts[SpaceObject::kTypeDebris], 1);
     EXPECT_EQ(counts[SpaceObject::kTypeWayPoint], 2);
     EXPECT_EQ(counts[SpaceObject::kTypeNavBuoy], 1);
-    EXPECT_EQ(counts[SpaceObject::kTypeAiShip], 0);   // no ship kinds yet
     EXPECT_EQ(game.mission->ReportDelayMs(2), 20000);
     EXPECT_EQ(game.mission->ReportDelayMs(3), -1);
     EXPECT_FLOAT_EQ(game.mission->referencePosition[2], -50.0f);
@@ -96,13 +90,7 @@ TEST_F(MissionTest, TheSampleMissionBuildsItsWorld) {
         }
     }
 
-    // With ship kinds the player starts at the origin, trailed, leading its wingmen.
-    GameState::RegisterObjectKind(SpaceObject::kTypePlayerShip,
-                                  [](const char*, const void*, SpaceObject* t) { return MakeShip(t, SpaceObject::kTypePlayerShip); });
-    GameState::RegisterObjectKind(SpaceObject::kTypeAiShip,
-                                  [](const char*, const void*, SpaceObject* t) { return MakeShip(t, SpaceObject::kTypeAiShip); });
-    ASSERT_EQ(SetUpMission(kSampleMissionFile, -1), kStatusOk);
-    counts = CountByType();
+    // The player starts at the origin, trailed, leading its wingmen.
     EXPECT_EQ(counts[SpaceObject::kTypeAiShip], 5);
     EXPECT_EQ(counts[SpaceObject::kTypePlayerShip], 1);
     ASSERT_NE(game.playerShip, nullptr);
@@ -110,11 +98,15 @@ TEST_F(MissionTest, TheSampleMissionBuildsItsWorld) {
     ASSERT_NE(game.chaseObject, nullptr);
     EXPECT_EQ(game.chaseReference, game.playerShip);
     EXPECT_NE(static_cast<Craft*>(game.playerShip)->GetSystem(ShipSystem::kEnergy, nullptr), nullptr);
+    WingGroup* const playerWing = static_cast<PlayerShip*>(game.playerShip)->wingGroup;
+    ASSERT_NE(playerWing, nullptr);
+    EXPECT_EQ(playerWing->GetMember(0), game.playerShip);
     int wingmen = 0, hostile = 0;
     for (SpaceObject* o = game.mission->firstObject; o != nullptr; o = o->GetNext()) {
         if (o->type != SpaceObject::kTypeAiShip) continue;
-        wingmen += o->side == 1;
-        hostile += o->side == 2;
+        auto* const pilot = static_cast<AiShip*>(o);
+        wingmen += o->side == 1 && pilot->wingGroup == playerWing;
+        hostile += o->side == 2 && pilot->wingGroup != playerWing && pilot->wingGroup != nullptr;
     }
     EXPECT_EQ(wingmen, 2);
     EXPECT_EQ(hostile, 3);

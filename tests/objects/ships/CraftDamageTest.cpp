@@ -101,12 +101,12 @@ TEST_F(CraftDamageTest, HitsAreAppliedWhereTheyBelongAndDestroyingHitsAreAnnounc
 
         // A hit that cannot miss the hull's last point ends the craft.
         ship->hitPoints = 1;
-        for (int i = 0; i < 20 && ship->active != 0; ++i) ship->TakeDamage(0, Structural(enemy_, 1 << 20), enemy_);
+        for (int i = 0; i < 20 && ship->dead == 0; ++i) ship->TakeDamage(0, Structural(enemy_, 1 << 20), enemy_);
         if (!c.applied) {
-            EXPECT_NE(ship->active, 0u);
+            EXPECT_EQ(ship->dead, 0);
             EXPECT_TRUE(session.sent.empty());
         } else if (c.host) {
-            EXPECT_EQ(ship->active, 0u);
+            EXPECT_EQ(ship->dead, 1);
             ASSERT_EQ(session.sent.size(), 1u);
             EXPECT_EQ(PacketType(session.sent[0].bytes), kObjectDestroy);
             EXPECT_EQ(session.sent[0].to, RecordingNetSession::kToAll);
@@ -148,8 +148,10 @@ TEST_F(CraftDamageTest, FriendlyFireCountsHitsSpacedAQuarterSecondApart) {
         }
         cockpit.ShowWarning("", 0);
     }
-    // A hit 100 ms after a counted one does not count, one 250 ms after does.
-    EXPECT_EQ(craft_->friendlyHits, 12);
+    // A hit 100 ms after a counted one does not count, one 250 ms after does;
+    // past ten the ship turns on the player and its hits are no longer friendly.
+    EXPECT_EQ(craft_->friendlyHits, 11);
+    EXPECT_EQ(craft_->side, -11);
     EXPECT_EQ(warnedAt, (std::vector<int32_t>{4, 7, 10}));
 
     // An enemy's hit, or one without a source, is no friendly fire.
@@ -158,7 +160,7 @@ TEST_F(CraftDamageTest, FriendlyFireCountsHitsSpacedAQuarterSecondApart) {
     enemy_->TakeDamage(0, Structural(player, 2), player);
     craft_->TakeDamage(0, Structural(nullptr, 2), nullptr);
     EXPECT_EQ(enemy_->friendlyHits, 0);
-    EXPECT_EQ(craft_->friendlyHits, 12);
+    EXPECT_EQ(craft_->friendlyHits, 11);
 }
 
 TEST_F(CraftDamageTest, KnocksAreCappedAndHeavyDamageTrailsExhaust) {
@@ -323,7 +325,6 @@ TEST_F(CraftDamageTest, DestructionCountsTheKillOfAnotherSide) {
     EXPECT_EQ(enemy_->accuracy->kills, 1);
     EXPECT_EQ(craft_->cloakFade, 0);
     EXPECT_EQ(craft_->killer.Get(), enemy_);
-    EXPECT_EQ(craft_->active, 0u);
     Craft* const friendShip = Ship(2, 300);
     friendShip->Destroy(enemy_, 0);
     EXPECT_EQ(enemy_->accuracy->kills, 1);   // same side: no kill
