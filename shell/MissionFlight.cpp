@@ -1,6 +1,7 @@
 #include "shell/MissionFlight.h"
 
 #include <cstdio>
+#include <map>
 #include <set>
 #include <vector>
 
@@ -10,6 +11,9 @@
 #include "mission/MissionSetUp.h"
 #include "mission/ObjectLoader.h"
 #include "net/NetworkHooks.h"
+#include "ai/WingGroup.h"
+#include "objects/ships/AiShip.h"
+#include "objects/ships/PlayerShip.h"
 #include "objects/space/SpaceObject.h"
 #include "objects/space/WorldPass.h"
 #include "platform/Clock.h"
@@ -30,6 +34,34 @@ public:
 };
 
 const char* NameOf(const SpaceObject* object) { return object->name != nullptr ? object->name : ""; }
+
+// The wing a ship flies in, or null.
+const WingGroup* WingOf(const SpaceObject* object) {
+    if (const auto* const player = dynamic_cast<const PlayerShip*>(object)) return player->wingGroup;
+    if (const auto* const pilot = dynamic_cast<const AiShip*>(object)) return pilot->wingGroup;
+    return nullptr;
+}
+
+// What the flight tells of a craft: its death, its end or return, its jumps.
+struct CraftState {
+    int32_t dead = 0;
+    uint32_t active = 0;
+    bool jumping = false;
+};
+
+void ReportCraft(const Craft& craft, CraftState& was) {
+    const bool jumping = craft.jumpDeadline > 0;
+    if (craft.dead != 0 && was.dead == 0) {
+        const SpaceObject* const killer = craft.killer.Get();
+        std::printf("explodes %d \"%s\" by %s\n", craft.type, NameOf(&craft), killer != nullptr ? NameOf(killer) : "-");
+    }
+    if (was.dead != 0 && craft.dead == 0) {
+        std::printf(craft.active != 0 ? "respawned %d \"%s\"\n" : "wrecked %d \"%s\"\n", craft.type, NameOf(&craft));
+    }
+    if (jumping && !was.jumping) std::printf("jumps %d \"%s\"\n", craft.type, NameOf(&craft));
+    if (!jumping && was.jumping) std::printf("jumped %d \"%s\"\n", craft.type, NameOf(&craft));
+    was = {craft.dead, craft.active, jumping};
+}
 
 }  // namespace
 
@@ -53,15 +85,28 @@ int RunMissionFlight(const LaunchOptions& options) {
     } else {
         for (SpaceObject* object = game->mission->firstObject; object != nullptr; object = object->GetNext()) {
             const Vector3 at = object->Position();
-            std::printf("object %d \"%s\" side %d at %.1f %.1f %.1f\n", object->type, NameOf(object), object->side, at.x,
+            std::printf("object %d \"%s\" side %d at %.1f %.1f %.1f", object->type, NameOf(object), object->side, at.x,
                         at.y, at.z);
+            if (const WingGroup* const wing = WingOf(object)) std::printf(" wing %s", wing->name);
+            std::printf("\n");
+        }
+        std::map<const SpaceObject*, CraftState> crafts;
+        for (SpaceObject* object = game->mission->firstObject; object != nullptr; object = object->GetNext()) {
+            if (object->type >= SpaceObject::kTypeCraft) crafts[object] = {0, object->active, false};
         }
         int32_t kills = 0;
         std::set<const SpaceObject*> reported;
+        std::set<const SpaceObject*> seenDebris;
         const int32_t frames = options.seconds * int32_t(1000 / kFrameMs);
         for (int32_t frame = 0; frame < frames; ++frame) {
             clock.now += kFrameMs;
             game->Simulate();
+            int32_t debris = 0;
+            for (SpaceObject* object = game->mission->firstObject; object != nullptr; object = object->GetNext()) {
+                if (auto it = crafts.find(object); it != crafts.end()) ReportCraft(static_cast<const Craft&>(*object), it->second);
+                if (object->type == SpaceObject::kTypeDebris && object->active != 0 && seenDebris.insert(object).second) ++debris;
+            }
+            if (debris > 0) std::printf("debris %d\n", debris);
             for (SpaceObject* object = game->mission->firstObject; object != nullptr; object = object->GetNext()) {
                 if (object->active != 0 || object->removeWhenDone == 0 || reported.count(object) != 0) continue;
                 reported.insert(object);
@@ -77,11 +122,13 @@ int RunMissionFlight(const LaunchOptions& options) {
                 }
             }
             // The world pass deletes what it removes: forget those addresses.
-            std::set<const SpaceObject*> living;
+            std::set<const SpaceObject*> living, livingDebris;
             for (SpaceObject* object = game->mission->firstObject; object != nullptr; object = object->GetNext()) {
                 if (reported.count(object) != 0) living.insert(object);
+                if (seenDebris.count(object) != 0) livingDebris.insert(object);
             }
             reported.swap(living);
+            seenDebris.swap(livingDebris);
         }
         std::printf("kills %d\n", kills);
     }

@@ -207,6 +207,16 @@ Status WriteTemp(const std::string& path) {
                   WritePicture(decal, 4);
                   decal.End();
               });
+    WriteSpob(w, "Raider", "2305RAIDR", {10, 1000, 400, 1, 14, 120, 70, 40, 50, 300},
+              {{"EXPL", Join({Field("Explosion 1", 16)})},
+               {"DEBR", Join({Field("Debris", 16)})},
+               {"EQPT", Equipment({{"Generator 1", "RENG0RR0E"},
+                                   {"Shields 1", "RSHL0S00S"},
+                                   {"Armor 2", "2305RAIDR"},
+                                   {"Radar 1", "2305RAIDR"},
+                                   {"Targeting 1", "2305RAIDR"},
+                                   {"Engine 1", "RENG0RR0E"},
+                                   {"Laser Cannon", "RWNG0FLHW"}})}});
     WriteSpob(w, "Capital", "CAPIT0000", {5000, 5000, 3000, 2, 14, 20, 5, 5, 5, 20000},
               {{"TURR", Join({Field("TURR0FLHL", 16), Words32({60, 30, 1, 0}), Field("TURR0RRHL", 16), Words32({60, 30, 1, 0})})},
                {"EQPT", Equipment({{"Generator 1", "CAPIT0000"}, {"Shields 1", "CAPIT0000"}})}});
@@ -324,6 +334,46 @@ Status WriteComm(const std::string& path) {
     return w.Close();
 }
 
+// "ai.iff": pilot traits for ship number 5 and modifiers for race 3 (the
+// raider's), with a ship record that matches nothing.
+Status WriteAiTraits(const std::string& path) {
+    Writer w(path);
+    w.Form(" AI ");
+    w.Form("SHIP").Chunk("DATA", Words16({5, 70, 40, 60, 55, 45})).End();
+    w.Form("RACE").Chunk("DATA", Words16({300, 5, -5, 0, 10, 0})).End();
+    w.Form("SHIP").Chunk("DATA", Words16({42, 10, 10, 10, 10, 10})).End();
+    w.End();
+    return w.Close();
+}
+
+// "aidetail.iff": the raider's maneuvers at each skill level.
+Status WriteAiDetail(const std::string& path) {
+    struct Skill {
+        const char* form;
+        std::vector<const char*> attack, aggressive, defensive;
+    };
+    const Skill skills[] = {
+        {"LOSY", {"HeadOn"}, {"Swoop"}, {"Break"}},
+        {"NORM", {"HeadOn", "Immelmann"}, {"Swoop", "HighYoYo"}, {"Break", "Snake"}},
+        {"ACE ", {"HeadOn", "Immelmann", "Scissors"}, {"HighYoYo", "NoseUpLoop"}, {"Break", "BarrelRoll", "SnapRoll", "Dance"}},
+    };
+    Writer w(path);
+    w.Form("KILL").Form("SHIP").Chunk("NAME", Text("RAIDR"));
+    for (const Skill& skill : skills) {
+        w.Form(skill.form);
+        const std::pair<const char*, const std::vector<const char*>*> lists[] = {
+            {"ATTK", &skill.attack}, {"AGGR", &skill.aggressive}, {"DEFN", &skill.defensive}};
+        for (const auto& [form, names] : lists) {
+            w.Form(form);
+            for (const char* name : *names) w.Chunk("MANU", Text(name));
+            w.End();
+        }
+        w.End();
+    }
+    w.End().End();
+    return w.Close();
+}
+
 // Voice files in the sound format: a short two-tone call per entry.
 Status WriteVoices(const std::string& path, const std::vector<std::string>& names) {
     std::vector<SoundEntry> voices;
@@ -363,5 +413,7 @@ Status WriteSampleDefinitions(const char* dataDirectory) {
     }
     if (status == kStatusOk) status = WriteVoices(dir + "commwm.iff", {"BF19", "BM19", "CF19", "CM19", "DF19", "DM19", "BF16", "BM16"});
     if (status == kStatusOk) status = WriteControl(dir + "ctrl.iff");
+    if (status == kStatusOk) status = WriteAiTraits(dir + "ai.iff");
+    if (status == kStatusOk) status = WriteAiDetail(dir + "aidetail.iff");
     return status;
 }

@@ -12,5 +12,7 @@
 // "load.iff": the auto-turret loadout. "faces.iff": 180 pilot faces.
 // "comm.iff": radio lines; "comm16.iff" to "comm24.iff" and "commwm.iff":
 // voice samples. "ctrl.iff": the player's response curve, {0, 50, 0, 25}
-// and {50, 100, 25, 100}.
+// and {50, 100, 25, 100}. A raider ("Raider", model "2305RAIDR") flown by
+// the AI, with its pilot traits in "ai.iff" and its maneuvers in
+// "aidetail.iff".
 Status WriteSampleDefinitions(const char* dataDirectory);

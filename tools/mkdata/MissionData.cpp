@@ -51,9 +51,9 @@ Record Rock(const char* definition, float x, float y, float z, float scatter, fl
 }
 
 Record Ship(const char* definition, const char* name, const char* wing, float x, float y, float z, int32_t side,
-            int32_t wingman) {
+            int32_t wingman, int32_t respawn = 0) {
     Record r(mission_file::kShipBytes);
-    r.Text(0, definition, 16).Word(20, 2).Text(40, wing, 16).Text(56, name, 16);
+    r.Text(0, definition, 16).Word(20, 2).Word(32, respawn).Text(40, wing, 16).Text(56, name, 16);
     r.Floats(120, {1, 0, 0, 0, 1, 0, 0, 0, 1, x, y, z});
     r.Floats(240, {x, y, z, 0.0f});
     r.Word(spawn_records::kAiShipBytes, side).Word(spawn_records::kAiShipBytes + 4, wingman);
@@ -78,8 +78,8 @@ Status WriteSampleMission(const char* path) {
 
     status = Put(iff, mission_file::kShip, Ship("P101", "Alpha 2", "Alpha", -40.0f, 0.0f, -30.0f, 1, 1), status);
     status = Put(iff, mission_file::kShip, Ship("P101", "Alpha 3", "Alpha", 40.0f, 0.0f, -30.0f, 1, 1), status);
-    status = Put(iff, mission_file::kShip, Ship("P101", "Red 1", "Red", -100.0f, 50.0f, 2500.0f, 2, 0), status);
-    status = Put(iff, mission_file::kShip, Ship("P101", "Red 2", "Red", 100.0f, 50.0f, 2500.0f, 2, 0), status);
+    status = Put(iff, mission_file::kShip, Ship("Raider", "Red 1", "Red", -100.0f, 50.0f, 2500.0f, 2, 0), status);
+    status = Put(iff, mission_file::kShip, Ship("Raider", "Red 2", "Red", 100.0f, 50.0f, 2500.0f, 2, 0, 1), status);
     status = Put(iff, mission_file::kShip, Ship("Capital", "Bastion", "Bastion", 0.0f, -300.0f, 3500.0f, 2, 0), status);
 
     for (int i = 0; i < 4; ++i) {
