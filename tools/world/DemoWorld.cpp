@@ -3,9 +3,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "ai/WingGroup.h"
 #include "engine/Random.h"
 #include "game/GameState.h"
 #include "game/Mission.h"
+#include "objects/ships/AiShip.h"
 #include "objects/space/Asteroid.h"
 #include "objects/space/Debris.h"
 #include "objects/space/Decoy.h"
@@ -78,7 +80,7 @@ struct DemoWorld::Watch {
     std::vector<std::string> log;
 };
 
-DemoWorld::DemoWorld(int32_t hulls, int32_t drifters)
+DemoWorld::DemoWorld(int32_t hulls, int32_t drifters, int32_t aiShips)
     : game_(std::make_unique<GameState>()), previous_(g_gameState), watch_(std::make_unique<Watch>()) {
     watch_->previousClock = platform::Clock::Install(&watch_->clock);
     g_gameState = game_.get();
@@ -148,6 +150,27 @@ DemoWorld::DemoWorld(int32_t hulls, int32_t drifters)
         std::snprintf(name, sizeof name, "%s %d", object->type == SpaceObject::kTypeNavBuoy ? "Buoy" : "Rock", i + 1);
         object->SetName(name);
         game_->AddObjectsToWorld(object, 0);
+    }
+    // AI ships in wings of four, each wing led by its first ship; the wing
+    // goes with the first of its ships to be deleted.
+    WingGroup* wing = nullptr;
+    for (int32_t i = 0; i < aiShips; ++i) {
+        spawn_records::AiShip record;
+        for (int axis = 0; axis < 3; ++axis) record.transform[axis * 4] = 1.0f;
+        record.position[0] = spread(600.0f);
+        record.position[1] = spread(600.0f);
+        record.position[2] = 1500.0f + 40.0f * float(i);
+        record.race = 16 + i % 9;
+        std::snprintf(record.wing, sizeof record.wing, "Wing %d", i / 4 + 1);
+        auto* const ship = new AiShip(hullTemplate, &record, "AI05");
+        std::snprintf(name, sizeof name, "Pilot %d", i + 1);
+        ship->SetName(name);
+        ship->SetSide(i % 2 == 0 ? 1 : 2);
+        ship->velocity = Vector3{0.0f, 0.0f, -40.0f};
+        ship->groupKey = 16;
+        if (i % 4 == 0) wing = new WingGroup(record.wing);
+        ship->CreateBrain(wing);
+        game_->AddObjectsToWorld(ship, 0);
     }
     // A rock field scattered around one point, a few mines, a gate, a piece
     // of debris; a carrier missile that splits, and a decoy behind a hull.

@@ -14,8 +14,8 @@ class SpaceObject;
 class DemoWorld {
 public:
     // `hulls` hulls among `drifters` moving objects and buoys, laid out
-    // from a fixed seed.
-    DemoWorld(int32_t hulls, int32_t drifters);
+    // from a fixed seed, and `aiShips` AI ships flying in wings of four.
+    DemoWorld(int32_t hulls, int32_t drifters, int32_t aiShips = 0);
     ~DemoWorld();
     DemoWorld(const DemoWorld&) = delete;
     DemoWorld& operator=(const DemoWorld&) = delete;

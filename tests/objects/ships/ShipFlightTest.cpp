@@ -1,0 +1,239 @@
+// Ships in flight: a death that ends in debris and maybe a respawn, jumps
+// at any frame rate, the cloak fade, wings that outlive none of their
+// ships, and the radio queue of an AI ship.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "ai/WingGroup.h"
+#include "engine/Random.h"
+#include "game/CommLine.h"
+#include "game/EffectRegistries.h"
+#include "game/GameState.h"
+#include "net/NetGameSettings.h"
+#include "objects/ships/AiShip.h"
+#include "objects/ships/PlayerShip.h"
+#include "objects/space/ObjectPart.h"
+#include "objects/space/WorldPass.h"
+#include "scene/Camera.h"
+#include "tests/support/world/RecordingNetSession.h"
+#include "tests/support/world/WorldBuilder.h"
+
+namespace {
+
+const spawn_records::AiShip* const kNoRecord = nullptr;
+
+char* EngineText(const char* text) {
+    auto* const copy = static_cast<char*>(EngineAllocate(std::strlen(text) + 1));
+    std::strcpy(copy, text);
+    return copy;
+}
+
+class ShipFlightTest : public ::testing::Test {
+protected:
+    ShipFlightTest() {
+        GameRandomSeed(3);
+        RegisterSpaceObjects();
+        builder_.Game().flightCamera = &camera_;
+    }
+    ~ShipFlightTest() override {
+        builder_.Game().flightCamera = nullptr;
+        builder_.Game().netSession = nullptr;
+        builder_.Game().netSettings = nullptr;
+        builder_.Game().ClearFlight();
+    }
+
+    Craft* Ship(int32_t type = SpaceObject::kTypeAiShip) {
+        Craft* const ship = builder_.SpawnAs<Craft>(
+            builder_.Template("SHIP0", {{"WING0FLHW", {}}, {"WING0FRHW", {}}, {"ENGN0RR0E", {}}, {"SHLD0S00S", {}}}), 14);
+        ship->type = type;
+        ship->Activate(0);
+        ship->SetHitPoints(100);
+        return ship;
+    }
+
+    void Frame(uint32_t ms) {
+        builder_.Clock().Advance(ms);
+        builder_.Game().Simulate();
+    }
+
+    int32_t Count(int32_t type) const {
+        int32_t n = 0;
+        for (const SpaceObject* object : builder_.World()) n += object->type == type;
+        return n;
+    }
+
+    WorldBuilder builder_;
+    Camera camera_;
+};
+
+// The explosion names a type nobody defined: it removes itself at once, and
+// the death must go on without it (ASan watches the pointer it leaves).
+TEST_F(ShipFlightTest, ADeathEndsInOneDebrisPerSolidPartAndARespawnWhereTheRulesSay) {
+    struct Case {
+        const char* what;
+        int32_t respawns;
+        uint32_t gameType;   // 0: no network game
+        bool back;
+        bool randomSpot;
+    } cases[] = {
+        {"single player", 0, 0, false, false},
+        {"its own respawn flag", 1, 0, true, false},
+        {"host of a respawning free-for-all", 0, 6, true, true},
+        {"host of a game that does not respawn", 0, 1, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RecordingNetSession session(true);
+        NetGameSettings settings;
+        settings.gameType = c.gameType;
+        if (c.gameType != 0) {
+            builder_.Game().netSession = &session;
+            builder_.Game().netSettings = &settings;
+        }
+        SpaceObject* const station = builder_.Spawn(builder_.Ball("STATION", 50.0f), 3);
+        station->classWord = 33;
+        station->Activate(0);
+        station->SetPositionFlags({5000.0f, 0.0f, 0.0f}, Transform::kAllFlags | 0x10);
+
+        Craft* const ship = Ship();
+        ship->respawns = c.respawns;
+        ship->spawnPoint[2] = 777.0f;
+        ship->SetPositionFlags({0.0f, 0.0f, 10.0f}, Transform::kAllFlags | 0x10);
+        ship->explosionNames.Append(EngineText("Nowhere"));
+        int32_t solid = 0;
+        for (const ObjectPart* part : ship->parts) solid += part->solid != 0;
+        const int32_t debrisBefore = Count(SpaceObject::kTypeDebris);
+
+        ship->Explode(nullptr, 0);
+        EXPECT_EQ(ship->dead, 1);
+        EXPECT_NE(ship->firstExplosion, nullptr);
+        for (int frame = 0; frame < 5 && ship->dead != 0; ++frame) Frame(50);
+        EXPECT_EQ(ship->dead, 0);
+        EXPECT_EQ(ship->firstExplosion, nullptr);
+        EXPECT_EQ(Count(SpaceObject::kTypeDebris) - debrisBefore, solid);
+        EXPECT_EQ(ship->active != 0, c.back);
+        if (c.back && !c.randomSpot) EXPECT_FLOAT_EQ(ship->Position().z, 777.0f);
+        if (c.randomSpot) EXPECT_NEAR(ship->Position().Difference(station->Position()).Length(), 150.0f, 1.0f);
+        builder_.Game().netSession = nullptr;
+        builder_.Game().netSettings = nullptr;
+        builder_.Remove(ship);
+        builder_.Remove(station);
+    }
+}
+
+TEST_F(ShipFlightTest, AJumpEndsEighteenHundredMillisecondsOnAtAnyFrameRate) {
+    SpaceObject* const gate = builder_.Spawn(builder_.Ball("GATE", 60.0f), 3);
+    gate->SetPositionFlags({0.0f, 0.0f, 6000.0f}, Transform::kAllFlags | 0x10);
+    for (const uint32_t frameMs : {100u, 10u}) {
+        SCOPED_TRACE(frameMs);
+        Craft* const ship = Ship();
+        ship->velocity = {0.0f, 0.0f, 50.0f};
+        Frame(frameMs);
+        const uint32_t start = builder_.Clock().Milliseconds();
+        ship->Jump(gate);
+        EXPECT_FLOAT_EQ(ship->Position().z, 6000.0f);
+        EXPECT_FLOAT_EQ(ship->velocity.Length(), 0.0f);
+        while (ship->active != 0 && builder_.Clock().Milliseconds() - start < 5000) Frame(frameMs);
+        const uint32_t took = builder_.Clock().Milliseconds() - start;
+        EXPECT_GE(took, Craft::kJumpMs);
+        EXPECT_LT(took, Craft::kJumpMs + frameMs);
+        EXPECT_EQ(ship->jumpDeadline, 0);
+        builder_.Remove(ship);
+    }
+}
+
+// Cloaking for a few frames and then not fades back without ever hiding
+// the hull; a full fade hides it until the cloak drops.
+TEST_F(ShipFlightTest, TheCloakFadesInAndOutOverTenFrames) {
+    Craft* const ship = Ship();
+    SceneObject* const wing = ship->parts[0]->node;
+    ship->cloaked = 1;
+    for (int i = 0; i < 4; ++i) Frame(50);
+    ship->cloaked = 0;
+    for (int i = 0; i < 6; ++i) {
+        Frame(50);
+        EXPECT_EQ(wing->flags & SpaceObject::kFlagHiddenObject, 0u);
+    }
+    EXPECT_EQ(ship->cloakFade, 0);
+    ship->cloaked = 1;
+    for (int i = 0; i < 10; ++i) Frame(50);
+    EXPECT_NE(wing->flags & SpaceObject::kFlagHiddenObject, 0u);
+    ship->cloaked = 0;
+    Frame(50);
+    EXPECT_EQ(wing->flags & SpaceObject::kFlagHiddenObject, 0u);
+}
+
+// Whichever ship of a wing goes first takes the wing with it, and no other
+// ship keeps a pointer to it (ASan watches the rest of the flight).
+TEST_F(ShipFlightTest, AWingGoesWithTheFirstOfItsShipsAndNobodyKeepsIt) {
+    for (const bool playerFirst : {true, false}) {
+        SCOPED_TRACE(playerFirst);
+        SpaceObject* const model = builder_.Template("FIGHT0000");
+        auto* const player = builder_.SpawnAs<PlayerShip>(model, 15);
+        auto* const first = builder_.SpawnAs<AiShip>(model, 16, kNoRecord);
+        auto* const second = builder_.SpawnAs<AiShip>(model, 16, kNoRecord);
+        auto* const wing = new WingGroup("Alpha");
+        player->SetWingGroup(wing);
+        first->CreateBrain(wing);
+        second->CreateBrain(wing);
+        EXPECT_EQ(wing->GetMember(0), player);
+        EXPECT_EQ(wing->MemberCount(), 2);
+
+        builder_.Remove(playerFirst ? static_cast<SpaceObject*>(player) : first);
+        EXPECT_EQ(second->wingGroup, nullptr);
+        if (playerFirst) {
+            EXPECT_EQ(first->wingGroup, nullptr);
+            builder_.Remove(first);
+        } else {
+            EXPECT_EQ(player->wingGroup, nullptr);
+            builder_.Remove(player);
+        }
+        builder_.Remove(second);
+        builder_.Game().playerShip = nullptr;
+    }
+}
+
+// A line is shown at once; while it shows, the next waits with the ship
+// and a third is dropped; the waiting one goes out when the screen is free
+// and the player near. Lines of no weight or no uses are never said.
+TEST_F(ShipFlightTest, AnAiShipQueuesOneLineAndDropsTheRest) {
+    GameState& game = builder_.Game();
+    const auto line = [&game](const char* text, int32_t weight, int32_t uses) {
+        auto made = std::make_unique<CommLine>();
+        made->text = text;
+        made->keyword = "ENEMY";
+        made->weight = weight;
+        made->usesLeft = uses;
+        made->displayTime = 3000;
+        game.commLines.push_back(std::move(made));
+    };
+    line("Never: weightless", 0, -1);
+    line("Never: used up", 10, 0);
+    line("Bandits!", 10, 5);
+    auto* const player = builder_.SpawnAs<PlayerShip>(builder_.Template("PL0500"), 15);
+    auto* const pilot = builder_.SpawnAs<AiShip>(builder_.Template("RD0500"), 16, kNoRecord);
+    pilot->SetPositionFlags({0.0f, 0.0f, 100.0f}, Transform::kAllFlags | 0x10);
+
+    pilot->SayCommMessage(nullptr);   // a generic face speaks only when asked
+    EXPECT_EQ(game.shownRadio, nullptr);
+    for (int i = 0; i < 3; ++i) pilot->SayCommMessage("ENEMY");
+    ASSERT_NE(game.shownRadio, nullptr);
+    EXPECT_STREQ(game.shownRadio->text, "Bandits!");
+    ASSERT_NE(pilot->pendingMessage, nullptr);
+    EXPECT_EQ(game.commLines[2]->usesLeft, 2);
+    EXPECT_EQ(game.commLine, game.commLines[2].get());
+
+    RadioMessage* const waiting = pilot->pendingMessage;
+    game.DropRadioMessage(game.shownRadio);
+    pilot->UpdateParts(50);
+    EXPECT_EQ(game.shownRadio, waiting);
+    EXPECT_EQ(pilot->pendingMessage, nullptr);
+    builder_.Remove(pilot);
+    EXPECT_EQ(game.shownRadio->speaker, nullptr);
+    builder_.Remove(player);
+}
+
+}  // namespace
