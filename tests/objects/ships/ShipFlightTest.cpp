@@ -18,6 +18,8 @@
 #include "objects/space/ObjectPart.h"
 #include "objects/space/WorldPass.h"
 #include "scene/Camera.h"
+#include "scene/FaceRecord.h"
+#include "scene/Model.h"
 #include "tests/support/world/RecordingNetSession.h"
 #include "tests/support/world/WorldBuilder.h"
 
@@ -164,6 +166,54 @@ TEST_F(ShipFlightTest, TheCloakFadesInAndOutOverTenFrames) {
     ship->cloaked = 0;
     Frame(50);
     EXPECT_EQ(wing->flags & SpaceObject::kFlagHiddenObject, 0u);
+}
+
+// A hit lights the face of its sector; the ripple spreads to faces that
+// share an edge with a lit one (never to one that shares a corner only),
+// fades, and ends with the mesh hidden again.
+TEST_F(ShipFlightTest, AShieldRippleSpreadsAlongEdgesAndDiesOut) {
+    Model mesh;
+    MeshVertex vertices[6] = {};
+    FaceRecord faces[3];
+    const uint16_t corners[3][3] = {{0, 1, 2}, {1, 2, 3}, {3, 4, 5}};
+    for (int i = 0; i < 3; ++i) {
+        faces[i].a = corners[i][0];
+        faces[i].b = corners[i][1];
+        faces[i].c = corners[i][2];
+    }
+    mesh.vertexCount = 6;
+    mesh.vertices = vertices;
+    mesh.faceCount = 3;
+    mesh.faces = faces;
+    Craft* const ship = Ship();
+    auto* const bubble = new SceneObject(&mesh);
+    bubble->AttachToParent(ship, 0);
+    bubble->flags |= SpaceObject::kFlagHiddenObject;
+    ship->shieldMesh = bubble;
+    ship->shieldSectors = static_cast<int32_t*>(EngineAllocate(sizeof(int32_t) * Craft::kShieldSectors));
+    std::memset(ship->shieldSectors, 0, sizeof(int32_t) * Craft::kShieldSectors);
+
+    const Vector3 from{0.0f, 0.0f, 1.0f};
+    ship->ShowShieldHit(&from, 100);
+    ASSERT_NE(ship->shieldHit, nullptr);
+    ShieldRipple* const first = ship->shieldHit;
+    ship->ShowShieldHit(&from, 10);   // one ripple at a time
+    EXPECT_EQ(ship->shieldHit, first);
+    Frame(50);
+    EXPECT_EQ(bubble->flags & SpaceObject::kFlagHiddenObject, 0u);
+    EXPECT_NE(faces[1].flags & 0x2, 0u);   // the neighbour across an edge
+    bool cornerLit = false;
+    for (int frame = 0; frame < 20 && ship->shieldHit != nullptr; ++frame) {
+        cornerLit = cornerLit || (faces[2].flags & 0x2) != 0;
+        Frame(50);
+    }
+    EXPECT_FALSE(cornerLit);
+    EXPECT_EQ(ship->shieldHit, nullptr);
+    EXPECT_NE(bubble->flags & SpaceObject::kFlagHiddenObject, 0u);
+    for (const FaceRecord& face : faces) EXPECT_EQ(face.flags & 0x2, 0u);
+    builder_.Remove(ship);
+    mesh.vertices = nullptr;
+    mesh.faces = nullptr;
 }
 
 // Whichever ship of a wing goes first takes the wing with it, and no other
