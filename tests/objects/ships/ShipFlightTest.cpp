@@ -190,7 +190,8 @@ TEST_F(ShipFlightTest, AShieldRippleSpreadsAlongEdgesAndDiesOut) {
     bubble->AttachToParent(ship, 0);
     bubble->flags |= SpaceObject::kFlagHiddenObject;
     ship->shieldMesh = bubble;
-    ship->shieldSectors = static_cast<int32_t*>(EngineAllocate(sizeof(int32_t) * Craft::kShieldSectors));
+    // Every sector starts at face 0 (the ship's own shield part made the array).
+    ASSERT_NE(ship->shieldSectors, nullptr);
     std::memset(ship->shieldSectors, 0, sizeof(int32_t) * Craft::kShieldSectors);
 
     const Vector3 from{0.0f, 0.0f, 1.0f};
