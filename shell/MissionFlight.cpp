@@ -91,12 +91,13 @@ int RunMissionFlight(const LaunchOptions& options) {
             std::printf("\n");
         }
         std::map<const SpaceObject*, CraftState> crafts;
+        std::set<const SpaceObject*> seenDebris;
         for (SpaceObject* object = game->mission->firstObject; object != nullptr; object = object->GetNext()) {
             if (object->type >= SpaceObject::kTypeCraft) crafts[object] = {0, object->active, false};
+            if (object->type == SpaceObject::kTypeDebris) seenDebris.insert(object);   // listed already
         }
         int32_t kills = 0;
         std::set<const SpaceObject*> reported;
-        std::set<const SpaceObject*> seenDebris;
         const int32_t frames = options.seconds * int32_t(1000 / kFrameMs);
         for (int32_t frame = 0; frame < frames; ++frame) {
             clock.now += kFrameMs;
