@@ -2,26 +2,48 @@
 #include <cstdint>
 
 #include "engine/EngineAllocation.h"
+#include "engine/Vector3.h"
 #include "objects/space/ObjectLink.h"
 
+class AiShip;
 class SpaceObject;
 
-// The per-ship brain of an AI ship. The fields the world reads and writes
-// are here; its behaviours come with the pilot AI (until then each
-// operation does nothing).
+// The per-ship brain of an AI ship: it keeps a hostile target, picks one of
+// five behaviours each think, steers and throttles the ship for it, and
+// fires the ship's guns, missiles and turrets when they bear. Every object
+// it holds is held through a link, so a removed object is simply gone.
 class AiBrain : public EngineObject {
 public:
-    explicit AiBrain(SpaceObject* ship) : ship(ship) {}
+    enum Behavior : int32_t { kIdle, kPursue, kAttack, kEvade, kAvoid, kBehaviors };
+    static constexpr uint32_t kAvoidMs = 2000;          // how long a warning steers
+    static constexpr uint32_t kEvadeWindowMs = 1000;    // a hit this recent may make it break away
+    static constexpr uint32_t kMissileSpacingMs = 5000;
+    static constexpr float kLeadSeconds = 0.5f;
+    static constexpr float kAttackReach = 1.2f;         // weapon ranges within which it attacks
+    static constexpr float kBoostReach = 3.0f;          // ranges beyond which it pursues on afterburner
+    static constexpr float kTurretAimDegrees = 5.0f;
+    static constexpr float kFollowSlack = 50.0f;
+    static constexpr int32_t kMissileGroup = 3;
+    static constexpr int32_t kAttackThrottle = 75;   // percent
+    static constexpr int32_t kCruiseThrottle = 50;
+
+    explicit AiBrain(SpaceObject* ship);
     virtual ~AiBrain() = default;
     AiBrain(const AiBrain&) = delete;
     AiBrain& operator=(const AiBrain&) = delete;
 
-    virtual void SetBehavior(int32_t eventCode) { (void)eventCode; }
-    virtual void Think() {}
-    virtual void ExecuteBehavior() {}
-    virtual void UpdateFireControl() {}
+    // A behaviour number (0 to 4); anything else is ignored.
+    virtual void SetBehavior(int32_t eventCode);
+    // Takes or keeps a target and picks the behaviour.
+    virtual void Think();
+    // Steers and throttles for the behaviour.
+    virtual void ExecuteBehavior();
+    // Guns in their cone and range, missiles on a full lock, turrets on target.
+    virtual void UpdateFireControl();
     // Passes a side change on to the ship the brain follows.
-    virtual void SetLinkedShipSide(int32_t side) { (void)side; }
+    virtual void SetLinkedShipSide(int32_t side);
+
+    static const char* BehaviorName(int32_t behavior);
 
     SpaceObject* ship;
     ObjectLink hostile;               // the object the brain holds hostile
@@ -30,4 +52,21 @@ public:
     ObjectLink obstacle;
     uint32_t warnedAtAge = 0;
     int32_t mode = 0;                 // 1: steers even while a maneuver is set
+    int32_t behavior = kIdle;
+    ObjectLink followed;              // a wingman's leader
+    Vector3 formationSlot{};          // where it flies, in the leader's frame
+    uint32_t lastMissileAge = 0;
+    int32_t missilesFired = 0;
+    int32_t shotsFired = 0;           // volleys of guns and beams that left
+
+private:
+    AiShip* Pilot() const;
+    // A target that can still be fought, or null.
+    SpaceObject* LiveHostile();
+    SpaceObject* NearestHostile(AiShip& pilot);
+    void Boost(AiShip& pilot, bool on);
+    // The engine's share of the generator, in percent of what the engine can take.
+    void Throttle(AiShip& pilot, int32_t percent);
+    // Turns toward a world direction; nothing for a zero vector.
+    void Steer(AiShip& pilot, const Vector3& direction);
 };

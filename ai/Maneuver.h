@@ -12,8 +12,8 @@ enum class ManeuverKind : int32_t {
 };
 
 // A flight maneuver of an AI ship. `Update` steers the ship one frame and
-// says whether the maneuver has finished; until the maneuvers are built,
-// every one finishes at once.
+// says whether the maneuver has finished; this base finishes at once (the
+// named ones are scripted, ai/ScriptedManeuver.h).
 class Maneuver : public EngineObject {
 public:
     Maneuver(int32_t first = 0, int32_t second = 0, ManeuverKind kind = ManeuverKind::kNone)
@@ -26,6 +26,8 @@ public:
         (void)ship;
         return 1;
     }
+    // Picked again: it starts from its beginning.
+    virtual void Reset() {}
 
     int32_t words[2];
     ManeuverKind kind;

@@ -27,9 +27,14 @@ public:
     int32_t MemberCount() const { return members_.LastIndex(); }
     // The player's ship leads the wing from now on.
     void SetOwnerShip(SpaceObject* ship);
+    // The ship joins the wing; a member without a target takes its slot
+    // beside the leader: member i flies at i x (+-40, 0, -40) in the
+    // leader's frame, odd members on the right.
     static void Setup(WingGroup* group, SpaceObject* ship);
-    // The wing's frame step.
-    virtual void Update() {}
+    // The wing's frame step: members no longer active leave it, and idle
+    // ones take the leader's target.
+    virtual void Update();
+    static constexpr float kSlotSpacing = 40.0f;
     bool Contains(const SpaceObject* ship) const;
 
     // A ship that holds the group goes: every member lets go of it (through

@@ -52,6 +52,8 @@ bool ParseLaunchOptions(int argc, const char* const* argv, LaunchOptions* option
                 return false;
             }
             options->mission = argv[++i];
+        } else if (std::strcmp(arg, "--trace") == 0) {
+            options->trace = true;
         } else if (std::strcmp(arg, "--seconds") == 0 || std::strcmp(arg, "--seed") == 0) {
             const bool seconds = std::strcmp(arg, "--seconds") == 0;
             int32_t* const target = seconds ? &options->seconds : &options->seed;
@@ -73,7 +75,7 @@ bool ParseLaunchOptions(int argc, const char* const* argv, LaunchOptions* option
 
 const char* LaunchUsage() {
     return "Usage: vorn [--data DIR] [--headless] [--frames N] [--help]\n"
-           "       vorn [--data DIR] --headless --mission FILE [--seconds N] [--seed S]\n"
+           "       vorn [--data DIR] --headless --mission FILE [--seconds N] [--seed S] [--trace]\n"
            "  --data DIR   the folder holding the seven data directories\n"
            "               (data, video, cel, option, xmi, mesh, missions)\n"
            "               and the files VORN.INI, vorn.cfg and screen.log\n"
@@ -83,5 +85,7 @@ const char* LaunchUsage() {
            "  --mission FILE  fly the mission file of the missions directory without\n"
            "               a window for N simulated seconds (10), seeding the dice\n"
            "               with S (1); prints the world, what is destroyed, the kills\n"
+           "  --trace      with --mission: each AI ship's behaviour and target every\n"
+           "               simulated second, and every hit\n"
            "  --help       show this text\n";
 }

@@ -17,6 +17,7 @@ struct LaunchOptions {
     std::string mission;
     int32_t seconds = 10;    // simulated seconds of the flight
     int32_t seed = 1;        // the game's dice
+    bool trace = false;      // the flight tells each AI ship's state every second, and every hit
 };
 
 // Parses argv into `options`; false with `error` set for an unknown or

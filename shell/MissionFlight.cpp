@@ -11,6 +11,7 @@
 #include "mission/MissionSetUp.h"
 #include "mission/ObjectLoader.h"
 #include "net/NetworkHooks.h"
+#include "ai/AiBrain.h"
 #include "ai/WingGroup.h"
 #include "objects/ships/AiShip.h"
 #include "objects/ships/PlayerShip.h"
@@ -42,25 +43,49 @@ const WingGroup* WingOf(const SpaceObject* object) {
     return nullptr;
 }
 
-// What the flight tells of a craft: its death, its end or return, its jumps.
+// What the flight tells of a craft: its end or return, its jumps, its hits.
 struct CraftState {
-    int32_t dead = 0;
-    uint32_t active = 0;
+    int32_t deaths = 0;
     bool jumping = false;
+    int32_t hitPoints = 0;
 };
 
-void ReportCraft(const Craft& craft, CraftState& was) {
+// Whether the craft was destroyed by another craft just now.
+bool ReportCraft(const Craft& craft, CraftState& was, bool trace) {
+    bool killedByCraft = false;
     const bool jumping = craft.jumpDeadline > 0;
-    if (craft.dead != 0 && was.dead == 0) {
-        const SpaceObject* const killer = craft.killer.Get();
-        std::printf("explodes %d \"%s\" by %s\n", craft.type, NameOf(&craft), killer != nullptr ? NameOf(killer) : "-");
+    const SpaceObject* const killer = craft.killer.Get();
+    if (trace && craft.hitPoints < was.hitPoints) {
+        const SpaceObject* const attacker = craft.lastAttacker.Get();
+        std::printf("hit \"%s\" %d -> %d by %s\n", NameOf(&craft), was.hitPoints, craft.hitPoints,
+                    attacker != nullptr ? NameOf(attacker) : "-");
     }
-    if (was.dead != 0 && craft.dead == 0) {
-        std::printf(craft.active != 0 ? "respawned %d \"%s\"\n" : "wrecked %d \"%s\"\n", craft.type, NameOf(&craft));
+    if (craft.deaths > was.deaths) {
+        if (craft.active != 0) {
+            std::printf("respawned %d \"%s\"\n", craft.type, NameOf(&craft));
+        } else if (killer != nullptr) {
+            std::printf("destroyed %d \"%s\" by %d \"%s\"\n", craft.type, NameOf(&craft), killer->type, NameOf(killer));
+            killedByCraft = killer->type >= SpaceObject::kTypeCraft;
+        } else {
+            std::printf("destroyed %d \"%s\" by -\n", craft.type, NameOf(&craft));
+        }
     }
     if (jumping && !was.jumping) std::printf("jumps %d \"%s\"\n", craft.type, NameOf(&craft));
     if (!jumping && was.jumping) std::printf("jumped %d \"%s\"\n", craft.type, NameOf(&craft));
-    was = {craft.dead, craft.active, jumping};
+    was = {craft.deaths, jumping, craft.hitPoints};
+    return killedByCraft;
+}
+
+// A line a second for each AI ship that flies: what its brain does, at whom.
+void TraceShip(uint32_t second, const SpaceObject& object) {
+    const auto* const pilot = dynamic_cast<const AiShip*>(&object);
+    if (pilot == nullptr || pilot->active == 0) return;
+    const AiBrain* const brain = pilot->brain;
+    const SpaceObject* const target = brain != nullptr ? brain->hostile.Get() : nullptr;
+    const Vector3 at = pilot->Position();
+    std::printf("%us \"%s\" %s target %s at %.0f %.0f %.0f speed %.0f hp %d volleys %d\n", second, NameOf(pilot),
+                brain != nullptr ? AiBrain::BehaviorName(brain->behavior) : "-", target != nullptr ? NameOf(target) : "-",
+                at.x, at.y, at.z, pilot->velocity.Length(), pilot->hitPoints, brain != nullptr ? brain->shotsFired : 0);
 }
 
 }  // namespace
@@ -93,7 +118,7 @@ int RunMissionFlight(const LaunchOptions& options) {
         std::map<const SpaceObject*, CraftState> crafts;
         std::set<const SpaceObject*> seenDebris;
         for (SpaceObject* object = game->mission->firstObject; object != nullptr; object = object->GetNext()) {
-            if (object->type >= SpaceObject::kTypeCraft) crafts[object] = {0, object->active, false};
+            if (object->type >= SpaceObject::kTypeCraft) crafts[object] = {0, false, object->hitPoints};
             if (object->type == SpaceObject::kTypeDebris) seenDebris.insert(object);   // listed already
         }
         int32_t kills = 0;
@@ -104,13 +129,20 @@ int RunMissionFlight(const LaunchOptions& options) {
             game->Simulate();
             int32_t debris = 0;
             for (SpaceObject* object = game->mission->firstObject; object != nullptr; object = object->GetNext()) {
-                if (auto it = crafts.find(object); it != crafts.end()) ReportCraft(static_cast<const Craft&>(*object), it->second);
+                if (auto it = crafts.find(object); it != crafts.end()) {
+                    kills += ReportCraft(static_cast<const Craft&>(*object), it->second, options.trace) ? 1 : 0;
+                }
+                if (options.trace && (frame + 1) % int32_t(1000 / kFrameMs) == 0) {
+                    TraceShip(uint32_t((frame + 1) / int32_t(1000 / kFrameMs)), *object);
+                }
                 if (object->type == SpaceObject::kTypeDebris && object->active != 0 && seenDebris.insert(object).second) ++debris;
             }
             if (debris > 0) std::printf("debris %d\n", debris);
             for (SpaceObject* object = game->mission->firstObject; object != nullptr; object = object->GetNext()) {
                 if (object->active != 0 || object->removeWhenDone == 0 || reported.count(object) != 0) continue;
                 reported.insert(object);
+                // Chips and pieces of wrecks come and go unnamed.
+                if (object->type == SpaceObject::kTypeSpaceObject || object->type == SpaceObject::kTypeDebris) continue;
                 const SpaceObject* const killer = object->killer.Get();
                 if (killer != nullptr) {
                     std::printf("destroyed %d \"%s\" by %d \"%s\"\n", object->type, NameOf(object), killer->type,

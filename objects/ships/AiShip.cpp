@@ -7,6 +7,7 @@
 
 #include "ai/AiBrain.h"
 #include "ai/Maneuver.h"
+#include "ai/ScriptedManeuver.h"
 #include "ai/WingGroup.h"
 #include "engine/Clock.h"
 #include "engine/Random.h"
@@ -238,7 +239,7 @@ void AiShip::ReadManeuverLists() {
 Maneuver* AiShip::CreateManeuver(const char* name) {
     if (name == nullptr) return nullptr;
     for (const ManeuverName& entry : kManeuvers) {
-        if (std::strcmp(name, entry.name) == 0) return new Maneuver(0, 0, entry.kind);
+        if (std::strcmp(name, entry.name) == 0) return new ScriptedManeuver(entry.kind, 0, 0);
     }
     return nullptr;
 }

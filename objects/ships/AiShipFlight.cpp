@@ -121,12 +121,16 @@ int32_t Craft::GetMaxWeaponRange() {
 }
 
 void AiShip::PickRandomManeuver() {
-    if (defensiveManeuvers.Count() > 0) currentManeuver = defensiveManeuvers[GameRandom() % defensiveManeuvers.Count()];
+    if (defensiveManeuvers.Count() == 0) return;
+    currentManeuver = defensiveManeuvers[GameRandom() % defensiveManeuvers.Count()];
+    currentManeuver->Reset();
 }
 
 void AiShip::PickAttackManeuver() {
     DynArray<Maneuver*>& list = IsTargetAhead() != 0 ? attackManeuvers : aggressiveManeuvers;
-    if (list.Count() > 0) currentManeuver = list[GameRandom() % list.Count()];
+    if (list.Count() == 0) return;
+    currentManeuver = list[GameRandom() % list.Count()];
+    currentManeuver->Reset();
 }
 
 void AiShip::NotifyBrain(int32_t event) {

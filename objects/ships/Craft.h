@@ -151,6 +151,7 @@ public:
     // between targetings), and whether the player's did.
     int32_t identification = 0;
     int32_t identifiedByPlayer = 0;
+    int32_t deaths = 0;   // death sequences finished
     uint32_t tailWords[2] = {};
 
     static constexpr uint32_t kJumpMs = 1800;

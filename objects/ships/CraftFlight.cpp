@@ -277,6 +277,7 @@ void Craft::FinishDeath() {
     }
     firstExplosion = nullptr;
     dead = 0;
+    ++deaths;
     if (parts.Count() > 0) {
         delete parts[0]->attached;
         parts[0]->attached = nullptr;

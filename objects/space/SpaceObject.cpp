@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "ai/AiBrain.h"
 #include "engine/Clock.h"
 #include "engine/Saturate.h"
 #include "engine/TimeStamp.h"
@@ -212,6 +213,10 @@ void SpaceObject::SetMass(float value) {
 
 bool SpaceObject::IsHostile(const SpaceObject* other) const {
     if (other == nullptr || other->active == 0) return false;
+    // What a pilot's brain holds hostile is, whatever its side.
+    if (const AiBrain* const brain = type == kTypeAiShip ? Brain() : nullptr; brain != nullptr && brain->hostile.Get() == other) {
+        return true;
+    }
     return side != 0 && other->side != 0 && side != other->side;
 }
 

@@ -215,8 +215,9 @@ Status WriteTemp(const std::string& path) {
                                    {"Armor 2", "2305RAIDR"},
                                    {"Radar 1", "2305RAIDR"},
                                    {"Targeting 1", "2305RAIDR"},
+                                   {"Flight 1", "2305RAIDR"},
                                    {"Engine 1", "RENG0RR0E"},
-                                   {"Laser Cannon", "RWNG0FLHW"}})}});
+                                   {"Raider Gun", "RWNG0FLHW"}})}});
     WriteSpob(w, "Capital", "CAPIT0000", {5000, 5000, 3000, 2, 14, 20, 5, 5, 5, 20000},
               {{"TURR", Join({Field("TURR0FLHL", 16), Words32({60, 30, 1, 0}), Field("TURR0RRHL", 16), Words32({60, 30, 1, 0})})},
                {"EQPT", Equipment({{"Generator 1", "CAPIT0000"}, {"Shields 1", "CAPIT0000"}})}});
@@ -273,6 +274,11 @@ Status WriteTemp(const std::string& path) {
     // lifetime or range, lock class, EMP charge.
     WriteEqob(w, "Laser Cannon", 21, 60, 8, {"Laser"},
               {{"WEAP", Words16({2, 10, 500, 30, 20, 0, 0, 10, 1500, 1, 0})}, {"EXPL", Field("Hit Spark", 16)}});
+    // The raider's gun: one energy a shot, 40 shots a second; a second of fire
+    // drains 300 of shields and does hull damage of 400 and 200 (WEAP words 3,
+    // 7 and 6).
+    WriteEqob(w, "Raider Gun", 21, 60, 8, {"Laser"},
+              {{"WEAP", Words16({1, 40, 4000, 300, 20, 0, 200, 400, 1200, 1, 0})}, {"EXPL", Field("Hit Spark", 16)}});
     WriteEqob(w, "Ion Beam 1", 20, 60, 20, {"Beam"},
               {{"WEAP", Words16({30, 0, 0, 40, 30, 0, 0, 20, 2000, 0, 5})}, {"BEAM", Field("Ion Beam", 16)}});
     WriteEqob(w, "Missile Rack 1", 22, 40, 0, {"Missile Launch"},

@@ -379,7 +379,7 @@ Status WriteSampleShips(const char* path) {
         // tables are read by (race 3, ship number 05).
         {"2305RAIDR", nullptr, at(3.0f, 0, 0, 0)},     {"RWNG0FLHW", "2305RAIDR", at(0.5f, -2, 0, 0)},
         {"RWNG0FRHW", "2305RAIDR", at(0.5f, 2, 0, 0)}, {"RENG0RR0E", "2305RAIDR", at(0.4f, 0, 0, -2)},
-        {"RSHL0S00S", "2305RAIDR", at(1.6f, 0, 0, 0)},
+        {"RSHL0S00S", "2305RAIDR", at(1.6f, 0, 0, 0)}, {"RCKP0F00C", "2305RAIDR", at(0.8f, 0, 0, 0.5f)},
         // A capital ship with two turrets.
         {"CAPIT0000", nullptr, at(40.0f, 0, 0, 0)},    {"TURR0FLHL", "CAPIT0000", at(0.1f, -0.5f, 1.1f, 0.5f)},
         {"TURR0RRHL", "CAPIT0000", at(0.1f, 0.5f, 1.1f, -0.5f)},

@@ -51,10 +51,11 @@ Record Rock(const char* definition, float x, float y, float z, float scatter, fl
 }
 
 Record Ship(const char* definition, const char* name, const char* wing, float x, float y, float z, int32_t side,
-            int32_t wingman, int32_t respawn = 0) {
+            int32_t wingman, int32_t respawn = 0, bool facingBack = false) {
     Record r(mission_file::kShipBytes);
     r.Text(0, definition, 16).Word(20, 2).Word(32, respawn).Text(40, wing, 16).Text(56, name, 16);
-    r.Floats(120, {1, 0, 0, 0, 1, 0, 0, 0, 1, x, y, z});
+    const float f = facingBack ? -1.0f : 1.0f;   // turned about y to face -z
+    r.Floats(120, {f, 0, 0, 0, 1, 0, 0, 0, f, x, y, z});
     r.Floats(240, {x, y, z, 0.0f});
     r.Word(spawn_records::kAiShipBytes, side).Word(spawn_records::kAiShipBytes + 4, wingman);
     return r;
@@ -106,6 +107,33 @@ Status WriteSampleMission(const char* path) {
     buoy.Text(0, "Nav Buoy", 16).Floats(16, {200.0f, 100.0f, 3000.0f}).Text(28, "Beacon", 32).Word(60, 20);
     status = Put(iff, mission_file::kBuoy, buoy, status);
 
+    if (status == kStatusOk) status = iff.Ascend();
+    const Status closed = iff.CloseFile();
+    return status != kStatusOk ? status : closed;
+}
+
+Status WriteSkirmishMission(const char* path) {
+    IffFile iff(0);
+    Status status = iff.OpenFile(path, kOpenWrite | kOpenCreate);
+    if (status == kStatusOk) status = iff.BeginForm(mission_file::kForm);
+    Record header(mission_file::kHeaderBytes);
+    header.Word(0, 30).Word(4, 20).Word(8, 10);
+    header.Floats(12, {0.0f, 0.0f, -50.0f, 0.0f});
+    header.Floats(44, {1, 0, 0, 0, 0, 1, 0, -1, 0, 0, 4000, 0});
+    status = Put(iff, mission_file::kHeader, header, status);
+    // The player's ship waits between the wings and below them, farther from
+    // each than the wings are from each other (so each wing's nearest enemy
+    // is the other wing) but within four radar ranges, where AI ships fly.
+    Record player(mission_file::kPlayerBytes);
+    player.Text(0, "P101", 16).Text(16, "Watch", 16);
+    status = Put(iff, mission_file::kPlayer, player, status);
+    const char* const blue[] = {"Blue 1", "Blue 2", "Blue 3", "Blue 4"};
+    const char* const red[] = {"Red 1", "Red 2", "Red 3", "Red 4"};
+    for (int i = 0; i < 4; ++i) {
+        const float x = -150.0f + 100.0f * float(i);
+        status = Put(iff, mission_file::kShip, Ship("Raider", blue[i], "Blue", x, 2800.0f, -1500.0f, 1, 0), status);
+        status = Put(iff, mission_file::kShip, Ship("Raider", red[i], "Red", x, 2800.0f, 1500.0f, 2, 0, 0, true), status);
+    }
     if (status == kStatusOk) status = iff.Ascend();
     const Status closed = iff.CloseFile();
     return status != kStatusOk ? status : closed;

@@ -6,3 +6,8 @@
 // a field, mines, a gate, debris, two way points and a buoy.
 inline constexpr const char* kSampleMissionFile = "sample.uli";
 Status WriteSampleMission(const char* path);
+
+// "skirmish.uli": two wings of four AI raiders on opposite sides, 3000
+// units apart, facing each other, with the player's ship between them.
+inline constexpr const char* kSkirmishMissionFile = "skirmish.uli";
+Status WriteSkirmishMission(const char* path);

@@ -113,6 +113,8 @@ bool WriteSampleTree(const std::string& rootText, std::string* failure) {
     }
     const fs::path mission = root / "missions" / kSampleMissionFile;
     if (WriteSampleMission(mission.c_str()) != kStatusOk) return fail("cannot write " + mission.string());
+    const fs::path skirmish = root / "missions" / kSkirmishMissionFile;
+    if (WriteSkirmishMission(skirmish.c_str()) != kStatusOk) return fail("cannot write " + skirmish.string());
     const fs::path dust = root / "cel" / "dust.iff";
     if (WriteDustSprites(dust.c_str()) != kStatusOk) return fail("cannot write " + dust.string());
     // The movies are made once by tools/make-movies.sh and kept in the source tree.

@@ -1,0 +1,262 @@
+#include "ai/AiBrain.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "ai/WingGroup.h"
+#include "engine/DynArray.h"
+#include "engine/MathRoutineTable.h"
+#include "engine/Random.h"
+#include "objects/effects/EffectSupport.h"
+#include "objects/effects/Turret.h"
+#include "objects/ships/AiShip.h"
+#include "objects/space/ObjectPart.h"
+#include "objects/systems/EnergySystem.h"
+#include "objects/systems/EngineSystem.h"
+#include "objects/systems/TargetingSystem.h"
+#include "objects/weapons/GunWeapon.h"
+#include "objects/weapons/Weapon.h"
+
+namespace {
+
+constexpr float kDegrees = 57.29578f;
+
+bool Fightable(const SpaceObject* object) {
+    if (object == nullptr || object->active == 0) return false;
+    const auto* const craft = dynamic_cast<const Craft*>(object);
+    return craft == nullptr || craft->dead == 0;
+}
+
+// Degrees between the craft's nose and a world direction.
+float OffNose(const SpaceObject& craft, const Vector3& direction) {
+    const Vector3 local = effects::DirectionToLocal(craft.world, direction);
+    const float length = local.Length();
+    if (length <= 0.0f) return 180.0f;
+    return std::acos(std::clamp(local.z / length, -1.0f, 1.0f)) * kDegrees;
+}
+
+}  // namespace
+
+AiBrain::AiBrain(SpaceObject* owner) : ship(owner) {}
+
+AiShip* AiBrain::Pilot() const { return dynamic_cast<AiShip*>(ship); }
+
+const char* AiBrain::BehaviorName(int32_t value) {
+    static constexpr const char* kNames[kBehaviors] = {"idle", "pursue", "attack", "evade", "avoid"};
+    return value >= 0 && value < kBehaviors ? kNames[value] : "?";
+}
+
+void AiBrain::SetBehavior(int32_t eventCode) {
+    if (eventCode >= 0 && eventCode < kBehaviors) behavior = eventCode;
+}
+
+void AiBrain::SetLinkedShipSide(int32_t side) {
+    if (SpaceObject* const leader = followed.Get()) leader->SetSide(side);
+}
+
+SpaceObject* AiBrain::LiveHostile() {
+    if (!Fightable(hostile.Get())) hostile = nullptr;
+    return hostile.Get();
+}
+
+SpaceObject* AiBrain::NearestHostile(AiShip& pilot) {
+    DynArray<SpaceObject*> candidates;
+    pilot.CollectShips(1, candidates);
+    SpaceObject* nearest = nullptr;
+    float best = 0.0f;
+    for (SpaceObject* candidate : candidates) {
+        if (!Fightable(candidate)) continue;
+        const float distance = pilot.DistanceTo(*candidate);
+        if (nearest == nullptr || distance < best) {
+            nearest = candidate;
+            best = distance;
+        }
+    }
+    return nearest;
+}
+
+void AiBrain::Boost(AiShip& pilot, bool on) {
+    auto* const engine = static_cast<EngineSystem*>(pilot.GetSystem(ShipSystem::kEngine, nullptr));
+    if (engine == nullptr) return;
+    if (on) {
+        engine->StartAfterburner();
+    } else {
+        engine->StopAfterburner();
+    }
+}
+
+void AiBrain::Throttle(AiShip& pilot, int32_t percent) {
+    auto* const energy = static_cast<EnergySystem*>(pilot.GetSystem(ShipSystem::kEnergy, nullptr));
+    auto* const engine = static_cast<EngineSystem*>(pilot.GetSystem(ShipSystem::kEngine, nullptr));
+    if (energy == nullptr || engine == nullptr) return;
+    const int32_t wanted = int32_t(int64_t(engine->maximumPower) * percent / 100);
+    if (energy->engineAllocation != wanted) energy->SetEnginePower(wanted);
+}
+
+void AiBrain::Steer(AiShip& pilot, const Vector3& direction) {
+    if (direction.Length() > 0.0f) {
+        pilot.SteerToward(direction);
+    } else {
+        pilot.SetRotationVector({0.0f, 0.0f, 0.0f});
+    }
+}
+
+void AiBrain::Think() {
+    AiShip* const pilot = Pilot();
+    if (pilot == nullptr || pilot->active == 0 || pilot->dead != 0) {
+        behavior = kIdle;
+        return;
+    }
+    const uint32_t age = pilot->Age();
+    const bool hitLately = pilot->lastHitAge > 0 && age - uint32_t(pilot->lastHitAge) < kEvadeWindowMs;
+    SpaceObject* target = LiveHostile();
+    // A pilot shot at by an enemy it is not fighting turns on it.
+    SpaceObject* const attacker = hitLately ? pilot->lastAttacker.Get() : nullptr;
+    if (attacker != nullptr && attacker != target && attacker->type >= SpaceObject::kTypeCraft && Fightable(attacker) &&
+        pilot->IsHostile(attacker)) {
+        target = nullptr;
+        hostile = attacker;
+        pilot->SetTarget(attacker);
+        target = attacker;
+    }
+    if (target == nullptr && (target = NearestHostile(*pilot)) != nullptr) {
+        hostile = target;
+        pilot->SetTarget(target);
+    }
+
+    if (avoid != 0 && obstacle.Get() != nullptr && age - warnedAtAge < kAvoidMs) {
+        behavior = kAvoid;
+        mode = 1;
+        return;
+    }
+    avoid = 0;
+    mode = 0;
+
+    const int32_t courage = pilot->traits[3];
+    const int32_t hull = pilot->maxHitPoints > 0 ? int32_t(int64_t(pilot->hitPoints) * 100 / pilot->maxHitPoints) : 100;
+    if (hitLately && hull < courage) {
+        behavior = kEvade;
+        pilot->PickRandomManeuver();
+        return;
+    }
+    if (target == nullptr) {
+        behavior = kIdle;
+        return;
+    }
+    const float range = float(pilot->GetMaxWeaponRange());
+    const float distance = pilot->DistanceTo(*target);
+    if (range > 0.0f && distance < kAttackReach * range) {
+        behavior = kAttack;
+        // The bolder the pilot, the likelier a set piece (thinks come every frame).
+        if (pilot->currentManeuver == nullptr && GameRandom() % 1000 < pilot->traits[1] / 10) pilot->PickAttackManeuver();
+    } else {
+        behavior = kPursue;
+    }
+}
+
+void AiBrain::ExecuteBehavior() {
+    AiShip* const pilot = Pilot();
+    if (pilot == nullptr || pilot->active == 0 || pilot->dead != 0) return;
+    const Vector3 here = pilot->Position();
+    SpaceObject* const target = LiveHostile();
+    switch (behavior) {
+        case kPursue:
+        case kAttack: {
+            if (target == nullptr) break;
+            // Pursuit flies to where the target will be; within weapon range the
+            // nose goes on the target itself, since gun shots strike at once.
+            const float leadSeconds = behavior == kPursue ? kLeadSeconds : 0.0f;
+            const Vector3 lead = target->Position().Sum(target->velocity.Scaled(leadSeconds));
+            const Vector3 toLead = lead.Difference(here);
+            Steer(*pilot, toLead);
+            // Turning onto a target off the nose, it slows for a tighter turn.
+            const float off = OffNose(*pilot, toLead);
+            Throttle(*pilot, behavior == kPursue ? 100 : off > 60.0f ? 20 : off > 20.0f ? 50 : kAttackThrottle);
+            const float range = float(pilot->GetMaxWeaponRange());
+            Boost(*pilot, behavior == kPursue && range > 0.0f && pilot->DistanceTo(*target) > kBoostReach * range);
+            return;
+        }
+        case kEvade: {
+            const SpaceObject* const attacker = pilot->lastAttacker.Get();
+            Steer(*pilot, attacker != nullptr ? here.Difference(attacker->Position()) : pilot->world.forward);
+            Throttle(*pilot, 100);
+            Boost(*pilot, true);
+            return;
+        }
+        case kAvoid: {
+            const SpaceObject* const from = obstacle.Get();
+            if (from == nullptr) break;
+            // Away from the obstacle and up out of its way.
+            Vector3 away = here.Difference(from->Position());
+            if (away.Length() > 0.0f) away.Normalize();
+            Vector3 up;
+            const Vector3 localUp{0.0f, 1.0f, 0.0f};
+            TransformVector(&localUp, &pilot->world.matrix, &up);
+            Steer(*pilot, away.Sum(up));
+            Throttle(*pilot, 100);
+            Boost(*pilot, false);
+            return;
+        }
+        default:
+            break;
+    }
+    Boost(*pilot, false);
+    // Idle: a wingman keeps its slot by its leader; others fly to their navigation point.
+    if (const SpaceObject* const leader = followed.Get(); leader != nullptr && leader != pilot && leader->active != 0) {
+        Vector3 slot;
+        TransformPoint(&formationSlot, &leader->world.matrix, &slot);
+        const Vector3 toSlot = slot.Difference(here);
+        const bool far = toSlot.Length() > kFollowSlack;
+        Steer(*pilot, far ? toSlot : leader->world.forward);
+        Throttle(*pilot, far ? 100 : kCruiseThrottle);
+        return;
+    }
+    Throttle(*pilot, kCruiseThrottle);
+    if (const SpaceObject* const point = pilot->navTarget.Get()) {
+        Steer(*pilot, point->Position().Difference(here));
+        return;
+    }
+    pilot->SetRotationVector({0.0f, 0.0f, 0.0f});
+}
+
+void AiBrain::UpdateFireControl() {
+    AiShip* const pilot = Pilot();
+    SpaceObject* const target = LiveHostile();
+    if (pilot == nullptr || target == nullptr || pilot->dead != 0 || pilot->active == 0) return;
+    const Vector3 toTarget = target->Position().Difference(pilot->Position());
+    const float distance = toTarget.Length();
+    const float cone = 10.0f - float(pilot->traits[2]) / 20.0f;
+    const bool bears = OffNose(*pilot, toTarget) < cone;
+    const uint32_t age = pilot->Age();
+    auto* const targeting = static_cast<TargetingSystem*>(pilot->GetSystem(ShipSystem::kTargeting, nullptr));
+    bool groupFires[4] = {};
+    for (ShipSystem* system = pilot->GetSystem(ShipSystem::kAnyWeapon, nullptr); system != nullptr;
+         system = pilot->GetSystem(ShipSystem::kAnyWeapon, system)) {
+        auto* const weapon = static_cast<Weapon*>(system);
+        if (weapon->group == 1 || weapon->group == 2) {
+            const bool fires = bears && distance <= float(weapon->GetRange());
+            // A gun's shots go at the target the fire control names, for one update.
+            if (fires && weapon->typeId == Weapon::kGun) static_cast<GunWeapon*>(weapon)->aimTarget = target;
+            groupFires[weapon->group] = groupFires[weapon->group] || fires;
+        } else if (weapon->group == kMissileGroup && targeting != nullptr && age - lastMissileAge >= kMissileSpacingMs &&
+                   targeting->GetLockStrength(weapon, weapon->LockClass()) >= 100) {
+            groupFires[kMissileGroup] = true;
+        }
+    }
+    for (const int32_t group : {2, 1}) {
+        if (groupFires[group] && pilot->FireWeaponGroup(group) != 0) ++shotsFired;
+    }
+    if (groupFires[kMissileGroup] && pilot->FireWeaponGroup(kMissileGroup) != 0) {
+        lastMissileAge = age;
+        ++missilesFired;
+    }
+    for (Turret* turret : pilot->turrets) {
+        if (!turret->IsObjectInArc(target)) continue;
+        if (turret->target.Get() != target) turret->SetTarget(target);
+        ShipSystem* const gun = turret->FindWeapon();
+        if (gun == nullptr || turret->aimError >= kTurretAimDegrees) continue;
+        const int32_t barrel = turret->barrelPart;
+        SceneObject* const from = barrel >= 0 && barrel < pilot->parts.Count() ? pilot->parts[barrel]->node : nullptr;
+        static_cast<Weapon*>(gun)->Fire(from, nullptr);
+    }
+}
