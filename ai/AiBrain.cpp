@@ -186,14 +186,21 @@ void AiBrain::ExecuteBehavior() {
         case kAvoid: {
             const SpaceObject* const from = obstacle.Get();
             if (from == nullptr) break;
-            // Away from the obstacle and up out of its way.
-            Vector3 away = here.Difference(from->Position());
-            if (away.Length() > 0.0f) away.Normalize();
+            // Past the obstacle's edge: the line that grazes its sphere, widened
+            // by a margin, on the side the ship's up points to.
+            Vector3 toward = from->Position().Difference(here);
+            const float distance = toward.Length();
+            const float clear = from->Radius() + pilot->Radius() + kAvoidMargin;
             Vector3 up;
             const Vector3 localUp{0.0f, 1.0f, 0.0f};
             TransformVector(&localUp, &pilot->world.matrix, &up);
-            Steer(*pilot, away.Sum(up));
-            Throttle(*pilot, 100);
+            if (distance > 0.0f) toward = toward.Scaled(1.0f / distance);
+            Vector3 aside = up.Difference(toward.Scaled(up.Dot(toward)));
+            if (aside.Length() <= 0.0f) aside = pilot->world.forward;
+            aside.Normalize();
+            const float along = distance > clear ? std::sqrt(distance * distance - clear * clear) : 0.0f;
+            Steer(*pilot, toward.Scaled(along).Sum(aside.Scaled(clear)));
+            Throttle(*pilot, kAvoidThrottle);
             Boost(*pilot, false);
             return;
         }
@@ -206,9 +213,12 @@ void AiBrain::ExecuteBehavior() {
         Vector3 slot;
         TransformPoint(&formationSlot, &leader->world.matrix, &slot);
         const Vector3 toSlot = slot.Difference(here);
-        const bool far = toSlot.Length() > kFollowSlack;
-        Steer(*pilot, far ? toSlot : leader->world.forward);
-        Throttle(*pilot, far ? 100 : kCruiseThrottle);
+        const float gap = toSlot.Length();
+        Steer(*pilot, gap > kFollowSlack ? toSlot : leader->world.forward);
+        // The leader's speed, and more the farther the slot: a wingman that
+        // came too fast would only circle it.
+        const float wanted = leader->velocity.Length() + std::min(gap * kCatchUpRate, kCatchUpCap);
+        Throttle(*pilot, pilot->velocity.Length() > wanted ? 0 : 100);
         return;
     }
     Throttle(*pilot, kCruiseThrottle);

@@ -23,9 +23,13 @@ public:
     static constexpr float kBoostReach = 3.0f;          // ranges beyond which it pursues on afterburner
     static constexpr float kTurretAimDegrees = 5.0f;
     static constexpr float kFollowSlack = 50.0f;
+    static constexpr float kAvoidMargin = 40.0f;
+    static constexpr float kCatchUpRate = 0.3f;     // speed over the leader's per unit from the slot
+    static constexpr float kCatchUpCap = 80.0f;
     static constexpr int32_t kMissileGroup = 3;
     static constexpr int32_t kAttackThrottle = 75;   // percent
     static constexpr int32_t kCruiseThrottle = 50;
+    static constexpr int32_t kAvoidThrottle = 20;    // slower turns tighter
 
     explicit AiBrain(SpaceObject* ship);
     virtual ~AiBrain() = default;

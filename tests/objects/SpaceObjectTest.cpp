@@ -153,6 +153,7 @@ TEST(SpaceObjectTest, RemovedObjectsLeaveNoReferenceBehind) {
         AiBrain brain(other);
         brain.hostile = gone;
         brain.obstacle = gone;
+        brain.followed = gone;
         other->killer = gone;
         other->collisionPartner = gone;
         other->partnerPart = 1;
@@ -166,6 +167,7 @@ TEST(SpaceObjectTest, RemovedObjectsLeaveNoReferenceBehind) {
         objects.erase(objects.begin() + victim);
         EXPECT_EQ(brain.hostile.Get(), nullptr);
         EXPECT_EQ(brain.obstacle.Get(), nullptr);
+        EXPECT_EQ(brain.followed.Get(), nullptr);
         EXPECT_EQ(other->killer.Get(), nullptr);
         EXPECT_EQ(other->collisionPartner.Get(), nullptr);
         EXPECT_EQ(other->partnerPart, -1);

@@ -495,4 +495,30 @@ TEST_F(StartupTest, FliesTheSampleMissionTheSameWayForOneSeed) {
     EXPECT_EQ(RunGame(options), 1);
 }
 
+// Two wings of AI raiders fight it out for two simulated minutes: ships
+// of each side shoot down ships of the other, and the trace tells it.
+TEST_F(StartupTest, TheSkirmishEndsInKillsAcrossTheSides) {
+    std::string error;
+    ASSERT_TRUE(WriteSampleTree(dir_.Str(), &error)) << error;
+    LaunchOptions options = Options();
+    options.mission = "skirmish.uli";
+    options.seconds = 120;
+    options.seed = 7;
+    options.trace = true;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(RunGame(options), 0);
+    const std::string out = testing::internal::GetCapturedStdout();
+    int crossKills = 0;
+    for (size_t at = out.find("destroyed 16 \""); at != std::string::npos; at = out.find("destroyed 16 \"", at + 1)) {
+        const std::string line = out.substr(at, out.find('\n', at) - at);
+        const bool blueLost = line.find("destroyed 16 \"Blue") == 0, byRed = line.find("by 16 \"Red") != std::string::npos;
+        const bool redLost = line.find("destroyed 16 \"Red") == 0, byBlue = line.find("by 16 \"Blue") != std::string::npos;
+        crossKills += (blueLost && byRed) || (redLost && byBlue);
+    }
+    EXPECT_GE(crossKills, 2) << out.substr(0, 2000);
+    EXPECT_NE(out.find(" attack target "), std::string::npos);
+    EXPECT_NE(out.find("\nhit \""), std::string::npos);
+    ExpectNothingLeft();
+}
+
 }  // namespace

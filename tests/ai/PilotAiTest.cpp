@@ -1,0 +1,233 @@
+// AI pilots in small headless worlds of the sample tree's raiders: the
+// scripted maneuvers, pursuit, a first kill's hits, breaking away when hurt,
+// steering clear of what lies ahead, wingmen in their slots, and what the
+// brain holds hostile.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "ai/AiBrain.h"
+#include "ai/ScriptedManeuver.h"
+#include "ai/WingGroup.h"
+#include "engine/MathRoutineTable.h"
+#include "engine/Random.h"
+#include "game/DataDirectories.h"
+#include "mission/ObjectLoader.h"
+#include "objects/ships/AiShip.h"
+#include "objects/space/WorldPass.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/world/WorldBuilder.h"
+#include "tools/mkdata/SampleTree.h"
+
+namespace {
+
+class PilotAiTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(WriteSampleTree(dir_.Str(), &error)) << error;
+        ASSERT_TRUE(g_dataDirs.Find(dir_.Str()));
+        RegisterSpaceObjects();
+        DefinitionLibrary::RegisterCoreBuilders();
+        GameRandomSeed(7);
+    }
+    void TearDown() override {
+        for (SpaceObject* object : builder_.World()) builder_.Remove(object);
+        DefinitionLibrary::Reset();
+        g_dataDirs.Clear();
+    }
+
+    // A raider of the sample tree at a place, facing +z (or -z), with a
+    // brain and, when given, a wing.
+    AiShip* Raider(const char* name, int32_t side, const Vector3& at, bool facingBack = false, WingGroup* wing = nullptr) {
+        spawn_records::AiShip record;
+        const float f = facingBack ? -1.0f : 1.0f;
+        const float matrix[12] = {f, 0, 0, 0, 1, 0, 0, 0, f, at.x, at.y, at.z};
+        std::copy(std::begin(matrix), std::end(matrix), record.transform);
+        record.position[0] = at.x;
+        record.position[1] = at.y;
+        record.position[2] = at.z;
+        record.skill = 2;
+        DefinitionLibrary& library = DefinitionLibrary::Current();
+        auto* const ship =
+            dynamic_cast<AiShip*>(library.LoadObjectDefinition("Raider", nullptr, SpaceObject::kTypeAiShip, 0, &record));
+        if (ship == nullptr) return nullptr;
+        library.LoadShipDefinition(ship, nullptr, nullptr, 0);
+        ship->SetSide(side);
+        ship->SetName(name);
+        ship->CreateBrain(wing);
+        builder_.Game().AddObjectsToWorld(ship, 0);
+        return ship;
+    }
+
+    void Fly(uint32_t ms) {
+        for (uint32_t t = 0; t < ms; t += 50) {
+            builder_.Clock().Advance(50);
+            builder_.Game().Simulate();
+        }
+    }
+
+    TempDir dir_;
+    WorldBuilder builder_;
+};
+
+// Every script ends within a frame of its length with its commands
+// cleared, and turns the ship on the way (all but the straight run).
+TEST(ScriptedManeuverTest, EachManeuverEndsOnTimeWithItsRatesCleared) {
+    WorldBuilder builder;
+    const ManeuverKind kinds[] = {
+        ManeuverKind::kBreakLeft,    ManeuverKind::kHeadOn,         ManeuverKind::kImmTurn,    ManeuverKind::kSnake,
+        ManeuverKind::kSnapRoll,     ManeuverKind::kBackwards,      ManeuverKind::kVectoredThrust,
+        ManeuverKind::kNoseDownLoop, ManeuverKind::kNoseUpLoop,     ManeuverKind::kScissors,   ManeuverKind::kSwoop,
+        ManeuverKind::kStrafeSlide,  ManeuverKind::kHighYoYoLeft,   ManeuverKind::kBarrelRollLeft,
+    };
+    constexpr uint32_t kFrame = 50;
+    for (const ManeuverKind kind : kinds) {
+        SCOPED_TRACE(int(kind));
+        auto* const ship = builder.SpawnAs<AiShip>(builder.Template("SHIP0"), 16, static_cast<const spawn_records::AiShip*>(nullptr));
+        ship->SetMaxRates(0.0f, 90.0f);
+        ScriptedManeuver maneuver(kind);
+        const uint32_t expected = ScriptedManeuver::Duration(kind, 90.0f);
+        ASSERT_GT(expected, 0u);
+        bool turned = false;
+        uint32_t elapsed = 0;
+        while (maneuver.Update(ship) == 0 && elapsed < 60000) {
+            turned = turned || ship->rotationRates.Length() > 0.0f;
+            builder.Clock().Advance(kFrame);
+            elapsed += kFrame;
+        }
+        EXPECT_GE(elapsed + kFrame, expected);
+        EXPECT_LE(elapsed, expected + kFrame);
+        EXPECT_EQ(ship->rotationRates.Length(), 0.0f);
+        EXPECT_EQ(ship->freeDrift, 0u);
+        EXPECT_EQ(turned, kind != ManeuverKind::kHeadOn);
+        builder.Remove(ship);
+    }
+}
+
+TEST_F(PilotAiTest, APursuerClosesFromFiveThousandUnits) {
+    AiShip* const hunter = Raider("Hunter", 1, {0.0f, 0.0f, 0.0f});
+    AiShip* const prey = Raider("Prey", 2, {300.0f, 200.0f, 5000.0f}, true);
+    ASSERT_NE(hunter, nullptr);
+    ASSERT_NE(prey, nullptr);
+    prey->aiEnabled = 0;
+    Fly(1000);
+    EXPECT_EQ(hunter->brain->hostile.Get(), prey);
+    EXPECT_EQ(hunter->brain->behavior, AiBrain::kPursue);
+    Fly(30000);
+    EXPECT_LT(hunter->DistanceTo(*prey), 1500.0f);
+}
+
+// A target that does not fight back is shot at and hit within 30 s.
+TEST_F(PilotAiTest, AnAttackerFiresAndHitsWithinThirtySeconds) {
+    AiShip* const hunter = Raider("Hunter", 1, {0.0f, 0.0f, 0.0f});
+    AiShip* const prey = Raider("Prey", 2, {-200.0f, 100.0f, 900.0f});
+    prey->aiEnabled = 0;
+    uint32_t flown = 0;
+    while (prey->lastAttacker.Get() != hunter && flown < 30000) {
+        Fly(500);
+        flown += 500;
+    }
+    EXPECT_EQ(prey->lastAttacker.Get(), hunter);
+    EXPECT_GT(hunter->brain->shotsFired, 0);
+}
+
+// Hit while its hull is below its courage, a pilot breaks away with one
+// of its defensive maneuvers.
+TEST_F(PilotAiTest, AHurtPilotBreaksAwayWhenHit) {
+    AiShip* const pilot = Raider("Pilot", 1, {0.0f, 0.0f, 0.0f});
+    AiShip* const enemy = Raider("Enemy", 2, {0.0f, 0.0f, 800.0f}, true);
+    enemy->aiEnabled = 0;
+    ASSERT_GT(pilot->defensiveManeuvers.Count(), 0);
+    pilot->hitPoints = pilot->maxHitPoints / 10;
+    Fly(100);
+    pilot->currentManeuver = nullptr;
+    DamageRecord record;
+    record.source = enemy;
+    record.amounts[0] = 1;
+    pilot->TakeDamage(0, record, enemy);
+    pilot->brain->Think();
+    EXPECT_EQ(pilot->brain->behavior, AiBrain::kEvade);
+    ASSERT_NE(pilot->currentManeuver, nullptr);
+    const DynArray<Maneuver*>& defensive = pilot->defensiveManeuvers;
+    EXPECT_NE(std::find(defensive.begin(), defensive.end(), pilot->currentManeuver), defensive.end());
+}
+
+// A rock dead ahead: the warning turns the pilot away before it strikes.
+TEST_F(PilotAiTest, AWarnedPilotMissesTheRockAhead) {
+    AiShip* const pilot = Raider("Pilot", 1, {0.0f, 0.0f, 0.0f});
+    SpaceObject* const rock = builder_.Spawn(builder_.Ball("ROCK", 120.0f), 7);
+    rock->type = SpaceObject::kTypeAsteroid;
+    rock->SetPositionFlags({0.0f, 0.0f, 700.0f}, Transform::kAllFlags | 0x10);
+    rock->previousPosition = rock->Position();
+    rock->Activate(0);
+    rock->collisionDelay = 0;
+    rock->UpdateVisibility();
+    pilot->velocity = {0.0f, 0.0f, 150.0f};
+    const int32_t hull = pilot->hitPoints;
+    float closest = 1e9f;
+    bool warned = false;
+    for (int i = 0; i < 800; ++i) {
+        Fly(50);
+        closest = std::min(closest, pilot->DistanceTo(*rock));
+        warned = warned || pilot->brain->behavior == AiBrain::kAvoid;
+    }
+    EXPECT_TRUE(warned);
+    EXPECT_GT(closest, rock->Radius() + pilot->Radius());
+    EXPECT_EQ(pilot->hitPoints, hull);
+}
+
+TEST_F(PilotAiTest, WingmenKeepTheirSlotsBesideTheLeader) {
+    auto* const wing = new WingGroup("Blue");
+    AiShip* const leader = Raider("Lead", 1, {0.0f, 0.0f, 0.0f}, false, wing);
+    AiShip* const second = Raider("Two", 1, {-300.0f, 50.0f, -200.0f}, false, wing);
+    AiShip* const third = Raider("Three", 1, {300.0f, -50.0f, -250.0f}, false, wing);
+    // They start 300 units and more from their slots; after 40 s they fly
+    // near them (following the leader, not circling it).
+    const auto gap = [leader](AiShip* ship, float index) {
+        const float side = index == 1.0f ? 1.0f : -1.0f;
+        const Vector3 local{side * WingGroup::kSlotSpacing * index, 0.0f, -WingGroup::kSlotSpacing * index};
+        Vector3 slot;
+        TransformPoint(&local, &leader->world.matrix, &slot);
+        return ship->Position().Difference(slot).Length();
+    };
+    Fly(40000);
+    float sum[2] = {}, worst[2] = {};
+    for (int i = 0; i < 40; ++i) {
+        Fly(500);
+        for (int k = 0; k < 2; ++k) {
+            const float g = gap(k == 0 ? second : third, float(k + 1));
+            sum[k] += g;
+            worst[k] = std::max(worst[k], g);
+        }
+    }
+    for (int k = 0; k < 2; ++k) {
+        EXPECT_LT(sum[k] / 40.0f, 120.0f) << k;
+        EXPECT_LT(worst[k], 300.0f) << k;
+    }
+    EXPECT_EQ(second->brain->followed.Get(), leader);
+    EXPECT_EQ(third->brain->followed.Get(), leader);
+}
+
+// What a brain holds hostile is hostile whatever the sides say, until it
+// leaves the world (ASan watches the link).
+TEST_F(PilotAiTest, TheBrainsHostileTargetIsHostileUntilItGoes) {
+    AiShip* const pilot = Raider("Pilot", 1, {0.0f, 0.0f, 0.0f});
+    AiShip* const friendShip = Raider("Friend", 1, {100.0f, 0.0f, 0.0f});
+    EXPECT_FALSE(pilot->IsHostile(friendShip));
+    pilot->brain->hostile = friendShip;
+    pilot->brain->followed = friendShip;
+    EXPECT_TRUE(pilot->IsHostile(friendShip));
+    EXPECT_FALSE(friendShip->IsHostile(pilot));
+    builder_.Remove(friendShip);
+    EXPECT_EQ(pilot->brain->hostile.Get(), nullptr);
+    EXPECT_EQ(pilot->brain->followed.Get(), nullptr);
+    Fly(200);
+    pilot->brain->SetLinkedShipSide(-1);   // nobody to pass it to
+    EXPECT_EQ(pilot->side, 1);
+}
+
+}  // namespace
