@@ -107,6 +107,21 @@ void AiBrain::Think() {
         behavior = kIdle;
         return;
     }
+    const int32_t before = behavior;
+    // A target that is there but no longer fightable went down.
+    const bool targetDown = hostile.Get() != nullptr && !Fightable(hostile.Get());
+    ChooseBehavior(*pilot);
+    if (targetDown) {
+        pilot->SayWingmanMessage(kLineTargetDown);
+    } else if (behavior != before && behavior == kAttack) {
+        pilot->SayWingmanMessage(kLineAttacking);
+    } else if (behavior != before && behavior == kEvade) {
+        pilot->SayWingmanMessage(kLineBreaking);
+    }
+}
+
+void AiBrain::ChooseBehavior(AiShip& ship) {
+    AiShip* const pilot = &ship;
     const uint32_t age = pilot->Age();
     const bool hitLately = pilot->lastHitAge > 0 && age - uint32_t(pilot->lastHitAge) < kEvadeWindowMs;
     SpaceObject* target = LiveHostile();

@@ -30,6 +30,8 @@ public:
     static constexpr int32_t kAttackThrottle = 75;   // percent
     static constexpr int32_t kCruiseThrottle = 50;
     static constexpr int32_t kAvoidThrottle = 20;    // slower turns tighter
+    // A wingman's lines of "commwm.iff".
+    static constexpr int32_t kLineAttacking = 1, kLineBreaking = 2, kLineTargetDown = 3;
 
     explicit AiBrain(SpaceObject* ship);
     virtual ~AiBrain() = default;
@@ -65,6 +67,7 @@ public:
 
 private:
     AiShip* Pilot() const;
+    void ChooseBehavior(AiShip& pilot);
     // A target that can still be fought, or null.
     SpaceObject* LiveHostile();
     SpaceObject* NearestHostile(AiShip& pilot);

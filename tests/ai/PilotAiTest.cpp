@@ -16,7 +16,9 @@
 #include "engine/Random.h"
 #include "game/DataDirectories.h"
 #include "mission/ObjectLoader.h"
+#include "game/RadioMessage.h"
 #include "objects/ships/AiShip.h"
+#include "objects/ships/PlayerShip.h"
 #include "objects/space/WorldPass.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/world/WorldBuilder.h"
@@ -210,6 +212,22 @@ TEST_F(PilotAiTest, WingmenKeepTheirSlotsBesideTheLeader) {
     }
     EXPECT_EQ(second->brain->followed.Get(), leader);
     EXPECT_EQ(third->brain->followed.Get(), leader);
+}
+
+// A wingman of the player's wing calls its attack on the radio.
+TEST_F(PilotAiTest, APlayersWingmanCallsItsAttack) {
+    auto* const player = builder_.SpawnAs<PlayerShip>(builder_.Template("PLAYER0"), 15);
+    auto* const wing = new WingGroup("Alpha");
+    player->SetWingGroup(wing);
+    AiShip* const wingman = Raider("Alpha 2", 1, {0.0f, 0.0f, 0.0f}, false, wing);
+    AiShip* const enemy = Raider("Bandit", 2, {0.0f, 0.0f, 900.0f}, true);
+    enemy->aiEnabled = 0;
+    GameState& game = builder_.Game();
+    for (int i = 0; i < 100 && game.shownRadio == nullptr; ++i) Fly(50);
+    ASSERT_NE(game.shownRadio, nullptr);
+    EXPECT_EQ(game.shownRadio->speaker, wingman);
+    EXPECT_EQ(wingman->brain->behavior, AiBrain::kAttack);
+    EXPECT_EQ(game.lastSpeaker, wingman);
 }
 
 // What a brain holds hostile is hostile whatever the sides say, until it

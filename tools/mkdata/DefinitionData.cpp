@@ -417,7 +417,15 @@ Status WriteSampleDefinitions(const char* dataDirectory) {
         std::snprintf(file, sizeof file, "comm%02d.iff", n);
         status = WriteVoices(dir + file, {"BM01", "BF02", "CM03"});
     }
-    if (status == kStatusOk) status = WriteVoices(dir + "commwm.iff", {"BF19", "BM19", "CF19", "CM19", "DF19", "DM19", "BF16", "BM16"});
+    // Wingmen's lines: 1 attacking, 2 breaking, 3 target down, 15 hurt,
+    // 16 a kill, 19 friendly fire; by level letter and voice.
+    std::vector<std::string> wingmen;
+    for (const char* number : {"01", "02", "03", "15", "16", "19"}) {
+        for (const char level : {'B', 'C', 'D'}) {
+            for (const char voice : {'F', 'M'}) wingmen.push_back(std::string{level, voice} + number);
+        }
+    }
+    if (status == kStatusOk) status = WriteVoices(dir + "commwm.iff", wingmen);
     if (status == kStatusOk) status = WriteControl(dir + "ctrl.iff");
     if (status == kStatusOk) status = WriteAiTraits(dir + "ai.iff");
     if (status == kStatusOk) status = WriteAiDetail(dir + "aidetail.iff");
