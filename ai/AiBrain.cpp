@@ -255,8 +255,7 @@ void AiBrain::UpdateFireControl() {
     const uint32_t age = pilot->Age();
     auto* const targeting = static_cast<TargetingSystem*>(pilot->GetSystem(ShipSystem::kTargeting, nullptr));
     bool groupFires[4] = {};
-    for (ShipSystem* system = pilot->GetSystem(ShipSystem::kAnyWeapon, nullptr); system != nullptr;
-         system = pilot->GetSystem(ShipSystem::kAnyWeapon, system)) {
+    for (ShipSystem* system : pilot->GetWeaponList()) {
         auto* const weapon = static_cast<Weapon*>(system);
         if (weapon->group == 1 || weapon->group == 2) {
             const bool fires = bears && distance <= float(weapon->GetRange());

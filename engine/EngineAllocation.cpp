@@ -1,6 +1,7 @@
 #include "engine/EngineAllocation.h"
 
 #include <cstdlib>
+#include <cstring>
 
 #include "engine/EngineHeap.h"
 
@@ -22,4 +23,13 @@ void EngineRelease(void* block) noexcept {
     } else {
         std::free(block);
     }
+}
+
+char* EngineCopyText(const char* text, size_t limit) noexcept {
+    const size_t length = text != nullptr ? strnlen(text, limit) : 0;
+    auto* const copy = static_cast<char*>(EngineAllocate(length + 1));
+    if (copy == nullptr) return nullptr;
+    if (length > 0) std::memcpy(copy, text, length);
+    copy[length] = 0;
+    return copy;
 }

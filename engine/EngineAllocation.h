@@ -8,6 +8,9 @@ void* EngineAllocate(size_t bytes) noexcept;
 // before the engine heap existed may be freed after, and the other way round.
 // Null is ignored.
 void EngineRelease(void* block) noexcept;
+// An engine-allocated copy of at most `limit` characters of a text, always
+// terminated (an empty text for null); null when memory runs out.
+char* EngineCopyText(const char* text, size_t limit = static_cast<size_t>(-1)) noexcept;
 
 // Base of engine and game objects: `new` on a derived class allocates through
 // the engine's allocation functions and yields null when memory runs out, so

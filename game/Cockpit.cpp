@@ -111,12 +111,9 @@ void Cockpit::Update(uint32_t now) {
         game_.DropRadioMessage(game_.shownRadio);
     }
     if (game_.shownRadio == nullptr && game_.pendingRadio != nullptr) {
-        game_.shownRadio = game_.pendingRadio;
+        RadioMessage* const next = game_.pendingRadio;
         game_.pendingRadio = nullptr;
-        game_.shownRadioAt = now;
-        if (game_.Sound() != nullptr && game_.shownRadio->voice != nullptr) {
-            game_.Sound()->Play(game_.shownRadio->voice, kVoiceLevel, 0);
-        }
+        game_.ShowRadioMessage(next, now);
     }
 }
 

@@ -281,11 +281,11 @@ void GameState::PostRadioMessage(RadioMessage* message) {
     radioPostedAt = GetMilliseconds();
 }
 
-void GameState::ShowRadioMessage(RadioMessage* message) {
+void GameState::ShowRadioMessage(RadioMessage* message, uint32_t now) {
     if (message == nullptr) return;
     DropRadioMessage(shownRadio);
     shownRadio = message;
-    shownRadioAt = GetMilliseconds();
+    shownRadioAt = now;
     if (message->voice != nullptr && soundDevice_ != nullptr) soundDevice_->Play(message->voice, Cockpit::kVoiceLevel, 0);
 }
 

@@ -214,8 +214,8 @@ public:
     // waits is dropped), shown by the cockpit's update. Dropping stops the
     // voice, then frees the text and the voice.
     void PostRadioMessage(RadioMessage* message);
-    // Shows a message at once, with its voice; one already shown is dropped.
-    void ShowRadioMessage(RadioMessage* message);
+    // Shows a message from `now` on, with its voice; one already shown is dropped.
+    void ShowRadioMessage(RadioMessage* message, uint32_t now);
     void DropRadioMessage(RadioMessage*& message);
 
     // The cockpit: always there, made with the game state.

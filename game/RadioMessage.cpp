@@ -7,12 +7,7 @@
 RadioMessage::RadioMessage(PixelImage* face, const char* text, SpaceObject* speaker, SoundObject* voice,
                            uint32_t displayTime)
     : face(face), speaker(speaker), voice(voice), displayTime(displayTime) {
-    const size_t length = text != nullptr ? std::strlen(text) : 0;
-    this->text = static_cast<char*>(EngineAllocate(length + 1));
-    if (this->text != nullptr) {
-        if (length > 0) std::memcpy(this->text, text, length);
-        this->text[length] = 0;
-    }
+    this->text = EngineCopyText(text);
 }
 
 RadioMessage::~RadioMessage() {

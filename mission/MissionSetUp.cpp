@@ -17,6 +17,7 @@
 #include "mission/MissionFile.h"
 #include "mission/ObjectLoader.h"
 #include "objects/ships/AiShip.h"
+#include "objects/ships/AiTables.h"
 #include "objects/ships/Craft.h"
 #include "objects/ships/PlayerShip.h"
 #include "objects/space/ChaseObject.h"
@@ -121,6 +122,7 @@ void FreeMission() {
     game->playerShip = game->viewedObject = game->chaseObject = game->chaseReference = nullptr;
     FreeGoals();
     ReleaseWings();
+    ai_tables::ForgetCachedTables();
     DefinitionLibrary::Reset();
     if (game->mission == game->missionStore.get()) game->mission = nullptr;
     if (game->missionStore != nullptr) delete game->missionStore->ambient;

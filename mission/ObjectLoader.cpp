@@ -351,10 +351,7 @@ SpaceObject* DefinitionLibrary::LoadObjectDefinition(const char* name, IffFile* 
         object->SetHitPoints(info[fmt::kHitPoints]);
     }
     for (const std::string& explosion : definition.explosions) {
-        auto* const copy = static_cast<char*>(EngineAllocate(explosion.size() + 1));
-        if (copy == nullptr) continue;
-        std::memcpy(copy, explosion.c_str(), explosion.size() + 1);
-        object->explosionNames.Append(copy);
+        if (char* const copy = EngineCopyText(explosion.c_str())) object->explosionNames.Append(copy);
     }
     if (type >= SpaceObject::kTypeCraft) {
         // A craft's definition words are the templates of its debris.

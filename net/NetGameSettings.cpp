@@ -13,7 +13,5 @@ void NetGameSettings::SetTeamName(int32_t team, const char* name) {
     EngineRelease(teams[team].name);
     teams[team].name = nullptr;
     if (name == nullptr) return;
-    const size_t length = std::strlen(name);
-    teams[team].name = static_cast<char*>(EngineAllocate(length + 1));
-    if (teams[team].name != nullptr) std::memcpy(teams[team].name, name, length + 1);
+    teams[team].name = EngineCopyText(name);
 }

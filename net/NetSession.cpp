@@ -35,12 +35,7 @@ int32_t NetSession::AddPlayer(uint32_t dpid, const char* name, int32_t shipUoid)
     player.shipUoid = shipUoid;
     player.idAcked = 0;
     EngineRelease(player.name);
-    const size_t length = name != nullptr ? std::strlen(name) : 0;
-    player.name = static_cast<char*>(EngineAllocate(length + 1));
-    if (player.name != nullptr) {
-        if (length > 0) std::memcpy(player.name, name, length);
-        player.name[length] = 0;
-    }
+    player.name = EngineCopyText(name);
     return chosen;
 }
 

@@ -56,15 +56,6 @@ constexpr ManeuverName kManeuvers[] = {
 // Faces whose pilots speak with a woman's voice.
 bool FemaleFace(int32_t face) { return face == 36 || face == 50 || face == 54 || face == 55; }
 
-char* CopyText(const char* text, size_t limit) {
-    const size_t length = strnlen(text, limit);
-    auto* const copy = static_cast<char*>(EngineAllocate(length + 1));
-    if (copy == nullptr) return nullptr;
-    std::memcpy(copy, text, length);
-    copy[length] = 0;
-    return copy;
-}
-
 // Adds a record's five words to the traits: words 1-5 feed traits 1, 2, 5, 3, 4.
 void ApplyRecord(int32_t traits[AiShip::kTraits], const ai_tables::TraitRecord& record, bool add) {
     static constexpr int kTraitOfWord[6] = {0, 1, 2, 5, 3, 4};
@@ -73,8 +64,6 @@ void ApplyRecord(int32_t traits[AiShip::kTraits], const ai_tables::TraitRecord& 
         trait = (add ? trait : 0) + record.words[word];
     }
 }
-
-const char* ModelName(const SpaceObject& ship) { return ship.model != nullptr ? ship.model->name : ""; }
 
 void DeleteAll(DynArray<Maneuver*>& list) {
     for (Maneuver* maneuver : list) delete maneuver;
@@ -103,7 +92,7 @@ AiShip::AiShip(SpaceObject* templateObject, const spawn_records::AiShip* record,
     identified = uint32_t(record->objectWord);
     respawns = record->respawn;
     EngineRelease(recordText);
-    recordText = CopyText(record->wing, sizeof record->wing);
+    recordText = EngineCopyText(record->wing, sizeof record->wing);
     std::strncpy(linkName, record->names[0], kLinkNameBytes);
     std::strncpy(secondLinkName, record->names[1], kLinkNameBytes);
     for (int i = 0; i < 2; ++i) std::strncpy(extraNames[i], record->names[2 + i], kLinkNameBytes);
@@ -140,7 +129,7 @@ void AiShip::SetFace(const spawn_records::AiShip& record) {
         faceNumber = 0;
     }
     EngineRelease(faceName);
-    faceName = CopyText(face.c_str(), face.size());
+    faceName = EngineCopyText(face.c_str());
 }
 
 AiShip::~AiShip() {
@@ -179,7 +168,7 @@ void AiShip::Init() {
     previousPosition = {};
     SetPositionFlags({}, Transform::kAllFlags | 0x10);
     Activate(0);
-    const char* const modelName = ModelName(*this);
+    const char* const modelName = ModelName();
     if (std::strstr(modelName, "MULT") != nullptr) {
         isBase = 1;
         mass = kBaseMass;
@@ -196,9 +185,8 @@ void AiShip::Init() {
 }
 
 void AiShip::ReadTraits() {
-    ai_tables::TraitTables tables;
-    ai_tables::LoadTraits(&tables);
-    const char* const modelName = ModelName(*this);
+    const ai_tables::TraitTables& tables = ai_tables::CachedTraits();
+    const char* const modelName = ModelName();
     const int32_t shipNumber = ship_radio::ShipNumber(modelName);
     if (shipNumber >= 0) {
         for (const ai_tables::TraitRecord& record : tables.ships) {
@@ -221,9 +209,8 @@ void AiShip::ReadTraits() {
 }
 
 void AiShip::ReadManeuverLists() {
-    std::vector<ai_tables::KillShip> ships;
-    ai_tables::LoadKillLists(&ships);
-    const char* const modelName = ModelName(*this);
+    const std::vector<ai_tables::KillShip>& ships = ai_tables::CachedKillLists();
+    const char* const modelName = ModelName();
     const ai_tables::Skill level = ai_tables::SkillOf(skill);
     DynArray<Maneuver*>* const lists[ai_tables::kManeuverLists] = {&attackManeuvers, &aggressiveManeuvers, &defensiveManeuvers};
     for (const ai_tables::KillShip& ship : ships) {
@@ -255,8 +242,8 @@ SpaceObject* AiShip::Clone(SpaceObject* placementSource, int32_t, int32_t) {
     auto* const clone = new AiShip(this, nullptr);
     if (clone == nullptr) return nullptr;
     CopyInto(*clone, placementSource, false);
-    clone->name = name != nullptr ? CopyText(name, std::strlen(name)) : CopyText("", 0);
-    clone->callsign = callsign != nullptr ? CopyText(callsign, std::strlen(callsign)) : CopyText("", 0);
+    clone->name = EngineCopyText(name);
+    clone->callsign = EngineCopyText(callsign);
     clone->mass = mass;
     clone->isBase = isBase;
     clone->side = side;

@@ -52,8 +52,6 @@ bool SideAdmits(int32_t rule, int32_t side) {
 
 bool AnyOrEqual(int32_t wanted, int32_t value) { return wanted == 0 || wanted == value; }
 
-const char* ModelName(const SpaceObject& object) { return object.model != nullptr ? object.model->name : ""; }
-
 }  // namespace
 
 int32_t Craft::IsTargetAhead() {
@@ -112,8 +110,7 @@ int32_t Craft::SteerToward(const Vector3& direction) {
 
 int32_t Craft::GetMaxWeaponRange() {
     int32_t longest = 0;
-    for (ShipSystem* system = GetSystem(ShipSystem::kAnyWeapon, nullptr); system != nullptr;
-         system = GetSystem(ShipSystem::kAnyWeapon, system)) {
+    for (ShipSystem* system : GetWeaponList()) {
         if (system->typeId == Weapon::kMissileLauncher) continue;
         longest = std::max(longest, static_cast<Weapon*>(system)->GetRange());
     }
@@ -150,8 +147,8 @@ void AiShip::SayCommMessage(const char* keyword) {
     if (player == nullptr) return;
     const bool named = faceName != nullptr && std::strcmp(faceName, kNamedFace) == 0;
     if (!named && keyword == nullptr) return;
-    const int32_t playerClass = ship_radio::ShipClass(ModelName(*player));
-    const int32_t shipClass = ship_radio::ShipClass(ModelName(*this));
+    const int32_t playerClass = ship_radio::ShipClass(player->ModelName());
+    const int32_t shipClass = ship_radio::ShipClass(ModelName());
     if (playerClass == 6 || shipClass == 6) return;
 
     const bool keyed = keyword != nullptr && keyword[0] != 0;
@@ -196,7 +193,7 @@ void AiShip::SayCommMessage(const char* keyword) {
     auto* const message =
         new RadioMessage(ship_radio::FaceOf(*this), chosen->text.c_str(), this, voice, uint32_t(std::max(0, chosen->displayTime)));
     if (game->shownRadio == nullptr) {
-        game->ShowRadioMessage(message);
+        game->ShowRadioMessage(message, GetMilliseconds());
     } else if (pendingMessage == nullptr) {
         pendingMessage = message;
     } else {
@@ -216,7 +213,7 @@ void AiShip::SayWingmanMessage(int32_t n) {
     const int32_t step = std::clamp((100 - traits[2]) / 35, 0, 2);
     char sample[8];
     std::snprintf(sample, sizeof sample, "%c%c%02d", char('B' + step), ship_radio::VoiceLetter(voiceGender), int(n % 100));
-    game->ShowRadioMessage(ship_radio::WingmanLine(*this, sample));
+    game->ShowRadioMessage(ship_radio::WingmanLine(*this, sample), GetMilliseconds());
 }
 
 void AiShip::UpdateParts(uint32_t milliseconds) {
@@ -242,7 +239,7 @@ void AiShip::UpdateParts(uint32_t milliseconds) {
     }
     if (pendingMessage != nullptr && game != nullptr && game->shownRadio == nullptr && player != nullptr &&
         DistanceTo(*player) < kMessageRange) {
-        game->ShowRadioMessage(pendingMessage);
+        game->ShowRadioMessage(pendingMessage, now);
         pendingMessage = nullptr;
     }
     auto* const targeting = static_cast<TargetingSystem*>(GetSystem(ShipSystem::kTargeting, nullptr));
@@ -257,7 +254,7 @@ void AiShip::UpdateParts(uint32_t milliseconds) {
                 }
                 currentManeuver = nullptr;
             }
-            if (brain != nullptr && GetSystem(ShipSystem::kAnyWeapon, nullptr) != nullptr) brain->UpdateFireControl();
+            if (brain != nullptr && GetWeaponList().Count() > 0) brain->UpdateFireControl();
             if (currentManeuver == nullptr && brain != nullptr) {
                 brain->Think();
                 brain->ExecuteBehavior();

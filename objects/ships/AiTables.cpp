@@ -133,6 +133,48 @@ Status ReadKillLists(IffFile& iff, std::vector<KillShip>* out) {
     });
 }
 
+namespace {
+
+struct Cache {
+    std::string directory;   // the data directory the tables were read from
+    TraitTables traits;
+    std::vector<KillShip> killLists;
+    bool hasTraits = false;
+    bool hasKillLists = false;
+};
+
+Cache& TheCache() {
+    static Cache cache;
+    const std::string directory = g_dataDirs.Prefix(DataDir::kData);
+    if (cache.directory != directory) cache = Cache{directory};
+    return cache;
+}
+
+}  // namespace
+
+const TraitTables& CachedTraits() {
+    Cache& cache = TheCache();
+    if (!cache.hasTraits) {
+        LoadTraits(&cache.traits);
+        cache.hasTraits = true;
+    }
+    return cache.traits;
+}
+
+const std::vector<KillShip>& CachedKillLists() {
+    Cache& cache = TheCache();
+    if (!cache.hasKillLists) {
+        LoadKillLists(&cache.killLists);
+        cache.hasKillLists = true;
+    }
+    return cache.killLists;
+}
+
+void ForgetCachedTables() {
+    Cache& cache = TheCache();
+    cache = Cache{cache.directory};
+}
+
 Status LoadTraits(TraitTables* out) {
     return LoadFile("ai.iff", [out](IffFile& iff) { return ReadTraits(iff, out); });
 }

@@ -47,6 +47,12 @@ Status ReadKillLists(IffFile& iff, std::vector<KillShip>* out);
 // opened or its header is wrong.
 Status LoadTraits(TraitTables* out);
 Status LoadKillLists(std::vector<KillShip>* out);
+// The same, read once per data directory and kept (every AI ship of a
+// mission reads them); what cannot be read is kept empty.
+const TraitTables& CachedTraits();
+const std::vector<KillShip>& CachedKillLists();
+// The next request reads the files again (a new mission, new data).
+void ForgetCachedTables();
 
 // The skill word of a ship: 0 low, 1 normal, anything else ace.
 inline Skill SkillOf(int32_t skill) { return skill == 0 ? kLow : skill == 1 ? kNormal : kAce; }

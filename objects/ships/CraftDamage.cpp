@@ -22,6 +22,7 @@
 #include "objects/ships/Craft.h"
 #include "objects/ships/PlayerShip.h"
 #include "objects/ships/ShipRadio.h"
+#include "objects/space/KindSupport.h"
 #include "objects/space/ObjectPart.h"
 #include "objects/systems/ShieldSystem.h"
 #include "scene/FaceRecord.h"
@@ -36,17 +37,6 @@ constexpr int32_t kDebrisChance = 100;   // in 1000
 constexpr float kHeavyDamageJitter = 1.2f;
 constexpr uint32_t kWarningMs = 10000;
 
-NetSession* ActiveSession() {
-    NetSession* const session = g_gameState != nullptr ? g_gameState->netSession : nullptr;
-    return session != nullptr && session->IsActive() ? session : nullptr;
-}
-
-void Send(NetSession& session, uint16_t type, const SpaceObject* first, const SpaceObject* second) {
-    NetPacket packet;
-    packet.BuildObjectEventPacket(type, first, second);
-    if (packet.GetData() != nullptr) session.SendGamePacket(packet.GetData(), packet.GetSize());
-}
-
 bool IsShip(const SpaceObject* object) {
     return object != nullptr && (object->type == SpaceObject::kTypePlayerShip || object->type == SpaceObject::kTypeAiShip);
 }
@@ -60,7 +50,7 @@ int32_t Craft::TakeDamage(int32_t partIndex, const DamageRecord& given, SpaceObj
     if (player && game != nullptr && game->career != nullptr && game->career->options.invulnerability != 0) return 0;
 
     auto* const shield = static_cast<ShieldSystem*>(GetSystem(ShipSystem::kShield, nullptr));
-    if (NetSession* const session = ActiveSession()) {
+    if (NetSession* const session = kinds::ActiveSession()) {
         const bool here = player || (session->FindPlayerByUoid(uoid) == -1 && isBase == 0 && session->IsHost());
         if (!here) {
             // The host applies it; this copy only shows the shield's reaction.
@@ -158,21 +148,20 @@ int32_t Craft::TakeDamage(int32_t partIndex, const DamageRecord& given, SpaceObj
 
 void Craft::Destroy(SpaceObject* killerObject, int32_t fromNetwork) {
     GameState* const game = g_gameState;
-    NetSession* const session = ActiveSession();
+    NetSession* const session = kinds::ActiveSession();
     if (fromNetwork == 0 && session != nullptr) {
-        const uint16_t removal = session->IsHost() ? kObjectDestroy : kDestructionRequest;
-        if (active != 0) Send(*session, removal, this, killerObject);
+        if (active != 0) kinds::SendRemoval(*session, this, killerObject);
         auto* const own = type == kTypePlayerShip ? dynamic_cast<PlayerShip*>(this) : nullptr;
         Craft* const abandoned = own != nullptr ? own->abandonedCraft : nullptr;
         if (abandoned != nullptr) {
-            if (abandoned->active != 0) Send(*session, removal, abandoned, killerObject);
+            if (abandoned->active != 0) kinds::SendRemoval(*session, abandoned, killerObject);
             abandoned->Deactivate(0);
         }
         if (IsShip(this)) {
             if (session->IsHost()) {
                 session->AnnounceKill(killerObject != nullptr ? killerObject->uoid : uoid, uoid);
             } else {
-                Send(*session, kDeath, killerObject, this);
+                kinds::SendObjectEvent(*session, kDeath, killerObject, this);
             }
         }
         // In a network game the player pays for the lost ship.

@@ -27,6 +27,7 @@
 #include "objects/ships/PlayerShip.h"
 #include "objects/ships/ShipRadio.h"
 #include "objects/space/Debris.h"
+#include "objects/space/KindSupport.h"
 #include "objects/space/ObjectPart.h"
 #include "objects/systems/EnergySystem.h"
 #include "objects/systems/EngineSystem.h"
@@ -52,20 +53,9 @@ constexpr uint32_t kLitFace = 0x2;
 constexpr uint32_t kDebrisFlagsOff = 1u << 16;
 constexpr uint32_t kDebrisFlagsOn = (1u << 20) | (1u << 21) | (1u << 22);
 
-NetSession* ActiveSession() {
-    NetSession* const session = g_gameState != nullptr ? g_gameState->netSession : nullptr;
-    return session != nullptr && session->IsActive() ? session : nullptr;
-}
-
 uint32_t GameType() {
     const GameState* const game = g_gameState;
     return game != nullptr && game->netSettings != nullptr ? game->netSettings->gameType : 0;
-}
-
-void SendRemoval(NetSession& session, const SpaceObject* object) {
-    NetPacket packet;
-    packet.BuildObjectEventPacket(session.IsHost() ? kObjectDestroy : kDestructionRequest, object, nullptr);
-    if (packet.GetData() != nullptr) session.SendGamePacket(packet.GetData(), packet.GetSize());
 }
 
 Vector3 RandomSpin() {
@@ -167,7 +157,7 @@ void Craft::Explode(SpaceObject* killerObject, int32_t fromNetwork) {
 
 int32_t Craft::CanRespawn() const {
     if (respawns != 0) return 1;
-    const NetSession* const session = ActiveSession();
+    const NetSession* const session = kinds::ActiveSession();
     if (session == nullptr || !session->IsHost()) return 0;
     // The games that bring ships back (team battles and the free-for-alls).
     const uint32_t gameType = GameType();
@@ -207,11 +197,11 @@ void Craft::ArriveByJump() {
 
 void Craft::CompleteJump() {
     JumpFlash({0.0f, 0.0f, 1.0f});
-    if (NetSession* const session = ActiveSession()) {
-        if (active != 0) SendRemoval(*session, this);
+    if (NetSession* const session = kinds::ActiveSession()) {
+        if (active != 0) kinds::SendRemoval(*session, this, nullptr);
         auto* const own = type == kTypePlayerShip ? dynamic_cast<PlayerShip*>(this) : nullptr;
         if (own != nullptr && own->abandonedCraft != nullptr) {
-            if (own->abandonedCraft->active != 0) SendRemoval(*session, own->abandonedCraft);
+            if (own->abandonedCraft->active != 0) kinds::SendRemoval(*session, own->abandonedCraft, nullptr);
             own->abandonedCraft->Deactivate(0);
         }
     }
@@ -230,7 +220,7 @@ void Craft::FinishDeath() {
         engine->StopAfterburner();
         engine->Update(100, energy);
     }
-    const char* const modelName = model != nullptr ? model->name : "";
+    const char* const modelName = ModelName();
     const bool plainWreck = ship_radio::ShipNumber(modelName) != kNoDebrisShip;
     if (plainWreck && game != nullptr && game->enhancedGraphics != 0) {
         if (AnimationType* const praxis = FindAnimationType("Praxis")) {
@@ -295,7 +285,8 @@ void Craft::FinishDeath() {
     Activate(0);
     Vector3 at{spawnPoint[0], spawnPoint[1], spawnPoint[2]};
     const uint32_t gameType = GameType();
-    if (ActiveSession() != nullptr && ActiveSession()->IsHost() && (gameType == 6 || gameType == 7)) {
+    const NetSession* const session = kinds::ActiveSession();
+    if (session != nullptr && session->IsHost() && (gameType == 6 || gameType == 7)) {
         Vector3 picked;
         if (PickRandomSpawnPoint(&picked, 1) != 0) at = picked;
     }

@@ -23,12 +23,7 @@ Debris::Debris(SpaceObject* templateObject, const spawn_records::Debris& record)
     Debris::Activate(0.0f);
     collisionDelay = 0;
     UpdateVisibility();
-    const size_t length = strnlen(record.name, sizeof record.name);
-    recordText = static_cast<char*>(EngineAllocate(length + 1));
-    if (recordText != nullptr) {
-        std::memcpy(recordText, record.name, length);
-        recordText[length] = 0;
-    }
+    recordText = EngineCopyText(record.name, sizeof record.name);
     SetPositionFlags(record.position, Transform::kAllFlags | 0x10);
     velocity = {};
     SetMass(0.1f);

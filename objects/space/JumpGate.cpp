@@ -15,13 +15,7 @@ JumpGate::JumpGate(SpaceObject* templateObject) : MovingObject(templateObject) {
 JumpGate::JumpGate(SpaceObject* templateObject, const spawn_records::Gate& record) : MovingObject(templateObject) {
     JumpGate::Init();
     EngineRelease(recordText);
-    recordText = nullptr;
-    const size_t length = strnlen(record.name, sizeof record.name);
-    recordText = static_cast<char*>(EngineAllocate(length + 1));
-    if (recordText != nullptr) {
-        std::memcpy(recordText, record.name, length);
-        recordText[length] = 0;
-    }
+    recordText = EngineCopyText(record.name, sizeof record.name);
     for (int row = 0; row < 4; ++row) {
         for (int column = 0; column < 3; ++column) local.matrix.rows[row][column] = record.transform[row * 3 + column];
     }

@@ -2,6 +2,9 @@
 
 #include "engine/Random.h"
 #include "game/GameState.h"
+#include "net/NetPacket.h"
+#include "net/NetPacketType.h"
+#include "net/NetSession.h"
 #include "objects/space/ObjectPart.h"
 #include "objects/space/SpaceObject.h"
 
@@ -39,5 +42,20 @@ int32_t ClosestSolidPart(const SpaceObject& object, const Vector3& direction, fl
 bool IsNetworkClient() { return g_gameState != nullptr && g_gameState->IsClient(); }
 
 bool HasExploded(const SpaceObject& object) { return object.active == 0 && object.removeWhenDone != 0; }
+
+NetSession* ActiveSession() {
+    NetSession* const session = g_gameState != nullptr ? g_gameState->netSession : nullptr;
+    return session != nullptr && session->IsActive() ? session : nullptr;
+}
+
+void SendObjectEvent(NetSession& session, uint16_t type, const SpaceObject* first, const SpaceObject* second) {
+    NetPacket packet;
+    packet.BuildObjectEventPacket(type, first, second);
+    if (packet.GetData() != nullptr) session.SendGamePacket(packet.GetData(), packet.GetSize());
+}
+
+void SendRemoval(NetSession& session, const SpaceObject* object, const SpaceObject* killer) {
+    SendObjectEvent(session, session.IsHost() ? kObjectDestroy : kDestructionRequest, object, killer);
+}
 
 }  // namespace kinds

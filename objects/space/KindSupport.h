@@ -3,6 +3,7 @@
 
 #include "engine/Vector3.h"
 
+class NetSession;
 class SpaceObject;
 
 // What the mission's passive and launched kinds share.
@@ -19,5 +20,12 @@ int32_t ClosestSolidPart(const SpaceObject& object, const Vector3& direction, fl
 bool IsNetworkClient();
 // An object that went off already: inactive and waiting to be removed.
 bool HasExploded(const SpaceObject& object);
+// The network game, while one is running and connected; null otherwise.
+NetSession* ActiveSession();
+// An object event packet (first object, second object) to the game.
+void SendObjectEvent(NetSession& session, uint16_t type, const SpaceObject* first, const SpaceObject* second);
+// An object leaves the game: OBJECT_DESTROY from the host, a destruction
+// request from a client.
+void SendRemoval(NetSession& session, const SpaceObject* object, const SpaceObject* killer);
 
 }  // namespace kinds

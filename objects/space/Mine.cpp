@@ -28,12 +28,7 @@ Mine::Mine(SpaceObject* templateObject, const spawn_records::Rock& record) : Min
     }
     previousPosition = p;
     SetPositionFlags(p, Transform::kAllFlags | 0x10);
-    const size_t length = strnlen(record.name, sizeof record.name);
-    recordText = static_cast<char*>(EngineAllocate(length + 1));
-    if (recordText != nullptr) {
-        std::memcpy(recordText, record.name, length);
-        recordText[length] = 0;
-    }
+    recordText = EngineCopyText(record.name, sizeof record.name);
     collisionDelay = 0;
     UpdateVisibility();
     angularVelocity = kinds::DriftSpin(int32_t(record.drift));

@@ -11,12 +11,7 @@ NavBuoy::NavBuoy(SpaceObject* templateObject, const NavBuoyRecord* record, bool 
     if (record == nullptr) return;
     previousPosition = record->position;
     SetPositionFlags(record->position, Transform::kAllFlags | 0x10);
-    const size_t length = strnlen(record->name, sizeof record->name);
-    recordText = static_cast<char*>(EngineAllocate(length + 1));
-    if (recordText != nullptr) {
-        std::memcpy(recordText, record->name, length);
-        recordText[length] = 0;
-    }
+    recordText = EngineCopyText(record->name, sizeof record->name);
     const int32_t n = record->spinRange;
     if (n <= 0) {
         angularVelocity = Vector3{0.0f, 0.0f, 0.0f};

@@ -20,16 +20,7 @@ int32_t SpaceObject::g_nextUoid = 0;
 
 namespace {
 
-char* CopyText(const char* text) {
-    const size_t length = text != nullptr ? std::strlen(text) : 0;
-    auto* const copy = static_cast<char*>(EngineAllocate(length + 1));
-    if (copy == nullptr) return nullptr;
-    if (length > 0) std::memcpy(copy, text, length);
-    copy[length] = 0;
-    return copy;
-}
-
-const char* ModelName(const SceneObject& object) { return object.model != nullptr ? object.model->name : ""; }
+const char* NodeModelName(const SceneObject& object) { return object.model != nullptr ? object.model->name : ""; }
 
 // A hit-point record's words: hp, max, x, y, z and one carried along.
 SpaceObject::HitPoints Unpack(const Record<24>& record) {
@@ -106,7 +97,7 @@ void SpaceObject::Init() {
     collisionPartner = nullptr;
     partnerPart = -1;
     maxSpeed = velocityCap = maxTurnRate = spinCap = speed = 0.0f;
-    const char* const modelName = ModelName(*this);
+    const char* const modelName = ModelName();
     isBase = std::strncmp(modelName, "BASE", 4) == 0 ? 1 : 0;
     auto* const self = new ObjectPart(this);
     if (self != nullptr) {
@@ -131,7 +122,7 @@ void SpaceObject::BuildParts(Frame* parentNode, Frame* templateNode) {
         node->flags = from->flags & ~kTemplateOnlyFlags;
         auto* const part = new ObjectPart(node);
         if (part != nullptr) {
-            part->SetFromName(source != nullptr ? ModelName(*source) : "");
+            part->SetFromName(source != nullptr ? NodeModelName(*source) : "");
             parts.Append(part);
         }
         made.emplace_back(node, from);
@@ -203,7 +194,7 @@ void SpaceObject::UpdateVisibility() {
 
 void SpaceObject::SetName(const char* text) {
     EngineRelease(name);
-    name = text != nullptr ? CopyText(text) : nullptr;
+    name = text != nullptr ? EngineCopyText(text) : nullptr;
 }
 
 void SpaceObject::SetMass(float value) {
@@ -246,12 +237,12 @@ void SpaceObject::CopyInto(SpaceObject& clone, SpaceObject* placementSource, boo
     clone.SetMaxRates(maxSpeed, maxTurnRate);
     std::memcpy(clone.label, label, sizeof label);
     if (names) {
-        clone.name = CopyText(name);
-        clone.callsign = CopyText(callsign);
+        clone.name = EngineCopyText(name);
+        clone.callsign = EngineCopyText(callsign);
     }
     clone.definitionWords.AppendRange(definitionWords);
     clone.collisionDelay = collisionDelay < 0 ? -1 : 0;
-    for (const char* explosion : explosionNames) clone.explosionNames.Append(CopyText(explosion));
+    for (const char* explosion : explosionNames) clone.explosionNames.Append(EngineCopyText(explosion));
     // A clone stands with its original.
     clone.groupKey = groupKey;
     const SpaceObject& from = placementSource != nullptr ? *placementSource : *this;
@@ -271,6 +262,8 @@ void SpaceObject::SetPositionFlags(const Vector3& position, uint32_t positionFla
     local.SetPosition(&position, positionFlags);
     if (positionFlags & 0x10) UpdateWorldTransform(positionFlags);
 }
+
+const char* SpaceObject::ModelName() const { return NodeModelName(*this); }
 
 float SpaceObject::Radius() const { return ownSphere != nullptr ? ownSphere->radius * world.scale : 0.0f; }
 

@@ -120,6 +120,9 @@ public:
     void SetPositionFlags(const Vector3& position, uint32_t flags);
     // The bounding radius in world units (0 without a sphere).
     float Radius() const;
+    // The model's name, "" without a model (ship numbers, races and classes
+    // are read from it).
+    const char* ModelName() const;
     void SetSide(int32_t newSide) { side = newSide; }
     void SetName(const char* text);
     void SetMass(float value);

@@ -15,6 +15,7 @@
 #include "net/NetPacketType.h"
 #include "net/NetSession.h"
 #include "objects/effects/FxObject.h"
+#include "objects/space/KindSupport.h"
 #include "objects/space/ObjectPart.h"
 #include "objects/space/SpaceObject.h"
 #include "scene/Light.h"
@@ -31,11 +32,6 @@ constexpr float kFlybySpeed = 60.0f;
 constexpr float kFlybyDistance = 60.0f;
 constexpr int32_t kCollisionSoundLevel = 5;
 constexpr uint32_t kJumpGateShareBits = 0x3eaa7efa;   // 0.333 as it was always written
-
-NetSession* ActiveSession() {
-    NetSession* const session = g_gameState != nullptr ? g_gameState->netSession : nullptr;
-    return session != nullptr && session->IsActive() ? session : nullptr;
-}
 
 Vector3 NodePosition(const SceneObject& node) {
     Vector3 at;
@@ -88,11 +84,7 @@ void WarnOff(SpaceObject& ship, SpaceObject& obstacle) {
 
 void SpaceObject::Destroy(SpaceObject* killerObject, int32_t fromNetwork) {
     if (fromNetwork == 0 && active != 0) {
-        if (NetSession* const session = ActiveSession()) {
-            NetPacket packet;
-            packet.BuildObjectEventPacket(session->IsHost() ? kObjectDestroy : kDestructionRequest, this, killerObject);
-            if (packet.GetData() != nullptr) session->SendGamePacket(packet.GetData(), packet.GetSize());
-        }
+        if (NetSession* const session = kinds::ActiveSession()) kinds::SendRemoval(*session, this, killerObject);
     }
     killer = killerObject;
     collisionDelay = -1;
@@ -254,7 +246,7 @@ void SpaceObject::Collide() {
         }
         if (warn) {
             WarnOff(small, large);
-            const char* const largeModel = large.model != nullptr ? large.model->name : "";
+            const char* const largeModel = large.ModelName();
             if (large.type == kTypeAiShip && large.Brain() != nullptr && (std::strlen(largeModel) < 3 || largeModel[2] != '1')) {
                 WarnOff(large, small);
             }
@@ -301,7 +293,7 @@ void SpaceObject::Collide() {
         small.velocity = small.velocity.Scaled(k).Difference(normal.Scaled((1.0f - k) * smallSpeed + 1.0f));
         large.velocity = large.velocity.Scaled(k2).Sum(normal.Scaled((1.0f - k2) * largeSpeed + 1.0f));
 
-        if (NetSession* const session = ActiveSession(); session != nullptr && session->IsHost() && session->CountPlayers() > 1) {
+        if (NetSession* const session = kinds::ActiveSession(); session != nullptr && session->IsHost() && session->CountPlayers() > 1) {
             NetPacket packet;
             packet.BuildObjectEventPacket(kCollision, &small, &large);
             if (packet.GetData() != nullptr) session->SendToAll(session->serverDpid, packet.GetData(), packet.GetSize());

@@ -9,12 +9,7 @@
 WayPoint::WayPoint(SpaceObject* templateObject, const WayPointRecord* record) : SpaceObject(templateObject) {
     WayPoint::Init();
     if (record == nullptr) return;
-    const size_t length = strnlen(record->name, sizeof record->name);
-    recordText = static_cast<char*>(EngineAllocate(length + 1));
-    if (recordText != nullptr) {
-        std::memcpy(recordText, record->name, length);
-        recordText[length] = 0;
-    }
+    recordText = EngineCopyText(record->name, sizeof record->name);
     flags |= kFlagHiddenObject;
     previousPosition = record->position;
     SetPositionFlags(record->position, Transform::kAllFlags | 0x10);

@@ -289,10 +289,8 @@ int32_t DecoySystem::Launch() {
     decoy->Activate(float(lifetime / 1000));
     decoy->owner = owner;
     decoy->SetName(owner->name != nullptr ? owner->name : "");
-    const char* const callsign = owner->callsign != nullptr ? owner->callsign : "";
     EngineRelease(decoy->callsign);
-    decoy->callsign = static_cast<char*>(EngineAllocate(std::strlen(callsign) + 1));
-    if (decoy->callsign != nullptr) std::strcpy(decoy->callsign, callsign);
+    decoy->callsign = EngineCopyText(owner->callsign);
     decoy->SetSide(owner->side);
     decoy->missileLureChance = missileLure;
     decoy->craftLureChance = craftLure;

@@ -152,11 +152,7 @@ FlightControlSystem::FlightControlSystem(Craft* owner, int32_t partIndex, const 
       agility(words[6]) {
     std::copy(words, words + 7, words_);
     maxDamage = maximum;
-    if (file != nullptr) {
-        const size_t length = std::strlen(file);
-        controlFile = static_cast<char*>(EngineAllocate(length + 1));
-        if (controlFile != nullptr) std::memcpy(controlFile, file, length + 1);
-    }
+    if (file != nullptr) controlFile = EngineCopyText(file);
 }
 
 FlightControlSystem::~FlightControlSystem() { EngineRelease(controlFile); }

@@ -42,9 +42,7 @@ void ShipSystem::SetName(const char* text) {
     EngineRelease(name);
     name = nullptr;
     if (text == nullptr) return;
-    const size_t length = std::strlen(text);
-    name = static_cast<char*>(EngineAllocate(length + 1));
-    if (name != nullptr) std::memcpy(name, text, length + 1);
+    name = EngineCopyText(text);
 }
 
 int32_t ShipSystem::AddDamage(int32_t amount) {

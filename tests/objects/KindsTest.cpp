@@ -45,12 +45,6 @@ public:
     int32_t lastAmount = 0;
 };
 
-char* EngineText(const char* text) {
-    auto* const copy = static_cast<char*>(EngineAllocate(std::strlen(text) + 1));
-    std::strcpy(copy, text);
-    return copy;
-}
-
 class KindsTest : public ::testing::Test {
 protected:
     KindsTest() {
@@ -79,7 +73,7 @@ protected:
     Kind* Spawn(float z) {
         auto* const object = builder_.SpawnAs<Kind>(builder_.Ball("KIND", 1.0f), 8);
         object->SetPositionFlags({0.0f, 0.0f, z}, Transform::kAllFlags | 0x10);
-        object->explosionNames.Append(EngineText("Bang"));
+        object->explosionNames.Append(EngineCopyText("Bang"));
         return object;
     }
     // As the collision step does: each the other's partner, the larger's impact first.

@@ -27,12 +27,6 @@ namespace {
 
 const spawn_records::AiShip* const kNoRecord = nullptr;
 
-char* EngineText(const char* text) {
-    auto* const copy = static_cast<char*>(EngineAllocate(std::strlen(text) + 1));
-    std::strcpy(copy, text);
-    return copy;
-}
-
 class ShipFlightTest : public ::testing::Test {
 protected:
     ShipFlightTest() {
@@ -104,7 +98,7 @@ TEST_F(ShipFlightTest, ADeathEndsInOneDebrisPerSolidPartAndARespawnWhereTheRules
         ship->respawns = c.respawns;
         ship->spawnPoint[2] = 777.0f;
         ship->SetPositionFlags({0.0f, 0.0f, 10.0f}, Transform::kAllFlags | 0x10);
-        ship->explosionNames.Append(EngineText("Nowhere"));
+        ship->explosionNames.Append(EngineCopyText("Nowhere"));
         int32_t solid = 0;
         for (const ObjectPart* part : ship->parts) solid += part->solid != 0;
         const int32_t debrisBefore = Count(SpaceObject::kTypeDebris);
