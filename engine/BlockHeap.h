@@ -20,12 +20,11 @@ struct FreeBlock {
 // lies unallocated space; from the top upward every block is handed out or
 // free, and no two free blocks are adjacent. An allocation takes the free
 // block of the highest address that fits, as a walk down an address-ordered
-// list would, but finds it in logarithmic time: free blocks of 32 bytes or
-// more are the nodes of a search tree by address (a treap whose priorities
-// are a hash of the address) in which every node also records the largest
-// size in its subtree. The node lives in the block itself: left child, size,
-// right child, largest size. Header-only free blocks, which only requests of
-// 0 bytes leave, cannot hold a node and wait on a short list of their own.
+// list would, but without visiting the others: an index beside the range
+// marks, for every 16-byte unit, whether a free block starts or ends there,
+// and keeps for every kilobyte the largest free block starting in it, with
+// a tree of maxima above those. A free block keeps its size in its header
+// and in its last word, so that a freed block finds both neighbours at once.
 class BlockHeap {
 public:
     // What differs between the engine heap and a sub-heap.
@@ -47,9 +46,9 @@ public:
     // this object (at least kControlBytes + 1). The range must be 16-byte
     // aligned; its top is rounded down to 16 so that blocks stay aligned.
     void Format(size_t regionBytes);
-    // Hands the whole range back to its owner's use: under AddressSanitizer
-    // it unpoisons [lowest, end of range); otherwise it does nothing.
-    void Retire(const void* lowest) const;
+    // Hands the whole range back to its owner's use and lets the index go:
+    // under AddressSanitizer it also unpoisons [lowest, end of range).
+    void Retire(const void* lowest);
 
     // At least n bytes, 16-byte aligned, or null when the range is exhausted
     // or the request could never fit.
@@ -68,28 +67,21 @@ public:
     std::vector<FreeBlock> FreeBlocks() const;
 
 private:
+    struct FreeIndex;
+
     uintptr_t Base() const { return reinterpret_cast<uintptr_t>(this); }
     uintptr_t End() const { return Base() + RegionBytes(); }
     void* HandOut(uintptr_t block, uint64_t size, size_t n, const Rules& rules);
     bool TakeFromTop(uint64_t need, const Rules& rules);
     void ReturnToTop(uintptr_t block, uint64_t size, const Rules& rules);
-    // The free block of the highest address holding at least `need` bytes.
-    uintptr_t HighestFit(uint64_t need) const;
-    // The free block ending at `address`, or starting there; 0 when none.
-    uintptr_t FreeBlockEndingAt(uintptr_t address) const;
-    uintptr_t FreeBlockStartingAt(uintptr_t address) const;
-    // The size of a free block, without the tree's priority bits.
-    uint64_t FreeSize(uintptr_t block) const;
-    void AddFree(uintptr_t block, uint64_t size);
-    void RemoveFree(uintptr_t block, uint64_t size);
 
     uint64_t usableSize_;  // region size - (kControlBytes + 1)
     uint32_t allocations_;  // wrap round, as counters of a long session may
     uint32_t frees_;
     uint64_t bytesInUse_;  // sum of the recorded sizes handed out
-    uintptr_t root_;       // root of the tree of free blocks, 0 when none
-    uintptr_t tinyHead_;   // highest free header-only block, linked downward
-    uintptr_t top_;        // lowest address in use
+    FreeIndex* index_;         // beside the range; null until the top first moves
+    uint64_t freeBlocks_;      // how many free blocks the index holds
+    uintptr_t top_;            // lowest address in use
 };
 
 static_assert(sizeof(BlockHeap) == BlockHeap::kControlBytes);
