@@ -10,6 +10,10 @@
 
 #include "platform/VirtualMemory.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/asan_interface.h>
 #endif
@@ -238,12 +242,13 @@ struct BlockHeap::FreeIndex {
         }
     }
 
-    // The largest free block starting in a region, from the blocks' headers.
-    uint32_t MeasureRegion(size_t region) const {
+    // The largest free block starting in a region, from the blocks' headers;
+    // the block at unit `known`, if any, is `knownUnits` long and not read.
+    uint32_t MeasureRegion(size_t region, uint64_t known = UINT64_MAX, uint64_t knownUnits = 0) const {
         uint64_t best = 0;
         for (uint64_t bits = marks[region].starts; bits != 0; bits &= bits - 1) {
             const uint64_t unit = (uint64_t(region) << kRegionShift) + unsigned(std::countr_zero(bits));
-            best = std::max(best, SizeAt(AddressOf(unit)) >> 4);
+            best = std::max(best, unit == known ? knownUnits : SizeAt(AddressOf(unit)) >> 4);
         }
         return uint32_t(best);
     }
@@ -276,8 +281,26 @@ struct BlockHeap::FreeIndex {
         if ((newSize >> 4) > recorded) {
             SetRegionLargest(region, uint32_t(newSize >> 4));
         } else if ((oldSize >> 4) == recorded && newSize < oldSize) {
-            SetRegionLargest(region, MeasureRegion(region));
+            SetRegionLargest(region, MeasureRegion(region, unit, newSize >> 4));
         }
+    }
+
+    // Bit i set when group[i] >= units (at least 1), for a group of kFan.
+    static uint32_t GroupFits(const uint32_t* group, uint32_t units) {
+        uint32_t fits = 0;
+#if defined(__SSE2__)
+        // Unsigned a >= units is signed (a ^ bias) > ((units - 1) ^ bias).
+        const __m128i bias = _mm_set1_epi32(INT32_MIN);
+        const __m128i limit = _mm_set1_epi32(int32_t((units - 1) ^ 0x80000000u));
+        for (size_t i = 0; i < kFan; i += 4) {
+            const __m128i values = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(group + i)), bias);
+            const int mask = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpgt_epi32(values, limit)));
+            fits |= uint32_t(mask) << i;
+        }
+#else
+        for (size_t i = 0; i < kFan; ++i) fits |= uint32_t(group[i] >= units) << i;
+#endif
+        return fits;
     }
 
     // The free block of the highest address holding at least `units`
@@ -286,12 +309,17 @@ struct BlockHeap::FreeIndex {
         size_t at = 0;
         for (int level = levels - 2; level >= 0; --level) {
             const uint32_t* group = Level(level) + (at << kFanShift);
-            uint32_t fits = 0;
-            for (size_t i = 0; i < kFan; ++i) fits |= uint32_t(group[i] >= units) << i;
+            const uint32_t fits = GroupFits(group, uint32_t(units));
             assert(fits != 0);
             at = (at << kFanShift) + unsigned(std::countr_zero(fits));
         }
-        for (uint64_t bits = marks[at].starts; bits != 0; bits &= bits - 1) {
+        const uint64_t starts = marks[at].starts;
+        if ((starts & (starts - 1)) == 0) {
+            // The region's largest is its only block: no need to read it.
+            const uintptr_t block = AddressOf((uint64_t(at) << kRegionShift) + unsigned(std::countr_zero(starts)));
+            return {block, uint64_t(Level(0)[at]) << 4};
+        }
+        for (uint64_t bits = starts; bits != 0; bits &= bits - 1) {
             const uintptr_t block = AddressOf((uint64_t(at) << kRegionShift) + unsigned(std::countr_zero(bits)));
             const uint64_t size = SizeAt(block);
             if (size >= units << 4) return {block, size};
