@@ -7,8 +7,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <random>
+#include <vector>
 
 #include "platform/VirtualMemory.h"
+#include "tests/support/FirstFitModel.h"
 #include "tests/support/RecordingVirtualMemory.h"
 #include "tests/support/ScopedInstall.h"
 
@@ -131,3 +134,42 @@ TEST_F(SubHeapTest, PlacementNewUsesTheHeapAndSkipsTheConstructorWhenFull) {
 }
 
 }  // namespace
+
+// A sub-heap laid again over the same memory, without Release, as a task
+// pool in a reused frame is: nothing of the earlier heap's free blocks may
+// survive into the new one, and both runs place every block where the
+// first-fit walk does (header-only blocks, blocks of many kilobytes, and
+// merges across the whole range included).
+TEST_F(SubHeapTest, EveryLayingPlacesBlocksWhereTheFirstFitWalkDoes) {
+    constexpr size_t kBytes = 256 * 1024;
+    Lay(kBytes);
+    std::mt19937 random(4242u);
+    for (int laying = 0; laying < 3; ++laying) {
+        SCOPED_TRACE(laying);
+        SubHeap* const heap = SubHeap::Init(memory_.get(), kBytes);
+        ASSERT_TRUE(heap->FreeBlocks().empty());
+        FirstFitModel model(Address(heap->Top()), Start() + BlockHeap::kControlBytes + 1);
+        std::vector<uintptr_t> live;
+        for (int step = 0; step < 6000; ++step) {
+            if (random() % 100 < 55 || live.empty()) {
+                const uint32_t kind = random() % 10;
+                const size_t n = kind == 0 ? 0 : kind < 8 ? random() % 300 : random() % 20000;
+                const uintptr_t expected = model.Alloc(n);
+                void* const got = heap->Alloc(n);
+                ASSERT_EQ(got != nullptr ? Address(got) - BlockHeap::kHeaderBytes : 0, expected) << "step " << step;
+                if (got != nullptr) live.push_back(expected);
+            } else {
+                const size_t at = random() % live.size();
+                void* block = reinterpret_cast<void*>(live[at] + BlockHeap::kHeaderBytes);
+                model.Free(live[at]);
+                heap->Free(&block);
+                live[at] = live.back();
+                live.pop_back();
+            }
+        }
+        std::vector<std::pair<uintptr_t, size_t>> blocks;
+        for (const FreeBlock& b : heap->FreeBlocks()) blocks.emplace_back(Address(b.address), b.size);
+        EXPECT_EQ(blocks, model.FreeBlocks());
+        EXPECT_EQ(Address(heap->Top()), model.Top());
+    }
+}
