@@ -88,6 +88,8 @@ uintptr_t RoundUpToUnit(uintptr_t address) {
 // descends one path from the top level to a region and then reads only the
 // headers of that region's free blocks.
 //
+// Its memory comes from the C runtime's heap: the engine heap cannot hold its
+// own index, and a sub-heap's caller gave it no more than its block.
 // Indexes are chained from one global list until their heap retires them.
 // A sub-heap's memory may go away without Release (a frame that ends), and
 // the chain keeps its index reachable; formatting the same memory again
@@ -161,12 +163,14 @@ struct BlockHeap::FreeIndex {
     uint32_t* Level(int level) { return largest + levelStart[level]; }
     const uint32_t* Level(int level) const { return largest + levelStart[level]; }
 
-    // Makes the arrays reach unit `unit`; false, with nothing changed, when
-    // the memory for that cannot be had.
-    bool Cover(uint64_t unit) {
+    // Makes the arrays reach unit `unit`, growing them towards `lastUnit`,
+    // the lowest the top can go; false, with nothing changed, when the
+    // memory for that cannot be had.
+    bool Cover(uint64_t unit, uint64_t lastUnit) {
         const size_t needed = size_t(unit >> kRegionShift) + 1;
         if (needed <= regions) return true;
-        const size_t count = std::max({needed, regions * 2, size_t{16}});
+        const size_t count =
+            std::max(needed, std::min(std::max(regions * 2, size_t{16}), size_t(lastUnit >> kRegionShift) + 1));
         size_t sizes[kMaxLevels];
         size_t starts[kMaxLevels];
         int levelCount = 0;
@@ -465,7 +469,7 @@ bool BlockHeap::TakeFromTop(uint64_t need, const Rules& rules) {
         index_ = FreeIndex::Create(this, reference);
         if (index_ == nullptr) return false;
     }
-    if (!index_->Cover(index_->UnitOf(newTop))) {
+    if (!index_->Cover(index_->UnitOf(newTop), index_->UnitOf(floor))) {
         return false;
     }
     if (rules.commitPages) {
