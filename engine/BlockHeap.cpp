@@ -234,11 +234,8 @@ struct BlockHeap::FreeIndex {
             // just written would wait for the store to complete.
             uint32_t parentValue = value;
             if (value < old) {
-                const uint32_t* group = here + (parent << kFanShift);
-                const size_t self = at & (kFan - 1);
-                for (size_t i = 0; i < kFan; ++i) {
-                    parentValue = std::max(parentValue, i != self ? group[i] : 0u);
-                }
+                parentValue =
+                    std::max(value, GroupLargestExcept(here + (parent << kFanShift), at & (kFan - 1)));
             }
             here[at] = value;
             value = parentValue;
@@ -287,6 +284,34 @@ struct BlockHeap::FreeIndex {
         } else if ((oldSize >> 4) == recorded && newSize < oldSize) {
             SetRegionLargest(region, MeasureRegion(region, unit, newSize >> 4));
         }
+    }
+
+    // The largest of a group of kFan but for entry `self`.
+    static uint32_t GroupLargestExcept(const uint32_t* group, size_t self) {
+#if defined(__SSE2__)
+        // Signed order of (a ^ bias) is the unsigned order of a.
+        const __m128i bias = _mm_set1_epi32(INT32_MIN);
+        const __m128i skip = _mm_set1_epi32(int32_t(self));
+        const auto larger = [](__m128i a, __m128i b) {
+            const __m128i greater = _mm_cmpgt_epi32(a, b);
+            return _mm_or_si128(_mm_and_si128(greater, a), _mm_andnot_si128(greater, b));
+        };
+        __m128i lanes = _mm_setr_epi32(0, 1, 2, 3);
+        __m128i best = bias;
+        for (size_t i = 0; i < kFan; i += 4) {
+            const __m128i values = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(group + i)), bias);
+            const __m128i mine = _mm_cmpeq_epi32(lanes, skip);
+            best = larger(best, _mm_or_si128(_mm_andnot_si128(mine, values), _mm_and_si128(mine, bias)));
+            lanes = _mm_add_epi32(lanes, _mm_set1_epi32(4));
+        }
+        best = larger(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(1, 0, 3, 2)));
+        best = larger(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(2, 3, 0, 1)));
+        return uint32_t(_mm_cvtsi128_si32(best)) ^ 0x80000000u;
+#else
+        uint32_t best = 0;
+        for (size_t i = 0; i < kFan; ++i) best = std::max(best, i != self ? group[i] : 0u);
+        return best;
+#endif
     }
 
     // Bit i set when group[i] >= units (at least 1), for a group of kFan.
