@@ -209,37 +209,67 @@ struct BlockHeap::FreeIndex {
         return true;
     }
 
-    // The largest free block, in units.
+    // At least the largest free block, in units (see SetRegionLargest).
     uint64_t Largest() const { return regions != 0 ? Level(levels - 1)[0] : 0; }
 
-    // Sets a region's largest block and carries the change up while it
-    // changes what a level above records.
+    // A region's largest block is exact; above it every level keeps a bound
+    // that is at least the largest below it. A block that grows raises the
+    // bounds at once; one that shrinks or goes leaves them high, and the
+    // search lowers a bound when it finds it too high. An allocation
+    // usually shrinks the block it takes, so most allocations would
+    // otherwise rescan a group at every level.
     void SetRegionLargest(size_t region, uint32_t value) {
+        uint32_t& exact = Level(0)[region];
+        const bool raised = value > exact;
+        exact = value;
+        if (!raised) return;
         size_t at = region;
-        for (int level = 0;; ++level) {
-            uint32_t* here = Level(level);
-            const uint32_t old = here[at];
-            if (old == value) return;
-            if (level + 1 == levels) {
-                here[at] = value;
-                return;
+        for (int level = 1; level < levels; ++level) {
+            at >>= kFanShift;
+            uint32_t& bound = Level(level)[at];
+            if (bound >= value) return;
+            bound = value;
+        }
+    }
+
+    // The highest region holding a free block of at least `units` units,
+    // or kNone. Walks down the bounds, highest address first; a node whose
+    // group has nothing that large gets its bound lowered to the group's
+    // largest, and the walk goes on with the next candidate, climbing when
+    // a group's candidates are used up (their parent's bound was too high
+    // as well).
+    static constexpr size_t kNone = SIZE_MAX;
+    size_t FindRegion(uint32_t units) {
+        const int top = levels - 1;
+        if (Level(top)[0] < units) return kNone;
+        size_t first[kMaxLevels];
+        uint32_t pending[kMaxLevels];
+        int level = top;
+        size_t node = 0;
+        for (;;) {
+            const int below = level - 1;
+            const size_t group = node << kFanShift;
+            const uint32_t fits = GroupFits(Level(below) + group, units);
+            if (fits != 0) {
+                first[below] = group;
+                pending[below] = fits & (fits - 1);
+                node = group + unsigned(std::countr_zero(fits));
+                level = below;
+                if (level == 0) return node;  // regions are exact
+                continue;
             }
-            const size_t parent = at >> kFanShift;
-            const uint32_t recorded = Level(level + 1)[parent];
-            if (value < recorded && old < recorded) {  // the parent's largest lies elsewhere
-                here[at] = value;
-                return;
+            Level(level)[node] = GroupLargest(Level(below) + group);
+            for (;;) {
+                if (level == top) return kNone;
+                if (pending[level] != 0) {
+                    node = first[level] + unsigned(std::countr_zero(pending[level]));
+                    pending[level] &= pending[level] - 1;
+                    break;
+                }
+                node = first[level] >> kFanShift;
+                ++level;
+                Level(level)[node] = GroupLargest(Level(level - 1) + first[level - 1]);
             }
-            // The siblings are read before the store: a wide read of a word
-            // just written would wait for the store to complete.
-            uint32_t parentValue = value;
-            if (value < old) {
-                parentValue =
-                    std::max(value, GroupLargestExcept(here + (parent << kFanShift), at & (kFan - 1)));
-            }
-            here[at] = value;
-            value = parentValue;
-            at = parent;
         }
     }
 
@@ -286,31 +316,24 @@ struct BlockHeap::FreeIndex {
         }
     }
 
-    // The largest of a group of kFan but for entry `self`.
-    static uint32_t GroupLargestExcept(const uint32_t* group, size_t self) {
+    // The largest of a group of kFan.
+    static uint32_t GroupLargest(const uint32_t* group) {
 #if defined(__SSE2__)
         // Signed order of (a ^ bias) is the unsigned order of a.
         const __m128i bias = _mm_set1_epi32(INT32_MIN);
-        const __m128i skip = _mm_set1_epi32(int32_t(self));
         const auto larger = [](__m128i a, __m128i b) {
             const __m128i greater = _mm_cmpgt_epi32(a, b);
             return _mm_or_si128(_mm_and_si128(greater, a), _mm_andnot_si128(greater, b));
         };
-        __m128i lanes = _mm_setr_epi32(0, 1, 2, 3);
         __m128i best = bias;
         for (size_t i = 0; i < kFan; i += 4) {
-            const __m128i values = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(group + i)), bias);
-            const __m128i mine = _mm_cmpeq_epi32(lanes, skip);
-            best = larger(best, _mm_or_si128(_mm_andnot_si128(mine, values), _mm_and_si128(mine, bias)));
-            lanes = _mm_add_epi32(lanes, _mm_set1_epi32(4));
+            best = larger(best, _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(group + i)), bias));
         }
         best = larger(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(1, 0, 3, 2)));
         best = larger(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(2, 3, 0, 1)));
         return uint32_t(_mm_cvtsi128_si32(best)) ^ 0x80000000u;
 #else
-        uint32_t best = 0;
-        for (size_t i = 0; i < kFan; ++i) best = std::max(best, i != self ? group[i] : 0u);
-        return best;
+        return *std::max_element(group, group + kFan);
 #endif
     }
 
@@ -333,15 +356,11 @@ struct BlockHeap::FreeIndex {
     }
 
     // The free block of the highest address holding at least `units`
-    // units; Largest() must be at least that. Its address and size.
-    std::pair<uintptr_t, uint64_t> HighestFit(uint64_t units) const {
-        size_t at = 0;
-        for (int level = levels - 2; level >= 0; --level) {
-            const uint32_t* group = Level(level) + (at << kFanShift);
-            const uint32_t fits = GroupFits(group, uint32_t(units));
-            assert(fits != 0);
-            at = (at << kFanShift) + unsigned(std::countr_zero(fits));
-        }
+    // units, with its size; {0, 0} when there is none.
+    std::pair<uintptr_t, uint64_t> HighestFit(uint64_t units) {
+        if (units > UINT32_MAX) return {0, 0};
+        const size_t at = FindRegion(uint32_t(units));
+        if (at == kNone) return {0, 0};
         const uint64_t starts = marks[at].starts;
         if ((starts & (starts - 1)) == 0) {
             // The region's largest is its only block: no need to read it.
@@ -410,15 +429,16 @@ void* BlockHeap::Alloc(size_t n, const Rules& rules) {
         return nullptr;
     }
     if (freeBlocks_ != 0 && index_->Largest() >= need >> 4) {
-        const auto [block, size] = index_->HighestFit(need >> 4);
-        // A remainder of 32 bytes or less is not worth a block of its own.
-        if (size <= need + 32) {
-            index_->Remove(block, size);
-            --freeBlocks_;
-            return HandOut(block, size, n, rules);
+        if (const auto [block, size] = index_->HighestFit(need >> 4); block != 0) {
+            // A remainder of 32 bytes or less is not worth a block of its own.
+            if (size <= need + 32) {
+                index_->Remove(block, size);
+                --freeBlocks_;
+                return HandOut(block, size, n, rules);
+            }
+            index_->Resize(block, size, size - need);
+            return HandOut(block + size - need, need, n, rules);
         }
-        index_->Resize(block, size, size - need);
-        return HandOut(block + size - need, need, n, rules);
     }
     if (!TakeFromTop(need, rules)) {
         return nullptr;
