@@ -84,9 +84,9 @@ uintptr_t RoundUpToUnit(uintptr_t address) {
 // index only grows at its far end as the top falls. A region is 64 units,
 // one word of start marks and one of end marks; every region keeps the
 // largest free block (in units) starting in it, and every level above keeps
-// the largest of 16 below it, so a search for the highest fitting block
-// descends one path from the top level to a region and then reads only the
-// headers of that region's free blocks.
+// a bound on the largest of 16 below it, so a search for the highest fitting
+// block descends from the top level to a region, usually along one path,
+// and then reads at most the headers of that region's free blocks.
 //
 // Its memory comes from the C runtime's heap: the engine heap cannot hold its
 // own index, and a sub-heap's caller gave it no more than its block.

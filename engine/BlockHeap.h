@@ -23,7 +23,7 @@ struct FreeBlock {
 // list would, but without visiting the others: an index beside the range
 // marks, for every 16-byte unit, whether a free block starts or ends there,
 // and keeps for every kilobyte the largest free block starting in it, with
-// a tree of maxima above those. A free block keeps its size in its header
+// a tree of bounds above those. A free block keeps its size in its header
 // and in its last word, so that a freed block finds both neighbours at once.
 class BlockHeap {
 public:
