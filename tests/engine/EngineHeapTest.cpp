@@ -285,6 +285,38 @@ TEST_F(EngineHeapTest, FirstFitTakesTheHighestBlockThatIsLargeEnough) {
     EXPECT_EQ(left[2].size, 1024u);
 }
 
+// A block carved smaller is passed over for what it can no longer hold,
+// even while the index still remembers its old size, and is found again
+// once a freed neighbour makes room there.
+TEST_F(EngineHeapTest, ACarvedBlockIsPassedOverUntilItHasRoomAgain) {
+    ReserveMiB();
+    void* high = EngineHeap::Alloc(64 * 1024);     // a block of 65552 bytes
+    void* apart = EngineHeap::Alloc(300 * 1024);   // keeps the two holes far apart
+    void* low = EngineHeap::Alloc(8 * 1024);       // 8208 bytes
+    void* guard = EngineHeap::Alloc(16);
+    const uintptr_t a = HeaderOf(high);
+    const uintptr_t b = HeaderOf(low);
+    EngineHeap::Free(&high);
+    EngineHeap::Free(&low);
+
+    void* carved = EngineHeap::Alloc(40 * 1024);   // 40976 bytes off the top of a: 24576 stay
+    EXPECT_EQ(HeaderOf(carved), a + 24576);
+    const uintptr_t top = Address(EngineHeap::Top());
+    void* const fromTop = EngineHeap::Alloc(30 * 1024);  // 30736: neither hole holds it now
+    EXPECT_EQ(HeaderOf(fromTop), top - 30736);
+    void* const fromA = EngineHeap::Alloc(20 * 1024);    // 20496 of a's 24576
+    EXPECT_EQ(HeaderOf(fromA), a + 4080);
+    void* const fromB = EngineHeap::Alloc(6 * 1024);     // 6160: a keeps 4080, b holds it
+    EXPECT_EQ(HeaderOf(fromB), b + 2048);
+
+    EngineHeap::Free(&carved);
+    void* const again = EngineHeap::Alloc(35 * 1024);    // 35856 of the 40976 freed
+    EXPECT_EQ(HeaderOf(again), a + 24576 + 5120);
+    ExpectFreeListWellFormed();
+    (void)apart;
+    (void)guard;
+}
+
 TEST_F(EngineHeapTest, MergesFreedBlockWithBothNeighbours) {
     ReserveMiB();
     void* guardHigh = EngineHeap::Alloc(16);
