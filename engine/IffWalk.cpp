@@ -37,4 +37,33 @@ uint32_t ReadBounded(IffFile& iff, void* to, uint32_t capacity) {
     return capacity;
 }
 
+bool ReadText(IffFile& iff, uint32_t maximum, std::string* out) {
+    const uint32_t size = iff.ChunkSize();
+    if (size > maximum) return false;
+    std::vector<char> bytes(size + 1, 0);
+    if (size > 0 && iff.ReadChunk(bytes.data(), size) != kStatusOk) return false;
+    out->assign(bytes.data(), strnlen(bytes.data(), size));
+    return true;
+}
+
+Status ForEachNested(IffFile& iff, std::initializer_list<uint32_t> path, const std::function<bool(IffFile&)>& visit) {
+    const uint32_t last = uint32_t(path.size()) - 1;
+    for (;;) {
+        const Status step = Step(iff);
+        if (step == kStatusEndOfData) {
+            if (iff.Level() == 0) return kStatusOk;
+            if (iff.Ascend() != kStatusOk) return kStatusCannotOpen;
+            continue;
+        }
+        if (step != kStatusOk) return kStatusCannotOpen;
+        const uint32_t level = iff.Level();
+        if (iff.ChunkId() != IffFile::kFormId || level > last || iff.FormType() != path.begin()[level]) continue;
+        if (level == last) {
+            if (!visit(iff)) return kStatusOk;
+        } else if (iff.Descend() != kStatusOk) {
+            return kStatusCannotOpen;
+        }
+    }
+}
+
 }  // namespace iff_walk

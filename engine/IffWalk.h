@@ -1,5 +1,8 @@
 #pragma once
 #include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <string>
 
 #include "engine/Status.h"
 
@@ -20,5 +23,15 @@ Status FindNext(IffFile& iff, uint32_t id, uint32_t formType = 0);
 // is passed over. The number copied; 0 when it cannot be read (or is larger
 // than any record of ours, 64 KB).
 uint32_t ReadBounded(IffFile& iff, void* to, uint32_t capacity);
+// The current chunk as a text up to its first NUL; false when it is longer
+// than `maximum` bytes or cannot be read.
+bool ReadText(IffFile& iff, uint32_t maximum, std::string* out);
+// From the reader's place at the top level on, every form nested as `path`
+// names: forms of path[0] at the top level are entered, forms of path[1]
+// inside them, and so on; the visitor gets the reader standing on each form
+// of the last type (not entered) and returns false to stop there. It must
+// leave the reader at that form's level. kStatusOk at the end of the file
+// or when stopped, kStatusCannotOpen when the reader refused a step.
+Status ForEachNested(IffFile& iff, std::initializer_list<uint32_t> path, const std::function<bool(IffFile&)>& visit);
 
 }  // namespace iff_walk

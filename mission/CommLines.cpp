@@ -5,6 +5,7 @@
 #include "engine/ByteOrder.h"
 #include "engine/FileWrappers.h"
 #include "engine/IffFile.h"
+#include "engine/IffWalk.h"
 #include "game/DataDirectories.h"
 #include "game/GameState.h"
 
@@ -16,14 +17,7 @@ constexpr uint32_t kCommForm = MakeTag("COMM");
 constexpr uint32_t kLineForm = MakeTag("LINE");
 constexpr uint32_t kMaxTextBytes = 4096;
 
-bool ReadText(IffFile& iff, std::string* out) {
-    const uint32_t size = iff.ChunkSize();
-    if (size > kMaxTextBytes) return false;
-    std::vector<char> bytes(size + 1, 0);
-    if (size > 0 && iff.ReadChunk(bytes.data(), size) != kStatusOk) return false;
-    out->assign(bytes.data(), strnlen(bytes.data(), size));
-    return true;
-}
+bool ReadText(IffFile& iff, std::string* out) { return iff_walk::ReadText(iff, kMaxTextBytes, out); }
 
 bool ReadLine(IffFile& iff, CommLine* line) {
     bool hasText = false, hasInfo = false;
@@ -55,24 +49,18 @@ bool ReadLine(IffFile& iff, CommLine* line) {
 }  // namespace
 
 Status Read(IffFile& iff, std::vector<std::unique_ptr<CommLine>>* lines) {
-    for (;;) {
-        const Status step = iff.NextChunk();
-        if (step == kStatusEndOfData) {
-            if (iff.Level() == 0) return kStatusOk;
-            if (iff.Ascend() != kStatusOk) return kStatusCannotOpen;
-            continue;
+    bool refused = false;
+    const Status walked = iff_walk::ForEachNested(iff, {kCommForm, kLineForm}, [&](IffFile& entry) {
+        if (entry.Descend() != kStatusOk) {
+            refused = true;
+            return false;
         }
-        if (step != kStatusOk) return kStatusCannotOpen;
-        if (iff.ChunkId() != IffFile::kFormId) continue;
-        if (iff.FormType() == kCommForm && iff.Level() == 0) {
-            if (iff.Descend() != kStatusOk) return kStatusCannotOpen;
-        } else if (iff.FormType() == kLineForm && iff.Level() == 1) {
-            if (iff.Descend() != kStatusOk) return kStatusCannotOpen;
-            auto line = std::make_unique<CommLine>();
-            if (ReadLine(iff, line.get())) lines->push_back(std::move(line));
-            if (iff.Ascend() != kStatusOk) return kStatusCannotOpen;
-        }
-    }
+        auto line = std::make_unique<CommLine>();
+        if (ReadLine(entry, line.get())) lines->push_back(std::move(line));
+        refused = entry.Ascend() != kStatusOk;
+        return !refused;
+    });
+    return refused ? kStatusCannotOpen : walked;
 }
 
 Status Load() {

@@ -6,12 +6,16 @@
 
 #include "engine/ByteOrder.h"
 #include "engine/IffFile.h"
+#include "engine/IffWalk.h"
 
 namespace definitions {
 
 namespace fmt = definition_format;
 
 namespace {
+
+// Longer "ID  " chunks name no entry: a search passes them over.
+constexpr uint32_t kLongestId = 63;
 
 // A chunk's bytes, within a bound the chunk's size is checked against.
 bool ReadBytes(IffFile& iff, std::vector<uint8_t>* out, uint32_t maximum = 1u << 20) {
@@ -37,6 +41,13 @@ std::string TextOf(const std::vector<uint8_t>& bytes) {
     return std::string(text, strnlen(text, bytes.size()));
 }
 
+// Every whole little-endian 16-bit word of the bytes.
+std::vector<int16_t> WordsOf(const std::vector<uint8_t>& bytes) {
+    std::vector<int16_t> words;
+    for (size_t at = 0; at + 2 <= bytes.size(); at += 2) words.push_back(int16_t(LoadLe16(bytes.data() + at)));
+    return words;
+}
+
 std::vector<std::string> Names(const std::vector<uint8_t>& bytes) {
     std::vector<std::string> names;
     for (size_t at = 0; at + fmt::kNameBytes <= bytes.size(); at += fmt::kNameBytes) {
@@ -52,9 +63,8 @@ template <typename Visit>
 Status WalkEntry(IffFile& iff, Visit visit) {
     if (iff.Rewind(0) != kStatusOk) return kStatusCannotOpen;
     for (;;) {
-        const Status step = iff.NextChunk();
-        if (step == kStatusEndOfData) return kStatusOk;
-        if (step != kStatusOk) return kStatusCannotOpen;
+        const Status step = iff_walk::Step(iff);
+        if (step != kStatusOk) return step == kStatusEndOfData ? kStatusOk : step;
         const Status read = visit(iff.ChunkId());
         if (read != kStatusOk) return read;
     }
@@ -122,8 +132,7 @@ Status ReadEqob(IffFile& iff, EquipmentDefinition* out) {
         if (!ReadBytes(iff, &bytes)) return kStatusMalformed;
         const auto words = [&bytes](uint32_t needed, std::vector<int16_t>* to) {
             if (bytes.size() < 2u * needed) return false;
-            to->clear();
-            for (size_t at = 0; at + 2 <= bytes.size(); at += 2) to->push_back(int16_t(LoadLe16(bytes.data() + at)));
+            *to = WordsOf(bytes);
             return true;
         };
         if (id == fmt::kId) {
@@ -150,7 +159,7 @@ Status ReadEqob(IffFile& iff, EquipmentDefinition* out) {
         } else if (id == fmt::kShieldChunk) {
             if (!words(fmt::kShieldWords, &out->kindWords)) return kStatusMalformed;
             out->kindChunk = id;
-        } else if (id != fmt::kName && id != fmt::kId) {
+        } else {
             // Other kinds' chunks (TARG, RADR, WEAP...) are kept for their builders.
             out->chunks.emplace(id, bytes);
             if (out->kindChunk == 0) {
@@ -165,18 +174,14 @@ Status ReadEqob(IffFile& iff, EquipmentDefinition* out) {
 }  // namespace definitions
 
 std::vector<int16_t> EquipmentDefinition::Words(uint32_t id, size_t needed) const {
-    std::vector<int16_t> words;
     const auto it = chunks.find(id);
-    if (it == chunks.end() || it->second.size() < 2 * needed) return words;
-    for (size_t at = 0; at + 2 <= it->second.size(); at += 2) words.push_back(int16_t(LoadLe16(it->second.data() + at)));
-    return words;
+    if (it == chunks.end() || it->second.size() < 2 * needed) return {};
+    return definitions::WordsOf(it->second);
 }
 
 std::string EquipmentDefinition::Text(uint32_t id) const {
     const auto it = chunks.find(id);
-    if (it == chunks.end() || it->second.empty()) return {};
-    const auto* const text = reinterpret_cast<const char*>(it->second.data());
-    return std::string(text, strnlen(text, it->second.size()));
+    return it != chunks.end() ? definitions::TextOf(it->second) : std::string();
 }
 
 namespace definitions {
@@ -186,38 +191,27 @@ Status ForEachEntry(IffFile& iff, uint32_t entryForm, const std::function<bool(I
         if (iff.Ascend() != kStatusOk) return kStatusCannotOpen;
     }
     if (iff.Rewind(0) != kStatusOk) return kStatusCannotOpen;
-    for (;;) {
-        const Status step = iff.NextChunk();
-        if (step == kStatusEndOfData) {
-            if (iff.Level() == 0) return kStatusOk;
-            if (iff.Ascend() != kStatusOk) return kStatusCannotOpen;
-            continue;
+    // FORM "OBJS" at the top, the kind's container inside it, the entries inside that.
+    bool refused = false;
+    const Status walked = iff_walk::ForEachNested(iff, {fmt::kObjectsForm, entryForm, entryForm}, [&](IffFile& entry) {
+        if (entry.Descend() != kStatusOk) {
+            refused = true;
+            return false;
         }
-        if (step != kStatusOk) return kStatusCannotOpen;
-        if (iff.ChunkId() != IffFile::kFormId) continue;
-        const uint32_t level = iff.Level();
-        const uint32_t type = iff.FormType();
-        // FORM "OBJS" at the top, the kind's container inside it, the entries inside that.
-        if ((level == 0 && type == fmt::kObjectsForm) || (level == 1 && type == entryForm)) {
-            if (iff.Descend() != kStatusOk) return kStatusCannotOpen;
-        } else if (level == 2 && type == entryForm) {
-            if (iff.Descend() != kStatusOk) return kStatusCannotOpen;
-            if (!visit(iff)) return kStatusOk;
-            if (iff.Ascend() != kStatusOk) return kStatusCannotOpen;
-        }
-    }
+        if (!visit(entry)) return false;
+        refused = entry.Ascend() != kStatusOk;
+        return !refused;
+    });
+    return refused ? kStatusCannotOpen : walked;
 }
 
 Status FindEntry(IffFile& iff, uint32_t entryForm, const char* name) {
     if (name == nullptr) return kStatusNotThisRecord;
     bool found = false;
     const Status walked = ForEachEntry(iff, entryForm, [&](IffFile& entry) {
-        if (entry.FindChunk(fmt::kId) != kStatusOk) return true;
-        char id[64] = {};
-        const uint32_t size = std::min<uint32_t>(entry.ChunkSize(), sizeof id - 1);
-        if (entry.ReadChunk(id, size) != kStatusOk && size > 0) return true;
-        id[size] = 0;
-        found = std::strcmp(id, name) == 0;
+        std::string id;
+        if (entry.FindChunk(fmt::kId) != kStatusOk || !iff_walk::ReadText(entry, kLongestId, &id)) return true;
+        found = id == name;
         if (found) entry.Rewind(0);
         return !found;
     });

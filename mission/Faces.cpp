@@ -6,6 +6,7 @@
 #include "display/XfebCodec.h"
 #include "engine/FileWrappers.h"
 #include "engine/IffFile.h"
+#include "engine/IffWalk.h"
 #include "game/DataDirectories.h"
 #include "game/GameState.h"
 
@@ -26,10 +27,7 @@ bool ReadFace(IffFile& iff, FaceEntry* face) {
         if (step != kStatusOk) return false;
         const uint32_t id = iff.ChunkId();
         if (id == kIdChunk) {
-            char name[64] = {};
-            const uint32_t size = std::min<uint32_t>(iff.ChunkSize(), sizeof name - 1);
-            if (iff.ChunkSize() > sizeof name - 1 || (size > 0 && iff.ReadChunk(name, size) != kStatusOk)) return false;
-            face->name.assign(name, strnlen(name, size));
+            if (!iff_walk::ReadText(iff, 63, &face->name)) return false;
             named = true;
         } else if (id == kPaletteChunk) {
             if (iff.ChunkSize() != FaceLibrary::kPaletteBytes || iff.ReadChunk(face->palette, FaceLibrary::kPaletteBytes) != kStatusOk) {

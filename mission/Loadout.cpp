@@ -5,6 +5,7 @@
 
 #include "engine/FileWrappers.h"
 #include "engine/IffFile.h"
+#include "engine/IffWalk.h"
 #include "game/DataDirectories.h"
 #include "game/GameMessages.h"
 #include "game/GameState.h"
@@ -23,35 +24,27 @@ constexpr uint32_t kLoadForm = MakeTag("LOAD");
 constexpr uint32_t kTurretForm = MakeTag("TSAT");
 
 std::string Text(IffFile& iff) {
-    char text[64] = {};
-    const uint32_t size = std::min<uint32_t>(iff.ChunkSize(), sizeof text - 1);
-    if (iff.ChunkSize() >= sizeof text || (size > 0 && iff.ReadChunk(text, size) != kStatusOk)) return {};
-    return std::string(text, strnlen(text, size));
+    std::string text;
+    return iff_walk::ReadText(iff, 63, &text) ? text : std::string();
 }
 
 // The SPOB name of the entry called `id`, or empty.
 std::string FindDefinition(IffFile& iff, const char* id) {
-    for (;;) {
-        const Status step = iff.NextChunk();
-        if (step == kStatusEndOfData) {
-            if (iff.Level() == 0 || iff.Ascend() != kStatusOk) return {};
-            continue;
+    std::string found;
+    iff_walk::ForEachNested(iff, {kLoadForm, kTurretForm}, [&](IffFile& entry) {
+        if (entry.Descend() != kStatusOk) return false;
+        std::string name, definition;
+        for (Status inner = entry.NextChunk(); inner == kStatusOk; inner = entry.NextChunk()) {
+            if (entry.ChunkId() == MakeTag("ID  ")) name = Text(entry);
+            if (entry.ChunkId() == MakeTag("SPOB")) definition = Text(entry);
         }
-        if (step != kStatusOk) return {};
-        if (iff.ChunkId() != IffFile::kFormId) continue;
-        if (iff.Level() == 0 && iff.FormType() == kLoadForm) {
-            if (iff.Descend() != kStatusOk) return {};
-        } else if (iff.Level() == 1 && iff.FormType() == kTurretForm) {
-            if (iff.Descend() != kStatusOk) return {};
-            std::string name, definition;
-            for (Status inner = iff.NextChunk(); inner == kStatusOk; inner = iff.NextChunk()) {
-                if (iff.ChunkId() == MakeTag("ID  ")) name = Text(iff);
-                if (iff.ChunkId() == MakeTag("SPOB")) definition = Text(iff);
-            }
-            if (name == id) return definition;
-            if (iff.Ascend() != kStatusOk) return {};
+        if (name == id) {
+            found = definition;
+            return false;
         }
-    }
+        return entry.Ascend() == kStatusOk;
+    });
+    return found;
 }
 
 void Refuse(const char* what) { platform::MessageBox::Current().Show(what, msg::kCaptionLoadoutError, 0); }

@@ -7,6 +7,7 @@
 #include "engine/ByteOrder.h"
 #include "engine/FileWrappers.h"
 #include "engine/IffFile.h"
+#include "engine/IffWalk.h"
 
 namespace {
 
@@ -95,36 +96,8 @@ Status SoundEffectDef::ForEachEntry(const char* fileName, const std::function<bo
 }
 
 Status SoundEffectDef::ForEachEntry(IffFile& iff, const std::function<bool(IffFile&)>& visit) {
-    Status result = kStatusOk;
-    for (;;) {
-        const Status step = iff.NextChunk();
-        if (step == kStatusEndOfData) {
-            if (iff.Level() == 0) break;
-            if (iff.Ascend() != kStatusOk) {
-                result = kStatusCannotOpen;
-                break;
-            }
-            continue;
-        }
-        // A failed step leaves the reader where it was: never step again.
-        if (step != kStatusOk) {
-            result = kStatusCannotOpen;
-            break;
-        }
-        if (iff.ChunkId() != IffFile::kFormId) continue;
-        // FORM "FX  " at the top, the group FORM "SNDS" inside it, the entries inside that.
-        const uint32_t level = iff.Level();
-        const bool container = (level == 0 && iff.FormType() == kFxForm) || (level == 1 && iff.FormType() == kSoundsForm);
-        if (container) {
-            if (iff.Descend() != kStatusOk) {
-                result = kStatusCannotOpen;
-                break;
-            }
-        } else if (level == 2 && iff.FormType() == kSoundsForm) {
-            if (!visit(iff)) break;
-        }
-    }
-    return result;
+    // FORM "FX  " at the top, the group FORM "SNDS" inside it, the entries inside that.
+    return iff_walk::ForEachNested(iff, {kFxForm, kSoundsForm, kSoundsForm}, visit);
 }
 
 Status SoundEffectDef::Load(const char* entry, const char* fileName) {

@@ -146,7 +146,10 @@ struct Cache {
 Cache& TheCache() {
     static Cache cache;
     const std::string directory = g_dataDirs.Prefix(DataDir::kData);
-    if (cache.directory != directory) cache = Cache{directory};
+    if (cache.directory != directory) {
+        cache = Cache();
+        cache.directory = directory;
+    }
     return cache;
 }
 
@@ -172,7 +175,9 @@ const std::vector<KillShip>& CachedKillLists() {
 
 void ForgetCachedTables() {
     Cache& cache = TheCache();
-    cache = Cache{cache.directory};
+    const std::string directory = cache.directory;
+    cache = Cache();
+    cache.directory = directory;
 }
 
 Status LoadTraits(TraitTables* out) {
