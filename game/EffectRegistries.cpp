@@ -212,9 +212,6 @@ void ReadProjectile(IffFile& iff, GameState* game) {
         if (got >= 12) type->fragmentSpeed = float(int32_t(LoadLe32(bytes + 8))) * 0.01f;
         if (got > 12) std::memcpy(type->fragmentTypeName, bytes + 12, std::min<uint32_t>(got - 12, kEffectNameBytes - 1));
     }
-    type->frameCount = 0;
-    for (BitmapMaterial* glow : type->glowMaterials) delete glow;
-    type->glowMaterials.clear();
 }
 
 void ReadBeam(IffFile& iff, GameState*) {

@@ -9,6 +9,7 @@
 #include "game/DataDirectories.h"
 #include "game/GameState.h"
 #include "game/SceneLoaders.h"
+#include "mission/DefinitionFormat.h"
 #include "mission/Definitions.h"
 #include "objects/space/SpaceObject.h"
 #include "scene/Material.h"
@@ -47,7 +48,7 @@ void Replace(SpaceObject& object, const char* materialName, Material* decal) {
 Status ApplyDecals(SpaceObject* object, int32_t logo, Palette* palette) {
     if (object == nullptr || logo < 0) return kStatusOk;
     IffFile iff(0);
-    const std::string path = g_dataDirs.Prefix(DataDir::kData) + "temp.iff";
+    const std::string path = g_dataDirs.Prefix(DataDir::kData) + definition_format::kFileName;
     if (iff.OpenFile(path.c_str(), kOpenRead) != kStatusOk) return kStatusCannotOpen;
     Status result = kStatusNotThisRecord;
     if (iff.ValidateHeader() == kStatusOk && definitions::FindSpobForm(iff, object->label) == kStatusOk) {

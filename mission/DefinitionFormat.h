@@ -12,6 +12,7 @@
 // little-endian.
 namespace definition_format {
 
+inline constexpr const char* kFileName = "temp.iff";
 inline constexpr uint32_t kObjectsForm = MakeTag("OBJS");
 inline constexpr uint32_t kSpobForm = MakeTag("SPOB");
 inline constexpr uint32_t kEqobForm = MakeTag("EQOB");

@@ -35,7 +35,6 @@ namespace fmt = definition_format;
 
 namespace {
 
-constexpr const char* kDefinitionsFile = "temp.iff";
 constexpr int32_t kTypes = 32;
 
 DefinitionLibrary::SystemBuilder g_builders[kTypes] = {};
@@ -47,7 +46,7 @@ class DefinitionsFile {
 public:
     explicit DefinitionsFile(IffFile* given) : iff_(given) {
         if (iff_ != nullptr) return;
-        const std::string path = g_dataDirs.Prefix(DataDir::kData) + kDefinitionsFile;
+        const std::string path = g_dataDirs.Prefix(DataDir::kData) + fmt::kFileName;
         if (own_.OpenFile(path.c_str(), kOpenRead) == kStatusOk && own_.ValidateHeader() == kStatusOk) {
             iff_ = &own_;
             opened_ = true;
@@ -63,6 +62,19 @@ private:
     IffFile* iff_;
     bool opened_ = false;
 };
+
+// A weapon from WEAP's eleven words: `make` builds it from them; the lock
+// class and the EMP charge every kind takes are set here.
+template <typename Make>
+ShipSystem* BuildWeapon(const EquipmentDefinition& d, Make make) {
+    const std::vector<int16_t> words = d.Words(MakeTag("WEAP"), 11);
+    if (words.empty()) return nullptr;
+    const Weapon::Definition w = Weapon::Definition::FromWords(words.data());
+    Weapon* const weapon = make(w);
+    weapon->lockClass = w.lockClass;
+    weapon->empCharge = w.empCharge;
+    return weapon;
+}
 
 }  // namespace
 
@@ -196,71 +208,51 @@ void DefinitionLibrary::RegisterCoreBuilders() {
     // The weapons: WEAP's eleven words, and the kind's own chunk.
     RegisterSystemBuilder(Weapon::kBeam, [](Craft* craft, int32_t part, const EquipmentDefinition& d,
                                            const DynArray16* sounds) -> ShipSystem* {
-        const std::vector<int16_t> words = d.Words(MakeTag("WEAP"), 11);
-        if (words.empty()) return nullptr;
-        const Weapon::Definition w = Weapon::Definition::FromWords(words.data());
-        auto* const beam = new BeamWeapon(craft, part, d.info[fmt::kMaxDamage], Weapon::kGunGroup, w.energyPerShot,
-                                          w.kindValue, w.damage, d.Text(MakeTag("BEAM")).c_str(), sounds);
-        beam->lockClass = w.lockClass;
-        beam->empCharge = w.empCharge;
-        return beam;
+        return BuildWeapon(d, [&](const Weapon::Definition& w) {
+            return new BeamWeapon(craft, part, d.info[fmt::kMaxDamage], Weapon::kGunGroup, w.energyPerShot,
+                                  w.kindValue, w.damage, d.Text(MakeTag("BEAM")).c_str(), sounds);
+        });
     });
     RegisterSystemBuilder(Weapon::kGun, [](Craft* craft, int32_t part, const EquipmentDefinition& d,
                                           const DynArray16* sounds) -> ShipSystem* {
-        const std::vector<int16_t> words = d.Words(MakeTag("WEAP"), 11);
-        if (words.empty()) return nullptr;
-        const Weapon::Definition w = Weapon::Definition::FromWords(words.data());
-        auto* const gun = new GunWeapon(craft, part, d.info[fmt::kMaxDamage], Weapon::kGunGroup, w.refireDelay,
-                                        w.energyPerShot, w.ammunition, w.kindValue, w.damage,
-                                        d.Text(MakeTag("EXPL")).c_str(), sounds);
-        gun->lockClass = w.lockClass;
-        gun->empCharge = w.empCharge;
-        return gun;
+        return BuildWeapon(d, [&](const Weapon::Definition& w) {
+            return new GunWeapon(craft, part, d.info[fmt::kMaxDamage], Weapon::kGunGroup, w.refireDelay,
+                                 w.energyPerShot, w.ammunition, w.kindValue, w.damage,
+                                 d.Text(MakeTag("EXPL")).c_str(), sounds);
+        });
     });
     RegisterSystemBuilder(Weapon::kMissileLauncher, [](Craft* craft, int32_t part, const EquipmentDefinition& d,
                                                       const DynArray16* sounds) -> ShipSystem* {
-        const std::vector<int16_t> words = d.Words(MakeTag("WEAP"), 11);
-        if (words.empty()) return nullptr;
-        const Weapon::Definition w = Weapon::Definition::FromWords(words.data());
-        SpaceObject* const missile =
-            DefinitionLibrary::Current().LaunchTemplate(d.Text(MakeTag("LINK")).c_str(), SpaceObject::kTypeMissile);
-        auto* const launcher = new MissileLauncher(craft, part, d.info[fmt::kMaxDamage], Weapon::kMissileGroup,
-                                                   w.refireDelay, w.energyPerShot, w.ammunition, w.kindValue * 1000,
-                                                   w.damage, missile, sounds);
-        launcher->lockClass = w.lockClass;
-        launcher->empCharge = w.empCharge;
-        return launcher;
+        return BuildWeapon(d, [&](const Weapon::Definition& w) {
+            SpaceObject* const missile = DefinitionLibrary::Current().LaunchTemplate(d.Text(MakeTag("LINK")).c_str(),
+                                                                                    SpaceObject::kTypeMissile);
+            return new MissileLauncher(craft, part, d.info[fmt::kMaxDamage], Weapon::kMissileGroup, w.refireDelay,
+                                       w.energyPerShot, w.ammunition, w.kindValue * 1000, w.damage, missile, sounds);
+        });
     });
     RegisterSystemBuilder(Weapon::kProjectileWeapon, [](Craft* craft, int32_t part, const EquipmentDefinition& d,
                                                        const DynArray16* sounds) -> ShipSystem* {
-        const std::vector<int16_t> words = d.Words(MakeTag("WEAP"), 11);
-        if (words.empty()) return nullptr;
-        const Weapon::Definition w = Weapon::Definition::FromWords(words.data());
-        Weapon::Light light;
-        if (const std::vector<int16_t> lght = d.Words(MakeTag("LGHT"), 3); !lght.empty()) {
-            light = {uint16_t(lght[0]), uint16_t(lght[1]), uint8_t(lght[2] & 0xFF)};
-        }
-        auto* const weapon = new ProjectileWeapon(craft, part, d.info[fmt::kMaxDamage], Weapon::kProjectileGroup,
-                                                  w.refireDelay, w.energyPerShot, w.ammunition, w.kindValue, w.damage,
-                                                  d.Text(MakeTag("PROJ")).c_str(), sounds, light);
-        weapon->lockClass = w.lockClass;
-        weapon->empCharge = w.empCharge;
-        if (d.chunks.count(MakeTag("STRM")) != 0) weapon->BindStreamType(d.Text(MakeTag("STRM")).c_str());
-        return weapon;
+        return BuildWeapon(d, [&](const Weapon::Definition& w) {
+            Weapon::Light light;
+            if (const std::vector<int16_t> lght = d.Words(MakeTag("LGHT"), 3); !lght.empty()) {
+                light = {uint16_t(lght[0]), uint16_t(lght[1]), uint8_t(lght[2] & 0xFF)};
+            }
+            auto* const weapon = new ProjectileWeapon(craft, part, d.info[fmt::kMaxDamage], Weapon::kProjectileGroup,
+                                                      w.refireDelay, w.energyPerShot, w.ammunition, w.kindValue,
+                                                      w.damage, d.Text(MakeTag("PROJ")).c_str(), sounds, light);
+            if (d.chunks.count(MakeTag("STRM")) != 0) weapon->BindStreamType(d.Text(MakeTag("STRM")).c_str());
+            return weapon;
+        });
     });
     RegisterSystemBuilder(Weapon::kObjectLauncher, [](Craft* craft, int32_t part, const EquipmentDefinition& d,
                                                      const DynArray16* sounds) -> ShipSystem* {
-        const std::vector<int16_t> words = d.Words(MakeTag("WEAP"), 11);
-        if (words.empty()) return nullptr;
-        const Weapon::Definition w = Weapon::Definition::FromWords(words.data());
-        SpaceObject* const mine =
-            DefinitionLibrary::Current().LaunchTemplate(d.Text(MakeTag("LINK")).c_str(), SpaceObject::kTypeMine);
-        // The count comes from the ship's equipment record (see LoadShipDefinition).
-        auto* const launcher = new ObjectLauncher(craft, part, d.info[fmt::kMaxDamage], Weapon::kObjectGroup,
-                                                  w.refireDelay, w.energyPerShot, 0, w.damage, mine, sounds);
-        launcher->lockClass = w.lockClass;
-        launcher->empCharge = w.empCharge;
-        return launcher;
+        return BuildWeapon(d, [&](const Weapon::Definition& w) {
+            SpaceObject* const mine =
+                DefinitionLibrary::Current().LaunchTemplate(d.Text(MakeTag("LINK")).c_str(), SpaceObject::kTypeMine);
+            // The count comes from the ship's equipment record (see LoadShipDefinition).
+            return new ObjectLauncher(craft, part, d.info[fmt::kMaxDamage], Weapon::kObjectGroup, w.refireDelay,
+                                      w.energyPerShot, 0, w.damage, mine, sounds);
+        });
     });
     // A missile's steering and lifetime, and what a carrier releases.
     RegisterKindStep(SpaceObject::kTypeMissile, [](SpaceObject* object, const SpobDefinition& d) {

@@ -408,7 +408,7 @@ Status WriteControl(const std::string& path) {
 
 Status WriteSampleDefinitions(const char* dataDirectory) {
     const std::string dir = std::string(dataDirectory) + "/";
-    Status status = WriteTemp(dir + "temp.iff");
+    Status status = WriteTemp(dir + definition_format::kFileName);
     if (status == kStatusOk) status = WriteLoad(dir + "load.iff");
     if (status == kStatusOk) status = WriteFaces(dir + "faces.iff");
     if (status == kStatusOk) status = WriteComm(dir + "comm.iff");

@@ -21,6 +21,7 @@
 #include "engine/IffFile.h"
 #include "game/DataDirectories.h"
 #include "game/SceneLoaders.h"
+#include "mission/DefinitionFormat.h"
 #include "objects/effects/Nebula.h"
 #include "objects/effects/SpaceDust.h"
 #include <algorithm>
@@ -128,7 +129,7 @@ Status EffectShot::Load(const char* kind, uint32_t at) {
 
 Status EffectShot::LoadNebula() {
     IffFile iff(0);
-    const std::string path = g_dataDirs.Prefix(DataDir::kData) + "temp.iff";
+    const std::string path = g_dataDirs.Prefix(DataDir::kData) + definition_format::kFileName;
     if (iff.OpenFile(path.c_str(), kOpenRead) != kStatusOk || iff.ValidateHeader() != kStatusOk) return kStatusCannotOpen;
     nebula_.reset(Nebula::NebulaFromIff(iff, "Nebula 1", Vector3{0.0f, 0.0f, 0.0f}));
     iff.CloseFile();
