@@ -65,7 +65,7 @@ int32_t GameRandom() {
     return static_cast<int32_t>((g_gameRandomSeed >> 16) & 0x7fffu);
 }
 
-Vector3 RandomUnitVector() {
+Vector3 RandomDifferenceVector() {
     // Each component in its own statement: the order of the draws is fixed.
     Vector3 v;
     int32_t left = GameRandom();
@@ -74,5 +74,7 @@ Vector3 RandomUnitVector() {
     v.y = float(left - GameRandom());
     left = GameRandom();
     v.z = float(left - GameRandom());
-    return v.Normalize();
+    return v;
 }
+
+Vector3 RandomUnitVector() { return RandomDifferenceVector().Normalize(); }

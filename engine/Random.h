@@ -23,7 +23,9 @@ void GameRandomSeed(uint32_t seed);
 // 0 to 0x7fff; chances are tested as GameRandom() % n.
 int32_t GameRandom();
 
-// A random unit direction: x, y and z each GameRandom() - GameRandom(), the
-// left call first, then normalised through the routine table. (A zero draw
+// x, y and z each GameRandom() - GameRandom(), the left call first: a random
+// direction of random length.
+Vector3 RandomDifferenceVector();
+// RandomDifferenceVector normalised through the routine table. (A zero draw
 // stays zero.)
 Vector3 RandomUnitVector();

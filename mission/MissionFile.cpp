@@ -53,14 +53,14 @@ bool DecodeWayPoint(const Record& record, char definition[16], WayPointRecord* o
     if (record.chunk != kWayPoint || record.bytes.size() != kWayPointBytes) return false;
     PacketReader in(record.bytes.data(), kWayPointBytes);
     if (!in.Text(0, 16, definition, 16) || !in.Text(16, 32, out->name, sizeof out->name)) return false;
-    out->position = {in.F32(48), in.F32(52), in.F32(56)};
+    out->position = in.Vector(48);
     return Finite(&out->position.x, 3);
 }
 
 bool DecodeBuoy(const Record& record, char definition[16], NavBuoyRecord* out) {
     if (record.chunk != kBuoy || record.bytes.size() != kBuoyBytes) return false;
     PacketReader in(record.bytes.data(), kBuoyBytes);
-    out->position = {in.F32(16), in.F32(20), in.F32(24)};
+    out->position = in.Vector(16);
     out->spinRange = in.I32(60);
     if (!in.Text(0, 16, definition, 16) || !in.Text(28, 32, out->name, sizeof out->name) ||
         !in.Text(64, 16, out->linkName, sizeof out->linkName) ||

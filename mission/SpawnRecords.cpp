@@ -11,8 +11,6 @@ namespace {
 
 bool Text(PacketReader& in, uint32_t at, uint32_t field, char* out) { return in.Text(at, field, out, field); }
 
-Vector3 Point(PacketReader& in, uint32_t at) { return {in.F32(at), in.F32(at + 4), in.F32(at + 8)}; }
-
 bool Finite(const Vector3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 
 }  // namespace
@@ -22,7 +20,7 @@ std::optional<Rock> DecodeRock(const uint8_t* bytes, uint32_t size) {
     PacketReader in(bytes, size);
     Rock rock;
     if (!Text(in, 0, kDefinitionBytes, rock.definition) || !Text(in, 96, kInstanceNameBytes, rock.name)) return std::nullopt;
-    rock.position = Point(in, 40);
+    rock.position = in.Vector(40);
     rock.scatter = in.F32(60);
     rock.drift = in.F32(68);
     if (!Finite(rock.position) || !std::isfinite(rock.scatter) || !std::isfinite(rock.drift)) return std::nullopt;
@@ -34,7 +32,7 @@ std::optional<Gate> DecodeGate(const uint8_t* bytes, uint32_t size) {
     PacketReader in(bytes, size);
     Gate gate;
     if (!Text(in, 0, kDefinitionBytes, gate.definition) || !Text(in, 236, kInstanceNameBytes, gate.name)) return std::nullopt;
-    gate.position = Point(in, 36);
+    gate.position = in.Vector(36);
     for (uint32_t i = 0; i < 12; ++i) {
         gate.transform[i] = in.F32(56 + 4 * i);
         if (!std::isfinite(gate.transform[i])) return std::nullopt;
@@ -50,7 +48,7 @@ std::optional<Debris> DecodeDebris(const uint8_t* bytes, uint32_t size) {
     if (!Text(in, 0, kDefinitionBytes, debris.definition) || !Text(in, 92, kInstanceNameBytes, debris.name)) {
         return std::nullopt;
     }
-    debris.position = Point(in, 44);
+    debris.position = in.Vector(44);
     debris.drift = in.F32(64);
     if (!Finite(debris.position) || !std::isfinite(debris.drift)) return std::nullopt;
     return debris;

@@ -22,12 +22,6 @@ void WriteTransform(PacketWriter& out, uint32_t at, const SpaceObject& object) {
     }
 }
 
-void WriteVector(PacketWriter& out, uint32_t at, const Vector3& v) {
-    out.F32(at, v.x);
-    out.F32(at + 4, v.y);
-    out.F32(at + 8, v.z);
-}
-
 // Word 0 (the source) never goes on the wire: receivers put their own there.
 void WriteDamage(PacketWriter& out, uint32_t at, const DamageRecord& damage) {
     out.U32(at, 0);
@@ -93,8 +87,8 @@ void NetPacket::WriteObjectCreate(uint16_t type, const SpaceObject& object) {
     out.I32(20 - shift, object.side);
     out.Text(24 - shift, kDefinitionNameBytes, object.label);
     // 40: the receiver's own name pointer; nothing of ours goes there.
-    WriteVector(out, 44 - shift, object.angularVelocity);
-    WriteVector(out, 56 - shift, object.velocity);
+    out.Vector(44 - shift, object.angularVelocity);
+    out.Vector(56 - shift, object.velocity);
     out.F32(68 - shift, object.velocityCap);
     out.F32(72 - shift, object.maxSpeed);
     out.F32(76 - shift, object.maxTurnRate);
@@ -115,11 +109,11 @@ void NetPacket::WritePlayerInfo(const SpaceObject& ship) {
     if (!Allocate(kPlayerInfoBytes)) return;
     PacketWriter out(data_, size_);
     out.I32(8, ship.uoid);
-    WriteVector(out, 12, ship.angularVelocity);
-    WriteVector(out, 28, ship.velocity);
+    out.Vector(12, ship.angularVelocity);
+    out.Vector(28, ship.velocity);
     out.F32(44, ship.velocityCap);
     out.F32(48, ship.maxSpeed);
-    WriteVector(out, 52, ship.local.forward);
+    out.Vector(52, ship.local.forward);
     out.F32(64, ship.local.forwardW);
     out.U32(68, ship.local.changeCount);
     const Matrix34& m = ship.local.matrix;
@@ -172,8 +166,8 @@ void NetPacket::BuildObjectPacket(uint16_t type, const SpaceObject* object) {
             PacketWriter out(data_, size_);
             out.I32(8, object->uoid);
             out.U32(12, ObjectSignature(object));
-            WriteVector(out, 16, object->angularVelocity);
-            WriteVector(out, 28, object->velocity);
+            out.Vector(16, object->angularVelocity);
+            out.Vector(28, object->velocity);
             out.F32(40, object->velocityCap);
             out.F32(44, object->maxSpeed);
             WriteTransform(out, 48, *object);
@@ -229,10 +223,10 @@ void NetPacket::BuildObjectEventPacket(uint16_t type, const SpaceObject* first, 
                 out.I32(28, second->collisionDelay);
                 out.I32(32, UoidOf(a.owner));
                 out.I32(36, UoidOf(b.owner));
-                WriteVector(out, 40, first->Position());
-                WriteVector(out, 56, second->Position());
-                WriteVector(out, 72, first->velocity);
-                WriteVector(out, 88, second->velocity);
+                out.Vector(40, first->Position());
+                out.Vector(56, second->Position());
+                out.Vector(72, first->velocity);
+                out.Vector(88, second->velocity);
             }
             break;
         }
@@ -256,8 +250,8 @@ void NetPacket::BuildProjectilePacket(uint16_t type, const Projectile* projectil
         case kProjCreate: {
             if (projectile == nullptr || !Allocate(108)) return;
             PacketWriter out(data_, size_);
-            WriteVector(out, 8, projectile->velocity);
-            WriteVector(out, 24, projectile->currentPoint);
+            out.Vector(8, projectile->velocity);
+            out.Vector(24, projectile->currentPoint);
             WriteDamage(out, 40, projectile->damage);
             out.I32(64, projectile->emp);
             out.I32(68, projectile->lifetimeLeft);
@@ -297,7 +291,7 @@ void NetPacket::BuildWeaponFire(uint16_t type, const DamageRecord& damage, int32
     out.I32(44, hitPart);
     if (type == kGunShot) {
         out.I32(48, strength);
-        WriteVector(out, 52, impact);
+        out.Vector(52, impact);
         out.Text(68, 16, name);
     } else {
         out.Text(48, 16, name);

@@ -19,8 +19,6 @@ std::optional<PacketReader> Open(const uint8_t* data, uint32_t received, std::in
     return PacketReader(data, header->size);
 }
 
-Vector3 Vector(PacketReader& in, uint32_t at) { return {in.F32(at), in.F32(at + 4), in.F32(at + 8)}; }
-
 }  // namespace
 
 std::optional<NetPacketHeader> Header(const uint8_t* data, uint32_t received) {
@@ -52,8 +50,8 @@ bool ReadObjectCreate(const uint8_t* data, uint32_t received, ObjectCreate* out)
     out->mass = in->F32(16 - shift);
     out->side = in->I32(20 - shift);
     if (!in->Text(24 - shift, 16, out->definitionName, sizeof out->definitionName)) return false;
-    out->motion = Vector(*in, 44 - shift);
-    out->velocity = Vector(*in, 56 - shift);
+    out->motion = in->Vector(44 - shift);
+    out->velocity = in->Vector(56 - shift);
     out->acceleration = in->F32(68 - shift);
     out->maxSpeed = in->F32(72 - shift);
     out->maxTurnRate = in->F32(76 - shift);
@@ -73,8 +71,8 @@ std::optional<ObjectUpdate> ReadObjectUpdate(const uint8_t* data, uint32_t recei
     update.full = in->Size() >= NetPacket::kObjectUpdateFullBytes;
     update.uoid = in->I32(8);
     update.signature = in->U32(12);
-    update.motion = Vector(*in, 16);
-    update.velocity = Vector(*in, 28);
+    update.motion = in->Vector(16);
+    update.velocity = in->Vector(28);
     update.acceleration = in->F32(40);
     update.maxSpeed = in->F32(44);
     for (int i = 0; i < 9; ++i) update.transform[i] = in->F32(48 + uint32_t(4 * i));
@@ -121,10 +119,10 @@ std::optional<Collision> ReadCollision(const uint8_t* data, uint32_t received) {
     c.secondHidden = in->I32(28);
     c.firstOwner = in->I32(32);
     c.secondOwner = in->I32(36);
-    c.firstPosition = Vector(*in, 40);
-    c.secondPosition = Vector(*in, 56);
-    c.firstVelocity = Vector(*in, 72);
-    c.secondVelocity = Vector(*in, 88);
+    c.firstPosition = in->Vector(40);
+    c.secondPosition = in->Vector(56);
+    c.firstVelocity = in->Vector(72);
+    c.secondVelocity = in->Vector(88);
     return c;
 }
 
@@ -138,8 +136,8 @@ std::optional<ProjectileFields> ReadProjectile(const uint8_t* data, uint32_t rec
     auto in = Open(data, received, {kProjRequest, kProjCreate}, 108);
     if (!in) return std::nullopt;
     ProjectileFields p;
-    p.velocity = Vector(*in, 8);
-    p.position = Vector(*in, 24);
+    p.velocity = in->Vector(8);
+    p.position = in->Vector(24);
     for (uint32_t i = 0; i < 5; ++i) p.damage[i] = in->I32(44 + 4 * i);
     p.emp = in->I32(64);
     p.life = in->I32(68);
@@ -177,7 +175,7 @@ std::optional<WeaponFire> ReadWeaponFire(const uint8_t* data, uint32_t received)
     fire.hitPart = in->I32(44);
     if (gun) {
         fire.strength = in->I32(48);
-        fire.impact = Vector(*in, 52);
+        fire.impact = in->Vector(52);
     }
     // The gun's name is not read by anyone, but it must still be a text.
     if (!in->Text(gun ? 68 : 48, 16, fire.name, sizeof fire.name)) return std::nullopt;

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "engine/Vector3.h"
+
 // Little-endian fields of a packet: one writer and one bounded reader under
 // every builder and every reader. Floats travel as their bits.
 class PacketWriter {
@@ -20,6 +22,11 @@ public:
     }
     void I32(uint32_t at, int32_t value) { U32(at, uint32_t(value)); }
     void F32(uint32_t at, float value) { U32(at, std::bit_cast<uint32_t>(value)); }
+    void Vector(uint32_t at, const Vector3& v) {
+        F32(at, v.x);
+        F32(at + 4, v.y);
+        F32(at + 8, v.z);
+    }
     // At most field - 1 characters and a terminator; the rest of the field stays as it is (zero).
     void Text(uint32_t at, uint32_t field, const char* text) {
         if (text == nullptr || field == 0) return;
@@ -55,6 +62,7 @@ public:
     }
     int32_t I32(uint32_t at) { return int32_t(U32(at)); }
     float F32(uint32_t at) { return std::bit_cast<float>(U32(at)); }
+    Vector3 Vector(uint32_t at) { return {F32(at), F32(at + 4), F32(at + 8)}; }
     // A text that must end inside [at, at + field) and inside the packet;
     // false (and failed) when it does not.
     bool Text(uint32_t at, uint32_t field, char* out, uint32_t outSize) {

@@ -2,7 +2,6 @@
 
 #include "display/Palette.h"
 #include "engine/MathRoutineTable.h"
-#include "engine/Random.h"
 #include "game/GameState.h"
 #include "objects/space/SpaceObject.h"
 #include "scene/BoxObject.h"
@@ -18,20 +17,7 @@ Palette* PaletteNamed(const char* name) {
     return name != nullptr ? g_gameState->LoadPalette(name) : g_gameState->defaultPalette;
 }
 
-float Difference() {
-    const int32_t a = GameRandom();
-    const int32_t b = GameRandom();
-    return float(a - b);
-}
-
 }  // namespace
-
-Vector3 RandomVector() {
-    const float x = Difference();
-    const float y = Difference();
-    const float z = Difference();
-    return {x, y, z};
-}
 
 bool Register(NamedObject* object, const char* paletteName) {
     if (object == nullptr) return false;

@@ -10,13 +10,10 @@ class Palette;
 class SpaceObject;
 struct Transform;
 
-// What the effect objects share: the game's dice as a direction, the
-// registration with the game state's object groups, palette colours and the
+// What the effect objects share: the registration with the game state's object groups, palette colours and the
 // placement arithmetic of their frames.
 namespace effects {
 
-// (r - r, r - r, r - r) of the game's dice, x first; not normalised.
-Vector3 RandomVector();
 // Hands the object to the game state's groups under the palette of that
 // name (null: the default palette), sub key 1. Without a game state
 // nothing would own it: it is deleted and false returned.

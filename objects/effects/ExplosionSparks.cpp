@@ -22,7 +22,7 @@ ExplosionSparks::ExplosionSparks(int32_t count, const Vector3& position, const V
     SetMemberFactor(0.2f);
     for (int32_t i = 0; i < n; ++i) {
         for (const Kind& kind : kinds) {
-            Vector3 direction = effects::RandomVector();
+            Vector3 direction = RandomDifferenceVector();
             direction.Normalize();
             const Vector3 speed = direction.Sum(velocity).Scaled(kind.speed);
             const float life = float(GameRandom() % 20 + kind.shortest);

@@ -67,7 +67,7 @@ FxObject* FxObject::FxObjectAt(SpaceObject* object, const char* name) {
     Vector3 turned;
     TransformVector(&toward, &g_gameState->flightCamera->transform.matrix, &turned);
     fx->position = object->Position().Sum(turned);
-    fx->forward = effects::RandomVector();
+    fx->forward = RandomDifferenceVector();
     fx->velocity = object->collisionPartner.Get() != nullptr ? Vector3{} : object->velocity;
     fx->soundFlag = 1;
     return fx;
@@ -96,7 +96,7 @@ FxObject* FxObject::FxObjectNamed(SpaceObject* object, const char* name) {
     fx->attachFlag = 1;
     fx->attached = object;
     if (object != nullptr) fx->position = effects::WorldPosition(*object);
-    fx->forward = effects::RandomVector();
+    fx->forward = RandomDifferenceVector();
     return fx;
 }
 
@@ -110,7 +110,7 @@ void FxObject::DeleteChain(NamedObject* chain) {
 }
 
 void FxObject::Update() {
-    const Vector3 random = effects::RandomVector();
+    const Vector3 random = RandomDifferenceVector();
     if (explosionType == nullptr) {
         flags |= 0x1000000;
         EndFlare();

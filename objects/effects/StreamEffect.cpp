@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/Random.h"
 #include "engine/Clock.h"
 #include "game/EffectTypes.h"
 #include "objects/effects/EffectSupport.h"
@@ -82,7 +83,7 @@ void StreamEffect::Update(const Vector3& position, const Vector3& velocity) {
         dist -= spacing;
         Vector3 spriteVelocity = drift;
         if (jitter > 0.0f) {
-            Vector3 shake = effects::RandomVector();
+            Vector3 shake = RandomDifferenceVector();
             shake.Normalize();
             spriteVelocity = spriteVelocity.Sum(shake.Scaled(jitter));
         }

@@ -168,7 +168,7 @@ int32_t ObjectLauncher::Fire(SceneObject* launchNode, SceneObject*) {
             const Vector3 behind{0.0f, 0.0f, -1.0f};
             Vector3 direction;
             TransformVector(&behind, &owner->world.matrix, &direction);
-            Vector3 scatter = effects::RandomVector();
+            Vector3 scatter = RandomDifferenceVector();
             scatter.Normalize();
             object->velocity = direction.Scaled(kMineSpeed).Sum(scatter.Scaled(kMineScatter));
             object->Accelerate(0.0f);

@@ -113,8 +113,12 @@ TEST_F(AiShipTest, FacesAndVoicesFollowRaceClassAndFaceNumber) {
             AiShip* const ship = Pilot("FIGHT0000", record, c.label);
             ASSERT_NE(ship->faceName, nullptr);
             EXPECT_EQ(std::string(ship->faceName).rfind(c.prefix, 0), 0u) << ship->faceName;
-            if (c.voice != 0) EXPECT_EQ(ship->voiceGender, c.voice);
-            if (c.face == 0) EXPECT_EQ(ship->faceName[std::strlen(ship->faceName) - 1], ship->voiceGender == 1 ? 'F' : 'M');
+            if (c.voice != 0) {
+                EXPECT_EQ(ship->voiceGender, c.voice);
+            }
+            if (c.face == 0) {
+                EXPECT_EQ(ship->faceName[std::strlen(ship->faceName) - 1], ship->voiceGender == 1 ? 'F' : 'M');
+            }
             builder_.Remove(ship);
         }
     }

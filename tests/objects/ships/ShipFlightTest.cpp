@@ -111,8 +111,12 @@ TEST_F(ShipFlightTest, ADeathEndsInOneDebrisPerSolidPartAndARespawnWhereTheRules
         EXPECT_EQ(ship->firstExplosion, nullptr);
         EXPECT_EQ(Count(SpaceObject::kTypeDebris) - debrisBefore, solid);
         EXPECT_EQ(ship->active != 0, c.back);
-        if (c.back && !c.randomSpot) EXPECT_FLOAT_EQ(ship->Position().z, 777.0f);
-        if (c.randomSpot) EXPECT_NEAR(ship->Position().Difference(station->Position()).Length(), 150.0f, 1.0f);
+        if (c.back && !c.randomSpot) {
+            EXPECT_FLOAT_EQ(ship->Position().z, 777.0f);
+        }
+        if (c.randomSpot) {
+            EXPECT_NEAR(ship->Position().Difference(station->Position()).Length(), 150.0f, 1.0f);
+        }
         builder_.Game().netSession = nullptr;
         builder_.Game().netSettings = nullptr;
         builder_.Remove(ship);
