@@ -74,6 +74,8 @@ private:
     MovieSound sound_;
     bool soundLoaded_ = false;
     void StartSound();
+    // Brings the decoder to the frame due now.
+    void Advance();
     State state_ = State::kStopped;
     int64_t baseMs_ = 0;
     uint32_t runStart_ = 0;
@@ -86,6 +88,8 @@ private:
     int32_t source_[4] = {};
     int32_t destination_[4] = {};
     std::vector<uint32_t> frame_;
+    bool fresh_ = false;          // frame_ was not shown yet
+    bool decoderEnded_ = false;   // the last frame has had its time
 };
 
 }  // namespace platform
