@@ -43,7 +43,9 @@ public:
     DeviceResult SetCurrentPosition(double seconds);
     DeviceResult GetCurrentPosition(double* seconds) const;
     DeviceResult GetDuration(double* seconds) const;
-    // The next event, without waiting: false when there is none.
+    // The next event, without waiting: false when there is none. A running
+    // movie is complete once its last frame has had its time, or once the
+    // length its file states has passed, whichever comes first.
     bool GetEvent(int32_t* code);
     DeviceResult GetVideoSize(int32_t* width, int32_t* height) const;
     DeviceResult SetSourcePosition(int32_t left, int32_t top, int32_t width, int32_t height);
@@ -61,7 +63,7 @@ public:
     DeviceResult SetVisible(bool visible);
 
     // Decodes the frame due now and shows it, when the window has an owner
-    // and is visible; posts the complete event past the end.
+    // and is visible.
     void Show();
 
 private:

@@ -14,6 +14,9 @@ extern "C" {
 
 namespace {
 
+// Every MP2 frame holds this many samples of each channel.
+constexpr int32_t kMp2FrameSamples = 1152;
+
 struct Encoding {
     AVFormatContext* out = nullptr;
     AVCodecContext* codec = nullptr;
@@ -77,6 +80,48 @@ AVCodecContext* SoundEncoder(int32_t channels, int32_t rate, bool globalHeader) 
     return c;
 }
 
+// A picture of one colour into `frame`, in studio-range BT.601, what the
+// decoder assumes of an MPEG-1 picture.
+bool FillPicture(AVFrame* frame, int32_t width, int32_t height, uint32_t colour) {
+    av_frame_unref(frame);
+    frame->format = AV_PIX_FMT_YUV420P;
+    frame->width = width;
+    frame->height = height;
+    if (av_frame_get_buffer(frame, 0) < 0) return false;
+    const double r = (colour >> 16) & 0xFF, g = (colour >> 8) & 0xFF, b = colour & 0xFF;
+    const auto level = [](double v) { return uint8_t(std::lround(std::clamp(v, 0.0, 255.0))); };
+    const uint8_t values[3] = {level(16 + (65.481 * r + 128.553 * g + 24.966 * b) / 255),
+                               level(128 + (-37.797 * r - 74.203 * g + 112.0 * b) / 255),
+                               level(128 + (112.0 * r - 93.786 * g - 18.214 * b) / 255)};
+    for (int plane = 0; plane < 3; ++plane) {
+        const int32_t rows = plane == 0 ? height : (height + 1) / 2;
+        for (int32_t row = 0; row < rows; ++row) {
+            std::fill_n(frame->data[plane] + ptrdiff_t(row) * frame->linesize[plane], frame->linesize[plane],
+                        values[plane]);
+        }
+    }
+    return true;
+}
+
+// One MP2 frame of a tone into `frame`, from sample `first` of the run on;
+// past the run's `total` samples, silence.
+bool FillTone(AVFrame* frame, const AVChannelLayout& layout, int32_t rate, double hertz, int64_t first,
+              int64_t total) {
+    av_frame_unref(frame);
+    frame->format = AV_SAMPLE_FMT_S16;
+    frame->sample_rate = rate;
+    frame->nb_samples = kMp2FrameSamples;
+    if (av_channel_layout_copy(&frame->ch_layout, &layout) < 0 || av_frame_get_buffer(frame, 0) < 0) return false;
+    const int32_t channels = layout.nb_channels;
+    auto* const samples = reinterpret_cast<int16_t*>(frame->data[0]);
+    for (int32_t i = 0; i < frame->nb_samples; ++i) {
+        const int64_t n = first + i;
+        const double v = n < total ? 16383.0 * std::sin(2 * std::numbers::pi * hertz * double(n) / rate) : 0;
+        for (int32_t c = 0; c < channels; ++c) samples[i * channels + c] = int16_t(std::lround(v));
+    }
+    return true;
+}
+
 }  // namespace
 
 MovieBuilder& MovieBuilder::Pictures(int32_t width, int32_t height, int32_t rate, std::vector<uint32_t> colours) {
@@ -138,25 +183,7 @@ bool MovieBuilder::Write(const std::string& path, const std::string& format, std
         e.codec = PictureEncoder(width_, height_, frameRate_, global);
         if (e.codec == nullptr) return fail("no MPEG-1 video encoder");
         for (size_t i = 0; i < colours_.size(); ++i) {
-            av_frame_unref(e.frame);
-            e.frame->format = AV_PIX_FMT_YUV420P;
-            e.frame->width = width_;
-            e.frame->height = height_;
-            if (av_frame_get_buffer(e.frame, 0) < 0) return fail("out of memory");
-            // Studio-range BT.601, what the decoder assumes of an MPEG-1 picture.
-            const double r = (colours_[i] >> 16) & 0xFF, g = (colours_[i] >> 8) & 0xFF, b = colours_[i] & 0xFF;
-            const auto level = [](double v) { return uint8_t(std::lround(std::clamp(v, 0.0, 255.0))); };
-            const uint8_t y = level(16 + (65.481 * r + 128.553 * g + 24.966 * b) / 255);
-            const uint8_t cb = level(128 + (-37.797 * r - 74.203 * g + 112.0 * b) / 255);
-            const uint8_t cr = level(128 + (112.0 * r - 93.786 * g - 18.214 * b) / 255);
-            const uint8_t values[3] = {y, cb, cr};
-            for (int plane = 0; plane < 3; ++plane) {
-                const int32_t rows = plane == 0 ? height_ : (height_ + 1) / 2;
-                for (int32_t row = 0; row < rows; ++row) {
-                    std::fill_n(e.frame->data[plane] + ptrdiff_t(row) * e.frame->linesize[plane],
-                                e.frame->linesize[plane], values[plane]);
-                }
-            }
+            if (!FillPicture(e.frame, width_, height_, colours_[i])) return fail("out of memory");
             e.frame->pts = int64_t(i);
             if (!Drain(e, e.frame, pictures, e.codec->time_base, 0)) return fail("a picture cannot be encoded");
         }
@@ -170,27 +197,13 @@ bool MovieBuilder::Write(const std::string& path, const std::string& format, std
     for (const Run& run : runs_) {
         e.codec = SoundEncoder(run.channels, run.rate, global);
         if (e.codec == nullptr) return fail("no MP2 encoder for a run");
-        const int32_t frameSize = e.codec->frame_size;
         const int64_t total = std::llround(run.seconds * run.rate);
         const int64_t offset = av_rescale(start, run.rate, sound->codecpar->sample_rate);
         int64_t made = 0;
         while (made < total) {
-            av_frame_unref(e.frame);
-            e.frame->format = AV_SAMPLE_FMT_S16;
-            e.frame->sample_rate = run.rate;
-            e.frame->nb_samples = frameSize;
-            if (av_channel_layout_copy(&e.frame->ch_layout, &e.codec->ch_layout) < 0 ||
-                av_frame_get_buffer(e.frame, 0) < 0) {
-                return fail("out of memory");
-            }
-            auto* const samples = reinterpret_cast<int16_t*>(e.frame->data[0]);
-            for (int32_t i = 0; i < frameSize; ++i) {
-                const int64_t n = made + i;
-                const double v = n < total ? 16383.0 * std::sin(2 * std::numbers::pi * run.hertz * double(n) / run.rate) : 0;
-                for (int32_t c = 0; c < run.channels; ++c) samples[i * run.channels + c] = int16_t(std::lround(v));
-            }
+            if (!FillTone(e.frame, e.codec->ch_layout, run.rate, run.hertz, made, total)) return fail("out of memory");
             e.frame->pts = made;
-            made += frameSize;
+            made += e.frame->nb_samples;
             if (!Drain(e, e.frame, sound, {1, run.rate}, offset)) return fail("a sound frame cannot be encoded");
         }
         if (!Drain(e, nullptr, sound, {1, run.rate}, offset)) return fail("a sound frame cannot be encoded");
