@@ -1,5 +1,7 @@
 #include "platform/MovieDecoder.h"
 
+#include <algorithm>
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -18,6 +20,8 @@ struct MovieDecoder::State {
     SwsContext* scaler = nullptr;
     int stream = -1;
     bool draining = false;
+    int64_t frameMs = 40;   // a frame's time, from the stream's rate when it says
+    int64_t lastMs = -1;    // time of the frame converted last
 
     ~State() {
         sws_freeContext(scaler);
@@ -58,6 +62,10 @@ std::unique_ptr<MovieDecoder> MovieDecoder::Open(const std::string& path, std::s
     const int32_t width = state->codec->width, height = state->codec->height;
     // A movie is shown at screen sizes; anything larger is not one of ours.
     if (width <= 0 || height <= 0 || width > 4096 || height > 4096) return fail("no picture size");
+    const AVStream& video = *state->format->streams[state->stream];
+    const AVRational rate = video.avg_frame_rate.num > 0 && video.avg_frame_rate.den > 0 ? video.avg_frame_rate
+                                                                                        : video.r_frame_rate;
+    if (rate.num > 0 && rate.den > 0) state->frameMs = std::clamp<int64_t>(av_rescale(1000, rate.den, rate.num), 1, 1000);
     std::unique_ptr<MovieDecoder> movie(new MovieDecoder(std::move(state)));
     movie->width_ = width;
     movie->height_ = height;
@@ -112,13 +120,19 @@ bool MovieDecoder::Convert(std::vector<uint32_t>* pixels, int64_t* timeMs) {
         sws_scale(s.scaler, f.data, f.linesize, 0, f.height, planes, strides);
         for (uint32_t& p : *pixels) p &= 0xFFFFFF;   // BGRA in memory: 0xAARRGGBB words
     }
-    if (timeMs != nullptr) {
-        const AVRational base = s.format->streams[s.stream]->time_base;
-        const int64_t pts = f.best_effort_timestamp;
-        const int64_t start = s.format->streams[s.stream]->start_time;
-        *timeMs = pts == AV_NOPTS_VALUE ? 0
-                                        : av_rescale_q(pts - (start == AV_NOPTS_VALUE ? 0 : start), base, {1, 1000});
+    const AVRational base = s.format->streams[s.stream]->time_base;
+    const int64_t pts = f.best_effort_timestamp;
+    const int64_t start = s.format->streams[s.stream]->start_time;
+    int64_t time = 0;
+    if (pts != AV_NOPTS_VALUE) {
+        time = av_rescale_q(pts - (start == AV_NOPTS_VALUE ? 0 : start), base, {1, 1000});
+    } else if (s.lastMs >= 0) {
+        // A frame the file gives no time (the last one out of the decoder,
+        // often) follows the one before by a frame's time, not at 0.
+        time = s.lastMs + s.frameMs;
     }
+    s.lastMs = time;
+    if (timeMs != nullptr) *timeMs = time;
     return true;
 }
 
@@ -127,25 +141,34 @@ bool MovieDecoder::Rewind() {
     if (av_seek_frame(s.format, s.stream, 0, AVSEEK_FLAG_BACKWARD) < 0) return false;
     avcodec_flush_buffers(s.codec);
     s.draining = false;
-    pendingMs_ = shownMs_ = -1;
+    s.lastMs = -1;
+    pendingMs_ = shownMs_ = previousMs_ = -1;
+    exhausted_ = false;
     return true;
 }
 
 bool MovieDecoder::FrameDue(int64_t nowMs, std::vector<uint32_t>* pixels, bool* ended) {
     bool changed = false;
-    if (ended != nullptr) *ended = false;
     for (;;) {
-        if (pendingMs_ < 0 && !NextFrame(pixels, &pendingMs_)) {
+        // The next frame is decoded ahead into a buffer of its own: the
+        // caller's keeps the frame on show until this one's time comes.
+        if (pendingMs_ < 0 && (exhausted_ || !NextFrame(&pending_, &pendingMs_))) {
             pendingMs_ = -1;
-            if (ended != nullptr) *ended = true;
+            exhausted_ = true;
             break;
         }
-        // A frame whose time has not come waits, once one was given out.
-        if (pendingMs_ > nowMs && shownMs_ >= 0) break;
+        // The first frame shows at once; each other waits for its time.
+        if (shownMs_ >= 0 && pendingMs_ > nowMs) break;
+        previousMs_ = shownMs_;
         shownMs_ = pendingMs_;
         pendingMs_ = -1;
+        if (pixels != nullptr) pixels->swap(pending_);
         changed = true;
-        if (shownMs_ > nowMs) break;
+    }
+    if (ended != nullptr) {
+        // The last frame stays on show as long as the one before it did.
+        const int64_t span = previousMs_ >= 0 ? std::max<int64_t>(shownMs_ - previousMs_, 0) : 0;
+        *ended = exhausted_ && (shownMs_ < 0 || nowMs >= shownMs_ + span);
     }
     return changed;
 }

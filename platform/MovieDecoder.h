@@ -30,8 +30,9 @@ public:
     bool Rewind();
     // The frame due at `nowMs` (the first one at once, then the last whose
     // time has come) into `pixels`, which keeps it between calls: true when
-    // it is a newer frame than the last call gave. `ended` says that no
-    // frame is left to come.
+    // it is a newer frame than the last call gave. `ended` says that the
+    // movie is over: no frame is left to come, and the last one has been on
+    // show as long as the one before it.
     bool FrameDue(int64_t nowMs, std::vector<uint32_t>* pixels, bool* ended);
 
 private:
@@ -43,8 +44,11 @@ private:
     int32_t width_ = 0;
     int32_t height_ = 0;
     int64_t durationMs_ = 0;
-    int64_t pendingMs_ = -1;   // time of the decoded frame not given out yet
-    int64_t shownMs_ = -1;     // time of the frame given out last
+    std::vector<uint32_t> pending_;   // the decoded frame not given out yet
+    int64_t pendingMs_ = -1;          // its time, -1 when there is none
+    int64_t shownMs_ = -1;            // time of the frame given out last
+    int64_t previousMs_ = -1;         // time of the one given out before it
+    bool exhausted_ = false;          // the decoder has no frame left
 };
 
 }  // namespace platform

@@ -79,6 +79,7 @@ DeviceResult MovieGraph::SetCurrentPosition(double seconds) {
     baseMs_ = int64_t(seconds * 1000.0);
     runStart_ = Clock::Current().Milliseconds();
     completed_ = false;
+    decoderEnded_ = false;
     if (state_ == State::kRunning) StartSound();
     return kDeviceOk;
 }
@@ -99,11 +100,23 @@ void MovieGraph::StartSound() {
     if (soundLoaded_ && VideoBackend::Kind() == VideoBackendKind::kSdl) sound_.Start(NowMs());
 }
 
+void MovieGraph::Advance() {
+    bool ended = false;
+    if (decoder_->FrameDue(NowMs(), &frame_, &ended)) fresh_ = true;
+    decoderEnded_ = ended;
+}
+
 bool MovieGraph::GetEvent(int32_t* code) {
-    if (decoder_ != nullptr && state_ == State::kRunning && !completed_ && decoder_->DurationMs() > 0 &&
-        NowMs() >= decoder_->DurationMs()) {
-        completed_ = true;
-        events_.push_back(kGraphEventComplete);
+    if (decoder_ != nullptr && state_ == State::kRunning && !completed_) {
+        // The movie runs on whether it is shown or not. Its end is the
+        // decoder's, or the length the file states when that comes first;
+        // many files state none.
+        Advance();
+        const int64_t duration = decoder_->DurationMs();
+        if (decoderEnded_ || (duration > 0 && NowMs() >= duration)) {
+            completed_ = true;
+            events_.push_back(kGraphEventComplete);
+        }
     }
     if (events_.empty() || code == nullptr) return false;
     *code = events_.front();
@@ -160,9 +173,10 @@ DeviceResult MovieGraph::SetVisible(bool visible) {
 }
 
 void MovieGraph::Show() {
-    if (decoder_ == nullptr || owner_ == nullptr || !visible_) return;
-    const bool changed = decoder_->FrameDue(NowMs(), &frame_, nullptr);
-    if (!changed || frame_.empty()) return;
+    if (decoder_ == nullptr) return;
+    Advance();
+    if (owner_ == nullptr || !visible_ || !fresh_ || frame_.empty()) return;
+    fresh_ = false;
     // The owner window's picture, the movie scaled into its destination.
     const int32_t w = owner_->Width(), h = owner_->Height();
     if (w <= 0 || h <= 0) return;

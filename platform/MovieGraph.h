@@ -43,7 +43,9 @@ public:
     DeviceResult SetCurrentPosition(double seconds);
     DeviceResult GetCurrentPosition(double* seconds) const;
     DeviceResult GetDuration(double* seconds) const;
-    // The next event, without waiting: false when there is none.
+    // The next event, without waiting: false when there is none. A running
+    // movie is complete once its last frame has had its time, or once the
+    // length its file states has passed, whichever comes first.
     bool GetEvent(int32_t* code);
     DeviceResult GetVideoSize(int32_t* width, int32_t* height) const;
     DeviceResult SetSourcePosition(int32_t left, int32_t top, int32_t width, int32_t height);
@@ -61,7 +63,7 @@ public:
     DeviceResult SetVisible(bool visible);
 
     // Decodes the frame due now and shows it, when the window has an owner
-    // and is visible; posts the complete event past the end.
+    // and is visible.
     void Show();
 
 private:
@@ -74,6 +76,8 @@ private:
     MovieSound sound_;
     bool soundLoaded_ = false;
     void StartSound();
+    // Brings the decoder to the frame due now.
+    void Advance();
     State state_ = State::kStopped;
     int64_t baseMs_ = 0;
     uint32_t runStart_ = 0;
@@ -86,6 +90,8 @@ private:
     int32_t source_[4] = {};
     int32_t destination_[4] = {};
     std::vector<uint32_t> frame_;
+    bool fresh_ = false;          // frame_ was not shown yet
+    bool decoderEnded_ = false;   // the last frame has had its time
 };
 
 }  // namespace platform

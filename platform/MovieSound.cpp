@@ -22,7 +22,12 @@ struct Decoding {
     SwrContext* resampler = nullptr;
     AVPacket* packet = nullptr;
     AVFrame* frame = nullptr;
+    // What the resampler takes in: the last frame's layout, rate and format.
+    AVChannelLayout layout{};
+    int32_t rate = 0;
+    int32_t sampleFormat = -1;
     ~Decoding() {
+        av_channel_layout_uninit(&layout);
         av_frame_free(&frame);
         av_packet_free(&packet);
         swr_free(&resampler);
@@ -31,18 +36,65 @@ struct Decoding {
     }
 };
 
-// Resamples one decoded frame onto the end of `out`.
-bool Append(Decoding& d, std::vector<int16_t>* out) {
-    const int capacity = swr_get_out_samples(d.resampler, d.frame->nb_samples);
+// Converts `count` samples of `input` (null: what the resampler still holds)
+// onto the end of `out`.
+bool Convert(Decoding& d, const uint8_t** input, int count, std::vector<int16_t>* out) {
+    const int capacity = swr_get_out_samples(d.resampler, count);
     if (capacity < 0) return false;
     const size_t at = out->size();
     out->resize(at + size_t(capacity) * MovieSound::kChannels);
     uint8_t* target = reinterpret_cast<uint8_t*>(out->data() + at);
-    const int made = swr_convert(d.resampler, &target, capacity, const_cast<const uint8_t**>(d.frame->extended_data),
-                                 d.frame->nb_samples);
-    if (made < 0) return false;
+    const int made = swr_convert(d.resampler, &target, capacity, input, count);
+    if (made < 0) {
+        out->resize(at);
+        return false;
+    }
     out->resize(at + size_t(made) * MovieSound::kChannels);
     return true;
+}
+
+// Sets the resampler up for the decoded frame. A stream may change its
+// layout or rate from one frame to the next (MP2 says both in every frame
+// header), and a mono frame has one plane where a stereo one has two: a
+// change ends the old resampler, its last samples kept, and starts another.
+bool Prepare(Decoding& d, std::vector<int16_t>* out) {
+    const AVFrame& f = *d.frame;
+    // A frame that only counts its channels gets the usual layout for them.
+    AVChannelLayout layout{};
+    bool known = true;
+    if (f.ch_layout.order == AV_CHANNEL_ORDER_UNSPEC) {
+        av_channel_layout_default(&layout, f.ch_layout.nb_channels);
+    } else {
+        known = av_channel_layout_copy(&layout, &f.ch_layout) == 0;
+    }
+    if (!known || layout.nb_channels <= 0 || f.sample_rate <= 0) {
+        av_channel_layout_uninit(&layout);
+        return false;
+    }
+    if (d.resampler != nullptr && f.sample_rate == d.rate && f.format == d.sampleFormat &&
+        av_channel_layout_compare(&layout, &d.layout) == 0) {
+        av_channel_layout_uninit(&layout);
+        return true;
+    }
+    if (d.resampler != nullptr && !Convert(d, nullptr, 0, out)) {
+        av_channel_layout_uninit(&layout);
+        return false;
+    }
+    swr_free(&d.resampler);
+    av_channel_layout_uninit(&d.layout);
+    d.layout = layout;
+    d.rate = f.sample_rate;
+    d.sampleFormat = f.format;
+    AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
+    return swr_alloc_set_opts2(&d.resampler, &stereo, AV_SAMPLE_FMT_S16, MovieSound::kRate, &d.layout,
+                               AVSampleFormat(d.sampleFormat), d.rate, 0, nullptr) == 0 &&
+           swr_init(d.resampler) == 0;
+}
+
+// Resamples one decoded frame onto the end of `out`.
+bool Append(Decoding& d, std::vector<int16_t>* out) {
+    if (!Prepare(d, out)) return false;
+    return Convert(d, const_cast<const uint8_t**>(d.frame->extended_data), d.frame->nb_samples, out);
 }
 
 }  // namespace
@@ -67,12 +119,6 @@ bool MovieSound::Load(const std::string& path, std::string* reason) {
         avcodec_open2(d.codec, decoder, nullptr) < 0) {
         return fail("the sound cannot be decoded");
     }
-    AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
-    if (swr_alloc_set_opts2(&d.resampler, &stereo, AV_SAMPLE_FMT_S16, kRate, &d.codec->ch_layout,
-                            d.codec->sample_fmt, d.codec->sample_rate, 0, nullptr) < 0 ||
-        swr_init(d.resampler) < 0) {
-        return fail("the sound cannot be converted");
-    }
     d.packet = av_packet_alloc();
     d.frame = av_frame_alloc();
     if (d.packet == nullptr || d.frame == nullptr) return fail("out of memory");
@@ -89,7 +135,10 @@ bool MovieSound::Load(const std::string& path, std::string* reason) {
         if (ours && !drain()) return fail("the sound cannot be converted");
     }
     avcodec_send_packet(d.codec, nullptr);
-    drain();
+    // The last samples the resampler holds belong to the sound too.
+    if (!drain() || (d.resampler != nullptr && !Convert(d, nullptr, 0, &samples_))) {
+        return fail("the sound cannot be converted");
+    }
     return !samples_.empty() || fail("no sound");
 }
 

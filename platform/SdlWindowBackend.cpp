@@ -172,8 +172,11 @@ public:
         SDL_DisplayMode desktop;
         if (SDL_GetDesktopDisplayMode(0, &desktop) == 0) input.SetScreenSize(desktop.w, desktop.h);
         // The joystick is read on this thread only: its events arrive with
-        // the window's.
+        // the window's. One plugged in already is taken now, not when its
+        // arrival is read: the game makes its input devices before it reads
+        // the first message, and a joystick missing then would stay missing.
         joysticks_ = SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0;
+        for (int32_t i = 0; joysticks_ && joystick_ == nullptr && i < SDL_NumJoysticks(); ++i) OpenJoystick(i);
         // Message boxes appear over the window, unless a test or the
         // program chose its own.
         if (&MessageBox::Current() == &StandardErrorMessageBox()) {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-InputSystem::InputSystem() = default;
+InputSystem::InputSystem(platform::InputBackend& input) : input_(input) {}
 
 InputSystem::~InputSystem() {
     keyboard_.reset();
@@ -14,6 +14,16 @@ void InputSystem::DropAbsentDevices() {
     if (keyboard_ != nullptr && !keyboard_->IsPresent()) keyboard_.reset();
     if (mouse_ != nullptr && !mouse_->IsPresent()) mouse_.reset();
     if (joystick_ != nullptr && joystick_->DeviceCount() == 0) joystick_.reset();
+}
+
+void InputSystem::AttachPluggedJoystick() {
+    // The backend's count is a cheap look, made every update while there is
+    // no joystick; the device itself is made only once one is there.
+    if (HasJoystick() || input_.JoystickCount() == 0) return;
+    std::unique_ptr<Joystick> plugged = MakeJoystick();
+    if (plugged == nullptr || plugged->DeviceCount() == 0) return;
+    joystick_ = std::move(plugged);
+    if (joystickWanted_) joystick_->Open();
 }
 
 bool InputSystem::EnableKeyboard(bool on) {
@@ -31,6 +41,7 @@ bool InputSystem::EnableMouse(bool on) {
 }
 
 bool InputSystem::EnableJoystick(bool on) {
+    joystickWanted_ = on;
     if (joystick_ == nullptr) return false;
     if (on && !joystick_->IsOpen()) joystick_->Open();
     if (!on && joystick_->IsOpen()) joystick_->Close();
@@ -48,6 +59,7 @@ void InputSystem::Update() {
         mouseButtons_ = mouse_->GetButtons();
     }
     if (keyboard_ != nullptr && keyboard_->IsPresent()) keyboard_->Read();
+    AttachPluggedJoystick();
     if (joystick_ != nullptr && joystick_->DeviceCount() != 0) joystick_->ReadState(&joystickState_);
 }
 
@@ -83,12 +95,14 @@ void InputSystem::GetJoystickState(platform::JoystickInfo* out) const {
 }
 
 void InputSystem::OpenDevices() {
+    joystickWanted_ = true;
     if (keyboard_ != nullptr) keyboard_->Open();
     if (mouse_ != nullptr) mouse_->Open();
     if (joystick_ != nullptr) joystick_->Open();
 }
 
 void InputSystem::ResetDevices() {
+    joystickWanted_ = false;
     if (keyboard_ != nullptr) keyboard_->Close();
     if (mouse_ != nullptr) mouse_->Reset();
     if (joystick_ != nullptr) joystick_->Close();
@@ -101,23 +115,32 @@ bool InputSystem::IsMouseActive() const { return HasMouse() && mouse_->IsOpen();
 bool InputSystem::IsKeyboardActive() const { return HasKeyboard() && keyboard_->IsOpen(); }
 bool InputSystem::IsJoystickActive() const { return HasJoystick() && joystick_->IsOpen(); }
 
-WindowsInputSystem::WindowsInputSystem(platform::Window* window, platform::InputBackend& input)  {
+WindowsInputSystem::WindowsInputSystem(platform::Window* window, platform::InputBackend& input)
+    : InputSystem(input) {
     window_ = window;
     input.OpenInput(window);
     keyboard_ = std::make_unique<WindowsKeyboard>(input);
     mouse_ = std::make_unique<WindowsMouse>(input);
-    joystick_ = std::make_unique<WinmmJoystick>(input);
+    joystick_ = MakeJoystick();
     DropAbsentDevices();
 }
 
-DirectInputSystem::DirectInputSystem(platform::Window* window, platform::InputBackend& input) : input_(input) {
+std::unique_ptr<Joystick> WindowsInputSystem::MakeJoystick() { return std::make_unique<WinmmJoystick>(input_); }
+
+DirectInputSystem::DirectInputSystem(platform::Window* window, platform::InputBackend& input) : InputSystem(input) {
     window_ = window;
     deviceLayer_ = input.OpenInput(window);
     if (!deviceLayer_) return;
     keyboard_ = std::make_unique<DirectInputKeyboard>(input);
     mouse_ = std::make_unique<DirectInputMouse>(input);
-    joystick_ = std::make_unique<TimedJoystick>(input);
+    joystick_ = MakeJoystick();
     DropAbsentDevices();
+}
+
+std::unique_ptr<Joystick> DirectInputSystem::MakeJoystick() {
+    // Without the device layer there are no devices at all.
+    if (!deviceLayer_) return nullptr;
+    return std::make_unique<TimedJoystick>(input_);
 }
 
 DirectInputSystem::~DirectInputSystem() {

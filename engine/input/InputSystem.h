@@ -12,8 +12,10 @@ class Window;
 }
 
 // One keyboard, one mouse and one joystick, and one place to poll them and
-// read their state. Devices absent at creation stay absent; the same device
-// objects are opened and closed many times (window activation, screens).
+// read their state. A keyboard or mouse absent at creation stays absent; a
+// joystick plugged in later attaches at the next update, opened when the
+// devices are open. The same device objects are opened and closed many
+// times (window activation, screens).
 class InputSystem {
 public:
     virtual ~InputSystem();
@@ -51,9 +53,15 @@ public:
     platform::Window* GetWindow() const { return window_; }
 
 protected:
-    InputSystem();
+    explicit InputSystem(platform::InputBackend& input);
     // Drops the devices that do not report themselves present.
     void DropAbsentDevices();
+    // This kind's joystick on the backend; null when there is none.
+    virtual std::unique_ptr<Joystick> MakeJoystick() = 0;
+    // Takes a joystick plugged in since the system was made.
+    void AttachPluggedJoystick();
+
+    platform::InputBackend& input_;
 
     uint16_t mouseX_ = 0;
     uint16_t mouseY_ = 0;
@@ -65,6 +73,9 @@ protected:
     std::unique_ptr<Keyboard> keyboard_;
     std::unique_ptr<Joystick> joystick_;
     platform::Window* window_ = nullptr;
+    // Whether the joystick should be open: the devices were opened, or a
+    // screen asked for it, and nothing closed it since.
+    bool joystickWanted_ = false;
 };
 
 // Built on the window's messages, the cursor and the multimedia joystick.
@@ -72,6 +83,9 @@ class WindowsInputSystem : public InputSystem {
 public:
     explicit WindowsInputSystem(platform::Window* window,
                                 platform::InputBackend& input = platform::InputBackend::Current());
+
+private:
+    std::unique_ptr<Joystick> MakeJoystick() override;
 };
 
 // Built on the buffered device layer; without it, no device at all.
@@ -83,6 +97,7 @@ public:
     bool HasDeviceLayer() const { return deviceLayer_; }
 
 private:
-    platform::InputBackend& input_;
+    std::unique_ptr<Joystick> MakeJoystick() override;
+
     bool deviceLayer_ = false;
 };

@@ -69,6 +69,8 @@ uint32_t WinmmJoystick::Open() {
 void WinmmJoystick::Close() {
     open_ = false;
     StopTimer();
+    // No timer fills the polled record any more: reads go to the stick.
+    polling_.store(false, std::memory_order_release);
 }
 
 void WinmmJoystick::ReadState(platform::JoystickInfo* out) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/MovieBuilder.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -50,6 +51,45 @@ TEST(MovieDecoder, TheSampleMovieShowsItsColourBarsFrameAfterFrame) {
     ASSERT_TRUE(movie->Rewind());
     ASSERT_TRUE(movie->NextFrame(&pixels, &time));
     EXPECT_LE(time, 40);
+}
+
+// Six frames of 40 ms, each of its own colour: a frame shows from its time
+// until the next one's, the first from the start.
+TEST(MovieDecoder, EachFrameIsDueFromItsOwnTimeOn) {
+    const TempDir dir;
+    std::string reason;
+    const std::vector<uint32_t> colours = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00, 0xFFFFFF, 0x000000};
+    ASSERT_TRUE(MovieBuilder().Pictures(64, 48, 25, colours).Write(dir.Str() + "/six.mpg", "mpeg", &reason)) << reason;
+    auto movie = platform::MovieDecoder::Open(dir.Str() + "/six.mpg", &reason);
+    ASSERT_NE(movie, nullptr) << reason;
+    std::vector<uint32_t> pixels;
+    bool ended = true;
+    const auto middle = [&]() { return pixels.at(size_t(24) * 64 + 32); };
+    struct Step {
+        int64_t nowMs;
+        bool changed;
+        size_t colour;
+    } const steps[] = {
+        {0, true, 0}, {39, false, 0}, {40, true, 1}, {79, false, 1}, {130, true, 3}, {199, true, 4},
+    };
+    for (const Step& step : steps) {
+        EXPECT_EQ(movie->FrameDue(step.nowMs, &pixels, &ended), step.changed) << "at " << step.nowMs << " ms";
+        EXPECT_FALSE(ended) << "at " << step.nowMs << " ms";
+        ExpectNear(middle(), colours[step.colour], 24, "frame");
+    }
+    // The last frame, on show for a frame's time, and then the end.
+    EXPECT_TRUE(movie->FrameDue(200, &pixels, &ended));
+    ExpectNear(middle(), colours[5], 24, "last frame");
+    EXPECT_FALSE(ended);
+    EXPECT_FALSE(movie->FrameDue(239, &pixels, &ended));
+    EXPECT_FALSE(ended);
+    EXPECT_FALSE(movie->FrameDue(240, &pixels, &ended));
+    EXPECT_TRUE(ended);
+    ExpectNear(middle(), colours[5], 24, "last frame");
+    // From the start again after a rewind.
+    ASSERT_TRUE(movie->Rewind());
+    EXPECT_TRUE(movie->FrameDue(0, &pixels, &ended));
+    ExpectNear(middle(), colours[0], 24, "first frame again");
 }
 
 TEST(MovieDecoder, WhatIsNotAMovieIsRefusedAndATruncatedOneEndsEarly) {

@@ -153,3 +153,40 @@ TEST_F(SdlInputTest, TheFirstJoystickFeedsItsAxesButtonsAndHat) {
 }
 
 }  // namespace
+
+namespace {
+
+// The game makes its input devices right after its window, before it reads
+// a message: a joystick plugged in before the window opens is there at once.
+TEST(SdlInputStart, AJoystickPresentBeforeTheWindowIsThereAtOnce) {
+    const ScopedEnvironment driver("SDL_VIDEODRIVER", "dummy");
+    const ScopedEnvironment background("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS", "1");
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_JOYSTICK), 0) << SDL_GetError();
+    const int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 2, 4, 1);
+    if (index < 0) {
+        SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+        GTEST_SKIP() << "no virtual joystick: " << SDL_GetError();
+    }
+    ASSERT_EQ(platform::VideoBackend::Start(true), platform::VideoBackendKind::kSdl);
+    std::unique_ptr<platform::Window> window = platform::Window::Create("Vorn Tessel", 64, 48, false);
+    platform::QueuedInput& input = platform::SystemInput();
+    ASSERT_TRUE(input.OpenInput(window.get()));
+    EXPECT_TRUE(input.JoystickAttached());
+    EXPECT_NE(input.CreateDevice(InputDeviceKind::kJoystick), nullptr);
+    platform::JoystickCaps caps;
+    ASSERT_EQ(input.GetJoystickCaps(&caps), platform::kJoystickOk);
+    EXPECT_EQ(caps.buttons, 4u);
+    // Its arrival, read with the first messages, changes nothing; its
+    // removal takes it away.
+    window->PumpMessages();
+    EXPECT_TRUE(input.JoystickAttached());
+    SDL_JoystickDetachVirtual(index);
+    window->PumpMessages();
+    EXPECT_FALSE(input.JoystickAttached());
+    input.CloseInput();
+    window.reset();
+    platform::VideoBackend::Stop();
+    SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+}
+
+}  // namespace

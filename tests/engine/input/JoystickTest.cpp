@@ -88,6 +88,29 @@ TEST(WinmmJoystick, APressBetweenPolledReadsIsReportedOnce) {
     EXPECT_FALSE(timer.IsRunning(second));
 }
 
+// Closing ends the polling with its timer: reopened, the joystick is read
+// afresh instead of giving the last polled record forever.
+TEST(WinmmJoystick, ReopenedAfterPollingItReadsTheStickAgain) {
+    FakeMultimediaTimer timer;
+    ScopedTimer scoped(&timer);
+    ScriptedInput input;
+    input.PlugJoystick();
+    WinmmJoystick joystick(input);
+    joystick.Open();
+    ASSERT_TRUE(joystick.StartPolling(true, 10));
+    input.FeedJoystickAxis(0, 1000);
+    timer.Fire(timer.Started().back().id);
+    EXPECT_EQ(Read(joystick).x, 1000u);   // the polled copy stays raw
+    joystick.Close();
+    EXPECT_FALSE(joystick.IsPolling());
+    ASSERT_EQ(joystick.Open(), 1u);
+    input.FeedJoystickAxis(0, 65535);
+    input.FeedJoystickButton(3, true);
+    const platform::JoystickInfo info = Read(joystick);
+    EXPECT_EQ(info.x, 65536u);
+    EXPECT_EQ(info.buttons, 8u);
+}
+
 TEST(TimedJoystick, ReadsButtonsHatAndPressesBetweenReads) {
     FakeMultimediaTimer timer;
     ScopedTimer scoped(&timer);
