@@ -123,18 +123,18 @@ bool ReadObjectCreate(const uint8_t* data, uint32_t received, ObjectCreate* out)
     out->request = request;
     out->uoid = request ? kNoObject : Uoid(in, 8);
     out->type = type;
-    out->mass = in.F32(16 - shift);
+    out->mass = in.FiniteF32(16 - shift);
     out->side = in.I32(20 - shift);
     if (!in.Text(24 - shift, NetPacket::kDefinitionNameBytes, out->definitionName, sizeof out->definitionName)) {
         return false;
     }
-    out->motion = in.Vector(44 - shift);
-    out->velocity = in.Vector(56 - shift);
-    out->acceleration = in.F32(68 - shift);
-    out->maxSpeed = in.F32(72 - shift);
-    out->maxTurnRate = in.F32(76 - shift);
-    out->angularAcceleration = in.F32(80 - shift);
-    for (int i = 0; i < 9; ++i) out->transform[i] = in.F32(84 - shift + uint32_t(4 * i));
+    out->motion = in.FiniteVector(44 - shift);
+    out->velocity = in.FiniteVector(56 - shift);
+    out->acceleration = in.FiniteF32(68 - shift);
+    out->maxSpeed = in.FiniteF32(72 - shift);
+    out->maxTurnRate = in.FiniteF32(76 - shift);
+    out->angularAcceleration = in.FiniteF32(80 - shift);
+    for (int i = 0; i < 9; ++i) out->transform[i] = in.FiniteF32(84 - shift + uint32_t(4 * i));
     if (tail) {
         for (int i = 0; i < 11; ++i) out->tail[i] = in.U32(120 - shift + uint32_t(4 * i));
         CheckTail(in, 120 - shift, type);
@@ -157,11 +157,11 @@ std::optional<ObjectUpdate> ReadObjectUpdate(const uint8_t* data, uint32_t recei
     update.full = full;
     update.uoid = Uoid(*in, 8);
     update.signature = in->U32(12);
-    update.motion = in->Vector(16);
-    update.velocity = in->Vector(28);
-    update.acceleration = in->F32(40);
-    update.maxSpeed = in->F32(44);
-    for (int i = 0; i < 9; ++i) update.transform[i] = in->F32(48 + uint32_t(4 * i));
+    update.motion = in->FiniteVector(16);
+    update.velocity = in->FiniteVector(28);
+    update.acceleration = in->FiniteF32(40);
+    update.maxSpeed = in->FiniteF32(44);
+    for (int i = 0; i < 9; ++i) update.transform[i] = in->FiniteF32(48 + uint32_t(4 * i));
     if (full) {
         update.shieldDepletion = in->U8Within(84, kFullPercent);
         update.cloaked = in->U8Within(85, 1);
@@ -207,10 +207,10 @@ std::optional<Collision> ReadCollision(const uint8_t* data, uint32_t received) {
     c.secondHidden = in->I32(28);
     c.firstOwner = RelatedUoid(*in, 32);
     c.secondOwner = RelatedUoid(*in, 36);
-    c.firstPosition = in->Vector(40);
-    c.secondPosition = in->Vector(56);
-    c.firstVelocity = in->Vector(72);
-    c.secondVelocity = in->Vector(88);
+    c.firstPosition = in->FiniteVector(40);
+    c.secondPosition = in->FiniteVector(56);
+    c.firstVelocity = in->FiniteVector(72);
+    c.secondVelocity = in->FiniteVector(88);
     // An object never collides with itself.
     if (c.first == c.second) return std::nullopt;
     return Checked(*in, c);
@@ -227,8 +227,8 @@ std::optional<ProjectileFields> ReadProjectile(const uint8_t* data, uint32_t rec
     auto in = Open(data, received, {kProjRequest, kProjCreate}, NetPacket::kProjectileBytes);
     if (!in) return std::nullopt;
     ProjectileFields p;
-    p.velocity = in->Vector(8);
-    p.position = in->Vector(24);
+    p.velocity = in->FiniteVector(8);
+    p.position = in->FiniteVector(24);
     for (uint32_t i = 0; i < 5; ++i) p.damage[i] = in->I32(44 + 4 * i);
     p.emp = in->I32Within(64, 0, kLargest);
     p.life = in->I32(68);
@@ -268,7 +268,7 @@ std::optional<WeaponFire> ReadWeaponFire(const uint8_t* data, uint32_t received)
     fire.hitPart = PartIndex(*in, 44);
     if (gun) {
         fire.strength = in->I32Within(48, 0, kLargest);
-        fire.impact = in->Vector(52);
+        fire.impact = in->FiniteVector(52);
     }
     // The gun's name is not read by anyone, but it must still be a text.
     if (!in->Text(gun ? 68 : 48, 16, fire.name, sizeof fire.name)) return std::nullopt;

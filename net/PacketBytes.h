@@ -41,9 +41,8 @@ private:
     uint32_t size_;
 };
 
-// Reads fields within `size` bytes; a field beyond them, a float that is not
-// finite and a number outside the range asked for read as zero and mark the
-// reader failed.
+// Reads fields within `size` bytes; a field beyond them, and a number
+// outside the range asked for, read as zero and mark the reader failed.
 class PacketReader {
 public:
     PacketReader(const uint8_t* data, uint32_t size) : data_(data), size_(data != nullptr ? size : 0) {}
@@ -71,14 +70,17 @@ public:
         const uint8_t value = U8(at);
         return Within(value, 0, highest) ? value : 0;
     }
-    // NaN and the infinities would spread through every sum they enter.
-    float F32(uint32_t at) {
-        const float value = std::bit_cast<float>(U32(at));
+    float F32(uint32_t at) { return std::bit_cast<float>(U32(at)); }
+    Vector3 Vector(uint32_t at) { return {F32(at), F32(at + 4), F32(at + 8)}; }
+    // NaN and the infinities would spread through every sum they enter: these
+    // read them as zero and fail the reader.
+    float FiniteF32(uint32_t at) {
+        const float value = F32(at);
         if (std::isfinite(value)) return value;
         ok_ = false;
         return 0.0f;
     }
-    Vector3 Vector(uint32_t at) { return {F32(at), F32(at + 4), F32(at + 8)}; }
+    Vector3 FiniteVector(uint32_t at) { return {FiniteF32(at), FiniteF32(at + 4), FiniteF32(at + 8)}; }
     // A text that must end inside [at, at + field) and inside the packet;
     // false (and failed) when it does not.
     bool Text(uint32_t at, uint32_t field, char* out, uint32_t outSize) {
