@@ -332,9 +332,12 @@ void TaskLayer::FreeBlock(TaskBlock* block) {
 }
 
 int TaskLayer::Switch(TaskContext* save, TaskContext* restore) {
-    if (save != nullptr && platform::SaveContext(&save->registers) != 0) {
-        Arrive(*save);
-        return 1;
+    if (save != nullptr) {
+        // The saving call returns twice: 0 now, 1 when `save` is resumed.
+        if (platform::SaveContext(&save->registers) != 0) {
+            Arrive(*save);
+            return 1;
+        }
     }
     Leave(save, *restore);
     platform::RestoreContext(&restore->registers);

@@ -328,6 +328,7 @@ SpaceObject* DefinitionLibrary::LoadObjectDefinition(const char* name, IffFile* 
         if (SpaceObject* const low = ModelTemplate(definition.lowModelFile, definition.lowModelName)) object->SetTemplate(low);
     }
     std::strncpy(object->label, definition.id, SpaceObject::kLabelBytes);
+    object->label[SpaceObject::kLabelBytes] = 0;
     object->SetName(!definition.name.empty() ? definition.name.c_str() : definition.id);
     if (definition.hasInfo) {
         const int32_t* const info = definition.info;

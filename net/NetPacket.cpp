@@ -147,7 +147,7 @@ void NetPacket::BuildObjectPacket(uint16_t type, const SpaceObject* object) {
             if (object != nullptr) WritePlayerInfo(*object);
             return;
         case kAutoturretRequest: {
-            if (!Allocate(12)) return;
+            if (!Allocate(kAutoturretRequestBytes)) return;
             PacketWriter(data_, size_).I32(8, UoidOf(object));
             WriteHeader(type, PF_QUEUE_1);
             return;
@@ -199,7 +199,7 @@ void NetPacket::BuildObjectEventPacket(uint16_t type, const SpaceObject* first, 
     switch (type) {
         case kDestructionRequest:
         case kObjectDestroy: {
-            if (!Allocate(20)) return;
+            if (!Allocate(kDestroyBytes)) return;
             PacketWriter out(data_, size_);
             out.I32(8, UoidOf(first));
             out.I32(12, UoidOf(second));
@@ -209,7 +209,7 @@ void NetPacket::BuildObjectEventPacket(uint16_t type, const SpaceObject* first, 
             break;
         }
         case kCollision: {
-            if (!Allocate(104)) return;
+            if (!Allocate(kCollisionBytes)) return;
             if (first != nullptr && second != nullptr) {
                 PacketWriter out(data_, size_);
                 NetObjectState a, b;
@@ -231,7 +231,7 @@ void NetPacket::BuildObjectEventPacket(uint16_t type, const SpaceObject* first, 
             break;
         }
         case kDeath: {
-            if (!Allocate(16)) return;
+            if (!Allocate(kDeathBytes)) return;
             PacketWriter out(data_, size_);
             out.I32(8, UoidOf(first));
             out.I32(12, UoidOf(second));
@@ -248,7 +248,7 @@ void NetPacket::BuildProjectilePacket(uint16_t type, const Projectile* projectil
     switch (type) {
         case kProjRequest:
         case kProjCreate: {
-            if (projectile == nullptr || !Allocate(108)) return;
+            if (projectile == nullptr || !Allocate(kProjectileBytes)) return;
             PacketWriter out(data_, size_);
             out.Vector(8, projectile->velocity);
             out.Vector(24, projectile->currentPoint);
@@ -261,7 +261,7 @@ void NetPacket::BuildProjectilePacket(uint16_t type, const Projectile* projectil
             break;
         }
         case kProjHit: {
-            if (!Allocate(20)) return;
+            if (!Allocate(kProjectileHitBytes)) return;
             PacketWriter out(data_, size_);
             out.I32(8, ProjectileIndex(projectile));
             out.I32(12, UoidOf(target));
@@ -269,7 +269,7 @@ void NetPacket::BuildProjectilePacket(uint16_t type, const Projectile* projectil
             break;
         }
         case kProjDestroy: {
-            if (!Allocate(12)) return;
+            if (!Allocate(kProjectileDestroyBytes)) return;
             PacketWriter(data_, size_).I32(8, ProjectileIndex(projectile));
             break;
         }
@@ -282,7 +282,7 @@ void NetPacket::BuildProjectilePacket(uint16_t type, const Projectile* projectil
 void NetPacket::BuildWeaponFire(uint16_t type, const DamageRecord& damage, int32_t strength, const SpaceObject* target,
                                 int32_t, const char* name, int32_t firingPart, int32_t hitPart, const Vector3& impact) {
     if (type != kGunShot && type != kBeamHit) return;
-    if (!Allocate(type == kGunShot ? 84 : 64)) return;
+    if (!Allocate(type == kGunShot ? kGunShotBytes : kBeamHitBytes)) return;
     PacketWriter out(data_, size_);
     out.I32(8, UoidOf(target));
     out.I32(12, UoidOf(damage.source));
@@ -300,7 +300,7 @@ void NetPacket::BuildWeaponFire(uint16_t type, const DamageRecord& damage, int32
 }
 
 void NetPacket::BuildEmpDamage(uint16_t type, const SpaceObject* target, int32_t amount) {
-    if (type != kEmpDamage || !Allocate(16)) return;
+    if (type != kEmpDamage || !Allocate(kEmpDamageBytes)) return;
     PacketWriter out(data_, size_);
     out.I32(8, UoidOf(target));
     out.I32(12, amount);
@@ -308,7 +308,7 @@ void NetPacket::BuildEmpDamage(uint16_t type, const SpaceObject* target, int32_t
 }
 
 void NetPacket::BuildEcmStatus(uint16_t type, int32_t shipUoid, int32_t range, int32_t kind3Percent, int32_t kind2Percent) {
-    if (type != kEcmStatus || !Allocate(20)) return;
+    if (type != kEcmStatus || !Allocate(kEcmStatusBytes)) return;
     PacketWriter out(data_, size_);
     out.I32(8, shipUoid);
     out.I32(12, range);

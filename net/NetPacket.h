@@ -32,6 +32,18 @@ public:
     static constexpr uint32_t kObjectUpdateFullBytes = 104;
     static constexpr uint32_t kObjectUpdateShortBytes = 84;
     static constexpr uint32_t kPlayerInfoBytes = 144;
+    static constexpr uint32_t kAutoturretRequestBytes = 12;
+    static constexpr uint32_t kObjectRequestBytes = 16;
+    static constexpr uint32_t kDestroyBytes = 20;   // DESTRCTION_REQUEST and OBJECT_DESTROY
+    static constexpr uint32_t kCollisionBytes = 104;
+    static constexpr uint32_t kDeathBytes = 16;
+    static constexpr uint32_t kProjectileBytes = 108;   // PROJ_REQUEST and PROJ_CREATE
+    static constexpr uint32_t kProjectileHitBytes = 20;
+    static constexpr uint32_t kProjectileDestroyBytes = 12;
+    static constexpr uint32_t kGunShotBytes = 84;
+    static constexpr uint32_t kBeamHitBytes = 64;
+    static constexpr uint32_t kEmpDamageBytes = 16;
+    static constexpr uint32_t kEcmStatusBytes = 20;
 
     NetPacket(uint32_t size = 0, uint8_t* data = nullptr) : size_(size), owned_(data == nullptr ? 1 : 0), data_(data) {}
     ~NetPacket();

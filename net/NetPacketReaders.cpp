@@ -1,22 +1,94 @@
 #include "net/NetPacketReaders.h"
 
+#include <cstring>
+#include <initializer_list>
+#include <limits>
+
 #include "net/NetPacketType.h"
+#include "net/NetSession.h"
 #include "net/PacketBytes.h"
+#include "objects/space/SpaceObject.h"
 
 namespace net_read {
 
 namespace {
 
+constexpr int32_t kLargest = std::numeric_limits<int32_t>::max();
+constexpr uint8_t kFullPercent = 100;
+// A player index names a slot of the session's table, or -1 for none.
+constexpr int32_t kPlayerSlots = NetSession::kDefaultCapacity;
+
 // The packet's bytes as its header declares them, when the header fits the
-// bytes received, names the type and is at least `minimum` long.
+// bytes received, names one of `types` and declares exactly `size` bytes: a
+// packet padded or cut to another size, or relabelled as a type of another
+// size, is not the packet its type says.
 std::optional<PacketReader> Open(const uint8_t* data, uint32_t received, std::initializer_list<uint16_t> types,
-                                 uint32_t minimum) {
+                                 uint32_t size) {
     const std::optional<NetPacketHeader> header = Header(data, received);
-    if (!header) return std::nullopt;
-    bool known = false;
-    for (const uint16_t type : types) known = known || header->type == type;
-    if (!known || header->size < minimum) return std::nullopt;
-    return PacketReader(data, header->size);
+    if (!header || header->size != size) return std::nullopt;
+    for (const uint16_t type : types) {
+        if (header->type == type) return PacketReader(data, header->size);
+    }
+    return std::nullopt;
+}
+
+template <class Fields>
+std::optional<Fields> Checked(const PacketReader& in, const Fields& fields) {
+    if (!in.Ok()) return std::nullopt;
+    return fields;
+}
+
+int32_t Uoid(PacketReader& in, uint32_t at) { return in.I32Within(at, 0, kLargest); }
+int32_t RelatedUoid(PacketReader& in, uint32_t at) { return in.I32Within(at, kNoObject, kLargest); }
+int32_t PartIndex(PacketReader& in, uint32_t at) { return in.I32Within(at, kNoPart, kLargest); }
+
+// Every kind the builders send; the player's ship travels as an AI ship.
+bool SentKind(int32_t type) {
+    switch (type) {
+        case SpaceObject::kTypeSpaceObject:
+        case SpaceObject::kTypeMoving:
+        case SpaceObject::kTypeHull:
+        case SpaceObject::kTypeChase:
+        case SpaceObject::kTypeWayPoint:
+        case SpaceObject::kTypeNavBuoy:
+        case SpaceObject::kTypeAsteroid:
+        case SpaceObject::kTypeMine:
+        case SpaceObject::kTypeDebris:
+        case SpaceObject::kTypeJumpGate:
+        case SpaceObject::kTypeDecoy:
+        case SpaceObject::kTypeMissile:
+        case SpaceObject::kTypeCraft:
+        case SpaceObject::kTypeAiShip:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The uoids, parts and flags that a kind's tail (at `at`) names.
+void CheckTail(PacketReader& in, uint32_t at, int32_t type) {
+    switch (type) {
+        case SpaceObject::kTypeMissile:
+            RelatedUoid(in, at + 20);   // owner
+            RelatedUoid(in, at + 24);   // target
+            in.I32Within(at + 28, 0, kLargest);   // the target's part aimed at
+            return;
+        case SpaceObject::kTypeMine:
+            RelatedUoid(in, at + 20);
+            return;
+        case SpaceObject::kTypeDecoy:
+            RelatedUoid(in, at + 8);
+            return;
+        case SpaceObject::kTypeCraft:
+        case SpaceObject::kTypeAiShip:
+            in.I32Within(at, -1, kLargest);   // logo index, -1 for none
+            return;
+        case SpaceObject::kTypeAsteroid:
+            return;   // a request's tail, left unfilled
+        default:
+            in.I32Within(at, 0, 1);   // navigation-point flag
+            return;
+    }
 }
 
 }  // namespace
@@ -33,165 +105,190 @@ std::optional<NetPacketHeader> Header(const uint8_t* data, uint32_t received) {
 }
 
 bool ReadObjectCreate(const uint8_t* data, uint32_t received, ObjectCreate* out) {
-    // The fixed part and at least the name's terminator.
-    auto in = Open(data, received, {kObjectCreate, kCreationRequest}, NetPacket::kAsteroidCreateBytes);
-    if (!in) return false;
-    const bool request = in->U16(0) == kCreationRequest;
+    const std::optional<NetPacketHeader> header = Header(data, received);
+    if (!header || (header->type != kObjectCreate && header->type != kCreationRequest)) return false;
+    PacketReader in(data, header->size);
+    const bool request = header->type == kCreationRequest;
+    // Requests carry no uoid: every field lies 4 bytes lower.
     const uint32_t shift = request ? 4 : 0;
-    const int32_t type = in->I32(12 - shift);
+    const int32_t type = in.I32(12 - shift);
+    if (!SentKind(type)) return false;
+    // The object type word decides the layout: an asteroid's create has no tail.
+    const bool tail = request || type != SpaceObject::kTypeAsteroid;
     const uint32_t fixed = request ? NetPacket::kCreationRequestBytes
-                           : type == 7 ? NetPacket::kAsteroidCreateBytes
-                                       : NetPacket::kObjectCreateBytes;
-    if (in->Size() < fixed) return false;
+                           : tail  ? NetPacket::kObjectCreateBytes
+                                   : NetPacket::kAsteroidCreateBytes;
+    if (header->size < fixed) return false;
     *out = ObjectCreate{};
     out->request = request;
-    out->uoid = request ? -1 : in->I32(8);
+    out->uoid = request ? kNoObject : Uoid(in, 8);
     out->type = type;
-    out->mass = in->F32(16 - shift);
-    out->side = in->I32(20 - shift);
-    if (!in->Text(24 - shift, 16, out->definitionName, sizeof out->definitionName)) return false;
-    out->motion = in->Vector(44 - shift);
-    out->velocity = in->Vector(56 - shift);
-    out->acceleration = in->F32(68 - shift);
-    out->maxSpeed = in->F32(72 - shift);
-    out->maxTurnRate = in->F32(76 - shift);
-    out->angularAcceleration = in->F32(80 - shift);
-    for (int i = 0; i < 9; ++i) out->transform[i] = in->F32(84 - shift + uint32_t(4 * i));
-    if (fixed != NetPacket::kAsteroidCreateBytes) {
-        for (int i = 0; i < 11; ++i) out->tail[i] = in->U32(120 - shift + uint32_t(4 * i));
+    out->mass = in.FiniteF32(16 - shift);
+    out->side = in.I32(20 - shift);
+    if (!in.Text(24 - shift, NetPacket::kDefinitionNameBytes, out->definitionName, sizeof out->definitionName)) {
+        return false;
     }
+    out->motion = in.FiniteVector(44 - shift);
+    out->velocity = in.FiniteVector(56 - shift);
+    out->acceleration = in.FiniteF32(68 - shift);
+    out->maxSpeed = in.FiniteF32(72 - shift);
+    out->maxTurnRate = in.FiniteF32(76 - shift);
+    out->angularAcceleration = in.FiniteF32(80 - shift);
+    for (int i = 0; i < 9; ++i) out->transform[i] = in.FiniteF32(84 - shift + uint32_t(4 * i));
+    if (tail) {
+        for (int i = 0; i < 11; ++i) out->tail[i] = in.U32(120 - shift + uint32_t(4 * i));
+        CheckTail(in, 120 - shift, type);
+    }
+    // The name fills the rest of the packet: its terminator is the last byte.
     const uint32_t nameAt = fixed - 1;
-    return in->Text(nameAt, in->Size() - nameAt, out->name, sizeof out->name) && in->Ok();
+    const uint32_t field = header->size - nameAt;
+    if (!in.Text(nameAt, field, out->name, sizeof out->name) || strnlen(out->name, field) + 1 != field) return false;
+    return in.Ok();
 }
 
 std::optional<ObjectUpdate> ReadObjectUpdate(const uint8_t* data, uint32_t received) {
-    auto in = Open(data, received, {kObjectUpdate}, NetPacket::kObjectUpdateShortBytes);
+    const std::optional<NetPacketHeader> header = Header(data, received);
+    if (!header) return std::nullopt;
+    const bool full = header->size == NetPacket::kObjectUpdateFullBytes;
+    auto in = Open(data, received, {kObjectUpdate},
+                   full ? NetPacket::kObjectUpdateFullBytes : NetPacket::kObjectUpdateShortBytes);
     if (!in) return std::nullopt;
     ObjectUpdate update;
-    update.full = in->Size() >= NetPacket::kObjectUpdateFullBytes;
-    update.uoid = in->I32(8);
+    update.full = full;
+    update.uoid = Uoid(*in, 8);
     update.signature = in->U32(12);
-    update.motion = in->Vector(16);
-    update.velocity = in->Vector(28);
-    update.acceleration = in->F32(40);
-    update.maxSpeed = in->F32(44);
-    for (int i = 0; i < 9; ++i) update.transform[i] = in->F32(48 + uint32_t(4 * i));
-    if (update.full) {
-        update.shieldDepletion = in->U8(84);
-        update.cloaked = in->U8(85);
+    update.motion = in->FiniteVector(16);
+    update.velocity = in->FiniteVector(28);
+    update.acceleration = in->FiniteF32(40);
+    update.maxSpeed = in->FiniteF32(44);
+    for (int i = 0; i < 9; ++i) update.transform[i] = in->FiniteF32(48 + uint32_t(4 * i));
+    if (full) {
+        update.shieldDepletion = in->U8Within(84, kFullPercent);
+        update.cloaked = in->U8Within(85, 1);
         update.side = int8_t(in->U8(86));
         update.powerDraw = in->U16(88);
-        update.hitPercent = int8_t(in->U8(90));
+        update.hitPercent = int8_t(in->U8Within(90, kFullPercent));
         update.playerIndex = int8_t(in->U8(91));
+        if (update.playerIndex < -1 || update.playerIndex >= kPlayerSlots) return std::nullopt;
         for (uint32_t i = 0; i < 12; ++i) update.partHitPoints[i] = in->U8(92 + i);
     }
-    if (!in->Ok()) return std::nullopt;
-    return update;
+    return Checked(*in, update);
 }
 
 std::optional<ObjectRequest> ReadObjectRequest(const uint8_t* data, uint32_t received) {
-    auto in = Open(data, received, {kObjectRequest}, 16);
+    auto in = Open(data, received, {kObjectRequest}, NetPacket::kObjectRequestBytes);
     if (!in) return std::nullopt;
-    return ObjectRequest{in->I32(8), in->U32(12)};
+    const ObjectRequest request{Uoid(*in, 8), in->U32(12)};
+    return Checked(*in, request);
 }
 
 std::optional<Destroy> ReadDestroy(const uint8_t* data, uint32_t received) {
-    auto in = Open(data, received, {kDestructionRequest, kObjectDestroy}, 20);
+    auto in = Open(data, received, {kDestructionRequest, kObjectDestroy}, NetPacket::kDestroyBytes);
     if (!in) return std::nullopt;
-    return Destroy{in->I32(8), in->I32(12), in->I32(16)};
+    const Destroy destroy{Uoid(*in, 8), RelatedUoid(*in, 12), in->I32Within(16, 0, 1)};
+    return Checked(*in, destroy);
 }
 
 std::optional<int32_t> ReadAutoturretRequest(const uint8_t* data, uint32_t received) {
-    auto in = Open(data, received, {kAutoturretRequest}, 12);
+    auto in = Open(data, received, {kAutoturretRequest}, NetPacket::kAutoturretRequestBytes);
     if (!in) return std::nullopt;
-    return in->I32(8);
+    return Checked(*in, RelatedUoid(*in, 8));
 }
 
 std::optional<Collision> ReadCollision(const uint8_t* data, uint32_t received) {
-    auto in = Open(data, received, {kCollision}, 104);
+    auto in = Open(data, received, {kCollision}, NetPacket::kCollisionBytes);
     if (!in) return std::nullopt;
     Collision c;
-    c.first = in->I32(8);
-    c.second = in->I32(12);
-    c.secondImpact = in->I32(16);
-    c.firstImpact = in->I32(20);
+    c.first = Uoid(*in, 8);
+    c.second = Uoid(*in, 12);
+    c.secondImpact = PartIndex(*in, 16);
+    c.firstImpact = PartIndex(*in, 20);
     c.firstHidden = in->I32(24);
     c.secondHidden = in->I32(28);
-    c.firstOwner = in->I32(32);
-    c.secondOwner = in->I32(36);
-    c.firstPosition = in->Vector(40);
-    c.secondPosition = in->Vector(56);
-    c.firstVelocity = in->Vector(72);
-    c.secondVelocity = in->Vector(88);
-    return c;
+    c.firstOwner = RelatedUoid(*in, 32);
+    c.secondOwner = RelatedUoid(*in, 36);
+    c.firstPosition = in->FiniteVector(40);
+    c.secondPosition = in->FiniteVector(56);
+    c.firstVelocity = in->FiniteVector(72);
+    c.secondVelocity = in->FiniteVector(88);
+    // An object never collides with itself.
+    if (c.first == c.second) return std::nullopt;
+    return Checked(*in, c);
 }
 
 std::optional<Death> ReadDeath(const uint8_t* data, uint32_t received) {
-    auto in = Open(data, received, {kDeath}, 16);
+    auto in = Open(data, received, {kDeath}, NetPacket::kDeathBytes);
     if (!in) return std::nullopt;
-    return Death{in->I32(8), in->I32(12)};
+    const Death death{RelatedUoid(*in, 8), Uoid(*in, 12)};
+    return Checked(*in, death);
 }
 
 std::optional<ProjectileFields> ReadProjectile(const uint8_t* data, uint32_t received) {
-    auto in = Open(data, received, {kProjRequest, kProjCreate}, 108);
+    auto in = Open(data, received, {kProjRequest, kProjCreate}, NetPacket::kProjectileBytes);
     if (!in) return std::nullopt;
     ProjectileFields p;
-    p.velocity = in->Vector(8);
-    p.position = in->Vector(24);
+    p.velocity = in->FiniteVector(8);
+    p.position = in->FiniteVector(24);
     for (uint32_t i = 0; i < 5; ++i) p.damage[i] = in->I32(44 + 4 * i);
-    p.emp = in->I32(64);
+    p.emp = in->I32Within(64, 0, kLargest);
     p.life = in->I32(68);
-    p.owner = in->I32(72);
+    p.owner = RelatedUoid(*in, 72);
     if (!in->Text(76, 16, p.typeName, sizeof p.typeName) || !in->Text(92, 16, p.trailName, sizeof p.trailName)) {
         return std::nullopt;
     }
-    return p;
+    return Checked(*in, p);
 }
 
 std::optional<ProjectileHit> ReadProjectileHit(const uint8_t* data, uint32_t received) {
-    auto in = Open(data, received, {kProjHit}, 20);
+    auto in = Open(data, received, {kProjHit}, NetPacket::kProjectileHitBytes);
     if (!in) return std::nullopt;
-    return ProjectileHit{in->I32(8), in->I32(12), in->I32(16)};
+    const ProjectileHit hit{in->I32Within(8, 0, kLargest), Uoid(*in, 12), PartIndex(*in, 16)};
+    return Checked(*in, hit);
 }
 
 std::optional<int32_t> ReadProjectileDestroy(const uint8_t* data, uint32_t received) {
-    auto in = Open(data, received, {kProjDestroy}, 12);
+    auto in = Open(data, received, {kProjDestroy}, NetPacket::kProjectileDestroyBytes);
     if (!in) return std::nullopt;
-    return in->I32(8);
+    return Checked(*in, in->I32Within(8, 0, kLargest));
 }
 
 std::optional<WeaponFire> ReadWeaponFire(const uint8_t* data, uint32_t received) {
     const std::optional<NetPacketHeader> header = Header(data, received);
     if (!header) return std::nullopt;
     const bool gun = header->type == kGunShot;
-    auto in = Open(data, received, {kGunShot, kBeamHit}, gun ? 84 : 64);
+    auto in = gun ? Open(data, received, {kGunShot}, NetPacket::kGunShotBytes)
+                  : Open(data, received, {kBeamHit}, NetPacket::kBeamHitBytes);
     if (!in) return std::nullopt;
     WeaponFire fire;
     fire.gun = gun;
-    fire.target = in->I32(8);
-    fire.shooter = in->I32(12);
+    fire.target = RelatedUoid(*in, 8);
+    fire.shooter = RelatedUoid(*in, 12);
     for (uint32_t i = 0; i < 5; ++i) fire.damage[i] = in->I32(20 + 4 * i);
-    fire.firingPart = in->I32(40);
-    fire.hitPart = in->I32(44);
+    fire.firingPart = PartIndex(*in, 40);
+    fire.hitPart = PartIndex(*in, 44);
     if (gun) {
-        fire.strength = in->I32(48);
-        fire.impact = in->Vector(52);
+        fire.strength = in->I32Within(48, 0, kLargest);
+        fire.impact = in->FiniteVector(52);
     }
     // The gun's name is not read by anyone, but it must still be a text.
     if (!in->Text(gun ? 68 : 48, 16, fire.name, sizeof fire.name)) return std::nullopt;
-    return fire;
+    return Checked(*in, fire);
 }
 
 std::optional<EmpDamage> ReadEmpDamage(const uint8_t* data, uint32_t received) {
-    auto in = Open(data, received, {kEmpDamage}, 16);
+    auto in = Open(data, received, {kEmpDamage}, NetPacket::kEmpDamageBytes);
     if (!in) return std::nullopt;
-    return EmpDamage{in->I32(8), in->I32(12)};
+    // EMP levels only grow by a pulse.
+    const EmpDamage damage{RelatedUoid(*in, 8), in->I32Within(12, 0, kLargest)};
+    return Checked(*in, damage);
 }
 
 std::optional<EcmStatus> ReadEcmStatus(const uint8_t* data, uint32_t received) {
-    auto in = Open(data, received, {kEcmStatus}, 20);
+    auto in = Open(data, received, {kEcmStatus}, NetPacket::kEcmStatusBytes);
     if (!in) return std::nullopt;
-    return EcmStatus{in->I32(8), in->I32(12), in->U8(16), in->U8(17)};
+    // Range -1: switched off.
+    const EcmStatus status{Uoid(*in, 8), in->I32Within(12, -1, kLargest), in->U8(16), in->U8(17)};
+    return Checked(*in, status);
 }
 
 }  // namespace net_read

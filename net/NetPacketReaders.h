@@ -6,9 +6,19 @@
 #include "net/NetPacket.h"
 
 // Readers of received packets: each checks the header against the bytes
-// received and the type's size, every text against its field and the
-// packet, and gives the fields or nothing.
+// received, the header's size against exactly the size its type (and, for
+// the variable ones, its name) gives, every text against its field, every
+// float for being finite and every uoid, part, index, percent and flag
+// against its range, and gives the fields or nothing. Whether a uoid, part
+// or projectile index names something that exists is the handler's to ask
+// of its world.
 namespace net_read {
+
+// A uoid is 0 or more, or -1 (none) in the fields that may name no object
+// (owners, targets, killers, shooters, the auto-turret's craft); a part
+// index is 0 or more, or -1 for none.
+inline constexpr int32_t kNoObject = -1;
+inline constexpr int32_t kNoPart = -1;
 
 // The header, when its size is at least 8 and at most the bytes received.
 std::optional<NetPacketHeader> Header(const uint8_t* data, uint32_t received);

@@ -1,5 +1,6 @@
 #pragma once
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
@@ -40,8 +41,8 @@ private:
     uint32_t size_;
 };
 
-// Reads fields within `size` bytes; a field beyond them reads as zero and
-// marks the reader failed.
+// Reads fields within `size` bytes; a field beyond them, and a number
+// outside the range asked for, read as zero and mark the reader failed.
 class PacketReader {
 public:
     PacketReader(const uint8_t* data, uint32_t size) : data_(data), size_(data != nullptr ? size : 0) {}
@@ -61,8 +62,25 @@ public:
         return value;
     }
     int32_t I32(uint32_t at) { return int32_t(U32(at)); }
+    int32_t I32Within(uint32_t at, int32_t lowest, int32_t highest) {
+        const int32_t value = I32(at);
+        return Within(value, lowest, highest) ? value : 0;
+    }
+    uint8_t U8Within(uint32_t at, uint8_t highest) {
+        const uint8_t value = U8(at);
+        return Within(value, 0, highest) ? value : 0;
+    }
     float F32(uint32_t at) { return std::bit_cast<float>(U32(at)); }
     Vector3 Vector(uint32_t at) { return {F32(at), F32(at + 4), F32(at + 8)}; }
+    // NaN and the infinities would spread through every sum they enter: these
+    // read them as zero and fail the reader.
+    float FiniteF32(uint32_t at) {
+        const float value = F32(at);
+        if (std::isfinite(value)) return value;
+        ok_ = false;
+        return 0.0f;
+    }
+    Vector3 FiniteVector(uint32_t at) { return {FiniteF32(at), FiniteF32(at + 4), FiniteF32(at + 8)}; }
     // A text that must end inside [at, at + field) and inside the packet;
     // false (and failed) when it does not.
     bool Text(uint32_t at, uint32_t field, char* out, uint32_t outSize) {
@@ -79,6 +97,12 @@ public:
     }
 
 private:
+    bool Within(int64_t value, int64_t lowest, int64_t highest) {
+        if (value >= lowest && value <= highest) return true;
+        ok_ = false;
+        return false;
+    }
+
     const uint8_t* data_;
     uint32_t size_;
     bool ok_ = true;

@@ -21,7 +21,9 @@ std::vector<int16_t> HeadlessAudioOutput::Render(size_t frames) {
 }
 
 std::vector<uint8_t> EncodeWav(const std::vector<int16_t>& samples, int32_t rate, int32_t channels) {
+    constexpr size_t kHeaderBytes = 44;
     std::vector<uint8_t> out;
+    out.reserve(kHeaderBytes + samples.size() * 2);
     const auto put32 = [&out](uint32_t v) {
         for (int i = 0; i < 4; ++i) out.push_back(uint8_t(v >> (8 * i)));
     };
@@ -29,7 +31,9 @@ std::vector<uint8_t> EncodeWav(const std::vector<int16_t>& samples, int32_t rate
         out.push_back(uint8_t(v));
         out.push_back(uint8_t(v >> 8));
     };
-    const auto tag = [&out](const char* t) { out.insert(out.end(), t, t + 4); };
+    const auto tag = [&out](const char* t) {
+        for (int i = 0; i < 4; ++i) out.push_back(uint8_t(t[i]));
+    };
     const uint32_t bytes = uint32_t(samples.size() * 2);
     tag("RIFF");
     put32(36 + bytes);

@@ -167,10 +167,21 @@ void OpenMainWindow(const LaunchOptions& options, Session& session) {
     std::fflush(stdout);
 }
 
+// The system's message names no folder: the log names each one missing.
+void LogMissingDataDirectories(const LaunchOptions& options) {
+    for (int i = 0; i < DataDirectories::kCount; ++i) {
+        if (g_dataDirs.Found(static_cast<DataDir>(i))) continue;
+        std::printf("Data directory \"%s\" (with %s) not found under %s nor on a disc\n", DataDirectories::kNames[i],
+                    DataDirectories::kProbeFile, options.dataRoot.empty() ? "." : options.dataRoot.c_str());
+    }
+    std::fflush(stdout);
+}
+
 // Asks for the disc until every data directory is found or the player gives up.
 bool FindDataDirectories(const LaunchOptions& options) {
     for (;;) {
         if (g_dataDirs.Find(options.dataRoot)) return true;
+        LogMissingDataDirectories(options);
         platform::MessageBoxAnswer answer = platform::MessageBox::Current().Show(
             msg::kInsertCdRom, msg::kCaptionInitialization,
             platform::kMessageBoxRetryCancel | platform::kMessageBoxIconError);
@@ -212,6 +223,18 @@ void ReadGraphicsChoices(GameState& game) {
     std::fflush(stdout);
 }
 
+// The main palette; a palette that cannot be read stops the display with
+// a message that names no file, so the log names it.
+Palette* LoadMainPalette(GameState& game, bool reload) {
+    Palette* const palette = game.LoadPalette(kMainPalette, reload);
+    if (palette == nullptr) {
+        std::printf("Palette \"%s\" cannot be read from %s%s\n", kMainPalette, g_dataDirs.Prefix(DataDir::kData).c_str(),
+                    GameState::kPaletteFile);
+        std::fflush(stdout);
+    }
+    return palette;
+}
+
 // The 3D kind takes the device of that name (lower-cased, as the
 // enumeration lists it); the others ignore it.
 DisplayDriver* CreateDriver(platform::Window* window, const std::string& deviceName) {
@@ -249,7 +272,7 @@ DisplayDriver* StartDisplay(GameState& game, platform::Window* window, bool full
     for (int32_t attempt = 1; attempt <= kDisplayAttempts; ++attempt) {
         if (paletteFormat != g_pixelFormat) {
             // The driver that held the old palette is gone.
-            palette = game.LoadPalette(kMainPalette, true);
+            palette = LoadMainPalette(game, true);
             paletteFormat = g_pixelFormat;
         }
         // Always 16 bits: an 8-bit palette fails with 13 or 14, and the
@@ -381,7 +404,7 @@ bool StartScreen(const LaunchOptions& options, const StartupSettings& settings) 
     }
     std::fflush(stdout);
 
-    Palette* const palette = g_gameState->LoadPalette(kMainPalette);
+    Palette* const palette = LoadMainPalette(*g_gameState, false);
     g_gameCanvas = CreateGameCanvas(*g_display, palette);
     if (g_gameCanvas == nullptr) {
         ShowFatal(msg::kCouldNotInitializeDrivers, msg::kCaptionScreenInit);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,6 +27,61 @@ std::vector<uint8_t> Bytes(const NetPacket& packet) {
 }
 
 int32_t Word(const std::vector<uint8_t>& bytes, uint32_t at) { return PacketReader(bytes.data(), uint32_t(bytes.size())).I32(at); }
+
+void PutWord(std::vector<uint8_t>& bytes, uint32_t at, uint32_t value) {
+    PacketWriter(bytes.data(), uint32_t(bytes.size())).U32(at, value);
+}
+
+// The packet cut or padded (with `fill`) to `size` bytes, its header saying so.
+std::vector<uint8_t> Resized(std::vector<uint8_t> bytes, size_t size, uint8_t fill = 0) {
+    bytes.resize(size, fill);
+    PacketWriter(bytes.data(), uint32_t(bytes.size())).U16(2, uint16_t(size));
+    return bytes;
+}
+
+std::vector<uint8_t> Relabelled(std::vector<uint8_t> bytes, uint16_t type) {
+    PacketWriter(bytes.data(), uint32_t(bytes.size())).U16(0, type);
+    return bytes;
+}
+
+// How many readers take the bytes for a packet.
+int AcceptingReaders(const std::vector<uint8_t>& bytes) {
+    const uint8_t* const p = bytes.data();
+    const uint32_t n = uint32_t(bytes.size());
+    auto create = std::make_unique<net_read::ObjectCreate>();
+    return int(net_read::ReadObjectCreate(p, n, create.get())) + int(net_read::ReadObjectUpdate(p, n).has_value()) +
+           int(net_read::ReadObjectRequest(p, n).has_value()) + int(net_read::ReadDestroy(p, n).has_value()) +
+           int(net_read::ReadAutoturretRequest(p, n).has_value()) + int(net_read::ReadCollision(p, n).has_value()) +
+           int(net_read::ReadDeath(p, n).has_value()) + int(net_read::ReadProjectile(p, n).has_value()) +
+           int(net_read::ReadProjectileHit(p, n).has_value()) + int(net_read::ReadProjectileDestroy(p, n).has_value()) +
+           int(net_read::ReadWeaponFire(p, n).has_value()) + int(net_read::ReadEmpDamage(p, n).has_value()) +
+           int(net_read::ReadEcmStatus(p, n).has_value());
+}
+
+// Whether a packet of `type` may have `size` bytes: the sizes of the types
+// whose layout is fixed (the creates' sizes follow their names).
+bool TypeHasSize(uint16_t type, size_t size) {
+    if (type == kObjectUpdate) return size == NetPacket::kObjectUpdateShortBytes || size == NetPacket::kObjectUpdateFullBytes;
+    uint32_t fixed = 0;
+    switch (type) {
+        case kAutoturretRequest: fixed = NetPacket::kAutoturretRequestBytes; break;
+        case kProjRequest:
+        case kProjCreate: fixed = NetPacket::kProjectileBytes; break;
+        case kObjectRequest: fixed = NetPacket::kObjectRequestBytes; break;
+        case kDestructionRequest:
+        case kObjectDestroy: fixed = NetPacket::kDestroyBytes; break;
+        case kCollision: fixed = NetPacket::kCollisionBytes; break;
+        case kProjHit: fixed = NetPacket::kProjectileHitBytes; break;
+        case kProjDestroy: fixed = NetPacket::kProjectileDestroyBytes; break;
+        case kDeath: fixed = NetPacket::kDeathBytes; break;
+        case kGunShot: fixed = NetPacket::kGunShotBytes; break;
+        case kBeamHit: fixed = NetPacket::kBeamHitBytes; break;
+        case kEmpDamage: fixed = NetPacket::kEmpDamageBytes; break;
+        case kEcmStatus: fixed = NetPacket::kEcmStatusBytes; break;
+        default: return false;
+    }
+    return size == fixed;
+}
 
 class NetPacketTest : public ::testing::Test {
 protected:
@@ -165,6 +221,243 @@ TEST_F(NetPacketTest, MalformedPacketsAreRefused) {
     bytes = Bytes(shot);
     std::memset(bytes.data() + 68, 'x', 16);
     EXPECT_FALSE(net_read::ReadWeaponFire(bytes.data(), uint32_t(bytes.size())));
+}
+
+// Every packet a reader takes, as the builders make them, and a full update
+// made by hand (the builder makes one only for a craft in a session).
+class NetPacketReadTest : public NetPacketTest {
+protected:
+    NetPacketReadTest() {
+        std::strcpy(flying_.typeName, "Slug");
+        flying_.velocity = {1.0f, 2.0f, 3.0f};
+        const auto add = [this](const char* name, const std::function<void(NetPacket&)>& build) {
+            NetPacket packet;
+            build(packet);
+            packets_.push_back({name, Bytes(packet)});
+        };
+        add("create rock", [this](NetPacket& p) { p.BuildObjectPacket(kObjectCreate, rock_); });
+        add("create buoy", [this](NetPacket& p) { p.BuildObjectPacket(kObjectCreate, buoy_); });
+        add("creation request", [this](NetPacket& p) { p.BuildObjectPacket(kCreationRequest, buoy_); });
+        add("short update", [this](NetPacket& p) { p.BuildObjectPacket(kObjectUpdate, buoy_); });
+        add("autoturret", [](NetPacket& p) { p.BuildObjectPacket(kAutoturretRequest, nullptr); });
+        add("destroy", [this](NetPacket& p) { p.BuildObjectEventPacket(kObjectDestroy, buoy_, rock_); });
+        add("collision", [this](NetPacket& p) { p.BuildObjectEventPacket(kCollision, buoy_, rock_); });
+        add("death", [this](NetPacket& p) { p.BuildObjectEventPacket(kDeath, nullptr, buoy_); });
+        add("projectile", [this](NetPacket& p) { p.BuildProjectilePacket(kProjCreate, &flying_, nullptr, 0); });
+        add("projectile hit", [this](NetPacket& p) { p.BuildProjectilePacket(kProjHit, &flying_, buoy_, 2); });
+        add("projectile end", [this](NetPacket& p) { p.BuildProjectilePacket(kProjDestroy, &flying_, nullptr, 0); });
+        add("gun shot", [this](NetPacket& p) {
+            p.BuildWeaponFire(kGunShot, damage_, 9, buoy_, 0, "Mass Driver", 2, 1, {5.0f, 6.0f, 7.0f});
+        });
+        add("beam hit", [this](NetPacket& p) { p.BuildWeaponFire(kBeamHit, damage_, 0, buoy_, 0, "Ion Beam", 1, 0, {}); });
+        add("emp", [this](NetPacket& p) { p.BuildEmpDamage(kEmpDamage, buoy_, 250); });
+        add("ecm", [this](NetPacket& p) { p.BuildEcmStatus(kEcmStatus, buoy_->uoid, 900, 30, 45); });
+        std::vector<uint8_t> full = Resized(*Find("short update"), NetPacket::kObjectUpdateFullBytes);
+        const uint8_t state[] = {50, 1, 3, 0, 0x34, 0x12, 39, 7};
+        std::copy(std::begin(state), std::end(state), full.begin() + 84);
+        packets_.push_back({"full update", full});
+        request_[0] = 1;
+        PacketWriter(request_, sizeof request_).U16(0, kObjectRequest);
+        PacketWriter(request_, sizeof request_).U16(2, sizeof request_);
+        PacketWriter(request_, sizeof request_).I32(8, 41);
+        packets_.push_back({"object request", std::vector<uint8_t>(std::begin(request_), std::end(request_))});
+    }
+
+    const std::vector<uint8_t>* Find(const std::string& name) const {
+        for (const auto& [packetName, bytes] : packets_) {
+            if (packetName == name) return &bytes;
+        }
+        return nullptr;
+    }
+
+    // The bytes of a named packet with one 32-bit word replaced.
+    std::vector<uint8_t> With(const std::string& name, uint32_t at, uint32_t value) const {
+        std::vector<uint8_t> bytes = *Find(name);
+        PutWord(bytes, at, value);
+        return bytes;
+    }
+
+    Projectile flying_;
+    uint8_t request_[NetPacket::kObjectRequestBytes] = {};
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> packets_;
+};
+
+TEST_F(NetPacketReadTest, EachPacketIsReadByOneReaderAtExactlyItsSize) {
+    for (const auto& [name, bytes] : packets_) {
+        SCOPED_TRACE(name);
+        ASSERT_FALSE(bytes.empty());
+        EXPECT_EQ(AcceptingReaders(bytes), 1);
+        // Padded with zeros, cut (the header telling either way), or received
+        // with bytes missing.
+        const uint16_t type = PacketReader(bytes.data(), uint32_t(bytes.size())).U16(0);
+        for (const size_t size : {bytes.size() + 1, bytes.size() + 4, bytes.size() + 20, bytes.size() - 1,
+                                  bytes.size() - 4, bytes.size() - 20, size_t(NetPacketHeader::kBytes)}) {
+            if (size < NetPacketHeader::kBytes || size >= bytes.size() + 32) continue;   // wrapped below 0
+            if (TypeHasSize(type, size)) continue;   // the other form of an update
+            EXPECT_EQ(AcceptingReaders(Resized(bytes, size)), 0) << size;
+        }
+        for (size_t cut = 0; cut < bytes.size(); ++cut) {
+            EXPECT_EQ(AcceptingReaders(std::vector<uint8_t>(bytes.begin(), bytes.begin() + long(cut))), 0) << cut;
+        }
+    }
+    // A short update padded to the full size with what is not a full update's
+    // state (zeros are one: only the size tells the forms apart).
+    EXPECT_FALSE(net_read::ReadObjectUpdate(Resized(*Find("short update"), 104, 0xFF).data(), 104));
+    EXPECT_FALSE(net_read::ReadObjectUpdate(Resized(*Find("short update"), 104, 0x65).data(), 104));
+    // Bytes after the name's terminator.
+    const std::vector<uint8_t> padded = Resized(*Find("create buoy"), Find("create buoy")->size() + 3);
+    auto create = std::make_unique<net_read::ObjectCreate>();
+    EXPECT_FALSE(net_read::ReadObjectCreate(padded.data(), uint32_t(padded.size()), create.get()));
+    // Received in a larger block (as inside a MEGAPACKET): the header's size rules.
+    std::vector<uint8_t> block = *Find("gun shot");
+    block.resize(block.size() + 30, 0xEE);
+    EXPECT_EQ(AcceptingReaders(block), 1);
+    const auto full = net_read::ReadObjectUpdate(Find("full update")->data(), NetPacket::kObjectUpdateFullBytes);
+    ASSERT_TRUE(full);
+    EXPECT_TRUE(full->full);
+    EXPECT_EQ(full->powerDraw, 0x1234);
+    EXPECT_EQ(full->playerIndex, 7);
+}
+
+TEST_F(NetPacketReadTest, RelabelledPacketsAreRefused) {
+    for (const auto& [name, bytes] : packets_) {
+        SCOPED_TRACE(name);
+        const uint16_t own = PacketReader(bytes.data(), uint32_t(bytes.size())).U16(0);
+        for (uint16_t type = 0; type <= kNetPacketTypes + 1; ++type) {
+            // Types of one size share a layout of plain words; only their
+            // header tells them apart, and it is the header that changed.
+            if (type == own || TypeHasSize(type, bytes.size())) continue;
+            EXPECT_EQ(AcceptingReaders(Relabelled(bytes, type)), 0) << type;
+        }
+    }
+    // The object type word switches the create's layout: an asteroid's has no tail.
+    EXPECT_EQ(AcceptingReaders(With("create buoy", 12, SpaceObject::kTypeAsteroid)), 0);
+    EXPECT_EQ(AcceptingReaders(With("create rock", 12, SpaceObject::kTypeAiShip)), 0);
+    EXPECT_EQ(AcceptingReaders(With("create rock", 12, SpaceObject::kTypeNavBuoy)), 0);
+    // Kinds that never travel.
+    for (const int32_t kind : {-1, 6, 13, int32_t(SpaceObject::kTypePlayerShip), 17, 0x7FFFFFFF}) {
+        EXPECT_EQ(AcceptingReaders(With("create buoy", 12, uint32_t(kind))), 0) << kind;
+        EXPECT_EQ(AcceptingReaders(With("creation request", 8, uint32_t(kind))), 0) << kind;
+    }
+}
+
+TEST_F(NetPacketReadTest, FloatsThatAreNotFiniteAreRefused) {
+    struct Floats {
+        const char* packet;
+        std::vector<uint32_t> offsets;
+    };
+    std::vector<uint32_t> create = {16};
+    for (uint32_t at = 44; at <= 116; at += 4) create.push_back(at);
+    std::vector<uint32_t> request;
+    for (const uint32_t at : create) request.push_back(at - 4);
+    std::vector<uint32_t> update;
+    for (uint32_t at = 16; at <= 80; at += 4) update.push_back(at);
+    const std::vector<Floats> cases = {
+        {"create buoy", create},
+        {"create rock", create},
+        {"creation request", request},
+        {"short update", update},
+        {"full update", update},
+        {"collision", {40, 44, 48, 56, 60, 64, 72, 76, 80, 88, 92, 96}},
+        {"projectile", {8, 12, 16, 24, 28, 32}},
+        {"gun shot", {52, 56, 60}},
+    };
+    const uint32_t bad[] = {0x7FC00000u, 0xFFC00001u, 0x7F800000u, 0xFF800000u};   // NaNs, +Inf, -Inf
+    for (const Floats& c : cases) {
+        for (const uint32_t at : c.offsets) {
+            for (const uint32_t bits : bad) {
+                EXPECT_EQ(AcceptingReaders(With(c.packet, at, bits)), 0) << c.packet << " at " << at;
+            }
+            // The largest finite float is a float like any other.
+            EXPECT_EQ(AcceptingReaders(With(c.packet, at, 0x7F7FFFFFu)), 1) << c.packet << " at " << at;
+        }
+    }
+}
+
+TEST_F(NetPacketReadTest, IdsPartsAndIndicesOutOfRangeAreRefused) {
+    struct Field {
+        const char* packet;
+        uint32_t at;
+        int64_t refused, accepted;   // just outside and just inside the range
+    };
+    constexpr int64_t kTop = 0x7FFFFFFF;
+    const Field fields[] = {
+        {"create buoy", 8, -1, kTop},             // the object's own uoid
+        {"create buoy", 120, 2, 0},               // navigation-point flag
+        {"short update", 8, -1, 0},
+        {"object request", 8, -1, kTop},
+        {"destroy", 8, -1, 0},
+        {"destroy", 12, -2, -1},                  // killer
+        {"destroy", 16, 2, 0},                    // explode flag
+        {"autoturret", 8, -2, -1},
+        {"collision", 8, -1, 7},
+        {"collision", 12, -1, 7},
+        {"collision", 16, -2, -1},                // impact parts
+        {"collision", 20, -2, -1},
+        {"collision", 32, -2, -1},                // owners
+        {"collision", 36, -2, kTop},
+        {"death", 8, -2, -1},
+        {"death", 12, -1, 0},
+        {"projectile", 64, -1, 0},                // EMP
+        {"projectile", 72, -2, -1},               // owner
+        {"projectile hit", 8, -1, 0},             // index in the projectile list
+        {"projectile hit", 12, -1, 0},
+        {"projectile hit", 16, -2, -1},
+        {"projectile end", 8, int64_t(INT32_MIN), kTop},
+        {"gun shot", 8, -2, -1},
+        {"gun shot", 12, -2, -1},
+        {"gun shot", 40, -2, -1},                 // firing part
+        {"gun shot", 44, -2, kTop},               // hit part
+        {"gun shot", 48, -1, 0},                  // strength
+        {"beam hit", 40, -2, -1},
+        {"beam hit", 44, -2, -1},
+        {"emp", 8, -2, -1},
+        {"emp", 12, -1, 0},
+        {"ecm", 8, -1, 0},
+        {"ecm", 12, -2, -1},                      // range: -1 switched off
+    };
+    for (const Field& f : fields) {
+        EXPECT_EQ(AcceptingReaders(With(f.packet, f.at, uint32_t(f.refused))), 0) << f.packet << " at " << f.at;
+        EXPECT_EQ(AcceptingReaders(With(f.packet, f.at, uint32_t(f.accepted))), 1) << f.packet << " at " << f.at;
+    }
+    // An object does not collide with itself.
+    EXPECT_EQ(AcceptingReaders(With("collision", 12, uint32_t(buoy_->uoid))), 0);
+
+    // The full update's bytes: shield and hit percent up to 100, the cloak a
+    // flag, the player index a slot of the table or -1.
+    struct Byte {
+        uint32_t at;
+        uint8_t refused, accepted;
+    };
+    for (const Byte& b : {Byte{84, 101, 100}, Byte{85, 2, 0}, Byte{90, 101, 100}, Byte{90, 0xFF, 0}, Byte{91, 8, 0xFF},
+                          Byte{91, 0xFE, 0}}) {
+        std::vector<uint8_t> bytes = *Find("full update");
+        bytes[b.at] = b.refused;
+        EXPECT_FALSE(net_read::ReadObjectUpdate(bytes.data(), uint32_t(bytes.size()))) << b.at;
+        bytes[b.at] = b.accepted;
+        EXPECT_TRUE(net_read::ReadObjectUpdate(bytes.data(), uint32_t(bytes.size()))) << b.at;
+    }
+
+    // The tail names what its kind keeps: a missile's owner, target and the
+    // target's part, a mine's and a decoy's owner, a craft's logo (-1 none).
+    const auto asKind = [this](int32_t kind, uint32_t at, int32_t value) {
+        std::vector<uint8_t> bytes = With("create buoy", 12, uint32_t(kind));
+        PutWord(bytes, at, uint32_t(value));
+        return AcceptingReaders(bytes);
+    };
+    EXPECT_EQ(asKind(SpaceObject::kTypeMissile, 140, -1), 1);
+    EXPECT_EQ(asKind(SpaceObject::kTypeMissile, 140, -2), 0);
+    EXPECT_EQ(asKind(SpaceObject::kTypeMissile, 144, -2), 0);
+    EXPECT_EQ(asKind(SpaceObject::kTypeMissile, 148, -1), 0);
+    EXPECT_EQ(asKind(SpaceObject::kTypeMine, 140, -2), 0);
+    EXPECT_EQ(asKind(SpaceObject::kTypeDecoy, 128, -2), 0);
+    EXPECT_EQ(asKind(SpaceObject::kTypeAiShip, 120, -1), 1);
+    EXPECT_EQ(asKind(SpaceObject::kTypeAiShip, 120, -2), 0);
+    EXPECT_EQ(asKind(SpaceObject::kTypeCraft, 120, -2), 0);
+    // The request's tail lies 4 bytes lower.
+    std::vector<uint8_t> request = With("creation request", 8, SpaceObject::kTypeDecoy);
+    PutWord(request, 124, uint32_t(-2));
+    EXPECT_EQ(AcceptingReaders(request), 0);
 }
 
 TEST_F(NetPacketTest, PacketsOwnOnlyWhatTheyBuild) {

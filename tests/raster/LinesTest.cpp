@@ -210,7 +210,8 @@ TEST(RasterLineShaded, DiagonalShadesMeetInTheMiddle) {
 // Steps off the canvas are skipped, not walked: a line far longer than the
 // canvas plots no more than its pixels there, and exactly those a walk of
 // every step plots. The reference is the same line on a canvas so large that
-// nothing is skipped, moved so that it lies wholly on it.
+// nothing is skipped, moved so that it lies wholly on it; that canvas records
+// only the pixels over the small one, the rest of its walk passing unrecorded.
 TEST(RasterLines, LinesReachingFarOffTheCanvasPlotExactlyTheirPixelsOnIt) {
     constexpr int32_t kWidth = 64, kHeight = 48, kShift = 4000;
     uint32_t seed = 12345;
@@ -228,6 +229,7 @@ TEST(RasterLines, LinesReachingFarOffTheCanvasPlotExactlyTheirPixelsOnIt) {
         for (const bool shaded : {false, true}) {
             RecordingCanvas small(kWidth, kHeight, nullptr, Canvas::kFlagSetUp | Canvas::kFlagDepthTest);
             RecordingCanvas large(1 << 20, 1 << 20, nullptr, Canvas::kFlagSetUp | Canvas::kFlagDepthTest);
+            large.RecordPlotsOnlyWithin({kShift, kShift, kWidth, kHeight});
             ViewVertex farP = p, farQ = q;
             farP.screenX += kShift, farP.screenY += kShift, farQ.screenX += kShift, farQ.screenY += kShift;
             (shaded ? RasterLineShaded : RasterLineFlat)(&small, &p, &q, nullptr);

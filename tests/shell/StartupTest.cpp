@@ -321,12 +321,18 @@ TEST_F(StartupTest, TenFailedDriversEndTheProcessWithScreenInit) {
     ExpectNothingLeft();
 }
 
+// The player sees the system's message; the log says which file failed.
 TEST_F(StartupTest, WithoutTheMainPaletteNoDisplayStarts) {
     WriteTree();
     dir_.WriteFile(std::string("data/") + GameState::kPaletteFile, "not a chunk file");
+    testing::internal::CaptureStdout();
     EXPECT_EQ(RunGame(Options()), 1);
+    const std::string out = testing::internal::GetCapturedStdout();
     ASSERT_EQ(boxes_.Boxes().size(), 1u);
+    EXPECT_EQ(boxes_.Boxes()[0].text, msg::kCouldNotInitializeDrivers);
     EXPECT_EQ(boxes_.Boxes()[0].caption, msg::kCaptionScreenInit);
+    const std::string path = dir_.Str() + "/data/" + GameState::kPaletteFile;
+    EXPECT_NE(out.find("Palette \"Vorn\" cannot be read from " + path + "\n"), std::string::npos) << out;
     ExpectNothingLeft();
 }
 
@@ -365,6 +371,23 @@ TEST_F(StartupTest, MissingFilesAskForTheDiscAndCancelEndsTheProcess) {
     EXPECT_EQ(RunGame(Options()), 1);
     ASSERT_EQ(boxes_.Boxes().size(), 1u);
     EXPECT_EQ(boxes_.Boxes()[0].text, msg::kInsertCdRom);
+    ExpectNothingLeft();
+}
+
+// The system's message names no folder: the log names each one missing, and
+// only those.
+TEST_F(StartupTest, AMissingDataFolderIsNamedInTheLog) {
+    WriteTree();
+    std::filesystem::remove_all(dir_.Path() / "xmi");
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(RunGame(Options()), 1);
+    const std::string out = testing::internal::GetCapturedStdout();
+    ASSERT_EQ(boxes_.Boxes().size(), 1u);
+    EXPECT_EQ(boxes_.Boxes()[0].text, msg::kInsertCdRom);
+    EXPECT_NE(out.find("Data directory \"xmi\" (with vorn.dir) not found under " + dir_.Str() + " nor on a disc\n"),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(out.find("Data directory \"data\""), std::string::npos) << out;
     ExpectNothingLeft();
 }
 

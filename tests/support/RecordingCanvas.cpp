@@ -274,6 +274,11 @@ Status RecordingCanvas::PlotPixel(const ScreenVertex* v, const uint8_t* rgb) {
 }
 
 Status RecordingCanvas::PlotPixelInt(const ViewVertex* v, const uint8_t* rgb) {
+    if (v != nullptr && plotWindow_) {
+        const CanvasRect& w = *plotWindow_;
+        const int64_t x = int64_t(v->screenX) - w.x, y = int64_t(v->screenY) - w.y;
+        if (x < 0 || x >= w.width || y < 0 || y >= w.height) return kStatusOk;
+    }
     return CallRecorder(*this, "PlotPixelInt").View("v", v).Rgb(rgb).Finish();
 }
 

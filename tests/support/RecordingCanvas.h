@@ -58,6 +58,10 @@ public:
     void SetForwarding(bool on) { forwarding_ = on; }
     // Called with each call as it is recorded, before anything else happens.
     void OnCall(std::function<void(const CanvasCall&)> hook) { hook_ = std::move(hook); }
+    // From now on `PlotPixelInt` records only pixels inside `window` and lets
+    // the others pass unrecorded (returning 0): a huge canvas then keeps a
+    // line's millions of plots cheap while its pixels in the window stay exact.
+    void RecordPlotsOnlyWithin(const CanvasRect& window) { plotWindow_ = window; }
 
     void Nothing() override;
     void EnableDepthTest() override;
@@ -156,4 +160,5 @@ private:
     std::map<std::string, uint32_t, std::less<>> scripted_;
     bool forwarding_ = true;
     std::function<void(const CanvasCall&)> hook_;
+    std::optional<CanvasRect> plotWindow_;
 };

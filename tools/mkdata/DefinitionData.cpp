@@ -22,21 +22,21 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 Bytes Words32(std::initializer_list<int32_t> words) {
-    Bytes out;
+    Bytes out(4 * words.size());
+    uint8_t* at = out.data();
     for (const int32_t w : words) {
-        uint8_t b[4];
-        StoreLe32(b, uint32_t(w));
-        out.insert(out.end(), b, b + 4);
+        StoreLe32(at, uint32_t(w));
+        at += 4;
     }
     return out;
 }
 
 Bytes Words16(std::initializer_list<int16_t> words) {
-    Bytes out;
+    Bytes out(2 * words.size());
+    uint8_t* at = out.data();
     for (const int16_t w : words) {
-        uint8_t b[2];
-        StoreLe16(b, uint16_t(w));
-        out.insert(out.end(), b, b + 2);
+        StoreLe16(at, uint16_t(w));
+        at += 2;
     }
     return out;
 }

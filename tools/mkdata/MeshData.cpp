@@ -133,7 +133,8 @@ Status WriteMeshForm(IffFile& iff, const char* name, const Mesh& m, const char* 
     }
     if (parent != nullptr) {
         uint8_t hierarchy[16] = {};
-        std::strncpy(reinterpret_cast<char*>(hierarchy), parent, sizeof hierarchy);
+        // A 16-character name fills the field without a terminator.
+        std::memcpy(hierarchy, parent, std::min(std::strlen(parent), sizeof hierarchy));
         if (status == kStatusOk) status = iff.WriteChunk(MakeTag("HIER"), hierarchy, sizeof hierarchy);
     }
     if (placement != nullptr) {
