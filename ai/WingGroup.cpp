@@ -84,6 +84,13 @@ void WingGroup::Update() {
     }
 }
 
+bool WingGroup::IsSteppedBy(const SpaceObject* ship) const {
+    for (const SpaceObject* member : members_) {
+        if (member->active != 0) return member == ship;
+    }
+    return false;
+}
+
 void WingGroup::Dissolve(WingGroup* group, void (*clearLink)(SpaceObject* member)) {
     if (group == nullptr) return;
     if (clearLink != nullptr) {

@@ -34,6 +34,10 @@ public:
     // The wing's frame step: members no longer active leave it, and idle
     // ones take the leader's target.
     virtual void Update();
+    // Whether `ship` steps the wing this frame: the first active member
+    // does (the player's ship while it flies), so that every wing, AI
+    // wings too, is stepped once a frame while any of it flies.
+    bool IsSteppedBy(const SpaceObject* ship) const;
     static constexpr float kSlotSpacing = 40.0f;
     bool Contains(const SpaceObject* ship) const;
 

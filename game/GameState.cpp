@@ -16,6 +16,7 @@
 #include "game/DataDirectories.h"
 #include "game/EffectRegistries.h"
 #include "game/ResponseCurve.h"
+#include "scene/Camera.h"
 #include "scene/ParticleSystem.h"
 #include "scene/Scene.h"
 #include "scene/SceneObject.h"
@@ -154,6 +155,35 @@ void GameState::RegisterObjectGroup(NamedObject* object, const void* key, uint32
 
 void GameState::SetSimulateHook(SimulateStep step, SimulateHook hook) {
     if (step >= 0 && step < kSimulateSteps) simulateHooks_[step] = hook;
+}
+
+Camera* GameState::EnsureFlightCamera() {
+    if (flightCamera != nullptr) return flightCamera;
+    if (ownCamera_ == nullptr) {
+        ownCamera_ = std::make_unique<Camera>();
+        Camera& camera = *ownCamera_;
+        camera.flags = Camera::kFlightFlags;
+        camera.background = 255;
+        camera.farZ = 10000.0f;
+        camera.nearZ = 1.0f;
+        camera.fieldOfView = 35.0f;
+        camera.UpdateClipPlanes();
+        camera.UpdateDepthScale();
+        camera.UpdateProjection();
+    }
+    flightCamera = ownCamera_.get();
+    return flightCamera;
+}
+
+void GameState::AimFlightCamera(const Transform& placement) {
+    if (flightCamera == nullptr) return;
+    const Matrix34& placed = placement.matrix;
+    const Vector3 up{placed.rows[1][0], placed.rows[1][1], placed.rows[1][2]};
+    const Vector3 forward{placed.rows[2][0], placed.rows[2][1], placed.rows[2][2]};
+    if (up.Length() > 0.0f && forward.Length() > 0.0f) flightCamera->SetOrientation(up, forward, Camera::kAllFlags);
+    Vector3 at;
+    placed.GetTranslation(&at);
+    flightCamera->SetPosition(at);
 }
 
 void GameState::Simulate() {

@@ -32,6 +32,7 @@ class ParticleSystem;
 class Projectile;
 class Scene;
 class SceneObject;
+struct Transform;
 class ShipSystem;
 class SpaceObject;
 class SoundDevice;
@@ -190,6 +191,14 @@ public:
 
     // Holders of the lights that come and go in flight.
     LightHolders& Lights() { return lightHolders_; }
+    // The flight camera, made once with the flight's settings (far 10000,
+    // near 1, 35 degrees) when none is set; the game state owns the one it
+    // makes. Effects, dust and flares need it in every flight, headless too.
+    Camera* EnsureFlightCamera();
+    // The flight camera goes to a placement (the viewed object's, before
+    // each world pass), looking along its forward axis with its up; nothing
+    // without a flight camera.
+    void AimFlightCamera(const Transform& placement);
     // The gun sparks, made on first use (350 particles) and kept in the
     // object groups under the effect key for the rest of the flight.
     static constexpr uint32_t kGunSparkCount = 350;
@@ -303,6 +312,7 @@ private:
     Scene* sceneLibrary_ = nullptr;
     SimulateHook simulateHooks_[kSimulateSteps] = {};
     Cockpit* cockpit_ = nullptr;
+    std::unique_ptr<Camera> ownCamera_;   // the flight camera when the game state made it
 };
 
 template <typename T>
@@ -337,6 +347,7 @@ void GameState::ForgetObject(T* object) {
     clear(lastPlayerMissile);
     clear(lastSpeaker);
     clear(rotatingObject);
+    if (weaponFlash != nullptr && weaponFlash->craft == static_cast<const Frame*>(object)) weaponFlash = nullptr;
     for (RadioMessage* message : {pendingRadio, shownRadio}) {
         if (message != nullptr && message->speaker == object) message->speaker = nullptr;
     }

@@ -144,7 +144,10 @@ SpaceObject* CreatePlayerShip(const mission_file::Player& player) {
     game->viewedObject = ship;
     game->AddObjectsToWorld(ship, 0);
     if (SpaceObject* const chase = game->CreateObject(SpaceObject::kTypeChase, "Chase", nullptr, ship)) {
-        if (auto* const anchor = dynamic_cast<ChaseObject*>(chase)) anchor->trailDistance = kChaseTrail;
+        if (auto* const anchor = dynamic_cast<ChaseObject*>(chase)) {
+            anchor->target = ship;
+            anchor->trailDistance = kChaseTrail;
+        }
         game->chaseObject = chase;
         game->chaseReference = ship;
         game->chaseDistance = kChaseTrail;
@@ -162,6 +165,10 @@ Status SetUpMission(const char* name, int32_t) {
     game->mission = game->missionStore.get();
     game->missionFlown = 0;
     LoadEffectRegistries(*game);
+    // Every flight has its effects' palettes and a camera, headless too:
+    // explosions are placed by the camera and grouped by the palettes.
+    game->LoadFlightPalettes();
+    game->EnsureFlightCamera();
     if (name == nullptr || name[0] == 0) {
         game->missionReady = 1;
         return kStatusOk;
@@ -188,6 +195,13 @@ Status SetUpMission(const char* name, int32_t) {
         if (SpaceObject* const object = Build(record, playerWing)) game->AddObjectsToWorld(object, 0);
     }
     if (contents.hasPlayer) CreatePlayerShip(contents.player);
+    if (game->playerShip != nullptr) {
+        // The weapons' flash lights the scene from the player's ship.
+        auto* const light = new FrameAttenuatedLight(Vector3{0.0f, 0.0f, 0.0f}, 0.0f, game->playerShip->Radius());
+        game->weaponFlash = new FlashLightHolder(light, game->playerShip);
+        game->Lights().Add(game->weaponFlash);
+    }
+    if (game->viewedObject != nullptr) game->AimFlightCamera(game->viewedObject->world);
     ReleaseWings();
     game->missionReady = 1;
     return kStatusOk;

@@ -301,7 +301,13 @@ SpaceObject* DefinitionLibrary::ModelTemplate(const char* file, const char* mode
     auto* const made = new SpaceObject(source->model);
     if (made == nullptr) return nullptr;
     made->flags = source->flags;
+    // The model's placement in its scene file sizes it; the objects made
+    // from the template keep that scale (its position and turn are the
+    // scene's, not the world's).
+    made->local.Scale(SpaceObject::PlacementScale(source->local.matrix), Transform::kAllFlags);
+    made->UpdateWorldTransform(Transform::kAllFlags);
     made->BuildParts(made, source->firstChild);
+    made->UpdatePartBounds();
     templates_[key] = made;
     return made;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/Random.h"
+#include "game/EffectRegistries.h"
 #include "game/GameState.h"
 #include "game/Mission.h"
 #include "mission/MissionSetUp.h"
@@ -99,6 +100,8 @@ int RunMissionFlight(const LaunchOptions& options) {
     InstallNetworkHooks();
     RegisterSpaceObjects();
     DefinitionLibrary::RegisterCoreBuilders();
+    // The lens flares of explosions, as the start-up loads them.
+    LoadFx();
     // Both generators: the dice and the engine's seeded one (mine fields).
     GameRandomSeed(uint32_t(options.seed));
     RandomSeed(options.seed, int32_t(uint32_t(options.seed) + 1u));
@@ -113,7 +116,7 @@ int RunMissionFlight(const LaunchOptions& options) {
             std::printf("object %d \"%s\" side %d at %.1f %.1f %.1f", object->type, NameOf(object), object->side, at.x,
                         at.y, at.z);
             if (const WingGroup* const wing = WingOf(object)) std::printf(" wing %s", wing->name);
-            std::printf("\n");
+            std::printf(" radius %.1f\n", object->Radius());
         }
         std::map<const SpaceObject*, CraftState> crafts;
         std::set<const SpaceObject*> seenDebris;

@@ -99,10 +99,11 @@ AiShip::AiShip(SpaceObject* templateObject, const spawn_records::AiShip* record,
     SetFace(*record);
     SetAccelerations(100.0f, 100.0f);
     SetMaxRates(100.0f, 100.0f);
+    Transform placed;
     for (int row = 0; row < 4; ++row) {
-        for (int column = 0; column < 3; ++column) local.matrix.rows[row][column] = record->transform[row * 3 + column];
+        for (int column = 0; column < 3; ++column) placed.matrix.rows[row][column] = record->transform[row * 3 + column];
     }
-    local.UpdateInverse();
+    TakePlacement(placed);
     const Vector3 at{record->position[0], record->position[1], record->position[2]};
     previousPosition = at;
     SetPositionFlags(at, Transform::kAllFlags | 0x10);

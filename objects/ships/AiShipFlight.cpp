@@ -217,6 +217,7 @@ void AiShip::SayWingmanMessage(int32_t n) {
 }
 
 void AiShip::UpdateParts(uint32_t milliseconds) {
+    if (wingGroup != nullptr && wingGroup->IsSteppedBy(this)) wingGroup->Update();
     if (isBase != 0 || aiEnabled == 0) return;
     GameState* const game = g_gameState;
     SpaceObject* const player = game != nullptr ? game->playerShip : nullptr;

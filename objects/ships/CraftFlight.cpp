@@ -79,6 +79,8 @@ void SetAlpha(FaceRecord& face, uint8_t alpha) {
 Debris* DebrisFromPart(const ObjectPart& part) {
     auto* const debris = new Debris(nullptr);
     if (debris == nullptr) return nullptr;
+    // The piece is as big as the part was on the craft.
+    debris->local.Scale(part.node->world.scale, Transform::kAllFlags);
     auto* const node = new SceneObject(part.node->model);
     if (node != nullptr) {
         node->AttachToParent(debris, 0);
@@ -167,10 +169,7 @@ int32_t Craft::CanRespawn() const {
 
 void Craft::Jump(SpaceObject* gate) {
     jumpDeadline = int32_t(Age() + kJumpMs);
-    if (gate != nullptr) {
-        local = gate->local;
-        UpdateWorldTransform(Transform::kAllFlags);
-    }
+    if (gate != nullptr) TakePlacement(gate->local);
     velocity = {};
     angularVelocity = {};
     SetAccelerations(0.0f, 0.0f);

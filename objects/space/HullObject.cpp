@@ -110,11 +110,14 @@ void HullObject::Simulate(uint32_t milliseconds) {
         if (std::abs(rates[axis]) < 1.0f && std::abs(*spins[axis]) < 1.0f) *spins[axis] = 0.0f;
     }
 
-    // The velocity in the craft's own frame, z forward.
+    // The velocity in the craft's own frame, z forward: turned, not scaled
+    // (the frame's scale sizes the craft, not its speeds).
     Transform frame = world;
     frame.UpdateInverse();
+    const float size = world.scale > 0.0f ? world.scale : 1.0f;
     Vector3 v;
     g_mathRoutineTable.transformVector(&velocity, &frame.inverse, &v);
+    v = v.Scaled(size);
     if (freeDrift == 0 || strong) {
         const float g = std::max(0.0f, 1.0f - (strong ? 6.0f : drag) * t);
         v.x *= g;
@@ -128,6 +131,7 @@ void HullObject::Simulate(uint32_t milliseconds) {
         if (maxSpeed < 0.5f && std::abs(v.z) < 1.5f) v.z = 0.0f;
         speed = std::max(v.z, 0.0f);
         g_mathRoutineTable.transformVector(&v, &world.matrix, &velocity);
+        velocity = velocity.Scaled(1.0f / size);
     }
     previousPosition = Position();
     if (velocity.x != 0.0f || velocity.y != 0.0f || velocity.z != 0.0f) {

@@ -16,10 +16,11 @@ JumpGate::JumpGate(SpaceObject* templateObject, const spawn_records::Gate& recor
     JumpGate::Init();
     EngineRelease(recordText);
     recordText = EngineCopyText(record.name, sizeof record.name);
+    Transform placed;
     for (int row = 0; row < 4; ++row) {
-        for (int column = 0; column < 3; ++column) local.matrix.rows[row][column] = record.transform[row * 3 + column];
+        for (int column = 0; column < 3; ++column) placed.matrix.rows[row][column] = record.transform[row * 3 + column];
     }
-    local.UpdateInverse();
+    TakePlacement(placed);
     previousPosition = record.position;
     SetPositionFlags(record.position, Transform::kAllFlags | 0x10);
     world = local;

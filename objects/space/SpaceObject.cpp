@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "ai/AiBrain.h"
@@ -41,7 +42,13 @@ SpaceObject::SpaceObject(SpaceObject* from)
     SpaceObject::Init();
     if (from != nullptr) {
         flags = from->flags & ~kTemplateOnlyFlags;
+        // The template's size: its model's placement in the scene file.
+        if (from->local.scale != 1.0f) {
+            local.Scale(from->local.scale, Transform::kAllFlags);
+            UpdateWorldTransform(Transform::kAllFlags);
+        }
         SpaceObject::BuildParts(this, from->firstChild);
+        UpdatePartBounds();
     }
 }
 
@@ -116,6 +123,8 @@ void SpaceObject::BuildParts(Frame* parentNode, Frame* templateNode) {
         auto* const node = new SceneObject(source != nullptr ? source->model : nullptr);
         if (node == nullptr) return;
         node->local = from->local;
+        // A node read from a scene file has its scale in the matrix only.
+        node->local.scale = PlacementScale(from->local.matrix);
         node->local.UpdateInverse();
         node->AttachToParent(parentNode, 0);
         node->UpdateWorldTransform(Transform::kUpdateInverse);
@@ -128,6 +137,43 @@ void SpaceObject::BuildParts(Frame* parentNode, Frame* templateNode) {
         made.emplace_back(node, from);
     }
     for (auto it = made.rbegin(); it != made.rend(); ++it) BuildParts(it->first, it->second->firstChild);
+}
+
+void SpaceObject::UpdatePartBounds() {
+    const auto refresh = [](auto& self, Frame& frame) -> void {
+        for (Frame* child = frame.firstChild; child != nullptr; child = static_cast<Frame*>(child->next)) self(self, *child);
+        frame.UpdateBounds(1, 0);
+    };
+    refresh(refresh, *this);
+}
+
+float SpaceObject::PlacementScale(const Matrix34& matrix) {
+    double sum = 0.0;
+    for (int row = 0; row < 3; ++row) {
+        const double x = matrix.rows[row][0], y = matrix.rows[row][1], z = matrix.rows[row][2];
+        sum += std::sqrt(x * x + y * y + z * z);
+    }
+    const double scale = sum / 3.0;
+    return std::isfinite(scale) && scale > 0.0 && scale <= double(std::numeric_limits<float>::max())
+               ? float(scale)
+               : 1.0f;
+}
+
+void SpaceObject::TakePlacement(const Transform& placement) {
+    const float own = local.scale;
+    local = placement;
+    for (int row = 0; row < 3; ++row) {
+        float* const axis = local.matrix.rows[row];
+        const double length = std::sqrt(double(axis[0]) * axis[0] + double(axis[1]) * axis[1] + double(axis[2]) * axis[2]);
+        if (!(length > 0.0) || !std::isfinite(length)) continue;
+        for (int column = 0; column < 3; ++column) axis[column] = float(axis[column] * (own / length));
+    }
+    local.scale = own;
+    local.forward = Vector3{local.matrix.rows[2][0], local.matrix.rows[2][1], local.matrix.rows[2][2]};
+    if (local.forward.Length() > 0.0f) local.forward.Normalize();
+    local.changeCount = 0;
+    local.UpdateInverse();
+    UpdateWorldTransform(Transform::kAllFlags);
 }
 
 void SpaceObject::DeleteParts() {
@@ -211,10 +257,7 @@ bool SpaceObject::IsHostile(const SpaceObject* other) const {
     return side != 0 && other->side != 0 && side != other->side;
 }
 
-void SpaceObject::CopyPlacement(const SpaceObject& other) {
-    world = other.world;
-    local = other.world;
-}
+void SpaceObject::CopyPlacement(const SpaceObject& other) { TakePlacement(other.world); }
 
 Vector3 SpaceObject::Position() const {
     Vector3 at;
@@ -246,8 +289,7 @@ void SpaceObject::CopyInto(SpaceObject& clone, SpaceObject* placementSource, boo
     // A clone stands with its original.
     clone.groupKey = groupKey;
     const SpaceObject& from = placementSource != nullptr ? *placementSource : *this;
-    clone.local = from.world;
-    clone.world = from.world;
+    clone.TakePlacement(from.world);
 }
 
 SpaceObject* SpaceObject::Clone(SpaceObject* placementSource, int32_t, int32_t) {
@@ -265,7 +307,7 @@ void SpaceObject::SetPositionFlags(const Vector3& position, uint32_t positionFla
 
 const char* SpaceObject::ModelName() const { return NodeModelName(*this); }
 
-float SpaceObject::Radius() const { return ownSphere != nullptr ? ownSphere->radius * world.scale : 0.0f; }
+float SpaceObject::Radius() const { return ownSphere != nullptr ? subtreeSphere.radius * world.scale : 0.0f; }
 
 void SpaceObject::SetHitPoints(int32_t value) {
     hitPoints = maxHitPoints = value;

@@ -118,7 +118,8 @@ public:
     void Deactivate(uint32_t remove);
     // The local position; the world transform follows only with flag 0x10.
     void SetPositionFlags(const Vector3& position, uint32_t flags);
-    // The bounding radius in world units (0 without a sphere).
+    // The bounding radius in world units, over the object and its parts at
+    // their scales (0 without a sphere).
     float Radius() const;
     // The model's name, "" without a model (ship numbers, races and classes
     // are read from it).
@@ -130,7 +131,18 @@ public:
     float GetMaxTurnRate() const { return maxTurnRate; }
     bool IsHostile(const SpaceObject* other) const;
     void SetTemplate(SpaceObject* object) { templateObject = object; }
+    // Takes the other object's world placement; this object keeps its size.
     void CopyPlacement(const SpaceObject& other);
+    // The placement's orientation and position; the object keeps its own
+    // scale (its model's size), whatever scale the placement carries.
+    void TakePlacement(const Transform& placement);
+    // The uniform scale a placement matrix carries in its axis rows (the
+    // scene reader leaves the transform's scale word at 1); 1 for a matrix
+    // without a usable scale.
+    static float PlacementScale(const Matrix34& matrix);
+    // The bounding spheres of the node tree, deepest first, so that the
+    // object's bounds enclose every part at its scale (Radius reads them).
+    void UpdatePartBounds();
     SpaceObject* GetNext() const { return world::Next(this); }
     SpaceObject* GetPrevious() const { return world::Previous(this); }
     SpaceObject* FindByUoid(int32_t n);

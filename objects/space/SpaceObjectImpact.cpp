@@ -52,13 +52,15 @@ bool PartSphere(const SceneObject& node, Vector3* centre, float* radius) {
     return true;
 }
 
-// A point of the world in the node's own coordinates.
-Vector3 IntoNode(const SceneObject& node, const Vector3& point) {
+// Whether a sphere of the world overlaps the box of the node's model: the
+// centre in the node's own coordinates, the radius at the node's scale.
+bool OverlapsNodeBox(const SceneObject& node, const Vector3& centre, float radius) {
     Transform frame = node.world;
     frame.UpdateInverse();
     Vector3 local;
-    g_mathRoutineTable.transformPoint(&point, &frame.inverse, &local);
-    return local;
+    g_mathRoutineTable.transformPoint(&centre, &frame.inverse, &local);
+    if (node.world.scale > 0.0f) radius /= node.world.scale;
+    return node.model->box.OverlapsSphere(local, radius);
 }
 
 void PlayAt(SoundObject*& sound, const char* name, const SpaceObject& where, int32_t level, int32_t overlap) {
@@ -156,7 +158,7 @@ void SpaceObject::Collide() {
         if (small.type == kTypeAiShip && small.Brain() != nullptr && moved > 0.0f) {
             BoundingSphere sphere;
             if (large.GetBoundingSphere(&sphere) == 0) {
-                sphere.radius += rs;
+                sphere.radius = rl + rs;
                 const float h = sphere.RayDistance(small.previousPosition, move.DividedBy(moved));
                 warn = h > 0.0f && h <= 2.0f * large.velocity.Difference(small.velocity).Length();
             }
@@ -165,7 +167,7 @@ void SpaceObject::Collide() {
         if (small.type == kTypeMissile && moved > 0.0f) {
             BoundingSphere sphere;
             if (large.GetBoundingSphere(&sphere) == 0) {
-                sphere.radius += rs;   // a copy: the model's own sphere is never written
+                sphere.radius = rl + rs;   // a copy: the model's own sphere is never written
                 const Vector3 direction = move.DividedBy(moved);
                 const float h = sphere.RayDistance(small.previousPosition, direction);
                 if (h > 0.0f && h < moved) {
@@ -207,7 +209,7 @@ void SpaceObject::Collide() {
                     for (int32_t i = 0; i < large.parts.Count() && !hit; ++i) {
                         const ObjectPart& part = *large.parts[i];
                         if (part.solid == 0 || part.node == nullptr || part.node->model == nullptr) continue;
-                        if (part.node->model->box.OverlapsSphere(IntoNode(*part.node, small.Position()), rs)) {
+                        if (OverlapsNodeBox(*part.node, small.Position(), rs)) {
                             hit = true;
                             largePart = i;
                         }
@@ -224,8 +226,7 @@ void SpaceObject::Collide() {
                             Vector3 bc;
                             float br;
                             if (b.solid == 0 || b.node == nullptr || !PartSphere(*b.node, &bc, &br)) continue;
-                            if (a.node->model->box.OverlapsSphere(IntoNode(*a.node, bc), br) &&
-                                b.node->model->box.OverlapsSphere(IntoNode(*b.node, ac), ar)) {
+                            if (OverlapsNodeBox(*a.node, bc, br) && OverlapsNodeBox(*b.node, ac, ar)) {
                                 hit = true;
                                 largePart = i;
                                 smallPart = j;

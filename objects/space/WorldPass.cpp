@@ -105,7 +105,14 @@ void UpdateSpaceObjects() {
 }
 
 void RegisterSpaceObjects() {
-    if (g_gameState != nullptr) g_gameState->SetSimulateHook(GameState::kWorldPass, [](GameState&) { UpdateSpaceObjects(); });
+    if (g_gameState != nullptr) {
+        g_gameState->SetSimulateHook(GameState::kWorldPass, [](GameState& game) {
+            // The camera goes with the viewed object: the pass measures detail
+            // from it, and explosions need it.
+            if (game.viewedObject != nullptr) game.AimFlightCamera(game.viewedObject->world);
+            UpdateSpaceObjects();
+        });
+    }
     RegisterProjectilePass();
     RegisterFlarePass();
     GameState::RegisterObjectKind(1, [](const char*, const void*, SpaceObject* t) -> SpaceObject* { return new MovingObject(t); });

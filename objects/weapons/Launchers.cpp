@@ -32,8 +32,13 @@ SpaceObject* Launch(SpaceObject& launchTemplate, Frame* from, SpaceObject* owner
     SpaceObject* const placement = effects::SpaceObjectOf(from) != nullptr ? effects::SpaceObjectOf(from) : owner;
     SpaceObject* const object = launchTemplate.Clone(placement);
     if (object == nullptr) return nullptr;
-    if (from != nullptr && from != placement) object->local = from->world;
-    object->local.MoveLocal(&muzzle, Transform::kAllFlags);
+    if (from != nullptr && from != placement) object->TakePlacement(from->world);
+    // The muzzle offset runs along the launching node's axes, at its size.
+    if (const Frame* const along = from != nullptr ? from : placement) {
+        Vector3 offset;
+        TransformVector(&muzzle, &along->world.matrix, &offset);
+        object->local.Translate(&offset, Transform::kAllFlags);
+    }
     object->UpdateWorldTransform(Transform::kAllFlags);
     return object;
 }
@@ -168,6 +173,7 @@ int32_t ObjectLauncher::Fire(SceneObject* launchNode, SceneObject*) {
             const Vector3 behind{0.0f, 0.0f, -1.0f};
             Vector3 direction;
             TransformVector(&behind, &owner->world.matrix, &direction);
+            direction.Normalize();   // the owner's scale sizes it, not the mine's speed
             Vector3 scatter = RandomDifferenceVector();
             scatter.Normalize();
             object->velocity = direction.Scaled(kMineSpeed).Sum(scatter.Scaled(kMineScatter));

@@ -57,6 +57,7 @@ Vector3 ProjectileWeapon::BaseVelocity(bool useTurret) {
     } else if (part.node != nullptr) {
         const Vector3 ahead{0.0f, 0.0f, 1.0f};
         TransformVector(&ahead, &part.node->world.matrix, &direction);
+        direction.Normalize();   // the node's scale sizes the part, not the shot's speed
     }
     Vector3 v = direction.Scaled(projectileType->speed);
     if (maxDamage > 0 && damage > 0) {

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <string>
@@ -20,6 +22,10 @@
 #include "objects/ships/AiShip.h"
 #include "objects/ships/Craft.h"
 #include "objects/ships/PlayerShip.h"
+#include "objects/space/ChaseObject.h"
+#include "objects/space/ObjectPart.h"
+#include "objects/weapons/HitSearch.h"
+#include "scene/Camera.h"
 #include "objects/systems/ShipSystem.h"
 #include "objects/space/WorldPass.h"
 #include "tests/support/MemoryStream.h"
@@ -110,6 +116,106 @@ TEST_F(MissionTest, TheSampleMissionBuildsItsWorld) {
     }
     EXPECT_EQ(wingmen, 2);
     EXPECT_EQ(hostile, 3);
+}
+
+SpaceObject* Named(GameState& game, const char* name) {
+    for (SpaceObject* o = game.mission->firstObject; o != nullptr; o = o->GetNext()) {
+        if (o->name != nullptr && std::strcmp(o->name, name) == 0) return o;
+    }
+    return nullptr;
+}
+
+void Frames(WorldBuilder& builder, int count) {
+    for (int i = 0; i < count; ++i) {
+        builder.Clock().Advance(50);
+        builder.Game().Simulate();
+    }
+}
+
+// The ships of the sample keep their model's placement scale: the capital
+// ship is big, its turrets sit on its hull, and a gun's ray that passes its
+// centre by 40 units meets it.
+TEST_F(MissionTest, TheSampleShipsKeepTheirModelsSize) {
+    GameState& game = builder_->Game();
+    ASSERT_EQ(SetUpMission(kSampleMissionFile, -1), kStatusOk);
+    SpaceObject* const capital = Named(game, "Bastion");
+    ASSERT_NE(capital, nullptr);
+    EXPECT_NEAR(capital->Radius(), 40.0f * std::sqrt(3.0f), 0.05f);
+    EXPECT_GT(game.playerShip->Radius(), 10.0f);
+    const SceneObject* turret = nullptr;
+    for (const ObjectPart* part : capital->parts) {
+        if (part->kind == ObjectPart::kTurret && turret == nullptr) turret = part->node;
+    }
+    ASSERT_NE(turret, nullptr);
+    Vector3 at;
+    turret->world.matrix.GetTranslation(&at);
+    EXPECT_NEAR(at.Difference(capital->Position()).Length(), 40.0f * Vector3(0.5f, 1.1f, 0.5f).Length(), 0.05f);
+    EXPECT_NEAR(turret->world.scale, 4.0f, 1e-4f);
+
+    const Vector3 from = capital->Position().Sum({40.0f, 0.0f, -300.0f});
+    const WeaponHit hit = FindWeaponHit(game.playerShip, from, {0.0f, 0.0f, 1.0f}, 1000.0f);
+    EXPECT_EQ(hit.object, capital);
+}
+
+// The chase object trails the player's ship, the camera rides with the
+// viewed ship, weapons have a flash to light, and the effects their palettes.
+TEST_F(MissionTest, TheFlightHasItsChaseObjectCameraFlashAndPalettes) {
+    GameState& game = builder_->Game();
+    ASSERT_EQ(SetUpMission(kSampleMissionFile, -1), kStatusOk);
+    SpaceObject* const player = game.playerShip;
+    ASSERT_NE(player, nullptr);
+    auto* const chase = dynamic_cast<ChaseObject*>(game.chaseObject);
+    ASSERT_NE(chase, nullptr);
+    EXPECT_EQ(chase->target.Get(), player);
+    ASSERT_NE(game.flightCamera, nullptr);
+    ASSERT_NE(game.weaponFlash, nullptr);
+    EXPECT_EQ(game.weaponFlash->craft, player);
+    EXPECT_NE(game.effectKey, nullptr);
+    EXPECT_NE(game.tracerKey, nullptr);
+
+    // Sideways: the trail turns from the ship's nose to its move.
+    player->velocity = {150.0f, 0.0f, 0.0f};
+    Frames(*builder_, 12);
+    const Vector3 behind = player->Position().Difference(chase->Position());
+    EXPECT_NEAR(behind.x, 10.0f, 0.05f);
+    EXPECT_NEAR(behind.z, 0.0f, 0.05f);
+    Vector3 camera;
+    game.flightCamera->transform.matrix.GetTranslation(&camera);
+    EXPECT_LT(camera.Difference(player->previousPosition).Length(), 1e-3f);
+}
+
+// A craft's death plays its explosion and waits for it, and ends after.
+TEST_F(MissionTest, ACraftsDeathMakesAnExplosion) {
+    GameState& game = builder_->Game();
+    ASSERT_EQ(SetUpMission(kSampleMissionFile, -1), kStatusOk);
+    auto* const raider = dynamic_cast<Craft*>(Named(game, "Alpha 2"));
+    ASSERT_NE(raider, nullptr);
+    raider->Explode(nullptr, 0);
+    ASSERT_NE(raider->firstExplosion, nullptr);
+    Frames(*builder_, 1);
+    EXPECT_EQ(raider->dead, 1);
+    Frames(*builder_, 40);
+    EXPECT_EQ(raider->dead, 0);
+    EXPECT_EQ(raider->deaths, 1);
+}
+
+// An AI wing lets go of a member that is gone, as the player's does.
+TEST_F(MissionTest, EveryWingLetsGoOfShipsThatAreGone) {
+    GameState& game = builder_->Game();
+    ASSERT_EQ(SetUpMission(kSampleMissionFile, -1), kStatusOk);
+    auto* const lead = dynamic_cast<AiShip*>(Named(game, "Red 1"));
+    auto* const second = dynamic_cast<AiShip*>(Named(game, "Red 2"));
+    ASSERT_NE(lead, nullptr);
+    ASSERT_NE(second, nullptr);
+    WingGroup* const wing = lead->wingGroup;
+    ASSERT_NE(wing, nullptr);
+    ASSERT_EQ(second->wingGroup, wing);
+    ASSERT_EQ(wing->GetMember(0), lead);
+    second->Deactivate(0);
+    Frames(*builder_, 1);
+    EXPECT_FALSE(wing->Contains(second));
+    EXPECT_EQ(second->wingGroup, nullptr);
+    EXPECT_TRUE(wing->Contains(lead));
 }
 
 // Goals naming templates, objects, goals and templates of the first set-up

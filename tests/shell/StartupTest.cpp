@@ -509,10 +509,12 @@ TEST_F(StartupTest, FliesTheSampleMissionTheSameWayForOneSeed) {
     EXPECT_EQ(first, second);
     EXPECT_NE(first.find("object 10 \"Gate\" side 0 at 0.0 0.0 6000.0"), std::string::npos);
     EXPECT_NE(first.find("\nkills "), std::string::npos);
-    // The player's ship leads its wing; both wingmen fly in it.
-    EXPECT_NE(first.find("object 15 \"P101\" side 1 at 0.0 0.0 0.0 wing Alpha\n"), std::string::npos);
-    EXPECT_NE(first.find("object 16 \"Alpha 2\" side 1 at -40.0 0.0 -30.0 wing Alpha\n"), std::string::npos);
-    EXPECT_NE(first.find("object 16 \"Alpha 3\" side 1 at 40.0 0.0 -30.0 wing Alpha\n"), std::string::npos);
+    // The player's ship leads its wing; both wingmen fly in it. Each ship
+    // is as big as its model's placement makes it, the capital ship most.
+    EXPECT_NE(first.find("object 15 \"P101\" side 1 at 0.0 0.0 0.0 wing Alpha radius 14.1\n"), std::string::npos);
+    EXPECT_NE(first.find("object 16 \"Alpha 2\" side 1 at -40.0 0.0 -30.0 wing Alpha radius 14.1\n"), std::string::npos);
+    EXPECT_NE(first.find("object 16 \"Alpha 3\" side 1 at 40.0 0.0 -30.0 wing Alpha radius 14.1\n"), std::string::npos);
+    EXPECT_NE(first.find("object 16 \"Bastion\" side 2 at 0.0 -300.0 3500.0 wing Bastion radius 69.3\n"), std::string::npos);
     ExpectNothingLeft();
     options.mission = "nowhere.uli";
     EXPECT_EQ(RunGame(options), 1);

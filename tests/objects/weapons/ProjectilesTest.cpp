@@ -181,4 +181,14 @@ TEST_F(ProjectilesTest, ADamagedWeaponFiresSlowerShorterShots) {
     EXPECT_EQ(weapon_->heat, 2);
 }
 
+// A ship four times its model's size fires its shots at their own speed.
+TEST_F(ProjectilesTest, ABigShipsShotsFlyAtTheirOwnSpeed) {
+    ship_->local.Scale(4.0f, Transform::kAllFlags);
+    ship_->UpdateWorldTransform(Transform::kAllFlags);
+    weapon_->readyOffset = 0;
+    ASSERT_EQ(weapon_->Fire(nullptr, nullptr), 1);
+    const Projectile& shot = *builder_.Game().projectiles[builder_.Game().projectiles.Count() - 1];
+    EXPECT_NEAR(shot.velocity.Length(), type_->speed, 1e-2f);
+}
+
 }  // namespace

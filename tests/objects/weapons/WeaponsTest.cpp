@@ -411,4 +411,39 @@ TEST_F(WeaponsTest, MinesAreLaidBehindHiddenAndDamagedLaunchersShortenMissiles) 
     delete mineTemplate;
 }
 
+// A ship four times its model's size lays mines and launches missiles of
+// their own size, at their own speeds, from its muzzle at its size.
+TEST_F(WeaponsTest, ABigShipLaunchesObjectsOfTheirOwnSizeAndSpeed) {
+    ship_->local.Scale(4.0f, Transform::kAllFlags);
+    ship_->UpdateWorldTransform(Transform::kAllFlags);
+    SpaceObject* const mineTemplate = new Mine(builder_.Ball("MINE", 1.0f));
+    auto* const layer = new ObjectLauncher(ship_, 0, 0, Weapon::kObjectGroup, 0, 0, 3, kNoDamage, mineTemplate, nullptr);
+    ship_->AddSystem(0, layer);
+    ASSERT_EQ(layer->Fire(nullptr, nullptr), 1);
+    Mine* laid = nullptr;
+    for (SpaceObject* object : builder_.World()) {
+        if (auto* const mine = dynamic_cast<Mine*>(object)) laid = mine;
+    }
+    ASSERT_NE(laid, nullptr);
+    EXPECT_NEAR(laid->Radius(), 1.0f, 1e-5f);
+    EXPECT_NEAR(laid->velocity.Difference({0.0f, 0.0f, -25.0f}).Length(), 5.0f, 1e-3f);
+
+    SpaceObject* const missileTemplate = new Missile(builder_.Ball("MISSL", 0.5f));
+    auto* const rack = new MissileLauncher(ship_, 0, 0, Weapon::kMissileGroup, 0, 0, 10, 9000, kNoDamage,
+                                           missileTemplate, nullptr);
+    rack->muzzleOffset = {0.0f, 0.0f, 3.0f};
+    ship_->AddSystem(0, rack);
+    const std::vector<SpaceObject*> before = builder_.World();
+    ASSERT_EQ(rack->Fire(nullptr, nullptr), 1);
+    SpaceObject* launched = nullptr;
+    for (SpaceObject* object : builder_.World()) {
+        if (std::find(before.begin(), before.end(), object) == before.end()) launched = object;
+    }
+    ASSERT_NE(launched, nullptr);
+    EXPECT_NEAR(launched->Radius(), 0.5f, 1e-5f);
+    EXPECT_NEAR(launched->Position().Difference(ship_->Position()).Length(), 12.0f, 1e-3f);
+    delete missileTemplate;
+    delete mineTemplate;
+}
+
 }  // namespace
