@@ -172,14 +172,20 @@ Status BitmapMaterial::ReadForm(IffFile& iff, const char* wanted, uint32_t readF
     Status status = ReadMaterialHeader(iff, wanted, &header);
     if (status == kStatusOk) status = CheckMaterialHeader(header, 1, palette);
     if (status != kStatusOk) return LeaveForm(iff, status);
+    // A failed read gives back what it took: no block, no lock, no name.
+    // The file's flag word cannot claim a table entry that was never made.
+    const auto fail = [&](Status failure) {
+        Release();
+        return LeaveForm(iff, failure);
+    };
 
     flags = kFlagOwnsMemory;
     const bool keyed = header.format == 2 || header.format == 4;
     block = NewImageBlock(1, header.width, header.height, keyed, palette);
-    if (block == nullptr) return LeaveForm(iff, kStatusMaterialNoMemory);
-    flags = header.flags | kFlagOwnsMemory | kFlagLocked;
+    if (block == nullptr) return fail(kStatusMaterialNoMemory);
+    flags = (header.flags & ~kFlagWorldImage) | kFlagOwnsMemory | kFlagLocked;
     status = DecodeMaterialBody(iff, header, palette, block->pixels);
-    if (status != kStatusOk) return LeaveForm(iff, status);
+    if (status != kStatusOk) return fail(status);
     Unlock();
 
     if ((readFlags & kReadRegister) != 0 &&
@@ -189,7 +195,7 @@ Status BitmapMaterial::ReadForm(IffFile& iff, const char* wanted, uint32_t readF
     }
     if ((flags & kFlagOwnsMemory) != 0) {
         char* const copy = CopyMaterialName(header.name);
-        if (copy == nullptr) return LeaveForm(iff, kStatusMaterialNoMemory);
+        if (copy == nullptr) return fail(kStatusMaterialNoMemory);
         name = copy;
     }
     return LeaveForm(iff, kStatusOk);
