@@ -10,9 +10,12 @@
 #include "canvas/ScreenCanvas8.h"
 #include "display/PixelFormat.h"
 #include "game/DataDirectories.h"
+#include "game/EffectTypes.h"
 #include "scene/OstrelSystem.h"
 #include "tests/support/GoldenImage.h"
+#include "tests/support/RecordingMessageBox.h"
 #include "tests/support/ScopedDisplay.h"
+#include "tests/support/ScopedInstall.h"
 #include "tests/support/TempDir.h"
 #include "tools/mkdata/SampleTree.h"
 #include "tools/render/EffectShot.h"
@@ -139,6 +142,28 @@ TEST(SampleEffectRender, EffectsMatchTheirGoldenPictures) {
     }
     EffectShot unknown;
     EXPECT_EQ(unknown.Load("fireworks", 0), kStatusNotThisRecord);
+    g_dataDirs.Clear();
+}
+
+// An explosion's lens flare is made from the flare table, which the tool
+// loads before the effect starts and gives back when it is done.
+TEST(SampleEffectRender, TheExplosionFindsItsFlare) {
+    const TempDir dir;
+    std::string error;
+    ASSERT_TRUE(WriteSampleTree(dir.Str(), &error)) << error;
+    ASSERT_TRUE(g_dataDirs.Find(dir.Str()));
+    OstrelSystem engine(OstrelSystem::kGameHeapSize, OstrelSystem::kGameHeapMode);
+    ASSERT_EQ(engine.Start(OstrelSystem::kGameArenaSize1, OstrelSystem::kGameArenaSize2, nullptr), kStatusOk);
+    g_pixelFormat = kPixelFormatRgb565;
+    RecordingMessageBox boxes;
+    const ScopedInstall<platform::MessageBox> installed(boxes);
+    {
+        EffectShot effect;
+        ASSERT_EQ(effect.Load("explosion", 0), kStatusOk);
+        EXPECT_GT(g_flareTable.Count(), 0);
+    }
+    for (const RecordingMessageBox::Shown& box : boxes.Boxes()) ADD_FAILURE() << box.caption << ": " << box.text;
+    EXPECT_EQ(g_flareTable.Count(), 0);
     g_dataDirs.Clear();
 }
 
