@@ -1,4 +1,5 @@
 #pragma once
+#include <bit>
 #include <cstdint>
 
 // Fixed byte order for words in files and file-shaped buffers, whatever the
@@ -12,6 +13,16 @@ constexpr uint16_t LoadLe16(const uint8_t* bytes) {
 constexpr uint32_t LoadLe32(const uint8_t* bytes) {
     return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
            static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+}
+
+// An IEEE single in the files' order.
+constexpr float LoadLeFloat(const uint8_t* bytes) { return std::bit_cast<float>(LoadLe32(bytes)); }
+
+// A number that a record stores either as 16.16 fixed point (a signed word
+// of 65536ths) or as a float, as its chunk id says.
+constexpr float LoadLeFixedOrFloat(const uint8_t* bytes, bool fixed) {
+    constexpr float kFixedUnit = 1.0f / 65536.0f;
+    return fixed ? float(int32_t(LoadLe32(bytes))) * kFixedUnit : LoadLeFloat(bytes);
 }
 
 constexpr uint32_t LoadBe32(const uint8_t* bytes) {

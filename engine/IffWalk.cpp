@@ -46,24 +46,38 @@ bool ReadText(IffFile& iff, uint32_t maximum, std::string* out) {
     return true;
 }
 
-Status ForEachNested(IffFile& iff, std::initializer_list<uint32_t> path, const std::function<bool(IffFile&)>& visit) {
-    const uint32_t last = uint32_t(path.size()) - 1;
+Status Walk(IffFile& iff, const std::function<Choice(IffFile&)>& choose) {
     for (;;) {
         const Status step = Step(iff);
         if (step == kStatusEndOfData) {
-            if (iff.Level() == 0) return kStatusOk;
+            if (iff.Level() == 0) return kStatusEndOfData;
             if (iff.Ascend() != kStatusOk) return kStatusCannotOpen;
             continue;
         }
-        if (step != kStatusOk) return kStatusCannotOpen;
-        const uint32_t level = iff.Level();
-        if (iff.ChunkId() != IffFile::kFormId || level > last || iff.FormType() != path.begin()[level]) continue;
-        if (level == last) {
-            if (!visit(iff)) return kStatusOk;
-        } else if (iff.Descend() != kStatusOk) {
-            return kStatusCannotOpen;
+        if (step != kStatusOk) return step;
+        switch (choose(iff)) {
+        case Choice::kPass:
+            break;
+        case Choice::kEnter:
+            if (iff.Descend() != kStatusOk) return kStatusCannotOpen;
+            break;
+        case Choice::kStop:
+            return kStatusOk;
         }
     }
+}
+
+Status ForEachNested(IffFile& iff, std::initializer_list<uint32_t> path, const std::function<bool(IffFile&)>& visit) {
+    const uint32_t last = uint32_t(path.size()) - 1;
+    const Status walked = Walk(iff, [&](IffFile& at) {
+        const uint32_t level = at.Level();
+        if (at.ChunkId() != IffFile::kFormId || level > last || at.FormType() != path.begin()[level]) {
+            return Choice::kPass;
+        }
+        if (level < last) return Choice::kEnter;
+        return visit(at) ? Choice::kPass : Choice::kStop;
+    });
+    return walked == kStatusEndOfData ? kStatusOk : walked;
 }
 
 }  // namespace iff_walk

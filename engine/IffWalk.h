@@ -26,6 +26,17 @@ uint32_t ReadBounded(IffFile& iff, void* to, uint32_t capacity);
 // The current chunk as a text up to its first NUL; false when it is longer
 // than `maximum` bytes or cannot be read.
 bool ReadText(IffFile& iff, uint32_t maximum, std::string* out);
+// What a walk does with the chunk it stands on: goes on past it, enters it
+// (a form), or stops there.
+enum class Choice { kPass, kEnter, kStop };
+// From the reader's place on, every chunk to the end of the file: `choose`
+// sees each (it may read the chunk, or enter and leave a form, as long as it
+// leaves the reader at that chunk's level) and the walk enters the forms it
+// asks to enter; at the end of a level below the top the walk ascends and
+// goes on. kStatusOk when `choose` stopped it, kStatusEndOfData at the end
+// of the file, kStatusCannotOpen when the reader refused a step, a descent or
+// an ascent (going on would meet the same broken header for ever).
+Status Walk(IffFile& iff, const std::function<Choice(IffFile&)>& choose);
 // From the reader's place at the top level on, every form nested as `path`
 // names: forms of path[0] at the top level are entered, forms of path[1]
 // inside them, and so on; the visitor gets the reader standing on each form

@@ -14,7 +14,8 @@ bool Inside(const Canvas* target, int32_t x, int32_t y) {
 
 const ShadeTable* ShadesOf(const Canvas* target) {
     const ShadeTable* const shades = target->palette != nullptr ? target->palette->Shades() : nullptr;
-    return shades != nullptr && shades->rows != nullptr ? shades : nullptr;
+    // Rows are read 32 levels wide; a narrower table would be read past its end.
+    return shades != nullptr && shades->rows != nullptr && shades->shift >= Palette::kShadeShift ? shades : nullptr;
 }
 
 uint8_t ShadedIndex(const ShadeTable* shades, const ViewVertex* point) {

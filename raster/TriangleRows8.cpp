@@ -5,8 +5,10 @@
 #include "display/PixelImage.h"
 
 bool PrepareTriangle8(Canvas* target, const FixedVertex* v, TriangleSides8 sides, bool depth, TriangleDraw8* draw) {
+    // Rows are read 32 levels wide: a narrower table (a sky ramp of fewer
+    // columns swapped in) would be read past its end.
     if (target == nullptr || v == nullptr || target->palette == nullptr || target->palette->Shades() == nullptr ||
-        target->palette->Shades()->rows == nullptr) {
+        target->palette->Shades()->rows == nullptr || target->palette->Shades()->shift < Palette::kShadeShift) {
         return false;
     }
     if (depth && (target->depth == nullptr || target->depthRowOffsets == nullptr)) {

@@ -1,5 +1,6 @@
 #include "scene/AnimatedMaterial.h"
 
+#include <cmath>
 #include <cstring>
 #include <new>
 
@@ -77,9 +78,20 @@ int32_t AnimatedMaterial::Animate() {
     uint32_t next = frame;
     if ((flags & kFlagTimed) != 0) {
         elapsed += timeStep;
-        while (elapsed > period) {
-            elapsed -= period;
-            next = (next + 1) & 0xFFFF;
+        if (!std::isfinite(elapsed)) elapsed = 0.0f;   // an endless time has no place in the cycle
+        if (elapsed > period) {
+            // The remainder, not one subtraction a period: a long pause or a
+            // huge step may hold more periods than a float can count down.
+            // A whole number of periods keeps the last one unspent, as a time
+            // equal to the period does not step.
+            float rest = std::fmod(elapsed, period);
+            double periods = std::nearbyint((double(elapsed) - double(rest)) / double(period));
+            if (rest == 0.0f) {
+                rest = period;
+                periods -= 1.0;
+            }
+            elapsed = rest;
+            next = (next + uint32_t(std::fmod(periods, 65536.0))) & 0xFFFF;
         }
     } else {
         next = (next + 1) & 0xFFFF;
@@ -96,6 +108,12 @@ Status AnimatedMaterial::ReadForm(IffFile& iff, const char* wanted, uint32_t rea
     Status status = ReadMaterialHeader(iff, wanted, &header);
     if (status == kStatusOk) status = CheckMaterialHeader(header, kMinFrames, palette);
     if (status != kStatusOk) return LeaveForm(iff, status);
+    // A failed read gives back what it took: no block, no lock, no name.
+    // The file's flag word cannot claim a table entry that was never made.
+    const auto fail = [&](Status failure) {
+        Release();
+        return LeaveForm(iff, failure);
+    };
 
     frameBytes = uint32_t(header.width) * header.height;
     headerBytes = uint32_t(header.frameCount) * sizeof(PixelImage);
@@ -105,14 +123,14 @@ Status AnimatedMaterial::ReadForm(IffFile& iff, const char* wanted, uint32_t rea
     frames = NewImageBlock(header.frameCount, header.width, header.height, keyed, palette);
     if (frames == nullptr) {
         const uint64_t total = uint64_t(header.frameCount) * (sizeof(PixelImage) + uint64_t(frameBytes));
-        return LeaveForm(iff, total > 0x7FFFFFFF ? kStatusMaterialUnsupported : kStatusMaterialNoMemory);
+        return fail(total > 0x7FFFFFFF ? kStatusMaterialUnsupported : kStatusMaterialNoMemory);
     }
     frameCount = header.frameCount;
-    flags = header.flags | kFlagOwnsMemory | kFlagLocked;
+    flags = (header.flags & ~kFlagWorldImage) | kFlagOwnsMemory | kFlagLocked;
     for (uint32_t i = 0; i < frameCount; ++i) {
         image = &frames[i];
         status = DecodeMaterialBody(iff, header, palette, image->pixels);
-        if (status != kStatusOk) return LeaveForm(iff, status);
+        if (status != kStatusOk) return fail(status);
     }
     Unlock();
 
@@ -123,7 +141,7 @@ Status AnimatedMaterial::ReadForm(IffFile& iff, const char* wanted, uint32_t rea
     }
     if ((flags & kFlagOwnsMemory) != 0) {
         char* const copy = CopyMaterialName(header.name);
-        if (copy == nullptr) return LeaveForm(iff, kStatusMaterialNoMemory);
+        if (copy == nullptr) return fail(kStatusMaterialNoMemory);
         name = copy;
     }
     return LeaveForm(iff, kStatusOk);

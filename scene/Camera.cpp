@@ -9,6 +9,7 @@
 #include "engine/ByteOrder.h"
 #include "engine/FileWrappers.h"
 #include "engine/IffFile.h"
+#include "engine/IffWalk.h"
 #include "engine/MathRoutineTable.h"
 #include "engine/NamedObject.h"
 #include "scene/SortedPrimitive.h"
@@ -20,7 +21,6 @@ constexpr uint32_t kFixedRecord = MakeTag("ECAM");
 constexpr uint32_t kFloatRecord = MakeTag("ECA1");
 constexpr uint32_t kSceneForm = MakeTag("ESEN");
 constexpr uint32_t kRecordBytes = 64;
-constexpr float kFixedUnit = 1.5258789e-5f;   // 2^-16
 constexpr float kDegreesToRadians = 0.017453292f;
 constexpr float kRadiansToDegrees = 57.29578f;
 constexpr uint32_t kObjectHidden = 0x1;
@@ -362,14 +362,7 @@ Status Camera::ReadRecord(IffFile& iff, const char* name) {
     if (name != nullptr && std::strncmp(recordName, name, kNameBytes) != 0) return kStatusCameraNotFound;
 
     float values[10];
-    for (int i = 0; i < 10; ++i) {
-        const uint32_t word = LoadLe32(record + 20 + 4 * i);
-        if (id == kFixedRecord) {
-            values[i] = float(int32_t(word)) * kFixedUnit;
-        } else {
-            std::memcpy(&values[i], &word, sizeof word);
-        }
-    }
+    for (int i = 0; i < 10; ++i) values[i] = LoadLeFixedOrFloat(record + 20 + 4 * i, id == kFixedRecord);
     SetName(recordName);
     flags = LoadLe32(record + 16);
     SetPosition({values[0], values[1], values[2]});
@@ -388,37 +381,16 @@ Status Camera::Load(const char* fileName, const char* cameraName) {
     IffFile iff(0);
     if (fileName == nullptr || iff.OpenFile(fileName, kOpenRead) != kStatusOk) return kStatusCameraReadFailed;
     Status result = kStatusCameraNotFound;
-    for (;;) {
-        const Status step = iff.NextChunk();
-        if (step == kStatusOk) {
-            const uint32_t id = iff.ChunkId();
-            if (id == kFixedRecord || id == kFloatRecord) {
-                const Status read = ReadRecord(iff, cameraName);
-                if (read == kStatusCameraNotFound) continue;
-                result = read;
-                break;
-            }
-            if (id == IffFile::kFormId && iff.FormType() == kSceneForm && iff.Descend() != kStatusOk) {
-                result = kStatusCameraReadFailed;
-                break;
-            }
-            continue;
+    const Status walked = iff_walk::Walk(iff, [&](IffFile& at) {
+        const uint32_t id = at.ChunkId();
+        if (id == kFixedRecord || id == kFloatRecord) {
+            result = ReadRecord(at, cameraName);
+            return result == kStatusCameraNotFound ? iff_walk::Choice::kPass : iff_walk::Choice::kStop;
         }
-        // A failed step leaves the reader where it was: going on would
-        // read the same broken header for ever.
-        if (step != kStatusEndOfData) {
-            result = kStatusCameraReadFailed;
-            break;
-        }
-        if (iff.Level() == 0) {
-            result = kStatusCameraNotFound;
-            break;
-        }
-        if (iff.Ascend() != kStatusOk) {
-            result = kStatusCameraReadFailed;
-            break;
-        }
-    }
+        return id == IffFile::kFormId && at.FormType() == kSceneForm ? iff_walk::Choice::kEnter
+                                                                     : iff_walk::Choice::kPass;
+    });
+    if (walked == kStatusCannotOpen) result = kStatusCameraReadFailed;
     iff.CloseFile();
     return result;
 }

@@ -5,6 +5,7 @@
 #include "engine/ByteOrder.h"
 #include "engine/FileWrappers.h"
 #include "engine/IffFile.h"
+#include "engine/IffWalk.h"
 
 KeyframeTrack* g_keyframeLibrary = nullptr;
 
@@ -18,15 +19,6 @@ constexpr uint32_t kFixedKey = MakeTag("KEY ");
 constexpr uint32_t kFloatKey = MakeTag("KEY1");
 constexpr uint32_t kHeaderBytes = 168;
 constexpr uint32_t kKeyBytes = 20;
-constexpr float kFixedUnit = 1.5258789e-5f;
-
-float Value(const uint8_t* at, bool fixed) {
-    const uint32_t word = LoadLe32(at);
-    if (fixed) return float(int32_t(word)) * kFixedUnit;
-    float value;
-    std::memcpy(&value, &word, sizeof value);
-    return value;
-}
 
 }  // namespace
 
@@ -137,9 +129,9 @@ Status KeyframeTrack::ReadForm(IffFile& iff) {
         const bool fixed = id == kFixedKey;
         key->mask = LoadLe32(bytes);
         key->time = int32_t(LoadLe32(bytes + 4));
-        key->x = Value(bytes + 8, fixed);
-        key->y = Value(bytes + 12, fixed);
-        key->z = Value(bytes + 16, fixed);
+        key->x = LoadLeFixedOrFloat(bytes + 8, fixed);
+        key->y = LoadLeFixedOrFloat(bytes + 12, fixed);
+        key->z = LoadLeFixedOrFloat(bytes + 16, fixed);
         Insert(*animation, key);
         ++keyCount;
     }
@@ -153,32 +145,16 @@ Status KeyframeTrack::Load(const char* fileName) {
     IffFile iff(0);
     if (fileName == nullptr || iff.OpenFile(fileName, kOpenRead) != kStatusOk) return 10;
     Status result = 11;
-    for (;;) {
-        const Status step = iff.NextChunk();
-        if (step == kStatusOk) {
-            if (iff.ChunkId() != IffFile::kFormId) continue;
-            if (iff.FormType() == kKeyframeForm) {
-                result = ReadForm(iff);
-                if (result != 11) break;
-                continue;
-            }
-            if ((iff.FormType() == kSceneForm || iff.FormType() == kMeshForm) && iff.Descend() != kStatusOk) {
-                result = 10;
-                break;
-            }
-            continue;
+    const Status walked = iff_walk::Walk(iff, [&](IffFile& at) {
+        if (at.ChunkId() != IffFile::kFormId) return iff_walk::Choice::kPass;
+        if (at.FormType() == kKeyframeForm) {
+            result = ReadForm(at);
+            return result == 11 ? iff_walk::Choice::kPass : iff_walk::Choice::kStop;
         }
-        // A failed step leaves the reader where it was.
-        if (step != kStatusEndOfData) {
-            result = 10;
-            break;
-        }
-        if (iff.Level() == 0) break;
-        if (iff.Ascend() != kStatusOk) {
-            result = 10;
-            break;
-        }
-    }
+        return at.FormType() == kSceneForm || at.FormType() == kMeshForm ? iff_walk::Choice::kEnter
+                                                                         : iff_walk::Choice::kPass;
+    });
+    if (walked == kStatusCannotOpen) result = 10;
     iff.CloseFile();
     return result;
 }

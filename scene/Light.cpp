@@ -9,6 +9,7 @@
 #include "engine/ByteOrder.h"
 #include "engine/FileWrappers.h"
 #include "engine/IffFile.h"
+#include "engine/IffWalk.h"
 #include "engine/MathRoutineTable.h"
 #include "engine/Saturate.h"
 #include "scene/Camera.h"
@@ -20,7 +21,6 @@
 namespace {
 
 constexpr uint32_t kSceneForm = MakeTag("ESEN");
-constexpr float kFixedUnit = 1.5258789e-5f;
 constexpr float kDegreesToRadians = 0.017453292f;
 constexpr float kOneOver255 = 0.003921569f;
 // The camera flag under which objects are lit in their own space.
@@ -28,6 +28,10 @@ constexpr uint32_t kCameraObjectSpace = 0x8000;
 
 float Dot(const Vector3& a, const Vector3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 float Length(const Vector3& v) { return std::sqrt(Dot(v, v)); }
+// Three numbers of a record, 16.16 or float.
+Vector3 VectorAt(const uint8_t* at, bool fixed) {
+    return {LoadLeFixedOrFloat(at, fixed), LoadLeFixedOrFloat(at + 4, fixed), LoadLeFixedOrFloat(at + 8, fixed)};
+}
 Vector3 Negated(const Vector3& v) { return {-v.x, -v.y, -v.z}; }
 
 bool InObjectSpace(const Transform* transform) {
@@ -154,14 +158,6 @@ void Light::LightVertexAlt(const MeshVertex& point, RenderVertex& vertex, int32_
     PassOn(point, vertex, twoSided, true);
 }
 
-float Light::Value(const uint8_t* at, bool fixed) {
-    const uint32_t word = LoadLe32(at);
-    if (fixed) return float(int32_t(word)) * kFixedUnit;
-    float value;
-    std::memcpy(&value, &word, sizeof value);
-    return value;
-}
-
 uint32_t Light::FixedTag() const { return MakeTag("EAMB"); }
 uint32_t Light::FloatTag() const { return MakeTag("EAMB"); }
 uint32_t Light::RecordBytes() const { return 32; }
@@ -190,33 +186,16 @@ Status Light::Load(const char* fileName, const char* wanted) {
     IffFile iff(0);
     if (fileName == nullptr || iff.OpenFile(fileName, kOpenRead) != kStatusOk) return kStatusLightReadFailed;
     Status result = kStatusLightNotFound;
-    for (;;) {
-        const Status step = iff.NextChunk();
-        if (step == kStatusOk) {
-            const uint32_t id = iff.ChunkId();
-            if (id == FixedTag() || id == FloatTag()) {
-                const Status read = ReadRecord(iff, wanted);
-                if (read == kStatusLightNotFound) continue;
-                result = read;
-                break;
-            }
-            if (id == IffFile::kFormId && iff.FormType() == kSceneForm && iff.Descend() != kStatusOk) {
-                result = kStatusLightReadFailed;
-                break;
-            }
-            continue;
+    const Status walked = iff_walk::Walk(iff, [&](IffFile& at) {
+        const uint32_t id = at.ChunkId();
+        if (id == FixedTag() || id == FloatTag()) {
+            result = ReadRecord(at, wanted);
+            return result == kStatusLightNotFound ? iff_walk::Choice::kPass : iff_walk::Choice::kStop;
         }
-        // A failed step leaves the reader where it was.
-        if (step != kStatusEndOfData) {
-            result = kStatusLightReadFailed;
-            break;
-        }
-        if (iff.Level() == 0) break;
-        if (iff.Ascend() != kStatusOk) {
-            result = kStatusLightReadFailed;
-            break;
-        }
-    }
+        return id == IffFile::kFormId && at.FormType() == kSceneForm ? iff_walk::Choice::kEnter
+                                                                     : iff_walk::Choice::kPass;
+    });
+    if (walked == kStatusCannotOpen) result = kStatusLightReadFailed;
     iff.CloseFile();
     return result;
 }
@@ -254,7 +233,7 @@ uint32_t VectorLight::FloatTag() const { return MakeTag("EVE1"); }
 uint32_t VectorLight::RecordBytes() const { return 48; }
 uint32_t VectorLight::ColourOffset() const { return 32; }
 void VectorLight::ParseRecord(const uint8_t* r, bool fixed) {
-    direction = {Value(r + 20, fixed), Value(r + 24, fixed), Value(r + 28, fixed)};
+    direction = VectorAt(r + 20, fixed);
     g_mathRoutineTable.normalizeVector(&direction);
 }
 
@@ -302,7 +281,7 @@ uint32_t FramePointLight::FloatTag() const { return MakeTag("EFP1"); }
 uint32_t FramePointLight::RecordBytes() const { return 48; }
 uint32_t FramePointLight::ColourOffset() const { return 32; }
 void FramePointLight::ParseRecord(const uint8_t* r, bool fixed) {
-    position = {Value(r + 20, fixed), Value(r + 24, fixed), Value(r + 28, fixed)};
+    position = VectorAt(r + 20, fixed);
 }
 
 FrameAttenuatedLight::FrameAttenuatedLight(const char* fileName, const char* lightName)
@@ -341,8 +320,8 @@ uint32_t FrameAttenuatedLight::FixedTag() const { return MakeTag("EFAT"); }
 uint32_t FrameAttenuatedLight::FloatTag() const { return MakeTag("EFA1"); }
 void FrameAttenuatedLight::ParseRecord(const uint8_t* r, bool fixed) {
     FramePointLight::ParseRecord(r, fixed);
-    innerRange = Value(r + 36, fixed);
-    outerRange = Value(r + 40, fixed);
+    innerRange = LoadLeFixedOrFloat(r + 36, fixed);
+    outerRange = LoadLeFixedOrFloat(r + 40, fixed);
 }
 
 FrameSpotLight::FrameSpotLight(const char* fileName, const char* lightName) : FrameAttenuatedLight(nullptr, nullptr) {
@@ -390,13 +369,13 @@ uint32_t FrameSpotLight::FloatTag() const { return MakeTag("EFS1"); }
 uint32_t FrameSpotLight::RecordBytes() const { return 64; }
 uint32_t FrameSpotLight::ColourOffset() const { return 44; }
 void FrameSpotLight::ParseRecord(const uint8_t* r, bool fixed) {
-    position = {Value(r + 20, fixed), Value(r + 24, fixed), Value(r + 28, fixed)};
-    spotDirection = {Value(r + 32, fixed), Value(r + 36, fixed), Value(r + 40, fixed)};
+    position = VectorAt(r + 20, fixed);
+    spotDirection = VectorAt(r + 32, fixed);
     g_mathRoutineTable.normalizeVector(&spotDirection);
-    innerRange = Value(r + 48, fixed);
-    outerRange = Value(r + 52, fixed);
-    innerAngle = Value(r + 56, fixed);
-    outerAngle = Value(r + 60, fixed);
+    innerRange = LoadLeFixedOrFloat(r + 48, fixed);
+    outerRange = LoadLeFixedOrFloat(r + 52, fixed);
+    innerAngle = LoadLeFixedOrFloat(r + 56, fixed);
+    outerAngle = LoadLeFixedOrFloat(r + 60, fixed);
 }
 
 // --- Point lights --------------------------------------------------------------
@@ -449,7 +428,7 @@ uint32_t PointLight::FloatTag() const { return MakeTag("EPN1"); }
 uint32_t PointLight::RecordBytes() const { return 48; }
 uint32_t PointLight::ColourOffset() const { return 32; }
 void PointLight::ParseRecord(const uint8_t* r, bool fixed) {
-    position = {Value(r + 20, fixed), Value(r + 24, fixed), Value(r + 28, fixed)};
+    position = VectorAt(r + 20, fixed);
 }
 
 AttenuatedLight::AttenuatedLight(const char* fileName, const char* lightName) : PointLight(nullptr, nullptr) {
@@ -488,8 +467,8 @@ uint32_t AttenuatedLight::FixedTag() const { return MakeTag("EATN"); }
 uint32_t AttenuatedLight::FloatTag() const { return MakeTag("EAT1"); }
 void AttenuatedLight::ParseRecord(const uint8_t* r, bool fixed) {
     PointLight::ParseRecord(r, fixed);
-    innerRange = Value(r + 36, fixed);
-    outerRange = Value(r + 40, fixed);
+    innerRange = LoadLeFixedOrFloat(r + 36, fixed);
+    outerRange = LoadLeFixedOrFloat(r + 40, fixed);
 }
 
 SpotLight::SpotLight(const char* fileName, const char* lightName) : AttenuatedLight(nullptr, nullptr) {
@@ -539,11 +518,11 @@ uint32_t SpotLight::FloatTag() const { return MakeTag("ESP1"); }
 uint32_t SpotLight::RecordBytes() const { return 64; }
 uint32_t SpotLight::ColourOffset() const { return 44; }
 void SpotLight::ParseRecord(const uint8_t* r, bool fixed) {
-    position = {Value(r + 20, fixed), Value(r + 24, fixed), Value(r + 28, fixed)};
-    spotDirection = {Value(r + 32, fixed), Value(r + 36, fixed), Value(r + 40, fixed)};
+    position = VectorAt(r + 20, fixed);
+    spotDirection = VectorAt(r + 32, fixed);
     g_mathRoutineTable.normalizeVector(&spotDirection);
-    innerRange = Value(r + 48, fixed);
-    outerRange = Value(r + 52, fixed);
-    innerAngle = Value(r + 56, fixed);
-    outerAngle = Value(r + 60, fixed);
+    innerRange = LoadLeFixedOrFloat(r + 48, fixed);
+    outerRange = LoadLeFixedOrFloat(r + 52, fixed);
+    innerAngle = LoadLeFixedOrFloat(r + 56, fixed);
+    outerAngle = LoadLeFixedOrFloat(r + 60, fixed);
 }

@@ -80,8 +80,6 @@ protected:
     virtual uint32_t RecordBytes() const;
     virtual uint32_t ColourOffset() const;
     virtual void ParseRecord(const uint8_t* record, bool fixed);
-    // One value of a record: 16.16 or float.
-    static float Value(const uint8_t* at, bool fixed);
     // The share of a light of `strength` from direction `toLight` (unit).
     static float Facing(const MeshVertex& point, const Vector3& toLight, int32_t twoSided);
     static void Add(RenderVertex& vertex, float amount);

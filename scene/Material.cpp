@@ -6,6 +6,7 @@
 #include "display/PixelImage.h"
 #include "engine/FileWrappers.h"
 #include "engine/IffFile.h"
+#include "engine/IffWalk.h"
 #include "engine/WorldContext.h"
 #include "scene/MaterialForm.h"
 #include "scene/WorldImageTable.h"
@@ -14,14 +15,9 @@ const char* const Material::kNoName = "NoName";
 
 namespace {
 
-constexpr uint32_t kSceneForm = MakeTag("ESEN");
-constexpr uint32_t kMeshForm = MakeTag("EMSH");
-constexpr uint32_t kTerrainForm = MakeTag("ETER");
-
 void CountMaterial(int32_t change) {
     if (g_worldContext != nullptr) g_worldContext->liveMaterials += uint32_t(change);
 }
-
 
 }  // namespace
 
@@ -95,35 +91,14 @@ Status Material::Load(const char* fileName, const char* wanted, uint32_t readFla
     IffFile iff(0);
     if (fileName == nullptr || iff.OpenFile(fileName, kOpenRead) != kStatusOk) return kStatusMaterialReadFailed;
     Status result = kStatusMaterialNotFound;
-    for (;;) {
-        const Status step = iff.NextChunk();
-        if (step == kStatusOk) {
-            if (IsMaterialForm(iff, true)) {
-                const Status read = ReadForm(iff, wanted, readFlags, palette);
-                if (read == kStatusMaterialNotFound) continue;
-                result = read;
-                break;
-            }
-            const uint32_t type = iff.FormType();
-            if (iff.ChunkId() == IffFile::kFormId && (type == kSceneForm || type == kMeshForm || type == kTerrainForm) &&
-                iff.Descend() != kStatusOk) {
-                result = kStatusMaterialReadFailed;
-                break;
-            }
-            continue;
+    const Status walked = iff_walk::Walk(iff, [&](IffFile& at) {
+        if (IsMaterialForm(at, true)) {
+            result = ReadForm(at, wanted, readFlags, palette);
+            return result == kStatusMaterialNotFound ? iff_walk::Choice::kPass : iff_walk::Choice::kStop;
         }
-        // A failed step leaves the reader where it was: going on would read
-        // the same broken header for ever.
-        if (step != kStatusEndOfData) {
-            result = kStatusMaterialReadFailed;
-            break;
-        }
-        if (iff.Level() == 0) break;
-        if (iff.Ascend() != kStatusOk) {
-            result = kStatusMaterialReadFailed;
-            break;
-        }
-    }
+        return IsMaterialContainer(at) ? iff_walk::Choice::kEnter : iff_walk::Choice::kPass;
+    });
+    if (walked == kStatusCannotOpen) result = kStatusMaterialReadFailed;
     iff.CloseFile();
     return result;
 }
@@ -172,14 +147,20 @@ Status BitmapMaterial::ReadForm(IffFile& iff, const char* wanted, uint32_t readF
     Status status = ReadMaterialHeader(iff, wanted, &header);
     if (status == kStatusOk) status = CheckMaterialHeader(header, 1, palette);
     if (status != kStatusOk) return LeaveForm(iff, status);
+    // A failed read gives back what it took: no block, no lock, no name.
+    // The file's flag word cannot claim a table entry that was never made.
+    const auto fail = [&](Status failure) {
+        Release();
+        return LeaveForm(iff, failure);
+    };
 
     flags = kFlagOwnsMemory;
     const bool keyed = header.format == 2 || header.format == 4;
     block = NewImageBlock(1, header.width, header.height, keyed, palette);
-    if (block == nullptr) return LeaveForm(iff, kStatusMaterialNoMemory);
-    flags = header.flags | kFlagOwnsMemory | kFlagLocked;
+    if (block == nullptr) return fail(kStatusMaterialNoMemory);
+    flags = (header.flags & ~kFlagWorldImage) | kFlagOwnsMemory | kFlagLocked;
     status = DecodeMaterialBody(iff, header, palette, block->pixels);
-    if (status != kStatusOk) return LeaveForm(iff, status);
+    if (status != kStatusOk) return fail(status);
     Unlock();
 
     if ((readFlags & kReadRegister) != 0 &&
@@ -189,7 +170,7 @@ Status BitmapMaterial::ReadForm(IffFile& iff, const char* wanted, uint32_t readF
     }
     if ((flags & kFlagOwnsMemory) != 0) {
         char* const copy = CopyMaterialName(header.name);
-        if (copy == nullptr) return LeaveForm(iff, kStatusMaterialNoMemory);
+        if (copy == nullptr) return fail(kStatusMaterialNoMemory);
         name = copy;
     }
     return LeaveForm(iff, kStatusOk);

@@ -16,6 +16,9 @@ namespace {
 
 constexpr uint32_t kSingleForm = MakeTag("EMTL");
 constexpr uint32_t kAnimatedForm = MakeTag("EMT1");
+constexpr uint32_t kSceneForm = MakeTag("ESEN");
+constexpr uint32_t kMeshForm = MakeTag("EMSH");
+constexpr uint32_t kTerrainForm = MakeTag("ETER");
 constexpr uint32_t kHeaderChunk = MakeTag("MHDR");
 constexpr uint32_t kBodyChunk = MakeTag("BODY");
 // The most one block may take: a size the engine's allocation can hand out.
@@ -56,6 +59,11 @@ Status DecodeTrueColourRuns(std::span<const uint8_t> input, uint32_t bytes, std:
 bool IsMaterialForm(const IffFile& iff, bool acceptSingle) {
     if (iff.ChunkId() != IffFile::kFormId) return false;
     return iff.FormType() == kAnimatedForm || (acceptSingle && iff.FormType() == kSingleForm);
+}
+
+bool IsMaterialContainer(const IffFile& iff) {
+    const uint32_t type = iff.FormType();
+    return iff.ChunkId() == IffFile::kFormId && (type == kSceneForm || type == kMeshForm || type == kTerrainForm);
 }
 
 Status ReadMaterialHeader(IffFile& iff, const char* wanted, MaterialHeader* header) {

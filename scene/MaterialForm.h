@@ -25,6 +25,9 @@ struct MaterialHeader {
 
 // True when the current chunk is a FORM of type "EMTL" (when accepted) or "EMT1".
 bool IsMaterialForm(const IffFile& iff, bool acceptSingle);
+// True when the current chunk is a form that may hold materials: a scene
+// ("ESEN"), a mesh ("EMSH") or a terrain ("ETER").
+bool IsMaterialContainer(const IffFile& iff);
 
 // Finds and reads the "MHDR" chunk of the entered form: kStatusMaterialBadData
 // when missing or not 48 bytes, kStatusMaterialReadFailed, or

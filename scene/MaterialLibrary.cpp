@@ -5,6 +5,7 @@
 
 #include "engine/FileWrappers.h"
 #include "engine/IffFile.h"
+#include "engine/IffWalk.h"
 #include "engine/WorldContext.h"
 #include "scene/AnimatedMaterial.h"
 #include "scene/Material.h"
@@ -13,9 +14,6 @@
 
 namespace {
 
-constexpr uint32_t kSceneForm = MakeTag("ESEN");
-constexpr uint32_t kMeshForm = MakeTag("EMSH");
-constexpr uint32_t kTerrainForm = MakeTag("ETER");
 constexpr uint32_t kReadSharing = 0x20000000 | kOpenRead;
 constexpr uint32_t kNameBytes = Material::kNameLength + 1;
 
@@ -53,27 +51,17 @@ MaterialLibraryEntry* TakeEntry(MaterialLibraryTable& table) {
 // go on (a failed step leaves the reader where it was), or `visit`'s failure.
 template <typename Visit>
 Status WalkMaterialForms(IffFile& iff, Visit visit) {
-    for (;;) {
-        const Status step = iff.NextChunk();
-        if (step == kStatusOk) {
-            if (IsMaterialForm(iff, true)) {
-                bool stop = false;
-                const Status visited = visit(&stop);
-                if (visited != kStatusOk) return visited;
-                if (stop) return kStatusOk;
-                continue;
-            }
-            const uint32_t type = iff.FormType();
-            if (iff.ChunkId() == IffFile::kFormId && (type == kSceneForm || type == kMeshForm || type == kTerrainForm) &&
-                iff.Descend() != kStatusOk) {
-                return kStatusMaterialReadFailed;
-            }
-            continue;
+    Status visited = kStatusOk;
+    const Status walked = iff_walk::Walk(iff, [&](IffFile& at) {
+        if (IsMaterialForm(at, true)) {
+            bool stop = false;
+            visited = visit(&stop);
+            return visited != kStatusOk || stop ? iff_walk::Choice::kStop : iff_walk::Choice::kPass;
         }
-        if (step != kStatusEndOfData) return kStatusMaterialReadFailed;
-        if (iff.Level() == 0) return kStatusOk;
-        if (iff.Ascend() != kStatusOk) return kStatusMaterialReadFailed;
-    }
+        return IsMaterialContainer(at) ? iff_walk::Choice::kEnter : iff_walk::Choice::kPass;
+    });
+    if (walked == kStatusCannotOpen) return kStatusMaterialReadFailed;
+    return visited;
 }
 
 Status ScanLibrary(MaterialLibraryEntry& entry) {

@@ -7,6 +7,7 @@
 #include "engine/ByteOrder.h"
 #include "engine/FileWrappers.h"
 #include "engine/IffFile.h"
+#include "engine/IffWalk.h"
 #include "engine/ScopedEngineBlock.h"
 #include "engine/WorldContext.h"
 #include "scene/AnimatedMaterial.h"
@@ -40,16 +41,6 @@ constexpr uint32_t kBoundsBytes = 48;
 constexpr uint32_t kMatrixBytes = 48;
 constexpr uint32_t kHierarchyBytes = 16;
 constexpr uint32_t kNameBytes = Material::kNameLength + 1;
-constexpr float kFixedUnit = 1.52587890625e-05f;   // 2^-16
-
-float FloatAt(const uint8_t* p) {
-    const uint32_t word = LoadLe32(p);
-    float value;
-    std::memcpy(&value, &word, sizeof value);
-    return value;
-}
-
-float FixedAt(const uint8_t* p) { return float(int32_t(LoadLe32(p))) * kFixedUnit; }
 
 // The material read flags: share through the world table with mode bit 0x2.
 uint32_t ReadFlags(uint32_t mode) { return (mode & Model::kModeWorldImages) != 0 ? 15 : 14; }
@@ -62,9 +53,9 @@ FaceRecord Face64(const uint8_t* p) {
     f.c = LoadLe16(p + 8);
     f.material = LoadLe16(p + 10);
     for (int i = 0; i < 3; ++i) {
-        f.u[i] = FloatAt(p + 12 + 4 * i);
-        f.v[i] = FloatAt(p + 24 + 4 * i);
-        f.normal[i] = FloatAt(p + 40 + 4 * i);
+        f.u[i] = LoadLeFloat(p + 12 + 4 * i);
+        f.v[i] = LoadLeFloat(p + 24 + 4 * i);
+        f.normal[i] = LoadLeFloat(p + 40 + 4 * i);
     }
     f.colour = LoadLe32(p + 36);
     f.stored52 = LoadLe32(p + 52);
@@ -86,7 +77,7 @@ FaceRecord Face56(const uint8_t* p, bool fixed) {
     f.b = LoadLe16(p + 6);
     f.c = LoadLe16(p + 8);
     f.material = LoadLe16(p + 10);
-    const auto value = [&](int offset) { return fixed ? FixedAt(p + offset) : FloatAt(p + offset); };
+    const auto value = [&](int offset) { return LoadLeFixedOrFloat(p + offset, fixed); };
     for (int i = 0; i < 3; ++i) {
         f.u[i] = value(12 + 4 * i);
         f.v[i] = value(24 + 4 * i);
@@ -267,14 +258,11 @@ Status Model::ReadChunks(IffFile& iff, Palette* palette, Matrix34* matrixOut, ch
             const bool fixed = id == kFixedVertices;
             for (uint32_t i = 0; i < vertexCount; ++i) {
                 const uint8_t* p = bytes.Get() + size_t(i) * kVertexBytes;
-                MeshVertex& v = vertices[i];
-                if (fixed) {
-                    v = MeshVertex{FixedAt(p), FixedAt(p + 4), FixedAt(p + 8), 0.0f,
-                                   FixedAt(p + 16), FixedAt(p + 20), FixedAt(p + 24), 0.0f};
-                } else {
-                    v = MeshVertex{FloatAt(p),      FloatAt(p + 4),  FloatAt(p + 8),  FloatAt(p + 12),
-                                   FloatAt(p + 16), FloatAt(p + 20), FloatAt(p + 24), FloatAt(p + 28)};
-                }
+                // The fixed form's fourth words are not read.
+                const auto value = [&](int offset) { return LoadLeFixedOrFloat(p + offset, fixed); };
+                const auto spare = [&](int offset) { return fixed ? 0.0f : LoadLeFloat(p + offset); };
+                vertices[i] = MeshVertex{value(0),  value(4),  value(8),  spare(12),
+                                         value(16), value(20), value(24), spare(28)};
             }
         } else if (id == kFaces64 || id == kFloatFaces56 || id == kFixedFaces56) {
             const uint32_t recordBytes = id == kFaces64 ? kFace64Bytes : kFace56Bytes;
@@ -291,7 +279,7 @@ Status Model::ReadChunks(IffFile& iff, Palette* palette, Matrix34* matrixOut, ch
             if (size != kBoundsBytes) return kStatusMaterialBadData;
             uint8_t b[kBoundsBytes];
             if (iff.ReadChunk(b, sizeof b) != kStatusOk) return kStatusMaterialReadFailed;
-            const auto value = [&](int i) { return id == kFixedBounds ? FixedAt(b + 4 * i) : FloatAt(b + 4 * i); };
+            const auto value = [&](int i) { return LoadLeFixedOrFloat(b + 4 * i, id == kFixedBounds); };
             sphere.centre = {value(0), value(1), value(2)};
             sphere.radius = value(3);
             box.min = {value(4), value(5), value(6)};
@@ -303,7 +291,7 @@ Status Model::ReadChunks(IffFile& iff, Palette* palette, Matrix34* matrixOut, ch
             for (int row = 0; row < 4; ++row) {
                 for (int column = 0; column < 3; ++column) {
                     const uint8_t* p = m + 4 * (row * 3 + column);
-                    matrixOut->rows[row][column] = id == kFixedMatrix ? FixedAt(p) : FloatAt(p);
+                    matrixOut->rows[row][column] = LoadLeFixedOrFloat(p, id == kFixedMatrix);
                 }
             }
         } else if (id == kHierarchy && parentName != nullptr) {
@@ -362,35 +350,14 @@ Status Model::Load(const char* path, const char* meshName, Palette* palette, Mat
     IffFile iff(0);
     if (path == nullptr || iff.OpenFile(path, kOpenRead) != kStatusOk) return kStatusMaterialReadFailed;
     Status result = kStatusMaterialNotFound;
-    for (;;) {
-        const Status step = iff.NextChunk();
-        if (step == kStatusOk) {
-            if (iff.ChunkId() != IffFile::kFormId) continue;
-            if (iff.FormType() == kSceneForm) {
-                if (iff.Descend() != kStatusOk) {
-                    result = kStatusMaterialReadFailed;
-                    break;
-                }
-                continue;
-            }
-            if (iff.FormType() == kMeshForm) {
-                const Status read = ReadMeshForm(iff, meshName, palette, matrixOut, parentName, mode);
-                if (read == kStatusMaterialNotFound) continue;
-                result = read;
-                break;
-            }
-            continue;
-        }
-        if (step != kStatusEndOfData) {
-            result = kStatusMaterialReadFailed;
-            break;
-        }
-        if (iff.Level() == 0) break;
-        if (iff.Ascend() != kStatusOk) {
-            result = kStatusMaterialReadFailed;
-            break;
-        }
-    }
+    const Status walked = iff_walk::Walk(iff, [&](IffFile& at) {
+        if (at.ChunkId() != IffFile::kFormId) return iff_walk::Choice::kPass;
+        if (at.FormType() == kSceneForm) return iff_walk::Choice::kEnter;
+        if (at.FormType() != kMeshForm) return iff_walk::Choice::kPass;
+        result = ReadMeshForm(at, meshName, palette, matrixOut, parentName, mode);
+        return result == kStatusMaterialNotFound ? iff_walk::Choice::kPass : iff_walk::Choice::kStop;
+    });
+    if (walked == kStatusCannotOpen) result = kStatusMaterialReadFailed;
     iff.CloseFile();
     return result;
 }

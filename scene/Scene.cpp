@@ -7,6 +7,7 @@
 #include "engine/ByteOrder.h"
 #include "engine/FileWrappers.h"
 #include "engine/IffFile.h"
+#include "engine/IffWalk.h"
 #include "scene/Camera.h"
 #include "scene/DerivedCamera.h"
 #include "scene/Frame.h"
@@ -130,19 +131,14 @@ Status Scene::Load(const char* fileName, const char* sceneName, Palette* palette
         iff.CloseFile();
         return kStatusSceneReadFailed;
     }
+    // Scenes stand at the top level only.
     Status result = kStatusSceneNotFound;
-    for (;;) {
-        const Status step = iff.NextChunk();
-        if (step == kStatusEndOfData) break;
-        // A failed step leaves the reader where it was.
-        if (step != kStatusOk) {
-            result = kStatusSceneReadFailed;
-            break;
-        }
-        if (iff.ChunkId() != IffFile::kFormId || iff.FormType() != kSceneForm) continue;
-        result = ReadForm(iff, sceneName, palette, loadFlags);
-        if (result != kStatusSceneNotFound) break;
-    }
+    const Status walked = iff_walk::Walk(iff, [&](IffFile& at) {
+        if (at.ChunkId() != IffFile::kFormId || at.FormType() != kSceneForm) return iff_walk::Choice::kPass;
+        result = ReadForm(at, sceneName, palette, loadFlags);
+        return result == kStatusSceneNotFound ? iff_walk::Choice::kPass : iff_walk::Choice::kStop;
+    });
+    if (walked == kStatusCannotOpen) result = kStatusSceneReadFailed;
     iff.CloseFile();
     return result;
 }

@@ -19,7 +19,8 @@ namespace {
 constexpr uint32_t kScratchPerVertex = 84;
 constexpr uint32_t kClearedOnAttach = SceneObject::kFlagOwnsMaterials | SceneObject::kFlagSharedBitmaps |
                                       SceneObject::kFlagSharedAnimations | SceneObject::kFlagSharedKind768;
-constexpr uint32_t kTransformed = 0x1;   // per-vertex state of one draw
+constexpr uint32_t kTransformed = 0x1;   // per-vertex state of one draw; 0x2 is the render path's
+constexpr uint32_t kPlacedInWorld = 0x8;   // a flat face may transform a vertex a smooth face lights later
 constexpr uint32_t kLit = 0x4;
 constexpr uint32_t kCameraObjectSpace = 0x8000;
 constexpr uint32_t kCameraCullBack = 0x100;
@@ -275,16 +276,18 @@ void SceneObject::Draw() {
         }
         const bool smooth = (mask & FaceRecord::kGouraud) != 0;
         for (const uint16_t index : corners) {
-            if ((states[index] & kTransformed) != 0) continue;
-            states[index] |= kTransformed;
             const MeshVertex& m = model->vertices[index];
             const Vector3 position{m.x, m.y, m.z};
-            Vector3 eye;
-            maths.transformPoint(&position, &toEye, &eye);
-            vertices[index].x = eye.x;
-            vertices[index].y = eye.y;
-            vertices[index].z = eye.z;
-            if (worldPoints != nullptr && smooth) {
+            if ((states[index] & kTransformed) == 0) {
+                states[index] |= kTransformed;
+                Vector3 eye;
+                maths.transformPoint(&position, &toEye, &eye);
+                vertices[index].x = eye.x;
+                vertices[index].y = eye.y;
+                vertices[index].z = eye.z;
+            }
+            if (worldPoints != nullptr && smooth && (states[index] & kPlacedInWorld) == 0) {
+                states[index] |= kPlacedInWorld;
                 const Vector3 normal{m.nx, m.ny, m.nz};
                 Vector3 p, n;
                 maths.transformPoint(&position, &world.matrix, &p);

@@ -7,6 +7,7 @@
 #include "engine/ByteOrder.h"
 #include "engine/FileWrappers.h"
 #include "engine/IffFile.h"
+#include "engine/IffWalk.h"
 
 namespace {
 
@@ -98,32 +99,13 @@ Status TokenTable::Load(const char* fileName) {
         return 10;
     }
     Status result = 11;
-    for (;;) {
-        const Status step = iff.NextChunk();
-        if (step == kStatusOk) {
-            if (iff.ChunkId() != IffFile::kFormId) continue;
-            if (iff.FormType() != kTokenForm) {
-                if (iff.Descend() != kStatusOk) {
-                    result = 10;
-                    break;
-                }
-                continue;
-            }
-            result = ReadForm(iff);
-            if (result != 11) break;
-            continue;
-        }
-        // A failed step leaves the reader where it was.
-        if (step != kStatusEndOfData) {
-            result = 10;
-            break;
-        }
-        if (iff.Level() == 0) break;
-        if (iff.Ascend() != kStatusOk) {
-            result = 10;
-            break;
-        }
-    }
+    const Status walked = iff_walk::Walk(iff, [&](IffFile& at) {
+        if (at.ChunkId() != IffFile::kFormId) return iff_walk::Choice::kPass;
+        if (at.FormType() != kTokenForm) return iff_walk::Choice::kEnter;
+        result = ReadForm(at);
+        return result == 11 ? iff_walk::Choice::kPass : iff_walk::Choice::kStop;
+    });
+    if (walked == kStatusCannotOpen) result = 10;
     iff.CloseFile();
     return result;
 }

@@ -65,3 +65,22 @@ TEST(ByteOrder, EveryStoreReadsBackThroughItsLoad) {
         EXPECT_EQ(LoadLe16(bytes), uint16_t(value));
     }
 }
+
+TEST(ByteOrder, RecordNumbersAreSixteenSixteenOrFloatAsTheirChunkSays) {
+    const struct {
+        uint32_t word;
+        float fixed;
+    } cases[] = {
+        {0x00010000u, 1.0f},    {0x00018000u, 1.5f},           {0xFFFF0000u, -1.0f},
+        {0x00000001u, 0x1p-16f}, {0x80000000u, -32768.0f},     {0x7FFFFFFFu, 32768.0f},
+    };
+    for (const auto& c : cases) {
+        uint8_t bytes[4];
+        StoreLe32(bytes, c.word);
+        EXPECT_EQ(LoadLeFixedOrFloat(bytes, true), c.fixed) << std::hex << c.word;
+    }
+    uint8_t bytes[4];
+    StoreLe32(bytes, 0xC0490FDBu);   // -pi as a float
+    EXPECT_EQ(LoadLeFixedOrFloat(bytes, false), -3.14159274f);
+    EXPECT_EQ(LoadLeFloat(bytes), -3.14159274f);
+}

@@ -1,7 +1,8 @@
 // Walks any bytes as a chunk file, in every byte order and pad mode, the way
 // loaders do: descend into every form, read every chunk into a buffer sized
-// from ChunkSize(), ascend. A size that was not checked against the file, a
-// walk that does not end or a read out of bounds aborts.
+// from ChunkSize(), ascend, to the end of the file. A size that was not
+// checked against the file, a walk that does not end, one that stops short of
+// the end it reports, or a read out of bounds aborts.
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -26,7 +27,16 @@ struct Walker {
         }
     }
 
+    // A level whose walk reports its end has no chunk left unvisited.
     Status WalkLevel() {
+        const Status status = WalkChunks();
+        if (status == kStatusEndOfData && iff.NextChunk() != kStatusEndOfData) {
+            std::abort();  // the walk stopped short
+        }
+        return status;
+    }
+
+    Status WalkChunks() {
         Status status;
         while ((status = iff.NextChunk()) == kStatusOk) {
             Step();
@@ -37,9 +47,11 @@ struct Walker {
                 if ((status = iff.Descend()) != kStatusOk) {
                     return status;
                 }
+                // The end of the inner level is where its walk should stop;
+                // the walk goes on at this level.
                 const Status inner = WalkLevel();
                 const Status up = iff.Ascend();
-                if (inner != kStatusOk) {
+                if (inner != kStatusEndOfData) {
                     return inner;
                 }
                 if (up != kStatusOk) {

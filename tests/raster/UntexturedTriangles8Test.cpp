@@ -243,3 +243,27 @@ TEST(UntexturedTriangles8, CutAtTheCanvasEdgesWithoutChangingTheRest) {
     ExpectCutAtLeftAndTopKeepsPixels(
         [](Canvas* c, const FixedVertex* v) { TriangleGouraudAlphaDepth8(c, v, 3, 200); }, t, true, false);
 }
+
+namespace {
+
+TEST(TriangleGouraud8, AShadeTableNarrowerThanTheLevelsIsNotReadPastItsEnd) {
+    // A 16-column sky ramp stands in for the shade table; its block holds
+    // exactly its rows, so a read of level 16 and up in the last colour's
+    // row leaves it.
+    Canvas8Fixture canvas(24, 24);
+    std::vector<uint8_t> narrow(256 * 16, 7);
+    ShadeTable ramp;
+    ramp.rows = narrow.data();
+    ramp.buffer = nullptr;
+    ramp.shift = 4;
+    ramp.levels = 16;
+    ShadeTable* const own = canvas.Target()->palette->SwapShades(&ramp);
+    const Triangle t{Fixed(0.0, 0.0, 255.0), Fixed(22.0, 0.0, 255.0), Fixed(0.0, 22.0, 255.0)};
+    TriangleGouraud8(canvas.Target(), t.data(), 255);
+    TriangleFlat8(canvas.Target(), t.data(), 255);
+    canvas.Target()->palette->SwapShades(own);
+    // Nothing can be drawn through such a table.
+    EXPECT_EQ(canvas.DrawnCount(), 0);
+}
+
+}  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -333,6 +334,67 @@ TEST_F(MaterialTest, AnimatedFramesStepByCountOrTimeAndShipCopiesKeepTheirOwn) {
     h.frames = 1;
     EXPECT_EQ(Read(material, b_.Form("EMT1", {b_.Chunk("MHDR", Mhdr(h)), b_.Chunk("BODY", Frame(h))})),
               kStatusMaterialUnsupported);
+}
+
+TEST_F(MaterialTest, TimedFramesStepByTheRemainderOfAnyElapsedTime) {
+    Header h;
+    h.frames = 3;
+    const Bytes form = b_.Form("EMT1", {b_.Chunk("MHDR", Mhdr(h)), b_.Chunk("BODY", Frame(h, 0)),
+                                        b_.Chunk("BODY", Frame(h, 10)), b_.Chunk("BODY", Frame(h, 20))});
+    AnimatedMaterial material;
+    ASSERT_EQ(Read(material, form), kStatusOk);
+    material.flags |= Material::kFlagTimed;
+    material.period = 1.0f;
+
+    material.timeStep = 7.5f;   // seven periods and a half: frame 7 of a 3-frame cycle, two wraps
+    EXPECT_EQ(material.Animate(), 2);
+    EXPECT_EQ(material.frame, 1u);
+    EXPECT_FLOAT_EQ(material.elapsed, 0.5f);
+    material.timeStep = 2.5f;   // three whole periods in all: the last stays unspent
+    material.Animate();
+    EXPECT_EQ(material.frame, 0u);
+    EXPECT_FLOAT_EQ(material.elapsed, 1.0f);
+
+    // Elapsed time that dwarfs the period, and time without end, step at
+    // once and leave a time within one period.
+    for (const float step : {1e30f, std::numeric_limits<float>::max(), std::numeric_limits<float>::infinity()}) {
+        SCOPED_TRACE(step);
+        material.elapsed = 0.0f;
+        material.period = 1e-3f;
+        material.timeStep = step;
+        material.Animate();
+        EXPECT_LT(material.frame, 3u);
+        EXPECT_GE(material.elapsed, 0.0f);
+        EXPECT_LE(material.elapsed, material.period);
+    }
+}
+
+TEST_F(MaterialTest, AFailedReadLeavesTheMaterialReleased) {
+    Header h;
+    h.frames = 2;
+    h.flags = 0x40 | Material::kFlagWorldImage;   // a file's flag word cannot claim a table entry
+    // The second frame's body is short of its pixels.
+    const Bytes animatedForm =
+        b_.Form("EMT1", {b_.Chunk("MHDR", Mhdr(h)), b_.Chunk("BODY", Frame(h)), b_.Chunk("BODY", Bytes(3, 1))});
+    h.frames = 1;
+    const Bytes bitmapForm = b_.Form("EMTL", {b_.Chunk("MHDR", Mhdr(h)), b_.Chunk("BODY", Bytes(3, 1))});
+    AnimatedMaterial animated;
+    EXPECT_NE(Read(animated, animatedForm), kStatusOk);
+    EXPECT_EQ(animated.flags & (Material::kFlagLocked | Material::kFlagOwnsMemory | Material::kFlagWorldImage), 0u);
+    EXPECT_EQ(animated.image, nullptr);
+    EXPECT_EQ(animated.frames, nullptr);
+    EXPECT_EQ(animated.frameCount, 0u);
+    EXPECT_STREQ(animated.name, Material::kNoName);
+    BitmapMaterial bitmap;
+    EXPECT_NE(Read(bitmap, bitmapForm, nullptr, Material::kReadRegister), kStatusOk);
+    EXPECT_EQ(bitmap.flags & (Material::kFlagLocked | Material::kFlagOwnsMemory | Material::kFlagWorldImage), 0u);
+    EXPECT_EQ(bitmap.image, nullptr);
+    EXPECT_EQ(bitmap.block, nullptr);
+    EXPECT_STREQ(bitmap.name, Material::kNoName);
+    // Either reads again cleanly.
+    h.flags = 0x40;
+    EXPECT_EQ(Read(bitmap, b_.Form("EMTL", {b_.Chunk("MHDR", Mhdr(h)), b_.Chunk("BODY", Frame(h, 3))})), kStatusOk);
+    EXPECT_STREQ(bitmap.name, "Rock");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,10 +31,12 @@ public:
     }
     void LightVertex(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided) override {
         ++lit;
+        points.push_back(point);
         Light::LightVertex(point, vertex, twoSided);
     }
     int prepared = 0;
     int lit = 0;
+    std::vector<MeshVertex> points;
 };
 
 // A unit square facing the camera, two Gouraud triangles sharing an edge,
@@ -148,6 +151,26 @@ TEST_F(SceneObjectTest, EachSharedVertexIsLitOnce) {
     object.Draw();
     EXPECT_EQ(light_.lit, 0);
     EXPECT_TRUE(Fills().empty());
+}
+
+TEST_F(SceneObjectTest, ASmoothFaceLightsAVertexAFlatFaceTransformedFirstAtItsWorldPoint) {
+    // The first face is flat and reaches the shared corners 0 and 2 first;
+    // the smooth face after it must still light them where they are in the
+    // world, with their own normals.
+    faces_[0].flags = FaceRecord::kFlatLit | FaceRecord::kCullBack;
+    SceneObject object(&model_);
+    Place(object, 0.0f, 0.0f, 10.0f);
+    object.Draw();
+    ASSERT_EQ(light_.points.size(), 4u);   // the flat face's first corner, then the smooth face's three
+    for (size_t k = 0; k < light_.points.size(); ++k) {
+        const MeshVertex& p = light_.points[k];
+        SCOPED_TRACE(k);
+        EXPECT_FLOAT_EQ(p.z, 10.0f);
+        EXPECT_FLOAT_EQ(std::abs(p.x), 1.0f);
+        EXPECT_FLOAT_EQ(std::abs(p.y), 1.0f);
+        EXPECT_FLOAT_EQ(p.nz, -1.0f);
+    }
+    EXPECT_EQ(Fills().size(), 2u);
 }
 
 TEST_F(SceneObjectTest, TheCullKeepsEverySphereThatReachesIntoTheView) {

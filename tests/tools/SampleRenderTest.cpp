@@ -3,6 +3,7 @@
 // shows here. VORN_UPDATE_GOLDEN=1 rewrites them; look at them first.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "canvas/D3DCanvas.h"
@@ -10,9 +11,12 @@
 #include "canvas/ScreenCanvas8.h"
 #include "display/PixelFormat.h"
 #include "game/DataDirectories.h"
+#include "game/EffectTypes.h"
 #include "scene/OstrelSystem.h"
 #include "tests/support/GoldenImage.h"
+#include "tests/support/RecordingMessageBox.h"
 #include "tests/support/ScopedDisplay.h"
+#include "tests/support/ScopedInstall.h"
 #include "tests/support/TempDir.h"
 #include "tools/mkdata/SampleTree.h"
 #include "tools/render/EffectShot.h"
@@ -112,11 +116,25 @@ TEST(SampleRender3d, TheSceneThroughThe3dKindMatchesItsGoldenPicture) {
 // The effects of the sample data as the render tool draws them at 16 bits:
 // the explosion early, midway and fading, a beam at the height of its pulse,
 // a gun shot, the sample nebula and a field of space dust.
-TEST(SampleEffectRender, EffectsMatchTheirGoldenPictures) {
-    const TempDir dir;
-    std::string error;
-    ASSERT_TRUE(WriteSampleTree(dir.Str(), &error)) << error;
-    ASSERT_TRUE(g_dataDirs.Find(dir.Str()));
+class SampleEffectRender : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(WriteSampleTree(dir_.Str(), &error)) << error;
+        ASSERT_TRUE(g_dataDirs.Find(dir_.Str()));
+        engine_ = std::make_unique<OstrelSystem>(OstrelSystem::kGameHeapSize, OstrelSystem::kGameHeapMode);
+        ASSERT_EQ(engine_->Start(OstrelSystem::kGameArenaSize1, OstrelSystem::kGameArenaSize2, nullptr), kStatusOk);
+        g_pixelFormat = kPixelFormatRgb565;
+    }
+    void TearDown() override {
+        engine_.reset();
+        g_dataDirs.Clear();
+    }
+    const TempDir dir_;
+    std::unique_ptr<OstrelSystem> engine_;
+};
+
+TEST_F(SampleEffectRender, EffectsMatchTheirGoldenPictures) {
     const struct {
         const char* kind;
         uint32_t at;
@@ -126,9 +144,6 @@ TEST(SampleEffectRender, EffectsMatchTheirGoldenPictures) {
         {"beam", 500, "beam"},          {"shot", 0, "shot"},          {"nebula", 0, "nebula"},
         {"dust", 0, "dust"},
     };
-    OstrelSystem engine(OstrelSystem::kGameHeapSize, OstrelSystem::kGameHeapMode);
-    ASSERT_EQ(engine.Start(OstrelSystem::kGameArenaSize1, OstrelSystem::kGameArenaSize2, nullptr), kStatusOk);
-    g_pixelFormat = kPixelFormatRgb565;
     for (const auto& shot : shots) {
         SCOPED_TRACE(shot.golden);
         EffectShot effect;
@@ -139,7 +154,20 @@ TEST(SampleEffectRender, EffectsMatchTheirGoldenPictures) {
     }
     EffectShot unknown;
     EXPECT_EQ(unknown.Load("fireworks", 0), kStatusNotThisRecord);
-    g_dataDirs.Clear();
+}
+
+// An explosion's lens flare is made from the flare table, which the tool
+// loads before the effect starts and gives back when it is done.
+TEST_F(SampleEffectRender, TheExplosionFindsItsFlare) {
+    RecordingMessageBox boxes;
+    const ScopedInstall<platform::MessageBox> installed(boxes);
+    {
+        EffectShot effect;
+        ASSERT_EQ(effect.Load("explosion", 0), kStatusOk);
+        EXPECT_GT(g_flareTable.Count(), 0);
+    }
+    for (const RecordingMessageBox::Shown& box : boxes.Boxes()) ADD_FAILURE() << box.caption << ": " << box.text;
+    EXPECT_EQ(g_flareTable.Count(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothDepths, SampleRenderTest, ::testing::Values(kPixelFormatIndexed8, kPixelFormatRgb565));

@@ -72,12 +72,14 @@ EffectShot::EffectShot() : previousGame_(g_gameState) {}
 
 EffectShot::~EffectShot() {
     // The effects go first, then the owner while the game state it tells
-    // of its leaving is still there, then the game state with the definitions.
+    // of its leaving is still there, then the game state with the definitions,
+    // then the flare table the effects' flares were made from.
     nebula_.reset();
     if (game_ != nullptr) game_->ClearFlight();
     owner_.reset();
     game_.reset();
     g_gameState = previousGame_;
+    if (ownsFlares_) FreeFx();
 }
 
 Status EffectShot::Load(const char* kind, uint32_t at) {
@@ -88,6 +90,9 @@ Status EffectShot::Load(const char* kind, uint32_t at) {
     palette = game_->LoadPalette("Vorn", true);
     game_->currentPalette = game_->defaultPalette = palette;
     if (palette == nullptr || !game_->LoadFlightPalettes()) return kStatusCannotOpen;
+    // An explosion makes its lens flare from the flare table, as in flight.
+    ownsFlares_ = g_flareTable.Count() == 0;
+    LoadFx();
     LoadEffectRegistries(*game_);
     owner_ = std::make_unique<SpaceObject>();
 

@@ -49,4 +49,5 @@ private:
     bool sideView_ = false;
     bool wideView_ = false;
     bool dustView_ = false;
+    bool ownsFlares_ = false;   // the flare table was loaded here, and is freed here
 };
