@@ -128,7 +128,6 @@ Status Read(IffFile& iff, Contents* out) {
     bool hasHeader = false;
     int32_t ordinal = 0;
     const auto refuse = [out, &ordinal](uint32_t chunk, const std::vector<uint8_t>& bytes, const char* reason) {
-        ++out->refused;
         out->refusals.push_back({chunk, ordinal, DefinitionOf(bytes.data(), uint32_t(bytes.size())), reason});
     };
     for (;;) {

@@ -87,8 +87,7 @@ struct Contents {
     bool hasPlayer = false;
     Player player;
     std::vector<Record> records;
-    int32_t refused = 0;   // records of the wrong size or with bad fields
-    std::vector<Refusal> refusals;   // one per refused record, in file order
+    std::vector<Refusal> refusals;   // records of the wrong size or with bad fields, in file order
 };
 
 // The reader stands before FORM "MSSN". 0; 10 when a step of the walk is

@@ -155,7 +155,7 @@ TEST_F(MissionTest, CutAndBentFilesReadWhatIsWholeAndNoMore) {
         ASSERT_EQ(mission_file::Read(iff, &contents), kStatusOk);
     }
     EXPECT_EQ(contents.records.size(), 16u);
-    EXPECT_EQ(contents.refused, 0);
+    EXPECT_TRUE(contents.refusals.empty());
     EXPECT_STREQ(contents.player.definition, "P101");
     for (size_t cut = 0; cut < whole.size(); ++cut) {
         MemoryStream stream(std::vector<uint8_t>(whole.begin(), whole.begin() + std::ptrdiff_t(cut)));
@@ -176,7 +176,8 @@ TEST_F(MissionTest, CutAndBentFilesReadWhatIsWholeAndNoMore) {
     ASSERT_EQ(iff.ValidateHeader(), kStatusOk);
     mission_file::Contents shortened;
     mission_file::Read(iff, &shortened);
-    EXPECT_GE(shortened.refused, 1);
+    ASSERT_EQ(shortened.refusals.size(), 1u);
+    EXPECT_STREQ(shortened.refusals[0].reason, mission_file::refusal::kWrongSize);
 
     // Set-ups of cut files end not ready, leaving an empty world.
     for (size_t cut = 16; cut < whole.size(); cut += 701) {
