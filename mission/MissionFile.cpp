@@ -85,6 +85,10 @@ std::string TagText(uint32_t chunk) {
 
 }  // namespace
 
+Refusal RefusalOf(const Record& record, const char* reason) {
+    return {record.chunk, record.ordinal, DefinitionOf(record.bytes.data(), uint32_t(record.bytes.size())), reason};
+}
+
 std::string DescribeRefusal(const Refusal& refusal) {
     return "record " + std::to_string(refusal.ordinal) + " " + PrintableText(TagText(refusal.chunk)) + " \"" +
            PrintableText(refusal.definition) + "\": " + refusal.reason;

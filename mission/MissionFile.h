@@ -79,6 +79,8 @@ struct Refusal {
     std::string definition;
     const char* reason = "";
 };
+// The refusal of a record that was read whole (one the set-up cannot build).
+Refusal RefusalOf(const Record& record, const char* reason);
 // "record 3 ROCK \"Asteroid\": <reason>", the name's unprintable bytes escaped.
 std::string DescribeRefusal(const Refusal& refusal);
 

@@ -197,10 +197,7 @@ Status SetUpMission(const char* name, int32_t) {
         if (SpaceObject* const object = Build(record, playerWing)) {
             game->AddObjectsToWorld(object, 0);
         } else {
-            const std::string definition(reinterpret_cast<const char*>(record.bytes.data()),
-                                         strnlen(reinterpret_cast<const char*>(record.bytes.data()), 16));
-            g_setUpReport.push_back(
-                mission_file::DescribeRefusal({record.chunk, record.ordinal, definition, mission_file::refusal::kNotMade}));
+            g_setUpReport.push_back(mission_file::DescribeRefusal(mission_file::RefusalOf(record, mission_file::refusal::kNotMade)));
         }
     }
     // A flight without the player's ship is no flight: the world goes again.
