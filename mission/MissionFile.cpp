@@ -128,7 +128,13 @@ bool DecodeShip(const Record& record, spawn_records::AiShip* out, int32_t* side,
 
 Status Read(IffFile& iff, Contents* out) {
     *out = Contents{};
-    if (iff_walk::FindNext(iff, IffFile::kFormId, kForm) != kStatusOk || iff.Descend() != kStatusOk) return kStatusCannotOpen;
+    const auto fail = [out](Status status, const char* why) {
+        out->failure = why;
+        return status;
+    };
+    if (iff_walk::FindNext(iff, IffFile::kFormId, kForm) != kStatusOk || iff.Descend() != kStatusOk) {
+        return fail(kStatusCannotOpen, failure::kNoForm);
+    }
     bool hasHeader = false;
     int32_t ordinal = 0;
     const auto refuse = [out, &ordinal](uint32_t chunk, const std::vector<uint8_t>& bytes, const char* reason) {
@@ -137,20 +143,24 @@ Status Read(IffFile& iff, Contents* out) {
     for (;;) {
         const Status step = iff_walk::Step(iff);
         if (step == kStatusEndOfData) break;
-        if (step != kStatusOk) return kStatusCannotOpen;
+        if (step != kStatusOk) return fail(kStatusCannotOpen, failure::kCut);
         const uint32_t chunk = iff.ChunkId();
         if (chunk == IffFile::kFormId) continue;   // forms of later issues
         const uint32_t size = iff.ChunkSize();
         if (chunk == kHeader) {
             uint8_t bytes[kHeaderBytes] = {};
-            if (size != kHeaderBytes || iff_walk::ReadBounded(iff, bytes, sizeof bytes) != kHeaderBytes) return kStatusMalformed;
+            if (size != kHeaderBytes || iff_walk::ReadBounded(iff, bytes, sizeof bytes) != kHeaderBytes) {
+                return fail(kStatusMalformed, failure::kBadHeader);
+            }
             PacketReader in(bytes, kHeaderBytes);
             Header& h = out->header;
             for (int i = 0; i < 3; ++i) h.reportDelays[i] = in.I32(uint32_t(4 * i));
             for (int i = 0; i < 4; ++i) h.reference[i] = in.F32(12 + uint32_t(4 * i));
             for (int i = 0; i < 4; ++i) h.mapCentre[i] = in.F32(28 + uint32_t(4 * i));
             for (int i = 0; i < 12; ++i) h.mapView[i] = in.F32(44 + uint32_t(4 * i));
-            if (!Finite(h.reference, 4) || !Finite(h.mapCentre, 4) || !Finite(h.mapView, 12)) return kStatusMalformed;
+            if (!Finite(h.reference, 4) || !Finite(h.mapCentre, 4) || !Finite(h.mapView, 12)) {
+                return fail(kStatusMalformed, failure::kBadHeader);
+            }
             hasHeader = true;
             continue;
         }
@@ -158,7 +168,7 @@ Status Read(IffFile& iff, Contents* out) {
             chunk != kWayPoint && chunk != kBuoy && chunk != kShip) {
             continue;   // chunks of later issues
         }
-        if (++ordinal > kMaxRecords) return kStatusMalformed;
+        if (++ordinal > kMaxRecords) return fail(kStatusMalformed, failure::kTooManyRecords);
         if (chunk == kPlayer) {
             std::vector<uint8_t> bytes(size == kPlayerBytes ? kPlayerBytes : 0);
             PacketReader in(bytes.data(), uint32_t(bytes.size()));
@@ -185,10 +195,12 @@ Status Read(IffFile& iff, Contents* out) {
             out->records.push_back({chunk, std::move(bytes), ordinal});
         }
     }
-    return hasHeader ? kStatusOk : kStatusMalformed;
+    return hasHeader ? kStatusOk : fail(kStatusMalformed, failure::kNoHeader);
 }
 
 Status Load(const char* path, Contents* out) {
+    *out = Contents{};
+    out->failure = failure::kNoFile;
     IffFile iff(0);
     if (path == nullptr || iff.OpenFile(path, kOpenRead) != kStatusOk) return kStatusCannotOpen;
     const Status read = iff.ValidateHeader() == kStatusOk ? Read(iff, out) : kStatusCannotOpen;

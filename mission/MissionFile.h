@@ -71,6 +71,17 @@ inline constexpr const char* kBadField = "a text runs past its field or a number
 inline constexpr const char* kNotMade = "no object can be made of its definition";
 }  // namespace refusal
 
+// Why a whole file was refused.
+namespace failure {
+inline constexpr const char* kNoFile = "the file cannot be opened or is no chunk file";
+inline constexpr const char* kNoForm = "the file holds no mission form";
+inline constexpr const char* kCut = "the file's chunks run past its end";
+inline constexpr const char* kBadHeader = "the header is not whole or holds a number that is not finite";
+inline constexpr const char* kNoHeader = "the file has no header";
+inline constexpr const char* kTooManyRecords = "the file holds more than 16384 records";
+static_assert(kMaxRecords == 16384, "the message names the cap");
+}  // namespace failure
+
 // A record the reader or the set-up refused: which one, its definition
 // name as it stood (up to 16 bytes, maybe unprintable), and why.
 struct Refusal {
@@ -90,13 +101,14 @@ struct Contents {
     Player player;
     std::vector<Record> records;
     std::vector<Refusal> refusals;   // records of the wrong size or with bad fields, in file order
+    const char* failure = nullptr;   // why the file was refused whole (a failure:: text), when it was
 };
 
 // The reader stands before FORM "MSSN". 0; 10 when a step of the walk is
 // refused or the form is missing; 12 without a whole header or with more
 // than kMaxRecords records.
 Status Read(IffFile& iff, Contents* out);
-// The same from a file.
+// The same from a file (10 too when it cannot be opened or is no chunk file).
 Status Load(const char* path, Contents* out);
 
 // The record's definition name and fields, decoded; false for a chunk that

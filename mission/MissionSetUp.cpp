@@ -178,7 +178,10 @@ Status SetUpMission(const char* name, int32_t) {
     const std::string path = g_dataDirs.Prefix(DataDir::kMissions) + name;
     const Status loaded = mission_file::Load(path.c_str(), &contents);
     for (const mission_file::Refusal& refused : contents.refusals) g_setUpReport.push_back(mission_file::DescribeRefusal(refused));
-    if (loaded != kStatusOk) return loaded;
+    if (loaded != kStatusOk) {
+        if (contents.failure != nullptr) g_setUpReport.push_back(contents.failure);
+        return loaded;
+    }
 
     Mission& mission = *game->mission;
     const mission_file::Header& header = contents.header;

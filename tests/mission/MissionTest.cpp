@@ -141,6 +141,8 @@ TEST_F(MissionTest, ASecondSetUpLeavesNothingOfTheFirst) {
     EXPECT_EQ(builder_->Game().missionReady, 1);
     // A missing file: not ready, an empty world.
     EXPECT_NE(SetUpMission("nowhere.uli", -1), kStatusOk);
+    ASSERT_EQ(SetUpReport().size(), 1u);
+    EXPECT_EQ(SetUpReport()[0], mission_file::failure::kNoFile);
     EXPECT_EQ(builder_->Game().missionReady, 0);
     EXPECT_EQ(builder_->Game().mission->firstObject, nullptr);
 }
@@ -276,6 +278,7 @@ TEST_F(MissionTest, MissionFilesHoldAtMostTheCapOfRecords) {
             EXPECT_EQ(contents.records.size(), size_t(count));
         } else {
             EXPECT_EQ(read, kStatusMalformed);
+            EXPECT_STREQ(contents.failure, mission_file::failure::kTooManyRecords);
         }
     }
 }
