@@ -1,9 +1,11 @@
 #include "mission/MissionFile.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
 #include "engine/IffWalk.h"
+#include "engine/PrintableText.h"
 #include "net/PacketBytes.h"
 #include "objects/space/SpawnRecords.h"
 
@@ -16,6 +18,26 @@ bool Finite(const float* values, int count) {
         if (!std::isfinite(values[i])) return false;
     }
     return true;
+}
+
+uint32_t ExpectedSize(uint32_t chunk) {
+    switch (chunk) {
+        case kRock:
+        case kMine:
+            return spawn_records::kRockBytes;
+        case kGate:
+            return spawn_records::kGateBytes;
+        case kDebris:
+            return spawn_records::kDebrisBytes;
+        case kWayPoint:
+            return kWayPointBytes;
+        case kBuoy:
+            return kBuoyBytes;
+        case kShip:
+            return kShipBytes;
+        default:
+            return 0;
+    }
 }
 
 // The record is whole and every field of it sound.
@@ -47,7 +69,30 @@ bool Sound(uint32_t chunk, const std::vector<uint8_t>& bytes) {
     }
 }
 
+// The definition name a record begins with, as far as its bytes go.
+std::string DefinitionOf(const uint8_t* bytes, uint32_t size) {
+    const uint32_t field = std::min<uint32_t>(size, 16);
+    uint32_t length = 0;
+    while (length < field && bytes[length] != 0) ++length;
+    return std::string(reinterpret_cast<const char*>(bytes), length);
+}
+
+std::string TagText(uint32_t chunk) {
+    std::string tag(4, ' ');
+    for (int i = 0; i < 4; ++i) tag[size_t(i)] = char((chunk >> (8 * i)) & 0xFF);
+    return tag;
+}
+
 }  // namespace
+
+Refusal RefusalOf(const Record& record, const char* reason) {
+    return {record.chunk, record.ordinal, DefinitionOf(record.bytes.data(), uint32_t(record.bytes.size())), reason};
+}
+
+std::string DescribeRefusal(const Refusal& refusal) {
+    return "record " + std::to_string(refusal.ordinal) + " " + PrintableText(TagText(refusal.chunk)) + " \"" +
+           PrintableText(refusal.definition) + "\": " + refusal.reason;
+}
 
 bool DecodeWayPoint(const Record& record, char definition[16], WayPointRecord* out) {
     if (record.chunk != kWayPoint || record.bytes.size() != kWayPointBytes) return false;
@@ -67,7 +112,7 @@ bool DecodeBuoy(const Record& record, char definition[16], NavBuoyRecord* out) {
         !in.Text(80, 16, out->secondLinkName, sizeof out->secondLinkName)) {
         return false;
     }
-    return Finite(&out->position.x, 3);
+    return Finite(&out->position.x, 3) && out->spinRange >= 0 && out->spinRange <= spawn_records::kMaxDrift;
 }
 
 bool DecodeShip(const Record& record, spawn_records::AiShip* out, int32_t* side, int32_t* wingman) {
@@ -83,55 +128,79 @@ bool DecodeShip(const Record& record, spawn_records::AiShip* out, int32_t* side,
 
 Status Read(IffFile& iff, Contents* out) {
     *out = Contents{};
-    if (iff_walk::FindNext(iff, IffFile::kFormId, kForm) != kStatusOk || iff.Descend() != kStatusOk) return kStatusCannotOpen;
+    const auto fail = [out](Status status, const char* why) {
+        out->failure = why;
+        return status;
+    };
+    if (iff_walk::FindNext(iff, IffFile::kFormId, kForm) != kStatusOk || iff.Descend() != kStatusOk) {
+        return fail(kStatusCannotOpen, failure::kNoForm);
+    }
     bool hasHeader = false;
+    int32_t ordinal = 0;
+    const auto refuse = [out, &ordinal](uint32_t chunk, const std::vector<uint8_t>& bytes, const char* reason) {
+        out->refusals.push_back({chunk, ordinal, DefinitionOf(bytes.data(), uint32_t(bytes.size())), reason});
+    };
     for (;;) {
         const Status step = iff_walk::Step(iff);
         if (step == kStatusEndOfData) break;
-        if (step != kStatusOk) return kStatusCannotOpen;
+        if (step != kStatusOk) return fail(kStatusCannotOpen, failure::kCut);
         const uint32_t chunk = iff.ChunkId();
         if (chunk == IffFile::kFormId) continue;   // forms of later issues
         const uint32_t size = iff.ChunkSize();
         if (chunk == kHeader) {
             uint8_t bytes[kHeaderBytes] = {};
-            if (size != kHeaderBytes || iff_walk::ReadBounded(iff, bytes, sizeof bytes) != kHeaderBytes) return kStatusMalformed;
+            if (size != kHeaderBytes || iff_walk::ReadBounded(iff, bytes, sizeof bytes) != kHeaderBytes) {
+                return fail(kStatusMalformed, failure::kBadHeader);
+            }
             PacketReader in(bytes, kHeaderBytes);
             Header& h = out->header;
             for (int i = 0; i < 3; ++i) h.reportDelays[i] = in.I32(uint32_t(4 * i));
             for (int i = 0; i < 4; ++i) h.reference[i] = in.F32(12 + uint32_t(4 * i));
             for (int i = 0; i < 4; ++i) h.mapCentre[i] = in.F32(28 + uint32_t(4 * i));
             for (int i = 0; i < 12; ++i) h.mapView[i] = in.F32(44 + uint32_t(4 * i));
-            if (!Finite(h.reference, 4) || !Finite(h.mapCentre, 4) || !Finite(h.mapView, 12)) return kStatusMalformed;
+            if (!Finite(h.reference, 4) || !Finite(h.mapCentre, 4) || !Finite(h.mapView, 12)) {
+                return fail(kStatusMalformed, failure::kBadHeader);
+            }
             hasHeader = true;
             continue;
         }
+        if (chunk != kPlayer && chunk != kRock && chunk != kMine && chunk != kGate && chunk != kDebris &&
+            chunk != kWayPoint && chunk != kBuoy && chunk != kShip) {
+            continue;   // chunks of later issues
+        }
+        if (++ordinal > kMaxRecords) return fail(kStatusMalformed, failure::kTooManyRecords);
         if (chunk == kPlayer) {
-            uint8_t bytes[kPlayerBytes] = {};
-            PacketReader in(bytes, kPlayerBytes);
-            if (size == kPlayerBytes && iff_walk::ReadBounded(iff, bytes, sizeof bytes) == kPlayerBytes &&
-                in.Text(0, 16, out->player.definition, 16) && in.Text(16, 16, out->player.wing, 16)) {
-                out->hasPlayer = true;
+            std::vector<uint8_t> bytes(size == kPlayerBytes ? kPlayerBytes : 0);
+            PacketReader in(bytes.data(), uint32_t(bytes.size()));
+            if (size != kPlayerBytes) {
+                refuse(chunk, bytes, refusal::kWrongSize);
+            } else if (iff_walk::ReadBounded(iff, bytes.data(), kPlayerBytes) != kPlayerBytes) {
+                refuse(chunk, {}, refusal::kUnreadable);
+            } else if (!in.Text(0, 16, out->player.definition, 16) || !in.Text(16, 16, out->player.wing, 16)) {
+                refuse(chunk, bytes, refusal::kBadField);
             } else {
-                ++out->refused;
+                out->hasPlayer = true;
             }
             continue;
         }
-        if (chunk != kRock && chunk != kMine && chunk != kGate && chunk != kDebris && chunk != kWayPoint &&
-            chunk != kBuoy && chunk != kShip) {
-            continue;   // chunks of later issues
-        }
         // No record is near 1 KB: a larger size is refused before anything is read.
         std::vector<uint8_t> bytes(size <= 1024 ? size : 0);
-        if (size == 0 || size > 1024 || iff.ReadChunk(bytes.data(), size) != kStatusOk || !Sound(chunk, bytes)) {
-            ++out->refused;
-            continue;
+        if (size == 0 || size > 1024) {
+            refuse(chunk, {}, refusal::kWrongSize);
+        } else if (iff.ReadChunk(bytes.data(), size) != kStatusOk) {
+            refuse(chunk, {}, refusal::kUnreadable);
+        } else if (!Sound(chunk, bytes)) {
+            refuse(chunk, bytes, ExpectedSize(chunk) != size ? refusal::kWrongSize : refusal::kBadField);
+        } else {
+            out->records.push_back({chunk, std::move(bytes), ordinal});
         }
-        out->records.push_back({chunk, std::move(bytes)});
     }
-    return hasHeader ? kStatusOk : kStatusMalformed;
+    return hasHeader ? kStatusOk : fail(kStatusMalformed, failure::kNoHeader);
 }
 
 Status Load(const char* path, Contents* out) {
+    *out = Contents{};
+    out->failure = failure::kNoFile;
     IffFile iff(0);
     if (path == nullptr || iff.OpenFile(path, kOpenRead) != kStatusOk) return kStatusCannotOpen;
     const Status read = iff.ValidateHeader() == kStatusOk ? Read(iff, out) : kStatusCannotOpen;

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "engine/IffFile.h"
@@ -33,7 +34,8 @@ inline constexpr uint32_t kHeaderBytes = 3 * 4 + 16 + 16 + 48;
 inline constexpr uint32_t kPlayerBytes = 32;
 // "WAYP": definition (16), name (32), position (3 floats).
 inline constexpr uint32_t kWayPointBytes = 16 + 32 + 12;
-// "BUOY": definition (16), position (3 floats), name (32), spin range, two link names (16 each).
+// "BUOY": definition (16), position (3 floats), name (32), spin range (0 to
+// spawn_records::kMaxDrift), two link names (16 each).
 inline constexpr uint32_t kBuoyBytes = 16 + 12 + 32 + 4 + 16 + 16;
 // "SHIP": the AI ship record, then its side and a wingman flag.
 inline constexpr uint32_t kShipBytes = spawn_records::kAiShipBytes + 8;
@@ -50,24 +52,63 @@ struct Player {
     char wing[16] = {};
 };
 
+// At most this many records (and refused ones) are read; a file with more
+// is refused whole: the world pass and the set-up grow with the objects.
+inline constexpr int32_t kMaxRecords = 16384;
+
 // One record, as it stood in the file (already found whole and sound).
 struct Record {
     uint32_t chunk = 0;
     std::vector<uint8_t> bytes;
+    int32_t ordinal = 0;   // its place among the file's records (PLYR included), from 1
 };
+
+// Why a record was refused, as the set-up reports it.
+namespace refusal {
+inline constexpr const char* kWrongSize = "its size is not the record's";
+inline constexpr const char* kUnreadable = "its bytes cannot be read";
+inline constexpr const char* kBadField = "a text runs past its field or a number is out of range";
+inline constexpr const char* kNotMade = "no object can be made of its definition";
+}  // namespace refusal
+
+// Why a whole file was refused.
+namespace failure {
+inline constexpr const char* kNoFile = "the file cannot be opened or is no chunk file";
+inline constexpr const char* kNoForm = "the file holds no mission form";
+inline constexpr const char* kCut = "the file's chunks run past its end";
+inline constexpr const char* kBadHeader = "the header is not whole or holds a number that is not finite";
+inline constexpr const char* kNoHeader = "the file has no header";
+inline constexpr const char* kTooManyRecords = "the file holds more than 16384 records";
+static_assert(kMaxRecords == 16384, "the message names the cap");
+}  // namespace failure
+
+// A record the reader or the set-up refused: which one, its definition
+// name as it stood (up to 16 bytes, maybe unprintable), and why.
+struct Refusal {
+    uint32_t chunk = 0;
+    int32_t ordinal = 0;
+    std::string definition;
+    const char* reason = "";
+};
+// The refusal of a record that was read whole (one the set-up cannot build).
+Refusal RefusalOf(const Record& record, const char* reason);
+// "record 3 ROCK \"Asteroid\": <reason>", the name's unprintable bytes escaped.
+std::string DescribeRefusal(const Refusal& refusal);
 
 struct Contents {
     Header header;
     bool hasPlayer = false;
     Player player;
     std::vector<Record> records;
-    int32_t refused = 0;   // records of the wrong size or with bad fields
+    std::vector<Refusal> refusals;   // records of the wrong size or with bad fields, in file order
+    const char* failure = nullptr;   // why the file was refused whole (a failure:: text), when it was
 };
 
 // The reader stands before FORM "MSSN". 0; 10 when a step of the walk is
-// refused or the form is missing; 12 without a whole header.
+// refused or the form is missing; 12 without a whole header or with more
+// than kMaxRecords records.
 Status Read(IffFile& iff, Contents* out);
-// The same from a file.
+// The same from a file (10 too when it cannot be opened or is no chunk file).
 Status Load(const char* path, Contents* out);
 
 // The record's definition name and fields, decoded; false for a chunk that

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ai/WingGroup.h"
+#include "engine/PrintableText.h"
 #include "engine/Random.h"
 #include "game/CareerRecord.h"
 #include "game/DataDirectories.h"
@@ -34,6 +35,7 @@ constexpr float kChaseTrail = 10.0f;
 // hold it from then on (the first of them to go deletes it); a wing no ship
 // joined is deleted when the set-up ends.
 std::vector<WingGroup*> g_wings;
+std::vector<std::string> g_setUpReport;
 
 WingGroup* WingNamed(const char* name) {
     for (WingGroup* wing : g_wings) {
@@ -106,19 +108,24 @@ SpaceObject* Build(const mission_file::Record& record, WingGroup* playerWing) {
     }
 }
 
+// Every object of the world goes (their references first).
+void RemoveWorldObjects(Mission& mission) {
+    while (mission.firstObject != nullptr) {
+        SpaceObject* const object = mission.firstObject;
+        object->OnRemove(0);
+        delete object;
+    }
+}
+
 }  // namespace
+
+const std::vector<std::string>& SetUpReport() { return g_setUpReport; }
 
 void FreeMission() {
     GameState* const game = g_gameState;
     if (game == nullptr) return;
     game->ClearFlight();
-    if (Mission* const mission = game->mission) {
-        while (mission->firstObject != nullptr) {
-            SpaceObject* const object = mission->firstObject;
-            object->OnRemove(0);
-            delete object;
-        }
-    }
+    if (Mission* const mission = game->mission) RemoveWorldObjects(*mission);
     game->playerShip = game->viewedObject = game->chaseObject = game->chaseReference = nullptr;
     FreeGoals();
     ReleaseWings();
@@ -164,6 +171,7 @@ Status SetUpMission(const char* name, int32_t) {
     game->missionStore = std::make_unique<Mission>();
     game->mission = game->missionStore.get();
     game->missionFlown = 0;
+    g_setUpReport.clear();
     LoadEffectRegistries(*game);
     // Every flight has its effects' palettes and a camera, headless too:
     // explosions are placed by the camera and grouped by the palettes.
@@ -176,7 +184,11 @@ Status SetUpMission(const char* name, int32_t) {
     mission_file::Contents contents;
     const std::string path = g_dataDirs.Prefix(DataDir::kMissions) + name;
     const Status loaded = mission_file::Load(path.c_str(), &contents);
-    if (loaded != kStatusOk) return loaded;
+    for (const mission_file::Refusal& refused : contents.refusals) g_setUpReport.push_back(mission_file::DescribeRefusal(refused));
+    if (loaded != kStatusOk) {
+        if (contents.failure != nullptr) g_setUpReport.push_back(contents.failure);
+        return loaded;
+    }
 
     Mission& mission = *game->mission;
     const mission_file::Header& header = contents.header;
@@ -192,9 +204,24 @@ Status SetUpMission(const char* name, int32_t) {
     // The player's wing is there before its wingmen.
     WingGroup* const playerWing = contents.hasPlayer ? WingNamed(contents.player.wing) : nullptr;
     for (const mission_file::Record& record : contents.records) {
-        if (SpaceObject* const object = Build(record, playerWing)) game->AddObjectsToWorld(object, 0);
+        if (SpaceObject* const object = Build(record, playerWing)) {
+            game->AddObjectsToWorld(object, 0);
+        } else {
+            g_setUpReport.push_back(mission_file::DescribeRefusal(mission_file::RefusalOf(record, mission_file::refusal::kNotMade)));
+        }
     }
-    if (contents.hasPlayer) CreatePlayerShip(contents.player);
+    // A flight without the player's ship is no flight: the world goes again.
+    SpaceObject* const player = contents.hasPlayer ? CreatePlayerShip(contents.player) : nullptr;
+    if (player == nullptr) {
+        g_setUpReport.push_back(contents.hasPlayer ? "the player's ship \"" + PrintableText(contents.player.definition) +
+                                                         "\" cannot be made"
+                                                   : std::string("the mission names no player's ship"));
+        game->playerShip = game->viewedObject = game->chaseObject = game->chaseReference = nullptr;
+        // Wings no ship joined go first; the others go with their ships.
+        ReleaseWings();
+        RemoveWorldObjects(mission);
+        return kStatusMalformed;
+    }
     if (game->playerShip != nullptr) {
         // The weapons' flash lights the scene from the player's ship.
         auto* const light = new FrameAttenuatedLight(Vector3{0.0f, 0.0f, 0.0f}, 0.0f, game->playerShip->Radius());

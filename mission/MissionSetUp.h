@@ -1,5 +1,7 @@
 #pragma once
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "engine/Status.h"
 #include "engine/Vector3.h"
@@ -13,9 +15,15 @@ struct Player;
 // gives an empty mission): the old world, goals, wings and templates go,
 // the effect definitions are read, every record is built through the
 // factory and the definitions, then the player's ship. The game state's
-// mission-ready flag is set only when the file loaded; a failed load leaves
-// an empty world. 0, or the loader's failure (10 unreadable, 12 malformed).
+// mission-ready flag is set only when the file loaded and the player's ship
+// was made; a failure leaves an empty world. 0, or the loader's failure (10
+// unreadable, 12 malformed, also when the file names no player's ship or
+// none can be made of it).
 Status SetUpMission(const char* name, int32_t slot);
+// What the last set-up refused, a line each: every record the file or the
+// definitions refused (naming the record and why), and the reason a set-up
+// failed after the file loaded. Names have their unprintable bytes escaped.
+const std::vector<std::string>& SetUpReport();
 // Everything a set-up made: the flight's effects, the world's objects, the
 // goals, the wings and the definition templates.
 void FreeMission();

@@ -15,6 +15,10 @@ bool Finite(const Vector3& v) { return std::isfinite(v.x) && std::isfinite(v.y) 
 
 }  // namespace
 
+bool ScatterInRange(float scatter) { return scatter >= 0.0f && scatter <= kMaxScatter; }
+
+bool DriftInRange(float drift) { return drift >= 0.0f && drift <= float(kMaxDrift); }
+
 std::optional<Rock> DecodeRock(const uint8_t* bytes, uint32_t size) {
     if (bytes == nullptr || size < kRockBytes) return std::nullopt;
     PacketReader in(bytes, size);
@@ -23,7 +27,7 @@ std::optional<Rock> DecodeRock(const uint8_t* bytes, uint32_t size) {
     rock.position = in.Vector(40);
     rock.scatter = in.F32(60);
     rock.drift = in.F32(68);
-    if (!Finite(rock.position) || !std::isfinite(rock.scatter) || !std::isfinite(rock.drift)) return std::nullopt;
+    if (!Finite(rock.position) || !ScatterInRange(rock.scatter) || !DriftInRange(rock.drift)) return std::nullopt;
     return rock;
 }
 
@@ -50,7 +54,7 @@ std::optional<Debris> DecodeDebris(const uint8_t* bytes, uint32_t size) {
     }
     debris.position = in.Vector(44);
     debris.drift = in.F32(64);
-    if (!Finite(debris.position) || !std::isfinite(debris.drift)) return std::nullopt;
+    if (!Finite(debris.position) || !DriftInRange(debris.drift)) return std::nullopt;
     return debris;
 }
 

@@ -13,6 +13,15 @@ namespace spawn_records {
 inline constexpr uint32_t kDefinitionBytes = 16;
 inline constexpr uint32_t kInstanceNameBytes = 32;
 
+// The ranges a record's values are taken in; anything else (negative,
+// beyond, NaN, infinite) refuses the record. A scatter radius of a million
+// units is beyond any field; a drift or spin range past 16,384 (2D covers
+// every bit of the dice) spins no differently.
+inline constexpr float kMaxScatter = 1.0e6f;
+inline constexpr int32_t kMaxDrift = 16384;
+bool ScatterInRange(float scatter);
+bool DriftInRange(float drift);
+
 struct Rock {   // asteroids and mines
     char definition[kDefinitionBytes] = {};
     Vector3 position{};     // at 40

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <map>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "engine/Random.h"
@@ -19,6 +20,7 @@
 #include "objects/space/SpaceObject.h"
 #include "objects/space/WorldPass.h"
 #include "platform/Clock.h"
+#include "shell/FlightReport.h"
 #include "shell/LaunchOptions.h"
 
 namespace {
@@ -35,46 +37,17 @@ public:
     uint32_t now = 1000;
 };
 
-const char* NameOf(const SpaceObject* object) { return object->name != nullptr ? object->name : ""; }
+using flight_report::CountsAsKill;
+using flight_report::CraftState;
+using flight_report::NameOf;
+using flight_report::PrintDestroyed;
+using flight_report::ReportCraft;
 
 // The wing a ship flies in, or null.
 const WingGroup* WingOf(const SpaceObject* object) {
     if (const auto* const player = dynamic_cast<const PlayerShip*>(object)) return player->wingGroup;
     if (const auto* const pilot = dynamic_cast<const AiShip*>(object)) return pilot->wingGroup;
     return nullptr;
-}
-
-// What the flight tells of a craft: its end or return, its jumps, its hits.
-struct CraftState {
-    int32_t deaths = 0;
-    bool jumping = false;
-    int32_t hitPoints = 0;
-};
-
-// Whether the craft was destroyed by another craft just now.
-bool ReportCraft(const Craft& craft, CraftState& was, bool trace) {
-    bool killedByCraft = false;
-    const bool jumping = craft.jumpDeadline > 0;
-    const SpaceObject* const killer = craft.killer.Get();
-    if (trace && craft.hitPoints < was.hitPoints) {
-        const SpaceObject* const attacker = craft.lastAttacker.Get();
-        std::printf("hit \"%s\" %d -> %d by %s\n", NameOf(&craft), was.hitPoints, craft.hitPoints,
-                    attacker != nullptr ? NameOf(attacker) : "-");
-    }
-    if (craft.deaths > was.deaths) {
-        if (craft.active != 0) {
-            std::printf("respawned %d \"%s\"\n", craft.type, NameOf(&craft));
-        } else if (killer != nullptr) {
-            std::printf("destroyed %d \"%s\" by %d \"%s\"\n", craft.type, NameOf(&craft), killer->type, NameOf(killer));
-            killedByCraft = killer->type >= SpaceObject::kTypeCraft;
-        } else {
-            std::printf("destroyed %d \"%s\" by -\n", craft.type, NameOf(&craft));
-        }
-    }
-    if (jumping && !was.jumping) std::printf("jumps %d \"%s\"\n", craft.type, NameOf(&craft));
-    if (!jumping && was.jumping) std::printf("jumped %d \"%s\"\n", craft.type, NameOf(&craft));
-    was = {craft.deaths, jumping, craft.hitPoints};
-    return killedByCraft;
 }
 
 // A line a second for each AI ship that flies: what its brain does, at whom.
@@ -107,7 +80,9 @@ int RunMissionFlight(const LaunchOptions& options) {
     RandomSeed(options.seed, int32_t(uint32_t(options.seed) + 1u));
 
     int exitCode = 0;
-    if (SetUpMission(options.mission.c_str(), -1) != kStatusOk || game->missionReady == 0) {
+    const bool ready = SetUpMission(options.mission.c_str(), -1) == kStatusOk && game->missionReady != 0;
+    for (const std::string& line : SetUpReport()) std::fprintf(stderr, "vorn: %s: %s\n", options.mission.c_str(), line.c_str());
+    if (!ready) {
         std::fprintf(stderr, "vorn: the mission %s cannot be set up\n", options.mission.c_str());
         exitCode = 1;
     } else {
@@ -133,7 +108,7 @@ int RunMissionFlight(const LaunchOptions& options) {
             int32_t debris = 0;
             for (SpaceObject* object = game->mission->firstObject; object != nullptr; object = object->GetNext()) {
                 if (auto it = crafts.find(object); it != crafts.end()) {
-                    kills += ReportCraft(static_cast<const Craft&>(*object), it->second, options.trace) ? 1 : 0;
+                    kills += ReportCraft(static_cast<const Craft&>(*object), it->second, options.trace);
                 }
                 if (options.trace && (frame + 1) % int32_t(1000 / kFrameMs) == 0) {
                     TraceShip(uint32_t((frame + 1) / int32_t(1000 / kFrameMs)), *object);
@@ -147,15 +122,8 @@ int RunMissionFlight(const LaunchOptions& options) {
                 // Chips and pieces of wrecks come and go unnamed.
                 if (object->type == SpaceObject::kTypeSpaceObject || object->type == SpaceObject::kTypeDebris) continue;
                 const SpaceObject* const killer = object->killer.Get();
-                if (killer != nullptr) {
-                    std::printf("destroyed %d \"%s\" by %d \"%s\"\n", object->type, NameOf(object), killer->type,
-                                NameOf(killer));
-                } else {
-                    std::printf("destroyed %d \"%s\" by -\n", object->type, NameOf(object));
-                }
-                if (object->type >= SpaceObject::kTypeCraft && killer != nullptr && killer->type >= SpaceObject::kTypeCraft) {
-                    ++kills;
-                }
+                PrintDestroyed(*object, killer);
+                if (object->type >= SpaceObject::kTypeCraft && CountsAsKill(*object, killer)) ++kills;
             }
             // The world pass deletes what it removes: forget those addresses.
             std::set<const SpaceObject*> living, livingDebris;

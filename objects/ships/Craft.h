@@ -9,6 +9,7 @@
 class AccuracyRecord;
 class FxObject;
 class FlashLightHolder;
+class ObjectPart;
 class SceneObject;
 class ShipRecord;
 class ShipSystem;
@@ -152,16 +153,24 @@ public:
     int32_t identification = 0;
     int32_t identifiedByPlayer = 0;
     int32_t deaths = 0;   // death sequences finished
+    ObjectLink deathKiller;   // the killer of the last finished death, kept past a respawn
     uint32_t tailWords[2] = {};
 
     static constexpr uint32_t kJumpMs = 1800;
     static constexpr int32_t kCloakSteps = 10;
     static constexpr int32_t kNoDebrisShip = 99;
+    // The tumble of debris pieces and chips: up to 34 degrees a second each way.
+    static constexpr int32_t kChipSpin = 35;
 
 private:
     // Every solid part shown with opaque faces again.
     void ShowOpaqueParts();
     void FinishDeath();
+    // One of the definition's debris templates at random; null without any.
+    SpaceObject* PickDebrisTemplate() const;
+    // A chip of the hull: a clone of the template at the part, flying with
+    // the craft for 10 to 19 seconds; tumbling when asked.
+    void ThrowChip(SpaceObject* debrisTemplate, const ObjectPart& from, bool tumbling);
     void StepCloak();
     void StepRipple();
     void CompleteJump();

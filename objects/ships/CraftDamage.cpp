@@ -17,6 +17,7 @@
 #include "net/NetPacket.h"
 #include "net/NetPacketType.h"
 #include "net/NetSession.h"
+#include "objects/effects/EffectSupport.h"
 #include "objects/effects/StreamEffect.h"
 #include "objects/ships/AiShip.h"
 #include "objects/ships/Craft.h"
@@ -116,18 +117,7 @@ int32_t Craft::TakeDamage(int32_t partIndex, const DamageRecord& given, SpaceObj
 
     const bool partNamed = partIndex >= 0 && partIndex < parts.Count();
     if (GameRandom() % 1000 < kDebrisChance && definitionWords.Count() > 0 && partNamed) {
-        auto* const debrisTemplate =
-            reinterpret_cast<SpaceObject*>(definitionWords[GameRandom() % definitionWords.Count()]);
-        if (SpaceObject* const chip = debrisTemplate != nullptr ? debrisTemplate->Clone(this) : nullptr) {
-            Vector3 at;
-            parts[partIndex]->node->world.matrix.GetTranslation(&at);
-            chip->SetPositionFlags(at, Transform::kAllFlags | 0x10);
-            chip->velocity = velocity;
-            const float spin[3] = {float(GameRandom() % 35 - GameRandom() % 35), float(GameRandom() % 35 - GameRandom() % 35),
-                                   float(GameRandom() % 35 - GameRandom() % 35)};
-            chip->angularVelocity = {spin[0], spin[1], spin[2]};
-            chip->Activate(float(GameRandom() % 10 + 10));
-        }
+        ThrowChip(PickDebrisTemplate(), *parts[partIndex], true);
     }
 
     if (partNamed && parts[partIndex]->TakeDamage(record) != 0) {
@@ -144,6 +134,20 @@ int32_t Craft::TakeDamage(int32_t partIndex, const DamageRecord& given, SpaceObj
         if (ship_radio::InPlayerWing(*this)) ship_radio::PostWingmanLine(*this, char('B' + GameRandom() % 3), 15);
     }
     return 0;
+}
+
+SpaceObject* Craft::PickDebrisTemplate() const {
+    if (definitionWords.Count() == 0) return nullptr;
+    return reinterpret_cast<SpaceObject*>(definitionWords[GameRandom() % definitionWords.Count()]);
+}
+
+void Craft::ThrowChip(SpaceObject* debrisTemplate, const ObjectPart& from, bool tumbling) {
+    SpaceObject* const chip = debrisTemplate != nullptr ? debrisTemplate->Clone(this) : nullptr;
+    if (chip == nullptr) return;
+    if (from.node != nullptr) chip->SetPositionFlags(effects::WorldPosition(*from.node), Transform::kAllFlags | 0x10);
+    chip->velocity = velocity;
+    if (tumbling) chip->angularVelocity = kinds::RandomSpin(kChipSpin);
+    chip->Activate(float(GameRandom() % 10 + 10));
 }
 
 void Craft::Destroy(SpaceObject* killerObject, int32_t fromNetwork) {

@@ -58,11 +58,6 @@ uint32_t GameType() {
     return game != nullptr && game->netSettings != nullptr ? game->netSettings->gameType : 0;
 }
 
-Vector3 RandomSpin() {
-    return {float(GameRandom() % 35 - GameRandom() % 35), float(GameRandom() % 35 - GameRandom() % 35),
-            float(GameRandom() % 35 - GameRandom() % 35)};
-}
-
 // -1, 0 or +1: the difference of two coin tosses.
 float Jostle() { return float((GameRandom() & 1) - (GameRandom() & 1)); }
 
@@ -245,7 +240,7 @@ void Craft::FinishDeath() {
         debris->previousPosition = at;
         debris->velocity = velocity.Sum(RandomUnitVector().Scaled(Radius())).Scaled(2.0f);
         if (plainWreck) debris->localVelocity = velocity.Scaled(2.0f).Sum({Jostle(), Jostle(), Jostle()});
-        debris->angularVelocity = RandomSpin();
+        debris->angularVelocity = kinds::RandomSpin(kChipSpin);
         debris->SetAccelerations(15.0f, 50.0f);
         if (game != nullptr) game->AddObjectsToWorld(debris, 0);
         if (plainWreck) {
@@ -267,6 +262,7 @@ void Craft::FinishDeath() {
     firstExplosion = nullptr;
     dead = 0;
     ++deaths;
+    deathKiller = killer.Get();
     if (parts.Count() > 0) {
         delete parts[0]->attached;
         parts[0]->attached = nullptr;
@@ -386,13 +382,9 @@ void Craft::Simulate(uint32_t milliseconds) {
         // The full model, whatever the detail switch chose.
         RestoreFullModel();
         if (GameRandom() % 1000 < int64_t(milliseconds) && definitionWords.Count() > 0 && parts.Count() > 0) {
-            auto* const debrisTemplate = reinterpret_cast<SpaceObject*>(definitionWords[GameRandom() % definitionWords.Count()]);
-            const ObjectPart& from = *parts[GameRandom() % parts.Count()];
-            if (SpaceObject* const chip = debrisTemplate != nullptr ? debrisTemplate->Clone(this) : nullptr) {
-                if (from.node != nullptr) chip->SetPositionFlags(effects::WorldPosition(*from.node), Transform::kAllFlags | 0x10);
-                chip->velocity = velocity;
-                chip->Activate(float(GameRandom() % 10 + 10));
-            }
+            // The template is drawn before the part.
+            SpaceObject* const debrisTemplate = PickDebrisTemplate();
+            ThrowChip(debrisTemplate, *parts[GameRandom() % parts.Count()], false);
         }
         if (firstExplosion == nullptr || firstExplosion->frameIndex >= 1) FinishDeath();
     } else {

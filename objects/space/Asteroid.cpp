@@ -1,6 +1,7 @@
 #include "objects/space/Asteroid.h"
 
 #include "engine/Random.h"
+#include "engine/Saturate.h"
 #include "game/GameState.h"
 #include "objects/space/KindSupport.h"
 
@@ -9,7 +10,8 @@ Asteroid::Asteroid(SpaceObject* templateObject) : MovingObject(templateObject) {
 Asteroid::Asteroid(SpaceObject* templateObject, const spawn_records::Rock& record) : MovingObject(templateObject) {
     Vector3 p = record.position;
     Asteroid::Init();
-    const int32_t scatter = int32_t(record.scatter);
+    // Records from elsewhere than the mission reader may hold anything.
+    const int32_t scatter = SaturateToInt32(record.scatter);
     if (scatter > 0) {
         for (int attempt = 0; attempt < kPlacementAttempts; ++attempt) {
             p = p.Sum(RandomUnitVector().Scaled(float(GameRandom() % scatter)));
@@ -28,7 +30,7 @@ Asteroid::Asteroid(SpaceObject* templateObject, const spawn_records::Rock& recor
     SetMass(125.0f);
     spinCap = 25.0f;
     velocityCap = 10.0f;
-    const int32_t drift = int32_t(record.drift);
+    const int32_t drift = SaturateToInt32(record.drift);
     angularVelocity = drift != 0 ? kinds::DriftSpin(drift) : RandomUnitVector().Scaled(float(GameRandom() % 15));
 }
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "engine/Random.h"
+#include "engine/Saturate.h"
 #include "game/GameState.h"
 #include "objects/effects/EffectSupport.h"
 #include "objects/space/KindSupport.h"
@@ -27,7 +28,7 @@ Debris::Debris(SpaceObject* templateObject, const spawn_records::Debris& record)
     SetPositionFlags(record.position, Transform::kAllFlags | 0x10);
     velocity = {};
     SetMass(0.1f);
-    angularVelocity = kinds::DriftSpin(int32_t(record.drift));
+    angularVelocity = kinds::DriftSpin(SaturateToInt32(record.drift));
 }
 
 Debris::~Debris() {

@@ -12,10 +12,23 @@ namespace kinds {
 
 Vector3 DriftSpin(int32_t drift) {
     if (drift == 0) return {};
-    const auto axis = [drift] {
-        const int32_t a = GameRandom() % drift;
-        const int32_t b = GameRandom() & (2 * drift);
+    const int64_t wide = drift;
+    const auto axis = [wide] {
+        const int64_t a = GameRandom() % wide;
+        const int64_t b = GameRandom() & (2 * wide);
         return float(a - b);
+    };
+    const float x = axis();
+    const float y = axis();
+    const float z = axis();
+    return {x, y, z};
+}
+
+Vector3 RandomSpin(int32_t range) {
+    if (range <= 0) return {};
+    const auto axis = [range] {
+        const int32_t a = GameRandom() % range;
+        return float(a - GameRandom() % range);
     };
     const float x = axis();
     const float y = axis();

@@ -9,9 +9,13 @@ class SpaceObject;
 // What the mission's passive and launched kinds share.
 namespace kinds {
 
-// A spin from a record's drift D: each axis (r mod D) - (r AND 2D) with the
-// game's dice; zero for a drift of 0.
+// A spin from a record's drift D (or a buoy's spin range): each axis
+// (r mod D) - (r AND 2D) with the game's dice, in 64 bits whatever D is;
+// zero for a drift of 0.
 Vector3 DriftSpin(int32_t drift);
+// The crafts' tumble: each axis (r mod range) - (r mod range) with the
+// game's dice (debris pieces and chips, range 35).
+Vector3 RandomSpin(int32_t range);
 // The solid part whose jittered direction lies closest to `direction` (in
 // the object's own frame), nearer than `bound`; ties keep the earlier part;
 // 0 without one.

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/Random.h"
+#include "engine/Saturate.h"
 #include "game/GameState.h"
 #include "objects/effects/EffectSupport.h"
 #include "objects/ships/Craft.h"
@@ -21,7 +22,7 @@ Mine::Mine(SpaceObject* templateObject, const spawn_records::Rock& record) : Min
     // field's mines spread into every direction.
     const float a = float(RandomNext()), b = float(RandomNext()), c = float(RandomNext());
     Vector3 d{a / 65536.0f, b / 65536.0f, c / 65536.0f};
-    const int32_t scatter = int32_t(record.scatter);
+    const int32_t scatter = SaturateToInt32(record.scatter);
     if (scatter > 0) {
         if (d.Length() > 0.0f) d.Normalize();
         p = p.Sum(d.Scaled(float(GameRandom() % scatter)));
@@ -31,7 +32,7 @@ Mine::Mine(SpaceObject* templateObject, const spawn_records::Rock& record) : Min
     recordText = EngineCopyText(record.name, sizeof record.name);
     collisionDelay = 0;
     UpdateVisibility();
-    angularVelocity = kinds::DriftSpin(int32_t(record.drift));
+    angularVelocity = kinds::DriftSpin(SaturateToInt32(record.drift));
 }
 
 void Mine::Init() {

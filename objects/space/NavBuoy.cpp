@@ -4,6 +4,7 @@
 
 #include "engine/Random.h"
 #include "game/GameState.h"
+#include "objects/space/KindSupport.h"
 #include "objects/space/SpawnRecords.h"
 
 NavBuoy::NavBuoy(SpaceObject* templateObject, const NavBuoyRecord* record, bool longForm) : MovingObject(templateObject) {
@@ -12,17 +13,7 @@ NavBuoy::NavBuoy(SpaceObject* templateObject, const NavBuoyRecord* record, bool 
     previousPosition = record->position;
     SetPositionFlags(record->position, Transform::kAllFlags | 0x10);
     recordText = EngineCopyText(record->name, sizeof record->name);
-    const int32_t n = record->spinRange;
-    if (n <= 0) {
-        angularVelocity = Vector3{0.0f, 0.0f, 0.0f};
-    } else {
-        float spin[3];
-        for (float& axis : spin) {
-            const int32_t left = GameRandom() % n;
-            axis = float(left - (GameRandom() & (2 * n)));
-        }
-        angularVelocity = Vector3{spin[0], spin[1], spin[2]};
-    }
+    angularVelocity = record->spinRange > 0 ? kinds::DriftSpin(record->spinRange) : Vector3{0.0f, 0.0f, 0.0f};
     if (longForm) {
         std::memcpy(linkName, record->linkName, sizeof record->linkName);
         std::memcpy(secondLinkName, record->secondLinkName, sizeof record->secondLinkName);

@@ -366,11 +366,12 @@ void SpaceObject::SetHitPointRecord(int32_t index, int32_t hp) {
 }
 
 void SpaceObject::UpdateDetailLevel(const Vector3& offset) {
-    // Squared and summed in 64 bits: 32 would overflow beyond about 46,000 units.
-    const int64_t x = SaturateToInt32(offset.x), y = SaturateToInt32(offset.y), z = SaturateToInt32(offset.z);
-    const int64_t distanceSq = x * x + y * y + z * z;
+    // Whole units, squared and summed in double: three squares of 32-bit
+    // coordinates overflow even 64 bits, and far off only the order matters.
+    const double x = SaturateToInt32(offset.x), y = SaturateToInt32(offset.y), z = SaturateToInt32(offset.z);
+    const double distanceSq = x * x + y * y + z * z;
     if (savedModel == nullptr) {
-        if (templateObject == nullptr || distanceSq <= lodFarSq) return;
+        if (templateObject == nullptr || distanceSq <= double(lodFarSq)) return;
         for (ObjectPart* part : parts) {
             if (part->kind != ObjectPart::kShield && part->node != nullptr) part->node->flags |= kFlagHiddenObject;
         }
@@ -379,7 +380,7 @@ void SpaceObject::UpdateDetailLevel(const Vector3& offset) {
         flags &= ~kFlagHiddenObject;
         return;
     }
-    if (distanceSq >= lodNearSq) return;
+    if (distanceSq >= double(lodNearSq)) return;
     RestoreFullModel();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "engine/DynArray.h"
 #include "engine/RecordArray.h"
@@ -105,6 +106,9 @@ public:
     // Tests this object against the objects after it in world order; at
     // most one hit, which is resolved (bounce, impacts, packet, sound).
     virtual void Collide();
+    // The same test against only these objects after this one, in world
+    // order: the ones the world pass's broad phase left.
+    void CollideAmong(const std::vector<SpaceObject*>& later);
     // The kind's fields for the network packets; the base: a plain object's
     // tail (navigation-point flag, no lifetime) and an explode flag of 1.
     virtual void FillNetState(NetObjectState& state) const;
@@ -237,6 +241,8 @@ private:
     friend class ObjectLink;
     void ReleaseLinks();
     void DeleteParts();
+    // One pair of the collision test; true when it was the hit that ends it.
+    bool CollidePair(SpaceObject& other);
     ObjectLink* links_ = nullptr;
     RecordArray<24> hitPointRecords;
 };

@@ -130,187 +130,200 @@ void SpaceObject::ApplyImpact(int32_t) {
 }
 
 void SpaceObject::Collide() {
-    if (g_gameState == nullptr) return;
-    SoundObject** const sounds = g_gameState->collisionSounds;
-    if ((flags & kFlagNoCollisions) != 0) return;
+    if (g_gameState == nullptr || (flags & kFlagNoCollisions) != 0) return;
     for (SpaceObject* other = GetNext(); other != nullptr; other = other->GetNext()) {
-        if ((other->flags & kFlagNoCollisions) != 0) continue;
-        // The smaller is S; on equal radii the other one.
-        const bool thisSmaller = Radius() < other->Radius();
-        SpaceObject& small = thisSmaller ? *this : *other;
-        SpaceObject& large = thisSmaller ? *other : *this;
-        // Owners of missiles and decoys are not hit by them; the kinds say who owns.
+        if (CollidePair(*other)) return;
+    }
+}
+
+void SpaceObject::CollideAmong(const std::vector<SpaceObject*>& later) {
+    if (g_gameState == nullptr || (flags & kFlagNoCollisions) != 0) return;
+    for (SpaceObject* other : later) {
+        if (CollidePair(*other)) return;
+    }
+}
+
+bool SpaceObject::CollidePair(SpaceObject& other) {
+    SoundObject** const sounds = g_gameState->collisionSounds;
+    if ((other.flags & kFlagNoCollisions) != 0) return false;
+    // The smaller is S; on equal radii the other one.
+    const bool thisSmaller = Radius() < other.Radius();
+    SpaceObject& small = thisSmaller ? *this : other;
+    SpaceObject& large = thisSmaller ? other : *this;
+    if (large.type < 0 || large.type > 31 || (small.collisionMask & (1u << large.type)) == 0) return false;
+    const float rl = large.Radius(), rs = small.Radius();
+    const float distance = DistanceTo(other);
+    if (!(distance < rl + rs + kNearRange)) return false;
+    // Owners of missiles and decoys are not hit by them; the kinds say
+    // who owns, through their network state: asked only of near pairs.
+    if (small.type == kTypeMissile || small.type == kTypeDecoy) {
         NetObjectState smallState;
         small.FillNetState(smallState);
-        if ((small.type == kTypeMissile || small.type == kTypeDecoy) && smallState.owner == &large) continue;
-        if (large.type < 0 || large.type > 31 || (small.collisionMask & (1u << large.type)) == 0) continue;
-        const float rl = large.Radius(), rs = small.Radius();
-        const float distance = DistanceTo(*other);
-        if (!(distance < rl + rs + kNearRange)) continue;
-
-        const Vector3 move = small.Position().Difference(small.previousPosition);
-        const float moved = move.Length();
-        bool hit = false, nearMiss = false;
-        int32_t largePart = -1, smallPart = -1;
-
-        // An AI ship about to fly into the other is warned off.
-        bool warn = false;
-        if (small.type == kTypeAiShip && small.Brain() != nullptr && moved > 0.0f) {
-            BoundingSphere sphere;
-            if (large.GetBoundingSphere(&sphere) == 0) {
-                sphere.radius = rl + rs;
-                const float h = sphere.RayDistance(small.previousPosition, move.DividedBy(moved));
-                warn = h > 0.0f && h <= 2.0f * large.velocity.Difference(small.velocity).Length();
-            }
-        }
-
-        if (small.type == kTypeMissile && moved > 0.0f) {
-            BoundingSphere sphere;
-            if (large.GetBoundingSphere(&sphere) == 0) {
-                sphere.radius = rl + rs;   // a copy: the model's own sphere is never written
-                const Vector3 direction = move.DividedBy(moved);
-                const float h = sphere.RayDistance(small.previousPosition, direction);
-                if (h > 0.0f && h < moved) {
-                    float best = moved;
-                    for (int32_t i = 0; i < large.parts.Count(); ++i) {
-                        const ObjectPart& part = *large.parts[i];
-                        Vector3 centre;
-                        float radius;
-                        if (part.solid == 0 || part.node == nullptr || !PartSphere(*part.node, &centre, &radius)) continue;
-                        const BoundingSphere partSphere{centre, 0.0f, radius + rs};
-                        const float along = partSphere.RayDistance(small.previousPosition, direction);
-                        if (along > 0.0f && along < best) {
-                            best = along;
-                            largePart = i;
-                            smallPart = 0;
-                            hit = true;
-                        }
-                    }
-                }
-            }
-        }
-        if (!hit) {
-            const float gap = distance - (rl + rs);
-            const bool playerAgainstCraft = (small.type == kTypePlayerShip && large.type >= kTypeCraft) ||
-                                            (large.type == kTypePlayerShip && small.type >= kTypeCraft);
-            if (playerAgainstCraft) {
-                nearMiss = gap < large.speed + small.speed;
-                hit = gap < 0.0f;
-            } else if (small.type == kTypeMine && small.side != large.side) {
-                hit = gap < kMineGap;
-            } else {
-                hit = gap < 0.0f;
-            }
-            if (hit) {
-                if (small.type == kTypeMine) {
-                    largePart = 0;
-                } else if (rs < kPartTestRadius) {
-                    hit = false;
-                    for (int32_t i = 0; i < large.parts.Count() && !hit; ++i) {
-                        const ObjectPart& part = *large.parts[i];
-                        if (part.solid == 0 || part.node == nullptr || part.node->model == nullptr) continue;
-                        if (OverlapsNodeBox(*part.node, small.Position(), rs)) {
-                            hit = true;
-                            largePart = i;
-                        }
-                    }
-                } else if (rs > kPartTestRadius) {
-                    hit = false;
-                    for (int32_t i = 0; i < large.parts.Count() && !hit; ++i) {
-                        const ObjectPart& a = *large.parts[i];
-                        Vector3 ac;
-                        float ar;
-                        if (a.solid == 0 || a.node == nullptr || !PartSphere(*a.node, &ac, &ar)) continue;
-                        for (int32_t j = 0; j < small.parts.Count() && !hit; ++j) {
-                            const ObjectPart& b = *small.parts[j];
-                            Vector3 bc;
-                            float br;
-                            if (b.solid == 0 || b.node == nullptr || !PartSphere(*b.node, &bc, &br)) continue;
-                            if (OverlapsNodeBox(*a.node, bc, br) && OverlapsNodeBox(*b.node, ac, ar)) {
-                                hit = true;
-                                largePart = i;
-                                smallPart = j;
-                            }
-                        }
-                    }
-                }
-            }
-        }
-        if (nearMiss && !hit && large.speed + small.speed > kFlybySpeed && distance < kFlybyDistance) {
-            const SpaceObject& at = small.type == kTypePlayerShip && g_gameState->playerShip == &small ? large : small;
-            if (sounds[3] == nullptr) sounds[3] = CreateSoundObject("Flyby");
-            if (sounds[3] != nullptr) {
-                sounds[3]->SetRate(int32_t((large.speed + small.speed + 15.0f) * 73.5f));
-                sounds[3]->volume = int32_t((kFlybyDistance - distance) * 10.0f / 6.0f);
-            }
-            PlayAt(sounds[3], "Flyby", at, 0, 0);
-        }
-        if (warn) {
-            WarnOff(small, large);
-            const char* const largeModel = large.ModelName();
-            if (large.type == kTypeAiShip && large.Brain() != nullptr && (std::strlen(largeModel) < 3 || largeModel[2] != '1')) {
-                WarnOff(large, small);
-            }
-        }
-        if (!hit) continue;
-
-        // The contact point and the side of S that took it.
-        Vector3 contact = large.previousPosition;
-        if (largePart >= 0 && smallPart < 0 && large.parts[largePart]->node != nullptr) {
-            contact = NodePosition(*large.parts[largePart]->node).Difference(large.Position().Difference(large.previousPosition));
-        }
-        Vector3 normal = contact.Difference(small.previousPosition);
-        normal.Normalize();
-        if (smallPart < 0) {
-            Vector3 local;
-            Transform frame = small.world;
-            frame.UpdateInverse();
-            g_mathRoutineTable.transformVector(&normal, &frame.inverse, &local);
-            local.Normalize();
-            float bound = 999.0f;
-            for (int32_t j = 0; j < small.parts.Count(); ++j) {
-                if (small.parts[j]->solid == 0) continue;
-                Vector3 direction;
-                small.parts[j]->GetVector(&direction, true);
-                const float off = direction.Difference(local).Length();
-                if (off < bound) {
-                    bound = off;
-                    smallPart = j;
-                }
-            }
-        }
-        small.collisionPartner = &large;
-        small.partnerPart = largePart;
-        large.collisionPartner = &small;
-        large.partnerPart = smallPart;
-
-        // Bounce apart.
-        const float total = small.mass + large.mass;
-        const float k = large.type == kTypeJumpGate ? std::bit_cast<float>(kJumpGateShareBits)
-                        : total != 0.0f             ? small.mass / total
-                                                    : 0.5f;
-        const float k2 = total != 0.0f ? large.mass / total : 0.5f;
-        const float smallSpeed = small.velocity.Length(), largeSpeed = large.velocity.Length();
-        small.velocity = small.velocity.Scaled(k).Difference(normal.Scaled((1.0f - k) * smallSpeed + 1.0f));
-        large.velocity = large.velocity.Scaled(k2).Sum(normal.Scaled((1.0f - k2) * largeSpeed + 1.0f));
-
-        if (NetSession* const session = kinds::ActiveSession(); session != nullptr && session->IsHost() && session->CountPlayers() > 1) {
-            NetPacket packet;
-            packet.BuildObjectEventPacket(kCollision, &small, &large);
-            if (packet.GetData() != nullptr) session->SendToAll(session->serverDpid, packet.GetData(), packet.GetSize());
-        }
-        small.flags |= kFlagChanged;
-        large.flags |= kFlagChanged;
-        large.ApplyImpact(0);
-        small.ApplyImpact(0);
-        large.UpdateVisibility();
-        small.UpdateVisibility();
-
-        const float sum = rl + rs;
-        const int which = sum < 10.0f ? 0 : sum <= 100.0f ? 1 : 2;
-        static constexpr const char* kNames[3] = {"Collide Small", "Collide Med", "Collide Large"};
-        const SpaceObject& at = g_gameState->playerShip == &large ? small : large;
-        PlayAt(sounds[which], kNames[which], at, kCollisionSoundLevel, 1);
-        return;
+        if (smallState.owner == &large) return false;
     }
+
+    const Vector3 move = small.Position().Difference(small.previousPosition);
+    const float moved = move.Length();
+    bool hit = false, nearMiss = false;
+    int32_t largePart = -1, smallPart = -1;
+
+    // An AI ship about to fly into the other is warned off.
+    bool warn = false;
+    if (small.type == kTypeAiShip && small.Brain() != nullptr && moved > 0.0f) {
+        BoundingSphere sphere;
+        if (large.GetBoundingSphere(&sphere) == 0) {
+            sphere.radius = rl + rs;
+            const float h = sphere.RayDistance(small.previousPosition, move.DividedBy(moved));
+            warn = h > 0.0f && h <= 2.0f * large.velocity.Difference(small.velocity).Length();
+        }
+    }
+
+    if (small.type == kTypeMissile && moved > 0.0f) {
+        BoundingSphere sphere;
+        if (large.GetBoundingSphere(&sphere) == 0) {
+            sphere.radius = rl + rs;   // a copy: the model's own sphere is never written
+            const Vector3 direction = move.DividedBy(moved);
+            const float h = sphere.RayDistance(small.previousPosition, direction);
+            if (h > 0.0f && h < moved) {
+                float best = moved;
+                for (int32_t i = 0; i < large.parts.Count(); ++i) {
+                    const ObjectPart& part = *large.parts[i];
+                    Vector3 centre;
+                    float radius;
+                    if (part.solid == 0 || part.node == nullptr || !PartSphere(*part.node, &centre, &radius)) continue;
+                    const BoundingSphere partSphere{centre, 0.0f, radius + rs};
+                    const float along = partSphere.RayDistance(small.previousPosition, direction);
+                    if (along > 0.0f && along < best) {
+                        best = along;
+                        largePart = i;
+                        smallPart = 0;
+                        hit = true;
+                    }
+                }
+            }
+        }
+    }
+    if (!hit) {
+        const float gap = distance - (rl + rs);
+        const bool playerAgainstCraft = (small.type == kTypePlayerShip && large.type >= kTypeCraft) ||
+                                        (large.type == kTypePlayerShip && small.type >= kTypeCraft);
+        if (playerAgainstCraft) {
+            nearMiss = gap < large.speed + small.speed;
+            hit = gap < 0.0f;
+        } else if (small.type == kTypeMine && small.side != large.side) {
+            hit = gap < kMineGap;
+        } else {
+            hit = gap < 0.0f;
+        }
+        if (hit) {
+            if (small.type == kTypeMine) {
+                largePart = 0;
+            } else if (rs < kPartTestRadius) {
+                hit = false;
+                for (int32_t i = 0; i < large.parts.Count() && !hit; ++i) {
+                    const ObjectPart& part = *large.parts[i];
+                    if (part.solid == 0 || part.node == nullptr || part.node->model == nullptr) continue;
+                    if (OverlapsNodeBox(*part.node, small.Position(), rs)) {
+                        hit = true;
+                        largePart = i;
+                    }
+                }
+            } else if (rs > kPartTestRadius) {
+                hit = false;
+                for (int32_t i = 0; i < large.parts.Count() && !hit; ++i) {
+                    const ObjectPart& a = *large.parts[i];
+                    Vector3 ac;
+                    float ar;
+                    if (a.solid == 0 || a.node == nullptr || !PartSphere(*a.node, &ac, &ar)) continue;
+                    for (int32_t j = 0; j < small.parts.Count() && !hit; ++j) {
+                        const ObjectPart& b = *small.parts[j];
+                        Vector3 bc;
+                        float br;
+                        if (b.solid == 0 || b.node == nullptr || !PartSphere(*b.node, &bc, &br)) continue;
+                        if (OverlapsNodeBox(*a.node, bc, br) && OverlapsNodeBox(*b.node, ac, ar)) {
+                            hit = true;
+                            largePart = i;
+                            smallPart = j;
+                        }
+                    }
+                }
+            }
+        }
+    }
+    if (nearMiss && !hit && large.speed + small.speed > kFlybySpeed && distance < kFlybyDistance) {
+        const SpaceObject& at = small.type == kTypePlayerShip && g_gameState->playerShip == &small ? large : small;
+        if (sounds[3] == nullptr) sounds[3] = CreateSoundObject("Flyby");
+        if (sounds[3] != nullptr) {
+            sounds[3]->SetRate(int32_t((large.speed + small.speed + 15.0f) * 73.5f));
+            sounds[3]->volume = int32_t((kFlybyDistance - distance) * 10.0f / 6.0f);
+        }
+        PlayAt(sounds[3], "Flyby", at, 0, 0);
+    }
+    if (warn) {
+        WarnOff(small, large);
+        const char* const largeModel = large.ModelName();
+        if (large.type == kTypeAiShip && large.Brain() != nullptr && (std::strlen(largeModel) < 3 || largeModel[2] != '1')) {
+            WarnOff(large, small);
+        }
+    }
+    if (!hit) return false;
+
+    // The contact point and the side of S that took it.
+    Vector3 contact = large.previousPosition;
+    if (largePart >= 0 && smallPart < 0 && large.parts[largePart]->node != nullptr) {
+        contact = NodePosition(*large.parts[largePart]->node).Difference(large.Position().Difference(large.previousPosition));
+    }
+    Vector3 normal = contact.Difference(small.previousPosition);
+    normal.Normalize();
+    if (smallPart < 0) {
+        Vector3 local;
+        Transform frame = small.world;
+        frame.UpdateInverse();
+        g_mathRoutineTable.transformVector(&normal, &frame.inverse, &local);
+        local.Normalize();
+        float bound = 999.0f;
+        for (int32_t j = 0; j < small.parts.Count(); ++j) {
+            if (small.parts[j]->solid == 0) continue;
+            Vector3 direction;
+            small.parts[j]->GetVector(&direction, true);
+            const float off = direction.Difference(local).Length();
+            if (off < bound) {
+                bound = off;
+                smallPart = j;
+            }
+        }
+    }
+    small.collisionPartner = &large;
+    small.partnerPart = largePart;
+    large.collisionPartner = &small;
+    large.partnerPart = smallPart;
+
+    // Bounce apart.
+    const float total = small.mass + large.mass;
+    const float k = large.type == kTypeJumpGate ? std::bit_cast<float>(kJumpGateShareBits)
+                    : total != 0.0f             ? small.mass / total
+                                                : 0.5f;
+    const float k2 = total != 0.0f ? large.mass / total : 0.5f;
+    const float smallSpeed = small.velocity.Length(), largeSpeed = large.velocity.Length();
+    small.velocity = small.velocity.Scaled(k).Difference(normal.Scaled((1.0f - k) * smallSpeed + 1.0f));
+    large.velocity = large.velocity.Scaled(k2).Sum(normal.Scaled((1.0f - k2) * largeSpeed + 1.0f));
+
+    if (NetSession* const session = kinds::ActiveSession(); session != nullptr && session->IsHost() && session->CountPlayers() > 1) {
+        NetPacket packet;
+        packet.BuildObjectEventPacket(kCollision, &small, &large);
+        if (packet.GetData() != nullptr) session->SendToAll(session->serverDpid, packet.GetData(), packet.GetSize());
+    }
+    small.flags |= kFlagChanged;
+    large.flags |= kFlagChanged;
+    large.ApplyImpact(0);
+    small.ApplyImpact(0);
+    large.UpdateVisibility();
+    small.UpdateVisibility();
+
+    const float sum = rl + rs;
+    const int which = sum < 10.0f ? 0 : sum <= 100.0f ? 1 : 2;
+    static constexpr const char* kNames[3] = {"Collide Small", "Collide Med", "Collide Large"};
+    const SpaceObject& at = g_gameState->playerShip == &large ? small : large;
+    PlayAt(sounds[which], kNames[which], at, kCollisionSoundLevel, 1);
+    return true;
 }

@@ -1,6 +1,7 @@
 #include "objects/space/WorldPass.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "engine/MathRoutineTable.h"
 #include "game/GameState.h"
@@ -8,6 +9,7 @@
 #include "objects/effects/LensFlare.h"
 #include "objects/space/Asteroid.h"
 #include "objects/space/ChaseObject.h"
+#include "objects/space/CollisionCandidates.h"
 #include "objects/space/Debris.h"
 #include "objects/space/Decoy.h"
 #include "objects/space/JumpGate.h"
@@ -88,15 +90,29 @@ void UpdateSpaceObjects() {
         object = following;
     }
 
-    // Collisions are the host's to decide.
+    // Collisions are the host's to decide. Each object is tested against
+    // the later ones that may touch it, in world order, as the whole walk
+    // would: the broad phase takes the places when the first object
+    // collides, and again when a collision made objects.
     if (session == nullptr || session->IsHost()) {
+        CollisionCandidates candidates;
+        bool taken = false;
+        std::vector<SpaceObject*> later;
         for (SpaceObject* object = game->mission->firstObject; object != nullptr; object = object->GetNext()) {
             if (object->active == 0) continue;
             if (object->collisionDelay > 0) {
                 object->collisionDelay = std::max<int64_t>(0, int64_t(object->collisionDelay) - object->lastElapsed);
                 object->UpdateVisibility();
             } else if (object->collisionDelay == 0) {
-                object->Collide();
+                if (!taken || candidates.Stale()) {
+                    candidates.Take(game->mission->firstObject);
+                    taken = true;
+                }
+                if (candidates.Collect(*object, &later)) {
+                    object->CollideAmong(later);
+                } else {
+                    object->Collide();
+                }
             }
         }
     }

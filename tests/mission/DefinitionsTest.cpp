@@ -19,6 +19,7 @@
 #include "mission/Definitions.h"
 #include "mission/Faces.h"
 #include "mission/Loadout.h"
+#include "mission/MissionFile.h"
 #include "mission/SpawnRecords.h"
 #include "net/PacketBytes.h"
 #include "objects/ships/Craft.h"
@@ -197,6 +198,49 @@ TEST(SpawnRecordsTest, RecordsDecodeAtTheirOffsets) {
     std::vector<uint8_t> gate(spawn_records::kGateBytes, 0);
     PacketWriter(gate.data(), uint32_t(gate.size())).F32(56, std::numeric_limits<float>::infinity());
     EXPECT_FALSE(spawn_records::DecodeGate(gate.data(), uint32_t(gate.size())));
+}
+
+// Scatter, drift and spin beyond their ranges refuse the record; the
+// ranges' ends and the sample's values pass.
+TEST(SpawnRecordsTest, HostileScatterDriftAndSpinAreRefused) {
+    const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+    const auto rockWith = [](float scatter, float drift) {
+        std::vector<uint8_t> rock(spawn_records::kRockBytes, 0);
+        PacketWriter out(rock.data(), uint32_t(rock.size()));
+        out.Text(0, 16, "Asteroid");
+        out.F32(60, scatter);
+        out.F32(68, drift);
+        return spawn_records::DecodeRock(rock.data(), uint32_t(rock.size())).has_value();
+    };
+    EXPECT_TRUE(rockWith(300.0f, 7.0f));
+    EXPECT_TRUE(rockWith(0.0f, 0.0f));
+    EXPECT_TRUE(rockWith(spawn_records::kMaxScatter, float(spawn_records::kMaxDrift)));
+    for (const float bad : {-1.0f, 1.5e9f, 3.0e38f, inf, -inf, nan}) {
+        SCOPED_TRACE(bad);
+        EXPECT_FALSE(rockWith(bad, 4.0f));
+        EXPECT_FALSE(rockWith(80.0f, bad));
+        std::vector<uint8_t> debris(spawn_records::kDebrisBytes, 0);
+        PacketWriter out(debris.data(), uint32_t(debris.size()));
+        out.Text(0, 16, "Debris");
+        out.F32(64, bad);
+        EXPECT_FALSE(spawn_records::DecodeDebris(debris.data(), uint32_t(debris.size())));
+    }
+    const auto buoyWith = [](int32_t spin) {
+        mission_file::Record record{mission_file::kBuoy, std::vector<uint8_t>(mission_file::kBuoyBytes, 0)};
+        PacketWriter out(record.bytes.data(), uint32_t(record.bytes.size()));
+        out.Text(0, 16, "Nav Buoy");
+        out.I32(60, spin);
+        char definition[16];
+        NavBuoyRecord buoy;
+        return mission_file::DecodeBuoy(record, definition, &buoy);
+    };
+    EXPECT_TRUE(buoyWith(20));
+    EXPECT_TRUE(buoyWith(0));
+    EXPECT_TRUE(buoyWith(spawn_records::kMaxDrift));
+    EXPECT_FALSE(buoyWith(spawn_records::kMaxDrift + 1));
+    EXPECT_FALSE(buoyWith(-1));
+    EXPECT_FALSE(buoyWith(std::numeric_limits<int32_t>::max()));
+    EXPECT_FALSE(buoyWith(std::numeric_limits<int32_t>::min()));
 }
 
 }  // namespace

@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <limits>
 #include <map>
 #include <string>
 #include <vector>
@@ -15,6 +17,7 @@
 #include "engine/IffFile.h"
 #include "game/DataDirectories.h"
 #include "game/GameState.h"
+#include "mission/DefinitionFormat.h"
 #include "mission/Goal.h"
 #include "mission/MissionFile.h"
 #include "mission/MissionSetUp.h"
@@ -28,6 +31,8 @@
 #include "scene/Camera.h"
 #include "objects/systems/ShipSystem.h"
 #include "objects/space/WorldPass.h"
+#include "net/PacketBytes.h"
+#include "tests/support/ChunkBuilder.h"
 #include "tests/support/MemoryStream.h"
 #include "tests/support/RecordingMessageBox.h"
 #include "tests/support/ScopedInstall.h"
@@ -242,6 +247,8 @@ TEST_F(MissionTest, ASecondSetUpLeavesNothingOfTheFirst) {
     EXPECT_EQ(builder_->Game().missionReady, 1);
     // A missing file: not ready, an empty world.
     EXPECT_NE(SetUpMission("nowhere.uli", -1), kStatusOk);
+    ASSERT_EQ(SetUpReport().size(), 1u);
+    EXPECT_EQ(SetUpReport()[0], mission_file::failure::kNoFile);
     EXPECT_EQ(builder_->Game().missionReady, 0);
     EXPECT_EQ(builder_->Game().mission->firstObject, nullptr);
 }
@@ -256,7 +263,7 @@ TEST_F(MissionTest, CutAndBentFilesReadWhatIsWholeAndNoMore) {
         ASSERT_EQ(mission_file::Read(iff, &contents), kStatusOk);
     }
     EXPECT_EQ(contents.records.size(), 16u);
-    EXPECT_EQ(contents.refused, 0);
+    EXPECT_TRUE(contents.refusals.empty());
     EXPECT_STREQ(contents.player.definition, "P101");
     for (size_t cut = 0; cut < whole.size(); ++cut) {
         MemoryStream stream(std::vector<uint8_t>(whole.begin(), whole.begin() + std::ptrdiff_t(cut)));
@@ -277,7 +284,8 @@ TEST_F(MissionTest, CutAndBentFilesReadWhatIsWholeAndNoMore) {
     ASSERT_EQ(iff.ValidateHeader(), kStatusOk);
     mission_file::Contents shortened;
     mission_file::Read(iff, &shortened);
-    EXPECT_GE(shortened.refused, 1);
+    ASSERT_EQ(shortened.refusals.size(), 1u);
+    EXPECT_STREQ(shortened.refusals[0].reason, mission_file::refusal::kWrongSize);
 
     // Set-ups of cut files end not ready, leaving an empty world.
     for (size_t cut = 16; cut < whole.size(); cut += 701) {
@@ -288,6 +296,95 @@ TEST_F(MissionTest, CutAndBentFilesReadWhatIsWholeAndNoMore) {
         if (status != kStatusOk) {
             EXPECT_EQ(builder_->Game().missionReady, 0);
             EXPECT_EQ(builder_->Game().mission->firstObject, nullptr);
+        }
+    }
+}
+
+// A definitions file cut short loses every definition: the set-up fails,
+// names each record it could not build and the player's ship, and leaves
+// an empty world.
+TEST_F(MissionTest, AWorldLostToACutDefinitionsFileFailsTheSetUp) {
+    const std::filesystem::path definitions = dir_.Path() / "data" / definition_format::kFileName;
+    std::vector<uint8_t> whole;
+    {
+        std::ifstream in(definitions, std::ios::binary);
+        whole.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    ASSERT_GT(whole.size(), 400u);
+    for (const size_t cut : {size_t(0), size_t(12), size_t(100), size_t(400)}) {
+        SCOPED_TRACE(cut);
+        {
+            std::ofstream out(definitions, std::ios::binary | std::ios::trunc);
+            out.write(reinterpret_cast<const char*>(whole.data()), std::streamsize(cut));
+        }
+        EXPECT_NE(SetUpMission(kSampleMissionFile, -1), kStatusOk);
+        EXPECT_EQ(builder_->Game().missionReady, 0);
+        EXPECT_EQ(builder_->Game().mission->firstObject, nullptr);
+        EXPECT_EQ(builder_->Game().playerShip, nullptr);
+        const std::vector<std::string>& report = SetUpReport();
+        ASSERT_EQ(report.size(), 17u);   // the sixteen records and the player's ship
+        EXPECT_EQ(report[0], "record 2 SHIP \"P101\": no object can be made of its definition");
+        EXPECT_EQ(report[6], "record 8 ROCK \"Asteroid\": no object can be made of its definition");
+        EXPECT_EQ(report.back(), "the player's ship \"P101\" cannot be made");
+    }
+    {
+        std::ofstream out(definitions, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(whole.data()), std::streamsize(whole.size()));
+    }
+    ASSERT_EQ(SetUpMission(kSampleMissionFile, -1), kStatusOk);
+    EXPECT_TRUE(SetUpReport().empty());
+}
+
+// Every record the reader refuses is told: which one and why, its name's
+// unprintable bytes escaped.
+TEST_F(MissionTest, RefusedRecordsAreNamedWithTheirReason) {
+    std::vector<uint8_t> bent = SampleBytes();
+    const auto find = [&bent](const char* tag, size_t from) {
+        return size_t(std::search(bent.begin() + std::ptrdiff_t(from), bent.end(), tag, tag + 4) - bent.begin());
+    };
+    const size_t rock = find("ROCK", 0) + 8;   // the first rock's bytes
+    ASSERT_LT(rock, bent.size());
+    PacketWriter(bent.data() + rock, spawn_records::kRockBytes).F32(68, std::numeric_limits<float>::quiet_NaN());
+    bent[rock] = 0x01;
+    const size_t buoy = find("BUOY", 0) + 8;
+    ASSERT_LT(buoy, bent.size());
+    PacketWriter(bent.data() + buoy, mission_file::kBuoyBytes).I32(60, std::numeric_limits<int32_t>::max());
+    {
+        std::ofstream out(dir_.Path() / "missions" / "bent.uli", std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bent.data()), std::streamsize(bent.size()));
+    }
+    ASSERT_EQ(SetUpMission("bent.uli", -1), kStatusOk);
+    const std::vector<std::string>& report = SetUpReport();
+    ASSERT_EQ(report.size(), 2u);
+    EXPECT_EQ(report[0], std::string("record 7 ROCK \"\\x01steroid\": ") + mission_file::refusal::kBadField);
+    EXPECT_EQ(report[1], std::string("record 17 BUOY \"Nav Buoy\": ") + mission_file::refusal::kBadField);
+    EXPECT_EQ(CountByType()[SpaceObject::kTypeAsteroid], 3);
+    EXPECT_EQ(CountByType()[SpaceObject::kTypeNavBuoy], 0);
+}
+
+// No more records than the cap: a file with one more is refused whole.
+TEST_F(MissionTest, MissionFilesHoldAtMostTheCapOfRecords) {
+    const ChunkBuilder b;
+    std::vector<uint8_t> point(mission_file::kWayPointBytes, 0);
+    PacketWriter(point.data(), uint32_t(point.size())).Text(0, 16, "Way Point");
+    const ChunkBuilder::Bytes record = b.Chunk("WAYP", point);
+    for (const int32_t count : {mission_file::kMaxRecords, mission_file::kMaxRecords + 1}) {
+        SCOPED_TRACE(count);
+        ChunkBuilder::Bytes body = ChunkBuilder::Join({ChunkBuilder::Text("MSSN"),
+                                                       b.Chunk("HDR ", ChunkBuilder::Bytes(mission_file::kHeaderBytes, 0))});
+        for (int32_t i = 0; i < count; ++i) body.insert(body.end(), record.begin(), record.end());
+        const ChunkBuilder::Bytes file = ChunkBuilder::Join({b.Header("FORM", uint32_t(body.size())), body});
+        MemoryStream stream(file);
+        IffFile iff(&stream, 0);
+        ASSERT_EQ(iff.ValidateHeader(), kStatusOk);
+        mission_file::Contents contents;
+        const Status read = mission_file::Read(iff, &contents);
+        if (count <= mission_file::kMaxRecords) {
+            EXPECT_EQ(read, kStatusOk);
+            EXPECT_EQ(contents.records.size(), size_t(count));
+        } else {
+            EXPECT_EQ(read, kStatusMalformed);
+            EXPECT_STREQ(contents.failure, mission_file::failure::kTooManyRecords);
         }
     }
 }

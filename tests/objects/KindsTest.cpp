@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "engine/EngineAllocation.h"
@@ -21,6 +22,8 @@
 #include "objects/space/Decoy.h"
 #include "objects/space/Mine.h"
 #include "objects/space/Missile.h"
+#include "objects/space/NavBuoy.h"
+#include "objects/space/SpawnRecords.h"
 #include "objects/space/ObjectPart.h"
 #include "objects/space/WorldPass.h"
 #include "objects/systems/CountermeasureSystems.h"
@@ -285,6 +288,40 @@ TEST_F(KindsTest, RocksKeepTheirPlaceAndDebrisItsLife) {
     }
     EXPECT_EQ(frames, 4);   // 10 halved each half second: 0.625 on the fourth
     EXPECT_EQ(dropped->velocity.Length(), 0.0f);
+}
+
+// Records not from the mission reader may hold anything: huge, negative and
+// NaN scatter, drift and spin give finite spins and places (UBSan watches
+// the products and conversions).
+TEST_F(KindsTest, HostileRecordValuesStayInRange) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    for (const float value : {1.5e9f, -1.5e9f, 3.0e38f, -3.0e38f, nan, 2147483520.0f}) {
+        SCOPED_TRACE(value);
+        spawn_records::Rock record;
+        record.scatter = value;
+        record.drift = value;
+        auto* const rock = new Asteroid(builder_.Ball("ROCK", 2.0f), record);
+        auto* const mine = new Mine(builder_.Ball("MINE", 2.0f), record);
+        spawn_records::Debris piece;
+        piece.drift = value;
+        auto* const debris = new Debris(builder_.Ball("BIT", 0.5f), piece);
+        for (const SpaceObject* object : {static_cast<SpaceObject*>(rock), static_cast<SpaceObject*>(mine),
+                                          static_cast<SpaceObject*>(debris)}) {
+            EXPECT_TRUE(std::isfinite(object->angularVelocity.Length()));
+            EXPECT_TRUE(std::isfinite(object->Position().Length()));
+        }
+        delete rock;
+        delete mine;
+        delete debris;
+    }
+    for (const int32_t range : {std::numeric_limits<int32_t>::max(), std::numeric_limits<int32_t>::min(), 1 << 30, 20}) {
+        SCOPED_TRACE(range);
+        NavBuoyRecord record;
+        record.spinRange = range;
+        auto* const buoy = new NavBuoy(builder_.Ball("BUOY", 5.0f), &record, true);
+        EXPECT_TRUE(std::isfinite(buoy->angularVelocity.Length()));
+        delete buoy;
+    }
 }
 
 TEST_F(KindsTest, EcmSpoofsRadarMissilesByItsChance) {

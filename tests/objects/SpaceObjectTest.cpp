@@ -93,6 +93,14 @@ TEST(SpaceObjectTest, TheDetailSwitchWorksFarOut) {
     EXPECT_EQ(station->model, full);
     EXPECT_EQ(station->parts[1]->node->flags & SpaceObject::kFlagHiddenObject, 0u);
     EXPECT_EQ(station->isBase, 1u);
+    // At the ends of the 32-bit range on every axis the squares' sum is far,
+    // not wrapped round to near (UBSan watches the sum).
+    station->UpdateDetailLevel({3.0e9f, -3.0e9f, 3.0e9f});
+    EXPECT_EQ(station->model, station->templateObject->model);
+    station->UpdateDetailLevel({0.0f, 0.0f, 0.0f});
+    EXPECT_EQ(station->model, full);
+    station->UpdateDetailLevel({-2147483648.0f, -2147483648.0f, -2147483648.0f});
+    EXPECT_EQ(station->model, station->templateObject->model);
 }
 
 TEST(SpaceObjectTest, IdentityLifetimeAndSides) {

@@ -224,3 +224,134 @@ TEST(WorldPassTest, TheChaseObjectTrailsItsTarget) {
 }
 
 }  // namespace
+
+#include <cmath>
+#include <limits>
+
+#include "engine/Random.h"
+#include "objects/space/CollisionCandidates.h"
+
+namespace {
+
+// An object that counts the times its network state is asked for.
+class Counted : public Target {
+public:
+    using Target::Target;
+    void FillNetState(NetObjectState& state) const override {
+        ++asked;
+        Target::FillNetState(state);
+    }
+    mutable int asked = 0;
+};
+
+// Missiles far from a ship are passed over by the cheap distance bound
+// before their owner is looked up; a near one is asked once.
+TEST(WorldPassTest, OnlyNearPairsAskForTheOwner) {
+    WorldBuilder builder;
+    Target* const ship = builder.SpawnAs<Target>(builder.Ball("SHIP0", 50.0f), 1);
+    Arm(ship, SpaceObject::kTypeCraft, 0, {0.0f, 0.0f, 0.0f});
+    std::vector<Counted*> missiles;
+    for (int i = 0; i < 3; ++i) {
+        missiles.push_back(builder.SpawnAs<Counted>(builder.Ball("MSSL0", 1.0f), 2));
+        Arm(missiles.back(), SpaceObject::kTypeMissile, 1u << SpaceObject::kTypeCraft, {5000.0f * float(i + 1), 0.0f, 0.0f});
+    }
+    ship->Collide();
+    for (const Counted* missile : missiles) EXPECT_EQ(missile->asked, 0);
+    missiles[0]->SetPositionFlags({0.0f, 0.0f, 600.0f}, Transform::kAllFlags | 0x10);
+    ship->Collide();
+    EXPECT_EQ(missiles[0]->asked, 1);
+}
+
+struct Kind {
+    int32_t type;
+    uint32_t mask;
+};
+// The kinds' own masks, and one of a type beyond the table.
+constexpr Kind kKinds[] = {
+    {SpaceObject::kTypeHull, 0x1fda4},      {SpaceObject::kTypeNavBuoy, 0x1f804}, {SpaceObject::kTypeAsteroid, 0x1f804},
+    {SpaceObject::kTypeMine, 0x1d804},      {SpaceObject::kTypeJumpGate, 0x1f804}, {SpaceObject::kTypeDecoy, 0x1fda4},
+    {SpaceObject::kTypeMissile, 0x1c004},   {SpaceObject::kTypeCraft, 0x1fda4},    {SpaceObject::kTypePlayerShip, 0x1fda4},
+    {SpaceObject::kTypeAiShip, 0x1fda4},    {SpaceObject::kTypeDebris, 0},        {40, 0x1fda4},
+};
+
+// Pairs the broad phase leaves out never hit, at the edges of every bound:
+// contact, a mine's gap, a missile's sweep within the near range.
+TEST(WorldPassTest, PairsLeftOutByTheBroadPhaseNeverHit) {
+    GameRandomSeed(11);
+    int hits = 0, leftOut = 0;
+    for (int trial = 0; trial < 1500; ++trial) {
+        WorldBuilder builder;
+        const Kind& ka = kKinds[GameRandom() % std::size(kKinds)];
+        const Kind& kb = kKinds[GameRandom() % std::size(kKinds)];
+        const float ra = float(1 + GameRandom() % 150), rb = float(1 + GameRandom() % 150);
+        Target* const a = builder.SpawnAs<Target>(builder.Ball("A0", ra), 1);
+        Target* const b = builder.SpawnAs<Target>(builder.Ball("B0", rb), 2);
+        // Around the bounds: contact, the mine gap, the near range.
+        const float bounds[] = {0.0f, 50.0f, 1000.0f};
+        const float gap = bounds[GameRandom() % 3] + float(GameRandom() % 41) - 20.0f;
+        Arm(a, ka.type, ka.mask, {0.0f, 0.0f, 0.0f});
+        Arm(b, kb.type, kb.mask, {ra + rb + gap, 0.0f, 0.0f});
+        a->SetSide(1);
+        b->SetSide(2);
+        // A missile flying across the other within the frame.
+        for (Target* moving : {a, b}) {
+            if (moving->type != SpaceObject::kTypeMissile) continue;
+            const Vector3 at = moving->Position();
+            moving->previousPosition = at.Sum({0.0f, -2000.0f, 0.0f});
+            moving->SetPositionFlags(at.Sum({0.0f, 2000.0f, 0.0f}), Transform::kAllFlags | 0x10);
+        }
+        const bool mayTouch = CollisionCandidates::MayTouch(*a, *b);
+        a->Collide();
+        const bool hit = !a->hits.empty() || !b->hits.empty();
+        hits += hit ? 1 : 0;
+        leftOut += mayTouch ? 0 : 1;
+        EXPECT_TRUE(mayTouch || !hit) << "types " << ka.type << ", " << kb.type << " radii " << ra << ", " << rb << " gap "
+                                      << gap;
+    }
+    EXPECT_GT(hits, 20);
+    EXPECT_GT(leftOut, 100);
+}
+
+// Each object gets exactly the later objects that may touch it, in world
+// order, also among places and radii that are not numbers or infinite.
+TEST(WorldPassTest, TheBroadPhaseFindsWhatTheWholeWalkWould) {
+    WorldBuilder builder;
+    GameRandomSeed(5);
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    std::vector<SpaceObject*> templates;
+    for (const float radius : {2.0f, 12.0f, 40.0f, 150.0f, 600.0f, inf, nan}) templates.push_back(builder.Ball("T0", radius));
+    for (int i = 0; i < 400; ++i) {
+        const Kind& kind = kKinds[GameRandom() % std::size(kKinds)];
+        SpaceObject* const object = builder.Spawn(templates[GameRandom() % (i % 50 == 0 ? 7 : 5)], uint32_t(GameRandom() % 6));
+        const auto spread = [] { return float(GameRandom() % 8001) - 4000.0f; };
+        Vector3 at{spread(), spread(), spread() * 0.1f};
+        if (i == 77) at.x = nan;
+        if (i == 78) at.y = inf;
+        Arm(object, kind.type, kind.mask, at);
+    }
+    const std::vector<SpaceObject*> world = builder.World();
+    CollisionCandidates candidates;
+    candidates.Take(world.front());
+    EXPECT_FALSE(candidates.Stale());
+    std::vector<SpaceObject*> found;
+    size_t pairs = 0;
+    for (size_t i = 0; i < world.size(); ++i) {
+        std::vector<SpaceObject*> expected;
+        for (size_t j = i + 1; j < world.size(); ++j) {
+            if (CollisionCandidates::MayTouch(*world[i], *world[j])) expected.push_back(world[j]);
+        }
+        ASSERT_TRUE(candidates.Collect(*world[i], &found));
+        EXPECT_EQ(found, expected) << i;
+        pairs += expected.size();
+    }
+    EXPECT_GT(pairs, 100u);
+    EXPECT_LT(pairs, world.size() * world.size() / 8);
+
+    // Not taken: walked whole. Objects made since: taken again.
+    SpaceObject outside(static_cast<Model*>(nullptr));
+    EXPECT_FALSE(candidates.Collect(outside, &found));
+    EXPECT_TRUE(found.empty());
+    EXPECT_TRUE(candidates.Stale());
+}
+
+}  // namespace

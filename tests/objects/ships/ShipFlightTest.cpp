@@ -103,7 +103,8 @@ TEST_F(ShipFlightTest, ADeathEndsInOneDebrisPerSolidPartAndARespawnWhereTheRules
         for (const ObjectPart* part : ship->parts) solid += part->solid != 0;
         const int32_t debrisBefore = Count(SpaceObject::kTypeDebris);
 
-        ship->Explode(nullptr, 0);
+        SpaceObject* const killer = builder_.Spawn(builder_.Ball("ROCK", 5.0f), 4);
+        ship->Explode(killer, 0);
         EXPECT_EQ(ship->dead, 1);
         EXPECT_NE(ship->firstExplosion, nullptr);
         for (int frame = 0; frame < 5 && ship->dead != 0; ++frame) Frame(50);
@@ -111,6 +112,10 @@ TEST_F(ShipFlightTest, ADeathEndsInOneDebrisPerSolidPartAndARespawnWhereTheRules
         EXPECT_EQ(ship->firstExplosion, nullptr);
         EXPECT_EQ(Count(SpaceObject::kTypeDebris) - debrisBefore, solid);
         EXPECT_EQ(ship->active != 0, c.back);
+        // A craft that comes back forgets its killer; its death keeps it.
+        EXPECT_EQ(ship->killer.Get(), c.back ? nullptr : killer);
+        EXPECT_EQ(ship->deathKiller.Get(), killer);
+        EXPECT_EQ(ship->deaths, 1);
         if (c.back && !c.randomSpot) {
             EXPECT_FLOAT_EQ(ship->Position().z, 777.0f);
         }
@@ -121,6 +126,7 @@ TEST_F(ShipFlightTest, ADeathEndsInOneDebrisPerSolidPartAndARespawnWhereTheRules
         builder_.Game().netSettings = nullptr;
         builder_.Remove(ship);
         builder_.Remove(station);
+        builder_.Remove(killer);
     }
 }
 

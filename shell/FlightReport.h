@@ -1,0 +1,29 @@
+#pragma once
+#include <cstdint>
+
+class Craft;
+class SpaceObject;
+
+// The lines a headless flight prints of its crafts and objects, on standard
+// output: each death with its killer, respawns, jumps and (traced) hits.
+namespace flight_report {
+
+// What the report last told of a craft.
+struct CraftState {
+    int32_t deaths = 0;
+    bool jumping = false;
+    int32_t hitPoints = 0;
+};
+
+// A name fit to print between quotes: unprintable bytes escaped ("" for none).
+const char* NameOf(const SpaceObject* object);
+// A kill: destroyed by a craft of another side (a wingman's collision is none).
+bool CountsAsKill(const SpaceObject& victim, const SpaceObject* killer);
+// "destroyed TYPE "NAME" by TYPE "NAME"", or "by -" without a killer.
+void PrintDestroyed(const SpaceObject& object, const SpaceObject* killer);
+// Tells what became of the craft since `was` (every death, also one that a
+// respawn followed in the same frame, then the respawn; jumps; with `trace`
+// lost hit points) and brings `was` up to date. The deaths that were kills.
+int32_t ReportCraft(const Craft& craft, CraftState& was, bool trace);
+
+}  // namespace flight_report
