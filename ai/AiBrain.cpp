@@ -162,8 +162,11 @@ void AiBrain::ChooseBehavior(AiShip& ship) {
     const float distance = pilot->DistanceTo(*target);
     if (range > 0.0f && distance < kAttackReach * range) {
         behavior = kAttack;
-        // The bolder the pilot, the likelier a set piece (thinks come every frame).
-        if (pilot->currentManeuver == nullptr && GameRandom() % 1000 < pilot->traits[1] / 10) pilot->PickAttackManeuver();
+        // The bolder the pilot, the likelier a set piece: a chance per 50 ms
+        // of attack, taken every frame in proportion to its length.
+        if (pilot->currentManeuver == nullptr && (GameRandom() % 1000) * 50 < (pilot->traits[1] / 10) * frameMs) {
+            pilot->PickAttackManeuver();
+        }
     } else {
         behavior = kPursue;
     }

@@ -28,7 +28,10 @@ public:
     static constexpr float kCatchUpCap = 80.0f;
     static constexpr int32_t kMissileGroup = 3;
     static constexpr int32_t kAttackThrottle = 75;   // percent
-    static constexpr int32_t kCruiseThrottle = 50;
+    // A third of the engine: the pace the wingmen's formation keeping is
+    // made for (what half the throttle gave while short frames' power
+    // grants were rounded down).
+    static constexpr int32_t kCruiseThrottle = 33;
     static constexpr int32_t kAvoidThrottle = 20;    // slower turns tighter
     // A wingman's lines of "commwm.iff".
     static constexpr int32_t kLineAttacking = 1, kLineBreaking = 2, kLineTargetDown = 3;
@@ -64,6 +67,7 @@ public:
     uint32_t lastMissileAge = 0;
     int32_t missilesFired = 0;
     int32_t shotsFired = 0;           // volleys of guns and beams that left
+    int32_t frameMs = 50;             // the length of the frame being thought, ms
 
 private:
     AiShip* Pilot() const;

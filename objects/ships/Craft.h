@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "engine/DynArray.h"
+#include "engine/RateCarry.h"
 #include "objects/effects/Turret.h"
 #include "objects/space/HullObject.h"
 #include "objects/space/ObjectLink.h"
@@ -147,6 +148,7 @@ public:
     int32_t respawns = 0;
     uint32_t craftWord = 0;
     int32_t empLevel = 0;
+    RateCarry empDecayCarry;   // the part of the EMP decay a frame left over
     // How far others' targeting has identified this craft (it persists
     // between targetings), and whether the player's did.
     int32_t identification = 0;

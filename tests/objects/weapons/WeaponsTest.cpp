@@ -189,7 +189,7 @@ TEST_F(WeaponsTest, AGunFiresByItsRateAndReportsItsHits) {
     EXPECT_EQ(Word(shot, 8), 55);
     EXPECT_EQ(Word(shot, 20), 25);   // 100 a second over 250 ms
     EXPECT_EQ(Word(shot, 24), 12);
-    EXPECT_EQ(Word(shot, 48), 2);    // two shots in 250 ms at rate 10
+    EXPECT_EQ(Word(shot, 48), 3);    // 2.5 shots in 250 ms at rate 10, and the half left from before
     EXPECT_NEAR(Float(shot, 60), 300.0f - 5.0f - 1.0f, 0.5f);   // at the front of the sphere
     EXPECT_EQ(session.sent[0].to, RecordingNetSession::kToAll);
     EXPECT_EQ(enemy->empLevel, 10);
@@ -203,6 +203,40 @@ TEST_F(WeaponsTest, AGunFiresByItsRateAndReportsItsHits) {
     frame(100);
     frame(100);
     EXPECT_EQ(gun->aimTarget.Get(), nullptr);
+}
+
+// Shots and damage are per second of fire whatever the frame length: a gun
+// of 10 shots a second (none in a 16 or 50 ms frame of its own) fires 20
+// in two seconds of short frames as of long ones, and its hits deal two
+// seconds' damage.
+TEST_F(WeaponsTest, AGunsShotsAndDamageAddUpWhateverTheFrameLength) {
+    const int32_t damage[5] = {100, 40, 0, 0, 0};
+    Craft* const enemy = Enemy(300.0f);
+    RecordingNetSession session(true);
+    builder_.Game().netSession = &session;
+    for (const int32_t frameMs : {16, 50, 100}) {
+        auto* const gun = new GunWeapon(ship_, 0, 0, Weapon::kGunGroup, 10, 1, 1000, 1000, damage, "Hit Spark", nullptr);
+        ship_->AddSystem(0, gun);
+        session.sent.clear();
+        for (int32_t elapsed = -frameMs; elapsed < 2000; elapsed += frameMs) {   // the first frame opens the burst
+            gun->Fire(ship_, nullptr);
+            builder_.Clock().Advance(uint32_t(frameMs));
+            gun->Update(frameMs, energy_);
+        }
+        int32_t shots = 0, drained = 0, hull = 0;
+        for (const auto& packet : session.sent) {
+            if (PacketType(packet.bytes) != kGunShot) continue;
+            shots += Word(packet.bytes, 48);
+            drained += Word(packet.bytes, 20);
+            hull += Word(packet.bytes, 24);
+        }
+        EXPECT_EQ(shots, 20) << frameMs;
+        EXPECT_EQ(gun->ammunition, 1000 - 20) << frameMs;
+        EXPECT_EQ(drained, 200) << frameMs;
+        EXPECT_EQ(hull, 80) << frameMs;
+        gun->Update(frameMs, energy_);   // the trigger let go
+    }
+    EXPECT_EQ(enemy->lastAttacker.Get(), ship_);
 }
 
 TEST_F(WeaponsTest, ABeamOverheatsAfterFourSecondsAndCoolsForTwoAndAHalf) {
