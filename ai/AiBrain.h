@@ -22,6 +22,8 @@ public:
     static constexpr float kAttackReach = 1.2f;         // weapon ranges within which it attacks
     static constexpr float kBoostReach = 3.0f;          // ranges beyond which it pursues on afterburner
     static constexpr float kTurretAimDegrees = 5.0f;
+    static constexpr float kCloseRate = 1.5f;      // degrees a second of turn wanted per degree off the nose
+    static constexpr float kSpinResponse = 3.0f;   // turn command per degree a second short of the wanted spin
     static constexpr float kFollowSlack = 50.0f;
     static constexpr float kAvoidMargin = 40.0f;
     static constexpr float kCatchUpRate = 0.3f;     // speed over the leader's per unit from the slot
@@ -80,4 +82,6 @@ private:
     void Throttle(AiShip& pilot, int32_t percent);
     // Turns toward a world direction; nothing for a zero vector.
     void Steer(AiShip& pilot, const Vector3& direction);
+    // Turns the nose onto a target and keeps it there as it moves.
+    void Track(AiShip& pilot, const SpaceObject& target);
 };
