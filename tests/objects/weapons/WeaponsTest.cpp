@@ -331,6 +331,19 @@ TEST_F(WeaponsTest, LaunchersAimByTheLockAndClientsLeaveItToTheHost) {
     EXPECT_EQ(rack->ammunition, 1);
     GameState::SetNetworkHooks(GameState::NetworkHooks{});
 
+    // A missile that cannot be made is refused and costs nothing.
+    auto* const broken = new MissileLauncher(ship_, 0, 0, Weapon::kMissileGroup, 500, 5, 4, 2500, kNoDamage,
+                                             builder_.Unclonable("MISSL"), nullptr);
+    ship_->AddSystem(0, broken);
+    const int32_t pool = energy_->weaponPool;
+    const size_t objects = builder_.World().size();
+    EXPECT_EQ(broken->Fire(ship_, nullptr), 0);
+    EXPECT_EQ(broken->ammunition, 4);
+    EXPECT_EQ(energy_->weaponPool, pool);
+    EXPECT_EQ(broken->readyOffset, 0);
+    EXPECT_EQ(broken->group, Weapon::kMissileGroup);
+    EXPECT_EQ(builder_.World().size(), objects);
+
     // A mine layer without a mine still spends its round.
     auto* const layer = new ObjectLauncher(ship_, 0, 0, Weapon::kObjectGroup, 0, 0, 2, kNoDamage, nullptr, nullptr);
     ship_->AddSystem(0, layer);
