@@ -14,6 +14,7 @@ class SceneObject;
 class ShipRecord;
 class ShipSystem;
 class Turret;
+class Weapon;
 
 // The ripple a shield hit starts on the shield mesh.
 struct ShieldRipple : public EngineObject {
@@ -82,7 +83,8 @@ public:
     // The longest reach of the weapons, missile launchers aside.
     int32_t GetMaxWeaponRange();
 
-    // Appends a system to a part's list.
+    // Appends a system to a part's list. A launcher of the same kind and
+    // loadout entry as one already carried joins it as its reserve (group 0).
     void AddSystem(int32_t part, ShipSystem* system);
     // The next system of a kind after `after` (0 any, 19 any weapon); the
     // kinds 1, 2, 4, 5 and 7 are cached once found.
@@ -161,6 +163,8 @@ public:
     static constexpr int32_t kNoDebrisShip = 99;
 
 private:
+    static bool IsLauncher(const ShipSystem& system);
+    void HoldInReserve(Weapon& launcher);
     // Every solid part shown with opaque faces again.
     void ShowOpaqueParts();
     void FinishDeath();

@@ -123,12 +123,15 @@ TEST_F(WeaponsTest, TheFiringRulesDecideInTheirOrder) {
     };
     auto* const career = new CareerRecord;
     builder_.Game().career = career;
+    int32_t index = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         *career = CareerRecord{};
         ship_->empLevel = 0;
         energy_->weaponPool = 100000;
-        MissileLauncher* const rack = Rack("Rack", 4);
+        // A label of its own: a second rack of one label would wait as the reserve.
+        const std::string label = "Rack " + std::to_string(index++);
+        MissileLauncher* const rack = Rack(label.c_str(), 4);
         c.set(*rack, *ship_, *energy_, *career);
         rack->ExtendCooldown(0);
         const std::string before = "earlier";
@@ -157,6 +160,45 @@ TEST_F(WeaponsTest, TheLastMissileHandsItsGroupToTheFirstFullSister) {
     EXPECT_EQ(third->group, Weapon::kNoGroup);
     EXPECT_GE(second->readyOffset, 500);
     EXPECT_EQ(energy_->weaponPool, 100000 - 5);
+}
+
+// Two racks of one loadout entry are a magazine: the group fires the first
+// alone, and the second only once the first is empty. A rack of another
+// entry fires beside them; guns of one entry all fire.
+TEST_F(WeaponsTest, RacksOfOneEntryFireOneAfterTheOther) {
+    SpaceObject* const missileTemplate = new Missile(builder_.Ball("MISSL", 0.5f));
+    const auto rack = [&](const char* label, int32_t ammunition) {
+        auto* const made = new MissileLauncher(ship_, 0, 0, Weapon::kMissileGroup, 500, 0, ammunition, 2000, kNoDamage,
+                                               missileTemplate, nullptr);
+        std::strcpy(made->equipmentId, label);
+        ship_->AddSystem(0, made);
+        return made;
+    };
+    MissileLauncher* const first = rack("Missile Rack 1", 2);
+    MissileLauncher* const second = rack("Missile Rack 1", 2);
+    MissileLauncher* const other = rack("Missile Rack 2", 5);
+    EXPECT_EQ(first->group, Weapon::kMissileGroup);
+    EXPECT_EQ(second->group, Weapon::kNoGroup);
+    EXPECT_EQ(other->group, Weapon::kMissileGroup);
+    for (int32_t volley = 0; volley < 4; ++volley) {
+        builder_.Clock().Advance(600);   // past the refire delay
+        EXPECT_EQ(ship_->FireWeaponGroup(Weapon::kMissileGroup), 1) << volley;
+        EXPECT_EQ(first->ammunition, std::max(0, 1 - volley)) << volley;
+        EXPECT_EQ(second->ammunition, volley < 2 ? 2 : 3 - volley) << volley;
+        EXPECT_EQ(other->ammunition, 4 - volley) << volley;
+    }
+    EXPECT_EQ(first->group, Weapon::kNoGroup);
+    EXPECT_EQ(second->group, Weapon::kNoGroup);   // empty in its turn
+
+    const int32_t damage[5] = {};
+    auto* const left = new GunWeapon(ship_, 0, 0, Weapon::kGunGroup, 10, 1, 50, 1000, damage, "Hit Spark", nullptr);
+    std::strcpy(left->equipmentId, "Laser Cannon");
+    ship_->AddSystem(0, left);
+    auto* const right = new GunWeapon(ship_, 0, 0, Weapon::kGunGroup, 10, 1, 50, 1000, damage, "Hit Spark", nullptr);
+    std::strcpy(right->equipmentId, "Laser Cannon");
+    ship_->AddSystem(0, right);
+    EXPECT_EQ(right->group, Weapon::kGunGroup);
+    delete missileTemplate;
 }
 
 TEST_F(WeaponsTest, AGunFiresByItsRateAndReportsItsHits) {
