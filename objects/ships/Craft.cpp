@@ -227,14 +227,18 @@ void Craft::CollectShips(int32_t hostile, DynArray<SpaceObject*>& list) {
     }
 }
 
-void Craft::AddTurret(const Turret::Record& record) {
+bool Craft::AddTurret(const Turret::Record& record) {
+    if (record.turnRate < 0 || record.greatestPitch < 0) return false;
     for (int32_t i = 0; i < parts.Count(); ++i) {
         const SceneObject* const node = parts[i]->node;
-        if (node == nullptr || node->model == nullptr || std::strncmp(node->model->name, record.baseName, 16) != 0) continue;
-        auto* const turret = new Turret(this, i, record.greatestPitch, record.turnRate, record.yawAxis, record.barrelAxis);
-        if (turret != nullptr) turrets.Append(turret);
-        return;
+        if (node == nullptr || node->model == nullptr ||
+            std::strncmp(node->model->name, record.baseName, Turret::Record::kNameChars) != 0) {
+            continue;
+        }
+        turrets.Append(new Turret(this, i, record.greatestPitch, record.turnRate, record.yawAxis, record.barrelAxis));
+        return true;
     }
+    return false;
 }
 
 void Craft::CycleNavPoint(int32_t backwards) {

@@ -96,8 +96,10 @@ public:
     // Every ship (type 15 up) other than this one of another side (hostile)
     // or of this side that the targeting computer can target.
     void CollectShips(int32_t hostile, DynArray<SpaceObject*>& list);
-    // A turret on the part whose node is named `record.baseName` (within 16 characters).
-    void AddTurret(const Turret::Record& record);
+    // A turret on the part whose node is named `record.baseName` (within 16
+    // characters). False, and no turret, for a negative turn rate or pitch
+    // limit, or no such part.
+    bool AddTurret(const Turret::Record& record);
     void CycleNavPoint(int32_t backwards);
     void SelectClosestNavPoint();
     void CountWeaponHit(const ShipSystem* weapon);
