@@ -105,6 +105,19 @@ TEST_F(CraftSystemsTest, ShieldsLevelAndLetEmptyFacingsPass) {
     EXPECT_EQ(shield_->AbsorbHit(hit), 0);
     EXPECT_EQ(hit.amounts[2], 40);
     EXPECT_EQ(shield_->facings[0], 0);
+
+    // A weakened facing (half of each hit passes) lets small hits through
+    // in proportion over many of them, not nothing from each.
+    shield_->facings[0] = 125;   // 100 - 125 x 4 / 10 = 50 per cent
+    int32_t passed = 0;
+    for (int i = 0; i < 100; ++i) {
+        DamageRecord small;
+        small.source = enemy;
+        small.amounts[2] = 1;
+        EXPECT_EQ(shield_->AbsorbHit(small), 1);
+        passed += small.amounts[2];
+    }
+    EXPECT_EQ(passed, 50);
 }
 
 // The cycle ends after one lap when its target has left the world, and
