@@ -101,6 +101,28 @@ void AiBrain::Steer(AiShip& pilot, const Vector3& direction) {
     }
 }
 
+void AiBrain::Track(AiShip& pilot, const SpaceObject& target) {
+    // The steering command speeds the spin up toward the target; alone it
+    // swings the nose past a target that crosses the sky and back, and at
+    // close range never settles on it. The spin wanted is the one that
+    // follows the line of sight plus a part that closes the angle; the
+    // command is what brings the spin there.
+    const Vector3 line = target.Position().Difference(pilot.Position());
+    const float range2 = line.Dot(line);
+    if (!(range2 > 0.0f)) return;
+    const Vector3 closing = target.velocity.Difference(pilot.velocity);
+    const Vector3 sight = effects::DirectionToLocal(pilot.world, line.Cross(closing).Scaled(kDegrees / range2));
+    const Vector3 local = effects::DirectionToLocal(pilot.world, line);
+    const float yaw = std::atan2(local.x, local.z) * kDegrees;
+    const float pitch = std::atan2(local.y, local.z) * kDegrees;
+    const Vector3 wanted{sight.x - pitch * kCloseRate, sight.y + yaw * kCloseRate, 0.0f};
+    Vector3 command = wanted.Difference(pilot.angularVelocity).Scaled(kSpinResponse);
+    // No axis past the craft's turn rate, either way.
+    const float largest = std::max({std::abs(command.x), std::abs(command.y), std::abs(command.z)});
+    if (largest > pilot.maxTurnRate && largest > 0.0f) command = command.Scaled(pilot.maxTurnRate / largest);
+    pilot.SetRotationVector(command);
+}
+
 void AiBrain::Think() {
     AiShip* const pilot = Pilot();
     if (pilot == nullptr || pilot->active == 0 || pilot->dead != 0) {
@@ -162,8 +184,11 @@ void AiBrain::ChooseBehavior(AiShip& ship) {
     const float distance = pilot->DistanceTo(*target);
     if (range > 0.0f && distance < kAttackReach * range) {
         behavior = kAttack;
-        // The bolder the pilot, the likelier a set piece (thinks come every frame).
-        if (pilot->currentManeuver == nullptr && GameRandom() % 1000 < pilot->traits[1] / 10) pilot->PickAttackManeuver();
+        // The bolder the pilot, the likelier a set piece: a chance per 50 ms
+        // of attack, taken every frame in proportion to its length.
+        if (pilot->currentManeuver == nullptr && (GameRandom() % 1000) * 50 < (pilot->traits[1] / 10) * frameMs) {
+            pilot->PickAttackManeuver();
+        }
     } else {
         behavior = kPursue;
     }
@@ -183,7 +208,11 @@ void AiBrain::ExecuteBehavior() {
             const float leadSeconds = behavior == kPursue ? kLeadSeconds : 0.0f;
             const Vector3 lead = target->Position().Sum(target->velocity.Scaled(leadSeconds));
             const Vector3 toLead = lead.Difference(here);
-            Steer(*pilot, toLead);
+            if (behavior == kAttack) {
+                Track(*pilot, *target);
+            } else {
+                Steer(*pilot, toLead);
+            }
             // Turning onto a target off the nose, it slows for a tighter turn.
             const float off = OffNose(*pilot, toLead);
             Throttle(*pilot, behavior == kPursue ? 100 : off > 60.0f ? 20 : off > 20.0f ? 50 : kAttackThrottle);

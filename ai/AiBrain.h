@@ -22,13 +22,18 @@ public:
     static constexpr float kAttackReach = 1.2f;         // weapon ranges within which it attacks
     static constexpr float kBoostReach = 3.0f;          // ranges beyond which it pursues on afterburner
     static constexpr float kTurretAimDegrees = 5.0f;
+    static constexpr float kCloseRate = 1.5f;      // degrees a second of turn wanted per degree off the nose
+    static constexpr float kSpinResponse = 3.0f;   // turn command per degree a second short of the wanted spin
     static constexpr float kFollowSlack = 50.0f;
     static constexpr float kAvoidMargin = 40.0f;
     static constexpr float kCatchUpRate = 0.3f;     // speed over the leader's per unit from the slot
     static constexpr float kCatchUpCap = 80.0f;
     static constexpr int32_t kMissileGroup = 3;
     static constexpr int32_t kAttackThrottle = 75;   // percent
-    static constexpr int32_t kCruiseThrottle = 50;
+    // A third of the engine: the pace the wingmen's formation keeping is
+    // made for (what half the throttle gave while short frames' power
+    // grants were rounded down).
+    static constexpr int32_t kCruiseThrottle = 33;
     static constexpr int32_t kAvoidThrottle = 20;    // slower turns tighter
     // A wingman's lines of "commwm.iff".
     static constexpr int32_t kLineAttacking = 1, kLineBreaking = 2, kLineTargetDown = 3;
@@ -64,6 +69,7 @@ public:
     uint32_t lastMissileAge = 0;
     int32_t missilesFired = 0;
     int32_t shotsFired = 0;           // volleys of guns and beams that left
+    int32_t frameMs = 50;             // the length of the frame being thought, ms
 
 private:
     AiShip* Pilot() const;
@@ -76,4 +82,6 @@ private:
     void Throttle(AiShip& pilot, int32_t percent);
     // Turns toward a world direction; nothing for a zero vector.
     void Steer(AiShip& pilot, const Vector3& direction);
+    // Turns the nose onto a target and keeps it there as it moves.
+    void Track(AiShip& pilot, const SpaceObject& target);
 };

@@ -61,6 +61,12 @@ bool ParseLaunchOptions(int argc, const char* const* argv, LaunchOptions* option
                 *error = std::string(arg) + " needs a whole number from 1 up";
                 return false;
             }
+        } else if (std::strcmp(arg, "--step") == 0) {
+            if (i + 1 >= argc || !ParseFrameCount(argv[++i], &options->step) || options->step < LaunchOptions::kMinStep ||
+                options->step > LaunchOptions::kMaxStep) {
+                *error = "--step needs a frame length of 1 to 200 milliseconds";
+                return false;
+            }
         } else {
             *error = std::string("unknown argument: ") + arg;
             return false;
@@ -75,7 +81,8 @@ bool ParseLaunchOptions(int argc, const char* const* argv, LaunchOptions* option
 
 const char* LaunchUsage() {
     return "Usage: vorn [--data DIR] [--headless] [--frames N] [--help]\n"
-           "       vorn [--data DIR] --headless --mission FILE [--seconds N] [--seed S] [--trace]\n"
+           "       vorn [--data DIR] --headless --mission FILE [--seconds N] [--seed S]\n"
+           "            [--step MS] [--trace]\n"
            "  --data DIR   the folder holding the seven data directories\n"
            "               (data, video, cel, option, xmi, mesh, missions)\n"
            "               and the files VORN.INI, vorn.cfg and screen.log\n"
@@ -85,6 +92,8 @@ const char* LaunchUsage() {
            "  --mission FILE  fly the mission file of the missions directory without\n"
            "               a window for N simulated seconds (10), seeding the dice\n"
            "               with S (1); prints the world, what is destroyed, the kills\n"
+           "  --step MS    with --mission: each frame lasts MS simulated milliseconds,\n"
+           "               1 to 200 (50)\n"
            "  --trace      with --mission: each AI ship's behaviour and target every\n"
            "               simulated second, and every hit\n"
            "  --help       show this text\n";

@@ -17,6 +17,10 @@ struct LaunchOptions {
     std::string mission;
     int32_t seconds = 10;    // simulated seconds of the flight
     int32_t seed = 1;        // the game's dice
+    // The flight's frame length in milliseconds, from kMinStep to kMaxStep.
+    int32_t step = 50;
+    static constexpr int32_t kMinStep = 1;
+    static constexpr int32_t kMaxStep = 200;
     bool trace = false;      // the flight tells each AI ship's state every second, and every hit
 };
 

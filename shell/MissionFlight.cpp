@@ -25,8 +25,6 @@
 
 namespace {
 
-constexpr uint32_t kFrameMs = 50;
-
 // Time that moves only when the flight steps it.
 class StepClock : public platform::Clock {
 public:
@@ -101,18 +99,19 @@ int RunMissionFlight(const LaunchOptions& options) {
         }
         int32_t kills = 0;
         std::set<const SpaceObject*> reported;
-        const int32_t frames = options.seconds * int32_t(1000 / kFrameMs);
-        for (int32_t frame = 0; frame < frames; ++frame) {
-            clock.now += kFrameMs;
+        // Frames of the asked length until the asked seconds have passed.
+        const uint32_t step = uint32_t(options.step);
+        const int64_t duration = int64_t(options.seconds) * 1000;
+        for (int64_t flown = 0; flown < duration; flown += step) {
+            clock.now += step;
             game->Simulate();
+            const bool secondEnds = (flown + step) / 1000 > flown / 1000;
             int32_t debris = 0;
             for (SpaceObject* object = game->mission->firstObject; object != nullptr; object = object->GetNext()) {
                 if (auto it = crafts.find(object); it != crafts.end()) {
                     kills += ReportCraft(static_cast<const Craft&>(*object), it->second, options.trace);
                 }
-                if (options.trace && (frame + 1) % int32_t(1000 / kFrameMs) == 0) {
-                    TraceShip(uint32_t((frame + 1) / int32_t(1000 / kFrameMs)), *object);
-                }
+                if (options.trace && secondEnds) TraceShip(uint32_t((flown + step) / 1000), *object);
                 if (object->type == SpaceObject::kTypeDebris && object->active != 0 && seenDebris.insert(object).second) ++debris;
             }
             if (debris > 0) std::printf("debris %d\n", debris);

@@ -3,6 +3,6 @@
 struct LaunchOptions;
 
 // Flies the options' mission without a window: the game's dice seeded, a
-// clock that moves exactly 50 ms a frame, the simulation for the asked
+// clock that moves exactly the options' step (50 ms unless asked) a frame, the simulation for the asked
 // seconds. Prints the world, each destruction and the kills; the exit code.
 int RunMissionFlight(const LaunchOptions& options);

@@ -80,7 +80,11 @@ void Turret::Describe(Record* out) const {
     const SceneObject* const node = craft != nullptr && basePart >= 0 && basePart < craft->parts.Count()
                                         ? craft->parts[basePart]->node
                                         : nullptr;
-    if (node != nullptr && node->model != nullptr) std::strncpy(out->baseName, node->model->name, sizeof out->baseName);
+    static_assert(sizeof out->baseName == sizeof node->model->name, "a model's name fits the record");
+    if (node != nullptr && node->model != nullptr) {
+        std::memcpy(out->baseName, node->model->name, sizeof out->baseName);
+        out->baseName[Record::kNameChars] = '\0';
+    }
 }
 
 bool Turret::IsObjectInArc(const SpaceObject* object) const { return object != nullptr && IsInArc(object->Position()); }
@@ -200,10 +204,13 @@ void Turret::Update() {
     }
     yaw = Wrap(yaw);
     wantedPitch = pitches ? Wrap(wantedPitch) : pitch;
-    const float limit = float(turnRate) * dt;
+    // Definitions refuse negative rates and limits; one made otherwise does
+    // not turn rather than break the clamps below.
+    const float limit = float(std::max(turnRate, 0)) * dt;
     float pitchStep = std::clamp(wantedPitch - pitch, -limit, limit);
     const bool sameSign = (yawAxis > 0) == (barrelAxis > 0);
-    const float low = sameSign ? 0.0f : -float(greatestPitch), high = sameSign ? float(greatestPitch) : 0.0f;
+    const float greatest = float(std::max(greatestPitch, 0));
+    const float low = sameSign ? 0.0f : -greatest, high = sameSign ? greatest : 0.0f;
     pitchStep = std::clamp(pitch + pitchStep, low, high) - pitch;
     aimError = std::max(std::abs(yaw), std::abs(wantedPitch - pitch));
     pitch += pitchStep;

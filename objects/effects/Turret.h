@@ -16,7 +16,8 @@ class Turret : public EngineObject {
 public:
     // The TURR record: base part name, greatest pitch, turn rate, yaw and barrel axis codes.
     struct Record {
-        char baseName[16];
+        static constexpr int kNameChars = 16;
+        char baseName[kNameChars + 1];   // up to 16 characters, always terminated
         int32_t greatestPitch, turnRate, yawAxis, barrelAxis;
     };
 

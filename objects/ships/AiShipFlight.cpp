@@ -247,6 +247,7 @@ void AiShip::UpdateParts(uint32_t milliseconds) {
     trackedTarget = targeting != nullptr ? targeting->GetTarget() : nullptr;
 
     if (game != nullptr && game->aiEnabled != 0) {
+        if (brain != nullptr) brain->frameMs = int32_t(std::min<uint32_t>(milliseconds, 1000));
         if (brain == nullptr || brain->mode != 1) {
             if (currentManeuver != nullptr && currentManeuver->Update(this) != 0) {
                 freeDrift = 0;

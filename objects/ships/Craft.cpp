@@ -112,8 +112,29 @@ void Craft::Init() {
 
 void Craft::AddSystem(int32_t part, ShipSystem* system) {
     if (system == nullptr || part < 0 || part >= parts.Count()) return;
+    if (IsLauncher(*system)) HoldInReserve(static_cast<Weapon&>(*system));
     parts[part]->systems.Append(system);
     if (system->typeId == ShipSystem::kAnyWeapon) ++tailWords[1];
+}
+
+bool Craft::IsLauncher(const ShipSystem& system) {
+    return system.typeId == Weapon::kMissileLauncher || system.typeId == Weapon::kObjectLauncher;
+}
+
+void Craft::HoldInReserve(Weapon& launcher) {
+    // Launchers of one loadout entry form a magazine: the first fires, the
+    // others wait without a group and take it over one by one as each runs
+    // dry (the hand-over of a spent shot).
+    if (launcher.group <= 0 || launcher.equipmentId[0] == '\0') return;
+    for (ShipSystem* system = GetSystem(ShipSystem::kAnyWeapon, nullptr); system != nullptr;
+         system = GetSystem(ShipSystem::kAnyWeapon, system)) {
+        const auto* const carried = static_cast<const Weapon*>(system);
+        if (carried->typeId == launcher.typeId && carried->group == launcher.group &&
+            std::strcmp(carried->equipmentId, launcher.equipmentId) == 0) {
+            launcher.group = Weapon::kNoGroup;
+            return;
+        }
+    }
 }
 
 ShipSystem* Craft::GetSystem(int32_t kind, const ShipSystem* after) {
@@ -206,14 +227,18 @@ void Craft::CollectShips(int32_t hostile, DynArray<SpaceObject*>& list) {
     }
 }
 
-void Craft::AddTurret(const Turret::Record& record) {
+bool Craft::AddTurret(const Turret::Record& record) {
+    if (record.turnRate < 0 || record.greatestPitch < 0) return false;
     for (int32_t i = 0; i < parts.Count(); ++i) {
         const SceneObject* const node = parts[i]->node;
-        if (node == nullptr || node->model == nullptr || std::strncmp(node->model->name, record.baseName, 16) != 0) continue;
-        auto* const turret = new Turret(this, i, record.greatestPitch, record.turnRate, record.yawAxis, record.barrelAxis);
-        if (turret != nullptr) turrets.Append(turret);
-        return;
+        if (node == nullptr || node->model == nullptr ||
+            std::strncmp(node->model->name, record.baseName, Turret::Record::kNameChars) != 0) {
+            continue;
+        }
+        turrets.Append(new Turret(this, i, record.greatestPitch, record.turnRate, record.yawAxis, record.barrelAxis));
+        return true;
     }
+    return false;
 }
 
 void Craft::CycleNavPoint(int32_t backwards) {

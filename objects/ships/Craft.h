@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "engine/DynArray.h"
+#include "engine/RateCarry.h"
 #include "objects/effects/Turret.h"
 #include "objects/space/HullObject.h"
 #include "objects/space/ObjectLink.h"
@@ -14,6 +15,7 @@ class SceneObject;
 class ShipRecord;
 class ShipSystem;
 class Turret;
+class Weapon;
 
 // The ripple a shield hit starts on the shield mesh.
 struct ShieldRipple : public EngineObject {
@@ -82,7 +84,8 @@ public:
     // The longest reach of the weapons, missile launchers aside.
     int32_t GetMaxWeaponRange();
 
-    // Appends a system to a part's list.
+    // Appends a system to a part's list. A launcher of the same kind and
+    // loadout entry as one already carried joins it as its reserve (group 0).
     void AddSystem(int32_t part, ShipSystem* system);
     // The next system of a kind after `after` (0 any, 19 any weapon); the
     // kinds 1, 2, 4, 5 and 7 are cached once found.
@@ -94,8 +97,10 @@ public:
     // Every ship (type 15 up) other than this one of another side (hostile)
     // or of this side that the targeting computer can target.
     void CollectShips(int32_t hostile, DynArray<SpaceObject*>& list);
-    // A turret on the part whose node is named `record.baseName` (within 16 characters).
-    void AddTurret(const Turret::Record& record);
+    // A turret on the part whose node is named `record.baseName` (within 16
+    // characters). False, and no turret, for a negative turn rate or pitch
+    // limit, or no such part.
+    bool AddTurret(const Turret::Record& record);
     void CycleNavPoint(int32_t backwards);
     void SelectClosestNavPoint();
     void CountWeaponHit(const ShipSystem* weapon);
@@ -148,6 +153,7 @@ public:
     int32_t respawns = 0;
     uint32_t craftWord = 0;
     int32_t empLevel = 0;
+    RateCarry empDecayCarry;   // the part of the EMP decay a frame left over
     // How far others' targeting has identified this craft (it persists
     // between targetings), and whether the player's did.
     int32_t identification = 0;
@@ -163,6 +169,8 @@ public:
     static constexpr int32_t kChipSpin = 35;
 
 private:
+    static bool IsLauncher(const ShipSystem& system);
+    void HoldInReserve(Weapon& launcher);
     // Every solid part shown with opaque faces again.
     void ShowOpaqueParts();
     void FinishDeath();

@@ -376,7 +376,8 @@ void Craft::StepRipple() {
 
 void Craft::Simulate(uint32_t milliseconds) {
     HullObject::Simulate(milliseconds);
-    if (empLevel > 0) empLevel = std::max<int32_t>(0, empLevel - int32_t(milliseconds / 20 + 1));
+    // 50 a second and one a frame.
+    if (empLevel > 0) empLevel = std::max<int32_t>(0, empLevel - int32_t(empDecayCarry.Take(milliseconds, 20) + 1));
 
     if (dead != 0) {
         // The full model, whatever the detail switch chose.

@@ -32,7 +32,7 @@ void HullObject::Init() {
 bool HullObject::StrongDamping() const {
     if (type != kTypePlayerShip || g_gameState == nullptr || g_gameState->playerShip != this) return false;
     // A game without a career keeps the career's default: inertial flight off.
-    return g_gameState->career == nullptr || g_gameState->career->options.inertialOff != 0;
+    return g_gameState->career == nullptr || g_gameState->career->options.InertialFlightOff();
 }
 
 void HullObject::SetRotationRates(float pitch, float yaw, float roll) {

@@ -139,9 +139,11 @@ void ObjectPart::UpdateAttached(const Vector3& velocity) {
 }
 
 int32_t ObjectPart::TakeDamage(DamageRecord& record) {
-    const int64_t total = int64_t(record.amounts[2]) + record.amounts[4];
+    const int64_t hit = int64_t(record.amounts[2]) + record.amounts[4];
     record.amounts[2] = record.amounts[4] = 0;
-    if (total < 1 || node == nullptr) return 0;
+    if (hit < 1 || node == nullptr) return 0;
+    const int64_t total = hit + undistributedDamage;
+    undistributedDamage = 0;
     // The object that carries the part is the top of the node's tree.
     Frame* top = node;
     while (top->parent != nullptr) top = top->parent;
@@ -160,13 +162,18 @@ int32_t ObjectPart::TakeDamage(DamageRecord& record) {
         for (int i = 0; i < agreeing; ++i) candidates.insert(candidates.end(), part->systems.begin(), part->systems.end());
     }
     if (candidates.empty()) return 0;
+    int64_t given = 0;
     for (int64_t h = total / 2; h > 0; h /= 2) {
         const int32_t amount = int32_t(std::min<int64_t>(h, INT32_MAX));
         if (GameRandom() % 3 == 0) {
             if (object->DamageHitPoints(&here, amount)) return 1;
+            given += amount;
         } else if (candidates[size_t(GameRandom()) % candidates.size()]->AddDamage(amount) == 0) {
             h *= 2;   // an indestructible system: the same amount goes elsewhere
+        } else {
+            given += amount;
         }
     }
+    undistributedDamage = total - given;
     return 0;
 }

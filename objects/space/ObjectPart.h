@@ -61,4 +61,7 @@ public:
     int32_t kind = kHull;
     SceneObject* node;
     char* displayName = nullptr;          // owned
+    // Hull damage that the halving spread of earlier hits left over, added
+    // to the next hit (short frames of fire bring many small amounts).
+    int64_t undistributedDamage = 0;
 };

@@ -158,22 +158,30 @@ void EnergySystem::InitPowerSplit() {
     SetShieldPower(ShieldCap());
 }
 
-int32_t EnergySystem::DrawPower(int32_t request, int32_t milliseconds, int32_t consumer) {
+int32_t EnergySystem::DrawPower(int32_t request, int32_t milliseconds, int32_t consumer, double* exact) {
+    if (exact != nullptr) *exact = 0.0;
     const int64_t t = std::min(milliseconds, 1000);
     const int32_t emp = owner != nullptr ? std::max(0, owner->empLevel) : 0;
     if (GameRandom() % (emp + 100) > 100) return 0;
     int32_t allocation = 0;
+    RateCarry* carry = nullptr;
     switch (consumer) {
-        case kShields: allocation = shieldAllocation; break;
-        case kEngine: allocation = engineAllocation; break;
-        case kWeapons: allocation = weaponsAllocation; break;
+        case kShields: allocation = shieldAllocation; carry = &shieldCarry; break;
+        case kEngine: allocation = engineAllocation; carry = &engineCarry; break;
+        case kWeapons: allocation = weaponsAllocation; carry = &weaponsCarry; break;
         default: return 0;
     }
-    int64_t grant = std::min<int64_t>(request, int64_t(allocation) * t / 1000);
+    // In thousandths of a unit, so that the consumer's carry keeps what a
+    // short frame cannot grant whole; the request caps before the damage
+    // scales, as it would in whole units.
+    const int64_t wanted = std::min<int64_t>(int64_t(request) * 1000, int64_t(allocation) * t);
     if (maxDamage >= 1 && damage >= 1) {
-        grant = (GameRandom() % damage - damage + maxDamage) * grant / maxDamage;
+        const int64_t factor = GameRandom() % damage - damage + maxDamage;
+        if (exact != nullptr) *exact = double(factor) * double(wanted) / (double(maxDamage) * 1000.0);
+        return int32_t(carry->Take(factor * wanted, int64_t(maxDamage) * 1000));
     }
-    return int32_t(grant);
+    if (exact != nullptr) *exact = double(wanted) / 1000.0;
+    return int32_t(carry->Take(wanted, 1000));
 }
 
 int32_t EnergySystem::ReservePower(int32_t units) {
@@ -210,7 +218,7 @@ int32_t EnergySystem::Update(int32_t milliseconds, EnergySystem*) {
     if (splitInitialised == 0) InitPowerSplit();
     if (!UnlimitedFuel()) {
         // A divisor of 0 or less burns nothing.
-        const int64_t burn = burnDivisor > 0 ? (int64_t(reserved) + allocated) * t / burnDivisor : 0;
+        const int64_t burn = burnDivisor > 0 ? burnCarry.Take((int64_t(reserved) + allocated) * t, burnDivisor) : 0;
         if (OwnedByPlayer() && g_gameState != nullptr) {
             // A capacity of 0 or less has no level to warn about.
             if (fuelCapacity > 0 && fuel / fuelCapacity >= 100 && (fuel - burn) / fuelCapacity < 100) {
@@ -225,7 +233,8 @@ int32_t EnergySystem::Update(int32_t milliseconds, EnergySystem*) {
         }
         fuel -= burn;
     }
-    weaponPool = int32_t((1000 - t) * weaponPool / 1000);
+    // The pool leaks its whole content per second.
+    weaponPool -= int32_t(poolDecayCarry.Take(t * weaponPool, 1000));
     weaponPool += DrawPower(weaponMaximum - weaponPool, int32_t(t), kWeapons);
     return 1;
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/RateCarry.h"
 #include "objects/systems/ShipSystem.h"
 
 // The generator and fuel tank (type 1, chunk ENRG): its output is split
@@ -25,7 +26,10 @@ public:
     void SetEnginePower(int32_t units);
     void ResetPowerSplit(int32_t full);
     void InitPowerSplit();
-    int32_t DrawPower(int32_t request, int32_t milliseconds, int32_t consumer);
+    // Whole units for the consumer this frame; its carry keeps the fraction.
+    // `exact`, when given, receives the grant before rounding: what the
+    // consumer's share of this frame really was.
+    int32_t DrawPower(int32_t request, int32_t milliseconds, int32_t consumer, double* exact = nullptr);
     int32_t ReservePower(int32_t units);
     int32_t ReleasePower(int32_t units);
     int32_t ConsumeFuel(int32_t amount);
@@ -45,6 +49,13 @@ public:
     int32_t burnDivisor;
     int32_t reserveOutput;
     int32_t splitInitialised = 0;
+    // What each consumer's grants, the fuel burn and the pool's decay left
+    // over last frame.
+    RateCarry shieldCarry;
+    RateCarry engineCarry;
+    RateCarry weaponsCarry;
+    RateCarry burnCarry;
+    RateCarry poolDecayCarry;
 
 private:
     int32_t ShieldCap() const;

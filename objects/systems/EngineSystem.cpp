@@ -99,9 +99,13 @@ int32_t EngineSystem::Update(int32_t milliseconds, EnergySystem* energy) {
     }
     if (energy == nullptr || owner == nullptr) return 1;
     const int64_t t = std::min(milliseconds, 1000);
-    const int64_t got = energy->DrawPower(maximumPower, int32_t(t), EnergySystem::kEngine);
+    // The thrust follows the power's true share of the frame: the whole
+    // units alone would, in frames too short for one, make the top speed
+    // flicker between nothing and more than the throttle asks.
+    double got = 0.0;
+    energy->DrawPower(maximumPower, int32_t(t), EnergySystem::kEngine, &got);
     // A 0 ms frame or no maximum power keeps the last thrust.
-    if (t > 0 && maximumPower > 0) thrustFactor = float(double(got) * thrustScale * 1000.0 / (double(t) * maximumPower));
+    if (t > 0 && maximumPower > 0) thrustFactor = float(got * thrustScale * 1000.0 / (double(t) * maximumPower));
     float f = thrustFactor;
     if (engineSound != nullptr) {
         if (f <= 0.0f) {
@@ -117,7 +121,7 @@ int32_t EngineSystem::Update(int32_t milliseconds, EnergySystem* energy) {
     } else {
         const int32_t age = int32_t(owner->Age());
         if (age < surgeEnd) owner->tumble.AddAssign(RandomUnitVector().Scaled(3.0f * float(surgeEnd - age) / 1000.0f));
-        const int64_t cost = int64_t(boostCost) * t / 1000;
+        const int64_t cost = boostCostCarry.TakeRate(boostCost, t);
         if (!UnlimitedFuel()) {
             if (cost > energy->fuel) {
                 boostOn = 0;

@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/RateCarry.h"
 #include "objects/systems/ShipSystem.h"
 
 // The engine (type 7, chunk ENGI): turns its power allocation into the
@@ -33,6 +34,7 @@ public:
     int32_t boostPercent;
     float thrustFactor = 0.0f;
     float designAcceleration = 0.0f, designTopSpeed = 0.0f, designTurnAcceleration = 0.0f, designTurnRate = 0.0f;
+    RateCarry boostCostCarry;   // fuel a frame's boost left unpaid
 
 private:
     int16_t words_[5];

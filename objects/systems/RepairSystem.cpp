@@ -29,12 +29,8 @@ bool RepairSystem::SetRepairTarget(ShipSystem* system) {
 int32_t RepairSystem::Update(int32_t milliseconds, EnergySystem*) {
     const int32_t t = std::min(milliseconds, 1000);
     if (t < 0 || pointsLeft <= 0) return 0;
-    // Without a positive rate nothing is ever repaired (and nothing divides by it).
-    int32_t amount = 0;
-    if (rate > 0) {
-        amount = int32_t(int64_t(t + carry) * rate / 1000);
-        carry = carry + t - int32_t(int64_t(amount) * 1000 / rate);
-    }
+    // Without a positive rate nothing is ever repaired.
+    const int32_t amount = rate > 0 ? int32_t(carry.TakeRate(rate, t)) : 0;
     selectionTimer += t;
     if (selectionTimer > kSelectionPeriod) {
         selectionTimer = 0;

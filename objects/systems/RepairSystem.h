@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 
+#include "engine/RateCarry.h"
 #include "objects/systems/ShipSystem.h"
 
 // The repair unit (type 13, REPR): a pool of points spent at a steady rate
@@ -27,7 +28,7 @@ public:
     int32_t pointsLeft;
     int32_t startPoints;
     int32_t rate;             // points per second
-    int32_t carry = 0;        // ms not yet turned into points
+    RateCarry carry;          // the part of a point not yet repaired
     int32_t selectionTimer;   // ms
     ShipSystem* target = nullptr;
 };

@@ -135,7 +135,12 @@ int32_t ShieldSystem::AbsorbHit(DamageRecord& impact) {
         clearStructure();
     } else if (absorption != 0) {
         const int64_t f = 100 - int64_t(facings[facing]) * 4 / absorption;
-        for (const int i : {1, 2, 4}) impact.amounts[i] = Saturate32(f * impact.amounts[i] / 100);
+        // Short frames of fire pass small amounts: each word's carry keeps
+        // the fractions the scaling would drop.
+        for (int k = 0; k < 3; ++k) {
+            const int i = kPassedWords[k];
+            impact.amounts[i] = Saturate32(passCarry[k].Take(f * impact.amounts[i], 100));
+        }
     }
     return 1;
 }
@@ -159,10 +164,14 @@ int32_t ShieldSystem::Update(int32_t milliseconds, EnergySystem* energy) {
     int64_t gain = 0;
     if (maximumAllocation > 0) {
         gain = got * capacity / maximumAllocation;
-        if (gain > 0) gain += capacity / maximumAllocation;
+        // A fed shield gains one power unit's worth more every 50 ms (what
+        // lets a full allocation hold full strength despite the recharge
+        // efficiency): a rate, so that short frames are not given it more
+        // often.
+        if (energy->shieldAllocation > 0) gain += rechargeCarry.Take(int64_t(capacity / maximumAllocation) * t, 50);
     }
     if (maxDamage > 0 && damage > 0) gain = (int64_t(maxDamage) - damage) * gain / maxDamage;
-    int64_t net = gain - FacingSum() * t / 1000;
+    int64_t net = gain - decayCarry.TakeRate(FacingSum(), t);
     if (net > 0) net = net * efficiency / 100;
 
     const int32_t full = capacity / 4;
@@ -293,7 +302,9 @@ int32_t HardeningSystem::Update(int32_t milliseconds, EnergySystem*) {
     const int64_t t = std::min(milliseconds, 1000);
     if (owner != nullptr && owner->empLevel > 0) {
         const int64_t e = owner->empLevel;
-        owner->empLevel = int32_t(std::max<int64_t>(0, e - 1 - int64_t(empRecovery) * e * t / 100000));
+        // One a frame, and recovery per cent of the level a second.
+        const int64_t fall = 1 + recoveryCarry.Take(int64_t(empRecovery) * e * t, 100000);
+        owner->empLevel = int32_t(std::max<int64_t>(0, e - fall));
     }
     return 1;
 }

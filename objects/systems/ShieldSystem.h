@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/RateCarry.h"
 #include "engine/Vector3.h"
 #include "objects/space/SpaceObject.h"
 #include "objects/systems/ShipSystem.h"
@@ -43,6 +44,12 @@ public:
     int32_t efficiency;
     int32_t remoteDepletion = -1;
     int32_t drainedThisFrame = 0;
+    RateCarry rechargeCarry;   // the fed shield's extra gain a frame left over
+    RateCarry decayCarry;      // what the facings' decay left over
+    // The record words (2, 3 and 5) a weakened facing lets through in part,
+    // and the fraction of each that the last hit kept back.
+    static constexpr int kPassedWords[3] = {1, 2, 4};
+    RateCarry passCarry[3];
 
 private:
     void Flash(const Vector3& point);
@@ -80,4 +87,5 @@ public:
 
     int32_t reduction;
     int32_t empRecovery;
+    RateCarry recoveryCarry;   // EMP recovery a frame left over
 };

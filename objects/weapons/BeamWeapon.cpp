@@ -215,7 +215,7 @@ void BeamWeapon::Burn(int32_t milliseconds, EnergySystem* energy) {
     if (firingSound != nullptr && !OwnedByPlayer()) firingSound->SetPosition(owner->Position());
 
     SpendShot(nullptr);
-    if (energy != nullptr) energy->weaponPool -= int32_t(int64_t(energyPerShot) * milliseconds / 1000);
+    if (energy != nullptr) energy->weaponPool -= int32_t(energyCarry.TakeRate(energyPerShot, milliseconds));
     beamOn = 1;
 
     Vector3 direction = beam;
@@ -226,12 +226,12 @@ void BeamWeapon::Burn(int32_t milliseconds, EnergySystem* energy) {
 
     DamageRecord record;
     record.source = owner;
-    for (int i = 0; i < 5; ++i) record.amounts[i] = int32_t(int64_t(damageRecord.amounts[i]) * milliseconds / 1000);
+    if (hit.object != nullptr) record = HitRecord(milliseconds);
     const Vector3 impact = hit.object != nullptr ? start.Sum(direction.Scaled(hit.distance)) : end;
     weapon_net::SendWeaponFire(kBeamHit, record, 0, hit.object, beamType->name, partIndex, hit.part, impact);
     if (hit.object == nullptr) return;
     const bool ship = hit.object->type > SpaceObject::kTypeCraft;
-    const int32_t emp = int32_t(int64_t(empCharge) * milliseconds / 1000);
+    const int32_t emp = HitEmp(milliseconds);
     if (ship) static_cast<Craft*>(hit.object)->empLevel += emp;
     owner->CountWeaponHit(this);
     if (hit.object->TakeDamage(hit.part, record, owner) != 0) target = nullptr;

@@ -33,6 +33,7 @@ public:
     void UpdateWeapon(int32_t milliseconds) override;
 
     float heat = 0.0f;
+    RateCarry energyCarry;   // weapon energy a frame of fire left unpaid
     float coolDownLevel = 0.0f;
     float maximumHeat = kMaximumHeat;
     float heatingRate = kHeatingRate;

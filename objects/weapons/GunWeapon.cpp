@@ -88,6 +88,8 @@ void GunWeapon::UpdateWeapon(int32_t milliseconds) {
             } else {
                 // The first accepted frame of a burst starts the sound and fires nothing.
                 firing = 1;
+                shotCarry.Clear();
+                unshotMs = 0;
                 if (firingSound != nullptr) firingSound->repeat = 1;
                 PlayFiring(firingSound, 5, 1, 0);
             }
@@ -102,9 +104,14 @@ void GunWeapon::UpdateWeapon(int32_t milliseconds) {
 void GunWeapon::FireShots(int32_t milliseconds, EnergySystem* energy) {
     if (owner == nullptr || partIndex < 0 || partIndex >= owner->parts.Count()) return;
     int64_t n = energy == nullptr ? 0 : energyPerShot == 0 ? 10000 : energy->weaponPool / energyPerShot;
-    n = std::min<int64_t>(n, int64_t(rateOfFire) * milliseconds / 1000);
+    n = std::min<int64_t>(n, shotCarry.TakeRate(rateOfFire, milliseconds));
     n = std::min<int64_t>(n, ammunition);
+    // The damage is per second of fire: frames too short for a shot of
+    // their own hand their time to the next shot that leaves.
+    unshotMs = std::min(unshotMs + milliseconds, 1000);
     if (n <= 0) return;
+    const int32_t fireMs = unshotMs;
+    unshotMs = 0;
     SpendShot(energy);
     if (damage > 0 && maxDamage > 0) {
         // In floating point (in integers the fraction is always 0); the shot
@@ -162,17 +169,17 @@ void GunWeapon::FireShots(int32_t milliseconds, EnergySystem* energy) {
         }
     }
 
-    DamageRecord record;
-    record.source = owner;
     if (hit.object == nullptr) {
+        DamageRecord record;
+        record.source = owner;
         weapon_net::SendWeaponFire(kGunShot, record, int32_t(n), nullptr, explosionName, partIndex, -1, end);
         return;
     }
     const bool ship = hit.object->type > SpaceObject::kTypeCraft;
-    const int32_t emp = int32_t(int64_t(empCharge) * milliseconds / 1000);
+    const int32_t emp = HitEmp(fireMs);
     if (ship) static_cast<Craft*>(hit.object)->empLevel += emp;
     owner->CountWeaponHit(this);
-    for (int i = 0; i < 5; ++i) record.amounts[i] = int32_t(int64_t(damageRecord.amounts[i]) * milliseconds / 1000);
+    DamageRecord record = HitRecord(fireMs);
     hit.object->TakeDamage(hit.part, record, owner);
     RemoteShot::Create(int32_t(n), end);
     if (empCharge > 0 && ship) weapon_net::SendEmpDamage(hit.object, emp);

@@ -33,6 +33,8 @@ public:
     SoundObject* firingSound = nullptr;
     SceneObject* launchNode = nullptr;
     char explosionName[kNameBytes + 1] = {};
+    RateCarry shotCarry;      // the part of a shot the burst's frames owe
+    int32_t unshotMs = 0;     // time of fire since the last shot left, ms
 
 private:
     void FireShots(int32_t milliseconds, EnergySystem* energy);

@@ -91,11 +91,11 @@ int32_t MissileLauncher::Fire(SceneObject* launchNode, SceneObject* targetNode) 
     for (int32_t i = 0; target != nullptr && i < target->parts.Count(); ++i) {
         if (target->parts[i]->node == targetNode) targetPart = i;
     }
-    SpendShot(energy);
-
     Frame* const from = launchNode != nullptr ? static_cast<Frame*>(launchNode) : owner;
     SpaceObject* object = Launch(*launchTemplate, from, owner, muzzleOffset);
-    if (object == nullptr) return 1;
+    // A missile that could not be made is no shot: nothing is spent.
+    if (object == nullptr) return 0;
+    SpendShot(energy);
     auto* const missile = dynamic_cast<Missile*>(object);
     if (missile != nullptr) missile->visibilityWord = 0;
     object->UpdateVisibility();

@@ -190,3 +190,12 @@ void Weapon::PlayFiring(SoundObject* sound, int32_t playerLevel, int32_t otherLe
     if (owner != nullptr) sound->SetPosition(owner->Position());
     g_gameState->Sound()->PlaySound(sound, otherLevel, overlap);
 }
+
+DamageRecord Weapon::HitRecord(int32_t milliseconds) {
+    DamageRecord record;
+    record.source = owner;
+    for (int i = 0; i < 5; ++i) record.amounts[i] = int32_t(hitDamageCarry[i].TakeRate(damageRecord.amounts[i], milliseconds));
+    return record;
+}
+
+int32_t Weapon::HitEmp(int32_t milliseconds) { return int32_t(hitEmpCarry.TakeRate(empCharge, milliseconds)); }

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 
+#include "engine/RateCarry.h"
 #include "engine/Vector3.h"
 #include "objects/space/SpaceObject.h"
 #include "objects/systems/ShipSystem.h"
@@ -93,4 +94,13 @@ protected:
     // The player's weapons sound in the cockpit; others at the owner.
     void PlayFiring(SoundObject* sound, int32_t playerLevel, int32_t otherLevel, int32_t overlap) const;
     static bool UnlimitedAmmunition();
+    // A continuous weapon's hit over a frame: the damage record's words and
+    // the EMP charge are per second of fire, and each keeps its own carry
+    // so that short frames of fire add up to the full rate.
+    DamageRecord HitRecord(int32_t milliseconds);
+    int32_t HitEmp(int32_t milliseconds);
+
+private:
+    RateCarry hitDamageCarry[5];
+    RateCarry hitEmpCarry;
 };

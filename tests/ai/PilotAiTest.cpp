@@ -137,6 +137,28 @@ TEST_F(PilotAiTest, AnAttackerFiresAndHitsWithinThirtySeconds) {
     EXPECT_GT(hunter->brain->shotsFired, 0);
 }
 
+// A target crossing close ahead sweeps across the sky: an attacker whose
+// nose only chased the target's bearing swung past it and back and went
+// on without a shot while the target fired at it. The nose follows the
+// line of sight now, and the guns fire through a good part of the pass.
+TEST_F(PilotAiTest, AnAttackerKeepsItsNoseOnACrossingTargetAndFires) {
+    AiShip* const hunter = Raider("Hunter", 1, {0.0f, 0.0f, 0.0f});
+    AiShip* const prey = Raider("Prey", 2, {-300.0f, 50.0f, 350.0f});
+    prey->aiEnabled = 0;
+    prey->freeDrift = 1;   // it keeps its speed across the hunter's nose
+    prey->velocity = {70.0f, 0.0f, 0.0f};
+    prey->SetHitPoints(1000000);   // it lasts the pass
+    hunter->traits[1] = 0;   // no set pieces: the pass is flown on the brain
+    Fly(2000);   // onto the target
+    const int32_t before = hunter->brain->shotsFired;
+    constexpr int32_t kFrames = 160;
+    for (int32_t frame = 0; frame < kFrames; ++frame) Fly(50);
+    EXPECT_EQ(hunter->brain->behavior, AiBrain::kAttack);
+    const int32_t volleys = hunter->brain->shotsFired - before;
+    EXPECT_GT(volleys, kFrames / 4) << volleys << " volleys in " << kFrames << " frames";
+    EXPECT_EQ(prey->lastAttacker.Get(), hunter);
+}
+
 // Hit while its hull is below its courage, a pilot breaks away with one
 // of its defensive maneuvers.
 TEST_F(PilotAiTest, AHurtPilotBreaksAwayWhenHit) {

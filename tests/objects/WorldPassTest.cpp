@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <utility>
 #include <vector>
 
+#include "game/CareerRecord.h"
 #include "net/NetPacketType.h"
 #include "objects/space/HullObject.h"
 #include "objects/space/MovingObject.h"
@@ -145,6 +148,26 @@ TEST(WorldPassTest, HullsSettleAtTheirCap) {
     hull->velocity = {0.0f, 0.0f, 50.0f};
     hull->Simulate(500);
     EXPECT_NEAR(hull->speed, 60.0f, 1e-3f);
+}
+
+// Inertial flight is off only while the career's word is exactly 1: then
+// a step of a sixth of a second takes the player's sideways drift away at
+// once; any other word lets it decay at the hull's drag rate.
+TEST(WorldPassTest, InertialFlightIsOffOnlyForAWordOfOne) {
+    WorldBuilder builder;
+    CareerRecord career;
+    builder.Game().career = &career;
+    auto* const ship = builder.SpawnAs<HullObject>(builder.Template("SHIP0"), 1);
+    ship->type = SpaceObject::kTypePlayerShip;
+    builder.Game().playerShip = ship;
+    for (const auto& [word, drifting] : {std::pair{1, false}, std::pair{0, true}, std::pair{2, true}, std::pair{-1, true}}) {
+        career.options.inertialOff = word;
+        ship->velocity = {40.0f, 0.0f, 0.0f};
+        ship->Simulate(170);
+        EXPECT_EQ(std::abs(ship->velocity.x) > 1.5f, drifting) << "word " << word << ": " << ship->velocity.x;
+    }
+    builder.Game().playerShip = nullptr;
+    builder.Game().career = nullptr;
 }
 
 TEST(WorldPassTest, MovingObjectsAndBuoys) {

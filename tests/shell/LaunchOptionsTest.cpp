@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 namespace {
 
 bool Parse(std::initializer_list<const char*> args, LaunchOptions* options, std::string* error) {
@@ -87,6 +89,10 @@ TEST(LaunchOptionsMissionTest, TheMissionFlightNeedsHeadlessAndWholeNumbers) {
         {{"vorn", "--headless", "--mission"}, false},
         {{"vorn", "--headless", "--mission", "a.uli", "--seconds", "0"}, false},
         {{"vorn", "--headless", "--mission", "a.uli", "--seed", "x"}, false},
+        {{"vorn", "--headless", "--mission", "a.uli", "--step", "0"}, false},
+        {{"vorn", "--headless", "--mission", "a.uli", "--step", "201"}, false},
+        {{"vorn", "--headless", "--mission", "a.uli", "--step"}, false},
+        {{"vorn", "--headless", "--mission", "a.uli", "--step", "-5"}, false},
     };
     for (const auto& c : cases) {
         LaunchOptions options;
@@ -96,10 +102,28 @@ TEST(LaunchOptionsMissionTest, TheMissionFlightNeedsHeadlessAndWholeNumbers) {
             EXPECT_EQ(options.mission, "sample.uli");
             EXPECT_EQ(options.seconds, 3);
             EXPECT_EQ(options.seed, 9);
+            EXPECT_EQ(options.step, 50);
         } else {
             EXPECT_FALSE(error.empty());
         }
     }
+}
+
+// The frame length of the flight: 1 to 200 ms, both ends taken.
+TEST(LaunchOptionsMissionTest, TheStepIsAFrameLengthOfOneTo200Milliseconds) {
+    for (const char* step : {"1", "16", "200"}) {
+        const char* args[] = {"vorn", "--headless", "--mission", "a.uli", "--step", step};
+        LaunchOptions options;
+        std::string error;
+        ASSERT_TRUE(ParseLaunchOptions(6, args, &options, &error)) << error;
+        EXPECT_EQ(options.step, std::atoi(step));
+    }
+    const char* args[] = {"vorn", "--headless", "--mission", "a.uli", "--step", "1000"};
+    LaunchOptions options;
+    std::string error;
+    EXPECT_FALSE(ParseLaunchOptions(6, args, &options, &error));
+    EXPECT_NE(error.find("1 to 200"), std::string::npos) << error;
+    EXPECT_NE(std::string(LaunchUsage()).find("--step MS"), std::string::npos);
 }
 
 }  // namespace

@@ -132,6 +132,16 @@ TEST_F(CraftDamageTest, HitsAreAppliedWhereTheyBelongAndDestroyingHitsAreAnnounc
     EXPECT_EQ(craft_->hitPoints, before);
 }
 
+// Many small hits, as short frames of fire bring, add up to their sum: what
+// one hit's halving spread leaves over goes with the next (a hit of 3 alone
+// spreads only 1, so 300 of them would do 100).
+TEST_F(CraftDamageTest, SmallHitsAddUpToTheirSum) {
+    for (int i = 0; i < 300; ++i) EXPECT_EQ(craft_->TakeDamage(0, Structural(enemy_, 3), enemy_), 0);
+    const int32_t dealt = 1000 - craft_->hitPoints + SpongeDamage(craft_);
+    EXPECT_GE(dealt, 890);
+    EXPECT_LE(dealt, 900);
+}
+
 TEST_F(CraftDamageTest, FriendlyFireCountsHitsSpacedAQuarterSecondApart) {
     Craft* const player = Ship(1, 10);
     player->type = SpaceObject::kTypePlayerShip;

@@ -6,12 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "net/NetPacket.h"
 #include "net/NetPacketType.h"
 #include "objects/space/ObjectPart.h"
 #include "objects/systems/EnergySystem.h"
+#include "objects/systems/EngineSystem.h"
 #include "objects/systems/ShieldSystem.h"
 #include "tests/support/GoldenImage.h"
 #include "tests/support/world/RecordingNetSession.h"
@@ -103,6 +105,19 @@ TEST_F(CraftSystemsTest, ShieldsLevelAndLetEmptyFacingsPass) {
     EXPECT_EQ(shield_->AbsorbHit(hit), 0);
     EXPECT_EQ(hit.amounts[2], 40);
     EXPECT_EQ(shield_->facings[0], 0);
+
+    // A weakened facing (half of each hit passes) lets small hits through
+    // in proportion over many of them, not nothing from each.
+    shield_->facings[0] = 125;   // 100 - 125 x 4 / 10 = 50 per cent
+    int32_t passed = 0;
+    for (int i = 0; i < 100; ++i) {
+        DamageRecord small;
+        small.source = enemy;
+        small.amounts[2] = 1;
+        EXPECT_EQ(shield_->AbsorbHit(small), 1);
+        passed += small.amounts[2];
+    }
+    EXPECT_EQ(passed, 50);
 }
 
 // The cycle ends after one lap when its target has left the world, and
@@ -225,6 +240,45 @@ TEST_F(CraftSystemsTest, ThePlayersFuelWarnings) {
     EXPECT_STREQ(cockpit.WarningAt(builder_.Clock().Milliseconds()), "WARNING: Reserve power activated!");
     EXPECT_EQ(energy_->output, 20);
     EXPECT_EQ(energy_->weaponsAllocation + energy_->shieldAllocation + energy_->engineAllocation, 0);
+}
+
+// A 60-unit engine at 30 per cent draws 18 units a second: a thousand
+// frames of 16 ms (0.288 a frame) draw what 50 ms frames draw over the same
+// 16 seconds, and the thrust is 30 per cent in every frame, not nothing.
+// The shields' grants keep a carry of their own; a lightly damaged
+// generator still gives all but its damage's share.
+TEST_F(CraftSystemsTest, PowerGrantsAddUpWhateverTheFrameLength) {
+    const int16_t engi[5] = {10, 100, 20, 60, 50};
+    auto* const engine = new EngineSystem(craft_, 0, engi, 100);
+    craft_->AddSystem(0, engine);
+    energy_->InitPowerSplit();
+    energy_->SetEnginePower(18);
+    ASSERT_EQ(energy_->engineAllocation, 18);
+    const auto draw = [&](int32_t frameMs, int32_t frames) {
+        int64_t engineUnits = 0, shieldUnits = 0;
+        for (int32_t i = 0; i < frames; ++i) {
+            engineUnits += energy_->DrawPower(engine->maximumPower, frameMs, EnergySystem::kEngine);
+            shieldUnits += energy_->DrawPower(shield_->maximumAllocation, frameMs, EnergySystem::kShields);
+        }
+        return std::pair{engineUnits, shieldUnits};
+    };
+    const auto shortFrames = draw(16, 1000);
+    const auto longFrames = draw(50, 320);
+    EXPECT_EQ(shortFrames.first, 288);
+    EXPECT_EQ(longFrames.first, 288);
+    EXPECT_EQ(shortFrames.second, 16 * energy_->shieldAllocation);
+    EXPECT_EQ(longFrames.second, shortFrames.second);
+
+    for (int i = 0; i < 3; ++i) {
+        engine->Update(16, energy_);
+        EXPECT_NEAR(engine->thrustFactor, 0.3f * float(engine->thrustScale), 0.01f) << i;
+    }
+
+    // One unit a frame, 49/50 of it: rounded down each frame that was nothing.
+    energy_->SetDamage(1);
+    int64_t units = 0;
+    for (int i = 0; i < 20; ++i) units += energy_->DrawPower(shield_->maximumAllocation, 50, EnergySystem::kShields);
+    EXPECT_EQ(units, 19);   // 19.6 in the second
 }
 
 TEST_F(CraftSystemsTest, ResetsAndLevels) {

@@ -2,7 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <memory>
+#include <utility>
 
 #include "objects/effects/Turret.h"
 #include "objects/ships/Craft.h"
@@ -142,6 +146,41 @@ TEST_F(SensorsTest, TurretMountedWeaponsLockAfterTheirTurret) {
     builder_.Clock().Advance(100);
     turret->Update();
     EXPECT_NEAR(std::abs(turret->yawSoFar - before), 9.0f, 1e-3f);
+}
+
+// Turret records with a negative turn rate or pitch limit are refused; a
+// base part with a name of the full 16 characters is found, and a clone's
+// description of it keeps the name whole and terminated.
+TEST_F(SensorsTest, TurretRecordsRefuseNegativeRatesAndKeepLongNames) {
+    Craft* const gunship =
+        builder_.SpawnAs<Craft>(builder_.Template("GUNS0", {{"TURR0FLHLABCDEFG", {{"BARL0FLHG", {}}}}}), 4);
+    Turret::Record record{};
+    std::snprintf(record.baseName, sizeof record.baseName, "TURR0FLHLABCDEFG");
+    record.yawAxis = 2;
+    record.barrelAxis = 3;
+    for (const auto& [pitch, rate] : {std::pair{-1, 90}, std::pair{40, -90}, std::pair{INT32_MIN, INT32_MIN}}) {
+        record.greatestPitch = pitch;
+        record.turnRate = rate;
+        EXPECT_FALSE(gunship->AddTurret(record)) << pitch << " " << rate;
+    }
+    EXPECT_EQ(gunship->turrets.Count(), 0);
+    record.greatestPitch = 0;
+    record.turnRate = 0;
+    EXPECT_TRUE(gunship->AddTurret(record));
+    ASSERT_EQ(gunship->turrets.Count(), 1);
+    Turret::Record described;
+    std::memset(&described, 0x7f, sizeof described);
+    gunship->turrets[0]->Describe(&described);
+    EXPECT_STREQ(described.baseName, "TURR0FLHLABCDEFG");
+    EXPECT_EQ(described.greatestPitch, 0);
+
+    // One made directly with negative values does not turn.
+    Turret direct(gunship, 0, -30, -90, 2, 3);
+    direct.SetTargetPosition({0.0f, 0.0f, -500.0f});
+    builder_.Clock().Advance(100);
+    direct.Update();
+    EXPECT_EQ(direct.yawSoFar, 0.0f);
+    EXPECT_EQ(direct.pitch, 0.0f);
 }
 
 // Full power, undamaged: top speed = thrust scale x 50 / mass; a 0 ms frame

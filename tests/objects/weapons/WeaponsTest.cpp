@@ -123,12 +123,15 @@ TEST_F(WeaponsTest, TheFiringRulesDecideInTheirOrder) {
     };
     auto* const career = new CareerRecord;
     builder_.Game().career = career;
+    int32_t index = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         *career = CareerRecord{};
         ship_->empLevel = 0;
         energy_->weaponPool = 100000;
-        MissileLauncher* const rack = Rack("Rack", 4);
+        // A label of its own: a second rack of one label would wait as the reserve.
+        const std::string label = "Rack " + std::to_string(index++);
+        MissileLauncher* const rack = Rack(label.c_str(), 4);
         c.set(*rack, *ship_, *energy_, *career);
         rack->ExtendCooldown(0);
         const std::string before = "earlier";
@@ -157,6 +160,45 @@ TEST_F(WeaponsTest, TheLastMissileHandsItsGroupToTheFirstFullSister) {
     EXPECT_EQ(third->group, Weapon::kNoGroup);
     EXPECT_GE(second->readyOffset, 500);
     EXPECT_EQ(energy_->weaponPool, 100000 - 5);
+}
+
+// Two racks of one loadout entry are a magazine: the group fires the first
+// alone, and the second only once the first is empty. A rack of another
+// entry fires beside them; guns of one entry all fire.
+TEST_F(WeaponsTest, RacksOfOneEntryFireOneAfterTheOther) {
+    SpaceObject* const missileTemplate = new Missile(builder_.Ball("MISSL", 0.5f));
+    const auto rack = [&](const char* label, int32_t ammunition) {
+        auto* const made = new MissileLauncher(ship_, 0, 0, Weapon::kMissileGroup, 500, 0, ammunition, 2000, kNoDamage,
+                                               missileTemplate, nullptr);
+        std::strcpy(made->equipmentId, label);
+        ship_->AddSystem(0, made);
+        return made;
+    };
+    MissileLauncher* const first = rack("Missile Rack 1", 2);
+    MissileLauncher* const second = rack("Missile Rack 1", 2);
+    MissileLauncher* const other = rack("Missile Rack 2", 5);
+    EXPECT_EQ(first->group, Weapon::kMissileGroup);
+    EXPECT_EQ(second->group, Weapon::kNoGroup);
+    EXPECT_EQ(other->group, Weapon::kMissileGroup);
+    for (int32_t volley = 0; volley < 4; ++volley) {
+        builder_.Clock().Advance(600);   // past the refire delay
+        EXPECT_EQ(ship_->FireWeaponGroup(Weapon::kMissileGroup), 1) << volley;
+        EXPECT_EQ(first->ammunition, std::max(0, 1 - volley)) << volley;
+        EXPECT_EQ(second->ammunition, volley < 2 ? 2 : 3 - volley) << volley;
+        EXPECT_EQ(other->ammunition, 4 - volley) << volley;
+    }
+    EXPECT_EQ(first->group, Weapon::kNoGroup);
+    EXPECT_EQ(second->group, Weapon::kNoGroup);   // empty in its turn
+
+    const int32_t damage[5] = {};
+    auto* const left = new GunWeapon(ship_, 0, 0, Weapon::kGunGroup, 10, 1, 50, 1000, damage, "Hit Spark", nullptr);
+    std::strcpy(left->equipmentId, "Laser Cannon");
+    ship_->AddSystem(0, left);
+    auto* const right = new GunWeapon(ship_, 0, 0, Weapon::kGunGroup, 10, 1, 50, 1000, damage, "Hit Spark", nullptr);
+    std::strcpy(right->equipmentId, "Laser Cannon");
+    ship_->AddSystem(0, right);
+    EXPECT_EQ(right->group, Weapon::kGunGroup);
+    delete missileTemplate;
 }
 
 TEST_F(WeaponsTest, AGunFiresByItsRateAndReportsItsHits) {
@@ -189,7 +231,7 @@ TEST_F(WeaponsTest, AGunFiresByItsRateAndReportsItsHits) {
     EXPECT_EQ(Word(shot, 8), 55);
     EXPECT_EQ(Word(shot, 20), 25);   // 100 a second over 250 ms
     EXPECT_EQ(Word(shot, 24), 12);
-    EXPECT_EQ(Word(shot, 48), 2);    // two shots in 250 ms at rate 10
+    EXPECT_EQ(Word(shot, 48), 3);    // 2.5 shots in 250 ms at rate 10, and the half left from before
     EXPECT_NEAR(Float(shot, 60), 300.0f - 5.0f - 1.0f, 0.5f);   // at the front of the sphere
     EXPECT_EQ(session.sent[0].to, RecordingNetSession::kToAll);
     EXPECT_EQ(enemy->empLevel, 10);
@@ -203,6 +245,40 @@ TEST_F(WeaponsTest, AGunFiresByItsRateAndReportsItsHits) {
     frame(100);
     frame(100);
     EXPECT_EQ(gun->aimTarget.Get(), nullptr);
+}
+
+// Shots and damage are per second of fire whatever the frame length: a gun
+// of 10 shots a second (none in a 16 or 50 ms frame of its own) fires 20
+// in two seconds of short frames as of long ones, and its hits deal two
+// seconds' damage.
+TEST_F(WeaponsTest, AGunsShotsAndDamageAddUpWhateverTheFrameLength) {
+    const int32_t damage[5] = {100, 40, 0, 0, 0};
+    Craft* const enemy = Enemy(300.0f);
+    RecordingNetSession session(true);
+    builder_.Game().netSession = &session;
+    for (const int32_t frameMs : {16, 50, 100}) {
+        auto* const gun = new GunWeapon(ship_, 0, 0, Weapon::kGunGroup, 10, 1, 1000, 1000, damage, "Hit Spark", nullptr);
+        ship_->AddSystem(0, gun);
+        session.sent.clear();
+        for (int32_t elapsed = -frameMs; elapsed < 2000; elapsed += frameMs) {   // the first frame opens the burst
+            gun->Fire(ship_, nullptr);
+            builder_.Clock().Advance(uint32_t(frameMs));
+            gun->Update(frameMs, energy_);
+        }
+        int32_t shots = 0, drained = 0, hull = 0;
+        for (const auto& packet : session.sent) {
+            if (PacketType(packet.bytes) != kGunShot) continue;
+            shots += Word(packet.bytes, 48);
+            drained += Word(packet.bytes, 20);
+            hull += Word(packet.bytes, 24);
+        }
+        EXPECT_EQ(shots, 20) << frameMs;
+        EXPECT_EQ(gun->ammunition, 1000 - 20) << frameMs;
+        EXPECT_EQ(drained, 200) << frameMs;
+        EXPECT_EQ(hull, 80) << frameMs;
+        gun->Update(frameMs, energy_);   // the trigger let go
+    }
+    EXPECT_EQ(enemy->lastAttacker.Get(), ship_);
 }
 
 TEST_F(WeaponsTest, ABeamOverheatsAfterFourSecondsAndCoolsForTwoAndAHalf) {
@@ -296,6 +372,19 @@ TEST_F(WeaponsTest, LaunchersAimByTheLockAndClientsLeaveItToTheHost) {
     EXPECT_EQ(launch(100.0f), nullptr);
     EXPECT_EQ(rack->ammunition, 1);
     GameState::SetNetworkHooks(GameState::NetworkHooks{});
+
+    // A missile that cannot be made is refused and costs nothing.
+    auto* const broken = new MissileLauncher(ship_, 0, 0, Weapon::kMissileGroup, 500, 5, 4, 2500, kNoDamage,
+                                             builder_.Unclonable("MISSL"), nullptr);
+    ship_->AddSystem(0, broken);
+    const int32_t pool = energy_->weaponPool;
+    const size_t objects = builder_.World().size();
+    EXPECT_EQ(broken->Fire(ship_, nullptr), 0);
+    EXPECT_EQ(broken->ammunition, 4);
+    EXPECT_EQ(energy_->weaponPool, pool);
+    EXPECT_EQ(broken->readyOffset, 0);
+    EXPECT_EQ(broken->group, Weapon::kMissileGroup);
+    EXPECT_EQ(builder_.World().size(), objects);
 
     // A mine layer without a mine still spends its round.
     auto* const layer = new ObjectLauncher(ship_, 0, 0, Weapon::kObjectGroup, 0, 0, 2, kNoDamage, nullptr, nullptr);

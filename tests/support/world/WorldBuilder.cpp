@@ -5,6 +5,16 @@
 #include "objects/space/SpaceObject.h"
 #include "scene/Model.h"
 
+namespace {
+
+class UnclonableObject : public SpaceObject {
+public:
+    using SpaceObject::SpaceObject;
+    SpaceObject* Clone(SpaceObject*, int32_t, int32_t) override { return nullptr; }
+};
+
+}  // namespace
+
 WorldBuilder::WorldBuilder() : clockInstalled_(clock_), game_(std::make_unique<GameState>()), previousGame_(g_gameState) {
     clock_.SetMilliseconds(10000);
     g_gameState = game_.get();
@@ -37,6 +47,12 @@ void WorldBuilder::AddNodes(Frame* parent, const std::vector<Node>& nodes) {
 SpaceObject* WorldBuilder::Template(const char* modelName, const std::vector<Node>& children) {
     auto* const made = new SpaceObject(MakeModel(modelName));
     AddNodes(made, children);
+    templates_.push_back(made);
+    return made;
+}
+
+SpaceObject* WorldBuilder::Unclonable(const char* modelName) {
+    auto* const made = new UnclonableObject(MakeModel(modelName));
     templates_.push_back(made);
     return made;
 }

@@ -45,6 +45,8 @@ public:
     // A template whose model has a bounding sphere of `radius` around its
     // origin and a box just inside it.
     SpaceObject* Ball(const char* modelName, float radius);
+    // A template of which no copy can be made: its Clone gives null.
+    SpaceObject* Unclonable(const char* modelName);
     // As the world pass does: OnRemove with references cleared, then delete.
     void Remove(SpaceObject* object);
     // The world in GetNext order from the mission's first object.
