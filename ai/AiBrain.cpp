@@ -111,7 +111,10 @@ void AiBrain::Track(AiShip& pilot, const SpaceObject& target) {
     const float range2 = line.Dot(line);
     if (!(range2 > 0.0f)) return;
     const Vector3 closing = target.velocity.Difference(pilot.velocity);
-    const Vector3 sight = effects::DirectionToLocal(pilot.world, line.Cross(closing).Scaled(kDegrees / range2));
+    // The world-to-local turn of a ship drawn larger than its model shrinks
+    // every vector by the ship's scale; a rate must keep its size.
+    const float scale = pilot.world.scale > 0.0f ? pilot.world.scale : 1.0f;
+    const Vector3 sight = effects::DirectionToLocal(pilot.world, line.Cross(closing).Scaled(kDegrees * scale / range2));
     const Vector3 local = effects::DirectionToLocal(pilot.world, line);
     const float yaw = std::atan2(local.x, local.z) * kDegrees;
     const float pitch = std::atan2(local.y, local.z) * kDegrees;
