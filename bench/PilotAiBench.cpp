@@ -15,18 +15,10 @@
 #include "objects/ships/AiShip.h"
 #include "objects/space/WorldPass.h"
 #include "platform/Clock.h"
+#include "platform/SteppedClock.h"
 #include "tools/mkdata/SampleTree.h"
 
 namespace {
-
-class StepClock : public platform::Clock {
-public:
-    uint32_t Milliseconds() override { return now; }
-    int64_t ProcessMilliseconds() override { return now; }
-    bool BeginPeriod(uint32_t) override { return true; }
-    void EndPeriod(uint32_t) override {}
-    uint32_t now = 100000;
-};
 
 void BM_PilotAi(benchmark::State& state) {
     namespace fs = std::filesystem;
@@ -36,7 +28,7 @@ void BM_PilotAi(benchmark::State& state) {
         state.SkipWithError(error.c_str());
         return;
     }
-    StepClock clock;
+    platform::SteppedClock clock{100000};
     platform::Clock* const previousClock = platform::Clock::Install(&clock);
     GameState* const previousGame = g_gameState;
     auto* const game = new GameState;
@@ -68,7 +60,7 @@ void BM_PilotAi(benchmark::State& state) {
         pilots.push_back(pilot);
     }
     for (auto _ : state) {
-        clock.now += 50;
+        clock.Advance(50);
         for (AiShip* pilot : pilots) {
             pilot->brain->Think();
             pilot->brain->ExecuteBehavior();

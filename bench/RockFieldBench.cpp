@@ -22,18 +22,10 @@
 #include "objects/space/SpaceObject.h"
 #include "objects/space/WorldPass.h"
 #include "platform/Clock.h"
+#include "platform/SteppedClock.h"
 #include "tools/mkdata/SampleTree.h"
 
 namespace {
-
-class StepClock : public platform::Clock {
-public:
-    uint32_t Milliseconds() override { return now; }
-    int64_t ProcessMilliseconds() override { return now; }
-    bool BeginPeriod(uint32_t) override { return true; }
-    void EndPeriod(uint32_t) override {}
-    uint32_t now = 1000;
-};
 
 // The sample tree, written once for every benchmark of the run.
 const std::string& SampleRoot() {
@@ -113,16 +105,16 @@ public:
     bool Ready() const { return ready_; }
     int32_t Objects() const { return objects_; }
     void WorldPass() {
-        clock_.now += 50;
+        clock_.Advance(50);
         UpdateSpaceObjects();
     }
     void Frame() {
-        clock_.now += 50;
+        clock_.Advance(50);
         game_->Simulate();
     }
 
 private:
-    StepClock clock_;
+    platform::SteppedClock clock_{1000};
     platform::Clock* previousClock_;
     GameState* previousGame_;
     std::unique_ptr<GameState> game_;

@@ -20,20 +20,11 @@
 #include "objects/space/SpaceObject.h"
 #include "objects/space/WorldPass.h"
 #include "platform/Clock.h"
+#include "platform/SteppedClock.h"
 #include "shell/FlightReport.h"
 #include "shell/LaunchOptions.h"
 
 namespace {
-
-// Time that moves only when the flight steps it.
-class StepClock : public platform::Clock {
-public:
-    uint32_t Milliseconds() override { return now; }
-    int64_t ProcessMilliseconds() override { return now; }
-    bool BeginPeriod(uint32_t) override { return true; }
-    void EndPeriod(uint32_t) override {}
-    uint32_t now = 1000;
-};
 
 using flight_report::CountsAsKill;
 using flight_report::CraftState;
@@ -63,7 +54,7 @@ void TraceShip(uint32_t second, const SpaceObject& object) {
 }  // namespace
 
 int RunMissionFlight(const LaunchOptions& options) {
-    StepClock clock;
+    platform::SteppedClock clock{1000};
     platform::Clock* const previousClock = platform::Clock::Install(&clock);
     GameState* const previousGame = g_gameState;
     auto* const game = new GameState;
@@ -103,7 +94,7 @@ int RunMissionFlight(const LaunchOptions& options) {
         const uint32_t step = uint32_t(options.step);
         const int64_t duration = int64_t(options.seconds) * 1000;
         for (int64_t flown = 0; flown < duration; flown += step) {
-            clock.now += step;
+            clock.Advance(step);
             game->Simulate();
             const bool secondEnds = (flown + step) / 1000 > flown / 1000;
             int32_t debris = 0;

@@ -22,19 +22,10 @@
 #include "objects/space/WayPoint.h"
 #include "objects/space/WorldPass.h"
 #include "platform/Clock.h"
+#include "platform/SteppedClock.h"
 #include "scene/Model.h"
 
 namespace {
-
-// The world's time moves only when the demo steps it.
-class StepClock : public platform::Clock {
-public:
-    uint32_t Milliseconds() override { return now; }
-    int64_t ProcessMilliseconds() override { return now; }
-    bool BeginPeriod(uint32_t) override { return true; }
-    void EndPeriod(uint32_t) override {}
-    uint32_t now = 100000;
-};
 
 std::vector<std::string>* g_log = nullptr;
 
@@ -74,7 +65,7 @@ public:
 }  // namespace
 
 struct DemoWorld::Watch {
-    StepClock clock;
+    platform::SteppedClock clock{100000};
     platform::Clock* previousClock = nullptr;
     Mission mission;
     std::vector<std::string> log;
@@ -266,7 +257,7 @@ DemoWorld::~DemoWorld() {
 }
 
 std::vector<std::string> DemoWorld::Step(uint32_t milliseconds) {
-    watch_->clock.now += milliseconds;
+    watch_->clock.Advance(milliseconds);
     watch_->log.clear();
     game_->Simulate();
     return watch_->log;
