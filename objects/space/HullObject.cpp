@@ -51,7 +51,10 @@ void HullObject::Damp(float percent) {
 
 void HullObject::SetRotationVector(const Vector3& vector) {
     Vector3 rates = vector;
-    if (rates.x > maxTurnRate || rates.y > maxTurnRate || rates.z > maxTurnRate) rates.Normalize().MultiplyScalar(maxTurnRate);
+    // A turn either way is held to the cap: a left turn is no faster than a right.
+    if (std::abs(rates.x) > maxTurnRate || std::abs(rates.y) > maxTurnRate || std::abs(rates.z) > maxTurnRate) {
+        rates.Normalize().MultiplyScalar(maxTurnRate);
+    }
     rotationRates = rates;
 }
 

@@ -150,6 +150,19 @@ TEST(WorldPassTest, HullsSettleAtTheirCap) {
     EXPECT_NEAR(hull->speed, 60.0f, 1e-3f);
 }
 
+// A turn past the cap is cut to it whichever way it turns.
+TEST(WorldPassTest, TurnsPastTheCapAreCutEitherWay) {
+    WorldBuilder builder;
+    auto* const hull = builder.SpawnAs<HullObject>(builder.Template("HULL0"), 1);
+    hull->maxTurnRate = 90.0f;
+    for (const Vector3& asked : {Vector3{0.0f, 400.0f, 0.0f}, Vector3{0.0f, -400.0f, 0.0f}, Vector3{-300.0f, 0.0f, -300.0f}}) {
+        hull->SetRotationVector(asked);
+        EXPECT_NEAR(hull->rotationRates.Length(), 90.0f, 1e-3f) << asked.x << " " << asked.y << " " << asked.z;
+    }
+    hull->SetRotationVector({0.0f, -60.0f, 30.0f});
+    EXPECT_FLOAT_EQ(hull->rotationRates.y, -60.0f);
+}
+
 // Inertial flight is off only while the career's word is exactly 1: then
 // a step of a sixth of a second takes the player's sideways drift away at
 // once; any other word lets it decay at the hull's drag rate.
