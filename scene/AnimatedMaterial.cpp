@@ -166,10 +166,17 @@ Status AnimatedMaterial::CreateFromBitmaps(int32_t count, Bitmap* bitmaps, bool 
     for (int32_t i = 0; i < count; ++i) {
         Bitmap& bitmap = bitmaps[i];
         const bool lockFirst = bitmap.pixels == nullptr;
-        if (lockFirst && (bitmap.Lock() != kStatusOk || bitmap.pixels == nullptr)) return kStatusMaterialLockFailed;
+        // A frame that cannot be taken leaves no half-made, locked block behind.
+        if (lockFirst && (bitmap.Lock() != kStatusOk || bitmap.pixels == nullptr)) {
+            Release();
+            return kStatusMaterialLockFailed;
+        }
         const Status converted = frames[i].Convert(&bitmap, palette);
         if (lockFirst) bitmap.Unlock();
-        if (converted != kStatusOk) return kStatusMaterialUnsupported;
+        if (converted != kStatusOk) {
+            Release();
+            return kStatusMaterialUnsupported;
+        }
     }
     Unlock();
     return kStatusOk;

@@ -184,10 +184,17 @@ Status BitmapMaterial::CreateFromBitmap(Bitmap* bitmap, bool transparent, Palett
     if (block == nullptr) return kStatusMaterialNoMemory;
     flags = kFlagOwnsMemory | kFlagLocked;
     const bool lockFirst = bitmap->pixels == nullptr;
-    if (lockFirst && (bitmap->Lock() != kStatusOk || bitmap->pixels == nullptr)) return kStatusMaterialLockFailed;
+    // A picture that cannot be taken leaves no half-made, locked block behind.
+    if (lockFirst && (bitmap->Lock() != kStatusOk || bitmap->pixels == nullptr)) {
+        Release();
+        return kStatusMaterialLockFailed;
+    }
     const Status converted = block->Convert(bitmap, palette);
     if (lockFirst) bitmap->Unlock();
-    if (converted != kStatusOk) return kStatusMaterialUnsupported;
+    if (converted != kStatusOk) {
+        Release();
+        return kStatusMaterialUnsupported;
+    }
     Unlock();
     return kStatusOk;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "display/Bitmap.h"
 #include "display/InverseColorTable.h"
 #include "display/PixelFormat.h"
 #include "display/PixelImage.h"
@@ -395,6 +396,25 @@ TEST_F(MaterialTest, AFailedReadLeavesTheMaterialReleased) {
     h.flags = 0x40;
     EXPECT_EQ(Read(bitmap, b_.Form("EMTL", {b_.Chunk("MHDR", Mhdr(h)), b_.Chunk("BODY", Frame(h, 3))})), kStatusOk);
     EXPECT_STREQ(bitmap.name, "Rock");
+}
+
+// A picture in a depth the material cannot take: neither kind keeps the
+// block it made for it, nor stays locked.
+TEST_F(MaterialTest, AFailedMakingFromPicturesLeavesTheMaterialReleased) {
+    Bitmap pictures[2];
+    ASSERT_EQ(pictures[0].Create(16, 16, Bitmap::kDepth8Bit, true), kStatusOk);
+    ASSERT_EQ(pictures[1].Create(16, 16, Bitmap::kDepth1Bit, true), kStatusOk);
+    BitmapMaterial bitmap;
+    EXPECT_NE(bitmap.CreateFromBitmap(&pictures[1], false, nullptr), kStatusOk);
+    EXPECT_EQ(bitmap.flags & (Material::kFlagLocked | Material::kFlagOwnsMemory), 0u);
+    EXPECT_EQ(bitmap.block, nullptr);
+    AnimatedMaterial animated;
+    EXPECT_NE(animated.CreateFromBitmaps(2, pictures, false, nullptr), kStatusOk);
+    EXPECT_EQ(animated.flags & (Material::kFlagLocked | Material::kFlagOwnsMemory), 0u);
+    EXPECT_EQ(animated.frames, nullptr);
+    EXPECT_EQ(animated.frameCount, 0u);
+    // Either is made again cleanly.
+    EXPECT_EQ(bitmap.CreateFromBitmap(&pictures[0], true, nullptr), kStatusOk);
 }
 
 }  // namespace
