@@ -84,7 +84,9 @@ FxObject* FxObject::FxObjectFor(const Projectile* projectile, const SpaceObject*
     } else {
         Vector3 away = projectile->currentPoint.Difference(direction).Difference(hitObject->Position());
         if (away.Length() > 0.0f) away.Normalize();
-        const float radius = hitObject->model != nullptr ? hitObject->model->sphere.radius : 0.0f;
+        // The model's radius in the world: an object drawn larger than its model is struck farther out.
+        const float scale = hitObject->world.scale > 0.0f ? hitObject->world.scale : 1.0f;
+        const float radius = hitObject->model != nullptr ? hitObject->model->sphere.radius * scale : 0.0f;
         fx->forward = away.Scaled(0.666f * radius);
     }
     fx->soundFlag = 1;

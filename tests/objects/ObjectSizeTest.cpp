@@ -8,12 +8,14 @@
 #include <cmath>
 #include <vector>
 
+#include "objects/effects/FxObject.h"
 #include "objects/ships/Craft.h"
 #include "objects/space/HullObject.h"
 #include "objects/space/MovingObject.h"
 #include "objects/space/ObjectPart.h"
 #include "objects/space/WorldPass.h"
 #include "objects/weapons/HitSearch.h"
+#include "objects/weapons/Projectile.h"
 #include "scene/Model.h"
 #include "tests/support/world/WorldBuilder.h"
 
@@ -196,6 +198,21 @@ TEST(ObjectSizeTest, PlacementScaleOfDegenerateMatrices) {
     EXPECT_FLOAT_EQ(SpaceObject::PlacementScale(matrix), 3.0e38f);
     matrix.rows[0][0] = matrix.rows[1][1] = matrix.rows[2][2] = -2.0f;
     EXPECT_FLOAT_EQ(SpaceObject::PlacementScale(matrix), 2.0f);
+}
+
+// A shot's blast on a ship ten times its model's size stands off it by
+// two thirds of the ship's own radius, not the model's.
+TEST(ObjectSizeTest, AShotsBlastStandsOffAtTheStruckShipsSize) {
+    WorldBuilder builder;
+    SpaceObject* const ship = builder.Spawn(ScaledShip(builder, "SHIP0", 10.0f), 1);
+    ship->SetPositionFlags({0.0f, 0.0f, 0.0f}, Transform::kAllFlags | 0x10);
+    Projectile shot;
+    shot.currentPoint = {0.0f, 0.0f, 30.0f};
+    shot.velocity = {0.0f, 0.0f, -100.0f};
+    FxObject* const blast = FxObject::FxObjectFor(&shot, ship);
+    ASSERT_NE(blast, nullptr);
+    EXPECT_NEAR(blast->forward.Length(), 0.666f * ship->model->sphere.radius * 10.0f, 1e-3f);
+    delete blast;
 }
 
 }  // namespace
