@@ -8,6 +8,7 @@
 #include "engine/FileWrappers.h"
 #include "engine/ByteOrder.h"
 #include "engine/IffFile.h"
+#include "engine/PrintableText.h"
 #include "engine/Saturate.h"
 #include "game/DataDirectories.h"
 #include "game/GameMessages.h"
@@ -322,7 +323,8 @@ SpaceObject* DefinitionLibrary::LoadObjectDefinition(const char* name, IffFile* 
     SpobDefinition definition;
     if (file.Get() == nullptr || name == nullptr || definitions::FindSpobForm(*file.Get(), name) != kStatusOk ||
         definitions::ReadSpob(*file.Get(), &definition) != kStatusOk) {
-        platform::MessageBox::Current().Show(name != nullptr ? name : "", msg::kCaptionUnfoundSpob, 0);
+        // The name comes from a mission file: the box shows it escaped.
+        platform::MessageBox::Current().Show(PrintableText(name != nullptr ? name : "").c_str(), msg::kCaptionUnfoundSpob, 0);
         return nullptr;
     }
     SpaceObject* const templateObject = Template(definition);

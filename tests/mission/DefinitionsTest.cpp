@@ -115,6 +115,8 @@ TEST_F(DefinitionsTest, TheSampleFighterLoadsWithItsEquipment) {
     ASSERT_FALSE(boxes_.Boxes().empty());
     EXPECT_EQ(boxes_.Boxes().back().caption, msg::kCaptionUnfoundSpob);
     EXPECT_EQ(boxes_.Boxes().back().text, "Nowhere");
+    EXPECT_EQ(DefinitionLibrary::Current().LoadObjectDefinition("Nowhere\x1b[2J\n", nullptr, 1, 0), nullptr);
+    EXPECT_EQ(boxes_.Boxes().back().text, "Nowhere\\x1b[2J\\x0a");
     SpaceObject* const buoy = DefinitionLibrary::Current().LoadObjectDefinition("Nav Buoy", nullptr, 4, 0);
     ASSERT_NE(buoy, nullptr);
     EXPECT_EQ(buoy->type, SpaceObject::kTypeWayPoint);
