@@ -85,7 +85,7 @@ TEST(LaunchOptionsMissionTest, TheMissionFlightNeedsWholeNumbers) {
         bool ok;
     } cases[] = {
         {{"vorn", "--mission", "sample.uli", "--headless", "--seconds", "3", "--seed", "9"}, true},
-        {{"vorn", "--mission", "sample.uli"}, true},
+        {{"vorn", "--mission", "sample.uli", "--seed", "9", "--seconds", "3"}, true},
         {{"vorn", "--headless", "--mission"}, false},
         {{"vorn", "--headless", "--mission", "a.uli", "--seconds", "0"}, false},
         {{"vorn", "--headless", "--mission", "a.uli", "--seed", "x"}, false},
