@@ -58,7 +58,12 @@ LoopSteps GameLoopSteps(Canvas* canvas) {
     // up before it counts again.
     auto released = std::make_shared<bool>(false);
     steps.pauseCommand = [released](GameState& game) {
-        const bool down = game.Input() != nullptr && game.Input()->IsKeyDown(kEscapeScanCode);
+        InputSystem* const input = game.Input();
+        if (input != nullptr) {
+            input->Update();
+            input->Snapshot();
+        }
+        const bool down = input != nullptr && input->IsKeyDown(kEscapeScanCode);
         if (!down) {
             *released = true;
             return false;
