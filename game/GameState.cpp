@@ -16,6 +16,7 @@
 #include "game/DataDirectories.h"
 #include "game/EffectRegistries.h"
 #include "game/ResponseCurve.h"
+#include "game/Screen.h"
 #include "scene/Camera.h"
 #include "scene/ParticleSystem.h"
 #include "scene/Scene.h"
@@ -105,6 +106,7 @@ GameState::NetworkHooks g_networkHooks;
 GameState::GameState() : cockpit_(new Cockpit(*this)) {}
 
 GameState::~GameState() {
+    DeleteScreens();
     ClearFlight();
     // The definitions hold sounds and scene-library models: they go before
     // the sound device and the library.
@@ -208,6 +210,14 @@ void GameState::SetNetworkHooks(const NetworkHooks& hooks) { g_networkHooks = ho
 bool GameState::IsNetworkGame() const { return g_networkHooks.isNetworkGame != nullptr && g_networkHooks.isNetworkGame(); }
 bool GameState::IsHost() const { return g_networkHooks.isHost != nullptr && g_networkHooks.isHost(); }
 bool GameState::IsClient() const { return g_networkHooks.isClient != nullptr && g_networkHooks.isClient(); }
+
+void GameState::NetReceive() {
+    if (g_networkHooks.receive != nullptr) g_networkHooks.receive(*this);
+}
+
+void GameState::NetSend() {
+    if (g_networkHooks.send != nullptr) g_networkHooks.send(*this);
+}
 
 int32_t GameState::NetCreateObject(SpaceObject* object) {
     return g_networkHooks.createObject != nullptr ? g_networkHooks.createObject(object) : 1;
@@ -501,4 +511,58 @@ void GameState::TakeInputSystem(InputSystem* input) {
     if (input == input_) return;
     delete input_;
     input_ = input;
+}
+
+namespace {
+
+GameState::ScreenFactory g_screenFactories[kScreenSlotCount];
+
+}  // namespace
+
+bool GameState::RegisterScreen(const char* name, const ScreenFactory& factory) {
+    const ScreenSlot slot = FindScreenSlot(name);
+    if (slot == ScreenSlot::kCount || factory.create == nullptr || factory.destroy == nullptr) return false;
+    g_screenFactories[static_cast<int32_t>(slot)] = factory;
+    return true;
+}
+
+const GameState::ScreenFactory* GameState::FindScreenFactory(ScreenSlot slot) {
+    const int32_t index = static_cast<int32_t>(slot);
+    if (index < 0 || index >= kScreenSlotCount || g_screenFactories[index].create == nullptr) return nullptr;
+    return &g_screenFactories[index];
+}
+
+void GameState::ClearScreenRegistry() {
+    for (ScreenFactory& factory : g_screenFactories) factory = {};
+}
+
+int32_t GameState::LoadPlaceScreens(int32_t place) {
+    if (place < kFirstPlace || place > kLastPlace) return 0;
+    int32_t built = 0;
+    for (int32_t i = 0; i < kScreenSlotCount; ++i) {
+        const ScreenFactory& factory = g_screenFactories[i];
+        if (screens_[i] != nullptr || factory.create == nullptr) continue;
+        screens_[i] = factory.create(*this);
+        if (screens_[i] == nullptr) continue;
+        screenDeleters_[i] = factory.destroy;
+        ++built;
+    }
+    return built;
+}
+
+void GameState::DeleteScreens() {
+    currentScreen = nullptr;
+    nextScreen = nullptr;
+    nextScreenName = nullptr;
+    for (int32_t i = 0; i < kScreenSlotCount; ++i) {
+        Screen* const screen = screens_[i];
+        screens_[i] = nullptr;
+        if (screen != nullptr) screenDeleters_[i](screen);
+        screenDeleters_[i] = nullptr;
+    }
+}
+
+void GameState::SelectNextScreen(ScreenSlot slot) {
+    nextScreen = ScreenIn(slot);
+    nextScreenName = ScreenSlotName(slot);
 }

@@ -14,6 +14,7 @@
 #include "game/Mission.h"
 #include "game/ObjectGroups.h"
 #include "game/RadioMessage.h"
+#include "game/ScreenSlots.h"
 #include "game/WorldList.h"
 
 class BitmapMaterial;
@@ -32,6 +33,7 @@ class ParticleSystem;
 class Projectile;
 class Scene;
 class SceneObject;
+class Screen;
 struct Transform;
 class ShipSystem;
 class SpaceObject;
@@ -84,6 +86,23 @@ struct PaletteCacheEntry : EngineObject {
 // The one game object.
 class GameState : public EngineObject {
 public:
+    // What the main loop does next (`mode`).
+    static constexpr int32_t kModeLobbyWait = 1;   // the lobby's waiting room
+    static constexpr int32_t kModeFlight = 2;      // launch, then fly
+    static constexpr int32_t kModeNavMap = 3;      // the in-flight map
+    static constexpr int32_t kModeScreens = 4;     // option screens
+    static constexpr int32_t kModeCredits = 5;
+    static constexpr int32_t kModePause = 6;       // the pause menu in flight
+    static constexpr int32_t kModeQuit = 7;
+    // How the game was started (`startMode`).
+    static constexpr int32_t kStartNone = 0;
+    static constexpr int32_t kStartNewGame = 1;
+    static constexpr int32_t kStartMultiplayer = 2;
+    static constexpr int32_t kStartLoadGame = 3;
+    // Places are numbered 1 to 23.
+    static constexpr int32_t kFirstPlace = 1;
+    static constexpr int32_t kLastPlace = 23;
+
     // In the first data directory.
     static constexpr const char* kPaletteFile = "palettes.iff";
     // In the config folder: FORM "VORN" holding the chunk "CNFG".
@@ -141,6 +160,43 @@ public:
     // any explosion still sounding. The model does not choose the sound.
     void PlayExplosionSound(const char* modelName);
 
+    // --- Option screens ----------------------------------------------------
+
+    // How a screen of some name is made and unmade: screens live above the
+    // game state, so each brings its own deleter. `enterInFlight` (may be
+    // null) marks the frame menu as opened from flight.
+    struct ScreenFactory {
+        Screen* (*create)(GameState& game) = nullptr;
+        void (*destroy)(Screen* screen) = nullptr;
+        void (*enterInFlight)(Screen& screen) = nullptr;
+    };
+    // For every game state from now on; false for a name that has no slot
+    // or a factory without both functions. A later registration replaces
+    // an earlier one.
+    static bool RegisterScreen(const char* name, const ScreenFactory& factory);
+    static const ScreenFactory* FindScreenFactory(ScreenSlot slot);
+    static void ClearScreenRegistry();
+    // Builds the screens of a place (1 to 23) that are missing: a screen
+    // already built stays, since the place may be loaded from inside one
+    // of its screens' handlers. Every place builds every registered screen.
+    // The number built; 0 for a place out of range.
+    int32_t LoadPlaceScreens(int32_t place);
+    // Every built screen goes, through its own deleter; shutdown only.
+    void DeleteScreens();
+    Screen* ScreenIn(ScreenSlot slot) const { return screens_[static_cast<int32_t>(slot)]; }
+    // The slot's screen (none when it is empty) becomes the next screen;
+    // the loop names the slot when it finds it empty.
+    void SelectNextScreen(ScreenSlot slot);
+
+    int32_t mode = 0;
+    int32_t startMode = kStartNone;
+    Screen* currentScreen = nullptr;
+    Screen* nextScreen = nullptr;
+    const char* nextScreenName = nullptr;   // the slot nextScreen came from, or null
+    // Nonzero: after a flight the hangar comes up even when the player
+    // salvaged something.
+    int32_t salvageOption = 0;
+
     // --- The flight's world ------------------------------------------------
 
     // Each new object of the chain (linked by `next`) goes after the objects
@@ -177,6 +233,9 @@ public:
         // The game state owns the session and the settings; the network deletes them.
         void (*deleteSession)(NetSession* session) = nullptr;
         void (*deleteSettings)(NetGameSettings* settings) = nullptr;
+        // One pass each of the flight frame and the screens' loops.
+        void (*receive)(GameState& game) = nullptr;
+        void (*send)(GameState& game) = nullptr;
     };
     static void SetNetworkHooks(const NetworkHooks& hooks);
     bool IsNetworkGame() const;
@@ -184,6 +243,10 @@ public:
     bool IsClient() const;
     int32_t NetCreateObject(SpaceObject* object);
     int32_t NetCreateProjectile(Projectile* projectile);
+    // The receive and the send pass; the caller asks for them only under
+    // an active session.
+    void NetReceive();
+    void NetSend();
 
     void AddActiveJammer(ShipSystem* jammer);
     void RemoveActiveJammer(ShipSystem* jammer);
@@ -313,6 +376,9 @@ private:
     SimulateHook simulateHooks_[kSimulateSteps] = {};
     Cockpit* cockpit_ = nullptr;
     std::unique_ptr<Camera> ownCamera_;   // the flight camera when the game state made it
+    Screen* screens_[kScreenSlotCount] = {};
+    // The deleter each screen was built with.
+    void (*screenDeleters_[kScreenSlotCount])(Screen*) = {};
 };
 
 template <typename T>

@@ -72,16 +72,12 @@ bool ParseLaunchOptions(int argc, const char* const* argv, LaunchOptions* option
             return false;
         }
     }
-    if (!options->mission.empty() && !options->headless) {
-        *error = "--mission flies only with --headless until the flight view exists";
-        return false;
-    }
     return true;
 }
 
 const char* LaunchUsage() {
     return "Usage: vorn [--data DIR] [--headless] [--frames N] [--help]\n"
-           "       vorn [--data DIR] --headless --mission FILE [--seconds N] [--seed S]\n"
+           "       vorn [--data DIR] [--headless] --mission FILE [--seconds N] [--seed S]\n"
            "            [--step MS] [--trace]\n"
            "  --data DIR   the folder holding the seven data directories\n"
            "               (data, video, cel, option, xmi, mesh, missions)\n"
@@ -90,9 +86,10 @@ const char* LaunchUsage() {
            "               message boxes to standard error\n"
            "  --frames N   show N frames of the intro screen, then end\n"
            "               (without a window: 1 unless given)\n"
-           "  --mission FILE  fly the mission file of the missions directory without\n"
-           "               a window for N simulated seconds (10), seeding the dice\n"
-           "               with S (1); prints the world, what is destroyed, the kills\n"
+           "  --mission FILE  fly the mission file of the missions directory, seeding\n"
+           "               the dice with S (1); in a window until it closes, without\n"
+           "               one for N simulated seconds (10), printing the world, what\n"
+           "               is destroyed and the kills\n"
            "  --step MS    with --mission: each frame lasts MS simulated milliseconds,\n"
            "               1 to 200 (50)\n"
            "  --trace      with --mission: each AI ship's behaviour and target every\n"

@@ -13,7 +13,7 @@ struct LaunchOptions {
     // a window takes as 1.
     int32_t frames = 0;
     bool showHelp = false;
-    // A mission file of the missions directory to fly without a window.
+    // A mission file of the missions directory to fly, in a window or without.
     std::string mission;
     int32_t seconds = 10;    // simulated seconds of the flight
     int32_t seed = 1;        // the game's dice

@@ -4,6 +4,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/Random.h"
@@ -23,6 +24,7 @@
 #include "platform/SteppedClock.h"
 #include "shell/FlightReport.h"
 #include "shell/LaunchOptions.h"
+#include "shell/MainLoop.h"
 
 namespace {
 
@@ -90,12 +92,17 @@ int RunMissionFlight(const LaunchOptions& options) {
         }
         int32_t kills = 0;
         std::set<const SpaceObject*> reported;
+        // The game's own flight frame, with nothing to pump, read or draw.
+        LoopSteps steps;
+        steps.simulate = [](GameState& flying) { flying.Simulate(); };
+        MainLoop loop(*game, std::move(steps));
+        game->mode = GameState::kModeFlight;
         // Frames of the asked length until the asked seconds have passed.
         const uint32_t step = uint32_t(options.step);
         const int64_t duration = int64_t(options.seconds) * 1000;
         for (int64_t flown = 0; flown < duration; flown += step) {
             clock.Advance(step);
-            game->Simulate();
+            loop.FlightFrame();
             const bool secondEnds = (flown + step) / 1000 > flown / 1000;
             int32_t debris = 0;
             for (SpaceObject* object = game->mission->firstObject; object != nullptr; object = object->GetNext()) {

@@ -46,7 +46,10 @@
 #include "display/D3DHalDriver.h"
 #include "game/GameState.h"
 #include "shell/LaunchOptions.h"
+#include "shell/MainLoop.h"
 #include "shell/MissionFlight.h"
+#include "mission/MissionSetUp.h"
+#include "mission/ObjectLoader.h"
 #include "net/NetworkHooks.h"
 #include "objects/space/WorldPass.h"
 #include "shell/InputFocus.h"
@@ -455,6 +458,38 @@ void DrawIntroScreen(Canvas& canvas, const std::string& bannerFont) {
     if (previousLock == 0) canvas.Unlock();
 }
 
+// The main loop from the mode the start-up chose; none yet but the flight
+// of a mission named on the command line. The exit status.
+int RunMainLoop(const LaunchOptions& options) {
+    GameState& game = *g_gameState;
+    if (!options.mission.empty()) {
+        DefinitionLibrary::RegisterCoreBuilders();
+        // The command line's dice, so that a flight can be flown again.
+        GameRandomSeed(uint32_t(options.seed));
+        RandomSeed(options.seed, int32_t(uint32_t(options.seed) + 1u));
+        const bool ready = SetUpMission(options.mission.c_str(), -1) == kStatusOk && game.missionReady != 0;
+        for (const std::string& line : SetUpReport()) {
+            std::fprintf(stderr, "vorn: %s: %s\n", options.mission.c_str(), line.c_str());
+        }
+        if (!ready) {
+            std::fprintf(stderr, "vorn: the mission %s cannot be set up\n", options.mission.c_str());
+            FreeMission();
+            return 1;
+        }
+        std::printf("Mission %s set up: flying\n", options.mission.c_str());
+        std::fflush(stdout);
+        game.mode = GameState::kModeFlight;
+    }
+    if (game.mode == 0) return 0;
+    MainLoop loop(game, GameLoopSteps(g_gameCanvas));
+    int exitCode = loop.Run();
+    if (loop.Quit()) exitCode = g_mainWindow->ExitCode();
+    std::printf("Main loop ended in mode %d\n", game.mode);
+    std::fflush(stdout);
+    FreeMission();
+    return exitCode;
+}
+
 }  // namespace
 
 IntroEnd RunIntroLoop(platform::Window& window, DisplayDriver& display, int32_t frameLimit, int32_t* framesShown) {
@@ -507,7 +542,7 @@ int RunGame(const LaunchOptions& options) {
         return 1;
     }
     std::printf("Data directories found under %s\n", options.dataRoot.c_str());
-    if (!options.mission.empty()) {
+    if (!options.mission.empty() && g_mainWindow->Headless()) {
         // A flight without a window needs no display, sound or engine heap.
         const int code = RunMissionFlight(options);
         ShutDown(session);
@@ -583,6 +618,14 @@ int RunGame(const LaunchOptions& options) {
         return 1;
     }
 
+    if (!options.mission.empty()) {
+        // A mission named on the command line flies at once.
+        const int code = RunMainLoop(options);
+        ShutDown(session);
+        Say("Shut down");
+        return code;
+    }
+
     DrawIntroScreen(*g_gameCanvas, session.bannerFont);
     std::printf("Intro shown: %s\n", msg::kVersionBanner);
     std::fflush(stdout);
@@ -600,8 +643,11 @@ int RunGame(const LaunchOptions& options) {
         case IntroEnd::kQuit: std::printf("Intro ended by a quit message after %d frame%s\n", frames, plural); break;
     }
     std::fflush(stdout);
+    // After the intro, the first screen by the start mode: none yet.
+    int code = exitCode;
+    if (end != IntroEnd::kQuit) code = RunMainLoop(options);
 
     ShutDown(session);
     Say("Shut down");
-    return exitCode;
+    return code;
 }

@@ -496,6 +496,17 @@ TEST_F(IntroLoopTest, TheWindowsOwnProcedureSeesOtherMessagesAndIsPutBack) {
 
 namespace {
 
+// A headless flight's output but for the line that names the data folder,
+// which differs from run to run.
+std::vector<uint8_t> ReportBytes(const std::string& out) {
+    std::string report;
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("Data directories found under ", 0) != 0) report += line + "\n";
+    }
+    return std::vector<uint8_t>(report.begin(), report.end());
+}
+
 // The sample mission flown without a window: the world listed first, the
 // same lines for the same seed, and nothing left behind.
 TEST_F(StartupTest, FliesTheSampleMissionTheSameWayForOneSeed) {
@@ -512,6 +523,8 @@ TEST_F(StartupTest, FliesTheSampleMissionTheSameWayForOneSeed) {
     const std::string first = fly();
     const std::string second = fly();
     EXPECT_EQ(first, second);
+    // Word for word the report the headless flight has always printed.
+    EXPECT_TRUE(MatchesGoldenBytes(ReportBytes(first), "sample_report.txt"));
     EXPECT_NE(first.find("object 10 \"Gate\" side 0 at 0.0 0.0 6000.0"), std::string::npos);
     EXPECT_NE(first.find("\nkills "), std::string::npos);
     // The player's ship leads its wing; both wingmen fly in it. Each ship
@@ -552,6 +565,8 @@ TEST_F(StartupTest, TheSkirmishEndsInKillsAcrossTheSides) {
     EXPECT_GE(crossKills, 2) << out.substr(0, 2000);
     EXPECT_NE(out.find(" attack target "), std::string::npos);
     EXPECT_NE(out.find("\nhit \""), std::string::npos);
+    // Word for word the report it has always printed.
+    EXPECT_TRUE(MatchesGoldenBytes(ReportBytes(out), "skirmish_report.txt"));
     ExpectNothingLeft();
 }
 

@@ -1,0 +1,31 @@
+#include "shell/DeathWatch.h"
+
+#include "objects/ships/Craft.h"
+#include "objects/space/SpaceObject.h"
+
+void DeathWatch::Start() {
+    hadShip_ = false;
+    dead_ = false;
+    deadSince_ = 0;
+}
+
+bool DeathWatch::Update(const SpaceObject* ship, uint32_t now) {
+    bool dead = false;
+    if (ship != nullptr) {
+        hadShip_ = true;
+        const auto* const craft = dynamic_cast<const Craft*>(ship);
+        dead = craft != nullptr && craft->dead != 0;
+    } else {
+        // No ship before the first one flies is no death.
+        dead = hadShip_;
+    }
+    if (!dead) {
+        dead_ = false;
+        return false;
+    }
+    if (!dead_) {
+        dead_ = true;
+        deadSince_ = now;
+    }
+    return now - deadSince_ > kRestartDelayMs;
+}

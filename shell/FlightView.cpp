@@ -1,0 +1,3 @@
+#include "shell/FlightView.h"
+
+void RenderFlightFrame(GameState&, Canvas&, uint32_t) {}

@@ -1,0 +1,249 @@
+#include "shell/MainLoop.h"
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "engine/Clock.h"
+#include "engine/input/InputSystem.h"
+#include "game/DataDirectories.h"
+#include "game/GameState.h"
+#include "game/Screen.h"
+#include "objects/ships/PlayerShip.h"
+#include "objects/space/SpaceObject.h"
+#include "shell/FlightInput.h"
+#include "shell/FlightView.h"
+#include "shell/FramePump.h"
+#include "shell/PlayMovie.h"
+#include "sound/SoundDevice.h"
+
+namespace {
+
+// The key that pauses by default; it also ends a frozen pause.
+constexpr uint32_t kEscapeScanCode = 1;
+
+void StopSounds(GameState& game) {
+    if (game.Sound() != nullptr) game.Sound()->StopAll();
+}
+
+bool CarriesSalvage(const SpaceObject* ship) {
+    const auto* const player = dynamic_cast<const PlayerShip*>(ship);
+    return player != nullptr && player->salvageItems.Count() > 0;
+}
+
+}  // namespace
+
+LoopSteps GameLoopSteps(Canvas* canvas) {
+    LoopSteps steps;
+    steps.pumpMessages = PumpMessages;
+    steps.netReceive = [](GameState& game) { game.NetReceive(); };
+    steps.netSend = [](GameState& game) { game.NetSend(); };
+    steps.captureCommandState = CaptureCommandState;
+    steps.handleFlightInput = HandleFlightInput;
+    steps.simulate = [](GameState& game) { game.Simulate(); };
+    if (canvas != nullptr) {
+        steps.render = [canvas](GameState& game, uint32_t elapsedMs) { RenderFlightFrame(game, *canvas, elapsedMs); };
+    }
+    steps.flipFrame = FlipFrame;
+    steps.playMovie = PlayMovie;
+    steps.prepareFlight = [](GameState& game) {
+        game.EnsureFlightCamera();
+        if (game.viewedObject == nullptr) game.viewedObject = game.playerShip;
+    };
+    steps.restoreFlight = [](GameState& game) {
+        if (game.Input() != nullptr) game.Input()->OpenDevices();
+    };
+    // The key that paused is still down when the pause begins: it must go
+    // up before it counts again.
+    auto released = std::make_shared<bool>(false);
+    steps.pauseCommand = [released](GameState& game) {
+        InputSystem* const input = game.Input();
+        if (input != nullptr) {
+            input->Update();
+            input->Snapshot();
+        }
+        const bool down = input != nullptr && input->IsKeyDown(kEscapeScanCode);
+        if (!down) {
+            *released = true;
+            return false;
+        }
+        if (!*released) return false;
+        *released = false;
+        return true;
+    };
+    return steps;
+}
+
+MainLoop::MainLoop(GameState& game, LoopSteps steps) : game_(game), steps_(std::move(steps)) {}
+
+int32_t MainLoop::Run() {
+    while (!quit_) {
+        switch (game_.mode) {
+            case GameState::kModeFlight:
+            case GameState::kModeNavMap:
+            case GameState::kModePause: Fly(); break;
+            case GameState::kModeScreens:
+                if (!RunScreens()) return 1;
+                break;
+            case GameState::kModeCredits:
+                PlayVideo(kCreditsMovie);
+                if (game_.mode == GameState::kModeCredits) game_.mode = GameState::kModeScreens;
+                break;
+            default: return 0;
+        }
+    }
+    return 0;
+}
+
+bool MainLoop::Pump() {
+    if (!steps_.pumpMessages || steps_.pumpMessages() != 0) return true;
+    quit_ = true;
+    game_.mode = GameState::kModeQuit;
+    return false;
+}
+
+bool MainLoop::FlightFrame() {
+    if (!Pump()) return false;
+    const uint32_t now = GetMilliseconds();
+    const uint32_t elapsedMs = now - lastFrameAt_;
+    lastFrameAt_ = now;
+    if (game_.IsNetworkGame()) {
+        if (steps_.netReceive) steps_.netReceive(game_);
+        if (steps_.netSend) steps_.netSend(game_);
+    }
+    if (game_.mode == GameState::kModeFlight) {
+        if (steps_.captureCommandState) steps_.captureCommandState(game_);
+        if (steps_.handleFlightInput) steps_.handleFlightInput(game_, elapsedMs);
+    }
+    if (steps_.simulate) steps_.simulate(game_);
+    if (game_.mode == GameState::kModeFlight) {
+        if (steps_.render) steps_.render(game_, elapsedMs);
+        if (steps_.flipFrame) steps_.flipFrame();
+    }
+    return true;
+}
+
+void MainLoop::Fly() {
+    Launch();
+    while (!quit_ && (game_.mode == GameState::kModeFlight || game_.mode == GameState::kModeNavMap ||
+                      game_.mode == GameState::kModePause)) {
+        if (!FlightFrame()) break;
+        AfterFrame();
+    }
+    if (!quit_) Land();
+}
+
+void MainLoop::Launch() {
+    StopSounds(game_);
+    PlayVideo(kLaunchMovie);
+    if (steps_.prepareFlight) steps_.prepareFlight(game_);
+    deathWatch_.Start();
+    lastFrameAt_ = GetMilliseconds();
+}
+
+void MainLoop::AfterFrame() {
+    // A network game brings its players back by itself.
+    if (!game_.IsNetworkGame() && deathWatch_.Update(game_.playerShip, lastFrameAt_)) {
+        game_.mode = GameState::kModeScreens;
+        game_.SelectNextScreen(ScreenSlot::kRestart);
+        return;
+    }
+    if (game_.mode == GameState::kModePause) {
+        Pause();
+    } else if (game_.mode == GameState::kModeNavMap) {
+        ShowNavMap();
+    }
+}
+
+void MainLoop::RunInFlight(Screen* screen) {
+    game_.currentScreen = screen;
+    game_.nextScreen = nullptr;
+    screen->Run();
+    game_.currentScreen = nullptr;
+}
+
+void MainLoop::Pause() {
+    Screen* const frame = game_.ScreenIn(ScreenSlot::kFrame);
+    const GameState::ScreenFactory* const frameFactory = GameState::FindScreenFactory(ScreenSlot::kFrame);
+    const auto enterFrame = [&] {
+        if (frameFactory != nullptr && frameFactory->enterInFlight != nullptr) frameFactory->enterInFlight(*frame);
+        RunInFlight(frame);
+    };
+    if (game_.IsNetworkGame()) {
+        // The world goes on under a network game: no frozen frame.
+        if (frame != nullptr) enterFrame();
+    } else if (Screen* const pause = game_.ScreenIn(ScreenSlot::kPause)) {
+        game_.currentScreen = pause;
+        game_.nextScreen = nullptr;
+        pause->Run();
+        const bool toFrame = frame != nullptr && (game_.currentScreen == frame || game_.nextScreen == frame);
+        game_.currentScreen = nullptr;
+        game_.nextScreen = nullptr;
+        if (toFrame) enterFrame();
+    } else {
+        // No pause dialog: the last frame stays until the pause command
+        // comes again or the window closes.
+        for (;;) {
+            if (!Pump()) return;
+            if (steps_.pauseCommand && steps_.pauseCommand(game_)) break;
+            if (steps_.flipFrame) steps_.flipFrame();
+        }
+    }
+    if (game_.mode == GameState::kModePause) game_.mode = GameState::kModeFlight;
+    // The time away is no flight time.
+    lastFrameAt_ = GetMilliseconds();
+}
+
+void MainLoop::ShowNavMap() {
+    if (Screen* const map = game_.ScreenIn(ScreenSlot::kNavMap)) RunInFlight(map);
+    StopSounds(game_);
+    if (steps_.restoreFlight) steps_.restoreFlight(game_);
+    if (game_.mode == GameState::kModeNavMap) game_.mode = GameState::kModeFlight;
+    lastFrameAt_ = GetMilliseconds();
+}
+
+void MainLoop::Land() {
+    StopSounds(game_);
+    PlayVideo(kLandingMovie);
+    game_.missionFlown = 1;
+    // The death watch chose the restart screen already.
+    if (game_.mode != GameState::kModeScreens || game_.nextScreenName != nullptr) return;
+    const bool salvage = game_.salvageOption == 0 && CarriesSalvage(game_.playerShip);
+    game_.SelectNextScreen(salvage ? ScreenSlot::kSalvage : ScreenSlot::kHangar);
+}
+
+bool MainLoop::RunScreens() {
+    while (!quit_ && game_.mode == GameState::kModeScreens) {
+        if (game_.nextScreenName != nullptr || game_.nextScreen != nullptr) {
+            game_.currentScreen = game_.nextScreen;
+            currentScreenName_ = game_.nextScreenName;
+            game_.nextScreen = nullptr;
+            game_.nextScreenName = nullptr;
+        }
+        Screen* const screen = game_.currentScreen;
+        if (screen == nullptr) {
+            std::fprintf(stderr, "vorn: the screen \"%s\" does not exist: the game ends\n",
+                         currentScreenName_ != nullptr ? currentScreenName_ : "(none)");
+            game_.mode = GameState::kModeQuit;
+            return false;
+        }
+        screen->Run();
+        // A screen that did not make another current hands over to the next.
+        if (game_.currentScreen == screen && game_.nextScreen != nullptr) {
+            game_.currentScreen = game_.nextScreen;
+            game_.nextScreen = nullptr;
+            currentScreenName_ = game_.nextScreenName;
+            game_.nextScreenName = nullptr;
+        } else if (game_.currentScreen != screen) {
+            currentScreenName_ = nullptr;
+        }
+    }
+    return true;
+}
+
+void MainLoop::PlayVideo(const char* name) {
+    if (!steps_.playMovie) return;
+    const std::string path = g_dataDirs.Prefix(DataDir::kVideo) + name;
+    steps_.playMovie(path.c_str(), 0);
+}

@@ -1,0 +1,83 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+
+#include "shell/DeathWatch.h"
+
+class Canvas;
+class GameState;
+class Screen;
+
+// The steps the main loop takes that other parts of the game provide. An
+// empty step is skipped (the headless flight draws nothing), except the
+// pump, which then never quits.
+struct LoopSteps {
+    std::function<int32_t()> pumpMessages;                      // 0 on quit
+    std::function<void(GameState&)> netReceive;
+    std::function<void(GameState&)> netSend;
+    std::function<void(GameState&)> captureCommandState;
+    std::function<void(GameState&, uint32_t)> handleFlightInput;   // elapsed ms
+    std::function<void(GameState&)> simulate;
+    std::function<void(GameState&, uint32_t)> render;              // elapsed ms
+    std::function<void()> flipFrame;
+    std::function<int32_t(const char*, uint32_t)> playMovie;        // path, ms before a key skips
+    // After the launch movie: the camera, the view and whatever else a
+    // flight needs before its first frame.
+    std::function<void(GameState&)> prepareFlight;
+    // After the in-flight map: the flight's input and display back.
+    std::function<void(GameState&)> restoreFlight;
+    // While an empty pause slot holds the frozen frame: true when the pause
+    // command comes again.
+    std::function<bool(GameState&)> pauseCommand;
+};
+
+// The game's own steps: the window's pump and flip, the flight input, the
+// flight view drawn on `canvas` (null: nothing is drawn), the game state's
+// network passes and simulation, and the movie player.
+LoopSteps GameLoopSteps(Canvas* canvas);
+
+// The game's main loop: runs the mode of the game state until it quits.
+class MainLoop {
+public:
+    // In the video directory.
+    static constexpr const char* kLaunchMovie = "lch.mpg";
+    static constexpr const char* kLandingMovie = "lnd.mpg";
+    static constexpr const char* kCreditsMovie = "credits.mpg";
+
+    MainLoop(GameState& game, LoopSteps steps);
+
+    // Until mode 7, a quit, or a mode without a flow of its own (0, 1).
+    // 0, or 1 when the option screens found an empty slot.
+    int32_t Run();
+
+    // One flight frame: pump (a quit ends here), under an active session
+    // receive and send, in mode 2 capture and handle the commands, always
+    // simulate, in mode 2 render and flip. False on quit.
+    bool FlightFrame();
+    // The launch of mode 2, its frames until the mode leaves flight, and
+    // the landing.
+    void Fly();
+
+    bool Quit() const { return quit_; }
+
+private:
+    void Launch();
+    // After a frame: the death watch, then mode 6 or 3.
+    void AfterFrame();
+    void Pause();
+    void ShowNavMap();
+    void Land();
+    // Mode 4: false when the screen to run is missing.
+    bool RunScreens();
+    // Runs the screen as the current one; the current one is none after.
+    void RunInFlight(Screen* screen);
+    void PlayVideo(const char* name);
+    bool Pump();
+
+    GameState& game_;
+    LoopSteps steps_;
+    DeathWatch deathWatch_;
+    uint32_t lastFrameAt_ = 0;
+    bool quit_ = false;
+    const char* currentScreenName_ = nullptr;   // the slot of the current screen, if known
+};

@@ -1,0 +1,44 @@
+#include "shell/MainLoop.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "engine/input/InputSystem.h"
+#include "game/GameState.h"
+#include "platform/Window.h"
+#include "tests/support/ScriptedInput.h"
+
+namespace {
+
+constexpr uint32_t kEscape = 1;
+
+// The Escape that paused is still down when the frozen frame begins: only
+// a new press ends it.
+TEST(GameLoopSteps, TheFrozenPauseEndsOnANewPressOfEscapeOnly) {
+    ScriptedInput keys;
+    const std::unique_ptr<platform::Window> window = platform::Window::CreateHeadless("test", 640, 480, false);
+    GameState game;
+    auto* const input = new DirectInputSystem(window.get());
+    input->OpenDevices();
+    game.TakeInputSystem(input);
+    LoopSteps steps = GameLoopSteps(nullptr);
+    const auto pass = [&] {
+        window->PumpMessages();
+        return steps.pauseCommand(game);
+    };
+
+    keys.Press(kEscape);
+    EXPECT_FALSE(pass());
+    EXPECT_FALSE(pass());
+    keys.Release(kEscape);
+    EXPECT_FALSE(pass());
+    keys.Press(kEscape);
+    EXPECT_TRUE(pass());
+    EXPECT_FALSE(pass());   // held: once is enough
+    keys.Release(kEscape);
+    EXPECT_FALSE(pass());
+    EXPECT_FALSE(steps.render);   // no canvas, no picture
+}
+
+}  // namespace

@@ -1,0 +1,271 @@
+#include "shell/MainLoop.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "game/GameState.h"
+#include "net/NetworkHooks.h"
+#include "objects/ships/Craft.h"
+#include "objects/ships/PlayerShip.h"
+#include "tests/support/RecordingLoopSteps.h"
+#include "tests/support/RecordingScreen.h"
+#include "tests/support/world/RecordingNetSession.h"
+#include "tests/support/world/WorldBuilder.h"
+
+namespace {
+
+using Calls = std::vector<std::string>;
+
+const Calls kFlightPass = {"pump", "capture", "input", "simulate", "render", "flip"};
+
+Calls Join(std::initializer_list<Calls> parts) {
+    Calls joined;
+    for (const Calls& part : parts) joined.insert(joined.end(), part.begin(), part.end());
+    return joined;
+}
+
+class MainLoopTest : public testing::Test {
+protected:
+    void SetUp() override {
+        GameState::ClearScreenRegistry();
+        tally_.log = &steps_.log;
+        game().mode = GameState::kModeFlight;
+    }
+    void TearDown() override { GameState::ClearScreenRegistry(); }
+
+    GameState& game() { return world_.Game(); }
+    uint32_t Now() { return world_.Clock().Milliseconds(); }
+
+    // A craft the player flies, not dead.
+    Craft* PlayerCraft() {
+        auto* const craft = world_.SpawnAs<Craft>(world_.Template("SHIP1"), 1);
+        game().playerShip = craft;
+        return craft;
+    }
+
+    int32_t RunLoop() {
+        MainLoop loop(game(), steps_.Steps());
+        const int32_t result = loop.Run();
+        quit_ = loop.Quit();
+        return result;
+    }
+
+    RecordingScreen::Tally tally_;
+    WorldBuilder world_;
+    RecordingLoopSteps steps_{world_.Clock()};
+    bool quit_ = false;
+};
+
+TEST_F(MainLoopTest, FlightPassRunsItsStepsInOrderAndAQuitEndsTheLoop) {
+    steps_.quitAt = 3;
+
+    EXPECT_EQ(RunLoop(), 0);
+
+    EXPECT_EQ(steps_.log, Join({{"movie lch.mpg", "prepare"}, kFlightPass, kFlightPass, {"pump"}}));
+    EXPECT_TRUE(quit_);
+    EXPECT_EQ(game().mode, GameState::kModeQuit);
+    // Each frame is told the time since the one before.
+    EXPECT_EQ(steps_.elapsed, (std::vector<uint32_t>{RecordingLoopSteps::kStepMs, RecordingLoopSteps::kStepMs}));
+}
+
+TEST_F(MainLoopTest, NetworkPassesComeAfterThePumpOnlyUnderAnActiveSession) {
+    InstallNetworkHooks();
+    steps_.quitAt = 2;
+    steps_.atPass[1] = [this] { game().netSession = new RecordingNetSession(true); };
+
+    RunLoop();
+
+    EXPECT_EQ(steps_.From(2), Join({{"pump", "receive", "send", "capture", "input", "simulate", "render", "flip"},
+                                    {"pump"}}));
+}
+
+TEST_F(MainLoopTest, PauseAndNavMapModesSimulateWithoutDrawing) {
+    steps_.quitAt = 4;
+    steps_.atPass[2] = [this] { game().mode = GameState::kModePause; };
+    steps_.atPass[3] = [this] { game().mode = GameState::kModeNavMap; };
+    RecordingScreen::Register<ScreenSlot::kPause>(tally_);
+    RecordingScreen::Register<ScreenSlot::kNavMap>(tally_);
+    game().LoadPlaceScreens(GameState::kFirstPlace);
+
+    RunLoop();
+
+    EXPECT_EQ(steps_.From(2), Join({kFlightPass,
+                                    {"pump", "simulate", "run PAUSE"},
+                                    {"pump", "simulate", "run NavMap", "restore"},
+                                    {"pump"}}));
+}
+
+TEST_F(MainLoopTest, EscapeRunsThePauseScreenOnceAndFlightResumes) {
+    RecordingScreen::Register<ScreenSlot::kPause>(tally_);
+    game().LoadPlaceScreens(GameState::kFirstPlace);
+    Screen* const pause = game().ScreenIn(ScreenSlot::kPause);
+    // The flight input turns Escape into the pause mode.
+    steps_.onInput = [this](GameState& flying) {
+        if (steps_.passes == 2) flying.mode = GameState::kModePause;
+    };
+    Screen* currentWhileRunning = nullptr;
+    tally_.onRun = [&](GameState& paused, RecordingScreen&) { currentWhileRunning = paused.currentScreen; };
+    steps_.quitAt = 4;
+
+    RunLoop();
+
+    EXPECT_EQ(static_cast<RecordingScreen*>(pause)->runs, 1);
+    EXPECT_EQ(currentWhileRunning, pause);
+    EXPECT_EQ(game().currentScreen, nullptr);
+    EXPECT_EQ(steps_.From(2),
+              Join({kFlightPass, {"pump", "capture", "input", "simulate", "run PAUSE"}, kFlightPass, {"pump"}}));
+}
+
+TEST_F(MainLoopTest, PauseDialogLeavingForTheFrameMenuRunsItInFlight) {
+    RecordingScreen::Register<ScreenSlot::kPause>(tally_);
+    RecordingScreen::Register<ScreenSlot::kFrame>(tally_);
+    game().LoadPlaceScreens(GameState::kFirstPlace);
+    tally_.onRun = [](GameState& paused, RecordingScreen& screen) {
+        if (screen.Name() == "PAUSE") paused.currentScreen = paused.ScreenIn(ScreenSlot::kFrame);
+    };
+    game().mode = GameState::kModePause;
+    steps_.quitAt = 2;
+
+    RunLoop();
+
+    EXPECT_EQ(steps_.From(2), Join({{"pump", "simulate", "run PAUSE", "in flight FRAME", "run FRAME"},
+                                    {"pump"}}));
+}
+
+TEST_F(MainLoopTest, NetworkPauseRunsTheFrameMenuInFlightAndNoDialog) {
+    InstallNetworkHooks();
+    game().netSession = new RecordingNetSession(true);
+    RecordingScreen::Register<ScreenSlot::kPause>(tally_);
+    RecordingScreen::Register<ScreenSlot::kFrame>(tally_);
+    game().LoadPlaceScreens(GameState::kFirstPlace);
+    game().mode = GameState::kModePause;
+    steps_.quitAt = 2;
+
+    RunLoop();
+
+    EXPECT_EQ(steps_.From(2), Join({{"pump", "receive", "send", "simulate", "in flight FRAME", "run FRAME"},
+                                    {"pump"}}));
+}
+
+TEST_F(MainLoopTest, EmptyPauseSlotHoldsTheFrozenFrameUntilThePauseCommand) {
+    game().mode = GameState::kModePause;
+    steps_.pauseCommandAt = 3;
+    steps_.quitAt = 4;
+
+    RunLoop();
+
+    EXPECT_EQ(steps_.From(2), Join({{"pump", "simulate"},
+                                    {"pump", "pause?", "flip"},
+                                    {"pump", "pause?"},
+                                    {"pump"}}));
+    EXPECT_EQ(game().mode, GameState::kModeQuit);
+}
+
+TEST_F(MainLoopTest, WindowCloseEndsTheFrozenFrame) {
+    game().mode = GameState::kModePause;
+    steps_.quitAt = 3;
+
+    RunLoop();
+
+    EXPECT_TRUE(quit_);
+    EXPECT_EQ(steps_.Count("pump"), 3);
+    EXPECT_EQ(steps_.Count("movie lnd.mpg"), 0);
+}
+
+// The frames a ship dead from the frame at `deadAt` sees before the restart
+// screen: that frame is t, the restart comes on the first frame past t + 6000.
+class DeathWatchLoopTest : public MainLoopTest {
+protected:
+    void ExpectRestartAfterDeathAt(int32_t deadPass) {
+        // Passes from the dead one on, 50 ms apart: 6000 ms is 120 of them.
+        const int32_t restartPass = deadPass + int32_t(DeathWatch::kRestartDelayMs / RecordingLoopSteps::kStepMs) + 1;
+        for (int32_t pass = deadPass + 1; pass <= restartPass + 1; ++pass) {
+            steps_.atPass[pass] = [this, pass] { modeAtPump_.push_back({pass, game().mode}); };
+        }
+        RecordingScreen::Register<ScreenSlot::kRestart>(tally_);
+        game().LoadPlaceScreens(GameState::kFirstPlace);
+        tally_.onRun = [](GameState& over, RecordingScreen&) { over.mode = GameState::kModeQuit; };
+
+        EXPECT_EQ(RunLoop(), 0);
+
+        // The pump of a pass shows the mode the frame before left.
+        for (const auto& [pass, mode] : modeAtPump_) {
+            EXPECT_EQ(mode, GameState::kModeFlight) << "pass " << pass;
+        }
+        EXPECT_EQ(steps_.passes, restartPass);
+        EXPECT_EQ(static_cast<RecordingScreen*>(game().ScreenIn(ScreenSlot::kRestart))->runs, 1);
+        EXPECT_EQ(steps_.Count("movie lnd.mpg"), 1);
+        EXPECT_EQ(game().missionFlown, 1);
+    }
+
+    std::vector<std::pair<int32_t, int32_t>> modeAtPump_;
+};
+
+TEST_F(DeathWatchLoopTest, RestartComesOnTheFirstFramePastSixSecondsOfDeath) {
+    Craft* const craft = PlayerCraft();
+    steps_.onSimulate = [this, craft](GameState&) {
+        if (steps_.passes == 5) craft->dead = 1;
+    };
+    ExpectRestartAfterDeathAt(5);
+}
+
+TEST_F(DeathWatchLoopTest, AShipGoneFromTheWorldCountsAsDeadFromItsRemoval) {
+    Craft* const craft = PlayerCraft();
+    steps_.onSimulate = [this, craft](GameState& flying) {
+        if (steps_.passes != 7) return;
+        flying.ForgetObject(static_cast<SpaceObject*>(craft));
+        world_.Remove(craft);
+    };
+    ExpectRestartAfterDeathAt(7);
+}
+
+TEST_F(MainLoopTest, NetworkGameKeepsFlyingWithADeadShip) {
+    InstallNetworkHooks();
+    game().netSession = new RecordingNetSession(true);
+    PlayerCraft()->dead = 1;
+    steps_.quitAt = 200;
+
+    RunLoop();
+
+    EXPECT_TRUE(quit_);
+    EXPECT_EQ(steps_.Count("simulate"), 199);
+}
+
+TEST_F(MainLoopTest, EmptyScreenSlotEndsTheGameNamingIt) {
+    game().mode = GameState::kModeScreens;
+    game().SelectNextScreen(ScreenSlot::kRestart);
+    testing::internal::CaptureStderr();
+
+    EXPECT_EQ(RunLoop(), 1);
+
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("\"RESTART\""), std::string::npos);
+    EXPECT_EQ(game().mode, GameState::kModeQuit);
+}
+
+TEST_F(MainLoopTest, AfterFlightTheHangarComesUpOrTheSalvageBayWithSalvage) {
+    RecordingScreen::Register<ScreenSlot::kHangar>(tally_);
+    RecordingScreen::Register<ScreenSlot::kSalvage>(tally_);
+    game().LoadPlaceScreens(GameState::kFirstPlace);
+    tally_.onRun = [](GameState& landed, RecordingScreen&) { landed.mode = GameState::kModeQuit; };
+    steps_.onSimulate = [](GameState& flying) { flying.mode = GameState::kModeScreens; };
+
+    RunLoop();
+    EXPECT_EQ(steps_.From(2), (Calls{"pump", "capture", "input", "simulate", "movie lnd.mpg", "run HANGAR"}));
+
+    auto* const player = world_.SpawnAs<PlayerShip>(world_.Template("SHIP2"), 1);
+    player->AddNamedEntry("Laser");
+    game().playerShip = player;
+    game().mode = GameState::kModeFlight;
+    steps_.log.clear();
+    RunLoop();
+    EXPECT_EQ(steps_.log.back(), "run SALVAGE");
+
+    game().salvageOption = 1;
+    game().mode = GameState::kModeFlight;
+    RunLoop();
+    EXPECT_EQ(steps_.log.back(), "run HANGAR");
+}
+
+}  // namespace
