@@ -10,6 +10,11 @@ namespace {
 constexpr double kInt64Low = -9223372036854775808.0;
 constexpr double kInt64End = 9223372036854775808.0;
 
+// The processor's counter times the game only when nobody steps the time.
+bool UsesCounter() {
+    return TimerSystem::IsCalibrated() && !platform::Clock::Current().Stepped();
+}
+
 double CalibratedMilliseconds() {
     return ReadTimeStampCounter() * TimerSystem::MillisecondsPerTick();
 }
@@ -17,7 +22,7 @@ double CalibratedMilliseconds() {
 }  // namespace
 
 uint32_t GetMilliseconds() {
-    if (!TimerSystem::IsCalibrated()) return platform::Clock::Current().Milliseconds();
+    if (!UsesCounter()) return platform::Clock::Current().Milliseconds();
     const double milliseconds = CalibratedMilliseconds();
     // A counter far out of range (or a NaN) has no defined conversion; 0 then.
     if (!(milliseconds >= kInt64Low && milliseconds < kInt64End)) return 0;
@@ -25,7 +30,7 @@ uint32_t GetMilliseconds() {
 }
 
 double GetMillisecondsF() {
-    if (!TimerSystem::IsCalibrated()) return static_cast<double>(platform::Clock::Current().Milliseconds());
+    if (!UsesCounter()) return static_cast<double>(platform::Clock::Current().Milliseconds());
     return CalibratedMilliseconds();
 }
 

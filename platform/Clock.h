@@ -16,6 +16,11 @@ public:
     virtual bool BeginPeriod(uint32_t periodMs) = 0;
     // Ends a resolution that BeginPeriod granted.
     virtual void EndPeriod(uint32_t periodMs) = 0;
+    // True for a clock whose time moves only when its owner steps it: the
+    // engine's millisecond clock then reads it even once the processor's
+    // counter is calibrated, so that a run without a window gives the same
+    // frames on every machine.
+    virtual bool Stepped() const { return false; }
 
     static Clock& Current();
     static Clock* Install(Clock* clock);

@@ -16,6 +16,7 @@ public:
     int64_t ProcessMilliseconds() override { return now_; }
     bool BeginPeriod(uint32_t) override { return true; }
     void EndPeriod(uint32_t) override {}
+    bool Stepped() const override { return true; }
 
     void Advance(uint32_t milliseconds) { now_ += milliseconds; }
 

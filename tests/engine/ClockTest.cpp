@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "engine/TimerSystem.h"
+#include "platform/SteppedClock.h"
 #include "tests/support/FakeClock.h"
 #include "tests/support/FakeCpu.h"
 #include "tests/support/ScopedInstall.h"
@@ -104,6 +105,22 @@ TEST_F(ClockTest, ReadTimeStampCounterIsTheSignedCounterAsDouble) {
     EXPECT_EQ(ReadTimeStampCounter(), -5.0);
     cpu_.SetTimeStampCounter(int64_t{1} << 40);
     EXPECT_EQ(ReadTimeStampCounter(), 1099511627776.0);
+}
+
+TEST_F(ClockTest, SteppedClockTimesTheGameEvenAfterCalibration) {
+    CalibrateAtOneSixtyFourthPerTick();
+    cpu_.SetTimeStampCounter(64000);
+    platform::SteppedClock stepped{1000};
+    {
+        ScopedInstall<platform::Clock> installed{stepped};
+        EXPECT_EQ(GetMilliseconds(), 1000u);
+        stepped.Advance(50);
+        cpu_.SetTimeStampCounter(6400000);   // the counter runs on regardless
+        EXPECT_EQ(GetMilliseconds(), 1050u);
+        EXPECT_EQ(GetMillisecondsF(), 1050.0);
+    }
+    // Gone again: the calibrated counter rules.
+    EXPECT_EQ(GetMilliseconds(), 100000u);
 }
 
 }  // namespace
