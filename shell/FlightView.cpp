@@ -156,7 +156,9 @@ void DrawWorld(GameState& game, Canvas& canvas, Camera& camera) {
 
 void RenderFlightFrame(GameState& game, Canvas& canvas, uint32_t) {
     Camera* const camera = game.EnsureFlightCamera();
-    if (camera->canvas != &canvas) camera->SetCanvas(&canvas);
+    // The canvas may be made anew at the same place (a display restart): its
+    // size is taken every frame.
+    camera->SetCanvas(&canvas);
     if (canvas.palette != nullptr) camera->background = canvas.palette->MatchColor(kSpaceColour);
     if (game.mission != nullptr) {
         PlaceCamera(game, *camera);
