@@ -25,9 +25,10 @@ constexpr float kChaseBackRadii = 14.0f;
 constexpr float kChaseUpRadii = 3.0f;
 // Space is black whatever the palette keeps at the camera's background index.
 constexpr uint32_t kSpaceColour = 0x000000;
-// Where the light of a mission without lights of its own comes from: behind
-// the start, above and to the left, so that the ships the player flies
-// behind show their lit sides.
+// Missions bring no lights of their own yet, and under the set-up's dim
+// ambient light alone every hull is black on black space: a key light comes
+// from behind the start, above and to the left, so that the ships the player
+// flies behind show their lit sides.
 constexpr Vector3 kKeyLightDirection{0.4f, -0.7f, 0.6f};
 
 Vector3 RowOf(const Transform& placement, int32_t row) {
@@ -99,8 +100,8 @@ struct FramePasses {
     }
 };
 
-// The mission's lights for one frame: its ambient light, the key light when
-// the mission has no other, then the held lights (flashes, wrecks,
+// The mission's lights for one frame: its ambient light, the key light,
+// then the held lights (flashes, wrecks,
 // projectiles). The held chain changes between frames and the ambient light
 // goes with the mission, so they are joined only while the frame draws.
 class FrameLights {
