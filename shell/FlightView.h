@@ -4,5 +4,15 @@
 class Canvas;
 class GameState;
 
-// The flight's picture: the world through the flight camera, then the HUD.
+// The view mode whose camera looks from the chase object at the viewed
+// object; in any other mode the camera sits at the viewed object.
+inline constexpr int32_t kChaseViewMode = 1;
+
+// The picture of one flight frame on the canvas: the world through the
+// flight camera under the mission's lights, each object group under its
+// palette, the lens flares, then the cockpit's HUD over it; the sound
+// listener goes where the camera is and the sound device takes its turn.
+// Without a mission only the HUD is drawn, on the cleared canvas.
+// `elapsedMs` is the frame's length; nothing drawn depends on it, as what
+// moves has moved in the simulate step and the HUD runs from the clock.
 void RenderFlightFrame(GameState& game, Canvas& canvas, uint32_t elapsedMs);
