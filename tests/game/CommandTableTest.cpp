@@ -1,5 +1,5 @@
-// The flight's commands: the default table, the game state's event map made
-// on it, and the command state that each frame captures from that map.
+// The flight's commands: the default table and the game state's event map
+// made on it.
 #include "game/CommandTable.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +9,6 @@
 
 #include "engine/input/InputEventMap.h"
 #include "engine/input/InputSystem.h"
-#include "game/CommandState.h"
 #include "game/GameState.h"
 #include "tests/support/ScriptedInput.h"
 
@@ -18,10 +17,6 @@ namespace {
 using namespace command_table;
 
 constexpr uint16_t kEscapeKey = 1;
-constexpr uint16_t kUpKey = 200;
-constexpr uint16_t kLeftKey = 203;
-constexpr uint16_t kRightKey = 205;
-constexpr uint16_t kDownKey = 208;
 
 TEST(CommandTable, NumbersAndKeysAreDistinctAndStayInTheFlightGroup) {
     std::set<uint32_t> numbers, keys;
@@ -30,26 +25,19 @@ TEST(CommandTable, NumbersAndKeysAreDistinctAndStayInTheFlightGroup) {
     for (const Entry& entry : Defaults()) {
         SCOPED_TRACE(entry.name);
         EXPECT_TRUE(numbers.insert(entry.number).second);
-        if (entry.key != 0) EXPECT_TRUE(keys.insert(entry.key).second) << "two commands on one key";
+        if (entry.key != 0) {
+            EXPECT_TRUE(keys.insert(entry.key).second) << "two commands on one key";
+        }
         EXPECT_LT(entry.number, 75u);
-        if (!first) EXPECT_GT(entry.number, previous) << "not in command-number order";
+        if (!first) {
+            EXPECT_GT(entry.number, previous) << "not in command-number order";
+        }
         previous = entry.number;
         first = false;
         EXPECT_EQ(Find(entry.number), &entry);
     }
     for (const uint16_t kept : {kRadarRange, kRadarMode, kBoost}) EXPECT_EQ(Find(kept), nullptr) << kept;
     EXPECT_EQ(Find(511), nullptr);
-}
-
-TEST(CommandTable, ArrowsSteerAndEscapePauses) {
-    const struct {
-        uint16_t command, key;
-    } pinned[] = {{kPause, kEscapeKey}, {kNoseDown, kUpKey}, {kNoseUp, kDownKey}, {kYawLeft, kLeftKey},
-                  {kYawRight, kRightKey}};
-    for (const auto& p : pinned) {
-        ASSERT_NE(Find(p.command), nullptr) << p.command;
-        EXPECT_EQ(Find(p.command)->key, p.key) << Find(p.command)->name;
-    }
 }
 
 class CommandMapTest : public ::testing::Test {
@@ -101,26 +89,6 @@ TEST_F(CommandMapTest, ANewInputSystemGetsTheCommandsAgainAndNoneDropsThem) {
     EXPECT_TRUE(Fired().Test(kPause));
     game_.TakeInputSystem(nullptr);
     EXPECT_EQ(game_.EventMap(), nullptr);
-}
-
-TEST(CommandState, APressCountsOnceWhileTheCommandStaysHeld) {
-    KeySet fire, none;
-    fire.Set(kFire);
-    CommandState state;
-    const bool expected[][2] = {{true, true}, {true, false}, {false, false}, {true, true}};
-    const KeySet* frames[] = {&fire, &fire, &none, &fire};
-    for (int frame = 0; frame < 4; ++frame) {
-        state.Capture(*frames[frame]);
-        EXPECT_EQ(state.IsHeld(kFire), expected[frame][0]) << frame;
-        EXPECT_EQ(state.WasPressed(kFire), expected[frame][1]) << frame;
-    }
-    // After a clear, a command still held is new again.
-    state.Clear();
-    EXPECT_FALSE(state.IsHeld(kFire));
-    state.Capture(fire);
-    EXPECT_TRUE(state.WasPressed(kFire));
-    EXPECT_FALSE(state.IsHeld(CommandState::kCommands));
-    EXPECT_FALSE(state.WasPressed(0xFFFFFFFFu));
 }
 
 }  // namespace
