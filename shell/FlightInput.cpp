@@ -142,8 +142,7 @@ void Weapons(GameState& game, Craft& ship) {
     const bool fire = game.commands.IsHeld(kFire);
     if (!choose && !fire) return;
     // A group the ship no longer fires (its racks ran dry) gives way to the next.
-    if (group == Weapon::kNoGroup || !CarriesGroup(ship, group)) group = NextWeaponGroup(ship, group);
-    else if (choose) group = NextWeaponGroup(ship, group);
+    if (choose || group == Weapon::kNoGroup || !CarriesGroup(ship, group)) group = NextWeaponGroup(ship, group);
     if (fire && group != Weapon::kNoGroup) ship.FireWeaponGroup(group);
 }
 
