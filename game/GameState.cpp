@@ -9,10 +9,12 @@
 #include "engine/Clock.h"
 #include "engine/FileWrappers.h"
 #include "engine/IffFile.h"
+#include "engine/input/InputEventMap.h"
 #include "engine/input/InputSystem.h"
 #include "engine/Stream.h"
 #include "game/CareerRecord.h"
 #include "game/Cockpit.h"
+#include "game/CommandTable.h"
 #include "game/DataDirectories.h"
 #include "game/EffectRegistries.h"
 #include "game/ResponseCurve.h"
@@ -130,6 +132,7 @@ GameState::~GameState() {
     delete soundDevice_;
     if (g_soundEffects == soundEffects_) g_soundEffects = nullptr;
     delete soundEffects_;
+    eventMap_.reset();
     delete input_;
     for (PaletteCacheEntry* entry : paletteCache_) {
         delete entry;
@@ -509,8 +512,15 @@ Status GameState::WriteConfigFile(const ConfigRecord& record) const {
 
 void GameState::TakeInputSystem(InputSystem* input) {
     if (input == input_) return;
+    // The map polls the system: it goes first, and comes back on the new one.
+    eventMap_.reset();
+    commandTriggers_.reset();
+    commands.Clear();
     delete input_;
     input_ = input;
+    if (input_ == nullptr) return;
+    eventMap_ = std::make_unique<InputEventMap>(input_);
+    command_table::BindDefaults(*eventMap_, commandTriggers_);
 }
 
 namespace {

@@ -10,9 +10,11 @@
 #include "engine/RecordArray.h"
 #include "engine/Status.h"
 #include "game/CommLine.h"
+#include "game/CommandState.h"
 #include "game/LightHolder.h"
 #include "game/Mission.h"
 #include "game/ObjectGroups.h"
+#include "game/PlayerControls.h"
 #include "game/RadioMessage.h"
 #include "game/ScreenSlots.h"
 #include "game/WorldList.h"
@@ -23,6 +25,7 @@ class CareerRecord;
 class Cockpit;
 class Frame;
 class IffFile;
+class InputEventMap;
 class InputSystem;
 class LensFlare;
 class Model;
@@ -34,6 +37,7 @@ class Projectile;
 class Scene;
 class SceneObject;
 class Screen;
+struct InputTrigger;
 struct Transform;
 class ShipSystem;
 class SpaceObject;
@@ -150,6 +154,10 @@ public:
     // then on and deletes them with itself.
     void TakeInputSystem(InputSystem* input);
     InputSystem* Input() const { return input_; }
+    // The commands of flight on the input system: made with the input
+    // system the game state takes, on the keys of the default command table.
+    // Null while there is no input system.
+    InputEventMap* EventMap() const { return eventMap_.get(); }
 
     // The sound device and the definitions of "fx.iff", made at start-up
     // after the display; the game state owns them and installs the
@@ -353,6 +361,9 @@ public:
     Scene* dustScene = nullptr;
     DynArray20 responseCurve;
     SpaceObject* rotatingObject = nullptr;     // the world pass's rotating pointer
+    CommandState commands;                     // captured from the event map each flight frame
+    PlayerControls playerControls;
+    int32_t joystickSetting = 0;               // "Joystick" of the start-up settings: nonzero, the stick steers
 
 private:
     // Index of the cached entry of that name, or -1.
@@ -365,6 +376,8 @@ private:
     DynArray<PaletteCacheEntry*> paletteCache_;
     std::string configFolder_;
     InputSystem* input_ = nullptr;
+    std::unique_ptr<InputEventMap> eventMap_;
+    std::unique_ptr<InputTrigger[]> commandTriggers_;   // the event map's
     SoundDevice* soundDevice_ = nullptr;
     SoundEffectLibrary* soundEffects_ = nullptr;
     SoundObject* explosionSound_ = nullptr;   // made on first use

@@ -1,5 +1,173 @@
 #include "shell/FlightInput.h"
 
-void CaptureCommandState(GameState&) {}
+#include <algorithm>
 
-void HandleFlightInput(GameState&, uint32_t) {}
+#include "engine/input/InputEventMap.h"
+#include "engine/input/InputSystem.h"
+#include "game/CommandTable.h"
+#include "game/GameState.h"
+#include "objects/ships/Craft.h"
+#include "objects/systems/EnergySystem.h"
+#include "objects/systems/EngineSystem.h"
+#include "objects/weapons/Weapon.h"
+#include "platform/InputBackend.h"
+
+namespace {
+
+using namespace command_table;
+
+// How fast a held throttle key moves the throttle: its whole travel in 2 s.
+constexpr float kThrottlePerSecond = 0.5f;
+constexpr float kAxisCentre = 32768.0f;
+constexpr float kAxisTop = 65535.0f;
+constexpr int32_t kPauseMode = 6;
+
+// The stick as the flight reads it: each axis -1 to 1 (throttle 0 to 1).
+struct Stick {
+    bool present = false;
+    float x = 0.0f;          // yaw: left -1, right 1
+    float y = 0.0f;          // pitch: pulled back -1, pushed forward 1
+    bool hasThrottle = false;
+    float throttle = 0.0f;
+    bool hasRudder = false;
+    float rudder = 0.0f;     // roll: left -1, right 1
+};
+
+float Centred(uint32_t value) { return std::clamp((float(value) - kAxisCentre) / kAxisCentre, -1.0f, 1.0f); }
+
+// The stick's axes, when the "Joystick" setting is on and one is there. The
+// positions come as 0 to 65535; a stick pushed forward reads low, and so
+// does a throttle lever pushed forward, to full power.
+Stick ReadStick(const GameState& game) {
+    Stick stick;
+    const InputSystem* const input = game.Input();
+    if (game.joystickSetting == 0 || input == nullptr || !input->HasJoystick()) return stick;
+    platform::JoystickInfo info;
+    input->GetJoystickState(&info);
+    // An axis the stick does not have reads 0, which would be full travel.
+    platform::JoystickCaps caps;
+    const uint32_t axes =
+        platform::InputBackend::Current().GetJoystickCaps(&caps) == platform::kJoystickOk ? caps.axes : 2;
+    stick.present = true;
+    stick.x = Centred(info.x);
+    stick.y = -Centred(info.y);
+    stick.hasThrottle = axes >= 3;
+    if (stick.hasThrottle) stick.throttle = std::clamp(1.0f - float(info.z) / kAxisTop, 0.0f, 1.0f);
+    stick.hasRudder = axes >= 4;
+    if (stick.hasRudder) stick.rudder = Centred(info.r);
+    return stick;
+}
+
+// +1, -1 or 0 for a pair of opposite commands.
+float KeyAxis(const CommandState& commands, uint16_t plus, uint16_t minus) {
+    return float(commands.IsHeld(plus) ? 1 : 0) - float(commands.IsHeld(minus) ? 1 : 0);
+}
+
+// Keys held win over the stick on their axis.
+float Either(float keys, bool stickHas, float stickValue) { return keys != 0.0f || !stickHas ? keys : stickValue; }
+
+// A deflection through the ship's flight controls. No deflection stays
+// none without asking them: a damaged control rolls the game's dice, and a
+// frame without a hand on the stick must leave them as it found them.
+float Shape(const FlightControlSystem* controls, float value) {
+    if (value == 0.0f || controls == nullptr) return value;
+    return controls->ShapeInput(value);
+}
+
+void Steer(GameState& game, Craft& ship, const Stick& stick) {
+    const CommandState& commands = game.commands;
+    const float pitch = Either(KeyAxis(commands, kNoseDown, kNoseUp), stick.present, stick.y);
+    const float yaw = Either(KeyAxis(commands, kYawRight, kYawLeft), stick.present, stick.x);
+    // A positive roll rate lifts the right wing.
+    const float roll = Either(KeyAxis(commands, kRollLeft, kRollRight), stick.hasRudder, -stick.rudder);
+    const auto* const controls = static_cast<const FlightControlSystem*>(ship.GetSystem(ShipSystem::kFlightControl, nullptr));
+    ship.SetRotationRates(Shape(controls, pitch), Shape(controls, yaw), Shape(controls, roll));
+}
+
+// The engine's power for a throttle: the allocation that gives that share
+// of the engine's full acceleration. The power set, or -1 without an engine.
+int32_t ApplyThrottle(Craft& ship, float throttle) {
+    auto* const energy = static_cast<EnergySystem*>(ship.GetSystem(ShipSystem::kEnergy, nullptr));
+    auto* const engine = static_cast<EngineSystem*>(ship.GetSystem(ShipSystem::kEngine, nullptr));
+    if (energy == nullptr || engine == nullptr) return -1;
+    const float full = engine->designAcceleration * engine->accelerationScale;
+    const int32_t power = std::clamp(engine->GetThrustForPower(throttle * full), 0, std::max(engine->maximumPower, 0));
+    if (energy->engineAllocation != power) energy->SetEnginePower(power);
+    return energy->engineAllocation;
+}
+
+void Throttle(GameState& game, Craft& ship, const Stick& stick, uint32_t elapsedMs) {
+    PlayerControls& controls = game.playerControls;
+    const float keys = KeyAxis(game.commands, kThrottleUp, kThrottleDown);
+    if (keys == 0.0f) {
+        if (stick.hasThrottle) {
+            controls.throttle = stick.throttle;
+            controls.throttlePower = ApplyThrottle(ship, stick.throttle);
+        }
+        return;
+    }
+    const auto* const engine = static_cast<const EngineSystem*>(ship.GetSystem(ShipSystem::kEngine, nullptr));
+    const auto* const energy = static_cast<const EnergySystem*>(ship.GetSystem(ShipSystem::kEnergy, nullptr));
+    if (engine == nullptr || energy == nullptr || engine->maximumPower <= 0) return;
+    if (energy->engineAllocation != controls.throttlePower) {
+        controls.throttle = std::clamp(float(energy->engineAllocation) / float(engine->maximumPower), 0.0f, 1.0f);
+    }
+    const float step = kThrottlePerSecond * float(std::min<uint32_t>(elapsedMs, 1000)) * 0.001f;
+    controls.throttle = std::clamp(controls.throttle + keys * step, 0.0f, 1.0f);
+    controls.throttlePower = ApplyThrottle(ship, controls.throttle);
+}
+
+bool CarriesGroup(Craft& ship, int32_t group) {
+    for (ShipSystem* system = ship.GetSystem(ShipSystem::kAnyWeapon, nullptr); system != nullptr;
+         system = ship.GetSystem(ShipSystem::kAnyWeapon, system)) {
+        if (static_cast<const Weapon*>(system)->group == group) return true;
+    }
+    return false;
+}
+
+// The next weapon group after `group` that the ship can fire, round the
+// four; `group` itself when no other is there.
+int32_t NextWeaponGroup(Craft& ship, int32_t group) {
+    constexpr int32_t kGroups = Weapon::kObjectGroup;
+    for (int32_t step = 1; step <= kGroups; ++step) {
+        const int32_t candidate = (std::max(group, 0) + step - 1) % kGroups + 1;
+        if (CarriesGroup(ship, candidate)) return candidate;
+    }
+    return group;
+}
+
+void Weapons(GameState& game, Craft& ship) {
+    int32_t& group = game.playerControls.weaponGroup;
+    const bool choose = game.commands.WasPressed(kNextWeaponGroup);
+    const bool fire = game.commands.IsHeld(kFire);
+    if (!choose && !fire) return;
+    // A group the ship no longer fires (its racks ran dry) gives way to the next.
+    if (choose || group == Weapon::kNoGroup || !CarriesGroup(ship, group)) group = NextWeaponGroup(ship, group);
+    if (fire && group != Weapon::kNoGroup) ship.FireWeaponGroup(group);
+}
+
+}  // namespace
+
+void CaptureCommandState(GameState& game) {
+    InputEventMap* const map = game.EventMap();
+    InputSystem* const input = game.Input();
+    if (map == nullptr || input == nullptr) {
+        game.commands.Clear();
+        return;
+    }
+    input->Update();
+    game.commands.Capture(map->Poll(~KeySet{}));
+    input->Snapshot();
+}
+
+void HandleFlightInput(GameState& game, uint32_t elapsedMs) {
+    if (game.commands.WasPressed(kPause)) game.mode = kPauseMode;
+    SpaceObject* const object = game.playerShip;
+    if (object == nullptr || object->type < SpaceObject::kTypeCraft || object->active == 0) return;
+    auto& ship = static_cast<Craft&>(*object);
+    if (ship.dead != 0) return;
+    const Stick stick = ReadStick(game);
+    Steer(game, ship, stick);
+    Throttle(game, ship, stick, elapsedMs);
+    Weapons(game, ship);
+}

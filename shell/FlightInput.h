@@ -3,7 +3,17 @@
 
 class GameState;
 
-// The flight frame's command state from the input event map.
+// The player's hands in flight, run on every mode-2 frame in this order.
+//
+// Takes the commands held now from the game state's input event map into
+// its command state; without an event map nothing is held. The input
+// system's key states then move on, so a key let go since the last frame is
+// seen by this capture and not the next.
 void CaptureCommandState(GameState& game);
-// The player's commands of this frame applied to the player's ship.
+
+// Acts on the captured commands: the pause command sets mode 6; the arrows
+// (and, with the "Joystick" setting, the stick's X, Y and rudder) steer the
+// player's ship through its flight controls' shaping and the response curve;
+// the throttle keys or the stick's throttle set the engine's power; the fire
+// command fires the chosen weapon group. `elapsedMs` is the frame's length.
 void HandleFlightInput(GameState& game, uint32_t elapsedMs);

@@ -596,6 +596,7 @@ int RunGame(const LaunchOptions& options) {
         StartupSettings::Read(*session.settingsReader, options.dataRoot + "/" + StartupSettings::kFileName);
     std::printf("Start-up settings: Mouse=%d Joystick=%d Mouse_Sensitivity=%d FullScreen=%d\n", settings.mouse,
                 settings.joystick, settings.mouseSensitivity, settings.fullScreen);
+    g_gameState->joystickSetting = settings.joystick;
     if (settings.fullScreen != 0) {
         g_mainWindow->SetFullScreen(true);
         Say("Main window: full screen");
