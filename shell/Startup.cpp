@@ -429,6 +429,9 @@ bool StartScreen(const LaunchOptions& options, const StartupSettings& settings) 
 // system's cursor serves, so a missing file only goes to the log.
 std::unique_ptr<SoftCursor> LoadCursor() {
     auto cursor = std::make_unique<SoftCursor>();
+    // A run without a window has no system cursor: the game draws its own,
+    // so that the pictures of a scripted run show where the pointer is.
+    cursor->software = g_mainWindow->Headless();
     const std::string path = g_dataDirs.Prefix(DataDir::kData) + SoftCursor::kFileName;
     const Status status = cursor->Load(path.c_str());
     if (status == kStatusOk) {
