@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "platform/DisplayPalette.h"
 #include "platform/PixelLayout.h"
@@ -18,6 +19,10 @@ public:
     // direct colour. Nothing is kept past the call: copy what is needed.
     virtual void Present(const uint8_t* pixels, int32_t width, int32_t height, int32_t pitch,
                          const PixelLayout& format, const DisplayPalette* palette) = 0;
+
+    // Writes the frame last presented as a PNG picture; false when there is
+    // none or the file cannot be written.
+    virtual bool WriteImage(const std::string& path) const = 0;
 
     // The presenter in use: the system's unless another was installed.
     static DisplayPresenter& Current();

@@ -30,7 +30,7 @@ public:
 
     // Writes the last frame as a PNG picture; false when there is none or
     // the file cannot be written.
-    bool WriteImage(const std::string& path) const;
+    bool WriteImage(const std::string& path) const override;
 
     // Drops the frame and the count.
     void Forget();

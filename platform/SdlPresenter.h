@@ -27,7 +27,7 @@ public:
     // The window's contents as 0xRRGGBB, rows packed; false without a window.
     bool Capture(std::vector<uint32_t>* rgb, int32_t* width, int32_t* height) const;
     // Writes the window's contents as a PNG picture.
-    bool WriteImage(const std::string& path) const;
+    bool WriteImage(const std::string& path) const override;
 
 private:
     void ConvertIndexed(const uint8_t* pixels, int32_t width, int32_t height, int32_t pitch);

@@ -1,16 +1,184 @@
 #include "shell/FramePump.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <thread>
+#include <utility>
+
 #include "display/DisplayDriver.h"
+#include "game/SoftCursor.h"
+#include "platform/Clock.h"
+#include "platform/DisplayPresenter.h"
+#include "platform/QueuedInput.h"
+#include "platform/SteppedClock.h"
 #include "platform/Window.h"
+#include "platform/WindowMessage.h"
 #include "shell/Startup.h"
 
+namespace {
+
+FramePump* g_framePump = nullptr;
+
+constexpr uint32_t kExtendedKey = 0x80;
+// F10 is a system key, as Alt is, on the system the game was made for.
+constexpr uint32_t kKeyF10 = 0x44;
+// The input layer's left button.
+constexpr int32_t kInputLeftButton = 0;
+
+}  // namespace
+
 int32_t PumpMessages() {
-    if (g_mainWindow == nullptr) return 1;
-    return g_mainWindow->PumpMessages() ? 1 : 0;
+    if (g_framePump != nullptr) return g_framePump->Pump();
+    return g_mainWindow != nullptr && g_mainWindow->PumpMessages() ? 1 : 0;
 }
 
 void FlipFrame() {
-    if (g_display == nullptr) return;
-    g_display->InvalidateAll();
-    g_display->Present();
+    if (g_framePump != nullptr) {
+        g_framePump->Flip();
+    } else if (g_display != nullptr) {
+        g_display->InvalidateAll();
+        g_display->Present();
+    }
+}
+
+FramePump* FramePump::Current() { return g_framePump; }
+
+FramePump::FramePump(platform::Window& window, DisplayDriver& display, Canvas* canvas, platform::QueuedInput* input,
+                     Script script, std::vector<LaunchOptions::Shot> shots)
+    : window_(window),
+      display_(display),
+      canvas_(canvas),
+      input_(input),
+      script_(std::move(script)),
+      shots_(std::move(shots)),
+      previous_(std::exchange(g_framePump, this)) {
+    if (input_ != nullptr) input_->GetCursorPosition(&mouseX_, &mouseY_);
+    if (!window_.Headless()) return;
+    clock_ = std::make_unique<platform::SteppedClock>(platform::Clock::Current().Milliseconds());
+    previousClock_ = platform::Clock::Install(clock_.get());
+    if (script_.Events().empty() && shots_.empty()) return;
+    lastPass_ = script_.LastPass();
+    for (const LaunchOptions::Shot& shot : shots_) lastPass_ = std::max(lastPass_, shot.pass);
+}
+
+FramePump::~FramePump() {
+    if (clock_ != nullptr) platform::Clock::Install(previousClock_);
+    g_framePump = previous_;
+}
+
+int32_t FramePump::Pump() {
+    if (lastPass_ > 0 && passes_ >= lastPass_ && !window_.QuitRequested()) window_.PostQuit(0);
+    ++passes_;
+    if (clock_ != nullptr) clock_->Advance(kHeadlessStepMs);
+    const std::vector<ScriptEvent>& events = script_.Events();
+    while (nextEvent_ < events.size() && events[nextEvent_].pass <= passes_) Deliver(events[nextEvent_++]);
+    return window_.PumpMessages() ? 1 : 0;
+}
+
+void FramePump::Flip() {
+    // The cursor goes into the frame last, over whatever was drawn; the next
+    // frame is drawn anew over it.
+    if (cursor_ != nullptr && canvas_ != nullptr) {
+        int32_t x = mouseX_;
+        int32_t y = mouseY_;
+        if (input_ != nullptr) input_->GetCursorPosition(&x, &y);
+        cursor_->Draw(*canvas_, x, y);
+    }
+    display_.InvalidateAll();
+    display_.Present();
+    for (const LaunchOptions::Shot& shot : shots_) {
+        if (shot.pass != passes_) continue;
+        if (platform::DisplayPresenter::Current().WriteImage(shot.path)) {
+            std::printf("Pass %d shown in %s\n", passes_, shot.path.c_str());
+            std::fflush(stdout);
+        } else {
+            std::fprintf(stderr, "vorn: the frame of pass %d cannot be written to %s\n", passes_, shot.path.c_str());
+            ++failedShots_;
+        }
+    }
+    if (window_.Headless()) return;
+    // A picture that does not change keeps no processor busy.
+    const auto now = std::chrono::steady_clock::now();
+    if (now < lastFlip_ + kFrameInterval) std::this_thread::sleep_until(lastFlip_ + kFrameInterval);
+    lastFlip_ = std::chrono::steady_clock::now();
+}
+
+void FramePump::Deliver(const ScriptEvent& event) {
+    switch (event.action) {
+        case ScriptAction::kKey:
+            DeliverKey(event.key, true);
+            DeliverKey(event.key, false);
+            break;
+        case ScriptAction::kPress: DeliverKey(event.key, true); break;
+        case ScriptAction::kRelease: DeliverKey(event.key, false); break;
+        case ScriptAction::kClick:
+            DeliverMove(event.x, event.y);
+            DeliverButton(true);
+            DeliverButton(false);
+            break;
+        case ScriptAction::kMove: DeliverMove(event.x, event.y); break;
+        case ScriptAction::kType:
+            for (const char c : event.text) {
+                platform::WindowMessage typed;
+                typed.type = platform::WindowMessageType::kCharacter;
+                typed.character = uint8_t(c);
+                window_.Post(typed);
+            }
+            break;
+        case ScriptAction::kQuit: {
+            platform::WindowMessage close;
+            close.type = platform::WindowMessageType::kClose;
+            window_.Post(close);
+            break;
+        }
+    }
+}
+
+void FramePump::DeliverKey(uint32_t key, bool down) {
+    using platform::WindowMessageType;
+    const bool system = (key & ~kExtendedKey) == kKeyF10;
+    platform::WindowMessage message;
+    if (system) {
+        message.type = down ? WindowMessageType::kSystemKeyDown : WindowMessageType::kSystemKeyUp;
+    } else {
+        message.type = down ? WindowMessageType::kKeyDown : WindowMessageType::kKeyUp;
+    }
+    message.scanCode = uint8_t(key & ~kExtendedKey);
+    message.extended = (key & kExtendedKey) != 0;
+    window_.Post(message);
+    if (input_ != nullptr) input_->FeedKey(key, down);
+    const uint32_t character = Script::CharacterOfKey(key);
+    if (down && !system && character != 0) {
+        platform::WindowMessage typed;
+        typed.type = WindowMessageType::kCharacter;
+        typed.character = character;
+        window_.Post(typed);
+    }
+}
+
+void FramePump::DeliverMove(int32_t x, int32_t y) {
+    platform::WindowMessage message;
+    message.type = platform::WindowMessageType::kMouseMove;
+    message.x = x;
+    message.y = y;
+    message.buttons = mouseDown_ ? platform::MouseButtonBit(platform::kMouseButtonLeft) : 0;
+    window_.Post(message);
+    if (input_ != nullptr) {
+        input_->FeedCursor(x, y);
+        input_->FeedMouseMotion(x - mouseX_, y - mouseY_);
+    }
+    mouseX_ = x;
+    mouseY_ = y;
+}
+
+void FramePump::DeliverButton(bool down) {
+    if (input_ != nullptr) input_->FeedMouseButton(kInputLeftButton, down);
+    mouseDown_ = down;
+    platform::WindowMessage message;
+    message.type = down ? platform::WindowMessageType::kMouseButtonDown : platform::WindowMessageType::kMouseButtonUp;
+    message.button = platform::kMouseButtonLeft;
+    message.buttons = down ? platform::MouseButtonBit(platform::kMouseButtonLeft) : 0;
+    message.x = mouseX_;
+    message.y = mouseY_;
+    window_.Post(message);
 }

@@ -1,7 +1,96 @@
 #pragma once
+#include <chrono>
+#include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <vector>
 
-// One pass of the window: its pending messages, then 0 when the game quits.
+#include "shell/LaunchOptions.h"
+#include "shell/Script.h"
+
+class Canvas;
+class DisplayDriver;
+class SoftCursor;
+
+namespace platform {
+class Clock;
+class QueuedInput;
+class SteppedClock;
+class Window;
+}  // namespace platform
+
+// One pass of the game's message pump through the FramePump in use (else
+// the main window's): the script's events of the pass, then the window's
+// messages. 0 once the program quits, else 1.
 int32_t PumpMessages();
-// Shows the frame drawn since the last flip.
+// Shows the frame drawn since the last one through the FramePump in use
+// (else presents the main display): see FramePump::Flip.
 void FlipFrame();
+
+// The passes of the game's loops, counted from 1: each pump of the window's
+// messages starts one, and the frame presented after it is that pass's.
+// Delivers a script's events at their passes to the window and the input
+// layer as a real window delivers its own, writes the pictures asked of
+// given passes, draws the software cursor into each frame shown and keeps a
+// real window to 60 frames a second at most. Without a window the clock
+// steps kHeadlessStepMs a pass, and a run with a script or pictures ends
+// (the pump says quit) after the last of them.
+//
+// While one lives, PumpMessages and FlipFrame go through it.
+class FramePump {
+public:
+    static constexpr uint32_t kHeadlessStepMs = 50;
+    // The shortest time from frame to frame on a real window: 60 a second.
+    static constexpr std::chrono::microseconds kFrameInterval{16667};
+
+    // `input` (may be null) is the input layer the window feeds; `canvas`
+    // (may be null) the one the cursor is drawn into, which must draw into
+    // `display`'s frame.
+    FramePump(platform::Window& window, DisplayDriver& display, Canvas* canvas, platform::QueuedInput* input,
+              Script script, std::vector<LaunchOptions::Shot> shots);
+    ~FramePump();
+    FramePump(const FramePump&) = delete;
+    FramePump& operator=(const FramePump&) = delete;
+
+    int32_t Pump();
+    // Draws the cursor into the canvas, presents the display's whole frame,
+    // writes this pass's pictures and, on a real window, waits out the rest
+    // of the frame interval.
+    void Flip();
+
+    // The cursor drawn into every frame (null: none); not owned.
+    void SetCursor(SoftCursor* cursor) { cursor_ = cursor; }
+
+    int32_t Passes() const { return passes_; }
+    // Pictures that could not be written, each said on standard error.
+    int32_t FailedShots() const { return failedShots_; }
+
+    // The pump in use, or null.
+    static FramePump* Current();
+
+private:
+    void Deliver(const ScriptEvent& event);
+    void DeliverKey(uint32_t key, bool down);
+    void DeliverMove(int32_t x, int32_t y);
+    void DeliverButton(bool down);
+
+    platform::Window& window_;
+    DisplayDriver& display_;
+    Canvas* canvas_;
+    platform::QueuedInput* input_;
+    Script script_;
+    size_t nextEvent_ = 0;
+    std::vector<LaunchOptions::Shot> shots_;
+    SoftCursor* cursor_ = nullptr;
+    int32_t passes_ = 0;
+    // The pass after whose frame a run without a window ends; 0 never.
+    int32_t lastPass_ = 0;
+    int32_t failedShots_ = 0;
+    int32_t mouseX_ = 0;
+    int32_t mouseY_ = 0;
+    bool mouseDown_ = false;
+    std::unique_ptr<platform::SteppedClock> clock_;   // without a window
+    platform::Clock* previousClock_ = nullptr;
+    std::chrono::steady_clock::time_point lastFlip_{};
+    FramePump* previous_;
+};

@@ -67,6 +67,21 @@ bool ParseLaunchOptions(int argc, const char* const* argv, LaunchOptions* option
                 *error = "--step needs a frame length of 1 to 200 milliseconds";
                 return false;
             }
+        } else if (std::strcmp(arg, "--script") == 0) {
+            if (i + 1 >= argc || argv[i + 1][0] == '\0') {
+                *error = "--script needs a script file";
+                return false;
+            }
+            options->script = argv[++i];
+        } else if (std::strcmp(arg, "--shot") == 0) {
+            LaunchOptions::Shot shot;
+            if (i + 2 >= argc || !ParseFrameCount(argv[i + 1], &shot.pass) || argv[i + 2][0] == '\0') {
+                *error = "--shot needs a pass from 1 up and a PNG file";
+                return false;
+            }
+            shot.path = argv[i + 2];
+            i += 2;
+            options->shots.push_back(shot);
         } else {
             *error = std::string("unknown argument: ") + arg;
             return false;
@@ -79,6 +94,7 @@ const char* LaunchUsage() {
     return "Usage: vorn [--data DIR] [--headless] [--frames N] [--help]\n"
            "       vorn [--data DIR] [--headless] --mission FILE [--seconds N] [--seed S]\n"
            "            [--step MS] [--trace]\n"
+           "       vorn [...] [--script FILE] [--shot N FILE.png]...\n"
            "  --data DIR   the folder holding the seven data directories\n"
            "               (data, video, cel, option, xmi, mesh, missions)\n"
            "               and the files VORN.INI, vorn.cfg and screen.log\n"
@@ -94,5 +110,15 @@ const char* LaunchUsage() {
            "               1 to 200 (50)\n"
            "  --trace      with --mission: each AI ship's behaviour and target every\n"
            "               simulated second, and every hit\n"
+           "  --script FILE  deliver the input events of FILE at their passes of the\n"
+           "               message pump, as a window would; lines are\n"
+           "               \"at N key|press|release K\", \"at N click|move X Y\",\n"
+           "               \"at N type TEXT\", \"at N quit\"; K a key name (Escape,\n"
+           "               Enter, Space, Up, Down, Left, Right, A-Z, 0-9, F1-F12)\n"
+           "               or a key code; '#' starts a comment\n"
+           "  --shot N FILE.png  write the frame presented by pass N as a picture;\n"
+           "               repeatable. Without a window the clock steps 50 ms a\n"
+           "               pass and the run ends after its last shot and event,\n"
+           "               or at quit\n"
            "  --help       show this text\n";
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // What the command line asks of the program.
 struct LaunchOptions {
@@ -22,6 +23,14 @@ struct LaunchOptions {
     static constexpr int32_t kMinStep = 1;
     static constexpr int32_t kMaxStep = 200;
     bool trace = false;      // the flight tells each AI ship's state every second, and every hit
+    // A file of input events delivered at their passes (see shell/Script.h).
+    std::string script;
+    // Pictures of the frames presented by given passes of the message pump.
+    struct Shot {
+        int32_t pass = 0;
+        std::string path;   // a PNG file
+    };
+    std::vector<Shot> shots;
 };
 
 // Parses argv into `options`; false with `error` set for an unknown or

@@ -2,13 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "display/DibDriver.h"
@@ -28,6 +27,7 @@
 #include "scene/OstrelSystem.h"
 #include "engine/Random.h"
 #include "engine/SubHeap.h"
+#include "engine/TaskLayer.h"
 #include "display/FontContext.h"
 #include "display/FontLoader.h"
 #include "display/TextCursor.h"
@@ -59,6 +59,12 @@
 #include "sound/SoundEffectLibrary.h"
 #include "shell/PlayMovie.h"
 #include "shell/StartupSettings.h"
+#include "shell/FramePump.h"
+#include "shell/Script.h"
+#include "shell/TypedText.h"
+#include "game/SoftCursor.h"
+#include "game/TextInput.h"
+#include "platform/QueuedInput.h"
 
 OstrelSystem* g_engine = nullptr;
 platform::Window* g_mainWindow = nullptr;
@@ -83,9 +89,6 @@ constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr const char* kIntroMovie = "intro.mpg";
 // The file whose first font draws the version banner.
 constexpr const char* kBannerFontFile = "ttf.iff";
-// Between intro frames on a real window: about 60 a second, without
-// keeping a processor busy on a picture that does not change.
-constexpr auto kFramePause = std::chrono::milliseconds(16);
 
 void Say(const char* line) {
     std::printf("%s\n", line);
@@ -117,6 +120,9 @@ struct Session {
     std::string bannerFont;
     // The devices until the game state takes them.
     InputSystem* input = nullptr;
+    std::unique_ptr<SoftCursor> cursor;
+    // The passes of the loops, from the intro on.
+    std::unique_ptr<FramePump> pump;
 };
 
 // Everything the start-up made, in the game's shutdown order; whatever was
@@ -124,6 +130,9 @@ struct Session {
 void ShutDown(Session& session) {
     // The window's procedure reads the devices, which go with the game state.
     if (g_mainWindow != nullptr) g_mainWindow->SetProcedure(nullptr);
+    session.pump.reset();
+    session.cursor.reset();
+    SetTextInputBuffer(0);
     delete session.input;
     session.input = nullptr;
     // The game state owns the palettes that the canvas and the driver point
@@ -419,6 +428,24 @@ bool StartScreen(const LaunchOptions& options, const StartupSettings& settings) 
     return true;
 }
 
+// The cursor's shapes from the data directory. Without them the window
+// system's cursor serves, so a missing file only goes to the log.
+std::unique_ptr<SoftCursor> LoadCursor() {
+    auto cursor = std::make_unique<SoftCursor>();
+    // A run without a window has no system cursor: the game draws its own,
+    // so that the pictures of a scripted run show where the pointer is.
+    cursor->software = g_mainWindow->Headless();
+    const std::string path = g_dataDirs.Prefix(DataDir::kData) + SoftCursor::kFileName;
+    const Status status = cursor->Load(path.c_str());
+    if (status == kStatusOk) {
+        std::printf("Cursors: %d shapes from %s\n", SoftCursor::kShapeCount, path.c_str());
+    } else {
+        std::printf("Cursors: %s cannot be read (%u): the system's cursor serves\n", path.c_str(), status);
+    }
+    std::fflush(stdout);
+    return cursor;
+}
+
 // Tells the player which font failed and how; false then. Keeps the name
 // of the banner's font.
 bool LoadGameFonts(Session& session) {
@@ -504,14 +531,17 @@ IntroEnd RunIntroLoop(platform::Window& window, DisplayDriver& display, int32_t 
         }
         return previous && previous(self, message);
     });
+    // The start-up's pump when it runs one; else one of the loop's own.
+    std::optional<FramePump> ownPump;
+    if (FramePump::Current() == nullptr) ownPump.emplace(window, display, nullptr, nullptr, Script(),
+                                                         std::vector<LaunchOptions::Shot>());
     int32_t frames = 0;
     IntroEnd end = IntroEnd::kFramesShown;
     for (;;) {
-        display.InvalidateAll();
-        display.Present();
+        FlipFrame();
         ++frames;
         if (frameLimit > 0 && frames >= frameLimit) break;
-        if (!window.PumpMessages()) {
+        if (PumpMessages() == 0) {
             end = IntroEnd::kQuit;
             break;
         }
@@ -519,14 +549,21 @@ IntroEnd RunIntroLoop(platform::Window& window, DisplayDriver& display, int32_t 
             end = IntroEnd::kDismissed;
             break;
         }
-        if (!window.Headless()) std::this_thread::sleep_for(kFramePause);
     }
+    ownPump.reset();
     window.SetProcedure(std::move(previous));
     if (framesShown != nullptr) *framesShown = frames;
     return end;
 }
 
 int RunGame(const LaunchOptions& options) {
+    // A script that cannot be read is refused as a bad argument is.
+    Script script;
+    std::string scriptError;
+    if (!options.script.empty() && !script.Load(options.script, &scriptError)) {
+        std::fprintf(stderr, "vorn: --script %s\n", scriptError.c_str());
+        return 2;
+    }
     Session session;
     session.settingsReader = new IniFile();
 
@@ -558,6 +595,17 @@ int RunGame(const LaunchOptions& options) {
     // The task-stack pool lives in this frame, which lasts until shutdown.
     alignas(16) uint8_t taskPool[OstrelSystem::kGameTaskPoolSize];
     SubHeap* pool = SubHeap::Init(taskPool, sizeof taskPool);
+    // The pool's memory is this frame's: it is given back on every way out,
+    // after the engine, or the frame keeps the pool's guard poison and later
+    // calls trip over it.
+    struct PoolRelease {
+        SubHeap* pool;
+        ~PoolRelease() {
+            if (pool == nullptr) return;
+            TaskLayer::SetPool(nullptr);
+            pool->Release();
+        }
+    } poolRelease{pool};
     if (g_engine->Start(OstrelSystem::kGameArenaSize1, OstrelSystem::kGameArenaSize2, pool) != kStatusOk) {
         ShowFatal(msg::kFailedToInitializeEngine, msg::kCaptionFatalError);
         ShutDown(session);
@@ -575,6 +623,7 @@ int RunGame(const LaunchOptions& options) {
     session.input = new DirectInputSystem(g_mainWindow);
     session.input->OpenDevices();
     FollowFocus(*g_mainWindow, session.input);
+    FollowTypedText(*g_mainWindow);
     std::printf("Input: keyboard %s, mouse %s, joystick %s\n", session.input->HasKeyboard() ? "yes" : "no",
                 session.input->HasMouse() ? "yes" : "no", session.input->HasJoystick() ? "yes" : "no");
     std::fflush(stdout);
@@ -607,6 +656,7 @@ int RunGame(const LaunchOptions& options) {
         return 1;
     }
     StartSound(options);
+    session.cursor = LoadCursor();
     LoadFx();
     std::printf("Lens flares: %d defined\n", g_flareTable.Count());
     // The intro movie before the fonts and the banner; a key skips it at once.
@@ -630,11 +680,21 @@ int RunGame(const LaunchOptions& options) {
     DrawIntroScreen(*g_gameCanvas, session.bannerFont);
     std::printf("Intro shown: %s\n", msg::kVersionBanner);
     std::fflush(stdout);
-    // Without a window nobody can end the intro, so it ends by itself.
-    const int32_t frameLimit = options.frames > 0 ? options.frames : (g_mainWindow->Headless() ? 1 : 0);
+    // The window feeds the process's input layer, which is the one in use
+    // unless a test installed its own.
+    auto* const input = dynamic_cast<platform::QueuedInput*>(&platform::InputBackend::Current());
+    session.pump = std::make_unique<FramePump>(*g_mainWindow, *g_display, g_gameCanvas, input, std::move(script),
+                                               options.shots);
+    session.pump->SetCursor(session.cursor.get());
+    // Without a window nobody can end the intro, so it ends by itself, after
+    // one frame or the last of a script's passes and pictures.
+    const bool scripted = !options.script.empty() || !options.shots.empty();
+    const int32_t frameLimit =
+        options.frames > 0 ? options.frames : (g_mainWindow->Headless() && !scripted ? 1 : 0);
     int32_t frames = 0;
     const IntroEnd end = RunIntroLoop(*g_mainWindow, *g_display, frameLimit, &frames);
-    const int exitCode = end == IntroEnd::kQuit ? g_mainWindow->ExitCode() : 0;
+    int exitCode = end == IntroEnd::kQuit ? g_mainWindow->ExitCode() : 0;
+    if (exitCode == 0 && session.pump->FailedShots() > 0) exitCode = 1;
     const char* const plural = frames == 1 ? "" : "s";
     switch (end) {
         case IntroEnd::kFramesShown: std::printf("Intro ended after %d frame%s\n", frames, plural); break;

@@ -126,4 +126,33 @@ TEST(LaunchOptionsMissionTest, TheStepIsAFrameLengthOfOneTo200Milliseconds) {
     EXPECT_NE(std::string(LaunchUsage()).find("--step MS"), std::string::npos);
 }
 
+TEST(LaunchOptions, ReadsAScriptAndRepeatedPictures) {
+    LaunchOptions options;
+    std::string error;
+    ASSERT_TRUE(Parse({"--script", "s.txt", "--shot", "3", "a.png", "--headless", "--shot", "40", "b.png"}, &options,
+                      &error))
+        << error;
+    EXPECT_EQ(options.script, "s.txt");
+    ASSERT_EQ(options.shots.size(), 2u);
+    EXPECT_EQ(options.shots[0].pass, 3);
+    EXPECT_EQ(options.shots[0].path, "a.png");
+    EXPECT_EQ(options.shots[1].pass, 40);
+    EXPECT_EQ(options.shots[1].path, "b.png");
+    EXPECT_TRUE(options.headless);
+}
+
+TEST(LaunchOptions, RefusesPicturesWithoutAPassOrAFile) {
+    const std::initializer_list<const char*> bad[] = {
+        {"--shot"}, {"--shot", "3"}, {"--shot", "0", "a.png"}, {"--shot", "-2", "a.png"},
+        {"--shot", "x", "a.png"}, {"--shot", "99999999999", "a.png"}, {"--shot", "3", ""},
+        {"--script"}, {"--script", ""},
+    };
+    for (const auto& args : bad) {
+        LaunchOptions options;
+        std::string error;
+        EXPECT_FALSE(Parse(args, &options, &error)) << *args.begin() << " " << args.size();
+        EXPECT_FALSE(error.empty());
+    }
+}
+
 }  // namespace

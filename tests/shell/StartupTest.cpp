@@ -196,6 +196,72 @@ TEST_F(StartupTest, FullScreenFromTheSettingsSwitchesTheDisplayAndGivesItBack) {
     ExpectNothingLeft();
 }
 
+// Scripted runs: the script's events at their passes, pictures of given
+// passes.
+
+TEST_F(StartupTest, AScriptedIntroEndsAtItsKeyAndItsPictureIsTheGoldenIntro) {
+    WriteTree();
+    dir_.WriteFile("intro.txt", "# the intro, dismissed\nat 2 move 320 240\nat 5 key Space\n");
+    LaunchOptions options = Options();
+    options.script = dir_.Str() + "/intro.txt";
+    options.shots = {{3, dir_.Str() + "/three.png"}};
+    EXPECT_EQ(RunGame(options), 0);
+    // The cleared frame, then the intro's frames of passes 0 to 4: the key
+    // of pass 5 ends it before another.
+    EXPECT_EQ(Presenter().FrameCount(), 6);
+    RgbImage shot;
+    ASSERT_TRUE(ReadStoredPng(dir_.Str() + "/three.png", &shot));
+    EXPECT_TRUE(MatchesGolden(shot, "intro"));
+    ExpectNothingLeft();
+}
+
+TEST_F(StartupTest, TwoScriptedRunsWriteTheSamePicture) {
+    WriteTree();
+    std::vector<uint8_t> pictures[2];
+    for (int run = 0; run < 2; ++run) {
+        LaunchOptions options = Options();
+        const std::string path = dir_.Str() + "/run" + std::to_string(run) + ".png";
+        options.shots = {{2, path}};
+        EXPECT_EQ(RunGame(options), 0);
+        const std::string bytes = FileContents(path);
+        pictures[run].assign(bytes.begin(), bytes.end());
+    }
+    EXPECT_FALSE(pictures[0].empty());
+    EXPECT_EQ(pictures[0], pictures[1]);
+}
+
+TEST_F(StartupTest, WithoutAWindowAScriptRunEndsAfterItsLastPass) {
+    WriteTree();
+    dir_.WriteFile("wait.txt", "at 7 move 1 1\n");
+    LaunchOptions options = Options();
+    options.script = dir_.Str() + "/wait.txt";
+    EXPECT_EQ(RunGame(options), 0);
+    // The cleared frame and the frames of passes 0 to 7.
+    EXPECT_EQ(Presenter().FrameCount(), 9);
+    ExpectNothingLeft();
+}
+
+TEST_F(StartupTest, ABadScriptIsRefusedBeforeAnythingStarts) {
+    WriteTree();
+    dir_.WriteFile("bad.txt", "at 4 key A\nat 3 key B\n");
+    LaunchOptions options = Options();
+    options.script = dir_.Str() + "/bad.txt";
+    EXPECT_EQ(RunGame(options), 2);
+    EXPECT_EQ(Presenter().FrameCount(), 0);
+    EXPECT_TRUE(boxes_.Boxes().empty());
+    options.script = dir_.Str() + "/missing.txt";
+    EXPECT_EQ(RunGame(options), 2);
+    ExpectNothingLeft();
+}
+
+TEST_F(StartupTest, APictureThatCannotBeWrittenFailsTheRun) {
+    WriteTree();
+    LaunchOptions options = Options();
+    options.shots = {{1, dir_.Str() + "/no-such-folder/one.png"}};
+    EXPECT_EQ(RunGame(options), 1);
+    ExpectNothingLeft();
+}
+
 // Drivers and pixel formats from the options file, and the retries.
 
 // The game always asks for 16 bits: the 8-bit palette is refused with 13

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <sstream>
 #include <system_error>
+#include <vector>
 
 #include "display/CanvasRgb.h"
 #include "display/Palette.h"
@@ -117,6 +118,68 @@ bool WritePpm(const std::string& path, const uint8_t* pixels, int32_t width, int
 }
 
 bool WritePpm(const std::string& path, const Canvas& canvas) { return WritePpm(path, CanvasToRgb(canvas)); }
+
+namespace {
+
+uint32_t BigEndian32(const uint8_t* bytes) {
+    return uint32_t(bytes[0]) << 24 | uint32_t(bytes[1]) << 16 | uint32_t(bytes[2]) << 8 | bytes[3];
+}
+
+}  // namespace
+
+bool ReadStoredPng(const std::string& path, RgbImage* image) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    const std::vector<uint8_t> file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    static constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (file.size() < 8 || std::memcmp(file.data(), kSignature, 8) != 0) return false;
+    uint32_t width = 0, height = 0;
+    std::vector<uint8_t> zlib;
+    size_t at = 8;
+    bool ended = false;
+    while (!ended) {
+        if (file.size() - at < 12) return false;
+        const uint32_t length = BigEndian32(&file[at]);
+        if (length > file.size() - at - 12) return false;
+        const uint8_t* const type = &file[at + 4];
+        const uint8_t* const data = &file[at + 8];
+        if (std::memcmp(type, "IHDR", 4) == 0) {
+            static constexpr uint8_t kRgb8[5] = {8, 2, 0, 0, 0};
+            if (length != 13 || std::memcmp(data + 8, kRgb8, 5) != 0) return false;
+            width = BigEndian32(data);
+            height = BigEndian32(data + 4);
+        } else if (std::memcmp(type, "IDAT", 4) == 0) {
+            zlib.insert(zlib.end(), data, data + length);
+        } else if (std::memcmp(type, "IEND", 4) == 0) {
+            ended = true;
+        }
+        at += 12 + size_t(length);
+    }
+    if (width == 0 || height == 0 || width > 1 << 14 || height > 1 << 14 || zlib.size() < 6) return false;
+    std::vector<uint8_t> raw;
+    size_t z = 2;
+    for (bool last = false; !last;) {
+        if (zlib.size() - z < 5 || (zlib[z] & 0x6) != 0) return false;   // stored blocks only
+        last = (zlib[z] & 1) != 0;
+        const size_t length = zlib[z + 1] | size_t(zlib[z + 2]) << 8;
+        if ((length ^ (zlib[z + 3] | size_t(zlib[z + 4]) << 8)) != 0xFFFF) return false;
+        z += 5;
+        if (zlib.size() - z < length) return false;
+        raw.insert(raw.end(), zlib.begin() + std::ptrdiff_t(z), zlib.begin() + std::ptrdiff_t(z + length));
+        z += length;
+    }
+    const size_t rowBytes = size_t(width) * 3;
+    if (raw.size() != (rowBytes + 1) * height) return false;
+    image->width = int32_t(width);
+    image->height = int32_t(height);
+    image->rgb.clear();
+    for (size_t y = 0; y < height; ++y) {
+        const uint8_t* const row = &raw[y * (rowBytes + 1)];
+        if (row[0] != 0) return false;
+        image->rgb.insert(image->rgb.end(), row + 1, row + 1 + rowBytes);
+    }
+    return true;
+}
 
 bool ReadPpm(const std::string& path, RgbImage* image) {
     std::ifstream in(path, std::ios::binary);

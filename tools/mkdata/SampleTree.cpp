@@ -7,6 +7,7 @@
 
 #include "tools/mkdata/DefinitionData.h"
 #include "tools/mkdata/FontData.h"
+#include "tools/mkdata/CursorData.h"
 #include "tools/mkdata/FxData.h"
 #include "tools/mkdata/ImageData.h"
 #include "tools/mkdata/MaterialData.h"
@@ -117,6 +118,8 @@ bool WriteSampleTree(const std::string& rootText, std::string* failure) {
     if (WriteSkirmishMission(skirmish.c_str()) != kStatusOk) return fail("cannot write " + skirmish.string());
     const fs::path dust = root / "cel" / "dust.iff";
     if (WriteDustSprites(dust.c_str()) != kStatusOk) return fail("cannot write " + dust.string());
+    const fs::path cursors = root / "data" / "cursors.iff";
+    if (WriteCursorShapes(cursors.c_str()) != kStatusOk) return fail("cannot write " + cursors.string());
     // The movies are made once by tools/make-movies.sh and kept in the source tree.
     std::error_code copyError;
     for (const char* movie : kSampleMovies) {

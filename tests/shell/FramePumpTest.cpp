@@ -1,0 +1,197 @@
+#include "shell/FramePump.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "canvas/SurfaceCanvas16.h"
+#include "display/DirectDrawDriver.h"
+#include "display/Palette.h"
+#include "display/PixelFormat.h"
+#include "platform/Clock.h"
+#include "platform/Window.h"
+#include "tests/support/GoldenImage.h"
+#include "tests/support/ScopedDisplay.h"
+#include "tests/support/ScriptedInput.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+using platform::WindowMessage;
+using platform::WindowMessageType;
+
+// What the window's procedure saw, message by message, and in which pass.
+struct Seen {
+    int32_t pass;
+    WindowMessage message;
+};
+
+class FramePumpTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        palette_.reset(Palette::Create(kPixelFormatRgb565));
+        ASSERT_NE(palette_, nullptr);
+        ASSERT_EQ(driver_.SetMode(640, 480, 16, palette_.get(), 0), kDisplayOk);
+        ASSERT_TRUE(input_.OpenInput(window_.get()));
+        window_->SetProcedure([this](platform::Window&, const WindowMessage& message) {
+            seen_.push_back({FramePump::Current() != nullptr ? FramePump::Current()->Passes() : -1, message});
+            return false;
+        });
+    }
+    void TearDown() override { input_.CloseInput(); }
+
+    std::unique_ptr<FramePump> Pump(const std::string& text, std::vector<LaunchOptions::Shot> shots = {}) {
+        Script script;
+        std::string error;
+        EXPECT_TRUE(script.Parse(text, &error)) << error;
+        return std::make_unique<FramePump>(*window_, driver_, nullptr, &input_, std::move(script), std::move(shots));
+    }
+    std::vector<Seen> SeenIn(int32_t pass) const {
+        std::vector<Seen> in;
+        for (const Seen& seen : seen_) {
+            if (seen.pass == pass) in.push_back(seen);
+        }
+        return in;
+    }
+
+    ScopedDisplay display_;
+    std::unique_ptr<Palette> palette_;
+    std::unique_ptr<platform::Window> window_ = platform::Window::CreateHeadless("pump", 640, 480, false);
+    DirectDrawDriver driver_{window_.get()};
+    ScriptedInput input_;
+    std::vector<Seen> seen_;
+};
+
+TEST_F(FramePumpTest, EventsArriveAtTheirPassesAsAWindowSendsThem) {
+    const auto pump = Pump("at 2 key A\n"
+                           "at 4 press Up\n"
+                           "at 4 type hi\n"
+                           "at 6 release Up\n"
+                           "at 6 key F10\n");
+    for (int32_t pass = 1; pass <= 6; ++pass) EXPECT_EQ(PumpMessages(), 1);
+    EXPECT_TRUE(SeenIn(1).empty());
+    const std::vector<Seen> two = SeenIn(2);
+    ASSERT_EQ(two.size(), 3u);
+    EXPECT_EQ(two[0].message.type, WindowMessageType::kKeyDown);
+    EXPECT_EQ(two[0].message.scanCode, 0x1E);
+    EXPECT_FALSE(two[0].message.extended);
+    EXPECT_EQ(two[1].message.type, WindowMessageType::kCharacter);
+    EXPECT_EQ(two[1].message.character, uint32_t('a'));
+    EXPECT_EQ(two[2].message.type, WindowMessageType::kKeyUp);
+    EXPECT_TRUE(SeenIn(3).empty());
+    const std::vector<Seen> four = SeenIn(4);
+    ASSERT_EQ(four.size(), 3u);
+    EXPECT_EQ(four[0].message.type, WindowMessageType::kKeyDown);
+    EXPECT_EQ(four[0].message.KeyCode(), 200u) << "the arrow up, an extended key";
+    EXPECT_EQ(four[1].message.character, uint32_t('h'));
+    EXPECT_EQ(four[2].message.character, uint32_t('i'));
+    const std::vector<Seen> six = SeenIn(6);
+    ASSERT_EQ(six.size(), 3u);
+    EXPECT_EQ(six[0].message.type, WindowMessageType::kKeyUp);
+    EXPECT_EQ(six[1].message.type, WindowMessageType::kSystemKeyDown) << "F10 is a system key";
+    EXPECT_EQ(six[2].message.type, WindowMessageType::kSystemKeyUp);
+}
+
+TEST_F(FramePumpTest, TheInputLayerSeesKeysAndTheMouseAsFromAWindow) {
+    auto keyboard = input_.CreateDevice(platform::InputDeviceKind::kKeyboard);
+    ASSERT_NE(keyboard, nullptr);
+    keyboard->SetDataFormat(platform::InputDeviceKind::kKeyboard);
+    keyboard->SetBufferSize(16);
+    ASSERT_EQ(keyboard->Acquire(), platform::kInputOk);
+    const auto pump = Pump("at 1 press Left\nat 1 click 30 40\nat 2 release Left\nat 2 move 35 20\n");
+
+    EXPECT_EQ(PumpMessages(), 1);
+    platform::DeviceEvent events[8];
+    uint32_t count = 8;
+    ASSERT_EQ(keyboard->GetDeviceData(events, &count), platform::kInputOk);
+    ASSERT_EQ(count, 1u) << "held until its release";
+    EXPECT_EQ(events[0].offset, 0x4Bu | 0x80u);
+    EXPECT_EQ(events[0].data, 0x80u);
+    int32_t x = 0, y = 0;
+    EXPECT_TRUE(input_.GetCursorPosition(&x, &y));
+    EXPECT_EQ(x, 30);
+    EXPECT_EQ(y, 40);
+    EXPECT_FALSE(input_.IsMouseButtonDown(1)) << "a click lets go again";
+    const std::vector<Seen> one = SeenIn(1);
+    ASSERT_EQ(one.size(), 4u);
+    EXPECT_EQ(one[1].message.type, WindowMessageType::kMouseMove);
+    EXPECT_EQ(one[2].message.type, WindowMessageType::kMouseButtonDown);
+    EXPECT_EQ(one[2].message.button, platform::kMouseButtonLeft);
+    EXPECT_EQ(one[2].message.x, 30);
+    EXPECT_EQ(one[2].message.y, 40);
+    EXPECT_EQ(one[3].message.type, WindowMessageType::kMouseButtonUp);
+
+    EXPECT_EQ(PumpMessages(), 1);
+    count = 8;
+    ASSERT_EQ(keyboard->GetDeviceData(events, &count), platform::kInputOk);
+    ASSERT_EQ(count, 1u);
+    EXPECT_EQ(events[0].data, 0u);
+    EXPECT_TRUE(input_.GetCursorPosition(&x, &y));
+    EXPECT_EQ(x, 35);
+    EXPECT_EQ(y, 20);
+}
+
+TEST_F(FramePumpTest, QuitClosesTheWindowAndTheLoopsSeeTheEnd) {
+    const auto pump = Pump("at 2 quit\n");
+    EXPECT_EQ(PumpMessages(), 1);
+    EXPECT_EQ(PumpMessages(), 0);
+    EXPECT_EQ(SeenIn(2).front().message.type, WindowMessageType::kClose) << "as the window's close button";
+    EXPECT_EQ(PumpMessages(), 0);
+}
+
+TEST_F(FramePumpTest, WithoutAWindowTheClockStepsEachPassAndIsGivenBack) {
+    platform::Clock& before = platform::Clock::Current();
+    {
+        const auto pump = Pump("");
+        const uint32_t start = platform::Clock::Current().Milliseconds();
+        EXPECT_EQ(PumpMessages(), 1);
+        EXPECT_EQ(PumpMessages(), 1);
+        EXPECT_EQ(platform::Clock::Current().Milliseconds() - start, 2 * FramePump::kHeadlessStepMs);
+        FlipFrame();
+        EXPECT_EQ(platform::Clock::Current().Milliseconds() - start, 2 * FramePump::kHeadlessStepMs);
+    }
+    EXPECT_EQ(&platform::Clock::Current(), &before);
+    EXPECT_EQ(FramePump::Current(), nullptr);
+}
+
+TEST_F(FramePumpTest, WithoutAWindowTheRunEndsAfterTheLastShotAndEvent) {
+    TempDir dir;
+    const auto pump = Pump("at 2 key A\n", {{3, dir.Str() + "/three.png"}});
+    for (int32_t pass = 1; pass <= 3; ++pass) {
+        EXPECT_EQ(PumpMessages(), 1) << pass;
+        FlipFrame();
+    }
+    EXPECT_EQ(PumpMessages(), 0);
+    EXPECT_TRUE(window_->QuitRequested());
+}
+
+TEST_F(FramePumpTest, APictureIsTheFramePresentedByItsPass) {
+    TempDir dir;
+    const std::string two = dir.Str() + "/two.png";
+    const auto pump = Pump("", {{2, two}, {9, dir.Str() + "/no-such-folder/nine.png"}});
+    SurfaceCanvas16 canvas(driver_.frameSurfaces, 0, palette_.get(), 0);
+    // A frame per pass, each of its own colour as a 5-6-5 word: red, then
+    // green, then blue.
+    for (const uint32_t colour : {0xF800u, 0x07E0u, 0x001Fu}) {
+        PumpMessages();
+        canvas.Clear(Canvas::kColorRaw565 | colour, 0xFFFFFFFF);
+        FlipFrame();
+    }
+    RgbImage picture;
+    ASSERT_TRUE(ReadStoredPng(two, &picture));
+    ASSERT_EQ(picture.width, 640);
+    ASSERT_EQ(picture.height, 480);
+    EXPECT_EQ(picture.rgb[0], 0);
+    EXPECT_EQ(picture.rgb[1], 255) << "the green frame of pass 2";
+    EXPECT_EQ(picture.rgb[2], 0);
+    EXPECT_EQ(pump->FailedShots(), 0);
+    for (int32_t pass = 4; pass <= 9; ++pass) {
+        PumpMessages();
+        FlipFrame();
+    }
+    EXPECT_EQ(pump->FailedShots(), 1) << "a picture that cannot be written is counted";
+}
+
+}  // namespace
