@@ -50,6 +50,7 @@ LoopSteps GameLoopSteps(Canvas* canvas) {
     steps.prepareFlight = [](GameState& game) {
         game.EnsureFlightCamera();
         if (game.viewedObject == nullptr) game.viewedObject = game.playerShip;
+        game.viewMode = kChaseViewMode;
     };
     steps.restoreFlight = [](GameState& game) {
         if (game.Input() != nullptr) game.Input()->OpenDevices();

@@ -11,6 +11,7 @@
 #include "engine/input/InputSystem.h"
 #include "game/GameState.h"
 #include "platform/Clock.h"
+#include "platform/SteppedClock.h"
 #include "platform/Window.h"
 #include "shell/Startup.h"
 
@@ -88,7 +89,13 @@ int32_t PlayMovie(const char* path, uint32_t noSkipMs) {
             const uint32_t elapsed = platform::Clock::Current().Milliseconds() - start;
             if (skip && elapsed >= noSkipMs) break;
             skip = false;
-            std::this_thread::sleep_for(kFramePause);
+            // Under a stepped clock (a run without a window) the movie's time
+            // is the clock's: it moves by the pause instead of waiting it out.
+            if (auto* const stepped = dynamic_cast<platform::SteppedClock*>(&platform::Clock::Current())) {
+                stepped->Advance(uint32_t(kFramePause.count()));
+            } else {
+                std::this_thread::sleep_for(kFramePause);
+            }
         }
         if (g_mainWindow != nullptr) g_mainWindow->SetProcedure(std::move(previous));
     }

@@ -579,8 +579,10 @@ int RunGame(const LaunchOptions& options) {
         return 1;
     }
     std::printf("Data directories found under %s\n", options.dataRoot.c_str());
-    if (!options.mission.empty() && g_mainWindow->Headless()) {
-        // A flight without a window needs no display, sound or engine heap.
+    const bool scripted = !options.script.empty() || !options.shots.empty();
+    if (!options.mission.empty() && g_mainWindow->Headless() && !scripted) {
+        // A flight without a window or a picture to take needs no display,
+        // sound or engine heap: it tells what happens, frame by frame.
         const int code = RunMissionFlight(options);
         ShutDown(session);
         return code;
@@ -669,9 +671,18 @@ int RunGame(const LaunchOptions& options) {
         return 1;
     }
 
+    // The window feeds the process's input layer, which is the one in use
+    // unless a test installed its own. One pump counts the passes of the
+    // intro and of the loop alike, for the script and its pictures.
+    auto* const input = dynamic_cast<platform::QueuedInput*>(&platform::InputBackend::Current());
+    session.pump = std::make_unique<FramePump>(*g_mainWindow, *g_display, g_gameCanvas, input, std::move(script),
+                                               options.shots);
+    session.pump->SetCursor(session.cursor.get());
+
     if (!options.mission.empty()) {
         // A mission named on the command line flies at once.
-        const int code = RunMainLoop(options);
+        int code = RunMainLoop(options);
+        if (code == 0 && session.pump->FailedShots() > 0) code = 1;
         ShutDown(session);
         Say("Shut down");
         return code;
@@ -680,15 +691,8 @@ int RunGame(const LaunchOptions& options) {
     DrawIntroScreen(*g_gameCanvas, session.bannerFont);
     std::printf("Intro shown: %s\n", msg::kVersionBanner);
     std::fflush(stdout);
-    // The window feeds the process's input layer, which is the one in use
-    // unless a test installed its own.
-    auto* const input = dynamic_cast<platform::QueuedInput*>(&platform::InputBackend::Current());
-    session.pump = std::make_unique<FramePump>(*g_mainWindow, *g_display, g_gameCanvas, input, std::move(script),
-                                               options.shots);
-    session.pump->SetCursor(session.cursor.get());
     // Without a window nobody can end the intro, so it ends by itself, after
     // one frame or the last of a script's passes and pictures.
-    const bool scripted = !options.script.empty() || !options.shots.empty();
     const int32_t frameLimit =
         options.frames > 0 ? options.frames : (g_mainWindow->Headless() && !scripted ? 1 : 0);
     int32_t frames = 0;

@@ -604,6 +604,57 @@ TEST_F(StartupTest, FliesTheSampleMissionTheSameWayForOneSeed) {
     EXPECT_EQ(RunGame(options), 1);
 }
 
+// The sample mission flown from the command line without a window: the
+// frame of pass 40 through the chase view, with the HUD over it, on the
+// 16-bit software canvas and through the 3D kind; the same every run, and
+// another when the player holds Left from the first pass.
+class MissionShotTest : public StartupTest {
+protected:
+    RgbImage FlyAndShoot(const std::string& name, const std::string& script = "") {
+        LaunchOptions options = Options();
+        options.mission = "sample.uli";
+        options.seed = 1;
+        if (!script.empty()) {
+            dir_.WriteFile(name + ".txt", script);
+            options.script = dir_.Str() + "/" + name + ".txt";
+        }
+        options.shots = {{40, dir_.Str() + "/" + name + ".png"}};
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(RunGame(options), 0);
+        const std::string out = testing::internal::GetCapturedStdout();
+        EXPECT_NE(out.find("Pass 40 shown in"), std::string::npos) << out;
+        RgbImage shot;
+        EXPECT_TRUE(ReadStoredPng(dir_.Str() + "/" + name + ".png", &shot));
+        return shot;
+    }
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(WriteSampleTree(dir_.Str(), &error)) << error;
+    }
+};
+
+TEST_F(MissionShotTest, PassFortyOnTheSoftwareCanvasIsTheSameEveryRun) {
+    const RgbImage first = FlyAndShoot("first");
+    EXPECT_TRUE(MatchesGolden(first, "mission40"));
+    const RgbImage second = FlyAndShoot("second");
+    EXPECT_EQ(first.rgb, second.rgb);
+    ExpectNothingLeft();
+}
+
+TEST_F(MissionShotTest, PassFortyThroughThe3dKind) {
+    WriteConfig(kGraphicsDriverDirect3d, kPixelFormatRgb565);
+    EXPECT_TRUE(MatchesGolden(FlyAndShoot("hardware"), "mission40_3d"));
+    ExpectNothingLeft();
+}
+
+TEST_F(MissionShotTest, HoldingLeftFromTheFirstPassTurnsTheShip) {
+    const RgbImage straight = FlyAndShoot("straight");
+    const RgbImage turned = FlyAndShoot("turned", "# the stick held left\nat 1 press Left\n");
+    ASSERT_EQ(straight.rgb.size(), turned.rgb.size());
+    EXPECT_NE(straight.rgb, turned.rgb);
+    EXPECT_TRUE(MatchesGolden(turned, "mission40_left"));
+}
+
 // Two wings of AI raiders fight it out for two simulated minutes: ships
 // of each side shoot down ships of the other, and the trace tells it.
 TEST_F(StartupTest, TheSkirmishEndsInKillsAcrossTheSides) {
