@@ -7,6 +7,7 @@
 
 #include "engine/Clock.h"
 #include "engine/input/InputSystem.h"
+#include "game/CommandTable.h"
 #include "game/DataDirectories.h"
 #include "game/GameState.h"
 #include "game/Screen.h"
@@ -19,9 +20,6 @@
 #include "sound/SoundDevice.h"
 
 namespace {
-
-// The key that pauses by default; it also ends a frozen pause.
-constexpr uint32_t kEscapeScanCode = 1;
 
 void StopSounds(GameState& game) {
     if (game.Sound() != nullptr) game.Sound()->StopAll();
@@ -55,23 +53,11 @@ LoopSteps GameLoopSteps(Canvas* canvas) {
     steps.restoreFlight = [](GameState& game) {
         if (game.Input() != nullptr) game.Input()->OpenDevices();
     };
-    // The key that paused is still down when the pause begins: it must go
-    // up before it counts again.
-    auto released = std::make_shared<bool>(false);
-    steps.pauseCommand = [released](GameState& game) {
-        InputSystem* const input = game.Input();
-        if (input != nullptr) {
-            input->Update();
-            input->Snapshot();
-        }
-        const bool down = input != nullptr && input->IsKeyDown(kEscapeScanCode);
-        if (!down) {
-            *released = true;
-            return false;
-        }
-        if (!*released) return false;
-        *released = false;
-        return true;
+    // The pause command ends a frozen pause as it began it: a new press, not
+    // the one that paused, which is still held when the pause begins.
+    steps.pauseCommand = [](GameState& game) {
+        CaptureCommandState(game);
+        return game.commands.WasPressed(command_table::kPause);
     };
     return steps;
 }
