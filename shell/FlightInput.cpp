@@ -11,6 +11,7 @@
 #include "objects/systems/EngineSystem.h"
 #include "objects/weapons/Weapon.h"
 #include "platform/InputBackend.h"
+#include "shell/FlightCommands.h"
 
 namespace {
 
@@ -170,4 +171,5 @@ void HandleFlightInput(GameState& game, uint32_t elapsedMs) {
     Steer(game, ship, stick);
     Throttle(game, ship, stick, elapsedMs);
     Weapons(game, ship);
+    HandleFlightCommands(game, ship);
 }
