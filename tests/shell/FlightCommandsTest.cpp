@@ -6,7 +6,9 @@
 
 #include <initializer_list>
 
+#include "display/PixelFormat.h"
 #include "engine/Random.h"
+#include "game/DataDirectories.h"
 #include "game/CommandTable.h"
 #include "game/GameState.h"
 #include "objects/ships/PlayerShip.h"
@@ -22,7 +24,11 @@
 #include "objects/weapons/Launchers.h"
 #include "shell/FlightInput.h"
 #include "shell/FlightView.h"
+#include "scene/OstrelSystem.h"
+#include "tests/support/TempDir.h"
 #include "tests/support/world/WorldBuilder.h"
+#include "tools/flightshot/FlightShot.h"
+#include "tools/mkdata/SampleTree.h"
 
 namespace {
 
@@ -232,6 +238,47 @@ TEST_F(FlightCommandsTest, EjectingPutsThePlayerInThePod) {
     auto* const second = new PlayerShip(builder_.Template("POD"));
     EXPECT_FALSE(EjectInto(Game(), second));   // deleted: the sanitizer sees a leak otherwise
     EXPECT_EQ(Game().playerShip, pod);
+}
+
+// The eject command in the sample flight: the data's pod takes the ship's
+// place and flies on from where it was; a second press leaves the pod be.
+TEST(FlightEjectTest, TheEjectCommandPutsThePlayerInTheSamplePod) {
+    const TempDir dir;
+    std::string error;
+    ASSERT_TRUE(WriteSampleTree(dir.Str(), &error)) << error;
+    ASSERT_TRUE(g_dataDirs.Find(dir.Str()));
+    g_pixelFormat = kPixelFormatRgb565;
+    OstrelSystem engine{OstrelSystem::kGameHeapSize, OstrelSystem::kGameHeapMode};
+    ASSERT_EQ(engine.Start(OstrelSystem::kGameArenaSize1, OstrelSystem::kGameArenaSize2, nullptr), kStatusOk);
+    {
+        FlightShot flight;
+        ASSERT_EQ(flight.Load("sample.uli", 1), kStatusOk);
+        GameState& game = flight.Game();
+        auto* const ship = dynamic_cast<Craft*>(game.playerShip);
+        ASSERT_NE(ship, nullptr);
+        for (int i = 0; i < 3; ++i) flight.Simulate();
+        const auto press = [&](bool eject) {
+            KeySet now;
+            if (eject) now.Set(kEject);
+            game.commands.Capture(now);
+            HandleFlightInput(game, FlightShot::kFrameMs);
+        };
+        press(true);
+        auto* const pod = dynamic_cast<PlayerShip*>(game.playerShip);
+        ASSERT_NE(pod, nullptr);
+        ASSERT_NE(pod, ship);
+        EXPECT_STREQ(pod->label, "PILT");
+        EXPECT_EQ(pod->abandonedCraft, ship);
+        EXPECT_EQ(game.viewedObject, pod);
+        EXPECT_EQ(pod->local.matrix.rows[3][2], ship->local.matrix.rows[3][2]);
+        press(true);   // held: nothing more
+        press(false);
+        press(true);   // pressed again in the pod: it stays
+        EXPECT_EQ(game.playerShip, pod);
+        for (int i = 0; i < 3; ++i) flight.Simulate();
+        EXPECT_NE(pod->active, 0);
+    }
+    g_dataDirs.Clear();
 }
 
 }  // namespace
