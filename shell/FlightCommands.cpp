@@ -22,7 +22,6 @@ namespace {
 using namespace command_table;
 
 constexpr int32_t kCockpitViewMode = 0;
-constexpr int32_t kNavigationMapMode = 3;
 constexpr int32_t kGroupSwitchMs = 250;
 constexpr const char* kPodDefinition = "PILT";
 
@@ -121,7 +120,7 @@ void Navigation(GameState& game, const CommandState& commands, Craft& ship) {
     if (commands.WasPressed(kClosestNavPoint)) ship.SelectClosestNavPoint();
     if (commands.WasPressed(kCockpitView)) game.viewMode = kCockpitViewMode;
     if (commands.WasPressed(kChaseView)) game.viewMode = kChaseViewMode;
-    if (commands.WasPressed(kNavigationMap)) game.mode = kNavigationMapMode;
+    if (commands.WasPressed(kNavigationMap)) game.mode = GameState::kModeNavMap;
 }
 
 // The pilot-only craft of the definitions, made as a player ship, or null.

@@ -180,7 +180,7 @@ TEST_F(FlightCommandsTest, ViewsAndTheNavigationMap) {
     Hold(kCockpitView, 1);
     EXPECT_EQ(Game().viewMode, 0);
     Hold(kNavigationMap, 1);
-    EXPECT_EQ(Game().mode, 3);
+    EXPECT_EQ(Game().mode, GameState::kModeNavMap);
 }
 
 // A group key fires its group while held; switching to it first costs its
