@@ -13,6 +13,8 @@ constexpr uint16_t kEquals = 13;
 constexpr uint16_t kQ = 16;
 constexpr uint16_t kW = 17;
 constexpr uint16_t kE = 18;
+constexpr uint16_t kR = 19;
+constexpr uint16_t kX = 45;
 constexpr uint16_t kSpace = 57;
 constexpr uint16_t kUp = 200;
 constexpr uint16_t kLeft = 203;
@@ -32,6 +34,8 @@ constexpr Entry kEntries[] = {
     {kThrottleDown, "Throttle Down", kMinus},
     {kFire, "Fire", kSpace},
     {kNextWeaponGroup, "Next Weapon Group", kW},
+    {kEcm, "ECM", kX},
+    {kRadarMode, "Radar Mode", kR},
 };
 
 }  // namespace

@@ -8,8 +8,8 @@ struct InputTrigger;
 
 // The flight commands by number: a command's number is its event in the
 // game's input event map and its bit in the command state. The numbers
-// below 75 are the flight's own group of the key map; 55 (radar range), 56
-// (radar mode) and 68 (boost) are kept for the commands that will take them.
+// below 75 are the flight's own group of the key map; 75 and up are chat,
+// send and the exclamations.
 namespace command_table {
 
 enum Command : uint16_t {
@@ -24,11 +24,41 @@ enum Command : uint16_t {
     kThrottleDown = 8,
     kFire = 9,
     kNextWeaponGroup = 10,
+    kFireGroup1 = 11,   // to 13
+    kNextTarget = 14,
+    kPreviousTarget = 15,
+    kNextSubTarget = 16,
+    kStoreTarget1 = 17,    // to 20
+    kRecallTarget1 = 21,   // to 24
+    kLaunchProbe = 25,
+    kShieldPowerUp = 26,
+    kShieldPowerDown = 27,
+    kEnginePowerUp = 28,
+    kEnginePowerDown = 29,
+    kWeaponPowerUp = 30,
+    kWeaponPowerDown = 31,
+    kResetPowerSplit = 32,
+    kEcm = 33,
+    kCloak = 34,
+    kJammer = 35,
+    kLaunchDecoy = 36,
+    kNextNavPoint = 37,
+    kClosestNavPoint = 38,
+    kCockpitView = 39,
+    kChaseView = 40,
+    kNavigationMap = 41,
+    kEject = 42,
+    kRadarRange = 55,
+    kRadarMode = 56,
+    kBoost = 68,
+    kChat = 75,
+    kSend = 76,
+    kExclamation1 = 77,   // to 86
 };
 
-inline constexpr uint16_t kRadarRange = 55;
-inline constexpr uint16_t kRadarMode = 56;
-inline constexpr uint16_t kBoost = 68;
+inline constexpr int32_t kFireGroups = 3;
+inline constexpr int32_t kTargetSlots = 4;
+inline constexpr int32_t kExclamations = 10;
 
 // A command and the scan code of its default key; key 0 leaves it unbound.
 struct Entry {

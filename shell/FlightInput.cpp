@@ -11,6 +11,8 @@
 #include "objects/systems/EngineSystem.h"
 #include "objects/weapons/Weapon.h"
 #include "platform/InputBackend.h"
+#include "shell/BoundInput.h"
+#include "shell/FlightCommands.h"
 
 namespace {
 
@@ -24,8 +26,9 @@ constexpr int32_t kPauseMode = 6;
 
 // The stick as the flight reads it: each axis -1 to 1 (throttle 0 to 1).
 struct Stick {
-    bool present = false;
+    bool hasYaw = false;
     float x = 0.0f;          // yaw: left -1, right 1
+    bool hasPitch = false;
     float y = 0.0f;          // pitch: pulled back -1, pushed forward 1
     bool hasThrottle = false;
     float throttle = 0.0f;
@@ -35,27 +38,80 @@ struct Stick {
 
 float Centred(uint32_t value) { return std::clamp((float(value) - kAxisCentre) / kAxisCentre, -1.0f, 1.0f); }
 
-// The stick's axes, when the "Joystick" setting is on and one is there. The
-// positions come as 0 to 65535; a stick pushed forward reads low, and so
-// does a throttle lever pushed forward, to full power.
+// What an axis function follows. The key map's axis bindings, once the
+// game state holds them, take the place of the stick's old layout.
+bound_input::AxisSource BoundAxis(const GameState&, int32_t function) { return bound_input::DefaultAxis(function); }
+
+// Whether the "Mouse" setting lets the mouse steer; the key map's setting
+// decides once the game state holds it.
+bool MouseSteers(const GameState&) { return false; }
+
+// The stick's axes, when the "Joystick" setting is on and one is there,
+// each as its axis function's binding says. The positions come as 0 to
+// 65535; a stick pushed forward reads low, and so does a throttle lever
+// pushed forward, to full power.
 Stick ReadStick(const GameState& game) {
+    using namespace bound_input;
     Stick stick;
     const InputSystem* const input = game.Input();
     if (game.joystickSetting == 0 || input == nullptr || !input->HasJoystick()) return stick;
     platform::JoystickInfo info;
     input->GetJoystickState(&info);
-    // An axis the stick does not have reads 0, which would be full travel.
     platform::JoystickCaps caps;
     const uint32_t axes =
         platform::InputBackend::Current().GetJoystickCaps(&caps) == platform::kJoystickOk ? caps.axes : 2;
-    stick.present = true;
-    stick.x = Centred(info.x);
-    stick.y = -Centred(info.y);
-    stick.hasThrottle = axes >= 3;
-    if (stick.hasThrottle) stick.throttle = std::clamp(1.0f - float(info.z) / kAxisTop, 0.0f, 1.0f);
-    stick.hasRudder = axes >= 4;
-    if (stick.hasRudder) stick.rudder = Centred(info.r);
+    uint32_t position = 0;
+    if (ReadAxis(info, axes, BoundAxis(game, kYaw), &position)) {
+        stick.hasYaw = true;
+        stick.x = Centred(position);
+    }
+    if (ReadAxis(info, axes, BoundAxis(game, kPitch), &position)) {
+        stick.hasPitch = true;
+        stick.y = -Centred(position);
+    }
+    if (ReadAxis(info, axes, BoundAxis(game, kThrottle), &position)) {
+        stick.hasThrottle = true;
+        stick.throttle = std::clamp(1.0f - float(position) / kAxisTop, 0.0f, 1.0f);
+    }
+    if (ReadAxis(info, axes, BoundAxis(game, kRoll), &position)) {
+        stick.hasRudder = true;
+        stick.rudder = Centred(position);
+    }
     return stick;
+}
+
+// The mouse's movement this frame steers yaw and pitch under the "Mouse"
+// setting, where the stick does not: moving it forward pushes the nose down.
+void ReadMouse(const GameState& game, Stick& stick) {
+    const InputSystem* const input = game.Input();
+    if (!MouseSteers(game) || input == nullptr || !input->HasMouse()) return;
+    int16_t dx = 0, dy = 0;
+    input->GetMouseMotion(&dx, &dy);
+    if (!stick.hasYaw) {
+        stick.hasYaw = true;
+        stick.x = bound_input::MouseDeflection(dx);
+    }
+    if (!stick.hasPitch) {
+        stick.hasPitch = true;
+        stick.y = -bound_input::MouseDeflection(dy);
+    }
+}
+
+// Calls `visit`(command, direction) for each hat direction bound to a
+// command: the two of each function binding of the key map, once the game
+// state holds them; until then the hat holds no command.
+template <typename Visit>
+void ForEachHatBinding(const GameState&, Visit&&) {}
+
+// Every command whose bound hat direction the stick's hat reads now.
+void AddHatCommands(const GameState& game, KeySet& held) {
+    const InputSystem* const input = game.Input();
+    if (input == nullptr || !input->HasJoystick()) return;
+    platform::JoystickInfo info;
+    input->GetJoystickState(&info);
+    ForEachHatBinding(game, [&](uint32_t command, int32_t direction) {
+        if (command < KeySet::kBits && bound_input::HatHolds(direction, info.pov)) held.Set(command);
+    });
 }
 
 // +1, -1 or 0 for a pair of opposite commands.
@@ -76,8 +132,8 @@ float Shape(const FlightControlSystem* controls, float value) {
 
 void Steer(GameState& game, Craft& ship, const Stick& stick) {
     const CommandState& commands = game.commands;
-    const float pitch = Either(KeyAxis(commands, kNoseDown, kNoseUp), stick.present, stick.y);
-    const float yaw = Either(KeyAxis(commands, kYawRight, kYawLeft), stick.present, stick.x);
+    const float pitch = Either(KeyAxis(commands, kNoseDown, kNoseUp), stick.hasPitch, stick.y);
+    const float yaw = Either(KeyAxis(commands, kYawRight, kYawLeft), stick.hasYaw, stick.x);
     // A positive roll rate lifts the right wing.
     const float roll = Either(KeyAxis(commands, kRollLeft, kRollRight), stick.hasRudder, -stick.rudder);
     const auto* const controls = static_cast<const FlightControlSystem*>(ship.GetSystem(ShipSystem::kFlightControl, nullptr));
@@ -156,7 +212,9 @@ void CaptureCommandState(GameState& game) {
         return;
     }
     input->Update();
-    game.commands.Capture(map->Poll(~KeySet{}));
+    KeySet held = map->Poll(~KeySet{});
+    AddHatCommands(game, held);
+    game.commands.Capture(held);
     input->Snapshot();
 }
 
@@ -166,8 +224,10 @@ void HandleFlightInput(GameState& game, uint32_t elapsedMs) {
     if (object == nullptr || object->type < SpaceObject::kTypeCraft || object->active == 0) return;
     auto& ship = static_cast<Craft&>(*object);
     if (ship.dead != 0) return;
-    const Stick stick = ReadStick(game);
+    Stick stick = ReadStick(game);
+    ReadMouse(game, stick);
     Steer(game, ship, stick);
     Throttle(game, ship, stick, elapsedMs);
     Weapons(game, ship);
+    HandleFlightCommands(game, ship);
 }

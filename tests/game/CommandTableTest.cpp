@@ -28,7 +28,7 @@ TEST(CommandTable, NumbersAndKeysAreDistinctAndStayInTheFlightGroup) {
         if (entry.key != 0) {
             EXPECT_TRUE(keys.insert(entry.key).second) << "two commands on one key";
         }
-        EXPECT_LT(entry.number, 75u);
+        EXPECT_LT(entry.number, uint32_t(kChat));
         if (!first) {
             EXPECT_GT(entry.number, previous) << "not in command-number order";
         }
@@ -36,7 +36,7 @@ TEST(CommandTable, NumbersAndKeysAreDistinctAndStayInTheFlightGroup) {
         first = false;
         EXPECT_EQ(Find(entry.number), &entry);
     }
-    for (const uint16_t kept : {kRadarRange, kRadarMode, kBoost}) EXPECT_EQ(Find(kept), nullptr) << kept;
+    for (const uint16_t kept : {kRadarRange, kBoost}) EXPECT_EQ(Find(kept), nullptr) << kept;
     EXPECT_EQ(Find(511), nullptr);
 }
 
@@ -72,12 +72,12 @@ TEST_F(CommandMapTest, EachDefaultKeyFiresItsCommandAlone) {
     }
 }
 
-// Whatever is held, radar range, radar mode and boost stay free for the key map.
+// Whatever is held, radar range and boost stay free for the key map.
 TEST_F(CommandMapTest, NoKeyFiresTheKeptCommands) {
     for (uint32_t key = 1; key < 256; ++key) input_.Press(key);
     const KeySet fired = Fired();
     EXPECT_TRUE(fired.Test(kPause));
-    for (const uint16_t kept : {kRadarRange, kRadarMode, kBoost}) EXPECT_FALSE(fired.Test(kept)) << kept;
+    for (const uint16_t kept : {kRadarRange, kBoost}) EXPECT_FALSE(fired.Test(kept)) << kept;
 }
 
 TEST_F(CommandMapTest, ANewInputSystemGetsTheCommandsAgainAndNoneDropsThem) {

@@ -23,6 +23,7 @@
 #include "mission/SpawnRecords.h"
 #include "net/PacketBytes.h"
 #include "objects/ships/Craft.h"
+#include "objects/ships/PlayerShip.h"
 #include "objects/space/ObjectPart.h"
 #include "objects/space/WorldPass.h"
 #include "objects/systems/ShieldSystem.h"
@@ -67,6 +68,22 @@ protected:
     RecordingMessageBox boxes_;
     ScopedInstall<platform::MessageBox> boxInstalled_{boxes_};
 };
+
+// The pod an ejection puts the player in flies and sees, and fights with nothing.
+TEST_F(DefinitionsTest, TheEjectionPodLoadsAsAPlayerShip) {
+    SpaceObject* const object =
+        DefinitionLibrary::Current().LoadObjectDefinition("PILT", nullptr, SpaceObject::kTypePlayerShip, 0);
+    auto* const pod = dynamic_cast<PlayerShip*>(object);
+    ASSERT_NE(pod, nullptr);
+    builder_->Game().AddObjectsToWorld(pod, 0);
+    ASSERT_EQ(DefinitionLibrary::Current().LoadShipDefinition(pod, nullptr, nullptr, 0), kStatusOk);
+    for (const int32_t kind : {ShipSystem::kEnergy, ShipSystem::kRadar, ShipSystem::kTargeting, ShipSystem::kFlightControl,
+                               ShipSystem::kEngine}) {
+        EXPECT_NE(pod->GetSystem(kind, nullptr), nullptr) << kind;
+    }
+    EXPECT_EQ(pod->GetSystem(ShipSystem::kAnyWeapon, nullptr), nullptr);
+    EXPECT_EQ(pod->abandonedCraft, nullptr);
+}
 
 TEST_F(DefinitionsTest, TheSampleFighterLoadsWithItsEquipment) {
     Craft* const fighter = LoadCraft("P101");

@@ -655,6 +655,17 @@ TEST_F(MissionShotTest, HoldingLeftFromTheFirstPassTurnsTheShip) {
     EXPECT_TRUE(MatchesGolden(turned, "mission40_left"));
 }
 
+// The radar-mode key (R) turns the radar passive and the ECM key (X)
+// switches the ECM on: the HUD lights both indicators, once each, although
+// each key is held for several passes.
+TEST_F(MissionShotTest, TheRadarModeAndEcmKeysLightTheirIndicators) {
+    const RgbImage plain = FlyAndShoot("plain");
+    const RgbImage lit = FlyAndShoot("lit", "at 5 press R\nat 9 release R\nat 12 press X\nat 16 release X\n");
+    ASSERT_EQ(plain.rgb.size(), lit.rgb.size());
+    EXPECT_NE(plain.rgb, lit.rgb);
+    EXPECT_TRUE(MatchesGolden(lit, "mission40_radar_ecm"));
+}
+
 // Two wings of AI raiders fight it out for two simulated minutes: ships
 // of each side shoot down ships of the other, and the trace tells it.
 TEST_F(StartupTest, TheSkirmishEndsInKillsAcrossTheSides) {

@@ -207,6 +207,15 @@ Status WriteTemp(const std::string& path) {
                   WritePicture(decal, 4);
                   decal.End();
               });
+    // The pilot's pod of an ejection: a generator, sensors, controls and an
+    // engine, nothing to fight with.
+    WriteSpob(w, "PILT", "MISSL0000", {2, 200, 200, 1, 14, 80, 60, 30, 30, 60},
+              {{"EXPL", Join({Field("Explosion 1", 16)})},
+               {"EQPT", Equipment({{"Generator 1", "MISSL0000"},
+                                   {"Radar 1", "MISSL0000"},
+                                   {"Targeting 1", "MISSL0000"},
+                                   {"Flight 1", "MISSL0000"},
+                                   {"Engine 1", "MISSL0000"}})}});
     WriteSpob(w, "Raider", "2305RAIDR", {10, 1000, 400, 1, 14, 120, 70, 40, 50, 300},
               {{"EXPL", Join({Field("Explosion 1", 16)})},
                {"DEBR", Join({Field("Debris", 16)})},

@@ -7,7 +7,7 @@
 // armour systems, hardening, an ECM, a cloak, a jammer, a repair unit and a
 // decoy launcher, radar, targeting computer, flight controls, engine and
 // sensor launcher (with sound names for the player's ship); a capital ship
-// with two turrets (bases and kind-10 barrels); an asteroid, a mine, a missile and a carrier, a gate,
+// with two turrets (bases and kind-10 barrels); the ejection pod "PILT"; an asteroid, a mine, a missile and a carrier, a gate,
 // debris, "Nav Buoy" and "Autoturret"; their equipment.
 // "load.iff": the auto-turret loadout. "faces.iff": 180 pilot faces.
 // "comm.iff": radio lines; "comm16.iff" to "comm24.iff" and "commwm.iff":
