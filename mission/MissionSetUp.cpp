@@ -173,6 +173,7 @@ Status SetUpMission(const char* name, int32_t) {
     game->missionFlown = 0;
     g_setUpReport.clear();
     LoadEffectRegistries(*game);
+    game->MakeExclamationSounds();
     // Every flight has its effects' palettes and a camera, headless too:
     // explosions are placed by the camera and grouped by the palettes.
     game->LoadFlightPalettes();
