@@ -29,6 +29,11 @@ enum Command : uint16_t {
 inline constexpr uint16_t kRadarRange = 55;
 inline constexpr uint16_t kRadarMode = 56;
 inline constexpr uint16_t kBoost = 68;
+// Chat: start typing a line, send it; then the ten canned exclamations.
+inline constexpr uint16_t kChat = 75;
+inline constexpr uint16_t kSendChat = 76;
+inline constexpr uint16_t kFirstExclamation = 77;
+inline constexpr uint16_t kExclamationCount = 10;
 
 // A command and the scan code of its default key; key 0 leaves it unbound.
 struct Entry {
