@@ -11,6 +11,7 @@
 #include "objects/systems/EngineSystem.h"
 #include "objects/weapons/Weapon.h"
 #include "platform/InputBackend.h"
+#include "shell/FlightChat.h"
 
 namespace {
 
@@ -156,12 +157,13 @@ void CaptureCommandState(GameState& game) {
         return;
     }
     input->Update();
-    game.commands.Capture(map->Poll(~KeySet{}));
+    game.commands.Capture(map->Poll(ChatCaptureMask(game)));
     input->Snapshot();
 }
 
 void HandleFlightInput(GameState& game, uint32_t elapsedMs) {
     if (game.commands.WasPressed(kPause)) game.mode = kPauseMode;
+    HandleFlightChat(game);
     SpaceObject* const object = game.playerShip;
     if (object == nullptr || object->type < SpaceObject::kTypeCraft || object->active == 0) return;
     auto& ship = static_cast<Craft&>(*object);
