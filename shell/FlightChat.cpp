@@ -45,6 +45,13 @@ void StartLine(GameState& game) {
     game.chatTyping = g_textInput != nullptr ? 1 : 0;
 }
 
+// The line as it is being typed, with a cursor, so the player sees it.
+void ShowTyping(GameState& game) {
+    char line[2 * kChatBufferBytes + 8];
+    std::snprintf(line, sizeof line, "%s: [%s_]", ShipName(game), g_textInput);
+    game.TheCockpit().ShowMessage(line, nullptr, kChatShowMs, 0);
+}
+
 void SendLine(GameState& game) {
     game.chatTyping = 0;
     // A line sent empty says nothing: it only ends the typing.
@@ -53,6 +60,8 @@ void SendLine(GameState& game) {
         std::snprintf(line, sizeof line, "%s: [%s]", ShipName(game), g_textInput);
         SendMessage(game, line, 0);
         game.TheCockpit().ShowMessage(line, nullptr, kChatShowMs, 0);
+    } else {
+        game.TheCockpit().ShowMessage("", nullptr, 0, 0);   // the prompt goes
     }
     SetTextInputBuffer(0);
 }
@@ -83,10 +92,12 @@ void HandleFlightChat(GameState& game) {
         // Something else took the buffer away: the line is gone.
         if (g_textInput == nullptr) game.chatTyping = 0;
         else if (commands.WasPressed(kSendChat)) SendLine(game);
+        else ShowTyping(game);
         return;
     }
     if (commands.WasPressed(kChat)) {
         StartLine(game);
+        if (ChatIsTyping(game)) ShowTyping(game);
         return;
     }
     for (int32_t i = 0; i < kExclamationCount; ++i) {

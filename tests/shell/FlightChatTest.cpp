@@ -179,13 +179,18 @@ TEST_F(FlightChatTest, TypingTakesTheCommandsUntilTheLineIsSent) {
     Frame({kChat});
     ASSERT_TRUE(ChatIsTyping(Game()));
     EXPECT_EQ(g_textInputSize, 255);
+    TypeTextInput('o');
     Frame({uint32_t(kFirstExclamation)});
+    // What is typed shows as it grows.
+    EXPECT_STREQ(Game().TheCockpit().MessageAt(builder_.Clock().Milliseconds()), "Alpha: [o_]");
+    TypeTextInput(8);   // backspace: the line is empty again
     EXPECT_TRUE(session_->sent.empty());
     EXPECT_TRUE(PlayedEntries().empty());
     Frame({kSendChat});
     EXPECT_FALSE(ChatIsTyping(Game()));
     EXPECT_TRUE(session_->sent.empty());
     EXPECT_STREQ(Game().TheCockpit().MessageAt(builder_.Clock().Milliseconds()), "");
+    EXPECT_EQ(g_textInput, nullptr);
 }
 
 // Through the capture: while a line is typed a held flight key is no
