@@ -509,7 +509,9 @@ TEST_F(NetPacketTest, MessagesCarryTheirTextsAtTheirOffsets) {
     chat.BuildMessage(kMessage, "ALL", "Alpha", "Alpha: [hi]", 3);
     std::vector<uint8_t> expected = {31, 0, 54, 0, 4, 0, 0, 0, 3, 0, 0, 0, 7, 0, 0, 0,
                                      0,  0, 0,  0, 4, 0, 0, 0, 10, 0, 0, 0, 0, 0, 0, 0};
-    for (const char* text : {"ALL", "Alpha", "Alpha: [hi]"}) expected.insert(expected.end(), text, text + std::strlen(text) + 1);
+    for (const char* text : {"ALL", "Alpha", "Alpha: [hi]"}) {
+        expected.insert(expected.end(), text, text + std::strlen(text) + 1);
+    }
     EXPECT_EQ(Bytes(chat), expected);
     delete builder_.Game().career;
     builder_.Game().career = nullptr;

@@ -145,8 +145,10 @@ std::vector<SoundEntry> SampleSounds() {
             const float pitch = base * (1.0f + glide * syllable);
             voicePhase += kTwoPi * pitch / float(kRate);
             // A buzzy voice: the tone and two overtones, each syllable swelling and fading.
-            const float voice = std::sin(voicePhase) + 0.5f * std::sin(2.0f * voicePhase) + 0.25f * std::sin(3.0f * voicePhase);
-            const float envelope = std::sin(3.1415927f * std::min(syllable * 1.2f, 1.0f)) * std::min(1.0f, (seconds - t) * 20.0f);
+            const float voice =
+                std::sin(voicePhase) + 0.5f * std::sin(2.0f * voicePhase) + 0.25f * std::sin(3.0f * voicePhase);
+            const float swell = std::sin(3.1415927f * std::min(syllable * 1.2f, 1.0f));
+            const float envelope = swell * std::min(1.0f, (seconds - t) * 20.0f);
             *out = 0.4f * envelope * voice;
         }));
     }
