@@ -63,6 +63,7 @@ public:
 
     int32_t multiplayer;
     int32_t funds = 0;   // "MONY", in credits
+    int32_t face = -1;   // "FACE", the pilot's face picture; -1 none
     CareerOptions options;
     AccuracyRecord accuracy;
 };

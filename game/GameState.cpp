@@ -1,5 +1,6 @@
 #include "game/GameState.h"
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -128,6 +129,10 @@ GameState::~GameState() {
     }
     delete jumpGateSound;
     jumpGateSound = nullptr;
+    for (SoundObject*& sound : exclamationSounds) {
+        delete sound;
+        sound = nullptr;
+    }
     delete explosionSound_;
     delete soundDevice_;
     if (g_soundEffects == soundEffects_) g_soundEffects = nullptr;
@@ -575,4 +580,13 @@ void GameState::DeleteScreens() {
 void GameState::SelectNextScreen(ScreenSlot slot) {
     nextScreen = ScreenIn(slot);
     nextScreenName = ScreenSlotName(slot);
+}
+
+void GameState::MakeExclamationSounds() {
+    for (int32_t i = 0; i < kExclamations; ++i) {
+        delete exclamationSounds[i];
+        char name[16];
+        std::snprintf(name, sizeof name, "Excl %d", int(i + 1));
+        exclamationSounds[i] = CreateSoundObject(name);
+    }
 }

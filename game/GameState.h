@@ -329,6 +329,13 @@ public:
     // "Collide Small", "Collide Med", "Collide Large", "Flyby": made on first use, kept.
     SoundObject* collisionSounds[4] = {};
     SoundObject* jumpGateSound = nullptr;      // "Jumpgate": made on first use, kept
+    // The canned exclamations "Excl 1" to "Excl 10" at entries 0 to 9, made
+    // anew by each mission's set-up (null for a sound "fx.iff" lacks); owned.
+    static constexpr int32_t kExclamations = 10;
+    SoundObject* exclamationSounds[kExclamations] = {};
+    void MakeExclamationSounds();
+    // Nonzero while the flight's chat line takes the typed text.
+    int32_t chatTyping = 0;
     SpaceObject* specialObject = nullptr;      // the model whose name holds "7720"
     DynArray<SpaceObject*> scriptRecordObjects;   // objects named by mission-script records
     CareerRecord* career = nullptr;            // owned

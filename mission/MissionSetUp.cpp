@@ -173,6 +173,8 @@ Status SetUpMission(const char* name, int32_t) {
     game->missionFlown = 0;
     g_setUpReport.clear();
     LoadEffectRegistries(*game);
+    game->MakeExclamationSounds();
+    game->chatTyping = 0;   // a line left half typed in the last flight is gone
     // Every flight has its effects' palettes and a camera, headless too:
     // explosions are placed by the camera and grouped by the palettes.
     game->LoadFlightPalettes();

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
+#include "game/CareerRecord.h"
 #include "game/GameState.h"
 #include "net/NetPacketType.h"
 #include "net/NetSession.h"
@@ -314,5 +316,35 @@ void NetPacket::BuildEcmStatus(uint16_t type, int32_t shipUoid, int32_t range, i
     out.I32(12, range);
     out.U8(16, uint8_t(kind3Percent));
     out.U8(17, uint8_t(kind2Percent));
+    WriteHeader(type, PF_QUEUE_1);
+}
+
+void NetPacket::BuildMessage(uint16_t type, const char* scope, const char* sender, const char* text, int32_t sound) {
+    if (type != kMessage) return;
+    const auto length = [](const char* value, uint32_t room) {
+        return value != nullptr ? uint32_t(strnlen(value, room)) : 0u;
+    };
+    // Three terminators after the fixed words; the names take what they
+    // need first, the text what is left.
+    uint32_t room = kMaxPacketBytes - kMessageFixedBytes - 3;
+    const uint32_t scopeLength = length(scope, room);
+    room -= scopeLength;
+    const uint32_t senderLength = length(sender, room);
+    room -= senderLength;
+    const uint32_t textLength = length(text, room);
+    if (!Allocate(kMessageFixedBytes + scopeLength + senderLength + textLength + 3)) return;
+    PacketWriter out(data_, size_);
+    const int32_t face = g_gameState != nullptr && g_gameState->career != nullptr ? g_gameState->career->face : -1;
+    out.I32(8, sound);
+    out.I32(12, face);
+    out.U32(16, 0);
+    out.U32(20, scopeLength + 1);
+    out.U32(24, scopeLength + 1 + senderLength + 1);
+    // Each string is followed by the zero Allocate left there.
+    uint32_t at = kMessageFixedBytes;
+    for (const auto& [value, count] : {std::pair{scope, scopeLength}, {sender, senderLength}, {text, textLength}}) {
+        for (uint32_t i = 0; i < count; ++i) out.U8(at + i, uint8_t(value[i]));
+        at += count + 1;
+    }
     WriteHeader(type, PF_QUEUE_1);
 }

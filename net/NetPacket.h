@@ -44,6 +44,8 @@ public:
     static constexpr uint32_t kBeamHitBytes = 64;
     static constexpr uint32_t kEmpDamageBytes = 16;
     static constexpr uint32_t kEcmStatusBytes = 20;
+    // MESSAGE: the fixed words, then scope, sender and text, each with its NUL.
+    static constexpr uint32_t kMessageFixedBytes = 32;
 
     NetPacket(uint32_t size = 0, uint8_t* data = nullptr) : size_(size), owned_(data == nullptr ? 1 : 0), data_(data) {}
     ~NetPacket();
@@ -70,6 +72,10 @@ public:
                          int32_t unused, const char* name, int32_t firingPart, int32_t hitPart, const Vector3& impact);
     void BuildEmpDamage(uint16_t type, const SpaceObject* target, int32_t amount);
     void BuildEcmStatus(uint16_t type, int32_t shipUoid, int32_t range, int32_t kind3Percent, int32_t kind2Percent);
+    // MESSAGE from this machine's pilot (the face of the game state's
+    // career, -1 without one). A null string travels as the empty one; the
+    // text is cut where the packet would outgrow the largest one.
+    void BuildMessage(uint16_t type, const char* scope, const char* sender, const char* text, int32_t sound);
 
     // The first four characters of the definition name, the first in the
     // highest byte; 0 below four characters or without an object.

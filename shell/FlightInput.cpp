@@ -12,6 +12,7 @@
 #include "objects/weapons/Weapon.h"
 #include "platform/InputBackend.h"
 #include "shell/BoundInput.h"
+#include "shell/FlightChat.h"
 #include "shell/FlightCommands.h"
 
 namespace {
@@ -212,14 +213,17 @@ void CaptureCommandState(GameState& game) {
         return;
     }
     input->Update();
-    KeySet held = map->Poll(~KeySet{});
+    // While a chat line is typed only its send command is read.
+    const KeySet mask = ChatCaptureMask(game);
+    KeySet held = map->Poll(mask);
     AddHatCommands(game, held);
-    game.commands.Capture(held);
+    game.commands.Capture(held & mask);
     input->Snapshot();
 }
 
 void HandleFlightInput(GameState& game, uint32_t elapsedMs) {
     if (game.commands.WasPressed(kPause)) game.mode = kPauseMode;
+    HandleFlightChat(game);
     SpaceObject* const object = game.playerShip;
     if (object == nullptr || object->type < SpaceObject::kTypeCraft || object->active == 0) return;
     auto& ship = static_cast<Craft&>(*object);

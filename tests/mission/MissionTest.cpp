@@ -29,6 +29,8 @@
 #include "objects/space/ObjectPart.h"
 #include "objects/weapons/HitSearch.h"
 #include "scene/Camera.h"
+#include "sound/SoundEffectLibrary.h"
+#include "sound/SoundObject.h"
 #include "objects/systems/ShipSystem.h"
 #include "objects/space/WorldPass.h"
 #include "net/PacketBytes.h"
@@ -401,6 +403,23 @@ TEST_F(MissionTest, SpawnPointsLieBesideStations) {
     ASSERT_EQ(PickRandomSpawnPoint(&point, 1), 1);
     EXPECT_NEAR(point.Difference(station->Position()).Length(), 150.0f, 1e-2f);
     builder_->Remove(station);
+}
+
+// Each set-up makes the ten exclamations of the sample "fx.iff" anew, the
+// empty one of a joining client too; the old ones go (ASan watches).
+TEST_F(MissionTest, EachSetUpMakesTheTenExclamations) {
+    GameState& game = builder_->Game();
+    auto* const effects = new SoundEffectLibrary;
+    ASSERT_EQ(effects->Load((dir_.Path() / "data" / "fx.iff").string().c_str()), kStatusOk);
+    game.TakeSound(nullptr, effects);
+    ASSERT_EQ(SetUpMission(kSampleMissionFile, -1), kStatusOk);
+    for (int32_t i = 0; i < GameState::kExclamations; ++i) {
+        ASSERT_NE(game.exclamationSounds[i], nullptr) << i;
+        EXPECT_EQ(std::string(game.exclamationSounds[i]->name), "Excl " + std::to_string(i + 1));
+    }
+    ASSERT_EQ(SetUpMission("", -1), kStatusOk);
+    ASSERT_NE(game.exclamationSounds[9], nullptr);
+    EXPECT_STREQ(game.exclamationSounds[9]->name, "Excl 10");
 }
 
 }  // namespace

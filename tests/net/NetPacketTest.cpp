@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "game/CareerRecord.h"
 #include "net/NetPacketReaders.h"
 #include "net/NetPacketType.h"
 #include "net/NetworkHooks.h"
@@ -496,6 +497,42 @@ TEST_F(NetPacketTest, ClientsSendToTheServerAndTheHostToAll) {
         builder_.Game().netSession = nullptr;
     }
     GameState::SetNetworkHooks({});
+}
+
+// MESSAGE: the fixed words, then the three texts each behind its NUL at
+// the offsets the words give, the face from the career; a text too long
+// for one packet is cut, and a missing one travels empty.
+TEST_F(NetPacketTest, MessagesCarryTheirTextsAtTheirOffsets) {
+    builder_.Game().career = new CareerRecord;
+    builder_.Game().career->face = 7;
+    NetPacket chat;
+    chat.BuildMessage(kMessage, "ALL", "Alpha", "Alpha: [hi]", 3);
+    std::vector<uint8_t> expected = {31, 0, 54, 0, 4, 0, 0, 0, 3, 0, 0, 0, 7, 0, 0, 0,
+                                     0,  0, 0,  0, 4, 0, 0, 0, 10, 0, 0, 0, 0, 0, 0, 0};
+    for (const char* text : {"ALL", "Alpha", "Alpha: [hi]"}) {
+        expected.insert(expected.end(), text, text + std::strlen(text) + 1);
+    }
+    EXPECT_EQ(Bytes(chat), expected);
+    delete builder_.Game().career;
+    builder_.Game().career = nullptr;
+
+    NetPacket exclamation;
+    exclamation.BuildMessage(kMessage, "ALL", nullptr, nullptr, 0);
+    ASSERT_EQ(exclamation.GetSize(), NetPacket::kMessageFixedBytes + 6);
+    EXPECT_EQ(Word(Bytes(exclamation), 12), -1);   // no career, no face
+    EXPECT_EQ(Word(Bytes(exclamation), 24), 5);
+
+    const std::string huge(40000, 'x');
+    NetPacket cut;
+    cut.BuildMessage(kMessage, "ALL", "Alpha", huge.c_str(), 0);
+    ASSERT_EQ(cut.GetSize(), NetPacket::kMaxPacketBytes);
+    const std::vector<uint8_t> bytes = Bytes(cut);
+    EXPECT_EQ(bytes.back(), 0);
+    EXPECT_EQ(bytes[bytes.size() - 2], 'x');
+
+    NetPacket other;
+    other.BuildMessage(kEcmStatus, "ALL", "Alpha", "hi", 0);
+    EXPECT_EQ(other.GetData(), nullptr);
 }
 
 }  // namespace

@@ -15,8 +15,9 @@ RecordingSoundLibrary::RecordingSoundLibrary() : SoundLibrary(MakeHeadless(&head
 
 RecordingSoundLibrary::SampleHandle RecordingSoundLibrary::StartSample(std::shared_ptr<const platform::SampleData> data,
                                                                        const platform::VoiceSettings& settings) {
+    const platform::SampleData* const samples = data.get();
     const SampleHandle handle = SoundLibrary::StartSample(std::move(data), settings);
-    events.push_back({Event::kStart, handle, settings.priority});
+    events.push_back({Event::kStart, handle, settings.priority, samples});
     return handle;
 }
 

@@ -12,6 +12,7 @@ public:
         enum Kind { kStart, kStop, kStopAll } kind;
         SampleHandle handle;   // kNoSample for a start that was refused
         int32_t priority;
+        const platform::SampleData* samples = nullptr;   // what a start was asked to play
     };
 
     RecordingSoundLibrary();

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <string>
 
 #include "engine/ByteOrder.h"
 #include "engine/FileWrappers.h"
@@ -127,6 +128,28 @@ std::vector<SoundEntry> SampleSounds() {
         const float pitch = clicks[i];
         sounds.push_back(Synthesize(clickNames[i], 0.04f, 8, 1, [pitch](float t, float* out, float*) {
             *out = 0.7f * std::sin(kTwoPi * pitch * t) * std::exp(-t * 120.0f);
+        }));
+    }
+
+    // The pilots' canned exclamations: ten short calls, each its own run of
+    // rising or falling syllables so that a listener tells them apart.
+    for (int i = 0; i < 10; ++i) {
+        const int syllables = 1 + i % 3;
+        const float base = 260.0f + 35.0f * float(i);
+        const float glide = (i % 2 == 0 ? 1.0f : -1.0f) * (0.2f + 0.05f * float(i));
+        const float seconds = 0.18f * float(syllables) + 0.1f;
+        float voicePhase = 0.0f;
+        const std::string name = "Excl " + std::to_string(i + 1);
+        sounds.push_back(Synthesize(name.c_str(), seconds, 8, 1, [=](float t, float* out, float*) mutable {
+            const float syllable = std::fmod(t, 0.18f) / 0.18f;
+            const float pitch = base * (1.0f + glide * syllable);
+            voicePhase += kTwoPi * pitch / float(kRate);
+            // A buzzy voice: the tone and two overtones, each syllable swelling and fading.
+            const float voice =
+                std::sin(voicePhase) + 0.5f * std::sin(2.0f * voicePhase) + 0.25f * std::sin(3.0f * voicePhase);
+            const float swell = std::sin(3.1415927f * std::min(syllable * 1.2f, 1.0f));
+            const float envelope = swell * std::min(1.0f, (seconds - t) * 20.0f);
+            *out = 0.4f * envelope * voice;
         }));
     }
     return sounds;

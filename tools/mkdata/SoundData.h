@@ -23,7 +23,8 @@ struct SoundEntry {
 
 // The synthesized sounds of the sample tree: "Collide Small", "Collide
 // Med", "Collide Large", "Flyby", "Jumpgate", "Explosion", and the
-// cockpit's "Warning", "Message", "Click 1", "Click 2" and "Click 3".
+// cockpit's "Warning", "Message", "Click 1", "Click 2" and "Click 3", and
+// the exclamations "Excl 1" to "Excl 10".
 std::vector<SoundEntry> SampleSounds();
 class IffFile;
 
