@@ -14,7 +14,6 @@
 #include "engine/Stream.h"
 #include "game/CareerRecord.h"
 #include "game/Cockpit.h"
-#include "game/CommandTable.h"
 #include "game/DataDirectories.h"
 #include "game/EffectRegistries.h"
 #include "game/KeyMapFile.h"
