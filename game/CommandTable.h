@@ -1,15 +1,12 @@
 #pragma once
 #include <cstdint>
-#include <memory>
 #include <span>
 
-class InputEventMap;
-struct InputTrigger;
-
 // The flight commands by number: a command's number is its event in the
-// game's input event map and its bit in the command state. The numbers
-// below 75 are the flight's own group of the key map; 75 and up are chat,
-// send and the exclamations.
+// game's input event map and its bit in the command state, and its index in
+// the key map. The numbers below 75 are the flight's own group of the key
+// map (the controls screen checks conflicts inside a group); 75 and up are
+// the talk commands and the spare ones.
 namespace command_table {
 
 enum Command : uint16_t {
@@ -24,12 +21,14 @@ enum Command : uint16_t {
     kThrottleDown = 8,
     kFire = 9,
     kNextWeaponGroup = 10,
-    kFireGroup1 = 11,   // to 13
+    kFireGroup1 = 11,
+    kFireGroup2 = 12,
+    kFireGroup3 = 13,
     kNextTarget = 14,
     kPreviousTarget = 15,
     kNextSubTarget = 16,
-    kStoreTarget1 = 17,    // to 20
-    kRecallTarget1 = 21,   // to 24
+    kStoreTarget1 = 17,   // to 20
+    kRecallTarget1 = 21,  // to 24
     kLaunchProbe = 25,
     kShieldPowerUp = 26,
     kShieldPowerDown = 27,
@@ -59,22 +58,35 @@ enum Command : uint16_t {
 inline constexpr int32_t kFireGroups = 3;
 inline constexpr int32_t kTargetSlots = 4;
 inline constexpr int32_t kExclamations = 10;
+inline constexpr uint32_t kFunctionCount = 97;
+inline constexpr uint32_t kAxisCount = 5;
+// The game's modifier key until a key map says otherwise: left Shift.
+inline constexpr uint32_t kDefaultModifierKey = 42;
 
-// A command and the scan code of its default key; key 0 leaves it unbound.
+// A command, its name in the key map and its default bindings: a key
+// (scan code, 0 none), pressed with or without the game's modifier, and a
+// joystick button mask for the second binding (0 none).
 struct Entry {
     uint16_t number;
     const char* name;
     uint16_t key;
+    bool withModifier;
+    uint16_t joystickButtons;
 };
 
-// In command-number order.
+// An axis function, its name and the joystick axis it reads by default
+// (1 X, 2 Y, 4 throttle, 8 rudder; 0 none).
+struct AxisEntry {
+    uint16_t number;
+    const char* name;
+    int16_t axisBits;
+};
+
+// All kFunctionCount commands, in command-number order.
 std::span<const Entry> Defaults();
 // The entry of a command, or null.
 const Entry* Find(uint32_t number);
-
-// Binds every command of the table that has a key to it in `map`, dropping
-// what the map held. The triggers live in `triggers`, which the caller keeps
-// as long as the map; what it held before is replaced.
-void BindDefaults(InputEventMap& map, std::unique_ptr<InputTrigger[]>& triggers);
+// All kAxisCount axis functions, in order.
+std::span<const AxisEntry> AxisDefaults();
 
 }  // namespace command_table

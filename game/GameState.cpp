@@ -15,9 +15,9 @@
 #include "engine/Stream.h"
 #include "game/CareerRecord.h"
 #include "game/Cockpit.h"
-#include "game/CommandTable.h"
 #include "game/DataDirectories.h"
 #include "game/EffectRegistries.h"
+#include "game/KeyMapFile.h"
 #include "game/ResponseCurve.h"
 #include "game/Screen.h"
 #include "scene/Camera.h"
@@ -101,12 +101,20 @@ GameState* g_gameState = nullptr;
 
 namespace {
 
+std::string KeyMapPath() { return g_dataDirs.Prefix(DataDir::kData) + KeyMap::kFileName; }
+
 GameState::ObjectConstructor g_objectKinds[GameState::kObjectKinds] = {};
 GameState::NetworkHooks g_networkHooks;
 
 }  // namespace
 
-GameState::GameState() : cockpit_(new Cockpit(*this)) {}
+GameState::GameState() : cockpit_(new Cockpit(*this)) {
+    KeyMap defaults = KeyMap::Defaults();
+    modifierKey = defaults.modifierKey;
+    modifierKeyRight = defaults.modifierKeyRight;
+    functionBindings = std::move(defaults.functions);
+    axisBindings = std::move(defaults.axes);
+}
 
 GameState::~GameState() {
     DeleteScreens();
@@ -519,14 +527,62 @@ void GameState::TakeInputSystem(InputSystem* input) {
     if (input == input_) return;
     // The map polls the system: it goes first, and comes back on the new one.
     eventMap_.reset();
-    commandTriggers_.reset();
     commands.Clear();
     delete input_;
     input_ = input;
     if (input_ == nullptr) return;
     eventMap_ = std::make_unique<InputEventMap>(input_);
-    command_table::BindDefaults(*eventMap_, commandTriggers_);
+    RegisterKeyMap();
 }
+
+void GameState::RegisterKeyMap() {
+    if (eventMap_ == nullptr) return;
+    eventMap_->Clear();
+    for (const auto& function : functionBindings) {
+        for (KeyTrigger* trigger : {function->trigger1.get(), function->trigger1Twin.get(), function->trigger2.get(),
+                                    function->trigger2Twin.get()}) {
+            if (trigger != nullptr && !IsEmptyTrigger(*trigger)) eventMap_->AddEvent(trigger, function->commandCode);
+        }
+    }
+}
+
+bool GameState::LoadKeyMap(std::span<const uint8_t> bytes) {
+    KeyMap map;
+    if (!KeyMap::Parse(bytes, &map)) return false;
+    // The event map holds the old triggers until it takes the new ones.
+    if (eventMap_ != nullptr) eventMap_->Clear();
+    modifierKey = map.modifierKey;
+    modifierKeyRight = map.modifierKeyRight;
+    functionBindings = std::move(map.functions);
+    axisBindings = std::move(map.axes);
+    RegisterKeyMap();
+    return true;
+}
+
+bool GameState::LoadKeyMap(const char* path) {
+    const platform::FileHandle file = FileOpen(path, kOpenRead);
+    if (file == platform::kNoFile) return false;
+    const int32_t size = FileSize(file);
+    // Far more than any key map of 512 functions needs.
+    constexpr int32_t kMaxBytes = 1 << 20;
+    std::vector<uint8_t> bytes(size > 0 && size <= kMaxBytes ? size_t(size) : 0);
+    const bool read = !bytes.empty() && FileRead(file, bytes.data(), uint32_t(bytes.size())) == size;
+    FileClose(file);
+    return read && LoadKeyMap(bytes);
+}
+
+bool GameState::LoadKeyMap() { return LoadKeyMap(KeyMapPath().c_str()); }
+
+Status GameState::SaveKeyMap(const char* path) const {
+    const std::vector<uint8_t> bytes = KeyMap::Build(modifierKey, functionBindings, axisBindings);
+    const platform::FileHandle file = FileOpen(path, kOpenWrite | kOpenCreate);
+    if (file == platform::kNoFile) return kStatusCannotOpen;
+    const bool written = FileWrite(file, bytes.data(), uint32_t(bytes.size())) == int32_t(bytes.size());
+    FileClose(file);
+    return written ? kStatusOk : kStatusPlatformFailed;
+}
+
+void GameState::SaveKeyMap() const { SaveKeyMap(KeyMapPath().c_str()); }
 
 namespace {
 

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <string>
 #include <memory>
+#include <span>
 #include <type_traits>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "engine/Status.h"
 #include "game/CommLine.h"
 #include "game/CommandState.h"
+#include "game/KeyBindings.h"
 #include "game/LightHolder.h"
 #include "game/Mission.h"
 #include "game/ObjectGroups.h"
@@ -155,9 +157,36 @@ public:
     void TakeInputSystem(InputSystem* input);
     InputSystem* Input() const { return input_; }
     // The commands of flight on the input system: made with the input
-    // system the game state takes, on the keys of the default command table.
-    // Null while there is no input system.
+    // system the game state takes, on the triggers of the key map. Null
+    // while there is no input system.
     InputEventMap* EventMap() const { return eventMap_.get(); }
+
+    // --- Key map -------------------------------------------------------------
+
+    // The key map of "controls.iff" in the data directory: a file that is not
+    // there, or not a whole key map, leaves the bindings as they are and
+    // gives false.
+    bool LoadKeyMap();
+    bool LoadKeyMap(const char* path);
+    bool LoadKeyMap(std::span<const uint8_t> bytes);
+    // Writes the bindings to "controls.iff" in the data directory, or to
+    // `path`; the twins are left for the loader to rebuild.
+    void SaveKeyMap() const;
+    Status SaveKeyMap(const char* path) const;
+    // Gives the event map each binding's non-empty triggers and twins under
+    // its command, in place of what it held. Called after the bindings
+    // change.
+    void RegisterKeyMap();
+
+    uint32_t modifierKey = 0;        // scan code of the game's modifier: 42 Shift, 29 Ctrl or 56 Alt
+    uint32_t modifierKeyRight = 0;   // its right-hand twin: 54, 157 or 184
+    // Index = command number; at least the command table's functions.
+    std::vector<std::unique_ptr<FunctionBinding>> functionBindings;
+    std::vector<std::unique_ptr<AxisBinding>> axisBindings;
+    uint32_t keyCaptureActive = 0;   // 1 while the controls screen waits for a key
+    // The controls screen's list of captured scan codes while it is open;
+    // not owned.
+    std::vector<uint32_t>* capturedKeys = nullptr;
 
     // The sound device and the definitions of "fx.iff", made at start-up
     // after the display; the game state owns them and installs the
@@ -371,6 +400,7 @@ public:
     CommandState commands;                     // captured from the event map each flight frame
     PlayerControls playerControls;
     int32_t joystickSetting = 0;               // "Joystick" of the start-up settings: nonzero, the stick steers
+    int32_t mouseSetting = 0;                  // "Mouse" of the start-up settings: nonzero, the mouse steers
 
 private:
     // Index of the cached entry of that name, or -1.
@@ -384,7 +414,6 @@ private:
     std::string configFolder_;
     InputSystem* input_ = nullptr;
     std::unique_ptr<InputEventMap> eventMap_;
-    std::unique_ptr<InputTrigger[]> commandTriggers_;   // the event map's
     SoundDevice* soundDevice_ = nullptr;
     SoundEffectLibrary* soundEffects_ = nullptr;
     SoundObject* explosionSound_ = nullptr;   // made on first use

@@ -11,6 +11,7 @@
 #include "objects/systems/EngineSystem.h"
 #include "objects/weapons/Weapon.h"
 #include "platform/InputBackend.h"
+#include "game/KeyBindings.h"
 #include "shell/BoundInput.h"
 #include "shell/FlightChat.h"
 #include "shell/FlightCommands.h"
@@ -39,13 +40,18 @@ struct Stick {
 
 float Centred(uint32_t value) { return std::clamp((float(value) - kAxisCentre) / kAxisCentre, -1.0f, 1.0f); }
 
-// What an axis function follows. The key map's axis bindings, once the
-// game state holds them, take the place of the stick's old layout.
-bound_input::AxisSource BoundAxis(const GameState&, int32_t function) { return bound_input::DefaultAxis(function); }
+// What an axis function follows: the key map's axis binding, or the
+// stick's usual layout where the key map has none.
+bound_input::AxisSource BoundAxis(const GameState& game, int32_t function) {
+    if (function < 0 || size_t(function) >= game.axisBindings.size() || game.axisBindings[size_t(function)] == nullptr) {
+        return bound_input::DefaultAxis(function);
+    }
+    const AxisBinding& binding = *game.axisBindings[size_t(function)];
+    return {binding.axisBits, binding.buttonCondition};
+}
 
-// Whether the "Mouse" setting lets the mouse steer; the key map's setting
-// decides once the game state holds it.
-bool MouseSteers(const GameState&) { return false; }
+// Whether the "Mouse" setting lets the mouse steer.
+bool MouseSteers(const GameState& game) { return game.mouseSetting != 0; }
 
 // The stick's axes, when the "Joystick" setting is on and one is there,
 // each as its axis function's binding says. The positions come as 0 to
@@ -99,10 +105,17 @@ void ReadMouse(const GameState& game, Stick& stick) {
 }
 
 // Calls `visit`(command, direction) for each hat direction bound to a
-// command: the two of each function binding of the key map, once the game
-// state holds them; until then the hat holds no command.
+// command: the two of each function binding of the key map.
 template <typename Visit>
-void ForEachHatBinding(const GameState&, Visit&&) {}
+void ForEachHatBinding(const GameState& game, Visit&& visit) {
+    for (size_t command = 0; command < game.functionBindings.size(); ++command) {
+        const FunctionBinding* const binding = game.functionBindings[command].get();
+        if (binding == nullptr) continue;
+        for (const int32_t direction : binding->hatDirection) {
+            if (direction != FunctionBinding::kNoHat) visit(uint32_t(command), direction);
+        }
+    }
+}
 
 // Every command whose bound hat direction the stick's hat reads now.
 void AddHatCommands(const GameState& game, KeySet& held) {

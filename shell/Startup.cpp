@@ -45,6 +45,7 @@
 #include "engine/input/InputSystem.h"
 #include "display/D3DHalDriver.h"
 #include "game/GameState.h"
+#include "game/KeyMapFile.h"
 #include "shell/LaunchOptions.h"
 #include "shell/MainLoop.h"
 #include "shell/MissionFlight.h"
@@ -62,6 +63,7 @@
 #include "shell/FramePump.h"
 #include "shell/Script.h"
 #include "shell/TypedText.h"
+#include "shell/KeyCapture.h"
 #include "game/SoftCursor.h"
 #include "game/TextInput.h"
 #include "platform/QueuedInput.h"
@@ -626,6 +628,7 @@ int RunGame(const LaunchOptions& options) {
     session.input->OpenDevices();
     FollowFocus(*g_mainWindow, session.input);
     FollowTypedText(*g_mainWindow);
+    FollowKeyCapture(*g_mainWindow);
     std::printf("Input: keyboard %s, mouse %s, joystick %s\n", session.input->HasKeyboard() ? "yes" : "no",
                 session.input->HasMouse() ? "yes" : "no", session.input->HasJoystick() ? "yes" : "no");
     std::fflush(stdout);
@@ -648,6 +651,10 @@ int RunGame(const LaunchOptions& options) {
     std::printf("Start-up settings: Mouse=%d Joystick=%d Mouse_Sensitivity=%d FullScreen=%d\n", settings.mouse,
                 settings.joystick, settings.mouseSensitivity, settings.fullScreen);
     g_gameState->joystickSetting = settings.joystick;
+    g_gameState->mouseSetting = settings.mouse;
+    // Without a whole key map the command table's bindings stay.
+    std::printf("Key map %s: %s\n", KeyMap::kFileName,
+                g_gameState->LoadKeyMap() ? "loaded" : "not loaded, default bindings");
     if (settings.fullScreen != 0) {
         g_mainWindow->SetFullScreen(true);
         Say("Main window: full screen");

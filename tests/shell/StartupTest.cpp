@@ -655,12 +655,12 @@ TEST_F(MissionShotTest, HoldingLeftFromTheFirstPassTurnsTheShip) {
     EXPECT_TRUE(MatchesGolden(turned, "mission40_left"));
 }
 
-// The radar-mode key (R) turns the radar passive and the ECM key (X)
+// The radar-mode key (V) turns the radar passive and the ECM key (C)
 // switches the ECM on: the HUD lights both indicators, once each, although
 // each key is held for several passes.
 TEST_F(MissionShotTest, TheRadarModeAndEcmKeysLightTheirIndicators) {
     const RgbImage plain = FlyAndShoot("plain");
-    const RgbImage lit = FlyAndShoot("lit", "at 5 press R\nat 9 release R\nat 12 press X\nat 16 release X\n");
+    const RgbImage lit = FlyAndShoot("lit", "at 5 press V\nat 9 release V\nat 12 press C\nat 16 release C\n");
     ASSERT_EQ(plain.rgb.size(), lit.rgb.size());
     EXPECT_NE(plain.rgb, lit.rgb);
     EXPECT_TRUE(MatchesGolden(lit, "mission40_radar_ecm"));

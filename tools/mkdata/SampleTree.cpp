@@ -10,6 +10,7 @@
 #include "tools/mkdata/CursorData.h"
 #include "tools/mkdata/FxData.h"
 #include "tools/mkdata/ImageData.h"
+#include "tools/mkdata/KeyMapData.h"
 #include "tools/mkdata/MaterialData.h"
 #include "tools/mkdata/MeshData.h"
 #include "tools/mkdata/MissionData.h"
@@ -120,6 +121,8 @@ bool WriteSampleTree(const std::string& rootText, std::string* failure) {
     if (WriteDustSprites(dust.c_str()) != kStatusOk) return fail("cannot write " + dust.string());
     const fs::path cursors = root / "data" / "cursors.iff";
     if (WriteCursorShapes(cursors.c_str()) != kStatusOk) return fail("cannot write " + cursors.string());
+    const fs::path keyMap = root / "data" / "controls.iff";
+    if (!WriteKeyMapFile(keyMap.c_str())) return fail("cannot write " + keyMap.string());
     // The movies are made once by tools/make-movies.sh and kept in the source tree.
     std::error_code copyError;
     for (const char* movie : kSampleMovies) {
