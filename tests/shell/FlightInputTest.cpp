@@ -11,6 +11,7 @@
 #include "engine/input/InputSystem.h"
 #include "game/CommandTable.h"
 #include "game/GameState.h"
+#include "game/KeyBindings.h"
 #include "objects/ships/Craft.h"
 #include "objects/systems/EnergySystem.h"
 #include "objects/systems/EngineSystem.h"
@@ -195,6 +196,20 @@ TEST_F(FlightInputTest, TheStickSteersOnlyWithTheJoystickSetting) {
     Frame();
     EXPECT_LT(ship_->rotationRates.y, 0.0f);
     EXPECT_GT(ship_->rotationRates.x, 0.0f);
+}
+
+// A key map's hat binding holds its command while the hat reads its
+// direction, and only then; the stick setting is not needed for a hat.
+TEST_F(FlightInputTest, AHatBindingHoldsItsCommandAtItsDirectionOnly) {
+    input_.PlugJoystick(true, 2);
+    ASSERT_GT(Game().functionBindings.size(), size_t(command_table::kBoost));
+    Game().functionBindings[command_table::kBoost]->hatDirection[0] = 90;
+    for (const auto& [pov, held] : {std::pair{9000u, true}, std::pair{0u, false}, std::pair{27000u, false},
+                                    std::pair{0xFFFFu, false}, std::pair{9000u, true}}) {
+        input_.FeedJoystickHat(pov);
+        CaptureCommandState(Game());
+        EXPECT_EQ(Game().commands.IsHeld(command_table::kBoost), held) << pov;
+    }
 }
 
 // A stick without a rudder or throttle leaves roll and power to the keys.
