@@ -15,7 +15,11 @@ namespace {
 
 class ClockTest : public testing::Test {
 protected:
-    void SetUp() override { TimerSystem::ResetForTesting(); }
+    // The machine's clock, which the calibrated counter takes over from.
+    void SetUp() override {
+        TimerSystem::ResetForTesting();
+        clock_.SetStepped(false);
+    }
     void TearDown() override { TimerSystem::ResetForTesting(); }
 
     // One round of calibration with the clock moving 16 ms while the

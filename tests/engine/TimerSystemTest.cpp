@@ -34,6 +34,7 @@ class TimerSystemTest : public testing::Test {
 protected:
     void SetUp() override {
         TimerSystem::ResetForTesting(kFastLoop);
+        clock_.SetStepped(false);   // the machine's clock, as calibration meets it
         g_firstCalls.clear();
         g_secondCalls.clear();
     }
