@@ -105,10 +105,26 @@ std::string KeyMapPath() { return g_dataDirs.Prefix(DataDir::kData) + KeyMap::kF
 
 GameState::ObjectConstructor g_objectKinds[GameState::kObjectKinds] = {};
 GameState::NetworkHooks g_networkHooks;
+GameState::CareerHooks g_careerHooks;
+
+// The face features the options switch on the flight camera.
+constexpr uint32_t kCameraTextures = 0x200;
+constexpr uint32_t kCameraShading = 0x8;
+constexpr uint32_t kCameraAlphaBlend = 0x800;
+
+void SetCameraOptions(Camera& camera, const CareerOptions& options) {
+    const auto follow = [&camera](uint32_t bit, int32_t on) {
+        camera.flags = on != 0 ? camera.flags | bit : camera.flags & ~bit;
+    };
+    follow(kCameraTextures, options.textures);
+    follow(kCameraShading, options.shadingLevel);
+    follow(kCameraAlphaBlend, options.alphaBlend);
+}
 
 }  // namespace
 
 GameState::GameState() : cockpit_(new Cockpit(*this)) {
+    career = new CareerRecord;
     KeyMap defaults = KeyMap::Defaults();
     modifierKey = defaults.modifierKey;
     modifierKeyRight = defaults.modifierKeyRight;
@@ -189,6 +205,8 @@ Camera* GameState::EnsureFlightCamera() {
         camera.UpdateDepthScale();
         camera.UpdateProjection();
     }
+    // A camera made after the options were applied still follows them.
+    if (career != nullptr) SetCameraOptions(*ownCamera_, career->options);
     flightCamera = ownCamera_.get();
     return flightCamera;
 }
@@ -502,8 +520,44 @@ bool GameState::ReadConfigFile(ConfigRecord* record, bool apply) {
         g_textureFilterFlags = record->textureFilterFlags;
         g_softwareAlpha = record->softwareAlpha;
         enhancedGraphics = record->enhancedGraphics;
+        if (career != nullptr) career->options.inertialOff = record->inertialFlight != 0 ? 1 : 0;
     }
     return true;
+}
+
+void GameState::SetCareerHooks(const CareerHooks& hooks) { g_careerHooks = hooks; }
+
+void GameState::ApplyOptions(int32_t argument) {
+    if (career == nullptr) return;
+    CareerOptions& options = career->options;
+    dustShown = options.spaceDust != 0 ? 1 : 0;
+    if (flightCamera != nullptr) SetCameraOptions(*flightCamera, options);
+    if (argument == 0) {
+        options.invulnerability = 0;
+        options.unlimitedAmmo = 0;
+        options.unlimitedFuel = 0;
+        options.invisibility = 0;
+        cheatUsed = 0;
+        if (g_careerHooks.writeOptionsFile != nullptr && ScreenIn(ScreenSlot::kOptions) != nullptr) {
+            g_careerHooks.writeOptionsFile(*this);
+        }
+    }
+    if (soundDevice_ == nullptr) return;
+    if (soundDevice_->DigitalDriverPresent()) soundDevice_->SetDigitalVolume(options.soundVolume * kVolumePerStep);
+    if (soundDevice_->MidiDriverPresent()) soundDevice_->SetMidiVolume(options.musicVolume * kVolumePerStep);
+}
+
+void GameState::StartNewCareer() {
+    auto* const fresh = new CareerRecord;
+    if (career != nullptr) fresh->options.inertialOff = career->options.inertialOff;
+    delete career;
+    career = fresh;
+    LoadPlaceScreens(kNewCareerPlace);
+    if (g_careerHooks.loadWingmen != nullptr) g_careerHooks.loadWingmen(*this);
+    missionReady = 0;
+    missionFlown = 0;
+    ApplyOptions(0);
+    if (g_careerHooks.startTraining != nullptr) g_careerHooks.startTraining(*this);
 }
 
 Status GameState::WriteConfigFile(const ConfigRecord& record) const {

@@ -142,7 +142,8 @@ public:
     // Reads the "CNFG" chunk of the options file into `record`: its whole
     // words replace the record's first words, at most six. With `apply` the
     // record's words then become g_pixelFormat, g_graphicsDriver,
-    // g_textureFilterFlags, g_softwareAlpha and enhancedGraphics. A file that
+    // g_textureFilterFlags, g_softwareAlpha and enhancedGraphics, and the
+    // career's inertialOff becomes 1 when the sixth word is set, else 0. A file that
     // cannot be opened, or holds no "CNFG" chunk of at most 24 bytes inside
     // FORM "VORN", changes nothing and gives false.
     bool ReadConfigFile(ConfigRecord* record, bool apply);
@@ -224,6 +225,34 @@ public:
     // The slot's screen (none when it is empty) becomes the next screen;
     // the loop names the slot when it finds it empty.
     void SelectNextScreen(ScreenSlot slot);
+
+    // --- The career ---------------------------------------------------------
+
+    // What the career's later parts bring; each may be null until they do.
+    struct CareerHooks {
+        void (*loadWingmen)(GameState& game) = nullptr;        // a new career's wingmen roster
+        void (*startTraining)(GameState& game) = nullptr;      // a new career's first mission
+        void (*writeOptionsFile)(GameState& game) = nullptr;   // called only while "OPTI" exists
+    };
+    static void SetCareerHooks(const CareerHooks& hooks);
+    // The place whose screens a new career starts among.
+    static constexpr int32_t kNewCareerPlace = 22;
+    // An option's volume step is this much of the library's 0 to 127.
+    static constexpr int32_t kVolumePerStep = 25;
+
+    // Puts the career's options into effect: the dust, the flight camera's
+    // face features and the digital and XMIDI volumes (the CD keeps its
+    // own). With 0 the play aids and the cheat flag are cleared first and
+    // the options kept, so that no aid outlives the mission it was used in.
+    void ApplyOptions(int32_t argument);
+    // A fresh career in place of the current one, keeping only the player's
+    // choice of inertial flight; returns with the new career playable.
+    void StartNewCareer();
+
+    int32_t cheatUsed = 0;     // set when a play aid is on
+    std::string missionName;   // what SetUpMission loads for the career
+    int32_t plotCounter = 0;   // +1 for each campaign offer accepted
+    int32_t dustShown = 1;     // the space-dust option in force
 
     int32_t mode = 0;
     int32_t startMode = kStartNone;
@@ -367,7 +396,7 @@ public:
     int32_t chatTyping = 0;
     SpaceObject* specialObject = nullptr;      // the model whose name holds "7720"
     DynArray<SpaceObject*> scriptRecordObjects;   // objects named by mission-script records
-    CareerRecord* career = nullptr;            // owned
+    CareerRecord* career = nullptr;            // owned; made with the game state, so options apply before any screen
     RadioMessage* pendingRadio = nullptr;      // owned
     uint32_t radioPostedAt = 0;
     CommLine* commLine = nullptr;              // the current line, one of commLines

@@ -26,7 +26,8 @@ public:
     bool Startup();
     void Shutdown();
     bool DigitalDriver() const { return digital_; }
-    bool MidiDriver() const { return false; }
+    // No XMIDI driver yet; a test library may claim one.
+    virtual bool MidiDriver() const { return false; }
 
     virtual SampleHandle StartSample(std::shared_ptr<const SampleData> data, const VoiceSettings& settings);
     virtual void StopSample(SampleHandle handle);

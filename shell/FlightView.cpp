@@ -140,7 +140,7 @@ void DrawWorld(GameState& game, Canvas& canvas, Camera& camera) {
     for (SpaceObject* object = game.mission->firstObject; object != nullptr; object = object->GetNext()) {
         if (world::Preceding(object) == nullptr) passes.Draw(object);
     }
-    if (game.dustField != nullptr) passes.DrawAlone(game.dustField);
+    if (game.dustField != nullptr && game.dustShown != 0) passes.DrawAlone(game.dustField);
     // Effects and projectiles take their colours from their group's palette.
     Palette* const worldPalette = canvas.palette;
     game.Groups().ForEach([&](const void* key, NamedObject* object) {

@@ -194,6 +194,8 @@ void MainLoop::Land() {
     StopSounds(game_);
     PlayVideo(kLandingMovie);
     game_.missionFlown = 1;
+    // No play aid outlives the mission it was used in.
+    game_.ApplyOptions(0);
     // The death watch chose the restart screen already.
     if (game_.mode != GameState::kModeScreens || game_.nextScreenName != nullptr) return;
     const bool salvage = game_.salvageOption == 0 && CarriesSalvage(game_.playerShip);

@@ -665,6 +665,8 @@ int RunGame(const LaunchOptions& options) {
         return 1;
     }
     StartSound(options);
+    // The options file, once the options screen reads it, goes before this.
+    g_gameState->ApplyOptions(1);
     session.cursor = LoadCursor();
     LoadFx();
     std::printf("Lens flares: %d defined\n", g_flareTable.Count());

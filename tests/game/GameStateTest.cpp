@@ -11,6 +11,7 @@
 
 #include "display/Palette.h"
 #include "display/PixelFormat.h"
+#include "game/CareerRecord.h"
 #include "game/DataDirectories.h"
 #include "tests/support/ChunkBuilder.h"
 #include "tests/support/FileContents.h"
@@ -438,6 +439,27 @@ TEST_F(GameStateConfigTest, ReplacingTheFileOverwritesIt) {
     ConfigRecord record;
     EXPECT_TRUE(game_.ReadConfigFile(&record, false));
     ExpectRecord(record, 5);
+}
+
+// The sixth word turns inertial flight off for any nonzero value, and only
+// when the record is applied.
+TEST_F(GameStateConfigTest, AnAppliedRecordSetsTheCareersInertialFlight) {
+    for (const auto& [word, inertialOff] : {std::pair{0, 0}, std::pair{1, 1}, std::pair{-7, 1}}) {
+        ConfigRecord written = Record(1);
+        written.inertialFlight = word;
+        ASSERT_EQ(game_.WriteConfigFile(written), kStatusOk);
+        game_.career->options.inertialOff = 5;
+        ConfigRecord record;
+        EXPECT_TRUE(game_.ReadConfigFile(&record, false));
+        EXPECT_EQ(game_.career->options.inertialOff, 5);
+        EXPECT_TRUE(game_.ReadConfigFile(&record, true));
+        EXPECT_EQ(game_.career->options.inertialOff, inertialOff) << "word " << word;
+    }
+    // No career, nothing to set.
+    delete game_.career;
+    game_.career = nullptr;
+    ConfigRecord record;
+    EXPECT_TRUE(game_.ReadConfigFile(&record, true));
 }
 
 TEST_F(GameStateConfigTest, AFileThatDoesNotOpenChangesNothing) {

@@ -503,6 +503,7 @@ TEST_F(NetPacketTest, ClientsSendToTheServerAndTheHostToAll) {
 // the offsets the words give, the face from the career; a text too long
 // for one packet is cut, and a missing one travels empty.
 TEST_F(NetPacketTest, MessagesCarryTheirTextsAtTheirOffsets) {
+    delete builder_.Game().career;   // the game's own, for a fresh one
     builder_.Game().career = new CareerRecord;
     builder_.Game().career->face = 7;
     NetPacket chat;

@@ -169,6 +169,7 @@ TEST(WorldPassTest, TurnsPastTheCapAreCutEitherWay) {
 TEST(WorldPassTest, InertialFlightIsOffOnlyForAWordOfOne) {
     WorldBuilder builder;
     CareerRecord career;
+    delete builder.Game().career;   // the game's own, for one on the stack
     builder.Game().career = &career;
     auto* const ship = builder.SpawnAs<HullObject>(builder.Template("SHIP0"), 1);
     ship->type = SpaceObject::kTypePlayerShip;

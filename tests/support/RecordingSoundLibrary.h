@@ -20,11 +20,13 @@ public:
                              const platform::VoiceSettings& settings) override;
     void StopSample(SampleHandle handle) override;
     void StopAllSamples() override;
+    bool MidiDriver() const override { return midiDriver; }
 
     // The headless output the library mixes into.
     platform::HeadlessAudioOutput& Headless() { return *headless_; }
 
     std::vector<Event> events;
+    bool midiDriver = false;   // true: the library claims an XMIDI driver
 
 private:
     platform::HeadlessAudioOutput* headless_;

@@ -121,6 +121,7 @@ TEST_F(WeaponsTest, TheFiringRulesDecideInTheirOrder) {
         {"not enough energy", [](MissileLauncher&, Craft&, EnergySystem& e, CareerRecord&) { e.weaponPool = 4; }, 0,
          "Not enough energy", Weapon::kMissileGroup},
     };
+    delete builder_.Game().career;   // the game's own, for one the test keeps
     auto* const career = new CareerRecord;
     builder_.Game().career = career;
     int32_t index = 0;
@@ -439,6 +440,7 @@ TEST_F(WeaponsTest, WhereShotsLeaveAndWhatReloadingCosts) {
     EXPECT_FLOAT_EQ(guns[8]->muzzleOffset.y, 1.0f);
 
     // Rearming the player's ship pays what the funds allow, and resetting refills guns.
+    delete builder_.Game().career;   // the game's own, for one the test keeps
     auto* const career = new CareerRecord;
     career->funds = 1000;
     builder_.Game().career = career;
