@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "engine/ByteOrder.h"
+#include "engine/FileWrappers.h"
 #include "game/XorChunkStream.h"
 #include "tests/support/MemoryStream.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -148,6 +150,25 @@ TEST(CareerRecord, LobbyFindsSixChunksByRewindAndFindInsideThePlinForm) {
         ASSERT_EQ(in.ReadChunkData(name, sizeof name), kStatusOk);
         EXPECT_STREQ(name, text);
     }
+}
+
+TEST(CareerRecord, PilotFileOnDiskIsKeyedFromItsPath) {
+    const TempDir dir;
+    const std::string path = (dir.Path() / "Korvane.plr").string();
+    const CareerRecord career = FullCareer();
+    {
+        XorChunkStream out;
+        ASSERT_EQ(out.Open(path.c_str(), kOpenWrite | kOpenCreate), kStatusOk);
+        EXPECT_EQ(out.Key(), 0x726C702Eu);  // ".plr"
+        ASSERT_EQ(career.Save(out), kStatusOk);
+        ASSERT_EQ(out.Finish(), kStatusOk);
+        ASSERT_EQ(out.CloseFile(), kStatusOk);
+    }
+    XorChunkStream in;
+    ASSERT_EQ(in.Open(path.c_str(), kOpenRead), kStatusOk);
+    CareerRecord loaded(1);
+    ASSERT_EQ(loaded.Load(in), kStatusOk);
+    ExpectSameSaved(loaded, career);
 }
 
 TEST(CareerRecord, UnknownChunksAreSkipped) {
