@@ -1,5 +1,10 @@
 #include "game/CareerRecord.h"
 
+#include <cstring>
+
+#include "engine/ByteOrder.h"
+#include "game/XorChunkStream.h"
+
 int32_t CareerOptions::Word(int index) const {
     const int32_t words[kWords] = {textures,     spaceDust,     extraLights,   shadingLevel, alphaBlend,  invulnerability,
                                    unlimitedAmmo, unlimitedFuel, invisibility, inertialOff,  soundVolume, musicVolume};
@@ -14,4 +19,177 @@ AccuracyRecord::Count* AccuracyRecord::ForKind(int32_t kind) {
         case 22: return &byKind[3];
         default: return nullptr;
     }
+}
+
+namespace {
+
+constexpr uint32_t kPlinType = MakeTag("PLIN");
+constexpr uint32_t kNameId = MakeTag("NAME");
+constexpr uint32_t kCallId = MakeTag("CALL");
+constexpr uint32_t kFaceId = MakeTag("FACE");
+constexpr uint32_t kLogoId = MakeTag("LOGO");
+constexpr uint32_t kMoneyId = MakeTag("MONY");
+constexpr uint32_t kTrophyId = MakeTag("TRPH");
+constexpr uint32_t kKillId = MakeTag("KILL");
+constexpr uint32_t kMissionId = MakeTag("MISS");
+constexpr uint32_t kAccuracyId = MakeTag("ACCV");
+constexpr uint32_t kOptionsId = MakeTag("OPTS");
+constexpr uint32_t kOptionsBytes = CareerOptions::kWords * 4;
+// Far more chunks than a career holds: a damaged form stops here.
+constexpr int kMaxChunks = 4096;
+
+Status WriteWord(XorChunkStream& stream, uint32_t id, uint32_t value) {
+    uint8_t bytes[4];
+    StoreLe32(bytes, value);
+    return stream.WriteChunk(id, bytes, sizeof bytes);
+}
+
+Status WriteText(XorChunkStream& stream, uint32_t id, const char* text) {
+    const size_t length = strnlen(text, CareerRecord::kTextBytes - 1);
+    char bytes[CareerRecord::kTextBytes] = {};
+    std::memcpy(bytes, text, length);
+    return stream.WriteChunk(id, bytes, static_cast<uint32_t>(length + 1));
+}
+
+// The current chunk as exactly one 32-bit word.
+Status ReadWord(XorChunkStream& stream, int32_t* value) {
+    if (stream.ChunkSize() != 4 || stream.UnreadCount() != 4) {
+        return kStatusCareerBadRecord;
+    }
+    uint8_t bytes[4];
+    const Status status = stream.ReadChunkData(bytes, sizeof bytes);
+    if (status != kStatusOk) {
+        return status;
+    }
+    *value = static_cast<int32_t>(LoadLe32(bytes));
+    return kStatusOk;
+}
+
+// The current chunk as a text terminated inside it, at most 63 characters.
+Status ReadText(XorChunkStream& stream, char* text) {
+    const uint32_t size = stream.ChunkSize();
+    if (size == 0 || size > CareerRecord::kTextBytes || stream.UnreadCount() != size) {
+        return kStatusCareerBadRecord;
+    }
+    char bytes[CareerRecord::kTextBytes];
+    const Status status = stream.ReadChunkData(bytes, sizeof bytes);
+    if (status != kStatusOk) {
+        return status;
+    }
+    const void* end = std::memchr(bytes, 0, size);
+    if (end == nullptr) {
+        return kStatusCareerBadRecord;
+    }
+    std::memcpy(text, bytes, static_cast<const char*>(end) - bytes + 1);
+    return kStatusOk;
+}
+
+Status ReadOptions(XorChunkStream& stream, CareerOptions* options) {
+    if (stream.ChunkSize() != kOptionsBytes || stream.UnreadCount() != kOptionsBytes) {
+        return kStatusCareerBadRecord;
+    }
+    uint8_t bytes[kOptionsBytes];
+    const Status status = stream.ReadChunkData(bytes, sizeof bytes);
+    if (status != kStatusOk) {
+        return status;
+    }
+    int32_t* const words[CareerOptions::kWords] = {
+        &options->textures,      &options->spaceDust,     &options->extraLights,  &options->shadingLevel,
+        &options->alphaBlend,    &options->invulnerability, &options->unlimitedAmmo, &options->unlimitedFuel,
+        &options->invisibility,  &options->inertialOff,   &options->soundVolume,  &options->musicVolume};
+    for (int i = 0; i < CareerOptions::kWords; ++i) {
+        *words[i] = static_cast<int32_t>(LoadLe32(bytes + 4 * i));
+    }
+    return kStatusOk;
+}
+
+}  // namespace
+
+CareerRecord::CareerRecord(int32_t multiplayer) : multiplayer(multiplayer) {}
+
+Status CareerRecord::Save(XorChunkStream& stream) const {
+    uint8_t optionBytes[kOptionsBytes];
+    for (int i = 0; i < CareerOptions::kWords; ++i) {
+        StoreLe32(optionBytes + 4 * i, static_cast<uint32_t>(options.Word(i)));
+    }
+    Status status = stream.BeginForm(kPlinType);
+    if (status == kStatusOk) status = WriteText(stream, kNameId, pilotName);
+    if (status == kStatusOk) status = WriteText(stream, kCallId, callsign);
+    if (status == kStatusOk) status = WriteWord(stream, kFaceId, static_cast<uint32_t>(face));
+    if (status == kStatusOk) status = WriteWord(stream, kLogoId, static_cast<uint32_t>(logo));
+    if (status == kStatusOk) status = WriteWord(stream, kMoneyId, static_cast<uint32_t>(funds));
+    if (status == kStatusOk) status = WriteWord(stream, kTrophyId, trophies);
+    if (status == kStatusOk) status = WriteWord(stream, kKillId, static_cast<uint32_t>(kills));
+    if (status == kStatusOk) status = WriteWord(stream, kMissionId, static_cast<uint32_t>(missions));
+    if (status == kStatusOk) status = WriteWord(stream, kAccuracyId, static_cast<uint32_t>(accuracyValue));
+    if (status == kStatusOk) status = stream.WriteChunk(kOptionsId, optionBytes, sizeof optionBytes);
+    if (status == kStatusOk) status = stream.Ascend();
+    return status;
+}
+
+Status CareerRecord::Load(XorChunkStream& stream) {
+    if (stream.FindForm(kPlinType) != kStatusOk) {
+        return stream.LastError() != kStatusOk && stream.LastError() != kStatusEndOfData ? stream.LastError()
+                                                                                          : kStatusCareerBadRecord;
+    }
+    Status status = stream.Descend();
+    if (status != kStatusOk) {
+        return status;
+    }
+    CareerRecord fresh(multiplayer);
+    int32_t trophyWord = 0;
+    int chunks = 0;
+    while (status == kStatusOk) {
+        status = stream.NextChunk();
+        if (status == kStatusEndOfData) {
+            status = kStatusOk;
+            break;
+        }
+        if (status != kStatusOk) {
+            break;
+        }
+        if (++chunks > kMaxChunks) {
+            status = kStatusCareerBadRecord;
+            break;
+        }
+        switch (stream.ChunkId()) {
+            case kNameId: status = ReadText(stream, fresh.pilotName); break;
+            case kCallId: status = ReadText(stream, fresh.callsign); break;
+            case kFaceId: status = ReadWord(stream, &fresh.face); break;
+            case kLogoId: status = ReadWord(stream, &fresh.logo); break;
+            case kMoneyId: status = ReadWord(stream, &fresh.funds); break;
+            case kTrophyId: status = ReadWord(stream, &trophyWord); break;
+            case kKillId: status = ReadWord(stream, &fresh.kills); break;
+            case kMissionId: status = ReadWord(stream, &fresh.missions); break;
+            case kAccuracyId: status = ReadWord(stream, &fresh.accuracyValue); break;
+            case kOptionsId: status = ReadOptions(stream, &fresh.options); break;
+            default: break;  // a later list, or one this build does not know
+        }
+    }
+    fresh.trophies = static_cast<uint32_t>(trophyWord);
+    if (status == kStatusOk && (fresh.logo < 0 || fresh.logo > kLastLogo || fresh.face < -1)) {
+        status = kStatusCareerBadRecord;
+    }
+    const Status ascended = stream.Ascend();
+    if (status == kStatusOk) {
+        status = ascended;
+    }
+    if (status != kStatusOk) {
+        return status;
+    }
+    TakeSaved(fresh);
+    return kStatusOk;
+}
+
+void CareerRecord::TakeSaved(const CareerRecord& from) {
+    std::memcpy(pilotName, from.pilotName, sizeof pilotName);
+    std::memcpy(callsign, from.callsign, sizeof callsign);
+    funds = from.funds;
+    trophies = from.trophies;
+    kills = from.kills;
+    missions = from.missions;
+    accuracyValue = from.accuracyValue;
+    face = from.face;
+    logo = from.logo;
+    options = from.options;
 }

@@ -2,6 +2,14 @@
 #include <cstdint>
 
 #include "engine/EngineAllocation.h"
+#include "engine/Status.h"
+
+class XorChunkStream;
+
+// A saved career that cannot be taken: a missing "PLIN" form, a number chunk
+// not exactly 4 bytes, a text not terminated within its chunk or too long, a
+// logo outside 0..18 or a face below -1.
+inline constexpr Status kStatusCareerBadRecord = 0x20004000;
 
 // The player's option words, in the order of the career's "OPTS" chunk.
 struct CareerOptions {
@@ -58,12 +66,38 @@ struct AccuracyRecord {
 // grows the rest.
 class CareerRecord : public EngineObject {
 public:
-    explicit CareerRecord(int32_t multiplayer = 0) : multiplayer(multiplayer) {}
+    static constexpr int kTextBytes = 64;  // texts of at most 63 characters and their NUL
+    static constexpr int32_t kLastLogo = 18;
+
+    explicit CareerRecord(int32_t multiplayer = 0);
     virtual ~CareerRecord() = default;
 
+    const char* GetPilotName() const { return pilotName; }
+
+    // Writes FORM "PLIN" at the stream's current level.
+    Status Save(XorChunkStream& stream) const;
+    // Reads the next FORM "PLIN" of the stream's current level, skipping the
+    // chunks it does not know. The file is untrusted: it is read into a fresh
+    // record and nothing here changes unless the whole form read and passed.
+    Status Load(XorChunkStream& stream);
+
     int32_t multiplayer;
-    int32_t funds = 0;   // "MONY", in credits
-    int32_t face = -1;   // "FACE", the pilot's face picture; -1 none
-    CareerOptions options;
+    char pilotName[kTextBytes] = "Korvane";  // "NAME"
+    char callsign[kTextBytes] = "";          // "CALL"
+    int32_t funds = 0;         // "MONY", in credits
+    uint32_t trophies = 0;     // "TRPH", bits 0..15 the trophies held
+    int32_t kills = 0;         // "KILL"
+    int32_t missions = 0;      // "MISS", missions flown
+    int32_t accuracyValue = 0; // "ACCV", the pilot's accuracy percentage
+    int32_t face = -1;         // "FACE", the pilot's face picture; -1 none
+    int32_t logo = 0;          // "LOGO", 0..18
+    CareerOptions options;     // "OPTS"
     AccuracyRecord accuracy;
+    // The lobby's, never saved.
+    int32_t teamIndex = -1;
+    int32_t ready = 0;
+
+private:
+    // Takes what a career file holds from `from`.
+    void TakeSaved(const CareerRecord& from);
 };

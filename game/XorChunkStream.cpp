@@ -1,0 +1,88 @@
+#include "game/XorChunkStream.h"
+
+#include <cstring>
+#include <vector>
+
+XorChunkStream::XorChunkStream() : IffFile(0) {}
+
+XorChunkStream::XorChunkStream(::Stream* stream) : IffFile(stream, 0) {}
+
+Status XorChunkStream::Open(const char* path, uint32_t openMode) {
+    const Status status = OpenFile(path, openMode);
+    if (status == kStatusOk) {
+        SetKeyFromPath(path);
+    }
+    return status;
+}
+
+uint32_t XorChunkStream::KeyFromPath(const char* path) {
+    if (path == nullptr) {
+        return 0;
+    }
+    const size_t length = std::strlen(path);
+    const size_t first = length > 4 ? length - 4 : 0;
+    uint32_t key = 0;
+    for (size_t i = first; i < length; ++i) {
+        key |= static_cast<uint32_t>(static_cast<uint8_t>(path[i])) << (8 * (i - first));
+    }
+    return key;
+}
+
+void XorChunkStream::SetKeyFromPath(const char* path) { key_ = KeyFromPath(path); }
+
+void XorChunkStream::Cipher(uint8_t* bytes, uint32_t count, uint32_t offset, uint32_t chunkSize) const {
+    const uint32_t wholeWords = chunkSize & ~3u;
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint32_t at = offset + i;
+        if (at >= wholeWords) {
+            break;
+        }
+        bytes[i] ^= static_cast<uint8_t>(key_ >> (8 * (at & 3)));
+    }
+}
+
+Status XorChunkStream::ReadChunk(void* buffer) {
+    const uint32_t size = ChunkSize();
+    const uint32_t unread = UnreadCount();
+    const uint32_t offset = size - unread;
+    const Status status = IffFile::ReadChunk(buffer);
+    // A short read consumed part of the data; those bytes are deciphered too.
+    const uint32_t got = unread - UnreadCount();
+    Cipher(static_cast<uint8_t*>(buffer), status == kStatusOk ? unread : got, offset, size);
+    return status;
+}
+
+Status XorChunkStream::ReadChunkData(void* buffer, uint32_t capacity, uint32_t* stored) {
+    if (stored != nullptr) {
+        *stored = 0;
+    }
+    const uint32_t unread = UnreadCount();
+    if (unread <= capacity) {
+        const Status status = ReadChunk(buffer);
+        if (stored != nullptr && status == kStatusOk) {
+            *stored = unread;
+        }
+        return status;
+    }
+    // Sizes were checked against the file when the chunk was met, so this
+    // allocation is bounded by the bytes really there.
+    std::vector<uint8_t> whole(unread);
+    const Status status = ReadChunk(whole.data());
+    if (status != kStatusOk) {
+        return status;
+    }
+    std::memcpy(buffer, whole.data(), capacity);
+    if (stored != nullptr) {
+        *stored = capacity;
+    }
+    return kStatusOk;
+}
+
+Status XorChunkStream::WriteChunk(uint32_t id, const void* data, uint32_t size) {
+    std::vector<uint8_t> copy(size);
+    if (size > 0) {
+        std::memcpy(copy.data(), data, size);
+    }
+    Cipher(copy.data(), size, 0, size);
+    return IffFile::WriteChunk(id, copy.data(), size);
+}
