@@ -195,3 +195,17 @@ TEST_F(SavedGameTest, AFailedWriteKeepsThePreviousSave) {
 }
 
 }  // namespace
+
+namespace {
+
+// The sample tree's save is one the game takes.
+TEST_F(SavedGameTest, TheSampleSaveLoads) {
+    ASSERT_EQ(LoadGame("slot0"), kStatusOk);
+    EXPECT_STREQ(Game().career->GetPilotName(), "Korvane");
+    EXPECT_EQ(Game().career->logo, 5);
+    EXPECT_EQ(Game().difficulty, 2);
+    EXPECT_EQ(Game().missionName, kSampleMissionFile);
+    EXPECT_EQ(Game().missionReady, 1);
+}
+
+}  // namespace
