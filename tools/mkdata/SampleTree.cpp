@@ -15,6 +15,7 @@
 #include "tools/mkdata/MeshData.h"
 #include "tools/mkdata/MissionData.h"
 #include "tools/mkdata/PaletteData.h"
+#include "tools/mkdata/SaveData.h"
 #include "tools/mkdata/SoundData.h"
 
 namespace fs = std::filesystem;
@@ -117,6 +118,12 @@ bool WriteSampleTree(const std::string& rootText, std::string* failure) {
     if (WriteSampleMission(mission.c_str()) != kStatusOk) return fail("cannot write " + mission.string());
     const fs::path skirmish = root / "missions" / kSkirmishMissionFile;
     if (WriteSkirmishMission(skirmish.c_str()) != kStatusOk) return fail("cannot write " + skirmish.string());
+    // A saved game for the load screen and a pilot for the lobby, in the
+    // game's folder beside its options file.
+    const fs::path save = root / "slot0.sav";
+    if (WriteSampleSave(save.c_str()) != kStatusOk) return fail("cannot write " + save.string());
+    const fs::path pilot = root / "Korvane.plr";
+    if (WriteSamplePilot(pilot.c_str()) != kStatusOk) return fail("cannot write " + pilot.string());
     const fs::path dust = root / "cel" / "dust.iff";
     if (WriteDustSprites(dust.c_str()) != kStatusOk) return fail("cannot write " + dust.string());
     const fs::path cursors = root / "data" / "cursors.iff";

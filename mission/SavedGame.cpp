@@ -1,0 +1,200 @@
+#include "mission/SavedGame.h"
+
+#include <cstring>
+#include <memory>
+
+#include "engine/ByteOrder.h"
+#include "engine/FileWrappers.h"
+#include "game/CareerRecord.h"
+#include "game/GameState.h"
+#include "game/XorChunkStream.h"
+#include "mission/MissionSetUp.h"
+
+namespace {
+
+constexpr uint32_t kBodyType = MakeTag("BODY");
+constexpr uint32_t kTitleId = MakeTag("NAME");
+constexpr uint32_t kDifficultyId = MakeTag("DIFF");
+constexpr uint32_t kPlotId = MakeTag("PLOT");
+constexpr uint32_t kMissionNameId = MakeTag("MNAM");
+constexpr const char* kSaveExtension = ".sav";
+// The file being written until it is whole.
+constexpr const char* kPendingSuffix = ".new";
+// Far more chunks than a saved game holds: a damaged form stops here.
+constexpr int kMaxChunks = 4096;
+
+bool KnownDifficulty(int32_t difficulty) { return difficulty == 1 || difficulty == 2 || difficulty == 4; }
+
+Status WriteWord(XorChunkStream& stream, uint32_t id, int32_t value) {
+    uint8_t bytes[4];
+    StoreLe32(bytes, static_cast<uint32_t>(value));
+    return stream.WriteChunk(id, bytes, sizeof bytes);
+}
+
+Status WriteText(XorChunkStream& stream, uint32_t id, const char* text) {
+    const size_t length = strnlen(text, CareerRecord::kTextBytes - 1);
+    char bytes[CareerRecord::kTextBytes] = {};
+    std::memcpy(bytes, text, length);
+    return stream.WriteChunk(id, bytes, static_cast<uint32_t>(length + 1));
+}
+
+Status ReadWord(XorChunkStream& stream, int32_t* value) {
+    if (stream.ChunkSize() != 4 || stream.UnreadCount() != 4) {
+        return kStatusSaveBadFile;
+    }
+    uint8_t bytes[4];
+    const Status status = stream.ReadChunkData(bytes, sizeof bytes);
+    if (status != kStatusOk) {
+        return status;
+    }
+    *value = static_cast<int32_t>(LoadLe32(bytes));
+    return kStatusOk;
+}
+
+// A text terminated within its chunk, at most 63 characters.
+Status ReadText(XorChunkStream& stream, std::string* text) {
+    const uint32_t size = stream.ChunkSize();
+    if (size == 0 || size > CareerRecord::kTextBytes || stream.UnreadCount() != size) {
+        return kStatusSaveBadFile;
+    }
+    char bytes[CareerRecord::kTextBytes];
+    const Status status = stream.ReadChunkData(bytes, sizeof bytes);
+    if (status != kStatusOk) {
+        return status;
+    }
+    if (std::memchr(bytes, 0, size) == nullptr) {
+        return kStatusSaveBadFile;
+    }
+    *text = bytes;
+    return kStatusOk;
+}
+
+struct SavedBody {
+    std::string title;
+    std::string missionName;
+    int32_t difficulty = 0;
+    int32_t plotCounter = 0;
+};
+
+// Reads the chunks of the open "BODY" form other than the career's.
+Status ReadBody(XorChunkStream& stream, SavedBody* body) {
+    bool haveTitle = false, haveDifficulty = false, havePlot = false, haveMission = false;
+    int chunks = 0;
+    for (;;) {
+        Status status = stream.NextChunk();
+        if (status == kStatusEndOfData) {
+            break;
+        }
+        if (status != kStatusOk) {
+            return status;
+        }
+        if (++chunks > kMaxChunks) {
+            return kStatusSaveBadFile;
+        }
+        switch (stream.ChunkId()) {
+            case kTitleId: status = ReadText(stream, &body->title); haveTitle = true; break;
+            case kDifficultyId: status = ReadWord(stream, &body->difficulty); haveDifficulty = true; break;
+            case kPlotId: status = ReadWord(stream, &body->plotCounter); havePlot = true; break;
+            case kMissionNameId: status = ReadText(stream, &body->missionName); haveMission = true; break;
+            default: break;  // the career's form, or a list this build does not know
+        }
+        if (status != kStatusOk) {
+            return status;
+        }
+    }
+    if (!haveTitle || !haveDifficulty || !havePlot || !haveMission || !KnownDifficulty(body->difficulty)) {
+        return kStatusSaveBadFile;
+    }
+    return kStatusOk;
+}
+
+Status WriteBody(XorChunkStream& stream, const GameState& game, const char* title) {
+    Status status = stream.BeginForm(kBodyType);
+    if (status == kStatusOk) status = WriteText(stream, kTitleId, title != nullptr ? title : "");
+    if (status == kStatusOk) status = WriteWord(stream, kDifficultyId, game.difficulty);
+    if (status == kStatusOk) status = WriteWord(stream, kPlotId, game.plotCounter);
+    if (status == kStatusOk) status = WriteText(stream, kMissionNameId, game.missionName.c_str());
+    if (status == kStatusOk) status = game.career->Save(stream);
+    if (status == kStatusOk) status = stream.Ascend();
+    return status;
+}
+
+}  // namespace
+
+std::string SavedGamePath(const char* name) {
+    std::string path = g_gameState != nullptr ? g_gameState->ConfigFilePath() : std::string();
+    const size_t slash = path.rfind('/');
+    path = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    return path + (name != nullptr ? name : "") + kSaveExtension;
+}
+
+Status SaveGame(const char* name, const char* title) {
+    GameState* const game = g_gameState;
+    if (game == nullptr || game->career == nullptr) {
+        return kStatusSaveBadFile;
+    }
+    const std::string path = SavedGamePath(name);
+    const std::string pending = path + kPendingSuffix;
+    Status status;
+    {
+        XorChunkStream stream;
+        status = stream.OpenFile(pending.c_str(), kOpenWrite | kOpenCreate);
+        if (status != kStatusOk) {
+            return status;
+        }
+        // Keyed as the save it becomes, not as the file it is written to.
+        stream.SetKeyFromPath(path.c_str());
+        status = WriteBody(stream, *game, title);
+        const Status closed = stream.CloseFile();
+        if (status == kStatusOk) status = closed;
+    }
+    if (status != kStatusOk) {
+        FileDelete(pending.c_str());
+        return status;
+    }
+    // A rename never replaces a file, so the old save goes first.
+    if (FileExists(path.c_str())) {
+        FileDelete(path.c_str());
+    }
+    const uint32_t renamed = FileRename(pending.c_str(), path.c_str());
+    return renamed == platform::kFileOk ? kStatusOk : static_cast<Status>(renamed);
+}
+
+Status LoadGame(const char* name) {
+    GameState* const game = g_gameState;
+    if (game == nullptr || game->career == nullptr) {
+        return kStatusSaveBadFile;
+    }
+    const std::string path = SavedGamePath(name);
+    SavedBody body;
+    std::unique_ptr<CareerRecord> career(new CareerRecord(game->career->multiplayer));
+    if (career == nullptr) {
+        return kStatusOutOfMemory;
+    }
+    {
+        XorChunkStream stream;
+        Status status = stream.Open(path.c_str(), kOpenRead);
+        if (status != kStatusOk) {
+            return status;
+        }
+        if (stream.FindForm(kBodyType) != kStatusOk) {
+            return kStatusSaveBadFile;
+        }
+        status = stream.Descend();
+        if (status == kStatusOk) status = ReadBody(stream, &body);
+        if (status == kStatusOk) status = stream.Rewind(0);
+        if (status == kStatusOk) status = career->Load(stream);
+        if (status == kStatusOk) status = stream.Ascend();
+        if (status != kStatusOk) {
+            return status;
+        }
+    }
+    delete game->career;
+    game->career = career.release();
+    game->difficulty = body.difficulty;
+    game->plotCounter = body.plotCounter;
+    game->missionName = body.missionName;
+    game->missionReady = 0;
+    game->missionFlown = 0;
+    return SetUpMission(game->missionName.c_str(), -1);
+}

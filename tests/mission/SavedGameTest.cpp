@@ -1,0 +1,211 @@
+// Saved games: a save read back sets the career and the mission up again; a
+// damaged save changes nothing; a failed write keeps the previous save.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "game/CareerRecord.h"
+#include "game/DataDirectories.h"
+#include "game/GameState.h"
+#include "mission/DefinitionFormat.h"
+#include "mission/ObjectLoader.h"
+#include "objects/space/WorldPass.h"
+#include "mission/MissionSetUp.h"
+#include "mission/SavedGame.h"
+#include "objects/ships/PlayerShip.h"
+#include "tests/support/FaultyFileSystem.h"
+#include "tests/support/RecordingMessageBox.h"
+#include "tests/support/ScopedInstall.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/world/WorldBuilder.h"
+#include "tools/mkdata/MissionData.h"
+#include "tools/mkdata/SampleTree.h"
+
+namespace {
+
+std::vector<uint8_t> ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), {});
+}
+
+void WriteAll(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+class SavedGameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(WriteSampleTree(dir_.Str(), &error)) << error;
+        ASSERT_TRUE(g_dataDirs.Find(dir_.Str()));
+        builder_ = std::make_unique<WorldBuilder>();
+        builder_->Game().mission = nullptr;  // the set-up makes its own
+        builder_->Game().SetConfigFolder(dir_.Str());
+        RegisterSpaceObjects();
+        DefinitionLibrary::RegisterCoreBuilders();
+    }
+    void TearDown() override {
+        FreeMission();
+        GameState::RegisterObjectKind(SpaceObject::kTypePlayerShip, nullptr);
+        GameState::RegisterObjectKind(SpaceObject::kTypeAiShip, nullptr);
+        builder_.reset();
+        g_dataDirs.Clear();
+    }
+    GameState& Game() { return builder_->Game(); }
+    void SetCareer() {
+        CareerRecord& career = *Game().career;
+        std::strcpy(career.pilotName, "Ilse Varro");
+        std::strcpy(career.callsign, "Kestrel");
+        career.funds = 125000;
+        career.trophies = 0x8005;
+        career.kills = 42;
+        career.missions = 9;
+        career.accuracyValue = 61;
+        career.face = 3;
+        career.logo = 18;
+        career.options.musicVolume = 1;
+        Game().difficulty = 4;
+        Game().plotCounter = 7;
+        Game().missionName = kSampleMissionFile;
+    }
+    std::string SlotPath() const { return dir_.Str() + "/slot0.sav"; }
+
+    TempDir dir_;
+    std::unique_ptr<WorldBuilder> builder_;
+    RecordingMessageBox boxes_;
+    ScopedInstall<platform::MessageBox> installed_{boxes_};
+};
+
+TEST_F(SavedGameTest, ASaveReadBackRestoresTheCareerAndSetsTheMissionUpAgain) {
+    SetCareer();
+    ASSERT_EQ(SaveGame("slot0", "Before the gate"), kStatusOk);
+    EXPECT_EQ(SavedGamePath("slot0"), SlotPath());
+
+    // Everything the save holds changes before the load.
+    CareerRecord* const before = Game().career;
+    before->funds = 1;
+    before->logo = 2;
+    before->options.musicVolume = 3;
+    Game().difficulty = 1;
+    Game().plotCounter = 0;
+    Game().missionName = "other.uli";
+    Game().missionReady = 0;
+    Game().missionFlown = 1;
+
+    ASSERT_EQ(LoadGame("slot0"), kStatusOk);
+    const CareerRecord& career = *Game().career;
+    EXPECT_STREQ(career.pilotName, "Ilse Varro");
+    EXPECT_STREQ(career.callsign, "Kestrel");
+    EXPECT_EQ(career.funds, 125000);
+    EXPECT_EQ(career.trophies, 0x8005u);
+    EXPECT_EQ(career.kills, 42);
+    EXPECT_EQ(career.missions, 9);
+    EXPECT_EQ(career.accuracyValue, 61);
+    EXPECT_EQ(career.face, 3);
+    EXPECT_EQ(career.logo, 18);
+    EXPECT_EQ(career.options.musicVolume, 1);
+    EXPECT_EQ(Game().difficulty, 4);
+    EXPECT_EQ(Game().plotCounter, 7);
+    EXPECT_EQ(Game().missionName, kSampleMissionFile);
+    EXPECT_EQ(Game().missionReady, 1);
+    EXPECT_EQ(Game().missionFlown, 0);
+    EXPECT_NE(Game().playerShip, nullptr);
+}
+
+// Every cut and every flipped byte: the load fails and the same career
+// object keeps its values, the mission as it was.
+TEST_F(SavedGameTest, ADamagedSaveChangesNothing) {
+    SetCareer();
+    ASSERT_EQ(SetUpMission(kSampleMissionFile, -1), kStatusOk);
+    ASSERT_EQ(SaveGame("slot0", "Before the gate"), kStatusOk);
+    const std::vector<uint8_t> whole = ReadAll(SlotPath());
+    ASSERT_GT(whole.size(), 100u);
+
+    CareerRecord* career = nullptr;
+    SpaceObject* ship = nullptr;
+    auto keep = [&] {
+        career = Game().career;
+        career->funds = 5;
+        std::strcpy(career->pilotName, "Ilse Varro");
+        Game().difficulty = 2;
+        Game().plotCounter = 3;
+        Game().missionName = "kept.uli";
+        ship = Game().playerShip;
+    };
+    auto expectUnchanged = [&](const char* what, size_t at) {
+        ASSERT_EQ(Game().career, career) << what << at;
+        EXPECT_EQ(career->funds, 5) << what << at;
+        EXPECT_STREQ(career->pilotName, "Ilse Varro") << what << at;
+        EXPECT_EQ(Game().difficulty, 2) << what << at;
+        EXPECT_EQ(Game().plotCounter, 3) << what << at;
+        EXPECT_EQ(Game().missionName, "kept.uli") << what << at;
+        EXPECT_EQ(Game().missionReady, 1) << what << at;
+        EXPECT_EQ(Game().playerShip, ship) << what << at;
+    };
+    keep();
+    for (size_t size = 0; size < whole.size(); ++size) {
+        WriteAll(SlotPath(), std::vector<uint8_t>(whole.begin(), whole.begin() + size));
+        EXPECT_NE(LoadGame("slot0"), kStatusOk) << "cut at " << size;
+        expectUnchanged("cut at ", size);
+    }
+    int refused = 0;
+    for (size_t at = 0; at < whole.size(); ++at) {
+        std::vector<uint8_t> bytes = whole;
+        bytes[at] ^= 0x80;
+        WriteAll(SlotPath(), bytes);
+        // A flip inside the mission name may read and then fail the set-up,
+        // with the career replaced; only a refused file must change nothing.
+        if (LoadGame("slot0") != kStatusOk && Game().career == career) {
+            ++refused;
+            expectUnchanged("flipped at ", at);
+        } else {
+            // A flip inside a free text or word may still read: start over.
+            ASSERT_EQ(SetUpMission(kSampleMissionFile, -1), kStatusOk);
+            keep();
+        }
+    }
+    EXPECT_GT(refused, 0);
+    EXPECT_NE(LoadGame("missing"), kStatusOk);
+}
+
+TEST_F(SavedGameTest, AFailedWriteKeepsThePreviousSave) {
+    SetCareer();
+    ASSERT_EQ(SaveGame("slot0", "First"), kStatusOk);
+    const std::vector<uint8_t> first = ReadAll(SlotPath());
+    Game().career->funds = 99;
+
+    FaultyFileSystem files;
+    ScopedInstall<platform::FileSystem> installed(files);
+    files.FailNext(FaultyFileSystem::kWrite, 1, platform::kFileDiskFull);
+    EXPECT_NE(SaveGame("slot0", "Second"), kStatusOk);
+    EXPECT_EQ(ReadAll(SlotPath()), first);
+
+    files.Heal();
+    files.ShortWrites(3);
+    EXPECT_NE(SaveGame("slot0", "Second"), kStatusOk);
+    EXPECT_EQ(ReadAll(SlotPath()), first);
+    files.ShortWrites(0);
+
+    ASSERT_EQ(SaveGame("slot0", "Second"), kStatusOk);
+    EXPECT_NE(ReadAll(SlotPath()), first);
+}
+
+}  // namespace
+
+namespace {
+
+// The sample tree's save is one the game takes.
+TEST_F(SavedGameTest, TheSampleSaveLoads) {
+    ASSERT_EQ(LoadGame("slot0"), kStatusOk);
+    EXPECT_STREQ(Game().career->GetPilotName(), "Korvane");
+    EXPECT_EQ(Game().career->logo, 5);
+    EXPECT_EQ(Game().difficulty, 2);
+    EXPECT_EQ(Game().missionName, kSampleMissionFile);
+    EXPECT_EQ(Game().missionReady, 1);
+}
+
+}  // namespace

@@ -1,0 +1,61 @@
+#include "tools/mkdata/SaveData.h"
+
+#include <cstring>
+
+#include "engine/ByteOrder.h"
+#include "engine/FileWrappers.h"
+#include "game/CareerRecord.h"
+#include "game/XorChunkStream.h"
+#include "tools/mkdata/MissionData.h"
+
+namespace {
+
+CareerRecord SampleCareer() {
+    CareerRecord career(0);
+    std::strcpy(career.callsign, "Kestrel");
+    career.funds = 25000;
+    career.kills = 12;
+    career.missions = 3;
+    career.accuracyValue = 48;
+    career.face = 2;
+    career.logo = 5;
+    return career;
+}
+
+Status WriteWord(XorChunkStream& stream, uint32_t id, int32_t value) {
+    uint8_t bytes[4];
+    StoreLe32(bytes, static_cast<uint32_t>(value));
+    return stream.WriteChunk(id, bytes, sizeof bytes);
+}
+
+Status WriteText(XorChunkStream& stream, uint32_t id, const char* text) {
+    return stream.WriteChunk(id, text, static_cast<uint32_t>(std::strlen(text) + 1));
+}
+
+}  // namespace
+
+Status WriteSampleSave(const char* path) {
+    const CareerRecord career = SampleCareer();
+    XorChunkStream stream;
+    Status status = stream.Open(path, kOpenWrite | kOpenCreate);
+    if (status != kStatusOk) return status;
+    status = stream.BeginForm(MakeTag("BODY"));
+    if (status == kStatusOk) status = WriteText(stream, MakeTag("NAME"), "Sample career");
+    if (status == kStatusOk) status = WriteWord(stream, MakeTag("DIFF"), 2);
+    if (status == kStatusOk) status = WriteWord(stream, MakeTag("PLOT"), 1);
+    if (status == kStatusOk) status = WriteText(stream, MakeTag("MNAM"), kSampleMissionFile);
+    if (status == kStatusOk) status = career.Save(stream);
+    if (status == kStatusOk) status = stream.Ascend();
+    const Status closed = stream.CloseFile();
+    return status != kStatusOk ? status : closed;
+}
+
+Status WriteSamplePilot(const char* path) {
+    const CareerRecord career = SampleCareer();
+    XorChunkStream stream;
+    Status status = stream.Open(path, kOpenWrite | kOpenCreate);
+    if (status != kStatusOk) return status;
+    status = career.Save(stream);
+    const Status closed = stream.CloseFile();
+    return status != kStatusOk ? status : closed;
+}
