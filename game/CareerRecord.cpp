@@ -38,52 +38,6 @@ constexpr uint32_t kOptionsBytes = CareerOptions::kWords * 4;
 // Far more chunks than a career holds: a damaged form stops here.
 constexpr int kMaxChunks = 4096;
 
-Status WriteWord(XorChunkStream& stream, uint32_t id, uint32_t value) {
-    uint8_t bytes[4];
-    StoreLe32(bytes, value);
-    return stream.WriteChunk(id, bytes, sizeof bytes);
-}
-
-Status WriteText(XorChunkStream& stream, uint32_t id, const char* text) {
-    const size_t length = strnlen(text, CareerRecord::kTextBytes - 1);
-    char bytes[CareerRecord::kTextBytes] = {};
-    std::memcpy(bytes, text, length);
-    return stream.WriteChunk(id, bytes, static_cast<uint32_t>(length + 1));
-}
-
-// The current chunk as exactly one 32-bit word.
-Status ReadWord(XorChunkStream& stream, int32_t* value) {
-    if (stream.ChunkSize() != 4 || stream.UnreadCount() != 4) {
-        return kStatusCareerBadRecord;
-    }
-    uint8_t bytes[4];
-    const Status status = stream.ReadChunkData(bytes, sizeof bytes);
-    if (status != kStatusOk) {
-        return status;
-    }
-    *value = static_cast<int32_t>(LoadLe32(bytes));
-    return kStatusOk;
-}
-
-// The current chunk as a text terminated inside it, at most 63 characters.
-Status ReadText(XorChunkStream& stream, char* text) {
-    const uint32_t size = stream.ChunkSize();
-    if (size == 0 || size > CareerRecord::kTextBytes || stream.UnreadCount() != size) {
-        return kStatusCareerBadRecord;
-    }
-    char bytes[CareerRecord::kTextBytes];
-    const Status status = stream.ReadChunkData(bytes, sizeof bytes);
-    if (status != kStatusOk) {
-        return status;
-    }
-    const void* end = std::memchr(bytes, 0, size);
-    if (end == nullptr) {
-        return kStatusCareerBadRecord;
-    }
-    std::memcpy(text, bytes, static_cast<const char*>(end) - bytes + 1);
-    return kStatusOk;
-}
-
 Status ReadOptions(XorChunkStream& stream, CareerOptions* options) {
     if (stream.ChunkSize() != kOptionsBytes || stream.UnreadCount() != kOptionsBytes) {
         return kStatusCareerBadRecord;
@@ -113,15 +67,15 @@ Status CareerRecord::Save(XorChunkStream& stream) const {
         StoreLe32(optionBytes + 4 * i, static_cast<uint32_t>(options.Word(i)));
     }
     Status status = stream.BeginForm(kPlinType);
-    if (status == kStatusOk) status = WriteText(stream, kNameId, pilotName);
-    if (status == kStatusOk) status = WriteText(stream, kCallId, callsign);
-    if (status == kStatusOk) status = WriteWord(stream, kFaceId, static_cast<uint32_t>(face));
-    if (status == kStatusOk) status = WriteWord(stream, kLogoId, static_cast<uint32_t>(logo));
-    if (status == kStatusOk) status = WriteWord(stream, kMoneyId, static_cast<uint32_t>(funds));
-    if (status == kStatusOk) status = WriteWord(stream, kTrophyId, trophies);
-    if (status == kStatusOk) status = WriteWord(stream, kKillId, static_cast<uint32_t>(kills));
-    if (status == kStatusOk) status = WriteWord(stream, kMissionId, static_cast<uint32_t>(missions));
-    if (status == kStatusOk) status = WriteWord(stream, kAccuracyId, static_cast<uint32_t>(accuracyValue));
+    if (status == kStatusOk) status = stream.WriteTextChunk(kNameId, pilotName);
+    if (status == kStatusOk) status = stream.WriteTextChunk(kCallId, callsign);
+    if (status == kStatusOk) status = stream.WriteWordChunk(kFaceId, face);
+    if (status == kStatusOk) status = stream.WriteWordChunk(kLogoId, logo);
+    if (status == kStatusOk) status = stream.WriteWordChunk(kMoneyId, funds);
+    if (status == kStatusOk) status = stream.WriteWordChunk(kTrophyId, static_cast<int32_t>(trophies));
+    if (status == kStatusOk) status = stream.WriteWordChunk(kKillId, kills);
+    if (status == kStatusOk) status = stream.WriteWordChunk(kMissionId, missions);
+    if (status == kStatusOk) status = stream.WriteWordChunk(kAccuracyId, accuracyValue);
     if (status == kStatusOk) status = stream.WriteChunk(kOptionsId, optionBytes, sizeof optionBytes);
     if (status == kStatusOk) status = stream.Ascend();
     return status;
@@ -153,15 +107,15 @@ Status CareerRecord::Load(XorChunkStream& stream) {
             break;
         }
         switch (stream.ChunkId()) {
-            case kNameId: status = ReadText(stream, fresh.pilotName); break;
-            case kCallId: status = ReadText(stream, fresh.callsign); break;
-            case kFaceId: status = ReadWord(stream, &fresh.face); break;
-            case kLogoId: status = ReadWord(stream, &fresh.logo); break;
-            case kMoneyId: status = ReadWord(stream, &fresh.funds); break;
-            case kTrophyId: status = ReadWord(stream, &trophyWord); break;
-            case kKillId: status = ReadWord(stream, &fresh.kills); break;
-            case kMissionId: status = ReadWord(stream, &fresh.missions); break;
-            case kAccuracyId: status = ReadWord(stream, &fresh.accuracyValue); break;
+            case kNameId: status = stream.ReadTextChunk(fresh.pilotName, kStatusCareerBadRecord); break;
+            case kCallId: status = stream.ReadTextChunk(fresh.callsign, kStatusCareerBadRecord); break;
+            case kFaceId: status = stream.ReadWordChunk(&fresh.face, kStatusCareerBadRecord); break;
+            case kLogoId: status = stream.ReadWordChunk(&fresh.logo, kStatusCareerBadRecord); break;
+            case kMoneyId: status = stream.ReadWordChunk(&fresh.funds, kStatusCareerBadRecord); break;
+            case kTrophyId: status = stream.ReadWordChunk(&trophyWord, kStatusCareerBadRecord); break;
+            case kKillId: status = stream.ReadWordChunk(&fresh.kills, kStatusCareerBadRecord); break;
+            case kMissionId: status = stream.ReadWordChunk(&fresh.missions, kStatusCareerBadRecord); break;
+            case kAccuracyId: status = stream.ReadWordChunk(&fresh.accuracyValue, kStatusCareerBadRecord); break;
             case kOptionsId: status = ReadOptions(stream, &fresh.options); break;
             default: break;  // a later list, or one this build does not know
         }

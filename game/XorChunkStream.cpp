@@ -1,7 +1,10 @@
 #include "game/XorChunkStream.h"
 
 #include <cstring>
+#include <string.h>
 #include <vector>
+
+#include "engine/ByteOrder.h"
 
 XorChunkStream::XorChunkStream() : IffFile(0) {}
 
@@ -85,4 +88,38 @@ Status XorChunkStream::WriteChunk(uint32_t id, const void* data, uint32_t size) 
     }
     Cipher(copy.data(), size, 0, size);
     return IffFile::WriteChunk(id, copy.data(), size);
+}
+
+Status XorChunkStream::WriteWordChunk(uint32_t id, int32_t value) {
+    uint8_t bytes[4];
+    StoreLe32(bytes, static_cast<uint32_t>(value));
+    return WriteChunk(id, bytes, sizeof bytes);
+}
+
+Status XorChunkStream::WriteTextChunk(uint32_t id, const char* text) {
+    const size_t length = strnlen(text, kTextBytes - 1);
+    char bytes[kTextBytes] = {};
+    std::memcpy(bytes, text, length);
+    return WriteChunk(id, bytes, static_cast<uint32_t>(length + 1));
+}
+
+Status XorChunkStream::ReadWordChunk(int32_t* value, Status refusal) {
+    if (ChunkSize() != 4 || UnreadCount() != 4) return refusal;
+    uint8_t bytes[4];
+    const Status status = ReadChunkData(bytes, sizeof bytes);
+    if (status != kStatusOk) return status;
+    *value = static_cast<int32_t>(LoadLe32(bytes));
+    return kStatusOk;
+}
+
+Status XorChunkStream::ReadTextChunk(char (&text)[kTextBytes], Status refusal) {
+    const uint32_t size = ChunkSize();
+    if (size == 0 || size > kTextBytes || UnreadCount() != size) return refusal;
+    char bytes[kTextBytes];
+    const Status status = ReadChunkData(bytes, sizeof bytes);
+    if (status != kStatusOk) return status;
+    const void* const end = std::memchr(bytes, 0, size);
+    if (end == nullptr) return refusal;
+    std::memcpy(text, bytes, size_t(static_cast<const char*>(end) - bytes) + 1);
+    return kStatusOk;
 }

@@ -36,6 +36,17 @@ public:
     // Enciphers a copy: the caller's data come back as they were given.
     Status WriteChunk(uint32_t id, const void* data, uint32_t size) override;
 
+    // The records of saved games and pilot files: a chunk of one
+    // little-endian word, and a text with its NUL of at most kTextBytes - 1
+    // characters (a longer one is cut). A chunk that is not exactly one word,
+    // or a text not terminated inside its chunk, gives `refusal` and stores
+    // nothing.
+    static constexpr uint32_t kTextBytes = 64;
+    Status WriteWordChunk(uint32_t id, int32_t value);
+    Status WriteTextChunk(uint32_t id, const char* text);
+    Status ReadWordChunk(int32_t* value, Status refusal);
+    Status ReadTextChunk(char (&text)[kTextBytes], Status refusal);
+
 private:
     // XORs `count` bytes that start `offset` bytes into a chunk of `chunkSize`.
     void Cipher(uint8_t* bytes, uint32_t count, uint32_t offset, uint32_t chunkSize) const;

@@ -25,48 +25,12 @@ constexpr int kMaxChunks = 4096;
 
 bool KnownDifficulty(int32_t difficulty) { return difficulty == 1 || difficulty == 2 || difficulty == 4; }
 
-Status WriteWord(XorChunkStream& stream, uint32_t id, int32_t value) {
-    uint8_t bytes[4];
-    StoreLe32(bytes, static_cast<uint32_t>(value));
-    return stream.WriteChunk(id, bytes, sizeof bytes);
-}
-
-Status WriteText(XorChunkStream& stream, uint32_t id, const char* text) {
-    const size_t length = strnlen(text, CareerRecord::kTextBytes - 1);
-    char bytes[CareerRecord::kTextBytes] = {};
-    std::memcpy(bytes, text, length);
-    return stream.WriteChunk(id, bytes, static_cast<uint32_t>(length + 1));
-}
-
-Status ReadWord(XorChunkStream& stream, int32_t* value) {
-    if (stream.ChunkSize() != 4 || stream.UnreadCount() != 4) {
-        return kStatusSaveBadFile;
-    }
-    uint8_t bytes[4];
-    const Status status = stream.ReadChunkData(bytes, sizeof bytes);
-    if (status != kStatusOk) {
-        return status;
-    }
-    *value = static_cast<int32_t>(LoadLe32(bytes));
-    return kStatusOk;
-}
-
-// A text terminated within its chunk, at most 63 characters.
+// A text record of the file into a string.
 Status ReadText(XorChunkStream& stream, std::string* text) {
-    const uint32_t size = stream.ChunkSize();
-    if (size == 0 || size > CareerRecord::kTextBytes || stream.UnreadCount() != size) {
-        return kStatusSaveBadFile;
-    }
-    char bytes[CareerRecord::kTextBytes];
-    const Status status = stream.ReadChunkData(bytes, sizeof bytes);
-    if (status != kStatusOk) {
-        return status;
-    }
-    if (std::memchr(bytes, 0, size) == nullptr) {
-        return kStatusSaveBadFile;
-    }
-    *text = bytes;
-    return kStatusOk;
+    char bytes[XorChunkStream::kTextBytes];
+    const Status status = stream.ReadTextChunk(bytes, kStatusSaveBadFile);
+    if (status == kStatusOk) *text = bytes;
+    return status;
 }
 
 struct SavedBody {
@@ -93,8 +57,8 @@ Status ReadBody(XorChunkStream& stream, SavedBody* body) {
         }
         switch (stream.ChunkId()) {
             case kTitleId: status = ReadText(stream, &body->title); haveTitle = true; break;
-            case kDifficultyId: status = ReadWord(stream, &body->difficulty); haveDifficulty = true; break;
-            case kPlotId: status = ReadWord(stream, &body->plotCounter); havePlot = true; break;
+            case kDifficultyId: status = stream.ReadWordChunk(&body->difficulty, kStatusSaveBadFile); haveDifficulty = true; break;
+            case kPlotId: status = stream.ReadWordChunk(&body->plotCounter, kStatusSaveBadFile); havePlot = true; break;
             case kMissionNameId: status = ReadText(stream, &body->missionName); haveMission = true; break;
             default: break;  // the career's form, or a list this build does not know
         }
@@ -110,10 +74,10 @@ Status ReadBody(XorChunkStream& stream, SavedBody* body) {
 
 Status WriteBody(XorChunkStream& stream, const GameState& game, const char* title) {
     Status status = stream.BeginForm(kBodyType);
-    if (status == kStatusOk) status = WriteText(stream, kTitleId, title != nullptr ? title : "");
-    if (status == kStatusOk) status = WriteWord(stream, kDifficultyId, game.difficulty);
-    if (status == kStatusOk) status = WriteWord(stream, kPlotId, game.plotCounter);
-    if (status == kStatusOk) status = WriteText(stream, kMissionNameId, game.missionName.c_str());
+    if (status == kStatusOk) status = stream.WriteTextChunk(kTitleId, title != nullptr ? title : "");
+    if (status == kStatusOk) status = stream.WriteWordChunk(kDifficultyId, game.difficulty);
+    if (status == kStatusOk) status = stream.WriteWordChunk(kPlotId, game.plotCounter);
+    if (status == kStatusOk) status = stream.WriteTextChunk(kMissionNameId, game.missionName.c_str());
     if (status == kStatusOk) status = game.career->Save(stream);
     if (status == kStatusOk) status = stream.Ascend();
     return status;
