@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/FileWrappers.h"
+#include "engine/IffWalk.h"
 #include "game/XorChunkStream.h"
 
 namespace {
@@ -42,40 +43,34 @@ void PrintData(const std::vector<uint8_t>& bytes) {
     std::putchar('\n');
 }
 
-// Prints the open level; 0, or the failure that stopped the walk.
-Status DumpLevel(XorChunkStream& stream, int depth) {
-    for (;;) {
-        Status status = stream.NextChunk();
-        if (status == kStatusEndOfData) {
-            return kStatusOk;
-        }
-        if (status != kStatusOk) {
-            return status;
-        }
-        std::printf("%*s", 2 * depth, "");
+// Prints every chunk from the top level on, forms indented by their depth;
+// 0, or the failure that stopped the walk.
+Status Dump(XorChunkStream& stream) {
+    const uint32_t top = stream.Level();
+    Status failure = kStatusOk;
+    const Status walked = iff_walk::Walk(stream, [&](IffFile&) {
+        std::printf("%*s", int(2 * (stream.Level() - top)), "");
         if (stream.ChunkId() == IffFile::kFormId) {
             std::printf("FORM ");
             PrintTag(stream.FormType());
             std::printf(" (%u bytes)\n", stream.ChunkSize());
-            status = stream.Descend();
-            if (status == kStatusOk) status = DumpLevel(stream, depth + 1);
-            if (status == kStatusOk) status = stream.Ascend();
-            if (status != kStatusOk) {
-                return status;
-            }
-            continue;
+            return iff_walk::Choice::kEnter;
         }
         PrintTag(stream.ChunkId());
         std::printf(" (%u bytes)", stream.ChunkSize());
         std::vector<uint8_t> bytes(stream.ChunkSize());
         uint32_t stored = 0;
-        status = stream.ReadChunkData(bytes.data(), static_cast<uint32_t>(bytes.size()), &stored);
+        const Status status = stream.ReadChunkData(bytes.data(), static_cast<uint32_t>(bytes.size()), &stored);
         if (status != kStatusOk || stored != bytes.size()) {
             std::putchar('\n');
-            return status != kStatusOk ? status : kStatusIffShortRead;
+            failure = status != kStatusOk ? status : kStatusIffShortRead;
+            return iff_walk::Choice::kStop;
         }
         PrintData(bytes);
-    }
+        return iff_walk::Choice::kPass;
+    });
+    if (failure != kStatusOk) return failure;
+    return walked == kStatusEndOfData ? kStatusOk : walked;
 }
 
 }  // namespace
@@ -91,7 +86,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "savedump: %s cannot be opened (0x%X)\n", argv[1], static_cast<unsigned>(status));
         return 1;
     }
-    status = DumpLevel(stream, 0);
+    status = Dump(stream);
     if (status == kStatusOk && stream.Position() == 0) {
         status = kStatusIffBadHeader;  // an empty file is no save
     }
