@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "engine/ByteOrder.h"
 #include "engine/FileWrappers.h"
 #include "game/CareerRecord.h"
 #include "game/XorChunkStream.h"
@@ -22,16 +21,6 @@ CareerRecord SampleCareer() {
     return career;
 }
 
-Status WriteWord(XorChunkStream& stream, uint32_t id, int32_t value) {
-    uint8_t bytes[4];
-    StoreLe32(bytes, static_cast<uint32_t>(value));
-    return stream.WriteChunk(id, bytes, sizeof bytes);
-}
-
-Status WriteText(XorChunkStream& stream, uint32_t id, const char* text) {
-    return stream.WriteChunk(id, text, static_cast<uint32_t>(std::strlen(text) + 1));
-}
-
 }  // namespace
 
 Status WriteSampleSave(const char* path) {
@@ -40,10 +29,10 @@ Status WriteSampleSave(const char* path) {
     Status status = stream.Open(path, kOpenWrite | kOpenCreate);
     if (status != kStatusOk) return status;
     status = stream.BeginForm(MakeTag("BODY"));
-    if (status == kStatusOk) status = WriteText(stream, MakeTag("NAME"), "Sample career");
-    if (status == kStatusOk) status = WriteWord(stream, MakeTag("DIFF"), 2);
-    if (status == kStatusOk) status = WriteWord(stream, MakeTag("PLOT"), 1);
-    if (status == kStatusOk) status = WriteText(stream, MakeTag("MNAM"), kSampleMissionFile);
+    if (status == kStatusOk) status = stream.WriteTextChunk(MakeTag("NAME"), "Sample career");
+    if (status == kStatusOk) status = stream.WriteWordChunk(MakeTag("DIFF"), 2);
+    if (status == kStatusOk) status = stream.WriteWordChunk(MakeTag("PLOT"), 1);
+    if (status == kStatusOk) status = stream.WriteTextChunk(MakeTag("MNAM"), kSampleMissionFile);
     if (status == kStatusOk) status = career.Save(stream);
     if (status == kStatusOk) status = stream.Ascend();
     const Status closed = stream.CloseFile();
