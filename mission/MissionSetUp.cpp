@@ -248,3 +248,11 @@ int32_t PickRandomSpawnPoint(Vector3* out, int32_t) {
     *out = station.Position().Sum(RandomUnitVector().Scaled(station.Radius() + kSpawnMargin));
     return 1;
 }
+
+Status SetUpSeededMission(const char* name, int32_t seed) {
+    GameRandomSeed(uint32_t(seed));
+    RandomSeed(seed, int32_t(uint32_t(seed) + 1u));
+    const Status status = SetUpMission(name, -1);
+    if (status != kStatusOk) return status;
+    return g_gameState != nullptr && g_gameState->missionReady != 0 ? kStatusOk : kStatusMalformed;
+}

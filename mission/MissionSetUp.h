@@ -20,6 +20,10 @@ struct Player;
 // unreadable, 12 malformed, also when the file names no player's ship or
 // none can be made of it).
 Status SetUpMission(const char* name, int32_t slot);
+// A mission flown again and again alike: both generators (the dice and the
+// engine's seeded one, which places mine fields) seeded from `seed`, then
+// the set-up; kStatusMalformed when it reports success without a mission.
+Status SetUpSeededMission(const char* name, int32_t seed);
 // What the last set-up refused, a line each: every record the file or the
 // definitions refused (naming the record and why), and the reason a set-up
 // failed after the file loaded. Names have their unprintable bytes escaped.

@@ -55,6 +55,13 @@ void TraceShip(uint32_t second, const SpaceObject& object) {
 
 }  // namespace
 
+bool SetUpLaunchMission(const LaunchOptions& options) {
+    const bool ready = SetUpSeededMission(options.mission.c_str(), options.seed) == kStatusOk;
+    for (const std::string& line : SetUpReport()) std::fprintf(stderr, "vorn: %s: %s\n", options.mission.c_str(), line.c_str());
+    if (!ready) std::fprintf(stderr, "vorn: the mission %s cannot be set up\n", options.mission.c_str());
+    return ready;
+}
+
 int RunMissionFlight(const LaunchOptions& options) {
     platform::SteppedClock clock{1000};
     platform::Clock* const previousClock = platform::Clock::Install(&clock);
@@ -66,15 +73,9 @@ int RunMissionFlight(const LaunchOptions& options) {
     DefinitionLibrary::RegisterCoreBuilders();
     // The lens flares of explosions, as the start-up loads them.
     LoadFx();
-    // Both generators: the dice and the engine's seeded one (mine fields).
-    GameRandomSeed(uint32_t(options.seed));
-    RandomSeed(options.seed, int32_t(uint32_t(options.seed) + 1u));
 
     int exitCode = 0;
-    const bool ready = SetUpMission(options.mission.c_str(), -1) == kStatusOk && game->missionReady != 0;
-    for (const std::string& line : SetUpReport()) std::fprintf(stderr, "vorn: %s: %s\n", options.mission.c_str(), line.c_str());
-    if (!ready) {
-        std::fprintf(stderr, "vorn: the mission %s cannot be set up\n", options.mission.c_str());
+    if (!SetUpLaunchMission(options)) {
         exitCode = 1;
     } else {
         for (SpaceObject* object = game->mission->firstObject; object != nullptr; object = object->GetNext()) {

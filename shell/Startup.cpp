@@ -494,14 +494,7 @@ int RunMainLoop(const LaunchOptions& options) {
     if (!options.mission.empty()) {
         DefinitionLibrary::RegisterCoreBuilders();
         // The command line's dice, so that a flight can be flown again.
-        GameRandomSeed(uint32_t(options.seed));
-        RandomSeed(options.seed, int32_t(uint32_t(options.seed) + 1u));
-        const bool ready = SetUpMission(options.mission.c_str(), -1) == kStatusOk && game.missionReady != 0;
-        for (const std::string& line : SetUpReport()) {
-            std::fprintf(stderr, "vorn: %s: %s\n", options.mission.c_str(), line.c_str());
-        }
-        if (!ready) {
-            std::fprintf(stderr, "vorn: the mission %s cannot be set up\n", options.mission.c_str());
+        if (!SetUpLaunchMission(options)) {
             FreeMission();
             return 1;
         }

@@ -47,11 +47,8 @@ Status FlightShot::Load(const char* missionFile, int32_t seed) {
     DefinitionLibrary::RegisterCoreBuilders();
     ownsFx_ = g_flareTable.Count() == 0;
     LoadFx();
-    GameRandomSeed(uint32_t(seed));
-    RandomSeed(seed, int32_t(uint32_t(seed) + 1u));
-    const Status status = SetUpMission(missionFile, -1);
+    const Status status = SetUpSeededMission(missionFile, seed);
     if (status != kStatusOk) return status;
-    if (game_->missionReady == 0) return kStatusMalformed;
     // The flight is watched from behind the player's ship, as a launch sets it.
     game_->viewMode = kChaseViewMode;
     return kStatusOk;
