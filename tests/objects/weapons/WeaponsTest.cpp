@@ -48,6 +48,18 @@ float Float(const std::vector<uint8_t>& bytes, size_t at) {
 
 class WeaponsTest : public ::testing::Test {
 protected:
+    // A mine layer of three mines on the ship, fired once: the mine it laid.
+    Mine* LayMine(SpaceObject* mineTemplate) {
+        auto* const layer = new ObjectLauncher(ship_, 0, 0, Weapon::kObjectGroup, 0, 0, 3, kNoDamage, mineTemplate, nullptr);
+        ship_->AddSystem(0, layer);
+        EXPECT_EQ(layer->Fire(nullptr, nullptr), 1);
+        Mine* laid = nullptr;
+        for (SpaceObject* object : builder_.World()) {
+            if (auto* const mine = dynamic_cast<Mine*>(object)) laid = mine;
+        }
+        return laid;
+    }
+
     WeaponsTest() {
         GameRandomSeed(11);
         ship_ = builder_.SpawnAs<Craft>(builder_.Ball("SHIP0", 2.0f), 1);
@@ -465,13 +477,7 @@ TEST_F(WeaponsTest, WhereShotsLeaveAndWhatReloadingCosts) {
 
 TEST_F(WeaponsTest, MinesAreLaidBehindHiddenAndDamagedLaunchersShortenMissiles) {
     SpaceObject* const mineTemplate = new Mine(builder_.Ball("MINE", 1.0f));
-    auto* const layer = new ObjectLauncher(ship_, 0, 0, Weapon::kObjectGroup, 0, 0, 3, kNoDamage, mineTemplate, nullptr);
-    ship_->AddSystem(0, layer);
-    ASSERT_EQ(layer->Fire(nullptr, nullptr), 1);
-    Mine* laid = nullptr;
-    for (SpaceObject* object : builder_.World()) {
-        if (auto* const mine = dynamic_cast<Mine*>(object)) laid = mine;
-    }
+    Mine* const laid = LayMine(mineTemplate);
     ASSERT_NE(laid, nullptr);
     EXPECT_EQ(laid->visibilityWord, -1);
     EXPECT_NEAR(laid->velocity.z, -25.0f, 5.001f);
@@ -508,13 +514,7 @@ TEST_F(WeaponsTest, ABigShipLaunchesObjectsOfTheirOwnSizeAndSpeed) {
     ship_->local.Scale(4.0f, Transform::kAllFlags);
     ship_->UpdateWorldTransform(Transform::kAllFlags);
     SpaceObject* const mineTemplate = new Mine(builder_.Ball("MINE", 1.0f));
-    auto* const layer = new ObjectLauncher(ship_, 0, 0, Weapon::kObjectGroup, 0, 0, 3, kNoDamage, mineTemplate, nullptr);
-    ship_->AddSystem(0, layer);
-    ASSERT_EQ(layer->Fire(nullptr, nullptr), 1);
-    Mine* laid = nullptr;
-    for (SpaceObject* object : builder_.World()) {
-        if (auto* const mine = dynamic_cast<Mine*>(object)) laid = mine;
-    }
+    Mine* const laid = LayMine(mineTemplate);
     ASSERT_NE(laid, nullptr);
     EXPECT_NEAR(laid->Radius(), 1.0f, 1e-5f);
     EXPECT_NEAR(laid->velocity.Difference({0.0f, 0.0f, -25.0f}).Length(), 5.0f, 1e-3f);
