@@ -35,11 +35,7 @@ TEST(CommandTable, EveryFunctionHasItsNumberAndNoTwoShareABinding) {
             EXPECT_TRUE(buttons.insert(entry.joystickButtons).second);
         }
     }
-    EXPECT_STREQ(Find(kRadarRange)->name, "Radar Range");
-    EXPECT_STREQ(Find(kRadarMode)->name, "Radar Mode");
-    EXPECT_STREQ(Find(kBoost)->name, "Boost");
     EXPECT_EQ(Find(kFunctionCount), nullptr);
-    EXPECT_EQ(AxisDefaults().size(), kAxisCount);
 }
 
 class CommandMapTest : public ::testing::Test {
@@ -62,7 +58,6 @@ protected:
 // A key taken with the modifier fires only its own command, not the plain
 // one on the same key, and the other way round.
 TEST_F(CommandMapTest, EachDefaultKeyFiresItsCommandAlone) {
-    ASSERT_NE(game_.EventMap(), nullptr);
     for (const Entry& entry : Defaults()) {
         if (entry.key == 0) continue;
         SCOPED_TRACE(entry.name);

@@ -6,7 +6,6 @@
 #include <fstream>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "canvas/ScreenCanvas16.h"
 #include "display/Palette.h"
@@ -42,12 +41,11 @@ protected:
         }
         return count;
     }
-    // The file cut to its first `bytes`.
-    std::string Truncated(size_t bytes) const {
-        const std::string whole = FileContents(path_);
-        const std::string cut = dir_.Str() + "/cut.iff";
-        std::ofstream(cut, std::ios::binary).write(whole.data(), std::streamsize(std::min(bytes, whole.size())));
-        return cut;
+    // `bytes` written to a file of its own.
+    std::string Written(const std::string& bytes) const {
+        const std::string path = dir_.Str() + "/other.iff";
+        std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+        return path;
     }
 
     TempDir dir_;
@@ -76,9 +74,6 @@ TEST_F(SoftCursorTest, ReadsTheThreeShapesAndDrawsThemAtTheirHotSpots) {
     EXPECT_NE(PixelAt(23, 4), 0xFFFF) << "the highlighted fill is not white";
     EXPECT_NE(PixelAt(23, 4), kBlue565);
     EXPECT_TRUE(MatchesGolden(*canvas_, "cursors"));
-
-    cursor.ClearDrawnFlag();
-    EXPECT_FALSE(cursor.drawn);
 }
 
 TEST_F(SoftCursorTest, DrawsNothingUnlessSoftwareAndVisible) {
@@ -132,20 +127,18 @@ TEST_F(SoftCursorTest, ShowBringsTheSystemCursorBackToACountOfZero) {
 }
 
 TEST_F(SoftCursorTest, TruncatedOrDamagedFilesEndInAnError) {
-    const size_t size = FileContents(path_).size();
-    for (size_t bytes = 0; bytes < size; bytes += 7) {
+    const std::string whole = FileContents(path_);
+    for (size_t bytes = 0; bytes < whole.size(); bytes += 7) {
         SoftCursor cursor;
-        EXPECT_NE(cursor.Load(Truncated(bytes).c_str()), kStatusOk) << bytes;
+        EXPECT_NE(cursor.Load(Written(whole.substr(0, bytes)).c_str()), kStatusOk) << bytes;
     }
-    // Every byte of the first cel's header and picture header flipped in turn.
-    std::string whole = FileContents(path_);
+    // Every byte of the first cel's header and picture header flipped in turn:
+    // read or refused, never a crash.
     for (size_t at = 0; at < 120 && at < whole.size(); ++at) {
         std::string damaged = whole;
         damaged[at] = char(~damaged[at]);
-        const std::string bad = dir_.Str() + "/bad.iff";
-        std::ofstream(bad, std::ios::binary).write(damaged.data(), std::streamsize(damaged.size()));
         SoftCursor cursor;
-        cursor.Load(bad.c_str());   // may read or refuse, never crash
+        cursor.Load(Written(damaged).c_str());
         cursor.software = cursor.visible = true;
         cursor.Draw(*canvas_, 10, 10);
     }

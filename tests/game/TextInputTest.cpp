@@ -6,80 +6,47 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 class TextInputTest : public ::testing::Test {
 protected:
     void TearDown() override { SetTextInputBuffer(0); }
-
-    static void Type(const std::string& text) {
-        for (const char c : text) TypeTextInput(uint8_t(c));
-    }
 };
 
-TEST_F(TextInputTest, PrintableCharactersAreAppendedUntilTheSizeMinusTwo) {
-    SetTextInputBuffer(6);
-    ASSERT_NE(g_textInput, nullptr);
-    EXPECT_STREQ(g_textInput, "");
-    Type("Vorn Tessel");
-    EXPECT_STREQ(g_textInput, "Vorn");
-    // Room again after a backspace, for one character only.
-    TypeTextInput(8);
-    Type("xy");
-    EXPECT_STREQ(g_textInput, "Vorx");
-}
-
-TEST_F(TextInputTest, BackspaceTakesTheLastCharacterAndStopsAtEmpty) {
-    SetTextInputBuffer(20);
-    Type("ab");
-    TypeTextInput(8);
-    EXPECT_STREQ(g_textInput, "a");
-    TypeTextInput(8);
-    TypeTextInput(8);
-    TypeTextInput(8);
-    EXPECT_STREQ(g_textInput, "");
-    Type("c");
-    EXPECT_STREQ(g_textInput, "c");
-}
-
-TEST_F(TextInputTest, ReturnLineFeedAndOtherControlCodesAreIgnored) {
-    SetTextInputBuffer(20);
-    Type("a");
-    for (uint32_t code = 0; code < 32; ++code) {
-        if (code != 8) TypeTextInput(code);
-    }
-    Type("b");
-    EXPECT_STREQ(g_textInput, "ab");
-    // A code point no byte holds is not cut down to one that it does.
-    TypeTextInput(0x100 + 'c');
-    TypeTextInput(0xFFFFFFFFu);
-    EXPECT_STREQ(g_textInput, "ab");
-    TypeTextInput(0xE9);
-    EXPECT_EQ(std::string(g_textInput), "ab\xE9");
-}
-
-TEST_F(TextInputTest, TinyBuffersTakeNothingAndNoBufferTakesNoHarm) {
-    for (const int32_t size : {1, 2}) {
-        SetTextInputBuffer(size);
+// Each case takes a new buffer after the last one typed into its own, so a
+// buffer that does not start empty shows in the next case.
+TEST_F(TextInputTest, TypedCodesEditTheTextWithinTheSizeMinusTwo) {
+    const struct {
+        int32_t size;
+        std::u32string codes;
+        std::string text;
+    } cases[] = {
+        {6, U"Vorn Tessel", "Vorn"},
+        {6, U"Vorn Tessel\bxy", "Vorx"},          // room again after a backspace, for one only
+        {20, U"ab\b", "a"},
+        {20, U"ab\b\b\b\bc", "c"},                // backspace stops at empty
+        {20, U"a\r\n\0\x01\x1b\x1f b"s, "a b"},   // control codes are ignored
+        {20, U"ab\x163\xFFFFFFFF\xE9", "ab\xE9"}, // no code point is cut down to a byte
+        {2, U"a\b", ""},
+        {1, U"a", ""},
+    };
+    for (const auto& c : cases) {
+        SetTextInputBuffer(c.size);
         ASSERT_NE(g_textInput, nullptr);
-        Type("a");
-        TypeTextInput(8);
-        EXPECT_STREQ(g_textInput, "") << size;
-        EXPECT_EQ(g_textInputSize, size);
+        EXPECT_EQ(g_textInputSize, c.size);
+        for (const char32_t code : c.codes) TypeTextInput(uint32_t(code));
+        EXPECT_EQ(std::string(g_textInput), c.text) << c.size << " " << c.text;
     }
+}
+
+TEST_F(TextInputTest, NoBufferTakesNoHarm) {
     for (const int32_t size : {0, -1, INT32_MIN}) {
         SetTextInputBuffer(size);
         EXPECT_EQ(g_textInput, nullptr);
         EXPECT_EQ(g_textInputSize, 0);
-        Type("a");
+        TypeTextInput('a');
         TypeTextInput(8);
     }
-}
-
-TEST_F(TextInputTest, ANewBufferStartsEmpty) {
-    SetTextInputBuffer(20);
-    Type("old");
-    SetTextInputBuffer(28);
-    EXPECT_STREQ(g_textInput, "");
-    EXPECT_EQ(g_textInputSize, 28);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "tests/support/ChunkBuilder.h"
@@ -62,14 +63,9 @@ TEST(XorChunkStream, OversizedChunkStoresOnlyTheCapacityAndSkipsTheRest) {
 }
 
 TEST(XorChunkStream, KeyIsThePathsLastFourBytesZeroPaddedWhenShorter) {
-    EXPECT_EQ(XorChunkStream::KeyFromPath(".sav"), 0x7661732Eu);
-    EXPECT_EQ(XorChunkStream::KeyFromPath("games/slot0.sav"), 0x7661732Eu);
-    EXPECT_EQ(XorChunkStream::KeyFromPath("ab"), 0x00006261u);
-    EXPECT_EQ(XorChunkStream::KeyFromPath(""), 0u);
-    EXPECT_EQ(XorChunkStream::KeyFromPath(nullptr), 0u);
-    XorChunkStream stream;
-    stream.SetKeyFromPath("Korvane.plr");
-    EXPECT_EQ(stream.Key(), 0x726C702Eu);
+    const std::pair<const char*, uint32_t> cases[] = {
+        {"games/slot0.sav", 0x7661732Eu}, {"ab", 0x00006261u}, {"", 0u}, {nullptr, 0u}};
+    for (const auto& [path, key] : cases) EXPECT_EQ(XorChunkStream::KeyFromPath(path), key) << path;
 }
 
 }  // namespace

@@ -167,8 +167,6 @@ TEST_F(FlightCommandsTest, PowerKeysStepTheirAllocationPerPress) {
     EXPECT_EQ(energy_->shieldAllocation, 0);
 
     energy_->SetWeaponPower(0);
-    Hold(kWeaponPowerUp, 1);
-    EXPECT_EQ(energy_->weaponsAllocation, energy_->weaponMaximum / 10);
     Hold(kResetPowerSplit, 4);
     EXPECT_EQ(energy_->weaponsAllocation, energy_->weaponMaximum);
     EXPECT_EQ(energy_->shieldAllocation, kShieldCap);

