@@ -1,6 +1,7 @@
 #include "tools/mkdata/XmidiWriter.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string_view>
 
 #include "engine/ByteOrder.h"
@@ -24,11 +25,11 @@ void PutNumber(Bytes& out, uint32_t value) {
 }
 
 Bytes Chunk(std::string_view id, const Bytes& body) {
-    Bytes out(id.begin(), id.end());
-    out.resize(8);
+    // Odd bodies are followed by a zero pad byte.
+    Bytes out(8 + body.size() + (body.size() & 1), 0);
+    std::memcpy(out.data(), id.data(), 4);
     StoreBe32(out.data() + 4, uint32_t(body.size()));
-    out.insert(out.end(), body.begin(), body.end());
-    if ((body.size() & 1) != 0) out.push_back(0);
+    if (!body.empty()) std::memcpy(out.data() + 8, body.data(), body.size());
     return out;
 }
 
