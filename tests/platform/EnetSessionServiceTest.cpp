@@ -1,0 +1,370 @@
+// Sessions between real processes on 127.0.0.1: this test hosts, forked
+// copies of it join. Every wait is bounded; the host listens on a port the
+// system picks.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/EnetSessionService.h"
+#include "platform/SessionSystemMessage.h"
+#include "tests/support/ChildProcess.h"
+
+using namespace platform;
+
+namespace {
+
+constexpr SessionGuid kApplication{{0x76, 0x74, 0x2d, 0x74, 0x65, 0x73, 0x74, 0x2d, 1, 2, 3, 4, 5, 6, 7, 8}};
+constexpr SessionGuid kOtherApplication{{0x76, 0x74, 0x2d, 0x74, 0x65, 0x73, 0x74, 0x2d, 9, 9, 9, 9, 9, 9, 9, 9}};
+constexpr uint32_t kEnumerationMs = 200;
+constexpr int kWaitMs = 4000;
+
+struct Received {
+    uint32_t from = 0;
+    uint32_t to = 0;
+    std::string text;                // data
+    SessionSystemMessage system;     // from kSystemPlayerId
+};
+
+std::string Describe(const Received& r) {
+    if (r.from != kSystemPlayerId) return "data " + std::to_string(r.from) + " " + std::to_string(r.to) + " " + r.text;
+    if (r.system.type == SessionSystemMessage::kCreatePlayerOrGroup) {
+        return "joined " + std::to_string(r.system.id) + " " + r.system.name.shortName + " " + r.system.name.longName;
+    }
+    if (r.system.type == SessionSystemMessage::kDestroyPlayerOrGroup) return "left " + std::to_string(r.system.id);
+    if (r.system.type == SessionSystemMessage::kSessionLost) return "lost";
+    return "system " + std::to_string(r.system.type);
+}
+
+// Everything waiting now.
+std::vector<Received> Drain(SessionService* service) {
+    std::vector<Received> all;
+    for (;;) {
+        std::vector<uint8_t> buffer(kMaxSessionMessageSize);
+        Received r;
+        uint32_t size = static_cast<uint32_t>(buffer.size());
+        if (service->Receive(&r.from, &r.to, buffer.data(), &size) != kSessionOk) return all;
+        if (r.from == kSystemPlayerId) {
+            EXPECT_TRUE(SessionSystemMessage::Read(buffer.data(), size, &r.system));
+        } else {
+            r.text.assign(reinterpret_cast<const char*>(buffer.data()), size);
+        }
+        all.push_back(r);
+    }
+}
+
+// Serves `service` into `log` until `done` holds; false after kWaitMs.
+template <typename Done>
+bool ServeUntil(SessionService* service, std::vector<std::string>* log, Done done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        for (const Received& r : Drain(service)) log->push_back(Describe(r));
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+bool Has(const std::vector<std::string>& log, const std::string& line) {
+    return std::find(log.begin(), log.end(), line) != log.end();
+}
+
+std::string Joined(const std::vector<std::string>& log) {
+    std::string text;
+    for (const std::string& line : log) text += line + "\n";
+    return text;
+}
+
+SessionNetworkSettings Settings(uint16_t port) {
+    SessionNetworkSettings settings;
+    settings.port = port;
+    settings.endpoints = {{"127.0.0.1", port}};
+    settings.keepAliveTimeoutMs = 1000;
+    return settings;
+}
+
+class Host {
+public:
+    explicit Host(uint32_t maxPlayers) : service(Settings(0)) {
+        SessionDescription description;
+        description.flags = kSessionKeepAlive;
+        description.application = kApplication;
+        description.maxPlayers = maxPlayers;
+        description.name = "Ann's game";
+        EXPECT_EQ(service.Open(description, kSessionCreate), kSessionOk);
+        EXPECT_EQ(service.CreatePlayer({"Ann", "Server"}, &ann), kSessionOk);
+        port = service.Port();
+    }
+
+    // Serves until the child prints a line starting with `text`; the line.
+    std::string UntilChildSays(ChildProcess* child, const std::string& text) {
+        std::string line;
+        bool seen = false;
+        EXPECT_TRUE(ServeUntil(&service, &log, [&] {
+            std::string next;
+            while (!seen && child->ReadLine(&next, 0)) {
+                seen = next.rfind(text, 0) == 0;
+                line = next;
+            }
+            return seen;
+        })) << "waiting for \"" << text << "\"; the child said:\n" << child->Transcript();
+        return line;
+    }
+
+    EnetSessionService service;
+    uint32_t ann = 0;
+    uint16_t port = 0;
+    std::vector<std::string> log;
+};
+
+// A joiner in a forked process: finds the session, joins and creates its
+// player, reporting each step.
+struct Joiner {
+    explicit Joiner(uint16_t port) : service(Settings(port)) {}
+
+    bool Join(const std::string& name) {
+        SessionDescription wanted;
+        wanted.application = kApplication;
+        std::vector<SessionDescription> found;
+        service.EnumSessions(
+            wanted, kEnumerationMs,
+            [](const SessionDescription* d, uint32_t, void* context) {
+                if (d != nullptr) static_cast<std::vector<SessionDescription>*>(context)->push_back(*d);
+                return true;
+            },
+            &found, kEnumSessionsAvailable);
+        for (const SessionDescription& d : found) {
+            ChildProcess::Report("session " + d.name + " " + std::to_string(d.currentPlayers) + "/" +
+                                 std::to_string(d.maxPlayers));
+        }
+        if (found.empty() || service.Open(found.front(), kSessionJoin) != kSessionOk) return false;
+        if (service.CreatePlayer({name, "Client"}, &self) != kSessionOk) return false;
+        ChildProcess::Report("me " + std::to_string(self));
+        return true;
+    }
+
+    // Reports everything received until `done` holds (false after kWaitMs).
+    template <typename Done>
+    bool ReportUntil(Done done) {
+        std::vector<std::string> log;
+        return ServeUntil(&service, &log, [&] {
+            for (const std::string& line : log) {
+                ChildProcess::Report(line);
+                seen.push_back(line);
+            }
+            log.clear();
+            return done();
+        });
+    }
+
+    EnetSessionService service;
+    uint32_t self = 0;
+    std::vector<std::string> seen;
+};
+
+uint32_t IdAfter(const std::string& line, const std::string& word) {
+    return static_cast<uint32_t>(std::stoul(line.substr(line.find(word) + word.size())));
+}
+
+TEST(EnetSessionService, AJoinerIsAnnouncedToTheHostAndMessagesGoBothWays) {
+    Host host(8);
+    auto child = ChildProcess::Fork([port = host.port] {
+        Joiner bob(port);
+        if (!bob.Join("Bob")) return 1;
+        uint32_t ann = 0;
+        bob.service.EnumPlayers(
+            [](uint32_t id, uint32_t, const SessionPlayerName&, uint32_t, void* context) {
+                *static_cast<uint32_t*>(context) = id;
+                return false;
+            },
+            &ann, kEnumPlayersRemote);
+        bob.service.Send(bob.self, ann, kSendGuaranteed, "sure", 4);
+        bob.service.Send(bob.self, ann, 0, "maybe", 5);
+        bob.service.Send(bob.self, kAllPlayers, kSendGuaranteed, "everyone", 8);
+        const bool done = bob.ReportUntil([&] { return Has(bob.seen, "data " + std::to_string(ann) + " " + std::to_string(bob.self) + " bye"); });
+        return done ? 0 : 1;
+    });
+    ASSERT_NE(child, nullptr);
+    const uint32_t bob = IdAfter(host.UntilChildSays(child.get(), "me "), "me ");
+    const std::string from = "data " + std::to_string(bob) + " " + std::to_string(host.ann) + " ";
+    ASSERT_TRUE(ServeUntil(&host.service, &host.log, [&] { return Has(host.log, from + "everyone"); }))
+        << Joined(host.log);
+    EXPECT_TRUE(Has(host.log, "joined " + std::to_string(bob) + " Bob Client")) << Joined(host.log);
+    EXPECT_TRUE(Has(host.log, from + "sure"));
+    EXPECT_TRUE(Has(host.log, from + "maybe"));
+
+    // Only a local player can be destroyed; Bob stays.
+    EXPECT_EQ(host.service.DestroyPlayer(bob), kSessionInvalidPlayer);
+    std::vector<uint32_t> players;
+    host.service.EnumPlayers(
+        [](uint32_t id, uint32_t, const SessionPlayerName&, uint32_t, void* context) {
+            static_cast<std::vector<uint32_t>*>(context)->push_back(id);
+            return true;
+        },
+        &players, 0);
+    EXPECT_EQ(players, (std::vector<uint32_t>{host.ann, bob}));
+
+    uint32_t cy = 0;
+    ASSERT_EQ(host.service.CreatePlayer({"Cy", "Server"}, &cy), kSessionOk);
+    host.log.clear();
+    EXPECT_EQ(host.service.Send(host.ann, bob, kSendGuaranteed, "sure", 4), kSessionOk);
+    EXPECT_EQ(host.service.Send(host.ann, bob, 0, "maybe", 5), kSessionOk);
+    EXPECT_EQ(host.service.Send(host.ann, cy, 0, "next door", 9), kSessionOk);
+    EXPECT_EQ(host.service.Send(host.ann, host.ann, 0, "self", 4), kSessionOk);
+    EXPECT_EQ(host.service.Send(host.ann, kAllPlayers, kSendGuaranteed, "bye", 3), kSessionOk);
+    EXPECT_EQ(host.service.Send(host.ann, 999, 0, "nobody", 6), kSessionInvalidPlayer);
+    EXPECT_EQ(host.service.Send(bob, host.ann, 0, "forged", 6), kSessionInvalidPlayer);
+    ASSERT_EQ(child->Wait(kWaitMs), 0) << child->Transcript();
+    for (const Received& r : Drain(&host.service)) host.log.push_back(Describe(r));
+    const std::string annTo = "data " + std::to_string(host.ann) + " ";
+    EXPECT_EQ(host.log, (std::vector<std::string>{annTo + std::to_string(cy) + " next door",
+                                                  annTo + std::to_string(host.ann) + " self",
+                                                  annTo + std::to_string(cy) + " bye",
+                                                  "left " + std::to_string(bob)}));
+    const std::string said = child->Transcript();
+    EXPECT_NE(said.find("session Ann's game 1/8\n"), std::string::npos) << said;
+    EXPECT_NE(said.find("joined " + std::to_string(cy) + " Cy Server\n"), std::string::npos) << said;
+    EXPECT_NE(said.find(annTo + std::to_string(bob) + " sure\n"), std::string::npos) << said;
+    EXPECT_NE(said.find(annTo + std::to_string(bob) + " maybe\n"), std::string::npos) << said;
+    // Nobody announces Bob to himself, and his own broadcast does not come back.
+    EXPECT_EQ(said.find("joined " + std::to_string(bob)), std::string::npos) << said;
+    EXPECT_EQ(said.find("everyone"), std::string::npos) << said;
+}
+
+TEST(EnetSessionService, AFullSessionIsNeitherListedNorJoinedAndOtherApplicationsAreNotListed) {
+    Host host(2);
+    auto child = ChildProcess::Fork([port = host.port] {
+        Joiner joiner(port);
+        auto count = [&](const SessionGuid& application) {
+            SessionDescription wanted;
+            wanted.application = application;
+            std::vector<SessionDescription> found;
+            int timedOut = 0;
+            struct Seen {
+                std::vector<SessionDescription>* found;
+                int* timedOut;
+            } seen{&found, &timedOut};
+            joiner.service.EnumSessions(
+                wanted, kEnumerationMs,
+                [](const SessionDescription* d, uint32_t flags, void* context) {
+                    auto* s = static_cast<Seen*>(context);
+                    if (d != nullptr) s->found->push_back(*d);
+                    if (d == nullptr && flags == kEnumSessionsTimedOut) ++*s->timedOut;
+                    return true;   // the timed-out call must end it all the same
+                },
+                &seen, kEnumSessionsAvailable);
+            ChildProcess::Report("timed out " + std::to_string(timedOut));
+            return found;
+        };
+        ChildProcess::Report("other " + std::to_string(count(kOtherApplication).size()));
+        const std::vector<SessionDescription> found = count(kApplication);
+        if (found.size() != 1) return 1;
+        ChildProcess::Report("found " + std::to_string(found[0].currentPlayers) + "/" +
+                             std::to_string(found[0].maxPlayers));
+        std::string go;
+        ChildProcess::Await(&go);
+        ChildProcess::Report("open " + std::to_string(joiner.service.Open(found[0], kSessionJoin)));
+        ChildProcess::Report("again " + std::to_string(count(kApplication).size()));
+        return 0;
+    });
+    ASSERT_NE(child, nullptr);
+    host.UntilChildSays(child.get(), "found ");
+    uint32_t cy = 0;
+    ASSERT_EQ(host.service.CreatePlayer({"Cy", "Server"}, &cy), kSessionOk);
+    uint32_t extra = 0;
+    EXPECT_EQ(host.service.CreatePlayer({"Dee", "Server"}, &extra), kSessionRefused);
+    EXPECT_EQ(extra, 0u);
+    child->Tell("go");
+    host.UntilChildSays(child.get(), "again ");
+    EXPECT_EQ(child->Wait(kWaitMs), 0);
+    const std::string said = child->Transcript();
+    EXPECT_NE(said.find("other 0\n"), std::string::npos) << said;
+    EXPECT_NE(said.find("found 1/2\n"), std::string::npos) << said;
+    EXPECT_NE(said.find("open " + std::to_string(kSessionRefused) + "\n"), std::string::npos) << said;
+    EXPECT_NE(said.find("again 0\n"), std::string::npos) << said;
+    EXPECT_EQ(said.find("timed out 0"), std::string::npos) << said;
+    EXPECT_EQ(said.find("timed out 2"), std::string::npos) << said;
+}
+
+TEST(EnetSessionService, SendsAboveTheBacklogAreBusyAboveTheLimitTooBigAndASmallBufferKeepsTheMessage) {
+    Host host(8);
+    host.service.SetBacklogLimit(3000);
+    auto child = ChildProcess::Fork([port = host.port] {
+        Joiner bob(port);
+        if (!bob.Join("Bob")) return 1;
+        // Serves nothing until told, so nothing the host sends is acknowledged.
+        std::string done;
+        ChildProcess::Await(&done);
+        return 0;
+    });
+    ASSERT_NE(child, nullptr);
+    const uint32_t bob = IdAfter(host.UntilChildSays(child.get(), "me "), "me ");
+    const std::vector<uint8_t> kilobyte(1000, 0x11);
+    EXPECT_EQ(host.service.Send(host.ann, bob, kSendGuaranteed, kilobyte.data(), 1000), kSessionOk);
+    EXPECT_EQ(host.service.Send(host.ann, bob, kSendGuaranteed, kilobyte.data(), 1000), kSessionOk);
+    EXPECT_EQ(host.service.Send(host.ann, bob, kSendGuaranteed, kilobyte.data(), 1000), kSessionBusy);
+    EXPECT_EQ(host.service.Send(host.ann, kAllPlayers, 0, kilobyte.data(), 1000), kSessionBusy);
+    child->Tell("done");
+    EXPECT_EQ(child->Wait(kWaitMs), 0);
+
+    const std::vector<uint8_t> largest(kMaxSessionMessageSize + 1, 0x22);
+    EXPECT_EQ(host.service.Send(host.ann, host.ann, 0, largest.data(), kMaxSessionMessageSize + 1), kSessionTooBig);
+    ASSERT_EQ(host.service.Send(host.ann, host.ann, 0, largest.data(), kMaxSessionMessageSize), kSessionOk);
+    Drain(&host.service);   // Bob's departure
+    ASSERT_EQ(host.service.Send(host.ann, host.ann, 0, largest.data(), kMaxSessionMessageSize), kSessionOk);
+    std::vector<uint8_t> buffer(kMaxSessionMessageSize);
+    uint32_t from = 0;
+    uint32_t to = 0;
+    uint32_t size = 100;
+    EXPECT_EQ(host.service.Receive(&from, &to, buffer.data(), &size), kSessionBufferTooSmall);
+    EXPECT_EQ(size, kMaxSessionMessageSize);
+    size = kMaxSessionMessageSize;
+    EXPECT_EQ(host.service.Receive(&from, &to, buffer.data(), &size), kSessionOk);
+    EXPECT_EQ(size, kMaxSessionMessageSize);
+    EXPECT_EQ(host.service.Receive(&from, &to, buffer.data(), &size), kSessionNoMessages);
+}
+
+TEST(EnetSessionService, TheHostRelaysBetweenClientsAndAClientThatClosesLeaves) {
+    Host host(8);
+    auto bobProcess = ChildProcess::Fork([port = host.port] {
+        Joiner bob(port);
+        if (!bob.Join("Bob")) return 1;
+        return bob.ReportUntil([&] {
+            for (const std::string& line : bob.seen) {
+                if (line.find(" hi Bob") != std::string::npos) return true;
+            }
+            return false;
+        }) ? 0 : 1;
+    });
+    ASSERT_NE(bobProcess, nullptr);
+    const uint32_t bob = IdAfter(host.UntilChildSays(bobProcess.get(), "me "), "me ");
+    auto cyProcess = ChildProcess::Fork([port = host.port] {
+        Joiner cy(port);
+        if (!cy.Join("Cy")) return 1;
+        std::string to;
+        if (!ChildProcess::Await(&to)) return 1;
+        cy.service.Send(cy.self, static_cast<uint32_t>(std::stoul(to)), kSendGuaranteed, "hi Bob", 6);
+        cy.service.Close();
+        return 0;
+    });
+    ASSERT_NE(cyProcess, nullptr);
+    const uint32_t cy = IdAfter(host.UntilChildSays(cyProcess.get(), "me "), "me ");
+    cyProcess->Tell(std::to_string(bob));
+    ASSERT_TRUE(ServeUntil(&host.service, &host.log, [&] { return Has(host.log, "left " + std::to_string(cy)); }))
+        << Joined(host.log);
+    EXPECT_EQ(cyProcess->Wait(kWaitMs), 0) << cyProcess->Transcript();
+    std::string line;
+    bool relayed = false;
+    ASSERT_TRUE(ServeUntil(&host.service, &host.log, [&] {
+        const std::string wanted = "data " + std::to_string(cy) + " " + std::to_string(bob) + " hi Bob";
+        while (!relayed && bobProcess->ReadLine(&line, 0)) relayed = line == wanted;
+        return relayed;
+    })) << bobProcess->Transcript();
+    EXPECT_EQ(bobProcess->Wait(kWaitMs), 0);
+    EXPECT_NE(bobProcess->Transcript().find("joined " + std::to_string(cy) + " Cy Client"), std::string::npos);
+}
+
+}  // namespace
