@@ -6,6 +6,8 @@
 #include "display/Bitmap.h"
 #include "display/PixelImage.h"
 
+class Canvas;
+
 // One frame of a control: the cel bitmap, which owns the pixels and carries
 // the frame's screen position, and the 8-bit image the canvas blits, which
 // borrows the bitmap's pixels while the control's images are locked.
@@ -32,7 +34,6 @@ void UnlockFrames(CelFrames& frames);
 
 // Blits an image with its colour key left out at (x, y) on a canvas the
 // caller holds locked.
-class Canvas;
 void BlitKeyed(Canvas& canvas, PixelImage& image, int32_t x, int32_t y);
 
 // A temporary 8-bit image over a locked bitmap's pixels, for the controls
