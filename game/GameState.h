@@ -407,6 +407,10 @@ public:
     int32_t difficulty = 1;                    // 1, 2 or 4
     int32_t aiEnabled = 1;
     Palette* currentPalette = nullptr;
+    // The palette the option screens' text blocks colour their lines in,
+    // selected into the canvas for each draw: "mastermenu" unless a screen
+    // sets another.
+    Palette* textPalette = nullptr;
     Palette* defaultPalette = nullptr;
     Palette* flarePalette = nullptr;
     Palette* explodePalette = nullptr;

@@ -15,4 +15,8 @@ public:
     // The screen's loop: returns when the screen has ended, after making
     // the game state's next screen the current one.
     virtual void Run() {}
+
+    int32_t dirty = 0;
+    int32_t pressedFlag = 0;
+    int32_t repaintCountdown = 0;
 };

@@ -109,7 +109,7 @@ FaceEntry::~FaceEntry() {
     delete image;
 }
 
-PixelImage* FacePicture(const FaceEntry* face) {
+PixelImage* FaceImage(const FaceEntry* face) {
     if (face == nullptr) return nullptr;
     if (face->image != nullptr) return face->image;
     Palette* const palette = g_gameState != nullptr ? g_gameState->currentPalette : nullptr;

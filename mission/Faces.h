@@ -49,6 +49,6 @@ const FaceEntry* LoadFaceByName(const char* name);
 // The face's picture in the display's pixel format through the game
 // state's palette, made on first use and kept with the face; null without
 // a face, a palette or pixels.
-PixelImage* FacePicture(const FaceEntry* face);
+PixelImage* FaceImage(const FaceEntry* face);
 // Forgets the faces read (the next call reads the file again).
 void ResetFaces();

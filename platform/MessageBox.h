@@ -11,6 +11,7 @@ enum MessageBoxStyle : uint32_t {
     kMessageBoxIconError = 0x10,
     kMessageBoxInformation = 0x40,
     kMessageBoxTaskModal = 0x2000,    // the program waits for it
+    kMessageBoxForeground = 0x10000,  // brought in front of other programs' windows
     kMessageBoxTopmost = 0x40000,
 };
 

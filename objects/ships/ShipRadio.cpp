@@ -22,9 +22,9 @@ namespace ship_radio {
 PixelImage* FaceOf(const Craft& craft) {
     if (craft.faceName != nullptr && std::strcmp(craft.faceName, AiShip::kNamedFace) == 0) {
         const int32_t n = craft.faceNumber;
-        return FacePicture(LoadFaceByIndex(n < kFacePictureSplit ? n + kFacePictureOffset : n - kFacePictureSplit));
+        return FaceImage(LoadFaceByIndex(n < kFacePictureSplit ? n + kFacePictureOffset : n - kFacePictureSplit));
     }
-    return FacePicture(LoadFaceByName(craft.faceName != nullptr ? craft.faceName : "none"));
+    return FaceImage(LoadFaceByName(craft.faceName != nullptr ? craft.faceName : "none"));
 }
 
 char VoiceLetter(int32_t voiceGender) { return voiceGender == 1 ? 'F' : 'M'; }

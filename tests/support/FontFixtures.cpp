@@ -69,6 +69,13 @@ std::string GfntBuilder::WriteFile(const TempDir& dir, const std::string& relati
     return (dir.Path() / relative).string();
 }
 
+Status LoadFixedWidthFont(const TempDir& dir, const std::string& name, uint16_t width, uint16_t height) {
+    const uint16_t stride = static_cast<uint16_t>((width + 7) / 8 * height);
+    GfntBuilder font(name, width, height, stride, FontRecord::kFixed256);
+    const std::string path = GfntBuilder::WriteFile(dir, name + ".iff", font.Fill().Form());
+    return LoadFont(path.c_str(), name.c_str());
+}
+
 ScopedFontLayer::ScopedFontLayer() {
     EXPECT_EQ(g_fontContext, nullptr) << "the font layer is already running";
     EXPECT_EQ(StartFonts(), kStatusOk);

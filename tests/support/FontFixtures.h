@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "display/CanvasRect.h"
+#include "engine/Status.h"
 #include "tests/support/ChunkBuilder.h"
 
 class RecordingCanvas;
@@ -41,6 +42,12 @@ struct GfntBuilder {
     uint8_t byte24 = 0;   // the header byte that must be 0
     Bytes body;           // GlyphCount() x bytesPerGlyph zero bytes until filled
 };
+
+// Loads a fixed-width font of 256 glyphs into the running text layer under
+// `name`, every glyph (the blank too) `width` pixels wide, from a file
+// written under dir, and makes it current: text that wraps or pages by
+// pixel widths then counts characters. The load's status.
+Status LoadFixedWidthFont(const TempDir& dir, const std::string& name, uint16_t width, uint16_t height);
 
 // Starts the font layer for a test and stops it afterwards.
 class ScopedFontLayer {
