@@ -20,12 +20,21 @@ ChunkBuilder::Bytes ChunkBuilder::Chunk(std::string_view id, std::string_view te
 }
 
 ChunkBuilder::Bytes ChunkBuilder::Form(std::string_view type, std::initializer_list<Bytes> children) const {
+    return Group(GroupId(), type, children);
+}
+
+ChunkBuilder::Bytes ChunkBuilder::Cat(std::string_view type, std::initializer_list<Bytes> children) const {
+    return Group("CAT ", type, children);
+}
+
+ChunkBuilder::Bytes ChunkBuilder::Group(std::string_view id, std::string_view type,
+                                        std::initializer_list<Bytes> children) const {
     assert(type.size() == 4);
     Bytes contents = Text(type);
     for (const Bytes& child : children) {
         contents.insert(contents.end(), child.begin(), child.end());
     }
-    return Chunk(GroupId(), contents);
+    return Chunk(id, contents);
 }
 
 ChunkBuilder::Bytes ChunkBuilder::Header(std::string_view id, uint32_t sizeField) const {

@@ -7,6 +7,7 @@
 // Builds chunk-file bytes for tests. Chunks and forms are values that nest:
 //   ChunkBuilder b;
 //   auto file = b.Form("TEST", {b.Chunk("NAME", "abc"), b.Form("SUB ", {})});
+// (a list of forms is b.Cat("TEST", {...}))
 // Sizes are big-endian, or little-endian with kRiff (group id "RIFF"); odd
 // chunks get a pad byte unless kNoPad. For malformed input, Header() writes
 // any four id bytes with any size field, and Join() glues pieces as they are.
@@ -22,6 +23,8 @@ public:
     Bytes Chunk(std::string_view id, const Bytes& data) const;
     Bytes Chunk(std::string_view id, std::string_view text) const;
     Bytes Form(std::string_view type, std::initializer_list<Bytes> children) const;
+    // A "CAT " of `type`: a plain list of forms.
+    Bytes Cat(std::string_view type, std::initializer_list<Bytes> children) const;
     Bytes Header(std::string_view id, uint32_t sizeField) const;
     // Four bytes of `value` in this builder's size order.
     Bytes Size(uint32_t value) const;
@@ -33,5 +36,7 @@ public:
     static Bytes Words(std::initializer_list<uint32_t> words);
 
 private:
+    Bytes Group(std::string_view id, std::string_view type, std::initializer_list<Bytes> children) const;
+
     const uint32_t flags_;
 };
