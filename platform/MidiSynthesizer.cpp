@@ -68,6 +68,9 @@ std::unique_ptr<MidiSynthesizer> MidiSynthesizer::OpenSoundFont(const std::strin
     fluid_settings_setnum(engine->settings, "synth.gain", kGain);
     // Rendering happens on the mixing thread only, in the caller's blocks.
     fluid_settings_setint(engine->settings, "synth.cpu-cores", 1);
+    // No effects: their tails would outlast a reset and sound on into the next tune.
+    fluid_settings_setint(engine->settings, "synth.reverb.active", 0);
+    fluid_settings_setint(engine->settings, "synth.chorus.active", 0);
     engine->synth = new_fluid_synth(engine->settings);
     if (engine->synth == nullptr) return nullptr;
     if (fluid_synth_sfload(engine->synth, path.c_str(), 1) == FLUID_FAILED) return nullptr;
@@ -98,8 +101,9 @@ void MidiSynthesizer::Send(uint8_t status, uint8_t data1, uint8_t data2) {
 }
 
 void MidiSynthesizer::Reset() {
-    fluid_synth_all_sounds_off(engine_->synth, -1);
+    // In this order: the reset on its own lets sounding voices ring on.
     fluid_synth_system_reset(engine_->synth);
+    fluid_synth_all_sounds_off(engine_->synth, -1);
 }
 
 void MidiSynthesizer::Render(int16_t* out, size_t frames) {
