@@ -165,7 +165,9 @@ Status Read(IffFile& iff, Contents* out) {
             continue;
         }
         if (chunk == kMusic) {
-            // Music is no record: a bad one leaves the mission silent, nothing more.
+            // Music is no record: a bad one leaves the mission silent, nothing
+            // more. The last music chunk decides.
+            out->hasMusic = false;
             uint8_t bytes[kMusicBytes] = {};
             if (size == kMusicBytes && iff_walk::ReadBounded(iff, bytes, sizeof bytes) == kMusicBytes) {
                 PacketReader in(bytes, kMusicBytes);

@@ -30,7 +30,7 @@ int32_t SoundLibrary::OpenCdAudio(const std::string& folder) { return cd_.Open(f
 
 bool SoundLibrary::PlaySequence(std::shared_ptr<const MidiSequence> sequence) {
     if (!digital_ || synthesizer_ == nullptr || sequence == nullptr) {
-        StopMusic();
+        mixer_.PlayMusic(nullptr);
         return false;
     }
     mixer_.PlayMusic(std::make_unique<SequencePlayer>(*synthesizer_, std::move(sequence)));
@@ -40,7 +40,7 @@ bool SoundLibrary::PlaySequence(std::shared_ptr<const MidiSequence> sequence) {
 bool SoundLibrary::PlayTrack(int32_t track) {
     std::shared_ptr<const SampleData> samples = digital_ ? cd_.Load(track) : nullptr;
     if (samples == nullptr) {
-        StopMusic();
+        mixer_.PlayMusic(nullptr);
         return false;
     }
     mixer_.PlayMusic(std::make_unique<TrackPlayer>(std::move(samples)));

@@ -5,12 +5,18 @@
 #include <string>
 #include <vector>
 
+#include "game/DataDirectories.h"
 #include "game/GameState.h"
+#include "game/Mission.h"
 #include "net/NetworkHooks.h"
 #include "objects/ships/Craft.h"
 #include "objects/ships/PlayerShip.h"
+#include "sound/SoundDevice.h"
+#include "tests/support/MusicFixtures.h"
 #include "tests/support/RecordingLoopSteps.h"
 #include "tests/support/RecordingScreen.h"
+#include "tests/support/RecordingSoundLibrary.h"
+#include "tests/support/TempDir.h"
 #include "tests/support/world/RecordingNetSession.h"
 #include "tests/support/world/WorldBuilder.h"
 
@@ -266,6 +272,78 @@ TEST_F(MainLoopTest, AfterFlightTheHangarComesUpOrTheSalvageBayWithSalvage) {
     game().mode = GameState::kModeFlight;
     RunLoop();
     EXPECT_EQ(steps_.log.back(), "run HANGAR");
+}
+
+// The music the loop asks the sound device for: what each sequence start
+// was asked to play, "stop" for every stop (StopAll's too).
+class MusicLoopTest : public MainLoopTest {
+protected:
+    void SetUp() override {
+        MainLoopTest::SetUp();
+        for (const char* name : DataDirectories::kNames) {
+            dir_.WriteFile(std::string(name) + "/" + DataDirectories::kProbeFile, "x");
+        }
+        const std::vector<uint8_t> menu = XmidiTune({{0, 72}}, 240);
+        dir_.WriteFile(std::string("xmi/") + MainLoop::kMenuMusic, std::string(menu.begin(), menu.end()));
+        ASSERT_TRUE(g_dataDirs.Find(dir_.Str()));
+        recording_ = new RecordingSoundLibrary;
+        recording_->midiDriver = true;
+        game().TakeSound(new SoundDevice(std::unique_ptr<platform::SoundLibrary>(recording_)), nullptr);
+        world_.TheMission().music = std::make_unique<MusicFile>(XmidiTune({{60, 60}}, 480), 0);
+    }
+    void TearDown() override {
+        g_dataDirs.Clear();
+        MainLoopTest::TearDown();
+    }
+    // "mission" or "menu" for each sequence start by its length, "stop" for each stop.
+    Calls Music() const {
+        Calls music;
+        for (const RecordingSoundLibrary::Event& e : recording_->events) {
+            if (e.kind == RecordingSoundLibrary::Event::kStopMusic) music.push_back("stop");
+            if (e.kind == RecordingSoundLibrary::Event::kSequence) {
+                music.push_back(e.sequence->lengthTicks == 480 ? "mission" : "menu");
+            }
+        }
+        return music;
+    }
+
+    TempDir dir_;
+    RecordingSoundLibrary* recording_ = nullptr;
+};
+
+TEST_F(MusicLoopTest, TheMissionsMusicStartsAtLaunchAndAgainAfterTheNavMap) {
+    steps_.quitAt = 3;
+    steps_.atPass[2] = [this] { game().mode = GameState::kModeNavMap; };
+    RecordingScreen::Register<ScreenSlot::kNavMap>(tally_);
+    game().LoadPlaceScreens(GameState::kFirstPlace);
+
+    RunLoop();
+
+    EXPECT_EQ(Music(), (Calls{"stop", "mission", "stop", "mission"}));
+}
+
+TEST_F(MusicLoopTest, TheScreensPlayTheSetUpMissionsMusicElseTheMenuTune) {
+    RecordingScreen::Register<ScreenSlot::kHangar>(tally_);
+    game().LoadPlaceScreens(GameState::kFirstPlace);
+    int32_t runs = 0;
+    tally_.onRun = [&runs](GameState& game, RecordingScreen&) {
+        // The second run finds its music stopped, as a restart leaves it.
+        if (++runs == 1) game.Sound()->StopAll();
+        game.mode = runs == 2 ? GameState::kModeQuit : GameState::kModeScreens;
+        game.SelectNextScreen(ScreenSlot::kHangar);
+    };
+    game().mode = GameState::kModeScreens;
+    game().SelectNextScreen(ScreenSlot::kHangar);
+    game().missionReady = 0;
+    RunLoop();
+    EXPECT_EQ(Music(), (Calls{"menu", "stop", "menu"}));
+
+    recording_->events.clear();
+    runs = 0;
+    game().missionReady = 1;
+    game().mode = GameState::kModeScreens;
+    RunLoop();
+    EXPECT_EQ(Music(), (Calls{"mission", "stop", "mission"}));
 }
 
 }  // namespace

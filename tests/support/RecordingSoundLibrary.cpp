@@ -32,10 +32,10 @@ void RecordingSoundLibrary::StopAllSamples() {
 }
 
 bool RecordingSoundLibrary::PlaySequence(std::shared_ptr<const platform::MidiSequence> sequence) {
-    const platform::MidiSequence* const asked = sequence.get();
-    const bool started = SoundLibrary::PlaySequence(std::move(sequence));
-    events.push_back({Event::kSequence, kNoSample, 0, nullptr, asked, 0, started});
-    return started;
+    const bool started = SoundLibrary::PlaySequence(sequence);
+    events.push_back({Event::kSequence, kNoSample, 0, nullptr, std::move(sequence), 0, started});
+    // A claimed driver takes every sequence, as a real one would.
+    return started || midiDriver;
 }
 
 bool RecordingSoundLibrary::PlayTrack(int32_t track) {
