@@ -8,6 +8,7 @@
 #include "engine/IffFile.h"
 #include "mission/MissionFile.h"
 #include "mission/SpawnRecords.h"
+#include "tools/mkdata/MusicData.h"
 
 namespace {
 
@@ -38,6 +39,11 @@ public:
 private:
     Bytes bytes_;
 };
+
+// "MUSI": the mission's tune, a file name of the xmi directory NUL-padded
+// in 16 bytes, then its CD track (i32; 0 for none).
+constexpr uint32_t kMusic = MakeTag("MUSI");
+constexpr uint32_t kMusicBytes = 16 + 4;
 
 Status Put(IffFile& iff, uint32_t chunk, const Record& record, Status status) {
     if (status != kStatusOk) return status;
@@ -76,6 +82,9 @@ Status WriteSampleMission(const char* path) {
     Record player(mission_file::kPlayerBytes);
     player.Text(0, "P101", 16).Text(16, "Alpha", 16);
     status = Put(iff, mission_file::kPlayer, player, status);
+    Record music(kMusicBytes);
+    music.Text(0, kPatrolTune, 16).Word(16, 0);
+    status = Put(iff, kMusic, music, status);
 
     status = Put(iff, mission_file::kShip, Ship("P101", "Alpha 2", "Alpha", -40.0f, 0.0f, -30.0f, 1, 1), status);
     status = Put(iff, mission_file::kShip, Ship("P101", "Alpha 3", "Alpha", 40.0f, 0.0f, -30.0f, 1, 1), status);
@@ -127,6 +136,9 @@ Status WriteSkirmishMission(const char* path) {
     Record player(mission_file::kPlayerBytes);
     player.Text(0, "P101", 16).Text(16, "Watch", 16);
     status = Put(iff, mission_file::kPlayer, player, status);
+    Record music(kMusicBytes);
+    music.Text(0, kSkirmishTune, 16).Word(16, 0);
+    status = Put(iff, kMusic, music, status);
     const char* const blue[] = {"Blue 1", "Blue 2", "Blue 3", "Blue 4"};
     const char* const red[] = {"Red 1", "Red 2", "Red 3", "Red 4"};
     for (int i = 0; i < 4; ++i) {

@@ -14,6 +14,7 @@
 #include "tools/mkdata/MaterialData.h"
 #include "tools/mkdata/MeshData.h"
 #include "tools/mkdata/MissionData.h"
+#include "tools/mkdata/MusicData.h"
 #include "tools/mkdata/PaletteData.h"
 #include "tools/mkdata/SaveData.h"
 #include "tools/mkdata/SoundData.h"
@@ -118,6 +119,14 @@ bool WriteSampleTree(const std::string& rootText, std::string* failure) {
     if (WriteSampleMission(mission.c_str()) != kStatusOk) return fail("cannot write " + mission.string());
     const fs::path skirmish = root / "missions" / kSkirmishMissionFile;
     if (WriteSkirmishMission(skirmish.c_str()) != kStatusOk) return fail("cannot write " + skirmish.string());
+    for (int i = 0; i < kSampleTuneCount; ++i) {
+        const fs::path tune = root / "xmi" / kSampleTunes[i];
+        if (WriteSampleTune(i, tune.c_str()) != kStatusOk) return fail("cannot write " + tune.string());
+    }
+    for (int i = 0; i < kSampleCdTrackCount; ++i) {
+        const fs::path track = root / "xmi" / kSampleCdTracks[i];
+        if (WriteSampleCdTrack(i, track.c_str()) != kStatusOk) return fail("cannot write " + track.string());
+    }
     // A saved game for the load screen and a pilot for the lobby, in the
     // game's folder beside its options file.
     const fs::path save = root / "slot0.sav";
