@@ -424,8 +424,7 @@ TEST_F(MissionTest, AMissionHoldsTheTuneItsMusicChunkNames) {
     EXPECT_TRUE(full.hasMusic);
     EXPECT_STREQ(full.music.file, "sixteen-char.xmi");
     EXPECT_EQ(full.music.track, 2);
-    for (const auto& bad : {MusicChunk("tune.xmi", 1, 19), MusicChunk("tune.xmi", 1, 21), MusicChunk("../tune.xmi", 1),
-                            MusicChunk("a/tune.xmi", 1), MusicChunk("", 1)}) {
+    for (const auto& bad : {MusicChunk("tune.xmi", 1, 19), MusicChunk("../tune.xmi", 1), MusicChunk("", 1)}) {
         EXPECT_FALSE(read(bad).hasMusic);
     }
 

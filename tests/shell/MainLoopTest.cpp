@@ -12,13 +12,13 @@
 #include "objects/ships/Craft.h"
 #include "objects/ships/PlayerShip.h"
 #include "sound/SoundDevice.h"
-#include "tests/support/MusicFixtures.h"
 #include "tests/support/RecordingLoopSteps.h"
 #include "tests/support/RecordingScreen.h"
 #include "tests/support/RecordingSoundLibrary.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/world/RecordingNetSession.h"
 #include "tests/support/world/WorldBuilder.h"
+#include "tools/mkdata/XmidiWriter.h"
 
 namespace {
 
@@ -274,8 +274,15 @@ TEST_F(MainLoopTest, AfterFlightTheHangarComesUpOrTheSalvageBayWithSalvage) {
     EXPECT_EQ(steps_.log.back(), "run HANGAR");
 }
 
-// The music the loop asks the sound device for: what each sequence start
-// was asked to play, "stop" for every stop (StopAll's too).
+// A tune of one note, told apart from others by its length.
+std::vector<uint8_t> Tune(uint32_t end) {
+    XmidiWriter writer;
+    writer.Note(0, 0, 72, 100, 60);
+    writer.End(end);
+    return writer.File();
+}
+
+// The music the loop asks the sound device for.
 class MusicLoopTest : public MainLoopTest {
 protected:
     void SetUp() override {
@@ -283,19 +290,19 @@ protected:
         for (const char* name : DataDirectories::kNames) {
             dir_.WriteFile(std::string(name) + "/" + DataDirectories::kProbeFile, "x");
         }
-        const std::vector<uint8_t> menu = XmidiTune({{0, 72}}, 240);
+        const std::vector<uint8_t> menu = Tune(240);
         dir_.WriteFile(std::string("xmi/") + MainLoop::kMenuMusic, std::string(menu.begin(), menu.end()));
         ASSERT_TRUE(g_dataDirs.Find(dir_.Str()));
         recording_ = new RecordingSoundLibrary;
         recording_->midiDriver = true;
         game().TakeSound(new SoundDevice(std::unique_ptr<platform::SoundLibrary>(recording_)), nullptr);
-        world_.TheMission().music = std::make_unique<MusicFile>(XmidiTune({{60, 60}}, 480), 0);
+        world_.TheMission().music = std::make_unique<MusicFile>(Tune(480), 0);
     }
     void TearDown() override {
         g_dataDirs.Clear();
         MainLoopTest::TearDown();
     }
-    // "mission" or "menu" for each sequence start by its length, "stop" for each stop.
+    // "mission" or "menu" for each sequence start, "stop" for each stop (StopAll's too).
     Calls Music() const {
         Calls music;
         for (const RecordingSoundLibrary::Event& e : recording_->events) {
@@ -325,25 +332,22 @@ TEST_F(MusicLoopTest, TheMissionsMusicStartsAtLaunchAndAgainAfterTheNavMap) {
 TEST_F(MusicLoopTest, TheScreensPlayTheSetUpMissionsMusicElseTheMenuTune) {
     RecordingScreen::Register<ScreenSlot::kHangar>(tally_);
     game().LoadPlaceScreens(GameState::kFirstPlace);
+    // The first run stops the music, as a restart does; the second ends the game.
     int32_t runs = 0;
     tally_.onRun = [&runs](GameState& game, RecordingScreen&) {
-        // The second run finds its music stopped, as a restart leaves it.
-        if (++runs == 1) game.Sound()->StopAll();
-        game.mode = runs == 2 ? GameState::kModeQuit : GameState::kModeScreens;
+        if (++runs % 2 == 1) game.Sound()->StopAll();
+        game.mode = runs % 2 == 0 ? GameState::kModeQuit : GameState::kModeScreens;
         game.SelectNextScreen(ScreenSlot::kHangar);
     };
-    game().mode = GameState::kModeScreens;
-    game().SelectNextScreen(ScreenSlot::kHangar);
-    game().missionReady = 0;
-    RunLoop();
-    EXPECT_EQ(Music(), (Calls{"menu", "stop", "menu"}));
-
-    recording_->events.clear();
-    runs = 0;
-    game().missionReady = 1;
-    game().mode = GameState::kModeScreens;
-    RunLoop();
-    EXPECT_EQ(Music(), (Calls{"mission", "stop", "mission"}));
+    for (const int32_t ready : {0, 1}) {
+        recording_->events.clear();
+        game().missionReady = ready;
+        game().mode = GameState::kModeScreens;
+        game().SelectNextScreen(ScreenSlot::kHangar);
+        RunLoop();
+        const std::string tune = ready != 0 ? "mission" : "menu";
+        EXPECT_EQ(Music(), (Calls{tune, "stop", tune}));
+    }
 }
 
 }  // namespace
