@@ -104,7 +104,7 @@ private:
     Silence silence_;
     std::atomic<MusicSource*> posted_{nullptr};    // game to audio: the next music, or null
     std::atomic<MusicSource*> dropped_{nullptr};   // audio to game: a source to delete
-    MusicSource* playing_ = nullptr;               // audio thread's own (game thread's after Close)
+    MusicSource* playing_ = nullptr;               // the audio thread's own, until the output closes
     MusicSource* wanted_ = &silence_;              // game thread's: the last one asked for
     std::atomic<int32_t> musicVolume_[2] = {127, 127};
     int16_t music_[kBlockFrames * kChannels] = {};

@@ -6,8 +6,8 @@
 
 #include "engine/EngineAllocation.h"
 
-// A piece of music as a mission or the menus hold it: an XMIDI file whole
-// in memory and the number of the CD track that may stand in for it.
+// The music a mission or the menus hold: an XMIDI file whole in memory and
+// the number of the CD track that may stand in for it.
 class MusicFile : public EngineObject {
 public:
     // Larger files are no tune of ours; the reader is not asked to walk them.

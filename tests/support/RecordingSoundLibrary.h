@@ -14,9 +14,9 @@ public:
         SampleHandle handle;   // kNoSample for a start that was refused
         int32_t priority;
         const platform::SampleData* samples = nullptr;   // what a start was asked to play
-        std::shared_ptr<const platform::MidiSequence> sequence;   // what a sequence start was asked to play
-        int32_t track = 0;                                        // what a track start was asked to play
-        bool started = false;                                     // a music start the library took
+        std::shared_ptr<const platform::MidiSequence> sequence = nullptr;   // what a sequence start was asked to play
+        int32_t track = 0;                                                  // what a track start was asked to play
+        bool started = false;                                               // a music start the library took
     };
 
     RecordingSoundLibrary();
