@@ -1,8 +1,10 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 
 #include "engine/EngineAllocation.h"
 #include "scene/Transform.h"
+#include "sound/MusicFile.h"
 
 class Goal;
 class Light;
@@ -29,4 +31,5 @@ public:
     int32_t reportDelays[3] = {};      // seconds, for difficulties 1, 2 and 4
     int32_t playerReported = 0;
     Light* ambient = nullptr;          // owned; heads the light chain of the flight
+    std::unique_ptr<MusicFile> music;  // may be none
 };

@@ -164,6 +164,24 @@ Status Read(IffFile& iff, Contents* out) {
             hasHeader = true;
             continue;
         }
+        if (chunk == kMusic) {
+            // Music is no record: a bad one leaves the mission silent, nothing
+            // more. The last music chunk decides.
+            out->hasMusic = false;
+            uint8_t bytes[kMusicBytes] = {};
+            if (size == kMusicBytes && iff_walk::ReadBounded(iff, bytes, sizeof bytes) == kMusicBytes) {
+                PacketReader in(bytes, kMusicBytes);
+                std::memcpy(out->music.file, bytes, 16);
+                out->music.track = in.I32(16);
+                // Only a plain printable name: none that reaches out of the folder.
+                const std::string name = out->music.file;
+                out->hasMusic = !name.empty() && name[0] != '.' &&
+                                std::all_of(name.begin(), name.end(), [](char c) {
+                                    return c > ' ' && c < 127 && c != '/' && c != '\\' && c != ':';
+                                });
+            }
+            continue;
+        }
         if (chunk != kPlayer && chunk != kRock && chunk != kMine && chunk != kGate && chunk != kDebris &&
             chunk != kWayPoint && chunk != kBuoy && chunk != kShip) {
             continue;   // chunks of later issues

@@ -25,6 +25,7 @@ inline constexpr uint32_t kDebris = MakeTag("DEBR");
 inline constexpr uint32_t kWayPoint = MakeTag("WAYP");
 inline constexpr uint32_t kBuoy = MakeTag("BUOY");
 inline constexpr uint32_t kShip = MakeTag("SHIP");
+inline constexpr uint32_t kMusic = MakeTag("MUSI");
 
 // "HDR ": three report delays (seconds, difficulties 1, 2 and 4), the
 // reference position (4 floats), the map centre (4 floats), the map view
@@ -37,6 +38,8 @@ inline constexpr uint32_t kWayPointBytes = 16 + 32 + 12;
 // "BUOY": definition (16), position (3 floats), name (32), spin range (0 to
 // spawn_records::kMaxDrift), two link names (16 each).
 inline constexpr uint32_t kBuoyBytes = 16 + 12 + 32 + 4 + 16 + 16;
+// "MUSI": the XMIDI file's name in the xmi directory (16), the CD track (i32).
+inline constexpr uint32_t kMusicBytes = 16 + 4;
 // "SHIP": the AI ship record, then its side and a wingman flag.
 inline constexpr uint32_t kShipBytes = spawn_records::kAiShipBytes + 8;
 
@@ -95,10 +98,17 @@ Refusal RefusalOf(const Record& record, const char* reason);
 // "record 3 ROCK \"Asteroid\": <reason>", the name's unprintable bytes escaped.
 std::string DescribeRefusal(const Refusal& refusal);
 
+struct Music {
+    char file[17] = {};   // up to 16 characters: NUL-padded when shorter
+    int32_t track = 0;
+};
+
 struct Contents {
     Header header;
     bool hasPlayer = false;
     Player player;
+    bool hasMusic = false;   // a whole "MUSI" naming a file of the xmi directory itself
+    Music music;
     std::vector<Record> records;
     std::vector<Refusal> refusals;   // records of the wrong size or with bad fields, in file order
     const char* failure = nullptr;   // why the file was refused whole (a failure:: text), when it was

@@ -202,6 +202,11 @@ Status SetUpMission(const char* name, int32_t) {
     for (int i = 0; i < 12; ++i) mission.mapView.matrix.rows[i / 3][i % 3] = header.mapView[i];
     mission.mapView.UpdateInverse();
     mission.ambient = new Light;
+    if (contents.hasMusic) {
+        const std::string music = g_dataDirs.Prefix(DataDir::kXmi) + contents.music.file;
+        mission.music = MusicFile::Load(music.c_str(), contents.music.track);
+        if (mission.music == nullptr) g_setUpReport.push_back("the music \"" + music + "\" cannot be read");
+    }
 
     // The player's wing is there before its wingmen.
     WingGroup* const playerWing = contents.hasPlayer ? WingNamed(contents.player.wing) : nullptr;

@@ -13,6 +13,13 @@ constexpr int64_t kFullScale = int64_t(127) * 127 * 256;
 
 }  // namespace
 
+AudioMixer::~AudioMixer() {
+    // The audio thread has stopped by now: everything is ours.
+    for (MusicSource* source : {posted_.exchange(nullptr), dropped_.exchange(nullptr), playing_}) {
+        if (source != &silence_) delete source;
+    }
+}
+
 int AudioMixer::Slot(Handle handle) const {
     if (handle < 0) return -1;
     const int slot = int(handle & 0xFF);
@@ -78,6 +85,7 @@ bool AudioMixer::Playing(Handle handle) const {
 }
 
 void AudioMixer::ReleaseEnded() {
+    CollectMusic();
     std::shared_ptr<const SampleData> previous[kVoices];
     std::lock_guard<std::mutex> lock(mutex_);
     for (int i = 0; i < kVoices; ++i) {
@@ -100,13 +108,54 @@ int32_t AudioMixer::MasterVolume() const {
     return master_;
 }
 
+void AudioMixer::CollectMusic() {
+    delete dropped_.exchange(nullptr, std::memory_order_acq_rel);
+}
+
+void AudioMixer::PlayMusic(std::unique_ptr<MusicSource> source) {
+    CollectMusic();
+    wanted_ = source != nullptr ? source.release() : &silence_;
+    // A post the audio thread never took was never seen by it: ours to delete.
+    MusicSource* const unseen = posted_.exchange(wanted_, std::memory_order_acq_rel);
+    if (unseen != &silence_) delete unseen;
+}
+
+bool AudioMixer::MusicFinished() const { return wanted_ == &silence_ || wanted_->Finished(); }
+
+void AudioMixer::SetMusicVolume(MusicSource::Master which, int32_t volume) {
+    musicVolume_[which == MusicSource::Master::kCd ? 1 : 0].store(std::clamp(volume, 0, 127), std::memory_order_relaxed);
+}
+
+bool AudioMixer::RenderMusic(size_t frames) {
+    // The dropped slot holds one source: a post waits while the game thread
+    // has not yet collected the last one.
+    if (dropped_.load(std::memory_order_acquire) == nullptr) {
+        if (MusicSource* const next = posted_.exchange(nullptr, std::memory_order_acq_rel)) {
+            if (playing_ != nullptr && playing_ != &silence_) dropped_.store(playing_, std::memory_order_release);
+            playing_ = next;
+        }
+    }
+    if (playing_ == nullptr || playing_ == &silence_) return false;
+    playing_->Render(music_, frames);
+    return true;
+}
+
 void AudioMixer::Mix(int16_t* out, size_t frames) {
-    std::lock_guard<std::mutex> lock(mutex_);
     while (frames > 0) {
         const size_t n = std::min(frames, kBlockFrames);
+        // Outside the lock: the game thread's voice calls never wait for the synthesizer.
+        const bool music = RenderMusic(n);
+        std::lock_guard<std::mutex> lock(mutex_);
         std::memset(accumulator_, 0, n * kChannels * sizeof accumulator_[0]);
         for (Voice& voice : voices_) {
             if (voice.active) MixVoice(voice, accumulator_, n);
+        }
+        if (music) {
+            const int32_t level =
+                musicVolume_[playing_->Volume() == MusicSource::Master::kCd ? 1 : 0].load(std::memory_order_relaxed);
+            // 127 is unit gain.
+            const int32_t scale = level * 32768 / 127;
+            for (size_t i = 0; i < n * kChannels; ++i) accumulator_[i] += (int32_t(music_[i]) * scale) >> 15;
         }
         for (size_t i = 0; i < n * kChannels; ++i) out[i] = int16_t(std::clamp(accumulator_[i], -32768, 32767));
         out += n * kChannels;

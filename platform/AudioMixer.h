@@ -1,9 +1,11 @@
 #pragma once
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 
+#include "platform/MusicSource.h"
 #include "platform/SampleData.h"
 
 namespace platform {
@@ -37,6 +39,7 @@ public:
     static constexpr Handle kNoVoice = -1;
 
     AudioMixer() = default;
+    ~AudioMixer();
     AudioMixer(const AudioMixer&) = delete;
     AudioMixer& operator=(const AudioMixer&) = delete;
 
@@ -56,6 +59,15 @@ public:
     void SetMasterVolume(int32_t volume);
     int32_t MasterVolume() const;
 
+    // The music voice (game thread): plays `source` from its start in place
+    // of whatever played; null stops the music. Never waits for a block.
+    void PlayMusic(std::unique_ptr<MusicSource> source);
+    // True once the music last asked for has played to its end, or when
+    // none was; false while it plays or waits for its first block.
+    bool MusicFinished() const;
+    // 0 to 127: the XMIDI and the CD master volumes, each for its own kind of music.
+    void SetMusicVolume(MusicSource::Master which, int32_t volume);
+
     // Mixes `frames` stereo frames into `out`, silence where nothing plays.
     void Mix(int16_t* out, size_t frames);
 
@@ -69,13 +81,33 @@ private:
     };
     static constexpr size_t kBlockFrames = 512;
 
+    // Stands for "no music" in the hand-over, so that null can mean "no post".
+    class Silence : public MusicSource {
+    public:
+        Master Volume() const override { return Master::kMidi; }
+        void Render(int16_t*, size_t) override {}
+    };
+
     int Slot(Handle handle) const;
     void MixVoice(Voice& voice, int32_t* accumulator, size_t frames) const;
+    // Audio thread: takes a posted source and renders the next block of
+    // music into music_; false when none plays.
+    bool RenderMusic(size_t frames);
+    // Game thread: deletes what the audio thread let go of.
+    void CollectMusic();
 
     mutable std::mutex mutex_;
     Voice voices_[kVoices];
     int32_t master_ = 127;
     int32_t accumulator_[kBlockFrames * kChannels] = {};
+
+    Silence silence_;
+    std::atomic<MusicSource*> posted_{nullptr};    // game to audio: the next music, or null
+    std::atomic<MusicSource*> dropped_{nullptr};   // audio to game: a source to delete
+    MusicSource* playing_ = nullptr;               // the audio thread's own, until the output closes
+    MusicSource* wanted_ = &silence_;              // game thread's: the last one asked for
+    std::atomic<int32_t> musicVolume_[2] = {127, 127};
+    int16_t music_[kBlockFrames * kChannels] = {};
 };
 
 }  // namespace platform

@@ -175,6 +175,7 @@ void RenderFlightFrame(GameState& game, Canvas& canvas, uint32_t) {
         Vector3 at;
         camera->transform.matrix.GetTranslation(&at);
         sound->SetListener(at, RowOf(camera->transform, 0));
-        sound->Update();
+        // The mission's tune plays on through the whole flight.
+        sound->ServiceMusic();
     }
 }

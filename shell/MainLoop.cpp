@@ -10,6 +10,7 @@
 #include "game/CommandTable.h"
 #include "game/DataDirectories.h"
 #include "game/GameState.h"
+#include "game/Mission.h"
 #include "game/Screen.h"
 #include "objects/ships/PlayerShip.h"
 #include "objects/space/SpaceObject.h"
@@ -17,12 +18,21 @@
 #include "shell/FlightView.h"
 #include "shell/FramePump.h"
 #include "shell/PlayMovie.h"
+#include "sound/MusicFile.h"
 #include "sound/SoundDevice.h"
 
 namespace {
 
 void StopSounds(GameState& game) {
     if (game.Sound() != nullptr) game.Sound()->StopAll();
+}
+
+const MusicFile* MissionMusic(const GameState& game) {
+    return game.mission != nullptr ? game.mission->music.get() : nullptr;
+}
+
+void PlayMissionMusic(GameState& game) {
+    if (game.Sound() != nullptr) game.Sound()->PlayMusic(MissionMusic(game));
 }
 
 bool CarriesSalvage(const SpaceObject* ship) {
@@ -63,6 +73,8 @@ LoopSteps GameLoopSteps(Canvas* canvas) {
 }
 
 MainLoop::MainLoop(GameState& game, LoopSteps steps) : game_(game), steps_(std::move(steps)) {}
+
+MainLoop::~MainLoop() = default;
 
 int32_t MainLoop::Run() {
     while (!quit_) {
@@ -125,6 +137,7 @@ void MainLoop::Launch() {
     StopSounds(game_);
     PlayVideo(kLaunchMovie);
     if (steps_.prepareFlight) steps_.prepareFlight(game_);
+    PlayMissionMusic(game_);
     deathWatch_.Start();
     lastFrameAt_ = GetMilliseconds();
 }
@@ -185,6 +198,7 @@ void MainLoop::Pause() {
 void MainLoop::ShowNavMap() {
     if (Screen* const map = game_.ScreenIn(ScreenSlot::kNavMap)) RunInFlight(map);
     StopSounds(game_);
+    PlayMissionMusic(game_);
     if (steps_.restoreFlight) steps_.restoreFlight(game_);
     if (game_.mode == GameState::kModeNavMap) game_.mode = GameState::kModeFlight;
     lastFrameAt_ = GetMilliseconds();
@@ -211,6 +225,7 @@ bool MainLoop::RunScreens() {
             game_.nextScreenName = nullptr;
         }
         Screen* const screen = game_.currentScreen;
+        PlayScreenMusic();
         if (screen == nullptr) {
             std::fprintf(stderr, "vorn: the screen \"%s\" does not exist: the game ends\n",
                          currentScreenName_ != nullptr ? currentScreenName_ : "(none)");
@@ -229,6 +244,21 @@ bool MainLoop::RunScreens() {
         }
     }
     return true;
+}
+
+void MainLoop::PlayScreenMusic() {
+    SoundDevice* const sound = game_.Sound();
+    if (sound == nullptr) return;
+    const MusicFile* music = game_.missionReady != 0 ? MissionMusic(game_) : nullptr;
+    if (music == nullptr) {
+        if (menuMusic_ == nullptr) {
+            const std::string path = g_dataDirs.Prefix(DataDir::kXmi) + kMenuMusic;
+            menuMusic_ = MusicFile::Load(path.c_str(), 0);
+        }
+        music = menuMusic_.get();
+    }
+    // Music a screen stopped (a restart) comes back; music that plays goes on.
+    if (music != nullptr && !sound->PlayingMusic(music)) sound->PlayMusic(music);
 }
 
 void MainLoop::PlayVideo(const char* name) {

@@ -1,11 +1,13 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "shell/DeathWatch.h"
 
 class Canvas;
 class GameState;
+class MusicFile;
 class Screen;
 
 // The steps the main loop takes that other parts of the game provide. An
@@ -43,8 +45,11 @@ public:
     static constexpr const char* kLaunchMovie = "lch.mpg";
     static constexpr const char* kLandingMovie = "lnd.mpg";
     static constexpr const char* kCreditsMovie = "credits.mpg";
+    // In the xmi directory: the option screens' music while no mission is set up.
+    static constexpr const char* kMenuMusic = "menu.xmi";
 
     MainLoop(GameState& game, LoopSteps steps);
+    ~MainLoop();
 
     // Until mode 7, a quit, or a mode without a flow of its own (0, 1).
     // 0, or 1 when the option screens found an empty slot.
@@ -71,6 +76,8 @@ private:
     bool RunScreens();
     // Runs the screen as the current one; the current one is none after.
     void RunInFlight(Screen* screen);
+    // Mode 4's music: the mission's while one is set up, else the menu tune.
+    void PlayScreenMusic();
     void PlayVideo(const char* name);
     bool Pump();
 
@@ -80,4 +87,5 @@ private:
     uint32_t lastFrameAt_ = 0;
     bool quit_ = false;
     const char* currentScreenName_ = nullptr;   // the slot of the current screen, if known
+    std::unique_ptr<MusicFile> menuMusic_;       // read when first needed
 };

@@ -388,13 +388,19 @@ void StartSound(const LaunchOptions& options) {
     } else {
         output = std::make_unique<platform::HeadlessAudioOutput>();
     }
-    auto* const device = new SoundDevice(std::make_unique<platform::SoundLibrary>(std::move(output)));
+    auto library = std::make_unique<platform::SoundLibrary>(std::move(output));
+    const bool midi = library->Startup() && library->StartMidi();
+    const int32_t tracks = library->OpenCdAudio(g_dataDirs.Prefix(DataDir::kXmi));
+    auto* const device = new SoundDevice(std::move(library));
     auto* const effects = new SoundEffectLibrary;
     const std::string path = g_dataDirs.Prefix(DataDir::kData) + kSoundEffectsFile;
     const Status loaded = effects->Load(path.c_str());
     g_gameState->TakeSound(device, effects);
     std::printf("Sound: %s%s\n", device->Library().Output().Description().c_str(),
                 device->Open() ? "" : ", not open: sounds are silent");
+    std::printf("Music: %s, %d CD tracks\n",
+                midi ? ("synthesizer on " + device->Library().MidiSoundFont()).c_str() : "no MIDI driver (no SoundFont)",
+                tracks);
     if (loaded == kStatusOk) {
         std::printf("Sound effects: %zu from %s, %d refused\n", effects->sounds.size(), path.c_str(), effects->refused);
     } else {

@@ -3,11 +3,30 @@
 #include <algorithm>
 #include <cmath>
 
+#include "sound/MusicFile.h"
 #include "sound/SoundObject.h"
+#include "sound/Xmidi.h"
 
 namespace {
 
 SoundDevice* g_current = nullptr;
+
+// The first sequence of an XMIDI file as the synthesizer takes it; null
+// when the file holds none that reads.
+std::shared_ptr<const platform::MidiSequence> ReadSequence(const MusicFile& music) {
+    XmidiSequence read;
+    std::string error;
+    if (music.Size() == 0 || CountXmidiSequences(music.Data(), music.Size()) < 1 ||
+        ReadXmidiSequence(music.Data(), music.Size(), 0, read, error) != kStatusOk) {
+        return nullptr;
+    }
+    auto sequence = std::make_shared<platform::MidiSequence>();
+    sequence->ticksPerSecond = kXmidiTicksPerSecond;
+    sequence->lengthTicks = read.lengthTicks;
+    sequence->messages.reserve(read.events.size());
+    for (const MidiEvent& e : read.events) sequence->messages.push_back({e.tick, e.status, e.data1, e.data2});
+    return sequence;
+}
 
 }  // namespace
 
@@ -102,6 +121,42 @@ void SoundDevice::StopAll() {
         l = Live{};
     }
     library_->StopAllSamples();
+    StopMusic();
+}
+
+void SoundDevice::PlayMusic(const MusicFile* music) {
+    musicFile_ = music;
+    track_ = 0;
+    if (music == nullptr) {
+        StopMusic();
+        return;
+    }
+    const int32_t track = music->GetTrack();
+    if (track > 0 && track < TrackCount()) {
+        track_ = track;
+    } else {
+        sequence_ = ReadSequence(*music);
+    }
+    if (!StartMusic()) StopMusic();
+}
+
+bool SoundDevice::StartMusic() {
+    if (track_ > 0) return library_->PlayTrack(track_);
+    return sequence_ != nullptr && library_->PlaySequence(sequence_);
+}
+
+void SoundDevice::StopMusic() {
+    musicFile_ = nullptr;
+    sequence_.reset();
+    track_ = 0;
+    library_->StopMusic();
+}
+
+int32_t SoundDevice::TrackCount() const { return Open() ? library_->TrackCount() : 0; }
+
+void SoundDevice::ServiceMusic() {
+    if (musicFile_ != nullptr && library_->MusicFinished() && !StartMusic()) StopMusic();
+    Update();
 }
 
 void SoundDevice::SetDigitalVolume(int32_t volume) {

@@ -1,11 +1,13 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "engine/EngineAllocation.h"
 #include "engine/Vector3.h"
 #include "platform/SoundLibrary.h"
 
+class MusicFile;
 class SoundObject;
 
 // The game's one sound device: it starts the sound library on an output,
@@ -36,7 +38,19 @@ public:
     int32_t PlaySound(SoundObject* sound, int32_t level, int32_t overlap) { return Play(sound, level, overlap); }
     // Every voice of the sound; its play-state and started words are cleared.
     void StopSound(SoundObject* sound);
+    // Every sample and the music.
     void StopAll();
+
+    // Plays the music's CD track when 0 < track < the track count, else the
+    // first sequence of its XMIDI file, from the start, in place of any
+    // music before; the music plays again whenever it ends. Null, or a file
+    // with neither, stops the music.
+    void PlayMusic(const MusicFile* music);
+    void StopMusic();
+    // True while the music last started from this file is meant to play.
+    bool PlayingMusic(const MusicFile* music) const { return music != nullptr && music == musicFile_; }
+    // 0 when the device is closed or there is no CD audio.
+    int32_t TrackCount() const;
 
     // 0 to 127.
     void SetDigitalVolume(int32_t volume);
@@ -47,6 +61,7 @@ public:
     int32_t CdVolume() const;
     bool DigitalDriverPresent() const { return library_->DigitalDriver(); }
     bool MidiDriverPresent() const { return library_->MidiDriver(); }
+    bool CdAudioPresent() const { return Open() && library_->CdAudioHandle(); }
 
     // Where positional sounds are heard from, and the listener's right.
     void SetListener(const Vector3& position, const Vector3& right);
@@ -54,8 +69,9 @@ public:
     // clears with its last voice), live ones take their sound's loop,
     // repeat, rate, volume and position.
     void Update();
-    // Music has no driver yet: this services the samples.
-    void ServiceMusic() { Update(); }
+    // Once per pass of a screen's loop: music that has ended starts again,
+    // then the samples are serviced as Update does.
+    void ServiceMusic();
 
     int32_t LiveVoices() const;
     platform::SoundLibrary& Library() { return *library_; }
@@ -68,10 +84,19 @@ private:
     };
     platform::VoiceSettings SettingsFor(const SoundObject& sound, int32_t priority) const;
     bool HasVoice(const SoundObject* sound) const;
+    // Starts the chosen music again from its start; false when it cannot.
+    bool StartMusic();
 
     std::unique_ptr<platform::SoundLibrary> library_;
     Live live_[platform::AudioMixer::kVoices];
     Vector3 listener_{};
     Vector3 right_{1.0f, 0.0f, 0.0f};
     SoundDevice* previous_ = nullptr;
+
+    // The music meant to play: its file (for its identity only: the file
+    // may go before the music stops), the sequence read from it, or its
+    // track when that plays instead.
+    const MusicFile* musicFile_ = nullptr;
+    std::shared_ptr<const platform::MidiSequence> sequence_;
+    int32_t track_ = 0;
 };

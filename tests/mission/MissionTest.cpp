@@ -391,6 +391,55 @@ TEST_F(MissionTest, MissionFilesHoldAtMostTheCapOfRecords) {
     }
 }
 
+// The sample mission with one more chunk at the end of its form.
+std::vector<uint8_t> WithChunk(std::vector<uint8_t> mission, const ChunkBuilder::Bytes& chunk) {
+    mission.insert(mission.end(), chunk.begin(), chunk.end());
+    const uint32_t size = uint32_t(mission.size() - 8);
+    for (int i = 0; i < 4; ++i) mission[4 + size_t(i)] = uint8_t(size >> (24 - 8 * i));
+    return mission;
+}
+
+ChunkBuilder::Bytes MusicChunk(const std::string& name, int32_t track, size_t size = mission_file::kMusicBytes) {
+    ChunkBuilder::Bytes bytes(size, 0);
+    std::copy(name.begin(), name.begin() + ptrdiff_t(std::min(name.size(), size_t(16))), bytes.begin());
+    for (int i = 0; i < 4 && 16 + size_t(i) < size; ++i) bytes[16 + size_t(i)] = uint8_t(uint32_t(track) >> (8 * i));
+    return ChunkBuilder().Chunk("MUSI", bytes);
+}
+
+// The music chunk names a tune of the xmi directory and a CD track; a
+// music chunk that is cut or names a path leaves the mission silent, and
+// the rest of the mission as it was.
+TEST_F(MissionTest, AMissionHoldsTheTuneItsMusicChunkNames) {
+    const std::vector<uint8_t> sample = SampleBytes();
+    const auto read = [&](const ChunkBuilder::Bytes& chunk) {
+        MemoryStream stream(WithChunk(sample, chunk));
+        IffFile iff(&stream, 0);
+        mission_file::Contents contents;
+        EXPECT_EQ(iff.ValidateHeader(), kStatusOk);
+        EXPECT_EQ(mission_file::Read(iff, &contents), kStatusOk);
+        EXPECT_EQ(contents.records.size(), 16u);
+        return contents;
+    };
+    const mission_file::Contents full = read(MusicChunk("sixteen-char.xmi", 2));
+    EXPECT_TRUE(full.hasMusic);
+    EXPECT_STREQ(full.music.file, "sixteen-char.xmi");
+    EXPECT_EQ(full.music.track, 2);
+    for (const auto& bad : {MusicChunk("tune.xmi", 1, 19), MusicChunk("../tune.xmi", 1), MusicChunk("", 1)}) {
+        EXPECT_FALSE(read(bad).hasMusic);
+    }
+
+    const std::string tune = "tune-bytes";
+    dir_.WriteFile("xmi/tune.xmi", tune);
+    const std::vector<uint8_t> file = WithChunk(sample, MusicChunk("tune.xmi", 3));
+    std::ofstream(dir_.Path() / "missions" / "music.uli", std::ios::binary)
+        .write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
+    ASSERT_EQ(SetUpMission("music.uli", -1), kStatusOk);
+    const MusicFile* const music = builder_->Game().mission->music.get();
+    ASSERT_NE(music, nullptr);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(music->Data()), music->Size()), tune);
+    EXPECT_EQ(music->GetTrack(), 3);
+}
+
 TEST_F(MissionTest, SpawnPointsLieBesideStations) {
     ASSERT_EQ(SetUpMission("", -1), kStatusOk);
     Vector3 point{7.0f, 7.0f, 7.0f};

@@ -5,14 +5,20 @@
 #include <string>
 #include <vector>
 
+#include "game/DataDirectories.h"
 #include "game/GameState.h"
+#include "game/Mission.h"
 #include "net/NetworkHooks.h"
 #include "objects/ships/Craft.h"
 #include "objects/ships/PlayerShip.h"
+#include "sound/SoundDevice.h"
 #include "tests/support/RecordingLoopSteps.h"
 #include "tests/support/RecordingScreen.h"
+#include "tests/support/RecordingSoundLibrary.h"
+#include "tests/support/TempDir.h"
 #include "tests/support/world/RecordingNetSession.h"
 #include "tests/support/world/WorldBuilder.h"
+#include "tools/mkdata/XmidiWriter.h"
 
 namespace {
 
@@ -266,6 +272,82 @@ TEST_F(MainLoopTest, AfterFlightTheHangarComesUpOrTheSalvageBayWithSalvage) {
     game().mode = GameState::kModeFlight;
     RunLoop();
     EXPECT_EQ(steps_.log.back(), "run HANGAR");
+}
+
+// A tune of one note, told apart from others by its length.
+std::vector<uint8_t> Tune(uint32_t end) {
+    XmidiWriter writer;
+    writer.Note(0, 0, 72, 100, 60);
+    writer.End(end);
+    return writer.File();
+}
+
+// The music the loop asks the sound device for.
+class MusicLoopTest : public MainLoopTest {
+protected:
+    void SetUp() override {
+        MainLoopTest::SetUp();
+        for (const char* name : DataDirectories::kNames) {
+            dir_.WriteFile(std::string(name) + "/" + DataDirectories::kProbeFile, "x");
+        }
+        const std::vector<uint8_t> menu = Tune(240);
+        dir_.WriteFile(std::string("xmi/") + MainLoop::kMenuMusic, std::string(menu.begin(), menu.end()));
+        ASSERT_TRUE(g_dataDirs.Find(dir_.Str()));
+        recording_ = new RecordingSoundLibrary;
+        recording_->midiDriver = true;
+        game().TakeSound(new SoundDevice(std::unique_ptr<platform::SoundLibrary>(recording_)), nullptr);
+        world_.TheMission().music = std::make_unique<MusicFile>(Tune(480), 0);
+    }
+    void TearDown() override {
+        g_dataDirs.Clear();
+        MainLoopTest::TearDown();
+    }
+    // "mission" or "menu" for each sequence start, "stop" for each stop (StopAll's too).
+    Calls Music() const {
+        Calls music;
+        for (const RecordingSoundLibrary::Event& e : recording_->events) {
+            if (e.kind == RecordingSoundLibrary::Event::kStopMusic) music.push_back("stop");
+            if (e.kind == RecordingSoundLibrary::Event::kSequence) {
+                music.push_back(e.sequence->lengthTicks == 480 ? "mission" : "menu");
+            }
+        }
+        return music;
+    }
+
+    TempDir dir_;
+    RecordingSoundLibrary* recording_ = nullptr;
+};
+
+TEST_F(MusicLoopTest, TheMissionsMusicStartsAtLaunchAndAgainAfterTheNavMap) {
+    steps_.quitAt = 3;
+    steps_.atPass[2] = [this] { game().mode = GameState::kModeNavMap; };
+    RecordingScreen::Register<ScreenSlot::kNavMap>(tally_);
+    game().LoadPlaceScreens(GameState::kFirstPlace);
+
+    RunLoop();
+
+    EXPECT_EQ(Music(), (Calls{"stop", "mission", "stop", "mission"}));
+}
+
+TEST_F(MusicLoopTest, TheScreensPlayTheSetUpMissionsMusicElseTheMenuTune) {
+    RecordingScreen::Register<ScreenSlot::kHangar>(tally_);
+    game().LoadPlaceScreens(GameState::kFirstPlace);
+    // The first run stops the music, as a restart does; the second ends the game.
+    int32_t runs = 0;
+    tally_.onRun = [&runs](GameState& game, RecordingScreen&) {
+        if (++runs % 2 == 1) game.Sound()->StopAll();
+        game.mode = runs % 2 == 0 ? GameState::kModeQuit : GameState::kModeScreens;
+        game.SelectNextScreen(ScreenSlot::kHangar);
+    };
+    for (const int32_t ready : {0, 1}) {
+        recording_->events.clear();
+        game().missionReady = ready;
+        game().mode = GameState::kModeScreens;
+        game().SelectNextScreen(ScreenSlot::kHangar);
+        RunLoop();
+        const std::string tune = ready != 0 ? "mission" : "menu";
+        EXPECT_EQ(Music(), (Calls{tune, "stop", tune}));
+    }
 }
 
 }  // namespace

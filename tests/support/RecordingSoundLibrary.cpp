@@ -30,3 +30,29 @@ void RecordingSoundLibrary::StopAllSamples() {
     events.push_back({Event::kStopAll, kNoSample, 0});
     SoundLibrary::StopAllSamples();
 }
+
+bool RecordingSoundLibrary::PlaySequence(std::shared_ptr<const platform::MidiSequence> sequence) {
+    const bool started = SoundLibrary::PlaySequence(sequence);
+    events.push_back({Event::kSequence, kNoSample, 0, nullptr, std::move(sequence), 0, started});
+    // A claimed driver takes every sequence, as a real one would.
+    return started || midiDriver;
+}
+
+bool RecordingSoundLibrary::PlayTrack(int32_t track) {
+    const bool started = SoundLibrary::PlayTrack(track);
+    events.push_back({Event::kTrack, kNoSample, 0, nullptr, nullptr, track, started});
+    return started;
+}
+
+void RecordingSoundLibrary::StopMusic() {
+    events.push_back({Event::kStopMusic, kNoSample, 0});
+    SoundLibrary::StopMusic();
+}
+
+std::vector<RecordingSoundLibrary::Event> RecordingSoundLibrary::MusicStarts(Event::Kind kind) const {
+    std::vector<Event> starts;
+    for (const Event& event : events) {
+        if (event.kind == kind) starts.push_back(event);
+    }
+    return starts;
+}
