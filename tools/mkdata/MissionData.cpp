@@ -40,11 +40,6 @@ private:
     Bytes bytes_;
 };
 
-// "MUSI": the mission's tune, a file name of the xmi directory NUL-padded
-// in 16 bytes, then its CD track (i32; 0 for none).
-constexpr uint32_t kMusic = MakeTag("MUSI");
-constexpr uint32_t kMusicBytes = 16 + 4;
-
 Status Put(IffFile& iff, uint32_t chunk, const Record& record, Status status) {
     if (status != kStatusOk) return status;
     return iff.WriteChunk(chunk, record.Bytes_().data(), uint32_t(record.Bytes_().size()));
@@ -82,9 +77,9 @@ Status WriteSampleMission(const char* path) {
     Record player(mission_file::kPlayerBytes);
     player.Text(0, "P101", 16).Text(16, "Alpha", 16);
     status = Put(iff, mission_file::kPlayer, player, status);
-    Record music(kMusicBytes);
+    Record music(mission_file::kMusicBytes);
     music.Text(0, kPatrolTune, 16).Word(16, 0);
-    status = Put(iff, kMusic, music, status);
+    status = Put(iff, mission_file::kMusic, music, status);
 
     status = Put(iff, mission_file::kShip, Ship("P101", "Alpha 2", "Alpha", -40.0f, 0.0f, -30.0f, 1, 1), status);
     status = Put(iff, mission_file::kShip, Ship("P101", "Alpha 3", "Alpha", 40.0f, 0.0f, -30.0f, 1, 1), status);
@@ -136,9 +131,9 @@ Status WriteSkirmishMission(const char* path) {
     Record player(mission_file::kPlayerBytes);
     player.Text(0, "P101", 16).Text(16, "Watch", 16);
     status = Put(iff, mission_file::kPlayer, player, status);
-    Record music(kMusicBytes);
+    Record music(mission_file::kMusicBytes);
     music.Text(0, kSkirmishTune, 16).Word(16, 0);
-    status = Put(iff, kMusic, music, status);
+    status = Put(iff, mission_file::kMusic, music, status);
     const char* const blue[] = {"Blue 1", "Blue 2", "Blue 3", "Blue 4"};
     const char* const red[] = {"Red 1", "Red 2", "Red 3", "Red 4"};
     for (int i = 0; i < 4; ++i) {
