@@ -1,8 +1,10 @@
 #include "platform/Clock.h"
 
+#include <chrono>
 #include <ctime>
 #include <map>
 #include <mutex>
+#include <thread>
 
 #include "platform/ServiceSlot.h"
 
@@ -38,6 +40,8 @@ public:
     }
 
     int64_t ProcessMilliseconds() override { return ReadMilliseconds(CLOCK_MONOTONIC) - ProcessOrigin(); }
+
+    void Sleep(uint32_t milliseconds) override { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
     bool BeginPeriod(uint32_t periodMs) override {
         if (periodMs < kMinPeriodMs || periodMs > kMaxPeriodMs) return false;

@@ -10,7 +10,7 @@
 #include "game/CommandTable.h"
 #include "game/DataDirectories.h"
 #include "game/GameState.h"
-#include "game/Screen.h"
+#include "ui/Screen.h"
 #include "objects/ships/PlayerShip.h"
 #include "objects/space/SpaceObject.h"
 #include "shell/FlightInput.h"
