@@ -133,11 +133,7 @@ struct Session {
 void ShutDown(Session& session) {
     // The window's procedure reads the devices, which go with the game state.
     if (g_mainWindow != nullptr) g_mainWindow->SetProcedure(nullptr);
-    if (g_gameState != nullptr) {
-        g_gameState->pumpMessages = nullptr;
-        g_gameState->flipFrame = nullptr;
-        g_gameState->cursor = nullptr;
-    }
+    if (g_gameState != nullptr) g_gameState->cursor = nullptr;
     session.pump.reset();
     session.cursor.reset();
     SetTextInputBuffer(0);
@@ -688,9 +684,6 @@ int RunGame(const LaunchOptions& options) {
     session.pump = std::make_unique<FramePump>(*g_mainWindow, *g_display, g_gameCanvas, input, std::move(script),
                                                options.shots);
     session.pump->SetCursor(session.cursor.get());
-    // The screens run their own loops on the same pump.
-    g_gameState->pumpMessages = PumpMessages;
-    g_gameState->flipFrame = FlipFrame;
     g_gameState->cursor = session.cursor.get();
 
     if (!options.mission.empty()) {

@@ -268,6 +268,8 @@ void Screen::Run() {
 
 void Screen::UpdateAnimations() {
     for (TimedAnimation* const animation : roomAnimations) {
+        // Without frames there is nothing to step or show.
+        if (animation->FrameCount() == 0) continue;
         switch (animation->mode) {
             case TimedAnimation::kModeForward:
                 if (animation->currentFrame != animation->LastFrame() && animation->DelayPassed()) {
@@ -298,7 +300,7 @@ void Screen::UpdateAnimations() {
                 if (animation->triggered != 0) {
                     animation->triggered = 0;
                     animation->Draw();
-                    if (animation->FrameCount() > 0 && animation->currentFrame >= animation->LastFrame()) {
+                    if (animation->currentFrame >= animation->LastFrame()) {
                         animation->currentFrame = 0;
                     }
                 } else if (animation->currentFrame != 0) {

@@ -35,8 +35,6 @@ public:
     static constexpr int32_t kAmbientPicks = 3;
     // A pass of a continuously redrawn screen gives up this much time.
     static constexpr uint32_t kContinuousSleepMs = 20;
-    // The map's header name is compared over this many characters.
-    static constexpr size_t kMapKeyChars = 12;
 
     // `name` is the screen's NAME: its map is "<cel directory><NAME>.iff",
     // the form whose header names the part after the first backslash in

@@ -16,6 +16,7 @@
 #include "tests/support/ChunkBuilder.h"
 #include "tests/support/GoldenImage.h"
 #include "tests/support/MemoryStream.h"
+#include "tests/support/world/RecordingNetSession.h"
 #include "tests/support/world/ScreenHarness.h"
 #include "ui/HotspotFocus.h"
 #include "ui/TimedAnimation.h"
@@ -27,12 +28,6 @@ using Bytes = ChunkBuilder::Bytes;
 
 constexpr uint32_t kEnter = 0x1C;
 constexpr uint32_t kSpace = 0x39;
-
-// One record of a screen's map: a key, or a hot-spot rectangle.
-struct MapRecord {
-    uint32_t event;
-    InputTrigger trigger;
-};
 
 InputTrigger Key(uint32_t key) {
     InputTrigger trigger;
@@ -48,25 +43,6 @@ InputTrigger Spot(int16_t left, int16_t right, int16_t top, int16_t bottom, int1
     trigger.yMax = bottom;
     trigger.motionX = disabled;
     return trigger;
-}
-
-// "<name>.iff" in the cel directory, holding one FORM "MEVT" under the header name.
-void WriteMap(ScreenHarness& harness, const std::string& name, const std::string& header,
-              const std::vector<MapRecord>& records) {
-    ChunkBuilder b;
-    Bytes head(16, 0);
-    for (size_t i = 0; i < header.size() && i < 12; ++i) head[i] = uint8_t(header[i]);
-    head[12] = uint8_t(records.size());
-    Bytes events, triggers;
-    for (const MapRecord& record : records) {
-        const Bytes word = ChunkBuilder::Words({record.event});
-        events.insert(events.end(), word.begin(), word.end());
-        uint8_t bytes[InputTrigger::kBytes];
-        record.trigger.ToBytes(bytes);
-        triggers.insert(triggers.end(), bytes, bytes + sizeof bytes);
-    }
-    harness.WriteCelFile(name + ".iff", b.Form("MEVT", {b.Chunk("HDR ", head), b.Chunk("EVNT", events),
-                                                        b.Chunk("TRGS", triggers)}));
 }
 
 // What a test screen did, pass by pass.
@@ -230,7 +206,7 @@ public:
 
 TEST(ScreenRunTest, TutorialSuspendsDispatchAndRepaintsTwiceAfterItCloses) {
     ScreenHarness harness;
-    WriteMap(harness, "TESTSCR", "testscr", {{9, Key(kEnter)}});
+    harness.WriteEventMap("TESTSCR", "testscr", {{9, Key(kEnter)}});
     GameState::ScreenFactory factory;
     factory.create = [](GameState&) -> Screen* { return new PopUp; };
     factory.destroy = [](Screen* screen) { delete screen; };
@@ -256,11 +232,33 @@ TEST(ScreenRunTest, TutorialSuspendsDispatchAndRepaintsTwiceAfterItCloses) {
     EXPECT_EQ(screen.handled.front(), (TestScreen::Handled{4, EventKey(9), true}));
 }
 
+// Under an active session the host runs the world once a pass and a client
+// does not; a continuously redrawn screen shows every pass and sleeps 20 ms
+// after each (the stepped clock moves on).
+TEST(ScreenRunTest, HostSimulatesEachPassAndContinuousRedrawSleeps) {
+    for (const bool host : {true, false}) {
+        ScreenHarness harness;
+        static int32_t simulated;
+        simulated = 0;
+        harness.Game().SetSimulateHook(GameState::kWorldPass, [](GameState&) { ++simulated; });
+        RecordingNetSession session(host);
+        harness.Game().netSession = &session;
+        ASSERT_TRUE(harness.SetScript("at 4 quit\n"));
+        TestScreen screen;
+        screen.continuousRedraw = 1;
+        harness.Run(screen);
+        harness.Game().netSession = nullptr;
+        EXPECT_EQ(simulated, host ? 3 : 0);
+        EXPECT_EQ(harness.FlippedPasses(), (std::vector<int32_t>{1, 2, 3}));
+        EXPECT_EQ(harness.Clock().Sleeps(), (std::vector<uint32_t>{20, 20, 20}));
+    }
+}
+
 // A handler that ends the screen on the first pass: Open, one Draw, Close,
 // and the next screen is current.
 TEST(ScreenRunTest, HandlerEndingThePassEndsTheRun) {
     ScreenHarness harness;
-    WriteMap(harness, "TESTSCR", "testscr", {{9, Key(kEnter)}});
+    harness.WriteEventMap("TESTSCR", "testscr", {{9, Key(kEnter)}});
     ASSERT_TRUE(harness.SetScript("at 1 key Enter\n"));
     TestScreen screen;
     TestScreen next("NEXT");
@@ -276,7 +274,7 @@ TEST(ScreenRunTest, HandlerEndingThePassEndsTheRun) {
 // is the part of the NAME after its backslash, in lower case.
 TEST(ScreenRunTest, HeldKeysRepeatAndTappedKeysAreNewOnce) {
     ScreenHarness harness;
-    WriteMap(harness, "rooms\\Panel", "panel", {{9, Key(kEnter)}, {300, Key(kSpace)}});
+    harness.WriteEventMap("rooms\\Panel", "panel", {{9, Key(kEnter)}, {300, Key(kSpace)}});
     ASSERT_TRUE(harness.SetScript("at 2 key Enter\nat 2 press Space\nat 4 release Space\nat 7 quit\n"));
     TestScreen screen("rooms\\Panel");
     harness.Run(screen);
@@ -362,7 +360,7 @@ TEST(ScreenBackgroundTest, TestRoomPictures) {
 // last usable one.
 TEST(ScreenFocusTest, WalksForwardAndBackwardWrappingAtTheDisabledSpot) {
     ScreenHarness harness;
-    WriteMap(harness, "TESTSCR", "testscr",
+    harness.WriteEventMap("TESTSCR", "testscr",
              {{0, Spot(10, 50, 20, 40)}, {1, Key(kEnter)}, {2, Spot(100, 140, 60, 90)}, {3, Spot(0, 0, 0, 0, 100)},
               {4, Spot(200, 240, 60, 90)}});
     TestScreen screen;
@@ -393,7 +391,7 @@ TEST(ScreenFocusTest, WalksForwardAndBackwardWrappingAtTheDisabledSpot) {
 // The window's origin moves set corners only.
 TEST(ScreenFocusTest, OriginOffsetLeavesUnsetCorners) {
     ScreenHarness harness;
-    WriteMap(harness, "TESTSCR", "testscr", {{0, Spot(10, -1, 20, 40)}});
+    harness.WriteEventMap("TESTSCR", "testscr", {{0, Spot(10, -1, 20, 40)}});
     g_windowOriginX = 7;
     g_windowOriginY = 3;
     TestScreen screen;

@@ -16,6 +16,7 @@
 #include "game/GameState.h"
 #include "sound/SoundDevice.h"
 #include "sound/SoundEffectLibrary.h"
+#include "tests/support/ChunkBuilder.h"
 #include "tests/support/DistinctPalette.h"
 #include "tools/mkdata/SampleTree.h"
 #include "ui/Screen.h"
@@ -79,6 +80,27 @@ void ScreenHarness::WriteCelFile(const std::string& name, const std::vector<uint
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     EXPECT_TRUE(out.good()) << path;
     celFiles_.push_back(path);
+}
+
+void ScreenHarness::WriteEventMap(const std::string& name, const std::string& header,
+                                  const std::vector<std::pair<uint32_t, InputTrigger>>& records) {
+    constexpr size_t kHeaderBytes = 16;
+    constexpr size_t kNameChars = 12;
+    ChunkBuilder b;
+    ChunkBuilder::Bytes head(kHeaderBytes, 0);
+    for (size_t i = 0; i < header.size() && i < kNameChars; ++i) head[i] = uint8_t(header[i]);
+    const ChunkBuilder::Bytes count = ChunkBuilder::Words({uint32_t(records.size())});
+    std::copy(count.begin(), count.end(), head.begin() + kNameChars);
+    ChunkBuilder::Bytes events, triggers;
+    for (const auto& [event, trigger] : records) {
+        const ChunkBuilder::Bytes word = ChunkBuilder::Words({event});
+        events.insert(events.end(), word.begin(), word.end());
+        uint8_t bytes[InputTrigger::kBytes];
+        trigger.ToBytes(bytes);
+        triggers.insert(triggers.end(), bytes, bytes + sizeof bytes);
+    }
+    WriteCelFile(name + ".iff",
+                 b.Form("MEVT", {b.Chunk("HDR ", head), b.Chunk("EVNT", events), b.Chunk("TRGS", triggers)}));
 }
 
 ScreenHarness::~ScreenHarness() {

@@ -3,9 +3,11 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "display/PixelFormat.h"
+#include "engine/input/InputEventMap.h"
 #include "game/Script.h"
 #include "tests/support/FakeClock.h"
 #include "tests/support/GoldenImage.h"
@@ -62,6 +64,12 @@ public:
     // Writes a file of the test's own (a screen's map, say) under the cel
     // directory, backslashes as folders; it goes with the harness.
     void WriteCelFile(const std::string& name, const std::vector<uint8_t>& bytes);
+
+    // A screen's map in the cel directory: "<name>.iff" holding FORM "MEVT"
+    // under the header name (at most 12 characters), record i firing
+    // event records[i].first.
+    void WriteEventMap(const std::string& name, const std::string& header,
+                       const std::vector<std::pair<uint32_t, InputTrigger>>& records);
 
     // Makes the screen current and runs it until it ends.
     void Run(Screen& screen);
