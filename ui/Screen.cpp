@@ -220,7 +220,9 @@ void Screen::Run() {
             if (cursor != nullptr) cursor->ClearDrawnFlag();
             const int32_t lock = canvas != nullptr ? canvas->Lock() : -1;
             if (lock != -1) {
-                if (background != nullptr) canvas->BlitImage(&backgroundRect, &backgroundPixels, TimedAnimation::kBlitMode);
+                if (background != nullptr) {
+                    canvas->BlitImage(&backgroundRect, &backgroundPixels, TimedAnimation::kBlitMode);
+                }
                 if (lock == 0) canvas->Unlock();
             }
             // Two repaints, so that both buffers of a flipped display get the background.

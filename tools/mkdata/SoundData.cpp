@@ -67,19 +67,22 @@ SoundEntry Collision(const char* name, float seconds, int32_t bits, float thump,
 }
 
 // The screens' interface sounds that the cockpit's do not give already:
-// clicks and chimes for the buttons, swept tones for the doors, hums for the
-// rooms' ambience and loops, two-note calls for the voice lines. Each index
+// short falling tones for the buttons and hot spots, longer ones for the
+// doors, hums for the rooms' ambience and loops, two-note calls for the
+// voice lines. Each index
 // has its own pitch so that a listener tells them apart.
 void AddScreenSounds(std::vector<SoundEntry>& sounds) {
     for (int32_t i = 0; i < kUiSoundCount; ++i) {
         const std::string name = kUiSoundNames[i];
-        const bool present = std::any_of(sounds.begin(), sounds.end(), [&](const SoundEntry& s) { return s.name == name; });
+        const bool present =
+            std::any_of(sounds.begin(), sounds.end(), [&](const SoundEntry& entry) { return entry.name == name; });
         if (present) continue;
         const float pitch = 300.0f + 23.0f * float(i);
         const bool loop = i >= kFirstUiLoopSound;
         const bool voice = name.rfind("VO ", 0) == 0;
         const bool ambience = loop || name.find("Amb") != std::string::npos;
-        const float seconds = loop ? 0.5f : ambience ? 0.4f : voice ? 0.3f : 0.12f;
+        const bool door = name.find("Door") != std::string::npos;
+        const float seconds = loop ? 0.5f : ambience ? 0.4f : voice || door ? 0.3f : 0.12f;
         float phase = 0.0f;
         Noise noise;
         float low = 0.0f;
@@ -96,7 +99,7 @@ void AddScreenSounds(std::vector<SoundEntry>& sounds) {
                 phase += kTwoPi * note / float(kRate);
                 *out = 0.4f * std::sin(phase) * std::sin(3.1415927f * std::fmod(x * 2.0f, 1.0f));
             } else {
-                // A tone sweeping down: short clicks, longer doors.
+                // A tone falling as it dies away.
                 phase += kTwoPi * pitch * (1.0f - 0.5f * x) / float(kRate);
                 *out = 0.6f * std::sin(phase) * std::exp(-x * 5.0f);
             }

@@ -17,6 +17,7 @@
 #include "sound/SoundDevice.h"
 #include "sound/SoundEffectLibrary.h"
 #include "tests/support/ChunkBuilder.h"
+#include "tests/support/TempDir.h"
 #include "tests/support/DistinctPalette.h"
 #include "tools/mkdata/SampleTree.h"
 #include "ui/Screen.h"

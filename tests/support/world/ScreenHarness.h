@@ -13,7 +13,6 @@
 #include "tests/support/GoldenImage.h"
 #include "tests/support/RecordingSoundLibrary.h"
 #include "tests/support/ScriptedInput.h"
-#include "tests/support/TempDir.h"
 
 class Canvas;
 class GameState;
@@ -23,16 +22,18 @@ class Screen;
 // A game in which a test runs one screen headless, pass by pass, as the
 // game's loop would:
 //   - the game state (g_gameState while the harness lives) with a 640 x 480
-//     16-bit software canvas (g_gameCanvas) of the chosen format;
+//     16-bit software canvas (g_gameCanvas) of the chosen format over a
+//     palette whose 256 colours differ;
 //   - the input layer scripted from a --script text: each line's event
-//     reaches the input devices at the start of its pass; a `key` is down
-//     for exactly that pass;
+//     reaches the input devices at the start of its pass; a `key` goes down
+//     and up there, which the screen's map sees down in exactly that pass
+//     (typed text goes to a window, which the harness has none of);
 //   - the fake clock, installed and stepped kStepMs at every pass;
-//   - the sample data tree (written once a process; files a test adds
-//     with WriteCelFile go with the harness), and the sound device over a recording sound library with the tree's
-//     "fx.iff" loaded;
+//   - the sample data tree, written once a process (files a test adds with
+//     WriteCelFile or WriteEventMap go with the harness), and the sound
+//     device over a recording sound library with the tree's "fx.iff";
 //   - a pass limit, after which the pump says quit;
-//   - pictures of the canvas as it stands after given passes.
+//   - pictures of the canvas as it stands at the end of given passes.
 //
 //     ScreenHarness harness(kPixelFormatRgb565);
 //     ASSERT_TRUE(harness.SetScript("at 2 key Enter\n"));
@@ -57,7 +58,8 @@ public:
     bool SetScript(const std::string& text, std::string* error = nullptr);
     // The pump says quit from the pass after this one; 0 never.
     void SetPassLimit(int32_t passes) { passLimit_ = passes; }
-    // Keep the canvas as it stands at the end of that pass.
+    // Keep the canvas as it stands at the end of that pass (the picture of
+    // a pass the run never reached stays empty).
     void CaptureAfterPass(int32_t pass) { captures_[pass] = RgbImage{}; }
     const RgbImage& Picture(int32_t pass) const;
 
