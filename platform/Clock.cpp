@@ -41,8 +41,6 @@ public:
 
     int64_t ProcessMilliseconds() override { return ReadMilliseconds(CLOCK_MONOTONIC) - ProcessOrigin(); }
 
-    void Sleep(uint32_t milliseconds) override { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
-
     bool BeginPeriod(uint32_t periodMs) override {
         if (periodMs < kMinPeriodMs || periodMs > kMaxPeriodMs) return false;
         const std::lock_guard lock(mutex_);
@@ -74,6 +72,8 @@ Clock& SystemClock() {
     static Clock* const clock = new SystemClockImpl();
     return *clock;
 }
+
+void Clock::Sleep(uint32_t milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
 Clock& Clock::Current() { return g_slot.Get(); }
 

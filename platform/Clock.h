@@ -23,7 +23,7 @@ public:
     virtual bool Stepped() const { return false; }
     // Gives up the thread for `milliseconds`; a stepped clock moves on by
     // that much instead, so a loop that sleeps still sees its time pass.
-    virtual void Sleep(uint32_t milliseconds) = 0;
+    virtual void Sleep(uint32_t milliseconds);
 
     static Clock& Current();
     static Clock* Install(Clock* clock);
