@@ -19,7 +19,6 @@
 #include "game/EffectRegistries.h"
 #include "game/KeyMapFile.h"
 #include "game/ResponseCurve.h"
-#include "game/Screen.h"
 #include "scene/Camera.h"
 #include "scene/ParticleSystem.h"
 #include "scene/Scene.h"

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <memory>
 #include <span>
@@ -42,6 +43,7 @@ class Screen;
 struct InputTrigger;
 struct Transform;
 class ShipSystem;
+class SoftCursor;
 class SpaceObject;
 class SoundDevice;
 class SoundEffectLibrary;
@@ -225,6 +227,18 @@ public:
     // The slot's screen (none when it is empty) becomes the next screen;
     // the loop names the slot when it finds it empty.
     void SelectNextScreen(ScreenSlot slot);
+
+    // The frame loop the screens run on, which the shell provides: one pass
+    // of the message pump (0 once the program quits) and the frame shown.
+    // Without a pump a screen's loop ends at once; without a flip nothing
+    // is shown.
+    std::function<int32_t()> pumpMessages;
+    std::function<void()> flipFrame;
+    int32_t PumpMessages() { return pumpMessages ? pumpMessages() : 0; }
+    void FlipFrame() {
+        if (flipFrame) flipFrame();
+    }
+    SoftCursor* cursor = nullptr;   // the mouse cursor the screens shape; not owned
 
     // --- The career ---------------------------------------------------------
 

@@ -1,8 +1,10 @@
 #include "platform/Clock.h"
 
+#include <chrono>
 #include <ctime>
 #include <map>
 #include <mutex>
+#include <thread>
 
 #include "platform/ServiceSlot.h"
 
@@ -70,6 +72,8 @@ Clock& SystemClock() {
     static Clock* const clock = new SystemClockImpl();
     return *clock;
 }
+
+void Clock::Sleep(uint32_t milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
 Clock& Clock::Current() { return g_slot.Get(); }
 

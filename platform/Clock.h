@@ -21,6 +21,9 @@ public:
     // counter is calibrated, so that a run without a window gives the same
     // frames on every machine.
     virtual bool Stepped() const { return false; }
+    // Gives up the thread for `milliseconds`; a stepped clock moves on by
+    // that much instead, so a loop that sleeps still sees its time pass.
+    virtual void Sleep(uint32_t milliseconds);
 
     static Clock& Current();
     static Clock* Install(Clock* clock);

@@ -17,6 +17,7 @@ public:
     bool BeginPeriod(uint32_t) override { return true; }
     void EndPeriod(uint32_t) override {}
     bool Stepped() const override { return true; }
+    void Sleep(uint32_t milliseconds) override { Advance(milliseconds); }
 
     void Advance(uint32_t milliseconds) { now_ += milliseconds; }
 

@@ -51,6 +51,7 @@ FramePump::FramePump(platform::Window& window, DisplayDriver& display, Canvas* c
       input_(input),
       script_(std::move(script)),
       shots_(std::move(shots)),
+      shotWritten_(shots_.size(), false),
       previous_(std::exchange(g_framePump, this)) {
     if (input_ != nullptr) input_->GetCursorPosition(&mouseX_, &mouseY_);
     if (!window_.Headless()) return;
@@ -67,6 +68,9 @@ FramePump::~FramePump() {
 }
 
 int32_t FramePump::Pump() {
+    // A pass that showed nothing (an idle screen) still gets its pictures:
+    // the frame shown last.
+    WriteShots();
     if (lastPass_ > 0 && passes_ >= lastPass_ && !window_.QuitRequested()) window_.PostQuit(0);
     ++passes_;
     if (clock_ != nullptr) clock_->Advance(kHeadlessStepMs);
@@ -86,8 +90,19 @@ void FramePump::Flip() {
     }
     display_.InvalidateAll();
     display_.Present();
-    for (const LaunchOptions::Shot& shot : shots_) {
-        if (shot.pass != passes_) continue;
+    WriteShots();
+    if (window_.Headless()) return;
+    // A picture that does not change keeps no processor busy.
+    const auto now = std::chrono::steady_clock::now();
+    if (now < lastFlip_ + kFrameInterval) std::this_thread::sleep_until(lastFlip_ + kFrameInterval);
+    lastFlip_ = std::chrono::steady_clock::now();
+}
+
+void FramePump::WriteShots() {
+    for (size_t i = 0; i < shots_.size(); ++i) {
+        const LaunchOptions::Shot& shot = shots_[i];
+        if (shot.pass != passes_ || shotWritten_[i]) continue;
+        shotWritten_[i] = true;
         if (platform::DisplayPresenter::Current().WriteImage(shot.path)) {
             std::printf("Pass %d shown in %s\n", passes_, shot.path.c_str());
             std::fflush(stdout);
@@ -96,16 +111,14 @@ void FramePump::Flip() {
             ++failedShots_;
         }
     }
-    if (window_.Headless()) return;
-    // A picture that does not change keeps no processor busy.
-    const auto now = std::chrono::steady_clock::now();
-    if (now < lastFlip_ + kFrameInterval) std::this_thread::sleep_until(lastFlip_ + kFrameInterval);
-    lastFlip_ = std::chrono::steady_clock::now();
 }
 
 void FramePump::Deliver(const ScriptEvent& event) {
     switch (event.action) {
         case ScriptAction::kKey:
+            // Down and up in one pass: the devices latch a press until the
+            // pass's snapshot, so a map read once a pass sees the key down
+            // in exactly this pass.
             DeliverKey(event.key, true);
             DeliverKey(event.key, false);
             break;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "shell/LaunchOptions.h"
-#include "shell/Script.h"
+#include "game/Script.h"
 
 class Canvas;
 class DisplayDriver;
@@ -31,7 +31,8 @@ void FlipFrame();
 // messages starts one, and the frame presented after it is that pass's.
 // Delivers a script's events at their passes to the window and the input
 // layer as a real window delivers its own, writes the pictures asked of
-// given passes, draws the software cursor into each frame shown and keeps a
+// given passes (a pass that shows nothing gets the frame shown last), draws
+// the software cursor into each frame shown and keeps a
 // real window to 60 frames a second at most. Without a window the clock
 // steps kHeadlessStepMs a pass, and a run with a script or pictures ends
 // (the pump says quit) after the last of them.
@@ -69,6 +70,8 @@ public:
     static FramePump* Current();
 
 private:
+    // The pictures of the current pass not written yet: the frame shown last.
+    void WriteShots();
     void Deliver(const ScriptEvent& event);
     void DeliverKey(uint32_t key, bool down);
     void DeliverMove(int32_t x, int32_t y);
@@ -81,6 +84,7 @@ private:
     Script script_;
     size_t nextEvent_ = 0;
     std::vector<LaunchOptions::Shot> shots_;
+    std::vector<bool> shotWritten_;   // per shot
     SoftCursor* cursor_ = nullptr;
     int32_t passes_ = 0;
     // The pass after whose frame a run without a window ends; 0 never.

@@ -23,7 +23,7 @@ struct LaunchOptions {
     static constexpr int32_t kMinStep = 1;
     static constexpr int32_t kMaxStep = 200;
     bool trace = false;      // the flight tells each AI ship's state every second, and every hit
-    // A file of input events delivered at their passes (see shell/Script.h).
+    // A file of input events delivered at their passes (see game/Script.h).
     std::string script;
     // Pictures of the frames presented by given passes of the message pump.
     struct Shot {

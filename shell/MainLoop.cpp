@@ -11,7 +11,7 @@
 #include "game/DataDirectories.h"
 #include "game/GameState.h"
 #include "game/Mission.h"
-#include "game/Screen.h"
+#include "ui/Screen.h"
 #include "objects/ships/PlayerShip.h"
 #include "objects/space/SpaceObject.h"
 #include "shell/FlightInput.h"
@@ -72,9 +72,17 @@ LoopSteps GameLoopSteps(Canvas* canvas) {
     return steps;
 }
 
-MainLoop::MainLoop(GameState& game, LoopSteps steps) : game_(game), steps_(std::move(steps)) {}
+MainLoop::MainLoop(GameState& game, LoopSteps steps) : game_(game), steps_(std::move(steps)) {
+    // The screens' own loops pump through this one, so that a quit inside a
+    // screen ends the game as it does in flight.
+    game_.pumpMessages = [this]() -> int32_t { return Pump() ? 1 : 0; };
+    game_.flipFrame = steps_.flipFrame;
+}
 
-MainLoop::~MainLoop() = default;
+MainLoop::~MainLoop() {
+    game_.pumpMessages = nullptr;
+    game_.flipFrame = nullptr;
+}
 
 int32_t MainLoop::Run() {
     while (!quit_) {
@@ -233,6 +241,7 @@ bool MainLoop::RunScreens() {
             return false;
         }
         screen->Run();
+        if (quit_) break;
         // A screen that did not make another current hands over to the next.
         if (game_.currentScreen == screen && game_.nextScreen != nullptr) {
             game_.currentScreen = game_.nextScreen;

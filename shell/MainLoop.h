@@ -48,8 +48,11 @@ public:
     // In the xmi directory: the option screens' music while no mission is set up.
     static constexpr const char* kMenuMusic = "menu.xmi";
 
+    // The game state's screens pump and flip through the loop while it lives.
     MainLoop(GameState& game, LoopSteps steps);
     ~MainLoop();
+    MainLoop(const MainLoop&) = delete;
+    MainLoop& operator=(const MainLoop&) = delete;
 
     // Until mode 7, a quit, or a mode without a flow of its own (0, 1).
     // 0, or 1 when the option screens found an empty slot.

@@ -61,7 +61,8 @@
 #include "shell/PlayMovie.h"
 #include "shell/StartupSettings.h"
 #include "shell/FramePump.h"
-#include "shell/Script.h"
+#include "game/Script.h"
+#include "ui/UiSounds.h"
 #include "shell/TypedText.h"
 #include "shell/KeyCapture.h"
 #include "game/SoftCursor.h"
@@ -132,6 +133,7 @@ struct Session {
 void ShutDown(Session& session) {
     // The window's procedure reads the devices, which go with the game state.
     if (g_mainWindow != nullptr) g_mainWindow->SetProcedure(nullptr);
+    if (g_gameState != nullptr) g_gameState->cursor = nullptr;
     session.pump.reset();
     session.cursor.reset();
     SetTextInputBuffer(0);
@@ -141,6 +143,8 @@ void ShutDown(Session& session) {
     // at; neither reads them on the way out.
     // The flight's objects go before the world they may point into.
     if (g_gameState != nullptr) g_gameState->ClearFlight();
+    // The screens' sounds go while the sound device they play on is there.
+    FreeUiSounds();
     delete g_gameState;
     g_gameState = nullptr;
     // The canvas gives back the driver's surface lock, so it goes first.
@@ -686,6 +690,7 @@ int RunGame(const LaunchOptions& options) {
     session.pump = std::make_unique<FramePump>(*g_mainWindow, *g_display, g_gameCanvas, input, std::move(script),
                                                options.shots);
     session.pump->SetCursor(session.cursor.get());
+    g_gameState->cursor = session.cursor.get();
 
     if (!options.mission.empty()) {
         // A mission named on the command line flies at once.

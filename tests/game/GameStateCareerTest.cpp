@@ -5,7 +5,7 @@
 
 #include "game/CareerRecord.h"
 #include "game/GameState.h"
-#include "game/Screen.h"
+#include "ui/Screen.h"
 #include "game/ScreenSlots.h"
 #include "scene/Camera.h"
 #include "sound/SoundDevice.h"
@@ -18,7 +18,7 @@ std::string g_calls;
 
 GameState::ScreenFactory PlainFactory() {
     GameState::ScreenFactory factory;
-    factory.create = [](GameState&) -> Screen* { return new Screen; };
+    factory.create = [](GameState&) -> Screen* { return new Screen("OPTI"); };
     factory.destroy = [](Screen* screen) { delete screen; };
     return factory;
 }

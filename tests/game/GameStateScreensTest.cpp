@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "game/Screen.h"
+#include "ui/Screen.h"
 #include "game/ScreenSlots.h"
 
 namespace {
@@ -15,7 +15,7 @@ int32_t g_deleted = 0;
 
 class CountedScreen : public Screen {
 public:
-    CountedScreen() { ++g_built; }
+    CountedScreen() : Screen("COUNTED") { ++g_built; }
     ~CountedScreen() override { ++g_deleted; }
 };
 

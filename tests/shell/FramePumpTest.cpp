@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -177,6 +178,26 @@ TEST_F(FramePumpTest, APictureIsTheFramePresentedByItsPass) {
         FlipFrame();
     }
     EXPECT_EQ(pump->FailedShots(), 1) << "a picture that cannot be written is counted";
+}
+
+// An idle screen shows nothing in a pass: its picture is the frame shown
+// last, written when the next pass begins.
+TEST_F(FramePumpTest, APassShowingNothingGetsTheLastFrameShown) {
+    TempDir dir;
+    const std::string three = dir.Str() + "/three.png";
+    const auto pump = Pump("", {{3, three}});
+    SurfaceCanvas16 canvas(driver_.frameSurfaces, 0, palette_.get(), 0);
+    PumpMessages();
+    canvas.Clear(Canvas::kColorRaw565 | 0xF800u, 0xFFFFFFFF);
+    FlipFrame();
+    PumpMessages();
+    PumpMessages();
+    EXPECT_FALSE(std::filesystem::exists(three));
+    PumpMessages();
+    RgbImage picture;
+    ASSERT_TRUE(ReadStoredPng(three, &picture));
+    EXPECT_EQ((std::vector<uint8_t>(picture.rgb.begin(), picture.rgb.begin() + 3)), (std::vector<uint8_t>{255, 0, 0}));
+    EXPECT_EQ(pump->FailedShots(), 0);
 }
 
 }  // namespace

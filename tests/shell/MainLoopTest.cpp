@@ -250,6 +250,22 @@ TEST_F(MainLoopTest, EmptyScreenSlotEndsTheGameNamingIt) {
     EXPECT_EQ(game().mode, GameState::kModeQuit);
 }
 
+// A screen's own loop pumps and flips through the main loop's steps, so a
+// quit inside the screen ends the game as it does in flight.
+TEST_F(MainLoopTest, QuitInsideAScreenEndsTheGame) {
+    game().mode = GameState::kModeScreens;
+    Screen screen("HANGAR");
+    game().currentScreen = &screen;
+    steps_.quitAt = 3;
+    testing::internal::CaptureStderr();
+
+    EXPECT_EQ(RunLoop(), 0);
+
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_TRUE(quit_);
+    EXPECT_EQ(steps_.log, (Calls{"pump", "flip", "pump", "flip", "pump"}));
+}
+
 TEST_F(MainLoopTest, AfterFlightTheHangarComesUpOrTheSalvageBayWithSalvage) {
     RecordingScreen::Register<ScreenSlot::kHangar>(tally_);
     RecordingScreen::Register<ScreenSlot::kSalvage>(tally_);

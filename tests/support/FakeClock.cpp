@@ -33,3 +33,8 @@ void FakeClock::Advance(uint32_t milliseconds) {
     milliseconds_ += milliseconds;
     processMilliseconds_ += milliseconds;
 }
+
+void FakeClock::Sleep(uint32_t milliseconds) {
+    sleeps_.push_back(milliseconds);
+    Advance(milliseconds);
+}

@@ -19,6 +19,9 @@ public:
     // the counter says otherwise.
     bool Stepped() const override { return stepped_; }
     void SetStepped(bool stepped) { stepped_ = stepped; }
+    // A sleep moves both clocks by its length; each is noted.
+    void Sleep(uint32_t milliseconds) override;
+    const std::vector<uint32_t>& Sleeps() const { return sleeps_; }
 
     void SetMilliseconds(uint32_t milliseconds) { milliseconds_ = milliseconds; }
     void SetProcessMilliseconds(int64_t milliseconds) { processMilliseconds_ = milliseconds; }
@@ -44,4 +47,5 @@ private:
     std::vector<uint32_t> beginPeriodCalls_;
     std::vector<uint32_t> endPeriodCalls_;
     std::vector<uint32_t> activePeriods_;
+    std::vector<uint32_t> sleeps_;
 };

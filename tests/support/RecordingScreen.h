@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "game/GameState.h"
-#include "game/Screen.h"
+#include "ui/Screen.h"
 
 // A screen that notes each run in a shared log ("run NAME") and then does
 // what the test asks. Its factory counts what it builds and deletes, and
@@ -21,7 +21,8 @@ public:
         std::function<void(GameState&, RecordingScreen&)> onRun;
     };
 
-    RecordingScreen(GameState& game, std::string name, Tally& tally) : game_(game), name_(std::move(name)), tally_(tally) {
+    RecordingScreen(GameState& game, std::string name, Tally& tally)
+        : Screen(name.c_str()), game_(game), name_(std::move(name)), tally_(tally) {
         ++tally_.built;
     }
     ~RecordingScreen() override { ++tally_.deleted; }

@@ -9,6 +9,7 @@
 #include "engine/ByteOrder.h"
 #include "engine/FileWrappers.h"
 #include "engine/IffFile.h"
+#include "ui/UiSounds.h"
 
 namespace {
 
@@ -63,6 +64,49 @@ SoundEntry Collision(const char* name, float seconds, int32_t bits, float thump,
         const float pitch = thump * (1.0f - 0.4f * t / seconds);
         *out = 0.8f * decay * (0.6f * low / std::sqrt(smoothing) * 0.5f + 0.6f * std::sin(kTwoPi * pitch * t));
     });
+}
+
+// The screens' interface sounds that the cockpit's do not give already:
+// short falling tones for the buttons and hot spots, longer ones for the
+// doors, hums for the rooms' ambience and loops, two-note calls for the
+// voice lines. Each index
+// has its own pitch so that a listener tells them apart.
+void AddScreenSounds(std::vector<SoundEntry>& sounds) {
+    for (int32_t i = 0; i < kUiSoundCount; ++i) {
+        const std::string name = kUiSoundNames[i];
+        const bool present =
+            std::any_of(sounds.begin(), sounds.end(), [&](const SoundEntry& entry) { return entry.name == name; });
+        if (present) continue;
+        const float pitch = 300.0f + 23.0f * float(i);
+        const bool loop = i >= kFirstUiLoopSound;
+        const bool voice = name.rfind("VO ", 0) == 0;
+        const bool ambience = loop || name.find("Amb") != std::string::npos;
+        const bool door = name.find("Door") != std::string::npos;
+        const float seconds = loop ? 0.5f : ambience ? 0.4f : voice || door ? 0.3f : 0.12f;
+        float phase = 0.0f;
+        Noise noise;
+        float low = 0.0f;
+        SoundEntry entry = Synthesize(name.c_str(), seconds, 8, 1, [=](float t, float* out, float*) mutable {
+            const float x = t / seconds;
+            if (ambience) {
+                // A soft hum under filtered noise; the loops begin and end
+                // at rest so that they go round without a click.
+                low += 0.05f * (noise.Next() - low);
+                const float edge = loop ? std::sin(3.1415927f * x) : std::min(1.0f, (1.0f - x) * 8.0f);
+                *out = edge * (0.25f * std::sin(kTwoPi * pitch * 0.25f * t) + 0.8f * low);
+            } else if (voice) {
+                const float note = x < 0.5f ? pitch : pitch * 1.25f;
+                phase += kTwoPi * note / float(kRate);
+                *out = 0.4f * std::sin(phase) * std::sin(3.1415927f * std::fmod(x * 2.0f, 1.0f));
+            } else {
+                // A tone falling as it dies away.
+                phase += kTwoPi * pitch * (1.0f - 0.5f * x) / float(kRate);
+                *out = 0.6f * std::sin(phase) * std::exp(-x * 5.0f);
+            }
+        });
+        entry.loop = loop ? 1 : 0;
+        sounds.push_back(std::move(entry));
+    }
 }
 
 }  // namespace
@@ -152,6 +196,7 @@ std::vector<SoundEntry> SampleSounds() {
             *out = 0.4f * envelope * voice;
         }));
     }
+    AddScreenSounds(sounds);
     return sounds;
 }
 

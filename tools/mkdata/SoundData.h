@@ -24,7 +24,8 @@ struct SoundEntry {
 // The synthesized sounds of the sample tree: "Collide Small", "Collide
 // Med", "Collide Large", "Flyby", "Jumpgate", "Explosion", and the
 // cockpit's "Warning", "Message", "Click 1", "Click 2" and "Click 3", and
-// the exclamations "Excl 1" to "Excl 10".
+// the exclamations "Excl 1" to "Excl 10", then every interface sound of
+// the screens that these do not name.
 std::vector<SoundEntry> SampleSounds();
 class IffFile;
 

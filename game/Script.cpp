@@ -1,4 +1,4 @@
-#include "shell/Script.h"
+#include "game/Script.h"
 
 #include <cctype>
 #include <cerrno>
