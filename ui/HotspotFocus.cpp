@@ -1,7 +1,9 @@
 #include "ui/HotspotFocus.h"
 
+#include "display/FontContext.h"
 #include "engine/input/InputEventMap.h"
 #include "game/GameState.h"
+#include "ui/ListBox.h"
 #include "ui/Screen.h"
 
 int32_t g_hotspotFocus = 0;
@@ -84,4 +86,32 @@ int32_t Screen::FocusPreviousHotspot() {
 
 void Screen::SetMousePosition(int16_t x, int16_t y) {
     if (eventMap != nullptr) eventMap->SetMousePosition(x, y);
+}
+
+namespace {
+
+// One line of a list: the list font's height and the two pixels between lines.
+int32_t ListLinePitch() {
+    SelectFont(ListBox::kListFontName);
+    return int32_t(FontHeight()) + 2;
+}
+
+}  // namespace
+
+void Screen::FocusLineUp(const UiControl& listBox) {
+    if (eventMap == nullptr) return;
+    uint16_t x = 0;
+    uint16_t y = 0;
+    eventMap->GetMousePosition(&x, &y);
+    const int16_t up = int16_t(int32_t(y) - ListLinePitch());
+    if (up > listBox.position.screenY) eventMap->SetMousePosition(int16_t(x), up);
+}
+
+void Screen::FocusLineDown(const UiControl& listBox) {
+    if (eventMap == nullptr) return;
+    uint16_t x = 0;
+    uint16_t y = 0;
+    eventMap->GetMousePosition(&x, &y);
+    const int32_t down = int32_t(y) + ListLinePitch();
+    if (down < listBox.position.screenY + listBox.height) eventMap->SetMousePosition(int16_t(x), int16_t(down));
 }

@@ -14,6 +14,8 @@ class IffFile;
 class TimedAnimation;
 
 // Whatever a derived screen hangs on its base to be deleted with it.
+class UiControl;
+
 class ScreenAttachment {
 public:
     virtual ~ScreenAttachment() = default;
@@ -76,6 +78,10 @@ public:
     int32_t FocusNextHotspot();
     int32_t FocusPreviousHotspot();
     void SetMousePosition(int16_t x, int16_t y);
+    // The pointer moves one line of the list font up or down, staying
+    // inside the list box.
+    void FocusLineUp(const UiControl& listBox);
+    void FocusLineDown(const UiControl& listBox);
 
     // While nonzero a pass with only a pending repaint is not shown; Draw
     // clears it every pass. Derived menus use it for their transitions.

@@ -92,7 +92,7 @@ protected:
     TempDir dir_;
     ScopedFontLayer fonts_;
     GameState game_;
-    Screen screen_;
+    Screen screen_{"CONTROLS"};
     Palette* palette_ = nullptr;
     std::unique_ptr<SoftCanvas16> canvas_;
     int32_t previousFormat_ = 0;

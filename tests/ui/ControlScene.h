@@ -61,7 +61,7 @@ protected:
     std::unique_ptr<Palette> palette_ = MakeDistinctPalette(kPixelFormatRgb565);
     RecordingCanvas canvas_{640, 480, palette_.get()};
     GameState game_;
-    Screen screen_;
+    Screen screen_{"CONTROLS"};
 
 private:
     GameState* previousState_ = nullptr;

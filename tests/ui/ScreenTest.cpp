@@ -19,6 +19,7 @@
 #include "tests/support/world/RecordingNetSession.h"
 #include "tests/support/world/ScreenHarness.h"
 #include "ui/HotspotFocus.h"
+#include "ui/ListBox.h"
 #include "ui/TimedAnimation.h"
 #include "ui/UiSounds.h"
 
@@ -385,6 +386,36 @@ TEST(ScreenFocusTest, WalksForwardAndBackwardWrappingAtTheDisabledSpot) {
     EXPECT_EQ(g_hotspotFocus, 3);
     screen.FocusPreviousHotspot();
     EXPECT_EQ(pointer(), (std::pair<int, int>(15, 35)));
+    harness.Game().currentScreen = nullptr;
+}
+
+// A list's line keys move the pointer a line at a time and never out of the list.
+TEST(ScreenFocusTest, LineKeysStayInsideTheList) {
+    ScreenHarness harness;
+    harness.WriteEventMap("TESTSCR", "testscr", {{0, Spot(10, 50, 20, 40)}});
+    TestScreen screen;
+    harness.Game().currentScreen = &screen;
+    screen.Open();
+    const FrameRect corner = FrameRect::Init(10, 20, 255);
+    ListBox list(40, 20, corner, corner, corner, 255, 0, "list");
+    InputSystem& input = *harness.Game().Input();
+    const auto pointerY = [&] {
+        uint16_t x = 0, y = 0;
+        input.GetMousePosition(&x, &y);
+        EXPECT_EQ(x, 15);
+        return int(y);
+    };
+    screen.FocusNextHotspot();
+    ASSERT_EQ(pointerY(), 35);
+    screen.FocusLineUp(list);
+    const int up = pointerY();
+    EXPECT_LT(up, 35);
+    EXPECT_GT(up, 20);
+    for (int i = 0; i < 40; ++i) screen.FocusLineUp(list);
+    EXPECT_GT(pointerY(), 20);
+    for (int i = 0; i < 40; ++i) screen.FocusLineDown(list);
+    EXPECT_GT(pointerY(), up);
+    EXPECT_LT(pointerY(), 40);
     harness.Game().currentScreen = nullptr;
 }
 
