@@ -48,7 +48,8 @@ void EditField::SetFilteredText(const char* text) {
         kept = Digits(text);
         break;
     case kFilterMoney:
-        kept = "$" + Digits(text);
+        kept.push_back('$');
+        kept += Digits(text);
         break;
     default:
         filtered = false;
