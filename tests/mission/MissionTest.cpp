@@ -17,7 +17,7 @@
 #include "engine/IffFile.h"
 #include "game/DataDirectories.h"
 #include "game/GameState.h"
-#include "mission/DefinitionFormat.h"
+#include "game/DefinitionFormat.h"
 #include "mission/Goal.h"
 #include "mission/MissionFile.h"
 #include "mission/MissionSetUp.h"

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <string>
 
+#include "tools/mkdata/CareerData.h"
 #include "tools/mkdata/DefinitionData.h"
 #include "tools/mkdata/FontData.h"
 #include "tools/mkdata/CursorData.h"
@@ -99,6 +100,10 @@ bool WriteSampleTree(const std::string& rootText, std::string* failure) {
     if (WriteSampleDefinitions((root / "data").c_str()) != kStatusOk) {
         return fail("cannot write the definitions in " + (root / "data").string());
     }
+    const fs::path hulls = root / "option" / "outfit1.iff";
+    if (WriteSampleHulls(hulls.c_str()) != kStatusOk) return fail("cannot write " + hulls.string());
+    const fs::path roster = root / "data" / "wingmen.iff";
+    if (WriteSampleRoster(roster.c_str()) != kStatusOk) return fail("cannot write " + roster.string());
     const fs::path sounds = root / "data" / "fx.iff";
     if (WriteSoundFile(sounds.c_str(), SampleSounds(), WriteEffectRecords) != kStatusOk) {
         return fail("cannot write " + sounds.string());
