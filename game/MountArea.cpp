@@ -2,11 +2,20 @@
 
 #include <algorithm>
 
+#include "display/Canvas.h"
+#include "display/CanvasRect.h"
+#include "display/PixelImage.h"
+#include "game/DrawString.h"
 #include "game/EquipmentItem.h"
+#include "game/GameState.h"
 
 namespace {
 
 // Kinds of which an area holds any number.
+constexpr const char* kPaletteName = "WeaponEquipment";
+// Key pixels are left out of the pictures.
+constexpr uint32_t kBlitMode = 0xFF000000;
+
 bool KindRepeats(int32_t kind) {
     return kind == EquipmentItem::kArmor || kind == EquipmentItem::kProbe || kind == EquipmentItem::kDecoy;
 }
@@ -176,4 +185,36 @@ std::vector<EquipmentItem*> MountArea::Items() const {
         if (held != nullptr && std::find(items.begin(), items.end(), held) == items.end()) items.push_back(held);
     }
     return items;
+}
+
+void MountArea::Draw() const {
+    if (g_gameCanvas == nullptr) return;
+    Draw(*g_gameCanvas, g_gameState != nullptr ? g_gameState->LoadPalette(kPaletteName) : nullptr);
+}
+
+void MountArea::Draw(Canvas& canvas, Palette* palette) const {
+    Palette* const previous = canvas.palette;
+    if (palette != nullptr) canvas.palette = palette;
+    const std::vector<EquipmentItem*> items = Items();
+    const int32_t lock = canvas.Lock();
+    if (lock != -1) {
+        for (const EquipmentItem* item : items) {
+            const Bitmap* const picture = item->layoutPicture.get();
+            if (picture == nullptr || picture->pixels == nullptr || picture->bytesPerPixel != Bitmap::kDepth8Bit) continue;
+            // A view of the picture's pixels for the blit; they stay the item's.
+            PixelImage image(PixelImage::kFormat8Bit);
+            image.width = int16_t(picture->width);
+            image.height = int16_t(picture->height);
+            image.pixels = picture->pixels;
+            const CanvasRect rect = IsStrip()
+                                        ? CanvasRect{origin.x + kStripCell * item->column + 1, origin.y + 1, picture->width, picture->height}
+                                        : CanvasRect{origin.x + kBayCell * item->column + 1, origin.y + kBayCell * item->row + 1,
+                                                     picture->width, picture->height};
+            canvas.BlitImage(&rect, &image, kBlitMode);
+            image.ReleaseCopies();
+            image.pixels = nullptr;
+        }
+        if (lock == 0) canvas.Unlock();
+    }
+    canvas.palette = previous;
 }

@@ -6,7 +6,9 @@
 
 #include "engine/EngineAllocation.h"
 
+class Canvas;
 class EquipmentItem;
+class Palette;
 
 // A screen position in pixels.
 struct MountPoint {
@@ -60,6 +62,13 @@ public:
     // A saved item back into its own cells, when they are all free.
     int32_t PlaceSavedItem(EquipmentItem* item);
     void RemoveItem(const EquipmentItem* item);
+    // Every item's layout picture at its cells on the game canvas, through
+    // the palette "WeaponEquipment".
+    void Draw() const;
+    // The same on a canvas through a palette (null keeps the canvas's); the
+    // canvas's palette is restored. Items without a picture are skipped; a
+    // canvas that cannot be locked draws nothing.
+    void Draw(Canvas& canvas, Palette* palette) const;
 
     EquipmentItem* LastDisplaced() const { return lastDisplaced_; }
     EquipmentItem* Cell(int32_t column, int32_t row) const { return cells_[size_t(row * width + column)]; }

@@ -96,6 +96,8 @@ Status ReadHullChunk(IffFile& hulls, HullRead& hull) {
         if (bytes.size() < 6 || !AreaName(bytes, 6, &name, &hasName)) return kStatusMalformed;
         if (hull.strips.size() >= ShipRecord::kMaxAreas) return kStatusMalformed;
         const int32_t size = word(2);
+        // A strip's kind is its size + 1 and stays below the bays' kinds.
+        if (size + 1 >= MountArea::kFirstBayKind) return kStatusOk;
         if (auto strip = MountArea::Make({word(0), word(1)}, size + 1, 1, hasName ? name.c_str() : nullptr, size + 1)) {
             hull.strips.push_back(std::move(strip));
         }

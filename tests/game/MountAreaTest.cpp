@@ -7,7 +7,9 @@
 #include <memory>
 #include <vector>
 
+#include "display/Bitmap.h"
 #include "game/EquipmentItem.h"
+#include "tests/support/RecordingCanvas.h"
 
 namespace {
 
@@ -145,6 +147,42 @@ TEST(MountArea, SizesOutsideTheGridAreRefused) {
     EXPECT_EQ(Cells(*bay), std::vector<const EquipmentItem*>(4, nullptr));
     bay->RemoveItem(nullptr);
     EXPECT_EQ(bay->TakeItemAt(BayCell(1, 1)), nullptr);
+}
+
+TEST(MountArea, DrawBlitsEachPictureAtItsCellsThroughTheGivenPaletteAndRestoresTheCanvas) {
+    const auto bay = MountArea::Make(kOrigin, 3, 2, nullptr, MountArea::kGeneralBay);
+    auto wide = Item(10, 2, 1, 0), bare = Item(12, 1, 1, 0);
+    wide->layoutPicture = std::make_unique<Bitmap>();
+    ASSERT_EQ(wide->layoutPicture->Create(43, 21, Bitmap::kDepth8Bit, true), kStatusOk);
+    ASSERT_EQ(bay->DropItemAt(BayCell(1, 1), wide.get()), 1);
+    ASSERT_EQ(bay->DropItemAt(BayCell(0, 0), bare.get()), 1);   // no picture: skipped
+
+    Palette* const own = reinterpret_cast<Palette*>(0x1000);
+    Palette* const weapons = reinterpret_cast<Palette*>(0x2000);
+    RecordingCanvas canvas(640, 480, own);
+    Palette* during = nullptr;
+    canvas.OnCall([&](const CanvasCall& call) {
+        if (call.op == "BlitImage") during = canvas.palette;
+    });
+    bay->Draw(canvas, weapons);
+    const auto blits = canvas.CallsOf("BlitImage");
+    ASSERT_EQ(blits.size(), 1u);
+    EXPECT_EQ(blits[0].rect->x, kOrigin.x + 22 + 1);
+    EXPECT_EQ(blits[0].rect->y, kOrigin.y + 22 + 1);
+    EXPECT_EQ(blits[0].rect->width, 43);
+    EXPECT_EQ(during, weapons);
+    EXPECT_EQ(canvas.palette, own);
+    EXPECT_EQ(canvas.CountOf("Unlock"), 1u);
+
+    // Without the palette the canvas keeps its own; an unlockable canvas gets nothing.
+    canvas.ForgetCalls();
+    bay->Draw(canvas, nullptr);
+    EXPECT_EQ(during, own);
+    canvas.ForgetCalls();
+    canvas.ScriptResult("Lock", uint32_t(-1));
+    bay->Draw(canvas, weapons);
+    EXPECT_EQ(canvas.CountOf("BlitImage"), 0u);
+    EXPECT_EQ(canvas.palette, own);
 }
 
 }  // namespace

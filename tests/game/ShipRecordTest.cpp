@@ -72,6 +72,7 @@ Bytes SampleHulls() {
                        b.Chunk("ARMR", Le16({0, 0, 9, 9}, "Second")),      // one bay per chunk kind
                        b.Chunk("GENL", Le16({0, 0, 65, 1}, "Too wide")),   // makes no area
                        b.Chunk("HARD", Le16({90, 20, 0xFFFF}, "Huge")),    // 65536 cells: none
+                       b.Chunk("HARD", Le16({90, 20, 6}, "Bay-like")),     // kind 7 would be a bay: none
                        b.Chunk("NOZL", Le16({375, 5})),
                        b.Chunk("HARD", Le16({140, 60, 2}))})});
 }
