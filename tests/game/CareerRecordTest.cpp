@@ -266,6 +266,19 @@ TEST(CareerRecord, DamagedChunksRefuseTheFileAndUnknownOnesAreSkipped) {
     EXPECT_EQ(career.kills, 3);
 }
 
+TEST(CareerRecord, OnlyHiredPilotsFlyALoadedShipAndThePilotEntryLeadsTheList) {
+    const auto full = FullCareer();
+    CareerRecord& career = *full;
+    career.ships[1]->pilot = career.hirePool[0].get();   // not hired: flies nobody once loaded
+    career.ships.erase(career.ships.begin());            // the pilot entry is never saved anyway
+    CareerRecord loaded(0);
+    ASSERT_EQ(LoadFrom(Saved(career), loaded), kStatusOk);
+    ASSERT_EQ(loaded.ships.size(), 2u);
+    EXPECT_TRUE(loaded.ships[0]->IsPilotOnly());
+    EXPECT_STREQ(loaded.GetShip(0)->name, "P303");
+    EXPECT_EQ(loaded.GetShip(0)->pilot, nullptr);
+}
+
 TEST(CareerRecord, AFileWithoutPlinFails) {
     CareerRecord career(0);
     EXPECT_NE(LoadFrom({}, career), kStatusOk);
