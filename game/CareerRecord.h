@@ -1,9 +1,15 @@
 #pragma once
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "engine/EngineAllocation.h"
 #include "engine/Status.h"
+#include "game/EquipmentItem.h"
+#include "game/PilotRecord.h"
+#include "game/ShipRecord.h"
 
+class IffFile;
 class XorChunkStream;
 
 // A saved career that cannot be taken: a missing "PLIN" form, a number chunk
@@ -40,39 +46,79 @@ struct CareerOptions {
     bool InertialFlightOff() const { return inertialOff == 1; }
 };
 
-// The career's record of one ship. Word 8 is cleared whenever a craft built
-// from the record resets its systems; the mission layer reads it.
-class ShipRecord : public EngineObject {
-public:
-    static constexpr int kWords = 9;
-    static constexpr int kSystemsResetWord = 8;
-    int32_t words[kWords] = {};
-};
-
-// A pilot's accuracy (chunk "ACCU"): kills, then shots and hits for the
-// weapon kinds 23, 21, 20 and 22, in that order.
-struct AccuracyRecord {
-    int32_t kills = 0;
-    struct Count {
-        int32_t shots = 0;
-        int32_t hits = 0;
-    } byKind[4];
-
-    // The counts of a weapon kind; null for a kind not counted.
-    Count* ForKind(int32_t kind);
-};
-
-// The player's campaign state. This much the world reads; the campaign
-// grows the rest.
+// The player's campaign state: the pilot's own record, the rosters, the
+// ships and the equipment of the catalogue and the stores.
 class CareerRecord : public EngineObject {
 public:
     static constexpr int kTextBytes = 64;  // texts of at most 63 characters and their NUL
     static constexpr int32_t kLastLogo = 18;
+    static constexpr int32_t kStartingFunds = 20000;
+    static constexpr const char* kRosterFileName = "wingmen.iff";   // in the data directory
+    using PilotList = std::vector<std::unique_ptr<PilotRecord>>;
+    using ItemList = std::vector<std::unique_ptr<EquipmentItem>>;
 
+    // A new career: the pilot-only entry, the catalogue from "temp.iff", the
+    // hire pool from the roster and one ship of the first catalogue hull
+    // fitted with its definition's equipment (what does not fit is stored).
+    // Without the data directory only the pilot-only entry.
     explicit CareerRecord(int32_t multiplayer = 0);
-    virtual ~CareerRecord() = default;
+    // A record with nothing of a new career in it, to read a saved one into.
+    static std::unique_ptr<CareerRecord> Blank(int32_t multiplayer);
+    virtual ~CareerRecord();
+    CareerRecord(const CareerRecord&) = delete;
+    CareerRecord& operator=(const CareerRecord&) = delete;
 
     const char* GetPilotName() const { return pilotName; }
+
+    // --- The catalogue and the stores (filters of EquipmentItem::Filter) ---
+    int32_t CountCatalogueItems(int32_t filter) const;
+    EquipmentItem* GetCatalogueItem(int32_t i, int32_t filter) const;
+    int32_t CountStoredItems(int32_t filter) const;
+    EquipmentItem* GetStoredItem(int32_t i, int32_t filter) const;
+    // One unit of stored item i: the item itself when it is the last, else a
+    // new item of its definition carrying the stack's damage and ammunition.
+    std::unique_ptr<EquipmentItem> TakeStoredItem(int32_t i, int32_t filter);
+    // Merges an undamaged item into an undamaged stored one of the same name
+    // and ammunition, else inserts it after the stored items of its
+    // category, else appends it.
+    void StoreEquipment(std::unique_ptr<EquipmentItem> item);
+    // The definition of the reader's current entry joins the catalogue
+    // unless an item of that name is there: a ship from an object entry, an
+    // item from an equipment entry.
+    Status AddCatalogueItem(const char* name, IffFile& definitions);
+    // Every player hull (four characters, "P" first, not "PILT") and every
+    // equipment definition but "Missile 29" and "Armor 13".
+    Status FillCatalogue(IffFile& definitions);
+    // Each catalogue item's quantity: the stored units of its name plus the
+    // ships of its hull.
+    void CountOwnedItems();
+    void ApplyStoredSales();
+
+    // --- Ships: numbered without the pilot-only entry ---
+    int32_t GetShipCount() const;
+    // -1 is the selected ship; null out of range.
+    ShipRecord* GetShip(int32_t i) const;
+    int32_t GetSelectedShipIndex() const { return selectedShip; }
+    void EnsureShipSelected();
+    // List entry i + 1 (-1 the pilot-only entry) loses its pilot and becomes the selection.
+    void SelectShip(int32_t i);
+    // Appends the ship; a name in use gets "I" appended until unique, within
+    // 15 characters, then its last character varies.
+    ShipRecord* AddShip(std::unique_ptr<ShipRecord> ship);
+    // Ships marked sold leave; their items go to the stores.
+    void RemoveSoldShips();
+
+    // --- Pilots ---
+    void HirePilot(const char* name);
+    // Back to the hire pool, off his ship.
+    void DismissPilot(const char* name);
+    // A hired pilot lost in action: to the lost list, off his ship.
+    void LosePilot(const char* name);
+    const char* FindApilPilot(const char* name) const;
+    const char* FindCpilPilot(const char* name) const;
+    const char* FindDpilPilot(const char* name) const;
+    // The pilots of FORM "WING" in a roster file.
+    static Status ReadRoster(const char* path, PilotList* out);
 
     // Writes FORM "PLIN" at the stream's current level.
     Status Save(XorChunkStream& stream) const;
@@ -96,8 +142,22 @@ public:
     // The lobby's, never saved.
     int32_t teamIndex = -1;
     int32_t ready = 0;
+    PilotList hirePool;        // "APIL"
+    PilotList hiredPilots;     // "CPIL"
+    PilotList lostPilots;      // "DPIL"
+    ItemList catalogue;        // "CATL"
+    ItemList stores;           // "STOR"
+    // "SHPS": entry 0 is always the pilot-only entry "PILT".
+    std::vector<std::unique_ptr<ShipRecord>> ships;
+    int32_t selectedShip = -1; // not saved
 
 private:
+    struct Empty {};
+    CareerRecord(int32_t multiplayer, Empty);
+    void StartOut();
     // Takes what a career file holds from `from`.
-    void TakeSaved(const CareerRecord& from);
+    void TakeSaved(CareerRecord& from);
+    // His ship, if any, goes without him.
+    void Unassign(PilotRecord& pilot);
+    int32_t FirstShipEntry() const;
 };

@@ -386,6 +386,9 @@ public:
     std::unique_ptr<Mission> missionStore;      // the mission SetUpMission builds
     int32_t missionReady = 0;                   // one flag: the set-up loaded the mission
     int32_t missionFlown = 0;
+    // Set by the base's launch: the flight takes the career's selected ship
+    // and its crewed ships as wingmen instead of the mission's own ship.
+    int32_t launchFromBase = 0;
     SpaceObject* playerShip = nullptr;
     SpaceObject* viewedObject = nullptr;       // an effect sound is positional only while set
     int32_t viewMode = 0;

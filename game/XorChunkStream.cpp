@@ -123,3 +123,38 @@ Status XorChunkStream::ReadTextChunk(char (&text)[kTextBytes], Status refusal) {
     std::memcpy(text, bytes, size_t(static_cast<const char*>(end) - bytes) + 1);
     return kStatusOk;
 }
+
+Status XorChunkStream::WriteTextChunk(uint32_t id, const std::string& text) {
+    return WriteChunk(id, text.c_str(), static_cast<uint32_t>(text.size() + 1));
+}
+
+Status XorChunkStream::ReadTextChunk(std::string* text, uint32_t maxBytes, Status refusal) {
+    const uint32_t size = ChunkSize();
+    if (size == 0 || size > maxBytes || UnreadCount() != size) return refusal;
+    std::vector<char> bytes(size);
+    const Status status = ReadChunkData(bytes.data(), size);
+    if (status != kStatusOk) return status;
+    const void* const end = std::memchr(bytes.data(), 0, size);
+    if (end == nullptr) return refusal;
+    text->assign(bytes.data(), size_t(static_cast<const char*>(end) - bytes.data()));
+    return kStatusOk;
+}
+
+Status XorChunkStream::WalkLevel(const std::function<Status(uint32_t id)>& visit, Status refusal) {
+    for (int chunks = 0;; ++chunks) {
+        const Status step = NextChunk();
+        if (step == kStatusEndOfData) return kStatusOk;
+        if (step != kStatusOk) return step;
+        if (chunks >= kMaxWalkChunks) return refusal;
+        const Status visited = visit(ChunkId());
+        if (visited != kStatusOk) return visited;
+    }
+}
+
+Status XorChunkStream::WalkForm(const std::function<Status(uint32_t id)>& visit, Status refusal) {
+    Status status = Descend();
+    if (status != kStatusOk) return status;
+    status = WalkLevel(visit, refusal);
+    const Status ascended = Ascend();
+    return status != kStatusOk ? status : ascended;
+}

@@ -1,5 +1,7 @@
 #pragma once
 #include <cstdint>
+#include <functional>
+#include <string>
 
 #include "engine/IffFile.h"
 
@@ -46,6 +48,18 @@ public:
     Status WriteTextChunk(uint32_t id, const char* text);
     Status ReadWordChunk(int32_t* value, Status refusal);
     Status ReadTextChunk(char (&text)[kTextBytes], Status refusal);
+    // A longer text (a resume): at most `maxBytes` with its NUL.
+    Status WriteTextChunk(uint32_t id, const std::string& text);
+    Status ReadTextChunk(std::string* text, uint32_t maxBytes, Status refusal);
+
+    // Calls visit for each chunk of the current level (a group chunk's id is
+    // the group id, FormType() its type) until the level ends or visit fails.
+    // More than kMaxWalkChunks chunks give `refusal`: a damaged file cannot
+    // make the walk endless.
+    static constexpr int kMaxWalkChunks = 4096;
+    Status WalkLevel(const std::function<Status(uint32_t id)>& visit, Status refusal);
+    // Descends into the current group chunk, walks it and ascends again.
+    Status WalkForm(const std::function<Status(uint32_t id)>& visit, Status refusal);
 
 private:
     // XORs `count` bytes that start `offset` bytes into a chunk of `chunkSize`.

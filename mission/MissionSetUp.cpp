@@ -1,5 +1,6 @@
 #include "mission/MissionSetUp.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -21,6 +22,7 @@
 #include "objects/ships/AiTables.h"
 #include "objects/ships/Craft.h"
 #include "objects/ships/PlayerShip.h"
+#include "objects/systems/ShipSystem.h"
 #include "objects/space/ChaseObject.h"
 #include "objects/space/SpaceObject.h"
 #include "scene/Light.h"
@@ -30,6 +32,7 @@ namespace {
 constexpr int32_t kSpawnClass = 33;
 constexpr float kSpawnMargin = 100.0f;
 constexpr float kChaseTrail = 10.0f;
+constexpr float kWingmanSpacing = 60.0f;
 
 // The wings named while a mission is set up. The ships that fly in a wing
 // hold it from then on (the first of them to go deletes it); a wing no ship
@@ -108,6 +111,76 @@ SpaceObject* Build(const mission_file::Record& record, WingGroup* playerWing) {
     }
 }
 
+// The fitted items as the loader takes equipment: each works from the
+// model part its area is named after.
+std::vector<SpobDefinition::Equipment> FittedEquipment(const ShipRecord& record) {
+    std::vector<SpobDefinition::Equipment> equipment;
+    for (const auto& item : record.Items()) {
+        SpobDefinition::Equipment entry;
+        std::strncpy(entry.id, item->id, sizeof entry.id - 1);
+        std::strncpy(entry.partName, item->mountName.c_str(), sizeof entry.partName - 1);
+        entry.ammunition = item->ammunition;
+        equipment.push_back(entry);
+    }
+    return equipment;
+}
+
+// The career's ship as a craft: its hull's definition, its fitted items at
+// their damage, the record kept by the craft.
+void FitFromRecord(Craft& craft, ShipRecord& record) {
+    const std::vector<SpobDefinition::Equipment> equipment = FittedEquipment(record);
+    DefinitionLibrary::Current().LoadShipDefinition(&craft, &equipment, nullptr, 0);
+    craft.shipRecord = &record;
+    std::vector<const ShipSystem*> matched;
+    for (const auto& item : record.Items()) {
+        for (ShipSystem* system = craft.GetSystem(ShipSystem::kAny, nullptr); system != nullptr;
+             system = craft.GetSystem(ShipSystem::kAny, system)) {
+            if (std::strncmp(system->equipmentId, item->id, ShipSystem::kNameBytes) != 0) continue;
+            if (std::find(matched.begin(), matched.end(), system) != matched.end()) continue;
+            matched.push_back(system);
+            if (system->maxDamage > 0) system->SetDamage(item->damage * system->maxDamage / 100);
+            break;
+        }
+    }
+}
+
+// Each crewed ship of the career flies in the player's wing, beside the
+// player and named after its pilot.
+void LaunchWingmen(GameState& game, const SpaceObject& player, WingGroup* wing) {
+    CareerRecord& career = *game.career;
+    DefinitionLibrary& library = DefinitionLibrary::Current();
+    int32_t slot = 0;
+    for (int32_t i = 0; i < career.GetShipCount(); ++i) {
+        ShipRecord* const record = career.GetShip(i);
+        if (record == nullptr || record->pilot == nullptr || i == career.GetSelectedShipIndex()) continue;
+        spawn_records::AiShip ship;
+        std::strncpy(ship.definition, record->hullId, sizeof ship.definition - 1);
+        std::strncpy(ship.names[0], record->pilot->name.c_str(), sizeof ship.names[0] - 1);
+        ship.transform[0] = ship.transform[4] = ship.transform[8] = 1.0f;
+        ++slot;
+        ship.position[0] = player.Position().x + float(slot % 2 == 1 ? kWingmanSpacing : -kWingmanSpacing) * float((slot + 1) / 2);
+        ship.position[1] = player.Position().y;
+        ship.position[2] = player.Position().z - kWingmanSpacing * float((slot + 1) / 2);
+        ship.transform[9] = ship.position[0];
+        ship.transform[10] = ship.position[1];
+        ship.transform[11] = ship.position[2];
+        SpaceObject* const object = library.LoadObjectDefinition(ship.definition, nullptr, SpaceObject::kTypeAiShip, 0, &ship);
+        auto* const pilot = dynamic_cast<AiShip*>(object);
+        if (pilot == nullptr) {
+            delete object;
+            continue;
+        }
+        FitFromRecord(*pilot, *record);
+        pilot->SetSide(player.side);
+        pilot->SetName(record->pilot->name.c_str());
+        record->pilot->flight.Clear();
+        record->pilot->flying = 1;
+        pilot->accuracy = &record->pilot->flight;
+        pilot->CreateBrain(wing);
+        game.AddObjectsToWorld(pilot, 0);
+    }
+}
+
 // Every object of the world goes (their references first).
 void RemoveWorldObjects(Mission& mission) {
     while (mission.firstObject != nullptr) {
@@ -141,10 +214,18 @@ SpaceObject* CreatePlayerShip(const mission_file::Player& player) {
     GameState* const game = g_gameState;
     if (game == nullptr) return nullptr;
     DefinitionLibrary& library = DefinitionLibrary::Current();
-    SpaceObject* const ship = library.LoadObjectDefinition(player.definition, nullptr, SpaceObject::kTypePlayerShip, 0);
+    ShipRecord* const record =
+        game->launchFromBase != 0 && game->career != nullptr ? game->career->GetShip(-1) : nullptr;
+    const char* const definition = record != nullptr ? record->hullId : player.definition;
+    SpaceObject* const ship = library.LoadObjectDefinition(definition, nullptr, SpaceObject::kTypePlayerShip, 0);
     if (ship == nullptr) return nullptr;
     if (auto* const craft = dynamic_cast<Craft*>(ship)) {
-        library.LoadShipDefinition(craft, nullptr, nullptr, 0);
+        if (record != nullptr) {
+            FitFromRecord(*craft, *record);
+            game->career->accuracy.Clear();
+        } else {
+            library.LoadShipDefinition(craft, nullptr, nullptr, 0);
+        }
         if (game->career != nullptr) craft->accuracy = &game->career->accuracy;
     }
     game->playerShip = ship;
@@ -160,7 +241,9 @@ SpaceObject* CreatePlayerShip(const mission_file::Player& player) {
         game->chaseDistance = kChaseTrail;
         game->AddObjectsToWorld(chase, 0);
     }
-    if (auto* const own = dynamic_cast<PlayerShip*>(ship)) own->SetWingGroup(WingNamed(player.wing));
+    WingGroup* const wing = WingNamed(player.wing);
+    if (auto* const own = dynamic_cast<PlayerShip*>(ship)) own->SetWingGroup(wing);
+    if (record != nullptr) LaunchWingmen(*game, *ship, wing);
     return ship;
 }
 

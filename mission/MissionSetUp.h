@@ -33,7 +33,10 @@ const std::vector<std::string>& SetUpReport();
 void FreeMission();
 // The player's ship of the "PLYR" record at the origin (type 15 with its
 // equipment and the career's accuracy record), trailed by the chase object
-// and leading its wing; null when the factory makes no player's ship.
+// and leading its wing; null when the factory makes no player's ship. A
+// launch from the base flies the career's selected ship instead, fitted as
+// recorded, with every crewed ship of the career as a wingman named after
+// its pilot; the fliers' counts start afresh.
 SpaceObject* CreatePlayerShip(const mission_file::Player& player);
 // A point near a random active object of class 33 (beyond its radius by
 // 100); 0 with `out` unchanged when there is none.

@@ -7,7 +7,7 @@
 
 #include "engine/RecordArray.h"
 #include "engine/Status.h"
-#include "mission/Definitions.h"
+#include "game/Definitions.h"
 
 class Craft;
 class IffFile;

@@ -131,7 +131,7 @@ Status LoadGame(const char* name) {
     }
     const std::string path = SavedGamePath(name);
     SavedBody body;
-    std::unique_ptr<CareerRecord> career(new CareerRecord(game->career->multiplayer));
+    std::unique_ptr<CareerRecord> career = CareerRecord::Blank(game->career->multiplayer);
     if (career == nullptr) {
         return kStatusOutOfMemory;
     }

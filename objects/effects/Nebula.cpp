@@ -12,7 +12,7 @@
 #include "engine/Random.h"
 #include "game/GameState.h"
 #include "game/SceneLoaders.h"
-#include "mission/Definitions.h"
+#include "game/Definitions.h"
 #include "scene/FaceRecord.h"
 #include "scene/Material.h"
 #include "scene/Model.h"

@@ -351,7 +351,7 @@ void Craft::ResetSystems() {
             system->SetDamage(0);
         }
     }
-    if (shipRecord != nullptr) shipRecord->words[ShipRecord::kSystemsResetWord] = 0;
+    if (shipRecord != nullptr) shipRecord->hullRepairMoney = 0;
     dead = 0;
 }
 

@@ -7,7 +7,7 @@
 #include "objects/space/HullObject.h"
 #include "objects/space/ObjectLink.h"
 
-class AccuracyRecord;
+struct AccuracyRecord;
 class FxObject;
 class FlashLightHolder;
 class ObjectPart;

@@ -10,7 +10,7 @@
 #include "engine/EngineHeap.h"
 #include "engine/IffFile.h"
 #include "mission/CommLines.h"
-#include "mission/Definitions.h"
+#include "game/Definitions.h"
 #include "mission/Faces.h"
 #include "mission/SpawnRecords.h"
 #include "tests/support/MemoryStream.h"

@@ -61,5 +61,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(game.difficulty == 1 || game.difficulty == 2 || game.difficulty == 4);
     Check(game.missionName.size() < CareerRecord::kTextBytes);
     Check(game.missionFlown == 0);
+    // The lists: the pilot-only entry first and alone, wingmen only from
+    // the hired list, items of known kinds on ships and in the stores.
+    Check(!taken.ships.empty() && taken.ships[0]->IsPilotOnly() && taken.ships[0]->pilot == nullptr);
+    for (const auto& ship : taken.ships) {
+        bool hired = ship->pilot == nullptr;
+        for (const auto& pilot : taken.hiredPilots) hired = hired || pilot.get() == ship->pilot;
+        Check(hired && std::strlen(ship->name) < ShipRecord::kNameBytes);
+        for (const auto& item : ship->Items()) Check(!item->IsShip() && item->kind <= EquipmentItem::kLastKind);
+    }
+    for (const auto& item : taken.stores) Check(!item->IsShip() && item->quantity >= 0);
+    Check(taken.GetSelectedShipIndex() < taken.GetShipCount());
     return 0;
 }

@@ -5,22 +5,26 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/ByteOrder.h"
 #include "engine/FileWrappers.h"
+#include "game/DataDirectories.h"
 #include "game/XorChunkStream.h"
 #include "tests/support/MemoryStream.h"
 #include "tests/support/TempDir.h"
+#include "tools/mkdata/SampleTree.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 constexpr uint32_t kKey = 0x7661732E;  // ".sav"
 
-CareerRecord FullCareer() {
-    CareerRecord career(1);
+std::unique_ptr<CareerRecord> FullCareer() {
+    auto full = std::make_unique<CareerRecord>(1);
+    CareerRecord& career = *full;
     std::strcpy(career.pilotName, "Maren Holt");
     std::strcpy(career.callsign, "Gannet");
     career.funds = -1234567;
@@ -34,7 +38,62 @@ CareerRecord FullCareer() {
     career.options.inertialOff = 0;
     career.options.soundVolume = 7;
     career.options.musicVolume = 1;
-    return career;
+    // The lists, without the data the game rebuilds texts and areas from.
+    career.hirePool.push_back(std::make_unique<PilotRecord>("Ada Brenn", "Twelve years on patrol."));
+    auto hired = std::make_unique<PilotRecord>("Tomas Vey", std::string(3000, 'r').c_str());
+    hired->kills = 7;
+    hired->accuracy = 55;
+    hired->missions = 9;
+    hired->flying = 1;
+    hired->flight.byKind[2] = {40, 12};
+    career.hiredPilots.push_back(std::move(hired));
+    career.lostPilots.push_back(std::make_unique<PilotRecord>("Ilse Marr", ""));
+    auto ship = std::make_unique<ShipRecord>("P303");
+    ship->damage = 35;
+    ship->repairPoints = 12;
+    ship->sold = 1;
+    ship->pilot = career.hiredPilots[0].get();
+    career.AddShip(std::move(ship));
+    auto ordered = std::make_unique<EquipmentItem>("Engine 1", 7);
+    ordered->ordered = 2;
+    career.catalogue.push_back(std::move(ordered));
+    auto stock = std::make_unique<EquipmentItem>("Armor 2", 3);
+    stock->quantity = 4;
+    stock->toSell = 1;
+    stock->repairMoney = 800;
+    stock->damage = 40;
+    stock->damageDetail = 0x0A141E28;
+    career.stores.push_back(std::move(stock));
+    return full;
+}
+
+// What a list entry is, as text, to compare whole lists at once.
+std::string Describe(const PilotRecord& p) {
+    return p.name + "|" + std::to_string(p.resume.size()) + "|" + std::to_string(p.missions) + "|" +
+           std::to_string(p.accuracy) + "|" + std::to_string(p.kills) + "|" + std::to_string(p.flying) + "|" +
+           std::to_string(p.flight.byKind[2].shots) + "/" + std::to_string(p.flight.byKind[2].hits);
+}
+std::string Describe(const EquipmentItem& i) {
+    return std::string(i.id) + "|" + std::to_string(i.kind) + "|" + std::to_string(i.damage) + "|" +
+           std::to_string(i.damageDetail) + "|" + std::to_string(i.repairMoney) + "|" + std::to_string(i.quantity) +
+           "|" + std::to_string(i.ordered) + "|" + std::to_string(i.toSell) + "|" + std::to_string(i.ammunition) + "|" +
+           std::to_string(i.column) + "," + std::to_string(i.row) + "@" + std::to_string(i.areaIndex);
+}
+template <typename List>
+std::vector<std::string> Describe(const List& list) {
+    std::vector<std::string> lines;
+    for (const auto& entry : list) lines.push_back(Describe(*entry));
+    return lines;
+}
+std::vector<std::string> DescribeShips(const CareerRecord& career) {
+    std::vector<std::string> lines;
+    for (const auto& ship : career.ships) {
+        lines.push_back(std::string(ship->name) + "|" + ship->hullId + "|" + std::to_string(ship->damage) + "|" +
+                        std::to_string(ship->repairPoints) + "|" + std::to_string(ship->sold) + "|" +
+                        (ship->pilot != nullptr ? ship->pilot->name : "-"));
+        for (const auto& item : ship->Items()) lines.push_back("  " + Describe(*item));
+    }
+    return lines;
 }
 
 void ExpectSameSaved(const CareerRecord& a, const CareerRecord& b) {
@@ -48,6 +107,12 @@ void ExpectSameSaved(const CareerRecord& a, const CareerRecord& b) {
     EXPECT_EQ(a.face, b.face);
     EXPECT_EQ(a.logo, b.logo);
     for (int i = 0; i < CareerOptions::kWords; ++i) EXPECT_EQ(a.options.Word(i), b.options.Word(i)) << i;
+    EXPECT_EQ(Describe(a.hirePool), Describe(b.hirePool));
+    EXPECT_EQ(Describe(a.hiredPilots), Describe(b.hiredPilots));
+    EXPECT_EQ(Describe(a.lostPilots), Describe(b.lostPilots));
+    EXPECT_EQ(DescribeShips(a), DescribeShips(b));
+    EXPECT_EQ(Describe(a.catalogue), Describe(b.catalogue));
+    EXPECT_EQ(Describe(a.stores), Describe(b.stores));
 }
 
 Bytes Saved(const CareerRecord& career) {
@@ -96,7 +161,8 @@ Bytes Word(int32_t value) {
 Bytes Text(const std::string& text) { return Bytes(text.c_str(), text.c_str() + text.size() + 1); }
 
 TEST(CareerRecord, EveryFieldRoundTripsWithPlainHeadersAndEncipheredData) {
-    const CareerRecord career = FullCareer();
+    const auto full = FullCareer();
+    const CareerRecord& career = *full;
     const Bytes bytes = Saved(career);
     ASSERT_GE(bytes.size(), 31u);
     EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "FORM");
@@ -115,7 +181,8 @@ TEST(CareerRecord, EveryFieldRoundTripsWithPlainHeadersAndEncipheredData) {
 }
 
 TEST(CareerRecord, LobbyFindsSixChunksByRewindAndFindInsideThePlinForm) {
-    const CareerRecord career = FullCareer();
+    const auto full = FullCareer();
+    const CareerRecord& career = *full;
     MemoryStream stream(Saved(career));
     XorChunkStream in(&stream);
     ASSERT_EQ(in.ValidateHeader(), kStatusOk);
@@ -138,7 +205,8 @@ TEST(CareerRecord, LobbyFindsSixChunksByRewindAndFindInsideThePlinForm) {
 TEST(CareerRecord, PilotFileOnDiskIsKeyedFromItsPath) {
     const TempDir dir;
     const std::string path = (dir.Path() / "Korvane.plr").string();
-    const CareerRecord career = FullCareer();
+    const auto full = FullCareer();
+    const CareerRecord& career = *full;
     {
         XorChunkStream out;
         ASSERT_EQ(out.Open(path.c_str(), kOpenWrite | kOpenCreate), kStatusOk);
@@ -155,12 +223,13 @@ TEST(CareerRecord, PilotFileOnDiskIsKeyedFromItsPath) {
 }
 
 TEST(CareerRecord, TruncatedAtEveryByteLeavesTheOldRecord) {
-    const Bytes bytes = Saved(FullCareer());
+    const Bytes bytes = Saved(*FullCareer());
     CareerRecord old(0);
     old.kills = 9;
     for (size_t length = 0; length < bytes.size(); ++length) {
         SCOPED_TRACE(length);
-        CareerRecord career = old;
+        CareerRecord career(0);
+        career.kills = old.kills;
         EXPECT_NE(LoadFrom(Bytes(bytes.begin(), bytes.begin() + length), career), kStatusOk);
         ExpectSameSaved(career, old);
     }
@@ -197,6 +266,19 @@ TEST(CareerRecord, DamagedChunksRefuseTheFileAndUnknownOnesAreSkipped) {
     EXPECT_EQ(career.kills, 3);
 }
 
+TEST(CareerRecord, OnlyHiredPilotsFlyALoadedShipAndThePilotEntryLeadsTheList) {
+    const auto full = FullCareer();
+    CareerRecord& career = *full;
+    career.ships[1]->pilot = career.hirePool[0].get();   // not hired: flies nobody once loaded
+    career.ships.erase(career.ships.begin());            // the pilot entry is never saved anyway
+    CareerRecord loaded(0);
+    ASSERT_EQ(LoadFrom(Saved(career), loaded), kStatusOk);
+    ASSERT_EQ(loaded.ships.size(), 2u);
+    EXPECT_TRUE(loaded.ships[0]->IsPilotOnly());
+    EXPECT_STREQ(loaded.GetShip(0)->name, "P303");
+    EXPECT_EQ(loaded.GetShip(0)->pilot, nullptr);
+}
+
 TEST(CareerRecord, AFileWithoutPlinFails) {
     CareerRecord career(0);
     EXPECT_NE(LoadFrom({}, career), kStatusOk);
@@ -207,6 +289,230 @@ TEST(CareerRecord, AFileWithoutPlinFails) {
     ASSERT_EQ(out.Finish(), kStatusOk);
     EXPECT_NE(LoadFrom(stream.Bytes(), career), kStatusOk);
     EXPECT_STREQ(career.pilotName, "Korvane");
+}
+
+// --- A career made from the sample data ------------------------------------
+
+class CareerWithData : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        dir_ = new TempDir;
+        std::string error;
+        ASSERT_TRUE(WriteSampleTree(dir_->Str(), &error)) << error;
+    }
+    static void TearDownTestSuite() {
+        delete dir_;
+        dir_ = nullptr;
+    }
+    void SetUp() override { ASSERT_TRUE(g_dataDirs.Find(dir_->Str())); }
+    void TearDown() override { g_dataDirs.Clear(); }
+
+    static std::unique_ptr<EquipmentItem> Bare(const char* id, int32_t kind, int32_t damage = 0, int32_t ammunition = 0) {
+        auto item = std::make_unique<EquipmentItem>(id, kind);
+        item->damage = damage;
+        item->ammunition = ammunition;
+        return item;
+    }
+    static std::vector<std::string> StoreLines(const CareerRecord& career) {
+        std::vector<std::string> lines;
+        for (const auto& item : career.stores) {
+            lines.push_back(std::string(item->id) + " x" + std::to_string(item->quantity) + (item->damage != 0 ? " damaged" : ""));
+        }
+        return lines;
+    }
+
+    static TempDir* dir_;
+};
+TempDir* CareerWithData::dir_ = nullptr;
+
+TEST_F(CareerWithData, ANewCareerFliesTheFirstHullFittedFromItsDefinition) {
+    CareerRecord career(0);
+    ASSERT_EQ(career.ships.size(), 2u);
+    EXPECT_TRUE(career.ships[0]->IsPilotOnly());
+    EXPECT_EQ(career.funds, CareerRecord::kStartingFunds);
+    EXPECT_EQ(career.hirePool.size(), 4u);
+    EXPECT_EQ(career.CountCatalogueItems(EquipmentItem::kShips), 2);
+    for (const char* excluded : {"Missile 29", "Armor 13", "PILT", "P101"}) {
+        for (int32_t i = 0; i < career.CountCatalogueItems(EquipmentItem::kAll); ++i) {
+            EXPECT_STRNE(career.GetCatalogueItem(i, EquipmentItem::kAll)->id, excluded);
+        }
+    }
+    const ShipRecord* const ship = career.GetShip(-1);
+    ASSERT_NE(ship, nullptr);
+    EXPECT_STREQ(ship->hullId, "P102");
+    EXPECT_EQ(career.GetSelectedShipIndex(), 0);
+    EXPECT_EQ(ship->CountItems(EquipmentItem::kWeapons), 3);
+    EXPECT_EQ(ship->CountItems(EquipmentItem::kSystems), 6);
+    EXPECT_TRUE(career.stores.empty());
+    // Every item sits in the cells of its area, named after it.
+    for (const auto& item : ship->Items()) {
+        SCOPED_TRACE(item->id);
+        const MountArea* const area = item->IsWeapon() ? ship->GetHardpointStrip(item->areaIndex) : ship->GetBay(item->areaIndex);
+        ASSERT_NE(area, nullptr);
+        EXPECT_EQ(area->Cell(item->column, area->IsStrip() ? 0 : item->row), item.get());
+        EXPECT_EQ(item->mountName, area->name);
+        EXPECT_FALSE(item->listPictures.empty());
+        EXPECT_NE(item->layoutPicture, nullptr);
+    }
+    const EquipmentItem* const rack = ship->GetItem(2, EquipmentItem::kWeapons);
+    EXPECT_STREQ(rack->id, "Missile Rack 1");
+    EXPECT_EQ(rack->ammunition, 4);
+    EXPECT_EQ(rack->areaIndex, 2);   // both wing strips hold a cannon
+}
+
+TEST_F(CareerWithData, StoredEquipmentMergesInsertsAfterItsCategoryOrAppends) {
+    CareerRecord career(0);
+    career.stores.clear();
+    career.StoreEquipment(Bare("Armor 2", 3));
+    career.StoreEquipment(Bare("Generator 1", 1));
+    career.StoreEquipment(Bare("Armor 2", 3));               // merges
+    career.StoreEquipment(Bare("Armor 13", 3));              // after the armour
+    career.StoreEquipment(Bare("Armor 2", 3, 30));           // damaged: stays apart
+    career.StoreEquipment(Bare("Generator 1", 1, 0, 5));     // other ammunition
+    career.StoreEquipment(Bare("Odd", 8));                   // no category of its own: appended
+    EXPECT_EQ(StoreLines(career), (std::vector<std::string>{"Armor 2 x2", "Armor 13 x1", "Armor 2 x1 damaged",
+                                                             "Generator 1 x1", "Generator 1 x1", "Odd x1"}));
+    // A damaged one is never merged into, nor merged.
+    career.StoreEquipment(Bare("Armor 2", 3, 30));
+    EXPECT_EQ(career.GetStoredItem(2, EquipmentItem::kAll)->quantity, 1);
+}
+
+TEST_F(CareerWithData, TakingFromAStackGivesAUnitOfItsDefinitionWithItsAmmunition) {
+    CareerRecord career(0);
+    career.stores.clear();
+    auto rack = Bare("Missile Rack 1", 22, 0, 6);
+    rack->quantity = 3;
+    career.StoreEquipment(std::move(rack));
+    const auto unit = career.TakeStoredItem(0, EquipmentItem::kWeapons);
+    ASSERT_NE(unit, nullptr);
+    EXPECT_EQ(unit->quantity, 1);
+    EXPECT_EQ(unit->ammunition, 6);
+    EXPECT_EQ(unit->name, "Missile Rack 1");
+    EXPECT_EQ(unit->width, 2);
+    EXPECT_EQ(career.GetStoredItem(0, EquipmentItem::kAll)->quantity, 2);
+    career.GetStoredItem(0, EquipmentItem::kAll)->quantity = 1;
+    const EquipmentItem* const last = career.GetStoredItem(0, EquipmentItem::kAll);
+    EXPECT_EQ(career.TakeStoredItem(0, EquipmentItem::kAll).get(), last);
+    EXPECT_TRUE(career.stores.empty());
+    EXPECT_EQ(career.TakeStoredItem(0, EquipmentItem::kAll), nullptr);
+}
+
+TEST_F(CareerWithData, ShipsAreNumberedPastThePilotEntryAndCountedByHull) {
+    CareerRecord career(0);
+    career.AddShip(std::make_unique<ShipRecord>("P102"));
+    ShipRecord* const third = career.AddShip(std::make_unique<ShipRecord>("P102"));
+    EXPECT_STREQ(career.GetShip(1)->name, "P102I");
+    EXPECT_STREQ(third->name, "P102II");
+    EXPECT_EQ(career.GetShipCount(), 3);
+    EXPECT_EQ(career.GetShip(3), nullptr);
+    EXPECT_EQ(career.GetShip(-2), nullptr);
+    career.CountOwnedItems();
+    for (int32_t i = 0; i < career.CountCatalogueItems(EquipmentItem::kShips); ++i) {
+        const EquipmentItem* const hull = career.GetCatalogueItem(i, EquipmentItem::kShips);
+        EXPECT_EQ(hull->quantity, std::string(hull->id) == "P102" ? 3 : 0) << hull->id;
+    }
+    // Long names stay within 15 characters.
+    career.AddShip(std::make_unique<ShipRecord>("ABCDEFGHIJKLMNO"));
+    EXPECT_STREQ(career.AddShip(std::make_unique<ShipRecord>("ABCDEFGHIJKLMNO"))->name, "ABCDEFGHIJKLMNA");
+
+    // The first ship without a wingman is taken; the pilot entry is -1.
+    career.HirePilot("face 002");
+    ASSERT_EQ(career.hiredPilots.size(), 1u);
+    career.GetShip(0)->pilot = career.hiredPilots[0].get();
+    career.selectedShip = 7;
+    career.EnsureShipSelected();
+    EXPECT_EQ(career.GetSelectedShipIndex(), 1);
+    career.SelectShip(-1);
+    EXPECT_TRUE(career.GetShip(-1) == nullptr && career.GetSelectedShipIndex() == -1);
+}
+
+TEST_F(CareerWithData, SoldShipsLeaveTheirItemsInTheStoresAndDismissedPilotsTheirShips) {
+    CareerRecord career(0);
+    career.HirePilot("FACE 001");
+    career.HirePilot("Nobody");
+    ASSERT_EQ(career.hiredPilots.size(), 1u);
+    PilotRecord* const pilot = career.hiredPilots[0].get();
+    EXPECT_NE(career.FindCpilPilot("face 001"), nullptr);
+    EXPECT_EQ(career.FindApilPilot("face 001"), nullptr);
+
+    auto spare = std::make_unique<ShipRecord>("P303");
+    ASSERT_EQ(spare->LoadHull(), kStatusOk);
+    ShipRecord* const second = career.AddShip(std::move(spare));
+    second->pilot = pilot;
+    pilot->flying = 1;
+    career.DismissPilot("Face 001");
+    EXPECT_EQ(second->pilot, nullptr);
+    EXPECT_EQ(pilot->flying, 0);
+    EXPECT_EQ(career.hirePool.back().get(), pilot);
+
+    const int32_t fitted = career.GetShip(0)->CountItems(EquipmentItem::kAll);
+    career.GetShip(0)->sold = 1;
+    career.RemoveSoldShips();
+    EXPECT_EQ(career.GetShipCount(), 1);
+    EXPECT_EQ(career.GetShip(0), second);
+    EXPECT_EQ(career.GetSelectedShipIndex(), 0);
+    int32_t stored = 0;
+    for (const auto& item : career.stores) stored += item->quantity;
+    EXPECT_EQ(stored, fitted);
+    EXPECT_EQ(StoreLines(career).size(), size_t(fitted - 1));   // the two cannons merged
+}
+
+TEST_F(CareerWithData, FittedShipsCatalogueAndStoresSaveAndLoadEqualWithItemsInTheirCells) {
+    const auto full = FullCareer();
+    CareerRecord& career = *full;
+    CareerRecord made(0);
+    career.catalogue = std::move(made.catalogue);
+    career.ships[1]->sold = 0;
+    career.AddShip(std::move(made.ships[1]));
+    auto heavy = std::make_unique<ShipRecord>("P303");
+    ASSERT_EQ(heavy->LoadHull(), kStatusOk);
+    ShipRecord* const second = career.AddShip(std::move(heavy));
+    auto armour = std::make_unique<EquipmentItem>("Armor 2", 3);
+    armour->width = 1;
+    armour->height = 2;
+    armour->mountClass = 3;
+    armour->damage = 20;
+    EXPECT_EQ(second->PlaceStoredItem(std::move(armour)), nullptr);
+
+    CareerRecord loaded(1);
+    ASSERT_EQ(LoadFrom(Saved(career), loaded), kStatusOk);
+    ExpectSameSaved(loaded, career);
+    for (int32_t s = 0; s < loaded.GetShipCount(); ++s) {
+        const ShipRecord& ship = *loaded.GetShip(s);
+        EXPECT_EQ(ship.count, 1);   // the hull read again
+        for (const auto& item : ship.Items()) {
+            SCOPED_TRACE(item->id);
+            const MountArea* const area = item->IsWeapon() ? ship.GetHardpointStrip(item->areaIndex) : ship.GetBay(item->areaIndex);
+            ASSERT_NE(area, nullptr);
+            EXPECT_EQ(area->Cell(item->column, area->IsStrip() ? 0 : item->row), item.get());
+            EXPECT_EQ(item->name, item->id);   // the sample's names are their ids
+        }
+    }
+    EXPECT_EQ(loaded.CountCatalogueItems(EquipmentItem::kShips), 2);
+    EXPECT_NE(loaded.GetCatalogueItem(0, EquipmentItem::kShips)->ship, nullptr);
+}
+
+TEST(PilotRecord, AccuracyIsTheMeanOfTheGroupsThatFiredAveragedWithTheStoredValue) {
+    AccuracyRecord flown;
+    flown.byKind[0] = {10, 5};
+    flown.byKind[1] = {0, 0};
+    flown.byKind[3] = {4, 1};
+    flown.kills = 2;
+    struct Case {
+        int32_t stored, expected;
+    };
+    for (const Case c : {Case{0, 37}, Case{60, 48}, Case{-5, 37}}) {
+        PilotRecord pilot("Face 001", "");
+        pilot.accuracy = c.stored;
+        pilot.kills = 1;
+        pilot.ApplyMission(flown);
+        EXPECT_EQ(pilot.GetAccuracy(), c.expected) << c.stored;
+        EXPECT_EQ(pilot.GetKills(), 3);
+    }
+    PilotRecord idle("Face 002", "");
+    idle.accuracy = 60;
+    idle.ApplyMission(AccuracyRecord{});
+    EXPECT_EQ(idle.GetAccuracy(), 60);
 }
 
 }  // namespace

@@ -27,7 +27,7 @@ GameState::CareerHooks RecordingHooks() {
     GameState::CareerHooks hooks;
     hooks.loadWingmen = [](GameState& game) {
         // The roster belongs to the new career, made before it.
-        g_calls += game.career->funds == 0 ? "wingmen " : "old-career ";
+        g_calls += game.career->funds == CareerRecord::kStartingFunds ? "wingmen " : "old-career ";
     };
     hooks.startTraining = [](GameState& game) {
         // Training starts with the aids already gone.
@@ -82,7 +82,7 @@ TEST_F(GameStateCareerTest, ANewCareerKeepsOnlyInertialFlightAndStartsAtPlaceTwe
         if (word == 9) continue;   // inertialOff
         EXPECT_EQ(o.Word(word), defaults.Word(word)) << "word " << word;
     }
-    EXPECT_EQ(game.career->funds, 0);
+    EXPECT_EQ(game.career->funds, CareerRecord::kStartingFunds);
     EXPECT_EQ(game.career->face, -1);
     EXPECT_EQ(game.cheatUsed, 0);
     EXPECT_EQ(game.missionReady, 0);

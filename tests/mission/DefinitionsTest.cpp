@@ -16,7 +16,7 @@
 #include "game/DataDirectories.h"
 #include "game/GameMessages.h"
 #include "mission/CommLines.h"
-#include "mission/Definitions.h"
+#include "game/Definitions.h"
 #include "mission/Faces.h"
 #include "mission/Loadout.h"
 #include "mission/MissionFile.h"
@@ -173,12 +173,13 @@ TEST_F(DefinitionsTest, TruncatedDefinitionsAreRefused) {
     const std::string path = g_dataDirs.Prefix(DataDir::kData) + "temp.iff";
     std::FILE* const file = std::fopen(path.c_str(), "rb");
     ASSERT_NE(file, nullptr);
-    std::vector<uint8_t> bytes(1 << 16);
+    std::vector<uint8_t> bytes(1 << 20);
     bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
     std::fclose(file);
     int found = 0;
     std::vector<size_t> cuts;
-    for (size_t cut = 0; cut < bytes.size(); cut += 13) cuts.push_back(cut);
+    // About 2000 cuts, at an odd stride so that they fall on every kind of byte.
+    for (size_t cut = 0; cut < bytes.size(); cut += bytes.size() / 2000 | 1) cuts.push_back(cut);
     cuts.push_back(bytes.size());   // and the whole file, which must read
     for (const size_t cut : cuts) {
         const std::string cutPath = dir_.Str() + "/cut.iff";

@@ -15,9 +15,10 @@
 
 #include "ai/WingGroup.h"
 #include "engine/IffFile.h"
+#include "game/CareerRecord.h"
 #include "game/DataDirectories.h"
 #include "game/GameState.h"
-#include "mission/DefinitionFormat.h"
+#include "game/DefinitionFormat.h"
 #include "mission/Goal.h"
 #include "mission/MissionFile.h"
 #include "mission/MissionSetUp.h"
@@ -130,6 +131,56 @@ SpaceObject* Named(GameState& game, const char* name) {
         if (o->name != nullptr && std::strcmp(o->name, name) == 0) return o;
     }
     return nullptr;
+}
+
+TEST_F(MissionTest, ALaunchFromTheBaseFliesTheCareersShipAndItsCrewedShipsAsWingmen) {
+    GameState& game = builder_->Game();
+    CareerRecord& career = *game.career;
+    ShipRecord* const own = career.GetShip(-1);
+    ASSERT_NE(own, nullptr);
+    EquipmentItem* const generator = own->GetItem(0, EquipmentItem::kSystems);
+    ASSERT_STREQ(generator->id, "Generator 1");
+    generator->damage = 50;
+    auto heavy = std::make_unique<ShipRecord>("P303");
+    ASSERT_EQ(heavy->LoadHull(), kStatusOk);
+    ShipRecord* const escort = career.AddShip(std::move(heavy));
+    career.HirePilot("Face 003");
+    escort->pilot = career.hiredPilots.at(0).get();
+    escort->pilot->flight.kills = 4;
+    career.accuracy.kills = 9;
+    own->hullRepairMoney = 300;
+
+    game.launchFromBase = 1;
+    ASSERT_EQ(SetUpMission(kSampleMissionFile, -1), kStatusOk);
+    auto* const player = dynamic_cast<Craft*>(game.playerShip);
+    ASSERT_NE(player, nullptr);
+    EXPECT_EQ(player->type, SpaceObject::kTypePlayerShip);
+    EXPECT_STREQ(player->label, "P102");
+    EXPECT_EQ(player->shipRecord, own);
+    EXPECT_EQ(career.accuracy.kills, 0);
+    int32_t systems = 0;
+    for (ShipSystem* s = player->GetSystem(ShipSystem::kAny, nullptr); s != nullptr; s = player->GetSystem(ShipSystem::kAny, s)) ++systems;
+    EXPECT_EQ(systems, own->CountItems(EquipmentItem::kAll));
+    const ShipSystem* const energy = player->GetSystem(ShipSystem::kEnergy, nullptr);
+    ASSERT_NE(energy, nullptr);
+    EXPECT_EQ(energy->GetDamagePercent(), 50);
+
+    auto* const wingman = dynamic_cast<AiShip*>(Named(game, "Face 003"));
+    ASSERT_NE(wingman, nullptr);
+    EXPECT_EQ(wingman->shipRecord, escort);
+    EXPECT_EQ(wingman->side, player->side);
+    EXPECT_EQ(wingman->wingGroup, static_cast<PlayerShip*>(game.playerShip)->wingGroup);
+    EXPECT_EQ(wingman->accuracy, &escort->pilot->flight);
+    EXPECT_EQ(escort->pilot->flight.kills, 0);
+    EXPECT_EQ(escort->pilot->flying, 1);
+    player->ResetSystems();
+    EXPECT_EQ(own->hullRepairMoney, 0);
+}
+
+TEST_F(MissionTest, TheCommandLinesFlightKeepsTheMissionsShip) {
+    ASSERT_EQ(SetUpMission(kSampleMissionFile, -1), kStatusOk);
+    EXPECT_STREQ(static_cast<Craft*>(builder_->Game().playerShip)->label, "P101");
+    EXPECT_EQ(static_cast<Craft*>(builder_->Game().playerShip)->shipRecord, nullptr);
 }
 
 void Frames(WorldBuilder& builder, int count) {

@@ -8,11 +8,12 @@
 #include <vector>
 
 #include "display/Bitmap.h"
+#include "display/BitmapCodec.h"
 #include "display/XfebCodec.h"
 #include "engine/ByteOrder.h"
 #include "engine/FileWrappers.h"
 #include "engine/IffFile.h"
-#include "mission/DefinitionFormat.h"
+#include "game/DefinitionFormat.h"
 #include "tools/mkdata/SoundData.h"
 
 namespace fmt = definition_format;
@@ -142,10 +143,36 @@ void WriteCloudPicture(Writer& w) {
     if (written != kStatusOk) w.Fail(written);
 }
 
+// A picture of an outfitting screen as FORM "XCEL" at (0, 0): a frame
+// around a fill, in a colour of the seed.
+void WriteCel(Writer& w, int32_t width, int32_t height, int32_t seed) {
+    Bitmap picture;
+    if (picture.Create(uint16_t(width), uint16_t(height), Bitmap::kDepth8Bit, true) != kStatusOk) {
+        w.Fail(kStatusOutOfMemory);
+        return;
+    }
+    for (int32_t y = 0; y < height; ++y) {
+        for (int32_t x = 0; x < width; ++x) {
+            const bool edge = x == 0 || y == 0 || x == width - 1 || y == height - 1;
+            picture.pixels[y * width + x] = uint8_t(edge ? 215 : 16 + (seed * 37) % 200);
+        }
+    }
+    const Status written = BitmapCodec::WriteXcelChunk(&w.File(), &picture);
+    if (written != kStatusOk) w.Fail(written);
+}
+
+// Equipment's mount "HARD": a system's width, height and mount class; a
+// weapon's class s (s + 1 strip cells).
+Bytes SystemMount(int16_t width, int16_t height, int16_t mountClass) { return Words16({width, height, mountClass}); }
+Bytes WeaponMount(int16_t mountClass) { return Words16({mountClass}); }
+
 void WriteEqob(Writer& w, const char* id, int32_t type, int32_t maxDamage, int32_t powerDraw,
-               const std::vector<const char*>& sounds, const std::vector<std::pair<const char*, Bytes>>& kind) {
+               const std::vector<const char*>& sounds, const std::vector<std::pair<const char*, Bytes>>& kind,
+               const Bytes& mount) {
     w.Form("EQOB").Chunk("ID  ", Text(id)).Chunk("NAME", Text(id));
+    w.Chunk("DESC", Text(std::string(id) + ": standard issue of the fleet yards."));
     w.Chunk("INFO", Words32({type, 1000 + type * 100, 2, maxDamage, 0, powerDraw}));
+    w.Chunk("HARD", mount);
     if (!sounds.empty()) {
         Bytes names;
         for (const char* sound : sounds) {
@@ -155,6 +182,12 @@ void WriteEqob(Writer& w, const char* id, int32_t type, int32_t maxDamage, int32
         w.Chunk("SNDI", names);
     }
     for (const auto& [chunk, bytes] : kind) w.Chunk(chunk, bytes);
+    // The list picture, then the layout picture that covers the item's cells.
+    WriteCel(w, 48, 24, type);
+    const bool weapon = type >= 19;
+    const int32_t across = weapon ? int32_t(LoadLe16(mount.data())) + 1 : int32_t(LoadLe16(mount.data()));
+    const int32_t down = weapon ? 1 : int32_t(LoadLe16(mount.data() + 2));
+    WriteCel(w, weapon ? 10 * across - 1 : 22 * across - 1, weapon ? 43 : 22 * down - 1, type + 1);
     w.End();
 }
 
@@ -207,6 +240,26 @@ Status WriteTemp(const std::string& path) {
                   WritePicture(decal, 4);
                   decal.End();
               });
+    // The career's hulls: flyable fighters whose equipment fills their
+    // layouts in "outfit1.iff"; the list and layout pictures follow.
+    for (const char* hull : {"P102", "P303"}) {
+        WriteSpob(w, hull, "FIGHT0000", {12, 1200, 400, 1, 14, 110, 60, 30, 40, 450},
+                  {{"EXPL", Join({Field("Explosion 1", 16)})},
+                   {"DEBR", Join({Field("Debris", 16)})},
+                   {"EQPT", Equipment({{"Generator 1", "ENGN0RR0E"},
+                                       {"Shields 1", "SHLD0S00S"},
+                                       {"Radar 1", "FIGHT0000"},
+                                       {"Targeting 1", "FIGHT0000"},
+                                       {"Flight 1", "FIGHT0000"},
+                                       {"Engine 1", "ENGN0RR0E"},
+                                       {"Laser Cannon", "WING0FLHW"},
+                                       {"Laser Cannon", "WING0FRHW"},
+                                       {"Missile Rack 1", "FIGHT0000", 4}})}},
+                  [hull](Writer& pictures) {
+                      WriteCel(pictures, 64, 32, hull[1]);
+                      WriteCel(pictures, 96, 64, hull[2]);
+                  });
+    }
     // The pilot's pod of an ejection: a generator, sensors, controls and an
     // engine, nothing to fight with.
     WriteSpob(w, "PILT", "MISSL0000", {2, 200, 200, 1, 14, 80, 60, 30, 30, 60},
@@ -260,41 +313,41 @@ Status WriteTemp(const std::string& path) {
               {{"EQPT", Equipment({{"Generator 1", "TURRT0000"}})}});
     w.End();
     w.Form("EQOB");
-    WriteEqob(w, "Generator 1", 1, 100, 10, {"Power Up", "Power Down"}, {{"ENRG", Words16({120, 12, 20})}});
-    WriteEqob(w, "Shields 1", 2, 100, 40, {"Shield Hit", "Shield Drain"}, {{"SHLD", Words16({80, 40, 30, 10})}});
-    WriteEqob(w, "Armor 2", 3, 40, 0, {"Armor Hit"}, {});
-    WriteEqob(w, "Armor 13", 3, 60, 0, {"Armor Hit"}, {});
-    WriteEqob(w, "Hardening 1", 9, -1, 5, {}, {{"HARD", Words16({1, 1})}, {"HARD", Words16({25, 50})}});
+    WriteEqob(w, "Generator 1", 1, 100, 10, {"Power Up", "Power Down"}, {{"ENRG", Words16({120, 12, 20})}}, SystemMount(2, 2, 1));
+    WriteEqob(w, "Shields 1", 2, 100, 40, {"Shield Hit", "Shield Drain"}, {{"SHLD", Words16({80, 40, 30, 10})}}, SystemMount(2, 1, 0));
+    WriteEqob(w, "Armor 2", 3, 40, 0, {"Armor Hit"}, {}, SystemMount(1, 2, 3));
+    WriteEqob(w, "Armor 13", 3, 60, 0, {"Armor Hit"}, {}, SystemMount(1, 2, 3));
+    WriteEqob(w, "Hardening 1", 9, -1, 5, {}, {{"HARD", Words16({25, 50})}}, SystemMount(1, 1, 0));
     // ECM: chances against homing modes 2 and 3 (per cent), range.
-    WriteEqob(w, "ECM 1", 10, 50, 15, {"ECM On", "ECM Off", "Missile Alert"}, {{"ECM ", Words16({40, 30, 1000})}});
+    WriteEqob(w, "ECM 1", 10, 50, 15, {"ECM On", "ECM Off", "Missile Alert"}, {{"ECM ", Words16({40, 30, 1000})}}, SystemMount(1, 1, 0));
     // CLOK: EMP surge, stealth level, a kept word, emission per cent, reserved power.
-    WriteEqob(w, "Cloak 1", 11, 50, 30, {"Cloak On", "Cloak Off"}, {{"CLOK", Words16({20, 80, 0, 25, 5})}});
-    WriteEqob(w, "Jammer 1", 12, 50, 20, {"Jammer On"}, {{"JAMM", Words16({2000, 60})}});
-    WriteEqob(w, "Repair 1", 13, -1, 10, {"Repair"}, {{"REPR", Words16({500, 10})}});
-    WriteEqob(w, "Decoy 1", 15, 40, 5, {"Decoy Launch"}, {{"LINK", Field("Decoy", 16)}, {"DECY", Words16({30, 50, 10000})}});
+    WriteEqob(w, "Cloak 1", 11, 50, 30, {"Cloak On", "Cloak Off"}, {{"CLOK", Words16({20, 80, 0, 25, 5})}}, SystemMount(2, 1, 0));
+    WriteEqob(w, "Jammer 1", 12, 50, 20, {"Jammer On"}, {{"JAMM", Words16({2000, 60})}}, SystemMount(1, 1, 0));
+    WriteEqob(w, "Repair 1", 13, -1, 10, {"Repair"}, {{"REPR", Words16({500, 10})}}, SystemMount(1, 1, 0));
+    WriteEqob(w, "Decoy 1", 15, 40, 5, {"Decoy Launch"}, {{"LINK", Field("Decoy", 16)}, {"DECY", Words16({30, 50, 10000})}}, SystemMount(1, 1, 0));
     WriteEqob(w, "Radar 1", 4, 80, 10, {"Radar Range", "Radar Active", "Radar Passive"},
-              {{"RADR", Words16({2000, 8000, 1, 95, 40, 90, 20})}});
+              {{"RADR", Words16({2000, 8000, 1, 95, 40, 90, 20})}}, SystemMount(2, 1, 2));
     // TARG: gain, loss, range, then a 10-degree cone in 16.16 at bytes 6 to 9.
     WriteEqob(w, "Targeting 1", 5, 60, 10, {"Target Select", "Lock Tone A", "Lock Tone B"},
-              {{"TARG", Join({Words16({50, 30, 6000}), Words32({10 << 16})})}});
-    WriteEqob(w, "Flight 1", 6, 50, 5, {}, {{"FLGT", Words16({50, 100, 150, 50, 80, 100, 10})}, {"CTRL", Text("ctrl.iff")}});
-    WriteEqob(w, "Engine 1", 7, 100, 30, {"Engine", "Boost"}, {{"ENGI", Words16({10, 100, 20, 60, 50})}});
+              {{"TARG", Join({Words16({50, 30, 6000}), Words32({10 << 16})})}}, SystemMount(1, 1, 2));
+    WriteEqob(w, "Flight 1", 6, 50, 5, {}, {{"FLGT", Words16({50, 100, 150, 50, 80, 100, 10})}, {"CTRL", Text("ctrl.iff")}}, SystemMount(1, 1, 2));
+    WriteEqob(w, "Engine 1", 7, 100, 30, {"Engine", "Boost"}, {{"ENGI", Words16({10, 100, 20, 60, 50})}}, SystemMount(2, 2, 4));
     // WEAP: energy per shot, refire delay (a gun's rate), ammunition, damage words 1, 2, 4, 5, 3,
     // lifetime or range, lock class, EMP charge.
     WriteEqob(w, "Laser Cannon", 21, 60, 8, {"Laser"},
-              {{"WEAP", Words16({2, 10, 500, 30, 20, 0, 0, 10, 1500, 1, 0})}, {"EXPL", Field("Hit Spark", 16)}});
+              {{"WEAP", Words16({2, 10, 500, 30, 20, 0, 0, 10, 1500, 1, 0})}, {"EXPL", Field("Hit Spark", 16)}}, WeaponMount(1));
     // The raider's gun: one energy a shot, 40 shots a second; a second of fire
     // drains 300 of shields and does hull damage of 400 and 200 (WEAP words 3,
     // 7 and 6).
     WriteEqob(w, "Raider Gun", 21, 60, 8, {"Laser"},
-              {{"WEAP", Words16({1, 40, 4000, 300, 20, 0, 200, 400, 1200, 1, 0})}, {"EXPL", Field("Hit Spark", 16)}});
+              {{"WEAP", Words16({1, 40, 4000, 300, 20, 0, 200, 400, 1200, 1, 0})}, {"EXPL", Field("Hit Spark", 16)}}, WeaponMount(1));
     WriteEqob(w, "Ion Beam 1", 20, 60, 20, {"Beam"},
-              {{"WEAP", Words16({30, 0, 0, 40, 30, 0, 0, 20, 2000, 0, 5})}, {"BEAM", Field("Ion Beam", 16)}});
+              {{"WEAP", Words16({30, 0, 0, 40, 30, 0, 0, 20, 2000, 0, 5})}, {"BEAM", Field("Ion Beam", 16)}}, WeaponMount(2));
     WriteEqob(w, "Missile Rack 1", 22, 40, 0, {"Missile Launch"},
-              {{"WEAP", Words16({0, 1000, 2, 200, 150, 0, 0, 100, 20, 2, 0})}, {"LINK", Field("Missile 29", 16)}});
+              {{"WEAP", Words16({0, 1000, 2, 200, 150, 0, 0, 100, 20, 2, 0})}, {"LINK", Field("Missile 29", 16)}}, WeaponMount(1));
     WriteEqob(w, "Mine Layer 1", 24, 40, 0, {"Mine Drop"},
-              {{"WEAP", Words16({0, 2000, 0, 300, 200, 0, 0, 150, 0, 0, 0})}, {"LINK", Field("Mine", 16)}});
-    WriteEqob(w, "Sensor 1", 14, 30, 5, {"Probe Launch"}, {{"LINK", Field("Missile 29", 16)}, {"SENS", Words16({0, 12000, 0, 80, 0, 20000})}});
+              {{"WEAP", Words16({0, 2000, 0, 300, 200, 0, 0, 150, 0, 0, 0})}, {"LINK", Field("Mine", 16)}}, WeaponMount(0));
+    WriteEqob(w, "Sensor 1", 14, 30, 5, {"Probe Launch"}, {{"LINK", Field("Missile 29", 16)}, {"SENS", Words16({0, 12000, 0, 80, 0, 20000})}}, SystemMount(1, 1, 0));
     w.End().End();
     return w.Close();
 }

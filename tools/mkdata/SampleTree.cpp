@@ -5,6 +5,8 @@
 #include <fstream>
 #include <string>
 
+#include "game/DataDirectories.h"
+#include "tools/mkdata/CareerData.h"
 #include "tools/mkdata/DefinitionData.h"
 #include "tools/mkdata/FontData.h"
 #include "tools/mkdata/CursorData.h"
@@ -100,6 +102,10 @@ bool WriteSampleTree(const std::string& rootText, std::string* failure) {
     if (WriteSampleDefinitions((root / "data").c_str()) != kStatusOk) {
         return fail("cannot write the definitions in " + (root / "data").string());
     }
+    const fs::path hulls = root / "option" / "outfit1.iff";
+    if (WriteSampleHulls(hulls.c_str()) != kStatusOk) return fail("cannot write " + hulls.string());
+    const fs::path roster = root / "data" / "wingmen.iff";
+    if (WriteSampleRoster(roster.c_str()) != kStatusOk) return fail("cannot write " + roster.string());
     const fs::path sounds = root / "data" / "fx.iff";
     if (WriteSoundFile(sounds.c_str(), SampleSounds(), WriteEffectRecords) != kStatusOk) {
         return fail("cannot write " + sounds.string());
@@ -129,10 +135,16 @@ bool WriteSampleTree(const std::string& rootText, std::string* failure) {
     }
     // A saved game for the load screen and a pilot for the lobby, in the
     // game's folder beside its options file.
+    // Their careers are new ones of this tree: ships, catalogue and roster.
+    const DataDirectories previous = g_dataDirs;
+    g_dataDirs.Find(root.string());
     const fs::path save = root / "slot0.sav";
-    if (WriteSampleSave(save.c_str()) != kStatusOk) return fail("cannot write " + save.string());
     const fs::path pilot = root / "Korvane.plr";
-    if (WriteSamplePilot(pilot.c_str()) != kStatusOk) return fail("cannot write " + pilot.string());
+    const bool saved = WriteSampleSave(save.c_str()) == kStatusOk;
+    const bool piloted = saved && WriteSamplePilot(pilot.c_str()) == kStatusOk;
+    g_dataDirs = previous;
+    if (!saved) return fail("cannot write " + save.string());
+    if (!piloted) return fail("cannot write " + pilot.string());
     const fs::path dust = root / "cel" / "dust.iff";
     if (WriteDustSprites(dust.c_str()) != kStatusOk) return fail("cannot write " + dust.string());
     const fs::path cursors = root / "data" / "cursors.iff";

@@ -9,8 +9,7 @@
 
 namespace {
 
-CareerRecord SampleCareer() {
-    CareerRecord career(0);
+void FillSampleCareer(CareerRecord& career) {
     std::strcpy(career.callsign, "Kestrel");
     career.funds = 25000;
     career.kills = 12;
@@ -18,13 +17,13 @@ CareerRecord SampleCareer() {
     career.accuracyValue = 48;
     career.face = 2;
     career.logo = 5;
-    return career;
 }
 
 }  // namespace
 
 Status WriteSampleSave(const char* path) {
-    const CareerRecord career = SampleCareer();
+    CareerRecord career(0);
+    FillSampleCareer(career);
     XorChunkStream stream;
     Status status = stream.Open(path, kOpenWrite | kOpenCreate);
     if (status != kStatusOk) return status;
@@ -40,7 +39,8 @@ Status WriteSampleSave(const char* path) {
 }
 
 Status WriteSamplePilot(const char* path) {
-    const CareerRecord career = SampleCareer();
+    CareerRecord career(0);
+    FillSampleCareer(career);
     XorChunkStream stream;
     Status status = stream.Open(path, kOpenWrite | kOpenCreate);
     if (status != kStatusOk) return status;

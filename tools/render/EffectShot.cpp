@@ -21,7 +21,7 @@
 #include "engine/IffFile.h"
 #include "game/DataDirectories.h"
 #include "game/SceneLoaders.h"
-#include "mission/DefinitionFormat.h"
+#include "game/DefinitionFormat.h"
 #include "objects/effects/Nebula.h"
 #include "objects/effects/SpaceDust.h"
 #include <algorithm>

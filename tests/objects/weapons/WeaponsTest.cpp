@@ -139,7 +139,7 @@ TEST_F(WeaponsTest, TheFiringRulesDecideInTheirOrder) {
     int32_t index = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        *career = CareerRecord{};
+        career->options = CareerOptions{};
         ship_->empLevel = 0;
         energy_->weaponPool = 100000;
         // A label of its own: a second rack of one label would wait as the reserve.

@@ -31,6 +31,10 @@ inline constexpr uint32_t kEquipment = MakeTag("EQPT");
 inline constexpr uint32_t kDecal = MakeTag("DECL");
 inline constexpr uint32_t kSounds = MakeTag("SNDI");
 inline constexpr uint32_t kHard = MakeTag("HARD");
+inline constexpr uint32_t kDescription = MakeTag("DESC");
+// Pictures of an entry: the first FORM "XCEL" holds the list picture's cels,
+// the second the layout picture.
+inline constexpr uint32_t kCelForm = MakeTag("XCEL");
 
 // SPOB "INFO": ten i32 words.
 enum SpobInfo : int {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "engine/Status.h"
-#include "mission/DefinitionFormat.h"
+#include "game/DefinitionFormat.h"
 
 class IffFile;
 
@@ -46,6 +46,7 @@ struct EquipmentDefinition {
     int32_t info[definition_format::kEqobInfoWords] = {};
     bool hasInfo = false;
     std::string name;
+    std::string description;
     std::vector<std::string> sounds;
     std::vector<int16_t> kindWords;       // the kind chunk, or the second "HARD"
     uint32_t kindChunk = 0;

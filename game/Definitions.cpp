@@ -1,4 +1,4 @@
-#include "mission/Definitions.h"
+#include "game/Definitions.h"
 
 #include <bit>
 #include <cmath>
@@ -143,6 +143,8 @@ Status ReadEqob(IffFile& iff, EquipmentDefinition* out) {
             out->hasInfo = true;
         } else if (id == fmt::kName) {
             out->name = TextOf(bytes);
+        } else if (id == fmt::kDescription) {
+            out->description = TextOf(bytes);
         } else if (id == fmt::kSounds) {
             out->sounds = Names(bytes);
         } else if (id == fmt::kHard) {
