@@ -82,7 +82,7 @@ TEST_F(PictureControlsTest, CelsDrawAtTheirPlaceOrCentredWithAPaletteOfTheirOwn)
 }
 
 TEST_F(PictureControlsTest, EquipmentStepsWrapAndItsScreenStaysDirty) {
-    EquipmentItem items[3];
+    EquipmentItem items[3] = {{"Shields 1", 2}, {"ECM 1", 10}, {"Jammer 1", 12}};
     for (EquipmentItem& item : items) item.listPictures.push_back(MakeCel(30, 10, 1));
     EquipmentPicture picture(100, 50, FrameRect::Init(200, 100, 0), "EquipDisplay");
     for (EquipmentItem& item : items) picture.AddImage(&item);
