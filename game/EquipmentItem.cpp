@@ -6,6 +6,7 @@
 #include "display/BitmapCodec.h"
 #include "display/XfebCodec.h"
 #include "engine/ByteOrder.h"
+#include "engine/FixedText.h"
 #include "engine/IffFile.h"
 #include "game/CareerDataFiles.h"
 #include "game/CareerRecord.h"
@@ -22,8 +23,7 @@ namespace {
 constexpr int kMaxCels = 64;
 
 void CopyId(char (&to)[EquipmentItem::kIdBytes], const char* from) {
-    std::memset(to, 0, sizeof to);
-    if (from != nullptr) std::strncpy(to, from, sizeof to - 1);
+    CopyFixedText(to, from);
 }
 
 // Where k1..k8 come from: the kind's chunk and, per value, the word index

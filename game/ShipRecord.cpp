@@ -5,6 +5,7 @@
 
 #include "display/BitmapCodec.h"
 #include "engine/ByteOrder.h"
+#include "engine/FixedText.h"
 #include "engine/IffFile.h"
 #include "game/CareerDataFiles.h"
 #include "game/CareerRecord.h"
@@ -36,8 +37,7 @@ constexpr int kMaxEntries = 4096;
 constexpr uint32_t kTextBytes = 1024;
 
 void CopyName(char (&to)[ShipRecord::kNameBytes], const char* from) {
-    std::memset(to, 0, sizeof to);
-    std::strncpy(to, from != nullptr ? from : "", sizeof to - 1);
+    CopyFixedText(to, from);
 }
 
 // The area's name behind `fixed` bytes of words: none when the chunk ends

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ai/WingGroup.h"
+#include "engine/FixedText.h"
 #include "engine/PrintableText.h"
 #include "engine/Random.h"
 #include "game/CareerRecord.h"
@@ -154,8 +155,8 @@ void LaunchWingmen(GameState& game, const SpaceObject& player, WingGroup* wing) 
         ShipRecord* const record = career.GetShip(i);
         if (record == nullptr || record->pilot == nullptr || i == career.GetSelectedShipIndex()) continue;
         spawn_records::AiShip ship;
-        std::strncpy(ship.definition, record->hullId, sizeof ship.definition - 1);
-        std::strncpy(ship.names[0], record->pilot->name.c_str(), sizeof ship.names[0] - 1);
+        CopyFixedText(ship.definition, record->hullId);
+        CopyFixedText(ship.names[0], record->pilot->name.c_str());
         ship.transform[0] = ship.transform[4] = ship.transform[8] = 1.0f;
         ++slot;
         ship.position[0] = player.Position().x + float(slot % 2 == 1 ? kWingmanSpacing : -kWingmanSpacing) * float((slot + 1) / 2);
