@@ -5,6 +5,7 @@
 #include <fstream>
 #include <string>
 
+#include "tools/mkdata/MenuArtData.h"
 #include "tools/mkdata/DefinitionData.h"
 #include "tools/mkdata/FontData.h"
 #include "tools/mkdata/CursorData.h"
@@ -133,6 +134,7 @@ bool WriteSampleTree(const std::string& rootText, std::string* failure) {
     if (WriteSampleSave(save.c_str()) != kStatusOk) return fail("cannot write " + save.string());
     const fs::path pilot = root / "Korvane.plr";
     if (WriteSamplePilot(pilot.c_str()) != kStatusOk) return fail("cannot write " + pilot.string());
+    if (WriteMenuArt(root.string()) != kStatusOk) return fail("cannot write the menus' art under " + root.string());
     const fs::path dust = root / "cel" / "dust.iff";
     if (WriteDustSprites(dust.c_str()) != kStatusOk) return fail("cannot write " + dust.string());
     const fs::path cursors = root / "data" / "cursors.iff";
