@@ -540,11 +540,28 @@ bool RunInitialOptions(GameState& game) {
         return 0;
     };
     game.flipFrame = FlipFrame;
+    // The screen's palette is its own: the intro after it has the main one.
+    Palette* const mainPalette = g_gameCanvas != nullptr ? g_gameCanvas->palette : nullptr;
     auto* const screen = new InitialOptionsScreen();
+    // Without its map nothing on the screen answers: a data tree without the
+    // menus goes straight on.
+    int32_t events = 0;
+    screen->eventMap->ForEachEvent([&events](InputTrigger*) {
+        ++events;
+        return 1;
+    });
+    if (events == 0) {
+        delete screen;
+        game.pumpMessages = nullptr;
+        game.flipFrame = nullptr;
+        Say("Initial options: no map, passed over");
+        return true;
+    }
     game.currentScreen = screen;
     while (game.currentScreen != nullptr && !quit) game.currentScreen->Run();
     game.currentScreen = nullptr;
     delete screen;
+    if (g_gameCanvas != nullptr) g_gameCanvas->palette = mainPalette;
     game.pumpMessages = nullptr;
     game.flipFrame = nullptr;
     std::printf("Initial options: mode %d, start mode %d, difficulty %d, driver %d\n", game.mode, game.startMode,
