@@ -186,8 +186,8 @@ Status ArtObject::LoadPictures(IffFile& file) {
     const uint32_t level = file.Level();
     Status status;
     while ((status = file.FindForm(kPictureForm)) == kStatusOk) {
-        static const FrameRect kZero = FrameRect::Init(0, 0, 0);
-        auto* const picture = new AnimatedPicture(0, 0, kZero, kZero, kZero, "");
+        const FrameRect zero = FrameRect::Init(0, 0, 0);
+        auto* const picture = new AnimatedPicture(0, 0, zero, zero, zero, "");
         if (file.Descend() == kStatusOk) {
             if (file.FindChunk(kNameChunk) == kStatusOk) {
                 picture->SetName(art_file::ReadName(file, kMaxNameBytes).c_str());
