@@ -674,6 +674,17 @@ int32_t GameState::LoadPlaceScreens(int32_t place) {
     return built;
 }
 
+Screen* GameState::BuildScreen(ScreenSlot slot) {
+    const int32_t index = static_cast<int32_t>(slot);
+    if (index < 0 || index >= kScreenSlotCount) return nullptr;
+    const ScreenFactory& factory = g_screenFactories[index];
+    if (screens_[index] == nullptr && factory.create != nullptr) {
+        screens_[index] = factory.create(*this);
+        if (screens_[index] != nullptr) screenDeleters_[index] = factory.destroy;
+    }
+    return screens_[index];
+}
+
 void GameState::DeleteScreens() {
     currentScreen = nullptr;
     nextScreen = nullptr;

@@ -227,6 +227,9 @@ public:
     // The slot's screen (none when it is empty) becomes the next screen;
     // the loop names the slot when it finds it empty.
     void SelectNextScreen(ScreenSlot slot);
+    // Builds the registered screen of that one slot when it is missing (the
+    // start-up's tutorial pop-up); the slot's screen, or null.
+    Screen* BuildScreen(ScreenSlot slot);
 
     // The frame loop the screens run on, which the shell provides: one pass
     // of the message pump (0 once the program quits) and the frame shown.
@@ -264,6 +267,9 @@ public:
     void StartNewCareer();
 
     int32_t cheatUsed = 0;     // set when a play aid is on
+    // Screens show their tutorial overview on opening while set; the
+    // pop-up's "Tutorial Deactivate" clears it for the run. Never saved.
+    int32_t tutorialsEnabled = 1;
     std::string missionName;   // what SetUpMission loads for the career
     int32_t plotCounter = 0;   // +1 for each campaign offer accepted
     int32_t dustShown = 1;     // the space-dust option in force

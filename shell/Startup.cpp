@@ -47,6 +47,10 @@
 #include "game/GameState.h"
 #include "game/KeyMapFile.h"
 #include "shell/LaunchOptions.h"
+#include "screens/GameMenus.h"
+#include "screens/InitialOptionsScreen.h"
+#include "ui/MenuScreen.h"
+#include "ui/Screen.h"
 #include "shell/MainLoop.h"
 #include "shell/MissionFlight.h"
 #include "mission/MissionSetUp.h"
@@ -143,7 +147,10 @@ void ShutDown(Session& session) {
     // at; neither reads them on the way out.
     // The flight's objects go before the world they may point into.
     if (g_gameState != nullptr) g_gameState->ClearFlight();
-    // The screens' sounds go while the sound device they play on is there.
+    // The screens, then the sprite art they shared, then their sounds while
+    // the sound device they play on is there.
+    if (g_gameState != nullptr) g_gameState->DeleteScreens();
+    FreeMenuSpriteCache();
     FreeUiSounds();
     delete g_gameState;
     g_gameState = nullptr;
@@ -522,6 +529,47 @@ int RunMainLoop(const LaunchOptions& options) {
     return exitCode;
 }
 
+// The first screen: the player's choices on the display just started. Its
+// run goes on until no screen is current. False when the player chose to
+// quit there, or the window was closed.
+bool RunInitialOptions(GameState& game) {
+    bool quit = false;
+    game.pumpMessages = [&quit]() -> int32_t {
+        if (PumpMessages() != 0) return 1;
+        quit = true;
+        return 0;
+    };
+    game.flipFrame = FlipFrame;
+    // The screen's palette is its own: the intro after it has the main one.
+    Palette* const mainPalette = g_gameCanvas != nullptr ? g_gameCanvas->palette : nullptr;
+    auto* const screen = new InitialOptionsScreen();
+    // Without its map nothing on the screen answers: a data tree without the
+    // menus goes straight on.
+    int32_t events = 0;
+    screen->eventMap->ForEachEvent([&events](InputTrigger*) {
+        ++events;
+        return 1;
+    });
+    if (events == 0) {
+        delete screen;
+        game.pumpMessages = nullptr;
+        game.flipFrame = nullptr;
+        Say("Initial options: no map, passed over");
+        return true;
+    }
+    game.currentScreen = screen;
+    while (game.currentScreen != nullptr && !quit) game.currentScreen->Run();
+    game.currentScreen = nullptr;
+    delete screen;
+    if (g_gameCanvas != nullptr) g_gameCanvas->palette = mainPalette;
+    game.pumpMessages = nullptr;
+    game.flipFrame = nullptr;
+    std::printf("Initial options: mode %d, start mode %d, difficulty %d, driver %d\n", game.mode, game.startMode,
+                game.difficulty, g_graphicsDriver);
+    std::fflush(stdout);
+    return !quit && game.mode != GameState::kModeQuit;
+}
+
 }  // namespace
 
 IntroEnd RunIntroLoop(platform::Window& window, DisplayDriver& display, int32_t frameLimit, int32_t* framesShown) {
@@ -671,6 +719,9 @@ int RunGame(const LaunchOptions& options) {
     // The options file, once the options screen reads it, goes before this.
     g_gameState->ApplyOptions(1);
     session.cursor = LoadCursor();
+    // The tutorial pop-up, which any screen lays over itself, once the cursor is there.
+    RegisterGameMenus();
+    g_gameState->BuildScreen(ScreenSlot::kTutorial);
     LoadFx();
     std::printf("Lens flares: %d defined\n", g_flareTable.Count());
     // The intro movie before the fonts and the banner; a key skips it at once.
@@ -699,6 +750,18 @@ int RunGame(const LaunchOptions& options) {
         ShutDown(session);
         Say("Shut down");
         return code;
+    }
+
+    // The first screen, unless nobody could answer it: a run without a
+    // window, a script or a picture to take goes on as the intro does.
+    if (!g_mainWindow->Headless() || scripted) {
+        if (!RunInitialOptions(*g_gameState)) {
+            int code = g_gameState->mode == GameState::kModeQuit ? 0 : g_mainWindow->ExitCode();
+            if (code == 0 && session.pump->FailedShots() > 0) code = 1;
+            ShutDown(session);
+            Say("Shut down");
+            return code;
+        }
     }
 
     DrawIntroScreen(*g_gameCanvas, session.bannerFont);

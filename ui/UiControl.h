@@ -50,6 +50,8 @@ public:
     void UpdateRegion();
 
     const std::string& Name() const { return name_; }
+    // The art loaders name a control once they have read its entry.
+    void SetName(const char* text) { name_ = text != nullptr ? text : ""; }
     const FrameRect* Region() const { return region_.get(); }
     int32_t RegionLeft() const { return region_ != nullptr ? region_[0].screenX : 0; }
     int32_t RegionTop() const { return region_ != nullptr ? region_[0].screenY : 0; }

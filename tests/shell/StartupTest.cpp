@@ -37,6 +37,7 @@
 #include "tests/support/ScopedInstall.h"
 #include "tests/support/TempDir.h"
 #include "tools/mkdata/FontData.h"
+#include "tools/mkdata/MenuArtData.h"
 #include "tools/mkdata/PaletteData.h"
 
 namespace {
@@ -213,6 +214,34 @@ TEST_F(StartupTest, AScriptedIntroEndsAtItsKeyAndItsPictureIsTheGoldenIntro) {
     ASSERT_TRUE(ReadStoredPng(dir_.Str() + "/three.png", &shot));
     EXPECT_TRUE(MatchesGolden(shot, "intro"));
     ExpectNothingLeft();
+}
+
+// With the menus' art the first screen comes before the intro: its
+// picture is a pass's shot, and Escape there writes "vorn.cfg" and ends
+// the run at once, successfully. A run without a script skips it.
+TEST_F(StartupTest, TheFirstScreenAnswersAScriptAndItsExitEndsTheRun) {
+    WriteTree();
+    ASSERT_EQ(WriteMenuArt(dir_.Str()), kStatusOk);
+    dir_.WriteFile("shot.txt", "at 2 move 320 240\n");
+    LaunchOptions options = Options();
+    options.script = dir_.Str() + "/shot.txt";
+    options.shots = {{5, dir_.Str() + "/init.png"}};
+    EXPECT_EQ(RunGame(options), 0);
+    RgbImage shot;
+    ASSERT_TRUE(ReadStoredPng(dir_.Str() + "/init.png", &shot));
+    EXPECT_EQ(shot.width, 640);
+    std::filesystem::remove(dir_.Path() / "vorn.cfg");
+
+    dir_.WriteFile("exit.txt", "at 5 key Escape\n");
+    options.script = dir_.Str() + "/exit.txt";
+    options.shots.clear();
+    EXPECT_EQ(RunGame(options), 0);
+    EXPECT_EQ(FileContents(dir_.Path() / "vorn.cfg").size(), 44u);
+    ExpectNothingLeft();
+
+    std::filesystem::remove(dir_.Path() / "vorn.cfg");
+    EXPECT_EQ(RunGame(Options()), 0);
+    EXPECT_FALSE(std::filesystem::exists(dir_.Path() / "vorn.cfg"));
 }
 
 TEST_F(StartupTest, TwoScriptedRunsWriteTheSamePicture) {

@@ -1,0 +1,300 @@
+#include "ui/MenuScreen.h"
+
+#include <string>
+
+#include "display/Canvas.h"
+#include "engine/FileWrappers.h"
+#include "engine/IffFile.h"
+#include "engine/input/InputSystem.h"
+#include "game/DataDirectories.h"
+#include "game/DrawString.h"
+#include "game/GameState.h"
+#include "game/SoftCursor.h"
+#include "ui/ArtObject.h"
+#include "ui/BitmapButton.h"
+#include "ui/HotspotFocus.h"
+#include "ui/TimedAnimation.h"
+
+DynArray<MenuSpriteCacheEntry*> g_menuSpriteCache;
+int32_t g_eventDispatchState = 1;
+
+namespace {
+
+constexpr const char* kOptArtFile = "optart.iff";
+constexpr uint32_t kArtFileForm = MakeTag("OPTI");
+constexpr uint32_t kArtItemForm = MakeTag("ARTW");
+constexpr uint32_t kNameChunk = MakeTag("NAME");
+constexpr uint32_t kIdleForm = MakeTag("IDLE");
+constexpr uint32_t kHighlightForm = MakeTag("HIGH");
+constexpr uint32_t kClickForm = MakeTag("CLIK");
+
+void DeleteEntryAt(int32_t index) {
+    MenuSpriteCacheEntry* const entry = g_menuSpriteCache[index];
+    delete entry->control;
+    delete entry;
+    g_menuSpriteCache.RemoveAt(index);
+}
+
+MenuSpriteCacheEntry* FindEntry(const BitmapButton* control) {
+    for (MenuSpriteCacheEntry* const entry : g_menuSpriteCache) {
+        if (entry->control == control) return entry;
+    }
+    return nullptr;
+}
+
+GameState* Game() { return g_gameState; }
+
+}  // namespace
+
+MenuScreen::MenuScreen(const char* screenName) : Screen(screenName) {}
+
+MenuScreen::~MenuScreen() {
+    for (ArtObject* const panel : artObjects) delete panel;
+    artObjects.Clear();
+    // What no open screen shows goes with any menu screen; the rest stays
+    // for the screens that show it.
+    for (int32_t i = 0; i < g_menuSpriteCache.Count();) {
+        if (g_menuSpriteCache[i]->users > 0) {
+            ++i;
+            continue;
+        }
+        DeleteEntryAt(i);
+    }
+    if (g_menuSpriteCache.Count() == 0) g_menuSpriteCache.Clear();
+    panelStack.Clear();
+}
+
+void MenuScreen::OpenPanels() {
+    transitionPhase = kPhaseOpening;
+    if (Game() != nullptr && Game()->cursor != nullptr) {
+        Game()->cursor->ClearDrawnFlag();
+        Game()->cursor->repaint = true;
+    }
+    for (ArtObject* const panel : artObjects) {
+        for (const SpriteDef* const def : panel->spriteDefs) {
+            MenuSpriteCacheEntry* found = nullptr;
+            for (MenuSpriteCacheEntry* const entry : g_menuSpriteCache) {
+                if (entry->control->Name() == def->uniqueName) {
+                    found = entry;
+                    break;
+                }
+            }
+            if (found == nullptr) {
+                BitmapButton* const control = LoadOptArtButton(def->baseName.c_str(), def->uniqueName.c_str());
+                // Art that "optart.iff" lacks is neither placed nor cached.
+                if (control == nullptr) continue;
+                found = new MenuSpriteCacheEntry;
+                found->control = control;
+                g_menuSpriteCache.Append(found);
+            }
+            found->idleCount = 0;
+            ++found->users;
+            panel->spriteInstances.Append(new SpriteInstance{found->control, int32_t(def->x), int32_t(def->y)});
+        }
+        panel->AttachImages();
+    }
+    for (int32_t i = 0; i < g_menuSpriteCache.Count();) {
+        const MenuSpriteCacheEntry* const entry = g_menuSpriteCache[i];
+        if (entry->idleCount >= kCacheIdleLimit && entry->users == 0) {
+            DeleteEntryAt(i);
+        } else {
+            ++i;
+        }
+    }
+    ApplyPanelPalette(currentPanel);
+    if (g_graphicsDriver == kGraphicsDriverDirect3d) continuousRedraw = 1;
+}
+
+void MenuScreen::Open() {
+    OpenPanels();
+    g_hotspotFocus = 0;
+}
+
+void MenuScreen::Close() {
+    Screen::Close();
+    for (ArtObject* const panel : artObjects) {
+        for (UiControl* const control : panel->controls) control->UnlockImages();
+        for (SpriteInstance* const instance : panel->spriteInstances) {
+            if (instance->control != nullptr) instance->control->UnlockImages();
+        }
+    }
+    for (MenuSpriteCacheEntry* const entry : g_menuSpriteCache) ++entry->idleCount;
+    for (ArtObject* const panel : artObjects) {
+        for (SpriteInstance* const instance : panel->spriteInstances) {
+            MenuSpriteCacheEntry* const entry = FindEntry(instance->control);
+            if (entry != nullptr && entry->users > 0) --entry->users;
+        }
+        panel->FreeSpriteInstances();
+    }
+    panelStack.Clear();
+}
+
+void MenuScreen::ReadEvents() {
+    KeySet all;
+    all = ~all;
+    InputSystem* const input = Game() != nullptr ? Game()->Input() : nullptr;
+    if (input != nullptr) input->Update();
+    currentEvents.Assign(eventMap->Poll(all));
+    if (input != nullptr) input->Snapshot();
+    KeySet edges;
+    for (int i = 0; i < KeySet::kWords; ++i) {
+        edges.words[i] = currentEvents.words[i] & ~previousEvents.words[i];
+        previousEvents.words[i] = currentEvents.words[i];
+    }
+    edgeEvents.Assign(edges);
+}
+
+int32_t MenuScreen::Draw() {
+    int32_t result = 1;
+    ReadEvents();
+    const int32_t keptPressed = pressedFlag;
+    pressedFlag = 0;
+    const bool blocked = g_eventDispatchState == -1 ||
+                         (g_eventDispatchState == 0 && currentEvents.TestEvent(kDispatchHoldCode));
+    if (tutorialActive == 0 && !blocked) {
+        g_eventDispatchState = 1;
+        if (!currentEvents.IsEmpty() && transitionPhase == kPhaseNone) {
+            for (uint32_t event = 0; event < KeySet::kBits && g_eventDispatchState != 0; ++event) {
+                const uint16_t code = EventKey(event);
+                if (!currentEvents.TestEvent(code)) continue;
+                if (HandleEvent(code) == 0) {
+                    result = 0;
+                    break;
+                }
+            }
+        }
+    }
+    UpdateCursor();
+    if (dirty == 0 && pressedFlag != keptPressed) dirty = 1;
+    if (continuousRedraw != 0) dirty = 1;
+    for (int32_t i = panelStack.Count() - 1; i >= 0; --i) panelStack[i]->Draw(transitionPhase);
+    if (currentPanel != nullptr) currentPanel->Draw(transitionPhase);
+    Update();
+    return StepTransition(result);
+}
+
+int32_t MenuScreen::StepTransition(int32_t result) {
+    // A screen that ends during a transition finishes it in this pass, as
+    // long as the steps still change something.
+    for (;;) {
+        if (transitionPhase == kPhaseNone) break;
+        const int32_t phaseBefore = transitionPhase;
+        const ArtObject* const panelBefore = currentPanel;
+        const int32_t stackBefore = panelStack.Count();
+        bool moved = false;
+        if (transitionPhase == kPhaseOpening) {
+            if (currentPanel == nullptr || currentPanel->StepForward() == 0) {
+                transitionPhase = kPhaseNone;
+                if (currentPanel != nullptr) currentPanel->alwaysDraw = 1;
+            } else {
+                moved = true;
+            }
+        } else if (transitionPhase == kPhaseClosing) {
+            if (pushPanel != nullptr && pushPanel == currentPanel) {
+                panelStack.Append(currentPanel);
+                currentPanel = nextPanel;
+                transitionPhase = kPhaseOpening;
+                ApplyPanelPalette(currentPanel);
+                nextPanel = pushPanel = nullptr;
+            } else if (nextPanel != nullptr && nextPanel == currentPanel) {
+                transitionPhase = kPhaseNone;
+                nextPanel = pushPanel = nullptr;
+                ApplyPanelPalette(currentPanel);
+            } else if (currentPanel != nullptr && currentPanel->StepBack() != 0) {
+                moved = true;
+            } else if (nextPanel == nullptr && panelStack.Count() == 0) {
+                transitionPhase = kPhaseNone;
+                result = 0;
+            } else if (panelStack.Count() > 0) {
+                currentPanel = panelStack[panelStack.Count() - 1];
+                panelStack.RemoveAt(panelStack.Count() - 1);
+                ApplyPanelPalette(currentPanel);
+            } else if (pushPanel == nullptr) {
+                currentPanel = nextPanel;
+                transitionPhase = kPhaseOpening;
+                ApplyPanelPalette(currentPanel);
+                nextPanel = pushPanel = nullptr;
+            }
+        }
+        if (result != 0) break;
+        // A closing step that still moves controls has changed something too.
+        const bool changed = moved || transitionPhase != phaseBefore || currentPanel != panelBefore ||
+                             panelStack.Count() != stackBefore;
+        if (!changed) break;
+    }
+    return result;
+}
+
+void MenuScreen::UpdateCursor() {
+    for (const TimedAnimation* const animation : roomAnimations) {
+        if (animation->triggered != 0) {
+            if (Game() != nullptr && Game()->cursor != nullptr) {
+                Game()->cursor->SetShape(SoftCursor::kShapeHighlight, -1, 1);
+            }
+            return;
+        }
+    }
+    if (currentPanel != nullptr) currentPanel->UpdateCursor();
+}
+
+int32_t MenuScreen::ContainsId(const ArtObject* panel) const {
+    for (const ArtObject* const kept : panelStack) {
+        if (kept == panel) return 1;
+    }
+    return 0;
+}
+
+void MenuScreen::ApplyPanelPalette(const ArtObject* panel) {
+    if (panel != nullptr) panel->ApplyPalette();
+}
+
+BitmapButton* LoadOptArtButton(const char* baseName, const char* name) {
+    const std::string path = g_dataDirs.Prefix(DataDir::kOption) + kOptArtFile;
+    IffFile file(0);
+    if (file.OpenFile(path.c_str(), kOpenRead) != kStatusOk) return nullptr;
+    return LoadOptArtButton(file, baseName, name);
+}
+
+BitmapButton* LoadOptArtButton(IffFile& file, const char* baseName, const char* name) {
+    if (baseName == nullptr) return nullptr;
+    const uint32_t top = file.Level();
+    if (file.FindForm(kArtFileForm) != kStatusOk || file.Descend() != kStatusOk) return nullptr;
+    const uint32_t level = file.Level();
+    BitmapButton* button = nullptr;
+    while (button == nullptr && file.FindForm(kArtItemForm) == kStatusOk) {
+        if (file.Descend() != kStatusOk) continue;
+        if (file.FindChunk(kNameChunk) != kStatusOk ||
+            art_file::ReadName(file, ArtObject::kMaxNameBytes) != baseName) {
+            art_file::LeaveTo(file, level);
+            continue;
+        }
+        button = new BitmapButton();
+        button->SetName(name);
+        // The idle frames follow the name.
+        if (file.FindForm(kIdleForm) == kStatusOk) {
+            art_file::ReadCels(file, [&](std::unique_ptr<Bitmap> cel) {
+                art_file::PlaceByCel(*button, *cel);
+                button->AddIdleFrame(std::move(cel));
+            });
+        }
+        file.Rewind(0);
+        if (file.FindForm(kHighlightForm) == kStatusOk) {
+            art_file::ReadCels(file, [&](std::unique_ptr<Bitmap> cel) { button->AddHighlightFrame(std::move(cel)); });
+        }
+        file.Rewind(0);
+        if (file.FindForm(kClickForm) == kStatusOk) {
+            bool first = true;
+            art_file::ReadCels(file, [&](std::unique_ptr<Bitmap> cel) {
+                if (first) button->SetClickPicture(std::move(cel));
+                first = false;
+            });
+        }
+    }
+    art_file::LeaveTo(file, top);
+    return button;
+}
+
+void FreeMenuSpriteCache() {
+    while (g_menuSpriteCache.Count() > 0) DeleteEntryAt(g_menuSpriteCache.Count() - 1);
+    g_menuSpriteCache.Clear();
+}

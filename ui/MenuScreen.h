@@ -1,0 +1,80 @@
+#pragma once
+#include <cstdint>
+
+#include "engine/DynArray.h"
+#include "ui/Screen.h"
+
+class ArtObject;
+class BitmapButton;
+class IffFile;
+
+// A screen of panels: one panel is current, others may be kept open on a
+// stack beneath it, and a handler moves between them with an animated
+// transition (transitionPhase 1 opening, 2 closing). The small buttons its
+// art files place as sprites come from the shared "optart.iff" through the
+// process-wide sprite cache.
+class MenuScreen : public Screen {
+public:
+    static constexpr int32_t kPhaseNone = 0;
+    static constexpr int32_t kPhaseOpening = 1;
+    static constexpr int32_t kPhaseClosing = 2;
+    // A cache entry no screen has used for this many closings goes at the
+    // next Open.
+    static constexpr int32_t kCacheIdleLimit = 30;
+    // Held, this event keeps a pass that a handler ended from starting again.
+    static constexpr uint16_t kDispatchHoldCode = 0x0102;
+
+    explicit MenuScreen(const char* screenName);
+    ~MenuScreen() override;
+
+    void Open() override;
+    void Close() override;
+    // One pass: dispatch under g_eventDispatchState, the cursor, the panels
+    // drawn, the transition stepped. 0 ends the screen.
+    int32_t Draw() override;
+    void UpdateCursor() override;
+
+    // 1 when the panel lies on the stack.
+    int32_t ContainsId(const ArtObject* panel) const;
+    // The transition steps of one pass after the pass's result; while the
+    // result is 0 they repeat as long as they change something. The result.
+    int32_t StepTransition(int32_t result);
+
+    DynArray<ArtObject*> panelStack;   // not owned; the most recent last
+    DynArray<ArtObject*> artObjects;   // owned
+    ArtObject* currentPanel = nullptr;
+    ArtObject* nextPanel = nullptr;    // null: close every panel
+    ArtObject* pushPanel = nullptr;    // equal to currentPanel: keep it open beneath
+
+protected:
+    // The sprite-cache pass and the panels' images of Open, without the
+    // focus reset, for screens that keep the focus they had.
+    void OpenPanels();
+    // The event sets of the pass, read from the screen's map.
+    void ReadEvents();
+
+private:
+    static void ApplyPanelPalette(const ArtObject* panel);
+};
+
+// A button of the sprite cache and the screen closings since a screen last
+// used it.
+struct MenuSpriteCacheEntry {
+    BitmapButton* control = nullptr;   // owned
+    int32_t idleCount = 0;
+    // Sprites of open screens that show the button: while any does, the
+    // entry is freed neither by the eviction nor by a screen's destruction.
+    int32_t users = 0;
+};
+
+extern DynArray<MenuSpriteCacheEntry*> g_menuSpriteCache;
+// 1 dispatch runs; 0 a handler ended the pass; -1 dispatch is blocked.
+extern int32_t g_eventDispatchState;
+
+// A new button called `name` from the "ARTW" entry of "optart.iff" whose
+// "NAME" is `baseName`; null when there is none.
+BitmapButton* LoadOptArtButton(const char* baseName, const char* name);
+// The same from a file the caller opened, standing at its top level.
+BitmapButton* LoadOptArtButton(IffFile& file, const char* baseName, const char* name);
+// Deletes every entry of the sprite cache; at shutdown.
+void FreeMenuSpriteCache();
