@@ -10,29 +10,13 @@
 #include "engine/FileWrappers.h"
 #include "engine/IffFile.h"
 #include "game/XorChunkStream.h"
+#include "tools/mkdata/ChunkBytes.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-Bytes Words16(std::initializer_list<uint16_t> words) {
-    Bytes out;
-    for (const uint16_t word : words) {
-        out.push_back(uint8_t(word));
-        out.push_back(uint8_t(word >> 8));
-    }
-    return out;
-}
-
-Bytes Words32(std::initializer_list<int32_t> words) {
-    Bytes out(4 * words.size());
-    uint8_t* at = out.data();
-    for (const int32_t word : words) {
-        StoreLe32(at, uint32_t(word));
-        at += 4;
-    }
-    return out;
-}
+using chunk_bytes::Bytes;
+using chunk_bytes::Words16;
+using chunk_bytes::Words32;
 
 Bytes WithName(Bytes words, const char* name) {
     words.insert(words.end(), name, name + std::strlen(name) + 1);

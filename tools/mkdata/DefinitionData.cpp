@@ -14,39 +14,18 @@
 #include "engine/FileWrappers.h"
 #include "engine/IffFile.h"
 #include "game/DefinitionFormat.h"
+#include "tools/mkdata/ChunkBytes.h"
 #include "tools/mkdata/SoundData.h"
 
 namespace fmt = definition_format;
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using chunk_bytes::Bytes;
+using chunk_bytes::Words16;
+using chunk_bytes::Words32;
 
-Bytes Words32(std::initializer_list<int32_t> words) {
-    Bytes out(4 * words.size());
-    uint8_t* at = out.data();
-    for (const int32_t w : words) {
-        StoreLe32(at, uint32_t(w));
-        at += 4;
-    }
-    return out;
-}
-
-Bytes Words16(std::initializer_list<int16_t> words) {
-    Bytes out(2 * words.size());
-    uint8_t* at = out.data();
-    for (const int16_t w : words) {
-        StoreLe16(at, uint16_t(w));
-        at += 2;
-    }
-    return out;
-}
-
-Bytes Field(const char* text, size_t bytes) {
-    Bytes out(bytes, 0);
-    std::memcpy(out.data(), text, std::min(std::strlen(text), bytes - 1));
-    return out;
-}
+Bytes Field(const char* text, size_t bytes) { return chunk_bytes::FixedText(text, bytes); }
 
 Bytes Text(const std::string& text) { return Bytes(text.c_str(), text.c_str() + text.size() + 1); }
 

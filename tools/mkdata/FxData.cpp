@@ -10,26 +10,14 @@
 #include "display/XfebCodec.h"
 #include "engine/ByteOrder.h"
 #include "engine/IffFile.h"
+#include "tools/mkdata/ChunkBytes.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using chunk_bytes::Bytes;
 
-Bytes Words(std::initializer_list<int32_t> words) {
-    Bytes out;
-    for (const int32_t w : words) {
-        uint8_t b[4];
-        StoreLe32(b, uint32_t(w));
-        out.insert(out.end(), b, b + 4);
-    }
-    return out;
-}
-
-Bytes Name(const char* text, size_t bytes = 16) {
-    Bytes out(bytes, 0);
-    std::memcpy(out.data(), text, std::min(std::strlen(text), bytes - 1));
-    return out;
-}
+Bytes Words(std::initializer_list<int32_t> words) { return chunk_bytes::Words32(words); }
+Bytes Name(const char* text, size_t bytes = 16) { return chunk_bytes::FixedText(text, bytes); }
 
 Bytes Text(const char* text) { return Bytes(text, text + std::strlen(text) + 1); }
 

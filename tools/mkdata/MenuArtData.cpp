@@ -87,7 +87,7 @@ void DrawText(const char* text, int left, int top, Plot plot) {
 std::unique_ptr<Bitmap> ButtonCel(int x, int y, int width, int height, const char* label, uint8_t fill,
                                   uint8_t edge, uint8_t ink, int filled) {
     auto cel = std::make_unique<Bitmap>();
-    if (cel->Create(uint16_t(width), uint16_t(height), Bitmap::kDepth8Bit, false) != kStatusOk) return nullptr;
+    if (cel->Create(uint16_t(width), uint16_t(height), Bitmap::kDepth8Bit, true) != kStatusOk) return nullptr;
     for (int row = 0; row < height; ++row) {
         for (int column = 0; column < width; ++column) {
             const bool border = row == 0 || column == 0 || row == height - 1 || column == width - 1;
