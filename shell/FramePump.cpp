@@ -46,7 +46,7 @@ FramePump* FramePump::Current() { return g_framePump; }
 FramePump::FramePump(platform::Window& window, DisplayDriver& display, Canvas* canvas, platform::QueuedInput* input,
                      Script script, std::vector<LaunchOptions::Shot> shots)
     : window_(window),
-      display_(display),
+      display_(&display),
       canvas_(canvas),
       input_(input),
       script_(std::move(script)),
@@ -88,8 +88,8 @@ void FramePump::Flip() {
         if (input_ != nullptr) input_->GetCursorPosition(&x, &y);
         cursor_->Draw(*canvas_, x, y);
     }
-    display_.InvalidateAll();
-    display_.Present();
+    display_->InvalidateAll();
+    display_->Present();
     WriteShots();
     if (window_.Headless()) return;
     // A picture that does not change keeps no processor busy.

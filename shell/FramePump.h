@@ -59,6 +59,13 @@ public:
     // of the frame interval.
     void Flip();
 
+    // The display was started again (another driver after the first
+    // screen): frames go to the new one; the passes count on.
+    void Rebind(DisplayDriver& display, Canvas* canvas) {
+        display_ = &display;
+        canvas_ = canvas;
+    }
+
     // The cursor drawn into every frame (null: none); not owned.
     void SetCursor(SoftCursor* cursor) { cursor_ = cursor; }
 
@@ -78,7 +85,7 @@ private:
     void DeliverButton(bool down);
 
     platform::Window& window_;
-    DisplayDriver& display_;
+    DisplayDriver* display_;
     Canvas* canvas_;
     platform::QueuedInput* input_;
     Script script_;

@@ -420,10 +420,9 @@ void StartSound(const LaunchOptions& options) {
     std::fflush(stdout);
 }
 
-// The display, its log and the game canvas in the main palette; false
-// after the player was told.
-bool StartScreen(const LaunchOptions& options, const StartupSettings& settings) {
-    ReadGraphicsChoices(*g_gameState);
+// The display with the graphics choices as they stand, its log and the
+// game canvas in the main palette; false after the player was told.
+bool OpenScreen(const LaunchOptions& options, const StartupSettings& settings) {
     g_display = StartDisplay(*g_gameState, g_mainWindow, settings.fullScreen != 0);
     if (g_display == nullptr) return false;
 
@@ -444,6 +443,30 @@ bool StartScreen(const LaunchOptions& options, const StartupSettings& settings) 
     // 16-bit modes have no display palette to set: the answer says so and
     // nothing more.
     g_display->SetPaletteEntries(palette, 0);
+    return true;
+}
+
+// The display with the choices of "vorn.cfg".
+bool StartScreen(const LaunchOptions& options, const StartupSettings& settings) {
+    ReadGraphicsChoices(*g_gameState);
+    return OpenScreen(options, settings);
+}
+
+// The first screen runs on the display the start-up opened; another driver
+// or pixel format chosen there takes over before anything else is drawn.
+// False after the player was told that no display started.
+bool ReopenScreenAsChosen(const LaunchOptions& options, const StartupSettings& settings, FramePump& pump,
+                          int32_t driver, int32_t pixelFormat) {
+    if (g_graphicsDriver == driver && g_pixelFormat == pixelFormat) return true;
+    std::printf("Display: driver %d chosen on the first screen\n", g_graphicsDriver);
+    std::fflush(stdout);
+    // The canvas gives back the driver's surface lock, so it goes first.
+    delete g_gameCanvas;
+    g_gameCanvas = nullptr;
+    delete g_display;
+    g_display = nullptr;
+    if (!OpenScreen(options, settings)) return false;
+    pump.Rebind(*g_display, g_gameCanvas);
     return true;
 }
 
@@ -755,12 +778,18 @@ int RunGame(const LaunchOptions& options) {
     // The first screen, unless nobody could answer it: a run without a
     // window, a script or a picture to take goes on as the intro does.
     if (!g_mainWindow->Headless() || scripted) {
+        const int32_t driver = g_graphicsDriver;
+        const int32_t pixelFormat = g_pixelFormat;
         if (!RunInitialOptions(*g_gameState)) {
             int code = g_gameState->mode == GameState::kModeQuit ? 0 : g_mainWindow->ExitCode();
             if (code == 0 && session.pump->FailedShots() > 0) code = 1;
             ShutDown(session);
             Say("Shut down");
             return code;
+        }
+        if (!ReopenScreenAsChosen(options, settings, *session.pump, driver, pixelFormat)) {
+            ShutDown(session);
+            return 1;
         }
     }
 

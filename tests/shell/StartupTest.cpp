@@ -244,6 +244,20 @@ TEST_F(StartupTest, TheFirstScreenAnswersAScriptAndItsExitEndsTheRun) {
     EXPECT_FALSE(std::filesystem::exists(dir_.Path() / "vorn.cfg"));
 }
 
+// The driver chosen on the first screen takes over from the one the
+// start-up opened: the DIB driver here presents in 5-5-5, the DirectDraw
+// one the run began with in 5-6-5.
+TEST_F(StartupTest, TheDriverChosenOnTheFirstScreenShowsWhatFollows) {
+    WriteTree();
+    ASSERT_EQ(WriteMenuArt(dir_.Str()), kStatusOk);
+    dir_.WriteFile("dib.txt", "at 5 click 515 124\nat 7 key N\nat 12 move 320 240\n");
+    LaunchOptions options = Options();
+    options.script = dir_.Str() + "/dib.txt";
+    EXPECT_EQ(RunGame(options), 0);
+    EXPECT_EQ(Presenter().Format(), platform::kLayoutRgb555);
+    ExpectNothingLeft();
+}
+
 TEST_F(StartupTest, TwoScriptedRunsWriteTheSamePicture) {
     WriteTree();
     std::vector<uint8_t> pictures[2];
