@@ -372,7 +372,9 @@ int32_t NetSession::FindItPlayer() const {
 
 const char* NetSession::GetPlayerName(int32_t index) const { return InRange(index) ? players_[index].name : nullptr; }
 int32_t NetSession::GetPlayerUoid(int32_t index) const { return InRange(index) ? players_[index].shipUoid : -1; }
-uint32_t NetSession::GetPlayerDpid(int32_t index) const { return InRange(index) ? players_[index].dpid : 0; }
+uint32_t NetSession::GetPlayerDpid(int32_t index) const {
+    return InRange(index) && players_[index].inUse != 0 ? players_[index].dpid : 0;
+}
 
 uint32_t NetSession::IsPlayerAcked(int32_t index) const {
     if (!InRange(index)) return 0;

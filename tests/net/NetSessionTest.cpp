@@ -35,6 +35,7 @@ TEST(NetSessionTest, ThePlayerTableKeepsItsRules) {
     session.ClearPlayer(5);
     EXPECT_EQ(session.GetPlayerSlotCount(), 1);
     EXPECT_EQ(session.FindPlayerByDpid(15), -1);   // a free entry never matches
+    EXPECT_EQ(session.GetPlayerDpid(5), 0u);       // nor tells the id it held
     EXPECT_EQ(session.IsPlayerAcked(5), 1u);        // free entries count as acknowledged
     EXPECT_EQ(session.IsPlayerAcked(0), 0u);
     EXPECT_EQ(session.ClearPlayer(8), 0);
