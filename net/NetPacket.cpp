@@ -32,32 +32,6 @@ void WriteDamage(PacketWriter& out, uint32_t at, const DamageRecord& damage) {
 
 }  // namespace
 
-NetPacket::~NetPacket() {
-    if (owned_ != 0) EngineRelease(data_);
-}
-
-uint16_t NetPacket::GetType() const { return data_ != nullptr && size_ >= 2 ? uint16_t(data_[0] | data_[1] << 8) : 0; }
-
-uint32_t NetPacket::GetFlags() const { return data_ != nullptr && size_ >= 8 ? PacketReader(data_, size_).U32(4) : 0; }
-
-bool NetPacket::Allocate(uint32_t size) {
-    auto* const block = static_cast<uint8_t*>(EngineAllocate(size));
-    if (block == nullptr) return false;
-    std::memset(block, 0, size);
-    if (owned_ != 0) EngineRelease(data_);
-    data_ = block;
-    size_ = size;
-    owned_ = 1;
-    return true;
-}
-
-void NetPacket::WriteHeader(uint16_t type, uint32_t flags) {
-    PacketWriter out(data_, size_);
-    out.U16(0, type);
-    out.U16(2, uint16_t(size_));
-    out.U32(4, flags);
-}
-
 uint32_t NetPacket::ObjectSignature(const SpaceObject* object) {
     if (object == nullptr || strnlen(object->label, 4) < 4) return 0;
     const auto* const name = reinterpret_cast<const uint8_t*>(object->label);

@@ -4,6 +4,7 @@
 #include "engine/EngineAllocation.h"
 #include "engine/Vector3.h"
 
+class NetSession;
 class Projectile;
 class SpaceObject;
 struct DamageRecord;
@@ -26,6 +27,8 @@ public:
     static constexpr uint32_t kDefinitionNameBytes = 16;
     // The most one packet may hold: its size travels in 16 bits and must fit one MEGAPACKET.
     static constexpr uint32_t kMaxPacketBytes = 32756;
+    static constexpr uint32_t kMegapacketBufferBytes = 32768;
+    static constexpr uint32_t kMegapacketHeaderBytes = 12;   // the header and the count
     static constexpr uint32_t kObjectCreateBytes = 165;    // plus the name's length
     static constexpr uint32_t kAsteroidCreateBytes = 121;
     static constexpr uint32_t kCreationRequestBytes = 161;
@@ -57,6 +60,18 @@ public:
     // The header's type; 0 without data.
     uint16_t GetType() const;
     uint32_t GetFlags() const;
+    // A new packet owning a copy of the bytes; null without memory.
+    static NetPacket* CopyOf(const uint8_t* data, uint32_t size);
+
+    // Packs the session's carried packets, then queues 1 to 3, into the
+    // shared g_megapacketBuffer (not owned) as one MEGAPACKET. A packet goes
+    // in only while the packed bytes are below the limit (32000, the budget
+    // for queues 2 and 3) and it fits the buffer whole. Queue 1 keeps its
+    // order: from the first of its packets that does not go in, the rest
+    // wait in carryList for the next one; queues 2 and 3 are walked first to
+    // last on odd frames and last to first on even ones, and what does not
+    // go in is dropped. Returns 1.
+    int32_t BuildMegapacket(NetSession& session, int32_t budget);
 
     // OBJECT_CREATE, CREATION_REQUEST, OBJECT_UPDATE, PLAYER_INFO (which
     // takes the ship's jammer report), AUTOTURRET_REQUEST, and the destroy
@@ -95,3 +110,6 @@ private:
     uint32_t owned_;
     uint8_t* data_;
 };
+
+// Every MEGAPACKET is built here and sent before the next one is built.
+extern uint8_t g_megapacketBuffer[NetPacket::kMegapacketBufferBytes];

@@ -1,7 +1,12 @@
 #pragma once
 #include <cstdint>
 
+#include "engine/DynArray.h"
 #include "engine/EngineAllocation.h"
+#include "net/DirectPlayLink.h"
+
+class EquipmentItem;
+class NetPacket;
 
 // One player of the session's table.
 struct NetPlayer {
@@ -21,29 +26,74 @@ struct NetPlayer {
     int32_t team = -1;
 };
 
-// The game's one network session: who is host and who we are, the player
-// table, the update rate, and the send operations that the link, the queues
-// and the dispatch will grow into. Without a link interface every send
-// answers kNoInterface, as the link does.
-class NetSession : public EngineObject {
+// One session found by enumeration.
+struct SessionEntry {
+    char* name = nullptr;   // owned
+    platform::SessionGuid instance;
+};
+
+// The game's one network session: the provider chosen by name, the
+// sessions found, hosting and joining under the pilot's name, the player
+// table and the send queues. A client sends every packet at once; the host
+// sorts them by their header's delivery bits into three queues that each
+// pass packs into one MEGAPACKET for every player.
+class NetSession : public DirectPlayLink {
 public:
-    static constexpr uint32_t kNoInterface = 0x887700FA;
     static constexpr int32_t kDefaultCapacity = 8;
+    static constexpr const char* kStartupName = "Network Vorn Game";
+    // Every machine of the game carries the same one; only its sessions are found.
+    static constexpr platform::SessionGuid kApplication{
+        {0x56, 0x6f, 0x72, 0x6e, 0x54, 0x65, 0x73, 0x73, 0x65, 0x6c, 0x2d, 0x4e, 0x65, 0x74, 0x01, 0x00}};
+    static constexpr uint32_t kEnumSessionsMs = 500;
+    // Packing stops once this much is packed; the buffer holds the rest of
+    // the packet that crosses it.
+    static constexpr int32_t kMegapacketLimit = 32000;
+    static constexpr uint32_t kServerSilenceMs = 5000;
+    static constexpr int32_t kMaxUpdateRate = 15;
 
-    explicit NetSession(int32_t playerCapacity = kDefaultCapacity);
-    virtual ~NetSession();
-    NetSession(const NetSession&) = delete;
-    NetSession& operator=(const NetSession&) = delete;
+    // The lobby's list of games, told of each session found.
+    using GameFoundListener = void (*)(uint32_t maxPlayers, uint32_t currentPlayers, const char* name);
+    // Told when hosting or joining succeeded.
+    using ConnectedListener = void (*)(bool hosting, const char* sessionName, uint32_t ownId);
+    static void SetGameFoundListener(GameFoundListener listener);
+    static void SetConnectedListener(ConnectedListener listener);
 
-    bool IsActive() const { return hasInterface && connected; }
-    bool IsHost() const { return isHost; }
+    explicit NetSession(const char* name = kStartupName, int32_t maxPlayers = kDefaultCapacity);
+    ~NetSession() override;
+
+    // The first provider whose description holds `wanted` (case-sensitive),
+    // its interface made: 1, else 0.
+    int32_t SelectServiceProvider(const char* wanted);
+    uint32_t EnumSessions(uint32_t unused = 0);
+    // 1 once this machine hosts and has its player; 0 when the session could not be opened.
+    int32_t HostGame(uint32_t unused = 0);
+    // 1 once joined, 0 for a name not found or a session that would not take us.
+    int32_t JoinGame(const char* name, uint32_t unused = 0);
+    bool IsActive() const { return HasInterface() && connected != 0; }
+    bool IsHost() const { return isHost != 0; }
+    // The name later sessions are hosted under, at most 63 characters; null changes nothing.
+    void SetName(const char* name);
 
     // A client sends Send(ownDpid, serverDpid, ...), the host SendToAll(serverDpid, ...).
-    virtual uint32_t Send(uint32_t from, uint32_t to, const void* data, uint32_t size);
-    virtual uint32_t SendToAll(uint32_t from, const void* data, uint32_t size);
+    // Packets are classed by their flags; 0 once queued or not sent.
+    uint32_t Send(uint32_t from, uint32_t to, const void* data, uint32_t size) override;
+    uint32_t SendToAll(uint32_t from, const void* data, uint32_t size) override;
     // A game packet the way this machine sends: a client to the server, the
     // host to all. The send's result.
     uint32_t SendGamePacket(const uint8_t* data, uint32_t size);
+    // The end of each network pass: the host's MEGAPACKET, the rate, the
+    // client's watch on a silent server.
+    void FlushFrame();
+    int32_t HandleMessage(uint32_t from, uint32_t to, const uint8_t* data, uint32_t size) override;
+    // Hands each packet of a MEGAPACKET to HandleMessage. A MEGAPACKET is
+    // refused (-1) unless 12 <= its size <= `size`; the walk stops at an
+    // inner packet below 8 bytes or beyond what is left, and at a nested
+    // MEGAPACKET. The packets handed on.
+    int32_t WalkMegapacket(uint32_t from, uint32_t to, const uint8_t* data, uint32_t size);
+    // Keep the table in step with who is in the session. The rest of a
+    // newcomer's welcome and of a leaver's farewell is the join handling's.
+    int32_t OnCreatePlayer(uint32_t id, const char* shortName, const char* longName) override;
+    int32_t OnDestroyPlayer(uint32_t id) override;
     // A kill (or, with the victim twice, a death without a killer).
     virtual void AnnounceKill(int32_t killerUoid, int32_t victimUoid);
 
@@ -71,18 +121,37 @@ public:
     void SetPlayerIt(int32_t index);
     const NetPlayer* Player(int32_t index) const { return InRange(index) ? &players_[index] : nullptr; }
 
-    // The link's state, set by hosting and joining.
-    bool hasInterface = false;
-    bool connected = false;
-    bool isHost = false;
     uint32_t serverDpid = 0;
     uint32_t ownDpid = 0;
-    int32_t updateRate = 12;
-    int32_t updateInterval = 83;
-    int32_t frameCount = 0;
+    // The items of ships that arrive over the network; owned.
+    DynArray<EquipmentItem*> equipmentTemplates;
     const int32_t playerCapacity;
+    uint32_t spaceDust = 0;
+    DynArray<SessionEntry*> sessionList;   // owned, in the order found
+    uint32_t creationTime = 0;             // the engine's milliseconds
+    int32_t lastServerPacketTime = -1;     // ms after creationTime; -1 none
+    int32_t queueBudget = 1000;            // bytes up to which queues 2 and 3 are packed
+    int32_t updateRate = 12;               // object-update passes a second, 1 to 15
+    int32_t updateInterval = 83;           // ms, 1000 / updateRate when last lowered
+    int32_t batching = 1;
+    int32_t megapacketMode = 1;
+    int32_t frameCount = 0;
+    int32_t skippedMin = 0;   // fewest packets left out of one MEGAPACKET since the last drop
+    int32_t skippedSum = 0;
+    // Owned packets waiting for the next MEGAPACKET; carryList holds queue 1's that did not fit.
+    DynArray<NetPacket*> queue1;
+    DynArray<NetPacket*> queue2;
+    DynArray<NetPacket*> queue3;
+    DynArray<NetPacket*> carryList;
+    // Set by the last MEGAPACKET built: it holds a packet that must arrive.
+    bool megapacketMustArrive = false;
 
 private:
     bool InRange(int32_t index) const { return index >= 0 && index < playerCapacity; }
+    uint32_t Route(uint32_t from, uint32_t to, bool toAll, const void* data, uint32_t size);
+    void ClearSessionList();
+    void CopyCareerFigures(int32_t index) const;
+    uint32_t ElapsedMs() const;
+
     NetPlayer* players_;
 };

@@ -33,6 +33,21 @@ int32_t CreateProjectile(Projectile* projectile) {
     return session->IsHost() ? 1 : 0;
 }
 
+// Drains every message waiting; one too large for the buffer is dropped by the link.
+void Receive(GameState& game) {
+    static uint8_t buffer[platform::kMaxSessionMessageSize];
+    NetSession* const session = game.netSession;
+    if (session == nullptr) return;
+    while (session->Receive(buffer, sizeof buffer) == 0) {
+    }
+}
+
+// The identities, object updates and the client's own report of the
+// network pass go before the flush once the flight sends them.
+void Send(GameState& game) {
+    if (game.netSession != nullptr) game.netSession->FlushFrame();
+}
+
 }  // namespace
 
 void InstallNetworkHooks() {
@@ -42,7 +57,12 @@ void InstallNetworkHooks() {
     hooks.isClient = [] { return ActiveSession() != nullptr && !ActiveSession()->IsHost(); };
     hooks.createObject = CreateObject;
     hooks.createProjectile = CreateProjectile;
-    hooks.deleteSession = [](NetSession* session) { delete session; };
+    hooks.deleteSession = [](NetSession* session) {
+        if (session != nullptr) session->Close();
+        delete session;
+    };
+    hooks.receive = Receive;
+    hooks.send = Send;
     hooks.deleteSettings = [](NetGameSettings* settings) { delete settings; };
     GameState::SetNetworkHooks(hooks);
 }

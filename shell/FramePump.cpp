@@ -67,6 +67,14 @@ FramePump::~FramePump() {
     g_framePump = previous_;
 }
 
+void FramePump::KeepRealTime() {
+    if (clock_ == nullptr) return;
+    platform::Clock::Install(previousClock_);
+    clock_.reset();
+    realTime_ = true;
+    lastPump_ = std::chrono::steady_clock::now();
+}
+
 int32_t FramePump::Pump() {
     // A pass that showed nothing (an idle screen) still gets its pictures:
     // the frame shown last.
@@ -74,6 +82,11 @@ int32_t FramePump::Pump() {
     if (lastPass_ > 0 && passes_ >= lastPass_ && !window_.QuitRequested()) window_.PostQuit(0);
     ++passes_;
     if (clock_ != nullptr) clock_->Advance(kHeadlessStepMs);
+    if (realTime_) {
+        const auto due = lastPump_ + std::chrono::milliseconds(kHeadlessStepMs);
+        if (std::chrono::steady_clock::now() < due) std::this_thread::sleep_until(due);
+        lastPump_ = std::chrono::steady_clock::now();
+    }
     const std::vector<ScriptEvent>& events = script_.Events();
     while (nextEvent_ < events.size() && events[nextEvent_].pass <= passes_) Deliver(events[nextEvent_++]);
     return window_.PumpMessages() ? 1 : 0;

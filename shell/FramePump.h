@@ -66,6 +66,11 @@ public:
         canvas_ = canvas;
     }
 
+    // Without a window: the real clock instead of the stepped one, each pass
+    // paced to kHeadlessStepMs, so that processes of a network game meet in
+    // real time and waits on the clock end.
+    void KeepRealTime();
+
     // The cursor drawn into every frame (null: none); not owned.
     void SetCursor(SoftCursor* cursor) { cursor_ = cursor; }
 
@@ -103,5 +108,7 @@ private:
     std::unique_ptr<platform::SteppedClock> clock_;   // without a window
     platform::Clock* previousClock_ = nullptr;
     std::chrono::steady_clock::time_point lastFlip_{};
+    bool realTime_ = false;
+    std::chrono::steady_clock::time_point lastPump_{};
     FramePump* previous_;
 };

@@ -1,9 +1,11 @@
 #include "shell/LaunchOptions.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #ifndef VORN_DEFAULT_DATA_DIR
 #define VORN_DEFAULT_DATA_DIR "build/data"
@@ -19,6 +21,29 @@ bool ParseFrameCount(const char* text, int32_t* frames) {
     const long long value = std::strtoll(text, &end, 10);
     if (errno != 0 || *end != '\0' || value < 1 || value > INT32_MAX) return false;
     *frames = int32_t(value);
+    return true;
+}
+
+// ADDRESS:PORT, the address numeric IPv4 (names are not looked up).
+bool ParseNetAddress(const char* text, LaunchOptions* options) {
+    const char* const colon = std::strrchr(text, ':');
+    if (colon == nullptr || colon == text) return false;
+    const std::string address(text, colon);
+    int parts = 0;
+    for (size_t at = 0; at <= address.size(); ++parts) {
+        const size_t dot = std::min(address.find('.', at), address.size());
+        const std::string part = address.substr(at, dot - at);
+        if (part.empty() || part.size() > 3 || part.find_first_not_of("0123456789") != std::string::npos ||
+            std::stoi(part) > 255) {
+            return false;
+        }
+        at = dot + 1;
+    }
+    int32_t port = 0;
+    if (parts != 4 || !ParseFrameCount(colon + 1, &port) || port > 65535) return false;
+    options->net = true;
+    options->netAddress = address;
+    options->netPort = uint16_t(port);
     return true;
 }
 
@@ -82,6 +107,11 @@ bool ParseLaunchOptions(int argc, const char* const* argv, LaunchOptions* option
             shot.path = argv[i + 2];
             i += 2;
             options->shots.push_back(shot);
+        } else if (std::strcmp(arg, "--net") == 0) {
+            if (i + 1 >= argc || !ParseNetAddress(argv[++i], options)) {
+                *error = "--net needs ADDRESS:PORT, the address as four numbers (127.0.0.1:27900)";
+                return false;
+            }
         } else {
             *error = std::string("unknown argument: ") + arg;
             return false;
@@ -120,5 +150,8 @@ const char* LaunchUsage() {
            "               repeatable. Without a window the clock steps 50 ms a\n"
            "               pass and the run ends after its last shot and event,\n"
            "               or at quit\n"
+           "  --net ADDRESS:PORT  look for network games at ADDRESS and host them\n"
+           "               on PORT (127.0.0.1:27900); without a window the run\n"
+           "               then keeps real time, 50 ms a pass\n"
            "  --help       show this text\n";
 }

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/SessionRecords.h"
+
 // What the command line asks of the program.
 struct LaunchOptions {
     // The folder holding the seven data directories and the files
@@ -31,6 +33,11 @@ struct LaunchOptions {
         std::string path;   // a PNG file
     };
     std::vector<Shot> shots;
+    // --net ADDRESS:PORT: where sessions are looked for and the port this
+    // machine hosts on. With it a run without a window keeps real time.
+    bool net = false;
+    std::string netAddress = "127.0.0.1";
+    uint16_t netPort = platform::kDefaultSessionPort;
 };
 
 // Parses argv into `options`; false with `error` set for an unknown or

@@ -31,7 +31,10 @@
 #include "display/FontContext.h"
 #include "display/FontLoader.h"
 #include "display/TextCursor.h"
+#include "net/NetSession.h"
 #include "platform/DisplayAdapter.h"
+#include "platform/EnetSessionService.h"
+#include "platform/SessionProviders.h"
 #include "platform/DisplayPresenter.h"
 #include "platform/InstanceLock.h"
 #include "platform/MessageBox.h"
@@ -130,7 +133,33 @@ struct Session {
     std::unique_ptr<SoftCursor> cursor;
     // The passes of the loops, from the intro on.
     std::unique_ptr<FramePump> pump;
+    // The network's way out when the command line names one.
+    std::unique_ptr<platform::SessionProviders> providers;
+    platform::SessionProviders* previousProviders = nullptr;
 };
+
+// The command line's address: sessions are looked for there, and hosted on
+// its port, on the loopback when the address is one, else on every address.
+void UseNetAddress(Session& session, const LaunchOptions& options) {
+    if (!options.net) return;
+    platform::SessionNetworkSettings settings;
+    settings.port = options.netPort;
+    settings.bindAddress = options.netAddress.rfind("127.", 0) == 0 ? options.netAddress : "0.0.0.0";
+    settings.endpoints = {{options.netAddress, options.netPort}};
+    session.providers = std::make_unique<platform::SessionProviders>();
+    platform::AddTcpIpProvider(session.providers.get(), settings);
+    session.previousProviders = platform::SessionProviders::Install(session.providers.get());
+}
+
+// A run without a window tells at once that it hosts or joined a game.
+void ReportConnection(bool hosting, const char* sessionName, uint32_t ownId) {
+    if (hosting) {
+        std::printf("hosting \"%s\"\n", sessionName);
+    } else {
+        std::printf("joined \"%s\" as %u\n", sessionName, ownId);
+    }
+    std::fflush(stdout);
+}
 
 // Everything the start-up made, in the game's shutdown order; whatever was
 // not made yet is passed over, so every failure ends here too.
@@ -154,6 +183,11 @@ void ShutDown(Session& session) {
     FreeUiSounds();
     delete g_gameState;
     g_gameState = nullptr;
+    NetSession::SetConnectedListener(nullptr);
+    if (session.providers != nullptr) {
+        platform::SessionProviders::Install(session.previousProviders);
+        session.providers.reset();
+    }
     // The canvas gives back the driver's surface lock, so it goes first.
     delete g_gameCanvas;
     g_gameCanvas = nullptr;
@@ -715,6 +749,9 @@ int RunGame(const LaunchOptions& options) {
     }
     g_gameState->SetConfigFolder(options.dataRoot);
     InstallNetworkHooks();
+    UseNetAddress(session, options);
+    g_gameState->netSession = new NetSession(NetSession::kStartupName, NetSession::kDefaultCapacity);
+    if (options.headless) NetSession::SetConnectedListener(ReportConnection);
     RegisterSpaceObjects();
     g_gameState->TakeInputSystem(session.input);
     session.input = nullptr;
@@ -764,6 +801,7 @@ int RunGame(const LaunchOptions& options) {
     session.pump = std::make_unique<FramePump>(*g_mainWindow, *g_display, g_gameCanvas, input, std::move(script),
                                                options.shots);
     session.pump->SetCursor(session.cursor.get());
+    if (options.net) session.pump->KeepRealTime();
     g_gameState->cursor = session.cursor.get();
 
     if (!options.mission.empty()) {

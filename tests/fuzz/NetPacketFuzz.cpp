@@ -1,4 +1,6 @@
-// Reads any bytes as a received packet through the header and every reader.
+// Reads any bytes as a received packet through the header and every reader,
+// and walks them as a MEGAPACKET: every packet handed on lies whole inside
+// the bytes received.
 // A reader that accepts must have found its texts terminated inside their
 // fields, exactly the size its type and name give, only finite floats and
 // every uoid, part and index in its range; a read out of bounds aborts
@@ -12,6 +14,7 @@
 
 #include "net/NetPacket.h"
 #include "net/NetPacketReaders.h"
+#include "net/NetSession.h"
 
 namespace {
 
@@ -25,6 +28,19 @@ void RequireFinite(const float* values, int count) {
     for (int i = 0; i < count; ++i) Require(std::isfinite(values[i]));
 }
 
+// Checks each packet a MEGAPACKET hands on against the bytes received.
+class WalkingSession : public NetSession {
+public:
+    int32_t HandleMessage(uint32_t from, uint32_t to, const uint8_t* data, uint32_t size) override {
+        Require(data >= begin && size >= 8 && size <= uint32_t(end - data));
+        Require(++handed <= uint32_t(end - begin) / 8);
+        return NetSession::HandleMessage(from, to, data, size);
+    }
+    const uint8_t* begin = nullptr;
+    const uint8_t* end = nullptr;
+    uint32_t handed = 0;
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -32,6 +48,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> bytes(data, data + size);
     const uint8_t* const p = bytes.data();
     const uint32_t n = uint32_t(std::min<size_t>(size, 0xFFFFFFFFu));
+    static auto walker = std::make_unique<WalkingSession>();
+    walker->begin = p;
+    walker->end = p + n;
+    walker->handed = 0;
+    walker->WalkMegapacket(1, 2, p, n);
     const auto header = net_read::Header(p, n);
     if (!header) return 0;
     static auto create = std::make_unique<net_read::ObjectCreate>();

@@ -2,7 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "game/CareerRecord.h"
+#include "game/GameState.h"
+
 #include "net/NetGameSettings.h"
+#include "net/NetPacketType.h"
+#include "net/PacketBytes.h"
+#include "platform/Sleeper.h"
+#include "tests/support/RecordingSleeper.h"
+#include "tests/support/ScriptedSessionService.h"
+#include "tests/support/world/WorldBuilder.h"
 
 namespace {
 
@@ -22,6 +35,7 @@ TEST(NetSessionTest, ThePlayerTableKeepsItsRules) {
     session.ClearPlayer(5);
     EXPECT_EQ(session.GetPlayerSlotCount(), 1);
     EXPECT_EQ(session.FindPlayerByDpid(15), -1);   // a free entry never matches
+    EXPECT_EQ(session.GetPlayerDpid(5), 0u);       // nor tells the id it held
     EXPECT_EQ(session.IsPlayerAcked(5), 1u);        // free entries count as acknowledged
     EXPECT_EQ(session.IsPlayerAcked(0), 0u);
     EXPECT_EQ(session.ClearPlayer(8), 0);
@@ -32,7 +46,6 @@ TEST(NetSessionTest, ThePlayerTableKeepsItsRules) {
     session.SetPlayerIt(-1);
     EXPECT_EQ(session.FindItPlayer(), -1);
     EXPECT_EQ(session.Player(0)->careerKills, 2);
-    EXPECT_EQ(session.Send(1, 2, nullptr, 0), NetSession::kNoInterface);   // no link yet
     EXPECT_FALSE(session.IsActive());
 
     NetGameSettings settings;
@@ -41,6 +54,320 @@ TEST(NetSessionTest, ThePlayerTableKeepsItsRules) {
     settings.SetTeamName(1, nullptr);
     EXPECT_STREQ(settings.teams[0].name, "Red");
     EXPECT_EQ(settings.teams[1].name, nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+using namespace platform;
+
+constexpr uint16_t kGameInfoType = 27;
+
+// A packet of `size` bytes whose ninth byte tells it apart.
+std::vector<uint8_t> Packet(uint32_t size, uint32_t flags, uint8_t mark, uint16_t type = kGameInfoType) {
+    std::vector<uint8_t> bytes(size, 0);
+    PacketWriter out(bytes.data(), size);
+    out.U16(0, type);
+    out.U16(2, uint16_t(size));
+    out.U32(4, flags);
+    out.U8(8, mark);
+    return bytes;
+}
+
+// The marks of a MEGAPACKET's packets, after checking its frame.
+std::vector<uint8_t> Marks(const std::vector<uint8_t>& megapacket) {
+    PacketReader in(megapacket.data(), uint32_t(megapacket.size()));
+    EXPECT_EQ(in.U16(0), kMegapacket);
+    EXPECT_EQ(in.U16(2), megapacket.size());
+    EXPECT_EQ(in.U32(4), PF_IMMEDIATE);
+    std::vector<uint8_t> marks;
+    for (uint32_t at = 12; at + 8 <= megapacket.size(); at += in.U16(at + 2)) marks.push_back(in.U8(at + 8));
+    EXPECT_EQ(in.U32(8), marks.size());
+    return marks;
+}
+
+class NetSessionQueuesTest : public ::testing::Test {
+protected:
+    NetSessionQueuesTest() : previousSleeper_(Sleeper::Install(&sleeper_)) {
+        auto service = std::make_unique<ScriptedSessionService>();
+        service_ = service.get();
+        session_.Attach(std::move(service));
+        session_.connected = session_.isHost = 1;
+        session_.serverDpid = session_.ownDpid = 1;
+        session_.AddPlayer(1, "Ann", -1);
+        session_.AddPlayer(2, "Bob", -1);
+    }
+    ~NetSessionQueuesTest() override { Sleeper::Install(previousSleeper_); }
+
+    void Queue(uint32_t size, uint32_t flags, uint8_t mark) {
+        const std::vector<uint8_t> bytes = Packet(size, flags, mark);
+        EXPECT_EQ(session_.SendToAll(1, bytes.data(), size), 0u);
+    }
+    // The marks of the MEGAPACKET this frame sends.
+    std::vector<uint8_t> Flush() {
+        service_->sends.clear();
+        session_.FlushFrame();
+        EXPECT_EQ(service_->sends.size(), 1u);
+        return service_->sends.empty() ? std::vector<uint8_t>{} : Marks(service_->sends[0].bytes);
+    }
+
+    RecordingSleeper sleeper_;
+    Sleeper* previousSleeper_;
+    NetSession session_;
+    ScriptedSessionService* service_;
+};
+
+TEST_F(NetSessionQueuesTest, QueueOneIsCarriedInOrderAndNeverOverrunsTheBuffer) {
+    for (uint8_t i = 0; i < 40; ++i) Queue(1000, PF_QUEUE_1, i);
+    std::vector<uint8_t> marks = Flush();
+    ASSERT_EQ(marks.size(), 32u);
+    EXPECT_EQ(marks.front(), 0);
+    EXPECT_EQ(marks.back(), 31);
+    EXPECT_EQ(service_->sends[0].bytes.size(), 32012u);
+    EXPECT_EQ(service_->sends[0].flags, kSendGuaranteed);
+    Queue(1000, PF_QUEUE_1, 40);
+    marks = Flush();   // an even frame: queue 1 still goes first to last
+    EXPECT_EQ(marks, (std::vector<uint8_t>{32, 33, 34, 35, 36, 37, 38, 39, 40}));
+
+    // 31999 bytes packed: a 2000-byte packet would pass the buffer's end.
+    for (uint8_t i = 0; i < 31; ++i) Queue(1000, PF_QUEUE_1, i);
+    Queue(999, PF_QUEUE_1, 31);
+    Queue(2000, PF_QUEUE_1, 32);
+    Queue(100, PF_QUEUE_1, 33);
+    EXPECT_EQ(Flush().size(), 32u);
+    EXPECT_EQ(Flush(), (std::vector<uint8_t>{32, 33}));
+
+    // Nothing queued: the frame still goes out, 12 bytes, unguaranteed.
+    EXPECT_TRUE(Flush().empty());
+    EXPECT_EQ(service_->sends[0].bytes.size(), 12u);
+    EXPECT_EQ(service_->sends[0].flags, 0u);
+}
+
+TEST_F(NetSessionQueuesTest, QueuesTwoAndThreeFillTheBudgetFromAlternateEnds) {
+    Queue(1200, PF_QUEUE_1, 1);
+    Queue(100, PF_QUEUE_2, 2);
+    Queue(100, PF_QUEUE_3, 3);
+    EXPECT_EQ(Flush(), (std::vector<uint8_t>{1}));   // queue 1's bytes spend the budget
+    for (const int frame : {2, 3}) {
+        for (uint8_t i = 10; i < 13; ++i) Queue(1000, PF_QUEUE_2, i);
+        EXPECT_EQ(Flush(), (std::vector<uint8_t>{uint8_t(frame % 2 != 0 ? 10 : 12)})) << "frame " << frame;
+        EXPECT_EQ(service_->sends[0].flags, 0u);
+    }
+    EXPECT_EQ(session_.queue2.Count() + session_.queue3.Count() + session_.carryList.Count(), 0);
+}
+
+TEST_F(NetSessionQueuesTest, TheRateFollowsTheLinkAndTheBudgetPerSecondStays) {
+    service_->sendResult = kSessionBusy;
+    for (int i = 0; i < 14; ++i) session_.FlushFrame();
+    EXPECT_EQ(session_.updateRate, 1);
+    EXPECT_EQ(session_.updateInterval, 1000);
+
+    service_->sendResult = kSessionOk;
+    session_.updateRate = 12;
+    session_.frameCount = 0;
+    for (int i = 0; i < 120; ++i) session_.FlushFrame();
+    EXPECT_EQ(session_.updateRate, 13);
+    EXPECT_EQ(session_.updateInterval, 1000);   // raising leaves the interval
+    session_.updateRate = 15;
+    session_.frameCount = 149;
+    session_.FlushFrame();
+    EXPECT_EQ(session_.updateRate, 15);
+
+    // Packets left out of every frame since the last drop: one step down at
+    // the next multiple of the rate.
+    session_.updateRate = 12;
+    session_.frameCount = 11;
+    session_.queueBudget = 1000;
+    session_.skippedMin = 99;
+    session_.skippedSum = 0;
+    for (uint8_t i = 0; i < 6; ++i) Queue(1000, PF_QUEUE_3, i);
+    session_.FlushFrame();
+    EXPECT_EQ(session_.updateRate, 11);
+    EXPECT_EQ(session_.updateInterval, 90);
+    EXPECT_EQ(session_.queueBudget, 12000 / 11);
+    EXPECT_EQ(session_.skippedMin, 99);
+}
+
+TEST_F(NetSessionQueuesTest, ClientsSendAtOnceAndALoneHostDiscards) {
+    session_.ClearPlayer(1);
+    Queue(100, PF_QUEUE_1, 1);
+    session_.FlushFrame();
+    EXPECT_TRUE(service_->sends.empty());
+    EXPECT_EQ(session_.queue1.Count(), 0);
+
+    session_.isHost = 0;
+    session_.ownDpid = 2;
+    for (const uint32_t flags : {PF_QUEUE_1, PF_IMMEDIATE, PF_QUEUE_3, 0u, PF_TRACE}) {
+        const std::vector<uint8_t> bytes = Packet(20, flags, 5);
+        EXPECT_EQ(session_.Send(2, 1, bytes.data(), 20), 0u);
+    }
+    ASSERT_EQ(service_->sends.size(), 3u);
+    EXPECT_EQ(service_->sends[0].flags, kSendGuaranteed);
+    EXPECT_EQ(service_->sends[1].flags, kSendGuaranteed);
+    EXPECT_EQ(service_->sends[2].flags, 0u);
+    EXPECT_EQ(service_->sends[0].to, 1u);
+}
+
+// Once the join handling made the server ourselves, silence is no news.
+TEST_F(NetSessionQueuesTest, TheSilentServerIsDroppedOnce) {
+    session_.isHost = 0;
+    session_.ownDpid = 2;
+    session_.creationTime -= 20000;
+    session_.lastServerPacketTime = 1000;
+    session_.FlushFrame();
+    session_.FlushFrame();
+    EXPECT_EQ(service_->destroyedPlayers, (std::vector<uint32_t>{1}));
+    EXPECT_EQ(session_.lastServerPacketTime, -1);
+    session_.serverDpid = session_.ownDpid;
+    session_.lastServerPacketTime = 1000;
+    session_.FlushFrame();
+    EXPECT_EQ(service_->destroyedPlayers.size(), 1u);
+}
+
+// Records the packets a MEGAPACKET hands on.
+class UnpackingSession : public NetSession {
+public:
+    int32_t HandleMessage(uint32_t from, uint32_t to, const uint8_t* data, uint32_t size) override {
+        if (size >= 8 && data[0] != kMegapacket) handed.push_back(data[8]);
+        return NetSession::HandleMessage(from, to, data, size);
+    }
+    std::vector<uint8_t> handed;
+};
+
+std::vector<uint8_t> Megapacket(const std::vector<std::vector<uint8_t>>& inner, int32_t sizeChange = 0) {
+    std::vector<uint8_t> bytes(12, 0);
+    for (const auto& packet : inner) bytes.insert(bytes.end(), packet.begin(), packet.end());
+    PacketWriter out(bytes.data(), uint32_t(bytes.size()));
+    out.U16(0, kMegapacket);
+    out.U16(2, uint16_t(int32_t(bytes.size()) + sizeChange));
+    out.U32(8, uint32_t(inner.size()));
+    return bytes;
+}
+
+TEST(NetSessionUnpacking, TheWalkStopsAtTheFirstPacketThatDoesNotHold) {
+    UnpackingSession session;
+    const auto a = Packet(20, PF_QUEUE_1, 'a');
+    const auto b = Packet(8 + 1, PF_QUEUE_1, 'b');
+    struct Case {
+        std::vector<uint8_t> bytes;
+        std::vector<uint8_t> handed;
+    } cases[] = {
+        {Megapacket({a, b}), {'a', 'b'}},
+        {Megapacket({a, b}, +1), {}},                                // claims more than came
+        {Megapacket({a, Packet(20, 4, 'c', 0)}), {'a', 'c'}},        // type 0 is not its business
+        {Megapacket({a, Megapacket({b}), b}), {'a'}},                 // nested
+        {Megapacket({a, {4, 0, 4, 0, 0, 0, 0, 0}, b}), {'a'}},       // an inner size below 8
+        {Megapacket({a, Packet(30, 4, 'd')}, -10), {'a'}},          // runs past the end
+    };
+    for (Case& c : cases) {
+        session.handed.clear();
+        session.HandleMessage(1, 2, c.bytes.data(), uint32_t(c.bytes.size()));
+        EXPECT_EQ(session.handed, c.handed) << "case " << (&c - cases);
+    }
+    const auto tooShort = Megapacket({});
+    EXPECT_EQ(session.WalkMegapacket(1, 2, tooShort.data(), 11), -1);
+}
+
+}  // namespace
+
+namespace {
+
+SessionDescription Found(const char* name, uint8_t instance) {
+    SessionDescription d;
+    d.application = NetSession::kApplication;
+    d.instance.bytes[0] = instance;
+    d.maxPlayers = 8;
+    d.currentPlayers = 1;
+    d.name = name;
+    return d;
+}
+
+class NetSessionLobbyTest : public ::testing::Test {
+protected:
+    NetSessionLobbyTest()
+        : previousSleeper_(Sleeper::Install(&sleeper_)), previousProviders_(SessionProviders::Install(&scripted_.providers)) {
+        scripted_.Add(SessionGuid{{1}}, "Serial link");
+        scripted_.Add(SessionGuid{{2}}, "Internet tcp/ip");
+        scripted_.Add(SessionGuid{{3}}, "IPX first", false);
+        scripted_.Add(SessionGuid{{4}}, "IPX second");
+        scripted_.Add(SessionGuid{{5}}, "Winsock TCP/IP for games");
+        NetSession::SetGameFoundListener([](uint32_t, uint32_t, const char* name) { g_listed.push_back(name); });
+        g_listed.clear();
+    }
+    ~NetSessionLobbyTest() override {
+        NetSession::SetGameFoundListener(nullptr);
+        SessionProviders::Install(previousProviders_);
+        Sleeper::Install(previousSleeper_);
+    }
+
+    static inline std::vector<std::string> g_listed;
+    WorldBuilder world_;
+    RecordingSleeper sleeper_;
+    Sleeper* previousSleeper_;
+    ScriptedSessionProviders scripted_;
+    SessionProviders* previousProviders_;
+};
+
+TEST_F(NetSessionLobbyTest, TheFirstProviderHoldingTheTextWinsWithItsCase) {
+    NetSession session;
+    EXPECT_EQ(session.SelectServiceProvider("IPX"), 0);   // the first IPX cannot be made; the second is not tried
+    EXPECT_EQ(session.SelectServiceProvider("Modem"), 0);
+    EXPECT_EQ(session.SelectServiceProvider("TCP/IP"), 1);
+    EXPECT_EQ(session.Interface(), scripted_.created);
+    EXPECT_EQ(session.equipmentTemplates.Count(), 3);   // made without "temp.iff"
+}
+
+TEST_F(NetSessionLobbyTest, EnumeratingStartsAfreshAndJoiningTakesTheFirstOfAName) {
+    NetSession session;
+    ASSERT_EQ(session.SelectServiceProvider("TCP/IP"), 1);
+    ScriptedSessionService& service = *scripted_.created;
+    service.sessions = {Found("Ann's game", 1), Found("Cy's game", 2), Found("Ann's game", 3)};
+    EXPECT_EQ(session.EnumSessions(), 0u);
+    EXPECT_EQ(session.sessionList.Count(), 3);
+    EXPECT_EQ(service.enumSessionsTimeouts, (std::vector<uint32_t>{500}));
+    service.sessions.erase(service.sessions.begin() + 1);
+    session.EnumSessions();
+    EXPECT_EQ(session.sessionList.Count(), 2);
+    EXPECT_EQ(g_listed, (std::vector<std::string>{"Ann's game", "Cy's game", "Ann's game", "Ann's game", "Ann's game"}));
+
+    EXPECT_EQ(session.JoinGame("Cy's game"), 0);
+    EXPECT_TRUE(service.openModes.empty());
+    service.remotePlayers = {{7, {"Ann", "Server"}}};
+    ASSERT_EQ(session.JoinGame("Ann's game"), 1);
+    EXPECT_EQ(service.opened.instance.bytes[0], 1);
+    EXPECT_STREQ(session.GetPlayerName(0), "Ann");   // announced before our own entry
+    EXPECT_STREQ(session.GetPlayerName(1), "Korvane");
+    EXPECT_EQ(session.GetPlayerDpid(1), session.ownDpid);
+    EXPECT_TRUE(session.IsActive());
+    EXPECT_FALSE(session.IsHost());
+}
+
+TEST_F(NetSessionLobbyTest, HostingMakesOurOwnEntryWithTheCareersFigures) {
+    world_.Game().career->kills = 17;
+    world_.Game().career->missions = 4;
+    world_.Game().career->accuracyValue = 61;
+    world_.Game().career->face = 3;
+    NetSession session;
+    ASSERT_EQ(session.SelectServiceProvider("TCP/IP"), 1);
+    scripted_.created->openResult = kSessionNoConnection;
+    EXPECT_EQ(session.HostGame(), 0);
+    EXPECT_TRUE(scripted_.created->createdPlayers.empty());
+    EXPECT_EQ(session.CountPlayers(), 0);
+
+    scripted_.created->openResult = kSessionOk;
+    ASSERT_EQ(session.HostGame(), 1);
+    EXPECT_EQ(session.CountPlayers(), 1);
+    EXPECT_NE(session.ownDpid, 0u);
+    EXPECT_EQ(session.serverDpid, session.ownDpid);
+    const NetPlayer& own = *session.Player(0);
+    EXPECT_EQ(own.dpid, session.ownDpid);
+    EXPECT_EQ(own.careerKills, 17);
+    EXPECT_EQ(own.careerMissions, 4);
+    EXPECT_EQ(own.careerAccuracy, 61);
+    EXPECT_EQ(own.face, 3);
+    EXPECT_EQ(scripted_.created->createdPlayers.back().longName, "Server");
+    EXPECT_TRUE(session.IsActive() && session.IsHost());
 }
 
 }  // namespace

@@ -126,6 +126,22 @@ TEST(LaunchOptionsMissionTest, TheStepIsAFrameLengthOfOneTo200Milliseconds) {
     EXPECT_NE(std::string(LaunchUsage()).find("--step MS"), std::string::npos);
 }
 
+TEST(LaunchOptions, TheNetworkAddressIsFourNumbersAndAPort) {
+    LaunchOptions options;
+    std::string error;
+    EXPECT_FALSE(options.net);
+    ASSERT_TRUE(Parse({"--net", "10.0.0.255:4000"}, &options, &error)) << error;
+    EXPECT_TRUE(options.net);
+    EXPECT_EQ(options.netAddress, "10.0.0.255");
+    EXPECT_EQ(options.netPort, 4000);
+    for (const char* bad : {"localhost:4000", "10.0.0:4000", "10.0.0.256:4000", "10.0.0.1.2:4000", "10.0.0.1:",
+                            "10.0.0.1:65536", "10.0.0.1:0", ":4000", "10..0.1:4000", "10.0.0.1"}) {
+        LaunchOptions refused;
+        EXPECT_FALSE(Parse({"--net", bad}, &refused, &error)) << bad;
+    }
+    EXPECT_FALSE(Parse({"--net"}, &options, &error));
+}
+
 TEST(LaunchOptions, ReadsAScriptAndRepeatedPictures) {
     LaunchOptions options;
     std::string error;

@@ -1,8 +1,13 @@
 #include "tests/support/world/RecordingNetSession.h"
 
+#include <memory>
+
+#include "tests/support/ScriptedSessionService.h"
+
 RecordingNetSession::RecordingNetSession(bool host) {
-    hasInterface = connected = true;
-    isHost = host;
+    Attach(std::make_unique<ScriptedSessionService>());
+    connected = 1;
+    isHost = host ? 1 : 0;
     serverDpid = 1;
     ownDpid = host ? 1 : 2;
 }
