@@ -9,16 +9,9 @@
 #include "game/GameState.h"
 #include "game/LightHolder.h"
 #include "game/ObjectGroups.h"
+#include "objects/space/SpaceObject.h"
 #include "scene/Light.h"
 #include "scene/SceneObject.h"
-
-// The world's objects live above the game state; this stand-in has what
-// the game state reads of one.
-class SpaceObject : public SceneObject {
-public:
-    uint32_t groupKey = 0;
-    WorldGroupNode<SpaceObject>* groupNode = nullptr;
-};
 
 namespace {
 
