@@ -184,5 +184,7 @@ Status LoadGame(const char* name) {
     MessageListsChanged(*game);
     game->missionReady = 0;
     game->missionFlown = 0;
+    // The flight before the load is not the loaded career's to take.
+    game->flightUnsettled = 0;
     return SetUpMission(game->missionName.c_str(), -1);
 }

@@ -128,6 +128,7 @@ TEST_F(SavedGameTest, ASaveReadBackRestoresTheCareerAndSetsTheMissionUpAgain) {
     Game().missionFlown = 1;
     Game().voice.Clear();
     Game().logs.At(0)->read = 0;
+    Game().flightUnsettled = 1;
 
     ASSERT_EQ(LoadGame("slot0"), kStatusOk);
     GameState expected;
@@ -151,6 +152,7 @@ TEST_F(SavedGameTest, ASaveReadBackRestoresTheCareerAndSetsTheMissionUpAgain) {
     EXPECT_EQ(Game().missionName, kSampleMissionFile);
     EXPECT_EQ(Game().missionReady, 1);
     EXPECT_EQ(Game().missionFlown, 0);
+    EXPECT_EQ(Game().flightUnsettled, 0);
     EXPECT_NE(Game().playerShip, nullptr);
 }
 
