@@ -263,6 +263,10 @@ TEST_F(CampaignTest, AFlightFromTheBaseWritesItsResultsBackIntoTheCareer) {
     career.accuracyValue = 61;
     game.launchFromBase = 1;
     ASSERT_EQ(SetUpMission(kStrikeMissionFile, -1), kStatusOk);
+    for (int i = 0; i < 20; ++i) {
+        builder_->Clock().Advance(50);
+        game.Simulate();
+    }
 
     auto* const player = dynamic_cast<Craft*>(game.playerShip);
     ASSERT_NE(player, nullptr);
