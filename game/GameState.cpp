@@ -525,6 +525,7 @@ bool GameState::ReadConfigFile(ConfigRecord* record, bool apply) {
 }
 
 void GameState::SetCareerHooks(const CareerHooks& hooks) { g_careerHooks = hooks; }
+const GameState::CareerHooks& GameState::CareerHooksInForce() { return g_careerHooks; }
 
 void GameState::ApplyOptions(int32_t argument) {
     if (career == nullptr) return;

@@ -15,6 +15,7 @@
 #include "game/CommandState.h"
 #include "game/KeyBindings.h"
 #include "game/LightHolder.h"
+#include "game/MessageList.h"
 #include "game/Mission.h"
 #include "game/ObjectGroups.h"
 #include "game/PlayerControls.h"
@@ -252,6 +253,7 @@ public:
         void (*writeOptionsFile)(GameState& game) = nullptr;   // called only while "OPTI" exists
     };
     static void SetCareerHooks(const CareerHooks& hooks);
+    static const CareerHooks& CareerHooksInForce();
     // The place whose screens a new career starts among.
     static constexpr int32_t kNewCareerPlace = 22;
     // An option's volume step is this much of the library's 0 to 127.
@@ -272,6 +274,16 @@ public:
     int32_t tutorialsEnabled = 1;
     std::string missionName;   // what SetUpMission loads for the career
     int32_t plotCounter = 0;   // +1 for each campaign offer accepted
+    // The campaign's messages; offers travel in the e-mail lists.
+    MessageList newMail;
+    MessageList oldMail;
+    MessageList newNews;
+    MessageList oldNews;
+    MessageList logs;
+    MessageList voice;
+    // Set at each launch and cleared by the step after the flight, so that
+    // the career takes a flight's results once.
+    int32_t flightUnsettled = 0;
     int32_t dustShown = 1;     // the space-dust option in force
 
     int32_t mode = 0;

@@ -77,6 +77,13 @@ std::string DefinitionOf(const uint8_t* bytes, uint32_t size) {
     return std::string(reinterpret_cast<const char*>(bytes), length);
 }
 
+// A printable name of a file in its own folder.
+bool PlainFileName(const std::string& name) {
+    return !name.empty() && name[0] != '.' && std::all_of(name.begin(), name.end(), [](char c) {
+        return c > ' ' && c < 127 && c != '/' && c != '\\' && c != ':';
+    });
+}
+
 std::string TagText(uint32_t chunk) {
     std::string tag(4, ' ');
     for (int i = 0; i < 4; ++i) tag[size_t(i)] = char((chunk >> (8 * i)) & 0xFF);
@@ -174,11 +181,39 @@ Status Read(IffFile& iff, Contents* out) {
                 std::memcpy(out->music.file, bytes, 16);
                 out->music.track = in.I32(16);
                 // Only a plain printable name: none that reaches out of the folder.
-                const std::string name = out->music.file;
-                out->hasMusic = !name.empty() && name[0] != '.' &&
-                                std::all_of(name.begin(), name.end(), [](char c) {
-                                    return c > ' ' && c < 127 && c != '/' && c != '\\' && c != ':';
-                                });
+                out->hasMusic = PlainFileName(out->music.file);
+            }
+            continue;
+        }
+        if (chunk == kMessage) {
+            MessageEntry entry;
+            std::vector<uint8_t> bytes(size <= MessageEntry::kMaxBytes ? size : 0);
+            if (out->messages.size() < size_t(kMaxRecords) && size >= MessageEntry::kFixedBytes &&
+                size <= MessageEntry::kMaxBytes && iff.ReadChunk(bytes.data(), size) == kStatusOk &&
+                MessageEntry::Decode(bytes, &entry)) {
+                out->messages.push_back(std::move(entry));
+            } else {
+                ++out->skippedMessages;
+            }
+            continue;
+        }
+        if (chunk == kAward) {
+            uint8_t bytes[kAwardBytes] = {};
+            if (out->awards.size() < size_t(kMaxRecords) && size == kAwardBytes &&
+                iff_walk::ReadBounded(iff, bytes, sizeof bytes) == kAwardBytes) {
+                PacketReader in(bytes, kAwardBytes);
+                out->awards.push_back({in.I32(0), in.I32(4), in.I32(8), in.I32(12), in.U32(16)});
+            } else {
+                ++out->skippedAwards;
+            }
+            continue;
+        }
+        if (chunk == kMovie) {
+            char bytes[kMovieBytes + 1] = {};
+            // Only a plain name: none that reaches out of the video folder.
+            if (size == kMovieBytes && iff_walk::ReadBounded(iff, bytes, kMovieBytes) == kMovieBytes &&
+                PlainFileName(bytes)) {
+                out->movie = bytes;
             }
             continue;
         }

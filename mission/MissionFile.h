@@ -5,6 +5,7 @@
 
 #include "engine/IffFile.h"
 #include "engine/Status.h"
+#include "game/MessageEntry.h"
 #include "mission/SpawnRecords.h"
 #include "objects/space/SpawnRecords.h"
 
@@ -26,6 +27,9 @@ inline constexpr uint32_t kWayPoint = MakeTag("WAYP");
 inline constexpr uint32_t kBuoy = MakeTag("BUOY");
 inline constexpr uint32_t kShip = MakeTag("SHIP");
 inline constexpr uint32_t kMusic = MakeTag("MUSI");
+inline constexpr uint32_t kMessage = MessageEntry::kChunk;
+inline constexpr uint32_t kAward = MakeTag("AWRD");
+inline constexpr uint32_t kMovie = MakeTag("MOVI");
 
 // "HDR ": three report delays (seconds, difficulties 1, 2 and 4), the
 // reference position (4 floats), the map centre (4 floats), the map view
@@ -40,6 +44,11 @@ inline constexpr uint32_t kWayPointBytes = 16 + 32 + 12;
 inline constexpr uint32_t kBuoyBytes = 16 + 12 + 32 + 4 + 16 + 16;
 // "MUSI": the XMIDI file's name in the xmi directory (16), the CD track (i32).
 inline constexpr uint32_t kMusicBytes = 16 + 4;
+// "AWRD": five i32: the outcome it pays for (0 either), the least and the
+// most player accuracy, the credits and the trophy mask.
+inline constexpr uint32_t kAwardBytes = 5 * 4;
+// "MOVI": the cut-scene played after the flight, in the video directory.
+inline constexpr uint32_t kMovieBytes = 32;
 // "SHIP": the AI ship record, then its side and a wingman flag.
 inline constexpr uint32_t kShipBytes = spawn_records::kAiShipBytes + 8;
 
@@ -103,12 +112,29 @@ struct Music {
     int32_t track = 0;
 };
 
+struct Award {
+    // A trophy mask of exactly this pays credits and sets no trophy.
+    static constexpr uint32_t kCreditsOnly = 0x10000;
+    int32_t outcome = 0;
+    int32_t leastAccuracy = 0;
+    int32_t mostAccuracy = 0;
+    int32_t credits = 0;
+    uint32_t trophyMask = 0;
+};
+
 struct Contents {
     Header header;
     bool hasPlayer = false;
     Player player;
     bool hasMusic = false;   // a whole "MUSI" naming a file of the xmi directory itself
     Music music;
+    // Messages and awards in file order; one that is short, damaged or past
+    // kMaxRecords of its kind is skipped and counted, not the file.
+    std::vector<MessageEntry> messages;
+    std::vector<Award> awards;
+    int32_t skippedMessages = 0;
+    int32_t skippedAwards = 0;
+    std::string movie;   // the last whole "MOVI"; empty for none
     std::vector<Record> records;
     std::vector<Refusal> refusals;   // records of the wrong size or with bad fields, in file order
     const char* failure = nullptr;   // why the file was refused whole (a failure:: text), when it was

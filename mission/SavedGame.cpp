@@ -7,7 +7,9 @@
 #include "engine/FileWrappers.h"
 #include "game/CareerRecord.h"
 #include "game/GameState.h"
+#include "game/MessageList.h"
 #include "game/XorChunkStream.h"
+#include "mission/CampaignMessages.h"
 #include "mission/MissionSetUp.h"
 
 namespace {
@@ -22,6 +24,17 @@ constexpr const char* kSaveExtension = ".sav";
 constexpr const char* kPendingSuffix = ".new";
 // Far more chunks than a saved game holds: a damaged form stops here.
 constexpr int kMaxChunks = 4096;
+
+// The message lists, each a FORM of "MESS" chunks, in this order.
+constexpr uint32_t kListTypes[] = {MakeTag("MAIL"), MakeTag("OMAI"), MakeTag("NEWS"),
+                                   MakeTag("ONEW"), MakeTag("LOGS"), MakeTag("VOIC")};
+constexpr int kLists = 6;
+
+MessageList* ListOf(GameState& game, int i) {
+    MessageList* const lists[kLists] = {&game.newMail, &game.oldMail, &game.newNews, &game.oldNews, &game.logs, &game.voice};
+    return lists[i];
+}
+const MessageList& ListOf(const GameState& game, int i) { return *ListOf(const_cast<GameState&>(game), i); }
 
 bool KnownDifficulty(int32_t difficulty) { return difficulty == 1 || difficulty == 2 || difficulty == 4; }
 
@@ -38,6 +51,7 @@ struct SavedBody {
     std::string missionName;
     int32_t difficulty = 0;
     int32_t plotCounter = 0;
+    MessageList lists[kLists];
 };
 
 // Reads the chunks of the open "BODY" form other than the career's.
@@ -60,7 +74,12 @@ Status ReadBody(XorChunkStream& stream, SavedBody* body) {
             case kDifficultyId: status = stream.ReadWordChunk(&body->difficulty, kStatusSaveBadFile); haveDifficulty = true; break;
             case kPlotId: status = stream.ReadWordChunk(&body->plotCounter, kStatusSaveBadFile); havePlot = true; break;
             case kMissionNameId: status = ReadText(stream, &body->missionName); haveMission = true; break;
-            default: break;  // the career's form, or a list this build does not know
+            case IffFile::kFormId:
+                for (int i = 0; i < kLists; ++i) {
+                    if (stream.FormType() == kListTypes[i]) status = MessageList::Load(stream, &body->lists[i]);
+                }
+                break;
+            default: break;  // a chunk this build does not know
         }
         if (status != kStatusOk) {
             return status;
@@ -78,6 +97,9 @@ Status WriteBody(XorChunkStream& stream, const GameState& game, const char* titl
     if (status == kStatusOk) status = stream.WriteWordChunk(kDifficultyId, game.difficulty);
     if (status == kStatusOk) status = stream.WriteWordChunk(kPlotId, game.plotCounter);
     if (status == kStatusOk) status = stream.WriteTextChunk(kMissionNameId, game.missionName.c_str());
+    for (int i = 0; i < kLists && status == kStatusOk; ++i) {
+        status = ListOf(game, i).Save(stream, kListTypes[i]);
+    }
     if (status == kStatusOk) status = game.career->Save(stream);
     if (status == kStatusOk) status = stream.Ascend();
     return status;
@@ -158,7 +180,11 @@ Status LoadGame(const char* name) {
     game->difficulty = body.difficulty;
     game->plotCounter = body.plotCounter;
     game->missionName = body.missionName;
+    for (int i = 0; i < kLists; ++i) *ListOf(*game, i) = std::move(body.lists[i]);
+    MessageListsChanged(*game);
     game->missionReady = 0;
     game->missionFlown = 0;
+    // The flight before the load is not the loaded career's to take.
+    game->flightUnsettled = 0;
     return SetUpMission(game->missionName.c_str(), -1);
 }

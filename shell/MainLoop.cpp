@@ -11,6 +11,9 @@
 #include "game/DataDirectories.h"
 #include "game/GameState.h"
 #include "game/Mission.h"
+#include "game/MessageEntry.h"
+#include "mission/AfterFlight.h"
+#include "mission/CampaignMessages.h"
 #include "ui/Screen.h"
 #include "objects/ships/PlayerShip.h"
 #include "objects/space/SpaceObject.h"
@@ -147,6 +150,9 @@ void MainLoop::Launch() {
     if (steps_.prepareFlight) steps_.prepareFlight(game_);
     PlayMissionMusic(game_);
     deathWatch_.Start();
+    victoryWatch_.Start();
+    won_ = false;
+    game_.flightUnsettled = 1;
     lastFrameAt_ = GetMilliseconds();
 }
 
@@ -155,6 +161,11 @@ void MainLoop::AfterFrame() {
     if (!game_.IsNetworkGame() && deathWatch_.Update(game_.playerShip, lastFrameAt_)) {
         game_.mode = GameState::kModeScreens;
         game_.SelectNextScreen(ScreenSlot::kRestart);
+        return;
+    }
+    if (!game_.IsNetworkGame() && victoryWatch_.Update(game_, lastFrameAt_)) {
+        won_ = true;
+        game_.mode = GameState::kModeScreens;
         return;
     }
     if (game_.mode == GameState::kModePause) {
@@ -214,7 +225,11 @@ void MainLoop::ShowNavMap() {
 
 void MainLoop::Land() {
     StopSounds(game_);
-    PlayVideo(kLandingMovie);
+    if (won_ || game_.IsNetworkGame()) {
+        SettleFlight(game_, MessageEntry::kWon, kLandingMovie, [this](const char* name) { PlayVideo(name); });
+    } else {
+        PlayVideo(kLandingMovie);
+    }
     game_.missionFlown = 1;
     // No play aid outlives the mission it was used in.
     game_.ApplyOptions(0);
@@ -232,6 +247,7 @@ bool MainLoop::RunScreens() {
             game_.nextScreen = nullptr;
             game_.nextScreenName = nullptr;
         }
+        StartNewGameTraining();
         Screen* const screen = game_.currentScreen;
         PlayScreenMusic();
         if (screen == nullptr) {
@@ -253,6 +269,16 @@ bool MainLoop::RunScreens() {
         }
     }
     return true;
+}
+
+void MainLoop::StartNewGameTraining() {
+    if (game_.startMode != GameState::kStartNewGame) {
+        newGameTrained_ = false;
+        return;
+    }
+    if (newGameTrained_) return;
+    newGameTrained_ = true;
+    StartTraining(game_);
 }
 
 void MainLoop::PlayScreenMusic() {

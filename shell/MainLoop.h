@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "shell/DeathWatch.h"
+#include "shell/VictoryWatch.h"
 
 class Canvas;
 class GameState;
@@ -74,7 +75,12 @@ private:
     void AfterFrame();
     void Pause();
     void ShowNavMap();
+    // The landing movie, or the mission's own with the step after a won or
+    // networked flight.
     void Land();
+    // A new game chosen (start mode 1): the training starts once, before
+    // the next screen opens.
+    void StartNewGameTraining();
     // Mode 4: false when the screen to run is missing.
     bool RunScreens();
     // Runs the screen as the current one; the current one is none after.
@@ -87,6 +93,9 @@ private:
     GameState& game_;
     LoopSteps steps_;
     DeathWatch deathWatch_;
+    VictoryWatch victoryWatch_;
+    bool won_ = false;
+    bool newGameTrained_ = false;
     uint32_t lastFrameAt_ = 0;
     bool quit_ = false;
     const char* currentScreenName_ = nullptr;   // the slot of the current screen, if known

@@ -55,6 +55,7 @@
 #include "ui/MenuScreen.h"
 #include "ui/Screen.h"
 #include "shell/MainLoop.h"
+#include "shell/CampaignHooks.h"
 #include "shell/MissionFlight.h"
 #include "mission/MissionSetUp.h"
 #include "mission/ObjectLoader.h"
@@ -565,8 +566,11 @@ void DrawIntroScreen(Canvas& canvas, const std::string& bannerFont) {
 // of a mission named on the command line. The exit status.
 int RunMainLoop(const LaunchOptions& options) {
     GameState& game = *g_gameState;
+    InstallCampaignHooks();
     if (!options.mission.empty()) {
         DefinitionLibrary::RegisterCoreBuilders();
+        // The flight's file is the one the career's step after it reads.
+        game.missionName = options.mission;
         // The command line's dice, so that a flight can be flown again.
         if (!SetUpLaunchMission(options)) {
             FreeMission();

@@ -1,7 +1,8 @@
 // Reads any bytes as a mission file. Whatever is kept must be whole: each
-// record of its exact size and decodable.
+// record of its exact size and decodable; messages sound and complete.
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "engine/IffFile.h"
@@ -27,5 +28,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (record.chunk == mission_file::kBuoy && !mission_file::DecodeBuoy(record, definition, &buoy)) std::abort();
         if (record.chunk == mission_file::kShip && !mission_file::DecodeShip(record, &ship, &side, &wingman)) std::abort();
     }
+    // Messages as they will be listed: a list that exists, a face or none,
+    // a lifetime that counts down, and a chunk that writes back the same.
+    for (const MessageEntry& message : contents.messages) {
+        if (message.list < MessageEntry::kNews || message.list > MessageEntry::kVoice) std::abort();
+        if (message.face < -1 || message.lifetime < 0) std::abort();
+        MessageEntry again;
+        if (!MessageEntry::Decode(message.Encode(), &again) || !(again == message)) std::abort();
+    }
+    if (contents.skippedMessages < 0 || contents.skippedAwards < 0) std::abort();
+    if (contents.movie.size() > mission_file::kMovieBytes || contents.movie.find('/') != std::string::npos) std::abort();
     return 0;
 }

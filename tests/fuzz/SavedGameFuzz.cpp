@@ -1,14 +1,17 @@
 // Reads any bytes as a saved game. A load either fails leaving the same
 // career object with its values, the difficulty, the plot counter and the
-// mission name as they were, or takes a sane career and a known difficulty.
+// mission name and message lists as they were, or takes a sane career, a
+// known difficulty and sound messages.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <string>
 
 #include "game/CareerRecord.h"
 #include "game/GameState.h"
+#include "game/MessageEntry.h"
 #include "mission/SavedGame.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/world/WorldBuilder.h"
@@ -33,6 +36,8 @@ void Keep(GameState& game) {
     game.difficulty = 2;
     game.plotCounter = 5;
     game.missionName = "kept.uli";
+    game.voice.Clear();
+    game.voice.Append(std::make_unique<MessageEntry>())->title = "kept";
 }
 
 }  // namespace
@@ -52,6 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Check(status != kStatusOk);
         Check(career->funds == 77 && std::strcmp(career->pilotName, "Kept") == 0);
         Check(game.difficulty == 2 && game.plotCounter == 5 && game.missionName == "kept.uli");
+        Check(game.voice.Count() == 1 && game.voice.At(0)->title == "kept");
         return 0;
     }
     // Taken (the set-up of its mission may still fail: there is no data tree).
@@ -72,5 +78,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     for (const auto& item : taken.stores) Check(!item->IsShip() && item->quantity >= 0);
     Check(taken.GetSelectedShipIndex() < taken.GetShipCount());
+    for (const MessageList* list : {&game.newMail, &game.oldMail, &game.newNews, &game.oldNews, &game.logs, &game.voice}) {
+        for (int32_t i = 0; i < list->Count(); ++i) {
+            const MessageEntry& message = *list->At(i);
+            Check(message.list >= MessageEntry::kNews && message.list <= MessageEntry::kVoice && message.face >= -1);
+        }
+    }
     return 0;
 }

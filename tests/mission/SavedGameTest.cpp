@@ -10,6 +10,7 @@
 #include "game/CareerRecord.h"
 #include "game/DataDirectories.h"
 #include "game/GameState.h"
+#include "game/MessageEntry.h"
 #include "game/DefinitionFormat.h"
 #include "mission/ObjectLoader.h"
 #include "objects/space/WorldPass.h"
@@ -34,6 +35,30 @@ std::vector<uint8_t> ReadAll(const std::string& path) {
 void WriteAll(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// One message in each of the six lists, every field set.
+void FillLists(GameState& game) {
+    MessageList* const lists[] = {&game.newMail, &game.oldMail, &game.newNews, &game.oldNews, &game.logs, &game.voice};
+    for (int i = 0; i < 6; ++i) {
+        auto m = std::make_unique<MessageEntry>();
+        m->title = "Title " + std::to_string(i);
+        m->body = "Body";
+        std::strcpy(m->missionName, "strike.uli");
+        m->launchFile = "strike.uli";
+        m->face = i == 5 ? 112 : i - 1;
+        m->offer = 0x80000000u | uint32_t(i);
+        m->kind = i;
+        m->list = i % 4;
+        m->conditions[0] = 1;
+        m->conditions[1] = 2;
+        m->conditions[2] = 4;
+        m->read = 1;
+        m->active = 2;
+        m->lifetime = i;
+        lists[i]->Clear();
+        lists[i]->Append(std::move(m));
+    }
 }
 
 class SavedGameTest : public ::testing::Test {
@@ -77,6 +102,7 @@ protected:
         Game().difficulty = 4;
         Game().plotCounter = 7;
         Game().missionName = kSampleMissionFile;
+        FillLists(Game());
     }
     std::string SlotPath() const { return dir_.Str() + "/slot0.sav"; }
 
@@ -100,8 +126,16 @@ TEST_F(SavedGameTest, ASaveReadBackRestoresTheCareerAndSetsTheMissionUpAgain) {
     Game().missionName = "other.uli";
     Game().missionReady = 0;
     Game().missionFlown = 1;
+    Game().voice.Clear();
+    Game().logs.At(0)->read = 0;
+    Game().flightUnsettled = 1;
 
     ASSERT_EQ(LoadGame("slot0"), kStatusOk);
+    GameState expected;
+    FillLists(expected);
+    EXPECT_TRUE(Game().newMail == expected.newMail && Game().oldMail == expected.oldMail &&
+                Game().newNews == expected.newNews && Game().oldNews == expected.oldNews &&
+                Game().logs == expected.logs && Game().voice == expected.voice);
     const CareerRecord& career = *Game().career;
     EXPECT_STREQ(career.pilotName, "Ilse Varro");
     EXPECT_STREQ(career.callsign, "Kestrel");
@@ -118,6 +152,7 @@ TEST_F(SavedGameTest, ASaveReadBackRestoresTheCareerAndSetsTheMissionUpAgain) {
     EXPECT_EQ(Game().missionName, kSampleMissionFile);
     EXPECT_EQ(Game().missionReady, 1);
     EXPECT_EQ(Game().missionFlown, 0);
+    EXPECT_EQ(Game().flightUnsettled, 0);
     EXPECT_NE(Game().playerShip, nullptr);
 }
 
@@ -125,6 +160,8 @@ TEST_F(SavedGameTest, ASaveReadBackRestoresTheCareerAndSetsTheMissionUpAgain) {
 // object keeps its values, the mission as it was.
 TEST_F(SavedGameTest, ADamagedSaveChangesNothing) {
     SetCareer();
+    // One message is enough to walk; each byte more makes the walks longer.
+    for (MessageList* list : {&Game().oldMail, &Game().newNews, &Game().oldNews, &Game().logs, &Game().voice}) list->Clear();
     ASSERT_EQ(SetUpMission(kSampleMissionFile, -1), kStatusOk);
     ASSERT_EQ(SaveGame("slot0", "Before the gate"), kStatusOk);
     const std::vector<uint8_t> whole = ReadAll(SlotPath());
@@ -140,6 +177,9 @@ TEST_F(SavedGameTest, ADamagedSaveChangesNothing) {
         Game().plotCounter = 3;
         Game().missionName = "kept.uli";
         ship = Game().playerShip;
+        Game().voice.Clear();
+        Game().logs.Clear();
+        Game().logs.Append(std::make_unique<MessageEntry>())->title = "kept";
     };
     auto expectUnchanged = [&](const char* what, size_t at) {
         ASSERT_EQ(Game().career, career) << what << at;
@@ -150,6 +190,9 @@ TEST_F(SavedGameTest, ADamagedSaveChangesNothing) {
         EXPECT_EQ(Game().missionName, "kept.uli") << what << at;
         EXPECT_EQ(Game().missionReady, 1) << what << at;
         EXPECT_EQ(Game().playerShip, ship) << what << at;
+        ASSERT_EQ(Game().logs.Count(), 1) << what << at;
+        EXPECT_EQ(Game().logs.At(0)->title, "kept") << what << at;
+        EXPECT_EQ(Game().voice.Count(), 0) << what << at;
     };
     keep();
     for (size_t size = 0; size < whole.size(); ++size) {

@@ -7,7 +7,9 @@
 
 #include "game/DataDirectories.h"
 #include "game/GameState.h"
+#include "game/CareerRecord.h"
 #include "game/Mission.h"
+#include "mission/CampaignMessages.h"
 #include "net/NetworkHooks.h"
 #include "objects/ships/Craft.h"
 #include "objects/ships/PlayerShip.h"
@@ -288,6 +290,55 @@ TEST_F(MainLoopTest, AfterFlightTheHangarComesUpOrTheSalvageBayWithSalvage) {
     game().mode = GameState::kModeFlight;
     RunLoop();
     EXPECT_EQ(steps_.log.back(), "run HANGAR");
+}
+
+// With no hostile craft left the flight ends won 3000 ms later, through
+// the landing, and the career takes it once.
+TEST_F(MainLoopTest, AFlightWithNoHostileLeftEndsWonThreeSecondsLater) {
+    RecordingScreen::Register<ScreenSlot::kHangar>(tally_);
+    game().LoadPlaceScreens(GameState::kFirstPlace);
+    tally_.onRun = [](GameState& landed, RecordingScreen&) { landed.mode = GameState::kModeQuit; };
+    Craft* const player = PlayerCraft();
+    player->active = 1;
+    player->side = 1;
+    auto* const raider = world_.SpawnAs<Craft>(world_.Template("SHIP2"), 1);
+    raider->active = 1;
+    raider->side = 2;
+    steps_.atPass[10] = [raider] { raider->active = 0; };
+
+    RunLoop();
+
+    EXPECT_EQ(steps_.passes, 10 + int32_t(VictoryWatch::kEndDelayMs / RecordingLoopSteps::kStepMs));
+    EXPECT_EQ(steps_.Count("movie lnd.mpg"), 1);
+    EXPECT_EQ(steps_.log.back(), "run HANGAR");
+    EXPECT_EQ(game().career->missions, 1);
+    EXPECT_EQ(game().flightUnsettled, 0);
+}
+
+int g_listChanges = 0;
+
+// A new game chosen on the initial screen: the training's messages are
+// there before the next screen opens, and come once.
+TEST_F(MainLoopTest, ANewGameStartsTheTrainingOnceBeforeTheNextScreen) {
+    g_listChanges = 0;
+    SetMessageListsHook([](GameState&) { ++g_listChanges; });
+    RecordingScreen::Register<ScreenSlot::kHangar>(tally_);
+    game().LoadPlaceScreens(GameState::kFirstPlace);
+    game().mode = GameState::kModeScreens;
+    game().startMode = GameState::kStartNewGame;
+    game().plotCounter = 3;
+    game().SelectNextScreen(ScreenSlot::kHangar);
+    int32_t runs = 0;
+    tally_.onRun = [&runs](GameState& running, RecordingScreen&) {
+        EXPECT_EQ(g_listChanges, 1);
+        EXPECT_EQ(running.plotCounter, 0);
+        if (++runs == 2) running.mode = GameState::kModeQuit;
+    };
+
+    RunLoop();
+
+    EXPECT_EQ(runs, 2);
+    SetMessageListsHook(nullptr);
 }
 
 // A tune of one note, told apart from others by its length.

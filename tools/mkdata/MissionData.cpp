@@ -8,57 +8,14 @@
 #include "engine/IffFile.h"
 #include "mission/MissionFile.h"
 #include "mission/SpawnRecords.h"
+#include "tools/mkdata/MissionRecords.h"
 #include "tools/mkdata/MusicData.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-class Record {
-public:
-    explicit Record(uint32_t size) : bytes_(size, 0) {}
-    Record& Text(uint32_t at, const char* text, uint32_t field) {
-        std::memcpy(bytes_.data() + at, text, std::min<size_t>(std::strlen(text), field - 1));
-        return *this;
-    }
-    Record& Word(uint32_t at, int32_t value) {
-        StoreLe32(bytes_.data() + at, uint32_t(value));
-        return *this;
-    }
-    Record& Floats(uint32_t at, std::initializer_list<float> values) {
-        for (const float v : values) {
-            uint32_t word;
-            std::memcpy(&word, &v, 4);
-            StoreLe32(bytes_.data() + at, word);
-            at += 4;
-        }
-        return *this;
-    }
-    const Bytes& Bytes_() const { return bytes_; }
-
-private:
-    Bytes bytes_;
-};
-
-Status Put(IffFile& iff, uint32_t chunk, const Record& record, Status status) {
-    if (status != kStatusOk) return status;
-    return iff.WriteChunk(chunk, record.Bytes_().data(), uint32_t(record.Bytes_().size()));
-}
-
-Record Rock(const char* definition, float x, float y, float z, float scatter, float drift, const char* name) {
-    Record r(spawn_records::kRockBytes);
+MissionRecord Rock(const char* definition, float x, float y, float z, float scatter, float drift, const char* name) {
+    MissionRecord r(spawn_records::kRockBytes);
     r.Text(0, definition, 16).Floats(40, {x, y, z, 0.0f}).Floats(60, {scatter}).Floats(68, {drift}).Text(96, name, 32);
-    return r;
-}
-
-Record Ship(const char* definition, const char* name, const char* wing, float x, float y, float z, int32_t side,
-            int32_t wingman, int32_t respawn = 0, bool facingBack = false) {
-    Record r(mission_file::kShipBytes);
-    r.Text(0, definition, 16).Word(20, 2).Word(32, respawn).Text(40, wing, 16).Text(56, name, 16);
-    const float f = facingBack ? -1.0f : 1.0f;   // turned about y to face -z
-    r.Floats(120, {f, 0, 0, 0, 1, 0, 0, 0, f, x, y, z});
-    r.Floats(240, {x, y, z, 0.0f});
-    r.Word(spawn_records::kAiShipBytes, side).Word(spawn_records::kAiShipBytes + 4, wingman);
     return r;
 }
 
@@ -68,48 +25,48 @@ Status WriteSampleMission(const char* path) {
     IffFile iff(0);
     Status status = iff.OpenFile(path, kOpenWrite | kOpenCreate);
     if (status == kStatusOk) status = iff.BeginForm(mission_file::kForm);
-    Record header(mission_file::kHeaderBytes);
+    MissionRecord header(mission_file::kHeaderBytes);
     header.Word(0, 30).Word(4, 20).Word(8, 10);                    // report delays for difficulties 1, 2, 4
     header.Floats(12, {0.0f, 0.0f, -50.0f, 0.0f});                  // the chase object's start
     header.Floats(28, {0.0f, 0.0f, 1500.0f, 0.0f});                 // the maps' centre
     header.Floats(44, {1, 0, 0, 0, 0, 1, 0, -1, 0, 0, 4000, 1500}); // the maps look down
-    status = Put(iff, mission_file::kHeader, header, status);
-    Record player(mission_file::kPlayerBytes);
+    status = PutRecord(iff, mission_file::kHeader, header, status);
+    MissionRecord player(mission_file::kPlayerBytes);
     player.Text(0, "P101", 16).Text(16, "Alpha", 16);
-    status = Put(iff, mission_file::kPlayer, player, status);
-    Record music(mission_file::kMusicBytes);
+    status = PutRecord(iff, mission_file::kPlayer, player, status);
+    MissionRecord music(mission_file::kMusicBytes);
     music.Text(0, kPatrolTune, 16).Word(16, 0);
-    status = Put(iff, mission_file::kMusic, music, status);
+    status = PutRecord(iff, mission_file::kMusic, music, status);
 
-    status = Put(iff, mission_file::kShip, Ship("P101", "Alpha 2", "Alpha", -40.0f, 0.0f, -30.0f, 1, 1), status);
-    status = Put(iff, mission_file::kShip, Ship("P101", "Alpha 3", "Alpha", 40.0f, 0.0f, -30.0f, 1, 1), status);
-    status = Put(iff, mission_file::kShip, Ship("Raider", "Red 1", "Red", -100.0f, 50.0f, 2500.0f, 2, 0), status);
-    status = Put(iff, mission_file::kShip, Ship("Raider", "Red 2", "Red", 100.0f, 50.0f, 2500.0f, 2, 0, 1), status);
-    status = Put(iff, mission_file::kShip, Ship("Capital", "Bastion", "Bastion", 0.0f, -300.0f, 3500.0f, 2, 0), status);
+    status = PutRecord(iff, mission_file::kShip, AiShipRecord("P101", "Alpha 2", "Alpha", -40.0f, 0.0f, -30.0f, 1, 1), status);
+    status = PutRecord(iff, mission_file::kShip, AiShipRecord("P101", "Alpha 3", "Alpha", 40.0f, 0.0f, -30.0f, 1, 1), status);
+    status = PutRecord(iff, mission_file::kShip, AiShipRecord("Raider", "Red 1", "Red", -100.0f, 50.0f, 2500.0f, 2, 0), status);
+    status = PutRecord(iff, mission_file::kShip, AiShipRecord("Raider", "Red 2", "Red", 100.0f, 50.0f, 2500.0f, 2, 0, 1), status);
+    status = PutRecord(iff, mission_file::kShip, AiShipRecord("Capital", "Bastion", "Bastion", 0.0f, -300.0f, 3500.0f, 2, 0), status);
 
     for (int i = 0; i < 4; ++i) {
-        status = Put(iff, mission_file::kRock, Rock("Asteroid", 800.0f, 0.0f, 1200.0f, 300.0f, float(4 + i), "Field"), status);
+        status = PutRecord(iff, mission_file::kRock, Rock("Asteroid", 800.0f, 0.0f, 1200.0f, 300.0f, float(4 + i), "Field"), status);
     }
-    status = Put(iff, mission_file::kMine, Rock("Mine", -600.0f, 0.0f, 1500.0f, 80.0f, 0.0f, "Mine 1"), status);
-    status = Put(iff, mission_file::kMine, Rock("Mine", -600.0f, 60.0f, 1600.0f, 80.0f, 0.0f, "Mine 2"), status);
+    status = PutRecord(iff, mission_file::kMine, Rock("Mine", -600.0f, 0.0f, 1500.0f, 80.0f, 0.0f, "Mine 1"), status);
+    status = PutRecord(iff, mission_file::kMine, Rock("Mine", -600.0f, 60.0f, 1600.0f, 80.0f, 0.0f, "Mine 2"), status);
 
-    Record gate(spawn_records::kGateBytes);
+    MissionRecord gate(spawn_records::kGateBytes);
     gate.Text(0, "Gate", 16).Floats(36, {0.0f, 0.0f, 6000.0f, 0.0f});
     gate.Floats(56, {1, 0, 0, 0, 1, 0, 0, 0, 1, 0.0f, 0.0f, 6000.0f}).Text(236, "Home Gate", 32);
-    status = Put(iff, mission_file::kGate, gate, status);
-    Record debris(spawn_records::kDebrisBytes);
+    status = PutRecord(iff, mission_file::kGate, gate, status);
+    MissionRecord debris(spawn_records::kDebrisBytes);
     debris.Text(0, "Debris", 16).Floats(44, {300.0f, -50.0f, 900.0f, 0.0f}).Floats(64, {6.0f}).Text(92, "Wreck", 32);
-    status = Put(iff, mission_file::kDebris, debris, status);
+    status = PutRecord(iff, mission_file::kDebris, debris, status);
 
     for (int i = 0; i < 2; ++i) {
-        Record point(mission_file::kWayPointBytes);
+        MissionRecord point(mission_file::kWayPointBytes);
         point.Text(0, "Way Point", 16).Text(16, i == 0 ? "Nav 1" : "Nav 2", 32);
         point.Floats(48, {0.0f, 0.0f, 2000.0f + 2000.0f * float(i)});
-        status = Put(iff, mission_file::kWayPoint, point, status);
+        status = PutRecord(iff, mission_file::kWayPoint, point, status);
     }
-    Record buoy(mission_file::kBuoyBytes);
+    MissionRecord buoy(mission_file::kBuoyBytes);
     buoy.Text(0, "Nav Buoy", 16).Floats(16, {200.0f, 100.0f, 3000.0f}).Text(28, "Beacon", 32).Word(60, 20);
-    status = Put(iff, mission_file::kBuoy, buoy, status);
+    status = PutRecord(iff, mission_file::kBuoy, buoy, status);
 
     if (status == kStatusOk) status = iff.Ascend();
     const Status closed = iff.CloseFile();
@@ -120,26 +77,26 @@ Status WriteSkirmishMission(const char* path) {
     IffFile iff(0);
     Status status = iff.OpenFile(path, kOpenWrite | kOpenCreate);
     if (status == kStatusOk) status = iff.BeginForm(mission_file::kForm);
-    Record header(mission_file::kHeaderBytes);
+    MissionRecord header(mission_file::kHeaderBytes);
     header.Word(0, 30).Word(4, 20).Word(8, 10);
     header.Floats(12, {0.0f, 0.0f, -50.0f, 0.0f});
     header.Floats(44, {1, 0, 0, 0, 0, 1, 0, -1, 0, 0, 4000, 0});
-    status = Put(iff, mission_file::kHeader, header, status);
+    status = PutRecord(iff, mission_file::kHeader, header, status);
     // The player's ship waits between the wings and below them, farther from
     // each than the wings are from each other (so each wing's nearest enemy
     // is the other wing) but within four radar ranges, where AI ships fly.
-    Record player(mission_file::kPlayerBytes);
+    MissionRecord player(mission_file::kPlayerBytes);
     player.Text(0, "P101", 16).Text(16, "Watch", 16);
-    status = Put(iff, mission_file::kPlayer, player, status);
-    Record music(mission_file::kMusicBytes);
+    status = PutRecord(iff, mission_file::kPlayer, player, status);
+    MissionRecord music(mission_file::kMusicBytes);
     music.Text(0, kSkirmishTune, 16).Word(16, 0);
-    status = Put(iff, mission_file::kMusic, music, status);
+    status = PutRecord(iff, mission_file::kMusic, music, status);
     const char* const blue[] = {"Blue 1", "Blue 2", "Blue 3", "Blue 4"};
     const char* const red[] = {"Red 1", "Red 2", "Red 3", "Red 4"};
     for (int i = 0; i < 4; ++i) {
         const float x = -150.0f + 100.0f * float(i);
-        status = Put(iff, mission_file::kShip, Ship("Raider", blue[i], "Blue", x, 2800.0f, -1500.0f, 1, 0), status);
-        status = Put(iff, mission_file::kShip, Ship("Raider", red[i], "Red", x, 2800.0f, 1500.0f, 2, 0, 0, true), status);
+        status = PutRecord(iff, mission_file::kShip, AiShipRecord("Raider", blue[i], "Blue", x, 2800.0f, -1500.0f, 1, 0), status);
+        status = PutRecord(iff, mission_file::kShip, AiShipRecord("Raider", red[i], "Red", x, 2800.0f, 1500.0f, 2, 0, 0, true), status);
     }
     if (status == kStatusOk) status = iff.Ascend();
     const Status closed = iff.CloseFile();

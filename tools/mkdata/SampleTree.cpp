@@ -16,6 +16,7 @@
 #include "tools/mkdata/KeyMapData.h"
 #include "tools/mkdata/MaterialData.h"
 #include "tools/mkdata/MeshData.h"
+#include "tools/mkdata/CampaignData.h"
 #include "tools/mkdata/MissionData.h"
 #include "tools/mkdata/MusicData.h"
 #include "tools/mkdata/PaletteData.h"
@@ -126,6 +127,10 @@ bool WriteSampleTree(const std::string& rootText, std::string* failure) {
     if (WriteSampleMission(mission.c_str()) != kStatusOk) return fail("cannot write " + mission.string());
     const fs::path skirmish = root / "missions" / kSkirmishMissionFile;
     if (WriteSkirmishMission(skirmish.c_str()) != kStatusOk) return fail("cannot write " + skirmish.string());
+    const fs::path training = root / "missions" / kTrainingMissionFile;
+    if (WriteTrainingMission(training.c_str()) != kStatusOk) return fail("cannot write " + training.string());
+    const fs::path strike = root / "missions" / kStrikeMissionFile;
+    if (WriteStrikeMission(strike.c_str()) != kStatusOk) return fail("cannot write " + strike.string());
     for (int i = 0; i < kSampleTuneCount; ++i) {
         const fs::path tune = root / "xmi" / kSampleTunes[i];
         if (WriteSampleTune(i, tune.c_str()) != kStatusOk) return fail("cannot write " + tune.string());

@@ -1,0 +1,107 @@
+#include "mission/CareerUpdate.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "game/CareerRecord.h"
+#include "game/GameState.h"
+#include "game/Mission.h"
+#include "mission/MissionFile.h"
+#include "objects/ships/Craft.h"
+#include "objects/systems/ShipSystem.h"
+
+namespace {
+
+int32_t HullDamage(const Craft& craft) {
+    const int32_t maximum = craft.GetMaxHitPoints(nullptr);
+    if (maximum <= 0) return 0;
+    const int64_t left = std::clamp<int64_t>(craft.GetHitPoints(nullptr), 0, maximum);
+    return int32_t(100 - left * 100 / maximum);
+}
+
+// The record's items meet the craft's systems as the launch fitted them:
+// each item the first system of its id not yet taken.
+void WriteBackDamage(Craft& craft, ShipRecord& record) {
+    record.damage = HullDamage(craft);
+    std::vector<const ShipSystem*> matched;
+    for (const auto& item : record.Items()) {
+        for (ShipSystem* system = craft.GetSystem(ShipSystem::kAny, nullptr); system != nullptr;
+             system = craft.GetSystem(ShipSystem::kAny, system)) {
+            if (std::strncmp(system->equipmentId, item->id, ShipSystem::kNameBytes) != 0) continue;
+            if (std::find(matched.begin(), matched.end(), system) != matched.end()) continue;
+            matched.push_back(system);
+            if (system->maxDamage > 0) item->damage = system->GetDamagePercent();
+            break;
+        }
+    }
+}
+
+bool Died(const Craft& craft) { return craft.active == 0 || craft.GetHitPoints(nullptr) <= 0; }
+
+// The ship goes with everything fitted to it; the selection keeps its ship.
+void RemoveShip(CareerRecord& career, const ShipRecord* record) {
+    const ShipRecord* const selected = career.GetShip(career.GetSelectedShipIndex());
+    const auto at = std::find_if(career.ships.begin(), career.ships.end(),
+                                 [record](const auto& ship) { return ship.get() == record; });
+    if (at == career.ships.end()) return;
+    career.ships.erase(at);
+    career.selectedShip = -1;
+    for (int32_t i = 0; i < career.GetShipCount(); ++i) {
+        if (career.GetShip(i) == selected) career.selectedShip = i;
+    }
+    career.EnsureShipSelected();
+}
+
+bool OwnedBy(const CareerRecord& career, const ShipRecord* record) {
+    return std::any_of(career.ships.begin(), career.ships.end(),
+                       [record](const auto& ship) { return ship.get() == record; });
+}
+
+}  // namespace
+
+void UpdateCareerAfterMission(GameState& game) {
+    if (game.career == nullptr) return;
+    CareerRecord& career = *game.career;
+    std::vector<Craft*> lent;
+    for (SpaceObject* o = game.mission != nullptr ? game.mission->firstObject : nullptr; o != nullptr; o = o->GetNext()) {
+        auto* const craft = o->type >= SpaceObject::kTypeCraft ? dynamic_cast<Craft*>(o) : nullptr;
+        if (craft != nullptr && craft->shipRecord != nullptr && OwnedBy(career, craft->shipRecord)) lent.push_back(craft);
+    }
+    career.kills += career.accuracy.kills;
+    career.missions += 1;
+    const int32_t mean = career.accuracy.MeanHitPercent();
+    if (mean >= 0) career.accuracyValue = career.accuracyValue < 1 ? mean : int32_t((int64_t(career.accuracyValue) + mean) / 2);
+
+    for (Craft* craft : lent) {
+        ShipRecord* const record = craft->shipRecord;
+        PilotRecord* const pilot = record->pilot;
+        const bool wingman = pilot != nullptr && craft->accuracy == &pilot->flight;
+        if (!wingman) {
+            WriteBackDamage(*craft, *record);
+            continue;
+        }
+        if (Died(*craft)) {
+            // The wreck must not reach the record that is about to go.
+            craft->shipRecord = nullptr;
+            career.LosePilot(pilot->name.c_str());
+            RemoveShip(career, record);
+            continue;
+        }
+        WriteBackDamage(*craft, *record);
+        pilot->ApplyMission(pilot->flight);
+        pilot->missions += 1;
+    }
+}
+
+int32_t PayAwards(CareerRecord& career, const std::vector<mission_file::Award>& awards, int32_t outcome) {
+    int32_t paid = 0;
+    for (const mission_file::Award& award : awards) {
+        if (award.outcome != 0 && award.outcome != outcome) continue;
+        if (career.accuracyValue < award.leastAccuracy || career.accuracyValue > award.mostAccuracy) continue;
+        career.funds = int32_t(std::clamp<int64_t>(int64_t(career.funds) + award.credits, INT32_MIN, INT32_MAX));
+        if (award.trophyMask != mission_file::Award::kCreditsOnly) career.trophies |= award.trophyMask;
+        ++paid;
+    }
+    return paid;
+}

@@ -1,0 +1,63 @@
+#include "tools/mkdata/MissionRecords.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/ByteOrder.h"
+#include "mission/MissionFile.h"
+#include "mission/SpawnRecords.h"
+
+MissionRecord& MissionRecord::Text(uint32_t at, const char* text, uint32_t field) {
+    std::memcpy(bytes_.data() + at, text, std::min<size_t>(std::strlen(text), field - 1));
+    return *this;
+}
+
+MissionRecord& MissionRecord::Word(uint32_t at, int32_t value) {
+    StoreLe32(bytes_.data() + at, uint32_t(value));
+    return *this;
+}
+
+MissionRecord& MissionRecord::Floats(uint32_t at, std::initializer_list<float> values) {
+    for (const float v : values) {
+        uint32_t word;
+        std::memcpy(&word, &v, 4);
+        StoreLe32(bytes_.data() + at, word);
+        at += 4;
+    }
+    return *this;
+}
+
+Status PutRecord(IffFile& iff, uint32_t chunk, const MissionRecord& record, Status status) {
+    return PutBytes(iff, chunk, record.Bytes(), status);
+}
+
+Status PutBytes(IffFile& iff, uint32_t chunk, const std::vector<uint8_t>& bytes, Status status) {
+    if (status != kStatusOk) return status;
+    return iff.WriteChunk(chunk, bytes.data(), uint32_t(bytes.size()));
+}
+
+MissionRecord MissionHeader(float mapCentreZ) {
+    MissionRecord header(mission_file::kHeaderBytes);
+    header.Word(0, 30).Word(4, 20).Word(8, 10);
+    header.Floats(12, {0.0f, 0.0f, -50.0f, 0.0f});
+    header.Floats(28, {0.0f, 0.0f, mapCentreZ, 0.0f});
+    header.Floats(44, {1, 0, 0, 0, 0, 1, 0, -1, 0, 0, 4000, mapCentreZ});
+    return header;
+}
+
+MissionRecord PlayerRecord(const char* definition, const char* wing) {
+    MissionRecord player(mission_file::kPlayerBytes);
+    player.Text(0, definition, 16).Text(16, wing, 16);
+    return player;
+}
+
+MissionRecord AiShipRecord(const char* definition, const char* name, const char* wing, float x, float y, float z,
+                           int32_t side, int32_t wingman, int32_t respawn, bool facingBack) {
+    MissionRecord r(mission_file::kShipBytes);
+    r.Text(0, definition, 16).Word(20, 2).Word(32, respawn).Text(40, wing, 16).Text(56, name, 16);
+    const float f = facingBack ? -1.0f : 1.0f;   // turned about y to face -z
+    r.Floats(120, {f, 0, 0, 0, 1, 0, 0, 0, f, x, y, z});
+    r.Floats(240, {x, y, z, 0.0f});
+    r.Word(spawn_records::kAiShipBytes, side).Word(spawn_records::kAiShipBytes + 4, wingman);
+    return r;
+}

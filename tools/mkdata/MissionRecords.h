@@ -1,0 +1,36 @@
+#pragma once
+#include <cstdint>
+#include <initializer_list>
+#include <vector>
+
+#include "engine/IffFile.h"
+#include "engine/Status.h"
+
+// The records of a mission file as the sample missions write them: fixed
+// fields at their byte offsets, little-endian.
+class MissionRecord {
+public:
+    explicit MissionRecord(uint32_t size) : bytes_(size, 0) {}
+    // At most field - 1 characters, so that the field keeps a NUL.
+    MissionRecord& Text(uint32_t at, const char* text, uint32_t field);
+    MissionRecord& Word(uint32_t at, int32_t value);
+    MissionRecord& Floats(uint32_t at, std::initializer_list<float> values);
+    const std::vector<uint8_t>& Bytes() const { return bytes_; }
+
+private:
+    std::vector<uint8_t> bytes_;
+};
+
+// Writes the record as a chunk unless an earlier step failed.
+Status PutRecord(IffFile& iff, uint32_t chunk, const MissionRecord& record, Status status);
+Status PutBytes(IffFile& iff, uint32_t chunk, const std::vector<uint8_t>& bytes, Status status);
+
+// "HDR " with report delays of 30, 20 and 10 s, the chase object's start
+// behind the origin and the maps looking down on `mapCentreZ`.
+MissionRecord MissionHeader(float mapCentreZ);
+// "PLYR".
+MissionRecord PlayerRecord(const char* definition, const char* wing);
+// "SHIP": an AI ship at (x, y, z), facing +z (or -z), of a side; a wingman
+// flies in the player's wing.
+MissionRecord AiShipRecord(const char* definition, const char* name, const char* wing, float x, float y, float z,
+                           int32_t side, int32_t wingman, int32_t respawn = 0, bool facingBack = false);
