@@ -8,6 +8,7 @@
 #include "game/GameState.h"
 #include "game/Mission.h"
 #include "mission/MissionFile.h"
+#include "mission/MissionSetUp.h"
 #include "objects/ships/Craft.h"
 #include "objects/systems/ShipSystem.h"
 
@@ -20,21 +21,12 @@ int32_t HullDamage(const Craft& craft) {
     return int32_t(100 - left * 100 / maximum);
 }
 
-// The record's items meet the craft's systems as the launch fitted them:
-// each item the first system of its id not yet taken.
+// The hull and the fitted items take the flight's damage.
 void WriteBackDamage(Craft& craft, ShipRecord& record) {
     record.damage = HullDamage(craft);
-    std::vector<const ShipSystem*> matched;
-    for (const auto& item : record.Items()) {
-        for (ShipSystem* system = craft.GetSystem(ShipSystem::kAny, nullptr); system != nullptr;
-             system = craft.GetSystem(ShipSystem::kAny, system)) {
-            if (std::strncmp(system->equipmentId, item->id, ShipSystem::kNameBytes) != 0) continue;
-            if (std::find(matched.begin(), matched.end(), system) != matched.end()) continue;
-            matched.push_back(system);
-            if (system->maxDamage > 0) item->damage = system->GetDamagePercent();
-            break;
-        }
-    }
+    ForEachFittedSystem(craft, record, [](EquipmentItem& item, ShipSystem& system) {
+        if (system.maxDamage > 0) item.damage = system.GetDamagePercent();
+    });
 }
 
 bool Died(const Craft& craft) { return craft.active == 0 || craft.GetHitPoints(nullptr) <= 0; }

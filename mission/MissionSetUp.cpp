@@ -132,17 +132,13 @@ void FitFromRecord(Craft& craft, ShipRecord& record) {
     const std::vector<SpobDefinition::Equipment> equipment = FittedEquipment(record);
     DefinitionLibrary::Current().LoadShipDefinition(&craft, &equipment, nullptr, 0);
     craft.shipRecord = &record;
-    std::vector<const ShipSystem*> matched;
-    for (const auto& item : record.Items()) {
-        for (ShipSystem* system = craft.GetSystem(ShipSystem::kAny, nullptr); system != nullptr;
-             system = craft.GetSystem(ShipSystem::kAny, system)) {
-            if (std::strncmp(system->equipmentId, item->id, ShipSystem::kNameBytes) != 0) continue;
-            if (std::find(matched.begin(), matched.end(), system) != matched.end()) continue;
-            matched.push_back(system);
-            if (system->maxDamage > 0) system->SetDamage(item->damage * system->maxDamage / 100);
-            break;
-        }
-    }
+    ForEachFittedSystem(craft, record, [](EquipmentItem& item, ShipSystem& system) {
+        if (system.maxDamage > 0) system.SetDamage(item.damage * system.maxDamage / 100);
+    });
+    // The hull flies as damaged as it came back, but never launches dead.
+    const int32_t maximum = craft.GetMaxHitPoints(nullptr);
+    const int32_t damage = std::clamp(record.damage, 0, 100);
+    craft.hitPoints = std::max(1, int32_t(maximum - int64_t(maximum) * damage / 100));
 }
 
 // Each crewed ship of the career flies in the player's wing, beside the
@@ -344,4 +340,19 @@ Status SetUpSeededMission(const char* name, int32_t seed) {
     const Status status = SetUpMission(name, -1);
     if (status != kStatusOk) return status;
     return g_gameState != nullptr && g_gameState->missionReady != 0 ? kStatusOk : kStatusMalformed;
+}
+
+void ForEachFittedSystem(Craft& craft, ShipRecord& record,
+                         const std::function<void(EquipmentItem& item, ShipSystem& system)>& visit) {
+    std::vector<const ShipSystem*> matched;
+    for (const auto& item : record.Items()) {
+        for (ShipSystem* system = craft.GetSystem(ShipSystem::kAny, nullptr); system != nullptr;
+             system = craft.GetSystem(ShipSystem::kAny, system)) {
+            if (std::strncmp(system->equipmentId, item->id, ShipSystem::kNameBytes) != 0) continue;
+            if (std::find(matched.begin(), matched.end(), system) != matched.end()) continue;
+            matched.push_back(system);
+            visit(*item, *system);
+            break;
+        }
+    }
 }

@@ -1,11 +1,16 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "engine/Status.h"
 #include "engine/Vector3.h"
 
+class Craft;
+class EquipmentItem;
+class ShipRecord;
+class ShipSystem;
 class SpaceObject;
 namespace mission_file {
 struct Player;
@@ -41,3 +46,8 @@ SpaceObject* CreatePlayerShip(const mission_file::Player& player);
 // A point near a random active object of class 33 (beyond its radius by
 // 100); 0 with `out` unchanged when there is none.
 int32_t PickRandomSpawnPoint(Vector3* out, int32_t flag);
+
+// The career ship's fitted items meet the craft's systems as its launch
+// fitted them: each item the first system of its id not yet taken.
+void ForEachFittedSystem(Craft& craft, ShipRecord& record,
+                         const std::function<void(EquipmentItem& item, ShipSystem& system)>& visit);

@@ -141,6 +141,7 @@ TEST_F(MissionTest, ALaunchFromTheBaseFliesTheCareersShipAndItsCrewedShipsAsWing
     EquipmentItem* const generator = own->GetItem(0, EquipmentItem::kSystems);
     ASSERT_STREQ(generator->id, "Generator 1");
     generator->damage = 50;
+    own->damage = 40;
     auto heavy = std::make_unique<ShipRecord>("P303");
     ASSERT_EQ(heavy->LoadHull(), kStatusOk);
     ShipRecord* const escort = career.AddShip(std::move(heavy));
@@ -164,6 +165,8 @@ TEST_F(MissionTest, ALaunchFromTheBaseFliesTheCareersShipAndItsCrewedShipsAsWing
     const ShipSystem* const energy = player->GetSystem(ShipSystem::kEnergy, nullptr);
     ASSERT_NE(energy, nullptr);
     EXPECT_EQ(energy->GetDamagePercent(), 50);
+    // The hull flies as damaged as it came back from its last flight.
+    EXPECT_EQ(player->GetHitPoints(nullptr), player->GetMaxHitPoints(nullptr) * 60 / 100);
 
     auto* const wingman = dynamic_cast<AiShip*>(Named(game, "Face 003"));
     ASSERT_NE(wingman, nullptr);
