@@ -297,8 +297,11 @@ int32_t OptionsScreen::TakeExitRow() {
     }
     game->mode = GameState::kModeScreens;
     if (game->Sound() != nullptr) game->Sound()->StopAll();
-    // A restart needs the launch's save: without it the page stays.
-    if (LoadGame(kAutoSave) != kStatusOk) return 1;
+    // A restart needs the launch's save: without a career taken from it the
+    // page stays (a mission that then fails to set up is the hangar's to show).
+    const CareerRecord* const before = game->career;
+    (void)LoadGame(kAutoSave);
+    if (game->career == before) return 1;
     RequestFrameLeave();
     game->SelectNextScreen(ScreenSlot::kHangar);
     game->missionFlown = 0;

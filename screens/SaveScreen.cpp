@@ -2,9 +2,10 @@
 
 #include <cstring>
 
+#include "display/FontContext.h"
 #include "engine/FileWrappers.h"
 #include "engine/IffFile.h"
-#include "display/FontContext.h"
+#include "game/CareerRecord.h"
 #include "game/DataDirectories.h"
 #include "game/GameState.h"
 #include "game/TextInput.h"
@@ -220,8 +221,12 @@ int32_t SaveScreen::Load() {
     } else if (selectedSlot == kAutoSlot) {
         name = kAutoSaveName;
     }
+    GameState* const game = Game();
+    if (name.empty() || game == nullptr) return 0;
     // A slot that does not load changes nothing and says nothing.
-    if (!name.empty() && LoadGame(name.c_str()) == kStatusOk) PlayUiSound(kUiSoundLoaded, kUiClickSoundLevel, 1);
+    const CareerRecord* const before = game->career;
+    (void)LoadGame(name.c_str());
+    if (game->career != before) PlayUiSound(kUiSoundLoaded, kUiClickSoundLevel, 1);
     return 0;
 }
 
