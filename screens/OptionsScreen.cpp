@@ -295,13 +295,13 @@ int32_t OptionsScreen::TakeExitRow() {
         RequestFrameLeave();
         return 0;
     }
-    game->mode = GameState::kModeScreens;
     if (game->Sound() != nullptr) game->Sound()->StopAll();
     // A restart needs the launch's save: without a career taken from it the
     // page stays (a mission that then fails to set up is the hangar's to show).
     const CareerRecord* const before = game->career;
     (void)LoadGame(kAutoSave);
     if (game->career == before) return 1;
+    game->mode = GameState::kModeScreens;
     RequestFrameLeave();
     game->SelectNextScreen(ScreenSlot::kHangar);
     game->missionFlown = 0;
