@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "display/PixelFormat.h"
 #include "game/CareerRecord.h"
 #include "game/GameState.h"
 #include "game/OptionsFile.h"
@@ -77,7 +78,12 @@ TEST(OptionsScreenTest, DefaultsShowAndClosingWritesBothFiles) {
     run.Activate(OptionsScreen::kCodeInertial);
     run.screen->Close();
     EXPECT_TRUE(run.Exists("opts.sav"));
-    EXPECT_TRUE(run.Exists("vorn.cfg"));
+    // A "vorn.cfg" made here holds the display in force, not zeros.
+    ConfigRecord config;
+    ASSERT_TRUE(run.harness.Game().ReadConfigFile(&config, false));
+    EXPECT_EQ(config.pixelFormat, g_pixelFormat);
+    EXPECT_EQ(config.graphicsDriver, g_graphicsDriver);
+    EXPECT_EQ(config.inertialFlight, 0);
     EXPECT_EQ(run.Options().textures, 1);
     EXPECT_EQ(run.Options().inertialOff, 0);
     EXPECT_EQ(run.harness.Game().cheatUsed, 0);
