@@ -433,7 +433,7 @@ int32_t FrameScreen::HandleSubButton(uint16_t code, ArtObject* panel, const SubB
                           : row == kSquadButtons ? Count(kSquadButtons)
                                                  : Count(kArchButtons);
         for (int i = 0; i < count; ++i) {
-            SetButton(panel, first[i].name, first[i].name == button.name ? BitmapButton::kLatched : 0);
+            SetButton(panel, first[i].name, first[i].code == button.code ? BitmapButton::kLatched : 0);
         }
         Embed(screen);
         return 1;
