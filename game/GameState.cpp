@@ -13,6 +13,7 @@
 #include "engine/input/InputEventMap.h"
 #include "engine/input/InputSystem.h"
 #include "engine/Stream.h"
+#include "game/OptionsFile.h"
 #include "game/CareerRecord.h"
 #include "game/Cockpit.h"
 #include "game/DataDirectories.h"
@@ -538,8 +539,12 @@ void GameState::ApplyOptions(int32_t argument) {
         options.unlimitedFuel = 0;
         options.invisibility = 0;
         cheatUsed = 0;
-        if (g_careerHooks.writeOptionsFile != nullptr && ScreenIn(ScreenSlot::kOptions) != nullptr) {
-            g_careerHooks.writeOptionsFile(*this);
+        if (ScreenIn(ScreenSlot::kOptions) != nullptr) {
+            if (g_careerHooks.writeOptionsFile != nullptr) {
+                g_careerHooks.writeOptionsFile(*this);
+            } else {
+                WriteOptionsFile(*this);
+            }
         }
     }
     if (soundDevice_ == nullptr) return;

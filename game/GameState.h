@@ -250,7 +250,7 @@ public:
     struct CareerHooks {
         void (*loadWingmen)(GameState& game) = nullptr;        // a new career's wingmen roster
         void (*startTraining)(GameState& game) = nullptr;      // a new career's first mission
-        void (*writeOptionsFile)(GameState& game) = nullptr;   // called only while "OPTI" exists
+        void (*writeOptionsFile)(GameState& game) = nullptr;   // in place of "opts.sav"; only while "OPTI" exists
     };
     static void SetCareerHooks(const CareerHooks& hooks);
     static const CareerHooks& CareerHooksInForce();

@@ -6,10 +6,10 @@
 #include "game/DataDirectories.h"
 #include "game/GameState.h"
 #include "game/MessageEntry.h"
+#include "game/PilotFile.h"
 #include "mission/CampaignMessages.h"
 #include "mission/CareerUpdate.h"
 #include "mission/MissionFile.h"
-#include "mission/PilotFile.h"
 
 void SettleFlight(GameState& game, int32_t outcome, const char* landingMovie, const MoviePlayer& playMovie) {
     if (game.flightUnsettled == 0) return;
@@ -25,7 +25,7 @@ void SettleFlight(GameState& game, int32_t outcome, const char* landingMovie, co
     const char* const movie = !flown.movie.empty() ? flown.movie.c_str() : landingMovie;
     if (movie != nullptr && playMovie) playMovie(movie);
     if (network) {
-        WritePilotFile();
+        (void)WritePilotFile(game);
         return;
     }
     LoadMissionFile(game.missionName.c_str(), outcome);

@@ -1,7 +1,10 @@
 #include "screens/GameMenus.h"
 
 #include "game/GameState.h"
+#include "screens/FrameScreen.h"
 #include "screens/HelpScreen.h"
+#include "screens/OptionsScreen.h"
+#include "screens/SaveScreen.h"
 #include "ui/TutorialScreen.h"
 
 namespace {
@@ -19,4 +22,12 @@ GameState::ScreenFactory FactoryOf() {
 void RegisterGameMenus() {
     GameState::RegisterScreen(HelpScreen::kScreenName, FactoryOf<HelpScreen>());
     GameState::RegisterScreen(TutorialScreen::kScreenName, FactoryOf<TutorialScreen>());
+    GameState::ScreenFactory frame = FactoryOf<FrameScreen>();
+    frame.enterInFlight = [](Screen& screen) {
+        if (auto* const menu = dynamic_cast<FrameScreen*>(&screen)) menu->inFlightOptions = 1;
+    };
+    GameState::RegisterScreen(FrameScreen::kScreenName, frame);
+    GameState::RegisterScreen(SaveScreen::kScreenName, FactoryOf<SaveScreen>());
+    GameState::RegisterScreen(OptionsScreen::kScreenName, FactoryOf<OptionsScreen>());
+    TutorialScreen::embeddedScreenOpen = FrameHasEmbeddedScreen;
 }

@@ -49,7 +49,9 @@
 #include "display/D3DHalDriver.h"
 #include "game/GameState.h"
 #include "game/KeyMapFile.h"
+#include "game/OptionsFile.h"
 #include "shell/LaunchOptions.h"
+#include "screens/FrameScreen.h"
 #include "screens/GameMenus.h"
 #include "screens/InitialOptionsScreen.h"
 #include "ui/MenuScreen.h"
@@ -590,6 +592,26 @@ int RunMainLoop(const LaunchOptions& options) {
     return exitCode;
 }
 
+// The first option screen by the start mode (a saved game
+// to load: the frame menu with the save page), then the options file.
+// True when a screen was made current.
+bool ChooseFirstScreen(GameState& game) {
+    bool chosen = false;
+    if (game.startMode == GameState::kStartLoadGame) {
+        game.LoadPlaceScreens(GameState::kNewCareerPlace);
+        if (auto* const frame = dynamic_cast<FrameScreen*>(game.ScreenIn(ScreenSlot::kFrame))) {
+            game.mode = GameState::kModeScreens;
+            game.currentScreen = frame;
+            game.nextScreen = nullptr;
+            frame->SetReturnScreens();
+            chosen = true;
+        }
+    }
+    if (game.ScreenIn(ScreenSlot::kOptions) != nullptr) ReadOptionsFile(game);
+    game.ApplyOptions(1);
+    return chosen;
+}
+
 // The first screen: the player's choices on the display just started. Its
 // run goes on until no screen is current. False when the player chose to
 // quit there, or the window was closed.
@@ -835,6 +857,15 @@ int RunGame(const LaunchOptions& options) {
         }
     }
 
+    // A first option screen (a saved game to load) follows the choices at
+    // once; otherwise the banner waits.
+    if (ChooseFirstScreen(*g_gameState)) {
+        int code = RunMainLoop(options);
+        if (code == 0 && session.pump->FailedShots() > 0) code = 1;
+        ShutDown(session);
+        Say("Shut down");
+        return code;
+    }
     DrawIntroScreen(*g_gameCanvas, session.bannerFont);
     std::printf("Intro shown: %s\n", msg::kVersionBanner);
     std::fflush(stdout);
@@ -855,7 +886,6 @@ int RunGame(const LaunchOptions& options) {
         case IntroEnd::kQuit: std::printf("Intro ended by a quit message after %d frame%s\n", frames, plural); break;
     }
     std::fflush(stdout);
-    // After the intro, the first screen by the start mode: none yet.
     int code = exitCode;
     if (end != IntroEnd::kQuit) code = RunMainLoop(options);
 

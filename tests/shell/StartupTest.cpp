@@ -258,6 +258,22 @@ TEST_F(StartupTest, TheDriverChosenOnTheFirstScreenShowsWhatFollows) {
     ExpectNothingLeft();
 }
 
+// Load Game on the first screen leads straight into the frame menu with
+// the save page, under the pop-up's introduction.
+TEST_F(StartupTest, LoadGameOpensTheFrameWithTheSavePage) {
+    WriteTree();
+    ASSERT_EQ(WriteMenuArt(dir_.Str()), kStatusOk);
+    dir_.WriteFile("load.txt", "at 5 key L\n");
+    LaunchOptions options = Options();
+    options.script = dir_.Str() + "/load.txt";
+    options.shots = {{40, dir_.Str() + "/frame.png"}};
+    EXPECT_EQ(RunGame(options), 0);
+    RgbImage shot;
+    ASSERT_TRUE(ReadStoredPng(dir_.Str() + "/frame.png", &shot));
+    EXPECT_TRUE(MatchesGolden(shot, "startup_load_game"));
+    ExpectNothingLeft();
+}
+
 TEST_F(StartupTest, TwoScriptedRunsWriteTheSamePicture) {
     WriteTree();
     std::vector<uint8_t> pictures[2];

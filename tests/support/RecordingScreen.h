@@ -5,10 +5,13 @@
 #include <vector>
 
 #include "game/GameState.h"
+#include "ui/MenuScreen.h"
 #include "ui/Screen.h"
 
 // A screen that notes each run in a shared log ("run NAME") and then does
-// what the test asks. Its factory counts what it builds and deletes, and
+// what the test asks. Embedded in the frame menu it notes its opening,
+// closing and each pass with the event dispatch state ("draw NAME -1"),
+// and a pass answers drawResult. Its factory counts what it builds and deletes, and
 // marks the frame menu's in-flight flag ("in flight NAME").
 class RecordingScreen : public Screen {
 public:
@@ -33,7 +36,15 @@ public:
         if (tally_.onRun) tally_.onRun(game_, *this);
     }
 
+    void Open() override { Note("open " + name_); }
+    void Close() override { Note("close " + name_); }
+    int32_t Draw() override {
+        Note("draw " + name_ + " " + std::to_string(g_eventDispatchState));
+        return drawResult;
+    }
+
     const std::string& Name() const { return name_; }
+    int32_t drawResult = 1;
 
     int32_t runs = 0;
     bool inFlight = false;
@@ -58,6 +69,9 @@ public:
     }
 
 private:
+    void Note(const std::string& entry) {
+        if (tally_.log != nullptr) tally_.log->push_back(entry);
+    }
     static Tally*& CurrentTally() {
         static Tally* tally = nullptr;
         return tally;

@@ -11,6 +11,7 @@
 #include "engine/FileWrappers.h"
 #include "engine/IffFile.h"
 #include "tools/mkdata/EventMapData.h"
+#include "tools/mkdata/FrameArtData.h"
 
 namespace {
 
@@ -324,30 +325,35 @@ Status WriteTutorialArt(const char* path) {
     return status != kStatusOk ? status : closed;
 }
 
+Status WriteMenuArtItem(IffFile& iff, const char* name, int width, int height, const char* label) {
+    Status status = iff.BeginForm(MakeTag("ARTW"));
+    if (status == kStatusOk) status = WriteText(iff, MakeTag("NAME"), name);
+    const struct {
+        uint32_t form;
+        uint8_t fill, edge, ink;
+    } kinds[] = {{MakeTag("IDLE"), kIdleFill, kIdleEdge, kIdleInk},
+                 {MakeTag("HIGH"), kLitFill, kLitEdge, kLitEdge},
+                 {MakeTag("CLIK"), kOnFill, kOnEdge, kOnInk}};
+    for (const auto& kind : kinds) {
+        if (status == kStatusOk) status = iff.BeginForm(kind.form);
+        // Sprites draw where they are placed: the cels sit at 0, 0.
+        if (status == kStatusOk) {
+            status = WriteCel(iff, ButtonCel(0, 0, width, height, label, kind.fill, kind.edge, kind.ink, width));
+        }
+        if (status == kStatusOk) status = iff.Ascend();
+    }
+    if (status == kStatusOk) status = iff.Ascend();
+    return status;
+}
+
 Status WriteOptArt(const char* path) {
     IffFile iff(0);
     Status status = iff.OpenFile(path, kOpenWrite | kOpenCreate);
     if (status == kStatusOk) status = iff.BeginForm(MakeTag("OPTI"));
     for (const SpriteSpec& sprite : kTutorialSprites) {
-        if (status == kStatusOk) status = iff.BeginForm(MakeTag("ARTW"));
-        if (status == kStatusOk) status = WriteText(iff, MakeTag("NAME"), sprite.name);
-        const struct {
-            uint32_t form;
-            uint8_t fill, edge, ink;
-        } kinds[] = {{MakeTag("IDLE"), kIdleFill, kIdleEdge, kIdleInk},
-                     {MakeTag("HIGH"), kLitFill, kLitEdge, kLitEdge},
-                     {MakeTag("CLIK"), kOnFill, kOnEdge, kOnInk}};
-        for (const auto& kind : kinds) {
-            if (status == kStatusOk) status = iff.BeginForm(kind.form);
-            // Sprites draw where they are placed: the cels sit at 0, 0.
-            if (status == kStatusOk) {
-                status = WriteCel(iff, ButtonCel(0, 0, sprite.width, sprite.height, sprite.label, kind.fill, kind.edge,
-                                                 kind.ink, sprite.width));
-            }
-            if (status == kStatusOk) status = iff.Ascend();
-        }
-        if (status == kStatusOk) status = iff.Ascend();
+        if (status == kStatusOk) status = WriteMenuArtItem(iff, sprite.name, sprite.width, sprite.height, sprite.label);
     }
+    if (status == kStatusOk) status = WriteFrameArtItems(iff);
     if (status == kStatusOk) status = iff.Ascend();
     const Status closed = iff.CloseFile();
     return status != kStatusOk ? status : closed;
@@ -491,5 +497,6 @@ Status WriteMenuArt(const std::string& root) {
     if (status == kStatusOk) status = WriteTutorialArt((root + "/option/TUT1.iff").c_str());
     if (status == kStatusOk) status = WriteOptArt((root + "/option/optart.iff").c_str());
     if (status == kStatusOk) status = WriteTutorTexts((root + "/data/tutor.iff").c_str());
+    if (status == kStatusOk) status = WriteFrameArt(root);
     return status;
 }

@@ -3,6 +3,8 @@
 
 #include "engine/Status.h"
 
+class IffFile;
+
 // The art, maps and texts of the game's first menus under the data root:
 // "cel/INIT.iff", "cel/HELP.iff", "cel/TUT.iff", "option/initopt1.iff",
 // "option/TUT1.iff", "option/optart.iff" and "data/tutor.iff".
@@ -12,5 +14,8 @@ Status WriteMenuArt(const std::string& root);
 Status WriteInitialOptionsArt(const char* path);
 Status WriteTutorialArt(const char* path);
 Status WriteOptArt(const char* path);
+// One labelled button of "optart.iff": FORM "ARTW" with its name and its
+// idle, lit and clicked cels at 0, 0, at the current level of `iff`.
+Status WriteMenuArtItem(IffFile& iff, const char* name, int width, int height, const char* label);
 Status WriteTutorTexts(const char* path);
 Status WriteMenuMaps(const std::string& celDirectory);

@@ -1,0 +1,133 @@
+#include "game/OptionsFile.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "engine/ByteOrder.h"
+#include "game/CareerRecord.h"
+#include "game/GameState.h"
+#include "game/XorChunkStream.h"
+#include "tests/support/FileContents.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+CareerOptions Distinct() {
+    CareerOptions options;
+    options.textures = 0;
+    options.spaceDust = -7;
+    options.invisibility = 1;
+    options.inertialOff = 0;
+    options.soundVolume = 5;
+    options.musicVolume = 0x12345678;
+    return options;
+}
+
+bool Same(const CareerOptions& a, const CareerOptions& b) {
+    for (int i = 0; i < CareerOptions::kWords; ++i) {
+        if (a.Word(i) != b.Word(i)) return false;
+    }
+    return true;
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), std::streamsize(bytes.size()));
+}
+
+// An options file whose chunk holds `size` bytes of words 100, 101, ...
+std::string FileWithChunk(const std::string& path, uint32_t size) {
+    std::vector<uint8_t> data(size);
+    for (uint32_t i = 0; i < size; ++i) data[i] = i % 4 == 0 ? uint8_t(100 + i / 4) : 0;
+    XorChunkStream stream;
+    EXPECT_EQ(stream.Open(path.c_str(), kOpenWrite | kOpenCreate), kStatusOk);
+    EXPECT_EQ(stream.BeginForm(MakeTag("BODY")), kStatusOk);
+    EXPECT_EQ(stream.WriteChunk(MakeTag("OPTS"), data.data(), size), kStatusOk);
+    EXPECT_EQ(stream.Ascend(), kStatusOk);
+    EXPECT_EQ(stream.CloseFile(), kStatusOk);
+    return FileContents(path);
+}
+
+}  // namespace
+
+// 68 bytes: the header plain, each data word XORed with the key of the
+// name "opts.sav" whatever the folder, and the words read back.
+TEST(OptionsFileTest, RoundTripsInSixtyEightBytesWithOnlyTheDataEnciphered) {
+    TempDir folder;
+    GameState game;
+    game.SetConfigFolder(folder.Str());
+    const std::string path = OptionsFilePath(game);
+    ASSERT_EQ(path, folder.Str() + "/opts.sav");
+    const CareerOptions written = Distinct();
+    ASSERT_EQ(WriteOptionsFile(path.c_str(), written), kStatusOk);
+
+    const std::string bytes = FileContents(path);
+    ASSERT_EQ(bytes.size(), kOptionsFileBytes);
+    const uint8_t* const raw = reinterpret_cast<const uint8_t*>(bytes.data());
+    EXPECT_EQ(std::memcmp(raw, "FORM", 4), 0);
+    EXPECT_EQ(LoadBe32(raw + 4), 60u);
+    EXPECT_EQ(std::memcmp(raw + 8, "BODYOPTS", 8), 0);
+    EXPECT_EQ(LoadBe32(raw + 16), 48u);
+    const uint32_t key = XorChunkStream::KeyFromPath("opts.sav");
+    for (int i = 0; i < CareerOptions::kWords; ++i) {
+        EXPECT_EQ(LoadLe32(raw + 20 + 4 * i) ^ key, uint32_t(written.Word(i))) << "word " << i;
+    }
+
+    CareerOptions read;
+    EXPECT_EQ(ReadOptionsFile(path.c_str(), &read), kStatusOk);
+    EXPECT_TRUE(Same(read, written));
+}
+
+// A short chunk fills its own whole words; a long one is refused whole.
+TEST(OptionsFileTest, AShortChunkFillsItsWordsAndALongOneIsRefused) {
+    TempDir folder;
+    const std::string path = folder.Str() + "/opts.sav";
+    const CareerOptions before = Distinct();
+
+    FileWithChunk(path, 10);   // two words and half of a third
+    CareerOptions shortRead = before;
+    EXPECT_EQ(ReadOptionsFile(path.c_str(), &shortRead), kStatusOk);
+    EXPECT_EQ(shortRead.textures, 100);
+    EXPECT_EQ(shortRead.spaceDust, 101);
+    EXPECT_EQ(shortRead.extraLights, before.extraLights);
+    EXPECT_EQ(shortRead.musicVolume, before.musicVolume);
+
+    FileWithChunk(path, 52);
+    CareerOptions longRead = before;
+    EXPECT_EQ(ReadOptionsFile(path.c_str(), &longRead), kStatusOptionsBadFile);
+    EXPECT_TRUE(Same(longRead, before));
+}
+
+// Every cut of a good file is either refused with the words kept, or read
+// whole (never a part of a word, never past the file).
+TEST(OptionsFileTest, EveryTruncationEndsCleanly) {
+    TempDir folder;
+    const std::string path = folder.Str() + "/opts.sav";
+    CareerOptions written;
+    written.soundVolume = 9;
+    ASSERT_EQ(WriteOptionsFile(path.c_str(), written), kStatusOk);
+    const std::string whole = FileContents(path);
+    const CareerOptions before = Distinct();
+    for (size_t length = 0; length < whole.size(); ++length) {
+        WriteBytes(path, whole.substr(0, length));
+        CareerOptions read = before;
+        const Status status = ReadOptionsFile(path.c_str(), &read);
+        EXPECT_NE(status, kStatusOk) << "length " << length;
+        EXPECT_TRUE(Same(read, before)) << "length " << length;
+    }
+}
+
+// No "opts.sav": the career keeps its words, and writing creates the file.
+TEST(OptionsFileTest, AMissingFileKeepsTheCareersWords) {
+    TempDir folder;
+    GameState game;
+    game.SetConfigFolder(folder.Str());
+    game.career->options = Distinct();
+    ReadOptionsFile(game);
+    EXPECT_TRUE(Same(game.career->options, Distinct()));
+    WriteOptionsFile(game);
+    EXPECT_EQ(FileContents(OptionsFilePath(game)).size(), kOptionsFileBytes);
+}

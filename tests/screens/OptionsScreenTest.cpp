@@ -1,0 +1,169 @@
+#include "screens/OptionsScreen.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "display/PixelFormat.h"
+#include "game/CareerRecord.h"
+#include "game/GameState.h"
+#include "game/OptionsFile.h"
+#include "mission/SavedGame.h"
+#include "screens/GameMenus.h"
+#include "sound/SoundDevice.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/world/RecordingNetSession.h"
+#include "tests/support/world/ScreenHarness.h"
+#include "ui/ArtObject.h"
+#include "ui/BitmapButton.h"
+
+namespace {
+
+// The page on the sample data with its files in a folder of their own,
+// registered so that closing writes "opts.sav".
+struct OptionsRun {
+    OptionsRun() {
+        GameState::ClearScreenRegistry();
+        RegisterGameMenus();
+        GameState& game = harness.Game();
+        game.SetConfigFolder(folder.Str());
+        game.tutorialsEnabled = 0;
+        game.mode = GameState::kModeScreens;
+        game.LoadPlaceScreens(GameState::kNewCareerPlace);
+        screen = dynamic_cast<OptionsScreen*>(game.ScreenIn(ScreenSlot::kOptions));
+    }
+    ~OptionsRun() {
+        harness.Game().netSession = nullptr;
+        harness.Game().DeleteScreens();
+        GameState::ClearScreenRegistry();
+    }
+    int32_t Event(uint16_t code, uint16_t modifier) {
+        screen->edgeEvents.Clear();
+        screen->edgeEvents.SetEvent(code);
+        screen->edgeEvents.SetEvent(modifier);
+        return screen->HandleEvent(code);
+    }
+    int32_t Activate(uint16_t code) { return Event(code, OptionsScreen::kCodeActivate); }
+    // A click on a volume strip at that x.
+    int32_t ClickStrip(uint16_t code, int16_t x) {
+        screen->eventMap->SetMousePosition(x, 280);
+        return Activate(code);
+    }
+    bool Visible(const char* name) const {
+        const UiControl* const control = screen->panel->FindControl(name);
+        return control != nullptr && control->visible != 0;
+    }
+    bool Exists(const char* name) const { return std::filesystem::exists(folder.Path() / name); }
+    CareerOptions& Options() { return harness.Game().career->options; }
+
+    TempDir folder;
+    ScreenHarness harness;
+    OptionsScreen* screen = nullptr;
+};
+
+}  // namespace
+
+// Without "opts.sav" the career's words show; closing writes both files,
+// and a button toggled twice leaves its word as it was.
+TEST(OptionsScreenTest, DefaultsShowAndClosingWritesBothFiles) {
+    OptionsRun run;
+    ASSERT_NE(run.screen, nullptr);
+    run.screen->Open();
+    const auto* const textures = dynamic_cast<BitmapButton*>(run.screen->panel->FindControl("Options Textures Button"));
+    ASSERT_NE(textures, nullptr);
+    EXPECT_NE(textures->GetState(), 0);
+    run.Activate(OptionsScreen::kCodeTextures);
+    run.Activate(OptionsScreen::kCodeTextures);
+    run.Activate(OptionsScreen::kCodeInertial);
+    run.screen->Close();
+    EXPECT_TRUE(run.Exists("opts.sav"));
+    // A "vorn.cfg" made here holds the display in force, not zeros.
+    ConfigRecord config;
+    ASSERT_TRUE(run.harness.Game().ReadConfigFile(&config, false));
+    EXPECT_EQ(config.pixelFormat, g_pixelFormat);
+    EXPECT_EQ(config.graphicsDriver, g_graphicsDriver);
+    EXPECT_EQ(config.inertialFlight, 0);
+    EXPECT_EQ(run.Options().textures, 1);
+    EXPECT_EQ(run.Options().inertialOff, 0);
+    EXPECT_EQ(run.harness.Game().cheatUsed, 0);
+}
+
+// The play aids ignore everything in a network game; outside one they are
+// stored at closing with the cheat flag.
+TEST(OptionsScreenTest, PlayAidsIgnoreANetworkGameAndSetTheCheatFlagAtClosing) {
+    OptionsRun run;
+    RecordingNetSession session(true);
+    run.harness.Game().netSession = &session;
+    run.screen->Open();
+    run.Activate(OptionsScreen::kCodeAmmo);
+    run.screen->Close();
+    EXPECT_EQ(run.Options().unlimitedAmmo, 0);
+    EXPECT_EQ(run.harness.Game().cheatUsed, 0);
+
+    run.harness.Game().netSession = nullptr;
+    run.screen->Open();
+    run.Activate(OptionsScreen::kCodeAmmo);
+    EXPECT_EQ(run.Options().unlimitedAmmo, 0);   // the word waits for the closing
+    run.screen->Close();
+    EXPECT_EQ(run.Options().unlimitedAmmo, 1);
+    EXPECT_EQ(run.harness.Game().cheatUsed, 1);
+}
+
+// A click inside the strip takes its segment at once; one outside changes
+// nothing.
+TEST(OptionsScreenTest, AVolumeClickOutsideTheStripChangesNothing) {
+    OptionsRun run;
+    run.screen->Open();
+    const int32_t before = run.Options().soundVolume;
+    run.ClickStrip(OptionsScreen::kCodeSoundVolume, 420);
+    run.ClickStrip(OptionsScreen::kCodeSoundVolume, 600);
+    EXPECT_EQ(run.Options().soundVolume, before);
+    run.ClickStrip(OptionsScreen::kCodeSoundVolume, 424 + 15 * 4 + 3);
+    EXPECT_EQ(run.Options().soundVolume, 4);
+    if (SoundDevice* const sound = run.harness.Game().Sound(); sound != nullptr && sound->DigitalDriverPresent()) {
+        EXPECT_EQ(sound->DigitalVolume(), 4 * OptionsScreen::kSoundVolumeScale);
+    }
+    run.screen->Close();
+}
+
+// The exit row shows credits between missions, restart in a paused flight
+// and a new session in a paused network game.
+TEST(OptionsScreenTest, TheExitRowFollowsTheModeAndTheSession) {
+    OptionsRun run;
+    RecordingNetSession session(true);
+    const struct {
+        int32_t mode;
+        bool network;
+        const char* shown;
+    } cases[] = {{GameState::kModeScreens, false, "Options View Button"},
+                 {GameState::kModePause, false, "Options Restart Button"},
+                 {GameState::kModePause, true, "Options New Session Button"}};
+    for (const auto& c : cases) {
+        run.harness.Game().mode = c.mode;
+        run.harness.Game().netSession = c.network ? &session : nullptr;
+        run.screen->Open();
+        for (const char* name : {"Options View Button", "Options Restart Button", "Options New Session Button"}) {
+            EXPECT_EQ(run.Visible(name), std::string(name) == c.shown) << name << " in mode " << c.mode;
+        }
+        run.screen->Close();
+    }
+}
+
+// Restart reloads the launch's save and the page's buttons then go into
+// the reloaded career; without the save the page stays.
+TEST(OptionsScreenTest, RestartKeepsTheOptionsShownAndNeedsTheSave) {
+    OptionsRun run;
+    GameState& game = run.harness.Game();
+    game.mode = GameState::kModePause;
+    run.screen->Open();
+    run.Activate(OptionsScreen::kCodeDust);
+    EXPECT_EQ(run.Activate(OptionsScreen::kCodeExitRow), 1);
+    ASSERT_EQ(SaveGame("auto", "launch"), kStatusOk);
+    const CareerRecord* const before = game.career;
+    EXPECT_EQ(run.Activate(OptionsScreen::kCodeExitRow), 0);
+    EXPECT_NE(game.career, before);
+    EXPECT_EQ(game.mode, GameState::kModeScreens);
+    run.screen->Close();
+    EXPECT_EQ(game.career->options.spaceDust, 0);
+}
