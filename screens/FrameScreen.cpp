@@ -245,37 +245,11 @@ void FrameScreen::Update() {
 void FrameScreen::Run() {
     GameState* const game = Game();
     if (game == nullptr) return;
-    Open();
-    running = 1;
-    Canvas* const canvas = g_gameCanvas;
-    if (!paletteName.empty()) {
-        Palette* const palette = game->LoadPalette(paletteName.c_str());
-        if (palette != nullptr && canvas != nullptr) canvas->palette = palette;
-    }
-    if (canvas != nullptr) canvas->DisableDepthTest();
-    eventMap->Activate();
-    if (game->Input() != nullptr) game->Input()->EnableMouse(true);
-    previousEvents.Clear();
-    repaintCountdown = 1;
-    dirty = 1;
-    pressedFlag = 0;
+    BeginRun();
     bool firstPass = true;
     while (game->PumpMessages() != 0 && running != 0) {
-        bool repainted = false;
         if (continuousRedraw != 0) dirty = 1;
-        if (dirty != 0 || repaintCountdown != 0) {
-            const int32_t lock = canvas != nullptr ? canvas->Lock() : -1;
-            if (lock != -1) {
-                if (background != nullptr) canvas->BlitImage(&backgroundRect, &backgroundPixels, TimedAnimation::kBlitMode);
-                if (lock == 0) canvas->Unlock();
-            }
-            repainted = repaintCountdown != 0;
-            if (repaintCountdown == 1) {
-                repaintCountdown = 2;
-            } else if (repaintCountdown == 2) {
-                repaintCountdown = 0;
-            }
-        }
+        const bool repainted = RepaintBackground();
         if (repainted || repaintCountdown != 0) dirty = 1;
         UpdateAnimations();
         running = Draw();
@@ -317,9 +291,7 @@ void FrameScreen::Run() {
         }
         if (session && game->netSession->IsHost()) game->Simulate();
     }
-    eventMap->Deactivate();
-    Close();
-    game->currentScreen = game->nextScreen;
+    EndRun();
 }
 
 int32_t FrameScreen::Draw() {

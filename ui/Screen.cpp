@@ -185,9 +185,8 @@ int32_t Screen::Draw() {
     return result;
 }
 
-void Screen::Run() {
+void Screen::BeginRun() {
     GameState* const game = Game();
-    if (game == nullptr) return;
     Open();
     running = 1;
     Canvas* const canvas = GameCanvas();
@@ -209,31 +208,48 @@ void Screen::Run() {
     repaintCountdown = 1;
     dirty = 1;
     pressedFlag = 0;
-    bool firstPass = true;
-    bool repainted = false;
     if (cursor != nullptr && window != nullptr) cursor->Show(*window);
     if (cursor != nullptr && window == nullptr) cursor->visible = true;
+}
 
+bool Screen::RepaintBackground() {
+    if (dirty == 0 && repaintCountdown == 0) return false;
+    SoftCursor* const cursor = Game()->cursor;
+    if (cursor != nullptr) cursor->ClearDrawnFlag();
+    Canvas* const canvas = GameCanvas();
+    const int32_t lock = canvas != nullptr ? canvas->Lock() : -1;
+    if (lock != -1) {
+        if (background != nullptr) canvas->BlitImage(&backgroundRect, &backgroundPixels, TimedAnimation::kBlitMode);
+        if (lock == 0) canvas->Unlock();
+    }
+    // Two repaints, so that both buffers of a flipped display get the background.
+    const bool repainted = repaintCountdown != 0;
+    if (repaintCountdown == 1) {
+        repaintCountdown = 2;
+    } else if (repaintCountdown == 2) {
+        repaintCountdown = 0;
+    }
+    if (cursor != nullptr) cursor->repaint = false;
+    return repainted;
+}
+
+void Screen::EndRun() {
+    SetTextColours(kWhite, CanvasPalette() != nullptr ? CanvasPalette()->MatchColor(kBlack) : 0);
+    eventMap->Deactivate();
+    Close();
+    GameState* const game = Game();
+    game->currentScreen = game->nextScreen;
+}
+
+void Screen::Run() {
+    GameState* const game = Game();
+    if (game == nullptr) return;
+    BeginRun();
+    bool firstPass = true;
+    bool repainted = false;
     while (game->PumpMessages() != 0 && running != 0) {
         if (continuousRedraw != 0) dirty = 1;
-        if (dirty != 0 || repaintCountdown != 0) {
-            if (cursor != nullptr) cursor->ClearDrawnFlag();
-            const int32_t lock = canvas != nullptr ? canvas->Lock() : -1;
-            if (lock != -1) {
-                if (background != nullptr) {
-                    canvas->BlitImage(&backgroundRect, &backgroundPixels, TimedAnimation::kBlitMode);
-                }
-                if (lock == 0) canvas->Unlock();
-            }
-            // Two repaints, so that both buffers of a flipped display get the background.
-            repainted = repaintCountdown != 0;
-            if (repaintCountdown == 1) {
-                repaintCountdown = 2;
-            } else if (repaintCountdown == 2) {
-                repaintCountdown = 0;
-            }
-            if (cursor != nullptr) cursor->repaint = false;
-        }
+        if (dirty != 0 || repaintCountdown != 0) repainted = RepaintBackground();
         if (repainted || repaintCountdown != 0) dirty = 1;
         running = Draw();
         UpdateAnimations();
@@ -261,11 +277,7 @@ void Screen::Run() {
         if (session && game->netSession->IsHost()) game->Simulate();
         if (continuousRedraw != 0) platform::Clock::Current().Sleep(kContinuousSleepMs);
     }
-
-    SetTextColours(kWhite, CanvasPalette() != nullptr ? CanvasPalette()->MatchColor(kBlack) : 0);
-    eventMap->Deactivate();
-    Close();
-    game->currentScreen = game->nextScreen;
+    EndRun();
 }
 
 void Screen::UpdateAnimations() {

@@ -62,6 +62,15 @@ public:
 
     // Steps and draws the room and ambient animations; once a pass.
     void UpdateAnimations();
+
+    // The pieces of Run, for screens that run passes of their own: the set-up
+    // before the first pass (Open, palette, map, pointer, text colours, the
+    // first repaint asked for), the background repaint of a pass (true when
+    // one happened), and the end after the last (text colours back, map
+    // off, Close, the next screen current).
+    void BeginRun();
+    bool RepaintBackground();
+    void EndRun();
     // From the art form the file has entered, standing in its background
     // form: the 24-bit picture becomes 16-bit pixels of the display's
     // format, and a "PALT" chunk of the art form names the palette.
