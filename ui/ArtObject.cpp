@@ -97,6 +97,27 @@ void PlaceByCel(UiControl& control, const Bitmap& cel) {
     control.UpdateRegion();
 }
 
+void ReadButtonFrames(IffFile& file, BitmapButton& button) {
+    if (file.FindForm(kIdleForm) == kStatusOk) {
+        ReadCels(file, [&](std::unique_ptr<Bitmap> cel) {
+            PlaceByCel(button, *cel);
+            button.AddIdleFrame(std::move(cel));
+        });
+    }
+    file.Rewind(0);
+    if (file.FindForm(kHighlightForm) == kStatusOk) {
+        ReadCels(file, [&](std::unique_ptr<Bitmap> cel) { button.AddHighlightFrame(std::move(cel)); });
+    }
+    file.Rewind(0);
+    if (file.FindForm(kClickForm) == kStatusOk) {
+        bool first = true;
+        ReadCels(file, [&](std::unique_ptr<Bitmap> cel) {
+            if (first) button.SetClickPicture(std::move(cel));
+            first = false;
+        });
+    }
+}
+
 }  // namespace art_file
 
 ArtObject::ArtObject(const char* panelName, int32_t alwaysDrawFlag)
@@ -155,25 +176,7 @@ void ArtObject::LoadButtons(IffFile& file) {
             art_file::LeaveTo(file, level + 1);
         }
         file.Rewind(0);
-        if (file.FindForm(kIdleForm) == kStatusOk) {
-            // The region is the last cel's rectangle.
-            art_file::ReadCels(file, [&](std::unique_ptr<Bitmap> cel) {
-                art_file::PlaceByCel(*button, *cel);
-                button->AddIdleFrame(std::move(cel));
-            });
-        }
-        file.Rewind(0);
-        if (file.FindForm(kHighlightForm) == kStatusOk) {
-            art_file::ReadCels(file, [&](std::unique_ptr<Bitmap> cel) { button->AddHighlightFrame(std::move(cel)); });
-        }
-        file.Rewind(0);
-        if (file.FindForm(kClickForm) == kStatusOk) {
-            bool first = true;
-            art_file::ReadCels(file, [&](std::unique_ptr<Bitmap> cel) {
-                if (first) button->SetClickPicture(std::move(cel));
-                first = false;
-            });
-        }
+        art_file::ReadButtonFrames(file, *button);
         art_file::LeaveTo(file, level);
     }
     art_file::LeaveTo(file, level);

@@ -107,5 +107,9 @@ std::string ReadName(IffFile& file, uint32_t maximum);
 void LeaveTo(IffFile& file, uint32_t level);
 // The region of a control becomes the cel's rectangle.
 void PlaceByCel(UiControl& control, const Bitmap& cel);
+// A button's idle frames (the form found from where the reader stands; the
+// region is the last cel's rectangle), then, each found from the level's
+// start, its highlight frames and the first cel of its click form.
+void ReadButtonFrames(IffFile& file, BitmapButton& button);
 
 }  // namespace art_file

@@ -24,9 +24,6 @@ constexpr const char* kOptArtFile = "optart.iff";
 constexpr uint32_t kArtFileForm = MakeTag("OPTI");
 constexpr uint32_t kArtItemForm = MakeTag("ARTW");
 constexpr uint32_t kNameChunk = MakeTag("NAME");
-constexpr uint32_t kIdleForm = MakeTag("IDLE");
-constexpr uint32_t kHighlightForm = MakeTag("HIGH");
-constexpr uint32_t kClickForm = MakeTag("CLIK");
 
 void DeleteEntryAt(int32_t index) {
     MenuSpriteCacheEntry* const entry = g_menuSpriteCache[index];
@@ -127,21 +124,6 @@ void MenuScreen::Close() {
         panel->FreeSpriteInstances();
     }
     panelStack.Clear();
-}
-
-void MenuScreen::ReadEvents() {
-    KeySet all;
-    all = ~all;
-    InputSystem* const input = Game() != nullptr ? Game()->Input() : nullptr;
-    if (input != nullptr) input->Update();
-    currentEvents.Assign(eventMap->Poll(all));
-    if (input != nullptr) input->Snapshot();
-    KeySet edges;
-    for (int i = 0; i < KeySet::kWords; ++i) {
-        edges.words[i] = currentEvents.words[i] & ~previousEvents.words[i];
-        previousEvents.words[i] = currentEvents.words[i];
-    }
-    edgeEvents.Assign(edges);
 }
 
 int32_t MenuScreen::Draw() {
@@ -271,24 +253,7 @@ BitmapButton* LoadOptArtButton(IffFile& file, const char* baseName, const char* 
         button = new BitmapButton();
         button->SetName(name);
         // The idle frames follow the name.
-        if (file.FindForm(kIdleForm) == kStatusOk) {
-            art_file::ReadCels(file, [&](std::unique_ptr<Bitmap> cel) {
-                art_file::PlaceByCel(*button, *cel);
-                button->AddIdleFrame(std::move(cel));
-            });
-        }
-        file.Rewind(0);
-        if (file.FindForm(kHighlightForm) == kStatusOk) {
-            art_file::ReadCels(file, [&](std::unique_ptr<Bitmap> cel) { button->AddHighlightFrame(std::move(cel)); });
-        }
-        file.Rewind(0);
-        if (file.FindForm(kClickForm) == kStatusOk) {
-            bool first = true;
-            art_file::ReadCels(file, [&](std::unique_ptr<Bitmap> cel) {
-                if (first) button->SetClickPicture(std::move(cel));
-                first = false;
-            });
-        }
+        art_file::ReadButtonFrames(file, *button);
     }
     art_file::LeaveTo(file, top);
     return button;

@@ -50,8 +50,6 @@ protected:
     // The sprite-cache pass and the panels' images of Open, without the
     // focus reset, for screens that keep the focus they had.
     void OpenPanels();
-    // The event sets of the pass, read from the screen's map.
-    void ReadEvents();
 
 private:
     static void ApplyPanelPalette(const ArtObject* panel);

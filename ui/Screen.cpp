@@ -150,23 +150,27 @@ void Screen::UpdateCursor() {
     game->cursor->SetShape(shape, -1, 1);
 }
 
+void Screen::ReadEvents() {
+    KeySet all;
+    all = ~all;
+    InputSystem* const input = Game() != nullptr ? Game()->Input() : nullptr;
+    // The devices are read once a pass; what went down and up again since
+    // the last pass still counts as down in this one.
+    if (input != nullptr) input->Update();
+    currentEvents.Assign(eventMap->Poll(all));
+    if (input != nullptr) input->Snapshot();
+    KeySet edges;
+    for (int i = 0; i < KeySet::kWords; ++i) {
+        edges.words[i] = currentEvents.words[i] & ~previousEvents.words[i];
+        previousEvents.words[i] = currentEvents.words[i];
+    }
+    edgeEvents.Assign(edges);
+}
+
 int32_t Screen::Draw() {
     int32_t result = 1;
     if (tutorialActive == 0) {
-        KeySet all;
-        all = ~all;
-        InputSystem* const input = Game() != nullptr ? Game()->Input() : nullptr;
-        // The devices are read once a pass; what went down and up again
-        // since the last pass still counts as down in this one.
-        if (input != nullptr) input->Update();
-        currentEvents.Assign(eventMap->Poll(all));
-        if (input != nullptr) input->Snapshot();
-        KeySet edges;
-        for (int i = 0; i < KeySet::kWords; ++i) {
-            edges.words[i] = currentEvents.words[i] & ~previousEvents.words[i];
-            previousEvents.words[i] = currentEvents.words[i];
-        }
-        edgeEvents.Assign(edges);
+        ReadEvents();
         // A held event is dispatched on every pass, not only on its edge.
         if (!currentEvents.IsEmpty()) {
             for (uint32_t event = 0; event < KeySet::kBits; ++event) {

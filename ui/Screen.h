@@ -71,6 +71,8 @@ public:
     void BeginRun();
     bool RepaintBackground();
     void EndRun();
+    // The event sets of the pass, read from the screen's map.
+    void ReadEvents();
     // From the art form the file has entered, standing in its background
     // form: the 24-bit picture becomes 16-bit pixels of the display's
     // format, and a "PALT" chunk of the art form names the palette.

@@ -33,3 +33,37 @@ Status WriteEventMapFile(const char* path, const std::vector<EventMapSpec>& maps
     const Status closed = iff.CloseFile();
     return status != kStatusOk ? status : closed;
 }
+
+InputTrigger SpotTrigger(int x, int y, int width, int height) {
+    InputTrigger trigger;
+    trigger.xMin = int16_t(x);
+    trigger.xMax = int16_t(x + width);
+    trigger.yMin = int16_t(y);
+    trigger.yMax = int16_t(y + height);
+    return trigger;
+}
+
+InputTrigger KeyTrigger(uint16_t key, uint16_t condition) {
+    InputTrigger trigger;
+    trigger.keys[0] = key;
+    trigger.keys[1] = condition;
+    return trigger;
+}
+
+InputTrigger MouseButtonTrigger(uint16_t button) {
+    InputTrigger trigger;
+    trigger.mouseButtons = button;
+    return trigger;
+}
+
+void AddFocusWalkKeys(EventMapSpec& map, uint32_t next, uint32_t previous, uint32_t activate, int32_t help) {
+    constexpr uint16_t kKeyTab = 15;
+    constexpr uint16_t kKeyEnter = 28;
+    constexpr uint16_t kKeyF1 = 59;
+    constexpr uint16_t kLeftButton = 1;
+    map.events.push_back({next, KeyTrigger(kKeyTab, InputTrigger::kShift + InputTrigger::kNegate)});
+    map.events.push_back({previous, KeyTrigger(kKeyTab, InputTrigger::kShift)});
+    map.events.push_back({activate, KeyTrigger(kKeyEnter)});
+    map.events.push_back({activate, MouseButtonTrigger(kLeftButton)});
+    if (help >= 0) map.events.push_back({uint32_t(help), KeyTrigger(kKeyF1)});
+}

@@ -18,6 +18,15 @@ struct EventMapSpec {
     std::vector<Event> events;
 };
 
+// The triggers the sample maps are made of: a hot spot (a rectangle of the
+// screen), a key with an optional modifier condition, a mouse button.
+InputTrigger SpotTrigger(int x, int y, int width, int height);
+InputTrigger KeyTrigger(uint16_t key, uint16_t condition = InputTrigger::kNone);
+InputTrigger MouseButtonTrigger(uint16_t button);
+// The keyboard's focus walk shared by the screens' maps: Tab and Shift+Tab,
+// Enter and the left button activating, F1 for help (none when -1).
+void AddFocusWalkKeys(EventMapSpec& map, uint32_t next, uint32_t previous, uint32_t activate, int32_t help);
+
 // Writes the map as a FORM "MEVT" at the current level of `iff`.
 Status WriteEventMap(IffFile& iff, const EventMapSpec& map);
 // A chunk file holding the maps at its top level.

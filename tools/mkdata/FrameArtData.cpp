@@ -129,7 +129,7 @@ Status WriteSprite(IffFile& iff, const char* name, int x, int y) {
 // One frame of a volume strip: the first `lit` segments bright.
 std::unique_ptr<Bitmap> StripCel(int y, int lit) {
     auto cel = std::make_unique<Bitmap>();
-    if (cel->Create(kStripWidth, kStripHeight, Bitmap::kDepth8Bit, false) != kStatusOk) return nullptr;
+    if (cel->Create(kStripWidth, kStripHeight, Bitmap::kDepth8Bit, true) != kStatusOk) return nullptr;
     const int segment = kStripWidth / kStripFrames;
     for (int row = 0; row < kStripHeight; ++row) {
         for (int column = 0; column < kStripWidth; ++column) {
@@ -163,79 +163,49 @@ std::unique_ptr<Bitmap> FrameBackground() {
     return picture;
 }
 
-InputTrigger Spot(int x, int y, int width, int height) {
-    InputTrigger trigger;
-    trigger.xMin = int16_t(x);
-    trigger.xMax = int16_t(x + width);
-    trigger.yMin = int16_t(y);
-    trigger.yMax = int16_t(y + height);
-    return trigger;
-}
-
-InputTrigger Key(uint16_t key, uint16_t condition = InputTrigger::kNone) {
-    InputTrigger trigger;
-    trigger.keys[0] = key;
-    trigger.keys[1] = condition;
-    return trigger;
-}
-
-InputTrigger MouseButton(uint16_t button) {
-    InputTrigger trigger;
-    trigger.mouseButtons = button;
-    return trigger;
-}
-
-void AddWalkKeys(EventMapSpec& map, uint32_t next, uint32_t previous, uint32_t activate, uint32_t help) {
-    map.events.push_back({next, Key(kKeyTab, InputTrigger::kShift + InputTrigger::kNegate)});
-    map.events.push_back({previous, Key(kKeyTab, InputTrigger::kShift)});
-    map.events.push_back({activate, Key(kKeyEnter)});
-    map.events.push_back({activate, MouseButton(kLeftButton)});
-    map.events.push_back({help, Key(kKeyF1)});
-}
-
 Status WriteMaps(const std::string& celDirectory) {
     // FRAME: its hot spots in the order of its events, then hold (none),
     // quit (Escape), help, the focus walk and the click.
     EventMapSpec frame;
     frame.name = "frame";
     for (const Sprite& sprite : kMainSprites) {
-        frame.events.push_back({uint32_t(sprite.event), Spot(sprite.x, sprite.y, sprite.width, sprite.height)});
+        frame.events.push_back({uint32_t(sprite.event), SpotTrigger(sprite.x, sprite.y, sprite.width, sprite.height)});
     }
     for (int slot = 0; slot < 4; ++slot) {
-        frame.events.push_back({uint32_t(5 + slot), Spot(kColumn, kSlotTop + kSlotStep * slot, kColumnWide, kHigh)});
+        frame.events.push_back({uint32_t(5 + slot), SpotTrigger(kColumn, kSlotTop + kSlotStep * slot, kColumnWide, kHigh)});
     }
-    frame.events.push_back({10, Key(kKeyEscape)});
-    AddWalkKeys(frame, 12, 13, 14, 11);
+    frame.events.push_back({10, KeyTrigger(kKeyEscape)});
+    AddFocusWalkKeys(frame, 12, 13, 14, 11);
     Status status = WriteEventMapFile((celDirectory + "FRAME.iff").c_str(), {frame});
     // SAVE: the buttons, the rows over their buttons and entries, and the
     // keys that deselect and step between rows.
     EventMapSpec save;
     save.name = "save";
     for (const Sprite& sprite : kSaveButtons) {
-        save.events.push_back({uint32_t(sprite.event), Spot(sprite.x, sprite.y, sprite.width, sprite.height)});
+        save.events.push_back({uint32_t(sprite.event), SpotTrigger(sprite.x, sprite.y, sprite.width, sprite.height)});
     }
     for (int slot = 0; slot < 17; ++slot) {
         save.events.push_back({uint32_t(kRowEvents[slot]),
-                               Spot(kRowLeft, kEntryTop + kRowStep * slot - 1, kEntryRight - kRowLeft, kRowStep - 1)});
+                               SpotTrigger(kRowLeft, kEntryTop + kRowStep * slot - 1, kEntryRight - kRowLeft, kRowStep - 1)});
     }
-    AddWalkKeys(save, 26, 27, 28, 25);
-    save.events.push_back({29, Key(kKeyDelete)});
-    save.events.push_back({30, Key(kKeyUp)});
-    save.events.push_back({31, Key(kKeyDown)});
+    AddFocusWalkKeys(save, 26, 27, 28, 25);
+    save.events.push_back({29, KeyTrigger(kKeyDelete)});
+    save.events.push_back({30, KeyTrigger(kKeyUp)});
+    save.events.push_back({31, KeyTrigger(kKeyDown)});
     if (status == kStatusOk) status = WriteEventMapFile((celDirectory + "SAVE.iff").c_str(), {save});
     // OPTI: the buttons, the strips, and the slider steps on the arrows.
     EventMapSpec options;
     options.name = "opti";
     for (const Sprite& sprite : kOptionSprites) {
         if (sprite.event < 0) continue;
-        options.events.push_back({uint32_t(sprite.event), Spot(sprite.x, sprite.y, sprite.width, sprite.height)});
+        options.events.push_back({uint32_t(sprite.event), SpotTrigger(sprite.x, sprite.y, sprite.width, sprite.height)});
     }
     for (const auto& strip : kStrips) {
-        options.events.push_back({uint32_t(strip.event), Spot(kStripLeft, strip.y, kStripWidth, kStripHeight)});
+        options.events.push_back({uint32_t(strip.event), SpotTrigger(kStripLeft, strip.y, kStripWidth, kStripHeight)});
     }
-    AddWalkKeys(options, 38, 39, 40, 37);
-    options.events.push_back({42, Key(kKeyLeft)});
-    options.events.push_back({43, Key(kKeyRight)});
+    AddFocusWalkKeys(options, 38, 39, 40, 37);
+    options.events.push_back({42, KeyTrigger(kKeyLeft)});
+    options.events.push_back({43, KeyTrigger(kKeyRight)});
     if (status == kStatusOk) status = WriteEventMapFile((celDirectory + "OPTI.iff").c_str(), {options});
     return status;
 }

@@ -231,36 +231,7 @@ std::unique_ptr<Bitmap> InitialBackground() {
     return picture;
 }
 
-InputTrigger Spot(const ButtonSpec& spec) {
-    InputTrigger trigger;
-    trigger.xMin = int16_t(spec.x);
-    trigger.xMax = int16_t(spec.x + spec.width);
-    trigger.yMin = int16_t(spec.y);
-    trigger.yMax = int16_t(spec.y + spec.height);
-    return trigger;
-}
-
-InputTrigger Key(uint16_t key, uint16_t condition = InputTrigger::kNone) {
-    InputTrigger trigger;
-    trigger.keys[0] = key;
-    trigger.keys[1] = condition;
-    return trigger;
-}
-
-InputTrigger Button(uint16_t button) {
-    InputTrigger trigger;
-    trigger.mouseButtons = button;
-    return trigger;
-}
-
-// The keyboard's focus walk, activation and help, shared by the maps.
-void AddCommonKeys(EventMapSpec& map, uint32_t next, uint32_t previous, uint32_t activate, int32_t help) {
-    map.events.push_back({next, Key(kKeyTab, InputTrigger::kShift + InputTrigger::kNegate)});
-    map.events.push_back({previous, Key(kKeyTab, InputTrigger::kShift)});
-    map.events.push_back({activate, Key(kKeyEnter)});
-    map.events.push_back({activate, Button(kLeftButton)});
-    if (help >= 0) map.events.push_back({uint32_t(help), Key(kKeyF1)});
-}
+InputTrigger Spot(const ButtonSpec& spec) { return SpotTrigger(spec.x, spec.y, spec.width, spec.height); }
 
 // The pop-up's four sprite buttons.
 struct SpriteSpec {
@@ -455,14 +426,14 @@ Status WriteMenuMaps(const std::string& celDirectory) {
     for (uint32_t event = 0; event < sizeof kInitButtons / sizeof kInitButtons[0]; ++event) {
         init.events.push_back({event, Spot(kInitButtons[event])});
     }
-    AddCommonKeys(init, 16, 17, 18, -1);
+    AddFocusWalkKeys(init, 16, 17, 18, -1);
     const struct {
         uint16_t key;
         uint32_t event;
     } presses[] = {{kKeyN, 0}, {kKeyL, 4}, {kKeyM, 5}, {kKeyEscape, 6}};
     for (const auto& press : presses) {
-        init.events.push_back({press.event, Key(press.key)});
-        init.events.push_back({18, Key(press.key)});
+        init.events.push_back({press.event, KeyTrigger(press.key)});
+        init.events.push_back({18, KeyTrigger(press.key)});
     }
     Status status = WriteEventMapFile((celDirectory + "INIT.iff").c_str(), {init});
     // TUT: "Tutorial Close" is the first hot spot, so Enter answers the
@@ -475,18 +446,18 @@ Status WriteMenuMaps(const std::string& celDirectory) {
         const ButtonSpec spot{sprite.name, sprite.label, sprite.x, sprite.y, sprite.width, sprite.height, 0, 0};
         tutorial.events.push_back({spriteEvents[i], Spot(spot)});
     }
-    AddCommonKeys(tutorial, 5, 6, 7, -1);
-    tutorial.events.push_back({2, Key(kKeyPageUp)});
-    tutorial.events.push_back({2, Key(kKeyPageDown)});
-    tutorial.events.push_back({11, Key(kKeyPageUp)});
-    tutorial.events.push_back({12, Key(kKeyPageDown)});
-    tutorial.events.push_back({0, Key(kKeyEscape)});
-    tutorial.events.push_back({7, Key(kKeyEscape)});
+    AddFocusWalkKeys(tutorial, 5, 6, 7, -1);
+    tutorial.events.push_back({2, KeyTrigger(kKeyPageUp)});
+    tutorial.events.push_back({2, KeyTrigger(kKeyPageDown)});
+    tutorial.events.push_back({11, KeyTrigger(kKeyPageUp)});
+    tutorial.events.push_back({12, KeyTrigger(kKeyPageDown)});
+    tutorial.events.push_back({0, KeyTrigger(kKeyEscape)});
+    tutorial.events.push_back({7, KeyTrigger(kKeyEscape)});
     if (status == kStatusOk) status = WriteEventMapFile((celDirectory + "TUT.iff").c_str(), {tutorial});
     // HELP: its one text box has nothing to press; the keys walk and help.
     EventMapSpec help;
     help.name = "help";
-    AddCommonKeys(help, 16, 17, 18, 19);
+    AddFocusWalkKeys(help, 16, 17, 18, 19);
     if (status == kStatusOk) status = WriteEventMapFile((celDirectory + "HELP.iff").c_str(), {help});
     return status;
 }
