@@ -1,0 +1,231 @@
+#include "screens/squadron/OutfitScreen.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "game/CareerDataFiles.h"
+#include "game/CareerRecord.h"
+#include "game/GameState.h"
+#include "ui/ListBox.h"
+#include "ui/TextBox.h"
+#include "sound/SoundObject.h"
+#include "ui/UiSounds.h"
+#include "tests/support/world/ScreenHarness.h"
+
+namespace {
+
+constexpr int32_t kGeneratorBay = 3;
+constexpr int32_t kFlightBay = 2;   // radar, targeting and flight of the new career's ship
+
+// The new career of the sample data, with the screen standing in one of its
+// views as a click there would find it.
+struct OutfitRun {
+    ScreenHarness harness;
+    OutfitScreen screen;
+    CareerRecord& career = *harness.Game().career;
+    CareerDataFiles data{0};
+
+    explicit OutfitRun(bool weapons = false) {
+        screen.currentPanel = weapons ? screen.weaponsView : screen.equipmentView;
+        screen.selectedShipIndex = career.GetSelectedShipIndex();
+        screen.selectedShip = career.GetShip(screen.selectedShipIndex);
+    }
+    ShipRecord& Ship() { return *screen.selectedShip; }
+    ListBox& Stores() { return *screen.List(OutfitScreen::kEquipList); }
+
+    // A stored unit of that definition; the rows are rebuilt.
+    void Stock(const char* name, int32_t kind, int32_t damage = 0) {
+        auto item = std::make_unique<EquipmentItem>(name, *data.Definitions(), kind);
+        item->damage = damage;
+        career.StoreEquipment(std::move(item));
+        screen.RefillEquipList();
+    }
+    // The two clicks that take one unit of a store line onto the pointer.
+    void TakeLine(int32_t line) {
+        Stores().SetSelection(line);
+        screen.PickFromList(line);
+    }
+    // The pointer that drops the dragged item with its top-left on that cell.
+    MountPoint Over(const MountArea& bay, int32_t column, int32_t row) const {
+        const Bitmap* const picture = screen.DraggedItem()->layoutPicture.get();
+        return MountPoint{bay.origin.x + MountArea::kBayCell * column + 1 + (picture->width >> 1),
+                          bay.origin.y + MountArea::kBayCell * row + 1 + (picture->height >> 1)};
+    }
+    int32_t Played(int32_t sound) {
+        int32_t count = 0;
+        for (const auto& event : harness.Sounds().events) {
+            if (g_uiSounds[sound] != nullptr && event.samples == g_uiSounds[sound]->samples.get()) ++count;
+        }
+        return count;
+    }
+    std::string Row(int32_t line) { return Stores().GetItem(line) != nullptr ? Stores().GetItem(line) : ""; }
+};
+
+TEST(OutfitScreenLists, DamageColoursByBand) {
+    const struct {
+        int32_t damage;
+        uint32_t colour;
+    } bands[] = {{0, OutfitScreen::kIntactColour},   {1, OutfitScreen::kWornColour},
+                 {50, OutfitScreen::kWornColour},    {51, OutfitScreen::kDamagedColour},
+                 {99, OutfitScreen::kDamagedColour}, {100, OutfitScreen::kWreckedColour},
+                 {250, OutfitScreen::kWreckedColour}, {-5, OutfitScreen::kIntactColour}};
+    for (const auto& band : bands) EXPECT_EQ(OutfitScreen::DamageColour(band.damage), band.colour) << band.damage;
+}
+
+TEST(OutfitScreenLists, RowCutsTheNameAt24Characters) {
+    OutfitRun run;
+    run.Stock("Generator 1", 1);
+    run.career.stores.back()->name = "Generator of Unusual Length Mark 2";
+    run.screen.RefillEquipList();
+    EXPECT_EQ(run.Row(0), "Generator   Generator of Unusual Len1");
+}
+
+TEST(OutfitScreenLists, RefillAfterATakeKeepsScrollAndClampsSelection) {
+    OutfitRun run;
+    run.Stock("Hardening 1", 9);
+    run.Stock("ECM 1", 10);
+    run.Stock("Jammer 1", 12);
+    ASSERT_EQ(run.Stores().GetLineCount(), 3);
+    run.Stores().SetTopLine(1);
+    run.TakeLine(2);
+    ASSERT_NE(run.screen.DraggedItem(), nullptr);
+    EXPECT_EQ(run.Stores().GetLineCount(), 2);
+    EXPECT_EQ(run.Stores().GetSelection(), 1);
+    EXPECT_EQ(run.Stores().GetBlock(0)->topLine, 1);
+}
+
+TEST(OutfitScreenDrag, FirstClickSelectsSecondTakesOneUnit) {
+    OutfitRun run;
+    run.Stock("ECM 1", 10);
+    run.Stock("ECM 1", 10);
+    ASSERT_EQ(run.Row(0), "ECM         ECM 1                  2");
+    run.Stores().SetSelection(0);
+    run.screen.PickFromList(-1);
+    EXPECT_EQ(run.screen.dragging, 0);
+    EXPECT_EQ(run.screen.shownItem, run.career.GetStoredItem(0, EquipmentItem::kSystems));
+    run.screen.PickFromList(0);
+    EXPECT_EQ(run.screen.dragging, 1);
+    EXPECT_EQ(run.Row(0), "ECM         ECM 1                  1");
+    EXPECT_EQ(run.screen.shownItem, run.screen.DraggedItem());
+}
+
+TEST(OutfitScreenDrag, BayDropsRefuseSwapAndKeep) {
+    OutfitRun run;
+    MountArea& flight = *run.Ship().GetBay(kFlightBay);
+    MountArea& generators = *run.Ship().GetBay(kGeneratorBay);
+
+    // A second targeting unit into the bay that holds one is refused aloud.
+    run.Stock("Targeting 1", 5);
+    run.TakeLine(0);
+    EquipmentItem* const targeting = run.screen.DraggedItem();
+    run.screen.DropOrPickOnLayout(run.Over(flight, 2, 0));
+    EXPECT_EQ(run.Played(53), 1);
+    EXPECT_EQ(run.screen.DraggedItem(), targeting);
+    run.screen.DropOrPickOnStores();
+    EXPECT_EQ(run.screen.DraggedItem(), nullptr);
+
+    // A generator onto the fitted generator swaps them.
+    EquipmentItem* const fitted = generators.Cell(0, 0);
+    run.Stock("Generator 1", 1);
+    run.TakeLine(run.Stores().GetLineCount() - 1);
+    EquipmentItem* const second = run.screen.DraggedItem();
+    ASSERT_EQ(second->kind, 1);
+    run.screen.DropOrPickOnLayout(run.Over(generators, 0, 0));
+    EXPECT_EQ(generators.Cell(0, 0), second);
+    EXPECT_EQ(run.screen.DraggedItem(), fitted);
+    EXPECT_EQ(run.screen.dragging, 1);
+
+    // Put back; a radar whose footprint covers targeting and flight changes nothing.
+    run.screen.DropOrPickOnStores();
+    run.Stock("Radar 1", 4);
+    run.TakeLine(run.Stores().GetLineCount() - 1);
+    EquipmentItem* const radar = run.screen.DraggedItem();
+    const size_t soundsBefore = run.harness.Sounds().events.size();
+    const size_t fittedBefore = run.Ship().Items().size();
+    run.screen.DropOrPickOnLayout(run.Over(flight, 0, 1));
+    EXPECT_EQ(run.screen.DraggedItem(), radar);
+    EXPECT_EQ(run.Ship().Items().size(), fittedBefore);
+    EXPECT_EQ(run.harness.Sounds().events.size(), soundsBefore);
+}
+
+TEST(OutfitScreenDrag, ViewButtonAndCloseReturnTheItemMerged) {
+    OutfitRun run;
+    run.Stock("ECM 1", 10);
+    run.Stock("ECM 1", 10);
+    run.TakeLine(0);
+    ASSERT_NE(run.screen.DraggedItem(), nullptr);
+    run.screen.ViewCommand(run.screen.weaponsView);
+    EXPECT_EQ(run.screen.DraggedItem(), nullptr);
+    EXPECT_EQ(run.screen.shownItem, nullptr);
+    ASSERT_EQ(run.career.CountStoredItems(EquipmentItem::kSystems), 1);
+    EXPECT_EQ(run.career.GetStoredItem(0, EquipmentItem::kSystems)->quantity, 2);
+
+    run.screen.currentPanel = run.screen.equipmentView;
+    run.screen.RefillEquipList();
+    run.TakeLine(0);
+    run.screen.Close();
+    EXPECT_EQ(run.screen.DraggedItem(), nullptr);
+    EXPECT_EQ(run.career.GetStoredItem(0, EquipmentItem::kSystems)->quantity, 2);
+}
+
+// A second click on a line while another item hangs takes that line's unit,
+// although storing the hanging item first would shift the rows.
+TEST(OutfitScreenDrag, SecondClickWhileDraggingTakesTheClickedLine) {
+    OutfitRun run;
+    // A worn generator never merges, so a returned one lands beside it.
+    run.Stock("Generator 1", 1, 30);
+    run.Stock("Generator 1", 1);
+    run.Stock("ECM 1", 10);
+    ASSERT_EQ(run.Stores().GetLineCount(), 3);
+    run.TakeLine(1);   // the intact generator: its row goes
+    ASSERT_EQ(run.Row(1).substr(0, 3), "ECM");
+    run.TakeLine(1);
+    ASSERT_NE(run.screen.DraggedItem(), nullptr);
+    EXPECT_EQ(run.screen.DraggedItem()->kind, 10);
+    EXPECT_EQ(run.career.CountStoredItems(EquipmentItem::kSystems), 2);
+}
+
+TEST(OutfitScreenShips, PilotOnlyEntryAndAssignment) {
+    OutfitRun run;
+    run.screen.FillLists();
+    ListBox& ships = *run.screen.List(OutfitScreen::kShipList);
+    ShipRecord* const before = run.screen.GetSelectedShip();
+    std::strcpy(run.career.GetShip(0)->name, ShipRecord::kPilotOnlyName);
+    ships.SetSelection(0);
+    run.screen.selectedShipIndex = -5;
+    run.screen.SelectShipFromList();
+    EXPECT_EQ(run.screen.selectedShipIndex, -5);
+    std::strcpy(run.career.GetShip(0)->name, "P102");
+
+    // Without a selection Assign does nothing.
+    run.career.selectedShip = -1;
+    ships.SetSelection(-1);
+    run.screen.AssignSelectedShip();
+    EXPECT_EQ(run.career.GetSelectedShipIndex(), -1);
+    PilotRecord wingman;
+    run.career.GetShip(0)->pilot = &wingman;
+    wingman.flying = 1;
+    ships.SetSelection(0);
+    run.screen.AssignSelectedShip();
+    EXPECT_EQ(run.career.GetSelectedShipIndex(), 0);
+    EXPECT_EQ(run.career.GetShip(0)->pilot, nullptr);
+    EXPECT_EQ(wingman.flying, 0);
+    (void)before;
+}
+
+TEST(OutfitScreenSheet, WeaponsViewBlanksEquipmentViewKeeps) {
+    for (const bool weapons : {false, true}) {
+        OutfitRun run(weapons);
+        run.screen.shownItem = run.Ship().Items().front().get();
+        run.screen.ShowDataSheet();
+        ASSERT_NE(run.screen.plaqueIndex, 0);
+        run.screen.List(weapons ? OutfitScreen::kWeaponList : OutfitScreen::kEquipList)->SetSelection(-1);
+        run.screen.Update();   // the pointer rests at 0, 0: over no area
+        EXPECT_EQ(run.screen.plaqueIndex == 0, weapons) << weapons;
+        EXPECT_EQ(run.screen.shownItem == nullptr, weapons) << weapons;
+    }
+}
+
+}  // namespace
