@@ -14,6 +14,7 @@
 #include "game/GameState.h"
 #include "game/ShipRecord.h"
 #include "screens/squadron/DataSheet.h"
+#include "screens/squadron/OutfitHotspots.h"
 #include "ui/ArtObject.h"
 #include "ui/BitmapButton.h"
 #include "ui/EquipmentPicture.h"
@@ -470,7 +471,16 @@ int32_t OutfitScreen::Draw() {
 }
 
 void OutfitScreen::SetMountHotspots(const ArtObject* view) {
-    (void)view;
+    if (eventMap == nullptr) return;
+    int32_t (*callback)(InputTrigger*) = nullptr;
+    if (view == shipsView) callback = ResetListHotspotCallback;
+    if (view == equipmentView) callback = PlaceOutfitGridHotspotCallback;
+    if (view == weaponsView) callback = PlaceOutfitItemHotspotCallback;
+    if (callback == nullptr) return;
+    g_hotspotRowCount = 0;
+    g_hotspotShip = selectedShip;
+    eventMap->ForEachEvent(callback);
+    g_hotspotShip = nullptr;
 }
 
 void OutfitScreen::StoreItem(std::unique_ptr<EquipmentItem> item) {

@@ -1,9 +1,13 @@
 #include "screens/squadron/OutfitScreen.h"
 
+#include "engine/input/InputEventMap.h"
+#include "screens/squadron/OutfitHotspots.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "game/CareerDataFiles.h"
 #include "game/CareerRecord.h"
@@ -226,6 +230,44 @@ TEST(OutfitScreenSheet, WeaponsViewBlanksEquipmentViewKeeps) {
         EXPECT_EQ(run.screen.plaqueIndex == 0, weapons) << weapons;
         EXPECT_EQ(run.screen.shownItem == nullptr, weapons) << weapons;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// The map's area rows take the ship's rectangles; rows past its areas are
+// emptied and disabled so the focus walk wraps before them, and the walk
+// stops after the last row.
+TEST(OutfitHotspots, AreaRowsFollowTheShip) {
+    OutfitRun run;
+    std::vector<InputTrigger> records(50);
+    const auto walk = [&](int32_t (*callback)(InputTrigger*)) {
+        for (InputTrigger& record : records) record = InputTrigger{};
+        g_hotspotRowCount = 0;
+        g_hotspotShip = &run.Ship();
+        size_t visited = 0;
+        while (visited < records.size() && callback(&records[visited]) != 0) ++visited;
+        g_hotspotShip = nullptr;
+        return visited;
+    };
+    EXPECT_EQ(walk(PlaceOutfitItemHotspotCallback), size_t(kFirstAreaRow + kAreaRows));
+    const MountArea& strip = *run.Ship().GetHardpointStrip(0);
+    EXPECT_EQ(records[33].xMin, strip.origin.x);
+    EXPECT_EQ(records[33].xMax, strip.origin.x + strip.width * MountArea::kStripCell);
+    EXPECT_EQ(records[33].yMax, strip.origin.y + MountArea::kStripHeight);
+    EXPECT_EQ(records[33].motionX, 0);
+    EXPECT_EQ(records[36].motionX, kDisabledRow);   // the ship has three strips
+    EXPECT_EQ(records[32].motionX, -1);
+
+    walk(PlaceOutfitGridHotspotCallback);
+    const MountArea& bay = *run.Ship().GetBay(1);
+    EXPECT_EQ(records[34].yMax, bay.origin.y + bay.height * MountArea::kBayCell);
+    EXPECT_EQ(records[40].motionX, kDisabledRow);   // seven bays
+
+    walk(ResetListHotspotCallback);
+    EXPECT_EQ(records[33].motionX, kDisabledRow);
+    EXPECT_EQ(records[33].xMax, 0);
 }
 
 }  // namespace
