@@ -16,6 +16,7 @@
 #include "ui/TextBox.h"
 #include "sound/SoundObject.h"
 #include "ui/UiSounds.h"
+#include "tests/support/GoldenImage.h"
 #include "tests/support/world/ScreenHarness.h"
 
 namespace {
@@ -268,6 +269,40 @@ TEST(OutfitHotspots, AreaRowsFollowTheShip) {
     walk(ResetListHotspotCallback);
     EXPECT_EQ(records[33].motionX, kDisabledRow);
     EXPECT_EQ(records[33].xMax, 0);
+}
+
+}  // namespace
+
+namespace {
+
+std::string Click(int32_t pass, int32_t x, int32_t y) {
+    return "at " + std::to_string(pass) + " click " + std::to_string(x) + " " + std::to_string(y) + "\n";
+}
+
+// The three views as the player meets them, each from a fresh screen (the
+// frame that embeds it paints the background between passes): the ships,
+// the new career's ship with its bays filled, and a wing gun lifted off its
+// strip hanging on the pointer.
+TEST(OutfitScreenPictures, Views) {
+    const struct {
+        const char* golden;
+        std::string script;
+        int32_t pass;
+    } views[] = {
+        {"outfit_ships", "", 10},
+        {"outfit_equipment", Click(10, 290, 312), 22},
+        {"outfit_weapons_dragging", Click(10, 202, 312) + Click(22, 50, 70) + "at 24 move 250 200\n", 26},
+    };
+    for (const auto& view : views) {
+        ScreenHarness harness;
+        harness.Game().tutorialsEnabled = 0;
+        OutfitScreen screen;
+        ASSERT_TRUE(harness.SetScript(view.script));
+        harness.SetPassLimit(view.pass + 1);
+        harness.CaptureAfterPass(view.pass);
+        harness.Run(screen);
+        EXPECT_TRUE(MatchesGolden(harness.Picture(view.pass), view.golden));
+    }
 }
 
 }  // namespace
