@@ -6,16 +6,20 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "game/CareerDataFiles.h"
 #include "game/CareerRecord.h"
+#include "game/DataDirectories.h"
 #include "game/GameState.h"
+#include "screens/squadron/DataSheet.h"
 #include "ui/ListBox.h"
 #include "ui/TextBox.h"
 #include "sound/SoundObject.h"
 #include "ui/UiSounds.h"
+#include "tests/support/FileContents.h"
 #include "tests/support/GoldenImage.h"
 #include "tests/support/world/ScreenHarness.h"
 
@@ -303,6 +307,34 @@ TEST(OutfitScreenPictures, Views) {
         harness.Run(screen);
         EXPECT_TRUE(MatchesGolden(harness.Picture(view.pass), view.golden));
     }
+}
+
+}  // namespace
+
+namespace {
+
+// An art file cut short inside its plaques leaves fewer pictures than the
+// numbers in use: the ship sheet's plaque and the ship picture draw nothing
+// rather than reading past the arrays.
+TEST(OutfitScreenArt, ShortArtFileDrawsWhatItHas) {
+    ScreenHarness harness;
+    harness.Game().tutorialsEnabled = 0;
+    const std::string path = g_dataDirs.Prefix(DataDir::kOption) + ShipRecord::kHullFileName;
+    const std::string whole = FileContents(path);
+    const size_t art = whole.find("OPTI");
+    ASSERT_NE(art, std::string::npos);
+    const auto write = [&path](const std::string& bytes) {
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    };
+    for (const size_t cut : {art + 2, art + (whole.size() - art) / 3, whole.size() - 3}) {
+        write(whole.substr(0, cut));
+        OutfitScreen screen;
+        EXPECT_LT(screen.plaques.Count(), 21) << cut;
+        harness.SetPassLimit(harness.Passes() + 12);
+        harness.Run(screen);
+        EXPECT_EQ(screen.plaqueIndex, DataSheet::kShipPlaque) << cut;
+    }
+    write(whole);
 }
 
 }  // namespace
