@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <utility>
 #include <strings.h>
 
 #include "display/Canvas.h"
@@ -208,14 +209,17 @@ void OutfitScreen::Close() {
     ClearLists();
 }
 
-void OutfitScreen::ClearLists() {
-    for (const char* displayName : {kWeaponDisplay, kEquipDisplay, kShipsDisplay}) {
-        for (const ArtObject* panel : {equipmentView, weaponsView, shipsView}) {
-            if (auto* const display = Find<EquipmentPicture>(panel, displayName)) {
-                while (display->ItemCount() > 0) display->RemoveItem(0);
-            }
+void OutfitScreen::EmptyDisplays() {
+    for (const auto& [panel, displayName] :
+         {std::pair{equipmentView, kEquipDisplay}, std::pair{weaponsView, kWeaponDisplay}, std::pair{shipsView, kShipsDisplay}}) {
+        if (auto* const display = Find<EquipmentPicture>(panel, displayName)) {
+            while (display->ItemCount() > 0) display->RemoveItem(0);
         }
     }
+}
+
+void OutfitScreen::ClearLists() {
+    EmptyDisplays();
     for (const char* listName : {kShipList, kWeaponList, kEquipList}) {
         if (ListBox* const list = List(listName)) list->Clear();
     }
@@ -301,13 +305,7 @@ void OutfitScreen::RefillList(const char* listName, int32_t filter) {
 }
 
 void OutfitScreen::ShowDataSheet() {
-    for (const ArtObject* panel : {equipmentView, weaponsView, shipsView}) {
-        for (const char* displayName : {kEquipDisplay, kWeaponDisplay, kShipsDisplay}) {
-            if (auto* const display = Find<EquipmentPicture>(panel, displayName)) {
-                while (display->ItemCount() > 0) display->RemoveItem(0);
-            }
-        }
-    }
+    EmptyDisplays();
     if (currentPanel == equipmentView && shownItem != nullptr) {
         if (auto* const display = Find<EquipmentPicture>(equipmentView, kEquipDisplay)) display->AddImage(shownItem);
     } else if (currentPanel == weaponsView && shownItem != nullptr) {
@@ -487,13 +485,7 @@ void OutfitScreen::StoreItem(std::unique_ptr<EquipmentItem> item) {
     if (item == nullptr) return;
     // A merge frees the item: nothing may keep showing it.
     if (shownItem == item.get()) shownItem = nullptr;
-    for (const ArtObject* panel : {equipmentView, weaponsView, shipsView}) {
-        for (const char* displayName : {kEquipDisplay, kWeaponDisplay, kShipsDisplay}) {
-            if (auto* const display = Find<EquipmentPicture>(panel, displayName)) {
-                while (display->ItemCount() > 0) display->RemoveItem(0);
-            }
-        }
-    }
+    EmptyDisplays();
     if (CareerRecord* const career = Career()) career->StoreEquipment(std::move(item));
 }
 
@@ -657,11 +649,8 @@ void OutfitScreen::PickFromList(int32_t before) {
     }
 }
 
-int32_t OutfitScreen::Button(uint16_t code, const char* buttonName, const char* topic,
-                             void (OutfitScreen::*command)()) {
-    if (edgeEvents.TestEvent(kCodeSelect)) {
-        (this->*command)();
-    } else if (edgeEvents.TestEvent(kCodeHelp) && topic != nullptr) {
+int32_t OutfitScreen::Button(uint16_t code, const char* buttonName, const char* topic) {
+    if (edgeEvents.TestEvent(kCodeHelp) && topic != nullptr) {
         TutorialScreen::OpenTopic(*this, topic);
     } else {
         if (edgeEvents.TestEvent(code)) Play(kUiSoundHotspot);
@@ -684,8 +673,7 @@ void OutfitScreen::ScrollList(const char* listName, int32_t direction, int32_t s
     }
 }
 
-void OutfitScreen::ListKeys(uint16_t code, ListBox& list) {
-    (void)code;
+void OutfitScreen::ListKeys(ListBox& list) {
     if (edgeEvents.TestEvent(kCodeClear)) {
         list.ClearSelection();
         dirty = 1;
@@ -696,8 +684,7 @@ void OutfitScreen::ListKeys(uint16_t code, ListBox& list) {
     if (edgeEvents.TestEvent(kCodePageDown)) list.PageDown();
 }
 
-void OutfitScreen::CellKeys(uint16_t code, const MountArea& area, int32_t cell, bool vertical) {
-    (void)code;
+void OutfitScreen::CellKeys(const MountArea& area, int32_t cell, bool vertical) {
     if (eventMap == nullptr) return;
     uint16_t ux = 0, uy = 0;
     eventMap->GetMousePosition(&ux, &uy);
@@ -723,26 +710,26 @@ int32_t OutfitScreen::HandleEvent(uint16_t code) {
                 ViewCommand(shipsView);
                 return 1;
             }
-            return Button(code, kShipsButton, "OU_SHIPTOGGLE", nullptr);
+            return Button(code, kShipsButton, "OU_SHIPTOGGLE");
         case kCodeWeaponsView:
             if (select) {
                 ViewCommand(weaponsView);
                 return 1;
             }
-            return Button(code, kWeaponsButton, "OU_WEAPONTOGGLE", nullptr);
+            return Button(code, kWeaponsButton, "OU_WEAPONTOGGLE");
         case kCodeEquipmentView:
             if (select) {
                 ViewCommand(equipmentView);
                 return 1;
             }
-            return Button(code, kEquipmentButton, "OU_EQUIPMENTTOGGLE", nullptr);
+            return Button(code, kEquipmentButton, "OU_EQUIPMENTTOGGLE");
         case kCodeAssign:
             if (select) {
                 Play(kSoundClick1);
                 AssignSelectedShip();
                 return 1;
             }
-            return Button(code, kAssignButton, "OU_EQUIPMENTTOGGLE", nullptr);
+            return Button(code, kAssignButton, "OU_EQUIPMENTTOGGLE");
         default: break;
     }
 
@@ -762,7 +749,7 @@ int32_t OutfitScreen::HandleEvent(uint16_t code) {
             if (select) {
                 ChooseShip();
             } else {
-                ListKeys(code, *list);
+                ListKeys(*list);
             }
             return 1;
         }
@@ -777,7 +764,7 @@ int32_t OutfitScreen::HandleEvent(uint16_t code) {
         const MountArea* const area =
             selectedShip == nullptr ? nullptr : equipment ? selectedShip->GetBay(i) : selectedShip->GetHardpointStrip(i);
         if (area != nullptr) {
-            CellKeys(code, *area, equipment ? MountArea::kBayCell : MountArea::kStripCell, equipment);
+            CellKeys(*area, equipment ? MountArea::kBayCell : MountArea::kStripCell, equipment);
         }
         return 1;
     }
@@ -815,7 +802,7 @@ int32_t OutfitScreen::HandleEvent(uint16_t code) {
                 list->SelectAt(FrameRect::Init(pointer.x, pointer.y, kNoFrame));
                 PickFromList(before);
             } else {
-                ListKeys(code, *list);
+                ListKeys(*list);
             }
             return 1;
         default: return 1;

@@ -118,6 +118,7 @@ private:
     void RefillList(const char* listName, int32_t filter);
     void AddStoreRows(ListBox& list, int32_t filter) const;
     void StoreItem(std::unique_ptr<EquipmentItem> item);
+    void EmptyDisplays();
     bool ViewActive(const ArtObject* view) const;
     int32_t StoreFilter() const;
     const char* StoreListName() const;
@@ -127,9 +128,10 @@ private:
     void DrawShipPicture();
     void DrawLayout();
     void ChooseShip();
-    int32_t Button(uint16_t code, const char* buttonName, const char* topic, void (OutfitScreen::*command)());
-    void ListKeys(uint16_t code, ListBox& list);
-    void CellKeys(uint16_t code, const MountArea& area, int32_t cell, bool vertical);
+    // A main-panel button that was not selected: its help topic or its press.
+    int32_t Button(uint16_t code, const char* buttonName, const char* topic);
+    void ListKeys(ListBox& list);
+    void CellKeys(const MountArea& area, int32_t cell, bool vertical);
     void ScrollList(const char* listName, int32_t direction, int32_t sound);
     BitmapButton* FindButton(const char* buttonName) const;
     CareerRecord* Career() const;
