@@ -5,6 +5,7 @@
 #include "screens/HelpScreen.h"
 #include "screens/OptionsScreen.h"
 #include "screens/SaveScreen.h"
+#include "screens/squadron/OutfitScreen.h"
 #include "ui/TutorialScreen.h"
 
 namespace {
@@ -29,5 +30,6 @@ void RegisterGameMenus() {
     GameState::RegisterScreen(FrameScreen::kScreenName, frame);
     GameState::RegisterScreen(SaveScreen::kScreenName, FactoryOf<SaveScreen>());
     GameState::RegisterScreen(OptionsScreen::kScreenName, FactoryOf<OptionsScreen>());
+    GameState::RegisterScreen(OutfitScreen::kScreenName, FactoryOf<OutfitScreen>());
     TutorialScreen::embeddedScreenOpen = FrameHasEmbeddedScreen;
 }

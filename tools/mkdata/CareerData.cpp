@@ -11,6 +11,7 @@
 #include "engine/IffFile.h"
 #include "game/XorChunkStream.h"
 #include "tools/mkdata/ChunkBytes.h"
+#include "tools/mkdata/OutfitArtData.h"
 
 namespace {
 
@@ -112,6 +113,7 @@ Status WriteSampleHulls(const char* path) {
     for (const Hull& hull : hulls) {
         if (status == kStatusOk) status = WriteHull(iff, hull);
     }
+    if (status == kStatusOk) status = WriteOutfitArt(iff);
     const Status closed = iff.CloseFile();
     return status != kStatusOk ? status : closed;
 }

@@ -12,6 +12,7 @@
 #include "engine/IffFile.h"
 #include "tools/mkdata/EventMapData.h"
 #include "tools/mkdata/FrameArtData.h"
+#include "tools/mkdata/OutfitArtData.h"
 
 namespace {
 
@@ -325,6 +326,7 @@ Status WriteOptArt(const char* path) {
         if (status == kStatusOk) status = WriteMenuArtItem(iff, sprite.name, sprite.width, sprite.height, sprite.label);
     }
     if (status == kStatusOk) status = WriteFrameArtItems(iff);
+    if (status == kStatusOk) status = WriteOutfitArtItems(iff);
     if (status == kStatusOk) status = iff.Ascend();
     const Status closed = iff.CloseFile();
     return status != kStatusOk ? status : closed;
@@ -381,6 +383,11 @@ Status WriteTutorTexts(const char* path) {
           {"OP_TRACKRIGHT", "The next music track."},
           {"OP_RESTART", "Restarts the mission."},
           {"OP_EXITGAME", "Leaves the game."}}},
+        {"OUTF",
+         "Outfitting. Pick a ship, then drag systems and weapons from the stores onto its bays and hardpoints.",
+         {{"OU_SHIPTOGGLE", "The ships: pick the one to fit out."},
+          {"OU_WEAPONTOGGLE", "The weapons and the ship's hardpoints."},
+          {"OU_EQUIPMENTTOGGLE", "The systems and the ship's bays."}}},
         {"SAVE",
          "Saving and loading. Pick a slot, then save into it or load from it.",
          {{"SV_SAVE", "Saves into the slot."}, {"SV_LOAD", "Loads the slot's game."}, {"SV_NEW", "A new pilot."}}},
@@ -469,5 +476,10 @@ Status WriteMenuArt(const std::string& root) {
     if (status == kStatusOk) status = WriteOptArt((root + "/option/optart.iff").c_str());
     if (status == kStatusOk) status = WriteTutorTexts((root + "/data/tutor.iff").c_str());
     if (status == kStatusOk) status = WriteFrameArt(root);
+    if (status == kStatusOk) status = WriteOutfitMap(root + "/cel/");
     return status;
+}
+
+std::unique_ptr<Bitmap> LabelledBox(int width, int height, const char* label, uint8_t fill, uint8_t edge, uint8_t ink) {
+    return ButtonCel(0, 0, width, height, label, fill, edge, ink, width);
 }

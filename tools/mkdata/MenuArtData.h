@@ -1,8 +1,11 @@
 #pragma once
+#include <cstdint>
+#include <memory>
 #include <string>
 
 #include "engine/Status.h"
 
+class Bitmap;
 class IffFile;
 
 // The art, maps and texts of the game's first menus under the data root:
@@ -17,5 +20,7 @@ Status WriteOptArt(const char* path);
 // One labelled button of "optart.iff": FORM "ARTW" with its name and its
 // idle, lit and clicked cels at 0, 0, at the current level of `iff`.
 Status WriteMenuArtItem(IffFile& iff, const char* name, int width, int height, const char* label);
+// A framed box at 0, 0 with its label centred in the menus' letter face.
+std::unique_ptr<Bitmap> LabelledBox(int width, int height, const char* label, uint8_t fill, uint8_t edge, uint8_t ink);
 Status WriteTutorTexts(const char* path);
 Status WriteMenuMaps(const std::string& celDirectory);

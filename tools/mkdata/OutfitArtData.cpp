@@ -1,0 +1,235 @@
+#include "tools/mkdata/OutfitArtData.h"
+
+#include <cstring>
+#include <memory>
+
+#include "display/Bitmap.h"
+#include "display/BitmapCodec.h"
+#include "engine/ByteOrder.h"
+#include "engine/IffFile.h"
+#include "engine/input/InputEventMap.h"
+#include "tools/mkdata/EventMapData.h"
+#include "tools/mkdata/MenuArtData.h"
+
+namespace {
+
+constexpr uint8_t Cube(int red, int green, int blue) { return uint8_t(red * 36 + green * 6 + blue); }
+
+constexpr uint16_t kKeyTab = 15;
+constexpr uint16_t kKeyEnter = 28;
+constexpr uint16_t kKeyF1 = 59;
+constexpr uint16_t kKeyPageUp = 73;
+constexpr uint16_t kKeyPageDown = 81;
+constexpr uint16_t kKeyUp = 200;
+constexpr uint16_t kKeyLeft = 203;
+constexpr uint16_t kKeyRight = 205;
+constexpr uint16_t kKeyDown = 208;
+constexpr uint16_t kKeyDelete = 211;
+constexpr uint16_t kLeftButton = 1;
+
+struct Sprite {
+    const char* name;
+    const char* label;
+    int x, y, width, height;
+    uint16_t code;
+};
+constexpr Sprite kSprites[] = {
+    {"Outfitting Ship Button", "SHIPS", 72, 300, 84, 24, 0x0210},
+    {"Outfitting Weapons Button", "WEAPONS", 160, 300, 84, 24, 0x0220},
+    {"Outfitting Equipment Button", "SYSTEMS", 248, 300, 84, 24, 0x0240},
+    {"Outfitting Assignment Button", "ASSIGN", 388, 300, 84, 24, 0x0480},
+    {"Scroll Up", "", 48, 342, 20, 20, 0x0620},
+    {"Scroll Down", "", 48, 422, 20, 20, 0x0640},
+};
+
+// The plaque sits behind the sheet's boxes and names them: left labels
+// before the odd boxes, right labels before the even ones.
+constexpr int kPlaqueX = 300;
+constexpr int kPlaqueY = 340;
+constexpr int kPlaqueWidth = 330;
+constexpr int kPlaqueHeight = 96;
+constexpr int kRowStep = 14;
+struct Plaque {
+    const char* title;
+    const char* labels[10];
+};
+const Plaque kPlaques[] = {
+    {"", {}},
+    {"GENERATOR", {"RATE", "DAMAGE", "OUTPUT", "STORE"}},
+    {"SHIELD", {"RATE", "DAMAGE", "STRENGTH", "RECHARGE", "FACES"}},
+    {"ARMOR", {"MAXIMUM", "DAMAGE"}},
+    {"RADAR", {"RATE", "DAMAGE", "RANGE", "IFF", "TRACKS"}},
+    {"TARGETING", {"RATE", "DAMAGE", "RANGE", "LOCK", "TRACKS"}},
+    {"FLIGHT", {"RATE", "DAMAGE", "TURN", "ROLL"}},
+    {"ENGINE", {"RATE", "DAMAGE", "THRUST", "SPEED", "BURNER", "BOOST"}},
+    {"CIRCUITRY", {"RATE", "DAMAGE", "GAIN", "LOAD"}},
+    {"ECM", {"RATE", "DAMAGE", "POWER", "RANGE"}},
+    {"CLOAK", {"RATE", "DAMAGE", "POWER", "DRAIN", "DELAY", "SPAN", "LEVEL"}},
+    {"JAMMER", {"RATE", "DAMAGE", "POWER", "RANGE"}},
+    {"REPAIR", {"RATE", "DAMAGE", "SPEED", "LOAD"}},
+    {"PROBE", {"RATE", "DAMAGE", "RANGE", "SPEED", "LIFE"}},
+    {"DECOY", {"RATE", "DAMAGE", "COUNT", "LIFE", "", "DELAY"}},
+    {"BEAM", {"RATE", "DAMAGE", "POWER", "RANGE", "DRAIN", "HEAT", "SPAN", "WIDTH", "DELAY"}},
+    {"MISSILE", {"RATE", "DAMAGE", "POWER", "RANGE", "SPEED", "TURN", "LIFE", "ARM", "AMMO", "SEEKER"}},
+    {"GUN", {"RATE", "DAMAGE", "POWER", "RANGE", "SPEED", "DRAIN", "HEAT", "SPREAD", "DELAY", "BURST"}},
+    {"PROJECTILE", {"RATE", "DAMAGE", "POWER", "RANGE", "SPEED", "DRAIN", "HEAT", "SPREAD", "DELAY", "RATE"}},
+    {"MINE", {"RATE", "DAMAGE", "POWER", "RANGE", "ARM", "LIFE", "COUNT", "SPREAD", "DELAY"}},
+    {"SHIP", {"THRUST", "DAMAGE", "MASS", "CREW", "SPEED", "TURN"}},
+};
+
+// The ship pictures in the order the screen numbers them.
+const char* const kShipNames[] = {"LANCER", "WARDEN", "RAPIER", "BASTION", "HALBERD", "SPARROW"};
+constexpr int kShipX = 450;
+constexpr int kShipY = 30;
+constexpr int kShipWidth = 170;
+constexpr int kShipHeight = 80;
+
+// Plots a label straight into a picture through a labelled box of the
+// menus' face: the box's ink where the label is.
+void Label(Bitmap& into, int x, int y, int width, const char* text, uint8_t ink) {
+    if (text == nullptr || text[0] == '\0') return;
+    const std::unique_ptr<Bitmap> box = LabelledBox(width, 12, text, 0, 0, ink);
+    if (box == nullptr) return;
+    for (int row = 0; row < box->height; ++row) {
+        for (int column = 0; column < box->width; ++column) {
+            const uint8_t pixel = box->pixels[row * box->width + column];
+            const int px = x + column, py = y + row;
+            if (pixel == ink && px >= 0 && px < into.width && py >= 0 && py < into.height) {
+                into.pixels[py * into.width + px] = ink;
+            }
+        }
+    }
+}
+
+std::unique_ptr<Bitmap> Panel(int x, int y, int width, int height, uint8_t fill, uint8_t edge) {
+    auto picture = std::make_unique<Bitmap>();
+    if (picture->Create(uint16_t(width), uint16_t(height), Bitmap::kDepth8Bit, true) != kStatusOk) return nullptr;
+    for (int row = 0; row < height; ++row) {
+        for (int column = 0; column < width; ++column) {
+            const bool border = row == 0 || column == 0 || row == height - 1 || column == width - 1;
+            picture->pixels[row * width + column] = border ? edge : fill;
+        }
+    }
+    picture->x = int16_t(x);
+    picture->y = int16_t(y);
+    return picture;
+}
+
+Status WritePictureForm(IffFile& iff, uint32_t form, std::unique_ptr<Bitmap> picture) {
+    if (picture == nullptr) return kStatusOutOfMemory;
+    Status status = iff.BeginForm(form);
+    if (status == kStatusOk) status = BitmapCodec::WriteXcelChunk(&iff, picture.get());
+    if (status == kStatusOk) status = iff.Ascend();
+    return status;
+}
+
+Status WriteSprite(IffFile& iff, const Sprite& sprite) {
+    Status status = iff.BeginForm(MakeTag("SPRT"));
+    if (status == kStatusOk) status = iff.WriteChunk(MakeTag("NAME"), sprite.name, uint32_t(std::strlen(sprite.name) + 1));
+    uint8_t position[4];
+    StoreLe16(position, uint16_t(sprite.x));
+    StoreLe16(position + 2, uint16_t(sprite.y));
+    if (status == kStatusOk) status = iff.WriteChunk(MakeTag("POSI"), position, sizeof position);
+    if (status == kStatusOk) status = iff.Ascend();
+    return status;
+}
+
+InputTrigger Spot(int x, int y, int width, int height) {
+    InputTrigger trigger;
+    trigger.xMin = int16_t(x);
+    trigger.xMax = int16_t(x + width);
+    trigger.yMin = int16_t(y);
+    trigger.yMax = int16_t(y + height);
+    return trigger;
+}
+
+InputTrigger Key(uint16_t key, uint16_t condition = InputTrigger::kNone) {
+    InputTrigger trigger;
+    trigger.keys[0] = key;
+    trigger.keys[1] = condition;
+    return trigger;
+}
+
+// The event number whose code the screen tests: the byte index in the high
+// byte, the bit in the low one.
+uint32_t Event(uint16_t code) {
+    uint32_t bit = 0;
+    while (bit < 8 && (code & (1u << bit)) == 0) ++bit;
+    return uint32_t(code >> 8) * 8 + bit;
+}
+
+}  // namespace
+
+Status WriteOutfitArt(IffFile& iff) {
+    Status status = iff.BeginForm(MakeTag("OPTI"));
+    for (const Sprite& sprite : kSprites) {
+        if (status == kStatusOk) status = WriteSprite(iff, sprite);
+    }
+    for (const Plaque& plaque : kPlaques) {
+        if (status != kStatusOk) break;
+        std::unique_ptr<Bitmap> picture = Panel(kPlaqueX, kPlaqueY, kPlaqueWidth, kPlaqueHeight, Cube(0, 0, 1), Cube(0, 2, 3));
+        if (picture != nullptr) {
+            Label(*picture, 4, 6, 84, plaque.title, Cube(5, 4, 1));
+            for (int i = 0; i < 10; ++i) {
+                Label(*picture, i % 2 == 0 ? 4 : 136, 21 + kRowStep * (i / 2), 84, plaque.labels[i], Cube(2, 4, 5));
+            }
+        }
+        status = WritePictureForm(iff, MakeTag("PLAQ"), std::move(picture));
+    }
+    for (const char* name : kShipNames) {
+        if (status != kStatusOk) break;
+        std::unique_ptr<Bitmap> picture = Panel(kShipX, kShipY, kShipWidth, kShipHeight, Cube(0, 1, 1), Cube(1, 3, 4));
+        if (picture != nullptr) Label(*picture, 4, 34, kShipWidth - 8, name, Cube(5, 5, 5));
+        status = WritePictureForm(iff, MakeTag("SHIP"), std::move(picture));
+    }
+    // The views bring no buttons of their own.
+    if (status == kStatusOk) status = iff.BeginForm(MakeTag("SUBS"));
+    if (status == kStatusOk) status = iff.BeginForm(MakeTag("WEAP"));
+    if (status == kStatusOk) status = iff.Ascend();
+    if (status == kStatusOk) status = iff.BeginForm(MakeTag("EQUP"));
+    if (status == kStatusOk) status = iff.Ascend();
+    if (status == kStatusOk) status = iff.Ascend();
+    if (status == kStatusOk) status = iff.Ascend();
+    return status;
+}
+
+Status WriteOutfitArtItems(IffFile& iff) {
+    Status status = kStatusOk;
+    for (const Sprite& sprite : kSprites) {
+        if (status == kStatusOk) status = WriteMenuArtItem(iff, sprite.name, sprite.width, sprite.height, sprite.label);
+    }
+    return status;
+}
+
+Status WriteOutfitMap(const std::string& celDirectory) {
+    constexpr uint16_t kAreaCodes[] = {0x0302, 0x0304, 0x0308, 0x0310, 0x0320, 0x0340,
+                                       0x0380, 0x0401, 0x0402, 0x0404, 0x0408, 0x0410};
+    constexpr size_t kFirstAreaRow = 33;
+    EventMapSpec map;
+    map.name = "outfit";
+    for (const Sprite& sprite : kSprites) {
+        map.events.push_back({Event(sprite.code), Spot(sprite.x, sprite.y, sprite.width, sprite.height)});
+    }
+    map.events.push_back({Event(0x0280), Spot(72, 342, 220, 100)});   // the list
+    map.events.push_back({Event(0x0610), Spot(20, 10, 420, 240)});    // the ship's layout
+    map.events.push_back({Event(0x0301), Spot(503, 188, 113, 112)});  // the stores: the picture
+    InputTrigger click;
+    click.mouseButtons = kLeftButton;
+    map.events.push_back({Event(0x0510), click});
+    map.events.push_back({Event(0x0510), Key(kKeyEnter)});
+    map.events.push_back({Event(0x0502), Key(kKeyF1)});
+    map.events.push_back({Event(0x0520), Key(kKeyDelete)});
+    map.events.push_back({Event(0x0540), Key(kKeyUp)});
+    map.events.push_back({Event(0x0580), Key(kKeyDown)});
+    map.events.push_back({Event(0x0601), Key(kKeyLeft)});
+    map.events.push_back({Event(0x0602), Key(kKeyRight)});
+    map.events.push_back({Event(0x0604), Key(kKeyPageUp)});
+    map.events.push_back({Event(0x0608), Key(kKeyPageDown)});
+    map.events.push_back({Event(0x0504), Key(kKeyTab, InputTrigger::kShift + InputTrigger::kNegate)});
+    map.events.push_back({Event(0x0508), Key(kKeyTab, InputTrigger::kShift)});
+    // Records up to the area rows fire nothing; the screen gives the rows
+    // their rectangles.
+    while (map.events.size() < kFirstAreaRow) map.events.push_back({Event(0x0420), InputTrigger{}});
+    for (uint16_t code : kAreaCodes) map.events.push_back({Event(code), InputTrigger{}});
+    return WriteEventMapFile((celDirectory + "Outfit.iff").c_str(), {map});
+}
