@@ -47,6 +47,7 @@
 #include "game/GameMessages.h"
 #include "engine/input/InputSystem.h"
 #include "display/D3DHalDriver.h"
+#include "game/GameFonts.h"
 #include "game/GameState.h"
 #include "game/KeyMapFile.h"
 #include "game/OptionsFile.h"
@@ -100,8 +101,6 @@ constexpr uint32_t kBlack = 0x000000;
 constexpr uint32_t kWhite = 0xFFFFFF;
 // In the video directory.
 constexpr const char* kIntroMovie = "intro.mpg";
-// The file whose first font draws the version banner.
-constexpr const char* kBannerFontFile = "ttf.iff";
 
 void Say(const char* line) {
     std::printf("%s\n", line);
@@ -527,25 +526,18 @@ std::unique_ptr<SoftCursor> LoadCursor() {
 
 // Tells the player which font failed and how; false then. Keeps the name
 // of the banner's font.
-bool LoadGameFonts(Session& session) {
-    // The game's fonts, each file's first font taken, all from the data directory.
-    constexpr const char* kFontFiles[] = {"8X13.iff",   "font03.iff",   "font07.iff", "cockpitf.iff",
-                                          "9x7opt.iff", "5x7digit.iff", kBannerFontFile};
-    for (const char* file : kFontFiles) {
-        const std::string path = g_dataDirs.Prefix(DataDir::kData) + file;
-        const Status status = LoadFont(path.c_str(), nullptr);
-        if (status != kStatusOk) {
-            char text[512];
-            std::snprintf(text, sizeof text, msg::kFailedToLoadFont, path.c_str(), static_cast<int>(status));
-            ShowFatal(text, msg::kCaptionError);
-            return false;
-        }
-        if (std::strcmp(file, kBannerFontFile) == 0) {
-            const FontRecord& font = *g_fontContext->current;
-            session.bannerFont.assign(font.name, strnlen(font.name, FontRecord::kNameChars));
-        }
+bool LoadFonts(Session& session) {
+    std::string failed;
+    const Status status = LoadGameFonts(&failed);
+    if (status != kStatusOk) {
+        char text[512];
+        std::snprintf(text, sizeof text, msg::kFailedToLoadFont, failed.c_str(), static_cast<int>(status));
+        ShowFatal(text, msg::kCaptionError);
+        return false;
     }
-    std::printf("Fonts loaded: %zu\n", sizeof kFontFiles / sizeof kFontFiles[0]);
+    const FontRecord& font = *g_fontContext->current;
+    session.bannerFont.assign(font.name, strnlen(font.name, FontRecord::kNameChars));
+    std::printf("Fonts loaded: %zu\n", std::size(kGameFontFiles));
     std::fflush(stdout);
     return true;
 }
@@ -815,7 +807,7 @@ int RunGame(const LaunchOptions& options) {
     const int32_t played = PlayMovie(intro.c_str(), 0);
     std::printf("Intro movie %s: %s (%d)\n", kIntroMovie, played == 0 ? "played" : "not played", played);
     std::fflush(stdout);
-    if (!LoadGameFonts(session)) {
+    if (!LoadFonts(session)) {
         ShutDown(session);
         return 1;
     }

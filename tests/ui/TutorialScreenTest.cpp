@@ -150,8 +150,6 @@ TEST(TutorialScreenTest, DeactivateLeavesHelpTopics) {
 // Enter ends the pop-up; one open and one close sound.
 TEST(TutorialScreenTest, PopUpOverAHost) {
     ScreenHarness harness;
-    ScopedFontLayer fonts;
-    ASSERT_EQ(LoadFont((g_dataDirs.Prefix(DataDir::kData) + "ttf.iff").c_str(), nullptr), kStatusOk);
     TutorialScreen& tutorial = BuildPopUp(harness);
     // The host's own map keeps the keyboard and the mouse on.
     InputTrigger help, spot;

@@ -9,10 +9,12 @@
 
 #include "canvas/SoftCanvas16.h"
 #include "display/Canvas.h"
+#include "display/FontContext.h"
 #include "display/Palette.h"
 #include "engine/input/InputSystem.h"
 #include "game/DataDirectories.h"
 #include "game/DrawString.h"
+#include "game/GameFonts.h"
 #include "game/GameState.h"
 #include "sound/SoundDevice.h"
 #include "sound/SoundEffectLibrary.h"
@@ -50,6 +52,11 @@ ScreenHarness::ScreenHarness(int32_t pixelFormat)
       previousCanvas_(g_gameCanvas),
       previousGame_(g_gameState) {
     EXPECT_TRUE(g_dataDirs.Find(SampleData().Str()));
+    if (g_fontContext == nullptr) {
+        fonts_.emplace();
+        std::string failed;
+        EXPECT_EQ(LoadGameFonts(&failed), kStatusOk) << failed;
+    }
 
     palette_ = MakeDistinctPalette(pixelFormat);
     const CanvasRect rect{0, 0, kWidth, kHeight};

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -10,6 +11,7 @@
 #include "engine/input/InputEventMap.h"
 #include "game/Script.h"
 #include "tests/support/FakeClock.h"
+#include "tests/support/FontFixtures.h"
 #include "tests/support/GoldenImage.h"
 #include "tests/support/RecordingSoundLibrary.h"
 #include "tests/support/ScriptedInput.h"
@@ -94,6 +96,8 @@ private:
 
     FakeClock clock_;
     platform::Clock* previousClock_;
+    // The text layer with the game's fonts, unless the test runs its own.
+    std::optional<ScopedFontLayer> fonts_;
     ScriptedInput input_;
     int32_t previousFormat_;
     std::unique_ptr<Palette> palette_;
