@@ -71,8 +71,11 @@ SpaceObject* Build(const mission_file::Record& record, WingGroup* playerWing) {
         }
         case mission_file::kGate: {
             const auto gate = spawn_records::DecodeGate(record.bytes.data(), uint32_t(record.bytes.size()));
-            return gate ? library.LoadObjectDefinition(gate->definition, nullptr, SpaceObject::kTypeJumpGate, 0, &*gate)
-                        : nullptr;
+            if (!gate) return nullptr;
+            SpaceObject* const object = library.LoadObjectDefinition(gate->definition, nullptr, SpaceObject::kTypeJumpGate, 0, &*gate);
+            // Goals name the gate they lead through.
+            if (object != nullptr && gate->name[0] != 0) object->SetName(gate->name);
+            return object;
         }
         case mission_file::kDebris: {
             const auto debris = spawn_records::DecodeDebris(record.bytes.data(), uint32_t(record.bytes.size()));

@@ -233,6 +233,22 @@ TEST_F(RandomMissionTest, AnOffersSlotTellsTheKindAndItsWordTheMission) {
     EXPECT_EQ(GoalKinds(), (std::vector<int32_t>{Goal::kProtect, Goal::kTravel}));
 }
 
+// A mission file's goals name their objects, which are there when they are made.
+TEST_F(RandomMissionTest, AMissionFilesGoalsFindTheirObjectsByName) {
+    ASSERT_EQ(SetUpMission("sample.uli", -1), kStatusOk);
+    std::vector<std::string> chain;
+    for (Goal* goal = g_objectiveChain; goal != nullptr; goal = goal->nextGoal) {
+        const SpaceObject* const named = goal->GetSubject() != nullptr ? goal->GetSubject() : goal->destination;
+        chain.push_back(named != nullptr && named->name != nullptr ? named->name : "-");
+    }
+    EXPECT_EQ(chain, (std::vector<std::string>{"Red 1", "Nav 1", "Home Gate"}));
+    ASSERT_NE(builder_->Game().jumpGoal, nullptr);
+    EXPECT_EQ(builder_->Game().jumpGoal->id, 3);
+    FreeMission();
+    EXPECT_EQ(builder_->Game().jumpGoal, nullptr);
+    EXPECT_EQ(g_objectiveChain, nullptr);
+}
+
 TEST_F(RandomMissionTest, TheHostSharesThePaymentOnceWhenTheTimeIsUp) {
     GameState& game = builder_->Game();
     Generator& generator = Lobby(Generator::kProtect, 1);
