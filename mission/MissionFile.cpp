@@ -6,6 +6,8 @@
 
 #include "engine/IffWalk.h"
 #include "engine/PrintableText.h"
+#include "game/Mission.h"
+#include "mission/SkyRecords.h"
 #include "net/PacketBytes.h"
 #include "objects/space/SpawnRecords.h"
 
@@ -37,9 +39,22 @@ uint32_t ExpectedSize(uint32_t chunk) {
             return kShipBytes;
         case kGoal:
             return kGoalBytes;
+        case sky_records::kStarChunk:
+            return Mission::kStarFieldBytes;
+        case sky_records::kDustChunk:
+            return Mission::kSpaceDustBytes;
+        case sky_records::kWallChunk:
+            return Mission::kWallpaperBytes;
+        case sky_records::kLightChunk:
+            return Mission::kLightBytes;
         default:
             return 0;
     }
+}
+
+bool IsSkyRecord(uint32_t chunk) {
+    return chunk == sky_records::kStarChunk || chunk == sky_records::kDustChunk || chunk == sky_records::kWallChunk ||
+           chunk == sky_records::kLightChunk;
 }
 
 // The record is whole and every field of it sound.
@@ -69,6 +84,11 @@ bool Sound(uint32_t chunk, const std::vector<uint8_t>& bytes) {
             return DecodeShip(record, &ship, &side, &wingman);
         case kGoal:
             return DecodeGoal(record, &goal);
+        case sky_records::kStarChunk:
+        case sky_records::kDustChunk:
+        case sky_records::kWallChunk:
+        case sky_records::kLightChunk:
+            return sky_records::Sound(chunk, data, size);
         default:
             return false;
     }
@@ -223,7 +243,7 @@ Status Read(IffFile& iff, Contents* out) {
             continue;
         }
         if (chunk != kPlayer && chunk != kRock && chunk != kMine && chunk != kGate && chunk != kDebris &&
-            chunk != kWayPoint && chunk != kBuoy && chunk != kShip && chunk != kGoal) {
+            chunk != kWayPoint && chunk != kBuoy && chunk != kShip && chunk != kGoal && !IsSkyRecord(chunk)) {
             continue;   // chunks of later issues
         }
         if (++ordinal > kMaxRecords) return fail(kStatusMalformed, failure::kTooManyRecords);

@@ -23,6 +23,7 @@
 #include "mission/CooperativeEnd.h"
 #include "mission/ObjectLoader.h"
 #include "mission/RandomMissionGenerator.h"
+#include "mission/SkyRecords.h"
 #include "objects/ships/AiShip.h"
 #include "objects/ships/AiTables.h"
 #include "objects/ships/Craft.h"
@@ -186,6 +187,19 @@ void LaunchWingmen(GameState& game, const SpaceObject& player, WingGroup* wing) 
         pilot->accuracy = &record->pilot->flight;
         pilot->CreateBrain(wing);
         game.AddObjectsToWorld(pilot, 0);
+    }
+}
+
+// A sky record makes its part of the sky; false for any other record.
+bool MakeSky(const mission_file::Record& record) {
+    const uint8_t* const bytes = record.bytes.data();
+    const uint32_t size = uint32_t(record.bytes.size());
+    switch (record.chunk) {
+        case sky_records::kStarChunk: sky_records::CreateStarField(bytes, size); return true;
+        case sky_records::kDustChunk: sky_records::CreateSpaceDust(nullptr, bytes, size); return true;
+        case sky_records::kWallChunk: sky_records::CreateWallpaper(nullptr, bytes, size); return true;
+        case sky_records::kLightChunk: sky_records::CreateMissionLight(bytes, size); return true;
+        default: return false;
     }
 }
 
@@ -374,6 +388,7 @@ Status SetUpMission(const char* name, int32_t) {
     WingGroup* const playerWing = contents.hasPlayer ? WingNamed(contents.player.wing) : nullptr;
     for (const mission_file::Record& record : contents.records) {
         if (record.chunk == mission_file::kGoal) continue;   // once the world is there
+        if (MakeSky(record)) continue;
         if (SpaceObject* const object = Build(record, playerWing)) {
             game->AddObjectsToWorld(object, 0);
         } else {
@@ -399,6 +414,7 @@ Status SetUpMission(const char* name, int32_t) {
         game->Lights().Add(game->weaponFlash);
     }
     BuildGoals(*game, contents.records);
+    sky_records::BuildDustField();
     if (generator != nullptr) {
         generator->Populate(*game);
         generator->flightStartMs = GetMilliseconds();

@@ -2,6 +2,7 @@
 // goals each kind builds, and the host's cooperative end.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <limits>
 #include <map>
 #include <string>
@@ -16,6 +17,7 @@
 #include "mission/MissionSetUp.h"
 #include "mission/ObjectLoader.h"
 #include "mission/RandomMissionGenerator.h"
+#include "mission/SkyRecords.h"
 #include "net/NetPacketType.h"
 #include "net/PacketBytes.h"
 #include "objects/space/SpaceObject.h"
@@ -184,7 +186,45 @@ TEST_F(RandomMissionTest, EachKindAndDifficultyBuildsItsWorldAndGoals) {
             EXPECT_EQ(counts[SpaceObject::kTypeMine], chosen.mines);
             EXPECT_EQ(generator.payment, generator.Pay(kind, difficulty));
             EXPECT_GT(generator.payment, 0);
+            // Every random mission starts under the sectors' sky.
+            EXPECT_EQ(game.mission->starFields.size() + game.mission->wallpapers.size() + game.mission->lights.size(), 3u);
+            ASSERT_EQ(game.mission->dustTemplates.size(), 1u);
+            ASSERT_NE(game.dustField, nullptr);
         }
+    }
+}
+
+TEST(SkyRecordTest, UnsoundSkyRecordsAreRefused) {
+    std::vector<uint8_t> light(Mission::kLightBytes, 0);
+    PacketWriter out(light.data(), uint32_t(light.size()));
+    out.I32(0, 2);
+    out.F32(40, 500.0f);
+    EXPECT_TRUE(sky_records::Sound(sky_records::kLightChunk, light.data(), uint32_t(light.size())));
+    const auto bent = [](std::vector<uint8_t> bytes, uint32_t at, uint32_t value) {
+        PacketWriter(bytes.data(), uint32_t(bytes.size())).U32(at, value);
+        return bytes;
+    };
+    std::vector<uint8_t> dust(Mission::kSpaceDustBytes, 0);
+    std::memcpy(dust.data(), "Dust", 4);
+    EXPECT_TRUE(sky_records::Sound(sky_records::kDustChunk, dust.data(), uint32_t(dust.size())));
+    std::vector<uint8_t> unnamed = dust;
+    std::memset(unnamed.data(), 'd', 16);
+    const uint32_t nan = 0x7FC00000u, negative = 0xBF800000u, infinite = 0x7F800000u;
+    const struct {
+        uint32_t chunk;
+        std::vector<uint8_t> bytes;
+    } refused[] = {
+        {sky_records::kLightChunk, bent(light, 0, 3)},           {sky_records::kLightChunk, bent(light, 4, nan)},
+        {sky_records::kLightChunk, bent(light, 40, negative)},   {sky_records::kDustChunk, bent(dust, 16, 2049)},
+        {sky_records::kDustChunk, bent(dust, 16, uint32_t(-5))}, {sky_records::kDustChunk, unnamed},
+        {sky_records::kDustChunk, std::vector<uint8_t>(dust.begin(), dust.end() - 1)},
+        {sky_records::kStarChunk, bent(std::vector<uint8_t>(Mission::kStarFieldBytes, 0), 12, infinite)},
+        {sky_records::kStarChunk, bent(std::vector<uint8_t>(Mission::kStarFieldBytes, 0), 4, 8193)},
+        {sky_records::kWallChunk, bent(std::vector<uint8_t>(Mission::kWallpaperBytes, 0), 24, nan)},
+    };
+    for (size_t i = 0; i < std::size(refused); ++i) {
+        EXPECT_FALSE(sky_records::Sound(refused[i].chunk, refused[i].bytes.data(), uint32_t(refused[i].bytes.size())))
+            << "case " << i;
     }
 }
 

@@ -5,7 +5,9 @@
 #include "engine/IffFile.h"
 #include "mission/MissionFile.h"
 #include "mission/RandomMissionGenerator.h"
+#include "mission/SkyRecords.h"
 #include "mission/SpawnRecords.h"
+#include "game/Mission.h"
 
 namespace {
 
@@ -64,6 +66,19 @@ Status WriteSectors(const char* path) {
     MissionRecord station(spawn_records::kRockBytes);
     station.Text(0, "Station", 16).Floats(40, {-1500.0f, 0.0f, 1500.0f, 0.0f}).Floats(60, {1.0f}).Text(96, "Station", 32);
     status = PutRecord(iff, mission_file::kRock, station, status);
+    // The sky: stars, a nebula far off, dust and a key light from above.
+    MissionRecord stars(Mission::kStarFieldBytes);
+    stars.Word(0, 7).Word(4, 600).Word(8, 0xFFFFF0).Floats(12, {9000.0f, 1.5f, 0.8f});
+    status = PutRecord(iff, sky_records::kStarChunk, stars, status);
+    MissionRecord nebula(Mission::kWallpaperBytes);
+    nebula.Text(0, "Nebula 1", 16).Floats(16, {4000.0f, 2000.0f, 12000.0f, 0.0f, 30.0f, 0.0f}).Word(40, 3).Floats(44, {1.0f});
+    status = PutRecord(iff, sky_records::kWallChunk, nebula, status);
+    MissionRecord dust(Mission::kSpaceDustBytes);
+    dust.Text(0, "Dust", 16).Word(16, 60).Floats(20, {1.0f, 1.0f}).Word(28, 0xC0C0C0);
+    status = PutRecord(iff, sky_records::kDustChunk, dust, status);
+    MissionRecord light(Mission::kLightBytes);
+    light.Word(0, 1).Floats(4, {0.0f, 0.0f, 0.0f, 0.0f, -1.0f, 0.3f}).Word(28, 0xFFFFFF).Floats(32, {0.8f, 0.0f, 0.0f});
+    status = PutRecord(iff, sky_records::kLightChunk, light, status);
     if (status == kStatusOk) status = iff.Ascend();
     const Status closed = iff.CloseFile();
     return status != kStatusOk ? status : closed;
