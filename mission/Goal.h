@@ -23,7 +23,7 @@ public:
 
     // The world list the goal is about and a word nobody reads: the kinds'
     // constructors take the same pair.
-    Goal(SpaceObject* world = nullptr, int32_t unused = 0);
+    explicit Goal(SpaceObject* world = nullptr, int32_t unused = 0);
     virtual ~Goal();
     Goal(const Goal&) = delete;
     Goal& operator=(const Goal&) = delete;

@@ -64,34 +64,6 @@ protected:
     WorldBuilder builder_;
 };
 
-TEST_F(GoalWorldTest, GoalsAreMetByWhatTheyWatch) {
-    SpaceObject* const prey = Named("PREY");
-    auto* const kill = new KillGoal(prey, 0);
-    kill->SetSubject(prey);
-    kill->active = 1;
-    EXPECT_EQ(kill->Evaluate(0), 0);
-    prey->hitPoints = 0;
-    EXPECT_EQ(kill->Evaluate(0), 1);
-    EXPECT_EQ(kill->active, 0);
-
-    auto* const disable = new DisableGoal(prey, 0);
-    prey->hitPoints = prey->maxHitPoints = 200;
-    disable->SetSubject(prey);
-    disable->threshold = 25;
-    EXPECT_EQ(disable->Evaluate(0), 0);
-    prey->hitPoints = 50;
-    EXPECT_EQ(disable->Evaluate(0), 1);
-
-    // In time it is met with the goal it waits on; too late, never.
-    auto* const first = new FinishInGoal(prey, 0);
-    auto* const late = new FinishInGoal(prey, 0);
-    first->timeMs = late->timeMs = 1000;
-    first->nextGoal = late->nextGoal = kill;
-    EXPECT_EQ(first->Evaluate(1000), 1);
-    EXPECT_EQ(late->Evaluate(1001), 0);
-    EXPECT_EQ(late->active, 0);
-}
-
 // A subject named by its uoid before it exists is bound when it arrives, once.
 TEST_F(GoalWorldTest, APendingSubjectIsBoundOnArrival) {
     auto* const goal = new KillGoal(nullptr, 0);
