@@ -38,6 +38,8 @@ class NetGameSettings;
 class NetSession;
 class ParticleSystem;
 class Projectile;
+class Goal;
+class RandomMissionGenerator;
 class Scene;
 class SceneObject;
 class Screen;
@@ -308,7 +310,7 @@ public:
 
     // The steps of one simulation pass that the world registers, in the
     // order they run; then the light holders and the object groups.
-    enum SimulateStep { kWorldPass, kFlareStep, kProjectileStep, kSimulateSteps };
+    enum SimulateStep { kWorldPass, kFlareStep, kProjectileStep, kCooperativeStep, kSimulateSteps };
     using SimulateHook = void (*)(GameState& game);
     void SetSimulateHook(SimulateStep step, SimulateHook hook);
     void Simulate();
@@ -419,6 +421,12 @@ public:
     Camera* flightCamera = nullptr;
     NetSession* netSession = nullptr;
     NetGameSettings* netSettings = nullptr;
+    // Made by the first random mission or lobby that needs it; shared only
+    // so that its owner need not know it.
+    std::shared_ptr<RandomMissionGenerator> randomMissions;
+    int32_t teamGame = 0;          // 1 once the lobby confirmed a team game
+    int32_t cooperativeTimeUp = 0; // the host passed a cooperative mission's time limit
+    Goal* jumpGoal = nullptr;      // the mission's jump-through goal; not owned
     // "Collide Small", "Collide Med", "Collide Large", "Flyby": made on first use, kept.
     SoundObject* collisionSounds[4] = {};
     SoundObject* jumpGateSound = nullptr;      // "Jumpgate": made on first use, kept

@@ -1,6 +1,8 @@
 #pragma once
+#include <array>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "engine/EngineAllocation.h"
 #include "scene/Transform.h"
@@ -32,4 +34,21 @@ public:
     int32_t playerReported = 0;
     Light* ambient = nullptr;          // owned; heads the light chain of the flight
     std::unique_ptr<MusicFile> music;  // may be none
+
+    // The sky's records as they stood in the mission file, kept whole for
+    // the players who join later; each kind in the order it was made.
+    static constexpr uint32_t kStarFieldBytes = 28;
+    static constexpr uint32_t kSpaceDustBytes = 36;
+    static constexpr uint32_t kWallpaperBytes = 48;
+    static constexpr uint32_t kLightBytes = 44;
+    std::vector<std::array<uint8_t, kStarFieldBytes>> starFields;
+    std::vector<std::array<uint8_t, kSpaceDustBytes>> spaceDust;
+    std::vector<std::array<uint8_t, kWallpaperBytes>> wallpapers;
+    std::vector<std::array<uint8_t, kLightBytes>> lights;
+    // What each space-dust record adds to the flight's one dust field.
+    struct DustTemplate {
+        char particle[17] = {};
+        int32_t count = 0;
+    };
+    std::vector<DustTemplate> dustTemplates;
 };

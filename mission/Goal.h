@@ -9,13 +9,21 @@ class SpaceObject;
 // A mission goal: every goal is on the global goal list from construction
 // to destruction. What the world reads of it: its kind, its description,
 // and the objects it names (its subject, a destination and the ship that met
-// it), all of which it forgets when they leave the world. The kinds and
-// their evaluation grow from here.
+// it), all of which it forgets when they leave the world. Each kind checks
+// itself in Evaluate, once a pass while it is active.
 class Goal : public EngineObject {
 public:
-    enum Kind : int32_t { kNone = 0, kDisable = 3, kTravel = 5, kReload = 20 };
+    enum Kind : int32_t {
+        kNone = 0, kKill = 1, kProtect = 2, kDisable = 3, kWait = 4, kTravel = 5, kFinishIn = 6, kReload = 20,
+    };
+    // The record type of the goal that a jump gate's passage meets.
+    static constexpr int32_t kJumpThrough = 9;
+    static constexpr int kLinks = 4;
+    static constexpr int kLinkNameBytes = 16;
 
-    Goal();
+    // The world list the goal is about and a word nobody reads: the kinds'
+    // constructors take the same pair.
+    explicit Goal(SpaceObject* world = nullptr, int32_t unused = 0);
     virtual ~Goal();
     Goal(const Goal&) = delete;
     Goal& operator=(const Goal&) = delete;
@@ -28,6 +36,14 @@ public:
 
     // Every name of the object the goal holds is cleared.
     void ForgetObject(const SpaceObject* object);
+    // One check at `elapsedMs` of flight: sets `met` (and clears `active`)
+    // once the goal is met; 1 when it is met.
+    virtual int32_t Evaluate(uint32_t elapsedMs);
+
+    const char* GetObjectiveText() const { return objectiveText.c_str(); }
+    const char* GetSecondText() const { return secondText.c_str(); }
+    void SetObjectiveText(const char* text) { objectiveText = text != nullptr ? text : ""; }
+    void SetSecondText(const char* text) { secondText = text != nullptr ? text : ""; }
 
     Goal* next = nullptr;   // on the global goal list
     int32_t id = 0;
@@ -45,6 +61,23 @@ public:
     SpaceObject* destination = nullptr;
     std::string objectiveText;
     std::string secondText;
+    int32_t wordC = 0;
+    int32_t threshold = 0;        // percent of the subject's hit points (disable)
+    uint32_t timeMs = 0;          // wait, protect and finish-in
+    float distance = 0.0f;        // travel: how near the destination counts
+    int32_t travelSecond = 0;     // travel: the second value of its record
+    Goal* nextGoal = nullptr;     // on the objective chain
+    int32_t nextGoalId = -1;      // what nextGoal is found by once all goals exist
+    // The subject's uoid while it has not entered the world; -1 none.
+    int32_t pendingSubject = -1;
+    // Goals or objects named here are switched on or off when the goal is activated.
+    struct Link {
+        char name[kLinkNameBytes + 1] = {};
+        int32_t on = 0;
+    };
+    Link links[kLinks];
+    int32_t linksSwitched = 0;
+    SpaceObject* world = nullptr;
 
 protected:
     std::string description_;
@@ -61,8 +94,72 @@ public:
     const char* GetDescription() override;
 };
 
+// Met once its subject is gone or has no hit points left.
+class KillGoal : public Goal {
+public:
+    using Goal::Goal;
+    int32_t GetKind() const override { return kKill; }
+    int32_t Evaluate(uint32_t elapsedMs) override;
+};
+
+// Met once its subject's hit points fall to `threshold` percent or below.
+class DisableGoal : public Goal {
+public:
+    using Goal::Goal;
+    int32_t GetKind() const override { return kDisable; }
+    int32_t Evaluate(uint32_t elapsedMs) override;
+};
+
+// Met when its subject is still there after `timeMs`.
+class ProtectGoal : public Goal {
+public:
+    using Goal::Goal;
+    int32_t GetKind() const override { return kProtect; }
+    int32_t Evaluate(uint32_t elapsedMs) override;
+};
+
+// Met when the player's ship comes within `distance` of the destination.
+class TravelGoal : public Goal {
+public:
+    using Goal::Goal;
+    int32_t GetKind() const override { return kTravel; }
+    int32_t Evaluate(uint32_t elapsedMs) override;
+};
+
+// Met once `timeMs` of flight have passed.
+class WaitGoal : public Goal {
+public:
+    using Goal::Goal;
+    int32_t GetKind() const override { return kWait; }
+    int32_t Evaluate(uint32_t elapsedMs) override;
+};
+
+// Met while its next goal is met within `timeMs`; a late one never meets it.
+class FinishInGoal : public Goal {
+public:
+    using Goal::Goal;
+    int32_t GetKind() const override { return kFinishIn; }
+    int32_t Evaluate(uint32_t elapsedMs) override;
+};
+
+// The goal of a record type (a jump through a gate is travel); null for a
+// type no goal has.
+Goal* MakeGoal(int32_t recordType, SpaceObject* world);
+
 // The head of every goal, newest first.
 extern Goal* g_goalList;
+// The player's goals in the order they are pursued, linked by nextGoal.
+extern Goal* g_objectiveChain;
+Goal* GetGoalList();
+Goal* FindGoalById(int32_t id);
+// The object entering the world becomes the subject of every goal that waits for its uoid.
+void BindPendingSubjects(SpaceObject* object);
+// The goal is met by `ship`: its links are switched, once, goals by their
+// objective text and world objects by name.
+void ActivateGoal(Goal* goal, SpaceObject* ship);
+// The mission's goal list becomes the global one; the objective chain is
+// made anew from the player's goals in ascending id. 0 without goals.
+int32_t LinkGoals(int32_t relink);
 
 // Every goal forgets the object: its subject, destination and the ship that met it.
 void ForgetGoalSubject(const SpaceObject* object);

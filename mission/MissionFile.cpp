@@ -6,6 +6,8 @@
 
 #include "engine/IffWalk.h"
 #include "engine/PrintableText.h"
+#include "game/Mission.h"
+#include "mission/SkyRecords.h"
 #include "net/PacketBytes.h"
 #include "objects/space/SpawnRecords.h"
 
@@ -35,9 +37,24 @@ uint32_t ExpectedSize(uint32_t chunk) {
             return kBuoyBytes;
         case kShip:
             return kShipBytes;
+        case kGoal:
+            return kGoalBytes;
+        case sky_records::kStarChunk:
+            return Mission::kStarFieldBytes;
+        case sky_records::kDustChunk:
+            return Mission::kSpaceDustBytes;
+        case sky_records::kWallChunk:
+            return Mission::kWallpaperBytes;
+        case sky_records::kLightChunk:
+            return Mission::kLightBytes;
         default:
             return 0;
     }
+}
+
+bool IsSkyRecord(uint32_t chunk) {
+    return chunk == sky_records::kStarChunk || chunk == sky_records::kDustChunk || chunk == sky_records::kWallChunk ||
+           chunk == sky_records::kLightChunk;
 }
 
 // The record is whole and every field of it sound.
@@ -50,6 +67,7 @@ bool Sound(uint32_t chunk, const std::vector<uint8_t>& bytes) {
     NavBuoyRecord buoy;
     spawn_records::AiShip ship;
     int32_t side, wingman;
+    GoalRecord goal;
     switch (chunk) {
         case kRock:
         case kMine:
@@ -64,6 +82,13 @@ bool Sound(uint32_t chunk, const std::vector<uint8_t>& bytes) {
             return DecodeBuoy(record, definition, &buoy);
         case kShip:
             return DecodeShip(record, &ship, &side, &wingman);
+        case kGoal:
+            return DecodeGoal(record, &goal);
+        case sky_records::kStarChunk:
+        case sky_records::kDustChunk:
+        case sky_records::kWallChunk:
+        case sky_records::kLightChunk:
+            return sky_records::Sound(chunk, data, size);
         default:
             return false;
     }
@@ -218,7 +243,7 @@ Status Read(IffFile& iff, Contents* out) {
             continue;
         }
         if (chunk != kPlayer && chunk != kRock && chunk != kMine && chunk != kGate && chunk != kDebris &&
-            chunk != kWayPoint && chunk != kBuoy && chunk != kShip) {
+            chunk != kWayPoint && chunk != kBuoy && chunk != kShip && chunk != kGoal && !IsSkyRecord(chunk)) {
             continue;   // chunks of later issues
         }
         if (++ordinal > kMaxRecords) return fail(kStatusMalformed, failure::kTooManyRecords);
@@ -249,6 +274,35 @@ Status Read(IffFile& iff, Contents* out) {
         }
     }
     return hasHeader ? kStatusOk : fail(kStatusMalformed, failure::kNoHeader);
+}
+
+bool DecodeGoal(const Record& record, GoalRecord* out) {
+    if (record.chunk != kGoal || record.bytes.size() != kGoalBytes) return false;
+    PacketReader in(record.bytes.data(), kGoalBytes);
+    GoalRecord goal;
+    int32_t* const words[] = {&goal.id, &goal.recordType, &goal.playerGoal, &goal.side,
+                              &goal.display, &goal.active, &goal.wordC, &goal.threshold};
+    for (uint32_t i = 0; i < 8; ++i) *words[i] = in.I32(4 * i);
+    goal.timeMs = in.U32(32);
+    goal.distance = in.F32(36);
+    goal.travelSecond = in.I32(40);
+    goal.nextGoalId = in.I32(44);
+    if (!in.Text(48, 16, goal.subject, sizeof goal.subject) || !in.Text(64, 16, goal.destination, sizeof goal.destination) ||
+        !in.Text(80, 64, goal.objective, sizeof goal.objective) || !in.Text(144, 64, goal.second, sizeof goal.second)) {
+        return false;
+    }
+    for (uint32_t i = 0; i < 4; ++i) {
+        if (!in.Text(208 + 20 * i, 16, goal.linkNames[i], sizeof goal.linkNames[i])) return false;
+        goal.linkOn[i] = in.I32(224 + 20 * i);
+        if (goal.linkOn[i] != 0 && goal.linkOn[i] != 1) return false;
+    }
+    const bool knownType = (goal.recordType >= 1 && goal.recordType <= 6) || goal.recordType == 9;
+    if (!knownType || !std::isfinite(goal.distance) || goal.distance < 0.0f || goal.threshold < 0 ||
+        goal.threshold > 100) {
+        return false;
+    }
+    *out = goal;
+    return true;
 }
 
 Status Load(const char* path, Contents* out) {

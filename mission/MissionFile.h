@@ -30,6 +30,7 @@ inline constexpr uint32_t kMusic = MakeTag("MUSI");
 inline constexpr uint32_t kMessage = MessageEntry::kChunk;
 inline constexpr uint32_t kAward = MakeTag("AWRD");
 inline constexpr uint32_t kMovie = MakeTag("MOVI");
+inline constexpr uint32_t kGoal = MakeTag("GOAL");
 
 // "HDR ": three report delays (seconds, difficulties 1, 2 and 4), the
 // reference position (4 floats), the map centre (4 floats), the map view
@@ -49,6 +50,12 @@ inline constexpr uint32_t kMusicBytes = 16 + 4;
 inline constexpr uint32_t kAwardBytes = 5 * 4;
 // "MOVI": the cut-scene played after the flight, in the video directory.
 inline constexpr uint32_t kMovieBytes = 32;
+// "GOAL": i32 id, record type, player-goal flag, side, display word, active
+// word, word C, threshold; u32 time in ms; f32 distance; i32 second travel
+// value, next goal's id (-1 none); subject and destination names (16 each),
+// objective and second text (64 each); four links of a name (16) and an
+// on word (0 or 1).
+inline constexpr uint32_t kGoalBytes = 12 * 4 + 16 + 16 + 64 + 64 + 4 * (16 + 4);
 // "SHIP": the AI ship record, then its side and a wingman flag.
 inline constexpr uint32_t kShipBytes = spawn_records::kAiShipBytes + 8;
 
@@ -107,6 +114,27 @@ Refusal RefusalOf(const Record& record, const char* reason);
 // "record 3 ROCK \"Asteroid\": <reason>", the name's unprintable bytes escaped.
 std::string DescribeRefusal(const Refusal& refusal);
 
+struct GoalRecord {
+    int32_t id = 0;
+    int32_t recordType = 0;
+    int32_t playerGoal = 0;
+    int32_t side = 0;
+    int32_t display = 0;
+    int32_t active = 0;
+    int32_t wordC = 0;
+    int32_t threshold = 0;
+    uint32_t timeMs = 0;
+    float distance = 0.0f;
+    int32_t travelSecond = 0;
+    int32_t nextGoalId = -1;
+    char subject[17] = {};
+    char destination[17] = {};
+    char objective[65] = {};
+    char second[65] = {};
+    char linkNames[4][17] = {};
+    int32_t linkOn[4] = {};
+};
+
 struct Music {
     char file[17] = {};   // up to 16 characters: NUL-padded when shorter
     int32_t track = 0;
@@ -152,5 +180,8 @@ Status Load(const char* path, Contents* out);
 bool DecodeWayPoint(const Record& record, char definition[16], WayPointRecord* out);
 bool DecodeBuoy(const Record& record, char definition[16], NavBuoyRecord* out);
 bool DecodeShip(const Record& record, spawn_records::AiShip* out, int32_t* side, int32_t* wingman);
+// A goal record of a known type, its texts within their fields, its
+// distance finite and not negative, its threshold 0 to 100, its links on or off.
+bool DecodeGoal(const Record& record, GoalRecord* out);
 
 }  // namespace mission_file

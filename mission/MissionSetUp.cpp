@@ -1,6 +1,7 @@
 #include "mission/MissionSetUp.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "ai/WingGroup.h"
+#include "engine/Clock.h"
 #include "engine/FixedText.h"
 #include "engine/PrintableText.h"
 #include "engine/Random.h"
@@ -18,7 +20,10 @@
 #include "game/Mission.h"
 #include "mission/Goal.h"
 #include "mission/MissionFile.h"
+#include "mission/CooperativeEnd.h"
 #include "mission/ObjectLoader.h"
+#include "mission/RandomMissionGenerator.h"
+#include "mission/SkyRecords.h"
 #include "objects/ships/AiShip.h"
 #include "objects/ships/AiTables.h"
 #include "objects/ships/Craft.h"
@@ -67,8 +72,11 @@ SpaceObject* Build(const mission_file::Record& record, WingGroup* playerWing) {
         }
         case mission_file::kGate: {
             const auto gate = spawn_records::DecodeGate(record.bytes.data(), uint32_t(record.bytes.size()));
-            return gate ? library.LoadObjectDefinition(gate->definition, nullptr, SpaceObject::kTypeJumpGate, 0, &*gate)
-                        : nullptr;
+            if (!gate) return nullptr;
+            SpaceObject* const object = library.LoadObjectDefinition(gate->definition, nullptr, SpaceObject::kTypeJumpGate, 0, &*gate);
+            // Goals name the gate they lead through.
+            if (object != nullptr && gate->name[0] != 0) object->SetName(gate->name);
+            return object;
         }
         case mission_file::kDebris: {
             const auto debris = spawn_records::DecodeDebris(record.bytes.data(), uint32_t(record.bytes.size()));
@@ -178,6 +186,85 @@ void LaunchWingmen(GameState& game, const SpaceObject& player, WingGroup* wing) 
     }
 }
 
+// A sky record makes its part of the sky; false for any other record.
+bool MakeSky(const mission_file::Record& record) {
+    const uint8_t* const bytes = record.bytes.data();
+    const uint32_t size = uint32_t(record.bytes.size());
+    switch (record.chunk) {
+        case sky_records::kStarChunk: sky_records::CreateStarField(bytes, size); return true;
+        case sky_records::kDustChunk: sky_records::CreateSpaceDust(nullptr, bytes, size); return true;
+        case sky_records::kWallChunk: sky_records::CreateWallpaper(nullptr, bytes, size); return true;
+        case sky_records::kLightChunk: sky_records::CreateMissionLight(bytes, size); return true;
+        default: return false;
+    }
+}
+
+// The file's goals, once every object they name is in the world: their
+// subjects and destinations by name, their chain by the ids they name.
+void BuildGoals(GameState& game, const std::vector<mission_file::Record>& records) {
+    Mission& mission = *game.mission;
+    const auto named = [&mission](const char* name) -> SpaceObject* {
+        if (name[0] == 0) return nullptr;
+        for (SpaceObject* object = mission.firstObject; object != nullptr; object = object->GetNext()) {
+            if (object->name != nullptr && std::strcmp(object->name, name) == 0) return object;
+        }
+        return nullptr;
+    };
+    bool any = false;
+    for (const mission_file::Record& record : records) {
+        mission_file::GoalRecord entry;
+        if (!mission_file::DecodeGoal(record, &entry)) continue;
+        Goal* const goal = MakeGoal(entry.recordType, mission.firstObject);
+        if (goal == nullptr) continue;
+        any = true;
+        goal->id = entry.id;
+        goal->recordType = entry.recordType;
+        goal->playerGoal = entry.playerGoal;
+        goal->side = entry.side;
+        goal->display = entry.display;
+        goal->active = entry.active;
+        goal->wordC = entry.wordC;
+        goal->threshold = entry.threshold;
+        goal->timeMs = entry.timeMs;
+        goal->distance = entry.distance;
+        goal->travelSecond = entry.travelSecond;
+        goal->nextGoalId = entry.nextGoalId;
+        goal->SetObjectiveText(entry.objective);
+        goal->SetSecondText(entry.second);
+        goal->SetSubject(named(entry.subject));
+        goal->destination = named(entry.destination);
+        for (int i = 0; i < Goal::kLinks; ++i) {
+            CopyFixedText(goal->links[i].name, entry.linkNames[i]);
+            goal->links[i].on = entry.linkOn[i];
+        }
+        if (entry.recordType == Goal::kJumpThrough) game.jumpGoal = goal;
+    }
+    if (!any) return;
+    mission.goalList = g_goalList;
+    LinkGoals(1);
+    // A chain the file spells out wins over the order of the ids.
+    for (Goal* goal = g_goalList; goal != nullptr; goal = goal->next) {
+        if (goal->nextGoalId >= 0) goal->nextGoal = FindGoalById(goal->nextGoalId);
+    }
+}
+
+// A random mission's kind and difficulty: the lobby's (or the command
+// line's) parameters for the network game's "Rnd 0", else the offer's slot
+// at the game's difficulty, its choices seeded by the accepted offer.
+RandomMissionGenerator& PrepareRandomMission(GameState& game, const char* name) {
+    RandomMissionGenerator& generator = RandomMissionGenerator::Of(game);
+    if (generator.networkGame != 0) {
+        if (generator.parametersSet == 0) generator.SetUp(RandomMissionGenerator::kScout, 0);
+        return generator;
+    }
+    const int32_t slot = std::max(0, std::atoi(name + 3));
+    const int32_t level = game.difficulty >= 4 ? 2 : game.difficulty >= 2 ? 1 : 0;
+    GameRandomSeed(generator.chosenOffer);
+    RandomSeed(int32_t(generator.chosenOffer), int32_t(generator.chosenOffer + 1u));
+    generator.SetUp(slot % 4, level);
+    return generator;
+}
+
 // Every object of the world goes (their references first).
 void RemoveWorldObjects(Mission& mission) {
     while (mission.firstObject != nullptr) {
@@ -198,6 +285,9 @@ void FreeMission() {
     if (Mission* const mission = game->mission) RemoveWorldObjects(*mission);
     game->playerShip = game->viewedObject = game->chaseObject = game->chaseReference = nullptr;
     FreeGoals();
+    game->jumpGoal = nullptr;
+    game->cooperativeTimeUp = 0;
+    game->SetSimulateHook(GameState::kCooperativeStep, nullptr);
     ReleaseWings();
     ai_tables::ForgetCachedTables();
     DefinitionLibrary::Reset();
@@ -263,8 +353,10 @@ Status SetUpMission(const char* name, int32_t) {
         game->missionReady = 1;
         return kStatusOk;
     }
+    const bool random = std::strncmp(name, "Rnd", 3) == 0;
+    RandomMissionGenerator* const generator = random ? &PrepareRandomMission(*game, name) : nullptr;
     mission_file::Contents contents;
-    const std::string path = g_dataDirs.Prefix(DataDir::kMissions) + name;
+    const std::string path = g_dataDirs.Prefix(DataDir::kMissions) + (random ? RandomMissionGenerator::kSectorsFile : name);
     const Status loaded = mission_file::Load(path.c_str(), &contents);
     for (const mission_file::Refusal& refused : contents.refusals) g_setUpReport.push_back(mission_file::DescribeRefusal(refused));
     if (loaded != kStatusOk) {
@@ -291,6 +383,8 @@ Status SetUpMission(const char* name, int32_t) {
     // The player's wing is there before its wingmen.
     WingGroup* const playerWing = contents.hasPlayer ? WingNamed(contents.player.wing) : nullptr;
     for (const mission_file::Record& record : contents.records) {
+        if (record.chunk == mission_file::kGoal) continue;   // once the world is there
+        if (MakeSky(record)) continue;
         if (SpaceObject* const object = Build(record, playerWing)) {
             game->AddObjectsToWorld(object, 0);
         } else {
@@ -314,6 +408,14 @@ Status SetUpMission(const char* name, int32_t) {
         auto* const light = new FrameAttenuatedLight(Vector3{0.0f, 0.0f, 0.0f}, 0.0f, game->playerShip->Radius());
         game->weaponFlash = new FlashLightHolder(light, game->playerShip);
         game->Lights().Add(game->weaponFlash);
+    }
+    BuildGoals(*game, contents.records);
+    sky_records::BuildDustField();
+    if (generator != nullptr) {
+        generator->Populate(*game);
+        generator->flightStartMs = GetMilliseconds();
+        generator->cooperativePaid = 0;
+        if (generator->networkGame != 0) game->SetSimulateHook(GameState::kCooperativeStep, CheckCooperativeEnd);
     }
     if (game->viewedObject != nullptr) game->AimFlightCamera(game->viewedObject->world);
     ReleaseWings();

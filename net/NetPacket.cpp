@@ -293,6 +293,36 @@ void NetPacket::BuildEcmStatus(uint16_t type, int32_t shipUoid, int32_t range, i
     WriteHeader(type, PF_QUEUE_1);
 }
 
+void NetPacket::BuildIdInfo(uint16_t type, uint32_t clientId, uint32_t hostId, int32_t uoid) {
+    if (type != kIdInfo || !Allocate(kIdInfoBytes)) return;
+    PacketWriter out(data_, size_);
+    out.I32(8, uoid);
+    out.U32(12, hostId);
+    out.U32(16, clientId);
+    WriteHeader(type, PF_IMMEDIATE);
+}
+
+void NetPacket::BuildKillsUpdate(uint16_t type, int32_t reward, uint32_t playerId) {
+    NetSession* const session = g_gameState != nullptr ? g_gameState->netSession : nullptr;
+    if (type != kKillsUpdate || session == nullptr) return;
+    const int32_t index = session->FindPlayerByDpid(playerId);
+    if (index < 0) return;
+    if (playerId == session->ownDpid) session->CopyCareerFigures(index);
+    const NetPlayer& player = *session->Player(index);
+    if (!Allocate(kKillsUpdateBytes)) return;
+    PacketWriter out(data_, size_);
+    out.I32(8, player.kills);
+    out.I32(12, player.careerKills);
+    out.I32(16, player.careerMissions);
+    out.I32(20, player.score);
+    out.I32(24, player.careerAccuracy);
+    out.I32(28, player.face);
+    out.I32(32, reward);
+    out.U32(36, player.isIt);
+    out.U32(40, playerId);
+    WriteHeader(type, PF_QUEUE_1);
+}
+
 void NetPacket::BuildMessage(uint16_t type, const char* scope, const char* sender, const char* text, int32_t sound) {
     if (type != kMessage) return;
     const auto length = [](const char* value, uint32_t room) {

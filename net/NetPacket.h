@@ -47,6 +47,8 @@ public:
     static constexpr uint32_t kBeamHitBytes = 64;
     static constexpr uint32_t kEmpDamageBytes = 16;
     static constexpr uint32_t kEcmStatusBytes = 20;
+    static constexpr uint32_t kIdInfoBytes = 20;
+    static constexpr uint32_t kKillsUpdateBytes = 44;
     // MESSAGE: the fixed words, then scope, sender and text, each with its NUL.
     static constexpr uint32_t kMessageFixedBytes = 32;
 
@@ -87,6 +89,12 @@ public:
                          int32_t unused, const char* name, int32_t firingPart, int32_t hitPart, const Vector3& impact);
     void BuildEmpDamage(uint16_t type, const SpaceObject* target, int32_t amount);
     void BuildEcmStatus(uint16_t type, int32_t shipUoid, int32_t range, int32_t kind3Percent, int32_t kind2Percent);
+    // ID_INFO: the host's uoid of a client's ship, the host's id and the
+    // id of the client it is meant for; sent at once.
+    void BuildIdInfo(uint16_t type, uint32_t clientId, uint32_t hostId, int32_t uoid);
+    // KILLS_UPDATE about the player of `playerId` (nothing without such an
+    // entry). This machine's own entry first takes the career's figures.
+    void BuildKillsUpdate(uint16_t type, int32_t reward, uint32_t playerId);
     // MESSAGE from this machine's pilot (the face of the game state's
     // career, -1 without one). A null string travels as the empty one; the
     // text is cut where the packet would outgrow the largest one.

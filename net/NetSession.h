@@ -83,7 +83,7 @@ public:
     uint32_t SendGamePacket(const uint8_t* data, uint32_t size);
     // The end of each network pass: the host's MEGAPACKET, the rate, the
     // client's watch on a silent server.
-    void FlushFrame();
+    virtual void FlushFrame();
     int32_t HandleMessage(uint32_t from, uint32_t to, const uint8_t* data, uint32_t size) override;
     // Hands each packet of a MEGAPACKET to HandleMessage. A MEGAPACKET is
     // refused (-1) unless 12 <= its size <= `size`; the walk stops at an
@@ -119,6 +119,8 @@ public:
     void AddPlayerScore(int32_t index, int32_t amount);
     void AddPlayerKills(int32_t index, int32_t amount);
     void SetPlayerIt(int32_t index);
+    // The entry takes this machine's career figures: kills, missions, accuracy, face.
+    void CopyCareerFigures(int32_t index) const;
     const NetPlayer* Player(int32_t index) const { return InRange(index) ? &players_[index] : nullptr; }
 
     uint32_t serverDpid = 0;
@@ -136,6 +138,7 @@ public:
     int32_t batching = 1;
     int32_t megapacketMode = 1;
     int32_t frameCount = 0;
+    uint32_t lastUpdatePass = 0;   // the engine's ms at the host's last object-update pass
     int32_t skippedMin = 0;   // fewest packets left out of one MEGAPACKET since the last drop
     int32_t skippedSum = 0;
     // Owned packets waiting for the next MEGAPACKET; carryList holds queue 1's that did not fit.
@@ -150,7 +153,6 @@ private:
     bool InRange(int32_t index) const { return index >= 0 && index < playerCapacity; }
     uint32_t Route(uint32_t from, uint32_t to, bool toAll, const void* data, uint32_t size);
     void ClearSessionList();
-    void CopyCareerFigures(int32_t index) const;
     uint32_t ElapsedMs() const;
 
     NetPlayer* players_;

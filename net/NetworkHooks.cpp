@@ -1,6 +1,10 @@
 #include "net/NetworkHooks.h"
 
+#include "engine/Clock.h"
 #include "game/GameState.h"
+#include "game/Mission.h"
+#include "objects/ships/Craft.h"
+#include "objects/space/SpaceObject.h"
 #include "net/NetGameSettings.h"
 #include "net/NetPacket.h"
 #include "net/NetPacketType.h"
@@ -42,10 +46,45 @@ void Receive(GameState& game) {
     }
 }
 
-// The identities, object updates and the client's own report of the
-// network pass go before the flush once the flight sends them.
+// The host's update pass: identities again to whoever has not confirmed
+// theirs, then every object that changed since the last pass.
+void SendHostUpdates(GameState& game, NetSession& session) {
+    const uint32_t now = GetMilliseconds();
+    if (now - session.lastUpdatePass <= uint32_t(session.updateInterval)) return;
+    session.lastUpdatePass = now;
+    if (session.updateRate > 0 && session.frameCount % session.updateRate == 0) {
+        for (int32_t i = 0; i < session.playerCapacity; ++i) {
+            const NetPlayer* const player = session.Player(i);
+            // The host never acknowledges itself; its own entry needs no identity.
+            if (player->inUse == 0 || player->idAcked != 0 || player->dpid == session.ownDpid) continue;
+            NetPacket packet;
+            packet.BuildIdInfo(kIdInfo, player->dpid, session.serverDpid, player->shipUoid);
+            if (packet.GetData() != nullptr) session.Send(session.serverDpid, player->dpid, packet.GetData(), packet.GetSize());
+        }
+    }
+    if (game.mission == nullptr) return;
+    for (SpaceObject* object = game.mission->firstObject; object != nullptr; object = object->GetNext()) {
+        if (object->active == 0 || object->uoid < 0 || (object->flags & SpaceObject::kFlagChanged) == 0) continue;
+        const auto* const craft = dynamic_cast<const Craft*>(object);
+        if (craft != nullptr && craft->dead != 0) continue;
+        object->flags &= ~SpaceObject::kFlagChanged;
+        NetPacket packet;
+        packet.BuildObjectPacket(kObjectUpdate, object);
+        if (packet.GetData() != nullptr) session.SendToAll(session.serverDpid, packet.GetData(), packet.GetSize());
+    }
+}
+
 void Send(GameState& game) {
-    if (game.netSession != nullptr) game.netSession->FlushFrame();
+    NetSession* const session = game.netSession;
+    if (session == nullptr) return;
+    if (session->IsHost()) {
+        if (session->CountPlayers() > 1) SendHostUpdates(game, *session);
+    } else if (game.playerShip != nullptr && game.playerShip->active != 0) {
+        NetPacket packet;
+        packet.BuildObjectPacket(kPlayerInfo, game.playerShip);
+        if (packet.GetData() != nullptr) session->Send(session->ownDpid, session->serverDpid, packet.GetData(), packet.GetSize());
+    }
+    session->FlushFrame();
 }
 
 }  // namespace

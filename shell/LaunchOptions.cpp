@@ -77,6 +77,18 @@ bool ParseLaunchOptions(int argc, const char* const* argv, LaunchOptions* option
                 return false;
             }
             options->mission = argv[++i];
+        } else if (std::strcmp(arg, "--random") == 0 || std::strcmp(arg, "--difficulty") == 0) {
+            const bool random = std::strcmp(arg, "--random") == 0;
+            const int32_t most = random ? 4 : 3;
+            const char* const text = i + 1 < argc ? argv[++i] : "";
+            char* end = nullptr;
+            const long value = std::strtol(text, &end, 10);
+            if (text[0] < '0' || text[0] > '9' || *end != '\0' || value > most) {
+                *error = random ? "--random needs a kind from 0 to 4" : "--difficulty needs a level from 0 to 3";
+                return false;
+            }
+            (random ? options->randomKind : options->difficulty) = int32_t(value);
+            if (random) options->mission = "Rnd 0";
         } else if (std::strcmp(arg, "--trace") == 0) {
             options->trace = true;
         } else if (std::strcmp(arg, "--seconds") == 0 || std::strcmp(arg, "--seed") == 0) {
@@ -124,6 +136,7 @@ const char* LaunchUsage() {
     return "Usage: vorn [--data DIR] [--headless] [--frames N] [--help]\n"
            "       vorn [--data DIR] [--headless] --mission FILE [--seconds N] [--seed S]\n"
            "            [--step MS] [--trace]\n"
+           "       vorn [--data DIR] --headless --random KIND [--difficulty D] [--seed S] [--seconds N]\n"
            "       vorn [...] [--script FILE] [--shot N FILE.png]...\n"
            "  --data DIR   the folder holding the seven data directories\n"
            "               (data, video, cel, option, xmi, mesh, missions)\n"
@@ -136,6 +149,9 @@ const char* LaunchUsage() {
            "               the dice with S (1); in a window until it closes, without\n"
            "               one for N simulated seconds (10), printing the world, what\n"
            "               is destroyed and the kills\n"
+           "  --random KIND  fly a random mission of KIND (0 scout, 1 destroy, 2 protect,\n"
+           "               3 capture, 4 death match) at --difficulty D (0 to 3, 0) like\n"
+           "               --mission, listing also its goals\n"
            "  --step MS    with --mission: each frame lasts MS simulated milliseconds,\n"
            "               1 to 200 (50)\n"
            "  --trace      with --mission: each AI ship's behaviour and target every\n"

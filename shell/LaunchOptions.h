@@ -18,6 +18,10 @@ struct LaunchOptions {
     bool showHelp = false;
     // A mission file of the missions directory to fly, in a window or without.
     std::string mission;
+    // --random KIND: a random mission of that kind (0 to 4) at --difficulty
+    // (0 to 3), flown like a mission file under the name "Rnd 0"; -1 none.
+    int32_t randomKind = -1;
+    int32_t difficulty = 0;
     int32_t seconds = 10;    // simulated seconds of the flight
     int32_t seed = 1;        // the game's dice
     // The flight's frame length in milliseconds, from kMinStep to kMaxStep.

@@ -1,5 +1,6 @@
 #include "shell/MissionFlight.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <set>
@@ -11,7 +12,9 @@
 #include "game/EffectRegistries.h"
 #include "game/GameState.h"
 #include "game/Mission.h"
+#include "mission/Goal.h"
 #include "mission/MissionSetUp.h"
+#include "mission/RandomMissionGenerator.h"
 #include "mission/ObjectLoader.h"
 #include "net/NetworkHooks.h"
 #include "ai/AiBrain.h"
@@ -56,6 +59,13 @@ void TraceShip(uint32_t second, const SpaceObject& object) {
 }  // namespace
 
 bool SetUpLaunchMission(const LaunchOptions& options) {
+    if (options.randomKind >= 0 && g_gameState != nullptr) {
+        // The lobby's way: the parameters first, then the network game's "Rnd 0".
+        RandomMissionGenerator& generator = RandomMissionGenerator::Of(*g_gameState);
+        generator.networkGame = 1;
+        GameRandomSeed(uint32_t(options.seed));
+        generator.SetUp(options.randomKind, options.difficulty);
+    }
     const bool ready = SetUpSeededMission(options.mission.c_str(), options.seed) == kStatusOk;
     for (const std::string& line : SetUpReport()) std::fprintf(stderr, "vorn: %s: %s\n", options.mission.c_str(), line.c_str());
     if (!ready) std::fprintf(stderr, "vorn: the mission %s cannot be set up\n", options.mission.c_str());
@@ -85,6 +95,10 @@ int RunMissionFlight(const LaunchOptions& options) {
             if (const WingGroup* const wing = WingOf(object)) std::printf(" wing %s", wing->name);
             std::printf(" radius %.1f\n", object->Radius());
         }
+        std::vector<Goal*> goals;
+        for (Goal* goal = GetGoalList(); goal != nullptr; goal = goal->next) goals.push_back(goal);
+        std::stable_sort(goals.begin(), goals.end(), [](const Goal* a, const Goal* b) { return a->id < b->id; });
+        for (Goal* goal : goals) std::printf("goal %d %d \"%s\"\n", goal->id, goal->recordType, goal->GetDescription());
         std::map<const SpaceObject*, CraftState> crafts;
         std::set<const SpaceObject*> seenDebris;
         for (SpaceObject* object = game->mission->firstObject; object != nullptr; object = object->GetNext()) {

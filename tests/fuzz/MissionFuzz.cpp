@@ -7,6 +7,7 @@
 
 #include "engine/IffFile.h"
 #include "mission/MissionFile.h"
+#include "mission/SkyRecords.h"
 #include "tests/support/MemoryStream.h"
 
 extern "C" const char* __asan_default_options() { return "allocator_may_return_null=1:max_allocation_size_mb=64"; }
@@ -27,6 +28,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (record.chunk == mission_file::kWayPoint && !mission_file::DecodeWayPoint(record, definition, &point)) std::abort();
         if (record.chunk == mission_file::kBuoy && !mission_file::DecodeBuoy(record, definition, &buoy)) std::abort();
         if (record.chunk == mission_file::kShip && !mission_file::DecodeShip(record, &ship, &side, &wingman)) std::abort();
+        if ((record.chunk == sky_records::kStarChunk || record.chunk == sky_records::kDustChunk ||
+             record.chunk == sky_records::kWallChunk || record.chunk == sky_records::kLightChunk) &&
+            !sky_records::Sound(record.chunk, record.bytes.data(), uint32_t(record.bytes.size()))) {
+            std::abort();
+        }
+        // A goal kept is one a goal can be made of, its numbers in range.
+        mission_file::GoalRecord goal;
+        if (record.chunk == mission_file::kGoal &&
+            (!mission_file::DecodeGoal(record, &goal) || !(goal.distance >= 0.0f) || goal.threshold < 0 || goal.threshold > 100)) {
+            std::abort();
+        }
     }
     // Messages as they will be listed: a list that exists, a face or none,
     // a lifetime that counts down, and a chunk that writes back the same.

@@ -318,7 +318,7 @@ TEST_F(MissionTest, CutAndBentFilesReadWhatIsWholeAndNoMore) {
         ASSERT_EQ(iff.ValidateHeader(), kStatusOk);
         ASSERT_EQ(mission_file::Read(iff, &contents), kStatusOk);
     }
-    EXPECT_EQ(contents.records.size(), 16u);
+    EXPECT_EQ(contents.records.size(), 19u);
     EXPECT_TRUE(contents.refusals.empty());
     EXPECT_STREQ(contents.player.definition, "P101");
     for (size_t cut = 0; cut < whole.size(); ++cut) {
@@ -471,7 +471,7 @@ TEST_F(MissionTest, AMissionHoldsTheTuneItsMusicChunkNames) {
         mission_file::Contents contents;
         EXPECT_EQ(iff.ValidateHeader(), kStatusOk);
         EXPECT_EQ(mission_file::Read(iff, &contents), kStatusOk);
-        EXPECT_EQ(contents.records.size(), 16u);
+        EXPECT_EQ(contents.records.size(), 19u);
         return contents;
     };
     const mission_file::Contents full = read(MusicChunk("sixteen-char.xmi", 2));

@@ -650,7 +650,7 @@ TEST_F(StartupTest, FliesTheSampleMissionTheSameWayForOneSeed) {
     EXPECT_EQ(first, second);
     // Word for word the report the headless flight has always printed.
     EXPECT_TRUE(MatchesGoldenBytes(ReportBytes(first), "sample_report.txt"));
-    EXPECT_NE(first.find("object 10 \"Gate\" side 0 at 0.0 0.0 6000.0"), std::string::npos);
+    EXPECT_NE(first.find("object 10 \"Home Gate\" side 0 at 0.0 0.0 6000.0"), std::string::npos);
     EXPECT_NE(first.find("\nkills "), std::string::npos);
     // The player's ship leads its wing; both wingmen fly in it. Each ship
     // is as big as its model's placement makes it, the capital ship most.

@@ -284,6 +284,8 @@ Status WriteTemp(const std::string& path) {
         WriteCloudPicture(nebula);
         nebula.End();
     });
+    // The station random missions start players near: class 33.
+    WriteSpob(w, "Station", "CAPIT0000", {100000, 0, 6000, 33, 7, 0, 0, 0, 0, 50000});
     WriteSpob(w, "Gate", "GATE00000", {100000, 0, 6000, 6, 10, 0, 0, 0, 0, 100000});
     WriteSpob(w, "Debris", "DEBRI0000", {1, 0, 500, 7, 9, 30, 30, 0, 0, 10});
     WriteSpob(w, "Nav Buoy", "BUOY00000", {5, 0, 1000, 8, 5, 10, 25, 0, 0, 20});

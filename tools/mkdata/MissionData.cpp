@@ -10,6 +10,7 @@
 #include "mission/SpawnRecords.h"
 #include "tools/mkdata/MissionRecords.h"
 #include "tools/mkdata/MusicData.h"
+#include "tools/mkdata/RandomData.h"
 
 namespace {
 
@@ -67,6 +68,11 @@ Status WriteSampleMission(const char* path) {
     MissionRecord buoy(mission_file::kBuoyBytes);
     buoy.Text(0, "Nav Buoy", 16).Floats(16, {200.0f, 100.0f, 3000.0f}).Text(28, "Beacon", 32).Word(60, 20);
     status = PutRecord(iff, mission_file::kBuoy, buoy, status);
+
+    // Goals after the objects they name: the raiders, the way, the gate home.
+    status = PutRecord(iff, mission_file::kGoal, GoalRecord(1, 1, "Red 1", "", "Destroy Red 1"), status);
+    status = PutRecord(iff, mission_file::kGoal, GoalRecord(2, 5, "", "Nav 1", "Fly to Nav 1", 300.0f), status);
+    status = PutRecord(iff, mission_file::kGoal, GoalRecord(3, 9, "", "Home Gate", "Jump through Home Gate", 300.0f), status);
 
     if (status == kStatusOk) status = iff.Ascend();
     const Status closed = iff.CloseFile();

@@ -17,7 +17,9 @@
 #include "tools/mkdata/MaterialData.h"
 #include "tools/mkdata/MeshData.h"
 #include "tools/mkdata/CampaignData.h"
+#include "mission/RandomMissionGenerator.h"
 #include "tools/mkdata/MissionData.h"
+#include "tools/mkdata/RandomData.h"
 #include "tools/mkdata/MusicData.h"
 #include "tools/mkdata/PaletteData.h"
 #include "tools/mkdata/SaveData.h"
@@ -125,6 +127,10 @@ bool WriteSampleTree(const std::string& rootText, std::string* failure) {
     }
     const fs::path mission = root / "missions" / kSampleMissionFile;
     if (WriteSampleMission(mission.c_str()) != kStatusOk) return fail("cannot write " + mission.string());
+    const fs::path sectors = root / "missions" / RandomMissionGenerator::kSectorsFile;
+    if (WriteSectors(sectors.c_str()) != kStatusOk) return fail("cannot write " + sectors.string());
+    const fs::path randomTable = root / "data" / RandomMissionGenerator::kFileName;
+    if (WriteRandomTable(randomTable.c_str()) != kStatusOk) return fail("cannot write " + randomTable.string());
     const fs::path skirmish = root / "missions" / kSkirmishMissionFile;
     if (WriteSkirmishMission(skirmish.c_str()) != kStatusOk) return fail("cannot write " + skirmish.string());
     const fs::path training = root / "missions" / kTrainingMissionFile;

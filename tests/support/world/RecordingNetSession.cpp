@@ -23,3 +23,11 @@ uint32_t RecordingNetSession::SendToAll(uint32_t from, const void* data, uint32_
 }
 
 void RecordingNetSession::AnnounceKill(int32_t killerUoid, int32_t victimUoid) { kills.push_back({killerUoid, victimUoid}); }
+
+uint32_t RecordingNetSession::Receive(void*, uint32_t) {
+    ++receives;
+    if (receiveResults.empty()) return kNoMessages;
+    const uint32_t result = receiveResults.front();
+    receiveResults.pop_front();
+    return result;
+}

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 #include "net/NetSession.h"
@@ -28,8 +29,15 @@ public:
     uint32_t Send(uint32_t from, uint32_t to, const void* data, uint32_t size) override;
     uint32_t SendToAll(uint32_t from, const void* data, uint32_t size) override;
     void AnnounceKill(int32_t killerUoid, int32_t victimUoid) override;
+    // Counts the passes and sends nothing of its own.
+    void FlushFrame() override { ++flushes; }
+    // Hands out `receiveResults` in order, then "nothing waiting".
+    uint32_t Receive(void* buffer, uint32_t size) override;
 
     uint32_t sendResult = 0;
     std::vector<Sent> sent;
     std::vector<Kill> kills;
+    int flushes = 0;
+    std::deque<uint32_t> receiveResults;
+    int receives = 0;
 };

@@ -1,0 +1,337 @@
+// Random missions: the table they are paid and made from, the worlds and
+// goals each kind builds, and the host's cooperative end.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <limits>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "engine/IffFile.h"
+#include "game/CareerRecord.h"
+#include "game/DataDirectories.h"
+#include "game/GameState.h"
+#include "mission/CooperativeEnd.h"
+#include "mission/Goal.h"
+#include "mission/MissionSetUp.h"
+#include "mission/ObjectLoader.h"
+#include "mission/RandomMissionGenerator.h"
+#include "mission/SkyRecords.h"
+#include "net/NetPacketType.h"
+#include "net/PacketBytes.h"
+#include "objects/space/SpaceObject.h"
+#include "objects/space/WorldPass.h"
+#include "tests/support/ChunkBuilder.h"
+#include "tests/support/MemoryStream.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/world/RecordingNetSession.h"
+#include "tests/support/world/WorldBuilder.h"
+#include "tools/mkdata/SampleTree.h"
+
+namespace {
+
+using Generator = RandomMissionGenerator;
+using Bytes = ChunkBuilder::Bytes;
+
+Bytes TemplateBytes(int32_t kind, const std::string& text, int32_t enemies, int32_t asteroids, int32_t mines) {
+    Bytes bytes(Generator::kTemplateBytes, 0);
+    PacketWriter out(bytes.data(), uint32_t(bytes.size()));
+    out.I32(0, kind);
+    for (size_t i = 0; i < text.size() && i < Generator::kDescriptionBytes; ++i) bytes[4 + i] = uint8_t(text[i]);
+    out.I32(4 + Generator::kDescriptionBytes, enemies);
+    out.I32(8 + Generator::kDescriptionBytes, asteroids);
+    out.I32(12 + Generator::kDescriptionBytes, mines);
+    return bytes;
+}
+
+Bytes Pays(uint32_t words) {
+    Bytes bytes(4 * words, 0);
+    for (uint32_t i = 0; i < words; ++i) bytes[4 * i] = uint8_t(10 + i);
+    return bytes;
+}
+
+Status ReadTable(const Bytes& file, Generator* generator) {
+    MemoryStream stream(file);
+    IffFile iff(&stream, 0);
+    if (iff.ValidateHeader() != kStatusOk) return kStatusCannotOpen;
+    return generator->Read(iff);
+}
+
+TEST(RandomTableTest, OnlyWholeSoundPartsOfTheTableAreKept) {
+    ChunkBuilder b;
+    const Bytes good = b.Form("RAND", {
+        b.Chunk("PAYS", Pays(19)),
+        b.Form("TMPL", {b.Chunk("TINF", TemplateBytes(1, "Hunt", 2, 3, 4))}),
+        b.Form("TMPL", {b.Chunk("TINF", TemplateBytes(1, "Swarm", Generator::kMaxCount + 1, 0, 0))}),
+        b.Form("TMPL", {b.Chunk("TINF", TemplateBytes(5, "No such kind", 0, 0, 0))}),
+        b.Form("TMPL", {b.Chunk("TINF", TemplateBytes(2, std::string(64, 'x'), 0, 0, 0))}),   // no NUL in its field
+        b.Form("TMPL", {b.Chunk("TINF", Bytes(Generator::kTemplateBytes - 1, 0))}),
+        b.Form("TMPL", {b.Chunk("TINF", TemplateBytes(0, "Look", 0, -1, 0))}),
+    });
+    Generator generator;
+    ASSERT_EQ(ReadTable(good, &generator), kStatusOk);
+    ASSERT_EQ(generator.Templates().size(), 1u);
+    EXPECT_EQ(generator.Templates()[0].description, "Hunt");
+    EXPECT_EQ(generator.KillPayRate(), 28);
+    EXPECT_EQ(generator.Pay(1, 2), 16);   // word 4k + d
+    EXPECT_EQ(generator.Pay(4, 0), 27);
+    EXPECT_EQ(generator.Pay(0, 4), 0);
+    EXPECT_EQ(generator.Pay(-1, 0), 0);
+
+    // A short pay table refuses the table and keeps the one before.
+    EXPECT_EQ(ReadTable(b.Form("RAND", {b.Chunk("PAYS", Pays(18))}), &generator), kStatusMalformed);
+    EXPECT_EQ(generator.KillPayRate(), 28);
+    EXPECT_EQ(generator.Templates().size(), 1u);
+    // A form whose size runs past the file stops the walk.
+    const Bytes broken = ChunkBuilder::Join({b.Header("FORM", 400), ChunkBuilder::Text("RAND"),
+                                             b.Chunk("PAYS", Pays(19)), b.Header("FORM", 0xFFFFFFF0u)});
+    EXPECT_NE(ReadTable(broken, &generator), kStatusOk);
+    // Every cut of the good table ends, whole or refused.
+    for (size_t cut = 0; cut < good.size(); ++cut) {
+        Generator partial;
+        const Status status = ReadTable(Bytes(good.begin(), good.begin() + std::ptrdiff_t(cut)), &partial);
+        if (status == kStatusOk) {
+            EXPECT_LE(partial.Templates().size(), 1u);
+        }
+    }
+    // So many templates that only the cap is kept.
+    std::vector<Bytes> many(Generator::kMaxTemplates + 3, b.Form("TMPL", {b.Chunk("TINF", TemplateBytes(0, "Look", 1, 1, 1))}));
+    Bytes crowded = ChunkBuilder::Join({ChunkBuilder::Text("RAND"), b.Chunk("PAYS", Pays(19))});
+    for (const Bytes& entry : many) crowded.insert(crowded.end(), entry.begin(), entry.end());
+    crowded = ChunkBuilder::Join({b.Header("FORM", uint32_t(crowded.size())), crowded});
+    ASSERT_EQ(ReadTable(crowded, &generator), kStatusOk);
+    EXPECT_EQ(generator.Templates().size(), size_t(Generator::kMaxTemplates));
+}
+
+class RandomMissionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(WriteSampleTree(dir_.Str(), &error)) << error;
+        ASSERT_TRUE(g_dataDirs.Find(dir_.Str()));
+        builder_ = std::make_unique<WorldBuilder>();
+        builder_->Game().mission = nullptr;
+        RegisterSpaceObjects();
+        DefinitionLibrary::RegisterCoreBuilders();
+    }
+    void TearDown() override {
+        FreeMission();
+        GameState::RegisterObjectKind(SpaceObject::kTypePlayerShip, nullptr);
+        GameState::RegisterObjectKind(SpaceObject::kTypeAiShip, nullptr);
+        builder_.reset();
+        g_dataDirs.Clear();
+    }
+    Generator& Lobby(int32_t kind, int32_t difficulty) {
+        Generator& generator = Generator::Of(builder_->Game());
+        generator.networkGame = 1;
+        generator.SetUp(kind, difficulty);
+        return generator;
+    }
+    std::map<int32_t, int> CountByType() {
+        std::map<int32_t, int> counts;
+        for (SpaceObject* o = builder_->Game().mission->firstObject; o != nullptr; o = o->GetNext()) {
+            if (o->classWord != 33) ++counts[o->type];
+        }
+        return counts;
+    }
+    // The world as the command line lists it.
+    std::vector<std::string> World() {
+        std::vector<std::string> lines;
+        for (SpaceObject* o = builder_->Game().mission->firstObject; o != nullptr; o = o->GetNext()) {
+            const Vector3 at = o->Position();
+            lines.push_back(std::to_string(o->type) + " " + (o->name != nullptr ? o->name : "") + " " +
+                            std::to_string(at.x) + " " + std::to_string(at.y) + " " + std::to_string(at.z));
+        }
+        return lines;
+    }
+    std::vector<int32_t> GoalKinds() {
+        std::vector<int32_t> kinds;
+        for (Goal* goal = g_objectiveChain; goal != nullptr; goal = goal->nextGoal) kinds.push_back(goal->GetKind());
+        return kinds;
+    }
+
+    TempDir dir_;
+    std::unique_ptr<WorldBuilder> builder_;
+};
+
+TEST_F(RandomMissionTest, EachKindAndDifficultyBuildsItsWorldAndGoals) {
+    const std::map<int32_t, std::vector<int32_t>> expected = {
+        {Generator::kScout, {Goal::kTravel, Goal::kTravel, Goal::kTravel, Goal::kTravel}},
+        {Generator::kDestroy, {Goal::kKill, Goal::kTravel}},
+        {Generator::kProtect, {Goal::kProtect, Goal::kTravel}},
+        {Generator::kCapture, {Goal::kDisable, Goal::kTravel}},
+    };
+    GameState& game = builder_->Game();
+    for (const auto& [kind, kinds] : expected) {
+        for (int32_t difficulty = 0; difficulty < Generator::kDifficulties; ++difficulty) {
+            SCOPED_TRACE("kind " + std::to_string(kind) + " difficulty " + std::to_string(difficulty));
+            const Generator& generator = Lobby(kind, difficulty);
+            ASSERT_GE(generator.templateIndex, 0);
+            const Generator::Template& chosen = generator.Templates()[size_t(generator.templateIndex)];
+            ASSERT_EQ(SetUpSeededMission("Rnd 0", 3), kStatusOk);
+            EXPECT_EQ(GoalKinds(), kinds);
+            ASSERT_NE(game.jumpGoal, nullptr);
+            EXPECT_EQ(game.jumpGoal->recordType, Goal::kJumpThrough);
+            ASSERT_NE(game.jumpGoal->destination, nullptr);
+            EXPECT_EQ(game.jumpGoal->destination->type, SpaceObject::kTypeJumpGate);
+            for (Goal* goal = g_objectiveChain; goal != nullptr; goal = goal->nextGoal) {
+                EXPECT_TRUE(goal->GetSubject() != nullptr || goal->destination != nullptr) << goal->GetDescription();
+            }
+            std::map<int32_t, int> counts = CountByType();
+            const int ships = counts[SpaceObject::kTypeAiShip];
+            // Raiders by the template and the difficulty, and the goal's own ship.
+            EXPECT_EQ(ships, chosen.enemies + difficulty + (kind == Generator::kScout ? 0 : 1));
+            EXPECT_EQ(counts[SpaceObject::kTypeAsteroid], chosen.asteroids);
+            EXPECT_EQ(counts[SpaceObject::kTypeMine], chosen.mines);
+            EXPECT_EQ(generator.payment, generator.Pay(kind, difficulty));
+            EXPECT_GT(generator.payment, 0);
+            // Every random mission starts under the sectors' sky.
+            EXPECT_EQ(game.mission->starFields.size() + game.mission->wallpapers.size() + game.mission->lights.size(), 3u);
+            ASSERT_EQ(game.mission->dustTemplates.size(), 1u);
+            ASSERT_NE(game.dustField, nullptr);
+        }
+    }
+}
+
+TEST(SkyRecordTest, UnsoundSkyRecordsAreRefused) {
+    std::vector<uint8_t> light(Mission::kLightBytes, 0);
+    PacketWriter out(light.data(), uint32_t(light.size()));
+    out.I32(0, 2);
+    out.F32(40, 500.0f);
+    EXPECT_TRUE(sky_records::Sound(sky_records::kLightChunk, light.data(), uint32_t(light.size())));
+    const auto bent = [](std::vector<uint8_t> bytes, uint32_t at, uint32_t value) {
+        PacketWriter(bytes.data(), uint32_t(bytes.size())).U32(at, value);
+        return bytes;
+    };
+    std::vector<uint8_t> dust(Mission::kSpaceDustBytes, 0);
+    std::memcpy(dust.data(), "Dust", 4);
+    EXPECT_TRUE(sky_records::Sound(sky_records::kDustChunk, dust.data(), uint32_t(dust.size())));
+    std::vector<uint8_t> unnamed = dust;
+    std::memset(unnamed.data(), 'd', 16);
+    const uint32_t nan = 0x7FC00000u, negative = 0xBF800000u, infinite = 0x7F800000u;
+    const struct {
+        uint32_t chunk;
+        std::vector<uint8_t> bytes;
+    } refused[] = {
+        {sky_records::kLightChunk, bent(light, 0, 3)},           {sky_records::kLightChunk, bent(light, 4, nan)},
+        {sky_records::kLightChunk, bent(light, 40, negative)},   {sky_records::kDustChunk, bent(dust, 16, 2049)},
+        {sky_records::kDustChunk, bent(dust, 16, uint32_t(-5))}, {sky_records::kDustChunk, unnamed},
+        {sky_records::kDustChunk, std::vector<uint8_t>(dust.begin(), dust.end() - 1)},
+        {sky_records::kStarChunk, bent(std::vector<uint8_t>(Mission::kStarFieldBytes, 0), 12, infinite)},
+        {sky_records::kStarChunk, bent(std::vector<uint8_t>(Mission::kStarFieldBytes, 0), 4, 8193)},
+        {sky_records::kWallChunk, bent(std::vector<uint8_t>(Mission::kWallpaperBytes, 0), 24, nan)},
+    };
+    for (size_t i = 0; i < std::size(refused); ++i) {
+        EXPECT_FALSE(sky_records::Sound(refused[i].chunk, refused[i].bytes.data(), uint32_t(refused[i].bytes.size())))
+            << "case " << i;
+    }
+}
+
+TEST_F(RandomMissionTest, OneSeedMakesOneMissionAndADeathMatchTakesTheLobbysWords) {
+    Lobby(Generator::kDestroy, 2);
+    ASSERT_EQ(SetUpSeededMission("Rnd 0", 4), kStatusOk);
+    const std::vector<std::string> first = World();
+    ASSERT_EQ(SetUpSeededMission("Rnd 0", 4), kStatusOk);
+    EXPECT_EQ(World(), first);
+    ASSERT_EQ(SetUpSeededMission("Rnd 0", 5), kStatusOk);
+    EXPECT_NE(World(), first);
+
+    Generator& lobby = Lobby(Generator::kDeathMatch, 3);
+    EXPECT_EQ(lobby.difficulty, 0);
+    ASSERT_EQ(SetUpSeededMission("Rnd 0", 4), kStatusOk);
+    std::map<int32_t, int> counts = CountByType();
+    EXPECT_EQ(counts[SpaceObject::kTypeAsteroid], 0);
+    EXPECT_EQ(counts[SpaceObject::kTypeMine], 0);
+    EXPECT_EQ(counts[SpaceObject::kTypeAiShip], 0);
+    EXPECT_EQ(g_goalList, nullptr);
+    EXPECT_EQ(builder_->Game().jumpGoal, nullptr);
+    // The player starts beside the sectors' station, not at the origin.
+    EXPECT_GT(builder_->Game().playerShip->Position().Length(), 1.0f);
+
+    lobby.asteroidAmount = 1;
+    lobby.mineAmount = 2;
+    lobby.enemyAmount = 1;
+    ASSERT_EQ(SetUpSeededMission("Rnd 0", 4), kStatusOk);
+    counts = CountByType();
+    EXPECT_EQ(counts[SpaceObject::kTypeAsteroid], 8);
+    EXPECT_EQ(counts[SpaceObject::kTypeMine], 8);
+    EXPECT_EQ(counts[SpaceObject::kTypeAiShip], 2);
+}
+
+// Outside a network game the name's slot tells the kind, and the accepted
+// offer seeds the mission.
+TEST_F(RandomMissionTest, AnOffersSlotTellsTheKindAndItsWordTheMission) {
+    Generator& generator = Generator::Of(builder_->Game());
+    generator.chosenOffer = 0x80000006u;
+    ASSERT_EQ(SetUpMission("Rnd 5", -1), kStatusOk);
+    EXPECT_EQ(generator.kind, Generator::kDestroy);
+    const std::vector<std::string> first = World();
+    ASSERT_EQ(SetUpMission("Rnd 5", -1), kStatusOk);
+    EXPECT_EQ(World(), first);
+    ASSERT_EQ(SetUpMission("Rnd 6", -1), kStatusOk);
+    EXPECT_EQ(GoalKinds(), (std::vector<int32_t>{Goal::kProtect, Goal::kTravel}));
+}
+
+// A mission file's goals name their objects, which are there when they are made.
+TEST_F(RandomMissionTest, AMissionFilesGoalsFindTheirObjectsByName) {
+    ASSERT_EQ(SetUpMission("sample.uli", -1), kStatusOk);
+    std::vector<std::string> chain;
+    for (Goal* goal = g_objectiveChain; goal != nullptr; goal = goal->nextGoal) {
+        const SpaceObject* const named = goal->GetSubject() != nullptr ? goal->GetSubject() : goal->destination;
+        chain.push_back(named != nullptr && named->name != nullptr ? named->name : "-");
+    }
+    EXPECT_EQ(chain, (std::vector<std::string>{"Red 1", "Nav 1", "Home Gate"}));
+    ASSERT_NE(builder_->Game().jumpGoal, nullptr);
+    EXPECT_EQ(builder_->Game().jumpGoal->id, 3);
+    FreeMission();
+    EXPECT_EQ(builder_->Game().jumpGoal, nullptr);
+    EXPECT_EQ(g_objectiveChain, nullptr);
+}
+
+TEST_F(RandomMissionTest, TheHostSharesThePaymentOnceWhenTheTimeIsUp) {
+    GameState& game = builder_->Game();
+    Generator& generator = Lobby(Generator::kProtect, 1);
+    ASSERT_EQ(SetUpSeededMission("Rnd 0", 2), kStatusOk);
+    ASSERT_EQ(generator.CoopLimitSeconds(), 60);
+    generator.payment = 9001;
+    auto* const session = new RecordingNetSession(true);
+    game.netSession = session;
+    session->AddPlayer(1, "Host", 10);
+    session->AddPlayer(7, "Ann", 11);
+    session->AddPlayer(9, "Bob", 12);
+    const int32_t funds = game.career->funds;
+
+    builder_->Clock().Advance(60000);
+    game.Simulate();
+    EXPECT_TRUE(session->sent.empty());
+    EXPECT_EQ(game.cooperativeTimeUp, 0);
+    builder_->Clock().Advance(1);
+    game.Simulate();
+    game.Simulate();
+    EXPECT_EQ(game.cooperativeTimeUp, 1);
+    ASSERT_EQ(session->sent.size(), 2u);
+    std::vector<uint32_t> paid;
+    for (const auto& sent : session->sent) {
+        PacketReader in(sent.bytes.data(), uint32_t(sent.bytes.size()));
+        EXPECT_EQ(in.U16(0), kKillsUpdate);
+        EXPECT_EQ(in.U16(2), 44u);
+        EXPECT_EQ(in.I32(32), 3000);
+        EXPECT_EQ(in.U32(40), sent.to);
+        paid.push_back(sent.to);
+    }
+    EXPECT_EQ(paid, (std::vector<uint32_t>{7, 9}));
+    EXPECT_EQ(game.career->funds, funds + 3000);
+    EXPECT_EQ(game.mission->firstObject != nullptr, true);   // the flight goes on
+
+    // A client never pays.
+    session->isHost = 0;
+    generator.cooperativePaid = 0;
+    session->sent.clear();
+    CheckCooperativeEnd(game);
+    EXPECT_TRUE(session->sent.empty());
+    delete session;
+    game.netSession = nullptr;
+}
+
+}  // namespace

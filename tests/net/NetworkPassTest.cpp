@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "game/GameState.h"
+#include "net/NetPacketType.h"
+#include "net/NetworkHooks.h"
+#include "net/PacketBytes.h"
+#include "objects/ships/Craft.h"
+#include "tests/support/world/RecordingNetSession.h"
+#include "tests/support/world/WorldBuilder.h"
+
+namespace {
+
+class NetworkPassTest : public ::testing::Test {
+protected:
+    NetworkPassTest() {
+        InstallNetworkHooks();
+        SpaceObject* const rocks = builder_.Template("ROCK0");
+        changed_ = Rock(rocks, 40, true, true);
+        Rock(rocks, 41, true, false);    // nothing changed
+        Rock(rocks, -1, true, true);     // no network identity
+        Rock(rocks, 42, false, true);    // not active
+        dead_ = builder_.SpawnAs<Craft>(builder_.Template("SHIP0"), 3);
+        dead_->uoid = 43;
+        dead_->active = 1;
+        dead_->dead = 1;
+        dead_->flags |= SpaceObject::kFlagChanged;
+    }
+    ~NetworkPassTest() override {
+        delete builder_.Game().netSession;
+        builder_.Game().netSession = nullptr;
+        GameState::SetNetworkHooks({});
+    }
+    SpaceObject* Rock(SpaceObject* rocks, int32_t uoid, bool active, bool changed) {
+        SpaceObject* const rock = builder_.Spawn(rocks, 1);
+        rock->uoid = uoid;
+        rock->active = active ? 1 : 0;
+        if (changed) rock->flags |= SpaceObject::kFlagChanged;
+        return rock;
+    }
+    RecordingNetSession& Session(bool host) {
+        auto* const session = new RecordingNetSession(host);
+        builder_.Game().netSession = session;
+        return *session;
+    }
+    static std::vector<uint16_t> Types(const RecordingNetSession& session) {
+        std::vector<uint16_t> types;
+        for (const auto& sent : session.sent) types.push_back(PacketReader(sent.bytes.data(), uint32_t(sent.bytes.size())).U16(0));
+        return types;
+    }
+
+    WorldBuilder builder_;
+    SpaceObject* changed_ = nullptr;
+    Craft* dead_ = nullptr;
+};
+
+// Identities go again only to others not yet confirmed, never to the host
+// itself; only what changed, exists on the network and is alive is sent.
+TEST_F(NetworkPassTest, TheHostResendsIdentitiesAndSendsWhatChanged) {
+    RecordingNetSession& session = Session(true);
+    session.AddPlayer(1, "Host", 50);
+    session.AddPlayer(2, "Ann", 51);
+    session.AddPlayer(3, "Bob", 52);
+    session.SetPlayerAcked(2, 1);
+    builder_.Clock().Advance(100);
+    builder_.Game().NetSend();
+
+    ASSERT_EQ(Types(session), (std::vector<uint16_t>{kIdInfo, kObjectUpdate}));
+    const auto& id = session.sent[0];
+    EXPECT_EQ(id.from, 1u);
+    EXPECT_EQ(id.to, 2u);
+    PacketReader in(id.bytes.data(), uint32_t(id.bytes.size()));
+    EXPECT_EQ(in.U16(2), 20u);
+    EXPECT_EQ(in.U32(4), PF_IMMEDIATE);
+    EXPECT_EQ(in.I32(8), 51);
+    EXPECT_EQ(in.U32(12), 1u);
+    EXPECT_EQ(in.U32(16), 2u);
+    EXPECT_EQ(session.sent[1].to, RecordingNetSession::kToAll);
+    EXPECT_EQ(PacketReader(session.sent[1].bytes.data(), 12).I32(8), 40);
+    EXPECT_EQ(changed_->flags & SpaceObject::kFlagChanged, 0u);
+    EXPECT_NE(dead_->flags & SpaceObject::kFlagChanged, 0u);
+    EXPECT_EQ(session.flushes, 1);
+
+    // Within the interval: no update pass, but the frame still ends.
+    changed_->flags |= SpaceObject::kFlagChanged;
+    session.sent.clear();
+    builder_.Clock().Advance(50);
+    builder_.Game().NetSend();
+    EXPECT_TRUE(session.sent.empty());
+    // Past it, on a frame that is no multiple of the rate: objects only.
+    session.frameCount = 1;
+    builder_.Clock().Advance(50);
+    builder_.Game().NetSend();
+    EXPECT_EQ(Types(session), (std::vector<uint16_t>{kObjectUpdate}));
+    EXPECT_EQ(session.flushes, 3);
+}
+
+TEST_F(NetworkPassTest, ALoneHostSendsNothingAndAClientReportsItsShip) {
+    RecordingNetSession& host = Session(true);
+    host.AddPlayer(1, "Host", 50);
+    builder_.Clock().Advance(100);
+    builder_.Game().NetSend();
+    EXPECT_TRUE(host.sent.empty());
+    EXPECT_EQ(host.flushes, 1);
+    delete &host;
+
+    RecordingNetSession& client = Session(false);
+    builder_.Game().NetSend();   // no ship yet
+    EXPECT_TRUE(client.sent.empty());
+    builder_.Game().playerShip = changed_;
+    builder_.Game().NetSend();
+    ASSERT_EQ(Types(client), (std::vector<uint16_t>{kPlayerInfo}));
+    EXPECT_EQ(client.sent[0].from, 2u);
+    EXPECT_EQ(client.sent[0].to, 1u);
+    EXPECT_EQ(client.flushes, 2);
+    builder_.Game().playerShip = nullptr;
+}
+
+TEST_F(NetworkPassTest, ReceivingDrainsUntilTheLinkAnswersOtherThanZero) {
+    RecordingNetSession& session = Session(false);
+    session.receiveResults = {0, 0, 0, platform::kSessionBusy, 0};
+    builder_.Game().NetReceive();
+    EXPECT_EQ(session.receives, 4);
+}
+
+}  // namespace

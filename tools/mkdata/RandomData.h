@@ -1,0 +1,19 @@
+#pragma once
+#include <cstdint>
+
+#include "engine/Status.h"
+#include "tools/mkdata/MissionRecords.h"
+
+// "random.iff" in the data directory: what each kind of random mission pays
+// at each difficulty, a 60-second cooperative time limit, the kill pay rate
+// and a template or two of each kind.
+Status WriteRandomTable(const char* path);
+
+// "sectors.uli" in the missions directory: the sky every random mission
+// starts from, with the player's fighter and a station (class 33) that
+// death matches spawn players near.
+Status WriteSectors(const char* path);
+
+// "GOAL": a goal record of a type, about the named subject or destination.
+MissionRecord GoalRecord(int32_t id, int32_t recordType, const char* subject, const char* destination,
+                         const char* objective, float distance = 0.0f, int32_t nextGoalId = -1);
