@@ -4,6 +4,8 @@
 #include "screens/FrameScreen.h"
 #include "screens/HelpScreen.h"
 #include "screens/OptionsScreen.h"
+#include "screens/QuitScreen.h"
+#include "screens/RestartScreen.h"
 #include "screens/SaveScreen.h"
 #include "ui/TutorialScreen.h"
 
@@ -29,5 +31,11 @@ void RegisterGameMenus() {
     GameState::RegisterScreen(FrameScreen::kScreenName, frame);
     GameState::RegisterScreen(SaveScreen::kScreenName, FactoryOf<SaveScreen>());
     GameState::RegisterScreen(OptionsScreen::kScreenName, FactoryOf<OptionsScreen>());
+    GameState::RegisterScreen(QuitScreen::kScreenName, FactoryOf<QuitScreen>());
+    GameState::RegisterScreen(PauseScreen::kScreenName, FactoryOf<PauseScreen>());
+    GameState::RegisterScreen(RestartScreen::kScreenName, FactoryOf<RestartScreen>());
+    FrameScreen::setQuitReturn = [](Screen& quitDialog, Screen* returnTo) {
+        if (auto* const dialog = dynamic_cast<QuitDialog*>(&quitDialog)) dialog->returnScreen = returnTo;
+    };
     TutorialScreen::embeddedScreenOpen = FrameHasEmbeddedScreen;
 }

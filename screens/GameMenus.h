@@ -1,5 +1,6 @@
 #pragma once
 
 // Registers the game's menu screens with the game state's place loader and
-// start-up: the help page "HELP" and the tutorial pop-up "TUT".
+// start-up: the help page "HELP", the tutorial pop-up "TUT", the quit and
+// pause dialogs "QUIT" and "PAUSE" and the restart page "RESTART".
 void RegisterGameMenus();

@@ -11,6 +11,7 @@
 #include "engine/FileWrappers.h"
 #include "engine/IffFile.h"
 #include "tools/mkdata/EventMapData.h"
+#include "tools/mkdata/DialogArtData.h"
 #include "tools/mkdata/FrameArtData.h"
 
 namespace {
@@ -325,6 +326,10 @@ Status WriteTutorialArt(const char* path) {
     return status != kStatusOk ? status : closed;
 }
 
+Status WriteMenuButton(IffFile& iff, const char* name, const char* label, int x, int y, int width, int height) {
+    return WriteButton(iff, ButtonSpec{name, label, x, y, width, height, 0, 3});
+}
+
 Status WriteMenuArtItem(IffFile& iff, const char* name, int width, int height, const char* label) {
     Status status = iff.BeginForm(MakeTag("ARTW"));
     if (status == kStatusOk) status = WriteText(iff, MakeTag("NAME"), name);
@@ -354,6 +359,7 @@ Status WriteOptArt(const char* path) {
         if (status == kStatusOk) status = WriteMenuArtItem(iff, sprite.name, sprite.width, sprite.height, sprite.label);
     }
     if (status == kStatusOk) status = WriteFrameArtItems(iff);
+    if (status == kStatusOk) status = WriteDialogArtItems(iff);
     if (status == kStatusOk) status = iff.Ascend();
     const Status closed = iff.CloseFile();
     return status != kStatusOk ? status : closed;
@@ -498,5 +504,6 @@ Status WriteMenuArt(const std::string& root) {
     if (status == kStatusOk) status = WriteOptArt((root + "/option/optart.iff").c_str());
     if (status == kStatusOk) status = WriteTutorTexts((root + "/data/tutor.iff").c_str());
     if (status == kStatusOk) status = WriteFrameArt(root);
+    if (status == kStatusOk) status = WriteDialogArt(root);
     return status;
 }

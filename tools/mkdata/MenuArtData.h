@@ -17,5 +17,8 @@ Status WriteOptArt(const char* path);
 // One labelled button of "optart.iff": FORM "ARTW" with its name and its
 // idle, lit and clicked cels at 0, 0, at the current level of `iff`.
 Status WriteMenuArtItem(IffFile& iff, const char* name, int width, int height, const char* label);
+// One button of a screen's own art file: FORM "BUTT" with its name, its
+// fill-in steps and its idle, lit and clicked cels where it sits.
+Status WriteMenuButton(IffFile& iff, const char* name, const char* label, int x, int y, int width, int height);
 Status WriteTutorTexts(const char* path);
 Status WriteMenuMaps(const std::string& celDirectory);
