@@ -1,6 +1,7 @@
 #include "screens/GameMenus.h"
 
 #include "game/GameState.h"
+#include "screens/ControlScreen.h"
 #include "screens/FrameScreen.h"
 #include "screens/HelpScreen.h"
 #include "screens/OptionsScreen.h"
@@ -33,6 +34,7 @@ void RegisterGameMenus() {
     GameState::RegisterScreen(OptionsScreen::kScreenName, FactoryOf<OptionsScreen>());
     GameState::RegisterScreen(QuitScreen::kScreenName, FactoryOf<QuitScreen>());
     GameState::RegisterScreen(PauseScreen::kScreenName, FactoryOf<PauseScreen>());
+    GameState::RegisterScreen(ControlScreen::kScreenName, FactoryOf<ControlScreen>());
     GameState::RegisterScreen(RestartScreen::kScreenName, FactoryOf<RestartScreen>());
     FrameScreen::setQuitReturn = [](Screen& quitDialog, Screen* returnTo) {
         if (auto* const dialog = dynamic_cast<QuitDialog*>(&quitDialog)) dialog->returnScreen = returnTo;

@@ -7,6 +7,7 @@
 #include "display/XfebCodec.h"
 #include "engine/ByteOrder.h"
 #include "engine/IffFile.h"
+#include "tools/mkdata/ControlArtData.h"
 #include "tools/mkdata/EventMapData.h"
 #include "tools/mkdata/MenuArtData.h"
 
@@ -160,6 +161,7 @@ Status WriteDialogArtItems(IffFile& iff) {
             status = WriteMenuArtItem(iff, sprites[i].name, kWide, kHigh, sprites[i].label);
         }
     }
+    if (status == kStatusOk) status = WriteControlArtItems(iff);
     return status;
 }
 
@@ -171,5 +173,6 @@ Status WriteDialogArt(const std::string& root) {
     if (status == kStatusOk) status = WriteSprites((root + "/option/QUIT1.iff").c_str(), kQuitSprites);
     if (status == kStatusOk) status = WriteSprites((root + "/option/PAUSE1.iff").c_str(), kPauseSprites);
     if (status == kStatusOk) status = WriteRestartArt((root + "/option/RESTART1.iff").c_str());
+    if (status == kStatusOk) status = WriteControlArt(root);
     return status;
 }
