@@ -122,7 +122,13 @@ ControlScreen::ControlScreen(const char* screenName) : MenuScreen(screenName) {
         file.Descend() != kStatusOk) {
         return;
     }
-    for (std::unique_ptr<Bitmap>* icon : {&buttonIconImage, &conflictIconImage}) {
+    LoadIconImages(file, &buttonIconImage, &conflictIconImage);
+    if (file.Rewind(1) == kStatusOk) panel->LoadSprites(file);
+}
+
+void ControlScreen::LoadIconImages(IffFile& file, std::unique_ptr<Bitmap>* buttonIcon,
+                                   std::unique_ptr<Bitmap>* conflictIcon) {
+    for (std::unique_ptr<Bitmap>* icon : {buttonIcon, conflictIcon}) {
         if (file.FindForm(kIconForm) != kStatusOk || file.Descend() != kStatusOk) break;
         auto image = std::make_unique<Bitmap>();
         const bool read = file.FindForm(kCelForm) == kStatusOk && file.Descend() == kStatusOk &&
@@ -130,7 +136,6 @@ ControlScreen::ControlScreen(const char* screenName) : MenuScreen(screenName) {
         if (read) *icon = std::move(image);
         if (file.Ascend() != kStatusOk) break;
     }
-    if (file.Rewind(1) == kStatusOk) panel->LoadSprites(file);
 }
 
 ControlScreen::~ControlScreen() {

@@ -6,6 +6,7 @@
 #include "ui/MenuScreen.h"
 
 class Bitmap;
+class IffFile;
 struct AxisBinding;
 struct FunctionBinding;
 class TextBox;
@@ -61,6 +62,10 @@ public:
     void DrawIcons();
 
     TextBox* Box(const char* format, int32_t row) const;
+    // The two "ICON" forms of the art file, standing in its "OPTI" form: the
+    // button icon, then the conflict icon; an icon that does not read stays null.
+    static void LoadIconImages(IffFile& file, std::unique_ptr<Bitmap>* buttonIcon,
+                               std::unique_ptr<Bitmap>* conflictIcon);
 
     ArtObject* panel = nullptr;   // owned through artObjects
     uint32_t takeJoystickBaseline = 1;
