@@ -168,3 +168,4 @@ TEST(QuitScreenTest, GoldenPictures) {
         EXPECT_TRUE(MatchesGolden(run.harness.Picture(4), "pause_dialog"));
     }
 }
+
