@@ -82,9 +82,11 @@ static_assert(sizeof(JoystickInfo) == 52);
 
 // What the joystick reports of itself: its axes' ranges and counts.
 struct JoystickCaps {
+    static constexpr uint32_t kHasPov = 0x10;   // the stick has a hat
     uint32_t xMin = 0, xMax = 0, yMin = 0, yMax = 0, zMin = 0, zMax = 0;
     uint32_t axes = 0;
     uint32_t buttons = 0;
+    uint32_t caps = 0;   // kHasPov
 };
 
 // One device of the buffered input layer.

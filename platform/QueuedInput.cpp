@@ -202,7 +202,10 @@ uint32_t QueuedInput::JoystickCount() {
 uint32_t QueuedInput::GetJoystickCaps(JoystickCaps* caps) {
     const std::lock_guard lock(mutex_);
     if (!joystickAttached_) return kJoystickUnplugged;
-    if (caps != nullptr) *caps = joystickCaps_;
+    if (caps != nullptr) {
+        *caps = joystickCaps_;
+        if (joystickHat_) caps->caps |= JoystickCaps::kHasPov;
+    }
     return kJoystickOk;
 }
 

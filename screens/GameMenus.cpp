@@ -1,9 +1,12 @@
 #include "screens/GameMenus.h"
 
 #include "game/GameState.h"
+#include "screens/ControlScreen.h"
 #include "screens/FrameScreen.h"
 #include "screens/HelpScreen.h"
 #include "screens/OptionsScreen.h"
+#include "screens/QuitScreen.h"
+#include "screens/RestartScreen.h"
 #include "screens/SaveScreen.h"
 #include "screens/squadron/OutfitScreen.h"
 #include "ui/TutorialScreen.h"
@@ -31,5 +34,12 @@ void RegisterGameMenus() {
     GameState::RegisterScreen(SaveScreen::kScreenName, FactoryOf<SaveScreen>());
     GameState::RegisterScreen(OptionsScreen::kScreenName, FactoryOf<OptionsScreen>());
     GameState::RegisterScreen(OutfitScreen::kScreenName, FactoryOf<OutfitScreen>());
+    GameState::RegisterScreen(QuitScreen::kScreenName, FactoryOf<QuitScreen>());
+    GameState::RegisterScreen(PauseScreen::kScreenName, FactoryOf<PauseScreen>());
+    GameState::RegisterScreen(ControlScreen::kScreenName, FactoryOf<ControlScreen>());
+    GameState::RegisterScreen(RestartScreen::kScreenName, FactoryOf<RestartScreen>());
+    FrameScreen::setQuitReturn = [](Screen& quitDialog, Screen* returnTo) {
+        if (auto* const dialog = dynamic_cast<QuitDialog*>(&quitDialog)) dialog->returnScreen = returnTo;
+    };
     TutorialScreen::embeddedScreenOpen = FrameHasEmbeddedScreen;
 }

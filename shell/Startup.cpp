@@ -70,6 +70,7 @@
 #include "sound/SoundDevice.h"
 #include "sound/SoundEffectLibrary.h"
 #include "shell/PlayMovie.h"
+#include "screens/RestartScreen.h"
 #include "shell/StartupSettings.h"
 #include "shell/FramePump.h"
 #include "game/Script.h"
@@ -799,6 +800,7 @@ int RunGame(const LaunchOptions& options) {
     session.cursor = LoadCursor();
     // The tutorial pop-up, which any screen lays over itself, once the cursor is there.
     RegisterGameMenus();
+    RestartScreen::playMovie = PlayMovie;
     g_gameState->BuildScreen(ScreenSlot::kTutorial);
     LoadFx();
     std::printf("Lens flares: %d defined\n", g_flareTable.Count());

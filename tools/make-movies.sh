@@ -6,7 +6,9 @@
 #   intro.mpg: colour bars and a 440 Hz tone, 1.5 s, 320 x 240 MPEG-1 with MP2 sound;
 #   lch.mpg and lnd.mpg, the launch and landing movies ("%slch%s.mpg" and
 #   "%slnd%s.mpg" with the video directory and nothing): moving test
-#   patterns with tones of 330 and 550 Hz.
+#   patterns with tones of 330 and 550 Hz;
+#   Midgame4.mpg, the end of a campaign whose last ship was lost: HD bars
+#   and a 220 Hz tone.
 set -eu
 cd "$(dirname "$0")/mkdata/movies"
 command -v ffmpeg >/dev/null || { echo "ffmpeg is needed: apt-get install -y ffmpeg" >&2; exit 1; }
@@ -19,4 +21,5 @@ make_movie() {
 make_movie intro.mpg "smptebars=size=320x240:rate=25:duration=1.5" 440
 make_movie lch.mpg "testsrc2=size=320x240:rate=25:duration=1.5" 330
 make_movie lnd.mpg "rgbtestsrc=size=320x240:rate=25:duration=1.5" 550
+make_movie Midgame4.mpg "smptehdbars=size=320x240:rate=25:duration=1.5" 220
 ls -l

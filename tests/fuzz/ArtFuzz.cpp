@@ -1,11 +1,15 @@
 // Reads any bytes as a screen's art file: the buttons, pictures and sprites
 // of the first "OPTI" form, and the "ARTW" walk of the shared sprite art for
-// a name the bytes may hold. Loading must end, whatever it finds.
+// a name the bytes may hold, and the controls page's two icons. Loading
+// must end, whatever it finds.
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
+#include "display/Bitmap.h"
 #include "engine/IffFile.h"
+#include "screens/ControlScreen.h"
 #include "tests/support/MemoryStream.h"
 #include "ui/ArtObject.h"
 #include "ui/BitmapButton.h"
@@ -27,6 +31,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             file.Rewind(0);
             panel.LoadSprites(file);
             if (panel.FindControl("") != nullptr && panel.controls.Count() == 0) std::abort();
+        }
+    }
+    {
+        MemoryStream stream(bytes);
+        IffFile file(&stream, 0);
+        file.ValidateHeader();
+        if (file.FindForm(MakeTag("OPTI")) == kStatusOk && file.Descend() == kStatusOk) {
+            std::unique_ptr<Bitmap> icons[2];
+            ControlScreen::LoadIconImages(file, &icons[0], &icons[1]);
         }
     }
     for (const char* name : {"Tutorial Close", "a", ""}) {

@@ -274,6 +274,21 @@ TEST_F(StartupTest, LoadGameOpensTheFrameWithTheSavePage) {
     ExpectNothingLeft();
 }
 
+// Escape on the frame menu opens the quit dialog over it.
+TEST_F(StartupTest, EscapeOnTheFrameOpensTheQuitDialog) {
+    WriteTree();
+    ASSERT_EQ(WriteMenuArt(dir_.Str()), kStatusOk);
+    dir_.WriteFile("quit.txt", "at 5 key L\nat 30 key Escape\nat 40 key Enter\nat 45 key Enter\n");
+    LaunchOptions options = Options();
+    options.script = dir_.Str() + "/quit.txt";
+    options.shots = {{60, dir_.Str() + "/quit.png"}};
+    EXPECT_EQ(RunGame(options), 0);
+    RgbImage shot;
+    ASSERT_TRUE(ReadStoredPng(dir_.Str() + "/quit.png", &shot));
+    EXPECT_TRUE(MatchesGolden(shot, "startup_quit_dialog"));
+    ExpectNothingLeft();
+}
+
 TEST_F(StartupTest, TwoScriptedRunsWriteTheSamePicture) {
     WriteTree();
     std::vector<uint8_t> pictures[2];

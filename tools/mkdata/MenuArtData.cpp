@@ -11,6 +11,7 @@
 #include "engine/FileWrappers.h"
 #include "engine/IffFile.h"
 #include "tools/mkdata/EventMapData.h"
+#include "tools/mkdata/DialogArtData.h"
 #include "tools/mkdata/FrameArtData.h"
 #include "tools/mkdata/OutfitArtData.h"
 
@@ -297,6 +298,10 @@ Status WriteTutorialArt(const char* path) {
     return status != kStatusOk ? status : closed;
 }
 
+Status WriteMenuButton(IffFile& iff, const char* name, const char* label, int x, int y, int width, int height) {
+    return WriteButton(iff, ButtonSpec{name, label, x, y, width, height, 0, 3});
+}
+
 Status WriteMenuArtItem(IffFile& iff, const char* name, int width, int height, const char* label) {
     Status status = iff.BeginForm(MakeTag("ARTW"));
     if (status == kStatusOk) status = WriteText(iff, MakeTag("NAME"), name);
@@ -327,6 +332,7 @@ Status WriteOptArt(const char* path) {
     }
     if (status == kStatusOk) status = WriteFrameArtItems(iff);
     if (status == kStatusOk) status = WriteOutfitArtItems(iff);
+    if (status == kStatusOk) status = WriteDialogArtItems(iff);
     if (status == kStatusOk) status = iff.Ascend();
     const Status closed = iff.CloseFile();
     return status != kStatusOk ? status : closed;
@@ -477,6 +483,7 @@ Status WriteMenuArt(const std::string& root) {
     if (status == kStatusOk) status = WriteTutorTexts((root + "/data/tutor.iff").c_str());
     if (status == kStatusOk) status = WriteFrameArt(root);
     if (status == kStatusOk) status = WriteOutfitMap(root + "/cel/");
+    if (status == kStatusOk) status = WriteDialogArt(root);
     return status;
 }
 

@@ -22,5 +22,8 @@ Status WriteOptArt(const char* path);
 Status WriteMenuArtItem(IffFile& iff, const char* name, int width, int height, const char* label);
 // A framed box at 0, 0 with its label centred in the menus' letter face.
 std::unique_ptr<Bitmap> LabelledBox(int width, int height, const char* label, uint8_t fill, uint8_t edge, uint8_t ink);
+// One button of a screen's own art file: FORM "BUTT" with its name, its
+// fill-in steps and its idle, lit and clicked cels where it sits.
+Status WriteMenuButton(IffFile& iff, const char* name, const char* label, int x, int y, int width, int height);
 Status WriteTutorTexts(const char* path);
 Status WriteMenuMaps(const std::string& celDirectory);

@@ -31,8 +31,9 @@ namespace {
 
 // The sample movies, made by tools/make-movies.sh: the intro movie
 // "intro.mpg" and the launch and landing movies of the "%slch%s.mpg" and
-// "%slnd%s.mpg" patterns with nothing around the name, all in "video".
-constexpr const char* kSampleMovies[] = {"intro.mpg", "lch.mpg", "lnd.mpg"};
+// "%slnd%s.mpg" patterns with nothing around the name, and the lost
+// campaign's "Midgame4.mpg", all in "video".
+constexpr const char* kSampleMovies[] = {"intro.mpg", "lch.mpg", "lnd.mpg", "Midgame4.mpg"};
 constexpr const char* kDirectories[] = {"data", "video", "cel", "option", "xmi", "mesh", "missions"};
 constexpr const char* kProbeFile = "vorn.dir";
 

@@ -1,0 +1,374 @@
+#include "screens/ControlScreen.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/input/InputEventMap.h"
+#include "game/DataDirectories.h"
+#include "game/GameState.h"
+#include "game/KeyBindings.h"
+#include "screens/GameMenus.h"
+#include "tests/support/FileContents.h"
+#include "tests/support/GoldenImage.h"
+#include "tests/support/world/ScreenHarness.h"
+#include "ui/ArtObject.h"
+#include "ui/TextBox.h"
+
+namespace {
+
+constexpr uint16_t kNone = 0xFFFF;
+constexpr uint16_t kShift = 42, kShiftRight = 54, kSpace = 57, kQ = 16;
+
+constexpr uint16_t Code(uint32_t event) { return uint16_t(((event >> 3) << 8) | (1u << (event & 7))); }
+
+// The page on the sample data over a key map of `functions` functions and
+// five axes, Shift the modifier.
+struct ControlRun {
+    explicit ControlRun(int32_t functions = 97) {
+        GameState& game = harness.Game();
+        game.tutorialsEnabled = 0;
+        game.modifierKey = kShift;
+        game.modifierKeyRight = kShiftRight;
+        game.functionBindings.clear();
+        game.axisBindings.clear();
+        for (int32_t i = 0; i < functions; ++i) {
+            game.functionBindings.push_back(
+                std::make_unique<FunctionBinding>(("F" + std::to_string(i)).c_str(), uint32_t(i)));
+        }
+        for (int32_t i = 0; i < 5; ++i) {
+            game.axisBindings.push_back(std::make_unique<AxisBinding>());
+            game.axisBindings.back()->name = "A" + std::to_string(i);
+        }
+    }
+    ~ControlRun() {
+        harness.Game().capturedKeys = nullptr;
+        harness.Game().functionBindings.clear();
+        harness.Game().axisBindings.clear();
+    }
+    FunctionBinding& F(int32_t i) { return *harness.Game().functionBindings[size_t(i)]; }
+    AxisBinding& A(int32_t i) { return *harness.Game().axisBindings[size_t(i)]; }
+    // Binds a key: with or without the modifier.
+    void Bind(int32_t f, int32_t which, uint16_t key, bool modifier) {
+        KeyTrigger& t = which == 1 ? *F(f).trigger1 : *F(f).trigger2;
+        t.keys[0] = key;
+        t.keys[1] = modifier ? kShift : uint16_t(kShift + 0x200);
+        t.keys[2] = modifier ? kNone : uint16_t(kShiftRight + 0x200);
+    }
+    std::string Text(const char* format, int32_t row) {
+        TextBox* const box = screen.Box(format, row);
+        const char* const line = box != nullptr ? box->GetItem(0) : nullptr;
+        return line != nullptr ? line : "";
+    }
+    // One call of the handler with these events new in the pass.
+    void Event(uint32_t event, std::vector<uint32_t> alsoNew = {}) {
+        screen.edgeEvents.Clear();
+        screen.edgeEvents.SetEvent(Code(event));
+        for (uint32_t other : alsoNew) screen.edgeEvents.SetEvent(Code(other));
+        screen.HandleEvent(Code(event));
+    }
+    // The same call with the event held from before, nothing new.
+    void Held(uint32_t event) {
+        screen.edgeEvents.Clear();
+        screen.HandleEvent(Code(event));
+    }
+    void Pointer(int16_t x, int16_t y) { screen.eventMap->SetMousePosition(x, y); }
+    uint16_t PointerX() {
+        uint16_t x = 0, y = 0;
+        screen.eventMap->GetMousePosition(&x, &y);
+        return x;
+    }
+
+    ScreenHarness harness;
+    ControlScreen screen;
+};
+
+}  // namespace
+
+// Which bindings clash: the same key and condition in one group, on either
+// side; never across groups, with and without the modifier, or mouse buttons.
+TEST(ControlScreenTest, ConflictTable) {
+    struct Case {
+        const char* what;
+        int32_t f, g;
+        void (*set)(ControlRun&, int32_t f, int32_t g);
+        bool clash;
+    } cases[] = {
+        {"same key, both without", 3, 9, [](ControlRun& r, int32_t f, int32_t g) {
+             r.Bind(f, 1, kSpace, false);
+             r.Bind(g, 2, kSpace, false);
+         }, true},
+        {"with and without the modifier", 3, 9, [](ControlRun& r, int32_t f, int32_t g) {
+             r.Bind(f, 1, kSpace, false);
+             r.Bind(g, 1, kSpace, true);
+         }, false},
+        {"across groups", 80, 10, [](ControlRun& r, int32_t f, int32_t g) {
+             r.Bind(f, 1, kSpace, false);
+             r.Bind(g, 1, kSpace, false);
+         }, false},
+        {"joystick masks 2 and 2", 1, 2, [](ControlRun& r, int32_t f, int32_t g) {
+             r.F(f).trigger1->joystickButtons = 2;
+             r.F(g).trigger2->joystickButtons = 2;
+         }, true},
+        {"joystick masks 2 and 3", 1, 2, [](ControlRun& r, int32_t f, int32_t g) {
+             r.F(f).trigger1->joystickButtons = 2;
+             r.F(g).trigger1->joystickButtons = 3;
+         }, false},
+        {"mouse buttons", 1, 2, [](ControlRun& r, int32_t f, int32_t g) {
+             r.F(f).trigger1->mouseButtons = 1;
+             r.F(g).trigger1->mouseButtons = 1;
+         }, false},
+        {"hat directions", 4, 5, [](ControlRun& r, int32_t f, int32_t g) {
+             r.F(f).hatDirection[1] = 90;
+             r.F(g).hatDirection[1] = 90;
+         }, true},
+    };
+    for (const Case& c : cases) {
+        ControlRun run;
+        c.set(run, c.f, c.g);
+        EXPECT_EQ(run.screen.FindConflict(c.f), c.clash ? 1 : 0) << c.what;
+        EXPECT_EQ(run.screen.FindConflict(c.g), c.clash ? 1 : 0) << c.what;
+    }
+    ControlRun run;
+    EXPECT_EQ(run.screen.FindAxisConflict(0), 0);   // axis bits 0 on every axis
+    run.A(1).axisBits = run.A(3).axisBits = 2;
+    EXPECT_EQ(run.screen.FindAxisConflict(1), 1);
+    run.A(3).buttonCondition = 4;
+    EXPECT_EQ(run.screen.FindAxisConflict(1), 0);
+}
+
+// A key map shorter than the page and the groups: rows past its end show
+// nothing and clash with nothing, and paging stays at 0.
+TEST(ControlScreenTest, AShortKeyMapShowsOnlyWhatExists) {
+    ControlRun run(4);
+    run.Bind(0, 1, kQ, false);
+    run.Bind(3, 1, kQ, false);
+    run.screen.FillRows();
+    EXPECT_EQ(run.Text("Function%d", 4), "F3");
+    EXPECT_EQ(run.Text("Function%d", 5), "");
+    EXPECT_NE(run.screen.rowConflict[0], 0u);
+    EXPECT_EQ(run.screen.rowConflict[5], 0u);
+    EXPECT_EQ(run.screen.FindConflict(90), 0);
+    run.screen.eventMap->SetMousePosition(400, 200);
+    run.Event(39, {38});
+    EXPECT_EQ(run.screen.firstFunction, 0);
+    EXPECT_EQ(run.harness.Game().functionBindings.size(), 4u);
+}
+
+// Edits: the modifier of one binding and its twin; a new modifier key
+// rewrites every binding; capture binds one ordinary key in the right form.
+TEST(ControlScreenTest, EditsKeepTheFormsAndTwins) {
+    ControlRun run;
+    run.Bind(2, 1, kQ, false);
+    run.Bind(2, 2, kQ, false);
+    const KeyTrigger before1 = *run.F(2).trigger1;
+    run.screen.ToggleModifier(2, 2);
+    EXPECT_EQ(run.F(2).trigger2->keys[1], kShift);
+    EXPECT_EQ(run.F(2).trigger2->keys[2], kNone);
+    ASSERT_NE(run.F(2).trigger2Twin, nullptr);
+    EXPECT_EQ(run.F(2).trigger2Twin->keys[0], kQ);
+    EXPECT_EQ(run.F(2).trigger2Twin->keys[1], kShiftRight);
+    EXPECT_EQ(run.F(2).trigger1->keys[1], before1.keys[1]);
+    EXPECT_EQ(run.F(2).trigger1->keys[2], before1.keys[2]);
+    EXPECT_EQ(run.Text("Modifier%d2", 3), "Shift");
+    EXPECT_EQ(run.Text("Modifier%d1", 3), "");
+
+    run.Bind(5, 1, 29, false);   // bound to Ctrl itself
+    run.harness.Game().modifierKey = 29;
+    run.harness.Game().modifierKeyRight = 157;
+    run.screen.ChangeModifierKey(kShift);
+    EXPECT_EQ(run.Text("Modifier%d2", 3), "Ctrl");
+    EXPECT_EQ(run.F(5).trigger1->keys[0], kShift);
+    EXPECT_EQ(run.F(2).trigger2Twin->keys[1], 157);
+    EXPECT_EQ(run.F(5).trigger1->keys[1], 29 + 0x200);
+    EXPECT_EQ(run.F(5).trigger1->keys[2], 157 + 0x200);
+
+    // Capture into a binding with no condition: Ctrl is skipped, A is
+    // bound without the modifier, its twin empty.
+    run.screen.Open();
+    run.Event(57, {31});   // the key cell of binding 2, row 1: waits
+    EXPECT_EQ(run.screen.selectedCell, 8);
+    EXPECT_EQ(run.harness.Game().keyCaptureActive, 1u);
+    run.screen.capturedKeys = {29, 30, 31};
+    run.screen.Update();
+    EXPECT_EQ(run.screen.selectedCell, ControlScreen::kNoCell);
+    const KeyTrigger& t = *run.F(0).trigger2;
+    EXPECT_EQ(t.keys[0], 30);
+    EXPECT_EQ(t.keys[1], 29 + 0x200);
+    EXPECT_EQ(t.keys[2], 157 + 0x200);
+    EXPECT_EQ(run.F(0).trigger2Twin->keys[0], 0);
+    EXPECT_EQ(run.F(0).trigger2Twin->keys[1], kNone);
+    EXPECT_EQ(run.Text("Key%d2", 1), "A");
+    run.screen.Close();
+}
+
+// What a key cell shows: hat over joystick button over key with the
+// joystick, mouse button over key with the mouse, the key for mask 5.
+TEST(ControlScreenTest, KeyCellsShowTheDeviceFirst) {
+    ControlRun run;
+    run.Bind(0, 1, kQ, false);
+    run.F(0).trigger1->joystickButtons = 4;
+    run.Bind(1, 1, kQ, false);
+    run.F(1).trigger1->joystickButtons = 4;
+    run.F(1).hatDirection[0] = 90;
+    run.Bind(2, 1, kQ, false);
+    run.F(2).trigger1->joystickButtons = 5;
+    run.Bind(3, 2, kQ, false);
+    run.F(3).trigger2->mouseButtons = 2;
+    run.harness.Game().joystickSetting = 1;
+    run.screen.FillRows();
+    EXPECT_EQ(run.Text("Key%d1", 1), "Button3");
+    EXPECT_EQ(run.Text("Key%d1", 2), "HatRight");
+    EXPECT_EQ(run.Text("Key%d1", 3), "Q");
+    EXPECT_EQ(run.Text("Key%d2", 4), "Q");
+    run.harness.Game().joystickSetting = 0;
+    run.harness.Game().mouseSetting = 1;
+    run.screen.FillRows();
+    EXPECT_EQ(run.Text("Key%d2", 4), "Button2");
+    EXPECT_EQ(run.Text("Key%d1", 1), "Q");
+}
+
+// The stick, the hat and the mouse while a cell waits.
+TEST(ControlScreenTest, CapturesFromTheStickTheHatAndTheMouse) {
+    ControlRun run;
+    GameState& game = run.harness.Game();
+    run.harness.Input().PlugJoystick(true);
+    game.joystickSetting = 1;
+    const auto wait = [&](uint32_t cellEvent) {
+        run.Event(cellEvent, {31});
+        ASSERT_NE(run.screen.selectedCell, ControlScreen::kNoCell);
+    };
+    wait(65);   // binding 2, row 3
+    for (uint32_t pov : {4500u, 0xFFFFFFFFu}) {
+        run.harness.Input().FeedJoystickHat(pov);
+        run.Held(65);
+        EXPECT_NE(run.screen.selectedCell, ControlScreen::kNoCell) << pov;
+    }
+    run.harness.Input().FeedJoystickHat(9000);
+    run.Held(65);
+    EXPECT_EQ(run.screen.selectedCell, ControlScreen::kNoCell);
+    EXPECT_EQ(run.F(2).hatDirection[1], 90);
+    EXPECT_EQ(run.F(2).trigger2->keys[0], 0);
+    EXPECT_EQ(run.F(2).trigger2->keys[1], kNone);
+    run.harness.Input().FeedJoystickHat(0xFFFFFFFFu);
+
+    wait(20);   // binding 1, row 1
+    run.Event(46);   // mouse button 2 with the joystick chosen: nothing
+    EXPECT_NE(run.screen.selectedCell, ControlScreen::kNoCell);
+    run.Held(42);   // joystick button 2 held from before
+    EXPECT_EQ(run.F(0).trigger1->joystickButtons, 2);
+    EXPECT_EQ(run.F(0).trigger1->keys[0], kNone);
+
+    game.joystickSetting = 0;
+    game.mouseSetting = 1;
+    wait(59);   // binding 1, row 2
+    run.Event(46);
+    EXPECT_EQ(run.F(1).trigger1->mouseButtons, 2);
+    EXPECT_EQ(run.F(1).trigger1->keys[0], kNone);
+}
+
+// The keyboard's pointer moves and pages.
+TEST(ControlScreenTest, PointerMovesAndPages) {
+    ControlRun run;
+    run.screen.firstFunction = 88;
+    run.Event(39, {38});
+    EXPECT_EQ(run.screen.firstFunction, 89);
+    run.screen.firstFunction = 5;
+    run.Event(39, {37});
+    EXPECT_EQ(run.screen.firstFunction, 0);
+    const struct {
+        uint32_t area, key;
+        int16_t from, to;
+    } moves[] = {{39, 35, 460, 370}, {39, 35, 300, 300}, {40, 36, 395, 444}, {40, 36, 470, 470}};
+    for (const auto& move : moves) {
+        run.Pointer(move.from, 200);
+        run.Event(move.area, {move.key});
+        EXPECT_EQ(run.PointerX(), move.to) << move.from;
+    }
+}
+
+// An axis cell: the stick's first poll takes the baseline; the mouse
+// counts from where the pointer stood; with neither device it ends at once.
+TEST(ControlScreenTest, AxisCapture) {
+    ControlRun run;
+    GameState& game = run.harness.Game();
+    run.harness.Input().PlugJoystick(false, 4);
+    game.joystickSetting = 1;
+    run.harness.Input().FeedJoystickAxis(0, 20000);
+    run.Event(105, {31});
+    EXPECT_EQ(run.screen.axisCaptureActive, 1u);
+    run.harness.Input().FeedJoystickAxis(0, 20000 + 9999);
+    run.harness.Input().FeedJoystickAxis(2, 12000);
+    run.Held(105);
+    EXPECT_EQ(run.A(0).axisBits, 4);
+    run.Event(106, {31});
+    run.harness.Input().FeedJoystickAxis(0, 20000 + 9999 + 10000);
+    run.Held(106);
+    EXPECT_EQ(run.A(1).axisBits, 1);
+
+    game.joystickSetting = 0;
+    game.mouseSetting = 1;
+    run.Pointer(100, 100);
+    run.screen.lastMouseX = 0;   // an earlier capture's end
+    run.Event(107, {31});
+    EXPECT_EQ(run.screen.axisCaptureActive, 1u);
+    run.Pointer(109, 100);
+    run.Held(107);
+    EXPECT_EQ(run.screen.axisCaptureActive, 1u);
+    run.Pointer(119, 105);
+    run.Held(107);
+    EXPECT_EQ(run.A(2).axisBits, 1);
+
+    game.mouseSetting = 0;
+    run.Event(108, {31});
+    EXPECT_EQ(run.screen.axisCaptureActive, 0u);
+    EXPECT_EQ(run.A(3).axisBits, 0);
+}
+
+// What the page edits survives closing it and loading "controls.iff" again.
+TEST(ControlScreenTest, EditsSurviveTheKeyMapFile) {
+    ScreenHarness harness;
+    GameState& game = harness.Game();
+    const std::string path = g_dataDirs.Prefix(DataDir::kData) + "controls.iff";
+    const std::string original = FileContents(path);
+    ASSERT_TRUE(game.LoadKeyMap());
+    game.tutorialsEnabled = 0;
+    {
+        ControlScreen screen;
+        screen.Open();
+        screen.ToggleModifier(0, 1);
+        screen.Close();
+    }
+    const KeyTrigger trigger = *game.functionBindings[0]->trigger1;
+    const bool twin = game.functionBindings[0]->trigger1Twin != nullptr;
+    const KeyTrigger twinTrigger = twin ? *game.functionBindings[0]->trigger1Twin : KeyTrigger{};
+    ASSERT_TRUE(game.LoadKeyMap());
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << original;
+    EXPECT_EQ(game.functionBindings[0]->trigger1->keys[0], trigger.keys[0]);
+    EXPECT_EQ(game.functionBindings[0]->trigger1->keys[1], trigger.keys[1]);
+    EXPECT_EQ(game.functionBindings[0]->trigger1->keys[2], trigger.keys[2]);
+    ASSERT_EQ(game.functionBindings[0]->trigger1Twin != nullptr, twin);
+    if (twin) {
+        EXPECT_EQ(game.functionBindings[0]->trigger1Twin->keys[0], twinTrigger.keys[0]);
+        EXPECT_EQ(game.functionBindings[0]->trigger1Twin->keys[1], twinTrigger.keys[1]);
+    }
+}
+
+TEST(ControlScreenTest, GoldenPicture) {
+    ControlRun run;
+    run.Bind(0, 1, kSpace, false);
+    run.Bind(3, 2, kSpace, false);
+    run.Bind(1, 1, kQ, true);
+    run.A(0).axisBits = 1;
+    run.A(0).buttonCondition = 2;
+    run.A(1).axisBits = 1;
+    run.A(1).buttonCondition = 2;
+    run.harness.CaptureAfterPass(4);
+    ASSERT_TRUE(run.harness.SetScript("at 2 move 400 140\n"));
+    run.harness.SetPassLimit(5);
+    run.harness.Run(run.screen);
+    EXPECT_TRUE(MatchesGolden(run.harness.Picture(4), "control_screen"));
+}

@@ -1,0 +1,171 @@
+#include "screens/QuitScreen.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+
+#include "game/CareerRecord.h"
+#include "game/GameState.h"
+#include "screens/FrameScreen.h"
+#include "screens/GameMenus.h"
+#include "sound/SoundObject.h"
+#include "tests/support/GoldenImage.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/world/RecordingNetSession.h"
+#include "tests/support/world/ScreenHarness.h"
+#include "ui/TutorialScreen.h"
+#include "ui/UiSounds.h"
+
+namespace {
+
+// Points inside the sample dialogs' two buttons.
+constexpr const char* kFirstButton = "250 274";
+constexpr const char* kSecondButton = "390 274";
+constexpr int32_t kVoiceQuit = 50;
+
+// One dialog run on the sample data, with the game's pop-up built and its
+// files in a folder of their own.
+template <typename Dialog>
+struct DialogRun {
+    explicit DialogRun(int32_t tutorials = 0) {
+        GameState::ClearScreenRegistry();
+        RegisterGameMenus();
+        harness.Game().SetConfigFolder(folder.Str());
+        harness.Game().BuildScreen(ScreenSlot::kTutorial);
+        Tutorial()->introductionPending = 0;
+        harness.Game().tutorialsEnabled = tutorials;
+        harness.Game().mode = GameState::kModePause;
+    }
+    ~DialogRun() {
+        harness.Game().netSession = nullptr;
+        harness.Game().DeleteScreens();
+        GameState::ClearScreenRegistry();
+    }
+    void Run(const std::string& script, int32_t passes = 12) {
+        ASSERT_TRUE(harness.SetScript(script));
+        harness.SetPassLimit(passes);
+        harness.Run(dialog);
+    }
+    bool Played(int32_t index) const {
+        const auto& events = const_cast<ScreenHarness&>(harness).Sounds().events;
+        return std::any_of(events.begin(), events.end(), [&](const RecordingSoundLibrary::Event& event) {
+            return event.samples == g_uiSounds[index]->samples.get();
+        });
+    }
+    TutorialScreen* Tutorial() {
+        return dynamic_cast<TutorialScreen*>(harness.Game().ScreenIn(ScreenSlot::kTutorial));
+    }
+    bool PilotWritten() const {
+        const std::string pilot = std::string(const_cast<ScreenHarness&>(harness).Game().career->GetPilotName()) + ".plr";
+        return std::filesystem::exists(folder.Path() / pilot);
+    }
+
+    TempDir folder;
+    ScreenHarness harness;
+    Dialog dialog;
+};
+
+}  // namespace
+
+// Y in either dialog ends the game with no next screen; only the quit
+// dialog says so aloud, and only a network game writes the pilot file.
+TEST(QuitScreenTest, YesQuitsAndOnlyANetworkGameWritesThePilot) {
+    {
+        DialogRun<QuitScreen> run;
+        run.harness.Game().nextScreen = &run.dialog;
+        run.Run("at 2 key Y\n");
+        EXPECT_EQ(run.harness.Game().mode, GameState::kModeQuit);
+        EXPECT_EQ(run.harness.Game().nextScreen, nullptr);
+        EXPECT_TRUE(run.Played(kVoiceQuit));
+        EXPECT_FALSE(run.PilotWritten());
+    }
+    {
+        DialogRun<PauseScreen> run;
+        RecordingNetSession session(true);
+        run.harness.Game().netSession = &session;
+        run.Run("at 2 key Y\n");
+        EXPECT_EQ(run.harness.Game().mode, GameState::kModeQuit);
+        EXPECT_FALSE(run.Played(kVoiceQuit));
+        EXPECT_TRUE(run.PilotWritten());
+    }
+}
+
+// No goes back to the screen that opened the quit dialog (set through the
+// frame's hook), or to none; the pause dialog's No leaves the pause mode to
+// the flight loop.
+TEST(QuitScreenTest, NoReturnsToTheOpenerOrNone) {
+    {
+        DialogRun<QuitScreen> run;
+        TutorialScreen* const opener = run.Tutorial();
+        ASSERT_NE(FrameScreen::setQuitReturn, nullptr);
+        FrameScreen::setQuitReturn(run.dialog, opener);
+        run.Run("at 2 key Escape\n");
+        EXPECT_EQ(run.harness.Game().nextScreen, opener);
+        EXPECT_EQ(run.harness.Game().mode, GameState::kModePause);
+    }
+    {
+        DialogRun<QuitScreen> run;
+        run.harness.Game().nextScreen = &run.dialog;
+        run.Run(std::string("at 2 move ") + kSecondButton + "\nat 3 key Enter\n");
+        EXPECT_EQ(run.harness.Game().nextScreen, nullptr);
+        EXPECT_NE(run.harness.Game().mode, GameState::kModeQuit);
+    }
+}
+
+// Resume flies on; Options makes the frame menu next.
+TEST(QuitScreenTest, PauseResumesOrOpensTheFrame) {
+    {
+        DialogRun<PauseScreen> run;
+        run.Run(std::string("at 2 move ") + kFirstButton + "\nat 3 key Enter\n");
+        EXPECT_EQ(run.harness.Game().mode, GameState::kModeFlight);
+        EXPECT_EQ(run.harness.Game().nextScreen, nullptr);
+    }
+    {
+        DialogRun<PauseScreen> run;
+        run.Run(std::string("at 2 click ") + kSecondButton + "\n");
+        ASSERT_NE(run.harness.Game().nextScreenName, nullptr);
+        EXPECT_STREQ(run.harness.Game().nextScreenName, "FRAME");
+        EXPECT_EQ(run.harness.Game().mode, GameState::kModePause);
+    }
+}
+
+// With tutorials off no pop-up opens, but help on a button shows its topic;
+// with them on the dialog opens on the section's overview.
+TEST(QuitScreenTest, TutorialsOffOpensNoPopUpButHelpShowsTheTopic) {
+    {
+        DialogRun<QuitScreen> run;
+        run.dialog.Open();
+        EXPECT_EQ(run.dialog.tutorialActive, 0);
+        run.dialog.Close();
+        run.Run(std::string("at 2 move ") + kFirstButton + "\nat 3 key F1\n", 4);
+        EXPECT_NE(run.dialog.tutorialActive, 0);
+        EXPECT_EQ(run.Tutorial()->Text(), "Leaves the game.");
+        run.Tutorial()->Close();
+    }
+    {
+        DialogRun<PauseScreen> run(1);
+        run.dialog.Open();
+        EXPECT_NE(run.dialog.tutorialActive, 0);
+        EXPECT_EQ(run.Tutorial()->section, MakeTag("QUIT"));
+        run.Tutorial()->Close();
+        run.dialog.Close();
+    }
+}
+
+TEST(QuitScreenTest, GoldenPictures) {
+    {
+        DialogRun<QuitScreen> run;
+        run.harness.CaptureAfterPass(4);
+        run.Run("", 5);
+        EXPECT_TRUE(MatchesGolden(run.harness.Picture(4), "quit_dialog"));
+    }
+    {
+        DialogRun<PauseScreen> run;
+        run.harness.CaptureAfterPass(4);
+        run.Run(std::string("at 2 move ") + kFirstButton + "\n", 5);
+        EXPECT_TRUE(MatchesGolden(run.harness.Picture(4), "pause_dialog"));
+    }
+}
+

@@ -1,0 +1,204 @@
+#include "tools/mkdata/ControlArtData.h"
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "display/Bitmap.h"
+#include "display/BitmapCodec.h"
+#include "engine/ByteOrder.h"
+#include "engine/IffFile.h"
+#include "tools/mkdata/EventMapData.h"
+#include "tools/mkdata/MenuArtData.h"
+
+namespace {
+
+constexpr uint16_t kKeyTab = 15;
+constexpr uint16_t kKeyEnter = 28;
+constexpr uint16_t kKeyF1 = 59;
+constexpr uint16_t kKeyUp = 200;
+constexpr uint16_t kKeyPageUp = 201;
+constexpr uint16_t kKeyLeft = 203;
+constexpr uint16_t kKeyRight = 205;
+constexpr uint16_t kKeyDown = 208;
+constexpr uint16_t kKeyPageDown = 209;
+constexpr uint16_t kKeyDelete = 211;
+
+struct Sprite {
+    std::string name;
+    const char* label;
+    int x, y, width, height;
+    int event;
+};
+
+constexpr int kRowTop = 121;
+constexpr int kRowStep = 18;
+constexpr int kCellHigh = 16;
+constexpr int kAxisTops[5] = {335, 352, 371, 389, 407};
+// The cells of a row: binding 1's modifier and key, binding 2's.
+constexpr struct {
+    int x, width, firstBox;
+    int events[8];
+} kCells[] = {{288, 70, 1, {55, 58, 62, 66, 70, 74, 78, 82}},
+              {361, 86, 9, {20, 59, 63, 67, 71, 75, 79, 83}},
+              {453, 70, 17, {56, 60, 64, 68, 72, 76, 80, 84}},
+              {526, 86, 25, {57, 61, 65, 69, 73, 77, 81, 85}}};
+constexpr int kAxisCellX = 428, kAxisCellWidth = 90, kAxisFirstBox = 33;
+constexpr int kSpotX[4] = {332, 350, 368, 386};
+constexpr int kSpotWidth = 16;
+
+std::string BoxName(int number) { return number == 1 ? "Controls Box" : "Controls Box" + std::to_string(number); }
+
+// Every sprite of the page with the event of its spot (-1: a cell's box
+// without one of its own).
+std::vector<Sprite> Sprites() {
+    std::vector<Sprite> sprites = {
+        {"Controls Shift Button", "SHIFT", 103, 440, 80, 26, 25},
+        {"Controls CTRL Button", "CTRL", 193, 440, 80, 26, 24},
+        {"Controls ALT Button", "ALT", 283, 440, 80, 26, 26},
+        {"Controls Joystick Button", "JOYSTICK", 420, 440, 90, 26, 22},
+        {"Controls Mouse Button", "MOUSE", 520, 440, 90, 26, 23},
+        {"Scroll Up", "UP", 590, 100, 40, 18, 47},
+        {"Scroll Down", "DOWN", 590, 266, 40, 18, 49},
+        {"Scroll Up2", "UP", 590, 314, 40, 18, 51},
+        {"Scroll Down2", "DOWN", 590, 425, 40, 10, 53},
+    };
+    for (const auto& cell : kCells) {
+        for (int row = 0; row < 8; ++row) {
+            sprites.push_back({BoxName(cell.firstBox + row), "", cell.x, kRowTop + kRowStep * row, cell.width,
+                               kCellHigh, cell.events[row]});
+        }
+    }
+    for (int row = 0; row < 5; ++row) {
+        sprites.push_back({BoxName(kAxisFirstBox + row), "", kAxisCellX, kAxisTops[row], kAxisCellWidth, kCellHigh,
+                           105 + row});
+    }
+    return sprites;
+}
+
+InputTrigger Spot(int x, int y, int width, int height) {
+    InputTrigger trigger;
+    trigger.xMin = int16_t(x);
+    trigger.xMax = int16_t(x + width);
+    trigger.yMin = int16_t(y);
+    trigger.yMax = int16_t(y + height);
+    return trigger;
+}
+
+InputTrigger Key(uint16_t key, uint16_t condition = InputTrigger::kNone) {
+    InputTrigger trigger;
+    trigger.keys[0] = key;
+    trigger.keys[1] = condition;
+    return trigger;
+}
+
+InputTrigger Mouse(uint16_t button) {
+    InputTrigger trigger;
+    trigger.mouseButtons = button;
+    return trigger;
+}
+
+InputTrigger Stick(uint16_t mask) {
+    InputTrigger trigger;
+    trigger.joystickButtons = mask;
+    return trigger;
+}
+
+EventMapSpec ControlMap() {
+    EventMapSpec map;
+    map.name = "control";
+    for (const Sprite& sprite : Sprites()) {
+        map.events.push_back({uint32_t(sprite.event), Spot(sprite.x, sprite.y, sprite.width, sprite.height)});
+    }
+    for (int row = 0; row < 5; ++row) {
+        const int masks[4] = {row == 0 ? 21 : 85 + row, 90 + row, 95 + row, 100 + row};
+        for (int bit = 0; bit < 4; ++bit) {
+            map.events.push_back({uint32_t(masks[bit]), Spot(kSpotX[bit], kAxisTops[row], kSpotWidth, kCellHigh)});
+        }
+    }
+    map.events.push_back({28, Key(kKeyF1)});
+    map.events.push_back({29, Key(kKeyTab, InputTrigger::kShift + InputTrigger::kNegate)});
+    map.events.push_back({30, Key(kKeyTab, InputTrigger::kShift)});
+    map.events.push_back({31, Key(kKeyEnter)});
+    map.events.push_back({31, Mouse(1)});
+    map.events.push_back({32, Key(kKeyDelete)});
+    map.events.push_back({32, Mouse(2)});
+    map.events.push_back({33, Key(kKeyUp)});
+    map.events.push_back({34, Key(kKeyDown)});
+    map.events.push_back({35, Key(kKeyLeft)});
+    map.events.push_back({36, Key(kKeyRight)});
+    map.events.push_back({37, Key(kKeyPageUp)});
+    map.events.push_back({38, Key(kKeyPageDown)});
+    map.events.push_back({39, Spot(280, kRowTop, 340, kRowStep * 8)});
+    map.events.push_back({40, Spot(320, kAxisTops[0], 210, 90)});
+    for (int button = 0; button < 4; ++button) map.events.push_back({uint32_t(41 + button), Stick(uint16_t(1 << button))});
+    map.events.push_back({45, Mouse(1)});
+    map.events.push_back({46, Mouse(2)});
+    return map;
+}
+
+// A 12 x 12 icon: a yellow disc for a held button, a red square with a
+// white bar for a clash.
+std::unique_ptr<Bitmap> Icon(bool conflict) {
+    constexpr int kSize = 12;
+    constexpr uint8_t kYellow = 5 * 36 + 5 * 6 + 0, kRed = 5 * 36, kWhite = 215;
+    auto icon = std::make_unique<Bitmap>();
+    if (icon->Create(kSize, kSize, Bitmap::kDepth8Bit, false) != kStatusOk) return nullptr;
+    for (int y = 0; y < kSize; ++y) {
+        for (int x = 0; x < kSize; ++x) {
+            const int dx = 2 * x - (kSize - 1), dy = 2 * y - (kSize - 1);
+            const bool bar = x >= 5 && x <= 6 && y >= 2 && y <= 9 && y != 7;
+            uint8_t pixel = conflict ? (bar ? kWhite : kRed) : (dx * dx + dy * dy <= 100 ? kYellow : uint8_t(255));
+            icon->pixels[y * kSize + x] = pixel;
+        }
+    }
+    icon->x = 0;
+    icon->y = 0;
+    return icon;
+}
+
+Status WriteControlSprites(const char* path) {
+    IffFile iff(0);
+    Status status = iff.OpenFile(path, kOpenWrite | kOpenCreate);
+    if (status == kStatusOk) status = iff.BeginForm(MakeTag("OPTI"));
+    for (const bool conflict : {false, true}) {
+        if (status == kStatusOk) status = iff.BeginForm(MakeTag("ICON"));
+        const std::unique_ptr<Bitmap> icon = Icon(conflict);
+        if (status == kStatusOk) status = icon != nullptr ? BitmapCodec::WriteXcelChunk(&iff, icon.get()) : kStatusOutOfMemory;
+        if (status == kStatusOk) status = iff.Ascend();
+    }
+    for (const Sprite& sprite : Sprites()) {
+        if (status != kStatusOk) break;
+        status = iff.BeginForm(MakeTag("SPRT"));
+        if (status == kStatusOk) {
+            status = iff.WriteChunk(MakeTag("NAME"), sprite.name.c_str(), uint32_t(sprite.name.size() + 1));
+        }
+        uint8_t position[4];
+        StoreLe16(position, uint16_t(sprite.x));
+        StoreLe16(position + 2, uint16_t(sprite.y));
+        if (status == kStatusOk) status = iff.WriteChunk(MakeTag("POSI"), position, sizeof position);
+        if (status == kStatusOk) status = iff.Ascend();
+    }
+    if (status == kStatusOk) status = iff.Ascend();
+    const Status closed = iff.CloseFile();
+    return status != kStatusOk ? status : closed;
+}
+
+}  // namespace
+
+Status WriteControlArtItems(IffFile& iff) {
+    Status status = kStatusOk;
+    for (const Sprite& sprite : Sprites()) {
+        if (status == kStatusOk) {
+            status = WriteMenuArtItem(iff, sprite.name.c_str(), sprite.width, sprite.height, sprite.label);
+        }
+    }
+    return status;
+}
+
+Status WriteControlArt(const std::string& root) {
+    Status status = WriteEventMapFile((root + "/cel/CONTROL.iff").c_str(), {ControlMap()});
+    if (status == kStatusOk) status = WriteControlSprites((root + "/option/CONTROL1.iff").c_str());
+    return status;
+}

@@ -1,0 +1,178 @@
+#include "tools/mkdata/DialogArtData.h"
+
+#include <cstring>
+#include <memory>
+
+#include "display/Bitmap.h"
+#include "display/XfebCodec.h"
+#include "engine/ByteOrder.h"
+#include "engine/IffFile.h"
+#include "tools/mkdata/ControlArtData.h"
+#include "tools/mkdata/EventMapData.h"
+#include "tools/mkdata/MenuArtData.h"
+
+namespace {
+
+constexpr uint16_t kKeyEscape = 1;
+constexpr uint16_t kKeyY = 21;
+constexpr uint16_t kKeyN = 49;
+constexpr uint16_t kKeyTab = 15;
+constexpr uint16_t kKeyEnter = 28;
+constexpr uint16_t kKeyF1 = 59;
+constexpr uint16_t kLeftButton = 1;
+
+constexpr int kWide = 120;
+constexpr int kHigh = 28;
+constexpr int kRow = 260;
+constexpr int kLeftX = 190;
+constexpr int kRightX = 330;
+
+struct Sprite {
+    const char* name;
+    const char* label;
+    int x, y;
+};
+
+const Sprite kQuitSprites[] = {{"Quit Yes", "YES", kLeftX, kRow}, {"Quit No", "NO", kRightX, kRow}};
+const Sprite kPauseSprites[] = {{"Paused Resume", "RESUME", kLeftX, kRow}, {"Paused Options", "OPTIONS", kRightX, kRow}};
+// The restart page's buttons in the order of their events 2 and 3.
+const Sprite kRestartButtons[] = {{"No", "NO", kRightX, kRow}, {"Yes", "YES", kLeftX, kRow}};
+
+InputTrigger Spot(const Sprite& sprite) {
+    InputTrigger trigger;
+    trigger.xMin = int16_t(sprite.x);
+    trigger.xMax = int16_t(sprite.x + kWide);
+    trigger.yMin = int16_t(sprite.y);
+    trigger.yMax = int16_t(sprite.y + kHigh);
+    return trigger;
+}
+
+InputTrigger Key(uint16_t key, uint16_t condition = InputTrigger::kNone) {
+    InputTrigger trigger;
+    trigger.keys[0] = key;
+    trigger.keys[1] = condition;
+    return trigger;
+}
+
+InputTrigger MouseButton(uint16_t button) {
+    InputTrigger trigger;
+    trigger.mouseButtons = button;
+    return trigger;
+}
+
+// Both dialogs: the two buttons, help, the focus walk, the activation, Y
+// for the first choice and N or Escape for the second.
+EventMapSpec DialogMap(const char* name, const Sprite (&sprites)[2]) {
+    EventMapSpec map;
+    map.name = name;
+    map.events.push_back({0, Spot(sprites[0])});
+    map.events.push_back({1, Spot(sprites[1])});
+    map.events.push_back({3, Key(kKeyF1)});
+    map.events.push_back({4, Key(kKeyTab, InputTrigger::kShift + InputTrigger::kNegate)});
+    map.events.push_back({5, Key(kKeyTab, InputTrigger::kShift)});
+    map.events.push_back({6, Key(kKeyEnter)});
+    map.events.push_back({6, MouseButton(kLeftButton)});
+    map.events.push_back({8, Key(kKeyY)});
+    map.events.push_back({9, Key(kKeyN)});
+    map.events.push_back({9, Key(kKeyEscape)});
+    return map;
+}
+
+// The restart page: Y and N answer at once, the buttons, help, the focus
+// walk and the activation.
+EventMapSpec RestartMap() {
+    EventMapSpec map;
+    map.name = "restart";
+    map.events.push_back({0, Key(kKeyY)});
+    map.events.push_back({1, Key(kKeyN)});
+    map.events.push_back({2, Spot(kRestartButtons[0])});
+    map.events.push_back({3, Spot(kRestartButtons[1])});
+    map.events.push_back({5, Key(kKeyF1)});
+    map.events.push_back({6, Key(kKeyTab, InputTrigger::kShift + InputTrigger::kNegate)});
+    map.events.push_back({7, Key(kKeyTab, InputTrigger::kShift)});
+    map.events.push_back({8, Key(kKeyEnter)});
+    map.events.push_back({8, MouseButton(kLeftButton)});
+    return map;
+}
+
+Status WriteSprites(const char* path, const Sprite (&sprites)[2]) {
+    IffFile iff(0);
+    Status status = iff.OpenFile(path, kOpenWrite | kOpenCreate);
+    if (status == kStatusOk) status = iff.BeginForm(MakeTag("OPTI"));
+    for (const Sprite& sprite : sprites) {
+        if (status == kStatusOk) status = iff.BeginForm(MakeTag("SPRT"));
+        if (status == kStatusOk) {
+            status = iff.WriteChunk(MakeTag("NAME"), sprite.name, uint32_t(std::strlen(sprite.name) + 1));
+        }
+        uint8_t position[4];
+        StoreLe16(position, uint16_t(sprite.x));
+        StoreLe16(position + 2, uint16_t(sprite.y));
+        if (status == kStatusOk) status = iff.WriteChunk(MakeTag("POSI"), position, sizeof position);
+        if (status == kStatusOk) status = iff.Ascend();
+    }
+    if (status == kStatusOk) status = iff.Ascend();
+    const Status closed = iff.CloseFile();
+    return status != kStatusOk ? status : closed;
+}
+
+// A dark page with a red band behind the question.
+std::unique_ptr<Bitmap> RestartBackground() {
+    constexpr int kWidth = 640, kHeight = 480;
+    auto picture = std::make_unique<Bitmap>();
+    if (picture->Create(kWidth, kHeight, Bitmap::kDepth24Bit, false) != kStatusOk) return nullptr;
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            uint8_t* const pixel = picture->pixels + 3 * (y * kWidth + x);
+            const bool band = y >= 200 && y < 310 && x >= 160 && x < 480;
+            pixel[0] = uint8_t(band ? 40 : 8);
+            pixel[1] = uint8_t(band ? 16 : 8 + y / 40);
+            pixel[2] = uint8_t(band ? 120 : 20 + y / 16);
+        }
+    }
+    return picture;
+}
+
+Status WriteRestartArt(const char* path) {
+    IffFile iff(0);
+    Status status = iff.OpenFile(path, kOpenWrite | kOpenCreate);
+    if (status == kStatusOk) status = iff.BeginForm(MakeTag("OPTI"));
+    if (status == kStatusOk) status = iff.WriteChunk(MakeTag("PALT"), "mastermenu", uint32_t(sizeof "mastermenu"));
+    if (status == kStatusOk) status = iff.BeginForm(MakeTag("BKGD"));
+    if (status == kStatusOk) {
+        const std::unique_ptr<Bitmap> background = RestartBackground();
+        XfebCodec codec(background.get());
+        status = background != nullptr ? codec.WriteForm(&iff, background.get()) : kStatusOutOfMemory;
+    }
+    if (status == kStatusOk) status = iff.Ascend();
+    for (const Sprite& button : kRestartButtons) {
+        if (status == kStatusOk) status = WriteMenuButton(iff, button.name, button.label, button.x, button.y, kWide, kHigh);
+    }
+    if (status == kStatusOk) status = iff.Ascend();
+    const Status closed = iff.CloseFile();
+    return status != kStatusOk ? status : closed;
+}
+
+}  // namespace
+
+Status WriteDialogArtItems(IffFile& iff) {
+    Status status = kStatusOk;
+    for (const Sprite* sprites : {kQuitSprites, kPauseSprites}) {
+        for (int i = 0; i < 2 && status == kStatusOk; ++i) {
+            status = WriteMenuArtItem(iff, sprites[i].name, kWide, kHigh, sprites[i].label);
+        }
+    }
+    if (status == kStatusOk) status = WriteControlArtItems(iff);
+    return status;
+}
+
+Status WriteDialogArt(const std::string& root) {
+    const std::string cel = root + "/cel/";
+    Status status = WriteEventMapFile((cel + "QUIT.iff").c_str(), {DialogMap("quit", kQuitSprites)});
+    if (status == kStatusOk) status = WriteEventMapFile((cel + "PAUSE.iff").c_str(), {DialogMap("pause", kPauseSprites)});
+    if (status == kStatusOk) status = WriteEventMapFile((cel + "RESTART.iff").c_str(), {RestartMap()});
+    if (status == kStatusOk) status = WriteSprites((root + "/option/QUIT1.iff").c_str(), kQuitSprites);
+    if (status == kStatusOk) status = WriteSprites((root + "/option/PAUSE1.iff").c_str(), kPauseSprites);
+    if (status == kStatusOk) status = WriteRestartArt((root + "/option/RESTART1.iff").c_str());
+    if (status == kStatusOk) status = WriteControlArt(root);
+    return status;
+}
