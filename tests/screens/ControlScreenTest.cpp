@@ -14,6 +14,7 @@
 #include "screens/GameMenus.h"
 #include "tests/support/FileContents.h"
 #include "tests/support/GoldenImage.h"
+#include "tests/support/FontFixtures.h"
 #include "tests/support/world/ScreenHarness.h"
 #include "ui/ArtObject.h"
 #include "ui/TextBox.h"
@@ -82,6 +83,9 @@ struct ControlRun {
         return x;
     }
 
+    // No font: a cell holds its whole text, whatever the sample font's
+    // widths, so the cells read back what the page put in them.
+    ScopedFontLayer fonts;
     ScreenHarness harness;
     ControlScreen screen;
 };
