@@ -52,13 +52,15 @@ Status Bitmap::Unlock() {
     return kStatusOk;
 }
 
-Status Bitmap::AllocatePalette(bool clear) {
+Status Bitmap::AllocatePalette() {
     if (ownedPalette != nullptr) {
         std::free(ownedPalette);
         ownedPalette = nullptr;
         palette = nullptr;
     }
-    auto* const block = static_cast<uint8_t*>(clear ? std::calloc(1, kPaletteBytes) : std::malloc(kPaletteBytes));
+    // Always cleared, whatever the pixels get: a palette is written to files
+    // whole, and entries nobody set must not carry stale memory into them.
+    auto* const block = static_cast<uint8_t*>(std::calloc(1, kPaletteBytes));
     if (block == nullptr) {
         return kStatusPlatformFailed;
     }
@@ -96,7 +98,7 @@ Status Bitmap::Create(uint16_t newWidth, uint16_t newHeight, uint8_t newBytesPer
     height = newHeight;
     bytesPerPixel = newBytesPerPixel;
     lastPaletteIndex = 0;
-    if (bytesPerPixel == kDepth8Bit && AllocatePalette(clear) != kStatusOk) {
+    if (bytesPerPixel == kDepth8Bit && AllocatePalette() != kStatusOk) {
         return kStatusPlatformFailed;
     }
     if (bytesPerPixel == kDepth8Bit) {

@@ -49,12 +49,13 @@ public:
     // Frees first, then allocates a new image: kStatusImageBadFormat for a zero
     // size or a depth above 4, kStatusPlatformFailed (8) when memory runs out,
     // which leaves no owned block. 8-bit images get a 256-entry palette (last
-    // index 255); the others none (last index 0).
+    // index 255), always cleared; the others none (last index 0). `clear`
+    // clears the pixels.
     Status Create(uint16_t width, uint16_t height, uint8_t bytesPerPixel, bool clear);
 
     // The codecs' allocations. Each frees the block it replaces, stores and
     // views the new one; kStatusPlatformFailed (8) leaves that block null.
-    Status AllocatePalette(bool clear);
+    Status AllocatePalette();
     // Sized by the stored width, height and depth; a block above
     // kMaxPixelBytes counts as an allocation failure.
     Status AllocatePixels(bool clear);

@@ -85,7 +85,7 @@ Status XfebCodec::ReadForm(IffFile* file, Bitmap* target) {
     if (status == kStatusOk && bytesPerPixel == Bitmap::kDepth8Bit) {
         if (file->FindChunk(kPaletteChunk) != kStatusOk || file->ChunkSize() != Bitmap::kPaletteBytes) {
             status = kStatusImageBadPalette;
-        } else if ((status = target->AllocatePalette(true)) == kStatusOk) {
+        } else if ((status = target->AllocatePalette()) == kStatusOk) {
             if (file->ReadChunk(target->ownedPalette, Bitmap::kPaletteBytes) != kStatusOk) {
                 status = kStatusImageBadPalette;
             } else {

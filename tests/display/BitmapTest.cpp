@@ -106,7 +106,7 @@ TEST(Bitmap, AllocateReplacesTheOwnedBlockAndViewsIt) {
     bitmap.height = 3;
     bitmap.bytesPerPixel = Bitmap::kDepth16Bit;
     ASSERT_EQ(bitmap.AllocatePixels(true), kStatusOk);
-    ASSERT_EQ(bitmap.AllocatePalette(true), kStatusOk);
+    ASSERT_EQ(bitmap.AllocatePalette(), kStatusOk);
     ExpectZeroedBlockOf(bitmap.pixels, 18);
     ExpectZeroedBlockOf(bitmap.palette, Bitmap::kPaletteBytes);
     bitmap.width = 5;

@@ -77,28 +77,6 @@ std::vector<Sprite> Sprites() {
     return sprites;
 }
 
-InputTrigger Spot(int x, int y, int width, int height) {
-    InputTrigger trigger;
-    trigger.xMin = int16_t(x);
-    trigger.xMax = int16_t(x + width);
-    trigger.yMin = int16_t(y);
-    trigger.yMax = int16_t(y + height);
-    return trigger;
-}
-
-InputTrigger Key(uint16_t key, uint16_t condition = InputTrigger::kNone) {
-    InputTrigger trigger;
-    trigger.keys[0] = key;
-    trigger.keys[1] = condition;
-    return trigger;
-}
-
-InputTrigger Mouse(uint16_t button) {
-    InputTrigger trigger;
-    trigger.mouseButtons = button;
-    return trigger;
-}
-
 InputTrigger Stick(uint16_t mask) {
     InputTrigger trigger;
     trigger.joystickButtons = mask;
@@ -109,32 +87,32 @@ EventMapSpec ControlMap() {
     EventMapSpec map;
     map.name = "control";
     for (const Sprite& sprite : Sprites()) {
-        map.events.push_back({uint32_t(sprite.event), Spot(sprite.x, sprite.y, sprite.width, sprite.height)});
+        map.events.push_back({uint32_t(sprite.event), SpotTrigger(sprite.x, sprite.y, sprite.width, sprite.height)});
     }
     for (int row = 0; row < 5; ++row) {
         const int masks[4] = {row == 0 ? 21 : 85 + row, 90 + row, 95 + row, 100 + row};
         for (int bit = 0; bit < 4; ++bit) {
-            map.events.push_back({uint32_t(masks[bit]), Spot(kSpotX[bit], kAxisTops[row], kSpotWidth, kCellHigh)});
+            map.events.push_back({uint32_t(masks[bit]), SpotTrigger(kSpotX[bit], kAxisTops[row], kSpotWidth, kCellHigh)});
         }
     }
-    map.events.push_back({28, Key(kKeyF1)});
-    map.events.push_back({29, Key(kKeyTab, InputTrigger::kShift + InputTrigger::kNegate)});
-    map.events.push_back({30, Key(kKeyTab, InputTrigger::kShift)});
-    map.events.push_back({31, Key(kKeyEnter)});
-    map.events.push_back({31, Mouse(1)});
-    map.events.push_back({32, Key(kKeyDelete)});
-    map.events.push_back({32, Mouse(2)});
-    map.events.push_back({33, Key(kKeyUp)});
-    map.events.push_back({34, Key(kKeyDown)});
-    map.events.push_back({35, Key(kKeyLeft)});
-    map.events.push_back({36, Key(kKeyRight)});
-    map.events.push_back({37, Key(kKeyPageUp)});
-    map.events.push_back({38, Key(kKeyPageDown)});
-    map.events.push_back({39, Spot(280, kRowTop, 340, kRowStep * 8)});
-    map.events.push_back({40, Spot(320, kAxisTops[0], 210, 90)});
+    map.events.push_back({28, KeyTrigger(kKeyF1)});
+    map.events.push_back({29, KeyTrigger(kKeyTab, InputTrigger::kShift + InputTrigger::kNegate)});
+    map.events.push_back({30, KeyTrigger(kKeyTab, InputTrigger::kShift)});
+    map.events.push_back({31, KeyTrigger(kKeyEnter)});
+    map.events.push_back({31, MouseButtonTrigger(1)});
+    map.events.push_back({32, KeyTrigger(kKeyDelete)});
+    map.events.push_back({32, MouseButtonTrigger(2)});
+    map.events.push_back({33, KeyTrigger(kKeyUp)});
+    map.events.push_back({34, KeyTrigger(kKeyDown)});
+    map.events.push_back({35, KeyTrigger(kKeyLeft)});
+    map.events.push_back({36, KeyTrigger(kKeyRight)});
+    map.events.push_back({37, KeyTrigger(kKeyPageUp)});
+    map.events.push_back({38, KeyTrigger(kKeyPageDown)});
+    map.events.push_back({39, SpotTrigger(280, kRowTop, 340, kRowStep * 8)});
+    map.events.push_back({40, SpotTrigger(320, kAxisTops[0], 210, 90)});
     for (int button = 0; button < 4; ++button) map.events.push_back({uint32_t(41 + button), Stick(uint16_t(1 << button))});
-    map.events.push_back({45, Mouse(1)});
-    map.events.push_back({46, Mouse(2)});
+    map.events.push_back({45, MouseButtonTrigger(1)});
+    map.events.push_back({46, MouseButtonTrigger(2)});
     return map;
 }
 

@@ -47,19 +47,6 @@ InputTrigger Spot(const Sprite& sprite) {
     return trigger;
 }
 
-InputTrigger Key(uint16_t key, uint16_t condition = InputTrigger::kNone) {
-    InputTrigger trigger;
-    trigger.keys[0] = key;
-    trigger.keys[1] = condition;
-    return trigger;
-}
-
-InputTrigger MouseButton(uint16_t button) {
-    InputTrigger trigger;
-    trigger.mouseButtons = button;
-    return trigger;
-}
-
 // Both dialogs: the two buttons, help, the focus walk, the activation, Y
 // for the first choice and N or Escape for the second.
 EventMapSpec DialogMap(const char* name, const Sprite (&sprites)[2]) {
@@ -67,14 +54,14 @@ EventMapSpec DialogMap(const char* name, const Sprite (&sprites)[2]) {
     map.name = name;
     map.events.push_back({0, Spot(sprites[0])});
     map.events.push_back({1, Spot(sprites[1])});
-    map.events.push_back({3, Key(kKeyF1)});
-    map.events.push_back({4, Key(kKeyTab, InputTrigger::kShift + InputTrigger::kNegate)});
-    map.events.push_back({5, Key(kKeyTab, InputTrigger::kShift)});
-    map.events.push_back({6, Key(kKeyEnter)});
-    map.events.push_back({6, MouseButton(kLeftButton)});
-    map.events.push_back({8, Key(kKeyY)});
-    map.events.push_back({9, Key(kKeyN)});
-    map.events.push_back({9, Key(kKeyEscape)});
+    map.events.push_back({3, KeyTrigger(kKeyF1)});
+    map.events.push_back({4, KeyTrigger(kKeyTab, InputTrigger::kShift + InputTrigger::kNegate)});
+    map.events.push_back({5, KeyTrigger(kKeyTab, InputTrigger::kShift)});
+    map.events.push_back({6, KeyTrigger(kKeyEnter)});
+    map.events.push_back({6, MouseButtonTrigger(kLeftButton)});
+    map.events.push_back({8, KeyTrigger(kKeyY)});
+    map.events.push_back({9, KeyTrigger(kKeyN)});
+    map.events.push_back({9, KeyTrigger(kKeyEscape)});
     return map;
 }
 
@@ -83,15 +70,15 @@ EventMapSpec DialogMap(const char* name, const Sprite (&sprites)[2]) {
 EventMapSpec RestartMap() {
     EventMapSpec map;
     map.name = "restart";
-    map.events.push_back({0, Key(kKeyY)});
-    map.events.push_back({1, Key(kKeyN)});
+    map.events.push_back({0, KeyTrigger(kKeyY)});
+    map.events.push_back({1, KeyTrigger(kKeyN)});
     map.events.push_back({2, Spot(kRestartButtons[0])});
     map.events.push_back({3, Spot(kRestartButtons[1])});
-    map.events.push_back({5, Key(kKeyF1)});
-    map.events.push_back({6, Key(kKeyTab, InputTrigger::kShift + InputTrigger::kNegate)});
-    map.events.push_back({7, Key(kKeyTab, InputTrigger::kShift)});
-    map.events.push_back({8, Key(kKeyEnter)});
-    map.events.push_back({8, MouseButton(kLeftButton)});
+    map.events.push_back({5, KeyTrigger(kKeyF1)});
+    map.events.push_back({6, KeyTrigger(kKeyTab, InputTrigger::kShift + InputTrigger::kNegate)});
+    map.events.push_back({7, KeyTrigger(kKeyTab, InputTrigger::kShift)});
+    map.events.push_back({8, KeyTrigger(kKeyEnter)});
+    map.events.push_back({8, MouseButtonTrigger(kLeftButton)});
     return map;
 }
 

@@ -134,22 +134,6 @@ Status WriteSprite(IffFile& iff, const Sprite& sprite) {
     return status;
 }
 
-InputTrigger Spot(int x, int y, int width, int height) {
-    InputTrigger trigger;
-    trigger.xMin = int16_t(x);
-    trigger.xMax = int16_t(x + width);
-    trigger.yMin = int16_t(y);
-    trigger.yMax = int16_t(y + height);
-    return trigger;
-}
-
-InputTrigger Key(uint16_t key, uint16_t condition = InputTrigger::kNone) {
-    InputTrigger trigger;
-    trigger.keys[0] = key;
-    trigger.keys[1] = condition;
-    return trigger;
-}
-
 // The event number whose code the screen tests: the byte index in the high
 // byte, the bit in the low one.
 uint32_t Event(uint16_t code) {
@@ -208,25 +192,25 @@ Status WriteOutfitMap(const std::string& celDirectory) {
     EventMapSpec map;
     map.name = "outfit";
     for (const Sprite& sprite : kSprites) {
-        map.events.push_back({Event(sprite.code), Spot(sprite.x, sprite.y, sprite.width, sprite.height)});
+        map.events.push_back({Event(sprite.code), SpotTrigger(sprite.x, sprite.y, sprite.width, sprite.height)});
     }
-    map.events.push_back({Event(0x0280), Spot(72, 342, 220, 100)});   // the list
-    map.events.push_back({Event(0x0610), Spot(20, 10, 420, 240)});    // the ship's layout
-    map.events.push_back({Event(0x0301), Spot(503, 188, 113, 112)});  // the stores: the picture
+    map.events.push_back({Event(0x0280), SpotTrigger(72, 342, 220, 100)});   // the list
+    map.events.push_back({Event(0x0610), SpotTrigger(20, 10, 420, 240)});    // the ship's layout
+    map.events.push_back({Event(0x0301), SpotTrigger(503, 188, 113, 112)});  // the stores: the picture
     InputTrigger click;
     click.mouseButtons = kLeftButton;
     map.events.push_back({Event(0x0510), click});
-    map.events.push_back({Event(0x0510), Key(kKeyEnter)});
-    map.events.push_back({Event(0x0502), Key(kKeyF1)});
-    map.events.push_back({Event(0x0520), Key(kKeyDelete)});
-    map.events.push_back({Event(0x0540), Key(kKeyUp)});
-    map.events.push_back({Event(0x0580), Key(kKeyDown)});
-    map.events.push_back({Event(0x0601), Key(kKeyLeft)});
-    map.events.push_back({Event(0x0602), Key(kKeyRight)});
-    map.events.push_back({Event(0x0604), Key(kKeyPageUp)});
-    map.events.push_back({Event(0x0608), Key(kKeyPageDown)});
-    map.events.push_back({Event(0x0504), Key(kKeyTab, InputTrigger::kShift + InputTrigger::kNegate)});
-    map.events.push_back({Event(0x0508), Key(kKeyTab, InputTrigger::kShift)});
+    map.events.push_back({Event(0x0510), KeyTrigger(kKeyEnter)});
+    map.events.push_back({Event(0x0502), KeyTrigger(kKeyF1)});
+    map.events.push_back({Event(0x0520), KeyTrigger(kKeyDelete)});
+    map.events.push_back({Event(0x0540), KeyTrigger(kKeyUp)});
+    map.events.push_back({Event(0x0580), KeyTrigger(kKeyDown)});
+    map.events.push_back({Event(0x0601), KeyTrigger(kKeyLeft)});
+    map.events.push_back({Event(0x0602), KeyTrigger(kKeyRight)});
+    map.events.push_back({Event(0x0604), KeyTrigger(kKeyPageUp)});
+    map.events.push_back({Event(0x0608), KeyTrigger(kKeyPageDown)});
+    map.events.push_back({Event(0x0504), KeyTrigger(kKeyTab, InputTrigger::kShift + InputTrigger::kNegate)});
+    map.events.push_back({Event(0x0508), KeyTrigger(kKeyTab, InputTrigger::kShift)});
     // Records up to the area rows fire nothing; the screen gives the rows
     // their rectangles.
     while (map.events.size() < kFirstAreaRow) map.events.push_back({Event(0x0420), InputTrigger{}});
