@@ -439,7 +439,7 @@ void ControlScreen::DrawIcon(Bitmap* icon, int32_t x, int32_t y) {
     icon->Unlock();
 }
 
-void ControlScreen::DrawIcons() {
+void ControlScreen::DrawOverPanels() {
     for (int32_t j = 0; j < kAxisRows; ++j) {
         const int32_t y = kAxisIconTop + kRowStep * j;
         if (AxisBinding* const axis = Axis(firstAxis + j)) {
@@ -454,35 +454,10 @@ void ControlScreen::DrawIcons() {
     }
 }
 
-int32_t ControlScreen::Draw() {
-    int32_t result = 1;
-    ReadEvents();
-    const int32_t keptPressed = pressedFlag;
-    pressedFlag = 0;
-    // Unlike other menus, a dispatch another screen blocked still reaches
-    // this page: only the hold event stops it.
-    const bool blocked = g_eventDispatchState == 0 && currentEvents.TestEvent(kDispatchHoldCode);
-    if (tutorialActive == 0 && !blocked) {
-        g_eventDispatchState = 1;
-        if (!currentEvents.IsEmpty() && transitionPhase == kPhaseNone) {
-            for (uint32_t event = 0; event < KeySet::kBits && g_eventDispatchState != 0; ++event) {
-                const uint16_t code = EventKey(event);
-                if (!currentEvents.TestEvent(code)) continue;
-                if (HandleEvent(code) == 0) {
-                    result = 0;
-                    break;
-                }
-            }
-        }
-    }
-    UpdateCursor();
-    if (dirty == 0 && pressedFlag != keptPressed) dirty = 1;
-    if (continuousRedraw != 0) dirty = 1;
-    for (int32_t i = panelStack.Count() - 1; i >= 0; --i) panelStack[i]->Draw(transitionPhase);
-    if (currentPanel != nullptr) currentPanel->Draw(transitionPhase);
-    DrawIcons();
-    Update();
-    return StepTransition(result);
+// Unlike other menus, a dispatch another screen blocked still reaches this
+// page: only the hold event stops it.
+bool ControlScreen::DispatchBlocked() const {
+    return g_eventDispatchState == 0 && currentEvents.TestEvent(kDispatchHoldCode);
 }
 
 void ControlScreen::Update() {

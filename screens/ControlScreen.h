@@ -41,7 +41,6 @@ public:
 
     void Open() override;
     void Close() override;
-    int32_t Draw() override;
     void Update() override;
     int32_t HandleEvent(uint16_t code) override;
 
@@ -59,7 +58,6 @@ public:
     void ReopenDevices();
     void ReleaseKeyBoxes();
     void ReleaseAxisBoxes();
-    void DrawIcons();
 
     TextBox* Box(const char* format, int32_t row) const;
     // The two "ICON" forms of the art file, standing in its "OPTI" form: the
@@ -82,6 +80,11 @@ public:
     int32_t selectedAxisRow = kNoCell;
     int32_t firstFunction = 0;
     int32_t firstAxis = 0;
+
+protected:
+    bool DispatchBlocked() const override;
+    // The key and conflict icons over the cells.
+    void DrawOverPanels() override;
 
 private:
     FunctionBinding* Function(int32_t index) const;

@@ -295,24 +295,10 @@ void FrameScreen::Run() {
 }
 
 int32_t FrameScreen::Draw() {
-    int32_t result = 1;
     ReadEvents();
     const int32_t keptPressed = pressedFlag;
     pressedFlag = 0;
-    const bool blocked = g_eventDispatchState == 0 && currentEvents.TestEvent(kCodeHold);
-    if (!blocked && tutorialActive == 0) {
-        g_eventDispatchState = 1;
-        if (!currentEvents.IsEmpty() && transitionPhase == kPhaseNone) {
-            for (uint32_t event = 0; event < KeySet::kBits && g_eventDispatchState != 0; ++event) {
-                const uint16_t code = EventKey(event);
-                if (!currentEvents.TestEvent(code)) continue;
-                if (HandleEvent(code) == 0) {
-                    result = 0;
-                    break;
-                }
-            }
-        }
-    }
+    const int32_t result = DispatchEvents(g_eventDispatchState == 0 && currentEvents.TestEvent(kCodeHold));
     UpdateCursor();
     if (pressedFlag != keptPressed && dirty == 0) {
         dirty = 1;

@@ -126,31 +126,32 @@ void MenuScreen::Close() {
     panelStack.Clear();
 }
 
+int32_t MenuScreen::DispatchEvents(bool blocked) {
+    if (tutorialActive != 0 || blocked) return 1;
+    g_eventDispatchState = 1;
+    if (currentEvents.IsEmpty() || transitionPhase != kPhaseNone) return 1;
+    for (uint32_t event = 0; event < KeySet::kBits && g_eventDispatchState != 0; ++event) {
+        const uint16_t code = EventKey(event);
+        if (currentEvents.TestEvent(code) && HandleEvent(code) == 0) return 0;
+    }
+    return 1;
+}
+
+bool MenuScreen::DispatchBlocked() const {
+    return g_eventDispatchState == -1 || (g_eventDispatchState == 0 && currentEvents.TestEvent(kDispatchHoldCode));
+}
+
 int32_t MenuScreen::Draw() {
-    int32_t result = 1;
     ReadEvents();
     const int32_t keptPressed = pressedFlag;
     pressedFlag = 0;
-    const bool blocked = g_eventDispatchState == -1 ||
-                         (g_eventDispatchState == 0 && currentEvents.TestEvent(kDispatchHoldCode));
-    if (tutorialActive == 0 && !blocked) {
-        g_eventDispatchState = 1;
-        if (!currentEvents.IsEmpty() && transitionPhase == kPhaseNone) {
-            for (uint32_t event = 0; event < KeySet::kBits && g_eventDispatchState != 0; ++event) {
-                const uint16_t code = EventKey(event);
-                if (!currentEvents.TestEvent(code)) continue;
-                if (HandleEvent(code) == 0) {
-                    result = 0;
-                    break;
-                }
-            }
-        }
-    }
+    const int32_t result = DispatchEvents(DispatchBlocked());
     UpdateCursor();
     if (dirty == 0 && pressedFlag != keptPressed) dirty = 1;
     if (continuousRedraw != 0) dirty = 1;
     for (int32_t i = panelStack.Count() - 1; i >= 0; --i) panelStack[i]->Draw(transitionPhase);
     if (currentPanel != nullptr) currentPanel->Draw(transitionPhase);
+    DrawOverPanels();
     Update();
     return StepTransition(result);
 }

@@ -50,6 +50,13 @@ protected:
     // The sprite-cache pass and the panels' images of Open, without the
     // focus reset, for screens that keep the focus they had.
     void OpenPanels();
+    // The pass's new and held events to HandleEvent, unless `blocked` or the
+    // pop-up lies over the screen; 0 when a handler ended the screen.
+    int32_t DispatchEvents(bool blocked);
+    // Whether another screen's dispatch holds this one in this pass.
+    virtual bool DispatchBlocked() const;
+    // What a screen draws over its panels, before its per-pass logic.
+    virtual void DrawOverPanels() {}
 
 private:
     static void ApplyPanelPalette(const ArtObject* panel);
