@@ -26,7 +26,6 @@
 
 namespace {
 
-constexpr uint32_t kArtFileForm = MakeTag("OPTI");
 constexpr uint32_t kIconForm = MakeTag("ICON");
 constexpr uint32_t kCelForm = MakeTag("XCEL");
 constexpr uint32_t kSection = MakeTag("CONT");
@@ -118,8 +117,7 @@ ControlScreen::ControlScreen(const char* screenName) : MenuScreen(screenName) {
     }
     const std::string path = g_dataDirs.Prefix(DataDir::kOption) + name + "1.iff";
     IffFile file(0);
-    if (file.OpenFile(path.c_str(), kOpenRead) != kStatusOk || file.FindForm(kArtFileForm) != kStatusOk ||
-        file.Descend() != kStatusOk) {
+    if (!art_file::OpenArt(file, path)) {
         return;
     }
     LoadIconImages(file, &buttonIconImage, &conflictIconImage);

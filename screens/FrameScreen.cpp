@@ -21,7 +21,6 @@
 
 namespace {
 
-constexpr uint32_t kArtFileForm = MakeTag("OPTI");
 constexpr uint32_t kBackgroundForm = MakeTag("BKGR");
 constexpr uint32_t kSection = MakeTag("FRAM");
 constexpr const char* kOptArtFile = "optart.iff";
@@ -97,8 +96,7 @@ FrameScreen::FrameScreen(const char* screenName) : MenuScreen(screenName) {
     continuousRedraw = 0;
     const std::string path = g_dataDirs.Prefix(DataDir::kOption) + name + "1.iff";
     IffFile file(0);
-    if (file.OpenFile(path.c_str(), kOpenRead) != kStatusOk || file.FindForm(kArtFileForm) != kStatusOk ||
-        file.Descend() != kStatusOk) {
+    if (!art_file::OpenArt(file, path)) {
         return;
     }
     mainPanel->LoadSprites(file);
@@ -179,8 +177,7 @@ void FrameScreen::Open() {
     {
         const std::string path = g_dataDirs.Prefix(DataDir::kOption) + kOptArtFile;
         IffFile file(0);
-        if (file.OpenFile(path.c_str(), kOpenRead) == kStatusOk && file.FindForm(kArtFileForm) == kStatusOk &&
-            file.Descend() == kStatusOk && file.FindForm(kBackgroundForm) == kStatusOk &&
+        if (art_file::OpenArt(file, path) && file.FindForm(kBackgroundForm) == kStatusOk &&
             file.Descend() == kStatusOk) {
             LoadBackground(file);
         }

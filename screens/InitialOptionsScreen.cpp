@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr uint32_t kArtFileForm = MakeTag("OPTI");
 constexpr uint32_t kBackgroundForm = MakeTag("BKGR");
 constexpr int32_t kUiSoundClick2 = 1;
 constexpr int32_t kUiSoundClick1 = 2;
@@ -72,8 +71,7 @@ InitialOptionsScreen::InitialOptionsScreen(const char* screenName) : MenuScreen(
     const std::string path = g_dataDirs.Prefix(DataDir::kOption) + kArtFile;
     IffFile file(0);
     // A missing file leaves the panel empty; the searches find nothing.
-    if (file.OpenFile(path.c_str(), kOpenRead) == kStatusOk && file.FindForm(kArtFileForm) == kStatusOk &&
-        file.Descend() == kStatusOk) {
+    if (art_file::OpenArt(file, path)) {
         panel->LoadButtons(file);
     }
     file.CloseFile();
@@ -88,8 +86,7 @@ void InitialOptionsScreen::Open() {
     const std::string path = g_dataDirs.Prefix(DataDir::kOption) + kArtFile;
     {
         IffFile file(0);
-        if (file.OpenFile(path.c_str(), kOpenRead) == kStatusOk && file.FindForm(kArtFileForm) == kStatusOk &&
-            file.Descend() == kStatusOk && file.FindForm(kBackgroundForm) == kStatusOk &&
+        if (art_file::OpenArt(file, path) && file.FindForm(kBackgroundForm) == kStatusOk &&
             file.Descend() == kStatusOk) {
             LoadBackground(file);
         }

@@ -25,7 +25,6 @@
 
 namespace {
 
-constexpr uint32_t kArtFileForm = MakeTag("OPTI");
 constexpr uint32_t kSection = MakeTag("OPTI");
 constexpr int32_t kUiSoundClick2 = 1;
 constexpr int32_t kUiSoundClick1 = 2;
@@ -96,8 +95,7 @@ OptionsScreen::OptionsScreen(const char* screenName) : MenuScreen(screenName) {
     panel->AddControl(new TextBox(kTrackWidth, kTrackHeight, corner, corner, corner, kNoFrame, 0, kTrackName));
     const std::string path = g_dataDirs.Prefix(DataDir::kOption) + name + "1.iff";
     IffFile file(0);
-    if (file.OpenFile(path.c_str(), kOpenRead) == kStatusOk && file.FindForm(kArtFileForm) == kStatusOk &&
-        file.Descend() == kStatusOk) {
+    if (art_file::OpenArt(file, path)) {
         panel->LoadPictures(file);
         file.Rewind(0);
         panel->LoadSprites(file);

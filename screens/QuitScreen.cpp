@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr uint32_t kArtFileForm = MakeTag("OPTI");
 constexpr uint32_t kSection = MakeTag("QUIT");
 constexpr int32_t kUiSoundClick2 = 1;
 constexpr int32_t kUiSoundVoiceQuit = 50;
@@ -28,8 +27,7 @@ QuitDialog::QuitDialog(const char* screenName) : MenuScreen(screenName) {
     artObjects.Append(panel);
     const std::string path = g_dataDirs.Prefix(DataDir::kOption) + name + "1.iff";
     IffFile file(0);
-    if (file.OpenFile(path.c_str(), kOpenRead) == kStatusOk && file.FindForm(kArtFileForm) == kStatusOk &&
-        file.Descend() == kStatusOk) {
+    if (art_file::OpenArt(file, path)) {
         panel->LoadSprites(file);
     }
 }

@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr uint32_t kArtFileForm = MakeTag("OPTI");
 constexpr uint32_t kBackgroundForm = MakeTag("BKGD");
 constexpr uint32_t kSection = MakeTag("REST");
 constexpr int32_t kUiSoundClick1 = 2;
@@ -39,8 +38,7 @@ RestartScreen::RestartScreen(const char* screenName) : MenuScreen(screenName) {
     artObjects.Append(panel);
     const std::string path = g_dataDirs.Prefix(DataDir::kOption) + name + "1.iff";
     IffFile file(0);
-    if (file.OpenFile(path.c_str(), kOpenRead) == kStatusOk && file.FindForm(kArtFileForm) == kStatusOk &&
-        file.Descend() == kStatusOk) {
+    if (art_file::OpenArt(file, path)) {
         panel->LoadButtons(file);
     }
 }
@@ -50,8 +48,7 @@ void RestartScreen::Open() {
     {
         const std::string path = g_dataDirs.Prefix(DataDir::kOption) + kArtFile;
         IffFile file(0);
-        if (file.OpenFile(path.c_str(), kOpenRead) == kStatusOk && file.FindForm(kArtFileForm) == kStatusOk &&
-            file.Descend() == kStatusOk && file.FindForm(kBackgroundForm) == kStatusOk &&
+        if (art_file::OpenArt(file, path) && file.FindForm(kBackgroundForm) == kStatusOk &&
             file.Descend() == kStatusOk) {
             LoadBackground(file);
         }

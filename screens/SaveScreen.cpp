@@ -23,7 +23,6 @@
 
 namespace {
 
-constexpr uint32_t kArtFileForm = MakeTag("OPTI");
 constexpr uint32_t kBodyType = MakeTag("BODY");
 constexpr uint32_t kTitleId = MakeTag("NAME");
 constexpr uint32_t kSection = MakeTag("SAVE");
@@ -71,8 +70,7 @@ SaveScreen::SaveScreen(const char* screenName) : MenuScreen(screenName) {
     Entry(kAutoSlot)->SetText(kAutoSaveText);
     const std::string path = g_dataDirs.Prefix(DataDir::kOption) + name + "1.iff";
     IffFile file(0);
-    if (file.OpenFile(path.c_str(), kOpenRead) == kStatusOk && file.FindForm(kArtFileForm) == kStatusOk &&
-        file.Descend() == kStatusOk) {
+    if (art_file::OpenArt(file, path)) {
         mainPanel->LoadSprites(file);
     }
 }

@@ -97,6 +97,11 @@ void PlaceByCel(UiControl& control, const Bitmap& cel) {
     control.UpdateRegion();
 }
 
+bool OpenArt(IffFile& file, const std::string& path) {
+    return file.OpenFile(path.c_str(), kOpenRead) == kStatusOk && file.FindForm(MakeTag("OPTI")) == kStatusOk &&
+           file.Descend() == kStatusOk;
+}
+
 void ReadButtonFrames(IffFile& file, BitmapButton& button) {
     if (file.FindForm(kIdleForm) == kStatusOk) {
         ReadCels(file, [&](std::unique_ptr<Bitmap> cel) {

@@ -96,6 +96,10 @@ public:
 
 namespace art_file {
 
+// Opens an art file and stands inside its FORM "OPTI"; false when the file
+// cannot be read or holds no such form.
+bool OpenArt(IffFile& file, const std::string& path);
+
 // The "XCEL" cel the reader stands on, entered and left again; null when it
 // cannot be read. The reader stays at the level it was on.
 std::unique_ptr<Bitmap> ReadCel(IffFile& file);

@@ -20,7 +20,6 @@ constexpr uint32_t kFileForm = MakeTag("BASE");
 constexpr uint32_t kTopicForm = MakeTag("EVNT");
 constexpr uint32_t kTextChunk = MakeTag("TEXT");
 constexpr uint32_t kKeyChunk = MakeTag("ID  ");
-constexpr uint32_t kArtFileForm = MakeTag("OPTI");
 constexpr int32_t kUiSoundClick3 = 5;
 constexpr uint32_t kTextNoFrame = 255;
 
@@ -48,8 +47,7 @@ TutorialScreen::TutorialScreen(const char* screenName) : MenuScreen(screenName) 
     const std::string path = g_dataDirs.Prefix(DataDir::kOption) + name + "1.iff";
     IffFile file(0);
     // A file that cannot be opened leaves the pop-up without its buttons.
-    if (file.OpenFile(path.c_str(), kOpenRead) == kStatusOk && file.FindForm(kArtFileForm) == kStatusOk &&
-        file.Descend() == kStatusOk) {
+    if (art_file::OpenArt(file, path)) {
         panel->LoadSprites(file);
     }
 }
