@@ -65,6 +65,7 @@ ScreenHarness::ScreenHarness(int32_t pixelFormat)
 
     game_ = std::make_unique<GameState>();
     g_gameState = game_.get();
+    game_->SetConfigFolder(configFolder_.Str());
     auto* const input = new DirectInputSystem(nullptr, input_);
     input->OpenDevices();
     game_->TakeInputSystem(input);

@@ -15,6 +15,7 @@
 #include "tests/support/GoldenImage.h"
 #include "tests/support/RecordingSoundLibrary.h"
 #include "tests/support/ScriptedInput.h"
+#include "tests/support/TempDir.h"
 
 class Canvas;
 class GameState;
@@ -96,6 +97,9 @@ private:
 
     FakeClock clock_;
     platform::Clock* previousClock_;
+    // Where the game keeps "vorn.cfg", "opts.sav", saves and pilot files
+    // unless a test names its own folder: never the working directory.
+    TempDir configFolder_;
     // The text layer with the game's fonts, unless the test runs its own.
     std::optional<ScopedFontLayer> fonts_;
     ScriptedInput input_;
