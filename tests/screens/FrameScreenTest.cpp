@@ -187,23 +187,19 @@ TEST(FrameScreenTest, TheIntroductionShowsOnlyOnAPlainVisit) {
 // The frame's main panel, and the frame with the save page and with the
 // options page embedded.
 TEST(FrameScreenTest, GoldenPictures) {
-    {
+    const struct {
+        const char* golden;
+        bool saveReturn;
+        std::string script;
+        int32_t pass;
+    } pictures[] = {{"frame_main", false, "", 4},
+                    {"frame_save", true, "", 4},
+                    {"frame_options", false, Click(2, kArch) + Click(4, kSlot2) + "at 6 move 300 470\n", 8}};
+    for (const auto& picture : pictures) {
         FrameRun run(false, true);
-        run.harness.CaptureAfterPass(4);
-        run.Run("", 5);
-        EXPECT_TRUE(MatchesGolden(run.harness.Picture(4), "frame_main"));
-    }
-    {
-        FrameRun run(false, true);
-        run.frame->SetReturnScreens();
-        run.harness.CaptureAfterPass(4);
-        run.Run("", 5);
-        EXPECT_TRUE(MatchesGolden(run.harness.Picture(4), "frame_save"));
-    }
-    {
-        FrameRun run(false, true);
-        run.harness.CaptureAfterPass(8);
-        run.Run(Click(2, kArch) + Click(4, kSlot2) + "at 6 move 300 470\n", 9);
-        EXPECT_TRUE(MatchesGolden(run.harness.Picture(8), "frame_options"));
+        if (picture.saveReturn) run.frame->SetReturnScreens();
+        run.harness.CaptureAfterPass(picture.pass);
+        run.Run(picture.script, picture.pass + 1);
+        EXPECT_TRUE(MatchesGolden(run.harness.Picture(picture.pass), picture.golden));
     }
 }

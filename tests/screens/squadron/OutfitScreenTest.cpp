@@ -200,7 +200,6 @@ TEST(OutfitScreenShips, PilotOnlyEntryAndAssignment) {
     OutfitRun run;
     run.screen.FillLists();
     ListBox& ships = *run.screen.List(OutfitScreen::kShipList);
-    ShipRecord* const before = run.screen.GetSelectedShip();
     std::strcpy(run.career.GetShip(0)->name, ShipRecord::kPilotOnlyName);
     ships.SetSelection(0);
     run.screen.selectedShipIndex = -5;
@@ -221,7 +220,6 @@ TEST(OutfitScreenShips, PilotOnlyEntryAndAssignment) {
     EXPECT_EQ(run.career.GetSelectedShipIndex(), 0);
     EXPECT_EQ(run.career.GetShip(0)->pilot, nullptr);
     EXPECT_EQ(wingman.flying, 0);
-    (void)before;
 }
 
 TEST(OutfitScreenSheet, WeaponsViewBlanksEquipmentViewKeeps) {
@@ -236,10 +234,6 @@ TEST(OutfitScreenSheet, WeaponsViewBlanksEquipmentViewKeeps) {
         EXPECT_EQ(run.screen.shownItem == nullptr, weapons) << weapons;
     }
 }
-
-}  // namespace
-
-namespace {
 
 // The map's area rows take the ship's rectangles; rows past its areas are
 // emptied and disabled so the focus walk wraps before them, and the walk
@@ -275,10 +269,6 @@ TEST(OutfitHotspots, AreaRowsFollowTheShip) {
     EXPECT_EQ(records[33].xMax, 0);
 }
 
-}  // namespace
-
-namespace {
-
 std::string Click(int32_t pass, int32_t x, int32_t y) {
     return "at " + std::to_string(pass) + " click " + std::to_string(x) + " " + std::to_string(y) + "\n";
 }
@@ -308,10 +298,6 @@ TEST(OutfitScreenPictures, Views) {
         EXPECT_TRUE(MatchesGolden(harness.Picture(view.pass), view.golden));
     }
 }
-
-}  // namespace
-
-namespace {
 
 // An art file cut short inside its plaques leaves fewer pictures than the
 // numbers in use: the ship sheet's plaque and the ship picture draw nothing
