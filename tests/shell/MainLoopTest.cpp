@@ -219,16 +219,6 @@ TEST_F(DeathWatchLoopTest, RestartComesOnTheFirstFramePastSixSecondsOfDeath) {
     ExpectRestartAfterDeathAt(5);
 }
 
-TEST_F(DeathWatchLoopTest, AShipGoneFromTheWorldCountsAsDeadFromItsRemoval) {
-    Craft* const craft = PlayerCraft();
-    steps_.onSimulate = [this, craft](GameState& flying) {
-        if (steps_.passes != 7) return;
-        flying.ForgetObject(static_cast<SpaceObject*>(craft));
-        world_.Remove(craft);
-    };
-    ExpectRestartAfterDeathAt(7);
-}
-
 TEST_F(MainLoopTest, NetworkGameKeepsFlyingWithADeadShip) {
     InstallNetworkHooks();
     game().netSession = new RecordingNetSession(true);
