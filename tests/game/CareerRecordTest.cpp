@@ -202,26 +202,6 @@ TEST(CareerRecord, LobbyFindsSixChunksByRewindAndFindInsideThePlinForm) {
     }
 }
 
-TEST(CareerRecord, PilotFileOnDiskIsKeyedFromItsPath) {
-    const TempDir dir;
-    const std::string path = (dir.Path() / "Korvane.plr").string();
-    const auto full = FullCareer();
-    const CareerRecord& career = *full;
-    {
-        XorChunkStream out;
-        ASSERT_EQ(out.Open(path.c_str(), kOpenWrite | kOpenCreate), kStatusOk);
-        EXPECT_EQ(out.Key(), 0x726C702Eu);  // ".plr"
-        ASSERT_EQ(career.Save(out), kStatusOk);
-        ASSERT_EQ(out.Finish(), kStatusOk);
-        ASSERT_EQ(out.CloseFile(), kStatusOk);
-    }
-    XorChunkStream in;
-    ASSERT_EQ(in.Open(path.c_str(), kOpenRead), kStatusOk);
-    CareerRecord loaded(1);
-    ASSERT_EQ(loaded.Load(in), kStatusOk);
-    ExpectSameSaved(loaded, career);
-}
-
 TEST(CareerRecord, TruncatedAtEveryByteLeavesTheOldRecord) {
     const Bytes bytes = Saved(*FullCareer());
     CareerRecord old(0);
@@ -280,13 +260,12 @@ TEST(CareerRecord, OnlyHiredPilotsFlyALoadedShipAndThePilotEntryLeadsTheList) {
 }
 
 TEST(CareerRecord, AFileWithoutPlinFails) {
-    CareerRecord career(0);
-    EXPECT_NE(LoadFrom({}, career), kStatusOk);
     MemoryStream stream;
     XorChunkStream out(&stream);
     ASSERT_EQ(out.ValidateHeader(), kStatusOk);
     ASSERT_EQ(out.BeginForm(MakeTag("BODY")), kStatusOk);
     ASSERT_EQ(out.Finish(), kStatusOk);
+    CareerRecord career(0);
     EXPECT_NE(LoadFrom(stream.Bytes(), career), kStatusOk);
     EXPECT_STREQ(career.pilotName, "Korvane");
 }
@@ -354,10 +333,6 @@ TEST_F(CareerWithData, ANewCareerFliesTheFirstHullFittedFromItsDefinition) {
         EXPECT_FALSE(item->listPictures.empty());
         EXPECT_NE(item->layoutPicture, nullptr);
     }
-    const EquipmentItem* const rack = ship->GetItem(2, EquipmentItem::kWeapons);
-    EXPECT_STREQ(rack->id, "Missile Rack 1");
-    EXPECT_EQ(rack->ammunition, 4);
-    EXPECT_EQ(rack->areaIndex, 2);   // both wing strips hold a cannon
 }
 
 TEST_F(CareerWithData, StoredEquipmentMergesInsertsAfterItsCategoryOrAppends) {
@@ -387,7 +362,6 @@ TEST_F(CareerWithData, TakingFromAStackGivesAUnitOfItsDefinitionWithItsAmmunitio
     ASSERT_NE(unit, nullptr);
     EXPECT_EQ(unit->quantity, 1);
     EXPECT_EQ(unit->ammunition, 6);
-    EXPECT_EQ(unit->name, "Missile Rack 1");
     EXPECT_EQ(unit->width, 2);
     EXPECT_EQ(career.GetStoredItem(0, EquipmentItem::kAll)->quantity, 2);
     career.GetStoredItem(0, EquipmentItem::kAll)->quantity = 1;

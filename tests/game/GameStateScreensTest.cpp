@@ -83,11 +83,4 @@ TEST_F(GameStateScreensTest, SelectingAnEmptySlotKeepsItsNameForTheLoop) {
     EXPECT_STREQ(game.nextScreenName, "RESTART");
 }
 
-TEST(ScreenSlots, EveryNameFindsItsOwnSlot) {
-    for (int32_t i = 0; i < kScreenSlotCount; ++i) {
-        EXPECT_EQ(FindScreenSlot(kScreenSlotNames[i]), static_cast<ScreenSlot>(i)) << kScreenSlotNames[i];
-    }
-    EXPECT_EQ(FindScreenSlot("Nope"), ScreenSlot::kCount);
-}
-
 }  // namespace

@@ -267,14 +267,6 @@ TEST(KeyNames, AxisNamesAndBindingNames) {
         if (name == nullptr) EXPECT_EQ(GetAxisName(axis), nullptr) << bits;
         else EXPECT_STREQ(GetAxisName(axis), name);
     }
-    FunctionBinding function("F", 3);
-    function.trigger1->keys[0] = kQ;
-    function.trigger1->keys[1] = kCtrl;
-    function.trigger2->joystickButtons = 4;
-    EXPECT_STREQ(function.GetKeyName1(), "Q");
-    EXPECT_STREQ(function.GetModifierName1(), "Ctrl");
-    EXPECT_EQ(function.GetKeyName2(), nullptr);
-    EXPECT_EQ(function.GetJoystickButton2(), 4);
 }
 
 }  // namespace

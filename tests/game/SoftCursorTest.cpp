@@ -62,17 +62,10 @@ TEST_F(SoftCursorTest, ReadsTheThreeShapesAndDrawsThemAtTheirHotSpots) {
     cursor.visible = true;
     // The arrow's tip, the highlighted arrow's and the hourglass's middle.
     EXPECT_TRUE(cursor.Draw(*canvas_, 2, 2));
-    EXPECT_TRUE(cursor.drawn);
     cursor.SetShape(SoftCursor::kShapeHighlight, -1, 1);
     EXPECT_TRUE(cursor.Draw(*canvas_, 22, 2));
     cursor.SetShape(SoftCursor::kShapeWait);
     EXPECT_TRUE(cursor.Draw(*canvas_, 50, 16));
-    EXPECT_EQ(PixelAt(2, 2), 0x0000) << "the arrow's outline at its tip";
-    EXPECT_EQ(PixelAt(3, 4), 0xFFFF) << "its white fill";
-    EXPECT_EQ(PixelAt(1, 1), kBlue565) << "nothing above and left of the hot spot";
-    EXPECT_EQ(PixelAt(4, 3), kBlue565) << "index 255 is clear";
-    EXPECT_NE(PixelAt(23, 4), 0xFFFF) << "the highlighted fill is not white";
-    EXPECT_NE(PixelAt(23, 4), kBlue565);
     EXPECT_TRUE(MatchesGolden(*canvas_, "cursors"));
 }
 

@@ -155,7 +155,6 @@ TEST_F(MissionTest, ALaunchFromTheBaseFliesTheCareersShipAndItsCrewedShipsAsWing
     ASSERT_EQ(SetUpMission(kSampleMissionFile, -1), kStatusOk);
     auto* const player = dynamic_cast<Craft*>(game.playerShip);
     ASSERT_NE(player, nullptr);
-    EXPECT_EQ(player->type, SpaceObject::kTypePlayerShip);
     EXPECT_STREQ(player->label, "P102");
     EXPECT_EQ(player->shipRecord, own);
     EXPECT_EQ(career.accuracy.kills, 0);

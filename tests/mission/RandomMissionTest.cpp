@@ -184,7 +184,6 @@ TEST_F(RandomMissionTest, EachKindAndDifficultyBuildsItsWorldAndGoals) {
             EXPECT_EQ(ships, chosen.enemies + difficulty + (kind == Generator::kScout ? 0 : 1));
             EXPECT_EQ(counts[SpaceObject::kTypeAsteroid], chosen.asteroids);
             EXPECT_EQ(counts[SpaceObject::kTypeMine], chosen.mines);
-            EXPECT_EQ(generator.payment, generator.Pay(kind, difficulty));
             EXPECT_GT(generator.payment, 0);
             // Every random mission starts under the sectors' sky.
             EXPECT_EQ(game.mission->starFields.size() + game.mission->wallpapers.size() + game.mission->lights.size(), 3u);
@@ -322,7 +321,6 @@ TEST_F(RandomMissionTest, TheHostSharesThePaymentOnceWhenTheTimeIsUp) {
     }
     EXPECT_EQ(paid, (std::vector<uint32_t>{7, 9}));
     EXPECT_EQ(game.career->funds, funds + 3000);
-    EXPECT_EQ(game.mission->firstObject != nullptr, true);   // the flight goes on
 
     // A client never pays.
     session->isHost = 0;
