@@ -371,6 +371,8 @@ EventMapSpec WarRoomMap() {
 
 // Every flyable hull of the sample data, in the order of the back row.
 const char* const kHulls[] = {"P102", "P303", "P504", "P405", "P408", "P107"};
+// The letters painted on each hull.
+const char* const kHullLabels[] = {"LANCER", "WARDEN", "RAPIER", "BASTION", "HALBERD", "SPARROW"};
 constexpr Rect kFrontPad{200, 270, 240, 110};
 constexpr Rect kHangarDoor{20, 230, 90, 170};
 constexpr Rect kYes{196, 250, 120, 28};
@@ -390,7 +392,7 @@ std::unique_ptr<Bitmap> ShipCel(const Rect& at, int hull, const char* id) {
         return body;
     });
     if (cel == nullptr || at.width < 60) return cel;
-    const std::unique_ptr<Bitmap> label = LabelledBox(48, 12, id, kClear, kClear, Cube(5, 5, 0));
+    const std::unique_ptr<Bitmap> label = LabelledBox(at.width - 8, 12, id, kClear, kClear, Cube(5, 5, 0));
     if (label == nullptr) return cel;
     const int left = (at.width - label->width) / 2, top = at.height - 18;
     for (int row = 0; row < label->height; ++row) {
@@ -431,7 +433,7 @@ Status WriteHangar(const std::string& path) {
         for (const auto& pad : pads) {
             if (status == kStatusOk) status = iff.BeginForm(MakeTag("POSI"));
             if (status == kStatusOk) status = WriteTextChunk(iff, MakeTag("NAME"), pad.name);
-            if (status == kStatusOk) status = WriteXcel(iff, ShipCel(pad.at, hull, kHulls[hull]));
+            if (status == kStatusOk) status = WriteXcel(iff, ShipCel(pad.at, hull, kHullLabels[hull]));
             if (status == kStatusOk) status = iff.Ascend();
         }
         if (status == kStatusOk) status = iff.Ascend();
