@@ -9,6 +9,10 @@
 #include "screens/RestartScreen.h"
 #include "screens/SaveScreen.h"
 #include "screens/squadron/OutfitScreen.h"
+#include "screens/rooms/HallwayScreen.h"
+#include "screens/rooms/OfficeScreen.h"
+#include "screens/rooms/WarRoomScreen.h"
+#include "screens/squadron/HangarScreen.h"
 #include "ui/TutorialScreen.h"
 
 namespace {
@@ -38,6 +42,10 @@ void RegisterGameMenus() {
     GameState::RegisterScreen(PauseScreen::kScreenName, FactoryOf<PauseScreen>());
     GameState::RegisterScreen(ControlScreen::kScreenName, FactoryOf<ControlScreen>());
     GameState::RegisterScreen(RestartScreen::kScreenName, FactoryOf<RestartScreen>());
+    GameState::RegisterScreen(OfficeScreen::kScreenName, FactoryOf<OfficeScreen>());
+    GameState::RegisterScreen(HallwayScreen::kScreenName, FactoryOf<HallwayScreen>());
+    GameState::RegisterScreen(WarRoomScreen::kScreenName, FactoryOf<WarRoomScreen>());
+    GameState::RegisterScreen(HangarScreen::kScreenName, FactoryOf<HangarScreen>());
     FrameScreen::setQuitReturn = [](Screen& quitDialog, Screen* returnTo) {
         if (auto* const dialog = dynamic_cast<QuitDialog*>(&quitDialog)) dialog->returnScreen = returnTo;
     };

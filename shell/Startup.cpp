@@ -600,6 +600,11 @@ bool ChooseFirstScreen(GameState& game) {
             chosen = true;
         }
     }
+    // A new career starts in the office, after the intro.
+    if (game.startMode == GameState::kStartNewGame) {
+        game.LoadPlaceScreens(GameState::kNewCareerPlace);
+        game.SelectNextScreen(ScreenSlot::kOffice);
+    }
     if (game.ScreenIn(ScreenSlot::kOptions) != nullptr) ReadOptionsFile(game);
     game.ApplyOptions(1);
     return chosen;

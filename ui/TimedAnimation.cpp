@@ -124,7 +124,12 @@ PixelImage* TimedAnimation::GetCurrentImage() const {
 }
 
 void TimedAnimation::Draw() {
-    if (enabled == 0 || hold != 0) return;
+    if (enabled == 0) return;
+    // Skipped for this one pass only.
+    if (hold != 0) {
+        hold = 0;
+        return;
+    }
     Canvas* const canvas = g_gameCanvas;
     // Only cels have a place on the screen: the constructor's frames draw nothing.
     const Bitmap* const cel =

@@ -101,6 +101,11 @@ TEST_F(TimedAnimationTest, DrawsCelFramesOnly) {
     ASSERT_EQ(blits.size(), 1u);
     EXPECT_EQ(blits[0].rect->x, 30);
     EXPECT_EQ(blits[0].rect->y, 40);
+    // A held frame skips one draw only.
+    cels.hold = 1;
+    cels.Draw();
+    cels.Draw();
+    EXPECT_EQ(canvas.CallsOf("BlitImage").size(), 2u);
     g_gameCanvas = previous;
 }
 

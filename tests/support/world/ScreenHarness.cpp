@@ -18,6 +18,7 @@
 #include "game/GameState.h"
 #include "sound/SoundDevice.h"
 #include "sound/SoundEffectLibrary.h"
+#include "sound/SoundObject.h"
 #include "tests/support/ChunkBuilder.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/DistinctPalette.h"
@@ -190,4 +191,22 @@ void ScreenHarness::Deliver(const ScriptEvent& event) {
         case ScriptAction::kType:
         case ScriptAction::kQuit: break;
     }
+}
+
+std::vector<int32_t> ScreenHarness::UiSoundsStarted() const {
+    std::vector<int32_t> started;
+    for (const RecordingSoundLibrary::Event& event : sounds_->events) {
+        if (event.kind != RecordingSoundLibrary::Event::kStart) continue;
+        int32_t index = -1;
+        for (int32_t i = 0; i < g_uiSounds.Count() && index < 0; ++i) {
+            if (g_uiSounds[i] != nullptr && event.samples == g_uiSounds[i]->samples.get()) index = i;
+        }
+        started.push_back(index);
+    }
+    return started;
+}
+
+int32_t ScreenHarness::UiSoundCount(int32_t index) const {
+    const std::vector<int32_t> started = UiSoundsStarted();
+    return int32_t(std::count(started.begin(), started.end(), index));
 }

@@ -86,6 +86,12 @@ public:
     FakeClock& Clock() { return clock_; }
     RecordingSoundLibrary& Sounds() { return *sounds_; }
 
+    // The interface sound (its index in g_uiSounds) of every sample the
+    // game started, in order; -1 for a sound outside the table.
+    std::vector<int32_t> UiSoundsStarted() const;
+    // How many times that interface sound was started.
+    int32_t UiSoundCount(int32_t index) const;
+
     int32_t Passes() const { return passes_; }
     // The passes whose frame was shown, in order.
     const std::vector<int32_t>& FlippedPasses() const { return flipped_; }

@@ -1,0 +1,85 @@
+#include "screens/rooms/RoomArt.h"
+
+#include <memory>
+
+#include "display/Bitmap.h"
+#include "engine/IffFile.h"
+#include "ui/ArtObject.h"
+#include "ui/TimedAnimation.h"
+
+namespace room_art {
+
+namespace {
+
+constexpr uint32_t kNameChunk = MakeTag("NAME");
+constexpr uint32_t kCelForm = MakeTag("XCEL");
+constexpr uint32_t kShipForm = MakeTag("SHIP");
+constexpr uint32_t kPadForm = MakeTag("POSI");
+
+// The form's "NAME", read from its start; the reader goes back there.
+std::string ReadFormName(IffFile& file) {
+    std::string name;
+    if (file.FindChunk(kNameChunk) == kStatusOk) name = art_file::ReadName(file, ArtObject::kMaxNameBytes);
+    file.Rewind(0);
+    return name;
+}
+
+}  // namespace
+
+void ReadAnimations(IffFile& file, uint32_t formType, int32_t mode, int32_t celStride,
+                    DynArray<TimedAnimation*>& into) {
+    const uint32_t level = file.Level();
+    if (celStride < 1) celStride = 1;
+    while (file.FindForm(formType) == kStatusOk) {
+        if (file.Descend() != kStatusOk) break;
+        const std::string name = ReadFormName(file);
+        auto animation = std::make_unique<TimedAnimation>(name.c_str(), nullptr, nullptr, kFrameDelayMs, mode);
+        // The first cel is always taken, then every stride-th after it.
+        int32_t skipped = celStride - 1;
+        while (file.FindForm(kCelForm) == kStatusOk) {
+            if (skipped < celStride - 1) {
+                ++skipped;
+                continue;
+            }
+            skipped = 0;
+            std::unique_ptr<Bitmap> cel = art_file::ReadCel(file);
+            if (cel != nullptr) animation->AddFrame(cel.release());
+        }
+        art_file::LeaveTo(file, level);
+        if (into.Append(animation.get())) animation.release();
+    }
+    art_file::LeaveTo(file, level);
+    file.Rewind(0);
+}
+
+void ReadShipPads(IffFile& file, DynArray<TimedAnimation*>& into) {
+    const uint32_t level = file.Level();
+    while (file.FindForm(kShipForm) == kStatusOk) {
+        if (file.Descend() != kStatusOk) break;
+        const uint32_t shipLevel = file.Level();
+        const std::string hull = ReadFormName(file);
+        while (file.FindForm(kPadForm) == kStatusOk) {
+            if (file.Descend() != kStatusOk) break;
+            const std::string pad = ReadFormName(file);
+            if (file.FindForm(kCelForm) == kStatusOk) {
+                const std::string name = hull + pad;
+                auto animation = std::make_unique<TimedAnimation>(name.c_str(), nullptr, nullptr, kFrameDelayMs,
+                                                                  TimedAnimation::kModeLoop);
+                animation->enabled = 0;
+                std::unique_ptr<Bitmap> cel = art_file::ReadCel(file);
+                if (cel != nullptr) animation->AddFrame(cel.release());
+                if (into.Append(animation.get())) animation.release();
+            }
+            art_file::LeaveTo(file, shipLevel);
+        }
+        art_file::LeaveTo(file, level);
+    }
+    art_file::LeaveTo(file, level);
+    file.Rewind(0);
+}
+
+bool EnterBackground(IffFile& file, uint32_t formType) {
+    return file.FindForm(formType) == kStatusOk && file.Descend() == kStatusOk;
+}
+
+}  // namespace room_art
