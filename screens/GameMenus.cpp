@@ -9,6 +9,9 @@
 #include "screens/RestartScreen.h"
 #include "screens/SaveScreen.h"
 #include "screens/squadron/OutfitScreen.h"
+#include "screens/squadron/RepairScreen.h"
+#include "screens/squadron/PersonnelScreen.h"
+#include "screens/squadron/AssignScreen.h"
 #include "ui/TutorialScreen.h"
 
 namespace {
@@ -34,6 +37,9 @@ void RegisterGameMenus() {
     GameState::RegisterScreen(SaveScreen::kScreenName, FactoryOf<SaveScreen>());
     GameState::RegisterScreen(OptionsScreen::kScreenName, FactoryOf<OptionsScreen>());
     GameState::RegisterScreen(OutfitScreen::kScreenName, FactoryOf<OutfitScreen>());
+    GameState::RegisterScreen(RepairScreen::kScreenName, FactoryOf<RepairScreen>());
+    GameState::RegisterScreen(PersonnelScreen::kScreenName, FactoryOf<PersonnelScreen>());
+    GameState::RegisterScreen(AssignScreen::kScreenName, FactoryOf<AssignScreen>());
     GameState::RegisterScreen(QuitScreen::kScreenName, FactoryOf<QuitScreen>());
     GameState::RegisterScreen(PauseScreen::kScreenName, FactoryOf<PauseScreen>());
     GameState::RegisterScreen(ControlScreen::kScreenName, FactoryOf<ControlScreen>());
