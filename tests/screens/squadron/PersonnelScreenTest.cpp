@@ -7,6 +7,7 @@
 
 #include "game/CareerRecord.h"
 #include "game/GameState.h"
+#include "mission/Faces.h"
 #include "ui/ArtObject.h"
 #include "ui/FacePicture.h"
 #include "ui/ListBox.h"
@@ -117,6 +118,14 @@ TEST(PersonnelScreenFire, PilotGoesToThePoolEndAndOffHisShip) {
     EXPECT_EQ(run.List(run.screen.availablePage)->GetSelection(), 0);
     run.screen.Update();
     EXPECT_EQ(run.Resume(run.screen.currentPage), PersonnelScreen::kFiredText);
+}
+
+// Every pilot a new career can hire has a face to show.
+TEST(PersonnelScreenData, EveryRosterPilotHasAFace) {
+    ScreenHarness harness;
+    const CareerRecord& career = *harness.Game().career;
+    ASSERT_FALSE(career.hirePool.empty());
+    for (const auto& pilot : career.hirePool) EXPECT_NE(LoadFaceByName(pilot->name.c_str()), nullptr) << pilot->name;
 }
 
 std::string Click(int32_t pass, int32_t x, int32_t y) {
