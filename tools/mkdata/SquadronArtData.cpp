@@ -52,12 +52,12 @@ const std::vector<Page>& Pages() {
           {"Equipment Button", "SYSTEMS", 160, 130, 96, 24, 0x0280},
           {"Weapons Button", "WEAPONS", 262, 130, 96, 24, 0x0240},
           {"Repair All Button", "REPAIR ALL", 345, 266, 110, 24, 0x0304},
-          {"Scroll Up3", "", 528, 166, 20, 20, 0x0420},
-          {"Scroll Down3", "", 528, 236, 20, 20, 0x0440},
+          {"Scroll Up3", "UP", 528, 166, 20, 20, 0x0420},
+          {"Scroll Down3", "DN", 528, 236, 20, 20, 0x0440},
           {"Scroll Up", "", 566, 324, 20, 20, 0x0502},
           {"Scroll Down", "", 566, 404, 20, 20, 0x0504},
-          {"Scroll Up2", "", 34, 163, 20, 20, 0x0480},
-          {"Scroll Down2", "", 34, 243, 20, 20, 0x0501}},
+          {"Scroll Up2", "", 14, 163, 40, 18, 0x0480},
+          {"Scroll Down2", "", 14, 243, 40, 18, 0x0501}},
          {{345, 166, 180, 90, 0x0210}, {58, 163, 300, 100, 0x0301}, {242, 324, 320, 100, 0x0302}},
          {0x0380, 0x0310, 0x0320, 0x0340, 0x0401, 0x0402, 0x0404, 0x0408, 0x0410}},
         {"PERSON",
@@ -149,15 +149,11 @@ Status WriteSquadronArt(const std::string& root) {
 }
 
 Status WriteSquadronArtItems(IffFile& iff) {
-    // One item per name: the pages share their scroll buttons.
-    std::vector<std::string> written;
+    // Unlabelled sprites are the scroll buttons the other pages already bring.
     Status status = kStatusOk;
     for (const Page& page : Pages()) {
         for (const Sprite& sprite : page.sprites) {
-            bool seen = false;
-            for (const std::string& name : written) seen = seen || name == sprite.name;
-            if (seen || status != kStatusOk) continue;
-            written.emplace_back(sprite.name);
+            if (status != kStatusOk || sprite.label[0] == '\0') continue;
             status = WriteMenuArtItem(iff, sprite.name, sprite.width, sprite.height, sprite.label);
         }
     }
