@@ -13,6 +13,9 @@
 #include "screens/rooms/OfficeScreen.h"
 #include "screens/rooms/WarRoomScreen.h"
 #include "screens/squadron/HangarScreen.h"
+#include "screens/squadron/RepairScreen.h"
+#include "screens/squadron/PersonnelScreen.h"
+#include "screens/squadron/AssignScreen.h"
 #include "ui/TutorialScreen.h"
 
 namespace {
@@ -38,6 +41,9 @@ void RegisterGameMenus() {
     GameState::RegisterScreen(SaveScreen::kScreenName, FactoryOf<SaveScreen>());
     GameState::RegisterScreen(OptionsScreen::kScreenName, FactoryOf<OptionsScreen>());
     GameState::RegisterScreen(OutfitScreen::kScreenName, FactoryOf<OutfitScreen>());
+    GameState::RegisterScreen(RepairScreen::kScreenName, FactoryOf<RepairScreen>());
+    GameState::RegisterScreen(PersonnelScreen::kScreenName, FactoryOf<PersonnelScreen>());
+    GameState::RegisterScreen(AssignScreen::kScreenName, FactoryOf<AssignScreen>());
     GameState::RegisterScreen(QuitScreen::kScreenName, FactoryOf<QuitScreen>());
     GameState::RegisterScreen(PauseScreen::kScreenName, FactoryOf<PauseScreen>());
     GameState::RegisterScreen(ControlScreen::kScreenName, FactoryOf<ControlScreen>());

@@ -14,6 +14,7 @@
 #include "tools/mkdata/DialogArtData.h"
 #include "tools/mkdata/FrameArtData.h"
 #include "tools/mkdata/OutfitArtData.h"
+#include "tools/mkdata/SquadronArtData.h"
 
 namespace {
 
@@ -332,6 +333,7 @@ Status WriteOptArt(const char* path) {
     }
     if (status == kStatusOk) status = WriteFrameArtItems(iff);
     if (status == kStatusOk) status = WriteOutfitArtItems(iff);
+    if (status == kStatusOk) status = WriteSquadronArtItems(iff);
     if (status == kStatusOk) status = WriteDialogArtItems(iff);
     if (status == kStatusOk) status = iff.Ascend();
     const Status closed = iff.CloseFile();
@@ -394,6 +396,23 @@ Status WriteTutorTexts(const char* path) {
          {{"OU_SHIPTOGGLE", "The ships: pick the one to fit out."},
           {"OU_WEAPONTOGGLE", "The weapons and the ship's hardpoints."},
           {"OU_EQUIPMENTTOGGLE", "The systems and the ship's bays."}}},
+        {"REPA",
+         "The repair shop. Pick the stores or a ship, then click a damaged line again to buy ten points of repair.",
+         {{"RE_REPAIR_ALL", "Repairs everything listed, if the funds allow."},
+          {"RE_STRUCT", "Armour and hulls."},
+          {"RE_EQUIP", "Ship systems."},
+          {"RE_WEAPON", "Weapons."}}},
+        {"PERS",
+         "Personnel. Hire wingmen from the pilots available, or let go of those you have.",
+         {{"PE_AVAILABLE", "Pilots you can hire."},
+          {"PE_CURRENT", "Your wingmen."},
+          {"PE_PAST", "Wingmen lost in action."},
+          {"PE_HIRE", "Hires the selected pilot."},
+          {"PE_FIRE", "Lets the selected wingman go."}}},
+        {"ASSI",
+         "Assignment. Pick a pilot and a ship, then assign him to it.",
+         {{"AS_PILOT_ASSIGN", "Puts the selected pilot into the selected ship."},
+          {"AS_PILOT_REMOVE", "Takes the selected pilot off his ship."}}},
         {"SAVE",
          "Saving and loading. Pick a slot, then save into it or load from it.",
          {{"SV_SAVE", "Saves into the slot."}, {"SV_LOAD", "Loads the slot's game."}, {"SV_NEW", "A new pilot."}}},

@@ -162,6 +162,10 @@ int32_t ScreenHarness::Pump() {
     if (passLimit_ > 0 && passes_ >= passLimit_) return 0;
     ++passes_;
     clock_.Advance(kStepMs);
+    if (clearBetweenPasses_ && passes_ > 1) {
+        const CanvasRect whole{0, 0, kWidth, kHeight};
+        canvas_->FillRect(&whole, 0);
+    }
     bool quit = false;
     const std::vector<ScriptEvent>& events = script_.Events();
     while (nextEvent_ < events.size() && events[nextEvent_].pass <= passes_) {

@@ -76,6 +76,11 @@ public:
     void WriteEventMap(const std::string& name, const std::string& header,
                        const std::vector<std::pair<uint32_t, InputTrigger>>& records);
 
+    // Paints the canvas black before every pass after the first, as the
+    // frame does around the page it embeds, so texts a pass rewrites do
+    // not show through.
+    void ClearBetweenPasses() { clearBetweenPasses_ = true; }
+
     // Makes the screen current and runs it until it ends.
     void Run(Screen& screen);
 
@@ -119,6 +124,7 @@ private:
     Script script_;
     size_t nextEvent_ = 0;
     int32_t passLimit_ = 0;
+    bool clearBetweenPasses_ = false;
     int32_t passes_ = 0;
     int32_t cursorX_ = 0;
     int32_t cursorY_ = 0;

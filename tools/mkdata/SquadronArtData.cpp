@@ -1,0 +1,161 @@
+#include "tools/mkdata/SquadronArtData.h"
+
+#include <cstring>
+#include <vector>
+
+#include "engine/ByteOrder.h"
+#include "engine/IffFile.h"
+#include "engine/input/InputEventMap.h"
+#include "tools/mkdata/EventMapData.h"
+#include "tools/mkdata/MenuArtData.h"
+
+namespace {
+
+constexpr uint16_t kKeyF1 = 59;
+constexpr uint16_t kKeyPageUp = 73;
+constexpr uint16_t kKeyPageDown = 81;
+constexpr uint16_t kKeyUp = 200;
+constexpr uint16_t kKeyDown = 208;
+constexpr uint16_t kKeyDelete = 211;
+
+struct Sprite {
+    const char* name;
+    const char* label;
+    int x, y, width, height;
+    uint16_t code;
+};
+
+// A hot spot of the page that is no button: a list or a text.
+struct Spot {
+    int x, y, width, height;
+    uint16_t code;
+};
+
+// The codes of one page's keys.
+struct Keys {
+    uint16_t select, help, focusNext, focusPrevious, clear, lineUp, lineDown, pageUp, pageDown;
+};
+
+struct Page {
+    const char* screen;
+    const char* mapName;
+    std::vector<Sprite> sprites;
+    std::vector<Spot> spots;
+    Keys keys;
+};
+
+const std::vector<Page>& Pages() {
+    static const std::vector<Page> pages = {
+        {"REPAIR",
+         "repair",
+         {{"Ship Frames Button", "STRUCTURE", 58, 130, 96, 24, 0x0220},
+          {"Equipment Button", "SYSTEMS", 160, 130, 96, 24, 0x0280},
+          {"Weapons Button", "WEAPONS", 262, 130, 96, 24, 0x0240},
+          {"Repair All Button", "REPAIR ALL", 345, 266, 110, 24, 0x0304},
+          {"Scroll Up3", "UP", 528, 166, 20, 20, 0x0420},
+          {"Scroll Down3", "DN", 528, 236, 20, 20, 0x0440},
+          {"Scroll Up", "", 566, 324, 20, 20, 0x0502},
+          {"Scroll Down", "", 566, 404, 20, 20, 0x0504},
+          {"Scroll Up2", "", 14, 163, 40, 18, 0x0480},
+          {"Scroll Down2", "", 14, 243, 40, 18, 0x0501}},
+         {{345, 166, 180, 90, 0x0210}, {58, 163, 300, 100, 0x0301}, {242, 324, 320, 100, 0x0302}},
+         {0x0380, 0x0310, 0x0320, 0x0340, 0x0401, 0x0402, 0x0404, 0x0408, 0x0410}},
+        {"PERSON",
+         "person",
+         {{"Available Pilots Button", "AVAILABLE", 345, 92, 82, 24, 0x0210},
+          {"Current Pilots Button", "CURRENT", 431, 92, 82, 24, 0x0220},
+          {"Past Pilots Button", "PAST", 517, 92, 82, 24, 0x0240},
+          {"Hire Pilot Button", "HIRE", 345, 226, 96, 24, 0x0304},
+          {"Fire Pilot Button", "FIRE", 447, 226, 96, 24, 0x0302},
+          {"Scroll Up", "", 566, 324, 20, 20, 0x0420},
+          {"Scroll Down", "", 566, 404, 20, 20, 0x0440},
+          {"Scroll Up2", "", 600, 124, 20, 20, 0x0480},
+          {"Scroll Down2", "", 600, 197, 20, 20, 0x0501}},
+         {{345, 124, 250, 93, 0x0280}, {242, 324, 320, 100, 0x0301}},
+         {0x0380, 0x0310, 0x0320, 0x0340, 0x0401, 0x0402, 0x0404, 0x0408, 0x0410}},
+        {"ASSIGN",
+         "assign",
+         {{"Assign Pilot Button", "ASSIGN", 345, 232, 104, 24, 0x0240},
+          {"Remove Pilot Button", "REMOVE", 455, 232, 104, 24, 0x0280},
+          {"Scroll Up", "", 568, 124, 20, 20, 0x0404},
+          {"Scroll Down", "", 568, 204, 20, 20, 0x0408},
+          {"Scroll Up2", "", 592, 324, 20, 20, 0x0410},
+          {"Scroll Down2", "", 592, 404, 20, 20, 0x0420}},
+         {{345, 124, 220, 100, 0x0210}, {448, 324, 140, 100, 0x0220}},
+         {0x0310, 0x0302, 0x0304, 0x0308, 0x0320, 0x0340, 0x0380, 0x0401, 0x0402}},
+    };
+    return pages;
+}
+
+// The event number whose code the screen tests: the byte index in the high
+// byte, the bit in the low one.
+uint32_t Event(uint16_t code) {
+    uint32_t bit = 0;
+    while (bit < 8 && (code & (1u << bit)) == 0) ++bit;
+    return uint32_t(code >> 8) * 8 + bit;
+}
+
+Status WriteSprites(const char* path, const std::vector<Sprite>& sprites) {
+    IffFile iff(0);
+    Status status = iff.OpenFile(path, kOpenWrite | kOpenCreate);
+    if (status == kStatusOk) status = iff.BeginForm(MakeTag("OPTI"));
+    for (const Sprite& sprite : sprites) {
+        if (status == kStatusOk) status = iff.BeginForm(MakeTag("SPRT"));
+        if (status == kStatusOk) {
+            status = iff.WriteChunk(MakeTag("NAME"), sprite.name, uint32_t(std::strlen(sprite.name) + 1));
+        }
+        uint8_t position[4];
+        StoreLe16(position, uint16_t(sprite.x));
+        StoreLe16(position + 2, uint16_t(sprite.y));
+        if (status == kStatusOk) status = iff.WriteChunk(MakeTag("POSI"), position, sizeof position);
+        if (status == kStatusOk) status = iff.Ascend();
+    }
+    if (status == kStatusOk) status = iff.Ascend();
+    const Status closed = iff.CloseFile();
+    return status != kStatusOk ? status : closed;
+}
+
+EventMapSpec PageMap(const Page& page) {
+    EventMapSpec map;
+    map.name = page.mapName;
+    for (const Sprite& sprite : page.sprites) {
+        map.events.push_back({Event(sprite.code), SpotTrigger(sprite.x, sprite.y, sprite.width, sprite.height)});
+    }
+    for (const Spot& spot : page.spots) {
+        map.events.push_back({Event(spot.code), SpotTrigger(spot.x, spot.y, spot.width, spot.height)});
+    }
+    const Keys& keys = page.keys;
+    AddFocusWalkKeys(map, Event(keys.focusNext), Event(keys.focusPrevious), Event(keys.select), -1);
+    map.events.push_back({Event(keys.help), KeyTrigger(kKeyF1)});
+    map.events.push_back({Event(keys.clear), KeyTrigger(kKeyDelete)});
+    map.events.push_back({Event(keys.lineUp), KeyTrigger(kKeyUp)});
+    map.events.push_back({Event(keys.lineDown), KeyTrigger(kKeyDown)});
+    map.events.push_back({Event(keys.pageUp), KeyTrigger(kKeyPageUp)});
+    map.events.push_back({Event(keys.pageDown), KeyTrigger(kKeyPageDown)});
+    return map;
+}
+
+}  // namespace
+
+Status WriteSquadronArt(const std::string& root) {
+    Status status = kStatusOk;
+    for (const Page& page : Pages()) {
+        const std::string art = root + "/option/" + page.screen + "1.iff";
+        const std::string map = root + "/cel/" + page.screen + ".iff";
+        if (status == kStatusOk) status = WriteSprites(art.c_str(), page.sprites);
+        if (status == kStatusOk) status = WriteEventMapFile(map.c_str(), {PageMap(page)});
+    }
+    return status;
+}
+
+Status WriteSquadronArtItems(IffFile& iff) {
+    // Unlabelled sprites are the scroll buttons the other pages already bring.
+    Status status = kStatusOk;
+    for (const Page& page : Pages()) {
+        for (const Sprite& sprite : page.sprites) {
+            if (status != kStatusOk || sprite.label[0] == '\0') continue;
+            status = WriteMenuArtItem(iff, sprite.name, sprite.width, sprite.height, sprite.label);
+        }
+    }
+    return status;
+}
