@@ -8,6 +8,8 @@
 #include "screens/QuitScreen.h"
 #include "screens/RestartScreen.h"
 #include "screens/SaveScreen.h"
+#include "screens/rooms/EncyclopediaScreen.h"
+#include "screens/rooms/KillBoardScreen.h"
 #include "screens/squadron/OutfitScreen.h"
 #include "ui/TutorialScreen.h"
 
@@ -38,6 +40,8 @@ void RegisterGameMenus() {
     GameState::RegisterScreen(PauseScreen::kScreenName, FactoryOf<PauseScreen>());
     GameState::RegisterScreen(ControlScreen::kScreenName, FactoryOf<ControlScreen>());
     GameState::RegisterScreen(RestartScreen::kScreenName, FactoryOf<RestartScreen>());
+    GameState::RegisterScreen(KillBoardScreen::kScreenName, FactoryOf<KillBoardScreen>());
+    GameState::RegisterScreen(EncyclopediaScreen::kScreenName, FactoryOf<EncyclopediaScreen>());
     FrameScreen::setQuitReturn = [](Screen& quitDialog, Screen* returnTo) {
         if (auto* const dialog = dynamic_cast<QuitDialog*>(&quitDialog)) dialog->returnScreen = returnTo;
     };
