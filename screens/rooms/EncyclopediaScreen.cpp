@@ -152,6 +152,9 @@ bool EncyclopediaScreen::ShowEntry(IffFile& file, const char* title, std::string
             file.Rewind(0);
             if (file.FindForm(MakeTag("XCEL")) == kStatusOk && picture != nullptr) {
                 picture->AddFrame(art_file::ReadCel(file));
+                // The panel bound its controls' images at Open; a cel read
+                // since has to be bound on its own.
+                picture->LockImages();
                 picture->SetCel(0);
             }
             return true;
@@ -230,7 +233,8 @@ void EncyclopediaScreen::Search() {
     noticeStanding = true;
     if (ListBox* const list = Find<ListBox>(kListName)) {
         list->Clear();
-        list->SetText(kNoMatchRow);
+        list->SetText(nullptr);
+        list->AddLine(kNoMatchRow);
     }
     if (TextBox* const text = Find<TextBox>(kTextName)) {
         text->Clear();
