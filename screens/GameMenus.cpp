@@ -8,6 +8,8 @@
 #include "screens/QuitScreen.h"
 #include "screens/RestartScreen.h"
 #include "screens/SaveScreen.h"
+#include "screens/rooms/EncyclopediaScreen.h"
+#include "screens/rooms/KillBoardScreen.h"
 #include "screens/squadron/OutfitScreen.h"
 #include "screens/rooms/HallwayScreen.h"
 #include "screens/rooms/OfficeScreen.h"
@@ -52,6 +54,8 @@ void RegisterGameMenus() {
     GameState::RegisterScreen(HallwayScreen::kScreenName, FactoryOf<HallwayScreen>());
     GameState::RegisterScreen(WarRoomScreen::kScreenName, FactoryOf<WarRoomScreen>());
     GameState::RegisterScreen(HangarScreen::kScreenName, FactoryOf<HangarScreen>());
+    GameState::RegisterScreen(KillBoardScreen::kScreenName, FactoryOf<KillBoardScreen>());
+    GameState::RegisterScreen(EncyclopediaScreen::kScreenName, FactoryOf<EncyclopediaScreen>());
     FrameScreen::setQuitReturn = [](Screen& quitDialog, Screen* returnTo) {
         if (auto* const dialog = dynamic_cast<QuitDialog*>(&quitDialog)) dialog->returnScreen = returnTo;
     };

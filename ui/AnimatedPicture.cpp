@@ -19,6 +19,12 @@ void AnimatedPicture::AddFrame(std::unique_ptr<Bitmap> cel) {
     frames_.emplace_back(std::move(cel));
 }
 
+void AnimatedPicture::ClearFrames() {
+    frames_.clear();
+    currentCel_ = 0;
+    RequestScreenRedraw();
+}
+
 int32_t AnimatedPicture::SetCel(int32_t index) {
     RequestScreenRedraw();
     if (index < 0 || index >= CelCount()) return 0;

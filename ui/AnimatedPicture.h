@@ -23,6 +23,8 @@ public:
     // The picture takes the cel; the first one places the control while its
     // region's corner is still (0, 0).
     void AddFrame(std::unique_ptr<Bitmap> cel);
+    // Every cel goes; the first cel is current again.
+    void ClearFrames();
     // 1 when the index names a cel, which then shows; a redraw either way.
     virtual int32_t SetCel(int32_t index);
     virtual int32_t GetCel() const { return currentCel_; }

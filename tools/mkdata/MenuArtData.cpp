@@ -15,6 +15,7 @@
 #include "tools/mkdata/FrameArtData.h"
 #include "tools/mkdata/OutfitArtData.h"
 #include "tools/mkdata/SquadronArtData.h"
+#include "tools/mkdata/RecordsArtData.h"
 
 namespace {
 
@@ -335,6 +336,7 @@ Status WriteOptArt(const char* path) {
     if (status == kStatusOk) status = WriteOutfitArtItems(iff);
     if (status == kStatusOk) status = WriteSquadronArtItems(iff);
     if (status == kStatusOk) status = WriteDialogArtItems(iff);
+    if (status == kStatusOk) status = WriteRecordsArtItems(iff);
     if (status == kStatusOk) status = iff.Ascend();
     const Status closed = iff.CloseFile();
     return status != kStatusOk ? status : closed;
@@ -435,6 +437,18 @@ Status WriteTutorTexts(const char* path) {
          "The hangar. Your ships stand on their pads; the selected one is in front. Launch it to fly the mission.",
          {{"HA_HALLWAY", "The door back to the hallway."},
           {"HA_LAUNCH", "Launches the mission once every ship that flies is complete."}}},
+        {"KILL",
+         "The kill board ranks the squadron's pilots. Pick a pilot in the list to see his figures; the buttons "
+         "sort the board.",
+         {{"KI_KILLS", "Ranks the pilots by kills."},
+          {"KI_MISSIONS", "Ranks the pilots by missions flown."},
+          {"KI_ACCURACY", "Ranks the pilots by accuracy."}}},
+        {"ENCY",
+         "The encyclopedia. Pick an entry in the list, or search: type words into the box and press Enter.",
+         {{"EN_PREVMATCH", "The entry above in the list."},
+          {"EN_NEXTMATCH_A", "The entry below in the list."},
+          {"EN_SEARCH_A", "Type the words to search for."},
+          {"EN_CLEAR_A", "Clears the search and lists every entry."}}},
         {"QUIT",
          "Leaving the game, or pausing a flight.",
          {{"QU_YES", "Leaves the game."},

@@ -23,6 +23,7 @@
 #include "tools/mkdata/RandomData.h"
 #include "tools/mkdata/MusicData.h"
 #include "tools/mkdata/PaletteData.h"
+#include "tools/mkdata/RecordsArtData.h"
 #include "tools/mkdata/SaveData.h"
 #include "tools/mkdata/SoundData.h"
 #include "tools/mkdata/SquadronArtData.h"
@@ -163,6 +164,7 @@ bool WriteSampleTree(const std::string& rootText, std::string* failure) {
     if (WriteMenuArt(root.string()) != kStatusOk) return fail("cannot write the menus' art under " + root.string());
     if (WriteRoomArt(root.string()) != kStatusOk) return fail("cannot write the rooms' art under " + root.string());
     if (WriteSquadronArt(root.string()) != kStatusOk) return fail("cannot write the squadron pages under " + root.string());
+    if (WriteRecordsArt(root.string()) != kStatusOk) return fail("cannot write the records' art under " + root.string());
     const fs::path dust = root / "cel" / "dust.iff";
     if (WriteDustSprites(dust.c_str()) != kStatusOk) return fail("cannot write " + dust.string());
     const fs::path cursors = root / "data" / "cursors.iff";

@@ -16,6 +16,7 @@
 #include "game/DrawString.h"
 #include "game/GameFonts.h"
 #include "game/GameState.h"
+#include "game/TextInput.h"
 #include "sound/SoundDevice.h"
 #include "sound/SoundEffectLibrary.h"
 #include "sound/SoundObject.h"
@@ -191,8 +192,11 @@ void ScreenHarness::Deliver(const ScriptEvent& event) {
             cursorY_ = event.y;
             if (event.action == ScriptAction::kClick) input_.Click(kLeftButton);
             break;
-        // Typed text goes to a window, which the harness has none of.
+        // Typed text reaches the typed-text buffer as the window procedure
+        // hands it on, a character at a time.
         case ScriptAction::kType:
+            for (const char c : event.text) TypeTextInput(uint8_t(c));
+            break;
         case ScriptAction::kQuit: break;
     }
 }

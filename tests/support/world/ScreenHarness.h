@@ -30,7 +30,7 @@ class Screen;
 //   - the input layer scripted from a --script text: each line's event
 //     reaches the input devices at the start of its pass; a `key` goes down
 //     and up there, which the screen's map sees down in exactly that pass
-//     (typed text goes to a window, which the harness has none of);
+//     (typed text goes to the typed-text buffer, as a window hands it on);
 //   - the fake clock, installed and stepped kStepMs at every pass;
 //   - the sample data tree, written once a process (files a test adds with
 //     WriteCelFile or WriteEventMap go with the harness), and the sound
