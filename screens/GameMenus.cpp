@@ -9,6 +9,8 @@
 #include "screens/RestartScreen.h"
 #include "screens/SaveScreen.h"
 #include "screens/squadron/OutfitScreen.h"
+#include "screens/squadron/RequisitionScreen.h"
+#include "screens/squadron/SalvageScreen.h"
 #include "ui/TutorialScreen.h"
 
 namespace {
@@ -34,6 +36,8 @@ void RegisterGameMenus() {
     GameState::RegisterScreen(SaveScreen::kScreenName, FactoryOf<SaveScreen>());
     GameState::RegisterScreen(OptionsScreen::kScreenName, FactoryOf<OptionsScreen>());
     GameState::RegisterScreen(OutfitScreen::kScreenName, FactoryOf<OutfitScreen>());
+    GameState::RegisterScreen(RequisitionScreen::kScreenName, FactoryOf<RequisitionScreen>());
+    GameState::RegisterScreen(SalvageScreen::kScreenName, FactoryOf<SalvageScreen>());
     GameState::RegisterScreen(QuitScreen::kScreenName, FactoryOf<QuitScreen>());
     GameState::RegisterScreen(PauseScreen::kScreenName, FactoryOf<PauseScreen>());
     GameState::RegisterScreen(ControlScreen::kScreenName, FactoryOf<ControlScreen>());

@@ -14,6 +14,7 @@
 #include "tools/mkdata/DialogArtData.h"
 #include "tools/mkdata/FrameArtData.h"
 #include "tools/mkdata/OutfitArtData.h"
+#include "tools/mkdata/RequisitionArtData.h"
 
 namespace {
 
@@ -332,6 +333,7 @@ Status WriteOptArt(const char* path) {
     }
     if (status == kStatusOk) status = WriteFrameArtItems(iff);
     if (status == kStatusOk) status = WriteOutfitArtItems(iff);
+    if (status == kStatusOk) status = WriteRequisitionArtItems(iff);
     if (status == kStatusOk) status = WriteDialogArtItems(iff);
     if (status == kStatusOk) status = iff.Ascend();
     const Status closed = iff.CloseFile();
@@ -394,6 +396,19 @@ Status WriteTutorTexts(const char* path) {
          {{"OU_SHIPTOGGLE", "The ships: pick the one to fit out."},
           {"OU_WEAPONTOGGLE", "The weapons and the ship's hardpoints."},
           {"OU_EQUIPMENTTOGGLE", "The systems and the ship's bays."}}},
+        {"REQU",
+         "Requisition. Order ships, weapons and systems against the squadron's funds, or sell what it owns; "
+         "orders arrive at the next launch.",
+         {{"RQ_BUY", "Buy mode: the catalogue."},
+          {"RQ_SELL", "Sell mode: what the squadron owns."},
+          {"RQ_WEAPON", "The weapons."},
+          {"RQ_EQUIP", "The systems."},
+          {"RQ_SHIPS", "The ships."},
+          {"RQ_BOUGHT", "Places the order and pays for it."}}},
+        {"SALV",
+         "The salvage bay. Click a piece twice to keep or leave it.",
+         {{"SA_ACCEPT", "Keeps the chosen pieces and goes to the hangar."},
+          {"SA_ACCEPTREPAIR", "Keeps the chosen pieces and goes to repairs."}}},
         {"SAVE",
          "Saving and loading. Pick a slot, then save into it or load from it.",
          {{"SV_SAVE", "Saves into the slot."}, {"SV_LOAD", "Loads the slot's game."}, {"SV_NEW", "A new pilot."}}},

@@ -8,6 +8,7 @@
 #include "game/DataDirectories.h"
 #include "tools/mkdata/CareerData.h"
 #include "tools/mkdata/MenuArtData.h"
+#include "tools/mkdata/RequisitionArtData.h"
 #include "tools/mkdata/DefinitionData.h"
 #include "tools/mkdata/FontData.h"
 #include "tools/mkdata/CursorData.h"
@@ -159,6 +160,9 @@ bool WriteSampleTree(const std::string& rootText, std::string* failure) {
     if (!saved) return fail("cannot write " + save.string());
     if (!piloted) return fail("cannot write " + pilot.string());
     if (WriteMenuArt(root.string()) != kStatusOk) return fail("cannot write the menus' art under " + root.string());
+    if (WriteRequisitionArt(root.string()) != kStatusOk) {
+        return fail("cannot write the requisition art under " + root.string());
+    }
     const fs::path dust = root / "cel" / "dust.iff";
     if (WriteDustSprites(dust.c_str()) != kStatusOk) return fail("cannot write " + dust.string());
     const fs::path cursors = root / "data" / "cursors.iff";
