@@ -4,16 +4,19 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "game/CareerRecord.h"
+#include "game/DataDirectories.h"
 #include "game/GameState.h"
 #include "objects/ships/PlayerShip.h"
 #include "screens/FrameScreen.h"
 #include "screens/GameMenus.h"
 #include "screens/squadron/OutfitScreen.h"
 #include "ui/ListBox.h"
+#include "tests/support/FileContents.h"
 #include "tests/support/GoldenImage.h"
 #include "tests/support/RecordingScreen.h"
 #include "tests/support/world/ScreenHarness.h"
@@ -107,6 +110,28 @@ TEST(SalvageScreen, UnknownPiecesAreSkippedAndAnEmptyBayStoresNothing) {
     EXPECT_EQ(run.bay().plaqueIndex, 0);
     EXPECT_EQ(run.bay().selectedItem, nullptr);
     EXPECT_TRUE(run.Stored().empty());
+}
+
+// An art file cut short inside its plaques leaves fewer pictures than the
+// sheets number: the sheet of a piece draws nothing rather than reading past them.
+TEST(SalvageScreen, ShortArtFileDrawsWhatItHas) {
+    SalvageRun run({"Shields 1"});
+    const std::string path = g_dataDirs.Prefix(DataDir::kOption) + SalvageScreen::kArtFileName;
+    const std::string whole = FileContents(path);
+    const size_t plaques = whole.find("PLAQ");
+    ASSERT_NE(plaques, std::string::npos);
+    const auto write = [&path](const std::string& bytes) {
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    };
+    for (const size_t cut : {size_t(5), plaques + 3, plaques + (whole.size() - plaques) / 10, whole.size() - 1}) {
+        write(whole.substr(0, cut));
+        SalvageScreen bay;
+        EXPECT_LT(bay.plaques.Count(), 21) << cut;
+        run.harness.SetPassLimit(run.harness.Passes() + 4);
+        run.harness.Run(bay);
+        EXPECT_EQ(bay.List()->GetLineCount(), 1) << cut;
+    }
+    write(whole);
 }
 
 TEST(SalvageScreen, RowsAreColouredByDamageLessRepairs) {
