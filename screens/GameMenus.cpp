@@ -18,6 +18,8 @@
 #include "screens/squadron/RepairScreen.h"
 #include "screens/squadron/PersonnelScreen.h"
 #include "screens/squadron/AssignScreen.h"
+#include "screens/squadron/RequisitionScreen.h"
+#include "screens/squadron/SalvageScreen.h"
 #include "ui/TutorialScreen.h"
 
 namespace {
@@ -46,6 +48,8 @@ void RegisterGameMenus() {
     GameState::RegisterScreen(RepairScreen::kScreenName, FactoryOf<RepairScreen>());
     GameState::RegisterScreen(PersonnelScreen::kScreenName, FactoryOf<PersonnelScreen>());
     GameState::RegisterScreen(AssignScreen::kScreenName, FactoryOf<AssignScreen>());
+    GameState::RegisterScreen(RequisitionScreen::kScreenName, FactoryOf<RequisitionScreen>());
+    GameState::RegisterScreen(SalvageScreen::kScreenName, FactoryOf<SalvageScreen>());
     GameState::RegisterScreen(QuitScreen::kScreenName, FactoryOf<QuitScreen>());
     GameState::RegisterScreen(PauseScreen::kScreenName, FactoryOf<PauseScreen>());
     GameState::RegisterScreen(ControlScreen::kScreenName, FactoryOf<ControlScreen>());

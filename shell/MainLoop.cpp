@@ -12,6 +12,7 @@
 #include "game/GameState.h"
 #include "game/Mission.h"
 #include "game/MessageEntry.h"
+#include "game/RequisitionOrders.h"
 #include "mission/AfterFlight.h"
 #include "mission/CampaignMessages.h"
 #include "ui/Screen.h"
@@ -95,6 +96,8 @@ int32_t MainLoop::Run() {
             case GameState::kModePause: Fly(); break;
             case GameState::kModeScreens:
                 if (!RunScreens()) return 1;
+                // What the squadron ordered is aboard before it launches.
+                if (game_.mode == GameState::kModeFlight && game_.career != nullptr) DeliverOrders(*game_.career);
                 break;
             case GameState::kModeCredits:
                 PlayVideo(kCreditsMovie);

@@ -282,6 +282,30 @@ TEST_F(MainLoopTest, AfterFlightTheHangarComesUpOrTheSalvageBayWithSalvage) {
     EXPECT_EQ(steps_.log.back(), "run HANGAR");
 }
 
+// Orders placed on the screens are filled when the squadron launches, not before.
+TEST_F(MainLoopTest, LaunchingFromTheScreensDeliversTheOrders) {
+    RecordingScreen::Register<ScreenSlot::kHangar>(tally_);
+    game().LoadPlaceScreens(GameState::kFirstPlace);
+    auto gun = std::make_unique<EquipmentItem>("Gun 1", 21);
+    gun->ordered = 2;
+    game().career->catalogue.push_back(std::move(gun));
+    size_t storedAtRun = 99;
+    tally_.onRun = [&storedAtRun](GameState& base, RecordingScreen&) {
+        storedAtRun = base.career->stores.size();
+        base.mode = GameState::kModeFlight;
+    };
+    game().mode = GameState::kModeScreens;
+    game().SelectNextScreen(ScreenSlot::kHangar);
+    steps_.quitAt = 1;
+
+    RunLoop();
+
+    EXPECT_EQ(storedAtRun, 0u);
+    ASSERT_EQ(game().career->stores.size(), 1u);
+    EXPECT_EQ(game().career->stores[0]->quantity, 2);
+    EXPECT_EQ(game().career->catalogue.back()->ordered, 0);
+}
+
 // With no hostile craft left the flight ends won 3000 ms later, through
 // the landing, and the career takes it once.
 TEST_F(MainLoopTest, AFlightWithNoHostileLeftEndsWonThreeSecondsLater) {

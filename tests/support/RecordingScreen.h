@@ -43,8 +43,10 @@ public:
         return drawResult;
     }
 
+    void Update() override { ++updates; }
     const std::string& Name() const { return name_; }
     int32_t drawResult = 1;
+    int32_t updates = 0;
 
     int32_t runs = 0;
     bool inFlight = false;

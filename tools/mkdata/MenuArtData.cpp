@@ -16,6 +16,7 @@
 #include "tools/mkdata/OutfitArtData.h"
 #include "tools/mkdata/SquadronArtData.h"
 #include "tools/mkdata/RecordsArtData.h"
+#include "tools/mkdata/RequisitionArtData.h"
 
 namespace {
 
@@ -335,6 +336,7 @@ Status WriteOptArt(const char* path) {
     if (status == kStatusOk) status = WriteFrameArtItems(iff);
     if (status == kStatusOk) status = WriteOutfitArtItems(iff);
     if (status == kStatusOk) status = WriteSquadronArtItems(iff);
+    if (status == kStatusOk) status = WriteRequisitionArtItems(iff);
     if (status == kStatusOk) status = WriteDialogArtItems(iff);
     if (status == kStatusOk) status = WriteRecordsArtItems(iff);
     if (status == kStatusOk) status = iff.Ascend();
@@ -415,6 +417,19 @@ Status WriteTutorTexts(const char* path) {
          "Assignment. Pick a pilot and a ship, then assign him to it.",
          {{"AS_PILOT_ASSIGN", "Puts the selected pilot into the selected ship."},
           {"AS_PILOT_REMOVE", "Takes the selected pilot off his ship."}}},
+        {"REQU",
+         "Requisition. Order ships, weapons and systems against the squadron's funds, or sell what it owns; "
+         "orders arrive at the next launch.",
+         {{"RQ_BUY", "Buy mode: the catalogue."},
+          {"RQ_SELL", "Sell mode: what the squadron owns."},
+          {"RQ_WEAPON", "The weapons."},
+          {"RQ_EQUIP", "The systems."},
+          {"RQ_SHIPS", "The ships."},
+          {"RQ_BOUGHT", "Places the order and pays for it."}}},
+        {"SALV",
+         "The salvage bay. Click a piece twice to keep or leave it.",
+         {{"SA_ACCEPT", "Keeps the chosen pieces and goes to the hangar."},
+          {"SA_ACCEPTREPAIR", "Keeps the chosen pieces and goes to repairs."}}},
         {"SAVE",
          "Saving and loading. Pick a slot, then save into it or load from it.",
          {{"SV_SAVE", "Saves into the slot."}, {"SV_LOAD", "Loads the slot's game."}, {"SV_NEW", "A new pilot."}}},

@@ -149,17 +149,7 @@ Status WriteOutfitArt(IffFile& iff) {
     for (const Sprite& sprite : kSprites) {
         if (status == kStatusOk) status = WriteSprite(iff, sprite);
     }
-    for (const Plaque& plaque : kPlaques) {
-        if (status != kStatusOk) break;
-        std::unique_ptr<Bitmap> picture = Panel(kPlaqueX, kPlaqueY, kPlaqueWidth, kPlaqueHeight, Cube(0, 0, 1), Cube(0, 2, 3));
-        if (picture != nullptr) {
-            Label(*picture, 4, 6, 84, plaque.title, Cube(5, 4, 1));
-            for (int i = 0; i < 10; ++i) {
-                Label(*picture, i % 2 == 0 ? 4 : 136, 21 + kRowStep * (i / 2), 84, plaque.labels[i], Cube(2, 4, 5));
-            }
-        }
-        status = WritePictureForm(iff, MakeTag("PLAQ"), std::move(picture));
-    }
+    if (status == kStatusOk) status = WriteSheetPlaques(iff, kPlaqueX, kPlaqueY);
     for (const char* name : kShipNames) {
         if (status != kStatusOk) break;
         std::unique_ptr<Bitmap> picture = Panel(kShipX, kShipY, kShipWidth, kShipHeight, Cube(0, 1, 1), Cube(1, 3, 4));
@@ -174,6 +164,22 @@ Status WriteOutfitArt(IffFile& iff) {
     if (status == kStatusOk) status = iff.Ascend();
     if (status == kStatusOk) status = iff.Ascend();
     if (status == kStatusOk) status = iff.Ascend();
+    return status;
+}
+
+Status WriteSheetPlaques(IffFile& iff, int x, int y) {
+    Status status = kStatusOk;
+    for (const Plaque& plaque : kPlaques) {
+        if (status != kStatusOk) break;
+        std::unique_ptr<Bitmap> picture = Panel(x, y, kPlaqueWidth, kPlaqueHeight, Cube(0, 0, 1), Cube(0, 2, 3));
+        if (picture != nullptr) {
+            Label(*picture, 4, 6, 84, plaque.title, Cube(5, 4, 1));
+            for (int i = 0; i < 10; ++i) {
+                Label(*picture, i % 2 == 0 ? 4 : 136, 21 + kRowStep * (i / 2), 84, plaque.labels[i], Cube(2, 4, 5));
+            }
+        }
+        status = WritePictureForm(iff, MakeTag("PLAQ"), std::move(picture));
+    }
     return status;
 }
 

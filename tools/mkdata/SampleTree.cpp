@@ -9,6 +9,7 @@
 #include "tools/mkdata/CareerData.h"
 #include "tools/mkdata/MenuArtData.h"
 #include "tools/mkdata/RoomArtData.h"
+#include "tools/mkdata/RequisitionArtData.h"
 #include "tools/mkdata/DefinitionData.h"
 #include "tools/mkdata/FontData.h"
 #include "tools/mkdata/CursorData.h"
@@ -165,6 +166,9 @@ bool WriteSampleTree(const std::string& rootText, std::string* failure) {
     if (WriteRoomArt(root.string()) != kStatusOk) return fail("cannot write the rooms' art under " + root.string());
     if (WriteSquadronArt(root.string()) != kStatusOk) return fail("cannot write the squadron pages under " + root.string());
     if (WriteRecordsArt(root.string()) != kStatusOk) return fail("cannot write the records' art under " + root.string());
+    if (WriteRequisitionArt(root.string()) != kStatusOk) {
+        return fail("cannot write the requisition art under " + root.string());
+    }
     const fs::path dust = root / "cel" / "dust.iff";
     if (WriteDustSprites(dust.c_str()) != kStatusOk) return fail("cannot write " + dust.string());
     const fs::path cursors = root / "data" / "cursors.iff";

@@ -160,6 +160,7 @@ void ScreenHarness::Capture(int32_t pass) {
 
 int32_t ScreenHarness::Pump() {
     Capture(passes_);
+    if (clearBetweenPasses_) canvas_->Clear(0, 0xFFFFFFFFu);
     if (passLimit_ > 0 && passes_ >= passLimit_) return 0;
     ++passes_;
     clock_.Advance(kStepMs);

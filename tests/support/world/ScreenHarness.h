@@ -65,6 +65,9 @@ public:
     // a pass the run never reached stays empty).
     void CaptureAfterPass(int32_t pass) { captures_[pass] = RgbImage{}; }
     const RgbImage& Picture(int32_t pass) const;
+    // A page the frame menu embeds is drawn over the frame's fresh
+    // background every pass: the canvas is cleared after each pass.
+    void ClearBetweenPasses(bool on) { clearBetweenPasses_ = on; }
 
     // Writes a file of the test's own (a screen's map, say) under the cel
     // directory, backslashes as folders; it goes with the harness.

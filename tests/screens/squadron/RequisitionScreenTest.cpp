@@ -1,0 +1,171 @@
+// The requisition screen: orders against the funds, sales, and the rows.
+#include "screens/squadron/RequisitionScreen.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <string>
+#include <utility>
+
+#include "game/CareerDataFiles.h"
+#include "game/CareerRecord.h"
+#include "game/GameState.h"
+#include "ui/ListBox.h"
+#include "tests/support/GoldenImage.h"
+#include "tests/support/world/ScreenHarness.h"
+
+namespace {
+
+std::string Click(int32_t pass, int32_t x, int32_t y) {
+    return "at " + std::to_string(pass) + " click " + std::to_string(x) + " " + std::to_string(y) + "\n";
+}
+constexpr int32_t kRowX = 120;
+int32_t RowY(int32_t row) { return 166 + row * 12; }
+// The panel opens over the first passes; clicks come after.
+constexpr int32_t kSettled = 8;
+
+struct RequisitionRun {
+    RequisitionRun() {
+        harness.Game().tutorialsEnabled = 0;
+        harness.ClearBetweenPasses(true);
+    }
+    CareerRecord& career() { return *harness.Game().career; }
+    void Run(const std::string& script, int32_t passes) {
+        ASSERT_TRUE(harness.SetScript(script));
+        harness.SetPassLimit(passes);
+        harness.Run(screen);
+    }
+    // The screen as a click on that panel would find it.
+    void Show(ArtObject* panel, int32_t mode) {
+        screen.currentPanel = panel;
+        screen.mode = mode;
+        screen.FillLists();
+    }
+    ScreenHarness harness;
+    RequisitionScreen screen;
+};
+
+TEST(RequisitionRows, ResaleIsThreeQuartersScaledByConditionWithoutOverflow) {
+    const struct {
+        int32_t damage, price, resale;
+    } cases[] = {{20, 1000, 600},   {0, 1000, 750},          {100, 1000, 0},
+                 {0, 10000000, 7500000}, {-100, INT32_MAX, INT32_MAX}, {0, INT32_MIN, -1610612736}};
+    for (const auto& c : cases) EXPECT_EQ(RequisitionScreen::Resale(c.damage, c.price), c.resale) << c.price;
+}
+
+TEST(RequisitionRows, LongNamesAreCutAndKindsCoded) {
+    EXPECT_EQ(RequisitionScreen::ItemRow(21, "ABCDEFGHIJKLMNOP", 1, 2, 3), "GU ABCDEFGHIJKLMNOP      1     2     3");
+    EXPECT_EQ(RequisitionScreen::ItemRow(4, "ABCDEFGHIJKLMNOPQ", 1, 2, 3), "RA ABCDEFGHIJKLMN...     1     2     3");
+    EXPECT_EQ(RequisitionScreen::ShipRow("ABCDEFGHIJKLMNOPQRS", 0, 0, 9), "ABCDEFGHIJKLMNOPQRS      0     0     9");
+    EXPECT_EQ(RequisitionScreen::ShipRow("ABCDEFGHIJKLMNOPQRST", 0, 0, 9), "ABCDEFGHIJKLMNOP...      0     0     9");
+    for (const int32_t odd : {0, 16, 19, 25, -1}) EXPECT_STREQ(RequisitionScreen::KindCode(odd), "??") << odd;
+    EXPECT_STREQ(RequisitionScreen::KindCode(15), "DE");
+    EXPECT_STREQ(RequisitionScreen::KindCode(20), "BE");
+}
+
+// Every step that raises the total is tested against the funds, and no
+// count passes what there is to sell.
+TEST(RequisitionOrdersOnScreen, StepsStayWithinTheFundsAndTheStores) {
+    RequisitionRun run;
+    CareerRecord& career = run.career();
+    run.Show(run.screen.weaponsPanel, RequisitionScreen::kBuyMode);
+    EquipmentItem* const weapon = career.GetCatalogueItem(0, EquipmentItem::kWeapons);
+    ASSERT_NE(weapon, nullptr);
+    career.funds = weapon->price + weapon->price / 2;
+    run.screen.AddOne(0);
+    run.screen.AddOne(0);
+    EXPECT_EQ(weapon->ordered, 1);
+    EXPECT_EQ(run.screen.total, weapon->price);
+    run.screen.TakeOne(0);
+    run.screen.TakeOne(0);
+    EXPECT_EQ(weapon->ordered, 0);
+    EXPECT_EQ(run.screen.total, 0);
+
+    // Two stored units sell no further than two.
+    auto stock = std::make_unique<EquipmentItem>(weapon->id, weapon->kind);
+    stock->quantity = 2;
+    stock->price = 1000;
+    stock->damage = 20;
+    career.StoreEquipment(std::move(stock));
+    run.Show(run.screen.weaponsPanel, RequisitionScreen::kSellMode);
+    for (int i = 0; i < 3; ++i) run.screen.AddOne(0);
+    EXPECT_EQ(career.GetStoredItem(0, EquipmentItem::kWeapons)->toSell, 2);
+    EXPECT_EQ(run.screen.total, -1200);
+
+    // A ship flags once; taking the flag back is refused when the total
+    // would pass the funds.
+    career.funds = 1000;
+    run.screen.total = 0;
+    career.GetStoredItem(0, EquipmentItem::kWeapons)->toSell = 0;
+    ShipRecord* const ship = career.GetShip(0);
+    ship->price = 1000;
+    ship->damage = 0;
+    run.Show(run.screen.shipsPanel, RequisitionScreen::kSellMode);
+    run.screen.AddOne(0);
+    run.screen.AddOne(0);
+    EXPECT_EQ(ship->sold, 1);
+    EXPECT_EQ(run.screen.total, -750);
+    run.screen.total = 500;
+    run.screen.TakeOne(0);
+    EXPECT_EQ(ship->sold, 1);
+    run.screen.total = 250;
+    run.screen.TakeOne(0);
+    EXPECT_EQ(ship->sold, 0);
+    EXPECT_EQ(run.screen.total, 1000);
+}
+
+// The ships panel opens first with its first row selected: a click on the
+// second row selects it, the next orders one. Leaving pays; the ship comes
+// only at launch.
+TEST(RequisitionOrdersOnScreen, ASecondClickOrdersAndLeavingPaysWithoutDelivering) {
+    RequisitionRun run;
+    CareerRecord& career = run.career();
+    career.funds = 250000;
+    const int32_t funds = career.funds;
+    const int32_t ships = career.GetShipCount();
+    EquipmentItem* const hull = career.GetCatalogueItem(1, EquipmentItem::kShips);
+    ASSERT_NE(hull, nullptr);
+    run.harness.CaptureAfterPass(kSettled + 8);
+    run.Run(Click(kSettled, kRowX, RowY(1)) + Click(kSettled + 4, kRowX, RowY(1)), kSettled + 10);
+    EXPECT_EQ(hull->ordered, 1);
+    EXPECT_EQ(career.funds, funds - hull->price);
+    EXPECT_EQ(career.GetShipCount(), ships);
+    EXPECT_TRUE(MatchesGolden(run.harness.Picture(kSettled + 8), "requisition_buy"));
+}
+
+// Sell mode over the systems: the first row, already selected, is flagged
+// by one click and shown in its damage colour; leaving sells it.
+TEST(RequisitionOrdersOnScreen, SellModeFlagsADamagedItemAndLeavingSellsIt) {
+    RequisitionRun run;
+    CareerRecord& career = run.career();
+    career.stores.clear();
+    CareerDataFiles data(0);
+    ASSERT_NE(data.Definitions(), nullptr);
+    for (const auto& [id, damage] : {std::pair{"Radar 1", 60}, std::pair{"Flight 1", 100}}) {
+        auto stock = std::make_unique<EquipmentItem>(id, *data.Definitions(), 0);
+        stock->price = 1000;
+        stock->damage = damage;
+        career.StoreEquipment(std::move(stock));
+    }
+    const int32_t funds = career.funds;
+    run.harness.CaptureAfterPass(kSettled + 14);
+    run.Run(Click(kSettled, 200, 80) + Click(kSettled + 2, 240, 144) + Click(kSettled + 10, kRowX, RowY(0)),
+            kSettled + 16);
+    EXPECT_EQ(career.funds, funds + 300);
+    ASSERT_EQ(career.stores.size(), 1u);
+    EXPECT_STREQ(career.stores[0]->id, "Flight 1");
+    EXPECT_TRUE(MatchesGolden(run.harness.Picture(kSettled + 14), "requisition_sell"));
+}
+
+TEST(RequisitionOrdersOnScreen, OrderPlacedShowsForFourSeconds) {
+    constexpr int32_t kPlaced = kSettled + 2;
+    for (const int32_t after : {int32_t(RequisitionScreen::kOrderPlacedMs / ScreenHarness::kStepMs) - 2,
+                                int32_t(RequisitionScreen::kOrderPlacedMs / ScreenHarness::kStepMs) + 2}) {
+        RequisitionRun run;
+        run.Run(Click(kPlaced, 495, 132), kPlaced + after);
+        EXPECT_EQ(run.screen.orderPlaced, after < 80 ? 1 : 0) << after;
+    }
+}
+
+}  // namespace
