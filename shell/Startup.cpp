@@ -53,6 +53,7 @@
 #include "game/OptionsFile.h"
 #include "shell/LaunchOptions.h"
 #include "screens/FrameScreen.h"
+#include "navmap/NavMaps.h"
 #include "screens/GameMenus.h"
 #include "screens/InitialOptionsScreen.h"
 #include "ui/MenuScreen.h"
@@ -800,6 +801,7 @@ int RunGame(const LaunchOptions& options) {
     session.cursor = LoadCursor();
     // The tutorial pop-up, which any screen lays over itself, once the cursor is there.
     RegisterGameMenus();
+    RegisterNavMaps();
     RestartScreen::playMovie = PlayMovie;
     g_gameState->BuildScreen(ScreenSlot::kTutorial);
     LoadFx();
