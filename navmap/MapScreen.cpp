@@ -165,8 +165,11 @@ void MapScreen::OpenMap(uint32_t tutorialForm) {
             LoadBackground(file);
         }
     }
+    // The panel's Open resets its buttons; the list mode outlives the visit.
+    const int32_t goalFilter = ButtonState(kGoalFilter);
     MenuScreen::Open();
     PlayUiSound(kUiSoundOpenScreen, kUiScreenSoundLevel, 0);
+    SetButtonState(kGoalFilter, goalFilter);
     InitFilterButtons();
     TutorialScreen::OpenOverview(*this, tutorialForm);
     if (g_gameCanvas != nullptr) g_gameCanvas->Clear(0, 0xFFFFFFFFu);

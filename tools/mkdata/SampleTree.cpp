@@ -21,6 +21,7 @@
 #include "tools/mkdata/MissionData.h"
 #include "tools/mkdata/RandomData.h"
 #include "tools/mkdata/MusicData.h"
+#include "tools/mkdata/NavMapData.h"
 #include "tools/mkdata/PaletteData.h"
 #include "tools/mkdata/SaveData.h"
 #include "tools/mkdata/SoundData.h"
@@ -159,6 +160,7 @@ bool WriteSampleTree(const std::string& rootText, std::string* failure) {
     if (!saved) return fail("cannot write " + save.string());
     if (!piloted) return fail("cannot write " + pilot.string());
     if (WriteMenuArt(root.string()) != kStatusOk) return fail("cannot write the menus' art under " + root.string());
+    if (WriteNavMapArt(root.string()) != kStatusOk) return fail("cannot write the maps' art under " + root.string());
     const fs::path dust = root / "cel" / "dust.iff";
     if (WriteDustSprites(dust.c_str()) != kStatusOk) return fail("cannot write " + dust.string());
     const fs::path cursors = root / "data" / "cursors.iff";
