@@ -307,7 +307,8 @@ void MapScreen::ObjectPass(Pass& pass, SpaceObject& object) {
     symbol.y = point.y;
     symbol.object = &object;
     if (twin_ == MapTwin::kInFlight && !pass.radarActive && object.type >= SpaceObject::kTypeCraft) {
-        const int32_t draw = static_cast<Craft&>(object).GetTotalPowerDraw();
+        auto* const craft = dynamic_cast<Craft*>(&object);
+        const int32_t draw = craft != nullptr ? craft->GetTotalPowerDraw() : 0;
         if (listObjects != 0) {
             if (pass.list != nullptr) pass.list->AddLine(("Energy Signature : " + std::to_string(draw)).c_str());
             symbol.image = map_classes::SignatureImage(draw);

@@ -17,7 +17,10 @@
 #include "objects/space/WorldPass.h"
 #include "objects/systems/RadarSystem.h"
 #include "objects/systems/TargetingSystem.h"
+#include "net/NetworkHooks.h"
+#include "tests/support/GoldenImage.h"
 #include "tests/support/RecordingCanvas.h"
+#include "tests/support/world/RecordingNetSession.h"
 #include "tests/support/world/ScreenHarness.h"
 #include "tests/support/world/WorldBuilder.h"
 #include "ui/ListBox.h"
@@ -49,9 +52,10 @@ protected:
         Place(*object, kind, x, y, z, name, side);
         return object;
     }
-    Craft* PutCraft(const char* model, int32_t kind, float x, float z, int32_t side) {
+    Craft* PutCraft(const char* model, int32_t kind, float x, float z, int32_t side, float y = 0.0f,
+                    const char* name = nullptr) {
         Craft* const craft = builder_.SpawnAs<Craft>(builder_.Template(model), uint32_t(kind));
-        Place(*craft, kind, x, 0.0f, z, model, side);
+        Place(*craft, kind, x, y, z, name != nullptr ? name : model, side);
         return craft;
     }
     static void Place(SpaceObject& object, int32_t kind, float x, float y, float z, const char* name, int32_t side) {
@@ -292,6 +296,64 @@ TEST_F(NavMapScreenTest, PassiveRadarShowsEnergySignaturesAndNoRadarShowsNothing
     screen.Update();
     EXPECT_EQ(screen.followObject.Get(), nullptr);
     screen.Close();
+}
+
+
+// The world of the pictures: one object of each class, at several heights.
+class MapPictureTest : public NavMapScreenTest {
+protected:
+    MapPictureTest() {
+        GiveRadarAndTargeting();
+        player_->SetPositionFlags(Vector3{0.0f, 0.0f, -3000.0f}, Transform::kAllFlags | 0x10);
+        const int32_t ship = SpaceObject::kTypeAiShip;
+        PutCraft("BASE-CCCH9", ship, -2000, 2000, 1, 1500, "Station");
+        PutCraft("AA09", ship, 1500, 1000, 2, -800, "Raider");
+        PutCraft("AA02", ship, -800, -1500, 0, 400, "Scout");
+        PutCraft("MULT-CCHH4", ship, 3000, 3500, 2, 0, "Depot");
+        Put("ROCK-01", SpaceObject::kTypeAsteroid, 2500, 200, -2500, "Field");
+        Put("ROCK-04", SpaceObject::kTypeAsteroid, 2700, -300, -2300, "Field");
+        Put("MINE", SpaceObject::kTypeMine, -3000, 0, 500, "Mine", 2);
+        SpaceObject* const nav = Put("BUOY", SpaceObject::kTypeNavBuoy, 0, 0, 4000, "Nav 1");
+        nav->isNavPoint = 1;
+        Put("GATE", SpaceObject::kTypeJumpGate, -4000, 0, 5000, "Gate")->classWord = 53;
+        AddGoal("Destroy Raider", builder_.World()[2]);
+        AddGoal("Fly to Nav 1", nav)->location[0] = 1;
+    }
+    // The third pass of a run: the list drawn in a pass is the one the pass before built.
+    RgbImage Picture(Screen& screen) {
+        const int32_t third = harness_.Passes() + 3;
+        harness_.SetPassLimit(third);
+        harness_.CaptureAfterPass(third);
+        harness_.Run(screen);
+        return harness_.Picture(third);
+    }
+};
+
+TEST_F(MapPictureTest, TheWarRoomMapShowsObjectsThenGoals) {
+    WarRoomMapScreen screen;
+    EXPECT_TRUE(MatchesGolden(Picture(screen), "warnav_objects"));
+    screen.SetButtonState(MapScreen::kGoalFilter, -1);
+    EXPECT_TRUE(MatchesGolden(Picture(screen), "warnav_goals"));
+}
+
+// Each pass of the in-flight map simulates, receives and sends.
+TEST_F(MapPictureTest, TheInFlightMapRunsTheWorldAndShowsTheRadarsView) {
+    InstallNetworkHooks();
+    auto* const session = new RecordingNetSession(true);
+    harness_.Game().netSession = session;
+    static int simulated;
+    simulated = 0;
+    harness_.Game().SetSimulateHook(GameState::kWorldPass, [](GameState&) { ++simulated; });
+    NavMapScreen screen;
+    EXPECT_TRUE(MatchesGolden(Picture(screen), "navmap_active"));
+    EXPECT_EQ(simulated, harness_.Passes());
+    EXPECT_EQ(session->flushes, simulated);
+    EXPECT_EQ(session->receives, simulated);
+    screen.radar->SetPassive();
+    EXPECT_TRUE(MatchesGolden(Picture(screen), "navmap_passive"));
+    harness_.Game().netSession = nullptr;
+    delete session;
+    GameState::SetNetworkHooks({});
 }
 
 }  // namespace
