@@ -121,7 +121,7 @@ MapScreen::MapScreen(const char* screenName, MapTwin twin, const char* panelName
     artObjects.Append(artObject);
     IffFile file(0);
     const bool opened = OpenArtLevel(file);
-    if (opened) LoadSymbolImages(file);
+    if (opened) LoadSymbolImages(file, &symbolImages);
     const auto corner = [](const ControlSpec& spec) { return FrameRect::Init(spec.x, spec.y, 0); };
     const FrameRect listCorner = corner(kListSpec);
     artObject->AddControl(new ListBox(kListSpec.width, kListSpec.height, listCorner, listCorner, listCorner,
@@ -143,14 +143,14 @@ bool MapScreen::OpenArtLevel(IffFile& file) const {
            file.Descend() == kStatusOk;
 }
 
-void MapScreen::LoadSymbolImages(IffFile& file) {
+void MapScreen::LoadSymbolImages(IffFile& file, std::vector<std::unique_ptr<Bitmap>>* images) {
     while (file.FindForm(kIconForm) == kStatusOk) {
         if (file.Descend() != kStatusOk) break;
         if (file.FindForm(kCelForm) == kStatusOk && file.Descend() == kStatusOk) {
             auto image = std::make_unique<Bitmap>();
             // A cel that cannot be read keeps its place, so later indices stay right.
             (void)BitmapCodec::ReadCoorBitmap(&file, image.get());
-            symbolImages.push_back(std::move(image));
+            images->push_back(std::move(image));
         }
         if (file.Ascend() != kStatusOk) break;
     }

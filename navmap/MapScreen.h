@@ -56,6 +56,9 @@ public:
     void DrawPassTexts(const char* deletePrompt) const;
 
     MapTwin Twin() const { return twin_; }
+    // The "ICON" forms of the level the file stands on, each an "XCEL" cel,
+    // appended in file order; the level is rewound afterwards.
+    static void LoadSymbolImages(IffFile& file, std::vector<std::unique_ptr<Bitmap>>* images);
 
     ObjectLink followObject;   // in-flight: the camera stays on it
     int32_t listObjects = 0;   // 1 object lines, 0 goal lines
@@ -74,7 +77,6 @@ public:
 protected:
     // Opens the art file and stands on the level of its icons and buttons.
     bool OpenArtLevel(IffFile& file) const;
-    void LoadSymbolImages(IffFile& file);
     // Open's shared steps: the background, the panel, the filter buttons,
     // the tutorial overview of that form and a black frame.
     void OpenMap(uint32_t tutorialForm);
