@@ -255,7 +255,9 @@ void MapScreen::GoalPass(Pass& pass) {
         }
     }
     if (pass.list == nullptr) return;
-    Palette* const palette = pass.game.currentPalette != nullptr ? pass.game.currentPalette
+    // The list draws its lines in the text palette: its colour entries are indices of that palette.
+    if (pass.game.textPalette == nullptr) pass.game.textPalette = pass.game.LoadPalette(TextBlock::kTextPaletteName);
+    Palette* const palette = pass.game.textPalette != nullptr ? pass.game.textPalette
                              : g_gameCanvas != nullptr          ? g_gameCanvas->palette
                                                                 : nullptr;
     const auto match = [&](uint32_t rgb) -> uint32_t { return palette != nullptr ? palette->MatchColor(rgb) : 0; };

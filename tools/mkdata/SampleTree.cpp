@@ -20,6 +20,7 @@
 #include "mission/RandomMissionGenerator.h"
 #include "tools/mkdata/MissionData.h"
 #include "tools/mkdata/RandomData.h"
+#include "tools/mkdata/MapWorldData.h"
 #include "tools/mkdata/MusicData.h"
 #include "tools/mkdata/NavMapData.h"
 #include "tools/mkdata/PaletteData.h"
@@ -135,6 +136,8 @@ bool WriteSampleTree(const std::string& rootText, std::string* failure) {
     if (WriteRandomTable(randomTable.c_str()) != kStatusOk) return fail("cannot write " + randomTable.string());
     const fs::path skirmish = root / "missions" / kSkirmishMissionFile;
     if (WriteSkirmishMission(skirmish.c_str()) != kStatusOk) return fail("cannot write " + skirmish.string());
+    const fs::path mapWorld = root / "missions" / kMapWorldMissionFile;
+    if (WriteMapWorldMission(mapWorld.c_str()) != kStatusOk) return fail("cannot write " + mapWorld.string());
     const fs::path training = root / "missions" / kTrainingMissionFile;
     if (WriteTrainingMission(training.c_str()) != kStatusOk) return fail("cannot write " + training.string());
     const fs::path strike = root / "missions" / kStrikeMissionFile;
