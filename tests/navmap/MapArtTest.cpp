@@ -35,14 +35,6 @@ std::vector<std::unique_ptr<Bitmap>> Load(const std::vector<uint8_t>& bytes) {
     return images;
 }
 
-TEST(MapArt, TheSampleArtHoldsEverySymbolImage) {
-    const auto images = Load(SampleArt());
-    ASSERT_EQ(images.size(), size_t(kNavMapSymbolCount));
-    EXPECT_EQ(images[0]->width, 15);
-    EXPECT_EQ(images[0]->height, 11);
-    EXPECT_EQ(images[28]->width, 17);
-}
-
 // Cut anywhere or with a form claiming more than the file holds, loading
 // ends with what it could read.
 TEST(MapArt, TruncatedOrOverlongFormsEndTheLoad) {

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "navmap/MapSymbol.h"
 #include "objects/space/SpaceObject.h"
 
 namespace {
@@ -64,24 +63,17 @@ TEST(MapClasses, KindModelAndSideGiveTheImage) {
     }
 }
 
+// Off buttons hide their class, only by the object's own side, and never
+// the always-shown ones.
 TEST(MapClasses, ButtonsHideTheirClassButNotTheAlwaysShownOnes) {
-    Filters off;
-    for (bool& on : off.ship) on = false;
-    for (bool& on : off.base) on = false;
-    for (bool& on : off.mine) on = false;
-    off.asteroid = false;
-    off.navPoint = false;
-    EXPECT_EQ(ClassImage(MapTwin::kWarRoom, Traits(kShip, "AA09"), off), -1);
+    Filters off{{false, false, true}, {false, false, false}, {false, false, false}, false, false};
+    EXPECT_EQ(ClassImage(MapTwin::kWarRoom, Traits(kShip, "AA09", map_classes::kFriendly), off), -1);
+    EXPECT_EQ(ClassImage(MapTwin::kWarRoom, Traits(kShip, "AA09", map_classes::kHostile), off), 13);
     EXPECT_EQ(ClassImage(MapTwin::kWarRoom, Traits(SpaceObject::kTypeAsteroid, "ROCK-01"), off), -1);
     EXPECT_EQ(ClassImage(MapTwin::kWarRoom, Traits(SpaceObject::kTypeWayPoint, ""), off), -1);
     EXPECT_EQ(ClassImage(MapTwin::kWarRoom, Traits(kShip, "BASE-CCCH9"), off), 0);
     EXPECT_EQ(ClassImage(MapTwin::kWarRoom, Traits(SpaceObject::kTypeJumpGate, "", map_classes::kNeutral, 50), off), 24);
     EXPECT_EQ(ClassImage(MapTwin::kInFlight, Traits(SpaceObject::kTypePlayerShip, ""), off), 7);
-    // Only the object's own side's button counts.
-    Filters hostileOnly = off;
-    hostileOnly.ship[map_classes::kHostile] = true;
-    EXPECT_EQ(ClassImage(MapTwin::kWarRoom, Traits(kShip, "AA09", map_classes::kFriendly), hostileOnly), -1);
-    EXPECT_EQ(ClassImage(MapTwin::kWarRoom, Traits(kShip, "AA09", map_classes::kHostile), hostileOnly), 13);
 }
 
 TEST(MapClasses, EnergySignatureSteps) {
@@ -89,16 +81,6 @@ TEST(MapClasses, EnergySignatureSteps) {
     EXPECT_EQ(map_classes::SignatureImage(300), 31);
     EXPECT_EQ(map_classes::SignatureImage(499), 31);
     EXPECT_EQ(map_classes::SignatureImage(500), 32);
-}
-
-TEST(MapSymbol, DepthOrderPutsTheFarthestFirst) {
-    MapSymbol near;
-    near.depthKey = 10;
-    MapSymbol far;
-    far.depthKey = 20;
-    EXPECT_EQ(SymbolDepthOrder(near, far), 1);
-    EXPECT_EQ(SymbolDepthOrder(far, near), -1);
-    EXPECT_EQ(SymbolDepthOrder(near, near), 0);
 }
 
 }  // namespace

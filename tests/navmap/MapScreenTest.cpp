@@ -329,13 +329,6 @@ protected:
     }
 };
 
-TEST_F(MapPictureTest, TheWarRoomMapShowsObjectsThenGoals) {
-    WarRoomMapScreen screen;
-    EXPECT_TRUE(MatchesGolden(Picture(screen), "warnav_objects"));
-    screen.SetButtonState(MapScreen::kGoalFilter, -1);
-    EXPECT_TRUE(MatchesGolden(Picture(screen), "warnav_goals"));
-}
-
 // Each pass of the in-flight map simulates, receives and sends.
 TEST_F(MapPictureTest, TheInFlightMapRunsTheWorldAndShowsTheRadarsView) {
     InstallNetworkHooks();
