@@ -269,7 +269,7 @@ TEST_F(NavMapScreenTest, LeavingHandsTheSelectionToTheShip) {
     EXPECT_FLOAT_EQ(at.x, 400.0f);
     EXPECT_FLOAT_EQ(at.y, 100.0f);
     EXPECT_FLOAT_EQ(at.z, 300.0f);
-    // A selected target point is read before the old ones go, and stays.
+    // A target point is a navigation point: chosen, it becomes the navigation target and stays.
     screen.selectedObject = points[0];
     screen.Close();
     EXPECT_EQ(TargetPoints().size(), 1u);
