@@ -53,6 +53,7 @@
 #include "game/OptionsFile.h"
 #include "shell/LaunchOptions.h"
 #include "screens/FrameScreen.h"
+#include "navmap/NavMaps.h"
 #include "screens/GameMenus.h"
 #include "screens/InitialOptionsScreen.h"
 #include "ui/MenuScreen.h"
@@ -574,6 +575,8 @@ int RunMainLoop(const LaunchOptions& options) {
         std::printf("Mission %s set up: flying\n", options.mission.c_str());
         std::fflush(stdout);
         game.mode = GameState::kModeFlight;
+        // The flight's map command needs its screen, which no place has built yet.
+        game.BuildScreen(ScreenSlot::kNavMap);
     }
     if (game.mode == 0) return 0;
     MainLoop loop(game, GameLoopSteps(g_gameCanvas));
@@ -805,6 +808,7 @@ int RunGame(const LaunchOptions& options) {
     session.cursor = LoadCursor();
     // The tutorial pop-up, which any screen lays over itself, once the cursor is there.
     RegisterGameMenus();
+    RegisterNavMaps();
     RestartScreen::playMovie = PlayMovie;
     g_gameState->BuildScreen(ScreenSlot::kTutorial);
     LoadFx();

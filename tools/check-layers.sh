@@ -4,7 +4,7 @@
 # of any layer before it in this list. Libraries joined by "|" form one
 # layer: they call one another (the world's objects, the pilots, the
 # missions and the network game).
-layers=(platform engine sound display raster canvas scene game "objects|ai|mission|net" ui screens shell)
+layers=(platform engine sound display raster canvas scene game "objects|ai|mission|net" ui screens navmap shell)
 
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)

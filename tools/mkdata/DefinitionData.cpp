@@ -5,6 +5,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "display/Bitmap.h"
@@ -290,6 +291,17 @@ Status WriteTemp(const std::string& path) {
     WriteSpob(w, "Debris", "DEBRI0000", {1, 0, 500, 7, 9, 30, 30, 0, 0, 10});
     WriteSpob(w, "Nav Buoy", "BUOY00000", {5, 0, 1000, 8, 5, 10, 25, 0, 0, 20});
     WriteSpob(w, "Way Point", "BUOY00000", {1, 0, 1000, 8, 4, 0, 0, 0, 0, 1});
+    // What the map test mission places: rocks, a base and a depot the maps
+    // know by their models' names, and gates of each class word.
+    const char* const rocks[][2] = {{"Rock 1", "ROCK-01"}, {"Rock 2", "ROCK-02"}, {"Rock 3", "ROCK-03"},
+                                    {"Rock 4", "ROCK-04"}, {"Rock 5", "ROCK-05"}};
+    for (const auto& rock : rocks) WriteSpob(w, rock[0], rock[1], {200, 0, 2000, 3, 7, 20, 20, 0, 0, 300});
+    for (const auto& base : {std::pair{"Outpost", "BASE-CCCH9"}, std::pair{"Depot", "MULT-CCHH4"}}) {
+        WriteSpob(w, base.first, base.second, {5000, 5000, 3000, 2, 14, 0, 0, 0, 0, 20000},
+                  {{"EQPT", Equipment({{"Generator 1", base.second}})}});
+    }
+    const char* const gates[] = {"Gate 50", "Gate 51", "Gate 52", "Gate 53"};
+    for (int32_t i = 0; i < 4; ++i) WriteSpob(w, gates[i], "GATE00000", {100000, 0, 6000, 50 + i, 10, 0, 0, 0, 0, 100000});
     WriteSpob(w, "Autoturret", "TURRT0000", {50, 1000, 800, 9, 14, 0, 0, 0, 20, 300},
               {{"EQPT", Equipment({{"Generator 1", "TURRT0000"}})}});
     w.End();

@@ -390,6 +390,11 @@ Status WriteSampleShips(const char* path) {
         {"MISSL0000", nullptr, at(0.5f, 0, 0, 0)},     {"CARRI0000", nullptr, at(20.0f, 0, 0, 0)},
         {"GATE00000", nullptr, at(60.0f, 0, 0, 0)},    {"DEBRI0000", nullptr, at(1.5f, 0, 0, 0)},
         {"BUOY00000", nullptr, at(3.0f, 0, 0, 0)},     {"TURRT0000", nullptr, at(3.0f, 0, 0, 0)},
+        // The models the navigation maps class by name (the map test mission's).
+        {"ROCK-01", nullptr, at(10.0f, 0, 0, 0)},      {"ROCK-02", nullptr, at(14.0f, 0, 0, 0)},
+        {"ROCK-03", nullptr, at(18.0f, 0, 0, 0)},      {"ROCK-04", nullptr, at(22.0f, 0, 0, 0)},
+        {"ROCK-05", nullptr, at(26.0f, 0, 0, 0)},      {"BASE-CCCH9", nullptr, at(60.0f, 0, 0, 0)},
+        {"MULT-CCHH4", nullptr, at(30.0f, 0, 0, 0)},
     };
     uint8_t header[64] = {};
     PutName(header, "Ships");

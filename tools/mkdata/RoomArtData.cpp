@@ -1,4 +1,5 @@
 #include "tools/mkdata/RoomArtData.h"
+#include "tools/mkdata/NavMapData.h"
 
 #include <cstring>
 #include <functional>
@@ -348,6 +349,7 @@ Status WriteWarRoom(const std::string& path) {
         });
     }
     if (status == kStatusOk) status = WriteGlow(iff, MakeTag("HOTS"), "Monitor #1 Anim #1", kWarMonitor, 4, 0);
+    if (status == kStatusOk) status = WriteNavMapForms(iff, true);
     return EndArt(iff, status);
 }
 

@@ -22,7 +22,9 @@
 #include "mission/RandomMissionGenerator.h"
 #include "tools/mkdata/MissionData.h"
 #include "tools/mkdata/RandomData.h"
+#include "tools/mkdata/MapWorldData.h"
 #include "tools/mkdata/MusicData.h"
+#include "tools/mkdata/NavMapData.h"
 #include "tools/mkdata/PaletteData.h"
 #include "tools/mkdata/RecordsArtData.h"
 #include "tools/mkdata/SaveData.h"
@@ -138,6 +140,8 @@ bool WriteSampleTree(const std::string& rootText, std::string* failure) {
     if (WriteRandomTable(randomTable.c_str()) != kStatusOk) return fail("cannot write " + randomTable.string());
     const fs::path skirmish = root / "missions" / kSkirmishMissionFile;
     if (WriteSkirmishMission(skirmish.c_str()) != kStatusOk) return fail("cannot write " + skirmish.string());
+    const fs::path mapWorld = root / "missions" / kMapWorldMissionFile;
+    if (WriteMapWorldMission(mapWorld.c_str()) != kStatusOk) return fail("cannot write " + mapWorld.string());
     const fs::path training = root / "missions" / kTrainingMissionFile;
     if (WriteTrainingMission(training.c_str()) != kStatusOk) return fail("cannot write " + training.string());
     const fs::path strike = root / "missions" / kStrikeMissionFile;
@@ -169,6 +173,7 @@ bool WriteSampleTree(const std::string& rootText, std::string* failure) {
     if (WriteRequisitionArt(root.string()) != kStatusOk) {
         return fail("cannot write the requisition art under " + root.string());
     }
+    if (WriteNavMapArt(root.string()) != kStatusOk) return fail("cannot write the maps' art under " + root.string());
     const fs::path dust = root / "cel" / "dust.iff";
     if (WriteDustSprites(dust.c_str()) != kStatusOk) return fail("cannot write " + dust.string());
     const fs::path cursors = root / "data" / "cursors.iff";
