@@ -8,7 +8,11 @@
 #include "screens/QuitScreen.h"
 #include "screens/RestartScreen.h"
 #include "screens/SaveScreen.h"
+#include "screens/rooms/EmailScreen.h"
+#include "screens/rooms/LogsScreen.h"
+#include "screens/rooms/MissionsScreen.h"
 #include "screens/squadron/OutfitScreen.h"
+#include "screens/squadron/VoiceScreen.h"
 #include "ui/TutorialScreen.h"
 
 namespace {
@@ -38,6 +42,11 @@ void RegisterGameMenus() {
     GameState::RegisterScreen(PauseScreen::kScreenName, FactoryOf<PauseScreen>());
     GameState::RegisterScreen(ControlScreen::kScreenName, FactoryOf<ControlScreen>());
     GameState::RegisterScreen(RestartScreen::kScreenName, FactoryOf<RestartScreen>());
+    GameState::RegisterScreen(MissionsScreen::kScreenName, FactoryOf<MissionsScreen>());
+    GameState::RegisterScreen(EmailScreen::kScreenName, FactoryOf<EmailScreen>());
+    GameState::RegisterScreen(NewsScreen::kScreenName, FactoryOf<NewsScreen>());
+    GameState::RegisterScreen(LogsScreen::kScreenName, FactoryOf<LogsScreen>());
+    GameState::RegisterScreen(VoiceScreen::kScreenName, FactoryOf<VoiceScreen>());
     FrameScreen::setQuitReturn = [](Screen& quitDialog, Screen* returnTo) {
         if (auto* const dialog = dynamic_cast<QuitDialog*>(&quitDialog)) dialog->returnScreen = returnTo;
     };
