@@ -14,6 +14,7 @@
 #include "tools/mkdata/DialogArtData.h"
 #include "tools/mkdata/FrameArtData.h"
 #include "tools/mkdata/OutfitArtData.h"
+#include "tools/mkdata/ReaderArtData.h"
 
 namespace {
 
@@ -332,6 +333,7 @@ Status WriteOptArt(const char* path) {
     }
     if (status == kStatusOk) status = WriteFrameArtItems(iff);
     if (status == kStatusOk) status = WriteOutfitArtItems(iff);
+    if (status == kStatusOk) status = WriteReaderArtItems(iff);
     if (status == kStatusOk) status = WriteDialogArtItems(iff);
     if (status == kStatusOk) status = iff.Ascend();
     const Status closed = iff.CloseFile();
@@ -357,6 +359,7 @@ Status WriteTutorTexts(const char* path) {
           {"FR_OUTF", "Fitting out your ships."},
           {"FR_ASSI", "Assigning pilots to ships."},
           {"FR_PERS", "Hiring and firing pilots."},
+          {"FR_VOIC", "The voice messages received."},
           {"FR_ARCH", "The archives."},
           {"FR_COMM", "Communications."},
           {"FR_EQUIP", "The equipment menu."},
@@ -394,6 +397,19 @@ Status WriteTutorTexts(const char* path) {
          {{"OU_SHIPTOGGLE", "The ships: pick the one to fit out."},
           {"OU_WEAPONTOGGLE", "The weapons and the ship's hardpoints."},
           {"OU_EQUIPMENTTOGGLE", "The systems and the ship's bays."}}},
+        {"MISS",
+         "The missions on offer. Pick one, accept it, then launch from the hangar.",
+         {{"MI_UNREADMISSION", "The offers not yet taken."},
+          {"MI_READMISSION", "The offers of the past."},
+          {"MI_ACCEPT", "Accepts the chosen offer and sets its mission up."},
+          {"MI_LAUNCH", "To the hangar, to fly the accepted mission."}}},
+        {"EMAI",
+         "Your mail. Pick a message to read it.",
+         {{"EM_UNREADEMAIL", "The mail not yet read."}, {"EM_READEMAIL", "The mail of the past."}}},
+        {"NEWS",
+         "The news. Pick an item to read it.",
+         {{"NE_UNREADNEWS", "The news not yet read."}, {"NE_READNEWS", "The news of the past."}}},
+        {"LOGS", "The logs of the campaign. Pick an entry to read it.", {}},
         {"SAVE",
          "Saving and loading. Pick a slot, then save into it or load from it.",
          {{"SV_SAVE", "Saves into the slot."}, {"SV_LOAD", "Loads the slot's game."}, {"SV_NEW", "A new pilot."}}},
@@ -483,6 +499,7 @@ Status WriteMenuArt(const std::string& root) {
     if (status == kStatusOk) status = WriteTutorTexts((root + "/data/tutor.iff").c_str());
     if (status == kStatusOk) status = WriteFrameArt(root);
     if (status == kStatusOk) status = WriteOutfitMap(root + "/cel/");
+    if (status == kStatusOk) status = WriteReaderArt(root);
     if (status == kStatusOk) status = WriteDialogArt(root);
     return status;
 }
