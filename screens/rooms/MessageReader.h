@@ -30,10 +30,10 @@ public:
     static constexpr int32_t kFaceKind = 2;
     static constexpr const char* kFaceName = "Face";
 
-    // Row colours, as 0xRRGGBB.
+    // Row colours in the palette lookup's byte order: red in the low byte.
     static constexpr uint32_t kReadRgb = 0x909090;
     static constexpr uint32_t kUnreadRgb = 0xE4E4E4;
-    static constexpr uint32_t kHighlightRgb = 0xFFFF00;
+    static constexpr uint32_t kHighlightRgb = 0x00FFFF;
 
     // What tells one reader from another: its names, and the codes its
     // event map gives (0: the reader has no such event).
@@ -74,6 +74,7 @@ public:
     uint32_t unreadColour = 0;
     uint32_t highlightColour = 0;
 
+    const Codes& EventCodes() const { return codes_; }
     ListBox* List(const ArtObject* page) const;
     TextBox* Text(const ArtObject* page) const;
     FacePicture* Face(const ArtObject* page) const;

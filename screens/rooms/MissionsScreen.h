@@ -13,7 +13,7 @@ public:
     static constexpr const char* kScreenName = "MISSIONS";
     static constexpr const char* kAcceptButton = "Accept Missions Button";
     static constexpr const char* kLaunchButton = "Launch Button";
-    static constexpr uint32_t kAcceptedRgb = 0xFF0000;
+    static constexpr uint32_t kAcceptedRgb = 0x0000FF;   // red, in lookup order
     // How long each notice stays up.
     static constexpr uint32_t kNoticeMs = 4000;
     // The accept button is drawn pressed for this many draws.

@@ -12,9 +12,10 @@ public:
     static constexpr const char* kPanelName = "rqmain";
     static constexpr const char* kListName = "VoiceList";
     static constexpr const char* kFaceName = "Face";
-    static constexpr uint32_t kFirstRowRgb = 0xFFFF00;
-    static constexpr uint32_t kReadRgb = 0x50DCDC;
-    static constexpr uint32_t kUnreadRgb = 0xC0FFFF;
+    // In the palette lookup's byte order: red in the low byte.
+    static constexpr uint32_t kFirstRowRgb = 0x00FFFF;
+    static constexpr uint32_t kReadRgb = 0xDCDC50;
+    static constexpr uint32_t kUnreadRgb = 0xFFFFC0;
     // Voice messages number their faces from here.
     static constexpr int32_t kFaceOffset = 112;
 

@@ -33,8 +33,8 @@ constexpr int kScrollLeft = 560;
 const Sprite kScrollSprites[] = {
     {"Scroll Up", "", kScrollLeft, 121, kScroll, kScroll},
     {"Scroll Down", "", kScrollLeft, 201, kScroll, kScroll},
-    {"Scroll Up2", "", kScrollLeft, 323, kScroll, kScroll},
-    {"Scroll Down2", "", kScrollLeft, 403, kScroll, kScroll},
+    {"Scroll Up2", "UP", kScrollLeft, 323, kScroll, kScroll},
+    {"Scroll Down2", "DN", kScrollLeft, 403, kScroll, kScroll},
 };
 const Sprite kLaunchSprites[] = {
     {"Accept Missions Button", "ACCEPT", 350, 440, kPageButtonWidth, kHigh},
@@ -43,6 +43,7 @@ const Sprite kLaunchSprites[] = {
 
 struct Reader {
     const char* screen;
+    const char* mapName;   // the screen name in lower case
     const char* unread;
     const char* read;
     // The codes of: the page buttons, the list, the text, the four scroll
@@ -51,16 +52,16 @@ struct Reader {
     uint16_t codes[17];
 };
 const Reader kReaders[] = {
-    {"MISSIONS", "Unread Missions Button", "Read Missions Button",
+    {"MISSIONS", "missions", "Unread Missions Button", "Read Missions Button",
      {0x210, 0x220, 0x240, 0x280, 0x410, 0x420, 0x440, 0x480, 0x340, 0x308, 0x380, 0x401, 0x402, 0x404, 0x408, 0x310,
       0x320}},
-    {"EMAIL", "Unread Email Button", "Read Email Button",
+    {"EMAIL", "email", "Unread Email Button", "Read Email Button",
      {0x210, 0x220, 0x240, 0x280, 0x404, 0x408, 0x410, 0x420, 0x310, 0x302, 0x320, 0x340, 0x380, 0x401, 0x402, 0x304,
       0x308}},
-    {"NEWS", "Unread News Button", "Read News Button",
+    {"NEWS", "news", "Unread News Button", "Read News Button",
      {0x210, 0x220, 0x240, 0x280, 0x404, 0x408, 0x410, 0x420, 0x310, 0x302, 0x320, 0x340, 0x380, 0x401, 0x402, 0x304,
       0x308}},
-    {"LOGS", nullptr, nullptr,
+    {"LOGS", "logs", nullptr, nullptr,
      {0, 0, 0x210, 0x220, 0x401, 0x402, 0x404, 0x408, 0x304, 0, 0x308, 0x310, 0x320, 0x340, 0x380, 0x301, 0x302}},
 };
 constexpr int kUnreadLeft = 160;
@@ -110,7 +111,7 @@ Status WriteSprites(const std::string& path, const Reader& reader) {
 Status WriteMap(const std::string& celDirectory, const Reader& reader) {
     const uint16_t* const code = reader.codes;
     EventMapSpec map;
-    map.name = reader.screen;
+    map.name = reader.mapName;
     if (reader.unread != nullptr) {
         map.events.push_back({Event(code[0]), SpotTrigger(kUnreadLeft, kPageButtonTop, kPageButtonWidth, kHigh)});
         map.events.push_back({Event(code[1]), SpotTrigger(kReadLeft, kPageButtonTop, kPageButtonWidth, kHigh)});
@@ -164,7 +165,7 @@ Status WriteReaderArt(const std::string& root) {
     }
     // The voice screen answers no event; its map only has to be there.
     EventMapSpec voice;
-    voice.name = "VOICE";
+    voice.name = "voice";
     voice.events.push_back({0, KeyTrigger(kKeyF1)});
     if (status == kStatusOk) status = WriteEventMapFile((root + "/cel/VOICE.iff").c_str(), {voice});
     return status;
