@@ -28,13 +28,14 @@ struct Sprite {
 // its list and its text.
 constexpr int kPageButtonWidth = 110;
 constexpr int kHigh = 24;
-constexpr int kScroll = 20;
+// The scroll buttons take the size of the menus' shared "Scroll Up".
+constexpr int kScrollWidth = 40;
 constexpr int kScrollLeft = 560;
 const Sprite kScrollSprites[] = {
-    {"Scroll Up", "", kScrollLeft, 121, kScroll, kScroll},
-    {"Scroll Down", "", kScrollLeft, 201, kScroll, kScroll},
-    {"Scroll Up2", "UP", kScrollLeft, 323, kScroll, kScroll},
-    {"Scroll Down2", "DN", kScrollLeft, 403, kScroll, kScroll},
+    {"Scroll Up", "UP", kScrollLeft, 121, kScrollWidth, kHigh},
+    {"Scroll Down", "DN", kScrollLeft, 197, kScrollWidth, kHigh},
+    {"Scroll Up2", "UP", kScrollLeft, 323, kScrollWidth, kHigh},
+    {"Scroll Down2", "DN", kScrollLeft, 399, kScrollWidth, kHigh},
 };
 const Sprite kLaunchSprites[] = {
     {"Accept Missions Button", "ACCEPT", 350, 440, kPageButtonWidth, kHigh},
@@ -150,7 +151,7 @@ Status WriteReaderArtItems(IffFile& iff) {
     for (const Sprite& sprite : kLaunchSprites) {
         if (status == kStatusOk) status = WriteMenuArtItem(iff, sprite.name, sprite.width, sprite.height, sprite.label);
     }
-    // "Scroll Up" and "Scroll Down" are already the outfitting screen's.
+    // "Scroll Up" and "Scroll Down" are already the menus' own.
     for (const Sprite& sprite : {kScrollSprites[2], kScrollSprites[3]}) {
         if (status == kStatusOk) status = WriteMenuArtItem(iff, sprite.name, sprite.width, sprite.height, sprite.label);
     }
