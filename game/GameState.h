@@ -276,6 +276,9 @@ public:
     int32_t tutorialsEnabled = 1;
     std::string missionName;   // what SetUpMission loads for the career
     int32_t plotCounter = 0;   // +1 for each campaign offer accepted
+    // The whole offer word of the random offer last accepted, which the
+    // random-mission generator picks its template by.
+    uint32_t randomOffer = 0;
     // The campaign's messages; offers travel in the e-mail lists.
     MessageList newMail;
     MessageList oldMail;

@@ -75,6 +75,7 @@ constexpr FrameScreen::SubButton kSquadButtons[] = {
     {FrameScreen::kCodeSlot1, "Assign Button", "FR_ASSI", ScreenSlot::kAssignment},
     {FrameScreen::kCodeSlot2, "Personnel Button", "FR_PERS", ScreenSlot::kPersonnel},
     {FrameScreen::kCodeSlot3, "Kill Board Button", "FR_KILL", ScreenSlot::kKillBoard},
+    {FrameScreen::kCodeSlot4, "Voice Button", "FR_VOIC", ScreenSlot::kVoice},
 };
 
 template <size_t N>

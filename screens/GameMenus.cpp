@@ -20,6 +20,10 @@
 #include "screens/squadron/AssignScreen.h"
 #include "screens/squadron/RequisitionScreen.h"
 #include "screens/squadron/SalvageScreen.h"
+#include "screens/rooms/EmailScreen.h"
+#include "screens/rooms/LogsScreen.h"
+#include "screens/rooms/MissionsScreen.h"
+#include "screens/squadron/VoiceScreen.h"
 #include "ui/TutorialScreen.h"
 
 namespace {
@@ -60,6 +64,14 @@ void RegisterGameMenus() {
     GameState::RegisterScreen(HangarScreen::kScreenName, FactoryOf<HangarScreen>());
     GameState::RegisterScreen(KillBoardScreen::kScreenName, FactoryOf<KillBoardScreen>());
     GameState::RegisterScreen(EncyclopediaScreen::kScreenName, FactoryOf<EncyclopediaScreen>());
+    GameState::RegisterScreen(MissionsScreen::kScreenName, FactoryOf<MissionsScreen>());
+    GameState::RegisterScreen(EmailScreen::kScreenName, FactoryOf<EmailScreen>());
+    GameState::RegisterScreen(NewsScreen::kScreenName, FactoryOf<NewsScreen>());
+    GameState::RegisterScreen(LogsScreen::kScreenName, FactoryOf<LogsScreen>());
+    GameState::RegisterScreen(VoiceScreen::kScreenName, FactoryOf<VoiceScreen>());
+    MissionsScreen::setLaunchOnOpen = [](Screen& hangar) {
+        if (auto* const screen = dynamic_cast<HangarScreen*>(&hangar)) screen->launchOnOpen = 1;
+    };
     FrameScreen::setQuitReturn = [](Screen& quitDialog, Screen* returnTo) {
         if (auto* const dialog = dynamic_cast<QuitDialog*>(&quitDialog)) dialog->returnScreen = returnTo;
     };

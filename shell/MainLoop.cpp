@@ -21,6 +21,7 @@
 #include "shell/FlightInput.h"
 #include "shell/FlightView.h"
 #include "shell/FramePump.h"
+#include "screens/rooms/MissionsScreen.h"
 #include "shell/PlayMovie.h"
 #include "sound/MusicFile.h"
 #include "sound/SoundDevice.h"
@@ -148,6 +149,7 @@ void MainLoop::Fly() {
 }
 
 void MainLoop::Launch() {
+    MissionsScreen::ForgetAcceptedRow(game_);
     StopSounds(game_);
     PlayVideo(kLaunchMovie);
     if (steps_.prepareFlight) steps_.prepareFlight(game_);

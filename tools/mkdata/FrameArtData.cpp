@@ -57,11 +57,12 @@ const std::vector<const char*> kCommButtons = {"Missions Button", "Email Button"
 const std::vector<const char*> kEquipButtons = {"Repair Button", "Requisition Button", "Outfitting Button"};
 const std::vector<const char*> kArchButtons = {"Encyclopedia Button", "Game Options Button", "New/Load/Save Button",
                                                "Game Controls Button"};
-const std::vector<const char*> kSquadButtons = {"Assign Button", "Personnel Button", "Kill Board Button"};
+const std::vector<const char*> kSquadButtons = {"Assign Button", "Personnel Button", "Kill Board Button",
+                                                "Voice Button"};
 const char* const kCommLabels[] = {"MISSIONS", "EMAIL", "NEWS", "LOGS"};
 const char* const kEquipLabels[] = {"REPAIR", "REQUISITION", "OUTFIT"};
 const char* const kArchLabels[] = {"ENCYCLOPEDIA", "OPTIONS", "SAVE LOAD", "CONTROLS"};
-const char* const kSquadLabels[] = {"ASSIGN", "PERSONNEL", "KILLS"};
+const char* const kSquadLabels[] = {"ASSIGN", "PERSONNEL", "KILLS", "VOICE"};
 
 // The save page: its three buttons, then one row button per slot, all of
 // the same art.

@@ -17,6 +17,7 @@
 #include "tools/mkdata/SquadronArtData.h"
 #include "tools/mkdata/RecordsArtData.h"
 #include "tools/mkdata/RequisitionArtData.h"
+#include "tools/mkdata/ReaderArtData.h"
 
 namespace {
 
@@ -337,6 +338,7 @@ Status WriteOptArt(const char* path) {
     if (status == kStatusOk) status = WriteOutfitArtItems(iff);
     if (status == kStatusOk) status = WriteSquadronArtItems(iff);
     if (status == kStatusOk) status = WriteRequisitionArtItems(iff);
+    if (status == kStatusOk) status = WriteReaderArtItems(iff);
     if (status == kStatusOk) status = WriteDialogArtItems(iff);
     if (status == kStatusOk) status = WriteRecordsArtItems(iff);
     if (status == kStatusOk) status = iff.Ascend();
@@ -363,6 +365,7 @@ Status WriteTutorTexts(const char* path) {
           {"FR_OUTF", "Fitting out your ships."},
           {"FR_ASSI", "Assigning pilots to ships."},
           {"FR_PERS", "Hiring and firing pilots."},
+          {"FR_VOIC", "The voice messages received."},
           {"FR_ARCH", "The archives."},
           {"FR_COMM", "Communications."},
           {"FR_EQUIP", "The equipment menu."},
@@ -430,6 +433,19 @@ Status WriteTutorTexts(const char* path) {
          "The salvage bay. Click a piece twice to keep or leave it.",
          {{"SA_ACCEPT", "Keeps the chosen pieces and goes to the hangar."},
           {"SA_ACCEPTREPAIR", "Keeps the chosen pieces and goes to repairs."}}},
+        {"MISS",
+         "The missions on offer. Pick one, accept it, then launch from the hangar.",
+         {{"MI_UNREADMISSION", "The offers not yet taken."},
+          {"MI_READMISSION", "The offers of the past."},
+          {"MI_ACCEPT", "Accepts the chosen offer and sets its mission up."},
+          {"MI_LAUNCH", "To the hangar, to fly the accepted mission."}}},
+        {"EMAI",
+         "Your mail. Pick a message to read it.",
+         {{"EM_UNREADEMAIL", "The mail not yet read."}, {"EM_READEMAIL", "The mail of the past."}}},
+        {"NEWS",
+         "The news. Pick an item to read it.",
+         {{"NE_UNREADNEWS", "The news not yet read."}, {"NE_READNEWS", "The news of the past."}}},
+        {"LOGS", "The logs of the campaign. Pick an entry to read it.", {}},
         {"SAVE",
          "Saving and loading. Pick a slot, then save into it or load from it.",
          {{"SV_SAVE", "Saves into the slot."}, {"SV_LOAD", "Loads the slot's game."}, {"SV_NEW", "A new pilot."}}},
@@ -571,6 +587,7 @@ Status WriteMenuArt(const std::string& root) {
     if (status == kStatusOk) status = WriteTutorTexts((root + "/data/tutor.iff").c_str());
     if (status == kStatusOk) status = WriteFrameArt(root);
     if (status == kStatusOk) status = WriteOutfitMap(root + "/cel/");
+    if (status == kStatusOk) status = WriteReaderArt(root);
     if (status == kStatusOk) status = WriteDialogArt(root);
     return status;
 }
