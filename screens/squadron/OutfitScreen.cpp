@@ -439,7 +439,8 @@ void OutfitScreen::DrawLayout() {
 
 int32_t OutfitScreen::Draw() {
     int32_t result = 1;
-    ReadEvents();
+    // The pop-up over this screen reads the pass's input itself.
+    if (tutorialActive == 0) ReadEvents();
     const int32_t keptPressed = pressedFlag;
     pressedFlag = 0;
     bool handled = false;
