@@ -302,7 +302,11 @@ int32_t FrameScreen::Draw() {
     // The embedded page, or the pop-up over it, reads the same pass's input
     // after the frame; Run lets it go at the end of the pass. The frame's
     // own pop-up reads it alone.
-    if (tutorialActive == 0) ReadEvents(subScreen == nullptr);
+    if (tutorialActive == 0) {
+        ReadEvents(subScreen == nullptr);
+    } else {
+        SkipEvents();
+    }
     const int32_t keptPressed = pressedFlag;
     pressedFlag = 0;
     const int32_t result = DispatchEvents(g_eventDispatchState == 0 && currentEvents.TestEvent(kCodeHold));

@@ -172,6 +172,13 @@ void Screen::ReadEvents(bool lastReader) {
     edgeEvents.Assign(edges);
 }
 
+void Screen::SkipEvents() {
+    currentEvents.Clear();
+    edgeEvents.Clear();
+    KeySet all;
+    previousEvents.Assign(~all);
+}
+
 int32_t Screen::Draw() {
     int32_t result = 1;
     if (tutorialActive == 0) {

@@ -78,6 +78,10 @@ public:
     void ReadEvents(bool lastReader = true);
     // The devices' snapshot: what was latched for this pass is let go.
     static void EndInputPass();
+    // A menu pass whose input the pop-up over the screen reads: no events,
+    // and what is still held when the screen reads again is not new then,
+    // as if the screen had gone on reading.
+    void SkipEvents();
     // From the art form the file has entered, standing in its background
     // form: the 24-bit picture becomes 16-bit pixels of the display's
     // format, and a "PALT" chunk of the art form names the palette.

@@ -451,7 +451,11 @@ void OutfitScreen::DrawLayout() {
 int32_t OutfitScreen::Draw() {
     int32_t result = 1;
     // The pop-up over this screen reads the pass's input itself.
-    if (tutorialActive == 0) ReadEvents();
+    if (tutorialActive == 0) {
+        ReadEvents();
+    } else {
+        SkipEvents();
+    }
     const int32_t keptPressed = pressedFlag;
     pressedFlag = 0;
     bool handled = false;
