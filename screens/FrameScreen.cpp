@@ -161,6 +161,12 @@ void FrameScreen::CloseSubScreen() {
     if (subScreen == nullptr) return;
     Screen* const closing = subScreen;
     subScreen = nullptr;
+    // A pop-up over the page goes with it, so that the next host opens it afresh.
+    if (closing->tutorialActive != 0) {
+        closing->tutorialActive = 0;
+        if (Screen* const tutorial = SlotScreen(ScreenSlot::kTutorial)) tutorial->Close();
+        repaintCountdown = 1;
+    }
     closing->Close();
     TouchCachedSprites();
 }
@@ -272,6 +278,7 @@ void FrameScreen::Run() {
             if (result == 0) CloseSubScreen();
             if (remembered == 0) g_eventDispatchState = 0;
         }
+        EndInputPass();
         if (game->Sound() != nullptr) game->Sound()->ServiceMusic();
         const bool session = game->netSession != nullptr && game->netSession->IsActive();
         if (session) {
@@ -293,7 +300,14 @@ void FrameScreen::Run() {
 }
 
 int32_t FrameScreen::Draw() {
-    ReadEvents();
+    // The embedded page, or the pop-up over it, reads the same pass's input
+    // after the frame; Run lets it go at the end of the pass. The frame's
+    // own pop-up reads it alone.
+    if (tutorialActive == 0) {
+        ReadEvents(subScreen == nullptr);
+    } else {
+        SkipEvents();
+    }
     const int32_t keptPressed = pressedFlag;
     pressedFlag = 0;
     const int32_t result = DispatchEvents(g_eventDispatchState == 0 && currentEvents.TestEvent(kCodeHold));

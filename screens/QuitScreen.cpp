@@ -2,9 +2,12 @@
 
 #include <string>
 
+#include "display/Bitmap.h"
+#include "display/Canvas.h"
 #include "display/FontContext.h"
 #include "engine/IffFile.h"
 #include "game/DataDirectories.h"
+#include "game/DrawString.h"
 #include "game/GameState.h"
 #include "game/PilotFile.h"
 #include "net/NetSession.h"
@@ -33,6 +36,12 @@ QuitDialog::QuitDialog(const char* screenName) : MenuScreen(screenName) {
 }
 
 void QuitDialog::Open() {
+    // The dialog has no art behind it: the picture it opens over stands in,
+    // so that a pop-up closed over the dialog leaves nothing behind.
+    if (g_gameCanvas != nullptr) {
+        Bitmap under;
+        if (g_gameCanvas->CopyToImage(&under) == kStatusOk) SetBackground(under);
+    }
     currentPanel = panel;
     MenuScreen::Open();
     PlayUiSound(kUiSoundOpenScreen, kUiScreenSoundLevel, 0);

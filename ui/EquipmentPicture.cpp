@@ -46,13 +46,29 @@ EquipmentItem* EquipmentPicture::RemoveItem(int32_t index) {
     return item;
 }
 
+void EquipmentPicture::AddShip(const ShipRecord* ship) {
+    ships_.push_back(ship);
+    currentShip_ = ShipCount() - 1;
+}
+
+const ShipRecord* EquipmentPicture::CurrentShip() const {
+    return currentShip_ >= 0 && currentShip_ < ShipCount() ? ships_[size_t(currentShip_)] : nullptr;
+}
+
+void EquipmentPicture::ClearLists() {
+    items_.clear();
+    ships_.clear();
+    current_ = 0;
+    currentShip_ = 0;
+}
+
 Bitmap* EquipmentPicture::CurrentBitmap() const {
     if (current_ >= 0 && current_ < ItemCount()) {
         const EquipmentItem* const item = items_[size_t(current_)];
         return item != nullptr && !item->listPictures.empty() ? item->listPictures.front().get() : nullptr;
     }
-    if (currentPicture >= 0 && currentPicture < int32_t(pictures.size())) return pictures[size_t(currentPicture)];
-    return nullptr;
+    const ShipRecord* const ship = CurrentShip();
+    return ship != nullptr && shipPicture ? shipPicture(*ship) : nullptr;
 }
 
 int32_t EquipmentPicture::Refresh(int32_t) {

@@ -142,7 +142,12 @@ bool MenuScreen::DispatchBlocked() const {
 }
 
 int32_t MenuScreen::Draw() {
-    ReadEvents();
+    // The pop-up over this screen reads the pass's input itself.
+    if (tutorialActive == 0) {
+        ReadEvents();
+    } else {
+        SkipEvents();
+    }
     const int32_t keptPressed = pressedFlag;
     pressedFlag = 0;
     const int32_t result = DispatchEvents(DispatchBlocked());

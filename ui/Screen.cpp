@@ -150,21 +150,33 @@ void Screen::UpdateCursor() {
     game->cursor->SetShape(shape, -1, 1);
 }
 
-void Screen::ReadEvents() {
+void Screen::EndInputPass() {
+    InputSystem* const input = Game() != nullptr ? Game()->Input() : nullptr;
+    if (input != nullptr) input->Snapshot();
+}
+
+void Screen::ReadEvents(bool lastReader) {
     KeySet all;
     all = ~all;
     InputSystem* const input = Game() != nullptr ? Game()->Input() : nullptr;
-    // The devices are read once a pass; what went down and up again since
-    // the last pass still counts as down in this one.
+    // What went down and up again since the last pass still counts as down
+    // in this one, up to the snapshot.
     if (input != nullptr) input->Update();
     currentEvents.Assign(eventMap->Poll(all));
-    if (input != nullptr) input->Snapshot();
+    if (lastReader) EndInputPass();
     KeySet edges;
     for (int i = 0; i < KeySet::kWords; ++i) {
         edges.words[i] = currentEvents.words[i] & ~previousEvents.words[i];
         previousEvents.words[i] = currentEvents.words[i];
     }
     edgeEvents.Assign(edges);
+}
+
+void Screen::SkipEvents() {
+    currentEvents.Clear();
+    edgeEvents.Clear();
+    KeySet all;
+    previousEvents.Assign(~all);
 }
 
 int32_t Screen::Draw() {
@@ -349,6 +361,21 @@ void Screen::LoadBackground(IffFile& file) {
         XfebCodec codec(&source);
         codec.ReadForm(&file, &source);
     }
+    SetBackground(source);
+    source.Free();
+    file.Ascend();
+    file.Rewind(0);
+    if (file.FindChunk(kPaletteChunk) == kStatusOk) {
+        std::vector<char> text(size_t(file.ChunkSize()) + 1, '\0');
+        if (file.ReadChunk(text.data(), file.ChunkSize()) == kStatusOk) paletteName = text.data();
+    }
+    file.Rewind(0);
+}
+
+void Screen::SetBackground(const Bitmap& source) {
+    backgroundPixels.ReleaseCopies();
+    backgroundPixels.pixels = nullptr;
+    background.reset();
     const bool format555 = g_pixelFormat == kPixelFormatRgb555;
     // Only 24-bit art is converted; any other depth leaves no background.
     if (source.bytesPerPixel == Bitmap::kDepth24Bit && source.pixels != nullptr) {
@@ -371,15 +398,7 @@ void Screen::LoadBackground(IffFile& file) {
             background = std::move(image);
         }
     }
-    source.Free();
     backgroundRect = CanvasRect{0, 0, kWidth, kHeight};
-    file.Ascend();
-    file.Rewind(0);
-    if (file.FindChunk(kPaletteChunk) == kStatusOk) {
-        std::vector<char> text(size_t(file.ChunkSize()) + 1, '\0');
-        if (file.ReadChunk(text.data(), file.ChunkSize()) == kStatusOk) paletteName = text.data();
-    }
-    file.Rewind(0);
     if (background == nullptr) return;
     backgroundPixels.pixels = background->pixels;
     backgroundPixels.width = int16_t(background->width);

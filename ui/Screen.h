@@ -71,12 +71,24 @@ public:
     void BeginRun();
     bool RepaintBackground();
     void EndRun();
-    // The event sets of the pass, read from the screen's map.
-    void ReadEvents();
+    // The event sets of the pass, read from the screen's map. A press that
+    // came and went between two passes is latched until the devices'
+    // snapshot; `lastReader` false keeps it for a map read later in the same
+    // pass, which then calls EndInputPass or reads with the default.
+    void ReadEvents(bool lastReader = true);
+    // The devices' snapshot: what was latched for this pass is let go.
+    static void EndInputPass();
+    // A menu pass whose input the pop-up over the screen reads: no events,
+    // and what is still held when the screen reads again is not new then,
+    // as if the screen had gone on reading.
+    void SkipEvents();
     // From the art form the file has entered, standing in its background
     // form: the 24-bit picture becomes 16-bit pixels of the display's
     // format, and a "PALT" chunk of the art form names the palette.
     void LoadBackground(IffFile& file);
+    // A 24-bit picture becomes the background the same way; any other
+    // depth leaves none.
+    void SetBackground(const Bitmap& source);
     // The first room animation of that name, ignoring case; -1 when none.
     int32_t FindAnimation(const char* animationName) const;
     // That animation jumps to its last frame.

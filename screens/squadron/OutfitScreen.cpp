@@ -115,9 +115,15 @@ OutfitScreen::OutfitScreen(const char* screenName) : MenuScreen(screenName) {
         const int32_t y = 361 + 14 * (i / 2);
         mainPanel->AddControl(new TextBox(80, 12, at(x, y), at(x, y), at(x, y), kNoFrame, 0, kSheetBoxes[i + 1]));
     }
-    equipmentView->AddControl(new EquipmentPicture(113, 112, at(503, 188), kEquipDisplay));
-    weaponsView->AddControl(new EquipmentPicture(113, 112, at(503, 188), kWeaponDisplay));
-    shipsView->AddControl(new EquipmentPicture(113, 112, at(503, 188), kShipsDisplay));
+    auto* const equipmentDisplay = new EquipmentPicture(113, 112, at(503, 188), kEquipDisplay);
+    equipmentDisplay->kind = EquipmentPicture::kKindEquipment;
+    equipmentView->AddControl(equipmentDisplay);
+    auto* const weaponDisplay = new EquipmentPicture(113, 112, at(503, 188), kWeaponDisplay);
+    weaponDisplay->kind = EquipmentPicture::kKindWeapons;
+    weaponsView->AddControl(weaponDisplay);
+    auto* const shipsDisplay = new EquipmentPicture(113, 112, at(503, 188), kShipsDisplay);
+    shipsDisplay->shipPicture = [this](const ShipRecord& ship) { return ShipPicture(ship); };
+    shipsView->AddControl(shipsDisplay);
     ReadArtFile();
 }
 
@@ -175,7 +181,8 @@ ListBox* OutfitScreen::List(const char* listName) const {
     return nullptr;
 }
 
-BitmapButton* OutfitScreen::FindButton(const char* buttonName) const {
+BitmapButton* OutfitScreen::FindButton(const char* buttonName, const ArtObject* first) const {
+    if (BitmapButton* const own = Find<BitmapButton>(first, buttonName)) return own;
     for (const ArtObject* panel : {mainPanel, shipsView, equipmentView, weaponsView}) {
         if (BitmapButton* const button = Find<BitmapButton>(panel, buttonName)) return button;
     }
@@ -212,9 +219,7 @@ void OutfitScreen::Close() {
 void OutfitScreen::EmptyDisplays() {
     for (const auto& [panel, displayName] :
          {std::pair{equipmentView, kEquipDisplay}, std::pair{weaponsView, kWeaponDisplay}, std::pair{shipsView, kShipsDisplay}}) {
-        if (auto* const display = Find<EquipmentPicture>(panel, displayName)) {
-            while (display->ItemCount() > 0) display->RemoveItem(0);
-        }
+        if (auto* const display = Find<EquipmentPicture>(panel, displayName)) display->ClearLists();
     }
 }
 
@@ -310,6 +315,8 @@ void OutfitScreen::ShowDataSheet() {
         if (auto* const display = Find<EquipmentPicture>(equipmentView, kEquipDisplay)) display->AddImage(shownItem);
     } else if (currentPanel == weaponsView && shownItem != nullptr) {
         if (auto* const display = Find<EquipmentPicture>(weaponsView, kWeaponDisplay)) display->AddImage(shownItem);
+    } else if (currentPanel == shipsView && selectedShip != nullptr) {
+        if (auto* const display = Find<EquipmentPicture>(shipsView, kShipsDisplay)) display->AddShip(selectedShip);
     }
     FillDataSheet();
 }
@@ -395,15 +402,19 @@ void OutfitScreen::DrawPlaque() {
     BlitPicture(picture, picture.x, picture.y);
 }
 
+Bitmap* OutfitScreen::ShipPicture(const ShipRecord& ship) const {
+    for (int32_t i = 0; i < kShipPictures; ++i) {
+        if (std::strcmp(ship.hullId, kShipPictureHulls[i]) != 0) continue;
+        return i < shipPictures.Count() ? shipPictures[i] : nullptr;
+    }
+    return nullptr;
+}
+
 void OutfitScreen::DrawShipPicture() {
     const CareerRecord* const career = Career();
     const ShipRecord* const ship = career != nullptr ? career->GetShip(selectedShipIndex) : nullptr;
     if (ship == nullptr) return;
-    for (int32_t i = 0; i < kShipPictures; ++i) {
-        if (std::strcmp(ship->name, kShipPictureHulls[i]) != 0) continue;
-        if (i < shipPictures.Count()) BlitPicture(*shipPictures[i], shipPictures[i]->x, shipPictures[i]->y);
-        return;
-    }
+    if (const Bitmap* const picture = ShipPicture(*ship)) BlitPicture(*picture, picture->x, picture->y);
 }
 
 void OutfitScreen::DrawLayout() {
@@ -439,7 +450,12 @@ void OutfitScreen::DrawLayout() {
 
 int32_t OutfitScreen::Draw() {
     int32_t result = 1;
-    ReadEvents();
+    // The pop-up over this screen reads the pass's input itself.
+    if (tutorialActive == 0) {
+        ReadEvents();
+    } else {
+        SkipEvents();
+    }
     const int32_t keptPressed = pressedFlag;
     pressedFlag = 0;
     bool handled = false;
@@ -659,9 +675,9 @@ int32_t OutfitScreen::Button(uint16_t code, const char* buttonName, const char* 
     return 1;
 }
 
-void OutfitScreen::ScrollList(const char* listName, int32_t direction, int32_t sound) {
+void OutfitScreen::ScrollList(const char* listName, int32_t direction, int32_t sound, const ArtObject* view) {
     Play(sound);
-    if (BitmapButton* const button = FindButton(direction < 0 ? kScrollUpButton : kScrollDownButton)) {
+    if (BitmapButton* const button = FindButton(direction < 0 ? kScrollUpButton : kScrollDownButton, view)) {
         button->SetState(kScrollClickState);
     }
     if (ListBox* const list = List(listName)) {
@@ -772,11 +788,14 @@ int32_t OutfitScreen::HandleEvent(uint16_t code) {
         case kCodeScrollUp:
         case kCodeScrollDown: {
             const int32_t direction = code == kCodeScrollUp ? -1 : 1;
+            // The view's own scroll buttons lie over the main page's.
+            const ArtObject* const view = equipment ? equipmentView : weaponsView;
             if (select) {
-                ScrollList(listName, direction, kSoundClick3);
+                ScrollList(listName, direction, kSoundClick3, view);
             } else {
                 if (edgeEvents.TestEvent(code)) Play(kUiSoundHotspot);
-                if (BitmapButton* const b = FindButton(direction < 0 ? kScrollUpButton : kScrollDownButton)) b->Press();
+                const char* const buttonName = direction < 0 ? kScrollUpButton : kScrollDownButton;
+                if (BitmapButton* const b = FindButton(buttonName, view)) b->Press();
             }
             return 1;
         }

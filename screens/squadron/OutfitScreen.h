@@ -126,13 +126,17 @@ private:
     MountPoint Pointer() const;
     void DrawPlaque();
     void DrawShipPicture();
+    // The ship picture of the ship's hull; null when the hull has none or
+    // the art file fell short.
+    Bitmap* ShipPicture(const ShipRecord& ship) const;
     void DrawLayout();
     void ChooseShip();
     // A main-panel button that was not selected: its help topic or its press.
     int32_t Button(uint16_t code, const char* buttonName, const char* topic);
     void ListKeys(ListBox& list);
     void CellKeys(const MountArea& area, int32_t cell, bool vertical);
-    void ScrollList(const char* listName, int32_t direction, int32_t sound);
-    BitmapButton* FindButton(const char* buttonName) const;
+    void ScrollList(const char* listName, int32_t direction, int32_t sound, const ArtObject* view = nullptr);
+    // The button of that name, in `first` before the other pages.
+    BitmapButton* FindButton(const char* buttonName, const ArtObject* first = nullptr) const;
     CareerRecord* Career() const;
 };

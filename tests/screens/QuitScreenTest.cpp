@@ -154,6 +154,18 @@ TEST(QuitScreenTest, TutorialsOffOpensNoPopUpButHelpShowsTheTopic) {
     }
 }
 
+// The pop-up over the dialog takes the keys: Escape closes it, and while
+// it stays held it is no new No to the dialog beneath.
+TEST(QuitScreenTest, ThePopUpOverTheDialogTakesTheKeys) {
+    DialogRun<QuitScreen> run(1);
+    TutorialScreen* const opener = run.Tutorial();
+    FrameScreen::setQuitReturn(run.dialog, opener);
+    run.harness.Game().nextScreen = &run.dialog;
+    run.Run("at 3 press Escape\nat 8 release Escape\n");
+    EXPECT_EQ(run.dialog.tutorialActive, 0);
+    EXPECT_EQ(run.harness.Game().nextScreen, &run.dialog);
+}
+
 TEST(QuitScreenTest, GoldenPictures) {
     {
         DialogRun<QuitScreen> run;

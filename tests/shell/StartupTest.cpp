@@ -274,11 +274,14 @@ TEST_F(StartupTest, LoadGameOpensTheFrameWithTheSavePage) {
     ExpectNothingLeft();
 }
 
-// Escape on the frame menu opens the quit dialog over it.
+// Escape on the frame menu opens the quit dialog over it; the two Enters
+// go to the pop-up laid over the dialog and close it, leaving the dialog
+// clean, and Y then ends the run at once.
 TEST_F(StartupTest, EscapeOnTheFrameOpensTheQuitDialog) {
     WriteTree();
     ASSERT_EQ(WriteMenuArt(dir_.Str()), kStatusOk);
-    dir_.WriteFile("quit.txt", "at 5 key L\nat 30 key Escape\nat 40 key Enter\nat 45 key Enter\n");
+    const std::string keys = "at 5 key L\nat 30 key Escape\nat 40 key Enter\nat 45 key Enter\n";
+    dir_.WriteFile("quit.txt", keys);
     LaunchOptions options = Options();
     options.script = dir_.Str() + "/quit.txt";
     options.shots = {{60, dir_.Str() + "/quit.png"}};
@@ -286,6 +289,14 @@ TEST_F(StartupTest, EscapeOnTheFrameOpensTheQuitDialog) {
     RgbImage shot;
     ASSERT_TRUE(ReadStoredPng(dir_.Str() + "/quit.png", &shot));
     EXPECT_TRUE(MatchesGolden(shot, "startup_quit_dialog"));
+    ExpectNothingLeft();
+
+    // A picture asked for after Y is never taken: the run ended there.
+    dir_.WriteFile("yes.txt", keys + "at 60 key Y\n");
+    options.script = dir_.Str() + "/yes.txt";
+    options.shots = {{80, dir_.Str() + "/late.png"}};
+    EXPECT_EQ(RunGame(options), 0);
+    EXPECT_FALSE(std::filesystem::exists(dir_.Path() / "late.png"));
     ExpectNothingLeft();
 }
 

@@ -27,6 +27,14 @@ constexpr uint16_t kKeyDown = 208;
 constexpr uint16_t kKeyDelete = 211;
 constexpr uint16_t kLeftButton = 1;
 
+constexpr uint16_t kCodeScrollUp = 0x0620;
+constexpr uint16_t kCodeScrollDown = 0x0640;
+
+// The views' scroll buttons cover the shared scroll sprites beneath them,
+// which the menus' art file makes this size.
+constexpr int kViewScrollWidth = 40;
+constexpr int kViewScrollHeight = 24;
+
 struct Sprite {
     const char* name;
     const char* label;
@@ -38,8 +46,8 @@ constexpr Sprite kSprites[] = {
     {"Outfitting Weapons Button", "WEAPONS", 160, 300, 84, 24, 0x0220},
     {"Outfitting Equipment Button", "SYSTEMS", 248, 300, 84, 24, 0x0240},
     {"Outfitting Assignment Button", "ASSIGN", 388, 300, 84, 24, 0x0480},
-    {"Scroll Up", "", 48, 342, 20, 20, 0x0620},
-    {"Scroll Down", "", 48, 422, 20, 20, 0x0640},
+    {"Scroll Up", "", 48, 342, 20, 20, kCodeScrollUp},
+    {"Scroll Down", "", 48, 422, 20, 20, kCodeScrollDown},
 };
 
 // The plaque sits behind the sheet's boxes and names them: left labels
@@ -156,12 +164,19 @@ Status WriteOutfitArt(IffFile& iff) {
         if (picture != nullptr) Label(*picture, 4, 34, kShipWidth - 8, name, Cube(5, 5, 5));
         status = WritePictureForm(iff, MakeTag("SHIP"), std::move(picture));
     }
-    // The views bring no buttons of their own.
+    // The weapons and equipment views page their store lists with scroll
+    // buttons of their own, over the main page's.
     if (status == kStatusOk) status = iff.BeginForm(MakeTag("SUBS"));
-    if (status == kStatusOk) status = iff.BeginForm(MakeTag("WEAP"));
-    if (status == kStatusOk) status = iff.Ascend();
-    if (status == kStatusOk) status = iff.BeginForm(MakeTag("EQUP"));
-    if (status == kStatusOk) status = iff.Ascend();
+    for (const uint32_t view : {MakeTag("WEAP"), MakeTag("EQUP")}) {
+        if (status == kStatusOk) status = iff.BeginForm(view);
+        for (const Sprite& sprite : kSprites) {
+            const bool up = sprite.code == kCodeScrollUp;
+            if (status != kStatusOk || (!up && sprite.code != kCodeScrollDown)) continue;
+            status = WriteMenuButton(iff, sprite.name, up ? "UP" : "DN", sprite.x, sprite.y, kViewScrollWidth,
+                                     kViewScrollHeight);
+        }
+        if (status == kStatusOk) status = iff.Ascend();
+    }
     if (status == kStatusOk) status = iff.Ascend();
     if (status == kStatusOk) status = iff.Ascend();
     return status;

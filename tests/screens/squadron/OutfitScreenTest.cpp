@@ -15,6 +15,9 @@
 #include "game/DataDirectories.h"
 #include "game/GameState.h"
 #include "screens/squadron/DataSheet.h"
+#include "ui/ArtObject.h"
+#include "ui/BitmapButton.h"
+#include "ui/EquipmentPicture.h"
 #include "ui/ListBox.h"
 #include "ui/TextBox.h"
 #include "sound/SoundObject.h"
@@ -296,6 +299,27 @@ TEST(OutfitScreenPictures, Views) {
         harness.CaptureAfterPass(view.pass);
         harness.Run(screen);
         EXPECT_TRUE(MatchesGolden(harness.Picture(view.pass), view.golden));
+    }
+}
+
+// The ships view's picture box shows the selected ship's hull picture, and
+// the store views page with scroll buttons of their own.
+TEST(OutfitScreenArt, ShipsBoxShowsTheHullAndViewsHaveTheirButtons) {
+    OutfitRun run;
+    run.screen.currentPanel = run.screen.shipsView;
+    run.screen.ShowDataSheet();
+    auto* const box = dynamic_cast<EquipmentPicture*>(run.screen.shipsView->FindControl("ShipsDisplay"));
+    ASSERT_NE(box, nullptr);
+    ASSERT_EQ(box->CurrentShip(), &run.Ship());
+    ASSERT_TRUE(box->shipPicture);
+    ASSERT_STREQ(run.Ship().hullId, "P102");
+    EXPECT_EQ(box->shipPicture(run.Ship()), run.screen.shipPictures[0]);
+    run.screen.currentPanel = run.screen.equipmentView;
+    run.screen.ShowDataSheet();
+    EXPECT_EQ(box->ShipCount(), 0);
+    for (const ArtObject* view : {run.screen.weaponsView, run.screen.equipmentView}) {
+        EXPECT_NE(dynamic_cast<BitmapButton*>(view->FindControl("Scroll Up")), nullptr) << view->name;
+        EXPECT_NE(dynamic_cast<BitmapButton*>(view->FindControl("Scroll Down")), nullptr) << view->name;
     }
 }
 
