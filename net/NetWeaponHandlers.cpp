@@ -35,6 +35,9 @@ constexpr float kLongestShot = 1500.0f;
 constexpr float kDash = 100.0f;
 constexpr float kBeamSize = 10.0f;
 constexpr int32_t kBeamLayers = 3;
+// An impact never makes more sparks than the spark system holds; a
+// packet's strength can be anything.
+constexpr int32_t kStrongestImpact = 3 * int32_t(GameState::kGunSparkCount);
 
 template <typename Record>
 Record* FindIgnoringCase(Record* chain, const char* name) {
@@ -175,7 +178,7 @@ void WeaponFire(const NetInbound& packet) {
         damage.source = shooter;
         std::copy(std::begin(in->damage), std::end(in->damage), damage.amounts);
         target->TakeDamage(hit != nullptr ? in->hitPart : 0, damage, shooter);
-        if (in->gun) RemoteShot::Create(in->strength, in->impact);
+        if (in->gun) RemoteShot::Create(std::min(in->strength, kStrongestImpact), in->impact);
     }
     Relay(packet);
 }

@@ -5,7 +5,7 @@
 # textured_polygon_fuzz, material_fuzz, mesh_fuzz, event_map_fuzz, scene_fuzz, keyframe_fuzz,
 # sound_fuzz, xmidi_fuzz, flight_control_fuzz, net_packet_fuzz, definitions_fuzz, fx_fuzz, nebula_fuzz, mission_fuzz,
 # ai_iff_fuzz, controls_fuzz, career_record_fuzz, savegame_fuzz, session_wire_fuzz, hull_fuzz, art_fuzz,
-# tutor_fuzz, options_fuzz, slot_title_fuzz, random_fuzz.
+# tutor_fuzz, options_fuzz, slot_title_fuzz, random_fuzz, dispatch_fuzz.
 # The corpus grows in build/fuzz/corpus/<target>, seeded from
 # tests/fuzz/corpus/<name>; crashes land in build/fuzz/artifacts/.
 set -eu

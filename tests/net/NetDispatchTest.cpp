@@ -262,7 +262,7 @@ protected:
         g_projectileTypes = &type_;
     }
     ~NetWeaponTest() override {
-        builder_.Game().Groups().Clear();
+        builder_.Game().ClearFlight();
         g_projectileTypes = previousTypes_;
     }
     ProjectileType type_;
