@@ -464,6 +464,7 @@ public:
     const void* effectKey = nullptr;           // explosions and sparks: the "explode" palette
     const void* tracerKey = nullptr;           // tracers: the "weapons" palette
     DynArray<Projectile*> projectiles;
+    int32_t threeLayerBeams = 0;   // nonzero: beams that other machines report show three layers
     FlashLightHolder* weaponFlash = nullptr;   // held by the light holders
     int32_t novaFired = 0;
     SpaceObject* trackedPlayerMissile = nullptr;

@@ -24,6 +24,9 @@
 #include "mission/ObjectLoader.h"
 #include "mission/RandomMissionGenerator.h"
 #include "mission/SkyRecords.h"
+#include "net/NetPacket.h"
+#include "net/NetPacketType.h"
+#include "net/NetSession.h"
 #include "objects/ships/AiShip.h"
 #include "objects/ships/AiTables.h"
 #include "objects/ships/Craft.h"
@@ -331,6 +334,15 @@ SpaceObject* CreatePlayerShip(const mission_file::Player& player) {
     WingGroup* const wing = WingNamed(player.wing);
     if (auto* const own = dynamic_cast<PlayerShip*>(ship)) own->SetWingGroup(wing);
     if (record != nullptr) LaunchWingmen(*game, *ship, wing);
+    // The host makes its own copy of a client's ship and names it.
+    if (game->IsClient() && game->netSession != nullptr) {
+        NetPacket announce;
+        announce.BuildObjectPacket(kNewPlayer, ship);
+        NetSession& session = *game->netSession;
+        if (announce.GetData() != nullptr) {
+            session.Send(session.ownDpid, session.serverDpid, announce.GetData(), announce.GetSize());
+        }
+    }
     return ship;
 }
 

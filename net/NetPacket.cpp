@@ -113,8 +113,30 @@ void NetPacket::WritePlayerInfo(const SpaceObject& ship) {
     WriteHeader(kPlayerInfo, PF_QUEUE_1);
 }
 
+void NetPacket::WriteNewPlayer(const SpaceObject& ship) {
+    const char* const name = ship.name != nullptr ? ship.name : "";
+    const uint32_t length = uint32_t(strnlen(name, kMaxPacketBytes - kNewPlayerBytes));
+    if (!Allocate(kNewPlayerBytes + length)) return;
+    PacketWriter out(data_, size_);
+    const auto* const session = g_gameState != nullptr ? g_gameState->netSession : nullptr;
+    const CareerRecord* const career = g_gameState != nullptr ? g_gameState->career : nullptr;
+    out.U32(8, session != nullptr ? session->ownDpid : 0);
+    out.F32(12, ship.mass);
+    out.I32(16, ship.uoid);
+    out.I32(20, ship.side);
+    out.U8(24, uint8_t(career != nullptr ? career->logo : 0));
+    out.Text(25, kNewPlayerDefinitionBytes, ship.label);
+    // 44: the receiver's own name pointer.
+    const uint32_t nameAt = kNewPlayerBytes - 1;
+    for (uint32_t i = 0; i < length; ++i) out.U8(nameAt + i, uint8_t(name[i]));
+    WriteHeader(kNewPlayer, PF_QUEUE_1);
+}
+
 void NetPacket::BuildObjectPacket(uint16_t type, const SpaceObject* object) {
     switch (type) {
+        case kNewPlayer:
+            if (object != nullptr) WriteNewPlayer(*object);
+            return;
         case kObjectCreate:
         case kCreationRequest:
             if (object != nullptr) WriteObjectCreate(type, *object);
@@ -273,6 +295,29 @@ void NetPacket::BuildWeaponFire(uint16_t type, const DamageRecord& damage, int32
         out.Text(48, 16, name);
     }
     WriteHeader(type, target != nullptr ? PF_QUEUE_1 : PF_QUEUE_3);
+}
+
+void NetPacket::BuildScenePacket(uint16_t type, int32_t uoid) {
+    if (type != kObjectRequest || !Allocate(kObjectRequestBytes)) return;
+    const auto* const session = g_gameState != nullptr ? g_gameState->netSession : nullptr;
+    PacketWriter out(data_, size_);
+    out.I32(8, uoid);
+    out.U32(12, session != nullptr ? session->ownDpid : 0);
+    WriteHeader(type, PF_QUEUE_1);
+}
+
+void NetPacket::BuildSalvage(uint16_t type, const char* itemName, int32_t damage, int32_t recipientUoid) {
+    if (type != kSalvage || !Allocate(kSalvageBytes)) return;
+    PacketWriter out(data_, size_);
+    out.Text(8, kSalvageNameBytes, itemName != nullptr ? itemName : "");
+    out.I32(24, damage);
+    out.I32(28, recipientUoid);
+    WriteHeader(type, PF_QUEUE_1);
+}
+
+void NetPacket::BuildIdAck(uint16_t type) {
+    if (type != kIdAck || !Allocate(kIdAckBytes)) return;
+    WriteHeader(type, PF_QUEUE_1);
 }
 
 void NetPacket::BuildEmpDamage(uint16_t type, const SpaceObject* target, int32_t amount) {

@@ -49,6 +49,11 @@ public:
     static constexpr uint32_t kEcmStatusBytes = 20;
     static constexpr uint32_t kIdInfoBytes = 20;
     static constexpr uint32_t kKillsUpdateBytes = 44;
+    static constexpr uint32_t kNewPlayerBytes = 49;   // plus the name's length
+    static constexpr uint32_t kNewPlayerDefinitionBytes = 19;
+    static constexpr uint32_t kSalvageBytes = 32;
+    static constexpr uint32_t kSalvageNameBytes = 16;
+    static constexpr uint32_t kIdAckBytes = 8;
     // MESSAGE: the fixed words, then scope, sender and text, each with its NUL.
     static constexpr uint32_t kMessageFixedBytes = 32;
 
@@ -75,7 +80,7 @@ public:
     // go in is dropped. Returns 1.
     int32_t BuildMegapacket(NetSession& session, int32_t budget);
 
-    // OBJECT_CREATE, CREATION_REQUEST, OBJECT_UPDATE, PLAYER_INFO (which
+    // NEW_PLAYER, OBJECT_CREATE, CREATION_REQUEST, OBJECT_UPDATE, PLAYER_INFO (which
     // takes the ship's jammer report), AUTOTURRET_REQUEST, and the destroy
     // pair without a killer.
     void BuildObjectPacket(uint16_t type, const SpaceObject* object);
@@ -87,6 +92,12 @@ public:
     // GUN_SHOT and BEAM_HIT.
     void BuildWeaponFire(uint16_t type, const DamageRecord& damage, int32_t strength, const SpaceObject* target,
                          int32_t unused, const char* name, int32_t firingPart, int32_t hitPart, const Vector3& impact);
+    // OBJECT_REQUEST for a uoid, asked by this machine (the session's own id).
+    void BuildScenePacket(uint16_t type, int32_t uoid);
+    // SALVAGE: the item's name (at most 15 characters), its damage, the recipient ship's uoid.
+    void BuildSalvage(uint16_t type, const char* itemName, int32_t damage, int32_t recipientUoid);
+    // ID_ACK: the header alone.
+    void BuildIdAck(uint16_t type);
     void BuildEmpDamage(uint16_t type, const SpaceObject* target, int32_t amount);
     void BuildEcmStatus(uint16_t type, int32_t shipUoid, int32_t range, int32_t kind3Percent, int32_t kind2Percent);
     // ID_INFO: the host's uoid of a client's ship, the host's id and the
@@ -113,6 +124,7 @@ private:
     void WriteHeader(uint16_t type, uint32_t flags);
     void WriteObjectCreate(uint16_t type, const SpaceObject& object);
     void WritePlayerInfo(const SpaceObject& ship);
+    void WriteNewPlayer(const SpaceObject& ship);
 
     uint32_t size_;
     uint32_t owned_;

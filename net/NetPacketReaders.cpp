@@ -291,4 +291,63 @@ std::optional<EcmStatus> ReadEcmStatus(const uint8_t* data, uint32_t received) {
     return Checked(*in, status);
 }
 
+bool ReadNewPlayer(const uint8_t* data, uint32_t received, NewPlayer* out) {
+    const std::optional<NetPacketHeader> header = Header(data, received);
+    if (!header || header->type != kNewPlayer || header->size < NetPacket::kNewPlayerBytes) return false;
+    PacketReader in(data, header->size);
+    *out = NewPlayer{};
+    out->dpid = in.U32(8);
+    out->mass = in.FiniteF32(12);
+    out->uoid = in.I32(16);
+    out->side = in.I32(20);
+    out->logo = in.U8(24);
+    if (!in.Text(25, NetPacket::kNewPlayerDefinitionBytes, out->definitionName, sizeof out->definitionName)) return false;
+    // 44: the receiver's own name pointer. The name fills the rest.
+    const uint32_t nameAt = NetPacket::kNewPlayerBytes - 1;
+    const uint32_t field = header->size - nameAt;
+    if (!in.Text(nameAt, field, out->name, sizeof out->name) || strnlen(out->name, field) + 1 != field) return false;
+    return in.Ok();
+}
+
+std::optional<IdInfo> ReadIdInfo(const uint8_t* data, uint32_t received) {
+    auto in = Open(data, received, {kIdInfo}, NetPacket::kIdInfoBytes);
+    if (!in) return std::nullopt;
+    const IdInfo info{Uoid(*in, 8), in->U32(12), in->U32(16)};
+    return Checked(*in, info);
+}
+
+std::optional<PlayerInfo> ReadPlayerInfo(const uint8_t* data, uint32_t received) {
+    auto in = Open(data, received, {kPlayerInfo}, NetPacket::kPlayerInfoBytes);
+    if (!in) return std::nullopt;
+    PlayerInfo p;
+    p.uoid = in->I32(8);
+    for (uint32_t i = 0; i < 4; ++i) {
+        p.motion[i] = in->FiniteF32(12 + 4 * i);
+        p.velocity[i] = in->FiniteF32(28 + 4 * i);
+        p.heading[i] = in->FiniteF32(52 + 4 * i);
+    }
+    p.acceleration = in->FiniteF32(44);
+    p.maxSpeed = in->FiniteF32(48);
+    p.changeCount = in->U32(68);
+    for (uint32_t i = 0; i < 12; ++i) p.transform[i] = in->FiniteF32(72 + 4 * i);
+    p.plainCraft = in->I32Within(120, 0, 1);
+    p.shieldDepletion = in->U8Within(124, kFullPercent);
+    p.cloaked = in->U8Within(125, 1);
+    p.powerDraw = in->U16(126);
+    p.hitPercent = int8_t(in->U8(128));
+    p.jammer = int16_t(in->U16(130));
+    for (uint32_t i = 0; i < 12; ++i) p.partHitPoints[i] = in->U8(132 + i);
+    return Checked(*in, p);
+}
+
+std::optional<Salvage> ReadSalvage(const uint8_t* data, uint32_t received) {
+    auto in = Open(data, received, {kSalvage}, NetPacket::kSalvageBytes);
+    if (!in) return std::nullopt;
+    Salvage salvage;
+    if (!in->Text(8, 16, salvage.itemName, sizeof salvage.itemName)) return std::nullopt;
+    salvage.damage = in->I32(24);
+    salvage.recipient = in->I32(28);
+    return Checked(*in, salvage);
+}
+
 }  // namespace net_read

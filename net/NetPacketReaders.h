@@ -118,4 +118,48 @@ struct EcmStatus {
 };
 std::optional<EcmStatus> ReadEcmStatus(const uint8_t* data, uint32_t received);
 
+
+// NEW_PLAYER: the definition name must end inside its 19 bytes, the ship's
+// name exactly at the packet's last byte.
+struct NewPlayer {
+    uint32_t dpid = 0;
+    float mass = 0.0f;
+    int32_t uoid = -1;
+    int32_t side = 0;
+    uint8_t logo = 0;
+    char definitionName[NetPacket::kNewPlayerDefinitionBytes] = {};
+    char name[NetPacket::kMaxPacketBytes] = {};
+};
+// The result is large: callers keep one.
+bool ReadNewPlayer(const uint8_t* data, uint32_t received, NewPlayer* out);
+
+struct IdInfo {
+    int32_t uoid = -1;
+    uint32_t hostId = 0, clientId = 0;
+};
+std::optional<IdInfo> ReadIdInfo(const uint8_t* data, uint32_t received);
+
+struct PlayerInfo {
+    int32_t uoid = -1;
+    float motion[4] = {}, velocity[4] = {};
+    float acceleration = 0.0f, maxSpeed = 0.0f;
+    float heading[4] = {};
+    uint32_t changeCount = 0;
+    float transform[12] = {};
+    int32_t plainCraft = 0;
+    uint8_t shieldDepletion = 0, cloaked = 0;
+    uint16_t powerDraw = 0;
+    int8_t hitPercent = 0;
+    int16_t jammer = 0;
+    uint8_t partHitPoints[12] = {};
+};
+std::optional<PlayerInfo> ReadPlayerInfo(const uint8_t* data, uint32_t received);
+
+struct Salvage {
+    char itemName[16] = {};
+    int32_t damage = 0;
+    int32_t recipient = -1;
+};
+std::optional<Salvage> ReadSalvage(const uint8_t* data, uint32_t received);
+
 }  // namespace net_read

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "engine/Clock.h"
@@ -11,9 +12,12 @@
 #include "game/DataDirectories.h"
 #include "game/EquipmentItem.h"
 #include "game/GameState.h"
+#include "net/NetHandlers.h"
 #include "net/NetPacket.h"
+#include "net/NetPacketReaders.h"
 #include "net/NetPacketType.h"
 #include "net/PacketBytes.h"
+#include "platform/DebugOutput.h"
 #include "platform/SessionProviders.h"
 
 using namespace platform;
@@ -250,16 +254,140 @@ void NetSession::FlushFrame() {
     DeleteAll(queue3);
 }
 
+namespace {
+
+using Handler = void (*)(const NetInbound& packet);
+
+// Who acts on a type, the smallest size it may declare (exactly that size
+// unless `variable`), the handler of each side (null: accepted, acted on
+// elsewhere) and the trace line of the types whose handler prints none.
+struct Dispatch {
+    bool host;
+    bool client;
+    uint16_t size;
+    bool variable;
+    Handler hostHandler;
+    Handler clientHandler;
+    const char* trace;
+};
+
+namespace h = net_handlers;
+
+// Indexed by type; entry 0 stands for every type outside 1 to 37.
+constexpr Dispatch kDispatch[kNetPacketTypes + 1] = {
+    {false, false, 8, true, nullptr, nullptr, nullptr},
+    {true, true, 12, true, nullptr, nullptr, nullptr},   // MEGAPACKET, walked before
+    {true, false, 49, true, h::NewPlayer, nullptr, nullptr},
+    {false, true, 20, false, nullptr, h::IdInfo, nullptr},
+    {true, false, 12, false, h::AutoturretRequest, nullptr, nullptr},
+    {true, false, 108, false, h::MakeProjectile, nullptr, nullptr},
+    {true, false, 16, false, h::ObjectRequest, nullptr, nullptr},
+    {true, false, 161, true, h::CreationRequest, nullptr, nullptr},
+    {true, false, 20, false, h::DestructionRequest, nullptr, nullptr},
+    {false, true, 84, true, nullptr, h::ObjectUpdate, nullptr},
+    {false, true, 121, true, nullptr, h::ObjectCreate, nullptr},
+    {false, true, 20, false, nullptr, h::ObjectDestroy, nullptr},
+    {false, true, 104, false, nullptr, nullptr, "Recieving COLLISION packet.\n"},
+    {false, true, 108, false, nullptr, h::MakeProjectile, nullptr},
+    {false, true, 20, false, nullptr, h::ProjectileHit, nullptr},
+    {false, true, 12, false, nullptr, h::ProjectileDestroy, nullptr},
+    {false, true, 24, false, nullptr, nullptr, "Recieving SET_GOAL packet.\n"},
+    {false, true, 64, true, nullptr, nullptr, "Recieving GOAL_NEW packet.\n"},
+    {true, false, 144, false, h::PlayerInfo, nullptr, nullptr},
+    {true, false, 8, false, nullptr, nullptr, "Recieving ID_ACK packet.\n"},
+    {true, false, 16, false, nullptr, nullptr, "Recieving DEATH packet.\n"},
+    {true, true, 84, false, h::WeaponFire, h::WeaponFire, nullptr},
+    {true, false, 20, false, nullptr, nullptr, "Recieving GOAL_DONE packet.\n"},
+    {true, true, 64, false, h::WeaponFire, h::WeaponFire, nullptr},
+    {true, true, 16, false, h::EmpDamage, h::EmpDamage, nullptr},
+    {true, true, 44, false, nullptr, nullptr, "Recieving KILLS_UPDATE packet.\n"},
+    {true, true, 52, false, nullptr, nullptr, "Recieving UPDATE_TEAM packet.\n"},
+    {false, true, 32, false, nullptr, nullptr, "Recieving GAME_INFO packet.\n"},
+    {true, false, 8, false, nullptr, nullptr, "Recieving GAME_INFO_REQUEST packet.\n"},
+    {true, false, 8, false, nullptr, nullptr, "Recieving STATE_REQUEST packet.\n"},
+    {false, true, 12, false, nullptr, nullptr, "Recieving STATE packet.\n"},
+    {true, true, NetPacket::kMessageFixedBytes + 3, true, nullptr, nullptr, "Recieving MESSAGE packet.\n"},
+    {true, false, 20, false, h::EcmStatus, nullptr, nullptr},
+    {true, true, 32, false, h::Salvage, h::Salvage, nullptr},
+    {false, true, 40, false, nullptr, nullptr, "Recieving UPDATE_STARFIELD packet.\n"},
+    {false, true, 60, false, nullptr, nullptr, "Recieving UPDATE_WALLPAPER packet.\n"},
+    {false, true, 48, false, nullptr, nullptr, "Recieving UPDATE_SPACEDUST packet.\n"},
+    {false, true, 56, false, nullptr, nullptr, "Recieving UPDATE_LIGHT packet.\n"},
+};
+
+const Dispatch& DispatchOf(uint16_t type) { return kDispatch[type <= kNetPacketTypes ? type : 0]; }
+
+// The header's size lies within what arrived and fits its type; an
+// OBJECT_UPDATE comes in its two sizes only.
+bool SizeFits(uint16_t type, uint32_t declared) {
+    const Dispatch& entry = DispatchOf(type);
+    if (type == kObjectUpdate) {
+        return declared == NetPacket::kObjectUpdateShortBytes || declared == NetPacket::kObjectUpdateFullBytes;
+    }
+    return entry.variable ? declared >= entry.size : declared == entry.size;
+}
+
+bool EndsWithin(const uint8_t* data, uint32_t at, uint32_t field) {
+    return std::memchr(data + at, 0, field) != nullptr;
+}
+
+// Every text of the packet ends inside its field and inside the packet:
+// the texts of variable packets run to its last byte.
+bool TextsEnd(uint16_t type, const uint8_t* data, uint32_t size) {
+    switch (type) {
+        case kNewPlayer:
+            return EndsWithin(data, 25, NetPacket::kNewPlayerDefinitionBytes) && data[size - 1] == 0;
+        case kObjectCreate:
+        case kCreationRequest:
+            return EndsWithin(data, type == kObjectCreate ? 24 : 20, NetPacket::kDefinitionNameBytes) && data[size - 1] == 0;
+        case kProjRequest:
+        case kProjCreate:
+            return EndsWithin(data, 76, 16) && EndsWithin(data, 92, 16);
+        case kGunShot:
+            return EndsWithin(data, 68, 16);
+        case kBeamHit:
+            return EndsWithin(data, 48, 16);
+        case kSalvage:
+            return EndsWithin(data, 8, NetPacket::kSalvageNameBytes);
+        case kGoalNew:
+        case kMessage:
+            return data[size - 1] == 0;
+        default:
+            return true;
+    }
+}
+
+}  // namespace
+
 int32_t NetSession::HandleMessage(uint32_t from, uint32_t to, const uint8_t* data, uint32_t size) {
+    // A packet whose header does not fit what arrived, or its type, is dropped before it changes anything.
+    const std::optional<NetPacketHeader> header = net_read::Header(data, size);
+    if (!header || !SizeFits(header->type, header->size) || !TextsEnd(header->type, data, header->size)) return 1;
     if (serverDpid != ownDpid && from == serverDpid) lastServerPacketTime = int32_t(ElapsedMs());
-    PacketReader header(data, size);
-    if (size < NetPacketHeader::kBytes) return 1;
-    if (header.U16(0) == kMegapacket) {
-        WalkMegapacket(from, to, data, size);
+    if (header->type == kMegapacket) {
+        WalkMegapacket(from, to, data, header->size);
         return 1;
     }
-    // Everything a client hears comes from its server.
-    if (!IsHost()) serverDpid = from;
+    const Dispatch& entry = DispatchOf(header->type);
+    Handler handler = nullptr;
+    if (IsHost()) {
+        if (!entry.host) {
+            platform::DebugOutput("Server recieved unhandled packet type.\n");
+            return 1;
+        }
+        handler = entry.hostHandler;
+    } else {
+        // Everything a client hears comes from its server.
+        serverDpid = from;
+        if (!entry.client) {
+            platform::DebugOutput("Client recieved unhandled packet type.\n");
+            return 1;
+        }
+        handler = entry.clientHandler;
+    }
+    const NetInbound packet{*this, from, to, data, header->size, (header->flags & PF_TRACE) != 0};
+    if (entry.trace != nullptr) net_handlers::Trace(packet, entry.trace);
+    if (handler != nullptr) handler(packet);
     return 1;
 }
 
@@ -268,7 +396,9 @@ int32_t NetSession::WalkMegapacket(uint32_t from, uint32_t to, const uint8_t* da
     const uint32_t total = reader.U16(2);
     if (!reader.Ok() || total < NetPacket::kMegapacketHeaderBytes || total > size) return -1;
     if ((reader.U32(4) & PF_TRACE) != 0) {
-        std::fprintf(stderr, "Receiving MEGAPACKET with %ld subpackets.\n", long(reader.U32(8)));
+        char line[64];
+        std::snprintf(line, sizeof line, "Receiving MEGAPACKET with %ld subpackets.\n", long(reader.U32(8)));
+        platform::DebugOutput(line);
     }
     uint32_t position = NetPacket::kMegapacketHeaderBytes;
     uint32_t remaining = total - position;

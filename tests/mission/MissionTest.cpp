@@ -34,12 +34,15 @@
 #include "sound/SoundObject.h"
 #include "objects/systems/ShipSystem.h"
 #include "objects/space/WorldPass.h"
+#include "net/NetPacketType.h"
+#include "net/NetworkHooks.h"
 #include "net/PacketBytes.h"
 #include "tests/support/ChunkBuilder.h"
 #include "tests/support/MemoryStream.h"
 #include "tests/support/RecordingMessageBox.h"
 #include "tests/support/ScopedInstall.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/world/RecordingNetSession.h"
 #include "tests/support/world/WorldBuilder.h"
 #include "tools/mkdata/MissionData.h"
 #include "tools/mkdata/SampleTree.h"
@@ -131,6 +134,26 @@ SpaceObject* Named(GameState& game, const char* name) {
         if (o->name != nullptr && std::strcmp(o->name, name) == 0) return o;
     }
     return nullptr;
+}
+
+// A client announces its new ship to the host, once, under its own uoid.
+TEST_F(MissionTest, AClientsShipIsAnnouncedToTheHost) {
+    InstallNetworkHooks();
+    auto* const session = new RecordingNetSession(false);
+    GameState& game = builder_->Game();
+    game.netSession = session;
+    ASSERT_EQ(SetUpMission(kSampleMissionFile, -1), kStatusOk);
+    std::vector<const RecordingNetSession::Sent*> announced;
+    for (const auto& sent : session->sent) {
+        if (PacketReader(sent.bytes.data(), 8).U16(0) == kNewPlayer) announced.push_back(&sent);
+    }
+    ASSERT_EQ(announced.size(), 1u);
+    EXPECT_EQ(announced[0]->to, session->serverDpid);
+    ASSERT_NE(game.playerShip, nullptr);
+    EXPECT_EQ(PacketReader(announced[0]->bytes.data(), 20).I32(16), game.playerShip->uoid);
+    delete session;
+    game.netSession = nullptr;
+    GameState::SetNetworkHooks({});
 }
 
 TEST_F(MissionTest, ALaunchFromTheBaseFliesTheCareersShipAndItsCrewedShipsAsWingmen) {

@@ -109,13 +109,13 @@ TEST(NetSessionProcesses, AJoinerFindsTheGameByNameAndHearsTheQueues) {
     EXPECT_EQ(host.Table(), "Ann,Bob,");
     EXPECT_EQ(std::to_string(host.GetPlayerDpid(1)), line.substr(7, line.find(' ', 7) - 7));
 
-    std::vector<uint8_t> packet(20, 0);
-    PacketWriter out(packet.data(), 20);
+    std::vector<uint8_t> packet(32, 0);
+    PacketWriter out(packet.data(), 32);
     out.U16(0, kGameInfo);
-    out.U16(2, 20);
+    out.U16(2, 32);
     out.U32(4, PF_QUEUE_1);
     out.U8(8, kMark);
-    EXPECT_EQ(host.SendToAll(host.serverDpid, packet.data(), 20), 0u);
+    EXPECT_EQ(host.SendToAll(host.serverDpid, packet.data(), 32), 0u);
     ASSERT_TRUE(PassUntil(host, [&] { return child->ReadLine(&line, 0) && line.rfind("heard ", 0) == 0; }))
         << child->Transcript();
     EXPECT_EQ(line, "heard " + std::to_string(kMark) + " from " + std::to_string(host.ownDpid));

@@ -1,0 +1,59 @@
+#pragma once
+#include <cstdint>
+
+class NetSession;
+class SpaceObject;
+
+// One received packet on its way to its handler: the dispatcher has checked
+// its header against the bytes received and its size against its type.
+struct NetInbound {
+    NetSession& session;
+    uint32_t from;
+    uint32_t to;
+    const uint8_t* data;
+    uint32_t size;   // the header's size
+    bool trace;      // header flag bit 0: the handler prints its lines
+};
+
+// The handlers of the object, identity and weapon packets. Each silently
+// ignores a packet whose preconditions fail (no mission, no world, no such
+// object); none answers with an error.
+namespace net_handlers {
+
+// The debugger line, only when the packet asks for tracing.
+void Trace(const NetInbound& packet, const char* line);
+// The same with the uoid formatted into the line.
+void TraceUoid(const NetInbound& packet, const char* format, int32_t uoid);
+// The world's first object, null without a mission or world.
+SpaceObject* World();
+SpaceObject* FindByUoid(int32_t uoid);
+// Sends the way this machine sends to one machine: the host from
+// serverDpid (queued for all), a client from its own id to the server.
+void SendTo(NetSession& session, uint32_t to, const uint8_t* data, uint32_t size);
+void SendToServer(NetSession& session, const uint8_t* data, uint32_t size);
+void SendToAll(NetSession& session, const uint8_t* data, uint32_t size);
+// Attaches the heavy-damage "Exhaust" stream to the first part once.
+void AddExhaust(SpaceObject& object);
+
+void ObjectCreate(const NetInbound& packet);
+void CreationRequest(const NetInbound& packet);
+void ObjectUpdate(const NetInbound& packet);
+void ObjectRequest(const NetInbound& packet);
+void DestructionRequest(const NetInbound& packet);
+void ObjectDestroy(const NetInbound& packet);
+void AutoturretRequest(const NetInbound& packet);
+
+void NewPlayer(const NetInbound& packet);
+void IdInfo(const NetInbound& packet);
+void PlayerInfo(const NetInbound& packet);
+
+// PROJ_REQUEST on the host, PROJ_CREATE on a client.
+void MakeProjectile(const NetInbound& packet);
+void ProjectileHit(const NetInbound& packet);
+void ProjectileDestroy(const NetInbound& packet);
+void WeaponFire(const NetInbound& packet);   // GUN_SHOT and BEAM_HIT
+void EmpDamage(const NetInbound& packet);
+void EcmStatus(const NetInbound& packet);
+void Salvage(const NetInbound& packet);
+
+}  // namespace net_handlers

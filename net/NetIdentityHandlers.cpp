@@ -1,0 +1,150 @@
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "game/Definitions.h"
+#include "game/EquipmentItem.h"
+#include "game/GameState.h"
+#include "game/Mission.h"
+#include "mission/Decals.h"
+#include "mission/ObjectLoader.h"
+#include "net/NetGameSettings.h"
+#include "net/NetHandlers.h"
+#include "net/NetPacket.h"
+#include "net/NetPacketReaders.h"
+#include "net/NetPacketType.h"
+#include "net/NetSession.h"
+#include "objects/ships/Craft.h"
+#include "objects/systems/CountermeasureSystems.h"
+#include "objects/systems/ShieldSystem.h"
+
+namespace net_handlers {
+
+namespace {
+
+constexpr int32_t kExhaustBelowPercent = 40;
+constexpr int16_t kJammerSwitchedOff = -1;
+
+// Game types above 4 but 8 put every ship on a side of its own.
+bool EverySideOwn(const NetGameSettings& settings) { return settings.gameType > 4 && settings.gameType != 8; }
+
+std::vector<SpobDefinition::Equipment> DefaultEquipment(const NetSession& session) {
+    std::vector<SpobDefinition::Equipment> items;
+    for (const EquipmentItem* item : session.equipmentTemplates) {
+        if (item == nullptr) continue;
+        SpobDefinition::Equipment entry;
+        std::snprintf(entry.id, sizeof entry.id, "%s", item->id);
+        items.push_back(entry);
+    }
+    return items;
+}
+
+}  // namespace
+
+void NewPlayer(const NetInbound& packet) {
+    GameState* const game = g_gameState;
+    if (game == nullptr || game->netSettings == nullptr || World() == nullptr) return;
+    Trace(packet, "Recieving NEW_PLAYER packet.\n");
+    auto in = std::make_unique<net_read::NewPlayer>();
+    if (!net_read::ReadNewPlayer(packet.data, packet.size, in.get())) return;
+    // A client announces only its own ship.
+    if (in->dpid != packet.from) return;
+    NetSession& session = packet.session;
+    SpaceObject* const copy =
+        DefinitionLibrary::Current().LoadObjectDefinition(in->definitionName, nullptr, SpaceObject::kTypeAiShip, 0);
+    if (copy == nullptr) return;
+    int32_t entry = session.FindPlayerByDpid(in->dpid);
+    const bool known = entry >= 0;
+    if (known) {
+        session.SetPlayerUoid(entry, copy->uoid);
+        session.SetPlayerAcked(entry, 0);
+    } else {
+        entry = session.AddPlayer(in->dpid, in->name, copy->uoid);
+    }
+    copy->SetName(in->name);
+    if (auto* const craft = dynamic_cast<Craft*>(copy)) {
+        const std::vector<SpobDefinition::Equipment> items = DefaultEquipment(session);
+        DefinitionLibrary::Current().LoadShipDefinition(craft, &items, nullptr, 0);
+        craft->decalSet = in->logo;
+    }
+    NetPacket idInfo;
+    idInfo.BuildIdInfo(kIdInfo, packet.from, packet.to, copy->uoid);
+    if (idInfo.GetData() != nullptr) session.Send(session.serverDpid, packet.from, idInfo.GetData(), idInfo.GetSize());
+    copy->SetSide(EverySideOwn(*game->netSettings) ? copy->uoid : in->side);
+    copy->SetMass(in->mass);
+    decals::ApplyDecals(copy, in->logo);
+    game->AddObjectsToWorld(copy, 0);
+    copy->Activate(0.0f);
+    NetPacket create;
+    create.BuildObjectPacket(kObjectCreate, copy);
+    if (create.GetData() == nullptr) return;
+    for (int32_t i = 0; i < session.playerCapacity; ++i) {
+        const NetPlayer* const player = session.Player(i);
+        if (player->inUse == 0 || player->dpid == 0 || player->dpid == packet.from || player->dpid == session.serverDpid) {
+            continue;
+        }
+        session.Send(session.serverDpid, player->dpid, create.GetData(), create.GetSize());
+    }
+}
+
+void IdInfo(const NetInbound& packet) {
+    GameState* const game = g_gameState;
+    if (game == nullptr || game->netSettings == nullptr || game->playerShip == nullptr) return;
+    Trace(packet, "Recieving ID_INFO packet.\n");
+    const auto in = net_read::ReadIdInfo(packet.data, packet.size);
+    if (!in) return;
+    NetSession& session = packet.session;
+    if (in->clientId != session.ownDpid) return;
+    if (session.serverDpid == 0) session.serverDpid = in->hostId;
+    if (EverySideOwn(*game->netSettings)) game->playerShip->SetSide(in->uoid);
+    game->playerShip->uoid = in->uoid;
+    NetPacket ack;
+    ack.BuildIdAck(kIdAck);
+    if (ack.GetData() != nullptr) SendToServer(session, ack.GetData(), ack.GetSize());
+}
+
+void PlayerInfo(const NetInbound& packet) {
+    if (World() == nullptr) return;
+    Trace(packet, "Recieving PLAYER_INFO packet.\n");
+    const auto in = net_read::ReadPlayerInfo(packet.data, packet.size);
+    if (!in) return;
+    NetSession& session = packet.session;
+    SpaceObject* const ship = FindByUoid(in->uoid);
+    if (ship == nullptr || ship->type != SpaceObject::kTypeAiShip) return;
+    // Only the sender's own ship answers to it.
+    const int32_t entry = session.FindPlayerByDpid(packet.from);
+    if (entry < 0 || session.GetPlayerUoid(entry) != in->uoid) return;
+    ship->angularVelocity = {in->motion[0], in->motion[1], in->motion[2]};
+    ship->velocity = {in->velocity[0], in->velocity[1], in->velocity[2]};
+    ship->SetAccelerations(in->acceleration, ship->GetSpinCap());
+    ship->SetMaxRates(in->maxSpeed, ship->GetMaxTurnRate());
+    ship->local.forward = {in->heading[0], in->heading[1], in->heading[2]};
+    ship->local.forwardW = in->heading[3];
+    ship->local.changeCount = in->changeCount;
+    for (int row = 0; row < 4; ++row) {
+        for (int column = 0; column < 3; ++column) ship->local.matrix.rows[row][column] = in->transform[row * 3 + column];
+    }
+    ship->local.UpdateInverse();
+    ship->UpdateWorldTransform(Transform::kUpdateInverse);
+    if (in->plainCraft != 0) ship->type = SpaceObject::kTypeCraft;
+    auto* const craft = dynamic_cast<Craft*>(ship);
+    if (craft != nullptr) {
+        if (auto* const shield = static_cast<ShieldSystem*>(craft->GetSystem(ShipSystem::kShield, nullptr))) {
+            shield->SetRemoteDepletion(in->shieldDepletion);
+        }
+        craft->cloaked = in->cloaked;
+        craft->powerDrawCache = in->powerDraw;
+    }
+    ship->hitPoints = int32_t(int64_t(in->hitPercent) * ship->GetMaxHitPoints(nullptr) / 100);
+    if (in->hitPercent < kExhaustBelowPercent) AddExhaust(*ship);
+    if (in->jammer != 0 && craft != nullptr) {
+        if (auto* const jammer = static_cast<JammerSystem*>(craft->GetSystem(ShipSystem::kJammer, nullptr))) {
+            jammer->SetNetState(uint16_t(in->jammer));
+            if (in->jammer > 0) jammer->TurnOn();
+            if (in->jammer == kJammerSwitchedOff) jammer->TurnOff();
+        }
+    }
+    for (int32_t i = 0; i < 12 && i < ship->HitPointRecordCount(); ++i) ship->SetHitPointRecord(i, in->partHitPoints[i]);
+}
+
+}  // namespace net_handlers

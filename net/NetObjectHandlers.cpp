@@ -1,0 +1,349 @@
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "game/GameState.h"
+#include "game/Mission.h"
+#include "mission/Decals.h"
+#include "mission/Goal.h"
+#include "mission/Loadout.h"
+#include "mission/ObjectLoader.h"
+#include "net/NetHandlers.h"
+#include "net/NetPacket.h"
+#include "net/NetPacketReaders.h"
+#include "net/NetPacketType.h"
+#include "net/PacketBytes.h"
+#include "net/NetSession.h"
+#include "objects/effects/StreamEffect.h"
+#include "objects/ships/Craft.h"
+#include "objects/space/Decoy.h"
+#include "objects/space/JumpGate.h"
+#include "objects/space/Mine.h"
+#include "objects/space/Missile.h"
+#include "objects/space/ObjectPart.h"
+#include "objects/systems/ShieldSystem.h"
+#include "platform/DebugOutput.h"
+
+namespace net_handlers {
+
+namespace {
+
+constexpr float kExhaustScale = 1.2f;
+constexpr int32_t kExhaustBelowPercent = 40;
+constexpr float kJumpGateReach = 500.0f;
+constexpr int32_t kGivenUpUpdated = -2;   // a copy an update found dissimilar
+constexpr int32_t kGivenUpCreated = -3;   // a copy a create found dissimilar
+// Room for the shield readings of a remote craft: part, efficiency,
+// capacity, allocation, absorption, wear.
+constexpr int32_t kRemoteShield[6] = {0, 400, 400, 400, -1, 200};
+
+GameState* Game() { return g_gameState; }
+
+bool IsLocalPlayerShip(const SpaceObject* object) {
+    return object != nullptr && Game() != nullptr && object == Game()->playerShip &&
+           object->type == SpaceObject::kTypePlayerShip;
+}
+
+// Rows 1 and 2 and the position from the packet, row 0 their cross product;
+// the heading follows row 2.
+void TakeTransform(SpaceObject& object, const float words[9]) {
+    Matrix34& m = object.local.matrix;
+    for (int row = 1; row < 4; ++row) {
+        for (int column = 0; column < 3; ++column) m.rows[row][column] = words[(row - 1) * 3 + column];
+    }
+    const Vector3 up{m.rows[1][0], m.rows[1][1], m.rows[1][2]};
+    const Vector3 ahead{m.rows[2][0], m.rows[2][1], m.rows[2][2]};
+    const Vector3 right = up.Cross(ahead);
+    m.rows[0][0] = right.x;
+    m.rows[0][1] = right.y;
+    m.rows[0][2] = right.z;
+    object.local.forward = ahead;
+    object.local.UpdateInverse();
+    object.UpdateWorldTransform(Transform::kUpdateInverse);
+}
+
+int32_t HitPercentOf(int32_t percent, int32_t maximum) { return int32_t(int64_t(percent) * maximum / 100); }
+
+void ApplyHitPointBytes(SpaceObject& object, const uint8_t bytes[12]) {
+    for (int32_t i = 0; i < 12 && i < object.HitPointRecordCount(); ++i) object.SetHitPointRecord(i, bytes[i]);
+}
+
+SpaceObject* LoadObject(const net_read::ObjectCreate& in) {
+    return DefinitionLibrary::Current().LoadObjectDefinition(in.definitionName, nullptr, in.type, 0);
+}
+
+// The rest of a create: the loaded object into the world, its fields and
+// its kind's tail.
+SpaceObject* BuildObject(SpaceObject* object, const net_read::ObjectCreate& in) {
+    GameState* const game = Game();
+    game->AddObjectsToWorld(object, 0);
+    if (!in.request) object->uoid = in.uoid;
+    object->SetMass(in.mass);
+    object->SetSide(in.side);
+    object->SetName(in.name);
+    object->velocity = in.velocity;
+    object->angularVelocity = in.motion;
+    object->SetAccelerations(in.acceleration, in.angularAcceleration);
+    object->SetMaxRates(in.maxSpeed, in.maxTurnRate);
+    TakeTransform(*object, in.transform);
+    const auto tail = [&](int i) { return int32_t(in.tail[i]); };
+    switch (in.type) {
+        case SpaceObject::kTypeMissile:
+            if (auto* const missile = dynamic_cast<Missile*>(object)) {
+                for (int i = 0; i < 5; ++i) missile->damage.amounts[i] = tail(i);
+                missile->owner = FindByUoid(tail(5));
+                missile->target = FindByUoid(tail(6));
+                missile->targetPart = tail(7);
+                missile->turnRate = tail(8);
+                missile->guidance = tail(9);
+                missile->lifetime = tail(10);
+                if (missile->owner.Get() != nullptr && missile->owner.Get() == game->playerShip) {
+                    game->lastPlayerMissile = missile;
+                }
+            }
+            object->Activate(float(tail(10)) / 1000.0f);
+            break;
+        case SpaceObject::kTypeMine:
+            if (auto* const mine = dynamic_cast<Mine*>(object)) {
+                for (int i = 0; i < 5; ++i) mine->damage.amounts[i] = tail(i);
+                mine->owner = FindByUoid(tail(5));
+                mine->empCharge = tail(7);
+                mine->SetSide(mine->owner.Get() != nullptr ? mine->owner.Get()->side : -1);
+            }
+            object->Accelerate(0.0f);
+            object->Activate(0.0f);
+            break;
+        case SpaceObject::kTypeDecoy:
+            if (auto* const decoy = dynamic_cast<Decoy*>(object)) {
+                decoy->missileLureChance = tail(0);
+                decoy->craftLureChance = tail(1);
+                decoy->owner = FindByUoid(tail(2));
+            }
+            // No lifetime, or a negative one, means the decoy stays.
+            object->Activate(tail(3) > 0 ? float(tail(3)) / 1000.0f : 0.0f);
+            break;
+        case SpaceObject::kTypeAsteroid:
+            object->Activate(0.0f);
+            break;
+        default:
+            if (auto* const craft = dynamic_cast<Craft*>(object)) {
+                craft->AddSystem(0, new ShieldSystem(craft, kRemoteShield[0], kRemoteShield[1], kRemoteShield[2],
+                                                     kRemoteShield[3], kRemoteShield[4], kRemoteShield[5]));
+                if (tail(0) >= 0) {
+                    craft->decalSet = tail(0);
+                    decals::ApplyDecals(craft, tail(0));
+                }
+                object->Activate(0.0f);
+            } else {
+                object->isNavPoint = uint32_t(tail(0));
+                object->Activate(0.0f);
+            }
+            break;
+    }
+    // A mine lies hidden; everything else shows.
+    if (in.type == SpaceObject::kTypeMine) {
+        object->flags |= SpaceObject::kFlagHiddenObject;
+    } else {
+        object->flags &= ~SpaceObject::kFlagHiddenObject;
+    }
+    return object;
+}
+
+void SendObjectCreate(NetSession& session, const SpaceObject& object, bool toAll, uint32_t to) {
+    NetPacket reply;
+    reply.BuildObjectPacket(kObjectCreate, &object);
+    if (reply.GetData() == nullptr) return;
+    if (toAll) {
+        SendToAll(session, reply.GetData(), reply.GetSize());
+    } else {
+        SendTo(session, to, reply.GetData(), reply.GetSize());
+    }
+}
+
+void SendObjectRequest(NetSession& session, int32_t uoid) {
+    NetPacket request;
+    request.BuildScenePacket(kObjectRequest, uoid);
+    if (request.GetData() != nullptr) SendToServer(session, request.GetData(), request.GetSize());
+}
+
+// A ship that leaves without exploding left through the mission's gate
+// when it was near it.
+void PlayJumpGateNear(const SpaceObject& object) {
+    GameState* const game = Game();
+    if (game == nullptr || game->jumpGoal == nullptr) return;
+    SpaceObject* const gate = game->jumpGoal->GetSubject();
+    if (gate == nullptr || gate->DistanceTo(object) > kJumpGateReach) return;
+    if (auto* const jumpGate = dynamic_cast<JumpGate*>(gate)) jumpGate->PlayJumpEffect(nullptr);
+}
+
+void EndObject(SpaceObject& object, SpaceObject* killer, int32_t explode) {
+    if (explode != 0) {
+        object.Explode(killer, 1);
+        return;
+    }
+    object.Deactivate(0);
+    PlayJumpGateNear(object);
+}
+
+}  // namespace
+
+void Trace(const NetInbound& packet, const char* line) {
+    if (packet.trace) platform::DebugOutput(line);
+}
+
+void TraceUoid(const NetInbound& packet, const char* format, int32_t uoid) {
+    if (!packet.trace) return;
+    char line[96];
+    std::snprintf(line, sizeof line, format, long(uoid));
+    platform::DebugOutput(line);
+}
+
+SpaceObject* World() {
+    GameState* const game = Game();
+    return game != nullptr && game->mission != nullptr ? game->mission->firstObject : nullptr;
+}
+
+SpaceObject* FindByUoid(int32_t uoid) {
+    SpaceObject* const first = World();
+    return first != nullptr && uoid >= 0 ? first->FindByUoid(uoid) : nullptr;
+}
+
+void SendTo(NetSession& session, uint32_t to, const uint8_t* data, uint32_t size) {
+    session.Send(session.IsHost() ? session.serverDpid : session.ownDpid, to, data, size);
+}
+
+void SendToServer(NetSession& session, const uint8_t* data, uint32_t size) {
+    session.Send(session.ownDpid, session.serverDpid, data, size);
+}
+
+void SendToAll(NetSession& session, const uint8_t* data, uint32_t size) {
+    session.SendToAll(session.serverDpid, data, size);
+}
+
+void AddExhaust(SpaceObject& object) {
+    if (object.parts.Count() == 0 || object.parts[0]->attached != nullptr) return;
+    auto* const trail = new StreamEffect("Exhaust");
+    trail->jitter = kExhaustScale;
+    object.parts[0]->attached = trail;
+}
+
+void ObjectCreate(const NetInbound& packet) {
+    if (Game() == nullptr || Game()->mission == nullptr) return;
+    auto in = std::make_unique<net_read::ObjectCreate>();
+    if (!net_read::ReadObjectCreate(packet.data, packet.size, in.get())) return;
+    TraceUoid(packet, "Receiving OBJECT_CREATE for uoid %ld.\n", in->uoid);
+    SpaceObject* const known = FindByUoid(in->uoid);
+    if (known != nullptr &&
+        (IsLocalPlayerShip(known) ||
+         (known->type == in->type && std::strncmp(known->label, in->definitionName, sizeof in->definitionName) == 0))) {
+        Trace(packet, "  Similar/identical object already exists, ignoring.\n");
+        return;
+    }
+    // What cannot be built replaces nothing.
+    SpaceObject* const made = LoadObject(*in);
+    if (made == nullptr) return;
+    if (known != nullptr) {
+        Trace(packet, "  Disimilar object already exists, deactivating it and continuing.\n");
+        known->uoid = kGivenUpCreated;
+        known->Deactivate(1);
+    }
+    BuildObject(made, *in);
+}
+
+void CreationRequest(const NetInbound& packet) {
+    Trace(packet, "Recieving CREATION_REQUEST packet.\n");
+    if (Game() == nullptr || Game()->mission == nullptr) return;
+    auto in = std::make_unique<net_read::ObjectCreate>();
+    if (!net_read::ReadObjectCreate(packet.data, packet.size, in.get()) || !in->request) return;
+    SpaceObject* const loaded = LoadObject(*in);
+    if (loaded != nullptr) SendObjectCreate(packet.session, *BuildObject(loaded, *in), true, 0);
+}
+
+void ObjectUpdate(const NetInbound& packet) {
+    if (World() == nullptr) return;
+    const auto in = net_read::ReadObjectUpdate(packet.data, packet.size);
+    if (!in) return;
+    TraceUoid(packet, "Receiving OBJECT_UPDATE for uoid %ld.\n", in->uoid);
+    SpaceObject* const object = FindByUoid(in->uoid);
+    if (object == nullptr) {
+        SendObjectRequest(packet.session, in->uoid);
+        Trace(packet, "  Uoid not found, relaying OBJECT_REQUEST packet.\n");
+        return;
+    }
+    if (IsLocalPlayerShip(object)) return;   // a client steers its own ship
+    if (NetPacket::ObjectSignature(object) != in->signature) {
+        object->uoid = kGivenUpUpdated;
+        object->Deactivate(1);
+        SendObjectRequest(packet.session, in->uoid);
+        Trace(packet, "  Object verification failed, relaying OBJECT_REQUEST packet.\n");
+        return;
+    }
+    if (object->active == 0) object->Activate(0.0f);
+    object->velocity = in->velocity;
+    object->angularVelocity = in->motion;
+    object->SetAccelerations(in->acceleration, object->GetSpinCap());
+    object->SetMaxRates(in->maxSpeed, object->GetMaxTurnRate());
+    TakeTransform(*object, in->transform);
+    if (!in->full) return;
+    if (in->playerIndex >= 0) packet.session.SetPlayerUoid(in->playerIndex, in->uoid);
+    auto* const craft = dynamic_cast<Craft*>(object);
+    if (craft != nullptr) {
+        if (auto* const shield = static_cast<ShieldSystem*>(craft->GetSystem(ShipSystem::kShield, nullptr))) {
+            shield->SetRemoteDepletion(in->shieldDepletion);
+        }
+        craft->powerDrawCache = in->powerDraw;
+        craft->cloaked = in->cloaked;
+    }
+    object->hitPoints = HitPercentOf(in->hitPercent, object->GetMaxHitPoints(nullptr));
+    if (in->hitPercent < kExhaustBelowPercent) AddExhaust(*object);
+    object->SetSide(in->side);
+    ApplyHitPointBytes(*object, in->partHitPoints);
+}
+
+void ObjectRequest(const NetInbound& packet) {
+    if (World() == nullptr) return;
+    const auto in = net_read::ReadObjectRequest(packet.data, packet.size);
+    if (!in) return;
+    TraceUoid(packet, "Receiving OBJECT_REQUEST for uoid %ld.\n", in->uoid);
+    const SpaceObject* const object = FindByUoid(in->uoid);
+    if (object == nullptr || object->active == 0) return;
+    const auto* const craft = dynamic_cast<const Craft*>(object);
+    if (craft != nullptr && craft->dead != 0) return;
+    SendObjectCreate(packet.session, *object, false, in->requester);
+}
+
+void DestructionRequest(const NetInbound& packet) {
+    if (World() == nullptr) return;
+    Trace(packet, "Recieving DESTRCTION_REQUEST packet.\n");
+    const auto in = net_read::ReadDestroy(packet.data, packet.size);
+    if (!in) return;
+    SpaceObject* const object = FindByUoid(in->uoid);
+    SpaceObject* const killer = FindByUoid(in->killer);
+    if (object == nullptr || object->active == 0) return;
+    EndObject(*object, killer, in->explode);
+    NetPacket reply;
+    reply.BuildObjectEventPacket(kObjectDestroy, object, killer);
+    if (reply.GetData() == nullptr) return;
+    // The flag goes on as asked, not as the object now reads.
+    PacketWriter(reply.GetData(), reply.GetSize()).I32(16, in->explode);
+    SendToAll(packet.session, reply.GetData(), reply.GetSize());
+}
+
+void ObjectDestroy(const NetInbound& packet) {
+    if (World() == nullptr) return;
+    Trace(packet, "Recieving OBJECT_DESTROY packet.\n");
+    const auto in = net_read::ReadDestroy(packet.data, packet.size);
+    if (!in) return;
+    SpaceObject* const object = FindByUoid(in->uoid);
+    if (object != nullptr) EndObject(*object, FindByUoid(in->killer), in->explode);
+}
+
+void AutoturretRequest(const NetInbound& packet) {
+    if (World() == nullptr) return;
+    Trace(packet, "Recieving AUTOTURRET_REQUEST packet.\n");
+    const auto in = net_read::ReadAutoturretRequest(packet.data, packet.size);
+    if (!in) return;
+    if (auto* const craft = dynamic_cast<Craft*>(FindByUoid(*in))) loadout::LoadLoadout(craft);
+}
+
+}  // namespace net_handlers

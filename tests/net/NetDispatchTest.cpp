@@ -1,0 +1,402 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "game/EffectTypes.h"
+#include "game/GameState.h"
+#include "net/NetGameSettings.h"
+#include "net/NetPacket.h"
+#include "net/NetPacketType.h"
+#include "net/PacketBytes.h"
+#include "objects/effects/StreamEffect.h"
+#include "objects/ships/Craft.h"
+#include "objects/space/ObjectPart.h"
+#include "objects/weapons/Projectile.h"
+#include "platform/DebugOutput.h"
+#include "game/DataDirectories.h"
+#include "mission/ObjectLoader.h"
+#include "objects/space/WorldPass.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/world/RecordingNetSession.h"
+#include "tests/support/world/WorldBuilder.h"
+#include "tools/mkdata/SampleTree.h"
+
+namespace {
+
+std::string g_lines;
+
+std::vector<uint8_t> Packet(uint16_t type, uint32_t size, uint32_t flags = PF_QUEUE_1) {
+    std::vector<uint8_t> bytes(size, 0);
+    PacketWriter out(bytes.data(), size);
+    out.U16(0, type);
+    out.U16(2, uint16_t(size));
+    out.U32(4, flags);
+    return bytes;
+}
+
+void Deliver(RecordingNetSession& session, uint32_t from, const std::vector<uint8_t>& bytes) {
+    session.HandleMessage(from, session.ownDpid, bytes.data(), uint32_t(bytes.size()));
+}
+
+std::vector<uint8_t> Built(const NetPacket& packet) {
+    return {packet.GetData(), packet.GetData() + packet.GetSize()};
+}
+
+class NetDispatchTest : public ::testing::Test {
+protected:
+    NetDispatchTest() {
+        previousSink_ = platform::SetDebugSink([](const char* text) { g_lines += text; });
+        g_lines.clear();
+        rock_ = builder_.Spawn(builder_.Template("ROCK0"), 1);
+        rock_->uoid = 40;
+        rock_->active = 1;
+        ship_ = builder_.SpawnAs<Craft>(builder_.Template("SHIP0", {{"WING0", {}}}), 3);
+        ship_->uoid = 41;
+        ship_->active = 1;
+        ship_->type = SpaceObject::kTypeAiShip;
+        builder_.Game().netSettings = &settings_;
+    }
+    ~NetDispatchTest() override {
+        builder_.Game().netSettings = nullptr;
+        builder_.Game().playerShip = nullptr;
+        delete builder_.Game().netSession;
+        builder_.Game().netSession = nullptr;
+        platform::SetDebugSink(previousSink_);
+    }
+    RecordingNetSession& Session(bool host) {
+        auto* const session = new RecordingNetSession(host);
+        builder_.Game().netSession = session;
+        return *session;
+    }
+    static std::vector<uint16_t> Types(const RecordingNetSession& session) {
+        std::vector<uint16_t> types;
+        for (const auto& sent : session.sent) types.push_back(PacketReader(sent.bytes.data(), 8).U16(0));
+        return types;
+    }
+
+    WorldBuilder builder_;
+    NetGameSettings settings_;
+    SpaceObject* rock_ = nullptr;
+    Craft* ship_ = nullptr;
+    platform::DebugSink previousSink_ = nullptr;
+};
+
+TEST_F(NetDispatchTest, EachSideReportsTheOthersTypesAndOnlyTracedPacketsPrint) {
+    RecordingNetSession& client = Session(false);
+    Deliver(client, 9, Packet(kNewPlayer, 52));
+    EXPECT_EQ(g_lines, "Client recieved unhandled packet type.\n");
+    EXPECT_EQ(client.serverDpid, 9u);
+    EXPECT_TRUE(client.sent.empty());
+    delete &client;
+
+    RecordingNetSession& host = Session(true);
+    g_lines.clear();
+    Deliver(host, 2, Packet(kObjectUpdate, 84));
+    EXPECT_EQ(g_lines, "Server recieved unhandled packet type.\n");
+    EXPECT_EQ(host.lastServerPacketTime, -1);
+    EXPECT_EQ(host.serverDpid, 1u);
+
+    g_lines.clear();
+    Deliver(host, 2, Packet(kIdAck, 8));
+    EXPECT_EQ(g_lines, "");
+    Deliver(host, 2, Packet(kIdAck, 8, PF_TRACE));
+    EXPECT_EQ(g_lines, "Recieving ID_ACK packet.\n");
+}
+
+// Packed packets run in order with the MEGAPACKET's sender; an update for
+// an unknown uoid asks the server for it each time.
+TEST_F(NetDispatchTest, AMegapacketRunsItsPacketsInOrder) {
+    RecordingNetSession& client = Session(false);
+    std::vector<uint8_t> mega = Packet(kMegapacket, 12 + 2 * 84, PF_IMMEDIATE);
+    PacketWriter out(mega.data(), uint32_t(mega.size()));
+    out.U32(8, 2);
+    for (uint32_t i = 0; i < 2; ++i) {
+        const std::vector<uint8_t> update = Packet(kObjectUpdate, 84, PF_QUEUE_2);
+        std::copy(update.begin(), update.end(), mega.begin() + 12 + 84 * i);
+        out.I32(12 + 84 * i + 8, 70 + int32_t(i));
+    }
+    Deliver(client, 5, mega);
+    EXPECT_EQ(client.serverDpid, 5u);
+    ASSERT_EQ(Types(client), (std::vector<uint16_t>{kObjectRequest, kObjectRequest}));
+    EXPECT_EQ(PacketReader(client.sent[0].bytes.data(), 16).I32(8), 70);
+    EXPECT_EQ(PacketReader(client.sent[1].bytes.data(), 16).I32(8), 71);
+}
+
+TEST_F(NetDispatchTest, MalformedPacketsChangeNothing) {
+    RecordingNetSession& client = Session(false);
+    std::vector<uint8_t> update = Packet(kObjectUpdate, 84);
+    PacketWriter(update.data(), 84).I32(8, 70);
+    // Declared beyond what arrived, then sizes other than the type's.
+    Deliver(client, 5, std::vector<uint8_t>(update.begin(), update.begin() + 60));
+    Deliver(client, 5, Packet(kProjDestroy, 16));
+    Deliver(client, 5, Packet(kIdInfo, 7));
+    // A SALVAGE whose item name does not end in its field.
+    std::vector<uint8_t> salvage = Packet(kSalvage, 32);
+    std::fill(salvage.begin() + 8, salvage.begin() + 24, uint8_t('A'));
+    Deliver(client, 5, salvage);
+    // An OBJECT_CREATE whose name runs off the end.
+    std::vector<uint8_t> create = Packet(kObjectCreate, 125);
+    PacketWriter(create.data(), 125).I32(12, SpaceObject::kTypeAsteroid);
+    create[124] = 'x';
+    Deliver(client, 5, create);
+    EXPECT_EQ(client.serverDpid, 1u);   // only a salvage that parsed would have set it
+    EXPECT_TRUE(client.sent.empty());
+    EXPECT_EQ(g_lines, "");
+}
+
+TEST_F(NetDispatchTest, UpdatesSteerCopiesButNeverTheClientsOwnShip) {
+    RecordingNetSession& client = Session(false);
+    builder_.Game().mode = GameState::kModeFlight;
+    ship_->hitPoints = 500;
+    ship_->maxHitPoints = 500;
+    ship_->side = 3;
+    ship_->flags |= SpaceObject::kFlagChanged;
+    client.frameCount = 1;   // a short update
+    NetPacket update;
+    update.BuildObjectPacket(kObjectUpdate, ship_);
+    std::vector<uint8_t> bytes = Built(update);
+    PacketWriter(bytes.data(), 84).F32(28, 7.0f);   // velocity x
+    ship_->hitPoints = 250;
+    Deliver(client, 1, bytes);
+    EXPECT_FLOAT_EQ(ship_->velocity.x, 7.0f);
+    EXPECT_EQ(ship_->hitPoints, 250);
+    EXPECT_EQ(ship_->side, 3);
+
+    // The full form at 39 percent: hit points, side, one exhaust only.
+    std::vector<uint8_t> full = Packet(kObjectUpdate, 104, PF_QUEUE_2);
+    std::copy(bytes.begin() + 8, bytes.end(), full.begin() + 8);
+    PacketWriter out(full.data(), 104);
+    out.U8(86, 5);
+    out.U8(90, 39);
+    out.U8(91, 0xFF);
+    Deliver(client, 1, full);
+    EXPECT_EQ(ship_->hitPoints, 195);
+    EXPECT_EQ(ship_->side, 5);
+    ASSERT_GT(ship_->parts.Count(), 0);
+    PartAttachment* const exhaust = ship_->parts[0]->attached;
+    ASSERT_NE(exhaust, nullptr);
+    Deliver(client, 1, full);
+    EXPECT_EQ(ship_->parts[0]->attached, exhaust);
+
+    // A signature that does not match gives the copy up and asks again.
+    PacketWriter(bytes.data(), 84).I32(8, 40);
+    PacketWriter(bytes.data(), 84).U32(12, 0x41424344);
+    Deliver(client, 1, bytes);
+    EXPECT_EQ(rock_->uoid, -2);
+    EXPECT_EQ(rock_->active, 0u);
+    EXPECT_EQ(Types(client), (std::vector<uint16_t>{kObjectRequest}));
+}
+
+TEST_F(NetDispatchTest, DestructionRequestsEndOnlyActiveObjects) {
+    RecordingNetSession& host = Session(true);
+    rock_->active = 0;
+    NetPacket request;
+    request.BuildObjectEventPacket(kDestructionRequest, rock_, nullptr);
+    std::vector<uint8_t> bytes = Built(request);
+    PacketWriter(bytes.data(), 20).I32(16, 0);   // leaves without exploding
+    Deliver(host, 2, bytes);
+    EXPECT_TRUE(host.sent.empty());
+    rock_->active = 1;
+    Deliver(host, 2, bytes);
+    EXPECT_EQ(rock_->active, 0u);
+    ASSERT_EQ(Types(host), (std::vector<uint16_t>{kObjectDestroy}));
+    EXPECT_EQ(host.sent[0].to, RecordingNetSession::kToAll);
+}
+
+TEST_F(NetDispatchTest, IdentitiesRenameTheOwnShipAndPlayerInfoMovesOnlyTheSendersCopy) {
+    ship_->SetName("Ace");
+    NetPacket announce;
+    announce.BuildObjectPacket(kNewPlayer, ship_);
+    ASSERT_EQ(announce.GetSize(), 52u);
+    EXPECT_STREQ(reinterpret_cast<const char*>(announce.GetData()) + 48, "Ace");
+
+    RecordingNetSession& client = Session(false);
+    builder_.Game().playerShip = ship_;
+    settings_.gameType = 7;
+    NetPacket info;
+    info.BuildIdInfo(kIdInfo, 3, 1, 77);   // for another client
+    Deliver(client, 1, Built(info));
+    EXPECT_EQ(ship_->uoid, 41);
+    EXPECT_TRUE(client.sent.empty());
+    NetPacket mine;
+    mine.BuildIdInfo(kIdInfo, client.ownDpid, 1, 77);
+    Deliver(client, 1, Built(mine));
+    EXPECT_EQ(ship_->uoid, 77);
+    EXPECT_EQ(ship_->side, 77);
+    ASSERT_EQ(Types(client), (std::vector<uint16_t>{kIdAck}));
+    EXPECT_EQ(client.sent[0].bytes.size(), 8u);
+    delete &client;
+
+    RecordingNetSession& host = Session(true);
+    builder_.Game().playerShip = nullptr;
+    host.AddPlayer(2, "Ann", 77);
+    host.AddPlayer(3, "Bob", 90);
+    NetPacket report;
+    ship_->velocity = {3.0f, 0.0f, 0.0f};
+    report.BuildObjectPacket(kPlayerInfo, ship_);
+    ship_->velocity = {};
+    Deliver(host, 3, Built(report));   // Bob's entry names another ship
+    EXPECT_FLOAT_EQ(ship_->velocity.x, 0.0f);
+    Deliver(host, 2, Built(report));
+    EXPECT_FLOAT_EQ(ship_->velocity.x, 3.0f);
+}
+
+class NetWeaponTest : public NetDispatchTest {
+protected:
+    NetWeaponTest() {
+        std::snprintf(type_.name, sizeof type_.name, "Flak Shell");
+        previousTypes_ = g_projectileTypes;
+        g_projectileTypes = &type_;
+    }
+    ~NetWeaponTest() override {
+        builder_.Game().ClearFlight();
+        g_projectileTypes = previousTypes_;
+    }
+    ProjectileType type_;
+    ProjectileType* previousTypes_ = nullptr;
+};
+
+TEST_F(NetWeaponTest, ProjectilesComeFromTheHostAndAreNamedByIndex) {
+    RecordingNetSession& client = Session(false);
+    builder_.Game().mode = GameState::kModeFlight;
+    std::vector<uint8_t> create = Packet(kProjCreate, 108);
+    PacketWriter out(create.data(), 108);
+    out.I32(72, 41);
+    out.Text(76, 16, "FLAK SHELL");   // the case of a name does not matter
+    Deliver(client, 1, create);
+    ASSERT_EQ(builder_.Game().projectiles.Count(), 1);
+
+    std::vector<uint8_t> hit = Packet(kProjHit, 20);
+    PacketWriter(hit.data(), 20).I32(8, 1);   // the count: no such projectile
+    PacketWriter(hit.data(), 20).I32(12, 40);
+    Deliver(client, 1, hit);
+    PacketWriter(hit.data(), 20).I32(8, -1);
+    Deliver(client, 1, hit);
+    std::vector<uint8_t> end = Packet(kProjDestroy, 12);
+    PacketWriter(end.data(), 12).I32(8, 1);
+    Deliver(client, 1, end);
+    EXPECT_EQ(builder_.Game().projectiles[0]->flags & Projectile::kEnded, 0u);
+    PacketWriter(end.data(), 12).I32(8, 0);
+    Deliver(client, 1, end);
+    // Flagged only: it keeps its place until the world's pass.
+    ASSERT_EQ(builder_.Game().projectiles.Count(), 1);
+    EXPECT_NE(builder_.Game().projectiles[0]->flags & Projectile::kEnded, 0u);
+}
+
+TEST_F(NetWeaponTest, ShotsAreRelayedButNeverReplayedByTheShooter) {
+    RecordingNetSession& host = Session(true);
+    builder_.Game().playerShip = ship_;
+    DamageRecord damage;
+    damage.source = rock_;
+    NetPacket miss;
+    miss.BuildWeaponFire(kGunShot, damage, 1, nullptr, 0, "Gun", 0, 0, Vector3{});
+    Deliver(host, 2, Built(miss));
+    ASSERT_EQ(Types(host), (std::vector<uint16_t>{kGunShot}));
+    EXPECT_EQ(host.sent[0].to, RecordingNetSession::kToAll);
+
+    // The host's own ship fired it: nothing, not even the relay.
+    host.sent.clear();
+    damage.source = ship_;
+    NetPacket own;
+    own.BuildWeaponFire(kGunShot, damage, 1, rock_, 0, "Gun", 0, 0, Vector3{});
+    Deliver(host, 2, Built(own));
+    EXPECT_TRUE(host.sent.empty());
+
+    // Salvage: forwarded to the ship's player, dropped for nobody's.
+    host.AddPlayer(3, "Bob", 40);
+    NetPacket salvage;
+    salvage.BuildSalvage(kSalvage, "Shields 1", 10, 40);
+    Deliver(host, 2, Built(salvage));
+    ASSERT_EQ(Types(host), (std::vector<uint16_t>{kSalvage}));
+    EXPECT_EQ(host.sent[0].bytes, Built(salvage));
+    host.sent.clear();
+    PacketWriter(const_cast<uint8_t*>(salvage.GetData()), 32).I32(28, 99);   // nobody's ship
+    Deliver(host, 2, Built(salvage));
+    EXPECT_TRUE(host.sent.empty());
+}
+
+// With the sample definitions: the host's copy of a client's ship, and
+// that copy arriving at another client.
+class NetDefinitionsTest : public NetDispatchTest {
+protected:
+    NetDefinitionsTest() {
+        std::string error;
+        EXPECT_TRUE(WriteSampleTree(dir_.Str(), &error)) << error;
+        EXPECT_TRUE(g_dataDirs.Find(dir_.Str()));
+        RegisterSpaceObjects();
+        DefinitionLibrary::RegisterCoreBuilders();
+    }
+    ~NetDefinitionsTest() override {
+        for (SpaceObject* ship : Named("Ace")) builder_.Remove(ship);
+        DefinitionLibrary::Reset();
+        GameState::RegisterObjectKind(SpaceObject::kTypePlayerShip, nullptr);
+        GameState::RegisterObjectKind(SpaceObject::kTypeAiShip, nullptr);
+        g_dataDirs.Clear();
+    }
+    static std::vector<uint8_t> Announce(uint32_t dpid) {
+        std::vector<uint8_t> bytes = Packet(kNewPlayer, 52);
+        PacketWriter out(bytes.data(), 52);
+        out.U32(8, dpid);
+        out.F32(12, 9.0f);
+        out.I32(20, 4);
+        out.Text(25, 19, "P101");
+        out.Text(48, 4, "Ace");
+        return bytes;
+    }
+    std::vector<SpaceObject*> Named(const char* name) {
+        std::vector<SpaceObject*> found;
+        for (SpaceObject* o : builder_.World()) {
+            if (o->name != nullptr && std::strcmp(o->name, name) == 0) found.push_back(o);
+        }
+        return found;
+    }
+
+    TempDir dir_;
+};
+
+TEST_F(NetDefinitionsTest, TheHostCopiesAnnouncedShipsAndClientsTakeTheCopy) {
+    RecordingNetSession& host = Session(true);
+    host.AddPlayer(3, "Bob", 50);
+    settings_.gameType = 7;
+    Deliver(host, 2, Announce(2));
+    ASSERT_EQ(Named("Ace").size(), 1u);
+    SpaceObject* const copy = Named("Ace")[0];
+    EXPECT_EQ(copy->type, SpaceObject::kTypeAiShip);
+    EXPECT_EQ(copy->side, copy->uoid);   // each ship its own side
+    EXPECT_FLOAT_EQ(copy->mass, 9.0f);
+    const int32_t entry = host.FindPlayerByDpid(2);
+    EXPECT_EQ(host.GetPlayerUoid(entry), copy->uoid);
+    // ID_INFO to the sender, the copy for Bob.
+    ASSERT_EQ(Types(host), (std::vector<uint16_t>{kIdInfo, kObjectCreate}));
+    EXPECT_EQ(host.sent[0].to, 2u);
+    EXPECT_EQ(PacketReader(host.sent[0].bytes.data(), 20).I32(8), copy->uoid);
+    EXPECT_EQ(host.sent[1].to, 3u);
+    const std::vector<uint8_t> create = host.sent[1].bytes;
+
+    // Type 8 keeps the announced side; a second announcement re-points the entry.
+    host.SetPlayerAcked(entry, 1);
+    settings_.gameType = 8;
+    Deliver(host, 2, Announce(2));
+    ASSERT_EQ(Named("Ace").size(), 2u);
+    EXPECT_EQ(Named("Ace")[1]->side, 4);
+    EXPECT_EQ(host.GetPlayerUoid(entry), Named("Ace")[1]->uoid);
+    EXPECT_EQ(host.IsPlayerAcked(entry), 0u);
+    // Nobody announces another's ship.
+    Deliver(host, 2, Announce(3));
+    EXPECT_EQ(Named("Ace").size(), 2u);
+    delete &host;
+
+    RecordingNetSession& client = Session(false);
+    for (SpaceObject* ship : Named("Ace")) builder_.Remove(ship);
+    Deliver(client, 1, create);
+    Deliver(client, 1, create);   // similar: ignored
+    ASSERT_EQ(Named("Ace").size(), 1u);
+    EXPECT_EQ(Named("Ace")[0]->type, SpaceObject::kTypeAiShip);
+    EXPECT_EQ(Named("Ace")[0]->active, 1u);
+    EXPECT_EQ(Named("Ace")[0]->uoid, PacketReader(create.data(), 12).I32(8));
+}
+
+}  // namespace
