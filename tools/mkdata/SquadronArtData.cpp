@@ -48,9 +48,10 @@ const std::vector<Page>& Pages() {
     static const std::vector<Page> pages = {
         {"REPAIR",
          "repair",
-         {{"Ship Frames Button", "STRUCTURE", 58, 130, 96, 24, 0x0220},
-          {"Equipment Button", "SYSTEMS", 160, 130, 96, 24, 0x0280},
-          {"Weapons Button", "WEAPONS", 262, 130, 96, 24, 0x0240},
+         // The three panel buttons share their art with the requisition screen's, one size for all.
+         {{"Ship Frames Button", "SHIPS", 58, 130, 70, 22, 0x0220},
+          {"Equipment Button", "SYSTEMS", 206, 130, 70, 22, 0x0280},
+          {"Weapons Button", "WEAPONS", 132, 130, 70, 22, 0x0240},
           {"Repair All Button", "REPAIR ALL", 345, 266, 110, 24, 0x0304},
           {"Scroll Up3", "UP", 528, 166, 20, 20, 0x0420},
           {"Scroll Down3", "DN", 528, 236, 20, 20, 0x0440},
