@@ -12,6 +12,8 @@
 #include "screens/rooms/KillBoardScreen.h"
 #include "screens/squadron/OutfitScreen.h"
 #include "screens/rooms/HallwayScreen.h"
+#include "screens/rooms/CommonRoomScreen.h"
+#include "screens/rooms/TrophyCaseScreen.h"
 #include "screens/rooms/OfficeScreen.h"
 #include "screens/rooms/WarRoomScreen.h"
 #include "screens/squadron/HangarScreen.h"
@@ -61,6 +63,8 @@ void RegisterGameMenus() {
     GameState::RegisterScreen(OfficeScreen::kScreenName, FactoryOf<OfficeScreen>());
     GameState::RegisterScreen(HallwayScreen::kScreenName, FactoryOf<HallwayScreen>());
     GameState::RegisterScreen(WarRoomScreen::kScreenName, FactoryOf<WarRoomScreen>());
+    GameState::RegisterScreen(CommonRoomScreen::kScreenName, FactoryOf<CommonRoomScreen>());
+    GameState::RegisterScreen(TrophyCaseScreen::kScreenName, FactoryOf<TrophyCaseScreen>());
     GameState::RegisterScreen(HangarScreen::kScreenName, FactoryOf<HangarScreen>());
     GameState::RegisterScreen(KillBoardScreen::kScreenName, FactoryOf<KillBoardScreen>());
     GameState::RegisterScreen(EncyclopediaScreen::kScreenName, FactoryOf<EncyclopediaScreen>());

@@ -5,6 +5,7 @@
 #include "display/Bitmap.h"
 #include "engine/IffFile.h"
 #include "ui/ArtObject.h"
+#include "ui/BitmapButton.h"
 #include "ui/TimedAnimation.h"
 
 namespace room_art {
@@ -15,6 +16,9 @@ constexpr uint32_t kNameChunk = MakeTag("NAME");
 constexpr uint32_t kCelForm = MakeTag("XCEL");
 constexpr uint32_t kShipForm = MakeTag("SHIP");
 constexpr uint32_t kPadForm = MakeTag("POSI");
+constexpr uint32_t kTrophyForm = MakeTag("TROP");
+constexpr uint32_t kHighlightForm = MakeTag("HIGH");
+constexpr const char* kHighlightSuffix = "Hilight";
 
 // The form's "NAME", read from its start; the reader goes back there.
 std::string ReadFormName(IffFile& file) {
@@ -72,6 +76,38 @@ void ReadShipPads(IffFile& file, DynArray<TimedAnimation*>& into) {
             }
             art_file::LeaveTo(file, shipLevel);
         }
+        art_file::LeaveTo(file, level);
+    }
+    art_file::LeaveTo(file, level);
+    file.Rewind(0);
+}
+
+void ReadTrophies(IffFile& file, ArtObject& into, bool highlights) {
+    const uint32_t level = file.Level();
+    while (file.FindForm(kTrophyForm) == kStatusOk) {
+        if (file.Descend() != kStatusOk) break;
+        const uint32_t trophyLevel = file.Level();
+        const std::string name = ReadFormName(file);
+        auto trophy = std::make_unique<BitmapButton>();
+        trophy->SetName(name.c_str());
+        while (file.FindForm(kCelForm) == kStatusOk) {
+            std::unique_ptr<Bitmap> cel = art_file::ReadCel(file);
+            if (cel == nullptr) continue;
+            art_file::PlaceByCel(*trophy, *cel);
+            trophy->AddIdleFrame(std::move(cel));
+        }
+        art_file::LeaveTo(file, trophyLevel);
+        file.Rewind(0);
+        if (highlights && file.FindForm(kHighlightForm) == kStatusOk) {
+            auto highlight = std::make_unique<BitmapButton>();
+            highlight->SetName((name + kHighlightSuffix).c_str());
+            art_file::ReadCels(file, [&](std::unique_ptr<Bitmap> cel) {
+                art_file::PlaceByCel(*highlight, *cel);
+                highlight->AddHighlightFrame(std::move(cel));
+            });
+            into.AddControl(highlight.release());
+        }
+        into.AddControl(trophy.release());
         art_file::LeaveTo(file, level);
     }
     art_file::LeaveTo(file, level);

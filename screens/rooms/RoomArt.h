@@ -4,6 +4,7 @@
 
 #include "engine/DynArray.h"
 
+class ArtObject;
 class IffFile;
 class TimedAnimation;
 
@@ -23,6 +24,12 @@ void ReadAnimations(IffFile& file, uint32_t formType, int32_t mode, int32_t celS
 // Every pad of every "SHIP" form: a looping, hidden one-frame animation
 // named by the hull and the pad ("P102" and "POS1" give "P102POS1").
 void ReadShipPads(IffFile& file, DynArray<TimedAnimation*>& into);
+// Every trophy form ("TROP") at the reader's level becomes a button named
+// by its "NAME" whose idle frames are its cels, appended to `into`. With
+// `highlights`, a "HIGH" form inside it gives a second button, named by
+// the name and "Hilight", whose highlight frames are that form's cels and
+// which comes before the trophy in the panel (so it draws over it).
+void ReadTrophies(IffFile& file, ArtObject& into, bool highlights);
 // The background form's picture for Screen::LoadBackground: true with the
 // reader inside the form.
 bool EnterBackground(IffFile& file, uint32_t formType);

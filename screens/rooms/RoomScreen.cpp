@@ -73,10 +73,10 @@ void RoomScreen::LoadArt() {
     room_art::ReadAnimations(file, kHotspotForm, TimedAnimation::kModeHotspot, 1, roomAnimations);
 }
 
-void RoomScreen::LoadRoomBackground() {
-    const std::string path = g_dataDirs.Prefix(DataDir::kOption) + name + "1.iff";
+void RoomScreen::LoadRoomBackground(Screen& room) {
+    const std::string path = g_dataDirs.Prefix(DataDir::kOption) + room.name + "1.iff";
     IffFile file(0);
-    if (art_file::OpenArt(file, path) && room_art::EnterBackground(file, kBackgroundForm)) LoadBackground(file);
+    if (art_file::OpenArt(file, path) && room_art::EnterBackground(file, kBackgroundForm)) room.LoadBackground(file);
 }
 
 void RoomScreen::ShowBlack() {
@@ -85,12 +85,12 @@ void RoomScreen::ShowBlack() {
 }
 
 void RoomScreen::Open() {
-    if (scheme.stampsOnOpen) LoadRoomBackground();
+    if (scheme.stampsOnOpen) LoadRoomBackground(*this);
     leaveState = 0;
     Screen::Open();
     for (TimedAnimation* const animation : roomAnimations) animation->LockFrames();
     for (TimedAnimation* const animation : ambientAnimations) animation->LockFrames();
-    if (!scheme.stampsOnOpen) LoadRoomBackground();
+    if (!scheme.stampsOnOpen) LoadRoomBackground(*this);
     if (scheme.stampsOnOpen) createdAt = GetMilliseconds();
     ambienceThreshold = 0;
     if (!scheme.tutorialFirst) ShowBlack();
@@ -102,6 +102,10 @@ void RoomScreen::Close() {
     Screen::Close();
     for (TimedAnimation* const animation : roomAnimations) animation->UnlockFrames();
     for (TimedAnimation* const animation : ambientAnimations) animation->UnlockFrames();
+    StopLoop(scheme);
+}
+
+void RoomScreen::StopLoop(const Scheme& scheme) {
     if (scheme.loopSound >= 0 && scheme.loopSound < g_uiSounds.Count() && g_uiSounds[scheme.loopSound] != nullptr) {
         g_uiSounds[scheme.loopSound]->started = 0;
     }
@@ -126,56 +130,64 @@ TimedAnimation* RoomScreen::Animation(const char* animationName) const {
     return index >= 0 ? roomAnimations[index] : nullptr;
 }
 
-void RoomScreen::PlayDoorSounds() {
+void RoomScreen::PlayRoomSounds(Screen& room, const Scheme& scheme) {
     for (const Door& door : scheme.doors) {
         // A door the art lacks neither moves nor sounds.
-        const TimedAnimation* const animation = Animation(door.animation);
-        if (animation == nullptr) continue;
-        int32_t& remembered = DoorMemory()[name + '\n' + door.animation];
-        const int32_t frame = animation->currentFrame;
+        const int32_t index = room.FindAnimation(door.animation);
+        if (index < 0) continue;
+        int32_t& remembered = DoorMemory()[room.name + '\n' + door.animation];
+        const int32_t frame = room.roomAnimations[index]->currentFrame;
         if (frame != remembered) {
             PlayUiSound(DoorSound(door.hangarSounds, frame > remembered, frame), kUiClickSoundLevel, 1);
         }
         remembered = frame;
     }
-}
-
-void RoomScreen::Update() {
-    PlayDoorSounds();
     const int32_t loop = scheme.loopSound;
     if (loop >= 0 && loop < g_uiSounds.Count() && g_uiSounds[loop] != nullptr && g_uiSounds[loop]->started == 0) {
         g_uiSounds[loop]->started = 1;
         PlayUiSound(loop, kUiScreenSoundLevel, 0);
     }
-    if (scheme.ambienceCount > 0 && ElapsedSince(createdAt) > ambienceThreshold) {
+    if (scheme.ambienceCount > 0 && ElapsedSince(room.createdAt) > room.ambienceThreshold) {
         PlayUiSound(scheme.firstAmbience + GameRandom() % scheme.ambienceCount, kUiClickSoundLevel, 1);
         const int32_t range = scheme.ambienceRange > 0 ? scheme.ambienceRange : 1;
-        ambienceThreshold = ElapsedSince(createdAt) + scheme.ambienceBase + GameRandom() % range;
+        room.ambienceThreshold = ElapsedSince(room.createdAt) + scheme.ambienceBase + GameRandom() % range;
     }
 }
 
-int32_t RoomScreen::Leave(ScreenSlot destination, const char* destinationDoor) {
+void RoomScreen::Update() { PlayRoomSounds(*this, scheme); }
+
+int32_t RoomScreen::LeaveFor(Screen& from, ScreenSlot destination, const char* destinationDoor) {
     GameState* const game = g_gameState;
     Screen* const there = game != nullptr ? game->ScreenIn(destination) : nullptr;
     // A room that was never built is no way out: leaving for it would end the game.
     if (there == nullptr) return 1;
     if (destinationDoor != nullptr) there->FinishAnimation(destinationDoor);
     if (destination == ScreenSlot::kFrame) {
-        if (auto* const frame = dynamic_cast<FrameScreen*>(there)) frame->returnScreen = this;
+        if (auto* const frame = dynamic_cast<FrameScreen*>(there)) frame->returnScreen = &from;
     } else if (destination == ScreenSlot::kQuit) {
-        if (auto* const quit = dynamic_cast<QuitDialog*>(there)) quit->returnScreen = this;
+        if (auto* const quit = dynamic_cast<QuitDialog*>(there)) quit->returnScreen = &from;
     }
     game->SelectNextScreen(destination);
+    return 0;
+}
+
+int32_t RoomScreen::Leave(ScreenSlot destination, const char* destinationDoor) {
+    if (LeaveFor(*this, destination, destinationDoor) != 0) return 1;
     leaveState = kLeaving;
     return 0;
 }
 
-void RoomScreen::Hover(const char* animationName, const char* caption, int32_t x, int32_t y) {
-    if (TimedAnimation* const animation = animationName != nullptr ? Animation(animationName) : nullptr) {
-        animation->Advance();
-        animation->triggered = 1;
+void RoomScreen::HoverIn(Screen& room, const char* animationName, const char* caption, int32_t x, int32_t y) {
+    const int32_t index = animationName != nullptr ? room.FindAnimation(animationName) : -1;
+    if (index >= 0) {
+        room.roomAnimations[index]->Advance();
+        room.roomAnimations[index]->triggered = 1;
     }
     if (caption != nullptr) DrawRoomCaption(caption, x, y);
+}
+
+void RoomScreen::Hover(const char* animationName, const char* caption, int32_t x, int32_t y) {
+    HoverIn(*this, animationName, caption, x, y);
 }
 
 int32_t RoomScreen::HotspotEvent(const Hotspot& hotspot) {

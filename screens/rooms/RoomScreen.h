@@ -80,6 +80,21 @@ public:
     // The sound of a door reaching `frame` opening (or closing); kNoSound.
     static int32_t DoorSound(bool hangarDoor, bool opening, int32_t frame);
 
+    // The pieces of the scheme that rooms on other bases (the menu-screen
+    // rooms) share, each against the given screen's animations and clocks:
+    // a pass's door sounds, loop and ambience; the loop let go at Close;
+    // the hover of a hot spot; the background of the room's art file.
+    static void PlayRoomSounds(Screen& room, const Scheme& scheme);
+    static void StopLoop(const Scheme& scheme);
+    static void HoverIn(Screen& room, const char* animationName, const char* caption, int32_t x, int32_t y);
+    static void LoadRoomBackground(Screen& room);
+    // The canvas black and shown, as a room comes in.
+    static void ShowBlack();
+    // Makes the slot's screen the next one, with its door set open and this
+    // room as the frame's or the quit dialog's way back: 0. A screen that
+    // was never built is no way out: 1, and nothing changes.
+    static int32_t LeaveFor(Screen& from, ScreenSlot destination, const char* destinationDoor);
+
     const Scheme& scheme;
     int32_t leaveState = 0;
 
@@ -97,9 +112,6 @@ protected:
 
 private:
     void LoadArt();
-    void LoadRoomBackground();
-    void ShowBlack();
-    void PlayDoorSounds();
     int32_t HotspotEvent(const Hotspot& hotspot);
 };
 

@@ -464,6 +464,12 @@ Status WriteTutorTexts(const char* path) {
          {{"WA_OFFICE", "The door to your office."},
           {"WA_MAP", "The map of the mission; choose a mission first."},
           {"WA_SHIPINFO", "The computer: missions, mail, the squadron and the options."}}},
+        {"COMM",
+         "The common room, where the squadron rests. The case on the right holds the trophies you have earned; the "
+         "computer shows the kill board.",
+         {{"CO_TROPHY", "The trophy case: a closer look at your trophies."},
+          {"CO_KILLS", "The kill board: how the squadron's pilots rank."}}},
+        {"TROP", "The trophy case. Point at a trophy to light it; Escape goes back to the common room.", {}},
         {"HANG",
          "The hangar. Your ships stand on their pads; the selected one is in front. Launch it to fly the mission.",
          {{"HA_HALLWAY", "The door back to the hallway."},

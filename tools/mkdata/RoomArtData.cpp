@@ -16,9 +16,6 @@
 
 namespace {
 
-constexpr uint8_t Cube(int red, int green, int blue) { return uint8_t(red * 36 + green * 6 + blue); }
-constexpr uint8_t kClear = 255;   // the cels' key
-
 constexpr uint16_t kKeyEscape = 1;
 constexpr uint16_t kKeyW = 17;
 constexpr uint16_t kKeyY = 21;
@@ -30,22 +27,12 @@ constexpr uint16_t kKeyC = 46;
 constexpr uint16_t kKeyN = 49;
 constexpr uint16_t kLeftButton = 1;
 
-// Doors close with sounds at frames 8, 6, 4 and 2, the hangar's at 19, 17
-// and 10: one frame more than the last sound lets the first one play.
-constexpr int kDoorFrames = 10;
+// The hangar door closes with sounds at 19, 17 and 10.
 constexpr int kHangarDoorFrames = 21;
 
-struct Rect {
-    int x, y, width, height;
-    bool Holds(int px, int py) const { return px >= x && px < x + width && py >= y && py < y + height; }
-};
+}  // namespace
 
-struct Rgb {
-    int red, green, blue;
-};
-
-using Painter = std::function<Rgb(int x, int y)>;
-using CelPainter = std::function<uint8_t(int column, int row)>;
+namespace room_paint {
 
 Rgb Mix(Rgb a, Rgb b, int part, int whole) {
     if (whole <= 0) return a;
@@ -145,11 +132,6 @@ Status EndArt(IffFile& iff, Status status) {
     return status != kStatusOk ? status : closed;
 }
 
-// Walls fading to a floor, with the rectangles of doors and furniture.
-struct Block {
-    Rect area;
-    Rgb colour;
-};
 Painter RoomPainter(Rgb wallTop, Rgb wallBottom, int floorY, Rgb floorNear, std::vector<Block> blocks) {
     return [=](int x, int y) -> Rgb {
         for (auto it = blocks.rbegin(); it != blocks.rend(); ++it) {
@@ -173,6 +155,12 @@ InputTrigger ClickOn(const Rect& r) {
     trigger.mouseButtons = kLeftButton;
     return trigger;
 }
+
+}  // namespace room_paint
+
+namespace {
+
+using namespace room_paint;
 
 // ---------------------------------------------------------------- office
 

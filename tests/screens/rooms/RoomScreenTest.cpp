@@ -2,19 +2,31 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "game/CareerRecord.h"
 #include "game/GameState.h"
 #include "screens/FrameScreen.h"
 #include "screens/GameMenus.h"
 #include "screens/QuitScreen.h"
+#include "screens/rooms/CommonRoomScreen.h"
 #include "screens/rooms/HallwayScreen.h"
+#include "screens/rooms/TrophyCaseScreen.h"
 #include "screens/rooms/OfficeScreen.h"
 #include "screens/rooms/WarRoomScreen.h"
+#include "engine/IffFile.h"
+#include "game/DataDirectories.h"
+#include "screens/rooms/RoomArt.h"
+#include "tests/support/FileContents.h"
 #include "tests/support/GoldenImage.h"
+#include "tests/support/MemoryStream.h"
 #include "tests/support/world/ScreenHarness.h"
+#include "ui/ArtObject.h"
 #include "ui/MenuScreen.h"
+#include "ui/UiControl.h"
 #include "ui/TimedAnimation.h"
 #include "ui/TutorialScreen.h"
 
@@ -27,6 +39,12 @@ constexpr const char* kOfficeFloor = "320 420";
 constexpr const char* kHallHangarDoor = "320 240";
 constexpr const char* kHallFloor = "320 420";
 constexpr const char* kWarTable = "320 300";
+constexpr const char* kHallCommonDoor = "550 265";
+constexpr const char* kCommonHallDoor = "80 255";
+constexpr const char* kCommonCase = "530 200";
+constexpr const char* kCommonComputer = "335 225";
+constexpr const char* kCommonFloor = "320 440";
+constexpr const char* kCaseRune = "427 228";
 
 // The sample data's rooms, every screen of the base built, no pop-ups
 // unless a test wants them.
@@ -239,4 +257,197 @@ TEST(RoomScreenTest, RoomsMatchTheirPictures) {
         base.Run(room, "", 12);
         EXPECT_TRUE(MatchesGolden(base.harness.Picture(12), r.golden));
     }
+}
+
+// ---------------------------------------------------------------- common room
+
+namespace {
+
+// The names of a panel's controls that show.
+std::vector<std::string> Shown(const ArtObject& panel) {
+    std::vector<std::string> names;
+    for (const UiControl* control : panel.controls) {
+        if (control->visible != 0) names.push_back(control->Name());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace
+
+// A pair held whole shows its combined picture in place of both pieces,
+// and the case lights both; half a pair is the piece alone; the words past
+// bit 15 are no trophies.
+TEST(CommonRoomTest, TrophiesShowByTheWord) {
+    using Names = std::vector<std::string>;
+    const struct {
+        uint32_t word;
+        Names room;
+        Names trophyCase;
+    } cases[] = {
+        {0x00000000u, {}, {}},
+        {0xFFFF0000u, {}, {}},
+        {0x00000404u, {"Rune & Coin"}, {"CoinHilight", "Rune & Coin", "RuneHilight"}},
+        {0x00000800u, {"Shippart"}, {"Shippart", "ShippartHilight"}},
+        {0xFFFF0C04u, {"Rune & Coin", "Shippart"}, {"CoinHilight", "Rune & Coin", "RuneHilight", "Shippart", "ShippartHilight"}},
+        {0x00008101u, {"Armor", "Medal", "Silver Ball"}, {"Armor", "ArmorHilight", "Medal", "MedalHilight", "Silver Ball", "Silver BallHilight"}},
+    };
+    Base base;
+    CommonRoomScreen& room = base.Room<CommonRoomScreen>(ScreenSlot::kCommonRoom);
+    TrophyCaseScreen& trophyCase = base.Room<TrophyCaseScreen>(ScreenSlot::kTrophy);
+    ASSERT_EQ(room.panel->controls.Count(), 21);         // 16 trophies, 5 pairs
+    ASSERT_EQ(trophyCase.panel->controls.Count(), 37);   // and 16 highlights
+    for (const auto& c : cases) {
+        base.harness.Game().career->trophies = c.word;
+        room.ShowTrophies();
+        trophyCase.ShowTrophies();
+        EXPECT_EQ(Shown(*room.panel), c.room) << std::hex << c.word;
+        EXPECT_EQ(Shown(*trophyCase.panel), c.trophyCase) << std::hex << c.word;
+    }
+}
+
+// Habitués 0 and 2 are never shown together; other picks stay.
+TEST(CommonRoomTest, OpenKeepsHabitsZeroAndTwoApart) {
+    const struct {
+        int32_t first, second, firstAfter;
+    } cases[] = {{2, 0, -1}, {0, 2, -1}, {0, 0, 0}, {2, 2, 2}, {1, 2, 1}};
+    for (const auto& c : cases) {
+        Base base;
+        CommonRoomScreen& room = base.Room<CommonRoomScreen>(ScreenSlot::kCommonRoom);
+        ASSERT_GE(room.ambientAnimations.Count(), 3);
+        room.ambientPick[0] = c.first;
+        room.ambientPick[1] = c.second;
+        base.Run(room, "", 2);
+        EXPECT_EQ(room.ambientPick[0], c.firstAfter) << c.first << ", " << c.second;
+        EXPECT_EQ(room.ambientPick[1], c.second);
+    }
+}
+
+// The hallway's door leads into the common room, whose hall door stands
+// open and swings shut with the closing sounds; its own click leads back
+// with the hallway's door open.
+TEST(CommonRoomTest, TheHallDoorLeadsBothWays) {
+    Base base;
+    HallwayScreen& hallway = base.Room<HallwayScreen>(ScreenSlot::kHallway);
+    CommonRoomScreen& room = base.Room<CommonRoomScreen>(ScreenSlot::kCommonRoom);
+    base.Run(hallway, std::string("at 2 click ") + kHallCommonDoor + "\n", 10);
+    EXPECT_STREQ(base.Next(), "COMMON");
+    base.Run(room, std::string("at 1 move ") + kCommonFloor + "\n", 40);
+    EXPECT_EQ(base.DoorSounds(), (std::vector<int32_t>{15, 16, 17, 18}));
+
+    base.Run(room, std::string("at 1 move ") + kCommonHallDoor + "\nat 3 click " + kCommonHallDoor + "\n", 10);
+    EXPECT_STREQ(base.Next(), "HALLWAY");
+    const TimedAnimation& door = *hallway.roomAnimations[hallway.FindAnimation("Common Door")];
+    EXPECT_EQ(door.currentFrame, door.LastFrame());
+}
+
+// The hot spots: help over the hall door is the kill board's topic; the
+// computer opens the frame on the kill board and comes back here; the case
+// opens the close-up, whose Escape comes back.
+TEST(CommonRoomTest, HotSpotsLeadWhereTheyShould) {
+    {
+        Base base;
+        base.Run(base.Room<CommonRoomScreen>(ScreenSlot::kCommonRoom),
+                 std::string("at 1 move ") + kCommonHallDoor + "\nat 3 key F1\n", 6);
+        EXPECT_STREQ(base.Next(), "");
+        EXPECT_EQ(base.Room<TutorialScreen>(ScreenSlot::kTutorial).topicKey, "CO_KILLS");
+    }
+    Base base;
+    CommonRoomScreen& room = base.Room<CommonRoomScreen>(ScreenSlot::kCommonRoom);
+    base.Run(room, std::string("at 2 click ") + kCommonComputer + "\n", 10);
+    EXPECT_STREQ(base.Next(), "FRAME");
+    FrameScreen& frame = base.Room<FrameScreen>(ScreenSlot::kFrame);
+    EXPECT_EQ(frame.returnScreen, &room);
+    EXPECT_EQ(frame.pendingSubScreen, base.harness.Game().ScreenIn(ScreenSlot::kKillBoard));
+
+    base.Run(room, std::string("at 2 click ") + kCommonCase + "\n", 10);
+    EXPECT_STREQ(base.Next(), "TROPHY");
+    base.Run(base.Room<TrophyCaseScreen>(ScreenSlot::kTrophy), "at 2 key Escape\n", 10);
+    EXPECT_STREQ(base.Next(), "COMMON");
+}
+
+// The trophies of the room and of the case's close-up from art cut short
+// or with a length spoiled: fewer trophies, each named, and the reader
+// back where it began.
+TEST(CommonRoomTest, DamagedTrophyArtEndsCleanly) {
+    Base base;
+    const std::string text = FileContents(g_dataDirs.Prefix(DataDir::kOption) + "COMMON1.iff");
+    const std::vector<uint8_t> whole(text.begin(), text.end());
+    ASSERT_GT(whole.size(), 1000u);
+    const auto read = [](const std::vector<uint8_t>& bytes, bool closeUp) {
+        MemoryStream stream(bytes);
+        IffFile file(&stream, 0);
+        file.ValidateHeader();
+        ArtObject panel("panel", 1);
+        if (file.FindForm(MakeTag("OPTI")) != kStatusOk || file.Descend() != kStatusOk) return -1;
+        if (closeUp && (file.FindForm(MakeTag("UPCL")) != kStatusOk || file.Descend() != kStatusOk)) return -1;
+        const uint32_t level = file.Level();
+        room_art::ReadTrophies(file, panel, closeUp);
+        EXPECT_EQ(file.Level(), level);
+        for (const UiControl* control : panel.controls) EXPECT_FALSE(control->Name().empty());
+        return int32_t(panel.controls.Count());
+    };
+    EXPECT_EQ(read(whole, false), 21);
+    EXPECT_EQ(read(whole, true), 37);
+    for (size_t cut = 12; cut < whole.size(); cut += whole.size() / 97) {
+        const std::vector<uint8_t> part(whole.begin(), whole.begin() + std::ptrdiff_t(cut));
+        EXPECT_LE(read(part, false), 21) << cut;
+        EXPECT_LE(read(part, true), 37) << cut;
+    }
+    // Each form's length made huge in turn, then negative-looking.
+    for (const uint32_t length : {0x7FFFFFF0u, 0xFFFFFFFFu}) {
+        for (size_t at = 4; at + 8 < whole.size(); ++at) {
+            if (std::memcmp(&whole[at - 4], "FORM", 4) != 0) continue;
+            std::vector<uint8_t> spoiled = whole;
+            for (int byte = 0; byte < 4; ++byte) spoiled[at + size_t(byte)] = uint8_t(length >> (8 * byte));
+            EXPECT_LE(read(spoiled, false), 21) << at;
+            EXPECT_LE(read(spoiled, true), 37) << at;
+        }
+    }
+}
+
+// One of the three ambient sounds, 3000 to 7999 ms after the one before.
+TEST(CommonRoomTest, AmbienceKeepsItsSpacing) {
+    Base base;
+    CommonRoomScreen& room = base.Room<CommonRoomScreen>(ScreenSlot::kCommonRoom);
+    const auto ambient = [&] {
+        int32_t count = 0;
+        for (const int32_t sound : base.harness.UiSoundsStarted()) count += sound >= 39 && sound <= 41;
+        return count;
+    };
+    std::vector<uint32_t> times;
+    for (uint32_t t = ScreenHarness::kStepMs; t < 120000; t += ScreenHarness::kStepMs) {
+        base.harness.Clock().Advance(ScreenHarness::kStepMs);
+        const int32_t before = ambient();
+        room.Update();
+        if (ambient() > before) times.push_back(t);
+    }
+    ASSERT_GE(times.size(), 12u);
+    uint32_t longest = 0;
+    for (size_t i = 1; i < times.size(); ++i) {
+        EXPECT_GT(times[i] - times[i - 1], 3000u);
+        EXPECT_LE(times[i] - times[i - 1], 8000u + ScreenHarness::kStepMs);
+        longest = std::max(longest, times[i] - times[i - 1]);
+    }
+    // The office's range stops at 7000 ms; this room's goes further.
+    EXPECT_GT(longest, 7000u);
+}
+
+// The room with the trophies of 0x0C04, and the case with the rune lit.
+TEST(CommonRoomTest, RoomAndCaseMatchTheirPictures) {
+    {
+        Base base;
+        base.harness.Game().career->trophies = 0x0C04;
+        CommonRoomScreen& room = base.Room<CommonRoomScreen>(ScreenSlot::kCommonRoom);
+        room.ambientPick[0] = 1;
+        room.ambientPick[1] = 3;
+        base.harness.CaptureAfterPass(12);
+        base.Run(base.Room<CommonRoomScreen>(ScreenSlot::kCommonRoom), "", 12);
+        EXPECT_TRUE(MatchesGolden(base.harness.Picture(12), "common_room"));
+    }
+    Base base;
+    base.harness.Game().career->trophies = 0x0C04;
+    base.harness.CaptureAfterPass(12);
+    base.Run(base.Room<TrophyCaseScreen>(ScreenSlot::kTrophy), std::string("at 1 move ") + kCaseRune + "\n", 12);
+    EXPECT_TRUE(MatchesGolden(base.harness.Picture(12), "trophy_case"));
 }
