@@ -121,17 +121,30 @@ void NavMapScreen::Close() {
     PlayUiSound(kUiSoundCloseScreen, kUiScreenSoundLevel, 0);
 }
 
-int32_t NavMapScreen::HandleEvent(uint16_t code) {
-    if (code == kCodeExit && edgeEvents.TestEvent(code)) return 0;
-    if (code == kCodeQuit) {
-        if (GameState* const game = g_gameState) {
-            game->mode = GameState::kModeScreens;
-            game->SelectNextScreen(ScreenSlot::kQuit);
-            if (auto* const quit = dynamic_cast<QuitDialog*>(game->ScreenIn(ScreenSlot::kQuit))) quit->returnScreen = nullptr;
-        }
-        return 0;
+int32_t NavMapScreen::HandleEvent(uint16_t code) { return HandleMapEvent(code, kEvents); }
+
+int32_t NavMapScreen::LeaveByExit() {
+    if (GameState* const game = g_gameState) game->mode = GameState::kModeFlight;
+    return 0;
+}
+
+int32_t NavMapScreen::LeaveForQuit() {
+    if (GameState* const game = g_gameState) {
+        game->mode = GameState::kModeScreens;
+        game->SelectNextScreen(ScreenSlot::kQuit);
+        if (auto* const quit = dynamic_cast<QuitDialog*>(game->ScreenIn(ScreenSlot::kQuit))) quit->returnScreen = nullptr;
     }
-    return 1;
+    return 0;
+}
+
+void NavMapScreen::SetRadarMode(bool active) {
+    RadarSystem* const own = LiveRadar();
+    if (own == nullptr) return;
+    if (active) {
+        own->SetActive();
+    } else {
+        own->SetPassive();
+    }
 }
 
 void NavMapScreen::Run() {

@@ -19,8 +19,11 @@ public:
     static constexpr const char* kTargetPointDefinition = "Nav Buoy";
     // The target point stands this far off the object along its own x and y.
     static constexpr float kTargetPointOffset = 100.0f;
-    static constexpr uint16_t kCodeExit = 0x0010;
-    static constexpr uint16_t kCodeQuit = 0x0420;
+    static constexpr EventTable kEvents{
+        .quit = 37, .list = 0, .mapArea = 1, .exit = 4, .firstFilter = 5, .goalFilter = 15, .navFilter = 16,
+        .barFilter = 17, .create = -1, .remove = -1, .active = 2, .passive = 3, .help = 19, .focusNext = 20,
+        .focusPrevious = 21, .click = 22, .cancel = 23, .firstKey = 24, .firstButton = 38, .topicPrefix = "NM_",
+        .cursorStep = 3, .heldFilters = false};
 
     explicit NavMapScreen(const char* screenName = kScreenName);
 
@@ -37,6 +40,9 @@ public:
 
 protected:
     int32_t RadarActive() const override { return radarActive; }
+    int32_t LeaveForQuit() override;
+    int32_t LeaveByExit() override;
+    void SetRadarMode(bool active) override;
     bool Detects(SpaceObject& object) override;
 
 private:

@@ -39,18 +39,17 @@ void WarRoomMapScreen::Update() {
     DrawPassTexts("Click on Navmap Way Point to delete it.");
 }
 
-int32_t WarRoomMapScreen::HandleEvent(uint16_t code) {
-    GameState* const game = g_gameState;
-    if (code == kCodeExit && edgeEvents.TestEvent(code)) {
-        if (game != nullptr) game->SelectNextScreen(ScreenSlot::kWarRoom);
-        return 0;
+int32_t WarRoomMapScreen::HandleEvent(uint16_t code) { return HandleMapEvent(code, kEvents); }
+
+int32_t WarRoomMapScreen::LeaveByExit() {
+    if (GameState* const game = g_gameState) game->SelectNextScreen(ScreenSlot::kWarRoom);
+    return 0;
+}
+
+int32_t WarRoomMapScreen::LeaveForQuit() {
+    if (GameState* const game = g_gameState) {
+        game->SelectNextScreen(ScreenSlot::kQuit);
+        if (auto* const quit = dynamic_cast<QuitDialog*>(game->ScreenIn(ScreenSlot::kQuit))) quit->returnScreen = this;
     }
-    if (code == kCodeQuit) {
-        if (game != nullptr) {
-            game->SelectNextScreen(ScreenSlot::kQuit);
-            if (auto* const quit = dynamic_cast<QuitDialog*>(game->ScreenIn(ScreenSlot::kQuit))) quit->returnScreen = this;
-        }
-        return 0;
-    }
-    return 1;
+    return 0;
 }

@@ -12,8 +12,11 @@ public:
     static constexpr const char* kPanelName = "wnmain";
     static constexpr const char* kArtFile = "warroom1.iff";
     static constexpr int32_t kStartRange = 5000;
-    static constexpr uint16_t kCodeQuit = 0x0001;
-    static constexpr uint16_t kCodeExit = 0x0008;
+    static constexpr EventTable kEvents{
+        .quit = 0, .list = 1, .mapArea = 2, .exit = 3, .firstFilter = 4, .goalFilter = 14, .navFilter = 15,
+        .barFilter = 16, .create = 17, .remove = 18, .active = -1, .passive = -1, .help = 20, .focusNext = 21,
+        .focusPrevious = 22, .click = 23, .cancel = 24, .firstKey = 25, .firstButton = 38, .topicPrefix = "WN_",
+        .cursorStep = 4, .heldFilters = true};
 
     explicit WarRoomMapScreen(const char* screenName = kScreenName);
 
@@ -27,4 +30,8 @@ public:
     // The war room's own per-pass update (its room sounds), run first in
     // every pass; null until the war room provides it.
     static inline void (*roomUpdate)() = nullptr;
+
+protected:
+    int32_t LeaveForQuit() override;
+    int32_t LeaveByExit() override;
 };

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -10,6 +12,7 @@
 #include "ui/ArtObject.h"
 #include "game/GameState.h"
 #include "mission/Goal.h"
+#include "mission/ObjectLoader.h"
 #include "navmap/NavMapScreen.h"
 #include "navmap/WarRoomMapScreen.h"
 #include "objects/ships/Craft.h"
@@ -347,6 +350,216 @@ TEST_F(MapPictureTest, TheInFlightMapRunsTheWorldAndShowsTheRadarsView) {
     harness_.Game().netSession = nullptr;
     delete session;
     GameState::SetNetworkHooks({});
+}
+
+// A click on the raider's symbol, Center view and three zoom steps.
+TEST_F(MapPictureTest, TheInFlightMapZoomsInOnTheChosenShip) {
+    NavMapScreen screen;
+    Picture(screen);
+    const SpaceObject* const raider = builder_.World()[2];
+    const MapSymbol* symbol = nullptr;
+    for (const MapSymbol& each : screen.symbols) {
+        if (each.object == raider) symbol = &each;
+    }
+    ASSERT_NE(symbol, nullptr);
+    const int32_t at = harness_.Passes();
+    const std::string click = "click " + std::to_string(symbol->x) + " " + std::to_string(symbol->y);
+    const auto pass = [&](int32_t n) { return "at " + std::to_string(at + n) + " "; };
+    ASSERT_TRUE(harness_.SetScript(pass(2) + click + "\n" + pass(3) + "key C\n" + pass(5) + "key 13\n" + pass(7) +
+                                   "key 13\n" + pass(9) + "key 13\n"));
+    const int32_t last = at + 11;
+    harness_.SetPassLimit(last);
+    harness_.CaptureAfterPass(last);
+    harness_.Run(screen);
+    EXPECT_EQ(screen.followObject.Get(), raider);
+    EXPECT_EQ(screen.mapRange, 16000 * 27 / 64);
+    EXPECT_TRUE(MatchesGolden(harness_.Picture(last), "navmap_zoomed"));
+}
+
+// Event numbers of the war-room map's file.
+enum : int32_t {
+    kList = 1, kMapArea = 2, kGoalFilter = 14, kCreate = 17, kDelete = 18, kClick = 23, kCancel = 24,
+    kKeyForward = 25, kKeyLeft = 27, kKeyCenter = 29, kKeyZoomIn = 30, kKeyZoomOut = 31, kKeyBankRight = 33,
+    kKeyRotateLeft = 36, kKeyBankLeft = 37, kButtonZoomIn = 38, kButtonZoomOut = 39, kButtonUp = 40,
+};
+
+class MapInputTest : public MapScreenTest {
+protected:
+    MapInputTest() { RegisterSpaceObjects(); }
+    // One call for `index`, new in this pass unless `held`; `fresh` events
+    // became active with it, `still` were active before.
+    static int32_t Event(MapScreen& screen, int32_t index, bool held = false, std::initializer_list<int32_t> fresh = {},
+                         std::initializer_list<int32_t> still = {}) {
+        screen.edgeEvents.Clear();
+        screen.currentEvents.Clear();
+        for (int32_t each : fresh) screen.edgeEvents.SetEvent(EventKey(uint32_t(each)));
+        if (!held) screen.edgeEvents.SetEvent(EventKey(uint32_t(index)));
+        screen.currentEvents = screen.edgeEvents;
+        screen.currentEvents.SetEvent(EventKey(uint32_t(index)));
+        for (int32_t each : still) screen.currentEvents.SetEvent(EventKey(uint32_t(each)));
+        return screen.HandleEvent(EventKey(uint32_t(index)));
+    }
+    static void PointAt(MapScreen& screen, int16_t x, int16_t y, bool click = false) {
+        screen.eventMap->SetMousePosition(x, y);
+        Event(screen, kMapArea, !click, click ? std::initializer_list<int32_t>{kClick} : std::initializer_list<int32_t>{});
+    }
+    std::vector<std::string> PointNames() {
+        std::vector<std::string> names;
+        for (SpaceObject* object : builder_.World()) {
+            if (object->type == SpaceObject::kTypeWayPoint) names.emplace_back(object->name);
+        }
+        return names;
+    }
+};
+
+TEST_F(MapInputTest, ZoomAndCameraCommandsActOncePerPressAlongTheCamerasOwnAxes) {
+    WarRoomMapScreen screen;
+    const int32_t zooms[][3] = {{kKeyZoomIn, 133, 100}, {kButtonZoomIn, 666, 500}, {kKeyZoomOut, 19000, 20000},
+                                {kButtonZoomOut, 12000, 15000}, {kButtonZoomOut, 999, 1332}};
+    for (const auto& zoom : zooms) {
+        screen.mapRange = zoom[1];
+        Event(screen, zoom[0], false, {kClick});
+        EXPECT_EQ(screen.mapRange, zoom[2]) << zoom[0];
+    }
+    // Held on, or a button under a held click: nothing more.
+    Event(screen, kKeyZoomIn, true);
+    Event(screen, kButtonZoomOut, false, {}, {kClick});
+    EXPECT_EQ(screen.mapRange, 1332);
+    SpaceObject* const ship = Put("AA09", SpaceObject::kTypeAiShip, 100, 200, 300, "Wing");
+    const float(&at)[3] = screen.mapCamera.matrix.rows[3];
+    screen.mapRange = 5000;
+    screen.mapCamera.RotateY(90.0f, Transform::kAllFlags);
+    const float forwardX = screen.mapCamera.forward.x;
+    screen.followObject = ship;
+    Event(screen, kKeyForward);
+    Event(screen, kButtonUp, false, {kClick});
+    EXPECT_NEAR(at[0], 500.0f * forwardX, 0.01f);
+    EXPECT_NEAR(at[1], -500.0f, 0.01f);
+    EXPECT_EQ(screen.followObject.Get(), nullptr);
+    // One bank is five degrees; the left bank undoes the right.
+    Event(screen, kKeyBankRight);
+    EXPECT_NEAR(screen.mapCamera.matrix.rows[1][1], std::cos(5.0f * Transform::kDegreesToRadians), 1e-4f);
+    Event(screen, kKeyBankLeft);
+    EXPECT_NEAR(screen.mapCamera.matrix.rows[1][1], 1.0f, 1e-4f);
+    // Center view takes the selection's position, keeps the turn and follows.
+    screen.selectedObject = ship;
+    Event(screen, kKeyCenter);
+    EXPECT_FLOAT_EQ(at[2], 300.0f);
+    EXPECT_EQ(screen.followObject.Get(), ship);
+    // Over their regions the keys leave the camera; held cursor keys move the pointer, within bounds.
+    Event(screen, kKeyLeft, false, {}, {kMapArea});
+    Event(screen, kKeyRotateLeft, false, {}, {kList});
+    EXPECT_FLOAT_EQ(at[0], 100.0f);
+    EXPECT_NEAR(screen.mapCamera.forward.x, forwardX, 1e-4f);
+    uint16_t pointer[2] = {};
+    for (const int16_t y : {200, 3}) {
+        screen.eventMap->SetMousePosition(int16_t(y == 3 ? 150 : 300), y);
+        Event(screen, kMapArea, false, {kKeyLeft});
+        Event(screen, kMapArea, true, {}, {kKeyLeft, kKeyForward});
+        screen.eventMap->GetMousePosition(&pointer[0], &pointer[1]);
+        EXPECT_EQ(pointer[0] * 1000 + pointer[1], y == 3 ? 150003 : 292196);
+    }
+}
+
+TEST_F(MapInputTest, SelectionHitsStrictlyInsideByNameAndOnlyLeavingEndsAMap) {
+    WarRoomMapScreen screen;
+    screen.InitFilterButtons();
+    screen.listObjects = 1;
+    screen.mapRange = 5000;
+    SpaceObject* const base = Put("AA09", SpaceObject::kTypeAiShip, 0, 0, 100, "Wing 2", 1);
+    SpaceObject* const first = Put("AA09", SpaceObject::kTypeAiShip, 0, 0, 200, "Wing", 1);
+    SpaceObject* const ghost = Put("AA09", SpaceObject::kTypeAiShip, 0, 0, 300, "Wing", 1);
+    // Image 0 is 15 x 11, image 4 is 7 x 7, image 99 is none.
+    screen.symbols = {{0, 0, 0, 300, 200, 0, 0, 0, base},
+                      {0, 0, 0, 305, 200, 4, 0, 0, first},
+                      {0, 0, 0, 310, 200, 99, 0, 0, ghost}};
+    const struct {
+        int16_t x, y;
+        SpaceObject* chosen;
+    } clicks[] = {{293, 200, nullptr}, {294, 205, nullptr}, {294, 204, base}, {304, 200, first}, {310, 200, first}};
+    for (const auto& click : clicks) {
+        PointAt(screen, click.x, click.y, true);
+        EXPECT_EQ(screen.selectedObject.Get(), click.chosen) << click.x << "," << click.y;
+    }
+    Event(screen, kMapArea, false, {kCancel});
+    EXPECT_EQ(screen.selectedObject.Get(), nullptr);
+    // Down the list until its second line is chosen: the first "Wing" of the world.
+    screen.DrawMap(screen.mapCamera, screen.mapRange);
+    auto* const list = dynamic_cast<ListBox*>(screen.artObject->FindControl(MapScreen::kObjectList));
+    for (int16_t y = 380; y < 456 && list->GetSelection() < 1; ++y) {
+        screen.eventMap->SetMousePosition(200, y);
+        Event(screen, kList, false, {kClick});
+    }
+    EXPECT_EQ(screen.selectedObject.Get(), first);
+    Event(screen, kGoalFilter, false, {kClick});
+    Event(screen, kGoalFilter, false, {kClick});
+    EXPECT_EQ(screen.selectedObject.Get(), nullptr);
+    NavMapScreen flight;
+    std::vector<int32_t> ends;
+    for (int32_t index = 0; index <= 54; ++index) {
+        if (Event(screen, index, false, {kClick}) == 0) ends.push_back(index);
+        if (Event(flight, index, false, {22}) == 0) ends.push_back(100 + index);
+    }
+    EXPECT_EQ(ends, (std::vector<int32_t>{0, 3, 104, 137}));
+}
+
+TEST_F(MapInputTest, WayPointsAreLaidInThreeClicksAndLetteredInWorldOrder) {
+    WarRoomMapScreen screen;
+    screen.mapRange = 5000;
+    screen.mapCamera.SetPositionXyz(1000.0f, 0.0f, 0.0f, Transform::kAllFlags);
+    SpaceObject* const mission = DefinitionLibrary::Current().LoadObjectDefinition("Nav Buoy", nullptr, 4, 0);
+    mission->SetName("Navmap Way Point Z");
+    harness_.Game().AddObjectsToWorld(mission, 0);
+    const auto create = [&] {
+        Event(screen, kCreate, false, {kClick});
+        PointAt(screen, 300, 200, true);
+        EXPECT_EQ(screen.placementStep, 2);
+        return g_placingWayPoint.Get();
+    };
+    SpaceObject* const a = create();
+    screen.SetButtonState(MapScreen::kNavPointFilter, 0);
+    // From the camera + (100, 100, 0): 10 pixels right and down slide it
+    // 500 along x and 625 along z; then 8 pixels down lift it by -500.
+    PointAt(screen, 310, 210);
+    EXPECT_NE(screen.ButtonState(MapScreen::kNavPointFilter), 0);   // latched while placing
+    PointAt(screen, 310, 210, true);
+    PointAt(screen, 310, 218);
+    PointAt(screen, 310, 218, true);
+    EXPECT_EQ(screen.placementStep, 0);
+    const Vector3 at = a->Position();
+    EXPECT_EQ(std::vector<float>({at.x, at.y, at.z}), std::vector<float>({1600.0f, -400.0f, 625.0f}));
+    // At R = 100 a pixel is 1.25 along z, truncated each pass.
+    screen.mapRange = 100;
+    SpaceObject* const b = create();
+    for (int16_t y = 201; y <= 204; ++y) PointAt(screen, 300, y);
+    EXPECT_FLOAT_EQ(b->Position().z, 4.0f);
+    SpaceObject* const c = create();
+    Event(screen, kMapArea, false, {kCancel});
+    EXPECT_EQ(PointNames(), (std::vector<std::string>{"Navmap Way Point Z", "Navmap Way Point A",
+                                                       "Navmap Way Point B", "Navmap Way Point C"}));
+    // Deletion: a miss changes nothing; the later of two symbols at one
+    // place goes, with the selection, and every point with the words is lettered again.
+    screen.selectedObject = b;
+    screen.symbols = {{0, 0, 0, 400, 100, 23, 0, 0, c}, {0, 0, 0, 400, 100, 23, 0, 0, b}};
+    Event(screen, kDelete, false, {kClick});
+    PointAt(screen, 20, 20, true);
+    EXPECT_EQ(screen.symbols.size(), 2u);
+    PointAt(screen, 400, 100, true);
+    EXPECT_EQ(screen.placementStep, -1);
+    EXPECT_EQ(screen.selectedObject.Get(), nullptr);
+    EXPECT_EQ(PointNames(), (std::vector<std::string>{"Navmap Way Point A", "Navmap Way Point B",
+                                                       "Navmap Way Point C"}));
+    // The point being placed, deleted mid-placement, is let go everywhere.
+    create();
+    screen.followObject = g_placingWayPoint;
+    screen.symbols = {{0, 0, 0, 400, 100, 23, 0, 0, g_placingWayPoint}};
+    Event(screen, kDelete, false, {kClick});
+    PointAt(screen, 400, 100, true);
+    EXPECT_EQ(g_placingWayPoint.Get(), nullptr);
+    EXPECT_EQ(screen.followObject.Get(), nullptr);
+    screen.placementStep = 2;
+    PointAt(screen, 300, 300);
+    EXPECT_EQ(PointNames().size(), 3u);
 }
 
 }  // namespace

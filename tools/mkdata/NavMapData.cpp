@@ -23,6 +23,10 @@ constexpr uint16_t kKeyPageUp = 73;
 constexpr uint16_t kKeyPageDown = 81;
 constexpr uint16_t kKeyMinus = 12;
 constexpr uint16_t kKeyEquals = 13;
+constexpr uint16_t kKeyHome = 199;
+constexpr uint16_t kKeyEnd = 207;
+constexpr uint16_t kKeyInsert = 210;
+constexpr uint16_t kKeyDelete = 211;
 constexpr uint16_t kKeyUp = 200;
 constexpr uint16_t kKeyLeft = 203;
 constexpr uint16_t kKeyRight = 205;
@@ -202,13 +206,14 @@ Status WriteButtons(IffFile& iff, const Button* buttons, size_t count, Status st
     return status;
 }
 
-// The map's keys, from the first key event on: move forward, back, left,
-// right, center view, zoom in, zoom out (the rest have buttons only).
+// The map's thirteen keys, from the first key event on: move forward,
+// back, left, right, center view, zoom in, zoom out, rotate right, bank
+// right, move up, move down, rotate left, bank left. The turns sit on the
+// block above the arrows: rotate in the right column, bank beside it.
 void AddCameraKeys(EventMapSpec& map, uint32_t first) {
-    const uint16_t keys[] = {kKeyUp, kKeyDown, kKeyLeft, kKeyRight, kKeyC, kKeyEquals, kKeyMinus};
+    const uint16_t keys[] = {kKeyUp,   kKeyDown,   kKeyLeft,   kKeyRight,  kKeyC,      kKeyEquals,  kKeyMinus,
+                             kKeyHome, kKeyEnd,    kKeyInsert, kKeyDelete, kKeyPageUp, kKeyPageDown};
     for (uint32_t i = 0; i < sizeof keys / sizeof keys[0]; ++i) map.events.push_back({first + i, KeyTrigger(keys[i])});
-    map.events.push_back({first + 11, KeyTrigger(kKeyPageUp)});
-    map.events.push_back({first + 12, KeyTrigger(kKeyPageDown)});
 }
 
 EventMapSpec WarNavMap() {
