@@ -212,7 +212,9 @@ void MainLoop::RunInFlight(Screen* screen) {
 void MainLoop::Pause() {
     Screen* const frame = game_.ScreenIn(ScreenSlot::kFrame);
     const GameState::ScreenFactory* const frameFactory = GameState::FindScreenFactory(ScreenSlot::kFrame);
+    bool screensRan = false;
     const auto enterFrame = [&] {
+        screensRan = true;
         if (frameFactory != nullptr && frameFactory->enterInFlight != nullptr) frameFactory->enterInFlight(*frame);
         RunInFlight(frame);
     };
@@ -223,6 +225,7 @@ void MainLoop::Pause() {
         game_.currentScreen = pause;
         game_.nextScreen = nullptr;
         pause->Run();
+        screensRan = true;
         const bool toFrame = frame != nullptr && (game_.currentScreen == frame || game_.nextScreen == frame);
         game_.currentScreen = nullptr;
         game_.nextScreen = nullptr;
@@ -236,6 +239,9 @@ void MainLoop::Pause() {
             if (steps_.flipFrame) steps_.flipFrame();
         }
     }
+    // A dialog or the frame menu ran over the flight: the flight's own
+    // palette, input and no pointer again.
+    if (screensRan && steps_.restoreFlight) steps_.restoreFlight(game_);
     if (game_.mode == GameState::kModePause) game_.mode = GameState::kModeFlight;
     // The time away is no flight time.
     lastFrameAt_ = GetMilliseconds();
