@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "display/Canvas.h"
 #include "engine/Clock.h"
 #include "engine/input/InputSystem.h"
 #include "game/CommandTable.h"
@@ -13,11 +14,13 @@
 #include "game/Mission.h"
 #include "game/MessageEntry.h"
 #include "game/RequisitionOrders.h"
+#include "game/SoftCursor.h"
 #include "mission/AfterFlight.h"
 #include "mission/CampaignMessages.h"
 #include "ui/Screen.h"
 #include "objects/ships/PlayerShip.h"
 #include "objects/space/SpaceObject.h"
+#include "platform/Window.h"
 #include "shell/FlightInput.h"
 #include "shell/FlightView.h"
 #include "shell/FramePump.h"
@@ -40,6 +43,15 @@ void PlayMissionMusic(GameState& game) {
     if (game.Sound() != nullptr) game.Sound()->PlayMusic(MissionMusic(game));
 }
 
+// The option screens show a pointer; a flight has none.
+void HidePointer(GameState& game) {
+    if (game.cursor == nullptr) return;
+    game.cursor->visible = false;
+    platform::Window* const window = game.Input() != nullptr ? game.Input()->GetWindow() : nullptr;
+    if (window == nullptr) return;
+    while (window->CursorCount() >= 0) window->ShowCursor(false);
+}
+
 bool CarriesSalvage(const SpaceObject* ship) {
     const auto* const player = dynamic_cast<const PlayerShip*>(ship);
     return player != nullptr && player->salvageItems.Count() > 0;
@@ -60,13 +72,23 @@ LoopSteps GameLoopSteps(Canvas* canvas) {
     }
     steps.flipFrame = FlipFrame;
     steps.playMovie = PlayMovie;
-    steps.prepareFlight = [](GameState& game) {
+    // The option screens leave their panels' palette on the canvas; the
+    // flight draws in the one the canvas had when the loop began.
+    Palette* const flightPalette = canvas != nullptr ? canvas->palette : nullptr;
+    const auto usePalette = [canvas, flightPalette] {
+        if (canvas != nullptr && flightPalette != nullptr) canvas->palette = flightPalette;
+    };
+    steps.prepareFlight = [usePalette](GameState& game) {
         game.EnsureFlightCamera();
         if (game.viewedObject == nullptr) game.viewedObject = game.playerShip;
         game.viewMode = kChaseViewMode;
+        usePalette();
+        HidePointer(game);
     };
-    steps.restoreFlight = [](GameState& game) {
+    steps.restoreFlight = [usePalette](GameState& game) {
         if (game.Input() != nullptr) game.Input()->OpenDevices();
+        usePalette();
+        HidePointer(game);
     };
     // The pause command ends a frozen pause as it began it: a new press, not
     // the one that paused, which is still held when the pause begins.
@@ -190,7 +212,9 @@ void MainLoop::RunInFlight(Screen* screen) {
 void MainLoop::Pause() {
     Screen* const frame = game_.ScreenIn(ScreenSlot::kFrame);
     const GameState::ScreenFactory* const frameFactory = GameState::FindScreenFactory(ScreenSlot::kFrame);
+    bool screensRan = false;
     const auto enterFrame = [&] {
+        screensRan = true;
         if (frameFactory != nullptr && frameFactory->enterInFlight != nullptr) frameFactory->enterInFlight(*frame);
         RunInFlight(frame);
     };
@@ -201,6 +225,7 @@ void MainLoop::Pause() {
         game_.currentScreen = pause;
         game_.nextScreen = nullptr;
         pause->Run();
+        screensRan = true;
         const bool toFrame = frame != nullptr && (game_.currentScreen == frame || game_.nextScreen == frame);
         game_.currentScreen = nullptr;
         game_.nextScreen = nullptr;
@@ -214,6 +239,9 @@ void MainLoop::Pause() {
             if (steps_.flipFrame) steps_.flipFrame();
         }
     }
+    // A dialog or the frame menu ran over the flight: the flight's own
+    // palette, input and no pointer again.
+    if (screensRan && steps_.restoreFlight) steps_.restoreFlight(game_);
     if (game_.mode == GameState::kModePause) game_.mode = GameState::kModeFlight;
     // The time away is no flight time.
     lastFrameAt_ = GetMilliseconds();

@@ -58,6 +58,7 @@
 #include "screens/InitialOptionsScreen.h"
 #include "ui/MenuScreen.h"
 #include "ui/Screen.h"
+#include "shell/CareerReport.h"
 #include "shell/MainLoop.h"
 #include "shell/CampaignHooks.h"
 #include "shell/MissionFlight.h"
@@ -582,8 +583,11 @@ int RunMainLoop(const LaunchOptions& options) {
     MainLoop loop(game, GameLoopSteps(g_gameCanvas));
     int exitCode = loop.Run();
     if (loop.Quit()) exitCode = g_mainWindow->ExitCode();
-    std::printf("Main loop ended in mode %d\n", game.mode);
+    // A quit message (a closed window, a script's end) is told apart from
+    // the game's own quit, so that a script can be seen to have quit.
+    std::printf("Main loop ended %sin mode %d\n", loop.Quit() ? "by a quit message " : "", game.mode);
     std::fflush(stdout);
+    if (options.mission.empty() && g_mainWindow->Headless()) PrintCareerReport(game);
     FreeMission();
     return exitCode;
 }

@@ -111,15 +111,17 @@ void MenuScreen::Close() {
     Screen::Close();
     for (ArtObject* const panel : artObjects) {
         for (UiControl* const control : panel->controls) control->UnlockImages();
-        for (SpriteInstance* const instance : panel->spriteInstances) {
-            if (instance->control != nullptr) instance->control->UnlockImages();
-        }
     }
     for (MenuSpriteCacheEntry* const entry : g_menuSpriteCache) ++entry->idleCount;
     for (ArtObject* const panel : artObjects) {
         for (SpriteInstance* const instance : panel->spriteInstances) {
             MenuSpriteCacheEntry* const entry = FindEntry(instance->control);
             if (entry != nullptr && entry->users > 0) --entry->users;
+            // A shared button that a screen still open shows (the page
+            // beneath a tutorial pop-up) keeps its pixels.
+            if (instance->control != nullptr && (entry == nullptr || entry->users == 0)) {
+                instance->control->UnlockImages();
+            }
         }
         panel->FreeSpriteInstances();
     }

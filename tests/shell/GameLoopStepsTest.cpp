@@ -4,10 +4,13 @@
 
 #include <memory>
 
+#include "display/Palette.h"
 #include "engine/input/InputSystem.h"
 #include "game/GameState.h"
+#include "game/SoftCursor.h"
 #include "platform/Window.h"
 #include "shell/FlightInput.h"
+#include "tests/support/RecordingCanvas.h"
 #include "tests/support/ScriptedInput.h"
 
 namespace {
@@ -44,6 +47,27 @@ TEST(GameLoopSteps, TheFrozenPauseEndsOnANewPressOfEscapeOnly) {
     keys.Release(kEscape);
     EXPECT_FALSE(pass());
     EXPECT_FALSE(steps.render);   // no canvas, no picture
+}
+
+// The option screens leave their panel's palette on the canvas and their
+// pointer shown: a flight launched from them, and one back from its map,
+// draws in the palette the loop began with and shows no pointer.
+TEST(GameLoopSteps, AFlightTakesBackItsPaletteAndHidesThePointer) {
+    PaletteRgb565 flight;
+    PaletteRgb565 menu;
+    RecordingCanvas canvas(640, 480, &flight);
+    GameState game;
+    SoftCursor cursor;
+    game.cursor = &cursor;
+    LoopSteps steps = GameLoopSteps(&canvas);
+    for (const auto& step : {steps.prepareFlight, steps.restoreFlight}) {
+        canvas.palette = &menu;
+        cursor.visible = true;
+        step(game);
+        EXPECT_EQ(canvas.palette, &flight);
+        EXPECT_FALSE(cursor.visible);
+    }
+    game.cursor = nullptr;
 }
 
 }  // namespace

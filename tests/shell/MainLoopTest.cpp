@@ -100,7 +100,7 @@ TEST_F(MainLoopTest, PauseAndNavMapModesSimulateWithoutDrawing) {
     RunLoop();
 
     EXPECT_EQ(steps_.From(2), Join({kFlightPass,
-                                    {"pump", "simulate", "run PAUSE"},
+                                    {"pump", "simulate", "run PAUSE", "restore"},
                                     {"pump", "simulate", "run NavMap", "restore"},
                                     {"pump"}}));
 }
@@ -123,7 +123,7 @@ TEST_F(MainLoopTest, EscapeRunsThePauseScreenOnceAndFlightResumes) {
     EXPECT_EQ(currentWhileRunning, pause);
     EXPECT_EQ(game().currentScreen, nullptr);
     EXPECT_EQ(steps_.From(2),
-              Join({kFlightPass, {"pump", "capture", "input", "simulate", "run PAUSE"}, kFlightPass, {"pump"}}));
+              Join({kFlightPass, {"pump", "capture", "input", "simulate", "run PAUSE", "restore"}, kFlightPass, {"pump"}}));
 }
 
 TEST_F(MainLoopTest, PauseDialogLeavingForTheFrameMenuRunsItInFlight) {
@@ -138,7 +138,7 @@ TEST_F(MainLoopTest, PauseDialogLeavingForTheFrameMenuRunsItInFlight) {
 
     RunLoop();
 
-    EXPECT_EQ(steps_.From(2), Join({{"pump", "simulate", "run PAUSE", "in flight FRAME", "run FRAME"},
+    EXPECT_EQ(steps_.From(2), Join({{"pump", "simulate", "run PAUSE", "in flight FRAME", "run FRAME", "restore"},
                                     {"pump"}}));
 }
 
@@ -153,7 +153,7 @@ TEST_F(MainLoopTest, NetworkPauseRunsTheFrameMenuInFlightAndNoDialog) {
 
     RunLoop();
 
-    EXPECT_EQ(steps_.From(2), Join({{"pump", "receive", "send", "simulate", "in flight FRAME", "run FRAME"},
+    EXPECT_EQ(steps_.From(2), Join({{"pump", "receive", "send", "simulate", "in flight FRAME", "run FRAME", "restore"},
                                     {"pump"}}));
 }
 

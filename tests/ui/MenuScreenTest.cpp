@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "display/Canvas.h"
 #include "engine/input/InputEventMap.h"
+#include "game/DrawString.h"
 #include "game/GameState.h"
 #include "tests/support/world/ScreenHarness.h"
 #include "tests/support/world/SteppingControl.h"
@@ -212,5 +214,37 @@ TEST(MenuScreenTest, SpriteCacheKeepsWhatOpenScreensShow) {
     EXPECT_EQ(g_menuSpriteCache[0]->control->Name(), "Scroll Up");
     popUp.Close();
     delete dialog;
+    FreeMenuSpriteCache();
+}
+
+// A pop-up showing a button of the page beneath it (the tutorial's "Scroll
+// Up" over a message reader) leaves the page that button, drawn, when it
+// closes.
+TEST(MenuScreenTest, AClosingPopUpLeavesThePageBeneathItsSharedButtons) {
+    ScreenHarness harness;
+    FreeMenuSpriteCache();
+    PanelScreen page("PAGE");
+    page.currentPanel = page.AddPanel("page", 0);
+    page.AddSprite(page.currentPanel, "Scroll Up");
+    PanelScreen popUp("POPUP");
+    popUp.currentPanel = popUp.AddPanel("popup", 0);
+    popUp.AddSprite(popUp.currentPanel, "Scroll Up");
+    const auto pageDrawn = [&] {
+        g_gameCanvas->Clear(0, 0);
+        page.currentPanel->alwaysDraw = 1;
+        // The first draw after an opening ends the button's opening step.
+        page.currentPanel->Draw(1);
+        page.currentPanel->Draw(1);
+        return CanvasToRgb(*g_gameCanvas).rgb;
+    };
+    g_gameCanvas->Clear(0, 0);
+    const std::vector<uint8_t> blank = CanvasToRgb(*g_gameCanvas).rgb;
+    page.Open();
+    const std::vector<uint8_t> shown = pageDrawn();
+    ASSERT_TRUE(shown != blank) << "the page drew nothing";
+    popUp.Open();
+    popUp.Close();
+    EXPECT_TRUE(pageDrawn() == shown) << "the page lost its button";
+    page.Close();
     FreeMenuSpriteCache();
 }
