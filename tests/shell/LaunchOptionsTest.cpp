@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <vector>
 
 namespace {
 
@@ -141,26 +140,6 @@ TEST(LaunchOptions, TheNetworkAddressIsFourNumbersAndAPort) {
         EXPECT_FALSE(Parse({"--net", bad}, &refused, &error)) << bad;
     }
     EXPECT_FALSE(Parse({"--net"}, &options, &error));
-}
-
-// A machine either hosts a mission or joins one with the host's world.
-TEST(LaunchOptions, HostingNeedsAMissionJoiningNoneAndBothAWindowlessRun) {
-    LaunchOptions host;
-    std::string error;
-    ASSERT_TRUE(Parse({"--headless", "--mission", "netfight.uli", "--host"}, &host, &error)) << error;
-    EXPECT_TRUE(host.net);
-    LaunchOptions join;
-    ASSERT_TRUE(Parse({"--join", "--headless", "--net", "127.0.0.1:4000"}, &join, &error)) << error;
-    EXPECT_EQ(join.netPort, 4000);
-    for (const auto& bad : {std::vector<const char*>{"--mission", "netfight.uli", "--host"},
-                            {"--headless", "--host"},
-                            {"--headless", "--join", "--mission", "netfight.uli"},
-                            {"--headless", "--mission", "netfight.uli", "--host", "--join"}}) {
-        std::vector<const char*> argv{"vorn"};
-        argv.insert(argv.end(), bad.begin(), bad.end());
-        LaunchOptions refused;
-        EXPECT_FALSE(ParseLaunchOptions(int(argv.size()), argv.data(), &refused, &error)) << bad.size();
-    }
 }
 
 TEST(LaunchOptions, ReadsAScriptAndRepeatedPictures) {
