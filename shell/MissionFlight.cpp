@@ -116,10 +116,10 @@ int RunMissionFlight(const LaunchOptions& options) {
         }
         int32_t kills = 0;
         std::set<const SpaceObject*> reported;
-        // The game's own flight frame, with nothing to pump, read or draw.
+        // The game's own flight frame, with nothing to pump or draw; the loop
+        // reads and writes the session only in a network game.
         LoopSteps steps;
         steps.simulate = [](GameState& flying) { flying.Simulate(); };
-        // Only a network game's session is read and written.
         steps.netReceive = [](GameState& flying) { flying.NetReceive(); };
         steps.netSend = [](GameState& flying) { flying.NetSend(); };
         MainLoop loop(*game, std::move(steps));
