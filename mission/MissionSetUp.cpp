@@ -47,6 +47,9 @@ constexpr float kWingmanSpacing = 60.0f;
 // hold it from then on (the first of them to go deletes it); a wing no ship
 // joined is deleted when the set-up ends.
 std::vector<WingGroup*> g_wings;
+// While a set-up runs; a ship made outside one (a joining client's) lets
+// go of the wing list at once, since its ship may delete its wing any time.
+bool g_settingUp = false;
 std::vector<std::string> g_setUpReport;
 
 WingGroup* WingNamed(const char* name) {
@@ -334,6 +337,7 @@ SpaceObject* CreatePlayerShip(const mission_file::Player& player) {
     WingGroup* const wing = WingNamed(player.wing);
     if (auto* const own = dynamic_cast<PlayerShip*>(ship)) own->SetWingGroup(wing);
     if (record != nullptr) LaunchWingmen(*game, *ship, wing);
+    if (!g_settingUp) ReleaseWings();
     // The host makes its own copy of a client's ship and names it.
     if (game->IsClient() && game->netSession != nullptr) {
         NetPacket announce;
@@ -350,6 +354,10 @@ Status SetUpMission(const char* name, int32_t) {
     GameState* const game = g_gameState;
     if (game == nullptr) return kStatusCannotOpen;
     FreeMission();
+    g_settingUp = true;
+    const struct SetUpEnds {
+        ~SetUpEnds() { g_settingUp = false; }
+    } setUpEnds;
     game->missionStore = std::make_unique<Mission>();
     game->mission = game->missionStore.get();
     game->missionFlown = 0;

@@ -42,6 +42,9 @@ void ObjectRequest(const NetInbound& packet);
 void DestructionRequest(const NetInbound& packet);
 void ObjectDestroy(const NetInbound& packet);
 void AutoturretRequest(const NetInbound& packet);
+// The host's welcome of a newcomer: OBJECT_CREATE for every active object
+// with a uoid, in world order, to all (the others ignore what they hold).
+void SendWorld(NetSession& session);
 
 void NewPlayer(const NetInbound& packet);
 void IdInfo(const NetInbound& packet);

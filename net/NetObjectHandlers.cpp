@@ -68,7 +68,11 @@ void ApplyHitPointBytes(SpaceObject& object, const uint8_t bytes[12]) {
     for (int32_t i = 0; i < 12 && i < object.HitPointRecordCount(); ++i) object.SetHitPointRecord(i, bytes[i]);
 }
 
+// An object made without a definition (the chase object, a wreck's chips)
+// still has a uoid and is updated; no machine can build it, and asking the
+// loader would only put up its message.
 SpaceObject* LoadObject(const net_read::ObjectCreate& in) {
+    if (in.definitionName[0] == 0) return nullptr;
     return DefinitionLibrary::Current().LoadObjectDefinition(in.definitionName, nullptr, in.type, 0);
 }
 
@@ -344,6 +348,12 @@ void AutoturretRequest(const NetInbound& packet) {
     const auto in = net_read::ReadAutoturretRequest(packet.data, packet.size);
     if (!in) return;
     if (auto* const craft = dynamic_cast<Craft*>(FindByUoid(*in))) loadout::LoadLoadout(craft);
+}
+
+void SendWorld(NetSession& session) {
+    for (SpaceObject* object = World(); object != nullptr; object = object->GetNext()) {
+        if (object->active != 0 && object->uoid >= 0) SendObjectCreate(session, *object, true, 0);
+    }
 }
 
 }  // namespace net_handlers

@@ -417,6 +417,10 @@ int32_t NetSession::WalkMegapacket(uint32_t from, uint32_t to, const uint8_t* da
 
 int32_t NetSession::OnCreatePlayer(uint32_t id, const char* shortName, const char*) {
     AddPlayer(id, shortName, -1);
+    if (IsHost()) {
+        net_handlers::SendWorld(*this);
+        FlushFrame();
+    }
     return 0;
 }
 

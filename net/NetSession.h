@@ -90,8 +90,9 @@ public:
     // inner packet below 8 bytes or beyond what is left, and at a nested
     // MEGAPACKET. The packets handed on.
     int32_t WalkMegapacket(uint32_t from, uint32_t to, const uint8_t* data, uint32_t size);
-    // Keep the table in step with who is in the session. The rest of a
-    // newcomer's welcome and of a leaver's farewell is the join handling's.
+    // Keep the table in step with who is in the session. The host also
+    // sends a newcomer every object it holds (see net_handlers::SendWorld);
+    // the rest of the welcome and of a leaver's farewell is the join handling's.
     int32_t OnCreatePlayer(uint32_t id, const char* shortName, const char* longName) override;
     int32_t OnDestroyPlayer(uint32_t id) override;
     // A kill (or, with the victim twice, a death without a killer).
@@ -148,6 +149,8 @@ public:
     DynArray<NetPacket*> carryList;
     // Set by the last MEGAPACKET built: it holds a packet that must arrive.
     bool megapacketMustArrive = false;
+    // A client's: the projectiles the host's PROJ_CREATEs made here.
+    int32_t projectilesCreated = 0;
 
 private:
     bool InRange(int32_t index) const { return index >= 0 && index < playerCapacity; }

@@ -122,7 +122,10 @@ void MakeProjectile(const NetInbound& packet) {
     auto* const projectile =
         new Projectile(type, damage, in->emp, in->velocity, in->position, owner, nullptr, in->life, trail);
     game->RegisterObjectGroup(projectile, projectile->GetPalette(), 1);
-    if (!packet.session.IsHost()) return;
+    if (!packet.session.IsHost()) {
+        ++packet.session.projectilesCreated;
+        return;
+    }
     NetPacket create;
     create.BuildProjectilePacket(kProjCreate, projectile, nullptr, 0);
     if (create.GetData() != nullptr) SendToAll(packet.session, create.GetData(), create.GetSize());

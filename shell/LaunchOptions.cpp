@@ -124,10 +124,22 @@ bool ParseLaunchOptions(int argc, const char* const* argv, LaunchOptions* option
                 *error = "--net needs ADDRESS:PORT, the address as four numbers (127.0.0.1:27900)";
                 return false;
             }
+        } else if (std::strcmp(arg, "--host") == 0) {
+            options->host = true;
+        } else if (std::strcmp(arg, "--join") == 0) {
+            options->join = true;
         } else {
             *error = std::string("unknown argument: ") + arg;
             return false;
         }
+    }
+    if (options->host || options->join) {
+        // A machine hosts a mission or joins one; the joiner's world comes from the host.
+        if (!options->headless || options->host == options->join || options->host == options->mission.empty()) {
+            *error = "--host needs --headless and --mission, --join --headless and no mission";
+            return false;
+        }
+        options->net = true;
     }
     return true;
 }
@@ -138,6 +150,8 @@ const char* LaunchUsage() {
            "            [--step MS] [--trace]\n"
            "       vorn [--data DIR] --headless --random KIND [--difficulty D] [--seed S] [--seconds N]\n"
            "       vorn [...] [--script FILE] [--shot N FILE.png]...\n"
+           "       vorn [--data DIR] --headless --mission FILE --host [--net ADDRESS:PORT] [...]\n"
+           "       vorn [--data DIR] --headless --join [--net ADDRESS:PORT] [--seconds N]\n"
            "  --data DIR   the folder holding the seven data directories\n"
            "               (data, video, cel, option, xmi, mesh, missions)\n"
            "               and the files VORN.INI, vorn.cfg and screen.log\n"
@@ -169,5 +183,11 @@ const char* LaunchUsage() {
            "  --net ADDRESS:PORT  look for network games at ADDRESS and host them\n"
            "               on PORT (127.0.0.1:27900); without a window the run\n"
            "               then keeps real time, 50 ms a pass\n"
+           "  --host       with --mission and --headless: host the mission on the\n"
+           "               --net port in real time; each object line ends with its\n"
+           "               uoid, and each ship a player brings is told\n"
+           "  --join       with --headless: join the first game found at the --net\n"
+           "               address in real time, fly a \"P101\" once the host is\n"
+           "               heard, and at the end list the host's objects held\n"
            "  --help       show this text\n";
 }

@@ -42,6 +42,11 @@ struct LaunchOptions {
     bool net = false;
     std::string netAddress = "127.0.0.1";
     uint16_t netPort = platform::kDefaultSessionPort;
+    // Without a window, a network game until the lobby makes one: --host
+    // flies --mission hosted at the --net port, --join joins the first
+    // session found at the --net address. Either implies --net.
+    bool host = false;
+    bool join = false;
 };
 
 // Parses argv into `options`; false with `error` set for an unknown or

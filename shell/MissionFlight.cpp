@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <utility>
@@ -28,6 +29,7 @@
 #include "shell/FlightReport.h"
 #include "shell/LaunchOptions.h"
 #include "shell/MainLoop.h"
+#include "shell/NetworkFlight.h"
 
 namespace {
 
@@ -85,7 +87,9 @@ int RunMissionFlight(const LaunchOptions& options) {
     LoadFx();
 
     int exitCode = 0;
-    if (!SetUpLaunchMission(options)) {
+    std::unique_ptr<NetworkFlight> network;
+    if (options.host || options.join) network = std::make_unique<NetworkFlight>(options, *game);
+    if (network != nullptr ? !network->Start() : !SetUpLaunchMission(options)) {
         exitCode = 1;
     } else {
         for (SpaceObject* object = game->mission->firstObject; object != nullptr; object = object->GetNext()) {
@@ -93,12 +97,17 @@ int RunMissionFlight(const LaunchOptions& options) {
             std::printf("object %d \"%s\" side %d at %.1f %.1f %.1f", object->type, NameOf(object), object->side, at.x,
                         at.y, at.z);
             if (const WingGroup* const wing = WingOf(object)) std::printf(" wing %s", wing->name);
-            std::printf(" radius %.1f\n", object->Radius());
+            std::printf(" radius %.1f", object->Radius());
+            // The name every machine of the game knows the object by.
+            if (options.host) std::printf(" uoid %d", object->uoid);
+            std::printf("\n");
         }
         std::vector<Goal*> goals;
         for (Goal* goal = GetGoalList(); goal != nullptr; goal = goal->next) goals.push_back(goal);
         std::stable_sort(goals.begin(), goals.end(), [](const Goal* a, const Goal* b) { return a->id < b->id; });
         for (Goal* goal : goals) std::printf("goal %d %d \"%s\"\n", goal->id, goal->recordType, goal->GetDescription());
+        // The world is told before the flight: another machine's watcher may be waiting for it.
+        std::fflush(stdout);
         std::map<const SpaceObject*, CraftState> crafts;
         std::set<const SpaceObject*> seenDebris;
         for (SpaceObject* object = game->mission->firstObject; object != nullptr; object = object->GetNext()) {
@@ -107,17 +116,22 @@ int RunMissionFlight(const LaunchOptions& options) {
         }
         int32_t kills = 0;
         std::set<const SpaceObject*> reported;
-        // The game's own flight frame, with nothing to pump, read or draw.
+        // The game's own flight frame, with nothing to pump or draw; the loop
+        // reads and writes the session only in a network game.
         LoopSteps steps;
         steps.simulate = [](GameState& flying) { flying.Simulate(); };
+        steps.netReceive = [](GameState& flying) { flying.NetReceive(); };
+        steps.netSend = [](GameState& flying) { flying.NetSend(); };
         MainLoop loop(*game, std::move(steps));
         game->mode = GameState::kModeFlight;
         // Frames of the asked length until the asked seconds have passed.
         const uint32_t step = uint32_t(options.step);
         const int64_t duration = int64_t(options.seconds) * 1000;
         for (int64_t flown = 0; flown < duration; flown += step) {
+            if (network != nullptr) network->KeepPace(flown + step);
             clock.Advance(step);
             loop.FlightFrame();
+            if (network != nullptr) network->AfterFrame();
             const bool secondEnds = (flown + step) / 1000 > flown / 1000;
             int32_t debris = 0;
             for (SpaceObject* object = game->mission->firstObject; object != nullptr; object = object->GetNext()) {
@@ -147,6 +161,7 @@ int RunMissionFlight(const LaunchOptions& options) {
             seenDebris.swap(livingDebris);
         }
         std::printf("kills %d\n", kills);
+        if (network != nullptr) network->Report();
     }
     std::fflush(stdout);
     FreeMission();

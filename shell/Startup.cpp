@@ -721,9 +721,10 @@ int RunGame(const LaunchOptions& options) {
     }
     std::printf("Data directories found under %s\n", options.dataRoot.c_str());
     const bool scripted = !options.script.empty() || !options.shots.empty();
-    if (!options.mission.empty() && g_mainWindow->Headless() && !scripted) {
+    if ((!options.mission.empty() || options.join) && g_mainWindow->Headless() && !scripted) {
         // A flight without a window or a picture to take needs no display,
         // sound or engine heap: it tells what happens, frame by frame.
+        UseNetAddress(session, options);
         const int code = RunMissionFlight(options);
         ShutDown(session);
         return code;

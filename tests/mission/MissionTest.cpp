@@ -156,6 +156,16 @@ TEST_F(MissionTest, AClientsShipIsAnnouncedToTheHost) {
     GameState::SetNetworkHooks({});
 }
 
+// A joining client makes its ship into an empty mission, after the set-up.
+TEST_F(MissionTest, AShipMadeAfterTheSetUpGoesWithItsWing) {
+    ASSERT_EQ(SetUpMission("", -1), kStatusOk);
+    mission_file::Player player;
+    std::strcpy(player.definition, "P101");
+    ASSERT_NE(CreatePlayerShip(player), nullptr);
+    FreeMission();
+    EXPECT_EQ(builder_->Game().playerShip, nullptr);
+}
+
 TEST_F(MissionTest, ALaunchFromTheBaseFliesTheCareersShipAndItsCrewedShipsAsWingmen) {
     GameState& game = builder_->Game();
     CareerRecord& career = *game.career;

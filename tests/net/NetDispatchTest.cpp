@@ -19,6 +19,7 @@
 #include "game/DataDirectories.h"
 #include "mission/ObjectLoader.h"
 #include "objects/space/WorldPass.h"
+#include "tests/support/RecordingMessageBox.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/world/RecordingNetSession.h"
 #include "tests/support/world/WorldBuilder.h"
@@ -188,6 +189,22 @@ TEST_F(NetDispatchTest, UpdatesSteerCopiesButNeverTheClientsOwnShip) {
     EXPECT_EQ(rock_->uoid, -2);
     EXPECT_EQ(rock_->active, 0u);
     EXPECT_EQ(Types(client), (std::vector<uint16_t>{kObjectRequest}));
+}
+
+// Objects that never change would otherwise reach a newcomer only when the
+// world pass's round comes to them.
+TEST_F(NetDispatchTest, TheHostSendsANewcomerEveryActiveObjectWithAUoid) {
+    SpaceObject* const unnamed = builder_.Spawn(builder_.Template("ROCK0"), 1);
+    unnamed->uoid = -1;
+    unnamed->active = 1;
+    ship_->active = 0;
+    RecordingNetSession& host = Session(true);
+    host.OnCreatePlayer(7, "Bob", "Client");
+    EXPECT_GE(host.FindPlayerByDpid(7), 0);
+    ASSERT_EQ(Types(host), (std::vector<uint16_t>{kObjectCreate}));
+    EXPECT_EQ(PacketReader(host.sent[0].bytes.data(), 12).I32(8), rock_->uoid);
+    EXPECT_EQ(host.sent[0].to, RecordingNetSession::kToAll);
+    EXPECT_EQ(host.flushes, 1);
 }
 
 TEST_F(NetDispatchTest, DestructionRequestsEndOnlyActiveObjects) {
@@ -397,6 +414,16 @@ TEST_F(NetDefinitionsTest, TheHostCopiesAnnouncedShipsAndClientsTakeTheCopy) {
     EXPECT_EQ(Named("Ace")[0]->type, SpaceObject::kTypeAiShip);
     EXPECT_EQ(Named("Ace")[0]->active, 1u);
     EXPECT_EQ(Named("Ace")[0]->uoid, PacketReader(create.data(), 12).I32(8));
+
+    // An object made without a definition (the host's chase object) is
+    // updated like any other; asking for it must not put up a message each time.
+    std::vector<uint8_t> nameless = create;
+    PacketWriter(nameless.data(), 40).Text(24, 16, "");
+    RecordingMessageBox boxes;
+    platform::MessageBox* const previous = platform::MessageBox::Install(&boxes);
+    Deliver(client, 1, nameless);
+    platform::MessageBox::Install(previous);
+    EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 }  // namespace

@@ -260,6 +260,21 @@ Status WriteTemp(const std::string& path) {
                                    {"Flight 1", "2305RAIDR"},
                                    {"Engine 1", "RENG0RR0E"},
                                    {"Raider Gun", "RWNG0FLHW"}})}});
+    // The network fight's raider: a gun, a beam, missiles and flak.
+    WriteSpob(w, "Marauder", "2305RAIDR", {10, 1000, 400, 1, 14, 120, 70, 40, 50, 300},
+              {{"EXPL", Join({Field("Explosion 1", 16)})},
+               {"DEBR", Join({Field("Debris", 16)})},
+               {"EQPT", Equipment({{"Generator 1", "RENG0RR0E"},
+                                   {"Shields 1", "RSHL0S00S"},
+                                   {"Armor 2", "2305RAIDR"},
+                                   {"Radar 1", "2305RAIDR"},
+                                   {"Targeting 1", "2305RAIDR"},
+                                   {"Flight 1", "2305RAIDR"},
+                                   {"Engine 1", "RENG0RR0E"},
+                                   {"Raider Gun", "RWNG0FLHW"},
+                                   {"Ion Beam 1", "RCKP0F00C"},
+                                   {"Flak Cannon", "2305RAIDR"},
+                                   {"Missile Rack 1", "RWNG0FRHW"}})}});
     WriteSpob(w, "Capital", "CAPIT0000", {5000, 5000, 3000, 2, 14, 20, 5, 5, 5, 20000},
               {{"TURR", Join({Field("TURR0FLHL", 16), Words32({60, 30, 1, 0}), Field("TURR0RRHL", 16), Words32({60, 30, 1, 0})})},
                {"EQPT", Equipment({{"Generator 1", "CAPIT0000"}, {"Shields 1", "CAPIT0000"}})}});
@@ -336,6 +351,9 @@ Status WriteTemp(const std::string& path) {
               {{"WEAP", Words16({1, 40, 4000, 300, 20, 0, 200, 400, 1200, 1, 0})}, {"EXPL", Field("Hit Spark", 16)}}, WeaponMount(1));
     WriteEqob(w, "Ion Beam 1", 20, 60, 20, {"Beam"},
               {{"WEAP", Words16({30, 0, 0, 40, 30, 0, 0, 20, 2000, 0, 5})}, {"BEAM", Field("Ion Beam", 16)}}, WeaponMount(2));
+    // Flak: a shell every 0.6 s that lives 4 s and bursts into bits (fx.iff).
+    WriteEqob(w, "Flak Cannon", 23, 60, 12, {"Laser"},
+              {{"WEAP", Words16({6, 600, 200, 60, 40, 0, 0, 30, 4000, 0, 0})}, {"PROJ", Field("Flak Shell", 16)}}, WeaponMount(1));
     WriteEqob(w, "Missile Rack 1", 22, 40, 0, {"Missile Launch"},
               {{"WEAP", Words16({0, 1000, 2, 200, 150, 0, 0, 100, 20, 2, 0})}, {"LINK", Field("Missile 29", 16)}}, WeaponMount(1));
     WriteEqob(w, "Mine Layer 1", 24, 40, 0, {"Mine Drop"},

@@ -12,16 +12,6 @@
 #include "tools/mkdata/MusicData.h"
 #include "tools/mkdata/RandomData.h"
 
-namespace {
-
-MissionRecord Rock(const char* definition, float x, float y, float z, float scatter, float drift, const char* name) {
-    MissionRecord r(spawn_records::kRockBytes);
-    r.Text(0, definition, 16).Floats(40, {x, y, z, 0.0f}).Floats(60, {scatter}).Floats(68, {drift}).Text(96, name, 32);
-    return r;
-}
-
-}  // namespace
-
 Status WriteSampleMission(const char* path) {
     IffFile iff(0);
     Status status = iff.OpenFile(path, kOpenWrite | kOpenCreate);
@@ -46,10 +36,10 @@ Status WriteSampleMission(const char* path) {
     status = PutRecord(iff, mission_file::kShip, AiShipRecord("Capital", "Bastion", "Bastion", 0.0f, -300.0f, 3500.0f, 2, 0), status);
 
     for (int i = 0; i < 4; ++i) {
-        status = PutRecord(iff, mission_file::kRock, Rock("Asteroid", 800.0f, 0.0f, 1200.0f, 300.0f, float(4 + i), "Field"), status);
+        status = PutRecord(iff, mission_file::kRock, RockRecord("Asteroid", 800.0f, 0.0f, 1200.0f, 300.0f, float(4 + i), "Field"), status);
     }
-    status = PutRecord(iff, mission_file::kMine, Rock("Mine", -600.0f, 0.0f, 1500.0f, 80.0f, 0.0f, "Mine 1"), status);
-    status = PutRecord(iff, mission_file::kMine, Rock("Mine", -600.0f, 60.0f, 1600.0f, 80.0f, 0.0f, "Mine 2"), status);
+    status = PutRecord(iff, mission_file::kMine, RockRecord("Mine", -600.0f, 0.0f, 1500.0f, 80.0f, 0.0f, "Mine 1"), status);
+    status = PutRecord(iff, mission_file::kMine, RockRecord("Mine", -600.0f, 60.0f, 1600.0f, 80.0f, 0.0f, "Mine 2"), status);
 
     MissionRecord gate(spawn_records::kGateBytes);
     gate.Text(0, "Gate", 16).Floats(36, {0.0f, 0.0f, 6000.0f, 0.0f});

@@ -61,3 +61,9 @@ MissionRecord AiShipRecord(const char* definition, const char* name, const char*
     r.Word(spawn_records::kAiShipBytes, side).Word(spawn_records::kAiShipBytes + 4, wingman);
     return r;
 }
+
+MissionRecord RockRecord(const char* definition, float x, float y, float z, float scatter, float drift, const char* name) {
+    MissionRecord r(spawn_records::kRockBytes);
+    r.Text(0, definition, 16).Floats(40, {x, y, z, 0.0f}).Floats(60, {scatter}).Floats(68, {drift}).Text(96, name, 32);
+    return r;
+}

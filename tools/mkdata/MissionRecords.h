@@ -34,3 +34,5 @@ MissionRecord PlayerRecord(const char* definition, const char* wing);
 // flies in the player's wing.
 MissionRecord AiShipRecord(const char* definition, const char* name, const char* wing, float x, float y, float z,
                            int32_t side, int32_t wingman, int32_t respawn = 0, bool facingBack = false);
+// An asteroid's or a mine's record: at (x, y, z), scattered and drifting.
+MissionRecord RockRecord(const char* definition, float x, float y, float z, float scatter, float drift, const char* name);

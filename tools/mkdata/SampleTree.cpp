@@ -22,6 +22,7 @@
 #include "tools/mkdata/CampaignData.h"
 #include "mission/RandomMissionGenerator.h"
 #include "tools/mkdata/MissionData.h"
+#include "tools/mkdata/NetFightData.h"
 #include "tools/mkdata/RandomData.h"
 #include "tools/mkdata/MapWorldData.h"
 #include "tools/mkdata/MusicData.h"
@@ -143,6 +144,8 @@ bool WriteSampleTree(const std::string& rootText, std::string* failure) {
     if (WriteSkirmishMission(skirmish.c_str()) != kStatusOk) return fail("cannot write " + skirmish.string());
     const fs::path mapWorld = root / "missions" / kMapWorldMissionFile;
     if (WriteMapWorldMission(mapWorld.c_str()) != kStatusOk) return fail("cannot write " + mapWorld.string());
+    const fs::path netFight = root / "missions" / kNetFightMissionFile;
+    if (WriteNetFightMission(netFight.c_str()) != kStatusOk) return fail("cannot write " + netFight.string());
     const fs::path training = root / "missions" / kTrainingMissionFile;
     if (WriteTrainingMission(training.c_str()) != kStatusOk) return fail("cannot write " + training.string());
     const fs::path strike = root / "missions" / kStrikeMissionFile;
