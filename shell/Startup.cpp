@@ -53,6 +53,7 @@
 #include "game/OptionsFile.h"
 #include "shell/LaunchOptions.h"
 #include "screens/FrameScreen.h"
+#include "screens/NetLobbyScreen.h"
 #include "navmap/NavMaps.h"
 #include "screens/GameMenus.h"
 #include "screens/InitialOptionsScreen.h"
@@ -600,6 +601,17 @@ bool ChooseFirstScreen(GameState& game) {
             game.currentScreen = frame;
             game.nextScreen = nullptr;
             frame->SetReturnScreens();
+            chosen = true;
+        }
+    }
+    // A multiplayer start opens the lobby on its pilots.
+    if (game.startMode == GameState::kStartMultiplayer) {
+        game.LoadPlaceScreens(GameState::kNewCareerPlace);
+        if (auto* const lobby = dynamic_cast<NetLobbyScreen*>(game.ScreenIn(ScreenSlot::kLobby))) {
+            game.mode = GameState::kModeScreens;
+            game.currentScreen = lobby;
+            game.nextScreen = nullptr;
+            lobby->ShowPilotSelect();
             chosen = true;
         }
     }
