@@ -347,6 +347,7 @@ void NetLobbyScreen::AddGame(uint32_t, uint32_t, const char* sessionName) {
 }
 
 void NetLobbyScreen::AddChatLine(const char* text) {
+    if (chatLineAdded != nullptr) chatLineAdded(text != nullptr ? text : "");
     TextBox* const box = Find<TextBox>(waitPanel, kChatBox);
     if (box == nullptr) return;
     TextBlock* const block = box->GetBlock(box->currentBlock);

@@ -80,6 +80,9 @@ public:
     // The file a pilot-list line came from; empty when none.
     std::string PilotFileOf(int32_t line) const;
 
+    // Told of each line the chat box takes; null: nobody.
+    static inline void (*chatLineAdded)(const char* text) = nullptr;
+
     std::string pendingMission;   // empty: none
     std::string chatLine;
     std::string provider = kDefaultProvider;

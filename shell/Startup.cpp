@@ -54,6 +54,7 @@
 #include "shell/LaunchOptions.h"
 #include "screens/FrameScreen.h"
 #include "screens/NetLobbyScreen.h"
+#include "shell/RunTrace.h"
 #include "navmap/NavMaps.h"
 #include "screens/GameMenus.h"
 #include "screens/InitialOptionsScreen.h"
@@ -732,7 +733,9 @@ int RunGame(const LaunchOptions& options) {
     if (!options.mission.empty() && g_mainWindow->Headless() && !scripted) {
         // A flight without a window or a picture to take needs no display,
         // sound or engine heap: it tells what happens, frame by frame.
+        run_trace::Enable();
         const int code = RunMissionFlight(options);
+        run_trace::Disable();
         ShutDown(session);
         return code;
     }
@@ -791,6 +794,7 @@ int RunGame(const LaunchOptions& options) {
     UseNetAddress(session, options);
     g_gameState->netSession = new NetSession(NetSession::kStartupName, NetSession::kDefaultCapacity);
     if (options.headless) NetSession::SetConnectedListener(ReportConnection);
+    if (options.headless) run_trace::Enable();
     RegisterSpaceObjects();
     g_gameState->TakeInputSystem(session.input);
     session.input = nullptr;
