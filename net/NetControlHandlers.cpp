@@ -16,7 +16,6 @@
 #include "objects/space/SpaceObject.h"
 #include "objects/systems/CountermeasureSystems.h"
 #include "sound/SoundDevice.h"
-#include "ui/Screen.h"
 
 namespace net_handlers {
 
@@ -209,7 +208,7 @@ void State(const NetInbound& packet) {
     if (game == nullptr || !mode || game->mode != GameState::kModeLobbyWait) return;
     if (*mode != GameState::kModeScreens && *mode != GameState::kModeFlight) return;
     // The lobby's run ends after this pass: the network pass follows its Draw.
-    if (Screen* const lobby = game->ScreenIn(ScreenSlot::kLobby)) lobby->SetRunning(0);
+    if (stopLobby != nullptr) stopLobby();
     game->SelectNextScreen(ScreenSlot::kHangar);
     g_netGameLaunched = 1;
     game->mode = GameState::kModeScreens;
@@ -221,7 +220,7 @@ void Message(const NetInbound& packet) {
     const std::optional<net_read::Message> in = net_read::ReadMessage(packet.data, packet.size);
     if (game == nullptr || !in) return;
     NetSession& session = packet.session;
-    Screen* const lobby = game->ScreenIn(ScreenSlot::kLobby);
+    const void* const lobby = game->ScreenIn(ScreenSlot::kLobby);
     if (game->mode != GameState::kModeFlight && lobby != nullptr && game->currentScreen == lobby) {
         if (lobbyChatLine != nullptr) lobbyChatLine(in->text);
         if (session.IsHost()) Relay(packet);

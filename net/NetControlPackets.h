@@ -71,5 +71,7 @@ void Message(const NetInbound& packet);
 // The lobby's chat box, told of each chat line that arrives while the lobby
 // shows; the lobby installs it (null: lobby chat goes nowhere).
 inline void (*lobbyChatLine)(const char* text) = nullptr;
+// Ends the lobby's run after its current pass; the lobby installs it.
+inline void (*stopLobby)() = nullptr;
 
 }  // namespace net_handlers

@@ -129,6 +129,10 @@ void ChatLine(const char* text) {
     if (g_lobby != nullptr) g_lobby->AddChatLine(text);
 }
 
+void StopRun() {
+    if (g_lobby != nullptr) g_lobby->SetRunning(0);
+}
+
 }  // namespace
 
 template <typename T>
@@ -240,6 +244,7 @@ NetLobbyScreen::~NetLobbyScreen() {
         g_lobby = nullptr;
         NetSession::SetGameFoundListener(nullptr);
         net_handlers::lobbyChatLine = nullptr;
+        net_handlers::stopLobby = nullptr;
     }
 }
 
@@ -255,6 +260,7 @@ void NetLobbyScreen::Open() {
     g_lobby = this;
     NetSession::SetGameFoundListener(FoundGame);
     net_handlers::lobbyChatLine = ChatLine;
+    net_handlers::stopLobby = StopRun;
     if (currentPanel == nullptr) currentPanel = mainPanel;
     ResetControls();
     provider = kDefaultProvider;
