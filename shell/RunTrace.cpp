@@ -43,7 +43,10 @@ void Screen(const char* name) {
 
 void Mode(int32_t mode) {
     if (!g_enabled || mode == g_lastMode) return;
+    // The mode a run starts in is no change.
+    const bool first = g_lastMode < 0;
     g_lastMode = mode;
+    if (first) return;
     std::printf("mode %d\n", int(mode));
     std::fflush(stdout);
 }

@@ -15,7 +15,8 @@ void Disable();
 bool Enabled();
 
 void Screen(const char* name);
-// Prints only when the mode differs from the last one printed.
+// Prints only when the mode differs from the one before; the first mode
+// seen is where the run starts, not a change.
 void Mode(int32_t mode);
 void Message(const char* text);
 void Chat(const char* text);

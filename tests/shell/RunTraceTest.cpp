@@ -7,12 +7,13 @@
 #include "game/Cockpit.h"
 #include "screens/NetLobbyScreen.h"
 
-// Each line once, in order; a mode only when it changes, a cleared message
+// Each line once, in order; a mode only when it changes (not the first), a cleared message
 // line not at all, and nothing once disabled.
 TEST(RunTrace, PrintsScreensModeChangesMessagesAndChat) {
     testing::internal::CaptureStdout();
     run_trace::Enable();
     run_trace::Screen("NETOPT");
+    run_trace::Mode(2);
     run_trace::Mode(4);
     run_trace::Mode(4);
     run_trace::Mode(1);
