@@ -50,10 +50,9 @@ struct LobbyRun {
         return lobby.HandleEvent(EventKey(event));
     }
     // The transition steps of passes until it rests; the passes it took.
-    int32_t Settle(int32_t* result = nullptr) {
+    int32_t Settle() {
         for (int32_t pass = 1; pass < 200; ++pass) {
-            const int32_t ended = lobby.StepTransition(1);
-            if (result != nullptr) *result = ended;
+            lobby.StepTransition(1);
             if (lobby.transitionPhase == MenuScreen::kPhaseNone) return pass;
         }
         return -1;
@@ -90,42 +89,21 @@ struct LobbyRun {
 
 }  // namespace
 
-TEST(NetLobbyScreenTest, SwitchesOpenOverAnAnchorCloseTheStackAndReturnWithTheirPage) {
+// The panel machine is the menu screens'; the lobby adds each panel's page,
+// loaded again on a return to a panel kept beneath, and deaf transitions.
+TEST(NetLobbyScreenTest, AReturnToAKeptPanelReloadsItsPageAndTransitionsIgnoreClicks) {
     LobbyRun run;
     Lobby& lobby = run.lobby;
     lobby.currentPanel = lobby.mainPanel;
     lobby.SwitchTo(lobby.multiPanel, lobby.mainPanel);
-    lobby.StepTransition(1);
-    EXPECT_EQ(lobby.currentPanel, lobby.multiPanel);
-    ASSERT_EQ(lobby.panelStack.Count(), 1);
-    EXPECT_EQ(lobby.panelStack[0], lobby.mainPanel);
     EXPECT_GT(run.Settle(), 0);
-
-    // Back to the panel beneath: it is not closed, and its page comes back.
+    ASSERT_EQ(lobby.panelStack.Count(), 1);
     lobby.eventMap.reset();
     lobby.SwitchTo(lobby.mainPanel);
     EXPECT_GT(run.Settle(), 0);
     EXPECT_EQ(lobby.currentPanel, lobby.mainPanel);
-    EXPECT_EQ(lobby.panelStack.Count(), 0);
     ASSERT_NE(lobby.eventMap, nullptr);
 
-    // Two stacked panels: the run ends only once all three have closed.
-    lobby.SwitchTo(lobby.multiPanel, lobby.mainPanel);
-    run.Settle();
-    lobby.SwitchTo(lobby.joinPanel, lobby.multiPanel);
-    run.Settle();
-    ASSERT_EQ(lobby.panelStack.Count(), 2);
-    lobby.SwitchTo(nullptr);
-    std::vector<const ArtObject*> closing;
-    int32_t result = 1;
-    for (int32_t pass = 0; pass < 200 && result != 0; ++pass) {
-        if (closing.empty() || closing.back() != lobby.currentPanel) closing.push_back(lobby.currentPanel);
-        result = lobby.StepTransition(1);
-    }
-    EXPECT_EQ(result, 0);
-    EXPECT_EQ(closing, (std::vector<const ArtObject*>{lobby.joinPanel, lobby.multiPanel, lobby.mainPanel}));
-
-    // While a panel moves, a click does nothing.
     lobby.currentPanel = lobby.pilotSelectPanel;
     lobby.transitionPhase = MenuScreen::kPhaseOpening;
     lobby.edgeEvents.Clear();
