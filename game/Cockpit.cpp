@@ -98,6 +98,7 @@ void Cockpit::PlayClick(int32_t kind) {
 void Cockpit::ShowMessage(const char* text, PixelImage* face, uint32_t milliseconds, int32_t sound) {
     CopyBounded(message_, text);
     messageUntil_ = GetMilliseconds() + milliseconds;
+    if (messageShown != nullptr) messageShown(message_);
     messageFace_ = face;
     if (sound != 0) Play(messageSound_, "Message", kWarningLevel, 0);
 }

@@ -54,6 +54,8 @@ public:
     // The message line until now + milliseconds, with a face picture or
     // none, and the message sound when asked.
     void ShowMessage(const char* text, PixelImage* face, uint32_t milliseconds, int32_t sound);
+    // Told of each message shown; null: nobody.
+    static inline void (*messageShown)(const char* text) = nullptr;
 
     // Once a frame: the shown radio message ends after its display time,
     // then a pending one is shown from now with its voice.

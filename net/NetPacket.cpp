@@ -316,8 +316,7 @@ void NetPacket::BuildSalvage(uint16_t type, const char* itemName, int32_t damage
 }
 
 void NetPacket::BuildIdAck(uint16_t type) {
-    if (type != kIdAck || !Allocate(kIdAckBytes)) return;
-    WriteHeader(type, PF_QUEUE_1);
+    if (type == kIdAck) BuildControlPacket(type);
 }
 
 void NetPacket::BuildEmpDamage(uint16_t type, const SpaceObject* target, int32_t amount) {

@@ -56,6 +56,9 @@ public:
     static constexpr uint32_t kIdAckBytes = 8;
     // MESSAGE: the fixed words, then scope, sender and text, each with its NUL.
     static constexpr uint32_t kMessageFixedBytes = 32;
+    static constexpr uint32_t kStateBytes = 12;
+    static constexpr uint32_t kGameInfoBytes = 32;
+    static constexpr uint32_t kUpdateTeamBytes = 52;
 
     NetPacket(uint32_t size = 0, uint8_t* data = nullptr) : size_(size), owned_(data == nullptr ? 1 : 0), data_(data) {}
     ~NetPacket();
@@ -110,6 +113,14 @@ public:
     // career, -1 without one). A null string travels as the empty one; the
     // text is cut where the packet would outgrow the largest one.
     void BuildMessage(uint16_t type, const char* scope, const char* sender, const char* text, int32_t sound);
+    // ID_ACK, GAME_INFO_REQUEST and STATE_REQUEST (the header alone), STATE
+    // (the game state's mode) and GAME_INFO (the game state's settings and
+    // the current mission's sky record counts).
+    void BuildControlPacket(uint16_t type);
+    // UPDATE_TEAM: a team record when the player name is "NONE.", else a
+    // player record; names are cut to 15 characters, null ones travel empty.
+    void BuildUpdateTeam(uint16_t type, const char* playerName, const char* teamName, int32_t team, int32_t logo,
+                         int32_t ready);
 
     // The first four characters of the definition name, the first in the
     // highest byte; 0 below four characters or without an object.

@@ -12,6 +12,7 @@
 #include "game/DataDirectories.h"
 #include "game/EquipmentItem.h"
 #include "game/GameState.h"
+#include "net/NetControlPackets.h"
 #include "net/NetHandlers.h"
 #include "net/NetPacket.h"
 #include "net/NetPacketReaders.h"
@@ -294,19 +295,19 @@ constexpr Dispatch kDispatch[kNetPacketTypes + 1] = {
     {false, true, 24, false, nullptr, nullptr, "Recieving SET_GOAL packet.\n"},
     {false, true, 64, true, nullptr, nullptr, "Recieving GOAL_NEW packet.\n"},
     {true, false, 144, false, h::PlayerInfo, nullptr, nullptr},
-    {true, false, 8, false, nullptr, nullptr, "Recieving ID_ACK packet.\n"},
+    {true, false, 8, false, h::IdAck, nullptr, nullptr},
     {true, false, 16, false, nullptr, nullptr, "Recieving DEATH packet.\n"},
     {true, true, 84, false, h::WeaponFire, h::WeaponFire, nullptr},
     {true, false, 20, false, nullptr, nullptr, "Recieving GOAL_DONE packet.\n"},
     {true, true, 64, false, h::WeaponFire, h::WeaponFire, nullptr},
     {true, true, 16, false, h::EmpDamage, h::EmpDamage, nullptr},
-    {true, true, 44, false, nullptr, nullptr, "Recieving KILLS_UPDATE packet.\n"},
-    {true, true, 52, false, nullptr, nullptr, "Recieving UPDATE_TEAM packet.\n"},
-    {false, true, 32, false, nullptr, nullptr, "Recieving GAME_INFO packet.\n"},
-    {true, false, 8, false, nullptr, nullptr, "Recieving GAME_INFO_REQUEST packet.\n"},
-    {true, false, 8, false, nullptr, nullptr, "Recieving STATE_REQUEST packet.\n"},
-    {false, true, 12, false, nullptr, nullptr, "Recieving STATE packet.\n"},
-    {true, true, NetPacket::kMessageFixedBytes + 3, true, nullptr, nullptr, "Recieving MESSAGE packet.\n"},
+    {true, true, 44, false, h::HostKillsUpdate, h::ClientKillsUpdate, nullptr},
+    {true, true, 52, false, h::UpdateTeam, h::UpdateTeam, nullptr},
+    {false, true, 32, false, nullptr, h::GameInfo, nullptr},
+    {true, false, 8, false, h::GameInfoRequest, nullptr, nullptr},
+    {true, false, 8, false, h::StateRequest, nullptr, nullptr},
+    {false, true, 12, false, nullptr, h::State, nullptr},
+    {true, true, NetPacket::kMessageFixedBytes + 3, true, h::Message, h::Message, nullptr},
     {true, false, 20, false, h::EcmStatus, nullptr, nullptr},
     {true, true, 32, false, h::Salvage, h::Salvage, nullptr},
     {false, true, 40, false, nullptr, nullptr, "Recieving UPDATE_STARFIELD packet.\n"},

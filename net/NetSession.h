@@ -123,6 +123,8 @@ public:
     // The entry takes this machine's career figures: kills, missions, accuracy, face.
     void CopyCareerFigures(int32_t index) const;
     const NetPlayer* Player(int32_t index) const { return InRange(index) ? &players_[index] : nullptr; }
+    // For the control packets, which write several figures of one entry at once.
+    NetPlayer* EditPlayer(int32_t index) { return InRange(index) ? &players_[index] : nullptr; }
 
     uint32_t serverDpid = 0;
     uint32_t ownDpid = 0;

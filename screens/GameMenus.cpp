@@ -4,6 +4,7 @@
 #include "screens/ControlScreen.h"
 #include "screens/FrameScreen.h"
 #include "screens/HelpScreen.h"
+#include "screens/NetLobbyScreen.h"
 #include "screens/OptionsScreen.h"
 #include "screens/QuitScreen.h"
 #include "screens/RestartScreen.h"
@@ -73,6 +74,7 @@ void RegisterGameMenus() {
     GameState::RegisterScreen(NewsScreen::kScreenName, FactoryOf<NewsScreen>());
     GameState::RegisterScreen(LogsScreen::kScreenName, FactoryOf<LogsScreen>());
     GameState::RegisterScreen(VoiceScreen::kScreenName, FactoryOf<VoiceScreen>());
+    GameState::RegisterScreen(NetLobbyScreen::kScreenName, FactoryOf<NetLobbyScreen>());
     MissionsScreen::setLaunchOnOpen = [](Screen& hangar) {
         if (auto* const screen = dynamic_cast<HangarScreen*>(&hangar)) screen->launchOnOpen = 1;
     };
@@ -80,4 +82,7 @@ void RegisterGameMenus() {
         if (auto* const dialog = dynamic_cast<QuitDialog*>(&quitDialog)) dialog->returnScreen = returnTo;
     };
     TutorialScreen::embeddedScreenOpen = FrameHasEmbeddedScreen;
+    RestartScreen::resetLobby = [](Screen& lobby) {
+        if (auto* const screen = dynamic_cast<NetLobbyScreen*>(&lobby)) screen->ResetAfterGame();
+    };
 }

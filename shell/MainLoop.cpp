@@ -1,4 +1,5 @@
 #include "shell/MainLoop.h"
+#include "shell/RunTrace.h"
 
 #include <cstdio>
 #include <memory>
@@ -113,6 +114,7 @@ MainLoop::~MainLoop() {
 
 int32_t MainLoop::Run() {
     while (!quit_) {
+        run_trace::Mode(game_.mode);
         switch (game_.mode) {
             case GameState::kModeFlight:
             case GameState::kModeNavMap:
@@ -153,6 +155,7 @@ bool MainLoop::FlightFrame() {
         if (steps_.handleFlightInput) steps_.handleFlightInput(game_, elapsedMs);
     }
     if (steps_.simulate) steps_.simulate(game_);
+    run_trace::Mode(game_.mode);
     if (game_.mode == GameState::kModeFlight) {
         if (steps_.render) steps_.render(game_, elapsedMs);
         if (steps_.flipFrame) steps_.flipFrame();
@@ -289,7 +292,9 @@ bool MainLoop::RunScreens() {
             game_.mode = GameState::kModeQuit;
             return false;
         }
+        run_trace::Screen(screen->name.c_str());
         screen->Run();
+        run_trace::Mode(game_.mode);
         if (quit_) break;
         // A screen that did not make another current hands over to the next.
         if (game_.currentScreen == screen && game_.nextScreen != nullptr) {

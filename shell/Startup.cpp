@@ -53,6 +53,8 @@
 #include "game/OptionsFile.h"
 #include "shell/LaunchOptions.h"
 #include "screens/FrameScreen.h"
+#include "screens/NetLobbyScreen.h"
+#include "shell/RunTrace.h"
 #include "navmap/NavMaps.h"
 #include "screens/GameMenus.h"
 #include "screens/InitialOptionsScreen.h"
@@ -607,6 +609,17 @@ bool ChooseFirstScreen(GameState& game) {
             chosen = true;
         }
     }
+    // A multiplayer start opens the lobby on its pilots.
+    if (game.startMode == GameState::kStartMultiplayer) {
+        game.LoadPlaceScreens(GameState::kNewCareerPlace);
+        if (auto* const lobby = dynamic_cast<NetLobbyScreen*>(game.ScreenIn(ScreenSlot::kLobby))) {
+            game.mode = GameState::kModeScreens;
+            game.currentScreen = lobby;
+            game.nextScreen = nullptr;
+            lobby->ShowPilotSelect();
+            chosen = true;
+        }
+    }
     // A new career starts in the office, after the intro.
     if (game.startMode == GameState::kStartNewGame) {
         game.LoadPlaceScreens(GameState::kNewCareerPlace);
@@ -725,7 +738,9 @@ int RunGame(const LaunchOptions& options) {
         // A flight without a window or a picture to take needs no display,
         // sound or engine heap: it tells what happens, frame by frame.
         UseNetAddress(session, options);
+        run_trace::Enable();
         const int code = RunMissionFlight(options);
+        run_trace::Disable();
         ShutDown(session);
         return code;
     }
@@ -784,6 +799,7 @@ int RunGame(const LaunchOptions& options) {
     UseNetAddress(session, options);
     g_gameState->netSession = new NetSession(NetSession::kStartupName, NetSession::kDefaultCapacity);
     if (options.headless) NetSession::SetConnectedListener(ReportConnection);
+    if (options.headless) run_trace::Enable();
     RegisterSpaceObjects();
     g_gameState->TakeInputSystem(session.input);
     session.input = nullptr;

@@ -176,6 +176,7 @@ int32_t MenuScreen::StepTransition(int32_t result) {
             if (currentPanel == nullptr || currentPanel->StepForward() == 0) {
                 transitionPhase = kPhaseNone;
                 if (currentPanel != nullptr) currentPanel->alwaysDraw = 1;
+                PanelShown();
             } else {
                 moved = true;
             }
@@ -190,6 +191,7 @@ int32_t MenuScreen::StepTransition(int32_t result) {
                 transitionPhase = kPhaseNone;
                 nextPanel = pushPanel = nullptr;
                 ApplyPanelPalette(currentPanel);
+                PanelShown();
             } else if (currentPanel != nullptr && currentPanel->StepBack() != 0) {
                 moved = true;
             } else if (nextPanel == nullptr && panelStack.Count() == 0) {

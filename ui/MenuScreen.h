@@ -57,6 +57,8 @@ protected:
     virtual bool DispatchBlocked() const;
     // What a screen draws over its panels, before its per-pass logic.
     virtual void DrawOverPanels() {}
+    // The current panel has finished opening, or a switch came back to it.
+    virtual void PanelShown() {}
 
 private:
     static void ApplyPanelPalette(const ArtObject* panel);

@@ -290,7 +290,7 @@ void Screen::Run() {
             firstPass = false;
             repainted = false;
         }
-        if (session && game->netSession->IsHost()) game->Simulate();
+        if (session && game->netSession->IsHost() && !HoldsSimulation()) game->Simulate();
         if (continuousRedraw != 0) platform::Clock::Current().Sleep(kContinuousSleepMs);
     }
     EndRun();

@@ -59,6 +59,8 @@ public:
     // The per-pass logic of derived screens.
     virtual void Update();
     virtual int32_t HandleEvent(uint16_t code);
+    // While true, a hosting machine's world stands still under the screen.
+    virtual bool HoldsSimulation() const { return false; }
 
     // Steps and draws the room and ambient animations; once a pass.
     void UpdateAnimations();

@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "net/NetControlPackets.h"
 #include "net/NetPacket.h"
 #include "net/NetPacketReaders.h"
 #include "net/NetSession.h"
@@ -108,5 +109,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (const auto emp = net_read::ReadEmpDamage(p, n)) Require(emp->amount >= 0 && emp->target >= -1);
     if (const auto ecm = net_read::ReadEcmStatus(p, n)) Require(ecm->ship >= 0 && ecm->range >= -1);
+    if (net_read::ReadGameInfo(p, n)) Require(header->size == NetPacket::kGameInfoBytes);
+    if (net_read::ReadState(p, n)) Require(header->size == NetPacket::kStateBytes);
+    if (net_read::ReadKillsUpdate(p, n)) Require(header->size == NetPacket::kKillsUpdateBytes);
+    if (const auto team = net_read::ReadUpdateTeam(p, n)) {
+        Require(strnlen(team->teamName, 16) < 16 && strnlen(team->playerName, 16) < 16);
+        Require(team->team >= -1 && team->team <= 1 && team->logo >= -1 && team->logo <= 18);
+    }
+    if (const auto message = net_read::ReadMessage(p, n)) {
+        // The three texts lie one after another inside the packet, the last ending at its last byte.
+        const auto inside = [&](const char* text) {
+            const auto* const at = reinterpret_cast<const uint8_t*>(text);
+            return at >= p + NetPacket::kMessageFixedBytes && at < p + header->size;
+        };
+        Require(inside(message->scope) && inside(message->sender) && inside(message->text));
+        Require(reinterpret_cast<const uint8_t*>(message->text) + strlen(message->text) + 1 == p + header->size);
+    }
     return 0;
 }

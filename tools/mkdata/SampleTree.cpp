@@ -9,6 +9,7 @@
 #include "tools/mkdata/CareerData.h"
 #include "tools/mkdata/CommonRoomArtData.h"
 #include "tools/mkdata/MenuArtData.h"
+#include "tools/mkdata/LobbyArtData.h"
 #include "tools/mkdata/RoomArtData.h"
 #include "tools/mkdata/RequisitionArtData.h"
 #include "tools/mkdata/DefinitionData.h"
@@ -173,6 +174,7 @@ bool WriteSampleTree(const std::string& rootText, std::string* failure) {
     if (WriteMenuArt(root.string()) != kStatusOk) return fail("cannot write the menus' art under " + root.string());
     if (WriteRoomArt(root.string()) != kStatusOk) return fail("cannot write the rooms' art under " + root.string());
     if (WriteCommonRoomArt(root.string()) != kStatusOk) return fail("cannot write the common room under " + root.string());
+    if (WriteLobbyArt(root.string()) != kStatusOk) return fail("cannot write the lobby's art under " + root.string());
     if (WriteSquadronArt(root.string()) != kStatusOk) return fail("cannot write the squadron pages under " + root.string());
     if (WriteRecordsArt(root.string()) != kStatusOk) return fail("cannot write the records' art under " + root.string());
     if (WriteRequisitionArt(root.string()) != kStatusOk) {

@@ -1,0 +1,243 @@
+#include <cstring>
+
+#include "game/CareerRecord.h"
+#include "game/Cockpit.h"
+#include "game/GameState.h"
+#include "game/Mission.h"
+#include "game/ScreenSlots.h"
+#include "mission/Faces.h"
+#include "mission/SkyRecords.h"
+#include "net/NetControlPackets.h"
+#include "net/NetGameSettings.h"
+#include "net/NetHandlers.h"
+#include "net/NetPacket.h"
+#include "net/NetPacketType.h"
+#include "net/NetSession.h"
+#include "objects/space/SpaceObject.h"
+#include "objects/systems/CountermeasureSystems.h"
+#include "sound/SoundDevice.h"
+
+namespace net_handlers {
+
+namespace {
+
+constexpr uint32_t kMessageShowMs = 6000;
+constexpr int32_t kExclamationLevel = 10;
+constexpr const char* kScopeAll = "ALL";
+constexpr const char* kScopeFriend = "FRIEND";
+constexpr const char* kScopeEnemy = "ENEMY";
+
+GameState* Game() { return g_gameState; }
+
+void SendKillsUpdate(NetSession& session, uint32_t about, bool toAll) {
+    NetPacket update;
+    update.BuildKillsUpdate(kKillsUpdate, 0, about);
+    if (update.GetData() == nullptr) return;
+    if (toAll) {
+        session.SendToAll(session.ownDpid, update.GetData(), update.GetSize());
+    } else {
+        SendToServer(session, update.GetData(), update.GetSize());
+    }
+}
+
+void SendUpdateTeam(NetSession& session, const char* playerName, const char* teamName, int32_t team, int32_t logo,
+                    int32_t ready) {
+    NetPacket update;
+    update.BuildUpdateTeam(kUpdateTeam, playerName, teamName, team, logo, ready);
+    if (update.GetData() != nullptr) SendToAll(session, update.GetData(), update.GetSize());
+}
+
+void SendControl(NetSession& session, uint16_t type) {
+    NetPacket packet;
+    packet.BuildControlPacket(type);
+    if (packet.GetData() != nullptr) SendToAll(session, packet.GetData(), packet.GetSize());
+}
+
+void Relay(const NetInbound& packet) { SendToAll(packet.session, packet.data, packet.size); }
+
+bool Jammed(const GameState& game, const SpaceObject* sender) {
+    if (sender == nullptr) return false;
+    bool jammed = false;
+    // Every jammer draws its own chance, even after one has jammed.
+    for (const ShipSystem* const system : game.ActiveJammers()) {
+        const auto* const jammer = dynamic_cast<const JammerSystem*>(system);
+        if (jammer != nullptr && jammer->IsJamming(sender)) jammed = true;
+    }
+    return jammed;
+}
+
+bool InScope(const GameState& game, const char* scope, const SpaceObject* sender) {
+    const SpaceObject* const own = game.playerShip;
+    if (own == nullptr) return false;
+    if (std::strcmp(scope, kScopeAll) == 0) return true;
+    if (std::strcmp(scope, kScopeFriend) == 0) return sender != nullptr && sender->side == own->side;
+    if (std::strcmp(scope, kScopeEnemy) == 0) return sender != nullptr && sender->side != own->side;
+    return std::strcmp(scope, own->name != nullptr ? own->name : "") == 0;
+}
+
+}  // namespace
+
+void IdAck(const NetInbound& packet) {
+    Trace(packet, "Recieving ID_ACK packet.\n");
+    const int32_t entry = packet.session.FindPlayerByDpid(packet.from);
+    if (entry >= 0) packet.session.SetPlayerAcked(entry, 1);
+}
+
+void HostKillsUpdate(const NetInbound& packet) {
+    Trace(packet, "Recieving KILLS_UPDATE packet.\n");
+    NetSession& session = packet.session;
+    const std::optional<net_read::KillsUpdate> in = net_read::ReadKillsUpdate(packet.data, packet.size);
+    if (!in || packet.from == packet.to) return;
+    const int32_t entry = session.FindPlayerByDpid(packet.from);
+    if (entry < 0 || packet.from == session.serverDpid) return;
+    // The host keeps score, kills and IT itself; a report sent after each
+    // game announcement would rewind them.
+    NetPlayer& player = *session.EditPlayer(entry);
+    player.careerKills = in->careerKills;
+    player.careerMissions = in->missions;
+    player.careerAccuracy = in->accuracy;
+    player.face = in->face;
+    SendKillsUpdate(session, packet.from, true);
+}
+
+void ClientKillsUpdate(const NetInbound& packet) {
+    Trace(packet, "Recieving KILLS_UPDATE packet.\n");
+    NetSession& session = packet.session;
+    const std::optional<net_read::KillsUpdate> in = net_read::ReadKillsUpdate(packet.data, packet.size);
+    if (!in) return;
+    const int32_t entry = session.FindPlayerByDpid(in->playerId);
+    if (entry < 0) return;
+    NetPlayer& player = *session.EditPlayer(entry);
+    player.score = in->score;
+    player.kills = in->kills;
+    CareerRecord* const career = Game() != nullptr ? Game()->career : nullptr;
+    if (in->playerId == session.ownDpid) {
+        if (career != nullptr) {
+            career->kills = in->careerKills;
+            if (in->reward > 0) career->funds += in->reward;
+        }
+        player.careerKills = in->careerKills;
+    } else {
+        player.careerKills = in->careerKills;
+        player.careerMissions = in->missions;
+        player.careerAccuracy = in->accuracy;
+        player.face = in->face;
+    }
+    if (in->isIt != 0) session.SetPlayerIt(entry);
+}
+
+void UpdateTeam(const NetInbound& packet) {
+    Trace(packet, "Recieving UPDATE_TEAM packet.\n");
+    NetSession& session = packet.session;
+    NetGameSettings* const settings = Game() != nullptr ? Game()->netSettings : nullptr;
+    if (settings == nullptr || (session.IsHost() && packet.from == packet.to)) return;
+    const std::optional<net_read::UpdateTeam> in = net_read::ReadUpdateTeam(packet.data, packet.size);
+    if (!in) return;
+    if (in->IsTeamRecord()) {
+        if (in->team < 0) return;
+        settings->SetTeamName(in->team, in->teamName);
+        settings->teams[in->team].logo = uint32_t(in->logo);
+        if (settings->teamCount < in->team + 1) settings->teamCount = in->team + 1;
+    } else {
+        for (int32_t i = 0; i < session.GetPlayerSlotCount(); ++i) {
+            NetPlayer* const player = session.EditPlayer(i);
+            if (player == nullptr || player->inUse == 0 || player->name == nullptr) continue;
+            if (std::strcmp(player->name, in->playerName) != 0) continue;
+            player->team = in->team;
+            player->ready = uint32_t(in->ready);
+        }
+    }
+    if (session.IsHost()) SendUpdateTeam(session, in->playerName, in->teamName, in->team, in->logo, in->ready);
+}
+
+void GameInfo(const NetInbound& packet) {
+    Trace(packet, "Recieving GAME_INFO packet.\n");
+    GameState* const game = Game();
+    const std::optional<net_read::GameInfo> in = net_read::ReadGameInfo(packet.data, packet.size);
+    if (game == nullptr || !in) return;
+    NetSession& session = packet.session;
+    if (game->netSettings == nullptr) game->netSettings = new NetGameSettings();
+    game->netSettings->gameType = in->gameType;
+    // The waiting room indexes the two teams by this count.
+    game->netSettings->teamCount = in->teamCount < 0 ? 0 : in->teamCount > 2 ? 2 : in->teamCount;
+    const Mission* const mission = game->mission;
+    if (mission != nullptr && session.spaceDust == 0 && in->spaceDust >= 0 &&
+        size_t(in->spaceDust) == mission->spaceDust.size()) {
+        sky_records::BuildDustField();
+        session.spaceDust = 1;
+    }
+    SendKillsUpdate(session, session.ownDpid, false);
+}
+
+void GameInfoRequest(const NetInbound& packet) {
+    Trace(packet, "Recieving GAME_INFO_REQUEST packet.\n");
+    GameState* const game = Game();
+    if (game == nullptr) return;
+    NetSession& session = packet.session;
+    SendControl(session, kGameInfo);
+    const NetGameSettings* const settings = game->netSettings;
+    const bool teams = settings != nullptr && settings->gameType <= 4;
+    if (teams) {
+        for (int32_t t = 0; t < settings->teamCount && t < 2; ++t) {
+            SendUpdateTeam(session, net_read::kTeamRecordMark, settings->teams[t].name, t,
+                           int32_t(settings->teams[t].logo), -1);
+        }
+    }
+    for (int32_t i = 0; i < session.GetPlayerSlotCount(); ++i) {
+        const NetPlayer* const player = session.Player(i);
+        if (player == nullptr || player->inUse == 0) continue;
+        SendUpdateTeam(session, player->name, net_read::kTeamRecordMark, teams ? player->team : -1, -1,
+                       int32_t(player->ready));
+    }
+    for (int32_t i = 0; i < session.GetPlayerSlotCount(); ++i) {
+        const NetPlayer* const player = session.Player(i);
+        if (player == nullptr || player->inUse == 0 || player->dpid == packet.from) continue;
+        SendKillsUpdate(session, player->dpid, true);
+    }
+}
+
+void StateRequest(const NetInbound& packet) {
+    Trace(packet, "Recieving STATE_REQUEST packet.\n");
+    SendControl(packet.session, kState);
+}
+
+void State(const NetInbound& packet) {
+    Trace(packet, "Recieving STATE packet.\n");
+    GameState* const game = Game();
+    const std::optional<int32_t> mode = net_read::ReadState(packet.data, packet.size);
+    if (game == nullptr || !mode || game->mode != GameState::kModeLobbyWait) return;
+    if (*mode != GameState::kModeScreens && *mode != GameState::kModeFlight) return;
+    // The lobby's run ends after this pass: the network pass follows its Draw.
+    if (stopLobby != nullptr) stopLobby();
+    game->SelectNextScreen(ScreenSlot::kHangar);
+    g_netGameLaunched = 1;
+    game->mode = GameState::kModeScreens;
+}
+
+void Message(const NetInbound& packet) {
+    Trace(packet, "Recieving MESSAGE packet.\n");
+    GameState* const game = Game();
+    const std::optional<net_read::Message> in = net_read::ReadMessage(packet.data, packet.size);
+    if (game == nullptr || !in) return;
+    NetSession& session = packet.session;
+    const void* const lobby = game->ScreenIn(ScreenSlot::kLobby);
+    if (game->mode != GameState::kModeFlight && lobby != nullptr && game->currentScreen == lobby) {
+        if (lobbyChatLine != nullptr) lobbyChatLine(in->text);
+        if (session.IsHost()) Relay(packet);
+        return;
+    }
+    const int32_t entry = session.FindPlayerByDpid(packet.from);
+    const SpaceObject* const sender = entry >= 0 ? FindByUoid(session.GetPlayerUoid(entry)) : nullptr;
+    const bool jammed = session.IsHost() && Jammed(*game, sender);
+    if (jammed) return;
+    if (InScope(*game, in->scope, sender)) {
+        if (in->sound > 0 && in->sound < GameState::kExclamations && game->exclamationSounds[in->sound] != nullptr &&
+            game->Sound() != nullptr) {
+            game->Sound()->Play(game->exclamationSounds[in->sound], kExclamationLevel, 0);
+        }
+        game->TheCockpit().ShowMessage(in->text, FaceImage(LoadFaceByIndex(in->face)), kMessageShowMs, 0);
+    }
+    if (session.IsHost()) Relay(packet);
+}
+
+}  // namespace net_handlers

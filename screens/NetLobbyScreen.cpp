@@ -1,0 +1,728 @@
+#include "screens/NetLobbyScreen.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "engine/FileWrappers.h"
+#include "engine/IffFile.h"
+#include "engine/input/InputSystem.h"
+#include "game/CareerRecord.h"
+#include "game/DataDirectories.h"
+#include "game/DefinitionFormat.h"
+#include "game/GameState.h"
+#include "game/PilotFile.h"
+#include "game/ScreenSlots.h"
+#include "game/TextInput.h"
+#include "game/XorChunkStream.h"
+#include "mission/RandomMissionGenerator.h"
+#include "net/NetControlPackets.h"
+#include "net/NetGameSettings.h"
+#include "net/NetSession.h"
+#include "platform/FolderListing.h"
+#include "screens/FrameScreen.h"
+#include "ui/ArtObject.h"
+#include "ui/BitmapButton.h"
+#include "ui/EditField.h"
+#include "ui/FacePicture.h"
+#include "ui/HotspotFocus.h"
+#include "ui/ListBox.h"
+#include "ui/ScreenRedraw.h"
+#include "ui/TextBox.h"
+#include "ui/TutorialScreen.h"
+#include "ui/UiSounds.h"
+
+namespace {
+
+constexpr uint32_t kArtForm = MakeTag("OPTI");
+constexpr uint32_t kBackgroundForm = MakeTag("BKGR");
+constexpr uint32_t kPilotForm = MakeTag("PLIN");
+constexpr uint32_t kNameChunk = MakeTag("NAME");
+constexpr uint32_t kCallChunk = MakeTag("CALL");
+constexpr uint32_t kFaceChunk = MakeTag("FACE");
+constexpr uint32_t kLogoChunk = MakeTag("LOGO");
+constexpr uint32_t kMissChunk = MakeTag("MISS");
+constexpr uint32_t kKillChunk = MakeTag("KILL");
+constexpr uint32_t kSection = MakeTag("NETO");
+// Pilot names and callsigns read from a file: at most this many bytes.
+constexpr uint32_t kMaxPilotText = 63;
+
+constexpr int32_t kSoundHover = 0;
+constexpr int32_t kSoundToggle = 1;
+constexpr int32_t kSoundClick = 2;
+constexpr int32_t kSoundAccept = 4;
+constexpr int32_t kSoundArrows = 5;
+constexpr int32_t kPressedState = 10;
+
+// Control names.
+constexpr const char* kPilotList = "PilotList";
+constexpr const char* kNameText = "Name";
+constexpr const char* kCallsignText = "Callsign";
+constexpr const char* kMissionsText = "Missions";
+constexpr const char* kKillsText = "Kills";
+constexpr const char* kFaces = "Faces";
+constexpr const char* kLogos = "Logos";
+constexpr const char* kNameBox = "NameBox";
+constexpr const char* kCallsignBox = "CallsignBox";
+constexpr const char* kTeamList = "TeamList";
+constexpr const char* kTeamName = "TeamName";
+constexpr const char* kGameList = "GameList";
+constexpr const char* kDescription = "Description";
+constexpr const char* kPayment = "Payment";
+constexpr const char* kTrackNumber = "TrackNumber";
+constexpr const char* kChatBox = "ChatBox";
+constexpr const char* kTypeBox = "TypeBox";
+// Buttons.
+constexpr const char* kNameEntry = "Name Entry";
+constexpr const char* kCallsignEntry = "Callsign Entry";
+
+constexpr int32_t kWaitRowTops[NetLobbyScreen::kWaitRows] = {158, 173, 187, 201, 215, 229, 243, 257};
+
+NetLobbyScreen* g_lobby = nullptr;
+
+GameState* Game() { return g_gameState; }
+
+void Play(int32_t sound) { PlayUiSound(sound, kUiClickSoundLevel, 1); }
+
+FrameRect At(int32_t x, int32_t y) { return FrameRect::Init(x, y, FrameRect::kNoFrame); }
+
+template <typename T>
+T* Make(int32_t width, int32_t height, int32_t x, int32_t y, const char* name) {
+    return new T(width, height, At(x, y), At(x, y), At(x, y), FrameRect::kNoFrame, 0, name);
+}
+
+// The event a code stands for; -1 for none.
+int32_t EventOf(uint16_t code) {
+    for (uint32_t event = 0; event <= InputEventMap::kMaxEvent; ++event) {
+        if (EventKey(event) == code) return int32_t(event);
+    }
+    return -1;
+}
+
+// The chunk's text up to its NUL, its end or 63 bytes.
+std::string ReadText(XorChunkStream& stream) {
+    char text[kMaxPilotText + 1] = {};
+    uint32_t stored = 0;
+    if (stream.ReadChunkData(text, kMaxPilotText, &stored) != kStatusOk) return std::string();
+    return std::string(text, strnlen(text, stored < kMaxPilotText ? stored : kMaxPilotText));
+}
+
+bool ReadWord(XorChunkStream& stream, int32_t* value) {
+    uint8_t bytes[4] = {};
+    uint32_t stored = 0;
+    if (stream.ReadChunkData(bytes, 4, &stored) != kStatusOk || stored != 4) return false;
+    *value = int32_t(uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24);
+    return true;
+}
+
+// Where the pilot files are kept: beside the configuration file.
+std::string PilotFolder(const GameState& game) {
+    const std::string config = game.ConfigFilePath();
+    const size_t slash = config.rfind('/');
+    return slash == std::string::npos ? std::string() : config.substr(0, slash + 1);
+}
+
+void FoundGame(uint32_t maxPlayers, uint32_t currentPlayers, const char* name) {
+    if (g_lobby != nullptr) g_lobby->AddGame(maxPlayers, currentPlayers, name);
+}
+
+void ChatLine(const char* text) {
+    if (g_lobby != nullptr) g_lobby->AddChatLine(text);
+}
+
+void StopRun() {
+    if (g_lobby != nullptr) g_lobby->SetRunning(0);
+}
+
+}  // namespace
+
+template <typename T>
+T* NetLobbyScreen::Find(const ArtObject* panel, const char* controlName) const {
+    return panel != nullptr ? dynamic_cast<T*>(panel->FindControl(controlName)) : nullptr;
+}
+
+NetLobbyScreen::NetLobbyScreen(const char* screenName) : MenuScreen(screenName) {
+    mainPanel = new ArtObject("nomain", 0);
+    multiPanel = new ArtObject("multiplayer", 0);
+    teamPanel = new ArtObject("team", 0);
+    teamCreatePanel = new ArtObject("teamcre", 0);
+    sessionPanel = new ArtObject("ipx", 0);
+    joinPanel = new ArtObject("join", 0);
+    createPanel = new ArtObject("create", 0);
+    deathPanel = new ArtObject("death_type", 0);
+    coopPanel = new ArtObject("coop", 0);
+    pilotCreatePanel = new ArtObject("char_create", 0);
+    pilotSelectPanel = new ArtObject("char_select", 0);
+    waitPanel = new ArtObject("wait", 0);
+    for (ArtObject* const panel : {mainPanel, multiPanel, teamPanel, teamCreatePanel, sessionPanel, joinPanel,
+                                   createPanel, deathPanel, coopPanel, pilotCreatePanel, pilotSelectPanel, waitPanel}) {
+        artObjects.Append(panel);
+    }
+    continuousRedraw = 1;
+
+    teamPanel->AddControl(Make<ListBox>(175, 200, 243, 323, kTeamList));
+    auto* const teamName = Make<EditField>(230, 22, 238, 346, kTeamName);
+    teamName->ToggleActive();
+    teamCreatePanel->AddControl(teamName);
+    auto* const teamLogo = new FacePicture(At(438, 314), FacePicture::kLogos, kLogos);
+    teamLogo->SelectByIndex(FacePicture::kFirstLogo);
+    teamCreatePanel->AddControl(teamLogo);
+    sessionPanel->AddControl(Make<ListBox>(260, 100, 243, 322, kGameList));
+    deathPanel->AddControl(Make<TextBox>(300, 100, 242, 322, kDescription));
+    coopPanel->AddControl(Make<TextBox>(300, 100, 242, 322, kDescription));
+    coopPanel->AddControl(Make<TextBox>(100, 14, 425, 246, kPayment));
+    pilotCreatePanel->AddControl(Make<EditField>(160, 15, 297, 136, kNameBox));
+    pilotCreatePanel->AddControl(Make<EditField>(160, 15, 297, 165, kCallsignBox));
+    auto* const createFace = new FacePicture(At(484, 134), FacePicture::kFaces, kFaces);
+    createFace->SelectByIndex(0);
+    pilotCreatePanel->AddControl(createFace);
+    auto* const createLogo = new FacePicture(At(484, 252), FacePicture::kLogos, kLogos);
+    createLogo->SelectByIndex(FacePicture::kFirstLogo);
+    pilotCreatePanel->AddControl(createLogo);
+    pilotSelectPanel->AddControl(Make<TextBox>(160, 15, 297, 136, kNameText));
+    pilotSelectPanel->AddControl(Make<TextBox>(160, 15, 297, 165, kCallsignText));
+    pilotSelectPanel->AddControl(Make<TextBox>(140, 20, 297, 194, kMissionsText));
+    pilotSelectPanel->AddControl(Make<TextBox>(140, 20, 297, 223, kKillsText));
+    pilotSelectPanel->AddControl(Make<ListBox>(90, 275, 32, 73, kPilotList));
+    pilotSelectPanel->AddControl(new FacePicture(At(484, 134), FacePicture::kFaces, kFaces));
+    pilotSelectPanel->AddControl(new FacePicture(At(484, 252), FacePicture::kLogos, kLogos));
+    for (int32_t row = 0; row < kWaitRows; ++row) {
+        const std::string player = "Player" + std::to_string(row + 1);
+        waitPanel->AddControl(Make<TextBox>(189, 14, 385, kWaitRowTops[row], (player + "Name").c_str()));
+        waitPanel->AddControl(Make<TextBox>(200, 14, 477, kWaitRowTops[row], (player + "Team").c_str()));
+    }
+    waitPanel->AddControl(Make<TextBox>(100, 14, 477, 243, kTrackNumber));
+    waitPanel->AddControl(Make<TextBox>(300, 90, 233, 323, kChatBox));
+    waitPanel->AddControl(Make<EditField>(250, 15, 299, 415, kTypeBox));
+    for (ArtObject* const panel : artObjects) {
+        for (UiControl* const control : panel->controls) {
+            if (auto* const box = dynamic_cast<TextBox*>(control)) box->SetText("");
+        }
+    }
+
+    // The file nests: "OPTI" holds "MENU"; "MENU" holds "CHRS" (holding
+    // "CHRC") and "MULT"; "MULT" holds "TMSL", "TMCR", "WAIT", "JOIN"
+    // (holding "IPXO") and "CREA" (holding "COOP" and "DETH").
+    const std::string path = g_dataDirs.Prefix(DataDir::kOption) + name + "1.iff";
+    IffFile file(0);
+    if (!art_file::OpenArt(file, path)) return;
+    const auto load = [&file](uint32_t form, ArtObject* panel) {
+        file.Rewind(0);
+        if (file.FindForm(form) != kStatusOk || file.Descend() != kStatusOk) return false;
+        panel->LoadButtons(file);
+        return true;
+    };
+    if (!load(MakeTag("MENU"), mainPanel)) return;
+    const uint32_t menuLevel = file.Level();
+    if (load(MakeTag("CHRS"), pilotSelectPanel)) {
+        if (load(MakeTag("CHRC"), pilotCreatePanel)) file.Ascend();
+        file.Ascend();
+    }
+    art_file::LeaveTo(file, menuLevel);
+    if (!load(MakeTag("MULT"), multiPanel)) return;
+    const uint32_t multiLevel = file.Level();
+    for (const auto& [form, panel] : {std::pair{MakeTag("TMSL"), teamPanel},
+                                      {MakeTag("TMCR"), teamCreatePanel},
+                                      {MakeTag("WAIT"), waitPanel}}) {
+        if (load(form, panel)) file.Ascend();
+        art_file::LeaveTo(file, multiLevel);
+    }
+    if (load(MakeTag("JOIN"), joinPanel)) {
+        if (load(MakeTag("IPXO"), sessionPanel)) file.Ascend();
+        file.Ascend();
+    }
+    art_file::LeaveTo(file, multiLevel);
+    if (load(MakeTag("CREA"), createPanel)) {
+        const uint32_t createLevel = file.Level();
+        if (load(MakeTag("COOP"), coopPanel)) file.Ascend();
+        art_file::LeaveTo(file, createLevel);
+        if (load(MakeTag("DETH"), deathPanel)) file.Ascend();
+    }
+}
+
+NetLobbyScreen::~NetLobbyScreen() {
+    if (g_lobby == this) {
+        g_lobby = nullptr;
+        NetSession::SetGameFoundListener(nullptr);
+        net_handlers::lobbyChatLine = nullptr;
+        net_handlers::stopLobby = nullptr;
+    }
+}
+
+void NetLobbyScreen::LoadBackground() {
+    const std::string path = g_dataDirs.Prefix(DataDir::kOption) + name + "1.iff";
+    IffFile file(0);
+    if (art_file::OpenArt(file, path) && file.FindForm(kBackgroundForm) == kStatusOk && file.Descend() == kStatusOk) {
+        Screen::LoadBackground(file);
+    }
+}
+
+void NetLobbyScreen::Open() {
+    g_lobby = this;
+    NetSession::SetGameFoundListener(FoundGame);
+    net_handlers::lobbyChatLine = ChatLine;
+    net_handlers::stopLobby = StopRun;
+    if (currentPanel == nullptr) currentPanel = mainPanel;
+    ResetControls();
+    provider = kDefaultProvider;
+    FillPilotList();
+    SetTextInputBuffer(kScreenTextBytes);
+    pendingMission.clear();
+    LoadBackground();
+    if (auto* const scout = Find<BitmapButton>(coopPanel, "Scout")) scout->SetState(BitmapButton::kLatched);
+    for (const char* const kind : {"Destroy", "Protect", "Capture"}) {
+        if (auto* const button = Find<BitmapButton>(coopPanel, kind)) button->SetState(0);
+    }
+    MenuScreen::Open();
+    PlayUiSound(kUiSoundOpenScreen, kUiScreenSoundLevel, 0);
+    TutorialScreen::OpenOverview(*this, kSection);
+}
+
+void NetLobbyScreen::Close() {
+    MenuScreen::Close();
+}
+
+void NetLobbyScreen::EmptyBox(const ArtObject* panel, const char* controlName) {
+    if (auto* const box = Find<TextBox>(panel, controlName)) {
+        box->Clear();
+        box->SetText("");
+    }
+}
+
+void NetLobbyScreen::ResetControls() {
+    if (auto* const logo = Find<FacePicture>(teamCreatePanel, kLogos)) logo->SelectByIndex(FacePicture::kFirstLogo);
+    EmptyBox(teamPanel, kTeamList);
+    EmptyBox(coopPanel, kDescription);
+    EmptyBox(coopPanel, kPayment);
+    EmptyBox(deathPanel, kDescription);
+    EmptyBox(sessionPanel, kGameList);
+    for (const char* const box : {kNameText, kCallsignText, kMissionsText, kKillsText, kPilotList}) {
+        EmptyBox(pilotSelectPanel, box);
+    }
+    for (ArtObject* const panel : {pilotSelectPanel, pilotCreatePanel}) {
+        if (auto* const face = Find<FacePicture>(panel, kFaces)) face->SelectByIndex(0);
+        if (auto* const logo = Find<FacePicture>(panel, kLogos)) logo->SelectByIndex(FacePicture::kFirstLogo);
+    }
+    for (UiControl* const control : waitPanel->controls) {
+        if (dynamic_cast<EditField*>(control) != nullptr) continue;
+        EmptyBox(waitPanel, control->Name().c_str());
+    }
+}
+
+const char* NetLobbyScreen::PageOf(const ArtObject* panel) const {
+    const struct {
+        const ArtObject* panel;
+        const char* page;
+    } pages[] = {{mainPanel, "netopt"}, {multiPanel, "multi"},       {teamPanel, "cret"},       {teamCreatePanel, "team"},
+                 {sessionPanel, "ipx"}, {joinPanel, "connect"},      {createPanel, "cres"},     {deathPanel, "deth"},
+                 {coopPanel, "coop"},   {pilotCreatePanel, "cre"},   {pilotSelectPanel, "sel"}, {waitPanel, "wait"}};
+    for (const auto& entry : pages) {
+        if (entry.panel == panel) return entry.page;
+    }
+    return nullptr;
+}
+
+void NetLobbyScreen::LoadPageEventMap(const ArtObject* panel) {
+    const char* const page = PageOf(panel);
+    if (page == nullptr) return;
+    if (eventMap != nullptr) eventMap->Deactivate();
+    g_hotspotFocus = 0;
+    const std::string path = g_dataDirs.Prefix(DataDir::kCel) + page + ".iff";
+    InputSystem* const input = Game() != nullptr ? Game()->Input() : nullptr;
+    eventMap = std::make_unique<InputEventMap>(input, path.c_str(), page);
+    eventMap->ForEachEvent(OffsetUiRect);
+    eventMap->Activate();
+}
+
+void NetLobbyScreen::PanelShown() { LoadPageEventMap(currentPanel); }
+
+void NetLobbyScreen::SwitchTo(ArtObject* target, ArtObject* anchor) {
+    nextPanel = target;
+    pushPanel = anchor;
+    transitionPhase = kPhaseClosing;
+}
+
+void NetLobbyScreen::AddGame(uint32_t, uint32_t, const char* sessionName) {
+    ListBox* const list = Find<ListBox>(sessionPanel, kGameList);
+    if (list == nullptr) return;
+    if (list->GetBlock(list->currentBlock) != nullptr) {
+        list->AddLine(sessionName != nullptr ? sessionName : "");
+        TextBlock* const block = list->GetBlock(list->currentBlock);
+        if (block->topLine < 0) block->topLine = 0;
+    }
+    RequestScreenRedraw();
+}
+
+void NetLobbyScreen::AddChatLine(const char* text) {
+    if (chatLineAdded != nullptr) chatLineAdded(text != nullptr ? text : "");
+    TextBox* const box = Find<TextBox>(waitPanel, kChatBox);
+    if (box == nullptr) return;
+    TextBlock* const block = box->GetBlock(box->currentBlock);
+    if (block != nullptr) {
+        box->AddLine(text != nullptr ? text : "");
+        if (block->LineCount() > kChatLineLimit) {
+            block->lines.erase(block->lines.begin(), block->lines.end() - kChatLineLimit);
+            if (block->lineColours.size() > block->lines.size()) block->lineColours.clear();
+            block->selection = -1;
+        }
+        if (block->topLine < 0) block->topLine = 0;
+    }
+    box->ScrollToEnd();
+}
+
+void NetLobbyScreen::ResetAfterGame() {
+    panelStack.Clear();
+    if (GameState* const game = Game()) {
+        delete game->netSettings;
+        game->netSettings = nullptr;
+    }
+    currentPanel = mainPanel;
+}
+
+void NetLobbyScreen::ShowPilotSelect() { currentPanel = pilotSelectPanel; }
+
+void NetLobbyScreen::ShowCoopBriefing() {
+    EmptyBox(coopPanel, kDescription);
+    EmptyBox(coopPanel, kPayment);
+    const GameState* const game = Game();
+    const RandomMissionGenerator* const generator = game != nullptr ? game->randomMissions.get() : nullptr;
+    if (generator == nullptr) return;
+    if (auto* const box = Find<TextBox>(coopPanel, kDescription)) box->SetText(generator->description.c_str());
+    char payment[16];
+    std::snprintf(payment, sizeof payment, "%d", generator->payment);
+    if (auto* const box = Find<TextBox>(coopPanel, kPayment)) box->SetText(payment);
+}
+
+void NetLobbyScreen::ShowDeathMatchBriefing() {
+    EmptyBox(deathPanel, kDescription);
+    const GameState* const game = Game();
+    const RandomMissionGenerator* const generator = game != nullptr ? game->randomMissions.get() : nullptr;
+    if (generator == nullptr) return;
+    if (auto* const box = Find<TextBox>(deathPanel, kDescription)) box->SetText(generator->description.c_str());
+}
+
+void NetLobbyScreen::FillPilotList() {
+    ListBox* const list = Find<ListBox>(pilotSelectPanel, kPilotList);
+    pilotFiles_.clear();
+    if (list == nullptr) return;
+    list->Clear();
+    list->SetText("");
+    const GameState* const game = Game();
+    if (game == nullptr) return;
+    const std::string folder = PilotFolder(*game);
+    for (const std::string& file : platform::ListFiles(folder, kPilotFileExtension)) {
+        XorChunkStream stream;
+        if (stream.Open((folder + file).c_str(), kOpenRead) != kStatusOk) continue;
+        if (stream.FindForm(kPilotForm) == kStatusOk && stream.Descend() == kStatusOk &&
+            stream.FindChunk(kNameChunk) == kStatusOk && list->GetBlock(list->currentBlock) != nullptr) {
+            list->AddLine(ReadText(stream).c_str());
+            pilotFiles_.push_back(file.substr(0, file.size() - std::strlen(kPilotFileExtension)));
+        }
+        stream.CloseFile();
+    }
+    RequestScreenRedraw();
+}
+
+std::string NetLobbyScreen::PilotFileOf(int32_t line) const {
+    return line >= 0 && line < int32_t(pilotFiles_.size()) ? pilotFiles_[size_t(line)] : std::string();
+}
+
+void NetLobbyScreen::FillRequisitionCatalogue() {
+    GameState* const game = Game();
+    if (game == nullptr || game->career == nullptr) return;
+    const std::string path = g_dataDirs.Prefix(DataDir::kData) + definition_format::kFileName;
+    IffFile definitions(0);
+    if (definitions.OpenFile(path.c_str(), kOpenRead) != kStatusOk) return;
+    game->career->FillCatalogue(definitions);
+}
+
+void NetLobbyScreen::ShowPilot(const char* fileName) {
+    for (const char* const box : {kNameText, kCallsignText, kMissionsText, kKillsText}) EmptyBox(pilotSelectPanel, box);
+    auto* const face = Find<FacePicture>(pilotSelectPanel, kFaces);
+    auto* const logo = Find<FacePicture>(pilotSelectPanel, kLogos);
+    // What the file cannot tell shows nothing rather than the last pilot's.
+    if (face != nullptr) face->SelectByIndex(-1);
+    if (logo != nullptr) logo->SelectByIndex(-1);
+    const GameState* const game = Game();
+    if (game == nullptr) return;
+    const std::string path = PilotFilePath(*game, fileName);
+    XorChunkStream stream;
+    if (path.empty() || stream.Open(path.c_str(), kOpenRead) != kStatusOk) return;
+    if (stream.FindForm(kPilotForm) != kStatusOk || stream.Descend() != kStatusOk) {
+        stream.CloseFile();
+        return;
+    }
+    const auto find = [&stream](uint32_t chunk) { return stream.Rewind(0) == kStatusOk && stream.FindChunk(chunk) == kStatusOk; };
+    const auto setText = [this](const char* box, const std::string& text) {
+        if (auto* const control = Find<TextBox>(pilotSelectPanel, box)) {
+            control->Clear();
+            control->SetText(text.c_str());
+        }
+    };
+    int32_t value = 0;
+    if (find(kNameChunk)) setText(kNameText, ReadText(stream));
+    if (find(kCallChunk)) setText(kCallsignText, ReadText(stream));
+    if (find(kFaceChunk) && ReadWord(stream, &value) && face != nullptr && value >= 0 &&
+        value <= FacePicture::kLastFace) {
+        face->SelectByIndex(value);
+    }
+    if (find(kLogoChunk) && ReadWord(stream, &value) && logo != nullptr && value >= 0 &&
+        value <= FacePicture::kLastLogo - FacePicture::kFirstLogo) {
+        logo->SelectByIndex(value + FacePicture::kFirstLogo);
+    }
+    if (find(kMissChunk) && ReadWord(stream, &value)) setText(kMissionsText, std::to_string(value));
+    if (find(kKillChunk) && ReadWord(stream, &value)) setText(kKillsText, std::to_string(value));
+    stream.CloseFile();
+}
+
+bool NetLobbyScreen::Hotspot(uint16_t code, ArtObject* panel, const char* buttonName, const char* topic,
+                             uint32_t click, uint32_t help, int32_t clickSound) {
+    BitmapButton* const button = Find<BitmapButton>(panel, buttonName);
+    if (edgeEvents.TestEvent(EventKey(click))) {
+        if (clickSound >= 0) Play(clickSound);
+        if (button != nullptr) button->SetState(kPressedState);
+        return true;
+    }
+    if (edgeEvents.TestEvent(EventKey(help))) {
+        if (topic != nullptr) TutorialScreen::OpenTopic(*this, topic);
+        return false;
+    }
+    if (edgeEvents.TestEvent(code)) Play(kSoundHover);
+    if (button != nullptr) button->Press();
+    return false;
+}
+
+void NetLobbyScreen::StartSession() {
+    GameState* const game = Game();
+    if (game == nullptr || game->career == nullptr) return;
+    char sessionName[96];
+    std::snprintf(sessionName, sizeof sessionName, kSessionNameFormat, game->career->GetPilotName());
+    delete game->netSession;
+    game->netSession = new NetSession(sessionName, kMaxPlayers);
+}
+
+int32_t NetLobbyScreen::HandleFrontMenu(uint16_t code, uint32_t event) {
+    GameState* const game = Game();
+    if (game == nullptr) return 1;
+    switch (event) {
+        case kMenuQuit:
+            game->SelectNextScreen(ScreenSlot::kQuit);
+            if (game->nextScreen != nullptr && FrameScreen::setQuitReturn != nullptr) {
+                FrameScreen::setQuitReturn(*game->nextScreen, this);
+            }
+            SwitchTo(nullptr);
+            return 0;
+        case kMenuSingle:
+            if (!Hotspot(code, mainPanel, "Single B", "SINGLE_B", kMenuClick, kMenuHelp, kSoundClick)) return 1;
+            game->StartNewCareer();
+            delete game->career;
+            game->career = new CareerRecord(0);
+            if (game->randomMissions != nullptr) {
+                game->randomMissions->networkGame = 0;
+                game->randomMissions->parametersSet = 0;
+            }
+            g_netGameLaunched = 0;
+            game->SelectNextScreen(ScreenSlot::kOffice);
+            game->mode = GameState::kModeScreens;
+            SwitchTo(nullptr);
+            return 0;
+        case kMenuMulti:
+            if (!Hotspot(code, mainPanel, "Multi B", "MULTI_B", kMenuClick, kMenuHelp, kSoundClick)) return 1;
+            delete game->career;
+            game->career = new CareerRecord(1);
+            SwitchTo(pilotSelectPanel);
+            return 1;
+        case kMenuExit:
+            if (!Hotspot(code, mainPanel, "Exit", "EXIT_B", kMenuClick, kMenuHelp, kSoundClick)) return 1;
+            game->nextScreen = nullptr;
+            game->nextScreenName = nullptr;
+            game->mode = GameState::kModeQuit;
+            SwitchTo(nullptr);
+            return 0;
+        case kMenuFocusNext:
+            if (edgeEvents.TestEvent(code)) FocusNextHotspot();
+            return 1;
+        case kMenuFocusPrevious:
+            if (edgeEvents.TestEvent(code)) FocusPreviousHotspot();
+            return 1;
+        default: return 1;
+    }
+}
+
+void NetLobbyScreen::HandleSelect(uint16_t code, uint32_t event) {
+    GameState* const game = Game();
+    ListBox* const list = Find<ListBox>(pilotSelectPanel, kPilotList);
+    const bool click = edgeEvents.TestEvent(EventKey(kSelClick));
+    switch (event) {
+        case kSelList:
+            if (list == nullptr) return;
+            if (click) {
+                Play(kSoundHover);
+                uint16_t x = 0, y = 0;
+                if (eventMap != nullptr) eventMap->GetMousePosition(&x, &y);
+                list->SelectAt(FrameRect::Init(int32_t(x) - g_windowOriginX, int32_t(y) - g_windowOriginY, FrameRect::kNoFrame));
+                const int32_t line = list->GetSelection();
+                if (line >= 0) ShowPilot(PilotFileOf(line).c_str());
+            }
+            return;
+        case kSelClear:
+            if (list != nullptr && edgeEvents.TestEvent(code)) list->ClearSelection();
+            return;
+        case kSelLineUp:
+            if (list != nullptr && edgeEvents.TestEvent(code)) FocusLineUp(*list);
+            return;
+        case kSelLineDown:
+            if (list != nullptr && edgeEvents.TestEvent(code)) FocusLineDown(*list);
+            return;
+        case kSelPageBack:
+            if (list != nullptr && edgeEvents.TestEvent(code)) list->PageUp();
+            return;
+        case kSelPageForward:
+            if (list != nullptr && edgeEvents.TestEvent(code)) list->PageDown();
+            return;
+        case kSelUp:
+        case kSelDown:
+            if (!Hotspot(code, pilotSelectPanel, event == kSelUp ? "Up" : "Down", nullptr, kSelClick, kSelHelp, kSoundArrows)) {
+                return;
+            }
+            if (list != nullptr) {
+                if (event == kSelUp) {
+                    list->PageUp();
+                } else {
+                    list->PageDown();
+                }
+            }
+            return;
+        case kSelLoad: {
+            if (!Hotspot(code, pilotSelectPanel, "Load", "SEL_LOAD", kSelClick, kSelHelp, kSoundClick)) return;
+            const int32_t line = list != nullptr ? list->GetSelection() : -1;
+            if (line < 0 || game == nullptr) return;
+            // The file the line came from, whatever name it holds inside.
+            ReadPilotFile(*game, PilotFileOf(line).c_str());
+            SwitchTo(multiPanel);
+            RequestScreenRedraw();
+            StartSession();
+            return;
+        }
+        case kSelCreate:
+            if (!Hotspot(code, pilotSelectPanel, "Create", "SEL_CREATE", kSelClick, kSelHelp, kSoundClick)) return;
+            SwitchTo(pilotCreatePanel);
+            RequestScreenRedraw();
+            return;
+        case kSelExit:
+            if (!Hotspot(code, pilotSelectPanel, "Exit", "SEL_EXIT", kSelClick, kSelHelp, kSoundClick)) return;
+            SwitchTo(mainPanel);
+            return;
+        case kSelFocusNext:
+            if (edgeEvents.TestEvent(code)) FocusNextHotspot();
+            return;
+        case kSelFocusPrevious:
+            if (edgeEvents.TestEvent(code)) FocusPreviousHotspot();
+            return;
+        default: return;
+    }
+}
+
+void NetLobbyScreen::ToggleEntry(const char* boxName, const char* buttonName, const char* otherBox,
+                                 const char* otherButton) {
+    SetTextInputBuffer(kPilotTextBytes);
+    auto* const box = Find<EditField>(pilotCreatePanel, boxName);
+    auto* const button = Find<BitmapButton>(pilotCreatePanel, buttonName);
+    const uint32_t active = box != nullptr ? box->ToggleActive() : 0;
+    if (button != nullptr) button->SetState(active != 0 ? BitmapButton::kLatched : 0);
+    if (auto* const other = Find<EditField>(pilotCreatePanel, otherBox)) other->Deactivate();
+    if (auto* const other = Find<BitmapButton>(pilotCreatePanel, otherButton)) other->SetState(0);
+}
+
+void NetLobbyScreen::AcceptPilot() {
+    GameState* const game = Game();
+    auto* const face = Find<FacePicture>(pilotCreatePanel, kFaces);
+    auto* const logo = Find<FacePicture>(pilotCreatePanel, kLogos);
+    if (game == nullptr || face == nullptr || logo == nullptr || face->Index() < 0 || logo->Index() < 0) return;
+    delete game->career;
+    game->career = new CareerRecord(1);
+    game->career->face = face->Index();
+    game->career->logo = logo->Index() - FacePicture::kFirstLogo;
+    const auto copy = [](char* to, const char* text) {
+        std::snprintf(to, CareerRecord::kTextBytes, "%s", text);
+    };
+    const auto* const nameBox = Find<EditField>(pilotCreatePanel, kNameBox);
+    const auto* const callsignBox = Find<EditField>(pilotCreatePanel, kCallsignBox);
+    const bool named = nameBox != nullptr && nameBox->GetText()[0] != '\0';
+    const bool called = callsignBox != nullptr && callsignBox->GetText()[0] != '\0';
+    if (named) copy(game->career->pilotName, nameBox->GetText());
+    if (called) copy(game->career->callsign, callsignBox->GetText());
+    if (!named || !called) return;
+    if (auto* const accept = Find<BitmapButton>(pilotCreatePanel, "Accept")) accept->SetState(kPressedState);
+    SwitchTo(multiPanel);
+    StartSession();
+}
+
+void NetLobbyScreen::HandleCreate(uint16_t code, uint32_t event) {
+    auto* const face = Find<FacePicture>(pilotCreatePanel, kFaces);
+    auto* const logo = Find<FacePicture>(pilotCreatePanel, kLogos);
+    switch (event) {
+        case kCreName:
+            if (Hotspot(code, pilotCreatePanel, kNameEntry, "CRE_NAME_ENTRY", kCreClick, kCreHelp, kSoundToggle)) {
+                ToggleEntry(kNameBox, kNameEntry, kCallsignBox, kCallsignEntry);
+            }
+            return;
+        case kCreCallsign:
+            if (Hotspot(code, pilotCreatePanel, kCallsignEntry, "CRE_CALLSIGN_ENTRY", kCreClick, kCreHelp, kSoundToggle)) {
+                ToggleEntry(kCallsignBox, kCallsignEntry, kNameBox, kNameEntry);
+            }
+            return;
+        case kCreFaceLeft:
+        case kCreFaceRight:
+        case kCreLogoLeft:
+        case kCreLogoRight: {
+            static constexpr const char* kArrows[] = {"Face Left", "Face Right", "Logo Left", "Logo Right"};
+            if (!Hotspot(code, pilotCreatePanel, kArrows[event - kCreFaceLeft], nullptr, kCreClick, kCreHelp, kSoundArrows)) {
+                return;
+            }
+            FacePicture* const picture = event <= kCreFaceRight ? face : logo;
+            if (picture == nullptr) return;
+            if (event == kCreFaceRight || event == kCreLogoRight) {
+                picture->Next();
+            } else {
+                picture->Previous();
+            }
+            return;
+        }
+        case kCreAccept:
+            if (Hotspot(code, pilotCreatePanel, "Accept", "CRE_ACCEPT", kCreClick, kCreHelp, kSoundAccept)) AcceptPilot();
+            return;
+        case kCreExit:
+            if (Hotspot(code, pilotCreatePanel, "Exit", "CRE_EXIT", kCreClick, kCreHelp, kSoundClick)) {
+                SwitchTo(pilotSelectPanel);
+            }
+            return;
+        case kCreFocusNext:
+            if (edgeEvents.TestEvent(code)) FocusNextHotspot();
+            return;
+        case kCreFocusPrevious:
+            if (edgeEvents.TestEvent(code)) FocusPreviousHotspot();
+            return;
+        default: return;
+    }
+}
+
+int32_t NetLobbyScreen::HandleEvent(uint16_t code) {
+    if (transitionPhase != kPhaseNone) return 1;
+    const int32_t found = EventOf(code);
+    if (found < 0) return 1;
+    const uint32_t event = uint32_t(found);
+    // Only the current panel's page is loaded: its indices are the ones meant.
+    if (currentPanel == mainPanel) return HandleFrontMenu(code, event);
+    if (currentPanel == pilotSelectPanel) HandleSelect(code, event);
+    if (currentPanel == pilotCreatePanel) HandleCreate(code, event);
+    return 1;
+}
+
+void NetLobbyScreen::Update() {
+    // The active entry box shows what is typed.
+    if (g_textInput == nullptr || currentPanel != pilotCreatePanel) return;
+    for (const char* const boxName : {kNameBox, kCallsignBox}) {
+        auto* const box = Find<EditField>(pilotCreatePanel, boxName);
+        if (box != nullptr && box->IsActive() != 0) box->SetText(g_textInput);
+    }
+}

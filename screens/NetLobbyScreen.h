@@ -1,0 +1,127 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ui/MenuScreen.h"
+
+class EditField;
+class FacePicture;
+class ListBox;
+class TextBox;
+
+// The front menu and the whole network lobby: one screen of twelve panels,
+// one current and others kept open beneath it. Each panel brings its own
+// event-map page, loaded when the panel has finished opening. The front
+// menu leads to a single-player career, to multiplayer or out; the pilot
+// panels list, show, load and create multiplayer pilots.
+class NetLobbyScreen : public MenuScreen {
+public:
+    static constexpr const char* kScreenName = "NETOPT";
+    // Kept lines of the chat box: remote chat would grow it without bound.
+    static constexpr int32_t kChatLineLimit = 200;
+    static constexpr int32_t kMaxPlayers = 8;
+    static constexpr int32_t kWaitRows = 8;
+    // Bytes of the typed text for a pilot's name or callsign, and for the
+    // screen at large.
+    static constexpr int32_t kPilotTextBytes = 24;
+    static constexpr int32_t kScreenTextBytes = 48;
+    static constexpr const char* kSessionNameFormat = "%s's game";
+    static constexpr const char* kDefaultProvider = "IPX";
+
+    // Events of the front menu's page.
+    enum MenuEvent : uint32_t { kMenuQuit = 1, kMenuSingle = 2, kMenuMulti = 3, kMenuExit = 4, kMenuHelp = 6,
+                                kMenuFocusNext = 7, kMenuFocusPrevious = 8, kMenuClick = 9 };
+    // Events of the pilot selection's page.
+    enum SelectEvent : uint32_t { kSelLoad = 0, kSelCreate = 1, kSelExit = 2, kSelList = 3, kSelHelp = 5,
+                                  kSelFocusNext = 6, kSelFocusPrevious = 7, kSelClick = 8, kSelClear = 9,
+                                  kSelLineUp = 10, kSelLineDown = 11, kSelPageBack = 12, kSelPageForward = 13,
+                                  kSelUp = 14, kSelDown = 15 };
+    // Events of the pilot creation's page.
+    enum CreateEvent : uint32_t { kCreName = 0, kCreCallsign = 1, kCreFaceLeft = 2, kCreFaceRight = 3,
+                                  kCreLogoLeft = 4, kCreLogoRight = 5, kCreAccept = 6, kCreExit = 7, kCreHelp = 10,
+                                  kCreFocusNext = 11, kCreFocusPrevious = 12, kCreClick = 13 };
+
+    explicit NetLobbyScreen(const char* screenName = kScreenName);
+    ~NetLobbyScreen() override;
+
+    void Open() override;
+    void Close() override;
+    void Update() override;
+    int32_t HandleEvent(uint16_t code) override;
+    // The host's world waits while the waiting room shows.
+    bool HoldsSimulation() const override { return currentPanel == waitPanel; }
+
+    // A session the enumeration found: one line of the session list, its
+    // name exactly; the counts are not shown.
+    void AddGame(uint32_t maxPlayers, uint32_t currentPlayers, const char* sessionName);
+    // One line at the end of the chat box, shown at its bottom.
+    void AddChatLine(const char* text);
+    // Lists emptied, pictures back to face 0 and logo 83.
+    void ResetControls();
+    // After a game: the front menu, no panels beneath, no game settings.
+    void ResetAfterGame();
+    // The multiplayer start opens on the pilot selection.
+    void ShowPilotSelect();
+    void ShowCoopBriefing();
+    void ShowDeathMatchBriefing();
+    void LoadPageEventMap(const ArtObject* panel);
+    // The pilot files beside the configuration file, sorted by file name,
+    // each listed under its stored name.
+    void FillPilotList();
+    // The multiplayer catalogue: every player hull and every item but two.
+    void FillRequisitionCatalogue();
+    // A panel switch, carried out by the passes' transition steps: `anchor`
+    // (null or the current panel) stays open beneath the target.
+    void SwitchTo(ArtObject* target, ArtObject* anchor = nullptr);
+
+    // The page of a panel's event map; null for a panel not of this screen.
+    const char* PageOf(const ArtObject* panel) const;
+    // The file a pilot-list line came from; empty when none.
+    std::string PilotFileOf(int32_t line) const;
+
+    // Told of each line the chat box takes; null: nobody.
+    static inline void (*chatLineAdded)(const char* text) = nullptr;
+
+    std::string pendingMission;   // empty: none
+    std::string chatLine;
+    std::string provider = kDefaultProvider;
+    int32_t createFlag = 0;
+    ArtObject* savedPanel = nullptr;
+
+    ArtObject* mainPanel = nullptr;   // the twelve are owned through artObjects
+    ArtObject* multiPanel = nullptr;
+    ArtObject* teamPanel = nullptr;
+    ArtObject* teamCreatePanel = nullptr;
+    ArtObject* sessionPanel = nullptr;
+    ArtObject* joinPanel = nullptr;
+    ArtObject* createPanel = nullptr;
+    ArtObject* deathPanel = nullptr;
+    ArtObject* coopPanel = nullptr;
+    ArtObject* pilotCreatePanel = nullptr;
+    ArtObject* pilotSelectPanel = nullptr;
+    ArtObject* waitPanel = nullptr;
+
+protected:
+    void PanelShown() override;
+
+private:
+    template <typename T>
+    T* Find(const ArtObject* panel, const char* controlName) const;
+    bool Shown(const ArtObject* panel) const { return currentPanel == panel || ContainsId(panel) != 0; }
+    // The common pattern of a hot spot: true when its click is new (sound
+    // and pressed look done); else help or hover look.
+    bool Hotspot(uint16_t code, ArtObject* panel, const char* buttonName, const char* topic, uint32_t click,
+                 uint32_t help, int32_t clickSound);
+    int32_t HandleFrontMenu(uint16_t code, uint32_t event);
+    void HandleSelect(uint16_t code, uint32_t event);
+    void HandleCreate(uint16_t code, uint32_t event);
+    void ShowPilot(const char* fileName);
+    void ToggleEntry(const char* boxName, const char* buttonName, const char* otherBox, const char* otherButton);
+    void AcceptPilot();
+    void StartSession();
+    void LoadBackground();
+    void EmptyBox(const ArtObject* panel, const char* controlName);
+
+    std::vector<std::string> pilotFiles_;   // the file of each pilot-list line
+};

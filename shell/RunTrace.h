@@ -1,0 +1,24 @@
+#pragma once
+#include <cstdint>
+
+// The lines a headless run prints on standard output, each flushed at
+// once, so that the runs of several processes of one network game can be
+// followed side by side: `screen NAME` as a screen becomes current,
+// `mode N` as the game mode changes, `message "TEXT"` for each cockpit
+// message and `chat "TEXT"` for each line of the lobby's chat box.
+// Silent until enabled.
+namespace run_trace {
+
+// Also hooks the cockpit's messages and the lobby's chat lines.
+void Enable();
+void Disable();
+bool Enabled();
+
+void Screen(const char* name);
+// Prints only when the mode differs from the one before; the first mode
+// seen is where the run starts, not a change.
+void Mode(int32_t mode);
+void Message(const char* text);
+void Chat(const char* text);
+
+}  // namespace run_trace

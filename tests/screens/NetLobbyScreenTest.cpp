@@ -1,0 +1,265 @@
+#include "screens/NetLobbyScreen.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "display/FontContext.h"
+#include "engine/input/KeySet.h"
+#include "game/CareerRecord.h"
+#include "game/GameState.h"
+#include "game/PilotFile.h"
+#include "game/ScreenSlots.h"
+#include "game/TextInput.h"
+#include "net/NetGameSettings.h"
+#include "net/NetSession.h"
+#include "tests/support/GoldenImage.h"
+#include "tests/support/world/ScreenHarness.h"
+#include "ui/ArtObject.h"
+#include "ui/EditField.h"
+#include "ui/FacePicture.h"
+#include "ui/ListBox.h"
+#include "ui/TextBlock.h"
+
+namespace {
+
+using Lobby = NetLobbyScreen;
+
+struct LobbyRun {
+    LobbyRun() {
+        delete harness.Game().career;
+        harness.Game().career = new CareerRecord(1);
+    }
+    ~LobbyRun() {
+        delete harness.Game().netSession;
+        harness.Game().netSession = nullptr;
+        delete harness.Game().netSettings;
+        harness.Game().netSettings = nullptr;
+    }
+
+    // One event of the current page, as the pass's dispatch hands it on, with
+    // its click (or nothing) new in the same pass.
+    int32_t Fire(ArtObject* panel, uint32_t event, int32_t click) {
+        lobby.currentPanel = panel;
+        lobby.transitionPhase = MenuScreen::kPhaseNone;
+        lobby.edgeEvents.Clear();
+        lobby.edgeEvents.SetEvent(EventKey(event));
+        if (click >= 0) lobby.edgeEvents.SetEvent(EventKey(uint32_t(click)));
+        return lobby.HandleEvent(EventKey(event));
+    }
+    // The transition steps of passes until it rests; the passes it took.
+    int32_t Settle() {
+        for (int32_t pass = 1; pass < 200; ++pass) {
+            lobby.StepTransition(1);
+            if (lobby.transitionPhase == MenuScreen::kPhaseNone) return pass;
+        }
+        return -1;
+    }
+    void WritePilot(const char* name, const char* callsign, int32_t face, int32_t logo, int32_t missions, int32_t kills) {
+        CareerRecord*& career = harness.Game().career;
+        std::snprintf(career->pilotName, sizeof career->pilotName, "%s", name);
+        std::snprintf(career->callsign, sizeof career->callsign, "%s", callsign);
+        career->face = face;
+        career->logo = logo;
+        career->missions = missions;
+        career->kills = kills;
+        ASSERT_EQ(WritePilotFile(harness.Game()), kStatusOk);
+    }
+    std::string Text(const ArtObject* panel, const char* name) const {
+        const auto* const box = dynamic_cast<const TextBox*>(panel->FindControl(name));
+        const TextBlock* const block = box != nullptr ? box->GetBlock(box->currentBlock) : nullptr;
+        return block != nullptr && block->LineCount() > 0 ? block->lines[0] : std::string();
+    }
+    std::vector<std::string> Lines(const ArtObject* panel, const char* name) const {
+        const auto* const box = dynamic_cast<const TextBox*>(panel->FindControl(name));
+        const TextBlock* const block = box != nullptr ? box->GetBlock(box->currentBlock) : nullptr;
+        return block != nullptr ? block->lines : std::vector<std::string>();
+    }
+    int32_t Picture(const ArtObject* panel, const char* name) const {
+        const auto* const picture = dynamic_cast<const FacePicture*>(panel->FindControl(name));
+        return picture != nullptr ? picture->Index() : -99;
+    }
+    ListBox& PilotList() { return *dynamic_cast<ListBox*>(lobby.pilotSelectPanel->FindControl("PilotList")); }
+
+    ScreenHarness harness;
+    Lobby lobby;
+};
+
+}  // namespace
+
+// The panel machine is the menu screens'; the lobby adds each panel's page,
+// loaded again on a return to a panel kept beneath, and deaf transitions.
+TEST(NetLobbyScreenTest, AReturnToAKeptPanelReloadsItsPageAndTransitionsIgnoreClicks) {
+    LobbyRun run;
+    Lobby& lobby = run.lobby;
+    lobby.currentPanel = lobby.mainPanel;
+    lobby.SwitchTo(lobby.multiPanel, lobby.mainPanel);
+    EXPECT_GT(run.Settle(), 0);
+    ASSERT_EQ(lobby.panelStack.Count(), 1);
+    lobby.eventMap.reset();
+    lobby.SwitchTo(lobby.mainPanel);
+    EXPECT_GT(run.Settle(), 0);
+    EXPECT_EQ(lobby.currentPanel, lobby.mainPanel);
+    ASSERT_NE(lobby.eventMap, nullptr);
+
+    lobby.currentPanel = lobby.pilotSelectPanel;
+    lobby.transitionPhase = MenuScreen::kPhaseOpening;
+    lobby.edgeEvents.Clear();
+    lobby.edgeEvents.SetEvent(EventKey(Lobby::kSelClick));
+    lobby.edgeEvents.SetEvent(EventKey(Lobby::kSelCreate));
+    lobby.HandleEvent(EventKey(Lobby::kSelCreate));
+    EXPECT_EQ(lobby.nextPanel, nullptr);
+}
+
+TEST(NetLobbyScreenTest, ListsAddExactLinesKeepTheChatsEndAndResetOnReopen) {
+    LobbyRun run;
+    Lobby& lobby = run.lobby;
+    lobby.AddGame(8, 1, "Ann's game");
+    lobby.AddGame(2, 2, "Bob's game");
+    EXPECT_EQ(run.Lines(lobby.sessionPanel, "GameList"), (std::vector<std::string>{"Ann's game", "Bob's game"}));
+
+    auto* const chat = dynamic_cast<TextBox*>(lobby.waitPanel->FindControl("ChatBox"));
+    ASSERT_NE(chat, nullptr);
+    for (int32_t i = 0; i < Lobby::kChatLineLimit + 5; ++i) lobby.AddChatLine(std::to_string(i).c_str());
+    const TextBlock& block = *chat->GetBlock(chat->currentBlock);
+    ASSERT_EQ(block.LineCount(), Lobby::kChatLineLimit);
+    EXPECT_EQ(block.lines.front(), "5");
+    // A 90-pixel box shows as many whole lines as its font allows, the last at the bottom.
+    ASSERT_EQ(SelectFont(TextBox::kFontName), kStatusOk);
+    const int32_t shown = 90 / (int32_t(FontHeight()) + 2);
+    EXPECT_EQ(block.topLine, Lobby::kChatLineLimit - shown);
+
+    // Reopened, the lobby shows the panel it left with its lists emptied.
+    lobby.currentPanel = lobby.multiPanel;
+    lobby.Open();
+    lobby.Close();
+    EXPECT_EQ(lobby.currentPanel, lobby.multiPanel);
+    EXPECT_TRUE(run.Lines(lobby.sessionPanel, "GameList").empty());
+    EXPECT_TRUE(run.Lines(lobby.waitPanel, "ChatBox").empty());
+
+    run.harness.Game().netSettings = new NetGameSettings();
+    lobby.panelStack.Append(lobby.mainPanel);
+    lobby.ResetAfterGame();
+    EXPECT_EQ(lobby.currentPanel, lobby.mainPanel);
+    EXPECT_EQ(lobby.panelStack.Count(), 0);
+    EXPECT_EQ(run.harness.Game().netSettings, nullptr);
+}
+
+TEST(NetLobbyScreenTest, PilotListShowsStoredNamesAndLoadOpensTheListedFile) {
+    LobbyRun run;
+    Lobby& lobby = run.lobby;
+    run.WritePilot("Ann", "Ace", 12, 0, 3, 7);
+    run.WritePilot("Zed", "Zip", 40, 18, 9, 21);
+    // A renamed file still shows the name stored in it and loads from its own path.
+    const std::string folder = PilotFilePath(run.harness.Game(), "x").substr(0, PilotFilePath(run.harness.Game(), "x").size() - 5);
+    ASSERT_EQ(std::rename((folder + "Zed.plr").c_str(), (folder + "Bob.plr").c_str()), 0);
+    // A file without a pilot form lists nothing.
+    if (FILE* const junk = std::fopen((folder + "Junk.plr").c_str(), "wb")) {
+        std::fputs("not a pilot", junk);
+        std::fclose(junk);
+    }
+    lobby.FillPilotList();
+    ASSERT_EQ(run.Lines(lobby.pilotSelectPanel, "PilotList"), (std::vector<std::string>{"Ann", "Zed"}));
+
+    ASSERT_EQ(lobby.PilotFileOf(1), "Bob");
+    // The click selects under the pointer; choose line 1 by moving there.
+    for (int16_t y = 73; y < 348 && run.PilotList().GetSelection() != 1; y += 2) {
+        lobby.SetMousePosition(40, y);
+        run.Fire(lobby.pilotSelectPanel, Lobby::kSelList, Lobby::kSelClick);
+    }
+    ASSERT_EQ(run.PilotList().GetSelection(), 1);
+    EXPECT_EQ(run.Text(lobby.pilotSelectPanel, "Name"), "Zed");
+    EXPECT_EQ(run.Text(lobby.pilotSelectPanel, "Callsign"), "Zip");
+    EXPECT_EQ(run.Text(lobby.pilotSelectPanel, "Missions"), "9");
+    EXPECT_EQ(run.Text(lobby.pilotSelectPanel, "Kills"), "21");
+    EXPECT_EQ(run.Picture(lobby.pilotSelectPanel, "Faces"), 40);
+    EXPECT_EQ(run.Picture(lobby.pilotSelectPanel, "Logos"), 101);
+
+    run.Fire(lobby.pilotSelectPanel, Lobby::kSelLoad, Lobby::kSelClick);
+    EXPECT_STREQ(run.harness.Game().career->GetPilotName(), "Zed");
+    EXPECT_EQ(run.harness.Game().career->kills, 21);
+    EXPECT_EQ(lobby.nextPanel, lobby.multiPanel);
+    ASSERT_NE(run.harness.Game().netSession, nullptr);
+    EXPECT_EQ(run.harness.Game().netSession->sessionDesc.name, "Zed's game");
+}
+
+TEST(NetLobbyScreenTest, AcceptNeedsANameAndACallsignAndStartsTheSession) {
+    LobbyRun run;
+    Lobby& lobby = run.lobby;
+    ArtObject* const panel = lobby.pilotCreatePanel;
+    auto* const name = dynamic_cast<EditField*>(panel->FindControl("NameBox"));
+    auto* const callsign = dynamic_cast<EditField*>(panel->FindControl("CallsignBox"));
+    run.Fire(panel, Lobby::kCreLogoLeft, Lobby::kCreClick);
+    run.Fire(panel, Lobby::kCreFaceLeft, Lobby::kCreClick);
+    EXPECT_EQ(run.Picture(panel, "Faces"), 67);
+    EXPECT_EQ(run.Picture(panel, "Logos"), 101);
+
+    run.Fire(panel, Lobby::kCreName, Lobby::kCreClick);
+    ASSERT_NE(g_textInput, nullptr);
+    EXPECT_EQ(g_textInputSize, Lobby::kPilotTextBytes);
+    for (const char c : std::string("Ann")) TypeTextInput(uint32_t(c));
+    lobby.Update();
+    EXPECT_STREQ(name->GetText(), "Ann");
+    // The callsign entry takes the typing over.
+    run.Fire(panel, Lobby::kCreCallsign, Lobby::kCreClick);
+    EXPECT_EQ(name->IsActive(), 0u);
+    EXPECT_NE(callsign->IsActive(), 0u);
+
+    lobby.nextPanel = nullptr;
+    run.Fire(panel, Lobby::kCreAccept, Lobby::kCreClick);
+    EXPECT_EQ(lobby.nextPanel, nullptr);
+    EXPECT_EQ(run.harness.Game().netSession, nullptr);
+    EXPECT_STREQ(run.harness.Game().career->GetPilotName(), "Ann");
+
+    for (const char c : std::string("Ace")) TypeTextInput(uint32_t(c));
+    lobby.Update();
+    run.Fire(panel, Lobby::kCreAccept, Lobby::kCreClick);
+    EXPECT_EQ(lobby.nextPanel, lobby.multiPanel);
+    const CareerRecord& career = *run.harness.Game().career;
+    EXPECT_EQ(career.multiplayer, 1);
+    EXPECT_STREQ(career.callsign, "Ace");
+    EXPECT_EQ(career.face, 67);
+    EXPECT_EQ(career.logo, 18);
+    ASSERT_NE(run.harness.Game().netSession, nullptr);
+    EXPECT_EQ(run.harness.Game().netSession->sessionDesc.name, "Ann's game");
+    EXPECT_EQ(run.harness.Game().netSession->playerCapacity, 8);
+}
+
+// The front menu drawn, then "Single B" clicked: every panel closes in that
+// pass and the office follows.
+TEST(NetLobbyScreenTest, FrontMenuPictureAndSinglePlayerLeavesInOnePass) {
+    LobbyRun run;
+    run.harness.CaptureAfterPass(14);
+    ASSERT_TRUE(run.harness.SetScript("at 14 move 320 306\nat 15 key Enter\nat 40 quit\n"));
+    run.harness.SetPassLimit(40);
+    run.harness.Run(run.lobby);
+    // The loop's next pump comes before it sees the run has ended.
+    EXPECT_EQ(run.harness.Passes(), 16);
+    EXPECT_EQ(run.harness.Game().mode, GameState::kModeScreens);
+    EXPECT_STREQ(run.harness.Game().nextScreenName, "OFFICE");
+    EXPECT_EQ(run.harness.Game().career->multiplayer, 0);
+    EXPECT_TRUE(MatchesGolden(run.harness.Picture(14), "lobby_front_menu"));
+}
+
+TEST(NetLobbyScreenTest, PilotPanelPictures) {
+    {
+        LobbyRun run;
+        run.WritePilot("Ann", "Ace", 12, 0, 3, 7);
+        run.WritePilot("Zed", "Zip", 40, 5, 9, 21);
+        run.lobby.ShowPilotSelect();
+        run.harness.CaptureAfterPass(16);
+        ASSERT_TRUE(run.harness.SetScript("at 12 move 60 80\nat 13 key Enter\n"));
+        run.harness.SetPassLimit(16);
+        run.harness.Run(run.lobby);
+        EXPECT_EQ(run.Text(run.lobby.pilotSelectPanel, "Name"), "Ann");
+        EXPECT_TRUE(MatchesGolden(run.harness.Picture(16), "lobby_pilot_select"));
+    }
+    LobbyRun run;
+    run.lobby.currentPanel = run.lobby.pilotCreatePanel;
+    run.harness.CaptureAfterPass(14);
+    run.harness.SetPassLimit(14);
+    run.harness.Run(run.lobby);
+    EXPECT_TRUE(MatchesGolden(run.harness.Picture(14), "lobby_pilot_create"));
+}
