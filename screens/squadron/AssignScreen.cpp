@@ -33,20 +33,6 @@ constexpr const char* kAccuracy = "PilotAccuracy";
 constexpr const char* kAssignButton = "Assign Pilot Button";
 constexpr const char* kRemoveButton = "Remove Pilot Button";
 
-void Play(int32_t sound) { PlayUiSound(sound, kUiClickSoundLevel, 1); }
-
-template <typename T>
-T* Find(const ArtObject* panel, const char* controlName) {
-    return panel != nullptr ? dynamic_cast<T*>(panel->FindControl(controlName)) : nullptr;
-}
-
-void AddNumber(TextBox* box, int32_t value) {
-    if (box == nullptr) return;
-    char text[16];
-    std::snprintf(text, sizeof text, "%d", value);
-    box->SetText(text);
-}
-
 void CopyName(char* into, size_t bytes, const char* from) {
     std::strncpy(into, from, bytes - 1);
     into[bytes - 1] = '\0';
@@ -87,9 +73,9 @@ AssignScreen::AssignScreen(const char* screenName) : MenuScreen(screenName) {
 
 CareerRecord* AssignScreen::Career() const { return g_gameState != nullptr ? g_gameState->career : nullptr; }
 
-ListBox* AssignScreen::List(const char* listName) const { return Find<ListBox>(panel, listName); }
+ListBox* AssignScreen::List(const char* listName) const { return FindControlAs<ListBox>(panel, listName); }
 
-BitmapButton* AssignScreen::FindButton(const char* buttonName) const { return Find<BitmapButton>(panel, buttonName); }
+BitmapButton* AssignScreen::FindButton(const char* buttonName) const { return FindControlAs<BitmapButton>(panel, buttonName); }
 
 std::string AssignScreen::LineName(const char* line) {
     if (line == nullptr) return {};
@@ -194,7 +180,7 @@ void AssignScreen::FillPilotList() {
 
 void AssignScreen::ShowPilotDetails() {
     for (const char* boxName : {kKills, kMissions, kAccuracy}) {
-        if (TextBox* const box = Find<TextBox>(panel, boxName)) box->Clear();
+        if (TextBox* const box = FindControlAs<TextBox>(panel, boxName)) box->Clear();
     }
     const CareerRecord* const career = Career();
     ListBox* const list = List(kPilotList);
@@ -203,26 +189,26 @@ void AssignScreen::ShowPilotDetails() {
     const int32_t hired = int32_t(career->hiredPilots.size());
     if (line >= 0 && line < hired) {
         const PilotRecord& pilot = *career->hiredPilots[size_t(line)];
-        AddNumber(Find<TextBox>(panel, kKills), pilot.GetKills());
-        AddNumber(Find<TextBox>(panel, kMissions), pilot.missions);
-        AddNumber(Find<TextBox>(panel, kAccuracy), pilot.GetAccuracy());
+        SetNumberText(FindControlAs<TextBox>(panel, kKills), pilot.GetKills());
+        SetNumberText(FindControlAs<TextBox>(panel, kMissions), pilot.missions);
+        SetNumberText(FindControlAs<TextBox>(panel, kAccuracy), pilot.GetAccuracy());
     } else if (line == hired) {
-        AddNumber(Find<TextBox>(panel, kKills), career->kills);
-        AddNumber(Find<TextBox>(panel, kMissions), career->missions);
-        AddNumber(Find<TextBox>(panel, kAccuracy), career->accuracyValue);
+        SetNumberText(FindControlAs<TextBox>(panel, kKills), career->kills);
+        SetNumberText(FindControlAs<TextBox>(panel, kMissions), career->missions);
+        SetNumberText(FindControlAs<TextBox>(panel, kAccuracy), career->accuracyValue);
     }
 }
 
 void AssignScreen::ShowFace() {
     ListBox* const list = List(kPilotList);
-    auto* const face = Find<FacePicture>(panel, kFaces);
+    auto* const face = FindControlAs<FacePicture>(panel, kFaces);
     if (list == nullptr || face == nullptr || list->GetSelection() < 0) return;
     face->SelectByName(LineName(list->GetSelectedItem()).c_str());
     dirty = 1;
 }
 
 void AssignScreen::Assign() {
-    Play(kSoundClick1);
+    PlayUiClick(kSoundClick1);
     const CareerRecord* const career = Career();
     ListBox* const pilots = List(kPilotList);
     ListBox* const ships = List(kShipList);
@@ -250,7 +236,7 @@ void AssignScreen::Assign() {
 }
 
 void AssignScreen::Remove() {
-    Play(kSoundClick1);
+    PlayUiClick(kSoundClick1);
     const CareerRecord* const career = Career();
     ListBox* const pilots = List(kPilotList);
     const int32_t p = pilots != nullptr ? pilots->GetSelection() : -1;
@@ -289,14 +275,14 @@ int32_t AssignScreen::Button(uint16_t code, const char* buttonName, const char* 
     if (topic != nullptr && edgeEvents.TestEvent(kCodeHelp)) {
         TutorialScreen::OpenTopic(*this, topic);
     } else {
-        if (edgeEvents.TestEvent(code)) Play(kUiSoundHotspot);
+        if (edgeEvents.TestEvent(code)) PlayUiClick(kUiSoundHotspot);
         if (BitmapButton* const button = FindButton(buttonName)) button->Press();
     }
     return 1;
 }
 
 void AssignScreen::ScrollList(const char* listName, const char* buttonName, bool up) {
-    Play(kSoundClick3);
+    PlayUiClick(kSoundClick3);
     if (ListBox* const list = List(listName)) {
         if (up) {
             list->PageUp();
@@ -357,7 +343,7 @@ int32_t AssignScreen::HandleEvent(uint16_t code) {
                 ListKeys(*list);
                 return 1;
             }
-            Play(kSoundClick2);
+            PlayUiClick(kSoundClick2);
             uint16_t x = 0, y = 0;
             if (eventMap != nullptr) eventMap->GetMousePosition(&x, &y);
             list->SelectAt(FrameRect::Init(int32_t(x) - g_windowOriginX, int32_t(y) - g_windowOriginY, kNoFrame));

@@ -1,6 +1,5 @@
 #include "screens/squadron/PersonnelScreen.h"
 
-#include <cstdio>
 #include <string>
 
 #include "display/Canvas.h"
@@ -45,20 +44,6 @@ constexpr const char* kPastButton = "Past Pilots Button";
 constexpr const char* kHireButton = "Hire Pilot Button";
 constexpr const char* kFireButton = "Fire Pilot Button";
 
-void Play(int32_t sound) { PlayUiSound(sound, kUiClickSoundLevel, 1); }
-
-template <typename T>
-T* Find(const ArtObject* panel, const char* controlName) {
-    return panel != nullptr ? dynamic_cast<T*>(panel->FindControl(controlName)) : nullptr;
-}
-
-void AddNumber(TextBox* box, int32_t value) {
-    if (box == nullptr) return;
-    char text[16];
-    std::snprintf(text, sizeof text, "%d", value);
-    box->SetText(text);
-}
-
 }  // namespace
 
 PersonnelScreen::PersonnelScreen(const char* screenName) : MenuScreen(screenName) {
@@ -91,20 +76,20 @@ PersonnelScreen::PersonnelScreen(const char* screenName) : MenuScreen(screenName
 CareerRecord* PersonnelScreen::Career() const { return g_gameState != nullptr ? g_gameState->career : nullptr; }
 
 BitmapButton* PersonnelScreen::FindButton(const char* buttonName) const {
-    return Find<BitmapButton>(mainPanel, buttonName);
+    return FindControlAs<BitmapButton>(mainPanel, buttonName);
 }
 
 ListBox* PersonnelScreen::PageList(const ArtObject* page) const {
-    if (page == availablePage) return Find<ListBox>(page, kAvailList);
-    if (page == currentPage) return Find<ListBox>(page, kCurrList);
-    if (page == pastPage) return Find<ListBox>(page, kPastList);
+    if (page == availablePage) return FindControlAs<ListBox>(page, kAvailList);
+    if (page == currentPage) return FindControlAs<ListBox>(page, kCurrList);
+    if (page == pastPage) return FindControlAs<ListBox>(page, kPastList);
     return nullptr;
 }
 
 TextBox* PersonnelScreen::PageResume(const ArtObject* page) const {
-    if (page == availablePage) return Find<TextBox>(page, kAvailResume);
-    if (page == currentPage) return Find<TextBox>(page, kCurrResume);
-    if (page == pastPage) return Find<TextBox>(page, kPastResume);
+    if (page == availablePage) return FindControlAs<TextBox>(page, kAvailResume);
+    if (page == currentPage) return FindControlAs<TextBox>(page, kCurrResume);
+    if (page == pastPage) return FindControlAs<TextBox>(page, kPastResume);
     return nullptr;
 }
 
@@ -165,9 +150,9 @@ void PersonnelScreen::FillLists() {
 
 void PersonnelScreen::ShowPilotDetails() {
     for (const char* boxName : {kKills, kMissions, kAccuracy}) {
-        if (TextBox* const box = Find<TextBox>(mainPanel, boxName)) box->Clear();
+        if (TextBox* const box = FindControlAs<TextBox>(mainPanel, boxName)) box->Clear();
     }
-    auto* const face = Find<FacePicture>(mainPanel, kFaces);
+    auto* const face = FindControlAs<FacePicture>(mainPanel, kFaces);
     if (face != nullptr) face->SelectByName(nullptr);
     dirty = 1;
     const CareerRecord* const career = Career();
@@ -181,9 +166,9 @@ void PersonnelScreen::ShowPilotDetails() {
         page == availablePage ? career->hirePool : page == currentPage ? career->hiredPilots : career->lostPilots;
     if (line < 0 || line >= int32_t(pilots.size())) return;
     const PilotRecord& pilot = *pilots[size_t(line)];
-    AddNumber(Find<TextBox>(mainPanel, kKills), pilot.GetKills());
-    AddNumber(Find<TextBox>(mainPanel, kMissions), pilot.missions);
-    AddNumber(Find<TextBox>(mainPanel, kAccuracy), pilot.GetAccuracy());
+    SetNumberText(FindControlAs<TextBox>(mainPanel, kKills), pilot.GetKills());
+    SetNumberText(FindControlAs<TextBox>(mainPanel, kMissions), pilot.missions);
+    SetNumberText(FindControlAs<TextBox>(mainPanel, kAccuracy), pilot.GetAccuracy());
     const char* const selected = list->GetSelectedItem();
     const char* const text = page == availablePage ? career->FindApilPilot(selected)
                              : page == currentPage ? career->FindCpilPilot(selected)
@@ -193,13 +178,13 @@ void PersonnelScreen::ShowPilotDetails() {
 }
 
 void PersonnelScreen::Hire() {
-    Play(kSoundClick1);
+    PlayUiClick(kSoundClick1);
     if (BitmapButton* const button = FindButton(kHireButton)) button->SetState(kActionClickState);
     ListBox* const list = PageList(availablePage);
     const char* const selected = list != nullptr && list->GetSelection() >= 0 ? list->GetSelectedItem() : nullptr;
     CareerRecord* const career = Career();
     if (selected != nullptr) {
-        Play(kSoundHired);
+        PlayUiClick(kSoundHired);
         hiredMessage = 1;
         hiredAt = GetMilliseconds();
         // The list's text goes when the lists are rebuilt.
@@ -210,7 +195,7 @@ void PersonnelScreen::Hire() {
 }
 
 void PersonnelScreen::Fire() {
-    Play(kSoundClick1);
+    PlayUiClick(kSoundClick1);
     if (BitmapButton* const button = FindButton(kFireButton)) button->SetState(kActionClickState);
     ListBox* const list = PageList(currentPage);
     const char* const selected = list != nullptr && list->GetSelection() >= 0 ? list->GetSelectedItem() : nullptr;
@@ -218,7 +203,7 @@ void PersonnelScreen::Fire() {
     if (selected != nullptr) {
         const std::string pilot = selected;
         if (career != nullptr) career->DismissPilot(pilot.c_str());
-        Play(kSoundFired);
+        PlayUiClick(kSoundFired);
         firedMessage = 1;
         firedAt = GetMilliseconds();
     }
@@ -301,14 +286,14 @@ int32_t PersonnelScreen::Button(uint16_t code, const char* buttonName, const cha
     if (topic != nullptr && edgeEvents.TestEvent(kCodeHelp)) {
         TutorialScreen::OpenTopic(*this, topic);
     } else {
-        if (edgeEvents.TestEvent(code)) Play(kUiSoundHotspot);
+        if (edgeEvents.TestEvent(code)) PlayUiClick(kUiSoundHotspot);
         if (BitmapButton* const button = FindButton(buttonName)) button->Press();
     }
     return 1;
 }
 
 void PersonnelScreen::PagedText(TextBox* box, const char* buttonName, bool up) {
-    Play(kSoundClick3);
+    PlayUiClick(kSoundClick3);
     if (BitmapButton* const button = FindButton(buttonName)) button->SetState(kScrollClickState);
     if (box == nullptr) return;
     if (up) {
@@ -363,7 +348,7 @@ int32_t PersonnelScreen::HandleEvent(uint16_t code) {
                                        : code == kCodeCurrent ? kCurrentButton
                                                               : kPastButton;
             if (select) {
-                Play(kSoundClick1);
+                PlayUiClick(kSoundClick1);
                 SwitchTo(target);
                 return 1;
             }
@@ -389,7 +374,7 @@ int32_t PersonnelScreen::HandleEvent(uint16_t code) {
             ListBox* const list = PageList(page);
             if (list == nullptr) return 1;
             if (select) {
-                Play(kSoundClick2);
+                PlayUiClick(kSoundClick2);
                 uint16_t x = 0, y = 0;
                 if (eventMap != nullptr) eventMap->GetMousePosition(&x, &y);
                 list->SelectAt(FrameRect::Init(int32_t(x) - g_windowOriginX, int32_t(y) - g_windowOriginY, kNoFrame));

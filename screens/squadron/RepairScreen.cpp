@@ -41,13 +41,6 @@ constexpr const char* kRepairAllButton = "Repair All Button";
 constexpr const char* kEquipDisplay = "EquipDisplay";
 constexpr const char* kDescription = "Description";
 
-void Play(int32_t sound) { PlayUiSound(sound, kUiClickSoundLevel, 1); }
-
-template <typename T>
-T* Find(const ArtObject* panel, const char* controlName) {
-    return panel != nullptr ? dynamic_cast<T*>(panel->FindControl(controlName)) : nullptr;
-}
-
 int32_t Cost(int64_t points, int32_t price) { return int32_t(points * price / RepairScreen::kPriceDivisor); }
 
 void SetMoneyText(TextBox* box, int32_t value) {
@@ -156,13 +149,13 @@ CareerRecord* RepairScreen::Career() const { return g_gameState != nullptr ? g_g
 
 ListBox* RepairScreen::List(const char* listName) const {
     for (const ArtObject* panel : {mainPanel, shipsPanel, equipmentPanel, weaponsPanel}) {
-        if (ListBox* const list = Find<ListBox>(panel, listName)) return list;
+        if (ListBox* const list = FindControlAs<ListBox>(panel, listName)) return list;
     }
     return nullptr;
 }
 
 BitmapButton* RepairScreen::FindButton(const char* buttonName) const {
-    return Find<BitmapButton>(mainPanel, buttonName);
+    return FindControlAs<BitmapButton>(mainPanel, buttonName);
 }
 
 std::vector<EquipmentItem*>* RepairScreen::PanelItems(const ArtObject* panel) {
@@ -186,7 +179,7 @@ bool RepairScreen::PanelActive(const ArtObject* panel) const {
 void RepairScreen::ClearItemLists() {
     // The displays show the items: they go first.
     for (ArtObject* panel : {shipsPanel, equipmentPanel, weaponsPanel}) {
-        if (auto* const display = Find<EquipmentPicture>(panel, kEquipDisplay)) {
+        if (auto* const display = FindControlAs<EquipmentPicture>(panel, kEquipDisplay)) {
             while (display->ItemCount() > 0) display->RemoveItem(0);
         }
     }
@@ -286,13 +279,13 @@ void RepairScreen::FillLists() {
     const Palette* const palette = g_gameCanvas != nullptr ? g_gameCanvas->palette : nullptr;
     ArtObject* const panel = currentPanel;
     const std::vector<EquipmentItem*>* const items = PanelItems(panel);
-    ListBox* const list = items != nullptr ? Find<ListBox>(panel, PanelListName(panel)) : nullptr;
+    ListBox* const list = items != nullptr ? FindControlAs<ListBox>(panel, PanelListName(panel)) : nullptr;
     if (list != nullptr) {
-        auto* const display = Find<EquipmentPicture>(panel, kEquipDisplay);
+        auto* const display = FindControlAs<EquipmentPicture>(panel, kEquipDisplay);
         if (display != nullptr) {
             while (display->ItemCount() > 0) display->RemoveItem(0);
         }
-        TextBox* const description = Find<TextBox>(panel, kDescription);
+        TextBox* const description = FindControlAs<TextBox>(panel, kDescription);
         if (description != nullptr) description->Clear();
         const TextBlock* const old = list->GetBlock(list->currentBlock);
         int32_t selection = old != nullptr ? old->selection : -1;
@@ -318,8 +311,8 @@ void RepairScreen::FillLists() {
         dirty = 1;
     }
     const CareerRecord* const career = Career();
-    SetMoneyText(Find<TextBox>(mainPanel, kFunds), career != nullptr ? career->funds : 0);
-    SetMoneyText(Find<TextBox>(mainPanel, kTotal), pendingTotal);
+    SetMoneyText(FindControlAs<TextBox>(mainPanel, kFunds), career != nullptr ? career->funds : 0);
+    SetMoneyText(FindControlAs<TextBox>(mainPanel, kTotal), pendingTotal);
     int64_t remaining = 0;
     for (const auto* from : {&equipment, &structure, &weapons}) {
         for (const EquipmentItem* item : *from) remaining += Cost(item->damage, item->price) - item->repairMoney;
@@ -329,7 +322,7 @@ void RepairScreen::FillLists() {
 
 void RepairScreen::RepairStep(int32_t before) {
     std::vector<EquipmentItem*>* const items = PanelItems(currentPanel);
-    ListBox* const list = items != nullptr ? Find<ListBox>(currentPanel, PanelListName(currentPanel)) : nullptr;
+    ListBox* const list = items != nullptr ? FindControlAs<ListBox>(currentPanel, PanelListName(currentPanel)) : nullptr;
     const CareerRecord* const career = Career();
     if (list == nullptr || career == nullptr) return;
     const int32_t line = list->GetSelection();
@@ -355,10 +348,10 @@ void RepairScreen::RepairStep(int32_t before) {
 void RepairScreen::RepairAll() {
     const CareerRecord* const career = Career();
     if (career == nullptr || int64_t(pendingTotal) + remainingCost > career->funds) {
-        Play(kSoundHotspot2);
+        PlayUiClick(kSoundHotspot2);
         return;
     }
-    Play(kSoundClick1);
+    PlayUiClick(kSoundClick1);
     pendingTotal += remainingCost;
     remainingCost = 0;
     for (const auto* from : {&equipment, &weapons, &structure}) {
@@ -435,14 +428,14 @@ int32_t RepairScreen::Button(uint16_t code, const char* buttonName, const char* 
     if (topic != nullptr && edgeEvents.TestEvent(kCodeHelp)) {
         TutorialScreen::OpenTopic(*this, topic);
     } else {
-        if (edgeEvents.TestEvent(code)) Play(kUiSoundHotspot);
+        if (edgeEvents.TestEvent(code)) PlayUiClick(kUiSoundHotspot);
         if (BitmapButton* const button = FindButton(buttonName)) button->Press();
     }
     return 1;
 }
 
 void RepairScreen::Scroll(ListBox* list, const char* buttonName, int32_t direction) {
-    Play(kSoundClick3);
+    PlayUiClick(kSoundClick3);
     if (BitmapButton* const button = FindButton(buttonName)) button->SetState(kScrollClickState);
     if (list == nullptr) return;
     if (direction < 0) {
@@ -492,7 +485,7 @@ int32_t RepairScreen::HandleEvent(uint16_t code) {
             case kCodeShipList:
                 if (ships == nullptr) return 1;
                 if (select) {
-                    Play(kSoundClick2);
+                    PlayUiClick(kSoundClick2);
                     ships->SelectAt(pointer);
                     SelectShip(ships->GetSelection());
                 } else {
@@ -509,7 +502,7 @@ int32_t RepairScreen::HandleEvent(uint16_t code) {
                                            : code == kCodeEquipmentView ? kEquipmentButton
                                                                         : kWeaponsButton;
                 if (select) {
-                    Play(kSoundClick1);
+                    PlayUiClick(kSoundClick1);
                     SwitchTo(panel);
                     return 1;
                 }
@@ -524,14 +517,14 @@ int32_t RepairScreen::HandleEvent(uint16_t code) {
 
     for (ArtObject* panel : {shipsPanel, equipmentPanel, weaponsPanel}) {
         if (!PanelActive(panel)) continue;
-        ListBox* const list = Find<ListBox>(panel, PanelListName(panel));
-        TextBox* const description = Find<TextBox>(panel, kDescription);
+        ListBox* const list = FindControlAs<ListBox>(panel, PanelListName(panel));
+        TextBox* const description = FindControlAs<TextBox>(panel, kDescription);
         switch (code) {
             case kCodeTextUp:
             case kCodeTextDown: {
                 const bool up = code == kCodeTextUp;
                 if (select) {
-                    Play(kSoundClick3);
+                    PlayUiClick(kSoundClick3);
                     if (BitmapButton* const b = FindButton(up ? "Scroll Up" : "Scroll Down")) b->SetState(kScrollClickState);
                     if (description != nullptr) {
                         if (up) {
@@ -560,7 +553,7 @@ int32_t RepairScreen::HandleEvent(uint16_t code) {
             case kCodePanelList:
                 if (list == nullptr) return 1;
                 if (select) {
-                    Play(kSoundClick2);
+                    PlayUiClick(kSoundClick2);
                     const int32_t before = list->GetSelection();
                     list->SelectAt(pointer);
                     RepairStep(before);

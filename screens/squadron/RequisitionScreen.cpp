@@ -71,15 +71,8 @@ constexpr const char* kKindCodes[] = {"GE", "SH", "AR", "RA", "TA", "FL", "EN", 
                                       "CI", "EC", "CL", "JA", "RE", "SE", "DE"};
 constexpr const char* kWeaponCodes[] = {"BE", "GU", "MS", "PR", "MN"};
 
-void Play(int32_t sound) { PlayUiSound(sound, kUiClickSoundLevel, 1); }
-
 std::string Cut(const std::string& name, size_t limit, size_t cut) {
     return name.size() >= limit ? name.substr(0, cut) + "..." : name;
-}
-
-template <typename T>
-T* Find(const ArtObject* panel, const char* controlName) {
-    return panel != nullptr ? dynamic_cast<T*>(panel->FindControl(controlName)) : nullptr;
 }
 
 const char* PictureName(const RequisitionScreen& screen, const ArtObject* panel) {
@@ -172,11 +165,11 @@ void RequisitionScreen::ReadArtFile() {
 
 CareerRecord* RequisitionScreen::Career() const { return g_gameState != nullptr ? g_gameState->career : nullptr; }
 
-ListBox* RequisitionScreen::List(const ArtObject* panel) const { return Find<ListBox>(panel, kListName); }
+ListBox* RequisitionScreen::List(const ArtObject* panel) const { return FindControlAs<ListBox>(panel, kListName); }
 
 BitmapButton* RequisitionScreen::FindButton(const char* buttonName) const {
     for (const ArtObject* panel : {mainPanel, shipsPanel, weaponsPanel, equipmentPanel}) {
-        if (BitmapButton* const button = Find<BitmapButton>(panel, buttonName)) return button;
+        if (BitmapButton* const button = FindControlAs<BitmapButton>(panel, buttonName)) return button;
     }
     return nullptr;
 }
@@ -251,12 +244,12 @@ void RequisitionScreen::DeliverOrders() {
 }
 
 void RequisitionScreen::PlaceOrder() {
-    Play(kSoundClick4);
+    PlayUiClick(kSoundClick4);
     orderPlaced = 1;
     orderPlacedAt = GetMilliseconds();
     SettleOrder();
     FillLists();
-    Play(kSoundOrderVoice);
+    PlayUiClick(kSoundOrderVoice);
 }
 
 EquipmentItem* RequisitionScreen::RowItem(int32_t row) const {
@@ -357,7 +350,7 @@ void RequisitionScreen::TakeOne(int32_t row) {
 
 void RequisitionScreen::EmptyPictures() {
     for (const ArtObject* panel : {shipsPanel, weaponsPanel, equipmentPanel}) {
-        if (auto* const display = Find<EquipmentPicture>(panel, PictureName(*this, panel))) {
+        if (auto* const display = FindControlAs<EquipmentPicture>(panel, PictureName(*this, panel))) {
             while (display->ItemCount() > 0) display->RemoveItem(0);
         }
     }
@@ -421,7 +414,7 @@ void RequisitionScreen::FillLists() {
     const CareerRecord* const career = Career();
     EmptyPictures();
     for (const char* boxName : {"Funds", "Total"}) {
-        TextBox* const box = Find<TextBox>(mainPanel, boxName);
+        TextBox* const box = FindControlAs<TextBox>(mainPanel, boxName);
         if (box == nullptr) continue;
         box->Clear();
         char text[16];
@@ -438,7 +431,7 @@ void RequisitionScreen::FillLists() {
 void RequisitionScreen::ShowSelection() {
     selectedItem = nullptr;
     EmptyPictures();
-    TextBox* const description = Find<TextBox>(mainPanel, kDescription);
+    TextBox* const description = FindControlAs<TextBox>(mainPanel, kDescription);
     if (description != nullptr) description->Clear();
     ListBox* const list = List(currentPanel);
     const int32_t row = list != nullptr && list->GetLineCount() > 0 ? list->GetSelection() : -1;
@@ -463,12 +456,12 @@ void RequisitionScreen::ShowSelection() {
     }
     if (shown != nullptr) {
         if (description != nullptr) description->SetText(shown->description.c_str());
-        if (auto* const display = Find<EquipmentPicture>(currentPanel, PictureName(*this, currentPanel))) {
+        if (auto* const display = FindControlAs<EquipmentPicture>(currentPanel, PictureName(*this, currentPanel))) {
             display->AddImage(shown);
         }
     }
     for (const char* boxName : kSheetBoxes) {
-        if (TextBox* const box = Find<TextBox>(mainPanel, boxName)) box->Clear();
+        if (TextBox* const box = FindControlAs<TextBox>(mainPanel, boxName)) box->Clear();
     }
     DataSheet sheet;
     if (currentPanel == shipsPanel) {
@@ -478,10 +471,10 @@ void RequisitionScreen::ShowSelection() {
     }
     plaqueIndex = sheet.plaque;
     if (sheet.plaque == DataSheet::kNoPlaque) return;
-    if (TextBox* const box = Find<TextBox>(mainPanel, kSheetBoxes[0])) box->SetText(sheet.name.c_str());
+    if (TextBox* const box = FindControlAs<TextBox>(mainPanel, kSheetBoxes[0])) box->SetText(sheet.name.c_str());
     for (int32_t i = 0; i < DataSheet::kValueBoxes; ++i) {
         if (sheet.values[i].empty()) continue;
-        if (TextBox* const box = Find<TextBox>(mainPanel, kSheetBoxes[i + 1])) box->SetText(sheet.values[i].c_str());
+        if (TextBox* const box = FindControlAs<TextBox>(mainPanel, kSheetBoxes[i + 1])) box->SetText(sheet.values[i].c_str());
     }
 }
 
@@ -545,7 +538,7 @@ int32_t RequisitionScreen::Draw() {
 // --- Events ------------------------------------------------------------------
 
 void RequisitionScreen::OpenPanel(ArtObject* panel) {
-    Play(kSoundClick1);
+    PlayUiClick(kSoundClick1);
     nextPanel = panel;
     pushPanel = mainPanel;
     transitionPhase = kPhaseClosing;
@@ -558,7 +551,7 @@ int32_t RequisitionScreen::Button(uint16_t code, const char* buttonName, const c
     if (currentEvents.TestEvent(kCodeHelp) && topic != nullptr) {
         TutorialScreen::OpenTopic(*this, topic);
     } else {
-        if (edgeEvents.TestEvent(code)) Play(kUiSoundHotspot);
+        if (edgeEvents.TestEvent(code)) PlayUiClick(kUiSoundHotspot);
         if (BitmapButton* const button = FindButton(buttonName)) button->Press();
     }
     return 1;
@@ -567,7 +560,7 @@ int32_t RequisitionScreen::Button(uint16_t code, const char* buttonName, const c
 void RequisitionScreen::ClickList(bool add) {
     ListBox* const list = List(currentPanel);
     if (list == nullptr) return;
-    Play(kSoundClick2);
+    PlayUiClick(kSoundClick2);
     const int32_t before = list->GetLineCount() > 0 ? list->GetSelection() : -1;
     uint16_t x = 0, y = 0;
     if (eventMap != nullptr) eventMap->GetMousePosition(&x, &y);
@@ -593,7 +586,7 @@ int32_t RequisitionScreen::HandleEvent(uint16_t code) {
             case kCodeSellMode:
                 if (!select) return Button(code, code == kCodeBuyMode ? kBuyButton : kSellButton,
                                            code == kCodeBuyMode ? "RQ_BUY" : "RQ_SELL");
-                Play(kSoundClick1);
+                PlayUiClick(kSoundClick1);
                 mode = code == kCodeBuyMode ? kBuyMode : kSellMode;
                 SetButton(kBuyButton, mode == kBuyMode ? BitmapButton::kLatched : 0);
                 SetButton(kSellButton, mode == kSellMode ? BitmapButton::kLatched : 0);
@@ -624,12 +617,12 @@ int32_t RequisitionScreen::HandleEvent(uint16_t code) {
                 const char* const buttonName = description ? (up ? kScrollUpButton : kScrollDownButton)
                                                            : (up ? kListUpButton : kListDownButton);
                 if (!select) {
-                    if (edgeEvents.TestEvent(code)) Play(kUiSoundHotspot);
+                    if (edgeEvents.TestEvent(code)) PlayUiClick(kUiSoundHotspot);
                     if (BitmapButton* const button = FindButton(buttonName)) button->Press();
                     return 1;
                 }
-                Play(kSoundClick3);
-                TextBox* const box = description ? Find<TextBox>(mainPanel, kDescription) : List(currentPanel);
+                PlayUiClick(kSoundClick3);
+                TextBox* const box = description ? FindControlAs<TextBox>(mainPanel, kDescription) : List(currentPanel);
                 if (box != nullptr) {
                     if (up) {
                         box->PageUp();

@@ -48,13 +48,6 @@ constexpr const char* kEquipDisplay = "EquipDisplay";
 constexpr const char* kSheetBoxes[] = {"name",  "Data1", "Data2", "Data3", "Data4", "Data5",
                                        "Data6", "Data7", "Data8", "Data9", "Data10"};
 
-void Play(int32_t sound) { PlayUiSound(sound, kUiClickSoundLevel, 1); }
-
-template <typename T>
-T* Find(const ArtObject* panel, const char* controlName) {
-    return panel != nullptr ? dynamic_cast<T*>(panel->FindControl(controlName)) : nullptr;
-}
-
 }  // namespace
 
 uint32_t SalvageScreen::RowColour(const EquipmentItem& item) {
@@ -110,7 +103,7 @@ void SalvageScreen::LoadPlaques(IffFile& file) {
     }
 }
 
-ListBox* SalvageScreen::List() const { return Find<ListBox>(mainPanel, kListName); }
+ListBox* SalvageScreen::List() const { return FindControlAs<ListBox>(mainPanel, kListName); }
 
 void SalvageScreen::Open() {
     plaqueIndex = 0;
@@ -136,7 +129,7 @@ void SalvageScreen::Close() {
 }
 
 void SalvageScreen::EmptyPicture() {
-    if (auto* const display = Find<EquipmentPicture>(mainPanel, kEquipDisplay)) {
+    if (auto* const display = FindControlAs<EquipmentPicture>(mainPanel, kEquipDisplay)) {
         while (display->ItemCount() > 0) display->RemoveItem(0);
     }
 }
@@ -195,23 +188,23 @@ void SalvageScreen::FillList() {
     selectedItem = row >= 0 && row < int32_t(entries.size()) ? entries[size_t(row)].item.get() : nullptr;
     EmptyPicture();
     if (selectedItem != nullptr) {
-        if (auto* const display = Find<EquipmentPicture>(mainPanel, kEquipDisplay)) display->AddImage(selectedItem);
+        if (auto* const display = FindControlAs<EquipmentPicture>(mainPanel, kEquipDisplay)) display->AddImage(selectedItem);
     }
     FillDataSheet();
 }
 
 void SalvageScreen::FillDataSheet() {
     for (const char* boxName : kSheetBoxes) {
-        if (TextBox* const box = Find<TextBox>(mainPanel, boxName)) box->Clear();
+        if (TextBox* const box = FindControlAs<TextBox>(mainPanel, boxName)) box->Clear();
     }
     dirty = 1;
     const DataSheet sheet = selectedItem != nullptr ? DataSheet::For(selectedItem, nullptr) : DataSheet{};
     plaqueIndex = sheet.plaque;
     if (sheet.plaque == DataSheet::kNoPlaque) return;
-    if (TextBox* const box = Find<TextBox>(mainPanel, kSheetBoxes[0])) box->SetText(sheet.name.c_str());
+    if (TextBox* const box = FindControlAs<TextBox>(mainPanel, kSheetBoxes[0])) box->SetText(sheet.name.c_str());
     for (int32_t i = 0; i < DataSheet::kValueBoxes; ++i) {
         if (sheet.values[i].empty()) continue;
-        if (TextBox* const box = Find<TextBox>(mainPanel, kSheetBoxes[i + 1])) box->SetText(sheet.values[i].c_str());
+        if (TextBox* const box = FindControlAs<TextBox>(mainPanel, kSheetBoxes[i + 1])) box->SetText(sheet.values[i].c_str());
     }
 }
 
@@ -281,7 +274,7 @@ int32_t SalvageScreen::Draw() {
 void SalvageScreen::ClickList() {
     ListBox* const list = List();
     if (list == nullptr) return;
-    Play(kSoundClick2);
+    PlayUiClick(kSoundClick2);
     selectedItem = nullptr;
     const int32_t before = list->GetSelection();
     uint16_t x = 0, y = 0;
@@ -298,8 +291,8 @@ int32_t SalvageScreen::Button(uint16_t code, const char* buttonName, const char*
     if (edgeEvents.TestEvent(kCodeHelp)) {
         TutorialScreen::OpenTopic(*this, topic);
     } else {
-        if (edgeEvents.TestEvent(code)) Play(kUiSoundHotspot);
-        if (auto* const button = Find<BitmapButton>(mainPanel, buttonName)) button->Press();
+        if (edgeEvents.TestEvent(code)) PlayUiClick(kUiSoundHotspot);
+        if (auto* const button = FindControlAs<BitmapButton>(mainPanel, buttonName)) button->Press();
     }
     return 1;
 }
@@ -307,7 +300,7 @@ int32_t SalvageScreen::Button(uint16_t code, const char* buttonName, const char*
 void SalvageScreen::ScrollList(uint16_t code, bool select) {
     const bool up = code == kCodeScrollUp;
     if (select) {
-        Play(kSoundClick3);
+        PlayUiClick(kSoundClick3);
         if (ListBox* const list = List()) {
             if (up) {
                 list->PageUp();
@@ -317,8 +310,8 @@ void SalvageScreen::ScrollList(uint16_t code, bool select) {
         }
         return;
     }
-    if (edgeEvents.TestEvent(code)) Play(kUiSoundHotspot);
-    if (auto* const button = Find<BitmapButton>(mainPanel, up ? kScrollUpButton : kScrollDownButton)) button->Press();
+    if (edgeEvents.TestEvent(code)) PlayUiClick(kUiSoundHotspot);
+    if (auto* const button = FindControlAs<BitmapButton>(mainPanel, up ? kScrollUpButton : kScrollDownButton)) button->Press();
 }
 
 int32_t SalvageScreen::HandleEvent(uint16_t code) {
@@ -331,13 +324,13 @@ int32_t SalvageScreen::HandleEvent(uint16_t code) {
         case kCodeScrollDown: ScrollList(code, select); return 1;
         case kCodeAccept:
             if (!select) return Button(code, kAcceptButton, "SA_ACCEPT");
-            Play(kSoundClick4);
+            PlayUiClick(kSoundClick4);
             StoreAccepted();
             if (game != nullptr) game->SelectNextScreen(ScreenSlot::kHangar);
             return 0;
         case kCodeAcceptRepair:
             if (!select) return Button(code, kRepairButton, "SA_ACCEPTREPAIR");
-            Play(kSoundClick4);
+            PlayUiClick(kSoundClick4);
             StoreAccepted();
             if (game != nullptr) {
                 // The frame opens on the repair page and goes back to the hangar.
