@@ -137,6 +137,27 @@ int32_t MenuScreen::DispatchEvents(bool blocked) {
     return 1;
 }
 
+int32_t MenuScreen::DispatchOwnEvents(const KeySet& trigger, bool* handled) {
+    if (tutorialActive != 0 || trigger.IsEmpty() || transitionPhase != kPhaseNone) return 1;
+    for (uint32_t event = 0; event < KeySet::kBits; ++event) {
+        const uint16_t code = EventKey(event);
+        if (!currentEvents.TestEvent(code)) continue;
+        if (handled != nullptr) *handled = true;
+        if (HandleEvent(code) == 0) return 0;
+    }
+    return 1;
+}
+
+void MenuScreen::MarkDirty(int32_t keptPressed) {
+    if (dirty == 0 && pressedFlag != keptPressed) dirty = 1;
+    if (continuousRedraw != 0) dirty = 1;
+}
+
+void MenuScreen::DrawPanels() {
+    for (int32_t i = panelStack.Count() - 1; i >= 0; --i) panelStack[i]->Draw(transitionPhase);
+    if (currentPanel != nullptr) currentPanel->Draw(transitionPhase);
+}
+
 bool MenuScreen::DispatchBlocked() const {
     return g_eventDispatchState == -1 || (g_eventDispatchState == 0 && currentEvents.TestEvent(kDispatchHoldCode));
 }
@@ -152,10 +173,8 @@ int32_t MenuScreen::Draw() {
     pressedFlag = 0;
     const int32_t result = DispatchEvents(DispatchBlocked());
     UpdateCursor();
-    if (dirty == 0 && pressedFlag != keptPressed) dirty = 1;
-    if (continuousRedraw != 0) dirty = 1;
-    for (int32_t i = panelStack.Count() - 1; i >= 0; --i) panelStack[i]->Draw(transitionPhase);
-    if (currentPanel != nullptr) currentPanel->Draw(transitionPhase);
+    MarkDirty(keptPressed);
+    DrawPanels();
     DrawOverPanels();
     Update();
     return StepTransition(result);

@@ -57,6 +57,17 @@ protected:
     virtual bool DispatchBlocked() const;
     // What a screen draws over its panels, before its per-pass logic.
     virtual void DrawOverPanels() {}
+    // For screens that keep their own gate instead of the shared dispatch
+    // state: the pass's held events to HandleEvent, only while no pop-up
+    // lies over the screen, no transition runs and `trigger` holds an event.
+    // 0 when a handler ended the screen, and the rest wait; `handled`, when
+    // given, is set once any event went out.
+    int32_t DispatchOwnEvents(const KeySet& trigger, bool* handled = nullptr);
+    // A pass is drawn when its dispatch changed the pressed flag from
+    // `keptPressed` or the screen redraws continuously.
+    void MarkDirty(int32_t keptPressed);
+    // The stack from its top down, then the current panel.
+    void DrawPanels();
 
 private:
     static void ApplyPanelPalette(const ArtObject* panel);

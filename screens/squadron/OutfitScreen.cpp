@@ -442,7 +442,6 @@ void OutfitScreen::DrawLayout() {
 }
 
 int32_t OutfitScreen::Draw() {
-    int32_t result = 1;
     // The pop-up over this screen reads the pass's input itself.
     if (tutorialActive == 0) {
         ReadEvents();
@@ -452,25 +451,12 @@ int32_t OutfitScreen::Draw() {
     const int32_t keptPressed = pressedFlag;
     pressedFlag = 0;
     bool handled = false;
-    // This screen's own gate: the shared dispatch state is not looked at.
-    if (tutorialActive == 0 && !edgeEvents.IsEmpty() && transitionPhase == kPhaseNone) {
-        for (uint32_t event = 0; event < KeySet::kBits; ++event) {
-            const uint16_t code = EventKey(event);
-            if (!currentEvents.TestEvent(code)) continue;
-            handled = true;
-            if (HandleEvent(code) == 0) {
-                result = 0;
-                break;
-            }
-        }
-    }
+    int32_t result = DispatchOwnEvents(edgeEvents, &handled);
     UpdateCursor();
     Update();
     DrawPlaque();
-    if (dirty == 0 && pressedFlag != keptPressed) dirty = 1;
-    if (continuousRedraw != 0) dirty = 1;
-    for (int32_t i = panelStack.Count() - 1; i >= 0; --i) panelStack[i]->Draw(transitionPhase);
-    if (currentPanel != nullptr) currentPanel->Draw(transitionPhase);
+    MarkDirty(keptPressed);
+    DrawPanels();
     DrawShipPicture();
     result = StepTransition(result);
     if (transitionPhase == kPhaseNone || handled) DrawLayout();

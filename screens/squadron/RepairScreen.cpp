@@ -404,18 +404,10 @@ int32_t RepairScreen::Draw() {
     ReadEvents();
     const int32_t keptPressed = pressedFlag;
     pressedFlag = 0;
-    // This screen's own gate: the shared dispatch state is not looked at.
-    if (tutorialActive == 0 && !currentEvents.IsEmpty() && transitionPhase == kPhaseNone) {
-        for (uint32_t event = 0; event < KeySet::kBits; ++event) {
-            const uint16_t code = EventKey(event);
-            if (currentEvents.TestEvent(code) && HandleEvent(code) == 0) break;
-        }
-    }
+    DispatchOwnEvents(currentEvents);
     UpdateCursor();
-    if (dirty == 0 && pressedFlag != keptPressed) dirty = 1;
-    if (continuousRedraw != 0) dirty = 1;
-    for (int32_t i = panelStack.Count() - 1; i >= 0; --i) panelStack[i]->Draw(transitionPhase);
-    if (currentPanel != nullptr) currentPanel->Draw(transitionPhase);
+    MarkDirty(keptPressed);
+    DrawPanels();
     Update();
     const ArtObject* const before = currentPanel;
     const int32_t result = StepTransition(1);

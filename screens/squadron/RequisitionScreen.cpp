@@ -522,10 +522,8 @@ int32_t RequisitionScreen::Draw() {
     }
     UpdateCursor();
     DrawPlaque();
-    if (dirty == 0 && pressedFlag != keptPressed) dirty = 1;
-    if (continuousRedraw != 0) dirty = 1;
-    for (int32_t i = panelStack.Count() - 1; i >= 0; --i) panelStack[i]->Draw(transitionPhase);
-    if (currentPanel != nullptr) currentPanel->Draw(transitionPhase);
+    MarkDirty(keptPressed);
+    DrawPanels();
     Update();
     const int32_t phase = transitionPhase;
     const ArtObject* const before = currentPanel;

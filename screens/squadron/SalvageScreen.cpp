@@ -246,28 +246,15 @@ void SalvageScreen::DrawPlaque() {
 }
 
 int32_t SalvageScreen::Draw() {
-    int32_t result = 1;
     ReadEvents();
     const int32_t keptPressed = pressedFlag;
     pressedFlag = 0;
-    // This screen's own gate: the shared dispatch state is not looked at.
-    if (tutorialActive == 0 && !edgeEvents.IsEmpty() && transitionPhase == kPhaseNone) {
-        for (uint32_t event = 0; event < KeySet::kBits; ++event) {
-            const uint16_t code = EventKey(event);
-            if (!currentEvents.TestEvent(code)) continue;
-            if (HandleEvent(code) == 0) {
-                result = 0;
-                break;
-            }
-        }
-    }
+    const int32_t result = DispatchOwnEvents(edgeEvents);
     UpdateCursor();
     Update();
     DrawPlaque();
-    if (dirty == 0 && pressedFlag != keptPressed) dirty = 1;
-    if (continuousRedraw != 0) dirty = 1;
-    for (int32_t i = panelStack.Count() - 1; i >= 0; --i) panelStack[i]->Draw(transitionPhase);
-    if (currentPanel != nullptr) currentPanel->Draw(transitionPhase);
+    MarkDirty(keptPressed);
+    DrawPanels();
     return StepTransition(result);
 }
 
