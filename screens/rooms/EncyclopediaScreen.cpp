@@ -50,11 +50,11 @@ EncyclopediaScreen::EncyclopediaScreen() : MenuScreen(kScreenName) {
     panel = new ArtObject(kPanelName, 0);
     artObjects.Append(panel);
     const auto at = [](int32_t x, int32_t y) { return FrameRect::Init(x, y, kNoFrame); };
-    panel->AddControl(new ListBox(220, 90, at(345, 124), at(345, 124), at(345, 124), kNoFrame, 0, kListName));
+    panel->AddControl(NewPlacedControl<ListBox>(220, 90, 345, 124, kListName));
     auto* const box = new EditField(100, 14, at(143, 78), at(138, 78), at(138, 78), kNoFrame, 0, kSearchBoxName);
     box->filterMode = EditField::kFilterPrintable;
     panel->AddControl(box);
-    panel->AddControl(new TextBox(300, 100, at(242, 324), at(242, 324), at(242, 324), kNoFrame, 0, kTextName));
+    panel->AddControl(NewPlacedControl<TextBox>(300, 100, 242, 324, kTextName));
     panel->AddControl(new AnimatedPicture(112, 113, at(79, 315), at(79, 315), at(79, 315), kPictureName));
     IffFile file(0);
     if (art_file::OpenArt(file, g_dataDirs.Prefix(DataDir::kOption) + name + "1.iff")) panel->LoadSprites(file);

@@ -8,6 +8,7 @@
 #include "game/CareerRecord.h"
 #include "game/DataDirectories.h"
 #include "game/GameState.h"
+#include "screens/squadron/PilotStatBoxes.h"
 #include "ui/ArtObject.h"
 #include "ui/BitmapButton.h"
 #include "ui/FacePicture.h"
@@ -27,9 +28,6 @@ constexpr int32_t kScrollClickState = 1;
 constexpr size_t kLineBytes = 96;
 
 constexpr const char* kFaces = "faces";
-constexpr const char* kKills = "PilotKills";
-constexpr const char* kMissions = "PilotMissions";
-constexpr const char* kAccuracy = "PilotAccuracy";
 constexpr const char* kAssignButton = "Assign Pilot Button";
 constexpr const char* kRemoveButton = "Remove Pilot Button";
 
@@ -59,11 +57,9 @@ TextBlock* RestartList(ListBox& list, int32_t* selection, int32_t* top) {
 AssignScreen::AssignScreen(const char* screenName) : MenuScreen(screenName) {
     panel = new ArtObject(kPanelName, 1);
     const auto at = [](int32_t x, int32_t y) { return FrameRect::Init(x, y, kNoFrame); };
-    panel->AddControl(new ListBox(220, 100, at(345, 124), at(345, 124), at(345, 124), kNoFrame, 0, kPilotList));
-    panel->AddControl(new ListBox(140, 100, at(448, 324), at(448, 324), at(448, 324), kNoFrame, 0, kShipList));
-    panel->AddControl(new TextBox(100, 100, at(150, 153), at(150, 153), at(150, 153), kNoFrame, 0, kKills));
-    panel->AddControl(new TextBox(100, 100, at(150, 167), at(150, 167), at(150, 167), kNoFrame, 0, kMissions));
-    panel->AddControl(new TextBox(100, 100, at(150, 181), at(150, 181), at(150, 181), kNoFrame, 0, kAccuracy));
+    panel->AddControl(NewPlacedControl<ListBox>(220, 100, 345, 124, kPilotList));
+    panel->AddControl(NewPlacedControl<ListBox>(140, 100, 448, 324, kShipList));
+    PilotStatBoxes::Add(panel);
     panel->AddControl(new FacePicture(at(78, 316), FacePicture::kFaces, kFaces));
     artObjects.Append(panel);
     const std::string path = g_dataDirs.Prefix(DataDir::kOption) + name + "1.iff";
@@ -179,9 +175,7 @@ void AssignScreen::FillPilotList() {
 }
 
 void AssignScreen::ShowPilotDetails() {
-    for (const char* boxName : {kKills, kMissions, kAccuracy}) {
-        if (TextBox* const box = FindControlAs<TextBox>(panel, boxName)) box->Clear();
-    }
+    PilotStatBoxes::Clear(panel);
     const CareerRecord* const career = Career();
     ListBox* const list = List(kPilotList);
     if (career == nullptr || list == nullptr) return;
@@ -189,13 +183,9 @@ void AssignScreen::ShowPilotDetails() {
     const int32_t hired = int32_t(career->hiredPilots.size());
     if (line >= 0 && line < hired) {
         const PilotRecord& pilot = *career->hiredPilots[size_t(line)];
-        SetNumberText(FindControlAs<TextBox>(panel, kKills), pilot.GetKills());
-        SetNumberText(FindControlAs<TextBox>(panel, kMissions), pilot.missions);
-        SetNumberText(FindControlAs<TextBox>(panel, kAccuracy), pilot.GetAccuracy());
+        PilotStatBoxes::Show(panel, pilot.GetKills(), pilot.missions, pilot.GetAccuracy());
     } else if (line == hired) {
-        SetNumberText(FindControlAs<TextBox>(panel, kKills), career->kills);
-        SetNumberText(FindControlAs<TextBox>(panel, kMissions), career->missions);
-        SetNumberText(FindControlAs<TextBox>(panel, kAccuracy), career->accuracyValue);
+        PilotStatBoxes::Show(panel, career->kills, career->missions, career->accuracyValue);
     }
 }
 

@@ -55,8 +55,6 @@ constexpr const char* kScrollDownButton = "Scroll Down";
 constexpr const char* kEquipDisplay = "EquipDisplay";
 constexpr const char* kWeaponDisplay = "WeaponDisplay";
 constexpr const char* kShipsDisplay = "ShipsDisplay";
-constexpr const char* kSheetBoxes[] = {"name",  "Data1", "Data2", "Data3", "Data4", "Data5",
-                                       "Data6", "Data7", "Data8", "Data9", "Data10"};
 // Rows: type name, display name cut to its first 24 characters, quantity.
 constexpr int32_t kRowNameChars = 24;
 
@@ -100,14 +98,9 @@ OutfitScreen::OutfitScreen(const char* screenName) : MenuScreen(screenName) {
         ArtObject* panel;
     } lists[] = {{kShipList, shipsView}, {kEquipList, equipmentView}, {kWeaponList, weaponsView}};
     for (const auto& list : lists) {
-        list.panel->AddControl(new ListBox(220, 100, at(72, 342), at(72, 342), at(72, 342), kNoFrame, 0, list.name));
+        list.panel->AddControl(NewPlacedControl<ListBox>(220, 100, 72, 342, list.name));
     }
-    mainPanel->AddControl(new TextBox(180, 12, at(388, 347), at(388, 347), at(388, 347), kNoFrame, 0, "name"));
-    for (int32_t i = 0; i < DataSheet::kValueBoxes; ++i) {
-        const int32_t x = i % 2 == 0 ? 388 : 516;
-        const int32_t y = 361 + 14 * (i / 2);
-        mainPanel->AddControl(new TextBox(80, 12, at(x, y), at(x, y), at(x, y), kNoFrame, 0, kSheetBoxes[i + 1]));
-    }
+    DataSheet::AddBoxes(mainPanel, 388, 347);
     auto* const equipmentDisplay = new EquipmentPicture(113, 112, at(503, 188), kEquipDisplay);
     equipmentDisplay->kind = EquipmentPicture::kKindEquipment;
     equipmentView->AddControl(equipmentDisplay);
@@ -315,9 +308,7 @@ void OutfitScreen::ShowDataSheet() {
 }
 
 void OutfitScreen::FillDataSheet() {
-    for (const char* boxName : kSheetBoxes) {
-        if (TextBox* const box = FindControlAs<TextBox>(mainPanel, boxName)) box->Clear();
-    }
+    DataSheet::ClearBoxes(mainPanel);
     dirty = 1;
     DataSheet sheet;
     if (currentPanel == shipsView) {
@@ -327,11 +318,7 @@ void OutfitScreen::FillDataSheet() {
     }
     plaqueIndex = sheet.plaque;
     if (sheet.plaque == DataSheet::kNoPlaque) return;
-    if (TextBox* const box = FindControlAs<TextBox>(mainPanel, kSheetBoxes[0])) box->SetText(sheet.name.c_str());
-    for (int32_t i = 0; i < DataSheet::kValueBoxes; ++i) {
-        if (sheet.values[i].empty()) continue;
-        if (TextBox* const box = FindControlAs<TextBox>(mainPanel, kSheetBoxes[i + 1])) box->SetText(sheet.values[i].c_str());
-    }
+    sheet.ShowIn(mainPanel);
 }
 
 MountPoint OutfitScreen::Pointer() const {

@@ -11,6 +11,7 @@
 #include "game/DataDirectories.h"
 #include "game/DrawString.h"
 #include "game/GameState.h"
+#include "screens/squadron/PilotStatBoxes.h"
 #include "ui/ArtObject.h"
 #include "ui/BitmapButton.h"
 #include "ui/FacePicture.h"
@@ -35,9 +36,6 @@ constexpr int32_t kScrollClickState = 1;
 constexpr int32_t kActionClickState = 10;
 
 constexpr const char* kFaces = "Faces";
-constexpr const char* kKills = "PilotKills";
-constexpr const char* kMissions = "PilotMissions";
-constexpr const char* kAccuracy = "PilotAccuracy";
 constexpr const char* kAvailableButton = "Available Pilots Button";
 constexpr const char* kCurrentButton = "Current Pilots Button";
 constexpr const char* kPastButton = "Past Pilots Button";
@@ -53,9 +51,7 @@ PersonnelScreen::PersonnelScreen(const char* screenName) : MenuScreen(screenName
     pastPage = new ArtObject(kPanelName, 1);
     const auto at = [](int32_t x, int32_t y) { return FrameRect::Init(x, y, kNoFrame); };
     mainPanel->AddControl(new FacePicture(at(78, 316), FacePicture::kFaces, kFaces));
-    mainPanel->AddControl(new TextBox(100, 100, at(150, 153), at(150, 153), at(150, 153), kNoFrame, 0, kKills));
-    mainPanel->AddControl(new TextBox(100, 100, at(150, 167), at(150, 167), at(150, 167), kNoFrame, 0, kMissions));
-    mainPanel->AddControl(new TextBox(100, 100, at(150, 181), at(150, 181), at(150, 181), kNoFrame, 0, kAccuracy));
+    PilotStatBoxes::Add(mainPanel);
     const struct {
         ArtObject* page;
         const char* list;
@@ -64,8 +60,8 @@ PersonnelScreen::PersonnelScreen(const char* screenName) : MenuScreen(screenName
                  {currentPage, kCurrList, kCurrResume},
                  {pastPage, kPastList, kPastResume}};
     for (const auto& page : pages) {
-        page.page->AddControl(new ListBox(250, 93, at(345, 124), at(345, 124), at(345, 124), kNoFrame, 0, page.list));
-        page.page->AddControl(new TextBox(320, 100, at(242, 324), at(242, 324), at(242, 324), kNoFrame, 0, page.resume));
+        page.page->AddControl(NewPlacedControl<ListBox>(250, 93, 345, 124, page.list));
+        page.page->AddControl(NewPlacedControl<TextBox>(320, 100, 242, 324, page.resume));
     }
     for (ArtObject* panel : {pastPage, availablePage, currentPage, mainPanel}) artObjects.Append(panel);
     const std::string path = g_dataDirs.Prefix(DataDir::kOption) + name + "1.iff";
@@ -149,9 +145,7 @@ void PersonnelScreen::FillLists() {
 }
 
 void PersonnelScreen::ShowPilotDetails() {
-    for (const char* boxName : {kKills, kMissions, kAccuracy}) {
-        if (TextBox* const box = FindControlAs<TextBox>(mainPanel, boxName)) box->Clear();
-    }
+    PilotStatBoxes::Clear(mainPanel);
     auto* const face = FindControlAs<FacePicture>(mainPanel, kFaces);
     if (face != nullptr) face->SelectByName(nullptr);
     dirty = 1;
@@ -166,9 +160,7 @@ void PersonnelScreen::ShowPilotDetails() {
         page == availablePage ? career->hirePool : page == currentPage ? career->hiredPilots : career->lostPilots;
     if (line < 0 || line >= int32_t(pilots.size())) return;
     const PilotRecord& pilot = *pilots[size_t(line)];
-    SetNumberText(FindControlAs<TextBox>(mainPanel, kKills), pilot.GetKills());
-    SetNumberText(FindControlAs<TextBox>(mainPanel, kMissions), pilot.missions);
-    SetNumberText(FindControlAs<TextBox>(mainPanel, kAccuracy), pilot.GetAccuracy());
+    PilotStatBoxes::Show(mainPanel, pilot.GetKills(), pilot.missions, pilot.GetAccuracy());
     const char* const selected = list->GetSelectedItem();
     const char* const text = page == availablePage ? career->FindApilPilot(selected)
                              : page == currentPage ? career->FindCpilPilot(selected)

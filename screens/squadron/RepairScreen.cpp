@@ -126,17 +126,17 @@ RepairScreen::RepairScreen(const char* screenName) : MenuScreen(screenName) {
     for (ArtObject* panel : {mainPanel, shipsPanel, weaponsPanel, equipmentPanel}) artObjects.Append(panel);
 
     const auto at = [](int32_t x, int32_t y) { return FrameRect::Init(x, y, kNoFrame); };
-    mainPanel->AddControl(new ListBox(180, 90, at(345, 166), at(345, 166), at(345, 166), kNoFrame, 0, kShipList));
-    mainPanel->AddControl(new TextBox(180, 73, at(477, 77), at(477, 77), at(477, 77), kNoFrame, 0, kFunds));
-    mainPanel->AddControl(new TextBox(70, 12, at(477, 97), at(477, 97), at(477, 97), kNoFrame, 0, kTotal));
+    mainPanel->AddControl(NewPlacedControl<ListBox>(180, 90, 345, 166, kShipList));
+    mainPanel->AddControl(NewPlacedControl<TextBox>(180, 73, 477, 77, kFunds));
+    mainPanel->AddControl(NewPlacedControl<TextBox>(70, 12, 477, 97, kTotal));
     for (ArtObject* panel : {shipsPanel, equipmentPanel, weaponsPanel}) {
         panel->AddControl(new EquipmentPicture(113, 112, at(83, 319), kEquipDisplay));
     }
-    shipsPanel->AddControl(new ListBox(300, 100, at(58, 163), at(58, 163), at(58, 163), kNoFrame, 0, kStructList));
-    equipmentPanel->AddControl(new ListBox(300, 100, at(58, 163), at(58, 163), at(58, 163), kNoFrame, 0, kEquipList));
-    weaponsPanel->AddControl(new ListBox(300, 100, at(58, 163), at(58, 163), at(58, 163), kNoFrame, 0, kWeaponList));
+    shipsPanel->AddControl(NewPlacedControl<ListBox>(300, 100, 58, 163, kStructList));
+    equipmentPanel->AddControl(NewPlacedControl<ListBox>(300, 100, 58, 163, kEquipList));
+    weaponsPanel->AddControl(NewPlacedControl<ListBox>(300, 100, 58, 163, kWeaponList));
     for (ArtObject* panel : {shipsPanel, equipmentPanel, weaponsPanel}) {
-        panel->AddControl(new TextBox(320, 100, at(242, 324), at(242, 324), at(242, 324), kNoFrame, 0, kDescription));
+        panel->AddControl(NewPlacedControl<TextBox>(320, 100, 242, 324, kDescription));
     }
     const std::string path = g_dataDirs.Prefix(DataDir::kOption) + name + "1.iff";
     IffFile file(0);

@@ -58,8 +58,6 @@ constexpr const char* kScrollDownButton = "Scroll Down";
 constexpr const char* kListUpButton = "Scroll Up2";
 constexpr const char* kListDownButton = "Scroll Down2";
 constexpr const char* kDescription = "Description";
-constexpr const char* kSheetBoxes[] = {"name",  "Data1", "Data2", "Data3", "Data4", "Data5",
-                                       "Data6", "Data7", "Data8", "Data9", "Data10"};
 
 // Names of this many characters or more are cut to the shorter length and "...".
 constexpr size_t kItemNameLimit = 17;
@@ -122,18 +120,13 @@ RequisitionScreen::RequisitionScreen(const char* screenName) : MenuScreen(screen
     for (ArtObject* panel : {mainPanel, shipsPanel, weaponsPanel, equipmentPanel}) artObjects.Append(panel);
     const auto at = [](int32_t x, int32_t y) { return FrameRect::Init(x, y, kNoFrame); };
     for (ArtObject* panel : {shipsPanel, weaponsPanel, equipmentPanel}) {
-        panel->AddControl(new ListBox(220, 100, at(58, 164), at(58, 164), at(58, 164), kNoFrame, 0, kListName));
+        panel->AddControl(NewPlacedControl<ListBox>(220, 100, 58, 164, kListName));
         panel->AddControl(new EquipmentPicture(113, 112, at(83, 319), PictureName(*this, panel)));
     }
-    mainPanel->AddControl(new TextBox(300, 90, at(242, 326), at(242, 326), at(242, 326), kNoFrame, 0, kDescription));
-    mainPanel->AddControl(new TextBox(70, 12, at(481, 77), at(481, 77), at(481, 77), kNoFrame, 0, "Funds"));
-    mainPanel->AddControl(new TextBox(70, 12, at(481, 97), at(481, 97), at(481, 97), kNoFrame, 0, "Total"));
-    mainPanel->AddControl(new TextBox(180, 12, at(388, 170), at(388, 170), at(388, 170), kNoFrame, 0, kSheetBoxes[0]));
-    for (int32_t i = 0; i < DataSheet::kValueBoxes; ++i) {
-        const int32_t x = i % 2 == 0 ? 388 : 516;
-        const int32_t y = 184 + 14 * (i / 2);
-        mainPanel->AddControl(new TextBox(80, 12, at(x, y), at(x, y), at(x, y), kNoFrame, 0, kSheetBoxes[i + 1]));
-    }
+    mainPanel->AddControl(NewPlacedControl<TextBox>(300, 90, 242, 326, kDescription));
+    mainPanel->AddControl(NewPlacedControl<TextBox>(70, 12, 481, 77, "Funds"));
+    mainPanel->AddControl(NewPlacedControl<TextBox>(70, 12, 481, 97, "Total"));
+    DataSheet::AddBoxes(mainPanel, 388, 170);
     ReadArtFile();
 }
 
@@ -460,9 +453,7 @@ void RequisitionScreen::ShowSelection() {
             display->AddImage(shown);
         }
     }
-    for (const char* boxName : kSheetBoxes) {
-        if (TextBox* const box = FindControlAs<TextBox>(mainPanel, boxName)) box->Clear();
-    }
+    DataSheet::ClearBoxes(mainPanel);
     DataSheet sheet;
     if (currentPanel == shipsPanel) {
         if (selectedShip != nullptr && shown != nullptr) sheet = DataSheet::For(nullptr, selectedShip);
@@ -471,11 +462,7 @@ void RequisitionScreen::ShowSelection() {
     }
     plaqueIndex = sheet.plaque;
     if (sheet.plaque == DataSheet::kNoPlaque) return;
-    if (TextBox* const box = FindControlAs<TextBox>(mainPanel, kSheetBoxes[0])) box->SetText(sheet.name.c_str());
-    for (int32_t i = 0; i < DataSheet::kValueBoxes; ++i) {
-        if (sheet.values[i].empty()) continue;
-        if (TextBox* const box = FindControlAs<TextBox>(mainPanel, kSheetBoxes[i + 1])) box->SetText(sheet.values[i].c_str());
-    }
+    sheet.ShowIn(mainPanel);
 }
 
 // --- Drawing -----------------------------------------------------------------

@@ -45,8 +45,6 @@ constexpr const char* kRepairButton = "Salvage Repair Button";
 constexpr const char* kScrollUpButton = "Scroll Up";
 constexpr const char* kScrollDownButton = "Scroll Down";
 constexpr const char* kEquipDisplay = "EquipDisplay";
-constexpr const char* kSheetBoxes[] = {"name",  "Data1", "Data2", "Data3", "Data4", "Data5",
-                                       "Data6", "Data7", "Data8", "Data9", "Data10"};
 
 }  // namespace
 
@@ -60,13 +58,8 @@ SalvageScreen::SalvageScreen(const char* screenName) : MenuScreen(screenName) {
     mainPanel = new ArtObject(kMainPanel, 1);
     artObjects.Append(mainPanel);
     const auto at = [](int32_t x, int32_t y) { return FrameRect::Init(x, y, kNoFrame); };
-    mainPanel->AddControl(new ListBox(500, 140, at(60, 122), at(60, 122), at(60, 122), kNoFrame, 0, kListName));
-    mainPanel->AddControl(new TextBox(180, 12, at(289, 333), at(289, 333), at(289, 333), kNoFrame, 0, kSheetBoxes[0]));
-    for (int32_t i = 0; i < DataSheet::kValueBoxes; ++i) {
-        const int32_t x = i % 2 == 0 ? 289 : 417;
-        const int32_t y = 347 + 14 * (i / 2);
-        mainPanel->AddControl(new TextBox(80, 12, at(x, y), at(x, y), at(x, y), kNoFrame, 0, kSheetBoxes[i + 1]));
-    }
+    mainPanel->AddControl(NewPlacedControl<ListBox>(500, 140, 60, 122, kListName));
+    DataSheet::AddBoxes(mainPanel, 289, 333);
     mainPanel->AddControl(new EquipmentPicture(113, 112, at(83, 319), kEquipDisplay));
     ReadArtFile();
 }
@@ -194,18 +187,12 @@ void SalvageScreen::FillList() {
 }
 
 void SalvageScreen::FillDataSheet() {
-    for (const char* boxName : kSheetBoxes) {
-        if (TextBox* const box = FindControlAs<TextBox>(mainPanel, boxName)) box->Clear();
-    }
+    DataSheet::ClearBoxes(mainPanel);
     dirty = 1;
     const DataSheet sheet = selectedItem != nullptr ? DataSheet::For(selectedItem, nullptr) : DataSheet{};
     plaqueIndex = sheet.plaque;
     if (sheet.plaque == DataSheet::kNoPlaque) return;
-    if (TextBox* const box = FindControlAs<TextBox>(mainPanel, kSheetBoxes[0])) box->SetText(sheet.name.c_str());
-    for (int32_t i = 0; i < DataSheet::kValueBoxes; ++i) {
-        if (sheet.values[i].empty()) continue;
-        if (TextBox* const box = FindControlAs<TextBox>(mainPanel, kSheetBoxes[i + 1])) box->SetText(sheet.values[i].c_str());
-    }
+    sheet.ShowIn(mainPanel);
 }
 
 void SalvageScreen::StoreAccepted() {
