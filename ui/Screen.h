@@ -14,6 +14,7 @@ class IffFile;
 class TimedAnimation;
 
 // Whatever a derived screen hangs on its base to be deleted with it.
+class ListBox;
 class UiControl;
 
 class ScreenAttachment {
@@ -105,6 +106,13 @@ public:
     // inside the list box.
     void FocusLineUp(const UiControl& listBox);
     void FocusLineDown(const UiControl& listBox);
+    // The codes that walk a list from the keyboard, and the walk: the first
+    // of them whose event began this pass moves the pointer a line or
+    // scrolls `list` a page.
+    struct ListWalkCodes {
+        uint16_t lineUp, lineDown, pageUp, pageDown;
+    };
+    void WalkList(ListBox& list, const ListWalkCodes& codes);
 
     // While nonzero a pass with only a pending repaint is not shown; Draw
     // clears it every pass. Derived menus use it for their transitions.

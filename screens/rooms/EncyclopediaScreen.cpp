@@ -363,14 +363,8 @@ void EncyclopediaScreen::ListEvent() {
         if (row >= 0) ShowRow(row);
     } else if (edgeEvents.TestEvent(kCodeDeselect)) {
         list->ClearSelection();
-    } else if (edgeEvents.TestEvent(kCodeLineUp)) {
-        FocusLineUp(*list);
-    } else if (edgeEvents.TestEvent(kCodeLineDown)) {
-        FocusLineDown(*list);
-    } else if (edgeEvents.TestEvent(kCodePageUp)) {
-        list->PageUp();
-    } else if (edgeEvents.TestEvent(kCodePageDown)) {
-        list->PageDown();
+    } else {
+        WalkList(*list, {kCodeLineUp, kCodeLineDown, kCodePageUp, kCodePageDown});
     }
 }
 

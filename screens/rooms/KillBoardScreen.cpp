@@ -399,14 +399,8 @@ int32_t KillBoardScreen::ListEvent() {
     } else if (edgeEvents.TestEvent(kCodeClear)) {
         list->ClearSelection();
         RequestScreenRedraw();
-    } else if (edgeEvents.TestEvent(kCodeLineUp)) {
-        FocusLineUp(*list);
-    } else if (edgeEvents.TestEvent(kCodeLineDown)) {
-        FocusLineDown(*list);
-    } else if (edgeEvents.TestEvent(kCodePageUp)) {
-        list->PageUp();
-    } else if (edgeEvents.TestEvent(kCodePageDown)) {
-        list->PageDown();
+    } else {
+        WalkList(*list, {kCodeLineUp, kCodeLineDown, kCodePageUp, kCodePageDown});
     }
     return 1;
 }

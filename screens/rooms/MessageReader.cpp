@@ -199,14 +199,8 @@ int32_t MessageReader::HandlePage(uint16_t code, ArtObject* page) {
         } else if (edgeEvents.TestEvent(codes_.clear)) {
             list->SetSelection(-1);
             dirty = 1;
-        } else if (edgeEvents.TestEvent(codes_.lineUp)) {
-            FocusLineUp(*list);
-        } else if (edgeEvents.TestEvent(codes_.lineDown)) {
-            FocusLineDown(*list);
-        } else if (edgeEvents.TestEvent(codes_.pageUp)) {
-            list->PageUp();
-        } else if (edgeEvents.TestEvent(codes_.pageDown)) {
-            list->PageDown();
+        } else {
+            WalkList(*list, {codes_.lineUp, codes_.lineDown, codes_.pageUp, codes_.pageDown});
         }
     }
     if (code == codes_.text) {

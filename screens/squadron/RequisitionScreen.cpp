@@ -629,14 +629,8 @@ int32_t RequisitionScreen::HandleEvent(uint16_t code) {
         ClickList(true);
     } else if (edgeEvents.TestEvent(kCodeOther)) {
         ClickList(false);
-    } else if (edgeEvents.TestEvent(kCodeLineUp)) {
-        FocusLineUp(*list);
-    } else if (edgeEvents.TestEvent(kCodeLineDown)) {
-        FocusLineDown(*list);
-    } else if (edgeEvents.TestEvent(kCodePageUp)) {
-        list->PageUp();
-    } else if (edgeEvents.TestEvent(kCodePageDown)) {
-        list->PageDown();
+    } else {
+        WalkList(*list, {kCodeLineUp, kCodeLineDown, kCodePageUp, kCodePageDown});
     }
     return 1;
 }

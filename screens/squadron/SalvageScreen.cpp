@@ -324,14 +324,8 @@ int32_t SalvageScreen::HandleEvent(uint16_t code) {
             } else if (edgeEvents.TestEvent(kCodeClear)) {
                 list->ClearSelection();
                 dirty = 1;
-            } else if (edgeEvents.TestEvent(kCodeLineUp)) {
-                FocusLineUp(*list);
-            } else if (edgeEvents.TestEvent(kCodeLineDown)) {
-                FocusLineDown(*list);
-            } else if (edgeEvents.TestEvent(kCodePageUp)) {
-                list->PageUp();
-            } else if (edgeEvents.TestEvent(kCodePageDown)) {
-                list->PageDown();
+            } else {
+                WalkList(*list, {kCodeLineUp, kCodeLineDown, kCodePageUp, kCodePageDown});
             }
             return 1;
         }
