@@ -14,6 +14,8 @@
 #include "ui/BitmapButton.h"
 #include "ui/HotspotFocus.h"
 #include "ui/TimedAnimation.h"
+#include "ui/TutorialScreen.h"
+#include "ui/UiSounds.h"
 
 DynArray<MenuSpriteCacheEntry*> g_menuSpriteCache;
 int32_t g_eventDispatchState = 1;
@@ -156,6 +158,16 @@ void MenuScreen::MarkDirty(int32_t keptPressed) {
 void MenuScreen::DrawPanels() {
     for (int32_t i = panelStack.Count() - 1; i >= 0; --i) panelStack[i]->Draw(transitionPhase);
     if (currentPanel != nullptr) currentPanel->Draw(transitionPhase);
+}
+
+int32_t MenuScreen::PressButton(uint16_t code, BitmapButton* button, const char* helpTopic) {
+    if (helpTopic != nullptr) {
+        TutorialScreen::OpenTopic(*this, helpTopic);
+    } else {
+        if (edgeEvents.TestEvent(code)) PlayUiClick(kUiSoundHotspot);
+        if (button != nullptr) button->Press();
+    }
+    return 1;
 }
 
 bool MenuScreen::DispatchBlocked() const {

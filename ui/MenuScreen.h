@@ -68,6 +68,10 @@ protected:
     void MarkDirty(int32_t keptPressed);
     // The stack from its top down, then the current panel.
     void DrawPanels();
+    // A button's event: with a help topic, the topic's help opens; without,
+    // the hot spot sound on the event's first pass and `button`, when there
+    // is one, pressed. 1, the screen going on.
+    int32_t PressButton(uint16_t code, BitmapButton* button, const char* helpTopic);
 
 private:
     static void ApplyPanelPalette(const ArtObject* panel);

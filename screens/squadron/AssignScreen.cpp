@@ -262,13 +262,7 @@ void AssignScreen::CommitAssignments() {
 }
 
 int32_t AssignScreen::Button(uint16_t code, const char* buttonName, const char* topic) {
-    if (topic != nullptr && edgeEvents.TestEvent(kCodeHelp)) {
-        TutorialScreen::OpenTopic(*this, topic);
-    } else {
-        if (edgeEvents.TestEvent(code)) PlayUiClick(kUiSoundHotspot);
-        if (BitmapButton* const button = FindButton(buttonName)) button->Press();
-    }
-    return 1;
+    return PressButton(code, FindButton(buttonName), edgeEvents.TestEvent(kCodeHelp) ? topic : nullptr);
 }
 
 void AssignScreen::ScrollList(const char* listName, const char* buttonName, bool up) {

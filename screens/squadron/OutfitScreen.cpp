@@ -632,13 +632,7 @@ void OutfitScreen::PickFromList(int32_t before) {
 }
 
 int32_t OutfitScreen::Button(uint16_t code, const char* buttonName, const char* topic) {
-    if (edgeEvents.TestEvent(kCodeHelp) && topic != nullptr) {
-        TutorialScreen::OpenTopic(*this, topic);
-    } else {
-        if (edgeEvents.TestEvent(code)) PlayUiClick(kUiSoundHotspot);
-        if (BitmapButton* const button = FindButton(buttonName)) button->Press();
-    }
-    return 1;
+    return PressButton(code, FindButton(buttonName), edgeEvents.TestEvent(kCodeHelp) ? topic : nullptr);
 }
 
 void OutfitScreen::ScrollList(const char* listName, int32_t direction, int32_t sound, const ArtObject* view) {

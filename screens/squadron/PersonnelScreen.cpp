@@ -267,13 +267,7 @@ void PersonnelScreen::SwitchTo(ArtObject* page) {
 }
 
 int32_t PersonnelScreen::Button(uint16_t code, const char* buttonName, const char* topic) {
-    if (topic != nullptr && edgeEvents.TestEvent(kCodeHelp)) {
-        TutorialScreen::OpenTopic(*this, topic);
-    } else {
-        if (edgeEvents.TestEvent(code)) PlayUiClick(kUiSoundHotspot);
-        if (BitmapButton* const button = FindButton(buttonName)) button->Press();
-    }
-    return 1;
+    return PressButton(code, FindButton(buttonName), edgeEvents.TestEvent(kCodeHelp) ? topic : nullptr);
 }
 
 void PersonnelScreen::PagedText(TextBox* box, const char* buttonName, bool up) {

@@ -417,13 +417,7 @@ int32_t RepairScreen::Draw() {
 }
 
 int32_t RepairScreen::Button(uint16_t code, const char* buttonName, const char* topic) {
-    if (topic != nullptr && edgeEvents.TestEvent(kCodeHelp)) {
-        TutorialScreen::OpenTopic(*this, topic);
-    } else {
-        if (edgeEvents.TestEvent(code)) PlayUiClick(kUiSoundHotspot);
-        if (BitmapButton* const button = FindButton(buttonName)) button->Press();
-    }
-    return 1;
+    return PressButton(code, FindButton(buttonName), edgeEvents.TestEvent(kCodeHelp) ? topic : nullptr);
 }
 
 void RepairScreen::Scroll(ListBox* list, const char* buttonName, int32_t direction) {

@@ -533,13 +533,7 @@ void RequisitionScreen::OpenPanel(ArtObject* panel) {
 }
 
 int32_t RequisitionScreen::Button(uint16_t code, const char* buttonName, const char* topic) {
-    if (currentEvents.TestEvent(kCodeHelp) && topic != nullptr) {
-        TutorialScreen::OpenTopic(*this, topic);
-    } else {
-        if (edgeEvents.TestEvent(code)) PlayUiClick(kUiSoundHotspot);
-        if (BitmapButton* const button = FindButton(buttonName)) button->Press();
-    }
-    return 1;
+    return PressButton(code, FindButton(buttonName), currentEvents.TestEvent(kCodeHelp) ? topic : nullptr);
 }
 
 void RequisitionScreen::ClickList(bool add) {

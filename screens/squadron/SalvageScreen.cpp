@@ -262,13 +262,7 @@ void SalvageScreen::ClickList() {
 }
 
 int32_t SalvageScreen::Button(uint16_t code, const char* buttonName, const char* topic) {
-    if (edgeEvents.TestEvent(kCodeHelp)) {
-        TutorialScreen::OpenTopic(*this, topic);
-    } else {
-        if (edgeEvents.TestEvent(code)) PlayUiClick(kUiSoundHotspot);
-        if (auto* const button = FindControlAs<BitmapButton>(mainPanel, buttonName)) button->Press();
-    }
-    return 1;
+    return PressButton(code, FindControlAs<BitmapButton>(mainPanel, buttonName), edgeEvents.TestEvent(kCodeHelp) ? topic : nullptr);
 }
 
 void SalvageScreen::ScrollList(uint16_t code, bool select) {
