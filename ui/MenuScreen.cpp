@@ -150,6 +150,21 @@ int32_t MenuScreen::DispatchOwnEvents(const KeySet& trigger, bool* handled) {
     return 1;
 }
 
+int32_t MenuScreen::DrawOwnGatePass(bool* panelChanged) {
+    ReadEvents();
+    const int32_t keptPressed = pressedFlag;
+    pressedFlag = 0;
+    DispatchOwnEvents(currentEvents);
+    UpdateCursor();
+    MarkDirty(keptPressed);
+    DrawPanels();
+    Update();
+    const ArtObject* const before = currentPanel;
+    const int32_t result = StepTransition(1);
+    *panelChanged = currentPanel != before;
+    return result;
+}
+
 void MenuScreen::MarkDirty(int32_t keptPressed) {
     if (dirty == 0 && pressedFlag != keptPressed) dirty = 1;
     if (continuousRedraw != 0) dirty = 1;

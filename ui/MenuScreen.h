@@ -63,6 +63,10 @@ protected:
     // 0 when a handler ended the screen, and the rest wait; `handled`, when
     // given, is set once any event went out.
     int32_t DispatchOwnEvents(const KeySet& trigger, bool* handled = nullptr);
+    // A whole pass under that gate on the held events, whose handlers never
+    // end the screen: events, cursor, panels, transition. The result, and
+    // `panelChanged` set when the step left another panel current.
+    int32_t DrawOwnGatePass(bool* panelChanged);
     // A pass is drawn when its dispatch changed the pressed flag from
     // `keptPressed` or the screen redraws continuously.
     void MarkDirty(int32_t keptPressed);

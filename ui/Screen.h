@@ -72,6 +72,9 @@ public:
     void BeginRun();
     bool RepaintBackground();
     void EndRun();
+    // The help pop-up's pass while it lies over the screen; once it ends it
+    // is closed and the screen repainted.
+    void DrawTutorial();
     // The event sets of the pass, read from the screen's map. A press that
     // came and went between two passes is latched until the devices'
     // snapshot; `lastReader` false keeps it for a map read later in the same

@@ -71,15 +71,7 @@ void MessageReader::LookUpColours() {
 void MessageReader::ClearPage(ArtObject* page) {
     if (TextBox* const text = Text(page)) text->Clear();
     if (FacePicture* const face = Face(page)) face->SelectByIndex(-1);
-    if (ListBox* const list = List(page)) {
-        list->Clear();
-        list->SetText("");
-        list->SetCurrentBlock(0);
-        if (TextBlock* const block = list->GetBlock(0)) {
-            block->lines.clear();
-            block->lineColours.clear();
-        }
-    }
+    if (ListBox* const list = List(page)) list->StartOver();
     dirty = 1;
 }
 

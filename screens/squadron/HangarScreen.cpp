@@ -408,14 +408,7 @@ void HangarScreen::Run() {
             roomAnimations[selectedShipAnimation]->Draw();
         }
         running = Draw();
-        if (tutorialActive != 0) {
-            Screen* const tutorial = game->ScreenIn(ScreenSlot::kTutorial);
-            tutorialActive = tutorial != nullptr ? tutorial->Draw() : 0;
-            if (tutorialActive == 0) {
-                if (tutorial != nullptr) tutorial->Close();
-                repaintCountdown = 1;
-            }
-        }
+        DrawTutorial();
         if (game->Sound() != nullptr) game->Sound()->ServiceMusic();
         DrawNotices();
         const bool session = SessionActive(*game);

@@ -239,13 +239,7 @@ void OutfitScreen::FillLists() {
     for (const char* listName : {kWeaponList, kEquipList, kShipList}) {
         ListBox* const list = List(listName);
         if (list == nullptr) continue;
-        list->Clear();
-        list->SetText("");
-        list->SetCurrentBlock(0);
-        if (TextBlock* const block = list->GetBlock(0)) {
-            block->lines.clear();
-            block->lineColours.clear();
-        }
+        list->StartOver();
     }
     dirty = 1;
     if (ListBox* const list = List(kWeaponList)) AddStoreRows(*list, EquipmentItem::kWeapons);
@@ -280,13 +274,7 @@ void OutfitScreen::RefillList(const char* listName, int32_t filter) {
     TextBlock* const old = list->GetBlock(list->currentBlock);
     int32_t top = old != nullptr ? old->topLine : 0;
     const int32_t selection = old != nullptr ? old->GetSelection() : -1;
-    list->Clear();
-    list->SetText("");
-    list->SetCurrentBlock(0);
-    if (TextBlock* const block = list->GetBlock(0)) {
-        block->lines.clear();
-        block->lineColours.clear();
-    }
+    list->StartOver();
     dirty = 1;
     AddStoreRows(*list, filter);
     const CareerRecord* const career = Career();

@@ -237,17 +237,9 @@ void PersonnelScreen::Update() {
 }
 
 int32_t PersonnelScreen::Draw() {
-    ReadEvents();
-    const int32_t keptPressed = pressedFlag;
-    pressedFlag = 0;
-    DispatchOwnEvents(currentEvents);
-    UpdateCursor();
-    MarkDirty(keptPressed);
-    DrawPanels();
-    Update();
-    const ArtObject* const before = currentPanel;
-    const int32_t result = StepTransition(1);
-    if (currentPanel != before) ShowPilotDetails();
+    bool panelChanged = false;
+    const int32_t result = DrawOwnGatePass(&panelChanged);
+    if (panelChanged) ShowPilotDetails();
     return result;
 }
 

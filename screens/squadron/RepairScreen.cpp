@@ -51,16 +51,6 @@ void SetMoneyText(TextBox* box, int32_t value) {
     box->SetText(text);
 }
 
-// An empty list with one empty block to add lines to.
-void EmptyList(ListBox& list) {
-    list.Clear();
-    list.SetText("");
-    list.SetCurrentBlock(0);
-    if (TextBlock* const block = list.GetBlock(0)) {
-        block->lines.clear();
-        block->lineColours.clear();
-    }
-}
 
 }  // namespace
 
@@ -194,7 +184,7 @@ void RepairScreen::Open() {
     remainingCost = 0;
     const CareerRecord* const career = Career();
     if (ListBox* const ships = List(kShipList)) {
-        EmptyList(*ships);
+        ships->StartOver();
         if (TextBlock* const block = ships->GetBlock(0)) {
             block->AddItem(kStoresRow);
             for (int32_t i = 0; career != nullptr && i < career->GetShipCount(); ++i) {
@@ -290,7 +280,7 @@ void RepairScreen::FillLists() {
         const TextBlock* const old = list->GetBlock(list->currentBlock);
         int32_t selection = old != nullptr ? old->selection : -1;
         int32_t top = old != nullptr ? old->topLine : 0;
-        EmptyList(*list);
+        list->StartOver();
         if (TextBlock* const block = list->GetBlock(0)) {
             for (const EquipmentItem* item : *items) {
                 const int32_t remaining = item->damage - item->repairPoints;
@@ -401,18 +391,10 @@ void RepairScreen::ApplyRepairs() {
 }
 
 int32_t RepairScreen::Draw() {
-    ReadEvents();
-    const int32_t keptPressed = pressedFlag;
-    pressedFlag = 0;
-    DispatchOwnEvents(currentEvents);
-    UpdateCursor();
-    MarkDirty(keptPressed);
-    DrawPanels();
-    Update();
-    const ArtObject* const before = currentPanel;
-    const int32_t result = StepTransition(1);
+    bool panelChanged = false;
+    const int32_t result = DrawOwnGatePass(&panelChanged);
     // A panel just shown builds its list in the same step.
-    if (currentPanel != before) FillLists();
+    if (panelChanged) FillLists();
     return result;
 }
 

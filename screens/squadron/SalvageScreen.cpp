@@ -157,14 +157,9 @@ void SalvageScreen::FillList() {
     TextBlock* const old = list->GetBlock(list->currentBlock);
     const int32_t selection = old != nullptr ? old->GetSelection() : -1;
     const int32_t top = old != nullptr ? old->topLine : 0;
-    list->Clear();
-    list->SetText("");
-    list->SetCurrentBlock(0);
-    TextBlock* const block = list->GetBlock(0);
+    TextBlock* const block = list->StartOver();
     dirty = 1;
     if (block != nullptr) {
-        block->lines.clear();
-        block->lineColours.clear();
         for (const Entry& entry : entries) {
             const EquipmentItem& item = *entry.item;
             char row[128];
