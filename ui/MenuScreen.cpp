@@ -189,7 +189,7 @@ bool MenuScreen::DispatchBlocked() const {
     return g_eventDispatchState == -1 || (g_eventDispatchState == 0 && currentEvents.TestEvent(kDispatchHoldCode));
 }
 
-int32_t MenuScreen::Draw() {
+int32_t MenuScreen::BeginPass() {
     // The pop-up over this screen reads the pass's input itself.
     if (tutorialActive == 0) {
         ReadEvents();
@@ -198,6 +198,11 @@ int32_t MenuScreen::Draw() {
     }
     const int32_t keptPressed = pressedFlag;
     pressedFlag = 0;
+    return keptPressed;
+}
+
+int32_t MenuScreen::Draw() {
+    const int32_t keptPressed = BeginPass();
     const int32_t result = DispatchEvents(DispatchBlocked());
     UpdateCursor();
     MarkDirty(keptPressed);

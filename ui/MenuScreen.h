@@ -57,6 +57,9 @@ protected:
     virtual bool DispatchBlocked() const;
     // What a screen draws over its panels, before its per-pass logic.
     virtual void DrawOverPanels() {}
+    // The pass's input read, unless the pop-up over the screen reads it, and
+    // the pressed flag cleared; the flag as it was, for MarkDirty.
+    int32_t BeginPass();
     // For screens that keep their own gate instead of the shared dispatch
     // state: the pass's held events to HandleEvent, only while no pop-up
     // lies over the screen, no transition runs and `trigger` holds an event.

@@ -417,14 +417,7 @@ void OutfitScreen::DrawLayout() {
 }
 
 int32_t OutfitScreen::Draw() {
-    // The pop-up over this screen reads the pass's input itself.
-    if (tutorialActive == 0) {
-        ReadEvents();
-    } else {
-        SkipEvents();
-    }
-    const int32_t keptPressed = pressedFlag;
-    pressedFlag = 0;
+    const int32_t keptPressed = BeginPass();
     bool handled = false;
     int32_t result = DispatchOwnEvents(edgeEvents, &handled);
     UpdateCursor();
