@@ -317,8 +317,7 @@ int32_t FrameScreen::Draw() {
         repaintCountdown = 2;
     }
     if (continuousRedraw != 0 || repaintCountdown != 0) dirty = 1;
-    for (int32_t i = panelStack.Count() - 1; i >= 0; --i) panelStack[i]->Draw(transitionPhase);
-    if (currentPanel != nullptr) currentPanel->Draw(transitionPhase);
+    DrawPanels();
     Update();
     // The transition runs once, and again within the call while the frame
     // is ending and the steps still change something.

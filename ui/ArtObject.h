@@ -117,3 +117,10 @@ void PlaceByCel(UiControl& control, const Bitmap& cel);
 void ReadButtonFrames(IffFile& file, BitmapButton& button);
 
 }  // namespace art_file
+
+// The control of that name on `panel` when it is a T; null otherwise and
+// for a null panel.
+template <typename T>
+T* FindControlAs(const ArtObject* panel, const char* controlName) {
+    return panel != nullptr ? dynamic_cast<T*>(panel->FindControl(controlName)) : nullptr;
+}

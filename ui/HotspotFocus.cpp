@@ -115,3 +115,15 @@ void Screen::FocusLineDown(const UiControl& listBox) {
     const int32_t down = int32_t(y) + ListLinePitch();
     if (down < listBox.position.screenY + listBox.height) eventMap->SetMousePosition(int16_t(x), int16_t(down));
 }
+
+void Screen::WalkList(ListBox& list, const ListWalkCodes& codes) {
+    if (edgeEvents.TestEvent(codes.lineUp)) {
+        FocusLineUp(list);
+    } else if (edgeEvents.TestEvent(codes.lineDown)) {
+        FocusLineDown(list);
+    } else if (edgeEvents.TestEvent(codes.pageUp)) {
+        list.PageUp();
+    } else if (edgeEvents.TestEvent(codes.pageDown)) {
+        list.PageDown();
+    }
+}

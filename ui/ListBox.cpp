@@ -28,3 +28,15 @@ void ListBox::ClearSelection() {
     if (TextBlock* const block = Current()) block->selection = -1;
     RequestScreenRedraw();
 }
+
+TextBlock* ListBox::StartOver() {
+    Clear();
+    SetText("");
+    SetCurrentBlock(0);
+    TextBlock* const block = GetBlock(0);
+    if (block != nullptr) {
+        block->lines.clear();
+        block->lineColours.clear();
+    }
+    return block;
+}

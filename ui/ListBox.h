@@ -17,6 +17,9 @@ public:
     int32_t GetSelection();
     const char* GetSelectedItem() const;
     void ClearSelection();
+    // The list emptied down to one empty block, the current one, for a
+    // screen to fill; that block, or null when there is none.
+    TextBlock* StartOver();
 
 protected:
     const char* DrawFont() const override { return kListFontName; }

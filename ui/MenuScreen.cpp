@@ -14,6 +14,8 @@
 #include "ui/BitmapButton.h"
 #include "ui/HotspotFocus.h"
 #include "ui/TimedAnimation.h"
+#include "ui/TutorialScreen.h"
+#include "ui/UiSounds.h"
 
 DynArray<MenuSpriteCacheEntry*> g_menuSpriteCache;
 int32_t g_eventDispatchState = 1;
@@ -139,11 +141,57 @@ int32_t MenuScreen::DispatchEvents(bool blocked) {
     return 1;
 }
 
+int32_t MenuScreen::DispatchOwnEvents(const KeySet& trigger, bool* handled) {
+    if (tutorialActive != 0 || trigger.IsEmpty() || transitionPhase != kPhaseNone) return 1;
+    for (uint32_t event = 0; event < KeySet::kBits; ++event) {
+        const uint16_t code = EventKey(event);
+        if (!currentEvents.TestEvent(code)) continue;
+        if (handled != nullptr) *handled = true;
+        if (HandleEvent(code) == 0) return 0;
+    }
+    return 1;
+}
+
+int32_t MenuScreen::DrawOwnGatePass(bool* panelChanged) {
+    ReadEvents();
+    const int32_t keptPressed = pressedFlag;
+    pressedFlag = 0;
+    DispatchOwnEvents(currentEvents);
+    UpdateCursor();
+    MarkDirty(keptPressed);
+    DrawPanels();
+    Update();
+    const ArtObject* const before = currentPanel;
+    const int32_t result = StepTransition(1);
+    *panelChanged = currentPanel != before;
+    return result;
+}
+
+void MenuScreen::MarkDirty(int32_t keptPressed) {
+    if (dirty == 0 && pressedFlag != keptPressed) dirty = 1;
+    if (continuousRedraw != 0) dirty = 1;
+}
+
+void MenuScreen::DrawPanels() {
+    for (int32_t i = panelStack.Count() - 1; i >= 0; --i) panelStack[i]->Draw(transitionPhase);
+    if (currentPanel != nullptr) currentPanel->Draw(transitionPhase);
+}
+
+int32_t MenuScreen::PressButton(uint16_t code, BitmapButton* button, const char* helpTopic) {
+    if (helpTopic != nullptr) {
+        TutorialScreen::OpenTopic(*this, helpTopic);
+    } else {
+        if (edgeEvents.TestEvent(code)) PlayUiClick(kUiSoundHotspot);
+        if (button != nullptr) button->Press();
+    }
+    return 1;
+}
+
 bool MenuScreen::DispatchBlocked() const {
     return g_eventDispatchState == -1 || (g_eventDispatchState == 0 && currentEvents.TestEvent(kDispatchHoldCode));
 }
 
-int32_t MenuScreen::Draw() {
+int32_t MenuScreen::BeginPass() {
     // The pop-up over this screen reads the pass's input itself.
     if (tutorialActive == 0) {
         ReadEvents();
@@ -152,12 +200,15 @@ int32_t MenuScreen::Draw() {
     }
     const int32_t keptPressed = pressedFlag;
     pressedFlag = 0;
+    return keptPressed;
+}
+
+int32_t MenuScreen::Draw() {
+    const int32_t keptPressed = BeginPass();
     const int32_t result = DispatchEvents(DispatchBlocked());
     UpdateCursor();
-    if (dirty == 0 && pressedFlag != keptPressed) dirty = 1;
-    if (continuousRedraw != 0) dirty = 1;
-    for (int32_t i = panelStack.Count() - 1; i >= 0; --i) panelStack[i]->Draw(transitionPhase);
-    if (currentPanel != nullptr) currentPanel->Draw(transitionPhase);
+    MarkDirty(keptPressed);
+    DrawPanels();
     DrawOverPanels();
     Update();
     return StepTransition(result);

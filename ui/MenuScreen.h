@@ -59,6 +59,28 @@ protected:
     virtual void DrawOverPanels() {}
     // The current panel has finished opening, or a switch came back to it.
     virtual void PanelShown() {}
+    // The pass's input read, unless the pop-up over the screen reads it, and
+    // the pressed flag cleared; the flag as it was, for MarkDirty.
+    int32_t BeginPass();
+    // For screens that keep their own gate instead of the shared dispatch
+    // state: the pass's held events to HandleEvent, only while no pop-up
+    // lies over the screen, no transition runs and `trigger` holds an event.
+    // 0 when a handler ended the screen, and the rest wait; `handled`, when
+    // given, is set once any event went out.
+    int32_t DispatchOwnEvents(const KeySet& trigger, bool* handled = nullptr);
+    // A whole pass under that gate on the held events, whose handlers never
+    // end the screen: events, cursor, panels, transition. The result, and
+    // `panelChanged` set when the step left another panel current.
+    int32_t DrawOwnGatePass(bool* panelChanged);
+    // A pass is drawn when its dispatch changed the pressed flag from
+    // `keptPressed` or the screen redraws continuously.
+    void MarkDirty(int32_t keptPressed);
+    // The stack from its top down, then the current panel.
+    void DrawPanels();
+    // A button's event: with a help topic, the topic's help opens; without,
+    // the hot spot sound on the event's first pass and `button`, when there
+    // is one, pressed. 1, the screen going on.
+    int32_t PressButton(uint16_t code, BitmapButton* button, const char* helpTopic);
 
 private:
     static void ApplyPanelPalette(const ArtObject* panel);

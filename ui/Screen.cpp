@@ -257,6 +257,17 @@ void Screen::EndRun() {
     game->currentScreen = game->nextScreen;
 }
 
+void Screen::DrawTutorial() {
+    if (tutorialActive == 0) return;
+    GameState* const game = Game();
+    Screen* const tutorial = game != nullptr ? game->ScreenIn(ScreenSlot::kTutorial) : nullptr;
+    tutorialActive = tutorial != nullptr ? tutorial->Draw() : 0;
+    if (tutorialActive == 0) {
+        if (tutorial != nullptr) tutorial->Close();
+        repaintCountdown = 1;
+    }
+}
+
 void Screen::Run() {
     GameState* const game = Game();
     if (game == nullptr) return;
@@ -269,14 +280,7 @@ void Screen::Run() {
         if (repainted || repaintCountdown != 0) dirty = 1;
         running = Draw();
         UpdateAnimations();
-        if (tutorialActive != 0) {
-            Screen* const tutorial = game->ScreenIn(ScreenSlot::kTutorial);
-            tutorialActive = tutorial != nullptr ? tutorial->Draw() : 0;
-            if (tutorialActive == 0) {
-                if (tutorial != nullptr) tutorial->Close();
-                repaintCountdown = 1;
-            }
-        }
+        DrawTutorial();
         if (game->Sound() != nullptr) game->Sound()->ServiceMusic();
         const bool session = SessionActive(*game);
         if (session) {

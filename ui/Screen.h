@@ -14,6 +14,7 @@ class IffFile;
 class TimedAnimation;
 
 // Whatever a derived screen hangs on its base to be deleted with it.
+class ListBox;
 class UiControl;
 
 class ScreenAttachment {
@@ -73,6 +74,9 @@ public:
     void BeginRun();
     bool RepaintBackground();
     void EndRun();
+    // The help pop-up's pass while it lies over the screen; once it ends it
+    // is closed and the screen repainted.
+    void DrawTutorial();
     // The event sets of the pass, read from the screen's map. A press that
     // came and went between two passes is latched until the devices'
     // snapshot; `lastReader` false keeps it for a map read later in the same
@@ -107,6 +111,13 @@ public:
     // inside the list box.
     void FocusLineUp(const UiControl& listBox);
     void FocusLineDown(const UiControl& listBox);
+    // The codes that walk a list from the keyboard, and the walk: the first
+    // of them whose event began this pass moves the pointer a line or
+    // scrolls `list` a page.
+    struct ListWalkCodes {
+        uint16_t lineUp, lineDown, pageUp, pageDown;
+    };
+    void WalkList(ListBox& list, const ListWalkCodes& codes);
 
     // While nonzero a pass with only a pending repaint is not shown; Draw
     // clears it every pass. Derived menus use it for their transitions.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "display/FontContext.h"
 #include "engine/TextCompare.h"
@@ -133,3 +134,7 @@ void TextBox::StartPage(int32_t direction) {
 void TextBox::PageDown() { StartPage(1); }
 
 void TextBox::PageUp() { StartPage(-1); }
+
+void SetNumberText(TextBox* box, int32_t value) {
+    if (box != nullptr) box->SetText(std::to_string(value).c_str());
+}

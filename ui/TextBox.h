@@ -63,3 +63,6 @@ private:
 
     std::vector<std::unique_ptr<TextBlock>> blocks_;
 };
+
+// Appends `value` in decimal as a block of `box`; a null box is left alone.
+void SetNumberText(TextBox* box, int32_t value);

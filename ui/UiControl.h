@@ -80,3 +80,11 @@ private:
     std::unique_ptr<FrameRect[]> secondRegion_;   // the same corners, kept but never drawn
     std::string name_;
 };
+
+// A control of type T whose three places are the one point (x, y) and which
+// draws no frame: how the screens set their lists and text boxes on a panel.
+template <typename T>
+T* NewPlacedControl(int32_t width, int32_t height, int32_t x, int32_t y, const char* name) {
+    const FrameRect at = FrameRect::Init(x, y, FrameRect::kNoFrame);
+    return new T(width, height, at, at, at, FrameRect::kNoFrame, 0, name);
+}

@@ -34,3 +34,5 @@ void PlayUiSound(int32_t index, int32_t level, int32_t overlap) {
     if (sound == nullptr || device == nullptr) return;
     device->Play(sound, level, overlap);
 }
+
+void PlayUiClick(int32_t index) { PlayUiSound(index, kUiClickSoundLevel, 1); }

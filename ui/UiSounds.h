@@ -45,3 +45,5 @@ void FreeUiSounds();
 // Plays entry `index` on the game's sound device; an index outside the
 // table or an entry without a sound plays nothing.
 void PlayUiSound(int32_t index, int32_t level, int32_t overlap);
+// A click or hot spot sound: the base level, overlapping.
+void PlayUiClick(int32_t index);

@@ -31,8 +31,6 @@ constexpr int32_t kScrollClickDraws = 1;
 // A keyword longer than this is cut: no search word reaches that far.
 constexpr uint32_t kMaxKeywordBytes = 255;
 
-void Play(int32_t sound) { PlayUiSound(sound, kUiClickSoundLevel, 1); }
-
 // The whole chunk up to its NUL; the reader has checked its size against
 // the form it lies in.
 std::string ReadWholeText(IffFile& file) {
@@ -52,11 +50,11 @@ EncyclopediaScreen::EncyclopediaScreen() : MenuScreen(kScreenName) {
     panel = new ArtObject(kPanelName, 0);
     artObjects.Append(panel);
     const auto at = [](int32_t x, int32_t y) { return FrameRect::Init(x, y, kNoFrame); };
-    panel->AddControl(new ListBox(220, 90, at(345, 124), at(345, 124), at(345, 124), kNoFrame, 0, kListName));
+    panel->AddControl(NewPlacedControl<ListBox>(220, 90, 345, 124, kListName));
     auto* const box = new EditField(100, 14, at(143, 78), at(138, 78), at(138, 78), kNoFrame, 0, kSearchBoxName);
     box->filterMode = EditField::kFilterPrintable;
     panel->AddControl(box);
-    panel->AddControl(new TextBox(300, 100, at(242, 324), at(242, 324), at(242, 324), kNoFrame, 0, kTextName));
+    panel->AddControl(NewPlacedControl<TextBox>(300, 100, 242, 324, kTextName));
     panel->AddControl(new AnimatedPicture(112, 113, at(79, 315), at(79, 315), at(79, 315), kPictureName));
     IffFile file(0);
     if (art_file::OpenArt(file, g_dataDirs.Prefix(DataDir::kOption) + name + "1.iff")) panel->LoadSprites(file);
@@ -340,12 +338,12 @@ int32_t EncyclopediaScreen::Button(uint16_t code, const char* buttonName, const 
     const bool scroll = code == kCodeScrollUp || code == kCodeScrollDown || code == kCodeScrollUp2 ||
                         code == kCodeScrollDown2;
     if (edgeEvents.TestEvent(kCodeActivate)) {
-        Play(scroll ? kSoundClick3 : kSoundClick1);
+        PlayUiClick(scroll ? kSoundClick3 : kSoundClick1);
         (this->*action)();
     } else if (topic != nullptr && edgeEvents.TestEvent(kCodeHelp)) {
         TutorialScreen::OpenTopic(*this, topic);
     } else if (buttonName != nullptr) {
-        if (edgeEvents.TestEvent(code)) Play(kUiSoundHotspot);
+        if (edgeEvents.TestEvent(code)) PlayUiClick(kUiSoundHotspot);
         if (auto* const button = Find<BitmapButton>(buttonName)) button->Press();
     }
     return 1;
@@ -356,7 +354,7 @@ void EncyclopediaScreen::ListEvent() {
     if (list == nullptr) return;
     if (edgeEvents.TestEvent(kCodeActivate)) {
         if (NoticeBlocks()) return;
-        Play(kSoundClick2);
+        PlayUiClick(kSoundClick2);
         uint16_t x = 0, y = 0;
         if (eventMap != nullptr) eventMap->GetMousePosition(&x, &y);
         list->SelectAt(FrameRect::Init(int32_t(x) - g_windowOriginX, int32_t(y) - g_windowOriginY, kNoFrame));
@@ -365,14 +363,8 @@ void EncyclopediaScreen::ListEvent() {
         if (row >= 0) ShowRow(row);
     } else if (edgeEvents.TestEvent(kCodeDeselect)) {
         list->ClearSelection();
-    } else if (edgeEvents.TestEvent(kCodeLineUp)) {
-        FocusLineUp(*list);
-    } else if (edgeEvents.TestEvent(kCodeLineDown)) {
-        FocusLineDown(*list);
-    } else if (edgeEvents.TestEvent(kCodePageUp)) {
-        list->PageUp();
-    } else if (edgeEvents.TestEvent(kCodePageDown)) {
-        list->PageDown();
+    } else {
+        WalkList(*list, {kCodeLineUp, kCodeLineDown, kCodePageUp, kCodePageDown});
     }
 }
 
@@ -417,7 +409,7 @@ int32_t EncyclopediaScreen::HandleEvent(uint16_t code) {
             return 1;
         case kCodeSearch:
             if (edgeEvents.TestEvent(code)) {
-                Play(kSoundClick1);
+                PlayUiClick(kSoundClick1);
                 Search();
                 SetTextInputBuffer(kTypedBytes);
                 if (auto* const box = Find<EditField>(kSearchBoxName)) box->Deactivate();

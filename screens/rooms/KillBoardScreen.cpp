@@ -55,8 +55,6 @@ constexpr BoxPlace kValueBoxes[] = {
     {"PilotKills3", 530, 332, 40, 10}, {"PilotKills4", 530, 371, 40, 10}, {"PilotKills5", 530, 415, 40, 10},
 };
 
-void Play(int32_t sound) { PlayUiSound(sound, kUiClickSoundLevel, 1); }
-
 // Words a network packet sets may be anything: a difference could
 // overflow, so the order is a plain three-way comparison, the larger first.
 int32_t Descending(int32_t a, int32_t b) { return a > b ? -1 : (a < b ? 1 : 0); }
@@ -90,10 +88,6 @@ int32_t PlayerValue(const NetPlayer& player, int32_t key) {
     if (key == KillBoardScreen::kSortMissions) return player.careerMissions;
     if (key == KillBoardScreen::kSortAccuracy) return player.careerAccuracy;
     return player.careerKills;
-}
-
-void SetNumber(TextBox* box, int32_t value) {
-    if (box != nullptr) box->SetText(std::to_string(value).c_str());
 }
 
 void Empty(TextBox* box) {
@@ -283,7 +277,7 @@ void KillBoardScreen::FillBoard() {
     }
     for (int32_t row = 0; row < std::min(count, kBoardRows); ++row) {
         if (auto* const box = Find<TextBox>(kNameBoxes[row].name)) box->SetText(names[size_t(row)].c_str());
-        SetNumber(Find<TextBox>(kValueBoxes[row].name), values[size_t(row)]);
+        SetNumberText(Find<TextBox>(kValueBoxes[row].name), values[size_t(row)]);
         SetBar(row, values[size_t(row)], values[0]);
     }
     if (list != nullptr) {
@@ -339,9 +333,9 @@ void KillBoardScreen::ShowPilotStats() {
             return;
         }
     }
-    SetNumber(boxes[0], kills);
-    SetNumber(boxes[1], missions);
-    SetNumber(boxes[2], accuracy);
+    SetNumberText(boxes[0], kills);
+    SetNumberText(boxes[1], missions);
+    SetNumberText(boxes[2], accuracy);
 }
 
 void KillBoardScreen::Update() {
@@ -356,7 +350,7 @@ void KillBoardScreen::Update() {
 
 int32_t KillBoardScreen::SortButton(uint16_t code, int32_t key, const char* buttonName, const char* topic) {
     if (edgeEvents.TestEvent(kCodeActivate)) {
-        Play(kSoundClick1);
+        PlayUiClick(kSoundClick1);
         sortKey = key;
         for (const char* const name : {kKillsButton, kMissionsButton, kAccuracyButton}) {
             if (auto* const button = Find<BitmapButton>(name)) {
@@ -367,7 +361,7 @@ int32_t KillBoardScreen::SortButton(uint16_t code, int32_t key, const char* butt
     } else if (edgeEvents.TestEvent(kCodeHelp)) {
         TutorialScreen::OpenTopic(*this, topic);
     } else {
-        if (edgeEvents.TestEvent(code)) Play(kUiSoundHotspot);
+        if (edgeEvents.TestEvent(code)) PlayUiClick(kUiSoundHotspot);
         if (auto* const button = Find<BitmapButton>(buttonName)) button->Press();
     }
     return 1;
@@ -376,7 +370,7 @@ int32_t KillBoardScreen::SortButton(uint16_t code, int32_t key, const char* butt
 int32_t KillBoardScreen::ScrollButton(uint16_t code, const char* buttonName, int32_t direction) {
     auto* const button = Find<BitmapButton>(buttonName);
     if (edgeEvents.TestEvent(kCodeActivate)) {
-        Play(kSoundClick3);
+        PlayUiClick(kSoundClick3);
         if (button != nullptr) button->SetState(kScrollClickDraws);
         if (auto* const list = Find<ListBox>(kListName)) {
             if (direction < 0) {
@@ -386,7 +380,7 @@ int32_t KillBoardScreen::ScrollButton(uint16_t code, const char* buttonName, int
             }
         }
     } else {
-        if (edgeEvents.TestEvent(code)) Play(kUiSoundHotspot);
+        if (edgeEvents.TestEvent(code)) PlayUiClick(kUiSoundHotspot);
         if (button != nullptr) button->Press();
     }
     return 1;
@@ -396,7 +390,7 @@ int32_t KillBoardScreen::ListEvent() {
     auto* const list = Find<ListBox>(kListName);
     if (list == nullptr) return 1;
     if (edgeEvents.TestEvent(kCodeActivate)) {
-        Play(kSoundClick2);
+        PlayUiClick(kSoundClick2);
         uint16_t x = 0, y = 0;
         if (eventMap != nullptr) eventMap->GetMousePosition(&x, &y);
         list->SelectAt(FrameRect::Init(int32_t(x) - g_windowOriginX, int32_t(y) - g_windowOriginY, kNoFrame));
@@ -405,14 +399,8 @@ int32_t KillBoardScreen::ListEvent() {
     } else if (edgeEvents.TestEvent(kCodeClear)) {
         list->ClearSelection();
         RequestScreenRedraw();
-    } else if (edgeEvents.TestEvent(kCodeLineUp)) {
-        FocusLineUp(*list);
-    } else if (edgeEvents.TestEvent(kCodeLineDown)) {
-        FocusLineDown(*list);
-    } else if (edgeEvents.TestEvent(kCodePageUp)) {
-        list->PageUp();
-    } else if (edgeEvents.TestEvent(kCodePageDown)) {
-        list->PageDown();
+    } else {
+        WalkList(*list, {kCodeLineUp, kCodeLineDown, kCodePageUp, kCodePageDown});
     }
     return 1;
 }

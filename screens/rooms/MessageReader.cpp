@@ -25,13 +25,6 @@ constexpr int32_t kSoundClick2 = 1;
 constexpr int32_t kSoundClick1 = 2;
 constexpr int32_t kSoundClick3 = 5;
 
-void Play(int32_t sound) { PlayUiSound(sound, kUiClickSoundLevel, 1); }
-
-template <typename T>
-T* Find(const ArtObject* page, const char* controlName) {
-    return page != nullptr && controlName != nullptr ? dynamic_cast<T*>(page->FindControl(controlName)) : nullptr;
-}
-
 }  // namespace
 
 MessageReader::MessageReader(const Names& names, const Codes& codes)
@@ -63,9 +56,9 @@ MessageReader::MessageReader(const Names& names, const Codes& codes)
     framePage->LoadSprites(file);
 }
 
-ListBox* MessageReader::List(const ArtObject* page) const { return Find<ListBox>(page, names_.list); }
-TextBox* MessageReader::Text(const ArtObject* page) const { return Find<TextBox>(page, names_.text); }
-FacePicture* MessageReader::Face(const ArtObject* page) const { return Find<FacePicture>(page, kFaceName); }
+ListBox* MessageReader::List(const ArtObject* page) const { return FindControlAs<ListBox>(page, names_.list); }
+TextBox* MessageReader::Text(const ArtObject* page) const { return FindControlAs<TextBox>(page, names_.text); }
+FacePicture* MessageReader::Face(const ArtObject* page) const { return FindControlAs<FacePicture>(page, kFaceName); }
 
 void MessageReader::LookUpColours() {
     const Palette* const palette = g_gameCanvas != nullptr ? g_gameCanvas->palette : nullptr;
@@ -78,15 +71,7 @@ void MessageReader::LookUpColours() {
 void MessageReader::ClearPage(ArtObject* page) {
     if (TextBox* const text = Text(page)) text->Clear();
     if (FacePicture* const face = Face(page)) face->SelectByIndex(-1);
-    if (ListBox* const list = List(page)) {
-        list->Clear();
-        list->SetText("");
-        list->SetCurrentBlock(0);
-        if (TextBlock* const block = list->GetBlock(0)) {
-            block->lines.clear();
-            block->lineColours.clear();
-        }
-    }
+    if (ListBox* const list = List(page)) list->StartOver();
     dirty = 1;
 }
 
@@ -125,7 +110,7 @@ void MessageReader::SwitchTo(ArtObject* page) {
 }
 
 void MessageReader::SetButton(const char* buttonName, int32_t state) const {
-    if (BitmapButton* const button = Find<BitmapButton>(framePage, buttonName)) button->SetState(state);
+    if (BitmapButton* const button = FindControlAs<BitmapButton>(framePage, buttonName)) button->SetState(state);
 }
 
 bool MessageReader::ButtonPattern(uint16_t code, const char* buttonName, const char* topic) {
@@ -134,8 +119,8 @@ bool MessageReader::ButtonPattern(uint16_t code, const char* buttonName, const c
         TutorialScreen::OpenTopic(*this, topic);
         return false;
     }
-    if (edgeEvents.TestEvent(code)) Play(kUiSoundHotspot);
-    if (BitmapButton* const button = Find<BitmapButton>(framePage, buttonName)) button->Press();
+    if (edgeEvents.TestEvent(code)) PlayUiClick(kUiSoundHotspot);
+    if (BitmapButton* const button = FindControlAs<BitmapButton>(framePage, buttonName)) button->Press();
     return false;
 }
 
@@ -158,7 +143,7 @@ void MessageReader::Close() {
 }
 
 void MessageReader::ListClick(ArtObject* page) {
-    Play(kSoundClick2);
+    PlayUiClick(kSoundClick2);
     g_eventDispatchState = 0;
     ListBox* const list = List(page);
     if (list == nullptr) return;
@@ -186,7 +171,7 @@ void MessageReader::ListClick(ArtObject* page) {
 int32_t MessageReader::HandlePage(uint16_t code, ArtObject* page) {
     const auto scroll = [&](const char* buttonName, TextBox* box, bool up) {
         if (!ButtonPattern(code, buttonName, nullptr)) return;
-        Play(kSoundClick3);
+        PlayUiClick(kSoundClick3);
         if (box == nullptr) return;
         if (up) {
             box->PageUp();
@@ -206,14 +191,8 @@ int32_t MessageReader::HandlePage(uint16_t code, ArtObject* page) {
         } else if (edgeEvents.TestEvent(codes_.clear)) {
             list->SetSelection(-1);
             dirty = 1;
-        } else if (edgeEvents.TestEvent(codes_.lineUp)) {
-            FocusLineUp(*list);
-        } else if (edgeEvents.TestEvent(codes_.lineDown)) {
-            FocusLineDown(*list);
-        } else if (edgeEvents.TestEvent(codes_.pageUp)) {
-            list->PageUp();
-        } else if (edgeEvents.TestEvent(codes_.pageDown)) {
-            list->PageDown();
+        } else {
+            WalkList(*list, {codes_.lineUp, codes_.lineDown, codes_.pageUp, codes_.pageDown});
         }
     }
     if (code == codes_.text) {
@@ -242,7 +221,7 @@ int32_t MessageReader::HandleEvent(uint16_t code) {
         for (const auto& button : pageButtons) {
             if (code != button.code) continue;
             if (ButtonPattern(code, button.button, button.topic)) {
-                Play(kSoundClick1);
+                PlayUiClick(kSoundClick1);
                 SetButton(button.button, BitmapButton::kLatched);
                 SetButton(button.other, 0);
                 SwitchTo(button.page);

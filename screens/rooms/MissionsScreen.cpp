@@ -45,8 +45,6 @@ const MessageReader::Names kNames = {MissionsScreen::kScreenName,
 constexpr MessageReader::Codes kCodes = {0x0210, 0x0220, 0x0240, 0x0280, 0x0410, 0x0420, 0x0440, 0x0480, 0x0340,
                                          0x0308, 0x0380, 0x0401, 0x0402, 0x0404, 0x0408, 0x0310, 0x0320};
 
-void Play(int32_t sound) { PlayUiSound(sound, kUiClickSoundLevel, 1); }
-
 bool IsOffer(const MessageEntry& entry) {
     return entry.kind == MessageEntry::kKindOffer || entry.kind == MessageEntry::kKindOtherOffer;
 }
@@ -121,10 +119,10 @@ void MissionsScreen::Accept() {
     const bool noSlot = entry != nullptr && (entry->offer & MessageEntry::kRandomOffer) != 0 &&
                         (entry->offer & kSlotBits) == 0;
     if (entry == nullptr || noSlot) {
-        Play(kSoundHotspot2);
+        PlayUiClick(kSoundHotspot2);
         return;
     }
-    Play(kSoundClick4);
+    PlayUiClick(kSoundClick4);
     entry->read = 1;
     SetButton(kAcceptButton, kAcceptPressedDraws);
     if (FacePicture* const face = Face(newPage)) face->SelectByIndex(-1);
@@ -153,7 +151,7 @@ void MissionsScreen::Accept() {
 }
 
 int32_t MissionsScreen::Launch() {
-    Play(kSoundClick1);
+    PlayUiClick(kSoundClick1);
     g_eventDispatchState = 0;
     if (GameState* const game = g_gameState) {
         if (auto* const frame = dynamic_cast<FrameScreen*>(game->ScreenIn(ScreenSlot::kFrame))) frame->leaveRequest = 1;
@@ -208,11 +206,11 @@ void MissionsScreen::Update() {
         const Status status = game != nullptr ? SetUpMission(game->missionName.c_str(), -1) : kStatusNothingToDo;
         uploadState = kIdle;
         if (status == kStatusOk && game->missionReady != 0) {
-            Play(kSoundVoMission);
+            PlayUiClick(kSoundVoMission);
             acceptedTime = GetMilliseconds();
             acceptedShown = 1;
         } else {
-            Play(kSoundHotspot2);
+            PlayUiClick(kSoundHotspot2);
             acceptedRow = -1;
         }
     }

@@ -8,6 +8,7 @@
 #include "game/CareerRecord.h"
 #include "game/DataDirectories.h"
 #include "game/GameState.h"
+#include "screens/squadron/PilotStatBoxes.h"
 #include "ui/ArtObject.h"
 #include "ui/BitmapButton.h"
 #include "ui/FacePicture.h"
@@ -27,25 +28,8 @@ constexpr int32_t kScrollClickState = 1;
 constexpr size_t kLineBytes = 96;
 
 constexpr const char* kFaces = "faces";
-constexpr const char* kKills = "PilotKills";
-constexpr const char* kMissions = "PilotMissions";
-constexpr const char* kAccuracy = "PilotAccuracy";
 constexpr const char* kAssignButton = "Assign Pilot Button";
 constexpr const char* kRemoveButton = "Remove Pilot Button";
-
-void Play(int32_t sound) { PlayUiSound(sound, kUiClickSoundLevel, 1); }
-
-template <typename T>
-T* Find(const ArtObject* panel, const char* controlName) {
-    return panel != nullptr ? dynamic_cast<T*>(panel->FindControl(controlName)) : nullptr;
-}
-
-void AddNumber(TextBox* box, int32_t value) {
-    if (box == nullptr) return;
-    char text[16];
-    std::snprintf(text, sizeof text, "%d", value);
-    box->SetText(text);
-}
 
 void CopyName(char* into, size_t bytes, const char* from) {
     std::strncpy(into, from, bytes - 1);
@@ -73,11 +57,9 @@ TextBlock* RestartList(ListBox& list, int32_t* selection, int32_t* top) {
 AssignScreen::AssignScreen(const char* screenName) : MenuScreen(screenName) {
     panel = new ArtObject(kPanelName, 1);
     const auto at = [](int32_t x, int32_t y) { return FrameRect::Init(x, y, kNoFrame); };
-    panel->AddControl(new ListBox(220, 100, at(345, 124), at(345, 124), at(345, 124), kNoFrame, 0, kPilotList));
-    panel->AddControl(new ListBox(140, 100, at(448, 324), at(448, 324), at(448, 324), kNoFrame, 0, kShipList));
-    panel->AddControl(new TextBox(100, 100, at(150, 153), at(150, 153), at(150, 153), kNoFrame, 0, kKills));
-    panel->AddControl(new TextBox(100, 100, at(150, 167), at(150, 167), at(150, 167), kNoFrame, 0, kMissions));
-    panel->AddControl(new TextBox(100, 100, at(150, 181), at(150, 181), at(150, 181), kNoFrame, 0, kAccuracy));
+    panel->AddControl(NewPlacedControl<ListBox>(220, 100, 345, 124, kPilotList));
+    panel->AddControl(NewPlacedControl<ListBox>(140, 100, 448, 324, kShipList));
+    PilotStatBoxes::Add(panel);
     panel->AddControl(new FacePicture(at(78, 316), FacePicture::kFaces, kFaces));
     artObjects.Append(panel);
     const std::string path = g_dataDirs.Prefix(DataDir::kOption) + name + "1.iff";
@@ -87,9 +69,9 @@ AssignScreen::AssignScreen(const char* screenName) : MenuScreen(screenName) {
 
 CareerRecord* AssignScreen::Career() const { return g_gameState != nullptr ? g_gameState->career : nullptr; }
 
-ListBox* AssignScreen::List(const char* listName) const { return Find<ListBox>(panel, listName); }
+ListBox* AssignScreen::List(const char* listName) const { return FindControlAs<ListBox>(panel, listName); }
 
-BitmapButton* AssignScreen::FindButton(const char* buttonName) const { return Find<BitmapButton>(panel, buttonName); }
+BitmapButton* AssignScreen::FindButton(const char* buttonName) const { return FindControlAs<BitmapButton>(panel, buttonName); }
 
 std::string AssignScreen::LineName(const char* line) {
     if (line == nullptr) return {};
@@ -193,9 +175,7 @@ void AssignScreen::FillPilotList() {
 }
 
 void AssignScreen::ShowPilotDetails() {
-    for (const char* boxName : {kKills, kMissions, kAccuracy}) {
-        if (TextBox* const box = Find<TextBox>(panel, boxName)) box->Clear();
-    }
+    PilotStatBoxes::Clear(panel);
     const CareerRecord* const career = Career();
     ListBox* const list = List(kPilotList);
     if (career == nullptr || list == nullptr) return;
@@ -203,26 +183,22 @@ void AssignScreen::ShowPilotDetails() {
     const int32_t hired = int32_t(career->hiredPilots.size());
     if (line >= 0 && line < hired) {
         const PilotRecord& pilot = *career->hiredPilots[size_t(line)];
-        AddNumber(Find<TextBox>(panel, kKills), pilot.GetKills());
-        AddNumber(Find<TextBox>(panel, kMissions), pilot.missions);
-        AddNumber(Find<TextBox>(panel, kAccuracy), pilot.GetAccuracy());
+        PilotStatBoxes::Show(panel, pilot.GetKills(), pilot.missions, pilot.GetAccuracy());
     } else if (line == hired) {
-        AddNumber(Find<TextBox>(panel, kKills), career->kills);
-        AddNumber(Find<TextBox>(panel, kMissions), career->missions);
-        AddNumber(Find<TextBox>(panel, kAccuracy), career->accuracyValue);
+        PilotStatBoxes::Show(panel, career->kills, career->missions, career->accuracyValue);
     }
 }
 
 void AssignScreen::ShowFace() {
     ListBox* const list = List(kPilotList);
-    auto* const face = Find<FacePicture>(panel, kFaces);
+    auto* const face = FindControlAs<FacePicture>(panel, kFaces);
     if (list == nullptr || face == nullptr || list->GetSelection() < 0) return;
     face->SelectByName(LineName(list->GetSelectedItem()).c_str());
     dirty = 1;
 }
 
 void AssignScreen::Assign() {
-    Play(kSoundClick1);
+    PlayUiClick(kSoundClick1);
     const CareerRecord* const career = Career();
     ListBox* const pilots = List(kPilotList);
     ListBox* const ships = List(kShipList);
@@ -250,7 +226,7 @@ void AssignScreen::Assign() {
 }
 
 void AssignScreen::Remove() {
-    Play(kSoundClick1);
+    PlayUiClick(kSoundClick1);
     const CareerRecord* const career = Career();
     ListBox* const pilots = List(kPilotList);
     const int32_t p = pilots != nullptr ? pilots->GetSelection() : -1;
@@ -286,17 +262,11 @@ void AssignScreen::CommitAssignments() {
 }
 
 int32_t AssignScreen::Button(uint16_t code, const char* buttonName, const char* topic) {
-    if (topic != nullptr && edgeEvents.TestEvent(kCodeHelp)) {
-        TutorialScreen::OpenTopic(*this, topic);
-    } else {
-        if (edgeEvents.TestEvent(code)) Play(kUiSoundHotspot);
-        if (BitmapButton* const button = FindButton(buttonName)) button->Press();
-    }
-    return 1;
+    return PressButton(code, FindButton(buttonName), edgeEvents.TestEvent(kCodeHelp) ? topic : nullptr);
 }
 
 void AssignScreen::ScrollList(const char* listName, const char* buttonName, bool up) {
-    Play(kSoundClick3);
+    PlayUiClick(kSoundClick3);
     if (ListBox* const list = List(listName)) {
         if (up) {
             list->PageUp();
@@ -357,7 +327,7 @@ int32_t AssignScreen::HandleEvent(uint16_t code) {
                 ListKeys(*list);
                 return 1;
             }
-            Play(kSoundClick2);
+            PlayUiClick(kSoundClick2);
             uint16_t x = 0, y = 0;
             if (eventMap != nullptr) eventMap->GetMousePosition(&x, &y);
             list->SelectAt(FrameRect::Init(int32_t(x) - g_windowOriginX, int32_t(y) - g_windowOriginY, kNoFrame));

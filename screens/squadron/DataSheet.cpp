@@ -4,6 +4,8 @@
 
 #include "game/EquipmentItem.h"
 #include "game/ShipRecord.h"
+#include "ui/ArtObject.h"
+#include "ui/TextBox.h"
 
 namespace {
 
@@ -141,4 +143,39 @@ DataSheet DataSheet::For(EquipmentItem* item, const ShipRecord* ship) {
         FillShip(*ship, sheet);
     }
     return sheet;
+}
+
+namespace {
+
+constexpr const char* kBoxNames[DataSheet::kValueBoxes + 1] = {"name",  "Data1", "Data2", "Data3", "Data4", "Data5",
+                                                              "Data6", "Data7", "Data8", "Data9", "Data10"};
+constexpr int32_t kNameWidth = 180;
+constexpr int32_t kValueWidth = 80;
+constexpr int32_t kBoxHeight = 12;
+constexpr int32_t kColumnStep = 128;
+constexpr int32_t kRowStep = 14;
+
+}  // namespace
+
+void DataSheet::AddBoxes(ArtObject* panel, int32_t x, int32_t y) {
+    panel->AddControl(NewPlacedControl<TextBox>(kNameWidth, kBoxHeight, x, y, kBoxNames[0]));
+    for (int32_t i = 0; i < kValueBoxes; ++i) {
+        const int32_t boxX = i % 2 == 0 ? x : x + kColumnStep;
+        const int32_t boxY = y + kRowStep + kRowStep * (i / 2);
+        panel->AddControl(NewPlacedControl<TextBox>(kValueWidth, kBoxHeight, boxX, boxY, kBoxNames[i + 1]));
+    }
+}
+
+void DataSheet::ClearBoxes(const ArtObject* panel) {
+    for (const char* boxName : kBoxNames) {
+        if (TextBox* const box = FindControlAs<TextBox>(panel, boxName)) box->Clear();
+    }
+}
+
+void DataSheet::ShowIn(const ArtObject* panel) const {
+    if (TextBox* const box = FindControlAs<TextBox>(panel, kBoxNames[0])) box->SetText(name.c_str());
+    for (int32_t i = 0; i < kValueBoxes; ++i) {
+        if (values[i].empty()) continue;
+        if (TextBox* const box = FindControlAs<TextBox>(panel, kBoxNames[i + 1])) box->SetText(values[i].c_str());
+    }
 }

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <string>
 
+class ArtObject;
 class EquipmentItem;
 class ShipRecord;
 
@@ -22,6 +23,14 @@ struct DataSheet {
     // sheet when neither is given. An Engine without an afterburner loses
     // its k4 here, so the item is not const.
     static DataSheet For(EquipmentItem* item, const ShipRecord* ship);
+
+    // The sheet's text boxes on `panel`: the name box at (x, y), the value
+    // boxes two to a row beneath it.
+    static void AddBoxes(ArtObject* panel, int32_t x, int32_t y);
+    // Every box of the sheet on `panel` emptied.
+    static void ClearBoxes(const ArtObject* panel);
+    // The name, and each value that is not empty, into the boxes on `panel`.
+    void ShowIn(const ArtObject* panel) const;
 };
 
 // The type name of an item's kind for list rows; "UNKNOWN" outside 1..24.

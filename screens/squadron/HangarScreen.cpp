@@ -47,8 +47,6 @@ constexpr int32_t kAmbienceCount = 2;
 constexpr int32_t kAmbienceBase = 2000;
 constexpr int32_t kAmbienceRange = 4000;
 
-void Play(int32_t sound) { PlayUiSound(sound, kUiClickSoundLevel, 1); }
-
 GameState* Game() { return g_gameState; }
 
 CareerRecord* Career() { return g_gameState != nullptr ? g_gameState->career : nullptr; }
@@ -201,7 +199,7 @@ void HangarScreen::Update() {
     }
     const uint32_t elapsed = ElapsedSince(createdAt);
     if (int32_t(elapsed) > ambienceThreshold) {
-        Play(kFirstAmbience + GameRandom() % kAmbienceCount);
+        PlayUiClick(kFirstAmbience + GameRandom() % kAmbienceCount);
         ambienceThreshold = int32_t(elapsed) + kAmbienceBase + GameRandom() % kAmbienceRange;
     }
 }
@@ -274,13 +272,13 @@ int32_t HangarScreen::Launch(Entry entry) {
     if (game == nullptr) return 1;
     const bool network = g_netGameLaunched != 0;
     if (!network && !MissionReady(*game)) {
-        if (entry != Entry::kOpen) Play(kSoundHotspot2);
-        Play(kSoundNoMission);
+        if (entry != Entry::kOpen) PlayUiClick(kSoundHotspot2);
+        PlayUiClick(kSoundNoMission);
         noMissionNotice = 1;
         noticeTime = GetMilliseconds();
         return 1;
     }
-    if (entry == Entry::kAccept) Play(kSoundDoorShut);
+    if (entry == Entry::kAccept) PlayUiClick(kSoundDoorShut);
     game->nextScreen = nullptr;
     game->nextScreenName = nullptr;
     CloseAll();
@@ -340,7 +338,7 @@ int32_t HangarScreen::HandleEvent(uint16_t code) {
         case kCodeCancel:
         case kCodeCancelKey:
             if (warning && isNew) {
-                Play(kSoundClick1);
+                PlayUiClick(kSoundClick1);
                 nextPanel = mainPanel;
                 pushPanel = nullptr;
                 transitionPhase = kPhaseClosing;
@@ -349,7 +347,7 @@ int32_t HangarScreen::HandleEvent(uint16_t code) {
         case kCodeLaunch:
             if (select && ships > 0 && noMissionNotice == 0 && notReadyNotice == 0) {
                 if (CheckShipsReady() == 0) {
-                    Play(kSoundHotspot2);
+                    PlayUiClick(kSoundHotspot2);
                     notReadyNotice = 1;
                     noticeTime = GetMilliseconds();
                     return 1;
@@ -360,7 +358,7 @@ int32_t HangarScreen::HandleEvent(uint16_t code) {
                     transitionPhase = kPhaseClosing;
                     return 1;
                 }
-                Play(kSoundDoorShut);
+                PlayUiClick(kSoundDoorShut);
                 return Launch(Entry::kClick);
             }
             if (help) {
@@ -410,14 +408,7 @@ void HangarScreen::Run() {
             roomAnimations[selectedShipAnimation]->Draw();
         }
         running = Draw();
-        if (tutorialActive != 0) {
-            Screen* const tutorial = game->ScreenIn(ScreenSlot::kTutorial);
-            tutorialActive = tutorial != nullptr ? tutorial->Draw() : 0;
-            if (tutorialActive == 0) {
-                if (tutorial != nullptr) tutorial->Close();
-                repaintCountdown = 1;
-            }
-        }
+        DrawTutorial();
         if (game->Sound() != nullptr) game->Sound()->ServiceMusic();
         DrawNotices();
         const bool session = SessionActive(*game);

@@ -55,16 +55,12 @@ constexpr const char* kScrollDownButton = "Scroll Down";
 constexpr const char* kEquipDisplay = "EquipDisplay";
 constexpr const char* kWeaponDisplay = "WeaponDisplay";
 constexpr const char* kShipsDisplay = "ShipsDisplay";
-constexpr const char* kSheetBoxes[] = {"name",  "Data1", "Data2", "Data3", "Data4", "Data5",
-                                       "Data6", "Data7", "Data8", "Data9", "Data10"};
 // Rows: type name, display name cut to its first 24 characters, quantity.
 constexpr int32_t kRowNameChars = 24;
 
 // The ship picture of each hull, in the art file's order.
 constexpr const char* kShipPictureHulls[OutfitScreen::kShipPictures] = {"P102", "P303", "P504",
                                                                         "P405", "P408", "P107"};
-
-void Play(int32_t sound) { PlayUiSound(sound, kUiClickSoundLevel, 1); }
 
 void BlitPicture(const Bitmap& picture, int32_t x, int32_t y) {
     Canvas* const canvas = g_gameCanvas;
@@ -78,11 +74,6 @@ void BlitPicture(const Bitmap& picture, int32_t x, int32_t y) {
     canvas->BlitImage(&rect, &image, kBlitOptions);
     image.ReleaseCopies();
     image.pixels = nullptr;
-}
-
-template <typename T>
-T* Find(const ArtObject* panel, const char* controlName) {
-    return panel != nullptr ? dynamic_cast<T*>(panel->FindControl(controlName)) : nullptr;
 }
 
 }  // namespace
@@ -107,14 +98,9 @@ OutfitScreen::OutfitScreen(const char* screenName) : MenuScreen(screenName) {
         ArtObject* panel;
     } lists[] = {{kShipList, shipsView}, {kEquipList, equipmentView}, {kWeaponList, weaponsView}};
     for (const auto& list : lists) {
-        list.panel->AddControl(new ListBox(220, 100, at(72, 342), at(72, 342), at(72, 342), kNoFrame, 0, list.name));
+        list.panel->AddControl(NewPlacedControl<ListBox>(220, 100, 72, 342, list.name));
     }
-    mainPanel->AddControl(new TextBox(180, 12, at(388, 347), at(388, 347), at(388, 347), kNoFrame, 0, "name"));
-    for (int32_t i = 0; i < DataSheet::kValueBoxes; ++i) {
-        const int32_t x = i % 2 == 0 ? 388 : 516;
-        const int32_t y = 361 + 14 * (i / 2);
-        mainPanel->AddControl(new TextBox(80, 12, at(x, y), at(x, y), at(x, y), kNoFrame, 0, kSheetBoxes[i + 1]));
-    }
+    DataSheet::AddBoxes(mainPanel, 388, 347);
     auto* const equipmentDisplay = new EquipmentPicture(113, 112, at(503, 188), kEquipDisplay);
     equipmentDisplay->kind = EquipmentPicture::kKindEquipment;
     equipmentView->AddControl(equipmentDisplay);
@@ -176,15 +162,15 @@ CareerRecord* OutfitScreen::Career() const { return g_gameState != nullptr ? g_g
 
 ListBox* OutfitScreen::List(const char* listName) const {
     for (const ArtObject* panel : {shipsView, equipmentView, weaponsView}) {
-        if (ListBox* const list = Find<ListBox>(panel, listName)) return list;
+        if (ListBox* const list = FindControlAs<ListBox>(panel, listName)) return list;
     }
     return nullptr;
 }
 
 BitmapButton* OutfitScreen::FindButton(const char* buttonName, const ArtObject* first) const {
-    if (BitmapButton* const own = Find<BitmapButton>(first, buttonName)) return own;
+    if (BitmapButton* const own = FindControlAs<BitmapButton>(first, buttonName)) return own;
     for (const ArtObject* panel : {mainPanel, shipsView, equipmentView, weaponsView}) {
-        if (BitmapButton* const button = Find<BitmapButton>(panel, buttonName)) return button;
+        if (BitmapButton* const button = FindControlAs<BitmapButton>(panel, buttonName)) return button;
     }
     return nullptr;
 }
@@ -208,7 +194,7 @@ void OutfitScreen::Open() {
 
 void OutfitScreen::Close() {
     if (draggedItem != nullptr) {
-        Play(kSoundRelease);
+        PlayUiClick(kSoundRelease);
         ReturnDraggedItem();
     }
     MenuScreen::Close();
@@ -219,7 +205,7 @@ void OutfitScreen::Close() {
 void OutfitScreen::EmptyDisplays() {
     for (const auto& [panel, displayName] :
          {std::pair{equipmentView, kEquipDisplay}, std::pair{weaponsView, kWeaponDisplay}, std::pair{shipsView, kShipsDisplay}}) {
-        if (auto* const display = Find<EquipmentPicture>(panel, displayName)) display->ClearLists();
+        if (auto* const display = FindControlAs<EquipmentPicture>(panel, displayName)) display->ClearLists();
     }
 }
 
@@ -253,13 +239,7 @@ void OutfitScreen::FillLists() {
     for (const char* listName : {kWeaponList, kEquipList, kShipList}) {
         ListBox* const list = List(listName);
         if (list == nullptr) continue;
-        list->Clear();
-        list->SetText("");
-        list->SetCurrentBlock(0);
-        if (TextBlock* const block = list->GetBlock(0)) {
-            block->lines.clear();
-            block->lineColours.clear();
-        }
+        list->StartOver();
     }
     dirty = 1;
     if (ListBox* const list = List(kWeaponList)) AddStoreRows(*list, EquipmentItem::kWeapons);
@@ -294,13 +274,7 @@ void OutfitScreen::RefillList(const char* listName, int32_t filter) {
     TextBlock* const old = list->GetBlock(list->currentBlock);
     int32_t top = old != nullptr ? old->topLine : 0;
     const int32_t selection = old != nullptr ? old->GetSelection() : -1;
-    list->Clear();
-    list->SetText("");
-    list->SetCurrentBlock(0);
-    if (TextBlock* const block = list->GetBlock(0)) {
-        block->lines.clear();
-        block->lineColours.clear();
-    }
+    list->StartOver();
     dirty = 1;
     AddStoreRows(*list, filter);
     const CareerRecord* const career = Career();
@@ -312,19 +286,17 @@ void OutfitScreen::RefillList(const char* listName, int32_t filter) {
 void OutfitScreen::ShowDataSheet() {
     EmptyDisplays();
     if (currentPanel == equipmentView && shownItem != nullptr) {
-        if (auto* const display = Find<EquipmentPicture>(equipmentView, kEquipDisplay)) display->AddImage(shownItem);
+        if (auto* const display = FindControlAs<EquipmentPicture>(equipmentView, kEquipDisplay)) display->AddImage(shownItem);
     } else if (currentPanel == weaponsView && shownItem != nullptr) {
-        if (auto* const display = Find<EquipmentPicture>(weaponsView, kWeaponDisplay)) display->AddImage(shownItem);
+        if (auto* const display = FindControlAs<EquipmentPicture>(weaponsView, kWeaponDisplay)) display->AddImage(shownItem);
     } else if (currentPanel == shipsView && selectedShip != nullptr) {
-        if (auto* const display = Find<EquipmentPicture>(shipsView, kShipsDisplay)) display->AddShip(selectedShip);
+        if (auto* const display = FindControlAs<EquipmentPicture>(shipsView, kShipsDisplay)) display->AddShip(selectedShip);
     }
     FillDataSheet();
 }
 
 void OutfitScreen::FillDataSheet() {
-    for (const char* boxName : kSheetBoxes) {
-        if (TextBox* const box = Find<TextBox>(mainPanel, boxName)) box->Clear();
-    }
+    DataSheet::ClearBoxes(mainPanel);
     dirty = 1;
     DataSheet sheet;
     if (currentPanel == shipsView) {
@@ -334,11 +306,7 @@ void OutfitScreen::FillDataSheet() {
     }
     plaqueIndex = sheet.plaque;
     if (sheet.plaque == DataSheet::kNoPlaque) return;
-    if (TextBox* const box = Find<TextBox>(mainPanel, kSheetBoxes[0])) box->SetText(sheet.name.c_str());
-    for (int32_t i = 0; i < DataSheet::kValueBoxes; ++i) {
-        if (sheet.values[i].empty()) continue;
-        if (TextBox* const box = Find<TextBox>(mainPanel, kSheetBoxes[i + 1])) box->SetText(sheet.values[i].c_str());
-    }
+    sheet.ShowIn(mainPanel);
 }
 
 MountPoint OutfitScreen::Pointer() const {
@@ -449,35 +417,14 @@ void OutfitScreen::DrawLayout() {
 }
 
 int32_t OutfitScreen::Draw() {
-    int32_t result = 1;
-    // The pop-up over this screen reads the pass's input itself.
-    if (tutorialActive == 0) {
-        ReadEvents();
-    } else {
-        SkipEvents();
-    }
-    const int32_t keptPressed = pressedFlag;
-    pressedFlag = 0;
+    const int32_t keptPressed = BeginPass();
     bool handled = false;
-    // This screen's own gate: the shared dispatch state is not looked at.
-    if (tutorialActive == 0 && !edgeEvents.IsEmpty() && transitionPhase == kPhaseNone) {
-        for (uint32_t event = 0; event < KeySet::kBits; ++event) {
-            const uint16_t code = EventKey(event);
-            if (!currentEvents.TestEvent(code)) continue;
-            handled = true;
-            if (HandleEvent(code) == 0) {
-                result = 0;
-                break;
-            }
-        }
-    }
+    int32_t result = DispatchOwnEvents(edgeEvents, &handled);
     UpdateCursor();
     Update();
     DrawPlaque();
-    if (dirty == 0 && pressedFlag != keptPressed) dirty = 1;
-    if (continuousRedraw != 0) dirty = 1;
-    for (int32_t i = panelStack.Count() - 1; i >= 0; --i) panelStack[i]->Draw(transitionPhase);
-    if (currentPanel != nullptr) currentPanel->Draw(transitionPhase);
+    MarkDirty(keptPressed);
+    DrawPanels();
     DrawShipPicture();
     result = StepTransition(result);
     if (transitionPhase == kPhaseNone || handled) DrawLayout();
@@ -527,7 +474,7 @@ void OutfitScreen::RefillStores() {
 }
 
 void OutfitScreen::ViewCommand(ArtObject* view) {
-    Play(kSoundClick1);
+    PlayUiClick(kSoundClick1);
     if (draggedItem != nullptr) ReturnDraggedItem();
     const struct {
         ArtObject* view;
@@ -576,7 +523,7 @@ void OutfitScreen::SelectShipFromList() {
 }
 
 void OutfitScreen::ChooseShip() {
-    Play(kSoundClick2);
+    PlayUiClick(kSoundClick2);
     ListBox* const list = List(kShipList);
     if (list == nullptr) return;
     const MountPoint pointer = Pointer();
@@ -594,25 +541,25 @@ void OutfitScreen::DropOrPickOnLayout(MountPoint pointer) {
         if (selectedShip == nullptr) {
             // Without a ship there is nowhere to drop: the item stays.
         } else if (equipment && selectedShip->HasBayKindConflict(drop, *draggedItem)) {
-            Play(kSoundWrongKind);
+            PlayUiClick(kSoundWrongKind);
         } else {
             EquipmentItem* const before = draggedItem.get();
             std::unique_ptr<EquipmentItem> back = equipment
                                                       ? selectedShip->DropItemInBay(drop, std::move(draggedItem))
                                                       : selectedShip->DropItemOnHardpoint(drop, std::move(draggedItem));
             if (back == nullptr) {
-                Play(kSoundRelease);
+                PlayUiClick(kSoundRelease);
                 dragging = 0;
             } else if (back.get() != before) {
-                Play(kSoundRelease);
-                Play(kSoundGrab);
+                PlayUiClick(kSoundRelease);
+                PlayUiClick(kSoundGrab);
             }
             draggedItem = std::move(back);
         }
     } else if (selectedShip != nullptr) {
         draggedItem = equipment ? selectedShip->TakeBayItemAt(pointer) : selectedShip->TakeHardpointItemAt(pointer);
         if (draggedItem != nullptr) {
-            Play(kSoundGrab);
+            PlayUiClick(kSoundGrab);
             dragging = 1;
         }
     }
@@ -621,10 +568,10 @@ void OutfitScreen::DropOrPickOnLayout(MountPoint pointer) {
 
 void OutfitScreen::DropOrPickOnStores() {
     if (draggedItem != nullptr) {
-        Play(kSoundRelease);
+        PlayUiClick(kSoundRelease);
         ReturnDraggedItem();
     } else {
-        Play(kSoundGrab);
+        PlayUiClick(kSoundGrab);
         ListBox* const list = List(StoreListName());
         CareerRecord* const career = Career();
         const int32_t line = list != nullptr ? list->GetSelection() : -1;
@@ -643,7 +590,7 @@ void OutfitScreen::PickFromList(int32_t before) {
     CareerRecord* const career = Career();
     const int32_t line = list != nullptr ? list->GetSelection() : -1;
     if (line >= 0 && line == before && career != nullptr) {
-        Play(kSoundGrab);
+        PlayUiClick(kSoundGrab);
         // The line's unit first: storing the old item may shift the rows.
         std::unique_ptr<EquipmentItem> taken = career->TakeStoredItem(line, StoreFilter());
         if (taken != nullptr) {
@@ -658,7 +605,7 @@ void OutfitScreen::PickFromList(int32_t before) {
         }
         return;
     }
-    Play(kSoundClick2);
+    PlayUiClick(kSoundClick2);
     if (dragging == 0 && line >= 0 && career != nullptr) {
         shownItem = career->GetStoredItem(line, StoreFilter());
         ShowDataSheet();
@@ -666,17 +613,11 @@ void OutfitScreen::PickFromList(int32_t before) {
 }
 
 int32_t OutfitScreen::Button(uint16_t code, const char* buttonName, const char* topic) {
-    if (edgeEvents.TestEvent(kCodeHelp) && topic != nullptr) {
-        TutorialScreen::OpenTopic(*this, topic);
-    } else {
-        if (edgeEvents.TestEvent(code)) Play(kUiSoundHotspot);
-        if (BitmapButton* const button = FindButton(buttonName)) button->Press();
-    }
-    return 1;
+    return PressButton(code, FindButton(buttonName), edgeEvents.TestEvent(kCodeHelp) ? topic : nullptr);
 }
 
 void OutfitScreen::ScrollList(const char* listName, int32_t direction, int32_t sound, const ArtObject* view) {
-    Play(sound);
+    PlayUiClick(sound);
     if (BitmapButton* const button = FindButton(direction < 0 ? kScrollUpButton : kScrollDownButton, view)) {
         button->SetState(kScrollClickState);
     }
@@ -741,7 +682,7 @@ int32_t OutfitScreen::HandleEvent(uint16_t code) {
             return Button(code, kEquipmentButton, "OU_EQUIPMENTTOGGLE");
         case kCodeAssign:
             if (select) {
-                Play(kSoundClick1);
+                PlayUiClick(kSoundClick1);
                 AssignSelectedShip();
                 return 1;
             }
@@ -756,7 +697,7 @@ int32_t OutfitScreen::HandleEvent(uint16_t code) {
             if (select) {
                 ScrollList(kShipList, direction, kSoundClick1);
             } else {
-                if (edgeEvents.TestEvent(code)) Play(kUiSoundHotspot);
+                if (edgeEvents.TestEvent(code)) PlayUiClick(kUiSoundHotspot);
                 if (BitmapButton* const b = FindButton(direction < 0 ? kScrollUpButton : kScrollDownButton)) b->Press();
             }
             return 1;
@@ -793,7 +734,7 @@ int32_t OutfitScreen::HandleEvent(uint16_t code) {
             if (select) {
                 ScrollList(listName, direction, kSoundClick3, view);
             } else {
-                if (edgeEvents.TestEvent(code)) Play(kUiSoundHotspot);
+                if (edgeEvents.TestEvent(code)) PlayUiClick(kUiSoundHotspot);
                 const char* const buttonName = direction < 0 ? kScrollUpButton : kScrollDownButton;
                 if (BitmapButton* const b = FindButton(buttonName, view)) b->Press();
             }
@@ -802,7 +743,7 @@ int32_t OutfitScreen::HandleEvent(uint16_t code) {
         case kCodeClear:
             // In the weapons view a held key cancels too.
             if (draggedItem != nullptr && (!equipment || edgeEvents.TestEvent(code))) {
-                Play(kSoundRelease);
+                PlayUiClick(kSoundRelease);
                 ReturnDraggedItem();
                 RefillStores();
             }

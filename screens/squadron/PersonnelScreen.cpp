@@ -1,6 +1,5 @@
 #include "screens/squadron/PersonnelScreen.h"
 
-#include <cstdio>
 #include <string>
 
 #include "display/Canvas.h"
@@ -12,6 +11,7 @@
 #include "game/DataDirectories.h"
 #include "game/DrawString.h"
 #include "game/GameState.h"
+#include "screens/squadron/PilotStatBoxes.h"
 #include "ui/ArtObject.h"
 #include "ui/BitmapButton.h"
 #include "ui/FacePicture.h"
@@ -36,28 +36,11 @@ constexpr int32_t kScrollClickState = 1;
 constexpr int32_t kActionClickState = 10;
 
 constexpr const char* kFaces = "Faces";
-constexpr const char* kKills = "PilotKills";
-constexpr const char* kMissions = "PilotMissions";
-constexpr const char* kAccuracy = "PilotAccuracy";
 constexpr const char* kAvailableButton = "Available Pilots Button";
 constexpr const char* kCurrentButton = "Current Pilots Button";
 constexpr const char* kPastButton = "Past Pilots Button";
 constexpr const char* kHireButton = "Hire Pilot Button";
 constexpr const char* kFireButton = "Fire Pilot Button";
-
-void Play(int32_t sound) { PlayUiSound(sound, kUiClickSoundLevel, 1); }
-
-template <typename T>
-T* Find(const ArtObject* panel, const char* controlName) {
-    return panel != nullptr ? dynamic_cast<T*>(panel->FindControl(controlName)) : nullptr;
-}
-
-void AddNumber(TextBox* box, int32_t value) {
-    if (box == nullptr) return;
-    char text[16];
-    std::snprintf(text, sizeof text, "%d", value);
-    box->SetText(text);
-}
 
 }  // namespace
 
@@ -68,9 +51,7 @@ PersonnelScreen::PersonnelScreen(const char* screenName) : MenuScreen(screenName
     pastPage = new ArtObject(kPanelName, 1);
     const auto at = [](int32_t x, int32_t y) { return FrameRect::Init(x, y, kNoFrame); };
     mainPanel->AddControl(new FacePicture(at(78, 316), FacePicture::kFaces, kFaces));
-    mainPanel->AddControl(new TextBox(100, 100, at(150, 153), at(150, 153), at(150, 153), kNoFrame, 0, kKills));
-    mainPanel->AddControl(new TextBox(100, 100, at(150, 167), at(150, 167), at(150, 167), kNoFrame, 0, kMissions));
-    mainPanel->AddControl(new TextBox(100, 100, at(150, 181), at(150, 181), at(150, 181), kNoFrame, 0, kAccuracy));
+    PilotStatBoxes::Add(mainPanel);
     const struct {
         ArtObject* page;
         const char* list;
@@ -79,8 +60,8 @@ PersonnelScreen::PersonnelScreen(const char* screenName) : MenuScreen(screenName
                  {currentPage, kCurrList, kCurrResume},
                  {pastPage, kPastList, kPastResume}};
     for (const auto& page : pages) {
-        page.page->AddControl(new ListBox(250, 93, at(345, 124), at(345, 124), at(345, 124), kNoFrame, 0, page.list));
-        page.page->AddControl(new TextBox(320, 100, at(242, 324), at(242, 324), at(242, 324), kNoFrame, 0, page.resume));
+        page.page->AddControl(NewPlacedControl<ListBox>(250, 93, 345, 124, page.list));
+        page.page->AddControl(NewPlacedControl<TextBox>(320, 100, 242, 324, page.resume));
     }
     for (ArtObject* panel : {pastPage, availablePage, currentPage, mainPanel}) artObjects.Append(panel);
     const std::string path = g_dataDirs.Prefix(DataDir::kOption) + name + "1.iff";
@@ -91,20 +72,20 @@ PersonnelScreen::PersonnelScreen(const char* screenName) : MenuScreen(screenName
 CareerRecord* PersonnelScreen::Career() const { return g_gameState != nullptr ? g_gameState->career : nullptr; }
 
 BitmapButton* PersonnelScreen::FindButton(const char* buttonName) const {
-    return Find<BitmapButton>(mainPanel, buttonName);
+    return FindControlAs<BitmapButton>(mainPanel, buttonName);
 }
 
 ListBox* PersonnelScreen::PageList(const ArtObject* page) const {
-    if (page == availablePage) return Find<ListBox>(page, kAvailList);
-    if (page == currentPage) return Find<ListBox>(page, kCurrList);
-    if (page == pastPage) return Find<ListBox>(page, kPastList);
+    if (page == availablePage) return FindControlAs<ListBox>(page, kAvailList);
+    if (page == currentPage) return FindControlAs<ListBox>(page, kCurrList);
+    if (page == pastPage) return FindControlAs<ListBox>(page, kPastList);
     return nullptr;
 }
 
 TextBox* PersonnelScreen::PageResume(const ArtObject* page) const {
-    if (page == availablePage) return Find<TextBox>(page, kAvailResume);
-    if (page == currentPage) return Find<TextBox>(page, kCurrResume);
-    if (page == pastPage) return Find<TextBox>(page, kPastResume);
+    if (page == availablePage) return FindControlAs<TextBox>(page, kAvailResume);
+    if (page == currentPage) return FindControlAs<TextBox>(page, kCurrResume);
+    if (page == pastPage) return FindControlAs<TextBox>(page, kPastResume);
     return nullptr;
 }
 
@@ -164,10 +145,8 @@ void PersonnelScreen::FillLists() {
 }
 
 void PersonnelScreen::ShowPilotDetails() {
-    for (const char* boxName : {kKills, kMissions, kAccuracy}) {
-        if (TextBox* const box = Find<TextBox>(mainPanel, boxName)) box->Clear();
-    }
-    auto* const face = Find<FacePicture>(mainPanel, kFaces);
+    PilotStatBoxes::Clear(mainPanel);
+    auto* const face = FindControlAs<FacePicture>(mainPanel, kFaces);
     if (face != nullptr) face->SelectByName(nullptr);
     dirty = 1;
     const CareerRecord* const career = Career();
@@ -181,9 +160,7 @@ void PersonnelScreen::ShowPilotDetails() {
         page == availablePage ? career->hirePool : page == currentPage ? career->hiredPilots : career->lostPilots;
     if (line < 0 || line >= int32_t(pilots.size())) return;
     const PilotRecord& pilot = *pilots[size_t(line)];
-    AddNumber(Find<TextBox>(mainPanel, kKills), pilot.GetKills());
-    AddNumber(Find<TextBox>(mainPanel, kMissions), pilot.missions);
-    AddNumber(Find<TextBox>(mainPanel, kAccuracy), pilot.GetAccuracy());
+    PilotStatBoxes::Show(mainPanel, pilot.GetKills(), pilot.missions, pilot.GetAccuracy());
     const char* const selected = list->GetSelectedItem();
     const char* const text = page == availablePage ? career->FindApilPilot(selected)
                              : page == currentPage ? career->FindCpilPilot(selected)
@@ -193,13 +170,13 @@ void PersonnelScreen::ShowPilotDetails() {
 }
 
 void PersonnelScreen::Hire() {
-    Play(kSoundClick1);
+    PlayUiClick(kSoundClick1);
     if (BitmapButton* const button = FindButton(kHireButton)) button->SetState(kActionClickState);
     ListBox* const list = PageList(availablePage);
     const char* const selected = list != nullptr && list->GetSelection() >= 0 ? list->GetSelectedItem() : nullptr;
     CareerRecord* const career = Career();
     if (selected != nullptr) {
-        Play(kSoundHired);
+        PlayUiClick(kSoundHired);
         hiredMessage = 1;
         hiredAt = GetMilliseconds();
         // The list's text goes when the lists are rebuilt.
@@ -210,7 +187,7 @@ void PersonnelScreen::Hire() {
 }
 
 void PersonnelScreen::Fire() {
-    Play(kSoundClick1);
+    PlayUiClick(kSoundClick1);
     if (BitmapButton* const button = FindButton(kFireButton)) button->SetState(kActionClickState);
     ListBox* const list = PageList(currentPage);
     const char* const selected = list != nullptr && list->GetSelection() >= 0 ? list->GetSelectedItem() : nullptr;
@@ -218,7 +195,7 @@ void PersonnelScreen::Fire() {
     if (selected != nullptr) {
         const std::string pilot = selected;
         if (career != nullptr) career->DismissPilot(pilot.c_str());
-        Play(kSoundFired);
+        PlayUiClick(kSoundFired);
         firedMessage = 1;
         firedAt = GetMilliseconds();
     }
@@ -260,25 +237,9 @@ void PersonnelScreen::Update() {
 }
 
 int32_t PersonnelScreen::Draw() {
-    ReadEvents();
-    const int32_t keptPressed = pressedFlag;
-    pressedFlag = 0;
-    // This screen's own gate: the shared dispatch state is not looked at.
-    if (tutorialActive == 0 && !currentEvents.IsEmpty() && transitionPhase == kPhaseNone) {
-        for (uint32_t event = 0; event < KeySet::kBits; ++event) {
-            const uint16_t code = EventKey(event);
-            if (currentEvents.TestEvent(code) && HandleEvent(code) == 0) break;
-        }
-    }
-    UpdateCursor();
-    if (dirty == 0 && pressedFlag != keptPressed) dirty = 1;
-    if (continuousRedraw != 0) dirty = 1;
-    for (int32_t i = panelStack.Count() - 1; i >= 0; --i) panelStack[i]->Draw(transitionPhase);
-    if (currentPanel != nullptr) currentPanel->Draw(transitionPhase);
-    Update();
-    const ArtObject* const before = currentPanel;
-    const int32_t result = StepTransition(1);
-    if (currentPanel != before) ShowPilotDetails();
+    bool panelChanged = false;
+    const int32_t result = DrawOwnGatePass(&panelChanged);
+    if (panelChanged) ShowPilotDetails();
     return result;
 }
 
@@ -298,17 +259,11 @@ void PersonnelScreen::SwitchTo(ArtObject* page) {
 }
 
 int32_t PersonnelScreen::Button(uint16_t code, const char* buttonName, const char* topic) {
-    if (topic != nullptr && edgeEvents.TestEvent(kCodeHelp)) {
-        TutorialScreen::OpenTopic(*this, topic);
-    } else {
-        if (edgeEvents.TestEvent(code)) Play(kUiSoundHotspot);
-        if (BitmapButton* const button = FindButton(buttonName)) button->Press();
-    }
-    return 1;
+    return PressButton(code, FindButton(buttonName), edgeEvents.TestEvent(kCodeHelp) ? topic : nullptr);
 }
 
 void PersonnelScreen::PagedText(TextBox* box, const char* buttonName, bool up) {
-    Play(kSoundClick3);
+    PlayUiClick(kSoundClick3);
     if (BitmapButton* const button = FindButton(buttonName)) button->SetState(kScrollClickState);
     if (box == nullptr) return;
     if (up) {
@@ -363,7 +318,7 @@ int32_t PersonnelScreen::HandleEvent(uint16_t code) {
                                        : code == kCodeCurrent ? kCurrentButton
                                                               : kPastButton;
             if (select) {
-                Play(kSoundClick1);
+                PlayUiClick(kSoundClick1);
                 SwitchTo(target);
                 return 1;
             }
@@ -389,7 +344,7 @@ int32_t PersonnelScreen::HandleEvent(uint16_t code) {
             ListBox* const list = PageList(page);
             if (list == nullptr) return 1;
             if (select) {
-                Play(kSoundClick2);
+                PlayUiClick(kSoundClick2);
                 uint16_t x = 0, y = 0;
                 if (eventMap != nullptr) eventMap->GetMousePosition(&x, &y);
                 list->SelectAt(FrameRect::Init(int32_t(x) - g_windowOriginX, int32_t(y) - g_windowOriginY, kNoFrame));

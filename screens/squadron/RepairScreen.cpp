@@ -41,13 +41,6 @@ constexpr const char* kRepairAllButton = "Repair All Button";
 constexpr const char* kEquipDisplay = "EquipDisplay";
 constexpr const char* kDescription = "Description";
 
-void Play(int32_t sound) { PlayUiSound(sound, kUiClickSoundLevel, 1); }
-
-template <typename T>
-T* Find(const ArtObject* panel, const char* controlName) {
-    return panel != nullptr ? dynamic_cast<T*>(panel->FindControl(controlName)) : nullptr;
-}
-
 int32_t Cost(int64_t points, int32_t price) { return int32_t(points * price / RepairScreen::kPriceDivisor); }
 
 void SetMoneyText(TextBox* box, int32_t value) {
@@ -58,16 +51,6 @@ void SetMoneyText(TextBox* box, int32_t value) {
     box->SetText(text);
 }
 
-// An empty list with one empty block to add lines to.
-void EmptyList(ListBox& list) {
-    list.Clear();
-    list.SetText("");
-    list.SetCurrentBlock(0);
-    if (TextBlock* const block = list.GetBlock(0)) {
-        block->lines.clear();
-        block->lineColours.clear();
-    }
-}
 
 }  // namespace
 
@@ -133,17 +116,17 @@ RepairScreen::RepairScreen(const char* screenName) : MenuScreen(screenName) {
     for (ArtObject* panel : {mainPanel, shipsPanel, weaponsPanel, equipmentPanel}) artObjects.Append(panel);
 
     const auto at = [](int32_t x, int32_t y) { return FrameRect::Init(x, y, kNoFrame); };
-    mainPanel->AddControl(new ListBox(180, 90, at(345, 166), at(345, 166), at(345, 166), kNoFrame, 0, kShipList));
-    mainPanel->AddControl(new TextBox(180, 73, at(477, 77), at(477, 77), at(477, 77), kNoFrame, 0, kFunds));
-    mainPanel->AddControl(new TextBox(70, 12, at(477, 97), at(477, 97), at(477, 97), kNoFrame, 0, kTotal));
+    mainPanel->AddControl(NewPlacedControl<ListBox>(180, 90, 345, 166, kShipList));
+    mainPanel->AddControl(NewPlacedControl<TextBox>(180, 73, 477, 77, kFunds));
+    mainPanel->AddControl(NewPlacedControl<TextBox>(70, 12, 477, 97, kTotal));
     for (ArtObject* panel : {shipsPanel, equipmentPanel, weaponsPanel}) {
         panel->AddControl(new EquipmentPicture(113, 112, at(83, 319), kEquipDisplay));
     }
-    shipsPanel->AddControl(new ListBox(300, 100, at(58, 163), at(58, 163), at(58, 163), kNoFrame, 0, kStructList));
-    equipmentPanel->AddControl(new ListBox(300, 100, at(58, 163), at(58, 163), at(58, 163), kNoFrame, 0, kEquipList));
-    weaponsPanel->AddControl(new ListBox(300, 100, at(58, 163), at(58, 163), at(58, 163), kNoFrame, 0, kWeaponList));
+    shipsPanel->AddControl(NewPlacedControl<ListBox>(300, 100, 58, 163, kStructList));
+    equipmentPanel->AddControl(NewPlacedControl<ListBox>(300, 100, 58, 163, kEquipList));
+    weaponsPanel->AddControl(NewPlacedControl<ListBox>(300, 100, 58, 163, kWeaponList));
     for (ArtObject* panel : {shipsPanel, equipmentPanel, weaponsPanel}) {
-        panel->AddControl(new TextBox(320, 100, at(242, 324), at(242, 324), at(242, 324), kNoFrame, 0, kDescription));
+        panel->AddControl(NewPlacedControl<TextBox>(320, 100, 242, 324, kDescription));
     }
     const std::string path = g_dataDirs.Prefix(DataDir::kOption) + name + "1.iff";
     IffFile file(0);
@@ -156,13 +139,13 @@ CareerRecord* RepairScreen::Career() const { return g_gameState != nullptr ? g_g
 
 ListBox* RepairScreen::List(const char* listName) const {
     for (const ArtObject* panel : {mainPanel, shipsPanel, equipmentPanel, weaponsPanel}) {
-        if (ListBox* const list = Find<ListBox>(panel, listName)) return list;
+        if (ListBox* const list = FindControlAs<ListBox>(panel, listName)) return list;
     }
     return nullptr;
 }
 
 BitmapButton* RepairScreen::FindButton(const char* buttonName) const {
-    return Find<BitmapButton>(mainPanel, buttonName);
+    return FindControlAs<BitmapButton>(mainPanel, buttonName);
 }
 
 std::vector<EquipmentItem*>* RepairScreen::PanelItems(const ArtObject* panel) {
@@ -186,7 +169,7 @@ bool RepairScreen::PanelActive(const ArtObject* panel) const {
 void RepairScreen::ClearItemLists() {
     // The displays show the items: they go first.
     for (ArtObject* panel : {shipsPanel, equipmentPanel, weaponsPanel}) {
-        if (auto* const display = Find<EquipmentPicture>(panel, kEquipDisplay)) {
+        if (auto* const display = FindControlAs<EquipmentPicture>(panel, kEquipDisplay)) {
             while (display->ItemCount() > 0) display->RemoveItem(0);
         }
     }
@@ -201,7 +184,7 @@ void RepairScreen::Open() {
     remainingCost = 0;
     const CareerRecord* const career = Career();
     if (ListBox* const ships = List(kShipList)) {
-        EmptyList(*ships);
+        ships->StartOver();
         if (TextBlock* const block = ships->GetBlock(0)) {
             block->AddItem(kStoresRow);
             for (int32_t i = 0; career != nullptr && i < career->GetShipCount(); ++i) {
@@ -286,18 +269,18 @@ void RepairScreen::FillLists() {
     const Palette* const palette = g_gameCanvas != nullptr ? g_gameCanvas->palette : nullptr;
     ArtObject* const panel = currentPanel;
     const std::vector<EquipmentItem*>* const items = PanelItems(panel);
-    ListBox* const list = items != nullptr ? Find<ListBox>(panel, PanelListName(panel)) : nullptr;
+    ListBox* const list = items != nullptr ? FindControlAs<ListBox>(panel, PanelListName(panel)) : nullptr;
     if (list != nullptr) {
-        auto* const display = Find<EquipmentPicture>(panel, kEquipDisplay);
+        auto* const display = FindControlAs<EquipmentPicture>(panel, kEquipDisplay);
         if (display != nullptr) {
             while (display->ItemCount() > 0) display->RemoveItem(0);
         }
-        TextBox* const description = Find<TextBox>(panel, kDescription);
+        TextBox* const description = FindControlAs<TextBox>(panel, kDescription);
         if (description != nullptr) description->Clear();
         const TextBlock* const old = list->GetBlock(list->currentBlock);
         int32_t selection = old != nullptr ? old->selection : -1;
         int32_t top = old != nullptr ? old->topLine : 0;
-        EmptyList(*list);
+        list->StartOver();
         if (TextBlock* const block = list->GetBlock(0)) {
             for (const EquipmentItem* item : *items) {
                 const int32_t remaining = item->damage - item->repairPoints;
@@ -318,8 +301,8 @@ void RepairScreen::FillLists() {
         dirty = 1;
     }
     const CareerRecord* const career = Career();
-    SetMoneyText(Find<TextBox>(mainPanel, kFunds), career != nullptr ? career->funds : 0);
-    SetMoneyText(Find<TextBox>(mainPanel, kTotal), pendingTotal);
+    SetMoneyText(FindControlAs<TextBox>(mainPanel, kFunds), career != nullptr ? career->funds : 0);
+    SetMoneyText(FindControlAs<TextBox>(mainPanel, kTotal), pendingTotal);
     int64_t remaining = 0;
     for (const auto* from : {&equipment, &structure, &weapons}) {
         for (const EquipmentItem* item : *from) remaining += Cost(item->damage, item->price) - item->repairMoney;
@@ -329,7 +312,7 @@ void RepairScreen::FillLists() {
 
 void RepairScreen::RepairStep(int32_t before) {
     std::vector<EquipmentItem*>* const items = PanelItems(currentPanel);
-    ListBox* const list = items != nullptr ? Find<ListBox>(currentPanel, PanelListName(currentPanel)) : nullptr;
+    ListBox* const list = items != nullptr ? FindControlAs<ListBox>(currentPanel, PanelListName(currentPanel)) : nullptr;
     const CareerRecord* const career = Career();
     if (list == nullptr || career == nullptr) return;
     const int32_t line = list->GetSelection();
@@ -355,10 +338,10 @@ void RepairScreen::RepairStep(int32_t before) {
 void RepairScreen::RepairAll() {
     const CareerRecord* const career = Career();
     if (career == nullptr || int64_t(pendingTotal) + remainingCost > career->funds) {
-        Play(kSoundHotspot2);
+        PlayUiClick(kSoundHotspot2);
         return;
     }
-    Play(kSoundClick1);
+    PlayUiClick(kSoundClick1);
     pendingTotal += remainingCost;
     remainingCost = 0;
     for (const auto* from : {&equipment, &weapons, &structure}) {
@@ -408,41 +391,19 @@ void RepairScreen::ApplyRepairs() {
 }
 
 int32_t RepairScreen::Draw() {
-    ReadEvents();
-    const int32_t keptPressed = pressedFlag;
-    pressedFlag = 0;
-    // This screen's own gate: the shared dispatch state is not looked at.
-    if (tutorialActive == 0 && !currentEvents.IsEmpty() && transitionPhase == kPhaseNone) {
-        for (uint32_t event = 0; event < KeySet::kBits; ++event) {
-            const uint16_t code = EventKey(event);
-            if (currentEvents.TestEvent(code) && HandleEvent(code) == 0) break;
-        }
-    }
-    UpdateCursor();
-    if (dirty == 0 && pressedFlag != keptPressed) dirty = 1;
-    if (continuousRedraw != 0) dirty = 1;
-    for (int32_t i = panelStack.Count() - 1; i >= 0; --i) panelStack[i]->Draw(transitionPhase);
-    if (currentPanel != nullptr) currentPanel->Draw(transitionPhase);
-    Update();
-    const ArtObject* const before = currentPanel;
-    const int32_t result = StepTransition(1);
+    bool panelChanged = false;
+    const int32_t result = DrawOwnGatePass(&panelChanged);
     // A panel just shown builds its list in the same step.
-    if (currentPanel != before) FillLists();
+    if (panelChanged) FillLists();
     return result;
 }
 
 int32_t RepairScreen::Button(uint16_t code, const char* buttonName, const char* topic) {
-    if (topic != nullptr && edgeEvents.TestEvent(kCodeHelp)) {
-        TutorialScreen::OpenTopic(*this, topic);
-    } else {
-        if (edgeEvents.TestEvent(code)) Play(kUiSoundHotspot);
-        if (BitmapButton* const button = FindButton(buttonName)) button->Press();
-    }
-    return 1;
+    return PressButton(code, FindButton(buttonName), edgeEvents.TestEvent(kCodeHelp) ? topic : nullptr);
 }
 
 void RepairScreen::Scroll(ListBox* list, const char* buttonName, int32_t direction) {
-    Play(kSoundClick3);
+    PlayUiClick(kSoundClick3);
     if (BitmapButton* const button = FindButton(buttonName)) button->SetState(kScrollClickState);
     if (list == nullptr) return;
     if (direction < 0) {
@@ -492,7 +453,7 @@ int32_t RepairScreen::HandleEvent(uint16_t code) {
             case kCodeShipList:
                 if (ships == nullptr) return 1;
                 if (select) {
-                    Play(kSoundClick2);
+                    PlayUiClick(kSoundClick2);
                     ships->SelectAt(pointer);
                     SelectShip(ships->GetSelection());
                 } else {
@@ -509,7 +470,7 @@ int32_t RepairScreen::HandleEvent(uint16_t code) {
                                            : code == kCodeEquipmentView ? kEquipmentButton
                                                                         : kWeaponsButton;
                 if (select) {
-                    Play(kSoundClick1);
+                    PlayUiClick(kSoundClick1);
                     SwitchTo(panel);
                     return 1;
                 }
@@ -524,14 +485,14 @@ int32_t RepairScreen::HandleEvent(uint16_t code) {
 
     for (ArtObject* panel : {shipsPanel, equipmentPanel, weaponsPanel}) {
         if (!PanelActive(panel)) continue;
-        ListBox* const list = Find<ListBox>(panel, PanelListName(panel));
-        TextBox* const description = Find<TextBox>(panel, kDescription);
+        ListBox* const list = FindControlAs<ListBox>(panel, PanelListName(panel));
+        TextBox* const description = FindControlAs<TextBox>(panel, kDescription);
         switch (code) {
             case kCodeTextUp:
             case kCodeTextDown: {
                 const bool up = code == kCodeTextUp;
                 if (select) {
-                    Play(kSoundClick3);
+                    PlayUiClick(kSoundClick3);
                     if (BitmapButton* const b = FindButton(up ? "Scroll Up" : "Scroll Down")) b->SetState(kScrollClickState);
                     if (description != nullptr) {
                         if (up) {
@@ -560,7 +521,7 @@ int32_t RepairScreen::HandleEvent(uint16_t code) {
             case kCodePanelList:
                 if (list == nullptr) return 1;
                 if (select) {
-                    Play(kSoundClick2);
+                    PlayUiClick(kSoundClick2);
                     const int32_t before = list->GetSelection();
                     list->SelectAt(pointer);
                     RepairStep(before);

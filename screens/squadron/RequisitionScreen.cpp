@@ -58,8 +58,6 @@ constexpr const char* kScrollDownButton = "Scroll Down";
 constexpr const char* kListUpButton = "Scroll Up2";
 constexpr const char* kListDownButton = "Scroll Down2";
 constexpr const char* kDescription = "Description";
-constexpr const char* kSheetBoxes[] = {"name",  "Data1", "Data2", "Data3", "Data4", "Data5",
-                                       "Data6", "Data7", "Data8", "Data9", "Data10"};
 
 // Names of this many characters or more are cut to the shorter length and "...".
 constexpr size_t kItemNameLimit = 17;
@@ -71,15 +69,8 @@ constexpr const char* kKindCodes[] = {"GE", "SH", "AR", "RA", "TA", "FL", "EN", 
                                       "CI", "EC", "CL", "JA", "RE", "SE", "DE"};
 constexpr const char* kWeaponCodes[] = {"BE", "GU", "MS", "PR", "MN"};
 
-void Play(int32_t sound) { PlayUiSound(sound, kUiClickSoundLevel, 1); }
-
 std::string Cut(const std::string& name, size_t limit, size_t cut) {
     return name.size() >= limit ? name.substr(0, cut) + "..." : name;
-}
-
-template <typename T>
-T* Find(const ArtObject* panel, const char* controlName) {
-    return panel != nullptr ? dynamic_cast<T*>(panel->FindControl(controlName)) : nullptr;
 }
 
 const char* PictureName(const RequisitionScreen& screen, const ArtObject* panel) {
@@ -129,18 +120,13 @@ RequisitionScreen::RequisitionScreen(const char* screenName) : MenuScreen(screen
     for (ArtObject* panel : {mainPanel, shipsPanel, weaponsPanel, equipmentPanel}) artObjects.Append(panel);
     const auto at = [](int32_t x, int32_t y) { return FrameRect::Init(x, y, kNoFrame); };
     for (ArtObject* panel : {shipsPanel, weaponsPanel, equipmentPanel}) {
-        panel->AddControl(new ListBox(220, 100, at(58, 164), at(58, 164), at(58, 164), kNoFrame, 0, kListName));
+        panel->AddControl(NewPlacedControl<ListBox>(220, 100, 58, 164, kListName));
         panel->AddControl(new EquipmentPicture(113, 112, at(83, 319), PictureName(*this, panel)));
     }
-    mainPanel->AddControl(new TextBox(300, 90, at(242, 326), at(242, 326), at(242, 326), kNoFrame, 0, kDescription));
-    mainPanel->AddControl(new TextBox(70, 12, at(481, 77), at(481, 77), at(481, 77), kNoFrame, 0, "Funds"));
-    mainPanel->AddControl(new TextBox(70, 12, at(481, 97), at(481, 97), at(481, 97), kNoFrame, 0, "Total"));
-    mainPanel->AddControl(new TextBox(180, 12, at(388, 170), at(388, 170), at(388, 170), kNoFrame, 0, kSheetBoxes[0]));
-    for (int32_t i = 0; i < DataSheet::kValueBoxes; ++i) {
-        const int32_t x = i % 2 == 0 ? 388 : 516;
-        const int32_t y = 184 + 14 * (i / 2);
-        mainPanel->AddControl(new TextBox(80, 12, at(x, y), at(x, y), at(x, y), kNoFrame, 0, kSheetBoxes[i + 1]));
-    }
+    mainPanel->AddControl(NewPlacedControl<TextBox>(300, 90, 242, 326, kDescription));
+    mainPanel->AddControl(NewPlacedControl<TextBox>(70, 12, 481, 77, "Funds"));
+    mainPanel->AddControl(NewPlacedControl<TextBox>(70, 12, 481, 97, "Total"));
+    DataSheet::AddBoxes(mainPanel, 388, 170);
     ReadArtFile();
 }
 
@@ -172,11 +158,11 @@ void RequisitionScreen::ReadArtFile() {
 
 CareerRecord* RequisitionScreen::Career() const { return g_gameState != nullptr ? g_gameState->career : nullptr; }
 
-ListBox* RequisitionScreen::List(const ArtObject* panel) const { return Find<ListBox>(panel, kListName); }
+ListBox* RequisitionScreen::List(const ArtObject* panel) const { return FindControlAs<ListBox>(panel, kListName); }
 
 BitmapButton* RequisitionScreen::FindButton(const char* buttonName) const {
     for (const ArtObject* panel : {mainPanel, shipsPanel, weaponsPanel, equipmentPanel}) {
-        if (BitmapButton* const button = Find<BitmapButton>(panel, buttonName)) return button;
+        if (BitmapButton* const button = FindControlAs<BitmapButton>(panel, buttonName)) return button;
     }
     return nullptr;
 }
@@ -251,12 +237,12 @@ void RequisitionScreen::DeliverOrders() {
 }
 
 void RequisitionScreen::PlaceOrder() {
-    Play(kSoundClick4);
+    PlayUiClick(kSoundClick4);
     orderPlaced = 1;
     orderPlacedAt = GetMilliseconds();
     SettleOrder();
     FillLists();
-    Play(kSoundOrderVoice);
+    PlayUiClick(kSoundOrderVoice);
 }
 
 EquipmentItem* RequisitionScreen::RowItem(int32_t row) const {
@@ -357,7 +343,7 @@ void RequisitionScreen::TakeOne(int32_t row) {
 
 void RequisitionScreen::EmptyPictures() {
     for (const ArtObject* panel : {shipsPanel, weaponsPanel, equipmentPanel}) {
-        if (auto* const display = Find<EquipmentPicture>(panel, PictureName(*this, panel))) {
+        if (auto* const display = FindControlAs<EquipmentPicture>(panel, PictureName(*this, panel))) {
             while (display->ItemCount() > 0) display->RemoveItem(0);
         }
     }
@@ -421,7 +407,7 @@ void RequisitionScreen::FillLists() {
     const CareerRecord* const career = Career();
     EmptyPictures();
     for (const char* boxName : {"Funds", "Total"}) {
-        TextBox* const box = Find<TextBox>(mainPanel, boxName);
+        TextBox* const box = FindControlAs<TextBox>(mainPanel, boxName);
         if (box == nullptr) continue;
         box->Clear();
         char text[16];
@@ -438,7 +424,7 @@ void RequisitionScreen::FillLists() {
 void RequisitionScreen::ShowSelection() {
     selectedItem = nullptr;
     EmptyPictures();
-    TextBox* const description = Find<TextBox>(mainPanel, kDescription);
+    TextBox* const description = FindControlAs<TextBox>(mainPanel, kDescription);
     if (description != nullptr) description->Clear();
     ListBox* const list = List(currentPanel);
     const int32_t row = list != nullptr && list->GetLineCount() > 0 ? list->GetSelection() : -1;
@@ -463,13 +449,11 @@ void RequisitionScreen::ShowSelection() {
     }
     if (shown != nullptr) {
         if (description != nullptr) description->SetText(shown->description.c_str());
-        if (auto* const display = Find<EquipmentPicture>(currentPanel, PictureName(*this, currentPanel))) {
+        if (auto* const display = FindControlAs<EquipmentPicture>(currentPanel, PictureName(*this, currentPanel))) {
             display->AddImage(shown);
         }
     }
-    for (const char* boxName : kSheetBoxes) {
-        if (TextBox* const box = Find<TextBox>(mainPanel, boxName)) box->Clear();
-    }
+    DataSheet::ClearBoxes(mainPanel);
     DataSheet sheet;
     if (currentPanel == shipsPanel) {
         if (selectedShip != nullptr && shown != nullptr) sheet = DataSheet::For(nullptr, selectedShip);
@@ -478,11 +462,7 @@ void RequisitionScreen::ShowSelection() {
     }
     plaqueIndex = sheet.plaque;
     if (sheet.plaque == DataSheet::kNoPlaque) return;
-    if (TextBox* const box = Find<TextBox>(mainPanel, kSheetBoxes[0])) box->SetText(sheet.name.c_str());
-    for (int32_t i = 0; i < DataSheet::kValueBoxes; ++i) {
-        if (sheet.values[i].empty()) continue;
-        if (TextBox* const box = Find<TextBox>(mainPanel, kSheetBoxes[i + 1])) box->SetText(sheet.values[i].c_str());
-    }
+    sheet.ShowIn(mainPanel);
 }
 
 // --- Drawing -----------------------------------------------------------------
@@ -529,10 +509,8 @@ int32_t RequisitionScreen::Draw() {
     }
     UpdateCursor();
     DrawPlaque();
-    if (dirty == 0 && pressedFlag != keptPressed) dirty = 1;
-    if (continuousRedraw != 0) dirty = 1;
-    for (int32_t i = panelStack.Count() - 1; i >= 0; --i) panelStack[i]->Draw(transitionPhase);
-    if (currentPanel != nullptr) currentPanel->Draw(transitionPhase);
+    MarkDirty(keptPressed);
+    DrawPanels();
     Update();
     const int32_t phase = transitionPhase;
     const ArtObject* const before = currentPanel;
@@ -545,7 +523,7 @@ int32_t RequisitionScreen::Draw() {
 // --- Events ------------------------------------------------------------------
 
 void RequisitionScreen::OpenPanel(ArtObject* panel) {
-    Play(kSoundClick1);
+    PlayUiClick(kSoundClick1);
     nextPanel = panel;
     pushPanel = mainPanel;
     transitionPhase = kPhaseClosing;
@@ -555,19 +533,13 @@ void RequisitionScreen::OpenPanel(ArtObject* panel) {
 }
 
 int32_t RequisitionScreen::Button(uint16_t code, const char* buttonName, const char* topic) {
-    if (currentEvents.TestEvent(kCodeHelp) && topic != nullptr) {
-        TutorialScreen::OpenTopic(*this, topic);
-    } else {
-        if (edgeEvents.TestEvent(code)) Play(kUiSoundHotspot);
-        if (BitmapButton* const button = FindButton(buttonName)) button->Press();
-    }
-    return 1;
+    return PressButton(code, FindButton(buttonName), currentEvents.TestEvent(kCodeHelp) ? topic : nullptr);
 }
 
 void RequisitionScreen::ClickList(bool add) {
     ListBox* const list = List(currentPanel);
     if (list == nullptr) return;
-    Play(kSoundClick2);
+    PlayUiClick(kSoundClick2);
     const int32_t before = list->GetLineCount() > 0 ? list->GetSelection() : -1;
     uint16_t x = 0, y = 0;
     if (eventMap != nullptr) eventMap->GetMousePosition(&x, &y);
@@ -593,7 +565,7 @@ int32_t RequisitionScreen::HandleEvent(uint16_t code) {
             case kCodeSellMode:
                 if (!select) return Button(code, code == kCodeBuyMode ? kBuyButton : kSellButton,
                                            code == kCodeBuyMode ? "RQ_BUY" : "RQ_SELL");
-                Play(kSoundClick1);
+                PlayUiClick(kSoundClick1);
                 mode = code == kCodeBuyMode ? kBuyMode : kSellMode;
                 SetButton(kBuyButton, mode == kBuyMode ? BitmapButton::kLatched : 0);
                 SetButton(kSellButton, mode == kSellMode ? BitmapButton::kLatched : 0);
@@ -624,12 +596,12 @@ int32_t RequisitionScreen::HandleEvent(uint16_t code) {
                 const char* const buttonName = description ? (up ? kScrollUpButton : kScrollDownButton)
                                                            : (up ? kListUpButton : kListDownButton);
                 if (!select) {
-                    if (edgeEvents.TestEvent(code)) Play(kUiSoundHotspot);
+                    if (edgeEvents.TestEvent(code)) PlayUiClick(kUiSoundHotspot);
                     if (BitmapButton* const button = FindButton(buttonName)) button->Press();
                     return 1;
                 }
-                Play(kSoundClick3);
-                TextBox* const box = description ? Find<TextBox>(mainPanel, kDescription) : List(currentPanel);
+                PlayUiClick(kSoundClick3);
+                TextBox* const box = description ? FindControlAs<TextBox>(mainPanel, kDescription) : List(currentPanel);
                 if (box != nullptr) {
                     if (up) {
                         box->PageUp();
@@ -651,14 +623,8 @@ int32_t RequisitionScreen::HandleEvent(uint16_t code) {
         ClickList(true);
     } else if (edgeEvents.TestEvent(kCodeOther)) {
         ClickList(false);
-    } else if (edgeEvents.TestEvent(kCodeLineUp)) {
-        FocusLineUp(*list);
-    } else if (edgeEvents.TestEvent(kCodeLineDown)) {
-        FocusLineDown(*list);
-    } else if (edgeEvents.TestEvent(kCodePageUp)) {
-        list->PageUp();
-    } else if (edgeEvents.TestEvent(kCodePageDown)) {
-        list->PageDown();
+    } else {
+        WalkList(*list, {kCodeLineUp, kCodeLineDown, kCodePageUp, kCodePageDown});
     }
     return 1;
 }

@@ -45,15 +45,6 @@ constexpr const char* kRepairButton = "Salvage Repair Button";
 constexpr const char* kScrollUpButton = "Scroll Up";
 constexpr const char* kScrollDownButton = "Scroll Down";
 constexpr const char* kEquipDisplay = "EquipDisplay";
-constexpr const char* kSheetBoxes[] = {"name",  "Data1", "Data2", "Data3", "Data4", "Data5",
-                                       "Data6", "Data7", "Data8", "Data9", "Data10"};
-
-void Play(int32_t sound) { PlayUiSound(sound, kUiClickSoundLevel, 1); }
-
-template <typename T>
-T* Find(const ArtObject* panel, const char* controlName) {
-    return panel != nullptr ? dynamic_cast<T*>(panel->FindControl(controlName)) : nullptr;
-}
 
 }  // namespace
 
@@ -67,13 +58,8 @@ SalvageScreen::SalvageScreen(const char* screenName) : MenuScreen(screenName) {
     mainPanel = new ArtObject(kMainPanel, 1);
     artObjects.Append(mainPanel);
     const auto at = [](int32_t x, int32_t y) { return FrameRect::Init(x, y, kNoFrame); };
-    mainPanel->AddControl(new ListBox(500, 140, at(60, 122), at(60, 122), at(60, 122), kNoFrame, 0, kListName));
-    mainPanel->AddControl(new TextBox(180, 12, at(289, 333), at(289, 333), at(289, 333), kNoFrame, 0, kSheetBoxes[0]));
-    for (int32_t i = 0; i < DataSheet::kValueBoxes; ++i) {
-        const int32_t x = i % 2 == 0 ? 289 : 417;
-        const int32_t y = 347 + 14 * (i / 2);
-        mainPanel->AddControl(new TextBox(80, 12, at(x, y), at(x, y), at(x, y), kNoFrame, 0, kSheetBoxes[i + 1]));
-    }
+    mainPanel->AddControl(NewPlacedControl<ListBox>(500, 140, 60, 122, kListName));
+    DataSheet::AddBoxes(mainPanel, 289, 333);
     mainPanel->AddControl(new EquipmentPicture(113, 112, at(83, 319), kEquipDisplay));
     ReadArtFile();
 }
@@ -110,7 +96,7 @@ void SalvageScreen::LoadPlaques(IffFile& file) {
     }
 }
 
-ListBox* SalvageScreen::List() const { return Find<ListBox>(mainPanel, kListName); }
+ListBox* SalvageScreen::List() const { return FindControlAs<ListBox>(mainPanel, kListName); }
 
 void SalvageScreen::Open() {
     plaqueIndex = 0;
@@ -136,7 +122,7 @@ void SalvageScreen::Close() {
 }
 
 void SalvageScreen::EmptyPicture() {
-    if (auto* const display = Find<EquipmentPicture>(mainPanel, kEquipDisplay)) {
+    if (auto* const display = FindControlAs<EquipmentPicture>(mainPanel, kEquipDisplay)) {
         while (display->ItemCount() > 0) display->RemoveItem(0);
     }
 }
@@ -171,14 +157,9 @@ void SalvageScreen::FillList() {
     TextBlock* const old = list->GetBlock(list->currentBlock);
     const int32_t selection = old != nullptr ? old->GetSelection() : -1;
     const int32_t top = old != nullptr ? old->topLine : 0;
-    list->Clear();
-    list->SetText("");
-    list->SetCurrentBlock(0);
-    TextBlock* const block = list->GetBlock(0);
+    TextBlock* const block = list->StartOver();
     dirty = 1;
     if (block != nullptr) {
-        block->lines.clear();
-        block->lineColours.clear();
         for (const Entry& entry : entries) {
             const EquipmentItem& item = *entry.item;
             char row[128];
@@ -195,24 +176,18 @@ void SalvageScreen::FillList() {
     selectedItem = row >= 0 && row < int32_t(entries.size()) ? entries[size_t(row)].item.get() : nullptr;
     EmptyPicture();
     if (selectedItem != nullptr) {
-        if (auto* const display = Find<EquipmentPicture>(mainPanel, kEquipDisplay)) display->AddImage(selectedItem);
+        if (auto* const display = FindControlAs<EquipmentPicture>(mainPanel, kEquipDisplay)) display->AddImage(selectedItem);
     }
     FillDataSheet();
 }
 
 void SalvageScreen::FillDataSheet() {
-    for (const char* boxName : kSheetBoxes) {
-        if (TextBox* const box = Find<TextBox>(mainPanel, boxName)) box->Clear();
-    }
+    DataSheet::ClearBoxes(mainPanel);
     dirty = 1;
     const DataSheet sheet = selectedItem != nullptr ? DataSheet::For(selectedItem, nullptr) : DataSheet{};
     plaqueIndex = sheet.plaque;
     if (sheet.plaque == DataSheet::kNoPlaque) return;
-    if (TextBox* const box = Find<TextBox>(mainPanel, kSheetBoxes[0])) box->SetText(sheet.name.c_str());
-    for (int32_t i = 0; i < DataSheet::kValueBoxes; ++i) {
-        if (sheet.values[i].empty()) continue;
-        if (TextBox* const box = Find<TextBox>(mainPanel, kSheetBoxes[i + 1])) box->SetText(sheet.values[i].c_str());
-    }
+    sheet.ShowIn(mainPanel);
 }
 
 void SalvageScreen::StoreAccepted() {
@@ -253,35 +228,22 @@ void SalvageScreen::DrawPlaque() {
 }
 
 int32_t SalvageScreen::Draw() {
-    int32_t result = 1;
     ReadEvents();
     const int32_t keptPressed = pressedFlag;
     pressedFlag = 0;
-    // This screen's own gate: the shared dispatch state is not looked at.
-    if (tutorialActive == 0 && !edgeEvents.IsEmpty() && transitionPhase == kPhaseNone) {
-        for (uint32_t event = 0; event < KeySet::kBits; ++event) {
-            const uint16_t code = EventKey(event);
-            if (!currentEvents.TestEvent(code)) continue;
-            if (HandleEvent(code) == 0) {
-                result = 0;
-                break;
-            }
-        }
-    }
+    const int32_t result = DispatchOwnEvents(edgeEvents);
     UpdateCursor();
     Update();
     DrawPlaque();
-    if (dirty == 0 && pressedFlag != keptPressed) dirty = 1;
-    if (continuousRedraw != 0) dirty = 1;
-    for (int32_t i = panelStack.Count() - 1; i >= 0; --i) panelStack[i]->Draw(transitionPhase);
-    if (currentPanel != nullptr) currentPanel->Draw(transitionPhase);
+    MarkDirty(keptPressed);
+    DrawPanels();
     return StepTransition(result);
 }
 
 void SalvageScreen::ClickList() {
     ListBox* const list = List();
     if (list == nullptr) return;
-    Play(kSoundClick2);
+    PlayUiClick(kSoundClick2);
     selectedItem = nullptr;
     const int32_t before = list->GetSelection();
     uint16_t x = 0, y = 0;
@@ -295,19 +257,13 @@ void SalvageScreen::ClickList() {
 }
 
 int32_t SalvageScreen::Button(uint16_t code, const char* buttonName, const char* topic) {
-    if (edgeEvents.TestEvent(kCodeHelp)) {
-        TutorialScreen::OpenTopic(*this, topic);
-    } else {
-        if (edgeEvents.TestEvent(code)) Play(kUiSoundHotspot);
-        if (auto* const button = Find<BitmapButton>(mainPanel, buttonName)) button->Press();
-    }
-    return 1;
+    return PressButton(code, FindControlAs<BitmapButton>(mainPanel, buttonName), edgeEvents.TestEvent(kCodeHelp) ? topic : nullptr);
 }
 
 void SalvageScreen::ScrollList(uint16_t code, bool select) {
     const bool up = code == kCodeScrollUp;
     if (select) {
-        Play(kSoundClick3);
+        PlayUiClick(kSoundClick3);
         if (ListBox* const list = List()) {
             if (up) {
                 list->PageUp();
@@ -317,8 +273,8 @@ void SalvageScreen::ScrollList(uint16_t code, bool select) {
         }
         return;
     }
-    if (edgeEvents.TestEvent(code)) Play(kUiSoundHotspot);
-    if (auto* const button = Find<BitmapButton>(mainPanel, up ? kScrollUpButton : kScrollDownButton)) button->Press();
+    if (edgeEvents.TestEvent(code)) PlayUiClick(kUiSoundHotspot);
+    if (auto* const button = FindControlAs<BitmapButton>(mainPanel, up ? kScrollUpButton : kScrollDownButton)) button->Press();
 }
 
 int32_t SalvageScreen::HandleEvent(uint16_t code) {
@@ -331,13 +287,13 @@ int32_t SalvageScreen::HandleEvent(uint16_t code) {
         case kCodeScrollDown: ScrollList(code, select); return 1;
         case kCodeAccept:
             if (!select) return Button(code, kAcceptButton, "SA_ACCEPT");
-            Play(kSoundClick4);
+            PlayUiClick(kSoundClick4);
             StoreAccepted();
             if (game != nullptr) game->SelectNextScreen(ScreenSlot::kHangar);
             return 0;
         case kCodeAcceptRepair:
             if (!select) return Button(code, kRepairButton, "SA_ACCEPTREPAIR");
-            Play(kSoundClick4);
+            PlayUiClick(kSoundClick4);
             StoreAccepted();
             if (game != nullptr) {
                 // The frame opens on the repair page and goes back to the hangar.
@@ -357,14 +313,8 @@ int32_t SalvageScreen::HandleEvent(uint16_t code) {
             } else if (edgeEvents.TestEvent(kCodeClear)) {
                 list->ClearSelection();
                 dirty = 1;
-            } else if (edgeEvents.TestEvent(kCodeLineUp)) {
-                FocusLineUp(*list);
-            } else if (edgeEvents.TestEvent(kCodeLineDown)) {
-                FocusLineDown(*list);
-            } else if (edgeEvents.TestEvent(kCodePageUp)) {
-                list->PageUp();
-            } else if (edgeEvents.TestEvent(kCodePageDown)) {
-                list->PageDown();
+            } else {
+                WalkList(*list, {kCodeLineUp, kCodeLineDown, kCodePageUp, kCodePageDown});
             }
             return 1;
         }

@@ -52,13 +52,8 @@ void VoiceScreen::FillLists() {
     if (face != nullptr) face->SelectByIndex(-1);
     auto* const list = dynamic_cast<ListBox*>(panel->FindControl(kListName));
     if (list == nullptr) return;
-    list->Clear();
-    list->SetText("");
-    list->SetCurrentBlock(0);
-    TextBlock* const block = list->GetBlock(0);
+    TextBlock* const block = list->StartOver();
     if (block == nullptr) return;
-    block->lines.clear();
-    block->lineColours.clear();
     dirty = 1;
     GameState* const game = g_gameState;
     if (game == nullptr) return;

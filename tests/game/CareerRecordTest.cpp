@@ -11,11 +11,9 @@
 
 #include "engine/ByteOrder.h"
 #include "engine/FileWrappers.h"
-#include "game/DataDirectories.h"
 #include "game/XorChunkStream.h"
 #include "tests/support/MemoryStream.h"
-#include "tests/support/TempDir.h"
-#include "tools/mkdata/SampleTree.h"
+#include "tests/support/SampleDataSuite.h"
 
 namespace {
 
@@ -272,20 +270,8 @@ TEST(CareerRecord, AFileWithoutPlinFails) {
 
 // --- A career made from the sample data ------------------------------------
 
-class CareerWithData : public testing::Test {
+class CareerWithData : public SampleDataSuite {
 protected:
-    static void SetUpTestSuite() {
-        dir_ = new TempDir;
-        std::string error;
-        ASSERT_TRUE(WriteSampleTree(dir_->Str(), &error)) << error;
-    }
-    static void TearDownTestSuite() {
-        delete dir_;
-        dir_ = nullptr;
-    }
-    void SetUp() override { ASSERT_TRUE(g_dataDirs.Find(dir_->Str())); }
-    void TearDown() override { g_dataDirs.Clear(); }
-
     static std::unique_ptr<EquipmentItem> Bare(const char* id, int32_t kind, int32_t damage = 0, int32_t ammunition = 0) {
         auto item = std::make_unique<EquipmentItem>(id, kind);
         item->damage = damage;
@@ -299,10 +285,7 @@ protected:
         }
         return lines;
     }
-
-    static TempDir* dir_;
 };
-TempDir* CareerWithData::dir_ = nullptr;
 
 TEST_F(CareerWithData, ANewCareerFliesTheFirstHullFittedFromItsDefinition) {
     CareerRecord career(0);

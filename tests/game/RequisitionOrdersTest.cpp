@@ -8,26 +8,12 @@
 #include <string>
 
 #include "game/CareerRecord.h"
-#include "game/DataDirectories.h"
-#include "tests/support/TempDir.h"
-#include "tools/mkdata/SampleTree.h"
+#include "tests/support/SampleDataSuite.h"
 
 namespace {
 
-class RequisitionOrders : public testing::Test {
+class RequisitionOrders : public SampleDataSuite {
 protected:
-    static void SetUpTestSuite() {
-        dir_ = new TempDir;
-        std::string error;
-        ASSERT_TRUE(WriteSampleTree(dir_->Str(), &error)) << error;
-    }
-    static void TearDownTestSuite() {
-        delete dir_;
-        dir_ = nullptr;
-    }
-    void SetUp() override { ASSERT_TRUE(g_dataDirs.Find(dir_->Str())); }
-    void TearDown() override { g_dataDirs.Clear(); }
-
     static EquipmentItem* Catalogue(const CareerRecord& career, const char* id) {
         for (const auto& item : career.catalogue) {
             if (std::strcmp(item->id, id) == 0) return item.get();
@@ -41,10 +27,7 @@ protected:
         }
         return units;
     }
-
-    static TempDir* dir_;
 };
-TempDir* RequisitionOrders::dir_ = nullptr;
 
 TEST_F(RequisitionOrders, SettlementPaysSellsAndMovesASoldShipsItemsIntoTheStores) {
     CareerRecord career(0);

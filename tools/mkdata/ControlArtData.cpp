@@ -1,14 +1,13 @@
 #include "tools/mkdata/ControlArtData.h"
 
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "display/Bitmap.h"
 #include "display/BitmapCodec.h"
-#include "engine/ByteOrder.h"
 #include "engine/IffFile.h"
+#include "tools/mkdata/ArtSprite.h"
 #include "tools/mkdata/EventMapData.h"
 #include "tools/mkdata/MenuArtData.h"
 
@@ -147,16 +146,7 @@ Status WriteControlSprites(const char* path) {
         if (status == kStatusOk) status = iff.Ascend();
     }
     for (const Sprite& sprite : Sprites()) {
-        if (status != kStatusOk) break;
-        status = iff.BeginForm(MakeTag("SPRT"));
-        if (status == kStatusOk) {
-            status = iff.WriteChunk(MakeTag("NAME"), sprite.name.c_str(), uint32_t(sprite.name.size() + 1));
-        }
-        uint8_t position[4];
-        StoreLe16(position, uint16_t(sprite.x));
-        StoreLe16(position + 2, uint16_t(sprite.y));
-        if (status == kStatusOk) status = iff.WriteChunk(MakeTag("POSI"), position, sizeof position);
-        if (status == kStatusOk) status = iff.Ascend();
+        if (status == kStatusOk) status = WriteArtSprite(iff, sprite.name.c_str(), sprite.x, sprite.y);
     }
     if (status == kStatusOk) status = iff.Ascend();
     const Status closed = iff.CloseFile();

@@ -1,12 +1,11 @@
 #include "tools/mkdata/DialogArtData.h"
 
-#include <cstring>
 #include <memory>
 
 #include "display/Bitmap.h"
 #include "display/XfebCodec.h"
-#include "engine/ByteOrder.h"
 #include "engine/IffFile.h"
+#include "tools/mkdata/ArtSprite.h"
 #include "tools/mkdata/ControlArtData.h"
 #include "tools/mkdata/EventMapData.h"
 #include "tools/mkdata/MenuArtData.h"
@@ -87,15 +86,7 @@ Status WriteSprites(const char* path, const Sprite (&sprites)[2]) {
     Status status = iff.OpenFile(path, kOpenWrite | kOpenCreate);
     if (status == kStatusOk) status = iff.BeginForm(MakeTag("OPTI"));
     for (const Sprite& sprite : sprites) {
-        if (status == kStatusOk) status = iff.BeginForm(MakeTag("SPRT"));
-        if (status == kStatusOk) {
-            status = iff.WriteChunk(MakeTag("NAME"), sprite.name, uint32_t(std::strlen(sprite.name) + 1));
-        }
-        uint8_t position[4];
-        StoreLe16(position, uint16_t(sprite.x));
-        StoreLe16(position + 2, uint16_t(sprite.y));
-        if (status == kStatusOk) status = iff.WriteChunk(MakeTag("POSI"), position, sizeof position);
-        if (status == kStatusOk) status = iff.Ascend();
+        if (status == kStatusOk) status = WriteArtSprite(iff, sprite.name, sprite.x, sprite.y);
     }
     if (status == kStatusOk) status = iff.Ascend();
     const Status closed = iff.CloseFile();

@@ -8,9 +8,9 @@
 #include "display/Bitmap.h"
 #include "display/BitmapCodec.h"
 #include "display/XfebCodec.h"
-#include "engine/ByteOrder.h"
 #include "engine/FileWrappers.h"
 #include "engine/IffFile.h"
+#include "tools/mkdata/ArtSprite.h"
 #include "tools/mkdata/EventMapData.h"
 #include "tools/mkdata/MenuArtData.h"
 
@@ -116,17 +116,6 @@ Status WriteName(IffFile& iff, const char* text) {
     return iff.WriteChunk(MakeTag("NAME"), text, uint32_t(std::strlen(text) + 1));
 }
 
-Status WriteSprite(IffFile& iff, const char* name, int x, int y) {
-    Status status = iff.BeginForm(MakeTag("SPRT"));
-    if (status == kStatusOk) status = WriteName(iff, name);
-    uint8_t position[4];
-    StoreLe16(position, uint16_t(x));
-    StoreLe16(position + 2, uint16_t(y));
-    if (status == kStatusOk) status = iff.WriteChunk(MakeTag("POSI"), position, sizeof position);
-    if (status == kStatusOk) status = iff.Ascend();
-    return status;
-}
-
 // One frame of a volume strip: the first `lit` segments bright.
 std::unique_ptr<Bitmap> StripCel(int y, int lit) {
     auto cel = std::make_unique<Bitmap>();
@@ -216,7 +205,7 @@ Status WriteFrameSprites(const char* path) {
     Status status = iff.OpenFile(path, kOpenWrite | kOpenCreate);
     if (status == kStatusOk) status = iff.BeginForm(MakeTag("OPTI"));
     for (const Sprite& sprite : kMainSprites) {
-        if (status == kStatusOk) status = WriteSprite(iff, sprite.name, sprite.x, sprite.y);
+        if (status == kStatusOk) status = WriteArtSprite(iff, sprite.name, sprite.x, sprite.y);
     }
     const struct {
         const char* form;
@@ -227,7 +216,7 @@ Status WriteFrameSprites(const char* path) {
         std::memcpy(tag, menu.form, 4);
         if (status == kStatusOk) status = iff.BeginForm(MakeTag(tag));
         for (size_t i = 0; i < menu.buttons->size() && status == kStatusOk; ++i) {
-            status = WriteSprite(iff, (*menu.buttons)[i], kColumn, kSlotTop + kSlotStep * int(i));
+            status = WriteArtSprite(iff, (*menu.buttons)[i], kColumn, kSlotTop + kSlotStep * int(i));
         }
         if (status == kStatusOk) status = iff.Ascend();
     }
@@ -241,11 +230,11 @@ Status WriteSaveSprites(const char* path) {
     Status status = iff.OpenFile(path, kOpenWrite | kOpenCreate);
     if (status == kStatusOk) status = iff.BeginForm(MakeTag("OPTI"));
     for (const Sprite& sprite : kSaveButtons) {
-        if (status == kStatusOk) status = WriteSprite(iff, sprite.name, sprite.x, sprite.y);
+        if (status == kStatusOk) status = WriteArtSprite(iff, sprite.name, sprite.x, sprite.y);
     }
     // Every row is the same art; the loader numbers the repeats.
     for (int slot = 0; slot < 17 && status == kStatusOk; ++slot) {
-        status = WriteSprite(iff, "Slot Name Button", kRowLeft, kEntryTop + kRowStep * slot);
+        status = WriteArtSprite(iff, "Slot Name Button", kRowLeft, kEntryTop + kRowStep * slot);
     }
     if (status == kStatusOk) status = iff.Ascend();
     const Status closed = iff.CloseFile();
@@ -268,7 +257,7 @@ Status WriteOptionSprites(const char* path) {
         if (status == kStatusOk) status = iff.Ascend();
     }
     for (const Sprite& sprite : kOptionSprites) {
-        if (status == kStatusOk) status = WriteSprite(iff, sprite.name, sprite.x, sprite.y);
+        if (status == kStatusOk) status = WriteArtSprite(iff, sprite.name, sprite.x, sprite.y);
     }
     if (status == kStatusOk) status = iff.Ascend();
     const Status closed = iff.CloseFile();

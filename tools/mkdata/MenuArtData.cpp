@@ -10,6 +10,7 @@
 #include "engine/ByteOrder.h"
 #include "engine/FileWrappers.h"
 #include "engine/IffFile.h"
+#include "tools/mkdata/ArtSprite.h"
 #include "tools/mkdata/EventMapData.h"
 #include "tools/mkdata/DialogArtData.h"
 #include "tools/mkdata/FrameArtData.h"
@@ -289,13 +290,7 @@ Status WriteTutorialArt(const char* path) {
     Status status = iff.OpenFile(path, kOpenWrite | kOpenCreate);
     if (status == kStatusOk) status = iff.BeginForm(MakeTag("OPTI"));
     for (const SpriteSpec& sprite : kTutorialSprites) {
-        if (status == kStatusOk) status = iff.BeginForm(MakeTag("SPRT"));
-        if (status == kStatusOk) status = WriteText(iff, MakeTag("NAME"), sprite.name);
-        uint8_t position[4];
-        StoreLe16(position, uint16_t(sprite.x));
-        StoreLe16(position + 2, uint16_t(sprite.y));
-        if (status == kStatusOk) status = iff.WriteChunk(MakeTag("POSI"), position, sizeof position);
-        if (status == kStatusOk) status = iff.Ascend();
+        if (status == kStatusOk) status = WriteArtSprite(iff, sprite.name, sprite.x, sprite.y);
     }
     if (status == kStatusOk) status = iff.Ascend();
     const Status closed = iff.CloseFile();

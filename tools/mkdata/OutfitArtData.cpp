@@ -1,13 +1,12 @@
 #include "tools/mkdata/OutfitArtData.h"
 
-#include <cstring>
 #include <memory>
 
 #include "display/Bitmap.h"
 #include "display/BitmapCodec.h"
-#include "engine/ByteOrder.h"
 #include "engine/IffFile.h"
 #include "engine/input/InputEventMap.h"
+#include "tools/mkdata/ArtSprite.h"
 #include "tools/mkdata/EventMapData.h"
 #include "tools/mkdata/MenuArtData.h"
 
@@ -35,13 +34,7 @@ constexpr uint16_t kCodeScrollDown = 0x0640;
 constexpr int kViewScrollWidth = 40;
 constexpr int kViewScrollHeight = 24;
 
-struct Sprite {
-    const char* name;
-    const char* label;
-    int x, y, width, height;
-    uint16_t code;
-};
-constexpr Sprite kSprites[] = {
+constexpr ArtSprite kSprites[] = {
     {"Outfitting Ship Button", "SHIPS", 72, 300, 84, 24, 0x0210},
     {"Outfitting Weapons Button", "WEAPONS", 160, 300, 84, 24, 0x0220},
     {"Outfitting Equipment Button", "SYSTEMS", 248, 300, 84, 24, 0x0240},
@@ -131,31 +124,13 @@ Status WritePictureForm(IffFile& iff, uint32_t form, std::unique_ptr<Bitmap> pic
     return status;
 }
 
-Status WriteSprite(IffFile& iff, const Sprite& sprite) {
-    Status status = iff.BeginForm(MakeTag("SPRT"));
-    if (status == kStatusOk) status = iff.WriteChunk(MakeTag("NAME"), sprite.name, uint32_t(std::strlen(sprite.name) + 1));
-    uint8_t position[4];
-    StoreLe16(position, uint16_t(sprite.x));
-    StoreLe16(position + 2, uint16_t(sprite.y));
-    if (status == kStatusOk) status = iff.WriteChunk(MakeTag("POSI"), position, sizeof position);
-    if (status == kStatusOk) status = iff.Ascend();
-    return status;
-}
-
-// The event number whose code the screen tests: the byte index in the high
-// byte, the bit in the low one.
-uint32_t Event(uint16_t code) {
-    uint32_t bit = 0;
-    while (bit < 8 && (code & (1u << bit)) == 0) ++bit;
-    return uint32_t(code >> 8) * 8 + bit;
-}
 
 }  // namespace
 
 Status WriteOutfitArt(IffFile& iff) {
     Status status = iff.BeginForm(MakeTag("OPTI"));
-    for (const Sprite& sprite : kSprites) {
-        if (status == kStatusOk) status = WriteSprite(iff, sprite);
+    for (const ArtSprite& sprite : kSprites) {
+        if (status == kStatusOk) status = WriteArtSprite(iff, sprite.name, sprite.x, sprite.y);
     }
     if (status == kStatusOk) status = WriteSheetPlaques(iff, kPlaqueX, kPlaqueY);
     for (const char* name : kShipNames) {
@@ -169,7 +144,7 @@ Status WriteOutfitArt(IffFile& iff) {
     if (status == kStatusOk) status = iff.BeginForm(MakeTag("SUBS"));
     for (const uint32_t view : {MakeTag("WEAP"), MakeTag("EQUP")}) {
         if (status == kStatusOk) status = iff.BeginForm(view);
-        for (const Sprite& sprite : kSprites) {
+        for (const ArtSprite& sprite : kSprites) {
             const bool up = sprite.code == kCodeScrollUp;
             if (status != kStatusOk || (!up && sprite.code != kCodeScrollDown)) continue;
             status = WriteMenuButton(iff, sprite.name, up ? "UP" : "DN", sprite.x, sprite.y, kViewScrollWidth,
@@ -200,7 +175,7 @@ Status WriteSheetPlaques(IffFile& iff, int x, int y) {
 
 Status WriteOutfitArtItems(IffFile& iff) {
     Status status = kStatusOk;
-    for (const Sprite& sprite : kSprites) {
+    for (const ArtSprite& sprite : kSprites) {
         if (status == kStatusOk) status = WriteMenuArtItem(iff, sprite.name, sprite.width, sprite.height, sprite.label);
     }
     return status;
@@ -212,29 +187,27 @@ Status WriteOutfitMap(const std::string& celDirectory) {
     constexpr size_t kFirstAreaRow = 33;
     EventMapSpec map;
     map.name = "outfit";
-    for (const Sprite& sprite : kSprites) {
-        map.events.push_back({Event(sprite.code), SpotTrigger(sprite.x, sprite.y, sprite.width, sprite.height)});
-    }
-    map.events.push_back({Event(0x0280), SpotTrigger(72, 342, 220, 100)});   // the list
-    map.events.push_back({Event(0x0610), SpotTrigger(20, 10, 420, 240)});    // the ship's layout
-    map.events.push_back({Event(0x0301), SpotTrigger(503, 188, 113, 112)});  // the stores: the picture
+    AddArtSpriteSpots(map, kSprites);
+    map.events.push_back({EventOfCode(0x0280), SpotTrigger(72, 342, 220, 100)});   // the list
+    map.events.push_back({EventOfCode(0x0610), SpotTrigger(20, 10, 420, 240)});    // the ship's layout
+    map.events.push_back({EventOfCode(0x0301), SpotTrigger(503, 188, 113, 112)});  // the stores: the picture
     InputTrigger click;
     click.mouseButtons = kLeftButton;
-    map.events.push_back({Event(0x0510), click});
-    map.events.push_back({Event(0x0510), KeyTrigger(kKeyEnter)});
-    map.events.push_back({Event(0x0502), KeyTrigger(kKeyF1)});
-    map.events.push_back({Event(0x0520), KeyTrigger(kKeyDelete)});
-    map.events.push_back({Event(0x0540), KeyTrigger(kKeyUp)});
-    map.events.push_back({Event(0x0580), KeyTrigger(kKeyDown)});
-    map.events.push_back({Event(0x0601), KeyTrigger(kKeyLeft)});
-    map.events.push_back({Event(0x0602), KeyTrigger(kKeyRight)});
-    map.events.push_back({Event(0x0604), KeyTrigger(kKeyPageUp)});
-    map.events.push_back({Event(0x0608), KeyTrigger(kKeyPageDown)});
-    map.events.push_back({Event(0x0504), KeyTrigger(kKeyTab, InputTrigger::kShift + InputTrigger::kNegate)});
-    map.events.push_back({Event(0x0508), KeyTrigger(kKeyTab, InputTrigger::kShift)});
+    map.events.push_back({EventOfCode(0x0510), click});
+    map.events.push_back({EventOfCode(0x0510), KeyTrigger(kKeyEnter)});
+    map.events.push_back({EventOfCode(0x0502), KeyTrigger(kKeyF1)});
+    map.events.push_back({EventOfCode(0x0520), KeyTrigger(kKeyDelete)});
+    map.events.push_back({EventOfCode(0x0540), KeyTrigger(kKeyUp)});
+    map.events.push_back({EventOfCode(0x0580), KeyTrigger(kKeyDown)});
+    map.events.push_back({EventOfCode(0x0601), KeyTrigger(kKeyLeft)});
+    map.events.push_back({EventOfCode(0x0602), KeyTrigger(kKeyRight)});
+    map.events.push_back({EventOfCode(0x0604), KeyTrigger(kKeyPageUp)});
+    map.events.push_back({EventOfCode(0x0608), KeyTrigger(kKeyPageDown)});
+    map.events.push_back({EventOfCode(0x0504), KeyTrigger(kKeyTab, InputTrigger::kShift + InputTrigger::kNegate)});
+    map.events.push_back({EventOfCode(0x0508), KeyTrigger(kKeyTab, InputTrigger::kShift)});
     // Records up to the area rows fire nothing; the screen gives the rows
     // their rectangles.
-    while (map.events.size() < kFirstAreaRow) map.events.push_back({Event(0x0420), InputTrigger{}});
-    for (uint16_t code : kAreaCodes) map.events.push_back({Event(code), InputTrigger{}});
+    while (map.events.size() < kFirstAreaRow) map.events.push_back({EventOfCode(0x0420), InputTrigger{}});
+    for (uint16_t code : kAreaCodes) map.events.push_back({EventOfCode(code), InputTrigger{}});
     return WriteEventMapFile((celDirectory + "Outfit.iff").c_str(), {map});
 }

@@ -3,9 +3,9 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/ByteOrder.h"
 #include "engine/IffFile.h"
 #include "engine/input/InputEventMap.h"
+#include "tools/mkdata/ArtSprite.h"
 #include "tools/mkdata/EventMapData.h"
 #include "tools/mkdata/MenuArtData.h"
 
@@ -69,40 +69,21 @@ constexpr int kUnreadLeft = 160;
 constexpr int kReadLeft = 280;
 constexpr int kPageButtonTop = 40;
 
-// The event number whose code a screen tests: the byte index in the high
-// byte, the bit in the low one.
-uint32_t Event(uint16_t code) {
-    uint32_t bit = 0;
-    while (bit < 8 && (code & (1u << bit)) == 0) ++bit;
-    return uint32_t(code >> 8) * 8 + bit;
-}
-
-Status WriteSprite(IffFile& iff, const char* name, int x, int y) {
-    Status status = iff.BeginForm(MakeTag("SPRT"));
-    if (status == kStatusOk) status = iff.WriteChunk(MakeTag("NAME"), name, uint32_t(std::strlen(name) + 1));
-    uint8_t position[4];
-    StoreLe16(position, uint16_t(x));
-    StoreLe16(position + 2, uint16_t(y));
-    if (status == kStatusOk) status = iff.WriteChunk(MakeTag("POSI"), position, sizeof position);
-    if (status == kStatusOk) status = iff.Ascend();
-    return status;
-}
-
 Status WriteSprites(const std::string& path, const Reader& reader) {
     IffFile iff(0);
     Status status = iff.OpenFile(path.c_str(), kOpenWrite | kOpenCreate);
     if (status == kStatusOk) status = iff.BeginForm(MakeTag("OPTI"));
     if (reader.unread != nullptr) {
-        if (status == kStatusOk) status = WriteSprite(iff, reader.unread, kUnreadLeft, kPageButtonTop);
-        if (status == kStatusOk) status = WriteSprite(iff, reader.read, kReadLeft, kPageButtonTop);
+        if (status == kStatusOk) status = WriteArtSprite(iff, reader.unread, kUnreadLeft, kPageButtonTop);
+        if (status == kStatusOk) status = WriteArtSprite(iff, reader.read, kReadLeft, kPageButtonTop);
     }
     if (std::strcmp(reader.screen, "MISSIONS") == 0) {
         for (const Sprite& sprite : kLaunchSprites) {
-            if (status == kStatusOk) status = WriteSprite(iff, sprite.name, sprite.x, sprite.y);
+            if (status == kStatusOk) status = WriteArtSprite(iff, sprite.name, sprite.x, sprite.y);
         }
     }
     for (const Sprite& sprite : kScrollSprites) {
-        if (status == kStatusOk) status = WriteSprite(iff, sprite.name, sprite.x, sprite.y);
+        if (status == kStatusOk) status = WriteArtSprite(iff, sprite.name, sprite.x, sprite.y);
     }
     if (status == kStatusOk) status = iff.Ascend();
     const Status closed = iff.CloseFile();
@@ -114,28 +95,28 @@ Status WriteMap(const std::string& celDirectory, const Reader& reader) {
     EventMapSpec map;
     map.name = reader.mapName;
     if (reader.unread != nullptr) {
-        map.events.push_back({Event(code[0]), SpotTrigger(kUnreadLeft, kPageButtonTop, kPageButtonWidth, kHigh)});
-        map.events.push_back({Event(code[1]), SpotTrigger(kReadLeft, kPageButtonTop, kPageButtonWidth, kHigh)});
+        map.events.push_back({EventOfCode(code[0]), SpotTrigger(kUnreadLeft, kPageButtonTop, kPageButtonWidth, kHigh)});
+        map.events.push_back({EventOfCode(code[1]), SpotTrigger(kReadLeft, kPageButtonTop, kPageButtonWidth, kHigh)});
     }
     if (std::strcmp(reader.screen, "MISSIONS") == 0) {
         const uint16_t launchCodes[] = {0x301, 0x302};
         for (int i = 0; i < 2; ++i) {
             const Sprite& sprite = kLaunchSprites[i];
-            map.events.push_back({Event(launchCodes[i]), SpotTrigger(sprite.x, sprite.y, sprite.width, sprite.height)});
+            map.events.push_back({EventOfCode(launchCodes[i]), SpotTrigger(sprite.x, sprite.y, sprite.width, sprite.height)});
         }
     }
-    map.events.push_back({Event(code[2]), SpotTrigger(345, 121, 210, 100)});
-    map.events.push_back({Event(code[3]), SpotTrigger(242, 323, 310, 100)});
+    map.events.push_back({EventOfCode(code[2]), SpotTrigger(345, 121, 210, 100)});
+    map.events.push_back({EventOfCode(code[3]), SpotTrigger(242, 323, 310, 100)});
     for (int i = 0; i < 4; ++i) {
         const Sprite& sprite = kScrollSprites[i];
-        map.events.push_back({Event(code[4 + i]), SpotTrigger(sprite.x, sprite.y, sprite.width, sprite.height)});
+        map.events.push_back({EventOfCode(code[4 + i]), SpotTrigger(sprite.x, sprite.y, sprite.width, sprite.height)});
     }
-    AddFocusWalkKeys(map, Event(code[15]), Event(code[16]), Event(code[8]), code[9] != 0 ? int32_t(Event(code[9])) : -1);
-    map.events.push_back({Event(code[10]), KeyTrigger(kKeyDelete)});
-    map.events.push_back({Event(code[11]), KeyTrigger(kKeyUp)});
-    map.events.push_back({Event(code[12]), KeyTrigger(kKeyDown)});
-    map.events.push_back({Event(code[13]), KeyTrigger(kKeyPageUp)});
-    map.events.push_back({Event(code[14]), KeyTrigger(kKeyPageDown)});
+    AddFocusWalkKeys(map, EventOfCode(code[15]), EventOfCode(code[16]), EventOfCode(code[8]), code[9] != 0 ? int32_t(EventOfCode(code[9])) : -1);
+    map.events.push_back({EventOfCode(code[10]), KeyTrigger(kKeyDelete)});
+    map.events.push_back({EventOfCode(code[11]), KeyTrigger(kKeyUp)});
+    map.events.push_back({EventOfCode(code[12]), KeyTrigger(kKeyDown)});
+    map.events.push_back({EventOfCode(code[13]), KeyTrigger(kKeyPageUp)});
+    map.events.push_back({EventOfCode(code[14]), KeyTrigger(kKeyPageDown)});
     return WriteEventMapFile((celDirectory + reader.screen + ".iff").c_str(), {map});
 }
 

@@ -6,9 +6,9 @@
 
 #include "display/Bitmap.h"
 #include "display/BitmapCodec.h"
-#include "engine/ByteOrder.h"
 #include "engine/FileWrappers.h"
 #include "engine/IffFile.h"
+#include "tools/mkdata/ArtSprite.h"
 #include "tools/mkdata/EventMapData.h"
 #include "tools/mkdata/MenuArtData.h"
 
@@ -24,22 +24,9 @@ constexpr uint16_t kKeyReturn = 28;
 
 constexpr uint8_t Cube(int red, int green, int blue) { return uint8_t(red * 36 + green * 6 + blue); }
 
-// The event number of a screen's code: the byte index in the high byte, the
-// bit in the low one.
-constexpr uint32_t Event(uint16_t code) {
-    uint32_t bit = 0;
-    while (bit < 8 && (code & (1u << bit)) == 0) ++bit;
-    return uint32_t(code >> 8) * 8 + bit;
-}
 
-struct Sprite {
-    const char* name;
-    const char* label;
-    int x, y, width, height;
-    uint16_t code;
-};
 
-constexpr Sprite kKillSprites[] = {
+constexpr ArtSprite kKillSprites[] = {
     {"Pilot Kills Button", "KILLS", 150, 40, 130, 22, 0x0240},
     {"Pilot Missions Flown Button", "MISSIONS", 150, 68, 130, 22, 0x0280},
     {"Pilot Accuracy Button", "ACCURACY", 150, 96, 130, 22, 0x0220},
@@ -49,7 +36,7 @@ constexpr Sprite kKillSprites[] = {
     {"Scroll Down2", "", 600, 202, 20, 20, 0x0420},
 };
 
-constexpr Sprite kEncyclopediaSprites[] = {
+constexpr ArtSprite kEncyclopediaSprites[] = {
     {"Encyclopedia Search Button", "SEARCH", 250, 74, 80, 22, 0x0302},
     {"Previous Match Button", "PREVIOUS", 345, 222, 105, 22, 0x0240},
     {"Next Match Button", "NEXT", 460, 222, 105, 22, 0x0280},
@@ -86,69 +73,38 @@ const std::vector<Entry>& Entries() {
     return entries;
 }
 
-Status WriteSprite(IffFile& iff, const Sprite& sprite) {
-    Status status = iff.BeginForm(MakeTag("SPRT"));
-    if (status == kStatusOk) status = iff.WriteChunk(MakeTag("NAME"), sprite.name, uint32_t(std::strlen(sprite.name) + 1));
-    uint8_t position[4];
-    StoreLe16(position, uint16_t(sprite.x));
-    StoreLe16(position + 2, uint16_t(sprite.y));
-    if (status == kStatusOk) status = iff.WriteChunk(MakeTag("POSI"), position, sizeof position);
-    if (status == kStatusOk) status = iff.Ascend();
-    return status;
-}
-
-template <size_t N>
-Status WriteSpriteFile(const char* path, const Sprite (&sprites)[N]) {
-    IffFile iff(0);
-    Status status = iff.OpenFile(path, kOpenWrite | kOpenCreate);
-    if (status == kStatusOk) status = iff.BeginForm(MakeTag("OPTI"));
-    for (const Sprite& sprite : sprites) {
-        if (status == kStatusOk) status = WriteSprite(iff, sprite);
-    }
-    if (status == kStatusOk) status = iff.Ascend();
-    const Status closed = iff.CloseFile();
-    return status != kStatusOk ? status : closed;
-}
-
 Status WriteText(IffFile& iff, const char* tag, const char* text) {
     char id[5] = {};
     std::memcpy(id, tag, 4);
     return iff.WriteChunk(MakeTag(id), text, uint32_t(std::strlen(text) + 1));
 }
 
-template <size_t N>
-void AddSpots(EventMapSpec& map, const Sprite (&sprites)[N]) {
-    for (const Sprite& sprite : sprites) {
-        map.events.push_back({Event(sprite.code), SpotTrigger(sprite.x, sprite.y, sprite.width, sprite.height)});
-    }
-}
-
 Status WriteMaps(const std::string& celDirectory) {
     EventMapSpec kill;
     kill.name = "kill";
-    AddSpots(kill, kKillSprites);
-    kill.events.push_back({Event(0x0210), SpotTrigger(345, 124, 250, 124)});
-    AddFocusWalkKeys(kill, Event(0x0304), Event(0x0308), Event(0x0310), int32_t(Event(0x0302)));
-    kill.events.push_back({Event(0x0320), KeyTrigger(kKeyDelete)});
-    kill.events.push_back({Event(0x0340), KeyTrigger(kKeyUp)});
-    kill.events.push_back({Event(0x0380), KeyTrigger(kKeyDown)});
-    kill.events.push_back({Event(0x0401), KeyTrigger(kKeyPageUp)});
-    kill.events.push_back({Event(0x0402), KeyTrigger(kKeyPageDown)});
+    AddArtSpriteSpots(kill, kKillSprites);
+    kill.events.push_back({EventOfCode(0x0210), SpotTrigger(345, 124, 250, 124)});
+    AddFocusWalkKeys(kill, EventOfCode(0x0304), EventOfCode(0x0308), EventOfCode(0x0310), int32_t(EventOfCode(0x0302)));
+    kill.events.push_back({EventOfCode(0x0320), KeyTrigger(kKeyDelete)});
+    kill.events.push_back({EventOfCode(0x0340), KeyTrigger(kKeyUp)});
+    kill.events.push_back({EventOfCode(0x0380), KeyTrigger(kKeyDown)});
+    kill.events.push_back({EventOfCode(0x0401), KeyTrigger(kKeyPageUp)});
+    kill.events.push_back({EventOfCode(0x0402), KeyTrigger(kKeyPageDown)});
     Status status = WriteEventMapFile((celDirectory + "KILL.iff").c_str(), {kill});
 
     EventMapSpec encyclopedia;
     encyclopedia.name = "encyc";
-    AddSpots(encyclopedia, kEncyclopediaSprites);
-    encyclopedia.events.push_back({Event(0x0301), SpotTrigger(345, 124, 220, 90)});    // the list
-    encyclopedia.events.push_back({Event(0x0304), SpotTrigger(242, 324, 300, 100)});   // the text
-    AddFocusWalkKeys(encyclopedia, Event(0x0320), Event(0x0340), Event(0x0380), int32_t(Event(0x0310)));
-    encyclopedia.events.push_back({Event(0x0220), KeyTrigger(kKeyReturn)});
-    encyclopedia.events.push_back({Event(0x0210), KeyTrigger(kKeyHome)});
-    encyclopedia.events.push_back({Event(0x0401), KeyTrigger(kKeyDelete)});
-    encyclopedia.events.push_back({Event(0x0402), KeyTrigger(kKeyUp)});
-    encyclopedia.events.push_back({Event(0x0404), KeyTrigger(kKeyDown)});
-    encyclopedia.events.push_back({Event(0x0408), KeyTrigger(kKeyPageUp)});
-    encyclopedia.events.push_back({Event(0x0410), KeyTrigger(kKeyPageDown)});
+    AddArtSpriteSpots(encyclopedia, kEncyclopediaSprites);
+    encyclopedia.events.push_back({EventOfCode(0x0301), SpotTrigger(345, 124, 220, 90)});    // the list
+    encyclopedia.events.push_back({EventOfCode(0x0304), SpotTrigger(242, 324, 300, 100)});   // the text
+    AddFocusWalkKeys(encyclopedia, EventOfCode(0x0320), EventOfCode(0x0340), EventOfCode(0x0380), int32_t(EventOfCode(0x0310)));
+    encyclopedia.events.push_back({EventOfCode(0x0220), KeyTrigger(kKeyReturn)});
+    encyclopedia.events.push_back({EventOfCode(0x0210), KeyTrigger(kKeyHome)});
+    encyclopedia.events.push_back({EventOfCode(0x0401), KeyTrigger(kKeyDelete)});
+    encyclopedia.events.push_back({EventOfCode(0x0402), KeyTrigger(kKeyUp)});
+    encyclopedia.events.push_back({EventOfCode(0x0404), KeyTrigger(kKeyDown)});
+    encyclopedia.events.push_back({EventOfCode(0x0408), KeyTrigger(kKeyPageUp)});
+    encyclopedia.events.push_back({EventOfCode(0x0410), KeyTrigger(kKeyPageDown)});
     if (status == kStatusOk) status = WriteEventMapFile((celDirectory + "ENCYC.iff").c_str(), {encyclopedia});
     return status;
 }
@@ -188,15 +144,15 @@ Status WriteEncyclopedia(const char* path) {
 
 Status WriteRecordsArtItems(IffFile& iff) {
     Status status = kStatusOk;
-    const auto write = [&](const Sprite& sprite) {
+    const auto write = [&](const ArtSprite& sprite) {
         for (const char* own : kOwnItems) {
             if (status == kStatusOk && std::strcmp(own, sprite.name) == 0) {
                 status = WriteMenuArtItem(iff, sprite.name, sprite.width, sprite.height, sprite.label);
             }
         }
     };
-    for (const Sprite& sprite : kKillSprites) write(sprite);
-    for (const Sprite& sprite : kEncyclopediaSprites) {
+    for (const ArtSprite& sprite : kKillSprites) write(sprite);
+    for (const ArtSprite& sprite : kEncyclopediaSprites) {
         if (std::strncmp(sprite.name, "Scroll", 6) != 0) write(sprite);
     }
     return status;
@@ -204,8 +160,8 @@ Status WriteRecordsArtItems(IffFile& iff) {
 
 Status WriteRecordsArt(const std::string& root) {
     Status status = WriteMaps(root + "/cel/");
-    if (status == kStatusOk) status = WriteSpriteFile((root + "/option/kill1.iff").c_str(), kKillSprites);
-    if (status == kStatusOk) status = WriteSpriteFile((root + "/option/ENCYC1.iff").c_str(), kEncyclopediaSprites);
+    if (status == kStatusOk) status = WriteArtSpriteFile((root + "/option/kill1.iff").c_str(), kKillSprites);
+    if (status == kStatusOk) status = WriteArtSpriteFile((root + "/option/ENCYC1.iff").c_str(), kEncyclopediaSprites);
     if (status == kStatusOk) status = WriteEncyclopedia((root + "/data/encyclopedia.iff").c_str());
     return status;
 }

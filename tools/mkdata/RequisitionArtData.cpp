@@ -1,10 +1,9 @@
 #include "tools/mkdata/RequisitionArtData.h"
 
-#include <cstring>
 
-#include "engine/ByteOrder.h"
 #include "engine/IffFile.h"
 #include "engine/input/InputEventMap.h"
+#include "tools/mkdata/ArtSprite.h"
 #include "tools/mkdata/EventMapData.h"
 #include "tools/mkdata/MenuArtData.h"
 #include "tools/mkdata/OutfitArtData.h"
@@ -18,14 +17,8 @@ constexpr uint16_t kKeyDown = 208;
 constexpr uint16_t kKeyDelete = 211;
 constexpr uint16_t kRightButton = 2;
 
-struct Sprite {
-    const char* name;
-    const char* label;   // null: the button's art is another screen's
-    int x, y, width, height;
-    uint16_t code;
-};
 
-constexpr Sprite kRequisitionSprites[] = {
+constexpr ArtSprite kRequisitionSprites[] = {
     {"Buy Mode Button", "BUY", 60, 70, 90, 22, 0x0210},
     {"Sell Mode Button", "SELL", 156, 70, 90, 22, 0x0220},
     {"Ship Frames Button", "SHIPS", 58, 134, 70, 22, 0x0240},
@@ -40,7 +33,7 @@ constexpr Sprite kRequisitionSprites[] = {
 constexpr int kRequisitionPlaqueX = 300;
 constexpr int kRequisitionPlaqueY = 163;
 
-constexpr Sprite kSalvageSprites[] = {
+constexpr ArtSprite kSalvageSprites[] = {
     {"Salvage OK Button", "ACCEPT", 360, 440, 100, 24, 0x0002},
     {"Salvage Repair Button", "REPAIR", 470, 440, 140, 24, 0x0004},
     {"Scroll Up", nullptr, 565, 122, 20, 20, 0x0120},
@@ -49,27 +42,14 @@ constexpr Sprite kSalvageSprites[] = {
 constexpr int kSalvagePlaqueX = 201;
 constexpr int kSalvagePlaqueY = 326;
 
-// The event number whose code a screen tests: the byte index in the high
-// byte, the bit in the low one.
-uint32_t Event(uint16_t code) {
-    uint32_t bit = 0;
-    while (bit < 8 && (code & (1u << bit)) == 0) ++bit;
-    return uint32_t(code >> 8) * 8 + bit;
-}
 
 template <size_t N>
-Status WriteArtFile(const char* path, const Sprite (&sprites)[N], int plaqueX, int plaqueY) {
+Status WriteArtFile(const char* path, const ArtSprite (&sprites)[N], int plaqueX, int plaqueY) {
     IffFile iff(0);
     Status status = iff.OpenFile(path, kOpenWrite | kOpenCreate);
     if (status == kStatusOk) status = iff.BeginForm(MakeTag("OPTI"));
-    for (const Sprite& sprite : sprites) {
-        if (status == kStatusOk) status = iff.BeginForm(MakeTag("SPRT"));
-        if (status == kStatusOk) status = iff.WriteChunk(MakeTag("NAME"), sprite.name, uint32_t(std::strlen(sprite.name) + 1));
-        uint8_t position[4];
-        StoreLe16(position, uint16_t(sprite.x));
-        StoreLe16(position + 2, uint16_t(sprite.y));
-        if (status == kStatusOk) status = iff.WriteChunk(MakeTag("POSI"), position, sizeof position);
-        if (status == kStatusOk) status = iff.Ascend();
+    for (const ArtSprite& sprite : sprites) {
+        if (status == kStatusOk) status = WriteArtSprite(iff, sprite.name, sprite.x, sprite.y);
     }
     if (status == kStatusOk) status = WriteSheetPlaques(iff, plaqueX, plaqueY);
     if (status == kStatusOk) status = iff.Ascend();
@@ -77,42 +57,35 @@ Status WriteArtFile(const char* path, const Sprite (&sprites)[N], int plaqueX, i
     return status != kStatusOk ? status : closed;
 }
 
-template <size_t N>
-void AddSpots(EventMapSpec& map, const Sprite (&sprites)[N]) {
-    for (const Sprite& sprite : sprites) {
-        map.events.push_back({Event(sprite.code), SpotTrigger(sprite.x, sprite.y, sprite.width, sprite.height)});
-    }
-}
-
 Status WriteRequisitionMap(const std::string& celDirectory) {
     EventMapSpec map;
     map.name = "requ";
-    AddSpots(map, kRequisitionSprites);
-    map.events.push_back({Event(0x0302), SpotTrigger(58, 164, 220, 100)});   // each panel's list
+    AddArtSpriteSpots(map, kRequisitionSprites);
+    map.events.push_back({EventOfCode(0x0302), SpotTrigger(58, 164, 220, 100)});   // each panel's list
     // Tab walks, Enter and the left button add one, F1 helps; the right
     // button and Delete take one away.
-    AddFocusWalkKeys(map, Event(0x0340), Event(0x0380), Event(0x0401), int32_t(Event(0x0320)));
-    map.events.push_back({Event(0x0402), MouseButtonTrigger(kRightButton)});
-    map.events.push_back({Event(0x0402), KeyTrigger(kKeyDelete)});
-    map.events.push_back({Event(0x0404), KeyTrigger(kKeyUp)});
-    map.events.push_back({Event(0x0408), KeyTrigger(kKeyDown)});
-    map.events.push_back({Event(0x0410), KeyTrigger(kKeyPageUp)});
-    map.events.push_back({Event(0x0420), KeyTrigger(kKeyPageDown)});
+    AddFocusWalkKeys(map, EventOfCode(0x0340), EventOfCode(0x0380), EventOfCode(0x0401), int32_t(EventOfCode(0x0320)));
+    map.events.push_back({EventOfCode(0x0402), MouseButtonTrigger(kRightButton)});
+    map.events.push_back({EventOfCode(0x0402), KeyTrigger(kKeyDelete)});
+    map.events.push_back({EventOfCode(0x0404), KeyTrigger(kKeyUp)});
+    map.events.push_back({EventOfCode(0x0408), KeyTrigger(kKeyDown)});
+    map.events.push_back({EventOfCode(0x0410), KeyTrigger(kKeyPageUp)});
+    map.events.push_back({EventOfCode(0x0420), KeyTrigger(kKeyPageDown)});
     return WriteEventMapFile((celDirectory + "REQU.iff").c_str(), {map});
 }
 
 Status WriteSalvageMap(const std::string& celDirectory) {
     EventMapSpec map;
     map.name = "salvage";
-    map.events.push_back({Event(0x0001), SpotTrigger(60, 122, 500, 140)});   // the list
-    AddSpots(map, kSalvageSprites);
+    map.events.push_back({EventOfCode(0x0001), SpotTrigger(60, 122, 500, 140)});   // the list
+    AddArtSpriteSpots(map, kSalvageSprites);
     // Tab walks (5, 6), Enter and the left button select (7), F1 helps (4).
-    AddFocusWalkKeys(map, Event(0x0020), Event(0x0040), Event(0x0080), int32_t(Event(0x0010)));
-    map.events.push_back({Event(0x0101), KeyTrigger(kKeyDelete)});
-    map.events.push_back({Event(0x0102), KeyTrigger(kKeyUp)});
-    map.events.push_back({Event(0x0104), KeyTrigger(kKeyDown)});
-    map.events.push_back({Event(0x0108), KeyTrigger(kKeyPageUp)});
-    map.events.push_back({Event(0x0110), KeyTrigger(kKeyPageDown)});
+    AddFocusWalkKeys(map, EventOfCode(0x0020), EventOfCode(0x0040), EventOfCode(0x0080), int32_t(EventOfCode(0x0010)));
+    map.events.push_back({EventOfCode(0x0101), KeyTrigger(kKeyDelete)});
+    map.events.push_back({EventOfCode(0x0102), KeyTrigger(kKeyUp)});
+    map.events.push_back({EventOfCode(0x0104), KeyTrigger(kKeyDown)});
+    map.events.push_back({EventOfCode(0x0108), KeyTrigger(kKeyPageUp)});
+    map.events.push_back({EventOfCode(0x0110), KeyTrigger(kKeyPageDown)});
     return WriteEventMapFile((celDirectory + "SALVAGE.iff").c_str(), {map});
 }
 
@@ -131,12 +104,12 @@ Status WriteRequisitionArt(const std::string& root) {
 
 Status WriteRequisitionArtItems(IffFile& iff) {
     Status status = kStatusOk;
-    for (const Sprite& sprite : kRequisitionSprites) {
+    for (const ArtSprite& sprite : kRequisitionSprites) {
         if (status == kStatusOk && sprite.label != nullptr) {
             status = WriteMenuArtItem(iff, sprite.name, sprite.width, sprite.height, sprite.label);
         }
     }
-    for (const Sprite& sprite : kSalvageSprites) {
+    for (const ArtSprite& sprite : kSalvageSprites) {
         if (status == kStatusOk && sprite.label != nullptr) {
             status = WriteMenuArtItem(iff, sprite.name, sprite.width, sprite.height, sprite.label);
         }

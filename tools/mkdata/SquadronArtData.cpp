@@ -1,11 +1,10 @@
 #include "tools/mkdata/SquadronArtData.h"
 
-#include <cstring>
 #include <vector>
 
-#include "engine/ByteOrder.h"
 #include "engine/IffFile.h"
 #include "engine/input/InputEventMap.h"
+#include "tools/mkdata/ArtSprite.h"
 #include "tools/mkdata/EventMapData.h"
 #include "tools/mkdata/MenuArtData.h"
 
@@ -18,12 +17,6 @@ constexpr uint16_t kKeyUp = 200;
 constexpr uint16_t kKeyDown = 208;
 constexpr uint16_t kKeyDelete = 211;
 
-struct Sprite {
-    const char* name;
-    const char* label;
-    int x, y, width, height;
-    uint16_t code;
-};
 
 // A hot spot of the page that is no button: a list or a text.
 struct Spot {
@@ -39,7 +32,7 @@ struct Keys {
 struct Page {
     const char* screen;
     const char* mapName;
-    std::vector<Sprite> sprites;
+    std::vector<ArtSprite> sprites;
     std::vector<Spot> spots;
     Keys keys;
 };
@@ -88,51 +81,22 @@ const std::vector<Page>& Pages() {
     return pages;
 }
 
-// The event number whose code the screen tests: the byte index in the high
-// byte, the bit in the low one.
-uint32_t Event(uint16_t code) {
-    uint32_t bit = 0;
-    while (bit < 8 && (code & (1u << bit)) == 0) ++bit;
-    return uint32_t(code >> 8) * 8 + bit;
-}
-
-Status WriteSprites(const char* path, const std::vector<Sprite>& sprites) {
-    IffFile iff(0);
-    Status status = iff.OpenFile(path, kOpenWrite | kOpenCreate);
-    if (status == kStatusOk) status = iff.BeginForm(MakeTag("OPTI"));
-    for (const Sprite& sprite : sprites) {
-        if (status == kStatusOk) status = iff.BeginForm(MakeTag("SPRT"));
-        if (status == kStatusOk) {
-            status = iff.WriteChunk(MakeTag("NAME"), sprite.name, uint32_t(std::strlen(sprite.name) + 1));
-        }
-        uint8_t position[4];
-        StoreLe16(position, uint16_t(sprite.x));
-        StoreLe16(position + 2, uint16_t(sprite.y));
-        if (status == kStatusOk) status = iff.WriteChunk(MakeTag("POSI"), position, sizeof position);
-        if (status == kStatusOk) status = iff.Ascend();
-    }
-    if (status == kStatusOk) status = iff.Ascend();
-    const Status closed = iff.CloseFile();
-    return status != kStatusOk ? status : closed;
-}
 
 EventMapSpec PageMap(const Page& page) {
     EventMapSpec map;
     map.name = page.mapName;
-    for (const Sprite& sprite : page.sprites) {
-        map.events.push_back({Event(sprite.code), SpotTrigger(sprite.x, sprite.y, sprite.width, sprite.height)});
-    }
+    AddArtSpriteSpots(map, page.sprites);
     for (const Spot& spot : page.spots) {
-        map.events.push_back({Event(spot.code), SpotTrigger(spot.x, spot.y, spot.width, spot.height)});
+        map.events.push_back({EventOfCode(spot.code), SpotTrigger(spot.x, spot.y, spot.width, spot.height)});
     }
     const Keys& keys = page.keys;
-    AddFocusWalkKeys(map, Event(keys.focusNext), Event(keys.focusPrevious), Event(keys.select), -1);
-    map.events.push_back({Event(keys.help), KeyTrigger(kKeyF1)});
-    map.events.push_back({Event(keys.clear), KeyTrigger(kKeyDelete)});
-    map.events.push_back({Event(keys.lineUp), KeyTrigger(kKeyUp)});
-    map.events.push_back({Event(keys.lineDown), KeyTrigger(kKeyDown)});
-    map.events.push_back({Event(keys.pageUp), KeyTrigger(kKeyPageUp)});
-    map.events.push_back({Event(keys.pageDown), KeyTrigger(kKeyPageDown)});
+    AddFocusWalkKeys(map, EventOfCode(keys.focusNext), EventOfCode(keys.focusPrevious), EventOfCode(keys.select), -1);
+    map.events.push_back({EventOfCode(keys.help), KeyTrigger(kKeyF1)});
+    map.events.push_back({EventOfCode(keys.clear), KeyTrigger(kKeyDelete)});
+    map.events.push_back({EventOfCode(keys.lineUp), KeyTrigger(kKeyUp)});
+    map.events.push_back({EventOfCode(keys.lineDown), KeyTrigger(kKeyDown)});
+    map.events.push_back({EventOfCode(keys.pageUp), KeyTrigger(kKeyPageUp)});
+    map.events.push_back({EventOfCode(keys.pageDown), KeyTrigger(kKeyPageDown)});
     return map;
 }
 
@@ -143,7 +107,7 @@ Status WriteSquadronArt(const std::string& root) {
     for (const Page& page : Pages()) {
         const std::string art = root + "/option/" + page.screen + "1.iff";
         const std::string map = root + "/cel/" + page.screen + ".iff";
-        if (status == kStatusOk) status = WriteSprites(art.c_str(), page.sprites);
+        if (status == kStatusOk) status = WriteArtSpriteFile(art.c_str(), page.sprites);
         if (status == kStatusOk) status = WriteEventMapFile(map.c_str(), {PageMap(page)});
     }
     return status;
@@ -153,7 +117,7 @@ Status WriteSquadronArtItems(IffFile& iff) {
     // Unlabelled sprites are the scroll buttons the other pages already bring.
     Status status = kStatusOk;
     for (const Page& page : Pages()) {
-        for (const Sprite& sprite : page.sprites) {
+        for (const ArtSprite& sprite : page.sprites) {
             if (status != kStatusOk || sprite.label[0] == '\0') continue;
             status = WriteMenuArtItem(iff, sprite.name, sprite.width, sprite.height, sprite.label);
         }
