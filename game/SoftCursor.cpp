@@ -1,5 +1,8 @@
 #include "game/SoftCursor.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "display/BitmapCodec.h"
 #include "display/Canvas.h"
 #include "display/ImageStatus.h"
@@ -66,6 +69,7 @@ bool SoftCursor::Draw(Canvas& canvas, int32_t x, int32_t y) {
     const int32_t top = y - picture.y;
     const int32_t previousLock = canvas.Lock();
     if (previousLock == -1) return false;
+    Keep(canvas, left, top, picture.width, picture.height);
     for (int32_t row = 0; row < picture.height; ++row) {
         const int32_t screenY = top + row;
         if (screenY < 0 || screenY >= canvas.height) continue;
@@ -83,5 +87,50 @@ bool SoftCursor::Draw(Canvas& canvas, int32_t x, int32_t y) {
     }
     if (previousLock == 0) canvas.Unlock();
     drawn = true;
+    return true;
+}
+
+void SoftCursor::Keep(Canvas& canvas, int32_t left, int32_t top, int32_t width, int32_t height) {
+    under_.clear();
+    underCanvas_ = nullptr;
+    if (canvas.pixels == nullptr) return;
+    // In 64 bits: a hot spot far off the canvas must not wrap round onto it.
+    const int64_t x0 = std::max<int64_t>(left, 0);
+    const int64_t y0 = std::max<int64_t>(top, 0);
+    const int64_t x1 = std::min<int64_t>(int64_t(left) + width, canvas.width);
+    const int64_t y1 = std::min<int64_t>(int64_t(top) + height, canvas.height);
+    if (x1 <= x0 || y1 <= y0) return;
+    const size_t pixelBytes = (canvas.flags & Canvas::kFlag16Bit) != 0 ? 2 : 1;
+    underCanvas_ = &canvas;
+    underLeft_ = int32_t(x0);
+    underTop_ = int32_t(y0);
+    underRows_ = int32_t(y1 - y0);
+    underRowBytes_ = size_t(x1 - x0) * pixelBytes;
+    under_.resize(underRowBytes_ * size_t(underRows_));
+    for (int32_t row = 0; row < underRows_; ++row) {
+        const uint8_t* const from = canvas.Row(underTop_ + row) + size_t(underLeft_) * pixelBytes;
+        std::memcpy(under_.data() + size_t(row) * underRowBytes_, from, underRowBytes_);
+    }
+}
+
+bool SoftCursor::Erase(Canvas& canvas) {
+    if (under_.empty() || underCanvas_ != &canvas) return false;
+    const size_t pixelBytes = (canvas.flags & Canvas::kFlag16Bit) != 0 ? 2 : 1;
+    // A canvas set up again since the drawing may have shrunk.
+    if (underTop_ + underRows_ > canvas.height ||
+        size_t(underLeft_) * pixelBytes + underRowBytes_ > size_t(canvas.width) * pixelBytes) {
+        under_.clear();
+        underCanvas_ = nullptr;
+        return false;
+    }
+    const int32_t previousLock = canvas.Lock();
+    if (previousLock == -1) return false;
+    for (int32_t row = 0; row < underRows_; ++row) {
+        uint8_t* const to = canvas.Row(underTop_ + row) + size_t(underLeft_) * pixelBytes;
+        std::memcpy(to, under_.data() + size_t(row) * underRowBytes_, underRowBytes_);
+    }
+    if (previousLock == 0) canvas.Unlock();
+    under_.clear();
+    underCanvas_ = nullptr;
     return true;
 }

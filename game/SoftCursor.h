@@ -1,5 +1,7 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "display/Bitmap.h"
 #include "engine/IffFile.h"
@@ -49,8 +51,13 @@ public:
 
     // With the software flag and the visible flag set and the shape read:
     // draws the shape with its hot spot at (x, y), clipped to the canvas, and
-    // sets the drawn flag. False when nothing was drawn.
+    // sets the drawn flag. False when nothing was drawn. The pixels it covers
+    // are kept until Erase.
     bool Draw(Canvas& canvas, int32_t x, int32_t y);
+    // Puts back the pixels the last Draw on `canvas` covered, once the frame
+    // has been shown: a screen that keeps its picture, or copies it, never
+    // finds the cursor in it. False when there is nothing to put back.
+    bool Erase(Canvas& canvas);
 
     bool software = false;   // drawn by the game rather than the window system
     bool visible = false;
@@ -60,6 +67,17 @@ public:
 
 private:
     Status ReadShape(IffFile& iff, Bitmap* shape);
+    // Copies the canvas's pixels under the rectangle (the canvas locked).
+    void Keep(Canvas& canvas, int32_t left, int32_t top, int32_t width, int32_t height);
+
+    // The rectangle the last Draw covered, clipped to its canvas, and its
+    // rows of pixels as the canvas stores them.
+    Canvas* underCanvas_ = nullptr;
+    int32_t underLeft_ = 0;
+    int32_t underTop_ = 0;
+    int32_t underRows_ = 0;
+    size_t underRowBytes_ = 0;
+    std::vector<uint8_t> under_;
 
     Bitmap shapes_[kShapeCount];
     bool loaded_[kShapeCount] = {};

@@ -93,16 +93,19 @@ int32_t FramePump::Pump() {
 }
 
 void FramePump::Flip() {
-    // The cursor goes into the frame last, over whatever was drawn; the next
-    // frame is drawn anew over it.
+    // The cursor goes into the frame last, over whatever was drawn, and out
+    // again once the frame is shown: a screen that draws only what changes,
+    // or keeps a copy of the picture, must not find old cursors in it.
+    bool cursorDrawn = false;
     if (cursor_ != nullptr && canvas_ != nullptr) {
         int32_t x = mouseX_;
         int32_t y = mouseY_;
         if (input_ != nullptr) input_->GetCursorPosition(&x, &y);
-        cursor_->Draw(*canvas_, x, y);
+        cursorDrawn = cursor_->Draw(*canvas_, x, y);
     }
     display_->InvalidateAll();
     display_->Present();
+    if (cursorDrawn) cursor_->Erase(*canvas_);
     WriteShots();
     if (window_.Headless()) return;
     // A picture that does not change keeps no processor busy.

@@ -32,7 +32,8 @@ void FlipFrame();
 // Delivers a script's events at their passes to the window and the input
 // layer as a real window delivers its own, writes the pictures asked of
 // given passes (a pass that shows nothing gets the frame shown last), draws
-// the software cursor into each frame shown and keeps a
+// the software cursor into each frame shown (never into the canvas's picture
+// between frames) and keeps a
 // real window to 60 frames a second at most. Without a window the clock
 // steps kHeadlessStepMs a pass, and a run with a script or pictures ends
 // (the pump says quit) after the last of them.
@@ -55,8 +56,8 @@ public:
 
     int32_t Pump();
     // Draws the cursor into the canvas, presents the display's whole frame,
-    // writes this pass's pictures and, on a real window, waits out the rest
-    // of the frame interval.
+    // takes the cursor out of the canvas again, writes this pass's pictures
+    // and, on a real window, waits out the rest of the frame interval.
     void Flip();
 
     // The display was started again (another driver after the first

@@ -567,7 +567,6 @@ int RunMainLoop(const LaunchOptions& options) {
     GameState& game = *g_gameState;
     InstallCampaignHooks();
     if (!options.mission.empty()) {
-        DefinitionLibrary::RegisterCoreBuilders();
         // The flight's file is the one the career's step after it reads.
         game.missionName = options.mission;
         // The command line's dice, so that a flight can be flown again.
@@ -800,7 +799,10 @@ int RunGame(const LaunchOptions& options) {
     g_gameState->netSession = new NetSession(NetSession::kStartupName, NetSession::kDefaultCapacity);
     if (options.headless) NetSession::SetConnectedListener(ReportConnection);
     if (options.headless) run_trace::Enable();
+    // Every flight's ships, a campaign's as much as one named on the command
+    // line, are fitted through the builders of their systems.
     RegisterSpaceObjects();
+    DefinitionLibrary::RegisterCoreBuilders();
     g_gameState->TakeInputSystem(session.input);
     session.input = nullptr;
     Say("Game state created");

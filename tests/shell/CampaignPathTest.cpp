@@ -9,6 +9,7 @@
 #include "shell/LaunchOptions.h"
 #include "shell/Startup.h"
 #include "tests/support/FakeRemovableMedia.h"
+#include "tests/support/GoldenImage.h"
 #include "tests/support/RecordingMessageBox.h"
 #include "tests/support/ScopedDisplay.h"
 #include "tests/support/ScopedEnvironment.h"
@@ -41,6 +42,8 @@ TEST(CampaignPath, ANewCareerFliesTheTrainingAndComesBackPaid) {
     options.dataRoot = dir.Str();
     options.headless = true;
     options.script = std::string(VORN_SOURCE_DIR) + "/tests/scripts/campaign.txt";
+    const std::string flight = dir.Str() + "/flight.png";
+    options.shots.push_back({250, flight});
     testing::internal::CaptureStdout();
     const int status = RunGame(options);
     const std::string out = testing::internal::GetCapturedStdout();
@@ -53,6 +56,20 @@ TEST(CampaignPath, ANewCareerFliesTheTrainingAndComesBackPaid) {
                   "Career: missions flown 1, credits %d, trophies 0x%04X, accepted row -1, offers \"Raider Strike\"\n",
                   CareerRecord::kStartingFunds + kTrainingAward, unsigned(kTrainingTrophy));
     EXPECT_NE(out.find(career), std::string::npos) << out;
+
+    // The flight's ship has its systems as a mission flown alone has them:
+    // its radar starts active, and the HUD's "ACTIVE" is lit green.
+    RgbImage picture;
+    ASSERT_TRUE(ReadStoredPng(flight, &picture));
+    ASSERT_EQ(picture.width, 640);
+    int32_t lit = 0;
+    for (int32_t y = 8; y < 20; ++y) {
+        for (int32_t x = 72; x < 120; ++x) {
+            const uint8_t* const rgb = &picture.rgb[size_t(y * picture.width + x) * 3];
+            lit += rgb[1] > 200 && rgb[0] < 100 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(lit, 0) << "no lit pixel in the radar's ACTIVE label";
 }
 
 }  // namespace

@@ -11,12 +11,14 @@
 #include "display/DirectDrawDriver.h"
 #include "display/Palette.h"
 #include "display/PixelFormat.h"
+#include "game/SoftCursor.h"
 #include "platform/Clock.h"
 #include "platform/Window.h"
 #include "tests/support/GoldenImage.h"
 #include "tests/support/ScopedDisplay.h"
 #include "tests/support/ScriptedInput.h"
 #include "tests/support/TempDir.h"
+#include "tools/mkdata/CursorData.h"
 
 namespace {
 
@@ -198,6 +200,46 @@ TEST_F(FramePumpTest, APassShowingNothingGetsTheLastFrameShown) {
     ASSERT_TRUE(ReadStoredPng(three, &picture));
     EXPECT_EQ((std::vector<uint8_t>(picture.rgb.begin(), picture.rgb.begin() + 3)), (std::vector<uint8_t>{255, 0, 0}));
     EXPECT_EQ(pump->FailedShots(), 0);
+}
+
+// A screen that does not draw again beneath the cursor (a dialog over a
+// kept picture) shows it where it is now, and nowhere it was before.
+TEST_F(FramePumpTest, TheCursorIsShownInEachFrameButNeverLeftInTheCanvas) {
+    TempDir dir;
+    const std::string shapes = dir.Str() + "/" + SoftCursor::kFileName;
+    ASSERT_EQ(WriteCursorShapes(shapes.c_str()), kStatusOk);
+    SoftCursor cursor;
+    ASSERT_EQ(cursor.Load(shapes.c_str()), kStatusOk);
+    cursor.software = true;
+    cursor.visible = true;
+    SurfaceCanvas16 canvas(driver_.frameSurfaces, 0, palette_.get(), 0);
+    Script script;
+    std::string error;
+    ASSERT_TRUE(script.Parse("at 1 move 100 100\nat 2 move 300 200\n", &error)) << error;
+    const std::string second = dir.Str() + "/second.png";
+    FramePump pump(*window_, driver_, &canvas, &input_, std::move(script), {{2, second}});
+    pump.SetCursor(&cursor);
+    constexpr uint16_t kBlue = 0x001F;
+    canvas.Clear(Canvas::kColorRaw565 | kBlue, 0xFFFFFFFF);
+    for (int32_t pass = 1; pass <= 2; ++pass) {
+        PumpMessages();
+        FlipFrame();
+    }
+    PumpMessages();
+    RgbImage picture;
+    ASSERT_TRUE(ReadStoredPng(second, &picture));
+    ASSERT_EQ(picture.width, 640);
+    // Pixels other than blue in the 16 x 16 square from (x, y).
+    const auto notBlue = [&picture](int32_t x, int32_t y) {
+        int32_t count = 0;
+        for (int32_t at = 0; at < 256; ++at) {
+            const uint8_t* const rgb = &picture.rgb[size_t((y + at / 16) * picture.width + x + at % 16) * 3];
+            count += rgb[0] != 0 || rgb[1] != 0 || rgb[2] != 255 ? 1 : 0;
+        }
+        return count;
+    };
+    EXPECT_GT(notBlue(300, 200), 0) << "the cursor where it is";
+    EXPECT_EQ(notBlue(100, 100), 0) << "no cursor left where it was";
 }
 
 }  // namespace
