@@ -4,19 +4,11 @@
 #include <string>
 
 #include "game/CareerRecord.h"
-#include "platform/InstanceLock.h"
-#include "platform/WindowGraphics.h"
 #include "shell/LaunchOptions.h"
 #include "shell/Startup.h"
-#include "tests/support/FakeRemovableMedia.h"
+#include "tests/shell/SampleScriptRun.h"
 #include "tests/support/GoldenImage.h"
-#include "tests/support/RecordingMessageBox.h"
-#include "tests/support/ScopedDisplay.h"
-#include "tests/support/ScopedEnvironment.h"
-#include "tests/support/ScopedInstall.h"
-#include "tests/support/TempDir.h"
 #include "tools/mkdata/CampaignData.h"
-#include "tools/mkdata/SampleTree.h"
 
 namespace {
 
@@ -26,29 +18,17 @@ namespace {
 // to its end, its debriefing read, and the game left through the quit
 // dialog. The career is read from the line the run prints at its end.
 TEST(CampaignPath, ANewCareerFliesTheTrainingAndComesBackPaid) {
-    FakeRemovableMedia media;
-    ScopedInstall<platform::RemovableMedia> installedMedia{media};
-    RecordingMessageBox boxes;
-    ScopedInstall<platform::MessageBox> installedBoxes{boxes};
-    TempDir dir;
-    ScopedEnvironment runtime{platform::InstanceLock::kFolderVariable, dir.Str().c_str()};
-    ScopedDisplay display;
-    platform::WindowGraphics graphics;
-    ScopedInstall<platform::WindowGraphics> installedGraphics{graphics};
-    std::string error;
-    ASSERT_TRUE(WriteSampleTree(dir.Str(), &error)) << error;
-
+    SampleScriptRun run;
     LaunchOptions options;
-    options.dataRoot = dir.Str();
-    options.headless = true;
-    options.script = std::string(VORN_SOURCE_DIR) + "/tests/scripts/campaign.txt";
-    const std::string flight = dir.Str() + "/flight.png";
+    std::string error;
+    ASSERT_TRUE(run.Prepare("campaign.txt", &options, &error)) << error;
+    const std::string flight = run.dir.Str() + "/flight.png";
     options.shots.push_back({250, flight});
     testing::internal::CaptureStdout();
     const int status = RunGame(options);
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(status, 0);
-    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_TRUE(run.boxes.Boxes().empty());
     // The quit dialog's Yes ended the game, not the script's closing quit.
     EXPECT_NE(out.find("Main loop ended in mode 7\n"), std::string::npos) << out;
     char career[256];

@@ -1,0 +1,38 @@
+#pragma once
+#include <string>
+
+#include "platform/InstanceLock.h"
+#include "platform/WindowGraphics.h"
+#include "shell/LaunchOptions.h"
+#include "tests/support/FakeRemovableMedia.h"
+#include "tests/support/RecordingMessageBox.h"
+#include "tests/support/ScopedDisplay.h"
+#include "tests/support/ScopedEnvironment.h"
+#include "tests/support/ScopedInstall.h"
+#include "tests/support/TempDir.h"
+#include "tools/mkdata/SampleTree.h"
+
+// A committed script played on a fresh sample tree, headless, as a person
+// runs it with `./run.sh --headless --script tests/scripts/NAME`: the disc,
+// message boxes, instance lock and display are the test's own.
+struct SampleScriptRun {
+    FakeRemovableMedia media;
+    ScopedInstall<platform::RemovableMedia> installedMedia{media};
+    RecordingMessageBox boxes;
+    ScopedInstall<platform::MessageBox> installedBoxes{boxes};
+    TempDir dir;
+    ScopedEnvironment runtime{platform::InstanceLock::kFolderVariable, dir.Str().c_str()};
+    ScopedDisplay display;
+    platform::WindowGraphics graphics;
+    ScopedInstall<platform::WindowGraphics> installedGraphics{graphics};
+
+    // The sample tree written, and the options of a run of `script` (a file
+    // of tests/scripts); false with `error` when the tree cannot be written.
+    bool Prepare(const char* script, LaunchOptions* options, std::string* error) {
+        if (!WriteSampleTree(dir.Str(), error)) return false;
+        options->dataRoot = dir.Str();
+        options->headless = true;
+        options->script = std::string(VORN_SOURCE_DIR) + "/tests/scripts/" + script;
+        return true;
+    }
+};
