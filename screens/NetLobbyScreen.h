@@ -41,6 +41,22 @@ public:
     enum CreateEvent : uint32_t { kCreName = 0, kCreCallsign = 1, kCreFaceLeft = 2, kCreFaceRight = 3,
                                   kCreLogoLeft = 4, kCreLogoRight = 5, kCreAccept = 6, kCreExit = 7, kCreHelp = 10,
                                   kCreFocusNext = 11, kCreFocusPrevious = 12, kCreClick = 13 };
+    // Events of the create-or-join page.
+    enum MultiEvent : uint32_t { kMultiCreate = 0, kMultiJoin = 1, kMultiCancel = 2, kMultiHelp = 4,
+                                 kMultiFocusNext = 5, kMultiFocusPrevious = 6, kMultiClick = 7 };
+    // Events of the connection page: the four providers, then Cancel.
+    enum ConnectEvent : uint32_t { kConnIpx = 0, kConnTcp = 1, kConnModem = 2, kConnSerial = 3, kConnCancel = 4,
+                                   kConnHelp = 6, kConnFocusNext = 7, kConnFocusPrevious = 8, kConnClick = 9 };
+    // Events of the session list's page.
+    enum SessionEvent : uint32_t { kSesAccept = 0, kSesCancel = 1, kSesList = 2, kSesHelp = 4, kSesFocusNext = 5,
+                                   kSesFocusPrevious = 6, kSesClick = 7, kSesClear = 8, kSesLineUp = 9,
+                                   kSesLineDown = 10, kSesPageBack = 11, kSesPageForward = 12, kSesUp = 13,
+                                   kSesDown = 14 };
+    // The join waits this long, pumping the network, between asks for the game's settings.
+    static constexpr uint32_t kGameInfoWaitMs = 750;
+    // Waits before the player is asked whether to go on waiting.
+    static constexpr int32_t kGameInfoWaits = 4;
+    static constexpr const char* kHostedMission = "Rnd 0";
 
     explicit NetLobbyScreen(const char* screenName = kScreenName);
     ~NetLobbyScreen() override;
@@ -80,6 +96,9 @@ public:
     // The file a pilot-list line came from; empty when none.
     std::string PilotFileOf(int32_t line) const;
 
+    // True while the display wants no message boxes over it; null: boxes
+    // are shown. A box not shown counts as cancelled.
+    static inline bool (*messageBoxesOff)() = nullptr;
     // Told of each line the chat box takes; null: nobody.
     static inline void (*chatLineAdded)(const char* text) = nullptr;
 
@@ -121,6 +140,17 @@ private:
     void AcceptPilot();
     void StartSession();
     void LoadBackground();
+    int32_t HandleMulti(uint16_t code, uint32_t event);
+    void HandleConnect(uint16_t code, uint32_t event);
+    int32_t HandleSessions(uint16_t code, uint32_t event);
+    void ChooseProvider(const char* keyword, const char* failure);
+    // 0 when the join leads straight into the game.
+    int32_t JoinSelected();
+    // False when the player gave up waiting for the host's settings.
+    bool AwaitGameInfo();
+    // The link is closed and the provider made again, so the list can be used anew.
+    void DropLink();
+    void HostPending();
     void EmptyBox(const ArtObject* panel, const char* controlName);
 
     std::vector<std::string> pilotFiles_;   // the file of each pilot-list line
