@@ -28,6 +28,7 @@
 #include "platform/FolderListing.h"
 #include "platform/MessageBox.h"
 #include "screens/FrameScreen.h"
+#include "ui/AnimatedPicture.h"
 #include "ui/ArtObject.h"
 #include "ui/BitmapButton.h"
 #include "ui/EditField.h"
@@ -970,6 +971,386 @@ void NetLobbyScreen::HostPending() {
     if (game->career != nullptr) ++game->career->missions;
 }
 
+bool NetLobbyScreen::Latched(const ArtObject* panel, const char* buttonName) const {
+    const auto* const button = Find<BitmapButton>(panel, buttonName);
+    return button != nullptr && button->GetState() == BitmapButton::kLatched;
+}
+
+void NetLobbyScreen::Toggle(ArtObject* panel, const char* buttonName) {
+    Play(kSoundClick);
+    if (auto* const button = Find<BitmapButton>(panel, buttonName)) {
+        button->SetState(button->GetState() == BitmapButton::kLatched ? 0 : BitmapButton::kLatched);
+    }
+}
+
+namespace {
+constexpr const char* kObjectives[] = {"Scout", "Destroy", "Protect", "Capture"};
+constexpr int32_t kDeathMatchMission = 4;
+
+int32_t SliderAmount(const ArtObject* panel, const char* toggle, const char* slider) {
+    const auto* const button = dynamic_cast<const BitmapButton*>(panel->FindControl(toggle));
+    if (button == nullptr || button->GetState() != BitmapButton::kLatched) return 0;
+    const auto* const strip = dynamic_cast<const AnimatedPicture*>(panel->FindControl(slider));
+    return strip != nullptr ? strip->GetCel() + 1 : 1;
+}
+}  // namespace
+
+void NetLobbyScreen::SetUpCoop() {
+    GameState* const game = Game();
+    if (game == nullptr || game->randomMissions == nullptr) return;
+    int32_t kind = 0;
+    for (int32_t i = 0; i < 4; ++i) {
+        if (Latched(coopPanel, kObjectives[i])) {
+            kind = i;
+            break;
+        }
+    }
+    const auto* const strip = Find<AnimatedPicture>(coopPanel, "Difficulty");
+    game->randomMissions->SetUp(kind, strip != nullptr ? strip->GetCel() : 0);
+    ShowCoopBriefing();
+}
+
+int32_t NetLobbyScreen::HandleCreateGame(uint16_t code, uint32_t event) {
+    GameState* const game = Game();
+    switch (event) {
+        case kGameCoop:
+            if (!Hotspot(code, createPanel, "Cooperative", "CREATE_COOP", kGameClick, kGameHelp, kSoundClick)) return 1;
+            SwitchTo(coopPanel);
+            SetUpCoop();
+            return 1;
+        case kGameDeath:
+            if (!Hotspot(code, createPanel, "Death Match", "CREATE_DEATH", kGameClick, kGameHelp, kSoundClick)) return 1;
+            SwitchTo(deathPanel);
+            if (game != nullptr && game->randomMissions != nullptr) {
+                game->randomMissions->deathMatchKind = 1;
+                game->randomMissions->SetUp(kDeathMatchMission, 0);
+            }
+            ShowDeathMatchBriefing();
+            return 1;
+        case kGameCancel:
+            if (Hotspot(code, createPanel, "Cancel", "CREATE_ABORT", kGameClick, kGameHelp, kSoundClick)) SwitchTo(joinPanel);
+            return 1;
+        case kGameFocusNext:
+            if (edgeEvents.TestEvent(code)) FocusNextHotspot();
+            return 1;
+        case kGameFocusPrevious:
+            if (edgeEvents.TestEvent(code)) FocusPreviousHotspot();
+            return 1;
+        default: return 1;
+    }
+}
+
+void NetLobbyScreen::ConfirmedGame() {
+    pendingMission = kHostedMission;
+    EmptyBox(coopPanel, kDescription);
+    EmptyBox(deathPanel, kDescription);
+    SelectFont(TextBox::kFontName);
+    DrawString("Uploading Mission Data", 320, 360, 0);
+    g_netGameLaunched = 1;
+}
+
+void NetLobbyScreen::HandleCoop(uint16_t code, uint32_t event) {
+    GameState* const game = Game();
+    if (event <= kCoopCapture) {
+        if (!Hotspot(code, coopPanel, kObjectives[event], nullptr, kCoopClick, kCoopHelp, kSoundClick)) return;
+        for (uint32_t i = 0; i < 4; ++i) {
+            if (auto* const button = Find<BitmapButton>(coopPanel, kObjectives[i])) {
+                button->SetState(i == event ? BitmapButton::kLatched : 0);
+            }
+        }
+        SetUpCoop();
+        return;
+    }
+    switch (event) {
+        case kCoopTeams:
+            if (Hotspot(code, coopPanel, nullptr, "COOP_TEAMS", kCoopClick, kCoopHelp, -1)) Toggle(coopPanel, "Teams");
+            return;
+        case kCoopNew:
+            if (Hotspot(code, coopPanel, nullptr, "COOP_NEW", kCoopClick, kCoopHelp, kSoundClick)) SetUpCoop();
+            return;
+        case kCoopCancel:
+            if (Hotspot(code, coopPanel, "Cancel", "COOP_CANCEL", kCoopClick, kCoopHelp, kSoundClick)) SwitchTo(createPanel);
+            return;
+        case kCoopOk: {
+            if (!Hotspot(code, coopPanel, "OK", "COOP_OK", kCoopClick, kCoopHelp, kSoundClick) || game == nullptr) return;
+            delete game->netSettings;
+            game->netSettings = new NetGameSettings();
+            game->cooperativeTimeUp = 0;
+            if (Latched(coopPanel, "Teams")) {
+                game->teamGame = 1;
+                savedPanel = coopPanel;
+                SwitchTo(teamCreatePanel);
+                SetTextInputBuffer(kTeamNameBytes);
+                game->netSettings->gameType = NetGameSettings::kCooperativeTeams;
+            } else {
+                SwitchTo(waitPanel);
+                SetTextInputBuffer(kChatTextBytes);
+                game->mode = GameState::kModeLobbyWait;
+                game->netSettings->gameType = NetGameSettings::kCooperative;
+            }
+            ConfirmedGame();
+            FillRequisitionCatalogue();
+            return;
+        }
+        case kCoopFocusNext:
+            if (edgeEvents.TestEvent(code)) FocusNextHotspot();
+            return;
+        case kCoopFocusPrevious:
+            if (edgeEvents.TestEvent(code)) FocusPreviousHotspot();
+            return;
+        default: return;
+    }
+}
+
+int32_t NetLobbyScreen::HandleDeath(uint16_t code, uint32_t event) {
+    GameState* const game = Game();
+    RandomMissionGenerator* const generator = game != nullptr ? game->randomMissions.get() : nullptr;
+    switch (event) {
+        case kDeathNormal:
+        case kDeathTag: {
+            const bool tag = event == kDeathTag;
+            if (!Hotspot(code, deathPanel, nullptr, tag ? "DETH_TAG" : "DETH_NORMAL", kDeathClick, kDeathHelp, kSoundClick)) {
+                return 1;
+            }
+            if (auto* const normal = Find<BitmapButton>(deathPanel, "Normal")) normal->SetState(tag ? 0 : BitmapButton::kLatched);
+            if (auto* const tagButton = Find<BitmapButton>(deathPanel, "Tag")) tagButton->SetState(tag ? BitmapButton::kLatched : 0);
+            if (generator != nullptr) {
+                generator->deathMatchKind = tag ? 3 : 1;
+                generator->SetUp(kDeathMatchMission, 0);
+            }
+            ShowDeathMatchBriefing();
+            return 1;
+        }
+        case kDeathAsteroids:
+        case kDeathMines:
+        case kDeathEnemies:
+        case kDeathBase:
+        case kDeathTeams: {
+            static constexpr const char* kToggles[] = {"Asteroids", nullptr, "Mines", nullptr, "Enemies", nullptr,
+                                                       "Base", "Teams"};
+            static constexpr const char* kTopics[] = {"DETH_ASTEROIDS", nullptr, "DETH_MINES_A", nullptr,
+                                                      "DETH_ENEMIES", nullptr, "DETH_BASE", "DETH_TEAMS"};
+            const uint32_t at = event - kDeathAsteroids;
+            if (Hotspot(code, deathPanel, nullptr, kTopics[at], kDeathClick, kDeathHelp, -1)) Toggle(deathPanel, kToggles[at]);
+            return 1;
+        }
+        case kDeathCancel:
+            if (Hotspot(code, deathPanel, "Cancel", "DETH_CANCEL", kDeathClick, kDeathHelp, kSoundClick)) {
+                SwitchTo(createPanel);
+            }
+            return 1;
+        case kDeathOk: {
+            if (!Hotspot(code, deathPanel, "OK", "DETH_OK", kDeathClick, kDeathHelp, kSoundClick) || game == nullptr) {
+                return 1;
+            }
+            delete game->netSettings;
+            game->netSettings = new NetGameSettings();
+            const bool normal = Latched(deathPanel, "Normal");
+            const bool tag = !normal && Latched(deathPanel, "Tag");
+            const bool teams = Latched(deathPanel, "Teams");
+            if (teams) {
+                game->teamGame = 1;
+                SwitchTo(teamCreatePanel);
+                SetTextInputBuffer(kTeamNameBytes);
+                game->netSettings->gameType = tag ? NetGameSettings::kTagTeams : NetGameSettings::kDeathMatchTeams;
+            } else {
+                game->SelectNextScreen(ScreenSlot::kHangar);
+                game->mode = GameState::kModeScreens;
+                SwitchTo(nullptr);
+                game->netSettings->gameType = tag ? NetGameSettings::kTag : NetGameSettings::kDeathMatch;
+            }
+            if (generator != nullptr) {
+                generator->deathMatchKind = normal ? 1 : tag ? 3 : 0;
+                generator->asteroidAmount = SliderAmount(deathPanel, "Asteroids", "AsterSlide");
+                generator->mineAmount = SliderAmount(deathPanel, "Mines", "MineSlide");
+                generator->enemyAmount = SliderAmount(deathPanel, "Enemies", "EnemySlide");
+                generator->base = Latched(deathPanel, "Base") ? 1 : 0;
+            }
+            ConfirmedGame();
+            return teams ? 1 : 0;
+        }
+        case kDeathFocusNext:
+            if (edgeEvents.TestEvent(code)) FocusNextHotspot();
+            return 1;
+        case kDeathFocusPrevious:
+            if (edgeEvents.TestEvent(code)) FocusPreviousHotspot();
+            return 1;
+        default: return 1;
+    }
+}
+
+void NetLobbyScreen::SendUpdateTeam(const char* playerName, const char* teamName, int32_t team, int32_t logo,
+                                    int32_t ready) {
+    NetSession* const session = Game() != nullptr ? Game()->netSession : nullptr;
+    if (session == nullptr) return;
+    NetPacket update;
+    update.BuildUpdateTeam(kUpdateTeam, playerName, teamName, team, logo, ready);
+    if (update.GetData() == nullptr) return;
+    if (session->IsHost()) {
+        session->SendToAll(session->serverDpid, update.GetData(), update.GetSize());
+    } else {
+        session->Send(session->ownDpid, session->serverDpid, update.GetData(), update.GetSize());
+    }
+}
+
+int32_t NetLobbyScreen::EnterTeamGame() {
+    GameState* const game = Game();
+    if (game->netSettings != nullptr && game->netSettings->gameType == NetGameSettings::kCooperativeTeams) {
+        SwitchTo(waitPanel);
+        SetTextInputBuffer(kChatTextBytes);
+        game->mode = GameState::kModeLobbyWait;
+        return 1;
+    }
+    game->SelectNextScreen(ScreenSlot::kHangar);
+    game->mode = GameState::kModeScreens;
+    SwitchTo(nullptr);
+    return 0;
+}
+
+int32_t NetLobbyScreen::HandleTeam(uint16_t code, uint32_t event) {
+    GameState* const game = Game();
+    ListBox* const list = Find<ListBox>(teamPanel, kTeamList);
+    switch (event) {
+        case kTeamJoin: {
+            if (!Hotspot(code, teamPanel, "Join Team", "JOIN_TEAM", kTeamClick, kTeamHelp, kSoundClick)) return 1;
+            const int32_t line = list != nullptr ? list->GetSelection() : -1;
+            if (line < 0 || game == nullptr || game->career == nullptr) return 1;
+            game->career->teamIndex = line;
+            SendUpdateTeam(game->career->GetPilotName(), kTeamRecordName, line, -1, game->career->ready);
+            return EnterTeamGame();
+        }
+        case kTeamCancel:
+            if (!Hotspot(code, teamPanel, "Cancel", "ABORT", kTeamClick, kTeamHelp, kSoundClick)) return 1;
+            EmptyBox(teamPanel, kTeamList);
+            // Leaving the joined session, so that the session list can be used again.
+            DropLink();
+            SwitchTo(sessionPanel);
+            return 1;
+        case kTeamCreate: {
+            const bool full = game != nullptr && game->netSettings != nullptr && game->netSettings->teamCount >= kMaxTeams;
+            if (!Hotspot(code, teamPanel, "Create Team", full ? nullptr : "CREATE_TEAM", kTeamClick, kTeamHelp, -1)) {
+                return 1;
+            }
+            if (full) {
+                DrawString(kTwoTeamsOnly, 253, 400, 0);
+                return 1;
+            }
+            Play(kSoundClick);
+            savedPanel = teamPanel;
+            SwitchTo(teamCreatePanel);
+            SetTextInputBuffer(kTeamNameBytes);
+            return 1;
+        }
+        case kTeamLines:
+            if (list != nullptr && edgeEvents.TestEvent(EventKey(kTeamClick))) {
+                Play(kSoundHover);
+                uint16_t x = 0, y = 0;
+                if (eventMap != nullptr) eventMap->GetMousePosition(&x, &y);
+                list->SelectAt(FrameRect::Init(int32_t(x) - g_windowOriginX, int32_t(y) - g_windowOriginY, FrameRect::kNoFrame));
+            }
+            return 1;
+        case kTeamForward:
+        case kTeamBack:
+            if (Hotspot(code, teamPanel, nullptr, nullptr, kTeamClick, kTeamHelp, kSoundArrows) && list != nullptr) {
+                if (event == kTeamForward) {
+                    list->PageDown();
+                } else {
+                    list->PageUp();
+                }
+            }
+            return 1;
+        case kTeamFocusNext:
+            if (edgeEvents.TestEvent(code)) FocusNextHotspot();
+            return 1;
+        case kTeamFocusPrevious:
+            if (edgeEvents.TestEvent(code)) FocusPreviousHotspot();
+            return 1;
+        default: return 1;
+    }
+}
+
+int32_t NetLobbyScreen::CreateTeam() {
+    GameState* const game = Game();
+    const auto* const field = Find<EditField>(teamCreatePanel, kTeamName);
+    if (game == nullptr || game->netSettings == nullptr || game->career == nullptr || field == nullptr) return 1;
+    const std::string typed = field->GetText();
+    if (typed.size() < 2) return 1;
+    const std::string name = typed.substr(0, kTeamNameBytes - 1);
+    NetGameSettings& settings = *game->netSettings;
+    int32_t team = settings.teamCount;
+    ++settings.teamCount;
+    if (team >= kMaxTeams) {
+        team = 1;
+        settings.teamCount = kMaxTeams;
+    }
+    game->career->teamIndex = team;
+    settings.SetTeamName(team, name.c_str());
+    const auto* const logo = Find<FacePicture>(teamCreatePanel, kLogos);
+    settings.teams[team].logo = logo != nullptr && logo->Index() >= FacePicture::kFirstLogo
+                                    ? uint32_t(logo->Index() - FacePicture::kFirstLogo)
+                                    : 0;
+    NetSession* const session = game->netSession;
+    if (session != nullptr && session->IsHost()) {
+        if (NetPlayer* const own = session->EditPlayer(0)) own->team = team;
+    }
+    SendUpdateTeam(kTeamRecordName, name.c_str(), team, int32_t(settings.teams[team].logo), -1);
+    SendUpdateTeam(game->career->GetPilotName(), kTeamRecordName, team, -1, game->career->ready);
+    return EnterTeamGame();
+}
+
+void NetLobbyScreen::LeaveTeamCreation() {
+    GameState* const game = Game();
+    if (game != nullptr && game->netSession != nullptr) {
+        if (game->netSession->IsHost()) {
+            delete game->netSettings;
+            game->netSettings = nullptr;
+        }
+        DropLink();
+    }
+    // A host from the cooperative set-up starts that over; a path that
+    // remembered no panel goes back to the create-or-join choice.
+    ArtObject* back = savedPanel != nullptr ? savedPanel : multiPanel;
+    if (back == coopPanel) back = createPanel;
+    savedPanel = nullptr;
+    EmptyBox(sessionPanel, kGameList);
+    EmptyBox(teamPanel, kTeamList);
+    SwitchTo(back);
+}
+
+int32_t NetLobbyScreen::HandleTeamCreate(uint16_t code, uint32_t event) {
+    auto* const logo = Find<FacePicture>(teamCreatePanel, kLogos);
+    switch (event) {
+        case kTcLogoLeft:
+        case kTcLogoRight:
+            if (Hotspot(code, teamCreatePanel, event == kTcLogoLeft ? "Logo left" : "Logo right",
+                        event == kTcLogoLeft ? "TEAM_LOGO_LEFT" : "TEAM_LOGO_RIGHT", kTcClick, kTcHelp, kSoundArrows) &&
+                logo != nullptr) {
+                if (event == kTcLogoLeft) {
+                    logo->Next();
+                } else {
+                    logo->Previous();
+                }
+            }
+            return 1;
+        case kTcName:
+            Hotspot(code, teamCreatePanel, "Team name", "TEAM_NAME", kTcClick, kTcHelp, -1);
+            return 1;
+        case kTcAccept:
+            if (!Hotspot(code, teamCreatePanel, "Accept", "TEAM_ACCEPT", kTcClick, kTcHelp, kSoundAccept)) return 1;
+            return CreateTeam();
+        case kTcCancel:
+            if (Hotspot(code, teamCreatePanel, "Cancel", "TEAM_BACK", kTcClick, kTcHelp, kSoundClick)) LeaveTeamCreation();
+            return 1;
+        case kTcFocusNext:
+            if (edgeEvents.TestEvent(code)) FocusNextHotspot();
+            return 1;
+        case kTcFocusPrevious:
+            if (edgeEvents.TestEvent(code)) FocusPreviousHotspot();
+            return 1;
+        default: return 1;
+    }
+}
+
 int32_t NetLobbyScreen::HandleEvent(uint16_t code) {
     if (transitionPhase != kPhaseNone) return 1;
     const int32_t found = EventOf(code);
@@ -982,6 +1363,11 @@ int32_t NetLobbyScreen::HandleEvent(uint16_t code) {
     if (currentPanel == multiPanel) return HandleMulti(code, event);
     if (currentPanel == joinPanel) HandleConnect(code, event);
     if (currentPanel == sessionPanel) return HandleSessions(code, event);
+    if (currentPanel == createPanel) return HandleCreateGame(code, event);
+    if (currentPanel == coopPanel) HandleCoop(code, event);
+    if (currentPanel == deathPanel) return HandleDeath(code, event);
+    if (currentPanel == teamPanel) return HandleTeam(code, event);
+    if (currentPanel == teamCreatePanel) return HandleTeamCreate(code, event);
     return 1;
 }
 

@@ -52,6 +52,25 @@ public:
                                    kSesFocusPrevious = 6, kSesClick = 7, kSesClear = 8, kSesLineUp = 9,
                                    kSesLineDown = 10, kSesPageBack = 11, kSesPageForward = 12, kSesUp = 13,
                                    kSesDown = 14 };
+    enum CreateGameEvent : uint32_t { kGameCoop = 0, kGameDeath = 1, kGameCancel = 2, kGameHelp = 4,
+                                      kGameFocusNext = 5, kGameFocusPrevious = 6, kGameClick = 7 };
+    enum CoopEvent : uint32_t { kCoopScout = 0, kCoopCapture = 3, kCoopTeams = 4, kCoopOk = 5, kCoopCancel = 6,
+                                kCoopNew = 7, kCoopHelp = 10, kCoopFocusNext = 11, kCoopFocusPrevious = 12,
+                                kCoopClick = 15, kCoopArrowUp = 17, kCoopArrowDown = 18 };
+    enum DeathEvent : uint32_t { kDeathNormal = 0, kDeathTag = 1, kDeathAsteroids = 3, kDeathMines = 5,
+                                 kDeathEnemies = 7, kDeathBase = 9, kDeathTeams = 10, kDeathOk = 11, kDeathCancel = 12,
+                                 kDeathHelp = 14, kDeathFocusNext = 15, kDeathFocusPrevious = 16, kDeathClick = 19,
+                                 kDeathArrowUp = 21, kDeathArrowDown = 22 };
+    enum TeamEvent : uint32_t { kTeamJoin = 0, kTeamCancel = 1, kTeamCreate = 2, kTeamLines = 3, kTeamHelp = 5,
+                                kTeamFocusNext = 6, kTeamFocusPrevious = 7, kTeamClick = 8, kTeamForward = 14,
+                                kTeamBack = 15 };
+    enum TeamCreateEvent : uint32_t { kTcLogoLeft = 0, kTcLogoRight = 1, kTcName = 2, kTcAccept = 3, kTcCancel = 4,
+                                      kTcHelp = 7, kTcFocusNext = 8, kTcFocusPrevious = 9, kTcClick = 10 };
+    static constexpr int32_t kMaxTeams = 2;
+    static constexpr int32_t kTeamNameBytes = 16;
+    static constexpr int32_t kChatTextBytes = 28;
+    static constexpr const char* kTeamRecordName = "NONE.";
+    static constexpr const char* kTwoTeamsOnly = "Only two teams are allowed, can't create.";
     // The join waits this long, pumping the network, between asks for the game's settings.
     static constexpr uint32_t kGameInfoWaitMs = 750;
     // Waits before the player is asked whether to go on waiting.
@@ -151,6 +170,20 @@ private:
     // The link is closed and the provider made again, so the list can be used anew.
     void DropLink();
     void HostPending();
+    int32_t HandleCreateGame(uint16_t code, uint32_t event);
+    void HandleCoop(uint16_t code, uint32_t event);
+    int32_t HandleDeath(uint16_t code, uint32_t event);
+    int32_t HandleTeam(uint16_t code, uint32_t event);
+    int32_t HandleTeamCreate(uint16_t code, uint32_t event);
+    bool Latched(const ArtObject* panel, const char* buttonName) const;
+    void Toggle(ArtObject* panel, const char* buttonName);
+    void SetUpCoop();
+    void ConfirmedGame();
+    // What follows a team chosen or made: the waiting room, or (0) the hangar.
+    int32_t EnterTeamGame();
+    int32_t CreateTeam();
+    void LeaveTeamCreation();
+    void SendUpdateTeam(const char* playerName, const char* teamName, int32_t team, int32_t logo, int32_t ready);
     void EmptyBox(const ArtObject* panel, const char* controlName);
 
     std::vector<std::string> pilotFiles_;   // the file of each pilot-list line

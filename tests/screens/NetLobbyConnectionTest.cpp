@@ -16,6 +16,8 @@
 #include "tests/support/ScriptedSessionService.h"
 #include "tests/support/world/ScreenHarness.h"
 #include "ui/ArtObject.h"
+#include "ui/BitmapButton.h"
+#include "ui/EditField.h"
 #include "ui/ListBox.h"
 #include "ui/TextBlock.h"
 
@@ -241,4 +243,91 @@ TEST(NetLobbyConnectionTest, APendingGameIsHostedInTheNextPassAndAFailedHostGoes
     EXPECT_EQ(game.netSettings, nullptr);
     EXPECT_EQ(g_netGameLaunched, 0u);
     EXPECT_EQ(lobby.nextPanel, lobby.multiPanel);
+}
+
+namespace {
+
+void Latch(ArtObject* panel, const char* name, bool on) {
+    auto* const button = dynamic_cast<BitmapButton*>(panel->FindControl(name));
+    ASSERT_NE(button, nullptr) << name;
+    button->SetState(on ? BitmapButton::kLatched : 0);
+}
+
+}  // namespace
+
+TEST(NetLobbyConnectionTest, TheConfirmedPanelsGiveTheGameTypeAndADeathMatchWithoutTeamsStillHosts) {
+    Connection run;
+    Lobby& lobby = run.lobby;
+    GameState& game = run.harness.Game();
+    const struct {
+        bool normal, tag, teams;
+        uint32_t type;
+        int32_t handled;
+    } kDeath[] = {{true, false, true, NetGameSettings::kDeathMatchTeams, 1},
+                  {false, true, true, NetGameSettings::kTagTeams, 1},
+                  {false, false, true, NetGameSettings::kDeathMatchTeams, 1},
+                  {false, true, false, NetGameSettings::kTag, 0},
+                  {false, false, false, NetGameSettings::kDeathMatch, 0}};
+    for (const auto& row : kDeath) {
+        Latch(lobby.deathPanel, "Normal", row.normal);
+        Latch(lobby.deathPanel, "Tag", row.tag);
+        Latch(lobby.deathPanel, "Teams", row.teams);
+        EXPECT_EQ(run.Fire(lobby.deathPanel, Lobby::kDeathOk, Lobby::kDeathClick), row.handled);
+        ASSERT_NE(game.netSettings, nullptr);
+        EXPECT_EQ(game.netSettings->gameType, row.type);
+        EXPECT_EQ(lobby.nextPanel, row.teams ? lobby.teamCreatePanel : nullptr);
+        EXPECT_EQ(lobby.pendingMission, Lobby::kHostedMission);
+    }
+    // The pass that ended the lobby still hosts.
+    ASSERT_EQ(game.netSession->SelectServiceProvider("TCP/IP"), 1);
+    lobby.Update();
+    EXPECT_TRUE(game.netSession->IsHost());
+
+    for (const bool teams : {true, false}) {
+        Latch(lobby.coopPanel, "Teams", teams);
+        run.Fire(lobby.coopPanel, Lobby::kCoopOk, Lobby::kCoopClick);
+        EXPECT_EQ(game.netSettings->gameType, teams ? NetGameSettings::kCooperativeTeams : NetGameSettings::kCooperative);
+        EXPECT_EQ(lobby.nextPanel, teams ? lobby.teamCreatePanel : lobby.waitPanel);
+    }
+    g_netGameLaunched = 0;
+}
+
+TEST(NetLobbyConnectionTest, TeamNamesAreCheckedAThirdTeamReplacesTeamOneAndCancelAlwaysLands) {
+    Connection run;
+    Lobby& lobby = run.lobby;
+    GameState& game = run.harness.Game();
+    ASSERT_EQ(game.netSession->SelectServiceProvider("TCP/IP"), 1);
+    ASSERT_EQ(game.netSession->HostGame(), 1);
+    game.netSettings = new NetGameSettings();
+    game.netSettings->gameType = NetGameSettings::kCooperativeTeams;
+    auto* const field = dynamic_cast<EditField*>(lobby.teamCreatePanel->FindControl("TeamName"));
+    ASSERT_NE(field, nullptr);
+    const auto accept = [&](const char* name) {
+        field->SetText(name);
+        return run.Fire(lobby.teamCreatePanel, Lobby::kTcAccept, Lobby::kTcClick);
+    };
+    accept("R");
+    EXPECT_EQ(game.netSettings->teamCount, 0);
+    EXPECT_EQ(lobby.nextPanel, nullptr);
+    accept("Reds of the far rim");
+    EXPECT_STREQ(game.netSettings->teams[0].name, "Reds of the far");
+    EXPECT_EQ(lobby.nextPanel, lobby.waitPanel);
+    accept("Bl");
+    accept("Greens");
+    EXPECT_EQ(game.netSettings->teamCount, 2);
+    EXPECT_STREQ(game.netSettings->teams[0].name, "Reds of the far");
+    EXPECT_STREQ(game.netSettings->teams[1].name, "Greens");
+    EXPECT_EQ(game.career->teamIndex, 1);
+    EXPECT_EQ(game.netSession->Player(0)->team, 1);
+    // Cancel from every path lands on a panel, the link closed.
+    for (ArtObject* const saved : {static_cast<ArtObject*>(nullptr), lobby.coopPanel, lobby.teamPanel}) {
+        ASSERT_EQ(game.netSession->SelectServiceProvider("TCP/IP"), 1);
+        ASSERT_EQ(game.netSession->HostGame(), 1);
+        lobby.savedPanel = saved;
+        run.Fire(lobby.teamCreatePanel, Lobby::kTcCancel, Lobby::kTcClick);
+        EXPECT_EQ(lobby.nextPanel, saved == nullptr ? lobby.multiPanel : saved == lobby.coopPanel ? lobby.createPanel
+                                                                                                 : lobby.teamPanel);
+        EXPECT_FALSE(game.netSession->IsActive());
+        EXPECT_EQ(game.netSettings, nullptr);
+    }
 }
