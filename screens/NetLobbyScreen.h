@@ -66,6 +66,9 @@ public:
                                 kTeamBack = 15 };
     enum TeamCreateEvent : uint32_t { kTcLogoLeft = 0, kTcLogoRight = 1, kTcName = 2, kTcAccept = 3, kTcCancel = 4,
                                       kTcHelp = 7, kTcFocusNext = 8, kTcFocusPrevious = 9, kTcClick = 10 };
+    enum WaitEvent : uint32_t { kWaitCancel = 0, kWaitStart = 1, kWaitFirstSlot = 2, kWaitLastSlot = 9,
+                                kWaitHelp = 11, kWaitFocusNext = 12, kWaitFocusPrevious = 13, kWaitClick = 14,
+                                kWaitClearReady = 15, kWaitChatUp = 16, kWaitChatDown = 17, kWaitSendChat = 18 };
     static constexpr int32_t kMaxTeams = 2;
     static constexpr int32_t kTeamNameBytes = 16;
     static constexpr int32_t kChatTextBytes = 28;
@@ -92,6 +95,8 @@ public:
     void AddGame(uint32_t maxPlayers, uint32_t currentPlayers, const char* sessionName);
     // One line at the end of the chat box, shown at its bottom.
     void AddChatLine(const char* text);
+    // Cooperative games only: every player in the table ready (an empty table is).
+    bool AllTeamPlayersReady() const;
     // Lists emptied, pictures back to face 0 and logo 83.
     void ResetControls();
     // After a game: the front menu, no panels beneath, no game settings.
@@ -183,6 +188,11 @@ private:
     int32_t EnterTeamGame();
     int32_t CreateTeam();
     void LeaveTeamCreation();
+    int32_t HandleWait(uint16_t code, uint32_t event);
+    void ToggleReady(uint32_t event, bool clear);
+    void SendChat();
+    void LeaveRoom();
+    void UpdateRoom();
     void SendUpdateTeam(const char* playerName, const char* teamName, int32_t team, int32_t logo, int32_t ready);
     void EmptyBox(const ArtObject* panel, const char* controlName);
 

@@ -4,6 +4,7 @@
 
 #include "game/CareerRecord.h"
 #include "game/GameState.h"
+#include "game/TextInput.h"
 #include "mission/MissionSetUp.h"
 #include "net/NetGameSettings.h"
 #include "net/NetPacketType.h"
@@ -89,8 +90,8 @@ struct Connection {
     }
     ListBox& List(ArtObject* panel, const char* name) { return *dynamic_cast<ListBox*>(panel->FindControl(name)); }
     std::vector<std::string> Lines(ArtObject* panel, const char* name) {
-        ListBox& list = List(panel, name);
-        const TextBlock* const block = list.GetBlock(list.currentBlock);
+        const auto* const box = dynamic_cast<const TextBox*>(panel->FindControl(name));
+        const TextBlock* const block = box != nullptr ? box->GetBlock(box->currentBlock) : nullptr;
         return block != nullptr ? block->lines : std::vector<std::string>();
     }
     // The session list shows the host's game; it is selected and accepted.
@@ -330,4 +331,75 @@ TEST(NetLobbyConnectionTest, TeamNamesAreCheckedAThirdTeamReplacesTeamOneAndCanc
         EXPECT_FALSE(game.netSession->IsActive());
         EXPECT_EQ(game.netSettings, nullptr);
     }
+}
+
+TEST(NetLobbyConnectionTest, TheWaitingRoomReadiesOnlyOnesOwnSlotChatsAndStartsWhenAllAreReady) {
+    Connection run;
+    Lobby& lobby = run.lobby;
+    GameState& game = run.harness.Game();
+    game.netSettings = new NetGameSettings();
+    for (const uint32_t type : {NetGameSettings::kDeathMatch, NetGameSettings::kCooperativeTeams, NetGameSettings::kCooperative}) {
+        game.netSettings->gameType = type;
+        EXPECT_EQ(lobby.AllTeamPlayersReady(), type != NetGameSettings::kDeathMatch);   // nobody yet
+    }
+    ASSERT_EQ(game.netSession->SelectServiceProvider("TCP/IP"), 1);
+    ASSERT_EQ(game.netSession->HostGame(), 1);
+    game.netSession->AddPlayer(9, "Bob", -1);
+    lobby.currentPanel = lobby.waitPanel;
+    lobby.Update();
+    EXPECT_FALSE(lobby.AllTeamPlayersReady());
+
+    // Bob's slot is not ours; our own toggles.
+    run.Fire(lobby.waitPanel, Lobby::kWaitFirstSlot + 1, Lobby::kWaitClick);
+    EXPECT_EQ(game.career->ready, 0);
+    run.Fire(lobby.waitPanel, Lobby::kWaitFirstSlot, Lobby::kWaitClick);
+    EXPECT_EQ(game.career->ready, 1);
+    lobby.Update();
+    EXPECT_NE(game.netSession->Player(0)->ready, 0u);
+    EXPECT_EQ(run.Fire(lobby.waitPanel, Lobby::kWaitStart, Lobby::kWaitClick), 1);   // Bob is not ready
+    game.netSession->EditPlayer(1)->ready = 1;
+
+    // Typed text holds Start and Cancel back until it is sent; the host sees its line at once.
+    SetTextInputBuffer(Lobby::kChatTextBytes);
+    for (const char c : std::string("hello")) TypeTextInput(uint32_t(c));
+    EXPECT_EQ(run.Fire(lobby.waitPanel, Lobby::kWaitStart, Lobby::kWaitClick), 1);
+    run.Fire(lobby.waitPanel, Lobby::kWaitCancel, Lobby::kWaitClick);
+    EXPECT_EQ(lobby.nextPanel, nullptr);
+    run.Fire(lobby.waitPanel, Lobby::kWaitSendChat, Lobby::kWaitSendChat);
+    const std::vector<std::string> chat = run.Lines(lobby.waitPanel, "ChatBox");
+    ASSERT_FALSE(chat.empty());
+    EXPECT_EQ(chat.back(), std::string(game.career->GetPilotName()) + " : hello");
+    EXPECT_STREQ(g_textInput, "");
+    EXPECT_EQ(run.Fire(lobby.waitPanel, Lobby::kWaitStart, Lobby::kWaitClick), 0);
+    EXPECT_EQ(game.mode, GameState::kModeScreens);
+
+    // The host's Cancel forgets the settings and closes the session.
+    run.Fire(lobby.waitPanel, Lobby::kWaitCancel, Lobby::kWaitClick);
+    EXPECT_EQ(lobby.nextPanel, lobby.multiPanel);
+    EXPECT_EQ(game.netSettings, nullptr);
+    EXPECT_FALSE(game.netSession->IsActive());
+}
+
+TEST(NetLobbyConnectionTest, AClientSeesItsChatLineOnlyFromTheHostAndAsksForTheState) {
+    Connection run;
+    Lobby& lobby = run.lobby;
+    GameState& game = run.harness.Game();
+    ASSERT_EQ(run.Join(NetGameSettings::kCooperative, 1), 1);
+    lobby.currentPanel = lobby.waitPanel;
+    const size_t before = run.scripted.created->sends.size();
+    lobby.Update();
+    int32_t requests = 0;
+    for (size_t i = before; i < run.scripted.created->sends.size(); ++i) {
+        const auto& bytes = run.scripted.created->sends[i].bytes;
+        if (bytes.size() >= 2 && (bytes[0] | bytes[1] << 8) == kStateRequest) ++requests;
+    }
+    EXPECT_EQ(requests, 1);
+    SetTextInputBuffer(Lobby::kChatTextBytes);
+    for (const char c : std::string("hi")) TypeTextInput(uint32_t(c));
+    run.Fire(lobby.waitPanel, Lobby::kWaitSendChat, Lobby::kWaitSendChat);
+    EXPECT_TRUE(run.Lines(lobby.waitPanel, "ChatBox").empty());
+    EXPECT_EQ(lobby.chatLine, std::string(game.career->GetPilotName()) + " : hi");
+    // A client's Cancel keeps its settings.
+    run.Fire(lobby.waitPanel, Lobby::kWaitCancel, Lobby::kWaitClick);
+    EXPECT_NE(game.netSettings, nullptr);
 }
