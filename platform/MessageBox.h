@@ -9,6 +9,7 @@ enum MessageBoxStyle : uint32_t {
     kMessageBoxOkCancel = 0x1,
     kMessageBoxRetryCancel = 0x5,
     kMessageBoxIconError = 0x10,
+    kMessageBoxIconWarning = 0x30,
     kMessageBoxInformation = 0x40,
     kMessageBoxTaskModal = 0x2000,    // the program waits for it
     kMessageBoxForeground = 0x10000,  // brought in front of other programs' windows

@@ -1,25 +1,35 @@
 #include "screens/NetLobbyScreen.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
+#include "display/FontContext.h"
+#include "engine/Clock.h"
 #include "engine/FileWrappers.h"
 #include "engine/IffFile.h"
 #include "engine/input/InputSystem.h"
 #include "game/CareerRecord.h"
 #include "game/DataDirectories.h"
 #include "game/DefinitionFormat.h"
+#include "game/DrawString.h"
 #include "game/GameState.h"
 #include "game/PilotFile.h"
 #include "game/ScreenSlots.h"
 #include "game/TextInput.h"
 #include "game/XorChunkStream.h"
+#include "mission/Goal.h"
+#include "mission/MissionSetUp.h"
 #include "mission/RandomMissionGenerator.h"
 #include "net/NetControlPackets.h"
 #include "net/NetGameSettings.h"
+#include "net/NetPacket.h"
+#include "net/NetPacketType.h"
 #include "net/NetSession.h"
 #include "platform/FolderListing.h"
+#include "platform/MessageBox.h"
 #include "screens/FrameScreen.h"
+#include "ui/AnimatedPicture.h"
 #include "ui/ArtObject.h"
 #include "ui/BitmapButton.h"
 #include "ui/EditField.h"
@@ -49,6 +59,7 @@ constexpr uint32_t kMaxPilotText = 63;
 constexpr int32_t kSoundHover = 0;
 constexpr int32_t kSoundToggle = 1;
 constexpr int32_t kSoundClick = 2;
+constexpr int32_t kSoundRefused = 3;
 constexpr int32_t kSoundAccept = 4;
 constexpr int32_t kSoundArrows = 5;
 constexpr int32_t kPressedState = 10;
@@ -78,6 +89,19 @@ constexpr const char* kCallsignEntry = "Callsign Entry";
 constexpr int32_t kWaitRowTops[NetLobbyScreen::kWaitRows] = {158, 173, 187, 201, 215, 229, 243, 257};
 
 NetLobbyScreen* g_lobby = nullptr;
+
+constexpr const char* kNetworkError = "Network Error";
+constexpr const char* kHostFailed = "Cannot host the game.";
+constexpr const char* kTimeoutCaption = "Timeout";
+constexpr const char* kTimeoutText = "Timeout waiting for 'game_info' from server.";
+
+// Shows a box unless the display forbids them; a box not shown is cancelled.
+platform::MessageBoxAnswer Box(const char* text, const char* caption, uint32_t buttons) {
+    if (NetLobbyScreen::messageBoxesOff != nullptr && NetLobbyScreen::messageBoxesOff()) {
+        return platform::MessageBoxAnswer::kCancel;
+    }
+    return platform::MessageBox::Current().Show(text, caption, buttons | platform::kMessageBoxIconWarning);
+}
 
 GameState* Game() { return g_gameState; }
 
@@ -706,6 +730,827 @@ void NetLobbyScreen::HandleCreate(uint16_t code, uint32_t event) {
     }
 }
 
+int32_t NetLobbyScreen::HandleMulti(uint16_t code, uint32_t event) {
+    switch (event) {
+        case kMultiCreate:
+        case kMultiJoin:
+            if (!Hotspot(code, multiPanel, event == kMultiCreate ? "Creat B" : "Join",
+                         event == kMultiCreate ? "MULTI_CREATE" : "MULTI_JOIN", kMultiClick, kMultiHelp, kSoundClick)) {
+                return 1;
+            }
+            createFlag = event == kMultiCreate ? 1 : 0;
+            SwitchTo(joinPanel);
+            return 1;
+        case kMultiCancel:
+            if (Hotspot(code, multiPanel, "Cancel", "MULTI_ABORT", kMultiClick, kMultiHelp, kSoundClick)) {
+                SwitchTo(mainPanel);
+            }
+            return 1;
+        case kMultiFocusNext:
+            if (edgeEvents.TestEvent(code)) FocusNextHotspot();
+            return 1;
+        case kMultiFocusPrevious:
+            if (edgeEvents.TestEvent(code)) FocusPreviousHotspot();
+            return 1;
+        default: return 1;
+    }
+}
+
+void NetLobbyScreen::ChooseProvider(const char* keyword, const char* failure) {
+    GameState* const game = Game();
+    if (game == nullptr || game->netSession == nullptr) return;
+    provider = keyword;
+    if (game->netSession->SelectServiceProvider(provider.c_str()) == 0) {
+        Play(kSoundRefused);
+        Box(failure, kNetworkError, platform::kMessageBoxOk);
+        return;
+    }
+    Play(kSoundClick);
+    if (createFlag != 0) {
+        SwitchTo(createPanel);
+        return;
+    }
+    game->netSession->EnumSessions();
+    SwitchTo(sessionPanel);
+}
+
+void NetLobbyScreen::HandleConnect(uint16_t code, uint32_t event) {
+    static constexpr struct {
+        const char* button;
+        const char* topic;
+        const char* keyword;
+        const char* failure;
+    } kProviders[] = {{"IPX", "IPX", "IPX", "IPX DirectPlay protocol invalid."},
+                      {"TCPIP", "TCPIP", "TCP/IP", "TCP/IP DirectPlay protocol invalid."},
+                      {"Modem", "MODEM", "Modem", "Modem DirectPlay protocol invalid."},
+                      {"Direct Connect", "DIRECT_CONNECT", "Serial", "Serial DirectPlay protocol invalid."}};
+    switch (event) {
+        case kConnIpx:
+        case kConnTcp:
+        case kConnModem:
+        case kConnSerial: {
+            const auto& choice = kProviders[event];
+            // The button latches only once the provider is made; a refusal sounds its own.
+            if (Hotspot(code, joinPanel, choice.button, choice.topic, kConnClick, kConnHelp, -1)) {
+                ChooseProvider(choice.keyword, choice.failure);
+            }
+            return;
+        }
+        case kConnCancel:
+            if (Hotspot(code, joinPanel, "Cancel", "CONNECTION_ABORT", kConnClick, kConnHelp, kSoundClick)) {
+                SwitchTo(multiPanel);
+            }
+            return;
+        case kConnFocusNext:
+            if (edgeEvents.TestEvent(code)) FocusNextHotspot();
+            return;
+        case kConnFocusPrevious:
+            if (edgeEvents.TestEvent(code)) FocusPreviousHotspot();
+            return;
+        default: return;
+    }
+}
+
+void NetLobbyScreen::DropLink() {
+    GameState* const game = Game();
+    EmptyBox(sessionPanel, kGameList);
+    if (game == nullptr || game->netSession == nullptr) return;
+    game->netSession->Close();
+    game->netSession->SelectServiceProvider(provider.c_str());
+}
+
+bool NetLobbyScreen::AwaitGameInfo() {
+    GameState* const game = Game();
+    int32_t waits = 0;
+    while (game->netSettings == nullptr) {
+        if (waits >= kGameInfoWaits) {
+            if (Box(kTimeoutText, kTimeoutCaption, platform::kMessageBoxRetryCancel) != platform::MessageBoxAnswer::kRetry) {
+                return false;
+            }
+            waits = 0;
+        }
+        // No redraw meanwhile: the host's answer is all that matters.
+        const uint32_t start = GetMilliseconds();
+        while (GetMilliseconds() - start < kGameInfoWaitMs) {
+        }
+        ++waits;
+        game->NetReceive();
+        game->NetSend();
+        if (game->netSettings == nullptr && game->netSession != nullptr) {
+            NetPacket request;
+            request.BuildControlPacket(kGameInfoRequest);
+            if (request.GetData() != nullptr) {
+                game->netSession->Send(game->netSession->ownDpid, game->netSession->serverDpid, request.GetData(),
+                                       request.GetSize());
+            }
+        }
+    }
+    return true;
+}
+
+int32_t NetLobbyScreen::JoinSelected() {
+    GameState* const game = Game();
+    ListBox* const list = Find<ListBox>(sessionPanel, kGameList);
+    SwitchTo(multiPanel);
+    if (game == nullptr || game->netSession == nullptr || list == nullptr) return 1;
+    const int32_t line = list->GetSelection();
+    const TextBlock* const block = list->GetBlock(list->currentBlock);
+    if (line < 0 || block == nullptr || line >= block->LineCount()) return 1;
+    const std::string name = block->lines[size_t(line)];
+    if (game->netSession->JoinGame(name.c_str()) == 0) return 1;
+    g_netGameLaunched = 1;
+    FillRequisitionCatalogue();
+    SetUpMission("", -1);
+    if (!AwaitGameInfo()) {
+        DropLink();
+        return 1;
+    }
+    LinkGoals(1);
+    if (game->career != nullptr) ++game->career->missions;
+    const uint32_t type = game->netSettings->gameType;
+    if (type >= 2 && type <= 4) {
+        SwitchTo(teamPanel);
+        if (auto* const teams = Find<TextBox>(teamPanel, kTeamList)) {
+            teams->Clear();
+            teams->SetText("");
+            const int32_t count = game->netSettings->teamCount < 2 ? game->netSettings->teamCount : 2;
+            for (int32_t team = 0; team < count; ++team) {
+                const char* const teamName = game->netSettings->teams[team].name;
+                teams->AddLine(teamName != nullptr ? teamName : "");
+            }
+        }
+        return 1;
+    }
+    if (type == NetGameSettings::kCooperative) {
+        SwitchTo(waitPanel);
+        SetTextInputBuffer(28);
+        game->mode = GameState::kModeLobbyWait;
+        return 1;
+    }
+    g_netGameLaunched = 1;
+    game->SelectNextScreen(ScreenSlot::kHangar);
+    game->mode = GameState::kModeScreens;
+    SwitchTo(nullptr);
+    return 0;
+}
+
+int32_t NetLobbyScreen::HandleSessions(uint16_t code, uint32_t event) {
+    ListBox* const list = Find<ListBox>(sessionPanel, kGameList);
+    switch (event) {
+        case kSesAccept:
+            if (!Hotspot(code, sessionPanel, "Accept", "CHOOSE_GAME_ACCEPT", kSesClick, kSesHelp, kSoundAccept)) return 1;
+            return JoinSelected();
+        case kSesCancel:
+            if (!Hotspot(code, sessionPanel, "Cancel", "CHOOSE_GAME_ABORT", kSesClick, kSesHelp, kSoundClick)) return 1;
+            EmptyBox(sessionPanel, kGameList);
+            SwitchTo(joinPanel);
+            return 1;
+        case kSesList:
+            if (list != nullptr && edgeEvents.TestEvent(EventKey(kSesClick))) {
+                Play(kSoundHover);
+                uint16_t x = 0, y = 0;
+                if (eventMap != nullptr) eventMap->GetMousePosition(&x, &y);
+                list->SelectAt(FrameRect::Init(int32_t(x) - g_windowOriginX, int32_t(y) - g_windowOriginY, FrameRect::kNoFrame));
+            }
+            return 1;
+        case kSesClear:
+            if (list != nullptr && edgeEvents.TestEvent(code)) list->ClearSelection();
+            return 1;
+        case kSesLineUp:
+            if (list != nullptr && edgeEvents.TestEvent(code)) FocusLineUp(*list);
+            return 1;
+        case kSesLineDown:
+            if (list != nullptr && edgeEvents.TestEvent(code)) FocusLineDown(*list);
+            return 1;
+        case kSesPageBack:
+            if (list != nullptr && edgeEvents.TestEvent(code)) list->PageUp();
+            return 1;
+        case kSesPageForward:
+            if (list != nullptr && edgeEvents.TestEvent(code)) list->PageDown();
+            return 1;
+        case kSesUp:
+        case kSesDown:
+            if (Hotspot(code, sessionPanel, event == kSesUp ? "Up Button" : "Down Button", nullptr, kSesClick, kSesHelp,
+                        kSoundArrows) &&
+                list != nullptr) {
+                if (event == kSesUp) {
+                    list->PageDown();
+                } else {
+                    list->PageUp();
+                }
+            }
+            return 1;
+        case kSesFocusNext:
+            if (edgeEvents.TestEvent(code)) FocusNextHotspot();
+            return 1;
+        case kSesFocusPrevious:
+            if (edgeEvents.TestEvent(code)) FocusPreviousHotspot();
+            return 1;
+        default: return 1;
+    }
+}
+
+void NetLobbyScreen::HostPending() {
+    GameState* const game = Game();
+    if (pendingMission.empty() || game == nullptr) return;
+    SelectFont(TextBox::kFontName);
+    DrawString("Uploading Mission Data", 320, 360, 0);
+    game->FlipFrame();
+    SetUpMission(pendingMission.c_str(), -1);
+    pendingMission.clear();
+    if (game->netSession == nullptr || game->netSession->HostGame() == 0) {
+        // Nobody could join the game: back to the choice, the lobby still running.
+        Box(kHostFailed, kNetworkError, platform::kMessageBoxOk);
+        delete game->netSettings;
+        game->netSettings = nullptr;
+        g_netGameLaunched = 0;
+        game->mode = GameState::kModeScreens;
+        SetRunning(1);
+        SwitchTo(multiPanel);
+        return;
+    }
+    if (game->career != nullptr) ++game->career->missions;
+}
+
+bool NetLobbyScreen::Latched(const ArtObject* panel, const char* buttonName) const {
+    const auto* const button = Find<BitmapButton>(panel, buttonName);
+    return button != nullptr && button->GetState() == BitmapButton::kLatched;
+}
+
+void NetLobbyScreen::Toggle(ArtObject* panel, const char* buttonName) {
+    Play(kSoundClick);
+    if (auto* const button = Find<BitmapButton>(panel, buttonName)) {
+        button->SetState(button->GetState() == BitmapButton::kLatched ? 0 : BitmapButton::kLatched);
+    }
+}
+
+namespace {
+constexpr const char* kObjectives[] = {"Scout", "Destroy", "Protect", "Capture"};
+constexpr int32_t kDeathMatchMission = 4;
+
+int32_t SliderAmount(const ArtObject* panel, const char* toggle, const char* slider) {
+    const auto* const button = dynamic_cast<const BitmapButton*>(panel->FindControl(toggle));
+    if (button == nullptr || button->GetState() != BitmapButton::kLatched) return 0;
+    const auto* const strip = dynamic_cast<const AnimatedPicture*>(panel->FindControl(slider));
+    return strip != nullptr ? strip->GetCel() + 1 : 1;
+}
+}  // namespace
+
+void NetLobbyScreen::SetUpCoop() {
+    GameState* const game = Game();
+    if (game == nullptr || game->randomMissions == nullptr) return;
+    int32_t kind = 0;
+    for (int32_t i = 0; i < 4; ++i) {
+        if (Latched(coopPanel, kObjectives[i])) {
+            kind = i;
+            break;
+        }
+    }
+    const auto* const strip = Find<AnimatedPicture>(coopPanel, "Difficulty");
+    game->randomMissions->SetUp(kind, strip != nullptr ? strip->GetCel() : 0);
+    ShowCoopBriefing();
+}
+
+int32_t NetLobbyScreen::HandleCreateGame(uint16_t code, uint32_t event) {
+    GameState* const game = Game();
+    switch (event) {
+        case kGameCoop:
+            if (!Hotspot(code, createPanel, "Cooperative", "CREATE_COOP", kGameClick, kGameHelp, kSoundClick)) return 1;
+            SwitchTo(coopPanel);
+            SetUpCoop();
+            return 1;
+        case kGameDeath:
+            if (!Hotspot(code, createPanel, "Death Match", "CREATE_DEATH", kGameClick, kGameHelp, kSoundClick)) return 1;
+            SwitchTo(deathPanel);
+            if (game != nullptr && game->randomMissions != nullptr) {
+                game->randomMissions->deathMatchKind = 1;
+                game->randomMissions->SetUp(kDeathMatchMission, 0);
+            }
+            ShowDeathMatchBriefing();
+            return 1;
+        case kGameCancel:
+            if (Hotspot(code, createPanel, "Cancel", "CREATE_ABORT", kGameClick, kGameHelp, kSoundClick)) SwitchTo(joinPanel);
+            return 1;
+        case kGameFocusNext:
+            if (edgeEvents.TestEvent(code)) FocusNextHotspot();
+            return 1;
+        case kGameFocusPrevious:
+            if (edgeEvents.TestEvent(code)) FocusPreviousHotspot();
+            return 1;
+        default: return 1;
+    }
+}
+
+void NetLobbyScreen::ConfirmedGame() {
+    pendingMission = kHostedMission;
+    EmptyBox(coopPanel, kDescription);
+    EmptyBox(deathPanel, kDescription);
+    SelectFont(TextBox::kFontName);
+    DrawString("Uploading Mission Data", 320, 360, 0);
+    g_netGameLaunched = 1;
+}
+
+void NetLobbyScreen::HandleCoop(uint16_t code, uint32_t event) {
+    GameState* const game = Game();
+    if (event <= kCoopCapture) {
+        if (!Hotspot(code, coopPanel, kObjectives[event], nullptr, kCoopClick, kCoopHelp, kSoundClick)) return;
+        for (uint32_t i = 0; i < 4; ++i) {
+            if (auto* const button = Find<BitmapButton>(coopPanel, kObjectives[i])) {
+                button->SetState(i == event ? BitmapButton::kLatched : 0);
+            }
+        }
+        SetUpCoop();
+        return;
+    }
+    switch (event) {
+        case kCoopTeams:
+            if (Hotspot(code, coopPanel, nullptr, "COOP_TEAMS", kCoopClick, kCoopHelp, -1)) Toggle(coopPanel, "Teams");
+            return;
+        case kCoopNew:
+            if (Hotspot(code, coopPanel, nullptr, "COOP_NEW", kCoopClick, kCoopHelp, kSoundClick)) SetUpCoop();
+            return;
+        case kCoopCancel:
+            if (Hotspot(code, coopPanel, "Cancel", "COOP_CANCEL", kCoopClick, kCoopHelp, kSoundClick)) SwitchTo(createPanel);
+            return;
+        case kCoopOk: {
+            if (!Hotspot(code, coopPanel, "OK", "COOP_OK", kCoopClick, kCoopHelp, kSoundClick) || game == nullptr) return;
+            delete game->netSettings;
+            game->netSettings = new NetGameSettings();
+            game->cooperativeTimeUp = 0;
+            if (Latched(coopPanel, "Teams")) {
+                game->teamGame = 1;
+                savedPanel = coopPanel;
+                SwitchTo(teamCreatePanel);
+                SetTextInputBuffer(kTeamNameBytes);
+                game->netSettings->gameType = NetGameSettings::kCooperativeTeams;
+            } else {
+                SwitchTo(waitPanel);
+                SetTextInputBuffer(kChatTextBytes);
+                game->mode = GameState::kModeLobbyWait;
+                game->netSettings->gameType = NetGameSettings::kCooperative;
+            }
+            ConfirmedGame();
+            FillRequisitionCatalogue();
+            return;
+        }
+        case kCoopFocusNext:
+            if (edgeEvents.TestEvent(code)) FocusNextHotspot();
+            return;
+        case kCoopFocusPrevious:
+            if (edgeEvents.TestEvent(code)) FocusPreviousHotspot();
+            return;
+        default: return;
+    }
+}
+
+int32_t NetLobbyScreen::HandleDeath(uint16_t code, uint32_t event) {
+    GameState* const game = Game();
+    RandomMissionGenerator* const generator = game != nullptr ? game->randomMissions.get() : nullptr;
+    switch (event) {
+        case kDeathNormal:
+        case kDeathTag: {
+            const bool tag = event == kDeathTag;
+            if (!Hotspot(code, deathPanel, nullptr, tag ? "DETH_TAG" : "DETH_NORMAL", kDeathClick, kDeathHelp, kSoundClick)) {
+                return 1;
+            }
+            if (auto* const normal = Find<BitmapButton>(deathPanel, "Normal")) normal->SetState(tag ? 0 : BitmapButton::kLatched);
+            if (auto* const tagButton = Find<BitmapButton>(deathPanel, "Tag")) tagButton->SetState(tag ? BitmapButton::kLatched : 0);
+            if (generator != nullptr) {
+                generator->deathMatchKind = tag ? 3 : 1;
+                generator->SetUp(kDeathMatchMission, 0);
+            }
+            ShowDeathMatchBriefing();
+            return 1;
+        }
+        case kDeathAsteroids:
+        case kDeathMines:
+        case kDeathEnemies:
+        case kDeathBase:
+        case kDeathTeams: {
+            static constexpr const char* kToggles[] = {"Asteroids", nullptr, "Mines", nullptr, "Enemies", nullptr,
+                                                       "Base", "Teams"};
+            static constexpr const char* kTopics[] = {"DETH_ASTEROIDS", nullptr, "DETH_MINES_A", nullptr,
+                                                      "DETH_ENEMIES", nullptr, "DETH_BASE", "DETH_TEAMS"};
+            const uint32_t at = event - kDeathAsteroids;
+            if (Hotspot(code, deathPanel, nullptr, kTopics[at], kDeathClick, kDeathHelp, -1)) Toggle(deathPanel, kToggles[at]);
+            return 1;
+        }
+        case kDeathCancel:
+            if (Hotspot(code, deathPanel, "Cancel", "DETH_CANCEL", kDeathClick, kDeathHelp, kSoundClick)) {
+                SwitchTo(createPanel);
+            }
+            return 1;
+        case kDeathOk: {
+            if (!Hotspot(code, deathPanel, "OK", "DETH_OK", kDeathClick, kDeathHelp, kSoundClick) || game == nullptr) {
+                return 1;
+            }
+            delete game->netSettings;
+            game->netSettings = new NetGameSettings();
+            const bool normal = Latched(deathPanel, "Normal");
+            const bool tag = !normal && Latched(deathPanel, "Tag");
+            const bool teams = Latched(deathPanel, "Teams");
+            if (teams) {
+                game->teamGame = 1;
+                SwitchTo(teamCreatePanel);
+                SetTextInputBuffer(kTeamNameBytes);
+                game->netSettings->gameType = tag ? NetGameSettings::kTagTeams : NetGameSettings::kDeathMatchTeams;
+            } else {
+                game->SelectNextScreen(ScreenSlot::kHangar);
+                game->mode = GameState::kModeScreens;
+                SwitchTo(nullptr);
+                game->netSettings->gameType = tag ? NetGameSettings::kTag : NetGameSettings::kDeathMatch;
+            }
+            if (generator != nullptr) {
+                generator->deathMatchKind = normal ? 1 : tag ? 3 : 0;
+                generator->asteroidAmount = SliderAmount(deathPanel, "Asteroids", "AsterSlide");
+                generator->mineAmount = SliderAmount(deathPanel, "Mines", "MineSlide");
+                generator->enemyAmount = SliderAmount(deathPanel, "Enemies", "EnemySlide");
+                generator->base = Latched(deathPanel, "Base") ? 1 : 0;
+            }
+            ConfirmedGame();
+            return teams ? 1 : 0;
+        }
+        case kDeathFocusNext:
+            if (edgeEvents.TestEvent(code)) FocusNextHotspot();
+            return 1;
+        case kDeathFocusPrevious:
+            if (edgeEvents.TestEvent(code)) FocusPreviousHotspot();
+            return 1;
+        default: return 1;
+    }
+}
+
+void NetLobbyScreen::SendUpdateTeam(const char* playerName, const char* teamName, int32_t team, int32_t logo,
+                                    int32_t ready) {
+    NetSession* const session = Game() != nullptr ? Game()->netSession : nullptr;
+    if (session == nullptr) return;
+    NetPacket update;
+    update.BuildUpdateTeam(kUpdateTeam, playerName, teamName, team, logo, ready);
+    if (update.GetData() == nullptr) return;
+    if (session->IsHost()) {
+        session->SendToAll(session->serverDpid, update.GetData(), update.GetSize());
+    } else {
+        session->Send(session->ownDpid, session->serverDpid, update.GetData(), update.GetSize());
+    }
+}
+
+int32_t NetLobbyScreen::EnterTeamGame() {
+    GameState* const game = Game();
+    if (game->netSettings != nullptr && game->netSettings->gameType == NetGameSettings::kCooperativeTeams) {
+        SwitchTo(waitPanel);
+        SetTextInputBuffer(kChatTextBytes);
+        game->mode = GameState::kModeLobbyWait;
+        return 1;
+    }
+    game->SelectNextScreen(ScreenSlot::kHangar);
+    game->mode = GameState::kModeScreens;
+    SwitchTo(nullptr);
+    return 0;
+}
+
+int32_t NetLobbyScreen::HandleTeam(uint16_t code, uint32_t event) {
+    GameState* const game = Game();
+    ListBox* const list = Find<ListBox>(teamPanel, kTeamList);
+    switch (event) {
+        case kTeamJoin: {
+            if (!Hotspot(code, teamPanel, "Join Team", "JOIN_TEAM", kTeamClick, kTeamHelp, kSoundClick)) return 1;
+            const int32_t line = list != nullptr ? list->GetSelection() : -1;
+            if (line < 0 || game == nullptr || game->career == nullptr) return 1;
+            game->career->teamIndex = line;
+            SendUpdateTeam(game->career->GetPilotName(), kTeamRecordName, line, -1, game->career->ready);
+            return EnterTeamGame();
+        }
+        case kTeamCancel:
+            if (!Hotspot(code, teamPanel, "Cancel", "ABORT", kTeamClick, kTeamHelp, kSoundClick)) return 1;
+            EmptyBox(teamPanel, kTeamList);
+            // Leaving the joined session, so that the session list can be used again.
+            DropLink();
+            SwitchTo(sessionPanel);
+            return 1;
+        case kTeamCreate: {
+            const bool full = game != nullptr && game->netSettings != nullptr && game->netSettings->teamCount >= kMaxTeams;
+            if (!Hotspot(code, teamPanel, "Create Team", full ? nullptr : "CREATE_TEAM", kTeamClick, kTeamHelp, -1)) {
+                return 1;
+            }
+            if (full) {
+                DrawString(kTwoTeamsOnly, 253, 400, 0);
+                return 1;
+            }
+            Play(kSoundClick);
+            savedPanel = teamPanel;
+            SwitchTo(teamCreatePanel);
+            SetTextInputBuffer(kTeamNameBytes);
+            return 1;
+        }
+        case kTeamLines:
+            if (list != nullptr && edgeEvents.TestEvent(EventKey(kTeamClick))) {
+                Play(kSoundHover);
+                uint16_t x = 0, y = 0;
+                if (eventMap != nullptr) eventMap->GetMousePosition(&x, &y);
+                list->SelectAt(FrameRect::Init(int32_t(x) - g_windowOriginX, int32_t(y) - g_windowOriginY, FrameRect::kNoFrame));
+            }
+            return 1;
+        case kTeamForward:
+        case kTeamBack:
+            if (Hotspot(code, teamPanel, nullptr, nullptr, kTeamClick, kTeamHelp, kSoundArrows) && list != nullptr) {
+                if (event == kTeamForward) {
+                    list->PageDown();
+                } else {
+                    list->PageUp();
+                }
+            }
+            return 1;
+        case kTeamFocusNext:
+            if (edgeEvents.TestEvent(code)) FocusNextHotspot();
+            return 1;
+        case kTeamFocusPrevious:
+            if (edgeEvents.TestEvent(code)) FocusPreviousHotspot();
+            return 1;
+        default: return 1;
+    }
+}
+
+int32_t NetLobbyScreen::CreateTeam() {
+    GameState* const game = Game();
+    const auto* const field = Find<EditField>(teamCreatePanel, kTeamName);
+    if (game == nullptr || game->netSettings == nullptr || game->career == nullptr || field == nullptr) return 1;
+    const std::string typed = field->GetText();
+    if (typed.size() < 2) return 1;
+    const std::string name = typed.substr(0, kTeamNameBytes - 1);
+    NetGameSettings& settings = *game->netSettings;
+    int32_t team = settings.teamCount;
+    ++settings.teamCount;
+    if (team >= kMaxTeams) {
+        team = 1;
+        settings.teamCount = kMaxTeams;
+    }
+    game->career->teamIndex = team;
+    settings.SetTeamName(team, name.c_str());
+    const auto* const logo = Find<FacePicture>(teamCreatePanel, kLogos);
+    settings.teams[team].logo = logo != nullptr && logo->Index() >= FacePicture::kFirstLogo
+                                    ? uint32_t(logo->Index() - FacePicture::kFirstLogo)
+                                    : 0;
+    NetSession* const session = game->netSession;
+    if (session != nullptr && session->IsHost()) {
+        if (NetPlayer* const own = session->EditPlayer(0)) own->team = team;
+    }
+    SendUpdateTeam(kTeamRecordName, name.c_str(), team, int32_t(settings.teams[team].logo), -1);
+    SendUpdateTeam(game->career->GetPilotName(), kTeamRecordName, team, -1, game->career->ready);
+    return EnterTeamGame();
+}
+
+void NetLobbyScreen::LeaveTeamCreation() {
+    GameState* const game = Game();
+    if (game != nullptr && game->netSession != nullptr) {
+        if (game->netSession->IsHost()) {
+            delete game->netSettings;
+            game->netSettings = nullptr;
+        }
+        DropLink();
+    }
+    // A host from the cooperative set-up starts that over; a path that
+    // remembered no panel goes back to the create-or-join choice.
+    ArtObject* back = savedPanel != nullptr ? savedPanel : multiPanel;
+    if (back == coopPanel) back = createPanel;
+    savedPanel = nullptr;
+    EmptyBox(sessionPanel, kGameList);
+    EmptyBox(teamPanel, kTeamList);
+    SwitchTo(back);
+}
+
+int32_t NetLobbyScreen::HandleTeamCreate(uint16_t code, uint32_t event) {
+    auto* const logo = Find<FacePicture>(teamCreatePanel, kLogos);
+    switch (event) {
+        case kTcLogoLeft:
+        case kTcLogoRight:
+            if (Hotspot(code, teamCreatePanel, event == kTcLogoLeft ? "Logo left" : "Logo right",
+                        event == kTcLogoLeft ? "TEAM_LOGO_LEFT" : "TEAM_LOGO_RIGHT", kTcClick, kTcHelp, kSoundArrows) &&
+                logo != nullptr) {
+                if (event == kTcLogoLeft) {
+                    logo->Next();
+                } else {
+                    logo->Previous();
+                }
+            }
+            return 1;
+        case kTcName:
+            Hotspot(code, teamCreatePanel, "Team name", "TEAM_NAME", kTcClick, kTcHelp, -1);
+            return 1;
+        case kTcAccept:
+            if (!Hotspot(code, teamCreatePanel, "Accept", "TEAM_ACCEPT", kTcClick, kTcHelp, kSoundAccept)) return 1;
+            return CreateTeam();
+        case kTcCancel:
+            if (Hotspot(code, teamCreatePanel, "Cancel", "TEAM_BACK", kTcClick, kTcHelp, kSoundClick)) LeaveTeamCreation();
+            return 1;
+        case kTcFocusNext:
+            if (edgeEvents.TestEvent(code)) FocusNextHotspot();
+            return 1;
+        case kTcFocusPrevious:
+            if (edgeEvents.TestEvent(code)) FocusPreviousHotspot();
+            return 1;
+        default: return 1;
+    }
+}
+
+bool NetLobbyScreen::AllTeamPlayersReady() const {
+    const GameState* const game = Game();
+    if (game == nullptr || game->netSettings == nullptr) return false;
+    const uint32_t type = game->netSettings->gameType;
+    if (type != NetGameSettings::kCooperative && type != NetGameSettings::kCooperativeTeams) return false;
+    const NetSession* const session = game->netSession;
+    if (session == nullptr) return true;
+    for (int32_t i = 0; i < session->GetPlayerSlotCount(); ++i) {
+        const NetPlayer* const player = session->Player(i);
+        if (player != nullptr && player->inUse != 0 && player->ready == 0) return false;
+    }
+    return true;
+}
+
+namespace {
+std::string SlotName(int32_t slot, const char* what) {
+    char name[32];
+    std::snprintf(name, sizeof name, what, slot);
+    return name;
+}
+bool Typing() { return g_textInput != nullptr && g_textInput[0] != '\0'; }
+}  // namespace
+
+void NetLobbyScreen::ToggleReady(uint32_t event, bool clear) {
+    GameState* const game = Game();
+    const int32_t slot = int32_t(event - kWaitFirstSlot) + 1;
+    const auto* const box = Find<TextBox>(waitPanel, SlotName(slot, "Player%dName").c_str());
+    const TextBlock* const block = box != nullptr ? box->GetBlock(box->currentBlock) : nullptr;
+    if (game == nullptr || game->career == nullptr || block == nullptr || block->LineCount() == 0 ||
+        block->lines[0] != game->career->GetPilotName()) {
+        return;
+    }
+    Play(kSoundClick);
+    game->career->ready = clear ? 0 : game->career->ready == 0 ? 1 : 0;
+    if (UiControl* const picture = waitPanel->FindControl(SlotName(slot, "Player %d ready").c_str())) {
+        picture->SetVisible(game->career->ready != 0 ? 1 : 0);
+    }
+}
+
+void NetLobbyScreen::SendChat() {
+    GameState* const game = Game();
+    if (Typing() && edgeEvents.TestEvent(EventKey(kWaitSendChat)) && game != nullptr && game->career != nullptr) {
+        const char* const pilot = game->career->GetPilotName();
+        chatLine = std::string(pilot) + " : " + g_textInput;
+        NetSession* const session = game->netSession;
+        if (session != nullptr && session->IsActive()) {
+            NetPacket message;
+            message.BuildMessage(kMessage, "ALL", pilot, chatLine.c_str(), 0);
+            if (message.GetData() != nullptr) {
+                if (session->IsHost()) {
+                    session->SendToAll(session->serverDpid, message.GetData(), message.GetSize());
+                } else {
+                    session->Send(session->ownDpid, session->serverDpid, message.GetData(), message.GetSize());
+                }
+            }
+        }
+        // A client sees its line when the host relays it.
+        if (session == nullptr || session->IsHost()) AddChatLine(chatLine.c_str());
+    }
+    SetTextInputBuffer(kChatTextBytes);
+}
+
+void NetLobbyScreen::LeaveRoom() {
+    GameState* const game = Game();
+    Play(kSoundClick);
+    if (game != nullptr && game->netSession != nullptr) {
+        if (game->netSession->IsHost()) {
+            delete game->netSettings;
+            game->netSettings = nullptr;
+        }
+        game->netSession->Close();
+    }
+    SwitchTo(multiPanel);
+    EmptyBox(sessionPanel, kGameList);
+    EmptyBox(teamPanel, kTeamList);
+}
+
+int32_t NetLobbyScreen::HandleWait(uint16_t code, uint32_t event) {
+    GameState* const game = Game();
+    if (event >= kWaitFirstSlot && event <= kWaitLastSlot) {
+        if (edgeEvents.TestEvent(EventKey(kWaitClick))) {
+            ToggleReady(event, false);
+        } else if (edgeEvents.TestEvent(EventKey(kWaitClearReady))) {
+            ToggleReady(event, true);
+        }
+        return 1;
+    }
+    switch (event) {
+        case kWaitCancel:
+            if (Typing() || !Hotspot(code, waitPanel, "Cancel", "WAIT_CANCEL", kWaitClick, kWaitHelp, -1)) return 1;
+            LeaveRoom();
+            return 1;
+        case kWaitStart:
+            if (Typing() || !Hotspot(code, waitPanel, "Start Button", "WAIT_START", kWaitClick, kWaitHelp, kSoundClick)) {
+                return 1;
+            }
+            if (game == nullptr || game->netSession == nullptr || !game->netSession->IsHost() || !AllTeamPlayersReady()) {
+                return 1;
+            }
+            game->SelectNextScreen(ScreenSlot::kHangar);
+            game->mode = GameState::kModeScreens;
+            SwitchTo(nullptr);
+            return 0;
+        case kWaitChatUp:
+        case kWaitChatDown:
+            if (Hotspot(code, waitPanel, event == kWaitChatUp ? "Chat Scroll Up" : "Chat Scroll Down", nullptr, kWaitClick,
+                        kWaitHelp, kSoundArrows)) {
+                if (auto* const box = Find<TextBox>(waitPanel, kChatBox)) {
+                    if (event == kWaitChatUp) {
+                        box->PageUp();
+                    } else {
+                        box->PageDown();
+                    }
+                }
+            }
+            return 1;
+        case kWaitSendChat:
+            SendChat();
+            return 1;
+        case kWaitFocusNext:
+            if (edgeEvents.TestEvent(code)) FocusNextHotspot();
+            return 1;
+        case kWaitFocusPrevious:
+            if (edgeEvents.TestEvent(code)) FocusPreviousHotspot();
+            return 1;
+        default: return 1;
+    }
+}
+
+void NetLobbyScreen::UpdateRoom() {
+    GameState* const game = Game();
+    if (currentPanel != waitPanel || game == nullptr || game->netSettings == nullptr) return;
+    const NetGameSettings& settings = *game->netSettings;
+    NetSession* const session = game->netSession;
+    const bool hosting = session != nullptr && session->IsHost();
+    for (int32_t slot = 1; slot <= kWaitRows; ++slot) {
+        if (UiControl* const picture = waitPanel->FindControl(SlotName(slot, "Player %d ready").c_str())) {
+            picture->SetVisible(0);
+        }
+    }
+    if (UiControl* const start = waitPanel->FindControl("Start Button")) start->SetVisible(hosting ? 1 : 0);
+    const bool teams = settings.gameType == NetGameSettings::kCooperativeTeams;
+    if ((teams || settings.gameType == NetGameSettings::kCooperative) && session != nullptr && game->career != nullptr) {
+        for (int32_t i = 0; i < kWaitRows; ++i) {
+            const int32_t slot = i + 1;
+            TextBox* const nameBox = Find<TextBox>(waitPanel, SlotName(slot, "Player%dName").c_str());
+            TextBox* const teamBox = Find<TextBox>(waitPanel, SlotName(slot, "Player%dTeam").c_str());
+            if (nameBox == nullptr) continue;
+            NetPlayer* const player = session->EditPlayer(i);
+            const bool used = player != nullptr && player->inUse != 0;
+            const char* const name = used ? session->GetPlayerName(i) : nullptr;
+            // A box holds one text block: each pass replaces it.
+            nameBox->Clear();
+            nameBox->SetText(name != nullptr ? name : "");
+            const char* teamName = nullptr;
+            if (used) {
+                if (name != nullptr && std::strcmp(name, game->career->GetPilotName()) == 0) {
+                    player->ready = uint32_t(game->career->ready);
+                }
+                if (player->ready != 0) {
+                    if (UiControl* const picture = waitPanel->FindControl(SlotName(slot, "Player %d ready").c_str())) {
+                        picture->SetVisible(1);
+                    }
+                }
+                // Only the teams the settings hold are read.
+                if (player->team >= 0 && player->team < std::min(settings.teamCount, kMaxTeams)) {
+                    teamName = settings.teams[player->team].name;
+                }
+            }
+            if (teams && teamBox != nullptr) {
+                teamBox->Clear();
+                teamBox->SetText(teamName != nullptr ? teamName : "");
+            }
+        }
+    }
+    if (session != nullptr && game->career != nullptr) {
+        if (hosting) {
+            for (int32_t team = 0; team < std::min(settings.teamCount, kMaxTeams); ++team) {
+                SendUpdateTeam(kTeamRecordName, settings.teams[team].name, team, int32_t(settings.teams[team].logo), -1);
+            }
+            for (int32_t i = 0; i < session->GetPlayerSlotCount(); ++i) {
+                const NetPlayer* const player = session->Player(i);
+                if (player == nullptr || player->inUse == 0) continue;
+                SendUpdateTeam(session->GetPlayerName(i), kTeamRecordName, player->team, -1, int32_t(player->ready));
+            }
+        } else {
+            SendUpdateTeam(game->career->GetPilotName(), "NONE", game->career->teamIndex, -1, game->career->ready);
+        }
+    }
+    if (auto* const typed = Find<EditField>(waitPanel, kTypeBox)) typed->SetText(g_textInput != nullptr ? g_textInput : "");
+    if (session != nullptr && !hosting) {
+        NetPacket request;
+        request.BuildControlPacket(kStateRequest);
+        if (request.GetData() != nullptr) {
+            session->Send(session->ownDpid, session->serverDpid, request.GetData(), request.GetSize());
+        }
+    }
+}
+
 int32_t NetLobbyScreen::HandleEvent(uint16_t code) {
     if (transitionPhase != kPhaseNone) return 1;
     const int32_t found = EventOf(code);
@@ -715,12 +1560,28 @@ int32_t NetLobbyScreen::HandleEvent(uint16_t code) {
     if (currentPanel == mainPanel) return HandleFrontMenu(code, event);
     if (currentPanel == pilotSelectPanel) HandleSelect(code, event);
     if (currentPanel == pilotCreatePanel) HandleCreate(code, event);
+    if (currentPanel == multiPanel) return HandleMulti(code, event);
+    if (currentPanel == joinPanel) HandleConnect(code, event);
+    if (currentPanel == sessionPanel) return HandleSessions(code, event);
+    if (currentPanel == createPanel) return HandleCreateGame(code, event);
+    if (currentPanel == coopPanel) HandleCoop(code, event);
+    if (currentPanel == deathPanel) return HandleDeath(code, event);
+    if (currentPanel == teamPanel) return HandleTeam(code, event);
+    if (currentPanel == teamCreatePanel) return HandleTeamCreate(code, event);
+    if (currentPanel == waitPanel) return HandleWait(code, event);
     return 1;
 }
 
 void NetLobbyScreen::Update() {
+    HostPending();
+    UpdateRoom();
+    if (g_textInput == nullptr) return;
+    if (currentPanel == teamCreatePanel) {
+        auto* const field = Find<EditField>(teamCreatePanel, kTeamName);
+        if (field != nullptr && field->IsActive() != 0) field->SetText(g_textInput);
+    }
     // The active entry box shows what is typed.
-    if (g_textInput == nullptr || currentPanel != pilotCreatePanel) return;
+    if (currentPanel != pilotCreatePanel) return;
     for (const char* const boxName : {kNameBox, kCallsignBox}) {
         auto* const box = Find<EditField>(pilotCreatePanel, boxName);
         if (box != nullptr && box->IsActive() != 0) box->SetText(g_textInput);

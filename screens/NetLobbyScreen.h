@@ -41,6 +41,44 @@ public:
     enum CreateEvent : uint32_t { kCreName = 0, kCreCallsign = 1, kCreFaceLeft = 2, kCreFaceRight = 3,
                                   kCreLogoLeft = 4, kCreLogoRight = 5, kCreAccept = 6, kCreExit = 7, kCreHelp = 10,
                                   kCreFocusNext = 11, kCreFocusPrevious = 12, kCreClick = 13 };
+    // Events of the create-or-join page.
+    enum MultiEvent : uint32_t { kMultiCreate = 0, kMultiJoin = 1, kMultiCancel = 2, kMultiHelp = 4,
+                                 kMultiFocusNext = 5, kMultiFocusPrevious = 6, kMultiClick = 7 };
+    // Events of the connection page: the four providers, then Cancel.
+    enum ConnectEvent : uint32_t { kConnIpx = 0, kConnTcp = 1, kConnModem = 2, kConnSerial = 3, kConnCancel = 4,
+                                   kConnHelp = 6, kConnFocusNext = 7, kConnFocusPrevious = 8, kConnClick = 9 };
+    // Events of the session list's page.
+    enum SessionEvent : uint32_t { kSesAccept = 0, kSesCancel = 1, kSesList = 2, kSesHelp = 4, kSesFocusNext = 5,
+                                   kSesFocusPrevious = 6, kSesClick = 7, kSesClear = 8, kSesLineUp = 9,
+                                   kSesLineDown = 10, kSesPageBack = 11, kSesPageForward = 12, kSesUp = 13,
+                                   kSesDown = 14 };
+    enum CreateGameEvent : uint32_t { kGameCoop = 0, kGameDeath = 1, kGameCancel = 2, kGameHelp = 4,
+                                      kGameFocusNext = 5, kGameFocusPrevious = 6, kGameClick = 7 };
+    enum CoopEvent : uint32_t { kCoopScout = 0, kCoopCapture = 3, kCoopTeams = 4, kCoopOk = 5, kCoopCancel = 6,
+                                kCoopNew = 7, kCoopHelp = 10, kCoopFocusNext = 11, kCoopFocusPrevious = 12,
+                                kCoopClick = 15, kCoopArrowUp = 17, kCoopArrowDown = 18 };
+    enum DeathEvent : uint32_t { kDeathNormal = 0, kDeathTag = 1, kDeathAsteroids = 3, kDeathMines = 5,
+                                 kDeathEnemies = 7, kDeathBase = 9, kDeathTeams = 10, kDeathOk = 11, kDeathCancel = 12,
+                                 kDeathHelp = 14, kDeathFocusNext = 15, kDeathFocusPrevious = 16, kDeathClick = 19,
+                                 kDeathArrowUp = 21, kDeathArrowDown = 22 };
+    enum TeamEvent : uint32_t { kTeamJoin = 0, kTeamCancel = 1, kTeamCreate = 2, kTeamLines = 3, kTeamHelp = 5,
+                                kTeamFocusNext = 6, kTeamFocusPrevious = 7, kTeamClick = 8, kTeamForward = 14,
+                                kTeamBack = 15 };
+    enum TeamCreateEvent : uint32_t { kTcLogoLeft = 0, kTcLogoRight = 1, kTcName = 2, kTcAccept = 3, kTcCancel = 4,
+                                      kTcHelp = 7, kTcFocusNext = 8, kTcFocusPrevious = 9, kTcClick = 10 };
+    enum WaitEvent : uint32_t { kWaitCancel = 0, kWaitStart = 1, kWaitFirstSlot = 2, kWaitLastSlot = 9,
+                                kWaitHelp = 11, kWaitFocusNext = 12, kWaitFocusPrevious = 13, kWaitClick = 14,
+                                kWaitClearReady = 15, kWaitChatUp = 16, kWaitChatDown = 17, kWaitSendChat = 18 };
+    static constexpr int32_t kMaxTeams = 2;
+    static constexpr int32_t kTeamNameBytes = 16;
+    static constexpr int32_t kChatTextBytes = 28;
+    static constexpr const char* kTeamRecordName = "NONE.";
+    static constexpr const char* kTwoTeamsOnly = "Only two teams are allowed, can't create.";
+    // The join waits this long, pumping the network, between asks for the game's settings.
+    static constexpr uint32_t kGameInfoWaitMs = 750;
+    // Waits before the player is asked whether to go on waiting.
+    static constexpr int32_t kGameInfoWaits = 4;
+    static constexpr const char* kHostedMission = "Rnd 0";
 
     explicit NetLobbyScreen(const char* screenName = kScreenName);
     ~NetLobbyScreen() override;
@@ -57,6 +95,8 @@ public:
     void AddGame(uint32_t maxPlayers, uint32_t currentPlayers, const char* sessionName);
     // One line at the end of the chat box, shown at its bottom.
     void AddChatLine(const char* text);
+    // Cooperative games only: every player in the table ready (an empty table is).
+    bool AllTeamPlayersReady() const;
     // Lists emptied, pictures back to face 0 and logo 83.
     void ResetControls();
     // After a game: the front menu, no panels beneath, no game settings.
@@ -80,6 +120,9 @@ public:
     // The file a pilot-list line came from; empty when none.
     std::string PilotFileOf(int32_t line) const;
 
+    // True while the display wants no message boxes over it; null: boxes
+    // are shown. A box not shown counts as cancelled.
+    static inline bool (*messageBoxesOff)() = nullptr;
     // Told of each line the chat box takes; null: nobody.
     static inline void (*chatLineAdded)(const char* text) = nullptr;
 
@@ -121,6 +164,36 @@ private:
     void AcceptPilot();
     void StartSession();
     void LoadBackground();
+    int32_t HandleMulti(uint16_t code, uint32_t event);
+    void HandleConnect(uint16_t code, uint32_t event);
+    int32_t HandleSessions(uint16_t code, uint32_t event);
+    void ChooseProvider(const char* keyword, const char* failure);
+    // 0 when the join leads straight into the game.
+    int32_t JoinSelected();
+    // False when the player gave up waiting for the host's settings.
+    bool AwaitGameInfo();
+    // The link is closed and the provider made again, so the list can be used anew.
+    void DropLink();
+    void HostPending();
+    int32_t HandleCreateGame(uint16_t code, uint32_t event);
+    void HandleCoop(uint16_t code, uint32_t event);
+    int32_t HandleDeath(uint16_t code, uint32_t event);
+    int32_t HandleTeam(uint16_t code, uint32_t event);
+    int32_t HandleTeamCreate(uint16_t code, uint32_t event);
+    bool Latched(const ArtObject* panel, const char* buttonName) const;
+    void Toggle(ArtObject* panel, const char* buttonName);
+    void SetUpCoop();
+    void ConfirmedGame();
+    // What follows a team chosen or made: the waiting room, or (0) the hangar.
+    int32_t EnterTeamGame();
+    int32_t CreateTeam();
+    void LeaveTeamCreation();
+    int32_t HandleWait(uint16_t code, uint32_t event);
+    void ToggleReady(uint32_t event, bool clear);
+    void SendChat();
+    void LeaveRoom();
+    void UpdateRoom();
+    void SendUpdateTeam(const char* playerName, const char* teamName, int32_t team, int32_t logo, int32_t ready);
     void EmptyBox(const ArtObject* panel, const char* controlName);
 
     std::vector<std::string> pilotFiles_;   // the file of each pilot-list line

@@ -188,6 +188,7 @@ Status WritePanel(IffFile& iff, const char* form, const std::vector<const char*>
     if (status == kStatusOk) status = WriteButtons(iff, form);
     for (const char* const inner : nested) {
         if (status == kStatusOk) status = WritePanel(iff, inner, {});
+        if (status == kStatusOk) status = iff.Ascend();   // a nested panel is closed; its holder stays open
     }
     return status;
 }

@@ -1,0 +1,405 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "game/CareerRecord.h"
+#include "game/GameState.h"
+#include "game/TextInput.h"
+#include "mission/MissionSetUp.h"
+#include "net/NetGameSettings.h"
+#include "net/NetPacketType.h"
+#include "net/NetSession.h"
+#include "platform/SessionProviders.h"
+#include "platform/Sleeper.h"
+#include "screens/NetLobbyScreen.h"
+#include "tests/support/RecordingMessageBox.h"
+#include "tests/support/RecordingSleeper.h"
+#include "tests/support/ScriptedSessionService.h"
+#include "tests/support/world/ScreenHarness.h"
+#include "ui/ArtObject.h"
+#include "ui/BitmapButton.h"
+#include "ui/EditField.h"
+#include "ui/ListBox.h"
+#include "ui/TextBlock.h"
+
+namespace {
+
+using Lobby = NetLobbyScreen;
+using platform::MessageBoxAnswer;
+
+// The host's settings arrive on the receive pass numbered `arrivesOn` (0: never).
+int32_t g_receives = 0;
+int32_t g_arrivesOn = 0;
+uint32_t g_arrivingType = 0;
+bool g_boxesOff = false;
+NetLobbyScreen* g_listing = nullptr;
+
+struct Connection {
+    Connection()
+        : previousBox(platform::MessageBox::Install(&boxes)),
+          previousSleeper(platform::Sleeper::Install(&sleeper)),
+          previousProviders(platform::SessionProviders::Install(&scripted.providers)) {
+        scripted.Add(platform::SessionGuid{{1}}, "IPX", false);
+        scripted.Add(platform::SessionGuid{{2}}, "Winsock TCP/IP");
+        g_receives = 0;
+        g_arrivesOn = 0;
+        g_boxesOff = false;
+        GameState::NetworkHooks hooks;
+        hooks.receive = [](GameState& game) {
+            if (++g_receives != g_arrivesOn) return;
+            game.netSettings = new NetGameSettings();
+            game.netSettings->gameType = g_arrivingType;
+            game.netSettings->teamCount = 2;
+            game.netSettings->SetTeamName(0, "Reds");
+        };
+        GameState::SetNetworkHooks(hooks);
+        Lobby::messageBoxesOff = [] { return g_boxesOff; };
+        g_listing = &lobby;
+        NetSession::SetGameFoundListener([](uint32_t most, uint32_t now, const char* name) { g_listing->AddGame(most, now, name); });
+        GameState& game = harness.Game();
+        delete game.career;
+        game.career = new CareerRecord(1);
+        game.netSession = new NetSession("Bob's game", Lobby::kMaxPlayers);
+        // Every read of the clock moves it, so the join's waits come to an end.
+        harness.Clock().SetAdvancePerRead(50);
+    }
+    ~Connection() {
+        NetSession::SetGameFoundListener(nullptr);
+        FreeMission();
+        GameState& game = harness.Game();
+        delete game.netSession;
+        game.netSession = nullptr;
+        delete game.netSettings;
+        game.netSettings = nullptr;
+        Lobby::messageBoxesOff = nullptr;
+        GameState::SetNetworkHooks({});
+        harness.Clock().SetAdvancePerRead(0);
+        platform::SessionProviders::Install(previousProviders);
+        platform::Sleeper::Install(previousSleeper);
+        platform::MessageBox::Install(previousBox);
+    }
+
+    int32_t Fire(ArtObject* panel, uint32_t event, uint32_t click) {
+        lobby.currentPanel = panel;
+        lobby.nextPanel = nullptr;
+        lobby.transitionPhase = MenuScreen::kPhaseNone;
+        lobby.edgeEvents.Clear();
+        lobby.edgeEvents.SetEvent(EventKey(event));
+        lobby.edgeEvents.SetEvent(EventKey(click));
+        return lobby.HandleEvent(EventKey(event));
+    }
+    ListBox& List(ArtObject* panel, const char* name) { return *dynamic_cast<ListBox*>(panel->FindControl(name)); }
+    std::vector<std::string> Lines(ArtObject* panel, const char* name) {
+        const auto* const box = dynamic_cast<const TextBox*>(panel->FindControl(name));
+        const TextBlock* const block = box != nullptr ? box->GetBlock(box->currentBlock) : nullptr;
+        return block != nullptr ? block->lines : std::vector<std::string>();
+    }
+    // The session list shows the host's game; it is selected and accepted.
+    int32_t Join(uint32_t type, int32_t arrivesOn) {
+        g_receives = 0;
+        g_arrivesOn = arrivesOn;
+        g_arrivingType = type;
+        lobby.createFlag = 0;
+        Fire(lobby.joinPanel, Lobby::kConnTcp, Lobby::kConnClick);
+        EXPECT_EQ(lobby.nextPanel, lobby.sessionPanel);
+        ScriptedSessionService& service = *scripted.created;
+        service.sessions = {};
+        platform::SessionDescription found;
+        found.application = NetSession::kApplication;
+        found.instance = platform::SessionGuid{{9}};
+        found.maxPlayers = 8;
+        found.currentPlayers = 1;
+        found.name = "Ann's game";
+        service.sessions = {found};
+        service.remotePlayers = {{7, {"Ann", "Server"}}};
+        harness.Game().netSession->EnumSessions();
+        TextBlock* const block = List(lobby.sessionPanel, "GameList").GetBlock(0);
+        if (block == nullptr || block->LineCount() == 0) return -1;
+        block->selection = 0;
+        return Fire(lobby.sessionPanel, Lobby::kSesAccept, Lobby::kSesClick);
+    }
+    int32_t RequestsSent() const {
+        int32_t count = 0;
+        for (const auto& sent : scripted.created->sends) {
+            if (sent.bytes.size() >= 2 && (sent.bytes[0] | sent.bytes[1] << 8) == kGameInfoRequest) ++count;
+        }
+        return count;
+    }
+
+    ScreenHarness harness;
+    RecordingMessageBox boxes;
+    RecordingSleeper sleeper;
+    ScriptedSessionProviders scripted;
+    platform::MessageBox* previousBox;
+    platform::Sleeper* previousSleeper;
+    platform::SessionProviders* previousProviders;
+    Lobby lobby;
+};
+
+}  // namespace
+
+TEST(NetLobbyConnectionTest, AProviderThatFailsShowsItsBoxUnlessTheDisplayForbidsAndTheLobbyStays) {
+    Connection run;
+    Lobby& lobby = run.lobby;
+    run.Fire(lobby.multiPanel, Lobby::kMultiCreate, Lobby::kMultiClick);
+    EXPECT_EQ(lobby.createFlag, 1);
+    EXPECT_EQ(lobby.nextPanel, lobby.joinPanel);
+
+    run.Fire(lobby.joinPanel, Lobby::kConnIpx, Lobby::kConnClick);
+    ASSERT_EQ(run.boxes.Boxes().size(), 1u);
+    EXPECT_EQ(run.boxes.Boxes()[0].caption, "Network Error");
+    EXPECT_EQ(run.boxes.Boxes()[0].text, "IPX DirectPlay protocol invalid.");
+    EXPECT_EQ(lobby.nextPanel, nullptr);
+    g_boxesOff = true;
+    run.Fire(lobby.joinPanel, Lobby::kConnIpx, Lobby::kConnClick);
+    EXPECT_EQ(run.boxes.Boxes().size(), 1u);
+    EXPECT_EQ(lobby.nextPanel, nullptr);
+
+    // A host goes on to the game's set-up without looking for sessions.
+    run.Fire(lobby.joinPanel, Lobby::kConnTcp, Lobby::kConnClick);
+    EXPECT_EQ(lobby.nextPanel, lobby.createPanel);
+    ASSERT_NE(run.scripted.created, nullptr);
+    EXPECT_TRUE(run.scripted.created->enumSessionsTimeouts.empty());
+}
+
+TEST(NetLobbyConnectionTest, TheWaitForTheHostsSettingsTimesOutRetriesAndCancelDropsTheLink) {
+    Connection run;
+    Lobby& lobby = run.lobby;
+    run.boxes.QueueAnswer(MessageBoxAnswer::kRetry);   // then Cancel
+    EXPECT_EQ(run.Join(NetGameSettings::kCooperative, 0), 1);
+    ASSERT_EQ(run.boxes.Boxes().size(), 2u);
+    EXPECT_EQ(run.boxes.Boxes()[0].caption, "Timeout");
+    EXPECT_EQ(run.boxes.Boxes()[0].text, "Timeout waiting for 'game_info' from server.");
+    EXPECT_EQ(run.boxes.Boxes()[0].style & 0xF, platform::kMessageBoxRetryCancel);
+    EXPECT_EQ(g_receives, 8);
+    EXPECT_EQ(lobby.nextPanel, lobby.multiPanel);
+    EXPECT_TRUE(run.Lines(lobby.sessionPanel, "GameList").empty());
+    // The link is closed and made again: the next join opens a fresh one.
+    EXPECT_FALSE(run.harness.Game().netSession->IsActive());
+    EXPECT_TRUE(run.harness.Game().netSession->HasInterface());
+
+    // A suppressed box gives up after four waits.
+    g_boxesOff = true;
+    EXPECT_EQ(run.Join(NetGameSettings::kCooperative, 0), 1);
+    EXPECT_EQ(g_receives, 4);
+    EXPECT_EQ(run.boxes.Boxes().size(), 2u);
+}
+
+TEST(NetLobbyConnectionTest, AJoinRoutesByGameTypeAndCountsTheMission) {
+    Connection run;
+    Lobby& lobby = run.lobby;
+    GameState& game = run.harness.Game();
+    const int32_t missions = game.career->missions;
+    EXPECT_EQ(run.Join(NetGameSettings::kCooperative, 1), 1);
+    EXPECT_EQ(run.RequestsSent(), 0);   // the settings came in the first wait
+    EXPECT_EQ(lobby.nextPanel, lobby.waitPanel);
+    EXPECT_EQ(game.mode, GameState::kModeLobbyWait);
+    EXPECT_EQ(game.career->missions, missions + 1);
+    EXPECT_TRUE(run.boxes.Boxes().empty());
+
+    for (const uint32_t type : {NetGameSettings::kTagTeams, NetGameSettings::kCooperativeTeams}) {
+        delete game.netSettings;
+        game.netSettings = nullptr;
+        EXPECT_EQ(run.Join(type, 2), 1);
+        EXPECT_EQ(run.RequestsSent(), 1);
+        EXPECT_EQ(lobby.nextPanel, lobby.teamPanel);
+        EXPECT_EQ(run.Lines(lobby.teamPanel, "TeamList"), (std::vector<std::string>{"Reds", ""}));
+    }
+
+    for (const uint32_t type : {NetGameSettings::kTag, NetGameSettings::kDeathMatch}) {
+        delete game.netSettings;
+        game.netSettings = nullptr;
+        g_netGameLaunched = 0;
+        EXPECT_EQ(run.Join(type, 1), 0);
+        EXPECT_EQ(game.mode, GameState::kModeScreens);
+        EXPECT_EQ(g_netGameLaunched, 1u);
+        EXPECT_EQ(lobby.nextPanel, nullptr);
+    }
+    g_netGameLaunched = 0;
+}
+
+TEST(NetLobbyConnectionTest, APendingGameIsHostedInTheNextPassAndAFailedHostGoesBack) {
+    Connection run;
+    Lobby& lobby = run.lobby;
+    GameState& game = run.harness.Game();
+    ASSERT_EQ(game.netSession->SelectServiceProvider("TCP/IP"), 1);
+    const int32_t missions = game.career->missions;
+    lobby.pendingMission = Lobby::kHostedMission;
+    lobby.Update();
+    EXPECT_TRUE(lobby.pendingMission.empty());
+    EXPECT_TRUE(game.netSession->IsHost());
+    EXPECT_EQ(game.career->missions, missions + 1);
+    lobby.Update();
+    EXPECT_EQ(game.career->missions, missions + 1);
+
+    ASSERT_EQ(game.netSession->SelectServiceProvider("TCP/IP"), 1);
+    run.scripted.created->openResult = platform::kSessionNoConnection;
+    game.netSettings = new NetGameSettings();
+    g_netGameLaunched = 1;
+    lobby.nextPanel = nullptr;
+    lobby.pendingMission = Lobby::kHostedMission;
+    lobby.Update();
+    ASSERT_EQ(run.boxes.Boxes().size(), 1u);
+    EXPECT_EQ(run.boxes.Boxes()[0].text, "Cannot host the game.");
+    EXPECT_EQ(game.netSettings, nullptr);
+    EXPECT_EQ(g_netGameLaunched, 0u);
+    EXPECT_EQ(lobby.nextPanel, lobby.multiPanel);
+}
+
+namespace {
+
+void Latch(ArtObject* panel, const char* name, bool on) {
+    auto* const button = dynamic_cast<BitmapButton*>(panel->FindControl(name));
+    ASSERT_NE(button, nullptr) << name;
+    button->SetState(on ? BitmapButton::kLatched : 0);
+}
+
+}  // namespace
+
+TEST(NetLobbyConnectionTest, TheConfirmedPanelsGiveTheGameTypeAndADeathMatchWithoutTeamsStillHosts) {
+    Connection run;
+    Lobby& lobby = run.lobby;
+    GameState& game = run.harness.Game();
+    const struct {
+        bool normal, tag, teams;
+        uint32_t type;
+        int32_t handled;
+    } kDeath[] = {{true, false, true, NetGameSettings::kDeathMatchTeams, 1},
+                  {false, true, true, NetGameSettings::kTagTeams, 1},
+                  {false, false, true, NetGameSettings::kDeathMatchTeams, 1},
+                  {false, true, false, NetGameSettings::kTag, 0},
+                  {false, false, false, NetGameSettings::kDeathMatch, 0}};
+    for (const auto& row : kDeath) {
+        Latch(lobby.deathPanel, "Normal", row.normal);
+        Latch(lobby.deathPanel, "Tag", row.tag);
+        Latch(lobby.deathPanel, "Teams", row.teams);
+        EXPECT_EQ(run.Fire(lobby.deathPanel, Lobby::kDeathOk, Lobby::kDeathClick), row.handled);
+        ASSERT_NE(game.netSettings, nullptr);
+        EXPECT_EQ(game.netSettings->gameType, row.type);
+        EXPECT_EQ(lobby.nextPanel, row.teams ? lobby.teamCreatePanel : nullptr);
+        EXPECT_EQ(lobby.pendingMission, Lobby::kHostedMission);
+    }
+    // The pass that ended the lobby still hosts.
+    ASSERT_EQ(game.netSession->SelectServiceProvider("TCP/IP"), 1);
+    lobby.Update();
+    EXPECT_TRUE(game.netSession->IsHost());
+
+    for (const bool teams : {true, false}) {
+        Latch(lobby.coopPanel, "Teams", teams);
+        run.Fire(lobby.coopPanel, Lobby::kCoopOk, Lobby::kCoopClick);
+        EXPECT_EQ(game.netSettings->gameType, teams ? NetGameSettings::kCooperativeTeams : NetGameSettings::kCooperative);
+        EXPECT_EQ(lobby.nextPanel, teams ? lobby.teamCreatePanel : lobby.waitPanel);
+    }
+    g_netGameLaunched = 0;
+}
+
+TEST(NetLobbyConnectionTest, TeamNamesAreCheckedAThirdTeamReplacesTeamOneAndCancelAlwaysLands) {
+    Connection run;
+    Lobby& lobby = run.lobby;
+    GameState& game = run.harness.Game();
+    ASSERT_EQ(game.netSession->SelectServiceProvider("TCP/IP"), 1);
+    ASSERT_EQ(game.netSession->HostGame(), 1);
+    game.netSettings = new NetGameSettings();
+    game.netSettings->gameType = NetGameSettings::kCooperativeTeams;
+    auto* const field = dynamic_cast<EditField*>(lobby.teamCreatePanel->FindControl("TeamName"));
+    ASSERT_NE(field, nullptr);
+    const auto accept = [&](const char* name) {
+        field->SetText(name);
+        return run.Fire(lobby.teamCreatePanel, Lobby::kTcAccept, Lobby::kTcClick);
+    };
+    accept("R");
+    EXPECT_EQ(game.netSettings->teamCount, 0);
+    EXPECT_EQ(lobby.nextPanel, nullptr);
+    accept("Reds of the far rim");
+    EXPECT_STREQ(game.netSettings->teams[0].name, "Reds of the far");
+    EXPECT_EQ(lobby.nextPanel, lobby.waitPanel);
+    accept("Bl");
+    accept("Greens");
+    EXPECT_EQ(game.netSettings->teamCount, 2);
+    EXPECT_STREQ(game.netSettings->teams[0].name, "Reds of the far");
+    EXPECT_STREQ(game.netSettings->teams[1].name, "Greens");
+    EXPECT_EQ(game.career->teamIndex, 1);
+    EXPECT_EQ(game.netSession->Player(0)->team, 1);
+    // Cancel from every path lands on a panel, the link closed.
+    for (ArtObject* const saved : {static_cast<ArtObject*>(nullptr), lobby.coopPanel, lobby.teamPanel}) {
+        ASSERT_EQ(game.netSession->SelectServiceProvider("TCP/IP"), 1);
+        ASSERT_EQ(game.netSession->HostGame(), 1);
+        lobby.savedPanel = saved;
+        run.Fire(lobby.teamCreatePanel, Lobby::kTcCancel, Lobby::kTcClick);
+        EXPECT_EQ(lobby.nextPanel, saved == nullptr ? lobby.multiPanel : saved == lobby.coopPanel ? lobby.createPanel
+                                                                                                 : lobby.teamPanel);
+        EXPECT_FALSE(game.netSession->IsActive());
+        EXPECT_EQ(game.netSettings, nullptr);
+    }
+}
+
+TEST(NetLobbyConnectionTest, TheWaitingRoomReadiesOnlyOnesOwnSlotChatsAndStartsWhenAllAreReady) {
+    Connection run;
+    Lobby& lobby = run.lobby;
+    GameState& game = run.harness.Game();
+    game.netSettings = new NetGameSettings();
+    for (const uint32_t type : {NetGameSettings::kDeathMatch, NetGameSettings::kCooperativeTeams, NetGameSettings::kCooperative}) {
+        game.netSettings->gameType = type;
+        EXPECT_EQ(lobby.AllTeamPlayersReady(), type != NetGameSettings::kDeathMatch);   // nobody yet
+    }
+    ASSERT_EQ(game.netSession->SelectServiceProvider("TCP/IP"), 1);
+    ASSERT_EQ(game.netSession->HostGame(), 1);
+    game.netSession->AddPlayer(9, "Bob", -1);
+    lobby.currentPanel = lobby.waitPanel;
+    lobby.Update();
+    EXPECT_FALSE(lobby.AllTeamPlayersReady());
+
+    // Bob's slot is not ours; our own toggles.
+    run.Fire(lobby.waitPanel, Lobby::kWaitFirstSlot + 1, Lobby::kWaitClick);
+    EXPECT_EQ(game.career->ready, 0);
+    run.Fire(lobby.waitPanel, Lobby::kWaitFirstSlot, Lobby::kWaitClick);
+    EXPECT_EQ(game.career->ready, 1);
+    lobby.Update();
+    EXPECT_NE(game.netSession->Player(0)->ready, 0u);
+    EXPECT_EQ(run.Fire(lobby.waitPanel, Lobby::kWaitStart, Lobby::kWaitClick), 1);   // Bob is not ready
+    game.netSession->EditPlayer(1)->ready = 1;
+
+    // Typed text holds Start and Cancel back until it is sent; the host sees its line at once.
+    SetTextInputBuffer(Lobby::kChatTextBytes);
+    for (const char c : std::string("hello")) TypeTextInput(uint32_t(c));
+    EXPECT_EQ(run.Fire(lobby.waitPanel, Lobby::kWaitStart, Lobby::kWaitClick), 1);
+    run.Fire(lobby.waitPanel, Lobby::kWaitCancel, Lobby::kWaitClick);
+    EXPECT_EQ(lobby.nextPanel, nullptr);
+    run.Fire(lobby.waitPanel, Lobby::kWaitSendChat, Lobby::kWaitSendChat);
+    const std::vector<std::string> chat = run.Lines(lobby.waitPanel, "ChatBox");
+    ASSERT_FALSE(chat.empty());
+    EXPECT_EQ(chat.back(), std::string(game.career->GetPilotName()) + " : hello");
+    EXPECT_STREQ(g_textInput, "");
+    EXPECT_EQ(run.Fire(lobby.waitPanel, Lobby::kWaitStart, Lobby::kWaitClick), 0);
+    EXPECT_EQ(game.mode, GameState::kModeScreens);
+
+    // The host's Cancel forgets the settings and closes the session.
+    run.Fire(lobby.waitPanel, Lobby::kWaitCancel, Lobby::kWaitClick);
+    EXPECT_EQ(lobby.nextPanel, lobby.multiPanel);
+    EXPECT_EQ(game.netSettings, nullptr);
+    EXPECT_FALSE(game.netSession->IsActive());
+}
+
+TEST(NetLobbyConnectionTest, AClientSeesItsChatLineOnlyFromTheHostAndAsksForTheState) {
+    Connection run;
+    Lobby& lobby = run.lobby;
+    GameState& game = run.harness.Game();
+    ASSERT_EQ(run.Join(NetGameSettings::kCooperative, 1), 1);
+    lobby.currentPanel = lobby.waitPanel;
+    const size_t before = run.scripted.created->sends.size();
+    lobby.Update();
+    int32_t requests = 0;
+    for (size_t i = before; i < run.scripted.created->sends.size(); ++i) {
+        const auto& bytes = run.scripted.created->sends[i].bytes;
+        if (bytes.size() >= 2 && (bytes[0] | bytes[1] << 8) == kStateRequest) ++requests;
+    }
+    EXPECT_EQ(requests, 1);
+    SetTextInputBuffer(Lobby::kChatTextBytes);
+    for (const char c : std::string("hi")) TypeTextInput(uint32_t(c));
+    run.Fire(lobby.waitPanel, Lobby::kWaitSendChat, Lobby::kWaitSendChat);
+    EXPECT_TRUE(run.Lines(lobby.waitPanel, "ChatBox").empty());
+    EXPECT_EQ(lobby.chatLine, std::string(game.career->GetPilotName()) + " : hi");
+    // A client's Cancel keeps its settings.
+    run.Fire(lobby.waitPanel, Lobby::kWaitCancel, Lobby::kWaitClick);
+    EXPECT_NE(game.netSettings, nullptr);
+}
