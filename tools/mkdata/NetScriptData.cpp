@@ -34,10 +34,10 @@ std::string HostScript() {
             "at 160 click 90 414\n"
             "at 190 click 480 165\n"
             "# Start until everyone is ready, and the pad once in the hangar.\n";
-    for (int pass = 600; pass < 1600; pass += 10) {
+    for (int pass = 600; pass < 1000; pass += 10) {
         text += "at " + std::to_string(pass) + (pass % 20 == 10 ? " click 90 394\n" : " click 320 340\n");
     }
-    return text + "at 1600 quit\n";
+    return text + "at 1000 quit\n";
 }
 
 std::string JoinScript() {
@@ -53,8 +53,8 @@ std::string JoinScript() {
             "at 205 key Enter\n"
             "at 220 click 480 180\n"
             "# The hangar's pad until the game takes off.\n";
-    for (int pass = 300; pass < 1600; pass += 10) text += "at " + std::to_string(pass) + " click 320 340\n";
-    return text + "at 1600 quit\n";
+    for (int pass = 300; pass < 1000; pass += 10) text += "at " + std::to_string(pass) + " click 320 340\n";
+    return text + "at 1000 quit\n";
 }
 
 bool WriteText(const std::filesystem::path& path, const std::string& text) {
