@@ -89,6 +89,10 @@ OstrelSystem* g_engine = nullptr;
 platform::Window* g_mainWindow = nullptr;
 DisplayDriver* g_display = nullptr;
 
+bool DisplayForbidsMessageBoxes() {
+    return g_display != nullptr && (g_display->flags & DisplayDriver::kModePageFlip) != 0;
+}
+
 namespace {
 
 constexpr const char* kWindowTitle = "Vorn Tessel";
@@ -213,6 +217,7 @@ void ShutDown(Session& session) {
     g_engine = nullptr;
     g_dataDirs.Clear();
     session.instanceLock.Release();
+    NetLobbyScreen::messageBoxesOff = nullptr;
 }
 
 // SDL when a window is wanted and a display answers, else headless; then
@@ -719,6 +724,7 @@ int RunGame(const LaunchOptions& options) {
     }
     Session session;
     session.settingsReader = new IniFile();
+    NetLobbyScreen::messageBoxesOff = DisplayForbidsMessageBoxes;
 
     if (!session.instanceLock.Acquire()) {
         ShowFatal(msg::kAnotherInstance, msg::kCaptionInitialization);

@@ -18,6 +18,10 @@ extern OstrelSystem* g_engine;          // the engine system object
 extern platform::Window* g_mainWindow;
 extern DisplayDriver* g_display;
 
+// The lobby's boxes stay unshown (answered Cancel) while the display runs
+// with its page-flip bit: a box would sit behind an exclusive flip chain.
+bool DisplayForbidsMessageBoxes();
+
 // The whole life of the program: start-up in the game's fixed order, the
 // main loop, and shutdown in reverse. Returns the process exit status.
 int RunGame(const LaunchOptions& options);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <functional>
 #include <string>
 
 #include "game/CareerRecord.h"
@@ -33,6 +35,15 @@ int32_t g_arrivesOn = 0;
 uint32_t g_arrivingType = 0;
 bool g_boxesOff = false;
 NetLobbyScreen* g_listing = nullptr;
+
+// A lobby whose panels a test fills after the run's opening has emptied them.
+struct PreparedLobby : NetLobbyScreen {
+    void Open() override {
+        NetLobbyScreen::Open();
+        if (prepare) prepare();
+    }
+    std::function<void()> prepare;
+};
 
 struct Connection {
     Connection()
@@ -133,7 +144,7 @@ struct Connection {
     platform::MessageBox* previousBox;
     platform::Sleeper* previousSleeper;
     platform::SessionProviders* previousProviders;
-    Lobby lobby;
+    PreparedLobby lobby;
 };
 
 }  // namespace
@@ -402,4 +413,54 @@ TEST(NetLobbyConnectionTest, AClientSeesItsChatLineOnlyFromTheHostAndAsksForTheS
     // A client's Cancel keeps its settings.
     run.Fire(lobby.waitPanel, Lobby::kWaitCancel, Lobby::kWaitClick);
     EXPECT_NE(game.netSettings, nullptr);
+}
+
+TEST(NetLobbyConnectionTest, TheSessionListAndTheWaitingRoomMatchTheirPictures) {
+    {
+        Connection run;
+        PreparedLobby& lobby = run.lobby;
+        ASSERT_EQ(run.Fire(lobby.joinPanel, Lobby::kConnTcp, Lobby::kConnClick), 1);
+        ScriptedSessionService& service = *run.scripted.created;
+        platform::SessionDescription found;
+        found.application = NetSession::kApplication;
+        found.instance = platform::SessionGuid{{9}};
+        found.maxPlayers = 8;
+        found.currentPlayers = 1;
+        found.name = "Ann's game";
+        service.sessions = {found};
+        lobby.prepare = [&run] { run.harness.Game().netSession->EnumSessions(); };
+        lobby.currentPanel = lobby.sessionPanel;
+        lobby.nextPanel = nullptr;
+        run.harness.CaptureAfterPass(14);
+        run.harness.SetPassLimit(14);
+        run.harness.Run(lobby);
+        EXPECT_TRUE(MatchesGolden(run.harness.Picture(14), "lobby_session_list"));
+    }
+    {
+        Connection run;
+        PreparedLobby& lobby = run.lobby;
+        GameState& game = run.harness.Game();
+        std::snprintf(game.career->pilotName, sizeof(game.career->pilotName), "%s", "Ann");
+        game.netSettings = new NetGameSettings();
+        game.netSettings->gameType = NetGameSettings::kCooperative;
+        ASSERT_EQ(game.netSession->SelectServiceProvider("TCP/IP"), 1);
+        ASSERT_EQ(game.netSession->HostGame(), 1);
+        game.netSession->AddPlayer(9, "Bob", -1);
+        lobby.prepare = [&run, &lobby, &game] {
+            lobby.currentPanel = lobby.waitPanel;
+            lobby.Update();
+            run.Fire(lobby.waitPanel, Lobby::kWaitFirstSlot, Lobby::kWaitClick);
+            game.netSession->EditPlayer(1)->ready = 1;
+            SetTextInputBuffer(Lobby::kChatTextBytes);
+            for (const char c : std::string("hello")) TypeTextInput(uint32_t(c));
+            run.Fire(lobby.waitPanel, Lobby::kWaitSendChat, Lobby::kWaitSendChat);
+            lobby.edgeEvents.Clear();
+        };
+        lobby.currentPanel = lobby.waitPanel;
+        lobby.nextPanel = nullptr;
+        run.harness.CaptureAfterPass(14);
+        run.harness.SetPassLimit(14);
+        run.harness.Run(lobby);
+        EXPECT_TRUE(MatchesGolden(run.harness.Picture(14), "lobby_waiting_room"));
+    }
 }

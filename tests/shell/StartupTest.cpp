@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "display/DibDriver.h"
 #include "display/DirectDrawDriver.h"
 #include "display/Palette.h"
 #include "display/PixelFormat.h"
@@ -811,3 +812,14 @@ TEST_F(StartupTest, TheSkirmishFightsAtShortAndLongFrames) {
 }
 
 }  // namespace
+
+TEST(StartupDisplayTest, OnlyThePageFlipBitOfTheDisplayForbidsMessageBoxes) {
+    EXPECT_FALSE(DisplayForbidsMessageBoxes());
+    DibDriver driver;
+    g_display = &driver;
+    driver.flags = DisplayDriver::kModeFullScreen | DisplayDriver::kModeSystemDrawing;
+    EXPECT_FALSE(DisplayForbidsMessageBoxes());
+    driver.flags |= DisplayDriver::kModePageFlip;
+    EXPECT_TRUE(DisplayForbidsMessageBoxes());
+    g_display = nullptr;
+}

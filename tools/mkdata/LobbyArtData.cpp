@@ -15,6 +15,7 @@ namespace {
 
 constexpr uint16_t kKeyEscape = 1;
 constexpr uint16_t kKeyBackspace = 14;
+constexpr uint16_t kKeyEnter = 28;
 constexpr uint16_t kKeyUp = 72;
 constexpr uint16_t kKeyPageUp = 73;
 constexpr uint16_t kKeyDown = 80;
@@ -240,6 +241,14 @@ Status WriteLobbyMaps(const std::string& celDirectory) {
         if (std::strcmp(page.form, "CHRS") == 0) list(3, kPilotListArea, 9);
         if (std::strcmp(page.form, "IPXO") == 0) list(2, kGameListArea, 8);
         if (std::strcmp(page.form, "TMSL") == 0) list(3, kTeamListArea, 9);
+        if (std::strcmp(page.form, "WAIT") == 0) {
+            // A player's own name row toggles readiness; Enter sends the typed chat line.
+            constexpr int kRowTops[] = {158, 173, 187, 201, 215, 229, 243, 257};
+            for (uint32_t row = 0; row < 8; ++row) {
+                map.events.push_back({2 + row, SpotTrigger(385, kRowTops[row], 189, 14)});
+            }
+            map.events.push_back({18, KeyTrigger(kKeyEnter)});
+        }
         if (status == kStatusOk) {
             status = WriteEventMapFile((celDirectory + page.page + ".iff").c_str(), {map});
         }

@@ -24,6 +24,7 @@
 #include "mission/RandomMissionGenerator.h"
 #include "tools/mkdata/MissionData.h"
 #include "tools/mkdata/NetFightData.h"
+#include "tools/mkdata/NetScriptData.h"
 #include "tools/mkdata/RandomData.h"
 #include "tools/mkdata/MapWorldData.h"
 #include "tools/mkdata/MusicData.h"
@@ -147,6 +148,7 @@ bool WriteSampleTree(const std::string& rootText, std::string* failure) {
     if (WriteMapWorldMission(mapWorld.c_str()) != kStatusOk) return fail("cannot write " + mapWorld.string());
     const fs::path netFight = root / "missions" / kNetFightMissionFile;
     if (WriteNetFightMission(netFight.c_str()) != kStatusOk) return fail("cannot write " + netFight.string());
+    if (!WriteNetScripts(root.string())) return fail("cannot write " + (root / "scripts").string());
     const fs::path training = root / "missions" / kTrainingMissionFile;
     if (WriteTrainingMission(training.c_str()) != kStatusOk) return fail("cannot write " + training.string());
     const fs::path strike = root / "missions" / kStrikeMissionFile;
