@@ -83,6 +83,18 @@ void ReadCels(IffFile& file, const std::function<void(std::unique_ptr<Bitmap>)>&
     LeaveTo(file, level);
 }
 
+void ReadPictures(IffFile& file, uint32_t form, DynArray<Bitmap*>& into) {
+    const uint32_t level = file.Level();
+    while (file.FindForm(form) == kStatusOk) {
+        if (file.Descend() != kStatusOk) break;
+        if (file.FindForm(kCelForm) == kStatusOk) {
+            std::unique_ptr<Bitmap> cel = ReadCel(file);
+            into.Append(cel != nullptr ? cel.release() : new Bitmap());
+        }
+        LeaveTo(file, level);
+    }
+}
+
 void LeaveTo(IffFile& file, uint32_t level) {
     while (file.Level() > level) {
         if (file.Ascend() != kStatusOk) break;

@@ -107,6 +107,10 @@ std::unique_ptr<Bitmap> ReadCel(IffFile& file);
 void ReadCels(IffFile& file, const std::function<void(std::unique_ptr<Bitmap>)>& add);
 // The current chunk's text up to its NUL, its end or `maximum` bytes.
 std::string ReadName(IffFile& file, uint32_t maximum);
+// Every `form` of the level the reader stands on, in order, each its "XCEL"
+// cel; a picture that cannot be read still takes its number (an empty
+// bitmap), so the pictures after it keep theirs. The reader stays on its level.
+void ReadPictures(IffFile& file, uint32_t form, DynArray<Bitmap*>& into);
 // Leaves forms until the reader is back on `level`.
 void LeaveTo(IffFile& file, uint32_t level);
 // The region of a control becomes the cel's rectangle.

@@ -32,7 +32,6 @@ constexpr uint32_t kShipForm = MakeTag("SHIP");
 constexpr uint32_t kButtonsForm = MakeTag("SUBS");
 constexpr uint32_t kWeaponButtonsForm = MakeTag("WEAP");
 constexpr uint32_t kEquipmentButtonsForm = MakeTag("EQUP");
-constexpr uint32_t kCelForm = MakeTag("XCEL");
 constexpr uint32_t kTutorialSection = MakeTag("OUTF");
 constexpr uint32_t kNoFrame = 255;
 constexpr uint32_t kBlitOptions = 0xFF000000u;
@@ -144,17 +143,7 @@ void OutfitScreen::ReadArtFile() {
 }
 
 void OutfitScreen::LoadPictures(IffFile& file, uint32_t form, DynArray<Bitmap*>& into) {
-    const uint32_t level = file.Level();
-    while (file.FindForm(form) == kStatusOk) {
-        if (file.Descend() != kStatusOk) break;
-        if (file.FindForm(kCelForm) == kStatusOk) {
-            // A picture that cannot be read still takes its number, so the
-            // pictures after it keep theirs.
-            std::unique_ptr<Bitmap> cel = art_file::ReadCel(file);
-            into.Append(cel != nullptr ? cel.release() : new Bitmap());
-        }
-        art_file::LeaveTo(file, level);
-    }
+    art_file::ReadPictures(file, form, into);
     file.Rewind(0);
 }
 

@@ -31,7 +31,6 @@ namespace {
 
 constexpr uint32_t kArtForm = MakeTag("OPTI");
 constexpr uint32_t kPlaqueForm = MakeTag("PLAQ");
-constexpr uint32_t kCelForm = MakeTag("XCEL");
 constexpr uint32_t kTutorialSection = MakeTag("REQU");
 constexpr uint32_t kNoFrame = 255;
 constexpr uint32_t kBlitOptions = 0xFF000000u;
@@ -142,16 +141,7 @@ void RequisitionScreen::ReadArtFile() {
     if (file.FindForm(kArtForm) == kStatusOk && file.Descend() == kStatusOk) {
         mainPanel->LoadSprites(file);
         file.Rewind(0);
-        const uint32_t level = file.Level();
-        while (file.FindForm(kPlaqueForm) == kStatusOk) {
-            if (file.Descend() != kStatusOk) break;
-            if (file.FindForm(kCelForm) == kStatusOk) {
-                // An unreadable picture keeps its number for the ones after it.
-                std::unique_ptr<Bitmap> cel = art_file::ReadCel(file);
-                plaques.Append(cel != nullptr ? cel.release() : new Bitmap());
-            }
-            art_file::LeaveTo(file, level);
-        }
+        art_file::ReadPictures(file, kPlaqueForm, plaques);
     }
     file.CloseFile();
 }

@@ -30,7 +30,6 @@ namespace {
 
 constexpr uint32_t kArtForm = MakeTag("OPTI");
 constexpr uint32_t kPlaqueForm = MakeTag("PLAQ");
-constexpr uint32_t kCelForm = MakeTag("XCEL");
 constexpr uint32_t kBackgroundForm = MakeTag("BKGD");
 constexpr uint32_t kTutorialSection = MakeTag("SALV");
 constexpr uint32_t kNoFrame = 255;
@@ -83,18 +82,7 @@ void SalvageScreen::ReadArtFile() {
     file.CloseFile();
 }
 
-void SalvageScreen::LoadPlaques(IffFile& file) {
-    const uint32_t level = file.Level();
-    while (file.FindForm(kPlaqueForm) == kStatusOk) {
-        if (file.Descend() != kStatusOk) break;
-        if (file.FindForm(kCelForm) == kStatusOk) {
-            // An unreadable picture keeps its number for the ones after it.
-            std::unique_ptr<Bitmap> cel = art_file::ReadCel(file);
-            plaques.Append(cel != nullptr ? cel.release() : new Bitmap());
-        }
-        art_file::LeaveTo(file, level);
-    }
-}
+void SalvageScreen::LoadPlaques(IffFile& file) { art_file::ReadPictures(file, kPlaqueForm, plaques); }
 
 ListBox* SalvageScreen::List() const { return FindControlAs<ListBox>(mainPanel, kListName); }
 
