@@ -116,10 +116,10 @@ bool Script::Parse(const std::string& text, std::string* error) {
         event.line = lineNumber;
         std::string rest;
         std::getline(words, rest);
-        if (what == "type") {
+        if (what == "type" || what == "wait") {
             // Everything after the one separating space, spaces included.
-            if (rest.size() < 2 || (rest[0] != ' ' && rest[0] != '\t')) return refuse("type needs some text");
-            event.action = ScriptAction::kType;
+            if (rest.size() < 2 || (rest[0] != ' ' && rest[0] != '\t')) return refuse(what + " needs some text");
+            event.action = what == "type" ? ScriptAction::kType : ScriptAction::kWait;
             event.text = rest.substr(1);
         } else {
             const std::vector<std::string> arguments = Words(rest);

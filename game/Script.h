@@ -12,6 +12,7 @@ enum class ScriptAction : int32_t {
     kMove,      // the mouse moved to a point
     kType,      // characters typed
     kQuit,      // the window closed
+    kWait,      // the script's passes stand still until a line was printed
 };
 
 // One line of a script.
@@ -24,16 +25,23 @@ struct ScriptEvent {
     uint32_t key = 0;
     int32_t x = 0;           // mouse actions, in frame pixels
     int32_t y = 0;
-    std::string text;        // kType's characters, as written
+    std::string text;        // kType's characters, kWait's line, as written
 };
 
 // A run's input written down beforehand, one event a line:
 //   at N key K | press K | release K | click X Y | move X Y | type TEXT | quit
+//   | wait LINE
 // K is a key name (Escape, Enter, Space, Up, Down, Left, Right, A to Z,
 // 0 to 9, F1 to F12; any case) or a key code of 1 to 255 written with two
 // digits at least (a lone digit is that digit's key: "01" is Escape, "1" the
 // key 1). Blank lines and
 // those starting with '#' say nothing. Pass numbers never fall.
+// Passes are counted for the script only while it does not wait: from a
+// wait's pass on, the lines after it come as many passes later as written
+// once the run has printed LINE (a line of the run's trace, such as
+// `screen HANGAR` or `chat "Bob : hello"`). Processes that meet over the
+// network run at their own paces, and a script that waited a fixed number
+// of passes for another would race it.
 class Script {
 public:
     // The frame a mouse position must fall in.

@@ -29,6 +29,7 @@
 #include "platform/FolderListing.h"
 #include "platform/MessageBox.h"
 #include "screens/FrameScreen.h"
+#include "screens/rooms/RoomScreen.h"
 #include "ui/AnimatedPicture.h"
 #include "ui/ArtObject.h"
 #include "ui/BitmapButton.h"
@@ -55,6 +56,13 @@ constexpr uint32_t kKillChunk = MakeTag("KILL");
 constexpr uint32_t kSection = MakeTag("NETO");
 // Pilot names and callsigns read from a file: at most this many bytes.
 constexpr uint32_t kMaxPilotText = 63;
+
+// The lobby sounds as a room does, without doors: its loop, and its one
+// ambient sound every 8 to 16 seconds.
+constexpr int32_t kLobbyLoop = 57;
+constexpr int32_t kLobbyAmbience = 38;
+constexpr RoomScreen::Scheme kLobbySounds = {
+    kSection, false, 1, false, false, false, kLobbyLoop, kLobbyAmbience, 1, 8000, 8000, 0, 0, {}, {}, {}};
 
 constexpr int32_t kSoundHover = 0;
 constexpr int32_t kSoundToggle = 1;
@@ -302,6 +310,7 @@ void NetLobbyScreen::Open() {
 }
 
 void NetLobbyScreen::Close() {
+    RoomScreen::StopLoop(kLobbySounds);
     MenuScreen::Close();
 }
 
@@ -1574,6 +1583,7 @@ int32_t NetLobbyScreen::HandleEvent(uint16_t code) {
 
 void NetLobbyScreen::Update() {
     HostPending();
+    RoomScreen::PlayRoomSounds(*this, kLobbySounds);
     UpdateRoom();
     if (g_textInput == nullptr) return;
     if (currentPanel == teamCreatePanel) {

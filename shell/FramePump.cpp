@@ -13,6 +13,7 @@
 #include "platform/SteppedClock.h"
 #include "platform/Window.h"
 #include "platform/WindowMessage.h"
+#include "shell/RunTrace.h"
 #include "shell/Startup.h"
 
 namespace {
@@ -79,16 +80,25 @@ int32_t FramePump::Pump() {
     // A pass that showed nothing (an idle screen) still gets its pictures:
     // the frame shown last.
     WriteShots();
-    if (lastPass_ > 0 && passes_ >= lastPass_ && !window_.QuitRequested()) window_.PostQuit(0);
+    const std::vector<ScriptEvent>& events = script_.Events();
+    const bool scriptDone = nextEvent_ >= events.size() && scriptPasses_ >= script_.LastPass();
+    if (lastPass_ > 0 && scriptDone && passes_ >= lastPass_ && !window_.QuitRequested()) window_.PostQuit(0);
     ++passes_;
+    const bool waiting = nextEvent_ < events.size() && events[nextEvent_].action == ScriptAction::kWait &&
+                         events[nextEvent_].pass <= scriptPasses_ && !run_trace::Printed(events[nextEvent_].text);
+    if (!waiting) ++scriptPasses_;
     if (clock_ != nullptr) clock_->Advance(kHeadlessStepMs);
     if (realTime_) {
         const auto due = lastPump_ + std::chrono::milliseconds(kHeadlessStepMs);
         if (std::chrono::steady_clock::now() < due) std::this_thread::sleep_until(due);
         lastPump_ = std::chrono::steady_clock::now();
     }
-    const std::vector<ScriptEvent>& events = script_.Events();
-    while (nextEvent_ < events.size() && events[nextEvent_].pass <= passes_) Deliver(events[nextEvent_++]);
+    while (nextEvent_ < events.size() && events[nextEvent_].pass <= scriptPasses_) {
+        const ScriptEvent& event = events[nextEvent_];
+        if (event.action == ScriptAction::kWait && !run_trace::Printed(event.text)) break;
+        ++nextEvent_;
+        Deliver(event);
+    }
     return window_.PumpMessages() ? 1 : 0;
 }
 
@@ -154,6 +164,7 @@ void FramePump::Deliver(const ScriptEvent& event) {
                 window_.Post(typed);
             }
             break;
+        case ScriptAction::kWait: break;   // the pump's own business
         case ScriptAction::kQuit: {
             platform::WindowMessage close;
             close.type = platform::WindowMessageType::kClose;

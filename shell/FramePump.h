@@ -100,7 +100,10 @@ private:
     std::vector<bool> shotWritten_;   // per shot
     SoftCursor* cursor_ = nullptr;
     int32_t passes_ = 0;
-    // The pass after whose frame a run without a window ends; 0 never.
+    // The passes the script counts: those not spent waiting for a line.
+    int32_t scriptPasses_ = 0;
+    // The pass after whose frame a run without a window ends, once the
+    // script is over too; 0 never.
     int32_t lastPass_ = 0;
     int32_t failedShots_ = 0;
     int32_t mouseX_ = 0;

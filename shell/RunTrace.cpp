@@ -1,6 +1,7 @@
 #include "shell/RunTrace.h"
 
 #include <cstdio>
+#include <set>
 
 #include "game/Cockpit.h"
 #include "screens/NetLobbyScreen.h"
@@ -11,11 +12,17 @@ namespace {
 
 bool g_enabled = false;
 int32_t g_lastMode = -1;
+std::set<std::string> g_printed;
+
+void Print(const std::string& line) {
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+    g_printed.insert(line);
+}
 
 void Quoted(const char* what, const char* text) {
     if (!g_enabled) return;
-    std::printf("%s \"%s\"\n", what, text != nullptr ? text : "");
-    std::fflush(stdout);
+    Print(std::string(what) + " \"" + (text != nullptr ? text : "") + "\"");
 }
 
 }  // namespace
@@ -23,6 +30,7 @@ void Quoted(const char* what, const char* text) {
 void Enable() {
     g_enabled = true;
     g_lastMode = -1;
+    g_printed.clear();
     Cockpit::messageShown = Message;
     NetLobbyScreen::chatLineAdded = Chat;
 }
@@ -37,8 +45,7 @@ bool Enabled() { return g_enabled; }
 
 void Screen(const char* name) {
     if (!g_enabled) return;
-    std::printf("screen %s\n", name != nullptr ? name : "");
-    std::fflush(stdout);
+    Print(std::string("screen ") + (name != nullptr ? name : ""));
 }
 
 void Mode(int32_t mode) {
@@ -47,8 +54,7 @@ void Mode(int32_t mode) {
     const bool first = g_lastMode < 0;
     g_lastMode = mode;
     if (first) return;
-    std::printf("mode %d\n", int(mode));
-    std::fflush(stdout);
+    Print("mode " + std::to_string(mode));
 }
 
 // A cleared message line is no message.
@@ -57,5 +63,7 @@ void Message(const char* text) {
 }
 
 void Chat(const char* text) { Quoted("chat", text); }
+
+bool Printed(const std::string& line) { return g_printed.count(line) != 0; }
 
 }  // namespace run_trace

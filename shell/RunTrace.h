@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string>
 
 // The lines a headless run prints on standard output, each flushed at
 // once, so that the runs of several processes of one network game can be
@@ -20,5 +21,9 @@ void Screen(const char* name);
 void Mode(int32_t mode);
 void Message(const char* text);
 void Chat(const char* text);
+
+// Whether a line (without its newline) was printed since Enable: what a
+// script's wait waits for.
+bool Printed(const std::string& line);
 
 }  // namespace run_trace

@@ -804,7 +804,8 @@ int RunGame(const LaunchOptions& options) {
     UseNetAddress(session, options);
     g_gameState->netSession = new NetSession(NetSession::kStartupName, NetSession::kDefaultCapacity);
     if (options.headless) NetSession::SetConnectedListener(ReportConnection);
-    if (options.headless) run_trace::Enable();
+    // A script's waits wait for the trace's lines, in a window too.
+    if (options.headless || !options.script.empty()) run_trace::Enable();
     // Every flight's ships, a campaign's as much as one named on the command
     // line, are fitted through the builders of their systems.
     RegisterSpaceObjects();

@@ -72,6 +72,7 @@ TEST(Script, BadLinesAreRefusedWithTheirNumber) {
         {"at 1e3 key A\n", "line 1: the pass must be a whole number from 1 up"},
         {"at 3\n", "line 1: nothing to do"},
         {"at 3 jump\n", "line 1: unknown action \"jump\""},
+        {"at 3 wait\n", "line 1: wait needs some text"},
         {"at 3 key\n", "line 1: key needs one key"},
         {"at 3 key A B\n", "line 1: key needs one key"},
         {"at 3 press Esc\n", "line 1: no key is called \"Esc\""},

@@ -15,6 +15,7 @@
 #include "game/TextInput.h"
 #include "net/NetGameSettings.h"
 #include "net/NetSession.h"
+#include "sound/SoundObject.h"
 #include "tests/support/GoldenImage.h"
 #include "tests/support/world/ScreenHarness.h"
 #include "ui/ArtObject.h"
@@ -22,6 +23,7 @@
 #include "ui/FacePicture.h"
 #include "ui/ListBox.h"
 #include "ui/TextBlock.h"
+#include "ui/UiSounds.h"
 
 namespace {
 
@@ -262,4 +264,27 @@ TEST(NetLobbyScreenTest, PilotPanelPictures) {
     run.harness.SetPassLimit(14);
     run.harness.Run(run.lobby);
     EXPECT_TRUE(MatchesGolden(run.harness.Picture(14), "lobby_pilot_create"));
+}
+
+// The lobby sounds like a room: its loop once a visit, its ambient sound
+// again every 8 to 16 seconds.
+TEST(NetLobbyScreenTest, TheLoopPlaysOnceAVisitAndTheAmbienceEveryEightToSixteenSeconds) {
+    LobbyRun run;
+    Lobby& lobby = run.lobby;
+    std::vector<uint32_t> ambience;
+    for (uint32_t ms = 0; ms <= 60000; ms += 100) {
+        const int32_t before = run.harness.UiSoundCount(38);
+        lobby.Update();
+        if (run.harness.UiSoundCount(38) > before) ambience.push_back(ms);
+        run.harness.Clock().Advance(100);
+    }
+    EXPECT_EQ(run.harness.UiSoundCount(57), 1);
+    ASSERT_GE(ambience.size(), 4u);
+    for (size_t i = 1; i < ambience.size(); ++i) {
+        EXPECT_GE(ambience[i] - ambience[i - 1], 8000u);
+        EXPECT_LE(ambience[i] - ambience[i - 1], 16100u);
+    }
+    lobby.Close();
+    ASSERT_NE(g_uiSounds[57], nullptr);
+    EXPECT_EQ(g_uiSounds[57]->started, 0) << "a new visit starts the loop again";
 }

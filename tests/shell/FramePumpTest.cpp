@@ -14,6 +14,7 @@
 #include "game/SoftCursor.h"
 #include "platform/Clock.h"
 #include "platform/Window.h"
+#include "shell/RunTrace.h"
 #include "tests/support/GoldenImage.h"
 #include "tests/support/ScopedDisplay.h"
 #include "tests/support/ScriptedInput.h"
@@ -155,6 +156,26 @@ TEST_F(FramePumpTest, WithoutAWindowTheRunEndsAfterTheLastShotAndEvent) {
     }
     EXPECT_EQ(PumpMessages(), 0);
     EXPECT_TRUE(window_->QuitRequested());
+}
+
+// Two processes of one game run at their own paces: a script waits for the
+// other's line rather than counting on it, and its later lines keep their
+// distances from the moment it came; the run does not end while it waits.
+TEST_F(FramePumpTest, AWaitHoldsTheScriptUntilTheRunPrintsItsLine) {
+    run_trace::Enable();
+    const auto pump = Pump("at 2 wait screen HANGAR\n"
+                           "at 3 key A\n");
+    for (int32_t pass = 1; pass <= 5; ++pass) EXPECT_EQ(PumpMessages(), 1) << pass;
+    EXPECT_FALSE(window_->QuitRequested());
+    run_trace::Screen("HANGAR");
+    EXPECT_EQ(PumpMessages(), 1);
+    run_trace::Disable();
+    std::vector<int32_t> keyPasses;
+    for (const Seen& seen : seen_) {
+        if (seen.message.type == WindowMessageType::kKeyDown) keyPasses.push_back(seen.pass);
+    }
+    EXPECT_EQ(keyPasses, std::vector<int32_t>{6}) << "the pass after the wait's own, as written";
+    EXPECT_EQ(PumpMessages(), 0) << "the script over, the run ends";
 }
 
 TEST_F(FramePumpTest, APictureIsTheFramePresentedByItsPass) {

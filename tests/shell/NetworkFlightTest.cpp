@@ -79,3 +79,34 @@ TEST(NetworkFlight, AJoiningClientHoldsTheHostsWorldItsOwnShipAndProjectiles) {
 }
 
 }  // namespace
+
+// The sample tree's two lobby scripts: a host and a client go from the first
+// screen through the lobby and the hangar into one flight, and both see the
+// client's chat line. Each has its own game folder and lock. The scripts wait
+// for each other's lines, so a loaded machine only makes them slower.
+TEST(NetworkFlight, TheLobbyScriptsMeetChatAndLaunchTogether) {
+    TempDir hostData, clientData, runtime;
+    std::string error;
+    ASSERT_TRUE(WriteSampleTree(hostData.Str(), &error)) << error;
+    ASSERT_TRUE(WriteSampleTree(clientData.Str(), &error)) << error;
+    const uint16_t port = FreeLoopbackPort();
+    ASSERT_NE(port, 0);
+    const auto run = [&](const char* lock, const TempDir& data, const char* script) {
+        std::filesystem::create_directories(runtime.Path() / lock);
+        ScopedEnvironment locked("VORN_RUNTIME_DIR", (runtime.Path() / lock).c_str());
+        return ChildProcess::Run({VORN_BINARY, "--data", data.Str(), "--headless", "--net",
+                                  "127.0.0.1:" + std::to_string(port), "--script",
+                                  data.Str() + "/scripts/" + script});
+    };
+    auto host = run("host", hostData, "host-coop.txt");
+    ASSERT_TRUE(host->WaitForLine("hosting \"", 60000)) << host->Transcript();
+    auto client = run("client", clientData, "join-coop.txt");
+    for (ChildProcess* const player : {client.get(), host.get()}) {
+        ASSERT_TRUE(player->WaitForLine("chat \"Bob : hello\"", 60000)) << player->Transcript();
+        ASSERT_TRUE(player->WaitForLine("screen HANGAR", 60000)) << player->Transcript();
+        ASSERT_TRUE(player->WaitForLine("mode 2", 60000)) << player->Transcript();
+    }
+    for (ChildProcess* const player : {client.get(), host.get()}) {
+        EXPECT_EQ(player->Wait(60000), 0) << player->Transcript();
+    }
+}

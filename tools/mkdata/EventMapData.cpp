@@ -56,14 +56,15 @@ InputTrigger MouseButtonTrigger(uint16_t button) {
     return trigger;
 }
 
-void AddFocusWalkKeys(EventMapSpec& map, uint32_t next, uint32_t previous, uint32_t activate, int32_t help) {
+void AddFocusWalkKeys(EventMapSpec& map, uint32_t next, uint32_t previous, uint32_t activate, int32_t help,
+                      bool enterActivates) {
     constexpr uint16_t kKeyTab = 15;
     constexpr uint16_t kKeyEnter = 28;
     constexpr uint16_t kKeyF1 = 59;
     constexpr uint16_t kLeftButton = 1;
     map.events.push_back({next, KeyTrigger(kKeyTab, InputTrigger::kShift + InputTrigger::kNegate)});
     map.events.push_back({previous, KeyTrigger(kKeyTab, InputTrigger::kShift)});
-    map.events.push_back({activate, KeyTrigger(kKeyEnter)});
+    if (enterActivates) map.events.push_back({activate, KeyTrigger(kKeyEnter)});
     map.events.push_back({activate, MouseButtonTrigger(kLeftButton)});
     if (help >= 0) map.events.push_back({uint32_t(help), KeyTrigger(kKeyF1)});
 }

@@ -24,8 +24,10 @@ InputTrigger SpotTrigger(int x, int y, int width, int height);
 InputTrigger KeyTrigger(uint16_t key, uint16_t condition = InputTrigger::kNone);
 InputTrigger MouseButtonTrigger(uint16_t button);
 // The keyboard's focus walk shared by the screens' maps: Tab and Shift+Tab,
-// Enter and the left button activating, F1 for help (none when -1).
-void AddFocusWalkKeys(EventMapSpec& map, uint32_t next, uint32_t previous, uint32_t activate, int32_t help);
+// Enter (unless a page keeps it for itself) and the left button activating,
+// F1 for help (none when -1).
+void AddFocusWalkKeys(EventMapSpec& map, uint32_t next, uint32_t previous, uint32_t activate, int32_t help,
+                      bool enterActivates = true);
 
 // Writes the map as a FORM "MEVT" at the current level of `iff`.
 Status WriteEventMap(IffFile& iff, const EventMapSpec& map);

@@ -231,7 +231,11 @@ Status WriteLobbyMaps(const std::string& celDirectory) {
         for (const Button& button : page.buttons) {
             map.events.push_back({button.event, SpotTrigger(button.x, button.y, button.width, button.height)});
         }
-        AddFocusWalkKeys(map, page.next, page.previous, page.click, int32_t(page.help));
+        // In the waiting room Enter sends the chat line; were it the click
+        // too, a pointer resting on one's own row would undo one's
+        // readiness with every line sent.
+        const bool chatting = std::strcmp(page.form, "WAIT") == 0;
+        AddFocusWalkKeys(map, page.next, page.previous, page.click, int32_t(page.help), !chatting);
         const auto list = [&map](uint32_t spot, const Area& area, uint32_t first) {
             map.events.push_back({spot, SpotTrigger(area.x, area.y, area.width, area.height)});
             const uint16_t keys[] = {kKeyBackspace, kKeyUp, kKeyDown, kKeyPageUp, kKeyPageDown};

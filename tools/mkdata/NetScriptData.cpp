@@ -21,23 +21,33 @@ std::string PilotSteps(const char* name, const char* callsign) {
            "at 80 click 347 404\n";
 }
 
-// The passes run at each process's own pace, so the host waits long for
-// the client before it presses Start; Start, then the hangar's pad, are
-// clicked in turn until the game launches and the pad takes off.
+// The two processes run at their own paces, so each waits for what the
+// other must have done: the host starts once the client says it is ready
+// (the word is sent after the ready state, on the same ordered link),
+// and both take off from the hangar once they are there. The pad is
+// clicked a few times, for the hangar's door opens over some passes.
+std::string LaunchSteps(int pass) {
+    const std::string at = "at ";
+    std::string text = at + std::to_string(pass) + " wait screen HANGAR\n";
+    for (int i = 1; i <= 4; ++i) text += at + std::to_string(pass + 20 * i) + " click 320 340\n";
+    text += at + std::to_string(pass + 81) + " wait mode 2\n";
+    text += "# A while in flight, then out.\n";
+    return text + at + std::to_string(pass + 200) + " quit\n";
+}
+
 std::string HostScript() {
     std::string text = "# Hosts a cooperative game without teams for join-coop.txt.\n";
     text += PilotSteps("Ann", "Ace");
-    text += "# Host a game over TCP/IP: cooperative, OK; then our own slot ready.\n"
+    text += "# Host a game over TCP/IP: cooperative, OK.\n"
             "at 100 click 320 188\n"
             "at 120 click 320 205\n"
             "at 140 click 320 188\n"
             "at 160 click 90 414\n"
-            "at 190 click 480 165\n"
-            "# Start until everyone is ready, and the pad once in the hangar.\n";
-    for (int pass = 600; pass < 1000; pass += 10) {
-        text += "at " + std::to_string(pass) + (pass % 20 == 10 ? " click 90 394\n" : " click 320 340\n");
-    }
-    return text + "at 1000 quit\n";
+            "# Once the other pilot says it is ready, our own slot ready, and Start.\n"
+            "at 200 wait chat \"Bob : ready\"\n"
+            "at 210 click 480 165\n"
+            "at 220 click 90 394\n";
+    return text + LaunchSteps(221);
 }
 
 std::string JoinScript() {
@@ -48,13 +58,15 @@ std::string JoinScript() {
             "at 120 click 320 205\n"
             "at 150 click 270 327\n"
             "at 160 click 293 444\n"
-            "# A word in the waiting room, then our own slot ready.\n"
+            "# A word in the waiting room; once it has come back through the\n"
+            "# host our slot is listed: ready, and say so.\n"
             "at 200 type hello\n"
             "at 205 key Enter\n"
-            "at 220 click 480 180\n"
-            "# The hangar's pad until the game takes off.\n";
-    for (int pass = 300; pass < 1000; pass += 10) text += "at " + std::to_string(pass) + " click 320 340\n";
-    return text + "at 1000 quit\n";
+            "at 206 wait chat \"Bob : hello\"\n"
+            "at 216 click 480 180\n"
+            "at 226 type ready\n"
+            "at 231 key Enter\n";
+    return text + LaunchSteps(232);
 }
 
 bool WriteText(const std::filesystem::path& path, const std::string& text) {
