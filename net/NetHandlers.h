@@ -59,4 +59,9 @@ void EmpDamage(const NetInbound& packet);
 void EcmStatus(const NetInbound& packet);
 void Salvage(const NetInbound& packet);
 
+// COLLISION on a client: the host's outcome replayed on both copies.
+void Collision(const NetInbound& packet);
+// DEATH on the host: a client's report of its own kill or death.
+void Death(const NetInbound& packet);
+
 }  // namespace net_handlers

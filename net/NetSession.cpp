@@ -288,7 +288,7 @@ constexpr Dispatch kDispatch[kNetPacketTypes + 1] = {
     {false, true, 84, true, nullptr, h::ObjectUpdate, nullptr},
     {false, true, 121, true, nullptr, h::ObjectCreate, nullptr},
     {false, true, 20, false, nullptr, h::ObjectDestroy, nullptr},
-    {false, true, 104, false, nullptr, nullptr, "Recieving COLLISION packet.\n"},
+    {false, true, 104, false, nullptr, h::Collision, nullptr},
     {false, true, 108, false, nullptr, h::MakeProjectile, nullptr},
     {false, true, 20, false, nullptr, h::ProjectileHit, nullptr},
     {false, true, 12, false, nullptr, h::ProjectileDestroy, nullptr},
@@ -296,7 +296,7 @@ constexpr Dispatch kDispatch[kNetPacketTypes + 1] = {
     {false, true, 64, true, nullptr, nullptr, "Recieving GOAL_NEW packet.\n"},
     {true, false, 144, false, h::PlayerInfo, nullptr, nullptr},
     {true, false, 8, false, h::IdAck, nullptr, nullptr},
-    {true, false, 16, false, nullptr, nullptr, "Recieving DEATH packet.\n"},
+    {true, false, 16, false, h::Death, nullptr, nullptr},
     {true, true, 84, false, h::WeaponFire, h::WeaponFire, nullptr},
     {true, false, 20, false, nullptr, nullptr, "Recieving GOAL_DONE packet.\n"},
     {true, true, 64, false, h::WeaponFire, h::WeaponFire, nullptr},
@@ -432,8 +432,6 @@ int32_t NetSession::OnDestroyPlayer(uint32_t id) {
     if (index >= 0) ClearPlayer(index);
     return 0;
 }
-
-void NetSession::AnnounceKill(int32_t, int32_t) {}
 
 int32_t NetSession::AddPlayer(uint32_t dpid, const char* name, int32_t shipUoid) {
     int32_t chosen = -1;

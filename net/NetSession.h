@@ -97,6 +97,9 @@ public:
     int32_t OnDestroyPlayer(uint32_t id) override;
     // A kill (or, with the victim twice, a death without a killer).
     virtual void AnnounceKill(int32_t killerUoid, int32_t victimUoid);
+    // One line for every machine: shown here and, while active, sent as a MESSAGE
+    // from "network" (the host's to all, a client's to the server).
+    void BroadcastText(const char* text);
 
     // The player table.
     int32_t AddPlayer(uint32_t dpid, const char* name, int32_t shipUoid);

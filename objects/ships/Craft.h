@@ -160,9 +160,12 @@ public:
     int32_t identifiedByPlayer = 0;
     int32_t deaths = 0;   // death sequences finished
     ObjectLink deathKiller;   // the killer of the last finished death, kept past a respawn
+    // The host's kill announcements: the life whose death was last announced.
+    int32_t announcedLife = kNoLife;
     uint32_t tailWords[2] = {};
 
     static constexpr uint32_t kJumpMs = 1800;
+    static constexpr int32_t kNoLife = INT32_MIN;
     static constexpr int32_t kCloakSteps = 10;
     static constexpr int32_t kNoDebrisShip = 99;
     // The tumble of debris pieces and chips: up to 34 degrees a second each way.

@@ -22,7 +22,10 @@ uint32_t RecordingNetSession::SendToAll(uint32_t from, const void* data, uint32_
     return Send(from, kToAll, data, size);
 }
 
-void RecordingNetSession::AnnounceKill(int32_t killerUoid, int32_t victimUoid) { kills.push_back({killerUoid, victimUoid}); }
+void RecordingNetSession::AnnounceKill(int32_t killerUoid, int32_t victimUoid) {
+    kills.push_back({killerUoid, victimUoid});
+    if (announceKills) NetSession::AnnounceKill(killerUoid, victimUoid);
+}
 
 uint32_t RecordingNetSession::Receive(void*, uint32_t) {
     ++receives;

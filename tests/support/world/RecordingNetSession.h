@@ -37,6 +37,8 @@ public:
     uint32_t sendResult = 0;
     std::vector<Sent> sent;
     std::vector<Kill> kills;
+    // Kills are also announced for real (scores, texts, rewards), not only recorded.
+    bool announceKills = false;
     int flushes = 0;
     std::deque<uint32_t> receiveResults;
     int receives = 0;

@@ -1,0 +1,56 @@
+// The host's collisions replayed on the clients, and the clients' reports
+// of their kills and deaths.
+#include "game/GameState.h"
+#include "net/NetHandlers.h"
+#include "net/NetPacketReaders.h"
+#include "net/NetSession.h"
+#include "objects/space/SpaceObject.h"
+#include "scene/Transform.h"
+
+namespace net_handlers {
+
+namespace {
+
+// Where the host left one side of the collision, before its impact.
+void TakeOutcome(SpaceObject& object, SpaceObject& partner, int32_t impact, int32_t hidden, const Vector3& position,
+                 const Vector3& velocity) {
+    object.collisionPartner = &partner;
+    object.partnerPart = impact;
+    object.collisionDelay = hidden;
+    object.UpdateVisibility();
+    object.SetPositionFlags(position, Transform::kAllFlags);
+    object.velocity = velocity;
+}
+
+}  // namespace
+
+void Collision(const NetInbound& packet) {
+    const GameState* const game = g_gameState;
+    if (game == nullptr || game->playerShip == nullptr || game->mode != GameState::kModeFlight) return;
+    Trace(packet, "Recieving COLLISION packet.\n");
+    const auto in = net_read::ReadCollision(packet.data, packet.size);
+    if (!in) return;
+    SpaceObject* const first = FindByUoid(in->first);
+    SpaceObject* const second = FindByUoid(in->second);
+    if (first == nullptr || second == nullptr) return;
+    TakeOutcome(*first, *second, in->firstImpact, in->firstHidden, in->firstPosition, in->firstVelocity);
+    TakeOutcome(*second, *first, in->secondImpact, in->secondHidden, in->secondPosition, in->secondVelocity);
+    // The host applied them in this order; each copy takes its own damage.
+    first->ApplyImpact(0);
+    second->ApplyImpact(0);
+}
+
+void Death(const NetInbound& packet) {
+    Trace(packet, "Recieving DEATH packet.\n");
+    const auto in = net_read::ReadDeath(packet.data, packet.size);
+    if (!in) return;
+    NetSession& session = packet.session;
+    // A client reports only what befell its own ship: any other report
+    // would let it credit itself with anyone's kill.
+    const int32_t entry = session.FindPlayerByDpid(packet.from);
+    const int32_t ownShip = entry >= 0 ? session.GetPlayerUoid(entry) : -1;
+    if (ownShip < 0 || (in->killer != ownShip && in->victim != ownShip)) return;
+    session.AnnounceKill(in->killer, in->victim);
+}
+
+}  // namespace net_handlers

@@ -1,0 +1,190 @@
+// Kill announcements, broadcast lines, and the collision and death packets.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/Clock.h"
+#include "game/CareerRecord.h"
+#include "game/Cockpit.h"
+#include "mission/RandomMissionGenerator.h"
+#include "net/NetGameSettings.h"
+#include "net/NetPacket.h"
+#include "net/NetPacketType.h"
+#include "net/PacketBytes.h"
+#include "objects/ships/Craft.h"
+#include "tests/support/world/RecordingNetSession.h"
+#include "tests/support/world/WorldBuilder.h"
+
+namespace {
+
+std::vector<int32_t> g_impacts;
+struct ImpactProbe : SpaceObject {
+    using SpaceObject::SpaceObject;
+    void ApplyImpact(int32_t) override { g_impacts.push_back(uoid); }
+};
+
+enum { kAnn, kBob, kCid, kRaider };
+using Said = std::pair<std::string, int32_t>;
+
+// The host (id 1) flies Ann; Bob (2, ten kills) is her enemy, Cid (3) her
+// teammate; the raider, of 500 hit points, is nobody's. Kills pay 100.
+class NetKillsTest : public ::testing::Test {
+protected:
+    NetKillsTest() {
+        const char* const names[] = {"Ann", "Bob", "Cid", "Raider"};
+        for (int32_t i = 0; i < 4; ++i) {
+            ships_[i] = builder_.SpawnAs<Craft>(builder_.Template("SHIP0"), 1);
+            ships_[i]->uoid = 50 + i;
+            ships_[i]->active = 1;
+            ships_[i]->side = i == kCid ? 1 : i + 1;
+            ships_[i]->SetName(names[i]);
+            if (i != kRaider) session_->SetPlayerKills(session_->AddPlayer(uint32_t(i + 1), names[i], 50 + i), 10 * (i == kBob));
+        }
+        ships_[kRaider]->maxHitPoints = 500;
+        Game().netSession = session_;
+        Game().netSettings = &settings_;
+        Game().randomMissions = std::make_shared<RandomMissionGenerator>();
+        Game().career->kills = 7;
+        session_->CopyCareerFigures(0);
+        session_->announceKills = true;
+        Rate(100);
+    }
+    ~NetKillsTest() override {
+        Game().netSettings = nullptr;
+        Game().playerShip = nullptr;
+        Game().netSession = nullptr;
+        delete session_;
+    }
+    GameState& Game() { return builder_.Game(); }
+    void Rate(int32_t rate) { Game().randomMissions->pays[RandomMissionGenerator::kKillPayWord] = rate; }
+    std::string Shown() { return Game().TheCockpit().MessageAt(GetMilliseconds()); }
+    // A new life's end: the text shown and the KILLS_UPDATE's reward (-1 none).
+    Said Kill(int killer, int victim) {
+        ++ships_[victim]->deaths;
+        session_->sent.clear();
+        Game().TheCockpit().ShowMessage("", nullptr, 0, 0);
+        session_->AnnounceKill(ships_[killer]->uoid, ships_[victim]->uoid);
+        return {Shown(), Rewards().empty() ? -1 : Rewards().back()};
+    }
+    std::vector<int32_t> Rewards() {
+        std::vector<int32_t> rewards;
+        for (auto& sent : session_->sent) {
+            PacketReader in(sent.bytes.data(), uint32_t(sent.bytes.size()));
+            if (in.U16(0) == kKillsUpdate) rewards.push_back(in.I32(32));
+        }
+        return rewards;
+    }
+
+    WorldBuilder builder_;
+    RecordingNetSession* session_ = new RecordingNetSession(true);
+    NetGameSettings settings_;
+    Craft* ships_[4] = {};
+};
+
+}  // namespace
+
+TEST_F(NetKillsTest, KillsArePaidScoredAndShown) {
+    const int32_t funds = Game().career->funds;
+    EXPECT_EQ(Kill(kAnn, kBob), Said("Ann killed Bob!", 300));
+    EXPECT_EQ(Kill(kBob, kRaider), Said("Bob killed Raider!", 200));
+    Rate(0);
+    EXPECT_EQ(Kill(kAnn, kBob), Said("Ann killed Bob!", 0));
+    Rate(100);
+    EXPECT_EQ(Kill(kAnn, kAnn), Said("Ann commited suicide!", 0));
+    EXPECT_EQ(Kill(kAnn, kCid), Said("Ann killed a teammate!", 0));
+    EXPECT_EQ(Kill(kRaider, kAnn), Said("", -1));
+    EXPECT_EQ(session_->Player(0)->score, 1);
+    // Only the host's own paid kill counts in its career; Bob's went to Bob.
+    EXPECT_EQ(Game().career->funds, funds + 300);
+    EXPECT_EQ(Game().career->kills, 8);
+}
+
+TEST_F(NetKillsTest, TagPassesItOnlyInTagGames) {
+    settings_.gameType = 2;
+    EXPECT_EQ(Kill(kAnn, kRaider).first, "Ann killed Raider!");
+    EXPECT_EQ(Kill(kAnn, kBob).first, "Ann killed Bob and is now IT!");
+    EXPECT_EQ(Kill(kAnn, kBob), Said("Ann killed Bob!", 600));
+    EXPECT_EQ(session_->Player(0)->score, 1 + 1 + 3);
+    EXPECT_EQ(Kill(kCid, kAnn), Said("Cid killed Ann and is now IT!", 0));
+    EXPECT_EQ(session_->FindItPlayer(), kCid);
+    for (const uint32_t type : {3u, 4u, 7u, 8u}) {
+        session_->SetPlayerIt(-1);
+        settings_.gameType = type;
+        Kill(kAnn, kBob);
+        EXPECT_EQ(session_->FindItPlayer(), -1) << type;
+    }
+}
+
+// The host's own destruction and a client's report of one death pay once,
+// however late the report; a client may report only its own ship's fate.
+TEST_F(NetKillsTest, ADeathIsAnnouncedOnceAndOnlyByItsShip) {
+    Craft& raider = *ships_[kRaider];
+    const auto death = [&](uint32_t from, int killer, int victim) {
+        NetPacket packet;
+        packet.BuildObjectEventPacket(kDeath, killer >= 0 ? ships_[killer] : nullptr, ships_[victim]);
+        session_->HandleMessage(from, 1, packet.GetData(), packet.GetSize());
+    };
+    session_->AnnounceKill(51, 53);
+    death(2, kBob, kRaider);
+    raider.active = 0;   // its death ended without a respawn
+    ++raider.deaths;
+    death(2, kBob, kRaider);
+    EXPECT_EQ(Rewards().size(), 1u);
+    raider.active = 1;   // respawned and killed again
+    death(2, kBob, kRaider);
+    ++raider.deaths;
+    death(3, kAnn, kRaider);
+    death(2, -1, kBob);   // no killer: nobody scores
+    EXPECT_EQ(Rewards().size(), 2u);
+    EXPECT_EQ(session_->kills.size(), 5u);
+}
+
+TEST_F(NetKillsTest, BroadcastSendsOnlyWhileActiveAndAlwaysShows) {
+    session_->isHost = 0;
+    session_->ownDpid = 2;
+    session_->BroadcastText("Dee has joined the game.");
+    session_->connected = 0;
+    session_->BroadcastText("Bob has left the game.");
+    ASSERT_EQ(session_->sent.size(), 1u);
+    EXPECT_EQ(session_->sent[0].to, 1u);
+    EXPECT_EQ(Shown(), "Bob has left the game.");
+}
+
+TEST_F(NetKillsTest, CollisionsReplayTheHostsOutcomeInFlightOnly) {
+    session_->isHost = 0;
+    auto* const a = builder_.SpawnAs<ImpactProbe>(builder_.Template("ROCK0"), 1);
+    auto* const b = builder_.SpawnAs<ImpactProbe>(builder_.Template("ROCK1"), 1);
+    const auto set = [](SpaceObject* o, int32_t impact, int32_t hidden, float x) {
+        o->partnerPart = impact;
+        o->collisionDelay = hidden;
+        o->SetPositionFlags({x, 0.0f, 0.0f}, Transform::kAllFlags);
+        o->velocity = {x + 1.0f, 0.0f, 0.0f};
+    };
+    a->uoid = 70;
+    b->uoid = 71;
+    set(a, 1, 7, 10.0f);
+    set(b, 3, 9, 20.0f);
+    NetPacket packet;
+    packet.BuildObjectEventPacket(kCollision, a, b);
+    set(a, -1, -1, 0.0f);
+    set(b, -1, -1, 0.0f);
+    const auto deliver = [&](SpaceObject* ship, int32_t mode, int32_t bUoid) {
+        Game().playerShip = ship;
+        Game().mode = mode;
+        b->uoid = bUoid;
+        session_->HandleMessage(1, 2, packet.GetData(), packet.GetSize());
+    };
+    deliver(ships_[kAnn], GameState::kModeLobbyWait, 71);
+    deliver(nullptr, GameState::kModeFlight, 71);
+    deliver(ships_[kAnn], GameState::kModeFlight, 72);
+    EXPECT_TRUE(g_impacts.empty());
+    EXPECT_EQ(a->partnerPart, -1);
+    deliver(ships_[kAnn], GameState::kModeFlight, 71);
+    EXPECT_EQ(g_impacts, (std::vector<int32_t>{70, 71}));
+    EXPECT_TRUE(a->collisionPartner.Get() == b && b->collisionPartner.Get() == a);
+    EXPECT_EQ(std::vector<float>({float(a->partnerPart), float(a->collisionDelay), a->Position().x, a->velocity.x,
+                                  float(b->partnerPart), float(b->collisionDelay), b->Position().x, b->velocity.x}),
+              (std::vector<float>{1, 7, 10, 11, 3, 9, 20, 21}));
+}
