@@ -62,6 +62,7 @@
 #include "ui/Screen.h"
 #include "shell/CareerReport.h"
 #include "shell/MainLoop.h"
+#include "shell/NetReport.h"
 #include "shell/CampaignHooks.h"
 #include "shell/MissionFlight.h"
 #include "mission/MissionSetUp.h"
@@ -594,6 +595,7 @@ int RunMainLoop(const LaunchOptions& options) {
     std::printf("Main loop ended %sin mode %d\n", loop.Quit() ? "by a quit message " : "", game.mode);
     std::fflush(stdout);
     if (options.mission.empty() && g_mainWindow->Headless()) PrintCareerReport(game);
+    if (options.net && g_mainWindow->Headless()) PrintNetReport(game);
     FreeMission();
     return exitCode;
 }
