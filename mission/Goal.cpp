@@ -125,15 +125,27 @@ void BindPendingSubjects(SpaceObject* object) {
     }
 }
 
+namespace {
+
+GoalNetHooks g_goalNetHooks;
+
+}  // namespace
+
+void SetGoalNetHooks(const GoalNetHooks& hooks) { g_goalNetHooks = hooks; }
+
 void ActivateGoal(Goal* goal, SpaceObject* ship) {
     if (goal == nullptr) return;
     Meet(*goal, ship);
+    if (goal->playerGoal != 0 && g_goalNetHooks.met != nullptr) g_goalNetHooks.met(goal);
     if (goal->linksSwitched != 0) return;
     goal->linksSwitched = 1;
     for (const Goal::Link& link : goal->links) {
         if (link.name[0] == 0) continue;
         for (Goal* other = g_goalList; other != nullptr; other = other->next) {
-            if (other != goal && other->objectiveText == link.name) other->active = link.on != 0 ? 1 : 0;
+            if (other == goal || other->objectiveText != link.name) continue;
+            other->active = link.on != 0 ? 1 : 0;
+            // Clients hold only the player goals.
+            if (other->playerGoal != 0 && g_goalNetHooks.switched != nullptr) g_goalNetHooks.switched(other);
         }
         const Mission* const mission = g_gameState != nullptr ? g_gameState->mission : nullptr;
         for (SpaceObject* object = mission != nullptr ? mission->firstObject : nullptr; object != nullptr;

@@ -155,8 +155,16 @@ Goal* FindGoalById(int32_t id);
 // The object entering the world becomes the subject of every goal that waits for its uoid.
 void BindPendingSubjects(SpaceObject* object);
 // The goal is met by `ship`: its links are switched, once, goals by their
-// objective text and world objects by name.
+// objective text and world objects by name. A network game hears of a
+// player goal met here and of each player goal the links switch.
 void ActivateGoal(Goal* goal, SpaceObject* ship);
+// What a network game is told by ActivateGoal; the network installs it
+// (null members: nobody is told).
+struct GoalNetHooks {
+    void (*met)(Goal* goal) = nullptr;
+    void (*switched)(Goal* goal) = nullptr;
+};
+void SetGoalNetHooks(const GoalNetHooks& hooks);
 // The mission's goal list becomes the global one; the objective chain is
 // made anew from the player's goals in ascending id. 0 without goals.
 int32_t LinkGoals(int32_t relink);

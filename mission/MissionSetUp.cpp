@@ -430,6 +430,7 @@ Status SetUpMission(const char* name, int32_t) {
         game->Lights().Add(game->weaponFlash);
     }
     BuildGoals(*game, contents.records);
+    if (generator != nullptr) generator->AddSky();
     sky_records::BuildDustField();
     if (generator != nullptr) {
         generator->Populate(*game);

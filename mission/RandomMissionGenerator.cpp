@@ -12,6 +12,7 @@
 #include "mission/Goal.h"
 #include "mission/MissionSetUp.h"
 #include "mission/ObjectLoader.h"
+#include "mission/SkyRecords.h"
 #include "net/PacketBytes.h"
 #include "objects/ships/AiShip.h"
 #include "objects/space/SpaceObject.h"
@@ -21,6 +22,40 @@
 namespace {
 
 bool CountInRange(int32_t count) { return count >= 0 && count <= RandomMissionGenerator::kMaxCount; }
+
+}  // namespace
+
+namespace {
+
+bool IsSkyChunk(uint32_t chunk) {
+    return chunk == sky_records::kStarChunk || chunk == sky_records::kDustChunk || chunk == sky_records::kWallChunk ||
+           chunk == sky_records::kLightChunk;
+}
+
+// A template's goal texts or one of its sky records; what is not whole and sound is skipped.
+void ReadTemplatePart(IffFile& reader, RandomMissionGenerator::Template& entry) {
+    using Generator = RandomMissionGenerator;
+    uint8_t bytes[2 * Generator::kGoalTextBytes] = {};
+    const uint32_t size = reader.ChunkSize();
+    if (reader.ChunkId() == Generator::kGoalTextChunk) {
+        if (size != sizeof bytes || iff_walk::ReadBounded(reader, bytes, size) != size) return;
+        PacketReader in(bytes, size);
+        char objective[Generator::kGoalTextBytes + 1] = {};
+        char second[Generator::kGoalTextBytes + 1] = {};
+        if (!in.Text(0, Generator::kGoalTextBytes, objective, sizeof objective) ||
+            !in.Text(Generator::kGoalTextBytes, Generator::kGoalTextBytes, second, sizeof second)) {
+            return;
+        }
+        entry.objective = objective;
+        entry.second = second;
+        return;
+    }
+    if (entry.sky.size() >= Generator::kMaxSkyRecords || size > sizeof bytes ||
+        iff_walk::ReadBounded(reader, bytes, size) != size || !sky_records::Sound(reader.ChunkId(), bytes, size)) {
+        return;
+    }
+    entry.sky.push_back({reader.ChunkId(), std::vector<uint8_t>(bytes, bytes + size)});
+}
 
 }  // namespace
 
@@ -37,9 +72,18 @@ Status RandomMissionGenerator::Read(IffFile& iff) {
     int32_t read[kPayWords] = {};
     bool hasPays = false;
     std::vector<Template> found;
+    // Whether the last template read is the one whose form is being walked.
+    bool inTemplate = false;
     const Status walked = iff_walk::Walk(iff, [&](IffFile& reader) {
         const uint32_t chunk = reader.ChunkId();
-        if (chunk == IffFile::kFormId) return reader.FormType() == kTemplateForm ? iff_walk::Choice::kEnter : iff_walk::Choice::kPass;
+        if (chunk == IffFile::kFormId) {
+            inTemplate = false;
+            return reader.FormType() == kTemplateForm ? iff_walk::Choice::kEnter : iff_walk::Choice::kPass;
+        }
+        if (inTemplate && (chunk == kGoalTextChunk || IsSkyChunk(chunk))) {
+            ReadTemplatePart(reader, found.back());
+            return iff_walk::Choice::kPass;
+        }
         if (chunk == kPaysChunk) {
             uint8_t bytes[kPayWords * 4] = {};
             if (reader.ChunkSize() == sizeof bytes && iff_walk::ReadBounded(reader, bytes, sizeof bytes) == sizeof bytes) {
@@ -65,6 +109,7 @@ Status RandomMissionGenerator::Read(IffFile& iff) {
             }
             entry.description = text;
             found.push_back(std::move(entry));
+            inTemplate = true;
         }
         return iff_walk::Choice::kPass;
     });
@@ -221,6 +266,7 @@ void RandomMissionGenerator::Populate(GameState& game) {
         return;
     }
     int32_t id = 1;
+    Goal* first = nullptr;
     switch (kind) {
         case kScout:
             for (int32_t i = 1; i <= 3; ++i) {
@@ -229,26 +275,31 @@ void RandomMissionGenerator::Populate(GameState& game) {
                 Goal* const goal = AddGoal(new TravelGoal(world, 0), id++, Goal::kTravel, "Scout " + name, nullptr);
                 goal->destination = buoy;
                 goal->distance = kGoalReach;
+                if (first == nullptr) first = goal;
             }
             break;
         case kDestroy: {
             SpaceObject* const prey = AddShip(game, "Capital", "Target", kEnemySide, target);
-            AddGoal(new KillGoal(world, 0), id++, Goal::kKill, "Destroy Target", prey);
+            first = AddGoal(new KillGoal(world, 0), id++, Goal::kKill, "Destroy Target", prey);
             break;
         }
         case kProtect: {
             SpaceObject* const convoy = AddShip(game, "Capital", "Convoy", kPlayerSide, Around(origin, 500, 800));
-            AddGoal(new ProtectGoal(world, 0), id++, Goal::kProtect, "Protect Convoy", convoy)->timeMs = kProtectMs;
+            first = AddGoal(new ProtectGoal(world, 0), id++, Goal::kProtect, "Protect Convoy", convoy);
+            first->timeMs = kProtectMs;
             break;
         }
         case kCapture: {
             SpaceObject* const prize = AddShip(game, "Raider", "Prize", kEnemySide, target);
-            AddGoal(new DisableGoal(world, 0), id++, Goal::kDisable, "Disable Prize", prize)->threshold = kCaptureThreshold;
+            first = AddGoal(new DisableGoal(world, 0), id++, Goal::kDisable, "Disable Prize", prize);
+            first->threshold = kCaptureThreshold;
             break;
         }
         default:
             break;
     }
+    if (first != nullptr && !chosen.objective.empty()) first->SetObjectiveText(chosen.objective.c_str());
+    if (first != nullptr) first->SetSecondText(chosen.second.c_str());
     SpaceObject* const gate = AddGate(game, Around(origin, 4000, 5000));
     Goal* const jump = AddGoal(new TravelGoal(world, 0), id, Goal::kJumpThrough, "Jump through Exit Gate", nullptr);
     jump->destination = gate;
@@ -256,4 +307,18 @@ void RandomMissionGenerator::Populate(GameState& game) {
     game.jumpGoal = jump;
     game.mission->goalList = g_goalList;
     LinkGoals(1);
+}
+
+void RandomMissionGenerator::AddSky() const {
+    if (templateIndex < 0 || size_t(templateIndex) >= templates_.size()) return;
+    for (const Template::SkyRecord& record : templates_[size_t(templateIndex)].sky) {
+        const uint32_t size = uint32_t(record.bytes.size());
+        switch (record.chunk) {
+            case sky_records::kStarChunk: sky_records::CreateStarField(record.bytes.data(), size); break;
+            case sky_records::kDustChunk: sky_records::CreateSpaceDust(nullptr, record.bytes.data(), size); break;
+            case sky_records::kWallChunk: sky_records::CreateWallpaper(nullptr, record.bytes.data(), size); break;
+            case sky_records::kLightChunk: sky_records::CreateMissionLight(record.bytes.data(), size); break;
+            default: break;
+        }
+    }
 }

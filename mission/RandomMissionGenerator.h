@@ -23,6 +23,10 @@ public:
     // FORM "RAND": "PAYS" (19 little-endian i32) and forms "TMPL" each
     // holding a "TINF": i32 kind, a 64-byte description, i32 enemy, asteroid
     // and mine counts (each 0 to kMaxCount). At most kMaxTemplates count.
+    // After its "TINF" a template may hold "GTXT" (the objective and the
+    // second text of the kind's first goal, 64 bytes each) and sky records
+    // ("STAR", "DUST", "WALL", "LGHT", at most kMaxSkyRecords) added to the
+    // sectors' sky; an unsound one is skipped.
     static constexpr uint32_t kForm = MakeTag("RAND");
     static constexpr uint32_t kPaysChunk = MakeTag("PAYS");
     static constexpr uint32_t kTemplateForm = MakeTag("TMPL");
@@ -35,6 +39,9 @@ public:
     static constexpr uint32_t kTemplateBytes = 4 + kDescriptionBytes + 3 * 4;
     static constexpr int32_t kMaxTemplates = 64;
     static constexpr int32_t kMaxCount = 64;
+    static constexpr uint32_t kGoalTextChunk = MakeTag("GTXT");
+    static constexpr uint32_t kGoalTextBytes = 64;
+    static constexpr size_t kMaxSkyRecords = 16;
     static constexpr const char* kFileName = "random.iff";
     static constexpr const char* kSectorsFile = "sectors.uli";
 
@@ -44,6 +51,13 @@ public:
         int32_t enemies = 0;
         int32_t asteroids = 0;
         int32_t mines = 0;
+        std::string objective;   // empty: the generator's own
+        std::string second;
+        struct SkyRecord {
+            uint32_t chunk = 0;
+            std::vector<uint8_t> bytes;
+        };
+        std::vector<SkyRecord> sky;
     };
 
     // The game's generator, made with the data tree's "random.iff" (a table
@@ -72,6 +86,9 @@ public:
     // its jump goal (all but a death match), the player at a spawn point (a
     // death match). Every random choice comes from the game's dice.
     void Populate(GameState& game);
+    // The chosen template's sky records join the current mission's sky;
+    // called before the mission's dust is built.
+    void AddSky() const;
 
     int32_t networkGame = 0;
     int32_t parametersSet = 0;

@@ -6,6 +6,7 @@
 
 #include "game/GameState.h"
 #include "game/Mission.h"
+#include "mission/Goal.h"
 #include "net/PacketBytes.h"
 #include "objects/effects/SpaceDust.h"
 
@@ -95,6 +96,20 @@ void BuildDustField() {
     int32_t sum = 0;
     for (const Mission::DustTemplate& dust : mission->dustTemplates) sum = std::min(kMostMotes, sum + dust.count);
     if (sum > 0) CreateDustField(sum);
+}
+
+Held CountHeld() {
+    Held held;
+    for (const Goal* goal = g_goalList; goal != nullptr; goal = goal->next) {
+        if (goal->playerGoal != 0) ++held.goals;
+    }
+    if (const Mission* const mission = CurrentMission()) {
+        held.starFields = int32_t(mission->starFields.size());
+        held.spaceDust = int32_t(mission->spaceDust.size());
+        held.wallpapers = int32_t(mission->wallpapers.size());
+        held.lights = int32_t(mission->lights.size());
+    }
+    return held;
 }
 
 }  // namespace sky_records

@@ -45,4 +45,16 @@ bool CreateMissionLight(const uint8_t* record, uint32_t size);
 // counts summed, at most kMostMotes); nothing when the sum is 0.
 void BuildDustField();
 
+// What this machine holds of what a network game shares: the goals on the
+// goal list that count for the player, and the current mission's sky
+// records of each kind (0 without a mission).
+struct Held {
+    int32_t goals = 0;
+    int32_t starFields = 0;
+    int32_t spaceDust = 0;
+    int32_t wallpapers = 0;
+    int32_t lights = 0;
+};
+Held CountHeld();
+
 }  // namespace sky_records

@@ -9,9 +9,11 @@
 #include "mission/SkyRecords.h"
 #include "net/NetControlPackets.h"
 #include "net/NetGameSettings.h"
+#include "net/NetGoalPackets.h"
 #include "net/NetHandlers.h"
 #include "net/NetPacket.h"
 #include "net/NetPacketType.h"
+#include "net/NetScenePackets.h"
 #include "net/NetSession.h"
 #include "objects/space/SpaceObject.h"
 #include "objects/systems/CountermeasureSystems.h"
@@ -174,7 +176,9 @@ void GameInfoRequest(const NetInbound& packet) {
     GameState* const game = Game();
     if (game == nullptr) return;
     NetSession& session = packet.session;
+    SendSceneRecords(session);
     SendControl(session, kGameInfo);
+    SendSharedGoals(session);
     const NetGameSettings* const settings = game->netSettings;
     const bool teams = settings != nullptr && settings->gameType <= 4;
     if (teams) {

@@ -252,6 +252,8 @@ void ObjectCreate(const NetInbound& packet) {
         known->Deactivate(1);
     }
     BuildObject(made, *in);
+    // A goal about it may have arrived first.
+    BindPendingSubjects(made);
 }
 
 void CreationRequest(const NetInbound& packet) {

@@ -298,6 +298,10 @@ void NetPacket::BuildWeaponFire(uint16_t type, const DamageRecord& damage, int32
 }
 
 void NetPacket::BuildScenePacket(uint16_t type, int32_t uoid) {
+    if (type >= kUpdateStarfield && type <= kUpdateLight) {
+        WriteSceneRecord(type, uoid);
+        return;
+    }
     if (type != kObjectRequest || !Allocate(kObjectRequestBytes)) return;
     const auto* const session = g_gameState != nullptr ? g_gameState->netSession : nullptr;
     PacketWriter out(data_, size_);

@@ -4,6 +4,7 @@
 #include "engine/EngineAllocation.h"
 #include "engine/Vector3.h"
 
+class Goal;
 class NetSession;
 class Projectile;
 class SpaceObject;
@@ -59,6 +60,12 @@ public:
     static constexpr uint32_t kStateBytes = 12;
     static constexpr uint32_t kGameInfoBytes = 32;
     static constexpr uint32_t kUpdateTeamBytes = 52;
+    // GOAL_NEW: the fixed words, then the objective and the second text, each with its NUL when the goal has it.
+    static constexpr uint32_t kGoalNewFixedBytes = 64;
+    static constexpr uint32_t kSetGoalBytes = 24;
+    static constexpr uint32_t kGoalDoneBytes = 20;
+    // The scene records: the index, then the record byte for byte.
+    static constexpr uint32_t kSceneIndexBytes = 12;
 
     NetPacket(uint32_t size = 0, uint8_t* data = nullptr) : size_(size), owned_(data == nullptr ? 1 : 0), data_(data) {}
     ~NetPacket();
@@ -95,8 +102,14 @@ public:
     // GUN_SHOT and BEAM_HIT.
     void BuildWeaponFire(uint16_t type, const DamageRecord& damage, int32_t strength, const SpaceObject* target,
                          int32_t unused, const char* name, int32_t firingPart, int32_t hitPart, const Vector3& impact);
-    // OBJECT_REQUEST for a uoid, asked by this machine (the session's own id).
+    // OBJECT_REQUEST for a uoid, asked by this machine (the session's own
+    // id); UPDATE_STARFIELD, UPDATE_WALLPAPER, UPDATE_SPACEDUST and
+    // UPDATE_LIGHT for the current mission's record of that kind at the
+    // index (a negative one read as 0; nothing without such a record).
     void BuildScenePacket(uint16_t type, int32_t uoid);
+    // GOAL_NEW, SET_GOAL (form 0: met, 1: activation) and GOAL_DONE; without
+    // a goal its ids are -1 and it has no texts.
+    void BuildGoalPacket(uint16_t type, const Goal* goal, int32_t form);
     // SALVAGE: the item's name (at most 15 characters), its damage, the recipient ship's uoid.
     void BuildSalvage(uint16_t type, const char* itemName, int32_t damage, int32_t recipientUoid);
     // ID_ACK: the header alone.
@@ -136,6 +149,7 @@ private:
     void WriteObjectCreate(uint16_t type, const SpaceObject& object);
     void WritePlayerInfo(const SpaceObject& ship);
     void WriteNewPlayer(const SpaceObject& ship);
+    void WriteSceneRecord(uint16_t type, int32_t index);
 
     uint32_t size_;
     uint32_t owned_;

@@ -13,10 +13,12 @@
 #include "game/EquipmentItem.h"
 #include "game/GameState.h"
 #include "net/NetControlPackets.h"
+#include "net/NetGoalPackets.h"
 #include "net/NetHandlers.h"
 #include "net/NetPacket.h"
 #include "net/NetPacketReaders.h"
 #include "net/NetPacketType.h"
+#include "net/NetScenePackets.h"
 #include "net/PacketBytes.h"
 #include "platform/DebugOutput.h"
 #include "platform/SessionProviders.h"
@@ -292,13 +294,13 @@ constexpr Dispatch kDispatch[kNetPacketTypes + 1] = {
     {false, true, 108, false, nullptr, h::MakeProjectile, nullptr},
     {false, true, 20, false, nullptr, h::ProjectileHit, nullptr},
     {false, true, 12, false, nullptr, h::ProjectileDestroy, nullptr},
-    {false, true, 24, false, nullptr, nullptr, "Recieving SET_GOAL packet.\n"},
-    {false, true, 64, true, nullptr, nullptr, "Recieving GOAL_NEW packet.\n"},
+    {false, true, 24, false, nullptr, h::SetGoal, "Recieving SET_GOAL packet.\n"},
+    {false, true, 64, true, nullptr, h::GoalNew, "Recieving GOAL_NEW packet.\n"},
     {true, false, 144, false, h::PlayerInfo, nullptr, nullptr},
     {true, false, 8, false, h::IdAck, nullptr, nullptr},
     {true, false, 16, false, h::Death, nullptr, nullptr},
     {true, true, 84, false, h::WeaponFire, h::WeaponFire, nullptr},
-    {true, false, 20, false, nullptr, nullptr, "Recieving GOAL_DONE packet.\n"},
+    {true, false, 20, false, h::GoalDone, nullptr, "Recieving GOAL_DONE packet.\n"},
     {true, true, 64, false, h::WeaponFire, h::WeaponFire, nullptr},
     {true, true, 16, false, h::EmpDamage, h::EmpDamage, nullptr},
     {true, true, 44, false, h::HostKillsUpdate, h::ClientKillsUpdate, nullptr},
@@ -310,10 +312,10 @@ constexpr Dispatch kDispatch[kNetPacketTypes + 1] = {
     {true, true, NetPacket::kMessageFixedBytes + 3, true, h::Message, h::Message, nullptr},
     {true, false, 20, false, h::EcmStatus, nullptr, nullptr},
     {true, true, 32, false, h::Salvage, h::Salvage, nullptr},
-    {false, true, 40, false, nullptr, nullptr, "Recieving UPDATE_STARFIELD packet.\n"},
-    {false, true, 60, false, nullptr, nullptr, "Recieving UPDATE_WALLPAPER packet.\n"},
-    {false, true, 48, false, nullptr, nullptr, "Recieving UPDATE_SPACEDUST packet.\n"},
-    {false, true, 56, false, nullptr, nullptr, "Recieving UPDATE_LIGHT packet.\n"},
+    {false, true, 40, false, nullptr, h::SceneRecord, "Recieving UPDATE_STARFIELD packet.\n"},
+    {false, true, 60, false, nullptr, h::SceneRecord, "Recieving UPDATE_WALLPAPER packet.\n"},
+    {false, true, 48, false, nullptr, h::SceneRecord, "Recieving UPDATE_SPACEDUST packet.\n"},
+    {false, true, 56, false, nullptr, h::SceneRecord, "Recieving UPDATE_LIGHT packet.\n"},
 };
 
 const Dispatch& DispatchOf(uint16_t type) { return kDispatch[type <= kNetPacketTypes ? type : 0]; }
@@ -351,6 +353,8 @@ bool TextsEnd(uint16_t type, const uint8_t* data, uint32_t size) {
         case kSalvage:
             return EndsWithin(data, 8, NetPacket::kSalvageNameBytes);
         case kGoalNew:
+            // Without texts the packet ends in its fixed words.
+            return size == NetPacket::kGoalNewFixedBytes || data[size - 1] == 0;
         case kMessage:
             return data[size - 1] == 0;
         default:

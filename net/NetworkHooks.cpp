@@ -6,6 +6,7 @@
 #include "objects/ships/Craft.h"
 #include "objects/space/SpaceObject.h"
 #include "net/NetGameSettings.h"
+#include "net/NetGoalPackets.h"
 #include "net/NetPacket.h"
 #include "net/NetPacketType.h"
 #include "net/NetSession.h"
@@ -104,4 +105,5 @@ void InstallNetworkHooks() {
     hooks.send = Send;
     hooks.deleteSettings = [](NetGameSettings* settings) { delete settings; };
     GameState::SetNetworkHooks(hooks);
+    net_handlers::InstallGoalHooks();
 }

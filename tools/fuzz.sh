@@ -6,7 +6,7 @@
 # sound_fuzz, xmidi_fuzz, flight_control_fuzz, net_packet_fuzz, definitions_fuzz, fx_fuzz, nebula_fuzz, mission_fuzz,
 # ai_iff_fuzz, controls_fuzz, career_record_fuzz, savegame_fuzz, session_wire_fuzz, hull_fuzz, art_fuzz,
 # tutor_fuzz, options_fuzz, slot_title_fuzz, random_fuzz, room_art_fuzz, encyclopedia_fuzz,
-# navmap_art_fuzz, dispatch_fuzz.
+# navmap_art_fuzz, dispatch_fuzz, goal_scene_fuzz.
 # The corpus grows in build/fuzz/corpus/<target>, seeded from
 # tests/fuzz/corpus/<name>; crashes land in build/fuzz/artifacts/.
 set -eu

@@ -12,6 +12,7 @@
 #include "game/CareerRecord.h"
 #include "game/DataDirectories.h"
 #include "game/GameState.h"
+#include "game/Mission.h"
 #include "mission/CooperativeEnd.h"
 #include "mission/Goal.h"
 #include "mission/MissionSetUp.h"
@@ -45,6 +46,19 @@ Bytes TemplateBytes(int32_t kind, const std::string& text, int32_t enemies, int3
     return bytes;
 }
 
+Bytes GoalTexts(const char* objective, const char* second) {
+    Bytes bytes(2 * Generator::kGoalTextBytes, 0);
+    std::memcpy(bytes.data(), objective, std::strlen(objective));
+    std::memcpy(bytes.data() + Generator::kGoalTextBytes, second, std::strlen(second));
+    return bytes;
+}
+
+Bytes Star(int32_t count) {
+    Bytes bytes(Mission::kStarFieldBytes, 0);
+    PacketWriter(bytes.data(), uint32_t(bytes.size())).I32(4, count);
+    return bytes;
+}
+
 Bytes Pays(uint32_t words) {
     Bytes bytes(4 * words, 0);
     for (uint32_t i = 0; i < words; ++i) bytes[4 * i] = uint8_t(10 + i);
@@ -62,8 +76,11 @@ TEST(RandomTableTest, OnlyWholeSoundPartsOfTheTableAreKept) {
     ChunkBuilder b;
     const Bytes good = b.Form("RAND", {
         b.Chunk("PAYS", Pays(19)),
-        b.Form("TMPL", {b.Chunk("TINF", TemplateBytes(1, "Hunt", 2, 3, 4))}),
-        b.Form("TMPL", {b.Chunk("TINF", TemplateBytes(1, "Swarm", Generator::kMaxCount + 1, 0, 0))}),
+        b.Form("TMPL", {b.Chunk("TINF", TemplateBytes(1, "Hunt", 2, 3, 4)), b.Chunk("GTXT", GoalTexts("Hunt it", "Now")),
+                        b.Chunk("STAR", Star(5)), b.Chunk("STAR", Star(-1)), b.Chunk("LGHT", Bytes(44, 0))}),
+        // The parts of a refused template belong to no other.
+        b.Form("TMPL", {b.Chunk("TINF", TemplateBytes(1, "Swarm", Generator::kMaxCount + 1, 0, 0)),
+                        b.Chunk("GTXT", GoalTexts("Swarm", "")), b.Chunk("STAR", Star(6))}),
         b.Form("TMPL", {b.Chunk("TINF", TemplateBytes(5, "No such kind", 0, 0, 0))}),
         b.Form("TMPL", {b.Chunk("TINF", TemplateBytes(2, std::string(64, 'x'), 0, 0, 0))}),   // no NUL in its field
         b.Form("TMPL", {b.Chunk("TINF", Bytes(Generator::kTemplateBytes - 1, 0))}),
@@ -73,6 +90,10 @@ TEST(RandomTableTest, OnlyWholeSoundPartsOfTheTableAreKept) {
     ASSERT_EQ(ReadTable(good, &generator), kStatusOk);
     ASSERT_EQ(generator.Templates().size(), 1u);
     EXPECT_EQ(generator.Templates()[0].description, "Hunt");
+    EXPECT_EQ(generator.Templates()[0].objective, "Hunt it");
+    EXPECT_EQ(generator.Templates()[0].second, "Now");
+    ASSERT_EQ(generator.Templates()[0].sky.size(), 2u);   // the star field of -1 stars is refused
+    EXPECT_EQ(generator.Templates()[0].sky[0].bytes, Star(5));
     EXPECT_EQ(generator.KillPayRate(), 28);
     EXPECT_EQ(generator.Pay(1, 2), 16);   // word 4k + d
     EXPECT_EQ(generator.Pay(4, 0), 27);
@@ -185,10 +206,15 @@ TEST_F(RandomMissionTest, EachKindAndDifficultyBuildsItsWorldAndGoals) {
             EXPECT_EQ(counts[SpaceObject::kTypeAsteroid], chosen.asteroids);
             EXPECT_EQ(counts[SpaceObject::kTypeMine], chosen.mines);
             EXPECT_GT(generator.payment, 0);
-            // Every random mission starts under the sectors' sky.
-            EXPECT_EQ(game.mission->starFields.size() + game.mission->wallpapers.size() + game.mission->lights.size(), 3u);
-            ASSERT_EQ(game.mission->dustTemplates.size(), 1u);
+            // Every random mission starts under the sectors' sky, one record
+            // of each kind, and adds its template's, among them space dust.
+            const sky_records::Held held = sky_records::CountHeld();
+            EXPECT_EQ(size_t(held.starFields + held.spaceDust + held.wallpapers + held.lights), 4 + chosen.sky.size());
+            EXPECT_GT(held.spaceDust, 1);
+            EXPECT_EQ(game.mission->dustTemplates.size(), size_t(held.spaceDust));
             ASSERT_NE(game.dustField, nullptr);
+            EXPECT_EQ(g_objectiveChain->objectiveText, chosen.objective);
+            EXPECT_EQ(g_objectiveChain->secondText, chosen.second);
         }
     }
 }

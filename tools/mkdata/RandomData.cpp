@@ -17,15 +17,40 @@ struct SampleTemplate {
     int32_t kind;
     const char* description;
     int32_t enemies, asteroids, mines;
+    const char* objective;   // of the kind's first goal
+    const char* second;
 };
 
 constexpr SampleTemplate kTemplates[] = {
-    {Generator::kScout, "Scout the buoys of the sector and jump out", 1, 6, 0},
-    {Generator::kDestroy, "Destroy the enemy capital ship", 2, 4, 2},
-    {Generator::kProtect, "Protect the convoy until it is safe", 3, 2, 0},
-    {Generator::kCapture, "Disable the raider for capture", 1, 4, 2},
-    {Generator::kDeathMatch, "Every pilot for himself", 0, 0, 0},
+    {Generator::kScout, "Scout the buoys of the sector and jump out", 1, 6, 0, "Scout the first buoy",
+     "The buoys mark the convoy lane"},
+    {Generator::kDestroy, "Destroy the enemy capital ship", 2, 4, 2, "Destroy the capital ship",
+     "Its escort turns back once it burns"},
+    {Generator::kProtect, "Protect the convoy until it is safe", 3, 2, 0, "Protect the convoy",
+     "The convoy jumps once the lane is clear"},
+    {Generator::kCapture, "Disable the raider for capture", 1, 4, 2, "Disable the raider", "A wreck is worth nothing"},
+    {Generator::kDeathMatch, "Every pilot for himself", 0, 0, 0, "", ""},
 };
+
+// Each template adds one record of every sky kind to the sectors' sky,
+// told apart by its index.
+Status PutTemplateSky(IffFile& iff, int32_t index, Status status) {
+    const float shade = 0.1f * float(index);
+    MissionRecord stars(Mission::kStarFieldBytes);
+    stars.Word(0, 11 + index).Word(4, 300).Word(8, 0xC0D0FF).Floats(12, {7000.0f, 1.0f, 0.5f + shade});
+    status = PutRecord(iff, sky_records::kStarChunk, stars, status);
+    MissionRecord dust(Mission::kSpaceDustBytes);
+    dust.Text(0, "Dust", 16).Word(16, 20 + 10 * index).Floats(20, {2.0f, 0.5f}).Word(28, 0x808080);
+    status = PutRecord(iff, sky_records::kDustChunk, dust, status);
+    MissionRecord nebula(Mission::kWallpaperBytes);
+    nebula.Text(0, "Nebula 1", 16).Floats(16, {-6000.0f, -1000.0f + 500.0f * float(index), 9000.0f, 0.0f, 90.0f, 0.0f});
+    nebula.Word(40, 5 + index).Floats(44, {0.6f});
+    status = PutRecord(iff, sky_records::kWallChunk, nebula, status);
+    MissionRecord light(Mission::kLightBytes);
+    light.Word(0, 2).Floats(4, {2000.0f, 500.0f, 3000.0f, 0.0f, 0.0f, 0.0f}).Word(28, 0xFFC080);
+    light.Floats(32, {0.4f + shade, 100.0f, 6000.0f});
+    return PutRecord(iff, sky_records::kLightChunk, light, status);
+}
 
 }  // namespace
 
@@ -43,6 +68,7 @@ Status WriteRandomTable(const char* path) {
     pays.Word(4 * Generator::kKillPayWord, 500);
     status = PutRecord(iff, Generator::kPaysChunk, pays, status);
     for (const SampleTemplate& entry : kTemplates) {
+        const int32_t index = int32_t(&entry - kTemplates);
         if (status == kStatusOk) status = iff.BeginForm(Generator::kTemplateForm);
         MissionRecord info(Generator::kTemplateBytes);
         info.Word(0, entry.kind).Text(4, entry.description, Generator::kDescriptionBytes);
@@ -50,6 +76,10 @@ Status WriteRandomTable(const char* path) {
         info.Word(8 + Generator::kDescriptionBytes, entry.asteroids);
         info.Word(12 + Generator::kDescriptionBytes, entry.mines);
         status = PutRecord(iff, Generator::kTemplateChunk, info, status);
+        MissionRecord texts(2 * Generator::kGoalTextBytes);
+        texts.Text(0, entry.objective, Generator::kGoalTextBytes).Text(Generator::kGoalTextBytes, entry.second, Generator::kGoalTextBytes);
+        status = PutRecord(iff, Generator::kGoalTextChunk, texts, status);
+        status = PutTemplateSky(iff, index, status);
         if (status == kStatusOk) status = iff.Ascend();
     }
     if (status == kStatusOk) status = iff.Ascend();

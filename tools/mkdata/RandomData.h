@@ -6,7 +6,8 @@
 
 // "random.iff" in the data directory: what each kind of random mission pays
 // at each difficulty, a 60-second cooperative time limit, the kill pay rate
-// and a template or two of each kind.
+// and a template of each kind, with the texts of its first goal and a
+// record of every sky kind.
 Status WriteRandomTable(const char* path);
 
 // "sectors.uli" in the missions directory: the sky every random mission

@@ -1,0 +1,325 @@
+#include "net/NetGoalPackets.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "game/Cockpit.h"
+#include "game/GameState.h"
+#include "game/Mission.h"
+#include "mission/Goal.h"
+#include "net/NetHandlers.h"
+#include "net/NetPacketReaders.h"
+#include "net/NetPacketType.h"
+#include "net/NetSession.h"
+#include "net/PacketBytes.h"
+#include "objects/space/SpaceObject.h"
+
+namespace {
+
+// The goal classes by their wire numbers.
+constexpr int32_t kWireKill = 0;
+constexpr int32_t kWireDisable = 1;
+constexpr int32_t kWireProtect = 2;
+constexpr int32_t kWireTravel = 3;
+constexpr int32_t kWireWait = 7;
+constexpr int32_t kWireFinishIn = 8;
+constexpr int32_t kWireJumpThrough = 9;
+constexpr int32_t kNoWireType = -1;
+constexpr int32_t kNoText = -1;
+constexpr int32_t kClockStart = 1;
+constexpr int32_t kClockRestart = 2;
+constexpr uint32_t kFormMet = 0;
+constexpr uint32_t kFormActivation = 1;
+// Each text keeps both within the largest packet.
+constexpr uint32_t kMostTextBytes = (NetPacket::kMaxPacketBytes - NetPacket::kGoalNewFixedBytes) / 2 - 1;
+
+int32_t WireType(const Goal& goal) {
+    switch (goal.GetKind()) {
+        case Goal::kKill: return kWireKill;
+        case Goal::kDisable: return kWireDisable;
+        case Goal::kProtect: return kWireProtect;
+        case Goal::kTravel: return goal.recordType == Goal::kJumpThrough ? kWireJumpThrough : kWireTravel;
+        case Goal::kWait: return kWireWait;
+        case Goal::kFinishIn: return kWireFinishIn;
+        default: return kNoWireType;
+    }
+}
+
+// The goal's kind-specific distance and value words.
+int32_t Truncated(float value) {
+    if (!std::isfinite(value)) return 0;
+    if (value >= 2147483647.0f) return INT32_MAX;
+    if (value <= -2147483648.0f) return INT32_MIN;
+    return int32_t(value);
+}
+
+int32_t ValueOf(const Goal& goal) {
+    switch (goal.GetKind()) {
+        case Goal::kDisable: return goal.threshold;
+        case Goal::kTravel: return goal.travelSecond;
+        // Protecting lasts a time here, as waiting does.
+        case Goal::kProtect:
+        case Goal::kWait:
+        case Goal::kFinishIn: return int32_t(goal.timeMs);
+        default: return 0;
+    }
+}
+
+std::optional<PacketReader> Exact(const uint8_t* data, uint32_t received, uint16_t type, uint32_t size) {
+    const std::optional<NetPacketHeader> header = net_read::Header(data, received);
+    if (!header || header->type != type || header->size != size) return std::nullopt;
+    return PacketReader(data, header->size);
+}
+
+// A text offset is -1, or inside the text area with its NUL before the packet ends.
+bool TextAt(const uint8_t* data, uint32_t size, int32_t offset, const char** out) {
+    *out = nullptr;
+    if (offset == kNoText) return true;
+    const uint32_t area = size - NetPacket::kGoalNewFixedBytes;
+    if (offset < 0 || uint32_t(offset) >= area) return false;
+    const uint8_t* const text = data + NetPacket::kGoalNewFixedBytes + offset;
+    if (std::memchr(text, 0, area - uint32_t(offset)) == nullptr) return false;
+    *out = reinterpret_cast<const char*>(text);
+    return true;
+}
+
+std::optional<net_read::GoalState> ReadState(const uint8_t* data, uint32_t received, uint16_t type, uint32_t size) {
+    std::optional<PacketReader> in = Exact(data, received, type, size);
+    if (!in) return std::nullopt;
+    net_read::GoalState state;
+    state.id = in->I32(8);
+    state.ship = in->I32Within(12, net_read::kNoObject, INT32_MAX);
+    state.value = in->U32(16);
+    if (type == kSetGoal) state.form = in->U32(20);
+    if (!in->Ok() || state.form > kFormActivation) return std::nullopt;
+    return state;
+}
+
+GameState* Game() { return g_gameState; }
+
+// A goal of the class the wire type names, its type-specific words set.
+Goal* MakeGoalOf(const net_read::GoalNew& in, SpaceObject* world) {
+    Goal* goal = nullptr;
+    switch (in.recordType) {
+        case kWireKill: goal = new KillGoal(world, 0); break;
+        case kWireDisable: goal = new DisableGoal(world, 0); goal->threshold = in.value; break;
+        case kWireProtect: goal = new ProtectGoal(world, 0); goal->timeMs = uint32_t(in.value); break;
+        case kWireTravel:
+        case kWireJumpThrough:
+            goal = new TravelGoal(world, 0);
+            goal->distance = float(in.distance);
+            goal->travelSecond = in.value;
+            break;
+        case kWireWait: goal = new WaitGoal(world, 0); goal->timeMs = uint32_t(in.value); break;
+        case kWireFinishIn: goal = new FinishInGoal(world, 0); goal->timeMs = uint32_t(in.value); break;
+        default: return nullptr;
+    }
+    goal->recordType = in.recordType == kWireJumpThrough ? Goal::kJumpThrough : goal->GetKind();
+    return goal;
+}
+
+// The first goal of the objective chain still to be pursued by a ship of
+// `side`; the walk stops after as many steps as there are goals, so a
+// chain that loops ends too.
+Goal* NextObjective(int32_t side) {
+    int32_t steps = 0;
+    for (const Goal* goal = g_goalList; goal != nullptr; goal = goal->next) ++steps;
+    for (Goal* goal = g_objectiveChain; goal != nullptr && steps-- > 0; goal = goal->nextGoal) {
+        if (goal->side != 0 && goal->side != side) continue;
+        if (goal->playerGoal == 0 || goal->active == 0 || goal->objectiveText.empty()) continue;
+        if (goal->met == 0 && goal->metBy == nullptr) return goal;
+    }
+    return nullptr;
+}
+
+void SendGoal(NetSession& session, uint16_t type, const Goal* goal, int32_t form) {
+    NetPacket packet;
+    packet.BuildGoalPacket(type, goal, form);
+    if (packet.GetData() == nullptr) return;
+    if (type == kGoalDone) {
+        net_handlers::SendToServer(session, packet.GetData(), packet.GetSize());
+    } else {
+        net_handlers::SendToAll(session, packet.GetData(), packet.GetSize());
+    }
+}
+
+NetSession* ActiveSession() {
+    NetSession* const session = Game() != nullptr ? Game()->netSession : nullptr;
+    return session != nullptr && session->IsActive() ? session : nullptr;
+}
+
+}  // namespace
+
+void NetPacket::BuildGoalPacket(uint16_t type, const Goal* goal, int32_t form) {
+    const int32_t id = goal != nullptr ? goal->id : -1;
+    const SpaceObject* const metBy = goal != nullptr ? goal->metBy : nullptr;
+    const int32_t ship = metBy != nullptr ? metBy->uoid : -1;
+    if (type == kSetGoal || type == kGoalDone) {
+        if (!Allocate(type == kSetGoal ? kSetGoalBytes : kGoalDoneBytes)) return;
+        PacketWriter out(data_, size_);
+        out.I32(8, id);
+        out.I32(12, ship);
+        const bool activation = type == kSetGoal && form == int32_t(kFormActivation);
+        out.I32(16, goal == nullptr ? 0 : activation ? goal->active : goal->met);
+        if (type == kSetGoal) out.U32(20, activation ? kFormActivation : kFormMet);
+        WriteHeader(type, PF_QUEUE_1);
+        return;
+    }
+    if (type != kGoalNew) return;
+    const char* const objective = goal != nullptr ? goal->GetObjectiveText() : "";
+    const char* const second = goal != nullptr ? goal->GetSecondText() : "";
+    const uint32_t objectiveLength = uint32_t(strnlen(objective, kMostTextBytes));
+    const uint32_t secondLength = uint32_t(strnlen(second, kMostTextBytes));
+    const uint32_t objectiveBytes = objectiveLength > 0 ? objectiveLength + 1 : 0;
+    const uint32_t secondBytes = secondLength > 0 ? secondLength + 1 : 0;
+    if (!Allocate(kGoalNewFixedBytes + objectiveBytes + secondBytes)) return;
+    PacketWriter out(data_, size_);
+    out.I32(8, id);
+    out.I32(12, goal != nullptr ? WireType(*goal) : kNoWireType);
+    const bool jump = goal != nullptr && g_gameState != nullptr && g_gameState->jumpGoal == goal;
+    out.U32(16, jump ? 1 : 0);
+    if (goal != nullptr) {
+        if (goal->GetKind() == Goal::kTravel) out.I32(20, Truncated(goal->distance));
+        out.I32(24, ValueOf(*goal));
+    }
+    const SpaceObject* const subject = goal != nullptr ? goal->GetSubject() : nullptr;
+    // A subject this machine still waits for is named all the same.
+    out.I32(28, subject != nullptr ? subject->uoid : goal != nullptr && goal->pendingSubject >= 0 ? goal->pendingSubject : -1);
+    if (goal != nullptr) {
+        out.I32(32, goal->clockStart != 0 ? kClockStart : goal->clockRestart != 0 ? kClockRestart : 0);
+        out.U32(36, uint32_t(goal->playerGoal));
+        out.U32(40, uint32_t(goal->active));
+        out.U32(44, uint32_t(goal->wordC));
+        out.I32(48, goal->side);
+    }
+    out.I32(52, secondBytes > 0 ? int32_t(objectiveBytes) : kNoText);
+    out.I32(56, objectiveBytes > 0 ? 0 : kNoText);
+    for (uint32_t i = 0; i < objectiveLength; ++i) out.U8(kGoalNewFixedBytes + i, uint8_t(objective[i]));
+    for (uint32_t i = 0; i < secondLength; ++i) out.U8(kGoalNewFixedBytes + objectiveBytes + i, uint8_t(second[i]));
+    WriteHeader(type, PF_QUEUE_1);
+}
+
+namespace net_read {
+
+std::optional<GoalNew> ReadGoalNew(const uint8_t* data, uint32_t received) {
+    const std::optional<NetPacketHeader> header = Header(data, received);
+    if (!header || header->type != kGoalNew || header->size < NetPacket::kGoalNewFixedBytes) return std::nullopt;
+    PacketReader in(data, header->size);
+    GoalNew goal;
+    goal.id = in.I32(8);
+    goal.recordType = in.I32(12);
+    goal.jumpGoal = in.U32(16);
+    goal.distance = in.I32(20);
+    goal.value = in.I32(24);
+    goal.subject = in.I32Within(28, kNoObject, INT32_MAX);
+    goal.clock = in.I32Within(32, 0, kClockRestart);
+    goal.playerGoal = in.U32(36);
+    goal.active = in.U32(40);
+    goal.wordC = in.U32(44);
+    goal.side = in.I32(48);
+    const int32_t secondOffset = in.I32(52);
+    const int32_t objectiveOffset = in.I32(56);
+    if (!in.Ok() || !TextAt(data, header->size, objectiveOffset, &goal.objective) ||
+        !TextAt(data, header->size, secondOffset, &goal.second)) {
+        return std::nullopt;
+    }
+    return goal;
+}
+
+std::optional<GoalState> ReadSetGoal(const uint8_t* data, uint32_t received) {
+    return ReadState(data, received, kSetGoal, NetPacket::kSetGoalBytes);
+}
+
+std::optional<GoalState> ReadGoalDone(const uint8_t* data, uint32_t received) {
+    return ReadState(data, received, kGoalDone, NetPacket::kGoalDoneBytes);
+}
+
+}  // namespace net_read
+
+namespace net_handlers {
+
+void GoalNew(const NetInbound& packet) {
+    GameState* const game = Game();
+    SpaceObject* const world = World();
+    if (game == nullptr || world == nullptr) return;
+    const std::optional<net_read::GoalNew> in = net_read::ReadGoalNew(packet.data, packet.size);
+    // The host sends its whole list again: the goals held stay as they are.
+    if (!in || FindGoalById(in->id) != nullptr) return;
+    Goal* const goal = MakeGoalOf(*in, world);
+    if (goal == nullptr) return;
+    game->mission->goalList = g_goalList;
+    goal->clockStart = in->clock == kClockStart ? 1 : 0;
+    goal->clockRestart = in->clock == kClockRestart ? 1 : 0;
+    if (SpaceObject* const subject = FindByUoid(in->subject)) {
+        goal->SetSubject(subject);
+    } else if (in->subject >= 0) {
+        goal->pendingSubject = in->subject;
+    }
+    goal->id = in->id;
+    goal->playerGoal = int32_t(in->playerGoal);
+    goal->side = in->side;
+    goal->active = int32_t(in->active);
+    goal->wordC = int32_t(in->wordC);
+    if (in->jumpGoal != 0) game->jumpGoal = goal;
+    if (in->objective != nullptr) goal->SetObjectiveText(in->objective);
+    if (in->second != nullptr) goal->SetSecondText(in->second);
+    // The description is made from the objective text.
+    goal->GetDescription();
+}
+
+void SetGoal(const NetInbound& packet) {
+    GameState* const game = Game();
+    if (game == nullptr || World() == nullptr) return;
+    const std::optional<net_read::GoalState> in = net_read::ReadSetGoal(packet.data, packet.size);
+    if (!in) return;
+    SpaceObject* const ship = FindByUoid(in->ship);
+    if (Goal* const goal = FindGoalById(in->id)) {
+        if (in->form == kFormActivation) {
+            goal->active = int32_t(in->value);
+        } else {
+            goal->metBy = ship;
+            goal->met = int32_t(in->value);
+        }
+    }
+    if (game->playerShip != nullptr) game->TheCockpit().objective = NextObjective(game->playerShip->side);
+}
+
+void GoalDone(const NetInbound& packet) {
+    if (Game() == nullptr || World() == nullptr) return;
+    const std::optional<net_read::GoalState> in = net_read::ReadGoalDone(packet.data, packet.size);
+    if (!in) return;
+    SpaceObject* const ship = FindByUoid(in->ship);
+    Goal* const goal = FindGoalById(in->id);
+    if (goal == nullptr) return;
+    const bool first = goal->met == 0 && goal->metBy == nullptr;
+    if (first && (ship == nullptr || ship->type >= SpaceObject::kTypeCraft)) {
+        ActivateGoal(goal, ship);
+    }
+    goal->metBy = ship;
+    goal->met = int32_t(in->value);
+    SendGoal(packet.session, kSetGoal, goal, int32_t(kFormMet));
+}
+
+void SendSharedGoals(NetSession& session) {
+    GameState* const game = Game();
+    if (game == nullptr || game->mission == nullptr) return;
+    game->mission->goalList = g_goalList;
+    for (const Goal* goal = g_goalList; goal != nullptr; goal = goal->next) {
+        if (goal->playerGoal != 0) SendGoal(session, kGoalNew, goal, 0);
+    }
+}
+
+void InstallGoalHooks() {
+    GoalNetHooks hooks;
+    hooks.met = [](Goal* goal) {
+        NetSession* const session = ActiveSession();
+        if (session != nullptr) SendGoal(*session, session->IsHost() ? kSetGoal : kGoalDone, goal, int32_t(kFormMet));
+    };
+    hooks.switched = [](Goal* goal) {
+        NetSession* const session = ActiveSession();
+        if (session != nullptr && session->IsHost()) SendGoal(*session, kSetGoal, goal, int32_t(kFormActivation));
+    };
+    SetGoalNetHooks(hooks);
+}
+
+}  // namespace net_handlers

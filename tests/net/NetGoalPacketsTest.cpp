@@ -1,0 +1,229 @@
+// The host's goals reaching its clients, and the clients' reports back.
+#include "net/NetGoalPackets.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <utility>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "game/Cockpit.h"
+#include "game/DataDirectories.h"
+#include "mission/Goal.h"
+#include "mission/ObjectLoader.h"
+#include "net/NetPacketType.h"
+#include "net/PacketBytes.h"
+#include "objects/ships/Craft.h"
+#include "objects/space/WorldPass.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/world/RecordingNetSession.h"
+#include "tests/support/world/WorldBuilder.h"
+#include "tools/mkdata/SampleTree.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes Built(const NetPacket& packet) { return Bytes(packet.GetData(), packet.GetData() + packet.GetSize()); }
+
+// SET_GOAL or GOAL_DONE as the other side sends it.
+Bytes GoalState(uint16_t type, int32_t id, int32_t ship, uint32_t value, uint32_t form = 0) {
+    Bytes bytes(type == kSetGoal ? NetPacket::kSetGoalBytes : NetPacket::kGoalDoneBytes, 0);
+    PacketWriter out(bytes.data(), uint32_t(bytes.size()));
+    out.U16(0, type);
+    out.U16(2, uint16_t(bytes.size()));
+    const uint32_t words[] = {uint32_t(id), uint32_t(ship), value, form};
+    for (uint32_t i = 0; i < 4; ++i) out.U32(8 + 4 * i, words[i]);
+    return bytes;
+}
+
+int32_t Word(const Bytes& bytes, uint32_t at) { return PacketReader(bytes.data(), uint32_t(bytes.size())).I32(at); }
+
+class NetGoalTest : public ::testing::Test {
+protected:
+    NetGoalTest() {
+        ship_ = builder_.SpawnAs<Craft>(builder_.Template("SHIP0", {{"WING0", {}}}), 1);
+        ship_->uoid = 50;
+        ship_->SetSide(2);
+        ship_->type = SpaceObject::kTypePlayerShip;
+        builder_.Game().playerShip = ship_;
+        net_handlers::InstallGoalHooks();
+    }
+    ~NetGoalTest() override {
+        SetGoalNetHooks({});
+        FreeGoals();
+        builder_.Game().playerShip = nullptr;
+        delete builder_.Game().netSession;
+        builder_.Game().netSession = nullptr;
+    }
+    RecordingNetSession& Session(bool host) {
+        builder_.Game().netSession = new RecordingNetSession(host);
+        return *static_cast<RecordingNetSession*>(builder_.Game().netSession);
+    }
+    static void Deliver(NetSession& session, const Bytes& bytes) {
+        session.HandleMessage(session.IsHost() ? 2 : 1, session.ownDpid, bytes.data(), uint32_t(bytes.size()));
+    }
+    // GOAL_NEW of a host's player goal; the host's copy is gone again.
+    Bytes HostGoal(int32_t id, const char* objective, const char* second = "", int32_t subject = -1) {
+        TravelGoal goal;
+        goal.id = id;
+        goal.playerGoal = goal.active = 1;
+        goal.SetObjectiveText(objective);
+        goal.SetSecondText(second);
+        goal.pendingSubject = subject;
+        goal.distance = 250.9f;
+        NetPacket packet;
+        packet.BuildGoalPacket(kGoalNew, &goal, 0);
+        return Built(packet);
+    }
+
+    WorldBuilder builder_;
+    Craft* ship_ = nullptr;
+};
+
+TEST_F(NetGoalTest, GoalNewCarriesItsTextsAtTheirOffsetsAndRefusesOthers) {
+    const struct {
+        const char *objective, *second;
+        size_t size;
+        int32_t secondOffset, objectiveOffset;
+    } table[] = {{"", "", 64, -1, -1}, {"Destroy the ship", "", 81, -1, 0}, {"", "Briefing", 73, 0, -1}, {"Scout", "Go", 73, 6, 0}};
+    for (const auto& row : table) {
+        const Bytes bytes = HostGoal(1, row.objective, row.second);
+        ASSERT_EQ(bytes.size(), row.size) << row.objective << "/" << row.second;
+        EXPECT_EQ(Word(bytes, 52), row.secondOffset);
+        EXPECT_EQ(Word(bytes, 56), row.objectiveOffset);
+        const auto in = net_read::ReadGoalNew(bytes.data(), uint32_t(bytes.size()));
+        ASSERT_TRUE(in);
+        EXPECT_STREQ(in->objective != nullptr ? in->objective : "", row.objective);
+        EXPECT_STREQ(in->second != nullptr ? in->second : "", row.second);
+        EXPECT_EQ(in->distance, 250);
+    }
+    const Bytes good = HostGoal(1, "Scout", "Go");
+    // Offsets past the text area or below -1, a text without its end, a
+    // subject or clock out of range, a packet cut short.
+    const std::pair<uint32_t, int32_t> refused[] = {{56, 9}, {56, INT32_MAX}, {52, -2}, {52, INT32_MIN}, {28, -2}, {32, 3}};
+    for (const auto& [at, word] : refused) {
+        Bytes bad = good;
+        PacketWriter(bad.data(), uint32_t(bad.size())).I32(at, word);
+        EXPECT_FALSE(net_read::ReadGoalNew(bad.data(), uint32_t(bad.size()))) << at << " " << word;
+    }
+    Bytes unterminated = good;
+    unterminated.back() = 'x';
+    EXPECT_FALSE(net_read::ReadGoalNew(unterminated.data(), uint32_t(unterminated.size())));
+    EXPECT_FALSE(net_read::ReadGoalNew(good.data(), uint32_t(good.size() - 1)));
+    EXPECT_FALSE(net_read::ReadSetGoal(GoalState(kSetGoal, 1, 50, 1, 2).data(), NetPacket::kSetGoalBytes));
+}
+
+TEST_F(NetGoalTest, TheClientMakesEachClassOnceAndDropsTheRest) {
+    RecordingNetSession& client = Session(false);
+    const std::pair<int32_t, int32_t> table[] = {{0, Goal::kKill}, {1, Goal::kDisable}, {2, Goal::kProtect},
+                                                 {3, Goal::kTravel}, {7, Goal::kWait}, {8, Goal::kFinishIn},
+                                                 {9, Goal::kTravel}, {4, -1}, {5, -1}, {6, -1}, {10, -1}, {-1, -1}};
+    int32_t id = 100;
+    for (const auto [wire, kind] : table) {
+        Bytes bytes = HostGoal(id, "Objective");
+        PacketWriter(bytes.data(), uint32_t(bytes.size())).I32(12, wire);
+        Deliver(client, bytes);
+        const Goal* const goal = FindGoalById(id++);
+        EXPECT_EQ(goal != nullptr ? goal->GetKind() : -1, kind) << "wire type " << wire;
+    }
+    EXPECT_EQ(FindGoalById(106)->recordType, Goal::kJumpThrough);
+    // A known id changes nothing; the mission sees every goal, so relinking keeps them.
+    Deliver(client, HostGoal(100, "Something else"));
+    EXPECT_EQ(FindGoalById(100)->GetKind(), Goal::kKill);
+    EXPECT_EQ(FindGoalById(100)->objectiveText, "Objective");
+    EXPECT_EQ(builder_.TheMission().goalList, g_goalList);
+    EXPECT_TRUE(client.sent.empty());
+}
+
+TEST_F(NetGoalTest, SetGoalChangesOnlyItsFormsFieldsAndMovesTheObjectiveOn) {
+    RecordingNetSession& client = Session(false);
+    const std::pair<int32_t, const char*> goals[] = {{1, "First"}, {2, ""}, {3, "Third"}};
+    for (const auto& [id, text] : goals) Deliver(client, HostGoal(id, text));
+    LinkGoals(1);
+    Goal* const first = FindGoalById(1);
+    Goal* const third = FindGoalById(3);
+    third->active = 0;
+    Deliver(client, GoalState(kSetGoal, 3, 50, 1, 1));
+    EXPECT_EQ(std::tuple(third->active, third->met, third->metBy), std::tuple(1, 0, nullptr));
+    EXPECT_EQ(builder_.Game().TheCockpit().objective, first);
+    Deliver(client, GoalState(kSetGoal, 1, 50, 1, 0));
+    EXPECT_EQ(std::tuple(first->active, first->met, first->metBy), std::tuple(1, 1, ship_));
+    // The goal without a text is passed over.
+    EXPECT_EQ(builder_.Game().TheCockpit().objective, third);
+    third->side = 1;   // another side's
+    Deliver(client, GoalState(kSetGoal, 1, 50, 1, 0));
+    EXPECT_EQ(builder_.Game().TheCockpit().objective, nullptr);
+}
+
+TEST_F(NetGoalTest, GoalDoneActivatesOnlyTheFirstTimeAndClientsReportTheirs) {
+    RecordingNetSession& host = Session(true);
+    Goal* const done = MakeGoal(Goal::kKill, nullptr);
+    done->id = 7;
+    done->playerGoal = 1;
+    std::snprintf(done->links[0].name, sizeof done->links[0].name, "Next");
+    done->links[0].on = 1;
+    Goal* const next = MakeGoal(Goal::kWait, nullptr);
+    next->id = 8;
+    next->playerGoal = 1;
+    next->SetObjectiveText("Next");
+    Deliver(host, GoalState(kGoalDone, 7, 50, 1));
+    EXPECT_EQ(done->metBy, ship_);
+    EXPECT_EQ(next->active, 1);
+    // The activation tells the met goal and the switched one; the answer the met one again.
+    ASSERT_EQ(host.sent.size(), 3u);
+    EXPECT_EQ(std::tuple(Word(host.sent[1].bytes, 8), Word(host.sent[1].bytes, 20)), std::tuple(8, 1));
+    EXPECT_EQ(std::tuple(Word(host.sent[2].bytes, 8), Word(host.sent[2].bytes, 12)), std::tuple(7, 50));
+    host.sent.clear();
+    next->active = 0;
+    Deliver(host, GoalState(kGoalDone, 7, -1, 1));
+    EXPECT_EQ(next->active, 0);
+    EXPECT_EQ(done->metBy, nullptr);
+    EXPECT_EQ(host.sent.size(), 1u);
+    Deliver(host, GoalState(kGoalDone, 99, 50, 1));
+    EXPECT_EQ(host.sent.size(), 1u);
+
+    delete &host;
+    RecordingNetSession& client = Session(false);
+    Goal* const own = MakeGoal(Goal::kKill, nullptr);
+    own->playerGoal = 1;
+    ActivateGoal(own, ship_);
+    ActivateGoal(MakeGoal(Goal::kKill, nullptr), ship_);   // not the player's: stays here
+    ASSERT_EQ(client.sent.size(), 1u);
+    EXPECT_EQ(PacketReader(client.sent[0].bytes.data(), 8).U16(0), kGoalDone);
+    EXPECT_EQ(client.sent[0].to, client.serverDpid);
+}
+
+// A subject the client does not hold yet becomes the goal's once its OBJECT_CREATE arrives.
+TEST_F(NetGoalTest, ADeferredSubjectIsBoundWhenItArrives) {
+    TempDir dir;
+    std::string error;
+    ASSERT_TRUE(WriteSampleTree(dir.Str(), &error)) << error;
+    ASSERT_TRUE(g_dataDirs.Find(dir.Str()));
+    RegisterSpaceObjects();
+    DefinitionLibrary::RegisterCoreBuilders();
+    SpaceObject* const prey = builder_.SpawnAs<Craft>(builder_.Template("SHIP0", {{"WING0", {}}}), 1);
+    std::snprintf(prey->label, sizeof prey->label, "P101");
+    prey->uoid = 77;
+    NetPacket create;
+    create.BuildObjectPacket(kObjectCreate, prey);
+    builder_.Remove(prey);
+    RecordingNetSession& client = Session(false);
+    Bytes kill = HostGoal(2, "Destroy", "", 77);
+    PacketWriter(kill.data(), 16).I32(12, 0);
+    Deliver(client, kill);
+    Goal* const goal = FindGoalById(2);
+    ASSERT_NE(goal, nullptr);
+    EXPECT_EQ(goal->Evaluate(0), 0);   // not gone: not there yet
+    Deliver(client, Built(create));
+    ASSERT_NE(goal->GetSubject(), nullptr);
+    EXPECT_EQ(goal->GetSubject()->uoid, 77);
+    DefinitionLibrary::Reset();
+    GameState::RegisterObjectKind(SpaceObject::kTypePlayerShip, nullptr);
+    GameState::RegisterObjectKind(SpaceObject::kTypeAiShip, nullptr);
+    g_dataDirs.Clear();
+}
+
+}  // namespace
