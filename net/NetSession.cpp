@@ -420,23 +420,6 @@ int32_t NetSession::WalkMegapacket(uint32_t from, uint32_t to, const uint8_t* da
     return handed;
 }
 
-int32_t NetSession::OnCreatePlayer(uint32_t id, const char* shortName, const char*) {
-    AddPlayer(id, shortName, -1);
-    if (IsHost()) {
-        net_handlers::SendWorld(*this);
-        FlushFrame();
-    }
-    return 0;
-}
-
-int32_t NetSession::OnDestroyPlayer(uint32_t id) {
-    // A client that lost its server addresses itself from now on.
-    if (!IsHost() && id == serverDpid) serverDpid = ownDpid;
-    const int32_t index = FindPlayerByDpid(id);
-    if (index >= 0) ClearPlayer(index);
-    return 0;
-}
-
 int32_t NetSession::AddPlayer(uint32_t dpid, const char* name, int32_t shipUoid) {
     int32_t chosen = -1;
     for (int32_t i = 0; i < playerCapacity; ++i) {

@@ -90,9 +90,10 @@ public:
     // inner packet below 8 bytes or beyond what is left, and at a nested
     // MEGAPACKET. The packets handed on.
     int32_t WalkMegapacket(uint32_t from, uint32_t to, const uint8_t* data, uint32_t size);
-    // Keep the table in step with who is in the session. The host also
-    // sends a newcomer every object it holds (see net_handlers::SendWorld);
-    // the rest of the welcome and of a leaver's farewell is the join handling's.
+    // Keep the table in step with who is in the session. The host announces
+    // a newcomer and sends it the whole game (sky, settings, objects, goals,
+    // teams); a leaver is announced and its ship taken out. A client that
+    // loses its server is told so on the cockpit.
     int32_t OnCreatePlayer(uint32_t id, const char* shortName, const char* longName) override;
     int32_t OnDestroyPlayer(uint32_t id) override;
     // A kill (or, with the victim twice, a death without a killer).

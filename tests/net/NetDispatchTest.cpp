@@ -191,22 +191,6 @@ TEST_F(NetDispatchTest, UpdatesSteerCopiesButNeverTheClientsOwnShip) {
     EXPECT_EQ(Types(client), (std::vector<uint16_t>{kObjectRequest}));
 }
 
-// Objects that never change would otherwise reach a newcomer only when the
-// world pass's round comes to them.
-TEST_F(NetDispatchTest, TheHostSendsANewcomerEveryActiveObjectWithAUoid) {
-    SpaceObject* const unnamed = builder_.Spawn(builder_.Template("ROCK0"), 1);
-    unnamed->uoid = -1;
-    unnamed->active = 1;
-    ship_->active = 0;
-    RecordingNetSession& host = Session(true);
-    host.OnCreatePlayer(7, "Bob", "Client");
-    EXPECT_GE(host.FindPlayerByDpid(7), 0);
-    ASSERT_EQ(Types(host), (std::vector<uint16_t>{kObjectCreate}));
-    EXPECT_EQ(PacketReader(host.sent[0].bytes.data(), 12).I32(8), rock_->uoid);
-    EXPECT_EQ(host.sent[0].to, RecordingNetSession::kToAll);
-    EXPECT_EQ(host.flushes, 1);
-}
-
 TEST_F(NetDispatchTest, DestructionRequestsEndOnlyActiveObjects) {
     RecordingNetSession& host = Session(true);
     rock_->active = 0;

@@ -29,8 +29,12 @@ public:
     uint32_t Send(uint32_t from, uint32_t to, const void* data, uint32_t size) override;
     uint32_t SendToAll(uint32_t from, const void* data, uint32_t size) override;
     void AnnounceKill(int32_t killerUoid, int32_t victimUoid) override;
-    // Counts the passes and sends nothing of its own.
-    void FlushFrame() override { ++flushes; }
+    // Counts the passes, noting how much had been sent before each, and
+    // sends nothing of its own.
+    void FlushFrame() override {
+        ++flushes;
+        flushedAt.push_back(sent.size());
+    }
     // Hands out `receiveResults` in order, then "nothing waiting".
     uint32_t Receive(void* buffer, uint32_t size) override;
 
@@ -40,6 +44,7 @@ public:
     // Kills are also announced for real (scores, texts, rewards), not only recorded.
     bool announceKills = false;
     int flushes = 0;
+    std::vector<size_t> flushedAt;
     std::deque<uint32_t> receiveResults;
     int receives = 0;
 };

@@ -1,0 +1,121 @@
+// Players entering and leaving the session: the table on every machine;
+// on the host the newcomer's welcome, everything it needs to fly with the
+// others, and the leaver's farewell; on a client the loss of its server.
+#include <cstdio>
+#include <string>
+
+#include "game/Cockpit.h"
+#include "game/GameState.h"
+#include "game/Mission.h"
+#include "mission/Goal.h"
+#include "net/NetControlPackets.h"
+#include "net/NetGameSettings.h"
+#include "net/NetHandlers.h"
+#include "net/NetJoinSenders.h"
+#include "net/NetPacket.h"
+#include "net/NetPacketType.h"
+#include "net/NetSession.h"
+#include "objects/space/SpaceObject.h"
+
+namespace {
+
+constexpr const char* kJoinedText = "%s has joined the game.";
+constexpr const char* kLeftText = "%s has left the game.";
+constexpr const char* kServerLostText = "You have been disconnected from the server!";
+constexpr uint32_t kServerLostShowMs = 10000;
+// Teams travel in a fixed pair of records.
+constexpr int32_t kMaxTeams = 2;
+
+Mission* CurrentMission() { return g_gameState != nullptr ? g_gameState->mission : nullptr; }
+
+std::string Format(const char* format, const char* name) {
+    const int length = std::snprintf(nullptr, 0, format, name);
+    if (length <= 0) return {};
+    std::string text(size_t(length) + 1, '\0');
+    std::snprintf(text.data(), text.size(), format, name);
+    text.resize(size_t(length));
+    return text;
+}
+
+void SendUpdateTeam(NetSession& session, const char* playerName, const char* teamName, int32_t team, int32_t logo,
+                    int32_t ready) {
+    NetPacket update;
+    update.BuildUpdateTeam(kUpdateTeam, playerName, teamName, team, logo, ready);
+    if (update.GetData() != nullptr) net_handlers::SendToAll(session, update.GetData(), update.GetSize());
+}
+
+// Team games first name their teams; every player then tells its team
+// (none in a game without teams) and whether it is ready.
+void SendTeams(NetSession& session) {
+    const NetGameSettings* const settings = g_gameState != nullptr ? g_gameState->netSettings : nullptr;
+    if (settings == nullptr) return;
+    const bool teams = settings->gameType <= 4;
+    if (teams) {
+        for (int32_t t = 0; t < settings->teamCount && t < kMaxTeams; ++t) {
+            SendUpdateTeam(session, net_read::kTeamRecordMark, settings->teams[t].name, t,
+                           int32_t(settings->teams[t].logo), -1);
+        }
+    }
+    for (int32_t i = 0; i < session.GetPlayerSlotCount(); ++i) {
+        const NetPlayer* const player = session.Player(i);
+        if (player == nullptr || player->inUse == 0) continue;
+        SendUpdateTeam(session, player->name, net_read::kTeamRecordMark, teams ? player->team : -1, -1,
+                       int32_t(player->ready));
+    }
+}
+
+}  // namespace
+
+int32_t NetSession::OnCreatePlayer(uint32_t id, const char* shortName, const char*) {
+    const char* const name = shortName != nullptr ? shortName : "";
+    AddPlayer(id, name, -1);
+    if (!IsHost()) return 0;
+
+    // A full table leaves the newcomer without an entry; it is welcomed all the same.
+    BroadcastText(Format(kJoinedText, name).c_str());
+    Mission* const mission = CurrentMission();
+    if (mission != nullptr) net_handlers::g_sendSceneRecords(*this);
+    NetPacket info;
+    info.BuildControlPacket(kGameInfo);
+    if (info.GetData() != nullptr) net_handlers::SendTo(*this, id, info.GetData(), info.GetSize());
+    if (mission != nullptr) net_handlers::SendWorld(*this);
+    FlushFrame();
+    if (mission != nullptr) {
+        g_goalList = mission->goalList;
+        net_handlers::g_sendSharedGoals(*this);
+    }
+    SendTeams(*this);
+    FlushFrame();
+    return 0;
+}
+
+int32_t NetSession::OnDestroyPlayer(uint32_t id) {
+    if (!IsHost()) {
+        if (id == serverDpid) {
+            if (g_gameState != nullptr) {
+                g_gameState->TheCockpit().ShowMessage(kServerLostText, nullptr, kServerLostShowMs, 0);
+            }
+            // What the client sends from now on reaches only itself.
+            serverDpid = ownDpid;
+        }
+        const int32_t index = FindPlayerByDpid(id);
+        if (index >= 0) ClearPlayer(index);
+        return 0;
+    }
+
+    const int32_t index = FindPlayerByDpid(id);
+    if (index < 0) return 0;
+    const char* const name = GetPlayerName(index);
+    BroadcastText(Format(kLeftText, name != nullptr ? name : "").c_str());
+    const int32_t shipUoid = GetPlayerUoid(index);
+    ClearPlayer(index);
+    if (CurrentMission() == nullptr) return 0;
+    // The ship stays in the world, inactive, like one that left through a gate.
+    SpaceObject* const ship = net_handlers::FindByUoid(shipUoid);
+    if (ship == nullptr) return 0;
+    NetPacket destroy;
+    destroy.BuildObjectPacket(kObjectDestroy, ship);
+    if (destroy.GetData() != nullptr) net_handlers::SendToAll(*this, destroy.GetData(), destroy.GetSize());
+    ship->Deactivate(0);
+    return 0;
+}
