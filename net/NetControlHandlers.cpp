@@ -171,15 +171,8 @@ void GameInfo(const NetInbound& packet) {
     SendKillsUpdate(session, session.ownDpid, false);
 }
 
-void GameInfoRequest(const NetInbound& packet) {
-    Trace(packet, "Recieving GAME_INFO_REQUEST packet.\n");
-    GameState* const game = Game();
-    if (game == nullptr) return;
-    NetSession& session = packet.session;
-    SendSceneRecords(session);
-    SendControl(session, kGameInfo);
-    SendSharedGoals(session);
-    const NetGameSettings* const settings = game->netSettings;
+void SendTeams(NetSession& session) {
+    const NetGameSettings* const settings = Game() != nullptr ? Game()->netSettings : nullptr;
     const bool teams = settings != nullptr && settings->gameType <= 4;
     if (teams) {
         for (int32_t t = 0; t < settings->teamCount && t < 2; ++t) {
@@ -193,6 +186,17 @@ void GameInfoRequest(const NetInbound& packet) {
         SendUpdateTeam(session, player->name, net_read::kTeamRecordMark, teams ? player->team : -1, -1,
                        int32_t(player->ready));
     }
+}
+
+void GameInfoRequest(const NetInbound& packet) {
+    Trace(packet, "Recieving GAME_INFO_REQUEST packet.\n");
+    GameState* const game = Game();
+    if (game == nullptr) return;
+    NetSession& session = packet.session;
+    SendSceneRecords(session);
+    SendControl(session, kGameInfo);
+    SendSharedGoals(session);
+    SendTeams(session);
     for (int32_t i = 0; i < session.GetPlayerSlotCount(); ++i) {
         const NetPlayer* const player = session.Player(i);
         if (player == nullptr || player->inUse == 0 || player->dpid == packet.from) continue;

@@ -45,6 +45,9 @@ void AutoturretRequest(const NetInbound& packet);
 // The host's welcome of a newcomer: OBJECT_CREATE for every active object
 // with a uoid, in world order, to all (the others ignore what they hold).
 void SendWorld(NetSession& session);
+// The teams of the game settings, each named (team games only), then every
+// player with its team (none without teams or settings) and readiness; to all.
+void SendTeams(NetSession& session);
 
 void NewPlayer(const NetInbound& packet);
 void IdInfo(const NetInbound& packet);

@@ -23,8 +23,6 @@ constexpr const char* kJoinedText = "%s has joined the game.";
 constexpr const char* kLeftText = "%s has left the game.";
 constexpr const char* kServerLostText = "You have been disconnected from the server!";
 constexpr uint32_t kServerLostShowMs = 10000;
-// Teams travel in a fixed pair of records.
-constexpr int32_t kMaxTeams = 2;
 
 Mission* CurrentMission() { return g_gameState != nullptr ? g_gameState->mission : nullptr; }
 
@@ -35,33 +33,6 @@ std::string Format(const char* format, const char* name) {
     std::snprintf(text.data(), text.size(), format, name);
     text.resize(size_t(length));
     return text;
-}
-
-void SendUpdateTeam(NetSession& session, const char* playerName, const char* teamName, int32_t team, int32_t logo,
-                    int32_t ready) {
-    NetPacket update;
-    update.BuildUpdateTeam(kUpdateTeam, playerName, teamName, team, logo, ready);
-    if (update.GetData() != nullptr) net_handlers::SendToAll(session, update.GetData(), update.GetSize());
-}
-
-// Team games first name their teams; every player then tells its team
-// (none in a game without teams) and whether it is ready.
-void SendTeams(NetSession& session) {
-    const NetGameSettings* const settings = g_gameState != nullptr ? g_gameState->netSettings : nullptr;
-    if (settings == nullptr) return;
-    const bool teams = settings->gameType <= 4;
-    if (teams) {
-        for (int32_t t = 0; t < settings->teamCount && t < kMaxTeams; ++t) {
-            SendUpdateTeam(session, net_read::kTeamRecordMark, settings->teams[t].name, t,
-                           int32_t(settings->teams[t].logo), -1);
-        }
-    }
-    for (int32_t i = 0; i < session.GetPlayerSlotCount(); ++i) {
-        const NetPlayer* const player = session.Player(i);
-        if (player == nullptr || player->inUse == 0) continue;
-        SendUpdateTeam(session, player->name, net_read::kTeamRecordMark, teams ? player->team : -1, -1,
-                       int32_t(player->ready));
-    }
 }
 
 }  // namespace
@@ -84,7 +55,7 @@ int32_t NetSession::OnCreatePlayer(uint32_t id, const char* shortName, const cha
         g_goalList = mission->goalList;
         net_handlers::g_sendSharedGoals(*this);
     }
-    SendTeams(*this);
+    net_handlers::SendTeams(*this);
     FlushFrame();
     return 0;
 }

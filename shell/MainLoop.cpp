@@ -18,6 +18,8 @@
 #include "game/SoftCursor.h"
 #include "mission/AfterFlight.h"
 #include "mission/CampaignMessages.h"
+#include "mission/MissionFile.h"
+#include "mission/MissionSetUp.h"
 #include "ui/Screen.h"
 #include "objects/ships/PlayerShip.h"
 #include "objects/space/SpaceObject.h"
@@ -25,6 +27,7 @@
 #include "shell/FlightInput.h"
 #include "shell/FlightView.h"
 #include "shell/FramePump.h"
+#include "shell/NetworkFlight.h"
 #include "screens/rooms/MissionsScreen.h"
 #include "shell/PlayMovie.h"
 #include "sound/MusicFile.h"
@@ -178,6 +181,13 @@ void MainLoop::Launch() {
     StopSounds(game_);
     PlayVideo(kLaunchMovie);
     if (steps_.prepareFlight) steps_.prepareFlight(game_);
+    // A client's mission is empty, its world the host's: its own ship is made
+    // as it launches (the squadron's selected one) and announced to the host.
+    if (game_.IsClient() && game_.mission != nullptr && game_.playerShip == nullptr) {
+        mission_file::Player player;
+        std::snprintf(player.definition, sizeof player.definition, "%s", NetworkFlight::kClientShip);
+        CreatePlayerShip(player);
+    }
     PlayMissionMusic(game_);
     deathWatch_.Start();
     victoryWatch_.Start();

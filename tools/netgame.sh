@@ -38,7 +38,10 @@ players=$1
 seconds=$2
 [[ $players =~ ^[2-4]$ ]] || usage
 [[ $seconds =~ ^[0-9]{1,4}$ ]] && [ "$seconds" -ge 1 ] && [ "$seconds" -le 3600 ] || usage
-[ -x "$vorn" ] || { echo "$0: $vorn is not a program" >&2; exit 2; }
+[ -x "$vorn" ] && [ -d "$data" ] || { echo "$0: $vorn is not a program or $data not a folder" >&2; exit 2; }
+# Each process runs in its own folder.
+vorn=$(cd "$(dirname "$vorn")" && pwd)/$(basename "$vorn")
+data=$(cd "$data" && pwd)
 for script in host-coop.txt join-coop.txt; do
   [ -r "$data/scripts/$script" ] || { echo "$0: $data/scripts/$script cannot be read" >&2; exit 2; }
 done
@@ -47,6 +50,9 @@ names=(Ann Bob Cid Dee)
 callsigns=(Ace Bee Cay Dex)
 # The waiting room's row of each pilot, from the top: its centre line.
 rows=(165 180 194 208)
+# What the others see of Dee's line in flight: her ship's name (a new
+# pilot's first ship in the sample data) and the line.
+chatLine="P102: [Dee flies]"
 # Without a window, a network run keeps real time at 50 ms a pass.
 passesPerSecond=20
 flightPasses=$((seconds * passesPerSecond))
@@ -113,14 +119,14 @@ flight_steps() {
   echo "# In flight."
   if [ "$players" -eq 4 ]; then
     if [ "$i" -eq 3 ]; then
-      echo "# Tell the others we fly: the chat key, a word, Enter."
+      echo "# Tell the others we fly: the chat key, a line, Enter."
       echo "at $((at + 40)) key 41"
-      echo "at $((at + 42)) type here"
+      echo "at $((at + 42)) type Dee flies"
       echo "at $((at + 45)) key Enter"
       at=$((at + 46))
     else
       echo "at $at wait message \"Dee has joined the game.\""
-      echo "at $at wait message \"Dee: [here]\""
+      echo "at $at wait message \"$chatLine\""
     fi
     if [ "$i" -eq 1 ]; then
       echo "at $((at + 20)) quit"
@@ -162,11 +168,17 @@ await_line() {
 port=$(free_port) || { echo "$0: no free port" >&2; exit 1; }
 hostText=$(host_script) || { echo "$0: $data/scripts/host-coop.txt is not the sample's" >&2; exit 2; }
 start 0 "$hostText"
-await_line 0 '^hosting "' 60 || echo "$0: Ann never hosted" >&2
-for ((i = 1; i < players && i < 3; i++)); do start "$i" "$(client_script "$i")"; done
+await_line 0 '^hosting "' 120 || { echo "$0: Ann never hosted" >&2; exit 1; }
+# One after the other, so that each client lists the players in the order
+# of the host's table and finds its own row where its script clicks.
+for ((i = 1; i < players && i < 3; i++)); do
+  [ "$i" -eq 1 ] || await_line "$((i - 1))" '^joined "' 120 || echo "$0: ${names[i - 1]} never joined" >&2
+  start "$i" "$(client_script "$i")"
+done
 if [ "$players" -eq 4 ]; then
-  for i in 0 1 2; do await_line "$i" '^mode 2$' 120 || echo "$0: ${names[i]} never flew" >&2; done
-  start 3 "$(client_script 3)"
+  flying=1
+  for i in 0 1 2; do await_line "$i" '^mode 2$' 300 || { echo "$0: ${names[i]} never flew" >&2; flying=0; }; done
+  [ "$flying" -eq 1 ] && start 3 "$(client_script 3)"
 fi
 
 status=0

@@ -7,10 +7,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <filesystem>
+#include <map>
 #include <regex>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ScopedEnvironment.h"
@@ -78,7 +82,90 @@ TEST(NetworkFlight, AJoiningClientHoldsTheHostsWorldItsOwnShipAndProjectiles) {
     EXPECT_GE(std::stoi(projectiles[1]), 1);
 }
 
+// Every line tools/netgame.sh printed for one pilot, its prefix taken off,
+// and the script's exit status.
+struct NetGame {
+    int status = -1;
+    std::map<std::string, std::vector<std::string>> lines;
+    bool Shows(const std::string& pilot, const std::string& line) const {
+        const auto found = lines.find(pilot);
+        return found != lines.end() && std::count(found->second.begin(), found->second.end(), line) > 0;
+    }
+    // The pilot's lines that start so, in order.
+    std::vector<std::string> Starting(const std::string& pilot, const std::string& start) const {
+        std::vector<std::string> matching;
+        const auto found = lines.find(pilot);
+        if (found == lines.end()) return matching;
+        for (const std::string& line : found->second) {
+            if (line.rfind(start, 0) == 0) matching.push_back(line);
+        }
+        return matching;
+    }
+};
+
+NetGame PlayNetGame(int players, int seconds, std::string* transcript) {
+    TempDir data;
+    std::string error;
+    NetGame game;
+    if (!WriteSampleTree(data.Str(), &error)) {
+        *transcript = error;
+        return game;
+    }
+    auto script = ChildProcess::Run({"/bin/bash", VORN_SOURCE_DIR "/tools/netgame.sh", "--vorn", VORN_BINARY, "--data",
+                                     data.Str(), std::to_string(players), std::to_string(seconds)});
+    std::string line;
+    // The lobby, the flight and the late joiner's way in, bounded.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds + 420);
+    const auto left = [&deadline] {
+        return int(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count());
+    };
+    while (left() > 0 && script->ReadLine(&line, left())) {
+        const size_t colon = line.find(": ");
+        if (colon != std::string::npos) game.lines[line.substr(0, colon)].push_back(line.substr(colon + 2));
+    }
+    script->Signal(SIGTERM);
+    game.status = script->Wait(20000);
+    *transcript = script->Transcript();
+    return game;
+}
+
+// Every machine ends holding the host's goals and sky, a late joiner's too.
+void ExpectSameSharedGame(const NetGame& game, const std::vector<std::string>& pilots, const std::string& transcript) {
+    const std::vector<std::string> goals = game.Starting("Ann", "net goals "), sky = game.Starting("Ann", "net sky ");
+    ASSERT_EQ(goals.size(), 1u) << transcript;
+    EXPECT_NE(goals[0], "net goals 0") << transcript;
+    EXPECT_NE(sky[0], "net sky 0 0 0 0") << transcript;
+    for (const std::string& pilot : pilots) {
+        EXPECT_EQ(game.Starting(pilot, "net goals "), goals) << pilot << transcript;
+        EXPECT_EQ(game.Starting(pilot, "net sky "), sky) << pilot << transcript;
+    }
+}
+
 }  // namespace
+
+// Two players from the first screen through the lobby into one cooperative
+// random mission, flown past its time limit.
+TEST(NetworkGame, TwoPlayersFlyACooperativeMissionTogether) {
+    std::string transcript;
+    const NetGame game = PlayNetGame(2, 120, &transcript);
+    ASSERT_EQ(game.status, 0) << transcript;
+    ExpectSameSharedGame(game, {"Bob"}, transcript);
+}
+
+// Of four, Dee joins the running game and Bob leaves it: everyone flying
+// hears of both, and Dee gets the mission's goals and sky as she joins.
+TEST(NetworkGame, APlayerJoinsARunningGameAndAnotherLeavesIt) {
+    std::string transcript;
+    const NetGame game = PlayNetGame(4, 180, &transcript);
+    ASSERT_EQ(game.status, 0) << transcript;
+    ExpectSameSharedGame(game, {"Bob", "Cid", "Dee"}, transcript);
+    for (const char* pilot : {"Ann", "Bob", "Cid"}) {
+        EXPECT_TRUE(game.Shows(pilot, "message \"Dee has joined the game.\"")) << pilot << transcript;
+    }
+    for (const char* pilot : {"Ann", "Cid", "Dee"}) {
+        EXPECT_TRUE(game.Shows(pilot, "message \"Bob has left the game.\"")) << pilot << transcript;
+    }
+}
 
 // The sample tree's two lobby scripts: a host and a client go from the first
 // screen through the lobby and the hangar into one flight, and both see the
