@@ -16,6 +16,7 @@
 #include "game/GameState.h"
 #include "game/PilotFile.h"
 #include "game/ScreenSlots.h"
+#include "game/SoftCursor.h"
 #include "game/TextInput.h"
 #include "game/XorChunkStream.h"
 #include "mission/Goal.h"
@@ -28,6 +29,7 @@
 #include "net/NetSession.h"
 #include "platform/FolderListing.h"
 #include "platform/MessageBox.h"
+#include "platform/Window.h"
 #include "screens/FrameScreen.h"
 #include "screens/rooms/RoomScreen.h"
 #include "ui/AnimatedPicture.h"
@@ -780,6 +782,15 @@ void NetLobbyScreen::ChooseProvider(const char* keyword, const char* failure) {
         return;
     }
     game->netSession->EnumSessions();
+    // The enumeration blocks; the game's own pointer comes back after it,
+    // and the system's stays hidden beneath it.
+    platform::Window* const window = game->Input() != nullptr ? game->Input()->GetWindow() : nullptr;
+    if (game->cursor != nullptr && window != nullptr) {
+        game->cursor->Show(*window);
+        if (game->cursor->software && game->cursor->visible) {
+            while (window->CursorCount() >= 0) window->ShowCursor(false);
+        }
+    }
     SwitchTo(sessionPanel);
 }
 
