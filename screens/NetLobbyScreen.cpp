@@ -1008,6 +1008,9 @@ namespace {
 constexpr const char* kObjectives[] = {"Scout", "Destroy", "Protect", "Capture"};
 constexpr int32_t kDeathMatchMission = 4;
 
+constexpr const char* kAmountToggles[] = {"Asteroids", "Mines", "Enemies"};
+constexpr const char* kAmountSliders[] = {"AsterSlide", "MineSlide", "EnemySlide"};
+
 int32_t SliderAmount(const ArtObject* panel, const char* toggle, const char* slider) {
     const auto* const button = dynamic_cast<const BitmapButton*>(panel->FindControl(toggle));
     if (button == nullptr || button->GetState() != BitmapButton::kLatched) return 0;
@@ -1029,6 +1032,22 @@ void NetLobbyScreen::SetUpCoop() {
     const auto* const strip = Find<AnimatedPicture>(coopPanel, "Difficulty");
     game->randomMissions->SetUp(kind, strip != nullptr ? strip->GetCel() : 0);
     ShowCoopBriefing();
+}
+
+void NetLobbyScreen::FollowPointer(const ArtObject* panel, const char* stripName, const StripSteps& steps) {
+    auto* const strip = Find<AnimatedPicture>(panel, stripName);
+    if (strip == nullptr || eventMap == nullptr) return;
+    uint16_t x = 0, y = 0;
+    eventMap->GetMousePosition(&x, &y);
+    int32_t moved = x;
+    if (edgeEvents.TestEvent(EventKey(steps.left)) && x - steps.pixels > steps.leftEdge) moved = x - steps.pixels;
+    if (edgeEvents.TestEvent(EventKey(steps.right)) && x + steps.pixels < steps.rightEdge) moved = x + steps.pixels;
+    if (moved != x) {
+        SetMousePosition(int16_t(moved), int16_t(y));
+    } else if (!edgeEvents.TestEvent(EventKey(steps.click))) {
+        return;
+    }
+    strip->SelectAt(FrameRect::Init(moved - g_windowOriginX, int32_t(y) - g_windowOriginY, FrameRect::kNoFrame));
 }
 
 int32_t NetLobbyScreen::HandleCreateGame(uint16_t code, uint32_t event) {
@@ -1088,6 +1107,9 @@ void NetLobbyScreen::HandleCoop(uint16_t code, uint32_t event) {
             return;
         case kCoopNew:
             if (Hotspot(code, coopPanel, nullptr, "COOP_NEW", kCoopClick, kCoopHelp, kSoundClick)) SetUpCoop();
+            return;
+        case kCoopDifficulty:
+            FollowPointer(coopPanel, "Difficulty", kDifficultySteps);
             return;
         case kCoopCancel:
             if (Hotspot(code, coopPanel, "Cancel", "COOP_CANCEL", kCoopClick, kCoopHelp, kSoundClick)) SwitchTo(createPanel);
@@ -1155,6 +1177,14 @@ int32_t NetLobbyScreen::HandleDeath(uint16_t code, uint32_t event) {
             if (Hotspot(code, deathPanel, nullptr, kTopics[at], kDeathClick, kDeathHelp, -1)) Toggle(deathPanel, kToggles[at]);
             return 1;
         }
+        case kDeathAsterSlide:
+        case kDeathMineSlide:
+        case kDeathEnemySlide: {
+            // Each slider sits beside its toggle and is dead while the toggle is off.
+            const uint32_t at = (event - kDeathAsterSlide) / 2;
+            if (Latched(deathPanel, kAmountToggles[at])) FollowPointer(deathPanel, kAmountSliders[at], kAmountSteps);
+            return 1;
+        }
         case kDeathCancel:
             if (Hotspot(code, deathPanel, "Cancel", "DETH_CANCEL", kDeathClick, kDeathHelp, kSoundClick)) {
                 SwitchTo(createPanel);
@@ -1182,9 +1212,9 @@ int32_t NetLobbyScreen::HandleDeath(uint16_t code, uint32_t event) {
             }
             if (generator != nullptr) {
                 generator->deathMatchKind = normal ? 1 : tag ? 3 : 0;
-                generator->asteroidAmount = SliderAmount(deathPanel, "Asteroids", "AsterSlide");
-                generator->mineAmount = SliderAmount(deathPanel, "Mines", "MineSlide");
-                generator->enemyAmount = SliderAmount(deathPanel, "Enemies", "EnemySlide");
+                generator->asteroidAmount = SliderAmount(deathPanel, kAmountToggles[0], kAmountSliders[0]);
+                generator->mineAmount = SliderAmount(deathPanel, kAmountToggles[1], kAmountSliders[1]);
+                generator->enemyAmount = SliderAmount(deathPanel, kAmountToggles[2], kAmountSliders[2]);
                 generator->base = Latched(deathPanel, "Base") ? 1 : 0;
             }
             ConfirmedGame();

@@ -55,12 +55,22 @@ public:
     enum CreateGameEvent : uint32_t { kGameCoop = 0, kGameDeath = 1, kGameCancel = 2, kGameHelp = 4,
                                       kGameFocusNext = 5, kGameFocusPrevious = 6, kGameClick = 7 };
     enum CoopEvent : uint32_t { kCoopScout = 0, kCoopCapture = 3, kCoopTeams = 4, kCoopOk = 5, kCoopCancel = 6,
-                                kCoopNew = 7, kCoopHelp = 10, kCoopFocusNext = 11, kCoopFocusPrevious = 12,
-                                kCoopClick = 15, kCoopArrowUp = 17, kCoopArrowDown = 18 };
-    enum DeathEvent : uint32_t { kDeathNormal = 0, kDeathTag = 1, kDeathAsteroids = 3, kDeathMines = 5,
-                                 kDeathEnemies = 7, kDeathBase = 9, kDeathTeams = 10, kDeathOk = 11, kDeathCancel = 12,
-                                 kDeathHelp = 14, kDeathFocusNext = 15, kDeathFocusPrevious = 16, kDeathClick = 19,
-                                 kDeathArrowUp = 21, kDeathArrowDown = 22 };
+                                kCoopNew = 7, kCoopDifficulty = 8, kCoopHelp = 10, kCoopFocusNext = 11,
+                                kCoopFocusPrevious = 12, kCoopStepLeft = 13, kCoopStepRight = 14, kCoopClick = 15,
+                                kCoopArrowUp = 17, kCoopArrowDown = 18 };
+    enum DeathEvent : uint32_t { kDeathNormal = 0, kDeathTag = 1, kDeathAsteroids = 3, kDeathAsterSlide = 4,
+                                 kDeathMines = 5, kDeathMineSlide = 6, kDeathEnemies = 7, kDeathEnemySlide = 8,
+                                 kDeathBase = 9, kDeathTeams = 10, kDeathOk = 11, kDeathCancel = 12, kDeathHelp = 14,
+                                 kDeathFocusNext = 15, kDeathFocusPrevious = 16, kDeathStepLeft = 17,
+                                 kDeathStepRight = 18, kDeathClick = 19, kDeathArrowUp = 21, kDeathArrowDown = 22 };
+    // How a panel's strip follows the pointer: the inputs that step it, the
+    // step in pixels and the pointer's x range for a step, both ends excluded.
+    struct StripSteps {
+        uint32_t click, left, right;
+        int32_t pixels, leftEdge, rightEdge;
+    };
+    static constexpr StripSteps kDifficultySteps{kCoopClick, kCoopStepLeft, kCoopStepRight, 40, 369, 545};
+    static constexpr StripSteps kAmountSteps{kDeathClick, kDeathStepLeft, kDeathStepRight, 20, 438, 575};
     enum TeamEvent : uint32_t { kTeamJoin = 0, kTeamCancel = 1, kTeamCreate = 2, kTeamLines = 3, kTeamHelp = 5,
                                 kTeamFocusNext = 6, kTeamFocusPrevious = 7, kTeamClick = 8, kTeamForward = 14,
                                 kTeamBack = 15 };
@@ -183,6 +193,9 @@ private:
     bool Latched(const ArtObject* panel, const char* buttonName) const;
     void Toggle(ArtObject* panel, const char* buttonName);
     void SetUpCoop();
+    // A click picks the strip's segment under the pointer; a step moves the
+    // pointer within the range and picks the segment it lands on.
+    void FollowPointer(const ArtObject* panel, const char* stripName, const StripSteps& steps);
     void ConfirmedGame();
     // What follows a team chosen or made: the waiting room, or (0) the hangar.
     int32_t EnterTeamGame();

@@ -8,6 +8,7 @@
 #include "game/GameState.h"
 #include "game/TextInput.h"
 #include "mission/MissionSetUp.h"
+#include "mission/RandomMissionGenerator.h"
 #include "net/NetGameSettings.h"
 #include "net/NetPacketType.h"
 #include "net/NetSession.h"
@@ -18,6 +19,8 @@
 #include "tests/support/RecordingSleeper.h"
 #include "tests/support/ScriptedSessionService.h"
 #include "tests/support/world/ScreenHarness.h"
+#include "engine/input/InputEventMap.h"
+#include "ui/AnimatedPicture.h"
 #include "ui/ArtObject.h"
 #include "ui/BitmapButton.h"
 #include "ui/EditField.h"
@@ -301,6 +304,57 @@ TEST(NetLobbyConnectionTest, TheConfirmedPanelsGiveTheGameTypeAndADeathMatchWith
         EXPECT_EQ(game.netSettings->gameType, teams ? NetGameSettings::kCooperativeTeams : NetGameSettings::kCooperative);
         EXPECT_EQ(lobby.nextPanel, teams ? lobby.teamCreatePanel : lobby.waitPanel);
     }
+    g_netGameLaunched = 0;
+}
+
+// The set-up strips follow the pointer: a click picks the segment under it,
+// a step key moves the pointer a segment and picks there but never past the
+// strip's ends, and an amount slider is dead while its toggle is off.
+TEST(NetLobbyConnectionTest, TheSetUpStripsFollowThePointerWithinTheirEnds) {
+    Connection run;
+    Lobby& lobby = run.lobby;
+    GameState& game = run.harness.Game();
+    RandomMissionGenerator& generator = RandomMissionGenerator::Of(game);
+    ASSERT_NE(lobby.eventMap, nullptr);
+    const auto pointerX = [&lobby] {
+        uint16_t x = 0, y = 0;
+        lobby.eventMap->GetMousePosition(&x, &y);
+        return int32_t(x);
+    };
+    const auto cel = [](ArtObject* panel, const char* name) {
+        const auto* const strip = dynamic_cast<const AnimatedPicture*>(panel->FindControl(name));
+        return strip != nullptr ? strip->GetCel() : -1;
+    };
+
+    lobby.SetMousePosition(460, 300);
+    run.Fire(lobby.coopPanel, Lobby::kCoopDifficulty, Lobby::kCoopClick);
+    EXPECT_EQ(cel(lobby.coopPanel, "Difficulty"), 2);
+    run.Fire(lobby.coopPanel, Lobby::kCoopNew, Lobby::kCoopClick);
+    EXPECT_EQ(generator.difficulty, 2);
+    for (int32_t step = 0; step < 3; ++step) run.Fire(lobby.coopPanel, Lobby::kCoopDifficulty, Lobby::kCoopStepRight);
+    EXPECT_EQ(pointerX(), 540);
+    EXPECT_EQ(cel(lobby.coopPanel, "Difficulty"), 3);
+    for (int32_t step = 0; step < 5; ++step) run.Fire(lobby.coopPanel, Lobby::kCoopDifficulty, Lobby::kCoopStepLeft);
+    EXPECT_EQ(pointerX(), 380);
+    EXPECT_EQ(cel(lobby.coopPanel, "Difficulty"), 0);
+
+    Latch(lobby.deathPanel, "Asteroids", false);
+    Latch(lobby.deathPanel, "Mines", true);
+    lobby.SetMousePosition(500, 160);
+    run.Fire(lobby.deathPanel, Lobby::kDeathAsterSlide, Lobby::kDeathClick);
+    run.Fire(lobby.deathPanel, Lobby::kDeathAsterSlide, Lobby::kDeathStepRight);
+    EXPECT_EQ(cel(lobby.deathPanel, "AsterSlide"), 0);
+    EXPECT_EQ(pointerX(), 500);
+    Latch(lobby.deathPanel, "Asteroids", true);
+    run.Fire(lobby.deathPanel, Lobby::kDeathAsterSlide, Lobby::kDeathClick);
+    EXPECT_EQ(cel(lobby.deathPanel, "AsterSlide"), 3);
+    for (int32_t step = 0; step < 4; ++step) run.Fire(lobby.deathPanel, Lobby::kDeathAsterSlide, Lobby::kDeathStepRight);
+    EXPECT_EQ(pointerX(), 560);
+    EXPECT_EQ(cel(lobby.deathPanel, "AsterSlide"), 6);
+    Latch(lobby.deathPanel, "Teams", false);
+    run.Fire(lobby.deathPanel, Lobby::kDeathOk, Lobby::kDeathClick);
+    EXPECT_EQ(generator.asteroidAmount, 7);
+    EXPECT_EQ(generator.mineAmount, 1);
     g_netGameLaunched = 0;
 }
 

@@ -5,11 +5,13 @@
 #include <vector>
 
 #include "display/Bitmap.h"
+#include "display/BitmapCodec.h"
 #include "display/XfebCodec.h"
 #include "engine/IffFile.h"
 #include "engine/input/InputEventMap.h"
 #include "tools/mkdata/EventMapData.h"
 #include "tools/mkdata/MenuArtData.h"
+#include "tools/mkdata/RoomArtData.h"
 
 namespace {
 
@@ -20,6 +22,8 @@ constexpr uint16_t kKeyUp = 72;
 constexpr uint16_t kKeyPageUp = 73;
 constexpr uint16_t kKeyDown = 80;
 constexpr uint16_t kKeyPageDown = 81;
+constexpr uint16_t kKeyLeft = 203;   // the arrows of their own block are extended keys
+constexpr uint16_t kKeyRight = 205;
 
 struct Button {
     uint32_t event;   // its hot spot in the panel's page
@@ -44,6 +48,22 @@ struct Area {
 constexpr Area kPilotListArea{32, 73, 90, 275};
 constexpr Area kGameListArea{243, 322, 260, 100};
 constexpr Area kTeamListArea{243, 323, 175, 200};
+
+// A strip of equal segments, one cel per choice with the segments up to it
+// lit; a spot over it and the two step keys on its page.
+struct Strip {
+    const char* form;
+    const char* name;
+    uint32_t event;
+    int x, y, segments, segmentWidth;
+    uint32_t stepLeft, stepRight;
+};
+constexpr int kStripHeight = 20;
+// The difficulty's four segments and the amount sliders' seven, each beside its toggle.
+constexpr Strip kStrips[] = {{"COOP", "Difficulty", 8, 369, 293, 4, 40, 13, 14},
+                             {"DETH", "AsterSlide", 4, 438, 153, 7, 20, 17, 18},
+                             {"DETH", "MineSlide", 6, 438, 185, 7, 20, 17, 18},
+                             {"DETH", "EnemySlide", 8, 438, 217, 7, 20, 17, 18}};
 
 const std::vector<Page>& Pages() {
     static const std::vector<Page> pages = {
@@ -171,6 +191,40 @@ std::unique_ptr<Bitmap> LobbyBackground() {
     return picture;
 }
 
+std::unique_ptr<Bitmap> StripCel(const Strip& strip, int lit) {
+    const int width = strip.segments * strip.segmentWidth;
+    auto cel = std::make_unique<Bitmap>();
+    if (cel->Create(width, kStripHeight, Bitmap::kDepth8Bit, true) != kStatusOk) return nullptr;
+    for (int row = 0; row < kStripHeight; ++row) {
+        for (int column = 0; column < width; ++column) {
+            const bool gap = column % strip.segmentWidth >= strip.segmentWidth - 2;
+            const bool on = column / strip.segmentWidth <= lit;
+            cel->pixels[row * width + column] =
+                gap ? room_paint::Cube(0, 0, 1) : on ? room_paint::Cube(1, 5, 2) : room_paint::Cube(0, 1, 1);
+        }
+    }
+    cel->x = int16_t(strip.x);
+    cel->y = int16_t(strip.y);
+    return cel;
+}
+
+Status WriteStrips(IffFile& iff, const char* form) {
+    Status status = kStatusOk;
+    for (const Strip& strip : kStrips) {
+        if (std::strcmp(strip.form, form) != 0) continue;
+        if (status == kStatusOk) status = iff.BeginForm(MakeTag("PICT"));
+        if (status == kStatusOk) status = WriteText(iff, MakeTag("NAME"), strip.name);
+        if (status == kStatusOk) status = iff.BeginForm(MakeTag("IDLE"));
+        for (int lit = 0; lit < strip.segments && status == kStatusOk; ++lit) {
+            const std::unique_ptr<Bitmap> cel = StripCel(strip, lit);
+            status = cel != nullptr ? BitmapCodec::WriteXcelChunk(&iff, cel.get()) : kStatusOutOfMemory;
+        }
+        if (status == kStatusOk) status = iff.Ascend();   // IDLE
+        if (status == kStatusOk) status = iff.Ascend();   // PICT
+    }
+    return status;
+}
+
 Status WriteButtons(IffFile& iff, const char* form) {
     Status status = kStatusOk;
     for (const Button& button : PageOf(form).buttons) {
@@ -187,6 +241,7 @@ Status WritePanel(IffFile& iff, const char* form, const std::vector<const char*>
     std::memcpy(tag, form, 4);
     Status status = iff.BeginForm(MakeTag(tag));
     if (status == kStatusOk) status = WriteButtons(iff, form);
+    if (status == kStatusOk) status = WriteStrips(iff, form);
     for (const char* const inner : nested) {
         if (status == kStatusOk) status = WritePanel(iff, inner, {});
         if (status == kStatusOk) status = iff.Ascend();   // a nested panel is closed; its holder stays open
@@ -245,6 +300,18 @@ Status WriteLobbyMaps(const std::string& celDirectory) {
         if (std::strcmp(page.form, "CHRS") == 0) list(3, kPilotListArea, 9);
         if (std::strcmp(page.form, "IPXO") == 0) list(2, kGameListArea, 8);
         if (std::strcmp(page.form, "TMSL") == 0) list(3, kTeamListArea, 9);
+        const Strip* stepped = nullptr;
+        for (const Strip& strip : kStrips) {
+            if (std::strcmp(page.form, strip.form) != 0) continue;
+            map.events.push_back(
+                {strip.event, SpotTrigger(strip.x, strip.y, strip.segments * strip.segmentWidth, kStripHeight)});
+            stepped = &strip;
+        }
+        // The page's strips share their step keys; the pointer says which strip steps.
+        if (stepped != nullptr) {
+            map.events.push_back({stepped->stepLeft, KeyTrigger(kKeyLeft)});
+            map.events.push_back({stepped->stepRight, KeyTrigger(kKeyRight)});
+        }
         if (std::strcmp(page.form, "WAIT") == 0) {
             // A player's own name row toggles readiness; Enter sends the typed chat line.
             constexpr int kRowTops[] = {158, 173, 187, 201, 215, 229, 243, 257};
