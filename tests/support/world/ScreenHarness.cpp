@@ -199,6 +199,7 @@ void ScreenHarness::Deliver(const ScriptEvent& event) {
             for (const char c : event.text) TypeTextInput(uint8_t(c));
             break;
         case ScriptAction::kQuit: break;
+        case ScriptAction::kWait: break;   // a screen on its own prints no trace to wait for
     }
 }
 
