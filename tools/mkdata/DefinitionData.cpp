@@ -177,7 +177,7 @@ struct Item {
     int32_t count = 0;   // an object launcher's load
 };
 
-Bytes Equipment(std::initializer_list<Item> items) {
+Bytes Equipment(const std::vector<Item>& items) {
     Bytes out;
     for (const Item& item : items) {
         const Bytes record = Join({Field(item.id, 16), Field(item.part, 16), Words32({item.count})});
@@ -249,32 +249,22 @@ Status WriteTemp(const std::string& path) {
                                    {"Targeting 1", "MISSL0000"},
                                    {"Flight 1", "MISSL0000"},
                                    {"Engine 1", "MISSL0000"}})}});
+    const std::vector<Item> raider = {{"Generator 1", "RENG0RR0E"}, {"Shields 1", "RSHL0S00S"},
+                                      {"Armor 2", "2305RAIDR"},     {"Radar 1", "2305RAIDR"},
+                                      {"Targeting 1", "2305RAIDR"}, {"Flight 1", "2305RAIDR"},
+                                      {"Engine 1", "RENG0RR0E"},    {"Raider Gun", "RWNG0FLHW"}};
     WriteSpob(w, "Raider", "2305RAIDR", {10, 1000, 400, 1, 14, 120, 70, 40, 50, 300},
               {{"EXPL", Join({Field("Explosion 1", 16)})},
                {"DEBR", Join({Field("Debris", 16)})},
-               {"EQPT", Equipment({{"Generator 1", "RENG0RR0E"},
-                                   {"Shields 1", "RSHL0S00S"},
-                                   {"Armor 2", "2305RAIDR"},
-                                   {"Radar 1", "2305RAIDR"},
-                                   {"Targeting 1", "2305RAIDR"},
-                                   {"Flight 1", "2305RAIDR"},
-                                   {"Engine 1", "RENG0RR0E"},
-                                   {"Raider Gun", "RWNG0FLHW"}})}});
+               {"EQPT", Equipment(raider)}});
     // The network fight's raider: a gun, a beam, missiles and flak.
+    std::vector<Item> marauder = raider;
+    marauder.insert(marauder.end(), {{"Ion Beam 1", "RCKP0F00C"}, {"Flak Cannon", "2305RAIDR"},
+                                     {"Missile Rack 1", "RWNG0FRHW"}});
     WriteSpob(w, "Marauder", "2305RAIDR", {10, 1000, 400, 1, 14, 120, 70, 40, 50, 300},
               {{"EXPL", Join({Field("Explosion 1", 16)})},
                {"DEBR", Join({Field("Debris", 16)})},
-               {"EQPT", Equipment({{"Generator 1", "RENG0RR0E"},
-                                   {"Shields 1", "RSHL0S00S"},
-                                   {"Armor 2", "2305RAIDR"},
-                                   {"Radar 1", "2305RAIDR"},
-                                   {"Targeting 1", "2305RAIDR"},
-                                   {"Flight 1", "2305RAIDR"},
-                                   {"Engine 1", "RENG0RR0E"},
-                                   {"Raider Gun", "RWNG0FLHW"},
-                                   {"Ion Beam 1", "RCKP0F00C"},
-                                   {"Flak Cannon", "2305RAIDR"},
-                                   {"Missile Rack 1", "RWNG0FRHW"}})}});
+               {"EQPT", Equipment(marauder)}});
     WriteSpob(w, "Capital", "CAPIT0000", {5000, 5000, 3000, 2, 14, 20, 5, 5, 5, 20000},
               {{"TURR", Join({Field("TURR0FLHL", 16), Words32({60, 30, 1, 0}), Field("TURR0RRHL", 16), Words32({60, 30, 1, 0})})},
                {"EQPT", Equipment({{"Generator 1", "CAPIT0000"}, {"Shields 1", "CAPIT0000"}})}});
