@@ -40,6 +40,7 @@ constexpr int32_t kWarningX = 8, kWarningY = 440;
 constexpr int32_t kMessageX = 8, kMessageY = 456;
 constexpr int32_t kRadioX = 8, kRadioY = 360, kRadioFaceSize = 64;
 constexpr int32_t kChargeX = 520, kChargeY = 8;
+constexpr int32_t kObjectiveX = 8, kObjectiveY = 44;
 // Colours, as 0xBBGGRR.
 constexpr uint32_t kLit = 0x40FF40, kDim = 0x404040, kText = 0xE0E0E0, kWarningColour = 0x2060FF, kHit = 0x20C0FF;
 
@@ -103,6 +104,12 @@ void Cockpit::ShowMessage(const char* text, PixelImage* face, uint32_t milliseco
     if (sound != 0) Play(messageSound_, "Message", kWarningLevel, 0);
 }
 
+void Cockpit::SetObjective(Goal* goal, const char* text, const char* second) {
+    objective = goal;
+    CopyBounded(objectiveText_, goal != nullptr ? text : nullptr);
+    CopyBounded(objectiveSecond_, goal != nullptr ? second : nullptr);
+}
+
 const char* Cockpit::WarningAt(uint32_t now) const { return Before(now, warningUntil_) ? warning_ : ""; }
 
 const char* Cockpit::MessageAt(uint32_t now) const { return Before(now, messageUntil_) ? message_ : ""; }
@@ -134,6 +141,11 @@ void Cockpit::Draw(Canvas& canvas, uint32_t now) {
     for (int32_t facing = 0; facing < kFacings; ++facing) {
         text(shieldHits[facing] != 0 ? kHit : kDim, kFacingX[facing], kFacingY[facing], kFacingLabels[facing]);
         if (shieldHits[facing] > 0) --shieldHits[facing];
+    }
+    if (objectiveText_[0] != 0) {
+        std::snprintf(line, sizeof line, "OBJECTIVE: %s", objectiveText_);
+        text(kLit, kObjectiveX, kObjectiveY, line);
+        text(kText, kObjectiveX + 8, kObjectiveY + 12, objectiveSecond_);
     }
     std::snprintf(line, sizeof line, "CHARGE %d", lastCharge);
     text(kText, kChargeX, kChargeY, line);

@@ -73,6 +73,12 @@ public:
     using CallsignQuery = const char* (*)(const SpaceObject* speaker);
     static void SetCallsignQuery(CallsignQuery query);
 
+    // The goal the pilot pursues now and the two lines it shows; the goal
+    // is only compared, never read, here (null: none).
+    void SetObjective(Goal* goal, const char* text, const char* second);
+    const char* ObjectiveText() const { return objectiveText_; }
+    const char* ObjectiveSecondText() const { return objectiveSecond_; }
+
     int32_t shieldHits[kFacings] = {};
     int32_t lastCharge = 0;
     Goal* objective = nullptr;
@@ -87,6 +93,8 @@ private:
     uint32_t warningUntil_ = 0;
     char message_[kMessageChars + 1] = {};
     uint32_t messageUntil_ = 0;
+    char objectiveText_[kMessageChars + 1] = {};
+    char objectiveSecond_[kMessageChars + 1] = {};
     PixelImage* messageFace_ = nullptr;
     SoundObject* warningSound_ = nullptr;
     SoundObject* messageSound_ = nullptr;

@@ -313,7 +313,7 @@ public:
 
     // The steps of one simulation pass that the world registers, in the
     // order they run; then the light holders and the object groups.
-    enum SimulateStep { kWorldPass, kFlareStep, kProjectileStep, kCooperativeStep, kSimulateSteps };
+    enum SimulateStep { kWorldPass, kFlareStep, kProjectileStep, kGoalStep, kCooperativeStep, kSimulateSteps };
     using SimulateHook = void (*)(GameState& game);
     void SetSimulateHook(SimulateStep step, SimulateHook hook);
     void Simulate();

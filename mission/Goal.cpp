@@ -6,10 +6,20 @@
 
 #include "game/GameState.h"
 #include "game/Mission.h"
+#include "ai/WingGroup.h"
+#include "objects/ships/AiShip.h"
+#include "objects/ships/Craft.h"
+#include "objects/ships/PlayerShip.h"
 #include "objects/space/SpaceObject.h"
 
 Goal* g_goalList = nullptr;
 Goal* g_objectiveChain = nullptr;
+
+namespace {
+
+GoalNetHooks g_goalNetHooks;
+
+}  // namespace
 
 Goal::Goal(SpaceObject* worldList, int32_t) : world(worldList) {
     next = g_goalList;
@@ -35,6 +45,13 @@ Goal::~Goal() {
 
 int32_t Goal::Evaluate(uint32_t) { return met; }
 
+void Goal::Fail() {
+    if (done != 0) return;
+    done = 1;
+    met = 0;
+    active = 0;
+}
+
 namespace {
 
 int32_t Meet(Goal& goal, SpaceObject* by) {
@@ -47,51 +64,111 @@ int32_t Meet(Goal& goal, SpaceObject* by) {
     return 1;
 }
 
-SpaceObject* PlayerShip() { return g_gameState != nullptr ? g_gameState->playerShip : nullptr; }
+SpaceObject* OwnShip() { return g_gameState != nullptr ? g_gameState->playerShip : nullptr; }
+
+SpaceObject* FirstObject() {
+    const Mission* const mission = g_gameState != nullptr ? g_gameState->mission : nullptr;
+    return mission != nullptr ? mission->firstObject : nullptr;
+}
+
+bool Destroyed(const SpaceObject& object) {
+    const auto* const craft = object.type >= SpaceObject::kTypeCraft ? dynamic_cast<const Craft*>(&object) : nullptr;
+    return object.hitPoints <= 0 || (craft != nullptr && craft->dead != 0);
+}
+
+const char* WingName(const SpaceObject& object) {
+    const WingGroup* wing = nullptr;
+    if (const auto* const pilot = dynamic_cast<const AiShip*>(&object)) wing = pilot->wingGroup;
+    if (const auto* const player = dynamic_cast<const PlayerShip*>(&object)) wing = player->wingGroup;
+    return wing != nullptr ? wing->name : nullptr;
+}
+
+// The one who destroyed it, else the player's ship (who was sent to).
+SpaceObject* Credited(const SpaceObject* subject) {
+    SpaceObject* const killer = subject != nullptr ? subject->killer.Get() : nullptr;
+    return killer != nullptr ? killer : OwnShip();
+}
+
+bool WingStillFlies(const char* wing) {
+    for (SpaceObject* object = FirstObject(); object != nullptr; object = object->GetNext()) {
+        if (object->type < SpaceObject::kTypeCraft || Destroyed(*object)) continue;
+        const char* const name = WingName(*object);
+        if (name != nullptr && std::strncmp(name, wing, Goal::kLinkNameBytes) == 0) return true;
+    }
+    return false;
+}
 
 }  // namespace
 
 int32_t KillGoal::Evaluate(uint32_t) {
-    if (met != 0) return 1;
+    if (done != 0) return met;
     // A subject still on its way into the world is not gone.
     if (pendingSubject >= 0) return 0;
+    if (subjectWing[0] != 0) return WingStillFlies(subjectWing) ? 0 : Meet(*this, OwnShip());
     const SpaceObject* const subject = GetSubject();
-    return subject == nullptr || subject->hitPoints <= 0 ? Meet(*this, PlayerShip()) : 0;
+    return subject == nullptr || Destroyed(*subject) ? Meet(*this, Credited(subject)) : 0;
 }
 
 int32_t DisableGoal::Evaluate(uint32_t) {
-    if (met != 0) return 1;
+    if (done != 0) return met;
+    if (pendingSubject >= 0) return 0;
     const SpaceObject* const subject = GetSubject();
-    if (subject == nullptr || subject->maxHitPoints <= 0) return 0;
-    return int64_t(subject->hitPoints) * 100 <= int64_t(threshold) * subject->maxHitPoints ? Meet(*this, PlayerShip()) : 0;
+    if (subject == nullptr || Destroyed(*subject)) {
+        Fail();
+        return 0;
+    }
+    if (subject->maxHitPoints <= 0) return 0;
+    return int64_t(subject->hitPoints) * 100 <= int64_t(threshold) * subject->maxHitPoints ? Meet(*this, Credited(subject)) : 0;
 }
 
 int32_t ProtectGoal::Evaluate(uint32_t elapsedMs) {
-    if (met != 0) return 1;
+    if (done != 0) return met;
+    if (pendingSubject >= 0) return 0;
     const SpaceObject* const subject = GetSubject();
-    if (subject == nullptr || subject->hitPoints <= 0) return 0;
-    return elapsedMs >= timeMs ? Meet(*this, nullptr) : 0;
+    if (subject == nullptr || Destroyed(*subject) ||
+        int64_t(subject->hitPoints) * 100 < int64_t(threshold) * subject->maxHitPoints) {
+        Fail();
+        return 0;
+    }
+    return timeMs > 0 && elapsedMs >= timeMs ? Meet(*this, nullptr) : 0;
 }
 
 int32_t TravelGoal::Evaluate(uint32_t) {
-    if (met != 0) return 1;
-    SpaceObject* const ship = PlayerShip();
-    if (ship == nullptr || destination == nullptr) return 0;
-    return ship->DistanceTo(*destination) <= distance ? Meet(*this, ship) : 0;
+    if (done != 0) return met;
+    SpaceObject* const ship = OwnShip();
+    if (ship == nullptr || ship->active == 0 || Destroyed(*ship)) return 0;
+    float reach = 0.0f;
+    if (destination != nullptr) {
+        reach = ship->DistanceTo(*destination);
+    } else if (location[0] != 0 || location[1] != 0 || location[2] != 0) {
+        reach = ship->Position().Difference(Vector3{float(location[0]), float(location[1]), float(location[2])}).Length();
+    } else {
+        return 0;
+    }
+    return reach <= distance ? Meet(*this, ship) : 0;
 }
 
 int32_t WaitGoal::Evaluate(uint32_t elapsedMs) {
-    if (met != 0) return 1;
+    if (done != 0) return met;
     return elapsedMs >= timeMs ? Meet(*this, nullptr) : 0;
 }
 
 int32_t FinishInGoal::Evaluate(uint32_t elapsedMs) {
-    if (met != 0) return 1;
-    if (elapsedMs > timeMs) {
-        active = 0;
-        return 0;
-    }
-    return nextGoal != nullptr && nextGoal->met != 0 ? Meet(*this, nextGoal->metBy) : 0;
+    if (done != 0) return met;
+    if (nextGoal != nullptr && nextGoal->met != 0) return Meet(*this, nextGoal->metBy);
+    if (elapsedMs > timeMs || (nextGoal != nullptr && nextGoal->Failed())) Fail();
+    return 0;
+}
+
+int32_t ReloadGoal::Evaluate(uint32_t) {
+    if (done != 0) return met;
+    SpaceObject* const ship = OwnShip();
+    const SpaceObject* const station = GetSubject();
+    if (ship == nullptr || station == nullptr || Destroyed(*ship) || Destroyed(*station)) return 0;
+    if (ship->DistanceTo(*station) > ship->Radius() + station->Radius() + kDockReach) return 0;
+    if (ship->velocity.Length() >= kDockSpeed) return 0;
+    if (auto* const craft = dynamic_cast<Craft*>(ship)) craft->Rearm();
+    return Meet(*this, ship);
 }
 
 Goal* MakeGoal(int32_t recordType, SpaceObject* world) {
@@ -125,13 +202,34 @@ void BindPendingSubjects(SpaceObject* object) {
     }
 }
 
+void SetGoalNetHooks(const GoalNetHooks& hooks) { g_goalNetHooks = hooks; }
+
 namespace {
 
-GoalNetHooks g_goalNetHooks;
+// A goal switched on or off by another; a network host tells its clients
+// of the player's goals (they hold no other).
+void Switch(Goal& goal, int32_t on) {
+    if (goal.done != 0 || goal.active == on) return;
+    goal.active = on;
+    if (goal.playerGoal != 0 && g_goalNetHooks.switched != nullptr) g_goalNetHooks.switched(&goal);
+}
+
+// A world object switched on by a goal comes in through a jump, a craft
+// with its flash; one switched off leaves the flight.
+void SwitchObject(SpaceObject& object, int32_t on) {
+    if ((object.active != 0) == (on != 0)) return;
+    if (on == 0) {
+        object.active = 0;
+        return;
+    }
+    if (auto* const craft = object.type >= SpaceObject::kTypeCraft ? dynamic_cast<Craft*>(&object) : nullptr) {
+        craft->ArriveByJump();
+    } else {
+        object.Activate(0);
+    }
+}
 
 }  // namespace
-
-void SetGoalNetHooks(const GoalNetHooks& hooks) { g_goalNetHooks = hooks; }
 
 void ActivateGoal(Goal* goal, SpaceObject* ship) {
     if (goal == nullptr) return;
@@ -139,20 +237,39 @@ void ActivateGoal(Goal* goal, SpaceObject* ship) {
     if (goal->playerGoal != 0 && g_goalNetHooks.met != nullptr) g_goalNetHooks.met(goal);
     if (goal->linksSwitched != 0) return;
     goal->linksSwitched = 1;
+    if (goal->nextGoal != nullptr && goal->nextGoal != goal) Switch(*goal->nextGoal, 1);
     for (const Goal::Link& link : goal->links) {
         if (link.name[0] == 0) continue;
         for (Goal* other = g_goalList; other != nullptr; other = other->next) {
-            if (other == goal || other->objectiveText != link.name) continue;
-            other->active = link.on != 0 ? 1 : 0;
-            // Clients hold only the player goals.
-            if (other->playerGoal != 0 && g_goalNetHooks.switched != nullptr) g_goalNetHooks.switched(other);
+            if (other != goal && other->objectiveText == link.name) Switch(*other, link.on != 0 ? 1 : 0);
         }
-        const Mission* const mission = g_gameState != nullptr ? g_gameState->mission : nullptr;
-        for (SpaceObject* object = mission != nullptr ? mission->firstObject : nullptr; object != nullptr;
-             object = object->GetNext()) {
-            if (object->name != nullptr && std::strcmp(object->name, link.name) == 0) object->active = link.on != 0 ? 1 : 0;
+        for (SpaceObject* object = FirstObject(); object != nullptr; object = object->GetNext()) {
+            if (object->name != nullptr && std::strcmp(object->name, link.name) == 0) SwitchObject(*object, link.on);
         }
     }
+}
+
+void FailGoal(Goal* goal) {
+    // A goal its own check failed is told of here too.
+    if (goal == nullptr || goal->met != 0) return;
+    goal->Fail();
+    if (goal->playerGoal != 0 && g_goalNetHooks.failed != nullptr) g_goalNetHooks.failed(goal);
+}
+
+int32_t CountGoals() {
+    int32_t count = 0;
+    for (const Goal* goal = g_goalList; goal != nullptr; goal = goal->next) ++count;
+    return count;
+}
+
+Goal* CurrentObjective(int32_t side) {
+    int32_t steps = CountGoals();
+    for (Goal* goal = g_objectiveChain; goal != nullptr && steps-- > 0; goal = goal->nextGoal) {
+        if (goal->side != 0 && goal->side != side) continue;
+        if (goal->playerGoal == 0 || goal->active == 0 || goal->objectiveText.empty()) continue;
+        if (goal->met == 0 && goal->metBy == nullptr) return goal;
+    }
+    return nullptr;
 }
 
 int32_t LinkGoals(int32_t) {

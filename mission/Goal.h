@@ -10,7 +10,9 @@ class SpaceObject;
 // to destruction. What the world reads of it: its kind, its description,
 // and the objects it names (its subject, a destination and the ship that met
 // it), all of which it forgets when they leave the world. Each kind checks
-// itself in Evaluate, once a pass while it is active.
+// itself in Evaluate, once a pass while it is active, and ends either met
+// (met and done set) or failed (done set, met clear); a goal that is
+// neither is still open.
 class Goal : public EngineObject {
 public:
     enum Kind : int32_t {
@@ -19,6 +21,11 @@ public:
     // The record type of the goal that a jump gate's passage meets.
     static constexpr int32_t kJumpThrough = 9;
     static constexpr int kLinks = 4;
+    // Bits of word C, as a mission file sets them.
+    static constexpr int32_t kUndetected = 1;        // fails once the player's ship is reported before it is met
+    static constexpr int32_t kStartsClock = 2;       // meeting it starts the mission clock, once
+    static constexpr int32_t kRestartsClock = 4;     // meeting it starts the mission clock again
+    static constexpr int32_t kCrippledSubject = 8;   // its subject starts the flight with its systems run down
     static constexpr int kLinkNameBytes = 16;
 
     // The world list the goal is about and a word nobody reads: the kinds'
@@ -36,9 +43,15 @@ public:
 
     // Every name of the object the goal holds is cleared.
     void ForgetObject(const SpaceObject* object);
-    // One check at `elapsedMs` of flight: sets `met` (and clears `active`)
-    // once the goal is met; 1 when it is met.
+    // One check at `elapsedMs` on the mission clock: sets `met` (and clears
+    // `active`) once the goal is met, or fails it once it can no longer be
+    // met; 1 when it is met.
     virtual int32_t Evaluate(uint32_t elapsedMs);
+    // Done without being met; the goal is checked no more.
+    void Fail();
+    bool Failed() const { return done != 0 && met == 0; }
+    // Counts for a ship of `side`: a player's goal of that side or of any.
+    bool CountsFor(int32_t side) const { return playerGoal != 0 && (this->side == 0 || this->side == side); }
 
     const char* GetObjectiveText() const { return objectiveText.c_str(); }
     const char* GetSecondText() const { return secondText.c_str(); }
@@ -70,6 +83,8 @@ public:
     int32_t nextGoalId = -1;      // what nextGoal is found by once all goals exist
     // The subject's uoid while it has not entered the world; -1 none.
     int32_t pendingSubject = -1;
+    // A kill goal's subject may be a whole wing, named here; empty otherwise.
+    char subjectWing[kLinkNameBytes + 1] = {};
     // Goals or objects named here are switched on or off when the goal is activated.
     struct Link {
         char name[kLinkNameBytes + 1] = {};
@@ -87,14 +102,20 @@ private:
 };
 
 // "Reload at": a rearm station's goal, on the global goal list like any.
+// Met when the player's ship comes to rest (below kDockSpeed) within
+// kDockReach of the station's hull; the ship is rearmed then.
 class ReloadGoal : public Goal {
 public:
     explicit ReloadGoal(SpaceObject* ship);
+    static constexpr float kDockReach = 100.0f;
+    static constexpr float kDockSpeed = 20.0f;
     int32_t GetKind() const override { return kReload; }
     const char* GetDescription() override;
+    int32_t Evaluate(uint32_t elapsedMs) override;
 };
 
-// Met once its subject is gone or has no hit points left.
+// Met once its subject (every ship of its wing, when it names a wing) is
+// destroyed or gone from the world.
 class KillGoal : public Goal {
 public:
     using Goal::Goal;
@@ -102,7 +123,8 @@ public:
     int32_t Evaluate(uint32_t elapsedMs) override;
 };
 
-// Met once its subject's hit points fall to `threshold` percent or below.
+// Met once its subject's hit points fall to `threshold` percent or below
+// while it lives; failed when it is destroyed first.
 class DisableGoal : public Goal {
 public:
     using Goal::Goal;
@@ -110,7 +132,10 @@ public:
     int32_t Evaluate(uint32_t elapsedMs) override;
 };
 
-// Met when its subject is still there after `timeMs`.
+// Failed once its subject is destroyed or gone, or its hit points fall
+// below `threshold` percent; met when it still holds at `timeMs` on the
+// mission clock (a time of 0 holds until every other goal of the player is
+// met, and is met with them).
 class ProtectGoal : public Goal {
 public:
     using Goal::Goal;
@@ -118,7 +143,9 @@ public:
     int32_t Evaluate(uint32_t elapsedMs) override;
 };
 
-// Met when the player's ship comes within `distance` of the destination.
+// Met when the player's ship comes within `distance` of the destination
+// (its location words, without one). A jump-through goal is met as the
+// ship flies that near its gate, and the ship jumps.
 class TravelGoal : public Goal {
 public:
     using Goal::Goal;
@@ -126,7 +153,7 @@ public:
     int32_t Evaluate(uint32_t elapsedMs) override;
 };
 
-// Met once `timeMs` of flight have passed.
+// Met once the mission clock reaches `timeMs`.
 class WaitGoal : public Goal {
 public:
     using Goal::Goal;
@@ -134,7 +161,8 @@ public:
     int32_t Evaluate(uint32_t elapsedMs) override;
 };
 
-// Met while its next goal is met within `timeMs`; a late one never meets it.
+// Met when its next goal is met before the mission clock passes `timeMs`;
+// failed when the clock passes it first or the next goal fails.
 class FinishInGoal : public Goal {
 public:
     using Goal::Goal;
@@ -154,15 +182,27 @@ Goal* GetGoalList();
 Goal* FindGoalById(int32_t id);
 // The object entering the world becomes the subject of every goal that waits for its uoid.
 void BindPendingSubjects(SpaceObject* object);
-// The goal is met by `ship`: its links are switched, once, goals by their
-// objective text and world objects by name. A network game hears of a
-// player goal met here and of each player goal the links switch.
+// The goal is met by `ship`: its next goal on the chain is switched on and
+// its links are switched, once, goals by their objective text and world
+// objects by name (a craft switched on arrives by jump). A network game
+// hears of a player goal met here and of each player goal switched.
 void ActivateGoal(Goal* goal, SpaceObject* ship);
+// The goal fails, unless it is met; a network host tells its clients of a
+// player's goal (a goal its own check failed is passed here to be told).
+void FailGoal(Goal* goal);
+// The first goal of the objective chain still to be pursued by a ship of
+// `side`: active, a player's goal of that side or any, with an objective
+// text, met by nobody yet; null when there is none.
+Goal* CurrentObjective(int32_t side);
+// How many goals there are: the bound of every walk of the chain, which a
+// network game's goals may have made loop.
+int32_t CountGoals();
 // What a network game is told by ActivateGoal; the network installs it
 // (null members: nobody is told).
 struct GoalNetHooks {
     void (*met)(Goal* goal) = nullptr;
     void (*switched)(Goal* goal) = nullptr;
+    void (*failed)(Goal* goal) = nullptr;
 };
 void SetGoalNetHooks(const GoalNetHooks& hooks);
 // The mission's goal list becomes the global one; the objective chain is

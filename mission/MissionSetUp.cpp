@@ -21,6 +21,7 @@
 #include "mission/Goal.h"
 #include "mission/MissionFile.h"
 #include "mission/CooperativeEnd.h"
+#include "mission/FlightGoals.h"
 #include "mission/ObjectLoader.h"
 #include "mission/RandomMissionGenerator.h"
 #include "mission/SkyRecords.h"
@@ -205,9 +206,54 @@ bool MakeSky(const mission_file::Record& record) {
     }
 }
 
+// The wing of that name has a ship in the world.
+bool WingNamedInWorld(const Mission& mission, const char* name) {
+    for (SpaceObject* object = mission.firstObject; object != nullptr; object = object->GetNext()) {
+        const auto* const pilot = dynamic_cast<const AiShip*>(object);
+        if (pilot != nullptr && pilot->wingGroup != nullptr && std::strncmp(pilot->wingGroup->name, name, WingGroup::kNameBytes) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The goals whose next-goal links come back to a goal already passed: the
+// chain of such a file would never end.
+std::vector<int32_t> LoopingGoals() {
+    std::vector<int32_t> looping;
+    const int32_t count = CountGoals();
+    for (Goal* start = g_goalList; start != nullptr; start = start->next) {
+        int32_t steps = 0;
+        for (Goal* goal = start->nextGoal; goal != nullptr && steps <= count; goal = goal->nextGoal) ++steps;
+        if (steps > count) looping.push_back(start->id);
+    }
+    return looping;
+}
+
+// Goals that name something not in the world are refused, named in the
+// report: a kill, disable or protect goal without its subject would be
+// decided by nothing.
+void RefuseGoalsWithoutSubject(GameState& game) {
+    std::vector<Goal*> refused;
+    for (Goal* goal = g_goalList; goal != nullptr; goal = goal->next) {
+        const int32_t kind = goal->GetKind();
+        const bool needsSubject = kind == Goal::kKill || kind == Goal::kDisable || kind == Goal::kProtect;
+        if (needsSubject && goal->GetSubject() == nullptr && goal->subjectWing[0] == 0 && goal->pendingSubject < 0) {
+            refused.push_back(goal);
+        }
+    }
+    for (Goal* goal : refused) {
+        g_setUpReport.push_back("goal " + std::to_string(goal->id) + " \"" + PrintableText(goal->GetObjectiveText()) +
+                                "\": its subject is not in the mission");
+        delete goal;
+    }
+    if (game.mission != nullptr) game.mission->goalList = g_goalList;
+}
+
 // The file's goals, once every object they name is in the world: their
-// subjects and destinations by name, their chain by the ids they name.
-void BuildGoals(GameState& game, const std::vector<mission_file::Record>& records) {
+// subjects and destinations by name (a kill goal's subject may name a
+// wing), their chain by the ids they name. False when the chain loops.
+bool BuildGoals(GameState& game, const std::vector<mission_file::Record>& records) {
     Mission& mission = *game.mission;
     const auto named = [&mission](const char* name) -> SpaceObject* {
         if (name[0] == 0) return nullptr;
@@ -238,20 +284,35 @@ void BuildGoals(GameState& game, const std::vector<mission_file::Record>& record
         goal->SetObjectiveText(entry.objective);
         goal->SetSecondText(entry.second);
         goal->SetSubject(named(entry.subject));
+        if (goal->GetSubject() == nullptr && goal->GetKind() == Goal::kKill && entry.subject[0] != 0 &&
+            WingNamedInWorld(mission, entry.subject)) {
+            CopyFixedText(goal->subjectWing, entry.subject);
+        }
         goal->destination = named(entry.destination);
         for (int i = 0; i < Goal::kLinks; ++i) {
             CopyFixedText(goal->links[i].name, entry.linkNames[i]);
             goal->links[i].on = entry.linkOn[i];
         }
         if (entry.recordType == Goal::kJumpThrough) game.jumpGoal = goal;
+        // A subject that starts crippled flies so from the first frame.
+        if ((goal->wordC & Goal::kCrippledSubject) != 0) {
+            if (auto* const craft = dynamic_cast<Craft*>(goal->GetSubject())) craft->ResetSystemLevels();
+        }
     }
-    if (!any) return;
+    if (!any) return true;
     mission.goalList = g_goalList;
     LinkGoals(1);
     // A chain the file spells out wins over the order of the ids.
     for (Goal* goal = g_goalList; goal != nullptr; goal = goal->next) {
         if (goal->nextGoalId >= 0) goal->nextGoal = FindGoalById(goal->nextGoalId);
     }
+    const std::vector<int32_t> looping = LoopingGoals();
+    if (!looping.empty()) {
+        g_setUpReport.push_back("the goal chain loops back through goal " + std::to_string(looping.front()));
+        return false;
+    }
+    RefuseGoalsWithoutSubject(game);
+    return true;
 }
 
 // A random mission's kind and difficulty: the lobby's (or the command
@@ -294,6 +355,7 @@ void FreeMission() {
     game->jumpGoal = nullptr;
     game->cooperativeTimeUp = 0;
     game->SetSimulateHook(GameState::kCooperativeStep, nullptr);
+    game->SetSimulateHook(GameState::kGoalStep, nullptr);
     ReleaseWings();
     ai_tables::ForgetCachedTables();
     DefinitionLibrary::Reset();
@@ -370,6 +432,8 @@ Status SetUpMission(const char* name, int32_t) {
     game->LoadFlightPalettes();
     game->EnsureFlightCamera();
     if (name == nullptr || name[0] == 0) {
+        // A joining client's goals come from its host.
+        flight_goals::Start(*game);
         game->missionReady = 1;
         return kStatusOk;
     }
@@ -429,7 +493,16 @@ Status SetUpMission(const char* name, int32_t) {
         game->weaponFlash = new FlashLightHolder(light, game->playerShip);
         game->Lights().Add(game->weaponFlash);
     }
-    BuildGoals(*game, contents.records);
+    if (!BuildGoals(*game, contents.records)) {
+        // A mission that could never end is no mission: nothing of it stays.
+        game->ClearFlight();
+        game->playerShip = game->viewedObject = game->chaseObject = game->chaseReference = nullptr;
+        FreeGoals();
+        game->jumpGoal = nullptr;
+        ReleaseWings();
+        RemoveWorldObjects(mission);
+        return kStatusMalformed;
+    }
     if (generator != nullptr) generator->AddSky();
     sky_records::BuildDustField();
     if (generator != nullptr) {
@@ -437,7 +510,9 @@ Status SetUpMission(const char* name, int32_t) {
         generator->flightStartMs = GetMilliseconds();
         generator->cooperativePaid = 0;
         if (generator->networkGame != 0) game->SetSimulateHook(GameState::kCooperativeStep, CheckCooperativeEnd);
+        RefuseGoalsWithoutSubject(*game);
     }
+    flight_goals::Start(*game);
     if (game->viewedObject != nullptr) game->AimFlightCamera(game->viewedObject->world);
     ReleaseWings();
     game->missionReady = 1;

@@ -118,20 +118,6 @@ Goal* MakeGoalOf(const net_read::GoalNew& in, SpaceObject* world) {
     return goal;
 }
 
-// The first goal of the objective chain still to be pursued by a ship of
-// `side`; the walk stops after as many steps as there are goals, so a
-// chain that loops ends too.
-Goal* NextObjective(int32_t side) {
-    int32_t steps = 0;
-    for (const Goal* goal = g_goalList; goal != nullptr; goal = goal->next) ++steps;
-    for (Goal* goal = g_objectiveChain; goal != nullptr && steps-- > 0; goal = goal->nextGoal) {
-        if (goal->side != 0 && goal->side != side) continue;
-        if (goal->playerGoal == 0 || goal->active == 0 || goal->objectiveText.empty()) continue;
-        if (goal->met == 0 && goal->metBy == nullptr) return goal;
-    }
-    return nullptr;
-}
-
 void SendGoal(NetSession& session, uint16_t type, const Goal* goal, int32_t form) {
     NetPacket packet;
     packet.BuildGoalPacket(type, goal, form);
@@ -276,12 +262,21 @@ void SetGoal(const NetInbound& packet) {
     if (Goal* const goal = FindGoalById(in->id)) {
         if (in->form == kFormActivation) {
             goal->active = int32_t(in->value);
+        } else if (in->value == 0) {
+            // The met form with nothing met: the host's goal failed.
+            goal->Fail();
         } else {
             goal->metBy = ship;
             goal->met = int32_t(in->value);
+            goal->done = 1;
+            goal->active = 0;
         }
     }
-    if (game->playerShip != nullptr) game->TheCockpit().objective = NextObjective(game->playerShip->side);
+    if (game->playerShip != nullptr) {
+        Goal* const objective = CurrentObjective(game->playerShip->side);
+        game->TheCockpit().SetObjective(objective, objective != nullptr ? objective->GetObjectiveText() : nullptr,
+                                        objective != nullptr ? objective->GetSecondText() : nullptr);
+    }
 }
 
 void GoalDone(const NetInbound& packet) {
@@ -314,6 +309,11 @@ void InstallGoalHooks() {
     hooks.met = [](Goal* goal) {
         NetSession* const session = ActiveSession();
         if (session != nullptr) SendGoal(*session, session->IsHost() ? kSetGoal : kGoalDone, goal, int32_t(kFormMet));
+    };
+    // A failed goal goes out as the met form with nothing met.
+    hooks.failed = [](Goal* goal) {
+        NetSession* const session = ActiveSession();
+        if (session != nullptr && session->IsHost()) SendGoal(*session, kSetGoal, goal, int32_t(kFormMet));
     };
     hooks.switched = [](Goal* goal) {
         NetSession* const session = ActiveSession();

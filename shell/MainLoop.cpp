@@ -19,6 +19,7 @@
 #include "mission/AfterFlight.h"
 #include "mission/CampaignMessages.h"
 #include "mission/MissionFile.h"
+#include "mission/FlightGoals.h"
 #include "mission/MissionSetUp.h"
 #include "ui/Screen.h"
 #include "objects/ships/PlayerShip.h"
@@ -190,8 +191,10 @@ void MainLoop::Launch() {
     }
     PlayMissionMusic(game_);
     deathWatch_.Start();
-    victoryWatch_.Start();
-    won_ = false;
+    goalReport_.Start();
+    // The mission set up for this flight is being flown: the menus it
+    // comes back to no longer have it ready.
+    game_.missionReady = 0;
     game_.flightUnsettled = 1;
     lastFrameAt_ = GetMilliseconds();
 }
@@ -203,8 +206,8 @@ void MainLoop::AfterFrame() {
         game_.SelectNextScreen(ScreenSlot::kRestart);
         return;
     }
-    if (!game_.IsNetworkGame() && victoryWatch_.Update(game_, lastFrameAt_)) {
-        won_ = true;
+    goalReport_.Update([](const std::string& line) { run_trace::Line(line); });
+    if (!game_.IsNetworkGame() && flight_goals::FlightOver(game_)) {
         game_.mode = GameState::kModeScreens;
         return;
     }
@@ -271,12 +274,21 @@ void MainLoop::ShowNavMap() {
 
 void MainLoop::Land() {
     StopSounds(game_);
-    if (won_ || game_.IsNetworkGame()) {
-        SettleFlight(game_, MessageEntry::kWon, kLandingMovie, [this](const char* name) { PlayVideo(name); });
+    const flight_goals::Outcome outcome = flight_goals::GetOutcome();
+    const auto playMovie = [this](const char* name) { PlayVideo(name); };
+    if (game_.IsNetworkGame() || outcome == flight_goals::Outcome::kWon) {
+        SettleFlight(game_, MessageEntry::kWon, kLandingMovie, playMovie);
+    } else if (outcome == flight_goals::Outcome::kFailed) {
+        SettleFlight(game_, MessageEntry::kLost, kLandingMovie, playMovie);
     } else {
         PlayVideo(kLandingMovie);
     }
     game_.missionFlown = 1;
+    game_.missionReady = 0;
+    if (endAfterFlight_) {
+        game_.mode = GameState::kModeQuit;
+        return;
+    }
     // No play aid outlives the mission it was used in.
     game_.ApplyOptions(0);
     // The death watch chose the restart screen already.

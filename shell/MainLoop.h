@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "shell/DeathWatch.h"
-#include "shell/VictoryWatch.h"
+#include "shell/GoalReport.h"
 
 class Canvas;
 class GameState;
@@ -68,15 +68,18 @@ public:
     void Fly();
 
     bool Quit() const { return quit_; }
+    // A flight named on the command line: the run ends once it has landed,
+    // there being no base to come back to.
+    void EndAfterFlight() { endAfterFlight_ = true; }
 
 private:
     void Launch();
-    // After a frame: the death watch, then mode 6 or 3.
+    // After a frame: the death watch, the goals' end of the flight, then mode 6 or 3.
     void AfterFrame();
     void Pause();
     void ShowNavMap();
-    // The landing movie, or the mission's own with the step after a won or
-    // networked flight.
+    // The landing movie, or the mission's own with the step after a decided
+    // or networked flight (its outcome decides the career's step).
     void Land();
     // A new game chosen (start mode 1): the training starts once, before
     // the next screen opens.
@@ -93,8 +96,8 @@ private:
     GameState& game_;
     LoopSteps steps_;
     DeathWatch deathWatch_;
-    VictoryWatch victoryWatch_;
-    bool won_ = false;
+    GoalReport goalReport_;
+    bool endAfterFlight_ = false;
     bool newGameTrained_ = false;
     uint32_t lastFrameAt_ = 0;
     bool quit_ = false;

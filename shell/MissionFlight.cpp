@@ -13,6 +13,7 @@
 #include "game/EffectRegistries.h"
 #include "game/GameState.h"
 #include "game/Mission.h"
+#include "mission/FlightGoals.h"
 #include "mission/Goal.h"
 #include "mission/MissionSetUp.h"
 #include "mission/RandomMissionGenerator.h"
@@ -27,6 +28,7 @@
 #include "platform/Clock.h"
 #include "platform/SteppedClock.h"
 #include "shell/FlightReport.h"
+#include "shell/GoalReport.h"
 #include "shell/LaunchOptions.h"
 #include "shell/MainLoop.h"
 #include "shell/NetworkFlight.h"
@@ -116,6 +118,8 @@ int RunMissionFlight(const LaunchOptions& options) {
         }
         int32_t kills = 0;
         std::set<const SpaceObject*> reported;
+        GoalReport goalReport;
+        const auto say = [](const std::string& line) { std::printf("%s\n", line.c_str()); };
         // The game's own flight frame, with nothing to pump or draw; the loop
         // reads and writes the session only in a network game.
         LoopSteps steps;
@@ -159,8 +163,15 @@ int RunMissionFlight(const LaunchOptions& options) {
             }
             reported.swap(living);
             seenDebris.swap(livingDebris);
+            goalReport.Update(say);
+            // A flight alone ends as the game would end it; a network game goes on.
+            if (network == nullptr && flight_goals::FlightOver(*game)) {
+                std::printf("flight over after %lld ms\n", static_cast<long long>(flown + step));
+                break;
+            }
         }
         std::printf("kills %d\n", kills);
+        std::printf("outcome %s\n", flight_goals::OutcomeName(flight_goals::GetOutcome()));
         if (network != nullptr) network->Report();
     }
     std::fflush(stdout);

@@ -64,6 +64,10 @@ void Message(const char* text) {
 
 void Chat(const char* text) { Quoted("chat", text); }
 
+void Line(const std::string& line) {
+    if (g_enabled) Print(line);
+}
+
 bool Printed(const std::string& line) { return g_printed.count(line) != 0; }
 
 }  // namespace run_trace

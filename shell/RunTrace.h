@@ -6,7 +6,8 @@
 // once, so that the runs of several processes of one network game can be
 // followed side by side: `screen NAME` as a screen becomes current,
 // `mode N` as the game mode changes, `message "TEXT"` for each cockpit
-// message and `chat "TEXT"` for each line of the lobby's chat box.
+// message, `chat "TEXT"` for each line of the lobby's chat box, and the
+// flight's `goal ID met`, `goal ID failed` and `outcome won` lines.
 // Silent until enabled.
 namespace run_trace {
 
@@ -21,6 +22,8 @@ void Screen(const char* name);
 void Mode(int32_t mode);
 void Message(const char* text);
 void Chat(const char* text);
+// Any other line of the run's own (the flight's goals, its outcome).
+void Line(const std::string& line);
 
 // Whether a line (without its newline) was printed since Enable: what a
 // script's wait waits for.

@@ -588,6 +588,7 @@ int RunMainLoop(const LaunchOptions& options) {
     }
     if (game.mode == 0) return 0;
     MainLoop loop(game, GameLoopSteps(g_gameCanvas));
+    if (!options.mission.empty()) loop.EndAfterFlight();
     int exitCode = loop.Run();
     if (loop.Quit()) exitCode = g_mainWindow->ExitCode();
     // A quit message (a closed window, a script's end) is told apart from

@@ -10,6 +10,8 @@
 #include "game/CareerRecord.h"
 #include "game/Mission.h"
 #include "mission/CampaignMessages.h"
+#include "mission/FlightGoals.h"
+#include "mission/Goal.h"
 #include "net/NetworkHooks.h"
 #include "objects/ships/Craft.h"
 #include "objects/ships/PlayerShip.h"
@@ -306,27 +308,35 @@ TEST_F(MainLoopTest, LaunchingFromTheScreensDeliversTheOrders) {
     EXPECT_EQ(game().career->catalogue.back()->ordered, 0);
 }
 
-// With no hostile craft left the flight ends won 3000 ms later, through
-// the landing, and the career takes it once.
-TEST_F(MainLoopTest, AFlightWithNoHostileLeftEndsWonThreeSecondsLater) {
+// A flight ends by its goals: not while nothing is met (an idle flight with
+// no hostile about is no win), and once its goal is met, won, a few
+// seconds later through the landing; the career takes it once and the
+// menus have no mission ready after it.
+TEST_F(MainLoopTest, AFlightEndsWonAFewSecondsAfterItsGoalsAreMet) {
     RecordingScreen::Register<ScreenSlot::kHangar>(tally_);
     game().LoadPlaceScreens(GameState::kFirstPlace);
     tally_.onRun = [](GameState& landed, RecordingScreen&) { landed.mode = GameState::kModeQuit; };
     Craft* const player = PlayerCraft();
     player->active = 1;
     player->side = 1;
-    auto* const raider = world_.SpawnAs<Craft>(world_.Template("SHIP2"), 1);
-    raider->active = 1;
-    raider->side = 2;
-    steps_.atPass[10] = [raider] { raider->active = 0; };
+    auto* const wait = new WaitGoal(nullptr, 0);
+    wait->playerGoal = 1;
+    wait->active = 1;
+    wait->timeMs = 1000000;
+    flight_goals::Start(game());
+    game().missionReady = 1;
+    steps_.onSimulate = [](GameState& flying) { flight_goals::Step(flying); };
+    steps_.atPass[200] = [wait] { wait->timeMs = 0; };
 
     RunLoop();
+    FreeGoals();
 
-    EXPECT_EQ(steps_.passes, 10 + int32_t(VictoryWatch::kEndDelayMs / RecordingLoopSteps::kStepMs));
+    EXPECT_EQ(steps_.passes, 200 + int32_t(flight_goals::kEndDelayMs / RecordingLoopSteps::kStepMs));
     EXPECT_EQ(steps_.Count("movie lnd.mpg"), 1);
     EXPECT_EQ(steps_.log.back(), "run HANGAR");
     EXPECT_EQ(game().career->missions, 1);
     EXPECT_EQ(game().flightUnsettled, 0);
+    EXPECT_EQ(game().missionReady, 0);
 }
 
 int g_listChanges = 0;

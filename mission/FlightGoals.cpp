@@ -1,0 +1,215 @@
+#include "mission/FlightGoals.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "engine/Clock.h"
+#include "game/Cockpit.h"
+#include "game/GameState.h"
+#include "game/Mission.h"
+#include "mission/Goal.h"
+#include "objects/ships/Craft.h"
+#include "objects/space/JumpGate.h"
+#include "objects/space/SpaceObject.h"
+
+namespace flight_goals {
+namespace {
+
+struct State {
+    uint32_t clockMs = 0;
+    bool clockStarted = false;     // a goal started the clock already
+    bool stepped = false;
+    uint32_t lastStepAt = 0;
+    Outcome outcome = Outcome::kOpen;
+    uint32_t decidedAtClock = 0;   // flight time (not the mission clock) when decided
+    uint32_t flownMs = 0;          // flight time since launch
+    bool jumped = false;           // the player's ship went into the gate
+};
+
+State g_state;
+
+int32_t PlayerSide(const GameState& game) { return game.playerShip != nullptr ? game.playerShip->side : 0; }
+
+Craft* PlayerCraft(const GameState& game) {
+    SpaceObject* const ship = game.playerShip;
+    return ship != nullptr && ship->type >= SpaceObject::kTypeCraft ? dynamic_cast<Craft*>(ship) : nullptr;
+}
+
+// The goals a machine decides itself: every goal where the world is its
+// own; on a client only those its own ship meets by flying.
+bool DecidesHere(const GameState& game, const Goal& goal) {
+    if (!game.IsClient()) return true;
+    const int32_t kind = goal.GetKind();
+    return goal.playerGoal != 0 && (kind == Goal::kTravel || kind == Goal::kReload);
+}
+
+void AdvanceClock() {
+    const uint32_t now = GetMilliseconds();
+    const uint32_t step = g_state.stepped ? std::min(now - g_state.lastStepAt, kLongestStepMs) : 0;
+    g_state.stepped = true;
+    g_state.lastStepAt = now;
+    g_state.clockMs += step;
+    g_state.flownMs += step;
+}
+
+void Met(Goal& goal) {
+    ActivateGoal(&goal, goal.metBy);
+    const bool starts = (goal.clockStart != 0 || (goal.wordC & Goal::kStartsClock) != 0) && !g_state.clockStarted;
+    const bool restarts = goal.clockRestart != 0 || (goal.wordC & Goal::kRestartsClock) != 0;
+    if (starts || restarts) {
+        g_state.clockMs = 0;
+        g_state.clockStarted = true;
+    }
+}
+
+// The goals checked this step, as they stand before any is met: a goal
+// switched on by another is checked from the next step.
+std::vector<Goal*> ActiveGoals() {
+    std::vector<Goal*> goals;
+    for (Goal* goal = g_goalList; goal != nullptr; goal = goal->next) {
+        if (goal->active != 0 && goal->done == 0) goals.push_back(goal);
+    }
+    return goals;
+}
+
+// The player's ship goes through the mission's gate when it comes within
+// the jump goal's distance of it (or touches it) while the goal is
+// active, or at any time once the flight's outcome is decided.
+void CheckJump(GameState& game) {
+    Goal* const goal = game.jumpGoal;
+    Craft* const ship = PlayerCraft(game);
+    if (goal == nullptr || ship == nullptr || g_state.jumped || ship->active == 0 || ship->dead != 0) return;
+    const bool open = goal->active != 0 && goal->done == 0;
+    if (!open && g_state.outcome == Outcome::kOpen) return;
+    SpaceObject* const gate = goal->destination != nullptr ? goal->destination : goal->GetSubject();
+    if (gate == nullptr) return;
+    if (ship->DistanceTo(*gate) > std::max(goal->distance, gate->Radius() + ship->Radius())) return;
+    g_state.jumped = true;
+    if (open) {
+        goal->met = 1;
+        goal->done = 1;
+        goal->active = 0;
+        goal->metBy = ship;
+        Met(*goal);
+    }
+    if (auto* const jumpGate = dynamic_cast<JumpGate*>(gate)) {
+        jumpGate->PlayJumpEffect(ship);
+    } else {
+        ship->Jump(gate);
+    }
+}
+
+bool JumpComplete(const GameState& game) {
+    const Craft* const ship = PlayerCraft(game);
+    return g_state.jumped && (ship == nullptr || (ship->active == 0 && ship->jumpDeadline == 0));
+}
+
+// Protect goals without a time hold until the others are met, then are met with them.
+bool HoldsUntilTheEnd(const Goal& goal) { return goal.GetKind() == Goal::kProtect && goal.timeMs == 0; }
+
+Outcome Decide(GameState& game) {
+    const int32_t side = PlayerSide(game);
+    bool anyMet = false;
+    bool open = false;
+    std::vector<Goal*> holding;
+    for (Goal* goal = g_goalList; goal != nullptr; goal = goal->next) {
+        if (!goal->CountsFor(side)) continue;
+        if (goal->Failed()) return Outcome::kFailed;
+        if (goal->met != 0) {
+            anyMet = true;
+        } else if (goal->active != 0) {
+            if (HoldsUntilTheEnd(*goal)) {
+                holding.push_back(goal);
+            } else {
+                open = true;
+            }
+        }
+    }
+    if (open || (!anyMet && holding.empty())) return Outcome::kOpen;
+    // A client learns of the holding goals from its host.
+    if (!holding.empty() && game.IsClient()) return Outcome::kOpen;
+    for (Goal* goal : holding) {
+        goal->met = 1;
+        goal->done = 1;
+        goal->active = 0;
+        Met(*goal);
+    }
+    return Outcome::kWon;
+}
+
+// A ship that has left the flight meets no goal any more: what is still
+// open for it fails.
+void FailWhatIsLeft(const GameState& game) {
+    if (game.IsClient()) return;
+    const int32_t side = PlayerSide(game);
+    for (Goal* goal = g_goalList; goal != nullptr; goal = goal->next) {
+        if (goal->CountsFor(side) && goal->done == 0 && goal->active != 0) FailGoal(goal);
+    }
+}
+
+// The cockpit shows the chain's current goal; a new one becomes the
+// ship's target (a nav point its nav target), where it names one.
+void FollowObjective(GameState& game) {
+    Cockpit& cockpit = game.TheCockpit();
+    Goal* const objective = CurrentObjective(PlayerSide(game));
+    if (objective == cockpit.objective) return;
+    cockpit.SetObjective(objective, objective != nullptr ? objective->GetObjectiveText() : nullptr,
+                         objective != nullptr ? objective->GetSecondText() : nullptr);
+    Craft* const ship = PlayerCraft(game);
+    if (objective == nullptr || ship == nullptr) return;
+    SpaceObject* const aim = objective->destination != nullptr ? objective->destination : objective->GetSubject();
+    if (aim != nullptr && aim != ship && aim->active != 0) ship->SetTarget(aim);
+}
+
+}  // namespace
+
+void Start(GameState& game) {
+    g_state = State{};
+    game.SetSimulateHook(GameState::kGoalStep, Step);
+}
+
+void Step(GameState& game) {
+    if (game.mission == nullptr) return;
+    AdvanceClock();
+    const Mission& mission = *game.mission;
+    const std::vector<Goal*> goals = ActiveGoals();
+    for (Goal* goal : goals) {
+        if (goal->done != 0 || goal == game.jumpGoal || !DecidesHere(game, *goal)) continue;
+        if (mission.playerReported != 0 && (goal->wordC & Goal::kUndetected) != 0 && !game.IsClient()) {
+            FailGoal(goal);
+            continue;
+        }
+        if (goal->Evaluate(g_state.clockMs) != 0) {
+            Met(*goal);
+        } else if (goal->Failed()) {
+            FailGoal(goal);
+        }
+    }
+    CheckJump(game);
+    if (g_state.outcome == Outcome::kOpen && JumpComplete(game)) FailWhatIsLeft(game);
+    if (g_state.outcome == Outcome::kOpen) {
+        g_state.outcome = Decide(game);
+        if (g_state.outcome != Outcome::kOpen) g_state.decidedAtClock = g_state.flownMs;
+    }
+    FollowObjective(game);
+}
+
+Outcome GetOutcome() { return g_state.outcome; }
+
+const char* OutcomeName(Outcome outcome) {
+    switch (outcome) {
+        case Outcome::kWon: return "won";
+        case Outcome::kFailed: return "failed";
+        default: return "open";
+    }
+}
+
+uint32_t ClockMs() { return g_state.clockMs; }
+
+bool FlightOver(const GameState& game) {
+    if (JumpComplete(game)) return true;
+    if (g_state.outcome == Outcome::kOpen || game.jumpGoal != nullptr) return false;
+    return g_state.flownMs - g_state.decidedAtClock >= kEndDelayMs;
+}
+
+}  // namespace flight_goals
