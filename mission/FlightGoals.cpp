@@ -67,7 +67,7 @@ void Met(Goal& goal) {
 std::vector<Goal*> ActiveGoals() {
     std::vector<Goal*> goals;
     for (Goal* goal = g_goalList; goal != nullptr; goal = goal->next) {
-        if (goal->active != 0 && goal->done == 0) goals.push_back(goal);
+        if (goal->active != 0 && goal->done == 0 && goal->met == 0) goals.push_back(goal);
     }
     return goals;
 }
@@ -79,7 +79,7 @@ void CheckJump(GameState& game) {
     Goal* const goal = game.jumpGoal;
     Craft* const ship = PlayerCraft(game);
     if (goal == nullptr || ship == nullptr || g_state.jumped || ship->active == 0 || ship->dead != 0) return;
-    const bool open = goal->active != 0 && goal->done == 0;
+    const bool open = goal->active != 0 && goal->done == 0 && goal->met == 0;
     if (!open && g_state.outcome == Outcome::kOpen) return;
     SpaceObject* const gate = goal->destination != nullptr ? goal->destination : goal->GetSubject();
     if (gate == nullptr) return;
@@ -143,7 +143,7 @@ void FailWhatIsLeft(const GameState& game) {
     if (game.IsClient()) return;
     const int32_t side = PlayerSide(game);
     for (Goal* goal = g_goalList; goal != nullptr; goal = goal->next) {
-        if (goal->CountsFor(side) && goal->done == 0 && goal->active != 0) FailGoal(goal);
+        if (goal->CountsFor(side) && goal->done == 0 && goal->met == 0 && goal->active != 0) FailGoal(goal);
     }
 }
 
@@ -165,6 +165,9 @@ void FollowObjective(GameState& game) {
 
 void Start(GameState& game) {
     g_state = State{};
+    // The last flight's goals are gone: a new one at the same address is
+    // still a new objective.
+    game.TheCockpit().SetObjective(nullptr, nullptr, nullptr);
     game.SetSimulateHook(GameState::kGoalStep, Step);
 }
 
@@ -174,7 +177,7 @@ void Step(GameState& game) {
     const Mission& mission = *game.mission;
     const std::vector<Goal*> goals = ActiveGoals();
     for (Goal* goal : goals) {
-        if (goal->done != 0 || goal == game.jumpGoal || !DecidesHere(game, *goal)) continue;
+        if (goal->done != 0 || goal->met != 0 || goal == game.jumpGoal || !DecidesHere(game, *goal)) continue;
         if (mission.playerReported != 0 && (goal->wordC & Goal::kUndetected) != 0 && !game.IsClient()) {
             FailGoal(goal);
             continue;

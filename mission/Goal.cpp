@@ -37,9 +37,9 @@ Goal::~Goal() {
         g_gameState->mission->goalList = g_goalList;
     }
     if (g_gameState != nullptr && g_gameState->jumpGoal == this) g_gameState->jumpGoal = nullptr;
-    if (g_objectiveChain == this) g_objectiveChain = nextGoal;
+    if (g_objectiveChain == this) g_objectiveChain = nextGoal != this ? nextGoal : nullptr;
     for (Goal* goal = g_goalList; goal != nullptr; goal = goal->next) {
-        if (goal->nextGoal == this) goal->nextGoal = nextGoal;
+        if (goal->nextGoal == this) goal->nextGoal = nextGoal != this ? nextGoal : nullptr;
     }
 }
 
@@ -299,6 +299,8 @@ void Goal::ForgetObject(const SpaceObject* object) {
 
 ReloadGoal::ReloadGoal(SpaceObject* ship) {
     SetSubject(ship);
+    // Open for as long as the station flies: it never counts for the outcome.
+    active = 1;
     // The mission (when there is one) sees its goals from the newest.
     if (g_gameState != nullptr && g_gameState->mission != nullptr) g_gameState->mission->goalList = g_goalList;
 }

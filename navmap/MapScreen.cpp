@@ -75,7 +75,9 @@ std::string GoalLine(const char* description, const char* status) {
 const char* GoalStatus(Goal& goal) {
     const bool toGate = goal.GetKind() == Goal::kTravel && goal.destination != nullptr &&
                         goal.destination->type == SpaceObject::kTypeJumpGate;
-    if (goal.active == 0 && !toGate) return "done.";
+    // A goal no longer pending is one that was met; one switched off or not
+    // yet switched on is still to do, and a failed one says so.
+    if (goal.met != 0 && !toGate) return "done.";
     if (goal.met != 0) return goal.done != 0 || goal.GetKind() == Goal::kDisable ? "done." : "active.";
     return goal.done != 0 ? "failed." : "active.";
 }
@@ -241,15 +243,20 @@ void MapScreen::GoalPass(Pass& pass) {
     Goal* const first = pass.game.mission->goalList;
     std::vector<Goal*> collected;
     const auto listed = [&](Goal* goal) { return std::find(collected.begin(), collected.end(), goal) != collected.end(); };
-    for (Goal* goal = g_objectiveChain; goal != nullptr; goal = goal->nextGoal) {
-        if (GoalListed(*goal)) collected.push_back(goal);
+    // Goals a network game sent may chain back on themselves: no walk of the
+    // chain goes further than there are goals.
+    const int32_t goals = CountGoals();
+    int32_t steps = goals;
+    for (Goal* goal = g_objectiveChain; goal != nullptr && steps-- > 0; goal = goal->nextGoal) {
+        if (GoalListed(*goal) && !listed(goal)) collected.push_back(goal);
     }
     for (Goal* goal = first != nullptr ? first : g_goalList; goal != nullptr; goal = goal->next) {
         if (goal->playerGoal == 0) continue;
         if (goal->GetSubject() != nullptr && goal->display != 0) pass.goalSubjects.insert(goal->GetSubject());
         if (GoalListed(*goal) && !listed(goal)) collected.push_back(goal);
     }
-    for (Goal* goal = g_objectiveChain; goal != nullptr; goal = goal->nextGoal) {
+    steps = goals;
+    for (Goal* goal = g_objectiveChain; goal != nullptr && steps-- > 0; goal = goal->nextGoal) {
         if (goal->playerGoal != 0 && listObjects == 0 && goal->display != 0 && goal->recordType == Goal::kJumpThrough) {
             collected.push_back(goal);
         }

@@ -268,8 +268,8 @@ void SetGoal(const NetInbound& packet) {
         } else {
             goal->metBy = ship;
             goal->met = int32_t(in->value);
+            // Decided on the host: this machine checks it no more.
             goal->done = 1;
-            goal->active = 0;
         }
     }
     if (game->playerShip != nullptr) {

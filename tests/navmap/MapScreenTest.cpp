@@ -131,11 +131,16 @@ TEST_F(MapScreenTest, GoalLinesPadTheirTextAndPickTheirSubject) {
     hidden->playerGoal = 0;
     const std::string longText(40, 'x');
     AddGoal(longText.c_str(), nullptr)->met = 1;
+    // A goal that failed says so; one not yet switched on is still to do.
+    AddGoal("Escort the freighter", nullptr)->Fail();
+    AddGoal("Later", nullptr)->active = 0;
     Goal* const kill = AddGoal("Destroy Target", ship);
     kill->location[1] = 5;
     screen.DrawMap(screen.mapCamera, screen.mapRange);
     EXPECT_EQ(Lines(screen), (std::vector<std::string>{"Destroy Target                     active.",
-                                                       longText + "  active."}));
+                                                       "Later                              active.",
+                                                       "Escort the freighter               failed.",
+                                                       longText + "  done."}));
     auto* const list = dynamic_cast<ListBox*>(screen.artObject->FindControl(MapScreen::kObjectList));
     EXPECT_EQ(list->GetBlock(0)->lineColours.size(), 1u);
     ASSERT_EQ(screen.symbols.size(), 1u);

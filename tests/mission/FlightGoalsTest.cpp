@@ -1,0 +1,288 @@
+// Flights decided by their goals: small mission files written here, set up
+// and flown frame by frame, the player's ship put where a pilot would fly it.
+#include "mission/FlightGoals.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/IffFile.h"
+#include "game/Cockpit.h"
+#include "game/DataDirectories.h"
+#include "game/GameState.h"
+#include "game/Mission.h"
+#include "mission/Goal.h"
+#include "mission/MissionFile.h"
+#include "mission/MissionSetUp.h"
+#include "mission/ObjectLoader.h"
+#include "mission/SpawnRecords.h"
+#include "objects/ships/Craft.h"
+#include "objects/systems/EnergySystem.h"
+#include "objects/systems/ShipSystem.h"
+#include "objects/space/WorldPass.h"
+#include "tests/support/RecordingMessageBox.h"
+#include "tests/support/ScopedInstall.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/world/WorldBuilder.h"
+#include "tools/mkdata/MissionRecords.h"
+#include "tools/mkdata/SampleTree.h"
+
+namespace {
+
+struct GoalSpec {
+    int32_t id;
+    int32_t type;
+    const char* subject = "";
+    const char* destination = "";
+    const char* objective = "";
+    float distance = 0.0f;
+    int32_t active = 1;
+    int32_t next = -1;
+    int32_t threshold = 0;
+    uint32_t timeMs = 0;
+    int32_t wordC = 0;
+};
+
+MissionRecord GoalOf(const GoalSpec& spec) {
+    MissionRecord goal(mission_file::kGoalBytes);
+    goal.Word(0, spec.id).Word(4, spec.type).Word(8, 1).Word(16, 1).Word(20, spec.active).Word(24, spec.wordC);
+    goal.Word(28, spec.threshold).Word(32, int32_t(spec.timeMs)).Floats(36, {spec.distance}).Word(44, spec.next);
+    goal.Text(48, spec.subject, 16).Text(64, spec.destination, 16).Text(80, spec.objective, 64);
+    return goal;
+}
+
+MissionRecord WayPointAt(const char* name, float z) {
+    MissionRecord point(mission_file::kWayPointBytes);
+    point.Text(0, "Way Point", 16).Text(16, name, 32).Floats(48, {0.0f, 0.0f, z});
+    return point;
+}
+
+MissionRecord GateAt(const char* name, float z) {
+    MissionRecord gate(spawn_records::kGateBytes);
+    gate.Text(0, "Gate", 16).Floats(36, {0.0f, 0.0f, z, 0.0f});
+    gate.Floats(56, {1, 0, 0, 0, 1, 0, 0, 0, 1, 0.0f, 0.0f, z}).Text(236, name, 32);
+    return gate;
+}
+
+class FlightGoalsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(WriteSampleTree(dir_.Str(), &error)) << error;
+        ASSERT_TRUE(g_dataDirs.Find(dir_.Str()));
+        builder_ = std::make_unique<WorldBuilder>();
+        builder_->Game().mission = nullptr;
+        RegisterSpaceObjects();
+        DefinitionLibrary::RegisterCoreBuilders();
+    }
+    void TearDown() override {
+        FreeMission();
+        GameState::RegisterObjectKind(SpaceObject::kTypePlayerShip, nullptr);
+        GameState::RegisterObjectKind(SpaceObject::kTypeAiShip, nullptr);
+        builder_.reset();
+        g_dataDirs.Clear();
+    }
+
+    // A mission of the player's ship at the origin, the records given, then the goals.
+    Status Fly(const std::vector<std::pair<uint32_t, MissionRecord>>& records, const std::vector<GoalSpec>& goals) {
+        const std::string path = (dir_.Path() / "missions" / "goals.uli").string();
+        IffFile iff(0);
+        Status status = iff.OpenFile(path.c_str(), kOpenWrite | kOpenCreate);
+        if (status == kStatusOk) status = iff.BeginForm(mission_file::kForm);
+        status = PutRecord(iff, mission_file::kHeader, MissionHeader(0.0f), status);
+        status = PutRecord(iff, mission_file::kPlayer, PlayerRecord("P101", "Alpha"), status);
+        for (const auto& [chunk, record] : records) status = PutRecord(iff, chunk, record, status);
+        for (const GoalSpec& goal : goals) status = PutRecord(iff, mission_file::kGoal, GoalOf(goal), status);
+        if (status == kStatusOk) status = iff.Ascend();
+        iff.CloseFile();
+        if (status != kStatusOk) return status;
+        return SetUpMission("goals.uli", -1);
+    }
+    GameState& Game() { return builder_->Game(); }
+    Craft& Player() { return *static_cast<Craft*>(Game().playerShip); }
+    // The pilot holds the ship still at z: the engines do not carry it off.
+    void HoldAt(float z) {
+        Player().local.SetPositionXyz(0.0f, 0.0f, z, Transform::kAllFlags);
+        Player().velocity = {};
+    }
+    // Frames of 50 ms for `ms`, the ship held where it is put, when asked.
+    void Frames(uint32_t ms, float holdZ = -1.0f) {
+        for (uint32_t flown = 0; flown < ms; flown += 50) {
+            if (holdZ >= 0.0f) HoldAt(holdZ);
+            builder_->Clock().Advance(50);
+            Game().Simulate();
+        }
+    }
+    SpaceObject* Named(const char* name) {
+        for (SpaceObject* o = Game().mission->firstObject; o != nullptr; o = o->GetNext()) {
+            if (o->name != nullptr && std::strcmp(o->name, name) == 0) return o;
+        }
+        return nullptr;
+    }
+    std::string Objective() { return Game().TheCockpit().ObjectiveText(); }
+
+    TempDir dir_;
+    std::unique_ptr<WorldBuilder> builder_;
+    RecordingMessageBox boxes_;
+    ScopedInstall<platform::MessageBox> installed_{boxes_};
+};
+
+using flight_goals::Outcome;
+
+// Out to a point and back: nothing is won by waiting; each leg met moves
+// the chain, the cockpit's objective and the ship's nav target on; the
+// flight, without a gate, ends five seconds after it is won.
+TEST_F(FlightGoalsTest, TravelLegsAreMetByFlyingAndTheFlightEndsWonAfterTheLast) {
+    ASSERT_EQ(Fly({{mission_file::kWayPoint, WayPointAt("Out", 1500.0f)}, {mission_file::kWayPoint, WayPointAt("Home", 0.0f)}},
+                  {{1, 5, "", "Out", "Fly out", 200.0f, 1, 2}, {2, 5, "", "Home", "Fly home", 200.0f, 0}}),
+              kStatusOk);
+    Frames(10000, 0.0f);
+    EXPECT_EQ(flight_goals::GetOutcome(), Outcome::kOpen);
+    EXPECT_EQ(FindGoalById(2)->met, 0);   // at home all along, but not asked yet
+    EXPECT_EQ(Objective(), "Fly out");
+    EXPECT_EQ(Player().navTarget.Get(), Named("Out"));
+
+    Frames(100, 1400.0f);
+    EXPECT_EQ(FindGoalById(1)->met, 1);
+    EXPECT_EQ(FindGoalById(2)->active, 1);
+    EXPECT_EQ(Objective(), "Fly home");
+    EXPECT_EQ(Player().navTarget.Get(), Named("Home"));
+    EXPECT_EQ(flight_goals::GetOutcome(), Outcome::kOpen);
+
+    Frames(100, 100.0f);
+    EXPECT_EQ(flight_goals::GetOutcome(), Outcome::kWon);
+    EXPECT_EQ(Objective(), "");
+    Frames(flight_goals::kEndDelayMs - 200, 100.0f);
+    EXPECT_FALSE(flight_goals::FlightOver(Game()));
+    Frames(200, 100.0f);
+    EXPECT_TRUE(flight_goals::FlightOver(Game()));
+}
+
+// Subjects decide kill, disable and protect goals; a protect goal without
+// a time holds until the others are met and is met with them.
+TEST_F(FlightGoalsTest, KillDisableAndProtectAreDecidedByTheirSubjects) {
+    const std::vector<std::pair<uint32_t, MissionRecord>> ships = {
+        {mission_file::kShip, AiShipRecord("Raider", "Prey", "Red", -3000.0f, 0.0f, 3000.0f, 0, 0)},
+        {mission_file::kShip, AiShipRecord("Raider", "Prize", "Gold", 3000.0f, 0.0f, 3000.0f, 0, 0)},
+        {mission_file::kShip, AiShipRecord("Capital", "Convoy", "Blue", 0.0f, 3000.0f, -3000.0f, 0, 0)},
+    };
+    const std::vector<GoalSpec> goals = {{1, 1, "Prey", "", "Destroy the prey"},
+                                         {2, 3, "Prize", "", "Disable the prize", 0.0f, 1, -1, 50},
+                                         {3, 2, "Convoy", "", "Protect the convoy", 0.0f, 1, -1, 30}};
+    ASSERT_EQ(Fly(ships, goals), kStatusOk);
+    SpaceObject* const prize = Named("Prize");
+    prize->hitPoints = prize->maxHitPoints * 6 / 10;
+    Frames(500, 0.0f);
+    EXPECT_EQ(FindGoalById(2)->met, 0);
+    prize->hitPoints = prize->maxHitPoints * 4 / 10;
+    Named("Prey")->hitPoints = 0;
+    Frames(100, 0.0f);
+    EXPECT_EQ(FindGoalById(1)->met, 1);
+    EXPECT_EQ(FindGoalById(2)->met, 1);
+    EXPECT_EQ(FindGoalById(3)->met, 1);
+    EXPECT_EQ(flight_goals::GetOutcome(), Outcome::kWon);
+
+    // Again, and this time the convoy is hit below its threshold, the prize destroyed.
+    ASSERT_EQ(Fly(ships, goals), kStatusOk);
+    SpaceObject* const convoy = Named("Convoy");
+    convoy->hitPoints = convoy->maxHitPoints / 5;
+    Named("Prize")->hitPoints = 0;
+    Frames(100, 0.0f);
+    EXPECT_TRUE(FindGoalById(3)->Failed());
+    EXPECT_TRUE(FindGoalById(2)->Failed());
+    EXPECT_EQ(flight_goals::GetOutcome(), Outcome::kFailed);
+    Frames(flight_goals::kEndDelayMs, 0.0f);
+    EXPECT_TRUE(flight_goals::FlightOver(Game()));
+}
+
+// The mission clock: a finish-in limit fails when its goal comes late, a
+// wait is met at its time; a player reported fails what had to stay unseen.
+TEST_F(FlightGoalsTest, ClockGoalsAndTheReportDecideOnTime) {
+    const std::vector<std::pair<uint32_t, MissionRecord>> points = {{mission_file::kWayPoint, WayPointAt("Far", 5000.0f)}};
+    ASSERT_EQ(Fly(points, {{1, 4, "", "", "Hold", 0.0f, 1, -1, 0, 8000},
+                           {2, 6, "", "", "Be quick", 0.0f, 1, 3, 0, 4000},
+                           {3, 5, "", "Far", "Reach Far", 100.0f, 1}}),
+              kStatusOk);
+    Frames(3900, 0.0f);
+    EXPECT_EQ(FindGoalById(2)->done, 0);
+    Frames(200, 0.0f);
+    EXPECT_TRUE(FindGoalById(2)->Failed());
+    EXPECT_EQ(flight_goals::GetOutcome(), Outcome::kFailed);
+    EXPECT_EQ(FindGoalById(1)->met, 0);
+    Frames(4000, 0.0f);
+    EXPECT_EQ(FindGoalById(1)->met, 1);
+
+    // In time: the limit is met with its goal.
+    ASSERT_EQ(Fly(points, {{2, 6, "", "", "Be quick", 0.0f, 1, 3, 0, 4000}, {3, 5, "", "Far", "Reach Far", 100.0f, 1}}),
+              kStatusOk);
+    Frames(2000, 0.0f);
+    Frames(100, 4950.0f);
+    EXPECT_EQ(FindGoalById(2)->met, 1);
+    EXPECT_EQ(flight_goals::GetOutcome(), Outcome::kWon);
+
+    ASSERT_EQ(Fly(points, {{3, 5, "", "Far", "Reach Far unseen", 100.0f, 1, -1, 0, 0, Goal::kUndetected}}), kStatusOk);
+    Frames(500, 0.0f);
+    Game().mission->playerReported = 1;
+    Frames(100, 4950.0f);
+    EXPECT_TRUE(FindGoalById(3)->Failed());
+}
+
+// Into the gate: the jump goal is met, the ship jumps and the flight ends
+// when the jump is complete.
+TEST_F(FlightGoalsTest, FlyingIntoTheGateJumpsOutAndEndsTheFlight) {
+    ASSERT_EQ(Fly({{mission_file::kGate, GateAt("Home Gate", 3000.0f)}},
+                  {{1, 9, "", "Home Gate", "Jump through Home Gate", 300.0f}}),
+              kStatusOk);
+    Frames(1000, 0.0f);
+    EXPECT_EQ(Player().jumpDeadline, 0);
+    Frames(50, 2800.0f);
+    EXPECT_EQ(FindGoalById(1)->met, 1);
+    EXPECT_GT(Player().jumpDeadline, 0);
+    EXPECT_EQ(flight_goals::GetOutcome(), Outcome::kWon);
+    EXPECT_FALSE(flight_goals::FlightOver(Game()));
+    Frames(2000);
+    EXPECT_EQ(Player().active, 0u);
+    EXPECT_TRUE(flight_goals::FlightOver(Game()));
+}
+
+// A station's reload goal: met when the player's ship comes to rest beside
+// it, which fills its fuel; it never decides the flight.
+TEST_F(FlightGoalsTest, ComingToRestBesideAStationReloads) {
+    ASSERT_EQ(Fly({{mission_file::kShip, AiShipRecord("Capital", "Depot", "Depot", 0.0f, 0.0f, 1000.0f, 0, 0)}}, {}), kStatusOk);
+    auto* const reload = new ReloadGoal(Named("Depot"));
+    auto* const energy = static_cast<EnergySystem*>(Player().GetSystem(ShipSystem::kEnergy, nullptr));
+    ASSERT_NE(energy, nullptr);
+    energy->fuel = 0;
+    Frames(500, 600.0f);
+    EXPECT_EQ(reload->met, 0);
+    const float beside = 1000.0f - Named("Depot")->Radius() - Player().Radius() - 50.0f;
+    Frames(100, beside);
+    EXPECT_EQ(reload->met, 1);
+    EXPECT_GT(energy->fuel, 0);
+    EXPECT_EQ(flight_goals::GetOutcome(), Outcome::kOpen);
+}
+
+// A goal about nothing in the world, and a chain that comes back on itself,
+// are refused at set-up, named in the report; the looping mission does not fly.
+TEST_F(FlightGoalsTest, GoalsWithoutSubjectAndLoopingChainsAreRefused) {
+    const std::vector<std::pair<uint32_t, MissionRecord>> points = {{mission_file::kWayPoint, WayPointAt("Out", 500.0f)}};
+    ASSERT_EQ(Fly(points, {{1, 1, "Nobody", "", "Destroy nobody"}, {2, 5, "", "Out", "Fly out", 100.0f}}), kStatusOk);
+    EXPECT_EQ(FindGoalById(1), nullptr);
+    ASSERT_FALSE(SetUpReport().empty());
+    EXPECT_NE(SetUpReport().back().find("Destroy nobody"), std::string::npos);
+    Frames(1000, 0.0f);
+    EXPECT_EQ(flight_goals::GetOutcome(), Outcome::kOpen);
+
+    EXPECT_EQ(Fly(points, {{1, 5, "", "Out", "One", 100.0f, 1, 2}, {2, 5, "", "Out", "Two", 100.0f, 1, 1}}),
+              kStatusMalformed);
+    ASSERT_FALSE(SetUpReport().empty());
+    EXPECT_NE(SetUpReport().back().find("loops"), std::string::npos);
+    EXPECT_EQ(GetGoalList(), nullptr);
+    EXPECT_EQ(Game().playerShip, nullptr);
+}
+
+}  // namespace
