@@ -211,6 +211,24 @@ TEST_F(MapScreenTest, AMissingArtFileLeavesControlsAndDrawsNothing) {
 }
 
 // Every Open turns the filters on again but keeps the list mode.
+// A chain whose links come back on themselves is walked once, not for ever.
+TEST_F(MapScreenTest, ALoopingGoalChainIsListedOnce) {
+    WarRoomMapScreen screen;
+    screen.InitFilterButtons();
+    screen.SetButtonState(MapScreen::kGoalFilter, -1);
+    screen.listObjects = 0;
+    screen.mapRange = kRange;
+    Put("AA09", SpaceObject::kTypeAiShip, 0, 0, 0, "Target", 2);
+    Goal* const first = AddGoal("First", nullptr);
+    Goal* const second = AddGoal("Second", nullptr);
+    first->nextGoal = second;
+    second->nextGoal = first;
+    g_objectiveChain = first;
+    screen.DrawMap(screen.mapCamera, screen.mapRange);
+    g_objectiveChain = nullptr;
+    EXPECT_EQ(Lines(screen).size(), 2u);
+}
+
 TEST_F(MapScreenTest, OpenRelatchesEveryFilterButTheGoalFilter) {
     WarRoomMapScreen screen;
     screen.SetButtonState("Ship hostile", 0);
