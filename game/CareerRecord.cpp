@@ -205,6 +205,9 @@ Status CareerRecord::Load(XorChunkStream& stream) {
         }
     }
     fresh.trophies = static_cast<uint32_t>(trophyWord);
+    // Every purchase and repair is refused past the funds and a lost ship
+    // costs at most what is there, so the game never writes a debt.
+    fresh.funds = std::max(fresh.funds, 0);
     if (status == kStatusOk && (fresh.logo < 0 || fresh.logo > kLastLogo || fresh.face < -1)) {
         status = kStatusCareerBadRecord;
     }

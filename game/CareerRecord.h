@@ -125,12 +125,14 @@ public:
     // Reads the next FORM "PLIN" of the stream's current level, skipping the
     // chunks it does not know. The file is untrusted: it is read into a fresh
     // record and nothing here changes unless the whole form read and passed.
+    // Numbers beyond what the game writes (a debt, repairs past the damage)
+    // are brought within their ranges.
     Status Load(XorChunkStream& stream);
 
     int32_t multiplayer;
     char pilotName[kTextBytes] = "Korvane";  // "NAME"
     char callsign[kTextBytes] = "";          // "CALL"
-    int32_t funds = 0;         // "MONY", in credits
+    int32_t funds = 0;         // "MONY", in credits, 0 or more
     uint32_t trophies = 0;     // "TRPH", bits 0..15 the trophies held
     int32_t kills = 0;         // "KILL"
     int32_t missions = 0;      // "MISS", missions flown

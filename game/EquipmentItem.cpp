@@ -278,6 +278,13 @@ Status EquipmentItem::Load(XorChunkStream& stream, CareerDataFiles& data, std::u
                       saved.toSell >= 0 && saved.column >= 0 && saved.column <= kMaxCell && saved.row >= 0 &&
                       saved.row <= kMaxCell && saved.areaIndex >= -1;
     if (!sane) return kStatusCareerBadRecord;
+    // Repair points are only booked against damage there is, so never more
+    // than it; a file holding more would mend for nothing what it never had.
+    saved.repairPoints = std::clamp(saved.repairPoints, 0, saved.damage);
+    // Repair money is the credits booked for those points: never owed back.
+    saved.repairMoney = std::max(saved.repairMoney, 0);
+    // The maximum is the definition's, within what the repair rules take.
+    saved.maximum = std::clamp(saved.maximum, kNeverDamaged, kLargestMaximum);
     std::unique_ptr<EquipmentItem> item;
     IffFile* const definitions = data.Definitions();
     if (saved.kind == kShipKind) {

@@ -27,6 +27,11 @@ public:
     static constexpr int32_t kDecoy = 15;
     static constexpr int32_t kFirstWeapon = 19;
     static constexpr int32_t kLastKind = 24;
+    // The range of a maximum: the definitions give -1 to what nothing
+    // damages (hardening, repair units); at the top a whole armour item's
+    // facings, 100 x maximum, still fit in 32 bits.
+    static constexpr int32_t kNeverDamaged = -1;
+    static constexpr int32_t kLargestMaximum = INT32_MAX / 100;
 
     // Filters of the career's and the ship's counts: every item, systems,
     // weapons, ships (catalogue only).
@@ -62,7 +67,9 @@ public:
     Status Save(XorChunkStream& stream) const;
     // Reads the current FORM "ITEM" and rebuilds the item from the
     // definitions (none: a bare item) or, for a ship item, from the hulls as
-    // well; kStatusCareerBadRecord for a damaged form.
+    // well; kStatusCareerBadRecord for a damaged form. Repair points, repair
+    // money and the maximum beyond what the game writes are brought within
+    // their ranges.
     static Status Load(XorChunkStream& stream, CareerDataFiles& data, std::unique_ptr<EquipmentItem>* out);
 
     char id[kIdBytes] = {};        // "ID  ", matched against definitions
@@ -71,10 +78,10 @@ public:
     int32_t kind = 0;              // "EQTP": 1..24, -1 a ship
     int32_t rating = 0;            // INFO word 5
     int32_t damage = 0;            // "DAMG", per cent
-    int32_t maximum = 0;           // "MAXD", INFO word 3
+    int32_t maximum = 0;           // "MAXD", INFO word 3: kNeverDamaged..kLargestMaximum
     int32_t damageDetail = 0;      // "ARDM": armour's four facings (0..250, facing 0 low), else damage x maximum / 100
-    int32_t repairPoints = 0;      // "DAMR"
-    int32_t repairMoney = 0;       // "MONA"
+    int32_t repairPoints = 0;      // "DAMR": booked by the repair shop, 0..damage
+    int32_t repairMoney = 0;       // "MONA": credits booked for them, 0 or more
     int32_t price = 0;             // INFO word 1
     int32_t quantity = 1;          // "QUAN"; in the catalogue the owned count
     int32_t ordered = 0;           // "PURC", catalogue only

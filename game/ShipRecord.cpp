@@ -376,7 +376,8 @@ Status ShipRecord::Load(XorChunkStream& stream, CareerDataFiles& data, std::uniq
         if (IffFile* const hulls = data.Hulls()) ship->LoadHull(*hulls, data.Difficulty());
     }
     ship->damage = damage;
-    ship->repairPoints = repair;
+    // The hull's repair points are booked against its damage: never more.
+    ship->repairPoints = std::clamp(repair, 0, damage);
     ship->sold = sold;
     for (auto& item : items) {
         ship->Refit(item.get());

@@ -70,7 +70,8 @@ public:
     Status Save(XorChunkStream& stream) const;
     // Reads the current FORM "SHIP": the hull rebuilt from the data's hulls
     // (when they have it), the items from its definitions and back in their
-    // cells. `pilotName` gets the assigned pilot's name, "" for none.
+    // cells; repair points beyond the damage are cut to it. `pilotName` gets
+    // the assigned pilot's name, "" for none.
     static Status Load(XorChunkStream& stream, CareerDataFiles& data, std::unique_ptr<ShipRecord>* out,
                        std::string* pilotName);
 
@@ -79,7 +80,7 @@ public:
     std::string displayName;         // the hull's "NAME"
     std::string description;         // "DESC"
     int32_t damage = 0;              // "DAMA", hull points 0..100
-    int32_t repairPoints = 0;        // "DAMR"
+    int32_t repairPoints = 0;        // "DAMR": booked by the repair shop, 0..damage
     int32_t hullRepairMoney = 0;     // credits, not saved; cleared when a craft resets its systems
     int32_t price = 0;
     int32_t maximum = 0;             // INFO word 3

@@ -1,8 +1,7 @@
 #include "objects/ships/PlayerShip.h"
 
-#include <cstring>
-
 #include "ai/WingGroup.h"
+#include "engine/FixedText.h"
 #include "engine/Random.h"
 #include "game/GameState.h"
 #include "objects/ships/AiShip.h"
@@ -71,16 +70,16 @@ void PlayerShip::CollectSalvage(const SpaceObject* victim) {
     if (victim == nullptr) return;
     for (const ObjectPart* part : victim->parts) {
         for (const ShipSystem* system : part->systems) {
-            if (GameRandom() % 100 + 1 < kSalvageChance + 1) AddNamedEntry(system->name);
+            if (GameRandom() % 100 + 1 < kSalvageChance + 1) AddNamedEntry(system->equipmentId);
         }
     }
 }
 
-void PlayerShip::AddNamedEntry(const char* name) {
-    if (name == nullptr) return;
+void PlayerShip::AddNamedEntry(const char* id) {
+    if (id == nullptr || id[0] == 0) return;
     auto* const item = new SalvageItem;
     if (item == nullptr) return;
-    std::strncpy(item->name, name, kSalvageNameBytes - 1);
+    CopyFixedText(item->id, id);
     item->condition = int32_t(GameRandom() % 40 + 50);
     salvageItems.Append(item);
 }

@@ -14,8 +14,11 @@ public:
     static constexpr int32_t kSalvageChance = 5;   // in 100, per system of the victim
     static constexpr float kClientStartZ = 30.0f;
 
+    // A salvaged item is known by its equipment id, the key of its
+    // definition in "temp.iff" (the display name is the definition's and
+    // may differ).
     struct SalvageItem : EngineObject {
-        char name[kSalvageNameBytes] = {};   // at most 15 characters and the NUL
+        char id[kSalvageNameBytes] = {};     // at most 15 characters and the NUL
         int32_t condition = 0;               // 50..89
     };
 
@@ -28,10 +31,13 @@ public:
 
     // The group is the ship's from now on, and the ship leads it.
     void SetWingGroup(WingGroup* group);
-    // Each system of each part of the victim, with a chance of 5 in 100.
+    // Each system the victim carries, with a chance of 5 in 100, recorded
+    // by its equipment id; a system built from no equipment definition (no
+    // id) yields nothing.
     void CollectSalvage(const SpaceObject* victim);
-    // Names are cut to 15 characters; a null name adds nothing.
-    void AddNamedEntry(const char* name);
+    // An item of that equipment id, cut to 15 characters; a null or empty
+    // id adds nothing.
+    void AddNamedEntry(const char* id);
 
     Craft* abandonedCraft = nullptr;   // the craft the player ejected from
     uint32_t playerWords[2] = {};

@@ -1,6 +1,7 @@
 #include "screens/squadron/RepairScreen.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -41,7 +42,20 @@ constexpr const char* kRepairAllButton = "Repair All Button";
 constexpr const char* kEquipDisplay = "EquipDisplay";
 constexpr const char* kDescription = "Description";
 
-int32_t Cost(int64_t points, int32_t price) { return int32_t(points * price / RepairScreen::kPriceDivisor); }
+constexpr int32_t kWreckedFacing = 250;   // a facing's damage at its worst
+
+// Credits for that many points: none for none (or for a price below
+// nothing), at most what a count of credits holds.
+int32_t Cost(int64_t points, int32_t price) {
+    if (points <= 0 || price <= 0) return 0;
+    return int32_t(std::min<int64_t>(points * price / RepairScreen::kPriceDivisor, INT32_MAX));
+}
+
+// The damage left once the points are spent: never below nothing, and
+// points below nothing mend nothing.
+int32_t Repaired(int32_t damage, int32_t points) {
+    return int32_t(std::max<int64_t>(int64_t(damage) - std::max(points, 0), 0));
+}
 
 void SetMoneyText(TextBox* box, int32_t value) {
     if (box == nullptr) return;
@@ -71,41 +85,45 @@ std::string RepairScreen::FormatRow(const std::string& name, int32_t remaining, 
 }
 
 void RepairScreen::RepairArmour(EquipmentItem& armour) {
-    const int32_t maximum = armour.maximum;
+    // In 64 bits throughout: a facing's full strength is 25 x maximum, and
+    // the maximum may be any the definitions give.
+    const int64_t maximum = armour.maximum;
     if (maximum <= 0) {
-        armour.damage -= armour.repairPoints;
+        armour.damage = Repaired(armour.damage, armour.repairPoints);
         return;
     }
-    const int32_t full = kFullFacing * maximum;
-    int32_t strength[kFacings];
+    const int64_t full = kFullFacing * maximum;
+    int64_t strength[kFacings];
     for (int32_t k = 0; k < kFacings; ++k) {
-        const int32_t damage = int32_t((uint32_t(armour.damageDetail) >> (8 * k)) & 0xFF);
+        const int64_t damage = std::min<int64_t>((uint32_t(armour.damageDetail) >> (8 * k)) & 0xFF, kWreckedFacing);
         strength[k] = full - damage * maximum / 10;
     }
-    int64_t budget = int64_t(armour.repairPoints) * maximum;
+    // Points past the damage would only raise facings already whole.
+    int64_t budget = std::clamp<int64_t>(armour.repairPoints, 0, std::max(armour.damage, 0)) * maximum;
     while (budget > 0) {
-        const int32_t lowest = *std::min_element(strength, strength + kFacings);
-        int32_t atLowest = 0;
-        int32_t next = full;
-        for (const int32_t s : strength) {
+        const int64_t lowest = *std::min_element(strength, strength + kFacings);
+        if (lowest >= full) break;
+        int64_t atLowest = 0;
+        int64_t next = full;
+        for (const int64_t s : strength) {
             if (s == lowest) ++atLowest;
             if (s > lowest && s < next) next = s;
         }
-        const int32_t gap = lowest >= full ? full : next - lowest;
-        const int64_t share = std::min<int64_t>(budget, int64_t(gap) * atLowest);
+        const int64_t share = std::min(budget, (next - lowest) * atLowest);
         budget -= share;
-        for (int32_t& s : strength) {
-            if (s == lowest) s = std::min(full, s + int32_t(share / atLowest) + 1);
+        for (int64_t& s : strength) {
+            if (s == lowest) s = std::min(full, s + share / atLowest + 1);
         }
     }
     uint32_t detail = 0;
-    int32_t sum = 0;
+    int64_t sum = 0;
     for (int32_t k = 0; k < kFacings; ++k) {
-        detail |= uint32_t((full - strength[k]) * 10 / maximum) << (8 * k);
+        const int64_t damage = std::clamp<int64_t>((full - strength[k]) * 10 / maximum, 0, kWreckedFacing);
+        detail |= uint32_t(damage) << (8 * k);
         sum += strength[k];
     }
     armour.damageDetail = int32_t(detail);
-    armour.damage = 100 - sum / maximum;
+    armour.damage = int32_t(std::clamp<int64_t>(100 - sum / maximum, 0, 100));
 }
 
 RepairScreen::RepairScreen(const char* screenName) : MenuScreen(screenName) {
@@ -179,9 +197,27 @@ void RepairScreen::ClearItemLists() {
     hullEntry_.reset();
 }
 
+void RepairScreen::ForgetUnpaidRepairs() {
+    CareerRecord* const career = Career();
+    if (career == nullptr) return;
+    const auto forget = [](EquipmentItem& item) {
+        item.repairPoints = 0;
+        item.repairMoney = 0;
+    };
+    for (const auto& item : career->stores) forget(*item);
+    for (int32_t i = 0; i < career->GetShipCount(); ++i) {
+        ShipRecord* const ship = career->GetShip(i);
+        if (ship == nullptr) continue;
+        for (const auto& item : ship->Items()) forget(*item);
+        ship->repairPoints = 0;
+        ship->hullRepairMoney = 0;
+    }
+}
+
 void RepairScreen::Open() {
     pendingTotal = 0;
     remainingCost = 0;
+    ForgetUnpaidRepairs();
     const CareerRecord* const career = Career();
     if (ListBox* const ships = List(kShipList)) {
         ships->StartOver();
@@ -283,7 +319,7 @@ void RepairScreen::FillLists() {
         list->StartOver();
         if (TextBlock* const block = list->GetBlock(0)) {
             for (const EquipmentItem* item : *items) {
-                const int32_t remaining = item->damage - item->repairPoints;
+                const int32_t remaining = Repaired(item->damage, item->repairPoints);
                 block->AddItem(FormatRow(item->name, remaining, Cost(remaining, item->price)).c_str());
                 block->lineColours.push_back(palette != nullptr ? palette->MatchColor(DamageColour(remaining)) : 0);
             }
@@ -303,11 +339,15 @@ void RepairScreen::FillLists() {
     const CareerRecord* const career = Career();
     SetMoneyText(FindControlAs<TextBox>(mainPanel, kFunds), career != nullptr ? career->funds : 0);
     SetMoneyText(FindControlAs<TextBox>(mainPanel, kTotal), pendingTotal);
+    // What "Repair All" would add: booked money never makes an item's share
+    // a refund, nor the sum more than a count of credits holds.
     int64_t remaining = 0;
     for (const auto* from : {&equipment, &structure, &weapons}) {
-        for (const EquipmentItem* item : *from) remaining += Cost(item->damage, item->price) - item->repairMoney;
+        for (const EquipmentItem* item : *from) {
+            remaining += std::max<int64_t>(int64_t(Cost(item->damage, item->price)) - item->repairMoney, 0);
+        }
     }
-    remainingCost = int32_t(remaining);
+    remainingCost = int32_t(std::min<int64_t>(remaining, INT32_MAX));
 }
 
 void RepairScreen::RepairStep(int32_t before) {
@@ -318,12 +358,12 @@ void RepairScreen::RepairStep(int32_t before) {
     const int32_t line = list->GetSelection();
     if (line == before && line >= 0 && line < int32_t(items->size())) {
         EquipmentItem& item = *(*items)[size_t(line)];
-        const int32_t remaining = item.damage - item.repairPoints;
-        const int32_t step = item.repairPoints + kStepPoints <= item.damage ? kStepPoints : remaining;
+        const int32_t remaining = Repaired(item.damage, item.repairPoints);
+        const int32_t step = std::min(kStepPoints, remaining);
         const int32_t cost = Cost(step, item.price);
         const bool reserveShort = currentPanel == weaponsPanel && career->funds < int64_t(pendingTotal) + kWeaponReserve;
         if (remaining > 0 && !reserveShort && int64_t(pendingTotal) + cost <= career->funds) {
-            item.repairPoints += step;
+            item.repairPoints = std::max(item.repairPoints, 0) + step;
             pendingTotal += cost;
             item.repairMoney = Cost(item.repairPoints, item.price);
             if (&item == hullEntry_.get() && item.ship != nullptr) {
@@ -367,8 +407,9 @@ void RepairScreen::ApplyRepairs() {
             if (item.kind == EquipmentItem::kArmor) {
                 RepairArmour(item);
             } else {
-                item.damage -= item.repairPoints;
-                item.damageDetail = int32_t(int64_t(item.damage) * item.maximum / 100);
+                item.damage = Repaired(item.damage, item.repairPoints);
+                const int64_t detail = int64_t(item.damage) * item.maximum / 100;
+                item.damageDetail = int32_t(std::clamp<int64_t>(detail, INT32_MIN, INT32_MAX));
             }
         }
         item.repairMoney = 0;
@@ -381,11 +422,13 @@ void RepairScreen::ApplyRepairs() {
         for (int32_t j = 0; j < ship->CountItems(EquipmentItem::kAll); ++j) {
             if (EquipmentItem* const item = ship->GetItem(j, EquipmentItem::kAll)) repair(*item);
         }
-        ship->damage -= ship->repairPoints;
+        ship->damage = Repaired(ship->damage, ship->repairPoints);
         ship->repairPoints = 0;
         ship->hullRepairMoney = 0;
     }
-    career->funds -= pendingTotal;
+    // Every step was checked against the funds; a total past them still
+    // leaves no debt.
+    career->funds = int32_t(std::max<int64_t>(int64_t(career->funds) - pendingTotal, 0));
     pendingTotal = 0;
     remainingCost = 0;
 }

@@ -13,7 +13,9 @@ class ListBox;
 // The repair shop: for the stores or one ship it lists the damaged
 // structure, systems and weapons and sells their repair in steps of ten
 // points or all at once. Repairs bought are only recorded on the career's
-// records; they are carried out, and paid, when the screen closes.
+// records; they are carried out, and paid, when the screen closes. Repairs
+// recorded before a visit were never paid for: opening forgets them.
+// Whatever the records hold, a repair leaves damage between 0 and what it was.
 class RepairScreen : public MenuScreen {
 public:
     static constexpr const char* kScreenName = "REPAIR";
@@ -70,8 +72,9 @@ public:
     // "%-24s %5d %5d", the name cut so the numbers always fit.
     static std::string FormatRow(const std::string& name, int32_t remaining, int32_t cost);
     // The facing rule for one armour item: the weakest facings are raised
-    // first, level by level, until its repair points are spent. A maximum
-    // below 1 is repaired as a plain item.
+    // first, level by level, until its repair points (at most its damage)
+    // are spent. A facing reads at most 250; a maximum below 1 is repaired
+    // as a plain item.
     static void RepairArmour(EquipmentItem& armour);
 
     explicit RepairScreen(const char* screenName = kScreenName);
@@ -107,6 +110,7 @@ public:
 
 private:
     void ClearItemLists();
+    void ForgetUnpaidRepairs();
     void SwitchTo(ArtObject* panel);
     int32_t Button(uint16_t code, const char* buttonName, const char* topic);
     void Scroll(ListBox* list, const char* buttonName, int32_t direction);

@@ -183,6 +183,7 @@ void RequisitionScreen::Open() {
     selectedShip = nullptr;
     MenuScreen::Open();
     if (CareerRecord* const career = Career()) career->CountOwnedItems();
+    KeepOrderedCounts();
     PlayUiSound(kUiSoundOpenScreen, kUiScreenSoundLevel, 0);
     nextPanel = shipsPanel;
     pushPanel = mainPanel;
@@ -211,15 +212,39 @@ void RequisitionScreen::Close() {
 
 // --- Orders ------------------------------------------------------------------
 
+void RequisitionScreen::KeepOrderedCounts() {
+    orderedBefore_.clear();
+    if (const CareerRecord* const career = Career()) {
+        for (const auto& item : career->catalogue) orderedBefore_.push_back(item->ordered);
+    }
+}
+
+bool RequisitionScreen::OrderPending() const {
+    const CareerRecord* const career = Career();
+    if (career == nullptr) return false;
+    if (total != 0 || career->catalogue.size() != orderedBefore_.size()) return true;
+    for (size_t i = 0; i < orderedBefore_.size(); ++i) {
+        if (career->catalogue[i]->ordered != orderedBefore_[i]) return true;
+    }
+    for (const auto& item : career->stores) {
+        if (item->toSell != 0) return true;
+    }
+    for (int32_t i = 0; i < career->GetShipCount(); ++i) {
+        if (career->GetShip(i)->sold != 0) return true;
+    }
+    return false;
+}
+
 void RequisitionScreen::SettleOrder() {
     CareerRecord* const career = Career();
-    if (career == nullptr) return;
+    if (career == nullptr || !OrderPending()) return;
     // Settling may destroy sold ships and stored items the view points at.
     EmptyPictures();
     ShipRecord* const viewed = selectedShip;
     selectedItem = nullptr;
     selectedShip = nullptr;
     ::SettleOrder(*career, &total, viewed, g_gameState != nullptr && g_gameState->IsNetworkGame());
+    KeepOrderedCounts();
 }
 
 void RequisitionScreen::DeliverOrders() {

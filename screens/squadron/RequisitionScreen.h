@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/DynArray.h"
 #include "ui/MenuScreen.h"
@@ -18,7 +19,9 @@ class ShipRecord;
 // funds; in sell mode what the squadron owns can be flagged for sale. The
 // running total is the order's net cost: every step that raises it is
 // tested against the funds, so a placed order never overdraws them.
-// Placing the order, or leaving, settles it; the goods arrive at launch.
+// Placing the order, or leaving, settles it; the goods arrive at launch. A
+// visit that only looks (rows chosen, panels and modes switched) leaves the
+// career exactly as it found it.
 class RequisitionScreen : public MenuScreen {
 public:
     static constexpr const char* kScreenName = "REQU";
@@ -71,7 +74,11 @@ public:
     static const char* KindCode(int32_t kind);
 
     void FillLists();
+    // Nothing when no order is pending: settling selects the viewed ship,
+    // which takes its wingman off, and that only a sale or purchase may do.
     void SettleOrder();
+    // Whether this visit ordered, flagged or took back anything.
+    bool OrderPending() const;
     void DeliverOrders();
     void PlaceOrder();
     // On the current panel's list row: add one (buy or flag for sale) and
@@ -111,6 +118,10 @@ private:
     int32_t Filter(const ArtObject* panel) const;
     bool PanelActive(const ArtObject* panel) const;
     CareerRecord* Career() const;
+    // The catalogue's ordered counts as the visit found them (or as the last
+    // settlement left them): units ordered on an earlier visit are paid for.
+    void KeepOrderedCounts();
+    std::vector<int32_t> orderedBefore_;
     // A sell-mode ship shown in the picture control: a view of the
     // career's record, which stays the career's.
     std::unique_ptr<EquipmentItem> shipView_;

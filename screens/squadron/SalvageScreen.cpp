@@ -126,8 +126,8 @@ void SalvageScreen::LoadSalvage() {
         if (definitions.OpenFile(path.c_str(), kOpenRead) == kStatusOk) {
             for (const PlayerShip::SalvageItem* record : ship->salvageItems) {
                 if (record == nullptr) continue;
-                auto item = std::make_unique<EquipmentItem>(record->name, definitions, 0);
-                // A name the definitions lack is no piece of equipment.
+                auto item = std::make_unique<EquipmentItem>(record->id, definitions, 0);
+                // An id the definitions lack names no equipment.
                 if (item->LoadStatus() != kStatusOk) continue;
                 item->damage = record->condition;
                 entries.push_back(Entry{std::move(item), 1});

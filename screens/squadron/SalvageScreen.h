@@ -54,7 +54,7 @@ public:
     void Update() override;
     int32_t HandleEvent(uint16_t code) override;
 
-    // One entry per salvage record of the player's ship whose name the
+    // One entry per salvage record of the player's ship whose id the
     // definitions know, each with the record's condition as its damage.
     void LoadSalvage();
     void FillList();

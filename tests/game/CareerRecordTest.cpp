@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,7 +26,7 @@ std::unique_ptr<CareerRecord> FullCareer() {
     CareerRecord& career = *full;
     std::strcpy(career.pilotName, "Maren Holt");
     std::strcpy(career.callsign, "Gannet");
-    career.funds = -1234567;
+    career.funds = 1234567;
     career.trophies = 0x8001;
     career.kills = 42;
     career.missions = 17;
@@ -242,6 +243,21 @@ TEST(CareerRecord, DamagedChunksRefuseTheFileAndUnknownOnesAreSkipped) {
               kStatusOk);
     EXPECT_EQ(std::strlen(career.pilotName), 63u);
     EXPECT_EQ(career.kills, 3);
+}
+
+// The game never writes a debt: funds below nothing read as none, the
+// largest a word holds as itself.
+TEST(CareerRecord, FundsReadNeverBelowNothing) {
+    const struct {
+        int32_t saved, read;
+    } cases[] = {{-1, 0}, {std::numeric_limits<int32_t>::min(), 0}, {0, 0},
+                 {std::numeric_limits<int32_t>::max(), std::numeric_limits<int32_t>::max()}};
+    for (const auto& c : cases) {
+        CareerRecord career(0);
+        ASSERT_EQ(LoadFrom(Plin({{"MONY", Word(c.saved)}, {"KILL", Word(2)}}), career), kStatusOk) << c.saved;
+        EXPECT_EQ(career.funds, c.read) << c.saved;
+        EXPECT_EQ(career.kills, 2) << c.saved;
+    }
 }
 
 TEST(CareerRecord, OnlyHiredPilotsFlyALoadedShipAndThePilotEntryLeadsTheList) {

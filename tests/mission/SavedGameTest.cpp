@@ -4,6 +4,8 @@
 
 #include <cstring>
 #include <fstream>
+#include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -233,6 +235,65 @@ TEST_F(SavedGameTest, AFailedWriteKeepsThePreviousSave) {
 
     ASSERT_EQ(SaveGame("slot0", "Second"), kStatusOk);
     EXPECT_NE(ReadAll(SlotPath()), first);
+}
+
+// A saved game may hold any number: what lies beyond the ranges the game
+// writes comes back within them. Repair points mend at most the damage
+// there is, repair money and the funds are never below nothing, an item's
+// maximum lies between "nothing damages it" and what the repair rules take;
+// what lies within comes back as it was.
+TEST_F(SavedGameTest, NumbersBeyondTheirRangesLoadWithinThem) {
+    SetCareer();
+    CareerRecord& career = *Game().career;
+    career.funds = std::numeric_limits<int32_t>::min();
+    const auto ship = [&](int32_t damage, int32_t repairPoints) {
+        auto made = std::make_unique<ShipRecord>("P102");
+        EXPECT_EQ(made->LoadHull(), kStatusOk);
+        made->damage = damage;
+        made->repairPoints = repairPoints;
+        career.AddShip(std::move(made));
+    };
+    ship(30, std::numeric_limits<int32_t>::max());
+    ship(0, -5);
+    ship(60, 25);
+    const auto item = [&](const char* id, int32_t kind, int32_t damage, int32_t repairPoints, int32_t money,
+                          int32_t maximum) {
+        auto made = std::make_unique<EquipmentItem>(id, kind);
+        made->damage = damage;
+        made->repairPoints = repairPoints;
+        made->repairMoney = money;
+        made->maximum = maximum;
+        career.stores.push_back(std::move(made));
+    };
+    item("Armor 2", EquipmentItem::kArmor, 40, 41, -300, std::numeric_limits<int32_t>::max());
+    item("Radar 1", 4, 10, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(),
+         std::numeric_limits<int32_t>::min());
+    item("Hardening 1", 9, 0, 0, 0, EquipmentItem::kNeverDamaged);
+    item("Engine 1", 7, 100, 100, 500, 100);
+    ASSERT_EQ(SaveGame("slot0", "Out of range"), kStatusOk);
+
+    ASSERT_EQ(LoadGame("slot0"), kStatusOk);
+    const CareerRecord& loaded = *Game().career;
+    EXPECT_EQ(loaded.funds, 0);
+    ASSERT_EQ(loaded.GetShipCount(), 3);
+    EXPECT_EQ(loaded.GetShip(0)->repairPoints, 30);
+    EXPECT_EQ(loaded.GetShip(1)->repairPoints, 0);
+    EXPECT_EQ(loaded.GetShip(2)->repairPoints, 25);
+    ASSERT_EQ(loaded.stores.size(), 4u);
+    const EquipmentItem& armour = *loaded.stores[0];
+    EXPECT_EQ(armour.damage, 40);
+    EXPECT_EQ(armour.repairPoints, 40);
+    EXPECT_EQ(armour.repairMoney, 0);
+    EXPECT_EQ(armour.maximum, EquipmentItem::kLargestMaximum);
+    const EquipmentItem& radar = *loaded.stores[1];
+    EXPECT_EQ(radar.repairPoints, 0);
+    EXPECT_EQ(radar.repairMoney, std::numeric_limits<int32_t>::max());
+    EXPECT_EQ(radar.maximum, EquipmentItem::kNeverDamaged);
+    EXPECT_EQ(loaded.stores[2]->maximum, EquipmentItem::kNeverDamaged);
+    const EquipmentItem& engine = *loaded.stores[3];
+    EXPECT_EQ(engine.repairPoints, 100);
+    EXPECT_EQ(engine.repairMoney, 500);
+    EXPECT_EQ(engine.maximum, 100);
 }
 
 // The sample tree's save is one the game takes.

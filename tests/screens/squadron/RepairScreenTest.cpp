@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <memory>
 #include <string>
 
@@ -234,12 +235,92 @@ TEST(RepairScreenClose, AppliesChargesAndClears) {
     EXPECT_EQ(plain.damage, 50);
 }
 
+// Whatever a record holds, a repair carried out leaves the damage between
+// nothing and what it was: plain items, armour without a maximum, the hull,
+// and armour whose maximum is the largest a number holds, partly and wholly
+// mended (the facings raised level by level as with any maximum).
+TEST(RepairScreenClose, RepairsNeverLeaveDamageBelowZeroWhateverTheRecordsHold) {
+    constexpr int32_t kHuge = std::numeric_limits<int32_t>::max();
+    constexpr int32_t kFacings100 = 100 | 100 << 8 | 100 << 16 | 100 << 24;
+    RepairRun run(true);
+    ShipRecord& ship = *run.career.GetShip(0);
+    ship.damage = 30;
+    ship.repairPoints = kHuge;
+    EquipmentItem& plain = run.Store(1, 1000, 40);
+    plain.repairPoints = kHuge;
+    plain.maximum = 50;
+    EquipmentItem& open = run.Store(EquipmentItem::kArmor, 100, 80);
+    open.repairPoints = 1000;
+    EquipmentItem& halfway = run.Store(EquipmentItem::kArmor, 100, 40);
+    halfway.maximum = kHuge;
+    halfway.damageDetail = kFacings100;
+    halfway.repairPoints = 20;
+    EquipmentItem& whole = run.Store(EquipmentItem::kArmor, 100, 40);
+    whole.maximum = kHuge;
+    whole.damageDetail = kFacings100;
+    whole.repairPoints = kHuge;
+    EquipmentItem& torn = run.Store(EquipmentItem::kArmor, 100, 100);
+    torn.maximum = 4;
+    torn.damageDetail = -1;   // every facing past the wreck's 250
+    torn.repairPoints = 50;
+
+    run.screen.ApplyRepairs();
+    EXPECT_EQ(ship.damage, 0);
+    EXPECT_EQ(plain.damage, 0);
+    EXPECT_EQ(plain.damageDetail, 0);
+    EXPECT_EQ(open.damage, 0);
+    EXPECT_EQ(halfway.damage, 20);
+    EXPECT_EQ(halfway.damageDetail, 49 | 49 << 8 | 49 << 16 | 49 << 24);
+    EXPECT_EQ(whole.damage, 0);
+    EXPECT_EQ(whole.damageDetail, 0);
+    EXPECT_EQ(torn.damage, 49);
+    EXPECT_EQ(torn.damageDetail, 122 | 122 << 8 | 122 << 16 | 122 << 24);
+    for (const auto& item : run.career.stores) EXPECT_GE(item->damage, 0) << item->name;
+    EXPECT_EQ(run.career.funds, 100000);
+}
+
 }  // namespace
 
 namespace {
 
 std::string Click(int32_t pass, int32_t x, int32_t y) {
     return "at " + std::to_string(pass) + " click " + std::to_string(x) + " " + std::to_string(y) + "\n";
+}
+
+// A visit pays for its own repairs at the close, so repairs the records it
+// finds say are booked were never paid for, whatever a saved game held: the
+// visit forgets them. Leaving without buying repairs and charges nothing;
+// "Repair All" charges the whole of what it mends.
+TEST(RepairScreenVisit, RepairsBookedBeforeTheVisitAreNeitherCarriedOutNorCredited) {
+    constexpr int32_t kHuge = std::numeric_limits<int32_t>::max();
+    for (const bool repairAll : {false, true}) {
+        SCOPED_TRACE(repairAll);
+        RepairRun run(true);
+        run.harness.Game().tutorialsEnabled = 0;
+        run.harness.ClearBetweenPasses();
+        ShipRecord& ship = *run.career.GetShip(0);
+        ship.TakeAllItems();
+        ship.damage = 30;
+        ship.repairPoints = 30;
+        ship.price = 2000;
+        EquipmentItem& plain = run.Store(1, 1000, 40, "Generator 1");
+        plain.repairPoints = 40;
+        plain.repairMoney = 200;
+        EquipmentItem& beyond = run.Store(20, 400, 10, "Laser");
+        beyond.repairPoints = kHuge;
+        beyond.repairMoney = kHuge;
+        ASSERT_TRUE(run.harness.SetScript(repairAll ? Click(10, 400, 278) + Click(12, 360, 181) + Click(14, 400, 278)
+                                                    : std::string()));
+        run.harness.SetPassLimit(20);
+        run.harness.Run(run.screen);
+        const int32_t cost = 40 * 1000 / 200 + 10 * 400 / 200 + 30 * 2000 / 200;
+        EXPECT_EQ(run.career.funds, repairAll ? 100000 - cost : 100000);
+        EXPECT_EQ(plain.damage, repairAll ? 0 : 40);
+        EXPECT_EQ(beyond.damage, repairAll ? 0 : 10);
+        EXPECT_EQ(ship.damage, repairAll ? 0 : 30);
+        for (const auto& item : run.career.stores) EXPECT_EQ(item->repairPoints | item->repairMoney, 0) << item->name;
+        EXPECT_EQ(ship.repairPoints, 0);
+    }
 }
 
 // The ship row chosen, then one step bought on its armour: the armour, the

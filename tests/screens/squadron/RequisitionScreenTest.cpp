@@ -158,6 +158,73 @@ TEST(RequisitionOrdersOnScreen, SellModeFlagsADamagedItemAndLeavingSellsIt) {
     EXPECT_TRUE(MatchesGolden(run.harness.Picture(kSettled + 14), "requisition_sell"));
 }
 
+// The player flies the second ship; a hired wingman flies the first, which
+// is the sell list's first row.
+struct WingedCareer {
+    explicit WingedCareer(CareerRecord& career) : career(career) {
+        career.funds = 90000;
+        auto second = std::make_unique<ShipRecord>("P102");
+        EXPECT_EQ(second->LoadHull(), kStatusOk);
+        player = career.AddShip(std::move(second));
+        wingmanShip = career.GetShip(0);
+        career.selectedShip = 1;
+        EXPECT_FALSE(career.hirePool.empty());
+        const std::string name = career.hirePool.front()->name;
+        career.HirePilot(name.c_str());
+        wingman = career.hiredPilots.back().get();
+        wingman->flying = 1;
+        wingmanShip->pilot = wingman;
+    }
+    void ExpectUntouched(int32_t funds) const {
+        EXPECT_EQ(career.GetShip(-1), player);
+        EXPECT_EQ(career.GetSelectedShipIndex(), 1);
+        EXPECT_EQ(wingmanShip->pilot, wingman);
+        EXPECT_EQ(wingman->flying, 1);
+        EXPECT_EQ(career.funds, funds);
+        EXPECT_EQ(career.GetShipCount(), 2);
+    }
+    CareerRecord& career;
+    ShipRecord* player = nullptr;
+    ShipRecord* wingmanShip = nullptr;
+    PilotRecord* wingman = nullptr;
+};
+
+// Looking over the ships for sale, on every panel and in both modes, and
+// leaving (or placing an empty order) settles nothing: the player keeps his
+// ship and the wingman his.
+TEST(RequisitionOrdersOnScreen, BrowsingTheSellListAndLeavingChangesNothing) {
+    {
+        RequisitionRun run;
+        WingedCareer wing(run.career());
+        run.Run(Click(kSettled, 200, 80) + Click(kSettled + 4, kRowX, RowY(1)) + Click(kSettled + 8, kRowX, RowY(0)) +
+                    Click(kSettled + 12, 240, 144),
+                kSettled + 20);
+        EXPECT_EQ(run.screen.mode, RequisitionScreen::kSellMode);
+        wing.ExpectUntouched(90000);
+    }
+    {
+        RequisitionRun run;
+        WingedCareer wing(run.career());
+        run.Run(Click(kSettled, 200, 80) + Click(kSettled + 4, 495, 132), kSettled + 10);
+        EXPECT_EQ(run.screen.orderPlaced, 1);
+        wing.ExpectUntouched(90000);
+    }
+}
+
+// A sale still settles: the wingman's ship sold from the list leaves the
+// career with him off it, the player keeps flying his own and is paid.
+TEST(RequisitionOrdersOnScreen, SellingTheWingmansShipSettlesAndKeepsThePlayersShip) {
+    RequisitionRun run;
+    WingedCareer wing(run.career());
+    const int32_t resale = RequisitionScreen::Resale(wing.wingmanShip->damage, wing.wingmanShip->price);
+    ASSERT_GT(resale, 0);
+    run.Run(Click(kSettled, 200, 80) + Click(kSettled + 4, kRowX, RowY(0)), kSettled + 10);
+    EXPECT_EQ(run.career().GetShipCount(), 1);
+    EXPECT_EQ(run.career().GetShip(-1), wing.player);
+    EXPECT_EQ(wing.wingman->flying, 0);
+    EXPECT_EQ(run.career().funds, 90000 + resale);
+}
+
 TEST(RequisitionOrdersOnScreen, OrderPlacedShowsForFourSeconds) {
     constexpr int32_t kPlaced = kSettled + 2;
     for (const int32_t after : {int32_t(RequisitionScreen::kOrderPlacedMs / ScreenHarness::kStepMs) - 2,

@@ -8,10 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "engine/Random.h"
 #include "game/CareerRecord.h"
 #include "game/DataDirectories.h"
 #include "game/GameState.h"
+#include "objects/ships/Craft.h"
 #include "objects/ships/PlayerShip.h"
+#include "objects/systems/ShipSystem.h"
 #include "screens/FrameScreen.h"
 #include "screens/GameMenus.h"
 #include "screens/squadron/OutfitScreen.h"
@@ -20,6 +23,7 @@
 #include "tests/support/GoldenImage.h"
 #include "tests/support/RecordingScreen.h"
 #include "tests/support/world/ScreenHarness.h"
+#include "tests/support/world/WorldBuilder.h"
 
 namespace {
 
@@ -99,6 +103,38 @@ TEST(SalvageScreen, AcceptAndRepairOpensTheFrameOnRepairsReturningToTheHangar) {
     EXPECT_EQ(frame->pendingSubScreen, game.ScreenIn(ScreenSlot::kRepair));
     EXPECT_EQ(frame->returnScreen, game.ScreenIn(ScreenSlot::kHangar));
     EXPECT_EQ(run.Stored(), (std::vector<std::string>{"Radar 1"}));
+}
+
+// A ship carries its equipment under the definitions' display names, which
+// need not be the ids. The player destroys one whose radars are all called
+// otherwise than their id: each one picked from the wreck reaches the bay
+// and, accepted, the stores under its id.
+TEST(SalvageScreen, ItemsNamedOtherwiseThanTheirIdReachTheBayAndTheStores) {
+    SalvageRun run({});
+    constexpr int kRadars = 200;   // at 5 in 100 each, some are picked whatever the seed
+    {
+        WorldBuilder flight;
+        flight.Game().playerShip = &run.ship;
+        Craft* const victim = flight.SpawnAs<Craft>(flight.Template("RAIDER0", {}), 2);
+        victim->side = 2;
+        victim->active = 1;
+        victim->SetHitPoints(100);
+        for (int i = 0; i < kRadars; ++i) {
+            auto* const radar = new ShipSystem(victim, 0, ShipSystem::kRadar);
+            radar->SetName("Long Eye Scope");
+            std::strcpy(radar->equipmentId, "Radar 1");
+            victim->AddSystem(0, radar);
+        }
+        GameRandomSeed(11);
+        victim->Destroy(&run.ship, 0);
+    }
+    const int32_t picked = run.ship.salvageItems.Count();
+    ASSERT_GT(picked, 0);
+    ASSERT_LT(picked, kRadars);
+    run.Run(Click(4, 400, 452), 10);
+    EXPECT_EQ(run.bay().List()->GetLineCount(), picked);
+    EXPECT_EQ(run.Stored(), std::vector<std::string>(size_t(picked), "Radar 1"));
+    for (const auto& item : run.career().stores) EXPECT_TRUE(item->damage >= 50 && item->damage < 90) << item->damage;
 }
 
 // A record the definitions do not know is no piece; with nothing left the
