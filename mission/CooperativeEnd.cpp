@@ -3,6 +3,7 @@
 #include "engine/Clock.h"
 #include "game/CareerRecord.h"
 #include "game/GameState.h"
+#include "mission/FlightGoals.h"
 #include "mission/RandomMissionGenerator.h"
 #include "net/NetPacket.h"
 #include "net/NetPacketType.h"
@@ -11,13 +12,13 @@
 void CheckCooperativeEnd(GameState& game) {
     RandomMissionGenerator* const generator = game.randomMissions.get();
     NetSession* const session = game.netSession;
-    if (generator == nullptr || generator->cooperativePaid != 0 || session == nullptr || !session->IsActive() ||
-        !session->IsHost()) {
-        return;
-    }
+    if (generator == nullptr || session == nullptr || !session->IsActive() || !session->IsHost()) return;
     const int64_t limitMs = int64_t(generator->CoopLimitSeconds()) * 1000;
-    if (limitMs <= 0 || int64_t(GetMilliseconds() - generator->flightStartMs) <= limitMs) return;
-    game.cooperativeTimeUp = 1;
+    const bool timeUp = limitMs > 0 && int64_t(GetMilliseconds() - generator->flightStartMs) > limitMs;
+    if (timeUp) game.cooperativeTimeUp = 1;
+    // The goal step runs before this one: a win is paid in the step it is decided.
+    const bool won = flight_goals::GetOutcome() == flight_goals::Outcome::kWon;
+    if (generator->cooperativePaid != 0 || (!timeUp && !won)) return;
     generator->cooperativePaid = 1;
     const int32_t players = session->CountPlayers();
     if (players < 1) return;

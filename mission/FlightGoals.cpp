@@ -140,7 +140,8 @@ Outcome Decide(GameState& game) {
 // A ship that has left the flight meets no goal any more: what is still
 // open for it fails.
 void FailWhatIsLeft(const GameState& game) {
-    if (game.IsClient()) return;
+    // The others of a network game fly on.
+    if (game.IsNetworkGame()) return;
     const int32_t side = PlayerSide(game);
     for (Goal* goal = g_goalList; goal != nullptr; goal = goal->next) {
         if (goal->CountsFor(side) && goal->done == 0 && goal->met == 0 && goal->active != 0) FailGoal(goal);

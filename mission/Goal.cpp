@@ -138,8 +138,10 @@ int32_t TravelGoal::Evaluate(uint32_t) {
     SpaceObject* const ship = OwnShip();
     if (ship == nullptr || ship->active == 0 || Destroyed(*ship)) return 0;
     float reach = 0.0f;
-    if (destination != nullptr) {
-        reach = ship->DistanceTo(*destination);
+    // A destination that reached a network client after its goal was bound as the subject.
+    const SpaceObject* const to = destination != nullptr ? destination : GetSubject();
+    if (to != nullptr) {
+        reach = ship->DistanceTo(*to);
     } else if (location[0] != 0 || location[1] != 0 || location[2] != 0) {
         reach = ship->Position().Difference(Vector3{float(location[0]), float(location[1]), float(location[2])}).Length();
     } else {

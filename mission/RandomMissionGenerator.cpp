@@ -266,6 +266,14 @@ void RandomMissionGenerator::Populate(GameState& game) {
         return;
     }
     int32_t id = 1;
+    if (networkGame != 0) {
+        // The players leave the hangar one by one: the wing holds at the
+        // launch point a while, and the mission's clock starts from there.
+        Goal* const formUp = AddGoal(new WaitGoal(world, 0), id++, Goal::kWait, kFormUpText, nullptr);
+        formUp->timeMs = kFormUpMs;
+        formUp->wordC = Goal::kStartsClock;
+        formUp->SetSecondText(kFormUpSecondText);
+    }
     Goal* first = nullptr;
     switch (kind) {
         case kScout:

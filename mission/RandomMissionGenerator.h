@@ -44,6 +44,13 @@ public:
     static constexpr size_t kMaxSkyRecords = 16;
     static constexpr const char* kFileName = "random.iff";
     static constexpr const char* kSectorsFile = "sectors.uli";
+    // A network game's cooperative mission opens with the wing forming up
+    // while its players launch: a wait goal of this long on the mission
+    // clock, which starts that clock anew for the kind's timed goals. The
+    // host decides it; nobody needs to fly anywhere for it.
+    static constexpr uint32_t kFormUpMs = 15000;
+    static constexpr const char* kFormUpText = "Form up with your wing";
+    static constexpr const char* kFormUpSecondText = "The mission clock starts once the wing has launched";
 
     struct Template {
         int32_t kind = 0;
@@ -82,9 +89,10 @@ public:
     const std::vector<Template>& Templates() const { return templates_; }
 
     // Fills the current mission's world after its sectors were built: the
-    // objects of the chosen template and the kind's goals, a jump gate with
-    // its jump goal (all but a death match), the player at a spawn point (a
-    // death match). Every random choice comes from the game's dice.
+    // objects of the chosen template and the kind's goals (a network game's
+    // first of all its form-up), a jump gate with its jump goal (all but a
+    // death match), the player at a spawn point (a death match). Every
+    // random choice comes from the game's dice.
     void Populate(GameState& game);
     // The chosen template's sky records join the current mission's sky;
     // called before the mission's dust is built.

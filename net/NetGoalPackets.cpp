@@ -65,6 +65,14 @@ int32_t ValueOf(const Goal& goal) {
     }
 }
 
+// The one object GOAL_NEW names: a travel goal's destination, which is
+// what a client's own check of it measures and its jump goes through;
+// any other goal's subject.
+const SpaceObject* WireObject(const Goal& goal) {
+    if (goal.GetKind() == Goal::kTravel && goal.destination != nullptr) return goal.destination;
+    return goal.GetSubject();
+}
+
 std::optional<PacketReader> Exact(const uint8_t* data, uint32_t received, uint16_t type, uint32_t size) {
     const std::optional<NetPacketHeader> header = net_read::Header(data, received);
     if (!header || header->type != type || header->size != size) return std::nullopt;
@@ -168,9 +176,9 @@ void NetPacket::BuildGoalPacket(uint16_t type, const Goal* goal, int32_t form) {
         if (goal->GetKind() == Goal::kTravel) out.I32(20, Truncated(goal->distance));
         out.I32(24, ValueOf(*goal));
     }
-    const SpaceObject* const subject = goal != nullptr ? goal->GetSubject() : nullptr;
+    const SpaceObject* const named = goal != nullptr ? WireObject(*goal) : nullptr;
     // A subject this machine still waits for is named all the same.
-    out.I32(28, subject != nullptr ? subject->uoid : goal != nullptr && goal->pendingSubject >= 0 ? goal->pendingSubject : -1);
+    out.I32(28, named != nullptr ? named->uoid : goal != nullptr && goal->pendingSubject >= 0 ? goal->pendingSubject : -1);
     if (goal != nullptr) {
         out.I32(32, goal->clockStart != 0 ? kClockStart : goal->clockRestart != 0 ? kClockRestart : 0);
         out.U32(36, uint32_t(goal->playerGoal));
@@ -236,9 +244,15 @@ void GoalNew(const NetInbound& packet) {
     game->mission->goalList = g_goalList;
     goal->clockStart = in->clock == kClockStart ? 1 : 0;
     goal->clockRestart = in->clock == kClockRestart ? 1 : 0;
-    if (SpaceObject* const subject = FindByUoid(in->subject)) {
-        goal->SetSubject(subject);
+    if (SpaceObject* const named = FindByUoid(in->subject)) {
+        if (goal->GetKind() == Goal::kTravel) {
+            goal->destination = named;
+        } else {
+            goal->SetSubject(named);
+        }
     } else if (in->subject >= 0) {
+        // Bound as the subject once it arrives; the objective and the jump
+        // follow a travel goal's subject where it has no destination.
         goal->pendingSubject = in->subject;
     }
     goal->id = in->id;
@@ -286,12 +300,14 @@ void GoalDone(const NetInbound& packet) {
     SpaceObject* const ship = FindByUoid(in->ship);
     Goal* const goal = FindGoalById(in->id);
     if (goal == nullptr) return;
-    const bool first = goal->met == 0 && goal->metBy == nullptr;
-    if (first && (ship == nullptr || ship->type >= SpaceObject::kTypeCraft)) {
+    // The first report of an open goal meets it for everybody. A later one
+    // (another ship got there too) keeps the first one's credit, and none
+    // undoes what the host has decided: a goal failed here stays failed.
+    const bool open = goal->done == 0 && goal->met == 0;
+    if (open && in->value != 0 && (ship == nullptr || ship->type >= SpaceObject::kTypeCraft)) {
         ActivateGoal(goal, ship);
     }
-    goal->metBy = ship;
-    goal->met = int32_t(in->value);
+    // What the host holds, which the reporter hears too.
     SendGoal(packet.session, kSetGoal, goal, int32_t(kFormMet));
 }
 
@@ -300,7 +316,11 @@ void SendSharedGoals(NetSession& session) {
     if (game == nullptr || game->mission == nullptr) return;
     game->mission->goalList = g_goalList;
     for (const Goal* goal = g_goalList; goal != nullptr; goal = goal->next) {
-        if (goal->playerGoal != 0) SendGoal(session, kGoalNew, goal, 0);
+        if (goal->playerGoal == 0) continue;
+        SendGoal(session, kGoalNew, goal, 0);
+        // GOAL_NEW has no word for a decided goal: a player joining late
+        // hears right behind it that the goal is met or failed.
+        if (goal->done != 0) SendGoal(session, kSetGoal, goal, int32_t(kFormMet));
     }
 }
 

@@ -13,7 +13,9 @@ struct NetInbound;
 //
 // On the wire a goal's record type names its class: 0 kill, 1 disable,
 // 2 protect, 3 travel, 7 wait, 8 finish in, 9 the jump through a gate (a
-// travel goal); every other number makes no goal.
+// travel goal); every other number makes no goal. GOAL_NEW's one object
+// is a travel goal's destination (where it has one), any other goal's
+// subject.
 namespace net_read {
 
 // GOAL_NEW: each text offset is -1 (no such text) or lies inside the text
@@ -25,7 +27,7 @@ struct GoalNew {
     uint32_t jumpGoal = 0;
     int32_t distance = 0;
     int32_t value = 0;
-    int32_t subject = -1;
+    int32_t subject = -1;   // the uoid of its object (see above)
     int32_t clock = 0;   // 1 starts the mission clock, 2 restarts it
     uint32_t playerGoal = 0;
     uint32_t active = 0;
@@ -52,10 +54,13 @@ namespace net_handlers {
 
 void GoalNew(const NetInbound& packet);    // client
 void SetGoal(const NetInbound& packet);    // client
-void GoalDone(const NetInbound& packet);   // host
+// Host: the first report of an open goal meets it (ActivateGoal); every
+// report is answered with the goal as the host holds it, to all.
+void GoalDone(const NetInbound& packet);
 
 // The host's GOAL_NEW for every shared goal (player goals) of the current
-// mission, to all; clients ignore the ids they hold. Nothing without a mission.
+// mission, to all, each decided one followed by its SET_GOAL (met form);
+// clients ignore the ids they hold. Nothing without a mission.
 void SendSharedGoals(NetSession& session);
 
 // Lets goals met or switched here reach the others: the host tells all, a

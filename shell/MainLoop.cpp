@@ -191,6 +191,9 @@ void MainLoop::Launch() {
     }
     PlayMissionMusic(game_);
     deathWatch_.Start();
+    // The mission clock and the outcome start with the flight, not with the
+    // accept in the menus that set the mission up.
+    flight_goals::Start(game_);
     goalReport_.Start();
     // The mission set up for this flight is being flown: the menus it
     // comes back to no longer have it ready.

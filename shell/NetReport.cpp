@@ -3,12 +3,17 @@
 #include <cstdio>
 
 #include "game/GameState.h"
+#include "mission/Goal.h"
 #include "mission/SkyRecords.h"
 #include "net/NetSession.h"
 
 void PrintNetReport(const GameState& game) {
     const sky_records::Held held = sky_records::CountHeld();
-    std::printf("net goals %d\n", int(held.goals));
+    int32_t met = 0;
+    for (const Goal* goal = GetGoalList(); goal != nullptr; goal = goal->next) {
+        if (goal->playerGoal != 0 && goal->met != 0) ++met;
+    }
+    std::printf("net goals %d met %d\n", int(held.goals), int(met));
     std::printf("net sky %d %d %d %d\n", int(held.starFields), int(held.spaceDust), int(held.wallpapers),
                 int(held.lights));
     const NetSession* const session = game.netSession;

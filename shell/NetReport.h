@@ -4,8 +4,9 @@ class GameState;
 
 // At the end of a networked run without a window, what this machine holds of
 // the shared game, so that the machines of one game can be compared line by
-// line: `net goals N` (the goals the players share), `net sky S D W L` (its star
-// field, space dust, wallpaper and light records) and one
+// line: `net goals N met M` (the goals the players share, and how many of
+// them this machine holds met), `net sky S D W L` (its star field, space
+// dust, wallpaper and light records) and one
 // `net player "NAME" score S kills K` for each entry of the player table in
 // use. Without a mission the goals and the sky are 0.
 void PrintNetReport(const GameState& game);

@@ -14,6 +14,7 @@
 #include "game/GameState.h"
 #include "game/Mission.h"
 #include "mission/CooperativeEnd.h"
+#include "mission/FlightGoals.h"
 #include "mission/Goal.h"
 #include "mission/MissionSetUp.h"
 #include "mission/ObjectLoader.h"
@@ -176,12 +177,13 @@ protected:
     std::unique_ptr<WorldBuilder> builder_;
 };
 
+// A network game's mission: the wing forms up, then the kind's goals.
 TEST_F(RandomMissionTest, EachKindAndDifficultyBuildsItsWorldAndGoals) {
     const std::map<int32_t, std::vector<int32_t>> expected = {
-        {Generator::kScout, {Goal::kTravel, Goal::kTravel, Goal::kTravel, Goal::kTravel}},
-        {Generator::kDestroy, {Goal::kKill, Goal::kTravel}},
-        {Generator::kProtect, {Goal::kProtect, Goal::kTravel}},
-        {Generator::kCapture, {Goal::kDisable, Goal::kTravel}},
+        {Generator::kScout, {Goal::kWait, Goal::kTravel, Goal::kTravel, Goal::kTravel, Goal::kTravel}},
+        {Generator::kDestroy, {Goal::kWait, Goal::kKill, Goal::kTravel}},
+        {Generator::kProtect, {Goal::kWait, Goal::kProtect, Goal::kTravel}},
+        {Generator::kCapture, {Goal::kWait, Goal::kDisable, Goal::kTravel}},
     };
     GameState& game = builder_->Game();
     for (const auto& [kind, kinds] : expected) {
@@ -196,7 +198,7 @@ TEST_F(RandomMissionTest, EachKindAndDifficultyBuildsItsWorldAndGoals) {
             EXPECT_EQ(game.jumpGoal->recordType, Goal::kJumpThrough);
             ASSERT_NE(game.jumpGoal->destination, nullptr);
             EXPECT_EQ(game.jumpGoal->destination->type, SpaceObject::kTypeJumpGate);
-            for (Goal* goal = g_objectiveChain; goal != nullptr; goal = goal->nextGoal) {
+            for (Goal* goal = g_objectiveChain->nextGoal; goal != nullptr; goal = goal->nextGoal) {
                 EXPECT_TRUE(goal->GetSubject() != nullptr || goal->destination != nullptr) << goal->GetDescription();
             }
             std::map<int32_t, int> counts = CountByType();
@@ -213,8 +215,9 @@ TEST_F(RandomMissionTest, EachKindAndDifficultyBuildsItsWorldAndGoals) {
             EXPECT_GT(held.spaceDust, 1);
             EXPECT_EQ(game.mission->dustTemplates.size(), size_t(held.spaceDust));
             ASSERT_NE(game.dustField, nullptr);
-            EXPECT_EQ(g_objectiveChain->objectiveText, chosen.objective);
-            EXPECT_EQ(g_objectiveChain->secondText, chosen.second);
+            EXPECT_EQ(g_objectiveChain->objectiveText, Generator::kFormUpText);
+            EXPECT_EQ(g_objectiveChain->nextGoal->objectiveText, chosen.objective);
+            EXPECT_EQ(g_objectiveChain->nextGoal->secondText, chosen.second);
         }
     }
 }
@@ -312,6 +315,70 @@ TEST_F(RandomMissionTest, AMissionFilesGoalsFindTheirObjectsByName) {
     FreeMission();
     EXPECT_EQ(builder_->Game().jumpGoal, nullptr);
     EXPECT_EQ(g_objectiveChain, nullptr);
+}
+
+// A cooperative destroy mission flown to its end by the host's goal step:
+// the wing forms up by time (which starts the mission clock the others
+// count by), the target dies, the ship flies into the gate; the payment is
+// shared out in the step the mission is won, and never again.
+TEST_F(RandomMissionTest, AWonCooperativeMissionIsPaidOnceAtTheWin) {
+    GameState& game = builder_->Game();
+    Generator& generator = Lobby(Generator::kDestroy, 0);
+    ASSERT_EQ(SetUpSeededMission("Rnd 0", 2), kStatusOk);
+    generator.payment = 9000;
+    auto* const session = new RecordingNetSession(true);
+    game.netSession = session;
+    session->AddPlayer(1, "Host", 10);
+    session->AddPlayer(7, "Ann", 11);
+    session->AddPlayer(9, "Bob", 12);
+    const int32_t funds = game.career->funds;
+    // The shares sent so far (the raiders' shots go out too).
+    const auto shares = [session] {
+        std::vector<int32_t> paid;
+        for (const auto& sent : session->sent) {
+            PacketReader in(sent.bytes.data(), uint32_t(sent.bytes.size()));
+            if (in.U16(0) == kKillsUpdate) paid.push_back(in.I32(32));
+        }
+        return paid;
+    };
+    const auto fly = [&](uint32_t ms) {
+        for (uint32_t flown = 0; flown < ms; flown += 50) {
+            game.playerShip->velocity = {};
+            builder_->Clock().Advance(50);
+            game.Simulate();
+        }
+    };
+    Goal* const formUp = g_objectiveChain;
+    Goal* const kill = formUp->nextGoal;
+    ASSERT_EQ(kill->GetKind(), Goal::kKill);
+    fly(Generator::kFormUpMs - 1000);
+    EXPECT_EQ(formUp->met, 0);
+    fly(1100);
+    EXPECT_EQ(formUp->met, 1);
+    EXPECT_LT(flight_goals::ClockMs(), 500u);
+
+    kill->GetSubject()->SetHitPoints(0);
+    fly(100);
+    EXPECT_EQ(kill->met, 1);
+    EXPECT_EQ(flight_goals::GetOutcome(), flight_goals::Outcome::kOpen);
+    EXPECT_TRUE(shares().empty());
+
+    const Vector3 gate = game.jumpGoal->destination->Position();
+    game.playerShip->local.SetPositionXyz(gate.x, gate.y, gate.z, Transform::kAllFlags);
+    fly(50);
+    ASSERT_EQ(flight_goals::GetOutcome(), flight_goals::Outcome::kWon);
+    EXPECT_EQ(game.cooperativeTimeUp, 0);
+    EXPECT_EQ(shares(), (std::vector<int32_t>{3000, 3000}));
+    EXPECT_EQ(game.career->funds, funds + 3000);
+
+    // The time limit passes: the time is up, but the mission was paid.
+    builder_->Clock().Advance(uint32_t(generator.CoopLimitSeconds()) * 1000);
+    fly(50);
+    EXPECT_EQ(game.cooperativeTimeUp, 1);
+    EXPECT_EQ(shares().size(), 2u);
+    EXPECT_EQ(game.career->funds, funds + 3000);
+    delete session;
+    game.netSession = nullptr;
 }
 
 TEST_F(RandomMissionTest, TheHostSharesThePaymentOnceWhenTheTimeIsUp) {

@@ -11,6 +11,8 @@
 
 #include "game/Cockpit.h"
 #include "game/DataDirectories.h"
+#include "game/GameState.h"
+#include "mission/FlightGoals.h"
 #include "mission/Goal.h"
 #include "mission/ObjectLoader.h"
 #include "net/NetPacketType.h"
@@ -61,6 +63,11 @@ protected:
     RecordingNetSession& Session(bool host) {
         builder_.Game().netSession = new RecordingNetSession(host);
         return *static_cast<RecordingNetSession*>(builder_.Game().netSession);
+    }
+    // The machine played so far leaves the game.
+    void EndSession() {
+        delete builder_.Game().netSession;
+        builder_.Game().netSession = nullptr;
     }
     static void Deliver(NetSession& session, const Bytes& bytes) {
         session.HandleMessage(session.IsHost() ? 2 : 1, session.ownDpid, bytes.data(), uint32_t(bytes.size()));
@@ -178,12 +185,21 @@ TEST_F(NetGoalTest, GoalDoneActivatesOnlyTheFirstTimeAndClientsReportTheirs) {
     EXPECT_EQ(std::tuple(Word(host.sent[2].bytes, 8), Word(host.sent[2].bytes, 12)), std::tuple(7, 50));
     host.sent.clear();
     next->active = 0;
+    // A second report keeps the first one's credit and is answered with it.
     Deliver(host, GoalState(kGoalDone, 7, -1, 1));
     EXPECT_EQ(next->active, 0);
-    EXPECT_EQ(done->metBy, nullptr);
-    EXPECT_EQ(host.sent.size(), 1u);
+    EXPECT_EQ(done->metBy, ship_);
+    ASSERT_EQ(host.sent.size(), 1u);
+    EXPECT_EQ(std::tuple(Word(host.sent[0].bytes, 8), Word(host.sent[0].bytes, 12), Word(host.sent[0].bytes, 16)),
+              std::tuple(7, 50, 1));
     Deliver(host, GoalState(kGoalDone, 99, 50, 1));
     EXPECT_EQ(host.sent.size(), 1u);
+    // A goal the host failed stays failed, and the reporter hears so.
+    next->Fail();
+    Deliver(host, GoalState(kGoalDone, 8, 50, 1));
+    EXPECT_TRUE(next->Failed());
+    ASSERT_EQ(host.sent.size(), 2u);
+    EXPECT_EQ(std::tuple(Word(host.sent[1].bytes, 8), Word(host.sent[1].bytes, 16)), std::tuple(8, 0));
 
     delete &host;
     RecordingNetSession& client = Session(false);
@@ -194,6 +210,132 @@ TEST_F(NetGoalTest, GoalDoneActivatesOnlyTheFirstTimeAndClientsReportTheirs) {
     ASSERT_EQ(client.sent.size(), 1u);
     EXPECT_EQ(PacketReader(client.sent[0].bytes.data(), 8).U16(0), kGoalDone);
     EXPECT_EQ(client.sent[0].to, client.serverDpid);
+}
+
+// One shared scouting leg over three machines, played one after the other
+// on this process's world (each machine holds a copy of the same objects):
+// a client flies to the buoy, its own goal step meets the leg and reports
+// it; the host meets it for everybody and tells all; another client, which
+// never went near, holds it met from the host's word, and follows the next leg.
+TEST_F(NetGoalTest, AClientsTravelGoalReachesTheHostAndEveryOtherClient) {
+    GameState& game = builder_.Game();
+    GameState::NetworkHooks roles;
+    roles.isNetworkGame = [] { return true; };
+    roles.isHost = [] { return g_gameState->netSession->IsHost(); };
+    roles.isClient = [] { return !g_gameState->netSession->IsHost(); };
+    GameState::SetNetworkHooks(roles);
+    SpaceObject* const buoy = builder_.Spawn(builder_.Template("BUOY"), 2);
+    buoy->uoid = 60;
+    buoy->local.SetPositionXyz(0.0f, 0.0f, 3000.0f, Transform::kAllFlags);
+    const auto hostGoals = [buoy] {
+        FreeGoals();
+        Goal* const second = MakeGoal(Goal::kTravel, nullptr);
+        second->id = 2;
+        second->playerGoal = second->active = 1;
+        second->SetObjectiveText("Scout Buoy 2");
+        second->location[0] = 9000;
+        second->distance = 250.0f;
+        Goal* const leg = MakeGoal(Goal::kTravel, nullptr);
+        leg->id = 1;
+        leg->playerGoal = leg->active = 1;
+        leg->SetObjectiveText("Scout Buoy 1");
+        leg->destination = buoy;
+        leg->distance = 250.0f;
+        LinkGoals(1);
+    };
+    ship_->active = 1;   // flying
+    const auto flyTo = [&](float z) {
+        ship_->local.SetPositionXyz(0.0f, 0.0f, z, Transform::kAllFlags);
+        builder_.Clock().Advance(50);
+        game.Simulate();
+    };
+    hostGoals();
+    std::vector<Bytes> shared;
+    {
+        RecordingNetSession& host = Session(true);
+        net_handlers::SendSharedGoals(host);
+        for (const auto& sent : host.sent) shared.push_back(sent.bytes);
+        EndSession();
+    }
+    ASSERT_EQ(shared.size(), 2u);
+
+    // The first client.
+    FreeGoals();
+    RecordingNetSession& first = Session(false);
+    for (const Bytes& bytes : shared) Deliver(first, bytes);
+    LinkGoals(1);
+    flight_goals::Start(game);
+    flyTo(0.0f);
+    EXPECT_TRUE(first.sent.empty());
+    flyTo(2800.0f);
+    ASSERT_NE(FindGoalById(1), nullptr);
+    EXPECT_EQ(FindGoalById(1)->met, 1);
+    ASSERT_EQ(first.sent.size(), 1u);
+    const Bytes report = first.sent[0].bytes;
+    EXPECT_EQ(first.sent[0].to, first.serverDpid);
+    const auto reported = net_read::ReadGoalDone(report.data(), uint32_t(report.size()));
+    ASSERT_TRUE(reported);
+    EXPECT_EQ(std::tuple(reported->id, reported->ship, reported->value), std::tuple(1, 50, 1u));
+    EndSession();
+
+    // The host, its own ship far from the buoy.
+    hostGoals();
+    RecordingNetSession& host = Session(true);
+    flight_goals::Start(game);
+    flyTo(0.0f);
+    Deliver(host, report);
+    EXPECT_EQ(std::tuple(FindGoalById(1)->met, FindGoalById(1)->metBy), std::tuple(1, ship_));
+    Bytes told;
+    for (const auto& sent : host.sent) {
+        const auto state = net_read::ReadSetGoal(sent.bytes.data(), uint32_t(sent.bytes.size()));
+        if (state && state->id == 1 && state->form == 0 && sent.to == RecordingNetSession::kToAll) told = sent.bytes;
+    }
+    ASSERT_FALSE(told.empty());
+    EndSession();
+
+    // The second client, which stays at the start.
+    FreeGoals();
+    RecordingNetSession& second = Session(false);
+    for (const Bytes& bytes : shared) Deliver(second, bytes);
+    LinkGoals(1);
+    flight_goals::Start(game);
+    flyTo(0.0f);
+    EXPECT_EQ(game.TheCockpit().ObjectiveText(), std::string("Scout Buoy 1"));
+    Deliver(second, told);
+    flyTo(0.0f);
+    EXPECT_EQ(std::tuple(FindGoalById(1)->met, FindGoalById(1)->metBy), std::tuple(1, ship_));
+    EXPECT_EQ(game.TheCockpit().ObjectiveText(), std::string("Scout Buoy 2"));
+    // It heard the news; it has nothing of its own to report.
+    EXPECT_TRUE(second.sent.empty());
+    GameState::SetNetworkHooks({});
+}
+
+// A player joining late hears every shared goal, and right behind each
+// decided one whether it was met or failed; the open ones stay open.
+TEST_F(NetGoalTest, APlayerJoiningLateHearsWhichGoalsAreDecided) {
+    const int32_t kinds[] = {Goal::kWait, Goal::kKill, Goal::kWait};
+    for (int32_t id = 1; id <= 3; ++id) {
+        Goal* const goal = MakeGoal(kinds[id - 1], nullptr);
+        goal->id = id;
+        goal->playerGoal = goal->active = 1;
+    }
+    ActivateGoal(FindGoalById(1), ship_);
+    FindGoalById(2)->Fail();
+    RecordingNetSession& host = Session(true);
+    net_handlers::SendSharedGoals(host);
+    std::vector<Bytes> told;
+    for (const auto& sent : host.sent) told.push_back(sent.bytes);
+    EndSession();
+    EXPECT_EQ(told.size(), 5u);
+
+    FreeGoals();
+    RecordingNetSession& late = Session(false);
+    for (const Bytes& bytes : told) Deliver(late, bytes);
+    ASSERT_NE(FindGoalById(1), nullptr);
+    ASSERT_NE(FindGoalById(3), nullptr);
+    EXPECT_EQ(std::tuple(FindGoalById(1)->met, FindGoalById(1)->metBy), std::tuple(1, ship_));
+    EXPECT_TRUE(FindGoalById(2)->Failed());
+    EXPECT_EQ(std::tuple(FindGoalById(3)->met, FindGoalById(3)->done, FindGoalById(3)->active), std::tuple(0, 0, 1));
 }
 
 // A subject the client does not hold yet becomes the goal's once its OBJECT_CREATE arrives.

@@ -14,6 +14,7 @@
 #include <regex>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/ChildProcess.h"
@@ -129,27 +130,56 @@ NetGame PlayNetGame(int players, int seconds, std::string* transcript) {
     return game;
 }
 
+// The two counts of a pilot's `net goals N met M` line; -1 each without one.
+std::pair<int, int> GoalCounts(const NetGame& game, const std::string& pilot) {
+    const std::vector<std::string> lines = game.Starting(pilot, "net goals ");
+    std::smatch counts;
+    const std::regex line("net goals (\\d+) met (\\d+)");
+    if (lines.size() != 1 || !std::regex_match(lines[0], counts, line)) return {-1, -1};
+    return {std::stoi(counts[1]), std::stoi(counts[2])};
+}
+
 // Every machine ends holding the host's goals and sky, a late joiner's too.
 void ExpectSameSharedGame(const NetGame& game, const std::vector<std::string>& pilots, const std::string& transcript) {
-    const std::vector<std::string> goals = game.Starting("Ann", "net goals "), sky = game.Starting("Ann", "net sky ");
-    ASSERT_EQ(goals.size(), 1u) << transcript;
-    EXPECT_NE(goals[0], "net goals 0") << transcript;
+    const std::vector<std::string> sky = game.Starting("Ann", "net sky ");
+    const int goals = GoalCounts(game, "Ann").first;
+    EXPECT_GT(goals, 0) << transcript;
+    ASSERT_EQ(sky.size(), 1u) << transcript;
     EXPECT_NE(sky[0], "net sky 0 0 0 0") << transcript;
     for (const std::string& pilot : pilots) {
-        EXPECT_EQ(game.Starting(pilot, "net goals "), goals) << pilot << transcript;
+        EXPECT_EQ(GoalCounts(game, pilot).first, goals) << pilot << transcript;
         EXPECT_EQ(game.Starting(pilot, "net sky "), sky) << pilot << transcript;
+    }
+}
+
+// The host meets a shared goal (the wing's form-up, by time): each pilot
+// flying to the end prints every goal the host printed met, the others'
+// word for it having come over the network, and ends holding as many met.
+void ExpectSharedGoalsMet(const NetGame& game, const std::vector<std::string>& pilots, const std::string& transcript) {
+    std::vector<std::string> met;
+    for (const std::string& line : game.Starting("Ann", "goal ")) {
+        if (line.size() > 4 && line.compare(line.size() - 4, 4, " met") == 0) met.push_back(line);
+    }
+    ASSERT_FALSE(met.empty()) << transcript;
+    const int held = GoalCounts(game, "Ann").second;
+    EXPECT_GE(held, 1) << transcript;
+    for (const std::string& pilot : pilots) {
+        for (const std::string& line : met) EXPECT_TRUE(game.Shows(pilot, line)) << pilot << " " << line << transcript;
+        EXPECT_EQ(GoalCounts(game, pilot).second, held) << pilot << transcript;
     }
 }
 
 }  // namespace
 
 // Two players from the first screen through the lobby into one cooperative
-// random mission, flown past its time limit.
+// random mission, flown past its time limit; the goal the host meets is
+// met on both machines.
 TEST(NetworkGame, TwoPlayersFlyACooperativeMissionTogether) {
     std::string transcript;
     const NetGame game = PlayNetGame(2, 120, &transcript);
     ASSERT_EQ(game.status, 0) << transcript;
     ExpectSameSharedGame(game, {"Bob"}, transcript);
+    ExpectSharedGoalsMet(game, {"Bob"}, transcript);
 }
 
 // Of four, Dee joins the running game and Bob leaves it: everyone flying
@@ -159,6 +189,8 @@ TEST(NetworkGame, APlayerJoinsARunningGameAndAnotherLeavesIt) {
     const NetGame game = PlayNetGame(4, 180, &transcript);
     ASSERT_EQ(game.status, 0) << transcript;
     ExpectSameSharedGame(game, {"Bob", "Cid", "Dee"}, transcript);
+    // Bob may leave before the wing has formed up.
+    ExpectSharedGoalsMet(game, {"Cid", "Dee"}, transcript);
     for (const char* pilot : {"Ann", "Bob", "Cid"}) {
         EXPECT_TRUE(game.Shows(pilot, "message \"Dee has joined the game.\"")) << pilot << transcript;
     }
