@@ -61,7 +61,8 @@ void UpdateCareerAfterMission(GameState& game) {
         if (craft != nullptr && craft->shipRecord != nullptr && OwnedBy(career, craft->shipRecord)) lent.push_back(craft);
     }
     career.kills += career.accuracy.kills;
-    career.missions += 1;
+    // The lobby counted a network game when it was hosted or joined.
+    if (!game.IsNetworkGame()) career.missions += 1;
     const int32_t mean = career.accuracy.MeanHitPercent();
     if (mean >= 0) career.accuracyValue = career.accuracyValue < 1 ? mean : int32_t((int64_t(career.accuracyValue) + mean) / 2);
 

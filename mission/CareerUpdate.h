@@ -11,10 +11,11 @@ struct Award;
 // After a flight: the crafts the career lent it give their state back. The
 // player's ship record takes the hull damage (100 - hit points x 100 /
 // maximum) and each fitted item its system's damage; the career's kills
-// grow by the flight's kills, its missions by 1 and its accuracy follows
-// the flight's. Each wingman whose craft lives takes his flight the same
-// way on his own record; one whose craft died is lost, and his ship leaves
-// the career with him.
+// grow by the flight's kills, its missions by 1 (not in a network game,
+// which the lobby counts as it is hosted or joined) and its accuracy
+// follows the flight's. Each wingman whose craft lives takes his flight
+// the same way on his own record; one whose craft died is lost, and his
+// ship leaves the career with him.
 void UpdateCareerAfterMission(GameState& game);
 
 // Each award whose outcome matches (0 either) and whose accuracy bounds

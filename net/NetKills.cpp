@@ -115,9 +115,13 @@ void NetSession::AnnounceKill(int32_t killerUoid, int32_t victimUoid) {
 
     BroadcastText(text.c_str());
 
-    if (reward > 0 && killerId == ownDpid && game->career != nullptr) {
-        game->career->kills = Player(killerEntry)->careerKills;
-        game->career->funds = Saturate(int64_t(game->career->funds) + reward);
+    // A client's career learns of its kill from the KILLS_UPDATE below. The
+    // host's own learns of nothing, and that update copies the career over
+    // the host's entry in the table: the career counts the kill here, paid
+    // or not, or the kill is lost.
+    if (killerId == ownDpid && game->career != nullptr) {
+        if (enemies) game->career->kills = Saturate(int64_t(game->career->kills) + 1);
+        if (reward > 0) game->career->funds = Saturate(int64_t(game->career->funds) + reward);
     }
     if (killerId != 0) {
         NetPacket update;

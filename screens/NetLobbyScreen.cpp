@@ -548,9 +548,8 @@ int32_t NetLobbyScreen::HandleFrontMenu(uint16_t code, uint32_t event) {
             return 0;
         case kMenuSingle:
             if (!Hotspot(code, mainPanel, "Single B", "SINGLE_B", kMenuClick, kMenuHelp, kSoundClick)) return 1;
+            // The fresh career already carries the player's choice of inertial flight.
             game->StartNewCareer();
-            delete game->career;
-            game->career = new CareerRecord(0);
             if (game->randomMissions != nullptr) {
                 game->randomMissions->networkGame = 0;
                 game->randomMissions->parametersSet = 0;
@@ -886,6 +885,7 @@ int32_t NetLobbyScreen::JoinSelected() {
         return 1;
     }
     LinkGoals(1);
+    // A network game is counted once, here; settling its flight leaves the count alone.
     if (game->career != nullptr) ++game->career->missions;
     const uint32_t type = game->netSettings->gameType;
     if (type >= 2 && type <= 4) {
@@ -989,6 +989,7 @@ void NetLobbyScreen::HostPending() {
         SwitchTo(multiPanel);
         return;
     }
+    // A network game is counted once, here; settling its flight leaves the count alone.
     if (game->career != nullptr) ++game->career->missions;
 }
 
@@ -1021,7 +1022,11 @@ int32_t SliderAmount(const ArtObject* panel, const char* toggle, const char* sli
 
 void NetLobbyScreen::SetUpCoop() {
     GameState* const game = Game();
-    if (game == nullptr || game->randomMissions == nullptr) return;
+    if (game == nullptr) return;
+    // The mission this panel sets up is a network game's, whatever a
+    // single-player game left in the generator.
+    RandomMissionGenerator& generator = RandomMissionGenerator::Of(*game);
+    generator.networkGame = 1;
     int32_t kind = 0;
     for (int32_t i = 0; i < 4; ++i) {
         if (Latched(coopPanel, kObjectives[i])) {
@@ -1030,7 +1035,7 @@ void NetLobbyScreen::SetUpCoop() {
         }
     }
     const auto* const strip = Find<AnimatedPicture>(coopPanel, "Difficulty");
-    game->randomMissions->SetUp(kind, strip != nullptr ? strip->GetCel() : 0);
+    generator.SetUp(kind, strip != nullptr ? strip->GetCel() : 0);
     ShowCoopBriefing();
 }
 
@@ -1061,9 +1066,11 @@ int32_t NetLobbyScreen::HandleCreateGame(uint16_t code, uint32_t event) {
         case kGameDeath:
             if (!Hotspot(code, createPanel, "Death Match", "CREATE_DEATH", kGameClick, kGameHelp, kSoundClick)) return 1;
             SwitchTo(deathPanel);
-            if (game != nullptr && game->randomMissions != nullptr) {
-                game->randomMissions->deathMatchKind = 1;
-                game->randomMissions->SetUp(kDeathMatchMission, 0);
+            if (game != nullptr) {
+                RandomMissionGenerator& generator = RandomMissionGenerator::Of(*game);
+                generator.networkGame = 1;
+                generator.deathMatchKind = 1;
+                generator.SetUp(kDeathMatchMission, 0);
             }
             ShowDeathMatchBriefing();
             return 1;

@@ -140,6 +140,32 @@ TEST_F(CampaignTest, AWonTrainingFlightIsSettledOnce) {
     EXPECT_EQ(played.size(), 1u);
 }
 
+// The lobby counted the network game as it was hosted or joined; its
+// flight settles without counting it again, while the next single
+// player's flight counts as ever.
+TEST_F(CampaignTest, ANetworkFlightLeavesTheMissionCountToTheLobby) {
+    GameState& game = Game();
+    game.SetConfigFolder(dir_.Str());   // the network game's pilot file goes there
+    StartTraining(game);
+    CareerRecord& career = *game.career;
+    career.missions = 3;
+    const int32_t funds = career.funds;
+    GameState::NetworkHooks network;
+    network.isNetworkGame = [] { return true; };
+    GameState::SetNetworkHooks(network);
+    game.missionName = kTrainingMissionFile;
+    game.flightUnsettled = 1;
+    SettleFlight(game, MessageEntry::kWon, nullptr, nullptr);
+    GameState::SetNetworkHooks({});
+    EXPECT_EQ(career.missions, 3);
+    EXPECT_EQ(career.funds, funds);
+
+    game.flightUnsettled = 1;
+    SettleFlight(game, MessageEntry::kWon, nullptr, nullptr);
+    EXPECT_EQ(career.missions, 4);
+    EXPECT_EQ(career.funds, funds + kTrainingAward);
+}
+
 TEST_F(CampaignTest, TheMissionsCutSceneTakesTheLandingMoviesPlace) {
     WriteMission("cut.uli", {{mission_file::kMovie, Movie("victory.mpg")}});
     GameState& game = Game();

@@ -96,9 +96,53 @@ TEST_F(NetKillsTest, KillsArePaidScoredAndShown) {
     EXPECT_EQ(Kill(kAnn, kCid), Said("Ann killed a teammate!", 0));
     EXPECT_EQ(Kill(kRaider, kAnn), Said("", -1));
     EXPECT_EQ(session_->Player(0)->score, 1);
-    // Only the host's own paid kill counts in its career; Bob's went to Bob.
+    // The host's own two kills count in its career, paid or not; Bob's went to Bob.
     EXPECT_EQ(Game().career->funds, funds + 300);
-    EXPECT_EQ(Game().career->kills, 8);
+    EXPECT_EQ(Game().career->kills, 9);
+}
+
+// Whatever a kill pays, it is one more in the killer's career and in the
+// table's entry the KILLS_UPDATE is written from: the host's own career
+// counts it where it is announced, a client's hears it in that update.
+TEST_F(NetKillsTest, EveryKillCountsOnceInTheKillersCareerPaidOrNot) {
+    const auto careerKillsSent = [this] {
+        std::vector<int32_t> kills;
+        for (auto& sent : session_->sent) {
+            PacketReader in(sent.bytes.data(), uint32_t(sent.bytes.size()));
+            if (in.U16(0) == kKillsUpdate) kills.push_back(in.I32(12));
+        }
+        return kills;
+    };
+    const int32_t funds = Game().career->funds;
+    Rate(0);
+    Kill(kAnn, kBob);
+    EXPECT_EQ(careerKillsSent(), std::vector<int32_t>{8});
+    Kill(kAnn, kRaider);
+    EXPECT_EQ(careerKillsSent(), std::vector<int32_t>{9});
+    Rate(100);
+    Kill(kAnn, kRaider);
+    EXPECT_EQ(careerKillsSent(), std::vector<int32_t>{10});
+    Kill(kAnn, kCid);   // a teammate is no kill
+    EXPECT_EQ(careerKillsSent(), std::vector<int32_t>{10});
+    EXPECT_EQ(Game().career->kills, 10);
+    EXPECT_EQ(session_->Player(kAnn)->careerKills, 10);
+    EXPECT_EQ(Game().career->funds, funds + 200);
+
+    Rate(0);
+    Kill(kBob, kRaider);
+    ASSERT_EQ(session_->sent.size(), 2u);   // the broadcast line, then Bob's update
+    const std::vector<uint8_t> toBob = session_->sent.back().bytes;
+    EXPECT_EQ(session_->sent.back().to, 2u);
+    EXPECT_EQ(careerKillsSent(), std::vector<int32_t>{1});
+    EXPECT_EQ(Game().career->kills, 10);
+
+    // Bob's machine takes the update into its own career.
+    session_->isHost = 0;
+    session_->ownDpid = 2;
+    Game().career->kills = 0;
+    session_->HandleMessage(1, 2, toBob.data(), uint32_t(toBob.size()));
+    EXPECT_EQ(Game().career->kills, 1);
+    EXPECT_EQ(Game().career->funds, funds + 200);
 }
 
 TEST_F(NetKillsTest, TagPassesItOnlyInTagGames) {

@@ -6,7 +6,9 @@
 
 #include "game/CareerRecord.h"
 #include "game/GameState.h"
+#include "game/MessageEntry.h"
 #include "game/TextInput.h"
+#include "mission/AfterFlight.h"
 #include "mission/MissionSetUp.h"
 #include "mission/RandomMissionGenerator.h"
 #include "net/NetGameSettings.h"
@@ -58,15 +60,7 @@ struct Connection {
         g_receives = 0;
         g_arrivesOn = 0;
         g_boxesOff = false;
-        GameState::NetworkHooks hooks;
-        hooks.receive = [](GameState& game) {
-            if (++g_receives != g_arrivesOn) return;
-            game.netSettings = new NetGameSettings();
-            game.netSettings->gameType = g_arrivingType;
-            game.netSettings->teamCount = 2;
-            game.netSettings->SetTeamName(0, "Reds");
-        };
-        GameState::SetNetworkHooks(hooks);
+        GameState::SetNetworkHooks(Hooks());
         Lobby::messageBoxesOff = [] { return g_boxesOff; };
         g_listing = &lobby;
         NetSession::SetGameFoundListener([](uint32_t most, uint32_t now, const char* name) { g_listing->AddGame(most, now, name); });
@@ -91,6 +85,18 @@ struct Connection {
         platform::SessionProviders::Install(previousProviders);
         platform::Sleeper::Install(previousSleeper);
         platform::MessageBox::Install(previousBox);
+    }
+
+    static GameState::NetworkHooks Hooks() {
+        GameState::NetworkHooks hooks;
+        hooks.receive = [](GameState& game) {
+            if (++g_receives != g_arrivesOn) return;
+            game.netSettings = new NetGameSettings();
+            game.netSettings->gameType = g_arrivingType;
+            game.netSettings->teamCount = 2;
+            game.netSettings->SetTeamName(0, "Reds");
+        };
+        return hooks;
     }
 
     int32_t Fire(ArtObject* panel, uint32_t event, uint32_t click) {
@@ -258,6 +264,46 @@ TEST(NetLobbyConnectionTest, APendingGameIsHostedInTheNextPassAndAFailedHostGoes
     EXPECT_EQ(game.netSettings, nullptr);
     EXPECT_EQ(g_netGameLaunched, 0u);
     EXPECT_EQ(lobby.nextPanel, lobby.multiPanel);
+}
+
+// A network game is one mission of the career whether it is hosted or
+// joined: the lobby counts it, and settling its flight does not again.
+TEST(NetLobbyConnectionTest, AHostedOrJoinedGameIsOneMissionThroughItsFlight) {
+    Connection run;
+    Lobby& lobby = run.lobby;
+    GameState& game = run.harness.Game();
+    CareerRecord& career = *game.career;
+    // The game asks, as it does in play, whether its session is open.
+    GameState::NetworkHooks hooks = Connection::Hooks();
+    hooks.isNetworkGame = [] {
+        const NetSession* const session = g_gameState != nullptr ? g_gameState->netSession : nullptr;
+        return session != nullptr && session->IsActive();
+    };
+    GameState::SetNetworkHooks(hooks);
+    const auto flyAndLand = [&game] {
+        ASSERT_TRUE(game.IsNetworkGame());
+        game.flightUnsettled = 1;
+        SettleFlight(game, MessageEntry::kWon, nullptr, nullptr);
+    };
+
+    ASSERT_EQ(game.netSession->SelectServiceProvider("TCP/IP"), 1);
+    lobby.pendingMission = Lobby::kHostedMission;
+    lobby.Update();
+    ASSERT_TRUE(game.netSession->IsHost());
+    EXPECT_EQ(career.missions, 1);
+    flyAndLand();
+    EXPECT_EQ(career.missions, 1);
+
+    delete game.netSettings;
+    game.netSettings = nullptr;
+    delete game.netSession;
+    game.netSession = new NetSession("Bob's game", Lobby::kMaxPlayers);
+    EXPECT_EQ(run.Join(NetGameSettings::kDeathMatch, 1), 0);
+    ASSERT_FALSE(game.netSession->IsHost());
+    EXPECT_EQ(career.missions, 2);
+    flyAndLand();
+    EXPECT_EQ(career.missions, 2);
+    g_netGameLaunched = 0;
 }
 
 namespace {

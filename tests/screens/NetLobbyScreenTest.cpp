@@ -245,6 +245,42 @@ TEST(NetLobbyScreenTest, FrontMenuPictureAndSinglePlayerLeavesInOnePass) {
     EXPECT_TRUE(MatchesGolden(run.harness.Picture(14), "lobby_front_menu"));
 }
 
+namespace {
+
+const CareerRecord* g_trainedCareer = nullptr;
+
+// The career hooks in force when it was made come back when it goes.
+struct KeptCareerHooks {
+    ~KeptCareerHooks() { GameState::SetCareerHooks(previous); }
+    const GameState::CareerHooks previous = GameState::CareerHooksInForce();
+};
+
+}  // namespace
+
+// The player had turned inertial flight on before choosing the single
+// player's game: the career the office opens with is the new career's
+// first mission's, and it kept that choice.
+TEST(NetLobbyScreenTest, SinglePlayerKeepsTheNewCareerAndItsInertialFlight) {
+    const KeptCareerHooks kept;
+    GameState::CareerHooks hooks = kept.previous;
+    hooks.startTraining = [](GameState& game) { g_trainedCareer = game.career; };
+    GameState::SetCareerHooks(hooks);
+    g_trainedCareer = nullptr;
+    LobbyRun run;
+    GameState& game = run.harness.Game();
+    game.career->options.inertialOff = 0;
+    game.career->missions = 4;
+    ASSERT_TRUE(run.harness.SetScript("at 14 move 320 306\nat 15 key Enter\nat 40 quit\n"));
+    run.harness.SetPassLimit(40);
+    run.harness.Run(run.lobby);
+    EXPECT_STREQ(game.nextScreenName, "OFFICE");
+    ASSERT_NE(game.career, nullptr);
+    EXPECT_EQ(game.career, g_trainedCareer);
+    EXPECT_EQ(game.career->options.inertialOff, 0);
+    EXPECT_EQ(game.career->multiplayer, 0);
+    EXPECT_EQ(game.career->missions, 0);
+}
+
 TEST(NetLobbyScreenTest, PilotPanelPictures) {
     {
         LobbyRun run;
