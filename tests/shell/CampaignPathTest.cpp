@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
+#include <initializer_list>
 #include <string>
 
 #include "game/CareerRecord.h"
@@ -12,11 +14,31 @@
 
 namespace {
 
+// True when every line is in `out`, each after the one before it.
+bool InOrder(const std::string& out, std::initializer_list<const char*> lines) {
+    size_t at = 0;
+    for (const char* line : lines) {
+        at = out.find(std::string("\n") + line + "\n", at);
+        if (at == std::string::npos) return false;
+        ++at;
+    }
+    return true;
+}
+
+// The line the run prints at its end about the career.
+std::string CareerLine(int32_t missions, int32_t credits, uint32_t trophies, const char* offers) {
+    char line[256];
+    std::snprintf(line, sizeof line, "Career: missions flown %d, credits %d, trophies 0x%04X, accepted row -1, offers %s\n",
+                  missions, credits, unsigned(trophies), offers);
+    return line;
+}
+
 // The committed script on the sample tree, as a person runs it with
 // `./run.sh --headless --script tests/scripts/campaign.txt`: a new career,
 // the training offer accepted in the war room's computer, launched, flown
-// to its end, its debriefing read, and the game left through the quit
-// dialog. The career is read from the line the run prints at its end.
+// by the flight keys out to the beacon and home until its goals are met,
+// landed, its debriefing read, and the game left through the quit dialog.
+// The career is read from the line the run prints at its end.
 TEST(CampaignPath, ANewCareerFliesTheTrainingAndComesBackPaid) {
     SampleScriptRun run;
     LaunchOptions options;
@@ -29,13 +51,16 @@ TEST(CampaignPath, ANewCareerFliesTheTrainingAndComesBackPaid) {
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(status, 0);
     EXPECT_TRUE(run.boxes.Boxes().empty());
+    // The beacon, then home within the time limit, which meets the limit
+    // too; the landing comes after the outcome.
+    EXPECT_TRUE(InOrder(out, {"mode 2", "goal 1 met", "goal 3 met", "goal 2 met", "outcome won", "mode 4", "screen HANGAR"}))
+        << out;
+    EXPECT_EQ(out.find("\noutcome failed\n"), std::string::npos) << out;
     // The quit dialog's Yes ended the game, not the script's closing quit.
     EXPECT_NE(out.find("Main loop ended in mode 7\n"), std::string::npos) << out;
-    char career[256];
-    std::snprintf(career, sizeof career,
-                  "Career: missions flown 1, credits %d, trophies 0x%04X, accepted row -1, offers \"Raider Strike\"\n",
-                  CareerRecord::kStartingFunds + kTrainingAward, unsigned(kTrainingTrophy));
-    EXPECT_NE(out.find(career), std::string::npos) << out;
+    EXPECT_NE(out.find(CareerLine(1, CareerRecord::kStartingFunds + kTrainingAward, kTrainingTrophy, "\"Raider Strike\"")),
+              std::string::npos)
+        << out;
 
     // The flight's ship has its systems as a mission flown alone has them:
     // its radar starts active, and the HUD's "ACTIVE" is lit green.
@@ -50,6 +75,44 @@ TEST(CampaignPath, ANewCareerFliesTheTrainingAndComesBackPaid) {
         }
     }
     EXPECT_GT(lit, 0) << "no lit pixel in the radar's ACTIVE label";
+}
+
+// The same career with the ship left idle: the flight keys and the wait
+// for the beacon are taken out of the committed script, which waits for
+// the landing either way. The time limit runs out, the flight ends
+// failed, and the career has flown a mission that paid nothing and offers
+// the training again.
+TEST(CampaignPath, AnIdleTrainingFlightFailsAndPaysNothing) {
+    SampleScriptRun run;
+    LaunchOptions options;
+    std::string error;
+    ASSERT_TRUE(run.Prepare("campaign.txt", &options, &error)) << error;
+    std::ifstream committed(options.script);
+    ASSERT_TRUE(committed) << options.script;
+    std::string idle;
+    int32_t dropped = 0;
+    for (std::string line; std::getline(committed, line);) {
+        if (line.find(" press ") != std::string::npos || line.find(" release ") != std::string::npos ||
+            line.find(" wait goal ") != std::string::npos) {
+            ++dropped;
+            continue;
+        }
+        idle += line + "\n";
+    }
+    ASSERT_GT(dropped, 0) << "the committed script flies no more by its keys";
+    run.dir.WriteFile("campaign-idle.txt", idle);
+    options.script = run.dir.Str() + "/campaign-idle.txt";
+    testing::internal::CaptureStdout();
+    const int status = RunGame(options);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(run.boxes.Boxes().empty());
+    EXPECT_TRUE(InOrder(out, {"mode 2", "goal 2 failed", "outcome failed", "mode 4", "screen HANGAR"})) << out;
+    for (const char* met : {"\ngoal 1 met\n", "\ngoal 2 met\n", "\ngoal 3 met\n"}) {
+        EXPECT_EQ(out.find(met), std::string::npos) << out;
+    }
+    EXPECT_NE(out.find("Main loop ended in mode 7\n"), std::string::npos) << out;
+    EXPECT_NE(out.find(CareerLine(1, CareerRecord::kStartingFunds, 0, "\"Training Flight\"")), std::string::npos) << out;
 }
 
 }  // namespace

@@ -633,14 +633,16 @@ std::vector<uint8_t> ReportBytes(const std::string& out) {
     return std::vector<uint8_t>(report.begin(), report.end());
 }
 
-// The sample mission flown without a window: the world listed first, the
-// same lines for the same seed, and nothing left behind.
+// The sample mission flown without a window for half a minute, long
+// enough for the raiders to come up from behind and meet the wingmen: the
+// world and the goals listed first, the same lines for the same seed, and
+// nothing left behind.
 TEST_F(StartupTest, FliesTheSampleMissionTheSameWayForOneSeed) {
     std::string error;
     ASSERT_TRUE(WriteSampleTree(dir_.Str(), &error)) << error;
     LaunchOptions options = Options();
     options.mission = "sample.uli";
-    options.seconds = 10;
+    options.seconds = 30;
     const auto fly = [&] {
         testing::internal::CaptureStdout();
         EXPECT_EQ(RunGame(options), 0);
@@ -658,10 +660,48 @@ TEST_F(StartupTest, FliesTheSampleMissionTheSameWayForOneSeed) {
     EXPECT_NE(first.find("object 15 \"P101\" side 1 at 0.0 0.0 0.0 wing Alpha radius 14.1\n"), std::string::npos);
     EXPECT_NE(first.find("object 16 \"Alpha 2\" side 1 at -40.0 0.0 -30.0 wing Alpha radius 14.1\n"), std::string::npos);
     EXPECT_NE(first.find("object 16 \"Alpha 3\" side 1 at 40.0 0.0 -30.0 wing Alpha radius 14.1\n"), std::string::npos);
-    EXPECT_NE(first.find("object 16 \"Bastion\" side 2 at 0.0 -300.0 3500.0 wing Bastion radius 69.3\n"), std::string::npos);
+    EXPECT_NE(first.find("object 16 \"Bastion\" side 2 at -2500.0 -300.0 3500.0 wing Bastion radius 69.3\n"),
+              std::string::npos);
+    // The goals in the order of their ids, none decided by a ship that
+    // never left its start; the flight goes on to its last second.
+    EXPECT_NE(first.find("goal 1 1 \"Destroy Red 1\"\ngoal 2 5 \"Fly to Nav 1\"\ngoal 3 9 \"Jump through Home Gate\"\n"),
+              std::string::npos);
+    EXPECT_EQ(first.find("\ngoal 2 met\n"), std::string::npos);
+    EXPECT_EQ(first.find("\nflight over after "), std::string::npos);
+    EXPECT_NE(first.find("\noutcome open\n"), std::string::npos);
     ExpectNothingLeft();
     options.mission = "nowhere.uli";
     EXPECT_EQ(RunGame(options), 1);
+}
+
+// The committed script flown as `vorn --headless --mission sample.uli
+// --script tests/scripts/sample-flight.txt`: the throttle up and nothing
+// else, which takes the ship past Nav 1 and through the Home Gate ahead.
+// The jump ends the flight, and the flight the run, long before the
+// script's closing quit.
+TEST_F(StartupTest, TheSampleFlightScriptFliesToNavOneAndJumpsOutThroughTheGate) {
+    std::string error;
+    ASSERT_TRUE(WriteSampleTree(dir_.Str(), &error)) << error;
+    LaunchOptions options = Options();
+    options.mission = "sample.uli";
+    options.script = std::string(VORN_SOURCE_DIR) + "/tests/scripts/sample-flight.txt";
+    options.seed = 3;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(RunGame(options), 0);
+    const std::string out = testing::internal::GetCapturedStdout();
+    const size_t nav = out.find("\ngoal 2 met\n");
+    const size_t gate = out.find("\ngoal 3 met\n");
+    ASSERT_NE(nav, std::string::npos) << out;
+    ASSERT_NE(gate, std::string::npos) << out;
+    EXPECT_LT(nav, gate);
+    // Leaving through the gate decides the flight: the raider still flying
+    // fails its goal, unless the wingmen got it first.
+    EXPECT_TRUE(out.find("\noutcome won\n", gate) != std::string::npos ||
+                out.find("\noutcome failed\n", gate) != std::string::npos)
+        << out;
+    EXPECT_NE(out.find("Main loop ended in mode 7\n"), std::string::npos) << out;
+    EXPECT_TRUE(boxes_.Boxes().empty());
+    ExpectNothingLeft();
 }
 
 // The sample mission flown from the command line without a window: the
@@ -750,6 +790,22 @@ TEST_F(StartupTest, TheSkirmishEndsInKillsAcrossTheSides) {
     EXPECT_GE(crossKills, 2) << out.substr(0, 2000);
     EXPECT_NE(out.find(" attack target "), std::string::npos);
     EXPECT_NE(out.find("\nhit \""), std::string::npos);
+    // A goal against each wing, each for the other side's player: the goal
+    // of a wing that lost all four ships is met, the other's not. The
+    // player's ship flies on Blue's side, whose goal is the Red wing; the
+    // flight is open until that wing is gone.
+    EXPECT_NE(out.find("goal 1 1 \"Destroy the Red wing\"\ngoal 2 1 \"Destroy the Blue wing\"\n"), std::string::npos);
+    EXPECT_NE(out.find("object 15 \"P101\" side 1 "), std::string::npos);
+    std::map<std::string, int> lost;
+    for (size_t at = out.find("destroyed 16 \""); at != std::string::npos; at = out.find("destroyed 16 \"", at + 1)) {
+        ++lost[out.substr(at + 13, out.find(' ', at + 13) - at - 13)];
+    }
+    for (const auto& [wing, goal] : {std::pair<std::string, std::string>{"\"Red", "goal 1 met"}, {"\"Blue", "goal 2 met"}}) {
+        const bool wiped = lost[wing] == 4;
+        EXPECT_EQ(out.find("\n" + goal + "\n") != std::string::npos, wiped) << wing << " lost " << lost[wing];
+    }
+    EXPECT_TRUE(lost["\"Red"] == 4 || lost["\"Blue"] == 4) << "neither wing was wiped out: no goal was tested";
+    EXPECT_EQ(out.find("\noutcome open\n") != std::string::npos, lost["\"Red"] < 4) << out.substr(out.size() - 500);
     // Word for word the report it has always printed.
     EXPECT_TRUE(MatchesGoldenBytes(ReportBytes(out), "skirmish_report.txt"));
     ExpectNothingLeft();

@@ -6,6 +6,7 @@
 
 #include "engine/ByteOrder.h"
 #include "engine/IffFile.h"
+#include "mission/Goal.h"
 #include "mission/MissionFile.h"
 #include "mission/SpawnRecords.h"
 #include "tools/mkdata/MissionRecords.h"
@@ -31,9 +32,13 @@ Status WriteSampleMission(const char* path) {
 
     status = PutRecord(iff, mission_file::kShip, AiShipRecord("P101", "Alpha 2", "Alpha", -40.0f, 0.0f, -30.0f, 1, 1), status);
     status = PutRecord(iff, mission_file::kShip, AiShipRecord("P101", "Alpha 3", "Alpha", 40.0f, 0.0f, -30.0f, 1, 1), status);
-    status = PutRecord(iff, mission_file::kShip, AiShipRecord("Raider", "Red 1", "Red", -100.0f, 50.0f, 2500.0f, 2, 0), status);
-    status = PutRecord(iff, mission_file::kShip, AiShipRecord("Raider", "Red 2", "Red", 100.0f, 50.0f, 2500.0f, 2, 0, 1), status);
-    status = PutRecord(iff, mission_file::kShip, AiShipRecord("Capital", "Bastion", "Bastion", 0.0f, -300.0f, 3500.0f, 2, 0), status);
+    // The raiders come up from behind, one after the other (side by side
+    // they met head-on as both turned on the player), so that the wingmen
+    // turn back to meet them and a pilot who only flies ahead reaches the
+    // gate; the capital ship lies well off that way.
+    status = PutRecord(iff, mission_file::kShip, AiShipRecord("Raider", "Red 1", "Red", -150.0f, 50.0f, -2500.0f, 2, 0), status);
+    status = PutRecord(iff, mission_file::kShip, AiShipRecord("Raider", "Red 2", "Red", 150.0f, 50.0f, -2800.0f, 2, 0, 1), status);
+    status = PutRecord(iff, mission_file::kShip, AiShipRecord("Capital", "Bastion", "Bastion", -2500.0f, -300.0f, 3500.0f, 2, 0), status);
 
     for (int i = 0; i < 4; ++i) {
         status = PutRecord(iff, mission_file::kRock, RockRecord("Asteroid", 800.0f, 0.0f, 1200.0f, 300.0f, float(4 + i), "Field"), status);
@@ -49,20 +54,16 @@ Status WriteSampleMission(const char* path) {
     debris.Text(0, "Debris", 16).Floats(44, {300.0f, -50.0f, 900.0f, 0.0f}).Floats(64, {6.0f}).Text(92, "Wreck", 32);
     status = PutRecord(iff, mission_file::kDebris, debris, status);
 
-    for (int i = 0; i < 2; ++i) {
-        MissionRecord point(mission_file::kWayPointBytes);
-        point.Text(0, "Way Point", 16).Text(16, i == 0 ? "Nav 1" : "Nav 2", 32);
-        point.Floats(48, {0.0f, 0.0f, 2000.0f + 2000.0f * float(i)});
-        status = PutRecord(iff, mission_file::kWayPoint, point, status);
-    }
-    MissionRecord buoy(mission_file::kBuoyBytes);
-    buoy.Text(0, "Nav Buoy", 16).Floats(16, {200.0f, 100.0f, 3000.0f}).Text(28, "Beacon", 32).Word(60, 20);
-    status = PutRecord(iff, mission_file::kBuoy, buoy, status);
+    status = PutRecord(iff, mission_file::kWayPoint, NavPointRecord("Nav 1", 0.0f, 0.0f, 2000.0f), status);
+    status = PutRecord(iff, mission_file::kWayPoint, NavPointRecord("Nav 2", 0.0f, 0.0f, 4000.0f), status);
+    status = PutRecord(iff, mission_file::kBuoy, BuoyRecord("Beacon", 200.0f, 100.0f, 3000.0f, 20), status);
 
-    // Goals after the objects they name: the raiders, the way, the gate home.
-    status = PutRecord(iff, mission_file::kGoal, GoalRecord(1, 1, "Red 1", "", "Destroy Red 1"), status);
-    status = PutRecord(iff, mission_file::kGoal, GoalRecord(2, 5, "", "Nav 1", "Fly to Nav 1", 300.0f), status);
-    status = PutRecord(iff, mission_file::kGoal, GoalRecord(3, 9, "", "Home Gate", "Jump through Home Gate", 300.0f), status);
+    // Goals after the objects they name: the raiders, the way, the gate
+    // home. Nav 1 and the gate lie straight ahead of the start.
+    status = PutRecord(iff, mission_file::kGoal, GoalRecord(1, Goal::kKill, "Red 1", "", "Destroy Red 1"), status);
+    status = PutRecord(iff, mission_file::kGoal, GoalRecord(2, Goal::kTravel, "", "Nav 1", "Fly to Nav 1", 300.0f), status);
+    status = PutRecord(iff, mission_file::kGoal,
+                       GoalRecord(3, Goal::kJumpThrough, "", "Home Gate", "Jump through Home Gate", 300.0f), status);
 
     if (status == kStatusOk) status = iff.Ascend();
     const Status closed = iff.CloseFile();
@@ -94,6 +95,11 @@ Status WriteSkirmishMission(const char* path) {
         status = PutRecord(iff, mission_file::kShip, AiShipRecord("Raider", blue[i], "Blue", x, 2800.0f, -1500.0f, 1, 0), status);
         status = PutRecord(iff, mission_file::kShip, AiShipRecord("Raider", red[i], "Red", x, 2800.0f, 1500.0f, 2, 0, 0, true), status);
     }
+    // Each side's player is sent against the other wing, all four of it.
+    status = PutRecord(iff, mission_file::kGoal,
+                       GoalRecord(1, Goal::kKill, "Red", "", "Destroy the Red wing", 0.0f, -1, {.side = 1}), status);
+    status = PutRecord(iff, mission_file::kGoal,
+                       GoalRecord(2, Goal::kKill, "Blue", "", "Destroy the Blue wing", 0.0f, -1, {.side = 2}), status);
     if (status == kStatusOk) status = iff.Ascend();
     const Status closed = iff.CloseFile();
     return status != kStatusOk ? status : closed;

@@ -67,3 +67,15 @@ MissionRecord RockRecord(const char* definition, float x, float y, float z, floa
     r.Text(0, definition, 16).Floats(40, {x, y, z, 0.0f}).Floats(60, {scatter}).Floats(68, {drift}).Text(96, name, 32);
     return r;
 }
+
+MissionRecord NavPointRecord(const char* name, float x, float y, float z) {
+    MissionRecord r(mission_file::kWayPointBytes);
+    r.Text(0, "Way Point", 16).Text(16, name, 32).Floats(48, {x, y, z});
+    return r;
+}
+
+MissionRecord BuoyRecord(const char* name, float x, float y, float z, int32_t spin) {
+    MissionRecord r(mission_file::kBuoyBytes);
+    r.Text(0, "Nav Buoy", 16).Floats(16, {x, y, z}).Text(28, name, 32).Word(60, spin);
+    return r;
+}

@@ -36,3 +36,8 @@ MissionRecord AiShipRecord(const char* definition, const char* name, const char*
                            int32_t side, int32_t wingman, int32_t respawn = 0, bool facingBack = false);
 // An asteroid's or a mine's record: at (x, y, z), scattered and drifting.
 MissionRecord RockRecord(const char* definition, float x, float y, float z, float scatter, float drift, const char* name);
+// "WAYP": a way point of the "Way Point" definition at (x, y, z).
+MissionRecord NavPointRecord(const char* name, float x, float y, float z);
+// "BUOY": a nav buoy of the "Nav Buoy" definition at (x, y, z), spinning
+// up to `spin`.
+MissionRecord BuoyRecord(const char* name, float x, float y, float z, int32_t spin);

@@ -115,9 +115,10 @@ Status WriteSectors(const char* path) {
 }
 
 MissionRecord GoalRecord(int32_t id, int32_t recordType, const char* subject, const char* destination,
-                         const char* objective, float distance, int32_t nextGoalId) {
+                         const char* objective, float distance, int32_t nextGoalId, const GoalTerms& terms) {
     MissionRecord goal(mission_file::kGoalBytes);
-    goal.Word(0, id).Word(4, recordType).Word(8, 1).Word(16, 1).Word(20, 1);
+    goal.Word(0, id).Word(4, recordType).Word(8, 1).Word(12, terms.side).Word(16, 1).Word(20, terms.active);
+    goal.Word(24, terms.wordC).Word(28, terms.threshold).Word(32, int32_t(terms.timeMs));
     goal.Floats(36, {distance}).Word(44, nextGoalId);
     goal.Text(48, subject, 16).Text(64, destination, 16).Text(80, objective, 64);
     return goal;
