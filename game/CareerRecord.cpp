@@ -502,6 +502,13 @@ void CareerRecord::SelectShip(int32_t i) {
     selectedShip = i;
 }
 
+ShipRecord* CareerRecord::FindShipBySerial(uint32_t serial) const {
+    for (const auto& ship : ships) {
+        if (ship->serial == serial) return ship.get();
+    }
+    return nullptr;
+}
+
 ShipRecord* CareerRecord::AddShip(std::unique_ptr<ShipRecord> ship) {
     if (ship == nullptr) return nullptr;
     const auto used = [this](const char* name) {

@@ -98,6 +98,9 @@ public:
     int32_t GetShipCount() const;
     // -1 is the selected ship; null out of range.
     ShipRecord* GetShip(int32_t i) const;
+    // The ship record of that serial (ShipRecord::serial), while the career
+    // still owns it; null once it was sold, lost or replaced.
+    ShipRecord* FindShipBySerial(uint32_t serial) const;
     int32_t GetSelectedShipIndex() const { return selectedShip; }
     void EnsureShipSelected();
     // List entry i + 1 (-1 the pilot-only entry) loses its pilot and becomes the selection.

@@ -407,10 +407,18 @@ public:
 
     Mission* mission = nullptr;                 // not owned (the set-up's is missionStore)
     std::unique_ptr<Mission> missionStore;      // the mission SetUpMission builds
-    int32_t missionReady = 0;                   // one flag: the set-up loaded the mission
+    // The mission's two flags follow one rule: a mission set up (accepted) is
+    // ready and not flown; its launch makes it flown and no longer ready;
+    // the settlement after the flight ends its being flown. Only a ready
+    // mission launches; a flown one is on its way to being settled.
+    int32_t missionReady = 0;
     int32_t missionFlown = 0;
-    // Set by the base's launch: the flight takes the career's selected ship
-    // and its crewed ships as wingmen instead of the mission's own ship.
+    void MissionAccepted() { missionReady = 1, missionFlown = 0; }
+    void MissionLaunched() { missionReady = 0, missionFlown = 1; }
+    void MissionSettled() { missionFlown = 0; }
+    // The mission is the career's, flown from the base: its ship is the
+    // career's selected one with its crewed ships as wingmen, made when it
+    // launches, instead of the mission's own ship made at set-up.
     int32_t launchFromBase = 0;
     SpaceObject* playerShip = nullptr;
     SpaceObject* viewedObject = nullptr;       // an effect sound is positional only while set

@@ -30,6 +30,10 @@ public:
     float mapCentre[4] = {};           // the maps' centre, apart from the reference
     Transform mapView;                 // the maps' view
     Goal* goalList = nullptr;
+    // The "PLYR" record, kept for a ship made at launch.
+    bool hasPlayer = false;
+    char playerDefinition[17] = {};
+    char playerWing[17] = {};
     int32_t reportDelays[3] = {};      // seconds, for difficulties 1, 2 and 4
     int32_t playerReported = 0;
     Light* ambient = nullptr;          // owned; heads the light chain of the flight

@@ -148,7 +148,16 @@ Status FindHull(IffFile& hulls, const char* id) {
 
 }  // namespace
 
-ShipRecord::ShipRecord(const char* hull) {
+namespace {
+
+uint32_t NextSerial() {
+    static uint32_t last = 0;
+    return ++last;
+}
+
+}  // namespace
+
+ShipRecord::ShipRecord(const char* hull) : serial(NextSerial()) {
     CopyName(name, hull);
     CopyName(hullId, hull);
 }

@@ -75,6 +75,10 @@ public:
     static Status Load(XorChunkStream& stream, CareerDataFiles& data, std::unique_ptr<ShipRecord>* out,
                        std::string* pilotName);
 
+    // Who this record is for the length of the process, never reused: a
+    // craft that flies the record names it by this, so a record sold, lost
+    // or replaced meanwhile is simply not found. Not saved.
+    const uint32_t serial;
     char name[kNameBytes] = {};      // "SHID": unique in the career ("P102", "P102I")
     char hullId[kNameBytes] = {};    // "HULL": what pads, pictures and definitions mean
     std::string displayName;         // the hull's "NAME"

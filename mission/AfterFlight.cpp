@@ -14,6 +14,7 @@
 void SettleFlight(GameState& game, int32_t outcome, const char* landingMovie, const MoviePlayer& playMovie) {
     if (game.flightUnsettled == 0) return;
     game.flightUnsettled = 0;
+    game.MissionSettled();
     const bool network = game.IsNetworkGame();
     // The file as it stands now: its awards and its cut-scene.
     mission_file::Contents flown;

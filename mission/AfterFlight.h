@@ -9,7 +9,8 @@ using MoviePlayer = std::function<void(const char* name)>;
 
 // The step after a flight of the game state's mission, run once per launch
 // (while GameState::flightUnsettled is set) before the option screens
-// start: the career takes the flight (UpdateCareerAfterMission); in a
+// start: the mission is no longer being flown (GameState::MissionSettled),
+// the career takes the flight (UpdateCareerAfterMission); in a
 // single-player game the mission's awards for `outcome` are paid; the
 // mission's cut-scene plays, or `landingMovie` when it names none (null:
 // nothing); a network game writes the pilot file; in a single-player game

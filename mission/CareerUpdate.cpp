@@ -10,6 +10,8 @@
 #include "mission/MissionFile.h"
 #include "mission/MissionSetUp.h"
 #include "objects/ships/Craft.h"
+#include "objects/ships/PlayerShip.h"
+#include "objects/weapons/Weapon.h"
 #include "objects/systems/ShipSystem.h"
 
 namespace {
@@ -21,12 +23,20 @@ int32_t HullDamage(const Craft& craft) {
     return int32_t(100 - left * 100 / maximum);
 }
 
-// The hull and the fitted items take the flight's damage.
+// The hull and the fitted items take the flight's damage; a launcher's
+// load (the one ammunition the fit reads back) is what is left of it.
 void WriteBackDamage(Craft& craft, ShipRecord& record) {
     record.damage = HullDamage(craft);
     ForEachFittedSystem(craft, record, [](EquipmentItem& item, ShipSystem& system) {
         if (system.maxDamage > 0) item.damage = system.GetDamagePercent();
+        if (system.typeId == Weapon::kObjectLauncher) item.ammunition = static_cast<Weapon&>(system).ammunition;
     });
+}
+
+// The ship the player ejected from is left behind: lost to the career.
+const Craft* Abandoned(const GameState& game) {
+    const auto* const pod = dynamic_cast<const PlayerShip*>(game.playerShip);
+    return pod != nullptr ? pod->abandonedCraft : nullptr;
 }
 
 bool Died(const Craft& craft) { return craft.active == 0 || craft.GetHitPoints(nullptr) <= 0; }
@@ -45,11 +55,6 @@ void RemoveShip(CareerRecord& career, const ShipRecord* record) {
     career.EnsureShipSelected();
 }
 
-bool OwnedBy(const CareerRecord& career, const ShipRecord* record) {
-    return std::any_of(career.ships.begin(), career.ships.end(),
-                       [record](const auto& ship) { return ship.get() == record; });
-}
-
 }  // namespace
 
 void UpdateCareerAfterMission(GameState& game) {
@@ -58,8 +63,9 @@ void UpdateCareerAfterMission(GameState& game) {
     std::vector<Craft*> lent;
     for (SpaceObject* o = game.mission != nullptr ? game.mission->firstObject : nullptr; o != nullptr; o = o->GetNext()) {
         auto* const craft = o->type >= SpaceObject::kTypeCraft ? dynamic_cast<Craft*>(o) : nullptr;
-        if (craft != nullptr && craft->shipRecord != nullptr && OwnedBy(career, craft->shipRecord)) lent.push_back(craft);
+        if (craft != nullptr && craft->FlownRecord() != nullptr) lent.push_back(craft);
     }
+    const Craft* const abandoned = Abandoned(game);
     career.kills += career.accuracy.kills;
     // The lobby counted a network game when it was hosted or joined.
     if (!game.IsNetworkGame()) career.missions += 1;
@@ -67,16 +73,21 @@ void UpdateCareerAfterMission(GameState& game) {
     if (mean >= 0) career.accuracyValue = career.accuracyValue < 1 ? mean : int32_t((int64_t(career.accuracyValue) + mean) / 2);
 
     for (Craft* craft : lent) {
-        ShipRecord* const record = craft->shipRecord;
+        ShipRecord* const record = craft->FlownRecord();
         PilotRecord* const pilot = record->pilot;
         const bool wingman = pilot != nullptr && craft->accuracy == &pilot->flight;
+        if (craft == abandoned) {
+            craft->shipSerial = 0;
+            RemoveShip(career, record);
+            continue;
+        }
         if (!wingman) {
             WriteBackDamage(*craft, *record);
             continue;
         }
         if (Died(*craft)) {
-            // The wreck must not reach the record that is about to go.
-            craft->shipRecord = nullptr;
+            // The wreck names a record that is about to go.
+            craft->shipSerial = 0;
             career.LosePilot(pilot->name.c_str());
             RemoveShip(career, record);
             continue;

@@ -9,6 +9,7 @@
 #include "game/Mission.h"
 #include "mission/Goal.h"
 #include "objects/ships/Craft.h"
+#include "objects/ships/PlayerShip.h"
 #include "objects/space/JumpGate.h"
 #include "objects/space/SpaceObject.h"
 
@@ -24,6 +25,8 @@ struct State {
     uint32_t decidedAtClock = 0;   // flight time (not the mission clock) when decided
     uint32_t flownMs = 0;          // flight time since launch
     bool jumped = false;           // the player's ship went into the gate
+    bool ejected = false;          // the player left the ship in the pod
+    uint32_t ejectedAt = 0;        // flight time of the eject
 };
 
 State g_state;
@@ -191,6 +194,17 @@ void Step(GameState& game) {
     }
     CheckJump(game);
     if (g_state.outcome == Outcome::kOpen && JumpComplete(game)) FailWhatIsLeft(game);
+    const auto* const pod = dynamic_cast<const PlayerShip*>(game.playerShip);
+    if (!g_state.ejected && pod != nullptr && pod->abandonedCraft != nullptr) {
+        g_state.ejected = true;
+        g_state.ejectedAt = g_state.flownMs;
+        // A pilot in a pod meets no goal: what was not won is lost.
+        if (g_state.outcome == Outcome::kOpen && !game.IsNetworkGame()) {
+            FailWhatIsLeft(game);
+            g_state.outcome = Outcome::kFailed;
+            g_state.decidedAtClock = g_state.flownMs;
+        }
+    }
     if (g_state.outcome == Outcome::kOpen) {
         g_state.outcome = Decide(game);
         if (g_state.outcome != Outcome::kOpen) g_state.decidedAtClock = g_state.flownMs;
@@ -212,6 +226,7 @@ uint32_t ClockMs() { return g_state.clockMs; }
 
 bool FlightOver(const GameState& game) {
     if (JumpComplete(game)) return true;
+    if (g_state.ejected && g_state.flownMs - g_state.ejectedAt >= kEjectEndMs) return true;
     if (g_state.outcome == Outcome::kOpen || game.jumpGoal != nullptr) return false;
     return g_state.flownMs - g_state.decidedAtClock >= kEndDelayMs;
 }

@@ -21,6 +21,8 @@ enum class Outcome : int32_t { kOpen = 0, kWon = 1, kFailed = 2 };
 // A decided flight without a gate to leave by ends this long after its
 // outcome; one with a gate ends when the player's ship has jumped out.
 inline constexpr uint32_t kEndDelayMs = 5000;
+// A pilot who ejected is picked up this long after.
+inline constexpr uint32_t kEjectEndMs = 3000;
 // The mission clock moves at most this much in one step: the time a frozen
 // pause or a slow frame took is no flight time.
 inline constexpr uint32_t kLongestStepMs = 250;
@@ -37,8 +39,10 @@ const char* OutcomeName(Outcome outcome);
 // goal that last started or restarted it was met.
 uint32_t ClockMs();
 // True once the flight is over by its goals: the player's ship has gone
-// through the gate and its jump is complete, or the outcome has been
-// decided for kEndDelayMs of flight in a mission without a jump goal.
+// through the gate and its jump is complete, the player ejected
+// kEjectEndMs ago (whatever was open for the ship failed then), or the
+// outcome has been decided for kEndDelayMs of flight in a mission
+// without a jump goal.
 bool FlightOver(const GameState& game);
 
 }  // namespace flight_goals

@@ -61,6 +61,18 @@ WingGroup* WingNamed(const char* name) {
     return g_wings.back();
 }
 
+// The wing of that name some ship of the world flies in, or null.
+WingGroup* WingInWorld(const Mission& mission, const char* name) {
+    for (SpaceObject* object = mission.firstObject; object != nullptr; object = object->GetNext()) {
+        const auto* const pilot = dynamic_cast<const AiShip*>(object);
+        if (pilot != nullptr && pilot->wingGroup != nullptr &&
+            std::strncmp(pilot->wingGroup->name, name, WingGroup::kNameBytes) == 0) {
+            return pilot->wingGroup;
+        }
+    }
+    return nullptr;
+}
+
 void ReleaseWings() {
     for (WingGroup* wing : g_wings) {
         if (wing->GetMember(0) == nullptr) delete wing;
@@ -146,7 +158,7 @@ std::vector<SpobDefinition::Equipment> FittedEquipment(const ShipRecord& record)
 void FitFromRecord(Craft& craft, ShipRecord& record) {
     const std::vector<SpobDefinition::Equipment> equipment = FittedEquipment(record);
     DefinitionLibrary::Current().LoadShipDefinition(&craft, &equipment, nullptr, 0);
-    craft.shipRecord = &record;
+    craft.shipSerial = record.serial;
     ForEachFittedSystem(craft, record, [](EquipmentItem& item, ShipSystem& system) {
         if (system.maxDamage > 0) system.SetDamage(item.damage * system.maxDamage / 100);
     });
@@ -204,17 +216,6 @@ bool MakeSky(const mission_file::Record& record) {
         case sky_records::kLightChunk: sky_records::CreateMissionLight(bytes, size); return true;
         default: return false;
     }
-}
-
-// The wing of that name has a ship in the world.
-bool WingNamedInWorld(const Mission& mission, const char* name) {
-    for (SpaceObject* object = mission.firstObject; object != nullptr; object = object->GetNext()) {
-        const auto* const pilot = dynamic_cast<const AiShip*>(object);
-        if (pilot != nullptr && pilot->wingGroup != nullptr && std::strncmp(pilot->wingGroup->name, name, WingGroup::kNameBytes) == 0) {
-            return true;
-        }
-    }
-    return false;
 }
 
 // The goals whose next-goal links come back to a goal already passed: the
@@ -285,7 +286,7 @@ bool BuildGoals(GameState& game, const std::vector<mission_file::Record>& record
         goal->SetSecondText(entry.second);
         goal->SetSubject(named(entry.subject));
         if (goal->GetSubject() == nullptr && goal->GetKind() == Goal::kKill && entry.subject[0] != 0 &&
-            WingNamedInWorld(mission, entry.subject)) {
+            WingInWorld(mission, entry.subject) != nullptr) {
             CopyFixedText(goal->subjectWing, entry.subject);
         }
         goal->destination = named(entry.destination);
@@ -365,6 +366,19 @@ void FreeMission() {
     game->missionReady = 0;
 }
 
+SpaceObject* LaunchPlayerShip() {
+    GameState* const game = g_gameState;
+    if (game == nullptr || game->mission == nullptr || game->playerShip != nullptr) {
+        return game != nullptr ? game->playerShip : nullptr;
+    }
+    const Mission& mission = *game->mission;
+    if (!mission.hasPlayer) return nullptr;
+    mission_file::Player player;
+    std::memcpy(player.definition, mission.playerDefinition, sizeof player.definition);
+    std::memcpy(player.wing, mission.playerWing, sizeof player.wing);
+    return CreatePlayerShip(player);
+}
+
 SpaceObject* CreatePlayerShip(const mission_file::Player& player) {
     GameState* const game = g_gameState;
     if (game == nullptr) return nullptr;
@@ -396,9 +410,20 @@ SpaceObject* CreatePlayerShip(const mission_file::Player& player) {
         game->chaseDistance = kChaseTrail;
         game->AddObjectsToWorld(chase, 0);
     }
+    if (game->weaponFlash == nullptr) {
+        // The weapons' flash lights the scene from the player's ship.
+        auto* const light = new FrameAttenuatedLight(Vector3{0.0f, 0.0f, 0.0f}, 0.0f, ship->Radius());
+        game->weaponFlash = new FlashLightHolder(light, ship);
+        game->Lights().Add(game->weaponFlash);
+    }
+    // Made at launch, the ship leads the wing the file's wingmen joined at set-up.
+    if (!g_settingUp && game->mission != nullptr) {
+        if (WingGroup* const flying = WingInWorld(*game->mission, player.wing)) g_wings.push_back(flying);
+    }
     WingGroup* const wing = WingNamed(player.wing);
     if (auto* const own = dynamic_cast<PlayerShip*>(ship)) own->SetWingGroup(wing);
-    if (record != nullptr) LaunchWingmen(*game, *ship, wing);
+    // A network game's players fly without the career's wingmen.
+    if (record != nullptr && !game->IsNetworkGame()) LaunchWingmen(*game, *ship, wing);
     if (!g_settingUp) ReleaseWings();
     // The host makes its own copy of a client's ship and names it.
     if (game->IsClient() && game->netSession != nullptr) {
@@ -434,7 +459,7 @@ Status SetUpMission(const char* name, int32_t) {
     if (name == nullptr || name[0] == 0) {
         // A joining client's goals come from its host.
         flight_goals::Start(*game);
-        game->missionReady = 1;
+        game->MissionAccepted();
         return kStatusOk;
     }
     const bool random = std::strncmp(name, "Rnd", 3) == 0;
@@ -475,8 +500,17 @@ Status SetUpMission(const char* name, int32_t) {
             g_setUpReport.push_back(mission_file::DescribeRefusal(mission_file::RefusalOf(record, mission_file::refusal::kNotMade)));
         }
     }
+    // A career's flight takes its ship and wing from the career as it stands
+    // at launch (a network game's host flies from here, where its clients
+    // look for it); any other flight the file's ship, now.
+    mission.hasPlayer = contents.hasPlayer;
+    CopyFixedText(mission.playerDefinition, contents.player.definition);
+    CopyFixedText(mission.playerWing, contents.player.wing);
+    const bool atLaunch = game->launchFromBase != 0 && !(generator != nullptr && generator->networkGame != 0);
     // A flight without the player's ship is no flight: the world goes again.
-    SpaceObject* const player = contents.hasPlayer ? CreatePlayerShip(contents.player) : nullptr;
+    SpaceObject* const player = !contents.hasPlayer ? nullptr
+                                : atLaunch          ? mission.firstObject
+                                                    : CreatePlayerShip(contents.player);
     if (player == nullptr) {
         g_setUpReport.push_back(contents.hasPlayer ? "the player's ship \"" + PrintableText(contents.player.definition) +
                                                          "\" cannot be made"
@@ -486,12 +520,6 @@ Status SetUpMission(const char* name, int32_t) {
         ReleaseWings();
         RemoveWorldObjects(mission);
         return kStatusMalformed;
-    }
-    if (game->playerShip != nullptr) {
-        // The weapons' flash lights the scene from the player's ship.
-        auto* const light = new FrameAttenuatedLight(Vector3{0.0f, 0.0f, 0.0f}, 0.0f, game->playerShip->Radius());
-        game->weaponFlash = new FlashLightHolder(light, game->playerShip);
-        game->Lights().Add(game->weaponFlash);
     }
     if (!BuildGoals(*game, contents.records)) {
         // A mission that could never end is no mission: nothing of it stays.
@@ -515,7 +543,7 @@ Status SetUpMission(const char* name, int32_t) {
     flight_goals::Start(*game);
     if (game->viewedObject != nullptr) game->AimFlightCamera(game->viewedObject->world);
     ReleaseWings();
-    game->missionReady = 1;
+    game->MissionAccepted();
     return kStatusOk;
 }
 

@@ -19,7 +19,9 @@ struct Player;
 // Sets the named mission up (a ".uli" file of the missions directory; ""
 // gives an empty mission): the old world, goals, wings and templates go,
 // the effect definitions are read, every record is built through the
-// factory and the definitions, then the player's ship. The game state's
+// factory and the definitions, then the player's ship, except for a
+// career's flight (GameState::launchFromBase, not a network game's), whose
+// ship is made at launch (LaunchPlayerShip). The game state's
 // mission-ready flag is set only when the file loaded and the player's ship
 // was made; a failure leaves an empty world. 0, or the loader's failure (10
 // unreadable, 12 malformed, also when the file names no player's ship or
@@ -36,6 +38,11 @@ const std::vector<std::string>& SetUpReport();
 // Everything a set-up made: the flight's effects, the world's objects, the
 // goals, the wings and the definition templates.
 void FreeMission();
+// A career's flight launched: the player's ship of the mission's "PLYR"
+// record made now from the career (CreatePlayerShip, the career's selected
+// ship and its crewed wing); the ship already there when there is one;
+// null when none can be made.
+SpaceObject* LaunchPlayerShip();
 // The player's ship of the "PLYR" record at the origin (type 15 with its
 // equipment and the career's accuracy record), trailed by the chase object
 // and leading its wing; null when the factory makes no player's ship. A

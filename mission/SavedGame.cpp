@@ -19,6 +19,9 @@ constexpr uint32_t kTitleId = MakeTag("NAME");
 constexpr uint32_t kDifficultyId = MakeTag("DIFF");
 constexpr uint32_t kPlotId = MakeTag("PLOT");
 constexpr uint32_t kMissionNameId = MakeTag("MNAM");
+// 1 while the named mission is accepted and not yet flown; a save without
+// the chunk (an older one) counts as 1.
+constexpr uint32_t kMissionReadyId = MakeTag("MRDY");
 constexpr const char* kSaveExtension = ".sav";
 // The file being written until it is whole.
 constexpr const char* kPendingSuffix = ".new";
@@ -51,6 +54,7 @@ struct SavedBody {
     std::string missionName;
     int32_t difficulty = 0;
     int32_t plotCounter = 0;
+    int32_t missionReady = 1;
     MessageList lists[kLists];
 };
 
@@ -74,6 +78,10 @@ Status ReadBody(XorChunkStream& stream, SavedBody* body) {
             case kDifficultyId: status = stream.ReadWordChunk(&body->difficulty, kStatusSaveBadFile); haveDifficulty = true; break;
             case kPlotId: status = stream.ReadWordChunk(&body->plotCounter, kStatusSaveBadFile); havePlot = true; break;
             case kMissionNameId: status = ReadText(stream, &body->missionName); haveMission = true; break;
+            case kMissionReadyId:
+                status = stream.ReadWordChunk(&body->missionReady, kStatusSaveBadFile);
+                if (body->missionReady != 0 && body->missionReady != 1) status = kStatusSaveBadFile;
+                break;
             case IffFile::kFormId:
                 for (int i = 0; i < kLists; ++i) {
                     if (stream.FormType() == kListTypes[i]) status = MessageList::Load(stream, &body->lists[i]);
@@ -97,6 +105,8 @@ Status WriteBody(XorChunkStream& stream, const GameState& game, const char* titl
     if (status == kStatusOk) status = stream.WriteWordChunk(kDifficultyId, game.difficulty);
     if (status == kStatusOk) status = stream.WriteWordChunk(kPlotId, game.plotCounter);
     if (status == kStatusOk) status = stream.WriteTextChunk(kMissionNameId, game.missionName.c_str());
+    const int32_t ready = game.missionReady != 0 && game.missionFlown == 0 ? 1 : 0;
+    if (status == kStatusOk) status = stream.WriteWordChunk(kMissionReadyId, ready);
     for (int i = 0; i < kLists && status == kStatusOk; ++i) {
         status = ListOf(game, i).Save(stream, kListTypes[i]);
     }
@@ -186,5 +196,11 @@ Status LoadGame(const char* name) {
     game->missionFlown = 0;
     // The flight before the load is not the loaded career's to take.
     game->flightUnsettled = 0;
+    // A mission flown before the save is done: it is not offered to fly again.
+    if (body.missionReady == 0) {
+        FreeMission();
+        return kStatusOk;
+    }
+    game->launchFromBase = 1;
     return SetUpMission(game->missionName.c_str(), -1);
 }

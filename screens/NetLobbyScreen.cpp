@@ -879,6 +879,8 @@ int32_t NetLobbyScreen::JoinSelected() {
     if (game->netSession->JoinGame(name.c_str()) == 0) return 1;
     g_netGameLaunched = 1;
     FillRequisitionCatalogue();
+    // The career's selected ship flies into the game.
+    game->launchFromBase = 1;
     SetUpMission("", -1);
     if (!AwaitGameInfo()) {
         DropLink();
@@ -976,6 +978,7 @@ void NetLobbyScreen::HostPending() {
     SelectFont(TextBox::kFontName);
     DrawString("Uploading Mission Data", 320, 360, 0);
     game->FlipFrame();
+    game->launchFromBase = 1;
     SetUpMission(pendingMission.c_str(), -1);
     pendingMission.clear();
     if (game->netSession == nullptr || game->netSession->HostGame() == 0) {

@@ -14,7 +14,8 @@ bool DeathWatch::Update(const SpaceObject* ship, uint32_t now) {
     if (ship != nullptr) {
         hadShip_ = true;
         const auto* const craft = dynamic_cast<const Craft*>(ship);
-        dead = craft != nullptr && craft->dead != 0;
+        // A wreck whose death has run its course stays in the world, inactive.
+        dead = craft != nullptr && (craft->dead != 0 || (craft->active == 0 && craft->jumpDeadline == 0));
     } else {
         // No ship before the first one flies is no death.
         dead = hadShip_;

@@ -6,8 +6,10 @@ class SpaceObject;
 // Watches the player's ship after each flight frame: once it has been dead
 // for more than kRestartDelayMs the single-player game goes to the restart
 // screen. The ship is only ever read through the game state's pointer,
-// which is cleared when the ship leaves the world; a ship gone that way
-// counts as dead from the first frame that finds it gone.
+// which is cleared when the ship leaves the world; a ship gone that way,
+// or left inactive in the world once its death has run its course, counts
+// as dead from the first frame that finds it so. (A ship that jumped out
+// is inactive too, but its flight ends at once, long before the delay.)
 class DeathWatch {
 public:
     static constexpr uint32_t kRestartDelayMs = 6000;

@@ -22,7 +22,10 @@
 #include "mission/FlightGoals.h"
 #include "mission/MissionSetUp.h"
 #include "ui/Screen.h"
+#include "ai/WingGroup.h"
+#include "objects/ships/Craft.h"
 #include "objects/ships/PlayerShip.h"
+#include "objects/systems/ShipSystem.h"
 #include "objects/space/SpaceObject.h"
 #include "platform/Window.h"
 #include "shell/FlightInput.h"
@@ -55,6 +58,27 @@ void HidePointer(GameState& game) {
     platform::Window* const window = game.Input() != nullptr ? game.Input()->GetWindow() : nullptr;
     if (window == nullptr) return;
     while (window->CursorCount() >= 0) window->ShowCursor(false);
+}
+
+// What flies, for the run's trace: the ship's hull and its fit, and each
+// wingman's ship.
+void PrintLaunch(const GameState& game) {
+    auto* const ship = dynamic_cast<Craft*>(game.playerShip);
+    if (ship == nullptr || !run_trace::Enabled()) return;
+    std::string line = std::string("launch \"") + ship->label + "\"";
+    for (ShipSystem* system = ship->GetSystem(ShipSystem::kAny, nullptr); system != nullptr;
+         system = ship->GetSystem(ShipSystem::kAny, system)) {
+        line += std::string(" ") + system->equipmentId;
+    }
+    run_trace::Line(line);
+    const auto* const player = dynamic_cast<const PlayerShip*>(ship);
+    const WingGroup* const wing = player != nullptr ? player->wingGroup : nullptr;
+    for (int32_t i = 0; wing != nullptr && wing->GetMember(i) != nullptr; ++i) {
+        const auto* const member = dynamic_cast<const Craft*>(wing->GetMember(i));
+        if (member == nullptr || member == ship) continue;
+        run_trace::Line(std::string("wingman \"") + (member->name != nullptr ? member->name : "") + "\" \"" +
+                        member->label + "\"");
+    }
 }
 
 bool CarriesSalvage(const SpaceObject* ship) {
@@ -188,6 +212,14 @@ void MainLoop::Launch() {
         mission_file::Player player;
         std::snprintf(player.definition, sizeof player.definition, "%s", NetworkFlight::kClientShip);
         CreatePlayerShip(player);
+    } else if (game_.launchFromBase != 0 && game_.mission != nullptr && LaunchPlayerShip() == nullptr) {
+        // The career has no ship that flies: nothing launches.
+        std::fprintf(stderr, "vorn: the career's ship cannot be made: the flight does not launch\n");
+        game_.mode = GameState::kModeScreens;
+    }
+    if (game_.playerShip != nullptr) {
+        game_.viewedObject = game_.playerShip;
+        PrintLaunch(game_);
     }
     PlayMissionMusic(game_);
     deathWatch_.Start();
@@ -195,9 +227,7 @@ void MainLoop::Launch() {
     // accept in the menus that set the mission up.
     flight_goals::Start(game_);
     goalReport_.Start();
-    // The mission set up for this flight is being flown: the menus it
-    // comes back to no longer have it ready.
-    game_.missionReady = 0;
+    game_.MissionLaunched();
     game_.flightUnsettled = 1;
     lastFrameAt_ = GetMilliseconds();
 }
@@ -286,8 +316,6 @@ void MainLoop::Land() {
     } else {
         PlayVideo(kLandingMovie);
     }
-    game_.missionFlown = 1;
-    game_.missionReady = 0;
     if (endAfterFlight_) {
         game_.mode = GameState::kModeQuit;
         return;

@@ -351,8 +351,13 @@ void Craft::ResetSystems() {
             system->SetDamage(0);
         }
     }
-    if (shipRecord != nullptr) shipRecord->hullRepairMoney = 0;
+    if (ShipRecord* const record = FlownRecord()) record->hullRepairMoney = 0;
     dead = 0;
+}
+
+ShipRecord* Craft::FlownRecord() const {
+    const CareerRecord* const career = g_gameState != nullptr ? g_gameState->career : nullptr;
+    return shipSerial != 0 && career != nullptr ? career->FindShipBySerial(shipSerial) : nullptr;
 }
 
 void Craft::Rearm() {

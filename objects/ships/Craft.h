@@ -125,7 +125,10 @@ public:
     int32_t dead = 0;
     FxObject* firstExplosion = nullptr;   // cleared by the explosion when it goes
     FlashLightHolder* flashLight = nullptr;   // held by the game state's light holders
-    ShipRecord* shipRecord = nullptr;
+    // The career's ship record this craft flies, by its serial (0: none): a
+    // record sold or lost meanwhile is not found, never dangling.
+    uint32_t shipSerial = 0;
+    ShipRecord* FlownRecord() const;
     float spawnPoint[4] = {};
     int32_t bits = 0;
     AccuracyRecord* accuracy = nullptr;

@@ -203,6 +203,8 @@ void MissionsScreen::Notice(const char* text, int32_t x) {
 void MissionsScreen::Update() {
     GameState* const game = g_gameState;
     if (uploadState == kUploading) {
+        // The accepted mission is the career's: its ship is made at launch.
+        if (game != nullptr) game->launchFromBase = 1;
         const Status status = game != nullptr ? SetUpMission(game->missionName.c_str(), -1) : kStatusNothingToDo;
         uploadState = kIdle;
         if (status == kStatusOk && game->missionReady != 0) {

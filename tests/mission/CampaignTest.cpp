@@ -287,6 +287,7 @@ TEST_F(CampaignTest, AFlightFromTheBaseWritesItsResultsBackIntoTheCareer) {
     career.accuracyValue = 61;
     game.launchFromBase = 1;
     ASSERT_EQ(SetUpMission(kStrikeMissionFile, -1), kStatusOk);
+    ASSERT_NE(LaunchPlayerShip(), nullptr);
     for (int i = 0; i < 20; ++i) {
         builder_->Clock().Advance(50);
         game.Simulate();
@@ -326,7 +327,7 @@ TEST_F(CampaignTest, AFlightFromTheBaseWritesItsResultsBackIntoTheCareer) {
     EXPECT_EQ(career.lostPilots[0]->name, pilots[1]);
     EXPECT_EQ(career.GetShipCount(), ships - 1);
     EXPECT_EQ(career.GetShip(-1), own);
-    EXPECT_EQ(lost->shipRecord, nullptr);
+    EXPECT_EQ(lost->FlownRecord(), nullptr);
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "game/DataDirectories.h"
 #include "game/GameState.h"
 #include "game/DefinitionFormat.h"
+#include "mission/CareerUpdate.h"
 #include "mission/Goal.h"
 #include "mission/MissionFile.h"
 #include "mission/MissionSetUp.h"
@@ -174,7 +175,7 @@ TEST_F(MissionTest, ALaunchFromTheBaseFliesTheCareersShipAndItsCrewedShipsAsWing
     EquipmentItem* const generator = own->GetItem(0, EquipmentItem::kSystems);
     ASSERT_STREQ(generator->id, "Generator 1");
     generator->damage = 50;
-    own->damage = 40;
+    own->damage = 10;
     auto heavy = std::make_unique<ShipRecord>("P303");
     ASSERT_EQ(heavy->LoadHull(), kStatusOk);
     ShipRecord* const escort = career.AddShip(std::move(heavy));
@@ -186,10 +187,15 @@ TEST_F(MissionTest, ALaunchFromTheBaseFliesTheCareersShipAndItsCrewedShipsAsWing
 
     game.launchFromBase = 1;
     ASSERT_EQ(SetUpMission(kSampleMissionFile, -1), kStatusOk);
-    auto* const player = dynamic_cast<Craft*>(game.playerShip);
+    // The accept sets the world up; the ship waits for the launch, so that
+    // what the squadron does before it (here, the hull's damage) flies.
+    EXPECT_EQ(game.playerShip, nullptr);
+    own->damage = 40;
+    auto* const player = dynamic_cast<Craft*>(LaunchPlayerShip());
     ASSERT_NE(player, nullptr);
+    EXPECT_EQ(game.playerShip, player);
     EXPECT_STREQ(player->label, "P102");
-    EXPECT_EQ(player->shipRecord, own);
+    EXPECT_EQ(player->FlownRecord(), own);
     EXPECT_EQ(career.accuracy.kills, 0);
     int32_t systems = 0;
     for (ShipSystem* s = player->GetSystem(ShipSystem::kAny, nullptr); s != nullptr; s = player->GetSystem(ShipSystem::kAny, s)) ++systems;
@@ -202,7 +208,7 @@ TEST_F(MissionTest, ALaunchFromTheBaseFliesTheCareersShipAndItsCrewedShipsAsWing
 
     auto* const wingman = dynamic_cast<AiShip*>(Named(game, "Face 003"));
     ASSERT_NE(wingman, nullptr);
-    EXPECT_EQ(wingman->shipRecord, escort);
+    EXPECT_EQ(wingman->FlownRecord(), escort);
     EXPECT_EQ(wingman->side, player->side);
     EXPECT_EQ(wingman->wingGroup, static_cast<PlayerShip*>(game.playerShip)->wingGroup);
     EXPECT_EQ(wingman->accuracy, &escort->pilot->flight);
@@ -210,12 +216,24 @@ TEST_F(MissionTest, ALaunchFromTheBaseFliesTheCareersShipAndItsCrewedShipsAsWing
     EXPECT_EQ(escort->pilot->flying, 1);
     player->ResetSystems();
     EXPECT_EQ(own->hullRepairMoney, 0);
+
+    // Sold after the flight, the record is gone and the craft that flew it
+    // names nothing: the career's step after the flight passes it by.
+    const auto sold = std::find_if(career.ships.begin(), career.ships.end(),
+                                   [escort](const auto& ship) { return ship.get() == escort; });
+    ASSERT_NE(sold, career.ships.end());
+    career.ships.erase(sold);
+    EXPECT_EQ(wingman->FlownRecord(), nullptr);
+    wingman->ResetSystems();
+    player->hitPoints = player->GetMaxHitPoints(nullptr) / 2;
+    UpdateCareerAfterMission(game);
+    EXPECT_EQ(own->damage, 50);
 }
 
 TEST_F(MissionTest, TheCommandLinesFlightKeepsTheMissionsShip) {
     ASSERT_EQ(SetUpMission(kSampleMissionFile, -1), kStatusOk);
     EXPECT_STREQ(static_cast<Craft*>(builder_->Game().playerShip)->label, "P101");
-    EXPECT_EQ(static_cast<Craft*>(builder_->Game().playerShip)->shipRecord, nullptr);
+    EXPECT_EQ(static_cast<Craft*>(builder_->Game().playerShip)->FlownRecord(), nullptr);
 }
 
 void Frames(WorldBuilder& builder, int count) {

@@ -116,6 +116,7 @@ protected:
 
 TEST_F(SavedGameTest, ASaveReadBackRestoresTheCareerAndSetsTheMissionUpAgain) {
     SetCareer();
+    Game().MissionAccepted();
     ASSERT_EQ(SaveGame("slot0", "Before the gate"), kStatusOk);
 
     // Everything the save holds changes before the load.
@@ -148,7 +149,22 @@ TEST_F(SavedGameTest, ASaveReadBackRestoresTheCareerAndSetsTheMissionUpAgain) {
     EXPECT_EQ(Game().missionReady, 1);
     EXPECT_EQ(Game().missionFlown, 0);
     EXPECT_EQ(Game().flightUnsettled, 0);
-    EXPECT_NE(Game().playerShip, nullptr);
+    // The career's ship is made when the mission launches.
+    ASSERT_NE(Game().mission, nullptr);
+    EXPECT_NE(Game().mission->firstObject, nullptr);
+    EXPECT_EQ(Game().playerShip, nullptr);
+    EXPECT_EQ(Game().launchFromBase, 1);
+
+    // Saved once it was flown, the mission is done: the load sets nothing up
+    // to fly it again; the career comes back all the same.
+    Game().MissionLaunched();
+    Game().MissionSettled();
+    ASSERT_EQ(SaveGame("slot0", "After the gate"), kStatusOk);
+    Game().career->funds = 1;
+    ASSERT_EQ(LoadGame("slot0"), kStatusOk);
+    EXPECT_EQ(Game().career->funds, 125000);
+    EXPECT_EQ(Game().missionReady, 0);
+    EXPECT_EQ(Game().mission, nullptr);
 }
 
 // Every cut and every flipped byte: the load fails and the same career

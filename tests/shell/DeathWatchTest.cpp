@@ -10,6 +10,7 @@ namespace {
 TEST(DeathWatch, CountsFromTheFirstFrameDeadAndAShipAliveAgainStartsOver) {
     WorldBuilder world;
     auto* const craft = world.SpawnAs<Craft>(world.Template("SHIP1"), 1);
+    craft->active = 1;
     DeathWatch watch;
     watch.Start();
 
@@ -23,6 +24,13 @@ TEST(DeathWatch, CountsFromTheFirstFrameDeadAndAShipAliveAgainStartsOver) {
     EXPECT_FALSE(watch.Update(craft, 9000));
     EXPECT_FALSE(watch.Update(craft, 15000));
     EXPECT_TRUE(watch.Update(craft, 15001));
+    // Its death run, the wreck stays in the world, inactive and no longer
+    // dead: the watch still counts it dead.
+    watch.Start();
+    craft->dead = 0;
+    craft->active = 0;
+    EXPECT_FALSE(watch.Update(craft, 20000));
+    EXPECT_TRUE(watch.Update(craft, 26001));
 }
 
 TEST(DeathWatch, NoShipBeforeTheFirstIsNoDeathButOneGoneIs) {
@@ -33,6 +41,7 @@ TEST(DeathWatch, NoShipBeforeTheFirstIsNoDeathButOneGoneIs) {
 
     WorldBuilder world;
     auto* const craft = world.SpawnAs<Craft>(world.Template("SHIP1"), 1);
+    craft->active = 1;
     EXPECT_FALSE(watch.Update(craft, 200000));
     EXPECT_FALSE(watch.Update(nullptr, 200050));
     EXPECT_TRUE(watch.Update(nullptr, 206051));

@@ -15,6 +15,8 @@
 #include "net/NetworkHooks.h"
 #include "objects/ships/Craft.h"
 #include "objects/ships/PlayerShip.h"
+#include "game/ShipRecord.h"
+#include "shell/FlightCommands.h"
 #include "sound/SoundDevice.h"
 #include "tests/support/RecordingLoopSteps.h"
 #include "tests/support/RecordingScreen.h"
@@ -51,6 +53,7 @@ protected:
     // A craft the player flies, not dead.
     Craft* PlayerCraft() {
         auto* const craft = world_.SpawnAs<Craft>(world_.Template("SHIP1"), 1);
+        craft->active = 1;
         game().playerShip = craft;
         return craft;
     }
@@ -337,6 +340,30 @@ TEST_F(MainLoopTest, AFlightEndsWonAFewSecondsAfterItsGoalsAreMet) {
     EXPECT_EQ(game().career->missions, 1);
     EXPECT_EQ(game().flightUnsettled, 0);
     EXPECT_EQ(game().missionReady, 0);
+}
+
+// An eject ends the flight a few seconds later, lost, and the ship left
+// behind is lost to the career with it.
+TEST_F(MainLoopTest, AnEjectEndsTheFlightAndTheShipIsLostToTheCareer) {
+    RecordingScreen::Register<ScreenSlot::kHangar>(tally_);
+    game().LoadPlaceScreens(GameState::kFirstPlace);
+    tally_.onRun = [](GameState& landed, RecordingScreen&) { landed.mode = GameState::kModeQuit; };
+    CareerRecord& career = *game().career;
+    ShipRecord* const flown = career.AddShip(std::make_unique<ShipRecord>("P102"));
+    const int32_t ships = career.GetShipCount();
+    Craft* const player = PlayerCraft();
+    player->shipSerial = flown->serial;
+    flight_goals::Start(game());
+    steps_.onSimulate = [](GameState& flying) { flight_goals::Step(flying); };
+    steps_.atPass[10] = [this] { EjectInto(game(), new PlayerShip(world_.Template("POD"))); };
+
+    RunLoop();
+
+    EXPECT_EQ(steps_.passes, 10 + int32_t(flight_goals::kEjectEndMs / RecordingLoopSteps::kStepMs));
+    EXPECT_EQ(flight_goals::GetOutcome(), flight_goals::Outcome::kFailed);
+    EXPECT_EQ(steps_.log.back(), "run HANGAR");
+    EXPECT_EQ(career.GetShipCount(), ships - 1);
+    EXPECT_EQ(player->FlownRecord(), nullptr);
 }
 
 int g_listChanges = 0;
