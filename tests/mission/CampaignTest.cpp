@@ -25,6 +25,7 @@
 #include "objects/space/WorldPass.h"
 #include "objects/systems/ShipSystem.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/world/SampleMissionTest.h"
 #include "tests/support/world/WorldBuilder.h"
 #include "tools/mkdata/CampaignData.h"
 #include "tools/mkdata/MissionRecords.h"
@@ -48,28 +49,17 @@ std::vector<uint8_t> Movie(const char* name) {
     return bytes;
 }
 
-class CampaignTest : public ::testing::Test {
+class CampaignTest : public SampleMissionTest {
 protected:
     void SetUp() override {
-        std::string error;
-        ASSERT_TRUE(WriteSampleTree(dir_.Str(), &error)) << error;
-        ASSERT_TRUE(g_dataDirs.Find(dir_.Str()));
-        builder_ = std::make_unique<WorldBuilder>();
-        builder_->Game().mission = nullptr;
-        RegisterSpaceObjects();
-        DefinitionLibrary::RegisterCoreBuilders();
+        SampleMissionTest::SetUp();
         g_hookRuns = 0;
         SetMessageListsHook([](GameState&) { ++g_hookRuns; });
     }
     void TearDown() override {
         SetMessageListsHook(nullptr);
-        FreeMission();
-        GameState::RegisterObjectKind(SpaceObject::kTypePlayerShip, nullptr);
-        GameState::RegisterObjectKind(SpaceObject::kTypeAiShip, nullptr);
-        builder_.reset();
-        g_dataDirs.Clear();
+        SampleMissionTest::TearDown();
     }
-    GameState& Game() { return builder_->Game(); }
     // A mission file of the missions directory holding these chunks after
     // its header.
     void WriteMission(const char* name, const std::vector<std::pair<uint32_t, std::vector<uint8_t>>>& chunks) {
@@ -84,8 +74,6 @@ protected:
         ASSERT_EQ(iff.CloseFile(), kStatusOk);
     }
 
-    TempDir dir_;
-    std::unique_ptr<WorldBuilder> builder_;
 };
 
 TEST_F(CampaignTest, TrainingsFirstLoadDeliversItsFirstMessagesToTheirLists) {

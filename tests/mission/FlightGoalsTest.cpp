@@ -27,6 +27,7 @@
 #include "tests/support/RecordingMessageBox.h"
 #include "tests/support/ScopedInstall.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/world/SampleMissionTest.h"
 #include "tests/support/world/WorldBuilder.h"
 #include "tools/mkdata/MissionRecords.h"
 #include "tools/mkdata/SampleTree.h"
@@ -68,25 +69,8 @@ MissionRecord GateAt(const char* name, float z) {
     return gate;
 }
 
-class FlightGoalsTest : public ::testing::Test {
+class FlightGoalsTest : public SampleMissionTest {
 protected:
-    void SetUp() override {
-        std::string error;
-        ASSERT_TRUE(WriteSampleTree(dir_.Str(), &error)) << error;
-        ASSERT_TRUE(g_dataDirs.Find(dir_.Str()));
-        builder_ = std::make_unique<WorldBuilder>();
-        builder_->Game().mission = nullptr;
-        RegisterSpaceObjects();
-        DefinitionLibrary::RegisterCoreBuilders();
-    }
-    void TearDown() override {
-        FreeMission();
-        GameState::RegisterObjectKind(SpaceObject::kTypePlayerShip, nullptr);
-        GameState::RegisterObjectKind(SpaceObject::kTypeAiShip, nullptr);
-        builder_.reset();
-        g_dataDirs.Clear();
-    }
-
     // A mission of the player's ship at the origin, the records given, then the goals.
     Status Fly(const std::vector<std::pair<uint32_t, MissionRecord>>& records, const std::vector<GoalSpec>& goals) {
         const std::string path = (dir_.Path() / "missions" / "goals.uli").string();
@@ -102,7 +86,6 @@ protected:
         if (status != kStatusOk) return status;
         return SetUpMission("goals.uli", -1);
     }
-    GameState& Game() { return builder_->Game(); }
     Craft& Player() { return *static_cast<Craft*>(Game().playerShip); }
     // The pilot holds the ship still at z: the engines do not carry it off.
     void HoldAt(float z) {
@@ -125,8 +108,6 @@ protected:
     }
     std::string Objective() { return Game().TheCockpit().ObjectiveText(); }
 
-    TempDir dir_;
-    std::unique_ptr<WorldBuilder> builder_;
     RecordingMessageBox boxes_;
     ScopedInstall<platform::MessageBox> installed_{boxes_};
 };

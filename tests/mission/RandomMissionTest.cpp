@@ -28,6 +28,7 @@
 #include "tests/support/MemoryStream.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/world/RecordingNetSession.h"
+#include "tests/support/world/SampleMissionTest.h"
 #include "tests/support/world/WorldBuilder.h"
 #include "tools/mkdata/SampleTree.h"
 
@@ -126,24 +127,8 @@ TEST(RandomTableTest, OnlyWholeSoundPartsOfTheTableAreKept) {
     EXPECT_EQ(generator.Templates().size(), size_t(Generator::kMaxTemplates));
 }
 
-class RandomMissionTest : public ::testing::Test {
+class RandomMissionTest : public SampleMissionTest {
 protected:
-    void SetUp() override {
-        std::string error;
-        ASSERT_TRUE(WriteSampleTree(dir_.Str(), &error)) << error;
-        ASSERT_TRUE(g_dataDirs.Find(dir_.Str()));
-        builder_ = std::make_unique<WorldBuilder>();
-        builder_->Game().mission = nullptr;
-        RegisterSpaceObjects();
-        DefinitionLibrary::RegisterCoreBuilders();
-    }
-    void TearDown() override {
-        FreeMission();
-        GameState::RegisterObjectKind(SpaceObject::kTypePlayerShip, nullptr);
-        GameState::RegisterObjectKind(SpaceObject::kTypeAiShip, nullptr);
-        builder_.reset();
-        g_dataDirs.Clear();
-    }
     Generator& Lobby(int32_t kind, int32_t difficulty) {
         Generator& generator = Generator::Of(builder_->Game());
         generator.networkGame = 1;
@@ -173,8 +158,6 @@ protected:
         return kinds;
     }
 
-    TempDir dir_;
-    std::unique_ptr<WorldBuilder> builder_;
 };
 
 // A network game's mission: the wing forms up, then the kind's goals.
