@@ -343,6 +343,7 @@ void ControlScreen::ToggleModifier(int32_t index, int32_t which) {
             twin.keys[1] = r;
         }
     }
+    ApplyBindings();
     FillRows();
 }
 
@@ -359,6 +360,7 @@ void ControlScreen::ClearModifier(int32_t index, int32_t which) {
             twin.keys[1] = kNoKey;
         }
     }
+    ApplyBindings();
     FillRows();
 }
 
@@ -387,6 +389,7 @@ void ControlScreen::ChangeModifierKey(uint32_t previous) {
             if (*twin != nullptr && (*twin)->keys[1] < kNoKey) (*twin)->keys[1] = r;
         }
     }
+    ApplyBindings();
     FillRows();
 }
 
@@ -496,6 +499,7 @@ void ControlScreen::Update() {
         capturedKeys.clear();
         game->keyCaptureActive = 0;
         selectedCell = kNoCell;
+        ApplyBindings();
         FillRows();
         return;
     }
@@ -523,7 +527,12 @@ void ControlScreen::CaptureBinding(uint16_t key, int32_t hat, uint16_t mouse, ui
         t.mouseButtons = mouse;
         t.joystickButtons = joystick;
     }
+    ApplyBindings();
     EndKeyCapture();
+}
+
+void ControlScreen::ApplyBindings() {
+    if (GameState* const game = Game()) game->RegisterKeyMap();
 }
 
 void ControlScreen::PageFunctions(int32_t pages) {
@@ -760,6 +769,7 @@ int32_t ControlScreen::HandleEvent(uint16_t code) {
                         t.mouseButtons = 0;
                         t.joystickButtons = 0;
                     }
+                    ApplyBindings();
                     ReleaseKeyBoxes();
                     FillRows();
                 }

@@ -92,6 +92,10 @@ private:
     void DrawIcon(Bitmap* icon, int32_t x, int32_t y);
     void SetBoxText(TextBox* box, const char* text);
     void EndKeyCapture();
+    // The game's event map takes the bindings as they now stand, so an edit
+    // fires at once: a binding empty when the key map was read was never in
+    // it, and a cleared one must leave it.
+    void ApplyBindings();
     void CaptureBinding(uint16_t key, int32_t hat, uint16_t mouse, uint16_t joystick);
     void PageFunctions(int32_t pages);
     void PageAxes(int32_t pages);

@@ -137,8 +137,9 @@ void InitialOptionsScreen::ShowGraphicsOptions() {
         case kGraphicsDriverDirect3d: Latch(kDirect3dButton); break;
         default: break;
     }
-    if ((g_textureFilterFlags & kTextureFilter2d) != 0) Latch(kFilter2dButton);
-    if ((g_textureFilterFlags & kTextureFilter3d) != 0) Latch(kFilter3dButton);
+    // The flags are the globals' bits, not the screen's event numbers of the same names.
+    if ((g_textureFilterFlags & ::kTextureFilter2d) != 0) Latch(kFilter2dButton);
+    if ((g_textureFilterFlags & ::kTextureFilter3d) != 0) Latch(kFilter3dButton);
     if (g_softwareAlpha != 0) Latch(kSoftwareAlphaButton);
     if (game != nullptr && game->enhancedGraphics != 0) Latch(kEnhancedButton);
     Latch(kMediumButton);
@@ -153,8 +154,8 @@ void InitialOptionsScreen::StoreGraphicsOptions() {
         g_graphicsDriver = kGraphicsDriverDirect3d;
     }
     g_textureFilterFlags = 0;
-    if (Selected(kFilter2dButton)) g_textureFilterFlags |= kTextureFilter2d;
-    if (Selected(kFilter3dButton)) g_textureFilterFlags |= kTextureFilter3d;
+    if (Selected(kFilter2dButton)) g_textureFilterFlags |= ::kTextureFilter2d;
+    if (Selected(kFilter3dButton)) g_textureFilterFlags |= ::kTextureFilter3d;
     g_softwareAlpha = Selected(kSoftwareAlphaButton) ? 1 : 0;
     GameState* const game = g_gameState;
     if (game == nullptr) return;
@@ -240,7 +241,7 @@ int32_t InitialOptionsScreen::HandleEvent(uint16_t code) {
         case kDriverDirect3d: Choose(kDirect3dButton, kDibButton, kDirectDrawButton); break;
         case kTextureFilter2d:
         case kTextureFilter3d: {
-            const uint32_t bit = event == kTextureFilter2d ? kTextureFilter2d : kTextureFilter3d;
+            const uint32_t bit = event == kTextureFilter2d ? ::kTextureFilter2d : ::kTextureFilter3d;
             if ((g_textureFilterFlags & bit) != 0) {
                 Release(buttonName);
             } else {

@@ -8,6 +8,7 @@
 #include "display/Canvas.h"
 #include "engine/Clock.h"
 #include "engine/IffFile.h"
+#include "engine/input/InputSystem.h"
 #include "engine/Random.h"
 #include "game/CareerRecord.h"
 #include "game/DataDirectories.h"
@@ -16,10 +17,12 @@
 #include "game/GameState.h"
 #include "game/PilotFile.h"
 #include "game/ShipRecord.h"
+#include "game/SoftCursor.h"
 #include "mission/SavedGame.h"
 #include "net/NetGameSettings.h"
 #include "net/NetSession.h"
 #include "objects/space/SpaceObject.h"
+#include "platform/Window.h"
 #include "screens/FrameScreen.h"
 #include "screens/QuitScreen.h"
 #include "screens/rooms/HallwayScreen.h"
@@ -76,6 +79,18 @@ uint32_t ElapsedSince(uint32_t since) {
     uint32_t elapsed = now - since;
     if (now < since) --elapsed;
     return elapsed;
+}
+
+// The hangar is a scene the player watches, its pads and doors moving
+// every pass: no pointer over it, neither the game's nor the system's.
+// The next screen's BeginRun shows it again.
+void HidePointer(GameState& game) {
+    SoftCursor* const cursor = game.cursor;
+    if (cursor == nullptr) return;
+    cursor->visible = false;
+    platform::Window* const window = game.Input() != nullptr ? game.Input()->GetWindow() : nullptr;
+    if (window == nullptr) return;
+    while (window->CursorCount() >= 0) window->ShowCursor(false);
 }
 
 }  // namespace
@@ -398,6 +413,7 @@ void HangarScreen::Run() {
     GameState* const game = Game();
     if (game == nullptr) return;
     BeginRun();
+    HidePointer(*game);
     while (game->PumpMessages() != 0 && running != 0) {
         dirty = 1;
         RepaintBackground();

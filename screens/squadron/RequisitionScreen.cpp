@@ -512,9 +512,10 @@ void RequisitionScreen::DrawPlaque() {
 
 int32_t RequisitionScreen::Draw() {
     int32_t result = 1;
-    ReadEvents();
-    const int32_t keptPressed = pressedFlag;
-    pressedFlag = 0;
+    // While the pop-up lies over the page it reads the pass's input: a read
+    // here would take the device snapshot first and leave the pop-up's
+    // CLOSE unseen.
+    const int32_t keptPressed = BeginPass();
     // This screen's own gate: the shared dispatch state is not looked at.
     if (tutorialActive == 0 && !edgeEvents.IsEmpty() && transitionPhase == kPhaseNone) {
         for (uint32_t event = 0; event < KeySet::kBits; ++event) {

@@ -216,9 +216,10 @@ void SalvageScreen::DrawPlaque() {
 }
 
 int32_t SalvageScreen::Draw() {
-    ReadEvents();
-    const int32_t keptPressed = pressedFlag;
-    pressedFlag = 0;
+    // While the pop-up lies over the bay it reads the pass's input: a read
+    // here would take the device snapshot first and leave the pop-up's
+    // CLOSE unseen.
+    const int32_t keptPressed = BeginPass();
     const int32_t result = DispatchOwnEvents(edgeEvents);
     UpdateCursor();
     Update();

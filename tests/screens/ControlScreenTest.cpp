@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/input/InputEventMap.h"
+#include "engine/input/InputSystem.h"
 #include "game/DataDirectories.h"
 #include "game/GameState.h"
 #include "game/KeyBindings.h"
@@ -371,4 +372,59 @@ TEST(ControlScreenTest, GoldenPicture) {
     run.harness.SetPassLimit(5);
     run.harness.Run(run.screen);
     EXPECT_TRUE(MatchesGolden(run.harness.Picture(4), "control_screen"));
+}
+
+// The key map is read with binding 2 of the first function empty, so the
+// game's event map never held it. Escape caught while its cell waits, as the
+// player presses it, fires the function at once; a cell cleared again stops
+// firing at once, and a modifier given to a binding makes its right-hand
+// form fire too.
+TEST(ControlScreenTest, EditsFireAtOnceEvenIntoABindingEmptyAtLoad) {
+    constexpr uint16_t kEscape = 1;
+    ControlRun run;
+    GameState& game = run.harness.Game();
+    run.Bind(1, 1, kQ, false);
+    game.RegisterKeyMap();
+    InputEventMap* const map = game.EventMap();
+    ASSERT_NE(map, nullptr);
+    KeySet all;
+    all = ~all;
+    // The keys down for one read of the game's map, as a flight frame reads it.
+    const auto fired = [&](std::initializer_list<uint16_t> keys, uint32_t function) {
+        for (const uint16_t key : keys) run.harness.Input().Press(key);
+        game.Input()->Update();
+        const bool on = map->Poll(all).TestEvent(run.F(int32_t(function)).commandCode);
+        for (const uint16_t key : keys) run.harness.Input().Release(key);
+        game.Input()->Update();
+        game.Input()->Snapshot();
+        return on;
+    };
+    EXPECT_TRUE(fired({kQ}, 1));
+    EXPECT_FALSE(fired({kEscape}, 0));
+
+    run.screen.Open();
+    run.Event(57, {31});   // the key cell of binding 2, row 1: waits
+    ASSERT_EQ(run.screen.selectedCell, 8);
+    ASSERT_EQ(game.keyCaptureActive, 1u);
+    run.screen.capturedKeys = {kEscape};
+    run.screen.Update();
+    EXPECT_EQ(run.screen.selectedCell, ControlScreen::kNoCell);
+    EXPECT_EQ(run.F(0).trigger2->keys[0], kEscape);
+    EXPECT_EQ(run.Text("Key%d2", 1), "ESC");
+    EXPECT_TRUE(fired({kEscape}, 0));
+    EXPECT_FALSE(fired({kShift, kEscape}, 0));
+
+    // The modifier on that binding: Shift and the right-hand Shift both fire it.
+    run.screen.ToggleModifier(0, 2);
+    EXPECT_FALSE(fired({kEscape}, 0));
+    EXPECT_TRUE(fired({kShift, kEscape}, 0));
+    EXPECT_TRUE(fired({kShiftRight, kEscape}, 0));
+
+    // Cleared: it fires neither with its key nor with nothing down.
+    run.Event(57, {32});
+    EXPECT_EQ(run.F(0).trigger2->keys[0], 0);
+    EXPECT_FALSE(fired({kEscape}, 0));
+    EXPECT_FALSE(fired({}, 0));
+    EXPECT_TRUE(fired({kQ}, 1));
+    run.screen.Close();
 }

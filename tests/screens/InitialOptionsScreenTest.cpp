@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,11 @@ constexpr const char* kHard = "320 200";
 constexpr const char* kDib = "500 120";
 constexpr const char* kSoftwareAlpha = "340 410";
 constexpr const char* kLoadGame = "120 160";
+constexpr const char* kFilter2d = "300 290";
+constexpr const char* kFilter3d = "300 330";
+// A name no new career gives its pilot, to tell the career the run began
+// with from one made in its place.
+constexpr const char* kMarkedPilot = "Marked Before";
 
 // The first screen on the sample data, with "vorn.cfg" in a folder of its own.
 struct InitRun {
@@ -42,7 +48,6 @@ struct InitRun {
     void Run(const std::string& script) {
         ASSERT_TRUE(harness.SetScript(script + "at 20 quit\n"));
         harness.SetPassLimit(20);
-        career = harness.Game().career;
         harness.Run(screen);
     }
     int32_t State(const char* name) const {
@@ -57,7 +62,6 @@ struct InitRun {
     TempDir folder;
     ScreenHarness harness;
     InitialOptionsScreen screen;
-    const CareerRecord* career = nullptr;
 };
 
 std::string Click(const char* point, int32_t pass) {
@@ -109,12 +113,17 @@ TEST(InitialOptionsScreenTest, GameButtonsSetTheStartAndTheCareer) {
     for (const Case& c : cases) {
         InitRun run;
         run.harness.Game().difficulty = 1;
+        // A freed career's address may come back for the new one, so the
+        // career is told by what it holds, not by where it lives.
+        ASSERT_NE(run.harness.Game().career, nullptr);
+        std::snprintf(run.harness.Game().career->pilotName, CareerRecord::kTextBytes, "%s", kMarkedPilot);
         run.Run(c.script);
         EXPECT_EQ(run.harness.Game().mode, c.mode) << c.name;
         EXPECT_EQ(run.harness.Game().startMode, c.startMode) << c.name;
         EXPECT_EQ(run.harness.Game().difficulty, c.difficulty) << c.name;
         EXPECT_EQ(int32_t(g_netGameLaunched), c.netGameLaunched) << c.name;
-        EXPECT_EQ(run.harness.Game().career != run.career, c.newCareer) << c.name;
+        ASSERT_NE(run.harness.Game().career, nullptr) << c.name;
+        EXPECT_EQ(std::string(run.harness.Game().career->GetPilotName()) != kMarkedPilot, c.newCareer) << c.name;
         EXPECT_EQ(run.harness.Game().currentScreen, nullptr) << c.name;
         // Every way out writes the choices.
         EXPECT_EQ(run.Config().size(), 44u) << c.name;
@@ -151,4 +160,35 @@ TEST(InitialOptionsScreenTest, SwitchesFlipAtOnceAndCloseStoresThem) {
     EXPECT_NE(drivers.State("DIB"), 0);
     EXPECT_EQ(drivers.State("DDRAW"), 0);
     EXPECT_EQ(g_graphicsDriver, kGraphicsDriverDib);
+}
+
+// The texture-filter switches show and flip the bits 0x1 (2D) and 0x2 (3D)
+// of the flags, and Close stores those bits, whatever number the screen's
+// events carry.
+TEST(InitialOptionsScreenTest, TextureFilterSwitchesUseTheFlagBits) {
+    {
+        InitRun run;
+        g_textureFilterFlags = kTextureFilter3d;
+        run.Run(std::string("at 8 move ") + kLoadGame + "\n");
+        EXPECT_EQ(run.State("Texture Filter 2D"), 0);
+        EXPECT_NE(run.State("Texture Filter 3D"), 0);
+        EXPECT_EQ(g_textureFilterFlags, kTextureFilter3d);
+        EXPECT_EQ(Word(run.Config(), 2), kTextureFilter3d);
+    }
+    {
+        InitRun run;
+        run.Run(Click(kFilter2d, 8));
+        EXPECT_NE(run.State("Texture Filter 2D"), 0);
+        EXPECT_EQ(g_textureFilterFlags, kTextureFilter2d);
+        EXPECT_EQ(Word(run.Config(), 2), kTextureFilter2d);
+    }
+    {
+        InitRun run;
+        g_textureFilterFlags = kTextureFilter2d;
+        run.Run(Click(kFilter3d, 8) + Click(kFilter2d, 10));
+        EXPECT_EQ(run.State("Texture Filter 2D"), 0);
+        EXPECT_NE(run.State("Texture Filter 3D"), 0);
+        EXPECT_EQ(g_textureFilterFlags, kTextureFilter3d);
+        EXPECT_EQ(Word(run.Config(), 2), kTextureFilter3d);
+    }
 }

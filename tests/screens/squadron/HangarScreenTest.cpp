@@ -14,6 +14,7 @@
 #include "game/PilotFile.h"
 #include "game/PilotRecord.h"
 #include "game/ShipRecord.h"
+#include "game/SoftCursor.h"
 #include "mission/SavedGame.h"
 #include "net/NetGameSettings.h"
 #include "objects/space/SpaceObject.h"
@@ -234,4 +235,24 @@ TEST(HangarScreenTest, HangarMatchesItsPictures) {
         EXPECT_EQ(run.Hangar().notReadyNotice, 1);
         EXPECT_TRUE(MatchesGolden(run.harness.Picture(6), "hangar_not_ready"));
     }
+}
+
+// The hangar is watched, not pointed at: its run leaves the game's pointer
+// hidden, and the hallway the player walks into shows it again.
+TEST(HangarScreenTest, NoPointerWhileTheHangarRuns) {
+    HangarRun run;
+    SoftCursor cursor;
+    cursor.software = true;
+    cursor.visible = true;
+    run.game.cursor = &cursor;
+    run.Run(std::string("at 2 move ") + kLaunch + "\n", 6);
+    EXPECT_FALSE(cursor.visible);
+    run.Run(std::string("at 8 click ") + kDoor + "\n", 12);
+    EXPECT_FALSE(cursor.visible);
+    ASSERT_STREQ(run.game.nextScreenName, "HALLWAY");
+    ASSERT_TRUE(run.harness.SetScript(""));
+    run.harness.SetPassLimit(16);
+    run.harness.Run(*run.game.ScreenIn(ScreenSlot::kHallway));
+    EXPECT_TRUE(cursor.visible);
+    run.game.cursor = nullptr;
 }
