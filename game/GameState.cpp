@@ -572,14 +572,29 @@ Status GameState::WriteConfigFile(const ConfigRecord& record) const {
     for (uint32_t i = 0; i < kConfigWords; ++i) {
         StoreLe32(bytes + 4 * i, words[i]);
     }
-    IffFile iff(0);
-    Status status = iff.OpenFile(ConfigFilePath().c_str(), kOpenWrite | kOpenCreate);
-    if (status == kStatusOk && (status = iff.BeginForm(kVornForm)) == kStatusOk &&
-        (status = iff.WriteChunk(kConfigChunk, bytes, ConfigRecord::kBytes)) == kStatusOk) {
-        status = iff.Ascend();
+    // Written beside the old file and renamed over it, so that a failed or
+    // interrupted write keeps the old choices.
+    const std::string path = ConfigFilePath();
+    const std::string pending = path + ".new";
+    Status status;
+    {
+        IffFile iff(0);
+        status = iff.OpenFile(pending.c_str(), kOpenWrite | kOpenCreate);
+        if (status != kStatusOk) return status;
+        if ((status = iff.BeginForm(kVornForm)) == kStatusOk &&
+            (status = iff.WriteChunk(kConfigChunk, bytes, ConfigRecord::kBytes)) == kStatusOk) {
+            status = iff.Ascend();
+        }
+        const Status closed = iff.CloseFile();
+        if (status == kStatusOk) status = closed;
     }
-    const Status closed = iff.CloseFile();
-    return status != kStatusOk ? status : closed;
+    if (status == kStatusOk) {
+        const uint32_t renamed = FileRename(pending.c_str(), path.c_str());
+        if (renamed == platform::kFileOk) return kStatusOk;
+        status = static_cast<Status>(renamed);
+    }
+    FileDelete(pending.c_str());
+    return status;
 }
 
 void GameState::TakeInputSystem(InputSystem* input) {
@@ -634,11 +649,16 @@ bool GameState::LoadKeyMap() { return LoadKeyMap(KeyMapPath().c_str()); }
 
 Status GameState::SaveKeyMap(const char* path) const {
     const std::vector<uint8_t> bytes = KeyMap::Build(modifierKey, functionBindings, axisBindings);
-    const platform::FileHandle file = FileOpen(path, kOpenWrite | kOpenCreate);
+    // Written beside the old map and renamed over it, so that a failed or
+    // interrupted write keeps the old bindings.
+    const std::string pending = std::string(path) + ".new";
+    const platform::FileHandle file = FileOpen(pending.c_str(), kOpenWrite | kOpenCreate);
     if (file == platform::kNoFile) return kStatusCannotOpen;
-    const bool written = FileWrite(file, bytes.data(), uint32_t(bytes.size())) == int32_t(bytes.size());
-    FileClose(file);
-    return written ? kStatusOk : kStatusPlatformFailed;
+    bool written = FileWrite(file, bytes.data(), uint32_t(bytes.size())) == int32_t(bytes.size());
+    written = FileClose(file) == platform::kFileOk && written;
+    if (written && FileRename(pending.c_str(), path) == platform::kFileOk) return kStatusOk;
+    FileDelete(pending.c_str());
+    return kStatusPlatformFailed;
 }
 
 void GameState::SaveKeyMap() const { SaveKeyMap(KeyMapPath().c_str()); }

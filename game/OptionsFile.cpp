@@ -11,6 +11,7 @@ namespace {
 constexpr uint32_t kBodyType = MakeTag("BODY");
 constexpr uint32_t kOptionsId = MakeTag("OPTS");
 constexpr uint32_t kDataBytes = 4 * CareerOptions::kWords;
+constexpr const char* kPendingSuffix = ".new";
 
 // The words in chunk order.
 int32_t* WordAt(CareerOptions& options, int index) {
@@ -51,14 +52,29 @@ Status ReadOptionsFile(const char* path, CareerOptions* options) {
 Status WriteOptionsFile(const char* path, const CareerOptions& options) {
     uint8_t bytes[kDataBytes];
     for (int i = 0; i < CareerOptions::kWords; ++i) StoreLe32(bytes + 4 * i, uint32_t(options.Word(i)));
-    XorChunkStream stream;
-    Status status = stream.Open(path, kOpenWrite | kOpenCreate);
-    if (status != kStatusOk) return status;
-    status = stream.BeginForm(kBodyType);
-    if (status == kStatusOk) status = stream.WriteChunk(kOptionsId, bytes, kDataBytes);
-    if (status == kStatusOk) status = stream.Ascend();
-    const Status closed = stream.CloseFile();
-    return status != kStatusOk ? status : closed;
+    // Written beside the old file and renamed over it, so that a failed or
+    // interrupted write keeps the old options.
+    const std::string pending = std::string(path) + kPendingSuffix;
+    Status status;
+    {
+        XorChunkStream stream;
+        status = stream.OpenFile(pending.c_str(), kOpenWrite | kOpenCreate);
+        if (status != kStatusOk) return status;
+        // Keyed as the file it becomes.
+        stream.SetKeyFromPath(path);
+        status = stream.BeginForm(kBodyType);
+        if (status == kStatusOk) status = stream.WriteChunk(kOptionsId, bytes, kDataBytes);
+        if (status == kStatusOk) status = stream.Ascend();
+        const Status closed = stream.CloseFile();
+        if (status == kStatusOk) status = closed;
+    }
+    if (status == kStatusOk) {
+        const uint32_t renamed = FileRename(pending.c_str(), path);
+        if (renamed == platform::kFileOk) return kStatusOk;
+        status = static_cast<Status>(renamed);
+    }
+    FileDelete(pending.c_str());
+    return status;
 }
 
 void ReadOptionsFile(GameState& game) {

@@ -7,6 +7,12 @@
 #include "game/GameState.h"
 #include "game/XorChunkStream.h"
 
+namespace {
+
+constexpr const char* kPilotPendingSuffix = ".new";
+
+}  // namespace
+
 bool PilotNameUsable(const char* name) {
     if (name == nullptr || name[0] == '\0' || name[0] == '.') return false;
     const size_t length = std::strlen(name);
@@ -26,12 +32,27 @@ Status WritePilotFile(GameState& game) {
     if (game.career == nullptr) return kStatusPilotBadName;
     const std::string path = PilotFilePath(game, game.career->GetPilotName());
     if (path.empty()) return kStatusPilotBadName;
-    XorChunkStream stream;
-    Status status = stream.Open(path.c_str(), kOpenWrite | kOpenCreate);
-    if (status != kStatusOk) return status;
-    status = game.career->Save(stream);
-    const Status closed = stream.CloseFile();
-    return status != kStatusOk ? status : closed;
+    // Written beside the old file and renamed over it, so that a failed or
+    // interrupted write keeps the old pilot.
+    const std::string pending = path + kPilotPendingSuffix;
+    Status status;
+    {
+        XorChunkStream stream;
+        status = stream.OpenFile(pending.c_str(), kOpenWrite | kOpenCreate);
+        if (status != kStatusOk) return status;
+        // Keyed as the file it becomes.
+        stream.SetKeyFromPath(path.c_str());
+        status = game.career->Save(stream);
+        const Status closed = stream.CloseFile();
+        if (status == kStatusOk) status = closed;
+    }
+    if (status == kStatusOk) {
+        const uint32_t renamed = FileRename(pending.c_str(), path.c_str());
+        if (renamed == platform::kFileOk) return kStatusOk;
+        status = static_cast<Status>(renamed);
+    }
+    FileDelete(pending.c_str());
+    return status;
 }
 
 Status ReadPilotFile(GameState& game, const char* name) {

@@ -88,6 +88,7 @@ uint32_t Script::CharacterOfKey(uint32_t key) {
 
 bool Script::Parse(const std::string& text, std::string* error) {
     events_.clear();
+    waitLimit_ = kDefaultWaitLimit;
     std::istringstream in(text);
     std::string raw;
     int32_t lineNumber = 0;
@@ -95,6 +96,7 @@ bool Script::Parse(const std::string& text, std::string* error) {
     const auto refuse = [&](const std::string& why) {
         *error = "line " + std::to_string(lineNumber) + ": " + why;
         events_.clear();
+        waitLimit_ = kDefaultWaitLimit;
         return false;
     };
     while (std::getline(in, raw)) {
@@ -105,6 +107,14 @@ bool Script::Parse(const std::string& text, std::string* error) {
         std::istringstream words(raw.substr(first));
         std::string at, passText, what;
         words >> at >> passText >> what;
+        if (at == "wait-limit") {
+            int64_t limit = 0;
+            if (!what.empty() || !ParseNumber(passText, 1, INT32_MAX, &limit)) {
+                return refuse("wait-limit needs a whole number of passes from 1 up");
+            }
+            waitLimit_ = int32_t(limit);
+            continue;
+        }
         if (at != "at") return refuse("expected \"at N WHAT\"");
         int64_t pass = 0;
         if (!ParseNumber(passText, 1, INT32_MAX, &pass)) return refuse("the pass must be a whole number from 1 up");

@@ -41,12 +41,17 @@ struct ScriptEvent {
 // once the run has printed LINE (a line of the run's trace, such as
 // `screen HANGAR` or `chat "Bob : hello"`). Processes that meet over the
 // network run at their own paces, and a script that waited a fixed number
-// of passes for another would race it.
+// of passes for another would race it. A wait sees only lines printed
+// once it has begun (at its pass), never those printed before, and gives up
+// after WaitLimit() passes; a line `wait-limit PASSES` (anywhere, the last
+// one counts) sets that bound for the script's waits.
 class Script {
 public:
     // The frame a mouse position must fall in.
     static constexpr int32_t kFrameWidth = 640;
     static constexpr int32_t kFrameHeight = 480;
+    // Three minutes of passes without a window (50 ms a pass).
+    static constexpr int32_t kDefaultWaitLimit = 3600;
 
     // Reads the script's text; false with `error` naming the first bad line
     // ("line 3: ...").
@@ -57,6 +62,8 @@ public:
     const std::vector<ScriptEvent>& Events() const { return events_; }
     // The pass of the last event; 0 for an empty script.
     int32_t LastPass() const { return events_.empty() ? 0 : events_.back().pass; }
+    // The passes a wait holds the script at most before the run gives up.
+    int32_t WaitLimit() const { return waitLimit_; }
 
     // The key code of a key name or number; 0 when it names none.
     static uint32_t KeyByName(const std::string& name);
@@ -67,4 +74,5 @@ public:
 
 private:
     std::vector<ScriptEvent> events_;
+    int32_t waitLimit_ = kDefaultWaitLimit;
 };

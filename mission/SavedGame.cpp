@@ -148,12 +148,14 @@ Status SaveGame(const char* name, const char* title) {
         FileDelete(pending.c_str());
         return status;
     }
-    // A rename never replaces a file, so the old save goes first.
-    if (FileExists(path.c_str())) {
-        FileDelete(path.c_str());
-    }
+    // The rename replaces the old save in one step: a run killed before it
+    // keeps the old slot, one killed after it has the new.
     const uint32_t renamed = FileRename(pending.c_str(), path.c_str());
-    return renamed == platform::kFileOk ? kStatusOk : static_cast<Status>(renamed);
+    if (renamed != platform::kFileOk) {
+        FileDelete(pending.c_str());
+        return static_cast<Status>(renamed);
+    }
+    return kStatusOk;
 }
 
 Status LoadGame(const char* name) {

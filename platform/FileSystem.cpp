@@ -349,18 +349,18 @@ public:
     bool Rename(const char* from, const char* to) override {
         std::string source, target;
         if (!ResolveChecked(from, &source) || !ResolveChecked(to, &target)) return false;
-        // A rename never replaces an existing file; the caller deletes it first.
-        if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return true;
-        int error = errno;
-        if (error == EINVAL || error == ENOSYS) {
-            // Some file systems cannot refuse to replace; ask first instead.
-            if (Exists(target)) {
-                Fail(kFileExists);
-                return false;
-            }
-            if (::rename(source.c_str(), target.c_str()) == 0) return true;
-            error = errno;
+        // An existing file is replaced in one step, so a writer that renames
+        // its finished copy over the old one never leaves neither on disk.
+        // A folder is not a file to replace, and a read-only file is
+        // protected by its attribute as Delete protects it.
+        struct stat info {};
+        if (::lstat(target.c_str(), &info) == 0 &&
+            (S_ISDIR(info.st_mode) || (S_ISREG(info.st_mode) && !(info.st_mode & S_IWUSR)))) {
+            Fail(kFileAccessDenied);
+            return false;
         }
+        if (::rename(source.c_str(), target.c_str()) == 0) return true;
+        const int error = errno;
         Fail(PathError(error, Exists(source) ? target : source));
         return false;
     }

@@ -85,6 +85,9 @@ public:
     virtual bool ModifiedDosDateTime(FileHandle file, uint16_t* date, uint16_t* time) = 0;
 
     virtual bool Delete(const char* path) = 0;
+    // Replaces an existing file at `to` atomically, as rename(2) does: at
+    // every moment `to` names the old file or the new one. Refuses a folder
+    // or a read-only file at `to` with kFileAccessDenied.
     virtual bool Rename(const char* from, const char* to) = 0;
     // kFileAttr* bits of the path, or -1 when it does not exist.
     virtual int64_t Attributes(const char* path) = 0;

@@ -3,14 +3,23 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <vector>
+
+#include <zlib.h>
 
 namespace platform {
 namespace {
 
-constexpr size_t kStoredBlockLimit = 65535;   // the longest uncompressed deflate block
+// Row filters of the PNG format: the byte as it is, less the byte a pixel
+// to the left, less the byte above.
+constexpr uint8_t kFilterNone = 0;
+constexpr uint8_t kFilterSub = 1;
+constexpr uint8_t kFilterUp = 2;
+constexpr int32_t kBytesPerPixel = 3;
 
 std::array<uint32_t, 256> MakeCrcTable() {
     std::array<uint32_t, 256> table{};
@@ -27,15 +36,6 @@ uint32_t Crc32(const uint8_t* bytes, size_t count) {
     uint32_t c = 0xFFFFFFFFu;
     for (size_t i = 0; i < count; ++i) c = table[(c ^ bytes[i]) & 0xFF] ^ (c >> 8);
     return c ^ 0xFFFFFFFFu;
-}
-
-uint32_t Adler32(const std::vector<uint8_t>& bytes) {
-    uint32_t a = 1, b = 0;
-    for (const uint8_t byte : bytes) {
-        a = (a + byte) % 65521;
-        b = (b + a) % 65521;
-    }
-    return b << 16 | a;
 }
 
 void PutBigEndian(std::vector<uint8_t>& out, uint32_t value) {
@@ -59,28 +59,44 @@ void PutChunk(std::vector<uint8_t>& out, const char type[4], const std::vector<u
 bool WriteRgbPng(const char* path, int32_t width, int32_t height, const uint8_t* rgb) {
     if (path == nullptr || rgb == nullptr || width <= 0 || height <= 0) return false;
 
-    // Every row starts with filter type 0: the bytes as they are.
-    const size_t rowBytes = size_t(width) * 3;
+    // Each row is filtered the way that leaves the smallest differences
+    // (the usual guess at what deflates best): flat runs and gradients of a
+    // game frame become runs of zeros.
+    const size_t rowBytes = size_t(width) * kBytesPerPixel;
     std::vector<uint8_t> raw;
     raw.reserve((rowBytes + 1) * size_t(height));
+    std::vector<uint8_t> candidates[3];
+    for (auto& candidate : candidates) candidate.resize(rowBytes);
     for (int32_t y = 0; y < height; ++y) {
-        raw.push_back(0);
         const uint8_t* const row = rgb + rowBytes * size_t(y);
-        raw.insert(raw.end(), row, row + rowBytes);
+        const uint8_t* const above = y > 0 ? row - rowBytes : nullptr;
+        uint64_t best = UINT64_MAX;
+        uint8_t bestFilter = kFilterNone;
+        for (uint8_t filter = kFilterNone; filter <= kFilterUp; ++filter) {
+            std::vector<uint8_t>& out = candidates[filter];
+            uint64_t cost = 0;
+            for (size_t i = 0; i < rowBytes; ++i) {
+                uint8_t predicted = 0;
+                if (filter == kFilterSub && i >= kBytesPerPixel) predicted = row[i - kBytesPerPixel];
+                if (filter == kFilterUp && above != nullptr) predicted = above[i];
+                out[i] = uint8_t(row[i] - predicted);
+                cost += uint64_t(std::abs(int32_t(int8_t(out[i]))));
+            }
+            if (cost < best) {
+                best = cost;
+                bestFilter = filter;
+            }
+        }
+        raw.push_back(bestFilter);
+        raw.insert(raw.end(), candidates[bestFilter].begin(), candidates[bestFilter].end());
     }
 
-    std::vector<uint8_t> zlib = {0x78, 0x01};
-    for (size_t at = 0; at < raw.size(); at += kStoredBlockLimit) {
-        const size_t length = std::min(kStoredBlockLimit, raw.size() - at);
-        const bool last = at + length == raw.size();
-        zlib.push_back(last ? 1 : 0);
-        zlib.push_back(uint8_t(length));
-        zlib.push_back(uint8_t(length >> 8));
-        zlib.push_back(uint8_t(~length));
-        zlib.push_back(uint8_t(~length >> 8));
-        zlib.insert(zlib.end(), raw.begin() + std::ptrdiff_t(at), raw.begin() + std::ptrdiff_t(at + length));
+    uLongf packedBytes = compressBound(uLong(raw.size()));
+    std::vector<uint8_t> zlib(packedBytes);
+    if (compress2(zlib.data(), &packedBytes, raw.data(), uLong(raw.size()), Z_DEFAULT_COMPRESSION) != Z_OK) {
+        return false;
     }
-    PutBigEndian(zlib, Adler32(raw));
+    zlib.resize(packedBytes);
 
     std::vector<uint8_t> header;
     PutBigEndian(header, uint32_t(width));

@@ -78,8 +78,13 @@ int32_t RestartScreen::Yes() {
     PlayUiSound(kUiSoundClick1, kUiClickSoundLevel, 1);
     GameState* const game = g_gameState;
     if (game == nullptr) return Leave();
-    // Without the launch's save there is nothing to fly again: the page stays.
-    if (LoadGame(kAutoSave) != kStatusOk) return 1;
+    // Without the launch's save there is nothing to fly again: the page
+    // stays. The load's status is the mission set-up's, so a career taken
+    // from the save is what tells; a mission that then fails to set up is
+    // the hangar's to show.
+    const CareerRecord* const before = game->career;
+    (void)LoadGame(kAutoSave);
+    if (game->career == before) return 1;
     game->SelectNextScreen(ScreenSlot::kHangar);
     game->missionFlown = 0;
     return Leave();

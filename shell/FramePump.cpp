@@ -84,8 +84,9 @@ int32_t FramePump::Pump() {
     const bool scriptDone = nextEvent_ >= events.size() && scriptPasses_ >= script_.LastPass();
     if (lastPass_ > 0 && scriptDone && passes_ >= lastPass_ && !window_.QuitRequested()) window_.PostQuit(0);
     ++passes_;
-    const bool waiting = nextEvent_ < events.size() && events[nextEvent_].action == ScriptAction::kWait &&
-                         events[nextEvent_].pass <= scriptPasses_ && !run_trace::Printed(events[nextEvent_].text);
+    // A wait holds from the pass it began in until its line is printed.
+    const bool waiting = nextEvent_ < events.size() && waitBegun_ == nextEvent_ && !WaitOver(events[nextEvent_]);
+    if (waiting && ++waitedPasses_ > script_.WaitLimit()) GiveUp(events[nextEvent_]);
     if (!waiting) ++scriptPasses_;
     if (clock_ != nullptr) clock_->Advance(kHeadlessStepMs);
     if (realTime_) {
@@ -95,11 +96,33 @@ int32_t FramePump::Pump() {
     }
     while (nextEvent_ < events.size() && events[nextEvent_].pass <= scriptPasses_) {
         const ScriptEvent& event = events[nextEvent_];
-        if (event.action == ScriptAction::kWait && !run_trace::Printed(event.text)) break;
+        if (event.action == ScriptAction::kWait) {
+            // The wait begins: only lines printed from here on answer it,
+            // so a line left from earlier in the run cannot.
+            if (waitBegun_ != nextEvent_) {
+                waitBegun_ = nextEvent_;
+                waitMark_ = run_trace::LinesPrinted();
+                waitedPasses_ = 0;
+            }
+            if (!WaitOver(event)) break;
+        }
         ++nextEvent_;
         Deliver(event);
     }
     return window_.PumpMessages() ? 1 : 0;
+}
+
+bool FramePump::WaitOver(const ScriptEvent& wait) const { return run_trace::PrintedSince(wait.text, waitMark_); }
+
+void FramePump::GiveUp(const ScriptEvent& wait) {
+    std::fprintf(stderr, "vorn: script line %d: no \"%s\" after %d passes of waiting; giving up\n", wait.line,
+                 wait.text.c_str(), script_.WaitLimit());
+    std::fflush(stderr);
+    waitGaveUp_ = true;
+    // Nothing more of the script: the run ends now, with its own status.
+    nextEvent_ = script_.Events().size();
+    scriptPasses_ = std::max(scriptPasses_, script_.LastPass());
+    if (!window_.QuitRequested()) window_.PostQuit(kExitWaitGaveUp);
 }
 
 void FramePump::Flip() {

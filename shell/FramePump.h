@@ -36,12 +36,16 @@ void FlipFrame();
 // between frames) and keeps a
 // real window to 60 frames a second at most. Without a window the clock
 // steps kHeadlessStepMs a pass, and a run with a script or pictures ends
-// (the pump says quit) after the last of them.
+// (the pump says quit) after the last of them. A script's wait that is not
+// answered within the script's WaitLimit() passes ends the run with the
+// quit status kExitWaitGaveUp, the line named on standard error.
 //
 // While one lives, PumpMessages and FlipFrame go through it.
 class FramePump {
 public:
     static constexpr uint32_t kHeadlessStepMs = 50;
+    // The quit status of a run whose script gave up waiting for a line.
+    static constexpr int32_t kExitWaitGaveUp = 2;
     // The shortest time from frame to frame on a real window: 60 a second.
     static constexpr std::chrono::microseconds kFrameInterval{16667};
 
@@ -78,6 +82,8 @@ public:
     int32_t Passes() const { return passes_; }
     // Pictures that could not be written, each said on standard error.
     int32_t FailedShots() const { return failedShots_; }
+    // Whether a wait of the script went unanswered and ended the run.
+    bool WaitGaveUp() const { return waitGaveUp_; }
 
     // The pump in use, or null.
     static FramePump* Current();
@@ -85,6 +91,10 @@ public:
 private:
     // The pictures of the current pass not written yet: the frame shown last.
     void WriteShots();
+    // Whether the begun wait's line was printed since it began.
+    bool WaitOver(const ScriptEvent& wait) const;
+    // Says which wait went unanswered and ends the run.
+    void GiveUp(const ScriptEvent& wait);
     void Deliver(const ScriptEvent& event);
     void DeliverKey(uint32_t key, bool down);
     void DeliverMove(int32_t x, int32_t y);
@@ -102,6 +112,12 @@ private:
     int32_t passes_ = 0;
     // The passes the script counts: those not spent waiting for a line.
     int32_t scriptPasses_ = 0;
+    // The wait begun (its event's index; none: SIZE_MAX), the trace's line
+    // count as it began, and the passes it has held the script since.
+    size_t waitBegun_ = SIZE_MAX;
+    uint64_t waitMark_ = 0;
+    int32_t waitedPasses_ = 0;
+    bool waitGaveUp_ = false;
     // The pass after whose frame a run without a window ends, once the
     // script is over too; 0 never.
     int32_t lastPass_ = 0;

@@ -1,7 +1,7 @@
 #include "shell/RunTrace.h"
 
 #include <cstdio>
-#include <set>
+#include <map>
 
 #include "game/Cockpit.h"
 #include "screens/NetLobbyScreen.h"
@@ -12,12 +12,14 @@ namespace {
 
 bool g_enabled = false;
 int32_t g_lastMode = -1;
-std::set<std::string> g_printed;
+uint64_t g_lineCount = 0;
+// Each line's number the last time it was printed.
+std::map<std::string, uint64_t> g_lastPrinted;
 
 void Print(const std::string& line) {
     std::printf("%s\n", line.c_str());
     std::fflush(stdout);
-    g_printed.insert(line);
+    g_lastPrinted[line] = ++g_lineCount;
 }
 
 void Quoted(const char* what, const char* text) {
@@ -30,7 +32,8 @@ void Quoted(const char* what, const char* text) {
 void Enable() {
     g_enabled = true;
     g_lastMode = -1;
-    g_printed.clear();
+    g_lineCount = 0;
+    g_lastPrinted.clear();
     Cockpit::messageShown = Message;
     NetLobbyScreen::chatLineAdded = Chat;
 }
@@ -68,6 +71,11 @@ void Line(const std::string& line) {
     if (g_enabled) Print(line);
 }
 
-bool Printed(const std::string& line) { return g_printed.count(line) != 0; }
+uint64_t LinesPrinted() { return g_lineCount; }
+
+bool PrintedSince(const std::string& line, uint64_t mark) {
+    const auto found = g_lastPrinted.find(line);
+    return found != g_lastPrinted.end() && found->second > mark;
+}
 
 }  // namespace run_trace

@@ -25,8 +25,11 @@ void Chat(const char* text);
 // Any other line of the run's own (the flight's goals, its outcome).
 void Line(const std::string& line);
 
-// Whether a line (without its newline) was printed since Enable: what a
-// script's wait waits for.
-bool Printed(const std::string& line);
+// The lines printed since Enable, counted from 1: a mark taken as a
+// script's wait begins, so that the wait sees only what comes after it.
+uint64_t LinesPrinted();
+// Whether a line (without its newline) was printed after the mark, that is
+// as line mark + 1 or later: what a script's wait waits for.
+bool PrintedSince(const std::string& line, uint64_t mark);
 
 }  // namespace run_trace

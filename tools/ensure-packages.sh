@@ -3,7 +3,7 @@
 # Sourced by ./run.sh and ./test.sh, which start with vorn_prepare; installs
 # only what is absent, so a machine that has everything pays one dpkg query.
 vorn_packages=(cmake ninja-build g++ ccache pkg-config libgtest-dev libgmock-dev libbenchmark-dev libsdl2-dev
-  libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libenet-dev libfluidsynth-dev timgm6mb-soundfont)
+  libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libenet-dev libfluidsynth-dev timgm6mb-soundfont zlib1g-dev)
 
 vorn_ensure_packages() {
   local missing=() p

@@ -441,6 +441,17 @@ TEST_F(GameStateConfigTest, ReplacingTheFileOverwritesIt) {
     ExpectRecord(record, 5);
 }
 
+// "vorn.cfg" is replaced whole or not at all: a failed write anywhere, a
+// failed rename or a full disk keeps the choices last written.
+TEST_F(GameStateConfigTest, AFailedWriteKeepsTheOldFile) {
+    ASSERT_EQ(game_.WriteConfigFile(Record(100)), kStatusOk);
+    ExpectFailedReplaceKeepsTheOldFile(game_.ConfigFilePath(),
+                                       [&] { return game_.WriteConfigFile(Record(5)) == kStatusOk; });
+    ConfigRecord record;
+    EXPECT_TRUE(game_.ReadConfigFile(&record, false));
+    ExpectRecord(record, 5);
+}
+
 // The sixth word turns inertial flight off for any nonzero value, and only
 // when the record is applied.
 TEST_F(GameStateConfigTest, AnAppliedRecordSetsTheCareersInertialFlight) {

@@ -12,6 +12,7 @@
 #include "game/CommandTable.h"
 #include "game/GameState.h"
 #include "tests/support/ChunkBuilder.h"
+#include "tests/support/FaultyFileSystem.h"
 #include "tests/support/ScriptedInput.h"
 #include "tests/support/TempDir.h"
 
@@ -270,3 +271,17 @@ TEST(KeyNames, AxisNamesAndBindingNames) {
 }
 
 }  // namespace
+
+// "controls.iff" is replaced whole or not at all: a failed write anywhere,
+// a failed rename or a full disk keeps the bindings last written.
+TEST(KeyMapFile, AFailedSaveKeepsTheOldMap) {
+    const TempDir dir;
+    const std::string path = dir.Str() + "/controls.iff";
+    GameState game;
+    ASSERT_EQ(game.SaveKeyMap(path.c_str()), kStatusOk);
+    game.functionBindings[4]->trigger2->mouseButtons = 1;
+    ExpectFailedReplaceKeepsTheOldFile(path, [&] { return game.SaveKeyMap(path.c_str()) == kStatusOk; });
+    GameState loaded;
+    ASSERT_TRUE(loaded.LoadKeyMap(path.c_str()));
+    EXPECT_EQ(loaded.functionBindings[4]->trigger2->mouseButtons, 1);
+}

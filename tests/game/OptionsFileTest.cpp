@@ -11,6 +11,7 @@
 #include "game/CareerRecord.h"
 #include "game/GameState.h"
 #include "game/XorChunkStream.h"
+#include "tests/support/FaultyFileSystem.h"
 #include "tests/support/FileContents.h"
 #include "tests/support/TempDir.h"
 
@@ -130,4 +131,19 @@ TEST(OptionsFileTest, AMissingFileKeepsTheCareersWords) {
     EXPECT_TRUE(Same(game.career->options, Distinct()));
     WriteOptionsFile(game);
     EXPECT_EQ(FileContents(OptionsFilePath(game)).size(), kOptionsFileBytes);
+}
+
+// The file is replaced whole or not at all: a failed write anywhere, a
+// failed rename or a full disk keeps the words last written, read back
+// with the key of "opts.sav" and not of the copy written beside it.
+TEST(OptionsFileTest, AFailedWriteKeepsTheOldFile) {
+    TempDir folder;
+    const std::string path = folder.Str() + "/opts.sav";
+    ASSERT_EQ(WriteOptionsFile(path.c_str(), Distinct()), kStatusOk);
+    CareerOptions changed = Distinct();
+    changed.soundVolume = 2;
+    ExpectFailedReplaceKeepsTheOldFile(path, [&] { return WriteOptionsFile(path.c_str(), changed) == kStatusOk; });
+    CareerOptions read;
+    ASSERT_EQ(ReadOptionsFile(path.c_str(), &read), kStatusOk);
+    EXPECT_TRUE(Same(read, changed));
 }

@@ -73,6 +73,10 @@ TEST(Script, BadLinesAreRefusedWithTheirNumber) {
         {"at 3\n", "line 1: nothing to do"},
         {"at 3 jump\n", "line 1: unknown action \"jump\""},
         {"at 3 wait\n", "line 1: wait needs some text"},
+        {"wait-limit\n", "line 1: wait-limit needs a whole number of passes from 1 up"},
+        {"wait-limit 0\n", "line 1: wait-limit needs a whole number of passes from 1 up"},
+        {"wait-limit 5 passes\n", "line 1: wait-limit needs a whole number of passes from 1 up"},
+        {"wait-limit 2147483648\n", "line 1: wait-limit needs a whole number of passes from 1 up"},
         {"at 3 key\n", "line 1: key needs one key"},
         {"at 3 key A B\n", "line 1: key needs one key"},
         {"at 3 press Esc\n", "line 1: no key is called \"Esc\""},
@@ -108,3 +112,17 @@ TEST(Script, LoadNamesTheFileInItsErrors) {
 }
 
 }  // namespace
+
+// Waits give up after a few minutes of passes unless the script says how
+// many; the last such line counts, and a refused script keeps no bound.
+TEST(Script, TheWaitLimitIsTheDefaultOrTheScriptsOwn) {
+    Script script;
+    std::string error;
+    ASSERT_TRUE(script.Parse("at 2 wait screen HANGAR\n", &error)) << error;
+    EXPECT_EQ(script.WaitLimit(), Script::kDefaultWaitLimit);
+    ASSERT_TRUE(script.Parse("wait-limit 40\nat 2 wait screen HANGAR\n  wait-limit 90\n", &error)) << error;
+    EXPECT_EQ(script.WaitLimit(), 90);
+    EXPECT_EQ(script.Events().size(), 1u);
+    EXPECT_FALSE(script.Parse("wait-limit 40\nat 2 jump\n", &error));
+    EXPECT_EQ(script.WaitLimit(), Script::kDefaultWaitLimit);
+}

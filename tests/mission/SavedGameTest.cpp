@@ -253,6 +253,51 @@ TEST_F(SavedGameTest, AFailedWriteKeepsThePreviousSave) {
     EXPECT_NE(ReadAll(SlotPath()), first);
 }
 
+// Whatever call of the save fails, the slot holds one whole save, the old
+// or the new, and no half-written file is left beside it.
+TEST_F(SavedGameTest, ASaveFailingAtAnyWriteOrAtTheRenameKeepsOneWholeSave) {
+    SetCareer();
+    ASSERT_EQ(SaveGame("slot0", "First"), kStatusOk);
+    const std::vector<uint8_t> first = ReadAll(SlotPath());
+    Game().career->funds = 99;
+    uint32_t writes = 0;
+    {
+        FaultyFileSystem counter;
+        ScopedInstall<platform::FileSystem> installed(counter);
+        ASSERT_EQ(SaveGame("slot0", "Second"), kStatusOk);
+        writes = counter.Calls(FaultyFileSystem::kWrite);
+    }
+    const std::vector<uint8_t> second = ReadAll(SlotPath());
+    ASSERT_NE(second, first);
+    ASSERT_GT(writes, 0u);
+
+    const FaultyFileSystem::Operation failing[] = {FaultyFileSystem::kOpen, FaultyFileSystem::kWrite,
+                                                   FaultyFileSystem::kClose, FaultyFileSystem::kRename};
+    for (const FaultyFileSystem::Operation operation : failing) {
+        const uint32_t calls = operation == FaultyFileSystem::kWrite ? writes : 1;
+        for (uint32_t at = 0; at < calls; ++at) {
+            WriteAll(SlotPath(), first);
+            FaultyFileSystem files;
+            ScopedInstall<platform::FileSystem> installed(files);
+            files.FailNext(operation, 1, platform::kFileDiskFull, at);
+            const Status status = SaveGame("slot0", "Second");
+            EXPECT_NE(status, kStatusOk) << "operation " << operation << " call " << at;
+            EXPECT_EQ(ReadAll(SlotPath()), first) << "operation " << operation << " call " << at;
+            EXPECT_FALSE(std::filesystem::exists(SlotPath() + ".new")) << "operation " << operation << " call " << at;
+        }
+    }
+    // A run killed after the finished copy is written but before the rename
+    // leaves the old slot and the copy; the next save replaces both.
+    WriteAll(SlotPath(), first);
+    WriteAll(SlotPath() + ".new", std::vector<uint8_t>(first.begin(), first.begin() + 10));
+    ASSERT_EQ(LoadGame("slot0"), kStatusOk);
+    EXPECT_EQ(Game().career->funds, 125000);
+    Game().career->funds = 99;
+    ASSERT_EQ(SaveGame("slot0", "Second"), kStatusOk);
+    EXPECT_EQ(ReadAll(SlotPath()), second);
+    EXPECT_FALSE(std::filesystem::exists(SlotPath() + ".new"));
+}
+
 // A saved game may hold any number: what lies beyond the ranges the game
 // writes comes back within them. Repair points mend at most the damage
 // there is, repair money and the funds are never below nothing, an item's

@@ -201,23 +201,40 @@ TEST(FileSystem, TemporaryFolderEndsWithASeparator) {
     EXPECT_TRUE(std::filesystem::is_directory(folder));
 }
 
-TEST(FileSystem, RenameMovesButNeverReplaces) {
+TEST(FileSystem, RenameMovesAndReplacesAnExistingFile) {
     TempDir dir;
     dir.WriteFile("a", "A");
     dir.WriteFile("b", "B");
     const std::string a = dir.Str() + "/a", b = dir.Str() + "/b", c = dir.Str() + "/c";
 
-    EXPECT_FALSE(Files().Rename(a.c_str(), b.c_str()));
-    EXPECT_EQ(Files().LastError(), kFileExists);
-    EXPECT_EQ(FileContents(a), "A");
-    EXPECT_EQ(FileContents(b), "B");
-
-    EXPECT_TRUE(Files().Rename(a.c_str(), c.c_str()));
+    EXPECT_TRUE(Files().Rename(a.c_str(), b.c_str()));
     EXPECT_FALSE(std::filesystem::exists(a));
+    EXPECT_EQ(FileContents(b), "A");
+
+    EXPECT_TRUE(Files().Rename(b.c_str(), c.c_str()));
+    EXPECT_FALSE(std::filesystem::exists(b));
     EXPECT_EQ(FileContents(c), "A");
 
     EXPECT_FALSE(Files().Rename(a.c_str(), (dir.Str() + "/d").c_str()));
     EXPECT_EQ(Files().LastError(), kFileNotFound);
+    EXPECT_EQ(FileContents(c), "A");
+}
+
+TEST(FileSystem, RenameKeepsAReadOnlyFileOrAFolderInPlace) {
+    TempDir dir;
+    dir.WriteFile("a", "A");
+    dir.WriteFile("locked", "L");
+    std::filesystem::create_directory(dir.Path() / "folder");
+    const std::string a = dir.Str() + "/a", locked = dir.Str() + "/locked";
+    ASSERT_TRUE(Files().SetAttributes(locked.c_str(), kFileAttrReadOnly));
+
+    EXPECT_FALSE(Files().Rename(a.c_str(), locked.c_str()));
+    EXPECT_EQ(Files().LastError(), kFileAccessDenied);
+    EXPECT_EQ(FileContents(locked), "L");
+    EXPECT_FALSE(Files().Rename(a.c_str(), (dir.Str() + "/folder").c_str()));
+    EXPECT_EQ(Files().LastError(), kFileAccessDenied);
+    EXPECT_EQ(FileContents(a), "A");
+    ASSERT_TRUE(Files().SetAttributes(locked.c_str(), kFileAttrNormal));
 }
 
 TEST(FileSystem, ReadOnlyAttributeRoundTripsAndProtectsTheFile) {

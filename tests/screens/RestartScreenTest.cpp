@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -103,6 +104,40 @@ TEST(RestartScreenTest, YesReloadsTheAutomaticSaveOrStays) {
         EXPECT_LT(run.harness.Passes(), 20);
         EXPECT_STREQ(run.Next(), "HANGAR");
         EXPECT_EQ(run.harness.Game().missionFlown, 0);
+    }
+}
+
+// Whether Yes goes on is whether the career was loaded, not the status of
+// the mission set-up that follows the load: a save whose mission no longer
+// sets up still takes the career to the hangar, a damaged save keeps the
+// page.
+TEST(RestartScreenTest, YesGoesOnWhenTheCareerLoadsWhateverTheMissionSetUp) {
+    {
+        RestartRun run;
+        run.harness.Game().missionName = "nowhere.uli";
+        run.harness.Game().missionReady = 1;
+        run.harness.Game().missionFlown = 0;
+        ASSERT_EQ(SaveGame("auto", "Auto Save"), kStatusOk);
+        ASSERT_NE(LoadGame("auto"), kStatusOk);
+        CareerRecord* const career = run.harness.Game().career;
+        run.harness.Game().missionFlown = 1;
+        run.Run("at 2 key Y\n", 20);
+        EXPECT_LT(run.harness.Passes(), 20);
+        EXPECT_STREQ(run.Next(), "HANGAR");
+        EXPECT_NE(run.harness.Game().career, career);
+        EXPECT_EQ(run.harness.Game().missionFlown, 0);
+    }
+    {
+        RestartRun run;
+        ASSERT_EQ(SaveGame("auto", "Auto Save"), kStatusOk);
+        const std::string path = SavedGamePath("auto");
+        std::filesystem::resize_file(path, std::filesystem::file_size(path) / 2);
+        CareerRecord* const career = run.harness.Game().career;
+        run.harness.Game().missionFlown = 1;
+        run.Run("at 2 key Y\n", 6);
+        EXPECT_EQ(run.harness.Passes(), 6);
+        EXPECT_EQ(run.harness.Game().career, career);
+        EXPECT_EQ(run.harness.Game().missionFlown, 1);
     }
 }
 

@@ -178,6 +178,61 @@ TEST_F(FramePumpTest, AWaitHoldsTheScriptUntilTheRunPrintsItsLine) {
     EXPECT_EQ(PumpMessages(), 0) << "the script over, the run ends";
 }
 
+// A wait is answered only by a line printed once it has begun: the same
+// line printed earlier in the run (a screen shown before and shown again
+// later) does not let it through; printed in the wait's own pass, after
+// the pump, it does.
+TEST_F(FramePumpTest, AWaitSeesOnlyLinesPrintedAfterItBegins) {
+    run_trace::Enable();
+    const auto pump = Pump("at 3 wait screen HANGAR\n"
+                           "at 4 key A\n"
+                           "at 6 wait screen HANGAR\n"
+                           "at 7 key B\n");
+    EXPECT_EQ(PumpMessages(), 1);
+    run_trace::Screen("HANGAR");
+    for (int32_t pass = 2; pass <= 6; ++pass) EXPECT_EQ(PumpMessages(), 1) << pass;
+    run_trace::Screen("BASE");
+    EXPECT_EQ(PumpMessages(), 1);
+    // Printed again in pass 7: pass 8 brings script pass 4.
+    run_trace::Screen("HANGAR");
+    EXPECT_EQ(PumpMessages(), 1);
+    // The second wait begins at script pass 6, in pass 10, and the line
+    // printed in that same pass answers it in pass 11.
+    for (int32_t pass = 9; pass <= 10; ++pass) EXPECT_EQ(PumpMessages(), 1) << pass;
+    run_trace::Screen("HANGAR");
+    EXPECT_EQ(PumpMessages(), 1);
+    run_trace::Disable();
+    std::vector<int32_t> keyPasses;
+    for (const Seen& seen : seen_) {
+        if (seen.message.type == WindowMessageType::kKeyDown) keyPasses.push_back(seen.pass);
+    }
+    EXPECT_EQ(keyPasses, (std::vector<int32_t>{8, 11}));
+    EXPECT_FALSE(pump->WaitGaveUp());
+}
+
+// A line that never comes ends the run after the script's bound, with its
+// own status, instead of holding it for ever; nothing after the wait is
+// delivered.
+TEST_F(FramePumpTest, AnUnansweredWaitGivesUpAfterItsBound) {
+    run_trace::Enable();
+    const auto pump = Pump("wait-limit 5\n"
+                           "at 2 wait screen NOWHERE\n"
+                           "at 3 key A\n");
+    testing::internal::CaptureStderr();
+    int32_t passes = 0;
+    while (PumpMessages() == 1 && passes < 100) ++passes;
+    const std::string said = testing::internal::GetCapturedStderr();
+    run_trace::Disable();
+    // Pass 2 begins the wait, passes 3 to 7 hold, pass 8 gives up.
+    EXPECT_EQ(passes, 7);
+    EXPECT_TRUE(pump->WaitGaveUp());
+    EXPECT_TRUE(window_->QuitRequested());
+    EXPECT_EQ(window_->ExitCode(), FramePump::kExitWaitGaveUp);
+    EXPECT_NE(said.find("line 2"), std::string::npos) << said;
+    EXPECT_NE(said.find("screen NOWHERE"), std::string::npos) << said;
+    for (const Seen& seen : seen_) EXPECT_NE(seen.message.type, WindowMessageType::kKeyDown);
+}
+
 TEST_F(FramePumpTest, APictureIsTheFramePresentedByItsPass) {
     TempDir dir;
     const std::string two = dir.Str() + "/two.png";

@@ -1,6 +1,13 @@
 #include "tests/support/FaultyFileSystem.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/FileContents.h"
+#include "tests/support/ScopedInstall.h"
 
 using platform::FileHandle;
 using platform::kNoFile;
@@ -9,8 +16,8 @@ FaultyFileSystem::FaultyFileSystem() : FaultyFileSystem(platform::SystemFileSyst
 
 FaultyFileSystem::FaultyFileSystem(platform::FileSystem& real) : real_(real) {}
 
-void FaultyFileSystem::FailNext(Operation operation, uint32_t count, uint32_t error) {
-    faults_[operation] = Fault{count, error};
+void FaultyFileSystem::FailNext(Operation operation, uint32_t count, uint32_t error, uint32_t after) {
+    faults_[operation] = Fault{count, after, error};
 }
 
 void FaultyFileSystem::Heal() {
@@ -23,6 +30,10 @@ bool FaultyFileSystem::Injected(Operation operation) {
     ++calls_[operation];
     Fault& fault = faults_[operation];
     if (fault.remaining == 0) return false;
+    if (fault.passing > 0) {
+        --fault.passing;
+        return false;
+    }
     --fault.remaining;
     platform::SetFileLastError(fault.error);
     return true;
@@ -106,6 +117,7 @@ bool FaultyFileSystem::Delete(const char* path) {
 }
 
 bool FaultyFileSystem::Rename(const char* from, const char* to) {
+    if (Injected(kRename)) return false;
     const bool done = real_.Rename(from, to);
     return done;
 }
@@ -127,3 +139,53 @@ std::string FaultyFileSystem::CreateUniqueFile(const std::string& folder, const 
 }
 
 std::string FaultyFileSystem::Resolve(const char* path) { return real_.Resolve(path); }
+
+void ExpectFailedReplaceKeepsTheOldFile(const std::string& path, const std::function<bool()>& write) {
+    const std::string before = FileContents(path);
+    const std::string pending = path + ".new";
+    uint32_t writes = 0;
+    {
+        // A dry count of the writes on a copy of the file, put back after.
+        FaultyFileSystem counter;
+        ScopedInstall<platform::FileSystem> installed(counter);
+        EXPECT_TRUE(write()) << path << ": the writer fails without a fault";
+        writes = counter.Calls(FaultyFileSystem::kWrite);
+    }
+    const std::string after = FileContents(path);
+    EXPECT_NE(after, before) << path << ": the writer changed nothing";
+    auto restore = [&] {
+        std::filesystem::remove(path);
+        std::ofstream(path, std::ios::binary).write(before.data(), std::streamsize(before.size()));
+    };
+    struct Case {
+        FaultyFileSystem::Operation operation;
+        uint32_t calls;
+        const char* name;
+    };
+    const Case cases[] = {{FaultyFileSystem::kOpen, 1, "open"},
+                          {FaultyFileSystem::kWrite, writes, "write"},
+                          {FaultyFileSystem::kClose, 1, "close"},
+                          {FaultyFileSystem::kRename, 1, "rename"}};
+    for (const Case& c : cases) {
+        for (uint32_t at = 0; at < c.calls; ++at) {
+            restore();
+            FaultyFileSystem files;
+            ScopedInstall<platform::FileSystem> installed(files);
+            files.FailNext(c.operation, 1, platform::kFileDiskFull, at);
+            EXPECT_FALSE(write()) << path << ": " << c.name << " " << at << " failed unreported";
+            EXPECT_EQ(FileContents(path), before) << path << ": " << c.name << " " << at;
+            EXPECT_FALSE(std::filesystem::exists(pending)) << path << ": " << c.name << " " << at;
+        }
+    }
+    restore();
+    {
+        FaultyFileSystem files;
+        ScopedInstall<platform::FileSystem> installed(files);
+        files.ShortWrites(3);
+        EXPECT_FALSE(write()) << path << ": a full disk went unreported";
+        EXPECT_EQ(FileContents(path), before) << path << ": full disk";
+        EXPECT_FALSE(std::filesystem::exists(pending)) << path << ": full disk";
+    }
+    EXPECT_TRUE(write());
+    EXPECT_EQ(FileContents(path), after) << path;
+}

@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,18 +17,21 @@
 //     files.ShortWrites(3);   // every write moves at most 3 bytes
 //
 // An injected failure does not reach the real files (a failed write writes
-// nothing; a failed close still closes, so no descriptor is leaked) and
+// nothing, a failed rename moves nothing; a failed close still closes, so no descriptor is leaked) and
 // records its error in the process-wide last-error word, as a real failure
 // does.
 class FaultyFileSystem final : public platform::FileSystem {
 public:
-    enum Operation { kOpen, kRead, kWrite, kSeek, kFlush, kClose, kSize, kTruncate, kDelete, kOperationCount };
+    enum Operation { kOpen, kRead, kWrite, kSeek, kFlush, kClose, kSize, kTruncate, kDelete, kRename, kOperationCount };
 
     FaultyFileSystem();
     explicit FaultyFileSystem(platform::FileSystem& real);
 
-    // The next `count` calls of `operation` fail with `error`.
-    void FailNext(Operation operation, uint32_t count, uint32_t error = platform::kFileGeneralFailure);
+    // The next `count` calls of `operation` fail with `error`, after
+    // `after` more calls of it have gone through (for a fault in the middle
+    // of a run of writes).
+    void FailNext(Operation operation, uint32_t count, uint32_t error = platform::kFileGeneralFailure,
+                  uint32_t after = 0);
     // From now on every write moves at most `maxBytes` bytes (0: no limit)
     // and returns the short count, as a full disk does.
     void ShortWrites(uint32_t maxBytes) { shortWrites_ = maxBytes; }
@@ -65,6 +69,7 @@ public:
 private:
     struct Fault {
         uint32_t remaining = 0;
+        uint32_t passing = 0;   // calls let through before the first failure
         uint32_t error = platform::kFileGeneralFailure;
     };
 
@@ -79,3 +84,12 @@ private:
     std::vector<uint32_t> readRequests_;
     std::vector<uint32_t> writeRequests_;
 };
+
+// For a writer that replaces `path` by writing a copy beside it and renaming
+// the copy over it: runs `write` (true when it reports success) with a
+// FaultyFileSystem installed, failing in turn the open, each write, the
+// close and the rename, and with a full disk. After each failure `path` must
+// hold what it held before, the copy must be gone, and `write` must have
+// reported the failure; a last run without faults must change the file.
+// Reports through gtest expectations, naming the failing call.
+void ExpectFailedReplaceKeepsTheOldFile(const std::string& path, const std::function<bool()>& write);

@@ -11,6 +11,8 @@
 #include <system_error>
 #include <vector>
 
+#include <zlib.h>
+
 #include "display/CanvasRgb.h"
 #include "display/Palette.h"
 #include "display/PixelFormat.h"
@@ -156,28 +158,43 @@ bool ReadStoredPng(const std::string& path, RgbImage* image) {
         at += 12 + size_t(length);
     }
     if (width == 0 || height == 0 || width > 1 << 14 || height > 1 << 14 || zlib.size() < 6) return false;
-    std::vector<uint8_t> raw;
-    size_t z = 2;
-    for (bool last = false; !last;) {
-        if (zlib.size() - z < 5 || (zlib[z] & 0x6) != 0) return false;   // stored blocks only
-        last = (zlib[z] & 1) != 0;
-        const size_t length = zlib[z + 1] | size_t(zlib[z + 2]) << 8;
-        if ((length ^ (zlib[z + 3] | size_t(zlib[z + 4]) << 8)) != 0xFFFF) return false;
-        z += 5;
-        if (zlib.size() - z < length) return false;
-        raw.insert(raw.end(), zlib.begin() + std::ptrdiff_t(z), zlib.begin() + std::ptrdiff_t(z + length));
-        z += length;
-    }
     const size_t rowBytes = size_t(width) * 3;
-    if (raw.size() != (rowBytes + 1) * height) return false;
+    // One byte more than the picture needs: a stream that inflates to more
+    // than the rows is refused, not cut short.
+    std::vector<uint8_t> raw((rowBytes + 1) * height + 1);
+    uLongf inflated = uLongf(raw.size());
+    if (uncompress(raw.data(), &inflated, zlib.data(), uLong(zlib.size())) != Z_OK) return false;
+    if (inflated != (rowBytes + 1) * height) return false;
+    std::vector<uint8_t> rgb(rowBytes * height);
+    for (size_t y = 0; y < height; ++y) {
+        const uint8_t filter = raw[y * (rowBytes + 1)];
+        const uint8_t* const in = &raw[y * (rowBytes + 1) + 1];
+        uint8_t* const out = &rgb[y * rowBytes];
+        const uint8_t* const above = y > 0 ? out - rowBytes : nullptr;
+        for (size_t i = 0; i < rowBytes; ++i) {
+            const int32_t left = i >= 3 ? out[i - 3] : 0;
+            const int32_t up = above != nullptr ? above[i] : 0;
+            const int32_t upLeft = above != nullptr && i >= 3 ? above[i - 3] : 0;
+            int32_t predicted = 0;
+            switch (filter) {
+                case 0: break;
+                case 1: predicted = left; break;
+                case 2: predicted = up; break;
+                case 3: predicted = (left + up) / 2; break;
+                case 4: {
+                    const int32_t p = left + up - upLeft;
+                    const int32_t pa = std::abs(p - left), pb = std::abs(p - up), pc = std::abs(p - upLeft);
+                    predicted = pa <= pb && pa <= pc ? left : pb <= pc ? up : upLeft;
+                    break;
+                }
+                default: return false;
+            }
+            out[i] = uint8_t(in[i] + predicted);
+        }
+    }
     image->width = int32_t(width);
     image->height = int32_t(height);
-    image->rgb.clear();
-    for (size_t y = 0; y < height; ++y) {
-        const uint8_t* const row = &raw[y * (rowBytes + 1)];
-        if (row[0] != 0) return false;
-        image->rgb.insert(image->rgb.end(), row + 1, row + 1 + rowBytes);
-    }
+    image->rgb = std::move(rgb);
     return true;
 }
 

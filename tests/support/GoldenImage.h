@@ -47,8 +47,8 @@ bool WritePpm(const std::string& path, const Canvas& canvas);
 bool ReadPpm(const std::string& path, RgbImage* image);
 
 // Reads a PNG as the program writes them (platform/PngWriter.h: 8-bit RGB,
-// stored deflate blocks, no row filters); false for any other PNG or a
-// damaged one.
+// not interlaced, any row filter, deflated or stored); false for any other
+// PNG or a damaged one.
 bool ReadStoredPng(const std::string& path, RgbImage* image);
 
 // tests/golden of the source tree, or $VORN_GOLDEN_DIR when set.

@@ -25,11 +25,12 @@ std::string PilotSteps(const char* name, const char* callsign) {
 // other must have done: the host starts once the client says it is ready
 // (the word is sent after the ready state, on the same ordered link),
 // and both take off from the hangar once they are there. The pad is
-// clicked a few times, for the hangar's door opens over some passes.
+// clicked once the hangar's door, which opens over some passes, is open;
+// the flight is then waited for (a wait sees only what comes after it).
 std::string LaunchSteps(int pass) {
     const std::string at = "at ";
     std::string text = at + std::to_string(pass) + " wait screen HANGAR\n";
-    for (int i = 1; i <= 4; ++i) text += at + std::to_string(pass + 20 * i) + " click 320 340\n";
+    text += at + std::to_string(pass + 80) + " click 320 340\n";
     text += at + std::to_string(pass + 81) + " wait mode 2\n";
     text += "# A while in flight, then out.\n";
     return text + at + std::to_string(pass + 200) + " quit\n";
