@@ -4,6 +4,7 @@
 #include "net/NetHandlers.h"
 #include "net/NetPacketReaders.h"
 #include "net/NetSession.h"
+#include "objects/ships/Craft.h"
 #include "objects/space/SpaceObject.h"
 #include "scene/Transform.h"
 
@@ -50,7 +51,16 @@ void Death(const NetInbound& packet) {
     const int32_t entry = session.FindPlayerByDpid(packet.from);
     const int32_t ownShip = entry >= 0 ? session.GetPlayerUoid(entry) : -1;
     if (ownShip < 0 || (in->killer != ownShip && in->victim != ownShip)) return;
-    session.AnnounceKill(in->killer, in->victim);
+    // Its request to destroy the victim went first, so the victim of a
+    // death still to be counted is in its death sequence here, or lies
+    // inactive. One flying again after its last life was counted is
+    // reported late: that report names the life already counted.
+    if (const auto* const craft = dynamic_cast<const Craft*>(FindByUoid(in->victim))) {
+        const bool flying = craft->active != 0 && craft->dead == 0;
+        if (flying && craft->deaths > 0 && craft->announcedLife == craft->deaths - 1) return;
+    }
+    // A death without a killer is the pilot's own doing.
+    session.AnnounceKill(in->killer >= 0 ? in->killer : in->victim, in->victim);
 }
 
 }  // namespace net_handlers

@@ -77,6 +77,13 @@ bool InScope(const GameState& game, const char* scope, const SpaceObject* sender
     return std::strcmp(scope, own->name != nullptr ? own->name : "") == 0;
 }
 
+// A line this machine's pilot sent: chat names its sender by the pilot's
+// entry in the table.
+bool OwnLine(const NetSession& session, const char* sender) {
+    const char* const own = session.GetPlayerName(session.FindPlayerByDpid(session.ownDpid));
+    return own != nullptr && own[0] != 0 && sender != nullptr && std::strcmp(own, sender) == 0;
+}
+
 }  // namespace
 
 void IdAck(const NetInbound& packet) {
@@ -234,6 +241,9 @@ void Message(const NetInbound& packet) {
         if (session.IsHost()) Relay(packet);
         return;
     }
+    // The host relays a line to everyone, its sender too, who showed and
+    // played it as it went out.
+    if (!session.IsHost() && OwnLine(session, in->sender)) return;
     const int32_t entry = session.FindPlayerByDpid(packet.from);
     const SpaceObject* const sender = entry >= 0 ? FindByUoid(session.GetPlayerUoid(entry)) : nullptr;
     const bool jammed = session.IsHost() && Jammed(*game, sender);

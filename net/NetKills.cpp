@@ -43,6 +43,12 @@ int32_t KillPayRate(GameState& game) { return RandomMissionGenerator::Of(game).K
 
 const char* NameOf(const SpaceObject& object) { return object.name != nullptr ? object.name : ""; }
 
+// A ship a player flies carries a hull name ("P102"); the line names its pilot.
+const char* PilotOrNameOf(const NetSession& session, int32_t entry, const SpaceObject& object) {
+    const char* const pilot = entry >= 0 ? session.GetPlayerName(entry) : nullptr;
+    return pilot != nullptr && pilot[0] != 0 ? pilot : NameOf(object);
+}
+
 std::string Format(const char* format, const char* first, const char* second = "") {
     const int length = std::snprintf(nullptr, 0, format, first, second);
     if (length <= 0) return {};
@@ -84,31 +90,33 @@ void NetSession::AnnounceKill(int32_t killerUoid, int32_t victimUoid) {
     int32_t reward = victimEntry < 0
                          ? Saturate(int64_t(victim->GetMaxHitPoints(nullptr)) * rate / kObjectDivisor)
                          : Saturate((int64_t(GetPlayerKills(victimEntry)) + kPlayerBase) * rate / kPlayerDivisor);
+    const char* const killerName = PilotOrNameOf(*this, killerEntry, *killer);
+    const char* const victimName = PilotOrNameOf(*this, victimEntry, *victim);
     const bool suicide = killer == victim;
     const bool enemies = killer->side != victim->side;
     std::string text;
     if (suicide) {
         reward = 0;
-        text = Format(kSuicideText, NameOf(*killer));
+        text = Format(kSuicideText, killerName);
         AddPlayerScore(killerEntry, -1);
     } else if (enemies) {
-        text = Format(kKillText, NameOf(*killer), NameOf(*victim));
+        text = Format(kKillText, killerName, victimName);
         AddPlayerScore(killerEntry, 1);
         AddPlayerKills(killerEntry, 1);
     } else {
         reward = 0;
-        text = Format(kTeammateText, NameOf(*killer));
+        text = Format(kTeammateText, killerName);
     }
 
     if (TagRules(*game)) {
         if (FindItPlayer() == -1 && enemies && victimEntry >= 0) {
-            text = Format(kNowItText, NameOf(*killer), NameOf(*victim));
+            text = Format(kNowItText, killerName, victimName);
             SetPlayerIt(killerEntry);
         } else if (IsPlayerIt(killerEntry) != 0 && enemies) {
             reward = Saturate(int64_t(reward) * 2);
             AddPlayerScore(killerEntry, kItBonusScore);
         } else if (!suicide && victimEntry >= 0 && IsPlayerIt(victimEntry) != 0) {
-            text = Format(kNowItText, NameOf(*killer), NameOf(*victim));
+            text = Format(kNowItText, killerName, victimName);
             SetPlayerIt(killerEntry);
         }
     }

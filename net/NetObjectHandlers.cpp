@@ -164,6 +164,21 @@ void SendObjectCreate(NetSession& session, const SpaceObject& object, bool toAll
     }
 }
 
+bool Unbuildable(const NetSession& session, int32_t uoid) {
+    for (const int32_t known : session.unbuildableUoids) {
+        if (known == uoid) return true;
+    }
+    return false;
+}
+
+// Remembered without bound the list would grow with every chip of every
+// wreck; past the limit such an object is asked for again, which costs a
+// request, not a fault.
+void RememberUnbuildable(NetSession& session, int32_t uoid) {
+    if (Unbuildable(session, uoid) || session.unbuildableUoids.Count() >= NetSession::kMaxUnbuildableUoids) return;
+    session.unbuildableUoids.Append(uoid);
+}
+
 void SendObjectRequest(NetSession& session, int32_t uoid) {
     NetPacket request;
     request.BuildScenePacket(kObjectRequest, uoid);
@@ -245,7 +260,11 @@ void ObjectCreate(const NetInbound& packet) {
     }
     // What cannot be built replaces nothing.
     SpaceObject* const made = LoadObject(*in);
-    if (made == nullptr) return;
+    if (made == nullptr) {
+        // A missing definition may yet arrive; no name never will.
+        if (in->definitionName[0] == 0) RememberUnbuildable(packet.session, in->uoid);
+        return;
+    }
     if (known != nullptr) {
         Trace(packet, "  Disimilar object already exists, deactivating it and continuing.\n");
         known->uoid = kGivenUpCreated;
@@ -272,6 +291,7 @@ void ObjectUpdate(const NetInbound& packet) {
     TraceUoid(packet, "Receiving OBJECT_UPDATE for uoid %ld.\n", in->uoid);
     SpaceObject* const object = FindByUoid(in->uoid);
     if (object == nullptr) {
+        if (Unbuildable(packet.session, in->uoid)) return;
         SendObjectRequest(packet.session, in->uoid);
         Trace(packet, "  Uoid not found, relaying OBJECT_REQUEST packet.\n");
         return;

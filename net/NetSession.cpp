@@ -220,15 +220,51 @@ uint32_t NetSession::SendGamePacket(const uint8_t* data, uint32_t size) {
     return IsHost() ? SendToAll(serverDpid, data, size) : Send(ownDpid, serverDpid, data, size);
 }
 
+int32_t NetSession::HandleSystemMessage(const uint8_t* data, uint32_t size) {
+    const bool hadServer = !IsHost() && IsActive() && serverDpid != ownDpid;
+    const int32_t result = DirectPlayLink::HandleSystemMessage(data, size);
+    // The server's player gone makes the server this client's own id: what
+    // it sent from then on came back to it alone, as packets no client
+    // handles, every pass.
+    if (hadServer && IsActive() && serverDpid == ownDpid) LeaveLostServer();
+    return result;
+}
+
+int32_t NetSession::OnSessionLost() {
+    if (!IsHost() && IsActive()) LeaveLostServer();
+    return 0;
+}
+
+void NetSession::LeaveLostServer() {
+    // OnDestroyPlayer tells the player, once: it makes the server our own id.
+    if (serverDpid != ownDpid) OnDestroyPlayer(serverDpid);
+    lastServerPacketTime = -1;
+    // The interface stays, closed: the receive loop that told us may still
+    // be running, and a later Close closes nothing twice.
+    connected = 0;
+    if (HasInterface()) Interface()->Close();
+    // Without its server the flight has nobody to fly against: it ends
+    // as a flight that is over does.
+    GameState* const game = g_gameState;
+    if (game != nullptr && (game->mode == GameState::kModeFlight || game->mode == GameState::kModeNavMap ||
+                            game->mode == GameState::kModePause)) {
+        game->mode = GameState::kModeScreens;
+    }
+}
+
 uint32_t NetSession::ElapsedMs() const { return GetMilliseconds() - creationTime; }
 
 void NetSession::FlushFrame() {
     ++frameCount;
     // Once the join handling made the server our own player, silence means nothing.
-    if (lastServerPacketTime > 0 && serverDpid != ownDpid &&
+    if (!IsHost() && IsActive() && lastServerPacketTime > 0 && serverDpid != ownDpid &&
         ElapsedMs() > uint32_t(lastServerPacketTime) + kServerSilenceMs) {
         lastServerPacketTime = -1;
         DirectPlayLink::DestroyPlayer(serverDpid);
+        // A service refuses to destroy a player another machine owns, and
+        // nothing comes back to say the server left: leave here.
+        LeaveLostServer();
+        return;
     }
     if (IsHost() && CountPlayers() > 1) {
         auto* const megapacket = new NetPacket(0, nullptr);

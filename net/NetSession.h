@@ -96,6 +96,11 @@ public:
     // loses its server is told so on the cockpit.
     int32_t OnCreatePlayer(uint32_t id, const char* shortName, const char* longName) override;
     int32_t OnDestroyPlayer(uint32_t id) override;
+    // A client that loses its server, whether told that the server left, that
+    // the session is lost, or by the server's silence, is told once and
+    // leaves the session: from then on it neither sends nor receives.
+    int32_t HandleSystemMessage(const uint8_t* data, uint32_t size) override;
+    int32_t OnSessionLost() override;
     // A kill (or, with the victim twice, a death without a killer).
     virtual void AnnounceKill(int32_t killerUoid, int32_t victimUoid);
     // One line for every machine: shown here and, while active, sent as a MESSAGE
@@ -157,12 +162,19 @@ public:
     bool megapacketMustArrive = false;
     // A client's: the projectiles the host's PROJ_CREATEs made here.
     int32_t projectilesCreated = 0;
+    // A client's: the uoids whose OBJECT_CREATE named no definition (the
+    // host's chase object, a wreck's chips). Nothing here can build them;
+    // their updates ask for them no more.
+    DynArray<int32_t> unbuildableUoids;
+    static constexpr int32_t kMaxUnbuildableUoids = 4096;
 
 private:
     bool InRange(int32_t index) const { return index >= 0 && index < playerCapacity; }
     uint32_t Route(uint32_t from, uint32_t to, bool toAll, const void* data, uint32_t size);
     void ClearSessionList();
     uint32_t ElapsedMs() const;
+    // The client's side of a lost server: the line once, then the session left.
+    void LeaveLostServer();
 
     NetPlayer* players_;
 };

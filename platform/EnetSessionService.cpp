@@ -75,6 +75,14 @@ EnetSessionService::EnetSessionService(SessionNetworkSettings settings) : settin
 
 EnetSessionService::~EnetSessionService() { Close(); }
 
+SessionNetworkSettings SettingsForAddress(const std::string& address, uint16_t port) {
+    SessionNetworkSettings settings;
+    settings.port = port;
+    settings.bindAddress = address;
+    settings.endpoints = {{address == "0.0.0.0" ? std::string("127.0.0.1") : address, port}};
+    return settings;
+}
+
 uint16_t EnetSessionService::Port() const { return host_ != nullptr && isHost_ ? host_->address.port : 0; }
 
 uint32_t EnetSessionService::Open(const SessionDescription& description, uint32_t mode) {

@@ -37,6 +37,12 @@ struct SessionNetworkSettings {
     uint32_t answerTimeoutMs = 2000;
 };
 
+// The settings for the address a command line names (numeric IPv4) and its
+// port: a host listens on that address, one of this machine's or 0.0.0.0
+// for all of them, and sessions are looked for there; with 0.0.0.0, which
+// names no machine to ask, they are looked for on the loopback.
+SessionNetworkSettings SettingsForAddress(const std::string& address, uint16_t port);
+
 // The id of the TCP/IP provider.
 constexpr SessionGuid kTcpIpProviderId{{0x5a, 0x3c, 0x71, 0x0e, 0x92, 0x4b, 0x4d, 0x1f,
                                         0xb8, 0x60, 0x2e, 0xd4, 0x17, 0x9a, 0xc5, 0x01}};

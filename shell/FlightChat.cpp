@@ -24,7 +24,14 @@ constexpr uint32_t kChatShowMs = 6000;
 // The exclamations play over whatever sounds, at the top level.
 constexpr int32_t kExclamationLevel = 10;
 
+// The pilot's name from the session's table; the ship's own name ("P102"
+// for a network player's hull) only without a session or an entry.
 const char* ShipName(const GameState& game) {
+    const NetSession* const session = game.netSession;
+    if (session != nullptr && session->IsActive()) {
+        const char* const pilot = session->GetPlayerName(session->FindPlayerByDpid(session->ownDpid));
+        if (pilot != nullptr && pilot[0] != 0) return pilot;
+    }
     const SpaceObject* const ship = game.playerShip;
     if (ship == nullptr) return "";
     return ship->name != nullptr ? ship->name : ship->ModelName();

@@ -150,14 +150,11 @@ struct Session {
     platform::SessionProviders* previousProviders = nullptr;
 };
 
-// The command line's address: sessions are looked for there, and hosted on
-// its port, on the loopback when the address is one, else on every address.
+// The command line's address: sessions are looked for there, and hosted
+// on it and its port.
 void UseNetAddress(Session& session, const LaunchOptions& options) {
     if (!options.net) return;
-    platform::SessionNetworkSettings settings;
-    settings.port = options.netPort;
-    settings.bindAddress = options.netAddress.rfind("127.", 0) == 0 ? options.netAddress : "0.0.0.0";
-    settings.endpoints = {{options.netAddress, options.netPort}};
+    const platform::SessionNetworkSettings settings = platform::SettingsForAddress(options.netAddress, options.netPort);
     session.providers = std::make_unique<platform::SessionProviders>();
     platform::AddTcpIpProvider(session.providers.get(), settings);
     session.previousProviders = platform::SessionProviders::Install(session.providers.get());

@@ -1,5 +1,7 @@
 #include "objects/space/Decoy.h"
 
+#include <algorithm>
+
 #include "engine/Random.h"
 #include "game/GameState.h"
 #include "objects/ships/Craft.h"
@@ -73,6 +75,12 @@ void Decoy::FillNetState(NetObjectState& state) const {
     state.tail[0] = uint32_t(missileLureChance);
     state.tail[1] = uint32_t(craftLureChance);
     state.tail[2] = uint32_t(owner.Get() != nullptr ? owner->uoid : -1);
-    state.tailWords = 3;
+    // What is left of its life, in ms, for the receiver's Activate; -1 for
+    // a decoy that stays. One that is due this frame still goes with 1 ms,
+    // since 0 or less would keep it on the other machine for good.
+    int32_t left = -1;
+    if (expiresAt >= 0) left = int32_t(std::max<int64_t>(int64_t(expiresAt) - int64_t(Age()), 1));
+    state.tail[3] = uint32_t(left);
+    state.tailWords = 4;
     state.owner = owner.Get();
 }

@@ -324,6 +324,26 @@ TEST_F(NetControlTest, MessagesFollowTheirScopeAndAFullJammerStopsThem) {
     jammer->TurnOff();
 }
 
+// The host's relay of a client's line reaches that client too; it showed
+// the line as it sent it, and shows it once.
+TEST_F(NetControlTest, AClientShowsTheRelayOfItsOwnLineOnlyOnce) {
+    RecordingNetSession& client = Session(false);
+    Game().mode = GameState::kModeFlight;
+    const auto from = [](const char* sender, const char* text) {
+        NetPacket packet;
+        packet.BuildMessage(kMessage, "ALL", sender, text, 0);
+        return Built(packet);
+    };
+    Game().TheCockpit().ShowMessage("", nullptr, 0, 0);
+    Deliver(client, 1, from("Guest", "Guest: [hi]"));
+    EXPECT_EQ(Shown(), "");
+    Deliver(client, 1, from("Host", "Host: [hi]"));
+    EXPECT_EQ(Shown(), "Host: [hi]");
+    Deliver(client, 1, from("network", "Host killed Guest!"));
+    EXPECT_EQ(Shown(), "Host killed Guest!");
+    EXPECT_TRUE(client.sent.empty());
+}
+
 // Out of flight on the lobby the text goes to the chat box, whatever the
 // scope, and the host passes it on.
 TEST_F(NetControlTest, LobbyChatGoesToTheChatBox) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -411,3 +412,32 @@ TEST_F(NetDefinitionsTest, TheHostCopiesAnnouncedShipsAndClientsTakeTheCopy) {
 }
 
 }  // namespace
+
+// An object made without a definition (the host's chase object) has a uoid
+// and updates, but no client can build it: asked for once, not on every update.
+TEST_F(NetDispatchTest, AnObjectNoDefinitionBuildsIsNotAskedForAgain) {
+    RecordingNetSession& client = Session(false);
+    builder_.Game().mode = GameState::kModeFlight;
+    const auto packetFor = [this](uint16_t type, int32_t uoid, const char* label) {
+        const std::string kept = rock_->label;
+        std::snprintf(rock_->label, sizeof rock_->label, "%s", label);
+        rock_->uoid = uoid;
+        NetPacket packet;
+        packet.BuildObjectPacket(type, rock_);
+        rock_->uoid = 40;
+        std::snprintf(rock_->label, sizeof rock_->label, "%s", kept.c_str());
+        return Built(packet);
+    };
+    Deliver(client, 1, packetFor(kObjectUpdate, 77, ""));
+    EXPECT_EQ(Types(client), (std::vector<uint16_t>{kObjectRequest}));
+    Deliver(client, 1, packetFor(kObjectCreate, 77, ""));
+    client.sent.clear();
+    for (int pass = 0; pass < 3; ++pass) Deliver(client, 1, packetFor(kObjectUpdate, 77, ""));
+    EXPECT_TRUE(client.sent.empty());
+    EXPECT_EQ(builder_.Game().mission->firstObject->FindByUoid(77), nullptr);
+
+    // A definition this machine lacks may yet come: that object is asked for again.
+    Deliver(client, 1, packetFor(kObjectCreate, 78, "NOSUCH"));
+    Deliver(client, 1, packetFor(kObjectUpdate, 78, "NOSUCH"));
+    EXPECT_EQ(Types(client), (std::vector<uint16_t>{kObjectRequest}));
+}

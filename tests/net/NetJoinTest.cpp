@@ -15,6 +15,8 @@
 #include "net/NetPacketType.h"
 #include "net/PacketBytes.h"
 #include "objects/ships/Craft.h"
+#include "platform/SessionSystemMessage.h"
+#include "tests/support/ScriptedSessionService.h"
 #include "tests/support/world/RecordingNetSession.h"
 #include "tests/support/world/WorldBuilder.h"
 
@@ -180,4 +182,35 @@ TEST_F(NetJoinTest, AClientKeepsOnlyTheTableAndHearsWhenItsServerIsGone) {
     EXPECT_EQ(Shown(), "You have been disconnected from the server!");
     builder_.Clock().Advance(1);
     EXPECT_EQ(Shown(), "");
+}
+
+// The service says the server's player went, then that the session is
+// lost: the client is told once, leaves the session (sending nothing to
+// itself for ever after) and its flight ends.
+TEST_F(NetJoinTest, AClientWhoseServerIsGoneIsToldOnceAndLeaves) {
+    using platform::SessionSystemMessage;
+    for (const bool playerFirst : {true, false}) {
+        SCOPED_TRACE(playerFirst ? "player, then session" : "session only");
+        RecordingNetSession client(false);
+        Game().netSession = &client;
+        Game().mode = GameState::kModeFlight;
+        client.AddPlayer(1, "Ann", 50);
+        Game().TheCockpit().ShowMessage("", nullptr, 0, 0);
+        if (playerFirst) {
+            const std::vector<uint8_t> gone = SessionSystemMessage::DestroyPlayer(1).Bytes();
+            client.HandleSystemMessage(gone.data(), uint32_t(gone.size()));
+            EXPECT_EQ(Shown(), "You have been disconnected from the server!");
+            EXPECT_FALSE(client.IsActive());
+            Game().TheCockpit().ShowMessage("", nullptr, 0, 0);
+        }
+        const std::vector<uint8_t> lost = SessionSystemMessage::SessionLost().Bytes();
+        client.HandleSystemMessage(lost.data(), uint32_t(lost.size()));
+        EXPECT_EQ(Shown(), playerFirst ? "" : "You have been disconnected from the server!");
+        EXPECT_FALSE(client.IsActive());
+        EXPECT_EQ(static_cast<ScriptedSessionService*>(client.Interface())->closes, 1);
+        EXPECT_EQ(Game().mode, GameState::kModeScreens);
+        client.BroadcastText("Bob has left the game.");
+        EXPECT_TRUE(client.sent.empty());
+        Game().netSession = nullptr;
+    }
 }

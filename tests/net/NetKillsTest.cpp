@@ -177,11 +177,13 @@ TEST_F(NetKillsTest, ADeathIsAnnouncedOnceAndOnlyByItsShip) {
     death(2, kBob, kRaider);
     EXPECT_EQ(Rewards().size(), 1u);
     raider.active = 1;   // respawned and killed again
+    raider.dead = 1;
     death(2, kBob, kRaider);
     ++raider.deaths;
     death(3, kAnn, kRaider);
-    death(2, -1, kBob);   // no killer: nobody scores
-    EXPECT_EQ(Rewards().size(), 2u);
+    death(2, -1, kBob);   // no killer: Bob's own doing, paying nothing
+    EXPECT_EQ(Rewards().size(), 3u);
+    EXPECT_EQ(Rewards().back(), 0);
     EXPECT_EQ(session_->kills.size(), 5u);
 }
 
@@ -231,4 +233,45 @@ TEST_F(NetKillsTest, CollisionsReplayTheHostsOutcomeInFlightOnly) {
     EXPECT_EQ(std::vector<float>({float(a->partnerPart), float(a->collisionDelay), a->Position().x, a->velocity.x,
                                   float(b->partnerPart), float(b->collisionDelay), b->Position().x, b->velocity.x}),
               (std::vector<float>{1, 7, 10, 11, 3, 9, 20, 21}));
+}
+
+// A client's ship lost to nobody is announced as the pilot's own doing.
+TEST_F(NetKillsTest, ADeathWithoutAKillerIsAnnouncedAsSuicide) {
+    NetPacket packet;
+    packet.BuildObjectEventPacket(kDeath, nullptr, ships_[kBob]);
+    session_->HandleMessage(2, 1, packet.GetData(), packet.GetSize());
+    EXPECT_EQ(Shown(), "Bob commited suicide!");
+    EXPECT_EQ(session_->Player(kBob)->score, -1);
+    EXPECT_EQ(Rewards(), std::vector<int32_t>{0});
+}
+
+// The host counts the raider's death as it happens; the client's report of
+// the same death may come after the raider has respawned.
+TEST_F(NetKillsTest, ADeathReportedAfterTheRespawnCountsOnce) {
+    Craft& raider = *ships_[kRaider];
+    const auto death = [&] {
+        NetPacket packet;
+        packet.BuildObjectEventPacket(kDeath, ships_[kBob], &raider);
+        session_->HandleMessage(2, 1, packet.GetData(), packet.GetSize());
+    };
+    session_->AnnounceKill(51, 53);
+    ++raider.deaths;   // its sequence ended and it flies again
+    death();
+    EXPECT_EQ(Rewards().size(), 1u);
+    EXPECT_EQ(session_->Player(kBob)->score, 1);
+
+    raider.dead = 1;   // this life ends too, destroyed at Bob's request
+    death();
+    EXPECT_EQ(Rewards().size(), 2u);
+    EXPECT_EQ(session_->Player(kBob)->score, 2);
+}
+
+// Players fly ships with hull names; the lines name the pilots.
+TEST_F(NetKillsTest, LinesNameThePilotsNotTheirHulls) {
+    ships_[kAnn]->SetName("P100");
+    ships_[kBob]->SetName("P101");
+    EXPECT_EQ(Kill(kAnn, kBob).first, "Ann killed Bob!");
+    EXPECT_EQ(Kill(kBob, kRaider).first, "Bob killed Raider!");
+    EXPECT_EQ(Kill(kBob, kBob).first, "Bob commited suicide!");
+    EXPECT_EQ(Kill(kAnn, kCid).first, "Ann killed a teammate!");
 }

@@ -212,6 +212,9 @@ TEST_F(NetSessionQueuesTest, TheSilentServerIsDroppedOnce) {
     session_.FlushFrame();
     EXPECT_EQ(service_->destroyedPlayers, (std::vector<uint32_t>{1}));
     EXPECT_EQ(session_.lastServerPacketTime, -1);
+    // The service cannot destroy the server's player: the client leaves itself.
+    EXPECT_FALSE(session_.IsActive());
+    EXPECT_EQ(service_->closes, 1);
     session_.serverDpid = session_.ownDpid;
     session_.lastServerPacketTime = 1000;
     session_.FlushFrame();

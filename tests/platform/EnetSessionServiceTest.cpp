@@ -368,3 +368,21 @@ TEST(EnetSessionService, TheHostRelaysBetweenClientsAndAClientThatClosesLeaves) 
 }
 
 }  // namespace
+
+// A host listens where the command line says, on one address of the machine
+// or on all of them, not on the loopback alone or everywhere regardless.
+TEST(EnetSessionService, SettingsListenOnTheAddressNamedAndLookThere) {
+    const platform::SessionNetworkSettings named = platform::SettingsForAddress("10.1.2.3", 28001);
+    EXPECT_EQ(named.bindAddress, "10.1.2.3");
+    EXPECT_EQ(named.port, 28001);
+    ASSERT_EQ(named.endpoints.size(), 1u);
+    EXPECT_EQ(named.endpoints[0].address, "10.1.2.3");
+    EXPECT_EQ(named.endpoints[0].port, 28001);
+
+    const platform::SessionNetworkSettings all = platform::SettingsForAddress("0.0.0.0", 28002);
+    EXPECT_EQ(all.bindAddress, "0.0.0.0");
+    ASSERT_EQ(all.endpoints.size(), 1u);
+    EXPECT_EQ(all.endpoints[0].address, "127.0.0.1");   // 0.0.0.0 is no machine to ask
+
+    EXPECT_EQ(platform::SettingsForAddress("127.0.0.1", 0).bindAddress, "127.0.0.1");
+}

@@ -142,6 +142,24 @@ TEST_F(FlightChatTest, ALineGoesToTheServerFromAClientAndToAllFromTheHost) {
     }
 }
 
+// A network player's ship carries a hull name; the line names the pilot
+// from the session's table, and the receivers know their own lines by it.
+TEST_F(FlightChatTest, ALineNamesThePilotOfTheTable) {
+    ship_->SetName("P102");
+    for (const bool host : {false, true}) {
+        SCOPED_TRACE(host ? "host" : "client");
+        Join(host);
+        session_->AddPlayer(1, host ? "Rook" : "Chief", 7);
+        session_->AddPlayer(2, host ? "Chief" : "Rook", 8);
+        Say("hi");
+        ASSERT_EQ(session_->sent.size(), 1u);
+        const Message message = Read(session_->sent[0].bytes);
+        EXPECT_EQ(message.sender, "Rook");
+        EXPECT_EQ(message.text, "Rook: [hi]");
+        EXPECT_STREQ(Game().TheCockpit().MessageAt(builder_.Clock().Milliseconds()), "Rook: [hi]");
+    }
+}
+
 TEST_F(FlightChatTest, ExclamationsSendTheirSoundAndPlayThatEntryHere) {
     Join(false);
     Frame({uint32_t(kExclamation1 + 2)});

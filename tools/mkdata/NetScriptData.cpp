@@ -26,12 +26,13 @@ std::string PilotSteps(const char* name, const char* callsign) {
 // (the word is sent after the ready state, on the same ordered link),
 // and both take off from the hangar once they are there. The pad is
 // clicked once the hangar's door, which opens over some passes, is open;
-// the flight is then waited for (a wait sees only what comes after it).
+// the flight is waited for from the pass of the click (a wait sees only
+// what comes after it, and the launch may come within that pass).
 std::string LaunchSteps(int pass) {
     const std::string at = "at ";
     std::string text = at + std::to_string(pass) + " wait screen HANGAR\n";
     text += at + std::to_string(pass + 80) + " click 320 340\n";
-    text += at + std::to_string(pass + 81) + " wait mode 2\n";
+    text += at + std::to_string(pass + 80) + " wait mode 2\n";
     text += "# A while in flight, then out.\n";
     return text + at + std::to_string(pass + 200) + " quit\n";
 }
