@@ -193,7 +193,8 @@ void FrameScreen::Open() {
     MenuScreen::Open();
     PlayUiSound(kUiSoundOpenScreen, kUiScreenSoundLevel, 0);
     ResetButtons();
-    if (inFlightOptions != 0) {
+    if (inFlightOptions != 0 || openOnOptions != 0) {
+        openOnOptions = 0;
         transitionPhase = kPhaseClosing;
         nextPanel = archivesPanel;
         pushPanel = mainPanel;

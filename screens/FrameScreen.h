@@ -64,6 +64,8 @@ public:
     ArtObject* archivesPanel = nullptr;
     ArtObject* squadronPanel = nullptr;
     int32_t openOnRepair = 0;
+    // Nonzero: the next opening shows the options page (back from the credits).
+    int32_t openOnOptions = 0;
     int32_t inFlightOptions = 0;
     int32_t leaveRequest = 0;
 

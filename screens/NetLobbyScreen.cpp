@@ -413,7 +413,28 @@ void NetLobbyScreen::ResetAfterGame() {
     currentPanel = mainPanel;
 }
 
+void NetLobbyScreen::LeaveSession(GameState& game) {
+    if (auto* const lobby = dynamic_cast<NetLobbyScreen*>(game.ScreenIn(ScreenSlot::kLobby))) {
+        lobby->ResetAfterGame();
+    } else {
+        delete game.netSettings;
+        game.netSettings = nullptr;
+    }
+    if (game.netSession != nullptr) game.netSession->Close();
+    g_netGameLaunched = 0;
+}
+
 void NetLobbyScreen::ShowPilotSelect() { currentPanel = pilotSelectPanel; }
+
+void NetLobbyScreen::ScrollBriefing(ArtObject* panel, bool up) {
+    auto* const box = Find<TextBox>(panel, kDescription);
+    if (box == nullptr) return;
+    if (up) {
+        box->PageUp();
+    } else {
+        box->PageDown();
+    }
+}
 
 void NetLobbyScreen::ShowCoopBriefing() {
     EmptyBox(coopPanel, kDescription);
@@ -1145,6 +1166,13 @@ void NetLobbyScreen::HandleCoop(uint16_t code, uint32_t event) {
             FillRequisitionCatalogue();
             return;
         }
+        case kCoopArrowUp:
+        case kCoopArrowDown:
+            if (Hotspot(code, coopPanel, event == kCoopArrowUp ? "ArrowUp" : "ArrowDown", nullptr, kCoopClick, kCoopHelp,
+                        kSoundArrows)) {
+                ScrollBriefing(coopPanel, event == kCoopArrowUp);
+            }
+            return;
         case kCoopFocusNext:
             if (edgeEvents.TestEvent(code)) FocusNextHotspot();
             return;
@@ -1230,6 +1258,13 @@ int32_t NetLobbyScreen::HandleDeath(uint16_t code, uint32_t event) {
             ConfirmedGame();
             return teams ? 1 : 0;
         }
+        case kDeathArrowUp:
+        case kDeathArrowDown:
+            if (Hotspot(code, deathPanel, event == kDeathArrowUp ? "ArrowUp" : "ArrowDown", nullptr, kDeathClick,
+                        kDeathHelp, kSoundArrows)) {
+                ScrollBriefing(deathPanel, event == kDeathArrowUp);
+            }
+            return 1;
         case kDeathFocusNext:
             if (edgeEvents.TestEvent(code)) FocusNextHotspot();
             return 1;
@@ -1484,6 +1519,8 @@ void NetLobbyScreen::LeaveRoom() {
         }
         game->netSession->Close();
     }
+    // Out of the waiting room the lobby is an option screen again.
+    if (game != nullptr && game->mode == GameState::kModeLobbyWait) game->mode = GameState::kModeScreens;
     SwitchTo(multiPanel);
     EmptyBox(sessionPanel, kGameList);
     EmptyBox(teamPanel, kTeamList);

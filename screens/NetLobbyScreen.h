@@ -7,6 +7,7 @@
 
 class EditField;
 class FacePicture;
+class GameState;
 class ListBox;
 class TextBox;
 
@@ -111,8 +112,13 @@ public:
     void ResetControls();
     // After a game: the front menu, no panels beneath, no game settings.
     void ResetAfterGame();
+    // Leaving the network game from the option pages (New Session, New
+    // Game): the lobby as after a game, and the session closed.
+    static void LeaveSession(GameState& game);
     // The multiplayer start opens on the pilot selection.
     void ShowPilotSelect();
+    // The briefing arrows of the cooperative and death-match panels: a page of the description up or down.
+    void ScrollBriefing(ArtObject* panel, bool up);
     void ShowCoopBriefing();
     void ShowDeathMatchBriefing();
     void LoadPageEventMap(const ArtObject* panel);

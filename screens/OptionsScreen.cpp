@@ -13,6 +13,7 @@
 #include "mission/SavedGame.h"
 #include "net/NetSession.h"
 #include "screens/FrameScreen.h"
+#include "screens/NetLobbyScreen.h"
 #include "game/PilotFile.h"
 #include "sound/SoundDevice.h"
 #include "ui/AnimatedPicture.h"
@@ -282,12 +283,14 @@ int32_t OptionsScreen::TakeExitRow() {
     if (game->mode != GameState::kModePause) {
         game->mode = GameState::kModeCredits;
         RequestFrameLeave();
-        game->nextScreen = nullptr;
-        game->nextScreenName = nullptr;
+        // The credits lead back to this page.
+        game->SelectNextScreen(ScreenSlot::kFrame);
+        if (auto* const frame = dynamic_cast<FrameScreen*>(game->nextScreen)) frame->openOnOptions = 1;
         return Leave();
     }
     if (SessionActive()) {
         (void)WritePilotFile(*game);
+        NetLobbyScreen::LeaveSession(*game);
         game->mode = GameState::kModeScreens;
         game->SelectNextScreen(ScreenSlot::kLobby);
         RequestFrameLeave();

@@ -12,7 +12,9 @@
 #include "game/XorChunkStream.h"
 #include "mission/SavedGame.h"
 #include "net/NetSession.h"
+#include "platform/MessageBox.h"
 #include "screens/FrameScreen.h"
+#include "screens/NetLobbyScreen.h"
 #include "game/PilotFile.h"
 #include "ui/ArtObject.h"
 #include "ui/BitmapButton.h"
@@ -39,7 +41,17 @@ constexpr const char* kNewGameButton = "New Game Button";
 constexpr const char* kSaveGameButton = "Save Game Button";
 constexpr const char* kLoadGameButton = "Load Game Button";
 
+constexpr const char* kSaveFailedText = "The game was not saved.";
+constexpr const char* kSaveFailedCaption = "Save Game";
+
 GameState* Game() { return g_gameState; }
+
+// As the lobby's boxes: none while the display forbids them.
+void ShowSaveFailed() {
+    if (NetLobbyScreen::messageBoxesOff != nullptr && NetLobbyScreen::messageBoxesOff()) return;
+    platform::MessageBox::Current().Show(kSaveFailedText, kSaveFailedCaption,
+                                         platform::kMessageBoxOk | platform::kMessageBoxIconWarning);
+}
 
 bool SessionActive() {
     return Game() != nullptr && Game()->netSession != nullptr && Game()->netSession->IsActive();
@@ -184,9 +196,9 @@ int32_t SaveScreen::NewGame() {
     PlayUiSound(kUiSoundClick1, kUiClickSoundLevel, 1);
     GameState* const game = Game();
     if (game == nullptr) return 0;
-    // The lobby's own part of leaving comes with the lobby screen.
     game->SelectNextScreen(ScreenSlot::kLobby);
     if (SessionActive()) (void)WritePilotFile(*game);
+    NetLobbyScreen::LeaveSession(*game);
     if (auto* const frame = dynamic_cast<FrameScreen*>(game->ScreenIn(ScreenSlot::kFrame))) frame->leaveRequest = 1;
     game->StartNewCareer();
     nextPanel = nullptr;
@@ -204,7 +216,13 @@ int32_t SaveScreen::Save() {
     EditField* const entry = selectedSlot >= 0 && selectedSlot < kSlots ? Entry(selectedSlot) : nullptr;
     if (game == nullptr || entry == nullptr) return 0;
     const std::string title = SlotTitle(entry->GetText(), game->difficulty);
-    (void)SaveGame(SlotName(selectedSlot).c_str(), title.c_str());
+    if (SaveGame(SlotName(selectedSlot).c_str(), title.c_str()) != kStatusOk) {
+        // The slot keeps what it held; the pilot is told and the page stays
+        // for another slot or another try.
+        ShowSaveFailed();
+        ReadSlotNames();
+        return 1;
+    }
     PlayUiSound(kUiSoundSaved, kUiClickSoundLevel, 1);
     ReadSlotNames();
     return 0;

@@ -32,6 +32,7 @@
 #include "shell/FlightView.h"
 #include "shell/FramePump.h"
 #include "shell/NetworkFlight.h"
+#include "screens/QuitScreen.h"
 #include "screens/rooms/MissionsScreen.h"
 #include "shell/PlayMovie.h"
 #include "sound/MusicFile.h"
@@ -147,6 +148,8 @@ int32_t MainLoop::Run() {
             case GameState::kModeFlight:
             case GameState::kModeNavMap:
             case GameState::kModePause: Fly(); break;
+            // The lobby's waiting room is an option screen that the network keeps busy.
+            case GameState::kModeLobbyWait:
             case GameState::kModeScreens:
                 if (!RunScreens()) return 1;
                 // What the squadron ordered is aboard before it launches.
@@ -198,7 +201,8 @@ void MainLoop::Fly() {
         if (!FlightFrame()) break;
         AfterFrame();
     }
-    if (!quit_) Land();
+    // A quit answered Yes in flight ends the game where it stands: no landing.
+    if (!quit_ && game_.mode != GameState::kModeQuit) Land();
 }
 
 void MainLoop::Launch() {
@@ -252,6 +256,7 @@ void MainLoop::AfterFrame() {
 }
 
 void MainLoop::RunInFlight(Screen* screen) {
+    run_trace::Screen(screen->name.c_str());
     game_.currentScreen = screen;
     game_.nextScreen = nullptr;
     screen->Run();
@@ -266,11 +271,13 @@ void MainLoop::Pause() {
         screensRan = true;
         if (frameFactory != nullptr && frameFactory->enterInFlight != nullptr) frameFactory->enterInFlight(*frame);
         RunInFlight(frame);
+        AskQuitInFlight();
     };
     if (game_.IsNetworkGame()) {
         // The world goes on under a network game: no frozen frame.
         if (frame != nullptr) enterFrame();
     } else if (Screen* const pause = game_.ScreenIn(ScreenSlot::kPause)) {
+        run_trace::Screen(pause->name.c_str());
         game_.currentScreen = pause;
         game_.nextScreen = nullptr;
         pause->Run();
@@ -291,18 +298,39 @@ void MainLoop::Pause() {
     // A dialog or the frame menu ran over the flight: the flight's own
     // palette, input and no pointer again.
     if (screensRan && steps_.restoreFlight) steps_.restoreFlight(game_);
-    if (game_.mode == GameState::kModePause) game_.mode = GameState::kModeFlight;
+    if (game_.mode == GameState::kModePause || game_.mode == GameState::kModeFlight) {
+        game_.mode = GameState::kModeFlight;
+        // The pause's own choices (the frame menu, its OK) are spent: the
+        // landing must not take them for a screen chosen after the flight.
+        game_.nextScreen = nullptr;
+        game_.nextScreenName = nullptr;
+    }
     // The time away is no flight time.
     lastFrameAt_ = GetMilliseconds();
 }
 
 void MainLoop::ShowNavMap() {
     if (Screen* const map = game_.ScreenIn(ScreenSlot::kNavMap)) RunInFlight(map);
+    AskQuitInFlight();
     StopSounds(game_);
     PlayMissionMusic(game_);
     if (steps_.restoreFlight) steps_.restoreFlight(game_);
     if (game_.mode == GameState::kModeNavMap) game_.mode = GameState::kModeFlight;
     lastFrameAt_ = GetMilliseconds();
+}
+
+bool MainLoop::AskQuitInFlight() {
+    Screen* const quit = game_.ScreenIn(ScreenSlot::kQuit);
+    if (quit == nullptr || game_.nextScreen != quit) return false;
+    // No goes back to the flight, which is still on, not to a screen that
+    // asked from inside it.
+    if (auto* const dialog = dynamic_cast<QuitDialog*>(quit)) dialog->returnScreen = nullptr;
+    RunInFlight(quit);
+    game_.nextScreen = nullptr;
+    game_.nextScreenName = nullptr;
+    if (quit_ || game_.mode == GameState::kModeQuit) return true;
+    game_.mode = GameState::kModeFlight;
+    return true;
 }
 
 void MainLoop::Land() {
@@ -329,12 +357,21 @@ void MainLoop::Land() {
 }
 
 bool MainLoop::RunScreens() {
-    while (!quit_ && game_.mode == GameState::kModeScreens) {
+    while (!quit_ && (game_.mode == GameState::kModeScreens || game_.mode == GameState::kModeLobbyWait)) {
         if (game_.nextScreenName != nullptr || game_.nextScreen != nullptr) {
+            if (game_.currentScreen != nullptr && game_.currentScreen != game_.nextScreen) {
+                cameFrom_ = game_.currentScreen;
+            }
             game_.currentScreen = game_.nextScreen;
             currentScreenName_ = game_.nextScreenName;
             game_.nextScreen = nullptr;
             game_.nextScreenName = nullptr;
+        } else if (game_.currentScreen == nullptr) {
+            // A screen ended without naming another: back where it came
+            // from, else to the office's frame.
+            game_.currentScreen = ScreenToReturnTo();
+            currentScreenName_ = nullptr;
+            cameFrom_ = nullptr;
         }
         StartNewGameTraining();
         Screen* const screen = game_.currentScreen;
@@ -346,20 +383,28 @@ bool MainLoop::RunScreens() {
             return false;
         }
         run_trace::Screen(screen->name.c_str());
+        lastRun_ = screen;
         screen->Run();
         run_trace::Mode(game_.mode);
         if (quit_) break;
         // A screen that did not make another current hands over to the next.
         if (game_.currentScreen == screen && game_.nextScreen != nullptr) {
+            if (game_.nextScreen != screen) cameFrom_ = screen;
             game_.currentScreen = game_.nextScreen;
             game_.nextScreen = nullptr;
             currentScreenName_ = game_.nextScreenName;
             game_.nextScreenName = nullptr;
         } else if (game_.currentScreen != screen) {
+            if (game_.currentScreen != nullptr) cameFrom_ = screen;
             currentScreenName_ = nullptr;
         }
     }
     return true;
+}
+
+Screen* MainLoop::ScreenToReturnTo() const {
+    if (cameFrom_ != nullptr && cameFrom_ != lastRun_) return cameFrom_;
+    return game_.ScreenIn(ScreenSlot::kFrame);
 }
 
 void MainLoop::StartNewGameTraining() {

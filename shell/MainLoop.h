@@ -55,7 +55,7 @@ public:
     MainLoop(const MainLoop&) = delete;
     MainLoop& operator=(const MainLoop&) = delete;
 
-    // Until mode 7, a quit, or a mode without a flow of its own (0, 1).
+    // Until mode 7, a quit, or a mode without a flow of its own (0).
     // 0, or 1 when the option screens found an empty slot.
     int32_t Run();
 
@@ -78,14 +78,21 @@ private:
     void AfterFrame();
     void Pause();
     void ShowNavMap();
+    // The quit dialog chosen from inside the flight (the map's Escape, the
+    // frame menu's quit) runs over it at once: No flies on, Yes quits.
+    // False when no quit was chosen.
+    bool AskQuitInFlight();
     // The landing movie, or the mission's own with the step after a decided
     // or networked flight (its outcome decides the career's step).
     void Land();
     // A new game chosen (start mode 1): the training starts once, before
     // the next screen opens.
     void StartNewGameTraining();
-    // Mode 4: false when the screen to run is missing.
+    // Modes 4 and 1: false when the screen to run is missing.
     bool RunScreens();
+    // Where a screen that ended without naming another leads: the screen it
+    // came from, else the office's frame (null when neither exists).
+    Screen* ScreenToReturnTo() const;
     // Runs the screen as the current one; the current one is none after.
     void RunInFlight(Screen* screen);
     // Mode 4's music: the mission's while one is set up, else the menu tune.
@@ -102,5 +109,7 @@ private:
     uint32_t lastFrameAt_ = 0;
     bool quit_ = false;
     const char* currentScreenName_ = nullptr;   // the slot of the current screen, if known
+    Screen* cameFrom_ = nullptr;                 // the screen before the current one, not owned
+    Screen* lastRun_ = nullptr;                  // the screen run last, not owned
     std::unique_ptr<MusicFile> menuMusic_;       // read when first needed
 };

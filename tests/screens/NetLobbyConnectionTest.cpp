@@ -564,3 +564,46 @@ TEST(NetLobbyConnectionTest, TheSessionListAndTheWaitingRoomMatchTheirPictures) 
         EXPECT_TRUE(MatchesGolden(run.harness.Picture(14), "lobby_waiting_room"));
     }
 }
+
+// The arrows beside the cooperative and death-match briefings page the
+// briefing text down and up.
+TEST(NetLobbyConnectionTest, TheBriefingArrowsPageTheBriefing) {
+    Connection run;
+    Lobby& lobby = run.lobby;
+    const struct {
+        ArtObject* panel;
+        uint32_t up, down, click;
+    } kPanels[] = {{lobby.coopPanel, Lobby::kCoopArrowUp, Lobby::kCoopArrowDown, Lobby::kCoopClick},
+                   {lobby.deathPanel, Lobby::kDeathArrowUp, Lobby::kDeathArrowDown, Lobby::kDeathClick}};
+    for (const auto& row : kPanels) {
+        auto* const box = dynamic_cast<TextBox*>(row.panel->FindControl("Description"));
+        ASSERT_NE(box, nullptr);
+        std::string text;
+        for (int32_t line = 0; line < 40; ++line) text += "A line of the briefing\n";
+        box->SetText(text.c_str());
+        TextBlock* const block = box->GetBlock(box->currentBlock);
+        ASSERT_NE(block, nullptr);
+        run.Fire(row.panel, row.down, row.click);
+        EXPECT_GT(block->scrollRequest, 0);
+        run.Fire(row.panel, row.up, row.click);
+        EXPECT_LT(block->scrollRequest, 0);
+    }
+}
+
+// Leaving the waiting room makes the lobby an option screen again (mode 4),
+// the host's settings forgotten.
+TEST(NetLobbyConnectionTest, LeavingTheWaitingRoomMakesTheLobbyAnOptionScreenAgain) {
+    Connection run;
+    Lobby& lobby = run.lobby;
+    GameState& game = run.harness.Game();
+    ASSERT_EQ(game.netSession->SelectServiceProvider("TCP/IP"), 1);
+    ASSERT_EQ(game.netSession->HostGame(), 1);
+    game.netSettings = new NetGameSettings();
+    game.mode = GameState::kModeLobbyWait;
+
+    run.Fire(lobby.waitPanel, Lobby::kWaitCancel, Lobby::kWaitClick);
+
+    EXPECT_EQ(game.mode, GameState::kModeScreens);
+    EXPECT_EQ(lobby.nextPanel, lobby.multiPanel);
+    EXPECT_EQ(game.netSettings, nullptr);
+}

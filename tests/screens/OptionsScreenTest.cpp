@@ -10,7 +10,10 @@
 #include "game/GameState.h"
 #include "game/OptionsFile.h"
 #include "mission/SavedGame.h"
+#include "net/NetGameSettings.h"
+#include "screens/FrameScreen.h"
 #include "screens/GameMenus.h"
+#include "screens/NetLobbyScreen.h"
 #include "sound/SoundDevice.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/world/RecordingNetSession.h"
@@ -166,4 +169,54 @@ TEST(OptionsScreenTest, RestartKeepsTheOptionsShownAndNeedsTheSave) {
     EXPECT_EQ(game.mode, GameState::kModeScreens);
     run.screen->Close();
     EXPECT_EQ(game.career->options.spaceDust, 0);
+}
+
+// Outside a flight the exit row plays the credits, which lead back to this
+// page embedded in the frame menu.
+TEST(OptionsScreenTest, TheCreditsLeadBackToThisPage) {
+    OptionsRun run;
+    GameState& game = run.harness.Game();
+    auto* const frame = dynamic_cast<FrameScreen*>(game.ScreenIn(ScreenSlot::kFrame));
+    ASSERT_NE(frame, nullptr);
+    run.screen->Open();
+    EXPECT_EQ(run.Activate(OptionsScreen::kCodeExitRow), 0);
+    run.screen->Close();
+    EXPECT_EQ(game.mode, GameState::kModeCredits);
+    EXPECT_EQ(game.nextScreen, frame);
+
+    frame->Open();
+    EXPECT_EQ(frame->subScreen, run.screen);
+    frame->Close();
+    // Only once: the frame opened later shows its own main panel.
+    frame->Open();
+    EXPECT_EQ(frame->subScreen, nullptr);
+    frame->Close();
+}
+
+// New Session in a network flight: the pilot written, the lobby back at
+// its front menu with no game settings, the session closed.
+TEST(OptionsScreenTest, NewSessionLeavesTheNetworkGameForTheLobbysFrontMenu) {
+    OptionsRun run;
+    GameState& game = run.harness.Game();
+    auto* const lobby = dynamic_cast<NetLobbyScreen*>(game.ScreenIn(ScreenSlot::kLobby));
+    ASSERT_NE(lobby, nullptr);
+    RecordingNetSession session(true);
+    game.netSession = &session;
+    game.netSettings = new NetGameSettings();
+    lobby->currentPanel = lobby->waitPanel;
+    lobby->panelStack.Append(lobby->multiPanel);
+    game.mode = GameState::kModePause;
+    run.screen->Open();
+
+    EXPECT_EQ(run.Activate(OptionsScreen::kCodeExitRow), 0);
+    run.screen->Close();
+
+    EXPECT_EQ(game.mode, GameState::kModeScreens);
+    EXPECT_EQ(game.nextScreen, lobby);
+    EXPECT_EQ(game.netSettings, nullptr);
+    EXPECT_FALSE(session.IsActive());
+    EXPECT_EQ(lobby->currentPanel, lobby->mainPanel);
+    EXPECT_EQ(lobby->panelStack.Count(), 0);
+    const std::string pilot = std::string(game.career->GetPilotName()) + ".plr";
+    EXPECT_TRUE(run.Exists(pilot.c_str()));
 }

@@ -12,9 +12,13 @@
 #include "game/TextInput.h"
 #include "game/XorChunkStream.h"
 #include "mission/SavedGame.h"
+#include "net/NetGameSettings.h"
 #include "screens/GameMenus.h"
 #include "game/PilotFile.h"
+#include "tests/support/FaultyFileSystem.h"
 #include "tests/support/FileContents.h"
+#include "tests/support/RecordingMessageBox.h"
+#include "tests/support/ScopedInstall.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/world/RecordingNetSession.h"
 #include "tests/support/world/ScreenHarness.h"
@@ -84,6 +88,48 @@ TEST(SaveScreenTest, TypingNamesTheSlotAndTheSaveStoresThePaddedTitle) {
     EXPECT_EQ(run.Text(3), title);
 }
 
+// A save the disk refuses leaves the page open with a box saying so, the
+// slot as it was and no "saved" voice; a later save that works closes it.
+TEST(SaveScreenTest, AFailedSaveSaysSoAndKeepsThePageOpen) {
+    SaveRun run;
+    RecordingMessageBox boxes;
+    ScopedInstall<platform::MessageBox> installedBoxes(boxes);
+    run.Row(2);
+    Type("First");
+    run.screen.Update();
+    ASSERT_EQ(run.Activate(SaveScreen::kCodeSave), 0);
+    const std::string first = FileContents(run.folder.Path() / "slot2.sav");
+    ASSERT_FALSE(first.empty());
+    EXPECT_TRUE(boxes.Boxes().empty());
+
+    run.screen.Open();
+    run.Row(2);
+    run.harness.Game().career->funds += 1000;
+    {
+        FaultyFileSystem files;
+        ScopedInstall<platform::FileSystem> installed(files);
+        files.ShortWrites(3);
+        EXPECT_EQ(run.Activate(SaveScreen::kCodeSave), 1);
+    }
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text, "The game was not saved.");
+    EXPECT_TRUE(FileContents(run.folder.Path() / "slot2.sav") == first);
+    EXPECT_EQ(run.Text(2).substr(0, 5), "First");
+
+    {
+        FaultyFileSystem files;
+        ScopedInstall<platform::FileSystem> installed(files);
+        files.FailNext(FaultyFileSystem::kRename, 1, platform::kFileAccessDenied);
+        EXPECT_EQ(run.Activate(SaveScreen::kCodeSave), 1);
+    }
+    EXPECT_EQ(boxes.Boxes().size(), 2u);
+    EXPECT_TRUE(FileContents(run.folder.Path() / "slot2.sav") == first);
+
+    EXPECT_EQ(run.Activate(SaveScreen::kCodeSave), 0);
+    EXPECT_EQ(boxes.Boxes().size(), 2u);
+    EXPECT_TRUE(FileContents(run.folder.Path() / "slot2.sav") != first);
+}
+
 // Choosing the selected row again deselects it but keeps the slot.
 TEST(SaveScreenTest, ReselectingDeselectsButKeepsTheSlot) {
     SaveRun run;
@@ -117,8 +163,12 @@ TEST(SaveScreenTest, ANetworkSessionBlocksSaveAndLoadAndNewGameWritesThePilot) {
     EXPECT_FALSE(run.Exists("slot2.sav"));
     EXPECT_EQ(run.Activate(SaveScreen::kCodeLoad), 1);
     const std::string pilot = std::string(run.harness.Game().career->GetPilotName()) + ".plr";
+    run.harness.Game().netSettings = new NetGameSettings();
     EXPECT_EQ(run.Activate(SaveScreen::kCodeNew), 0);
     EXPECT_TRUE(run.Exists(pilot.c_str()));
+    // The network game is left: its settings gone, the session closed.
+    EXPECT_EQ(run.harness.Game().netSettings, nullptr);
+    EXPECT_FALSE(session.IsActive());
 }
 
 // The row keys move the pointer one row, not above the first or below the

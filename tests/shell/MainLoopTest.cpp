@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,9 @@
 #include "objects/ships/PlayerShip.h"
 #include "game/ShipRecord.h"
 #include "shell/FlightCommands.h"
+#include "shell/LaunchOptions.h"
+#include "shell/Startup.h"
+#include "tests/shell/SampleScriptRun.h"
 #include "sound/SoundDevice.h"
 #include "tests/support/RecordingLoopSteps.h"
 #include "tests/support/RecordingScreen.h"
@@ -392,6 +397,165 @@ TEST_F(MainLoopTest, ANewGameStartsTheTrainingOnceBeforeTheNextScreen) {
     SetMessageListsHook(nullptr);
 }
 
+// A quit chosen inside the flight (the map's Escape) is answered over the
+// flight at once: No flies on with the flight's input back, Yes ends the
+// game without a landing.
+TEST_F(MainLoopTest, AQuitAskedFromTheMapIsAnsweredInFlight) {
+    RecordingScreen::Register<ScreenSlot::kNavMap>(tally_);
+    RecordingScreen::Register<ScreenSlot::kQuit>(tally_);
+    game().LoadPlaceScreens(GameState::kFirstPlace);
+    bool answerYes = false;
+    tally_.onRun = [&answerYes](GameState& flying, RecordingScreen& screen) {
+        if (screen.Name() == "NavMap") {
+            flying.mode = GameState::kModeScreens;
+            flying.SelectNextScreen(ScreenSlot::kQuit);
+        } else if (answerYes) {
+            flying.mode = GameState::kModeQuit;
+        }
+    };
+    game().mode = GameState::kModeNavMap;
+    steps_.quitAt = 3;
+
+    RunLoop();
+
+    EXPECT_EQ(steps_.From(2), Join({{"pump", "simulate", "run NavMap", "run QUIT", "restore"}, kFlightPass, {"pump"}}));
+    EXPECT_EQ(game().nextScreen, nullptr);
+    EXPECT_EQ(game().nextScreenName, nullptr);
+
+    answerYes = true;
+    game().mode = GameState::kModeNavMap;
+    steps_.log.clear();
+    steps_.quitAt = -1;
+
+    EXPECT_EQ(RunLoop(), 0);
+
+    EXPECT_EQ(steps_.log, (Calls{"movie lch.mpg", "prepare", "pump", "simulate", "run NavMap", "run QUIT", "restore"}));
+    EXPECT_EQ(game().mode, GameState::kModeQuit);
+}
+
+// The frame menu's quit during a pause asks at once, not after the landing.
+TEST_F(MainLoopTest, AQuitFromTheFrameMenuDuringAPauseIsAskedAtOnce) {
+    RecordingScreen::Register<ScreenSlot::kPause>(tally_);
+    RecordingScreen::Register<ScreenSlot::kFrame>(tally_);
+    RecordingScreen::Register<ScreenSlot::kQuit>(tally_);
+    game().LoadPlaceScreens(GameState::kFirstPlace);
+    tally_.onRun = [](GameState& paused, RecordingScreen& screen) {
+        if (screen.Name() == "PAUSE") paused.SelectNextScreen(ScreenSlot::kFrame);
+        if (screen.Name() == "FRAME") paused.SelectNextScreen(ScreenSlot::kQuit);
+    };
+    game().mode = GameState::kModePause;
+    steps_.quitAt = 3;
+
+    RunLoop();
+
+    EXPECT_EQ(steps_.From(2), Join({{"pump", "simulate", "run PAUSE", "in flight FRAME", "run FRAME", "run QUIT", "restore"},
+                                    kFlightPass,
+                                    {"pump"}}));
+}
+
+// Pause > Options > OK leaves the frame's slot named; the flight ends by
+// its goals afterwards and still lands in the hangar.
+TEST_F(MainLoopTest, AfterThePausesFrameMenuTheLandingStillLeadsToTheHangar) {
+    RecordingScreen::Register<ScreenSlot::kPause>(tally_);
+    RecordingScreen::Register<ScreenSlot::kFrame>(tally_);
+    RecordingScreen::Register<ScreenSlot::kHangar>(tally_);
+    game().LoadPlaceScreens(GameState::kFirstPlace);
+    tally_.onRun = [](GameState& state, RecordingScreen& screen) {
+        if (screen.Name() == "PAUSE") state.SelectNextScreen(ScreenSlot::kFrame);
+        if (screen.Name() == "HANGAR") state.mode = GameState::kModeQuit;
+    };
+    game().mode = GameState::kModePause;
+    steps_.atPass[3] = [this] { game().mode = GameState::kModeScreens; };
+
+    EXPECT_EQ(RunLoop(), 0);
+
+    EXPECT_EQ(steps_.log.back(), "run HANGAR");
+}
+
+// A screen that ends naming no other goes back to the screen it came from;
+// one that came from nowhere goes to the office's frame.
+TEST_F(MainLoopTest, AScreenEndingWithoutANextOneGoesBackWhereItCameFrom) {
+    RecordingScreen::Register<ScreenSlot::kOffice>(tally_);
+    RecordingScreen::Register<ScreenSlot::kFrame>(tally_);
+    RecordingScreen::Register<ScreenSlot::kQuit>(tally_);
+    game().LoadPlaceScreens(GameState::kFirstPlace);
+    int32_t runs = 0;
+    tally_.onRun = [&runs](GameState& state, RecordingScreen& screen) {
+        ++runs;
+        if (runs == 1) state.SelectNextScreen(ScreenSlot::kQuit);   // the office asks
+        if (runs == 2) state.currentScreen = nullptr;                // No, with no screen to name
+        if (runs == 3) state.currentScreen = nullptr;                // the office ends: nowhere to go back to
+        if (runs == 4) state.mode = GameState::kModeQuit;
+        (void)screen;
+    };
+    game().mode = GameState::kModeScreens;
+    game().SelectNextScreen(ScreenSlot::kOffice);
+    testing::internal::CaptureStderr();
+
+    EXPECT_EQ(RunLoop(), 0);
+
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(steps_.log, (Calls{"run OFFICE", "run QUIT", "run OFFICE", "run FRAME"}));
+}
+
+// Without the frame either, the ending names no slot.
+TEST_F(MainLoopTest, AScreenEndingWithNowhereToGoEndsTheGame) {
+    RecordingScreen::Register<ScreenSlot::kOffice>(tally_);
+    game().LoadPlaceScreens(GameState::kFirstPlace);
+    tally_.onRun = [](GameState& state, RecordingScreen&) { state.currentScreen = nullptr; };
+    game().mode = GameState::kModeScreens;
+    game().SelectNextScreen(ScreenSlot::kOffice);
+    testing::internal::CaptureStderr();
+
+    EXPECT_EQ(RunLoop(), 1);
+
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("\"(none)\""), std::string::npos);
+}
+
+// The credits come back to the screen that chose the next one before them.
+TEST_F(MainLoopTest, TheCreditsComeBackToTheScreenChosenBeforeThem) {
+    RecordingScreen::Register<ScreenSlot::kFrame>(tally_);
+    game().LoadPlaceScreens(GameState::kFirstPlace);
+    int32_t runs = 0;
+    tally_.onRun = [&runs](GameState& state, RecordingScreen&) {
+        if (++runs == 1) {
+            state.mode = GameState::kModeCredits;
+            state.SelectNextScreen(ScreenSlot::kFrame);
+        } else {
+            state.mode = GameState::kModeQuit;
+        }
+    };
+    game().mode = GameState::kModeScreens;
+    game().SelectNextScreen(ScreenSlot::kFrame);
+
+    EXPECT_EQ(RunLoop(), 0);
+
+    EXPECT_EQ(steps_.log, (Calls{"run FRAME", "movie credits.mpg", "run FRAME"}));
+}
+
+// The lobby's waiting room (mode 1) runs as the option screens do, and a
+// quit chosen in the lobby brings up the quit dialog.
+TEST_F(MainLoopTest, TheLobbysWaitingRoomRunsAsTheOptionScreens) {
+    RecordingScreen::Register<ScreenSlot::kLobby>(tally_);
+    RecordingScreen::Register<ScreenSlot::kQuit>(tally_);
+    game().LoadPlaceScreens(GameState::kFirstPlace);
+    tally_.onRun = [](GameState& state, RecordingScreen& screen) {
+        if (screen.Name() == "QUIT") {
+            state.mode = GameState::kModeQuit;
+            return;
+        }
+        // Left the room, then the multiplayer panel, then Quit on the front menu.
+        state.SelectNextScreen(ScreenSlot::kQuit);
+    };
+    game().mode = GameState::kModeLobbyWait;
+    game().SelectNextScreen(ScreenSlot::kLobby);
+
+    EXPECT_EQ(RunLoop(), 0);
+
+    EXPECT_EQ(steps_.log, (Calls{"run NETOPT", "run QUIT"}));
+    EXPECT_EQ(game().mode, GameState::kModeQuit);
+}
+
 // A tune of one note, told apart from others by its length.
 std::vector<uint8_t> Tune(uint32_t end) {
     XmidiWriter writer;
@@ -466,6 +630,134 @@ TEST_F(MusicLoopTest, TheScreensPlayTheSetUpMissionsMusicElseTheMenuTune) {
         const std::string tune = ready != 0 ? "mission" : "menu";
         EXPECT_EQ(Music(), (Calls{tune, "stop", tune}));
     }
+}
+
+// The roads through the loop's modes played on the sample tree as a person
+// plays them, each from its first key to the screen it comes back to; every
+// tutorial pop-up is closed with its Close button (455, 284).
+class MainLoopRoadTest : public testing::Test {
+protected:
+    // From the first screen a new career accepts the training in the war
+    // room's computer and launches; the flight is on.
+    static constexpr const char* kToTheFlight =
+        "at 5 key N\nat 15 key Space\nat 25 click 455 284\nat 35 click 455 284\nat 45 click 550 250\n"
+        "at 70 click 455 284\nat 80 click 555 235\nat 100 click 455 284\nat 110 click 65 72\nat 125 click 65 232\n"
+        "at 150 click 455 284\nat 160 click 390 126\nat 170 click 405 452\nat 220 click 525 452\nat 221 wait mode 2\n";
+    // From the first screen to the frame menu of the war room's computer.
+    static constexpr const char* kToTheFrame =
+        "at 5 key N\nat 15 key Space\nat 25 click 455 284\nat 35 click 455 284\nat 45 click 550 250\n"
+        "at 70 click 455 284\nat 80 click 555 235\nat 100 click 455 284\n";
+
+    // Plays `script`; the run's standard output, its status in `status`.
+    std::string Play(const std::string& script, int* status, bool network = false) {
+        LaunchOptions options;
+        std::string error;
+        EXPECT_TRUE(run_.Prepare("campaign.txt", &options, &error)) << error;
+        options.script = run_.dir.Str() + "/road.txt";
+        std::ofstream(options.script) << script;
+        if (network) {
+            options.net = true;
+            options.netPort = uint16_t(29000 + ::testing::UnitTest::GetInstance()->random_seed() % 900);
+        }
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        *status = RunGame(options);
+        errors_ = testing::internal::GetCapturedStderr();
+        return testing::internal::GetCapturedStdout();
+    }
+    // True when every line is in `out`, each after the one before it.
+    static bool InOrder(const std::string& out, std::initializer_list<const char*> lines) {
+        size_t at = 0;
+        for (const char* line : lines) {
+            at = out.find(std::string("\n") + line + "\n", at);
+            if (at == std::string::npos) return false;
+            ++at;
+        }
+        return true;
+    }
+
+    SampleScriptRun run_;
+    std::string errors_;
+};
+
+// Escape on the in-flight map asks over the flight: No flies on, and the
+// second time Yes ends the game.
+TEST_F(MainLoopRoadTest, EscapeOnTheMapAsksAndNoFliesOn) {
+    int status = -1;
+    const std::string out = Play(std::string(kToTheFlight) +
+                                     "at 240 key M\nat 300 press Escape\nat 305 release Escape\nat 330 click 455 284\n"
+                                     "at 350 key N\nat 400 press M\nat 405 release M\nat 460 press Escape\n"
+                                     "at 465 release Escape\nat 490 click 455 284\nat 510 key Y\nat 600 quit\n",
+                                 &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(InOrder(out, {"mode 3", "screen NavMap", "screen QUIT", "mode 2", "mode 3", "screen NavMap",
+                              "screen QUIT", "Main loop ended in mode 7"}))
+        << out;
+    EXPECT_EQ(errors_.find("does not exist"), std::string::npos) << errors_;
+}
+
+// Pause > Options > OK, and the flight then ends by its goals (failed, the
+// ship left idle): the landing brings the hangar.
+TEST_F(MainLoopRoadTest, PauseOptionsOkThenTheLandingBringsTheHangar) {
+    int status = -1;
+    const std::string out = Play(std::string(kToTheFlight) +
+                                     "at 240 key Escape\nat 270 click 455 284\nat 290 click 390 273\n"
+                                     "at 330 click 455 284\nat 350 click 65 452\nat 360 wait mode 4\nat 380 quit\n",
+                                 &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(InOrder(out, {"screen PAUSE", "screen FRAME", "mode 2", "outcome failed", "mode 4", "screen HANGAR"}))
+        << out;
+    EXPECT_EQ(errors_.find("does not exist"), std::string::npos) << errors_;
+}
+
+// The frame menu's quit during a pause asks at once: No goes back to the
+// flight; asked again, Yes quits.
+TEST_F(MainLoopRoadTest, AQuitFromThePausesFrameMenuAsksOverTheFlight) {
+    int status = -1;
+    const std::string out = Play(std::string(kToTheFlight) +
+                                     "at 240 key Escape\nat 270 click 455 284\nat 290 click 390 273\n"
+                                     "at 330 click 455 284\nat 350 key Escape\nat 380 click 455 284\nat 400 key N\n"
+                                     "at 440 key Escape\nat 460 click 455 284\nat 480 click 390 273\n"
+                                     "at 520 key Escape\nat 550 click 455 284\nat 570 key Y\nat 650 quit\n",
+                                 &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(InOrder(out, {"screen PAUSE", "screen FRAME", "screen QUIT", "mode 2", "screen PAUSE", "screen FRAME",
+                              "screen QUIT", "Main loop ended in mode 7"}))
+        << out;
+    // No landing: nothing after the flight but the quit.
+    const std::string flown = out.substr(out.find("\nmode 2\n"));
+    EXPECT_EQ(flown.find("mode 4"), std::string::npos) << out;
+    EXPECT_EQ(flown.find("screen HANGAR"), std::string::npos) << out;
+}
+
+// Options > Credits at the base: the credits lead back to the options page,
+// whose OK goes on to the war room.
+TEST_F(MainLoopRoadTest, TheCreditsLeadBackToTheOptionsPage) {
+    int status = -1;
+    const std::string out = Play(std::string(kToTheFrame) +
+                                     "at 110 click 65 168\nat 130 click 65 264\nat 160 click 455 284\n"
+                                     "at 180 click 545 412\nat 260 click 455 284\nat 280 click 65 452\n"
+                                     "at 281 wait screen WARROOM\nat 300 quit\n",
+                                 &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(InOrder(out, {"screen FRAME", "mode 5", "mode 4", "screen FRAME", "screen WARROOM"})) << out;
+    EXPECT_EQ(errors_.find("does not exist"), std::string::npos) << errors_;
+}
+
+// Out of the lobby's waiting room, out of the multiplayer panel, and Escape
+// on the front menu: the quit dialog, whose No goes back to the lobby and
+// whose Yes, asked again, quits.
+TEST_F(MainLoopRoadTest, AQuitFromTheLobbyAfterItsWaitingRoomAsks) {
+    int status = -1;
+    const std::string out = Play(
+        "at 10 click 125 204\nat 40 click 185 284\nat 50 click 77 408\nat 70 click 235 143\nat 72 type Ann\n"
+        "at 75 click 235 172\nat 77 type Ace\nat 80 click 347 404\nat 100 click 320 188\nat 120 click 320 205\n"
+        "at 140 click 320 188\nat 160 click 90 414\nat 190 click 90 434\nat 230 click 320 291\nat 280 key Escape\n"
+        "at 310 click 455 284\nat 330 key N\nat 380 key Escape\nat 410 click 455 284\nat 430 key Y\nat 480 quit\n",
+        &status, true);
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(InOrder(out, {"screen NETOPT", "screen QUIT", "screen NETOPT", "screen QUIT", "Main loop ended in mode 7"}))
+        << out;
 }
 
 }  // namespace
