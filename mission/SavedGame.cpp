@@ -181,9 +181,13 @@ Status LoadGame(const char* name) {
         status = stream.Descend();
         if (status == kStatusOk) status = ReadBody(stream, &body);
         if (status == kStatusOk) status = stream.Rewind(0);
+        // The career's hulls are priced at the saved game's difficulty.
+        const int32_t difficulty = game->difficulty;
+        if (status == kStatusOk) game->difficulty = body.difficulty;
         if (status == kStatusOk) status = career->Load(stream);
         if (status == kStatusOk) status = stream.Ascend();
         if (status != kStatusOk) {
+            game->difficulty = difficulty;
             return status;
         }
     }

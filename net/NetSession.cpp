@@ -256,8 +256,14 @@ uint32_t NetSession::ElapsedMs() const { return GetMilliseconds() - creationTime
 
 void NetSession::FlushFrame() {
     ++frameCount;
-    // Once the join handling made the server our own player, silence means nothing.
-    if (!IsHost() && IsActive() && lastServerPacketTime > 0 && serverDpid != ownDpid &&
+    // Once the join handling made the server our own player, silence means
+    // nothing; nor does it before the flight, when a host in flight may have
+    // nothing to tell a player still in the lobby or the hangar (a link that
+    // is really gone is told by the session's own loss).
+    const GameState* const game = g_gameState;
+    const bool flying = game != nullptr && (game->mode == GameState::kModeFlight ||
+                                            game->mode == GameState::kModeNavMap || game->mode == GameState::kModePause);
+    if (flying && !IsHost() && IsActive() && lastServerPacketTime > 0 && serverDpid != ownDpid &&
         ElapsedMs() > uint32_t(lastServerPacketTime) + kServerSilenceMs) {
         lastServerPacketTime = -1;
         DirectPlayLink::DestroyPlayer(serverDpid);

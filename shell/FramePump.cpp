@@ -97,14 +97,18 @@ int32_t FramePump::Pump() {
     while (nextEvent_ < events.size() && events[nextEvent_].pass <= scriptPasses_) {
         const ScriptEvent& event = events[nextEvent_];
         if (event.action == ScriptAction::kWait) {
-            // The wait begins: only lines printed from here on answer it,
-            // so a line left from earlier in the run cannot.
+            // The wait begins: only lines printed since the script last acted
+            // answer it, so a line left from earlier in the run cannot, while
+            // one its last key or click brought about (perhaps before this
+            // pass) does, and waits in a row share what they may see.
             if (waitBegun_ != nextEvent_) {
                 waitBegun_ = nextEvent_;
-                waitMark_ = run_trace::LinesPrinted();
+                waitMark_ = actionMark_;
                 waitedPasses_ = 0;
             }
             if (!WaitOver(event)) break;
+        } else {
+            actionMark_ = run_trace::LinesPrinted();
         }
         ++nextEvent_;
         Deliver(event);

@@ -50,9 +50,8 @@ names=(Ann Bob Cid Dee)
 callsigns=(Ace Bee Cay Dex)
 # The waiting room's row of each pilot, from the top: its centre line.
 rows=(165 180 194 208)
-# What the others see of Dee's line in flight: her ship's name (a new
-# pilot's first ship in the sample data) and the line.
-chatLine="P102: [Dee flies]"
+# What the others see of Dee's line in flight: her pilot's name and the line.
+chatLine="Dee: [Dee flies]"
 # Without a window, a network run keeps real time at 50 ms a pass.
 passesPerSecond=20
 flightPasses=$((seconds * passesPerSecond))

@@ -202,14 +202,25 @@ TEST_F(NetSessionQueuesTest, ClientsSendAtOnceAndALoneHostDiscards) {
     EXPECT_EQ(service_->sends[0].to, 1u);
 }
 
-// Once the join handling made the server ourselves, silence is no news.
+// A server silent through the flight is dropped, once; in the menus a
+// host in flight may have nothing to say; once the join handling made the
+// server ourselves, silence is no news.
 TEST_F(NetSessionQueuesTest, TheSilentServerIsDroppedOnce) {
+    GameState game;
+    GameState* const previous = g_gameState;
+    g_gameState = &game;
     session_.isHost = 0;
     session_.ownDpid = 2;
     session_.creationTime -= 20000;
     session_.lastServerPacketTime = 1000;
+    game.mode = GameState::kModeScreens;
+    session_.FlushFrame();
+    EXPECT_TRUE(session_.IsActive());
+    game.mode = GameState::kModeFlight;
     session_.FlushFrame();
     session_.FlushFrame();
+    g_gameState = previous;
+    EXPECT_EQ(game.mode, GameState::kModeScreens);
     EXPECT_EQ(service_->destroyedPlayers, (std::vector<uint32_t>{1}));
     EXPECT_EQ(session_.lastServerPacketTime, -1);
     // The service cannot destroy the server's player: the client leaves itself.

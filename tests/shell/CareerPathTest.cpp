@@ -1,0 +1,173 @@
+// One career over two processes of the vorn program on one sample tree, as
+// a person plays it with `vorn --data DIR --headless --script FILE`:
+// tests/scripts/career.txt kits a new career out, flies the training,
+// saves and launches the next mission; tests/scripts/career-load.txt loads
+// that save in a new process and launches the next mission again.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "game/CareerRecord.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/GoldenImage.h"
+#include "tests/support/ScopedEnvironment.h"
+#include "tests/support/TempDir.h"
+#include "tools/mkdata/CampaignData.h"
+#include "tools/mkdata/SampleTree.h"
+
+namespace {
+
+// What the requisition page asks for the sample tree's "Flak Cannon".
+constexpr int32_t kFlakCannonPrice = 3300;
+
+// The Lancer as a new career flies it, and with the bought cannon on its
+// right wing strip in place of a Laser Cannon.
+const char* const kStockLaunch =
+    "launch \"P102\" Radar 1 Targeting 1 Flight 1 Missile Rack 1 Laser Cannon Laser Cannon Generator 1 Engine 1 "
+    "Shields 1";
+const char* const kRefittedLaunch =
+    "launch \"P102\" Radar 1 Targeting 1 Flight 1 Missile Rack 1 Laser Cannon Flak Cannon Generator 1 Engine 1 "
+    "Shields 1";
+// "Raider Strike" brings its own wingman.
+const char* const kStrikeWingman = "wingman \"Alpha 2\" \"P101\"";
+
+// What the career holds once the cannon is fitted and the game saved: the
+// training paid, the cannon paid for, the next offer alone on the
+// reader's new page, the Lancer unharmed by a flight without enemies, and
+// the pilot hired (no second ship for him to fly).
+std::string SavedCareer() {
+    char first[256];
+    std::snprintf(first, sizeof first,
+                  "Career: missions flown 1, credits %d, trophies 0x%04X, accepted row -1, offers \"Raider Strike\"\n",
+                  CareerRecord::kStartingFunds + kTrainingAward - kFlakCannonPrice, unsigned(kTrainingTrophy));
+    return std::string(first) +
+           "Career ship \"P102\" \"Lancer\" damage 0, flown by the player, fits \"Generator 1\" \"Shields 1\" "
+           "\"Radar 1\" \"Targeting 1\" \"Flight 1\" \"Engine 1\" \"Laser Cannon\" \"Missile Rack 1\" "
+           "\"Flak Cannon\"\n"
+           "Career pilots hired: \"Face 001\"\n";
+}
+
+// True when every line is in `out`, each after the one before it.
+bool InOrder(const std::string& out, std::initializer_list<const char*> lines) {
+    size_t at = 0;
+    for (const char* line : lines) {
+        at = out.find(std::string("\n") + line + "\n", at);
+        if (at == std::string::npos) return false;
+        ++at;
+    }
+    return true;
+}
+
+// How many whole lines of `out` read `line`.
+size_t Count(const std::string& out, const std::string& line) {
+    size_t count = 0;
+    for (size_t at = out.find("\n" + line + "\n"); at != std::string::npos; at = out.find("\n" + line + "\n", at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+// The pass of career.txt that shows the repair page on the Lancer's row:
+// the script chooses the row 69 passes after the landing, which the
+// training's flight by its keys brings at pass 1154, and leaves the page
+// 16 passes later.
+constexpr int32_t kRepairPass = 1232;
+
+// Pixels of the picture's rectangle for which `lit` holds.
+template <typename Lit>
+int32_t CountPixels(const RgbImage& picture, int32_t left, int32_t top, int32_t right, int32_t bottom, Lit lit) {
+    int32_t count = 0;
+    for (int32_t y = top; y < bottom; ++y) {
+        for (int32_t x = left; x < right; ++x) {
+            const uint8_t* const rgb = &picture.rgb[size_t(y * picture.width + x) * 3];
+            count += lit(rgb[0], rgb[1], rgb[2]) ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+struct Played {
+    int status = -1;
+    std::string out;   // standard output and error
+};
+
+// One vorn process headless on the data tree with a committed script and
+// `more` arguments, its own single-instance lock in `runtime`; bounded,
+// killed when it overruns.
+Played Play(const TempDir& data, const std::filesystem::path& runtime, const char* script,
+            const std::vector<std::string>& more = {}) {
+    std::filesystem::create_directories(runtime);
+    ScopedEnvironment locked("VORN_RUNTIME_DIR", runtime.c_str());
+    std::vector<std::string> argv{VORN_BINARY, "--data", data.Str(), "--headless", "--script",
+                                  std::string(VORN_SOURCE_DIR) + "/tests/scripts/" + script};
+    argv.insert(argv.end(), more.begin(), more.end());
+    auto child = ChildProcess::Run(argv);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(240);
+    const auto left = [&deadline] {
+        const auto remaining = deadline - std::chrono::steady_clock::now();
+        return int(std::chrono::duration_cast<std::chrono::milliseconds>(remaining).count());
+    };
+    std::string line;
+    while (left() > 0 && child->ReadLine(&line, left())) {
+    }
+    Played run;
+    run.status = child->Wait(std::max(left(), 1000));
+    run.out = "\n" + child->Transcript();
+    return run;
+}
+
+// The squadron buys a Flak Cannon and hires a wingman, flies the training
+// in its Lancer (the order arrives with that launch), fits the cannon in
+// place of a Laser Cannon, saves to slot 1 and launches "Raider Strike"
+// with the cannon aboard. A new process loads slot 1 from the first
+// screen: the training is done, so "Raider Strike" is the one offer and is
+// accepted (a mission still set up would refuse it) and launched with the
+// saved ship; the career reads as it was saved.
+TEST(CareerPath, ACareerKittedOutAndSavedBetweenFlightsLoadsInANewProcess) {
+    TempDir data, runtime;
+    std::string error;
+    ASSERT_TRUE(WriteSampleTree(data.Str(), &error)) << error;
+
+    const std::string repair = (runtime.Path() / "repair.png").string();
+    const Played first =
+        Play(data, runtime.Path() / "first", "career.txt", {"--shot", std::to_string(kRepairPass), repair});
+    ASSERT_EQ(first.status, 0) << first.out;
+    EXPECT_TRUE(InOrder(first.out, {"screen FRAME", "mode 2", kStockLaunch, "goal 1 met", "goal 3 met", "goal 2 met",
+                                    "outcome won", "mode 4", "screen HANGAR", "screen FRAME", "screen HANGAR", "mode 2",
+                                    kRefittedLaunch}))
+        << first.out;
+    EXPECT_EQ(Count(first.out, "mode 2"), 2u) << first.out;
+    // The training's wing is the ship alone: the hired pilot has no ship.
+    EXPECT_EQ(first.out.find("\nwingman \"Face 001\""), std::string::npos) << first.out;
+    EXPECT_NE(first.out.find("\n" + SavedCareer()), std::string::npos) << first.out;
+    ASSERT_TRUE(std::filesystem::exists(data.Path() / "slot1.sav"));
+
+    // Back at base the repair page is on the ship just flown: of its ship
+    // list (the stores, then the Lancer) the Lancer's line is the chosen
+    // one, in white, and the list of damaged items beside it stays empty.
+    RgbImage picture;
+    ASSERT_TRUE(ReadStoredPng(repair, &picture)) << repair;
+    ASSERT_EQ(picture.width, 640);
+    const auto white = [](uint8_t r, uint8_t g, uint8_t b) { return r > 200 && g > 200 && b > 200; };
+    const auto lit = [](uint8_t r, uint8_t g, uint8_t) { return r > 150 || g > 150; };
+    EXPECT_GT(CountPixels(picture, 345, 177, 395, 188, white), 0) << "the Lancer's line is not the chosen one";
+    EXPECT_EQ(CountPixels(picture, 345, 166, 395, 177, white), 0) << "the stores' line is still the chosen one";
+    EXPECT_GT(CountPixels(picture, 345, 166, 395, 177, lit), 0) << "no stores' line: not the repair page";
+    EXPECT_EQ(CountPixels(picture, 145, 163, 340, 263, lit), 0) << "a damaged item listed";
+
+    const Played second = Play(data, runtime.Path() / "second", "career-load.txt");
+    ASSERT_EQ(second.status, 0) << second.out;
+    EXPECT_TRUE(InOrder(second.out, {"screen FRAME", "screen HANGAR", "mode 2", kRefittedLaunch, kStrikeWingman}))
+        << second.out;
+    EXPECT_EQ(Count(second.out, "mode 2"), 1u) << second.out;
+    EXPECT_NE(second.out.find("\n" + SavedCareer()), std::string::npos) << second.out;
+}
+
+}  // namespace
