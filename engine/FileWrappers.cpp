@@ -187,6 +187,16 @@ uint32_t FileRename(const char* from, const char* to) {
     return FileLastError();
 }
 
+uint32_t FinishReplacement(uint32_t written, const char* pending, const char* path) {
+    if (written == platform::kFileOk) {
+        const uint32_t renamed = FileRename(pending, path);
+        if (renamed == platform::kFileOk) return platform::kFileOk;
+        written = renamed;
+    }
+    FileDelete(pending);
+    return written;
+}
+
 uint16_t FileGetAttributes(const char* path) {
     const int64_t attributes = Files().Attributes(path);
     if (attributes < 0) {

@@ -588,13 +588,7 @@ Status GameState::WriteConfigFile(const ConfigRecord& record) const {
         const Status closed = iff.CloseFile();
         if (status == kStatusOk) status = closed;
     }
-    if (status == kStatusOk) {
-        const uint32_t renamed = FileRename(pending.c_str(), path.c_str());
-        if (renamed == platform::kFileOk) return kStatusOk;
-        status = static_cast<Status>(renamed);
-    }
-    FileDelete(pending.c_str());
-    return status;
+    return static_cast<Status>(FinishReplacement(status, pending.c_str(), path.c_str()));
 }
 
 void GameState::TakeInputSystem(InputSystem* input) {

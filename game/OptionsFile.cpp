@@ -68,13 +68,7 @@ Status WriteOptionsFile(const char* path, const CareerOptions& options) {
         const Status closed = stream.CloseFile();
         if (status == kStatusOk) status = closed;
     }
-    if (status == kStatusOk) {
-        const uint32_t renamed = FileRename(pending.c_str(), path);
-        if (renamed == platform::kFileOk) return kStatusOk;
-        status = static_cast<Status>(renamed);
-    }
-    FileDelete(pending.c_str());
-    return status;
+    return static_cast<Status>(FinishReplacement(status, pending.c_str(), path));
 }
 
 void ReadOptionsFile(GameState& game) {

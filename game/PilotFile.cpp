@@ -46,13 +46,7 @@ Status WritePilotFile(GameState& game) {
         const Status closed = stream.CloseFile();
         if (status == kStatusOk) status = closed;
     }
-    if (status == kStatusOk) {
-        const uint32_t renamed = FileRename(pending.c_str(), path.c_str());
-        if (renamed == platform::kFileOk) return kStatusOk;
-        status = static_cast<Status>(renamed);
-    }
-    FileDelete(pending.c_str());
-    return status;
+    return static_cast<Status>(FinishReplacement(status, pending.c_str(), path.c_str()));
 }
 
 Status ReadPilotFile(GameState& game, const char* name) {

@@ -144,18 +144,9 @@ Status SaveGame(const char* name, const char* title) {
         const Status closed = stream.CloseFile();
         if (status == kStatusOk) status = closed;
     }
-    if (status != kStatusOk) {
-        FileDelete(pending.c_str());
-        return status;
-    }
     // The rename replaces the old save in one step: a run killed before it
     // keeps the old slot, one killed after it has the new.
-    const uint32_t renamed = FileRename(pending.c_str(), path.c_str());
-    if (renamed != platform::kFileOk) {
-        FileDelete(pending.c_str());
-        return static_cast<Status>(renamed);
-    }
-    return kStatusOk;
+    return static_cast<Status>(FinishReplacement(status, pending.c_str(), path.c_str()));
 }
 
 Status LoadGame(const char* name) {

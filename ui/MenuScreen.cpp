@@ -153,9 +153,10 @@ int32_t MenuScreen::DispatchOwnEvents(const KeySet& trigger, bool* handled) {
 }
 
 int32_t MenuScreen::DrawOwnGatePass(bool* panelChanged) {
-    ReadEvents();
-    const int32_t keptPressed = pressedFlag;
-    pressedFlag = 0;
+    // The help pop-up reads the pass's input after the page: a read here
+    // would take the device snapshot first, and a CLOSE tapped between two
+    // passes would never reach the pop-up.
+    const int32_t keptPressed = BeginPass();
     DispatchOwnEvents(currentEvents);
     UpdateCursor();
     MarkDirty(keptPressed);

@@ -44,7 +44,7 @@ constexpr const char* kFireButton = "Fire Pilot Button";
 
 }  // namespace
 
-PersonnelScreen::PersonnelScreen(const char* screenName) : SquadronPage(screenName) {
+PersonnelScreen::PersonnelScreen(const char* screenName) : MenuScreen(screenName) {
     mainPanel = new ArtObject(kPanelName, 1);
     availablePage = new ArtObject(kPanelName, 1);
     currentPage = new ArtObject(kPanelName, 1);
@@ -238,7 +238,7 @@ void PersonnelScreen::Update() {
 
 int32_t PersonnelScreen::Draw() {
     bool panelChanged = false;
-    const int32_t result = DrawGatedPass(&panelChanged);
+    const int32_t result = DrawOwnGatePass(&panelChanged);
     if (panelChanged) ShowPilotDetails();
     return result;
 }

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "screens/squadron/SquadronPage.h"
+#include "ui/MenuScreen.h"
 
 class BitmapButton;
 class CareerRecord;
@@ -12,7 +12,7 @@ class TextBox;
 // pages of pilots over a main panel with the selected pilot's face and
 // numbers. Hiring and firing move the pilot between the career's rosters at
 // once.
-class PersonnelScreen : public SquadronPage {
+class PersonnelScreen : public MenuScreen {
 public:
     static constexpr const char* kScreenName = "PERSON";
     static constexpr const char* kPanelName = "rqmain";

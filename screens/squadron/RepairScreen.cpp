@@ -126,7 +126,7 @@ void RepairScreen::RepairArmour(EquipmentItem& armour) {
     armour.damage = int32_t(std::clamp<int64_t>(100 - sum / maximum, 0, 100));
 }
 
-RepairScreen::RepairScreen(const char* screenName) : SquadronPage(screenName) {
+RepairScreen::RepairScreen(const char* screenName) : MenuScreen(screenName) {
     mainPanel = new ArtObject(kMainPanel, 1);
     shipsPanel = new ArtObject(kShipsPanel, 1);
     weaponsPanel = new ArtObject(kWeaponsPanel, 1);
@@ -435,7 +435,7 @@ void RepairScreen::ApplyRepairs() {
 
 int32_t RepairScreen::Draw() {
     bool panelChanged = false;
-    const int32_t result = DrawGatedPass(&panelChanged);
+    const int32_t result = DrawOwnGatePass(&panelChanged);
     // A panel just shown builds its list in the same step.
     if (panelChanged) FillLists();
     return result;

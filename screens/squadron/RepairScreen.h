@@ -3,7 +3,7 @@
 #include <memory>
 #include <vector>
 
-#include "screens/squadron/SquadronPage.h"
+#include "ui/MenuScreen.h"
 
 class BitmapButton;
 class CareerRecord;
@@ -16,7 +16,7 @@ class ListBox;
 // records; they are carried out, and paid, when the screen closes. Repairs
 // recorded before a visit were never paid for: opening forgets them.
 // Whatever the records hold, a repair leaves damage between 0 and what it was.
-class RepairScreen : public SquadronPage {
+class RepairScreen : public MenuScreen {
 public:
     static constexpr const char* kScreenName = "REPAIR";
     static constexpr const char* kMainPanel = "remain";

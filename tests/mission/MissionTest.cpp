@@ -44,30 +44,15 @@
 #include "tests/support/ScopedInstall.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/world/RecordingNetSession.h"
+#include "tests/support/world/SampleMissionTest.h"
 #include "tests/support/world/WorldBuilder.h"
 #include "tools/mkdata/MissionData.h"
 #include "tools/mkdata/SampleTree.h"
 
 namespace {
 
-class MissionTest : public ::testing::Test {
+class MissionTest : public SampleMissionTest {
 protected:
-    void SetUp() override {
-        std::string error;
-        ASSERT_TRUE(WriteSampleTree(dir_.Str(), &error)) << error;
-        ASSERT_TRUE(g_dataDirs.Find(dir_.Str()));
-        builder_ = std::make_unique<WorldBuilder>();
-        builder_->Game().mission = nullptr;   // the set-up makes its own
-        RegisterSpaceObjects();
-        DefinitionLibrary::RegisterCoreBuilders();
-    }
-    void TearDown() override {
-        FreeMission();
-        GameState::RegisterObjectKind(SpaceObject::kTypePlayerShip, nullptr);
-        GameState::RegisterObjectKind(SpaceObject::kTypeAiShip, nullptr);
-        builder_.reset();
-        g_dataDirs.Clear();
-    }
     std::map<int32_t, int> CountByType() {
         std::map<int32_t, int> counts;
         for (SpaceObject* o = builder_->Game().mission->firstObject; o != nullptr; o = o->GetNext()) ++counts[o->type];
@@ -78,8 +63,6 @@ protected:
         return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), {});
     }
 
-    TempDir dir_;
-    std::unique_ptr<WorldBuilder> builder_;
     RecordingMessageBox boxes_;
     ScopedInstall<platform::MessageBox> installed_{boxes_};
 };

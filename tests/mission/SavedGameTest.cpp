@@ -23,6 +23,7 @@
 #include "tests/support/RecordingMessageBox.h"
 #include "tests/support/ScopedInstall.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/world/SampleMissionTest.h"
 #include "tests/support/world/WorldBuilder.h"
 #include "tools/mkdata/MissionData.h"
 #include "tools/mkdata/SampleTree.h"
@@ -63,26 +64,12 @@ void FillLists(GameState& game) {
     }
 }
 
-class SavedGameTest : public ::testing::Test {
+class SavedGameTest : public SampleMissionTest {
 protected:
     void SetUp() override {
-        std::string error;
-        ASSERT_TRUE(WriteSampleTree(dir_.Str(), &error)) << error;
-        ASSERT_TRUE(g_dataDirs.Find(dir_.Str()));
-        builder_ = std::make_unique<WorldBuilder>();
-        builder_->Game().mission = nullptr;  // the set-up makes its own
-        builder_->Game().SetConfigFolder(dir_.Str());
-        RegisterSpaceObjects();
-        DefinitionLibrary::RegisterCoreBuilders();
+        SampleMissionTest::SetUp();
+        Game().SetConfigFolder(dir_.Str());
     }
-    void TearDown() override {
-        FreeMission();
-        GameState::RegisterObjectKind(SpaceObject::kTypePlayerShip, nullptr);
-        GameState::RegisterObjectKind(SpaceObject::kTypeAiShip, nullptr);
-        builder_.reset();
-        g_dataDirs.Clear();
-    }
-    GameState& Game() { return builder_->Game(); }
     void SetCareer() {
         CareerRecord& career = *Game().career;
         // The lists read back in the career's own tests; every byte of them
@@ -108,8 +95,6 @@ protected:
     }
     std::string SlotPath() const { return dir_.Str() + "/slot0.sav"; }
 
-    TempDir dir_;
-    std::unique_ptr<WorldBuilder> builder_;
     RecordingMessageBox boxes_;
     ScopedInstall<platform::MessageBox> installed_{boxes_};
 };
