@@ -14,17 +14,6 @@
 
 namespace {
 
-// True when every line is in `out`, each after the one before it.
-bool InOrder(const std::string& out, std::initializer_list<const char*> lines) {
-    size_t at = 0;
-    for (const char* line : lines) {
-        at = out.find(std::string("\n") + line + "\n", at);
-        if (at == std::string::npos) return false;
-        ++at;
-    }
-    return true;
-}
-
 // The line the run prints at its end about the career.
 std::string CareerLine(int32_t missions, int32_t credits, uint32_t trophies, const char* offers) {
     char line[256];

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "game/CareerRecord.h"
+#include "tests/shell/SampleScriptRun.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/GoldenImage.h"
 #include "tests/support/ScopedEnvironment.h"
@@ -52,17 +53,6 @@ std::string SavedCareer() {
            "\"Radar 1\" \"Targeting 1\" \"Flight 1\" \"Engine 1\" \"Laser Cannon\" \"Missile Rack 1\" "
            "\"Flak Cannon\"\n"
            "Career pilots hired: \"Face 001\"\n";
-}
-
-// True when every line is in `out`, each after the one before it.
-bool InOrder(const std::string& out, std::initializer_list<const char*> lines) {
-    size_t at = 0;
-    for (const char* line : lines) {
-        at = out.find(std::string("\n") + line + "\n", at);
-        if (at == std::string::npos) return false;
-        ++at;
-    }
-    return true;
 }
 
 // How many whole lines of `out` read `line`.

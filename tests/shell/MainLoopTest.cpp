@@ -665,16 +665,6 @@ protected:
         errors_ = testing::internal::GetCapturedStderr();
         return testing::internal::GetCapturedStdout();
     }
-    // True when every line is in `out`, each after the one before it.
-    static bool InOrder(const std::string& out, std::initializer_list<const char*> lines) {
-        size_t at = 0;
-        for (const char* line : lines) {
-            at = out.find(std::string("\n") + line + "\n", at);
-            if (at == std::string::npos) return false;
-            ++at;
-        }
-        return true;
-    }
 
     SampleScriptRun run_;
     std::string errors_;

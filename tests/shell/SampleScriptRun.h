@@ -1,4 +1,5 @@
 #pragma once
+#include <initializer_list>
 #include <string>
 
 #include "platform/InstanceLock.h"
@@ -36,3 +37,15 @@ struct SampleScriptRun {
         return true;
     }
 };
+
+// True when every line is a whole line of a run's output `out`, each after
+// the one before it.
+inline bool InOrder(const std::string& out, std::initializer_list<const char*> lines) {
+    size_t at = 0;
+    for (const char* line : lines) {
+        at = out.find(std::string("\n") + line + "\n", at);
+        if (at == std::string::npos) return false;
+        ++at;
+    }
+    return true;
+}
