@@ -397,81 +397,6 @@ TEST_F(MainLoopTest, ANewGameStartsTheTrainingOnceBeforeTheNextScreen) {
     SetMessageListsHook(nullptr);
 }
 
-// A quit chosen inside the flight (the map's Escape) is answered over the
-// flight at once: No flies on with the flight's input back, Yes ends the
-// game without a landing.
-TEST_F(MainLoopTest, AQuitAskedFromTheMapIsAnsweredInFlight) {
-    RecordingScreen::Register<ScreenSlot::kNavMap>(tally_);
-    RecordingScreen::Register<ScreenSlot::kQuit>(tally_);
-    game().LoadPlaceScreens(GameState::kFirstPlace);
-    bool answerYes = false;
-    tally_.onRun = [&answerYes](GameState& flying, RecordingScreen& screen) {
-        if (screen.Name() == "NavMap") {
-            flying.mode = GameState::kModeScreens;
-            flying.SelectNextScreen(ScreenSlot::kQuit);
-        } else if (answerYes) {
-            flying.mode = GameState::kModeQuit;
-        }
-    };
-    game().mode = GameState::kModeNavMap;
-    steps_.quitAt = 3;
-
-    RunLoop();
-
-    EXPECT_EQ(steps_.From(2), Join({{"pump", "simulate", "run NavMap", "run QUIT", "restore"}, kFlightPass, {"pump"}}));
-    EXPECT_EQ(game().nextScreen, nullptr);
-    EXPECT_EQ(game().nextScreenName, nullptr);
-
-    answerYes = true;
-    game().mode = GameState::kModeNavMap;
-    steps_.log.clear();
-    steps_.quitAt = -1;
-
-    EXPECT_EQ(RunLoop(), 0);
-
-    EXPECT_EQ(steps_.log, (Calls{"movie lch.mpg", "prepare", "pump", "simulate", "run NavMap", "run QUIT", "restore"}));
-    EXPECT_EQ(game().mode, GameState::kModeQuit);
-}
-
-// The frame menu's quit during a pause asks at once, not after the landing.
-TEST_F(MainLoopTest, AQuitFromTheFrameMenuDuringAPauseIsAskedAtOnce) {
-    RecordingScreen::Register<ScreenSlot::kPause>(tally_);
-    RecordingScreen::Register<ScreenSlot::kFrame>(tally_);
-    RecordingScreen::Register<ScreenSlot::kQuit>(tally_);
-    game().LoadPlaceScreens(GameState::kFirstPlace);
-    tally_.onRun = [](GameState& paused, RecordingScreen& screen) {
-        if (screen.Name() == "PAUSE") paused.SelectNextScreen(ScreenSlot::kFrame);
-        if (screen.Name() == "FRAME") paused.SelectNextScreen(ScreenSlot::kQuit);
-    };
-    game().mode = GameState::kModePause;
-    steps_.quitAt = 3;
-
-    RunLoop();
-
-    EXPECT_EQ(steps_.From(2), Join({{"pump", "simulate", "run PAUSE", "in flight FRAME", "run FRAME", "run QUIT", "restore"},
-                                    kFlightPass,
-                                    {"pump"}}));
-}
-
-// Pause > Options > OK leaves the frame's slot named; the flight ends by
-// its goals afterwards and still lands in the hangar.
-TEST_F(MainLoopTest, AfterThePausesFrameMenuTheLandingStillLeadsToTheHangar) {
-    RecordingScreen::Register<ScreenSlot::kPause>(tally_);
-    RecordingScreen::Register<ScreenSlot::kFrame>(tally_);
-    RecordingScreen::Register<ScreenSlot::kHangar>(tally_);
-    game().LoadPlaceScreens(GameState::kFirstPlace);
-    tally_.onRun = [](GameState& state, RecordingScreen& screen) {
-        if (screen.Name() == "PAUSE") state.SelectNextScreen(ScreenSlot::kFrame);
-        if (screen.Name() == "HANGAR") state.mode = GameState::kModeQuit;
-    };
-    game().mode = GameState::kModePause;
-    steps_.atPass[3] = [this] { game().mode = GameState::kModeScreens; };
-
-    EXPECT_EQ(RunLoop(), 0);
-
-    EXPECT_EQ(steps_.log.back(), "run HANGAR");
-}
-
 // A screen that ends naming no other goes back to the screen it came from;
 // one that came from nowhere goes to the office's frame.
 TEST_F(MainLoopTest, AScreenEndingWithoutANextOneGoesBackWhereItCameFrom) {
@@ -510,50 +435,6 @@ TEST_F(MainLoopTest, AScreenEndingWithNowhereToGoEndsTheGame) {
     EXPECT_EQ(RunLoop(), 1);
 
     EXPECT_NE(testing::internal::GetCapturedStderr().find("\"(none)\""), std::string::npos);
-}
-
-// The credits come back to the screen that chose the next one before them.
-TEST_F(MainLoopTest, TheCreditsComeBackToTheScreenChosenBeforeThem) {
-    RecordingScreen::Register<ScreenSlot::kFrame>(tally_);
-    game().LoadPlaceScreens(GameState::kFirstPlace);
-    int32_t runs = 0;
-    tally_.onRun = [&runs](GameState& state, RecordingScreen&) {
-        if (++runs == 1) {
-            state.mode = GameState::kModeCredits;
-            state.SelectNextScreen(ScreenSlot::kFrame);
-        } else {
-            state.mode = GameState::kModeQuit;
-        }
-    };
-    game().mode = GameState::kModeScreens;
-    game().SelectNextScreen(ScreenSlot::kFrame);
-
-    EXPECT_EQ(RunLoop(), 0);
-
-    EXPECT_EQ(steps_.log, (Calls{"run FRAME", "movie credits.mpg", "run FRAME"}));
-}
-
-// The lobby's waiting room (mode 1) runs as the option screens do, and a
-// quit chosen in the lobby brings up the quit dialog.
-TEST_F(MainLoopTest, TheLobbysWaitingRoomRunsAsTheOptionScreens) {
-    RecordingScreen::Register<ScreenSlot::kLobby>(tally_);
-    RecordingScreen::Register<ScreenSlot::kQuit>(tally_);
-    game().LoadPlaceScreens(GameState::kFirstPlace);
-    tally_.onRun = [](GameState& state, RecordingScreen& screen) {
-        if (screen.Name() == "QUIT") {
-            state.mode = GameState::kModeQuit;
-            return;
-        }
-        // Left the room, then the multiplayer panel, then Quit on the front menu.
-        state.SelectNextScreen(ScreenSlot::kQuit);
-    };
-    game().mode = GameState::kModeLobbyWait;
-    game().SelectNextScreen(ScreenSlot::kLobby);
-
-    EXPECT_EQ(RunLoop(), 0);
-
-    EXPECT_EQ(steps_.log, (Calls{"run NETOPT", "run QUIT"}));
-    EXPECT_EQ(game().mode, GameState::kModeQuit);
 }
 
 // A tune of one note, told apart from others by its length.

@@ -1,6 +1,7 @@
 // The help pop-up over the squadron pages, as a player with tutorials on
 // meets it: it opens on each visit, CLOSE takes it away every time, and
-// the page then answers the clicks meant for it.
+// the page then answers the clicks meant for it. Requisition reads its own
+// pass; repair stands for the pages on the menu screen's gated pass.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -13,10 +14,8 @@
 #include "game/PilotRecord.h"
 #include "objects/ships/PlayerShip.h"
 #include "screens/GameMenus.h"
-#include "screens/squadron/PersonnelScreen.h"
 #include "screens/squadron/RepairScreen.h"
 #include "screens/squadron/RequisitionScreen.h"
-#include "screens/squadron/SalvageScreen.h"
 #include "tests/support/RecordingScreen.h"
 #include "tests/support/world/ScreenHarness.h"
 #include "ui/TutorialScreen.h"
@@ -138,50 +137,3 @@ TEST(SquadronTutorialPopUp, RepairClosesEveryVisitAndRepairsAfter) {
     EXPECT_LT(career.funds, 100000);
 }
 
-// HIRE after the pop-up has gone, on the second visit, hires the pilot
-// the available page shows.
-TEST(SquadronTutorialPopUp, PersonnelClosesEveryVisitAndHiresAfter) {
-    PopUpRun run;
-    run.Tutorial().introductionPending = 0;
-    CareerRecord& career = run.Career();
-    career.hirePool.clear();
-    career.hiredPilots.clear();
-    career.hirePool.push_back(std::make_unique<PilotRecord>("Face 002", "Face 002 resume"));
-    PersonnelScreen page;
-    const int32_t first = run.Visit(page);
-    EXPECT_EQ(career.hiredPilots.size(), 0u);
-    const int32_t second = run.Visit(page, {{12, {390, 238}}});
-    ExpectClosedTwice(run, page, first, second);
-    EXPECT_TRUE(career.hirePool.empty());
-    ASSERT_EQ(career.hiredPilots.size(), 1u);
-    EXPECT_EQ(career.hiredPilots[0]->name, "Face 002");
-}
-
-// The bay's rows clicked after the pop-up has gone, on the second visit:
-// the piece clicked twice is left, ACCEPT stores the others.
-TEST(SquadronTutorialPopUp, SalvageClosesEveryVisitAndAcceptsAfter) {
-    PopUpRun run;
-    run.Tutorial().introductionPending = 0;
-    RecordingScreen::Tally tally;
-    RecordingScreen::Register<ScreenSlot::kHangar>(tally);
-    RecordingScreen::Register<ScreenSlot::kRepair>(tally);
-    run.harness.Game().LoadPlaceScreens(GameState::kNewCareerPlace);
-    run.harness.Game().BuildScreen(ScreenSlot::kTutorial);
-    run.Tutorial().introductionPending = 0;
-    PlayerShip ship{nullptr};
-    for (const char* piece : {"Radar 1", "Shields 1", "Engine 1"}) {
-        ship.AddNamedEntry(piece);
-        ship.salvageItems[ship.salvageItems.Count() - 1]->condition = 60;
-    }
-    run.harness.Game().playerShip = &ship;
-    run.Career().stores.clear();
-    auto& bay = *dynamic_cast<SalvageScreen*>(run.harness.Game().ScreenIn(ScreenSlot::kSalvage));
-    const int32_t first = run.Visit(bay);
-    EXPECT_TRUE(run.Career().stores.empty());
-    const int32_t rowY = 124 + 12;
-    const int32_t second = run.Visit(bay, {{10, {120, rowY}}, {14, {120, rowY}}, {18, {400, 452}}});
-    ExpectClosedTwice(run, bay, first, second);
-    std::vector<std::string> stored;
-    for (const auto& item : run.Career().stores) stored.push_back(item->id);
-    EXPECT_EQ(stored, (std::vector<std::string>{"Radar 1", "Engine 1"}));
-}
