@@ -309,7 +309,7 @@ TEST_F(CareerWithData, ANewCareerFliesTheFirstHullFittedFromItsDefinition) {
     EXPECT_TRUE(career.ships[0]->IsPilotOnly());
     EXPECT_EQ(career.funds, CareerRecord::kStartingFunds);
     EXPECT_EQ(career.hirePool.size(), 4u);
-    EXPECT_EQ(career.CountCatalogueItems(EquipmentItem::kShips), 2);
+    EXPECT_EQ(career.CountCatalogueItems(EquipmentItem::kShips), 3);
     for (const char* excluded : {"Missile 29", "Armor 13", "PILT", "P101"}) {
         for (int32_t i = 0; i < career.CountCatalogueItems(EquipmentItem::kAll); ++i) {
             EXPECT_STRNE(career.GetCatalogueItem(i, EquipmentItem::kAll)->id, excluded);
@@ -461,7 +461,7 @@ TEST_F(CareerWithData, FittedShipsCatalogueAndStoresSaveAndLoadEqualWithItemsInT
             EXPECT_EQ(item->name, item->id);   // the sample's names are their ids
         }
     }
-    EXPECT_EQ(loaded.CountCatalogueItems(EquipmentItem::kShips), 2);
+    EXPECT_EQ(loaded.CountCatalogueItems(EquipmentItem::kShips), 3);
     EXPECT_NE(loaded.GetCatalogueItem(0, EquipmentItem::kShips)->ship, nullptr);
 }
 

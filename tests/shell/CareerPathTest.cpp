@@ -1,7 +1,7 @@
 // One career over two processes of the vorn program on one sample tree, as
 // a person plays it with `vorn --data DIR --headless --script FILE`:
-// tests/scripts/career.txt kits a new career out, flies the training,
-// saves and launches the next mission; tests/scripts/career-load.txt loads
+// tests/scripts/career.txt buys a second ship and kits it out, hires a
+// wingman, flies the training, saves and launches the next mission; tests/scripts/career-load.txt loads
 // that save in a new process and launches the next mission again.
 #include <gtest/gtest.h>
 
@@ -25,33 +25,37 @@
 
 namespace {
 
-// What the requisition page asks for the sample tree's "Flak Cannon".
-constexpr int32_t kFlakCannonPrice = 3300;
+// What the requisition page asks at the sample tree's Medium difficulty
+// for the order of career.txt: a Sparrow (4,000), a "Flak Cannon" (3,300)
+// and the six systems a ship needs to launch (8,500).
+constexpr int32_t kOrderTotal = 15800;
 
-// The Lancer as a new career flies it, and with the bought cannon on its
-// right wing strip in place of a Laser Cannon.
+// The Lancer as a new career flies it; the Sparrow as the career fits it,
+// the bought cannon on its right wing strip.
 const char* const kStockLaunch =
     "launch \"P102\" Radar 1 Targeting 1 Flight 1 Missile Rack 1 Laser Cannon Laser Cannon Generator 1 Engine 1 "
     "Shields 1";
-const char* const kRefittedLaunch =
-    "launch \"P102\" Radar 1 Targeting 1 Flight 1 Missile Rack 1 Laser Cannon Flak Cannon Generator 1 Engine 1 "
-    "Shields 1";
-// "Raider Strike" brings its own wingman.
+const char* const kSparrowLaunch =
+    "launch \"P107\" Radar 1 Targeting 1 Flight 1 Flak Cannon Engine 1 Generator 1 Shields 1";
+// "Raider Strike" brings its own wingman; the hired pilot joins him.
 const char* const kStrikeWingman = "wingman \"Alpha 2\" \"P101\"";
+const char* const kHiredWingman = "wingman \"Face 001\" \"P102\"";
 
-// What the career holds once the cannon is fitted and the game saved: the
-// training paid, the cannon paid for, the next offer alone on the
-// reader's new page, the Lancer unharmed by a flight without enemies, and
-// the pilot hired (no second ship for him to fly).
+// What the career holds once the Sparrow is fitted and the game saved: the
+// training paid, the order paid for, the next offer alone on the reader's
+// new page, the Lancer unharmed by a flight without enemies and flown by
+// the hired pilot, the player in the Sparrow.
 std::string SavedCareer() {
     char first[256];
     std::snprintf(first, sizeof first,
                   "Career: missions flown 1, credits %d, trophies 0x%04X, accepted row -1, offers \"Raider Strike\"\n",
-                  CareerRecord::kStartingFunds + kTrainingAward - kFlakCannonPrice, unsigned(kTrainingTrophy));
+                  CareerRecord::kStartingFunds + kTrainingAward - kOrderTotal, unsigned(kTrainingTrophy));
     return std::string(first) +
-           "Career ship \"P102\" \"Lancer\" damage 0, flown by the player, fits \"Generator 1\" \"Shields 1\" "
-           "\"Radar 1\" \"Targeting 1\" \"Flight 1\" \"Engine 1\" \"Laser Cannon\" \"Missile Rack 1\" "
-           "\"Flak Cannon\"\n"
+           "Career ship \"P102\" \"Lancer\" damage 0, flown by \"Face 001\", fits \"Generator 1\" \"Shields 1\" "
+           "\"Radar 1\" \"Targeting 1\" \"Flight 1\" \"Engine 1\" \"Laser Cannon\" \"Laser Cannon\" "
+           "\"Missile Rack 1\"\n"
+           "Career ship \"P107\" \"Sparrow\" damage 0, flown by the player, fits \"Engine 1\" \"Generator 1\" "
+           "\"Shields 1\" \"Radar 1\" \"Targeting 1\" \"Flight 1\" \"Flak Cannon\"\n"
            "Career pilots hired: \"Face 001\"\n";
 }
 
@@ -66,9 +70,9 @@ size_t Count(const std::string& out, const std::string& line) {
 
 // The pass of career.txt that shows the repair page on the Lancer's row:
 // the script chooses the row 69 passes after the landing, which the
-// training's flight by its keys brings at pass 1154, and leaves the page
+// training's flight by its keys brings at pass 1254, and leaves the page
 // 16 passes later.
-constexpr int32_t kRepairPass = 1232;
+constexpr int32_t kRepairPass = 1332;
 
 // Pixels of the picture's rectangle for which `lit` holds.
 template <typename Lit>
@@ -113,10 +117,11 @@ Played Play(const TempDir& data, const std::filesystem::path& runtime, const cha
     return run;
 }
 
-// The squadron buys a Flak Cannon and hires a wingman, flies the training
-// in its Lancer (the order arrives with that launch), fits the cannon in
-// place of a Laser Cannon, saves to slot 1 and launches "Raider Strike"
-// with the cannon aboard. A new process loads slot 1 from the first
+// The squadron buys a Sparrow, its systems and a Flak Cannon and hires a
+// wingman, flies the training in its Lancer (the order arrives with that
+// launch), fits the Sparrow out and flies it from now on, puts the
+// wingman in the Lancer, saves to slot 1 and launches "Raider Strike"
+// with both ships. A new process loads slot 1 from the first
 // screen: the training is done, so "Raider Strike" is the one offer and is
 // accepted (a mission still set up would refuse it) and launched with the
 // saved ship; the career reads as it was saved.
@@ -131,11 +136,12 @@ TEST(CareerPath, ACareerKittedOutAndSavedBetweenFlightsLoadsInANewProcess) {
     ASSERT_EQ(first.status, 0) << first.out;
     EXPECT_TRUE(InOrder(first.out, {"screen FRAME", "mode 2", kStockLaunch, "goal 1 met", "goal 3 met", "goal 2 met",
                                     "outcome won", "mode 4", "screen HANGAR", "screen FRAME", "screen HANGAR", "mode 2",
-                                    kRefittedLaunch}))
+                                    kSparrowLaunch}))
         << first.out;
     EXPECT_EQ(Count(first.out, "mode 2"), 2u) << first.out;
-    // The training's wing is the ship alone: the hired pilot has no ship.
-    EXPECT_EQ(first.out.find("\nwingman \"Face 001\""), std::string::npos) << first.out;
+    // The hired pilot had no ship for the training, and flies the strike.
+    EXPECT_EQ(Count(first.out, kHiredWingman), 1u) << first.out;
+    EXPECT_TRUE(InOrder(first.out, {kSparrowLaunch, kHiredWingman})) << first.out;
     EXPECT_NE(first.out.find("\n" + SavedCareer()), std::string::npos) << first.out;
     ASSERT_TRUE(std::filesystem::exists(data.Path() / "slot1.sav"));
 
@@ -154,9 +160,10 @@ TEST(CareerPath, ACareerKittedOutAndSavedBetweenFlightsLoadsInANewProcess) {
 
     const Played second = Play(data, runtime.Path() / "second", "career-load.txt");
     ASSERT_EQ(second.status, 0) << second.out;
-    EXPECT_TRUE(InOrder(second.out, {"screen FRAME", "screen HANGAR", "mode 2", kRefittedLaunch, kStrikeWingman}))
+    EXPECT_TRUE(InOrder(second.out, {"screen FRAME", "screen HANGAR", "mode 2", kSparrowLaunch, kStrikeWingman}))
         << second.out;
     EXPECT_EQ(Count(second.out, "mode 2"), 1u) << second.out;
+    EXPECT_EQ(Count(second.out, kHiredWingman), 1u) << second.out;
     EXPECT_NE(second.out.find("\n" + SavedCareer()), std::string::npos) << second.out;
 }
 

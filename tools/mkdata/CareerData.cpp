@@ -106,6 +106,15 @@ Status WriteSampleHulls(const char* path) {
           {"GNTR", 380, 100, 2, 2, "ENGN0RR0E"},
           {"ENGI", 300, 160, 3, 2, "ENGN0RR0E"}},
          220},
+        {"P107", "Sparrow", "A scout: cheap and quick, with a gun on each wing and little room for more.",
+         {2000, 2, 1, 70, 0, 0, 3}, {9 << 16, 0, 800 << 16},
+         {{40, 60, 1, "WING0FLHW"}, {140, 60, 1, "WING0FRHW"}, {90, 20, 2, "FIGHT0000"}},
+         {{"ARMR", 300, 40, 2, 2, "FIGHT0000"},
+          {"GENL", 360, 40, 3, 2, "SHLD0S00S"},
+          {"FLCN", 300, 100, 3, 2, "FIGHT0000"},
+          {"GNTR", 380, 100, 2, 2, "ENGN0RR0E"},
+          {"ENGI", 300, 160, 2, 2, "ENGN0RR0E"}},
+         220},
     };
     IffFile iff(0);
     Status status = iff.OpenFile(path, kOpenWrite | kOpenCreate);

@@ -222,7 +222,7 @@ Status WriteTemp(const std::string& path) {
               });
     // The career's hulls: flyable fighters whose equipment fills their
     // layouts in "outfit1.iff"; the list and layout pictures follow.
-    for (const char* hull : {"P102", "P303"}) {
+    for (const char* hull : {"P102", "P303", "P107"}) {
         WriteSpob(w, hull, "FIGHT0000", {12, 1200, 400, 1, 14, 110, 60, 30, 40, 450},
                   {{"EXPL", Join({Field("Explosion 1", 16)})},
                    {"DEBR", Join({Field("Debris", 16)})},
