@@ -2,7 +2,9 @@
 # Builds every library and test with AddressSanitizer and UndefinedBehaviorSanitizer
 # in build/test and runs all tests, then the tests of code shared with other
 # threads under ThreadSanitizer in build/tsan. The exit status is the first
-# failure's.
+# failure's. Among the tests, ScreenCrawl walks the menus by seeded random
+# input for a minute or so (tools/crawl/crawl.sh; the README says how to walk
+# longer).
 set -u
 . "$(dirname "$0")/tools/ensure-packages.sh"
 vorn_prepare || exit 1

@@ -26,14 +26,14 @@ struct Header {
 };
 static_assert(sizeof(Header) == BlockHeap::kHeaderBytes);
 
-// The index counts in 32-bit numbers of 16-byte units, so the part of the
-// range in use stays below 64 GB.
-constexpr uint64_t kLargestSpan = uint64_t{0xFFFFFFFF} << 4;
+// The index counts in 16-byte units held in 31 bits (so that the vector
+// compares may treat them as signed), and the part of the range in use stays
+// below 32 GB.
+constexpr uint64_t kLargestSpan = uint64_t{INT32_MAX} << 4;
 
 // Under AddressSanitizer everything in the range that no caller owns is
 // poisoned: headers, padding after the requested bytes, free blocks. The heap
-// lifts the poison only around its own reads and writes of a header or of a
-// free block's last word.
+// lifts the poison only around its own reads and writes of a header.
 #if defined(__SANITIZE_ADDRESS__)
 void Poison(uintptr_t address, size_t bytes) {
     __asan_poison_memory_region(reinterpret_cast<const void*>(address), bytes);
@@ -64,13 +64,11 @@ void Store(uintptr_t at, const Record& record) {
 
 uint64_t SizeAt(uintptr_t block) { return Load<Header>(block).size; }
 
-// A free block records its size in its header and again in its last word
-// (for a header-only block the two are the same word), which is how the
-// block above it finds where it begins.
-void MarkFree(uintptr_t block, uint64_t size) {
-    Store(block, Header{0, size});
-    Store(block + size - sizeof(uint64_t), size);
-}
+// A free block records its size in its header only. The block above it
+// finds where it begins from the index's start marks instead of a copy in
+// its last word: that copy cost a write to a cache line nothing else
+// touched on most frees and carves.
+void MarkFree(uintptr_t block, uint64_t size) { Store(block, Header{0, size}); }
 
 uintptr_t RoundDownToUnit(uintptr_t address) { return address & ~(BlockHeap::kCommitUnit - 1); }
 uintptr_t RoundUpToUnit(uintptr_t address) {
@@ -81,12 +79,15 @@ uintptr_t RoundUpToUnit(uintptr_t address) {
 
 // The index of free blocks, in memory of its own beside the range. Units are
 // 16 bytes counted down from the range's 16-byte-aligned end, so that the
-// index only grows at its far end as the top falls. A region is 64 units,
-// one word of start marks and one of end marks; every region keeps the
+// index only grows at its far end as the top falls. A region is 256 units
+// (4 KB), one cache line of start and end marks; every region keeps the
 // largest free block (in units) starting in it, and every level above keeps
-// a bound on the largest of 16 below it, so a search for the highest fitting
-// block descends from the top level to a region, usually along one path,
-// and then reads at most the headers of that region's free blocks.
+// the largest (or a bound on it) of 16 below it, so a search for the
+// highest fitting block descends from the top level to a region, usually
+// along one path, and then reads at most the headers of that region's free
+// blocks. The arrays are small next to the range they serve (a 200 MB heap
+// has 3.2 MB of marks and 200 KB of region maxima), which keeps a freed
+// block's bookkeeping to about one cache line besides its header.
 //
 // Its memory comes from the C runtime's heap: the engine heap cannot hold its
 // own index, and a sub-heap's caller gave it no more than its block.
@@ -95,14 +96,17 @@ uintptr_t RoundUpToUnit(uintptr_t address) {
 // the chain keeps its index reachable; formatting the same memory again
 // replaces that index.
 struct BlockHeap::FreeIndex {
-    static constexpr unsigned kRegionShift = 6;
+    static constexpr unsigned kRegionShift = 8;
+    static constexpr unsigned kWords = 1u << (kRegionShift - 6);  // mark words per region
     static constexpr unsigned kFanShift = 4;
     static constexpr size_t kFan = size_t{1} << kFanShift;
     static constexpr int kMaxLevels = 10;
 
-    struct Marks {
-        uint64_t starts;  // bit u % 64: a free block starts at unit u
-        uint64_t ends;    // bit u % 64: a free block ends where unit u begins
+    // A region's marks fill one cache line, so that a freed block usually
+    // finds both neighbours' marks in the line it reads.
+    struct alignas(64) Marks {
+        uint64_t starts[kWords];  // bit u % 64 of word u / 64 % kWords: a free block starts at unit u
+        uint64_t ends[kWords];    // the same: a free block ends where unit u begins
     };
 
     FreeIndex* next;
@@ -153,15 +157,64 @@ struct BlockHeap::FreeIndex {
     uint64_t UnitOf(uintptr_t address) const { return (reference - address) >> 4; }
     uintptr_t AddressOf(uint64_t unit) const { return reference - (uintptr_t(unit) << 4); }
 
-    bool StartsAt(uint64_t unit) const { return (marks[unit >> kRegionShift].starts >> (unit & 63)) & 1; }
-    bool EndsAt(uint64_t unit) const { return (marks[unit >> kRegionShift].ends >> (unit & 63)) & 1; }
-    void SetStart(uint64_t unit) { marks[unit >> kRegionShift].starts |= uint64_t{1} << (unit & 63); }
-    void ClearStart(uint64_t unit) { marks[unit >> kRegionShift].starts &= ~(uint64_t{1} << (unit & 63)); }
-    void SetEnd(uint64_t unit) { marks[unit >> kRegionShift].ends |= uint64_t{1} << (unit & 63); }
-    void ClearEnd(uint64_t unit) { marks[unit >> kRegionShift].ends &= ~(uint64_t{1} << (unit & 63)); }
+    uint64_t& StartWord(uint64_t unit) const { return marks[unit >> kRegionShift].starts[(unit >> 6) & (kWords - 1)]; }
+    uint64_t& EndWord(uint64_t unit) const { return marks[unit >> kRegionShift].ends[(unit >> 6) & (kWords - 1)]; }
+    static uint64_t Bit(uint64_t unit) { return uint64_t{1} << (unit & 63); }
+    bool StartsAt(uint64_t unit) const { return (StartWord(unit) & Bit(unit)) != 0; }
+    bool EndsAt(uint64_t unit) const { return (EndWord(unit) & Bit(unit)) != 0; }
+    void SetStart(uint64_t unit) { StartWord(unit) |= Bit(unit); }
+    void ClearStart(uint64_t unit) { StartWord(unit) &= ~Bit(unit); }
+    void SetEnd(uint64_t unit) { EndWord(unit) |= Bit(unit); }
+    void ClearEnd(uint64_t unit) { EndWord(unit) &= ~Bit(unit); }
+
+    // The unit where the free block that ends at `unit` starts: the nearest
+    // start mark at a lower address. Regions without a free block are
+    // passed sixteen at a time where the level above says so; the marks
+    // are only read where a block starts.
+    uint64_t NextStartBelow(uint64_t unit) const {
+        size_t region = unit >> kRegionShift;
+        unsigned word = (unit >> 6) & (kWords - 1);
+        uint64_t bits = marks[region].starts[word] & ~((Bit(unit) << 1) - 1);
+        for (;;) {
+            if (bits != 0) return (uint64_t(region) << kRegionShift) + word * 64 + unsigned(std::countr_zero(bits));
+            if (++word == kWords) {
+                word = 0;
+                ++region;
+                while (Level(0)[region] == 0) {
+                    ++region;
+                    if (levels > 1 && region % kFan == 0) {
+                        while (Level(1)[region >> kFanShift] == 0) region += kFan;
+                    }
+                }
+                assert(region < regions);
+            }
+            bits = marks[region].starts[word];
+        }
+    }
+
+    // Calls visit(unit) for every free block starting in a region, highest
+    // address first, until it returns true; whether one did.
+    template <typename Visit>
+    bool EachStart(size_t region, Visit visit) const {
+        for (unsigned word = 0; word < kWords; ++word) {
+            const uint64_t base = (uint64_t(region) << kRegionShift) + word * 64;
+            for (uint64_t bits = marks[region].starts[word]; bits != 0; bits &= bits - 1) {
+                if (visit(base + unsigned(std::countr_zero(bits)))) return true;
+            }
+        }
+        return false;
+    }
 
     uint32_t* Level(int level) { return largest + levelStart[level]; }
     const uint32_t* Level(int level) const { return largest + levelStart[level]; }
+
+    // Starts the loads of a block's marks and region maximum while its
+    // header is still on its way.
+    void Prefetch(uintptr_t block) const {
+        const uint64_t unit = UnitOf(block);
+        __builtin_prefetch(&marks[unit >> kRegionShift]);
+        __builtin_prefetch(&largest[unit >> kRegionShift]);
+    }
 
     // Makes the arrays reach unit `unit`, growing them towards `lastUnit`,
     // the lowest the top can go; false, with nothing changed, when the
@@ -186,12 +239,14 @@ struct BlockHeap::FreeIndex {
         }
         auto* newLargest = static_cast<uint32_t*>(std::calloc(total, sizeof(uint32_t)));
         if (newLargest == nullptr) return false;
-        auto* newMarks = static_cast<Marks*>(std::realloc(marks, count * sizeof(Marks)));
+        auto* newMarks = static_cast<Marks*>(std::aligned_alloc(alignof(Marks), count * sizeof(Marks)));
         if (newMarks == nullptr) {
             std::free(newLargest);
             return false;
         }
+        if (regions != 0) std::memcpy(newMarks, marks, regions * sizeof(Marks));
         std::memset(newMarks + regions, 0, (count - regions) * sizeof(Marks));
+        std::free(marks);
         if (regions != 0) std::memcpy(newLargest, largest, regions * sizeof(uint32_t));
         for (int level = 1; level < levelCount; ++level) {
             const uint32_t* below = newLargest + starts[level - 1];
@@ -212,19 +267,28 @@ struct BlockHeap::FreeIndex {
     // At least the largest free block, in units (see SetRegionLargest).
     uint64_t Largest() const { return regions != 0 ? Level(levels - 1)[0] : 0; }
 
-    // A region's largest block is exact; above it every level keeps a bound
-    // that is at least the largest below it. A block that grows raises the
-    // bounds at once; one that shrinks or goes leaves them high, and the
-    // search lowers a bound when it finds it too high. An allocation
-    // usually shrinks the block it takes, so most allocations would
-    // otherwise rescan a group at every level.
+    // Regions and the level above them are exact; every higher level keeps
+    // a bound, at least the largest below it. A block that grows raises
+    // the bounds at once. One that shrinks or goes corrects the level above
+    // its region and leaves the higher bounds high, for the search to lower
+    // when it finds one too high: the block an allocation carves is
+    // usually the largest for a long way around, and correcting every
+    // level would rescan a group at each.
     void SetRegionLargest(size_t region, uint32_t value) {
         uint32_t& exact = Level(0)[region];
-        const bool raised = value > exact;
+        const uint32_t was = exact;
         exact = value;
-        if (!raised) return;
-        size_t at = region;
-        for (int level = 1; level < levels; ++level) {
+        if (levels == 1) return;
+        const size_t group = region >> kFanShift;
+        uint32_t& parent = Level(1)[group];
+        if (value < was) {
+            if (parent == was) parent = GroupLargest(Level(0) + (group << kFanShift));
+            return;
+        }
+        if (parent >= value) return;
+        parent = value;
+        size_t at = group;
+        for (int level = 2; level < levels; ++level) {
             at >>= kFanShift;
             uint32_t& bound = Level(level)[at];
             if (bound >= value) return;
@@ -277,10 +341,10 @@ struct BlockHeap::FreeIndex {
     // the block at unit `known`, if any, is `knownUnits` long and not read.
     uint32_t MeasureRegion(size_t region, uint64_t known = UINT64_MAX, uint64_t knownUnits = 0) const {
         uint64_t best = 0;
-        for (uint64_t bits = marks[region].starts; bits != 0; bits &= bits - 1) {
-            const uint64_t unit = (uint64_t(region) << kRegionShift) + unsigned(std::countr_zero(bits));
+        EachStart(region, [&](uint64_t unit) {
             best = std::max(best, unit == known ? knownUnits : SizeAt(AddressOf(unit)) >> 4);
-        }
+            return false;
+        });
         return uint32_t(best);
     }
 
@@ -319,19 +383,17 @@ struct BlockHeap::FreeIndex {
     // The largest of a group of kFan.
     static uint32_t GroupLargest(const uint32_t* group) {
 #if defined(__SSE2__)
-        // Signed order of (a ^ bias) is the unsigned order of a.
-        const __m128i bias = _mm_set1_epi32(INT32_MIN);
+        // Sizes stay below 2^31 units, so the signed order is theirs.
         const auto larger = [](__m128i a, __m128i b) {
             const __m128i greater = _mm_cmpgt_epi32(a, b);
             return _mm_or_si128(_mm_and_si128(greater, a), _mm_andnot_si128(greater, b));
         };
-        __m128i best = bias;
-        for (size_t i = 0; i < kFan; i += 4) {
-            best = larger(best, _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(group + i)), bias));
-        }
+        const auto* words = reinterpret_cast<const __m128i*>(group);
+        __m128i best = larger(larger(_mm_loadu_si128(words), _mm_loadu_si128(words + 1)),
+                              larger(_mm_loadu_si128(words + 2), _mm_loadu_si128(words + 3)));
         best = larger(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(1, 0, 3, 2)));
         best = larger(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(2, 3, 0, 1)));
-        return uint32_t(_mm_cvtsi128_si32(best)) ^ 0x80000000u;
+        return uint32_t(_mm_cvtsi128_si32(best));
 #else
         return *std::max_element(group, group + kFan);
 #endif
@@ -339,51 +401,64 @@ struct BlockHeap::FreeIndex {
 
     // Bit i set when group[i] >= units (at least 1), for a group of kFan.
     static uint32_t GroupFits(const uint32_t* group, uint32_t units) {
-        uint32_t fits = 0;
 #if defined(__SSE2__)
-        // Unsigned a >= units is signed (a ^ bias) > ((units - 1) ^ bias).
-        const __m128i bias = _mm_set1_epi32(INT32_MIN);
-        const __m128i limit = _mm_set1_epi32(int32_t((units - 1) ^ 0x80000000u));
-        for (size_t i = 0; i < kFan; i += 4) {
-            const __m128i values = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(group + i)), bias);
-            const int mask = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpgt_epi32(values, limit)));
-            fits |= uint32_t(mask) << i;
-        }
+        const __m128i limit = _mm_set1_epi32(int32_t(units - 1));
+        const auto* words = reinterpret_cast<const __m128i*>(group);
+        const __m128i low = _mm_packs_epi32(_mm_cmpgt_epi32(_mm_loadu_si128(words), limit),
+                                            _mm_cmpgt_epi32(_mm_loadu_si128(words + 1), limit));
+        const __m128i high = _mm_packs_epi32(_mm_cmpgt_epi32(_mm_loadu_si128(words + 2), limit),
+                                             _mm_cmpgt_epi32(_mm_loadu_si128(words + 3), limit));
+        return uint32_t(_mm_movemask_epi8(_mm_packs_epi16(low, high)));
 #else
+        uint32_t fits = 0;
         for (size_t i = 0; i < kFan; ++i) fits |= uint32_t(group[i] >= units) << i;
-#endif
         return fits;
+#endif
     }
 
     // The free block of the highest address holding at least `units`
     // units, with its size; {0, 0} when there is none.
     std::pair<uintptr_t, uint64_t> HighestFit(uint64_t units) {
-        if (units > UINT32_MAX) return {0, 0};
+        if (units > INT32_MAX) return {0, 0};
         const size_t at = FindRegion(uint32_t(units));
         if (at == kNone) return {0, 0};
-        const uint64_t starts = marks[at].starts;
-        if ((starts & (starts - 1)) == 0) {
+        const Marks& region = marks[at];
+        // One block alone: one word holds a single bit and the others none.
+        unsigned words = 0;
+        bool single = true;
+        for (unsigned word = 0; word < kWords; ++word) {
+            const uint64_t bits = region.starts[word];
+            words += bits != 0;
+            single = single && (bits & (bits - 1)) == 0;
+        }
+        std::pair<uintptr_t, uint64_t> found{0, 0};
+        if (single && words == 1) {
             // The region's largest is its only block: no need to read it.
-            const uintptr_t block = AddressOf((uint64_t(at) << kRegionShift) + unsigned(std::countr_zero(starts)));
-            return {block, uint64_t(Level(0)[at]) << 4};
+            EachStart(at, [&](uint64_t unit) {
+                found = {AddressOf(unit), uint64_t(Level(0)[at]) << 4};
+                return true;
+            });
+            return found;
         }
-        for (uint64_t bits = starts; bits != 0; bits &= bits - 1) {
-            const uintptr_t block = AddressOf((uint64_t(at) << kRegionShift) + unsigned(std::countr_zero(bits)));
-            const uint64_t size = SizeAt(block);
-            if (size >= units << 4) return {block, size};
-        }
-        assert(!"free-block index out of step with the headers");
-        return {0, 0};
+        const bool any = EachStart(at, [&](uint64_t unit) {
+            const uint64_t size = SizeAt(AddressOf(unit));
+            if (size < units << 4) return false;
+            found = {AddressOf(unit), size};
+            return true;
+        });
+        assert(any && "free-block index out of step with the headers");
+        (void)any;
+        return found;
     }
 
     // Highest address first.
     void Collect(std::vector<FreeBlock>* out) const {
         for (size_t region = 0; region < regions; ++region) {
-            for (uint64_t bits = marks[region].starts; bits != 0; bits &= bits - 1) {
-                const uintptr_t block =
-                    AddressOf((uint64_t(region) << kRegionShift) + unsigned(std::countr_zero(bits)));
+            EachStart(region, [&](uint64_t unit) {
+                const uintptr_t block = AddressOf(unit);
                 out->push_back(FreeBlock{reinterpret_cast<const void*>(block), static_cast<size_t>(SizeAt(block))});
-            }
+                return false;
+            });
         }
     }
 };
@@ -452,6 +527,7 @@ void BlockHeap::Free(void** pp, const Rules& rules) {
     }
     const uintptr_t block = reinterpret_cast<uintptr_t>(*pp) - kHeaderBytes;
     assert(block >= top_ && block < End() && block % kHeaderBytes == 0 && index_ != nullptr);
+    index_->Prefetch(block);
     const uint64_t size = SizeAt(block);
     Poison(block + kHeaderBytes, size - kHeaderBytes);
     if (rules.keepCounters) {
@@ -469,8 +545,9 @@ void BlockHeap::Free(void** pp, const Rules& rules) {
         merged += upperSize;
     }
     if (index_->EndsAt(unit)) {
-        const uint64_t lowerSize = Load<uint64_t>(block - sizeof(uint64_t));
-        index_->Resize(block - lowerSize, lowerSize, lowerSize + merged);
+        const uintptr_t lower = index_->AddressOf(index_->NextStartBelow(unit));
+        const uint64_t lowerSize = SizeAt(lower);
+        index_->Resize(lower, lowerSize, lowerSize + merged);
     } else if (block == top_) {
         ReturnToTop(block, merged, rules);
     } else {

@@ -22,9 +22,10 @@ struct FreeBlock {
 // block of the highest address that fits, as a walk down an address-ordered
 // list would, but without visiting the others: an index beside the range
 // marks, for every 16-byte unit, whether a free block starts or ends there,
-// and keeps for every kilobyte the largest free block starting in it, with
-// a tree of bounds above those. A free block keeps its size in its header
-// and in its last word, so that a freed block finds both neighbours at once.
+// and keeps for every 4 KB the largest free block starting in it, with
+// a tree of bounds above those. A freed block finds both neighbours from
+// those marks: the one above by its start, the one below by its end and the
+// nearest start beneath it.
 class BlockHeap {
 public:
     // What differs between the engine heap and a sub-heap.

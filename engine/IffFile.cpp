@@ -83,7 +83,9 @@ Status IffFile::Finish() {
         }
     }
     Reset();
-    if (stream_->IsOpen()) {
+    // A file only read has nothing to write out, and a flush is a sync to the
+    // disk: reading a file must not wait on one.
+    if (stream_->IsOpen() && stream_->IsWritable()) {
         const Status flushed = stream_->Flush();
         if (flushed != kStatusOk) {
             Fail(flushed);

@@ -63,7 +63,8 @@ public:
     // Right after the stream was opened: takes its position as the start and
     // its length as the file length. An empty file is valid.
     Status ValidateHeader();
-    // Closes every open form when writing, resets the state, flushes.
+    // Closes every open form when writing, resets the state, flushes what
+    // was written.
     Status Finish();
 
     // Reading: walking one level.

@@ -60,6 +60,8 @@ void GameRandomSeed(uint32_t seed) {
     g_gameRandomSeed = seed;
 }
 
+uint32_t GameRandomState() { return g_gameRandomSeed; }
+
 int32_t GameRandom() {
     g_gameRandomSeed = g_gameRandomSeed * 214013u + 2531011u;
     return static_cast<int32_t>((g_gameRandomSeed >> 16) & 0x7fffu);

@@ -22,6 +22,10 @@ int32_t RandomNext();
 void GameRandomSeed(uint32_t seed);
 // 0 to 0x7fff; chances are tested as GameRandom() % n.
 int32_t GameRandom();
+// The dice's whole state: GameRandomSeed(GameRandomState()) puts them back
+// where they were, for a caller that draws a seeded sequence of its own
+// (a backdrop's shape) without moving the game's.
+uint32_t GameRandomState();
 
 // x, y and z each GameRandom() - GameRandom(), the left call first: a random
 // direction of random length.

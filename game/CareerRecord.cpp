@@ -20,6 +20,17 @@ int32_t CareerOptions::Word(int index) const {
     return index >= 0 && index < kWords ? words[index] : 0;
 }
 
+void CareerOptions::TakeWord(int index, int32_t value) {
+    int32_t* const words[kWords] = {&textures,     &spaceDust,     &extraLights,  &shadingLevel, &alphaBlend,
+                                    &invulnerability, &unlimitedAmmo, &unlimitedFuel, &invisibility, &inertialOff,
+                                    &soundVolume,  &musicVolume};
+    if (index < 0 || index >= kWords) return;
+    if (words[index] == &soundVolume || words[index] == &musicVolume) {
+        if (value < 0 || value > kMaxVolume) value = CareerOptions{}.Word(index);
+    }
+    *words[index] = value;
+}
+
 namespace {
 
 constexpr uint32_t kPlinType = MakeTag("PLIN");
@@ -53,12 +64,8 @@ Status ReadOptions(XorChunkStream& stream, CareerOptions* options) {
     if (status != kStatusOk) {
         return status;
     }
-    int32_t* const words[CareerOptions::kWords] = {
-        &options->textures,      &options->spaceDust,     &options->extraLights,  &options->shadingLevel,
-        &options->alphaBlend,    &options->invulnerability, &options->unlimitedAmmo, &options->unlimitedFuel,
-        &options->invisibility,  &options->inertialOff,   &options->soundVolume,  &options->musicVolume};
     for (int i = 0; i < CareerOptions::kWords; ++i) {
-        *words[i] = static_cast<int32_t>(LoadLe32(bytes + 4 * i));
+        options->TakeWord(i, static_cast<int32_t>(LoadLe32(bytes + 4 * i)));
     }
     return kStatusOk;
 }

@@ -33,8 +33,17 @@ struct CareerOptions {
     int32_t soundVolume = 3;
     int32_t musicVolume = 3;
 
+    // A volume is a frame of the options screen's strip; above this neither
+    // master scale (x25 for sound, x10 for the CD) grows, the library topping
+    // out at 127.
+    static constexpr int32_t kMaxVolume = 12;
+
     // The word at its place in the chunk, 0 to 11; 0 outside.
     int32_t Word(int index) const;
+    // A word as a file holds it, at its place in the chunk: a volume outside
+    // 0..kMaxVolume takes the default a new career has; any switch value is
+    // a setting. Outside 0 to 11 nothing changes.
+    void TakeWord(int index, int32_t value);
 
     // What the world reads of them.
     bool LightsOn() const { return extraLights != 0; }

@@ -19,8 +19,7 @@ namespace {
 
 Cockpit::CallsignQuery g_callsignQuery = nullptr;
 
-// The HUD's layout for a 640 x 480 screen, in one place: placeholders until
-// the cockpit's own layout file is read.
+// The HUD's layout for a 640 x 480 screen, in one place.
 struct Label {
     int32_t id;
     const char* text;
@@ -32,7 +31,11 @@ constexpr Label kIndicatorLabels[] = {
     {Cockpit::kIndicatorIncomingMissile, "MISSILE", 130, 8}, {Cockpit::kIndicatorJammer, "JAMMER", 194, 8},
     {Cockpit::kIndicatorEcm, "ECM", 252, 8},             {Cockpit::kIndicatorCloak, "CLOAK", 286, 8},
 };
-constexpr Label kGaugeLabels[] = {{1, "ENERGY", 8, 24}, {2, "TARGET", 104, 24}, {3, "RADAR", 200, 24}, {4, "SHIELD", 290, 24}};
+// The gauges count damage, not what is left: a pilot reading "SHIELD 0%"
+// under a damage heading cannot take it for an empty shield.
+constexpr int32_t kDamageX = 8, kDamageY = 24;
+constexpr const char* kDamageHeading = "DAMAGE";
+constexpr Label kGaugeLabels[] = {{1, "ENERGY", 62, 24}, {2, "TARGETING", 152, 24}, {3, "RADAR", 260, 24}, {4, "SHIELDS", 344, 24}};
 constexpr const char* kFacingLabels[Cockpit::kFacings] = {"FRONT", "LEFT", "REAR", "RIGHT"};
 constexpr int32_t kFacingX[Cockpit::kFacings] = {300, 260, 300, 340};
 constexpr int32_t kFacingY[Cockpit::kFacings] = {400, 416, 432, 416};
@@ -134,9 +137,10 @@ void Cockpit::Draw(Canvas& canvas, uint32_t now) {
     };
     for (const Label& label : kIndicatorLabels) text(indicators_[label.id] ? kLit : kDim, label.x, label.y, label.text);
     char line[kMessageChars + 64];
+    text(kText, kDamageX, kDamageY, kDamageHeading);
     for (const Label& label : kGaugeLabels) {
         std::snprintf(line, sizeof line, "%s %3d%%", label.text, levels_[label.id - 1]);
-        text(kText, label.x, label.y, line);
+        text(levels_[label.id - 1] > 0 ? kWarningColour : kText, label.x, label.y, line);
     }
     for (int32_t facing = 0; facing < kFacings; ++facing) {
         text(shieldHits[facing] != 0 ? kHit : kDim, kFacingX[facing], kFacingY[facing], kFacingLabels[facing]);
@@ -147,6 +151,7 @@ void Cockpit::Draw(Canvas& canvas, uint32_t now) {
         text(kLit, kObjectiveX, kObjectiveY, line);
         text(kText, kObjectiveX + 8, kObjectiveY + 12, objectiveSecond_);
     }
+    if (canDraw) readout.Draw(canvas);
     std::snprintf(line, sizeof line, "CHARGE %d", lastCharge);
     text(kText, kChargeX, kChargeY, line);
     text(kWarningColour, kWarningX, kWarningY, WarningAt(now));

@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "engine/EngineAllocation.h"
+#include "game/HudReadout.h"
 
 class Canvas;
 class GameState;
@@ -12,8 +13,9 @@ class SpaceObject;
 
 // The cockpit as the ship systems see it: indicators, damage gauges, a
 // warning line, a message line, clicks, shield-hit flags, the last rearm
-// charge and the radio messages, drawn as a plain text HUD. Without a
-// canvas, a font or a sound device the calls only record their state.
+// charge and the radio messages, drawn as the HUD with the instruments'
+// readout the flight frame gathers. Without a canvas, a font or a sound
+// device the calls only record their state.
 class Cockpit : public EngineObject {
 public:
     // Indicators the systems switch.
@@ -81,6 +83,8 @@ public:
 
     int32_t shieldHits[kFacings] = {};
     int32_t lastCharge = 0;
+    // Filled by the flight frame before each Draw; drawn as it stands.
+    HudReadout readout;
     Goal* objective = nullptr;
 
 private:

@@ -4,21 +4,15 @@
 #include <cstring>
 #include <string>
 
-#include "display/Palette.h"
-#include "display/PixelFormat.h"
-#include "engine/ByteOrder.h"
 #include "engine/Clock.h"
-#include "engine/FileWrappers.h"
-#include "engine/IffFile.h"
 #include "engine/input/InputEventMap.h"
 #include "engine/input/InputSystem.h"
-#include "engine/Stream.h"
-#include "game/OptionsFile.h"
 #include "game/CareerRecord.h"
 #include "game/Cockpit.h"
 #include "game/DataDirectories.h"
 #include "game/EffectRegistries.h"
 #include "game/KeyMapFile.h"
+#include "game/OptionsFile.h"
 #include "game/ResponseCurve.h"
 #include "scene/Camera.h"
 #include "scene/ParticleSystem.h"
@@ -28,80 +22,9 @@
 #include "sound/SoundEffectLibrary.h"
 #include "sound/SoundObject.h"
 
-namespace {
-
-constexpr uint32_t kVornForm = MakeTag("VORN");
-constexpr uint32_t kPaletteForm = MakeTag("PALT");
-constexpr uint32_t kInfoChunk = MakeTag("INFO");
-constexpr uint32_t kConfigChunk = MakeTag("CNFG");
-constexpr uint32_t kConfigWords = ConfigRecord::kBytes / 4;
-
-// True when the "PALT" form just entered names this palette. A form without
-// "INFO", or with one larger than a cache entry's name, does not.
-bool InfoMatches(IffFile& iff, const char* name) {
-    if (iff.FindChunk(kInfoChunk) != kStatusOk || iff.ChunkSize() > PaletteCacheEntry::kNameBytes) {
-        return false;
-    }
-    char info[PaletteCacheEntry::kNameBytes + 1] = {};
-    if (iff.ChunkSize() != 0 && iff.ReadChunk(info, PaletteCacheEntry::kNameBytes) != kStatusOk) {
-        return false;
-    }
-    return std::strcmp(info, name) == 0;
-}
-
-bool WriteAll(platform::FileHandle file, const void* data, uint32_t bytes) {
-    return FileWrite(file, data, bytes) == static_cast<int32_t>(bytes);
-}
-
-// The record's words in file order; both directions go through it.
-void ConfigWords(const ConfigRecord& record, uint32_t words[kConfigWords]) {
-    words[0] = uint32_t(record.pixelFormat);
-    words[1] = uint32_t(record.graphicsDriver);
-    words[2] = record.textureFilterFlags;
-    words[3] = uint32_t(record.softwareAlpha);
-    words[4] = uint32_t(record.enhancedGraphics);
-    words[5] = uint32_t(record.inertialFlight);
-}
-
-void SetConfigWords(const uint32_t words[kConfigWords], ConfigRecord* record) {
-    record->pixelFormat = int32_t(words[0]);
-    record->graphicsDriver = int32_t(words[1]);
-    record->textureFilterFlags = words[2];
-    record->softwareAlpha = int32_t(words[3]);
-    record->enhancedGraphics = int32_t(words[4]);
-    record->inertialFlight = int32_t(words[5]);
-}
-
-// The "CNFG" data, as many whole words as it holds, over `words`.
-bool ReadConfigChunk(IffFile& iff, uint32_t words[kConfigWords]) {
-    if (iff.FindForm(kVornForm) != kStatusOk || iff.Descend() != kStatusOk ||
-        iff.FindChunk(kConfigChunk) != kStatusOk) {
-        return false;
-    }
-    uint8_t bytes[ConfigRecord::kBytes] = {};
-    const uint32_t size = iff.ChunkSize();
-    if (size != 0 && iff.ReadChunk(bytes, ConfigRecord::kBytes) != kStatusOk) {
-        return false;
-    }
-    for (uint32_t i = 0; i < size / 4; ++i) {
-        words[i] = LoadLe32(bytes + 4 * i);
-    }
-    return true;
-}
-
-}  // namespace
-
-int32_t g_graphicsDriver = kGraphicsDriverDirectDraw;
-uint32_t g_textureFilterFlags = 0;
-int32_t g_softwareAlpha = 0;
-
-PaletteCacheEntry::~PaletteCacheEntry() { delete palette; }
-
 GameState* g_gameState = nullptr;
 
 namespace {
-
-std::string KeyMapPath() { return g_dataDirs.Prefix(DataDir::kData) + KeyMap::kFileName; }
 
 GameState::ObjectConstructor g_objectKinds[GameState::kObjectKinds] = {};
 GameState::NetworkHooks g_networkHooks;
@@ -180,8 +103,6 @@ void GameState::TakeSound(SoundDevice* device, SoundEffectLibrary* effects) {
     soundEffects_ = effects;
     if (effects != nullptr) g_soundEffects = effects;
 }
-
-
 
 void GameState::RegisterObjectGroup(NamedObject* object, const void* key, uint32_t subKey) {
     groups_.Register(object, key, subKey);
@@ -388,143 +309,6 @@ void GameState::PlayExplosionSound(const char*) {
     soundDevice_->Play(explosionSound_, 5, 1);
 }
 
-Palette* GameState::LoadPalette(const char* name, bool reload) {
-    // A cache entry could not hold a longer name, and no "INFO" chunk can either.
-    if (name == nullptr || std::strlen(name) >= PaletteCacheEntry::kNameBytes) {
-        return nullptr;
-    }
-    const int32_t cached = FindCachedPalette(name);
-    if (cached >= 0) {
-        PaletteCacheEntry* const entry = paletteCache_[cached];
-        if (!reload) {
-            return entry->palette;
-        }
-        paletteCache_.RemoveAt(cached);
-        delete entry;
-    }
-    return ReadPalette(name);
-}
-
-int32_t GameState::FindCachedPalette(const char* name) const {
-    for (int32_t i = 0; i <= paletteCache_.LastIndex(); ++i) {
-        if (std::strcmp(paletteCache_[i]->name, name) == 0) {
-            return i;
-        }
-    }
-    return -1;
-}
-
-Palette* GameState::ReadPalette(const char* name) {
-    const std::string path = g_dataDirs.Prefix(DataDir::kData) + kPaletteFile;
-    IffFile iff(0);
-    Palette* palette = nullptr;
-    if (iff.OpenFile(path.c_str(), kOpenGameData) == kStatusOk) {
-        palette = ReadPaletteFrom(iff, name);
-    }
-    iff.CloseFile();
-    return palette;
-}
-
-Palette* GameState::ReadPaletteFrom(IffFile& iff, const char* name) {
-    if (iff.FindForm(kVornForm) != kStatusOk || iff.Descend() != kStatusOk) {
-        return nullptr;
-    }
-    for (;;) {
-        if (iff.FindForm(kPaletteForm) != kStatusOk || iff.Descend() != kStatusOk) {
-            return nullptr;
-        }
-        if (InfoMatches(iff, name)) {
-            break;
-        }
-        if (iff.Ascend() != kStatusOk) {
-            return nullptr;
-        }
-    }
-    // The form's first "VPAL" is the palette, whether it stands before the
-    // name or after it.
-    if (iff.Rewind(0) != kStatusOk) {
-        return nullptr;
-    }
-
-    PaletteCacheEntry* const entry = new PaletteCacheEntry;
-    if (entry == nullptr) {
-        return nullptr;
-    }
-    std::strncpy(entry->name, name, PaletteCacheEntry::kNameBytes - 1);
-    entry->palette = Palette::Create(g_pixelFormat);
-    if (entry->palette == nullptr || entry->palette->LoadFromIff(iff) != kStatusOk ||
-        !paletteCache_.Append(entry)) {
-        delete entry;
-        return nullptr;
-    }
-    return entry->palette;
-}
-
-PaletteCacheEntry* GameState::FindPaletteEntry(const Palette* palette) const {
-    if (palette == nullptr) {
-        return nullptr;
-    }
-    for (PaletteCacheEntry* entry : paletteCache_) {
-        if (entry->palette == palette) {
-            return entry;
-        }
-    }
-    return nullptr;
-}
-
-Status GameState::DumpPaletteTables(const Palette* palette, const char* path) const {
-    const ShadeTable* const shades = palette != nullptr ? palette->Shades() : nullptr;
-    if (shades == nullptr || shades->rows == nullptr || shades->shift > Palette::kShadeShift) {
-        return kStatusNothingToDo;
-    }
-    const uint32_t entryBytes = palette->IsIndexed8() ? 1 : 2;
-    const uint32_t shadeBytes = (uint32_t{Palette::kColorCount} << shades->shift) * entryBytes;
-
-    const platform::FileHandle file = FileOpen(path, kOpenWrite | kOpenCreate);
-    if (file == platform::kNoFile) {
-        const Status error = FileLastError();
-        return error != kStatusOk ? error : kStatusCannotOpen;
-    }
-    const bool written = WriteAll(file, palette->Conversion().index, InverseColorTable::kSize) &&
-                         WriteAll(file, shades->rows, shadeBytes) &&
-                         WriteAll(file, palette->Colors(), Palette::kColorCount * sizeof(PaletteColor));
-    const uint32_t closed = FileClose(file);
-    if (!written) {
-        return kStatusShortWrite;
-    }
-    return closed;
-}
-
-std::string GameState::ConfigFilePath() const {
-    return configFolder_.empty() ? std::string(kConfigFile) : configFolder_ + "/" + kConfigFile;
-}
-
-bool GameState::ReadConfigFile(ConfigRecord* record, bool apply) {
-    IffFile iff(0);
-    if (iff.OpenFile(ConfigFilePath().c_str(), kOpenRead) != kStatusOk) {
-        return false;
-    }
-    uint32_t words[kConfigWords];
-    ConfigWords(*record, words);
-    const bool read = ReadConfigChunk(iff, words);
-    iff.CloseFile();
-    // Without the chunk there is nothing to apply: the record holds only
-    // what the caller put there.
-    if (!read) {
-        return false;
-    }
-    SetConfigWords(words, record);
-    if (apply) {
-        g_pixelFormat = record->pixelFormat;
-        g_graphicsDriver = record->graphicsDriver;
-        g_textureFilterFlags = record->textureFilterFlags;
-        g_softwareAlpha = record->softwareAlpha;
-        enhancedGraphics = record->enhancedGraphics;
-        if (career != nullptr) career->options.inertialOff = record->inertialFlight != 0 ? 1 : 0;
-    }
-    return true;
-}
-
 void GameState::SetCareerHooks(const CareerHooks& hooks) { g_careerHooks = hooks; }
 const GameState::CareerHooks& GameState::CareerHooksInForce() { return g_careerHooks; }
 
@@ -563,163 +347,6 @@ void GameState::StartNewCareer() {
     missionFlown = 0;
     ApplyOptions(0);
     if (g_careerHooks.startTraining != nullptr) g_careerHooks.startTraining(*this);
-}
-
-Status GameState::WriteConfigFile(const ConfigRecord& record) const {
-    uint32_t words[kConfigWords];
-    ConfigWords(record, words);
-    uint8_t bytes[ConfigRecord::kBytes];
-    for (uint32_t i = 0; i < kConfigWords; ++i) {
-        StoreLe32(bytes + 4 * i, words[i]);
-    }
-    // Written beside the old file and renamed over it, so that a failed or
-    // interrupted write keeps the old choices.
-    const std::string path = ConfigFilePath();
-    const std::string pending = path + ".new";
-    Status status;
-    {
-        IffFile iff(0);
-        status = iff.OpenFile(pending.c_str(), kOpenWrite | kOpenCreate);
-        if (status != kStatusOk) return status;
-        if ((status = iff.BeginForm(kVornForm)) == kStatusOk &&
-            (status = iff.WriteChunk(kConfigChunk, bytes, ConfigRecord::kBytes)) == kStatusOk) {
-            status = iff.Ascend();
-        }
-        const Status closed = iff.CloseFile();
-        if (status == kStatusOk) status = closed;
-    }
-    return static_cast<Status>(FinishReplacement(status, pending.c_str(), path.c_str()));
-}
-
-void GameState::TakeInputSystem(InputSystem* input) {
-    if (input == input_) return;
-    // The map polls the system: it goes first, and comes back on the new one.
-    eventMap_.reset();
-    commands.Clear();
-    delete input_;
-    input_ = input;
-    if (input_ == nullptr) return;
-    eventMap_ = std::make_unique<InputEventMap>(input_);
-    RegisterKeyMap();
-}
-
-void GameState::RegisterKeyMap() {
-    if (eventMap_ == nullptr) return;
-    eventMap_->Clear();
-    for (const auto& function : functionBindings) {
-        for (KeyTrigger* trigger : {function->trigger1.get(), function->trigger1Twin.get(), function->trigger2.get(),
-                                    function->trigger2Twin.get()}) {
-            if (trigger != nullptr && !IsEmptyTrigger(*trigger)) eventMap_->AddEvent(trigger, function->commandCode);
-        }
-    }
-}
-
-bool GameState::LoadKeyMap(std::span<const uint8_t> bytes) {
-    KeyMap map;
-    if (!KeyMap::Parse(bytes, &map)) return false;
-    // The event map holds the old triggers until it takes the new ones.
-    if (eventMap_ != nullptr) eventMap_->Clear();
-    modifierKey = map.modifierKey;
-    modifierKeyRight = map.modifierKeyRight;
-    functionBindings = std::move(map.functions);
-    axisBindings = std::move(map.axes);
-    RegisterKeyMap();
-    return true;
-}
-
-bool GameState::LoadKeyMap(const char* path) {
-    const platform::FileHandle file = FileOpen(path, kOpenRead);
-    if (file == platform::kNoFile) return false;
-    const int32_t size = FileSize(file);
-    // Far more than any key map of 512 functions needs.
-    constexpr int32_t kMaxBytes = 1 << 20;
-    std::vector<uint8_t> bytes(size > 0 && size <= kMaxBytes ? size_t(size) : 0);
-    const bool read = !bytes.empty() && FileRead(file, bytes.data(), uint32_t(bytes.size())) == size;
-    FileClose(file);
-    return read && LoadKeyMap(bytes);
-}
-
-bool GameState::LoadKeyMap() { return LoadKeyMap(KeyMapPath().c_str()); }
-
-Status GameState::SaveKeyMap(const char* path) const {
-    const std::vector<uint8_t> bytes = KeyMap::Build(modifierKey, functionBindings, axisBindings);
-    // Written beside the old map and renamed over it, so that a failed or
-    // interrupted write keeps the old bindings.
-    const std::string pending = std::string(path) + ".new";
-    const platform::FileHandle file = FileOpen(pending.c_str(), kOpenWrite | kOpenCreate);
-    if (file == platform::kNoFile) return kStatusCannotOpen;
-    bool written = FileWrite(file, bytes.data(), uint32_t(bytes.size())) == int32_t(bytes.size());
-    written = FileClose(file) == platform::kFileOk && written;
-    if (written && FileRename(pending.c_str(), path) == platform::kFileOk) return kStatusOk;
-    FileDelete(pending.c_str());
-    return kStatusPlatformFailed;
-}
-
-void GameState::SaveKeyMap() const { SaveKeyMap(KeyMapPath().c_str()); }
-
-namespace {
-
-GameState::ScreenFactory g_screenFactories[kScreenSlotCount];
-
-}  // namespace
-
-bool GameState::RegisterScreen(const char* name, const ScreenFactory& factory) {
-    const ScreenSlot slot = FindScreenSlot(name);
-    if (slot == ScreenSlot::kCount || factory.create == nullptr || factory.destroy == nullptr) return false;
-    g_screenFactories[static_cast<int32_t>(slot)] = factory;
-    return true;
-}
-
-const GameState::ScreenFactory* GameState::FindScreenFactory(ScreenSlot slot) {
-    const int32_t index = static_cast<int32_t>(slot);
-    if (index < 0 || index >= kScreenSlotCount || g_screenFactories[index].create == nullptr) return nullptr;
-    return &g_screenFactories[index];
-}
-
-void GameState::ClearScreenRegistry() {
-    for (ScreenFactory& factory : g_screenFactories) factory = {};
-}
-
-int32_t GameState::LoadPlaceScreens(int32_t place) {
-    if (place < kFirstPlace || place > kLastPlace) return 0;
-    int32_t built = 0;
-    for (int32_t i = 0; i < kScreenSlotCount; ++i) {
-        const ScreenFactory& factory = g_screenFactories[i];
-        if (screens_[i] != nullptr || factory.create == nullptr) continue;
-        screens_[i] = factory.create(*this);
-        if (screens_[i] == nullptr) continue;
-        screenDeleters_[i] = factory.destroy;
-        ++built;
-    }
-    return built;
-}
-
-Screen* GameState::BuildScreen(ScreenSlot slot) {
-    const int32_t index = static_cast<int32_t>(slot);
-    if (index < 0 || index >= kScreenSlotCount) return nullptr;
-    const ScreenFactory& factory = g_screenFactories[index];
-    if (screens_[index] == nullptr && factory.create != nullptr) {
-        screens_[index] = factory.create(*this);
-        if (screens_[index] != nullptr) screenDeleters_[index] = factory.destroy;
-    }
-    return screens_[index];
-}
-
-void GameState::DeleteScreens() {
-    currentScreen = nullptr;
-    nextScreen = nullptr;
-    nextScreenName = nullptr;
-    for (int32_t i = 0; i < kScreenSlotCount; ++i) {
-        Screen* const screen = screens_[i];
-        screens_[i] = nullptr;
-        if (screen != nullptr) screenDeleters_[i](screen);
-        screenDeleters_[i] = nullptr;
-    }
-}
-
-void GameState::SelectNextScreen(ScreenSlot slot) {
-    nextScreen = ScreenIn(slot);
-    nextScreenName = ScreenSlotName(slot);
 }
 
 void GameState::MakeExclamationSounds() {

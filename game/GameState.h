@@ -7,6 +7,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "display/PixelFormat.h"
 #include "engine/DynArray.h"
 #include "engine/EngineAllocation.h"
 #include "engine/RecordArray.h"
@@ -72,6 +73,16 @@ extern int32_t g_softwareAlpha;   // 0 or 1
 // order.
 struct ConfigRecord {
     static constexpr uint32_t kBytes = 24;
+    // What the start-up opens when the file says nothing it can use.
+    static constexpr int32_t kDefaultPixelFormat = kPixelFormatRgb565;
+    static constexpr int32_t kDefaultGraphicsDriver = kGraphicsDriverDirectDraw;
+    // Mend's answer: the words it replaced.
+    static constexpr uint32_t kMendedPixelFormat = 0x1;
+    static constexpr uint32_t kMendedGraphicsDriver = 0x2;
+
+    // A pixel format or driver that no display answers to becomes the
+    // default; the words replaced, as bits.
+    uint32_t Mend();
 
     int32_t pixelFormat = 0;
     int32_t graphicsDriver = 0;
@@ -150,8 +161,11 @@ public:
     // g_textureFilterFlags, g_softwareAlpha and enhancedGraphics, and the
     // career's inertialOff becomes 1 when the sixth word is set, else 0. A file that
     // cannot be opened, or holds no "CNFG" chunk of at most 24 bytes inside
-    // FORM "VORN", changes nothing and gives false.
-    bool ReadConfigFile(ConfigRecord* record, bool apply);
+    // FORM "VORN", changes nothing and gives false. The words are mended as
+    // they are read (ConfigRecord::Mend), so that every reader takes the
+    // choices the start-up took; `stored`, when given, gets them as the file
+    // held them.
+    bool ReadConfigFile(ConfigRecord* record, bool apply, ConfigRecord* stored = nullptr);
     // Creates the options file anew: FORM "VORN" holding "CNFG" of the six
     // words. The chunk file's status, or the first failure.
     Status WriteConfigFile(const ConfigRecord& record) const;

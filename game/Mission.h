@@ -10,6 +10,7 @@
 
 class Goal;
 class Light;
+class MissionSky;
 class SpaceObject;
 
 // The current mission as the world sees it: the head of its world list and
@@ -55,4 +56,7 @@ public:
         int32_t count = 0;
     };
     std::vector<DustTemplate> dustTemplates;
+    // What the flight draws of the star fields and lights, made by the
+    // mission layer on the first frame that draws them.
+    std::shared_ptr<MissionSky> sky;
 };

@@ -13,15 +13,6 @@ constexpr uint32_t kOptionsId = MakeTag("OPTS");
 constexpr uint32_t kDataBytes = 4 * CareerOptions::kWords;
 constexpr const char* kPendingSuffix = ".new";
 
-// The words in chunk order.
-int32_t* WordAt(CareerOptions& options, int index) {
-    int32_t* const words[CareerOptions::kWords] = {
-        &options.textures,      &options.spaceDust,     &options.extraLights,  &options.shadingLevel,
-        &options.alphaBlend,    &options.invulnerability, &options.unlimitedAmmo, &options.unlimitedFuel,
-        &options.invisibility,  &options.inertialOff,   &options.soundVolume,  &options.musicVolume};
-    return words[index];
-}
-
 }  // namespace
 
 std::string OptionsFilePath(const GameState& game) {
@@ -45,7 +36,7 @@ Status ReadOptionsFile(const char* path, CareerOptions* options) {
     uint32_t stored = 0;
     status = stream.ReadChunkData(bytes, kDataBytes, &stored);
     if (status != kStatusOk) return status;
-    for (uint32_t i = 0; i < stored / 4; ++i) *WordAt(*options, int(i)) = int32_t(LoadLe32(bytes + 4 * i));
+    for (uint32_t i = 0; i < stored / 4; ++i) options->TakeWord(int(i), int32_t(LoadLe32(bytes + 4 * i)));
     return kStatusOk;
 }
 

@@ -10,15 +10,28 @@
 namespace {
 
 constexpr const char* kPilotPendingSuffix = ".new";
+constexpr const char* kPilotNameEmpty = "A pilot needs a name.";
+constexpr const char* kPilotNameLeadingDot = "A pilot's name cannot begin with a dot.";
+constexpr const char* kPilotNameTooLong = "A pilot's name can be at most 59 characters long.";
+constexpr const char* kPilotNameSeparator = "A pilot's name cannot hold / or \\.";
+constexpr const char* kPilotNameControl = "A pilot's name can hold only printable characters.";
+static_assert(kMaxPilotNameLength == 59, "the text above names the length");
 
 }  // namespace
 
-bool PilotNameUsable(const char* name) {
-    if (name == nullptr || name[0] == '\0' || name[0] == '.') return false;
-    const size_t length = std::strlen(name);
-    if (length > kMaxPilotNameLength) return false;
-    return std::strpbrk(name, "/\\") == nullptr;
+const char* PilotNameProblem(const char* name) {
+    if (name == nullptr || name[0] == '\0') return kPilotNameEmpty;
+    // A leading dot hides the file, and "." and ".." name folders.
+    if (name[0] == '.') return kPilotNameLeadingDot;
+    if (std::strlen(name) > kMaxPilotNameLength) return kPilotNameTooLong;
+    if (std::strpbrk(name, "/\\") != nullptr) return kPilotNameSeparator;
+    for (const char* c = name; *c != '\0'; ++c) {
+        if (static_cast<unsigned char>(*c) < 0x20 || *c == 0x7F) return kPilotNameControl;
+    }
+    return nullptr;
 }
+
+bool PilotNameUsable(const char* name) { return PilotNameProblem(name) == nullptr; }
 
 std::string PilotFilePath(const GameState& game, const char* name) {
     if (!PilotNameUsable(name)) return std::string();

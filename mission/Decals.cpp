@@ -3,14 +3,10 @@
 #include <cstring>
 #include <string>
 
-#include "engine/ByteOrder.h"
-#include "engine/FileWrappers.h"
-#include "engine/IffFile.h"
 #include "game/DataDirectories.h"
-#include "game/GameState.h"
-#include "game/SceneLoaders.h"
 #include "game/DefinitionFormat.h"
-#include "game/Definitions.h"
+#include "game/GameState.h"
+#include "mission/DecalCache.h"
 #include "objects/space/SpaceObject.h"
 #include "scene/Material.h"
 #include "scene/Model.h"
@@ -18,8 +14,6 @@
 namespace decals {
 
 namespace {
-
-constexpr uint32_t kDecalForm = MakeTag("DECL");
 
 void Replace(SpaceObject& object, const char* materialName, Material* decal) {
     Model* const model = object.model;
@@ -43,40 +37,34 @@ void Replace(SpaceObject& object, const char* materialName, Material* decal) {
     delete decal;
 }
 
+DecalCache& Cache() {
+    static DecalCache cache;
+    return cache;
+}
+
 }  // namespace
 
 Status ApplyDecals(SpaceObject* object, int32_t logo, Palette* palette) {
     if (object == nullptr || logo < 0) return kStatusOk;
-    IffFile iff(0);
     const std::string path = g_dataDirs.Prefix(DataDir::kData) + definition_format::kFileName;
-    if (iff.OpenFile(path.c_str(), kOpenRead) != kStatusOk) return kStatusCannotOpen;
-    Status result = kStatusNotThisRecord;
-    if (iff.ValidateHeader() == kStatusOk && definitions::FindSpobForm(iff, object->label) == kStatusOk) {
-        result = kStatusOk;
-        if (palette == nullptr && g_gameState != nullptr) palette = g_gameState->defaultPalette;
-        for (Status step = iff.NextChunk(); step == kStatusOk; step = iff.NextChunk()) {
-            if (iff.ChunkId() != IffFile::kFormId || iff.FormType() != kDecalForm) continue;
-            if (iff.Descend() != kStatusOk) break;
-            int32_t entryLogo = -1;
-            char materialName[17] = {};
-            Material* decal = nullptr;
-            for (Status inner = iff.NextChunk(); inner == kStatusOk; inner = iff.NextChunk()) {
-                if (iff.ChunkId() == MakeTag("LOGO") && iff.ChunkSize() == 4) {
-                    uint8_t word[4];
-                    if (iff.ReadChunk(word, 4) == kStatusOk) entryLogo = int32_t(LoadLe32(word));
-                } else if (iff.ChunkId() == MakeTag("MATL") && iff.ChunkSize() == 16) {
-                    iff.ReadChunk(materialName, 16);
-                    materialName[16] = 0;
-                } else if (iff.ChunkId() == IffFile::kFormId && entryLogo == logo && decal == nullptr) {
-                    decal = LoadCelMaterial(iff, 0, palette);
-                }
-            }
-            if (decal != nullptr) Replace(*object, materialName, decal);
-            if (iff.Ascend() != kStatusOk) break;
+    Status status = kStatusOk;
+    const DecalCache::Decals* const decals = Cache().Find(path, object->label, &status);
+    if (decals == nullptr) return status;
+    if (palette == nullptr && g_gameState != nullptr) palette = g_gameState->defaultPalette;
+    for (const DecalCache::Decal& decal : *decals) {
+        if (decal.logo != logo) continue;
+        auto* const material = new BitmapMaterial;
+        if (material->CreateFromBitmap(decal.picture.get(), true, palette) != kStatusOk) {
+            delete material;
+            continue;
         }
+        Replace(*object, decal.materialName, material);
     }
-    iff.CloseFile();
-    return result;
+    return kStatusOk;
 }
+
+void ForgetDecals() { Cache().Clear(); }
+
+int32_t DecalFileReads() { return Cache().FileReads(); }
 
 }  // namespace decals

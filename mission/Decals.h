@@ -14,6 +14,11 @@ namespace decals {
 // The decals of `logo` replace the object's materials of their names (the
 // object gets its own material list; the model's stays as it was). -1 does
 // nothing. 0; 11 when the object's definition is not in "temp.iff".
+// Each definition's decals are read from the file once (see DecalCache).
 Status ApplyDecals(SpaceObject* object, int32_t logo, Palette* palette = nullptr);
+// Lets go of the decals read so far; the next ship reads its file again.
+void ForgetDecals();
+// Reads of "temp.iff" for decals so far.
+int32_t DecalFileReads();
 
 }  // namespace decals

@@ -1,6 +1,7 @@
 #include "mission/MissionSetUp.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -21,6 +22,7 @@
 #include "mission/Goal.h"
 #include "mission/MissionFile.h"
 #include "mission/CooperativeEnd.h"
+#include "mission/Decals.h"
 #include "mission/FlightGoals.h"
 #include "mission/ObjectLoader.h"
 #include "mission/RandomMissionGenerator.h"
@@ -43,6 +45,11 @@ constexpr int32_t kSpawnClass = 33;
 constexpr float kSpawnMargin = 100.0f;
 constexpr float kChaseTrail = 10.0f;
 constexpr float kWingmanSpacing = 60.0f;
+// A network game's client starts this far from every ship already flying,
+// on rings round the mission's start when no spawn point is free.
+constexpr float kStartApart = 150.0f;
+constexpr int32_t kStartsPerRing = 8;
+constexpr int32_t kStartTries = 32;
 
 // The wings named while a mission is set up. The ships that fly in a wing
 // hold it from then on (the first of them to go deletes it); a wing no ship
@@ -333,6 +340,40 @@ RandomMissionGenerator& PrepareRandomMission(GameState& game, const char* name) 
     return generator;
 }
 
+bool ApartFromShips(const GameState& game, const Vector3& point) {
+    for (const SpaceObject* object = game.mission->firstObject; object != nullptr; object = object->GetNext()) {
+        if (object->active == 0 || object->type < SpaceObject::kTypeCraft) continue;
+        if (object->Position().Difference(point).Length() < kStartApart + object->Radius()) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+Vector3 PickNetworkStart(int32_t place) {
+    Vector3 point{0.0f, 0.0f, 0.0f};
+    const GameState* const found = g_gameState;
+    if (found == nullptr || found->mission == nullptr) return point;
+    const GameState& game = *found;
+    for (int32_t tries = 0; tries < kStartTries; ++tries) {
+        if (PickRandomSpawnPoint(&point, 1) == 0) break;
+        if (ApartFromShips(game, point)) return point;
+    }
+    constexpr float kTurn = 6.2831853f / float(kStartsPerRing);
+    // Out along the player's own bearing, so that no two places of the
+    // table ever try one spot.
+    const int32_t bearing = std::max(place, 1) % kStartsPerRing;
+    for (int32_t ring = 1; ring <= kStartTries; ++ring) {
+        const float radius = kStartApart * float(ring);
+        const float angle = kTurn * float(bearing);
+        point = Vector3{radius * std::cos(angle), 0.0f, radius * std::sin(angle)};
+        if (ApartFromShips(game, point)) return point;
+    }
+    return point;
+}
+
+namespace {
+
 // Every object of the world goes (their references first).
 void RemoveWorldObjects(Mission& mission) {
     while (mission.firstObject != nullptr) {
@@ -358,6 +399,8 @@ void FreeMission() {
     game->SetSimulateHook(GameState::kCooperativeStep, nullptr);
     game->SetSimulateHook(GameState::kGoalStep, nullptr);
     ReleaseWings();
+    // The next flight may fly on other data files.
+    decals::ForgetDecals();
     ai_tables::ForgetCachedTables();
     DefinitionLibrary::Reset();
     if (game->mission == game->missionStore.get()) game->mission = nullptr;
@@ -397,6 +440,13 @@ SpaceObject* CreatePlayerShip(const mission_file::Player& player) {
         }
         if (game->career != nullptr) craft->accuracy = &game->career->accuracy;
     }
+    NetSession* const session = game->IsNetworkGame() ? game->netSession : nullptr;
+    if (session != nullptr && !session->IsHost() && game->mission != nullptr) {
+        const Vector3 start = PickNetworkStart(session->FindPlayerByDpid(session->ownDpid));
+        ship->local.SetPositionXyz(start.x, start.y, start.z, Transform::kAllFlags);
+    }
+    // The host's own entry follows its ship, as a client's follows its copy.
+    if (session != nullptr && session->IsHost()) session->SetPlayerUoid(session->FindPlayerByDpid(session->ownDpid), ship->uoid);
     game->playerShip = ship;
     game->viewedObject = ship;
     game->AddObjectsToWorld(ship, 0);

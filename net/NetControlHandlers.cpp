@@ -1,5 +1,6 @@
 #include <cstring>
 
+#include "engine/Saturate.h"
 #include "game/CareerRecord.h"
 #include "game/Cockpit.h"
 #include "game/GameState.h"
@@ -123,7 +124,8 @@ void ClientKillsUpdate(const NetInbound& packet) {
     if (in->playerId == session.ownDpid) {
         if (career != nullptr) {
             career->kills = in->careerKills;
-            if (in->reward > 0) career->funds += in->reward;
+            // Any reward is read; the funds (written to the pilot file) hold at their top.
+            if (in->reward > 0) career->funds = Saturate32(int64_t(career->funds) + in->reward);
         }
         player.careerKills = in->careerKills;
     } else {

@@ -7,6 +7,7 @@
 #include "game/GameState.h"
 #include "game/Mission.h"
 #include "mission/Decals.h"
+#include "mission/MissionSetUp.h"
 #include "mission/ObjectLoader.h"
 #include "net/NetGameSettings.h"
 #include "net/NetHandlers.h"
@@ -24,6 +25,7 @@ namespace {
 
 constexpr int32_t kExhaustBelowPercent = 40;
 constexpr int16_t kJammerSwitchedOff = -1;
+constexpr int32_t kGivenUpCopy = -3;   // the uoid of a copy given up for the real thing
 
 // Game types above 4 but 8 put every ship on a side of its own.
 bool EverySideOwn(const NetGameSettings& settings) { return settings.gameType > 4 && settings.gameType != 8; }
@@ -45,22 +47,33 @@ void NewPlayer(const NetInbound& packet) {
     GameState* const game = g_gameState;
     if (game == nullptr || game->netSettings == nullptr || World() == nullptr) return;
     Trace(packet, "Recieving NEW_PLAYER packet.\n");
+    NetSession& session = packet.session;
+    // A ship belongs to an entry of the table (with the table full there is
+    // none) and a peer announcing ship after ship is held to the ship rate,
+    // a known one before its packet is read: a flood costs a look-up a packet.
+    int32_t entry = session.FindPlayerByDpid(packet.from);
+    if (entry >= 0 && !session.TakeCreation(entry, true)) return;
     auto in = std::make_unique<net_read::NewPlayer>();
     if (!net_read::ReadNewPlayer(packet.data, packet.size, in.get())) return;
     // A client announces only its own ship.
     if (in->dpid != packet.from) return;
-    NetSession& session = packet.session;
+    if (entry < 0) {
+        entry = session.AddPlayer(in->dpid, in->name, -1);
+        if (!session.TakeCreation(entry, true)) return;
+    }
     SpaceObject* const copy =
         DefinitionLibrary::Current().LoadObjectDefinition(in->definitionName, nullptr, SpaceObject::kTypeAiShip, 0);
     if (copy == nullptr) return;
-    int32_t entry = session.FindPlayerByDpid(in->dpid);
-    const bool known = entry >= 0;
-    if (known) {
-        session.SetPlayerUoid(entry, copy->uoid);
-        session.SetPlayerAcked(entry, 0);
-    } else {
-        entry = session.AddPlayer(in->dpid, in->name, copy->uoid);
+    // A player flies one ship: the one it announced before leaves the world
+    // as a leaver's does, so that announcements do not pile up ships.
+    if (SpaceObject* const earlier = FindByUoid(session.GetPlayerUoid(entry)); earlier != nullptr && earlier->active != 0) {
+        NetPacket destroy;
+        destroy.BuildObjectPacket(kObjectDestroy, earlier);
+        if (destroy.GetData() != nullptr) SendToAll(session, destroy.GetData(), destroy.GetSize());
+        earlier->Deactivate(1);
     }
+    session.SetPlayerUoid(entry, copy->uoid);
+    session.SetPlayerAcked(entry, 0);
     copy->SetName(in->name);
     if (auto* const craft = dynamic_cast<Craft*>(copy)) {
         const std::vector<SpobDefinition::Equipment> items = DefaultEquipment(session);
@@ -73,6 +86,9 @@ void NewPlayer(const NetInbound& packet) {
     copy->SetSide(EverySideOwn(*game->netSettings) ? copy->uoid : in->side);
     copy->SetMass(in->mass);
     decals::ApplyDecals(copy, in->logo);
+    // Until its pilot's reports move it, the copy waits where no ship flies.
+    const Vector3 start = PickNetworkStart(entry);
+    copy->local.SetPositionXyz(start.x, start.y, start.z, Transform::kAllFlags);
     game->AddObjectsToWorld(copy, 0);
     copy->Activate(0.0f);
     NetPacket create;
@@ -94,10 +110,24 @@ void IdInfo(const NetInbound& packet) {
     const auto in = net_read::ReadIdInfo(packet.data, packet.size);
     if (!in) return;
     NetSession& session = packet.session;
-    if (in->clientId != session.ownDpid) return;
+    // A negative number names no ship, and a number of the client's own
+    // range was never the host's to give.
+    if (in->clientId != session.ownDpid || in->uoid < 0 || in->uoid >= NetSession::kClientUoidBase) return;
     if (session.serverDpid == 0) session.serverDpid = in->hostId;
-    if (EverySideOwn(*game->netSettings)) game->playerShip->SetSide(in->uoid);
-    game->playerShip->uoid = in->uoid;
+    SpaceObject& ship = *game->playerShip;
+    // The ship is renamed once; a repeated identity is only confirmed again.
+    if (ship.uoid != in->uoid) {
+        // The host's updates of our ship may have arrived before its number
+        // did, and been answered with a copy of it: that copy goes.
+        SpaceObject* const ghost = FindByUoid(in->uoid);
+        if (ghost != nullptr && ghost != &ship) {
+            ghost->uoid = kGivenUpCopy;
+            ghost->Deactivate(1);
+        }
+        if (EverySideOwn(*game->netSettings)) ship.SetSide(in->uoid);
+        ship.uoid = in->uoid;
+        session.SetPlayerUoid(session.FindPlayerByDpid(session.ownDpid), in->uoid);
+    }
     NetPacket ack;
     ack.BuildIdAck(kIdAck);
     if (ack.GetData() != nullptr) SendToServer(session, ack.GetData(), ack.GetSize());

@@ -39,6 +39,10 @@ constexpr int32_t kRemoteShield[6] = {0, 400, 400, 400, -1, 200};
 
 GameState* Game() { return g_gameState; }
 
+bool Launched(int32_t type) {
+    return type == SpaceObject::kTypeMissile || type == SpaceObject::kTypeMine || type == SpaceObject::kTypeDecoy;
+}
+
 bool IsLocalPlayerShip(const SpaceObject* object) {
     return object != nullptr && Game() != nullptr && object == Game()->playerShip &&
            object->type == SpaceObject::kTypePlayerShip;
@@ -105,7 +109,9 @@ SpaceObject* BuildObject(SpaceObject* object, const net_read::ObjectCreate& in) 
                     game->lastPlayerMissile = missile;
                 }
             }
-            object->Activate(float(tail(10)) / 1000.0f);
+            // No lifetime would mean one that never ends: a missile asked
+            // for flies as long as the host's own at most.
+            object->Activate(float(in.request && tail(10) == 0 ? Missile::kDefaultLifetime : tail(10)) / 1000.0f);
             break;
         case SpaceObject::kTypeMine:
             if (auto* const mine = dynamic_cast<Mine*>(object)) {
@@ -137,6 +143,7 @@ SpaceObject* BuildObject(SpaceObject* object, const net_read::ObjectCreate& in) 
                     craft->decalSet = tail(0);
                     decals::ApplyDecals(craft, tail(0));
                 }
+                craft->classWord = tail(1);
                 object->Activate(0.0f);
             } else {
                 object->isNavPoint = uint32_t(tail(0));
@@ -278,6 +285,12 @@ void ObjectCreate(const NetInbound& packet) {
 void CreationRequest(const NetInbound& packet) {
     Trace(packet, "Recieving CREATION_REQUEST packet.\n");
     if (Game() == nullptr || Game()->mission == nullptr) return;
+    // A machine asks only for what it launches (missiles, probes, mines,
+    // decoys, which all end by themselves), only as a player and only so
+    // often: each object costs the host a load and every machine a copy.
+    // Refused before the packet is read, a flood costs a look-up a packet.
+    const int32_t kind = PacketReader(packet.data, packet.size).I32(8);
+    if (!Launched(kind) || !packet.session.TakeCreation(packet.session.FindPlayerByDpid(packet.from), false)) return;
     auto in = std::make_unique<net_read::ObjectCreate>();
     if (!net_read::ReadObjectCreate(packet.data, packet.size, in.get()) || !in->request) return;
     SpaceObject* const loaded = LoadObject(*in);

@@ -38,9 +38,33 @@ std::optional<Fields> Checked(const PacketReader& in, const Fields& fields) {
     return fields;
 }
 
+// Definitions give whole masses up to a 32-bit word. Below 1 the knock of a
+// hit, which divides by the mass, has no bound; above the word a collision's
+// sum of masses leaves the float range. Only objects that are not ships
+// may weigh nothing.
+constexpr float kLightestMass = 1.0f;
+constexpr float kHeaviestMass = 2147483648.0f;
+float Mass(PacketReader& in, uint32_t at, bool mayBeNone) {
+    const float mass = in.F32Within(at, 0.0f, kHeaviestMass);
+    if (mass < kLightestMass && !(mayBeNone && mass == 0.0f)) in.F32Within(at, kLightestMass, kHeaviestMass);
+    return mass;
+}
+
 int32_t Uoid(PacketReader& in, uint32_t at) { return in.I32Within(at, 0, kLargest); }
 int32_t RelatedUoid(PacketReader& in, uint32_t at) { return in.I32Within(at, kNoObject, kLargest); }
 int32_t PartIndex(PacketReader& in, uint32_t at) { return in.I32Within(at, kNoPart, kLargest); }
+
+// A hit's amounts come from a weapon's 16-bit damage words, taken at its
+// rate over a frame: far below this. Larger, the damage model's own
+// arithmetic (a quarter off on the easy level, shields at a hundred times)
+// would leave 32 bits.
+constexpr int32_t kHeaviestHit = 1 << 20;
+int32_t Damage(PacketReader& in, uint32_t at) { return in.I32Within(at, -kHeaviestHit, kHeaviestHit); }
+
+// A launcher's lifetime is a 16-bit word of its definition, in ms; a
+// missile made by the host has its default 30 s. Longer, a missile asked
+// for would never end.
+constexpr int32_t kLongestFlightMs = 32767;
 
 // Every kind the builders send; the player's ship travels as an AI ship.
 bool SentKind(int32_t type) {
@@ -72,6 +96,7 @@ void CheckTail(PacketReader& in, uint32_t at, int32_t type) {
             RelatedUoid(in, at + 20);   // owner
             RelatedUoid(in, at + 24);   // target
             in.I32Within(at + 28, 0, kLargest);   // the target's part aimed at
+            in.I32Within(at + 40, 0, kLongestFlightMs);   // lifetime
             return;
         case SpaceObject::kTypeMine:
             RelatedUoid(in, at + 20);
@@ -123,7 +148,7 @@ bool ReadObjectCreate(const uint8_t* data, uint32_t received, ObjectCreate* out)
     out->request = request;
     out->uoid = request ? kNoObject : Uoid(in, 8);
     out->type = type;
-    out->mass = in.FiniteF32(16 - shift);
+    out->mass = Mass(in, 16 - shift, type != SpaceObject::kTypeCraft && type != SpaceObject::kTypeAiShip);
     out->side = in.I32(20 - shift);
     if (!in.Text(24 - shift, NetPacket::kDefinitionNameBytes, out->definitionName, sizeof out->definitionName)) {
         return false;
@@ -229,7 +254,7 @@ std::optional<ProjectileFields> ReadProjectile(const uint8_t* data, uint32_t rec
     ProjectileFields p;
     p.velocity = in->FiniteVector(8);
     p.position = in->FiniteVector(24);
-    for (uint32_t i = 0; i < 5; ++i) p.damage[i] = in->I32(44 + 4 * i);
+    for (uint32_t i = 0; i < 5; ++i) p.damage[i] = Damage(*in, 44 + 4 * i);
     p.emp = in->I32Within(64, 0, kLargest);
     p.life = in->I32(68);
     p.owner = RelatedUoid(*in, 72);
@@ -263,7 +288,7 @@ std::optional<WeaponFire> ReadWeaponFire(const uint8_t* data, uint32_t received)
     fire.gun = gun;
     fire.target = RelatedUoid(*in, 8);
     fire.shooter = RelatedUoid(*in, 12);
-    for (uint32_t i = 0; i < 5; ++i) fire.damage[i] = in->I32(20 + 4 * i);
+    for (uint32_t i = 0; i < 5; ++i) fire.damage[i] = Damage(*in, 20 + 4 * i);
     fire.firingPart = PartIndex(*in, 40);
     fire.hitPart = PartIndex(*in, 44);
     if (gun) {
@@ -297,7 +322,7 @@ bool ReadNewPlayer(const uint8_t* data, uint32_t received, NewPlayer* out) {
     PacketReader in(data, header->size);
     *out = NewPlayer{};
     out->dpid = in.U32(8);
-    out->mass = in.FiniteF32(12);
+    out->mass = Mass(in, 12, false);
     out->uoid = in.I32(16);
     out->side = in.I32(20);
     out->logo = in.U8(24);

@@ -20,6 +20,7 @@
 #include "net/NetPacketType.h"
 #include "net/NetScenePackets.h"
 #include "net/PacketBytes.h"
+#include "objects/space/SpaceObject.h"
 #include "platform/DebugOutput.h"
 #include "platform/SessionProviders.h"
 
@@ -105,6 +106,7 @@ NetSession::NetSession(const char* name, int32_t maxPlayers)
 }
 
 NetSession::~NetSession() {
+    GiveBackNumbering();
     for (EquipmentItem* item : equipmentTemplates) delete item;
     equipmentTemplates.Clear();
     for (int32_t i = 0; i < playerCapacity; ++i) EngineRelease(players_[i].name);
@@ -150,13 +152,29 @@ void NetSession::CopyCareerFigures(int32_t index) const {
     player.face = career->face;
 }
 
+void NetSession::TakeClientNumbering() {
+    if (SpaceObject::g_nextUoid >= kClientUoidBase) return;
+    savedUoidCounter_ = SpaceObject::g_nextUoid;
+    SpaceObject::g_nextUoid = kClientUoidBase;
+}
+
+void NetSession::GiveBackNumbering() {
+    if (savedUoidCounter_ < 0) return;
+    SpaceObject::g_nextUoid = savedUoidCounter_;
+    savedUoidCounter_ = -1;
+}
+
 int32_t NetSession::HostGame(uint32_t) {
     sessionDesc.application = kApplication;
     for (int32_t i = 0; i < playerCapacity; ++i) ClearPlayer(i);
+    GiveBackNumbering();
     if (Host(0) != kSessionOk) return 0;
     const uint32_t id = CreatePlayer(PilotName(), "Server");
     serverDpid = ownDpid = id;
-    CopyCareerFigures(AddPlayer(id, PilotName(), -1));
+    // The host's own ship, made with the mission before the game was
+    // hosted, is a player's ship like any other: its kills count.
+    const SpaceObject* const ship = g_gameState != nullptr ? g_gameState->playerShip : nullptr;
+    CopyCareerFigures(AddPlayer(id, PilotName(), ship != nullptr ? ship->uoid : -1));
     if (g_connected != nullptr) g_connected(true, sessionDesc.name.c_str(), ownDpid);
     return 1;
 }
@@ -174,6 +192,7 @@ int32_t NetSession::JoinGame(const char* name, uint32_t) {
     }
     if (chosen == nullptr) return 0;
     if (Join(chosen->instance, 0) != kSessionOk) return 0;
+    TakeClientNumbering();
     ownDpid = CreatePlayer(PilotName(), "Client");
     AddPlayer(ownDpid, PilotName(), -1);
     if (g_connected != nullptr) g_connected(false, name, ownDpid);
@@ -407,6 +426,7 @@ bool TextsEnd(uint16_t type, const uint8_t* data, uint32_t size) {
 }  // namespace
 
 int32_t NetSession::HandleMessage(uint32_t from, uint32_t to, const uint8_t* data, uint32_t size) {
+    ++packetsThisPass;
     // A packet whose header does not fit what arrived, or its type, is dropped before it changes anything.
     const std::optional<NetPacketHeader> header = net_read::Header(data, size);
     if (!header || !SizeFits(header->type, header->size) || !TextsEnd(header->type, data, header->size)) return 1;
@@ -493,6 +513,8 @@ int32_t NetSession::ClearPlayer(int32_t index) {
     player.score = player.kills = player.careerKills = player.careerMissions = player.careerAccuracy = 0;
     player.isIt = 0;
     player.face = -1;
+    player.salvaged = 0;
+    player.shipsMade = player.objectsMade = 0;
     return 1;
 }
 
@@ -568,6 +590,21 @@ void NetSession::AddPlayerKills(int32_t index, int32_t amount) {
     if (!InRange(index)) return;
     players_[index].kills += amount;
     players_[index].careerKills += amount;
+}
+
+bool NetSession::TakeCreation(int32_t index, bool ship) {
+    if (!InRange(index) || players_[index].inUse == 0) return false;
+    NetPlayer& player = players_[index];
+    const uint32_t window = GetMilliseconds() / (ship ? kShipWindowMs : kObjectWindowMs);
+    uint32_t& current = ship ? player.shipWindow : player.objectWindow;
+    int32_t& made = ship ? player.shipsMade : player.objectsMade;
+    if (current != window) {
+        current = window;
+        made = 0;
+    }
+    if (made >= (ship ? 1 : kObjectsPerWindow)) return false;
+    ++made;
+    return true;
 }
 
 void NetSession::SetPlayerIt(int32_t index) {

@@ -24,6 +24,13 @@ struct NetPlayer {
     int32_t face = 0;
     uint32_t ready = 0;
     int32_t team = -1;
+    int32_t salvaged = 0;   // salvage items taken in; never more than `kills`
+    // Ships and objects made at this player's request, each counted in a
+    // window of the engine's clock (the window's number: ms / its length).
+    uint32_t shipWindow = 0;
+    uint32_t objectWindow = 0;
+    int32_t shipsMade = 0;
+    int32_t objectsMade = 0;
 };
 
 // One session found by enumeration.
@@ -49,7 +56,19 @@ public:
     // the packet that crosses it.
     static constexpr int32_t kMegapacketLimit = 32000;
     static constexpr uint32_t kServerSilenceMs = 5000;
+    // Objects a client makes for itself (its ship before the host names it,
+    // its chase object, its effects) are numbered from here up, a range the
+    // host, counting from 0, never reaches: no number the host gives ever
+    // meets one of them.
+    static constexpr int32_t kClientUoidBase = 0x40000000;
+    // How often the host repeats an identity nobody has confirmed yet.
+    static constexpr uint32_t kIdInfoResendMs = 250;
     static constexpr int32_t kMaxUpdateRate = 15;
+    // Packets (a MEGAPACKET's each counted) after which the host's receive
+    // pass takes no further message; the rest wait for the next pass. Seven clients
+    // send a few dozen a second each: at 20 frames a second this is three
+    // times what they need.
+    static constexpr int32_t kPacketsPerPass = 64;
 
     // The lobby's list of games, told of each session found.
     using GameFoundListener = void (*)(uint32_t maxPlayers, uint32_t currentPlayers, const char* name);
@@ -129,6 +148,14 @@ public:
     void AddPlayerScore(int32_t index, int32_t amount);
     void AddPlayerKills(int32_t index, int32_t amount);
     void SetPlayerIt(int32_t index);
+    // Counts one ship (NEW_PLAYER) or launched object (CREATION_REQUEST)
+    // made at this player's request: false, and nothing counted, once it
+    // has had its share of the current window of the engine's clock (or
+    // has no entry). A player flies one ship and announces it once a mission.
+    bool TakeCreation(int32_t index, bool ship);
+    static constexpr uint32_t kShipWindowMs = 5000;     // one ship in each
+    static constexpr uint32_t kObjectWindowMs = 1000;   // kObjectsPerWindow in each
+    static constexpr int32_t kObjectsPerWindow = 4;
     // The entry takes this machine's career figures: kills, missions, accuracy, face.
     void CopyCareerFigures(int32_t index) const;
     const NetPlayer* Player(int32_t index) const { return InRange(index) ? &players_[index] : nullptr; }
@@ -151,6 +178,7 @@ public:
     int32_t megapacketMode = 1;
     int32_t frameCount = 0;
     uint32_t lastUpdatePass = 0;   // the engine's ms at the host's last object-update pass
+    uint32_t lastIdInfoPass = 0;   // the engine's ms at the host's last resend of identities
     int32_t skippedMin = 0;   // fewest packets left out of one MEGAPACKET since the last drop
     int32_t skippedSum = 0;
     // Owned packets waiting for the next MEGAPACKET; carryList holds queue 1's that did not fit.
@@ -158,6 +186,8 @@ public:
     DynArray<NetPacket*> queue2;
     DynArray<NetPacket*> queue3;
     DynArray<NetPacket*> carryList;
+    // Packets handed to HandleMessage since the receive pass began.
+    int32_t packetsThisPass = 0;
     // Set by the last MEGAPACKET built: it holds a packet that must arrive.
     bool megapacketMustArrive = false;
     // A client's: the projectiles the host's PROJ_CREATEs made here.
@@ -175,6 +205,11 @@ private:
     uint32_t ElapsedMs() const;
     // The client's side of a lost server: the line once, then the session left.
     void LeaveLostServer();
+    // A client numbers its own objects from kClientUoidBase; hosting or
+    // ending the session gives the process its own numbering back.
+    void TakeClientNumbering();
+    void GiveBackNumbering();
 
     NetPlayer* players_;
+    int32_t savedUoidCounter_ = -1;   // the process's counter before it took the client's range; -1 none
 };

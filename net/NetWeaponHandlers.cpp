@@ -3,6 +3,7 @@
 #include <string>
 
 #include "engine/IffFile.h"
+#include "engine/Saturate.h"
 #include "engine/TextCompare.h"
 #include "game/CareerRecord.h"
 #include "game/DataDirectories.h"
@@ -104,6 +105,15 @@ void StoreSalvage(const net_read::Salvage& in) {
     career->StoreEquipment(std::move(item));
 }
 
+// Salvage is what a kill leaves behind: a player takes in at most one item
+// for each kill its entry counts, however often a SALVAGE names its ship.
+bool TakeSalvageRight(NetSession& session, int32_t entry) {
+    NetPlayer* const player = session.EditPlayer(entry);
+    if (player == nullptr || player->salvaged >= player->kills) return false;
+    ++player->salvaged;
+    return true;
+}
+
 }  // namespace
 
 void MakeProjectile(const NetInbound& packet) {
@@ -142,6 +152,10 @@ void ProjectileHit(const NetInbound& packet) {
     Projectile& projectile = *game->projectiles[in->index];
     const int32_t part = in->part >= 0 && in->part < target->parts.Count() ? in->part : 0;
     SpaceObject* const owner = projectile.owner.Get();
+    // The record's source was taken when the projectile was made; the owner's
+    // copy may have been deleted since, and only the link knows. The host's
+    // own pass refreshes it the same way.
+    projectile.damage.source = owner;
     target->TakeDamage(part, projectile.damage, owner);
     if (owner != nullptr && owner == game->playerShip && projectile.LaunchingWeapon() != nullptr) {
         if (auto* const craft = dynamic_cast<Craft*>(owner)) craft->CountWeaponHit(projectile.LaunchingWeapon());
@@ -193,7 +207,8 @@ void EmpDamage(const NetInbound& packet) {
     if (!in) return;
     SpaceObject* const target = FindByUoid(in->target);
     if (target != nullptr && target->type > SpaceObject::kTypeCraft) {
-        if (auto* const craft = dynamic_cast<Craft*>(target)) craft->empLevel += in->amount;
+        // A pulse of any size is read; the level holds at its top instead of wrapping.
+        if (auto* const craft = dynamic_cast<Craft*>(target)) craft->empLevel = Saturate32(int64_t(craft->empLevel) + in->amount);
     }
     Relay(packet);
 }
@@ -222,13 +237,14 @@ void Salvage(const NetInbound& packet) {
     Trace(packet, "Recieving SALVAGE packet.\n");
     const auto in = net_read::ReadSalvage(packet.data, packet.size);
     if (!in) return;
+    NetSession& session = packet.session;
     if (game->playerShip != nullptr && game->playerShip->uoid == in->recipient) {
-        StoreSalvage(*in);
+        if (TakeSalvageRight(session, session.FindPlayerByDpid(session.ownDpid))) StoreSalvage(*in);
         return;
     }
-    if (!packet.session.IsHost()) return;
-    const int32_t player = packet.session.FindPlayerByUoid(in->recipient);
-    if (player < 0) return;
+    if (!session.IsHost()) return;
+    const int32_t player = session.FindPlayerByUoid(in->recipient);
+    if (player < 0 || !TakeSalvageRight(session, player)) return;
     NetPacket forward;
     forward.BuildSalvage(kSalvage, in->itemName, in->damage, in->recipient);
     if (forward.GetData() != nullptr) {

@@ -38,31 +38,45 @@ int32_t CreateProjectile(Projectile* projectile) {
     return session->IsHost() ? 1 : 0;
 }
 
-// Drains every message waiting; one too large for the buffer is dropped by the link.
+// The host takes a frame's share of packets: the rest wait for the next
+// pass, so that a peer sending without pause cannot hold the frame. A
+// client drains what its server sent (a MEGAPACKET a pass may hold more
+// than a share). One too large for the buffer is dropped by the link.
 void Receive(GameState& game) {
     static uint8_t buffer[platform::kMaxSessionMessageSize];
     NetSession* const session = game.netSession;
     if (session == nullptr) return;
-    while (session->Receive(buffer, sizeof buffer) == 0) {
+    session->packetsThisPass = 0;
+    const bool shared = session->IsHost();
+    while ((!shared || session->packetsThisPass < NetSession::kPacketsPerPass) &&
+           session->Receive(buffer, sizeof buffer) == 0) {
     }
 }
 
-// The host's update pass: identities again to whoever has not confirmed
-// theirs, then every object that changed since the last pass.
+// Identities again, on a clock of their own, to whoever has a ship and has
+// not confirmed its number: an identity lost on the way would leave the
+// client flying under a number nobody else knows.
+void ResendIdentities(NetSession& session, uint32_t now) {
+    if (now - session.lastIdInfoPass < NetSession::kIdInfoResendMs) return;
+    session.lastIdInfoPass = now;
+    for (int32_t i = 0; i < session.playerCapacity; ++i) {
+        const NetPlayer* const player = session.Player(i);
+        // The host never acknowledges itself; its own entry needs no identity.
+        if (player->inUse == 0 || player->idAcked != 0 || player->dpid == session.ownDpid || player->shipUoid < 0) {
+            continue;
+        }
+        NetPacket packet;
+        packet.BuildIdInfo(kIdInfo, player->dpid, session.serverDpid, player->shipUoid);
+        if (packet.GetData() != nullptr) session.Send(session.serverDpid, player->dpid, packet.GetData(), packet.GetSize());
+    }
+}
+
+// The host's update pass: every object that changed since the last pass.
 void SendHostUpdates(GameState& game, NetSession& session) {
     const uint32_t now = GetMilliseconds();
+    ResendIdentities(session, now);
     if (now - session.lastUpdatePass <= uint32_t(session.updateInterval)) return;
     session.lastUpdatePass = now;
-    if (session.updateRate > 0 && session.frameCount % session.updateRate == 0) {
-        for (int32_t i = 0; i < session.playerCapacity; ++i) {
-            const NetPlayer* const player = session.Player(i);
-            // The host never acknowledges itself; its own entry needs no identity.
-            if (player->inUse == 0 || player->idAcked != 0 || player->dpid == session.ownDpid) continue;
-            NetPacket packet;
-            packet.BuildIdInfo(kIdInfo, player->dpid, session.serverDpid, player->shipUoid);
-            if (packet.GetData() != nullptr) session.Send(session.serverDpid, player->dpid, packet.GetData(), packet.GetSize());
-        }
-    }
     if (game.mission == nullptr) return;
     for (SpaceObject* object = game.mission->firstObject; object != nullptr; object = object->GetNext()) {
         if (object->active == 0 || object->uoid < 0 || (object->flags & SpaceObject::kFlagChanged) == 0) continue;

@@ -80,6 +80,13 @@ public:
         ok_ = false;
         return 0.0f;
     }
+    // Finite and within [lowest, highest]; else failed and 0.
+    float F32Within(uint32_t at, float lowest, float highest) {
+        const float value = FiniteF32(at);
+        if (value >= lowest && value <= highest) return value;
+        ok_ = false;
+        return 0.0f;
+    }
     Vector3 FiniteVector(uint32_t at) { return {FiniteF32(at), FiniteF32(at + 4), FiniteF32(at + 8)}; }
     // A text that must end inside [at, at + field) and inside the packet;
     // false (and failed) when it does not.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <random>
 
 #include "platform/SessionProviders.h"
@@ -28,6 +29,18 @@ constexpr size_t kDatagramSize = 1024;
 constexpr int kEventsPerPump = 256;
 // How long Close waits for its goodbyes to be heard.
 constexpr uint64_t kCloseWaitMs = 250;
+// A peer that has not joined and made its player this long after it
+// connected is let go: knocking without joining must not hold a slot.
+constexpr uint64_t kJoinWindowMs = 3000;
+// Receive takes in a batch of network events when no message waits, and
+// at least this often while fewer than kInboxLow wait (so that answers and
+// pings keep flowing): a flood then waits in the network, not in this
+// machine's memory, and a message costs no network call of its own.
+constexpr size_t kInboxLow = 512;
+// A client sends its ship's state every frame and a packet for each shot:
+// at 60 frames a second, with its guns firing, well below this.
+constexpr uint32_t kMessagesPerPlayerSecond = 150;
+constexpr uint64_t kPumpEveryMs = 20;
 // Pings often enough that a silent peer is noticed within the keep-alive.
 constexpr uint32_t kMinPingIntervalMs = 10;
 
@@ -308,7 +321,12 @@ uint32_t EnetSessionService::EnumSessions(const SessionDescription& wanted, uint
 uint32_t EnetSessionService::Receive(uint32_t* from, uint32_t* to, void* buffer, uint32_t* size) {
     if (from == nullptr || to == nullptr || size == nullptr) return kSessionInvalidParams;
     if (host_ == nullptr) return kSessionUninitialized;
-    Pump();
+    const uint64_t now = NowMs();
+    if (inbox_.empty() || (inbox_.size() < kInboxLow && now >= lastPump_ + kPumpEveryMs)) {
+        lastPump_ = now;
+        Pump();
+    }
+    if (isHost_) DropLatecomers();
     if (inbox_.empty()) return kSessionNoMessages;
     const Message& message = inbox_.front();
     const uint32_t needed = static_cast<uint32_t>(message.bytes.size());
@@ -410,6 +428,8 @@ void EnetSessionService::Handle(_ENetEvent* event) {
     switch (event->type) {
     case ENET_EVENT_TYPE_CONNECT:
         ConfigurePeer(peer);
+        // The moment it came, for its window to join in.
+        peer->data = reinterpret_cast<void*>(static_cast<uintptr_t>(NowMs()));
         if (!isHost_ && peer == server_) {
             SendTo({server_}, SessionWire::Join(description_.application, description_.instance), true);
             enet_host_flush(host_);
@@ -466,7 +486,9 @@ void EnetSessionService::HandleAtHost(_ENetPeer* peer, const uint8_t* data, size
     if (!member) return;
     switch (message.kind) {
     case SessionWire::kCreatePlayer: {
-        if (!NameFits(message.name) || players_.size() >= description_.maxPlayers) {
+        // One player for each machine: a second would take a place in the game another machine waits for.
+        const bool hasOne = std::any_of(players_.begin(), players_.end(), [&](const Player& p) { return p.owner == peer; });
+        if (!NameFits(message.name) || players_.size() >= description_.maxPlayers || hasOne) {
             SendTo({peer}, SessionWire::PlayerCreated(message.token, 0), true);
             break;
         }
@@ -486,8 +508,16 @@ void EnetSessionService::HandleAtHost(_ENetPeer* peer, const uint8_t* data, size
         break;
     }
     case SessionWire::kData: {
-        const Player* const sender = FindPlayer(message.from);
+        Player* const sender = FindPlayer(message.from);
         if (sender == nullptr || sender->owner != peer) break;
+        // Beyond its share a player's messages are dropped unread: one that
+        // sends without pause neither fills this machine nor crowds out the others.
+        const uint64_t second = NowMs() / 1000;
+        if (sender->second != second) {
+            sender->second = second;
+            sender->sent = 0;
+        }
+        if (++sender->sent > kMessagesPerPlayerSecond) break;
         if (message.to == kAllPlayers) {
             for (const Player& player : std::vector<Player>(players_)) {
                 if (player.local) Post(message.from, player.id, message.payload, message.payloadSize);
@@ -580,6 +610,26 @@ void EnetSessionService::DropMember(_ENetPeer* peer) {
         std::erase_if(players_, [&](const Player& p) { return p.id == player.id; });
         PostSystem(SessionSystemMessage::DestroyPlayer(player.id).Bytes());
         SendToMembers(SessionWire::PlayerRemoved(player.id), nullptr);
+    }
+}
+
+void EnetSessionService::DropLatecomers() {
+    const uint64_t now = NowMs();
+    // Not every pass: the peers are many, the window long.
+    if (now < nextLatecomerCheck_) return;
+    nextLatecomerCheck_ = now + kJoinWindowMs / 10;
+    for (size_t i = 0; i < host_->peerCount; ++i) {
+        ENetPeer* const peer = &host_->peers[i];
+        if (peer->state != ENET_PEER_STATE_CONNECTED) continue;
+        const uint64_t came = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(peer->data));
+        if (now < came + kJoinWindowMs) continue;
+        const bool playing = std::any_of(players_.begin(), players_.end(), [&](const Player& p) { return p.owner == peer; });
+        if (playing) continue;
+        DropMember(peer);
+        peer->data = nullptr;
+        // At once, with no event to come: a peer that stopped answering
+        // would hold its slot until the keep-alive gave up on it.
+        enet_peer_disconnect_now(peer, 0);
     }
 }
 

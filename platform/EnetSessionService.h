@@ -89,6 +89,10 @@ private:
         SessionPlayerName name;
         bool local = false;
         _ENetPeer* owner = nullptr;   // the host's: the peer of a client's player
+        // The host's: the second (steady-clock ms / 1000) this player's
+        // messages are counted in, and their count.
+        uint64_t second = 0;
+        uint32_t sent = 0;
     };
     struct Message {
         uint32_t from = 0;
@@ -116,6 +120,8 @@ private:
     void HandleAtHost(_ENetPeer* peer, const uint8_t* data, size_t size);
     void HandleAtClient(const uint8_t* data, size_t size);
     void DropMember(_ENetPeer* peer);
+    // The host's: peers that have not joined with a player within their window.
+    void DropLatecomers();
     void LoseHost();
     void ConfigurePeer(_ENetPeer* peer) const;
     void SendTo(const std::vector<_ENetPeer*>& peers, const std::vector<uint8_t>& bytes, bool reliable);
@@ -142,6 +148,8 @@ private:
     bool createAnswered_ = false;
     uint32_t createdId_ = 0;
     size_t backlog_ = 0;
+    uint64_t nextLatecomerCheck_ = 0;   // steady-clock ms
+    uint64_t lastPump_ = 0;             // steady-clock ms
 };
 
 }  // namespace platform

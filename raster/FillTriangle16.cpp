@@ -60,7 +60,10 @@ int64_t FloorDiv(int64_t numerator, int64_t denominator) {
 // however tall the edge. Starts at row `first` of the edge.
 class EdgeValue {
 public:
-    EdgeValue(int64_t from, int64_t difference, int64_t dy, int64_t prestep, int64_t first) : dy_(dy) {
+    EdgeValue(int64_t from, int64_t difference, int64_t dy, int64_t prestep, int64_t first) : dy_(dy), value_(from) {
+        // A value the edge does not change (a flat shade, an untextured u
+        // or v) needs none of the divisions, which would all give 0.
+        if (difference == 0) return;
         const int64_t offset = (prestep + first * 65536) * difference;
         const int64_t whole = FloorDiv(offset, dy);
         value_ = from + whole;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "display/Canvas.h"
 #include "engine/Arena.h"
@@ -52,6 +53,32 @@ struct SharedFaceRecords {
 FaceRecord* SharedFaces() {
     static SharedFaceRecords shared;
     return shared.faces;
+}
+
+// The turn of the last sprite drawn, from the camera's up and the sprite's
+// roll: every sprite of a frame sees the same up, and most share a roll,
+// so the trigonometry is done once for them all. Matched bit for bit.
+struct UpTurn {
+    float key[4] = {};
+    MathRoutineTable::NormalizeRoutine normalize = nullptr;
+    bool known = false;
+    float c = 0.0f, s = 0.0f;
+
+    bool Matches(const Vector3& up, float roll) const {
+        const float wanted[4] = {up.x, up.y, up.z, roll};
+        return known && normalize == g_mathRoutineTable.normalizeVector && std::memcmp(key, wanted, sizeof key) == 0;
+    }
+    void Remember(const Vector3& up, float roll) {
+        const float wanted[4] = {up.x, up.y, up.z, roll};
+        std::memcpy(key, wanted, sizeof key);
+        normalize = g_mathRoutineTable.normalizeVector;
+        known = true;
+    }
+};
+
+UpTurn& LastUpTurn() {
+    static UpTurn last;
+    return last;
 }
 
 }  // namespace
@@ -165,21 +192,27 @@ void Billboard::Draw() {
     const Vector3 worldUp{0.0f, 1.0f, 0.0f};
     Vector3 u;
     g_mathRoutineTable.transformVector(&worldUp, &camera.transform.inverse, &u);
-    if (angle != 0.0f) {
-        const Vector3 unturned = u;
-        RotateVectorAboutZ(&unturned, angle, &u);
+    UpTurn& turn = LastUpTurn();
+    if (!turn.Matches(u, angle)) {
+        turn.Remember(u, angle);
+        if (angle != 0.0f) {
+            const Vector3 unturned = u;
+            RotateVectorAboutZ(&unturned, angle, &u);
+        }
+        if (std::fabs(u.x) >= 0.0001f || std::fabs(u.y) >= 0.0001f) {
+            u.z = 0.0f;
+            g_mathRoutineTable.normalizeVector(&u);
+        } else {
+            u = {0.0f, u.z < 0.0f ? -1.0f : 1.0f, 0.0f};
+        }
+        turn.c = u.y;
+        // The argument can stray past 1 by rounding: acos would give NaN.
+        float degrees = std::acos(std::clamp(u.y, -1.0f, 1.0f)) * kRadiansToDegrees;
+        if (u.x > 0.0f) degrees = -degrees;
+        turn.s = std::sin(degrees * kDegreesToRadians);
     }
-    if (std::fabs(u.x) >= 0.0001f || std::fabs(u.y) >= 0.0001f) {
-        u.z = 0.0f;
-        g_mathRoutineTable.normalizeVector(&u);
-    } else {
-        u = {0.0f, u.z < 0.0f ? -1.0f : 1.0f, 0.0f};
-    }
-    const float c = u.y;
-    // The argument can stray past 1 by rounding: acos would give NaN.
-    float degrees = std::acos(std::clamp(u.y, -1.0f, 1.0f)) * kRadiansToDegrees;
-    if (u.x > 0.0f) degrees = -degrees;
-    const float s = std::sin(degrees * kDegreesToRadians);
+    const float c = turn.c;
+    const float s = turn.s;
 
     const float a = c * w / 2.0f, b = s * w / 2.0f, p = c * h / 2.0f, q = s * h / 2.0f;
     const float xs[4] = {e.x - a + q, e.x + a + q, e.x + a - q, e.x - a - q};

@@ -12,6 +12,7 @@
 #include "engine/IffWalk.h"
 #include "engine/MathRoutineTable.h"
 #include "engine/NamedObject.h"
+#include "scene/Light.h"
 #include "scene/SortedPrimitive.h"
 #include "scene/ViewContext.h"
 
@@ -104,6 +105,7 @@ uint32_t Camera::BeginFrame() {
         canvas->flags &= ~kClearColourToo;
         canvas->Clear(background, kDepthAll);
     }
+    Light::BeginDrawing();
     return 0;
 }
 
@@ -115,18 +117,29 @@ void Camera::DrawScene() {
 }
 
 void Camera::EndFrame() {
-    if ((flags & kFlagNoFlush) == 0) {
-        if (canvas == nullptr) {
-            // Nothing to draw on, but the frame's primitives must not pile up.
-            DiscardSortedPrimitives();
-        } else if ((flags & kFlagFlushNearFirst) != 0) {
-            FlushSortedPrimitivesNearFirst();
-        } else {
-            FlushSortedPrimitives();
-        }
-    }
+    Light::EndDrawing();
+    if ((flags & kFlagNoFlush) == 0) FlushFrame();
     if (canvas != nullptr && (flags & kFlagWasLocked) == 0) canvas->Unlock();
     flags &= ~kFlagWasLocked;
+}
+
+void Camera::FlushFrame() {
+    if (canvas == nullptr) {
+        // Nothing to draw on, but the frame's primitives must not pile up.
+        DiscardSortedPrimitives();
+        return;
+    }
+    // The flush draws on the current view's canvas: this camera's own view,
+    // so that the primitives neither vanish nor land on another canvas.
+    ViewContext own;
+    own.camera = this;
+    PushViewContext(&own);
+    if ((flags & kFlagFlushNearFirst) != 0) {
+        FlushSortedPrimitivesNearFirst();
+    } else {
+        FlushSortedPrimitives();
+    }
+    PopViewContext(&own);
 }
 
 // --- List and name -----------------------------------------------------------

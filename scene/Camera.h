@@ -127,6 +127,12 @@ public:
     ClipPlane planes[6] = {};
     uint32_t lastWord = 0;         // copied, read nowhere
 
+protected:
+    // Draws the frame's sorted primitives on this camera's canvas (none:
+    // drops them), whatever view is current when the frame ends: a frame's
+    // passes may all have popped their views by then.
+    void FlushFrame();
+
 private:
     void SetName(const char* name);
     void AfterAim(uint32_t flags);

@@ -261,7 +261,7 @@ void DerivedCamera::EndFrame() {
         flags &= ~kFlagWasLocked;
         return;
     }
-    if ((flags & kFlagNoFlush) == 0) FlushSortedPrimitives();
+    if ((flags & kFlagNoFlush) == 0) FlushFrame();
     canvas->ApplyFog();
     if ((flags & kFlagWasLocked) == 0) canvas->Unlock();
     flags &= ~kFlagWasLocked;

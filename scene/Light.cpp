@@ -81,9 +81,68 @@ Light& Light::operator=(const Light& other) {
     return *this;
 }
 
+uint64_t Light::chainEdits_ = 1;
+uint64_t Light::passes_ = 0;
+bool Light::drawing_ = false;
+
+void Light::BeginDrawing() {
+    ++passes_;
+    drawing_ = true;
+}
+
+void Light::EndDrawing() { drawing_ = false; }
+
+int32_t Light::walkDepth_ = 0;
+bool Light::walkBounded_ = false;
+Vector3 Light::walkOrigin_{};
+double Light::walkGrowth_ = 0.0;
+double Light::walkSlip_ = 0.0;
+
+void Light::MeasureWalk(const Transform* transform) {
+    walkBounded_ = false;
+    if (transform == nullptr) return;
+    transform->matrix.GetTranslation(&walkOrigin_);
+    if (!InObjectSpace(transform)) {
+        // The offset is the world one itself.
+        walkGrowth_ = 1.0;
+        walkSlip_ = 0.0;
+        walkBounded_ = true;
+        return;
+    }
+    // For row vectors the offset is (p - o) A + (o A + b), A and b the
+    // stored inverse. With P = A M: |v A| >= |v| (1 - |P - I|) / |M|, the
+    // norms Frobenius ones, so no trust in the inverse being current is
+    // needed; the slip is |o A + b|.
+    const Matrix34& m = transform->matrix;
+    const Matrix34& a = transform->inverse;
+    double stretch = 0.0, drift = 0.0;
+    for (int r = 0; r < 3; ++r) {
+        for (int c = 0; c < 3; ++c) {
+            stretch += double(m.rows[r][c]) * m.rows[r][c];
+            double product = 0.0;
+            for (int k = 0; k < 3; ++k) product += double(a.rows[r][k]) * m.rows[k][c];
+            const double off = product - (r == c ? 1.0 : 0.0);
+            drift += off * off;
+        }
+    }
+    double slip = 0.0;
+    for (int c = 0; c < 3; ++c) {
+        double v = a.rows[Matrix34::kTranslationRow][c];
+        v += double(walkOrigin_.x) * a.rows[0][c] + double(walkOrigin_.y) * a.rows[1][c] + double(walkOrigin_.z) * a.rows[2][c];
+        slip += v * v;
+    }
+    stretch = std::sqrt(stretch);
+    drift = std::sqrt(drift);
+    if (!(stretch > 0.0) || !std::isfinite(stretch) || !(drift < 0.5) || !std::isfinite(slip)) return;
+    walkGrowth_ = stretch / (1.0 - drift);
+    walkSlip_ = std::sqrt(slip);
+    walkBounded_ = true;
+}
+
 Light::~Light() { Unlink(); }
 
 Light* Light::InsertAfter(Light* node) {
+    ++chainEdits_;
     prev = node;
     next = node->next;
     node->next = this;
@@ -92,6 +151,7 @@ Light* Light::InsertAfter(Light* node) {
 }
 
 Light* Light::Unlink() {
+    ++chainEdits_;
     if (prev != nullptr) prev->next = next;
     if (next != nullptr) next->prev = prev;
     Light* const following = next;
@@ -120,7 +180,54 @@ void Light::PrepareLevels(const Transform* transform) {
         level = -level;
         levelAlt = -levelAlt;
     }
-    if (next != nullptr) next->Prepare(transform);
+    preparedEdits_ = chainEdits_;
+    Light* following = Onward();
+    clampLevel_ = fullLevel;
+    if (following == nullptr) {
+        reaching = nullptr;
+        return;
+    }
+    if (walkDepth_ == 0) MeasureWalk(transform);
+    ++walkDepth_;
+    // A crowd's many small lights each reach few objects: passing those out
+    // of reach here, without the call down the chain, keeps the cost of an
+    // object to the lights that can touch it. Their levels are cleared so a
+    // walk that must follow `next` (a link changed meanwhile) adds nothing.
+    while (following->next != nullptr && following->SurelyOutOfReach()) {
+        following->level = following->levelAlt = 0.0f;
+        following = following->Onward();
+    }
+    reaching = following;
+    following->Prepare(transform);
+    --walkDepth_;
+    clampLevel_ = following->clampLevel_;
+    if (!following->Adds()) reaching = following->reaching;
+}
+
+Light* Light::Onward() {
+    if (drawing_ && onwardPass_ == passes_ && onwardEdits_ == chainEdits_) return onward_;
+    Light* following = next;
+    while (following != nullptr && following->next != nullptr && (following->flags & kFlagOff) != 0) {
+        following = following->next;
+    }
+    if (drawing_) {
+        onward_ = following;
+        onwardPass_ = passes_;
+        onwardEdits_ = chainEdits_;
+    }
+    return following;
+}
+
+bool Light::SurelyOutOfReach() const {
+    return rangeBound_ && (flags & kFlagOff) == 0 && static_cast<const FrameAttenuatedLight*>(this)->SurelyBeyond();
+}
+
+bool Light::Adds() const {
+    if ((flags & kFlagOff) != 0) return false;
+    // The frame lights add nothing at a level of 0 or less; the others add
+    // a product of their level (a zero level gives zero slopes as well).
+    if ((kind >> 8) == (kKindFramePoint >> 8)) return level > 0.0f || levelAlt > 0.0f;
+    return level != 0.0f || levelAlt != 0.0f;
 }
 
 void Light::Prepare(const Transform* transform) { PrepareLevels(transform); }
@@ -136,15 +243,18 @@ void Light::Add(RenderVertex& vertex, float amount) {
 }
 
 void Light::PassOn(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided, bool alt) {
-    if (next != nullptr) {
+    // The lights passed by would add nothing.
+    const bool prepared = preparedEdits_ == chainEdits_;
+    Light* const to = prepared ? reaching : next;
+    if (to != nullptr) {
         if (alt) {
-            next->LightVertexAlt(point, vertex, twoSided);
+            to->LightVertexAlt(point, vertex, twoSided);
         } else {
-            next->LightVertex(point, vertex, twoSided);
+            to->LightVertex(point, vertex, twoSided);
         }
         return;
     }
-    const int32_t top = alt ? kAltFullLevel : int32_t(fullLevel);
+    const int32_t top = alt ? kAltFullLevel : int32_t(prepared ? clampLevel_ : fullLevel);
     vertex.intensity = std::clamp(vertex.intensity, 0, top);
 }
 
@@ -214,6 +324,7 @@ VectorLight::VectorLight(const Vector3& towards) : VectorLight() {
 }
 
 void VectorLight::Prepare(const Transform* transform) {
+    if ((flags & kFlagOff) != 0) return PrepareLevels(transform);
     prepared = CarryDirection(Negated(direction), transform);
     PrepareLevels(transform);
 }
@@ -247,7 +358,7 @@ FramePointLight::FramePointLight(const char* fileName, const char* lightName) : 
 
 FramePointLight::FramePointLight(const Vector3& where) : FramePointLight() { position = where; }
 
-float FramePointLight::PrepareDirection(const Transform* transform) {
+Vector3 FramePointLight::Offset(const Transform* transform) const {
     Vector3 p = position;
     if (InObjectSpace(transform)) {
         g_mathRoutineTable.transformPoint(&position, &transform->inverse, &p);
@@ -256,12 +367,35 @@ float FramePointLight::PrepareDirection(const Transform* transform) {
         transform->matrix.GetTranslation(&origin);
         p = {position.x - origin.x, position.y - origin.y, position.z - origin.z};
     }
+    return p;
+}
+
+float FramePointLight::Aim(const Vector3& p) {
     const float d = Length(p);
     prepared = d > 0.0f ? Vector3{p.x / d, p.y / d, p.z / d} : p;
     return d;
 }
 
+float FramePointLight::PrepareDirection(const Transform* transform) { return Aim(Offset(transform)); }
+
+bool FrameAttenuatedLight::SurelyBeyond() const {
+    if (walkDepth_ == 0 || !walkBounded_ || !(outerRange >= 0.0f)) return false;
+    const double dx = double(position.x) - walkOrigin_.x, dy = double(position.y) - walkOrigin_.y,
+                 dz = double(position.z) - walkOrigin_.z;
+    // Margins for the rounding of the offset the light would compute.
+    const double far = (double(outerRange) * (1.0 + 1e-5) + 1e-3 + walkSlip_) * walkGrowth_;
+    return dx * dx + dy * dy + dz * dz > far * far;
+}
+
+bool FrameAttenuatedLight::Beyond(const Vector3& p) const {
+    // Clearly past the outer range: the rounding of the distance's square
+    // root cannot bring it back under.
+    const double squared = double(p.x) * p.x + double(p.y) * p.y + double(p.z) * p.z;
+    return squared > double(outerRange) * outerRange * (1.0 + 1e-6) && outerRange >= 0.0f;
+}
+
 void FramePointLight::Prepare(const Transform* transform) {
+    if ((flags & kFlagOff) != 0) return PrepareLevels(transform);
     PrepareDirection(transform);
     PrepareLevels(transform);
 }
@@ -288,6 +422,7 @@ FrameAttenuatedLight::FrameAttenuatedLight(const char* fileName, const char* lig
     : FramePointLight(nullptr, nullptr) {
     kind = kKindFrameAttenuated;
     flags |= kFlagAttenuate;
+    rangeBound_ = true;
     if (fileName != nullptr) Load(fileName, lightName);
 }
 
@@ -305,7 +440,20 @@ float FrameAttenuatedLight::DistanceLoss(float strength, float distance) const {
 }
 
 void FrameAttenuatedLight::Prepare(const Transform* transform) {
-    const float d = PrepareDirection(transform);
+    if ((flags & kFlagOff) != 0) return PrepareLevels(transform);
+    // Out of reach, a light needs no direction: its levels are 0.
+    if (SurelyBeyond()) {
+        PrepareLevels(transform);
+        level = levelAlt = 0.0f;
+        return;
+    }
+    const Vector3 p = Offset(transform);
+    if (Beyond(p)) {
+        PrepareLevels(transform);
+        level = levelAlt = 0.0f;
+        return;
+    }
+    const float d = Aim(p);
     PrepareLevels(transform);
     // Beyond the range, or at the light itself with no direction to it.
     if (d >= outerRange || !(d > 0.0f)) {
@@ -341,7 +489,19 @@ FrameSpotLight::FrameSpotLight(const Vector3& where, float inner, float outer, c
 }
 
 void FrameSpotLight::Prepare(const Transform* transform) {
-    const float d = PrepareDirection(transform);
+    if ((flags & kFlagOff) != 0) return PrepareLevels(transform);
+    if (SurelyBeyond()) {
+        PrepareLevels(transform);
+        level = levelAlt = 0.0f;
+        return;
+    }
+    const Vector3 p = Offset(transform);
+    if (Beyond(p)) {
+        PrepareLevels(transform);
+        level = levelAlt = 0.0f;
+        return;
+    }
+    const float d = Aim(p);
     PrepareLevels(transform);
     if (d >= outerRange || !(d > 0.0f)) {
         level = levelAlt = 0.0f;
@@ -394,6 +554,7 @@ void PointLight::PreparePosition(const Transform* transform) {
 }
 
 void PointLight::Prepare(const Transform* transform) {
+    if ((flags & kFlagOff) != 0) return PrepareLevels(transform);
     PreparePosition(transform);
     PrepareLevels(transform);
 }
@@ -444,6 +605,7 @@ AttenuatedLight::AttenuatedLight(const Vector3& where, float inner, float outer)
 }
 
 void AttenuatedLight::Prepare(const Transform* transform) {
+    if ((flags & kFlagOff) != 0) return PrepareLevels(transform);
     PointLight::Prepare(transform);
     const float span = outerRange - innerRange;
     rangeSlope = span > 0.0f ? level / span : 0.0f;
@@ -489,6 +651,7 @@ SpotLight::SpotLight(const Vector3& where, float inner, float outer, const Vecto
 }
 
 void SpotLight::Prepare(const Transform* transform) {
+    if ((flags & kFlagOff) != 0) return PrepareLevels(transform);
     AttenuatedLight::Prepare(transform);
     preparedSpot = CarryDirection(Negated(spotDirection), transform);
     cosInner = std::cos(innerAngle * kDegreesToRadians);

@@ -55,6 +55,13 @@ public:
     virtual Status ReadRecord(IffFile& iff, const char* name);
     virtual Status Load(const char* fileName, const char* name);
 
+    // A camera's frame, from its BeginFrame to its EndFrame: no light is
+    // switched on or off meanwhile (links may still change), so each light
+    // finds the run of switched-off lights after it once a frame instead of
+    // once an object drawn.
+    static void BeginDrawing();
+    static void EndDrawing();
+
     Light* next = nullptr;
     Light* prev = nullptr;
     float level = 0.0f;        // in full-level units, set by Prepare
@@ -66,10 +73,27 @@ public:
     uint32_t flags = 0;
     char name[kNameLength + 1] = "NoName";
     uint32_t lastWord = 0;
+    // Where the vertex walk goes after this light: the first light after it
+    // whose share for the object prepared last can be more than nothing;
+    // null when none is left, and the walk clamps where it is, as the
+    // chain's last light would.
+    // Set by Prepare and good until the next link or unlink of any chain
+    // (before that, or without a Prepare, the walk follows `next`).
+    Light* reaching = nullptr;
 
 protected:
-    // The base part of every kind's preparation: the levels, then the next light.
+    // The base part of every kind's preparation: the levels, then the next
+    // light. Lights that are off add nothing for any object: they are passed
+    // by unprepared, save the last one, whose full level ends every walk.
     void PrepareLevels(const Transform* transform);
+    // Whether this light, as prepared, can add anything to a vertex.
+    bool Adds() const;
+    // The first light after this one that is on, or the chain's last.
+    Light* Onward();
+    // Whether this light, on and not the last, surely adds nothing to the
+    // object being prepared, judged from its world place alone: then it is
+    // passed by unprepared, its levels 0, as an off light is.
+    bool SurelyOutOfReach() const;
     // Passes the vertex on, or clamps at the end of the chain.
     void PassOn(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided, bool alt);
     // The kind's record: its two tags, size, and the fields after the name
@@ -83,6 +107,39 @@ protected:
     // The share of a light of `strength` from direction `toLight` (unit).
     static float Facing(const MeshVertex& point, const Vector3& toLight, int32_t twoSided);
     static void Add(RenderVertex& vertex, float amount);
+
+private:
+    // Counts the links and unlinks of every chain; `reaching` holds only
+    // while it is what it was at the light's Prepare.
+    static uint64_t chainEdits_;
+    uint64_t preparedEdits_ = 0;
+    // The full level of the chain's last light as prepared: a walk that
+    // need not visit that light clamps to it.
+    uint32_t clampLevel_ = 0;
+    // The frames begun and whether one is open; the first light after this
+    // one that is on, or the last, as found in frame `onwardPass_`.
+    static uint64_t passes_;
+    static bool drawing_;
+    Light* onward_ = nullptr;
+    uint64_t onwardPass_ = 0;
+    uint64_t onwardEdits_ = 0;
+
+protected:
+    // The object the chain is being prepared for, as the lights after the
+    // first see it: how deep the preparation is, and whether a light's
+    // distance in the space of preparation is bounded below by its world
+    // distance from `walkOrigin_`: at least that distance / `walkGrowth_`
+    // less `walkSlip_` (the object's matrix and its inverse as stored).
+    static int32_t walkDepth_;
+    static bool walkBounded_;
+    static Vector3 walkOrigin_;
+    static double walkGrowth_;
+    static double walkSlip_;
+    // Sets the above for the object placed by `transform`.
+    static void MeasureWalk(const Transform* transform);
+    // Set by the kinds whose reach ends at a range from a place in the
+    // world (the frame attenuated lights and their spots).
+    bool rangeBound_ = false;
 };
 
 // A directional light.
@@ -120,6 +177,10 @@ public:
 protected:
     // The direction to the light from the object, and its distance.
     float PrepareDirection(const Transform* transform);
+    // The light's place from the object, in the space of preparation.
+    Vector3 Offset(const Transform* transform) const;
+    // `prepared` the unit direction along `offset`; gives its length.
+    float Aim(const Vector3& offset);
     uint32_t FixedTag() const override;
     uint32_t FloatTag() const override;
     uint32_t RecordBytes() const override;
@@ -139,6 +200,11 @@ public:
 protected:
     // The share the distance takes from a level.
     float DistanceLoss(float strength, float distance) const;
+    // Whether a light at `offset` is surely at or past the outer range.
+    bool Beyond(const Vector3& offset) const;
+    // The same from its world place alone, for the lights after the first.
+    bool SurelyBeyond() const;
+    friend class Light;
     uint32_t FixedTag() const override;
     uint32_t FloatTag() const override;
     void ParseRecord(const uint8_t* record, bool fixed) override;

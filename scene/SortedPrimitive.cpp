@@ -1,6 +1,7 @@
 #include "scene/SortedPrimitive.h"
 
 #include <algorithm>
+#include <cmath>
 #include <new>
 
 #include "display/Canvas.h"
@@ -37,6 +38,11 @@ void* TakeAligned(Arena& arena, size_t bytes) {
 }
 
 Arena* PrimitiveArena() { return g_worldContext != nullptr ? g_worldContext->arena2 : nullptr; }
+
+// The primitive inserted last and the root of its tree, for the next
+// insertion's short cut; forgotten with the tree.
+SortedPrimitive* g_lastInserted = nullptr;
+SortedPrimitive* g_lastRoot = nullptr;
 
 SortedPrimitive*& Root() {
     static SortedPrimitive* none = nullptr;
@@ -85,6 +91,7 @@ void DrawInOrder(SortedPrimitive* node, Canvas* canvas) {
 void EndFlush() {
     if (Arena* const arena = PrimitiveArena()) arena->FreeAll();
     Root() = nullptr;
+    g_lastInserted = g_lastRoot = nullptr;
     if (g_worldContext != nullptr) {
         g_worldContext->peakTreeDepth = std::max(g_worldContext->peakTreeDepth, g_primTreeSteps);
         g_worldContext->peakPrimitiveBytes = std::max(g_worldContext->peakPrimitiveBytes, g_primBytesUsed);
@@ -112,22 +119,59 @@ SortedPrimitive::SortedPrimitive(uint16_t kindCode, const ScreenVertex* vertices
     }
 }
 
+SortedPrimitive::Slot SortedPrimitive::NearerSlot() const { return {slot_.low, zMax, slot_.hasLow, true}; }
+
+SortedPrimitive::Slot SortedPrimitive::FartherSlot() const {
+    // Past a NaN every walk goes farther: it bounds nothing.
+    if (std::isnan(zMax)) return slot_;
+    return {zMax, slot_.high, true, slot_.hasHigh};
+}
+
 void SortedPrimitive::Insert() {
     SortedPrimitive*& root = Root();
     if (root == nullptr) {
         root = this;
+        slot_ = Slot{};
+        steps_ = 0;
+        g_lastInserted = this;
+        g_lastRoot = root;
         return;
+    }
+    // Primitives come in runs of like depth (a model's faces, a stream's
+    // sprites): most hang right under the one inserted before, which is a
+    // leaf still. Taking its slot there gives the very tree the walk from
+    // the root would build, without the walk down a deep, lopsided tree.
+    SortedPrimitive* const last = g_lastRoot == root ? g_lastInserted : nullptr;
+    if (last != nullptr && last->nearer == nullptr && last->farther == nullptr) {
+        const bool goNearer = zMax <= last->zMax;
+        const Slot child = goNearer ? last->NearerSlot() : last->FartherSlot();
+        if (child.Admits(zMax)) {
+            (goNearer ? last->nearer : last->farther) = this;
+            slot_ = child;
+            steps_ = last->steps_ + 1;
+            g_lastInserted = this;
+            g_primTreeSteps = std::max(g_primTreeSteps, steps_);
+            return;
+        }
     }
     uint32_t steps = 1;
     // Ties go nearer, so that of equal depths the first inserted draws first.
+    Slot slot;
     for (SortedPrimitive* node = root;; ++steps) {
-        SortedPrimitive*& child = zMax <= node->zMax ? node->nearer : node->farther;
+        const bool goNearer = zMax <= node->zMax;
+        slot = goNearer ? Slot{slot.low, node->zMax, slot.hasLow, true}
+                        : (std::isnan(node->zMax) ? slot : Slot{node->zMax, slot.high, true, slot.hasHigh});
+        SortedPrimitive*& child = goNearer ? node->nearer : node->farther;
         if (child == nullptr) {
             child = this;
             break;
         }
         node = child;
     }
+    slot_ = slot;
+    steps_ = steps;
+    g_lastInserted = this;
+    g_lastRoot = root;
     g_primTreeSteps = std::max(g_primTreeSteps, steps);
 }
 

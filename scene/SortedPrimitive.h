@@ -47,6 +47,21 @@ public:
 protected:
     SortedPrimitive(uint16_t kind, const ScreenVertex* vertices, int32_t count, uint32_t recordBytes);
     ~SortedPrimitive() = default;
+
+private:
+    // The keys a walk from the root brings to a place of the tree: above
+    // `low` when `hasLow`, at or below `high` when `hasHigh`. Judged as the
+    // walk judges, a NaN key is admitted nowhere (the walk still places it).
+    struct Slot {
+        float low = 0.0f, high = 0.0f;
+        bool hasLow = false, hasHigh = false;
+        bool Admits(float key) const { return (!hasLow || key > low) && (!hasHigh || key <= high); }
+    };
+    Slot NearerSlot() const;
+    Slot FartherSlot() const;
+    // Where this primitive hangs: its slot and its steps from the root.
+    Slot slot_;
+    uint32_t steps_ = 0;
 };
 
 // One vertex, drawn with Canvas::PlotPixel.

@@ -11,7 +11,8 @@ struct FaceRecord;
 
 // What a frame tells the camera and the render path to draw. Every drawer
 // pushes a record of its own (usually a copy of the current one), makes it
-// current, and pops it before it returns; the camera itself sets nothing.
+// current, and pops it before it returns; the camera itself pushes one only
+// to flush its frame's sorted primitives onto its own canvas.
 struct ViewContext {
     ViewContext* previous = nullptr;   // current before this one was pushed
     Camera* camera = nullptr;

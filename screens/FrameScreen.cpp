@@ -449,7 +449,8 @@ int32_t FrameScreen::HandleEvent(uint16_t code) {
         if (g_hotspotFocus >= 5 && currentPanel == mainPanel) g_hotspotFocus = 4;
         return 1;
     }
-    if (code == kCodeQuit) {
+    // While the controls page waits for a key, Escape is that key, not a quit.
+    if (code == kCodeQuit && (game == nullptr || game->keyCaptureActive == 0)) {
         CloseSubScreen();
         if (game != nullptr) {
             game->SelectNextScreen(ScreenSlot::kQuit);

@@ -14,7 +14,7 @@
 #include "net/NetSession.h"
 #include "screens/FrameScreen.h"
 #include "screens/NetLobbyScreen.h"
-#include "game/PilotFile.h"
+#include "screens/PilotNotices.h"
 #include "sound/SoundDevice.h"
 #include "ui/AnimatedPicture.h"
 #include "ui/ArtObject.h"
@@ -289,7 +289,7 @@ int32_t OptionsScreen::TakeExitRow() {
         return Leave();
     }
     if (SessionActive()) {
-        (void)WritePilotFile(*game);
+        pilot_notices::SavePilot(*game);
         NetLobbyScreen::LeaveSession(*game);
         game->mode = GameState::kModeScreens;
         game->SelectNextScreen(ScreenSlot::kLobby);
@@ -313,7 +313,7 @@ int32_t OptionsScreen::EndGame() {
     PlayUiSound(kUiSoundClick1, kUiClickSoundLevel, 1);
     GameState* const game = Game();
     if (game == nullptr) return Leave();
-    if (SessionActive()) (void)WritePilotFile(*game);
+    if (SessionActive()) pilot_notices::SavePilot(*game);
     game->nextScreen = nullptr;
     game->nextScreenName = nullptr;
     game->mode = GameState::kModeQuit;

@@ -9,8 +9,8 @@
 #include "game/DataDirectories.h"
 #include "game/DrawString.h"
 #include "game/GameState.h"
-#include "game/PilotFile.h"
 #include "net/NetSession.h"
+#include "screens/PilotNotices.h"
 #include "ui/ArtObject.h"
 #include "ui/BitmapButton.h"
 #include "ui/TextBox.h"
@@ -71,7 +71,7 @@ void QuitDialog::QuitGame() {
     game->nextScreen = nullptr;
     game->nextScreenName = nullptr;
     game->mode = GameState::kModeQuit;
-    if (game->netSession != nullptr && game->netSession->IsActive()) (void)WritePilotFile(*game);
+    if (game->netSession != nullptr && game->netSession->IsActive()) pilot_notices::SavePilot(*game);
 }
 
 int32_t QuitDialog::Leave() {

@@ -15,7 +15,7 @@
 #include "platform/MessageBox.h"
 #include "screens/FrameScreen.h"
 #include "screens/NetLobbyScreen.h"
-#include "game/PilotFile.h"
+#include "screens/PilotNotices.h"
 #include "ui/ArtObject.h"
 #include "ui/BitmapButton.h"
 #include "ui/EditField.h"
@@ -197,7 +197,7 @@ int32_t SaveScreen::NewGame() {
     GameState* const game = Game();
     if (game == nullptr) return 0;
     game->SelectNextScreen(ScreenSlot::kLobby);
-    if (SessionActive()) (void)WritePilotFile(*game);
+    if (SessionActive()) pilot_notices::SavePilot(*game);
     NetLobbyScreen::LeaveSession(*game);
     if (auto* const frame = dynamic_cast<FrameScreen*>(game->ScreenIn(ScreenSlot::kFrame))) frame->leaveRequest = 1;
     game->StartNewCareer();

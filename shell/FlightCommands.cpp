@@ -24,6 +24,12 @@ using namespace command_table;
 constexpr int32_t kCockpitViewMode = 0;
 constexpr int32_t kGroupSwitchMs = 250;
 constexpr const char* kPodDefinition = "PILT";
+// The pod leaves through the canopy, clear of the hull it leaves: started
+// inside it, the pod's chase view would stand inside the abandoned ship and
+// its faces would fill the screen. It goes out along the ship's up axis a
+// little more than both radii, and keeps rising from it at this speed.
+constexpr float kPodClearance = 1.25f;
+constexpr float kPodEjectSpeed = 25.0f;
 
 template <typename T>
 T* Find(Craft& ship, int32_t kind) {
@@ -151,7 +157,14 @@ bool EjectInto(GameState& game, PlayerShip* pod) {
     }
     pod->local = ship->local;
     pod->UpdateWorldTransform(Transform::kAllFlags);
+    Vector3 up{ship->world.matrix.rows[1][0], ship->world.matrix.rows[1][1], ship->world.matrix.rows[1][2]};
+    if (up.Length() > 0.0f) up.Normalize();
+    Vector3 clear = ship->Position();
+    clear.AddAssign(up.Scaled((ship->Radius() + pod->Radius()) * kPodClearance));
+    pod->SetPositionFlags(clear, Transform::kAllFlags);
+    pod->previousPosition = clear;
     pod->velocity = ship->velocity;
+    pod->velocity.AddAssign(up.Scaled(kPodEjectSpeed));
     pod->side = ship->side;
     pod->accuracy = ship->accuracy;
     pod->abandonedCraft = ship;

@@ -1,6 +1,7 @@
 #include "shell/FlightView.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "display/Canvas.h"
 #include "display/Palette.h"
@@ -9,12 +10,15 @@
 #include "game/GameState.h"
 #include "game/Mission.h"
 #include "game/WorldList.h"
+#include "mission/MissionSky.h"
 #include "objects/effects/LensFlare.h"
+#include "objects/space/ChaseObject.h"
 #include "objects/space/SpaceObject.h"
 #include "scene/Camera.h"
 #include "scene/Light.h"
 #include "scene/ParticleSystem.h"
 #include "scene/ViewContext.h"
+#include "shell/HudReading.h"
 #include "sound/SoundDevice.h"
 
 namespace {
@@ -23,12 +27,14 @@ namespace {
 // its radii: far enough back that a wing flying beside it is in the picture.
 constexpr float kChaseBackRadii = 14.0f;
 constexpr float kChaseUpRadii = 3.0f;
+// The wreck view stands at least this many of the wreck's radii from it.
+constexpr float kWreckClearRadii = 3.0f;
 // Space is black whatever the palette keeps at the camera's background index.
 constexpr uint32_t kSpaceColour = 0x000000;
-// Missions bring no lights of their own yet, and under the set-up's dim
-// ambient light alone every hull is black on black space: a key light comes
-// from behind the start, above and to the left, so that the ships the player
-// flies behind show their lit sides.
+// Under the set-up's dim ambient light alone every hull is black on black
+// space: a mission without lights of its own gets a key light from behind
+// the start, above and to the left, so that the ships the player flies
+// behind show their lit sides.
 constexpr Vector3 kKeyLightDirection{0.4f, -0.7f, 0.6f};
 
 Vector3 RowOf(const Transform& placement, int32_t row) {
@@ -36,12 +42,34 @@ Vector3 RowOf(const Transform& placement, int32_t row) {
     return Vector3{r[0], r[1], r[2]};
 }
 
+// The wreck view watches the player's wreck from the chase object, which
+// trails it by less than a hull's size: standing there, the camera would be
+// inside the wreck and its faces would fill the screen. It stands back along
+// that line to the view's distance, or further from a big wreck, turned
+// towards it.
+bool PlaceWreckCamera(GameState& game, Camera& camera) {
+    const auto* const chase = dynamic_cast<const ChaseObject*>(game.chaseObject);
+    if (game.viewMode != kWreckViewMode || chase == nullptr || game.viewedObject != chase) return false;
+    const SpaceObject* const wreck = chase->target;
+    if (wreck == nullptr) return false;
+    const Vector3 at = wreck->Position();
+    Vector3 back = chase->Position().Difference(at);
+    if (!(back.Length() > 0.0f)) back = RowOf(wreck->world, 2).Scaled(-1.0f);
+    if (!(back.Length() > 0.0f)) return false;
+    back.Normalize();
+    Vector3 from = at;
+    from.AddAssign(back.Scaled(std::max(game.chaseDistance, kWreckClearRadii * wreck->Radius())));
+    camera.SetPosition(from);
+    camera.LookAt(at, Camera::kAllFlags);
+    return true;
+}
+
 // The camera goes to the viewed object's placement, or in the chase view
 // behind it on the side of the chase object, turned towards it with its up.
 // The chase object trails inside a hull's size, so only its direction counts.
 void PlaceCamera(GameState& game, Camera& camera) {
     const SpaceObject* const viewed = game.viewedObject;
-    if (viewed == nullptr) return;
+    if (viewed == nullptr || PlaceWreckCamera(game, camera)) return;
     const SpaceObject* const chase = game.chaseObject;
     if (game.viewMode != kChaseViewMode || chase == nullptr || chase == viewed) {
         game.AimFlightCamera(viewed->world);
@@ -100,16 +128,20 @@ struct FramePasses {
     }
 };
 
-// The mission's lights for one frame: its ambient light, the key light,
-// then the held lights (flashes, wrecks,
+// The mission's lights for one frame: its ambient light, its sky's lights
+// (or the key light), then the held lights (flashes, wrecks,
 // projectiles). The held chain changes between frames and the ambient light
 // goes with the mission, so they are joined only while the frame draws.
 class FrameLights {
 public:
-    explicit FrameLights(GameState& game) : ambient_(game.mission->ambient) {
+    explicit FrameLights(GameState& game) : ambient_(game.mission->ambient), sky_(game.mission->sky.get()) {
         head_ = game.Lights().chain;
-        key_.next = head_;
-        head_ = &key_;
+        if (sky_ != nullptr && sky_->Lights() != nullptr) {
+            head_ = sky_->JoinLights(head_);
+        } else {
+            key_.next = head_;
+            head_ = &key_;
+        }
         if (ambient_ != nullptr) {
             ambient_->next = head_;
             head_ = ambient_;
@@ -117,6 +149,7 @@ public:
     }
     ~FrameLights() {
         key_.next = nullptr;
+        if (sky_ != nullptr) sky_->JoinLights(nullptr);
         if (ambient_ != nullptr) ambient_->next = nullptr;
     }
     FrameLights(const FrameLights&) = delete;
@@ -126,16 +159,23 @@ public:
 
 private:
     Light* ambient_;
+    MissionSky* sky_;
     VectorLight key_{kKeyLightDirection};
     Light* head_ = nullptr;
 };
 
 void DrawWorld(GameState& game, Canvas& canvas, Camera& camera) {
+    Mission& mission = *game.mission;
+    if (mission.sky == nullptr) mission.sky = std::make_shared<MissionSky>();
+    mission.sky->Update(mission, canvas.palette);
     const FrameLights lights(game);
     canvas.flags &= ~Canvas::kFlagClearDepthOnly;
     canvas.Clear(camera.background, 0xFFFFFFFFu);
     camera.flags |= Camera::kFlagNoClear;
     FramePasses passes{camera, lights.Head()};
+    // The stars first, behind everything, then the backdrop's clouds.
+    if (NamedObject* const stars = mission.sky->Stars()) passes.Draw(stars);
+    if (NamedObject* const nebulae = mission.sky->Nebulae()) passes.Draw(nebulae);
     // The world's groups are chained apart: a pass for each group's list.
     for (SpaceObject* object = game.mission->firstObject; object != nullptr; object = object->GetNext()) {
         if (world::Preceding(object) == nullptr) passes.Draw(object);
@@ -169,6 +209,13 @@ void RenderFlightFrame(GameState& game, Canvas& canvas, uint32_t) {
     }
     const uint32_t now = GetMilliseconds();
     Cockpit& cockpit = game.TheCockpit();
+    // Without a mission no ship is flown, whatever the game state still names.
+    if (game.mission != nullptr) {
+        ReadHud(game, *camera, &cockpit.readout);
+    } else {
+        cockpit.readout = HudReadout{};
+    }
+    TraceHudTarget(game, cockpit.readout, now);
     cockpit.Update(now);
     cockpit.Draw(canvas, now);
     if (SoundDevice* const sound = game.Sound()) {

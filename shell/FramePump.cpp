@@ -19,6 +19,7 @@
 namespace {
 
 FramePump* g_framePump = nullptr;
+FramePump::ScriptFeed g_scriptFeed;
 
 constexpr uint32_t kExtendedKey = 0x80;
 // F10 is a system key, as Alt is, on the system the game was made for.
@@ -43,6 +44,8 @@ void FlipFrame() {
 }
 
 FramePump* FramePump::Current() { return g_framePump; }
+
+void FramePump::SetScriptFeed(ScriptFeed feed) { g_scriptFeed = std::move(feed); }
 
 FramePump::FramePump(platform::Window& window, DisplayDriver& display, Canvas* canvas, platform::QueuedInput* input,
                      Script script, std::vector<LaunchOptions::Shot> shots)
@@ -80,6 +83,10 @@ int32_t FramePump::Pump() {
     // A pass that showed nothing (an idle screen) still gets its pictures:
     // the frame shown last.
     WriteShots();
+    // Only the run's own scripted pump is fed, not one a movie plays by.
+    if (g_scriptFeed && lastPass_ > 0 && nextEvent_ >= script_.Events().size() && !waitGaveUp_) {
+        g_scriptFeed(scriptPasses_, script_);
+    }
     const std::vector<ScriptEvent>& events = script_.Events();
     const bool scriptDone = nextEvent_ >= events.size() && scriptPasses_ >= script_.LastPass();
     if (lastPass_ > 0 && scriptDone && passes_ >= lastPass_ && !window_.QuitRequested()) window_.PostQuit(0);
@@ -89,8 +96,15 @@ int32_t FramePump::Pump() {
     if (waiting && ++waitedPasses_ > script_.WaitLimit()) GiveUp(events[nextEvent_]);
     if (!waiting) ++scriptPasses_;
     if (clock_ != nullptr) clock_->Advance(kHeadlessStepMs);
-    if (realTime_) {
-        const auto due = lastPump_ + std::chrono::milliseconds(kHeadlessStepMs);
+    // A network game's passes without a window keep to real time. On a
+    // window every pass takes a frame's time at least, shown or not: a loop
+    // waiting for input (the intro, a screen at rest, the pause) keeps no
+    // processor busy, and one that shows a frame a pass is paced by Flip
+    // alike.
+    if (realTime_ || !window_.Headless()) {
+        const auto due = lastPump_ + (realTime_ ? std::chrono::duration_cast<std::chrono::microseconds>(
+                                                      std::chrono::milliseconds(kHeadlessStepMs))
+                                                : kFrameInterval);
         if (std::chrono::steady_clock::now() < due) std::this_thread::sleep_until(due);
         lastPump_ = std::chrono::steady_clock::now();
     }

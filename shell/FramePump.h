@@ -2,6 +2,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -34,7 +35,7 @@ void FlipFrame();
 // given passes (a pass that shows nothing gets the frame shown last), draws
 // the software cursor into each frame shown (never into the canvas's picture
 // between frames) and keeps a
-// real window to 60 frames a second at most. Without a window the clock
+// real window to 60 frames and 60 passes a second at most. Without a window the clock
 // steps kHeadlessStepMs a pass, and a run with a script or pictures ends
 // (the pump says quit) after the last of them. A script's wait that is not
 // answered within the script's WaitLimit() passes ends the run with the
@@ -87,6 +88,14 @@ public:
 
     // The pump in use, or null.
     static FramePump* Current();
+
+    // Lets a tool write the script as the run goes, as a player answers what
+    // the screen shows: called before each pass while the script has nothing
+    // left to deliver, with the script's passes so far, it may add events of
+    // the next pass or later (Parse again with the lines added). What it
+    // adds is delivered exactly as the same lines read by --script would be.
+    using ScriptFeed = std::function<void(int32_t scriptPasses, Script& script)>;
+    static void SetScriptFeed(ScriptFeed feed);
 
 private:
     // The pictures of the current pass not written yet: the frame shown last.

@@ -136,6 +136,8 @@ int RunMissionFlight(const LaunchOptions& options) {
             clock.Advance(step);
             loop.FlightFrame();
             if (network != nullptr) network->AfterFrame();
+            // A client that lost its server has left the game, and the flight with it.
+            if (network != nullptr && game->mode != GameState::kModeFlight) break;
             const bool secondEnds = (flown + step) / 1000 > flown / 1000;
             int32_t debris = 0;
             for (SpaceObject* object = game->mission->firstObject; object != nullptr; object = object->GetNext()) {

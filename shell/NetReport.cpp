@@ -3,9 +3,11 @@
 #include <cstdio>
 
 #include "game/GameState.h"
+#include "game/Mission.h"
 #include "mission/Goal.h"
 #include "mission/SkyRecords.h"
 #include "net/NetSession.h"
+#include "objects/space/SpaceObject.h"
 
 void PrintNetReport(const GameState& game) {
     const sky_records::Held held = sky_records::CountHeld();
@@ -16,6 +18,11 @@ void PrintNetReport(const GameState& game) {
     std::printf("net goals %d met %d\n", int(held.goals), int(met));
     std::printf("net sky %d %d %d %d\n", int(held.starFields), int(held.spaceDust), int(held.wallpapers),
                 int(held.lights));
+    for (const SpaceObject* object = game.mission != nullptr ? game.mission->firstObject : nullptr; object != nullptr;
+         object = object->GetNext()) {
+        if (object->uoid < 0) continue;
+        std::printf("object %d %d \"%s\"\n", int(object->uoid), int(object->type), object->name != nullptr ? object->name : "");
+    }
     const NetSession* const session = game.netSession;
     for (int32_t i = 0; session != nullptr && i < session->GetPlayerSlotCount(); ++i) {
         const NetPlayer* const player = session->Player(i);

@@ -6,7 +6,9 @@ class GameState;
 // the shared game, so that the machines of one game can be compared line by
 // line: `net goals N met M` (the goals the players share, and how many of
 // them this machine holds met), `net sky S D W L` (its star field, space
-// dust, wallpaper and light records) and one
+// dust, wallpaper and light records), `object U TYPE "NAME"` for each
+// object of its world that has a uoid, in world order (those numbered from
+// NetSession::kClientUoidBase up are this machine's own), and one
 // `net player "NAME" score S kills K` for each entry of the player table in
-// use. Without a mission the goals and the sky are 0.
+// use. Without a mission the goals and the sky are 0 and no object is told.
 void PrintNetReport(const GameState& game);

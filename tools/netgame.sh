@@ -8,8 +8,10 @@
 # seconds once everything it waits for has happened.
 #
 # Every line of each process is printed with its pilot's name and ": " in
-# front; the exit status is the first failing one of the processes, in
-# the pilots' order (0 when all ended well).
+# front; each process ends with what it holds of the game: its goals and
+# sky, an `object U TYPE "NAME"` line per object with a uoid and a
+# `net player` line per player. The exit status is the first failing one
+# of the processes, in the pilots' order (0 when all ended well).
 #
 #   tools/netgame.sh [--vorn PATH] [--data DIR] PLAYERS SECONDS
 #

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "engine/ByteOrder.h"
@@ -18,6 +19,8 @@ constexpr uint32_t kTriggersChunk = MakeTag("TRGS");
 constexpr uint32_t kHeaderBytes = 16;
 constexpr int kNameBytes = 12;
 constexpr uint16_t kUnset = 0xFFFF;
+
+InputEventMap* g_lastPolled = nullptr;
 
 bool Set(int16_t word) { return uint16_t(word) != kUnset; }
 
@@ -93,7 +96,12 @@ InputEventMap::InputEventMap(InputSystem* input, const char* fileName, const cha
     if (fileName != nullptr) Load(fileName, mapName);
 }
 
-InputEventMap::~InputEventMap() { Clear(); }
+InputEventMap::~InputEventMap() {
+    if (g_lastPolled == this) g_lastPolled = nullptr;
+    Clear();
+}
+
+InputEventMap* InputEventMap::TakeLastPolled() { return std::exchange(g_lastPolled, nullptr); }
 
 int32_t InputEventMap::Load(const char* fileName, const char* mapName) {
     IffFile iff(0);
@@ -212,6 +220,7 @@ void InputEventMap::Deactivate() {
 }
 
 void InputEventMap::Poll(uint8_t out[64], const uint8_t mask[64]) {
+    g_lastPolled = this;
     KeySet maskSet, result;
     maskSet.FromBytes(mask);
     if (input_ != nullptr) {

@@ -81,6 +81,10 @@ public:
     virtual void GetJoystickState(platform::JoystickInfo* out) const;
 
     uint32_t TriggerCount() const { return triggerCount_; }
+    // The map polled last since the last call (null: none, or it is gone),
+    // which forgets it: which screen reads the input now, for a tool that
+    // plays the game as a player would.
+    static InputEventMap* TakeLastPolled();
     InputTrigger* Triggers() const { return triggers_.get(); }
     uint32_t EventCount() const;
 

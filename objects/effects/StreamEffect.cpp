@@ -1,6 +1,7 @@
 #include "objects/effects/StreamEffect.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "engine/Random.h"
 #include "engine/Clock.h"
@@ -61,16 +62,23 @@ void StreamEffect::Update(const Vector3& position, const Vector3& velocity) {
     const uint32_t elapsed = GetMilliseconds() - startTime;
     const float dt = float(elapsed - lastElapsed);
     lastElapsed = elapsed;
-    const Vector3 drift = velocity.Scaled(float(streamType->driftPercent) / 100.0f);
-    if (firstUpdate != 0) {
+    // An emitter somewhere no sprite can stand lays nothing, and the trail
+    // goes on from where it last was.
+    if (!std::isfinite(position.x) || !std::isfinite(position.y) || !std::isfinite(position.z)) return;
+    Vector3 drift = velocity.Scaled(float(streamType->driftPercent) / 100.0f);
+    if (!std::isfinite(drift.x) || !std::isfinite(drift.y) || !std::isfinite(drift.z)) drift = {};
+    const float spacing = streamType->spacing;
+    Vector3 d = position.Difference(lastSpawn);
+    float dist = d.Length();
+    // Beyond the cap the float steps below would also stop shrinking the
+    // distance (a spacing lost in a huge one), so the loop must not start.
+    const bool farJump = !std::isfinite(dist) || (spacing > 0.0f && dist > spacing * float(kMaxSpritesPerUpdate));
+    if (firstUpdate != 0 || farJump) {
         Spawn(position, drift, 0);
         firstUpdate = 0;
         return;
     }
-    Vector3 d = position.Difference(lastSpawn);
-    float dist = d.Length();
     if (!(dist > 0.0f)) return;
-    const float spacing = streamType->spacing;
     // Without a positive spacing there is no path to lay sprites along.
     if (!(spacing > 0.0f)) return;
     const int32_t stepTime = int32_t(dt * spacing / dist);
@@ -78,6 +86,7 @@ void StreamEffect::Update(const Vector3& position, const Vector3& velocity) {
     d.Normalize();
     d = d.Scaled(spacing);
     int32_t age = int32_t(dt);
+    int32_t laid = 0;
     do {
         const Vector3 at = lastSpawn.Sum(d);
         dist -= spacing;
@@ -89,5 +98,5 @@ void StreamEffect::Update(const Vector3& position, const Vector3& velocity) {
         }
         age -= stepTime;
         Spawn(at, spriteVelocity, age);
-    } while (dist > spacing);
+    } while (dist > spacing && ++laid < kMaxSpritesPerUpdate);
 }

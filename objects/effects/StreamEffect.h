@@ -26,11 +26,15 @@ public:
 
 // A trail left behind a moving emitter: each update its owner hands it the
 // emitter's position and velocity, and it lays sprites along the path at
-// the type's spacing, each aged by when it would have been laid. Owned by
-// its creator, not by the object groups; its sprites are. Riding on an
-// object part, it follows the part.
+// the type's spacing, each aged by when it would have been laid. A jump
+// longer than kMaxSpritesPerUpdate spacings (a ship placed far away) is no
+// path: the trail starts again where the emitter landed. Owned by its
+// creator, not by the object groups; its sprites are. Riding on an object
+// part, it follows the part.
 class StreamEffect : public PartAttachment {
 public:
+    static constexpr int32_t kMaxSpritesPerUpdate = 64;
+
     explicit StreamEffect(const char* name);
     explicit StreamEffect(StreamType* type);
     ~StreamEffect() override;

@@ -56,11 +56,16 @@ Craft::Craft(SpaceObject* templateObject) : HullObject(templateObject), createdM
 }
 
 Craft::~Craft() {
-    if (firstExplosion != nullptr) firstExplosion->watcher = nullptr;
+    ReleaseFirstExplosion();
     for (Turret* turret : turrets) delete turret;
     delete shieldHit;
     EngineRelease(shieldSectors);
     EngineRelease(faceName);
+}
+
+void Craft::ReleaseFirstExplosion() {
+    if (firstExplosion != nullptr && firstExplosion->watcher == &firstExplosion) firstExplosion->watcher = nullptr;
+    firstExplosion = nullptr;
 }
 
 int32_t Craft::ShieldSector(const Vector3& d) {
@@ -444,7 +449,9 @@ void Craft::ShowShieldHit(const Vector3* direction, int32_t strength) {
 void Craft::FillNetState(NetObjectState& state) const {
     state = NetObjectState{};
     state.tail[0] = uint32_t(decalSet);
-    state.tailWords = 1;
+    // The class word goes along: a station the host made a spawn point is one everywhere.
+    state.tail[1] = uint32_t(classWord);
+    state.tailWords = 2;
     state.explodeFlag = dead;
     auto* const self = const_cast<Craft*>(this);
     if (auto* const shield = static_cast<ShieldSystem*>(self->GetSystem(ShipSystem::kShield, nullptr))) {

@@ -124,6 +124,9 @@ public:
     int32_t jumpDeadline = 0;
     int32_t dead = 0;
     FxObject* firstExplosion = nullptr;   // cleared by the explosion when it goes
+    // Forgets the first explosion and tells it so: an explosion outlives the
+    // death that set it off, and must not clear a craft freed before it.
+    void ReleaseFirstExplosion();
     FlashLightHolder* flashLight = nullptr;   // held by the game state's light holders
     // The career's ship record this craft flies, by its serial (0: none): a
     // record sold or lost meanwhile is not found, never dangling.

@@ -259,7 +259,7 @@ void Craft::FinishDeath() {
             }
         }
     }
-    firstExplosion = nullptr;
+    ReleaseFirstExplosion();
     dead = 0;
     ++deaths;
     deathKiller = killer.Get();

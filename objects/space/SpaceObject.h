@@ -107,8 +107,8 @@ public:
     // most one hit, which is resolved (bounce, impacts, packet, sound).
     virtual void Collide();
     // The same test against only these objects after this one, in world
-    // order: the ones the world pass's broad phase left.
-    void CollideAmong(const std::vector<SpaceObject*>& later);
+    // order: the ones the world pass's broad phase left. True after a hit.
+    bool CollideAmong(const std::vector<SpaceObject*>& later);
     // The kind's fields for the network packets; the base: a plain object's
     // tail (navigation-point flag, no lifetime) and an explode flag of 1.
     virtual void FillNetState(NetObjectState& state) const;

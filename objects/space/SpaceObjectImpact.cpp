@@ -136,11 +136,12 @@ void SpaceObject::Collide() {
     }
 }
 
-void SpaceObject::CollideAmong(const std::vector<SpaceObject*>& later) {
-    if (g_gameState == nullptr || (flags & kFlagNoCollisions) != 0) return;
+bool SpaceObject::CollideAmong(const std::vector<SpaceObject*>& later) {
+    if (g_gameState == nullptr || (flags & kFlagNoCollisions) != 0) return false;
     for (SpaceObject* other : later) {
-        if (CollidePair(*other)) return;
+        if (CollidePair(*other)) return true;
     }
+    return false;
 }
 
 bool SpaceObject::CollidePair(SpaceObject& other) {

@@ -92,8 +92,9 @@ void UpdateSpaceObjects() {
 
     // Collisions are the host's to decide. Each object is tested against
     // the later ones that may touch it, in world order, as the whole walk
-    // would: the broad phase takes the places when the first object
-    // collides, and again when a collision made objects.
+    // would: the broad phase takes the places and speeds when the first
+    // object collides, and again after a hit (which changes speeds) or when
+    // a collision made objects.
     if (session == nullptr || session->IsHost()) {
         CollisionCandidates candidates;
         bool taken = false;
@@ -109,7 +110,7 @@ void UpdateSpaceObjects() {
                     taken = true;
                 }
                 if (candidates.Collect(*object, &later)) {
-                    object->CollideAmong(later);
+                    if (object->CollideAmong(later)) taken = false;
                 } else {
                     object->Collide();
                 }

@@ -15,7 +15,6 @@
 #include "game/DrawString.h"
 #include "game/EquipmentItem.h"
 #include "game/GameState.h"
-#include "game/PilotFile.h"
 #include "game/ShipRecord.h"
 #include "game/SoftCursor.h"
 #include "mission/SavedGame.h"
@@ -25,6 +24,7 @@
 #include "platform/Window.h"
 #include "screens/FrameScreen.h"
 #include "screens/QuitScreen.h"
+#include "screens/PilotNotices.h"
 #include "screens/rooms/HallwayScreen.h"
 #include "screens/rooms/RoomArt.h"
 #include "screens/rooms/RoomScreen.h"
@@ -313,7 +313,7 @@ int32_t HangarScreen::Launch(Entry entry) {
             game->ForgetObject(ship);
         }
     }
-    if (network && entry != Entry::kOpen) (void)WritePilotFile(*game);
+    if (network && entry != Entry::kOpen) pilot_notices::SavePilot(*game);
     if (entry == Entry::kOpen) launching = 1;
     return 0;
 }

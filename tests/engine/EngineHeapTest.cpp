@@ -602,3 +602,40 @@ TEST_F(EngineHeapTest, PlacesEveryBlockWhereTheFirstFitWalkDoes) {
         EngineHeap::Release();
     }
 }
+
+// The game's 32 MB heap churned the way a long session does, with thousands
+// of live blocks of up to 4 KB and a few of hundreds, so that the index
+// grows several levels deep, its coarse levels go stale as carved blocks
+// shrink, and freed blocks merge with free blocks that begin many kilobytes
+// below them: the placements, the free blocks and the top still agree with
+// the walk.
+TEST_F(EngineHeapTest, AGameSizedHeapUnderLongChurnStillPlacesBlocksLikeTheWalk) {
+    EngineHeap::Reserve(32 * kMiB, EngineHeap::kModeExact);
+    ASSERT_TRUE(EngineHeap::IsReserved());
+    FirstFitModel model(Address(EngineHeap::Top()), Address(EngineHeap::Base()) + BlockHeap::kControlBytes);
+    std::mt19937 random(2026u);
+    const auto size = [&] { return random() % 50 == 0 ? 20000 + random() % 200000 : 1 + random() % 4096; };
+    const auto alloc = [&](uintptr_t* slot) {
+        const size_t n = size();
+        const uintptr_t expected = model.Alloc(n);
+        void* const got = EngineHeap::Alloc(n);
+        ASSERT_EQ(got != nullptr ? HeaderOf(got) : 0, expected) << n << " bytes";
+        *slot = expected;
+    };
+    std::vector<uintptr_t> live(12000);
+    for (uintptr_t& slot : live) ASSERT_NO_FATAL_FAILURE(alloc(&slot));
+    for (int step = 0; step < 20000; ++step) {
+        uintptr_t& slot = live[random() % live.size()];
+        if (slot != 0) {
+            void* block = reinterpret_cast<void*>(slot + BlockHeap::kHeaderBytes);
+            model.Free(slot);
+            EngineHeap::Free(&block);
+        }
+        ASSERT_NO_FATAL_FAILURE(alloc(&slot)) << "step " << step;
+        if (step % 5000 == 0) {
+            ASSERT_EQ(HeapFreeBlocks(), model.FreeBlocks()) << "step " << step;
+            ASSERT_EQ(Address(EngineHeap::Top()), model.Top());
+        }
+    }
+    EXPECT_GT(model.FreeBlocks().size(), 300u);  // the walk had many blocks to pass over
+}

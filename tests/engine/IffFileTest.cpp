@@ -11,7 +11,9 @@
 #include "engine/ByteOrder.h"
 #include "engine/FileStream.h"
 #include "tests/support/ChunkBuilder.h"
+#include "tests/support/FaultyFileSystem.h"
 #include "tests/support/MemoryStream.h"
+#include "tests/support/ScopedInstall.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -785,9 +787,13 @@ TEST(IffFileTruncation, FailedSeeksEndTheWalk) {
 
 // ---- On disk
 
+// Written, the file is synced once as it closes; read, never (a host
+// reading a file per ship a peer asks for must not wait on the disk).
 TEST(IffFileOnDisk, WrittenFileReadsBackThroughItsOwnFileStream) {
     const TempDir dir;
     const std::string path = dir.Str() + "/sample.iff";
+    FaultyFileSystem files;
+    ScopedInstall<platform::FileSystem> installed(files);
     {
         IffFile writer(0);
         ASSERT_EQ(writer.OpenFile(path.c_str(), 0x0b), kStatusOk);
@@ -804,12 +810,15 @@ TEST(IffFileOnDisk, WrittenFileReadsBackThroughItsOwnFileStream) {
         ASSERT_EQ(writer.BeginForm(MakeTag("KID2")), kStatusOk);
         ASSERT_EQ(writer.CloseFile(), kStatusOk);
     }
+    EXPECT_EQ(files.Calls(FaultyFileSystem::kFlush), 1u);
     IffFile reader(0);
     ASSERT_EQ(reader.OpenFile(path.c_str(), 1), kStatusOk);
     EXPECT_EQ(reader.Stream()->Length(), static_cast<int32_t>(SampleFile(ChunkBuilder()).size()));
     std::vector<std::string> log;
     EXPECT_EQ(Walk(reader, log), kStatusOk);
     EXPECT_EQ(log, kSampleLog);
+    EXPECT_EQ(reader.CloseFile(), kStatusOk);
+    EXPECT_EQ(files.Calls(FaultyFileSystem::kFlush), 1u);
 }
 
 TEST(IffFileOnDisk, MissingFileLeavesEveryFindHarmless) {

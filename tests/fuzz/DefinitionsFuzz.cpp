@@ -1,5 +1,5 @@
 // Reads any bytes as the definition files: object and equipment entries,
-// faces, radio lines, and the spawn records. Every reader must end its walk
+// faces, radio lines, decals, and the spawn records. Every reader must end its walk
 // with what it could read; a read out of bounds aborts through the
 // sanitizers, an endless walk by timing out.
 #include <cstdint>
@@ -10,6 +10,7 @@
 #include "engine/EngineHeap.h"
 #include "engine/IffFile.h"
 #include "mission/CommLines.h"
+#include "mission/DecalCache.h"
 #include "game/Definitions.h"
 #include "mission/Faces.h"
 #include "mission/SpawnRecords.h"
@@ -46,6 +47,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             return true;
         });
         definitions::FindEntry(iff, definition_format::kSpobForm, "P101");
+    });
+    open([](IffFile& iff) {
+        DecalCache::Decals decals;
+        DecalCache::Read(iff, "P101", &decals);
+        for (const DecalCache::Decal& decal : decals) {
+            if (decal.picture == nullptr || decal.materialName[16] != 0) std::abort();
+        }
     });
     open([](IffFile& iff) {
         FaceLibrary faces;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -24,7 +25,7 @@ CareerOptions Distinct() {
     options.invisibility = 1;
     options.inertialOff = 0;
     options.soundVolume = 5;
-    options.musicVolume = 0x12345678;
+    options.musicVolume = CareerOptions::kMaxVolume;
     return options;
 }
 
@@ -146,4 +147,25 @@ TEST(OptionsFileTest, AFailedWriteKeepsTheOldFile) {
     CareerOptions read;
     ASSERT_EQ(ReadOptionsFile(path.c_str(), &read), kStatusOk);
     EXPECT_TRUE(Same(read, changed));
+}
+
+// Volumes are strip frames: a word no strip can show (a file bent by hand or
+// by the disk) takes the default a new career has, and never reaches the
+// sound library's arithmetic; the ends of the range and the switches stay.
+TEST(OptionsFileTest, VolumesOutOfRangeTakeTheDefault) {
+    TempDir folder;
+    const std::string path = folder.Str() + "/opts.sav";
+    for (const int32_t volume : {-1, CareerOptions::kMaxVolume + 1, INT32_MAX, INT32_MIN, 0, CareerOptions::kMaxVolume}) {
+        const bool kept = volume >= 0 && volume <= CareerOptions::kMaxVolume;
+        CareerOptions written;
+        written.soundVolume = written.musicVolume = volume;
+        written.spaceDust = INT32_MIN;
+        ASSERT_EQ(WriteOptionsFile(path.c_str(), written), kStatusOk);
+        CareerOptions read;
+        read.soundVolume = read.musicVolume = 1;
+        ASSERT_EQ(ReadOptionsFile(path.c_str(), &read), kStatusOk);
+        EXPECT_EQ(read.soundVolume, kept ? volume : CareerOptions{}.soundVolume) << volume;
+        EXPECT_EQ(read.musicVolume, kept ? volume : CareerOptions{}.musicVolume) << volume;
+        EXPECT_EQ(read.spaceDust, INT32_MIN);
+    }
 }

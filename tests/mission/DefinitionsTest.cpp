@@ -293,8 +293,12 @@ TEST(DefinitionReaderTest, EmptyChunksReadAsEmptyTexts) {
 
 }  // namespace
 
+#include <algorithm>
+#include <fstream>
+
 #include "mission/Decals.h"
 #include "scene/Material.h"
+#include "tests/support/FileContents.h"
 
 namespace {
 
@@ -325,6 +329,84 @@ TEST_F(DefinitionsTest, DecalsReplaceNamedMaterials) {
     builder_->Remove(fighter);
     model->materials = saved;
     model->materialCount = savedCount;
+}
+
+// A host builds a ship for every peer that asks: the decals of a definition
+// come from one read of the file however many ships take them, each ship
+// owning materials of its own.
+TEST_F(DefinitionsTest, ManyShipsOfOneDefinitionReadTheirDecalsOnce) {
+    Material paint;
+    paint.name = "Paint";
+    Material* list[1] = {&paint};
+    decals::ForgetDecals();
+    const int32_t readsBefore = decals::DecalFileReads();
+    std::vector<Craft*> fleet;
+    std::vector<std::pair<Material**, uint32_t>> models;
+    for (int i = 0; i < 30; ++i) {
+        Craft* const ship = LoadCraft("P101");
+        ASSERT_NE(ship, nullptr);
+        models.emplace_back(ship->model->materials, ship->model->materialCount);
+        ship->model->materials = list;
+        ship->model->materialCount = 1;
+        ASSERT_EQ(decals::ApplyDecals(ship, 4), kStatusOk);
+        ASSERT_EQ(ship->decals.Count(), 1);
+        if (!fleet.empty()) {
+            EXPECT_NE(ship->decals[0], fleet.back()->decals[0]);
+        }
+        fleet.push_back(ship);
+    }
+    EXPECT_EQ(decals::DecalFileReads() - readsBefore, 1);
+    for (size_t i = fleet.size(); i-- > 0;) {
+        Model* const model = fleet[i]->model;
+        builder_->Remove(fleet[i]);
+        model->materials = models[i].first;
+        model->materialCount = models[i].second;
+    }
+}
+
+// The fighter's decal entry cut short at every byte and bent byte by byte:
+// each read ends with what it could take, never past the file.
+TEST_F(DefinitionsTest, ADamagedDecalEntryGivesWhatCanBeRead) {
+    Craft* const fighter = LoadCraft("P101");
+    ASSERT_NE(fighter, nullptr);
+    Material paint;
+    paint.name = "Paint";
+    Material* list[1] = {&paint};
+    Model* const model = fighter->model;
+    Material** const saved = model->materials;
+    const uint32_t savedCount = model->materialCount;
+    model->materials = list;
+    model->materialCount = 1;
+
+    const std::string file = g_dataDirs.Prefix(DataDir::kData) + definition_format::kFileName;
+    const std::string whole = FileContents(file);
+    const size_t entry = whole.find("DECL");
+    ASSERT_NE(entry, std::string::npos);
+    const size_t entryEnd = std::min(whole.size(), entry + 200);
+    const auto tryWith = [&](const std::string& bytes) {
+        {
+            std::ofstream out(file, std::ios::binary | std::ios::trunc);
+            out << bytes;
+        }
+        decals::ForgetDecals();
+        const Status status = decals::ApplyDecals(fighter, 4);
+        // A file cut inside its first form does not open at all.
+        EXPECT_TRUE(status == kStatusOk || status == kStatusNotThisRecord || status == kStatusCannotOpen) << status;
+    };
+    for (size_t cut = entry - 8; cut < entryEnd; ++cut) tryWith(whole.substr(0, cut));
+    for (size_t at = entry - 8; at < entryEnd; ++at) {
+        for (const uint8_t bent : {uint8_t(0x00), uint8_t(0xFF)}) {
+            std::string bytes = whole;
+            bytes[at] = char(bent);
+            tryWith(bytes);
+        }
+    }
+    tryWith(whole);
+    EXPECT_NE(fighter->materials[0], &paint);
+    builder_->Remove(fighter);
+    model->materials = saved;
+    model->materialCount = savedCount;
+    decals::ForgetDecals();
 }
 
 }  // namespace

@@ -351,7 +351,7 @@ TEST_F(MissionTest, CutAndBentFilesReadWhatIsWholeAndNoMore) {
         ASSERT_EQ(iff.ValidateHeader(), kStatusOk);
         ASSERT_EQ(mission_file::Read(iff, &contents), kStatusOk);
     }
-    EXPECT_EQ(contents.records.size(), 19u);
+    EXPECT_EQ(contents.records.size(), 21u);
     EXPECT_TRUE(contents.refusals.empty());
     EXPECT_STREQ(contents.player.definition, "P101");
     for (size_t cut = 0; cut < whole.size(); ++cut) {
@@ -504,7 +504,7 @@ TEST_F(MissionTest, AMissionHoldsTheTuneItsMusicChunkNames) {
         mission_file::Contents contents;
         EXPECT_EQ(iff.ValidateHeader(), kStatusOk);
         EXPECT_EQ(mission_file::Read(iff, &contents), kStatusOk);
-        EXPECT_EQ(contents.records.size(), 19u);
+        EXPECT_EQ(contents.records.size(), 21u);
         return contents;
     };
     const mission_file::Contents full = read(MusicChunk("sixteen-char.xmi", 2));
@@ -538,7 +538,22 @@ TEST_F(MissionTest, SpawnPointsLieBesideStations) {
     station->SetPositionFlags({1000.0f, 0.0f, 0.0f}, Transform::kAllFlags | 0x10);
     ASSERT_EQ(PickRandomSpawnPoint(&point, 1), 1);
     EXPECT_NEAR(point.Difference(station->Position()).Length(), 150.0f, 1e-2f);
+    // A network game's client starts at a spawn point too; with none, on
+    // the rings round the start, away from the ships there: the host's at
+    // the start and another player's on the spot this one would try first.
+    EXPECT_NEAR(PickNetworkStart(1).Difference(station->Position()).Length(), 150.0f, 1e-2f);
     builder_->Remove(station);
+    const Vector3 taken{106.0f, 0.0f, 106.0f};
+    for (const Vector3& at : {Vector3{0.0f, 0.0f, 0.0f}, taken}) {
+        SpaceObject* const ship = builder_->Spawn(builder_->Ball("SHIP", 10.0f), 3);
+        ship->type = SpaceObject::kTypeAiShip;
+        ship->Activate(0);
+        ship->SetPositionFlags(at, Transform::kAllFlags | 0x10);
+    }
+    const Vector3 start = PickNetworkStart(1);
+    EXPECT_GE(start.Length(), 160.0f);
+    EXPECT_GE(start.Difference(taken).Length(), 160.0f);
+    EXPECT_NE(PickNetworkStart(2).Difference(PickNetworkStart(3)).Length(), 0.0f);
 }
 
 // Each set-up makes the ten exclamations of the sample "fx.iff" anew, the

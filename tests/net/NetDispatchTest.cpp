@@ -223,13 +223,33 @@ TEST_F(NetDispatchTest, IdentitiesRenameTheOwnShipAndPlayerInfoMovesOnlyTheSende
     Deliver(client, 1, Built(info));
     EXPECT_EQ(ship_->uoid, 41);
     EXPECT_TRUE(client.sent.empty());
+    // No ship has a negative number, and the client's own range is never the host's.
+    for (const int32_t wrong : {-1, NetSession::kClientUoidBase + 5}) {
+        NetPacket odd;
+        odd.BuildIdInfo(kIdInfo, client.ownDpid, 1, wrong);
+        Deliver(client, 1, Built(odd));
+    }
+    EXPECT_EQ(ship_->uoid, 41);
+    EXPECT_TRUE(client.sent.empty());
+    // The host's updates came first and made a copy of our ship under its
+    // number: the identity gives the copy up and the ship takes the number.
+    rock_->uoid = 77;
+    client.AddPlayer(client.ownDpid, "Bob", -1);
     NetPacket mine;
     mine.BuildIdInfo(kIdInfo, client.ownDpid, 1, 77);
     Deliver(client, 1, Built(mine));
     EXPECT_EQ(ship_->uoid, 77);
     EXPECT_EQ(ship_->side, 77);
+    EXPECT_EQ(rock_->uoid, -3);
+    EXPECT_EQ(rock_->active, 0u);
+    EXPECT_EQ(client.GetPlayerUoid(client.FindPlayerByDpid(client.ownDpid)), 77);
     ASSERT_EQ(Types(client), (std::vector<uint16_t>{kIdAck}));
     EXPECT_EQ(client.sent[0].bytes.size(), 8u);
+    // The same identity again, the first answer lost: confirmed again, nothing renamed.
+    ship_->SetSide(5);
+    Deliver(client, 1, Built(mine));
+    EXPECT_EQ(ship_->side, 5);
+    EXPECT_EQ(Types(client), (std::vector<uint16_t>{kIdAck, kIdAck}));
     delete &client;
 
     RecordingNetSession& host = Session(true);
@@ -307,8 +327,9 @@ TEST_F(NetWeaponTest, ShotsAreRelayedButNeverReplayedByTheShooter) {
     Deliver(host, 2, Built(own));
     EXPECT_TRUE(host.sent.empty());
 
-    // Salvage: forwarded to the ship's player, dropped for nobody's.
+    // Salvage: forwarded to the ship's player (who has a kill to show for it), dropped for nobody's.
     host.AddPlayer(3, "Bob", 40);
+    host.AddPlayerKills(host.FindPlayerByDpid(3), 1);
     NetPacket salvage;
     salvage.BuildSalvage(kSalvage, "Shields 1", 10, 40);
     Deliver(host, 2, Built(salvage));
@@ -378,9 +399,11 @@ TEST_F(NetDefinitionsTest, TheHostCopiesAnnouncedShipsAndClientsTakeTheCopy) {
     EXPECT_EQ(host.sent[1].to, 3u);
     const std::vector<uint8_t> create = host.sent[1].bytes;
 
-    // Type 8 keeps the announced side; a second announcement re-points the entry.
+    // Type 8 keeps the announced side; a second announcement (a while
+    // later: a player announces a ship once a mission) re-points the entry.
     host.SetPlayerAcked(entry, 1);
     settings_.gameType = 8;
+    builder_.Clock().Advance(NetSession::kShipWindowMs);
     Deliver(host, 2, Announce(2));
     ASSERT_EQ(Named("Ace").size(), 2u);
     EXPECT_EQ(Named("Ace")[1]->side, 4);
@@ -399,6 +422,15 @@ TEST_F(NetDefinitionsTest, TheHostCopiesAnnouncedShipsAndClientsTakeTheCopy) {
     EXPECT_EQ(Named("Ace")[0]->type, SpaceObject::kTypeAiShip);
     EXPECT_EQ(Named("Ace")[0]->active, 1u);
     EXPECT_EQ(Named("Ace")[0]->uoid, PacketReader(create.data(), 12).I32(8));
+    // The host's class word comes along: a spawn point there is one here.
+    Named("Ace")[0]->classWord = 33;
+    NetPacket spawnPoint;
+    spawnPoint.BuildObjectPacket(kObjectCreate, Named("Ace")[0]);
+    std::vector<uint8_t> station = Built(spawnPoint);
+    PacketWriter(station.data(), uint32_t(station.size())).I32(8, 4000);
+    Deliver(client, 1, station);
+    ASSERT_EQ(Named("Ace").size(), 2u);
+    EXPECT_EQ(Named("Ace")[1]->classWord, 33);
 
     // An object made without a definition (the host's chase object) is
     // updated like any other; asking for it must not put up a message each time.

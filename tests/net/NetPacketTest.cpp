@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -363,10 +364,28 @@ TEST_F(NetPacketReadTest, FloatsThatAreNotFiniteAreRefused) {
             for (const uint32_t bits : bad) {
                 EXPECT_EQ(AcceptingReaders(With(c.packet, at, bits)), 0) << c.packet << " at " << at;
             }
-            // The largest finite float is a float like any other.
-            EXPECT_EQ(AcceptingReaders(With(c.packet, at, 0x7F7FFFFFu)), 1) << c.packet << " at " << at;
+            // The largest finite float is a float like any other, but for a mass.
+            const std::string name = c.packet;
+            const bool mass = (name == "creation request" && at == 12) || (name.starts_with("create ") && at == 16);
+            EXPECT_EQ(AcceptingReaders(With(c.packet, at, 0x7F7FFFFFu)), mass ? 0 : 1) << c.packet << " at " << at;
         }
     }
+}
+
+// A mass is a definition's whole number: 3e38, a speck or a negative one
+// overflows the collision arithmetic; only what is not a ship weighs nothing.
+TEST_F(NetPacketReadTest, MassesOutsideTheDefinitionsRangeAreRefused) {
+    const auto accepted = [this](uint32_t kind, float mass) {
+        std::vector<uint8_t> bytes = With("create buoy", 12, kind);
+        PutWord(bytes, 16, std::bit_cast<uint32_t>(mass));
+        return AcceptingReaders(bytes) == 1;
+    };
+    for (const uint32_t kind : {uint32_t(SpaceObject::kTypeNavBuoy), uint32_t(SpaceObject::kTypeCraft)}) {
+        for (const float mass : {3e38f, 4294967296.0f, 1e-30f, 0.5f, -1.0f}) EXPECT_FALSE(accepted(kind, mass)) << kind << " " << mass;
+        for (const float mass : {1.0f, 10.0f, 2147483648.0f}) EXPECT_TRUE(accepted(kind, mass)) << kind << " " << mass;
+    }
+    EXPECT_TRUE(accepted(SpaceObject::kTypeNavBuoy, 0.0f));
+    EXPECT_FALSE(accepted(SpaceObject::kTypeCraft, 0.0f));
 }
 
 TEST_F(NetPacketReadTest, IdsPartsAndIndicesOutOfRangeAreRefused) {
@@ -444,6 +463,16 @@ TEST_F(NetPacketReadTest, IdsPartsAndIndicesOutOfRangeAreRefused) {
     EXPECT_EQ(asKind(SpaceObject::kTypeMissile, 140, -2), 0);
     EXPECT_EQ(asKind(SpaceObject::kTypeMissile, 144, -2), 0);
     EXPECT_EQ(asKind(SpaceObject::kTypeMissile, 148, -1), 0);
+    // A hit's damage is a weapon's, not any 32-bit number.
+    for (const auto& [packet, at] : {std::pair<const char*, uint32_t>{"gun shot", 20}, {"beam hit", 36}, {"projectile", 60}}) {
+        EXPECT_EQ(AcceptingReaders(With(packet, at, 1u << 20)), 1) << packet;
+        EXPECT_EQ(AcceptingReaders(With(packet, at, (1u << 20) + 1)), 0) << packet;
+        EXPECT_EQ(AcceptingReaders(With(packet, at, uint32_t(-(1 << 20) - 1))), 0) << packet;
+    }
+    // A missile's lifetime is a launcher's: one that never ends is refused.
+    EXPECT_EQ(asKind(SpaceObject::kTypeMissile, 160, 32767), 1);
+    EXPECT_EQ(asKind(SpaceObject::kTypeMissile, 160, 32768), 0);
+    EXPECT_EQ(asKind(SpaceObject::kTypeMissile, 160, -1), 0);
     EXPECT_EQ(asKind(SpaceObject::kTypeMine, 140, -2), 0);
     EXPECT_EQ(asKind(SpaceObject::kTypeDecoy, 128, -2), 0);
     EXPECT_EQ(asKind(SpaceObject::kTypeAiShip, 120, -1), 1);

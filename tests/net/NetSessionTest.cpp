@@ -12,6 +12,7 @@
 #include "net/NetGameSettings.h"
 #include "net/NetPacketType.h"
 #include "net/PacketBytes.h"
+#include "objects/space/SpaceObject.h"
 #include "platform/Sleeper.h"
 #include "tests/support/RecordingSleeper.h"
 #include "tests/support/ScriptedSessionService.h"
@@ -343,7 +344,27 @@ TEST_F(NetSessionLobbyTest, EnumeratingStartsAfreshAndJoiningTakesTheFirstOfANam
     EXPECT_TRUE(session.IsActive() && !session.IsHost());
 }
 
+// A joined client's own objects take numbers the host never gives, so that
+// none meets an object the host names; leaving gives the numbering back.
+TEST_F(NetSessionLobbyTest, AClientNumbersItsOwnObjectsApartUntilItLeaves) {
+    SpaceObject* const rocks = world_.Template("ROCK0");
+    const int32_t before = world_.Spawn(rocks, 1)->uoid;
+    {
+        NetSession session;
+        ASSERT_EQ(session.SelectServiceProvider("TCP/IP"), 1);
+        scripted_.created->sessions = {Found("Ann's game", 1)};
+        session.EnumSessions();
+        ASSERT_EQ(session.JoinGame("Ann's game"), 1);
+        EXPECT_GE(world_.Spawn(rocks, 1)->uoid, NetSession::kClientUoidBase);
+    }
+    const int32_t after = world_.Spawn(rocks, 1)->uoid;
+    EXPECT_GT(after, before);
+    EXPECT_LT(after, NetSession::kClientUoidBase);
+}
+
 TEST_F(NetSessionLobbyTest, HostingMakesOurOwnEntryWithTheCareersFigures) {
+    // The mission, and with it our ship, is made before the game is hosted.
+    world_.Game().playerShip = world_.Spawn(world_.Template("ROCK0"), 1);
     world_.Game().career->kills = 17;
     world_.Game().career->face = 3;
     NetSession session;
@@ -362,6 +383,9 @@ TEST_F(NetSessionLobbyTest, HostingMakesOurOwnEntryWithTheCareersFigures) {
     EXPECT_EQ(own.dpid, session.ownDpid);
     EXPECT_EQ(own.careerKills, 17);
     EXPECT_EQ(own.face, 3);
+    EXPECT_EQ(own.shipUoid, world_.Game().playerShip->uoid);
+    EXPECT_EQ(session.FindPlayerByUoid(world_.Game().playerShip->uoid), 0);
+    world_.Game().playerShip = nullptr;
     EXPECT_EQ(scripted_.created->createdPlayers.back().longName, "Server");
     EXPECT_TRUE(session.IsActive() && session.IsHost());
 }

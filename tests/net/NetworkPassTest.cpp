@@ -89,6 +89,19 @@ TEST_F(NetworkPassTest, TheHostResendsIdentitiesAndSendsWhatChanged) {
     builder_.Game().NetSend();
     EXPECT_EQ(Types(session), (std::vector<uint16_t>{kObjectUpdate}));
     EXPECT_EQ(session.flushes, 3);
+
+    // Identities go again by the clock, whatever the frame; not to a player
+    // whose ship the host has not made yet.
+    session.AddPlayer(4, "Cid", -1);
+    session.sent.clear();
+    session.frameCount = 5;
+    builder_.Clock().Advance(NetSession::kIdInfoResendMs - 200);
+    builder_.Game().NetSend();
+    EXPECT_TRUE(session.sent.empty());
+    builder_.Clock().Advance(100);
+    builder_.Game().NetSend();
+    ASSERT_EQ(Types(session), (std::vector<uint16_t>{kIdInfo}));
+    EXPECT_EQ(session.sent[0].to, 2u);
 }
 
 TEST_F(NetworkPassTest, ALoneHostSendsNothingAndAClientReportsItsShip) {

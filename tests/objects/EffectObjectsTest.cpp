@@ -3,6 +3,8 @@
 // stream trails, beams and shots, each ending itself through the groups.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,6 +22,9 @@
 #include "objects/effects/ShotEffect.h"
 #include "objects/effects/StreamEffect.h"
 #include "objects/effects/TimedEffect.h"
+#include "objects/ships/Craft.h"
+#include "objects/space/ObjectPart.h"
+#include "objects/space/WorldPass.h"
 #include "objects/space/SpaceObject.h"
 #include "scene/Camera.h"
 #include "scene/Material.h"
@@ -377,6 +382,87 @@ TEST_F(EffectObjectsTest, ExplodingObjectsLeaveTheirExplosionsInTheGroups) {
     EXPECT_NE(made[0]->explosionType, nullptr);
     EXPECT_EQ(made[2]->explosionType, nullptr);   // ends at its first update
     world_.Game().flightCamera = nullptr;
+}
+
+}  // namespace
+
+namespace {
+
+// A craft set on fire by its death, its explosion held back for a second so
+// that the wreck flies (and burns) for that long before it breaks up.
+class DyingCraftTest : public EffectObjectsTest {
+protected:
+    DyingCraftTest() {
+        ExplosionType* const slow = Explosion("Slow", 3, 300);
+        slow->leastDelay = slow->greatestDelay = 1000;
+        Stream("Fire", 2, 400, 1.0f);
+        RegisterSpaceObjects();
+        world_.Game().flightCamera = &camera_;
+    }
+    ~DyingCraftTest() override { world_.Game().flightCamera = nullptr; }
+
+    Craft* Burning() {
+        Craft* const ship = world_.SpawnAs<Craft>(world_.Template("SHIP0", {{"WING0FLHW", {}}, {"ENGN0RR0E", {}}}), 14);
+        ship->type = SpaceObject::kTypeAiShip;
+        ship->Activate(0);
+        ship->SetHitPoints(100);
+        ship->explosionNames.Append(EngineText("Slow"));
+        ship->Explode(nullptr, 0);
+        return ship;
+    }
+    void Frame() {
+        world_.Clock().Advance(50);
+        world_.Game().Simulate();
+    }
+    size_t Sprites() { return Registered<EffectSprite>(world_.Game()).size(); }
+
+    Camera camera_;
+};
+
+// An update that throws a burning wreck across the map must not lay a
+// sprite per spacing of the throw (a million units grew the heap by hundreds
+// of megabytes; at 1e8 the float step no longer shrank the distance and the
+// frame never ended), nor may a position no number can hold.
+TEST_F(DyingCraftTest, AWreckThrownFarKeepsItsTrailToAFewSpritesAFrame) {
+    Craft* const ship = Burning();
+    ASSERT_NE(ship->parts[0]->attached, nullptr);
+    Frame();
+    ASSERT_GE(Sprites(), 1u);
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const Vector3 throws[] = {{1e6f, 0.0f, 0.0f}, {1e6f, 1e8f, 0.0f}, {nan, 0.0f, 0.0f},
+                              {inf, 0.0f, -inf}, {1e6f, 1e8f, 3.0f}, {1e6f, 1e8f, 30.0f}};
+    size_t before = Sprites();
+    for (const Vector3& to : throws) {
+        SCOPED_TRACE(testing::Message() << to.x << " " << to.y << " " << to.z);
+        ship->SetPositionFlags(to, Transform::kAllFlags | 0x10);
+        Frame();
+        const size_t now = Sprites();
+        EXPECT_LE(now, before + size_t(StreamEffect::kMaxSpritesPerUpdate));
+        before = now;
+    }
+    for (const EffectSprite* sprite : Registered<EffectSprite>(world_.Game())) {
+        EXPECT_TRUE(std::isfinite(sprite->position.x) && std::isfinite(sprite->position.y) &&
+                    std::isfinite(sprite->position.z));
+    }
+    EXPECT_EQ(ship->dead, 1);
+    world_.Remove(ship);
+}
+
+// The copy of a dead ship given up (an update from its owner) after its
+// death has run but before its explosion has played out: the explosion
+// ends later and must not write into the freed craft.
+TEST_F(DyingCraftTest, AnExplosionOutlivingItsCraftLetsGoOfIt) {
+    Craft* const ship = Burning();
+    FxObject* const first = ship->firstExplosion;
+    ASSERT_NE(first, nullptr);
+    for (int frame = 0; frame < 40 && ship->dead != 0; ++frame) Frame();
+    ASSERT_EQ(ship->dead, 0);
+    EXPECT_EQ(ship->firstExplosion, nullptr);
+    ASSERT_EQ(Registered<FxObject>(world_.Game()).size(), 1u);   // still playing
+    world_.Remove(ship);
+    for (int frame = 0; frame < 40 && !Registered<FxObject>(world_.Game()).empty(); ++frame) Frame();
+    EXPECT_TRUE(Registered<FxObject>(world_.Game()).empty());
 }
 
 }  // namespace

@@ -266,6 +266,7 @@ TEST(WorldPassTest, TheChaseObjectTrailsItsTarget) {
 #include <limits>
 
 #include "engine/Random.h"
+#include "ai/AiBrain.h"
 #include "objects/space/CollisionCandidates.h"
 
 namespace {
@@ -347,6 +348,52 @@ TEST(WorldPassTest, PairsLeftOutByTheBroadPhaseNeverHit) {
     }
     EXPECT_GT(hits, 20);
     EXPECT_GT(leftOut, 100);
+}
+
+// An AI ship with a brain of its own, to be warned off what it flies into.
+class Pilot : public Target {
+public:
+    explicit Pilot(SpaceObject* templateObject) : Target(templateObject), brain(this) {}
+    AiBrain* Brain() const override { return const_cast<AiBrain*>(&brain); }
+    AiBrain brain;
+};
+
+// The broad phase bounds an AI ship's warnings by the pair's speeds and
+// moves, not by the whole near range: ships meeting head on, overtaking,
+// drifting or at rest, offset or not, are warned off only of pairs it keeps.
+TEST(WorldPassTest, PairsLeftOutByTheBroadPhaseWarnNoAiShip) {
+    GameRandomSeed(23);
+    int warned = 0, leftOut = 0;
+    for (int trial = 0; trial < 1500; ++trial) {
+        WorldBuilder builder;
+        const float ra = float(1 + GameRandom() % 60), rb = float(1 + GameRandom() % 200);
+        Pilot* const ship = builder.SpawnAs<Pilot>(builder.Ball("SHIP0", ra), 1);
+        const bool bothShips = GameRandom() % 2 == 0;
+        Target* const other = bothShips ? builder.SpawnAs<Pilot>(builder.Ball("SHIP1", rb), 2)
+                                        : builder.SpawnAs<Target>(builder.Ball("ROCK0", rb), 2);
+        const auto random = [](int32_t span) { return float(GameRandom() % (2 * span + 1) - span); };
+        const float gap = float(GameRandom() % 2 == 0 ? GameRandom() % 60 : GameRandom() % 1100);
+        Arm(ship, SpaceObject::kTypeAiShip, 0x1fda4, {0.0f, 0.0f, 0.0f});
+        Arm(other, bothShips ? SpaceObject::kTypeAiShip : SpaceObject::kTypeAsteroid, 0x1f804,
+            {ra + rb + gap, random(40), random(40)});
+        // Speeds up to 400 either way, or slow; this frame's move along the
+        // velocity or not, up to a fifth of a second of it.
+        for (Target* moving : {static_cast<Target*>(ship), other}) {
+            moving->velocity = Vector3{random(400), random(100), random(100)}.Scaled(GameRandom() % 3 == 0 ? 0.02f : 1.0f);
+            const float seconds = float(GameRandom() % 200) / 1000.0f;
+            const Vector3 at = moving->Position();
+            moving->previousPosition = GameRandom() % 4 == 0 ? at.Sum({random(50), random(50), random(50)})
+                                                             : at.Difference(moving->velocity.Scaled(seconds));
+        }
+        const bool mayTouch = CollisionCandidates::MayTouch(*ship, *other);
+        ship->Collide();
+        const bool warning = ship->brain.avoid != 0 || (bothShips && static_cast<Pilot*>(other)->brain.avoid != 0);
+        warned += warning ? 1 : 0;
+        leftOut += mayTouch ? 0 : 1;
+        EXPECT_TRUE(mayTouch || !warning) << "trial " << trial << " radii " << ra << ", " << rb << " gap " << gap;
+    }
+    EXPECT_GT(warned, 50);
+    EXPECT_GT(leftOut, 300);
 }
 
 // Each object gets exactly the later objects that may touch it, in world

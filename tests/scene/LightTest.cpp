@@ -206,6 +206,187 @@ TEST_F(LightTest, ObjectSpaceLightingMatchesWorldSpaceLighting) {
     }
 }
 
+// A battle's chain: a dim ambient light, then a weapon flash at each of a
+// row of ships, one in four on, and a bolt's light. Lights that are off or
+// out of reach are passed over, but what a vertex gets must be what a chain
+// of only the lights that reach it gives, following every switch and every
+// link made between frames; and a link undone after a preparation must not
+// lead the walk astray.
+TEST_F(LightTest, AWalkPassingOverDarkLightsFollowsEverySwitchAndLink) {
+    camera_.flags = 0;   // world space: the vertices below are world points
+    Light ambient;
+    ambient.intensity = 20;
+    std::vector<std::unique_ptr<FrameAttenuatedLight>> flashes;
+    Light* last = &ambient;
+    for (int i = 0; i < 40; ++i) {
+        flashes.push_back(std::make_unique<FrameAttenuatedLight>(Vector3{10.0f * float(i), 0.0f, 0.0f}, 0.0f, 8.0f));
+        flashes.back()->intensity = 90;
+        if (i % 4 != 0) flashes.back()->flags |= Light::kFlagOff;
+        flashes.back()->InsertAfter(last);
+        last = flashes.back().get();
+    }
+    AttenuatedLight bolt(Vector3{41.0f, 30.0f, 0.0f}, 0.0f, 5.0f);
+    bolt.intensity = 90;
+    bolt.InsertAfter(last);
+    // A ship at x = 40 under the flash there; the bolt far above it.
+    Transform ship;
+    ship.SetPositionXyz(40.0f, -4.0f, 0.0f, Transform::kAllFlags);
+    const MeshVertex belly = At(40.0f, -4.0f, 0.0f, 0.0f, 1.0f, 0.0f);
+
+    // The same vertex under a chain of fresh copies of the given lights alone.
+    const auto alone = [&](std::vector<const Light*> lights, bool alt) {
+        Light head;
+        head.intensity = ambient.intensity;
+        std::vector<std::unique_ptr<Light>> copies;
+        Light* tail = &head;
+        for (const Light* light : lights) {
+            if (const auto* flash = dynamic_cast<const FrameAttenuatedLight*>(light)) {
+                copies.push_back(std::make_unique<FrameAttenuatedLight>(flash->position, flash->innerRange, flash->outerRange));
+            } else {
+                const auto* point = dynamic_cast<const AttenuatedLight*>(light);
+                copies.push_back(std::make_unique<AttenuatedLight>(point->position, point->innerRange, point->outerRange));
+            }
+            copies.back()->intensity = light->intensity;
+            copies.back()->InsertAfter(tail);
+            tail = copies.back().get();
+        }
+        return Lit(head, belly, 0, &ship, alt);
+    };
+    // Twice in a frame (the second walk takes the frame's passed-over runs
+    // as found by the first), and once outside any frame.
+    const auto lit = [&](bool alt = false) {
+        Light::BeginDrawing();
+        const int32_t first = Lit(ambient, belly, 0, &ship, alt);
+        const int32_t again = Lit(ambient, belly, 0, &ship, alt);
+        Light::EndDrawing();
+        EXPECT_EQ(first, again);
+        EXPECT_EQ(Lit(ambient, belly, 0, &ship, alt), first);
+        return first;
+    };
+    // What each frame below must give, worked out first: making the
+    // copies links lights, and links made between frames would hide a
+    // stale pass-over from the frames.
+    flashes[6]->position = {40.0f, 2.0f, 0.0f};
+    const int32_t byFlash = alone({flashes[4].get()}, false);
+    const int32_t byOther = alone({flashes[6].get()}, false);
+    const int32_t byFlashAlt = alone({flashes[4].get()}, true);
+    EXPECT_GT(byFlash, alone({}, false));
+
+    const int32_t flashed = lit();
+    EXPECT_EQ(flashed, byFlash);
+    // Between frames the flash goes off and another, come close, comes on;
+    // then the flash comes back, for the other lighting too.
+    flashes[4]->flags |= Light::kFlagOff;
+    flashes[6]->flags &= ~Light::kFlagOff;
+    EXPECT_EQ(lit(), byOther);
+    flashes[6]->flags |= Light::kFlagOff;
+    flashes[4]->flags &= ~Light::kFlagOff;
+    EXPECT_EQ(lit(true), byFlashAlt);
+
+    // The bolt comes close, and a new flash above the ship is linked in
+    // before it: both add their shares.
+    bolt.position = {40.0f, -2.0f, 0.0f};
+    FrameAttenuatedLight late(Vector3{40.0f, 4.0f, 0.0f}, 0.0f, 16.0f);
+    late.intensity = 60;
+    late.InsertAfter(flashes.back().get());
+    const int32_t crowded = lit();
+    EXPECT_EQ(crowded, alone({flashes[4].get(), &late, &bolt}, false));
+    EXPECT_GT(crowded, alone({flashes[4].get(), &late}, false));
+    EXPECT_GT(alone({flashes[4].get(), &late}, false), flashed);
+
+    // A light taken out after the preparation: the walk keeps to the chain
+    // as it stands, and a freed light is never visited.
+    Light::BeginDrawing();
+    ambient.Prepare(&ship);
+    flashes[4]->Unlink();
+    flashes[4].reset();
+    RenderVertex vertex;
+    vertex.intensity = 0;
+    ambient.LightVertex(belly, vertex, 0);
+    Light::EndDrawing();
+    EXPECT_EQ(vertex.intensity, alone({&late, &bolt}, false));
+}
+
+// A frame light behind another is judged out of reach from its world place
+// before its offset is worked out; first in the chain it is not. Both must
+// light alike at the edge of the range: for an object turned and scaled,
+// for a thin one (all its stretch along one axis) whose inverse no longer
+// fits its matrix, and for one whose inverse's translation slipped.
+TEST_F(LightTest, AFrameLightOutOfReachIsJudgedAsItsOffsetWouldJudgeIt) {
+    std::vector<Transform> placements(3);
+    placements[0].RotateY(0.7f, Transform::kAllFlags);
+    placements[0].Scale(2.5f, Transform::kAllFlags);
+    placements[0].SetPositionXyz(-3.0f, 4.0f, 8.0f, Transform::kAllFlags);
+    for (size_t t = 1; t < 3; ++t) {
+        placements[t].matrix.rows[1][1] = placements[t].matrix.rows[2][2] = 0.01f;
+        placements[t].inverse.rows[1][1] = placements[t].inverse.rows[2][2] = 100.0f;
+    }
+    placements[1].inverse.rows[0][0] = 0.8f;                            // a stale inverse
+    placements[2].inverse.rows[Matrix34::kTranslationRow][0] = -10.0f;   // a slipped one
+    const MeshVertex ahead = At(0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f);
+    int lit = 0, dark = 0;
+    for (const uint32_t space : {0u, kObjectSpace}) {
+        camera_.flags = space;
+        for (size_t t = 0; t < placements.size(); ++t) {
+            Vector3 origin;
+            placements[t].matrix.GetTranslation(&origin);
+            for (int step = -80; step <= 160; ++step) {
+                const Vector3 at{origin.x + 0.5f * float(step), origin.y, origin.z};
+                FrameAttenuatedLight alone(at, 0.0f, 20.0f);
+                FrameAttenuatedLight behind(at, 0.0f, 20.0f);
+                Light ambient;
+                ambient.intensity = 0;
+                behind.InsertAfter(&ambient);
+                const int32_t first = Lit(alone, ahead, 1, &placements[t]);
+                EXPECT_EQ(Lit(ambient, ahead, 1, &placements[t]), first) << space << " " << t << " " << step;
+                (first > 0 ? lit : dark) += 1;
+            }
+        }
+    }
+    EXPECT_GT(lit, 300);
+    EXPECT_GT(dark, 300);
+}
+
+// A battle's chain: many small lights, each reaching the objects beside
+// it. Each object is lit by those alone, also when a link changes between
+// the preparation and the walk (which then follows every light) right after
+// another object lit by other lights, and within a camera's frame or not.
+TEST_F(LightTest, ACrowdOfSmallLightsLightsEachObjectOnlyFromThoseThatReachIt) {
+    constexpr int kLights = 12;
+    Light ambient;
+    ambient.intensity = 0;
+    std::vector<std::unique_ptr<FrameAttenuatedLight>> crowd;
+    for (int i = 0; i < kLights; ++i) {
+        crowd.push_back(std::make_unique<FrameAttenuatedLight>(Vector3{100.0f * float(i), 0.0f, 0.0f}, 0.0f, 30.0f));
+        crowd.back()->InsertAfter(i == 0 ? &ambient : crowd[size_t(i) - 1].get());
+    }
+    const MeshVertex facing = At(0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f);
+    for (const bool inFrame : {false, true}) {
+        for (const uint32_t space : {0u, kObjectSpace}) {
+            camera_.flags = space;
+            if (inFrame) Light::BeginDrawing();
+            for (const int near : {3, 5, 0, 11, 5}) {
+                Transform placement;
+                placement.SetPositionXyz(100.0f * float(near) - 10.0f, 0.0f, 0.0f, Transform::kAllFlags);
+                FrameAttenuatedLight alone(Vector3{100.0f * float(near), 0.0f, 0.0f}, 0.0f, 30.0f);
+                const int32_t expected = Lit(alone, facing, 0, &placement);
+                ASSERT_GT(expected, 0);
+                EXPECT_EQ(Lit(ambient, facing, 0, &placement), expected) << near;
+
+                ambient.Prepare(&placement);
+                Light spare;
+                spare.InsertAfter(crowd.back().get());
+                spare.Unlink();
+                RenderVertex vertex;
+                vertex.intensity = 0;
+                ambient.LightVertex(facing, vertex, 0);
+                EXPECT_EQ(vertex.intensity, expected) << near << " after a link changed";
+            }
+            if (inFrame) Light::EndDrawing();
+        }
+    }
+}
+
 // Light records as the scene files carry them.
 class LightRecordTest : public LightTest {
 protected:

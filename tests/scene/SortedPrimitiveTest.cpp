@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -117,6 +120,61 @@ TEST_F(SortedPrimitiveTest, PointsAndLinesDrawThroughTheCanvasAndSortByTheirCent
     canvas_.SetForwarding(false);
     FlushSortedPrimitives();
     EXPECT_EQ(canvas_.Ops(), (std::vector<std::string>{"DrawLineClipped", "PlotPixel"}));
+}
+
+// A frame's depths come in runs (a model's faces, a stream's sprites) with
+// jumps between them, ties, and the odd infinite or NaN depth: whatever the
+// order of insertion, the tree is the one a walk from the root would build,
+// so the drawing order and the deepest path are those of that tree.
+TEST_F(SortedPrimitiveTest, RunsJumpsTiesAndOddDepthsBuildTheTreeAWalkFromTheRootWould) {
+    struct Node {
+        float depth;
+        uint32_t colour;
+        int nearer = -1, farther = -1;
+    };
+    std::vector<Node> reference;
+    uint32_t deepest = 0;
+    const auto place = [&](float depth, uint32_t colour) {
+        reference.push_back({depth, colour});
+        const int added = int(reference.size()) - 1;
+        uint32_t steps = 0;
+        for (int at = added == 0 ? -1 : 0; at >= 0; ++steps) {
+            int& child = depth <= reference[size_t(at)].depth ? reference[size_t(at)].nearer : reference[size_t(at)].farther;
+            if (child < 0) {
+                child = added;
+                ++steps;
+                break;
+            }
+            at = child;
+        }
+        deepest = std::max(deepest, steps);
+        Polygon(depth, colour);
+    };
+    uint32_t seed = 12345;
+    const auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 8; };
+    const float odd[] = {std::nanf(""), INFINITY, -INFINITY, 0.0f, -0.0f};
+    float depth = 0.5f;
+    for (uint32_t colour = 0; colour < 240;) {
+        const uint32_t kind = next() % 6;
+        if (kind == 0) depth = float(next() % 1000) / 1000.0f;         // a jump
+        if (kind == 5) depth = odd[next() % 5];
+        const float step = kind == 1 ? 0.001f : kind == 2 ? -0.001f : 0.0f;   // rising, falling, ties
+        for (uint32_t n = 1 + next() % 6; n > 0 && colour < 240; --n, depth += step) {
+            place(depth, colour++);
+            ASSERT_EQ(g_primTreeSteps, deepest) << colour;
+        }
+        if (std::isnan(depth) || std::isinf(depth)) depth = 0.5f;
+    }
+    std::vector<uint32_t> order;
+    const std::function<void(int)> farFirst = [&](int at) {
+        if (at < 0) return;
+        farFirst(reference[size_t(at)].farther);
+        order.push_back(reference[size_t(at)].colour);
+        farFirst(reference[size_t(at)].nearer);
+    };
+    farFirst(0);
+    FlushSortedPrimitives();
+    EXPECT_EQ(Drawn(), order);
 }
 
 // Rising depths make the tree one long chain; neither flush may recurse

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "game/GameState.h"
+#include "game/KeyBindings.h"
 #include "screens/GameMenus.h"
 #include "tests/support/GoldenImage.h"
 #include "tests/support/RecordingScreen.h"
@@ -115,6 +117,27 @@ TEST(FrameScreenTest, TheQuitRequestClosesThePageAndLeadsToTheQuitDialog) {
     EXPECT_EQ(run.Count("close ENCYC"), 1);
     EXPECT_EQ(run.harness.Game().currentScreen, run.Slot(ScreenSlot::kQuit));
     EXPECT_EQ(g_quitReturn, run.frame);
+}
+
+// Escape while a cell of the controls page waits for its key is the key
+// awaited: the frame runs on with the page, and no quit dialog comes; once
+// nothing waits, Escape asks to quit again.
+TEST(FrameScreenTest, EscapeIsNoQuitWhileTheControlsPageWaitsForAKey) {
+    for (const bool waiting : {true, false}) {
+        SCOPED_TRACE(waiting ? "a cell waits" : "nothing waits");
+        FrameRun run(false, true);
+        GameState& game = run.harness.Game();
+        for (uint32_t i = 0; i < 8; ++i) {
+            game.functionBindings.push_back(std::make_unique<FunctionBinding>(("F" + std::to_string(i)).c_str(), i));
+        }
+        // The first row's key cell of the first binding, or beside the cells.
+        run.Run(Click(2, kArch) + Click(10, kSlot4) + Click(20, waiting ? "400 129" : "400 300") +
+                    "at 25 key Escape\n", 30);
+        EXPECT_EQ(run.harness.Passes(), waiting ? 30 : 26);
+        EXPECT_EQ(game.currentScreen == run.Slot(ScreenSlot::kQuit), !waiting);
+        game.capturedKeys = nullptr;
+        game.functionBindings.clear();
+    }
 }
 
 // A page's pass after its button's click runs with the dispatch blocked,

@@ -491,6 +491,35 @@ TEST(NetLobbyConnectionTest, TheWaitingRoomReadiesOnlyOnesOwnSlotChatsAndStartsW
     EXPECT_FALSE(game.netSession->IsActive());
 }
 
+// A name too long for its row wraps there; the row is still the pilot's
+// own and readies it (the first wrapped line is not the whole name).
+TEST(NetLobbyConnectionTest, APilotWhoseNameWrapsInItsRowCanGetReady) {
+    Connection run;
+    Lobby& lobby = run.lobby;
+    GameState& game = run.harness.Game();
+    game.netSettings = new NetGameSettings();
+    game.netSettings->gameType = NetGameSettings::kCooperative;
+    std::snprintf(game.career->pilotName, sizeof game.career->pilotName, "%s",
+                  "Wing Commander Aldous Percival Montgomery Featherstonehaugh");
+    ASSERT_EQ(game.netSession->SelectServiceProvider("TCP/IP"), 1);
+    ASSERT_EQ(game.netSession->HostGame(), 1);
+    game.netSession->AddPlayer(9, "Bob", -1);
+    lobby.currentPanel = lobby.waitPanel;
+    lobby.Update();
+    ASSERT_GT(run.Lines(lobby.waitPanel, "Player1Name").size(), 1u);
+    ASSERT_STREQ(game.netSession->GetPlayerName(0), game.career->GetPilotName());
+
+    run.Fire(lobby.waitPanel, Lobby::kWaitFirstSlot, Lobby::kWaitClick);
+    EXPECT_EQ(game.career->ready, 1);
+    lobby.Update();
+    EXPECT_NE(game.netSession->Player(0)->ready, 0u);
+    run.Fire(lobby.waitPanel, Lobby::kWaitFirstSlot + 1, Lobby::kWaitClick);   // Bob's row is not ours
+    EXPECT_EQ(game.career->ready, 1);
+    run.Fire(lobby.waitPanel, Lobby::kWaitFirstSlot, Lobby::kWaitClearReady);
+    EXPECT_EQ(game.career->ready, 0);
+    run.Fire(lobby.waitPanel, Lobby::kWaitCancel, Lobby::kWaitClick);
+}
+
 TEST(NetLobbyConnectionTest, AClientSeesItsChatLineOnlyFromTheHostAndAsksForTheState) {
     Connection run;
     Lobby& lobby = run.lobby;

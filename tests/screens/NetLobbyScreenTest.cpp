@@ -17,6 +17,8 @@
 #include "net/NetSession.h"
 #include "sound/SoundObject.h"
 #include "tests/support/GoldenImage.h"
+#include "tests/support/RecordingMessageBox.h"
+#include "tests/support/ScopedInstall.h"
 #include "tests/support/world/ScreenHarness.h"
 #include "ui/ArtObject.h"
 #include "ui/EditField.h"
@@ -227,6 +229,35 @@ TEST(NetLobbyScreenTest, AcceptNeedsANameAndACallsignAndStartsTheSession) {
     ASSERT_NE(run.harness.Game().netSession, nullptr);
     EXPECT_EQ(run.harness.Game().netSession->sessionDesc.name, "Ann's game");
     EXPECT_EQ(run.harness.Game().netSession->playerCapacity, 8);
+}
+
+// A name that cannot name the pilot's file is refused as it is accepted,
+// with the reason, and the career the lobby had stays; a usable name then
+// goes through.
+TEST(NetLobbyScreenTest, ANameNoFileCanCarryIsRefusedWithTheReason) {
+    RecordingMessageBox boxes;
+    ScopedInstall<platform::MessageBox> installed(boxes);
+    LobbyRun run;
+    Lobby& lobby = run.lobby;
+    ArtObject* const panel = lobby.pilotCreatePanel;
+    const CareerRecord* const before = run.harness.Game().career;
+    auto* const name = dynamic_cast<EditField*>(panel->FindControl("NameBox"));
+    run.Fire(panel, Lobby::kCreName, Lobby::kCreClick);
+    for (const char c : std::string("../x")) TypeTextInput(uint32_t(c));
+    lobby.Update();
+    ASSERT_STREQ(name->GetText(), "../x");
+    run.Fire(panel, Lobby::kCreCallsign, Lobby::kCreClick);
+    for (const char c : std::string("Ace")) TypeTextInput(uint32_t(c));
+    lobby.Update();
+
+    lobby.nextPanel = nullptr;
+    run.Fire(panel, Lobby::kCreAccept, Lobby::kCreClick);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text, PilotNameProblem("../x"));
+    EXPECT_EQ(lobby.nextPanel, nullptr);
+    EXPECT_EQ(run.harness.Game().career, before);
+    EXPECT_EQ(run.harness.Game().netSession, nullptr);
+    for (const char* bad : {"a/b", "a\\b", "tab\there", ""}) EXPECT_NE(PilotNameProblem(bad), nullptr) << bad;
 }
 
 // The front menu drawn, then "Single B" clicked: every panel closes in that

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -10,8 +11,11 @@
 #include "game/GameState.h"
 #include "screens/FrameScreen.h"
 #include "screens/GameMenus.h"
+#include "screens/PilotNotices.h"
 #include "sound/SoundObject.h"
 #include "tests/support/GoldenImage.h"
+#include "tests/support/RecordingMessageBox.h"
+#include "tests/support/ScopedInstall.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/world/RecordingNetSession.h"
 #include "tests/support/world/ScreenHarness.h"
@@ -89,6 +93,31 @@ TEST(QuitScreenTest, YesQuitsAndOnlyANetworkGameWritesThePilot) {
         EXPECT_EQ(run.harness.Game().mode, GameState::kModeQuit);
         EXPECT_FALSE(run.Played(kVoiceQuit));
         EXPECT_TRUE(run.PilotWritten());
+    }
+}
+
+// Quitting a network game writes the pilot's file; a file that cannot be
+// written (a name no file carries, read from an old pilot file, or a folder
+// gone) is told to the player, not dropped in silence.
+TEST(QuitScreenTest, APilotFileThatCannotBeWrittenIsTold) {
+    for (const bool badName : {true, false}) {
+        SCOPED_TRACE(badName ? "a name no file carries" : "a folder gone");
+        RecordingMessageBox boxes;
+        ScopedInstall<platform::MessageBox> installed(boxes);
+        DialogRun<PauseScreen> run;
+        RecordingNetSession session(true);
+        run.harness.Game().netSession = &session;
+        CareerRecord& career = *run.harness.Game().career;
+        if (badName) {
+            std::snprintf(career.pilotName, sizeof career.pilotName, "%s", "../x");
+        } else {
+            run.harness.Game().SetConfigFolder(run.folder.Str() + "/gone");
+        }
+        run.Run("at 2 key Y\n");
+        EXPECT_EQ(run.harness.Game().mode, GameState::kModeQuit);
+        ASSERT_EQ(boxes.Boxes().size(), 1u);
+        EXPECT_EQ(boxes.Boxes()[0].text, pilot_notices::kNotWrittenText);
+        EXPECT_FALSE(std::filesystem::exists(run.folder.Path().parent_path() / "x.plr"));
     }
 }
 

@@ -239,7 +239,8 @@ TEST_F(FlightCommandsTest, EjectingPutsThePlayerInThePod) {
 }
 
 // The eject command in the sample flight: the data's pod takes the ship's
-// place and flies on from where it was; a second press leaves the pod be.
+// place, out through the canopy clear of the hull, and flies on; a second
+// press leaves the pod be.
 TEST(FlightEjectTest, TheEjectCommandPutsThePlayerInTheSamplePod) {
     const TempDir dir;
     std::string error;
@@ -266,12 +267,14 @@ TEST(FlightEjectTest, TheEjectCommandPutsThePlayerInTheSamplePod) {
         ASSERT_NE(pod, nullptr);
         ASSERT_NE(pod, ship);
         EXPECT_STREQ(pod->label, "PILT");
-        EXPECT_EQ(pod->local.matrix.rows[3][2], ship->local.matrix.rows[3][2]);
+        EXPECT_GT(pod->Position().Difference(ship->Position()).Length(), ship->Radius() + pod->Radius());
         press(true);   // held: nothing more
         press(false);
         press(true);   // pressed again in the pod: it stays
         EXPECT_EQ(game.playerShip, pod);
-        for (int i = 0; i < 3; ++i) flight.Simulate();
+        // Started inside the hull, the pod hit it and died at once.
+        for (int i = 0; i < 40; ++i) flight.Simulate();
+        EXPECT_EQ(pod->dead, 0);
         EXPECT_NE(pod->active, 0);
     }
     g_dataDirs.Clear();

@@ -15,8 +15,11 @@
 #include "game/GameState.h"
 #include "game/Mission.h"
 #include "mission/MissionSetUp.h"
+#include "mission/MissionSky.h"
+#include "objects/ships/Craft.h"
 #include "objects/space/SpaceObject.h"
 #include "scene/Camera.h"
+#include "scene/Frame.h"
 #include "scene/Light.h"
 #include "scene/ViewContext.h"
 #include "scene/OstrelSystem.h"
@@ -173,6 +176,87 @@ TEST_F(FlightViewTest, AGroupDrawsAloneUnderItsPaletteAndTheFrameGivesEverything
     EXPECT_EQ(seen.lights, game.mission->ambient);
     EXPECT_EQ(canvas.palette, flight.palette);
     EXPECT_EQ(game.mission->ambient->next, nullptr);
+}
+
+// The player's ship destroyed, the wreck view watches the wreck from the
+// chase object's side but never from inside it: the camera stays clear of
+// the wreck, and its faces cover no more than part of the picture.
+TEST_F(FlightViewTest, TheWreckOfThePlayersShipIsWatchedFromOutsideIt) {
+    FlightShot flight;
+    ASSERT_EQ(flight.Load(kMission, kSeed), kStatusOk);
+    ScreenCanvas16 canvas(320, 240, nullptr, nullptr, flight.palette, Canvas::kFlagHasDepth, 0, 0);
+    canvas.EnableDepthTest();
+    GameState& game = flight.Game();
+    for (int32_t frame = 0; frame < 5; ++frame) flight.Frame(canvas);
+    auto* const ship = dynamic_cast<Craft*>(game.playerShip);
+    ASSERT_NE(ship, nullptr);
+    ship->Explode(nullptr, 0);
+    ASSERT_EQ(game.viewMode, kWreckViewMode);
+    for (int32_t frame = 0; frame < 30; ++frame) {
+        flight.Frame(canvas);
+        const Vector3 eye = Translation(game.flightCamera->transform);
+        ASSERT_GT(eye.Difference(ship->Position()).Length(), 2.0f * ship->Radius()) << "frame " << frame;
+        EXPECT_GT(Dot(Unit(ship->Position().Difference(eye)), Unit(Row(game.flightCamera->transform, 2))), 0.99f);
+        const RgbImage picture = CanvasToRgb(canvas);
+        int32_t lit = 0;
+        for (size_t i = 0; i < picture.rgb.size(); i += 3) lit += (picture.rgb[i] | picture.rgb[i + 1] | picture.rgb[i + 2]) != 0;
+        ASSERT_LT(lit, 320 * 240 / 2) << "frame " << frame;
+    }
+}
+
+// The skirmish's backdrop cloud is translucent, so its faces wait among the
+// frame's sorted primitives until the frame ends, after every pass has
+// popped its view. The flight's picture with the cloud differs from the one
+// without it, and where it differs, the cloud alone, drawn through the same
+// camera in a frame of its own, lights the canvas.
+TEST_F(FlightViewTest, TheSkirmishsNebulaShowsInTheFlightWhereItIsDrawnAlone) {
+    FlightShot flight;
+    ASSERT_EQ(flight.Load("skirmish.uli", kSeed), kStatusOk);
+    ScreenCanvas16 canvas(320, 240, nullptr, nullptr, flight.palette, Canvas::kFlagHasDepth, 0, 0);
+    canvas.EnableDepthTest();
+    flight.Frame(canvas);
+    GameState& game = flight.Game();
+    ASSERT_NE(game.mission->sky, nullptr);
+    NamedObject* const cloud = game.mission->sky->Nebulae();
+    ASSERT_NE(cloud, nullptr);
+    const auto frame = [&] {
+        RenderFlightFrame(game, canvas, FlightShot::kFrameMs);
+        return CanvasToRgb(canvas);
+    };
+    const RgbImage with = frame();
+    cloud->flags |= Frame::kFlagHidden;
+    const RgbImage without = frame();
+    cloud->flags &= ~Frame::kFlagHidden;
+
+    // Under the mission's own lights, as in flight.
+    Light* const ambient = game.mission->ambient;
+    ASSERT_NE(ambient, nullptr);
+    ambient->next = game.mission->sky->JoinLights(nullptr);
+    Camera& camera = *game.flightCamera;
+    ViewContext view;
+    view.camera = &camera;
+    view.lights = ambient;
+    view.objectList = cloud;
+    PushViewContext(&view);
+    ASSERT_EQ(camera.BeginFrame(), 0u);
+    camera.DrawScene();
+    camera.EndFrame();
+    PopViewContext(&view);
+    ambient->next = nullptr;
+    const RgbImage alone = CanvasToRgb(canvas);
+
+    int32_t changed = 0, changedUnderCloud = 0, cloudPixels = 0;
+    for (size_t i = 0; i < with.rgb.size(); i += 3) {
+        const bool lit = (alone.rgb[i] | alone.rgb[i + 1] | alone.rgb[i + 2]) != 0;
+        const bool differs = with.rgb[i] != without.rgb[i] || with.rgb[i + 1] != without.rgb[i + 1] ||
+                             with.rgb[i + 2] != without.rgb[i + 2];
+        cloudPixels += lit ? 1 : 0;
+        changed += differs ? 1 : 0;
+        changedUnderCloud += differs && lit ? 1 : 0;
+    }
+    EXPECT_GT(cloudPixels, 320 * 240 / 50);
+    EXPECT_GT(changed, cloudPixels / 2);
+    EXPECT_GE(changedUnderCloud, changed * 9 / 10);
 }
 
 // Without a mission the frame is the HUD alone on black.

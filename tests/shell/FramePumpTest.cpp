@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -156,6 +157,58 @@ TEST_F(FramePumpTest, WithoutAWindowTheRunEndsAfterTheLastShotAndEvent) {
     }
     EXPECT_EQ(PumpMessages(), 0);
     EXPECT_TRUE(window_->QuitRequested());
+}
+
+// A tool that writes the script as the run goes (the screen crawler) is
+// asked only while the script has nothing left, and what it adds arrives
+// exactly as the same lines read from a file would: pass for pass, message
+// for message, the run ending after its quit.
+TEST_F(FramePumpTest, AFedScriptPlaysAsTheSameLinesReadAsAScript) {
+    std::string text = "at 1 move 10 10\n";
+    std::vector<int32_t> askedAt;
+    FramePump::SetScriptFeed([&](int32_t passes, Script& script) {
+        askedAt.push_back(passes);
+        const int32_t step = int32_t(askedAt.size());
+        const std::string pass = std::to_string(passes + 1 + step % 3);
+        text += step < 4 ? "at " + pass + " click " + std::to_string(100 + step) + " 50\nat " + pass + " key A\n"
+                         : "at " + pass + " quit\n";
+        std::string error;
+        ASSERT_TRUE(script.Parse(text, &error)) << error;
+    });
+    std::vector<std::vector<Seen>> runs;
+    // The same lines read as a script, on a window of their own (the first
+    // run's window has quit).
+    const auto other = platform::Window::CreateHeadless("again", 640, 480, false);
+    other->SetProcedure([this](platform::Window&, const WindowMessage& message) {
+        seen_.push_back({FramePump::Current() != nullptr ? FramePump::Current()->Passes() : -1, message});
+        return false;
+    });
+    for (const bool fed : {true, false}) {
+        seen_.clear();
+        {
+            Script script;
+            std::string error;
+            ASSERT_TRUE(script.Parse(fed ? "at 1 move 10 10\n" : text, &error)) << error;
+            FramePump pump(fed ? *window_ : *other, driver_, nullptr, nullptr, std::move(script), {});
+            int32_t passes = 0;
+            while (PumpMessages() != 0 && passes < 100) ++passes;
+            EXPECT_LT(passes, 100);
+        }
+        if (fed) FramePump::SetScriptFeed(nullptr);
+        runs.push_back(seen_);
+    }
+    // Asked after the first line went, then once each step's lines had.
+    ASSERT_EQ(askedAt.size(), 4u);
+    EXPECT_EQ(askedAt[0], 1);
+    ASSERT_EQ(runs[0].size(), runs[1].size());
+    ASSERT_FALSE(runs[0].empty());
+    for (size_t i = 0; i < runs[0].size(); ++i) {
+        EXPECT_EQ(runs[0][i].pass, runs[1][i].pass) << i;
+        EXPECT_EQ(runs[0][i].message.type, runs[1][i].message.type) << i;
+        EXPECT_EQ(runs[0][i].message.x, runs[1][i].message.x) << i;
+    }
+    EXPECT_TRUE(std::any_of(runs[0].begin(), runs[0].end(),
+                            [](const Seen& seen) { return seen.message.type == WindowMessageType::kClose; }));
 }
 
 // Two processes of one game run at their own paces: a script waits for the

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -26,7 +27,9 @@
 #include "platform/WindowGraphics.h"
 #include "game/DataDirectories.h"
 #include "game/GameMessages.h"
+#include "game/CareerRecord.h"
 #include "game/GameState.h"
+#include "game/OptionsFile.h"
 #include "shell/LaunchOptions.h"
 #include "tools/mkdata/SampleTree.h"
 #include "tests/support/FakeRemovableMedia.h"
@@ -256,6 +259,34 @@ TEST_F(StartupTest, TheDriverChosenOnTheFirstScreenShowsWhatFollows) {
     options.script = dir_.Str() + "/dib.txt";
     EXPECT_EQ(RunGame(options), 0);
     EXPECT_EQ(Presenter().Format(), platform::kLayoutRgb555);
+    ExpectNothingLeft();
+}
+
+// Settings files bent by hand or by a bad disk: a pixel format no display
+// knows in "vorn.cfg" and volumes far past any strip in "opts.sav". The
+// start-up and the first screen, which reads the file again, both take the
+// same defaults, so the run goes on in 5-6-5 with the usual volumes (before,
+// the first screen put the bad format back and every start ended with
+// "Could not initialize drivers.", and the volumes overflowed).
+TEST_F(StartupTest, BentSettingsFilesStartWithTheDefaults) {
+    WriteTree();
+    ASSERT_EQ(WriteMenuArt(dir_.Str()), kStatusOk);
+    WriteConfig(kGraphicsDriverDirectDraw, 7);
+    CareerOptions bent;
+    bent.soundVolume = std::numeric_limits<int32_t>::max();
+    bent.musicVolume = std::numeric_limits<int32_t>::min();
+    ASSERT_EQ(WriteOptionsFile((dir_.Str() + "/" + kOptionsFileName).c_str(), bent), kStatusOk);
+    dir_.WriteFile("go.txt", "at 7 key N\nat 12 move 320 240\n");
+    LaunchOptions options = Options();
+    options.script = dir_.Str() + "/go.txt";
+    EXPECT_EQ(RunGame(options), 0);
+    for (const auto& box : boxes_.Boxes()) ADD_FAILURE() << box.text;
+    EXPECT_EQ(g_pixelFormat, kPixelFormatRgb565);
+    EXPECT_EQ(Presenter().Format(), platform::kLayoutRgb565);
+    CareerOptions read;
+    ASSERT_EQ(ReadOptionsFile((dir_.Str() + "/" + kOptionsFileName).c_str(), &read), kStatusOk);
+    EXPECT_EQ(read.soundVolume, CareerOptions{}.soundVolume);
+    EXPECT_EQ(read.musicVolume, CareerOptions{}.musicVolume);
     ExpectNothingLeft();
 }
 

@@ -71,10 +71,10 @@ TEST_F(SampleFontsTest, GlyphsFollowTheDesign) {
     EXPECT_EQ(FontCharWidth('\t'), 0u);
     EXPECT_EQ(g_fontContext->current->Glyph('A')[1], rows[0] << 3);
 
-    // ttf: twice the size, so its widths double.
+    // ttf: of 256 codes, the design in bold: the A six columns and a gap.
     ASSERT_EQ(SelectFont("ttf"), kStatusOk);
-    EXPECT_EQ(FontCharWidth('A'), 12u);
-    EXPECT_EQ(FontCharWidth(' '), 6u);
+    EXPECT_EQ(FontCharWidth('A'), 7u);
+    EXPECT_EQ(FontCharWidth(' '), 3u);
     EXPECT_EQ(FontCharWidth(char(200)), 0u);
 
     // 5x7digit has the digits and nothing of the letters.

@@ -9,9 +9,20 @@ class GameState;
 // The font file the HUD's font comes from, in the data directory.
 inline constexpr const char* kHudFontFile = "cockpitf.iff";
 
-// Every element of the cockpit's HUD switched on: the six indicators, the
-// four gauges, a warning, a chat message, a radio message with its speaker,
-// hits on all four shield facings and a rearm charge; drawn over a test
-// background of coloured bands. Needs the fonts loaded and the canvas's
-// palette; `now` is the clock reading the warnings run from.
-Status DrawHudShot(Canvas& canvas, GameState& game, uint32_t now);
+// What the picture shows. kLit: every element of the cockpit's HUD switched
+// on (the six indicators, the four damage gauges, a warning, a chat
+// message, a radio message with its speaker, hits on all four shield
+// facings, a rearm charge and the instruments with a target ahead) over a
+// test background of coloured bands. The others show the instruments in
+// flight over black space: a target ahead under its brackets, a target
+// behind shown by the edge arrow, and no target with the arrow towards the
+// chosen nav point.
+enum class HudShotScene { kLit, kTargetAhead, kTargetBehind, kNoTarget };
+
+// The scene's name on hudshot's command line ("lit", "ahead", "behind",
+// "none"); false for any other.
+bool HudShotSceneByName(const char* name, HudShotScene* scene);
+
+// Draws the scene. Needs the fonts loaded and the canvas's palette; `now`
+// is the clock reading the warnings run from.
+Status DrawHudShot(Canvas& canvas, GameState& game, uint32_t now, HudShotScene scene = HudShotScene::kLit);

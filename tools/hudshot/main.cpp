@@ -1,6 +1,7 @@
-// hudshot: draws the cockpit's text HUD, fully lit, over a test background
-// into a PNG, for a look at it.
-//   hudshot DATA_ROOT OUTPUT.png [--depth 8|16]
+// hudshot: draws the cockpit's HUD into a PNG, for a look at it: fully lit
+// over a test background, or in flight with a target ahead, a target behind
+// or none.
+//   hudshot DATA_ROOT OUTPUT.png [--depth 8|16] [--scene lit|ahead|behind|none]
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -23,18 +24,22 @@ constexpr int32_t kWidth = 640;
 constexpr int32_t kHeight = 480;
 
 int Usage() {
-    std::fprintf(stderr, "Usage: hudshot DATA_ROOT OUTPUT.png [--depth 8|16]\n");
+    std::fprintf(stderr, "Usage: hudshot DATA_ROOT OUTPUT.png [--depth 8|16] [--scene lit|ahead|behind|none]\n");
     return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3 && argc != 5) return Usage();
+    if (argc < 3 || argc % 2 == 0) return Usage();
     int32_t depth = 16;
-    if (argc == 5) {
-        if (std::strcmp(argv[3], "--depth") != 0) return Usage();
-        depth = std::strcmp(argv[4], "8") == 0 ? 8 : 16;
+    HudShotScene scene = HudShotScene::kLit;
+    for (int i = 3; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--depth") == 0) {
+            depth = std::strcmp(argv[i + 1], "8") == 0 ? 8 : 16;
+        } else if (std::strcmp(argv[i], "--scene") != 0 || !HudShotSceneByName(argv[i + 1], &scene)) {
+            return Usage();
+        }
     }
     if (!g_dataDirs.Find(argv[1])) {
         std::fprintf(stderr, "hudshot: no sample data tree under %s (run mkdata first)\n", argv[1]);
@@ -60,10 +65,10 @@ int main(int argc, char** argv) {
     std::vector<uint8_t> rgb;
     if (depth == 8) {
         ScreenCanvas8 canvas(kWidth, kHeight, nullptr, nullptr, palette, 0, 0, 0);
-        if (canvas.setupResult == kStatusOk && DrawHudShot(canvas, game, 0) == kStatusOk) rgb = CanvasToRgbBytes(canvas);
+        if (canvas.setupResult == kStatusOk && DrawHudShot(canvas, game, 0, scene) == kStatusOk) rgb = CanvasToRgbBytes(canvas);
     } else {
         ScreenCanvas16 canvas(kWidth, kHeight, nullptr, nullptr, palette, 0, 0, 0);
-        if (canvas.setupResult == kStatusOk && DrawHudShot(canvas, game, 0) == kStatusOk) rgb = CanvasToRgbBytes(canvas);
+        if (canvas.setupResult == kStatusOk && DrawHudShot(canvas, game, 0, scene) == kStatusOk) rgb = CanvasToRgbBytes(canvas);
     }
     if (rgb.empty() || !platform::WriteRgbPng(argv[2], kWidth, kHeight, rgb.data())) {
         std::fprintf(stderr, "hudshot: cannot draw or write %s\n", argv[2]);

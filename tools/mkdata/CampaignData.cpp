@@ -55,6 +55,7 @@ Status WriteTrainingMission(const char* path) {
     if (status == kStatusOk) status = iff.BeginForm(mission_file::kForm);
     status = PutRecord(iff, mission_file::kHeader, MissionHeader(1000.0f), status);
     status = PutRecord(iff, mission_file::kPlayer, PlayerRecord("P101", "Alpha"), status);
+    status = PutSky(iff, SkyLook{.seed = 3, .sun = {0.5f, -0.6f, 0.6f}}, status);
     // Straight ahead of the start, and the start itself.
     status = PutRecord(iff, mission_file::kBuoy, BuoyRecord(kTrainingBeacon, 0.0f, 0.0f, 1200.0f, 10), status);
     status = PutRecord(iff, mission_file::kWayPoint, NavPointRecord(kTrainingHome, 0.0f, 0.0f, 0.0f), status);
@@ -112,6 +113,8 @@ Status WriteStrikeMission(const char* path) {
     if (status == kStatusOk) status = iff.BeginForm(mission_file::kForm);
     status = PutRecord(iff, mission_file::kHeader, MissionHeader(1500.0f), status);
     status = PutRecord(iff, mission_file::kPlayer, PlayerRecord("P101", "Alpha"), status);
+    // The raid flies towards a low sun: the hulls ahead show their lit flanks.
+    status = PutSky(iff, SkyLook{.seed = 4, .stars = 700, .sun = {-0.5f, -0.4f, 0.7f}}, status);
     status = PutRecord(iff, mission_file::kShip, AiShipRecord("P101", kStrikeWingman, "Alpha", -40.0f, 0.0f, -30.0f, 1, 1), status);
     status = PutRecord(iff, mission_file::kShip, AiShipRecord("Raider", "Red 1", "Red", -100.0f, 0.0f, 1500.0f, 2, 0, 0, true), status);
     status = PutRecord(iff, mission_file::kShip, AiShipRecord("Raider", "Red 2", "Red", 100.0f, 0.0f, 1500.0f, 2, 0, 0, true), status);

@@ -46,10 +46,14 @@ struct Hull {
     uint16_t nozzleY;
 };
 
-Status WritePicture(IffFile& iff, int32_t width, int32_t height, uint8_t colour) {
+// A layout picture at its place on the outfit page: right of the frame's
+// column of buttons, under the mount areas drawn over it.
+Status WritePicture(IffFile& iff, int16_t x, int16_t y, int32_t width, int32_t height, uint8_t colour) {
     Bitmap picture;
     Status status = picture.Create(uint16_t(width), uint16_t(height), Bitmap::kDepth8Bit, true);
     if (status != kStatusOk) return status;
+    picture.x = x;
+    picture.y = y;
     for (int32_t y = 0; y < height; ++y) {
         for (int32_t x = 0; x < width; ++x) picture.pixels[y * width + x] = uint8_t(x == 0 || y == 0 ? 215 : colour);
     }
@@ -78,8 +82,8 @@ Status WriteHull(IffFile& iff, const Hull& hull) {
     // A nozzle each side of the line that parts left from right.
     if (status == kStatusOk) status = chunk("NOZL", Words16({340, hull.nozzleY}));
     if (status == kStatusOk) status = chunk("NOZL", Words16({410, hull.nozzleY}));
-    if (status == kStatusOk) status = WritePicture(iff, 200, 120, 40);
-    if (status == kStatusOk) status = WritePicture(iff, 200, 160, 80);
+    if (status == kStatusOk) status = WritePicture(iff, 280, 30, 200, 120, 40);
+    if (status == kStatusOk) status = WritePicture(iff, 280, 30, 200, 180, 80);
     if (status == kStatusOk) status = iff.Ascend();
     return status;
 }
@@ -90,7 +94,7 @@ Status WriteSampleHulls(const char* path) {
     const Hull hulls[] = {
         {"P102", "Lancer", "A light fighter: quick, lightly armoured, two wing guns and a nose rack.",
          {60000, 3, 2, 100, 0, 0, 4}, {12 << 16, 0, 900 << 16},
-         {{40, 60, 1, "WING0FLHW"}, {140, 60, 1, "WING0FRHW"}, {90, 20, 2, "FIGHT0000"}},
+         {{320, 90, 1, "WING0FLHW"}, {420, 90, 1, "WING0FRHW"}, {370, 50, 2, "FIGHT0000"}},
          {{"ARMR", 300, 40, 2, 2, "FIGHT0000"},
           {"GENL", 360, 40, 3, 2, "SHLD0S00S"},
           {"FLCN", 300, 100, 3, 2, "FIGHT0000"},
@@ -99,7 +103,7 @@ Status WriteSampleHulls(const char* path) {
          220},
         {"P303", "Warden", "A heavy escort: slower, with room for more systems and a wider nose strip.",
          {90000, 4, 3, 160, 0, 0, 6}, {18 << 16, 0, 1100 << 16},
-         {{40, 60, 1, "WING0FLHW"}, {140, 60, 1, "WING0FRHW"}, {90, 20, 3, "FIGHT0000"}},
+         {{320, 90, 1, "WING0FLHW"}, {420, 90, 1, "WING0FRHW"}, {370, 50, 3, "FIGHT0000"}},
          {{"ARMR", 300, 40, 3, 2, "FIGHT0000"},
           {"GENL", 370, 40, 4, 2, "SHLD0S00S"},
           {"FLCN", 300, 100, 3, 2, "FIGHT0000"},
@@ -108,7 +112,7 @@ Status WriteSampleHulls(const char* path) {
          220},
         {"P107", "Sparrow", "A scout: cheap and quick, with a gun on each wing and little room for more.",
          {2000, 2, 1, 70, 0, 0, 3}, {9 << 16, 0, 800 << 16},
-         {{40, 60, 1, "WING0FLHW"}, {140, 60, 1, "WING0FRHW"}, {90, 20, 2, "FIGHT0000"}},
+         {{320, 90, 1, "WING0FLHW"}, {420, 90, 1, "WING0FRHW"}, {370, 50, 2, "FIGHT0000"}},
          {{"ARMR", 300, 40, 2, 2, "FIGHT0000"},
           {"GENL", 360, 40, 3, 2, "SHLD0S00S"},
           {"FLCN", 300, 100, 3, 2, "FIGHT0000"},

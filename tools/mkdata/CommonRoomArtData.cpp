@@ -274,7 +274,10 @@ EventMapSpec TrophyMap() {
     map.events.push_back({5, KeyTrigger(kKeyTab, InputTrigger::kShift)});
     for (int bit = 0; bit < 16; ++bit) {
         const TrophyArt& trophy = kTrophies[bit];
-        map.events.push_back({uint32_t(7 + bit), Spot(PieceArea(CasePlace(kPlaceOf[bit]), bit, trophy.partner >= 0))});
+        // A spot's right edge is its last column: one short, so that the two
+        // halves of a pair do not share the column where they meet.
+        const Rect piece = PieceArea(CasePlace(kPlaceOf[bit]), bit, trophy.partner >= 0);
+        map.events.push_back({uint32_t(7 + bit), Spot(Rect{piece.x, piece.y, piece.width - 1, piece.height})});
     }
     map.events.push_back({23, KeyTrigger(kKeyQ)});
     return map;

@@ -53,9 +53,10 @@ std::string BoxName(int number) { return number == 1 ? "Controls Box" : "Control
 // without one of its own).
 std::vector<Sprite> Sprites() {
     std::vector<Sprite> sprites = {
-        {"Controls Shift Button", "SHIFT", 103, 440, 80, 26, 25},
-        {"Controls CTRL Button", "CTRL", 193, 440, 80, 26, 24},
-        {"Controls ALT Button", "ALT", 283, 440, 80, 26, 26},
+        // Right of the frame's OK (x 10 to 120 on this row).
+        {"Controls Shift Button", "SHIFT", 143, 440, 80, 26, 25},
+        {"Controls CTRL Button", "CTRL", 230, 440, 80, 26, 24},
+        {"Controls ALT Button", "ALT", 317, 440, 80, 26, 26},
         {"Controls Joystick Button", "JOYSTICK", 420, 440, 90, 26, 22},
         {"Controls Mouse Button", "MOUSE", 520, 440, 90, 26, 23},
         {"Scroll Up", "UP", 590, 100, 40, 18, 47},

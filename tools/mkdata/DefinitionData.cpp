@@ -290,6 +290,18 @@ Status WriteTemp(const std::string& path) {
         WriteCloudPicture(nebula);
         nebula.End();
     });
+    // The skirmish's backdrop: a broad cloud of long segments and wide sides,
+    // thick enough to show against the stars.
+    WriteSpob(w, "Nebula 2", "ROCK00000", {1, 0, 100000, 0, 0, 0, 0, 0, 0, 1}, {}, [](Writer& nebula) {
+        float scale = 1.0f, height = 0.0f;
+        int32_t scaleWord, heightWord;
+        std::memcpy(&scaleWord, &scale, 4);
+        std::memcpy(&heightWord, &height, 4);
+        nebula.Form("NEBU").Chunk("INFO", Words32({5, 7, 40, 600, 900, 10, 400, 700, 200, 250, 0xC070B0, scaleWord, heightWord}));
+        nebula.Chunk("PALT", Text("nebula"));
+        WriteCloudPicture(nebula);
+        nebula.End();
+    });
     // The station random missions start players near: class 33.
     WriteSpob(w, "Station", "CAPIT0000", {100000, 0, 6000, 33, 7, 0, 0, 0, 0, 50000});
     WriteSpob(w, "Gate", "GATE00000", {100000, 0, 6000, 6, 10, 0, 0, 0, 0, 100000});

@@ -34,6 +34,12 @@ struct Sprite {
 
 const Sprite kQuitSprites[] = {{"Quit Yes", "YES", kLeftX, kRow}, {"Quit No", "NO", kRightX, kRow}};
 const Sprite kPauseSprites[] = {{"Paused Resume", "RESUME", kLeftX, kRow}, {"Paused Options", "OPTIONS", kRightX, kRow}};
+// The question each dialog asks, a plaque over its two buttons with no hot
+// spot of its own: the dialog opens over any picture, which says nothing.
+constexpr int kQuestionWide = kRightX + kWide - kLeftX;
+constexpr int kQuestionY = kRow - kHigh - 8;
+const Sprite kQuitQuestion = {"Quit Question", "LEAVE THE GAME?", kLeftX, kQuestionY};
+const Sprite kPauseQuestion = {"Paused Question", "FLIGHT PAUSED", kLeftX, kQuestionY};
 // The restart page's buttons in the order of their events 2 and 3.
 const Sprite kRestartButtons[] = {{"No", "NO", kRightX, kRow}, {"Yes", "YES", kLeftX, kRow}};
 
@@ -81,10 +87,11 @@ EventMapSpec RestartMap() {
     return map;
 }
 
-Status WriteSprites(const char* path, const Sprite (&sprites)[2]) {
+Status WriteSprites(const char* path, const Sprite& question, const Sprite (&sprites)[2]) {
     IffFile iff(0);
     Status status = iff.OpenFile(path, kOpenWrite | kOpenCreate);
     if (status == kStatusOk) status = iff.BeginForm(MakeTag("OPTI"));
+    if (status == kStatusOk) status = WriteArtSprite(iff, question.name, question.x, question.y);
     for (const Sprite& sprite : sprites) {
         if (status == kStatusOk) status = WriteArtSprite(iff, sprite.name, sprite.x, sprite.y);
     }
@@ -139,6 +146,9 @@ Status WriteDialogArtItems(IffFile& iff) {
             status = WriteMenuArtItem(iff, sprites[i].name, kWide, kHigh, sprites[i].label);
         }
     }
+    for (const Sprite& question : {kQuitQuestion, kPauseQuestion}) {
+        if (status == kStatusOk) status = WriteMenuArtItem(iff, question.name, kQuestionWide, kHigh, question.label);
+    }
     if (status == kStatusOk) status = WriteControlArtItems(iff);
     return status;
 }
@@ -148,8 +158,8 @@ Status WriteDialogArt(const std::string& root) {
     Status status = WriteEventMapFile((cel + "QUIT.iff").c_str(), {DialogMap("quit", kQuitSprites)});
     if (status == kStatusOk) status = WriteEventMapFile((cel + "PAUSE.iff").c_str(), {DialogMap("pause", kPauseSprites)});
     if (status == kStatusOk) status = WriteEventMapFile((cel + "RESTART.iff").c_str(), {RestartMap()});
-    if (status == kStatusOk) status = WriteSprites((root + "/option/QUIT1.iff").c_str(), kQuitSprites);
-    if (status == kStatusOk) status = WriteSprites((root + "/option/PAUSE1.iff").c_str(), kPauseSprites);
+    if (status == kStatusOk) status = WriteSprites((root + "/option/QUIT1.iff").c_str(), kQuitQuestion, kQuitSprites);
+    if (status == kStatusOk) status = WriteSprites((root + "/option/PAUSE1.iff").c_str(), kPauseQuestion, kPauseSprites);
     if (status == kStatusOk) status = WriteRestartArt((root + "/option/RESTART1.iff").c_str());
     if (status == kStatusOk) status = WriteControlArt(root);
     return status;

@@ -140,7 +140,7 @@ constexpr Style kStyles[kSampleFontCount] = {
     {0, 0, 1, false, nullptr, false},  // cockpitf
     {1, 0, 1, true, nullptr, false},   // 9x7opt
     {0, 0, 1, false, nullptr, true},   // 5x7digit
-    {0, 1, 2, false, nullptr, false},  // ttf
+    {0, 1, 1, true, nullptr, false},   // ttf
 };
 
 // A glyph of the design as a style draws it, before it is placed in a font.

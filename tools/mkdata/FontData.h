@@ -26,7 +26,10 @@ struct SampleFont {
 // cockpitf: fixed 6 x 8.
 // 9x7opt: fixed 9 x 7 of 256 codes, the design in bold.
 // 5x7digit: fixed 6 x 7, only digits and the signs that go with numbers.
-// ttf: proportional of 256 codes, the design at twice its size.
+// ttf: proportional of 256 codes, the design in bold with a row above and
+// below: the text boxes' font, small enough that the pages' number boxes
+// hold their widest values (seven digits of credits in the 70 pixels of a
+// funds box, three of kills in the 40 of a kill board's).
 inline constexpr SampleFont kSampleFonts[] = {
     {"8X13.iff", "8X13", 8, 13, 13, FontRecord::kFixed128},
     {"font03.iff", "font03", 6, 8, 9, FontRecord::kProportional128},
@@ -34,7 +37,7 @@ inline constexpr SampleFont kSampleFonts[] = {
     {"cockpitf.iff", "cockpitf", 6, 8, 8, FontRecord::kFixed128},
     {"9x7opt.iff", "9x7opt", 9, 7, 14, FontRecord::kFixed256},
     {"5x7digit.iff", "5x7digit", 6, 7, 7, FontRecord::kFixed128},
-    {"ttf.iff", "ttf", 12, 16, 33, FontRecord::kProportional256},
+    {"ttf.iff", "ttf", 7, 9, 10, FontRecord::kProportional256},
 };
 inline constexpr int kSampleFontCount = sizeof kSampleFonts / sizeof kSampleFonts[0];
 

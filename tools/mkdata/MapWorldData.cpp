@@ -43,6 +43,7 @@ Status WriteMapWorldMission(const char* path) {
     MissionRecord player(mission_file::kPlayerBytes);
     player.Text(0, "P101", 16).Text(16, "Alpha", 16);
     status = PutRecord(iff, mission_file::kPlayer, player, status);
+    status = PutSky(iff, SkyLook{.seed = 5}, status);
 
     status = PutRecord(iff, mission_file::kShip, Ship("Outpost", "Outpost", -2500.0f, 800.0f, 3000.0f, 1), status);
     status = PutRecord(iff, mission_file::kShip, Ship("Depot", "Depot", 2500.0f, -600.0f, 2500.0f, 2), status);

@@ -109,6 +109,13 @@ Status WriteSingle(IffFile& iff, const char* name, const Pixels& pixels, bool ru
 
 }  // namespace
 
+Status WriteMaterialForm(IffFile& iff, const char* name) {
+    if (std::strcmp(name, "Rock") == 0) return WriteSingle(iff, "Rock", Rock(), false);
+    if (std::strcmp(name, "Metal") == 0) return WriteSingle(iff, "Metal", Metal(), true);
+    if (std::strcmp(name, "Sky") == 0) return WriteSingle(iff, "Sky", Sky(), true);
+    return kStatusNothingToDo;
+}
+
 Status WriteMaterialLibrary(const char* path) {
     IffFile iff(0);
     Status status = iff.OpenFile(path, kOpenWrite | kOpenCreate);

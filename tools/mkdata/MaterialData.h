@@ -10,3 +10,9 @@ inline constexpr int kSampleMaterialCount = sizeof kSampleMaterialNames / sizeof
 inline constexpr int kBeaconFrames = 3;
 
 Status WriteMaterialLibrary(const char* path);
+
+class IffFile;
+// The named single-picture texture ("Rock", "Metal" or "Sky") as a FORM
+// "EMTL" at the writer's current level: a mesh that carries its textures
+// draws them where the material libraries are not read.
+Status WriteMaterialForm(IffFile& iff, const char* name);

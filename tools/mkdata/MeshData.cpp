@@ -11,33 +11,27 @@
 #include "engine/ByteOrder.h"
 #include "engine/FileWrappers.h"
 #include "engine/IffFile.h"
+#include "tools/mkdata/MaterialData.h"
+#include "tools/mkdata/MeshShape.h"
+#include "tools/mkdata/ShipMeshes.h"
 
 namespace {
 
 constexpr uint32_t kMeshForm = MakeTag("EMSH");
 
-struct Point {
-    float x, y, z;
-};
+using Point = MeshPoint;
+using Face = MeshFace;
+using Mesh = MeshShape;
 
-struct Face {
-    uint16_t a, b, c;
-    uint32_t flags;
-    uint32_t colour;
-    uint16_t material = 0;
-    uint8_t level = 255;
-};
+constexpr uint32_t kSolid = kFaceSolid;
+constexpr uint32_t kTextured = kFaceTextured;
+constexpr uint32_t kTranslucent = kFaceTranslucent;
 
-// Flat-lit, filled, back faces culled.
-constexpr uint32_t kSolid = 0x4 | 0x100;
-constexpr uint32_t kTextured = 0x200;
-constexpr uint32_t kTranslucent = 0x800;
-
-struct Mesh {
-    std::vector<Point> points;
-    std::vector<Face> faces;
-    std::vector<std::string> materials;
-};
+// What a part of "ships.iff" is written with as its bounds, whatever its
+// shape: the unit box and the sphere through its corners. The definitions'
+// sizes, the hit tests and the flights scripted on the sample missions were
+// all set on those bounds.
+constexpr float kPartBox = 1.0f;
 
 Point Sub(Point a, Point b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
 
@@ -57,9 +51,10 @@ void PutFloat(uint8_t* at, float value) {
 
 // One FORM "EMSH" at the current level; with a parent name, a "HIER"
 // chunk, and with a placement (12 floats: three axes, then the position),
-// an "MTR1" chunk.
+// an "MTR1" chunk. A part's bounds are its unit box, and it carries the
+// textures it names (the flight reads no material library).
 Status WriteMeshForm(IffFile& iff, const char* name, const Mesh& m, const char* parent = nullptr,
-                     const float* placement = nullptr) {
+                     const float* placement = nullptr, bool partBounds = false) {
     Status status = iff.BeginForm(kMeshForm);
 
     uint8_t header[64] = {};
@@ -119,6 +114,11 @@ Status WriteMeshForm(IffFile& iff, const char* name, const Mesh& m, const char* 
         low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
         high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
     }
+    if (partBounds) {
+        low = {-kPartBox, -kPartBox, -kPartBox};
+        high = {kPartBox, kPartBox, kPartBox};
+        radius = std::sqrt(3.0f) * kPartBox;
+    }
     uint8_t bounds[48] = {};
     const float values[10] = {0, 0, 0, radius, low.x, low.y, low.z, high.x, high.y, high.z};
     for (int i = 0; i < 10; ++i) PutFloat(bounds + 4 * i, values[i]);
@@ -130,6 +130,9 @@ Status WriteMeshForm(IffFile& iff, const char* name, const Mesh& m, const char* 
             std::strncpy(reinterpret_cast<char*>(names.data() + 16 * i), m.materials[i].c_str(), 16);
         }
         if (status == kStatusOk) status = iff.WriteChunk(MakeTag("MTL "), names.data(), uint32_t(names.size()));
+        for (size_t i = 0; i < m.materials.size() && partBounds; ++i) {
+            if (status == kStatusOk) status = WriteMaterialForm(iff, m.materials[i].c_str());
+        }
     }
     if (parent != nullptr) {
         uint8_t hierarchy[16] = {};
@@ -156,7 +159,6 @@ Status WriteMesh(const char* path, const char* name, const Mesh& m) {
 
 // Face colours are true colours, red in the low byte: the readers match them
 // to the palette the scene is loaded with.
-constexpr uint32_t Rgb(uint32_t r, uint32_t g, uint32_t b) { return r | g << 8 | b << 16; }
 constexpr uint32_t kGrey = Rgb(0x84, 0x84, 0x84);
 constexpr uint32_t kLightGrey = Rgb(0xB8, 0xB8, 0xB8);
 constexpr uint32_t kRed = Rgb(0xFF, 0, 0);
@@ -401,7 +403,9 @@ Status WriteSampleShips(const char* path) {
     StoreLe32(header + 20, uint32_t(std::size(nodes)));   // objects
     if (status == kStatusOk) status = iff.WriteChunk(MakeTag("HDR "), header, sizeof header);
     for (const Node& node : nodes) {
-        if (status == kStatusOk) status = WriteMeshForm(iff, node.name, CubeMesh(), node.parent, node.placement.data());
+        if (status == kStatusOk) {
+            status = WriteMeshForm(iff, node.name, ShipPartShape(node.name), node.parent, node.placement.data(), true);
+        }
     }
     if (status == kStatusOk) status = iff.Ascend();
     const Status closed = iff.CloseFile();

@@ -33,7 +33,8 @@ Status WriteSampleFigure(const char* path);
 // "ships.iff": FORM "ESEN" of the meshes the definitions of "temp.iff" name,
 // their parts named by the part convention: a fighter (wings, engine,
 // shield bubble, engine glow), a capital ship with two turrets, and an
-// asteroid, a mine, a missile, a carrier, a gate, debris, a buoy and a turret.
+// asteroid, a mine, a missile, a carrier, a gate, debris, a buoy and a turret;
+// each shaped as ShipMeshes.h says, carrying the textures it names.
 Status WriteSampleShips(const char* path);
 
 // The effect meshes: "shield.iff", the globe "Shield" the shock spheres are

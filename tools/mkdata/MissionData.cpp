@@ -64,6 +64,8 @@ Status WriteSampleMission(const char* path) {
     status = PutRecord(iff, mission_file::kGoal, GoalRecord(2, Goal::kTravel, "", "Nav 1", "Fly to Nav 1", 300.0f), status);
     status = PutRecord(iff, mission_file::kGoal,
                        GoalRecord(3, Goal::kJumpThrough, "", "Home Gate", "Jump through Home Gate", 300.0f), status);
+    // The sky last, so that the objects keep their record numbers.
+    status = PutSky(iff, SkyLook{}, status);
 
     if (status == kStatusOk) status = iff.Ascend();
     const Status closed = iff.CloseFile();
@@ -85,6 +87,15 @@ Status WriteSkirmishMission(const char* path) {
     MissionRecord player(mission_file::kPlayerBytes);
     player.Text(0, "P101", 16).Text(16, "Watch", 16);
     status = PutRecord(iff, mission_file::kPlayer, player, status);
+    // Lit from above, as the wings fight above the player's ship, a nebula
+    // ahead of it. The chase view looks down on the ship and sees little
+    // above its heading, so the cloud stands far ahead and only a little
+    // above, filling the picture's upper half at the start. Its shape and turn
+    // follow from where it stands: moved, it must be looked at again.
+    status = PutSky(iff,
+                    SkyLook{.seed = 2, .stars = 1200, .sun = {-0.3f, -0.9f, 0.2f}, .nebula = "Nebula 2",
+                            .nebulaAt = {-1946.0f, -93.0f, 7730.0f}},
+                    status);
     MissionRecord music(mission_file::kMusicBytes);
     music.Text(0, kSkirmishTune, 16).Word(16, 0);
     status = PutRecord(iff, mission_file::kMusic, music, status);

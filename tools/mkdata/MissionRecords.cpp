@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "engine/ByteOrder.h"
+#include "game/Mission.h"
+#include "mission/SkyRecords.h"
 #include "mission/MissionFile.h"
 #include "mission/SpawnRecords.h"
 
@@ -78,4 +80,21 @@ MissionRecord BuoyRecord(const char* name, float x, float y, float z, int32_t sp
     MissionRecord r(mission_file::kBuoyBytes);
     r.Text(0, "Nav Buoy", 16).Floats(16, {x, y, z}).Text(28, name, 32).Word(60, spin);
     return r;
+}
+
+Status PutSky(IffFile& iff, const SkyLook& look, Status status) {
+    MissionRecord stars(Mission::kStarFieldBytes);
+    // Single pixels within the flight camera's depth range (10000).
+    stars.Word(0, int32_t(look.seed)).Word(4, look.stars).Word(8, int32_t(look.starColour));
+    stars.Floats(12, {5000.0f, 1.0f, look.brightness});
+    status = PutRecord(iff, sky_records::kStarChunk, stars, status);
+    MissionRecord sun(Mission::kLightBytes);
+    sun.Word(0, 1).Floats(4, {0.0f, 0.0f, 0.0f, look.sun[0], look.sun[1], look.sun[2]});
+    sun.Word(28, int32_t(look.sunColour)).Floats(32, {look.sunIntensity, 0.0f, 0.0f});
+    status = PutRecord(iff, sky_records::kLightChunk, sun, status);
+    if (look.nebula == nullptr) return status;
+    MissionRecord nebula(Mission::kWallpaperBytes);
+    nebula.Text(0, look.nebula, 16).Floats(16, {look.nebulaAt[0], look.nebulaAt[1], look.nebulaAt[2], 0.0f, 0.0f, 0.0f});
+    nebula.Word(40, int32_t(look.seed)).Floats(44, {1.0f});
+    return PutRecord(iff, sky_records::kWallChunk, nebula, status);
 }

@@ -41,3 +41,20 @@ MissionRecord NavPointRecord(const char* name, float x, float y, float z);
 // "BUOY": a nav buoy of the "Nav Buoy" definition at (x, y, z), spinning
 // up to `spin`.
 MissionRecord BuoyRecord(const char* name, float x, float y, float z, int32_t spin);
+
+// The sky every sample mission is given: a "STAR" record of `stars` stars
+// drawn from `seed` on a far sphere, a sun, a "LGHT" record of a
+// directional light shining along `sun`, and with a definition's name a
+// "WALL" record of that nebula at `nebulaAt`.
+struct SkyLook {
+    uint32_t seed = 1;
+    int32_t stars = 900;
+    uint32_t starColour = 0xFFF4EC;   // red in the low byte
+    float brightness = 0.9f;
+    float sun[3] = {0.4f, -0.7f, 0.6f};
+    uint32_t sunColour = 0xE8F4FF;
+    float sunIntensity = 1.0f;
+    const char* nebula = nullptr;
+    float nebulaAt[3] = {};
+};
+Status PutSky(IffFile& iff, const SkyLook& look, Status status);

@@ -13,6 +13,7 @@ Status WriteNetFightMission(const char* path) {
     // The host's own ship waits below the fight, farther from either wing
     // than the wings are from each other, so that they go for each other.
     status = PutRecord(iff, mission_file::kPlayer, PlayerRecord("P101", "Alpha"), status);
+    status = PutSky(iff, SkyLook{.seed = 6}, status);
     const char* const blue[] = {"Blue 1", "Blue 2", "Blue 3"};
     const char* const red[] = {"Red 1", "Red 2", "Red 3"};
     for (int i = 0; i < 3; ++i) {

@@ -35,12 +35,14 @@ constexpr int kViewScrollWidth = 40;
 constexpr int kViewScrollHeight = 24;
 
 constexpr ArtSprite kSprites[] = {
-    {"Outfitting Ship Button", "SHIPS", 72, 300, 84, 24, 0x0210},
-    {"Outfitting Weapons Button", "WEAPONS", 160, 300, 84, 24, 0x0220},
-    {"Outfitting Equipment Button", "SYSTEMS", 248, 300, 84, 24, 0x0240},
-    {"Outfitting Assignment Button", "ASSIGN", 388, 300, 84, 24, 0x0480},
-    {"Scroll Up", "", 48, 342, 20, 20, kCodeScrollUp},
-    {"Scroll Down", "", 48, 422, 20, 20, kCodeScrollDown},
+    // Right of the frame's column, and the list's scroll buttons between
+    // its fourth button and its OK.
+    {"Outfitting Ship Button", "SHIPS", 140, 300, 84, 24, 0x0210},
+    {"Outfitting Weapons Button", "WEAPONS", 228, 300, 84, 24, 0x0220},
+    {"Outfitting Equipment Button", "SYSTEMS", 316, 300, 84, 24, 0x0240},
+    {"Outfitting Assignment Button", "ASSIGN", 410, 300, 84, 24, 0x0480},
+    {"Scroll Up", "", 48, 346, 20, 20, kCodeScrollUp},
+    {"Scroll Down", "", 48, 416, 20, 20, kCodeScrollDown},
 };
 
 // The plaque sits behind the sheet's boxes and names them: left labels
@@ -189,7 +191,7 @@ Status WriteOutfitMap(const std::string& celDirectory) {
     map.name = "outfit";
     AddArtSpriteSpots(map, kSprites);
     map.events.push_back({EventOfCode(0x0280), SpotTrigger(72, 342, 220, 100)});   // the list
-    map.events.push_back({EventOfCode(0x0610), SpotTrigger(20, 10, 420, 240)});    // the ship's layout
+    map.events.push_back({EventOfCode(0x0610), SpotTrigger(270, 10, 220, 200)});   // the ship's layout
     map.events.push_back({EventOfCode(0x0301), SpotTrigger(503, 188, 113, 112)});  // the stores: the picture
     InputTrigger click;
     click.mouseButtons = kLeftButton;

@@ -18,12 +18,14 @@ constexpr uint16_t kKeyDelete = 211;
 constexpr uint16_t kRightButton = 2;
 
 
+// The buttons lie right of the frame's column (x 120), whose buttons stay
+// live under the page.
 constexpr ArtSprite kRequisitionSprites[] = {
-    {"Buy Mode Button", "BUY", 60, 70, 90, 22, 0x0210},
-    {"Sell Mode Button", "SELL", 156, 70, 90, 22, 0x0220},
-    {"Ship Frames Button", "SHIPS", 58, 134, 70, 22, 0x0240},
-    {"Weapons Button", "WEAPONS", 132, 134, 70, 22, 0x0280},
-    {"Equipment Button", "SYSTEMS", 206, 134, 70, 22, 0x0301},
+    {"Buy Mode Button", "BUY", 150, 70, 90, 22, 0x0210},
+    {"Sell Mode Button", "SELL", 246, 70, 90, 22, 0x0220},
+    {"Ship Frames Button", "SHIPS", 140, 134, 70, 22, 0x0240},
+    {"Weapons Button", "WEAPONS", 214, 134, 70, 22, 0x0280},
+    {"Equipment Button", "SYSTEMS", 288, 134, 70, 22, 0x0301},
     {"Place Order Button", "ORDER", 440, 120, 110, 24, 0x0308},
     {"Scroll Up", nullptr, 548, 326, 20, 20, 0x0440},
     {"Scroll Down", nullptr, 548, 396, 20, 20, 0x0480},

@@ -365,8 +365,9 @@ const char* const kHulls[] = {"P102", "P303", "P504", "P405", "P408", "P107"};
 const char* const kHullLabels[] = {"LANCER", "WARDEN", "RAPIER", "BASTION", "HALBERD", "SPARROW"};
 constexpr Rect kFrontPad{200, 270, 240, 110};
 constexpr Rect kHangarDoor{20, 230, 90, 170};
-constexpr Rect kYes{196, 250, 120, 28};
-constexpr Rect kNo{326, 250, 120, 28};
+// The launch warning's buttons, above the front pad's spot.
+constexpr Rect kYes{196, 238, 120, 28};
+constexpr Rect kNo{326, 238, 120, 28};
 
 Rect BackPad(int slot) { return Rect{130 + slot * 82, 170, 76, 44}; }
 

@@ -287,8 +287,8 @@ TEST(OutfitScreenPictures, Views) {
         int32_t pass;
     } views[] = {
         {"outfit_ships", "", 10},
-        {"outfit_equipment", Click(10, 290, 312), 22},
-        {"outfit_weapons_dragging", Click(10, 202, 312) + Click(22, 50, 70) + "at 24 move 250 200\n", 26},
+        {"outfit_equipment", Click(10, 358, 312), 22},
+        {"outfit_weapons_dragging", Click(10, 270, 312) + Click(22, 330, 100) + "at 24 move 250 200\n", 26},
     };
     for (const auto& view : views) {
         ScreenHarness harness;

@@ -20,7 +20,11 @@ namespace {
 std::string Click(int32_t pass, int32_t x, int32_t y) {
     return "at " + std::to_string(pass) + " click " + std::to_string(x) + " " + std::to_string(y) + "\n";
 }
-constexpr int32_t kRowX = 120;
+// The list's middle, clear of the frame's column of buttons on its left.
+constexpr int32_t kRowX = 200;
+// The mode and panel buttons the scripts press.
+constexpr int32_t kSellX = 290, kSellY = 80;
+constexpr int32_t kSystemsX = 320, kSystemsY = 144;
 int32_t RowY(int32_t row) { return 166 + row * 12; }
 // The panel opens over the first passes; clicks come after.
 constexpr int32_t kSettled = 8;
@@ -150,7 +154,8 @@ TEST(RequisitionOrdersOnScreen, SellModeFlagsADamagedItemAndLeavingSellsIt) {
     }
     const int32_t funds = career.funds;
     run.harness.CaptureAfterPass(kSettled + 14);
-    run.Run(Click(kSettled, 200, 80) + Click(kSettled + 2, 240, 144) + Click(kSettled + 10, kRowX, RowY(0)),
+    run.Run(Click(kSettled, kSellX, kSellY) + Click(kSettled + 2, kSystemsX, kSystemsY) +
+                Click(kSettled + 10, kRowX, RowY(0)),
             kSettled + 16);
     EXPECT_EQ(career.funds, funds + 300);
     ASSERT_EQ(career.stores.size(), 1u);
@@ -196,8 +201,8 @@ TEST(RequisitionOrdersOnScreen, BrowsingTheSellListAndLeavingChangesNothing) {
     {
         RequisitionRun run;
         WingedCareer wing(run.career());
-        run.Run(Click(kSettled, 200, 80) + Click(kSettled + 4, kRowX, RowY(1)) + Click(kSettled + 8, kRowX, RowY(0)) +
-                    Click(kSettled + 12, 240, 144),
+        run.Run(Click(kSettled, kSellX, kSellY) + Click(kSettled + 4, kRowX, RowY(1)) +
+                    Click(kSettled + 8, kRowX, RowY(0)) + Click(kSettled + 12, kSystemsX, kSystemsY),
                 kSettled + 20);
         EXPECT_EQ(run.screen.mode, RequisitionScreen::kSellMode);
         wing.ExpectUntouched(90000);
@@ -205,7 +210,7 @@ TEST(RequisitionOrdersOnScreen, BrowsingTheSellListAndLeavingChangesNothing) {
     {
         RequisitionRun run;
         WingedCareer wing(run.career());
-        run.Run(Click(kSettled, 200, 80) + Click(kSettled + 4, 495, 132), kSettled + 10);
+        run.Run(Click(kSettled, kSellX, kSellY) + Click(kSettled + 4, 495, 132), kSettled + 10);
         EXPECT_EQ(run.screen.orderPlaced, 1);
         wing.ExpectUntouched(90000);
     }
@@ -218,7 +223,7 @@ TEST(RequisitionOrdersOnScreen, SellingTheWingmansShipSettlesAndKeepsThePlayersS
     WingedCareer wing(run.career());
     const int32_t resale = RequisitionScreen::Resale(wing.wingmanShip->damage, wing.wingmanShip->price);
     ASSERT_GT(resale, 0);
-    run.Run(Click(kSettled, 200, 80) + Click(kSettled + 4, kRowX, RowY(0)), kSettled + 10);
+    run.Run(Click(kSettled, kSellX, kSellY) + Click(kSettled + 4, kRowX, RowY(0)), kSettled + 10);
     EXPECT_EQ(run.career().GetShipCount(), 1);
     EXPECT_EQ(run.career().GetShip(-1), wing.player);
     EXPECT_EQ(wing.wingman->flying, 0);

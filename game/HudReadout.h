@@ -1,0 +1,66 @@
+#pragma once
+#include <cstdint>
+
+#include "engine/Vector3.h"
+
+class Camera;
+class Canvas;
+
+// Where a point of the world shows on the screen: at a place on it, or off
+// it in a direction from the screen's centre (the direction of the edge
+// arrow that points the pilot towards it).
+struct HudMark {
+    enum Kind : int32_t { kNone = 0, kOnScreen = 1, kOffScreen = 2 };
+    int32_t kind = kNone;
+    float x = 0.0f, y = 0.0f;         // pixels, on screen
+    float dirX = 0.0f, dirY = 0.0f;   // unit direction on the screen, y down, off screen
+
+    // The world point as `camera` shows it on its canvas; kNone without one.
+    static HudMark Of(const Camera& camera, const Vector3& world);
+};
+
+// What the cockpit's instruments read this frame, gathered from the
+// player's ship and its systems by the flight frame and drawn by the HUD.
+// Speeds in m/s, distances in metres, the rest in percent.
+struct HudReadout {
+    static constexpr int32_t kNameChars = 31;
+    // The texts the HUD draws for these readings, each a line of its own.
+    static constexpr int32_t kLineChars = 96;
+
+    bool flying = false;   // a ship is flown: the readings below are its own
+    int32_t speed = 0;
+    int32_t throttle = 0;
+    // The generator's split between shields, engine and weapons, in percent
+    // of what it allocates, and the levels those feed: shields, the weapons'
+    // energy pool and the fuel.
+    int32_t shieldPower = 0, enginePower = 0, weaponPower = 0;
+    int32_t shieldLevel = 0, weaponLevel = 0, fuelLevel = 0;
+    // The chosen weapon group (0: none chosen or none left), the name of its
+    // first weapon and the shots it has left (-1: it never runs out).
+    int32_t weaponGroup = 0;
+    char weaponName[kNameChars + 1] = {};
+    int32_t ammunition = -1;
+    HudMark aim;   // where the ship's nose points
+
+    bool hasTarget = false;
+    char targetName[kNameChars + 1] = {};
+    int32_t targetDistance = 0;
+    int32_t targetHull = 0;
+    int32_t targetShield = -1;   // -1: the target carries no shield
+    HudMark targetMark;
+    // The chosen nav point, steered to by the edge arrow while no target is.
+    bool hasNav = false;
+    char navName[kNameChars + 1] = {};
+    int32_t navDistance = 0;
+    HudMark navMark;
+
+    void SetTargetName(const char* name);
+    void SetNavName(const char* name);
+    void SetWeaponName(const char* name);
+
+    // The target line as the HUD draws it, "" without a target.
+    void TargetLine(char (&line)[kLineChars]) const;
+    // The readings drawn over the canvas in the current font, which the
+    // cockpit has selected; needs the canvas's palette.
+    void Draw(Canvas& canvas) const;
+};

@@ -1,0 +1,192 @@
+// The teams of a team game: one chosen from the host's list or made, and
+// the updates that tell the other machines who is in which.
+#include <string>
+
+#include "game/CareerRecord.h"
+#include "game/DrawString.h"
+#include "game/GameState.h"
+#include "game/ScreenSlots.h"
+#include "game/TextInput.h"
+#include "net/NetGameSettings.h"
+#include "net/NetPacket.h"
+#include "net/NetPacketType.h"
+#include "net/NetSession.h"
+#include "screens/NetLobbyScreen.h"
+#include "screens/NetLobbyShared.h"
+#include "ui/EditField.h"
+#include "ui/FacePicture.h"
+#include "ui/ListBox.h"
+
+using namespace net_lobby;
+
+void NetLobbyScreen::SendUpdateTeam(const char* playerName, const char* teamName, int32_t team, int32_t logo,
+                                    int32_t ready) {
+    NetSession* const session = Game() != nullptr ? Game()->netSession : nullptr;
+    if (session == nullptr) return;
+    NetPacket update;
+    update.BuildUpdateTeam(kUpdateTeam, playerName, teamName, team, logo, ready);
+    if (update.GetData() == nullptr) return;
+    if (session->IsHost()) {
+        session->SendToAll(session->serverDpid, update.GetData(), update.GetSize());
+    } else {
+        session->Send(session->ownDpid, session->serverDpid, update.GetData(), update.GetSize());
+    }
+}
+
+int32_t NetLobbyScreen::EnterTeamGame() {
+    GameState* const game = Game();
+    if (game->netSettings != nullptr && game->netSettings->gameType == NetGameSettings::kCooperativeTeams) {
+        SwitchTo(waitPanel);
+        SetTextInputBuffer(kChatTextBytes);
+        game->mode = GameState::kModeLobbyWait;
+        return 1;
+    }
+    game->SelectNextScreen(ScreenSlot::kHangar);
+    game->mode = GameState::kModeScreens;
+    SwitchTo(nullptr);
+    return 0;
+}
+
+int32_t NetLobbyScreen::HandleTeam(uint16_t code, uint32_t event) {
+    GameState* const game = Game();
+    ListBox* const list = Find<ListBox>(teamPanel, kTeamList);
+    switch (event) {
+        case kTeamJoin: {
+            if (!Hotspot(code, teamPanel, "Join Team", "JOIN_TEAM", kTeamClick, kTeamHelp, kSoundClick)) return 1;
+            const int32_t line = list != nullptr ? list->GetSelection() : -1;
+            if (line < 0 || game == nullptr || game->career == nullptr) return 1;
+            game->career->teamIndex = line;
+            SendUpdateTeam(game->career->GetPilotName(), kTeamRecordName, line, -1, game->career->ready);
+            return EnterTeamGame();
+        }
+        case kTeamCancel:
+            if (!Hotspot(code, teamPanel, "Cancel", "ABORT", kTeamClick, kTeamHelp, kSoundClick)) return 1;
+            EmptyBox(teamPanel, kTeamList);
+            // Leaving the joined session, so that the session list can be used again.
+            DropLink();
+            SwitchTo(sessionPanel);
+            return 1;
+        case kTeamCreate: {
+            const bool full = game != nullptr && game->netSettings != nullptr && game->netSettings->teamCount >= kMaxTeams;
+            if (!Hotspot(code, teamPanel, "Create Team", full ? nullptr : "CREATE_TEAM", kTeamClick, kTeamHelp, -1)) {
+                return 1;
+            }
+            if (full) {
+                DrawString(kTwoTeamsOnly, 253, 400, 0);
+                return 1;
+            }
+            Play(kSoundClick);
+            savedPanel = teamPanel;
+            SwitchTo(teamCreatePanel);
+            SetTextInputBuffer(kTeamNameBytes);
+            return 1;
+        }
+        case kTeamLines:
+            if (list != nullptr && edgeEvents.TestEvent(EventKey(kTeamClick))) {
+                Play(kSoundHover);
+                uint16_t x = 0, y = 0;
+                if (eventMap != nullptr) eventMap->GetMousePosition(&x, &y);
+                list->SelectAt(FrameRect::Init(int32_t(x) - g_windowOriginX, int32_t(y) - g_windowOriginY, FrameRect::kNoFrame));
+            }
+            return 1;
+        case kTeamForward:
+        case kTeamBack:
+            if (Hotspot(code, teamPanel, nullptr, nullptr, kTeamClick, kTeamHelp, kSoundArrows) && list != nullptr) {
+                if (event == kTeamForward) {
+                    list->PageDown();
+                } else {
+                    list->PageUp();
+                }
+            }
+            return 1;
+        case kTeamFocusNext:
+            if (edgeEvents.TestEvent(code)) FocusNextHotspot();
+            return 1;
+        case kTeamFocusPrevious:
+            if (edgeEvents.TestEvent(code)) FocusPreviousHotspot();
+            return 1;
+        default: return 1;
+    }
+}
+
+int32_t NetLobbyScreen::CreateTeam() {
+    GameState* const game = Game();
+    const auto* const field = Find<EditField>(teamCreatePanel, kTeamName);
+    if (game == nullptr || game->netSettings == nullptr || game->career == nullptr || field == nullptr) return 1;
+    const std::string typed = field->GetText();
+    if (typed.size() < 2) return 1;
+    const std::string name = typed.substr(0, kTeamNameBytes - 1);
+    NetGameSettings& settings = *game->netSettings;
+    int32_t team = settings.teamCount;
+    ++settings.teamCount;
+    if (team >= kMaxTeams) {
+        team = 1;
+        settings.teamCount = kMaxTeams;
+    }
+    game->career->teamIndex = team;
+    settings.SetTeamName(team, name.c_str());
+    const auto* const logo = Find<FacePicture>(teamCreatePanel, kLogos);
+    settings.teams[team].logo = logo != nullptr && logo->Index() >= FacePicture::kFirstLogo
+                                    ? uint32_t(logo->Index() - FacePicture::kFirstLogo)
+                                    : 0;
+    NetSession* const session = game->netSession;
+    if (session != nullptr && session->IsHost()) {
+        if (NetPlayer* const own = session->EditPlayer(0)) own->team = team;
+    }
+    SendUpdateTeam(kTeamRecordName, name.c_str(), team, int32_t(settings.teams[team].logo), -1);
+    SendUpdateTeam(game->career->GetPilotName(), kTeamRecordName, team, -1, game->career->ready);
+    return EnterTeamGame();
+}
+
+void NetLobbyScreen::LeaveTeamCreation() {
+    GameState* const game = Game();
+    if (game != nullptr && game->netSession != nullptr) {
+        if (game->netSession->IsHost()) {
+            delete game->netSettings;
+            game->netSettings = nullptr;
+        }
+        DropLink();
+    }
+    // A host from the cooperative set-up starts that over; a path that
+    // remembered no panel goes back to the create-or-join choice.
+    ArtObject* back = savedPanel != nullptr ? savedPanel : multiPanel;
+    if (back == coopPanel) back = createPanel;
+    savedPanel = nullptr;
+    EmptyBox(sessionPanel, kGameList);
+    EmptyBox(teamPanel, kTeamList);
+    SwitchTo(back);
+}
+
+int32_t NetLobbyScreen::HandleTeamCreate(uint16_t code, uint32_t event) {
+    auto* const logo = Find<FacePicture>(teamCreatePanel, kLogos);
+    switch (event) {
+        case kTcLogoLeft:
+        case kTcLogoRight:
+            if (Hotspot(code, teamCreatePanel, event == kTcLogoLeft ? "Logo left" : "Logo right",
+                        event == kTcLogoLeft ? "TEAM_LOGO_LEFT" : "TEAM_LOGO_RIGHT", kTcClick, kTcHelp, kSoundArrows) &&
+                logo != nullptr) {
+                if (event == kTcLogoLeft) {
+                    logo->Next();
+                } else {
+                    logo->Previous();
+                }
+            }
+            return 1;
+        case kTcName:
+            Hotspot(code, teamCreatePanel, "Team name", "TEAM_NAME", kTcClick, kTcHelp, -1);
+            return 1;
+        case kTcAccept:
+            if (!Hotspot(code, teamCreatePanel, "Accept", "TEAM_ACCEPT", kTcClick, kTcHelp, kSoundAccept)) return 1;
+            return CreateTeam();
+        case kTcCancel:
+            if (Hotspot(code, teamCreatePanel, "Cancel", "TEAM_BACK", kTcClick, kTcHelp, kSoundClick)) LeaveTeamCreation();
+            return 1;
+        case kTcFocusNext:
+            if (edgeEvents.TestEvent(code)) FocusNextHotspot();
+            return 1;
+        case kTcFocusPrevious:
+            if (edgeEvents.TestEvent(code)) FocusPreviousHotspot();
+            return 1;
+        default: return 1;
+    }
+}

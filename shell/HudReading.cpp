@@ -1,0 +1,158 @@
+#include "shell/HudReading.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "game/GameState.h"
+#include "game/HudReadout.h"
+#include "objects/ships/Craft.h"
+#include "objects/systems/EnergySystem.h"
+#include "objects/systems/ShieldSystem.h"
+#include "objects/systems/TargetingSystem.h"
+#include "objects/weapons/Weapon.h"
+#include "shell/RunTrace.h"
+
+namespace {
+
+// Where the crosshair is laid: this far along the nose, far enough that it
+// sits where the guns converge rather than on the ship in the chase view.
+constexpr float kAimDistance = 1000.0f;
+constexpr uint32_t kTraceEveryMs = 1000;
+constexpr int32_t kWeaponGroups = 4;
+
+int32_t Percent(int64_t part, int64_t whole) {
+    if (whole <= 0) return 0;
+    return int32_t(std::clamp<int64_t>(part * 100 / whole, 0, 100));
+}
+
+int32_t Metres(const SpaceObject& from, const SpaceObject& to) {
+    const float length = to.Position().Difference(from.Position()).Length();
+    return length < 2.0e9f ? int32_t(length + 0.5f) : 2000000000;
+}
+
+// 100 less the depletion of the object's shields; -1 when it has none.
+int32_t ShieldLeft(SpaceObject* object) {
+    auto* const craft = dynamic_cast<Craft*>(object);
+    if (craft == nullptr) return -1;
+    const auto* const shield = static_cast<const ShieldSystem*>(craft->GetSystem(ShipSystem::kShield, nullptr));
+    return shield != nullptr ? 100 - std::clamp(shield->GetDepletionPercent(), 0, 100) : -1;
+}
+
+const char* NameOf(const SpaceObject& object) {
+    if (object.name != nullptr && object.name[0] != 0) return object.name;
+    if (object.callsign != nullptr && object.callsign[0] != 0) return object.callsign;
+    return object.label;
+}
+
+void ReadEnergy(Craft& ship, HudReadout* out) {
+    const auto* const energy = static_cast<const EnergySystem*>(ship.GetSystem(ShipSystem::kEnergy, nullptr));
+    if (energy != nullptr) {
+        const int64_t split = int64_t(energy->shieldAllocation) + energy->engineAllocation + energy->weaponsAllocation;
+        out->shieldPower = Percent(energy->shieldAllocation, split);
+        out->enginePower = Percent(energy->engineAllocation, split);
+        out->weaponPower = Percent(energy->weaponsAllocation, split);
+        out->weaponLevel = Percent(energy->weaponPool, energy->weaponMaximum);
+        out->fuelLevel = Percent(energy->fuel, energy->fuelCapacity);
+    }
+    out->shieldLevel = std::max(ShieldLeft(&ship), 0);
+}
+
+// The group the fire command fires: the chosen one while the ship carries
+// it, else the first it carries (what the first shot would choose).
+void ReadWeapons(Craft& ship, int32_t chosen, HudReadout* out) {
+    const auto carried = [&](int32_t group) -> Weapon* {
+        for (ShipSystem* system = ship.GetSystem(ShipSystem::kAnyWeapon, nullptr); system != nullptr;
+             system = ship.GetSystem(ShipSystem::kAnyWeapon, system)) {
+            auto* const weapon = static_cast<Weapon*>(system);
+            if (weapon->group == group) return weapon;
+        }
+        return nullptr;
+    };
+    int32_t group = chosen;
+    Weapon* first = group > 0 ? carried(group) : nullptr;
+    for (int32_t g = 1; first == nullptr && g <= kWeaponGroups; ++g) {
+        group = g;
+        first = carried(g);
+    }
+    if (first == nullptr) return;
+    out->weaponGroup = group;
+    out->SetWeaponName(first->name != nullptr && first->name[0] != 0 ? first->name : first->equipmentId);
+    int64_t shots = 0;
+    for (ShipSystem* system = ship.GetSystem(ShipSystem::kAnyWeapon, nullptr); system != nullptr;
+         system = ship.GetSystem(ShipSystem::kAnyWeapon, system)) {
+        const auto* const weapon = static_cast<const Weapon*>(system);
+        if (weapon->group != group) continue;
+        // A weapon that never runs out makes the whole group endless.
+        if (weapon->ammunition < 0) {
+            shots = -1;
+            break;
+        }
+        shots += weapon->ammunition;
+    }
+    out->ammunition = int32_t(std::min<int64_t>(shots, 999999));
+}
+
+}  // namespace
+
+void ReadHud(const GameState& game, const Camera& camera, HudReadout* out) {
+    *out = HudReadout{};
+    auto* const ship = dynamic_cast<Craft*>(game.playerShip);
+    if (ship == nullptr || ship->dead != 0) return;
+    out->flying = true;
+    const float speed = ship->velocity.Length();
+    out->speed = speed < 99999.0f ? int32_t(speed + 0.5f) : 99999;
+    out->throttle = int32_t(std::clamp(game.playerControls.throttle, 0.0f, 1.0f) * 100.0f + 0.5f);
+    ReadEnergy(*ship, out);
+    ReadWeapons(*ship, game.playerControls.weaponGroup, out);
+
+    Vector3 ahead{ship->world.matrix.rows[2][0], ship->world.matrix.rows[2][1], ship->world.matrix.rows[2][2]};
+    if (ahead.Length() > 0.0f) {
+        ahead.Normalize();
+        Vector3 aim = ship->Position();
+        aim.AddAssign(ahead.Scaled(kAimDistance));
+        out->aim = HudMark::Of(camera, aim);
+    }
+
+    auto* const targeting = static_cast<TargetingSystem*>(ship->GetSystem(ShipSystem::kTargeting, nullptr));
+    SpaceObject* const target = targeting != nullptr ? targeting->GetTarget() : nullptr;
+    if (target != nullptr) {
+        out->hasTarget = true;
+        out->SetTargetName(targeting->GetTargetName());
+        out->targetDistance = Metres(*ship, *target);
+        out->targetHull = Percent(target->hitPoints, target->maxHitPoints);
+        out->targetShield = ShieldLeft(target);
+        out->targetMark = HudMark::Of(camera, target->Position());
+    }
+    SpaceObject* const nav = ship->navTarget;
+    if (nav != nullptr) {
+        out->hasNav = true;
+        out->SetNavName(NameOf(*nav));
+        out->navDistance = Metres(*ship, *nav);
+        out->navMark = HudMark::Of(camera, nav->Position());
+    }
+}
+
+void TraceHudTarget(const GameState& game, const HudReadout& readout, uint32_t now) {
+    // What was told last, of which flight: a new flight starts untold.
+    static const GameState* flight = nullptr;
+    static std::string lastName;
+    static bool held = false;
+    static uint32_t lastAt = 0;
+    if (!run_trace::Enabled()) return;
+    if (flight != &game || !readout.flying) {
+        flight = &game;
+        held = false;
+    }
+    if (!readout.hasTarget) {
+        if (held) run_trace::Line("hud target none");
+        held = false;
+        return;
+    }
+    const bool taken = !held || lastName != readout.targetName;
+    if (!taken && now - lastAt < kTraceEveryMs) return;
+    held = true;
+    lastName = readout.targetName;
+    lastAt = now;
+    run_trace::Line("hud target \"" + lastName + "\" " + std::to_string(readout.targetDistance));
+}

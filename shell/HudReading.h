@@ -1,0 +1,18 @@
+#pragma once
+#include <cstdint>
+
+class Camera;
+class GameState;
+struct HudReadout;
+
+// The cockpit's instruments read from the player's ship and its systems,
+// as `camera` (which has its canvas) shows the world: speed and throttle,
+// the generator's split and the levels it feeds, the chosen weapon group,
+// the targeting computer's target, the chosen nav point and the aim.
+// Without a player's ship the readout says nothing is flown.
+void ReadHud(const GameState& game, const Camera& camera, HudReadout* out);
+
+// For the run's trace: `hud target "NAME" DISTANCE` as a target is taken and
+// then once a second while it is held, `hud target none` as it is dropped;
+// `now` is the flight clock in milliseconds. Silent while the trace is off.
+void TraceHudTarget(const GameState& game, const HudReadout& readout, uint32_t now);

@@ -1,0 +1,77 @@
+// The sample tree's missions as they are flown: set up from the written
+// tree, stepped frame by frame on the world builder's clock.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <utility>
+
+#include "engine/IffFile.h"
+#include "game/GameState.h"
+#include "game/Mission.h"
+#include "mission/MissionFile.h"
+#include "mission/MissionSetUp.h"
+#include "objects/space/SpaceObject.h"
+#include "tests/support/world/SampleMissionTest.h"
+#include "tests/support/world/WorldBuilder.h"
+#include "tools/mkdata/MissionRecords.h"
+
+namespace {
+
+constexpr uint32_t kFrameMs = 50;
+
+std::string NameOf(const SpaceObject* object) { return object->name != nullptr ? object->name : "?"; }
+
+class SampleMissionsTest : public SampleMissionTest {
+protected:
+    // The pairs of crafts that touched in the first `ms` of the mission
+    // flown with `seed`, named "A / B".
+    std::set<std::string> CraftCollisions(const char* mission, int32_t seed, uint32_t ms) {
+        std::set<std::string> met;
+        EXPECT_EQ(SetUpSeededMission(mission, seed), kStatusOk);
+        if (Game().mission == nullptr) return met;
+        for (uint32_t flown = 0; flown < ms; flown += kFrameMs) {
+            builder_->Clock().Advance(kFrameMs);
+            Game().Simulate();
+            for (SpaceObject* o = Game().mission->firstObject; o != nullptr; o = o->GetNext()) {
+                const SpaceObject* const partner = o->collisionPartner;
+                if (o->active == 0 || partner == nullptr || o->type < SpaceObject::kTypeCraft) continue;
+                if (partner->type < SpaceObject::kTypeCraft) continue;
+                const std::string a = NameOf(o), b = NameOf(partner);
+                met.insert(a < b ? a + " / " + b : b + " / " + a);
+            }
+        }
+        FreeMission();
+        return met;
+    }
+};
+
+// Wingmen and raiders start where their first turns take them past each
+// other: over eight seeds no two ships touch in the first ten seconds.
+TEST_F(SampleMissionsTest, NoShipsOfTheSampleMissionCollideAtLaunch) {
+    for (int32_t seed = 1; seed <= 8; ++seed) {
+        const std::set<std::string> met = CraftCollisions("sample.uli", seed, 10000);
+        std::string names;
+        for (const std::string& pair : met) names += " [" + pair + "]";
+        EXPECT_TRUE(met.empty()) << "seed " << seed << ":" << names;
+    }
+}
+
+// The watch itself sees a collision: two raiders launched nose to nose.
+TEST_F(SampleMissionsTest, TwoShipsLaunchedHeadOnAreSeenToCollide) {
+    const std::string path = (dir_.Path() / "missions" / "headon.uli").string();
+    IffFile iff(0);
+    Status status = iff.OpenFile(path.c_str(), kOpenWrite | kOpenCreate);
+    if (status == kStatusOk) status = iff.BeginForm(mission_file::kForm);
+    status = PutRecord(iff, mission_file::kHeader, MissionHeader(0.0f), status);
+    status = PutRecord(iff, mission_file::kPlayer, PlayerRecord("P101", "Alpha"), status);
+    status = PutRecord(iff, mission_file::kShip, AiShipRecord("Raider", "Red 1", "Red", 0.0f, 0.0f, 900.0f, 2, 0), status);
+    status = PutRecord(iff, mission_file::kShip, AiShipRecord("Raider", "Red 2", "Red", 0.0f, 0.0f, 960.0f, 2, 0, 0, true), status);
+    if (status == kStatusOk) status = iff.Ascend();
+    iff.CloseFile();
+    ASSERT_EQ(status, kStatusOk);
+    EXPECT_EQ(CraftCollisions("headon.uli", 1, 2000), std::set<std::string>{"Red 1 / Red 2"});
+}
+
+}  // namespace

@@ -1,0 +1,87 @@
+// The game as `vorn` runs it, driven by a ScreenWalker: one walk of the
+// screens by seeded random input, its script written as it goes. tools/crawl
+// runs many and judges each.
+//
+//   crawl-walk --seed S --steps N --record FILE [vorn's options]
+//
+// Exit status: the game's own. The last line says how far the walk got and
+// whether its own quit was given, for tools/crawl to judge the ending.
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "shell/FramePump.h"
+#include "shell/LaunchOptions.h"
+#include "shell/Startup.h"
+#include "tools/crawl/ScreenWalker.h"
+
+namespace {
+
+constexpr int kExitUsage = 2;
+
+bool Number(const char* text, long low, long high, long* value) {
+    char* end = nullptr;
+    *value = std::strtol(text, &end, 10);
+    return end != text && *end == '\0' && *value >= low && *value <= high;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    long seed = -1, steps = -1;
+    std::string record;
+    std::vector<std::string> passOn = {argv[0], "--headless"};
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (argument == "--seed" && hasValue) {
+            if (!Number(argv[++i], 0, 0xFFFFFFFFL, &seed)) seed = -1;
+        } else if (argument == "--steps" && hasValue) {
+            if (!Number(argv[++i], 1, 1000000, &steps)) steps = -1;
+        } else if (argument == "--record" && hasValue) {
+            record = argv[++i];
+        } else if (argument != "--headless") {
+            passOn.push_back(argument);
+        }
+    }
+    if (seed < 0 || steps < 0 || record.empty()) {
+        std::fprintf(stderr, "usage: crawl-walk --seed 0..4294967295 --steps 1..1000000 --record FILE [vorn options]\n");
+        return kExitUsage;
+    }
+    {
+        std::ofstream header(record, std::ios::trunc);
+        header << ScreenWalker::Header(uint32_t(seed));
+        if (!header) {
+            std::fprintf(stderr, "crawl-walk: %s cannot be written\n", record.c_str());
+            return kExitUsage;
+        }
+    }
+    passOn.push_back("--script");
+    passOn.push_back(record);
+    std::vector<char*> arguments;
+    for (std::string& argument : passOn) arguments.push_back(argument.data());
+    LaunchOptions options;
+    std::string error;
+    if (!ParseLaunchOptions(int(arguments.size()), arguments.data(), &options, &error)) {
+        std::fprintf(stderr, "crawl-walk: %s\n", error.c_str());
+        return kExitUsage;
+    }
+
+    ScreenWalker walker(uint32_t(seed), int32_t(steps), record);
+    bool recordFailed = false;
+    FramePump::SetScriptFeed([&](int32_t passes, Script& script) {
+        if (!walker.Feed(passes, script) && !recordFailed) {
+            recordFailed = true;
+            std::fprintf(stderr, "crawl-walk: %s cannot be written\n", record.c_str());
+        }
+    });
+    const int code = RunGame(options);
+    FramePump::SetScriptFeed(nullptr);
+
+    std::printf("crawl: seed %ld, %d of %ld steps, %s, the last on %s, status %d\n", seed, walker.StepsTaken(),
+                steps, walker.QuitGiven() ? "quit given" : "no quit given", walker.LastScreen().c_str(), code);
+    std::fflush(stdout);
+    return code == 0 && recordFailed ? kExitUsage : code;
+}
