@@ -83,7 +83,12 @@ void DrawInOrder(SortedPrimitive* node, Canvas* canvas) {
             continue;
         }
         SortedPrimitive* const following = node->*kSecond;
-        if (canvas != nullptr) node->Draw(*canvas);
+        if (canvas != nullptr) {
+            Palette* const kept = canvas->palette;
+            if (node->palette != nullptr) canvas->palette = node->palette;
+            node->Draw(*canvas);
+            canvas->palette = kept;
+        }
         node = following;
     }
 }
@@ -106,6 +111,7 @@ SortedPrimitive::SortedPrimitive(uint16_t kindCode, const ScreenVertex* vertices
                                  uint32_t recordBytes)
     : kind(kindCode) {
     g_primBytesUsed += recordBytes;
+    if (const Canvas* const canvas = CurrentCanvas()) palette = canvas->palette;
     zMax = zMin = vertices[0].depth;
     xMax = xMin = vertices[0].x;
     yMax = yMin = vertices[0].y;

@@ -7,6 +7,7 @@
 class Arena;
 class Canvas;
 class Material;
+class Palette;
 
 // A primitive drawn at the end of the frame in painter's order: built in the
 // world context's primitive arena and inserted into a tree ordered by its
@@ -41,6 +42,9 @@ public:
     float zMax = 0.0f, zMin = 0.0f, xMax = 0.0f, xMin = 0.0f, yMax = 0.0f, yMin = 0.0f;
     uint16_t kind = 0;
     uint16_t vertexCount = 0;
+    // The canvas's palette when the primitive was made: effects draw under
+    // their group's palette, which is no longer the canvas's at the flush.
+    Palette* palette = nullptr;
     SortedPrimitive* nearer = nullptr;   // zMax less than or equal to this one's
     SortedPrimitive* farther = nullptr;  // zMax greater
 

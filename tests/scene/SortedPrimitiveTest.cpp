@@ -10,6 +10,7 @@
 
 #include <pthread.h>
 
+#include "display/Palette.h"
 #include "engine/Arena.h"
 #include "engine/WorldContext.h"
 #include "scene/Camera.h"
@@ -82,6 +83,24 @@ TEST_F(SortedPrimitiveTest, FarthestDrawFirstAndEqualDepthsInTheOrderTheyCame) {
     Polygon(0.1f, 4);
     FlushSortedPrimitivesNearFirst();
     EXPECT_EQ(Drawn(), (std::vector<uint32_t>{4, 3, 1, 2}));
+}
+
+// An effect queues its faces under its group's palette; the flush comes
+// after the canvas went back to the world's, and each face still draws
+// under the palette it was made with.
+TEST_F(SortedPrimitiveTest, EachPrimitiveDrawsUnderThePaletteItWasMadeWith) {
+    PaletteIndexed8 world, effects;
+    canvas_.palette = &effects;
+    Polygon(0.9f, 1);
+    canvas_.palette = &world;
+    Polygon(0.5f, 2);
+    FlushSortedPrimitives();
+    const std::vector<CanvasCall> fills = canvas_.CallsOf("FillPolygonFlat");
+    ASSERT_EQ(fills.size(), 2u);
+    EXPECT_EQ(fills[0].palette, &effects);
+    EXPECT_EQ(fills[1].palette, &world);
+    EXPECT_EQ(canvas_.palette, &world);
+    canvas_.palette = nullptr;
 }
 
 TEST_F(SortedPrimitiveTest, AFlushEmptiesTheArenaAndTreeAndOnlyRaisesThePeaks) {

@@ -141,6 +141,7 @@ private:
 
     void Record() {
         call_.text = call_.op + "(" + args_ + ")";
+        call_.palette = canvas_.palette;
         canvas_.calls_.push_back(call_);
         if (canvas_.hook_) canvas_.hook_(call_);
     }

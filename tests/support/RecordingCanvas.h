@@ -28,6 +28,7 @@ struct CanvasCall {
     // The image, bitmap, mask record or output record argument.
     const void* object = nullptr;
     std::optional<FogParams> fog;
+    const Palette* palette = nullptr;   // the canvas's palette when it was called
 };
 
 // A canvas that records every call of every operation, in order, for tests
