@@ -80,6 +80,7 @@ int32_t NetSession::OnDestroyPlayer(uint32_t id) {
     BroadcastText(Format(kLeftText, name != nullptr ? name : "").c_str());
     const int32_t shipUoid = GetPlayerUoid(index);
     ClearPlayer(index);
+    EndCreations(index);
     if (CurrentMission() == nullptr) return 0;
     // The ship stays in the world, inactive, like one that left through a gate.
     SpaceObject* const ship = net_handlers::FindByUoid(shipUoid);

@@ -121,7 +121,9 @@ SpaceObject* BuildObject(SpaceObject* object, const net_read::ObjectCreate& in) 
                 mine->SetSide(mine->owner.Get() != nullptr ? mine->owner.Get()->side : -1);
             }
             object->Accelerate(0.0f);
-            object->Activate(0.0f);
+            // The host's own mines stay; one asked for ends, and its end
+            // reaches every machine as the host's removal.
+            object->Activate(in.request ? float(NetSession::kLongestStayMs) / 1000.0f : 0.0f);
             break;
         case SpaceObject::kTypeDecoy:
             if (auto* const decoy = dynamic_cast<Decoy*>(object)) {
@@ -129,8 +131,13 @@ SpaceObject* BuildObject(SpaceObject* object, const net_read::ObjectCreate& in) 
                 decoy->craftLureChance = tail(1);
                 decoy->owner = FindByUoid(tail(2));
             }
-            // No lifetime, or a negative one, means the decoy stays.
-            object->Activate(tail(3) > 0 ? float(tail(3)) / 1000.0f : 0.0f);
+            // No lifetime, or a negative one, means the decoy stays; never
+            // one asked for.
+            if (in.request && (tail(3) <= 0 || tail(3) > NetSession::kLongestStayMs)) {
+                object->Activate(float(NetSession::kLongestStayMs) / 1000.0f);
+            } else {
+                object->Activate(tail(3) > 0 ? float(tail(3)) / 1000.0f : 0.0f);
+            }
             break;
         case SpaceObject::kTypeAsteroid:
             object->Activate(0.0f);
@@ -286,15 +293,20 @@ void CreationRequest(const NetInbound& packet) {
     Trace(packet, "Recieving CREATION_REQUEST packet.\n");
     if (Game() == nullptr || Game()->mission == nullptr) return;
     // A machine asks only for what it launches (missiles, probes, mines,
-    // decoys, which all end by themselves), only as a player and only so
-    // often: each object costs the host a load and every machine a copy.
-    // Refused before the packet is read, a flood costs a look-up a packet.
+    // decoys, which all end by themselves), only as a player, only so
+    // often and only so many at once: each object costs the host a load
+    // and every machine a copy for as long as it lasts. Refused before the
+    // packet is read, a flood costs a look-up a packet.
     const int32_t kind = PacketReader(packet.data, packet.size).I32(8);
-    if (!Launched(kind) || !packet.session.TakeCreation(packet.session.FindPlayerByDpid(packet.from), false)) return;
+    const int32_t player = packet.session.FindPlayerByDpid(packet.from);
+    if (!Launched(kind) || !packet.session.TakeCreation(player, false)) return;
     auto in = std::make_unique<net_read::ObjectCreate>();
     if (!net_read::ReadObjectCreate(packet.data, packet.size, in.get()) || !in->request) return;
     SpaceObject* const loaded = LoadObject(*in);
-    if (loaded != nullptr) SendObjectCreate(packet.session, *BuildObject(loaded, *in), true, 0);
+    if (loaded == nullptr) return;
+    SpaceObject* const made = BuildObject(loaded, *in);
+    packet.session.KeepCreation(player, made);
+    SendObjectCreate(packet.session, *made, true, 0);
 }
 
 void ObjectUpdate(const NetInbound& packet) {

@@ -95,7 +95,8 @@ NetSession::NetSession(const char* name, int32_t maxPlayers)
     : DirectPlayLink(kApplication, name, uint32_t(std::max(maxPlayers, 0))),
       playerCapacity(maxPlayers > 0 ? maxPlayers : 0),
       creationTime(GetMilliseconds()),
-      players_(new NetPlayer[size_t(playerCapacity)]) {
+      players_(new NetPlayer[size_t(playerCapacity)]),
+      creations_(new ObjectLink[size_t(playerCapacity) * kObjectsAlive]) {
     IffFile definitions(0);
     const std::string path = g_dataDirs.Prefix(DataDir::kData) + "temp.iff";
     const bool opened = g_dataDirs.Found(DataDir::kData) && definitions.OpenFile(path.c_str(), kOpenRead) == kStatusOk;
@@ -111,6 +112,7 @@ NetSession::~NetSession() {
     equipmentTemplates.Clear();
     for (int32_t i = 0; i < playerCapacity; ++i) EngineRelease(players_[i].name);
     delete[] players_;
+    delete[] creations_;
     ClearSessionList();
     DeleteAll(queue1);
     DeleteAll(queue2);
@@ -594,6 +596,7 @@ void NetSession::AddPlayerKills(int32_t index, int32_t amount) {
 
 bool NetSession::TakeCreation(int32_t index, bool ship) {
     if (!InRange(index) || players_[index].inUse == 0) return false;
+    if (!ship && CreationsAlive(index) >= kObjectsAlive) return false;
     NetPlayer& player = players_[index];
     const uint32_t window = GetMilliseconds() / (ship ? kShipWindowMs : kObjectWindowMs);
     uint32_t& current = ship ? player.shipWindow : player.objectWindow;
@@ -605,6 +608,36 @@ bool NetSession::TakeCreation(int32_t index, bool ship) {
     if (made >= (ship ? 1 : kObjectsPerWindow)) return false;
     ++made;
     return true;
+}
+
+void NetSession::KeepCreation(int32_t index, SpaceObject* made) {
+    if (!InRange(index) || made == nullptr) return;
+    ObjectLink* const links = creations_ + size_t(index) * kObjectsAlive;
+    for (int32_t i = 0; i < kObjectsAlive; ++i) {
+        if (links[i].Get() == nullptr) {
+            links[i] = made;
+            return;
+        }
+    }
+}
+
+int32_t NetSession::CreationsAlive(int32_t index) const {
+    if (!InRange(index)) return 0;
+    const ObjectLink* const links = creations_ + size_t(index) * kObjectsAlive;
+    int32_t alive = 0;
+    for (int32_t i = 0; i < kObjectsAlive; ++i) alive += links[i].Get() != nullptr ? 1 : 0;
+    return alive;
+}
+
+void NetSession::EndCreations(int32_t index) {
+    if (!InRange(index)) return;
+    ObjectLink* const links = creations_ + size_t(index) * kObjectsAlive;
+    for (int32_t i = 0; i < kObjectsAlive; ++i) {
+        SpaceObject* const object = links[i].Get();
+        links[i] = nullptr;
+        // Told to every machine as the host's own removals are.
+        if (object != nullptr && object->active != 0) object->Destroy(nullptr, 0);
+    }
 }
 
 void NetSession::SetPlayerIt(int32_t index) {

@@ -4,9 +4,11 @@
 #include "engine/DynArray.h"
 #include "engine/EngineAllocation.h"
 #include "net/DirectPlayLink.h"
+#include "objects/space/ObjectLink.h"
 
 class EquipmentItem;
 class NetPacket;
+class SpaceObject;
 
 // One player of the session's table.
 struct NetPlayer {
@@ -150,12 +152,32 @@ public:
     void SetPlayerIt(int32_t index);
     // Counts one ship (NEW_PLAYER) or launched object (CREATION_REQUEST)
     // made at this player's request: false, and nothing counted, once it
-    // has had its share of the current window of the engine's clock (or
-    // has no entry). A player flies one ship and announces it once a mission.
+    // has had its share of the current window of the engine's clock, for
+    // an object also while kObjectsAlive made at its request are still in
+    // the world (or when it has no entry). A player flies one ship and
+    // announces it once a mission.
     bool TakeCreation(int32_t index, bool ship);
+    // The object made for a request TakeCreation let through: it counts
+    // against the player until it leaves the world.
+    void KeepCreation(int32_t index, SpaceObject* made);
+    // Those of the player's objects still in the world.
+    int32_t CreationsAlive(int32_t index) const;
+    // A leaver's objects go with its ship; whoever takes the entry next
+    // starts with none.
+    void EndCreations(int32_t index);
     static constexpr uint32_t kShipWindowMs = 5000;     // one ship in each
     static constexpr uint32_t kObjectWindowMs = 1000;   // kObjectsPerWindow in each
     static constexpr int32_t kObjectsPerWindow = 4;
+    // Every object in flight costs the host its step, its picture and an
+    // update to every machine; the rate alone would let a peer keep 4 a
+    // second times a 32 s missile, or mines without end, alive. A launcher
+    // fires once a second or slower and its missiles mostly strike within
+    // seconds, so a pilot rarely has more than a handful of missiles,
+    // mines and decoys out at once.
+    static constexpr int32_t kObjectsAlive = 12;
+    // Mines, and decoys asked for without an end, would otherwise stay for
+    // the rest of the mission, holding their player's share for good.
+    static constexpr int32_t kLongestStayMs = 120000;
     // The entry takes this machine's career figures: kills, missions, accuracy, face.
     void CopyCareerFigures(int32_t index) const;
     const NetPlayer* Player(int32_t index) const { return InRange(index) ? &players_[index] : nullptr; }
@@ -211,5 +233,8 @@ private:
     void GiveBackNumbering();
 
     NetPlayer* players_;
+    // kObjectsAlive links an entry, to the objects made at its player's
+    // request; each lets go when its object leaves the world.
+    ObjectLink* creations_;
     int32_t savedUoidCounter_ = -1;   // the process's counter before it took the client's range; -1 none
 };

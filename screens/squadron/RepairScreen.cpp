@@ -32,6 +32,9 @@ constexpr int32_t kSoundHotspot2 = 3;
 constexpr int32_t kSoundClick3 = 5;
 constexpr int32_t kScrollClickState = 1;
 constexpr int32_t kRowNameWidth = 24;
+// The stores lists end short of the ships list beside them (x 345): a click
+// there is the ships list's alone.
+constexpr int32_t kStoresListWidth = 280;
 constexpr int32_t kFullFacing = 25;   // a facing's full strength per point of maximum
 constexpr int32_t kFacings = 4;
 
@@ -140,9 +143,9 @@ RepairScreen::RepairScreen(const char* screenName) : MenuScreen(screenName) {
     for (ArtObject* panel : {shipsPanel, equipmentPanel, weaponsPanel}) {
         panel->AddControl(new EquipmentPicture(113, 112, at(83, 319), kEquipDisplay));
     }
-    shipsPanel->AddControl(NewPlacedControl<ListBox>(300, 100, 58, 163, kStructList));
-    equipmentPanel->AddControl(NewPlacedControl<ListBox>(300, 100, 58, 163, kEquipList));
-    weaponsPanel->AddControl(NewPlacedControl<ListBox>(300, 100, 58, 163, kWeaponList));
+    shipsPanel->AddControl(NewPlacedControl<ListBox>(kStoresListWidth, 100, 58, 163, kStructList));
+    equipmentPanel->AddControl(NewPlacedControl<ListBox>(kStoresListWidth, 100, 58, 163, kEquipList));
+    weaponsPanel->AddControl(NewPlacedControl<ListBox>(kStoresListWidth, 100, 58, 163, kWeaponList));
     for (ArtObject* panel : {shipsPanel, equipmentPanel, weaponsPanel}) {
         panel->AddControl(NewPlacedControl<TextBox>(320, 100, 242, 324, kDescription));
     }

@@ -1,6 +1,7 @@
 // Packet sequences a hostile peer sent, replayed into one world: each once
 // broke a host or a client (a freed owner read, a wrapped level or purse,
-// an unbounded store, a ship or object made for every request).
+// an unbounded store, a ship or object made for every request, objects
+// asked for piling up in flight).
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -206,6 +207,32 @@ protected:
         SpaceObject::g_nextUoid = previousUoid_;
     }
 
+    // A CREATION_REQUEST for an object of the sample definitions, named to
+    // be counted, far out on the x axis (away from everything else here).
+    std::vector<uint8_t> Request(int32_t type, const char* definition, const char* name, float x) {
+        char label[sizeof rock_->label];
+        std::memcpy(label, rock_->label, sizeof label);
+        rock_->SetName(name);
+        std::snprintf(rock_->label, sizeof rock_->label, "%s", definition);
+        NetPacket built;
+        built.BuildObjectPacket(kCreationRequest, rock_);
+        rock_->SetName("Rock");
+        std::memcpy(rock_->label, label, sizeof label);
+        std::vector<uint8_t> bytes = Built(built);
+        PacketWriter out(bytes.data(), uint32_t(bytes.size()));
+        out.I32(8, type);
+        out.F32(12, 9.0f);
+        out.F32(104, x);   // the position's x
+        return bytes;
+    }
+    std::vector<SpaceObject*> Named(const char* name) const {
+        std::vector<SpaceObject*> found;
+        for (SpaceObject* o : builder_.World()) {
+            if (o->name != nullptr && std::strcmp(o->name, name) == 0) found.push_back(o);
+        }
+        return found;
+    }
+
     TempDir dir_;
     int32_t previousUoid_ = 0;
 };
@@ -294,6 +321,81 @@ TEST_F(HostileDefinitionsTest, ShipsAndObjectsMadeForOnePeerAreBoundedEachSecond
         if (o->name != nullptr && std::strcmp(o->name, "Ace") == 0) flying.push_back(o->active != 0);
     }
     EXPECT_EQ(flying, (std::vector<bool>{false, true}));
+}
+
+// A peer asking for missiles second after second, none of which has yet
+// burnt out, keeps no more of them in flight than its share; another
+// peer's are made all the while, and as the flood's leave the world, the
+// flood gets as many again.
+TEST_F(HostileDefinitionsTest, APeersObjectsInFlightAreBoundedWhileAnothersAreMade) {
+    RecordingNetSession& host = Session(true);
+    host.AddPlayer(3, "Flood", -1);
+    host.AddPlayer(4, "Bob", -1);
+    const std::vector<uint8_t> flood = Request(SpaceObject::kTypeMissile, "Missile 29", "Stone", 0.0f);
+    const std::vector<uint8_t> fair = Request(SpaceObject::kTypeMissile, "Missile 29", "Fair", 0.0f);
+    for (int second = 0; second < 20; ++second) {
+        for (int i = 0; i < 40; ++i) Deliver(host, 3, flood);
+        builder_.Clock().Advance(NetSession::kObjectWindowMs);
+    }
+    ASSERT_EQ(Named("Stone").size(), size_t(NetSession::kObjectsAlive));
+    EXPECT_EQ(host.CreationsAlive(host.FindPlayerByDpid(3)), NetSession::kObjectsAlive);
+    for (int i = 0; i < 3; ++i) Deliver(host, 4, fair);
+    EXPECT_EQ(Named("Fair").size(), 3u);
+
+    builder_.Remove(Named("Stone")[0]);
+    builder_.Remove(Named("Stone")[0]);
+    for (int i = 0; i < 40; ++i) Deliver(host, 3, flood);
+    EXPECT_EQ(Named("Stone").size(), size_t(NetSession::kObjectsAlive));
+}
+
+// A mine the host lays stays; one asked for, and a decoy asked for without
+// an end, go once the longest stay has passed, and every machine is told.
+TEST_F(HostileDefinitionsTest, MinesAndEndlessDecoysAskedForEndAfterTheLongestStay) {
+    RecordingNetSession& host = Session(true);
+    host.AddPlayer(3, "Layer", -1);
+    Deliver(host, 3, Request(SpaceObject::kTypeMine, "Mine", "Laid", 50000.0f));
+    Deliver(host, 3, Request(SpaceObject::kTypeDecoy, "Decoy", "Lure", -50000.0f));
+    ASSERT_EQ(Named("Laid").size(), 1u);
+    ASSERT_EQ(Named("Lure").size(), 1u);
+    builder_.Clock().Advance(uint32_t(NetSession::kLongestStayMs) - 1000);
+    UpdateSpaceObjects();
+    EXPECT_EQ(Named("Laid").size(), 1u);
+    EXPECT_EQ(Named("Lure").size(), 1u);
+    EXPECT_EQ(host.CreationsAlive(host.FindPlayerByDpid(3)), 2);
+    host.sent.clear();
+
+    builder_.Clock().Advance(2000);
+    UpdateSpaceObjects();
+    UpdateSpaceObjects();
+    EXPECT_TRUE(Named("Laid").empty());
+    EXPECT_TRUE(Named("Lure").empty());
+    EXPECT_EQ(host.CreationsAlive(host.FindPlayerByDpid(3)), 0);
+    int destroys = 0;
+    for (const RecordingNetSession::Sent& sent : host.sent) {
+        destroys += PacketReader(sent.bytes.data(), uint32_t(sent.bytes.size())).U16(0) == kObjectDestroy ? 1 : 0;
+    }
+    EXPECT_EQ(destroys, 2);
+}
+
+// A peer that leaves takes what it launched along with its ship: coming
+// back, or another taking its entry, it starts with a full share.
+TEST_F(HostileDefinitionsTest, ALeaversObjectsGoWithIt) {
+    RecordingNetSession& host = Session(true);
+    host.AddPlayer(3, "Flood", -1);
+    const std::vector<uint8_t> flood = Request(SpaceObject::kTypeMissile, "Missile 29", "Stone", 0.0f);
+    for (int second = 0; second < 5; ++second) {
+        for (int i = 0; i < 40; ++i) Deliver(host, 3, flood);
+        builder_.Clock().Advance(NetSession::kObjectWindowMs);
+    }
+    ASSERT_EQ(Named("Stone").size(), size_t(NetSession::kObjectsAlive));
+    host.OnDestroyPlayer(3);
+    for (SpaceObject* stone : Named("Stone")) EXPECT_EQ(stone->active, 0u);
+    UpdateSpaceObjects();
+    EXPECT_TRUE(Named("Stone").empty());
+
+    host.AddPlayer(5, "Cid", -1);
+    for (int i = 0; i < 40; ++i) Deliver(host, 5, flood);
+    EXPECT_EQ(Named("Stone").size(), size_t(NetSession::kObjectsPerWindow));
 }
 
 // A peer sending without pause: each receive pass takes a frame's share

@@ -18,13 +18,13 @@ namespace {
 
 // Points inside the sample frame's buttons: the categories, OK and the
 // four sub-menu slots of the left column.
-constexpr const char* kComm = "65 73";
-constexpr const char* kEquip = "65 105";
-constexpr const char* kArch = "65 169";
-constexpr const char* kOk = "65 453";
-constexpr const char* kSlot1 = "65 233";
-constexpr const char* kSlot2 = "65 265";
-constexpr const char* kSlot4 = "65 329";
+constexpr const char* kComm = "28 73";
+constexpr const char* kEquip = "28 105";
+constexpr const char* kArch = "28 169";
+constexpr const char* kOk = "28 453";
+constexpr const char* kSlot1 = "28 233";
+constexpr const char* kSlot2 = "28 265";
+constexpr const char* kSlot4 = "28 329";
 
 std::string Click(int32_t pass, const char* point) {
     return "at " + std::to_string(pass) + " click " + point + "\n";

@@ -522,7 +522,7 @@ protected:
     // room's computer and launches; the flight is on.
     static constexpr const char* kToTheFlight =
         "at 5 key N\nat 15 key Space\nat 25 click 455 284\nat 35 click 455 284\nat 45 click 550 250\n"
-        "at 70 click 455 284\nat 80 click 555 235\nat 100 click 455 284\nat 110 click 65 72\nat 125 click 65 232\n"
+        "at 70 click 455 284\nat 80 click 555 235\nat 100 click 455 284\nat 110 click 28 72\nat 125 click 28 232\n"
         "at 150 click 455 284\nat 160 click 390 126\nat 170 click 405 452\nat 220 click 525 452\nat 221 wait mode 2\n";
     // From the first screen to the frame menu of the war room's computer.
     static constexpr const char* kToTheFrame =
@@ -573,7 +573,7 @@ TEST_F(MainLoopRoadTest, PauseOptionsOkThenTheLandingBringsTheHangar) {
     int status = -1;
     const std::string out = Play(std::string(kToTheFlight) +
                                      "at 240 key Escape\nat 270 click 455 284\nat 290 click 390 273\n"
-                                     "at 330 click 455 284\nat 350 click 65 452\nat 360 wait mode 4\nat 380 quit\n",
+                                     "at 330 click 455 284\nat 350 click 28 452\nat 360 wait mode 4\nat 380 quit\n",
                                  &status);
     EXPECT_EQ(status, 0);
     EXPECT_TRUE(InOrder(out, {"screen PAUSE", "screen FRAME", "mode 2", "outcome failed", "mode 4", "screen HANGAR"}))
@@ -606,8 +606,8 @@ TEST_F(MainLoopRoadTest, AQuitFromThePausesFrameMenuAsksOverTheFlight) {
 TEST_F(MainLoopRoadTest, TheCreditsLeadBackToTheOptionsPage) {
     int status = -1;
     const std::string out = Play(std::string(kToTheFrame) +
-                                     "at 110 click 65 168\nat 130 click 65 264\nat 160 click 455 284\n"
-                                     "at 180 click 545 412\nat 260 click 455 284\nat 280 click 65 452\n"
+                                     "at 110 click 28 168\nat 130 click 28 264\nat 160 click 455 284\n"
+                                     "at 180 click 545 412\nat 260 click 455 284\nat 280 click 28 452\n"
                                      "at 281 wait screen WARROOM\nat 300 quit\n",
                                  &status);
     EXPECT_EQ(status, 0);

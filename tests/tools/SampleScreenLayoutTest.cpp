@@ -1,7 +1,8 @@
 // The sample tree's screens as a player meets them: no two hot spots of one
 // screen overlap (a page embedded in the office computer's frame shares the
-// screen with the frame's buttons), and every number box holds its widest
-// value in the font the boxes draw with.
+// screen with the frame's buttons), no embedded page places anything under
+// the frame's buttons, and every number box holds its widest value in the
+// font the boxes draw with.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -12,12 +13,14 @@
 #include "engine/input/InputEventMap.h"
 #include "game/DataDirectories.h"
 #include "game/GameState.h"
+#include "game/ScreenSlots.h"
 #include "screens/GameMenus.h"
 #include "tests/support/SampleDataSuite.h"
 #include "tests/support/world/ScreenHarness.h"
 #include "ui/ArtObject.h"
 #include "ui/MenuScreen.h"
 #include "ui/TextBox.h"
+#include "ui/UiControl.h"
 
 namespace {
 
@@ -76,36 +79,13 @@ bool IsArea(const Spot& spot, const std::vector<Spot>& spots) {
     return held >= 2;
 }
 
-// Lists whose places the pages' code fixes under the frame's column of
-// buttons (x 10 to 120): they overlap its buttons until
-// the frame's buttons move out of the pages' way. Nothing else may.
-struct Placed {
-    const char* map;
-    int32_t xMin, yMin, xMax, yMax;
-};
-constexpr Placed kPlacedUnderTheFrame[] = {
-    {"REQU", 58, 164, 278, 264},     // the stores list
-    {"REPAIR", 58, 163, 358, 263},   // the stores list, beside the ships list
-    {"Outfit", 72, 342, 292, 442},   // the stores list
-};
-
-bool PlacedUnderTheFrame(const Spot& spot) {
-    for (const Placed& placed : kPlacedUnderTheFrame) {
-        if (spot.map == placed.map && spot.xMin == placed.xMin && spot.yMin == placed.yMin &&
-            spot.xMax == placed.xMax && spot.yMax == placed.yMax) {
-            return true;
-        }
-    }
-    return false;
-}
-
 std::vector<std::string> Overlaps(const std::vector<Spot>& spots) {
     std::vector<std::string> found;
     for (size_t i = 0; i < spots.size(); ++i) {
         for (size_t j = i + 1; j < spots.size(); ++j) {
             const Spot& a = spots[i];
             const Spot& b = spots[j];
-            if (!Overlap(a, b) || PlacedUnderTheFrame(a) || PlacedUnderTheFrame(b)) continue;
+            if (!Overlap(a, b)) continue;
             if (a.map == b.map && (IsArea(a, spots) || IsArea(b, spots))) continue;
             found.push_back(Describe(a) + " and " + Describe(b));
         }
@@ -113,17 +93,31 @@ std::vector<std::string> Overlaps(const std::vector<Spot>& spots) {
     return found;
 }
 
+// The pages the frame embeds beside its own buttons.
+constexpr ScreenSlot kEmbeddedPages[] = {
+    ScreenSlot::kMissions,  ScreenSlot::kEmail,       ScreenSlot::kNews,       ScreenSlot::kLogs,
+    ScreenSlot::kRepair,    ScreenSlot::kRequisition, ScreenSlot::kOutfit,     ScreenSlot::kEncyclopedia,
+    ScreenSlot::kOptions,   ScreenSlot::kSave,        ScreenSlot::kControls,   ScreenSlot::kAssignment,
+    ScreenSlot::kPersonnel, ScreenSlot::kKillBoard,   ScreenSlot::kVoice,
+};
+
+// Where a control of a page draws: its region; a control that keeps no
+// size (a face, drawn from its corner at the picture's own size) counts as
+// reaching from its corner to the screen's right and bottom edges.
+Spot AreaOf(const std::string& what, int32_t index, int32_t x, int32_t y, int32_t width, int32_t height) {
+    constexpr int32_t kRight = 639, kBottom = 479;
+    const bool sized = width > 0 && height > 0;
+    return {what, index, x, sized ? x + width - 1 : kRight, y, sized ? y + height - 1 : kBottom};
+}
+
 class SampleScreenLayout : public SampleDataSuite {};
 
 TEST_F(SampleScreenLayout, NoTwoHotSpotsOfAScreenOverlap) {
-    // The pages the frame embeds, beside its own buttons.
-    const char* const pages[] = {"MISSIONS", "EMAIL", "NEWS", "LOGS", "REPAIR", "REQU", "Outfit", "ENCYC",
-                                 "OPTI", "SAVE", "CONTROL", "ASSIGN", "PERSON", "KILL", "VOICE"};
     const std::vector<Spot> frame = SpotsOf("FRAME");
     ASSERT_FALSE(frame.empty());
-    for (const char* page : pages) {
+    for (const ScreenSlot page : kEmbeddedPages) {
         std::vector<Spot> spots = frame;
-        const std::vector<Spot> own = SpotsOf(page);
+        const std::vector<Spot> own = SpotsOf(ScreenSlotName(page));
         spots.insert(spots.end(), own.begin(), own.end());
         for (const std::string& overlap : Overlaps(spots)) ADD_FAILURE() << overlap;
     }
@@ -132,6 +126,46 @@ TEST_F(SampleScreenLayout, NoTwoHotSpotsOfAScreenOverlap) {
                                "PAUSE", "RESTART", "TUT", "HELP", "INIT", "netopt"}) {
         for (const std::string& overlap : Overlaps(SpotsOf(screen))) ADD_FAILURE() << overlap;
     }
+}
+
+// What an embedded page places, by its code (lists, text boxes, number
+// boxes, faces, pictures) or by its art (buttons, from their corners), lies
+// clear of the frame's buttons: they stay live and drawn beside the page,
+// and would hide a list's rows and take their clicks.
+TEST(SampleEmbeddedPages, PlaceNothingUnderTheFrameButtons) {
+    ScreenHarness harness;
+    GameState::ClearScreenRegistry();
+    RegisterGameMenus();
+    const std::vector<Spot> buttons = SpotsOf("FRAME");
+    ASSERT_FALSE(buttons.empty());
+    for (const ScreenSlot slot : kEmbeddedPages) {
+        const std::string page = ScreenSlotName(slot);
+        auto* const screen = dynamic_cast<MenuScreen*>(harness.Game().BuildScreen(slot));
+        if (screen == nullptr) {
+            ADD_FAILURE() << page << " is no menu page";
+            continue;
+        }
+        std::vector<Spot> placed;
+        for (const ArtObject* const panel : screen->artObjects) {
+            const std::string where = page + " " + panel->Name() + " ";
+            int32_t index = 0;
+            for (const UiControl* const control : panel->controls) {
+                placed.push_back(AreaOf(where + control->Name(), index++, control->RegionLeft(), control->RegionTop(),
+                                        control->width, control->height));
+            }
+            for (const SpriteDef* const sprite : panel->spriteDefs) {
+                placed.push_back(AreaOf(where + sprite->uniqueName, index++, int32_t(sprite->x), int32_t(sprite->y), 0, 0));
+            }
+        }
+        EXPECT_FALSE(placed.empty()) << page << " places nothing to look at";
+        for (const Spot& area : placed) {
+            for (const Spot& button : buttons) {
+                if (Overlap(area, button)) ADD_FAILURE() << Describe(area) << " under the frame's " << Describe(button);
+            }
+        }
+    }
+    harness.Game().DeleteScreens();
+    GameState::ClearScreenRegistry();
 }
 
 // The pages' number boxes, placed by the pages themselves, in the sample

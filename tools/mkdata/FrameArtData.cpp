@@ -1,5 +1,6 @@
 #include "tools/mkdata/FrameArtData.h"
 
+#include <cstddef>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -38,19 +39,41 @@ struct Sprite {
     int event;
 };
 
-constexpr int kColumn = 10;
-constexpr int kColumnWide = 110;
+// The column keeps left of everything the pages draw: their code places
+// the stores lists from x 58 and the pilots' faces from x 78, and the pages
+// stay live beside the frame's buttons. A rule at kColumnEdge parts the two.
+constexpr int kColumn = 1;
+constexpr int kColumnWide = 52;
+constexpr int kColumnEdge = 55;
 constexpr int kHigh = 26;
+
+// The menus' face draws a letter in 8 pixels, the last 2 of them blank; a
+// label leaves at least 2 pixels of its button free on each side, so six
+// letters fit the column.
+constexpr int Letters(const char* text) {
+    int count = 0;
+    while (text[count] != '\0') ++count;
+    return count;
+}
+constexpr bool Fits(const char* label, int width) { return Letters(label) * 8 - 2 <= width - 4; }
 
 // The frame's main panel and the four sub-menus, whose buttons share the
 // four slots of the left column.
-const Sprite kMainSprites[] = {
+constexpr Sprite kMainSprites[] = {
     {"Main Communication Button", "COMM", kColumn, 60, kColumnWide, kHigh, 1},
     {"Main Equipment Button", "EQUIP", kColumn, 92, kColumnWide, kHigh, 2},
     {"Main Squadron Button", "SQUAD", kColumn, 124, kColumnWide, kHigh, 3},
-    {"Main Archives Button", "ARCHIVES", kColumn, 156, kColumnWide, kHigh, 4},
+    {"Main Archives Button", "FILES", kColumn, 156, kColumnWide, kHigh, 4},
     {"OK Button", "OK", kColumn, 440, kColumnWide, kHigh, 0},
 };
+template <size_t N>
+constexpr bool LabelsFit(const Sprite (&sprites)[N]) {
+    for (const Sprite& sprite : sprites) {
+        if (!Fits(sprite.label, sprite.width)) return false;
+    }
+    return true;
+}
+static_assert(LabelsFit(kMainSprites));
 constexpr int kSlotTop = 220;
 constexpr int kSlotStep = 32;
 const std::vector<const char*> kCommButtons = {"Missions Button", "Email Button", "News Button", "Logs Button"};
@@ -59,10 +82,22 @@ const std::vector<const char*> kArchButtons = {"Encyclopedia Button", "Game Opti
                                                "Game Controls Button"};
 const std::vector<const char*> kSquadButtons = {"Assign Button", "Personnel Button", "Kill Board Button",
                                                 "Voice Button"};
-const char* const kCommLabels[] = {"MISSIONS", "EMAIL", "NEWS", "LOGS"};
-const char* const kEquipLabels[] = {"REPAIR", "REQUISITION", "OUTFIT"};
-const char* const kArchLabels[] = {"ENCYCLOPEDIA", "OPTIONS", "SAVE LOAD", "CONTROLS"};
-const char* const kSquadLabels[] = {"ASSIGN", "PERSONNEL", "KILLS", "VOICE"};
+// Short words fit the column: FILES for the archives, OFFERS for the
+// missions on offer, TRADE for the requisition's buying and selling, SETUP
+// for the options, SAVE for the saved games, KEYS for the controls and
+// PILOTS for the personnel.
+constexpr const char* kCommLabels[] = {"OFFERS", "EMAIL", "NEWS", "LOGS"};
+constexpr const char* kEquipLabels[] = {"REPAIR", "TRADE", "OUTFIT"};
+constexpr const char* kArchLabels[] = {"ENCYC", "SETUP", "SAVE", "KEYS"};
+constexpr const char* kSquadLabels[] = {"ASSIGN", "PILOTS", "KILLS", "VOICE"};
+template <size_t N>
+constexpr bool LabelsFit(const char* const (&labels)[N]) {
+    for (const char* label : labels) {
+        if (!Fits(label, kColumnWide)) return false;
+    }
+    return true;
+}
+static_assert(LabelsFit(kCommLabels) && LabelsFit(kEquipLabels) && LabelsFit(kArchLabels) && LabelsFit(kSquadLabels));
 
 // The save page: its three buttons, then one row button per slot, all of
 // the same art.
@@ -134,7 +169,7 @@ std::unique_ptr<Bitmap> StripCel(int y, int lit) {
 }
 
 // The frame's 24-bit background: a dark fall, the menu column and the
-// work area framed.
+// work area framed, its left edge the rule beside the column.
 std::unique_ptr<Bitmap> FrameBackground() {
     constexpr int kWidth = 640, kHeight = 480;
     auto picture = std::make_unique<Bitmap>();
@@ -142,9 +177,9 @@ std::unique_ptr<Bitmap> FrameBackground() {
     for (int y = 0; y < kHeight; ++y) {
         for (int x = 0; x < kWidth; ++x) {
             uint8_t* const pixel = picture->pixels + 3 * (y * kWidth + x);
-            const bool column = x < 130;
-            const bool edge = (x == 140 || x == 630) && y >= 20 && y <= 470;
-            const bool rule = (y == 20 || y == 470) && x >= 140 && x <= 630;
+            const bool column = x < kColumnEdge;
+            const bool edge = (x == kColumnEdge || x == 630) && y >= 20 && y <= 470;
+            const bool rule = (y == 20 || y == 470) && x >= kColumnEdge && x <= 630;
             pixel[0] = uint8_t(edge || rule ? 90 : column ? 20 : 6 + y / 30);
             pixel[1] = uint8_t(edge || rule ? 160 : column ? 36 : 10 + y / 20);
             pixel[2] = uint8_t(edge || rule ? 200 : column ? 60 : 24 + y / 8);

@@ -35,14 +35,15 @@ constexpr int kViewScrollWidth = 40;
 constexpr int kViewScrollHeight = 24;
 
 constexpr ArtSprite kSprites[] = {
-    // Right of the frame's column, and the list's scroll buttons between
-    // its fourth button and its OK.
+    // Right of the frame's column, and the list's scroll buttons under the
+    // list's right end: the frame's buttons keep the column on the list's
+    // left, the sheet's plaque stands on its right.
     {"Outfitting Ship Button", "SHIPS", 140, 300, 84, 24, 0x0210},
     {"Outfitting Weapons Button", "WEAPONS", 228, 300, 84, 24, 0x0220},
     {"Outfitting Equipment Button", "SYSTEMS", 316, 300, 84, 24, 0x0240},
     {"Outfitting Assignment Button", "ASSIGN", 410, 300, 84, 24, 0x0480},
-    {"Scroll Up", "", 48, 346, 20, 20, kCodeScrollUp},
-    {"Scroll Down", "", 48, 416, 20, 20, kCodeScrollDown},
+    {"Scroll Up", "", 208, 444, 20, 20, kCodeScrollUp},
+    {"Scroll Down", "", 252, 444, 20, 20, kCodeScrollDown},
 };
 
 // The plaque sits behind the sheet's boxes and names them: left labels

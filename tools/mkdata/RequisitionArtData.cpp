@@ -18,8 +18,8 @@ constexpr uint16_t kKeyDelete = 211;
 constexpr uint16_t kRightButton = 2;
 
 
-// The buttons lie right of the frame's column (x 120), whose buttons stay
-// live under the page.
+// The buttons lie right of the frame's column of buttons, which stay live
+// beside the page.
 constexpr ArtSprite kRequisitionSprites[] = {
     {"Buy Mode Button", "BUY", 150, 70, 90, 22, 0x0210},
     {"Sell Mode Button", "SELL", 246, 70, 90, 22, 0x0220},

@@ -53,7 +53,8 @@ const std::vector<Page>& Pages() {
           // The stores list's pair, under it: the frame's column is left of it.
           {"Scroll Up2", "", 250, 268, 40, 18, 0x0480},
           {"Scroll Down2", "", 296, 268, 40, 18, 0x0501}},
-         {{345, 166, 180, 90, 0x0210}, {58, 163, 300, 100, 0x0301}, {242, 324, 320, 100, 0x0302}},
+         // The ships list, the stores list (ending short of the ships list) and the text.
+         {{345, 166, 180, 90, 0x0210}, {58, 163, 280, 100, 0x0301}, {242, 324, 320, 100, 0x0302}},
          {0x0380, 0x0310, 0x0320, 0x0340, 0x0401, 0x0402, 0x0404, 0x0408, 0x0410}},
         {"PERSON",
          "person",

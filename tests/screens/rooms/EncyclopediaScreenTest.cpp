@@ -204,7 +204,7 @@ TEST(EncyclopediaPictures, SearchesInTheFrame) {
         auto* const encyclopedia = dynamic_cast<EncyclopediaScreen*>(game.ScreenIn(ScreenSlot::kEncyclopedia));
         ASSERT_NE(encyclopedia, nullptr);
         dynamic_cast<EditField*>(encyclopedia->panel->FindControl(EncyclopediaScreen::kSearchBoxName))->ToggleActive();
-        ASSERT_TRUE(harness.SetScript("at 2 click 65 169\nat 4 click 65 233\nat 6 move 300 470\nat 8 type " +
+        ASSERT_TRUE(harness.SetScript("at 2 click 28 169\nat 4 click 28 233\nat 6 move 300 470\nat 8 type " +
                                       std::string(search.typed) + "\nat 10 press Enter\nat 11 release Enter\n"));
         harness.SetPassLimit(15);
         harness.CaptureAfterPass(14);

@@ -187,7 +187,7 @@ TEST(KillBoardPictures, SortedByAccuracy) {
     game.LoadPlaceScreens(GameState::kNewCareerPlace);
     Screen* const frame = game.ScreenIn(ScreenSlot::kFrame);
     ASSERT_NE(frame, nullptr);
-    ASSERT_TRUE(run.harness.SetScript("at 2 click 65 137\nat 4 click 65 297\nat 10 move 215 107\nat 10 press Enter\nat 11 release Enter\n"
+    ASSERT_TRUE(run.harness.SetScript("at 2 click 28 137\nat 4 click 28 297\nat 10 move 215 107\nat 10 press Enter\nat 11 release Enter\n"
                                       "at 12 move 300 470\n"));
     run.harness.SetPassLimit(15);
     run.harness.CaptureAfterPass(14);

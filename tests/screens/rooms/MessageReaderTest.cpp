@@ -278,16 +278,16 @@ TEST(MessageReaderPages, SwitchingToTheOldPageAndBackCompletesAndClicksFlagAsEac
 // the frame as its menu leads there; the missions reader once more in the
 // pass its accepted offer starts to upload.
 TEST(MessageReaderPictures, Golden) {
-    const std::string comm = "at 2 click 65 73\n";
+    const std::string comm = "at 2 click 28 73\n";
     const struct {
         const char* golden;
         std::string script;
         int32_t pass;
-    } pictures[] = {{"missions_reader", comm + "at 4 click 65 233\n", 12},
-                    {"missions_reader_uploading", comm + "at 4 click 65 233\nat 10 move 405 452\nat 11 press Enter\nat 12 release Enter\n", 11},
-                    {"email_reader", comm + "at 4 click 65 265\n", 12},
-                    {"news_reader", comm + "at 4 click 65 297\n", 12},
-                    {"logs_reader", comm + "at 4 click 65 329\n", 12}};
+    } pictures[] = {{"missions_reader", comm + "at 4 click 28 233\n", 12},
+                    {"missions_reader_uploading", comm + "at 4 click 28 233\nat 10 move 405 452\nat 11 press Enter\nat 12 release Enter\n", 11},
+                    {"email_reader", comm + "at 4 click 28 265\n", 12},
+                    {"news_reader", comm + "at 4 click 28 297\n", 12},
+                    {"logs_reader", comm + "at 4 click 28 329\n", 12}};
     for (const auto& picture : pictures) {
         ScreenHarness harness;
         GameState& game = harness.Game();

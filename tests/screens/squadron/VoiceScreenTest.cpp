@@ -72,7 +72,7 @@ TEST(VoiceScreenPicture, Golden) {
     RegisterGameMenus();
     game.LoadPlaceScreens(GameState::kNewCareerPlace);
     StartTraining(game);
-    ASSERT_TRUE(harness.SetScript("at 2 click 65 137\nat 4 click 65 329\nat 10 move 300 470\n"));
+    ASSERT_TRUE(harness.SetScript("at 2 click 28 137\nat 4 click 28 329\nat 10 move 300 470\n"));
     harness.CaptureAfterPass(12);
     harness.SetPassLimit(13);
     harness.Run(*game.ScreenIn(ScreenSlot::kFrame));
