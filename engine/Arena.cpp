@@ -58,6 +58,12 @@ void Arena::FreeAll() {
     cursor_ = reinterpret_cast<uint8_t*>(this) + kHeaderBytes;
 }
 
+void Arena::Reset() {
+    for (Arena* block = this; block != nullptr; block = block->next_) {
+        block->cursor_ = reinterpret_cast<uint8_t*>(block) + kHeaderBytes;
+    }
+}
+
 int32_t Arena::ChainLength() const {
     int32_t length = 0;
     for (const Arena* block = next_; block != nullptr; block = block->next_) {

@@ -24,6 +24,11 @@ public:
     // Gives every chained block back to the engine heap and empties the
     // first block. The first block stays with its owner.
     void FreeAll();
+    // Empties every block and keeps the chained ones for the next fill: an
+    // arena emptied every frame then needs the engine heap only when a frame
+    // outgrows the frames before it (blocks freed to the heap's top hand
+    // their pages back to the system, and touching them again faults).
+    void Reset();
     // The number of blocks chained after the first.
     int32_t ChainLength() const;
     // The allocation used by `new (arena) T`: the first block's cursor when

@@ -352,6 +352,7 @@ void VectorLight::ParseRecord(const uint8_t* r, bool fixed) {
 
 FramePointLight::FramePointLight(const char* fileName, const char* lightName) : Light(nullptr, nullptr) {
     kind = kKindFramePoint;
+    frameWalk_ = true;
     intensity = 255;
     if (fileName != nullptr) Load(fileName, lightName);
 }
@@ -400,14 +401,32 @@ void FramePointLight::Prepare(const Transform* transform) {
     PrepareLevels(transform);
 }
 
+// A battle's blasts make long runs of frame lights that reach one object:
+// each shines in turn here, without a call down the chain for every one.
 void FramePointLight::LightVertex(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided) {
-    if ((flags & kFlagOff) == 0 && level > 0.0f) Add(vertex, level * Facing(point, prepared, twoSided));
-    PassOn(point, vertex, twoSided, false);
+    FramePointLight* light = this;
+    for (;;) {
+        if ((light->flags & kFlagOff) == 0 && light->level > 0.0f) {
+            Add(vertex, light->level * Facing(point, light->prepared, twoSided));
+        }
+        Light* const to = light->WalkOnward();
+        if (to == nullptr || !WalksAsFrameLight(to)) break;
+        light = static_cast<FramePointLight*>(to);
+    }
+    light->PassOn(point, vertex, twoSided, false);
 }
 
 void FramePointLight::LightVertexAlt(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided) {
-    if ((flags & kFlagOff) == 0 && levelAlt > 0.0f) Add(vertex, levelAlt * Facing(point, prepared, twoSided));
-    PassOn(point, vertex, twoSided, true);
+    FramePointLight* light = this;
+    for (;;) {
+        if ((light->flags & kFlagOff) == 0 && light->levelAlt > 0.0f) {
+            Add(vertex, light->levelAlt * Facing(point, light->prepared, twoSided));
+        }
+        Light* const to = light->WalkOnward();
+        if (to == nullptr || !WalksAsFrameLight(to)) break;
+        light = static_cast<FramePointLight*>(to);
+    }
+    light->PassOn(point, vertex, twoSided, true);
 }
 
 uint32_t FramePointLight::FixedTag() const { return MakeTag("EFPT"); }

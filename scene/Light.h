@@ -140,6 +140,12 @@ protected:
     // Set by the kinds whose reach ends at a range from a place in the
     // world (the frame attenuated lights and their spots).
     bool rangeBound_ = false;
+    // Set by the frame lights, whose vertex walk is FramePointLight's.
+    bool frameWalk_ = false;
+    // Where a walk that has lit the vertex here goes next (see PassOn);
+    // null at the end of the chain.
+    Light* WalkOnward() const { return preparedEdits_ == chainEdits_ ? reaching : next; }
+    static bool WalksAsFrameLight(const Light* light) { return light->frameWalk_; }
 };
 
 // A directional light.
@@ -168,8 +174,10 @@ public:
     explicit FramePointLight(const char* fileName = nullptr, const char* name = nullptr);
     explicit FramePointLight(const Vector3& position);
     void Prepare(const Transform* transform) override;
-    void LightVertex(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided) override;
-    void LightVertexAlt(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided) override;
+    // Final: the walk goes on through the frame lights after this one in a
+    // loop of its own, as each of them would shine.
+    void LightVertex(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided) final;
+    void LightVertexAlt(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided) final;
 
     Vector3 prepared{};
     Vector3 position{};

@@ -94,7 +94,8 @@ void DrawInOrder(SortedPrimitive* node, Canvas* canvas) {
 }
 
 void EndFlush() {
-    if (Arena* const arena = PrimitiveArena()) arena->FreeAll();
+    // The blocks stay: the next frame's primitives need as many.
+    if (Arena* const arena = PrimitiveArena()) arena->Reset();
     Root() = nullptr;
     g_lastInserted = g_lastRoot = nullptr;
     if (g_worldContext != nullptr) {

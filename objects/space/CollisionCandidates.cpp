@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "engine/BoundingSphere.h"
 #include "objects/space/SpaceObject.h"
@@ -72,11 +73,32 @@ bool Touches(const Place& a, const Place& b) {
 
 bool CollisionCandidates::MayTouch(const SpaceObject& a, const SpaceObject& b) { return Touches(PlaceOf(a), PlaceOf(b)); }
 
+int32_t CollisionCandidates::Home(const Place& place) {
+    // A place or radius that is not a number, or an infinite place, is
+    // never within any bound: such objects touch nothing.
+    if (!std::isfinite(place.x) || !std::isfinite(place.y) || !std::isfinite(place.z) || std::isnan(place.radius)) return -2;
+    if (std::isinf(place.radius)) return -1;
+    return place.type >= 0 && place.type < 32 ? place.type : 32;
+}
+
+void CollisionCandidates::Widen(const Place& place) {
+    // Nor does a speed that is not a number bound anything: such a ship
+    // reaches the whole near range.
+    if (std::isnan(place.speed) || std::isnan(place.moved) || std::isnan(place.offset)) unsure_ = true;
+    const int32_t home = Home(place);
+    if (home < 0) return;
+    Bucket& bucket = buckets_[home];
+    bucket.maxRadius = std::max(bucket.maxRadius, place.radius);
+    bucket.widest.speed = std::max(bucket.widest.speed, place.speed);
+    bucket.widest.moved = std::max(bucket.widest.moved, place.moved);
+    bucket.widest.offset = std::max(bucket.widest.offset, place.offset);
+    bucket.masks |= place.mask;
+}
+
 void CollisionCandidates::Take(SpaceObject* first) {
     order_.clear();
-    indexOf_.clear();
     unbounded_.clear();
-    pairs_.clear();
+    cursor_ = 0;
     unsure_ = false;
     for (int k = 0; k < kBuckets; ++k) {
         buckets_[k].byX.clear();
@@ -88,73 +110,92 @@ void CollisionCandidates::Take(SpaceObject* first) {
     int32_t index = 0;
     for (SpaceObject* object = first; object != nullptr; object = object->GetNext(), ++index) {
         const Place place = PlaceOf(*object);
-        const Entry entry{place, index, object};
-        order_.push_back(entry);
-        indexOf_.emplace(object, index);
-        // A place or radius that is not a number, or an infinite place, is
-        // never within any bound: such objects touch nothing.
-        if (!std::isfinite(place.x) || !std::isfinite(place.y) || !std::isfinite(place.z) || std::isnan(place.radius)) continue;
-        // Nor does a speed that is not a number bound anything: such a
-        // ship reaches the whole near range.
-        if (std::isnan(place.speed) || std::isnan(place.moved) || std::isnan(place.offset)) unsure_ = true;
-        if (std::isinf(place.radius)) {
-            unbounded_.push_back(entry);
-            continue;
+        order_.push_back({place, object});
+        const int32_t home = Home(place);
+        if (home == -2) continue;
+        Widen(place);
+        if (home == -1) {
+            unbounded_.push_back(index);
+        } else {
+            buckets_[home].byX.push_back({place.x, place.y, place.z, index});
         }
-        Bucket& bucket = buckets_[place.type >= 0 && place.type < 32 ? place.type : 32];
-        bucket.byX.push_back(entry);
-        bucket.maxRadius = std::max(bucket.maxRadius, place.radius);
-        bucket.widest.speed = std::max(bucket.widest.speed, place.speed);
-        bucket.widest.moved = std::max(bucket.widest.moved, place.moved);
-        bucket.widest.offset = std::max(bucket.widest.offset, place.offset);
-        bucket.masks |= place.mask;
     }
     for (Bucket& bucket : buckets_) {
-        std::sort(bucket.byX.begin(), bucket.byX.end(),
-                  [](const Entry& a, const Entry& b) { return a.place.x < b.place.x; });
+        std::sort(bucket.byX.begin(), bucket.byX.end(), [](const Probe& a, const Probe& b) { return a.x < b.x; });
     }
-
-    // Each object, in world order, against the earlier ones near it.
-    for (const Entry& self : order_) {
-        const Place& b = self.place;
-        const auto consider = [this, &b, &self](const Entry& entry) {
-            if (entry.index < self.index && Touches(entry.place, b)) pairs_.push_back({entry.index, self.index});
-        };
-        if (std::isinf(b.radius)) {
-            for (int32_t i = 0; i < self.index; ++i) consider(order_[size_t(i)]);
-            continue;
-        }
-        for (const Entry& entry : unbounded_) consider(entry);
-        for (const Bucket& bucket : buckets_) {
-            if (bucket.byX.empty() || (!Lets(b.mask, bucket.type) && !Lets(bucket.masks, b.type))) continue;
-            Place widest = bucket.widest;
-            widest.type = bucket.type;
-            const double reach = bucket.type >= 0 && !unsure_ ? Reach(b, widest) : kNearRange;
-            const double band = WithSlack(b.radius + bucket.maxRadius + reach);
-            if (!(band >= 0.0)) continue;
-            const auto from = std::lower_bound(bucket.byX.begin(), bucket.byX.end(), b.x - band,
-                                               [](const Entry& entry, double x) { return entry.place.x < x; });
-            for (auto entry = from; entry != bucket.byX.end() && entry->place.x <= b.x + band; ++entry) consider(*entry);
-        }
-    }
-    // Into lists by the earlier object, each in the order found: a
-    // counting sort, which keeps the later objects ascending.
-    firstLater_.assign(order_.size() + 1, 0);
-    for (const auto& [earlier, later] : pairs_) ++firstLater_[size_t(earlier) + 1];
-    for (size_t i = 1; i < firstLater_.size(); ++i) firstLater_[i] += firstLater_[i - 1];
-    later_.assign(pairs_.size(), nullptr);
-    std::vector<int32_t> filled(firstLater_.begin(), firstLater_.end() - 1);
-    for (const auto& [earlier, later] : pairs_) later_[size_t(filled[size_t(earlier)]++)] = order_[size_t(later)].object;
     madeCount_ = SpaceObject::g_nextUoid;
+}
+
+void CollisionCandidates::Refresh(SpaceObject* first) {
+    size_t index = 0;
+    for (SpaceObject* object = first; object != nullptr; object = object->GetNext(), ++index) {
+        if (index >= order_.size() || order_[index].object != object) {
+            Take(first);
+            return;
+        }
+        const Place place = PlaceOf(*object);
+        Place& kept = order_[index].place;
+        if (std::memcmp(&place, &kept, sizeof(Place)) == 0) continue;
+        // The sorted order and the buckets hold while the place and the
+        // kind stay; larger bounds only widen the bands (a smaller one
+        // keeps the old, which still bounds it).
+        if (std::memcmp(&place.x, &kept.x, sizeof(double)) != 0 || std::memcmp(&place.y, &kept.y, sizeof(double)) != 0 ||
+            std::memcmp(&place.z, &kept.z, sizeof(double)) != 0 || place.type != kept.type || Home(place) != Home(kept)) {
+            Take(first);
+            return;
+        }
+        kept = place;
+        Widen(place);
+    }
+    if (index != order_.size()) Take(first);
 }
 
 bool CollisionCandidates::Stale() const { return SpaceObject::g_nextUoid != madeCount_; }
 
 bool CollisionCandidates::Collect(const SpaceObject& object, std::vector<SpaceObject*>* out) {
     out->clear();
-    const auto it = indexOf_.find(&object);
-    if (it == indexOf_.end()) return false;
-    const size_t i = size_t(it->second);
-    out->assign(later_.begin() + firstLater_[i], later_.begin() + firstLater_[i + 1]);
+    // The pass asks in world order: looked for from where the last one
+    // was found, the whole pass walks the world once.
+    size_t i = cursor_;
+    while (i < order_.size() && order_[i].object != &object) ++i;
+    if (i == order_.size()) {
+        for (i = 0; i < cursor_ && i < order_.size() && order_[i].object != &object;) ++i;
+        if (i == cursor_ || i == order_.size()) return false;
+    }
+    cursor_ = i;
+    const Place& a = order_[i].place;
+    const int32_t self = int32_t(i);
+    found_.clear();
+    if (std::isinf(a.radius)) {
+        for (size_t j = i + 1; j < order_.size(); ++j) {
+            if (Touches(a, order_[j].place)) out->push_back(order_[j].object);
+        }
+        return true;
+    }
+    for (const int32_t j : unbounded_) {
+        if (j > self && Touches(a, order_[size_t(j)].place)) found_.push_back(j);
+    }
+    for (const Bucket& bucket : buckets_) {
+        if (bucket.byX.empty() || (!Lets(a.mask, bucket.type) && !Lets(bucket.masks, a.type))) continue;
+        Place widest = bucket.widest;
+        widest.type = bucket.type;
+        const double reach = bucket.type >= 0 && !unsure_ ? Reach(a, widest) : kNearRange;
+        const double band = WithSlack(a.radius + bucket.maxRadius + reach);
+        if (!(band >= 0.0)) continue;
+        // Across y and z the band is only a quick rejection before the
+        // test itself, a little wider so rounding never rejects a pair.
+        const double across = band * (1.0 + 1e-9) + 1e-9;
+        const auto from = std::lower_bound(bucket.byX.begin(), bucket.byX.end(), a.x - band,
+                                           [](const Probe& probe, double x) { return probe.x < x; });
+        for (auto probe = from; probe != bucket.byX.end() && probe->x <= a.x + band; ++probe) {
+            if (probe->index > self && std::abs(probe->y - a.y) <= across && std::abs(probe->z - a.z) <= across &&
+                Touches(a, order_[size_t(probe->index)].place)) {
+                found_.push_back(probe->index);
+            }
+        }
+    }
+    std::sort(found_.begin(), found_.end());
+    out->reserve(found_.size());
+    for (const int32_t j : found_) out->push_back(order_[size_t(j)].object);
     return true;
 }

@@ -1,7 +1,6 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
-#include <unordered_map>
-#include <utility>
 #include <vector>
 
 class SpaceObject;
@@ -12,10 +11,11 @@ class SpaceObject;
 // find anything with, still in world order: what collides with what, how
 // far apart and how large decides, so skipping the rest changes nothing but
 // the time. Collisions change velocities, not places, so the places taken
-// hold for the whole pass. Every pair is found once, when the places are
-// taken, from its later object: walking the world in order, each object is
-// appended to the lists of the earlier ones it may touch, so every list
-// comes out in world order with no sorting.
+// hold for the whole pass and the sorted order with them: after a hit only
+// the entries whose speeds (or anything else the test reads) changed are
+// written again. An object's list is found when it is asked for, from the
+// places as they are then, so a list asked for after a hit sees the hit's
+// new speeds as a fresh walk would.
 class CollisionCandidates {
 public:
     // What the test of a pair reads of an object, taken with its place: an
@@ -36,8 +36,13 @@ public:
     // near misses of craft; everything else needs contact).
     static bool MayTouch(const SpaceObject& a, const SpaceObject& b);
 
-    // Takes the places of the world from `first` on, and every pair.
+    // Takes the places of the world from `first` on.
     void Take(SpaceObject* first);
+    // Takes the places again after a hit, as Take would, but rewrites only
+    // the entries that changed and keeps the sorted order while no place,
+    // kind or world link did (a hit changes speeds); anything more takes
+    // it all.
+    void Refresh(SpaceObject* first);
     // True when objects were made since the places were taken.
     bool Stale() const;
     // The objects after `object` that may touch it, in world order, into
@@ -49,26 +54,31 @@ private:
     static constexpr int kBuckets = 33;   // one per type 0 to 31, then every other type
     struct Entry {
         Place place;
-        int32_t index;
         SpaceObject* object;
     };
+    // Where a bucketed object lies, apart from the rest of its place, so
+    // that a band of the sorted order is walked through little memory.
+    struct Probe {
+        double x, y, z;
+        int32_t index;   // into order_
+    };
     struct Bucket {
-        std::vector<Entry> byX;   // finite places only, sorted by x
+        std::vector<Probe> byX;   // finite places only, sorted by x
         double maxRadius = 0.0;
         Place widest{};           // the largest speed, move and offset of its objects
         uint32_t masks = 0;       // the collision masks of its objects together
         int32_t type = 0;         // its objects' type; -1 for the last bucket
     };
+    // Where an object of this place is kept: a bucket, unbounded_ (-1), or
+    // nowhere, touching nothing (-2).
+    static int32_t Home(const Place& place);
+    void Widen(const Place& place);
+
     std::vector<Entry> order_;   // the world in order
-    std::unordered_map<const SpaceObject*, int32_t> indexOf_;
+    size_t cursor_ = 0;          // where the last object asked for was found
     Bucket buckets_[kBuckets];
-    std::vector<Entry> unbounded_;   // infinite radii: they reach everything
-    // The pairs as found, (earlier, later) by index, later ones ascending.
-    std::vector<std::pair<int32_t, int32_t>> pairs_;
-    // Object i's later candidates are later_[firstLater_[i]] up to
-    // later_[firstLater_[i + 1]].
-    std::vector<int32_t> firstLater_;
-    std::vector<SpaceObject*> later_;
+    std::vector<int32_t> unbounded_;   // infinite radii, by index: they reach everything
+    std::vector<int32_t> found_;       // one list's indices while it is gathered
     int32_t madeCount_ = 0;
     bool unsure_ = false;   // an object's speed is not a number: no bucket is bounded by speeds
 };

@@ -93,11 +93,11 @@ void UpdateSpaceObjects() {
     // Collisions are the host's to decide. Each object is tested against
     // the later ones that may touch it, in world order, as the whole walk
     // would: the broad phase takes the places and speeds when the first
-    // object collides, and again after a hit (which changes speeds) or when
-    // a collision made objects.
+    // object collides, again when a collision made objects, and refreshes
+    // them after a hit (which changes speeds) before the next list.
     if (session == nullptr || session->IsHost()) {
         CollisionCandidates candidates;
-        bool taken = false;
+        bool taken = false, hit = false;
         std::vector<SpaceObject*> later;
         for (SpaceObject* object = game->mission->firstObject; object != nullptr; object = object->GetNext()) {
             if (object->active == 0) continue;
@@ -108,9 +108,13 @@ void UpdateSpaceObjects() {
                 if (!taken || candidates.Stale()) {
                     candidates.Take(game->mission->firstObject);
                     taken = true;
+                    hit = false;
+                } else if (hit) {
+                    candidates.Refresh(game->mission->firstObject);
+                    hit = false;
                 }
                 if (candidates.Collect(*object, &later)) {
-                    if (object->CollideAmong(later)) taken = false;
+                    hit = object->CollideAmong(later);
                 } else {
                     object->Collide();
                 }

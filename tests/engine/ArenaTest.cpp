@@ -106,6 +106,39 @@ TEST_F(ArenaTest, FreeAllReturnsChainedBlocksAndResetsTheCursor) {
     EXPECT_EQ(arena->Alloc(8), first_.data() + 32);
 }
 
+// Emptied for the next frame, the chain stays: the same fill lands in the
+// same blocks again without the engine heap, and a larger one chains more.
+TEST_F(ArenaTest, ResetEmptiesEveryBlockAndKeepsTheChain) {
+    Arena* const arena = Lay(128);
+    arena->Alloc(40);
+    auto* const big = static_cast<uint8_t*>(arena->Alloc(1000));
+    auto* const bigger = static_cast<uint8_t*>(arena->Alloc(2000));
+    ASSERT_EQ(arena->ChainLength(), 2);
+    const uint64_t inUse = EngineHeap::BytesInUse();
+    const uint64_t allocations = EngineHeap::AllocationCount();
+    const uint64_t frees = EngineHeap::FreeCount();
+
+    arena->Reset();
+    EXPECT_EQ(arena->ChainLength(), 2);
+    EXPECT_EQ(arena->Cursor(), first_.data() + 32);
+    for (const Arena* block = arena->Next(); block != nullptr; block = block->Next()) {
+        EXPECT_EQ(block->Cursor(), reinterpret_cast<const uint8_t*>(block) + 32);
+    }
+    EXPECT_EQ(EngineHeap::BytesInUse(), inUse);
+    EXPECT_EQ(EngineHeap::FreeCount(), frees);
+    EXPECT_EQ(arena->Alloc(40), first_.data() + 32);
+    EXPECT_EQ(arena->Alloc(1000), big);
+    EXPECT_EQ(arena->Alloc(2000), bigger);
+    EXPECT_EQ(EngineHeap::AllocationCount(), allocations);
+    arena->Alloc(3000);
+    EXPECT_EQ(arena->ChainLength(), 3);
+    EXPECT_EQ(EngineHeap::AllocationCount(), allocations + 1);
+
+    arena->FreeAll();
+    EXPECT_EQ(arena->ChainLength(), 0);
+    EXPECT_EQ(EngineHeap::FreeCount(), frees + 3);
+}
+
 TEST_F(ArenaTest, FailedAllocLeavesTheChainAsItWas) {
     Arena* const arena = Lay(128);
     arena->Alloc(300);

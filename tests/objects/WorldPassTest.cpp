@@ -396,6 +396,34 @@ TEST(WorldPassTest, PairsLeftOutByTheBroadPhaseWarnNoAiShip) {
     EXPECT_GT(leftOut, 300);
 }
 
+// After a hit the broad phase is refreshed, not dropped: the hit object
+// still collides with a third in the same pass, as does a pair later in
+// the world.
+TEST(WorldPassTest, AHitLeavesLaterPairsToCollideInTheSamePass) {
+    WorldBuilder builder;
+    Target* const rock = builder.SpawnAs<Target>(builder.Ball("ROCK0", 40.0f), 1);
+    Pilot* const ship = builder.SpawnAs<Pilot>(builder.Ball("SHIP0", 10.0f), 2);
+    Target* const third = builder.SpawnAs<Target>(builder.Ball("SHIP1", 30.0f), 3);
+    Target* const left = builder.SpawnAs<Target>(builder.Ball("SHIP2", 20.0f), 4);
+    Target* const right = builder.SpawnAs<Target>(builder.Ball("SHIP3", 20.0f), 5);
+    Arm(rock, SpaceObject::kTypeAsteroid, 0x1f804, {0.0f, 0.0f, 0.0f});
+    Arm(ship, SpaceObject::kTypeAiShip, 0x1fda4, {-30.0f, 0.0f, 0.0f});
+    Arm(third, SpaceObject::kTypeCraft, 0x1fda4, {-55.0f, 0.0f, 0.0f});
+    Arm(left, SpaceObject::kTypeCraft, 0x1fda4, {5000.0f, 0.0f, 0.0f});
+    Arm(right, SpaceObject::kTypeCraft, 0x1fda4, {5030.0f, 0.0f, 0.0f});
+    ship->velocity = {200.0f, 0.0f, 0.0f};
+    rock->mass = 1.0e6f;
+    ship->mass = 1.0f;
+    builder.Clock().Advance(50);
+    UpdateSpaceObjects();
+    ASSERT_FALSE(ship->hits.empty());
+    EXPECT_EQ(ship->hits[0].source, rock);
+    ASSERT_FALSE(third->hits.empty());
+    EXPECT_EQ(third->hits[0].source, ship);
+    ASSERT_FALSE(right->hits.empty());
+    EXPECT_EQ(right->hits[0].source, left);
+}
+
 // Each object gets exactly the later objects that may touch it, in world
 // order, also among places and radii that are not numbers or infinite.
 TEST(WorldPassTest, TheBroadPhaseFindsWhatTheWholeWalkWould) {
@@ -418,18 +446,38 @@ TEST(WorldPassTest, TheBroadPhaseFindsWhatTheWholeWalkWould) {
     candidates.Take(world.front());
     EXPECT_FALSE(candidates.Stale());
     std::vector<SpaceObject*> found;
-    size_t pairs = 0;
-    for (size_t i = 0; i < world.size(); ++i) {
-        std::vector<SpaceObject*> expected;
-        for (size_t j = i + 1; j < world.size(); ++j) {
-            if (CollisionCandidates::MayTouch(*world[i], *world[j])) expected.push_back(world[j]);
+    const auto check = [&world, &candidates, &found](const char* when) {
+        size_t pairs = 0;
+        for (size_t i = 0; i < world.size(); ++i) {
+            std::vector<SpaceObject*> expected;
+            for (size_t j = i + 1; j < world.size(); ++j) {
+                if (CollisionCandidates::MayTouch(*world[i], *world[j])) expected.push_back(world[j]);
+            }
+            EXPECT_TRUE(candidates.Collect(*world[i], &found)) << when << " " << i;
+            EXPECT_EQ(found, expected) << when << " " << i;
+            pairs += expected.size();
         }
-        ASSERT_TRUE(candidates.Collect(*world[i], &found));
-        EXPECT_EQ(found, expected) << i;
-        pairs += expected.size();
-    }
+        return pairs;
+    };
+    const size_t pairs = check("taken");
     EXPECT_GT(pairs, 100u);
     EXPECT_LT(pairs, world.size() * world.size() / 8);
+
+    // Hits change speeds: refreshed, the lists follow them, faster ships
+    // reaching farther and slower ones less far, a speed that is no number
+    // the whole near range.
+    for (int i = 0; i < 120; ++i) {
+        SpaceObject* const object = world[size_t(GameRandom() % world.size())];
+        object->velocity = Vector3{float(GameRandom() % 801) - 400.0f, 0.0f, 0.0f}.Scaled(i % 3 == 0 ? 0.01f : 1.0f);
+    }
+    world[200]->velocity.x = nan;
+    candidates.Refresh(world.front());
+    EXPECT_GT(check("refreshed"), pairs);
+    // A place or a kind that changed takes it all again.
+    Arm(world[10], SpaceObject::kTypeMine, 0x1d804, world[300]->Position());
+    world[11]->SetPositionFlags(world[301]->Position(), Transform::kAllFlags | 0x10);
+    candidates.Refresh(world.front());
+    check("moved");
 
     // Not taken: walked whole. Objects made since: taken again.
     SpaceObject outside(static_cast<Model*>(nullptr));

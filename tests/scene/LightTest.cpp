@@ -387,6 +387,72 @@ TEST_F(LightTest, ACrowdOfSmallLightsLightsEachObjectOnlyFromThoseThatReachIt) {
     }
 }
 
+// The frame lights in a row light a vertex in turn without a call each:
+// every kind between and after them still adds its share, an off one adds
+// none, the alternate walk as well, and a link changed after the
+// preparation sends the row's walk along every light as it stands.
+TEST_F(LightTest, ARowOfFrameLightsAddsEachShareAndHandsOnToTheOtherKinds) {
+    camera_.flags = 0;
+    const MeshVertex up = At(0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f);
+    Transform ship;
+    ship.SetPositionXyz(0.0f, 0.0f, 0.0f, Transform::kAllFlags);
+    // Small shares, so that no sum saturates and each share counts alone.
+    const auto light = [](Light* made, uint8_t intensity) {
+        made->intensity = intensity;
+        return std::unique_ptr<Light>(made);
+    };
+    std::vector<std::unique_ptr<Light>> lights;
+    lights.push_back(light(new FramePointLight(Vector3{0.0f, 50.0f, 0.0f}), 20));
+    lights.push_back(light(new FrameAttenuatedLight(Vector3{10.0f, 40.0f, 0.0f}, 0.0f, 200.0f), 30));
+    lights.push_back(light(new FrameAttenuatedLight(Vector3{0.0f, 30.0f, 0.0f}, 0.0f, 100.0f), 25));
+    lights.push_back(light(new VectorLight(Vector3{0.0f, -1.0f, 0.2f}), 15));
+    lights.push_back(light(new FrameSpotLight(Vector3{0.0f, 20.0f, 0.0f}, 0.0f, 100.0f, Vector3{0.0f, -1.0f, 0.0f},
+                                              40.0f, 50.0f),
+                           35));
+    lights.push_back(light(new AttenuatedLight(Vector3{5.0f, 20.0f, 0.0f}, 0.0f, 100.0f), 10));
+    lights.push_back(light(new FrameAttenuatedLight(Vector3{-10.0f, 25.0f, 0.0f}, 0.0f, 100.0f), 40));
+    lights[2]->flags |= Light::kFlagOff;
+
+    for (const bool alt : {false, true}) {
+        int32_t expected = 0;
+        for (const auto& each : lights) {
+            if ((each->flags & Light::kFlagOff) != 0) continue;
+            Light head;
+            head.intensity = 0;
+            each->InsertAfter(&head);
+            const int32_t share = Lit(head, up, 0, &ship, alt);
+            each->Unlink();
+            EXPECT_GT(share, 0);
+            expected += share;
+        }
+        ASSERT_LT(expected, alt ? Light::kAltFullLevel : 240);
+
+        Light head;
+        head.intensity = 0;
+        Light* tail = &head;
+        for (const auto& each : lights) {
+            each->InsertAfter(tail);
+            tail = each.get();
+        }
+        EXPECT_EQ(Lit(head, up, 0, &ship, alt), expected) << alt;
+
+        head.Prepare(&ship);
+        Light spare;
+        spare.intensity = 0;
+        spare.InsertAfter(lights[4].get());
+        RenderVertex vertex;
+        vertex.intensity = 0;
+        if (alt) {
+            head.LightVertexAlt(up, vertex, 0);
+        } else {
+            head.LightVertex(up, vertex, 0);
+        }
+        EXPECT_EQ(vertex.intensity, expected) << alt << " after a link changed";
+        spare.Unlink();
+        for (const auto& each : lights) each->Unlink();
+    }
+}
+
 // Light records as the scene files carry them.
 class LightRecordTest : public LightTest {
 protected:
