@@ -458,27 +458,31 @@ float FrameAttenuatedLight::DistanceLoss(float strength, float distance) const {
     return strength * (distance - innerRange) / span;
 }
 
-void FrameAttenuatedLight::Prepare(const Transform* transform) {
-    if ((flags & kFlagOff) != 0) return PrepareLevels(transform);
+bool FrameAttenuatedLight::PrepareInReach(const Transform* transform, float* distance) {
+    if ((flags & kFlagOff) != 0) {
+        PrepareLevels(transform);
+        return false;
+    }
     // Out of reach, a light needs no direction: its levels are 0.
-    if (SurelyBeyond()) {
-        PrepareLevels(transform);
-        level = levelAlt = 0.0f;
-        return;
+    if (!SurelyBeyond()) {
+        const Vector3 p = Offset(transform);
+        if (!Beyond(p)) {
+            const float d = Aim(p);
+            PrepareLevels(transform);
+            *distance = d;
+            if (!(d >= outerRange) && d > 0.0f) return true;
+            level = levelAlt = 0.0f;
+            return false;
+        }
     }
-    const Vector3 p = Offset(transform);
-    if (Beyond(p)) {
-        PrepareLevels(transform);
-        level = levelAlt = 0.0f;
-        return;
-    }
-    const float d = Aim(p);
     PrepareLevels(transform);
-    // Beyond the range, or at the light itself with no direction to it.
-    if (d >= outerRange || !(d > 0.0f)) {
-        level = levelAlt = 0.0f;
-        return;
-    }
+    level = levelAlt = 0.0f;
+    return false;
+}
+
+void FrameAttenuatedLight::Prepare(const Transform* transform) {
+    float d = 0.0f;
+    if (!PrepareInReach(transform, &d)) return;
     level -= DistanceLoss(level, d);
     levelAlt -= DistanceLoss(levelAlt, d);
 }
@@ -508,24 +512,8 @@ FrameSpotLight::FrameSpotLight(const Vector3& where, float inner, float outer, c
 }
 
 void FrameSpotLight::Prepare(const Transform* transform) {
-    if ((flags & kFlagOff) != 0) return PrepareLevels(transform);
-    if (SurelyBeyond()) {
-        PrepareLevels(transform);
-        level = levelAlt = 0.0f;
-        return;
-    }
-    const Vector3 p = Offset(transform);
-    if (Beyond(p)) {
-        PrepareLevels(transform);
-        level = levelAlt = 0.0f;
-        return;
-    }
-    const float d = Aim(p);
-    PrepareLevels(transform);
-    if (d >= outerRange || !(d > 0.0f)) {
-        level = levelAlt = 0.0f;
-        return;
-    }
+    float d = 0.0f;
+    if (!PrepareInReach(transform, &d)) return;
     const Vector3 s = CarryDirection(Negated(spotDirection), transform);
     const float c = Dot(prepared, s);
     const float cosInner = std::cos(innerAngle * kDegreesToRadians);

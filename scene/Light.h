@@ -212,6 +212,11 @@ protected:
     bool Beyond(const Vector3& offset) const;
     // The same from its world place alone, for the lights after the first.
     bool SurelyBeyond() const;
+    // Prepares the levels with the light's direction and sets the distance
+    // to it; false, with the levels 0 where the light does not reach (out
+    // of range, or at the light itself with no direction), when nothing is
+    // left to take from them. An off light skips the direction.
+    bool PrepareInReach(const Transform* transform, float* distance);
     friend class Light;
     uint32_t FixedTag() const override;
     uint32_t FloatTag() const override;
