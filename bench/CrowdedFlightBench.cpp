@@ -12,17 +12,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <memory>
 #include <string>
 
-#include "canvas/ScreenCanvas16.h"
-#include "display/PixelFormat.h"
+#include "bench/TimedFlight.h"
 #include "engine/IffFile.h"
 #include "game/DataDirectories.h"
 #include "mission/Goal.h"
 #include "mission/MissionFile.h"
-#include "scene/OstrelSystem.h"
-#include "tools/flightshot/FlightShot.h"
 #include "tools/mkdata/MissionRecords.h"
 #include "tools/mkdata/RandomData.h"
 #include "tools/mkdata/SampleTree.h"
@@ -93,41 +89,7 @@ void BM_CrowdedFlightFrame(benchmark::State& state) {
         state.SkipWithError("the crowded mission cannot be written");
         return;
     }
-    const int32_t previousFormat = g_pixelFormat;
-    g_pixelFormat = kPixelFormatRgb565;
-    {
-        OstrelSystem engine(OstrelSystem::kGameHeapSize, OstrelSystem::kGameHeapMode);
-        if (engine.Start(OstrelSystem::kGameArenaSize1, OstrelSystem::kGameArenaSize2, nullptr) != kStatusOk) {
-            state.SkipWithError("the engine does not start");
-            return;
-        }
-        std::unique_ptr<FlightShot> flight;
-        std::unique_ptr<ScreenCanvas16> canvas;
-        int32_t frames = kFramesAFlight;
-        for (auto _ : state) {
-            if (frames == kFramesAFlight) {
-                state.PauseTiming();
-                canvas.reset();
-                flight.reset();
-                flight = std::make_unique<FlightShot>();
-                if (flight->Load(mission.c_str(), 1) != kStatusOk) {
-                    state.SkipWithError("the crowded mission cannot be flown");
-                    break;
-                }
-                canvas = std::make_unique<ScreenCanvas16>(640, 480, nullptr, nullptr, flight->palette,
-                                                          Canvas::kFlagHasDepth, 0, 0);
-                canvas->EnableDepthTest();
-                for (int32_t i = 0; i < kApproachFrames; ++i) flight->Frame(*canvas);
-                frames = 0;
-                state.ResumeTiming();
-            }
-            flight->Frame(*canvas);
-            ++frames;
-        }
-        canvas.reset();
-        flight.reset();
-    }
-    g_pixelFormat = previousFormat;
+    TimeFlightFrames(state, mission.c_str(), kFramesAFlight, kApproachFrames);
     g_dataDirs.Clear();
 }
 BENCHMARK(BM_CrowdedFlightFrame)->Arg(50)->Arg(200)->Arg(1000)->Unit(benchmark::kMillisecond);

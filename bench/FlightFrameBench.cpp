@@ -7,14 +7,10 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <string>
 
-#include "canvas/ScreenCanvas16.h"
-#include "display/PixelFormat.h"
+#include "bench/TimedFlight.h"
 #include "game/DataDirectories.h"
-#include "scene/OstrelSystem.h"
-#include "tools/flightshot/FlightShot.h"
 #include "tools/mkdata/SampleTree.h"
 
 namespace {
@@ -29,40 +25,7 @@ void BM_FlightFrame(benchmark::State& state) {
         state.SkipWithError(error.c_str());
         return;
     }
-    const int32_t previousFormat = g_pixelFormat;
-    g_pixelFormat = kPixelFormatRgb565;
-    {
-        OstrelSystem engine(OstrelSystem::kGameHeapSize, OstrelSystem::kGameHeapMode);
-        if (engine.Start(OstrelSystem::kGameArenaSize1, OstrelSystem::kGameArenaSize2, nullptr) != kStatusOk) {
-            state.SkipWithError("the engine does not start");
-            return;
-        }
-        std::unique_ptr<FlightShot> flight;
-        std::unique_ptr<ScreenCanvas16> canvas;
-        int32_t frames = kFramesAFlight;
-        for (auto _ : state) {
-            if (frames == kFramesAFlight) {
-                state.PauseTiming();
-                canvas.reset();
-                flight.reset();
-                flight = std::make_unique<FlightShot>();
-                if (flight->Load("sample.uli", 1) != kStatusOk) {
-                    state.SkipWithError("the sample mission cannot be flown");
-                    break;
-                }
-                canvas = std::make_unique<ScreenCanvas16>(640, 480, nullptr, nullptr, flight->palette,
-                                                          Canvas::kFlagHasDepth, 0, 0);
-                canvas->EnableDepthTest();
-                frames = 0;
-                state.ResumeTiming();
-            }
-            flight->Frame(*canvas);
-            ++frames;
-        }
-        canvas.reset();
-        flight.reset();
-    }
-    g_pixelFormat = previousFormat;
+    TimeFlightFrames(state, "sample.uli", kFramesAFlight, 0);
     g_dataDirs.Clear();
     fs::remove_all(root);
 }
