@@ -1,7 +1,6 @@
-// Peers that knock on a hosting game and never join, on 127.0.0.1: a
-// forked copy of this test holds every one of the host's connections, and
-// an honest player joins all the same once their window has passed. Every
-// wait is bounded; the host listens on a port the system picks.
+// Peers that knock on a hosting game and never join, on 127.0.0.1: a forked
+// copy of this test holds every one of the host's connections, and an honest
+// player joins all the same once their window has passed. Waits are bounded.
 #include <enet/enet.h>
 #include <gtest/gtest.h>
 
@@ -13,11 +12,10 @@
 #include "game/CareerRecord.h"
 #include "game/GameState.h"
 #include "net/NetSession.h"
-#include "platform/DebugOutput.h"
 #include "platform/EnetSessionService.h"
-#include "platform/SessionProviders.h"
 #include "platform/Sleeper.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/LoopbackProviders.h"
 #include "tests/support/RecordingSleeper.h"
 #include "tests/support/world/WorldBuilder.h"
 
@@ -29,37 +27,15 @@ constexpr int kWaitMs = 9000;
 // As many as a host keeps connections.
 constexpr size_t kKnockers = 64;
 
-int g_unhandled = 0;
-
-struct LoopbackProviders {
-    explicit LoopbackProviders(uint16_t port) {
-        SessionNetworkSettings settings;
-        settings.port = 0;
-        settings.endpoints = {{"127.0.0.1", port}};
-        settings.keepAliveTimeoutMs = 20000;   // long: only the join window may end a knocker
-        settings.answerTimeoutMs = 500;
-        AddTcpIpProvider(&providers, settings);
-        previous = SessionProviders::Install(&providers);
-    }
-    ~LoopbackProviders() { SessionProviders::Install(previous); }
-    SessionProviders providers;
-    SessionProviders* previous;
-};
-
-void Pass(NetSession& session) {
-    static uint8_t buffer[kMaxSessionMessageSize];
-    session.packetsThisPass = 0;
-    while (session.packetsThisPass < NetSession::kPacketsPerPass && session.Receive(buffer, sizeof buffer) == 0) {
-    }
-    session.FlushFrame();
-}
-
 template <typename Done>
 bool PassUntil(NetSession& session, Done done) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
     while (!done()) {
         if (std::chrono::steady_clock::now() > deadline) return false;
-        Pass(session);
+        static uint8_t buffer[kMaxSessionMessageSize];
+        while (session.Receive(buffer, sizeof buffer) == 0) {
+        }
+        session.FlushFrame();
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     return true;
@@ -92,16 +68,12 @@ int Knock(uint16_t port) {
     return 0;
 }
 
-TEST(HostilePeers, KnockersAreLetGoAndAPlayerJoinsWithOnePlayerAndItsShareOfMessages) {
+TEST(HostilePeers, KnockersAreLetGoAndAPlayerJoinsWithOnePlayer) {
     WorldBuilder world;
     RecordingSleeper sleeper;
     Sleeper* const previousSleeper = Sleeper::Install(&sleeper);
-    g_unhandled = 0;
-    const platform::DebugSink previousSink = platform::SetDebugSink([](const char* text) {
-        if (std::strstr(text, "unhandled") != nullptr) ++g_unhandled;
-    });
     std::strcpy(world.Game().career->pilotName, "Ann");
-    LoopbackProviders hostProviders(0);
+    LoopbackProviders hostProviders(0, 20000, 500);   // long: only the join window ends a knocker
     NetSession host("Ann's game", 8);
     ASSERT_EQ(host.SelectServiceProvider("TCP/IP"), 1);
     ASSERT_EQ(host.HostGame(), 1);
@@ -116,7 +88,7 @@ TEST(HostilePeers, KnockersAreLetGoAndAPlayerJoinsWithOnePlayerAndItsShareOfMess
     // Every connection is held: the honest player keeps trying.
     auto honest = ChildProcess::Fork([port, &world] {
         std::strcpy(world.Game().career->pilotName, "Bob");
-        LoopbackProviders providers(port);
+        LoopbackProviders providers(port, 20000, 500);
         NetSession bob("Bob's game", 8);
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
         int tries = 0;
@@ -127,10 +99,6 @@ TEST(HostilePeers, KnockersAreLetGoAndAPlayerJoinsWithOnePlayerAndItsShareOfMess
         ChildProcess::Report("joined after " + std::string(tries > 0 ? "retrying" : "nothing"));
         // A second player of the same machine would take another's place.
         ChildProcess::Report("second " + std::to_string(bob.DirectPlayLink::CreatePlayer("Cy", "Client")));
-        // Messages without pause: the host reads its share of them.
-        const uint8_t junk[8] = {200, 0, 8, 0, 0, 0, 0, 0};
-        for (int i = 0; i < 1000; ++i) bob.Interface()->Send(bob.ownDpid, bob.serverDpid, kSendGuaranteed, junk, 8);
-        ChildProcess::Report("flooded");
         std::string told;
         ChildProcess::Await(&told);
         bob.Close();
@@ -142,12 +110,6 @@ TEST(HostilePeers, KnockersAreLetGoAndAPlayerJoinsWithOnePlayerAndItsShareOfMess
     EXPECT_EQ(line, "joined after retrying");
     ASSERT_TRUE(PassUntil(host, [&] { return honest->ReadLine(&line, 0) && line.rfind("second ", 0) == 0; }));
     EXPECT_EQ(line, "second 0");
-    ASSERT_TRUE(PassUntil(host, [&] { return honest->ReadLine(&line, 0) && line == "flooded"; }));
-    const auto quiet = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
-    PassUntil(host, [&] { return std::chrono::steady_clock::now() > quiet; });
-    // Within the one or two seconds the burst took.
-    EXPECT_GE(g_unhandled, 150);
-    EXPECT_LE(g_unhandled, 300);
     ASSERT_TRUE(PassUntil(host, [&] { return host.CountPlayers() == 2; }));
     EXPECT_STREQ(host.GetPlayerName(1), "Bob");
     ASSERT_TRUE(PassUntil(host, [&] { return knocker->ReadLine(&line, 0) && line.rfind("dropped ", 0) == 0; }));
@@ -159,7 +121,6 @@ TEST(HostilePeers, KnockersAreLetGoAndAPlayerJoinsWithOnePlayerAndItsShareOfMess
     EXPECT_EQ(knocker->Wait(kWaitMs), 0) << knocker->Transcript();
     host.Close();
     Sleeper::Install(previousSleeper);
-    platform::SetDebugSink(previousSink);
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 // Packet sequences a hostile peer sent, replayed into one world: each once
-// broke a host or a client (a freed owner read, a wrapped level or purse,
-// an unbounded store, a ship or object made for every request, objects
-// asked for piling up in flight).
+// broke a host or a client.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -17,10 +15,7 @@
 #include "game/GameState.h"
 #include "mission/ObjectLoader.h"
 #include "net/NetGameSettings.h"
-#include "net/NetPacket.h"
-#include "net/NetPacketType.h"
 #include "net/NetworkHooks.h"
-#include "net/PacketBytes.h"
 #include "objects/ships/Craft.h"
 #include "objects/space/WorldPass.h"
 #include "objects/systems/ShieldSystem.h"
@@ -28,6 +23,7 @@
 #include "platform/DebugOutput.h"
 #include "tests/support/ScriptedSessionService.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/world/NetPacketBytes.h"
 #include "tests/support/world/RecordingNetSession.h"
 #include "tests/support/world/WorldBuilder.h"
 #include "tools/mkdata/SampleTree.h"
@@ -35,17 +31,6 @@
 namespace {
 
 constexpr int32_t kTop = std::numeric_limits<int32_t>::max();
-
-std::vector<uint8_t> Packet(uint16_t type, uint32_t size) {
-    std::vector<uint8_t> bytes(size, 0);
-    PacketWriter out(bytes.data(), size);
-    out.U16(0, type);
-    out.U16(2, uint16_t(size));
-    out.U32(4, PF_QUEUE_1);
-    return bytes;
-}
-
-std::vector<uint8_t> Built(const NetPacket& packet) { return {packet.GetData(), packet.GetData() + packet.GetSize()}; }
 
 std::vector<uint8_t> Announce(uint32_t dpid, float mass) {
     std::vector<uint8_t> bytes = Packet(kNewPlayer, 52);
@@ -55,6 +40,10 @@ std::vector<uint8_t> Announce(uint32_t dpid, float mass) {
     out.Text(25, 19, "P101");
     out.Text(48, 4, "Ace");
     return bytes;
+}
+
+void DeliverTimes(int times, NetSession& session, uint32_t from, const std::vector<uint8_t>& bytes) {
+    for (int i = 0; i < times; ++i) Deliver(session, from, bytes);
 }
 
 // A rock (uoid 40), a shielded ship (41) and another ship (42) in one world.
@@ -83,27 +72,31 @@ protected:
     ~HostileTrafficTest() override {
         builder_.Game().ClearFlight();
         g_projectileTypes = previousTypes_;
-        for (SpaceObject* object : builder_.World()) {
-            if (object != rock_ && object != ship_ && object != other_) builder_.Remove(object);
-        }
+        RemoveAdded();
         builder_.Game().netSettings = nullptr;
         builder_.Game().playerShip = nullptr;
         delete builder_.Game().netSession;
         builder_.Game().netSession = nullptr;
         platform::SetDebugSink(previousSink_);
     }
+    // A new session in place of the last.
     RecordingNetSession& Session(bool host) {
+        delete builder_.Game().netSession;
         auto* const session = new RecordingNetSession(host);
         builder_.Game().netSession = session;
         return *session;
     }
-    static void Deliver(RecordingNetSession& session, uint32_t from, const std::vector<uint8_t>& bytes) {
-        session.HandleMessage(from, session.ownDpid, bytes.data(), uint32_t(bytes.size()));
+    void RemoveAdded() {
+        for (SpaceObject* object : builder_.World()) {
+            if (object != rock_ && object != ship_ && object != other_) builder_.Remove(object);
+        }
     }
-    int32_t CountNamed(const char* name) const {
-        int32_t count = 0;
-        for (SpaceObject* o : builder_.World()) count += o->name != nullptr && std::strcmp(o->name, name) == 0 ? 1 : 0;
-        return count;
+    std::vector<SpaceObject*> Named(const char* name) const {
+        std::vector<SpaceObject*> found;
+        for (SpaceObject* o : builder_.World()) {
+            if (o->name != nullptr && std::strcmp(o->name, name) == 0) found.push_back(o);
+        }
+        return found;
     }
 
     WorldBuilder builder_;
@@ -116,9 +109,8 @@ protected:
     platform::DebugSink previousSink_ = nullptr;
 };
 
-// The host makes a projectile of ship 42's, ship 42's copy is given up and
-// deleted here, then the host tells of the projectile striking shielded
-// ship 41: the shield turns towards the shooter it was told of.
+// A projectile of ship 42's, whose copy is then given up and deleted here,
+// strikes shielded ship 41: the shield turns towards no freed shooter.
 TEST_F(HostileTrafficTest, AHitAfterTheShootersCopyWasDeletedNamesNoShooter) {
     RecordingNetSession& client = Session(false);
     std::vector<uint8_t> create = Packet(kProjCreate, 108);
@@ -137,7 +129,6 @@ TEST_F(HostileTrafficTest, AHitAfterTheShootersCopyWasDeletedNamesNoShooter) {
     other_ = nullptr;
 
     std::vector<uint8_t> hit = Packet(kProjHit, 20);
-    PacketWriter(hit.data(), 20).I32(8, 0);
     PacketWriter(hit.data(), 20).I32(12, 41);
     Deliver(client, 1, hit);
     EXPECT_EQ(builder_.Game().projectiles[0]->damage.source, nullptr);
@@ -164,26 +155,46 @@ TEST_F(HostileTrafficTest, AShotOfImpossibleDamageIsRefused) {
 
 // Levels and purses hold at their top, however many pulses and rewards come.
 TEST_F(HostileTrafficTest, PulsesAndRewardsWithoutEndHoldAtTheTop) {
-    RecordingNetSession& host = Session(true);
     builder_.Game().playerShip = rock_;
     NetPacket pulse;
     pulse.BuildEmpDamage(kEmpDamage, ship_, kTop);
-    for (int i = 0; i < 3; ++i) Deliver(host, 2, Built(pulse));
+    DeliverTimes(3, Session(true), 2, Built(pulse));
     EXPECT_EQ(ship_->empLevel, kTop);
-    delete &host;
 
-    RecordingNetSession& client = Session(false);
-    client.AddPlayer(2, "Me", 41);
+    Session(false).AddPlayer(2, "Me", 41);
     builder_.Game().career->funds = 5;
     std::vector<uint8_t> reward = Packet(kKillsUpdate, 44);
     PacketWriter(reward.data(), 44).I32(32, kTop);
     PacketWriter(reward.data(), 44).U32(40, 2);
-    for (int i = 0; i < 3; ++i) Deliver(client, 1, reward);
+    DeliverTimes(3, *builder_.Game().netSession, 1, reward);
     EXPECT_EQ(builder_.Game().career->funds, kTop);
 }
 
-// The same world with the sample definitions, from which ships and
-// salvage are made.
+// Each receive pass takes a frame's share of a flood, a MEGAPACKET's each
+// counted, and leaves the rest waiting.
+TEST_F(HostileTrafficTest, AReceivePassTakesAFramesShareAndTheRestWaits) {
+    InstallNetworkHooks();
+    auto* const host = new NetSession("Ann's game", 8);
+    auto service = std::make_unique<ScriptedSessionService>();
+    ScriptedSessionService& script = *service;
+    host->Attach(std::move(service));
+    host->connected = host->isHost = 1;
+    host->serverDpid = host->ownDpid = 1;
+    builder_.Game().netSession = host;
+    std::vector<uint8_t> mega = Packet(kMegapacket, 12 + 300 * 8);
+    for (uint32_t i = 0; i < 300; ++i) PacketWriter(mega.data(), uint32_t(mega.size())).U16(12 + 8 * i + 2, 8);
+    script.QueueData(2, 1, mega);
+    for (int i = 0; i < 1000; ++i) script.QueueData(2, 1, Packet(200, 8));
+    builder_.Game().NetReceive();
+    EXPECT_EQ(script.queue.size(), 1000u);
+    builder_.Game().NetReceive();
+    EXPECT_EQ(script.queue.size(), size_t(1000 - NetSession::kPacketsPerPass));
+    for (int pass = 0; pass < 1000 / NetSession::kPacketsPerPass; ++pass) builder_.Game().NetReceive();
+    EXPECT_TRUE(script.queue.empty());
+    GameState::SetNetworkHooks(GameState::NetworkHooks{});
+}
+
+// The same world with the sample definitions that ships and salvage need.
 class HostileDefinitionsTest : public HostileTrafficTest {
 protected:
     HostileDefinitionsTest() {
@@ -197,9 +208,7 @@ protected:
         DefinitionLibrary::RegisterCoreBuilders();
     }
     ~HostileDefinitionsTest() override {
-        for (SpaceObject* object : builder_.World()) {
-            if (object != rock_ && object != ship_ && object != other_) builder_.Remove(object);
-        }
+        RemoveAdded();
         DefinitionLibrary::Reset();
         GameState::RegisterObjectKind(SpaceObject::kTypePlayerShip, nullptr);
         GameState::RegisterObjectKind(SpaceObject::kTypeAiShip, nullptr);
@@ -207,9 +216,8 @@ protected:
         SpaceObject::g_nextUoid = previousUoid_;
     }
 
-    // A CREATION_REQUEST for an object of the sample definitions, named to
-    // be counted, far out on the x axis (away from everything else here).
-    std::vector<uint8_t> Request(int32_t type, const char* definition, const char* name, float x) {
+    // A CREATION_REQUEST for a sample definition, named to be counted, at `x`.
+    std::vector<uint8_t> Request(int32_t type, const char* definition, const char* name, float x = 0.0f) {
         char label[sizeof rock_->label];
         std::memcpy(label, rock_->label, sizeof label);
         rock_->SetName(name);
@@ -225,35 +233,43 @@ protected:
         out.F32(104, x);   // the position's x
         return bytes;
     }
-    std::vector<SpaceObject*> Named(const char* name) const {
-        std::vector<SpaceObject*> found;
-        for (SpaceObject* o : builder_.World()) {
-            if (o->name != nullptr && std::strcmp(o->name, name) == 0) found.push_back(o);
+    // Asks for 40 objects a second, for `seconds` seconds.
+    void Flood(RecordingNetSession& host, uint32_t from, const std::vector<uint8_t>& request, int seconds) {
+        for (int second = 0; second < seconds; ++second) {
+            DeliverTimes(40, host, from, request);
+            builder_.Clock().Advance(NetSession::kObjectWindowMs);
         }
-        return found;
     }
 
     TempDir dir_;
     int32_t previousUoid_ = 0;
 };
 
-// A ship's mass comes from a definition: one that would overflow a
-// collision, or weigh nothing, makes no ship.
-TEST_F(HostileDefinitionsTest, AnnouncedShipsOfImpossibleMassAreNotMade) {
+// A ship's mass comes from a definition: one that would overflow a collision,
+// or weigh nothing, makes no ship; of ship after ship announced one is made
+// each window, and a player flies only the last.
+TEST_F(HostileDefinitionsTest, AnnouncedShipsOfImpossibleMassOrWithoutEndAreNotMade) {
     RecordingNetSession& host = Session(true);
     host.AddPlayer(2, "Ace", -1);
     for (const float mass : {3e38f, 0.0f, std::numeric_limits<float>::quiet_NaN(), -9.0f}) {
         Deliver(host, 2, Announce(2, mass));
         builder_.Clock().Advance(NetSession::kShipWindowMs);   // each in a window of its own
     }
-    EXPECT_EQ(CountNamed("Ace"), 0);
+    EXPECT_TRUE(Named("Ace").empty());
     EXPECT_TRUE(host.sent.empty());
+    DeliverTimes(40, host, 2, Announce(2, 9.0f));
+    EXPECT_EQ(Named("Ace").size(), 1u);
+    builder_.Clock().Advance(NetSession::kShipWindowMs);
     Deliver(host, 2, Announce(2, 9.0f));
-    EXPECT_EQ(CountNamed("Ace"), 1);
+    const std::vector<SpaceObject*> aces = Named("Ace");
+    ASSERT_EQ(aces.size(), 2u);
+    EXPECT_EQ(aces[0]->active, 0u);
+    EXPECT_NE(aces[1]->active, 0u);
 }
 
 // Salvage comes of kills: a SALVAGE repeated without end stores one item
-// for each kill the host has told of, at the host and at a client.
+// for each kill the host has told of, at a client, and the host forwards
+// no more for a player than that player's kills.
 TEST_F(HostileDefinitionsTest, SalvageRepeatedWithoutEndStoresOneItemPerKill) {
     RecordingNetSession& client = Session(false);
     builder_.Game().playerShip = ship_;
@@ -262,90 +278,66 @@ TEST_F(HostileDefinitionsTest, SalvageRepeatedWithoutEndStoresOneItemPerKill) {
     const size_t before = career.stores.size();
     NetPacket salvage;
     salvage.BuildSalvage(kSalvage, "Shields 1", 60, 41);
-    for (int i = 0; i < 5; ++i) Deliver(client, 1, Built(salvage));
+    DeliverTimes(5, client, 1, Built(salvage));
     EXPECT_EQ(career.stores.size(), before);
-
     std::vector<uint8_t> kills = Packet(kKillsUpdate, 44);
     PacketWriter(kills.data(), 44).I32(8, 1);
     PacketWriter(kills.data(), 44).U32(40, 2);
     Deliver(client, 1, kills);
-    for (int i = 0; i < 5; ++i) Deliver(client, 1, Built(salvage));
+    DeliverTimes(5, client, 1, Built(salvage));
     ASSERT_EQ(career.stores.size(), before + 1);
     EXPECT_STREQ(career.stores.back()->id, "Shields 1");
-    delete &client;
 
-    // The host forwards no more for a player than that player's kills.
     RecordingNetSession& host = Session(true);
     builder_.Game().playerShip = rock_;
     host.AddPlayer(3, "Bob", 41);
     host.AddPlayerKills(host.FindPlayerByDpid(3), 2);
-    for (int i = 0; i < 5; ++i) Deliver(host, 3, Built(salvage));
+    DeliverTimes(5, host, 3, Built(salvage));
     EXPECT_EQ(host.sent.size(), 2u);
 }
 
-// One peer asking for ship after ship and missile after missile gets its
-// share of the moment; a peer that is no player, or asks for a ship to be
-// launched, gets nothing; the next window brings a new share.
-TEST_F(HostileDefinitionsTest, ShipsAndObjectsMadeForOnePeerAreBoundedEachSecond) {
+// A peer asking for missile after missile gets its share of the moment; a
+// peer that is no player, or asks for a ship to be launched, gets nothing.
+TEST_F(HostileDefinitionsTest, ObjectsMadeForOnePeerAreBoundedEachSecond) {
     RecordingNetSession& host = Session(true);
-    host.AddPlayer(2, "Ace", -1);
-    for (int i = 0; i < 40; ++i) Deliver(host, 2, Announce(2, 9.0f));
-    EXPECT_EQ(CountNamed("Ace"), 1);
-
-    rock_->SetName("Stone");
-    std::snprintf(rock_->label, sizeof rock_->label, "Missile 29");
-    NetPacket built;
-    built.BuildObjectPacket(kCreationRequest, rock_);
-    rock_->SetName("Rock");
-    std::vector<uint8_t> request = Built(built);
-    PacketWriter(request.data(), uint32_t(request.size())).I32(8, SpaceObject::kTypeMissile);
-    PacketWriter(request.data(), uint32_t(request.size())).F32(12, 9.0f);
-    for (int i = 0; i < 40; ++i) Deliver(host, 9, request);   // nobody's
-    EXPECT_EQ(CountNamed("Stone"), 0);
+    const std::vector<uint8_t> request = Request(SpaceObject::kTypeMissile, "Missile 29", "Stone");
+    DeliverTimes(40, host, 9, request);   // nobody's
     host.AddPlayer(3, "Bob", -1);
-    // Nobody launches a ship.
-    std::vector<uint8_t> ship = request;
-    PacketWriter(ship.data(), uint32_t(ship.size())).I32(8, SpaceObject::kTypeAiShip);
-    for (int i = 0; i < 40; ++i) Deliver(host, 3, ship);
-    EXPECT_EQ(CountNamed("Stone"), 0);
-    for (int i = 0; i < 40; ++i) Deliver(host, 3, request);
-    EXPECT_EQ(CountNamed("Stone"), NetSession::kObjectsPerWindow);
-
-    builder_.Clock().Advance(NetSession::kShipWindowMs);
-    Deliver(host, 2, Announce(2, 9.0f));
+    DeliverTimes(40, host, 3, Request(SpaceObject::kTypeAiShip, "Missile 29", "Stone"));
+    EXPECT_TRUE(Named("Stone").empty());
+    DeliverTimes(40, host, 3, request);
+    EXPECT_EQ(Named("Stone").size(), size_t(NetSession::kObjectsPerWindow));
+    builder_.Clock().Advance(NetSession::kObjectWindowMs);
     Deliver(host, 3, request);
-    EXPECT_EQ(CountNamed("Stone"), NetSession::kObjectsPerWindow + 1);
-    // A player flies one ship: the one announced before is out of play.
-    std::vector<bool> flying;
-    for (SpaceObject* o : builder_.World()) {
-        if (o->name != nullptr && std::strcmp(o->name, "Ace") == 0) flying.push_back(o->active != 0);
-    }
-    EXPECT_EQ(flying, (std::vector<bool>{false, true}));
+    EXPECT_EQ(Named("Stone").size(), size_t(NetSession::kObjectsPerWindow + 1));
 }
 
 // A peer asking for missiles second after second, none of which has yet
-// burnt out, keeps no more of them in flight than its share; another
-// peer's are made all the while, and as the flood's leave the world, the
-// flood gets as many again.
-TEST_F(HostileDefinitionsTest, APeersObjectsInFlightAreBoundedWhileAnothersAreMade) {
+// burnt out, keeps no more of them in flight than its share while another
+// peer's are made; as the flood's leave the world it gets as many again.
+// Leaving, it takes them along: whoever takes its entry starts afresh.
+TEST_F(HostileDefinitionsTest, APeersObjectsInFlightAreBoundedAndGoWithIt) {
     RecordingNetSession& host = Session(true);
     host.AddPlayer(3, "Flood", -1);
     host.AddPlayer(4, "Bob", -1);
-    const std::vector<uint8_t> flood = Request(SpaceObject::kTypeMissile, "Missile 29", "Stone", 0.0f);
-    const std::vector<uint8_t> fair = Request(SpaceObject::kTypeMissile, "Missile 29", "Fair", 0.0f);
-    for (int second = 0; second < 20; ++second) {
-        for (int i = 0; i < 40; ++i) Deliver(host, 3, flood);
-        builder_.Clock().Advance(NetSession::kObjectWindowMs);
-    }
+    const std::vector<uint8_t> flood = Request(SpaceObject::kTypeMissile, "Missile 29", "Stone");
+    Flood(host, 3, flood, 20);
     ASSERT_EQ(Named("Stone").size(), size_t(NetSession::kObjectsAlive));
-    EXPECT_EQ(host.CreationsAlive(host.FindPlayerByDpid(3)), NetSession::kObjectsAlive);
-    for (int i = 0; i < 3; ++i) Deliver(host, 4, fair);
+    DeliverTimes(3, host, 4, Request(SpaceObject::kTypeMissile, "Missile 29", "Fair"));
     EXPECT_EQ(Named("Fair").size(), 3u);
-
     builder_.Remove(Named("Stone")[0]);
     builder_.Remove(Named("Stone")[0]);
-    for (int i = 0; i < 40; ++i) Deliver(host, 3, flood);
+    DeliverTimes(40, host, 3, flood);
     EXPECT_EQ(Named("Stone").size(), size_t(NetSession::kObjectsAlive));
+
+    host.OnDestroyPlayer(3);
+    for (SpaceObject* stone : Named("Stone")) EXPECT_EQ(stone->active, 0u);
+    UpdateSpaceObjects();
+    EXPECT_TRUE(Named("Stone").empty());
+    EXPECT_EQ(Named("Fair").size(), 3u);
+    host.AddPlayer(5, "Cid", -1);
+    DeliverTimes(40, host, 5, flood);
+    EXPECT_EQ(Named("Stone").size(), size_t(NetSession::kObjectsPerWindow));
 }
 
 // A mine the host lays stays; one asked for, and a decoy asked for without
@@ -355,72 +347,21 @@ TEST_F(HostileDefinitionsTest, MinesAndEndlessDecoysAskedForEndAfterTheLongestSt
     host.AddPlayer(3, "Layer", -1);
     Deliver(host, 3, Request(SpaceObject::kTypeMine, "Mine", "Laid", 50000.0f));
     Deliver(host, 3, Request(SpaceObject::kTypeDecoy, "Decoy", "Lure", -50000.0f));
-    ASSERT_EQ(Named("Laid").size(), 1u);
-    ASSERT_EQ(Named("Lure").size(), 1u);
+    const auto left = [&] { return Named("Laid").size() + Named("Lure").size(); };
+    ASSERT_EQ(left(), 2u);
     builder_.Clock().Advance(uint32_t(NetSession::kLongestStayMs) - 1000);
     UpdateSpaceObjects();
-    EXPECT_EQ(Named("Laid").size(), 1u);
-    EXPECT_EQ(Named("Lure").size(), 1u);
-    EXPECT_EQ(host.CreationsAlive(host.FindPlayerByDpid(3)), 2);
+    EXPECT_EQ(left(), 2u);
     host.sent.clear();
 
     builder_.Clock().Advance(2000);
     UpdateSpaceObjects();
     UpdateSpaceObjects();
-    EXPECT_TRUE(Named("Laid").empty());
-    EXPECT_TRUE(Named("Lure").empty());
+    EXPECT_EQ(left(), 0u);
     EXPECT_EQ(host.CreationsAlive(host.FindPlayerByDpid(3)), 0);
     int destroys = 0;
-    for (const RecordingNetSession::Sent& sent : host.sent) {
-        destroys += PacketReader(sent.bytes.data(), uint32_t(sent.bytes.size())).U16(0) == kObjectDestroy ? 1 : 0;
-    }
+    for (const auto& sent : host.sent) destroys += PacketReader(sent.bytes.data(), 8).U16(0) == kObjectDestroy ? 1 : 0;
     EXPECT_EQ(destroys, 2);
-}
-
-// A peer that leaves takes what it launched along with its ship: coming
-// back, or another taking its entry, it starts with a full share.
-TEST_F(HostileDefinitionsTest, ALeaversObjectsGoWithIt) {
-    RecordingNetSession& host = Session(true);
-    host.AddPlayer(3, "Flood", -1);
-    const std::vector<uint8_t> flood = Request(SpaceObject::kTypeMissile, "Missile 29", "Stone", 0.0f);
-    for (int second = 0; second < 5; ++second) {
-        for (int i = 0; i < 40; ++i) Deliver(host, 3, flood);
-        builder_.Clock().Advance(NetSession::kObjectWindowMs);
-    }
-    ASSERT_EQ(Named("Stone").size(), size_t(NetSession::kObjectsAlive));
-    host.OnDestroyPlayer(3);
-    for (SpaceObject* stone : Named("Stone")) EXPECT_EQ(stone->active, 0u);
-    UpdateSpaceObjects();
-    EXPECT_TRUE(Named("Stone").empty());
-
-    host.AddPlayer(5, "Cid", -1);
-    for (int i = 0; i < 40; ++i) Deliver(host, 5, flood);
-    EXPECT_EQ(Named("Stone").size(), size_t(NetSession::kObjectsPerWindow));
-}
-
-// A peer sending without pause: each receive pass takes a frame's share
-// of packets, a MEGAPACKET's each counted, and leaves the rest waiting.
-TEST_F(HostileTrafficTest, AReceivePassTakesAFramesShareAndTheRestWaits) {
-    InstallNetworkHooks();
-    auto* const host = new NetSession("Ann's game", 8);
-    auto service = std::make_unique<ScriptedSessionService>();
-    ScriptedSessionService& script = *service;
-    host->Attach(std::move(service));
-    host->connected = host->isHost = 1;
-    host->serverDpid = host->ownDpid = 1;
-    builder_.Game().netSession = host;
-    std::vector<uint8_t> mega = Packet(kMegapacket, 12 + 300 * 8);
-    for (uint32_t i = 0; i < 300; ++i) PacketWriter(mega.data(), uint32_t(mega.size())).U16(12 + 8 * i + 2, 8);
-    script.QueueData(2, 1, mega);
-    const std::vector<uint8_t> junk = Packet(200, 8);
-    for (int i = 0; i < 1000; ++i) script.QueueData(2, 1, junk);
-    builder_.Game().NetReceive();
-    EXPECT_EQ(script.queue.size(), 1000u);
-    builder_.Game().NetReceive();
-    EXPECT_EQ(script.queue.size(), size_t(1000 - NetSession::kPacketsPerPass));
-    for (int pass = 0; pass < 1000 / NetSession::kPacketsPerPass; ++pass) builder_.Game().NetReceive();
-    EXPECT_TRUE(script.queue.empty());
-    GameState::SetNetworkHooks(GameState::NetworkHooks{});
 }
 
 }  // namespace

@@ -22,6 +22,7 @@
 #include "objects/space/WorldPass.h"
 #include "tests/support/RecordingMessageBox.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/world/NetPacketBytes.h"
 #include "tests/support/world/RecordingNetSession.h"
 #include "tests/support/world/WorldBuilder.h"
 #include "tools/mkdata/SampleTree.h"
@@ -29,23 +30,6 @@
 namespace {
 
 std::string g_lines;
-
-std::vector<uint8_t> Packet(uint16_t type, uint32_t size, uint32_t flags = PF_QUEUE_1) {
-    std::vector<uint8_t> bytes(size, 0);
-    PacketWriter out(bytes.data(), size);
-    out.U16(0, type);
-    out.U16(2, uint16_t(size));
-    out.U32(4, flags);
-    return bytes;
-}
-
-void Deliver(RecordingNetSession& session, uint32_t from, const std::vector<uint8_t>& bytes) {
-    session.HandleMessage(from, session.ownDpid, bytes.data(), uint32_t(bytes.size()));
-}
-
-std::vector<uint8_t> Built(const NetPacket& packet) {
-    return {packet.GetData(), packet.GetData() + packet.GetSize()};
-}
 
 class NetDispatchTest : public ::testing::Test {
 protected:

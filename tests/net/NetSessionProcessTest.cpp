@@ -22,6 +22,7 @@
 #include "platform/SessionProviders.h"
 #include "platform/Sleeper.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/LoopbackProviders.h"
 #include "tests/support/RecordingSleeper.h"
 #include "tests/support/world/WorldBuilder.h"
 
@@ -54,22 +55,6 @@ public:
     std::vector<uint8_t> marks;
 };
 
-// Providers whose one TCP/IP provider hosts on any free port of the
-// loopback and looks for sessions at `port`.
-struct LoopbackProviders {
-    explicit LoopbackProviders(uint16_t port) {
-        SessionNetworkSettings settings;
-        settings.port = 0;
-        settings.endpoints = {{"127.0.0.1", port}};
-        settings.keepAliveTimeoutMs = 2000;
-        AddTcpIpProvider(&providers, settings);
-        previous = SessionProviders::Install(&providers);
-    }
-    ~LoopbackProviders() { SessionProviders::Install(previous); }
-    SessionProviders providers;
-    SessionProviders* previous;
-};
-
 template <typename Done>
 bool PassUntil(ListeningSession& session, Done done) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
@@ -86,7 +71,7 @@ TEST(NetSessionProcesses, AJoinerFindsTheGameByNameAndHearsTheQueues) {
     RecordingSleeper sleeper;
     Sleeper* const previousSleeper = Sleeper::Install(&sleeper);
     std::strcpy(world.Game().career->pilotName, "Ann");
-    LoopbackProviders hostProviders(0);
+    LoopbackProviders hostProviders(0, 2000);
     ListeningSession host("Ann's game", 8);
     ASSERT_EQ(host.SelectServiceProvider("TCP/IP"), 1);
     ASSERT_EQ(host.HostGame(), 1);
@@ -95,7 +80,7 @@ TEST(NetSessionProcesses, AJoinerFindsTheGameByNameAndHearsTheQueues) {
 
     auto child = ChildProcess::Fork([port, &world] {
         std::strcpy(world.Game().career->pilotName, "Bob");
-        LoopbackProviders providers(port);
+        LoopbackProviders providers(port, 2000);
         ListeningSession bob("Bob's game", 8);
         if (bob.SelectServiceProvider("TCP/IP") != 1 || bob.EnumSessions() != 0) return 1;
         if (bob.JoinGame("Ann's game") != 1) return 2;
@@ -156,7 +141,7 @@ TEST(NetSessionProcesses, TheHostsKillIsToldAndScoredOnBothMachines) {
     annShip.type = SpaceObject::kTypePlayerShip;
     bobCopy.type = SpaceObject::kTypeAiShip;
     game.playerShip = &annShip;
-    LoopbackProviders hostProviders(0);
+    LoopbackProviders hostProviders(0, 2000);
     auto* const host = new ListeningSession("Ann's game", 8);
     game.netSession = host;
     ASSERT_EQ(host->SelectServiceProvider("TCP/IP"), 1);
@@ -165,7 +150,7 @@ TEST(NetSessionProcesses, TheHostsKillIsToldAndScoredOnBothMachines) {
 
     auto child = ChildProcess::Fork([port, &game, &bobCopy] {
         std::strcpy(game.career->pilotName, "Bob");
-        LoopbackProviders providers(port);
+        LoopbackProviders providers(port, 2000);
         game.netSession = nullptr;
         auto* const bob = new ListeningSession("Bob's game", 8);
         // Bob flies his own ship here; the host's copy of it is not his to hold.

@@ -1,14 +1,10 @@
-// A crowded flight's picture under a crowded light chain: three dozen ships
-// and a dozen rocks at 640 x 480, lit as a battle lights them (an ambient
-// and a key light, then a weapon flash at every ship, most of them off, a
-// wreck's glow, a bolt's light and two spots, one of them off). Meshes,
-// palette and lights are made here, so the pictures depend on the drawing
-// path alone. The chain lets lights that are off, or that cannot reach an
-// object, be passed over; the pictures hold it to adding exactly what the
-// whole walk adds.
+// A crowded flight (36 ships, 12 rocks, 640 x 480) under a battle's light
+// chain, most of its lights off or out of reach. Meshes, palette and lights
+// are made here, so the pictures depend on the drawing path alone: passing
+// over dark lights must add exactly what the whole walk adds.
 //
 // To regenerate on purpose, from the build directory:
-//   VORN_UPDATE_GOLDEN=1 ./tests/scene/scene_tests --gtest_filter='CrowdedLightsPicture.*'
+//   VORN_UPDATE_GOLDEN=1 ./tests/scene/scene_tests --gtest_filter='*CrowdedLightsPicture*'
 // and look at tests/golden/crowd*.ppm before keeping them.
 #include <gtest/gtest.h>
 
@@ -38,8 +34,7 @@ constexpr int32_t kHeight = 480;
 constexpr uint32_t kPivot = 16;
 constexpr int kShips = 36;
 constexpr int kRocks = 12;
-// The camera's flag that lights objects in their own space.
-constexpr uint32_t kObjectSpace = 0x8000;
+constexpr uint32_t kObjectSpace = 0x8000;   // the camera lights objects in their own space
 
 // Colour i of the palette: a 6 x 6 x 6 cube (36 r + 6 g + b), then greys.
 std::vector<PaletteColor> Colours() {
@@ -111,18 +106,12 @@ struct Mesh {
         Vector3 n = Unit({u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x});
         const Vector3 out{p.x - inside.x, p.y - inside.y, p.z - inside.z};
         FaceRecord face;
-        face.flags = flags;
-        face.a = a;
-        face.b = b;
-        face.c = c;
+        face.flags = flags, face.a = a, face.b = b, face.c = c, face.colour = colour;
         if (n.x * out.x + n.y * out.y + n.z * out.z < 0.0f) {
             std::swap(face.b, face.c);
             n = {-n.x, -n.y, -n.z};
         }
-        face.colour = colour;
-        face.normal[0] = n.x;
-        face.normal[1] = n.y;
-        face.normal[2] = n.z;
+        face.normal[0] = n.x, face.normal[1] = n.y, face.normal[2] = n.z;
         faces.push_back(face);
     }
     void Finish(const char* name) {
@@ -135,8 +124,7 @@ struct Mesh {
         for (const MeshVertex& v : vertices) radius = std::max(radius, std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z));
         model.sphere.centre = {0.0f, 0.0f, 0.0f};
         model.sphere.radius = radius;
-        model.box.min = {-radius, -radius, -radius};
-        model.box.max = {radius, radius, radius};
+        model.box = {{-radius, -radius, -radius}, {radius, radius, radius}};
     }
 };
 
@@ -183,7 +171,14 @@ void BuildRock(Mesh& mesh) {
     mesh.Finish("Rock");
 }
 
-class CrowdedLightsPicture : public ::testing::Test {
+// One golden picture: the canvas's pixel format, the camera's flags.
+struct Picture {
+    int32_t format;
+    uint32_t cameraFlags;
+    const char* golden;
+};
+
+class CrowdedLightsPicture : public ::testing::TestWithParam<Picture> {
 protected:
     void SetUp() override {
         ASSERT_EQ(engine_.Start(OstrelSystem::kGameArenaSize1, OstrelSystem::kGameArenaSize2, nullptr), kStatusOk);
@@ -217,13 +212,28 @@ protected:
             object->UpdateWorldTransform(0xFF);
             object->UpdateBounds(0, 0);
         }
-        BuildLights();
+        Light* const ambient = Add(std::make_unique<Light>());
+        ambient->intensity = 40;
+        Add(std::make_unique<VectorLight>(Vector3{-0.4f, -0.6f, 0.7f}));
+        // A weapon flash at every ship, reaching a little past its hull; one in five has just fired.
+        for (int i = 0; i < kShips; ++i) {
+            Light* const flash = Add(std::make_unique<FrameAttenuatedLight>(At(size_t(i)), 0.0f, 40.0f));
+            if (i % 5 != 0) flash->flags |= Light::kFlagOff;
+        }
+        // A wreck's glow among the hostile wing, a bolt between two near ships, a searchlight and a dark spot.
+        Add(std::make_unique<FrameAttenuatedLight>(Vector3{20.0f, 0.0f, 170.0f}, 30.0f, 400.0f))->intensity = 90;
+        Add(std::make_unique<AttenuatedLight>(Vector3{-95.0f, -38.0f, 40.0f}, 5.0f, 20.0f));
+        Add(std::make_unique<FrameSpotLight>(Vector3{0.0f, 80.0f, 260.0f}, 0.0f, 600.0f, Vector3{0.0f, -0.4f, -1.0f},
+                                             20.0f, 35.0f));
+        Add(std::make_unique<SpotLight>(Vector3{0.0f, 0.0f, -50.0f}, 0.0f, 900.0f, Vector3{0.0f, 0.0f, 1.0f}, 30.0f,
+                                        40.0f))->flags |= Light::kFlagOff;
+        // The chain's last light is off: it still clamps.
+        Add(std::make_unique<FrameAttenuatedLight>(At(3), 0.0f, 40.0f))->flags |= Light::kFlagOff;
     }
     void TearDown() override {
         for (auto& object : objects_) object->next = nullptr;
         objects_.clear();
-        // The chain unlinks itself as it goes.
-        while (!lights_.empty()) lights_.pop_back();
+        while (!lights_.empty()) lights_.pop_back();   // the chain unlinks itself as it goes
     }
 
     Light* Add(std::unique_ptr<Light> light) {
@@ -236,33 +246,6 @@ protected:
         Vector3 at;
         objects_[object]->world.matrix.GetTranslation(&at);
         return at;
-    }
-
-    void BuildLights() {
-        auto ambient = std::make_unique<Light>();
-        ambient->intensity = 40;
-        Add(std::move(ambient));
-        Add(std::make_unique<VectorLight>(Vector3{-0.4f, -0.6f, 0.7f}));
-        // A weapon flash at every ship, reaching a little past its hull;
-        // one in five has just fired.
-        for (int i = 0; i < kShips; ++i) {
-            Light* const flash = Add(std::make_unique<FrameAttenuatedLight>(At(size_t(i)), 0.0f, 40.0f));
-            if (i % 5 != 0) flash->flags |= Light::kFlagOff;
-        }
-        // A wreck's glow among the hostile wing, dim and wide.
-        Light* const wreck = Add(std::make_unique<FrameAttenuatedLight>(Vector3{20.0f, 0.0f, 170.0f}, 30.0f, 400.0f));
-        wreck->intensity = 90;
-        // A bolt passing between two ships of the near wing.
-        Add(std::make_unique<AttenuatedLight>(Vector3{-95.0f, -38.0f, 40.0f}, 5.0f, 20.0f));
-        // A searchlight from the far wing, and one switched off.
-        Add(std::make_unique<FrameSpotLight>(Vector3{0.0f, 80.0f, 260.0f}, 0.0f, 600.0f, Vector3{0.0f, -0.4f, -1.0f},
-                                             20.0f, 35.0f));
-        Light* const dark = Add(std::make_unique<SpotLight>(Vector3{0.0f, 0.0f, -50.0f}, 0.0f, 900.0f,
-                                                            Vector3{0.0f, 0.0f, 1.0f}, 30.0f, 40.0f));
-        dark->flags |= Light::kFlagOff;
-        // The chain's last light is off: it still clamps.
-        Light* const lastFlash = Add(std::make_unique<FrameAttenuatedLight>(At(3), 0.0f, 40.0f));
-        lastFlash->flags |= Light::kFlagOff;
     }
 
     void Draw(Canvas& canvas, uint32_t cameraFlags) {
@@ -288,31 +271,25 @@ protected:
     std::vector<std::unique_ptr<Light>> lights_;
 };
 
-TEST_F(CrowdedLightsPicture, LitInObjectSpaceOnThe16BitCanvas) {
-    ShadedPalette palette(kPixelFormatRgb565);
-    ScreenCanvas16 canvas(kWidth, kHeight, nullptr, nullptr, palette.Get(), Canvas::kFlagHasDepth, 0, 0);
-    ASSERT_EQ(canvas.setupResult, kStatusOk);
-    canvas.EnableDepthTest();
-    Draw(canvas, Camera::kFlightFlags);
-    EXPECT_TRUE(MatchesGolden(canvas, "crowd16"));
+TEST_P(CrowdedLightsPicture, MatchesItsGolden) {
+    const Picture& picture = GetParam();
+    ShadedPalette palette(picture.format);
+    std::unique_ptr<Canvas> canvas;
+    if (picture.format == kPixelFormatIndexed8) {
+        canvas = std::make_unique<ScreenCanvas8>(kWidth, kHeight, nullptr, nullptr, palette.Get(), Canvas::kFlagHasDepth, 0, 0);
+    } else {
+        canvas = std::make_unique<ScreenCanvas16>(kWidth, kHeight, nullptr, nullptr, palette.Get(), Canvas::kFlagHasDepth, 0, 0);
+    }
+    ASSERT_EQ(canvas->setupResult, kStatusOk);
+    canvas->EnableDepthTest();
+    Draw(*canvas, picture.cameraFlags);
+    EXPECT_TRUE(MatchesGolden(*canvas, picture.golden));
 }
 
-TEST_F(CrowdedLightsPicture, LitInWorldSpaceOnThe16BitCanvas) {
-    ShadedPalette palette(kPixelFormatRgb565);
-    ScreenCanvas16 canvas(kWidth, kHeight, nullptr, nullptr, palette.Get(), Canvas::kFlagHasDepth, 0, 0);
-    ASSERT_EQ(canvas.setupResult, kStatusOk);
-    canvas.EnableDepthTest();
-    Draw(canvas, Camera::kFlightFlags & ~kObjectSpace);
-    EXPECT_TRUE(MatchesGolden(canvas, "crowd16_world"));
-}
-
-TEST_F(CrowdedLightsPicture, LitInObjectSpaceOnThe8BitCanvas) {
-    ShadedPalette palette(kPixelFormatIndexed8);
-    ScreenCanvas8 canvas(kWidth, kHeight, nullptr, nullptr, palette.Get(), Canvas::kFlagHasDepth, 0, 0);
-    ASSERT_EQ(canvas.setupResult, kStatusOk);
-    canvas.EnableDepthTest();
-    Draw(canvas, Camera::kFlightFlags);
-    EXPECT_TRUE(MatchesGolden(canvas, "crowd8"));
-}
+INSTANTIATE_TEST_SUITE_P(Goldens, CrowdedLightsPicture,
+                         ::testing::Values(Picture{kPixelFormatRgb565, Camera::kFlightFlags, "crowd16"},
+                                           Picture{kPixelFormatRgb565, Camera::kFlightFlags & ~kObjectSpace, "crowd16_world"},
+                                           Picture{kPixelFormatIndexed8, Camera::kFlightFlags, "crowd8"}),
+                         [](const auto& info) { return std::string(info.param.golden); });
 
 }  // namespace

@@ -206,12 +206,27 @@ TEST_F(LightTest, ObjectSpaceLightingMatchesWorldSpaceLighting) {
     }
 }
 
-// A battle's chain: a dim ambient light, then a weapon flash at each of a
-// row of ships, one in four on, and a bolt's light. Lights that are off or
-// out of reach are passed over, but what a vertex gets must be what a chain
-// of only the lights that reach it gives, following every switch and every
-// link made between frames; and a link undone after a preparation must not
-// lead the walk astray.
+// The chain's result for one vertex when `change` runs between the
+// preparation and the walk.
+int32_t LitAfter(const std::function<void()>& change, Light& chain, const MeshVertex& point,
+                 const Transform* placement, bool alt = false) {
+    chain.Prepare(placement);
+    change();
+    RenderVertex vertex;
+    vertex.intensity = 0;
+    if (alt) {
+        chain.LightVertexAlt(point, vertex, 0);
+    } else {
+        chain.LightVertex(point, vertex, 0);
+    }
+    return vertex.intensity;
+}
+
+// A battle's chain: a dim ambient light, a flash at each of a row of ships
+// (one in four on) and a bolt. Dark or distant lights are passed over, but a
+// vertex must get what a chain of only the lights that reach it gives,
+// following every switch and link made between frames, and a light taken out
+// after the preparation must not lead the walk astray.
 TEST_F(LightTest, AWalkPassingOverDarkLightsFollowsEverySwitchAndLink) {
     camera_.flags = 0;   // world space: the vertices below are world points
     Light ambient;
@@ -233,12 +248,11 @@ TEST_F(LightTest, AWalkPassingOverDarkLightsFollowsEverySwitchAndLink) {
     ship.SetPositionXyz(40.0f, -4.0f, 0.0f, Transform::kAllFlags);
     const MeshVertex belly = At(40.0f, -4.0f, 0.0f, 0.0f, 1.0f, 0.0f);
 
-    // The same vertex under a chain of fresh copies of the given lights alone.
-    const auto alone = [&](std::vector<const Light*> lights, bool alt) {
+    // The same vertex under a chain of fresh, lit copies of the given lights alone.
+    const auto alone = [&](std::vector<const Light*> lights, bool alt = false) {
         Light head;
         head.intensity = ambient.intensity;
         std::vector<std::unique_ptr<Light>> copies;
-        Light* tail = &head;
         for (const Light* light : lights) {
             if (const auto* flash = dynamic_cast<const FrameAttenuatedLight*>(light)) {
                 copies.push_back(std::make_unique<FrameAttenuatedLight>(flash->position, flash->innerRange, flash->outerRange));
@@ -247,30 +261,27 @@ TEST_F(LightTest, AWalkPassingOverDarkLightsFollowsEverySwitchAndLink) {
                 copies.push_back(std::make_unique<AttenuatedLight>(point->position, point->innerRange, point->outerRange));
             }
             copies.back()->intensity = light->intensity;
-            copies.back()->InsertAfter(tail);
-            tail = copies.back().get();
+            copies.back()->InsertAfter(copies.size() == 1 ? &head : copies[copies.size() - 2].get());
         }
         return Lit(head, belly, 0, &ship, alt);
     };
-    // Twice in a frame (the second walk takes the frame's passed-over runs
-    // as found by the first), and once outside any frame.
+    // Twice in a frame (the second walk takes the passed-over runs the first
+    // found), and once outside any frame.
     const auto lit = [&](bool alt = false) {
         Light::BeginDrawing();
         const int32_t first = Lit(ambient, belly, 0, &ship, alt);
-        const int32_t again = Lit(ambient, belly, 0, &ship, alt);
+        EXPECT_EQ(Lit(ambient, belly, 0, &ship, alt), first);
         Light::EndDrawing();
-        EXPECT_EQ(first, again);
         EXPECT_EQ(Lit(ambient, belly, 0, &ship, alt), first);
         return first;
     };
-    // What each frame below must give, worked out first: making the
-    // copies links lights, and links made between frames would hide a
-    // stale pass-over from the frames.
+    // The expectations are worked out first: making the copies links lights,
+    // and links made between frames would hide a stale pass-over.
     flashes[6]->position = {40.0f, 2.0f, 0.0f};
-    const int32_t byFlash = alone({flashes[4].get()}, false);
-    const int32_t byOther = alone({flashes[6].get()}, false);
+    const int32_t byFlash = alone({flashes[4].get()});
+    const int32_t byOther = alone({flashes[6].get()});
     const int32_t byFlashAlt = alone({flashes[4].get()}, true);
-    EXPECT_GT(byFlash, alone({}, false));
+    EXPECT_GT(byFlash, alone({}));
 
     const int32_t flashed = lit();
     EXPECT_EQ(flashed, byFlash);
@@ -290,28 +301,22 @@ TEST_F(LightTest, AWalkPassingOverDarkLightsFollowsEverySwitchAndLink) {
     late.intensity = 60;
     late.InsertAfter(flashes.back().get());
     const int32_t crowded = lit();
-    EXPECT_EQ(crowded, alone({flashes[4].get(), &late, &bolt}, false));
-    EXPECT_GT(crowded, alone({flashes[4].get(), &late}, false));
-    EXPECT_GT(alone({flashes[4].get(), &late}, false), flashed);
+    EXPECT_EQ(crowded, alone({flashes[4].get(), &late, &bolt}));
+    EXPECT_GT(crowded, alone({flashes[4].get(), &late}));
+    EXPECT_GT(alone({flashes[4].get(), &late}), flashed);
 
-    // A light taken out after the preparation: the walk keeps to the chain
-    // as it stands, and a freed light is never visited.
+    // The flash taken out and freed after the preparation is never visited.
     Light::BeginDrawing();
-    ambient.Prepare(&ship);
-    flashes[4]->Unlink();
-    flashes[4].reset();
-    RenderVertex vertex;
-    vertex.intensity = 0;
-    ambient.LightVertex(belly, vertex, 0);
+    const int32_t unlinked = LitAfter([&] { flashes[4]->Unlink(), flashes[4].reset(); }, ambient, belly, &ship);
     Light::EndDrawing();
-    EXPECT_EQ(vertex.intensity, alone({&late, &bolt}, false));
+    EXPECT_EQ(unlinked, alone({&late, &bolt}));
 }
 
 // A frame light behind another is judged out of reach from its world place
 // before its offset is worked out; first in the chain it is not. Both must
-// light alike at the edge of the range: for an object turned and scaled,
-// for a thin one (all its stretch along one axis) whose inverse no longer
-// fits its matrix, and for one whose inverse's translation slipped.
+// light alike at the edge of the range: for an object turned and scaled, for
+// a thin one whose inverse no longer fits its matrix, and for one whose
+// inverse's translation slipped.
 TEST_F(LightTest, AFrameLightOutOfReachIsJudgedAsItsOffsetWouldJudgeIt) {
     std::vector<Transform> placements(3);
     placements[0].RotateY(0.7f, Transform::kAllFlags);
@@ -332,8 +337,7 @@ TEST_F(LightTest, AFrameLightOutOfReachIsJudgedAsItsOffsetWouldJudgeIt) {
             placements[t].matrix.GetTranslation(&origin);
             for (int step = -80; step <= 160; ++step) {
                 const Vector3 at{origin.x + 0.5f * float(step), origin.y, origin.z};
-                FrameAttenuatedLight alone(at, 0.0f, 20.0f);
-                FrameAttenuatedLight behind(at, 0.0f, 20.0f);
+                FrameAttenuatedLight alone(at, 0.0f, 20.0f), behind(at, 0.0f, 20.0f);
                 Light ambient;
                 ambient.intensity = 0;
                 behind.InsertAfter(&ambient);
@@ -347,16 +351,14 @@ TEST_F(LightTest, AFrameLightOutOfReachIsJudgedAsItsOffsetWouldJudgeIt) {
     EXPECT_GT(dark, 300);
 }
 
-// A battle's chain: many small lights, each reaching the objects beside
-// it. Each object is lit by those alone, also when a link changes between
-// the preparation and the walk (which then follows every light) right after
-// another object lit by other lights, and within a camera's frame or not.
+// Many small lights, each reaching the objects beside it: each object is lit
+// by those alone, in a frame or not, also right after another object lit by
+// other lights and when a link changes between the preparation and the walk.
 TEST_F(LightTest, ACrowdOfSmallLightsLightsEachObjectOnlyFromThoseThatReachIt) {
-    constexpr int kLights = 12;
     Light ambient;
     ambient.intensity = 0;
     std::vector<std::unique_ptr<FrameAttenuatedLight>> crowd;
-    for (int i = 0; i < kLights; ++i) {
+    for (int i = 0; i < 12; ++i) {
         crowd.push_back(std::make_unique<FrameAttenuatedLight>(Vector3{100.0f * float(i), 0.0f, 0.0f}, 0.0f, 30.0f));
         crowd.back()->InsertAfter(i == 0 ? &ambient : crowd[size_t(i) - 1].get());
     }
@@ -372,53 +374,42 @@ TEST_F(LightTest, ACrowdOfSmallLightsLightsEachObjectOnlyFromThoseThatReachIt) {
                 const int32_t expected = Lit(alone, facing, 0, &placement);
                 ASSERT_GT(expected, 0);
                 EXPECT_EQ(Lit(ambient, facing, 0, &placement), expected) << near;
-
-                ambient.Prepare(&placement);
                 Light spare;
-                spare.InsertAfter(crowd.back().get());
-                spare.Unlink();
-                RenderVertex vertex;
-                vertex.intensity = 0;
-                ambient.LightVertex(facing, vertex, 0);
-                EXPECT_EQ(vertex.intensity, expected) << near << " after a link changed";
+                const auto relink = [&] { spare.InsertAfter(crowd.back().get()), spare.Unlink(); };
+                EXPECT_EQ(LitAfter(relink, ambient, facing, &placement), expected) << near << " after a link changed";
             }
             if (inFrame) Light::EndDrawing();
         }
     }
 }
 
-// The frame lights in a row light a vertex in turn without a call each:
-// every kind between and after them still adds its share, an off one adds
-// none, the alternate walk as well, and a link changed after the
-// preparation sends the row's walk along every light as it stands.
+// A row of frame lights adds each share, hands on to every other kind between
+// and after it, an off light adding none, in both lightings, and a link
+// changed after the preparation sends the walk along every light as it stands.
 TEST_F(LightTest, ARowOfFrameLightsAddsEachShareAndHandsOnToTheOtherKinds) {
     camera_.flags = 0;
     const MeshVertex up = At(0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f);
     Transform ship;
     ship.SetPositionXyz(0.0f, 0.0f, 0.0f, Transform::kAllFlags);
-    // Small shares, so that no sum saturates and each share counts alone.
-    const auto light = [](Light* made, uint8_t intensity) {
-        made->intensity = intensity;
-        return std::unique_ptr<Light>(made);
-    };
     std::vector<std::unique_ptr<Light>> lights;
-    lights.push_back(light(new FramePointLight(Vector3{0.0f, 50.0f, 0.0f}), 20));
-    lights.push_back(light(new FrameAttenuatedLight(Vector3{10.0f, 40.0f, 0.0f}, 0.0f, 200.0f), 30));
-    lights.push_back(light(new FrameAttenuatedLight(Vector3{0.0f, 30.0f, 0.0f}, 0.0f, 100.0f), 25));
-    lights.push_back(light(new VectorLight(Vector3{0.0f, -1.0f, 0.2f}), 15));
-    lights.push_back(light(new FrameSpotLight(Vector3{0.0f, 20.0f, 0.0f}, 0.0f, 100.0f, Vector3{0.0f, -1.0f, 0.0f},
-                                              40.0f, 50.0f),
-                           35));
-    lights.push_back(light(new AttenuatedLight(Vector3{5.0f, 20.0f, 0.0f}, 0.0f, 100.0f), 10));
-    lights.push_back(light(new FrameAttenuatedLight(Vector3{-10.0f, 25.0f, 0.0f}, 0.0f, 100.0f), 40));
+    lights.emplace_back(new FramePointLight(Vector3{0.0f, 50.0f, 0.0f}));
+    lights.emplace_back(new FrameAttenuatedLight(Vector3{10.0f, 40.0f, 0.0f}, 0.0f, 200.0f));
+    lights.emplace_back(new FrameAttenuatedLight(Vector3{0.0f, 30.0f, 0.0f}, 0.0f, 100.0f));
+    lights.emplace_back(new VectorLight(Vector3{0.0f, -1.0f, 0.2f}));
+    lights.emplace_back(new FrameSpotLight(Vector3{0.0f, 20.0f, 0.0f}, 0.0f, 100.0f, Vector3{0.0f, -1.0f, 0.0f}, 40.0f, 50.0f));
+    lights.emplace_back(new AttenuatedLight(Vector3{5.0f, 20.0f, 0.0f}, 0.0f, 100.0f));
+    lights.emplace_back(new FrameAttenuatedLight(Vector3{-10.0f, 25.0f, 0.0f}, 0.0f, 100.0f));
+    // Small shares, so that no sum saturates and each share counts alone.
+    const uint8_t intensities[] = {20, 30, 25, 15, 35, 10, 40};
+    for (size_t i = 0; i < lights.size(); ++i) lights[i]->intensity = intensities[i];
     lights[2]->flags |= Light::kFlagOff;
 
     for (const bool alt : {false, true}) {
         int32_t expected = 0;
+        Light head;
+        head.intensity = 0;
         for (const auto& each : lights) {
             if ((each->flags & Light::kFlagOff) != 0) continue;
-            Light head;
-            head.intensity = 0;
             each->InsertAfter(&head);
             const int32_t share = Lit(head, up, 0, &ship, alt);
             each->Unlink();
@@ -426,28 +417,13 @@ TEST_F(LightTest, ARowOfFrameLightsAddsEachShareAndHandsOnToTheOtherKinds) {
             expected += share;
         }
         ASSERT_LT(expected, alt ? Light::kAltFullLevel : 240);
-
-        Light head;
-        head.intensity = 0;
-        Light* tail = &head;
-        for (const auto& each : lights) {
-            each->InsertAfter(tail);
-            tail = each.get();
-        }
+        for (size_t i = lights.size(); i-- > 0;) lights[i]->InsertAfter(&head);
         EXPECT_EQ(Lit(head, up, 0, &ship, alt), expected) << alt;
 
-        head.Prepare(&ship);
         Light spare;
         spare.intensity = 0;
-        spare.InsertAfter(lights[4].get());
-        RenderVertex vertex;
-        vertex.intensity = 0;
-        if (alt) {
-            head.LightVertexAlt(up, vertex, 0);
-        } else {
-            head.LightVertex(up, vertex, 0);
-        }
-        EXPECT_EQ(vertex.intensity, expected) << alt << " after a link changed";
+        EXPECT_EQ(LitAfter([&] { spare.InsertAfter(lights[4].get()); }, head, up, &ship, alt), expected)
+            << alt << " after a link changed";
         spare.Unlink();
         for (const auto& each : lights) each->Unlink();
     }
