@@ -28,48 +28,95 @@ constexpr int64_t kMaxEdgeHeight = int64_t(1) << 30;   // the band's height in 1
 // which puts every edge's records exactly where the set-up expects them.
 int32_t RowOf(int32_t y) { return static_cast<int32_t>((int64_t(y) + 0xFFFC) >> 16); }
 
-// The set-up's fixed-point vertex: x, y 16.16, z in units of 2^-31 held
-// below 2^31 (depth 1.0 stays farthest instead of wrapping to nearest),
-// shade 16.16 held to 0..255, u and v 16.16 shifted by the texture's sides.
-FixedVertex ToFixed(const ScreenVertex& in, const SoftTexture* texture) {
+// The 16.16 y of a vertex inside the guard band, which alone decides
+// whether a triangle has rows to draw.
+int32_t FixedY(const ScreenVertex& in) { return static_cast<int32_t>(in.y * 65536.0f); }
+
+// The set-up's fixed-point vertex, in two steps: its place first, x and y
+// 16.16, which shows whether the triangle has any pixel to draw ...
+FixedVertex FixedPlace(const ScreenVertex& in) {
     FixedVertex out;
     out.x = static_cast<int32_t>(in.x * 65536.0f);
-    out.y = static_cast<int32_t>(in.y * 65536.0f);
-    out.depth = static_cast<uint32_t>(std::clamp<double>(std::trunc(double(in.depth) * 2147483648.0), 0.0,
-                                                         double(kDepthMax)));
-    out.colour = in.colour;
-    out.intensity = static_cast<int32_t>(
-        std::clamp<double>(std::trunc(double(in.intensity) * 65536.0), 0.0, double(kShadeMax)));
-    if (texture != nullptr) {
-        out.u = SaturateToInt32(std::trunc(double(in.u) * 65536.0) * double(1 << texture->log2Width));
-        out.v = SaturateToInt32(std::trunc(double(in.v) * 65536.0) * double(1 << texture->log2Height));
-    }
-    out.invZ = 0;
+    out.y = FixedY(in);
     return out;
 }
 
-int64_t FloorDiv(int64_t numerator, int64_t denominator) {
-    int64_t quotient = numerator / denominator;
-    if (numerator % denominator < 0) --quotient;
-    return quotient;
+// ... then its values: z in units of 2^-31 held below 2^31 (depth 1.0 stays
+// farthest instead of wrapping to nearest), shade 16.16 held to 0..255, u
+// and v 16.16 (truncated) shifted by the texture's sides and held to 32
+// bits. Scaling a float by a power of two is exact, or overflows to an
+// infinity that the limits catch all the same, so each value is scaled in
+// float and clamped to integer limits before it is truncated: the same
+// integer as truncating first, in fewer steps.
+void AddFixedValues(FixedVertex& out, const ScreenVertex& in, const SoftTexture* texture) {
+    // 2^31 - 1 has no float; every float below 2^31 truncates to at most
+    // 2^31 - 128.
+    const float depth = std::clamp(in.depth * 2147483648.0f, 0.0f, 2147483648.0f);
+    out.depth = static_cast<uint32_t>(std::min<int64_t>(static_cast<int64_t>(depth), kDepthMax));
+    out.colour = in.colour;
+    out.intensity = static_cast<int32_t>(std::clamp(in.intensity * 65536.0f, 0.0f, float(kShadeMax)));
+    if (texture != nullptr) {
+        // Past 2^31 the shifted value saturates whatever the rest.
+        const auto texel = [](float coordinate, int32_t log2Side) {
+            const float scaled = std::clamp(coordinate * 65536.0f, -2147483648.0f, 2147483648.0f);
+            return Saturate32(static_cast<int64_t>(scaled) * (int64_t(1) << log2Side));
+        };
+        out.u = texel(in.u, texture->log2Width);
+        out.v = texel(in.v, texture->log2Height);
+    }
 }
+
+// Division by an edge's height, which all of the edge's values share: a
+// multiplication by its inverse, then put right to the exact floor and
+// remainder, cheaper than a 64-bit division. The walk's quotients stay below
+// 2^48 in size (a difference under 2^32, times 65536 for a step), where the
+// estimate is off by less than 2^-4; truncated, it lies within one of the
+// floor, or two for a negative quotient.
+class EdgeDivisor {
+public:
+    explicit EdgeDivisor(int64_t divisor) : divisor_(divisor), inverse_(1.0 / double(divisor)) {}
+
+    int64_t Divisor() const { return divisor_; }
+
+    // floor(numerator / divisor); remainder gets the rest, 0 .. divisor - 1.
+    int64_t Floor(int64_t numerator, int64_t& remainder) const {
+        int64_t whole = static_cast<int64_t>(double(numerator) * inverse_);
+        int64_t rest = numerator - whole * divisor_;
+        // A negative quotient truncated toward zero: half of all values, so
+        // this fix takes no branch.
+        const int64_t below = rest >> 63;
+        whole += below;
+        rest += divisor_ & below;
+        // Only where the estimate missed across a whole number.
+        if (rest < 0) {
+            --whole;
+            rest += divisor_;
+        } else if (rest >= divisor_) {
+            ++whole;
+            rest -= divisor_;
+        }
+        remainder = rest;
+        return whole;
+    }
+
+private:
+    int64_t divisor_;
+    double inverse_;
+};
 
 // One attribute of an edge, stepped row by row: the value at row k is
 // from + floor((prestep + k) x difference / dy), prestep and k in 16.16
 // rows, held as a whole part and a remainder so that no error builds up
-// however tall the edge. Starts at row `first` of the edge.
+// however tall the edge. Starts `reach` (16.16 rows) below the vertex.
 class EdgeValue {
 public:
-    EdgeValue(int64_t from, int64_t difference, int64_t dy, int64_t prestep, int64_t first) : dy_(dy), value_(from) {
+    EdgeValue(int64_t from, int64_t difference, const EdgeDivisor& dy, int64_t reach)
+        : dy_(dy.Divisor()), value_(from) {
         // A value the edge does not change (a flat shade, an untextured u
         // or v) needs none of the divisions, which would all give 0.
         if (difference == 0) return;
-        const int64_t offset = (prestep + first * 65536) * difference;
-        const int64_t whole = FloorDiv(offset, dy);
-        value_ = from + whole;
-        remainder_ = offset - whole * dy;
-        step_ = FloorDiv(difference * 65536, dy);
-        remainderStep_ = difference * 65536 - step_ * dy;
+        value_ = from + dy.Floor(reach * difference, remainder_);
+        step_ = dy.Floor(difference * 65536, remainderStep_);
     }
 
     // A value that is never stepped.
@@ -93,10 +140,33 @@ private:
     int64_t remainderStep_ = 0;
 };
 
-template <bool kDepth>
+// An attribute's value on the one row an edge writes: no step needed.
+int64_t EdgeFirstValue(int64_t from, int64_t difference, const EdgeDivisor& dy, int64_t reach) {
+    if (difference == 0) return from;
+    int64_t remainder = 0;
+    return from + dy.Floor(reach * difference, remainder);
+}
+
+// Whether an edge that crosses rows gets its records from WalkEdge.
+bool EdgeWalked(int32_t fromY, int32_t toY) {
+    const int64_t dy = int64_t(toY) - fromY;
+    return dy > 1 && dy <= kMaxEdgeHeight;
+}
+
+// What a walk writes into each record. The spans read only x at the right
+// end, save on the row the steps are measured on; at the left end x comes
+// first, which shows whether the triangle draws at all, and the values after.
+constexpr uint32_t kWalkX = 1;
+constexpr uint32_t kWalkValues = 2;   // shade, u and v
+constexpr uint32_t kWalkDepth = 4;
+
+template <uint32_t kFields>
 void WalkEdge(const EdgeWindow& window, int32_t startIndex, const FixedVertex& from, const FixedVertex& to) {
+    constexpr bool kX = (kFields & kWalkX) != 0;
+    constexpr bool kValues = (kFields & kWalkValues) != 0;
+    constexpr bool kDepth = (kFields & kWalkDepth) != 0;
+    if (!EdgeWalked(from.y, to.y)) return;
     const int64_t dy = int64_t(to.y) - from.y;
-    if (dy <= 1 || dy > kMaxEdgeHeight) return;
     const int32_t firstRow = RowOf(from.y);
     const int64_t rows = int64_t(RowOf(to.y)) - firstRow;
     if (rows <= 0) return;
@@ -109,25 +179,53 @@ void WalkEdge(const EdgeWindow& window, int32_t startIndex, const FixedVertex& f
 
     // From the vertex to the first row it reaches (up to 3/65536 back).
     const int64_t prestep = int64_t(firstRow) * 65536 - from.y;
-    EdgeValue x(int64_t(from.x) + 0xFFFF, int64_t(to.x) - from.x, dy, prestep, kBegin);
-    EdgeValue shade(from.intensity, int64_t(to.intensity) - from.intensity, dy, prestep, kBegin);
-    EdgeValue u(from.u, int64_t(to.u) - from.u, dy, prestep, kBegin);
-    EdgeValue v(from.v, int64_t(to.v) - from.v, dy, prestep, kBegin);
-    // Depth is set up only where it is tested: each value costs divisions.
-    EdgeValue z = kDepth ? EdgeValue(from.depth, int64_t(to.depth) - int64_t(from.depth), dy, prestep, kBegin)
+    const int64_t reach = prestep + kBegin * 65536;
+    const EdgeDivisor divisor(dy);
+    SpanEdge* record = window.records + (int64_t(startIndex) + kBegin - window.first);
+
+    // Most edges of a small triangle write one row, which needs no steps.
+    if (kEnd - kBegin == 1) {
+        if constexpr (kX) {
+            const int64_t x = EdgeFirstValue(int64_t(from.x) + 0xFFFF, int64_t(to.x) - from.x, divisor, reach);
+            record->x = static_cast<int32_t>(x >> 16);
+        }
+        if constexpr (kValues) {
+            const int64_t shade =
+                EdgeFirstValue(from.intensity, int64_t(to.intensity) - from.intensity, divisor, reach);
+            record->shade = static_cast<int32_t>(std::clamp<int64_t>(shade, 0, kShadeMax));
+            record->u = static_cast<int32_t>(EdgeFirstValue(from.u, int64_t(to.u) - from.u, divisor, reach));
+            record->v = static_cast<int32_t>(EdgeFirstValue(from.v, int64_t(to.v) - from.v, divisor, reach));
+        }
+        if constexpr (kDepth) {
+            const int64_t z = EdgeFirstValue(from.depth, int64_t(to.depth) - int64_t(from.depth), divisor, reach);
+            record->z = static_cast<uint32_t>(std::clamp<int64_t>(z, 0, kDepthMax));
+        }
+        return;
+    }
+
+    EdgeValue x = kX ? EdgeValue(int64_t(from.x) + 0xFFFF, int64_t(to.x) - from.x, divisor, reach) : EdgeValue();
+    EdgeValue shade = kValues ? EdgeValue(from.intensity, int64_t(to.intensity) - from.intensity, divisor, reach)
+                              : EdgeValue();
+    EdgeValue u = kValues ? EdgeValue(from.u, int64_t(to.u) - from.u, divisor, reach) : EdgeValue();
+    EdgeValue v = kValues ? EdgeValue(from.v, int64_t(to.v) - from.v, divisor, reach) : EdgeValue();
+    // Depth is set up only where it is tested.
+    EdgeValue z = kDepth ? EdgeValue(from.depth, int64_t(to.depth) - int64_t(from.depth), divisor, reach)
                          : EdgeValue();
 
-    SpanEdge* record = window.records + (int64_t(startIndex) + kBegin - window.first);
     for (int64_t k = kBegin; k < kEnd; ++k, ++record) {
-        // x + 0xffff >> 16: the first column at or right of the edge.
-        record->x = static_cast<int32_t>(x.Value() >> 16);
-        record->shade = static_cast<int32_t>(std::clamp<int64_t>(shade.Value(), 0, kShadeMax));
-        record->u = static_cast<int32_t>(u.Value());
-        record->v = static_cast<int32_t>(v.Value());
-        x.Next();
-        shade.Next();
-        u.Next();
-        v.Next();
+        if constexpr (kX) {
+            // x + 0xffff >> 16: the first column at or right of the edge.
+            record->x = static_cast<int32_t>(x.Value() >> 16);
+            x.Next();
+        }
+        if constexpr (kValues) {
+            record->shade = static_cast<int32_t>(std::clamp<int64_t>(shade.Value(), 0, kShadeMax));
+            record->u = static_cast<int32_t>(u.Value());
+            record->v = static_cast<int32_t>(v.Value());
+            shade.Next();
+            u.Next();
+            v.Next();
+        }
         if constexpr (kDepth) {
             record->z = static_cast<uint32_t>(std::clamp<int64_t>(z.Value(), 0, kDepthMax));
             z.Next();
@@ -135,13 +233,23 @@ void WalkEdge(const EdgeWindow& window, int32_t startIndex, const FixedVertex& f
     }
 }
 
-bool Finite(const ScreenVertex& v) {
-    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.depth) && std::isfinite(v.intensity) &&
-           std::isfinite(v.u) && std::isfinite(v.v) && std::isfinite(v.invZ);
+// A float less itself is 0 when finite and NaN otherwise, and a NaN carries
+// through every sum: one test for all seven values of the three vertices.
+float FiniteResidue(const ScreenVertex& v) {
+    return ((v.x - v.x) + (v.y - v.y)) + ((v.depth - v.depth) + (v.intensity - v.intensity)) +
+           ((v.u - v.u) + (v.v - v.v)) + (v.invZ - v.invZ);
 }
 
-bool InsideGuardBand(const ScreenVertex& v) {
-    return v.x >= -kGuardBand && v.x <= kGuardBand && v.y >= -kGuardBand && v.y <= kGuardBand;
+bool Finite(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
+    const float residue = (FiniteResidue(a) + FiniteResidue(b)) + FiniteResidue(c);
+    return residue == residue;
+}
+
+// For finite vertices.
+bool InsideGuardBand(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
+    const float reach = std::max({std::fabs(a.x), std::fabs(a.y), std::fabs(b.x), std::fabs(b.y), std::fabs(c.x),
+                                  std::fabs(c.y)});
+    return reach <= kGuardBand;
 }
 
 bool TextureUsable(const SoftTexture* texture) {
@@ -163,6 +271,14 @@ struct Steps {
     int64_t u = 0;   // 16.16 texels per pixel, not yet shifted for the span
     int64_t v = 0;
 };
+
+// difference / width truncated, as a 64-bit division gives it, for a
+// difference under 2^33: a double quotient lies nearer its true value than
+// the 1/width by which a fraction stays off a whole number, so it truncates
+// alike, and costs less than the integer division.
+int64_t StepAcross(int64_t difference, int32_t width) {
+    return static_cast<int64_t>(double(difference) / double(width));
+}
 
 // Moves a row's left end that lies left of column 0 onto it, carrying its
 // values along the row, and its right end onto the canvas's right side.
@@ -207,68 +323,108 @@ void FillInBand(Canvas& canvas, uint32_t mode, const ScreenVertex& a, const Scre
     const bool even = order.even;
     const bool longEdgeRight = even != crossNotPositive;
 
-    const bool textured = (mode & kSpanModeTextured) != 0;
-    const SoftTexture* const used = textured ? texture : nullptr;
-    const FixedVertex t = ToFixed(*order.top, used);
-    const FixedVertex m = ToFixed(*order.middle, used);
-    const FixedVertex btm = ToFixed(*order.bottom, used);
-
-    const int32_t topRow = RowOf(t.y);
-    const int32_t rowCount = RowOf(btm.y) - topRow;
-    const int32_t upperCount = RowOf(m.y) - topRow;
-    const int32_t lowerCount = RowOf(btm.y) - RowOf(m.y);
+    // Rows first: many a small triangle has none on the canvas, and needs
+    // nothing more.
+    const int32_t topY = FixedY(*order.top);
+    const int32_t middleY = FixedY(*order.middle);
+    const int32_t bottomY = FixedY(*order.bottom);
+    const int32_t topRow = RowOf(topY);
+    const int32_t rowCount = RowOf(bottomY) - topRow;
+    const int32_t upperCount = RowOf(middleY) - topRow;
+    const int32_t lowerCount = RowOf(bottomY) - RowOf(middleY);
     if (rowCount <= 0) return;
     int32_t measure = upperCount;
     if (upperCount == 0) measure = 0;
     if (lowerCount == 0) measure = rowCount - 1;
     measure = std::max(measure, 0);
 
-    const bool depth = (mode & kSpanModeDepth) != 0;
-    const auto walk = depth ? WalkEdgeDepth16 : WalkEdge16;
-
     // Only the rows on the canvas get records.
     const int32_t first = std::max(0, -topRow);
     const int32_t end = int32_t(std::min<int64_t>(rowCount, int64_t(canvas.height) - topRow));
     const int32_t visible = end - first;
     if (visible <= 0) return;
+
+    FixedVertex t = FixedPlace(*order.top);
+    FixedVertex m = FixedPlace(*order.middle);
+    FixedVertex btm = FixedPlace(*order.bottom);
+
     SpanEdge* const leftBuffer = reinterpret_cast<SpanEdge*>(canvas.spanBufferA);
     SpanEdge* const rightBuffer = reinterpret_cast<SpanEdge*>(canvas.spanBufferB);
-    // Rows that no edge reaches (an edge too short to walk) stay empty.
-    std::memset(static_cast<void*>(leftBuffer), 0, sizeof(SpanEdge) * size_t(visible));
-    std::memset(static_cast<void*>(rightBuffer), 0, sizeof(SpanEdge) * size_t(visible));
-    const EdgeWindow longSide{longEdgeRight ? rightBuffer : leftBuffer, first, end};
-    const EdgeWindow otherSide{longEdgeRight ? leftBuffer : rightBuffer, first, end};
-    walk(longSide, 0, t, btm);
-    walk(otherSide, 0, t, m);
-    walk(otherSide, measure, m, btm);
-
-    // The per-pixel steps come from the measuring row: read from the walk
-    // above when it lies on the canvas, else walked on its own.
-    SpanEdge measured[2] = {};   // [0] the long edge's side, [1] the other
-    if (measure >= first && measure < end) {
-        measured[0] = (longEdgeRight ? rightBuffer : leftBuffer)[measure - first];
-        measured[1] = (longEdgeRight ? leftBuffer : rightBuffer)[measure - first];
-    } else {
-        const EdgeWindow longRow{&measured[0], measure, measure + 1};
-        const EdgeWindow otherRow{&measured[1], measure, measure + 1};
-        walk(longRow, 0, t, btm);
-        walk(otherRow, 0, t, m);
-        walk(otherRow, measure, m, btm);
+    // Rows that no edge reaches (an edge of 1/65536 that still crosses a
+    // row, too short to walk) stay empty. Where every row is walked on both
+    // sides, the walks write all that a span routine reads of a row: every
+    // value at the left end (z only in the depth modes; the clipping below
+    // clears it in the others), x at the right.
+    const bool everyRowWalked = EdgeWalked(topY, bottomY) && (upperCount == 0 || EdgeWalked(topY, middleY)) &&
+                                (lowerCount == 0 || EdgeWalked(middleY, bottomY));
+    if (!everyRowWalked) {
+        std::memset(static_cast<void*>(leftBuffer), 0, sizeof(SpanEdge) * size_t(visible));
+        std::memset(static_cast<void*>(rightBuffer), 0, sizeof(SpanEdge) * size_t(visible));
     }
-    const SpanEdge& measuredLeft = longEdgeRight ? measured[1] : measured[0];
-    const SpanEdge& measuredRight = longEdgeRight ? measured[0] : measured[1];
+    // The walk of one side of the triangle, the long edge or the two others
+    // (an edge that crosses no row writes nothing).
+    const auto walkSide = [&](auto walker, bool longEdge, const EdgeWindow& window) {
+        if (longEdge) {
+            walker(window, 0, t, btm);
+            return;
+        }
+        if (upperCount > 0) walker(window, 0, t, m);
+        if (lowerCount > 0) walker(window, measure, m, btm);
+    };
+    const auto walkX = WalkEdge<kWalkX>;
+    const EdgeWindow leftSide{leftBuffer, first, end};
+    const EdgeWindow rightSide{rightBuffer, first, end};
+    walkSide(walkX, !longEdgeRight, leftSide);
+    walkSide(walkX, longEdgeRight, rightSide);
+
+    // Many a small triangle covers no pixel on the canvas: every span routine
+    // draws nothing on a row whose ends meet or cross once cut to the canvas,
+    // so such a triangle needs none of its values, nor its routine.
+    bool anyPixel = false;
+    for (int32_t i = 0; i < visible && !anyPixel; ++i) {
+        anyPixel = std::max(leftBuffer[i].x, 0) < std::min(rightBuffer[i].x, canvas.width);
+    }
+    if (!anyPixel) return;
+
+    const bool textured = (mode & kSpanModeTextured) != 0;
+    const SoftTexture* const used = textured ? texture : nullptr;
+    AddFixedValues(t, *order.top, used);
+    AddFixedValues(m, *order.middle, used);
+    AddFixedValues(btm, *order.bottom, used);
+
+    const bool depth = (mode & kSpanModeDepth) != 0;
+    const auto walkValues = depth ? WalkEdge<kWalkValues | kWalkDepth> : WalkEdge<kWalkValues>;
+    walkSide(walkValues, !longEdgeRight, leftSide);
+
+    // The per-pixel steps come from the measuring row: read from the walks
+    // above when it lies on the canvas, else walked on its own. Its right
+    // end's values are walked only where the row has pixels to step across.
+    SpanEdge walkedLeft;
+    SpanEdge measuredRight;
+    const SpanEdge* measuredLeft = &walkedLeft;
+    if (measure >= first && measure < end) {
+        measuredLeft = &leftBuffer[measure - first];
+        measuredRight.x = rightBuffer[measure - first].x;
+    } else {
+        const EdgeWindow left{&walkedLeft, measure, measure + 1};
+        walkSide(walkX, !longEdgeRight, left);
+        walkSide(walkValues, !longEdgeRight, left);
+        walkSide(walkX, longEdgeRight, EdgeWindow{&measuredRight, measure, measure + 1});
+    }
 
     Steps steps;
-    const int32_t width = measuredRight.x - measuredLeft.x;
+    const int32_t width = measuredRight.x - measuredLeft->x;
     if (width > 0) {
-        steps.shade = (int64_t(measuredRight.shade) - measuredLeft.shade) / width;
-        if (depth) steps.depth = (int64_t(measuredRight.z) - int64_t(measuredLeft.z)) / width;
+        walkSide(walkValues, longEdgeRight, EdgeWindow{&measuredRight, measure, measure + 1});
+        steps.shade = StepAcross(int64_t(measuredRight.shade) - measuredLeft->shade, width);
+        if (depth) steps.depth = StepAcross(int64_t(measuredRight.z) - int64_t(measuredLeft->z), width);
         if (textured) {
-            steps.u = (int64_t(measuredRight.u) - measuredLeft.u) / width;
-            steps.v = (int64_t(measuredRight.v) - measuredLeft.v) / width;
+            steps.u = StepAcross(int64_t(measuredRight.u) - measuredLeft->u, width);
+            steps.v = StepAcross(int64_t(measuredRight.v) - measuredLeft->v, width);
         }
     }
 
+    // Every field is set below, so the clearing its defaults do costs nothing.
     SpanSetup setup;
     setup.target = &canvas;
     setup.leftEdge = leftBuffer;
@@ -282,14 +438,13 @@ void FillInBand(Canvas& canvas, uint32_t mode, const ScreenVertex& a, const Scre
     setup.depthPitch = canvas.depthPitch;
     setup.shadeStep = static_cast<int32_t>(steps.shade);
     setup.depthStep = static_cast<int32_t>(steps.depth);
-    if (textured) {
-        setup.uStep = static_cast<int32_t>(static_cast<uint32_t>(steps.u) << used->uScaleShift);
-        setup.vStep = static_cast<int32_t>(static_cast<uint32_t>(steps.v) << used->vScaleShift);
-    }
+    setup.uStep = textured ? static_cast<int32_t>(static_cast<uint32_t>(steps.u) << used->uScaleShift) : 0;
+    setup.vStep = textured ? static_cast<int32_t>(static_cast<uint32_t>(steps.v) << used->vScaleShift) : 0;
     setup.destRow = reinterpret_cast<uint16_t*>(canvas.Row(setup.topY));
-    if (depth) setup.depthRow = canvas.DepthRow(setup.topY);
+    setup.depthRow = depth ? canvas.DepthRow(setup.topY) : nullptr;
 
     for (int32_t i = 0; i < visible; ++i) {
+        if (!depth) leftBuffer[i].z = 0;
         ClipRow(leftBuffer[i], rightBuffer[i], canvas.width, steps);
     }
 
@@ -353,18 +508,18 @@ int32_t ClipToSide(const BandVertex* in, int32_t count, BandVertex* out, bool al
 }  // namespace
 
 void WalkEdge16(const EdgeWindow& window, int32_t startIndex, const FixedVertex& from, const FixedVertex& to) {
-    WalkEdge<false>(window, startIndex, from, to);
+    WalkEdge<kWalkX | kWalkValues>(window, startIndex, from, to);
 }
 
 void WalkEdgeDepth16(const EdgeWindow& window, int32_t startIndex, const FixedVertex& from,
                      const FixedVertex& to) {
-    WalkEdge<true>(window, startIndex, from, to);
+    WalkEdge<kWalkX | kWalkValues | kWalkDepth>(window, startIndex, from, to);
 }
 
 void FillTriangle16(Canvas* canvas, uint32_t mode, const ScreenVertex* a, const ScreenVertex* b,
                     const ScreenVertex* c, const SoftTexture* texture, uint32_t level) {
     if (canvas == nullptr || a == nullptr || b == nullptr || c == nullptr) return;
-    if (!Finite(*a) || !Finite(*b) || !Finite(*c)) return;
+    if (!Finite(*a, *b, *c)) return;
     const uint32_t perspective = Canvas::kModePerspective | Canvas::kModeTextured;
     if ((mode & perspective) == perspective && (a->invZ <= 0.0f || b->invZ <= 0.0f || c->invZ <= 0.0f)) return;
 
@@ -374,7 +529,7 @@ void FillTriangle16(Canvas* canvas, uint32_t mode, const ScreenVertex* a, const 
         const bool textured = (fillMode & kSpanModeTextured) != 0;
         const bool translucent = (fillMode & kSpanModeTranslucent) != 0;
         if ((!textured || TextureUsable(texture)) && (!translucent || g_colorTables != nullptr)) {
-            if (InsideGuardBand(*a) && InsideGuardBand(*b) && InsideGuardBand(*c)) {
+            if (InsideGuardBand(*a, *b, *c)) {
                 FillInBand(*canvas, fillMode, *a, *b, *c, texture, level);
             } else {
                 // Cut to the band and draw the pieces as a fan. The cut

@@ -15,7 +15,8 @@ class SoftTexture;
 // right the first not drawn), the per-pixel steps are measured once on the
 // row of the middle vertex, and the span routine that g_spanDispatch holds
 // for the mode (and, textured, the texture's size class) is called exactly
-// once for the whole triangle.
+// once for the whole triangle; not at all for one that covers no pixel of
+// the canvas, which it would leave as it was.
 //
 // mode: the polygon mode word (Canvas::kMode*); level: opacity 0..255 of the
 // translucent modes. texture: needed in the textured modes (without a usable

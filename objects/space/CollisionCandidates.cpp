@@ -22,7 +22,8 @@ using Place = CollisionCandidates::Place;
 // range, mines their trigger gap. An AI ship is warned of the other when
 // the other's sphere, widened by both radii, lies ahead of it within twice
 // their closing speed: from where it was, so within that and its move this
-// frame, of the sphere's centre. Nothing else reaches past contact.
+// frame, of the sphere's centre. A mine beside an AI ship reaches the
+// farther of the two. Nothing else reaches past contact.
 double Reach(const Place& a, const Place& b) {
     const auto either = [&a, &b](int32_t type) { return a.type == type || b.type == type; };
     if (either(SpaceObject::kTypeMissile)) return kNearRange;
@@ -30,12 +31,13 @@ double Reach(const Place& a, const Place& b) {
         (b.type == SpaceObject::kTypePlayerShip && a.type >= SpaceObject::kTypeCraft)) {
         return kNearRange;
     }
+    double reach = 0.0;
     if (either(SpaceObject::kTypeAiShip)) {
         // A speed or move that is not a number leaves the whole range.
-        return std::min(kNearRange, 2.0 * (a.speed + b.speed) + std::max(a.moved, b.moved) + std::max(a.offset, b.offset));
+        reach = std::min(kNearRange, 2.0 * (a.speed + b.speed) + std::max(a.moved, b.moved) + std::max(a.offset, b.offset));
     }
-    if (either(SpaceObject::kTypeMine)) return kMineGap;
-    return 0.0;
+    if (either(SpaceObject::kTypeMine)) reach = std::max(reach, kMineGap);
+    return reach;
 }
 
 // The test measures in floats: a little more than the bound never misses.

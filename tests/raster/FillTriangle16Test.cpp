@@ -190,6 +190,23 @@ TEST(FillTriangle16, TriangleWithinOneRowDrawsNothing) {
     EXPECT_EQ(target.DrawnCount(), 0);
 }
 
+TEST(FillTriangle16, EdgeTooShortToWalkDrawsAlikeWhateverTheEdgeBuffersHeld) {
+    // The top vertex, 3/65536 below row 3, counts as on it; the others fall
+    // to row 4. The one row's right end lies on an edge 1/65536 tall, too
+    // short to walk: it must come out as from a cleared record, not as the
+    // wide triangle drawn before left the edge buffer.
+    const float row = 3.0f;
+    const Triangle sliver = {Vertex(10, row + 3.0f / 65536), Vertex(30, row + 4.0f / 65536),
+                             Vertex(12, row + 5.0f / 65536)};
+    Target16 fresh(40, 30);
+    fresh.Draw(0x00, sliver);
+    Target16 used(40, 30);
+    used.Draw(0x00, {Vertex(20, -1), Vertex(100, -1), Vertex(20, 100)});
+    used->FillPixels(kClear);
+    used.Draw(0x00, sliver);
+    EXPECT_EQ(used->PixelValues(), fresh->PixelValues());
+}
+
 TEST(FillTriangle16, VertexAHairBelowARowDrawsAsIfOnIt) {
     // 2/65536 below row 10 is still row 10: the triangle must not move.
     Target16 onRow(40, 30);
@@ -459,6 +476,20 @@ TEST(WalkEdge16, TallEdgeReachesItsLowerVertex) {
     EXPECT_EQ(records[150].x, 300);
     EXPECT_EQ(records[299].x, 598);
     EXPECT_EQ(records[299].shade, int64_t(299) * (255 << 16) / 300);
+}
+
+TEST(WalkEdge16, EdgeExactlyOnAColumnAtARowStartsThere) {
+    // 49/65536 of a pixel across over 49 rows: at row 1 the edge lies
+    // exactly 1/65536 right of column 0, so its first column is 1. In
+    // floating point 49 x (1/49) falls short of 1, which a quotient taken
+    // through the height's inverse must not keep.
+    FixedVertex from;
+    FixedVertex to;
+    to.x = 49;
+    to.y = 49 << 16;
+    SpanEdge record;
+    WalkEdge16(EdgeWindow{&record, 1, 2}, 0, from, to);
+    EXPECT_EQ(record.x, 1);
 }
 
 }  // namespace
