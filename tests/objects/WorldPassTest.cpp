@@ -10,6 +10,7 @@
 
 #include "game/CareerRecord.h"
 #include "net/NetPacketType.h"
+#include "objects/space/CollisionCandidates.h"
 #include "objects/space/HullObject.h"
 #include "objects/space/MovingObject.h"
 #include "objects/space/NavBuoy.h"
@@ -63,18 +64,23 @@ TEST(WorldPassTest, AMissileCrossingAShipInOneFrameHitsIt) {
     GameState::RegisterObjectKind(1, nullptr);
 }
 
-// A mine of another side goes off at a gap below 50; of the same side only on contact.
+// A mine of another side goes off at a gap below 50; of the same side only
+// on contact. An AI ship at rest beside one is no exception: the broad phase
+// keeps the pair for the mine's gap, not only for the ship's warnings.
 TEST(WorldPassTest, MinesHitOtherSidesFromAGap) {
-    for (const int32_t mineSide : {2, 1}) {
-        WorldBuilder builder;
-        Target* const ship = builder.SpawnAs<Target>(builder.Ball("SHIP0", 50.0f), 1);
-        Arm(ship, SpaceObject::kTypeCraft, 0, {0.0f, 0.0f, 0.0f});
-        ship->SetSide(1);
-        Target* const mine = builder.SpawnAs<Target>(builder.Ball("MINE0", 10.0f), 2);
-        Arm(mine, SpaceObject::kTypeMine, 1u << SpaceObject::kTypeCraft, {50.0f + 10.0f + 49.0f, 0.0f, 0.0f});
-        mine->SetSide(mineSide);
-        ship->Collide();
-        EXPECT_EQ(ship->hits.size(), mineSide == 2 ? 1u : 0u) << mineSide;
+    for (const int32_t shipType : {SpaceObject::kTypeCraft, SpaceObject::kTypeAiShip}) {
+        for (const int32_t mineSide : {2, 1}) {
+            WorldBuilder builder;
+            Target* const ship = builder.SpawnAs<Target>(builder.Ball("SHIP0", 50.0f), 1);
+            Arm(ship, shipType, 0, {0.0f, 0.0f, 0.0f});
+            ship->SetSide(1);
+            Target* const mine = builder.SpawnAs<Target>(builder.Ball("MINE0", 10.0f), 2);
+            Arm(mine, SpaceObject::kTypeMine, 1u << shipType, {50.0f + 10.0f + 49.0f, 0.0f, 0.0f});
+            mine->SetSide(mineSide);
+            ship->Collide();
+            EXPECT_EQ(ship->hits.size(), mineSide == 2 ? 1u : 0u) << shipType << " " << mineSide;
+            EXPECT_TRUE(CollisionCandidates::MayTouch(*ship, *mine)) << shipType;
+        }
     }
 }
 
@@ -267,7 +273,6 @@ TEST(WorldPassTest, TheChaseObjectTrailsItsTarget) {
 
 #include "engine/Random.h"
 #include "ai/AiBrain.h"
-#include "objects/space/CollisionCandidates.h"
 
 namespace {
 
