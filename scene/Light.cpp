@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "display/Canvas.h"
 #include "display/Palette.h"
@@ -49,6 +50,127 @@ Vector3 CarryDirection(const Vector3& direction, const Transform* transform) {
 
 Vector3 PositionOf(const MeshVertex& point) { return {point.x, point.y, point.z}; }
 
+bool IsIdentity3x3(const Matrix34& m) {
+    for (int r = 0; r < 3; ++r) {
+        for (int c = 0; c < 3; ++c) {
+            if (m.rows[r][c] != (r == c ? 1.0f : 0.0f)) return false;
+        }
+    }
+    return true;
+}
+
+// The walk after the head of the chain prepared last, copied for its
+// vertices: the vector and frame lights it visits, in order, each with its
+// level (0 where it adds nothing: switched off, or a frame light not above
+// 0) and prepared direction. Every vertex of an object walks the same
+// lights, and arrays read in order spare each vertex the chase from light
+// to light. It serves only the head that owns it, while no link has changed
+// since its preparation. What it copies changes only by another preparation,
+// which takes the plan for its own head, or by a switch, which a frame
+// forbids: in a frame one copy serves the object, outside one each vertex
+// makes its own.
+struct WalkPlan {
+    static constexpr int32_t kCapacity = 256;
+    // Bounds under which no sum of a vertex's shares can leave 32 bits, for
+    // any normal within kNormalBound (the sum of its sizes) and any
+    // intensity it starts from within kStartBound: then the shares may be
+    // added without the saturation after each.
+    static constexpr float kLevelBound = 65536.0f;
+    static constexpr float kDirectionBound = 2.0f;
+    static constexpr float kNormalBound = 4.0f;
+    static constexpr int32_t kStartBound = 1 << 30;
+
+    const Light* head = nullptr;
+    uint64_t edits = 0;
+    // The frame the copy was made in; 0, no frame's, to make it again.
+    uint64_t pass = 0;
+    int32_t count = 0;
+    bool moderate = false;   // every level and direction within the bounds
+    // Where the walk goes on after the steps, a light that shines in a way
+    // of its own (or one past the capacity); null when the walk clamps to
+    // `top`.
+    Light* rest = nullptr;
+    int32_t top = 0;
+    float level[kCapacity] = {};
+    float levelAlt[kCapacity] = {};
+    float x[kCapacity] = {};
+    float y[kCapacity] = {};
+    float z[kCapacity] = {};
+};
+
+constinit WalkPlan g_walkPlan;
+
+// The lights a preparation goes through after the chain's head, as Onward
+// finds them one from the other, listed once a frame for the head, with the
+// world place and reach of those judged by it: each object's preparation
+// then judges them all from these few arrays, instead of asking each light
+// for the next and reading its place. Links changed or another head
+// prepared, it is listed again.
+struct OnwardRun {
+    static constexpr int32_t kCapacity = 512;
+    const Light* head = nullptr;
+    uint64_t pass = 0;
+    uint64_t edits = 0;
+    int32_t count = 0;   // -1 when the run is longer than the capacity
+    Light* lights[kCapacity] = {};
+    // Per light that SurelyOutOfReach would judge by its world place: that
+    // place and its reach as SurelyBeyond takes them; 0 for the others.
+    int64_t judged[kCapacity] = {};
+    double x[kCapacity] = {};
+    double y[kCapacity] = {};
+    double z[kCapacity] = {};
+    double reach[kCapacity] = {};
+    // Set for the lights surely out of reach of the object being prepared.
+    int64_t out[kCapacity] = {};
+    // Clear while a light's levels are known to be 0 (cleared when passed
+    // by, not prepared since): passed by again, it needs no clearing.
+    uint8_t lit[kCapacity] = {};
+};
+
+constinit OnwardRun g_onwardRun;
+
+// The place of a light whose preparation finds the lights after it by Onward.
+constexpr int32_t kUnlisted = -2;
+
+// SaturateToInt32 of a float without its way through double: truncated
+// toward zero, NaN as 0, the ends held (no float lies between 2^31 - 128
+// and 2^31, so the double's tests fall at the same places).
+int32_t TruncateToInt32(float value) {
+    if (value >= 2147483648.0f) return std::numeric_limits<int32_t>::max();
+    if (!(value > -2147483648.0f)) return value != value ? 0 : std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(value);
+}
+
+// The plan's shares added to `intensity` one after another, as Light::Add
+// adds them: a step that adds nothing has a level of 0, whose share
+// truncates to 0 whatever the facing. The facing is Light::Facing's but for
+// a two-sided face, whose size is taken where Facing negates: the two differ
+// only in the sign of a zero or of a NaN, which give the same whole share.
+template <bool kTwoSided>
+int32_t AddPlanShares(const WalkPlan& plan, const float* levels, const MeshVertex& point, int32_t intensity) {
+    const float nx = point.nx, ny = point.ny, nz = point.nz;
+    const int32_t count = plan.count;
+    if (plan.moderate && std::fabs(nx) + std::fabs(ny) + std::fabs(nz) <= WalkPlan::kNormalBound &&
+        intensity >= -WalkPlan::kStartBound && intensity <= WalkPlan::kStartBound) {
+        // Every share finite and far inside 32 bits, and no sum near their
+        // ends: in any order, and without a test of its own, each adds as
+        // Add would.
+        int32_t sum = 0;
+        for (int32_t i = 0; i < count; ++i) {
+            const float f = nx * plan.x[i] + ny * plan.y[i] + nz * plan.z[i];
+            const float facing = kTwoSided ? std::fabs(f) : std::max(f, 0.0f);
+            sum += static_cast<int32_t>(levels[i] * facing);
+        }
+        return intensity + sum;
+    }
+    for (int32_t i = 0; i < count; ++i) {
+        const float f = nx * plan.x[i] + ny * plan.y[i] + nz * plan.z[i];
+        const float facing = kTwoSided ? std::fabs(f) : (f >= 0.0f ? f : 0.0f);
+        intensity = Saturate32(int64_t(intensity) + TruncateToInt32(levels[i] * facing));
+    }
+    return intensity;
+}
+
 }  // namespace
 
 // --- Ambient light and the chain -----------------------------------------------
@@ -93,6 +215,8 @@ void Light::BeginDrawing() {
 void Light::EndDrawing() { drawing_ = false; }
 
 int32_t Light::walkDepth_ = 0;
+bool Light::walkListed_ = false;
+int32_t Light::walkAt_ = 0;
 bool Light::walkBounded_ = false;
 Vector3 Light::walkOrigin_{};
 double Light::walkGrowth_ = 0.0;
@@ -110,20 +234,36 @@ void Light::MeasureWalk(const Transform* transform) {
         return;
     }
     // For row vectors the offset is (p - o) A + (o A + b), A and b the
-    // stored inverse. With P = A M: |v A| >= |v| (1 - |P - I|) / |M|, the
-    // norms Frobenius ones, so no trust in the inverse being current is
-    // needed; the slip is |o A + b|.
+    // stored inverse. With P = A M: |v A| >= |v| (1 - |P - I|) / |M|, |P - I|
+    // the Frobenius norm, so no trust in the inverse being current is
+    // needed, and |M| bounded by the largest row sum of |M M^T|, which
+    // bounds its largest eigenvalue: for a turned and scaled object that is
+    // the scale itself, where the Frobenius norm would take the whole
+    // object's reach 1.7 times as far. The slip is |o A + b|.
     const Matrix34& m = transform->matrix;
     const Matrix34& a = transform->inverse;
-    double stretch = 0.0, drift = 0.0;
-    for (int r = 0; r < 3; ++r) {
-        for (int c = 0; c < 3; ++c) {
-            stretch += double(m.rows[r][c]) * m.rows[r][c];
-            double product = 0.0;
-            for (int k = 0; k < 3; ++k) product += double(a.rows[r][k]) * m.rows[k][c];
-            const double off = product - (r == c ? 1.0 : 0.0);
-            drift += off * off;
+    double stretch = 1.0, drift = 0.0;
+    // A billboard's placement moves it only: M M^T and P are the identity.
+    if (!IsIdentity3x3(m) || !IsIdentity3x3(a)) {
+        double widest = 0.0;
+        for (int r = 0; r < 3; ++r) {
+            double sum = 0.0;
+            for (int s = 0; s < 3; ++s) {
+                sum += std::fabs(double(m.rows[r][0]) * m.rows[s][0] + double(m.rows[r][1]) * m.rows[s][1] +
+                                 double(m.rows[r][2]) * m.rows[s][2]);
+            }
+            if (!(sum <= widest)) widest = sum;   // a NaN kept, to fail the test below
         }
+        stretch = std::sqrt(widest);
+        for (int r = 0; r < 3; ++r) {
+            for (int c = 0; c < 3; ++c) {
+                double product = 0.0;
+                for (int k = 0; k < 3; ++k) product += double(a.rows[r][k]) * m.rows[k][c];
+                const double off = product - (r == c ? 1.0 : 0.0);
+                drift += off * off;
+            }
+        }
+        drift = std::sqrt(drift);
     }
     double slip = 0.0;
     for (int c = 0; c < 3; ++c) {
@@ -131,8 +271,6 @@ void Light::MeasureWalk(const Transform* transform) {
         v += double(walkOrigin_.x) * a.rows[0][c] + double(walkOrigin_.y) * a.rows[1][c] + double(walkOrigin_.z) * a.rows[2][c];
         slip += v * v;
     }
-    stretch = std::sqrt(stretch);
-    drift = std::sqrt(drift);
     if (!(stretch > 0.0) || !std::isfinite(stretch) || !(drift < 0.5) || !std::isfinite(slip)) return;
     walkGrowth_ = stretch / (1.0 - drift);
     walkSlip_ = std::sqrt(slip);
@@ -167,7 +305,58 @@ Light* Light::FindByName(const char* wanted) {
     return nullptr;
 }
 
+bool Light::ListRun() {
+    OnwardRun& run = g_onwardRun;
+    if (run.head == this && run.pass == passes_ && run.edits == chainEdits_) return run.count >= 0;
+    run.head = this;
+    run.pass = passes_;
+    run.edits = chainEdits_;
+    run.count = 0;
+    for (Light* light = Onward(); light != nullptr; light = light->Onward()) {
+        if (run.count == OnwardRun::kCapacity) {
+            run.count = -1;
+            return false;
+        }
+        const int32_t at = run.count++;
+        run.lights[at] = light;
+        run.lit[at] = 1;
+        run.judged[at] = light->rangeBound_ && (light->flags & kFlagOff) == 0 && light->next != nullptr;
+        run.x[at] = run.y[at] = run.z[at] = run.reach[at] = 0.0;
+        if (run.judged[at] != 0) {
+            const auto* const ranged = static_cast<const FrameAttenuatedLight*>(light);
+            run.judged[at] = ranged->outerRange >= 0.0f;
+            run.x[at] = ranged->position.x;
+            run.y[at] = ranged->position.y;
+            run.z[at] = ranged->position.z;
+            run.reach[at] = ranged->Reach();
+        }
+    }
+    return true;
+}
+
+void Light::JudgeRun() {
+    OnwardRun& run = g_onwardRun;
+    if (!walkBounded_) {
+        std::fill_n(run.out, run.count, int64_t{0});
+        return;
+    }
+    // PastReach over the arrays, its numbers taken out of the loop and no
+    // branch in it.
+    const double ox = walkOrigin_.x, oy = walkOrigin_.y, oz = walkOrigin_.z;
+    const double slip = walkSlip_, growth = walkGrowth_;
+    for (int32_t i = 0; i < run.count; ++i) {
+        const double dx = run.x[i] - ox, dy = run.y[i] - oy, dz = run.z[i] - oz;
+        const double far = (run.reach[i] + slip) * growth;
+        run.out[i] = dx * dx + dy * dy + dz * dz > far * far ? run.judged[i] : 0;
+    }
+}
+
 void Light::PrepareLevels(const Transform* transform) {
+    const bool head = walkDepth_ == 0;
+    if (head) {
+        g_walkPlan.head = nullptr;
+        walkListed_ = drawing_ && ListRun();
+    }
     // Without a canvas palette the previous full level stands.
     const Camera* const camera = g_viewContext != nullptr ? g_viewContext->camera : nullptr;
     if (camera != nullptr && camera->canvas != nullptr && camera->canvas->palette != nullptr &&
@@ -181,27 +370,53 @@ void Light::PrepareLevels(const Transform* transform) {
         levelAlt = -levelAlt;
     }
     preparedEdits_ = chainEdits_;
-    Light* following = Onward();
+    // This light's place in the run listed for the head, -1 for the head
+    // itself; unlisted, the lights after it are found by Onward.
+    OnwardRun& run = g_onwardRun;
+    int32_t at = head ? -1 : walkAt_;
+    if (!walkListed_ || (at >= 0 && run.lights[at] != this)) at = kUnlisted;
+    Light* following = at == kUnlisted ? Onward() : at + 1 < run.count ? run.lights[at + 1] : nullptr;
     clampLevel_ = fullLevel;
     if (following == nullptr) {
         reaching = nullptr;
         return;
     }
-    if (walkDepth_ == 0) MeasureWalk(transform);
+    if (head) {
+        MeasureWalk(transform);
+        if (walkListed_) JudgeRun();
+    }
     ++walkDepth_;
     // A crowd's many small lights each reach few objects: passing those out
     // of reach here, without the call down the chain, keeps the cost of an
     // object to the lights that can touch it. Their levels are cleared so a
     // walk that must follow `next` (a link changed meanwhile) adds nothing.
-    while (following->next != nullptr && following->SurelyOutOfReach()) {
-        following->level = following->levelAlt = 0.0f;
-        following = following->Onward();
+    if (at == kUnlisted) {
+        while (following->next != nullptr && following->SurelyOutOfReach()) {
+            following->level = following->levelAlt = 0.0f;
+            following = following->Onward();
+        }
+    } else {
+        // Judged for the whole run by the head; the run's last never is.
+        int32_t place = at + 1;
+        for (; run.out[place] != 0; ++place) {
+            if (run.lit[place] == 0) continue;
+            run.lights[place]->level = run.lights[place]->levelAlt = 0.0f;
+            run.lit[place] = 0;
+        }
+        following = run.lights[place];
+        run.lit[place] = 1;
+        walkAt_ = place;
     }
     reaching = following;
     following->Prepare(transform);
     --walkDepth_;
     clampLevel_ = following->clampLevel_;
     if (!following->Adds()) reaching = following->reaching;
+    if (head && reaching != nullptr) {
+        g_walkPlan.head = this;
+        g_walkPlan.edits = chainEdits_;
+        g_walkPlan.pass = 0;
+    }
 }
 
 Light* Light::Onward() {
@@ -242,7 +457,63 @@ void Light::Add(RenderVertex& vertex, float amount) {
     vertex.intensity = Saturate32(int64_t(vertex.intensity) + SaturateToInt32(amount));
 }
 
+bool Light::HeadsPlan() const {
+    return g_walkPlan.head == this && g_walkPlan.edits == chainEdits_;
+}
+
+void Light::BuildPlan() const {
+    WalkPlan& plan = g_walkPlan;
+    int32_t count = 0;
+    // Gathered without branches, which would cost more than the tests.
+    int32_t moderate = 1;
+    const auto within = [](float value, float bound) { return int32_t(std::fabs(value) <= bound); };
+    const Light* last = this;
+    Light* to = WalkOnward();
+    while (to != nullptr && to->share_ != Share::kOwn && count < WalkPlan::kCapacity) {
+        const bool frame = to->share_ == Share::kFrame;
+        const bool on = (to->flags & kFlagOff) == 0;
+        const float level = on && (!frame || to->level > 0.0f) ? to->level : 0.0f;
+        const float levelAlt = on && (!frame || to->levelAlt > 0.0f) ? to->levelAlt : 0.0f;
+        const Vector3& towards = frame ? static_cast<const FramePointLight*>(to)->prepared
+                                       : static_cast<const VectorLight*>(to)->prepared;
+        plan.level[count] = level;
+        plan.levelAlt[count] = levelAlt;
+        plan.x[count] = towards.x;
+        plan.y[count] = towards.y;
+        plan.z[count] = towards.z;
+        moderate &= within(level, WalkPlan::kLevelBound) & within(levelAlt, WalkPlan::kLevelBound) &
+                    within(towards.x, WalkPlan::kDirectionBound) & within(towards.y, WalkPlan::kDirectionBound) &
+                    within(towards.z, WalkPlan::kDirectionBound);
+        ++count;
+        last = to;
+        to = to->WalkOnward();
+    }
+    plan.count = count;
+    plan.moderate = moderate != 0;
+    plan.rest = to;
+    plan.top = int32_t(last->preparedEdits_ == chainEdits_ ? last->clampLevel_ : last->fullLevel);
+    plan.pass = drawing_ ? passes_ : 0;
+}
+
+void Light::WalkByPlan(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided, bool alt) const {
+    WalkPlan& plan = g_walkPlan;
+    if (!drawing_ || plan.pass != passes_) BuildPlan();
+    const float* const levels = alt ? plan.levelAlt : plan.level;
+    vertex.intensity = twoSided != 0 ? AddPlanShares<true>(plan, levels, point, vertex.intensity)
+                                     : AddPlanShares<false>(plan, levels, point, vertex.intensity);
+    if (plan.rest != nullptr) {
+        if (alt) {
+            plan.rest->LightVertexAlt(point, vertex, twoSided);
+        } else {
+            plan.rest->LightVertex(point, vertex, twoSided);
+        }
+        return;
+    }
+    vertex.intensity = std::clamp(vertex.intensity, 0, alt ? kAltFullLevel : plan.top);
+}
+
 void Light::PassOn(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided, bool alt) {
+    if (HeadsPlan()) return WalkByPlan(point, vertex, twoSided, alt);
     // The lights passed by would add nothing.
     const bool prepared = preparedEdits_ == chainEdits_;
     Light* const to = prepared ? reaching : next;
@@ -314,6 +585,7 @@ Status Light::Load(const char* fileName, const char* wanted) {
 
 VectorLight::VectorLight(const char* fileName, const char* lightName) : Light(nullptr, nullptr) {
     kind = kKindVector;
+    share_ = Share::kVector;
     intensity = 255;
     if (fileName != nullptr) Load(fileName, lightName);
 }
@@ -352,7 +624,7 @@ void VectorLight::ParseRecord(const uint8_t* r, bool fixed) {
 
 FramePointLight::FramePointLight(const char* fileName, const char* lightName) : Light(nullptr, nullptr) {
     kind = kKindFramePoint;
-    frameWalk_ = true;
+    share_ = Share::kFrame;
     intensity = 255;
     if (fileName != nullptr) Load(fileName, lightName);
 }
@@ -379,13 +651,18 @@ float FramePointLight::Aim(const Vector3& p) {
 
 float FramePointLight::PrepareDirection(const Transform* transform) { return Aim(Offset(transform)); }
 
+bool Light::PastReach(double x, double y, double z, double reach) {
+    const double dx = x - walkOrigin_.x, dy = y - walkOrigin_.y, dz = z - walkOrigin_.z;
+    const double far = (reach + walkSlip_) * walkGrowth_;
+    return dx * dx + dy * dy + dz * dz > far * far;
+}
+
+// Margins for the rounding of the offset the light would compute.
+double FrameAttenuatedLight::Reach() const { return double(outerRange) * (1.0 + 1e-5) + 1e-3; }
+
 bool FrameAttenuatedLight::SurelyBeyond() const {
     if (walkDepth_ == 0 || !walkBounded_ || !(outerRange >= 0.0f)) return false;
-    const double dx = double(position.x) - walkOrigin_.x, dy = double(position.y) - walkOrigin_.y,
-                 dz = double(position.z) - walkOrigin_.z;
-    // Margins for the rounding of the offset the light would compute.
-    const double far = (double(outerRange) * (1.0 + 1e-5) + 1e-3 + walkSlip_) * walkGrowth_;
-    return dx * dx + dy * dy + dz * dz > far * far;
+    return PastReach(position.x, position.y, position.z, Reach());
 }
 
 bool FrameAttenuatedLight::Beyond(const Vector3& p) const {
@@ -410,7 +687,7 @@ void FramePointLight::LightVertex(const MeshVertex& point, RenderVertex& vertex,
             Add(vertex, light->level * Facing(point, light->prepared, twoSided));
         }
         Light* const to = light->WalkOnward();
-        if (to == nullptr || !WalksAsFrameLight(to)) break;
+        if (to == nullptr || !WalksAsFrameLight(to) || light->HeadsPlan()) break;
         light = static_cast<FramePointLight*>(to);
     }
     light->PassOn(point, vertex, twoSided, false);
@@ -423,7 +700,7 @@ void FramePointLight::LightVertexAlt(const MeshVertex& point, RenderVertex& vert
             Add(vertex, light->levelAlt * Facing(point, light->prepared, twoSided));
         }
         Light* const to = light->WalkOnward();
-        if (to == nullptr || !WalksAsFrameLight(to)) break;
+        if (to == nullptr || !WalksAsFrameLight(to) || light->HeadsPlan()) break;
         light = static_cast<FramePointLight*>(to);
     }
     light->PassOn(point, vertex, twoSided, true);

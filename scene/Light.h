@@ -56,9 +56,10 @@ public:
     virtual Status Load(const char* fileName, const char* name);
 
     // A camera's frame, from its BeginFrame to its EndFrame: no light is
-    // switched on or off meanwhile (links may still change), so each light
-    // finds the run of switched-off lights after it once a frame instead of
-    // once an object drawn.
+    // switched on or off, moved or given another range meanwhile (links may
+    // still change), so each light finds the run of switched-off lights
+    // after it once a frame instead of once an object drawn, and the chain's
+    // lights are listed with their world places once a frame for its head.
     static void BeginDrawing();
     static void EndDrawing();
 
@@ -96,6 +97,10 @@ protected:
     bool SurelyOutOfReach() const;
     // Passes the vertex on, or clamps at the end of the chain.
     void PassOn(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided, bool alt);
+    // Whether the walk after this light goes by the plan of its preparation
+    // (see WalkPlan in Light.cpp): it was the chain's head last prepared,
+    // and no link changed since.
+    bool HeadsPlan() const;
     // The kind's record: its two tags, size, and the fields after the name
     // and flag word; `fixed` for the 16.16 tag. The colour offset gives the
     // intensity.
@@ -109,6 +114,23 @@ protected:
     static void Add(RenderVertex& vertex, float amount);
 
 private:
+    // Lists the run of Onward lights after this head for the frame (see
+    // OnwardRun in Light.cpp), unless listed already; false when it is too
+    // long to list.
+    bool ListRun();
+    // Marks the lights of the listed run surely out of reach of the object
+    // being prepared.
+    static void JudgeRun();
+    // Whether the preparation reads the run listed for its head, and the
+    // place in it of the light the chain prepares next.
+    static bool walkListed_;
+    static int32_t walkAt_;
+    // Copies the shares of the lights the walk after this head visits, up
+    // to the first that shines in a way of its own.
+    void BuildPlan() const;
+    // The walk after the head, by the plan; the same shares in the same
+    // order as passing the vertex on light by light.
+    void WalkByPlan(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided, bool alt) const;
     // Counts the links and unlinks of every chain; `reaching` holds only
     // while it is what it was at the light's Prepare.
     static uint64_t chainEdits_;
@@ -137,15 +159,22 @@ protected:
     static double walkSlip_;
     // Sets the above for the object placed by `transform`.
     static void MeasureWalk(const Transform* transform);
+    // Whether a light at world place (x, y, z), its outer range with the
+    // margins `reach`, surely leaves the object out of it.
+    static bool PastReach(double x, double y, double z, double reach);
     // Set by the kinds whose reach ends at a range from a place in the
     // world (the frame attenuated lights and their spots).
     bool rangeBound_ = false;
-    // Set by the frame lights, whose vertex walk is FramePointLight's.
-    bool frameWalk_ = false;
+    // How the light adds its share to a vertex: by its own LightVertex, or
+    // as a vector light or a frame light does, level times the facing toward
+    // its prepared direction. Set by those kinds' constructors (a copy made
+    // through the base class shines by its own LightVertex).
+    enum class Share : uint8_t { kOwn, kVector, kFrame };
+    Share share_ = Share::kOwn;
     // Where a walk that has lit the vertex here goes next (see PassOn);
     // null at the end of the chain.
     Light* WalkOnward() const { return preparedEdits_ == chainEdits_ ? reaching : next; }
-    static bool WalksAsFrameLight(const Light* light) { return light->frameWalk_; }
+    static bool WalksAsFrameLight(const Light* light) { return light->share_ == Share::kFrame; }
 };
 
 // A directional light.
@@ -154,8 +183,9 @@ public:
     explicit VectorLight(const char* fileName = nullptr, const char* name = nullptr);
     explicit VectorLight(const Vector3& direction);
     void Prepare(const Transform* transform) override;
-    void LightVertex(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided) override;
-    void LightVertexAlt(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided) override;
+    // Final: a walk by plan adds this share as these would.
+    void LightVertex(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided) final;
+    void LightVertexAlt(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided) final;
 
     Vector3 prepared{};
     Vector3 direction{0.0f, 0.0f, 1.0f};   // unit
@@ -212,6 +242,8 @@ protected:
     bool Beyond(const Vector3& offset) const;
     // The same from its world place alone, for the lights after the first.
     bool SurelyBeyond() const;
+    // The outer range with the margins for the rounding of the offset.
+    double Reach() const;
     // Prepares the levels with the light's direction and sets the distance
     // to it; false, with the levels 0 where the light does not reach (out
     // of range, or at the light itself with no direction), when nothing is

@@ -312,11 +312,11 @@ TEST_F(LightTest, AWalkPassingOverDarkLightsFollowsEverySwitchAndLink) {
     EXPECT_EQ(unlinked, alone({&late, &bolt}));
 }
 
-// A frame light behind another is judged out of reach from its world place
-// before its offset is worked out; first in the chain it is not. Both must
-// light alike at the edge of the range: for an object turned and scaled, for
-// a thin one whose inverse no longer fits its matrix, and for one whose
-// inverse's translation slipped.
+// A frame light behind another (and not the chain's last) is judged out of
+// reach from its world place before its offset is worked out; first in the
+// chain it is not. Both must light alike at the edge of the range: for an
+// object turned and scaled, for a thin one whose inverse no longer fits its
+// matrix, and for one whose inverse's translation slipped.
 TEST_F(LightTest, AFrameLightOutOfReachIsJudgedAsItsOffsetWouldJudgeIt) {
     std::vector<Transform> placements(3);
     placements[0].RotateY(0.7f, Transform::kAllFlags);
@@ -338,9 +338,10 @@ TEST_F(LightTest, AFrameLightOutOfReachIsJudgedAsItsOffsetWouldJudgeIt) {
             for (int step = -80; step <= 160; ++step) {
                 const Vector3 at{origin.x + 0.5f * float(step), origin.y, origin.z};
                 FrameAttenuatedLight alone(at, 0.0f, 20.0f), behind(at, 0.0f, 20.0f);
-                Light ambient;
-                ambient.intensity = 0;
+                Light ambient, tail;
+                ambient.intensity = tail.intensity = 0;
                 behind.InsertAfter(&ambient);
+                tail.InsertAfter(&behind);
                 const int32_t first = Lit(alone, ahead, 1, &placements[t]);
                 EXPECT_EQ(Lit(ambient, ahead, 1, &placements[t]), first) << space << " " << t << " " << step;
                 (first > 0 ? lit : dark) += 1;
@@ -381,6 +382,44 @@ TEST_F(LightTest, ACrowdOfSmallLightsLightsEachObjectOnlyFromThoseThatReachIt) {
             if (inFrame) Light::EndDrawing();
         }
     }
+}
+
+// In a frame each object's preparation judges the chain's lights from
+// their world places as the frame found them, and its vertices take the
+// shares copied for its first: a flash moved between frames lights the ship
+// it came to in the next, and one switched off between two vertices outside
+// a frame adds nothing to the second.
+TEST_F(LightTest, LightsMovedOrSwitchedAreSeenByTheNextFrameOrVertex) {
+    camera_.flags = kObjectSpace;
+    Light ambient, tail;
+    ambient.intensity = tail.intensity = 0;
+    FrameAttenuatedLight flash(Vector3{500.0f, 0.0f, 0.0f}, 0.0f, 20.0f);
+    flash.InsertAfter(&ambient);
+    tail.InsertAfter(&flash);
+    Transform ship;
+    ship.SetPositionXyz(10.0f, 0.0f, 0.0f, Transform::kAllFlags);
+    const MeshVertex side = At(0.0f, 0.0f, 0.0f, -1.0f, 0.0f, 0.0f);
+    // Worked out first: linking or freeing lights between the frames would
+    // hide a stale judgement.
+    FrameAttenuatedLight alone(Vector3{0.0f, 0.0f, 0.0f}, 0.0f, 20.0f);
+    const int32_t near = Lit(alone, side, 0, &ship);
+    ASSERT_GT(near, 0);
+
+    Light::BeginDrawing();
+    EXPECT_EQ(Lit(ambient, side, 0, &ship), 0);
+    Light::EndDrawing();
+    flash.position = {0.0f, 0.0f, 0.0f};
+    Light::BeginDrawing();
+    EXPECT_EQ(Lit(ambient, side, 0, &ship), near);
+    Light::EndDrawing();
+
+    ambient.Prepare(&ship);
+    RenderVertex first, second;
+    ambient.LightVertex(side, first, 0);
+    flash.flags |= Light::kFlagOff;
+    ambient.LightVertex(side, second, 0);
+    EXPECT_EQ(first.intensity, near);
+    EXPECT_EQ(second.intensity, 0);
 }
 
 // A row of frame lights adds each share, hands on to every other kind between
