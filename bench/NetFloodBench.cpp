@@ -37,6 +37,7 @@
 #include "platform/EnetSessionService.h"
 #include "platform/SessionRecords.h"
 #include "scene/OstrelSystem.h"
+#include "tests/support/world/NetPacketBytes.h"
 #include "tools/flightshot/FlightShot.h"
 #include "tools/mkdata/SampleTree.h"
 
@@ -52,15 +53,6 @@ constexpr int kPacketsPerSecond = 2000;
 constexpr auto kFrame = 50ms;
 constexpr auto kJoinWait = 10s;
 constexpr auto kDeliveryWait = 4s;
-
-std::vector<uint8_t> Packet(uint16_t type, uint32_t size) {
-    std::vector<uint8_t> bytes(size, 0);
-    PacketWriter out(bytes.data(), size);
-    out.U16(0, type);
-    out.U16(2, uint16_t(size));
-    out.U32(4, PF_QUEUE_1);
-    return bytes;
-}
 
 std::vector<uint8_t> NewPlayer(uint32_t id) {
     std::vector<uint8_t> bytes = Packet(kNewPlayer, NetPacket::kNewPlayerBytes + 4);

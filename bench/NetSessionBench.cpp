@@ -12,17 +12,9 @@
 #include "net/NetSession.h"
 #include "net/PacketBytes.h"
 #include "platform/EnetSessionService.h"
+#include "tests/support/world/NetPacketBytes.h"
 
 namespace {
-
-std::vector<uint8_t> Packet(uint16_t type, uint32_t size, uint32_t flags) {
-    std::vector<uint8_t> bytes(size, 0);
-    PacketWriter out(bytes.data(), size);
-    out.U16(0, type);
-    out.U16(2, uint16_t(size));
-    out.U32(4, flags);
-    return bytes;
-}
 
 void BM_FlushFrame300Packets(benchmark::State& state) {
     platform::SessionNetworkSettings settings;

@@ -680,30 +680,24 @@ void FramePointLight::Prepare(const Transform* transform) {
 
 // A battle's blasts make long runs of frame lights that reach one object:
 // each shines in turn here, without a call down the chain for every one.
-void FramePointLight::LightVertex(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided) {
+void FramePointLight::ShineRun(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided, bool alt) {
     FramePointLight* light = this;
     for (;;) {
-        if ((light->flags & kFlagOff) == 0 && light->level > 0.0f) {
-            Add(vertex, light->level * Facing(point, light->prepared, twoSided));
-        }
+        const float share = alt ? light->levelAlt : light->level;
+        if ((light->flags & kFlagOff) == 0 && share > 0.0f) Add(vertex, share * Facing(point, light->prepared, twoSided));
         Light* const to = light->WalkOnward();
         if (to == nullptr || !WalksAsFrameLight(to) || light->HeadsPlan()) break;
         light = static_cast<FramePointLight*>(to);
     }
-    light->PassOn(point, vertex, twoSided, false);
+    light->PassOn(point, vertex, twoSided, alt);
+}
+
+void FramePointLight::LightVertex(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided) {
+    ShineRun(point, vertex, twoSided, false);
 }
 
 void FramePointLight::LightVertexAlt(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided) {
-    FramePointLight* light = this;
-    for (;;) {
-        if ((light->flags & kFlagOff) == 0 && light->levelAlt > 0.0f) {
-            Add(vertex, light->levelAlt * Facing(point, light->prepared, twoSided));
-        }
-        Light* const to = light->WalkOnward();
-        if (to == nullptr || !WalksAsFrameLight(to) || light->HeadsPlan()) break;
-        light = static_cast<FramePointLight*>(to);
-    }
-    light->PassOn(point, vertex, twoSided, true);
+    ShineRun(point, vertex, twoSided, true);
 }
 
 uint32_t FramePointLight::FixedTag() const { return MakeTag("EFPT"); }

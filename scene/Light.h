@@ -215,6 +215,9 @@ public:
 protected:
     // The direction to the light from the object, and its distance.
     float PrepareDirection(const Transform* transform);
+    // This light and the frame lights the walk reaches after it shine in
+    // turn, then the walk passes on.
+    void ShineRun(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided, bool alt);
     // The light's place from the object, in the space of preparation.
     Vector3 Offset(const Transform* transform) const;
     // `prepared` the unit direction along `offset`; gives its length.
