@@ -14,14 +14,41 @@ Arena* Arena::Init(void* block, size_t size) {
     arena->cursor_ = static_cast<uint8_t*>(block) + kHeaderBytes;
     arena->end_ = static_cast<uint8_t*>(block) + size - 1;
     arena->blockSize_ = size;
+    arena->ForgetRoom();
     return arena;
 }
 
+void Arena::ForgetRoom() {
+    std::fill_n(skipSize_, kSkips, 0u);
+    std::fill_n(skipFrom_, kSkips, this);
+    nextSkip_ = 0;
+}
+
+void Arena::KeepSkip(size_t size, Arena* from) {
+    if (size == 0 || size > UINT32_MAX) return;
+    skipSize_[nextSkip_] = uint32_t(size);
+    skipFrom_[nextSkip_] = from;
+    nextSkip_ = (nextSkip_ + 1) % kSkips;
+}
+
 void* Arena::Alloc(size_t n) {
-    Arena* last = this;
-    for (Arena* block = this; block != nullptr; block = block->next_) {
+    // The kept size nearest under n gives the first block that may have room.
+    int32_t best = -1;
+    for (int32_t k = 0; k < kSkips; ++k) {
+        if (skipSize_[k] != 0 && skipSize_[k] <= n && (best < 0 || skipSize_[k] > skipSize_[best])) best = k;
+    }
+    const bool kept = best >= 0 && skipSize_[best] == n;
+    Arena* block = best < 0 ? this : skipFrom_[best];
+    Arena* last = block;
+    for (; block != nullptr; block = block->next_) {
         if (void* const bytes = block->Bump(n)) {
+            // Every block passed had less room than n.
+            if (!kept) KeepSkip(n, block);
             return bytes;
+        }
+        const size_t room = block->Room();
+        for (int32_t k = 0; k < kSkips; ++k) {
+            if (skipFrom_[k] == block && room < skipSize_[k] && block->next_ != nullptr) skipFrom_[k] = block->next_;
         }
         last = block;
     }
@@ -30,12 +57,16 @@ void* Arena::Alloc(size_t n) {
         return nullptr;
     }
     const size_t size = std::max<size_t>(n + kHeaderBytes + 1, last->blockSize_);
-    void* const block = EngineHeap::Alloc(size);
-    if (block == nullptr) {
+    void* const bytes = EngineHeap::Alloc(size);
+    if (bytes == nullptr) {
         return nullptr;
     }
-    Arena* const chained = Init(block, size);
+    Arena* const chained = Init(bytes, size);
     last->next_ = chained;
+    for (int32_t k = 0; k < kSkips; ++k) {
+        if (skipFrom_[k] == last && last->Room() < skipSize_[k]) skipFrom_[k] = chained;
+    }
+    if (!kept) KeepSkip(n, chained);
     return chained->Bump(n);
 }
 
@@ -56,12 +87,14 @@ void Arena::FreeAll() {
     }
     next_ = nullptr;
     cursor_ = reinterpret_cast<uint8_t*>(this) + kHeaderBytes;
+    ForgetRoom();
 }
 
 void Arena::Reset() {
     for (Arena* block = this; block != nullptr; block = block->next_) {
         block->cursor_ = reinterpret_cast<uint8_t*>(block) + kHeaderBytes;
     }
+    ForgetRoom();
 }
 
 int32_t Arena::ChainLength() const {

@@ -9,7 +9,7 @@
 // exactly what they need. Game thread only.
 class Arena {
 public:
-    static constexpr size_t kHeaderBytes = 32;
+    static constexpr size_t kHeaderBytes = 136;
 
     // Makes `block` (size bytes, at least kHeaderBytes) an empty arena and
     // returns it.
@@ -42,11 +42,23 @@ public:
 
 private:
     void* Bump(size_t n);
+    size_t Room() const { return cursor_ > end_ ? 0 : size_t(end_ - cursor_); }
 
     Arena* next_;         // next block of the chain
     uint8_t* cursor_;     // next free byte
     uint8_t* end_;        // block address + block size - 1
     uint64_t blockSize_;  // bytes including this header
+    // Kept by the first block for the last sizes asked for: every block
+    // before skipFrom_[k] has less room than skipSize_[k] bytes, so the walk for a
+    // request at least that large starts there and still finds the first
+    // block with room. A long chain of nearly full blocks (a crowded frame's
+    // sorted primitives) is then not walked again for every primitive.
+    static constexpr int32_t kSkips = 8;
+    void ForgetRoom();
+    void KeepSkip(size_t size, Arena* from);
+    uint32_t skipSize_[kSkips];   // 0: unused
+    uint32_t nextSkip_;           // the entry a new size takes
+    Arena* skipFrom_[kSkips];
 };
 
 static_assert(sizeof(Arena) == Arena::kHeaderBytes);

@@ -42,27 +42,40 @@ DefinitionLibrary::SystemBuilder g_builders[kTypes] = {};
 DefinitionLibrary::KindStep g_kindSteps[kTypes] = {};
 DefinitionLibrary* g_library = nullptr;
 
-// The definitions file of the data directory, open for one call.
+}  // namespace
+
+// The definitions file a call reads: the one given, or the data directory's,
+// opened when first asked for and closed with the call.
 class DefinitionsFile {
 public:
-    explicit DefinitionsFile(IffFile* given) : iff_(given) {
-        if (iff_ != nullptr) return;
-        const std::string path = g_dataDirs.Prefix(DataDir::kData) + fmt::kFileName;
-        if (own_.OpenFile(path.c_str(), kOpenRead) == kStatusOk && own_.ValidateHeader() == kStatusOk) {
-            iff_ = &own_;
-            opened_ = true;
-        }
-    }
+    explicit DefinitionsFile(IffFile* given) : iff_(given), given_(given != nullptr) {}
     ~DefinitionsFile() {
         if (opened_) own_.CloseFile();
     }
-    IffFile* Get() const { return iff_; }
+    DefinitionsFile(const DefinitionsFile&) = delete;
+    DefinitionsFile& operator=(const DefinitionsFile&) = delete;
+    IffFile* Get() {
+        if (iff_ != nullptr || tried_) return iff_;
+        tried_ = true;
+        if (own_.OpenFile(Path().c_str(), kOpenRead) == kStatusOk && own_.ValidateHeader() == kStatusOk) {
+            iff_ = &own_;
+            opened_ = true;
+        }
+        return iff_;
+    }
+    // The data directory's file, whose definitions may be kept.
+    bool DataFile() const { return !given_; }
+    static std::string Path() { return g_dataDirs.Prefix(DataDir::kData) + fmt::kFileName; }
 
 private:
     IffFile own_{0};
     IffFile* iff_;
+    bool given_;
+    bool tried_ = false;
     bool opened_ = false;
 };
+
+namespace {
 
 // A weapon from WEAP's eleven words: `make` builds it from them; the lock
 // class and the EMP charge every kind takes are set here.
@@ -101,6 +114,21 @@ SpaceObject* DefinitionLibrary::LaunchTemplate(const char* name, int32_t type) {
     SpaceObject* const made = LoadObjectDefinition(name, nullptr, type, 0);
     launchTemplates_[key] = made;
     return made;
+}
+
+const SpobDefinition* DefinitionLibrary::FindSpob(DefinitionsFile& file, const char* name, SpobDefinition* scratch) {
+    std::string key;
+    if (file.DataFile()) {
+        key = DefinitionsFile::Path() + '\n' + name;
+        if (const auto kept = dataSpobs_.find(key); kept != dataSpobs_.end()) return &kept->second;
+    }
+    IffFile* const iff = file.Get();
+    if (iff == nullptr || definitions::FindSpobForm(*iff, name) != kStatusOk ||
+        definitions::ReadSpob(*iff, scratch) != kStatusOk) {
+        return nullptr;
+    }
+    if (!file.DataFile()) return scratch;
+    return &(dataSpobs_[key] = std::move(*scratch));
 }
 
 DefinitionLibrary& DefinitionLibrary::Current() {
@@ -319,14 +347,15 @@ SpaceObject* DefinitionLibrary::Template(const SpobDefinition& definition) {
 
 SpaceObject* DefinitionLibrary::LoadObjectDefinition(const char* name, IffFile* reader, int32_t type, uint32_t flags,
                                                      const void* record) {
-    const DefinitionsFile file(reader);
-    SpobDefinition definition;
-    if (file.Get() == nullptr || name == nullptr || definitions::FindSpobForm(*file.Get(), name) != kStatusOk ||
-        definitions::ReadSpob(*file.Get(), &definition) != kStatusOk) {
+    DefinitionsFile file(reader);
+    SpobDefinition scratch;
+    const SpobDefinition* const found = name != nullptr ? FindSpob(file, name, &scratch) : nullptr;
+    if (found == nullptr) {
         // The name comes from a mission file: the box shows it escaped.
         platform::MessageBox::Current().Show(PrintableText(name != nullptr ? name : "").c_str(), msg::kCaptionUnfoundSpob, 0);
         return nullptr;
     }
+    const SpobDefinition& definition = *found;
     SpaceObject* const templateObject = Template(definition);
     if (templateObject == nullptr || g_gameState == nullptr) return nullptr;
     SpaceObject* const object = g_gameState->CreateObject(type, name, record, templateObject);
@@ -358,11 +387,9 @@ SpaceObject* DefinitionLibrary::LoadObjectDefinition(const char* name, IffFile* 
         // A craft's definition words are the templates of its debris.
         for (const std::string& debris : definition.debris) {
             SpobDefinition piece;
-            if (definitions::FindSpobForm(*file.Get(), debris.c_str()) != kStatusOk ||
-                definitions::ReadSpob(*file.Get(), &piece) != kStatusOk) {
-                continue;
-            }
-            if (SpaceObject* const debrisTemplate = Template(piece)) object->definitionWords.Append(uintptr_t(debrisTemplate));
+            const SpobDefinition* const known = FindSpob(file, debris.c_str(), &piece);
+            if (known == nullptr) continue;
+            if (SpaceObject* const debrisTemplate = Template(*known)) object->definitionWords.Append(uintptr_t(debrisTemplate));
         }
     }
     if (type >= 0 && type < kTypes && g_kindSteps[type] != nullptr) g_kindSteps[type](object, definition);
@@ -373,15 +400,13 @@ SpaceObject* DefinitionLibrary::LoadObjectDefinition(const char* name, IffFile* 
 Status DefinitionLibrary::LoadShipDefinition(Craft* craft, const std::vector<SpobDefinition::Equipment>* items,
                                              IffFile* reader, uint32_t) {
     if (craft == nullptr) return kStatusNothingToDo;
-    const DefinitionsFile file(reader);
+    DefinitionsFile file(reader);
     if (file.Get() == nullptr) return kStatusCannotOpen;
     SpobDefinition own;
     if (items == nullptr) {
-        if (definitions::FindSpobForm(*file.Get(), craft->label) != kStatusOk ||
-            definitions::ReadSpob(*file.Get(), &own) != kStatusOk) {
-            return kStatusNotThisRecord;
-        }
-        items = &own.equipment;
+        const SpobDefinition* const found = FindSpob(file, craft->label, &own);
+        if (found == nullptr) return kStatusNotThisRecord;
+        items = &found->equipment;
     }
     for (const SpobDefinition::Equipment& item : *items) {
         int32_t part = 0;

@@ -10,6 +10,7 @@
 #include "game/Definitions.h"
 
 class Craft;
+class DefinitionsFile;
 class IffFile;
 class ShipSystem;
 class SpaceObject;
@@ -61,6 +62,12 @@ public:
 
 private:
     SpaceObject* ModelTemplate(const char* file, const char* model);
+    // The entry of that name, read from the file as given; from the data
+    // directory's file, which nothing writes while a mission flies, read
+    // once and kept, so a stream of launches walks the file once. Null when
+    // the file holds none (or cannot be read).
+    const SpobDefinition* FindSpob(DefinitionsFile& file, const char* name, SpobDefinition* scratch);
+    std::map<std::string, SpobDefinition> dataSpobs_;   // by the file's path and the entry's name
     std::map<std::string, SpaceObject*> templates_;
     std::map<std::string, SpaceObject*> launchTemplates_;   // by type and name
     // Equipment kept by id, with the mass it adds.

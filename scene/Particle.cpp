@@ -32,9 +32,11 @@ void Particle::Update() {
 void Particle::Draw() {
     ViewContext* const current = g_viewContext;
     if (current == nullptr || current->camera == nullptr || current->camera->canvas == nullptr) return;
-    ViewContext view = *current;
-    view.object = this;
-    PushViewContext(&view);
+    // The point is drawn as this particle in its group's view: the view
+    // is lent for the one point rather than copied and pushed, which a
+    // trail's hundreds of particles a frame would pay each.
+    NamedObject* const drawing = current->object;
+    current->object = this;
     const Camera& camera = *current->camera;
     Vector3 eye;
     g_mathRoutineTable.transformPoint(&position, &camera.transform.inverse, &eye);
@@ -45,7 +47,7 @@ void Particle::Draw() {
     g_primScratch.intensity = float(CanvasFullLevel(*camera.canvas));
     flags &= ~kFlagInView;
     EmitSortedPrimitive(kDrawClip);
-    PopViewContext(&view);
+    current->object = drawing;
     if (state == kStateUnseen && (flags & kFlagInView) != 0) {
         state = kStateSeen;
     } else if (state == kStateSeen && (flags & kFlagInView) == 0) {

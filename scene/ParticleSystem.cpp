@@ -30,15 +30,18 @@ void ParticleSystem::Clear() {
     members = nullptr;
 }
 
-void ParticleSystem::AddParticle(Particle* particle) {
-    if (particle == nullptr) return;
-    if (members == nullptr || capacity == 0) {
-        delete particle;
-        return;
-    }
-    uint32_t slot = 0;
+void ParticleSystem::AddParticle(Particle* particle) { AddParticleAt(particle, FreeSlot()); }
+
+uint32_t ParticleSystem::FreeSlot(uint32_t from) const {
+    if (members == nullptr) return capacity;
+    uint32_t slot = from;
     while (slot < capacity && members[slot] != nullptr && (members[slot]->flags & Particle::kFlagDead) == 0) ++slot;
-    if (slot == capacity) {
+    return slot;
+}
+
+void ParticleSystem::AddParticleAt(Particle* particle, uint32_t slot) {
+    if (particle == nullptr) return;
+    if (members == nullptr || slot >= capacity) {
         delete particle;
         return;
     }
@@ -52,6 +55,9 @@ void ParticleSystem::AddParticle(Particle* particle) {
 }
 
 void ParticleSystem::SetMemberFactor(float value) {
+    // Every member took the group's step when it came and at each change
+    // since: the same step again changes none.
+    if (value == step) return;
     step = value;
     if (members == nullptr) return;
     for (uint32_t i = 0; i < capacity; ++i) {

@@ -28,6 +28,11 @@ public:
     // origin, given the group's step and render mask; deleted when the
     // group is full of live particles.
     void AddParticle(Particle* particle);
+    // The first slot from `from` on that a newcomer may take (empty, or a
+    // dead member's); `capacity` when all the rest hold live particles.
+    uint32_t FreeSlot(uint32_t from = 0) const;
+    // AddParticle into that slot, which FreeSlot gave since the last change.
+    void AddParticleAt(Particle* particle, uint32_t slot);
     void SetMemberFactor(float value);
 
     float step = 1.0f;

@@ -350,14 +350,23 @@ void MissileTrail::Emit() {
         float life;
     };
     const Spark sparks[3] = {{1.0f, amber, 0.75f}, {2.0f, brown, 1.0f}, {3.0f, red, 1.25f}};
+    // A trail is full most of its flight: a spark with no slot to take is
+    // not made, though its draws are, so the game's random sequence runs on
+    // as if it had been made and dropped.
+    uint32_t slot = FreeSlot();
     for (int32_t k = 1; k <= n; ++k) {
         const Vector3 at = position.Sum(step.Scaled(float(k)));
         for (const Spark& spark : sparks) {
             if ((GameRandom() & 1) == 0) continue;
+            if (slot >= capacity) {
+                RandomDifferenceVector();
+                continue;
+            }
             const Vector3 speedOf = RandomUnitVector().Scaled(spark.spread).Sum(drift);
             auto* const particle = new Particle(&at, &speedOf, spark.colour, spark.life);
             particle->flags |= Particle::kFlagLifeBySteps;
-            AddParticle(particle);
+            AddParticleAt(particle, slot);
+            slot = FreeSlot(slot + 1);
         }
     }
 }

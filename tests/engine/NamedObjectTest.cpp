@@ -555,7 +555,7 @@ TEST(NamedObjectPick, ADryArenaEndsThePickAndKeepsTheHitsFound) {
         order.push_back(objects.back().get());
     }
     Chain(order);
-    alignas(16) uint8_t block[160];
+    alignas(16) uint8_t block[Arena::kHeaderBytes + 128];
     Arena* const arena = Arena::Init(block, sizeof block);
     PickQuery query;
     query.flags = PickQuery::kGivesObjectList | PickQuery::kGivesRay | PickQuery::kGivesArena |
