@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <new>
+#include <vector>
 
 #include "display/Canvas.h"
 #include "engine/Arena.h"
@@ -43,6 +44,39 @@ Arena* PrimitiveArena() { return g_worldContext != nullptr ? g_worldContext->are
 // insertion's short cut; forgotten with the tree.
 SortedPrimitive* g_lastInserted = nullptr;
 SortedPrimitive* g_lastRoot = nullptr;
+
+// The tree's keys and links again, packed: a crowded frame's tree is tens of
+// steps deep and its primitives lie across megabytes of arena, so the walk
+// from the root goes through this copy instead, a few cache lines for the
+// whole path. It is the tree grown from a null root by Insert in this world
+// context; anything else (another context, a tree it missed) walks the
+// primitives themselves.
+struct MirrorNode {
+    float key;
+    int32_t nearer;
+    int32_t farther;
+};
+struct Mirror {
+    const WorldContext* context = nullptr;
+    const SortedPrimitive* root = nullptr;
+    std::vector<MirrorNode> nodes;
+    std::vector<SortedPrimitive*> primitives;
+
+    void Start(SortedPrimitive* first) {
+        context = g_worldContext;
+        root = first;
+        nodes.clear();
+        primitives.clear();
+        Add(first);
+    }
+    bool Holds(const SortedPrimitive* treeRoot) const { return root == treeRoot && context == g_worldContext; }
+    int32_t Add(SortedPrimitive* primitive) {
+        nodes.push_back({primitive->zMax, -1, -1});
+        primitives.push_back(primitive);
+        return int32_t(nodes.size()) - 1;
+    }
+};
+Mirror g_mirror;
 
 SortedPrimitive*& Root() {
     static SortedPrimitive* none = nullptr;
@@ -142,8 +176,12 @@ void SortedPrimitive::Insert() {
         steps_ = 0;
         g_lastInserted = this;
         g_lastRoot = root;
+        g_mirror.Start(this);
         return;
     }
+    Mirror& mirror = g_mirror;
+    const bool mirrored = mirror.Holds(root);
+    if (!mirrored) mirror.root = nullptr;
     // Primitives come in runs of like depth (a model's faces, a stream's
     // sprites): most hang right under the one inserted before, which is a
     // leaf still. Taking its slot there gives the very tree the walk from
@@ -158,22 +196,48 @@ void SortedPrimitive::Insert() {
             steps_ = last->steps_ + 1;
             g_lastInserted = this;
             g_primTreeSteps = std::max(g_primTreeSteps, steps_);
+            if (mirrored && mirror.primitives.back() == last) {
+                const size_t parent = mirror.nodes.size() - 1;
+                const int32_t at = mirror.Add(this);
+                (goNearer ? mirror.nodes[parent].nearer : mirror.nodes[parent].farther) = at;
+            } else {
+                mirror.root = nullptr;
+            }
             return;
         }
     }
     uint32_t steps = 1;
     // Ties go nearer, so that of equal depths the first inserted draws first.
     Slot slot;
-    for (SortedPrimitive* node = root;; ++steps) {
-        const bool goNearer = zMax <= node->zMax;
-        slot = goNearer ? Slot{slot.low, node->zMax, slot.hasLow, true}
-                        : (std::isnan(node->zMax) ? slot : Slot{node->zMax, slot.high, true, slot.hasHigh});
-        SortedPrimitive*& child = goNearer ? node->nearer : node->farther;
-        if (child == nullptr) {
-            child = this;
-            break;
+    if (mirrored) {
+        MirrorNode* const nodes = mirror.nodes.data();
+        int32_t at = 0;
+        bool goNearer = false;
+        for (;; ++steps) {
+            const float key = nodes[at].key;
+            goNearer = zMax <= key;
+            slot = goNearer ? Slot{slot.low, key, slot.hasLow, true}
+                            : (std::isnan(key) ? slot : Slot{key, slot.high, true, slot.hasHigh});
+            const int32_t child = goNearer ? nodes[at].nearer : nodes[at].farther;
+            if (child < 0) break;
+            at = child;
         }
-        node = child;
+        SortedPrimitive* const parent = mirror.primitives[size_t(at)];
+        (goNearer ? parent->nearer : parent->farther) = this;
+        const int32_t added = mirror.Add(this);
+        (goNearer ? mirror.nodes[size_t(at)].nearer : mirror.nodes[size_t(at)].farther) = added;
+    } else {
+        for (SortedPrimitive* node = root;; ++steps) {
+            const bool goNearer = zMax <= node->zMax;
+            slot = goNearer ? Slot{slot.low, node->zMax, slot.hasLow, true}
+                            : (std::isnan(node->zMax) ? slot : Slot{node->zMax, slot.high, true, slot.hasHigh});
+            SortedPrimitive*& child = goNearer ? node->nearer : node->farther;
+            if (child == nullptr) {
+                child = this;
+                break;
+            }
+            node = child;
+        }
     }
     slot_ = slot;
     steps_ = steps;

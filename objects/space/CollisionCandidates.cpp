@@ -68,7 +68,10 @@ Place PlaceOf(const SpaceObject& object) {
 bool Touches(const Place& a, const Place& b) {
     if (!Lets(a.mask, b.type) && !Lets(b.mask, a.type)) return false;
     const double dx = a.x - b.x, dy = a.y - b.y, dz = a.z - b.z;
-    return std::sqrt(dx * dx + dy * dy + dz * dz) < WithSlack(a.radius + b.radius + Reach(a, b));
+    // Squared on both sides: the slack is far wider than the rounding
+    // either way, and a bound that is not a positive number admits nothing.
+    const double bound = WithSlack(a.radius + b.radius + Reach(a, b));
+    return bound > 0.0 && dx * dx + dy * dy + dz * dz < bound * bound;
 }
 
 }  // namespace

@@ -182,6 +182,17 @@ TEST_F(SortedPrimitiveTest, RunsJumpsTiesAndOddDepthsBuildTheTreeAWalkFromTheRoo
             place(depth, colour++);
             ASSERT_EQ(g_primTreeSteps, deepest) << colour;
         }
+        if (colour >= 120 && colour < 127) {
+            // A tree of another world context grown meanwhile leaves this
+            // one's as it was.
+            WorldContext other(4096, 4096);
+            const ScreenVertex v[] = {Vertex(0, 0, 0.3f, 999), Vertex(1, 0, 0.3f, 999), Vertex(0, 1, 0.3f, 999)};
+            SortedPolygon::Create(*other.arena2, SortedPrimitive::kPolygonFlat, 3, v)->Insert();
+            ASSERT_EQ(other.depthTreeRoot != nullptr, true);
+            other.depthTreeRoot = nullptr;
+            g_worldContext = world_.get();
+            colour = 127;
+        }
         if (std::isnan(depth) || std::isinf(depth)) depth = 0.5f;
     }
     std::vector<uint32_t> order;
