@@ -45,38 +45,120 @@ Arena* PrimitiveArena() { return g_worldContext != nullptr ? g_worldContext->are
 SortedPrimitive* g_lastInserted = nullptr;
 SortedPrimitive* g_lastRoot = nullptr;
 
-// The tree's keys and links again, packed: a crowded frame's tree is tens of
-// steps deep and its primitives lie across megabytes of arena, so the walk
-// from the root goes through this copy instead, a few cache lines for the
-// whole path. It is the tree grown from a null root by Insert in this world
-// context; anything else (another context, a tree it missed) walks the
-// primitives themselves.
-struct MirrorNode {
-    float key;
-    int32_t nearer;
-    int32_t farther;
-};
-struct Mirror {
-    const WorldContext* context = nullptr;
-    const SortedPrimitive* root = nullptr;
-    std::vector<MirrorNode> nodes;
-    std::vector<SortedPrimitive*> primitives;
-
+// The tree's primitives in its order (ascending depth, a newcomer before
+// the equal ones already there), kept in short sorted runs: a crowded frame's
+// tree is tens of steps deep, and a walk down it from the root mispredicts
+// about every other step. The in-order neighbours of a newcomer, found here in
+// two short searches, give the very place that walk would reach: under its
+// successor on the near side when that is free, else under its predecessor
+// on the far side. It holds the tree grown from a null root by Insert in
+// this world context; a tree it missed, or a depth that is not a number
+// (which orders nothing), is walked as before.
+class TreeOrder {
+public:
     void Start(SortedPrimitive* first) {
-        context = g_worldContext;
-        root = first;
-        nodes.clear();
-        primitives.clear();
-        Add(first);
+        context_ = g_worldContext;
+        root_ = first;
+        used_ = 0;
+        runs_.clear();
+        tops_.clear();
+        runs_.push_back(TakeRun());
+        Run& run = pool_[size_t(runs_.back())];
+        run.count = 1;
+        run.keys[0] = first->zMax;
+        run.items[0] = first;
+        tops_.push_back(first->zMax);
+        lastAt_ = 0;
+        lastSlot_ = 0;
+        if (std::isnan(first->zMax)) Forget();
     }
-    bool Holds(const SortedPrimitive* treeRoot) const { return root == treeRoot && context == g_worldContext; }
-    int32_t Add(SortedPrimitive* primitive) {
-        nodes.push_back({primitive->zMax, -1, -1});
-        primitives.push_back(primitive);
-        return int32_t(nodes.size()) - 1;
+    bool Holds(const SortedPrimitive* root) const { return root_ == root && context_ == g_worldContext; }
+    void Forget() { root_ = nullptr; }
+    // Puts the primitive in its place; its neighbours there, null for none.
+    void Place(SortedPrimitive* primitive, SortedPrimitive** before, SortedPrimitive** after) {
+        const float key = primitive->zMax;
+        size_t at = size_t(std::lower_bound(tops_.begin(), tops_.end(), key) - tops_.begin());
+        int32_t slot = 0;
+        if (at == tops_.size()) {
+            at = tops_.size() - 1;
+            const Run& run = pool_[size_t(runs_[at])];
+            slot = run.count;
+            *before = run.items[run.count - 1];
+            *after = nullptr;
+        } else {
+            const Run& run = pool_[size_t(runs_[at])];
+            slot = int32_t(std::lower_bound(run.keys, run.keys + run.count, key) - run.keys);
+            *after = run.items[slot];
+            if (slot > 0) {
+                *before = run.items[slot - 1];
+            } else if (at > 0) {
+                const Run& previous = pool_[size_t(runs_[at - 1])];
+                *before = previous.items[previous.count - 1];
+            } else {
+                *before = nullptr;
+            }
+        }
+        PutAt(at, slot, primitive);
     }
+    // Puts the primitive right before (or after) the one placed last, as
+    // the tree hangs it under that one when it is a leaf still.
+    bool PlaceBesideLast(SortedPrimitive* primitive, const SortedPrimitive* last, bool before) {
+        if (pool_[size_t(runs_[lastAt_])].items[lastSlot_] != last) return false;
+        PutAt(lastAt_, lastSlot_ + (before ? 0 : 1), primitive);
+        return true;
+    }
+
+private:
+    static constexpr int32_t kRun = 64;
+    struct Run {
+        int32_t count;
+        float keys[kRun];
+        SortedPrimitive* items[kRun];
+    };
+    void PutAt(size_t at, int32_t slot, SortedPrimitive* primitive) {
+        if (pool_[size_t(runs_[at])].count == kRun) {
+            // Split in halves; the second follows the first.
+            const int32_t second = TakeRun();
+            Run& full = pool_[size_t(runs_[at])];
+            Run& half = pool_[size_t(second)];
+            half.count = kRun / 2;
+            std::copy(full.keys + kRun / 2, full.keys + kRun, half.keys);
+            std::copy(full.items + kRun / 2, full.items + kRun, half.items);
+            full.count = kRun / 2;
+            tops_[at] = full.keys[kRun / 2 - 1];
+            runs_.insert(runs_.begin() + std::ptrdiff_t(at) + 1, second);
+            tops_.insert(tops_.begin() + std::ptrdiff_t(at) + 1, half.keys[kRun / 2 - 1]);
+            if (slot > kRun / 2) {
+                ++at;
+                slot -= kRun / 2;
+            }
+        }
+        Run& run = pool_[size_t(runs_[at])];
+        std::copy_backward(run.keys + slot, run.keys + run.count, run.keys + run.count + 1);
+        std::copy_backward(run.items + slot, run.items + run.count, run.items + run.count + 1);
+        run.keys[slot] = primitive->zMax;
+        run.items[slot] = primitive;
+        ++run.count;
+        tops_[at] = run.keys[run.count - 1];
+        lastAt_ = at;
+        lastSlot_ = slot;
+    }
+    int32_t TakeRun() {
+        if (used_ == pool_.size()) pool_.emplace_back();
+        pool_[used_].count = 0;
+        return int32_t(used_++);
+    }
+
+    const WorldContext* context_ = nullptr;
+    const SortedPrimitive* root_ = nullptr;
+    std::vector<Run> pool_;       // kept from frame to frame
+    size_t used_ = 0;
+    std::vector<int32_t> runs_;   // the runs in order, as places in the pool
+    std::vector<float> tops_;     // each run's last key
+    size_t lastAt_ = 0;           // where the last one placed stands
+    int32_t lastSlot_ = 0;
 };
-Mirror g_mirror;
+TreeOrder g_treeOrder;
 
 SortedPrimitive*& Root() {
     static SortedPrimitive* none = nullptr;
@@ -176,12 +258,11 @@ void SortedPrimitive::Insert() {
         steps_ = 0;
         g_lastInserted = this;
         g_lastRoot = root;
-        g_mirror.Start(this);
+        g_treeOrder.Start(this);
         return;
     }
-    Mirror& mirror = g_mirror;
-    const bool mirrored = mirror.Holds(root);
-    if (!mirrored) mirror.root = nullptr;
+    const bool ordered = g_treeOrder.Holds(root) && !std::isnan(zMax);
+    if (!ordered) g_treeOrder.Forget();
     // Primitives come in runs of like depth (a model's faces, a stream's
     // sprites): most hang right under the one inserted before, which is a
     // leaf still. Taking its slot there gives the very tree the walk from
@@ -190,54 +271,42 @@ void SortedPrimitive::Insert() {
     if (last != nullptr && last->nearer == nullptr && last->farther == nullptr) {
         const bool goNearer = zMax <= last->zMax;
         const Slot child = goNearer ? last->NearerSlot() : last->FartherSlot();
-        if (child.Admits(zMax)) {
+        if (child.Admits(zMax) && (!ordered || g_treeOrder.PlaceBesideLast(this, last, goNearer))) {
             (goNearer ? last->nearer : last->farther) = this;
             slot_ = child;
             steps_ = last->steps_ + 1;
             g_lastInserted = this;
             g_primTreeSteps = std::max(g_primTreeSteps, steps_);
-            if (mirrored && mirror.primitives.back() == last) {
-                const size_t parent = mirror.nodes.size() - 1;
-                const int32_t at = mirror.Add(this);
-                (goNearer ? mirror.nodes[parent].nearer : mirror.nodes[parent].farther) = at;
-            } else {
-                mirror.root = nullptr;
-            }
             return;
         }
+    }
+    if (ordered) {
+        SortedPrimitive* before = nullptr;
+        SortedPrimitive* after = nullptr;
+        g_treeOrder.Place(this, &before, &after);
+        const bool nearer = after != nullptr && after->nearer == nullptr;
+        SortedPrimitive* const parent = nearer ? after : before;
+        (nearer ? parent->nearer : parent->farther) = this;
+        slot_ = nearer ? parent->NearerSlot() : parent->FartherSlot();
+        steps_ = parent->steps_ + 1;
+        g_lastInserted = this;
+        g_lastRoot = root;
+        g_primTreeSteps = std::max(g_primTreeSteps, steps_);
+        return;
     }
     uint32_t steps = 1;
     // Ties go nearer, so that of equal depths the first inserted draws first.
     Slot slot;
-    if (mirrored) {
-        MirrorNode* const nodes = mirror.nodes.data();
-        int32_t at = 0;
-        bool goNearer = false;
-        for (;; ++steps) {
-            const float key = nodes[at].key;
-            goNearer = zMax <= key;
-            slot = goNearer ? Slot{slot.low, key, slot.hasLow, true}
-                            : (std::isnan(key) ? slot : Slot{key, slot.high, true, slot.hasHigh});
-            const int32_t child = goNearer ? nodes[at].nearer : nodes[at].farther;
-            if (child < 0) break;
-            at = child;
+    for (SortedPrimitive* node = root;; ++steps) {
+        const bool goNearer = zMax <= node->zMax;
+        slot = goNearer ? Slot{slot.low, node->zMax, slot.hasLow, true}
+                        : (std::isnan(node->zMax) ? slot : Slot{node->zMax, slot.high, true, slot.hasHigh});
+        SortedPrimitive*& child = goNearer ? node->nearer : node->farther;
+        if (child == nullptr) {
+            child = this;
+            break;
         }
-        SortedPrimitive* const parent = mirror.primitives[size_t(at)];
-        (goNearer ? parent->nearer : parent->farther) = this;
-        const int32_t added = mirror.Add(this);
-        (goNearer ? mirror.nodes[size_t(at)].nearer : mirror.nodes[size_t(at)].farther) = added;
-    } else {
-        for (SortedPrimitive* node = root;; ++steps) {
-            const bool goNearer = zMax <= node->zMax;
-            slot = goNearer ? Slot{slot.low, node->zMax, slot.hasLow, true}
-                            : (std::isnan(node->zMax) ? slot : Slot{node->zMax, slot.high, true, slot.hasHigh});
-            SortedPrimitive*& child = goNearer ? node->nearer : node->farther;
-            if (child == nullptr) {
-                child = this;
-                break;
-            }
-            node = child;
-        }
+        node = child;
     }
     slot_ = slot;
     steps_ = steps;

@@ -145,66 +145,70 @@ TEST_F(SortedPrimitiveTest, PointsAndLinesDrawThroughTheCanvasAndSortByTheirCent
 // jumps between them, ties, and the odd infinite or NaN depth: whatever the
 // order of insertion, the tree is the one a walk from the root would build,
 // so the drawing order and the deepest path are those of that tree.
+// A crowd's thousands of primitives with no odd depth, then a short frame
+// with every odd depth and another world context's tree grown meanwhile.
 TEST_F(SortedPrimitiveTest, RunsJumpsTiesAndOddDepthsBuildTheTreeAWalkFromTheRootWould) {
     struct Node {
         float depth;
         uint32_t colour;
         int nearer = -1, farther = -1;
     };
-    std::vector<Node> reference;
-    uint32_t deepest = 0;
-    const auto place = [&](float depth, uint32_t colour) {
-        reference.push_back({depth, colour});
-        const int added = int(reference.size()) - 1;
-        uint32_t steps = 0;
-        for (int at = added == 0 ? -1 : 0; at >= 0; ++steps) {
-            int& child = depth <= reference[size_t(at)].depth ? reference[size_t(at)].nearer : reference[size_t(at)].farther;
-            if (child < 0) {
-                child = added;
-                ++steps;
-                break;
+    for (const bool odd : {false, true}) {
+        const uint32_t count = odd ? 240 : 3000;
+        std::vector<Node> reference;
+        uint32_t deepest = 0;
+        const auto place = [&](float depth, uint32_t colour) {
+            reference.push_back({depth, colour});
+            const int added = int(reference.size()) - 1;
+            uint32_t steps = 0;
+            for (int at = added == 0 ? -1 : 0; at >= 0; ++steps) {
+                int& child = depth <= reference[size_t(at)].depth ? reference[size_t(at)].nearer : reference[size_t(at)].farther;
+                if (child < 0) {
+                    child = added;
+                    ++steps;
+                    break;
+                }
+                at = child;
             }
-            at = child;
+            deepest = std::max(deepest, steps);
+            Polygon(depth, colour);
+        };
+        uint32_t seed = 12345;
+        const auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 8; };
+        const float odds[] = {INFINITY, -INFINITY, 0.0f, -0.0f, std::nanf("")};
+        float depth = 0.5f;
+        for (uint32_t colour = 0; colour < count;) {
+            const uint32_t kind = next() % 6;
+            if (kind == 0) depth = float(next() % 1000) / 1000.0f;         // a jump
+            if (kind == 5) depth = odds[next() % (odd ? 5 : 4)];
+            const float step = kind == 1 ? 0.001f : kind == 2 ? -0.001f : 0.0f;   // rising, falling, ties
+            for (uint32_t n = 1 + next() % 6; n > 0 && colour < count; --n, depth += step) {
+                place(depth, colour++);
+                ASSERT_EQ(g_primTreeSteps, deepest) << colour;
+            }
+            if (odd && colour >= 120 && colour < 127) {
+                WorldContext other(4096, 4096);
+                const ScreenVertex v[] = {Vertex(0, 0, 0.3f, 9999), Vertex(1, 0, 0.3f, 9999), Vertex(0, 1, 0.3f, 9999)};
+                SortedPolygon::Create(*other.arena2, SortedPrimitive::kPolygonFlat, 3, v)->Insert();
+                ASSERT_NE(other.depthTreeRoot, nullptr);
+                other.depthTreeRoot = nullptr;
+                g_worldContext = world_.get();
+                colour = 127;
+            }
+            if (std::isnan(depth) || std::isinf(depth)) depth = 0.5f;
         }
-        deepest = std::max(deepest, steps);
-        Polygon(depth, colour);
-    };
-    uint32_t seed = 12345;
-    const auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 8; };
-    const float odd[] = {std::nanf(""), INFINITY, -INFINITY, 0.0f, -0.0f};
-    float depth = 0.5f;
-    for (uint32_t colour = 0; colour < 240;) {
-        const uint32_t kind = next() % 6;
-        if (kind == 0) depth = float(next() % 1000) / 1000.0f;         // a jump
-        if (kind == 5) depth = odd[next() % 5];
-        const float step = kind == 1 ? 0.001f : kind == 2 ? -0.001f : 0.0f;   // rising, falling, ties
-        for (uint32_t n = 1 + next() % 6; n > 0 && colour < 240; --n, depth += step) {
-            place(depth, colour++);
-            ASSERT_EQ(g_primTreeSteps, deepest) << colour;
-        }
-        if (colour >= 120 && colour < 127) {
-            // A tree of another world context grown meanwhile leaves this
-            // one's as it was.
-            WorldContext other(4096, 4096);
-            const ScreenVertex v[] = {Vertex(0, 0, 0.3f, 999), Vertex(1, 0, 0.3f, 999), Vertex(0, 1, 0.3f, 999)};
-            SortedPolygon::Create(*other.arena2, SortedPrimitive::kPolygonFlat, 3, v)->Insert();
-            ASSERT_EQ(other.depthTreeRoot != nullptr, true);
-            other.depthTreeRoot = nullptr;
-            g_worldContext = world_.get();
-            colour = 127;
-        }
-        if (std::isnan(depth) || std::isinf(depth)) depth = 0.5f;
+        std::vector<uint32_t> order;
+        const std::function<void(int)> farFirst = [&](int at) {
+            if (at < 0) return;
+            farFirst(reference[size_t(at)].farther);
+            order.push_back(reference[size_t(at)].colour);
+            farFirst(reference[size_t(at)].nearer);
+        };
+        farFirst(0);
+        FlushSortedPrimitives();
+        EXPECT_EQ(Drawn(), order);
+        canvas_.ForgetCalls();
     }
-    std::vector<uint32_t> order;
-    const std::function<void(int)> farFirst = [&](int at) {
-        if (at < 0) return;
-        farFirst(reference[size_t(at)].farther);
-        order.push_back(reference[size_t(at)].colour);
-        farFirst(reference[size_t(at)].nearer);
-    };
-    farFirst(0);
-    FlushSortedPrimitives();
-    EXPECT_EQ(Drawn(), order);
 }
 
 // Rising depths make the tree one long chain; neither flush may recurse
