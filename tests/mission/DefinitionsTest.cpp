@@ -410,3 +410,29 @@ TEST_F(DefinitionsTest, ADamagedDecalEntryGivesWhatCanBeRead) {
 }
 
 }  // namespace
+
+// A host asked for missile after missile reads the definitions file once a
+// mission: what it read stays with the mission's library, and only with it.
+TEST_F(DefinitionsTest, ADefinitionIsReadOnceAMission) {
+    const auto load = [](const char* name) {
+        return DefinitionLibrary::Current().LoadObjectDefinition(name, nullptr, SpaceObject::kTypeMissile, 0);
+    };
+    SpaceObject* const first = load("Missile 29");
+    ASSERT_NE(first, nullptr);
+    const std::string path = g_dataDirs.Prefix(DataDir::kData) + "temp.iff";
+    ASSERT_EQ(std::rename(path.c_str(), (path + ".away").c_str()), 0);
+    SpaceObject* const again = load("Missile 29");
+    ASSERT_NE(again, nullptr);
+    EXPECT_STREQ(again->label, first->label);
+    EXPECT_EQ(again->mass, first->mass);
+    EXPECT_EQ(load("Decoy"), nullptr);   // never read: the file is gone
+    delete first;
+    delete again;
+    DefinitionLibrary::Reset();
+    EXPECT_EQ(load("Missile 29"), nullptr);
+    ASSERT_EQ(std::rename((path + ".away").c_str(), path.c_str()), 0);
+    DefinitionLibrary::Reset();
+    SpaceObject* const back = load("Decoy");
+    EXPECT_NE(back, nullptr);
+    delete back;
+}
