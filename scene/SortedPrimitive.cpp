@@ -272,12 +272,7 @@ void SortedPrimitive::Insert() {
         const bool goNearer = zMax <= last->zMax;
         const Slot child = goNearer ? last->NearerSlot() : last->FartherSlot();
         if (child.Admits(zMax) && (!ordered || g_treeOrder.PlaceBesideLast(this, last, goNearer))) {
-            (goNearer ? last->nearer : last->farther) = this;
-            slot_ = child;
-            steps_ = last->steps_ + 1;
-            g_lastInserted = this;
-            g_primTreeSteps = std::max(g_primTreeSteps, steps_);
-            return;
+            return HangUnder(last, goNearer, root);
         }
     }
     if (ordered) {
@@ -285,34 +280,26 @@ void SortedPrimitive::Insert() {
         SortedPrimitive* after = nullptr;
         g_treeOrder.Place(this, &before, &after);
         const bool nearer = after != nullptr && after->nearer == nullptr;
-        SortedPrimitive* const parent = nearer ? after : before;
-        (nearer ? parent->nearer : parent->farther) = this;
-        slot_ = nearer ? parent->NearerSlot() : parent->FartherSlot();
-        steps_ = parent->steps_ + 1;
-        g_lastInserted = this;
-        g_lastRoot = root;
-        g_primTreeSteps = std::max(g_primTreeSteps, steps_);
-        return;
+        return HangUnder(nearer ? after : before, nearer, root);
     }
-    uint32_t steps = 1;
     // Ties go nearer, so that of equal depths the first inserted draws first.
-    Slot slot;
-    for (SortedPrimitive* node = root;; ++steps) {
+    for (SortedPrimitive* node = root;;) {
         const bool goNearer = zMax <= node->zMax;
-        slot = goNearer ? Slot{slot.low, node->zMax, slot.hasLow, true}
-                        : (std::isnan(node->zMax) ? slot : Slot{node->zMax, slot.high, true, slot.hasHigh});
-        SortedPrimitive*& child = goNearer ? node->nearer : node->farther;
-        if (child == nullptr) {
-            child = this;
-            break;
-        }
+        SortedPrimitive* const child = goNearer ? node->nearer : node->farther;
+        if (child == nullptr) return HangUnder(node, goNearer, root);
         node = child;
     }
-    slot_ = slot;
-    steps_ = steps;
+}
+
+// The slot under a parent is the parent's own, narrowed by its depth on the
+// side taken: what the walk from the root gathers on its way there.
+void SortedPrimitive::HangUnder(SortedPrimitive* parent, bool nearerSide, SortedPrimitive* root) {
+    (nearerSide ? parent->nearer : parent->farther) = this;
+    slot_ = nearerSide ? parent->NearerSlot() : parent->FartherSlot();
+    steps_ = parent->steps_ + 1;
     g_lastInserted = this;
     g_lastRoot = root;
-    g_primTreeSteps = std::max(g_primTreeSteps, steps);
+    g_primTreeSteps = std::max(g_primTreeSteps, steps_);
 }
 
 // --- Point -------------------------------------------------------------------

@@ -63,6 +63,8 @@ private:
     };
     Slot NearerSlot() const;
     Slot FartherSlot() const;
+    // Links this primitive under `parent` on the near side or the far.
+    void HangUnder(SortedPrimitive* parent, bool nearerSide, SortedPrimitive* root);
     // Where this primitive hangs: its slot and its steps from the root.
     Slot slot_;
     uint32_t steps_ = 0;
