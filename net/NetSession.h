@@ -173,8 +173,10 @@ public:
     // second times a 32 s missile, or mines without end, alive. A launcher
     // fires once a second or slower and its missiles mostly strike within
     // seconds, so a pilot rarely has more than a handful of missiles,
-    // mines and decoys out at once.
-    static constexpr int32_t kObjectsAlive = 12;
+    // mines and decoys out at once. Six peers keeping their share of
+    // missiles and trails in flight in one view cost the host about as much
+    // again as its own quiet frame, which is as far as it lets them go.
+    static constexpr int32_t kObjectsAlive = 8;
     // Mines, and decoys asked for without an end, would otherwise stay for
     // the rest of the mission, holding their player's share for good.
     static constexpr int32_t kLongestStayMs = 120000;

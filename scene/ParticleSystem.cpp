@@ -23,6 +23,7 @@ Status ParticleSystem::SetCapacity(uint32_t n) {
 }
 
 void ParticleSystem::Clear() {
+    takenBefore_ = 0;
     if (members != nullptr) {
         for (uint32_t i = 0; i < capacity; ++i) delete members[i];
         delete[] members;
@@ -39,13 +40,19 @@ uint32_t ParticleSystem::FreeSlot(uint32_t from) const {
     return slot;
 }
 
+uint32_t ParticleSystem::FirstFreeSlot() {
+    takenBefore_ = FreeSlot(takenBefore_);
+    return takenBefore_;
+}
+
 void ParticleSystem::AddParticleAt(Particle* particle, uint32_t slot) {
     if (particle == nullptr) return;
     if (members == nullptr || slot >= capacity) {
         delete particle;
         return;
     }
-    delete members[slot];
+    if (members[slot] != particle) delete members[slot];
+    if (slot == takenBefore_) ++takenBefore_;
     particle->position = {particle->position.x + origin.x, particle->position.y + origin.y,
                           particle->position.z + origin.z};
     particle->flags &= ~Particle::kFlagDead;
@@ -65,16 +72,26 @@ void ParticleSystem::SetMemberFactor(float value) {
     }
 }
 
+// A member may die in its step or its draw: the walks that visit every
+// member anyway note the first free slot for the next newcomer.
 void ParticleSystem::Draw() {
     if (members == nullptr) return;
+    uint32_t firstFree = capacity;
     for (uint32_t i = 0; i < capacity; ++i) {
-        if (members[i] != nullptr && (members[i]->flags & Particle::kFlagDead) == 0) members[i]->Draw();
+        Particle* const member = members[i];
+        if (member != nullptr && (member->flags & Particle::kFlagDead) == 0) member->Draw();
+        if (firstFree == capacity && (member == nullptr || (member->flags & Particle::kFlagDead) != 0)) firstFree = i;
     }
+    takenBefore_ = firstFree;
 }
 
 void ParticleSystem::Update() {
     if (members == nullptr) return;
+    uint32_t firstFree = capacity;
     for (uint32_t i = 0; i < capacity; ++i) {
-        if (members[i] != nullptr && (members[i]->flags & Particle::kFlagDead) == 0) members[i]->Update();
+        Particle* const member = members[i];
+        if (member != nullptr && (member->flags & Particle::kFlagDead) == 0) member->Update();
+        if (firstFree == capacity && (member == nullptr || (member->flags & Particle::kFlagDead) != 0)) firstFree = i;
     }
+    takenBefore_ = firstFree;
 }

@@ -31,7 +31,12 @@ public:
     // The first slot from `from` on that a newcomer may take (empty, or a
     // dead member's); `capacity` when all the rest hold live particles.
     uint32_t FreeSlot(uint32_t from = 0) const;
+    // FreeSlot() for a group whose members change only through it (its
+    // adds, steps, draws and clears): the walk starts past the slots its
+    // own steps and draws found taken, so a full group costs no walk.
+    uint32_t FirstFreeSlot();
     // AddParticle into that slot, which FreeSlot gave since the last change.
+    // The particle may be the slot's own dead member, made anew.
     void AddParticleAt(Particle* particle, uint32_t slot);
     void SetMemberFactor(float value);
 
@@ -41,4 +46,9 @@ public:
     Particle** members = nullptr;
     uint32_t unused1[4] = {};
     Vector3 origin{};
+
+private:
+    // No slot before it is free, as long as the members change only
+    // through the group.
+    uint32_t takenBefore_ = 0;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <typeinfo>
 
 #include "engine/MathRoutineTable.h"
 #include "engine/Random.h"
@@ -353,7 +354,8 @@ void MissileTrail::Emit() {
     // A trail is full most of its flight: a spark with no slot to take is
     // not made, though its draws are, so the game's random sequence runs on
     // as if it had been made and dropped.
-    uint32_t slot = FreeSlot();
+    // A spark that takes a dead spark's slot is made in its place.
+    uint32_t slot = FirstFreeSlot();
     for (int32_t k = 1; k <= n; ++k) {
         const Vector3 at = position.Sum(step.Scaled(float(k)));
         for (const Spark& spark : sparks) {
@@ -363,7 +365,12 @@ void MissileTrail::Emit() {
                 continue;
             }
             const Vector3 speedOf = RandomUnitVector().Scaled(spark.spread).Sum(drift);
-            auto* const particle = new Particle(&at, &speedOf, spark.colour, spark.life);
+            Particle* particle = members[slot];
+            if (particle != nullptr && typeid(*particle) == typeid(Particle)) {
+                *particle = Particle(&at, &speedOf, spark.colour, spark.life);
+            } else {
+                particle = new Particle(&at, &speedOf, spark.colour, spark.life);
+            }
             particle->flags |= Particle::kFlagLifeBySteps;
             AddParticleAt(particle, slot);
             slot = FreeSlot(slot + 1);

@@ -144,6 +144,61 @@ TEST_F(EffectsTest, AGroupReusesADeadSlotFirstAndRefusesWhenFull) {
     }
 }
 
+// A group that only its own adds, steps and draws change finds the first
+// free slot without a walk, and it is the slot a walk from the start finds:
+// twin groups, one filled each way, hold the same particles in the same
+// slots as their members die of age or by leaving the view. A dead member
+// made anew in its slot is kept, not deleted.
+TEST_F(EffectsTest, TheFirstFreeSlotFollowsDeathsInStepsAndDraws) {
+    ParticleSystem walked(12), noted(12);
+    walked.SetMemberFactor(1.0f);
+    noted.SetMemberFactor(1.0f);
+    GameRandomSeed(35);
+    uint32_t made = 0;
+    const auto add = [&] {
+        const int adds = int(GameRandom() % 4);
+        for (int i = 0; i < adds; ++i, ++made) {
+            const float life = float(1 + GameRandom() % 6);
+            const float z = GameRandom() % 3 == 0 ? -10.0f : 10.0f;   // some never seen
+            walked.AddParticle(new Particle(0.0f, 0.0f, z, made, life));
+            const uint32_t slot = noted.FirstFreeSlot();
+            Particle* reused = slot < noted.capacity ? noted.members[slot] : nullptr;
+            if (reused != nullptr) {
+                *reused = Particle(0.0f, 0.0f, z, made, life);
+                noted.AddParticleAt(reused, slot);
+                EXPECT_EQ(noted.members[slot], reused);
+            } else {
+                noted.AddParticleAt(new Particle(0.0f, 0.0f, z, made, life), slot);
+            }
+        }
+    };
+    for (int round = 0; round < 60; ++round) {
+        add();
+        // Seen particles pushed behind the camera die at their next draw.
+        if (round % 4 == 3) {
+            for (ParticleSystem* group : {&walked, &noted}) {
+                for (uint32_t i = 0; i < group->capacity; i += 3) {
+                    if (group->members[i] != nullptr) group->members[i]->position.z = -10.0f;
+                }
+            }
+        }
+        walked.Draw();
+        noted.Draw();
+        add();
+        walked.Update();
+        noted.Update();
+        for (uint32_t i = 0; i < walked.capacity; ++i) {
+            const Particle* a = walked.members[i];
+            const Particle* b = noted.members[i];
+            ASSERT_EQ(a == nullptr, b == nullptr) << "round " << round << " slot " << i;
+            if (a == nullptr) continue;
+            EXPECT_EQ(a->colour, b->colour) << "round " << round << " slot " << i;
+            EXPECT_EQ(a->flags & Particle::kFlagDead, b->flags & Particle::kFlagDead);
+        }
+    }
+    EXPECT_GT(made, 60u);
+}
+
 TEST_F(EffectsTest, TheSameSeedGivesTheSameStarsWhichTurnButNeverMoveWithTheCamera) {
     PointField a, b;
     RandomSeed(7, 11);
