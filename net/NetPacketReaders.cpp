@@ -89,17 +89,25 @@ bool SentKind(int32_t type) {
     }
 }
 
-// The uoids, parts and flags that a kind's tail (at `at`) names.
+// The uoids, parts and flags that a kind's tail (at `at`) names, and the
+// warhead a missile or a mine carries: a launcher's, which strikes as a
+// hit's amounts do.
 void CheckTail(PacketReader& in, uint32_t at, int32_t type) {
+    const auto warhead = [&in, at] {
+        for (uint32_t i = 0; i < 5; ++i) Damage(in, at + 4 * i);
+    };
     switch (type) {
         case SpaceObject::kTypeMissile:
+            warhead();
             RelatedUoid(in, at + 20);   // owner
             RelatedUoid(in, at + 24);   // target
             in.I32Within(at + 28, 0, kLargest);   // the target's part aimed at
             in.I32Within(at + 40, 0, kLongestFlightMs);   // lifetime
             return;
         case SpaceObject::kTypeMine:
+            warhead();
             RelatedUoid(in, at + 20);
+            in.I32Within(at + 28, 0, kLargest);   // EMP charge
             return;
         case SpaceObject::kTypeDecoy:
             RelatedUoid(in, at + 8);

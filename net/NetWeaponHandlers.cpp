@@ -3,7 +3,6 @@
 #include <string>
 
 #include "engine/IffFile.h"
-#include "engine/Saturate.h"
 #include "engine/TextCompare.h"
 #include "game/CareerRecord.h"
 #include "game/DataDirectories.h"
@@ -207,8 +206,8 @@ void EmpDamage(const NetInbound& packet) {
     if (!in) return;
     SpaceObject* const target = FindByUoid(in->target);
     if (target != nullptr && target->type > SpaceObject::kTypeCraft) {
-        // A pulse of any size is read; the level holds at its top instead of wrapping.
-        if (auto* const craft = dynamic_cast<Craft*>(target)) craft->empLevel = Saturate32(int64_t(craft->empLevel) + in->amount);
+        // A pulse of any size is read: the level holds at its top.
+        if (auto* const craft = dynamic_cast<Craft*>(target)) craft->AddEmp(in->amount);
     }
     Relay(packet);
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "engine/Clock.h"
+#include "engine/Saturate.h"
 #include "game/CareerRecord.h"
 #include "game/Cockpit.h"
 #include "game/GameState.h"
@@ -306,6 +307,8 @@ void Craft::OnObjectRemoved(SpaceObject* removed) {
     CycleNavPoint(0);
     if (navTarget.Get() == removed) navTarget = nullptr;
 }
+
+void Craft::AddEmp(int32_t amount) { empLevel = Saturate32(int64_t(empLevel) + amount); }
 
 void Craft::CountWeaponHit(const ShipSystem* weapon) {
     if (accuracy == nullptr || weapon == nullptr || weapon->owner != this) return;

@@ -103,6 +103,9 @@ public:
     bool AddTurret(const Turret::Record& record);
     void CycleNavPoint(int32_t backwards);
     void SelectClosestNavPoint();
+    // Every pulse that strikes the craft, from a weapon, a blast or a peer:
+    // the level holds at its ends instead of wrapping, however many come.
+    void AddEmp(int32_t amount);
     void CountWeaponHit(const ShipSystem* weapon);
     void CountWeaponShot(const ShipSystem* weapon);
     void CountKill(const SpaceObject* victim);

@@ -101,7 +101,7 @@ int32_t Mine::Detonate(int32_t) {
         const float d = toMine.Length();
         const float e = d - std::min(d, object->Radius());
         if (!(e < kBlastReach)) continue;
-        if (object->type > kTypeCraft) static_cast<Craft*>(object)->empLevel += empCharge;
+        if (object->type > kTypeCraft) static_cast<Craft*>(object)->AddEmp(empCharge);
         const float f = (kBlastReach - e) * 0.01f;
         DamageRecord scaled = blast;
         for (int32_t& amount : scaled.amounts) amount = int32_t(float(amount) * f);

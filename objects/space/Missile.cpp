@@ -288,7 +288,7 @@ int32_t Missile::Detonate(int32_t) {
             const float d = toMissile.Length();
             if (!(d < kBlastReach)) continue;
             const float f = (kBlastReach - d) / 3000.0f;
-            static_cast<Craft*>(object)->empLevel += int32_t(float(empCharge) * f);
+            static_cast<Craft*>(object)->AddEmp(int32_t(float(empCharge) * f));
             DamageRecord scaled = record;
             for (int32_t& amount : scaled.amounts) amount = int32_t(float(amount) * f);
             if (d > 0.0f) toMissile = toMissile.Scaled(1.0f / d);
@@ -302,7 +302,7 @@ int32_t Missile::Detonate(int32_t) {
     }
     int32_t result = 0;
     if (partner != nullptr) {
-        if (partner->type >= kTypeCraft) static_cast<Craft*>(partner)->empLevel += empCharge;
+        if (partner->type >= kTypeCraft) static_cast<Craft*>(partner)->AddEmp(empCharge);
         result = partner->TakeDamage(partnerPart, record, credited);
     }
     // Struck after the impact had already exploded it, the warhead still

@@ -141,7 +141,7 @@ void CloakSystem::TurnOn() {
     }
     if (owner != nullptr) {
         owner->cloaked = stealthLevel;
-        if (active == 0) owner->empLevel += empSurge;
+        if (active == 0) owner->AddEmp(empSurge);
     }
     active = 1;
     Play(onSound, 4, 1);

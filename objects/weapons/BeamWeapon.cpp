@@ -232,7 +232,7 @@ void BeamWeapon::Burn(int32_t milliseconds, EnergySystem* energy) {
     if (hit.object == nullptr) return;
     const bool ship = hit.object->type > SpaceObject::kTypeCraft;
     const int32_t emp = HitEmp(milliseconds);
-    if (ship) static_cast<Craft*>(hit.object)->empLevel += emp;
+    if (ship) static_cast<Craft*>(hit.object)->AddEmp(emp);
     owner->CountWeaponHit(this);
     if (hit.object->TakeDamage(hit.part, record, owner) != 0) target = nullptr;
     if (empCharge > 0 && ship) weapon_net::SendEmpDamage(hit.object, emp);

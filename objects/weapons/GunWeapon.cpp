@@ -177,7 +177,7 @@ void GunWeapon::FireShots(int32_t milliseconds, EnergySystem* energy) {
     }
     const bool ship = hit.object->type > SpaceObject::kTypeCraft;
     const int32_t emp = HitEmp(fireMs);
-    if (ship) static_cast<Craft*>(hit.object)->empLevel += emp;
+    if (ship) static_cast<Craft*>(hit.object)->AddEmp(emp);
     owner->CountWeaponHit(this);
     DamageRecord record = HitRecord(fireMs);
     hit.object->TakeDamage(hit.part, record, owner);

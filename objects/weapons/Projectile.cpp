@@ -206,7 +206,7 @@ void UpdateProjectiles() {
         SpaceObject* const shooter = shot.owner.Get();
         shot.damage.source = shooter;
         const bool ship = hit.object->type > SpaceObject::kTypeCraft;
-        if (shot.emp > 0 && ship) static_cast<Craft*>(hit.object)->empLevel += shot.emp;
+        if (shot.emp > 0 && ship) static_cast<Craft*>(hit.object)->AddEmp(shot.emp);
         if (Weapon* const launcher = shot.LaunchingWeapon(); launcher != nullptr && shooter->type >= SpaceObject::kTypeCraft) {
             static_cast<Craft*>(shooter)->CountWeaponHit(launcher);
         }

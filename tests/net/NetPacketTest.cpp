@@ -469,6 +469,14 @@ TEST_F(NetPacketReadTest, IdsPartsAndIndicesOutOfRangeAreRefused) {
         EXPECT_EQ(AcceptingReaders(With(packet, at, (1u << 20) + 1)), 0) << packet;
         EXPECT_EQ(AcceptingReaders(With(packet, at, uint32_t(-(1 << 20) - 1))), 0) << packet;
     }
+    // So are a missile's and a mine's warheads, and a mine's pulse is no less than none.
+    for (const int32_t kind : {SpaceObject::kTypeMissile, SpaceObject::kTypeMine}) {
+        EXPECT_EQ(asKind(kind, 136, 1 << 20), 1) << kind;
+        EXPECT_EQ(asKind(kind, 120, (1 << 20) + 1), 0) << kind;
+        EXPECT_EQ(asKind(kind, 136, -(1 << 20) - 1), 0) << kind;
+    }
+    EXPECT_EQ(asKind(SpaceObject::kTypeMine, 148, 0x7FFFFFFF), 1);
+    EXPECT_EQ(asKind(SpaceObject::kTypeMine, 148, -1), 0);
     // A missile's lifetime is a launcher's: one that never ends is refused.
     EXPECT_EQ(asKind(SpaceObject::kTypeMissile, 160, 32767), 1);
     EXPECT_EQ(asKind(SpaceObject::kTypeMissile, 160, 32768), 0);

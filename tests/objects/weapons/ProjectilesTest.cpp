@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "engine/Random.h"
@@ -108,6 +109,18 @@ TEST_F(ProjectilesTest, AFrameReachesItsMovementAndTheHostTellsEveryone) {
     Projectile* const past = Shot({0, 0, 1500}, {0, 0, 1700});
     UpdateProjectiles();
     EXPECT_EQ(past->flags & Projectile::kEnded, 0u);
+}
+
+// Shots a peer asked for may carry a pulse of any size: every one that
+// strikes leaves the level at its top, never wrapped below.
+TEST_F(ProjectilesTest, PulsesWithoutEndHoldTheLevelAtTheTop) {
+    auto* const target = static_cast<Craft*>(Rock(250.0f, 5.0f));
+    weapon_->empCharge = std::numeric_limits<int32_t>::max();
+    for (int i = 0; i < 3; ++i) {
+        Shot({0, 0, 0}, {0, 0, 300});
+        UpdateProjectiles();
+    }
+    EXPECT_EQ(target->empLevel, std::numeric_limits<int32_t>::max());
 }
 
 TEST_F(ProjectilesTest, AClientAsksTheHostAndKeepsNothing) {
