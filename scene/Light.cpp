@@ -340,14 +340,9 @@ void Light::JudgeRun() {
         std::fill_n(run.out, run.count, int64_t{0});
         return;
     }
-    // PastReach over the arrays, its numbers taken out of the loop and no
-    // branch in it.
-    const double ox = walkOrigin_.x, oy = walkOrigin_.y, oz = walkOrigin_.z;
-    const double slip = walkSlip_, growth = walkGrowth_;
+    // A select, not a branch, in the loop: the judgements mix at random.
     for (int32_t i = 0; i < run.count; ++i) {
-        const double dx = run.x[i] - ox, dy = run.y[i] - oy, dz = run.z[i] - oz;
-        const double far = (run.reach[i] + slip) * growth;
-        run.out[i] = dx * dx + dy * dy + dz * dz > far * far ? run.judged[i] : 0;
+        run.out[i] = PastReach(run.x[i], run.y[i], run.z[i], run.reach[i]) ? run.judged[i] : 0;
     }
 }
 

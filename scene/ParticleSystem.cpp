@@ -72,25 +72,18 @@ void ParticleSystem::SetMemberFactor(float value) {
     }
 }
 
-// A member may die in its step or its draw: the walks that visit every
-// member anyway note the first free slot for the next newcomer.
-void ParticleSystem::Draw() {
-    if (members == nullptr) return;
-    uint32_t firstFree = capacity;
-    for (uint32_t i = 0; i < capacity; ++i) {
-        Particle* const member = members[i];
-        if (member != nullptr && (member->flags & Particle::kFlagDead) == 0) member->Draw();
-        if (firstFree == capacity && (member == nullptr || (member->flags & Particle::kFlagDead) != 0)) firstFree = i;
-    }
-    takenBefore_ = firstFree;
-}
+void ParticleSystem::Draw() { VisitLive(&Particle::Draw); }
 
-void ParticleSystem::Update() {
+void ParticleSystem::Update() { VisitLive(&Particle::Update); }
+
+// A member may die in its step or its draw: the walk that visits every
+// member anyway notes the first free slot for the next newcomer.
+void ParticleSystem::VisitLive(void (Particle::*visit)()) {
     if (members == nullptr) return;
     uint32_t firstFree = capacity;
     for (uint32_t i = 0; i < capacity; ++i) {
         Particle* const member = members[i];
-        if (member != nullptr && (member->flags & Particle::kFlagDead) == 0) member->Update();
+        if (member != nullptr && (member->flags & Particle::kFlagDead) == 0) (member->*visit)();
         if (firstFree == capacity && (member == nullptr || (member->flags & Particle::kFlagDead) != 0)) firstFree = i;
     }
     takenBefore_ = firstFree;

@@ -48,6 +48,8 @@ public:
     Vector3 origin{};
 
 private:
+    // Steps or draws each live member (`visit` Particle::Update or Draw).
+    void VisitLive(void (Particle::*visit)());
     // No slot before it is free, as long as the members change only
     // through the group.
     uint32_t takenBefore_ = 0;

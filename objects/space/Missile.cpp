@@ -353,8 +353,8 @@ void MissileTrail::Emit() {
     const Spark sparks[3] = {{1.0f, amber, 0.75f}, {2.0f, brown, 1.0f}, {3.0f, red, 1.25f}};
     // A trail is full most of its flight: a spark with no slot to take is
     // not made, though its draws are, so the game's random sequence runs on
-    // as if it had been made and dropped.
-    // A spark that takes a dead spark's slot is made in its place.
+    // as if it had been made and dropped. A spark that takes a dead spark's
+    // slot is made in its place.
     uint32_t slot = FirstFreeSlot();
     for (int32_t k = 1; k <= n; ++k) {
         const Vector3 at = position.Sum(step.Scaled(float(k)));
