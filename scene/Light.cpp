@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <typeinfo>
 
 #include "display/Canvas.h"
 #include "display/Palette.h"
@@ -122,12 +123,35 @@ struct OnwardRun {
     double reach[kCapacity] = {};
     // Set for the lights surely out of reach of the object being prepared.
     int64_t out[kCapacity] = {};
-    // Clear while a light's levels are known to be 0 (cleared when passed
-    // by, not prepared since): passed by again, it needs no clearing.
-    uint8_t lit[kCapacity] = {};
+    // The places of the lights prepared for the object prepared last, in
+    // order: the others' levels are 0 (cleared when passed by), so passed by
+    // again they need no clearing. Unknown, -1, when the run is listed.
+    int32_t visited[kCapacity] = {};
+    int32_t visitedCount = -1;
+    // Set for the lights judged by their place that are plain frame
+    // attenuated lights (no kind derived from one), prepared in a batch.
+    uint8_t batched[kCapacity] = {};
 };
 
 constinit OnwardRun g_onwardRun;
+
+// The plain attenuated lights of one object's walk, prepared together: the
+// same sums as each light's own preparation, in arrays a loop runs through
+// without a call or a branch per light.
+struct FlashBatch {
+    int32_t places[OnwardRun::kCapacity] = {};
+    float x[OnwardRun::kCapacity] = {};   // the light's place, then its offset
+    float y[OnwardRun::kCapacity] = {};
+    float z[OnwardRun::kCapacity] = {};
+    float inner[OnwardRun::kCapacity] = {};
+    float outer[OnwardRun::kCapacity] = {};
+    float level[OnwardRun::kCapacity] = {};
+    float levelAlt[OnwardRun::kCapacity] = {};
+    int32_t attenuate[OnwardRun::kCapacity] = {};
+    int32_t aimed[OnwardRun::kCapacity] = {};   // the direction was taken
+};
+
+constinit FlashBatch g_flashBatch;
 
 // The place of a light whose preparation finds the lights after it by Onward.
 constexpr int32_t kUnlisted = -2;
@@ -216,6 +240,9 @@ void Light::EndDrawing() { drawing_ = false; }
 
 int32_t Light::walkDepth_ = 0;
 bool Light::walkListed_ = false;
+bool Light::walkJudged_ = false;
+bool Light::walkPaletted_ = false;
+uint32_t Light::walkFullLevel_ = 0;
 int32_t Light::walkAt_ = 0;
 bool Light::walkBounded_ = false;
 Vector3 Light::walkOrigin_{};
@@ -312,6 +339,7 @@ bool Light::ListRun() {
     run.pass = passes_;
     run.edits = chainEdits_;
     run.count = 0;
+    run.visitedCount = -1;
     for (Light* light = Onward(); light != nullptr; light = light->Onward()) {
         if (run.count == OnwardRun::kCapacity) {
             run.count = -1;
@@ -319,7 +347,6 @@ bool Light::ListRun() {
         }
         const int32_t at = run.count++;
         run.lights[at] = light;
-        run.lit[at] = 1;
         run.judged[at] = light->rangeBound_ && (light->flags & kFlagOff) == 0 && light->next != nullptr;
         run.x[at] = run.y[at] = run.z[at] = run.reach[at] = 0.0;
         if (run.judged[at] != 0) {
@@ -330,6 +357,7 @@ bool Light::ListRun() {
             run.z[at] = ranged->position.z;
             run.reach[at] = ranged->Reach();
         }
+        run.batched[at] = run.judged[at] != 0 && typeid(*light) == typeid(FrameAttenuatedLight);
     }
     return true;
 }
@@ -352,12 +380,15 @@ void Light::PrepareLevels(const Transform* transform) {
         g_walkPlan.head = nullptr;
         walkListed_ = drawing_ && ListRun();
     }
-    // Without a canvas palette the previous full level stands.
-    const Camera* const camera = g_viewContext != nullptr ? g_viewContext->camera : nullptr;
-    if (camera != nullptr && camera->canvas != nullptr && camera->canvas->palette != nullptr &&
-        camera->canvas->palette->Shades() != nullptr) {
-        fullLevel = camera->canvas->palette->Shades()->pivot;
+    // Without a canvas palette the previous full level stands. The palette
+    // stays while the head prepares its chain: the head reads it for all.
+    if (head) {
+        const Camera* const camera = g_viewContext != nullptr ? g_viewContext->camera : nullptr;
+        walkPaletted_ = camera != nullptr && camera->canvas != nullptr && camera->canvas->palette != nullptr &&
+                        camera->canvas->palette->Shades() != nullptr;
+        if (walkPaletted_) walkFullLevel_ = camera->canvas->palette->Shades()->pivot;
     }
+    if (walkPaletted_) fullLevel = walkFullLevel_;
     level = float(fullLevel) * float(intensity) * kOneOver255;
     levelAlt = float(intensity) * 240.0f * kOneOver255;
     if ((flags & kFlagNegative) != 0) {
@@ -365,13 +396,15 @@ void Light::PrepareLevels(const Transform* transform) {
         levelAlt = -levelAlt;
     }
     preparedEdits_ = chainEdits_;
+    clampLevel_ = fullLevel;
     // This light's place in the run listed for the head, -1 for the head
     // itself; unlisted, the lights after it are found by Onward.
     OnwardRun& run = g_onwardRun;
     int32_t at = head ? -1 : walkAt_;
     if (!walkListed_ || (at >= 0 && run.lights[at] != this)) at = kUnlisted;
-    Light* following = at == kUnlisted ? Onward() : at + 1 < run.count ? run.lights[at + 1] : nullptr;
-    clampLevel_ = fullLevel;
+    // A light of the listed run is linked by its head, once all are prepared.
+    if (at >= 0) return;
+    Light* following = at == kUnlisted ? Onward() : run.count > 0 ? run.lights[0] : nullptr;
     if (following == nullptr) {
         reaching = nullptr;
         return;
@@ -381,36 +414,163 @@ void Light::PrepareLevels(const Transform* transform) {
         if (walkListed_) JudgeRun();
     }
     ++walkDepth_;
-    // A crowd's many small lights each reach few objects: passing those out
-    // of reach here, without the call down the chain, keeps the cost of an
-    // object to the lights that can touch it. Their levels are cleared so a
-    // walk that must follow `next` (a link changed meanwhile) adds nothing.
     if (at == kUnlisted) {
+        // A crowd's many small lights each reach few objects: passing those
+        // out of reach here, without the call down the chain, keeps the cost
+        // of an object to the lights that can touch it. Their levels are
+        // cleared so a walk that must follow `next` (a link changed
+        // meanwhile) adds nothing.
         while (following->next != nullptr && following->SurelyOutOfReach()) {
             following->level = following->levelAlt = 0.0f;
             following = following->Onward();
         }
+        reaching = following;
+        following->Prepare(transform);
+        clampLevel_ = following->clampLevel_;
+        if (!following->Adds()) reaching = following->reaching;
     } else {
-        // Judged for the whole run by the head; the run's last never is.
-        int32_t place = at + 1;
-        for (; run.out[place] != 0; ++place) {
-            if (run.lit[place] == 0) continue;
-            run.lights[place]->level = run.lights[place]->levelAlt = 0.0f;
-            run.lit[place] = 0;
-        }
-        following = run.lights[place];
-        run.lit[place] = 1;
-        walkAt_ = place;
+        PrepareRun(transform);
     }
-    reaching = following;
-    following->Prepare(transform);
     --walkDepth_;
-    clampLevel_ = following->clampLevel_;
-    if (!following->Adds()) reaching = following->reaching;
     if (head && reaching != nullptr) {
         g_walkPlan.head = this;
         g_walkPlan.edits = chainEdits_;
         g_walkPlan.pass = 0;
+    }
+}
+
+void Light::PrepareRun(const Transform* transform) {
+    OnwardRun& run = g_onwardRun;
+    // Each light of the run that may reach the object is prepared in turn,
+    // with no call down the chain: a preparation reads nothing of the
+    // lights after it. Those judged out of reach are passed by, their
+    // levels cleared as a walk down `next` would need them. The plain
+    // attenuated lights among them, a battle's weapon flashes, are prepared
+    // together after the others.
+    const auto pass = [&run](int32_t place) {
+        if (run.out[place] != 0) run.lights[place]->level = run.lights[place]->levelAlt = 0.0f;
+    };
+    if (run.visitedCount < 0) {
+        for (int32_t place = 0; place < run.count; ++place) pass(place);
+    } else {
+        for (int32_t i = 0; i < run.visitedCount; ++i) pass(run.visited[i]);
+    }
+    int32_t count = 0;
+    for (int32_t place = 0; place < run.count; ++place) {
+        run.visited[count] = place;
+        count += run.out[place] == 0 ? 1 : 0;
+    }
+    run.visitedCount = count;
+    int32_t batched = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        const int32_t place = run.visited[i];
+        if (run.batched[place] != 0) {
+            g_flashBatch.places[batched++] = place;
+            continue;
+        }
+        walkAt_ = place;
+        walkJudged_ = run.judged[place] != 0;
+        run.lights[place]->Prepare(transform);
+    }
+    walkJudged_ = false;
+    if (batched > 0) PrepareFlashes(transform, batched);
+    // Then linked from the last back: each walk goes on to the first light
+    // after it that adds, and clamps where the chain's last would.
+    Light* after = nullptr;
+    for (int32_t i = count - 1; i >= -1; --i) {
+        Light* const light = i >= 0 ? run.lights[run.visited[i]] : this;
+        light->reaching = after;
+        if (after != nullptr) {
+            light->clampLevel_ = after->clampLevel_;
+            if (!after->Adds()) light->reaching = after->reaching;
+        }
+        after = light;
+    }
+}
+
+void Light::PrepareFlashes(const Transform* transform, int32_t count) {
+    OnwardRun& run = g_onwardRun;
+    FlashBatch& batch = g_flashBatch;
+    for (int32_t i = 0; i < count; ++i) {
+        const auto* const light = static_cast<const FrameAttenuatedLight*>(run.lights[batch.places[i]]);
+        batch.x[i] = light->position.x;
+        batch.y[i] = light->position.y;
+        batch.z[i] = light->position.z;
+        batch.inner[i] = light->innerRange;
+        batch.outer[i] = light->outerRange;
+        const uint32_t full = walkPaletted_ ? walkFullLevel_ : light->fullLevel;
+        const float sign = (light->flags & kFlagNegative) != 0 ? -1.0f : 1.0f;
+        batch.level[i] = sign * (float(full) * float(light->intensity) * kOneOver255);
+        batch.levelAlt[i] = sign * (float(light->intensity) * 240.0f * kOneOver255);
+        batch.attenuate[i] = (light->flags & kFlagAttenuate) != 0;
+    }
+    // The offsets, as FramePointLight::Offset takes them.
+    if (InObjectSpace(transform)) {
+        const Matrix34& m = transform->inverse;
+        if (g_mathRoutineTable.transformPoint == &TransformPoint) {
+            // TransformPoint's own sums, in its order, inlined for the loop.
+            const auto& r = m.rows;
+            const double t[3] = {r[Matrix34::kTranslationRow][0], r[Matrix34::kTranslationRow][1],
+                                 r[Matrix34::kTranslationRow][2]};
+            for (int32_t i = 0; i < count; ++i) {
+                const double x = batch.x[i], y = batch.y[i], z = batch.z[i];
+                batch.x[i] = float(x * r[0][0] + y * r[1][0] + z * r[2][0] + t[0]);
+                batch.y[i] = float(x * r[0][1] + y * r[1][1] + z * r[2][1] + t[1]);
+                batch.z[i] = float(x * r[0][2] + y * r[1][2] + z * r[2][2] + t[2]);
+            }
+        } else {
+            for (int32_t i = 0; i < count; ++i) {
+                const Vector3 at{batch.x[i], batch.y[i], batch.z[i]};
+                Vector3 p;
+                g_mathRoutineTable.transformPoint(&at, &m, &p);
+                batch.x[i] = p.x;
+                batch.y[i] = p.y;
+                batch.z[i] = p.z;
+            }
+        }
+    } else if (transform != nullptr) {
+        Vector3 origin;
+        transform->matrix.GetTranslation(&origin);
+        for (int32_t i = 0; i < count; ++i) {
+            batch.x[i] -= origin.x;
+            batch.y[i] -= origin.y;
+            batch.z[i] -= origin.z;
+        }
+    }
+    // FrameAttenuatedLight::Prepare's tests and sums, every one computed
+    // and the results selected, so the loop runs on several lights at once:
+    // a light past its range keeps its old direction and takes levels of 0.
+    for (int32_t i = 0; i < count; ++i) {
+        const float px = batch.x[i], py = batch.y[i], pz = batch.z[i];
+        const float outer = batch.outer[i], inner = batch.inner[i];
+        const double squared = double(px) * px + double(py) * py + double(pz) * pz;
+        const bool beyond = (squared > double(outer) * outer * (1.0 + 1e-6)) & (outer >= 0.0f);
+        const float d = std::sqrt(px * px + py * py + pz * pz);
+        const float qx = px / d, qy = py / d, qz = pz / d;
+        const bool aimed = !beyond & (d > 0.0f);
+        batch.x[i] = aimed ? qx : px;
+        batch.y[i] = aimed ? qy : py;
+        batch.z[i] = aimed ? qz : pz;
+        const bool lit = aimed & !(d >= outer);
+        const float span = outer - inner;
+        const bool loses = (batch.attenuate[i] != 0) & (span > 0.0f) & (d > inner);
+        const float level = batch.level[i], levelAlt = batch.levelAlt[i];
+        const float loss = level * (d - inner) / span;
+        const float lossAlt = levelAlt * (d - inner) / span;
+        const float kept = level - (loses ? loss : 0.0f);
+        const float keptAlt = levelAlt - (loses ? lossAlt : 0.0f);
+        batch.level[i] = lit ? kept : 0.0f;
+        batch.levelAlt[i] = lit ? keptAlt : 0.0f;
+        batch.aimed[i] = !beyond;
+    }
+    for (int32_t i = 0; i < count; ++i) {
+        auto* const light = static_cast<FrameAttenuatedLight*>(run.lights[batch.places[i]]);
+        if (walkPaletted_) light->fullLevel = walkFullLevel_;
+        light->level = batch.level[i];
+        light->levelAlt = batch.levelAlt[i];
+        if (batch.aimed[i] != 0) light->prepared = {batch.x[i], batch.y[i], batch.z[i]};
+        light->preparedEdits_ = chainEdits_;
+        light->clampLevel_ = light->fullLevel;
     }
 }
 
@@ -656,6 +816,7 @@ bool Light::PastReach(double x, double y, double z, double reach) {
 double FrameAttenuatedLight::Reach() const { return double(outerRange) * (1.0 + 1e-5) + 1e-3; }
 
 bool FrameAttenuatedLight::SurelyBeyond() const {
+    if (walkJudged_) return false;   // judged so by the run already
     if (walkDepth_ == 0 || !walkBounded_ || !(outerRange >= 0.0f)) return false;
     return PastReach(position.x, position.y, position.z, Reach());
 }

@@ -121,10 +121,18 @@ private:
     // Marks the lights of the listed run surely out of reach of the object
     // being prepared.
     static void JudgeRun();
+    // Prepares the lights of the listed run that may reach the object, after
+    // this head, and links their walk.
+    void PrepareRun(const Transform* transform);
+    // Prepares the run's plain attenuated lights gathered by PrepareRun.
+    static void PrepareFlashes(const Transform* transform, int32_t count);
     // Whether the preparation reads the run listed for its head, and the
     // place in it of the light the chain prepares next.
     static bool walkListed_;
     static int32_t walkAt_;
+    // The canvas palette's shade pivot read by the head, if it has one.
+    static bool walkPaletted_;
+    static uint32_t walkFullLevel_;
     // Copies the shares of the lights the walk after this head visits, up
     // to the first that shines in a way of its own.
     void BuildPlan() const;
@@ -154,6 +162,9 @@ protected:
     // less `walkSlip_` (the object's matrix and its inverse as stored).
     static int32_t walkDepth_;
     static bool walkBounded_;
+    // Set while a light of the run judged within reach by the head is
+    // prepared: its own judgement would be the same.
+    static bool walkJudged_;
     static Vector3 walkOrigin_;
     static double walkGrowth_;
     static double walkSlip_;

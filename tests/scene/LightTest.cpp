@@ -4,8 +4,10 @@
 
 #include <cmath>
 #include <cstring>
+#include <algorithm>
 #include <functional>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -420,6 +422,95 @@ TEST_F(LightTest, LightsMovedOrSwitchedAreSeenByTheNextFrameOrVertex) {
     ambient.LightVertex(side, second, 0);
     EXPECT_EQ(first.intensity, near);
     EXPECT_EQ(second.intensity, 0);
+}
+
+// A battle's chain of every kind, its flashes of every shape (past their
+// range, at the object itself, inner past outer, without attenuation,
+// negative, off): in a frame, each object, turned, scaled or only moved, gets
+// at each vertex what it gets outside one, under either form of the math.
+TEST_F(LightTest, InAFrameEachObjectIsLitAsOutsideOne) {
+    std::mt19937 random(85);
+    const auto uniform = [&random](float low, float high) {
+        return std::uniform_real_distribution<float>(low, high)(random);
+    };
+    const auto place = [&] { return Vector3{uniform(-100, 100), uniform(-100, 100), uniform(-100, 100)}; };
+    std::vector<Transform> objects(24);
+    for (size_t i = 0; i < objects.size(); ++i) {
+        if (i % 3 == 1) objects[i].RotateY(uniform(-3, 3), Transform::kAllFlags);
+        if (i % 3 == 2) objects[i].Scale(uniform(0.5f, 3.0f), Transform::kAllFlags);
+        const Vector3 at = place();
+        objects[i].SetPositionXyz(at.x, at.y, at.z, Transform::kAllFlags);
+    }
+    Light ambient;
+    ambient.intensity = 12;
+    std::vector<std::unique_ptr<Light>> chain;
+    const auto link = [&](Light* light) {
+        light->intensity = uint8_t(uniform(10, 200));
+        light->InsertAfter(chain.empty() ? &ambient : chain.back().get());
+        chain.emplace_back(light);
+    };
+    for (int i = 0; i < 90; ++i) {
+        const float inner = uniform(0, 40);
+        auto* const flash = new FrameAttenuatedLight(place(), inner, i % 11 == 3 ? inner - 5.0f : uniform(-5, 90));
+        if (i % 13 == 0) flash->position = {objects[size_t(i) % objects.size()].matrix.rows[3][0],
+                                            objects[size_t(i) % objects.size()].matrix.rows[3][1],
+                                            objects[size_t(i) % objects.size()].matrix.rows[3][2]};
+        if (i % 17 == 6) {
+            // Right at the outer range of an object's place.
+            const auto& at = objects[size_t(i) % objects.size()].matrix.rows[3];
+            flash->position = {at[0] + flash->outerRange, at[1], at[2]};
+        }
+        if (i % 7 == 2) flash->flags &= ~Light::kFlagAttenuate;
+        if (i % 9 == 4) flash->flags |= Light::kFlagNegative;
+        if (i % 5 == 1) flash->flags |= Light::kFlagOff;
+        link(flash);
+        if (i % 23 == 5) link(new FrameSpotLight(place(), 0.0f, 80.0f, place(), 20.0f, 50.0f));
+        if (i % 29 == 7) link(new AttenuatedLight(place(), 10.0f, 60.0f));
+        if (i % 31 == 9) link(new VectorLight(place()));
+        if (i % 37 == 11) link(new FramePointLight(place()));
+    }
+    std::vector<MeshVertex> points;
+    for (int i = 0; i < 5; ++i) {
+        Vector3 normal = place();
+        g_mathRoutineTable.normalizeVector(&normal);
+        points.push_back(At(uniform(-3, 3), uniform(-3, 3), uniform(-3, 3), normal.x, normal.y, normal.z));
+    }
+    // Every other object's walk comes after a link changed, down every light
+    // as it stands: those passed over must add nothing.
+    Light spare;
+    spare.intensity = 0;
+    const auto lightAll = [&](std::vector<int32_t>* out) {
+        for (const Transform& object : objects) {
+            ambient.Prepare(&object);
+            if ((&object - objects.data()) % 2 == 1) spare.InsertAfter(chain.back().get()), spare.Unlink();
+            for (const MeshVertex& point : points) {
+                for (const int32_t twoSided : {0, 1}) {
+                    RenderVertex vertex, alt;
+                    vertex.intensity = alt.intensity = 0;
+                    ambient.LightVertex(point, vertex, twoSided);
+                    ambient.LightVertexAlt(point, alt, twoSided);
+                    out->push_back(vertex.intensity);
+                    out->push_back(alt.intensity);
+                }
+            }
+        }
+    };
+    struct RestoreX87 {
+        ~RestoreX87() { MathRoutineTable::InstallX87(); }
+    } restore;
+    for (const bool x87 : {true, false}) {
+        x87 ? MathRoutineTable::InstallX87() : MathRoutineTable::Install3dNow();
+        for (const uint32_t space : {0u, kObjectSpace}) {
+            camera_.flags = space;
+            std::vector<int32_t> outside, inside;
+            lightAll(&outside);
+            Light::BeginDrawing();
+            lightAll(&inside);
+            Light::EndDrawing();
+            EXPECT_EQ(inside, outside) << x87 << " " << space;
+            EXPECT_GT(std::count_if(outside.begin(), outside.end(), [](int32_t v) { return v > 40; }), 100);
+        }
+    }
 }
 
 // A row of frame lights adds each share, hands on to every other kind between
