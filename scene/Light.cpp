@@ -752,7 +752,23 @@ VectorLight::VectorLight(const Vector3& towards) : VectorLight() {
 
 void VectorLight::Prepare(const Transform* transform) {
     if ((flags & kFlagOff) != 0) return PrepareLevels(transform);
-    prepared = CarryDirection(Negated(direction), transform);
+    // Objects turned alike carry the direction alike: every billboard, whose
+    // placement only moves it, takes what the last one carried.
+    const bool inObject = InObjectSpace(transform);
+    static constexpr float kUnturned[3][3] = {};
+    const float* const by = inObject ? &transform->inverse.rows[0][0] : &kUnturned[0][0];
+    if (!carry_.valid || carry_.inObject != inObject || std::memcmp(carry_.direction, &direction, sizeof carry_.direction) != 0 ||
+        std::memcmp(carry_.by, by, sizeof carry_.by) != 0 || carry_.transform != g_mathRoutineTable.transformVector ||
+        carry_.normalize != g_mathRoutineTable.normalizeVector) {
+        carry_.result = CarryDirection(Negated(direction), transform);
+        carry_.valid = true;
+        carry_.inObject = inObject;
+        std::memcpy(carry_.direction, &direction, sizeof carry_.direction);
+        std::memcpy(carry_.by, by, sizeof carry_.by);
+        carry_.transform = g_mathRoutineTable.transformVector;
+        carry_.normalize = g_mathRoutineTable.normalizeVector;
+    }
+    prepared = carry_.result;
     PrepareLevels(transform);
 }
 

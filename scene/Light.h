@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "engine/EngineAllocation.h"
+#include "engine/MathRoutineTable.h"
 #include "engine/Status.h"
 #include "engine/Vector3.h"
 
@@ -207,6 +208,20 @@ protected:
     uint32_t RecordBytes() const override;
     uint32_t ColourOffset() const override;
     void ParseRecord(const uint8_t* record, bool fixed) override;
+
+private:
+    // The direction as last carried into the space of preparation, and what
+    // it was carried from and by: the 3x3 part of the inverse (all that turns
+    // a direction), and the math routines.
+    struct Carry {
+        bool valid = false;
+        bool inObject = false;
+        float direction[3] = {};
+        float by[3][3] = {};
+        MathRoutineTable::TransformRoutine transform = nullptr;
+        MathRoutineTable::NormalizeRoutine normalize = nullptr;
+        Vector3 result{};
+    } carry_;
 };
 
 // A point light computed once per object: one direction for every vertex.

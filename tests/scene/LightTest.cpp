@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -422,6 +423,43 @@ TEST_F(LightTest, LightsMovedOrSwitchedAreSeenByTheNextFrameOrVertex) {
     ambient.LightVertex(side, second, 0);
     EXPECT_EQ(first.intensity, near);
     EXPECT_EQ(second.intensity, 0);
+}
+
+// A vector light shines from its direction as each object sees it, whatever
+// it was prepared for before: another turn, another space, another
+// direction, another form of the math.
+TEST_F(LightTest, AVectorLightShinesAsEachObjectTurnsAndAfterEveryChange) {
+    Transform moved, turned;
+    moved.SetPositionXyz(30.0f, -5.0f, 2.0f, Transform::kAllFlags);
+    turned.RotateY(0.9f, Transform::kAllFlags);
+    turned.SetPositionXyz(30.0f, -5.0f, 2.0f, Transform::kAllFlags);
+    const MeshVertex slanted = At(0.0f, 0.0f, 0.0f, 0.6f, 0.48f, 0.64f);
+    VectorLight sun(Vector3{1.0f, -2.0f, -0.5f});
+    struct RestoreX87 {
+        ~RestoreX87() { MathRoutineTable::InstallX87(); }
+    } restore;
+    struct Step {
+        uint32_t space;
+        const Transform* placement;
+        bool turnSun, threeDNow;
+    };
+    const Step steps[] = {
+        {kObjectSpace, &moved, false, false}, {kObjectSpace, &moved, false, false}, {kObjectSpace, &turned, false, false},
+        {0, &turned, false, false},           {0, &moved, false, false},            {0, &moved, true, false},
+        {kObjectSpace, &turned, false, true}, {kObjectSpace, &turned, false, false}, {kObjectSpace, nullptr, true, false},
+    };
+    std::set<int32_t> seen;
+    for (const Step& step : steps) {
+        camera_.flags = step.space;
+        if (step.turnSun) sun.direction = {sun.direction.z, sun.direction.x, sun.direction.y};
+        step.threeDNow ? MathRoutineTable::Install3dNow() : MathRoutineTable::InstallX87();
+        VectorLight fresh;
+        fresh.direction = sun.direction;
+        const int32_t expected = Lit(fresh, slanted, 1, step.placement);
+        EXPECT_EQ(Lit(sun, slanted, 1, step.placement), expected) << &step - steps;
+        seen.insert(expected);
+    }
+    EXPECT_GE(seen.size(), 4u);
 }
 
 // A battle's chain of every kind, its flashes of every shape (past their
