@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <algorithm>
 #include <functional>
 #include <memory>
 #include <random>
@@ -47,6 +47,7 @@ protected:
         PushViewContext(&view_);
     }
     void TearDown() override {
+        MathRoutineTable::InstallX87();
         PopViewContext(&view_);
         palette_->SwapShades(displaced_);
     }
@@ -435,9 +436,6 @@ TEST_F(LightTest, AVectorLightShinesAsEachObjectTurnsAndAfterEveryChange) {
     turned.SetPositionXyz(30.0f, -5.0f, 2.0f, Transform::kAllFlags);
     const MeshVertex slanted = At(0.0f, 0.0f, 0.0f, 0.6f, 0.48f, 0.64f);
     VectorLight sun(Vector3{1.0f, -2.0f, -0.5f});
-    struct RestoreX87 {
-        ~RestoreX87() { MathRoutineTable::InstallX87(); }
-    } restore;
     struct Step {
         uint32_t space;
         const Transform* placement;
@@ -490,14 +488,10 @@ TEST_F(LightTest, InAFrameEachObjectIsLitAsOutsideOne) {
     for (int i = 0; i < 90; ++i) {
         const float inner = uniform(0, 40);
         auto* const flash = new FrameAttenuatedLight(place(), inner, i % 11 == 3 ? inner - 5.0f : uniform(-5, 90));
-        if (i % 13 == 0) flash->position = {objects[size_t(i) % objects.size()].matrix.rows[3][0],
-                                            objects[size_t(i) % objects.size()].matrix.rows[3][1],
-                                            objects[size_t(i) % objects.size()].matrix.rows[3][2]};
-        if (i % 17 == 6) {
-            // Right at the outer range of an object's place.
-            const auto& at = objects[size_t(i) % objects.size()].matrix.rows[3];
-            flash->position = {at[0] + flash->outerRange, at[1], at[2]};
-        }
+        // At an object's place, or right at the outer range from it.
+        const auto& at = objects[size_t(i) % objects.size()].matrix.rows[3];
+        if (i % 13 == 0) flash->position = {at[0], at[1], at[2]};
+        if (i % 17 == 6) flash->position = {at[0] + flash->outerRange, at[1], at[2]};
         if (i % 7 == 2) flash->flags &= ~Light::kFlagAttenuate;
         if (i % 9 == 4) flash->flags |= Light::kFlagNegative;
         if (i % 5 == 1) flash->flags |= Light::kFlagOff;
@@ -533,9 +527,6 @@ TEST_F(LightTest, InAFrameEachObjectIsLitAsOutsideOne) {
             }
         }
     };
-    struct RestoreX87 {
-        ~RestoreX87() { MathRoutineTable::InstallX87(); }
-    } restore;
     for (const bool x87 : {true, false}) {
         x87 ? MathRoutineTable::InstallX87() : MathRoutineTable::Install3dNow();
         for (const uint32_t space : {0u, kObjectSpace}) {
