@@ -127,6 +127,8 @@ void CollisionCandidates::Take(SpaceObject* first) {
     }
     for (Bucket& bucket : buckets_) {
         std::sort(bucket.byX.begin(), bucket.byX.end(), [](const Probe& a, const Probe& b) { return a.x < b.x; });
+        bucket.live = bucket.byX;
+        bucket.liveFrom = -1;
     }
     madeCount_ = SpaceObject::g_nextUoid;
 }
@@ -180,8 +182,15 @@ bool CollisionCandidates::Collect(const SpaceObject& object, std::vector<SpaceOb
     for (const int32_t j : unbounded_) {
         if (j > self && Touches(a, order_[size_t(j)].place)) found_.push_back(j);
     }
-    for (const Bucket& bucket : buckets_) {
+    for (Bucket& bucket : buckets_) {
         if (bucket.byX.empty() || (!Lets(a.mask, bucket.type) && !Lets(bucket.masks, a.type))) continue;
+        // Once an eighth of the live probes lie before the object, they are
+        // dropped: each object's band then walks few it must pass over.
+        if (self >= bucket.liveFrom && int64_t(self - bucket.liveFrom) * 8 > int64_t(order_.size()) - bucket.liveFrom) {
+            std::erase_if(bucket.live, [self](const Probe& probe) { return probe.index <= self; });
+            bucket.liveFrom = self;
+        }
+        const std::vector<Probe>& probes = self >= bucket.liveFrom ? bucket.live : bucket.byX;
         Place widest = bucket.widest;
         widest.type = bucket.type;
         const double reach = bucket.type >= 0 && !unsure_ ? Reach(a, widest) : kNearRange;
@@ -190,9 +199,9 @@ bool CollisionCandidates::Collect(const SpaceObject& object, std::vector<SpaceOb
         // Across y and z the band is only a quick rejection before the
         // test itself, a little wider so rounding never rejects a pair.
         const double across = band * (1.0 + 1e-9) + 1e-9;
-        const auto from = std::lower_bound(bucket.byX.begin(), bucket.byX.end(), a.x - band,
+        const auto from = std::lower_bound(probes.begin(), probes.end(), a.x - band,
                                            [](const Probe& probe, double x) { return probe.x < x; });
-        for (auto probe = from; probe != bucket.byX.end() && probe->x <= a.x + band; ++probe) {
+        for (auto probe = from; probe != probes.end() && probe->x <= a.x + band; ++probe) {
             if (probe->index > self && std::abs(probe->y - a.y) <= across && std::abs(probe->z - a.z) <= across &&
                 Touches(a, order_[size_t(probe->index)].place)) {
                 found_.push_back(probe->index);

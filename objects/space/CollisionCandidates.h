@@ -64,6 +64,11 @@ private:
     };
     struct Bucket {
         std::vector<Probe> byX;   // finite places only, sorted by x
+        // The probes of byX after `liveFrom` in world order, still by x: the
+        // pass asks in world order, so those before the object asked for
+        // are never its candidates, nor any later object's.
+        std::vector<Probe> live;
+        int32_t liveFrom = -1;
         double maxRadius = 0.0;
         Place widest{};           // the largest speed, move and offset of its objects
         uint32_t masks = 0;       // the collision masks of its objects together
