@@ -444,9 +444,9 @@ void Light::PrepareRun(const Transform* transform) {
     // Each light of the run that may reach the object is prepared in turn,
     // with no call down the chain: a preparation reads nothing of the
     // lights after it. Those judged out of reach are passed by, their
-    // levels cleared as a walk down `next` would need them. The plain
-    // attenuated lights among them, a battle's weapon flashes, are prepared
-    // together after the others.
+    // levels cleared as a walk down `next` would need them. The plain frame
+    // attenuated lights among them, a battle's blasts and burning wrecks,
+    // are prepared together after the others.
     const auto pass = [&run](int32_t place) {
         if (run.out[place] != 0) run.lights[place]->level = run.lights[place]->levelAlt = 0.0f;
     };
