@@ -140,7 +140,8 @@ constinit OnwardRun g_onwardRun;
 // without a call or a branch per light.
 struct FlashBatch {
     int32_t places[OnwardRun::kCapacity] = {};
-    float x[OnwardRun::kCapacity] = {};   // the light's place, then its offset
+    // The light's place, then its offset, then the direction to it.
+    float x[OnwardRun::kCapacity] = {};
     float y[OnwardRun::kCapacity] = {};
     float z[OnwardRun::kCapacity] = {};
     float inner[OnwardRun::kCapacity] = {};

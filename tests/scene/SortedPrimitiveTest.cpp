@@ -144,9 +144,9 @@ TEST_F(SortedPrimitiveTest, PointsAndLinesDrawThroughTheCanvasAndSortByTheirCent
 // A frame's depths come in runs (a model's faces, a stream's sprites) with
 // jumps between them, ties, and the odd infinite or NaN depth: whatever the
 // order of insertion, the tree is the one a walk from the root would build,
-// so the drawing order and the deepest path are those of that tree.
-// A crowd's thousands of primitives with no odd depth, then a short frame
-// with every odd depth and another world context's tree grown meanwhile.
+// so the drawing order and the deepest path are those of that tree. First a
+// crowd's thousands of primitives with no odd depth, then a short frame with
+// every odd depth and another world context's tree grown meanwhile.
 TEST_F(SortedPrimitiveTest, RunsJumpsTiesAndOddDepthsBuildTheTreeAWalkFromTheRootWould) {
     struct Node {
         float depth;
