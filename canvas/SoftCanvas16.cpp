@@ -418,6 +418,10 @@ Status SoftCanvas16::FillPolygonTexturedShadedPerspAlpha(int32_t count, const Sc
     return FillPolygon(count, kAlpha | kTexturedShadedPersp, v, image, alpha);
 }
 
+bool SoftCanvas16::FillsNoPixel(int32_t count, const ScreenVertex* v) const {
+    return (flags & kFlagOutline) == 0 && PolygonFillsNoPixel16(*this, count, v);
+}
+
 uint32_t SoftCanvas16::ShadeToDirect(uint32_t colour, int32_t intensity) const {
     const uint32_t p = ShadePixel16(colour, intensity);
     uint32_t red, green;

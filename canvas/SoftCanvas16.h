@@ -78,6 +78,7 @@ public:
                                           uint32_t alpha) override;
     Status FillPolygonTexturedShadedPerspAlpha(int32_t count, const ScreenVertex* v, PixelImage* image,
                                                uint32_t alpha) override;
+    bool FillsNoPixel(int32_t count, const ScreenVertex* v) const override;
 
     // Builds the 16-bit fog tables; returns 0.
     Status SetFog(const FogParams* fogParams) override;

@@ -277,6 +277,8 @@ Status Canvas::FillPolygonShadedInt(int32_t count, const ViewVertex* v) {
                           [this](int32_t n, const ScreenVertex* s) { return FillPolygonShaded(n, s); });
 }
 
+bool Canvas::FillsNoPixel(int32_t, const ScreenVertex*) const { return false; }
+
 Status Canvas::FillPolygonShadedAlt(int32_t count, const ScreenVertex* v) {
     if (!IsUsable()) return kStatusPlatformFailed;
     return FillPolygonShaded(count, v);

@@ -212,6 +212,12 @@ public:
                                                        uint32_t alpha) = 0;
     virtual Status FillPolygonTexturedShadedPerspAlphaInt(int32_t count, const ViewVertex* v, PixelImage* image,
                                                           uint32_t alpha);
+    // Whether every one of the float polygon operations above would surely
+    // leave the canvas as it was for this polygon, whatever its colours,
+    // texture or opacity: the caller may then skip lighting and drawing it.
+    // Only the vertices' x and y are read. A kind that cannot tell says
+    // false.
+    virtual bool FillsNoPixel(int32_t count, const ScreenVertex* v) const;
 
     // Depth fog: SetFog builds the kind's tables; ApplyFog blends the
     // finished frame (base, as the Direct3D kind: kStatusNothingToDo).

@@ -314,87 +314,125 @@ TriangleOrder OrderByY(const ScreenVertex& a, const ScreenVertex& b, const Scree
     return {&b, &a, &c, false};
 }
 
+// A triangle's rows as the set-up counts them, and the side its long edge
+// takes.
+struct TriangleRows {
+    TriangleOrder order;
+    bool longEdgeRight;
+    int32_t topY, middleY, bottomY;   // 16.16
+    int32_t topRow, rowCount, upperCount, lowerCount;
+    int32_t measure;                  // the row the per-pixel steps are measured on
+};
+
+TriangleRows CountRows(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
+    TriangleRows rows;
+    // Orientation and order by y decide which side the long edge takes.
+    const bool crossNotPositive = (a.x - b.x) * (c.y - b.y) - (c.x - b.x) * (a.y - b.y) <= 0.0f;
+    rows.order = OrderByY(a, b, c);
+    rows.longEdgeRight = rows.order.even != crossNotPositive;
+    rows.topY = FixedY(*rows.order.top);
+    rows.middleY = FixedY(*rows.order.middle);
+    rows.bottomY = FixedY(*rows.order.bottom);
+    rows.topRow = RowOf(rows.topY);
+    rows.rowCount = RowOf(rows.bottomY) - rows.topRow;
+    rows.upperCount = RowOf(rows.middleY) - rows.topRow;
+    rows.lowerCount = RowOf(rows.bottomY) - RowOf(rows.middleY);
+    int32_t measure = rows.upperCount;
+    if (rows.upperCount == 0) measure = 0;
+    if (rows.lowerCount == 0) measure = rows.rowCount - 1;
+    rows.measure = std::max(measure, 0);
+    return rows;
+}
+
+// The places of a triangle's corners, top, middle and bottom.
+struct TriangleCorners {
+    FixedVertex t, m, btm;
+};
+
+// The walk of one side of the triangle, the long edge or the two others (an
+// edge that crosses no row writes nothing).
+template <typename Walker>
+void WalkSide(const TriangleRows& rows, const TriangleCorners& at, Walker walker, bool longEdge,
+              const EdgeWindow& window) {
+    if (longEdge) {
+        walker(window, 0, at.t, at.btm);
+        return;
+    }
+    if (rows.upperCount > 0) walker(window, 0, at.t, at.m);
+    if (rows.lowerCount > 0) walker(window, rows.measure, at.m, at.btm);
+}
+
+// Walks both ends of rows first .. end - 1 into the two buffers; whether any
+// of those rows has a pixel on a canvas `width` wide. Rows that no edge
+// reaches (an edge of 1/65536 that still crosses a row, too short to walk)
+// stay empty. Where every row is walked on both sides, the walks write all
+// that a span routine reads of a row: every value at the left end (z only in
+// the depth modes; the set-up's clipping clears it in the others), x at the
+// right.
+bool WalkEnds(const TriangleRows& rows, const TriangleCorners& at, SpanEdge* left, SpanEdge* right, int32_t first,
+              int32_t end, int32_t width) {
+    const int32_t visible = end - first;
+    const bool everyRowWalked = EdgeWalked(rows.topY, rows.bottomY) &&
+                                (rows.upperCount == 0 || EdgeWalked(rows.topY, rows.middleY)) &&
+                                (rows.lowerCount == 0 || EdgeWalked(rows.middleY, rows.bottomY));
+    if (!everyRowWalked) {
+        std::memset(static_cast<void*>(left), 0, sizeof(SpanEdge) * size_t(visible));
+        std::memset(static_cast<void*>(right), 0, sizeof(SpanEdge) * size_t(visible));
+    }
+    WalkSide(rows, at, WalkEdge<kWalkX>, !rows.longEdgeRight, EdgeWindow{left, first, end});
+    WalkSide(rows, at, WalkEdge<kWalkX>, rows.longEdgeRight, EdgeWindow{right, first, end});
+    // Every span routine draws nothing on a row whose ends meet or cross
+    // once cut to the canvas.
+    for (int32_t i = 0; i < visible; ++i) {
+        if (std::max(left[i].x, 0) < std::min(right[i].x, width)) return true;
+    }
+    return false;
+}
+
+// The rows of a triangle on a canvas `height` high: first .. end - 1.
+struct VisibleRows {
+    int32_t first, end;
+};
+
+VisibleRows RowsOnCanvas(const TriangleRows& rows, int32_t height) {
+    return {std::max(0, -rows.topRow), int32_t(std::min<int64_t>(rows.rowCount, int64_t(height) - rows.topRow))};
+}
+
 // The triangle inside the guard band: the set-up proper.
 void FillInBand(Canvas& canvas, uint32_t mode, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
                 const SoftTexture* texture, uint32_t level) {
-    // Orientation and order by y decide which side the long edge takes.
-    const bool crossNotPositive = (a.x - b.x) * (c.y - b.y) - (c.x - b.x) * (a.y - b.y) <= 0.0f;
-    const TriangleOrder order = OrderByY(a, b, c);
-    const bool even = order.even;
-    const bool longEdgeRight = even != crossNotPositive;
-
     // Rows first: many a small triangle has none on the canvas, and needs
     // nothing more.
-    const int32_t topY = FixedY(*order.top);
-    const int32_t middleY = FixedY(*order.middle);
-    const int32_t bottomY = FixedY(*order.bottom);
-    const int32_t topRow = RowOf(topY);
-    const int32_t rowCount = RowOf(bottomY) - topRow;
-    const int32_t upperCount = RowOf(middleY) - topRow;
-    const int32_t lowerCount = RowOf(bottomY) - RowOf(middleY);
-    if (rowCount <= 0) return;
-    int32_t measure = upperCount;
-    if (upperCount == 0) measure = 0;
-    if (lowerCount == 0) measure = rowCount - 1;
-    measure = std::max(measure, 0);
+    const TriangleRows rows = CountRows(a, b, c);
+    if (rows.rowCount <= 0) return;
+    const bool longEdgeRight = rows.longEdgeRight;
+    const int32_t measure = rows.measure;
+    const int32_t topRow = rows.topRow;
 
     // Only the rows on the canvas get records.
-    const int32_t first = std::max(0, -topRow);
-    const int32_t end = int32_t(std::min<int64_t>(rowCount, int64_t(canvas.height) - topRow));
+    const auto [first, end] = RowsOnCanvas(rows, canvas.height);
     const int32_t visible = end - first;
     if (visible <= 0) return;
 
-    FixedVertex t = FixedPlace(*order.top);
-    FixedVertex m = FixedPlace(*order.middle);
-    FixedVertex btm = FixedPlace(*order.bottom);
-
+    TriangleCorners at{FixedPlace(*rows.order.top), FixedPlace(*rows.order.middle), FixedPlace(*rows.order.bottom)};
     SpanEdge* const leftBuffer = reinterpret_cast<SpanEdge*>(canvas.spanBufferA);
     SpanEdge* const rightBuffer = reinterpret_cast<SpanEdge*>(canvas.spanBufferB);
-    // Rows that no edge reaches (an edge of 1/65536 that still crosses a
-    // row, too short to walk) stay empty. Where every row is walked on both
-    // sides, the walks write all that a span routine reads of a row: every
-    // value at the left end (z only in the depth modes; the clipping below
-    // clears it in the others), x at the right.
-    const bool everyRowWalked = EdgeWalked(topY, bottomY) && (upperCount == 0 || EdgeWalked(topY, middleY)) &&
-                                (lowerCount == 0 || EdgeWalked(middleY, bottomY));
-    if (!everyRowWalked) {
-        std::memset(static_cast<void*>(leftBuffer), 0, sizeof(SpanEdge) * size_t(visible));
-        std::memset(static_cast<void*>(rightBuffer), 0, sizeof(SpanEdge) * size_t(visible));
-    }
-    // The walk of one side of the triangle, the long edge or the two others
-    // (an edge that crosses no row writes nothing).
-    const auto walkSide = [&](auto walker, bool longEdge, const EdgeWindow& window) {
-        if (longEdge) {
-            walker(window, 0, t, btm);
-            return;
-        }
-        if (upperCount > 0) walker(window, 0, t, m);
-        if (lowerCount > 0) walker(window, measure, m, btm);
-    };
-    const auto walkX = WalkEdge<kWalkX>;
-    const EdgeWindow leftSide{leftBuffer, first, end};
-    const EdgeWindow rightSide{rightBuffer, first, end};
-    walkSide(walkX, !longEdgeRight, leftSide);
-    walkSide(walkX, longEdgeRight, rightSide);
-
-    // Many a small triangle covers no pixel on the canvas: every span routine
-    // draws nothing on a row whose ends meet or cross once cut to the canvas,
-    // so such a triangle needs none of its values, nor its routine.
-    bool anyPixel = false;
-    for (int32_t i = 0; i < visible && !anyPixel; ++i) {
-        anyPixel = std::max(leftBuffer[i].x, 0) < std::min(rightBuffer[i].x, canvas.width);
-    }
-    if (!anyPixel) return;
+    // Many a small triangle covers no pixel on the canvas, and so needs none
+    // of its values, nor its routine.
+    if (!WalkEnds(rows, at, leftBuffer, rightBuffer, first, end, canvas.width)) return;
 
     const bool textured = (mode & kSpanModeTextured) != 0;
     const SoftTexture* const used = textured ? texture : nullptr;
-    AddFixedValues(t, *order.top, used);
-    AddFixedValues(m, *order.middle, used);
-    AddFixedValues(btm, *order.bottom, used);
+    AddFixedValues(at.t, *rows.order.top, used);
+    AddFixedValues(at.m, *rows.order.middle, used);
+    AddFixedValues(at.btm, *rows.order.bottom, used);
+    const auto walkSide = [&](auto walker, bool longEdge, const EdgeWindow& window) {
+        WalkSide(rows, at, walker, longEdge, window);
+    };
 
     const bool depth = (mode & kSpanModeDepth) != 0;
     const auto walkValues = depth ? WalkEdge<kWalkValues | kWalkDepth> : WalkEdge<kWalkValues>;
-    walkSide(walkValues, !longEdgeRight, leftSide);
+    walkSide(walkValues, !longEdgeRight, EdgeWindow{leftBuffer, first, end});
 
     // The per-pixel steps come from the measuring row: read from the walks
     // above when it lies on the canvas, else walked on its own. Its right
@@ -407,9 +445,9 @@ void FillInBand(Canvas& canvas, uint32_t mode, const ScreenVertex& a, const Scre
         measuredRight.x = rightBuffer[measure - first].x;
     } else {
         const EdgeWindow left{&walkedLeft, measure, measure + 1};
-        walkSide(walkX, !longEdgeRight, left);
+        walkSide(WalkEdge<kWalkX>, !longEdgeRight, left);
         walkSide(walkValues, !longEdgeRight, left);
-        walkSide(walkX, longEdgeRight, EdgeWindow{&measuredRight, measure, measure + 1});
+        walkSide(WalkEdge<kWalkX>, longEdgeRight, EdgeWindow{&measuredRight, measure, measure + 1});
     }
 
     Steps steps;
@@ -432,7 +470,7 @@ void FillInBand(Canvas& canvas, uint32_t mode, const ScreenVertex& a, const Scre
     setup.texture = used;
     setup.topY = topRow + first;
     setup.lastRow = visible - 1;
-    setup.color = order.top->colour;
+    setup.color = rows.order.top->colour;
     setup.level = level;
     setup.destPitch = canvas.pitch;
     setup.depthPitch = canvas.depthPitch;
@@ -514,6 +552,51 @@ void WalkEdge16(const EdgeWindow& window, int32_t startIndex, const FixedVertex&
 void WalkEdgeDepth16(const EdgeWindow& window, int32_t startIndex, const FixedVertex& from,
                      const FixedVertex& to) {
     WalkEdge<kWalkX | kWalkValues | kWalkDepth>(window, startIndex, from, to);
+}
+
+bool OnOneRowOrColumn16(int32_t count, const ScreenVertex* v) {
+    // A corner's row as the set-up counts it, and the column its x walks
+    // to: both grow with the coordinate, so corners that share one share it
+    // with every point between them. Past the guard band the pieces are cut
+    // in double; those are left to the set-up.
+    const auto row = [](float y) { return RowOf(static_cast<int32_t>(y * 65536.0f)); };
+    const auto column = [](float x) { return (static_cast<int32_t>(x * 65536.0f) + 0xFFFF) >> 16; };
+    for (int32_t i = 0; i < count; ++i) {
+        if (!(std::fabs(v[i].x) <= kGuardBand && std::fabs(v[i].y) <= kGuardBand)) return false;
+    }
+    // Most polygons are triangles: their corners are compared in a row.
+    const int32_t row0 = row(v[0].y);
+    const int32_t column0 = column(v[0].x);
+    int32_t rowsApart = (row(v[1].y) ^ row0) | (row(v[2].y) ^ row0);
+    int32_t columnsApart = (column(v[1].x) ^ column0) | (column(v[2].x) ^ column0);
+    for (int32_t i = 3; i < count; ++i) {
+        rowsApart |= row(v[i].y) ^ row0;
+        columnsApart |= column(v[i].x) ^ column0;
+    }
+    return rowsApart == 0 || columnsApart == 0;
+}
+
+bool TriangleFillsNoPixel16(const Canvas& canvas, const ScreenVertex& a, const ScreenVertex& b,
+                            const ScreenVertex& c) {
+    // Only the place is read: a value that keeps the triangle from being
+    // drawn at all cannot make it draw.
+    for (const ScreenVertex* p : {&a, &b, &c}) {
+        if (!(std::fabs(p->x) <= kGuardBand && std::fabs(p->y) <= kGuardBand)) return false;
+    }
+    const TriangleRows rows = CountRows(a, b, c);
+    if (rows.rowCount <= 0) return true;
+    const auto [first, end] = RowsOnCanvas(rows, canvas.height);
+    if (end - first <= 0) return true;
+    // A tall triangle is left to the set-up: few are empty.
+    constexpr int32_t kMostRows = 16;
+    if (end - first > kMostRows) return false;
+    // Records the walks write before they are read, as in the canvas's own
+    // buffers.
+    alignas(SpanEdge) unsigned char ends[2][kMostRows * sizeof(SpanEdge)];
+    const TriangleCorners at{FixedPlace(*rows.order.top), FixedPlace(*rows.order.middle),
+                             FixedPlace(*rows.order.bottom)};
+    return !WalkEnds(rows, at, reinterpret_cast<SpanEdge*>(ends[0]), reinterpret_cast<SpanEdge*>(ends[1]), first,
+                     end, canvas.width);
 }
 
 void FillTriangle16(Canvas* canvas, uint32_t mode, const ScreenVertex* a, const ScreenVertex* b,

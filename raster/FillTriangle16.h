@@ -35,6 +35,19 @@ class SoftTexture;
 void FillTriangle16(Canvas* canvas, uint32_t mode, const ScreenVertex* a, const ScreenVertex* b,
                     const ScreenVertex* c, const SoftTexture* texture, uint32_t level);
 
+// Whether the corners, all inside the guard band, lie on one row or all in
+// one column of the set-up's grid. Every piece a polygon is split or cut
+// into keeps its corners between the polygon's, so it lies on that row or in
+// that column too, and its spans are empty.
+// count is 3 or more.
+bool OnOneRowOrColumn16(int32_t count, const ScreenVertex* v);
+// Whether FillTriangle16 would draw no pixel of the triangle on the canvas,
+// in any mode but the outline: it covers no pixel as the set-up walks it.
+// Only x and y are read. False where it cannot tell cheaply (a triangle with
+// many rows on the canvas, or one past the guard band).
+bool TriangleFillsNoPixel16(const Canvas& canvas, const ScreenVertex& a, const ScreenVertex& b,
+                            const ScreenVertex& c);
+
 // Rows of one triangle as the edge walkers see them: record i of an edge
 // buffer window holds the triangle's row index first + i, and only indices
 // first .. end - 1 are written, so a triangle taller than the buffer (or

@@ -117,6 +117,31 @@ void DrawFan(Canvas* canvas, int32_t count, uint32_t mode, const ScreenVertex* v
 
 }  // namespace
 
+bool PolygonFillsNoPixel16(const Canvas& canvas, int32_t count, const ScreenVertex* v) {
+    if (count < 3) return true;
+    if (OnOneRowOrColumn16(count, v)) return true;
+    // Otherwise each triangle of the fan is walked as the set-up walks it,
+    // where every mode fills it whole: not cut to the band, nor split for
+    // perspective (no side longer than the subdivision length).
+    const Band band = BandAround(&canvas);
+    for (int32_t i = 0; i < count; ++i) {
+        if (!Inside(v[i], band)) return false;
+    }
+    const float most = canvas.subdivideLength;
+    for (int32_t i = 1; i + 1 < count; ++i) {
+        const ScreenVertex& a = v[0];
+        const ScreenVertex& b = v[i];
+        const ScreenVertex& c = v[i + 1];
+        const float extents[6] = {std::fabs(a.x - b.x), std::fabs(a.y - b.y), std::fabs(b.x - c.x),
+                                  std::fabs(b.y - c.y), std::fabs(c.x - a.x), std::fabs(c.y - a.y)};
+        for (const float extent : extents) {
+            if (!(extent <= most)) return false;
+        }
+        if (!TriangleFillsNoPixel16(canvas, a, b, c)) return false;
+    }
+    return true;
+}
+
 void FillPolygon16(Canvas* canvas, int32_t count, uint32_t mode, const ScreenVertex* vertices, PixelImage* image,
                    uint32_t level) {
     FillPolygon16(canvas, count, mode, vertices, image, level, FillTriangle16);

@@ -32,6 +32,12 @@ void FillPolygon16(Canvas* canvas, int32_t count, uint32_t mode, const ScreenVer
 void FillPolygon16(Canvas* canvas, int32_t count, uint32_t mode, const ScreenVertex* vertices, PixelImage* image,
                    uint32_t level, TriangleFill16 fill);
 
+// Whether FillPolygon16 would surely draw no pixel of the polygon in any mode
+// but the outline: its corners lie on one row or in one column, or no
+// triangle of its fan covers a pixel as the set-up walks it. False where
+// that cannot be told cheaply.
+bool PolygonFillsNoPixel16(const Canvas& canvas, int32_t count, const ScreenVertex* v);
+
 // Direct-colour Gouraud polygon: colour words 0x10RRGGBB, the fan as above,
 // through the depth-tested triangle while the canvas's depth test is on.
 void FillPolygonRgb16(Canvas* canvas, int32_t count, const FixedVertex* vertices);

@@ -232,6 +232,12 @@ void Billboard::Draw() {
         faces[0].translucency[0] = faces[1].translucency[0] = uint8_t(std::clamp(alpha, 0, 255));
     }
     faces[0].flags = faces[1].flags = faceFlags;
+    // A far glow often falls between pixel rows or columns: it needs no light.
+    const bool drawn[2] = {!FaceFillsNothing(0, drawFlags), !FaceFillsNothing(1, drawFlags)};
+    if (!drawn[0] && !drawn[1]) {
+        PopViewContext(&view);
+        return;
+    }
 
     corners[0].colour = 0;
     corners[0].intensity = full;
@@ -255,7 +261,8 @@ void Billboard::Draw() {
         corners[i].colour = corners[0].colour;
         corners[i].intensity = corners[0].intensity;
     }
-    DrawFace(0, drawFlags);
-    DrawFace(1, drawFlags);
+    for (uint32_t i = 0; i < 2; ++i) {
+        if (drawn[i]) DrawFace(i, drawFlags);
+    }
     PopViewContext(&view);
 }

@@ -30,6 +30,7 @@ constexpr uint32_t kObjectDrawn = 0x100;   // the object's flag: drawn this fram
 RenderVertex g_clipIn[kMaxClipVertices];
 RenderVertex g_clipOut[kMaxClipVertices];
 ScreenVertex g_screen[kMaxClipVertices];
+ScreenVertex g_facePlaces[3];   // a face's corners as FaceFillsNothing tells them to the canvas
 
 // Which polygon operation a face takes.
 struct Fill {
@@ -41,14 +42,17 @@ struct Fill {
     Material* material = nullptr;
 };
 
+// Whether a face drawn by these flags is filled; one that is not may draw
+// its edges.
+bool Filled(uint32_t flags, uint32_t drawFlags) {
+    const bool fixedColour = (drawFlags & kDrawFixedColour) != 0;
+    return (flags & (fixedColour ? FaceRecord::kFilled : FaceRecord::kFilled | FaceRecord::kGouraud)) != 0;
+}
+
 Fill Choose(uint32_t flags, const FaceRecord& face, uint32_t drawFlags) {
     Fill fill;
     const bool fixedColour = (drawFlags & kDrawFixedColour) != 0;
-    if (fixedColour) {
-        fill.filled = (flags & FaceRecord::kFilled) != 0;
-    } else {
-        fill.filled = (flags & (FaceRecord::kFilled | FaceRecord::kGouraud)) != 0;
-    }
+    fill.filled = Filled(flags, drawFlags);
     if (!fill.filled) return fill;
     if ((drawFlags & kDrawFixedLevel) != 0) {
         fill.translucent = true;
@@ -126,28 +130,103 @@ bool OutsidePoint(const Camera& camera, const ScreenVertex& p) {
 
 Camera* CurrentCamera() { return g_viewContext != nullptr ? g_viewContext->camera : nullptr; }
 
+// Whether the view has all that DrawFace draws a face from.
+bool CanDrawFaces(const ViewContext* view) {
+    return view != nullptr && view->camera != nullptr && view->camera->canvas != nullptr && view->faces != nullptr &&
+           view->vertices != nullptr && view->vertexStates != nullptr;
+}
+
+// The flags a face is drawn by: the object's render mask and the camera's
+// switches, as far as the face has them.
+uint32_t DrawnFaceFlags(const ViewContext& view, const FaceRecord& face, uint32_t drawFlags) {
+    const Camera& camera = *view.camera;
+    const uint16_t mask = view.object != nullptr ? view.object->renderMask : NamedObject::kDefaultRenderMask;
+    uint32_t flags = ((uint32_t(mask) & camera.flags) | ((drawFlags & kDrawAllowTexture) != 0 ? 0x200u : 0u)) &
+                     face.flags;
+    if ((camera.flags & Camera::kFlagOrthographic) != 0) flags &= ~FaceRecord::kSecondOperation;
+    return flags;
+}
+
+// A vertex's screen place, worked out once a frame.
+void Project(const Camera& camera, RenderVertex& v, uint32_t& state) {
+    if ((state & ViewContext::kProjected) != 0) return;
+    state |= ViewContext::kProjected;
+    const Canvas& canvas = *camera.canvas;
+    const bool orthographic = (camera.flags & Camera::kFlagOrthographic) != 0;
+    const float halfW = float(canvas.width >> 1), halfH = float(canvas.height >> 1);
+    const float x = orthographic ? camera.scaleX * v.x : camera.scaleX * v.x / v.z;
+    const float y = orthographic ? camera.scaleY * v.y : camera.scaleY * v.y / v.z;
+    v.screenX = std::floor(x + halfW + 0.5f);
+    v.screenY = std::floor(halfH - y + 0.5f);
+    v.invZ = 1.0f / v.z;
+}
+
+// The screen places the canvas is given: off the canvas held at its edges,
+// NaN at 0.
+class CanvasPlacer {
+public:
+    explicit CanvasPlacer(const Canvas& canvas) {
+        const int32_t extra = (canvas.flags & Canvas::kFlag16Bit) != 0 ? 1 : 0;
+        maxX_ = std::max(float(canvas.width + extra - 1), 0.0f);
+        maxY_ = std::max(float(canvas.height + extra - 1), 0.0f);
+    }
+    void Place(const RenderVertex& v, ScreenVertex& s) const {
+        // max(0, NaN) is 0.
+        s.x = std::min(std::max(0.0f, v.screenX), maxX_);
+        s.y = std::min(std::max(0.0f, v.screenY), maxY_);
+    }
+
+private:
+    float maxX_ = 0.0f, maxY_ = 0.0f;
+};
+
+// Whether a textured fill gives its image a palette: one without takes the
+// canvas's when first filled, and keeps it, so it must be filled.
+bool GivesPalette(const Fill& fill) {
+    if (!fill.textured) return false;
+    fill.material->Lock();
+    const bool given = fill.material->image != nullptr && fill.material->image->palette == nullptr;
+    fill.material->Unlock();
+    return given;
+}
+
 }  // namespace
 
-int32_t FillFace(Canvas& canvas, uint32_t faceFlags, const FaceRecord& face, int32_t count,
-                 const ScreenVertex* vertices, uint32_t drawFlags) {
-    const Fill fill = Choose(faceFlags, face, drawFlags);
-    if (!fill.filled) return 1;
+bool FaceFillsNothing(uint32_t faceIndex, uint32_t drawFlags) {
+    ViewContext* const view = g_viewContext;
+    if (!CanDrawFaces(view) || (drawFlags & (kDrawClip | kDrawCullBack)) != 0) return false;
+    const Camera& camera = *view->camera;
+    const FaceRecord& face = view->faces[faceIndex];
+    const uint32_t flags = DrawnFaceFlags(*view, face, drawFlags);
+    if (!Filled(flags, drawFlags)) return false;
+    const uint16_t corners[3] = {face.a, face.b, face.c};
+    const CanvasPlacer placer(*camera.canvas);
+    for (int i = 0; i < 3; ++i) {
+        RenderVertex& v = view->vertices[corners[i]];
+        Project(camera, v, view->vertexStates[corners[i]]);
+        placer.Place(v, g_facePlaces[i]);
+    }
+    if (!camera.canvas->FillsNoPixel(3, g_facePlaces)) return false;
+    if ((flags & FaceRecord::kTextured) != 0 && GivesPalette(Choose(flags, face, drawFlags))) return false;
+    MarkDrawn();
+    return true;
+}
+
+namespace {
+
+void FillChosen(Canvas& canvas, const Fill& fill, int32_t count, const ScreenVertex* vertices) {
     if (!fill.textured) {
         Call(canvas, fill, count, vertices, nullptr);
-        return 0;
+        return;
     }
     fill.material->Lock();
     Call(canvas, fill, count, vertices, fill.material->image);
     fill.material->Unlock();
-    return 0;
 }
 
-int32_t EmitSortedFace(Canvas&, uint32_t faceFlags, const FaceRecord& face, int32_t count,
-                       const ScreenVertex* vertices, uint32_t drawFlags) {
-    const Fill fill = Choose(faceFlags, face, drawFlags);
-    if (!fill.filled) return 1;
+void EmitChosen(const Fill& fill, int32_t count, const ScreenVertex* vertices) {
     Arena* const arena = g_worldContext != nullptr ? g_worldContext->arena2 : nullptr;
-    if (arena == nullptr) return 0;
+    if (arena == nullptr) return;
     SortedPrimitive* primitive = nullptr;
     if (fill.textured) {
         const uint16_t kind = uint16_t((fill.translucent ? SortedPrimitive::kTexturedTranslucent
@@ -161,15 +240,29 @@ int32_t EmitSortedFace(Canvas&, uint32_t faceFlags, const FaceRecord& face, int3
     }
     // A primitive the arena cannot hold is skipped.
     if (primitive != nullptr) primitive->Insert();
+}
+
+}  // namespace
+
+int32_t FillFace(Canvas& canvas, uint32_t faceFlags, const FaceRecord& face, int32_t count,
+                 const ScreenVertex* vertices, uint32_t drawFlags) {
+    const Fill fill = Choose(faceFlags, face, drawFlags);
+    if (!fill.filled) return 1;
+    FillChosen(canvas, fill, count, vertices);
+    return 0;
+}
+
+int32_t EmitSortedFace(Canvas&, uint32_t faceFlags, const FaceRecord& face, int32_t count,
+                       const ScreenVertex* vertices, uint32_t drawFlags) {
+    const Fill fill = Choose(faceFlags, face, drawFlags);
+    if (!fill.filled) return 1;
+    EmitChosen(fill, count, vertices);
     return 0;
 }
 
 void DrawFace(uint32_t faceIndex, uint32_t drawFlags) {
     ViewContext* const view = g_viewContext;
-    if (view == nullptr || view->camera == nullptr || view->camera->canvas == nullptr || view->faces == nullptr ||
-        view->vertices == nullptr || view->vertexStates == nullptr) {
-        return;
-    }
+    if (!CanDrawFaces(view)) return;
     const Camera& camera = *view->camera;
     Canvas& canvas = *camera.canvas;
     const FaceRecord& face = view->faces[faceIndex];
@@ -186,10 +279,7 @@ void DrawFace(uint32_t faceIndex, uint32_t drawFlags) {
     const uint32_t colour = (drawFlags & kDrawFixedColour) != 0 ? view->fixedColour : working[0]->colour;
     for (int i = 0; i < 3; ++i) working[i]->colour = colour;
 
-    const uint16_t mask = view->object != nullptr ? view->object->renderMask : NamedObject::kDefaultRenderMask;
-    uint32_t flags = ((uint32_t(mask) & camera.flags) | ((drawFlags & kDrawAllowTexture) != 0 ? 0x200u : 0u)) &
-                     face.flags;
-    if ((camera.flags & Camera::kFlagOrthographic) != 0) flags &= ~FaceRecord::kSecondOperation;
+    const uint32_t flags = DrawnFaceFlags(*view, face, drawFlags);
     const bool gouraud = (flags & FaceRecord::kGouraud) != 0;
 
     int32_t count = 3;
@@ -215,28 +305,14 @@ void DrawFace(uint32_t faceIndex, uint32_t drawFlags) {
         }
     }
 
-    const bool orthographic = (camera.flags & Camera::kFlagOrthographic) != 0;
-    const float halfW = float(canvas.width >> 1), halfH = float(canvas.height >> 1);
-    for (int32_t i = 0; i < count; ++i) {
-        if ((*states[i] & ViewContext::kProjected) != 0) continue;
-        *states[i] |= ViewContext::kProjected;
-        RenderVertex& v = *working[i];
-        const float x = orthographic ? camera.scaleX * v.x : camera.scaleX * v.x / v.z;
-        const float y = orthographic ? camera.scaleY * v.y : camera.scaleY * v.y / v.z;
-        v.screenX = std::floor(x + halfW + 0.5f);
-        v.screenY = std::floor(halfH - y + 0.5f);
-        v.invZ = 1.0f / v.z;
-    }
+    for (int32_t i = 0; i < count; ++i) Project(camera, *working[i], *states[i]);
 
     if (count < 3 || count > kMaxClipVertices) return;
-    const int32_t extra = (canvas.flags & Canvas::kFlag16Bit) != 0 ? 1 : 0;
-    const float maxX = float(canvas.width + extra - 1), maxY = float(canvas.height + extra - 1);
+    const CanvasPlacer placer(canvas);
     for (int32_t i = 0; i < count; ++i) {
         const RenderVertex& v = *working[i];
         ScreenVertex& s = g_screen[i];
-        // Coordinates off the canvas are held at its edges; NaN becomes 0.
-        s.x = std::clamp(std::isnan(v.screenX) ? 0.0f : v.screenX, 0.0f, std::max(maxX, 0.0f));
-        s.y = std::clamp(std::isnan(v.screenY) ? 0.0f : v.screenY, 0.0f, std::max(maxY, 0.0f));
+        placer.Place(v, s);
         s.depth = (drawFlags & kDrawFarDepth) != 0 ? kFarDepth : v.z * camera.depthScale;
         s.colour = colour;
         s.intensity = float(gouraud ? v.intensity : working[0]->intensity);
@@ -246,11 +322,17 @@ void DrawFace(uint32_t faceIndex, uint32_t drawFlags) {
     }
     MarkDrawn();
 
+    const Fill fill = Choose(flags, face, drawFlags);
     const bool sorted = (drawFlags & kDrawNeverSort) == 0 &&
                         ((camera.flags & Camera::kFlagNoDepthBuffer) != 0 || (flags & FaceRecord::kTranslucent) != 0);
-    const int32_t result = sorted ? EmitSortedFace(canvas, flags, face, count, g_screen, drawFlags)
-                                  : FillFace(canvas, flags, face, count, g_screen, drawFlags);
-    if (result != 1 || (flags & FaceRecord::kEdges) == 0) return;
+    if (fill.filled) {
+        if (sorted) {
+            EmitChosen(fill, count, g_screen);
+        } else {
+            FillChosen(canvas, fill, count, g_screen);
+        }
+    }
+    if (fill.filled || (flags & FaceRecord::kEdges) == 0) return;
 
     Arena* const arena = g_worldContext != nullptr ? g_worldContext->arena2 : nullptr;
     const auto edge = [&](int32_t from, int32_t to) {

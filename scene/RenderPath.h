@@ -34,6 +34,13 @@ extern ScreenVertex g_primScratch;
 // edges of a face that is not filled.
 void DrawFace(uint32_t faceIndex, uint32_t drawFlags);
 
+// Whether face `faceIndex`, drawn with flags that ask for neither clipping
+// nor the back-face test, would fill no pixel of the canvas and draw no
+// edge. Its corners are projected as DrawFace projects them. The face is
+// then marked drawn, as DrawFace would mark it, and needs neither its light
+// nor DrawFace.
+bool FaceFillsNothing(uint32_t faceIndex, uint32_t drawFlags);
+
 // 0 when the polygon was filled, 1 when the face flags ask for no fill.
 int32_t FillFace(Canvas& canvas, uint32_t faceFlags, const FaceRecord& face, int32_t count,
                  const ScreenVertex* vertices, uint32_t drawFlags);

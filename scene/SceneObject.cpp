@@ -297,6 +297,7 @@ void SceneObject::Draw() {
             }
         }
         if (use3dNow) ExitMmxState();
+        if (!needsClipping && FaceFillsNothing(i, drawFlags)) continue;
         vertices[face.a].colour = face.colour;
 
         const int32_t twoSided = (face.flags & FaceRecord::kCullBack) == 0 ? 1 : 0;

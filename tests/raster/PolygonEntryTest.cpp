@@ -7,16 +7,19 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <random>
 #include <vector>
 
 #include "display/Palette.h"
 #include "display/SoftTexture.h"
 #include "display/PixelImage.h"
+#include "raster/FillTriangle16.h"
 #include "raster/PerspectiveSubdivision.h"
 #include "raster/RgbTriangles.h"
 #include "tests/support/MemoryCanvas.h"
 #include "tests/support/RecordingCanvas.h"
 #include "tests/support/RecordingTriangles.h"
+#include "tests/support/ScopedColorTables.h"
 
 namespace {
 
@@ -282,6 +285,60 @@ TEST(FillPolygon16, DrawsTheFanThroughTheTriangleSetUp) {
     EXPECT_EQ(canvas.Pixel16(10, 28), colour5);   // left wing
     EXPECT_EQ(canvas.Pixel16(20, 30), 0);         // the notch
     EXPECT_EQ(canvas.Pixel16(2, 2), 0);
+}
+
+// What the entry calls empty stays empty in every mode, through the fan,
+// the perspective split and the set-up: small polygons about the pixel grid,
+// on whole, half and other places, over the canvas's edges, with and without
+// perspective splits of their sides.
+TEST(FillPolygon16, APolygonCalledEmptyDrawsNoPixelInAnyMode) {
+    ScopedColorTables colorTables;
+    g_colorTables->BuildShadeTable();
+    std::vector<uint16_t> shades(Palette::kShadeEntries);
+    for (size_t i = 0; i < shades.size(); ++i) shades[i] = uint16_t(i + 1);
+    ShadeTable table;
+    table.rows = shades.data();
+    table.shift = Palette::kShadeShift;
+    table.levels = Palette::kShadeLevels;
+    PaletteRgb565 palette;
+    palette.SetTables(0, nullptr, &table);
+    TextureImage texture(32, 32);
+    constexpr uint16_t kClear = 0xBEEF;
+    const uint32_t modes[] = {kFlat, Canvas::kModeGouraud, kTextured, kPerspective,
+                              Canvas::kModeTranslucent | Canvas::kModeGouraud,
+                              kPerspective | Canvas::kModeTranslucent | Canvas::kModeDepthTest};
+    std::mt19937 random(85);
+    const auto place = [&](float centre) {
+        const float spread = float(random() % 13) / 4.0f;   // up to 3 pixels
+        const float offset = (float(random() % 1001) / 1000.0f - 0.5f) * spread;
+        switch (random() % 3) {
+            case 0: return std::round(centre + offset);
+            case 1: return std::round((centre + offset) * 2.0f) / 2.0f;
+            default: return centre + offset;
+        }
+    };
+    int32_t empty = 0, emptyAcrossLines = 0;
+    for (int32_t i = 0; i < 4000; ++i) {
+        MemoryCanvas canvas(24, 16, 2, true, &palette);
+        canvas.FillPixels(kClear);
+        canvas.subdivideLength = i % 2 == 0 ? Canvas::kDefaultSubdivideLength : 1.5f;
+        const float cx = float(random() % 28) - 2.0f, cy = float(random() % 20) - 2.0f;
+        const int32_t count = 3 + int32_t(random() % 3);
+        ScreenVertex v[5];
+        for (int32_t k = 0; k < count; ++k) v[k] = Vertex(place(cx), place(cy), uint32_t(k + 1), 0.5f, 0.5f);
+        if (!PolygonFillsNoPixel16(canvas, count, v)) continue;
+        ++empty;
+        if (!OnOneRowOrColumn16(count, v)) ++emptyAcrossLines;
+        for (const uint32_t mode : modes) {
+            FillPolygon16(&canvas, count, mode, v, (mode & kTextured) != 0 ? &texture.image : nullptr, 128);
+        }
+        ASSERT_EQ(canvas.CountPixelsOtherThan(kClear), 0)
+            << "polygon " << i << ": (" << v[0].x << ", " << v[0].y << ") (" << v[1].x << ", " << v[1].y << ") ("
+            << v[2].x << ", " << v[2].y << ")";
+    }
+    // Both rules are at work.
+    EXPECT_GT(empty, 1500);
+    EXPECT_GT(emptyAcrossLines, 700);
 }
 
 FixedVertex Direct(double x, double y, uint32_t colour) {

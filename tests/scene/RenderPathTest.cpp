@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "display/Palette.h"
 #include "engine/NamedObject.h"
 #include "engine/WorldContext.h"
 #include "scene/Camera.h"
@@ -204,6 +205,36 @@ TEST_F(RenderPathTest, TranslucentFacesAreSortedAndDrawnAtTheFlush) {
     Draw(0x1 | 0x1000, 0);
     ASSERT_NE(world_->depthTreeRoot, nullptr);
     EXPECT_EQ(static_cast<SortedPrimitive*>(world_->depthTreeRoot)->kind, SortedPrimitive::kLine);
+}
+
+// A face the canvas calls empty is spared and counted as drawn, but not one
+// that may still leave a mark: clipped, or unfilled with edges to draw, or
+// textured with an image its first fill would give a palette.
+TEST_F(RenderPathTest, AFaceTheCanvasCallsEmptyIsSparedUnlessItLeavesAMark) {
+    const auto spared = [&](uint32_t faceFlags, uint32_t drawFlags) {
+        face_.flags = faceFlags;
+        object_.flags &= ~0x100u;
+        const bool result = FaceFillsNothing(0, drawFlags);
+        EXPECT_EQ((object_.flags & 0x100) != 0, result);
+        return result;
+    };
+    EXPECT_FALSE(spared(0x2, 0));   // the canvas cannot tell
+    canvas_.ClaimFillsNoPixel(true);
+    EXPECT_TRUE(spared(0x2, 0));
+    EXPECT_TRUE(spared(0x8 | 0x800, 0));
+    EXPECT_FALSE(spared(0x2, kDrawClip));
+    EXPECT_FALSE(spared(0x2, kDrawCullBack));
+    EXPECT_FALSE(spared(0x1 | 0x1000, 0));
+    EXPECT_FALSE(spared(0x8, kDrawFixedColour));   // not filled: nothing to spare, but nothing drawn either
+    EXPECT_FALSE(spared(0x2 | 0x200, 0));          // the picture has no palette yet
+    EXPECT_EQ(material_.locks, material_.unlocks);
+    PaletteRgb565 palette;
+    material_.picture.palette = &palette;
+    EXPECT_TRUE(spared(0x2 | 0x200, 0));
+    // Projected as DrawFace projects: a later draw keeps the places.
+    EXPECT_NE(states_[1] & ViewContext::kProjected, 0u);
+    EXPECT_EQ(vertices_[1].screenX, 70.0f);
+    EXPECT_EQ(canvas_.Calls().size(), 0u);
 }
 
 TEST_F(RenderPathTest, AStreakDrawsOneSortedLineAndPointsAreClippedToTheView) {

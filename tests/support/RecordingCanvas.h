@@ -63,6 +63,8 @@ public:
     // the others pass unrecorded (returning 0): a huge canvas then keeps a
     // line's millions of plots cheap while its pixels in the window stay exact.
     void RecordPlotsOnlyWithin(const CanvasRect& window) { plotWindow_ = window; }
+    // What FillsNoPixel answers for every polygon; unrecorded.
+    void ClaimFillsNoPixel(bool claim) { fillsNoPixel_ = claim; }
 
     void Nothing() override;
     void EnableDepthTest() override;
@@ -150,6 +152,7 @@ public:
                                                uint32_t alpha) override;
     Status FillPolygonTexturedShadedPerspAlphaInt(int32_t count, const ViewVertex* v, PixelImage* image,
                                                   uint32_t alpha) override;
+    bool FillsNoPixel(int32_t, const ScreenVertex*) const override { return fillsNoPixel_; }
 
     Status SetFog(const FogParams* fogParams) override;
     Status ApplyFog() override;
@@ -160,6 +163,7 @@ private:
     std::vector<CanvasCall> calls_;
     std::map<std::string, uint32_t, std::less<>> scripted_;
     bool forwarding_ = true;
+    bool fillsNoPixel_ = false;
     std::function<void(const CanvasCall&)> hook_;
     std::optional<CanvasRect> plotWindow_;
 };
