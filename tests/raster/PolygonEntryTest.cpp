@@ -264,18 +264,26 @@ TEST(FillPolygon16, ResetsTheSubdivisionDepthForEachPolygon) {
     EXPECT_EQ(g_subdivisionDepth, 0);
 }
 
+// A 5-6-5 palette whose shade entry i is the pixel i + 1.
+struct ShadedPalette {
+    ShadedPalette() : shades(Palette::kShadeEntries) {
+        for (size_t i = 0; i < shades.size(); ++i) shades[i] = uint16_t(i + 1);
+        table.rows = shades.data();
+        table.shift = Palette::kShadeShift;
+        table.levels = Palette::kShadeLevels;
+        palette.SetTables(0, nullptr, &table);
+    }
+    std::vector<uint16_t> shades;
+    ShadeTable table;
+    PaletteRgb565 palette;
+};
+
 // Through the real set-up: a dart-shaped quad whose fan from vertex 0 leaves
 // the notch between vertices 1 and 3 empty, where a fan from vertex 1 would
 // fill it.
 TEST(FillPolygon16, DrawsTheFanThroughTheTriangleSetUp) {
-    std::vector<uint16_t> shades(Palette::kShadeEntries);
-    for (size_t i = 0; i < shades.size(); ++i) shades[i] = uint16_t(i + 1);
-    ShadeTable table;
-    table.rows = shades.data();
-    table.shift = Palette::kShadeShift;
-    table.levels = Palette::kShadeLevels;
-    PaletteRgb565 palette;
-    palette.SetTables(0, nullptr, &table);
+    ShadedPalette shaded;
+    Palette& palette = shaded.palette;
     MemoryCanvas canvas(40, 40, 2, false, &palette);
     const ScreenVertex dart[] = {Vertex(20, 2, 5), Vertex(36, 36, 6), Vertex(20, 20, 7), Vertex(4, 36, 8)};
     FillPolygon16(&canvas, 4, kFlat, dart, nullptr, 255);
@@ -294,14 +302,8 @@ TEST(FillPolygon16, DrawsTheFanThroughTheTriangleSetUp) {
 TEST(FillPolygon16, APolygonCalledEmptyDrawsNoPixelInAnyMode) {
     ScopedColorTables colorTables;
     g_colorTables->BuildShadeTable();
-    std::vector<uint16_t> shades(Palette::kShadeEntries);
-    for (size_t i = 0; i < shades.size(); ++i) shades[i] = uint16_t(i + 1);
-    ShadeTable table;
-    table.rows = shades.data();
-    table.shift = Palette::kShadeShift;
-    table.levels = Palette::kShadeLevels;
-    PaletteRgb565 palette;
-    palette.SetTables(0, nullptr, &table);
+    ShadedPalette shaded;
+    Palette& palette = shaded.palette;
     TextureImage texture(32, 32);
     constexpr uint16_t kClear = 0xBEEF;
     const uint32_t modes[] = {kFlat, Canvas::kModeGouraud, kTextured, kPerspective,
