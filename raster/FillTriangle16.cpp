@@ -561,10 +561,14 @@ bool OnOneRowOrColumn16(int32_t count, const ScreenVertex* v) {
     // in double; those are left to the set-up.
     const auto row = [](float y) { return RowOf(static_cast<int32_t>(y * 65536.0f)); };
     const auto column = [](float x) { return (static_cast<int32_t>(x * 65536.0f) + 0xFFFF) >> 16; };
-    for (int32_t i = 0; i < count; ++i) {
-        if (!(std::fabs(v[i].x) <= kGuardBand && std::fabs(v[i].y) <= kGuardBand)) return false;
+    const auto inBand = [](const ScreenVertex& p) {
+        return std::fabs(p.x) <= kGuardBand && std::fabs(p.y) <= kGuardBand;
+    };
+    // Most polygons are triangles: their corners are taken in a row.
+    if (!(inBand(v[0]) && inBand(v[1]) && inBand(v[2]))) return false;
+    for (int32_t i = 3; i < count; ++i) {
+        if (!inBand(v[i])) return false;
     }
-    // Most polygons are triangles: their corners are compared in a row.
     const int32_t row0 = row(v[0].y);
     const int32_t column0 = column(v[0].x);
     int32_t rowsApart = (row(v[1].y) ^ row0) | (row(v[2].y) ^ row0);
