@@ -245,6 +245,9 @@ bool Finite(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c)
     return residue == residue;
 }
 
+// Whether a place lies inside the guard band; a NaN does not.
+bool InBand(const ScreenVertex& p) { return std::fabs(p.x) <= kGuardBand && std::fabs(p.y) <= kGuardBand; }
+
 // For finite vertices.
 bool InsideGuardBand(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
     const float reach = std::max({std::fabs(a.x), std::fabs(a.y), std::fabs(b.x), std::fabs(b.y), std::fabs(c.x),
@@ -561,13 +564,10 @@ bool OnOneRowOrColumn16(int32_t count, const ScreenVertex* v) {
     // in double; those are left to the set-up.
     const auto row = [](float y) { return RowOf(static_cast<int32_t>(y * 65536.0f)); };
     const auto column = [](float x) { return (static_cast<int32_t>(x * 65536.0f) + 0xFFFF) >> 16; };
-    const auto inBand = [](const ScreenVertex& p) {
-        return std::fabs(p.x) <= kGuardBand && std::fabs(p.y) <= kGuardBand;
-    };
     // Most polygons are triangles: their corners are taken in a row.
-    if (!(inBand(v[0]) && inBand(v[1]) && inBand(v[2]))) return false;
+    if (!(InBand(v[0]) && InBand(v[1]) && InBand(v[2]))) return false;
     for (int32_t i = 3; i < count; ++i) {
-        if (!inBand(v[i])) return false;
+        if (!InBand(v[i])) return false;
     }
     const int32_t row0 = row(v[0].y);
     const int32_t column0 = column(v[0].x);
@@ -584,9 +584,7 @@ bool TriangleFillsNoPixel16(const Canvas& canvas, const ScreenVertex& a, const S
                             const ScreenVertex& c) {
     // Only the place is read: a value that keeps the triangle from being
     // drawn at all cannot make it draw.
-    for (const ScreenVertex* p : {&a, &b, &c}) {
-        if (!(std::fabs(p->x) <= kGuardBand && std::fabs(p->y) <= kGuardBand)) return false;
-    }
+    if (!(InBand(a) && InBand(b) && InBand(c))) return false;
     const TriangleRows rows = CountRows(a, b, c);
     if (rows.rowCount <= 0) return true;
     const auto [first, end] = RowsOnCanvas(rows, canvas.height);

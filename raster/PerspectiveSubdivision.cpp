@@ -27,6 +27,16 @@ ScreenVertex Midpoint(const ScreenVertex& p, const ScreenVertex& q) {
     return m;
 }
 
+// The x and y extents of the sides ab, bc, ca, in that order.
+struct SideExtents {
+    float of[6];
+};
+
+SideExtents ExtentsOf(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
+    return {{std::fabs(a.x - b.x), std::fabs(a.y - b.y), std::fabs(b.x - c.x), std::fabs(b.y - c.y),
+             std::fabs(c.x - a.x), std::fabs(c.y - a.y)}};
+}
+
 ScreenVertex Unweighted(const ScreenVertex& p) {
     ScreenVertex out = p;
     out.u = p.u / p.invZ;
@@ -41,8 +51,8 @@ void SubdividePerspectiveTriangle16(Canvas* canvas, uint32_t mode, const ScreenV
                                     TriangleFill16 fill) {
     ++g_subdivisionDepth;
 
-    const float extents[6] = {std::fabs(a.x - b.x), std::fabs(a.y - b.y), std::fabs(b.x - c.x),
-                              std::fabs(b.y - c.y), std::fabs(c.x - a.x), std::fabs(c.y - a.y)};
+    const SideExtents sides = ExtentsOf(a, b, c);
+    const float* const extents = sides.of;
     const float ratios[3] = {InvZRatio(a, b), InvZRatio(b, c), InvZRatio(c, a)};
     int32_t chosen = -1;
     for (int32_t i = 0; i < 6; ++i) {
@@ -70,4 +80,11 @@ void SubdividePerspectiveTriangle16(Canvas* canvas, uint32_t mode, const ScreenV
     }
 
     --g_subdivisionDepth;
+}
+
+bool FilledUnsplit16(const Canvas& canvas, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
+    for (const float extent : ExtentsOf(a, b, c).of) {
+        if (!(extent <= canvas.subdivideLength)) return false;
+    }
+    return true;
 }

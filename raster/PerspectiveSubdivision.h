@@ -37,3 +37,7 @@ extern int32_t g_subdivisionDepth;
 void SubdividePerspectiveTriangle16(Canvas* canvas, uint32_t mode, const ScreenVertex& a, const ScreenVertex& b,
                                     const ScreenVertex& c, const SoftTexture* texture, uint32_t level,
                                     TriangleFill16 fill);
+
+// Whether SubdividePerspectiveTriangle16 fills the triangle as it is, with no
+// split: no side's x or y extent is longer than the canvas's subdivideLength.
+bool FilledUnsplit16(const Canvas& canvas, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c);

@@ -127,17 +127,9 @@ bool PolygonFillsNoPixel16(const Canvas& canvas, int32_t count, const ScreenVert
     for (int32_t i = 0; i < count; ++i) {
         if (!Inside(v[i], band)) return false;
     }
-    const float most = canvas.subdivideLength;
     for (int32_t i = 1; i + 1 < count; ++i) {
-        const ScreenVertex& a = v[0];
-        const ScreenVertex& b = v[i];
-        const ScreenVertex& c = v[i + 1];
-        const float extents[6] = {std::fabs(a.x - b.x), std::fabs(a.y - b.y), std::fabs(b.x - c.x),
-                                  std::fabs(b.y - c.y), std::fabs(c.x - a.x), std::fabs(c.y - a.y)};
-        for (const float extent : extents) {
-            if (!(extent <= most)) return false;
-        }
-        if (!TriangleFillsNoPixel16(canvas, a, b, c)) return false;
+        if (!FilledUnsplit16(canvas, v[0], v[i], v[i + 1])) return false;
+        if (!TriangleFillsNoPixel16(canvas, v[0], v[i], v[i + 1])) return false;
     }
     return true;
 }
