@@ -580,6 +580,40 @@ bool OnOneRowOrColumn16(int32_t count, const ScreenVertex* v) {
     return rowsApart == 0 || columnsApart == 0;
 }
 
+namespace {
+
+// A corner on a whole column and row, as every corner the scene gives the
+// canvas unclipped is.
+bool OnWholePixels(const ScreenVertex& v) {
+    return float(int32_t(v.x)) == v.x && float(int32_t(v.y)) == v.y;
+}
+
+// WalkEnds' answer for corners on whole pixels, without its walk. An edge's
+// column k rows below its upper corner is then exactly x0 + ceil(k dx / dy):
+// the walk's 16.16 floor of k dx / dy falls short of the quotient by less
+// than 1/65536, and a quotient that is not whole lies at least 1/dy past
+// one, dy inside the band far below 65536.
+bool WholeRowsHavePixel(const TriangleRows& rows, int32_t first, int32_t end, int32_t width) {
+    const ScreenVertex& t = *rows.order.top;
+    const ScreenVertex& m = *rows.order.middle;
+    const ScreenVertex& btm = *rows.order.bottom;
+    const auto column = [](float x0, float x1, int32_t dy, int32_t k) {
+        const int32_t n = k * (int32_t(x1) - int32_t(x0));
+        return int32_t(x0) + (n >= 0 ? (n + dy - 1) / dy : -(-n / dy));
+    };
+    const auto side = [&](bool longEdge, int32_t i) {
+        if (longEdge) return column(t.x, btm.x, rows.rowCount, i);
+        if (i < rows.upperCount) return column(t.x, m.x, rows.upperCount, i);
+        return column(m.x, btm.x, rows.lowerCount, i - rows.upperCount);
+    };
+    for (int32_t i = first; i < end; ++i) {
+        if (std::max(side(!rows.longEdgeRight, i), 0) < std::min(side(rows.longEdgeRight, i), width)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 bool TriangleFillsNoPixel16(const Canvas& canvas, const ScreenVertex& a, const ScreenVertex& b,
                             const ScreenVertex& c) {
     // Only the place is read: a value that keeps the triangle from being
@@ -592,6 +626,7 @@ bool TriangleFillsNoPixel16(const Canvas& canvas, const ScreenVertex& a, const S
     // A tall triangle is left to the set-up: few are empty.
     constexpr int32_t kMostRows = 16;
     if (end - first > kMostRows) return false;
+    if (OnWholePixels(a) && OnWholePixels(b) && OnWholePixels(c)) return !WholeRowsHavePixel(rows, first, end, canvas.width);
     // Records the walks write before they are read, as in the canvas's own
     // buffers.
     alignas(SpanEdge) unsigned char ends[2][kMostRows * sizeof(SpanEdge)];

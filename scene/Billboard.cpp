@@ -5,10 +5,8 @@
 #include <cstring>
 
 #include "display/Canvas.h"
-#include "engine/Arena.h"
 #include "engine/BoundingSphere.h"
 #include "engine/MathRoutineTable.h"
-#include "engine/WorldContext.h"
 #include "scene/Camera.h"
 #include "scene/FaceRecord.h"
 #include "scene/Light.h"
@@ -172,12 +170,10 @@ void Billboard::Draw() {
     const uint32_t mask = cameraFlags & renderMask;
     const int32_t full = CanvasFullLevel(*camera.canvas);
 
-    Arena* const arena = g_worldContext != nullptr ? g_worldContext->arena1 : nullptr;
-    if (arena == nullptr) return;
-    arena->FreeAll();
-    auto* const states = static_cast<uint32_t*>(arena->AllocZeroed(4 * sizeof(uint32_t)));
-    auto* const corners = static_cast<RenderVertex*>(arena->AllocZeroed(4 * sizeof(RenderVertex)));
-    if (states == nullptr || corners == nullptr) return;
+    // The corners live only while the billboard draws (a sorted primitive
+    // copies them), so they need no scratch arena.
+    uint32_t states[4] = {};
+    RenderVertex corners[4];
     ViewContext view = *current;
     view.object = this;
     view.modelPoints = nullptr;

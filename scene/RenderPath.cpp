@@ -147,17 +147,31 @@ uint32_t DrawnFaceFlags(const ViewContext& view, const FaceRecord& face, uint32_
     return flags;
 }
 
-// A vertex's screen place, worked out once a frame.
-void Project(const Camera& camera, RenderVertex& v, uint32_t& state) {
-    if ((state & ViewContext::kProjected) != 0) return;
+// floor, inline: the library's is a call on the base instruction set. Past
+// 2^23 every float is whole, and NaN falls through unchanged.
+float Floor(float value) {
+    if (!(std::fabs(value) < 8388608.0f)) return value;
+    const float whole = float(int32_t(value));
+    return whole > value ? whole - 1.0f : whole;
+}
+
+void ProjectOnce(const Camera& camera, RenderVertex& v, uint32_t& state);
+
+// A vertex's screen place, worked out once a frame: the test inline, as
+// most corners a face asks for are shared with faces asked before.
+inline void Project(const Camera& camera, RenderVertex& v, uint32_t& state) {
+    if ((state & ViewContext::kProjected) == 0) ProjectOnce(camera, v, state);
+}
+
+void ProjectOnce(const Camera& camera, RenderVertex& v, uint32_t& state) {
     state |= ViewContext::kProjected;
     const Canvas& canvas = *camera.canvas;
     const bool orthographic = (camera.flags & Camera::kFlagOrthographic) != 0;
     const float halfW = float(canvas.width >> 1), halfH = float(canvas.height >> 1);
     const float x = orthographic ? camera.scaleX * v.x : camera.scaleX * v.x / v.z;
     const float y = orthographic ? camera.scaleY * v.y : camera.scaleY * v.y / v.z;
-    v.screenX = std::floor(x + halfW + 0.5f);
-    v.screenY = std::floor(halfH - y + 0.5f);
+    v.screenX = Floor(x + halfW + 0.5f);
+    v.screenY = Floor(halfH - y + 0.5f);
     v.invZ = 1.0f / v.z;
 }
 

@@ -343,6 +343,32 @@ TEST(FillPolygon16, APolygonCalledEmptyDrawsNoPixelInAnyMode) {
     EXPECT_GT(emptyAcrossLines, 700);
 }
 
+// Corners on whole pixels, as the scene places every unclipped face, are
+// judged exactly: called empty when the fill draws nothing, and only then.
+TEST(FillPolygon16, ATriangleOnWholePixelsIsCalledEmptyExactlyWhenItDrawsNothing) {
+    ShadedPalette shaded;
+    constexpr uint16_t kClear = 0xBEEF;
+    std::mt19937 random(8585);
+    int32_t empty = 0, drawn = 0;
+    for (int32_t i = 0; i < 3000; ++i) {
+        MemoryCanvas canvas(24, 16, 2, true, &shaded.palette);
+        canvas.FillPixels(kClear);
+        const float cx = float(random() % 28) - 2.0f, cy = float(random() % 20) - 2.0f;
+        const int32_t reach = 1 + int32_t(random() % 6);
+        const auto near = [&](float centre) { return centre + float(int32_t(random() % (2 * reach + 1)) - reach); };
+        const ScreenVertex a = Vertex(near(cx), near(cy), 1, 0.5f, 0.5f), b = Vertex(near(cx), near(cy), 2, 0.5f, 0.5f),
+                           c = Vertex(near(cx), near(cy), 3, 0.5f, 0.5f);
+        const bool calledEmpty = TriangleFillsNoPixel16(canvas, a, b, c);
+        const ScreenVertex v[3] = {a, b, c};
+        FillPolygon16(&canvas, 3, kFlat, v, nullptr, 128);
+        ASSERT_EQ(calledEmpty, canvas.CountPixelsOtherThan(kClear) == 0)
+            << "(" << a.x << ", " << a.y << ") (" << b.x << ", " << b.y << ") (" << c.x << ", " << c.y << ")";
+        ++(calledEmpty ? empty : drawn);
+    }
+    EXPECT_GT(empty, 300);
+    EXPECT_GT(drawn, 300);
+}
+
 FixedVertex Direct(double x, double y, uint32_t colour) {
     FixedVertex v;
     v.x = int32_t(x * 65536.0);
