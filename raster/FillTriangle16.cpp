@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "engine/Saturate.h"
 #include "display/ColorTables.h"
@@ -365,6 +366,47 @@ void WalkSide(const TriangleRows& rows, const TriangleCorners& at, Walker walker
     if (rows.lowerCount > 0) walker(window, rows.measure, at.m, at.btm);
 }
 
+// A corner on a whole column and row, as every corner the scene gives the
+// canvas unclipped is.
+bool OnWholePixels(const ScreenVertex& v) {
+    return float(int32_t(v.x)) == v.x && float(int32_t(v.y)) == v.y;
+}
+
+bool OnWholePixels(const TriangleRows& rows) {
+    return OnWholePixels(*rows.order.top) && OnWholePixels(*rows.order.middle) && OnWholePixels(*rows.order.bottom);
+}
+
+// The column WalkEdge gives one side of a triangle whose corners lie on
+// whole pixels, at row i, without its walk: an edge's column k rows below
+// its upper corner is then exactly x0 + ceil(k dx / dy). The walk's 16.16
+// floor of k dx / dy falls short of the quotient by less than 1/65536, and
+// a quotient that is not whole lies at least 1/dy past one, dy inside the
+// band far below 65536.
+int32_t WholeColumn(const TriangleRows& rows, bool longEdge, int32_t i) {
+    const auto column = [](float x0, float x1, int32_t dy, int32_t k) {
+        const int32_t n = k * (int32_t(x1) - int32_t(x0));
+        return int32_t(x0) + (n >= 0 ? (n + dy - 1) / dy : -(-n / dy));
+    };
+    const ScreenVertex& t = *rows.order.top;
+    const ScreenVertex& m = *rows.order.middle;
+    const ScreenVertex& btm = *rows.order.bottom;
+    if (longEdge) return column(t.x, btm.x, rows.rowCount, i);
+    if (i < rows.upperCount) return column(t.x, m.x, rows.upperCount, i);
+    return column(m.x, btm.x, rows.lowerCount, i - rows.upperCount);
+}
+
+// Whether a row of first .. end - 1 has a pixel, its ends cut to a canvas
+// `width` wide: every span routine draws nothing on a row whose ends meet
+// or cross.
+template <typename Ends>
+bool AnyRowHasPixel(int32_t first, int32_t end, int32_t width, Ends ends) {
+    for (int32_t i = first; i < end; ++i) {
+        const auto [left, right] = ends(i);
+        if (std::max(left, 0) < std::min(right, width)) return true;
+    }
+    return false;
+}
+
 // Walks both ends of rows first .. end - 1 into the two buffers; whether any
 // of those rows has a pixel on a canvas `width` wide. Rows that no edge
 // reaches (an edge of 1/65536 that still crosses a row, too short to walk)
@@ -378,18 +420,22 @@ bool WalkEnds(const TriangleRows& rows, const TriangleCorners& at, SpanEdge* lef
     const bool everyRowWalked = EdgeWalked(rows.topY, rows.bottomY) &&
                                 (rows.upperCount == 0 || EdgeWalked(rows.topY, rows.middleY)) &&
                                 (rows.lowerCount == 0 || EdgeWalked(rows.middleY, rows.bottomY));
-    if (!everyRowWalked) {
-        std::memset(static_cast<void*>(left), 0, sizeof(SpanEdge) * size_t(visible));
-        std::memset(static_cast<void*>(right), 0, sizeof(SpanEdge) * size_t(visible));
+    // Its divisions cost less than the walk's set-up only over a few rows.
+    constexpr int32_t kMostWholeRows = 16;
+    if (visible <= kMostWholeRows && OnWholePixels(rows)) {
+        for (int32_t i = first; i < end; ++i) {
+            left[i - first].x = WholeColumn(rows, !rows.longEdgeRight, i);
+            right[i - first].x = WholeColumn(rows, rows.longEdgeRight, i);
+        }
+    } else {
+        if (!everyRowWalked) {
+            std::memset(static_cast<void*>(left), 0, sizeof(SpanEdge) * size_t(visible));
+            std::memset(static_cast<void*>(right), 0, sizeof(SpanEdge) * size_t(visible));
+        }
+        WalkSide(rows, at, WalkEdge<kWalkX>, !rows.longEdgeRight, EdgeWindow{left, first, end});
+        WalkSide(rows, at, WalkEdge<kWalkX>, rows.longEdgeRight, EdgeWindow{right, first, end});
     }
-    WalkSide(rows, at, WalkEdge<kWalkX>, !rows.longEdgeRight, EdgeWindow{left, first, end});
-    WalkSide(rows, at, WalkEdge<kWalkX>, rows.longEdgeRight, EdgeWindow{right, first, end});
-    // Every span routine draws nothing on a row whose ends meet or cross
-    // once cut to the canvas.
-    for (int32_t i = 0; i < visible; ++i) {
-        if (std::max(left[i].x, 0) < std::min(right[i].x, width)) return true;
-    }
-    return false;
+    return AnyRowHasPixel(0, visible, width, [&](int32_t i) { return std::pair(left[i].x, right[i].x); });
 }
 
 // The rows of a triangle on a canvas `height` high: first .. end - 1.
@@ -580,40 +626,6 @@ bool OnOneRowOrColumn16(int32_t count, const ScreenVertex* v) {
     return rowsApart == 0 || columnsApart == 0;
 }
 
-namespace {
-
-// A corner on a whole column and row, as every corner the scene gives the
-// canvas unclipped is.
-bool OnWholePixels(const ScreenVertex& v) {
-    return float(int32_t(v.x)) == v.x && float(int32_t(v.y)) == v.y;
-}
-
-// WalkEnds' answer for corners on whole pixels, without its walk. An edge's
-// column k rows below its upper corner is then exactly x0 + ceil(k dx / dy):
-// the walk's 16.16 floor of k dx / dy falls short of the quotient by less
-// than 1/65536, and a quotient that is not whole lies at least 1/dy past
-// one, dy inside the band far below 65536.
-bool WholeRowsHavePixel(const TriangleRows& rows, int32_t first, int32_t end, int32_t width) {
-    const ScreenVertex& t = *rows.order.top;
-    const ScreenVertex& m = *rows.order.middle;
-    const ScreenVertex& btm = *rows.order.bottom;
-    const auto column = [](float x0, float x1, int32_t dy, int32_t k) {
-        const int32_t n = k * (int32_t(x1) - int32_t(x0));
-        return int32_t(x0) + (n >= 0 ? (n + dy - 1) / dy : -(-n / dy));
-    };
-    const auto side = [&](bool longEdge, int32_t i) {
-        if (longEdge) return column(t.x, btm.x, rows.rowCount, i);
-        if (i < rows.upperCount) return column(t.x, m.x, rows.upperCount, i);
-        return column(m.x, btm.x, rows.lowerCount, i - rows.upperCount);
-    };
-    for (int32_t i = first; i < end; ++i) {
-        if (std::max(side(!rows.longEdgeRight, i), 0) < std::min(side(rows.longEdgeRight, i), width)) return true;
-    }
-    return false;
-}
-
-}  // namespace
-
 bool TriangleFillsNoPixel16(const Canvas& canvas, const ScreenVertex& a, const ScreenVertex& b,
                             const ScreenVertex& c) {
     // Only the place is read: a value that keeps the triangle from being
@@ -626,7 +638,11 @@ bool TriangleFillsNoPixel16(const Canvas& canvas, const ScreenVertex& a, const S
     // A tall triangle is left to the set-up: few are empty.
     constexpr int32_t kMostRows = 16;
     if (end - first > kMostRows) return false;
-    if (OnWholePixels(a) && OnWholePixels(b) && OnWholePixels(c)) return !WholeRowsHavePixel(rows, first, end, canvas.width);
+    if (OnWholePixels(rows)) {
+        return !AnyRowHasPixel(first, end, canvas.width, [&rows](int32_t i) {
+            return std::pair(WholeColumn(rows, !rows.longEdgeRight, i), WholeColumn(rows, rows.longEdgeRight, i));
+        });
+    }
     // Records the walks write before they are read, as in the canvas's own
     // buffers.
     alignas(SpanEdge) unsigned char ends[2][kMostRows * sizeof(SpanEdge)];
