@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <utility>
 
 #include "engine/Saturate.h"
 #include "display/ColorTables.h"
@@ -353,6 +352,10 @@ struct TriangleCorners {
     FixedVertex t, m, btm;
 };
 
+TriangleCorners CornersOf(const TriangleRows& rows) {
+    return {FixedPlace(*rows.order.top), FixedPlace(*rows.order.middle), FixedPlace(*rows.order.bottom)};
+}
+
 // The walk of one side of the triangle, the long edge or the two others (an
 // edge that crosses no row writes nothing).
 template <typename Walker>
@@ -395,18 +398,6 @@ int32_t WholeColumn(const TriangleRows& rows, bool longEdge, int32_t i) {
     return column(m.x, btm.x, rows.lowerCount, i - rows.upperCount);
 }
 
-// Whether a row of first .. end - 1 has a pixel, its ends cut to a canvas
-// `width` wide: every span routine draws nothing on a row whose ends meet
-// or cross.
-template <typename Ends>
-bool AnyRowHasPixel(int32_t first, int32_t end, int32_t width, Ends ends) {
-    for (int32_t i = first; i < end; ++i) {
-        const auto [left, right] = ends(i);
-        if (std::max(left, 0) < std::min(right, width)) return true;
-    }
-    return false;
-}
-
 // Walks both ends of rows first .. end - 1 into the two buffers; whether any
 // of those rows has a pixel on a canvas `width` wide. Rows that no edge
 // reaches (an edge of 1/65536 that still crosses a row, too short to walk)
@@ -414,12 +405,9 @@ bool AnyRowHasPixel(int32_t first, int32_t end, int32_t width, Ends ends) {
 // that a span routine reads of a row: every value at the left end (z only in
 // the depth modes; the set-up's clipping clears it in the others), x at the
 // right.
-bool WalkEnds(const TriangleRows& rows, const TriangleCorners& at, SpanEdge* left, SpanEdge* right, int32_t first,
+bool WalkEnds(const TriangleRows& rows, SpanEdge* left, SpanEdge* right, int32_t first,
               int32_t end, int32_t width) {
     const int32_t visible = end - first;
-    const bool everyRowWalked = EdgeWalked(rows.topY, rows.bottomY) &&
-                                (rows.upperCount == 0 || EdgeWalked(rows.topY, rows.middleY)) &&
-                                (rows.lowerCount == 0 || EdgeWalked(rows.middleY, rows.bottomY));
     // Its divisions cost less than the walk's set-up only over a few rows.
     constexpr int32_t kMostWholeRows = 16;
     if (visible <= kMostWholeRows && OnWholePixels(rows)) {
@@ -428,14 +416,23 @@ bool WalkEnds(const TriangleRows& rows, const TriangleCorners& at, SpanEdge* lef
             right[i - first].x = WholeColumn(rows, rows.longEdgeRight, i);
         }
     } else {
+        const bool everyRowWalked = EdgeWalked(rows.topY, rows.bottomY) &&
+                                    (rows.upperCount == 0 || EdgeWalked(rows.topY, rows.middleY)) &&
+                                    (rows.lowerCount == 0 || EdgeWalked(rows.middleY, rows.bottomY));
         if (!everyRowWalked) {
             std::memset(static_cast<void*>(left), 0, sizeof(SpanEdge) * size_t(visible));
             std::memset(static_cast<void*>(right), 0, sizeof(SpanEdge) * size_t(visible));
         }
+        const TriangleCorners at = CornersOf(rows);
         WalkSide(rows, at, WalkEdge<kWalkX>, !rows.longEdgeRight, EdgeWindow{left, first, end});
         WalkSide(rows, at, WalkEdge<kWalkX>, rows.longEdgeRight, EdgeWindow{right, first, end});
     }
-    return AnyRowHasPixel(0, visible, width, [&](int32_t i) { return std::pair(left[i].x, right[i].x); });
+    // Every span routine draws nothing on a row whose ends meet or cross
+    // once cut to the canvas.
+    for (int32_t i = 0; i < visible; ++i) {
+        if (std::max(left[i].x, 0) < std::min(right[i].x, width)) return true;
+    }
+    return false;
 }
 
 // The rows of a triangle on a canvas `height` high: first .. end - 1.
@@ -463,12 +460,12 @@ void FillInBand(Canvas& canvas, uint32_t mode, const ScreenVertex& a, const Scre
     const int32_t visible = end - first;
     if (visible <= 0) return;
 
-    TriangleCorners at{FixedPlace(*rows.order.top), FixedPlace(*rows.order.middle), FixedPlace(*rows.order.bottom)};
     SpanEdge* const leftBuffer = reinterpret_cast<SpanEdge*>(canvas.spanBufferA);
     SpanEdge* const rightBuffer = reinterpret_cast<SpanEdge*>(canvas.spanBufferB);
     // Many a small triangle covers no pixel on the canvas, and so needs none
     // of its values, nor its routine.
-    if (!WalkEnds(rows, at, leftBuffer, rightBuffer, first, end, canvas.width)) return;
+    if (!WalkEnds(rows, leftBuffer, rightBuffer, first, end, canvas.width)) return;
+    TriangleCorners at = CornersOf(rows);
 
     const bool textured = (mode & kSpanModeTextured) != 0;
     const SoftTexture* const used = textured ? texture : nullptr;
@@ -638,17 +635,10 @@ bool TriangleFillsNoPixel16(const Canvas& canvas, const ScreenVertex& a, const S
     // A tall triangle is left to the set-up: few are empty.
     constexpr int32_t kMostRows = 16;
     if (end - first > kMostRows) return false;
-    if (OnWholePixels(rows)) {
-        return !AnyRowHasPixel(first, end, canvas.width, [&rows](int32_t i) {
-            return std::pair(WholeColumn(rows, !rows.longEdgeRight, i), WholeColumn(rows, rows.longEdgeRight, i));
-        });
-    }
     // Records the walks write before they are read, as in the canvas's own
     // buffers.
     alignas(SpanEdge) unsigned char ends[2][kMostRows * sizeof(SpanEdge)];
-    const TriangleCorners at{FixedPlace(*rows.order.top), FixedPlace(*rows.order.middle),
-                             FixedPlace(*rows.order.bottom)};
-    return !WalkEnds(rows, at, reinterpret_cast<SpanEdge*>(ends[0]), reinterpret_cast<SpanEdge*>(ends[1]), first,
+    return !WalkEnds(rows, reinterpret_cast<SpanEdge*>(ends[0]), reinterpret_cast<SpanEdge*>(ends[1]), first,
                      end, canvas.width);
 }
 
