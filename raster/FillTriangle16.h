@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 
 #include "raster/FixedVertex.h"
 #include "raster/Span.h"
@@ -47,6 +48,10 @@ bool OnOneRowOrColumn16(int32_t count, const ScreenVertex* v);
 // many rows on the canvas, or one past the guard band).
 bool TriangleFillsNoPixel16(const Canvas& canvas, const ScreenVertex& a, const ScreenVertex& b,
                             const ScreenVertex& c);
+// The same judgement for the three corners of a polygon of three, looked up
+// where they lie on whole pixels inside the canvas, a few pixels apart (as
+// the faces of a far model do); no answer elsewhere.
+std::optional<bool> NearTriangleFillsNoPixel16(const Canvas& canvas, const ScreenVertex* v);
 
 // Rows of one triangle as the edge walkers see them: record i of an edge
 // buffer window holds the triangle's row index first + i, and only indices

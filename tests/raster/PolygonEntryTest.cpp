@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -367,6 +368,38 @@ TEST(FillPolygon16, ATriangleOnWholePixelsIsCalledEmptyExactlyWhenItDrawsNothing
     }
     EXPECT_GT(empty, 300);
     EXPECT_GT(drawn, 300);
+}
+
+// Near shapes on whole pixels are looked up: each is judged as the walk
+// judges it, wherever on the canvas it lies, and off the canvas, or off
+// whole pixels, the lookup gives no answer.
+TEST(FillPolygon16, ANearTriangleIsLookedUpAsTheWalkJudgesItWhereverItLies) {
+    ShadedPalette shaded;
+    MemoryCanvas canvas(24, 16, 2, true, &shaded.palette);
+    const float places[][2] = {{4, 4}, {0, 0}, {24, 16}, {0, 16}, {24, 0}, {11, 7}};
+    int32_t empty = 0, answered = 0;
+    for (const auto& at : places) {
+        for (int32_t shape = 0; shape < 9 * 9 * 9 * 9; ++shape) {
+            const auto place = [&](int32_t axis, int32_t offset) { return at[axis] + float(offset % 9 - 4); };
+            const ScreenVertex v[3] = {Vertex(at[0], at[1], 1, 0.5f, 0.5f),
+                                       Vertex(place(0, shape / 729), place(1, shape / 81), 2, 0.5f, 0.5f),
+                                       Vertex(place(0, shape / 9), place(1, shape), 3, 0.5f, 0.5f)};
+            bool inside = true;
+            for (const ScreenVertex& p : v) inside = inside && p.x >= 0 && p.x <= 24 && p.y >= 0 && p.y <= 16;
+            const std::optional<bool> looked = NearTriangleFillsNoPixel16(canvas, v);
+            ASSERT_EQ(looked.has_value(), inside) << "shape " << shape << " at " << at[0] << ", " << at[1];
+            if (!looked) continue;
+            ++answered;
+            ASSERT_EQ(*looked, TriangleFillsNoPixel16(canvas, v[0], v[1], v[2]))
+                << "shape " << shape << " at " << at[0] << ", " << at[1];
+            empty += *looked ? 1 : 0;
+        }
+    }
+    EXPECT_GT(empty, answered / 10);
+    EXPECT_LT(empty, answered * 9 / 10);
+    const ScreenVertex halfway[3] = {Vertex(4.5f, 4, 1, 0.5f, 0.5f), Vertex(6, 5, 2, 0.5f, 0.5f),
+                                     Vertex(5, 7, 3, 0.5f, 0.5f)};
+    EXPECT_FALSE(NearTriangleFillsNoPixel16(canvas, halfway).has_value());
 }
 
 FixedVertex Direct(double x, double y, uint32_t colour) {
