@@ -11,6 +11,7 @@
 #include "display/Palette.h"
 #include "engine/EngineAllocation.h"
 #include "display/KeyedSprite.h"
+#include "raster/FillTriangle16.h"
 #include "raster/FixedVertex.h"
 #include "raster/Lines.h"
 #include "raster/PixelRoutines.h"
@@ -420,6 +421,10 @@ Status SoftCanvas16::FillPolygonTexturedShadedPerspAlpha(int32_t count, const Sc
 
 bool SoftCanvas16::FillsNoPixel(int32_t count, const ScreenVertex* v) const {
     return (flags & kFlagOutline) == 0 && PolygonFillsNoPixel16(*this, count, v);
+}
+
+const NearShapes* SoftCanvas16::EmptyNearShapes() const {
+    return (flags & kFlagOutline) == 0 ? NearShapesFillingNothing16(*this) : nullptr;
 }
 
 uint32_t SoftCanvas16::ShadeToDirect(uint32_t colour, int32_t intensity) const {

@@ -79,6 +79,7 @@ public:
     Status FillPolygonTexturedShadedPerspAlpha(int32_t count, const ScreenVertex* v, PixelImage* image,
                                                uint32_t alpha) override;
     bool FillsNoPixel(int32_t count, const ScreenVertex* v) const override;
+    const NearShapes* EmptyNearShapes() const override;
 
     // Builds the 16-bit fog tables; returns 0.
     Status SetFog(const FogParams* fogParams) override;

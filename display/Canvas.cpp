@@ -278,6 +278,7 @@ Status Canvas::FillPolygonShadedInt(int32_t count, const ViewVertex* v) {
 }
 
 bool Canvas::FillsNoPixel(int32_t, const ScreenVertex*) const { return false; }
+const NearShapes* Canvas::EmptyNearShapes() const { return nullptr; }
 
 Status Canvas::FillPolygonShadedAlt(int32_t count, const ScreenVertex* v) {
     if (!IsUsable()) return kStatusPlatformFailed;

@@ -3,6 +3,7 @@
 
 #include "display/CanvasRect.h"
 #include "display/FogTables.h"
+#include "display/NearShapes.h"
 #include "engine/Status.h"
 #include "display/PixelImage.h"
 #include "display/ScreenVertex.h"
@@ -218,6 +219,10 @@ public:
     // Only the vertices' x and y are read. A kind that cannot tell says
     // false.
     virtual bool FillsNoPixel(int32_t count, const ScreenVertex* v) const;
+    // The shapes whose triangles FillsNoPixel calls empty, for corners on
+    // whole pixels anywhere in 0 .. width by 0 .. height; null where this
+    // kind cannot answer so.
+    virtual const NearShapes* EmptyNearShapes() const;
 
     // Depth fog: SetFog builds the kind's tables; ApplyFog blends the
     // finished frame (base, as the Direct3D kind: kStatusNothingToDo).

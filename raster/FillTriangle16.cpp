@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <optional>
 
 #include "engine/Saturate.h"
 #include "display/ColorTables.h"
 #include "display/Palette.h"
 #include "display/SoftTexture.h"
 #include "display/Canvas.h"
+#include "display/NearShapes.h"
 #include "display/PixelImage.h"
 
 namespace {
@@ -644,67 +644,38 @@ bool FillsNoPixelInBand(int32_t width, int32_t height, const ScreenVertex& a, co
                      end, width);
 }
 
-// Corners on whole pixels this far at most from the first, on both axes,
-// are judged from a table.
-constexpr int32_t kNearReach = 4;
-constexpr int32_t kNearSide = 2 * kNearReach + 1;
-
 // Integer corners inside the canvas, where neither its rows nor its columns
-// cut a triangle, are walked alike wherever they lie: the rule at a
-// triangle's place is the rule at any other, so one walk of each shape, at
-// one place, answers for all.
-class NearTriangleTable {
-public:
-    NearTriangleTable() {
-        constexpr float kAt = float(kNearReach);
-        constexpr int32_t kSide = 2 * kNearReach;   // the canvas the shapes are walked on
-        const auto corner = [](float x, float y) {
-            ScreenVertex v{};
-            v.x = x;
-            v.y = y;
-            return v;
-        };
-        for (int32_t key = 0; key < kShapes; ++key) {
-            const int32_t o[4] = {key / (kNearSide * kNearSide * kNearSide) % kNearSide,
-                                  key / (kNearSide * kNearSide) % kNearSide, key / kNearSide % kNearSide,
-                                  key % kNearSide};
-            const ScreenVertex a = corner(kAt, kAt), b = corner(float(o[0]), float(o[1])),
-                               c = corner(float(o[2]), float(o[3]));
-            if (FillsNoPixelInBand(kSide, kSide, a, b, c)) empty_[size_t(key / 64)] |= uint64_t(1) << (key % 64);
+// cut a triangle, are walked alike wherever they lie: the rule at one place
+// is the rule at any other, so one walk of each shape answers for all.
+NearShapes WalkNearShapes() {
+    constexpr int32_t kSide = 2 * NearShapes::kReach;   // the canvas the shapes are walked on
+    const auto corner = [](int32_t x, int32_t y) {
+        ScreenVertex v{};
+        v.x = float(x);
+        v.y = float(y);
+        return v;
+    };
+    NearShapes shapes;
+    for (int32_t shape = 0; shape < NearShapes::kCount; ++shape) {
+        int32_t x[3], y[3];
+        NearShapes::CornersOf(shape, x, y);
+        if (FillsNoPixelInBand(kSide, kSide, corner(x[0], y[0]), corner(x[1], y[1]), corner(x[2], y[2]))) {
+            shapes.SetEmpty(shape);
         }
     }
-    bool Empty(int32_t key) const { return (empty_[size_t(key / 64)] >> (key % 64) & 1) != 0; }
-
-    static constexpr int32_t kShapes = kNearSide * kNearSide * kNearSide * kNearSide;
-
-private:
-    uint64_t empty_[(kShapes + 63) / 64] = {};
-};
+    return shapes;
+}
 
 }  // namespace
 
-std::optional<bool> NearTriangleFillsNoPixel16(const Canvas& canvas, const ScreenVertex* v) {
-    // Every piece the subdivision would cut such a triangle into lies
-    // inside it; past that length the table cannot speak for the pieces.
-    if (!(canvas.subdivideLength >= float(2 * kNearReach))) return std::nullopt;
-    const float right = float(std::min<int32_t>(canvas.width, int32_t(kGuardBand)));
-    const float bottom = float(std::min<int32_t>(canvas.height, int32_t(kGuardBand)));
-    int32_t x[3], y[3];
-    for (int32_t i = 0; i < 3; ++i) {
-        // NaN fails the tests, and a place that passes them converts exactly.
-        if (!(v[i].x >= 0.0f && v[i].x <= right && v[i].y >= 0.0f && v[i].y <= bottom)) return std::nullopt;
-        x[i] = int32_t(v[i].x);
-        y[i] = int32_t(v[i].y);
-        if (float(x[i]) != v[i].x || float(y[i]) != v[i].y) return std::nullopt;
-    }
-    int32_t key = 0;
-    for (int32_t i = 1; i < 3; ++i) {
-        const int32_t dx = x[i] - x[0] + kNearReach, dy = y[i] - y[0] + kNearReach;
-        if (uint32_t(dx) >= uint32_t(kNearSide) || uint32_t(dy) >= uint32_t(kNearSide)) return std::nullopt;
-        key = (key * kNearSide + dx) * kNearSide + dy;
-    }
-    static const NearTriangleTable table;
-    return table.Empty(key);
+const NearShapes* NearShapesFillingNothing16(const Canvas& canvas) {
+    // Every piece the subdivision would cut a longer side into lies inside
+    // the triangle; the table cannot speak for the pieces. Past the guard
+    // band the set-up cuts the triangle first.
+    if (!(canvas.subdivideLength >= float(2 * NearShapes::kReach))) return nullptr;
+    if (canvas.width > int32_t(kGuardBand) || canvas.height > int32_t(kGuardBand)) return nullptr;
+    static const NearShapes shapes = WalkNearShapes();
+    return &shapes;
 }
 
 bool TriangleFillsNoPixel16(const Canvas& canvas, const ScreenVertex& a, const ScreenVertex& b,

@@ -1,12 +1,12 @@
 #pragma once
 #include <cstdint>
-#include <optional>
 
 #include "raster/FixedVertex.h"
 #include "raster/Span.h"
 #include "display/ScreenVertex.h"
 
 class Canvas;
+class NearShapes;
 class SoftTexture;
 
 // The triangle set-up of the 16-bit software canvas. The triangle is taken
@@ -48,10 +48,10 @@ bool OnOneRowOrColumn16(int32_t count, const ScreenVertex* v);
 // many rows on the canvas, or one past the guard band).
 bool TriangleFillsNoPixel16(const Canvas& canvas, const ScreenVertex& a, const ScreenVertex& b,
                             const ScreenVertex& c);
-// The same judgement for the three corners of a polygon of three, looked up
-// where they lie on whole pixels inside the canvas, a few pixels apart (as
-// the faces of a far model do); no answer elsewhere.
-std::optional<bool> NearTriangleFillsNoPixel16(const Canvas& canvas, const ScreenVertex* v);
+// The same judgement by shape, for corners on whole pixels in 0 .. width
+// by 0 .. height; null for a canvas whose subdivision or size the table
+// cannot speak for.
+const NearShapes* NearShapesFillingNothing16(const Canvas& canvas);
 
 // Rows of one triangle as the edge walkers see them: record i of an edge
 // buffer window holds the triangle's row index first + i, and only indices

@@ -119,9 +119,6 @@ void DrawFan(Canvas* canvas, int32_t count, uint32_t mode, const ScreenVertex* v
 
 bool PolygonFillsNoPixel16(const Canvas& canvas, int32_t count, const ScreenVertex* v) {
     if (count < 3) return true;
-    if (count == 3) {
-        if (const std::optional<bool> known = NearTriangleFillsNoPixel16(canvas, v)) return *known;
-    }
     if (OnOneRowOrColumn16(count, v)) return true;
     // Otherwise each triangle of the fan is walked as the set-up walks it,
     // where every mode fills it whole: not cut to the band, nor split for

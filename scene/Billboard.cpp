@@ -229,7 +229,8 @@ void Billboard::Draw() {
     }
     faces[0].flags = faces[1].flags = faceFlags;
     // A far glow often falls between pixel rows or columns: it needs no light.
-    const bool drawn[2] = {!FaceFillsNothing(0, drawFlags), !FaceFillsNothing(1, drawFlags)};
+    const FaceJudge judge(drawFlags);
+    const bool drawn[2] = {!judge.FillsNothing(0), !judge.FillsNothing(1)};
     if (!drawn[0] && !drawn[1]) {
         PopViewContext(&view);
         return;

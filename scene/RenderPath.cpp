@@ -30,7 +30,7 @@ constexpr uint32_t kObjectDrawn = 0x100;   // the object's flag: drawn this fram
 RenderVertex g_clipIn[kMaxClipVertices];
 RenderVertex g_clipOut[kMaxClipVertices];
 ScreenVertex g_screen[kMaxClipVertices];
-ScreenVertex g_facePlaces[3];   // a face's corners as FaceFillsNothing tells them to the canvas
+ScreenVertex g_facePlaces[3];   // a face's corners as FaceJudge tells them to the canvas
 
 // Which polygon operation a face takes.
 struct Fill {
@@ -138,13 +138,16 @@ bool CanDrawFaces(const ViewContext* view) {
 
 // The flags a face is drawn by: the object's render mask and the camera's
 // switches, as far as the face has them.
-uint32_t DrawnFaceFlags(const ViewContext& view, const FaceRecord& face, uint32_t drawFlags) {
+uint32_t AllowedFaceFlags(const ViewContext& view, uint32_t drawFlags) {
     const Camera& camera = *view.camera;
     const uint16_t mask = view.object != nullptr ? view.object->renderMask : NamedObject::kDefaultRenderMask;
-    uint32_t flags = ((uint32_t(mask) & camera.flags) | ((drawFlags & kDrawAllowTexture) != 0 ? 0x200u : 0u)) &
-                     face.flags;
+    uint32_t flags = (uint32_t(mask) & camera.flags) | ((drawFlags & kDrawAllowTexture) != 0 ? 0x200u : 0u);
     if ((camera.flags & Camera::kFlagOrthographic) != 0) flags &= ~FaceRecord::kSecondOperation;
     return flags;
+}
+
+uint32_t DrawnFaceFlags(const ViewContext& view, const FaceRecord& face, uint32_t drawFlags) {
+    return AllowedFaceFlags(view, drawFlags) & face.flags;
 }
 
 // floor, inline: the library's is a call on the base instruction set. Past
@@ -184,6 +187,9 @@ public:
         maxX_ = std::max(float(canvas.width + extra - 1), 0.0f);
         maxY_ = std::max(float(canvas.height + extra - 1), 0.0f);
     }
+    CanvasPlacer(float maxX, float maxY) : maxX_(maxX), maxY_(maxY) {}
+    float MaxX() const { return maxX_; }
+    float MaxY() const { return maxY_; }
     void Place(const RenderVertex& v, ScreenVertex& s) const {
         // max(0, NaN) is 0.
         s.x = std::min(std::max(0.0f, v.screenX), maxX_);
@@ -206,22 +212,39 @@ bool GivesPalette(const Fill& fill) {
 
 }  // namespace
 
-bool FaceFillsNothing(uint32_t faceIndex, uint32_t drawFlags) {
+FaceJudge::FaceJudge(uint32_t drawFlags) : drawFlags_(drawFlags) {
     ViewContext* const view = g_viewContext;
-    if (!CanDrawFaces(view) || (drawFlags & (kDrawClip | kDrawCullBack)) != 0) return false;
-    const Camera& camera = *view->camera;
-    const FaceRecord& face = view->faces[faceIndex];
-    const uint32_t flags = DrawnFaceFlags(*view, face, drawFlags);
-    if (!Filled(flags, drawFlags)) return false;
+    if (!CanDrawFaces(view) || (drawFlags & (kDrawClip | kDrawCullBack)) != 0) return;
+    view_ = view;
+    faceFlags_ = AllowedFaceFlags(*view, drawFlags);
+    const Canvas& canvas = *view->camera->canvas;
+    const CanvasPlacer placer(canvas);
+    maxX_ = placer.MaxX();
+    maxY_ = placer.MaxY();
+    shapes_ = canvas.EmptyNearShapes();
+}
+
+bool FaceJudge::FillsNothing(uint32_t faceIndex) const {
+    if (view_ == nullptr) return false;
+    const FaceRecord& face = view_->faces[faceIndex];
+    const uint32_t flags = faceFlags_ & face.flags;
+    if (!Filled(flags, drawFlags_)) return false;
+    const Camera& camera = *view_->camera;
     const uint16_t corners[3] = {face.a, face.b, face.c};
-    const CanvasPlacer placer(*camera.canvas);
+    const CanvasPlacer placer(maxX_, maxY_);
+    int32_t x[3], y[3];
     for (int i = 0; i < 3; ++i) {
-        RenderVertex& v = view->vertices[corners[i]];
-        Project(camera, v, view->vertexStates[corners[i]]);
+        RenderVertex& v = view_->vertices[corners[i]];
+        Project(camera, v, view_->vertexStates[corners[i]]);
         placer.Place(v, g_facePlaces[i]);
+        // Projection puts a place on a whole pixel and the placer on the
+        // canvas: the conversion is exact.
+        x[i] = int32_t(g_facePlaces[i].x);
+        y[i] = int32_t(g_facePlaces[i].y);
     }
-    if (!camera.canvas->FillsNoPixel(3, g_facePlaces)) return false;
-    if ((flags & FaceRecord::kTextured) != 0 && GivesPalette(Choose(flags, face, drawFlags))) return false;
+    const int32_t shape = shapes_ != nullptr ? NearShapes::ShapeOf(x, y) : -1;
+    if (!(shape >= 0 ? shapes_->Empty(shape) : camera.canvas->FillsNoPixel(3, g_facePlaces))) return false;
+    if ((flags & FaceRecord::kTextured) != 0 && GivesPalette(Choose(flags, face, drawFlags_))) return false;
     MarkDrawn();
     return true;
 }

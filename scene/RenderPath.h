@@ -4,7 +4,9 @@
 #include "display/ScreenVertex.h"
 
 class Canvas;
+class NearShapes;
 struct FaceRecord;
+struct ViewContext;
 
 // Draw flags, the second argument of DrawFace and the argument of the point
 // and line emitters.
@@ -34,12 +36,27 @@ extern ScreenVertex g_primScratch;
 // edges of a face that is not filled.
 void DrawFace(uint32_t faceIndex, uint32_t drawFlags);
 
-// Whether face `faceIndex`, drawn with flags that ask for neither clipping
-// nor the back-face test, would fill no pixel of the canvas and draw no
-// edge. Its corners are projected as DrawFace projects them. The face is
-// then marked drawn, as DrawFace would mark it, and needs neither its light
-// nor DrawFace.
-bool FaceFillsNothing(uint32_t faceIndex, uint32_t drawFlags);
+// Judges the faces of the object the current view context draws, with one
+// set of draw flags: what holds for all its faces is read once, as a far
+// model has many faces and most fill nothing.
+class FaceJudge {
+public:
+    explicit FaceJudge(uint32_t drawFlags);
+
+    // Whether face `faceIndex`, drawn with flags that ask for neither
+    // clipping nor the back-face test, would fill no pixel of the canvas and
+    // draw no edge. Its corners are projected as DrawFace projects them. The
+    // face is then marked drawn, as DrawFace would mark it, and needs
+    // neither its light nor DrawFace.
+    bool FillsNothing(uint32_t faceIndex) const;
+
+private:
+    ViewContext* view_ = nullptr;   // null: no face is judged empty
+    uint32_t drawFlags_ = 0;
+    uint32_t faceFlags_ = 0;        // the face flags the object and camera let through
+    const NearShapes* shapes_ = nullptr;
+    float maxX_ = 0.0f, maxY_ = 0.0f;   // the last place on the canvas
+};
 
 // 0 when the polygon was filled, 1 when the face flags ask for no fill.
 int32_t FillFace(Canvas& canvas, uint32_t faceFlags, const FaceRecord& face, int32_t count,

@@ -264,6 +264,7 @@ void SceneObject::Draw() {
                                                      g_mathRoutineTable.transformVector,
                                                      g_mathRoutineTable.normalizeVector};
     const uint32_t drawFlags = needsClipping ? kDrawClip : 0;
+    const FaceJudge judge(drawFlags);
     for (uint32_t i = 0; i < model->faceCount; ++i) {
         const FaceRecord& face = model->faces[i];
         const uint32_t mask = cameraFlags & face.flags & renderMask;
@@ -297,7 +298,7 @@ void SceneObject::Draw() {
             }
         }
         if (use3dNow) ExitMmxState();
-        if (!needsClipping && FaceFillsNothing(i, drawFlags)) continue;
+        if (judge.FillsNothing(i)) continue;
         vertices[face.a].colour = face.colour;
 
         const int32_t twoSided = (face.flags & FaceRecord::kCullBack) == 0 ? 1 : 0;

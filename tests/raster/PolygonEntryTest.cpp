@@ -7,10 +7,10 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
-#include <optional>
 #include <random>
 #include <vector>
 
+#include "display/NearShapes.h"
 #include "display/Palette.h"
 #include "display/SoftTexture.h"
 #include "display/PixelImage.h"
@@ -370,36 +370,40 @@ TEST(FillPolygon16, ATriangleOnWholePixelsIsCalledEmptyExactlyWhenItDrawsNothing
     EXPECT_GT(drawn, 300);
 }
 
-// Near shapes on whole pixels are looked up: each is judged as the walk
-// judges it, wherever on the canvas it lies, and off the canvas, or off
-// whole pixels, the lookup gives no answer.
-TEST(FillPolygon16, ANearTriangleIsLookedUpAsTheWalkJudgesItWhereverItLies) {
+// The table of near shapes judges every shape as the walk judges its
+// triangle, wherever on the canvas that lies; a subdivision shorter than
+// the shapes' sides leaves it no say.
+TEST(FillPolygon16, TheNearShapesAreJudgedAsTheWalkJudgesThemWhereverTheyLie) {
     ShadedPalette shaded;
     MemoryCanvas canvas(24, 16, 2, true, &shaded.palette);
-    const float places[][2] = {{4, 4}, {0, 0}, {24, 16}, {0, 16}, {24, 0}, {11, 7}};
-    int32_t empty = 0, answered = 0;
+    const NearShapes* const shapes = NearShapesFillingNothing16(canvas);
+    ASSERT_NE(shapes, nullptr);
+    const int32_t places[][2] = {{4, 4}, {0, 0}, {24, 16}, {0, 16}, {24, 0}, {11, 7}};
+    int32_t empty = 0, judged = 0;
     for (const auto& at : places) {
-        for (int32_t shape = 0; shape < 9 * 9 * 9 * 9; ++shape) {
-            const auto place = [&](int32_t axis, int32_t offset) { return at[axis] + float(offset % 9 - 4); };
-            const ScreenVertex v[3] = {Vertex(at[0], at[1], 1, 0.5f, 0.5f),
-                                       Vertex(place(0, shape / 729), place(1, shape / 81), 2, 0.5f, 0.5f),
-                                       Vertex(place(0, shape / 9), place(1, shape), 3, 0.5f, 0.5f)};
+        for (int32_t shape = 0; shape < NearShapes::kCount; ++shape) {
+            int32_t x[3], y[3];
+            NearShapes::CornersOf(shape, x, y);
             bool inside = true;
-            for (const ScreenVertex& p : v) inside = inside && p.x >= 0 && p.x <= 24 && p.y >= 0 && p.y <= 16;
-            const std::optional<bool> looked = NearTriangleFillsNoPixel16(canvas, v);
-            ASSERT_EQ(looked.has_value(), inside) << "shape " << shape << " at " << at[0] << ", " << at[1];
-            if (!looked) continue;
-            ++answered;
-            ASSERT_EQ(*looked, TriangleFillsNoPixel16(canvas, v[0], v[1], v[2]))
-                << "shape " << shape << " at " << at[0] << ", " << at[1];
-            empty += *looked ? 1 : 0;
+            for (int32_t i = 0; i < 3; ++i) {
+                x[i] += at[0] - NearShapes::kReach;
+                y[i] += at[1] - NearShapes::kReach;
+                inside = inside && x[i] >= 0 && x[i] <= 24 && y[i] >= 0 && y[i] <= 16;
+            }
+            if (!inside) continue;
+            ASSERT_EQ(NearShapes::ShapeOf(x, y), shape);
+            ++judged;
+            const bool walked = TriangleFillsNoPixel16(canvas, Vertex(float(x[0]), float(y[0]), 1, 0.5f, 0.5f),
+                                                       Vertex(float(x[1]), float(y[1]), 2, 0.5f, 0.5f),
+                                                       Vertex(float(x[2]), float(y[2]), 3, 0.5f, 0.5f));
+            ASSERT_EQ(shapes->Empty(shape), walked) << "shape " << shape << " at " << at[0] << ", " << at[1];
+            empty += walked ? 1 : 0;
         }
     }
-    EXPECT_GT(empty, answered / 10);
-    EXPECT_LT(empty, answered * 9 / 10);
-    const ScreenVertex halfway[3] = {Vertex(4.5f, 4, 1, 0.5f, 0.5f), Vertex(6, 5, 2, 0.5f, 0.5f),
-                                     Vertex(5, 7, 3, 0.5f, 0.5f)};
-    EXPECT_FALSE(NearTriangleFillsNoPixel16(canvas, halfway).has_value());
+    EXPECT_GT(empty, judged / 10);
+    EXPECT_LT(empty, judged * 9 / 10);
+    canvas.subdivideLength = 1.5f;
+    EXPECT_EQ(NearShapesFillingNothing16(canvas), nullptr);
 }
 
 FixedVertex Direct(double x, double y, uint32_t colour) {

@@ -214,7 +214,7 @@ TEST_F(RenderPathTest, AFaceTheCanvasCallsEmptyIsSparedUnlessItLeavesAMark) {
     const auto spared = [&](uint32_t faceFlags, uint32_t drawFlags) {
         face_.flags = faceFlags;
         object_.flags &= ~0x100u;
-        const bool result = FaceFillsNothing(0, drawFlags);
+        const bool result = FaceJudge(drawFlags).FillsNothing(0);
         EXPECT_EQ((object_.flags & 0x100) != 0, result);
         return result;
     };
