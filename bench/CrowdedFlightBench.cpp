@@ -11,7 +11,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include "bench/TimedFlight.h"
@@ -21,7 +20,7 @@
 #include "mission/MissionFile.h"
 #include "tools/mkdata/MissionRecords.h"
 #include "tools/mkdata/RandomData.h"
-#include "tools/mkdata/SampleTree.h"
+#include "bench/BenchSampleTree.h"
 
 namespace {
 
@@ -34,10 +33,10 @@ constexpr int32_t kApproachFrames = 40;
 const std::string& CrowdRoot() {
     static const std::string root = [] {
         if (const char* kept = std::getenv("VORN_BENCH_CROWD_TREE"); kept != nullptr && *kept != '\0') return std::string(kept);
-        const std::filesystem::path dir = std::filesystem::temp_directory_path() / "vorn-bench-crowd";
         std::string error;
-        if (!WriteSampleTree(dir.string(), &error)) std::fprintf(stderr, "sample tree: %s\n", error.c_str());
-        return dir.string();
+        const std::string& tree = BenchSampleTree(&error);
+        if (tree.empty()) std::fprintf(stderr, "sample tree: %s\n", error.c_str());
+        return tree;
     }();
     return root;
 }

@@ -10,15 +10,15 @@
 #include "game/DataDirectories.h"
 #include "game/DefinitionFormat.h"
 #include "mission/DecalCache.h"
-#include "tools/mkdata/SampleTree.h"
+#include "bench/BenchSampleTree.h"
 
 namespace {
 
 std::string SampleDefinitions(benchmark::State& state) {
     namespace fs = std::filesystem;
-    const fs::path root = fs::temp_directory_path() / "vorn-bench-decals";
     std::string error;
-    if (!WriteSampleTree(root.string(), &error)) {
+    const fs::path root = BenchSampleTree(&error);
+    if (root.empty()) {
         state.SkipWithError(error.c_str());
         return std::string();
     }

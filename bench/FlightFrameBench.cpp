@@ -6,28 +6,25 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <string>
 
 #include "bench/TimedFlight.h"
 #include "game/DataDirectories.h"
-#include "tools/mkdata/SampleTree.h"
+#include "bench/BenchSampleTree.h"
 
 namespace {
 
 constexpr int32_t kFramesAFlight = 1200;
 
 void BM_FlightFrame(benchmark::State& state) {
-    namespace fs = std::filesystem;
-    const fs::path root = fs::temp_directory_path() / "vorn-bench-flight";
     std::string error;
-    if (!WriteSampleTree(root.string(), &error) || !g_dataDirs.Find(root.string())) {
+    const std::string& root = BenchSampleTree(&error);
+    if (root.empty() || !g_dataDirs.Find(root)) {
         state.SkipWithError(error.c_str());
         return;
     }
     TimeFlightFrames(state, "sample.uli", kFramesAFlight, 0);
     g_dataDirs.Clear();
-    fs::remove_all(root);
 }
 BENCHMARK(BM_FlightFrame)->Unit(benchmark::kMicrosecond);
 

@@ -6,7 +6,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,17 +20,16 @@
 #include "navmap/WarRoomMapScreen.h"
 #include "objects/space/SpaceObject.h"
 #include "scene/Model.h"
-#include "tools/mkdata/SampleTree.h"
+#include "bench/BenchSampleTree.h"
 
 namespace {
 
 constexpr int32_t kObjects = 500;
 
 void BM_NavMapPass(benchmark::State& state) {
-    namespace fs = std::filesystem;
-    const fs::path root = fs::temp_directory_path() / "vorn-bench-navmap";
     std::string error;
-    if (!WriteSampleTree(root.string(), &error) || !g_dataDirs.Find(root.string())) {
+    const std::string& root = BenchSampleTree(&error);
+    if (root.empty() || !g_dataDirs.Find(root)) {
         state.SkipWithError(error.c_str());
         return;
     }
@@ -99,7 +97,6 @@ void BM_NavMapPass(benchmark::State& state) {
         g_gameState = previousGame;
     }
     g_dataDirs.Clear();
-    fs::remove_all(root);
 }
 BENCHMARK(BM_NavMapPass)->Unit(benchmark::kMicrosecond);
 

@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -39,7 +38,7 @@
 #include "scene/OstrelSystem.h"
 #include "tests/support/world/NetPacketBytes.h"
 #include "tools/flightshot/FlightShot.h"
-#include "tools/mkdata/SampleTree.h"
+#include "bench/BenchSampleTree.h"
 
 namespace {
 
@@ -249,11 +248,10 @@ std::set<int32_t> ActiveUoids(const GameState& game) {
 }
 
 void BM_HostFrameUnderFlood(benchmark::State& state) {
-    namespace fs = std::filesystem;
     const Flood flood = Flood(state.range(0));
-    const fs::path root = fs::temp_directory_path() / "vorn-bench-flood";
     std::string error;
-    if (!WriteSampleTree(root.string(), &error) || !g_dataDirs.Find(root.string())) {
+    const std::string& root = BenchSampleTree(&error);
+    if (root.empty() || !g_dataDirs.Find(root)) {
         state.SkipWithError(error.c_str());
         return;
     }
@@ -364,7 +362,6 @@ void BM_HostFrameUnderFlood(benchmark::State& state) {
     platform::SetDebugSink(previousSink);
     g_pixelFormat = previousFormat;
     g_dataDirs.Clear();
-    fs::remove_all(root);
 }
 BENCHMARK(BM_HostFrameUnderFlood)
     ->ArgName("flood")

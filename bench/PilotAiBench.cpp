@@ -2,7 +2,6 @@
 // raiders of the sample tree, 25 a side, 50 ms of game time a frame.
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -16,15 +15,14 @@
 #include "objects/space/WorldPass.h"
 #include "platform/Clock.h"
 #include "platform/SteppedClock.h"
-#include "tools/mkdata/SampleTree.h"
+#include "bench/BenchSampleTree.h"
 
 namespace {
 
 void BM_PilotAi(benchmark::State& state) {
-    namespace fs = std::filesystem;
-    const fs::path root = fs::temp_directory_path() / "vorn-bench-pilots";
     std::string error;
-    if (!WriteSampleTree(root.string(), &error) || !g_dataDirs.Find(root.string())) {
+    const std::string& root = BenchSampleTree(&error);
+    if (root.empty() || !g_dataDirs.Find(root)) {
         state.SkipWithError(error.c_str());
         return;
     }
@@ -80,7 +78,6 @@ void BM_PilotAi(benchmark::State& state) {
     g_gameState = previousGame;
     platform::Clock::Install(previousClock);
     g_dataDirs.Clear();
-    fs::remove_all(root);
 }
 BENCHMARK(BM_PilotAi);
 

@@ -5,7 +5,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -23,17 +22,17 @@
 #include "objects/space/WorldPass.h"
 #include "platform/Clock.h"
 #include "platform/SteppedClock.h"
-#include "tools/mkdata/SampleTree.h"
+#include "bench/BenchSampleTree.h"
 
 namespace {
 
 // The sample tree, written once for every benchmark of the run.
 const std::string& SampleRoot() {
     static const std::string root = [] {
-        const std::filesystem::path dir = std::filesystem::temp_directory_path() / "vorn-bench-rocks";
         std::string error;
-        if (!WriteSampleTree(dir.string(), &error)) std::fprintf(stderr, "sample tree: %s\n", error.c_str());
-        return dir.string();
+        const std::string& tree = BenchSampleTree(&error);
+        if (tree.empty()) std::fprintf(stderr, "sample tree: %s\n", error.c_str());
+        return tree;
     }();
     return root;
 }
