@@ -51,8 +51,8 @@ private:
     // Kept by the first block for the last sizes asked for: every block
     // before skipFrom_[k] has less room than skipSize_[k] bytes, so the walk
     // for a request at least that large starts there and still finds the
-    // first block with room. A long chain of nearly full blocks (a crowded frame's
-    // sorted primitives) is then not walked again for every primitive.
+    // first block with room. A long chain of nearly full blocks (a crowded
+    // frame's sorted primitives) is then not walked again for every primitive.
     static constexpr int32_t kSkips = 8;
     void ForgetRoom();
     void KeepSkip(size_t size, Arena* from);

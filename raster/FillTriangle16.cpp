@@ -249,11 +249,8 @@ bool Finite(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c)
 // Whether a place lies inside the guard band; a NaN does not.
 bool InBand(const ScreenVertex& p) { return std::fabs(p.x) <= kGuardBand && std::fabs(p.y) <= kGuardBand; }
 
-// For finite vertices.
-bool InsideGuardBand(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
-    const float reach = std::max({std::fabs(a.x), std::fabs(a.y), std::fabs(b.x), std::fabs(b.y), std::fabs(c.x),
-                                  std::fabs(c.y)});
-    return reach <= kGuardBand;
+bool InBand(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
+    return InBand(a) && InBand(b) && InBand(c);
 }
 
 bool TextureUsable(const SoftTexture* texture) {
@@ -609,7 +606,7 @@ bool OnOneRowOrColumn16(int32_t count, const ScreenVertex* v) {
     const auto row = [](float y) { return RowOf(static_cast<int32_t>(y * 65536.0f)); };
     const auto column = [](float x) { return (static_cast<int32_t>(x * 65536.0f) + 0xFFFF) >> 16; };
     // Most polygons are triangles: their corners are taken in a row.
-    if (!(InBand(v[0]) && InBand(v[1]) && InBand(v[2]))) return false;
+    if (!InBand(v[0], v[1], v[2])) return false;
     for (int32_t i = 3; i < count; ++i) {
         if (!InBand(v[i])) return false;
     }
@@ -682,7 +679,7 @@ bool TriangleFillsNoPixel16(const Canvas& canvas, const ScreenVertex& a, const S
                             const ScreenVertex& c) {
     // Only the place is read: a value that keeps the triangle from being
     // drawn at all cannot make it draw.
-    if (!(InBand(a) && InBand(b) && InBand(c))) return false;
+    if (!InBand(a, b, c)) return false;
     return FillsNoPixelInBand(canvas.width, canvas.height, a, b, c);
 }
 
@@ -699,7 +696,7 @@ void FillTriangle16(Canvas* canvas, uint32_t mode, const ScreenVertex* a, const 
         const bool textured = (fillMode & kSpanModeTextured) != 0;
         const bool translucent = (fillMode & kSpanModeTranslucent) != 0;
         if ((!textured || TextureUsable(texture)) && (!translucent || g_colorTables != nullptr)) {
-            if (InsideGuardBand(*a, *b, *c)) {
+            if (InBand(*a, *b, *c)) {
                 FillInBand(*canvas, fillMode, *a, *b, *c, texture, level);
             } else {
                 // Cut to the band and draw the pieces as a fan. The cut

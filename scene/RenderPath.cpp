@@ -281,22 +281,6 @@ void EmitChosen(const Fill& fill, int32_t count, const ScreenVertex* vertices) {
 
 }  // namespace
 
-int32_t FillFace(Canvas& canvas, uint32_t faceFlags, const FaceRecord& face, int32_t count,
-                 const ScreenVertex* vertices, uint32_t drawFlags) {
-    const Fill fill = Choose(faceFlags, face, drawFlags);
-    if (!fill.filled) return 1;
-    FillChosen(canvas, fill, count, vertices);
-    return 0;
-}
-
-int32_t EmitSortedFace(Canvas&, uint32_t faceFlags, const FaceRecord& face, int32_t count,
-                       const ScreenVertex* vertices, uint32_t drawFlags) {
-    const Fill fill = Choose(faceFlags, face, drawFlags);
-    if (!fill.filled) return 1;
-    EmitChosen(fill, count, vertices);
-    return 0;
-}
-
 void DrawFace(uint32_t faceIndex, uint32_t drawFlags) {
     ViewContext* const view = g_viewContext;
     if (!CanDrawFaces(view)) return;

@@ -5,7 +5,6 @@
 
 class Canvas;
 class NearShapes;
-struct FaceRecord;
 struct ViewContext;
 
 // Draw flags, the second argument of DrawFace and the argument of the point
@@ -57,14 +56,6 @@ private:
     const NearShapes* shapes_ = nullptr;
     float maxX_ = 0.0f, maxY_ = 0.0f;   // the last place on the canvas
 };
-
-// 0 when the polygon was filled, 1 when the face flags ask for no fill.
-int32_t FillFace(Canvas& canvas, uint32_t faceFlags, const FaceRecord& face, int32_t count,
-                 const ScreenVertex* vertices, uint32_t drawFlags);
-// The same choice as a sorted primitive: 0 when built and inserted, or when
-// the primitive arena is exhausted; 1 when the face flags ask for no fill.
-int32_t EmitSortedFace(Canvas& canvas, uint32_t faceFlags, const FaceRecord& face, int32_t count,
-                       const ScreenVertex* vertices, uint32_t drawFlags);
 
 // The point in g_primScratch, plotted at once or sorted.
 void EmitSortedPrimitive(uint32_t drawFlags);
