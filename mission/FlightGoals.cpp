@@ -102,13 +102,48 @@ void CheckJump(GameState& game) {
     }
 }
 
+// The ship is out by a jump, whichever goal or gate sent it: a wreck is
+// not, even one that died in the gate.
 bool JumpComplete(const GameState& game) {
     const Craft* const ship = PlayerCraft(game);
-    return g_state.jumped && (ship == nullptr || (ship->active == 0 && ship->jumpDeadline == 0));
+    return ship != nullptr ? ship->jumpedOut != 0 : g_state.jumped;
 }
 
 // Protect goals without a time hold until the others are met, then are met with them.
 bool HoldsUntilTheEnd(const Goal& goal) { return goal.GetKind() == Goal::kProtect && goal.timeMs == 0; }
+
+// The goals that are off now but that the chain or a link may still switch
+// on: those named by a goal still to be met (or by one such a goal would
+// switch on). A holding goal is no such switch: it is met only at the end.
+std::vector<const Goal*> GoalsStillToCome() {
+    std::vector<const Goal*> reach;
+    for (const Goal* goal = g_goalList; goal != nullptr; goal = goal->next) {
+        if (goal->active != 0 && goal->done == 0 && goal->met == 0 && !HoldsUntilTheEnd(*goal)) reach.push_back(goal);
+    }
+    const auto reached = [&reach](const Goal* goal) {
+        return std::find(reach.begin(), reach.end(), goal) != reach.end();
+    };
+    const auto add = [&](const Goal* goal) {
+        if (goal != nullptr && goal->done == 0 && goal->met == 0 && !reached(goal)) reach.push_back(goal);
+    };
+    // Each goal joins once: the walk ends however the goals link.
+    for (size_t i = 0; i < reach.size(); ++i) {
+        const Goal* const from = reach[i];
+        if (from->linksSwitched != 0) continue;
+        if (from->nextGoal != from) add(from->nextGoal);
+        for (const Goal::Link& link : from->links) {
+            if (link.name[0] == 0 || link.on == 0) continue;
+            for (const Goal* other = g_goalList; other != nullptr; other = other->next) {
+                if (other != from && other->objectiveText == link.name) add(other);
+            }
+        }
+    }
+    std::vector<const Goal*> toCome;
+    for (const Goal* goal : reach) {
+        if (goal->active == 0) toCome.push_back(goal);
+    }
+    return toCome;
+}
 
 Outcome Decide(GameState& game) {
     const int32_t side = PlayerSide(game);
@@ -128,9 +163,16 @@ Outcome Decide(GameState& game) {
             }
         }
     }
-    if (open || (!anyMet && holding.empty())) return Outcome::kOpen;
-    // A client learns of the holding goals from its host.
-    if (!holding.empty() && game.IsClient()) return Outcome::kOpen;
+    // Nothing is won by waiting: a holding goal is met only with another
+    // goal that was flown for, once nothing else can still be switched on.
+    if (open || !anyMet) return Outcome::kOpen;
+    if (!holding.empty()) {
+        for (const Goal* goal : GoalsStillToCome()) {
+            if (goal->CountsFor(side)) return Outcome::kOpen;
+        }
+        // A client learns of the holding goals from its host.
+        if (game.IsClient()) return Outcome::kOpen;
+    }
     for (Goal* goal : holding) {
         goal->met = 1;
         goal->done = 1;

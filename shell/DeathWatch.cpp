@@ -15,7 +15,8 @@ bool DeathWatch::Update(const SpaceObject* ship, uint32_t now) {
         hadShip_ = true;
         const auto* const craft = dynamic_cast<const Craft*>(ship);
         // A wreck whose death has run its course stays in the world, inactive.
-        dead = craft != nullptr && (craft->dead != 0 || (craft->active == 0 && craft->jumpDeadline == 0));
+        dead = craft != nullptr &&
+               (craft->dead != 0 || (craft->active == 0 && craft->jumpDeadline == 0 && craft->jumpedOut == 0));
     } else {
         // No ship before the first one flies is no death.
         dead = hadShip_;

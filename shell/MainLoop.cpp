@@ -244,7 +244,8 @@ void MainLoop::AfterFrame() {
         return;
     }
     goalReport_.Update([](const std::string& line) { run_trace::Line(line); });
-    if (!game_.IsNetworkGame() && flight_goals::FlightOver(game_)) {
+    // A dead pilot's flight ends by the watch, whatever its goals decided.
+    if (!game_.IsNetworkGame() && !deathWatch_.Dead() && flight_goals::FlightOver(game_)) {
         game_.mode = GameState::kModeScreens;
         return;
     }
@@ -337,7 +338,12 @@ void MainLoop::Land() {
     StopSounds(game_);
     const flight_goals::Outcome outcome = flight_goals::GetOutcome();
     const auto playMovie = [this](const char* name) { PlayVideo(name); };
-    if (game_.IsNetworkGame() || outcome == flight_goals::Outcome::kWon) {
+    // A death is the restart page's to settle: flown again, or accepted as
+    // lost, never won.
+    const bool died = !game_.IsNetworkGame() && deathWatch_.Dead();
+    if (died) {
+        PlayVideo(kLandingMovie);
+    } else if (game_.IsNetworkGame() || outcome == flight_goals::Outcome::kWon) {
         SettleFlight(game_, MessageEntry::kWon, kLandingMovie, playMovie);
     } else if (outcome == flight_goals::Outcome::kFailed) {
         SettleFlight(game_, MessageEntry::kLost, kLandingMovie, playMovie);

@@ -88,7 +88,7 @@ void Craft::Init() {
     decalSet = -1;
     lastAttacker = nullptr;
     lastHitAge = 0;
-    jumpDeadline = dead = 0;
+    jumpDeadline = jumpedOut = dead = 0;
     type = kTypeCraft;
     for (const ObjectPart* part : parts) {
         if (part->kind == ObjectPart::kShield) shieldMesh = part->node;

@@ -125,6 +125,9 @@ public:
     DynArray<Turret*> turrets;   // owned
     SceneObject* engineGlow = nullptr;
     int32_t jumpDeadline = 0;
+    // Set once a jump has carried the craft out of the flight: inactive, yet
+    // no wreck.
+    int32_t jumpedOut = 0;
     int32_t dead = 0;
     FxObject* firstExplosion = nullptr;   // cleared by the explosion when it goes
     // Forgets the first explosion and tells it so: an explosion outlives the

@@ -102,6 +102,9 @@ void Craft::ShowOpaqueParts() {
 void Craft::Explode(SpaceObject* killerObject, int32_t fromNetwork) {
     GameState* const game = g_gameState;
     dead = 1;
+    // A wreck goes through no gate: a jump it was making ends here, so that
+    // its death runs its course and is seen as one.
+    jumpDeadline = 0;
     angularVelocity.AddAssign({float(GameRandom() - GameRandom()), float(GameRandom() - GameRandom()),
                                float(GameRandom() - GameRandom())});
     if (cloakFade > 0) {
@@ -169,6 +172,10 @@ void Craft::Jump(SpaceObject* gate) {
     angularVelocity = {};
     SetAccelerations(0.0f, 0.0f);
     SetMaxRates(0.0f, 0.0f);
+    // Frozen inside the gate it goes through, the craft would strike the
+    // gate every frame until its jump completes: it touches nothing now.
+    collisionDelay = -1;
+    UpdateVisibility();
 }
 
 void Craft::JumpFlash(const Vector3& localDirection) {
@@ -184,6 +191,7 @@ void Craft::JumpFlash(const Vector3& localDirection) {
 
 void Craft::ArriveByJump() {
     JumpFlash({0.0f, 0.0f, -1.0f});
+    jumpedOut = 0;
     collisionDelay = 0;
     UpdateVisibility();
     Activate(0);
@@ -200,6 +208,7 @@ void Craft::CompleteJump() {
         }
     }
     jumpDeadline = 0;
+    jumpedOut = 1;
     collisionDelay = -1;
     active = 0;
     removeWhenDone = 0;

@@ -46,11 +46,12 @@ struct GoalSpec {
     int32_t threshold = 0;
     uint32_t timeMs = 0;
     int32_t wordC = 0;
+    int32_t player = 1;
 };
 
 MissionRecord GoalOf(const GoalSpec& spec) {
     MissionRecord goal(mission_file::kGoalBytes);
-    goal.Word(0, spec.id).Word(4, spec.type).Word(8, 1).Word(16, 1).Word(20, spec.active).Word(24, spec.wordC);
+    goal.Word(0, spec.id).Word(4, spec.type).Word(8, spec.player).Word(16, 1).Word(20, spec.active).Word(24, spec.wordC);
     goal.Word(28, spec.threshold).Word(32, int32_t(spec.timeMs)).Floats(36, {spec.distance}).Word(44, spec.next);
     goal.Text(48, spec.subject, 16).Text(64, spec.destination, 16).Text(80, spec.objective, 64);
     return goal;
@@ -72,13 +73,14 @@ MissionRecord GateAt(const char* name, float z) {
 class FlightGoalsTest : public SampleMissionTest {
 protected:
     // A mission of the player's ship at the origin, the records given, then the goals.
-    Status Fly(const std::vector<std::pair<uint32_t, MissionRecord>>& records, const std::vector<GoalSpec>& goals) {
+    Status Fly(const std::vector<std::pair<uint32_t, MissionRecord>>& records, const std::vector<GoalSpec>& goals,
+               const char* ship = "P101") {
         const std::string path = (dir_.Path() / "missions" / "goals.uli").string();
         IffFile iff(0);
         Status status = iff.OpenFile(path.c_str(), kOpenWrite | kOpenCreate);
         if (status == kStatusOk) status = iff.BeginForm(mission_file::kForm);
         status = PutRecord(iff, mission_file::kHeader, MissionHeader(0.0f), status);
-        status = PutRecord(iff, mission_file::kPlayer, PlayerRecord("P101", "Alpha"), status);
+        status = PutRecord(iff, mission_file::kPlayer, PlayerRecord(ship, "Alpha"), status);
         for (const auto& [chunk, record] : records) status = PutRecord(iff, chunk, record, status);
         for (const GoalSpec& goal : goals) status = PutRecord(iff, mission_file::kGoal, GoalOf(goal), status);
         if (status == kStatusOk) status = iff.Ascend();
@@ -212,14 +214,17 @@ TEST_F(FlightGoalsTest, ClockGoalsAndTheReportDecideOnTime) {
     EXPECT_TRUE(FindGoalById(3)->Failed());
 }
 
-// Into the gate: the jump goal is met, the ship jumps and the flight ends
-// when the jump is complete.
-TEST_F(FlightGoalsTest, FlyingIntoTheGateJumpsOutAndEndsTheFlight) {
+// Into the gate: the jump goal is met, the ship jumps, untouched by the
+// gate it sits in, and the flight ends when the jump is complete. A ship
+// wrecked before its jump completes is no jump out.
+TEST_F(FlightGoalsTest, FlyingIntoTheGateJumpsOutUnharmedAndEndsTheFlight) {
+    // The Lancer carries no armour: whatever strikes it strikes its hull.
     ASSERT_EQ(Fly({{mission_file::kGate, GateAt("Home Gate", 3000.0f)}},
-                  {{1, 9, "", "Home Gate", "Jump through Home Gate", 300.0f}}),
+                  {{1, 9, "", "Home Gate", "Jump through Home Gate", 300.0f}}, "P102"),
               kStatusOk);
     Frames(1000, 0.0f);
     EXPECT_EQ(Player().jumpDeadline, 0);
+    const int32_t hull = Player().hitPoints;
     Frames(50, 2800.0f);
     EXPECT_EQ(FindGoalById(1)->met, 1);
     EXPECT_GT(Player().jumpDeadline, 0);
@@ -227,7 +232,50 @@ TEST_F(FlightGoalsTest, FlyingIntoTheGateJumpsOutAndEndsTheFlight) {
     EXPECT_FALSE(flight_goals::FlightOver(Game()));
     Frames(2000);
     EXPECT_EQ(Player().active, 0u);
+    EXPECT_EQ(Player().hitPoints, hull);
+    EXPECT_EQ(Player().dead, 0);
     EXPECT_TRUE(flight_goals::FlightOver(Game()));
+
+    ASSERT_EQ(Fly({{mission_file::kGate, GateAt("Home Gate", 3000.0f)}},
+                  {{1, 9, "", "Home Gate", "Jump through Home Gate", 300.0f}}),
+              kStatusOk);
+    Frames(50, 2800.0f);
+    ASSERT_GT(Player().jumpDeadline, 0);
+    Player().Explode(nullptr, 0);
+    Frames(3000);
+    EXPECT_EQ(Player().active, 0u);
+    EXPECT_EQ(Player().deaths, 1);
+    EXPECT_FALSE(flight_goals::FlightOver(Game()));
+}
+
+// A protect goal without a time is no win by waiting: not alone, not while
+// the goal that would join it is still to be switched on by the chain.
+TEST_F(FlightGoalsTest, AProtectGoalAloneOrWaitingForItsPartnerIsNotWonIdle) {
+    const std::vector<std::pair<uint32_t, MissionRecord>> records = {
+        {mission_file::kShip, AiShipRecord("Capital", "Convoy", "Blue", 0.0f, 3000.0f, -3000.0f, 0, 0)},
+        {mission_file::kWayPoint, WayPointAt("Far", 5000.0f)},
+        {mission_file::kWayPoint, WayPointAt("Near", 0.0f)}};
+    ASSERT_EQ(Fly(records, {{1, 2, "Convoy", "", "Protect the convoy", 0.0f, 1, -1, 30}}), kStatusOk);
+    Frames(10000, 0.0f);
+    EXPECT_EQ(flight_goals::GetOutcome(), Outcome::kOpen);
+    EXPECT_FALSE(flight_goals::FlightOver(Game()));
+
+    // A leg met at once, and another that a wait of the mission's own
+    // switches on later: until then the convoy's goal holds.
+    ASSERT_EQ(Fly(records, {{1, 2, "Convoy", "", "Protect the convoy", 0.0f, 1, -1, 30},
+                            {2, 5, "", "Far", "Reach Far", 100.0f, 0},
+                            {3, 4, "", "", "", 0.0f, 1, 2, 0, 3000, 0, 0},
+                            {4, 5, "", "Near", "Reach Near", 100.0f, 1}}),
+              kStatusOk);
+    Frames(2000, 0.0f);
+    EXPECT_EQ(FindGoalById(4)->met, 1);
+    EXPECT_EQ(flight_goals::GetOutcome(), Outcome::kOpen);
+    Frames(2000, 0.0f);
+    EXPECT_EQ(FindGoalById(2)->active, 1);
+    EXPECT_EQ(flight_goals::GetOutcome(), Outcome::kOpen);
+    Frames(100, 4950.0f);
+    EXPECT_EQ(FindGoalById(1)->met, 1);
+    EXPECT_EQ(flight_goals::GetOutcome(), Outcome::kWon);
 }
 
 // A station's reload goal: met when the player's ship comes to rest beside

@@ -31,6 +31,12 @@ TEST(DeathWatch, CountsFromTheFirstFrameDeadAndAShipAliveAgainStartsOver) {
     craft->active = 0;
     EXPECT_FALSE(watch.Update(craft, 20000));
     EXPECT_TRUE(watch.Update(craft, 26001));
+    // Out through a gate, the ship is inactive but no wreck.
+    watch.Start();
+    craft->jumpedOut = 1;
+    EXPECT_FALSE(watch.Update(craft, 30000));
+    EXPECT_FALSE(watch.Update(craft, 90000));
+    EXPECT_FALSE(watch.Dead());
 }
 
 TEST(DeathWatch, NoShipBeforeTheFirstIsNoDeathButOneGoneIs) {

@@ -229,6 +229,29 @@ TEST_F(DeathWatchLoopTest, RestartComesOnTheFirstFramePastSixSecondsOfDeath) {
     ExpectRestartAfterDeathAt(5);
 }
 
+// Won, then destroyed before the landing: a death all the same, which the
+// restart page settles, never the hangar.
+TEST_F(DeathWatchLoopTest, ADeathAfterTheFlightIsWonStillReachesTheRestartPage) {
+    Craft* const craft = PlayerCraft();
+    craft->side = 1;
+    auto* const wait = new WaitGoal(nullptr, 0);
+    wait->playerGoal = 1;
+    wait->active = 1;
+    wait->timeMs = 500;
+    flight_goals::Start(game());
+    steps_.onSimulate = [this, craft](GameState& flying) {
+        flight_goals::Step(flying);
+        if (steps_.passes == 60) craft->dead = 1;
+    };
+
+    ExpectRestartAfterDeathAt(60);
+    FreeGoals();
+
+    EXPECT_EQ(flight_goals::GetOutcome(), flight_goals::Outcome::kWon);
+    EXPECT_EQ(game().career->missions, 0);
+    EXPECT_EQ(game().flightUnsettled, 1);
+}
+
 TEST_F(MainLoopTest, NetworkGameKeepsFlyingWithADeadShip) {
     InstallNetworkHooks();
     game().netSession = new RecordingNetSession(true);
