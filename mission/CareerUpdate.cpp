@@ -39,7 +39,11 @@ const Craft* Abandoned(const GameState& game) {
     return pod != nullptr ? pod->abandonedCraft : nullptr;
 }
 
-bool Died(const Craft& craft) { return craft.active == 0 || craft.GetHitPoints(nullptr) <= 0; }
+// A ship out through a gate is inactive too, and whole.
+bool Died(const Craft& craft) {
+    if (craft.jumpedOut != 0) return false;
+    return craft.dead != 0 || craft.active == 0 || craft.GetHitPoints(nullptr) <= 0;
+}
 
 // The ship goes with everything fitted to it; the selection keeps its ship.
 void RemoveShip(CareerRecord& career, const ShipRecord* record) {
@@ -82,6 +86,14 @@ void UpdateCareerAfterMission(GameState& game) {
             continue;
         }
         if (!wingman) {
+            // The player's own wreck is lost, whichever way the loss was
+            // taken: it never flies again at a sliver of its hull. A network
+            // game brings its ships back, and only leaves them there.
+            if (!game.IsNetworkGame() && Died(*craft)) {
+                craft->shipSerial = 0;
+                RemoveShip(career, record);
+                continue;
+            }
             WriteBackDamage(*craft, *record);
             continue;
         }

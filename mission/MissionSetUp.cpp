@@ -428,6 +428,9 @@ SpaceObject* CreatePlayerShip(const mission_file::Player& player) {
     DefinitionLibrary& library = DefinitionLibrary::Current();
     ShipRecord* const record =
         game->launchFromBase != 0 && game->career != nullptr ? game->career->GetShip(-1) : nullptr;
+    // A career flight flies the career's ship or nothing, never the file's;
+    // a network game has a ship of its own for a pilot without one.
+    if (record == nullptr && game->launchFromBase != 0 && game->career != nullptr && !game->IsNetworkGame()) return nullptr;
     const char* const definition = record != nullptr ? record->hullId : player.definition;
     SpaceObject* const ship = library.LoadObjectDefinition(definition, nullptr, SpaceObject::kTypePlayerShip, 0);
     if (ship == nullptr) return nullptr;

@@ -94,9 +94,11 @@ int32_t RestartScreen::No(bool newCareer) {
     PlayUiSound(kUiSoundClick1, kUiClickSoundLevel, 1);
     GameState* const game = g_gameState;
     if (game == nullptr) return Leave();
+    // The wreck counts as the page found it: the loss takes it from the career.
+    const bool goesOn = game->career != nullptr && game->career->GetShipCount() > 1;
     AcceptFlightLoss(*game);
     game->SelectNextScreen(ScreenSlot::kHangar);
-    if (game->career != nullptr && game->career->GetShipCount() > 1) return Leave();
+    if (goesOn) return Leave();
     ClearAndShow(*game);
     if (playMovie != nullptr) {
         const std::string movie = g_dataDirs.Prefix(DataDir::kVideo) + kMovieName;

@@ -376,6 +376,14 @@ int32_t HangarScreen::HandleEvent(uint16_t code) {
                 PlayUiClick(kSoundDoorShut);
                 return Launch(Entry::kClick);
             }
+            if (select && ships == 0 && noMissionNotice == 0 && notReadyNotice == 0) {
+                // Nothing to fly: said, as for a ship not ready.
+                (void)CheckShipsReady();
+                PlayUiClick(kSoundHotspot2);
+                notReadyNotice = 1;
+                noticeTime = GetMilliseconds();
+                return 1;
+            }
             if (help) {
                 TutorialScreen::OpenTopic(*this, "HA_LAUNCH");
                 return 1;

@@ -11,6 +11,7 @@
 #include "game/GameState.h"
 #include "game/CareerRecord.h"
 #include "game/Mission.h"
+#include "mission/AfterFlight.h"
 #include "mission/CampaignMessages.h"
 #include "mission/FlightGoals.h"
 #include "mission/Goal.h"
@@ -230,9 +231,15 @@ TEST_F(DeathWatchLoopTest, RestartComesOnTheFirstFramePastSixSecondsOfDeath) {
 }
 
 // Won, then destroyed before the landing: a death all the same, which the
-// restart page settles, never the hangar.
+// restart page settles, never the hangar; the loss accepted there takes
+// the wreck from the career.
 TEST_F(DeathWatchLoopTest, ADeathAfterTheFlightIsWonStillReachesTheRestartPage) {
+    CareerRecord& career = *game().career;
+    ShipRecord* const flown = career.AddShip(std::make_unique<ShipRecord>("P102"));
+    career.AddShip(std::make_unique<ShipRecord>("P303"));
+    const int32_t ships = career.GetShipCount();
     Craft* const craft = PlayerCraft();
+    craft->shipSerial = flown->serial;
     craft->side = 1;
     auto* const wait = new WaitGoal(nullptr, 0);
     wait->playerGoal = 1;
@@ -250,6 +257,12 @@ TEST_F(DeathWatchLoopTest, ADeathAfterTheFlightIsWonStillReachesTheRestartPage) 
     EXPECT_EQ(flight_goals::GetOutcome(), flight_goals::Outcome::kWon);
     EXPECT_EQ(game().career->missions, 0);
     EXPECT_EQ(game().flightUnsettled, 1);
+    EXPECT_EQ(career.GetShipCount(), ships);
+
+    AcceptFlightLoss(game());
+    EXPECT_EQ(career.missions, 1);
+    EXPECT_EQ(career.GetShipCount(), ships - 1);
+    EXPECT_EQ(craft->FlownRecord(), nullptr);
 }
 
 TEST_F(MainLoopTest, NetworkGameKeepsFlyingWithADeadShip) {
