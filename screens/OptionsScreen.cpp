@@ -8,8 +8,10 @@
 #include "game/CareerRecord.h"
 #include "game/DataDirectories.h"
 #include "game/GameState.h"
+#include "game/MessageEntry.h"
 #include "game/Mission.h"
 #include "game/OptionsFile.h"
+#include "mission/AfterFlight.h"
 #include "mission/SavedGame.h"
 #include "net/NetSession.h"
 #include "screens/FrameScreen.h"
@@ -289,6 +291,9 @@ int32_t OptionsScreen::TakeExitRow() {
         return Leave();
     }
     if (SessionActive()) {
+        // The flight is over for this pilot: the career takes it now, once
+        // (the landing that follows finds it settled).
+        SettleFlight(*game, MessageEntry::kWon, nullptr, nullptr);
         pilot_notices::SavePilot(*game);
         NetLobbyScreen::LeaveSession(*game);
         game->mode = GameState::kModeScreens;

@@ -8,7 +8,9 @@
 #include "display/PixelFormat.h"
 #include "game/CareerRecord.h"
 #include "game/GameState.h"
+#include "game/MessageEntry.h"
 #include "game/OptionsFile.h"
+#include "mission/AfterFlight.h"
 #include "mission/SavedGame.h"
 #include "net/NetGameSettings.h"
 #include "screens/FrameScreen.h"
@@ -194,7 +196,8 @@ TEST(OptionsScreenTest, TheCreditsLeadBackToThisPage) {
 }
 
 // New Session in a network flight: the pilot written, the lobby back at
-// its front menu with no game settings, the session closed.
+// its front menu with no game settings, the session closed, and the
+// flight's kills in the career once.
 TEST(OptionsScreenTest, NewSessionLeavesTheNetworkGameForTheLobbysFrontMenu) {
     OptionsRun run;
     GameState& game = run.harness.Game();
@@ -206,10 +209,17 @@ TEST(OptionsScreenTest, NewSessionLeavesTheNetworkGameForTheLobbysFrontMenu) {
     lobby->currentPanel = lobby->waitPanel;
     lobby->panelStack.Append(lobby->multiPanel);
     game.mode = GameState::kModePause;
+    game.flightUnsettled = 1;
+    const int32_t kills = game.career->kills;
+    game.career->accuracy.kills = 3;
     run.screen->Open();
 
     EXPECT_EQ(run.Activate(OptionsScreen::kCodeExitRow), 0);
     run.screen->Close();
+    EXPECT_EQ(game.career->kills, kills + 3);
+    // The landing after it finds the flight settled.
+    SettleFlight(game, MessageEntry::kWon, nullptr, nullptr);
+    EXPECT_EQ(game.career->kills, kills + 3);
 
     EXPECT_EQ(game.mode, GameState::kModeScreens);
     EXPECT_EQ(game.nextScreen, lobby);
