@@ -7,6 +7,7 @@
 #include <type_traits>
 
 #include "engine/ByteOrder.h"
+#include "engine/Saturate.h"
 #include "game/CareerDataFiles.h"
 #include "game/DataDirectories.h"
 #include "game/DefinitionFormat.h"
@@ -215,7 +216,9 @@ Status CareerRecord::Load(XorChunkStream& stream) {
     // Every purchase and repair is refused past the funds and a lost ship
     // costs at most what is there, so the game never writes a debt.
     fresh.funds = std::max(fresh.funds, 0);
-    if (status == kStatusOk && (fresh.logo < 0 || fresh.logo > kLastLogo || fresh.face < -1)) {
+    // Counts only grow: a negative one is damage, never a debt to pay off.
+    if (status == kStatusOk &&
+        (fresh.logo < 0 || fresh.logo > kLastLogo || fresh.face < -1 || fresh.kills < 0 || fresh.missions < 0)) {
         status = kStatusCareerBadRecord;
     }
     const Status ascended = stream.Ascend();
@@ -393,7 +396,7 @@ void CareerRecord::StoreEquipment(std::unique_ptr<EquipmentItem> item) {
     if (item->damage == 0) {
         for (const auto& stored : stores) {
             if (stored->damage == 0 && std::strcmp(stored->id, item->id) == 0 && stored->ammunition == item->ammunition) {
-                stored->quantity += item->quantity;
+                stored->quantity = Saturate32(int64_t(stored->quantity) + item->quantity);
                 return;
             }
         }
@@ -455,14 +458,14 @@ Status CareerRecord::FillCatalogue(IffFile& definitions) {
 
 void CareerRecord::CountOwnedItems() {
     for (const auto& item : catalogue) {
-        int32_t owned = 0;
+        int64_t owned = 0;
         for (const auto& stored : stores) {
             if (std::strcmp(stored->id, item->id) == 0) owned += stored->quantity;
         }
         for (const auto& ship : ships) {
             if (std::strcmp(ship->hullId, item->id) == 0) ++owned;
         }
-        item->quantity = owned;
+        item->quantity = Saturate32(owned);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "game/PilotRecord.h"
 
 #include "engine/ByteOrder.h"
+#include "engine/Saturate.h"
 #include "game/CareerRecord.h"
 #include "game/XorChunkStream.h"
 
@@ -23,7 +24,7 @@ int32_t AccuracyRecord::MeanHitPercent() const {
         sum += int64_t(count.hits) * 100 / count.shots;
         ++groups;
     }
-    return groups == 0 ? -1 : int32_t(sum / groups);
+    return groups == 0 ? -1 : Saturate32(sum / groups);
 }
 
 PilotRecord::PilotRecord(const char* name, const char* resume)
@@ -31,8 +32,8 @@ PilotRecord::PilotRecord(const char* name, const char* resume)
 
 void PilotRecord::ApplyMission(const AccuracyRecord& flown) {
     const int32_t mean = flown.MeanHitPercent();
-    if (mean >= 0) accuracy = accuracy < 1 ? mean : int32_t((int64_t(accuracy) + mean) / 2);
-    kills += flown.kills;
+    if (mean >= 0) accuracy = accuracy < 1 ? mean : Saturate32((int64_t(accuracy) + mean) / 2);
+    kills = Saturate32(int64_t(kills) + flown.kills);
 }
 
 namespace {
@@ -103,6 +104,10 @@ Status PilotRecord::Load(XorChunkStream& stream, std::unique_ptr<PilotRecord>* o
     if (status != kStatusOk) return status;
     // A pilot is found and assigned by name: a nameless one is damage.
     if (!named || pilot->name.empty()) return kStatusCareerBadRecord;
+    // Counts only grow: a negative one is damage.
+    bool negative = pilot->missions < 0 || pilot->kills < 0 || pilot->flight.kills < 0;
+    for (const AccuracyRecord::Count& count : pilot->flight.byKind) negative = negative || count.shots < 0 || count.hits < 0;
+    if (negative) return kStatusCareerBadRecord;
     *out = std::move(pilot);
     return kStatusOk;
 }

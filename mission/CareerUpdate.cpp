@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/Saturate.h"
 #include "game/CareerRecord.h"
 #include "game/GameState.h"
 #include "game/Mission.h"
@@ -70,11 +71,11 @@ void UpdateCareerAfterMission(GameState& game) {
         if (craft != nullptr && craft->FlownRecord() != nullptr) lent.push_back(craft);
     }
     const Craft* const abandoned = Abandoned(game);
-    career.kills += career.accuracy.kills;
+    career.kills = Saturate32(int64_t(career.kills) + career.accuracy.kills);
     // The lobby counted a network game when it was hosted or joined.
-    if (!game.IsNetworkGame()) career.missions += 1;
+    if (!game.IsNetworkGame()) career.missions = Saturate32(int64_t(career.missions) + 1);
     const int32_t mean = career.accuracy.MeanHitPercent();
-    if (mean >= 0) career.accuracyValue = career.accuracyValue < 1 ? mean : int32_t((int64_t(career.accuracyValue) + mean) / 2);
+    if (mean >= 0) career.accuracyValue = career.accuracyValue < 1 ? mean : Saturate32((int64_t(career.accuracyValue) + mean) / 2);
 
     for (Craft* craft : lent) {
         ShipRecord* const record = craft->FlownRecord();
@@ -106,7 +107,7 @@ void UpdateCareerAfterMission(GameState& game) {
         }
         WriteBackDamage(*craft, *record);
         pilot->ApplyMission(pilot->flight);
-        pilot->missions += 1;
+        pilot->missions = Saturate32(int64_t(pilot->missions) + 1);
     }
 }
 

@@ -14,6 +14,7 @@
 #include "engine/FixedText.h"
 #include "engine/PrintableText.h"
 #include "engine/Random.h"
+#include "engine/Saturate.h"
 #include "game/CareerRecord.h"
 #include "game/DataDirectories.h"
 #include "game/EffectRegistries.h"
@@ -167,7 +168,7 @@ void FitFromRecord(Craft& craft, ShipRecord& record) {
     DefinitionLibrary::Current().LoadShipDefinition(&craft, &equipment, nullptr, 0);
     craft.shipSerial = record.serial;
     ForEachFittedSystem(craft, record, [](EquipmentItem& item, ShipSystem& system) {
-        if (system.maxDamage > 0) system.SetDamage(item.damage * system.maxDamage / 100);
+        if (system.maxDamage > 0) system.SetDamage(Saturate32(int64_t(item.damage) * system.maxDamage / 100));
     });
     // The hull flies as damaged as it came back, but never launches dead.
     const int32_t maximum = craft.GetMaxHitPoints(nullptr);

@@ -6,6 +6,7 @@
 
 #include "display/FontContext.h"
 #include "engine/Clock.h"
+#include "engine/Saturate.h"
 #include "engine/input/InputSystem.h"
 #include "game/CareerRecord.h"
 #include "game/DrawString.h"
@@ -214,7 +215,7 @@ int32_t NetLobbyScreen::JoinSelected() {
     }
     LinkGoals(1);
     // A network game is counted once, here; settling its flight leaves the count alone.
-    if (game->career != nullptr) ++game->career->missions;
+    if (game->career != nullptr) game->career->missions = Saturate32(int64_t(game->career->missions) + 1);
     const uint32_t type = game->netSettings->gameType;
     if (type >= 2 && type <= 4) {
         SwitchTo(teamPanel);
@@ -319,5 +320,5 @@ void NetLobbyScreen::HostPending() {
         return;
     }
     // A network game is counted once, here; settling its flight leaves the count alone.
-    if (game->career != nullptr) ++game->career->missions;
+    if (game->career != nullptr) game->career->missions = Saturate32(int64_t(game->career->missions) + 1);
 }

@@ -17,6 +17,7 @@
 #include "mission/ObjectLoader.h"
 #include "objects/space/WorldPass.h"
 #include "mission/MissionSetUp.h"
+#include "mission/CareerUpdate.h"
 #include "mission/SavedGame.h"
 #include "objects/ships/PlayerShip.h"
 #include "tests/support/FaultyFileSystem.h"
@@ -340,6 +341,42 @@ TEST_F(SavedGameTest, NumbersBeyondTheirRangesLoadWithinThem) {
     EXPECT_EQ(engine.repairPoints, 100);
     EXPECT_EQ(engine.repairMoney, 500);
     EXPECT_EQ(engine.maximum, 100);
+}
+
+// Counts at their largest load, add up and take a flight without wrapping;
+// a negative count is damage and changes nothing.
+TEST_F(SavedGameTest, CountsAtTheirLargestLoadAndFlyWithoutWrapping) {
+    constexpr int32_t kMost = std::numeric_limits<int32_t>::max();
+    SetCareer();
+    CareerRecord& career = *Game().career;
+    career.kills = kMost;
+    career.missions = kMost;
+    career.catalogue.push_back(std::make_unique<EquipmentItem>("Radar 1", 4));
+    for (int i = 0; i < 2; ++i) {
+        auto stored = std::make_unique<EquipmentItem>("Radar 1", 4);
+        stored->quantity = kMost;
+        stored->ammunition = i;   // kept apart in the stores
+        career.stores.push_back(std::move(stored));
+    }
+    ASSERT_EQ(SaveGame("slot0", "Full"), kStatusOk);
+
+    ASSERT_EQ(LoadGame("slot0"), kStatusOk);
+    CareerRecord& loaded = *Game().career;
+    ASSERT_EQ(loaded.catalogue.size(), 1u);
+    auto more = std::make_unique<EquipmentItem>("Radar 1", 4);
+    more->quantity = kMost;
+    loaded.StoreEquipment(std::move(more));
+    loaded.CountOwnedItems();
+    EXPECT_EQ(loaded.catalogue[0]->quantity, kMost);
+    loaded.accuracy.kills = 3;
+    UpdateCareerAfterMission(Game());
+    EXPECT_EQ(loaded.kills, kMost);
+    EXPECT_EQ(loaded.missions, kMost);
+
+    loaded.kills = -1;
+    ASSERT_EQ(SaveGame("slot1", "Negative"), kStatusOk);
+    EXPECT_NE(LoadGame("slot1"), kStatusOk);
+    EXPECT_EQ(Game().career, &loaded);
 }
 
 // The sample tree's save is one the game takes.
