@@ -270,7 +270,7 @@ int32_t CountPlayerGoals() {
 // and refusing left none: such a flight could never be won.
 bool RefuseGoalsNeverMet(GameState& game) {
     const int32_t playerGoals = CountPlayerGoals();
-    // In the order of the goal list, so that a report is the same every run.
+    // Reported by id, in the list's order among equal ids: the same every run.
     std::vector<std::pair<Goal*, const char*>> refused;
     const auto isRefused = [&refused](const Goal* goal) {
         return std::any_of(refused.begin(), refused.end(), [goal](const auto& entry) { return entry.first == goal; });
