@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -239,29 +240,75 @@ std::vector<int32_t> LoopingGoals() {
     return looping;
 }
 
-// Goals that name something not in the world are refused, named in the
-// report: a kill, disable or protect goal without its subject would be
-// decided by nothing.
-void RefuseGoalsWithoutSubject(GameState& game) {
-    std::vector<Goal*> refused;
+// Why a goal can never be met where it stands, or null while it can: a
+// kill, disable or protect goal without its subject would be decided by
+// nothing, a travel goal (a jump through a gate too) with nowhere to go
+// would stay open for the whole flight.
+const char* WhyNeverMet(const Goal& goal) {
+    const int32_t kind = goal.GetKind();
+    const bool hasSubject = goal.GetSubject() != nullptr || goal.pendingSubject >= 0;
+    if ((kind == Goal::kKill || kind == Goal::kDisable || kind == Goal::kProtect) && !hasSubject &&
+        goal.subjectWing[0] == 0) {
+        return set_up_refusal::kNoSubject;
+    }
+    const bool hasPlace = goal.location[0] != 0 || goal.location[1] != 0 || goal.location[2] != 0;
+    if (kind == Goal::kTravel && !hasSubject && goal.destination == nullptr && !hasPlace) {
+        return set_up_refusal::kNoDestination;
+    }
+    return nullptr;
+}
+
+int32_t CountPlayerGoals() {
+    int32_t count = 0;
+    for (const Goal* goal = g_goalList; goal != nullptr; goal = goal->next) count += goal->playerGoal != 0 ? 1 : 0;
+    return count;
+}
+
+// Goals that can never be met are refused, each named in the report: those
+// WhyNeverMet names, and a finish-in goal whose next goal on the chain is
+// missing (one written last has none) or refused itself, since it is met
+// only with that goal. False when the mission had goals of the player's
+// and refusing left none: such a flight could never be won.
+bool RefuseGoalsNeverMet(GameState& game) {
+    const int32_t playerGoals = CountPlayerGoals();
+    // Reported by id, in the list's order among equal ids: the same every run.
+    std::vector<std::pair<Goal*, const char*>> refused;
+    const auto isRefused = [&refused](const Goal* goal) {
+        return std::any_of(refused.begin(), refused.end(), [goal](const auto& entry) { return entry.first == goal; });
+    };
     for (Goal* goal = g_goalList; goal != nullptr; goal = goal->next) {
-        const int32_t kind = goal->GetKind();
-        const bool needsSubject = kind == Goal::kKill || kind == Goal::kDisable || kind == Goal::kProtect;
-        if (needsSubject && goal->GetSubject() == nullptr && goal->subjectWing[0] == 0 && goal->pendingSubject < 0) {
-            refused.push_back(goal);
+        if (const char* const why = WhyNeverMet(*goal)) refused.emplace_back(goal, why);
+    }
+    // A finish-in goal may wait on another; each round refuses those whose
+    // next goal the round before refused.
+    for (bool more = true; more;) {
+        more = false;
+        for (Goal* goal = g_goalList; goal != nullptr; goal = goal->next) {
+            if (goal->GetKind() != Goal::kFinishIn || isRefused(goal)) continue;
+            if (goal->nextGoal == nullptr || goal->nextGoal == goal || isRefused(goal->nextGoal)) {
+                refused.emplace_back(goal, set_up_refusal::kNothingToFinish);
+                more = true;
+            }
         }
     }
-    for (Goal* goal : refused) {
+    std::stable_sort(refused.begin(), refused.end(), [](const auto& a, const auto& b) { return a.first->id < b.first->id; });
+    for (const auto& [goal, why] : refused) {
         g_setUpReport.push_back("goal " + std::to_string(goal->id) + " \"" + PrintableText(goal->GetObjectiveText()) +
-                                "\": its subject is not in the mission");
+                                "\": " + why);
         delete goal;
     }
     if (game.mission != nullptr) game.mission->goalList = g_goalList;
+    if (playerGoals > 0 && CountPlayerGoals() == 0) {
+        g_setUpReport.push_back(set_up_refusal::kNoGoalLeft);
+        return false;
+    }
+    return true;
 }
 
 // The file's goals, once every object they name is in the world: their
 // subjects and destinations by name (a kill goal's subject may name a
-// wing), their chain by the ids they name. False when the chain loops.
+// wing), their chain by the ids they name. False when the chain loops or
+// no goal of the player's can be met.
 bool BuildGoals(GameState& game, const std::vector<mission_file::Record>& records) {
     Mission& mission = *game.mission;
     const auto named = [&mission](const char* name) -> SpaceObject* {
@@ -317,11 +364,10 @@ bool BuildGoals(GameState& game, const std::vector<mission_file::Record>& record
     }
     const std::vector<int32_t> looping = LoopingGoals();
     if (!looping.empty()) {
-        g_setUpReport.push_back("the goal chain loops back through goal " + std::to_string(looping.front()));
+        g_setUpReport.push_back(set_up_refusal::kChainLoops + std::to_string(looping.front()));
         return false;
     }
-    RefuseGoalsWithoutSubject(game);
-    return true;
+    return RefuseGoalsNeverMet(game);
 }
 
 // A random mission's kind and difficulty: the lobby's (or the command
@@ -383,6 +429,30 @@ void RemoveWorldObjects(Mission& mission) {
         delete object;
     }
 }
+
+// A mission that could never end is no mission: nothing of it stays.
+void AbandonWorld(GameState& game) {
+    game.ClearFlight();
+    game.playerShip = game.viewedObject = game.chaseObject = game.chaseReference = nullptr;
+    FreeGoals();
+    game.jumpGoal = nullptr;
+    ReleaseWings();
+    if (game.mission != nullptr) RemoveWorldObjects(*game.mission);
+}
+
+// Each line of the report on standard error and in the log, wherever the
+// mission is set up: a refusal is never silent.
+void TellSetUpReport(const char* name) {
+    const std::string mission = PrintableText(name != nullptr ? name : "");
+    for (const std::string& line : g_setUpReport) {
+        std::fprintf(stderr, "vorn: %s: %s\n", mission.c_str(), line.c_str());
+        std::printf("Mission %s: %s\n", mission.c_str(), line.c_str());
+    }
+    if (!g_setUpReport.empty()) std::fflush(stdout);
+}
+
+// The set-up itself, on the game state there is.
+Status SetUpWorld(const char* name);
 
 }  // namespace
 
@@ -492,8 +562,16 @@ SpaceObject* CreatePlayerShip(const mission_file::Player& player) {
 }
 
 Status SetUpMission(const char* name, int32_t) {
+    if (g_gameState == nullptr) return kStatusCannotOpen;
+    const Status status = SetUpWorld(name);
+    TellSetUpReport(name);
+    return status;
+}
+
+namespace {
+
+Status SetUpWorld(const char* name) {
     GameState* const game = g_gameState;
-    if (game == nullptr) return kStatusCannotOpen;
     FreeMission();
     g_settingUp = true;
     const struct SetUpEnds {
@@ -576,23 +654,20 @@ Status SetUpMission(const char* name, int32_t) {
         return kStatusMalformed;
     }
     if (!BuildGoals(*game, contents.records)) {
-        // A mission that could never end is no mission: nothing of it stays.
-        game->ClearFlight();
-        game->playerShip = game->viewedObject = game->chaseObject = game->chaseReference = nullptr;
-        FreeGoals();
-        game->jumpGoal = nullptr;
-        ReleaseWings();
-        RemoveWorldObjects(mission);
+        AbandonWorld(*game);
         return kStatusMalformed;
     }
     if (generator != nullptr) generator->AddSky();
     sky_records::BuildDustField();
     if (generator != nullptr) {
         generator->Populate(*game);
+        if (!RefuseGoalsNeverMet(*game)) {
+            AbandonWorld(*game);
+            return kStatusMalformed;
+        }
         generator->flightStartMs = GetMilliseconds();
         generator->cooperativePaid = 0;
         if (generator->networkGame != 0) game->SetSimulateHook(GameState::kCooperativeStep, CheckCooperativeEnd);
-        RefuseGoalsWithoutSubject(*game);
     }
     flight_goals::Start(*game);
     if (game->viewedObject != nullptr) game->AimFlightCamera(game->viewedObject->world);
@@ -600,6 +675,8 @@ Status SetUpMission(const char* name, int32_t) {
     game->MissionAccepted();
     return kStatusOk;
 }
+
+}  // namespace
 
 int32_t PickRandomSpawnPoint(Vector3* out, int32_t) {
     const GameState* const game = g_gameState;

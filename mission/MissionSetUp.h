@@ -23,18 +23,33 @@ struct Player;
 // career's flight (GameState::launchFromBase, not a network game's), whose
 // ship is made at launch (LaunchPlayerShip). The game state's
 // mission-ready flag is set only when the file loaded and the player's ship
-// was made; a failure leaves an empty world. 0, or the loader's failure (10
+// was made; a failure leaves an empty world. Goals that can never be met
+// are refused (SetUpReport names each). 0, or the loader's failure (10
 // unreadable, 12 malformed, also when the file names no player's ship or
-// none can be made of it).
+// none can be made of it, when its goal chain loops, and when it had goals
+// of the player's and none of them can be met).
 Status SetUpMission(const char* name, int32_t slot);
 // A mission flown again and again alike: both generators (the dice and the
 // engine's seeded one, which places mine fields) seeded from `seed`, then
 // the set-up; kStatusMalformed when it reports success without a mission.
 Status SetUpSeededMission(const char* name, int32_t seed);
 // What the last set-up refused, a line each: every record the file or the
-// definitions refused (naming the record and why), and the reason a set-up
-// failed after the file loaded. Names have their unprintable bytes escaped.
+// definitions refused (naming the record and why), every goal refused
+// (`goal ID "OBJECTIVE": ` and why), and the reason a set-up failed after
+// the file loaded. Names have their unprintable bytes escaped. Each set-up
+// of a named mission tells its lines as it ends, on standard error
+// ("vorn: NAME: LINE") and in the log ("Mission NAME: LINE").
 const std::vector<std::string>& SetUpReport();
+
+// Why the set-up refused a goal, or the whole mission for its goals.
+namespace set_up_refusal {
+inline constexpr const char* kNoSubject = "its subject is not in the mission";
+inline constexpr const char* kNoDestination = "its destination is not in the mission";
+inline constexpr const char* kNothingToFinish = "no goal after it on the chain can be met";
+// Followed by the id of a goal on the loop.
+inline constexpr const char* kChainLoops = "the goal chain loops back through goal ";
+inline constexpr const char* kNoGoalLeft = "no goal of the player's is left that can be met";
+}  // namespace set_up_refusal
 // Everything a set-up made: the flight's effects, the world's objects, the
 // goals, the wings and the definition templates.
 void FreeMission();

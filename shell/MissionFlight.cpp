@@ -70,8 +70,8 @@ bool SetUpLaunchMission(const LaunchOptions& options) {
         GameRandomSeed(uint32_t(options.seed));
         generator.SetUp(options.randomKind, options.difficulty);
     }
+    // The set-up tells what it refused itself.
     const bool ready = SetUpSeededMission(options.mission.c_str(), options.seed) == kStatusOk;
-    for (const std::string& line : SetUpReport()) std::fprintf(stderr, "vorn: %s: %s\n", options.mission.c_str(), line.c_str());
     if (!ready) std::fprintf(stderr, "vorn: the mission %s cannot be set up\n", options.mission.c_str());
     return ready;
 }

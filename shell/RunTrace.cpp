@@ -5,6 +5,7 @@
 
 #include "game/Cockpit.h"
 #include "screens/NetLobbyScreen.h"
+#include "screens/rooms/MissionsScreen.h"
 
 namespace run_trace {
 
@@ -35,12 +36,14 @@ void Enable() {
     g_lineCount = 0;
     g_lastPrinted.clear();
     Cockpit::messageShown = Message;
+    MissionsScreen::noticeShown = Message;
     NetLobbyScreen::chatLineAdded = Chat;
 }
 
 void Disable() {
     g_enabled = false;
     Cockpit::messageShown = nullptr;
+    MissionsScreen::noticeShown = nullptr;
     NetLobbyScreen::chatLineAdded = nullptr;
 }
 

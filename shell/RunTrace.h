@@ -6,12 +6,14 @@
 // once, so that the runs of several processes of one network game can be
 // followed side by side: `screen NAME` as a screen becomes current,
 // `mode N` as the game mode changes, `message "TEXT"` for each cockpit
-// message, `chat "TEXT"` for each line of the lobby's chat box, and the
+// message and each line of a missions reader's notice, `chat "TEXT"` for
+// each line of the lobby's chat box, and the
 // flight's `goal ID met`, `goal ID failed` and `outcome won` lines.
 // Silent until enabled.
 namespace run_trace {
 
-// Also hooks the cockpit's messages and the lobby's chat lines.
+// Also hooks the cockpit's messages, the missions reader's notices and the
+// lobby's chat lines.
 void Enable();
 void Disable();
 bool Enabled();

@@ -1,5 +1,7 @@
 #include "screens/rooms/MissionsScreen.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdio>
 
 #include "display/Canvas.h"
@@ -178,6 +180,7 @@ int32_t MissionsScreen::HandleEvent(uint16_t code) {
             if (edgeEvents.TestEvent(codes_.activate)) {
                 refusedTime = GetMilliseconds();
                 refusedShown = 1;
+                Tell(kRefusedText);
             }
             return 1;
         }
@@ -192,12 +195,26 @@ int32_t MissionsScreen::HandleEvent(uint16_t code) {
     return MessageReader::HandleEvent(code);
 }
 
-void MissionsScreen::Notice(const char* text, int32_t x) {
+void MissionsScreen::Notice(const char* text, int32_t x, int32_t y) {
     if (const Palette* const palette = g_gameCanvas != nullptr ? g_gameCanvas->palette : nullptr) {
         SetFontColors(palette->MatchColor(kWhite), kClearBackground);
     }
     SelectFont(TextBox::kFontName);
-    DrawString(text, x, 360, 0);
+    DrawString(text, x, y, 0);
+}
+
+void MissionsScreen::Tell(const char* text) {
+    if (noticeShown != nullptr) noticeShown(text);
+}
+
+void MissionsScreen::ShowCannotFly() {
+    cannotFlyTime = GetMilliseconds();
+    cannotFlyShown = 1;
+    const std::vector<std::string>& report = SetUpReport();
+    const size_t first = report.size() > size_t(kCannotFlyReasons) ? report.size() - size_t(kCannotFlyReasons) : 0;
+    cannotFlyReasons.assign(report.begin() + std::ptrdiff_t(first), report.end());
+    Tell(kCannotFlyText);
+    for (const std::string& reason : cannotFlyReasons) Tell(reason.c_str());
 }
 
 void MissionsScreen::Update() {
@@ -211,9 +228,11 @@ void MissionsScreen::Update() {
             PlayUiClick(kSoundVoMission);
             acceptedTime = GetMilliseconds();
             acceptedShown = 1;
+            Tell(kAcceptedText);
         } else {
             PlayUiClick(kSoundHotspot2);
             acceptedRow = -1;
+            ShowCannotFly();
         }
     }
     if (uploadState == kRequested) {
@@ -232,5 +251,21 @@ void MissionsScreen::Update() {
         repaintCountdown = 1;
     } else {
         refusedShown = 0;
+    }
+    if (cannotFlyShown != 0 && now - cannotFlyTime < kNoticeMs) {
+        // Measured in the notices' font, one line under the other.
+        SelectFont(TextBox::kFontName);
+        const auto centred = [this](const char* text, int32_t y) {
+            Notice(text, std::max(0, kNoticeCentre - int32_t(FontStringWidth(text)) / 2), y);
+        };
+        centred(kCannotFlyText, kNoticeY);
+        int32_t y = kNoticeY;
+        for (const std::string& reason : cannotFlyReasons) {
+            y += int32_t(FontHeight()) + kNoticeLineGap;
+            centred(reason.c_str(), y);
+        }
+        repaintCountdown = 1;
+    } else {
+        cannotFlyShown = 0;
     }
 }

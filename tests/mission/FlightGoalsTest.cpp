@@ -314,4 +314,35 @@ TEST_F(FlightGoalsTest, GoalsWithoutSubjectAndLoopingChainsAreRefused) {
     EXPECT_EQ(Game().playerShip, nullptr);
 }
 
+// Goals that can never be met are refused at set-up, so that the flight
+// still ends as flown: a travel goal and a jump to nothing, and a finish-in
+// limit written last, with nothing after it on the chain, which would
+// otherwise fail once its time ran out. A mission left without a goal of
+// the player's is refused whole.
+TEST_F(FlightGoalsTest, GoalsThatCanNeverBeMetAreRefusedAndTheFlightStillEnds) {
+    const std::vector<std::pair<uint32_t, MissionRecord>> points = {{mission_file::kWayPoint, WayPointAt("Out", 500.0f)}};
+    ASSERT_EQ(Fly(points, {{1, 5, "", "Nowhere", "Fly nowhere", 100.0f},
+                           {2, 5, "", "Out", "Fly out", 100.0f},
+                           {3, 9, "", "No Gate", "Jump through No Gate", 300.0f},
+                           {4, 6, "", "", "Within four seconds", 0.0f, 1, -1, 0, 4000}}),
+              kStatusOk);
+    EXPECT_EQ(SetUpReport(), (std::vector<std::string>{
+                                 std::string("goal 1 \"Fly nowhere\": ") + set_up_refusal::kNoDestination,
+                                 std::string("goal 3 \"Jump through No Gate\": ") + set_up_refusal::kNoDestination,
+                                 std::string("goal 4 \"Within four seconds\": ") + set_up_refusal::kNothingToFinish}));
+    EXPECT_EQ(Game().jumpGoal, nullptr);
+    Frames(5000, 0.0f);
+    Frames(100, 450.0f);
+    EXPECT_EQ(flight_goals::GetOutcome(), Outcome::kWon);
+    Frames(flight_goals::kEndDelayMs, 450.0f);
+    EXPECT_TRUE(flight_goals::FlightOver(Game()));
+
+    EXPECT_EQ(Fly(points, {{1, 5, "", "Nowhere", "Fly nowhere", 100.0f}}), kStatusMalformed);
+    ASSERT_FALSE(SetUpReport().empty());
+    EXPECT_EQ(SetUpReport().back(), set_up_refusal::kNoGoalLeft);
+    EXPECT_EQ(GetGoalList(), nullptr);
+    EXPECT_EQ(Game().mission->firstObject, nullptr);
+    EXPECT_EQ(Game().missionReady, 0);
+}
+
 }  // namespace

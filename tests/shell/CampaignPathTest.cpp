@@ -1,16 +1,25 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <initializer_list>
 #include <string>
 
+#include "engine/IffFile.h"
 #include "game/CareerRecord.h"
+#include "game/MessageEntry.h"
+#include "mission/Goal.h"
+#include "mission/MissionFile.h"
+#include "mission/MissionSetUp.h"
+#include "screens/rooms/MissionsScreen.h"
 #include "shell/LaunchOptions.h"
 #include "shell/Startup.h"
 #include "tests/shell/SampleScriptRun.h"
 #include "tests/support/GoldenImage.h"
 #include "tools/mkdata/CampaignData.h"
+#include "tools/mkdata/MissionRecords.h"
+#include "tools/mkdata/RandomData.h"
 
 namespace {
 
@@ -102,6 +111,62 @@ TEST(CampaignPath, AnIdleTrainingFlightFailsAndPaysNothing) {
     }
     EXPECT_NE(out.find("Main loop ended in mode 7\n"), std::string::npos) << out;
     EXPECT_NE(out.find(CareerLine(1, CareerRecord::kStartingFunds, 0, "\"Training Flight\"")), std::string::npos) << out;
+}
+
+// A training file whose one goal flies to a beacon the mission does not
+// have, with the offer of itself that a new career's first load brings.
+Status WriteTrainingToNowhere(const std::string& path) {
+    IffFile iff(0);
+    Status status = iff.OpenFile(path.c_str(), kOpenWrite | kOpenCreate);
+    if (status == kStatusOk) status = iff.BeginForm(mission_file::kForm);
+    status = PutRecord(iff, mission_file::kHeader, MissionHeader(1000.0f), status);
+    status = PutRecord(iff, mission_file::kPlayer, PlayerRecord("P101", "Alpha"), status);
+    status = PutRecord(iff, mission_file::kWayPoint, NavPointRecord("Home", 0.0f, 0.0f, 0.0f), status);
+    status = PutRecord(iff, mission_file::kGoal, GoalRecord(1, Goal::kTravel, "", "Nowhere", "Fly to Nowhere", 300.0f), status);
+    MessageEntry offer;
+    std::strncpy(offer.missionName, kTrainingMissionFile, MessageEntry::kNameBytes);
+    offer.list = MessageEntry::kEmail;
+    offer.kind = MessageEntry::kKindOffer;
+    offer.active = MessageEntry::kShown;
+    offer.conditions[MessageEntry::kOutcome] = MessageEntry::kFirstLoad;
+    offer.title = "Training Flight";
+    offer.launchFile = kTrainingMissionFile;
+    status = PutBytes(iff, MessageEntry::kChunk, offer.Encode(), status);
+    if (status == kStatusOk) status = iff.Ascend();
+    const Status closed = iff.CloseFile();
+    return status != kStatusOk ? status : closed;
+}
+
+// A new career's training offer that cannot be flown, accepted in the
+// missions reader as the committed script does it: the reader says so and
+// why, in lines a script can wait for; the refusal is on standard error
+// and in the log, and nothing is launched.
+TEST(CampaignPath, AnOfferThatCannotBeFlownIsToldInTheMissionsReader) {
+    SampleScriptRun run;
+    LaunchOptions options;
+    std::string error;
+    ASSERT_TRUE(run.Prepare("campaign.txt", &options, &error)) << error;
+    ASSERT_EQ(WriteTrainingToNowhere(run.dir.Str() + "/missions/" + kTrainingMissionFile), kStatusOk);
+    std::ifstream committed(options.script);
+    std::string script;
+    for (std::string line; std::getline(committed, line) && script.find("at 170 click 405 452\n") == std::string::npos;) {
+        script += line + "\n";   // up to the offer accepted
+    }
+    const std::string cannotFly = std::string("message \"") + MissionsScreen::kCannotFlyText + "\"";
+    run.dir.WriteFile("accept-nowhere.txt", script + "at 171 wait " + cannotFly + "\nat 180 quit\n");
+    options.script = run.dir.Str() + "/accept-nowhere.txt";
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    const int status = RunGame(options);
+    const std::string err = testing::internal::GetCapturedStderr();
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(status, 0) << err;
+    const std::string refusal = std::string("goal 1 \"Fly to Nowhere\": ") + set_up_refusal::kNoDestination;
+    const std::string told = "message \"" + refusal + "\"";
+    EXPECT_TRUE(InOrder(out, {"screen FRAME", cannotFly.c_str(), told.c_str()})) << out;
+    EXPECT_NE(out.find("\nMission training.uli: " + refusal + "\n"), std::string::npos) << out;
+    EXPECT_NE(err.find("vorn: training.uli: " + refusal + "\n"), std::string::npos) << err;
+    EXPECT_EQ(out.find("\nmode 2\n"), std::string::npos) << out;
 }
 
 }  // namespace
