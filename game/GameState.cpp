@@ -343,8 +343,7 @@ void GameState::StartNewCareer() {
     career = fresh;
     LoadPlaceScreens(kNewCareerPlace);
     if (g_careerHooks.loadWingmen != nullptr) g_careerHooks.loadWingmen(*this);
-    missionReady = 0;
-    missionFlown = 0;
+    MissionCleared();
     ApplyOptions(0);
     if (g_careerHooks.startTraining != nullptr) g_careerHooks.startTraining(*this);
 }

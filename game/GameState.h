@@ -430,6 +430,10 @@ public:
     void MissionAccepted() { missionReady = 1, missionFlown = 0; }
     void MissionLaunched() { missionReady = 0, missionFlown = 1; }
     void MissionSettled() { missionFlown = 0; }
+    // No mission any more (a new career, a load, a new set-up beginning).
+    void MissionCleared() { missionReady = 0, missionFlown = 0; }
+    // The set-up's mission is gone: nothing is ready to launch.
+    void MissionFreed() { missionReady = 0; }
     // The mission is the career's, flown from the base: its ship is the
     // career's selected one with its crewed ships as wingmen, made when it
     // launches, instead of the mission's own ship made at set-up.

@@ -477,7 +477,7 @@ void FreeMission() {
     if (game->mission == game->missionStore.get()) game->mission = nullptr;
     if (game->missionStore != nullptr) delete game->missionStore->ambient;
     game->missionStore.reset();
-    game->missionReady = 0;
+    game->MissionFreed();
 }
 
 SpaceObject* LaunchPlayerShip() {
@@ -579,7 +579,7 @@ Status SetUpWorld(const char* name) {
     } setUpEnds;
     game->missionStore = std::make_unique<Mission>();
     game->mission = game->missionStore.get();
-    game->missionFlown = 0;
+    game->MissionCleared();
     g_setUpReport.clear();
     LoadEffectRegistries(*game);
     game->MakeExclamationSounds();

@@ -189,8 +189,7 @@ Status LoadGame(const char* name) {
     game->missionName = body.missionName;
     for (int i = 0; i < kLists; ++i) *ListOf(*game, i) = std::move(body.lists[i]);
     MessageListsChanged(*game);
-    game->missionReady = 0;
-    game->missionFlown = 0;
+    game->MissionCleared();
     // The flight before the load is not the loaded career's to take.
     game->flightUnsettled = 0;
     // A mission flown before the save is done: it is not offered to fly again.

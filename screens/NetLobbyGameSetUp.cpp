@@ -200,7 +200,7 @@ void NetLobbyScreen::HandleCoop(uint16_t code, uint32_t event) {
         case kCoopArrowUp:
         case kCoopArrowDown:
             if (Hotspot(code, coopPanel, event == kCoopArrowUp ? "ArrowUp" : "ArrowDown", nullptr, kCoopClick, kCoopHelp,
-                        kSoundArrows)) {
+                        kSoundClick)) {
                 ScrollBriefing(coopPanel, event == kCoopArrowUp);
             }
             return;
@@ -291,8 +291,9 @@ int32_t NetLobbyScreen::HandleDeath(uint16_t code, uint32_t event) {
         }
         case kDeathArrowUp:
         case kDeathArrowDown:
+            // The death match's briefing pages silently.
             if (Hotspot(code, deathPanel, event == kDeathArrowUp ? "ArrowUp" : "ArrowDown", nullptr, kDeathClick,
-                        kDeathHelp, kSoundArrows)) {
+                        kDeathHelp, -1)) {
                 ScrollBriefing(deathPanel, event == kDeathArrowUp);
             }
             return 1;

@@ -309,8 +309,8 @@ int32_t OptionsScreen::TakeExitRow() {
     if (game->career == before) return 1;
     game->mode = GameState::kModeScreens;
     RequestFrameLeave();
+    // The load set the mission up again, ready to fly.
     game->SelectNextScreen(ScreenSlot::kHangar);
-    game->missionFlown = 0;
     return Leave();
 }
 

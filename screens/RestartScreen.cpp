@@ -85,8 +85,8 @@ int32_t RestartScreen::Yes() {
     const CareerRecord* const before = game->career;
     (void)LoadGame(kAutoSave);
     if (game->career == before) return 1;
+    // The load set the mission up again, ready to fly.
     game->SelectNextScreen(ScreenSlot::kHangar);
-    game->missionFlown = 0;
     return Leave();
 }
 

@@ -203,8 +203,6 @@ int32_t SaveScreen::NewGame() {
     game->StartNewCareer();
     nextPanel = nullptr;
     pushPanel = nullptr;
-    game->missionFlown = 0;
-    game->missionReady = 0;
     transitionPhase = kPhaseClosing;
     return 0;
 }

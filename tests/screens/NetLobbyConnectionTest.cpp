@@ -595,16 +595,21 @@ TEST(NetLobbyConnectionTest, TheSessionListAndTheWaitingRoomMatchTheirPictures) 
 }
 
 // The arrows beside the cooperative and death-match briefings page the
-// briefing text down and up.
+// briefing text down and up: the cooperative ones with a click, the death
+// match's silently.
 TEST(NetLobbyConnectionTest, TheBriefingArrowsPageTheBriefing) {
     Connection run;
     Lobby& lobby = run.lobby;
     const struct {
         ArtObject* panel;
         uint32_t up, down, click;
-    } kPanels[] = {{lobby.coopPanel, Lobby::kCoopArrowUp, Lobby::kCoopArrowDown, Lobby::kCoopClick},
-                   {lobby.deathPanel, Lobby::kDeathArrowUp, Lobby::kDeathArrowDown, Lobby::kDeathClick}};
+        int32_t clicks;
+    } kPanels[] = {{lobby.coopPanel, Lobby::kCoopArrowUp, Lobby::kCoopArrowDown, Lobby::kCoopClick, 2},
+                   {lobby.deathPanel, Lobby::kDeathArrowUp, Lobby::kDeathArrowDown, Lobby::kDeathClick, 0}};
     for (const auto& row : kPanels) {
+        // UI sounds 2 ("Click 1") and 5, the scroll buttons' own.
+        const int32_t clicks = run.harness.UiSoundCount(2);
+        const int32_t arrows = run.harness.UiSoundCount(5);
         auto* const box = dynamic_cast<TextBox*>(row.panel->FindControl("Description"));
         ASSERT_NE(box, nullptr);
         std::string text;
@@ -616,6 +621,8 @@ TEST(NetLobbyConnectionTest, TheBriefingArrowsPageTheBriefing) {
         EXPECT_GT(block->scrollRequest, 0);
         run.Fire(row.panel, row.up, row.click);
         EXPECT_LT(block->scrollRequest, 0);
+        EXPECT_EQ(run.harness.UiSoundCount(2) - clicks, row.clicks);
+        EXPECT_EQ(run.harness.UiSoundCount(5), arrows);
     }
 }
 
