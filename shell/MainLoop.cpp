@@ -210,6 +210,7 @@ void MainLoop::Launch() {
     StopSounds(game_);
     PlayVideo(kLaunchMovie);
     if (steps_.prepareFlight) steps_.prepareFlight(game_);
+    StartFlightInput(game_);
     // A client's mission is empty, its world the host's: its own ship is made
     // as it launches (the squadron's selected one) and announced to the host.
     if (game_.IsClient() && game_.mission != nullptr && game_.playerShip == nullptr) {
