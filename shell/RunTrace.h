@@ -6,8 +6,8 @@
 // once, so that the runs of several processes of one network game can be
 // followed side by side: `screen NAME` as a screen becomes current,
 // `mode N` as the game mode changes, `message "TEXT"` for each cockpit
-// message, `chat "TEXT"` for each line of the lobby's chat box, and the
-// flight's `goal ID met`, `goal ID failed` and `outcome won` lines.
+// message, `chat "TEXT"` for each line of the lobby's chat box, and each
+// flight's lines of its goals (see GoalReport) and of its HUD.
 // Silent until enabled.
 namespace run_trace {
 

@@ -148,6 +148,14 @@ TEST(CareerPath, ACareerKittedOutAndSavedBetweenFlightsLoadsInANewProcess) {
                                     kSparrowLaunch}))
         << first.out;
     EXPECT_EQ(Count(first.out, "mode 2"), 2u) << first.out;
+    // Each flight tells its goals at launch; the training its end too (the
+    // run quits during the strike).
+    const std::vector<int64_t> over = FlightsOver(first.out);
+    ASSERT_EQ(over.size(), 1u) << first.out;
+    const std::string overLine = FlightOverLine(over[0]);
+    EXPECT_TRUE(InOrder(first.out, {kStockLaunch, "goal 1 5 \"Fly to the Outer Beacon\"", "outcome won", overLine.c_str(),
+                                    "mode 4", kSparrowLaunch, "goal 1 1 \"Destroy the raiders\""}))
+        << first.out;
     // The hired pilot had no ship for the training, and flies the strike.
     EXPECT_EQ(Count(first.out, kHiredWingman), 1u) << first.out;
     EXPECT_TRUE(InOrder(first.out, {kSparrowLaunch, kHiredWingman})) << first.out;
