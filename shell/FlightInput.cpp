@@ -234,6 +234,11 @@ void CaptureCommandState(GameState& game) {
     input->Snapshot();
 }
 
+void StartFlightInput(GameState& game) {
+    game.playerControls = PlayerControls{};
+    game.commands.Clear();
+}
+
 void HandleFlightInput(GameState& game, uint32_t elapsedMs) {
     if (game.commands.WasPressed(kPause)) game.mode = kPauseMode;
     HandleFlightChat(game);

@@ -11,6 +11,11 @@ class GameState;
 // seen by this capture and not the next.
 void CaptureCommandState(GameState& game);
 
+// A launch: the hands start afresh, as at the first flight of the run: the
+// throttle at 0 (the engine's power is the new ship's own), no weapon group
+// chosen, no command held, so nothing of the last flight flies the next.
+void StartFlightInput(GameState& game);
+
 // Acts on the captured commands: the pause command sets mode 6; the arrows
 // (and, with the "Joystick" setting, the stick's X, Y and rudder) steer the
 // player's ship through its flight controls' shaping and the response curve;

@@ -1,11 +1,24 @@
 #include "shell/GoalReport.h"
 
+#include <algorithm>
+#include <vector>
+
+#include "engine/PrintableText.h"
 #include "mission/FlightGoals.h"
 #include "mission/Goal.h"
 
-void GoalReport::Start() {
+void GoalReport::Start(const Say& say) {
     said_.clear();
     outcome_ = 0;
+    if (!say) return;
+    std::vector<Goal*> goals;
+    for (Goal* goal = GetGoalList(); goal != nullptr; goal = goal->next) goals.push_back(goal);
+    std::stable_sort(goals.begin(), goals.end(), [](const Goal* a, const Goal* b) { return a->id < b->id; });
+    for (Goal* goal : goals) {
+        const char* const description = goal->GetDescription();
+        say("goal " + std::to_string(goal->id) + " " + std::to_string(goal->recordType) + " \"" +
+            PrintableText(description != nullptr ? description : "") + "\"");
+    }
 }
 
 void GoalReport::Update(const Say& say) {
@@ -22,3 +35,5 @@ void GoalReport::Update(const Say& say) {
     outcome_ = int32_t(outcome);
     say(std::string("outcome ") + flight_goals::OutcomeName(outcome));
 }
+
+void GoalReport::End(const Say& say, int64_t flownMs) { say("flight over after " + std::to_string(flownMs) + " ms"); }

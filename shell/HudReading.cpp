@@ -8,6 +8,7 @@
 #include "game/HudReadout.h"
 #include "objects/ships/Craft.h"
 #include "objects/systems/EnergySystem.h"
+#include "objects/systems/EngineSystem.h"
 #include "objects/systems/ShieldSystem.h"
 #include "objects/systems/TargetingSystem.h"
 #include "objects/weapons/Weapon.h"
@@ -43,6 +44,18 @@ const char* NameOf(const SpaceObject& object) {
     if (object.name != nullptr && object.name[0] != 0) return object.name;
     if (object.callsign != nullptr && object.callsign[0] != 0) return object.callsign;
     return object.label;
+}
+
+// The throttle as the engine has it: the power it is given, as a share of
+// the most it takes, rounded to the nearest per cent. What the hands last
+// asked is no reading: anything else that moves the power (the split keys,
+// a generator running dry, a new ship at launch) leaves it behind.
+int32_t ThrottleGiven(Craft& ship) {
+    const auto* const energy = static_cast<const EnergySystem*>(ship.GetSystem(ShipSystem::kEnergy, nullptr));
+    const auto* const engine = static_cast<const EngineSystem*>(ship.GetSystem(ShipSystem::kEngine, nullptr));
+    if (energy == nullptr || engine == nullptr || engine->maximumPower <= 0) return 0;
+    const int64_t whole = engine->maximumPower;
+    return int32_t(std::clamp<int64_t>((int64_t(energy->engineAllocation) * 100 + whole / 2) / whole, 0, 100));
 }
 
 void ReadEnergy(Craft& ship, HudReadout* out) {
@@ -102,7 +115,7 @@ void ReadHud(const GameState& game, const Camera& camera, HudReadout* out) {
     out->flying = true;
     const float speed = ship->velocity.Length();
     out->speed = speed < 99999.0f ? int32_t(speed + 0.5f) : 99999;
-    out->throttle = int32_t(std::clamp(game.playerControls.throttle, 0.0f, 1.0f) * 100.0f + 0.5f);
+    out->throttle = ThrottleGiven(*ship);
     ReadEnergy(*ship, out);
     ReadWeapons(*ship, game.playerControls.weaponGroup, out);
 
@@ -155,4 +168,26 @@ void TraceHudTarget(const GameState& game, const HudReadout& readout, uint32_t n
     lastName = readout.targetName;
     lastAt = now;
     run_trace::Line("hud target \"" + lastName + "\" " + std::to_string(readout.targetDistance));
+}
+
+void TraceHudThrottle(const GameState& game, const HudReadout& readout, uint32_t now) {
+    // What was told last, of which ship: a new flight's first reading is told at once.
+    static const GameState* flight = nullptr;
+    static const SpaceObject* ship = nullptr;
+    static int32_t told = -1;
+    static uint32_t toldAt = 0;
+    if (!run_trace::Enabled()) return;
+    if (!readout.flying) {
+        ship = nullptr;
+        return;
+    }
+    if (flight != &game || ship != game.playerShip) {
+        flight = &game;
+        ship = game.playerShip;
+        told = -1;
+    }
+    if (readout.throttle == told || (told >= 0 && now - toldAt < kTraceEveryMs)) return;
+    told = readout.throttle;
+    toldAt = now;
+    run_trace::Line("hud throttle " + std::to_string(told));
 }

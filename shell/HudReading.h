@@ -16,3 +16,8 @@ void ReadHud(const GameState& game, const Camera& camera, HudReadout* out);
 // then once a second while it is held, `hud target none` as it is dropped;
 // `now` is the flight clock in milliseconds. Silent while the trace is off.
 void TraceHudTarget(const GameState& game, const HudReadout& readout, uint32_t now);
+
+// For the run's trace: `hud throttle PERCENT` at a flight's first reading,
+// then as the reading changes, at most once a second (the value it settles
+// at is always told). Silent while the trace is off.
+void TraceHudThrottle(const GameState& game, const HudReadout& readout, uint32_t now);

@@ -82,6 +82,9 @@ void PrintLaunch(const GameState& game) {
     }
 }
 
+// The flight's goals told through the run's trace, where a script's waits see them.
+void TraceLine(const std::string& line) { run_trace::Line(line); }
+
 bool CarriesSalvage(const SpaceObject* ship) {
     const auto* const player = dynamic_cast<const PlayerShip*>(ship);
     return player != nullptr && player->salvageItems.Count() > 0;
@@ -177,6 +180,7 @@ bool MainLoop::FlightFrame() {
     const uint32_t now = GetMilliseconds();
     const uint32_t elapsedMs = now - lastFrameAt_;
     lastFrameAt_ = now;
+    flownMs_ += elapsedMs;
     if (game_.IsNetworkGame()) {
         if (steps_.netReceive) steps_.netReceive(game_);
         if (steps_.netSend) steps_.netSend(game_);
@@ -195,21 +199,24 @@ bool MainLoop::FlightFrame() {
 }
 
 void MainLoop::Fly() {
-    Launch();
+    const bool launched = Launch();
     while (!quit_ && (game_.mode == GameState::kModeFlight || game_.mode == GameState::kModeNavMap ||
                       game_.mode == GameState::kModePause)) {
         if (!FlightFrame()) break;
         AfterFrame();
     }
     // A quit answered Yes in flight ends the game where it stands: no landing.
-    if (!quit_ && game_.mode != GameState::kModeQuit) Land();
+    if (quit_ || game_.mode == GameState::kModeQuit) return;
+    if (launched) GoalReport::End(TraceLine, flownMs_);
+    Land();
 }
 
-void MainLoop::Launch() {
+bool MainLoop::Launch() {
     MissionsScreen::ForgetAcceptedRow(game_);
     StopSounds(game_);
     PlayVideo(kLaunchMovie);
     if (steps_.prepareFlight) steps_.prepareFlight(game_);
+    StartFlightInput(game_);
     // A client's mission is empty, its world the host's: its own ship is made
     // as it launches (the squadron's selected one) and announced to the host.
     if (game_.IsClient() && game_.mission != nullptr && game_.playerShip == nullptr) {
@@ -221,6 +228,7 @@ void MainLoop::Launch() {
         std::fprintf(stderr, "vorn: the career's ship cannot be made: the flight does not launch\n");
         game_.mode = GameState::kModeScreens;
     }
+    const bool launched = game_.mode != GameState::kModeScreens;
     if (game_.playerShip != nullptr) {
         game_.viewedObject = game_.playerShip;
         PrintLaunch(game_);
@@ -230,10 +238,12 @@ void MainLoop::Launch() {
     // The mission clock and the outcome start with the flight, not with the
     // accept in the menus that set the mission up.
     flight_goals::Start(game_);
-    goalReport_.Start();
+    goalReport_.Start(launched ? GoalReport::Say(TraceLine) : GoalReport::Say());
     game_.MissionLaunched();
     game_.flightUnsettled = 1;
     lastFrameAt_ = GetMilliseconds();
+    flownMs_ = 0;
+    return launched;
 }
 
 void MainLoop::AfterFrame() {
@@ -243,7 +253,7 @@ void MainLoop::AfterFrame() {
         game_.SelectNextScreen(ScreenSlot::kRestart);
         return;
     }
-    goalReport_.Update([](const std::string& line) { run_trace::Line(line); });
+    goalReport_.Update(TraceLine);
     // A dead pilot's flight ends by the watch, whatever its goals decided.
     if (!game_.IsNetworkGame() && !deathWatch_.Dead() && flight_goals::FlightOver(game_)) {
         game_.mode = GameState::kModeScreens;

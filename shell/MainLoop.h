@@ -73,7 +73,8 @@ public:
     void EndAfterFlight() { endAfterFlight_ = true; }
 
 private:
-    void Launch();
+    // False when no ship could be made to fly: the flight does not start.
+    bool Launch();
     // After a frame: the death watch, the goals' end of the flight, then mode 6 or 3.
     void AfterFrame();
     void Pause();
@@ -107,6 +108,7 @@ private:
     bool endAfterFlight_ = false;
     bool newGameTrained_ = false;
     uint32_t lastFrameAt_ = 0;
+    int64_t flownMs_ = 0;                        // the flight's frames since launch
     bool quit_ = false;
     const char* currentScreenName_ = nullptr;   // the slot of the current screen, if known
     Screen* cameFrom_ = nullptr;                 // the screen before the current one, not owned

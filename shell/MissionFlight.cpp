@@ -1,20 +1,17 @@
 #include "shell/MissionFlight.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <memory>
 #include <set>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "engine/Random.h"
 #include "game/EffectRegistries.h"
 #include "game/GameState.h"
 #include "game/Mission.h"
 #include "mission/FlightGoals.h"
-#include "mission/Goal.h"
 #include "mission/MissionSetUp.h"
 #include "mission/RandomMissionGenerator.h"
 #include "mission/ObjectLoader.h"
@@ -104,10 +101,9 @@ int RunMissionFlight(const LaunchOptions& options) {
             if (options.host) std::printf(" uoid %d", object->uoid);
             std::printf("\n");
         }
-        std::vector<Goal*> goals;
-        for (Goal* goal = GetGoalList(); goal != nullptr; goal = goal->next) goals.push_back(goal);
-        std::stable_sort(goals.begin(), goals.end(), [](const Goal* a, const Goal* b) { return a->id < b->id; });
-        for (Goal* goal : goals) std::printf("goal %d %d \"%s\"\n", goal->id, goal->recordType, goal->GetDescription());
+        GoalReport goalReport;
+        const auto say = [](const std::string& line) { std::printf("%s\n", line.c_str()); };
+        goalReport.Start(say);
         // The world is told before the flight: another machine's watcher may be waiting for it.
         std::fflush(stdout);
         std::map<const SpaceObject*, CraftState> crafts;
@@ -118,8 +114,6 @@ int RunMissionFlight(const LaunchOptions& options) {
         }
         int32_t kills = 0;
         std::set<const SpaceObject*> reported;
-        GoalReport goalReport;
-        const auto say = [](const std::string& line) { std::printf("%s\n", line.c_str()); };
         // The game's own flight frame, with nothing to pump or draw; the loop
         // reads and writes the session only in a network game.
         LoopSteps steps;
@@ -168,7 +162,7 @@ int RunMissionFlight(const LaunchOptions& options) {
             goalReport.Update(say);
             // A flight alone ends as the game would end it; a network game goes on.
             if (network == nullptr && flight_goals::FlightOver(*game)) {
-                std::printf("flight over after %lld ms\n", static_cast<long long>(flown + step));
+                GoalReport::End(say, flown + step);
                 break;
             }
         }

@@ -7,8 +7,8 @@
 // followed side by side: `screen NAME` as a screen becomes current,
 // `mode N` as the game mode changes, `message "TEXT"` for each cockpit
 // message and each line of a missions reader's notice, `chat "TEXT"` for
-// each line of the lobby's chat box, and the
-// flight's `goal ID met`, `goal ID failed` and `outcome won` lines.
+// each line of the lobby's chat box, and each flight's lines of its goals
+// (see GoalReport) and of its HUD.
 // Silent until enabled.
 namespace run_trace {
 

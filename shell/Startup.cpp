@@ -274,9 +274,12 @@ int RunGame(const LaunchOptions& options) {
         return code;
     }
 
+    // A run asked for a number of intro frames shows the intro alone, in a
+    // window as without one: no first screen before it, no game after it.
+    const bool introOnly = options.frames > 0;
     // The first screen, unless nobody could answer it: a run without a
     // window, a script or a picture to take goes on as the intro does.
-    if (!g_mainWindow->Headless() || scripted) {
+    if (!introOnly && (!g_mainWindow->Headless() || scripted)) {
         const int32_t driver = g_graphicsDriver;
         const int32_t pixelFormat = g_pixelFormat;
         if (!RunInitialOptions(*g_gameState)) {
@@ -322,7 +325,7 @@ int RunGame(const LaunchOptions& options) {
     }
     std::fflush(stdout);
     int code = exitCode;
-    if (end != IntroEnd::kQuit) code = RunMainLoop(options);
+    if (end != IntroEnd::kQuit && !introOnly) code = RunMainLoop(options);
 
     ShutDown(session);
     Say("Shut down");

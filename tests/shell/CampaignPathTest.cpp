@@ -5,10 +5,12 @@
 #include <fstream>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "engine/IffFile.h"
 #include "game/CareerRecord.h"
 #include "game/MessageEntry.h"
+#include "mission/FlightGoals.h"
 #include "mission/Goal.h"
 #include "mission/MissionFile.h"
 #include "mission/MissionSetUp.h"
@@ -22,6 +24,10 @@
 #include "tools/mkdata/RandomData.h"
 
 namespace {
+
+// The training's goals as the run tells them at launch: id, kind, text.
+const char* const kTrainingGoals[] = {"goal 1 5 \"Fly to the Outer Beacon\"", "goal 2 6 \"Back within 90 seconds\"",
+                                      "goal 3 5 \"Return home\""};
 
 // The line the run prints at its end about the career.
 std::string CareerLine(int32_t missions, int32_t credits, uint32_t trophies, const char* offers) {
@@ -49,9 +55,16 @@ TEST(CampaignPath, ANewCareerFliesTheTrainingAndComesBackPaid) {
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(status, 0);
     EXPECT_TRUE(run.boxes.Boxes().empty());
-    // The beacon, then home within the time limit, which meets the limit
-    // too; the landing comes after the outcome.
-    EXPECT_TRUE(InOrder(out, {"mode 2", "goal 1 met", "goal 3 met", "goal 2 met", "outcome won", "mode 4", "screen HANGAR"}))
+    // The goals told at launch; the beacon, then home within the time
+    // limit, which meets the limit too; the flight over a few seconds after
+    // the outcome, then the landing.
+    const std::vector<int64_t> over = FlightsOver(out);
+    ASSERT_EQ(over.size(), 1u) << out;
+    EXPECT_GT(over[0], int64_t(flight_goals::kEndDelayMs)) << out;
+    EXPECT_LT(over[0], int64_t(kTrainingTimeMs)) << out;
+    const std::string overLine = FlightOverLine(over[0]);
+    EXPECT_TRUE(InOrder(out, {"mode 2", kTrainingGoals[0], kTrainingGoals[1], kTrainingGoals[2], "goal 1 met", "goal 3 met",
+                              "goal 2 met", "outcome won", overLine.c_str(), "mode 4", "screen HANGAR"}))
         << out;
     EXPECT_EQ(out.find("\noutcome failed\n"), std::string::npos) << out;
     // The quit dialog's Yes ended the game, not the script's closing quit.
@@ -105,7 +118,14 @@ TEST(CampaignPath, AnIdleTrainingFlightFailsAndPaysNothing) {
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(status, 0);
     EXPECT_TRUE(run.boxes.Boxes().empty());
-    EXPECT_TRUE(InOrder(out, {"mode 2", "goal 2 failed", "outcome failed", "mode 4", "screen HANGAR"})) << out;
+    // The flight runs out its time limit, and ends a few seconds after.
+    const std::vector<int64_t> over = FlightsOver(out);
+    ASSERT_EQ(over.size(), 1u) << out;
+    EXPECT_GE(over[0], int64_t(kTrainingTimeMs + flight_goals::kEndDelayMs)) << out;
+    const std::string overLine = FlightOverLine(over[0]);
+    EXPECT_TRUE(InOrder(out, {"mode 2", kTrainingGoals[0], "goal 2 failed", "outcome failed", overLine.c_str(), "mode 4",
+                              "screen HANGAR"}))
+        << out;
     for (const char* met : {"\ngoal 1 met\n", "\ngoal 2 met\n", "\ngoal 3 met\n"}) {
         EXPECT_EQ(out.find(met), std::string::npos) << out;
     }

@@ -68,6 +68,14 @@ size_t Count(const std::string& out, const std::string& line) {
     return count;
 }
 
+// The throttle the HUD reads: of the `hud throttle` lines, the last before
+// `from`, or with `after` the first after it; -1 when there is none.
+int32_t HudThrottle(const std::string& out, size_t from, bool after) {
+    const std::string mark = "\nhud throttle ";
+    const size_t at = after ? out.find(mark, from) : out.rfind(mark, from);
+    return at == std::string::npos ? -1 : std::stoi(out.substr(at + mark.size()));
+}
+
 // The pass of career.txt that shows the repair page on the Lancer's row:
 // the script chooses the row 69 passes after the landing, which the
 // training's flight by its keys brings at pass 1254, and leaves the page
@@ -121,7 +129,8 @@ Played Play(const TempDir& data, const std::filesystem::path& runtime, const cha
 // wingman, flies the training in its Lancer (the order arrives with that
 // launch), fits the Sparrow out and flies it from now on, puts the
 // wingman in the Lancer, saves to slot 1 and launches "Raider Strike"
-// with both ships. A new process loads slot 1 from the first
+// with both ships, which start with the throttle at 0 though the training
+// ended at full throttle. A new process loads slot 1 from the first
 // screen: the training is done, so "Raider Strike" is the one offer and is
 // accepted (a mission still set up would refuse it) and launched with the
 // saved ship; the career reads as it was saved.
@@ -139,10 +148,25 @@ TEST(CareerPath, ACareerKittedOutAndSavedBetweenFlightsLoadsInANewProcess) {
                                     kSparrowLaunch}))
         << first.out;
     EXPECT_EQ(Count(first.out, "mode 2"), 2u) << first.out;
+    // Each flight tells its goals at launch; the training its end too (the
+    // run quits during the strike).
+    const std::vector<int64_t> over = FlightsOver(first.out);
+    ASSERT_EQ(over.size(), 1u) << first.out;
+    const std::string overLine = FlightOverLine(over[0]);
+    EXPECT_TRUE(InOrder(first.out, {kStockLaunch, "goal 1 5 \"Fly to the Outer Beacon\"", "outcome won", overLine.c_str(),
+                                    "mode 4", kSparrowLaunch, "goal 1 1 \"Destroy the raiders\""}))
+        << first.out;
     // The hired pilot had no ship for the training, and flies the strike.
     EXPECT_EQ(Count(first.out, kHiredWingman), 1u) << first.out;
     EXPECT_TRUE(InOrder(first.out, {kSparrowLaunch, kHiredWingman})) << first.out;
     EXPECT_NE(first.out.find("\n" + SavedCareer()), std::string::npos) << first.out;
+    // The training is flown home at full throttle; the strike starts with
+    // none, whatever the hands left behind, and the HUD reads what the
+    // engine gets.
+    const size_t strike = first.out.find("\n" + std::string(kSparrowLaunch) + "\n");
+    ASSERT_NE(strike, std::string::npos) << first.out;
+    EXPECT_EQ(HudThrottle(first.out, strike, false), 100) << first.out;
+    EXPECT_EQ(HudThrottle(first.out, strike, true), 0) << first.out;
     ASSERT_TRUE(std::filesystem::exists(data.Path() / "slot1.sav"));
 
     // Back at base the repair page is on the ship just flown: of its ship

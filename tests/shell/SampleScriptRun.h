@@ -1,6 +1,8 @@
 #pragma once
+#include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "platform/InstanceLock.h"
 #include "platform/WindowGraphics.h"
@@ -37,6 +39,19 @@ struct SampleScriptRun {
         return true;
     }
 };
+
+// The flight times of a run's `flight over after MS ms` lines, in order.
+inline std::vector<int64_t> FlightsOver(const std::string& out) {
+    std::vector<int64_t> times;
+    const std::string mark = "\nflight over after ";
+    for (size_t at = out.find(mark); at != std::string::npos; at = out.find(mark, at + 1)) {
+        times.push_back(std::stoll(out.substr(at + mark.size())));
+    }
+    return times;
+}
+
+// The line that tells the flight's end after `ms`.
+inline std::string FlightOverLine(int64_t ms) { return "flight over after " + std::to_string(ms) + " ms"; }
 
 // True when every line is a whole line of a run's output `out`, each after
 // the one before it.

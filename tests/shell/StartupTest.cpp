@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -32,6 +33,7 @@
 #include "game/OptionsFile.h"
 #include "shell/LaunchOptions.h"
 #include "tools/mkdata/SampleTree.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/FakeRemovableMedia.h"
 #include "tests/support/FileContents.h"
 #include "tests/support/GoldenImage.h"
@@ -896,6 +898,32 @@ TEST_F(StartupTest, TheSkirmishFightsAtShortAndLongFrames) {
         EXPECT_GT(volleys[1], 0) << step;
     }
     ExpectNothingLeft();
+}
+
+// `vorn --frames N` in a window (SDL's, on a display that shows nothing):
+// the intro's frames, then the end, with no first screen before them and
+// no game after them, though the sample tree has the menus' art. A run
+// that waited on the first screen would never end by itself.
+TEST(StartupWindowTest, FramesEndAWindowedRunAfterTheIntro) {
+    TempDir data, runtime;
+    std::string error;
+    ASSERT_TRUE(WriteSampleTree(data.Str(), &error)) << error;
+    ScopedEnvironment locked(platform::InstanceLock::kFolderVariable, runtime.Str().c_str());
+    ScopedEnvironment driver("SDL_VIDEODRIVER", "dummy");
+    auto child = ChildProcess::Run({VORN_BINARY, "--data", data.Str(), "--frames", "3"});
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    const auto left = [&deadline] {
+        return int(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count());
+    };
+    std::string line;
+    while (left() > 0 && child->ReadLine(&line, left())) {
+    }
+    const int status = child->Wait(std::max(left(), 1000));
+    const std::string out = "\n" + child->Transcript();
+    EXPECT_EQ(status, 0) << out;
+    EXPECT_NE(out.find("\nMain window: Vorn Tessel, 640x480, windowed\n"), std::string::npos) << "not a window" << out;
+    EXPECT_NE(out.find("\nIntro ended after 3 frames\n"), std::string::npos) << out;
+    EXPECT_EQ(out.find("\nMain loop ended"), std::string::npos) << out;
 }
 
 }  // namespace
