@@ -39,11 +39,16 @@ Craft* PlayerCraft(const GameState& game) {
 }
 
 // The goals a machine decides itself: every goal where the world is its
-// own; on a client only those its own ship meets by flying.
+// own; on a client only those its own ship meets by flying: a travel leg
+// that counts for its ship, and a reload, which is never shared (each
+// machine makes its own for every station) and measures only its own ship.
 bool DecidesHere(const GameState& game, const Goal& goal) {
     if (!game.IsClient()) return true;
-    const int32_t kind = goal.GetKind();
-    return goal.playerGoal != 0 && (kind == Goal::kTravel || kind == Goal::kReload);
+    switch (goal.GetKind()) {
+        case Goal::kReload: return true;
+        case Goal::kTravel: return goal.CountsFor(PlayerSide(game));
+        default: return false;
+    }
 }
 
 void AdvanceClock() {
@@ -53,16 +58,6 @@ void AdvanceClock() {
     g_state.lastStepAt = now;
     g_state.clockMs += step;
     g_state.flownMs += step;
-}
-
-void Met(Goal& goal) {
-    ActivateGoal(&goal, goal.metBy);
-    const bool starts = (goal.clockStart != 0 || (goal.wordC & Goal::kStartsClock) != 0) && !g_state.clockStarted;
-    const bool restarts = goal.clockRestart != 0 || (goal.wordC & Goal::kRestartsClock) != 0;
-    if (starts || restarts) {
-        g_state.clockMs = 0;
-        g_state.clockStarted = true;
-    }
 }
 
 // The goals checked this step, as they stand before any is met: a goal
@@ -93,7 +88,7 @@ void CheckJump(GameState& game) {
         goal->done = 1;
         goal->active = 0;
         goal->metBy = ship;
-        Met(*goal);
+        Met(*goal, ship);
     }
     if (auto* const jumpGate = dynamic_cast<JumpGate*>(gate)) {
         jumpGate->PlayJumpEffect(ship);
@@ -135,7 +130,7 @@ Outcome Decide(GameState& game) {
         goal->met = 1;
         goal->done = 1;
         goal->active = 0;
-        Met(*goal);
+        Met(*goal, goal->metBy);
     }
     return Outcome::kWon;
 }
@@ -175,6 +170,16 @@ void Start(GameState& game) {
     game.SetSimulateHook(GameState::kGoalStep, Step);
 }
 
+void Met(Goal& goal, SpaceObject* by) {
+    ActivateGoal(&goal, by);
+    const bool starts = (goal.clockStart != 0 || (goal.wordC & Goal::kStartsClock) != 0) && !g_state.clockStarted;
+    const bool restarts = goal.clockRestart != 0 || (goal.wordC & Goal::kRestartsClock) != 0;
+    if (starts || restarts) {
+        g_state.clockMs = 0;
+        g_state.clockStarted = true;
+    }
+}
+
 void Step(GameState& game) {
     if (game.mission == nullptr) return;
     AdvanceClock();
@@ -187,7 +192,7 @@ void Step(GameState& game) {
             continue;
         }
         if (goal->Evaluate(g_state.clockMs) != 0) {
-            Met(*goal);
+            Met(*goal, goal->metBy);
         } else if (goal->Failed()) {
             FailGoal(goal);
         }

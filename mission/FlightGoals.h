@@ -2,6 +2,8 @@
 #include <cstdint>
 
 class GameState;
+class Goal;
+class SpaceObject;
 
 // The goals of the flight in progress, checked once a simulation step
 // (GameState::kGoalStep): each active goal by its kind, on the machine that
@@ -32,6 +34,10 @@ inline constexpr uint32_t kLongestStepMs = 250;
 void Start(GameState& game);
 // One check of every goal; the simulation step calls it.
 void Step(GameState& game);
+// The goal is met by `by` (null: by nobody), whether this machine's check
+// met it or another machine reported it: it is activated (ActivateGoal),
+// and the mission clock starts or restarts as the goal says.
+void Met(Goal& goal, SpaceObject* by);
 
 Outcome GetOutcome();
 const char* OutcomeName(Outcome outcome);
