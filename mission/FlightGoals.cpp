@@ -60,6 +60,16 @@ void AdvanceClock() {
     g_state.flownMs += step;
 }
 
+void Met(Goal& goal) {
+    ActivateGoal(&goal, goal.metBy);
+    const bool starts = (goal.clockStart != 0 || (goal.wordC & Goal::kStartsClock) != 0) && !g_state.clockStarted;
+    const bool restarts = goal.clockRestart != 0 || (goal.wordC & Goal::kRestartsClock) != 0;
+    if (starts || restarts) {
+        g_state.clockMs = 0;
+        g_state.clockStarted = true;
+    }
+}
+
 // The goals checked this step, as they stand before any is met: a goal
 // switched on by another is checked from the next step.
 std::vector<Goal*> ActiveGoals() {
@@ -88,7 +98,7 @@ void CheckJump(GameState& game) {
         goal->done = 1;
         goal->active = 0;
         goal->metBy = ship;
-        Met(*goal, ship);
+        Met(*goal);
     }
     if (auto* const jumpGate = dynamic_cast<JumpGate*>(gate)) {
         jumpGate->PlayJumpEffect(ship);
@@ -130,7 +140,7 @@ Outcome Decide(GameState& game) {
         goal->met = 1;
         goal->done = 1;
         goal->active = 0;
-        Met(*goal, goal->metBy);
+        Met(*goal);
     }
     return Outcome::kWon;
 }
@@ -170,16 +180,6 @@ void Start(GameState& game) {
     game.SetSimulateHook(GameState::kGoalStep, Step);
 }
 
-void Met(Goal& goal, SpaceObject* by) {
-    ActivateGoal(&goal, by);
-    const bool starts = (goal.clockStart != 0 || (goal.wordC & Goal::kStartsClock) != 0) && !g_state.clockStarted;
-    const bool restarts = goal.clockRestart != 0 || (goal.wordC & Goal::kRestartsClock) != 0;
-    if (starts || restarts) {
-        g_state.clockMs = 0;
-        g_state.clockStarted = true;
-    }
-}
-
 void Step(GameState& game) {
     if (game.mission == nullptr) return;
     AdvanceClock();
@@ -192,7 +192,7 @@ void Step(GameState& game) {
             continue;
         }
         if (goal->Evaluate(g_state.clockMs) != 0) {
-            Met(*goal, goal->metBy);
+            Met(*goal);
         } else if (goal->Failed()) {
             FailGoal(goal);
         }
@@ -228,6 +228,12 @@ const char* OutcomeName(Outcome outcome) {
 }
 
 uint32_t ClockMs() { return g_state.clockMs; }
+
+void MetElsewhere(Goal& goal, SpaceObject* by) {
+    // The first ship to meet it keeps the credit.
+    if (goal.met == 0) goal.metBy = by;
+    Met(goal);
+}
 
 bool FlightOver(const GameState& game) {
     if (JumpComplete(game)) return true;

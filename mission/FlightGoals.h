@@ -34,16 +34,16 @@ inline constexpr uint32_t kLongestStepMs = 250;
 void Start(GameState& game);
 // One check of every goal; the simulation step calls it.
 void Step(GameState& game);
-// The goal is met by `by` (null: by nobody), whether this machine's check
-// met it or another machine reported it: it is activated (ActivateGoal),
-// and the mission clock starts or restarts as the goal says.
-void Met(Goal& goal, SpaceObject* by);
 
 Outcome GetOutcome();
 const char* OutcomeName(Outcome outcome);
 // The mission clock in ms: the flight's time since launch, or since the
 // goal that last started or restarted it was met.
 uint32_t ClockMs();
+// A goal another machine reports met by `by` (null: by nobody) is met as
+// this machine's own check meets one: it is activated (ActivateGoal), and
+// the mission clock starts or restarts as the goal says.
+void MetElsewhere(Goal& goal, SpaceObject* by);
 // True once the flight is over by its goals: the player's ship has gone
 // through the gate and its jump is complete, the player ejected
 // kEjectEndMs ago (whatever was open for the ship failed then), or the

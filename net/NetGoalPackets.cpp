@@ -307,7 +307,7 @@ void GoalDone(const NetInbound& packet) {
     const bool open = goal->done == 0 && goal->met == 0;
     const bool meets = open && in->value != 0 && (ship == nullptr || ship->type >= SpaceObject::kTypeCraft);
     // Met as the host's own check would meet it: the clock it starts or restarts is the host's too.
-    if (meets) flight_goals::Met(*goal, ship);
+    if (meets) flight_goals::MetElsewhere(*goal, ship);
     // A player goal met here was told to all, the reporter too, as it was
     // activated; otherwise the reporter hears what the host holds.
     if (!meets || goal->playerGoal == 0) SendGoal(packet.session, kSetGoal, goal, int32_t(kFormMet));
