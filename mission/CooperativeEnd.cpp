@@ -1,6 +1,7 @@
 #include "mission/CooperativeEnd.h"
 
 #include "engine/Clock.h"
+#include "engine/Saturate.h"
 #include "game/CareerRecord.h"
 #include "game/GameState.h"
 #include "mission/FlightGoals.h"
@@ -17,9 +18,12 @@ void CheckCooperativeEnd(GameState& game) {
     const bool timeUp = limitMs > 0 && int64_t(GetMilliseconds() - generator->flightStartMs) > limitMs;
     if (timeUp) game.cooperativeTimeUp = 1;
     // The goal step runs before this one: a win is paid in the step it is decided.
-    const bool won = flight_goals::GetOutcome() == flight_goals::Outcome::kWon;
+    const flight_goals::Outcome outcome = flight_goals::GetOutcome();
+    const bool won = outcome == flight_goals::Outcome::kWon;
     if (generator->cooperativePaid != 0 || (!timeUp && !won)) return;
     generator->cooperativePaid = 1;
+    // A failed mission pays nobody, when its time is up either.
+    if (outcome == flight_goals::Outcome::kFailed) return;
     const int32_t players = session->CountPlayers();
     if (players < 1) return;
     const int32_t share = generator->payment / players;
@@ -27,7 +31,8 @@ void CheckCooperativeEnd(GameState& game) {
         const NetPlayer* const player = session->Player(i);
         if (player->inUse == 0) continue;
         if (player->dpid == session->ownDpid) {
-            if (game.career != nullptr) game.career->funds += share;
+            // The funds (written to the pilot file) hold at their top.
+            if (game.career != nullptr) game.career->funds = Saturate32(int64_t(game.career->funds) + share);
             continue;
         }
         NetPacket packet;

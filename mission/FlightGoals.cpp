@@ -39,11 +39,16 @@ Craft* PlayerCraft(const GameState& game) {
 }
 
 // The goals a machine decides itself: every goal where the world is its
-// own; on a client only those its own ship meets by flying.
+// own; on a client only those its own ship meets by flying: a travel leg
+// that counts for its ship, and a reload, which is never shared (each
+// machine makes its own for every station) and measures only its own ship.
 bool DecidesHere(const GameState& game, const Goal& goal) {
     if (!game.IsClient()) return true;
-    const int32_t kind = goal.GetKind();
-    return goal.playerGoal != 0 && (kind == Goal::kTravel || kind == Goal::kReload);
+    switch (goal.GetKind()) {
+        case Goal::kReload: return true;
+        case Goal::kTravel: return goal.CountsFor(PlayerSide(game));
+        default: return false;
+    }
 }
 
 void AdvanceClock() {
@@ -265,6 +270,12 @@ const char* OutcomeName(Outcome outcome) {
 }
 
 uint32_t ClockMs() { return g_state.clockMs; }
+
+void MetElsewhere(Goal& goal, SpaceObject* by) {
+    // The first ship to meet it keeps the credit.
+    if (goal.met == 0) goal.metBy = by;
+    Met(goal);
+}
 
 bool FlightOver(const GameState& game) {
     if (JumpComplete(game)) return true;

@@ -2,6 +2,8 @@
 #include <cstdint>
 
 class GameState;
+class Goal;
+class SpaceObject;
 
 // The goals of the flight in progress, checked once a simulation step
 // (GameState::kGoalStep): each active goal by its kind, on the machine that
@@ -38,6 +40,10 @@ const char* OutcomeName(Outcome outcome);
 // The mission clock in ms: the flight's time since launch, or since the
 // goal that last started or restarted it was met.
 uint32_t ClockMs();
+// A goal another machine reports met by `by` (null: by nobody) is met as
+// this machine's own check meets one: it is activated (ActivateGoal), and
+// the mission clock starts or restarts as the goal says.
+void MetElsewhere(Goal& goal, SpaceObject* by);
 // True once the flight is over by its goals: the player's ship has gone
 // through the gate and its jump is complete, the player ejected
 // kEjectEndMs ago (whatever was open for the ship failed then), or the

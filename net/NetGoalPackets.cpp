@@ -6,6 +6,7 @@
 #include "game/Cockpit.h"
 #include "game/GameState.h"
 #include "game/Mission.h"
+#include "mission/FlightGoals.h"
 #include "mission/Goal.h"
 #include "net/NetHandlers.h"
 #include "net/NetPacketReaders.h"
@@ -304,11 +305,12 @@ void GoalDone(const NetInbound& packet) {
     // (another ship got there too) keeps the first one's credit, and none
     // undoes what the host has decided: a goal failed here stays failed.
     const bool open = goal->done == 0 && goal->met == 0;
-    if (open && in->value != 0 && (ship == nullptr || ship->type >= SpaceObject::kTypeCraft)) {
-        ActivateGoal(goal, ship);
-    }
-    // What the host holds, which the reporter hears too.
-    SendGoal(packet.session, kSetGoal, goal, int32_t(kFormMet));
+    const bool meets = open && in->value != 0 && (ship == nullptr || ship->type >= SpaceObject::kTypeCraft);
+    // Met as the host's own check would meet it: the clock it starts or restarts is the host's too.
+    if (meets) flight_goals::MetElsewhere(*goal, ship);
+    // A player goal met here was told to all, the reporter too, as it was
+    // activated; otherwise the reporter hears what the host holds.
+    if (!meets || goal->playerGoal == 0) SendGoal(packet.session, kSetGoal, goal, int32_t(kFormMet));
 }
 
 void SendSharedGoals(NetSession& session) {

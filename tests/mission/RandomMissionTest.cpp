@@ -408,4 +408,54 @@ TEST_F(RandomMissionTest, TheHostSharesThePaymentOnceWhenTheTimeIsUp) {
     game.netSession = nullptr;
 }
 
+// A cooperative mission lost before its time is up pays nobody when the
+// time passes; one still open then adds the host's share to funds near
+// their top without wrapping them.
+TEST_F(RandomMissionTest, AFailedCooperativeMissionPaysNobodyAndTheHostsShareHoldsAtTheTop) {
+    GameState& game = builder_->Game();
+    auto* const session = new RecordingNetSession(true);
+    game.netSession = session;
+    session->AddPlayer(1, "Host", 10);
+    session->AddPlayer(7, "Ann", 11);
+    // The shares sent (the failed goal may go out too).
+    const auto shares = [session] {
+        size_t paid = 0;
+        for (const auto& sent : session->sent) {
+            if (PacketReader(sent.bytes.data(), uint32_t(sent.bytes.size())).U16(0) == kKillsUpdate) ++paid;
+        }
+        return paid;
+    };
+    const auto flyPastTheLimit = [&](Generator& generator) {
+        builder_->Clock().Advance(uint32_t(generator.CoopLimitSeconds()) * 1000 + 1);
+        game.Simulate();
+        game.Simulate();
+    };
+
+    Generator& lost = Lobby(Generator::kProtect, 1);
+    ASSERT_EQ(SetUpSeededMission("Rnd 0", 2), kStatusOk);
+    lost.payment = 9000;
+    Goal* protect = g_objectiveChain;
+    while (protect != nullptr && protect->GetKind() != Goal::kProtect) protect = protect->nextGoal;
+    ASSERT_NE(protect, nullptr);
+    protect->GetSubject()->SetHitPoints(0);
+    game.Simulate();
+    ASSERT_EQ(flight_goals::GetOutcome(), flight_goals::Outcome::kFailed);
+    const int32_t funds = game.career->funds;
+    flyPastTheLimit(lost);
+    EXPECT_EQ(game.cooperativeTimeUp, 1);
+    EXPECT_EQ(shares(), 0u);
+    EXPECT_EQ(game.career->funds, funds);
+
+    Generator& open = Lobby(Generator::kProtect, 1);
+    ASSERT_EQ(SetUpSeededMission("Rnd 0", 2), kStatusOk);
+    ASSERT_EQ(flight_goals::GetOutcome(), flight_goals::Outcome::kOpen);
+    open.payment = std::numeric_limits<int32_t>::max();
+    game.career->funds = std::numeric_limits<int32_t>::max() - 10;
+    flyPastTheLimit(open);
+    EXPECT_EQ(shares(), 1u);
+    EXPECT_EQ(game.career->funds, std::numeric_limits<int32_t>::max());
+    delete session;
+    game.netSession = nullptr;
+}
+
 }  // namespace

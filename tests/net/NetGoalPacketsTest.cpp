@@ -176,13 +176,24 @@ TEST_F(NetGoalTest, GoalDoneActivatesOnlyTheFirstTimeAndClientsReportTheirs) {
     next->id = 8;
     next->playerGoal = 1;
     next->SetObjectiveText("Next");
+    // The reported goal restarts the mission clock, which has run a while on the host.
+    done->clockRestart = 1;
+    flight_goals::Start(builder_.Game());
+    for (int i = 0; i < 3; ++i) {
+        builder_.Clock().Advance(100);
+        flight_goals::Step(builder_.Game());
+    }
+    ASSERT_EQ(flight_goals::ClockMs(), 200u);
     Deliver(host, GoalState(kGoalDone, 7, 50, 1));
     EXPECT_EQ(done->metBy, ship_);
     EXPECT_EQ(next->active, 1);
-    // The activation tells the met goal and the switched one; the answer the met one again.
-    ASSERT_EQ(host.sent.size(), 3u);
+    EXPECT_EQ(flight_goals::ClockMs(), 0u);
+    // The activation tells all of the met goal (the reporter too) and of the switched one, once each.
+    ASSERT_EQ(host.sent.size(), 2u);
+    EXPECT_EQ(std::tuple(Word(host.sent[0].bytes, 8), Word(host.sent[0].bytes, 12), Word(host.sent[0].bytes, 20)),
+              std::tuple(7, 50, 0));
+    EXPECT_EQ(host.sent[0].to, RecordingNetSession::kToAll);
     EXPECT_EQ(std::tuple(Word(host.sent[1].bytes, 8), Word(host.sent[1].bytes, 20)), std::tuple(8, 1));
-    EXPECT_EQ(std::tuple(Word(host.sent[2].bytes, 8), Word(host.sent[2].bytes, 12)), std::tuple(7, 50));
     host.sent.clear();
     next->active = 0;
     // A second report keeps the first one's credit and is answered with it.

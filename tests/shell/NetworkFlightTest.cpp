@@ -59,8 +59,8 @@ std::vector<std::string> HeldTwice(const std::string& clientLines) {
     return twice;
 }
 
-// A host flying netfight.uli and a client that joins it, each with its own
-// single-instance lock, on a free port of the loopback.
+// A host flying netfight.uli (or another mission) and a client that joins
+// it, each with its own single-instance lock, on a free port of the loopback.
 class HostAndClient {
 public:
     HostAndClient() {
@@ -79,8 +79,8 @@ public:
         argv.insert(argv.end(), more.begin(), more.end());
         return ChildProcess::Run(argv);
     }
-    std::unique_ptr<ChildProcess> Host(int seconds) {
-        return Run("host", {"--mission", "netfight.uli", "--seconds", std::to_string(seconds), "--seed", "3", "--host"});
+    std::unique_ptr<ChildProcess> Host(int seconds, const char* mission = "netfight.uli") {
+        return Run("host", {"--mission", mission, "--seconds", std::to_string(seconds), "--seed", "3", "--host"});
     }
     std::unique_ptr<ChildProcess> Join(int seconds) { return Run("client", {"--join", "--seconds", std::to_string(seconds)}); }
 
@@ -130,6 +130,27 @@ TEST(NetworkFlight, AJoiningClientHoldsTheHostsWorldAndOutlivesItsHost) {
     };
     EXPECT_EQ(told("message \"You have been disconnected from the server!\""), 1u) << clientLines;
     EXPECT_EQ(told("recieved unhandled packet type"), 0u) << clientLines;
+}
+
+// The host's depot jumps in beside the joined client's ship, which waits at
+// rest where it started: the client's own goal step meets its reload goal
+// (goal 0, which each machine makes for every station it holds and never
+// shares) and rearms there. The host's ship is out of the depot's reach:
+// the host meets no reload, so nothing met there was passed on.
+TEST(NetworkFlight, AClientRearmsAtADepotByItsOwnReloadGoal) {
+    HostAndClient pair;
+    ASSERT_TRUE(pair.Ready()) << pair.Failure();
+    auto host = pair.Host(13, "netdepot.uli");
+    ASSERT_TRUE(host->WaitForLine("hosting \"", 15000)) << host->Transcript();
+    auto client = pair.Join(11);
+    // The client's ship starts before the depot arrives (goal 2 brings it).
+    ASSERT_TRUE(host->WaitForLine("player \"", 15000)) << host->Transcript();
+    ASSERT_TRUE(host->WaitForLine("goal 2 met", 15000)) << host->Transcript();
+    EXPECT_TRUE(client->WaitForLine("goal 0 met", 15000)) << client->Transcript();
+    EXPECT_EQ(client->Wait(20000), 0) << client->Transcript();
+    EXPECT_EQ(host->Wait(20000), 0) << host->Transcript();
+    EXPECT_TRUE(std::regex_search(client->Transcript(), std::regex("\nholds \\d+ 16 \"Depot\"\n"))) << client->Transcript();
+    EXPECT_EQ(host->Transcript().find("goal 0 met"), std::string::npos) << host->Transcript();
 }
 
 // Twenty host and join pairs in a row: the client never holds a second
