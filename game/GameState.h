@@ -23,6 +23,7 @@
 #include "game/RadioMessage.h"
 #include "game/ScreenSlots.h"
 #include "game/WorldList.h"
+#include "scene/Transform.h"
 
 class BitmapMaterial;
 class Camera;
@@ -544,6 +545,10 @@ void GameState::AddObjectsToWorld(T* chain, int32_t) {
     Object* object = chain;
     while (object != nullptr) {
         Object* const following = world::Following(object);
+        // Whatever placed it, the object stands where its placement says
+        // from its first frame: guns, launchers and collisions read the
+        // world transform, which a still object never moves to refresh.
+        object->UpdateWorldTransform(Transform::kAllFlags);
         world::Insert(mission->firstObject, object);
         object = following;
     }

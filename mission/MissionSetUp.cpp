@@ -29,6 +29,7 @@
 #include "mission/ObjectLoader.h"
 #include "mission/RandomMissionGenerator.h"
 #include "mission/SkyRecords.h"
+#include "net/NetGameSettings.h"
 #include "net/NetPacket.h"
 #include "net/NetPacketType.h"
 #include "net/NetSession.h"
@@ -387,12 +388,47 @@ RandomMissionGenerator& PrepareRandomMission(GameState& game, const char* name) 
     return generator;
 }
 
+// Only a cooperative game shares a mission's payment: a death match or a
+// tag game is paid by its kills.
+bool CooperativeGame(const GameState& game, const RandomMissionGenerator& generator) {
+    if (generator.kind == RandomMissionGenerator::kDeathMatch) return false;
+    if (game.netSettings == nullptr) return true;
+    const uint32_t type = game.netSettings->gameType;
+    return type == NetGameSettings::kCooperative || type == NetGameSettings::kCooperativeTeams;
+}
+
+// A spawn point lies beside its station by design: the station itself
+// does not count as a ship the start must keep away from.
 bool ApartFromShips(const GameState& game, const Vector3& point) {
     for (const SpaceObject* object = game.mission->firstObject; object != nullptr; object = object->GetNext()) {
-        if (object->active == 0 || object->type < SpaceObject::kTypeCraft) continue;
+        if (object->active == 0 || object->type < SpaceObject::kTypeCraft || object->classWord == kSpawnClass) continue;
         if (object->Position().Difference(point).Length() < kStartApart + object->Radius()) return false;
     }
     return true;
+}
+
+std::vector<const SpaceObject*> SpawnStations(const GameState& game) {
+    std::vector<const SpaceObject*> stations;
+    for (const SpaceObject* object = game.mission->firstObject; object != nullptr; object = object->GetNext()) {
+        if (object->active != 0 && object->classWord == kSpawnClass) stations.push_back(object);
+    }
+    return stations;
+}
+
+// The place's own spot beside a spawn station: the places share the
+// stations out, and each station's share stand round it on level rings,
+// kSpotsPerRing to a ring, a ring kStartApart farther out than the one
+// before (`farther` rings more when the place's own spot is taken). Two
+// spots of one ring lie a radius apart, never nearer than kStartApart, so
+// players who launch at once without seeing each other start apart.
+Vector3 SpawnSpot(const SpaceObject& station, int32_t slot, int32_t farther) {
+    constexpr int32_t kSpotsPerRing = 6;
+    constexpr float kTurn = 6.2831853f / float(kSpotsPerRing);
+    const int32_t ring = slot / kSpotsPerRing + farther;
+    const float radius = station.Radius() + kSpawnMargin + kStartApart * float(ring);
+    // Each ring turned half a step against the one inside it.
+    const float angle = kTurn * (float(slot % kSpotsPerRing) + 0.5f * float(ring % 2));
+    return station.Position().Sum(Vector3{radius * std::sin(angle), 0.0f, -radius * std::cos(angle)});
 }
 
 }  // namespace
@@ -402,9 +438,15 @@ Vector3 PickNetworkStart(int32_t place) {
     const GameState* const found = g_gameState;
     if (found == nullptr || found->mission == nullptr) return point;
     const GameState& game = *found;
-    for (int32_t tries = 0; tries < kStartTries; ++tries) {
-        if (PickRandomSpawnPoint(&point, 1) == 0) break;
-        if (ApartFromShips(game, point)) return point;
+    const int32_t own = std::max(place, 0);
+    const std::vector<const SpaceObject*> stations = SpawnStations(game);
+    if (!stations.empty()) {
+        const SpaceObject& station = *stations[size_t(own) % stations.size()];
+        const int32_t slot = own / int32_t(stations.size());
+        for (int32_t farther = 0; farther < kStartTries; ++farther) {
+            point = SpawnSpot(station, slot, farther);
+            if (ApartFromShips(game, point)) return point;
+        }
     }
     constexpr float kTurn = 6.2831853f / float(kStartsPerRing);
     // Out along the player's own bearing, so that no two places of the
@@ -517,7 +559,7 @@ SpaceObject* CreatePlayerShip(const mission_file::Player& player) {
     NetSession* const session = game->IsNetworkGame() ? game->netSession : nullptr;
     if (session != nullptr && !session->IsHost() && game->mission != nullptr) {
         const Vector3 start = PickNetworkStart(session->FindPlayerByDpid(session->ownDpid));
-        ship->local.SetPositionXyz(start.x, start.y, start.z, Transform::kAllFlags);
+        ship->SetPositionFlags(start, Transform::kAllFlags | 0x10);
     }
     // The host's own entry follows its ship, as a client's follows its copy.
     if (session != nullptr && session->IsHost()) session->SetPlayerUoid(session->FindPlayerByDpid(session->ownDpid), ship->uoid);
@@ -667,7 +709,9 @@ Status SetUpWorld(const char* name) {
         }
         generator->flightStartMs = GetMilliseconds();
         generator->cooperativePaid = 0;
-        if (generator->networkGame != 0) game->SetSimulateHook(GameState::kCooperativeStep, CheckCooperativeEnd);
+        if (generator->networkGame != 0 && CooperativeGame(*game, *generator)) {
+            game->SetSimulateHook(GameState::kCooperativeStep, CheckCooperativeEnd);
+        }
     }
     flight_goals::Start(*game);
     if (game->viewedObject != nullptr) game->AimFlightCamera(game->viewedObject->world);

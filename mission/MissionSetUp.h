@@ -69,12 +69,12 @@ SpaceObject* CreatePlayerShip(const mission_file::Player& player);
 // 100); 0 with `out` unchanged when there is none.
 int32_t PickRandomSpawnPoint(Vector3* out, int32_t flag);
 
-// Where a network game's client ship starts: at one of the mission's spawn
-// points away from the ships already flying (the host's, the other
-// players'); without a free one, on rings round the mission's start, out
-// along a bearing of `place`'s own (the player's place in the table), so
-// that two players who launch at once, neither seeing the other yet, do
-// not start on one spot.
+// Where a network game's client ship starts: at the spot of `place` (the
+// player's place in the table) beside one of the mission's spawn stations,
+// every place's spot apart from every other's, so that players who launch
+// at once, neither seeing the other yet, start apart; farther out when a
+// ship already flies there. Without spawn stations, on rings round the
+// mission's start, out along a bearing of the place's own.
 Vector3 PickNetworkStart(int32_t place);
 
 // The career ship's fitted items meet the craft's systems as its launch

@@ -261,7 +261,7 @@ void RandomMissionGenerator::Populate(GameState& game) {
         }
         Vector3 start;
         if (game.playerShip != nullptr && PickRandomSpawnPoint(&start, 1) != 0) {
-            game.playerShip->local.SetPositionXyz(start.x, start.y, start.z, Transform::kAllFlags);
+            game.playerShip->SetPositionFlags(start, Transform::kAllFlags | 0x10);
         }
         return;
     }

@@ -88,7 +88,7 @@ void NewPlayer(const NetInbound& packet) {
     decals::ApplyDecals(copy, in->logo);
     // Until its pilot's reports move it, the copy waits where no ship flies.
     const Vector3 start = PickNetworkStart(entry);
-    copy->local.SetPositionXyz(start.x, start.y, start.z, Transform::kAllFlags);
+    copy->SetPositionFlags(start, Transform::kAllFlags | 0x10);
     game->AddObjectsToWorld(copy, 0);
     copy->Activate(0.0f);
     NetPacket create;

@@ -1,3 +1,4 @@
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -49,7 +50,9 @@ bool IsLocalPlayerShip(const SpaceObject* object) {
 }
 
 // Rows 1 and 2 and the position from the packet, row 0 their cross product;
-// the heading follows row 2.
+// the heading follows row 2. The rows carry the placement's scale, so the
+// bare cross product would be scaled twice: it is brought back to the
+// length of the rows it came from.
 void TakeTransform(SpaceObject& object, const float words[9]) {
     Matrix34& m = object.local.matrix;
     for (int row = 1; row < 4; ++row) {
@@ -57,11 +60,14 @@ void TakeTransform(SpaceObject& object, const float words[9]) {
     }
     const Vector3 up{m.rows[1][0], m.rows[1][1], m.rows[1][2]};
     const Vector3 ahead{m.rows[2][0], m.rows[2][1], m.rows[2][2]};
-    const Vector3 right = up.Cross(ahead);
+    Vector3 right = up.Cross(ahead);
+    const float scale = up.Length();
+    if (scale > 0.0f && std::isfinite(scale)) right = right.DividedBy(scale);
     m.rows[0][0] = right.x;
     m.rows[0][1] = right.y;
     m.rows[0][2] = right.z;
-    object.local.forward = ahead;
+    if (scale > 0.0f && std::isfinite(scale)) object.local.scale = scale;
+    object.local.forward = ahead.Length() > 0.0f ? ahead.DividedBy(ahead.Length()) : ahead;
     object.local.UpdateInverse();
     object.UpdateWorldTransform(Transform::kUpdateInverse);
 }

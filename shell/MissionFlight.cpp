@@ -135,6 +135,12 @@ int RunMissionFlight(const LaunchOptions& options) {
             const bool secondEnds = (flown + step) / 1000 > flown / 1000;
             int32_t debris = 0;
             for (SpaceObject* object = game->mission->firstObject; object != nullptr; object = object->GetNext()) {
+                // A client's world comes from the host as it flies, and a
+                // host's grows by the players' ships: each craft is watched
+                // from the frame it is first seen in.
+                if (network != nullptr && object->type >= SpaceObject::kTypeCraft && object->uoid >= 0) {
+                    crafts.try_emplace(object, CraftState{0, false, object->hitPoints});
+                }
                 if (auto it = crafts.find(object); it != crafts.end()) {
                     kills += ReportCraft(static_cast<const Craft&>(*object), it->second, options.trace);
                 }
@@ -159,6 +165,14 @@ int RunMissionFlight(const LaunchOptions& options) {
             }
             reported.swap(living);
             seenDebris.swap(livingDebris);
+            if (network != nullptr) {
+                // A craft the world deleted leaves its address to the next one made.
+                std::map<const SpaceObject*, CraftState> watched;
+                for (SpaceObject* object = game->mission->firstObject; object != nullptr; object = object->GetNext()) {
+                    if (auto it = crafts.find(object); it != crafts.end()) watched.insert(*it);
+                }
+                crafts.swap(watched);
+            }
             goalReport.Update(say);
             // A flight alone ends as the game would end it; a network game goes on.
             if (network == nullptr && flight_goals::FlightOver(*game)) {

@@ -9,6 +9,14 @@
 #include "net/NetSession.h"
 #include "objects/space/SpaceObject.h"
 
+void PrintObjectMatrix(const SpaceObject& object) {
+    if (object.uoid < 0) return;
+    const Matrix34& m = object.world.matrix;
+    std::printf("matrix %d", int(object.uoid));
+    for (const auto& row : m.rows) std::printf(" %.2f %.2f %.2f", row[0], row[1], row[2]);
+    std::printf("\n");
+}
+
 void PrintNetReport(const GameState& game) {
     const sky_records::Held held = sky_records::CountHeld();
     int32_t met = 0;
@@ -22,6 +30,7 @@ void PrintNetReport(const GameState& game) {
          object = object->GetNext()) {
         if (object->uoid < 0) continue;
         std::printf("object %d %d \"%s\"\n", int(object->uoid), int(object->type), object->name != nullptr ? object->name : "");
+        PrintObjectMatrix(*object);
     }
     const NetSession* const session = game.netSession;
     for (int32_t i = 0; session != nullptr && i < session->GetPlayerSlotCount(); ++i) {

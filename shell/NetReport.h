@@ -8,7 +8,14 @@ class GameState;
 // them this machine holds met), `net sky S D W L` (its star field, space
 // dust, wallpaper and light records), `object U TYPE "NAME"` for each
 // object of its world that has a uoid, in world order (those numbered from
-// NetSession::kClientUoidBase up are this machine's own), and one
+// NetSession::kClientUoidBase up are this machine's own), each followed by
+// its `matrix` line (PrintObjectMatrix), and one
 // `net player "NAME" score S kills K` for each entry of the player table in
 // use. Without a mission the goals and the sky are 0 and no object is told.
 void PrintNetReport(const GameState& game);
+
+// `matrix U R0 R1 R2 P`: the object's world matrix as drawing and the hit
+// tests read it, rows 0 to 2 (scale included) and the position, three
+// numbers each; nothing for an object without a uoid.
+class SpaceObject;
+void PrintObjectMatrix(const SpaceObject& object);

@@ -15,6 +15,7 @@
 #include "shell/FlightReport.h"
 #include "shell/LaunchOptions.h"
 #include "shell/MissionFlight.h"
+#include "shell/NetReport.h"
 
 namespace {
 
@@ -113,10 +114,13 @@ void NetworkFlight::AfterFrame() {
 
 void NetworkFlight::Report() const {
     const NetSession* const session = game_.netSession;
-    if (session == nullptr || session->IsHost()) return;
+    if (session == nullptr) return;
+    const bool host = session->IsHost();
     for (SpaceObject* object = game_.mission != nullptr ? game_.mission->firstObject : nullptr; object != nullptr;
          object = object->GetNext()) {
-        if (object->uoid >= 0) std::printf("holds %d %d \"%s\"\n", object->uoid, object->type, flight_report::NameOf(object));
+        if (object->uoid < 0) continue;
+        if (!host) std::printf("holds %d %d \"%s\"\n", object->uoid, object->type, flight_report::NameOf(object));
+        PrintObjectMatrix(*object);
     }
-    std::printf("projectiles %d\n", session->projectilesCreated);
+    if (!host) std::printf("projectiles %d\n", session->projectilesCreated);
 }

@@ -32,8 +32,9 @@ public:
     // `player "NAME" ship U`; a client makes its ship once it has heard
     // the host.
     void AfterFrame();
-    // A client's end: `holds U TYPE "NAME"` for each object with a uoid of
-    // 0 or more, in world order, then `projectiles N`. The host says nothing.
+    // The end: for each object with a uoid of 0 or more, in world order, a
+    // client's `holds U TYPE "NAME"` line and every machine's `matrix` line
+    // (PrintObjectMatrix); then a client's `projectiles N`.
     void Report() const;
 
 private:

@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <chrono>
+#include <thread>
 
 #include "display/DisplayDriver.h"
 #include "engine/Clock.h"
@@ -20,12 +22,14 @@
 #include "game/GameMessages.h"
 #include "game/GameState.h"
 #include "game/KeyMapFile.h"
+#include "game/Mission.h"
 #include "game/Script.h"
 #include "mission/MissionSetUp.h"
 #include "mission/ObjectLoader.h"
 #include "navmap/NavMaps.h"
 #include "net/NetSession.h"
 #include "net/NetworkHooks.h"
+#include "objects/space/SpaceObject.h"
 #include "objects/space/WorldPass.h"
 #include "platform/MessageBox.h"
 #include "platform/QueuedInput.h"
@@ -43,6 +47,7 @@
 #include "shell/MainLoop.h"
 #include "shell/MissionFlight.h"
 #include "shell/NetReport.h"
+#include "shell/NetworkFlight.h"
 #include "shell/PlayMovie.h"
 #include "shell/RunTrace.h"
 #include "shell/StartupSettings.h"
@@ -76,13 +81,56 @@ namespace {
 
 // In the video directory.
 constexpr const char* kIntroMovie = "intro.mpg";
+// How long a scripted client listens for its host before it gives up.
+constexpr int32_t kHostHeardTries = 100;
+constexpr int32_t kHostHeardPauseMs = 50;
+
+// The network game of --host or --join under a script: the session the
+// start-up made gives way to the one the flight's network start makes. A
+// client waits (bounded) until the host has been heard from, so that the
+// ship its launch makes is announced to the server.
+bool StartScriptedNetworkFlight(const LaunchOptions& options, GameState& game) {
+    if (game.netSession != nullptr) {
+        delete game.netSession;
+        game.netSession = nullptr;
+    }
+    if (options.host) game.missionName = options.mission;
+    NetworkFlight network(options, game);
+    if (!network.Start()) return false;
+    if (options.host) return true;
+    // The host's world comes with its first words: the ship starts away
+    // from the ships flying there only once it knows them.
+    const auto holdsCraft = [&game] {
+        for (const SpaceObject* object = game.mission != nullptr ? game.mission->firstObject : nullptr; object != nullptr;
+             object = object->GetNext()) {
+            if (object->type >= SpaceObject::kTypeCraft && object->uoid >= 0) return true;
+        }
+        return false;
+    };
+    for (int32_t waited = 0; waited < kHostHeardTries && (game.netSession->serverDpid == 0 || !holdsCraft()); ++waited) {
+        game.NetReceive();
+        std::this_thread::sleep_for(std::chrono::milliseconds(kHostHeardPauseMs));
+    }
+    if (game.netSession->serverDpid != 0) return true;
+    std::fprintf(stderr, "vorn: the host of the game joined was never heard\n");
+    return false;
+}
 
 // The main loop from the mode the start-up chose; none yet but the flight
 // of a mission named on the command line. The exit status.
 int RunMainLoop(const LaunchOptions& options) {
     GameState& game = *g_gameState;
     InstallCampaignHooks();
-    if (!options.mission.empty()) {
+    if (options.host || options.join) {
+        // A scripted machine of a network game: the mission hosted, or the
+        // host's joined, and flown by the script's keys in real time.
+        if (!StartScriptedNetworkFlight(options, game)) {
+            FreeMission();
+            return 1;
+        }
+        game.mode = GameState::kModeFlight;
+        game.BuildScreen(ScreenSlot::kNavMap);
+    } else if (!options.mission.empty()) {
         // The flight's file is the one the career's step after it reads.
         game.missionName = options.mission;
         // The command line's dice, so that a flight can be flown again.
@@ -98,14 +146,14 @@ int RunMainLoop(const LaunchOptions& options) {
     }
     if (game.mode == 0) return 0;
     MainLoop loop(game, GameLoopSteps(g_gameCanvas));
-    if (!options.mission.empty()) loop.EndAfterFlight();
+    if (!options.mission.empty() || options.join) loop.EndAfterFlight();
     int exitCode = loop.Run();
     if (loop.Quit()) exitCode = g_mainWindow->ExitCode();
     // A quit message (a closed window, a script's end) is told apart from
     // the game's own quit, so that a script can be seen to have quit.
     std::printf("Main loop ended %sin mode %d\n", loop.Quit() ? "by a quit message " : "", game.mode);
     std::fflush(stdout);
-    if (options.mission.empty() && g_mainWindow->Headless()) PrintCareerReport(game);
+    if (options.mission.empty() && !options.join && g_mainWindow->Headless()) PrintCareerReport(game);
     if (options.net && g_mainWindow->Headless()) PrintNetReport(game);
     FreeMission();
     return exitCode;
@@ -265,8 +313,8 @@ int RunGame(const LaunchOptions& options) {
     }
     g_gameState->cursor = session.cursor.get();
 
-    if (!options.mission.empty()) {
-        // A mission named on the command line flies at once.
+    if (!options.mission.empty() || options.join) {
+        // A mission named on the command line (or joined) flies at once.
         int code = RunMainLoop(options);
         if (code == 0 && session.pump->FailedShots() > 0) code = 1;
         ShutDown(session);

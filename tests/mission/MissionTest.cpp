@@ -542,6 +542,13 @@ TEST_F(MissionTest, SpawnPointsLieBesideStations) {
     // the rings round the start, away from the ships there: the host's at
     // the start and another player's on the spot this one would try first.
     EXPECT_NEAR(PickNetworkStart(1).Difference(station->Position()).Length(), 150.0f, 1e-2f);
+    // Players who launch at once see none of the others: each place has a
+    // spot of its own, every two of them apart.
+    std::vector<Vector3> spots;
+    for (int32_t place = 0; place < 16; ++place) spots.push_back(PickNetworkStart(place));
+    for (size_t a = 0; a < spots.size(); ++a) {
+        for (size_t b = a + 1; b < spots.size(); ++b) EXPECT_GE(spots[a].Difference(spots[b]).Length(), 149.0f) << a << " " << b;
+    }
     builder_->Remove(station);
     const Vector3 taken{106.0f, 0.0f, 106.0f};
     for (const Vector3& at : {Vector3{0.0f, 0.0f, 0.0f}, taken}) {

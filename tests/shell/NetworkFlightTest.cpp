@@ -8,11 +8,13 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <filesystem>
 #include <map>
 #include <regex>
 #include <set>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <utility>
@@ -266,6 +268,7 @@ void ExpectSharedGoalsMet(const NetGame& game, const std::vector<std::string>& p
 // Numbers from here up are a client's own, never shared.
 constexpr long long kClientUoidBase = 0x40000000;
 constexpr int kPlayerShip = 15, kAiShip = 16;
+constexpr int kBuoy = 5, kAsteroid = 7, kGate = 10;
 
 // A pilot's `object U TYPE "NAME"` lines: every uoid once, and the types
 // by uoid; false when a uoid is held twice.
@@ -337,6 +340,56 @@ void ExpectSameScores(const NetGame& game, const std::vector<std::string>& pilot
     }
 }
 
+// A pilot's `matrix U ...` lines: the twelve numbers by uoid.
+std::map<long long, std::vector<double>> Matrices(const NetGame& game, const std::string& pilot) {
+    std::map<long long, std::vector<double>> matrices;
+    for (const std::string& text : game.Starting(pilot, "matrix ")) {
+        std::istringstream in(text.substr(7));
+        long long uoid = 0;
+        std::vector<double> numbers(12);
+        in >> uoid;
+        for (double& number : numbers) in >> number;
+        if (in) matrices[uoid] = numbers;
+    }
+    return matrices;
+}
+
+double RowLength(const std::vector<double>& m, int row) {
+    return std::sqrt(m[size_t(row * 3)] * m[size_t(row * 3)] + m[size_t(row * 3 + 1)] * m[size_t(row * 3 + 1)] +
+                     m[size_t(row * 3 + 2)] * m[size_t(row * 3 + 2)]);
+}
+
+// Every object two machines share has one shape on both: the rows of its
+// matrix as long (its scale) wherever it is held; what stands still (the
+// gate) has one whole matrix everywhere, and what only spins (a rock, a
+// buoy) one place. Moving ships are compared by shape alone, the machines
+// ending at different moments.
+void ExpectSameMatrices(const NetGame& game, const std::vector<std::string>& pilots, const std::string& transcript) {
+    const auto hosted = Matrices(game, "Ann");
+    std::map<long long, int> types;
+    std::string twice;
+    ASSERT_TRUE(ObjectTable(game, "Ann", &types, &twice)) << twice << transcript;
+    ASSERT_FALSE(hosted.empty()) << transcript;
+    for (const std::string& pilot : pilots) {
+        int compared = 0;
+        for (const auto& [uoid, held] : Matrices(game, pilot)) {
+            const auto found = hosted.find(uoid);
+            if (uoid >= kClientUoidBase || found == hosted.end()) continue;
+            ++compared;
+            for (int row = 0; row < 3; ++row) {
+                EXPECT_NEAR(RowLength(held, row), RowLength(found->second, row), 0.02 * RowLength(found->second, row) + 0.02)
+                    << pilot << " holds " << uoid << " row " << row << transcript;
+            }
+            const int type = types[uoid];
+            const bool still = type == kGate, spinning = type == kAsteroid || type == kBuoy;
+            for (size_t i = still ? 0 : 9; (still || spinning) && i < 12; ++i) {
+                EXPECT_NEAR(held[i], found->second[i], 0.5) << pilot << " holds " << uoid << " word " << i << transcript;
+            }
+        }
+        EXPECT_GT(compared, 3) << pilot << transcript;
+    }
+}
+
 }  // namespace
 
 // Two players from the first screen through the lobby into one cooperative
@@ -357,6 +410,7 @@ TEST(NetworkGame, TwoPlayersFlyACooperativeMissionTogether) {
     ExpectSharedGoalsMet(game, {"Bob"}, transcript);
     ExpectOneNumbering(game, {"Bob"}, transcript);
     ExpectSameScores(game, {"Bob"}, transcript);
+    ExpectSameMatrices(game, {"Bob"}, transcript);
 }
 
 // Of four, Dee joins the running game and Bob leaves it: everyone flying
@@ -368,6 +422,7 @@ TEST(NetworkGame, APlayerJoinsARunningGameAndAnotherLeavesIt) {
     ExpectSameSharedGame(game, {"Bob", "Cid", "Dee"}, transcript);
     ExpectOneNumbering(game, {"Bob", "Cid", "Dee"}, transcript);
     ExpectSameScores(game, {"Cid", "Dee"}, transcript);
+    ExpectSameMatrices(game, {"Bob", "Cid", "Dee"}, transcript);
     // Bob may leave before the wing has formed up.
     ExpectSharedGoalsMet(game, {"Cid", "Dee"}, transcript);
     for (const char* pilot : {"Ann", "Bob", "Cid"}) {

@@ -265,6 +265,10 @@ Status WriteTemp(const std::string& path) {
               {{"EXPL", Join({Field("Explosion 1", 16)})},
                {"DEBR", Join({Field("Debris", 16)})},
                {"EQPT", Equipment(marauder)}});
+    // A practice target: a fighter's hull that neither flies, turns nor
+    // fights, and breaks at the first hit.
+    WriteSpob(w, "Drone", "FIGHT0000", {10, 0, 400, 1, 14, 0, 0, 0, 0, 1},
+              {{"EXPL", Join({Field("Explosion 1", 16)})}, {"EQPT", Equipment({{"Generator 1", "FIGHT0000"}})}});
     WriteSpob(w, "Capital", "CAPIT0000", {5000, 5000, 3000, 2, 14, 20, 5, 5, 5, 20000},
               {{"TURR", Join({Field("TURR0FLHL", 16), Words32({60, 30, 1, 0}), Field("TURR0RRHL", 16), Words32({60, 30, 1, 0})})},
                {"EQPT", Equipment({{"Generator 1", "CAPIT0000"}, {"Shields 1", "CAPIT0000"}})}});

@@ -24,6 +24,7 @@
 #include "mission/RandomMissionGenerator.h"
 #include "tools/mkdata/MissionData.h"
 #include "tools/mkdata/NetDepotData.h"
+#include "tools/mkdata/NetDuelData.h"
 #include "tools/mkdata/NetFightData.h"
 #include "tools/mkdata/NetScriptData.h"
 #include "tools/mkdata/RandomData.h"
@@ -151,6 +152,8 @@ bool WriteSampleTree(const std::string& rootText, std::string* failure) {
     if (WriteNetFightMission(netFight.c_str()) != kStatusOk) return fail("cannot write " + netFight.string());
     const fs::path netDepot = root / "missions" / kNetDepotMissionFile;
     if (WriteNetDepotMission(netDepot.c_str()) != kStatusOk) return fail("cannot write " + netDepot.string());
+    const fs::path netDuel = root / "missions" / kNetDuelMissionFile;
+    if (WriteNetDuelMission(netDuel.c_str()) != kStatusOk) return fail("cannot write " + netDuel.string());
     if (!WriteNetScripts(root.string())) return fail("cannot write " + (root / "scripts").string());
     const fs::path training = root / "missions" / kTrainingMissionFile;
     if (WriteTrainingMission(training.c_str()) != kStatusOk) return fail("cannot write " + training.string());
