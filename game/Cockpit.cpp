@@ -126,6 +126,16 @@ void Cockpit::Update(uint32_t now) {
         game_.pendingRadio = nullptr;
         game_.ShowRadioMessage(next, now);
     }
+    const RadioMessage* const shown = game_.shownRadio;
+    if (shown != nullptr && (shown != toldRadio_ || game_.shownRadioAt != toldRadioAt_)) {
+        toldRadio_ = shown;
+        toldRadioAt_ = game_.shownRadioAt;
+        if (radioShown != nullptr) {
+            const char* const callsign =
+                shown->speaker != nullptr && g_callsignQuery != nullptr ? g_callsignQuery(shown->speaker) : nullptr;
+            radioShown(callsign != nullptr ? callsign : "", shown->text != nullptr ? shown->text : "");
+        }
+    }
 }
 
 void Cockpit::Draw(Canvas& canvas, uint32_t now) {

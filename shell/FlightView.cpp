@@ -216,6 +216,7 @@ void RenderFlightFrame(GameState& game, Canvas& canvas, uint32_t) {
         cockpit.readout = HudReadout{};
     }
     TraceHudTarget(game, cockpit.readout, now);
+    Cockpit::SetCallsignQuery(CallsignInWorld);
     cockpit.Update(now);
     cockpit.Draw(canvas, now);
     if (SoundDevice* const sound = game.Sound()) {

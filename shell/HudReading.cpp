@@ -6,6 +6,7 @@
 
 #include "game/GameState.h"
 #include "game/HudReadout.h"
+#include "game/Mission.h"
 #include "objects/ships/Craft.h"
 #include "objects/systems/EnergySystem.h"
 #include "objects/systems/ShieldSystem.h"
@@ -155,4 +156,13 @@ void TraceHudTarget(const GameState& game, const HudReadout& readout, uint32_t n
     lastName = readout.targetName;
     lastAt = now;
     run_trace::Line("hud target \"" + lastName + "\" " + std::to_string(readout.targetDistance));
+}
+
+const char* CallsignInWorld(const SpaceObject* speaker) {
+    const GameState* const game = g_gameState;
+    if (speaker == nullptr || game == nullptr || game->mission == nullptr) return nullptr;
+    for (const SpaceObject* object = game->mission->firstObject; object != nullptr; object = object->GetNext()) {
+        if (object == speaker) return NameOf(*object);
+    }
+    return nullptr;
 }

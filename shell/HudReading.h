@@ -3,6 +3,7 @@
 
 class Camera;
 class GameState;
+class SpaceObject;
 struct HudReadout;
 
 // The cockpit's instruments read from the player's ship and its systems,
@@ -16,3 +17,9 @@ void ReadHud(const GameState& game, const Camera& camera, HudReadout* out);
 // then once a second while it is held, `hud target none` as it is dropped;
 // `now` is the flight clock in milliseconds. Silent while the trace is off.
 void TraceHudTarget(const GameState& game, const HudReadout& readout, uint32_t now);
+
+// The name a radio message's speaker goes by while it is in the flight's
+// world (null once it has left it, or without a flight): the cockpit's
+// callsign query. The speaker is only compared until it is found, so one
+// already destroyed is never read.
+const char* CallsignInWorld(const SpaceObject* speaker);

@@ -35,12 +35,14 @@ void Enable() {
     g_lineCount = 0;
     g_lastPrinted.clear();
     Cockpit::messageShown = Message;
+    Cockpit::radioShown = Radio;
     NetLobbyScreen::chatLineAdded = Chat;
 }
 
 void Disable() {
     g_enabled = false;
     Cockpit::messageShown = nullptr;
+    Cockpit::radioShown = nullptr;
     NetLobbyScreen::chatLineAdded = nullptr;
 }
 
@@ -63,6 +65,11 @@ void Mode(int32_t mode) {
 // A cleared message line is no message.
 void Message(const char* text) {
     if (text != nullptr && text[0] != '\0') Quoted("message", text);
+}
+
+void Radio(const char* callsign, const char* text) {
+    if (!g_enabled) return;
+    Print(std::string("radio \"") + (callsign != nullptr ? callsign : "") + "\" \"" + (text != nullptr ? text : "") + "\"");
 }
 
 void Chat(const char* text) { Quoted("chat", text); }

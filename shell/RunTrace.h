@@ -6,12 +6,13 @@
 // once, so that the runs of several processes of one network game can be
 // followed side by side: `screen NAME` as a screen becomes current,
 // `mode N` as the game mode changes, `message "TEXT"` for each cockpit
-// message, `chat "TEXT"` for each line of the lobby's chat box, and the
+// message, `radio "CALLSIGN" "TEXT"` for each radio message as it comes up
+// on the cockpit, `chat "TEXT"` for each line of the lobby's chat box, and the
 // flight's `goal ID met`, `goal ID failed` and `outcome won` lines.
 // Silent until enabled.
 namespace run_trace {
 
-// Also hooks the cockpit's messages and the lobby's chat lines.
+// Also hooks the cockpit's messages and radio and the lobby's chat lines.
 void Enable();
 void Disable();
 bool Enabled();
@@ -21,6 +22,7 @@ void Screen(const char* name);
 // seen is where the run starts, not a change.
 void Mode(int32_t mode);
 void Message(const char* text);
+void Radio(const char* callsign, const char* text);
 void Chat(const char* text);
 // Any other line of the run's own (the flight's goals, its outcome).
 void Line(const std::string& line);
