@@ -94,7 +94,8 @@ public:
         }
         // Filled by lines from the tip to the base's two halves, each bent
         // in to the notch.
-        const float notchX = x[0] - dx * (kArrowLength - kArrowNotch), notchY = y[0] - dy * (kArrowLength - kArrowNotch);
+        const float notchAlong = kArrowLength - kArrowNotch;
+        const float notchX = x[0] - dx * notchAlong, notchY = y[0] - dy * notchAlong;
         for (int32_t side = 1; side <= 2; ++side) {
             for (float f = 0.0f; f <= 1.0f; f += 1.0f / 32.0f) {
                 const float ex = x[side] + (notchX - x[side]) * f, ey = y[side] + (notchY - y[side]) * f;

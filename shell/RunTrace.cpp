@@ -69,7 +69,8 @@ void Message(const char* text) {
 
 void Radio(const char* callsign, const char* text) {
     if (!g_enabled) return;
-    Print(std::string("radio \"") + (callsign != nullptr ? callsign : "") + "\" \"" + (text != nullptr ? text : "") + "\"");
+    const std::string who = callsign != nullptr ? callsign : "";
+    Print("radio \"" + who + "\" \"" + (text != nullptr ? text : "") + "\"");
 }
 
 void Chat(const char* text) { Quoted("chat", text); }

@@ -526,7 +526,8 @@ Status WriteSampleDefinitions(const char* dataDirectory) {
         char file[32];
         std::snprintf(file, sizeof file, "comm%02d.iff", n);
         // The samples of comm.iff's lines say the lines' words.
-        status = WriteVoices(dir + file, {{"BM01", "Bandits, bandits!"}, {"BF02", "Form on me."}, {"CM03", "I'm hit!"}});
+        status = WriteVoices(dir + file,
+                             {{"BM01", "Bandits, bandits!"}, {"BF02", "Form on me."}, {"CM03", "I'm hit!"}});
     }
     if (status == kStatusOk) status = WriteVoices(dir + "commwm.iff", WingmanLines());
     if (status == kStatusOk) status = WriteControl(dir + "ctrl.iff");
