@@ -12,6 +12,7 @@
 #include "engine/Clock.h"
 #include "game/DrawString.h"
 #include "game/GameState.h"
+#include "game/HudKeepClear.h"
 #include "sound/SoundDevice.h"
 #include "sound/SoundObject.h"
 
@@ -126,14 +127,28 @@ void Cockpit::Update(uint32_t now) {
         game_.pendingRadio = nullptr;
         game_.ShowRadioMessage(next, now);
     }
+    const RadioMessage* const shown = game_.shownRadio;
+    if (shown != nullptr && (shown != toldRadio_ || game_.shownRadioAt != toldRadioAt_)) {
+        toldRadio_ = shown;
+        toldRadioAt_ = game_.shownRadioAt;
+        if (radioShown != nullptr) {
+            const char* const callsign =
+                shown->speaker != nullptr && g_callsignQuery != nullptr ? g_callsignQuery(shown->speaker) : nullptr;
+            radioShown(callsign != nullptr ? callsign : "", shown->text != nullptr ? shown->text : "");
+        }
+    }
 }
 
 void Cockpit::Draw(Canvas& canvas, uint32_t now) {
     const bool canDraw = canvas.palette != nullptr && SelectFont(kHudFont) == kStatusOk;
+    // Every line and picture drawn is kept clear of by the instruments'
+    // marks, drawn last.
+    HudKeepClear keepClear;
     const auto text = [&](uint32_t colour, int32_t x, int32_t y, const char* line) {
         if (!canDraw || line == nullptr || line[0] == 0) return;
         SetFontColors(canvas.palette->MatchColor(colour), Canvas::kColorTransparent);
         DrawStringOn(canvas, line, x, y);
+        keepClear.Add(x, y, int32_t(FontStringWidth(line)), int32_t(FontHeight()));
     };
     for (const Label& label : kIndicatorLabels) text(indicators_[label.id] ? kLit : kDim, label.x, label.y, label.text);
     char line[kMessageChars + 64];
@@ -151,7 +166,6 @@ void Cockpit::Draw(Canvas& canvas, uint32_t now) {
         text(kLit, kObjectiveX, kObjectiveY, line);
         text(kText, kObjectiveX + 8, kObjectiveY + 12, objectiveSecond_);
     }
-    if (canDraw) readout.Draw(canvas);
     std::snprintf(line, sizeof line, "CHARGE %d", lastCharge);
     text(kText, kChargeX, kChargeY, line);
     text(kWarningColour, kWarningX, kWarningY, WarningAt(now));
@@ -159,6 +173,7 @@ void Cockpit::Draw(Canvas& canvas, uint32_t now) {
     if (canDraw && messageFace_ != nullptr && Before(now, messageUntil_)) {
         const CanvasRect at{kMessageX + 480, kMessageY - kRadioFaceSize, kRadioFaceSize, kRadioFaceSize};
         canvas.BlitImage(&at, messageFace_, 0);
+        keepClear.Add(at.x, at.y, at.width, at.height);
     }
     const RadioMessage* const radio = game_.shownRadio;
     if (radio != nullptr) {
@@ -166,6 +181,7 @@ void Cockpit::Draw(Canvas& canvas, uint32_t now) {
         if (canDraw && radio->face != nullptr) {
             const CanvasRect at{kRadioX, kRadioY, kRadioFaceSize, kRadioFaceSize};
             canvas.BlitImage(&at, radio->face, 0);
+            keepClear.Add(at.x, at.y, at.width, at.height);
             x += kRadioFaceSize + 8;
         }
         const char* const callsign =
@@ -173,4 +189,5 @@ void Cockpit::Draw(Canvas& canvas, uint32_t now) {
         if (callsign != nullptr) text(kLit, x, kRadioY, callsign);
         text(kText, x, kRadioY + 12, radio->text);
     }
+    if (canDraw) readout.Draw(canvas, keepClear);
 }

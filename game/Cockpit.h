@@ -8,6 +8,7 @@ class Canvas;
 class GameState;
 class Goal;
 class PixelImage;
+class RadioMessage;
 class SoundObject;
 class SpaceObject;
 
@@ -58,6 +59,9 @@ public:
     void ShowMessage(const char* text, PixelImage* face, uint32_t milliseconds, int32_t sound);
     // Told of each message shown; null: nobody.
     static inline void (*messageShown)(const char* text) = nullptr;
+    // Told of each radio message as it comes up, with its speaker's
+    // callsign ("" when nobody is named); null: nobody.
+    static inline void (*radioShown)(const char* callsign, const char* text) = nullptr;
 
     // Once a frame: the shown radio message ends after its display time,
     // then a pending one is shown from now with its voice.
@@ -103,4 +107,8 @@ private:
     SoundObject* warningSound_ = nullptr;
     SoundObject* messageSound_ = nullptr;
     SoundObject* clickSounds_[3] = {};
+    // The radio message last told to radioShown, by where it lives and when
+    // it came up (a new message may take a dropped one's place).
+    const RadioMessage* toldRadio_ = nullptr;
+    uint32_t toldRadioAt_ = 0;
 };

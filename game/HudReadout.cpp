@@ -11,6 +11,7 @@
 #include "display/ScreenVertex.h"
 #include "engine/MathRoutineTable.h"
 #include "game/DrawString.h"
+#include "game/HudKeepClear.h"
 #include "scene/Camera.h"
 
 namespace {
@@ -20,8 +21,12 @@ constexpr uint32_t kInstrument = 0x40FF40, kText = 0xE0E0E0, kTargetColour = 0x3
 // The two columns of readings stand this far above the bottom edge, the
 // left one at the left edge and the right one this far from the right.
 constexpr int32_t kColumnsUp = 180, kRightColumnWidth = 200, kLineStep = 12, kLeftX = 8;
-// Edge arrows keep this far inside the screen's edges.
-constexpr float kArrowMargin = 24.0f;
+// The edge arrow: its tip this far inside the screen's edges, its head
+// longer than it is wide with a notch cut into its base, so that no base
+// corner reads as a tip; drawn no nearer the centre than kArrowNearest.
+constexpr float kArrowMargin = 6.0f, kArrowLength = 24.0f, kArrowHalfWidth = 8.0f, kArrowNotch = 9.0f;
+constexpr float kArrowNearest = 48.0f, kArrowStep = 2.0f, kArrowRoom = 3.0f;
+constexpr float kCrosshairReach = 12.0f, kCrosshairGap = 4.0f;
 
 void CopyName(char* to, const char* from) {
     const size_t length = from != nullptr ? strnlen(from, HudReadout::kNameChars) : 0;
@@ -59,29 +64,55 @@ public:
             }
         }
     }
-    // The arrow at the screen's edge where the line from the centre towards
-    // the mark leaves it, kept inside by the margin.
-    void EdgeArrow(uint32_t colour, const HudMark& mark) const {
+    // The arrow on the line from the centre towards the mark, its tip as
+    // near the screen's edge as the margin lets it and the kept places
+    // allow: where it would cover one it slides in along the line.
+    void EdgeArrow(uint32_t colour, const HudMark& mark, const HudKeepClear& keepClear) const {
         const float cx = float(canvas_.width) * 0.5f, cy = float(canvas_.height) * 0.5f;
+        const float dx = mark.dirX, dy = mark.dirY;
         const float reachX = std::max(cx - kArrowMargin, 1.0f), reachY = std::max(cy - kArrowMargin, 1.0f);
-        const float tx = mark.dirX != 0.0f ? reachX / std::fabs(mark.dirX) : 1e9f;
-        const float ty = mark.dirY != 0.0f ? reachY / std::fabs(mark.dirY) : 1e9f;
-        const float t = std::min(tx, ty);
-        const float px = cx + mark.dirX * t, py = cy + mark.dirY * t;
-        const float nx = -mark.dirY, ny = mark.dirX;
-        // A solid head 20 pixels long and 20 wide at its base, its tip
-        // towards the mark, drawn as rows across the direction.
-        for (float along = -10.0f; along <= 10.0f; along += 0.5f) {
-            const float half = 10.0f * (10.0f - along) / 20.0f;
-            const float bx = px + mark.dirX * along, by = py + mark.dirY * along;
-            Line(colour, bx - nx * half, by - ny * half, bx + nx * half, by + ny * half);
+        const float tx = dx != 0.0f ? reachX / std::fabs(dx) : 1e9f;
+        const float ty = dy != 0.0f ? reachY / std::fabs(dy) : 1e9f;
+        const float nx = -dy, ny = dx;
+        float t = std::min(tx, ty);
+        const auto corners = [&](float at, float (&x)[3], float (&y)[3]) {
+            const float tipX = cx + dx * at, tipY = cy + dy * at;
+            const float baseX = tipX - dx * kArrowLength, baseY = tipY - dy * kArrowLength;
+            x[0] = tipX, y[0] = tipY;
+            x[1] = baseX + nx * kArrowHalfWidth, y[1] = baseY + ny * kArrowHalfWidth;
+            x[2] = baseX - nx * kArrowHalfWidth, y[2] = baseY - ny * kArrowHalfWidth;
+        };
+        float x[3], y[3];
+        for (;; t -= kArrowStep) {
+            corners(t, x, y);
+            const float left = std::min({x[0], x[1], x[2]}), right = std::max({x[0], x[1], x[2]});
+            const float top = std::min({y[0], y[1], y[2]}), bottom = std::max({y[0], y[1], y[2]});
+            if (!keepClear.Meets(left - kArrowRoom, top - kArrowRoom, right + kArrowRoom, bottom + kArrowRoom) ||
+                t - kArrowStep < kArrowNearest) {
+                break;
+            }
+        }
+        // Filled by lines from the tip to the base's two halves, each bent
+        // in to the notch.
+        const float notchAlong = kArrowLength - kArrowNotch;
+        const float notchX = x[0] - dx * notchAlong, notchY = y[0] - dy * notchAlong;
+        for (int32_t side = 1; side <= 2; ++side) {
+            for (float f = 0.0f; f <= 1.0f; f += 1.0f / 32.0f) {
+                const float ex = x[side] + (notchX - x[side]) * f, ey = y[side] + (notchY - y[side]) * f;
+                Line(colour, x[0], y[0], ex, ey);
+            }
         }
     }
-    void Crosshair(uint32_t colour, float x, float y) const {
-        Line(colour, x - 12.0f, y, x - 4.0f, y);
-        Line(colour, x + 4.0f, y, x + 12.0f, y);
-        Line(colour, x, y - 12.0f, x, y - 4.0f);
-        Line(colour, x, y + 4.0f, x, y + 12.0f);
+    // The four arms round (x, y), each left out where it would cover a kept
+    // place: a crosshair moved off its point would lie about the aim.
+    void Crosshair(uint32_t colour, float x, float y, const HudKeepClear& keepClear) const {
+        const float arms[4][4] = {{x - kCrosshairReach, y, x - kCrosshairGap, y},
+                                  {x + kCrosshairGap, y, x + kCrosshairReach, y},
+                                  {x, y - kCrosshairReach, x, y - kCrosshairGap},
+                                  {x, y + kCrosshairGap, x, y + kCrosshairReach}};
+        for (const auto& [x0, y0, x1, y1] : arms) {
+            if (!keepClear.Meets(x0 - 1.0f, y0 - 1.0f, x1 + 1.0f, y1 + 1.0f)) Line(colour, x0, y0, x1, y1);
+        }
     }
 
 private:
@@ -136,58 +167,65 @@ void HudReadout::TargetLine(char (&line)[kLineChars]) const {
     if (hasTarget) std::snprintf(line, sizeof line, "TARGET %s %05ldm", targetName, long(targetDistance));
 }
 
-void HudReadout::Draw(Canvas& canvas) const {
-    if (!flying || canvas.palette == nullptr) return;
-    const Pen pen(canvas);
-    char line[kLineChars];
-    const int32_t top = std::max(canvas.height - kColumnsUp, 60);
+int32_t HudReadout::Rows(int32_t width, int32_t height, Row (&rows)[kRows]) const {
+    if (!flying) return 0;
+    int32_t count = 0;
+    const auto add = [&](uint32_t colour, int32_t x, int32_t y) -> char (&)[kLineChars] {
+        Row& row = rows[count++];
+        row.x = x, row.y = y, row.colour = colour;
+        row.text[0] = 0;
+        return row.text;
+    };
+    const int32_t top = std::max(height - kColumnsUp, 60);
     int32_t y = top;
-    std::snprintf(line, sizeof line, "Speed %05ldm/s", long(speed));
-    pen.Text(kInstrument, kLeftX, y, line);
-    std::snprintf(line, sizeof line, "THROTTLE %3d%%", Clamp100(throttle));
-    pen.Text(kText, kLeftX, y += kLineStep, line);
-    std::snprintf(line, sizeof line, "POWER SHD %3d%% ENG %3d%% WPN %3d%%", Clamp100(shieldPower), Clamp100(enginePower),
-                  Clamp100(weaponPower));
-    pen.Text(kText, kLeftX, y += kLineStep, line);
-    std::snprintf(line, sizeof line, "LEVEL SHD %3d%% WPN %3d%% FUEL %3d%%", Clamp100(shieldLevel),
-                  Clamp100(weaponLevel), Clamp100(fuelLevel));
-    pen.Text(kText, kLeftX, y += kLineStep, line);
+    std::snprintf(add(kInstrument, kLeftX, y), kLineChars, "Speed %05ldm/s", long(speed));
+    std::snprintf(add(kText, kLeftX, y += kLineStep), kLineChars, "THROTTLE %3d%%", Clamp100(throttle));
+    std::snprintf(add(kText, kLeftX, y += kLineStep), kLineChars, "POWER SHD %3d%% ENG %3d%% WPN %3d%%",
+                  Clamp100(shieldPower), Clamp100(enginePower), Clamp100(weaponPower));
+    std::snprintf(add(kText, kLeftX, y += kLineStep), kLineChars, "LEVEL SHD %3d%% WPN %3d%% FUEL %3d%%",
+                  Clamp100(shieldLevel), Clamp100(weaponLevel), Clamp100(fuelLevel));
 
-    const int32_t right = std::max(canvas.width - kRightColumnWidth, 0);
+    const int32_t right = std::max(width - kRightColumnWidth, 0);
     y = top;
     if (hasTarget) {
-        TargetLine(line);
-        pen.Text(kTargetColour, right, y, line);
+        TargetLine(add(kTargetColour, right, y));
+        char(&hull)[kLineChars] = add(kText, right, y += kLineStep);
         if (targetShield >= 0) {
-            std::snprintf(line, sizeof line, "HULL %3d%% SHIELD %3d%%", Clamp100(targetHull), Clamp100(targetShield));
+            std::snprintf(hull, kLineChars, "HULL %3d%% SHIELD %3d%%", Clamp100(targetHull), Clamp100(targetShield));
         } else {
-            std::snprintf(line, sizeof line, "HULL %3d%%", Clamp100(targetHull));
+            std::snprintf(hull, kLineChars, "HULL %3d%%", Clamp100(targetHull));
         }
-        pen.Text(kText, right, y += kLineStep, line);
     } else {
-        pen.Text(kText, right, y, "NO TARGET");
+        std::snprintf(add(kText, right, y), kLineChars, "NO TARGET");
         y += kLineStep;
     }
-    if (hasNav) {
-        std::snprintf(line, sizeof line, "NAV %s %05ldm", navName, long(navDistance));
-        pen.Text(kNavColour, right, y += kLineStep, line);
-    } else {
-        y += kLineStep;
-    }
+    y += kLineStep;
+    if (hasNav) std::snprintf(add(kNavColour, right, y), kLineChars, "NAV %s %05ldm", navName, long(navDistance));
     if (weaponGroup > 0) {
-        std::snprintf(line, sizeof line, "GROUP %d %s", weaponGroup, weaponName);
-        pen.Text(kInstrument, right, y += kLineStep, line);
+        std::snprintf(add(kInstrument, right, y += kLineStep), kLineChars, "GROUP %d %s", int(weaponGroup), weaponName);
+        char(&shots)[kLineChars] = add(kText, right, y += kLineStep);
         if (ammunition >= 0) {
-            std::snprintf(line, sizeof line, "AMMO %d", ammunition);
+            std::snprintf(shots, kLineChars, "AMMO %d", int(ammunition));
         } else {
-            std::snprintf(line, sizeof line, "AMMO --");
+            std::snprintf(shots, kLineChars, "AMMO --");
         }
-        pen.Text(kText, right, y += kLineStep, line);
     } else {
-        pen.Text(kText, right, y += kLineStep, "NO WEAPON");
+        std::snprintf(add(kText, right, y += kLineStep), kLineChars, "NO WEAPON");
+    }
+    return count;
+}
+
+void HudReadout::Draw(Canvas& canvas, HudKeepClear& keepClear) const {
+    if (!flying || canvas.palette == nullptr) return;
+    const Pen pen(canvas);
+    Row rows[kRows];
+    const int32_t count = Rows(canvas.width, canvas.height, rows);
+    for (int32_t i = 0; i < count; ++i) {
+        pen.Text(rows[i].colour, rows[i].x, rows[i].y, rows[i].text);
+        keepClear.Add(rows[i].x, rows[i].y, int32_t(FontStringWidth(rows[i].text)), int32_t(FontHeight()));
     }
 
-    if (aim.kind == HudMark::kOnScreen) pen.Crosshair(kInstrument, aim.x, aim.y);
+    if (aim.kind == HudMark::kOnScreen) pen.Crosshair(kInstrument, aim.x, aim.y, keepClear);
     // The arrow steers to the target, or without one to the nav point.
     const HudMark& steer = hasTarget ? targetMark : navMark;
     const uint32_t steerColour = hasTarget ? kTargetColour : kNavColour;
@@ -199,5 +237,5 @@ void HudReadout::Draw(Canvas& canvas) const {
         pen.Line(kNavColour, x + 6.0f, yy, x, yy + 6.0f);
         pen.Line(kNavColour, x, yy + 6.0f, x - 6.0f, yy);
     }
-    if ((hasTarget || hasNav) && steer.kind == HudMark::kOffScreen) pen.EdgeArrow(steerColour, steer);
+    if ((hasTarget || hasNav) && steer.kind == HudMark::kOffScreen) pen.EdgeArrow(steerColour, steer, keepClear);
 }

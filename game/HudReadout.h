@@ -5,6 +5,7 @@
 
 class Camera;
 class Canvas;
+class HudKeepClear;
 
 // Where a point of the world shows on the screen: at a place on it, or off
 // it in a direction from the screen's centre (the direction of the edge
@@ -58,9 +59,23 @@ struct HudReadout {
     void SetNavName(const char* name);
     void SetWeaponName(const char* name);
 
+    // A line of the instruments' text, its top left at (x, y).
+    struct Row {
+        int32_t x = 0, y = 0;
+        uint32_t colour = 0;   // 0xBBGGRR
+        char text[kLineChars] = {};
+    };
+    static constexpr int32_t kRows = 10;
+
     // The target line as the HUD draws it, "" without a target.
     void TargetLine(char (&line)[kLineChars]) const;
-    // The readings drawn over the canvas in the current font, which the
-    // cockpit has selected; needs the canvas's palette.
-    void Draw(Canvas& canvas) const;
+    // The lines the instruments draw on a screen of width x height, in two
+    // columns above the bottom edge; how many (none while nothing is flown).
+    int32_t Rows(int32_t width, int32_t height, Row (&rows)[kRows]) const;
+    // The rows drawn over the canvas in the current font, which the cockpit
+    // has selected, then the marks: the crosshair, the target's brackets, the
+    // nav point's diamond and the edge arrow. The crosshair and the arrow
+    // keep clear of the rows and of the places in `keepClear` (the
+    // cockpit's own text), which gains the rows. Needs the canvas's palette.
+    void Draw(Canvas& canvas, HudKeepClear& keepClear) const;
 };

@@ -217,6 +217,7 @@ void RenderFlightFrame(GameState& game, Canvas& canvas, uint32_t) {
     }
     TraceHudTarget(game, cockpit.readout, now);
     TraceHudThrottle(game, cockpit.readout, now);
+    Cockpit::SetCallsignQuery(CallsignInWorld);
     cockpit.Update(now);
     cockpit.Draw(canvas, now);
     if (SoundDevice* const sound = game.Sound()) {

@@ -6,6 +6,7 @@
 
 #include "game/GameState.h"
 #include "game/HudReadout.h"
+#include "game/Mission.h"
 #include "objects/ships/Craft.h"
 #include "objects/systems/EnergySystem.h"
 #include "objects/systems/EngineSystem.h"
@@ -190,4 +191,13 @@ void TraceHudThrottle(const GameState& game, const HudReadout& readout, uint32_t
     told = readout.throttle;
     toldAt = now;
     run_trace::Line("hud throttle " + std::to_string(told));
+}
+
+const char* CallsignInWorld(const SpaceObject* speaker) {
+    const GameState* const game = g_gameState;
+    if (speaker == nullptr || game == nullptr || game->mission == nullptr) return nullptr;
+    for (const SpaceObject* object = game->mission->firstObject; object != nullptr; object = object->GetNext()) {
+        if (object == speaker) return NameOf(*object);
+    }
+    return nullptr;
 }

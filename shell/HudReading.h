@@ -3,6 +3,7 @@
 
 class Camera;
 class GameState;
+class SpaceObject;
 struct HudReadout;
 
 // The cockpit's instruments read from the player's ship and its systems,
@@ -21,3 +22,9 @@ void TraceHudTarget(const GameState& game, const HudReadout& readout, uint32_t n
 // then as the reading changes, at most once a second (the value it settles
 // at is always told). Silent while the trace is off.
 void TraceHudThrottle(const GameState& game, const HudReadout& readout, uint32_t now);
+
+// The name a radio message's speaker goes by while it is in the flight's
+// world (null once it has left it, or without a flight): the cockpit's
+// callsign query. The speaker is only compared until it is found, so one
+// already destroyed is never read.
+const char* CallsignInWorld(const SpaceObject* speaker);

@@ -37,6 +37,7 @@ void Enable() {
     g_lastPrinted.clear();
     Cockpit::messageShown = Message;
     MissionsScreen::noticeShown = Message;
+    Cockpit::radioShown = Radio;
     NetLobbyScreen::chatLineAdded = Chat;
 }
 
@@ -44,6 +45,7 @@ void Disable() {
     g_enabled = false;
     Cockpit::messageShown = nullptr;
     MissionsScreen::noticeShown = nullptr;
+    Cockpit::radioShown = nullptr;
     NetLobbyScreen::chatLineAdded = nullptr;
 }
 
@@ -66,6 +68,12 @@ void Mode(int32_t mode) {
 // A cleared message line is no message.
 void Message(const char* text) {
     if (text != nullptr && text[0] != '\0') Quoted("message", text);
+}
+
+void Radio(const char* callsign, const char* text) {
+    if (!g_enabled) return;
+    const std::string who = callsign != nullptr ? callsign : "";
+    Print("radio \"" + who + "\" \"" + (text != nullptr ? text : "") + "\"");
 }
 
 void Chat(const char* text) { Quoted("chat", text); }

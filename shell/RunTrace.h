@@ -6,14 +6,15 @@
 // once, so that the runs of several processes of one network game can be
 // followed side by side: `screen NAME` as a screen becomes current,
 // `mode N` as the game mode changes, `message "TEXT"` for each cockpit
-// message and each line of a missions reader's notice, `chat "TEXT"` for
-// each line of the lobby's chat box, and each flight's lines of its goals
-// (see GoalReport) and of its HUD.
+// message and each line of a missions reader's notice, `radio "CALLSIGN"
+// "TEXT"` for each radio message as it comes up on the cockpit, `chat
+// "TEXT"` for each line of the lobby's chat box, and each flight's lines of
+// its goals (see GoalReport) and of its HUD.
 // Silent until enabled.
 namespace run_trace {
 
-// Also hooks the cockpit's messages, the missions reader's notices and the
-// lobby's chat lines.
+// Also hooks the cockpit's messages and radio, the missions reader's
+// notices and the lobby's chat lines.
 void Enable();
 void Disable();
 bool Enabled();
@@ -23,6 +24,7 @@ void Screen(const char* name);
 // seen is where the run starts, not a change.
 void Mode(int32_t mode);
 void Message(const char* text);
+void Radio(const char* callsign, const char* text);
 void Chat(const char* text);
 // Any other line of the run's own (the flight's goals, its outcome).
 void Line(const std::string& line);

@@ -21,10 +21,13 @@ TEST(RunTrace, PrintsScreensModeChangesMessagesAndChat) {
     ASSERT_NE(NetLobbyScreen::chatLineAdded, nullptr);
     Cockpit::messageShown("Kestrel: [go]");
     Cockpit::messageShown("");
+    ASSERT_NE(Cockpit::radioShown, nullptr);
+    Cockpit::radioShown("Alpha 2", "Got one!");
     NetLobbyScreen::chatLineAdded("Ann : hi");
     run_trace::Disable();
     run_trace::Screen("HANGAR");
     EXPECT_EQ(Cockpit::messageShown, nullptr);
+    EXPECT_EQ(Cockpit::radioShown, nullptr);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "screen NETOPT\nmode 4\nmode 1\nmessage \"Kestrel: [go]\"\nchat \"Ann : hi\"\n");
+              "screen NETOPT\nmode 4\nmode 1\nmessage \"Kestrel: [go]\"\nradio \"Alpha 2\" \"Got one!\"\nchat \"Ann : hi\"\n");
 }

@@ -22,8 +22,10 @@ namespace {
 // The lit HUD on both depths; in flight at 16 bits, a target ahead under
 // brackets beside the crosshair, a target behind off the screen with the
 // arrow at the top left edge pointing the way to turn, and no target with
-// "NO TARGET" and the arrow at the right edge towards the nav point.
-TEST(HudShotTest, TheHudMatchesItsGoldenPicturesLitAndWithATargetAheadBehindAndNone) {
+// "NO TARGET" and the arrow at the right edge towards the nav point; and the
+// arrow's eight directions, each head pointing the way to turn and clear of
+// every text row.
+TEST(HudShotTest, TheHudMatchesItsGoldenPicturesLitWithATargetAheadBehindAndNoneAndItsArrowsAllRound) {
     const TempDir dir;
     std::string error;
     ASSERT_TRUE(WriteSampleTree(dir.Str(), &error)) << error;
@@ -37,7 +39,8 @@ TEST(HudShotTest, TheHudMatchesItsGoldenPicturesLitAndWithATargetAheadBehindAndN
                           Case{kPixelFormatRgb565, HudShotScene::kLit, "hud16"},
                           Case{kPixelFormatRgb565, HudShotScene::kTargetAhead, "hud_target_ahead"},
                           Case{kPixelFormatRgb565, HudShotScene::kTargetBehind, "hud_target_behind"},
-                          Case{kPixelFormatRgb565, HudShotScene::kNoTarget, "hud_no_target"}}) {
+                          Case{kPixelFormatRgb565, HudShotScene::kNoTarget, "hud_no_target"},
+                          Case{kPixelFormatRgb565, HudShotScene::kArrows, "hud_arrows"}}) {
         OstrelSystem engine(OstrelSystem::kGameHeapSize, OstrelSystem::kGameHeapMode);
         ASSERT_EQ(engine.Start(OstrelSystem::kGameArenaSize1, OstrelSystem::kGameArenaSize2, nullptr), kStatusOk);
         g_pixelFormat = c.format;

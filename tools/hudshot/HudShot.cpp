@@ -19,6 +19,35 @@ const char* SpeakerCallsign(const SpaceObject*) { return "Blue 2"; }
 char g_speakerStandIn;
 char g_goalStandIn;
 
+// Every text row the cockpit has switched on: the indicators and gauges
+// lit, a warning, a message and a radio message with its speaker.
+void LightTextRows(Cockpit& cockpit, GameState& game, uint32_t now) {
+    for (const int32_t id : {5, 6, 8, 9, 10, 11}) cockpit.SetIndicator(id, 1);
+    for (int32_t gauge = 1; gauge <= Cockpit::kGauges; ++gauge) cockpit.SetLevel(gauge, gauge * 25);
+    cockpit.ShowWarning("WARNING: Low fuel levels!", 10000);
+    cockpit.ShowMessage("Corsair: [good hunting, pilot]", nullptr, 6000, 0);
+    game.PostRadioMessage(new RadioMessage(nullptr, "Bandits at twelve o'clock!", reinterpret_cast<SpaceObject*>(&g_speakerStandIn),
+                                           nullptr, 5000));
+    cockpit.Update(now);
+}
+
+// A target behind the camera, up, up and right, right and so on round:
+// the arrow points the way to turn towards each.
+Status DrawArrows(Canvas& canvas, GameState& game, uint32_t now, const Camera& camera) {
+    const CanvasRect all{0, 0, canvas.width, canvas.height};
+    canvas.FillRect(&all, canvas.palette->MatchColor(0x000000));
+    Cockpit& cockpit = game.TheCockpit();
+    Cockpit::SetCallsignQuery(SpeakerCallsign);
+    LightTextRows(cockpit, game, now);
+    static constexpr float kAround[8][2] = {{0, 1}, {1, 1}, {1, 0}, {1, -1}, {0, -1}, {-1, -1}, {-1, 0}, {-1, 1}};
+    for (const auto& [right, up] : kAround) {
+        cockpit.readout.targetMark = HudMark::Of(camera, Vector3{300.0f * right, 300.0f * up, -600.0f});
+        cockpit.Draw(canvas, now);
+    }
+    Cockpit::SetCallsignQuery(nullptr);
+    return kStatusOk;
+}
+
 void FillBands(Canvas& canvas) {
     // Bands of colour, so that transparent text shows what lies behind it.
     const uint32_t bands[] = {0x301810, 0x402010, 0x183018, 0x102040, 0x282828};
@@ -71,7 +100,8 @@ bool HudShotSceneByName(const char* name, HudShotScene* scene) {
     static constexpr Named kScenes[] = {{"lit", HudShotScene::kLit},
                                         {"ahead", HudShotScene::kTargetAhead},
                                         {"behind", HudShotScene::kTargetBehind},
-                                        {"none", HudShotScene::kNoTarget}};
+                                        {"none", HudShotScene::kNoTarget},
+                                        {"arrows", HudShotScene::kArrows}};
     for (const Named& entry : kScenes) {
         if (name != nullptr && std::strcmp(name, entry.name) == 0) {
             *scene = entry.scene;
@@ -89,8 +119,11 @@ Status DrawHudShot(Canvas& canvas, GameState& game, uint32_t now, HudShotScene s
     camera.LookAt(Vector3{0.0f, 0.0f, 1.0f}, Camera::kAllFlags);
     Cockpit& cockpit = game.TheCockpit();
     FillInstruments(cockpit.readout, camera,
-                    scene == HudShotScene::kLit ? HudShotScene::kTargetAhead : scene);
+                    scene == HudShotScene::kLit ? HudShotScene::kTargetAhead
+                    : scene == HudShotScene::kArrows ? HudShotScene::kTargetBehind
+                                                     : scene);
     cockpit.SetObjective(reinterpret_cast<Goal*>(&g_goalStandIn), "Destroy Red 1", "Red wing, near Nav 1");
+    if (scene == HudShotScene::kArrows) return DrawArrows(canvas, game, now, camera);
     if (scene != HudShotScene::kLit) {
         const CanvasRect all{0, 0, canvas.width, canvas.height};
         canvas.FillRect(&all, canvas.palette->MatchColor(0x000000));
@@ -100,16 +133,10 @@ Status DrawHudShot(Canvas& canvas, GameState& game, uint32_t now, HudShotScene s
         return kStatusOk;
     }
     FillBands(canvas);
-    for (const int32_t id : {5, 6, 8, 9, 10, 11}) cockpit.SetIndicator(id, 1);
-    for (int32_t gauge = 1; gauge <= Cockpit::kGauges; ++gauge) cockpit.SetLevel(gauge, gauge * 25);
-    cockpit.ShowWarning("WARNING: Low fuel levels!", 10000);
-    cockpit.ShowMessage("Corsair: [good hunting, pilot]", nullptr, 6000, 0);
     for (int32_t& hit : cockpit.shieldHits) hit = 2;
     cockpit.lastCharge = 1250;
     Cockpit::SetCallsignQuery(SpeakerCallsign);
-    game.PostRadioMessage(new RadioMessage(nullptr, "Bandits at twelve o'clock!", reinterpret_cast<SpaceObject*>(&g_speakerStandIn),
-                                           nullptr, 5000));
-    cockpit.Update(now);
+    LightTextRows(cockpit, game, now);
     cockpit.Draw(canvas, now);
     Cockpit::SetCallsignQuery(nullptr);
     return kStatusOk;

@@ -16,11 +16,13 @@ inline constexpr const char* kHudFontFile = "cockpitf.iff";
 // test background of coloured bands. The others show the instruments in
 // flight over black space: a target ahead under its brackets, a target
 // behind shown by the edge arrow, and no target with the arrow towards the
-// chosen nav point.
-enum class HudShotScene { kLit, kTargetAhead, kTargetBehind, kNoTarget };
+// chosen nav point. kArrows: the edge arrow towards a target behind in each
+// of the eight directions, the eight frames drawn one over another, under
+// every text row of the HUD over black space.
+enum class HudShotScene { kLit, kTargetAhead, kTargetBehind, kNoTarget, kArrows };
 
 // The scene's name on hudshot's command line ("lit", "ahead", "behind",
-// "none"); false for any other.
+// "none", "arrows"); false for any other.
 bool HudShotSceneByName(const char* name, HudShotScene* scene);
 
 // Draws the scene. Needs the fonts loaded and the canvas's palette; `now`

@@ -1,7 +1,7 @@
 // hudshot: draws the cockpit's HUD into a PNG, for a look at it: fully lit
-// over a test background, or in flight with a target ahead, a target behind
-// or none.
-//   hudshot DATA_ROOT OUTPUT.png [--depth 8|16] [--scene lit|ahead|behind|none]
+// over a test background, or in flight with a target ahead, a target behind,
+// none, or the edge arrow in all eight directions.
+//   hudshot DATA_ROOT OUTPUT.png [--depth 8|16] [--scene lit|ahead|behind|none|arrows]
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -24,7 +24,7 @@ constexpr int32_t kWidth = 640;
 constexpr int32_t kHeight = 480;
 
 int Usage() {
-    std::fprintf(stderr, "Usage: hudshot DATA_ROOT OUTPUT.png [--depth 8|16] [--scene lit|ahead|behind|none]\n");
+    std::fprintf(stderr, "Usage: hudshot DATA_ROOT OUTPUT.png [--depth 8|16] [--scene lit|ahead|behind|none|arrows]\n");
     return 2;
 }
 

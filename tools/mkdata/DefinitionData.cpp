@@ -459,14 +459,21 @@ Status WriteAiDetail(const std::string& path) {
     return w.Close();
 }
 
+// A voice entry of a comm file: its sample name and the words it says,
+// which the cockpit shows while it plays.
+struct VoiceLine {
+    std::string name;
+    std::string text;
+};
+
 // Voice files in the sound format: a short two-tone call per entry.
-Status WriteVoices(const std::string& path, const std::vector<std::string>& names) {
+Status WriteVoices(const std::string& path, const std::vector<VoiceLine>& lines) {
     std::vector<SoundEntry> voices;
-    for (size_t i = 0; i < names.size(); ++i) {
+    for (size_t i = 0; i < lines.size(); ++i) {
         SoundEntry entry;
-        entry.name = names[i];
+        entry.name = lines[i].name;
         entry.bits = 8;
-        entry.text = "Voice " + names[i];
+        entry.text = lines[i].text;
         for (int32_t s = 0; s < 2205; ++s) {
             const float t = float(s) / 22050.0f;
             const float pitch = (s < 1100 ? 300.0f : 360.0f) + 20.0f * float(i % 5);
@@ -475,6 +482,34 @@ Status WriteVoices(const std::string& path, const std::vector<std::string>& name
         voices.push_back(std::move(entry));
     }
     return WriteSoundFile(path.c_str(), voices);
+}
+
+// The wingmen's lines, found by level letter, voice letter and number: 01
+// attacking, 02 breaking, 03 target down, 15 hurt, 16 a kill, 19 friendly
+// fire. The level letters B, C and D say a line three ways; friendly fire
+// climbs them as the hits go on, so its lines grow sharper.
+std::vector<VoiceLine> WingmanLines() {
+    struct Said {
+        const char* number;
+        const char* byLevel[3];
+    };
+    static constexpr Said kSaid[] = {
+        {"01", {"Engaging the enemy.", "I'm going in!", "Tally ho, attacking."}},
+        {"02", {"Breaking off!", "Too hot here, breaking away.", "Pulling out, cover me."}},
+        {"03", {"He's down.", "Scratch one bandit.", "Target's gone."}},
+        {"15", {"I'm taking hits!", "My hull is breaking up!", "I'm hurt bad, need help!"}},
+        {"16", {"Got one!", "Splash one!", "That one won't fly again."}},
+        {"19", {"Watch your fire!", "Hey, I'm on your side!", "Cease fire, or I fire back!"}},
+    };
+    std::vector<VoiceLine> lines;
+    for (const Said& said : kSaid) {
+        for (int32_t level = 0; level < 3; ++level) {
+            for (const char voice : {'F', 'M'}) {
+                lines.push_back({std::string{char('B' + level), voice} + said.number, said.byLevel[level]});
+            }
+        }
+    }
+    return lines;
 }
 
 Status WriteControl(const std::string& path) {
@@ -494,17 +529,11 @@ Status WriteSampleDefinitions(const char* dataDirectory) {
     for (int n = 16; n <= 24 && status == kStatusOk; ++n) {
         char file[32];
         std::snprintf(file, sizeof file, "comm%02d.iff", n);
-        status = WriteVoices(dir + file, {"BM01", "BF02", "CM03"});
+        // The samples of comm.iff's lines say the lines' words.
+        status = WriteVoices(dir + file,
+                             {{"BM01", "Bandits, bandits!"}, {"BF02", "Form on me."}, {"CM03", "I'm hit!"}});
     }
-    // Wingmen's lines: 1 attacking, 2 breaking, 3 target down, 15 hurt,
-    // 16 a kill, 19 friendly fire; by level letter and voice.
-    std::vector<std::string> wingmen;
-    for (const char* number : {"01", "02", "03", "15", "16", "19"}) {
-        for (const char level : {'B', 'C', 'D'}) {
-            for (const char voice : {'F', 'M'}) wingmen.push_back(std::string{level, voice} + number);
-        }
-    }
-    if (status == kStatusOk) status = WriteVoices(dir + "commwm.iff", wingmen);
+    if (status == kStatusOk) status = WriteVoices(dir + "commwm.iff", WingmanLines());
     if (status == kStatusOk) status = WriteControl(dir + "ctrl.iff");
     if (status == kStatusOk) status = WriteAiTraits(dir + "ai.iff");
     if (status == kStatusOk) status = WriteAiDetail(dir + "aidetail.iff");
