@@ -42,10 +42,11 @@ constexpr uint32_t kFlightKeys[] = {
 constexpr const char* kNewCareerLines = "at 5 key N\nat 15 key Space\n";
 constexpr const char* kLoadedCareerLines =
     "at 5 key L\nat 25 click 185 284\nat 40 click 400 115\nat 50 click 225 203\n";
-constexpr const char* kMissionLines =
+constexpr const char* kAcceptedLines =
     "at 5 key N\nat 15 key Space\nat 25 click 185 284\nat 45 click 550 250\nat 80 click 555 235\n"
-    "at 95 click 28 72\nat 110 click 28 232\nat 125 click 390 126\nat 135 click 405 452\n"
-    "at 185 click 525 452\nat 185 wait mode 2\n";
+    "at 95 click 28 72\nat 110 click 28 232\nat 125 click 390 126\nat 135 click 405 452\n";
+constexpr const char* kLaunchLines = "at 185 click 525 452\nat 185 wait mode 2\n";
+constexpr const char* kLobbyLines = "at 5 key M\n";
 
 std::string Line(int32_t pass, const std::string& what) { return "at " + std::to_string(pass) + " " + what + "\n"; }
 
@@ -113,7 +114,9 @@ bool ScreenWalker::ParseStart(const std::string& name, WalkStart* start) {
     static constexpr std::pair<const char*, WalkStart> kStarts[] = {{"first", WalkStart::kFirstScreen},
                                                                     {"new", WalkStart::kNewCareer},
                                                                     {"load", WalkStart::kLoadedCareer},
-                                                                    {"mission", WalkStart::kMission}};
+                                                                    {"accepted", WalkStart::kAccepted},
+                                                                    {"mission", WalkStart::kMission},
+                                                                    {"lobby", WalkStart::kLobby}};
     for (const auto& [known, value] : kStarts) {
         if (name == known) {
             *start = value;
@@ -131,7 +134,13 @@ std::string ScreenWalker::Header(uint32_t seed, WalkStart start) {
         case WalkStart::kFirstScreen: break;
         case WalkStart::kNewCareer: text += "# a new career\n" + std::string(kNewCareerLines); break;
         case WalkStart::kLoadedCareer: text += "# the sample save loaded\n" + std::string(kLoadedCareerLines); break;
-        case WalkStart::kMission: text += "# a new career's first mission\n" + std::string(kMissionLines); break;
+        case WalkStart::kAccepted:
+            text += "# a new career's first mission accepted\n" + std::string(kAcceptedLines);
+            break;
+        case WalkStart::kMission:
+            text += "# a new career's first mission launched\n" + std::string(kAcceptedLines) + kLaunchLines;
+            break;
+        case WalkStart::kLobby: text += "# the multiplayer lobby\n" + std::string(kLobbyLines); break;
     }
     return text;
 }
@@ -343,7 +352,7 @@ std::string ScreenWalker::StepInFlight(int32_t pass) {
         return Line(pass, "move " + std::to_string(mouseX_) + " " + std::to_string(mouseY_));
     }
     const int32_t roll = Pick(100);
-    if (flown > kFlightPasses || roll < 2) {
+    if (flown > kFlightPasses) {
         ejectedAt_ = pass;
         return "# eject\n" + Key(pass, "press", kLeftShift) + Key(pass + 1, "key", kKeyX) +
                Key(pass + 2, "release", kLeftShift);

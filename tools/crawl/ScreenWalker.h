@@ -10,8 +10,9 @@ class Script;
 
 // Where a walk begins: the first screen itself, a new career, the sample
 // save's career (ships, money, hired pilots) loaded from the first screen,
-// or a new career's first mission accepted and launched from the base.
-enum class WalkStart : int32_t { kFirstScreen, kNewCareer, kLoadedCareer, kMission };
+// a new career's first mission accepted, the same launched from the base,
+// or the multiplayer lobby.
+enum class WalkStart : int32_t { kFirstScreen, kNewCareer, kLoadedCareer, kAccepted, kMission, kLobby };
 
 // Plays the game as a curious player would, by seeded random input. Each
 // step first looks (a few passes, now and then a long while), then acts on
@@ -35,10 +36,11 @@ public:
     static constexpr int32_t kLeaveAfterSteps = 20;
     // Flight passes (the flight's own, pauses and maps included) after
     // which the walk ejects; then the flight passes it allows for the end.
-    static constexpr int32_t kFlightPasses = 1000;
+    static constexpr int32_t kFlightPasses = 900;
     static constexpr int32_t kEjectPasses = 400;
 
-    // "first", "new", "load" or "mission"; false for anything else.
+    // "first", "new", "load", "accepted", "mission" or "lobby"; false for
+    // anything else.
     static bool ParseStart(const std::string& name, WalkStart* start);
     // The first lines of every walk's script: a comment, the pointer placed
     // and the lines that bring the walk to its start.
