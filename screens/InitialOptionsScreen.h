@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "engine/DynArray.h"
+#include "engine/input/KeySet.h"
 #include "ui/MenuScreen.h"
 
 class BitmapButton;
@@ -44,6 +45,7 @@ public:
     void Open() override;
     void Close() override;
     int32_t HandleEvent(uint16_t code) override;
+    bool EndsGame(uint16_t code) const override { return code == EventKey(kExit); }
 
     // The buttons from the globals and "vorn.cfg"; Medium latched.
     void ShowGraphicsOptions();

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/input/KeySet.h"
 #include "ui/MenuScreen.h"
 
 class EditField;
@@ -100,6 +101,7 @@ public:
     int32_t HandleEvent(uint16_t code) override;
     // The host's world waits while the waiting room shows.
     bool HoldsSimulation() const override { return currentPanel == waitPanel; }
+    bool EndsGame(uint16_t code) const override { return currentPanel == mainPanel && code == EventKey(kMenuExit); }
 
     // A session the enumeration found: one line of the session list, its
     // name exactly; the counts are not shown.

@@ -55,6 +55,7 @@ public:
     void Open() override;
     void Close() override;
     int32_t HandleEvent(uint16_t code) override;
+    bool EndsGame(uint16_t code) const override { return code == kCodeExit; }
 
     // The career's words to the buttons and strips, and back.
     void ShowOptions();

@@ -42,6 +42,7 @@ public:
     static constexpr const char* kScreenName = "QUIT";
     explicit QuitScreen(const char* screenName = kScreenName) : QuitDialog(screenName) {}
     int32_t HandleEvent(uint16_t code) override;
+    bool EndsGame(uint16_t code) const override { return code == kCodeFirst || code == kCodeYesKey; }
 
 private:
     int32_t Quit();
@@ -52,6 +53,7 @@ public:
     static constexpr const char* kScreenName = "PAUSE";
     explicit PauseScreen(const char* screenName = kScreenName) : QuitDialog(screenName) {}
     int32_t HandleEvent(uint16_t code) override;
+    bool EndsGame(uint16_t code) const override { return code == kCodeYesKey; }
 
 private:
     int32_t Resume();

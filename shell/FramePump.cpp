@@ -111,18 +111,17 @@ int32_t FramePump::Pump() {
     while (nextEvent_ < events.size() && events[nextEvent_].pass <= scriptPasses_) {
         const ScriptEvent& event = events[nextEvent_];
         if (event.action == ScriptAction::kWait) {
-            // The wait begins: only lines printed since the script last acted
-            // answer it, so a line left from earlier in the run cannot, while
-            // one its last key or click brought about (perhaps before this
-            // pass) does, and waits in a row share what they may see.
+            // The wait begins: only lines printed from here on answer it, so
+            // that nothing printed before its pass (a screen left long ago,
+            // or one the last input brought up) lets it through. Waits in a
+            // row share what the first may see.
             if (waitBegun_ != nextEvent_) {
+                const bool followsWait = nextEvent_ > 0 && events[nextEvent_ - 1].action == ScriptAction::kWait;
                 waitBegun_ = nextEvent_;
-                waitMark_ = actionMark_;
+                if (!followsWait) waitMark_ = run_trace::LinesPrinted();
                 waitedPasses_ = 0;
             }
             if (!WaitOver(event)) break;
-        } else {
-            actionMark_ = run_trace::LinesPrinted();
         }
         ++nextEvent_;
         Deliver(event);

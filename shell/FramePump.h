@@ -125,7 +125,6 @@ private:
     // count as it began, and the passes it has held the script since.
     size_t waitBegun_ = SIZE_MAX;
     uint64_t waitMark_ = 0;
-    uint64_t actionMark_ = 0;   // the lines printed when the script last acted
     int32_t waitedPasses_ = 0;
     bool waitGaveUp_ = false;
     // The pass after whose frame a run without a window ends, once the

@@ -62,6 +62,13 @@ public:
     virtual int32_t HandleEvent(uint16_t code);
     // While true, a hosting machine's world stands still under the screen.
     virtual bool HoldsSimulation() const { return false; }
+    // Whether the event `code` of the screen's map, as the screen stands,
+    // ends the game (a quit answered yes, an exit): a tool that plays the
+    // game as a player would keeps clear of those until it means to stop.
+    virtual bool EndsGame(uint16_t code) const {
+        (void)code;
+        return false;
+    }
 
     // Steps and draws the room and ambient animations; once a pass.
     void UpdateAnimations();

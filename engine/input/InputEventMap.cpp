@@ -190,6 +190,11 @@ void InputEventMap::ForEachEvent(const TriggerCallback& callback) {
     }
 }
 
+void InputEventMap::ForEachEventKey(
+    const std::function<void(const InputTrigger& trigger, uint16_t eventKey)>& callback) const {
+    for (const Node* node = nodes_; node != nullptr; node = node->next) callback(*node->trigger, node->eventKey);
+}
+
 uint32_t InputEventMap::EventCount() const {
     uint32_t count = 0;
     for (const Node* node = nodes_; node != nullptr; node = node->next) ++count;

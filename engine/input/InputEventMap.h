@@ -66,6 +66,8 @@ public:
     void Clear();
     // Calls back with each record of the trigger array, stopping at a 0.
     void ForEachEvent(const TriggerCallback& callback);
+    // Calls back with each trigger and the event code it fires.
+    void ForEachEventKey(const std::function<void(const InputTrigger& trigger, uint16_t eventKey)>& callback) const;
 
     virtual void Activate();
     virtual void Deactivate();

@@ -192,3 +192,27 @@ TEST(CareerPath, ACareerKittedOutAndSavedBetweenFlightsLoadsInANewProcess) {
 }
 
 }  // namespace
+
+// The sample save is a career a while in, for those who walk the game
+// beyond its start: loaded from the first screen it brings three ships,
+// each fitted to fly, two hired pilots, one flying the second ship on the
+// player's wing, and money to spend.
+TEST(CareerPath, TheSampleSaveLoadsACareerWithShipsPilotsAndMoney) {
+    TempDir data, runtime;
+    std::string error;
+    ASSERT_TRUE(WriteSampleTree(data.Str(), &error)) << error;
+    const Played run = Play(data, runtime.Path(), "sample-save.txt");
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_NE(run.out.find("\nCareer: missions flown 3, credits 250000,"), std::string::npos) << run.out;
+    const char* const fit = "fits \"Generator 1\" \"Shields 1\" \"Radar 1\" \"Targeting 1\" \"Flight 1\" \"Engine 1\"";
+    EXPECT_TRUE(InOrder(run.out, {(std::string("Career ship \"P102\" \"Lancer\" damage 0, flown by the player, ") + fit +
+                                   " \"Laser Cannon\" \"Laser Cannon\" \"Missile Rack 1\"").c_str(),
+                                  (std::string("Career ship \"P303\" \"Warden\" damage 0, flown by \"Face 001\", ") + fit +
+                                   " \"Laser Cannon\" \"Laser Cannon\" \"Missile Rack 1\"").c_str(),
+                                  "Career pilots hired: \"Face 001\" \"Face 002\""}))
+        << run.out;
+    EXPECT_EQ(Count(run.out, "Career ship \"P107\" \"Sparrow\" damage 0, flown by nobody, " + std::string(fit) +
+                                 " \"Laser Cannon\" \"Laser Cannon\" \"Missile Rack 1\""),
+              1u)
+        << run.out;
+}

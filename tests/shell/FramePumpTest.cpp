@@ -233,9 +233,10 @@ TEST_F(FramePumpTest, AWaitHoldsTheScriptUntilTheRunPrintsItsLine) {
 
 // A wait is answered only by a line printed once it has begun: the same
 // line printed earlier in the run (a screen shown before and shown again
-// later) does not let it through; printed in the wait's own pass, after
-// the pump, it does.
-TEST_F(FramePumpTest, AWaitSeesOnlyLinesPrintedSinceTheScriptLastActed) {
+// later, or one the key before the wait brought up) does not let it
+// through; printed in the wait's own pass, after the pump, it does, and
+// waits in a row see the same lines.
+TEST_F(FramePumpTest, AWaitSeesOnlyLinesPrintedFromItsOwnPassOn) {
     run_trace::Enable();
     const auto pump = Pump("at 2 key A\n"
                            "at 5 wait screen HANGAR\n"
@@ -244,23 +245,26 @@ TEST_F(FramePumpTest, AWaitSeesOnlyLinesPrintedSinceTheScriptLastActed) {
                            "at 9 wait screen HANGAR\n"
                            "at 10 key C\n");
     EXPECT_EQ(PumpMessages(), 1);
-    // Before the script's key A: no answer to a wait that follows it.
+    // After key A, before the wait's pass 5: no answer to it.
     run_trace::Screen("HANGAR");
     for (int32_t pass = 2; pass <= 8; ++pass) EXPECT_EQ(PumpMessages(), 1) << pass;
-    // Brought about by the key, long after the wait began: it answers.
+    // Long after the wait began: it answers.
     run_trace::Screen("HANGAR");
     EXPECT_EQ(PumpMessages(), 1);   // pass 9: key B
-    // Both printed after key B and before the two waits begin (in either
-    // order): each wait finds its line at once.
+    // Brought about by key B, before the two waits begin: not theirs.
     run_trace::Screen("HANGAR");
     run_trace::Screen("BASE");
     for (int32_t pass = 10; pass <= 13; ++pass) EXPECT_EQ(PumpMessages(), 1) << pass;
+    // Printed once they began (in either order): both find their line.
+    run_trace::Screen("HANGAR");
+    run_trace::Screen("BASE");
+    EXPECT_EQ(PumpMessages(), 1);   // pass 14: key C
     run_trace::Disable();
     std::vector<int32_t> keyPasses;
     for (const Seen& seen : seen_) {
         if (seen.message.type == WindowMessageType::kKeyDown) keyPasses.push_back(seen.pass);
     }
-    EXPECT_EQ(keyPasses, (std::vector<int32_t>{2, 9, 13}));
+    EXPECT_EQ(keyPasses, (std::vector<int32_t>{2, 9, 14}));
     EXPECT_FALSE(pump->WaitGaveUp());
 }
 

@@ -7,6 +7,9 @@
 #include "game/GameState.h"
 #include "game/Script.h"
 #include "game/ScreenSlots.h"
+#include "screens/FrameScreen.h"
+#include "screens/NetLobbyScreen.h"
+#include "ui/ArtObject.h"
 #include "ui/Screen.h"
 
 namespace {
@@ -14,6 +17,7 @@ namespace {
 // Set-1 make codes, as scripts write them.
 constexpr uint32_t kEscape = 0x01;
 constexpr uint32_t kEnter = 0x1C;
+constexpr uint32_t kSpace = 0x39;
 constexpr uint32_t kLeftShift = 0x2A;
 constexpr uint32_t kLeftCtrl = 0x1D;
 constexpr uint32_t kLeftAlt = 0x38;
@@ -30,6 +34,20 @@ constexpr uint32_t kFlightKeys[] = {
     0x0F, 0x31, 0x3B, 0x3C, 0x3D, 0x3E, 0x3F, 0x43, 0x44, 0x10, 0x12, 0xC8, 0xD0, 0xCB, 0xCD,
 };
 
+// The lines that bring a walk to its start, after the first screen has
+// come up: its keys, the welcome pop-up's No More (so that no pop-up hides
+// what the walk came for), the save page's slot 0 and Load; the office's
+// door to the war room, its computer, the missions reader's first offer
+// accepted and the hangar's Launch.
+constexpr const char* kNewCareerLines = "at 5 key N\nat 15 key Space\n";
+constexpr const char* kLoadedCareerLines =
+    "at 5 key L\nat 25 click 185 284\nat 40 click 400 115\nat 50 click 225 203\n";
+constexpr const char* kAcceptedLines =
+    "at 5 key N\nat 15 key Space\nat 25 click 185 284\nat 45 click 550 250\nat 80 click 555 235\n"
+    "at 95 click 28 72\nat 110 click 28 232\nat 125 click 390 126\nat 135 click 405 452\n";
+constexpr const char* kLaunchLines = "at 185 click 525 452\nat 185 wait mode 2\n";
+constexpr const char* kLobbyLines = "at 5 key M\n";
+
 std::string Line(int32_t pass, const std::string& what) { return "at " + std::to_string(pass) + " " + what + "\n"; }
 
 // Key codes are written with two digits at least, which a script reads as a
@@ -43,26 +61,92 @@ std::string Key(int32_t pass, const char* how, uint32_t key) { return Line(pass,
 
 bool IsSet(int16_t word) { return uint16_t(word) != InputTrigger::kNone; }
 
-// The name of the slot screen reading through `map`; "?" when none does
-// (the first screen, a map of a panel).
-std::string ScreenOfMap(const InputEventMap* map) {
-    if (g_gameState == nullptr) return "?";
+bool InFlight(const GameState& game) {
+    return game.mode == GameState::kModeFlight || game.mode == GameState::kModeNavMap ||
+           game.mode == GameState::kModePause;
+}
+
+// The screen reading through `map` (a slot's, else the current one, such
+// as the first screen), or null.
+const Screen* ScreenOfMap(const InputEventMap* map) {
+    if (g_gameState == nullptr) return nullptr;
     for (int32_t slot = 0; slot < kScreenSlotCount; ++slot) {
         const Screen* screen = g_gameState->ScreenIn(static_cast<ScreenSlot>(slot));
-        if (screen != nullptr && screen->eventMap.get() == map) return screen->name;
+        if (screen != nullptr && screen->eventMap.get() == map) return screen;
     }
-    return "?";
+    const Screen* current = g_gameState->currentScreen;
+    return current != nullptr && current->eventMap.get() == map ? current : nullptr;
+}
+
+// The lobby is one screen of many panels, each a place of its own.
+std::string PlaceOf(const Screen* screen) {
+    if (screen == nullptr) return "?";
+    const auto* lobby = dynamic_cast<const NetLobbyScreen*>(screen);
+    if (lobby != nullptr && lobby->currentPanel != nullptr) return screen->name + ":" + lobby->currentPanel->name;
+    return screen->name;
+}
+
+// The keys a trigger holds together: modifiers first, then its key; empty
+// when it has no key of its own.
+std::vector<uint32_t> KeysOf(const InputTrigger& trigger) {
+    std::vector<uint32_t> held;
+    uint32_t key = 0;
+    for (const uint16_t condition : trigger.keys) {
+        if (condition == InputTrigger::kNone) break;
+        if ((condition & InputTrigger::kNegate) != 0) continue;
+        switch (condition) {
+            case InputTrigger::kShift: held.push_back(kLeftShift); break;
+            case InputTrigger::kCtrl: held.push_back(kLeftCtrl); break;
+            case InputTrigger::kAlt: held.push_back(kLeftAlt); break;
+            default:
+                if ((condition & InputTrigger::kModifier) == 0 && (condition & 0xFF) != 0) key = condition & 0xFF;
+                break;
+        }
+    }
+    if (key == 0) return {};
+    held.push_back(key);
+    return held;
 }
 
 }  // namespace
 
-std::string ScreenWalker::Header(uint32_t seed) {
-    return "# A walk through the screens by seeded random input, seed " + std::to_string(seed) +
-           ".\n# Play it again with: vorn --headless --data TREE --script THIS_FILE\n" + Line(1, "move 320 240");
+bool ScreenWalker::ParseStart(const std::string& name, WalkStart* start) {
+    static constexpr std::pair<const char*, WalkStart> kStarts[] = {{"first", WalkStart::kFirstScreen},
+                                                                    {"new", WalkStart::kNewCareer},
+                                                                    {"load", WalkStart::kLoadedCareer},
+                                                                    {"accepted", WalkStart::kAccepted},
+                                                                    {"mission", WalkStart::kMission},
+                                                                    {"lobby", WalkStart::kLobby}};
+    for (const auto& [known, value] : kStarts) {
+        if (name == known) {
+            *start = value;
+            return true;
+        }
+    }
+    return false;
 }
 
-ScreenWalker::ScreenWalker(uint32_t seed, int32_t steps, std::string recordPath)
-    : random_(seed), steps_(steps), recordPath_(std::move(recordPath)), text_(Header(seed)) {}
+std::string ScreenWalker::Header(uint32_t seed, WalkStart start) {
+    std::string text = "# A walk through the screens by seeded random input, seed " + std::to_string(seed) +
+                       ".\n# Play it again with: vorn --headless --data TREE --script THIS_FILE\n" +
+                       Line(1, "move 320 240");
+    switch (start) {
+        case WalkStart::kFirstScreen: break;
+        case WalkStart::kNewCareer: text += "# a new career\n" + std::string(kNewCareerLines); break;
+        case WalkStart::kLoadedCareer: text += "# the sample save loaded\n" + std::string(kLoadedCareerLines); break;
+        case WalkStart::kAccepted:
+            text += "# a new career's first mission accepted\n" + std::string(kAcceptedLines);
+            break;
+        case WalkStart::kMission:
+            text += "# a new career's first mission launched\n" + std::string(kAcceptedLines) + kLaunchLines;
+            break;
+        case WalkStart::kLobby: text += "# the multiplayer lobby\n" + std::string(kLobbyLines); break;
+    }
+    return text;
+}
+
+ScreenWalker::ScreenWalker(uint32_t seed, int32_t steps, std::string recordPath, WalkStart start)
+    : random_(seed), steps_(steps), recordPath_(std::move(recordPath)), text_(Header(seed, start)) {}
 
 int32_t ScreenWalker::Pick(int32_t count) {
     return count <= 1 ? 0 : int32_t(std::uniform_int_distribution<int32_t>(0, count - 1)(random_));
@@ -70,27 +154,91 @@ int32_t ScreenWalker::Pick(int32_t count) {
 
 bool ScreenWalker::Chance(int32_t percent) { return Pick(100) < percent; }
 
+void ScreenWalker::Arrive(const std::string& place) {
+    if (place != lastPlace_) {
+        stepsHere_ = 0;
+        leaveTries_ = 0;
+    }
+    lastPlace_ = place;
+    ++stepsHere_;
+}
+
 bool ScreenWalker::Feed(int32_t passes, Script& script) {
     if (quitGiven_) return true;
     std::string lines;
-    // Mostly a few passes apart, as a player clicks on; now and then a long
-    // look, long enough for timers, notices and flights to move on.
-    const int32_t pass = passes + (Chance(10) ? 40 + Pick(160) : 2 + Pick(18));
+    const int32_t pass = passes + 1;
     if (stepsTaken_ >= steps_) {
         lines = "# the walk is over\n" + Line(pass, "quit");
         quitGiven_ = true;
+    } else if (!looked_) {
+        lines = Look(passes);
     } else {
-        ++stepsTaken_;
+        looked_ = false;
         InputEventMap* const map = InputEventMap::TakeLastPolled();
-        if (map != nullptr) {
-            lastScreen_ = ScreenOfMap(map);
-            if (lastScreen_ != "?") pastFirstScreen_ = true;
-            lines = "# step " + std::to_string(stepsTaken_) + " on " + lastScreen_ + "\n" + StepOnMap(*map, pass);
+        const int32_t mode = g_gameState != nullptr ? g_gameState->mode : 0;
+        const bool flying = g_gameState != nullptr && InFlight(*g_gameState);
+        if (!flying) {
+            flightFrom_ = -1;
+            ejectedAt_ = -1;
+        } else if (flightFrom_ < 0) {
+            flightFrom_ = passes;
+        }
+        ++stepsTaken_;
+        if (map == nullptr && mode != GameState::kModeFlight) {
+            // Nothing reads the input (a banner, a movie): a key moves it on.
+            Arrive("none");
+            return Write("# step " + std::to_string(stepsTaken_) + " on nothing in mode " + std::to_string(mode) +
+                             "\n" + Key(pass, "key", kSpace),
+                         script);
+        }
+        const Screen* const screen = map != nullptr ? ScreenOfMap(map) : nullptr;
+        // The flight reads its commands through a map of its own.
+        const bool flight = mode == GameState::kModeFlight && screen == nullptr;
+        const std::string place = flight ? "flight" : PlaceOf(screen);
+        Arrive(place);
+        lines = "# step " + std::to_string(stepsTaken_) + " on " + place + " in mode " + std::to_string(mode) + "\n";
+        if (flight) {
+            lines += StepInFlight(pass);
         } else {
-            lastScreen_ = "flight";
-            lines = "# step " + std::to_string(stepsTaken_) + " in flight\n" + StepInFlight(pass);
+            Offer offer = OfferOf(*map, screen);
+            // A page embedded in the frame reads the input after the frame,
+            // whose buttons stay live beside it.
+            auto* const frame = dynamic_cast<FrameScreen*>(g_gameState->ScreenIn(ScreenSlot::kFrame));
+            if (screen != nullptr && frame != nullptr && frame->subScreen == screen && frame->eventMap != nullptr) {
+                Offer around = OfferOf(*frame->eventMap, frame);
+                offer.spots.insert(offer.spots.end(), around.spots.begin(), around.spots.end());
+                offer.keys.insert(offer.keys.end(), around.keys.begin(), around.keys.end());
+                offer.escape = offer.escape || around.escape;
+                offer.keysSafe = offer.keysSafe && around.keysSafe;
+            }
+            std::string leave;
+            if (stepsHere_ > kLeaveAfterSteps && place != "?") {
+                leave = StepToLeave(offer, pass);
+                if (leave.empty()) {
+                    stuck_ = "no way out of " + place + " after Escape and its " + std::to_string(offer.spots.size()) +
+                             " hot spots";
+                    leave = "# stuck: " + stuck_ + "\n" + Line(pass, "quit");
+                    quitGiven_ = true;
+                }
+            }
+            lines += leave.empty() ? StepOnScreen(offer, pass) : leave;
         }
     }
+    return Write(lines, script);
+}
+
+std::string ScreenWalker::Look(int32_t passes) {
+    // The pointer stays where it is, for a few passes as a player clicks
+    // on, now and then long enough for timers, notices and flights to move
+    // on. What the action answers is what reads the input once the look is
+    // over.
+    looked_ = true;
+    InputEventMap::TakeLastPolled();
+    const int32_t pass = passes + (Chance(10) ? 40 + Pick(160) : 2 + Pick(18));
+    return Line(pass, "move " + std::to_string(mouseX_) + " " + std::to_string(mouseY_));
+}
+
+bool ScreenWalker::Write(const std::string& lines, Script& script) {
     text_ += lines;
     std::ofstream record(recordPath_, std::ios::app);
     record << lines;
@@ -99,63 +247,118 @@ bool ScreenWalker::Feed(int32_t passes, Script& script) {
     return script.Parse(text_, &error) && bool(record);
 }
 
-std::string ScreenWalker::StepOnMap(InputEventMap& map, int32_t pass) {
-    std::vector<const InputTrigger*> spots, keys;
-    map.ForEachEvent([&](InputTrigger* trigger) {
+ScreenWalker::Offer ScreenWalker::OfferOf(InputEventMap& map, const Screen* screen) {
+    // A trigger may fire several events: it is safe only when none ends the game.
+    std::vector<std::pair<const InputTrigger*, bool>> triggers;
+    map.ForEachEventKey([&](const InputTrigger& trigger, uint16_t code) {
+        const bool ends = screen != nullptr && screen->EndsGame(code);
+        auto found = std::find_if(triggers.begin(), triggers.end(), [&](const auto& t) { return t.first == &trigger; });
+        if (found == triggers.end()) {
+            triggers.emplace_back(&trigger, ends);
+        } else {
+            found->second = found->second || ends;
+        }
+    });
+    // The map's own order, so that a walk is the same from run to run.
+    std::sort(triggers.begin(), triggers.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    // An input is safe only when no trigger it sets off ends the game: the
+    // same key may stand for a button and its activation, two areas may
+    // overlap.
+    std::vector<Spot> spots, endingSpots;
+    std::vector<std::vector<uint32_t>> keys, endingKeys;
+    for (const auto& [trigger, ends] : triggers) {
         const bool area = IsSet(trigger->xMin) && IsSet(trigger->xMax) && IsSet(trigger->yMin) && IsSet(trigger->yMax);
         // A hot spot is an area, pointed at or clicked; the click itself is
         // another trigger, or this one's button.
         if (area && trigger->keys[0] == InputTrigger::kNone && (trigger->mouseButtons & ~kLeftButton) == 0) {
-            spots.push_back(trigger);
+            (ends ? endingSpots : spots).push_back({trigger->xMin, trigger->xMax, trigger->yMin, trigger->yMax});
         } else if (!trigger->HasMouseCondition() && trigger->keys[0] != InputTrigger::kNone) {
-            keys.push_back(trigger);
+            std::vector<uint32_t> held = KeysOf(*trigger);
+            if (!held.empty()) (ends ? endingKeys : keys).push_back(std::move(held));
         }
-        return 1;
-    });
+    }
+    const auto overlaps = [](const Spot& a, const Spot& b) {
+        return a.xMin <= b.xMax && b.xMin <= a.xMax && a.yMin <= b.yMax && b.yMin <= a.yMax;
+    };
+    Offer offer;
+    for (const Spot& spot : spots) {
+        if (std::none_of(endingSpots.begin(), endingSpots.end(), [&](const Spot& e) { return overlaps(spot, e); })) {
+            offer.spots.push_back(spot);
+        }
+    }
+    offer.keysSafe = endingKeys.empty();
+    for (std::vector<uint32_t>& held : keys) {
+        if (std::find(endingKeys.begin(), endingKeys.end(), held) != endingKeys.end()) continue;
+        if (held == std::vector<uint32_t>{kEscape}) offer.escape = true;
+        // Keys that move the focus or press the focused button could reach
+        // the one that ends the game: where one does, only Escape stays.
+        if (offer.keysSafe || held == std::vector<uint32_t>{kEscape}) offer.keys.push_back(std::move(held));
+    }
+    return offer;
+}
+
+std::string ScreenWalker::Click(const Spot& spot, int32_t pass) {
+    const int32_t x0 = std::clamp<int32_t>(spot.xMin, 0, Script::kFrameWidth - 1);
+    const int32_t x1 = std::clamp<int32_t>(spot.xMax, x0, Script::kFrameWidth - 1);
+    const int32_t y0 = std::clamp<int32_t>(spot.yMin, 0, Script::kFrameHeight - 1);
+    const int32_t y1 = std::clamp<int32_t>(spot.yMax, y0, Script::kFrameHeight - 1);
+    mouseX_ = x0 + Pick(x1 - x0 + 1);
+    mouseY_ = y0 + Pick(y1 - y0 + 1);
+    return Line(pass, "click " + std::to_string(mouseX_) + " " + std::to_string(mouseY_));
+}
+
+std::string ScreenWalker::Keys(const std::vector<uint32_t>& keys, int32_t pass) {
+    std::string lines;
+    for (size_t i = 0; i + 1 < keys.size(); ++i) lines += Key(pass, "press", keys[i]);
+    lines += Key(pass + 1, "key", keys.back());
+    for (size_t i = 0; i + 1 < keys.size(); ++i) lines += Key(pass + 2, "release", keys[i]);
+    return lines;
+}
+
+std::string ScreenWalker::StepOnScreen(const Offer& offer, int32_t pass) {
     const int32_t roll = Pick(100);
-    if (!spots.empty() && (roll < 60 || keys.empty())) {
-        const InputTrigger& spot = *spots[size_t(Pick(int32_t(spots.size())))];
-        const int32_t x0 = std::clamp<int32_t>(spot.xMin, 0, Script::kFrameWidth - 1);
-        const int32_t x1 = std::clamp<int32_t>(spot.xMax, x0, Script::kFrameWidth - 1);
-        const int32_t y0 = std::clamp<int32_t>(spot.yMin, 0, Script::kFrameHeight - 1);
-        const int32_t y1 = std::clamp<int32_t>(spot.yMax, y0, Script::kFrameHeight - 1);
-        return Line(pass, "click " + std::to_string(x0 + Pick(x1 - x0 + 1)) + " " + std::to_string(y0 + Pick(y1 - y0 + 1)));
+    if (!offer.spots.empty() && (roll < 60 || offer.keys.empty())) {
+        return Click(offer.spots[size_t(Pick(int32_t(offer.spots.size())))], pass);
     }
-    if (!keys.empty() && roll < 88) {
-        // The trigger's keys held together: modifiers first, then the key.
-        const InputTrigger& trigger = *keys[size_t(Pick(int32_t(keys.size())))];
-        std::vector<uint32_t> held;
-        uint32_t key = 0;
-        for (const uint16_t condition : trigger.keys) {
-            if (condition == InputTrigger::kNone) break;
-            if ((condition & InputTrigger::kNegate) != 0) continue;
-            switch (condition) {
-                case InputTrigger::kShift: held.push_back(kLeftShift); break;
-                case InputTrigger::kCtrl: held.push_back(kLeftCtrl); break;
-                case InputTrigger::kAlt: held.push_back(kLeftAlt); break;
-                default:
-                    if ((condition & InputTrigger::kModifier) == 0 && (condition & 0xFF) != 0) key = condition & 0xFF;
-                    break;
-            }
-        }
-        if (key == 0 || (key == kEscape && !pastFirstScreen_)) return Line(pass, "type " + TypedText());
-        std::string lines;
-        for (const uint32_t modifier : held) lines += Key(pass, "press", modifier);
-        lines += Key(pass + 1, "key", key);
-        for (const uint32_t modifier : held) lines += Key(pass + 2, "release", modifier);
-        return lines;
+    if (!offer.keys.empty() && roll < 88) return Keys(offer.keys[size_t(Pick(int32_t(offer.keys.size())))], pass);
+    // Text, and on a screen whose keys are all harmless now and then Enter.
+    const bool enter = offer.keysSafe && Chance(50);
+    return Line(pass, "type " + TypedText()) + (enter ? Key(pass + 1, "key", kEnter) : "");
+}
+
+std::string ScreenWalker::StepToLeave(const Offer& offer, int32_t pass) {
+    // Escape first, then each hot spot once, in the map's order.
+    const int32_t attempt = leaveTries_++;
+    if (offer.escape) {
+        if (attempt == 0) return "# leaving: Escape\n" + Key(pass, "key", kEscape);
+        const size_t spot = size_t(attempt - 1);
+        if (spot < offer.spots.size()) return "# leaving: hot spot " + std::to_string(spot) + "\n" + Click(offer.spots[spot], pass);
+        return "";
     }
-    if (roll < 97 || !pastFirstScreen_) {
-        return Line(pass, "type " + TypedText()) + (Chance(50) ? Key(pass + 1, "key", kEnter) : "");
-    }
-    return Key(pass, "key", kEscape);
+    const size_t spot = size_t(attempt);
+    if (spot < offer.spots.size()) return "# leaving: hot spot " + std::to_string(spot) + "\n" + Click(offer.spots[spot], pass);
+    return "";
 }
 
 std::string ScreenWalker::StepInFlight(int32_t pass) {
+    const int32_t flown = pass - flightFrom_;
+    if (ejectedAt_ >= 0) {
+        // Out in the pod: the flight must end; the walk only looks on.
+        if (pass - ejectedAt_ > kEjectPasses) {
+            stuck_ = "the flight did not end " + std::to_string(kEjectPasses) + " passes after the eject";
+            quitGiven_ = true;
+            return "# stuck: " + stuck_ + "\n" + Line(pass, "quit");
+        }
+        return Line(pass, "move " + std::to_string(mouseX_) + " " + std::to_string(mouseY_));
+    }
     const int32_t roll = Pick(100);
-    if (roll < 8) return Key(pass, "key", kEscape);
-    if (roll < 16) return Key(pass, "key", kKeyM);
-    if (roll < 18) return Key(pass, "press", kLeftShift) + Key(pass + 1, "key", kKeyX) + Key(pass + 2, "release", kLeftShift);
+    if (flown > kFlightPasses) {
+        ejectedAt_ = pass;
+        return "# eject\n" + Key(pass, "press", kLeftShift) + Key(pass + 1, "key", kKeyX) +
+               Key(pass + 2, "release", kLeftShift);
+    }
+    if (roll < 10) return Key(pass, "key", kEscape);
+    if (roll < 18) return Key(pass, "key", kKeyM);
     if (roll < 22) {
         return Key(pass, "key", kBackQuote) + Line(pass + 2, "type " + TypedText()) + Key(pass + 3, "key", kEnter);
     }

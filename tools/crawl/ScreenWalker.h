@@ -5,43 +5,94 @@
 #include <vector>
 
 class InputEventMap;
+class Screen;
 class Script;
-struct InputTrigger;
 
-// Plays the game as a curious player would, by seeded random input: before
-// each of its steps it looks at what reads the input (the event map polled
-// last, or the flight when none was) and picks something that map answers:
-// a click inside one of its hot spots, one of its keys, typed text, or in
-// flight the flight's keys, the map and the pause. Each step is written as
-// lines of a script, so that `vorn --script` plays the same run again; the
-// script is the walk's record and grows on disk as the run goes, a comment
-// naming the screen before each step.
+// Where a walk begins: the first screen itself, a new career, the sample
+// save's career (ships, money, hired pilots) loaded from the first screen,
+// a new career's first mission accepted, the same launched from the base,
+// or the multiplayer lobby.
+enum class WalkStart : int32_t { kFirstScreen, kNewCareer, kLoadedCareer, kAccepted, kMission, kLobby };
+
+// Plays the game as a curious player would, by seeded random input. Each
+// step first looks (a few passes, now and then a long while), then acts on
+// what reads the input at that moment (the event map polled last, or the
+// flight when none was): a click inside one of the map's hot spots, one of
+// its keys, typed text, or in flight the flight's keys, the map, the pause
+// and the eject. It never chooses an input that the screen says ends the
+// game: the walk ends by its own quit once its steps are spent.
+//
+// A walk that has stayed kLeaveAfterSteps steps in one place tries to leave
+// it: Escape, then each of the place's hot spots in turn. A place that
+// none of them leaves, or a flight that has not ended kEjectPasses after
+// the eject, stops the walk as stuck (Stuck() says where), with its quit.
+//
+// Each step is written as lines of a script, so that `vorn --script` plays
+// the same run again; the script is the walk's record and grows on disk as
+// the run goes, a comment naming the place and the game's mode before each
+// step.
 class ScreenWalker {
 public:
-    // The first lines of every walk's script.
-    static std::string Header(uint32_t seed);
+    static constexpr int32_t kLeaveAfterSteps = 20;
+    // Flight passes (the flight's own, pauses and maps included) after
+    // which the walk ejects; then the flight passes it allows for the end.
+    static constexpr int32_t kFlightPasses = 900;
+    static constexpr int32_t kEjectPasses = 400;
 
-    ScreenWalker(uint32_t seed, int32_t steps, std::string recordPath);
+    // "first", "new", "load", "accepted", "mission" or "lobby"; false for
+    // anything else.
+    static bool ParseStart(const std::string& name, WalkStart* start);
+    // The first lines of every walk's script: a comment, the pointer placed
+    // and the lines that bring the walk to its start.
+    static std::string Header(uint32_t seed, WalkStart start);
+
+    ScreenWalker(uint32_t seed, int32_t steps, std::string recordPath, WalkStart start);
 
     // The pump's feed: `passes` is the script's pass count before the next
-    // pass. Adds the next step (or, once the steps are taken, the quit),
-    // appends it to the record and parses the whole text again into
-    // `script`. False when the record cannot be written.
+    // pass. Adds the next look or action (or, once the steps are taken or
+    // the walk is stuck, the quit), appends it to the record and parses the
+    // whole text again into `script`. False when the record cannot be
+    // written.
     bool Feed(int32_t passes, Script& script);
 
     int32_t StepsTaken() const { return stepsTaken_; }
     bool QuitGiven() const { return quitGiven_; }
-    // The screen the last step was chosen for ("flight", or "?" for a map
-    // no screen slot owns).
-    const std::string& LastScreen() const { return lastScreen_; }
+    // The place of the last step ("flight", a screen's name, "NETOPT:" and
+    // the lobby's panel, or "?" for a map no screen owns).
+    const std::string& LastPlace() const { return lastPlace_; }
+    // Empty, or why the walk stopped before its steps were spent.
+    const std::string& Stuck() const { return stuck_; }
 
 private:
-    // A step's lines, with its passes counted from `pass`.
-    std::string StepOnMap(InputEventMap& map, int32_t pass);
+    struct Spot {
+        int16_t xMin, xMax, yMin, yMax;
+    };
+    // What a screen's map offers that does not end the game.
+    struct Offer {
+        std::vector<Spot> spots;
+        std::vector<std::vector<uint32_t>> keys;   // modifiers first, then the key
+        bool escape = false;                        // Escape, harmlessly
+        bool keysSafe = true;                       // no key of the map ends the game
+    };
+    static Offer OfferOf(InputEventMap& map, const Screen* screen);
+
+    // The next action's lines on a screen, with its passes counted from `pass`.
+    std::string StepOnScreen(const Offer& offer, int32_t pass);
+    // The same for a place held too long; empty when it has nothing left to try.
+    std::string StepToLeave(const Offer& offer, int32_t pass);
     std::string StepInFlight(int32_t pass);
+    std::string Click(const Spot& spot, int32_t pass);
+    std::string Keys(const std::vector<uint32_t>& keys, int32_t pass);
     std::string TypedText();
+    // The look before an action, which the next feed answers.
+    std::string Look(int32_t passes);
+    // Appends to the record and parses the whole walk into `script`.
+    bool Write(const std::string& lines, Script& script);
     int32_t Pick(int32_t count);   // 0 to count - 1
     bool Chance(int32_t percent);
+    // Counts the step taken in `place`; a new place forgets the attempts to
+    // leave the last one.
+    void Arrive(const std::string& place);
 
     std::mt19937 random_;
     int32_t steps_;
@@ -49,8 +100,16 @@ private:
     std::string text_;
     int32_t stepsTaken_ = 0;
     bool quitGiven_ = false;
-    std::string lastScreen_;
-    // Escape on the first screen ends the game: a walk that has seen no
-    // other screen yet leaves it out, or most walks would end there.
-    bool pastFirstScreen_ = false;
+    bool looked_ = false;     // the step's look is written, its action next
+    std::string lastPlace_;
+    std::string stuck_;
+    int32_t mouseX_ = 320;
+    int32_t mouseY_ = 240;
+    // Steps in the current place, and the attempts to leave it made.
+    int32_t stepsHere_ = 0;
+    int32_t leaveTries_ = 0;
+    // The flight: the pass its first step was chosen at and that of the
+    // eject (-1: none).
+    int32_t flightFrom_ = -1;
+    int32_t ejectedAt_ = -1;
 };

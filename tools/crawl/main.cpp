@@ -2,10 +2,12 @@
 // screens by seeded random input, its script written as it goes. tools/crawl
 // runs many and judges each.
 //
-//   crawl-walk --seed S --steps N --record FILE [vorn's options]
+//   crawl-walk --seed S --steps N --record FILE [--start first|new|load|accepted|mission|lobby]
+//              [vorn's options]
 //
-// Exit status: the game's own. The last line says how far the walk got and
-// whether its own quit was given, for tools/crawl to judge the ending.
+// Exit status: the game's own. The last line says how far the walk got,
+// whether its own quit was given (the walk never chooses another end) and,
+// for a walk that stuck, where, for tools/crawl to judge the ending.
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -32,6 +34,8 @@ bool Number(const char* text, long low, long high, long* value) {
 int main(int argc, char** argv) {
     long seed = -1, steps = -1;
     std::string record;
+    WalkStart start = WalkStart::kFirstScreen;
+    bool startKnown = true;
     std::vector<std::string> passOn = {argv[0], "--headless"};
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
@@ -42,17 +46,21 @@ int main(int argc, char** argv) {
             if (!Number(argv[++i], 1, 1000000, &steps)) steps = -1;
         } else if (argument == "--record" && hasValue) {
             record = argv[++i];
+        } else if (argument == "--start" && hasValue) {
+            startKnown = ScreenWalker::ParseStart(argv[++i], &start);
         } else if (argument != "--headless") {
             passOn.push_back(argument);
         }
     }
-    if (seed < 0 || steps < 0 || record.empty()) {
-        std::fprintf(stderr, "usage: crawl-walk --seed 0..4294967295 --steps 1..1000000 --record FILE [vorn options]\n");
+    if (seed < 0 || steps < 0 || record.empty() || !startKnown) {
+        std::fprintf(stderr,
+                     "usage: crawl-walk --seed 0..4294967295 --steps 1..1000000 --record FILE "
+                     "[--start first|new|load|accepted|mission|lobby] [vorn options]\n");
         return kExitUsage;
     }
     {
         std::ofstream header(record, std::ios::trunc);
-        header << ScreenWalker::Header(uint32_t(seed));
+        header << ScreenWalker::Header(uint32_t(seed), start);
         if (!header) {
             std::fprintf(stderr, "crawl-walk: %s cannot be written\n", record.c_str());
             return kExitUsage;
@@ -69,7 +77,7 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
 
-    ScreenWalker walker(uint32_t(seed), int32_t(steps), record);
+    ScreenWalker walker(uint32_t(seed), int32_t(steps), record, start);
     bool recordFailed = false;
     FramePump::SetScriptFeed([&](int32_t passes, Script& script) {
         if (!walker.Feed(passes, script) && !recordFailed) {
@@ -81,7 +89,8 @@ int main(int argc, char** argv) {
     FramePump::SetScriptFeed(nullptr);
 
     std::printf("crawl: seed %ld, %d of %ld steps, %s, the last on %s, status %d\n", seed, walker.StepsTaken(),
-                steps, walker.QuitGiven() ? "quit given" : "no quit given", walker.LastScreen().c_str(), code);
+                steps, walker.QuitGiven() ? "quit given" : "no quit given", walker.LastPlace().c_str(), code);
+    if (!walker.Stuck().empty()) std::printf("crawl: stuck: %s\n", walker.Stuck().c_str());
     std::fflush(stdout);
     return code == 0 && recordFailed ? kExitUsage : code;
 }
