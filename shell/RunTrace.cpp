@@ -5,6 +5,7 @@
 
 #include "game/Cockpit.h"
 #include "screens/NetLobbyScreen.h"
+#include "screens/rooms/MessageReader.h"
 #include "screens/rooms/MissionsScreen.h"
 
 namespace run_trace {
@@ -28,6 +29,12 @@ void Quoted(const char* what, const char* text) {
     Print(std::string(what) + " \"" + (text != nullptr ? text : "") + "\"");
 }
 
+// `read "TITLE": BODY`, a message as the player reads it.
+void Read(const char* title, const char* body) {
+    if (!g_enabled) return;
+    Print(std::string("read \"") + (title != nullptr ? title : "") + "\": " + (body != nullptr ? body : ""));
+}
+
 }  // namespace
 
 void Enable() {
@@ -37,6 +44,7 @@ void Enable() {
     g_lastPrinted.clear();
     Cockpit::messageShown = Message;
     MissionsScreen::noticeShown = Message;
+    MessageReader::messageRead = Read;
     NetLobbyScreen::chatLineAdded = Chat;
 }
 
@@ -44,6 +52,7 @@ void Disable() {
     g_enabled = false;
     Cockpit::messageShown = nullptr;
     MissionsScreen::noticeShown = nullptr;
+    MessageReader::messageRead = nullptr;
     NetLobbyScreen::chatLineAdded = nullptr;
 }
 
@@ -69,6 +78,7 @@ void Message(const char* text) {
 }
 
 void Chat(const char* text) { Quoted("chat", text); }
+
 
 void Line(const std::string& line) {
     if (g_enabled) Print(line);

@@ -7,7 +7,8 @@
 // followed side by side: `screen NAME` as a screen becomes current,
 // `mode N` as the game mode changes, `message "TEXT"` for each cockpit
 // message and each line of a missions reader's notice, `chat "TEXT"` for
-// each line of the lobby's chat box, and the
+// each line of the lobby's chat box, `read "TITLE": BODY` for each message
+// chosen in a reader's list, and the
 // flight's `goal ID met`, `goal ID failed` and `outcome won` lines.
 // Silent until enabled.
 namespace run_trace {
