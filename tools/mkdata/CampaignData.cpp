@@ -227,12 +227,12 @@ Status WriteSweepMission(const char* path) {
     status = PutSky(iff, SkyLook{.seed = 6, .stars = 1000, .sun = {-0.3f, -0.6f, 0.7f}}, status);
     // The wingmen lead, and the raiders come in one after another, spread
     // wide: each meets the wing rather than all three the player at once.
-    status = PutRecord(iff, mission_file::kShip, AiShipRecord("P101", "Alpha 2", "Alpha", -100.0f, 0.0f, 200.0f, 1, 1), status);
-    status = PutRecord(iff, mission_file::kShip, AiShipRecord("P101", "Alpha 3", "Alpha", 100.0f, 0.0f, 200.0f, 1, 1), status);
+    status = PutRecord(iff, mission_file::kShip, AiShipRecord("P101", "Alpha 2", "Alpha", -150.0f, 0.0f, 600.0f, 1, 1), status);
+    status = PutRecord(iff, mission_file::kShip, AiShipRecord("P101", "Alpha 3", "Alpha", 150.0f, 0.0f, 600.0f, 1, 1), status);
     const char* const raiders[] = {"Red 4", "Red 5", "Red 6"};
     for (int i = 0; i < 3; ++i) {
         status = PutRecord(iff, mission_file::kShip,
-                           AiShipRecord("Raider", raiders[i], "Red", -400.0f + 400.0f * float(i), 0.0f, 2000.0f + 600.0f * float(i), 2, 0, 0, true),
+                           AiShipRecord("Raider", raiders[i], "Red", i == 1 ? 300.0f : -300.0f, 0.0f, 2200.0f + 700.0f * float(i), 2, 0, 0, true),
                            status);
     }
     status = PutRecord(iff, mission_file::kGoal, GoalRecord(1, Goal::kKill, "Red", "", "Destroy the raiders"), status);

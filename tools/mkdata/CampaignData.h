@@ -36,7 +36,7 @@ Status WriteTrainingMission(const char* path);
 inline constexpr const char* kStrikeMissionFile = "strike.uli";
 inline constexpr const char* kStrikeWingman = "Alpha 2";
 inline constexpr int32_t kStrikeWingmanHull = 25;
-inline constexpr int32_t kStrikeAward = 8000;
+inline constexpr int32_t kStrikeAward = 30000;
 inline constexpr uint32_t kStrikeTrophy = 0x200;
 Status WriteStrikeMission(const char* path);
 
@@ -44,14 +44,14 @@ Status WriteStrikeMission(const char* path);
 // the lone raider that comes down on the patrol destroyed.
 inline constexpr const char* kPatrolMissionFile = "patrol.uli";
 inline constexpr const char* kPatrolPoint = "Patrol Point";
-inline constexpr int32_t kPatrolAward = 6000;
+inline constexpr int32_t kPatrolAward = 25000;
 inline constexpr uint32_t kPatrolTrophy = 0x400;
 Status WritePatrolMission(const char* path);
 
 // "sweep.uli", the last: three raiders against the player and two
 // wingmen, all of them to be destroyed.
 inline constexpr const char* kSweepMissionFile = "sweep.uli";
-inline constexpr int32_t kSweepAward = 12000;
+inline constexpr int32_t kSweepAward = 40000;
 inline constexpr uint32_t kSweepTrophy = 0x800;
 inline constexpr const char* kCampaignEndTitle = "Campaign Complete";
 Status WriteSweepMission(const char* path);
