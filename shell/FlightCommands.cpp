@@ -117,7 +117,10 @@ void FireGroups(GameState& game, const CommandState& commands, Craft& ship) {
                 if (weapon->group == group) weapon->ExtendCooldown(kGroupSwitchMs);
             }
         }
-        if (commands.IsHeld(command)) ship.FireWeaponGroup(group);
+        if (commands.IsHeld(command)) {
+            ship.AimGunsAtTarget(group);
+            ship.FireWeaponGroup(group);
+        }
     }
 }
 

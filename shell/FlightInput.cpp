@@ -213,7 +213,10 @@ void Weapons(GameState& game, Craft& ship) {
     if (!choose && !fire) return;
     // A group the ship no longer fires (its racks ran dry) gives way to the next.
     if (choose || group == Weapon::kNoGroup || !CarriesGroup(ship, group)) group = NextWeaponGroup(ship, group);
-    if (fire && group != Weapon::kNoGroup) ship.FireWeaponGroup(group);
+    if (fire && group != Weapon::kNoGroup) {
+        ship.AimGunsAtTarget(group);
+        ship.FireWeaponGroup(group);
+    }
 }
 
 }  // namespace

@@ -59,9 +59,13 @@ FramePump::FramePump(platform::Window& window, DisplayDriver& display, Canvas* c
       previous_(std::exchange(g_framePump, this)) {
     if (input_ != nullptr) input_->GetCursorPosition(&mouseX_, &mouseY_);
     if (!window_.Headless()) return;
-    clock_ = std::make_unique<platform::SteppedClock>(platform::Clock::Current().Milliseconds());
+    // A script or a picture is played from one fixed time, so that what
+    // the clock seeds (the rooms' looks, the dice of each mission file
+    // loaded) is the same on every run: one script gives one run.
+    const bool played = !script_.Events().empty() || !shots_.empty();
+    clock_ = std::make_unique<platform::SteppedClock>(played ? kPlayedStartMs : platform::Clock::Current().Milliseconds());
     previousClock_ = platform::Clock::Install(clock_.get());
-    if (script_.Events().empty() && shots_.empty()) return;
+    if (!played) return;
     lastPass_ = script_.LastPass();
     for (const LaunchOptions::Shot& shot : shots_) lastPass_ = std::max(lastPass_, shot.pass);
 }

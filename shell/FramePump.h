@@ -45,6 +45,8 @@ void FlipFrame();
 class FramePump {
 public:
     static constexpr uint32_t kHeadlessStepMs = 50;
+    // Where the stepped clock of a scripted or pictured run starts, ms.
+    static constexpr uint32_t kPlayedStartMs = 100000;
     // The quit status of a run whose script gave up waiting for a line.
     static constexpr int32_t kExitWaitGaveUp = 2;
     // The shortest time from frame to frame on a real window: 60 a second.

@@ -5,6 +5,7 @@
 
 #include "game/Cockpit.h"
 #include "screens/NetLobbyScreen.h"
+#include "screens/rooms/MessageReader.h"
 #include "screens/rooms/MissionsScreen.h"
 
 namespace run_trace {
@@ -28,6 +29,12 @@ void Quoted(const char* what, const char* text) {
     Print(std::string(what) + " \"" + (text != nullptr ? text : "") + "\"");
 }
 
+// `read "TITLE": BODY`, a message as the player reads it.
+void Read(const char* title, const char* body) {
+    if (!g_enabled) return;
+    Print(std::string("read \"") + (title != nullptr ? title : "") + "\": " + (body != nullptr ? body : ""));
+}
+
 }  // namespace
 
 void Enable() {
@@ -38,6 +45,7 @@ void Enable() {
     Cockpit::messageShown = Message;
     MissionsScreen::noticeShown = Message;
     Cockpit::radioShown = Radio;
+    MessageReader::messageRead = Read;
     NetLobbyScreen::chatLineAdded = Chat;
 }
 
@@ -46,6 +54,7 @@ void Disable() {
     Cockpit::messageShown = nullptr;
     MissionsScreen::noticeShown = nullptr;
     Cockpit::radioShown = nullptr;
+    MessageReader::messageRead = nullptr;
     NetLobbyScreen::chatLineAdded = nullptr;
 }
 
@@ -77,6 +86,7 @@ void Radio(const char* callsign, const char* text) {
 }
 
 void Chat(const char* text) { Quoted("chat", text); }
+
 
 void Line(const std::string& line) {
     if (g_enabled) Print(line);

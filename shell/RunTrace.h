@@ -8,8 +8,9 @@
 // `mode N` as the game mode changes, `message "TEXT"` for each cockpit
 // message and each line of a missions reader's notice, `radio "CALLSIGN"
 // "TEXT"` for each radio message as it comes up on the cockpit, `chat
-// "TEXT"` for each line of the lobby's chat box, and each flight's lines of
-// its goals (see GoalReport) and of its HUD.
+// "TEXT"` for each line of the lobby's chat box, `read "TITLE": BODY` for
+// each message chosen in a reader's list, and each flight's lines of its
+// goals (see GoalReport) and of its HUD.
 // Silent until enabled.
 namespace run_trace {
 

@@ -228,8 +228,15 @@ int RunGame(const LaunchOptions& options) {
         Say("Math routines: 3DNow!");
     else
         Say("Math routines: x87");
-    GameRandomSeed(GetMilliseconds());
-    Say("Random generator seeded from the clock");
+    // A script played without a window gives one run, flight for flight:
+    // its dice start where the options say, not where the clock is.
+    if (scripted && g_mainWindow->Headless()) {
+        GameRandomSeed(uint32_t(options.seed));
+        Say(("Random generator seeded with " + std::to_string(options.seed)).c_str());
+    } else {
+        GameRandomSeed(GetMilliseconds());
+        Say("Random generator seeded from the clock");
+    }
 
     session.input = new DirectInputSystem(g_mainWindow);
     session.input->OpenDevices();

@@ -22,6 +22,8 @@
 #include "objects/systems/ShieldSystem.h"
 #include "objects/systems/ShipSystem.h"
 #include "objects/systems/TargetingSystem.h"
+#include "objects/effects/EffectSupport.h"
+#include "objects/weapons/GunWeapon.h"
 #include "objects/weapons/Weapon.h"
 #include "display/Palette.h"
 #include "scene/FaceRecord.h"
@@ -30,6 +32,7 @@
 
 namespace {
 
+constexpr float kDegreesPerRadian = 57.29578f;
 constexpr uint32_t kShieldFaceFlags = 0x900;
 constexpr uint8_t kShieldFaceAlpha = 128;
 
@@ -205,6 +208,27 @@ int32_t Craft::FireWeaponGroup(int32_t group) {
         fired |= weapon->Fire(from, aim);
     }
     return fired;
+}
+
+int32_t Craft::AimGunsAtTarget(int32_t group) {
+    auto* const targeting = static_cast<TargetingSystem*>(GetSystem(ShipSystem::kTargeting, nullptr));
+    SpaceObject* const target = targeting != nullptr ? targeting->GetTarget() : nullptr;
+    if (target == nullptr || target->active == 0 || !IsHostile(target)) return 0;
+    const Vector3 toTarget = target->Position().Difference(Position());
+    const Vector3 local = effects::DirectionToLocal(world, toTarget);
+    const float length = local.Length();
+    if (!(length > 0.0f) || local.z <= 0.0f) return 0;
+    if (std::acos(std::clamp(local.z / length, -1.0f, 1.0f)) * kDegreesPerRadian >= targeting->cone) return 0;
+    const float distance = toTarget.Length();
+    int32_t aimed = 0;
+    for (ShipSystem* system = GetSystem(ShipSystem::kAnyWeapon, nullptr); system != nullptr;
+         system = GetSystem(ShipSystem::kAnyWeapon, system)) {
+        auto* const weapon = static_cast<Weapon*>(system);
+        if (weapon->group != group || weapon->typeId != Weapon::kGun || distance > float(weapon->GetRange())) continue;
+        static_cast<GunWeapon*>(weapon)->aimTarget = target;
+        ++aimed;
+    }
+    return aimed;
 }
 
 int32_t Craft::SetTarget(SpaceObject* object) {

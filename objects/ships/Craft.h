@@ -91,6 +91,11 @@ public:
     // kinds 1, 2, 4, 5 and 7 are cached once found.
     ShipSystem* GetSystem(int32_t kind, const ShipSystem* after);
     DynArray<ShipSystem*>& GetWeaponList();
+    // A pilot's fire control for the group about to fire: while the
+    // targeting computer's target is hostile and lies within its cone, each gun of the
+    // group that reaches the target aims its next shots at it (as an AI
+    // pilot's guns do within its own cone). The number of guns aimed.
+    int32_t AimGunsAtTarget(int32_t group);
     int32_t GetTotalPowerDraw();
     int32_t SetTarget(SpaceObject* object);
     SpaceObject* GetTarget();

@@ -165,6 +165,7 @@ void MessageReader::ListClick(ArtObject* page) {
     const MessageList* const messages = PageList(page);
     MessageEntry* const entry = messages != nullptr ? messages->FindEntry(title) : nullptr;
     if (entry != nullptr && ClickMarksRead(page)) entry->read = 1;
+    if (entry != nullptr && messageRead != nullptr) messageRead(entry->title.c_str(), entry->body.c_str());
     ShowFace(page, entry);
 }
 

@@ -74,6 +74,10 @@ public:
     uint32_t unreadColour = 0;
     uint32_t highlightColour = 0;
 
+    // Told the title and body of each message chosen in a list (a run's
+    // trace prints them).
+    static inline void (*messageRead)(const char* title, const char* body) = nullptr;
+
     const Codes& EventCodes() const { return codes_; }
     ListBox* List(const ArtObject* page) const;
     TextBox* Text(const ArtObject* page) const;

@@ -4,6 +4,7 @@
 // results written back into the career.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <memory>
@@ -126,6 +127,56 @@ TEST_F(CampaignTest, AWonTrainingFlightIsSettledOnce) {
     EXPECT_EQ(game.career->funds, funds + kTrainingAward);
     EXPECT_EQ(game.career->missions, 2);
     EXPECT_EQ(played.size(), 1u);
+}
+
+// The sample campaign settled flight by flight as the landings settle it:
+// a lost strike is offered again and pays nothing; each win pays its
+// award and offers the next mission; the last win offers nothing and
+// tells the campaign's end, which needs every campaign trophy held.
+TEST_F(CampaignTest, TheSampleCampaignRunsFromTheTrainingToItsEnd) {
+    GameState& game = Game();
+    StartTraining(game);
+    CareerRecord& career = *game.career;
+    const int32_t funds = career.funds;
+    const auto settle = [&game](const char* file, int32_t outcome) {
+        game.missionName = file;
+        game.flightUnsettled = 1;
+        SettleFlight(game, outcome, nullptr, nullptr);
+    };
+    const auto offers = [&game] {
+        Names titles;
+        for (int32_t i = 0; i < game.newMail.Count(); ++i) {
+            const MessageEntry& entry = *game.newMail.At(i);
+            if (entry.kind == MessageEntry::kKindOffer) titles.push_back(entry.title + " " + entry.launchFile);
+        }
+        return titles;
+    };
+    settle(kTrainingMissionFile, MessageEntry::kWon);
+    EXPECT_EQ(offers(), (Names{"Raider Strike strike.uli"}));
+    settle(kStrikeMissionFile, MessageEntry::kLost);
+    EXPECT_EQ(offers(), (Names{"Raider Strike strike.uli"}));
+    EXPECT_EQ(Titles(game.newMail).back(), "Raider Strike");
+    EXPECT_EQ(career.funds, funds + kTrainingAward);
+    settle(kStrikeMissionFile, MessageEntry::kWon);
+    EXPECT_EQ(offers(), (Names{"Beacon Patrol patrol.uli"}));
+    settle(kPatrolMissionFile, MessageEntry::kWon);
+    EXPECT_EQ(offers(), (Names{"Raider Sweep sweep.uli"}));
+    settle(kSweepMissionFile, MessageEntry::kWon);
+    EXPECT_TRUE(offers().empty());
+    const Names mail = Titles(game.newMail);
+    for (const char* title : {"Raider Strike Failed", "Raider Strike Debriefing", "Beacon Patrol Debriefing",
+                              "Raider Sweep Debriefing", kCampaignEndTitle}) {
+        EXPECT_EQ(std::count(mail.begin(), mail.end(), title), 1) << title;
+    }
+    EXPECT_EQ(career.funds, funds + kTrainingAward + kStrikeAward + kPatrolAward + kSweepAward);
+    EXPECT_EQ(career.trophies, kTrainingTrophy | kStrikeTrophy | kPatrolTrophy | kSweepTrophy);
+    EXPECT_EQ(career.missions, 5);
+
+    // A sweep won without the strike's trophy: paid, but the end is not told.
+    career.trophies &= ~kStrikeTrophy;
+    settle(kSweepMissionFile, MessageEntry::kWon);
+    const Names again = Titles(game.newMail);
+    EXPECT_EQ(std::count(again.begin(), again.end(), kCampaignEndTitle), 1);
 }
 
 // The lobby counted the network game as it was hosted or joined; its

@@ -133,6 +133,66 @@ TEST(CampaignPath, AnIdleTrainingFlightFailsAndPaysNothing) {
     EXPECT_NE(out.find(CareerLine(1, CareerRecord::kStartingFunds, 0, "\"Training Flight\"")), std::string::npos) << out;
 }
 
+// The committed script that plays the sample campaign from a new career
+// to its end: four missions won by their keys, the Lancer repaired
+// between the fights, each debriefing read and, last, the e-mail that
+// tells the campaign's end; every award paid and no offer left.
+TEST(CampaignPath, ANewCareerFliesTheSampleCampaignToItsEnd) {
+    SampleScriptRun run;
+    LaunchOptions options;
+    std::string error;
+    ASSERT_TRUE(run.Prepare("campaign-end.txt", &options, &error)) << error;
+    testing::internal::CaptureStdout();
+    const int status = RunGame(options);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(run.boxes.Boxes().empty());
+    std::vector<std::string> road;
+    for (const char* mission : {"Training", "Raider Strike", "Beacon Patrol", "Raider Sweep"}) {
+        road.push_back("outcome won");
+        road.push_back(std::string("read \"") + mission + " Debriefing\": ");
+    }
+    size_t at = 0;
+    for (const std::string& line : road) {
+        at = out.find("\n" + line, at);
+        ASSERT_NE(at, std::string::npos) << line << "\n" << out;
+        ++at;
+    }
+    EXPECT_NE(out.find(std::string("\nread \"") + kCampaignEndTitle + "\": ", at), std::string::npos) << out;
+    EXPECT_EQ(out.find("\noutcome failed\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("Main loop ended in mode 7\n"), std::string::npos) << out;
+    const uint32_t trophies = kTrainingTrophy | kStrikeTrophy | kPatrolTrophy | kSweepTrophy;
+    EXPECT_NE(out.find("Career: missions flown 4, "), std::string::npos) << out;
+    char tail[96];
+    std::snprintf(tail, sizeof tail, ", trophies 0x%04X, accepted row -1, offers none\n", unsigned(trophies));
+    EXPECT_NE(out.find(tail), std::string::npos) << out;
+}
+
+// The committed script that loses the training by leaving the ship idle,
+// reads why, is offered the training again and flies it home in time.
+TEST(CampaignPath, ALostMissionIsOfferedAgainAndWon) {
+    SampleScriptRun run;
+    LaunchOptions options;
+    std::string error;
+    ASSERT_TRUE(run.Prepare("campaign-retry.txt", &options, &error)) << error;
+    testing::internal::CaptureStdout();
+    const int status = RunGame(options);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(status, 0);
+    const std::string incomplete = "read \"Training Incomplete\": ";
+    const std::string debriefing = "read \"Training Debriefing\": ";
+    const size_t lost = out.find("\noutcome failed\n");
+    const size_t told = out.find("\n" + incomplete, lost);
+    const size_t won = out.find("\noutcome won\n", told);
+    ASSERT_NE(lost, std::string::npos) << out;
+    ASSERT_NE(told, std::string::npos) << out;
+    ASSERT_NE(won, std::string::npos) << out;
+    EXPECT_NE(out.find("\n" + debriefing, won), std::string::npos) << out;
+    EXPECT_NE(out.find(CareerLine(2, CareerRecord::kStartingFunds + kTrainingAward, kTrainingTrophy, "\"Raider Strike\"")),
+              std::string::npos)
+        << out;
+}
+
 // A training file whose one goal flies to a beacon the mission does not
 // have, with the offer of itself that a new career's first load brings.
 Status WriteTrainingToNowhere(const std::string& path) {

@@ -15,10 +15,14 @@ namespace {
 constexpr int32_t kFace = 3;          // the squadron leader's picture in "faces.iff"
 constexpr int32_t kVoiceFace = 112;   // the base controller, shown with the voice message
 
+constexpr int32_t kFirst = MessageEntry::kFirstLoad;
+constexpr int32_t kWon = MessageEntry::kWon;
+constexpr int32_t kLost = MessageEntry::kLost;
+
 MessageEntry Message(int32_t list, int32_t kind, int32_t outcome, const char* title, const char* body,
-                     int32_t face = -1, int32_t active = MessageEntry::kShown) {
+                     int32_t face = -1, int32_t active = MessageEntry::kShown, const char* file = kTrainingMissionFile) {
     MessageEntry m;
-    std::strncpy(m.missionName, kTrainingMissionFile, MessageEntry::kNameBytes);
+    std::strncpy(m.missionName, file, MessageEntry::kNameBytes);
     m.list = list;
     m.kind = kind;
     m.conditions[MessageEntry::kOutcome] = outcome;
@@ -38,6 +42,52 @@ MessageEntry Offer(int32_t outcome, const char* title, const char* launch, const
 Status PutMessage(IffFile& iff, const MessageEntry& message, Status status) {
     return PutBytes(iff, MessageEntry::kChunk, message.Encode(), status);
 }
+
+Status PutAward(IffFile& iff, int32_t credits, uint32_t trophy, Status status) {
+    MissionRecord award(mission_file::kAwardBytes);
+    award.Word(0, kWon).Word(4, 0).Word(8, 100).Word(12, credits).Word(16, int32_t(trophy));
+    return PutRecord(iff, mission_file::kAward, award, status);
+}
+
+// What a campaign mission's flight brings: won, its debriefing, a log
+// entry and the next offer (none after the last mission); lost, word of
+// it and the mission offered again.
+struct Debriefing {
+    const char* file;
+    const char* title;        // the mission's offer
+    const char* briefing;     // the body of the offer flown again
+    const char* won;
+    const char* log;
+    const char* lost;
+    const char* nextTitle = nullptr;
+    const char* nextFile = nullptr;
+    const char* nextBriefing = nullptr;
+};
+
+Status PutDebriefing(IffFile& iff, const Debriefing& d, Status status) {
+    const std::string debriefing = std::string(d.title) + " Debriefing";
+    const std::string failed = std::string(d.title) + " Failed";
+    status = PutMessage(iff, Message(MessageEntry::kEmail, 0, kWon, debriefing.c_str(), d.won, kFace, MessageEntry::kShown, d.file), status);
+    status = PutMessage(iff, Message(MessageEntry::kLog, 0, kWon, d.title, d.log, -1, MessageEntry::kShown, d.file), status);
+    if (d.nextFile != nullptr) {
+        MessageEntry next = Offer(kWon, d.nextTitle, d.nextFile, d.nextBriefing);
+        std::strncpy(next.missionName, d.file, MessageEntry::kNameBytes);
+        status = PutMessage(iff, next, status);
+    }
+    status = PutMessage(iff, Message(MessageEntry::kEmail, 0, kLost, failed.c_str(), d.lost, kFace, MessageEntry::kShown, d.file), status);
+    MessageEntry again = Offer(kLost, d.title, d.file, d.briefing);
+    std::strncpy(again.missionName, d.file, MessageEntry::kNameBytes);
+    return PutMessage(iff, again, status);
+}
+
+constexpr const char* kStrikeBriefing =
+    "Two raiders are harassing Beacon 7. Take Alpha 2 and drive them off, and bring him home: lock on with T and "
+    "keep them in your sights.";
+constexpr const char* kPatrolBriefing =
+    "Fly the patrol out to the Patrol Point with Alpha 2. A raider has been seen on that line: if he shows, bring him "
+    "down.";
+constexpr const char* kSweepBriefing =
+    "The raiders' last flight is forming up ahead of the base. Take Alpha 2 and Alpha 3 and destroy all three ships.";
 
 Status Finish(IffFile& iff, Status status) {
     if (status == kStatusOk) status = iff.Ascend();
@@ -74,9 +124,6 @@ Status WriteTrainingMission(const char* path) {
     status = PutRecord(iff, mission_file::kGoal,
                        GoalRecord(3, Goal::kTravel, "", kTrainingHome, "Return home", 400.0f, -1, {.active = 0}), status);
 
-    constexpr int32_t kFirst = MessageEntry::kFirstLoad;
-    constexpr int32_t kWon = MessageEntry::kWon;
-    constexpr int32_t kLost = MessageEntry::kLost;
     const MessageEntry messages[] = {
         Message(MessageEntry::kEmail, 0, kFirst, "Welcome Aboard",
                 "Welcome to the squadron, pilot. Your quarters are ready and your ship is fuelled.", kFace),
@@ -92,7 +139,7 @@ Status WriteTrainingMission(const char* path) {
         Message(MessageEntry::kEmail, 0, kWon, "Training Debriefing",
                 "Clean flying. The credits are in your account and the training pin is yours.", kFace),
         Message(MessageEntry::kLog, 0, kWon, "Training Flown", "Flew the training flight."),
-        Offer(kWon, "Raider Strike", kStrikeMissionFile, "Two raiders are harassing the beacons. Take your wing and drive them off."),
+        Offer(kWon, "Raider Strike", kStrikeMissionFile, kStrikeBriefing),
         // A flight that ran out of time pays nothing and is offered again.
         Message(MessageEntry::kEmail, 0, kLost, "Training Incomplete",
                 "You were not back in time. Fly the training flight again when you are ready.", kFace),
@@ -101,9 +148,7 @@ Status WriteTrainingMission(const char* path) {
     };
     for (const MessageEntry& message : messages) status = PutMessage(iff, message, status);
 
-    MissionRecord award(mission_file::kAwardBytes);
-    award.Word(0, kWon).Word(4, 0).Word(8, 100).Word(12, kTrainingAward).Word(16, int32_t(kTrainingTrophy));
-    status = PutRecord(iff, mission_file::kAward, award, status);
+    status = PutAward(iff, kTrainingAward, kTrainingTrophy, status);
     return Finish(iff, status);
 }
 
@@ -127,5 +172,89 @@ Status WriteStrikeMission(const char* path) {
                        GoalRecord(2, Goal::kProtect, kStrikeWingman, "", "Keep Alpha 2 flying", 0.0f, -1,
                                   {.threshold = kStrikeWingmanHull}),
                        status);
+    status = PutDebriefing(iff,
+                           {.file = kStrikeMissionFile,
+                            .title = "Raider Strike",
+                            .briefing = kStrikeBriefing,
+                            .won = "Both raiders down and Alpha 2 home. Good shooting: the strike pay and the "
+                                   "strike ribbon are yours.",
+                            .log = "Flew the strike on Beacon 7; both raiders destroyed.",
+                            .lost = "The raiders got the better of you at Beacon 7. Rearm and fly the strike again.",
+                            .nextTitle = "Beacon Patrol",
+                            .nextFile = kPatrolMissionFile,
+                            .nextBriefing = kPatrolBriefing},
+                           status);
+    status = PutAward(iff, kStrikeAward, kStrikeTrophy, status);
+    return Finish(iff, status);
+}
+
+Status WritePatrolMission(const char* path) {
+    IffFile iff(0);
+    Status status = iff.OpenFile(path, kOpenWrite | kOpenCreate);
+    if (status == kStatusOk) status = iff.BeginForm(mission_file::kForm);
+    status = PutRecord(iff, mission_file::kHeader, MissionHeader(1500.0f), status);
+    status = PutRecord(iff, mission_file::kPlayer, PlayerRecord("P101", "Alpha"), status);
+    status = PutSky(iff, SkyLook{.seed = 5, .stars = 800, .sun = {0.6f, -0.5f, 0.6f}}, status);
+    status = PutRecord(iff, mission_file::kShip, AiShipRecord("P101", kStrikeWingman, "Alpha", -40.0f, 0.0f, -30.0f, 1, 1), status);
+    // The raider comes down the patrol's line, head on.
+    status = PutRecord(iff, mission_file::kShip, AiShipRecord("Raider", "Red 3", "Red", 0.0f, 30.0f, 2600.0f, 2, 0, 0, true), status);
+    status = PutRecord(iff, mission_file::kWayPoint, NavPointRecord(kPatrolPoint, 0.0f, 0.0f, 1500.0f), status);
+    status = PutRecord(iff, mission_file::kGoal,
+                       GoalRecord(1, Goal::kTravel, "", kPatrolPoint, "Fly to the Patrol Point", 400.0f), status);
+    status = PutRecord(iff, mission_file::kGoal, GoalRecord(2, Goal::kKill, "Red 3", "", "Destroy the raider"), status);
+    status = PutDebriefing(iff,
+                           {.file = kPatrolMissionFile,
+                            .title = "Beacon Patrol",
+                            .briefing = kPatrolBriefing,
+                            .won = "Patrol flown and the raider down. The patrol bonus is in your account, with the "
+                                   "patrol star.",
+                            .log = "Flew the beacon patrol; one raider destroyed.",
+                            .lost = "The patrol was not finished. Fly it again.",
+                            .nextTitle = "Raider Sweep",
+                            .nextFile = kSweepMissionFile,
+                            .nextBriefing = kSweepBriefing},
+                           status);
+    status = PutAward(iff, kPatrolAward, kPatrolTrophy, status);
+    return Finish(iff, status);
+}
+
+Status WriteSweepMission(const char* path) {
+    IffFile iff(0);
+    Status status = iff.OpenFile(path, kOpenWrite | kOpenCreate);
+    if (status == kStatusOk) status = iff.BeginForm(mission_file::kForm);
+    status = PutRecord(iff, mission_file::kHeader, MissionHeader(1500.0f), status);
+    status = PutRecord(iff, mission_file::kPlayer, PlayerRecord("P101", "Alpha"), status);
+    status = PutSky(iff, SkyLook{.seed = 6, .stars = 1000, .sun = {-0.3f, -0.6f, 0.7f}}, status);
+    // The wingmen lead, and the raiders come in one after another, spread
+    // wide: each meets the wing rather than all three the player at once.
+    status = PutRecord(iff, mission_file::kShip, AiShipRecord("P101", "Alpha 2", "Alpha", -150.0f, 0.0f, 600.0f, 1, 1), status);
+    status = PutRecord(iff, mission_file::kShip, AiShipRecord("P101", "Alpha 3", "Alpha", 150.0f, 0.0f, 600.0f, 1, 1), status);
+    const char* const raiders[] = {"Red 4", "Red 5", "Red 6"};
+    for (int i = 0; i < 3; ++i) {
+        status = PutRecord(iff, mission_file::kShip,
+                           AiShipRecord("Raider", raiders[i], "Red", i == 1 ? 300.0f : -300.0f, 0.0f, 2200.0f + 700.0f * float(i), 2, 0, 0, true),
+                           status);
+    }
+    status = PutRecord(iff, mission_file::kGoal, GoalRecord(1, Goal::kKill, "Red", "", "Destroy the raiders"), status);
+    status = PutDebriefing(iff,
+                           {.file = kSweepMissionFile,
+                            .title = "Raider Sweep",
+                            .briefing = kSweepBriefing,
+                            .won = "The last of the raiders is down. The sweep pay and the squadron's cross are yours.",
+                            .log = "Flew the raider sweep; the raiders' last flight destroyed.",
+                            .lost = "The raiders held the sweep off. Fly it again."},
+                           status);
+    // The campaign's end, told once every campaign trophy is held.
+    MessageEntry end = Message(MessageEntry::kEmail, 0, kWon, kCampaignEndTitle,
+                               "The raiders are finished in this sector and the beacons are safe. Your campaign is "
+                               "complete, pilot: the squadron thanks you. There are no more missions to fly.",
+                               kFace, MessageEntry::kShown, kSweepMissionFile);
+    end.conditions[MessageEntry::kTrophyMask] = int32_t(kTrainingTrophy | kStrikeTrophy | kPatrolTrophy | kSweepTrophy);
+    status = PutMessage(iff, end, status);
+    status = PutMessage(iff, Message(MessageEntry::kNews, 0, kWon, "Raiders Driven Off",
+                                     "The squadron has destroyed the last raiders in the sector.", -1,
+                                     MessageEntry::kShown, kSweepMissionFile),
+                        status);
+    status = PutAward(iff, kSweepAward, kSweepTrophy, status);
     return Finish(iff, status);
 }

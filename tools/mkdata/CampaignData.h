@@ -21,6 +21,14 @@ inline constexpr int32_t kTrainingAward = 5000;
 inline constexpr uint32_t kTrainingTrophy = 0x100;
 Status WriteTrainingMission(const char* path);
 
+// The campaign after the training: each mission's won flight brings a
+// debriefing e-mail, a log entry, its award (credits and a trophy bit) and
+// the next mission's offer, whose text is that mission's briefing; a lost
+// flight brings an e-mail saying so and the same mission offered again.
+// The last mission's won flight tells the campaign's end instead, by an
+// e-mail that arrives only with all four campaign trophies held, and a
+// news item.
+
 // "strike.uli": two raiders of the wing "Red" near a beacon, against the
 // player and the wingman kStrikeWingman; won once both raiders are
 // destroyed while the wingman keeps kStrikeWingmanHull per cent of its
@@ -28,4 +36,22 @@ Status WriteTrainingMission(const char* path);
 inline constexpr const char* kStrikeMissionFile = "strike.uli";
 inline constexpr const char* kStrikeWingman = "Alpha 2";
 inline constexpr int32_t kStrikeWingmanHull = 25;
+inline constexpr int32_t kStrikeAward = 30000;
+inline constexpr uint32_t kStrikeTrophy = 0x200;
 Status WriteStrikeMission(const char* path);
+
+// "patrol.uli": out to the way point kPatrolPoint, 1500 units ahead, and
+// the lone raider that comes down on the patrol destroyed.
+inline constexpr const char* kPatrolMissionFile = "patrol.uli";
+inline constexpr const char* kPatrolPoint = "Patrol Point";
+inline constexpr int32_t kPatrolAward = 25000;
+inline constexpr uint32_t kPatrolTrophy = 0x400;
+Status WritePatrolMission(const char* path);
+
+// "sweep.uli", the last: three raiders against the player and two
+// wingmen, all of them to be destroyed.
+inline constexpr const char* kSweepMissionFile = "sweep.uli";
+inline constexpr int32_t kSweepAward = 40000;
+inline constexpr uint32_t kSweepTrophy = 0x800;
+inline constexpr const char* kCampaignEndTitle = "Campaign Complete";
+Status WriteSweepMission(const char* path);

@@ -348,8 +348,11 @@ Status WriteTemp(const std::string& path) {
     WriteEqob(w, "Engine 1", 7, 100, 30, {"Engine", "Boost"}, {{"ENGI", Words16({10, 100, 20, 60, 50})}}, SystemMount(2, 2, 4));
     // WEAP: energy per shot, refire delay (a gun's rate), ammunition, damage words 1, 2, 4, 5, 3,
     // lifetime or range, lock class, EMP charge.
+    // The laser: ten shots a second; a second of fire drains 300 of shields
+    // and does hull damage of 100 (a gun's damage is per second of fire,
+    // not per shot).
     WriteEqob(w, "Laser Cannon", 21, 60, 8, {"Laser"},
-              {{"WEAP", Words16({2, 10, 500, 30, 20, 0, 0, 10, 1500, 1, 0})}, {"EXPL", Field("Hit Spark", 16)}}, WeaponMount(1));
+              {{"WEAP", Words16({2, 10, 500, 300, 200, 0, 0, 100, 1500, 1, 0})}, {"EXPL", Field("Hit Spark", 16)}}, WeaponMount(1));
     // The raider's gun: one energy a shot, 40 shots a second; a second of fire
     // drains 300 of shields and does hull damage of 400 and 200 (WEAP words 3,
     // 7 and 6).

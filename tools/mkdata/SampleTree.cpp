@@ -159,6 +159,10 @@ bool WriteSampleTree(const std::string& rootText, std::string* failure) {
     if (WriteTrainingMission(training.c_str()) != kStatusOk) return fail("cannot write " + training.string());
     const fs::path strike = root / "missions" / kStrikeMissionFile;
     if (WriteStrikeMission(strike.c_str()) != kStatusOk) return fail("cannot write " + strike.string());
+    const fs::path patrol = root / "missions" / kPatrolMissionFile;
+    if (WritePatrolMission(patrol.c_str()) != kStatusOk) return fail("cannot write " + patrol.string());
+    const fs::path sweep = root / "missions" / kSweepMissionFile;
+    if (WriteSweepMission(sweep.c_str()) != kStatusOk) return fail("cannot write " + sweep.string());
     for (int i = 0; i < kSampleTuneCount; ++i) {
         const fs::path tune = root / "xmi" / kSampleTunes[i];
         if (WriteSampleTune(i, tune.c_str()) != kStatusOk) return fail("cannot write " + tune.string());
