@@ -131,6 +131,9 @@ struct OnwardRun {
     // Set for the lights judged by their place that are plain frame
     // attenuated lights (no kind derived from one), prepared in a batch.
     uint8_t batched[kCapacity] = {};
+    // Each light's kind as lone lighting knows it, and whether it knows all.
+    uint8_t loneKinds[kCapacity] = {};
+    bool lone = false;
 };
 
 constinit OnwardRun g_onwardRun;
@@ -153,6 +156,23 @@ struct FlashBatch {
 };
 
 constinit FlashBatch g_flashBatch;
+
+// The kinds whose share of a lone vertex Light::ShineLone takes without a
+// preparation: exactly these classes, no kind derived from one.
+constexpr uint8_t kLoneOther = 0;
+constexpr uint8_t kLoneAmbient = 1;
+constexpr uint8_t kLoneVector = 2;
+constexpr uint8_t kLoneFramePoint = 3;
+constexpr uint8_t kLoneFrameAttenuated = 4;
+
+uint8_t LoneKindOf(const Light& light) {
+    const std::type_info& type = typeid(light);
+    if (type == typeid(Light)) return kLoneAmbient;
+    if (type == typeid(VectorLight)) return kLoneVector;
+    if (type == typeid(FramePointLight)) return kLoneFramePoint;
+    if (type == typeid(FrameAttenuatedLight)) return kLoneFrameAttenuated;
+    return kLoneOther;
+}
 
 // The place of a light whose preparation finds the lights after it by Onward.
 constexpr int32_t kUnlisted = -2;
@@ -341,6 +361,7 @@ bool Light::ListRun() {
     run.edits = chainEdits_;
     run.count = 0;
     run.visitedCount = -1;
+    run.lone = true;
     for (Light* light = Onward(); light != nullptr; light = light->Onward()) {
         if (run.count == OnwardRun::kCapacity) {
             run.count = -1;
@@ -359,8 +380,65 @@ bool Light::ListRun() {
             run.reach[at] = ranged->Reach();
         }
         run.batched[at] = run.judged[at] != 0 && typeid(*light) == typeid(FrameAttenuatedLight);
+        run.loneKinds[at] = LoneKindOf(*light);
+        run.lone = run.lone && run.loneKinds[at] != kLoneOther;
     }
     return true;
+}
+
+bool Light::LightLoneVertex(const Transform* transform, const MeshVertex& point, RenderVertex& vertex,
+                            int32_t twoSided) {
+    if (!drawing_ || walkDepth_ != 0) return false;
+    const uint8_t headKind = LoneKindOf(*this);
+    if (headKind == kLoneOther || !ListRun() || !g_onwardRun.lone) return false;
+    // The palette and the judgement of the run as the head's preparation
+    // takes them; the lights judged out of reach would add nothing.
+    const Camera* const camera = g_viewContext != nullptr ? g_viewContext->camera : nullptr;
+    walkPaletted_ = camera != nullptr && camera->canvas != nullptr && camera->canvas->palette != nullptr &&
+                    camera->canvas->palette->Shades() != nullptr;
+    if (walkPaletted_) walkFullLevel_ = camera->canvas->palette->Shades()->pivot;
+    const OnwardRun& run = g_onwardRun;
+    if (run.count > 0) MeasureWalk(transform);
+    ShineLone(*this, headKind, transform, point, vertex, twoSided);
+    for (int32_t i = 0; i < run.count; ++i) {
+        if (walkBounded_ && run.judged[i] != 0 && PastReach(run.x[i], run.y[i], run.z[i], run.reach[i])) continue;
+        ShineLone(*run.lights[i], run.loneKinds[i], transform, point, vertex, twoSided);
+    }
+    // The walk clamps where the chain's last light would, which is always
+    // prepared.
+    const Light* const last = run.count > 0 ? run.lights[run.count - 1] : this;
+    vertex.intensity = std::clamp(vertex.intensity, 0, int32_t(last->fullLevel));
+    return true;
+}
+
+void Light::ShineLone(Light& light, uint8_t loneKind, const Transform* transform, const MeshVertex& point,
+                      RenderVertex& vertex, int32_t twoSided) {
+    if (walkPaletted_) light.fullLevel = walkFullLevel_;
+    if ((light.flags & kFlagOff) != 0) return;
+    float level = float(light.fullLevel) * float(light.intensity) * kOneOver255;
+    if ((light.flags & kFlagNegative) != 0) level = -level;
+    if (loneKind == kLoneAmbient) {
+        Add(vertex, level);
+        return;
+    }
+    if (loneKind == kLoneVector) {
+        Add(vertex, level * Facing(point, static_cast<VectorLight&>(light).Carried(transform), twoSided));
+        return;
+    }
+    // A frame light: one direction from the object's place, and only a
+    // level above 0 shines.
+    const Vector3 p = static_cast<const FramePointLight&>(light).Offset(transform);
+    const auto* const ranged =
+        loneKind == kLoneFrameAttenuated ? static_cast<const FrameAttenuatedLight*>(&light) : nullptr;
+    if (ranged != nullptr && ranged->Beyond(p)) return;
+    const float d = Length(p);
+    if (ranged != nullptr) {
+        if (!(!(d >= ranged->outerRange) && d > 0.0f)) return;
+        level -= ranged->DistanceLoss(level, d);
+    }
+    if (!(level > 0.0f)) return;
+    const Vector3 towards = d > 0.0f ? Vector3{p.x / d, p.y / d, p.z / d} : p;
+    Add(vertex, level * Facing(point, towards, twoSided));
 }
 
 void Light::JudgeRun() {
@@ -753,6 +831,11 @@ VectorLight::VectorLight(const Vector3& towards) : VectorLight() {
 
 void VectorLight::Prepare(const Transform* transform) {
     if ((flags & kFlagOff) != 0) return PrepareLevels(transform);
+    prepared = Carried(transform);
+    PrepareLevels(transform);
+}
+
+const Vector3& VectorLight::Carried(const Transform* transform) {
     // Objects turned alike carry the direction alike: every billboard, whose
     // placement only moves it, takes what the last one carried.
     const bool inObject = InObjectSpace(transform);
@@ -769,8 +852,7 @@ void VectorLight::Prepare(const Transform* transform) {
         carry_.transform = g_mathRoutineTable.transformVector;
         carry_.normalize = g_mathRoutineTable.normalizeVector;
     }
-    prepared = carry_.result;
-    PrepareLevels(transform);
+    return carry_.result;
 }
 
 void VectorLight::LightVertex(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided) {
