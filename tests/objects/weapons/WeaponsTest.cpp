@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/BoundingSphere.h"
+#include "engine/MathRoutineTable.h"
 #include "engine/Random.h"
 #include "game/CareerRecord.h"
 #include "game/EffectRegistries.h"
@@ -21,6 +23,7 @@
 #include "objects/systems/TargetingSystem.h"
 #include "objects/weapons/BeamWeapon.h"
 #include "objects/weapons/GunWeapon.h"
+#include "objects/weapons/HitSearch.h"
 #include "objects/weapons/Launchers.h"
 #include "objects/space/Mine.h"
 #include "objects/space/Missile.h"
@@ -264,6 +267,39 @@ TEST_F(WeaponsTest, AGunFiresByItsRateAndReportsItsHits) {
 // of 10 shots a second (none in a 16 or 50 ms frame of its own) fires 20
 // in two seconds of short frames as of long ones, and its hits deal two
 // seconds' damage.
+// Among a crowd, a shot meets an object's sphere where the sphere stands,
+// off the object's place on a turned object: a line grazing inside its edge
+// hits, one just outside it misses, under either math routine.
+TEST_F(WeaponsTest, AShotMeetsASphereWhereItStandsOffATurnedObject) {
+    SpaceObject* const rockTemplate = builder_.Ball("ROCK", 1.0f);
+    rockTemplate->model->sphere.centre = {0.0f, 0.0f, 4.0f};
+    const auto rock = [&](const Vector3& at, float turn) {
+        Craft* const made = builder_.SpawnAs<Craft>(rockTemplate, 2);
+        made->active = 1;
+        made->collisionDelay = 0;
+        made->UpdateVisibility();
+        made->local.RotateY(turn, Transform::kAllFlags);
+        made->SetPositionFlags(at, Transform::kAllFlags | 0x10);
+        return made;
+    };
+    for (int i = 0; i < 40; ++i) rock({float(i % 8) * 10.0f - 40.0f, float(i / 8) * 10.0f + 20.0f, 100.0f}, 0.0f);
+    Craft* const target = rock({0.0f, 0.0f, 100.0f}, 90.0f);
+    BoundingSphere sphere;
+    ASSERT_EQ(target->GetBoundingSphere(&sphere), 0);
+    ASSERT_GT(sphere.centre.Difference(target->Position()).Length(), 3.9f);
+    const Vector3 ahead{0.0f, 0.0f, 1.0f};
+    for (const bool x87 : {true, false}) {
+        x87 ? MathRoutineTable::InstallX87() : MathRoutineTable::Install3dNow();
+        const WeaponHit grazing = FindWeaponHit(ship_, {sphere.centre.x + 0.9f, sphere.centre.y, 0.0f}, ahead, 500.0f);
+        EXPECT_EQ(grazing.object, target) << x87;
+        EXPECT_NEAR(grazing.distance, sphere.centre.z - 0.44f, 0.01f) << x87;
+        const WeaponHit passing = FindWeaponHit(ship_, {sphere.centre.x + 1.1f, sphere.centre.y, 0.0f}, ahead, 500.0f);
+        EXPECT_EQ(passing.object, nullptr) << x87;
+        EXPECT_EQ(passing.distance, 500.0f) << x87;
+    }
+    MathRoutineTable::InstallX87();
+}
+
 TEST_F(WeaponsTest, AGunsShotsAndDamageAddUpWhateverTheFrameLength) {
     const int32_t damage[5] = {100, 40, 0, 0, 0};
     Craft* const enemy = Enemy(300.0f);
