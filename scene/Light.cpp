@@ -51,6 +51,32 @@ Vector3 CarryDirection(const Vector3& direction, const Transform* transform) {
 
 Vector3 PositionOf(const MeshVertex& point) { return {point.x, point.y, point.z}; }
 
+// A frame light's place from the object placed by `transform`, in the space
+// of preparation (the object's own when `objectSpace`). The default math
+// routine's sums are made here in its order, without the call.
+Vector3 OffsetFrom(const Vector3& position, const Transform* transform, bool objectSpace) {
+    if (objectSpace) {
+        if (g_mathRoutineTable.transformPoint != &TransformPoint) {
+            Vector3 p;
+            g_mathRoutineTable.transformPoint(&position, &transform->inverse, &p);
+            return p;
+        }
+        const auto& r = transform->inverse.rows;
+        const double x = position.x, y = position.y, z = position.z;
+        float p[3];
+        for (int j = 0; j < 3; ++j) {
+            double sum = x * r[0][j] + y * r[1][j] + z * r[2][j];
+            sum += r[Matrix34::kTranslationRow][j];
+            p[j] = static_cast<float>(sum);
+        }
+        return {p[0], p[1], p[2]};
+    }
+    if (transform == nullptr) return position;
+    Vector3 origin;
+    transform->matrix.GetTranslation(&origin);
+    return {position.x - origin.x, position.y - origin.y, position.z - origin.z};
+}
+
 bool IsIdentity3x3(const Matrix34& m) {
     for (int r = 0; r < 3; ++r) {
         for (int c = 0; c < 3; ++c) {
@@ -399,10 +425,31 @@ bool Light::LightLoneVertex(const Transform* transform, const MeshVertex& point,
     if (walkPaletted_) walkFullLevel_ = camera->canvas->palette->Shades()->pivot;
     const OnwardRun& run = g_onwardRun;
     if (run.count > 0) MeasureWalk(transform);
-    ShineLone(*this, headKind, transform, point, vertex, twoSided);
-    for (int32_t i = 0; i < run.count; ++i) {
-        if (walkBounded_ && run.judged[i] != 0 && PastReach(run.x[i], run.y[i], run.z[i], run.reach[i])) continue;
-        ShineLone(*run.lights[i], run.loneKinds[i], transform, point, vertex, twoSided);
+    const bool objectSpace = InObjectSpace(transform);
+    // The plain attenuated lights within reach, a battle's flashes, take
+    // their levels and directions together, as their preparation does.
+    FlashBatch& batch = g_flashBatch;
+    int32_t batched = 0;
+    if (run.count > 0) {
+        JudgeRun();
+        for (int32_t i = 0; i < run.count; ++i) {
+            batch.places[batched] = i;
+            batched += run.out[i] == 0 && run.batched[i] != 0 ? 1 : 0;
+        }
+        if (batched > 0) ComputeFlashes(transform, batched);
+    }
+    ShineLone(*this, headKind, transform, objectSpace, point, vertex, twoSided);
+    for (int32_t i = 0, flash = 0; i < run.count; ++i) {
+        if (run.out[i] != 0) continue;
+        Light& light = *run.lights[i];
+        if (run.batched[i] == 0) {
+            ShineLone(light, run.loneKinds[i], transform, objectSpace, point, vertex, twoSided);
+            continue;
+        }
+        if (walkPaletted_) light.fullLevel = walkFullLevel_;
+        const float level = batch.level[flash];
+        if (level > 0.0f) Add(vertex, level * Facing(point, {batch.x[flash], batch.y[flash], batch.z[flash]}, twoSided));
+        ++flash;
     }
     // The walk clamps where the chain's last light would, which is always
     // prepared.
@@ -411,8 +458,8 @@ bool Light::LightLoneVertex(const Transform* transform, const MeshVertex& point,
     return true;
 }
 
-void Light::ShineLone(Light& light, uint8_t loneKind, const Transform* transform, const MeshVertex& point,
-                      RenderVertex& vertex, int32_t twoSided) {
+void Light::ShineLone(Light& light, uint8_t loneKind, const Transform* transform, bool objectSpace,
+                      const MeshVertex& point, RenderVertex& vertex, int32_t twoSided) {
     if (walkPaletted_) light.fullLevel = walkFullLevel_;
     if ((light.flags & kFlagOff) != 0) return;
     float level = float(light.fullLevel) * float(light.intensity) * kOneOver255;
@@ -427,7 +474,7 @@ void Light::ShineLone(Light& light, uint8_t loneKind, const Transform* transform
     }
     // A frame light: one direction from the object's place, and only a
     // level above 0 shines.
-    const Vector3 p = static_cast<const FramePointLight&>(light).Offset(transform);
+    const Vector3 p = OffsetFrom(static_cast<const FramePointLight&>(light).position, transform, objectSpace);
     const auto* const ranged =
         loneKind == kLoneFrameAttenuated ? static_cast<const FrameAttenuatedLight*>(&light) : nullptr;
     if (ranged != nullptr && ranged->Beyond(p)) return;
@@ -568,7 +615,22 @@ void Light::PrepareRun(const Transform* transform) {
 }
 
 void Light::PrepareFlashes(const Transform* transform, int32_t count) {
-    OnwardRun& run = g_onwardRun;
+    ComputeFlashes(transform, count);
+    const OnwardRun& run = g_onwardRun;
+    const FlashBatch& batch = g_flashBatch;
+    for (int32_t i = 0; i < count; ++i) {
+        auto* const light = static_cast<FrameAttenuatedLight*>(run.lights[batch.places[i]]);
+        if (walkPaletted_) light->fullLevel = walkFullLevel_;
+        light->level = batch.level[i];
+        light->levelAlt = batch.levelAlt[i];
+        if (batch.aimed[i] != 0) light->prepared = {batch.x[i], batch.y[i], batch.z[i]};
+        light->preparedEdits_ = chainEdits_;
+        light->clampLevel_ = light->fullLevel;
+    }
+}
+
+void Light::ComputeFlashes(const Transform* transform, int32_t count) {
+    const OnwardRun& run = g_onwardRun;
     FlashBatch& batch = g_flashBatch;
     for (int32_t i = 0; i < count; ++i) {
         const auto* const light = static_cast<const FrameAttenuatedLight*>(run.lights[batch.places[i]]);
@@ -641,15 +703,6 @@ void Light::PrepareFlashes(const Transform* transform, int32_t count) {
         batch.level[i] = lit ? kept : 0.0f;
         batch.levelAlt[i] = lit ? keptAlt : 0.0f;
         batch.aimed[i] = !beyond;
-    }
-    for (int32_t i = 0; i < count; ++i) {
-        auto* const light = static_cast<FrameAttenuatedLight*>(run.lights[batch.places[i]]);
-        if (walkPaletted_) light->fullLevel = walkFullLevel_;
-        light->level = batch.level[i];
-        light->levelAlt = batch.levelAlt[i];
-        if (batch.aimed[i] != 0) light->prepared = {batch.x[i], batch.y[i], batch.z[i]};
-        light->preparedEdits_ = chainEdits_;
-        light->clampLevel_ = light->fullLevel;
     }
 }
 
@@ -886,15 +939,7 @@ FramePointLight::FramePointLight(const char* fileName, const char* lightName) : 
 FramePointLight::FramePointLight(const Vector3& where) : FramePointLight() { position = where; }
 
 Vector3 FramePointLight::Offset(const Transform* transform) const {
-    Vector3 p = position;
-    if (InObjectSpace(transform)) {
-        g_mathRoutineTable.transformPoint(&position, &transform->inverse, &p);
-    } else if (transform != nullptr) {
-        Vector3 origin;
-        transform->matrix.GetTranslation(&origin);
-        p = {position.x - origin.x, position.y - origin.y, position.z - origin.z};
-    }
-    return p;
+    return OffsetFrom(position, transform, InObjectSpace(transform));
 }
 
 float FramePointLight::Aim(const Vector3& p) {

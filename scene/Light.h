@@ -134,11 +134,14 @@ private:
     void PrepareRun(const Transform* transform);
     // Prepares the run's plain attenuated lights gathered by PrepareRun.
     static void PrepareFlashes(const Transform* transform, int32_t count);
+    // Their levels and directions as the preparation gives them, into the
+    // batch's arrays, the lights left as they are.
+    static void ComputeFlashes(const Transform* transform, int32_t count);
     // Adds the share of `light`, of the kind LoneKindOf gives, to the lone
     // vertex of LightLoneVertex, its full level taken from the palette as
-    // its preparation takes it.
-    static void ShineLone(Light& light, uint8_t loneKind, const Transform* transform, const MeshVertex& point,
-                          RenderVertex& vertex, int32_t twoSided);
+    // its preparation takes it; `objectSpace` as InObjectSpace(transform).
+    static void ShineLone(Light& light, uint8_t loneKind, const Transform* transform, bool objectSpace,
+                          const MeshVertex& point, RenderVertex& vertex, int32_t twoSided);
     // Whether the preparation reads the run listed for its head, and the
     // place in it of the light the chain prepares next.
     static bool walkListed_;
