@@ -448,7 +448,9 @@ bool Light::LightLoneVertex(const Transform* transform, const MeshVertex& point,
         }
         if (walkPaletted_) light.fullLevel = walkFullLevel_;
         const float level = batch.level[flash];
-        if (level > 0.0f) Add(vertex, level * Facing(point, {batch.x[flash], batch.y[flash], batch.z[flash]}, twoSided));
+        if (level > 0.0f) {
+            Add(vertex, level * Facing(point, {batch.x[flash], batch.y[flash], batch.z[flash]}, twoSided));
+        }
         ++flash;
     }
     // The walk clamps where the chain's last light would, which is always

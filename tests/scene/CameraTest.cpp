@@ -43,38 +43,9 @@ const std::vector<float> kValues{1.0f, 2.0f, 3.0f, 0.0f, 0.0f, 1.0f, 0.0f, 1.0f,
 class Drawn : public NamedObject {
 public:
     Drawn() : NamedObject(kTypeUntyped) {}
-    void Draw() override {
-        ++draws;
-        alone = g_viewContext != nullptr && g_viewContext->objectList == this && next == nullptr;
-    }
+    void Draw() override { ++draws; }
     int draws = 0;
-    bool alone = false;   // the whole list of the view it last drew in
 };
-
-// Objects kept in an array draw in one pass, in order, the hidden ones left
-// out, each the whole list while it draws; their links and the view's list
-// are as they were after.
-TEST(Camera, AnArrayOfObjectsDrawsInOnePassEachAloneInItsList) {
-    RecordingCanvas canvas(64, 48);
-    Camera camera(&canvas);
-    Drawn first, hidden, linked, other;
-    hidden.flags |= 0x1;
-    other.InsertAfter(&linked);
-    NamedObject* const objects[] = {&first, &hidden, &linked};
-    ViewContext view;
-    view.camera = &camera;
-    view.objectList = &other;
-    PushViewContext(&view);
-    camera.DrawEach(objects, 3);
-    PopViewContext(&view);
-    EXPECT_EQ(first.draws, 1);
-    EXPECT_EQ(hidden.draws, 0);
-    EXPECT_EQ(linked.draws, 1);
-    EXPECT_EQ(other.draws, 0);
-    EXPECT_TRUE(first.alone && linked.alone);
-    EXPECT_EQ(linked.next, &other);
-    EXPECT_EQ(view.objectList, &other);
-}
 
 TEST(Camera, OrthographicHeightFollowsTheCanvasOrItsOwnSetting) {
     RecordingCanvas canvas(200, 100);

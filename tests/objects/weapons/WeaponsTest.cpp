@@ -268,34 +268,33 @@ TEST_F(WeaponsTest, AGunFiresByItsRateAndReportsItsHits) {
 // in two seconds of short frames as of long ones, and its hits deal two
 // seconds' damage.
 // Among a crowd, a shot meets an object's sphere where the sphere stands,
-// off the object's place on a turned object: a line grazing inside its edge
-// hits, one just outside it misses, under either math routine.
+// off the object's place on a turned object: a line just inside its edge
+// hits, one just outside misses, under either math routine.
 TEST_F(WeaponsTest, AShotMeetsASphereWhereItStandsOffATurnedObject) {
     SpaceObject* const rockTemplate = builder_.Ball("ROCK", 1.0f);
     rockTemplate->model->sphere.centre = {0.0f, 0.0f, 4.0f};
-    const auto rock = [&](const Vector3& at, float turn) {
-        Craft* const made = builder_.SpawnAs<Craft>(rockTemplate, 2);
-        made->active = 1;
-        made->collisionDelay = 0;
-        made->UpdateVisibility();
-        made->local.RotateY(turn, Transform::kAllFlags);
-        made->SetPositionFlags(at, Transform::kAllFlags | 0x10);
-        return made;
-    };
-    for (int i = 0; i < 40; ++i) rock({float(i % 8) * 10.0f - 40.0f, float(i / 8) * 10.0f + 20.0f, 100.0f}, 0.0f);
-    Craft* const target = rock({0.0f, 0.0f, 100.0f}, 90.0f);
+    Craft* target = nullptr;
+    for (int i = 0; i <= 40; ++i) {
+        target = builder_.SpawnAs<Craft>(rockTemplate, 2);
+        target->active = 1;
+        target->collisionDelay = 0;
+        target->UpdateVisibility();
+        target->local.RotateY(i == 40 ? 90.0f : 0.0f, Transform::kAllFlags);
+        const Vector3 at = i == 40 ? Vector3{0.0f, 0.0f, 100.0f}
+                                   : Vector3{float(i % 8) * 10.0f - 40.0f, float(i / 8) * 10.0f + 20.0f, 100.0f};
+        target->SetPositionFlags(at, Transform::kAllFlags | 0x10);
+    }
     BoundingSphere sphere;
     ASSERT_EQ(target->GetBoundingSphere(&sphere), 0);
     ASSERT_GT(sphere.centre.Difference(target->Position()).Length(), 3.9f);
-    const Vector3 ahead{0.0f, 0.0f, 1.0f};
     for (const bool x87 : {true, false}) {
         x87 ? MathRoutineTable::InstallX87() : MathRoutineTable::Install3dNow();
-        const WeaponHit grazing = FindWeaponHit(ship_, {sphere.centre.x + 0.9f, sphere.centre.y, 0.0f}, ahead, 500.0f);
-        EXPECT_EQ(grazing.object, target) << x87;
-        EXPECT_NEAR(grazing.distance, sphere.centre.z - 0.44f, 0.01f) << x87;
-        const WeaponHit passing = FindWeaponHit(ship_, {sphere.centre.x + 1.1f, sphere.centre.y, 0.0f}, ahead, 500.0f);
-        EXPECT_EQ(passing.object, nullptr) << x87;
-        EXPECT_EQ(passing.distance, 500.0f) << x87;
+        const auto shot = [&](float aside) {
+            return FindWeaponHit(ship_, {sphere.centre.x + aside, sphere.centre.y, 0.0f}, {0.0f, 0.0f, 1.0f}, 500.0f);
+        };
+        EXPECT_EQ(shot(0.9f).object, target) << x87;
+        EXPECT_NEAR(shot(0.9f).distance, sphere.centre.z - 0.44f, 0.01f) << x87;
+        EXPECT_EQ(shot(1.1f).object, nullptr) << x87;
     }
     MathRoutineTable::InstallX87();
 }
