@@ -267,7 +267,6 @@ protected:
     Vector3 Offset(const Transform* transform) const;
     // `prepared` the unit direction along `offset`; gives its length.
     float Aim(const Vector3& offset);
-    friend class Light;
     uint32_t FixedTag() const override;
     uint32_t FloatTag() const override;
     uint32_t RecordBytes() const override;
