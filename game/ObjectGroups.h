@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -31,6 +32,13 @@ public:
     void ForEach(Visit visit) const {
         for (const Group& group : groups_) {
             for (NamedObject* object : group.members) visit(group.key, object);
+        }
+    }
+    // Each group whole: its key, its members in order and their count.
+    template <typename Visit>
+    void ForEachGroup(Visit visit) const {
+        for (const Group& group : groups_) {
+            if (!group.members.empty()) visit(group.key, group.members.data(), group.members.size());
         }
     }
 

@@ -243,7 +243,6 @@ void Billboard::Draw() {
         Transform placed;
         placed.SetIdentity();
         placed.SetPosition(&position, Transform::kAllFlags);
-        lights->Prepare(&placed);
         corners[0].intensity = 0;
         MeshVertex point;
         if ((cameraFlags & kCameraObjectSpace) != 0) {
@@ -252,7 +251,10 @@ void Billboard::Draw() {
             const Vector3& forward = camera.transform.forward;
             point = MeshVertex{position.x, position.y, position.z, 0.0f, -forward.x, -forward.y, -forward.z, 0.0f};
         }
-        lights->LightVertex(point, corners[0], 1);
+        if (!lights->LightLoneVertex(&placed, point, corners[0], 1)) {
+            lights->Prepare(&placed);
+            lights->LightVertex(point, corners[0], 1);
+        }
     }
     for (int i = 1; i < 4; ++i) {
         corners[i].colour = corners[0].colour;

@@ -116,6 +116,22 @@ void Camera::DrawScene() {
     }
 }
 
+void Camera::DrawEach(NamedObject* const* objects, size_t count) {
+    ViewContext* const view = g_viewContext;
+    if (view == nullptr) return;
+    NamedObject* const list = view->objectList;
+    for (size_t i = 0; i < count; ++i) {
+        NamedObject* const object = objects[i];
+        if ((object->flags & kObjectHidden) != 0) continue;
+        NamedObject* const next = object->next;
+        object->next = nullptr;
+        view->objectList = object;
+        object->Draw();
+        object->next = next;
+    }
+    view->objectList = list;
+}
+
 void Camera::EndFrame() {
     Light::EndDrawing();
     if ((flags & kFlagNoFlush) == 0) FlushFrame();

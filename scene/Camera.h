@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "engine/EngineAllocation.h"
@@ -7,6 +8,7 @@
 #include "scene/Transform.h"
 
 class Canvas;
+class NamedObject;
 class IffFile;
 
 // Results of the camera's record readers besides kStatusOk.
@@ -65,6 +67,10 @@ public:
     virtual uint32_t BeginFrame();
     // Draws the objects of the current view context's list that are not hidden.
     virtual void DrawScene();
+    // Draws those of `count` objects that are not hidden, in order, in the
+    // current view context, each the whole of its list while it draws: one
+    // pass for objects kept in an array rather than a list.
+    void DrawEach(NamedObject* const* objects, size_t count);
     virtual void EndFrame();
 
     virtual void SetCanvas(Canvas* canvas);

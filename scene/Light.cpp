@@ -51,6 +51,32 @@ Vector3 CarryDirection(const Vector3& direction, const Transform* transform) {
 
 Vector3 PositionOf(const MeshVertex& point) { return {point.x, point.y, point.z}; }
 
+// A frame light's place from the object placed by `transform`, in the space
+// of preparation (the object's own when `objectSpace`). The default math
+// routine's sums are made here in its order, without the call.
+Vector3 OffsetFrom(const Vector3& position, const Transform* transform, bool objectSpace) {
+    if (objectSpace) {
+        if (g_mathRoutineTable.transformPoint != &TransformPoint) {
+            Vector3 p;
+            g_mathRoutineTable.transformPoint(&position, &transform->inverse, &p);
+            return p;
+        }
+        const auto& r = transform->inverse.rows;
+        const double x = position.x, y = position.y, z = position.z;
+        float p[3];
+        for (int j = 0; j < 3; ++j) {
+            double sum = x * r[0][j] + y * r[1][j] + z * r[2][j];
+            sum += r[Matrix34::kTranslationRow][j];
+            p[j] = static_cast<float>(sum);
+        }
+        return {p[0], p[1], p[2]};
+    }
+    if (transform == nullptr) return position;
+    Vector3 origin;
+    transform->matrix.GetTranslation(&origin);
+    return {position.x - origin.x, position.y - origin.y, position.z - origin.z};
+}
+
 bool IsIdentity3x3(const Matrix34& m) {
     for (int r = 0; r < 3; ++r) {
         for (int c = 0; c < 3; ++c) {
@@ -131,6 +157,9 @@ struct OnwardRun {
     // Set for the lights judged by their place that are plain frame
     // attenuated lights (no kind derived from one), prepared in a batch.
     uint8_t batched[kCapacity] = {};
+    // Each light's kind as lone lighting knows it, and whether it knows all.
+    uint8_t loneKinds[kCapacity] = {};
+    bool lone = false;
 };
 
 constinit OnwardRun g_onwardRun;
@@ -153,6 +182,23 @@ struct FlashBatch {
 };
 
 constinit FlashBatch g_flashBatch;
+
+// The kinds whose share of a lone vertex Light::ShineLone takes without a
+// preparation: exactly these classes, no kind derived from one.
+constexpr uint8_t kLoneOther = 0;
+constexpr uint8_t kLoneAmbient = 1;
+constexpr uint8_t kLoneVector = 2;
+constexpr uint8_t kLoneFramePoint = 3;
+constexpr uint8_t kLoneFrameAttenuated = 4;
+
+uint8_t LoneKindOf(const Light& light) {
+    const std::type_info& type = typeid(light);
+    if (type == typeid(Light)) return kLoneAmbient;
+    if (type == typeid(VectorLight)) return kLoneVector;
+    if (type == typeid(FramePointLight)) return kLoneFramePoint;
+    if (type == typeid(FrameAttenuatedLight)) return kLoneFrameAttenuated;
+    return kLoneOther;
+}
 
 // The place of a light whose preparation finds the lights after it by Onward.
 constexpr int32_t kUnlisted = -2;
@@ -341,6 +387,7 @@ bool Light::ListRun() {
     run.edits = chainEdits_;
     run.count = 0;
     run.visitedCount = -1;
+    run.lone = true;
     for (Light* light = Onward(); light != nullptr; light = light->Onward()) {
         if (run.count == OnwardRun::kCapacity) {
             run.count = -1;
@@ -359,8 +406,88 @@ bool Light::ListRun() {
             run.reach[at] = ranged->Reach();
         }
         run.batched[at] = run.judged[at] != 0 && typeid(*light) == typeid(FrameAttenuatedLight);
+        run.loneKinds[at] = LoneKindOf(*light);
+        run.lone = run.lone && run.loneKinds[at] != kLoneOther;
     }
     return true;
+}
+
+bool Light::LightLoneVertex(const Transform* transform, const MeshVertex& point, RenderVertex& vertex,
+                            int32_t twoSided) {
+    if (!drawing_ || walkDepth_ != 0) return false;
+    const uint8_t headKind = LoneKindOf(*this);
+    if (headKind == kLoneOther || !ListRun() || !g_onwardRun.lone) return false;
+    // The palette and the judgement of the run as the head's preparation
+    // takes them; the lights judged out of reach would add nothing.
+    const Camera* const camera = g_viewContext != nullptr ? g_viewContext->camera : nullptr;
+    walkPaletted_ = camera != nullptr && camera->canvas != nullptr && camera->canvas->palette != nullptr &&
+                    camera->canvas->palette->Shades() != nullptr;
+    if (walkPaletted_) walkFullLevel_ = camera->canvas->palette->Shades()->pivot;
+    const OnwardRun& run = g_onwardRun;
+    if (run.count > 0) MeasureWalk(transform);
+    const bool objectSpace = InObjectSpace(transform);
+    // The plain attenuated lights within reach, a battle's flashes, take
+    // their levels and directions together, as their preparation does.
+    FlashBatch& batch = g_flashBatch;
+    int32_t batched = 0;
+    if (run.count > 0) {
+        JudgeRun();
+        for (int32_t i = 0; i < run.count; ++i) {
+            batch.places[batched] = i;
+            batched += run.out[i] == 0 && run.batched[i] != 0 ? 1 : 0;
+        }
+        if (batched > 0) ComputeFlashes(transform, batched);
+    }
+    ShineLone(*this, headKind, transform, objectSpace, point, vertex, twoSided);
+    for (int32_t i = 0, flash = 0; i < run.count; ++i) {
+        if (run.out[i] != 0) continue;
+        Light& light = *run.lights[i];
+        if (run.batched[i] == 0) {
+            ShineLone(light, run.loneKinds[i], transform, objectSpace, point, vertex, twoSided);
+            continue;
+        }
+        if (walkPaletted_) light.fullLevel = walkFullLevel_;
+        const float level = batch.level[flash];
+        if (level > 0.0f) {
+            Add(vertex, level * Facing(point, {batch.x[flash], batch.y[flash], batch.z[flash]}, twoSided));
+        }
+        ++flash;
+    }
+    // The walk clamps where the chain's last light would, which is always
+    // prepared.
+    const Light* const last = run.count > 0 ? run.lights[run.count - 1] : this;
+    vertex.intensity = std::clamp(vertex.intensity, 0, int32_t(last->fullLevel));
+    return true;
+}
+
+void Light::ShineLone(Light& light, uint8_t loneKind, const Transform* transform, bool objectSpace,
+                      const MeshVertex& point, RenderVertex& vertex, int32_t twoSided) {
+    if (walkPaletted_) light.fullLevel = walkFullLevel_;
+    if ((light.flags & kFlagOff) != 0) return;
+    float level = float(light.fullLevel) * float(light.intensity) * kOneOver255;
+    if ((light.flags & kFlagNegative) != 0) level = -level;
+    if (loneKind == kLoneAmbient) {
+        Add(vertex, level);
+        return;
+    }
+    if (loneKind == kLoneVector) {
+        Add(vertex, level * Facing(point, static_cast<VectorLight&>(light).Carried(transform), twoSided));
+        return;
+    }
+    // A frame light: one direction from the object's place, and only a
+    // level above 0 shines.
+    const Vector3 p = OffsetFrom(static_cast<const FramePointLight&>(light).position, transform, objectSpace);
+    const auto* const ranged =
+        loneKind == kLoneFrameAttenuated ? static_cast<const FrameAttenuatedLight*>(&light) : nullptr;
+    if (ranged != nullptr && ranged->Beyond(p)) return;
+    const float d = Length(p);
+    if (ranged != nullptr) {
+        if (!(!(d >= ranged->outerRange) && d > 0.0f)) return;
+        level -= ranged->DistanceLoss(level, d);
+    }
+    if (!(level > 0.0f)) return;
+    const Vector3 towards = d > 0.0f ? Vector3{p.x / d, p.y / d, p.z / d} : p;
+    Add(vertex, level * Facing(point, towards, twoSided));
 }
 
 void Light::JudgeRun() {
@@ -490,7 +617,22 @@ void Light::PrepareRun(const Transform* transform) {
 }
 
 void Light::PrepareFlashes(const Transform* transform, int32_t count) {
-    OnwardRun& run = g_onwardRun;
+    ComputeFlashes(transform, count);
+    const OnwardRun& run = g_onwardRun;
+    const FlashBatch& batch = g_flashBatch;
+    for (int32_t i = 0; i < count; ++i) {
+        auto* const light = static_cast<FrameAttenuatedLight*>(run.lights[batch.places[i]]);
+        if (walkPaletted_) light->fullLevel = walkFullLevel_;
+        light->level = batch.level[i];
+        light->levelAlt = batch.levelAlt[i];
+        if (batch.aimed[i] != 0) light->prepared = {batch.x[i], batch.y[i], batch.z[i]};
+        light->preparedEdits_ = chainEdits_;
+        light->clampLevel_ = light->fullLevel;
+    }
+}
+
+void Light::ComputeFlashes(const Transform* transform, int32_t count) {
+    const OnwardRun& run = g_onwardRun;
     FlashBatch& batch = g_flashBatch;
     for (int32_t i = 0; i < count; ++i) {
         const auto* const light = static_cast<const FrameAttenuatedLight*>(run.lights[batch.places[i]]);
@@ -563,15 +705,6 @@ void Light::PrepareFlashes(const Transform* transform, int32_t count) {
         batch.level[i] = lit ? kept : 0.0f;
         batch.levelAlt[i] = lit ? keptAlt : 0.0f;
         batch.aimed[i] = !beyond;
-    }
-    for (int32_t i = 0; i < count; ++i) {
-        auto* const light = static_cast<FrameAttenuatedLight*>(run.lights[batch.places[i]]);
-        if (walkPaletted_) light->fullLevel = walkFullLevel_;
-        light->level = batch.level[i];
-        light->levelAlt = batch.levelAlt[i];
-        if (batch.aimed[i] != 0) light->prepared = {batch.x[i], batch.y[i], batch.z[i]};
-        light->preparedEdits_ = chainEdits_;
-        light->clampLevel_ = light->fullLevel;
     }
 }
 
@@ -753,6 +886,11 @@ VectorLight::VectorLight(const Vector3& towards) : VectorLight() {
 
 void VectorLight::Prepare(const Transform* transform) {
     if ((flags & kFlagOff) != 0) return PrepareLevels(transform);
+    prepared = Carried(transform);
+    PrepareLevels(transform);
+}
+
+const Vector3& VectorLight::Carried(const Transform* transform) {
     // Objects turned alike carry the direction alike: every billboard, whose
     // placement only moves it, takes what the last one carried.
     const bool inObject = InObjectSpace(transform);
@@ -769,8 +907,7 @@ void VectorLight::Prepare(const Transform* transform) {
         carry_.transform = g_mathRoutineTable.transformVector;
         carry_.normalize = g_mathRoutineTable.normalizeVector;
     }
-    prepared = carry_.result;
-    PrepareLevels(transform);
+    return carry_.result;
 }
 
 void VectorLight::LightVertex(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided) {
@@ -804,15 +941,7 @@ FramePointLight::FramePointLight(const char* fileName, const char* lightName) : 
 FramePointLight::FramePointLight(const Vector3& where) : FramePointLight() { position = where; }
 
 Vector3 FramePointLight::Offset(const Transform* transform) const {
-    Vector3 p = position;
-    if (InObjectSpace(transform)) {
-        g_mathRoutineTable.transformPoint(&position, &transform->inverse, &p);
-    } else if (transform != nullptr) {
-        Vector3 origin;
-        transform->matrix.GetTranslation(&origin);
-        p = {position.x - origin.x, position.y - origin.y, position.z - origin.z};
-    }
-    return p;
+    return OffsetFrom(position, transform, InObjectSpace(transform));
 }
 
 float FramePointLight::Aim(const Vector3& p) {

@@ -53,6 +53,13 @@ public:
     // vertex on; the last light clamps to 0..fullLevel (or 0..240).
     virtual void LightVertex(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided);
     virtual void LightVertexAlt(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided);
+    // Lights the one vertex of the object placed by `transform` as Prepare
+    // and then LightVertex would: the same shares, added in the same order,
+    // clamped alike. No light is prepared for it, the preparation paying
+    // only over a mesh's many vertices. Only for the head of a chain in a
+    // frame, whose lights are of the kinds a battle holds (ambient, vector,
+    // frame point and frame attenuated); false, lighting nothing, otherwise.
+    bool LightLoneVertex(const Transform* transform, const MeshVertex& point, RenderVertex& vertex, int32_t twoSided);
     virtual Status ReadRecord(IffFile& iff, const char* name);
     virtual Status Load(const char* fileName, const char* name);
 
@@ -127,6 +134,14 @@ private:
     void PrepareRun(const Transform* transform);
     // Prepares the run's plain attenuated lights gathered by PrepareRun.
     static void PrepareFlashes(const Transform* transform, int32_t count);
+    // Their levels and directions as the preparation gives them, into the
+    // batch's arrays, the lights left as they are.
+    static void ComputeFlashes(const Transform* transform, int32_t count);
+    // Adds the share of `light`, of the kind LoneKindOf gives, to the lone
+    // vertex of LightLoneVertex, its full level taken from the palette as
+    // its preparation takes it; `objectSpace` as InObjectSpace(transform).
+    static void ShineLone(Light& light, uint8_t loneKind, const Transform* transform, bool objectSpace,
+                          const MeshVertex& point, RenderVertex& vertex, int32_t twoSided);
     // Whether the preparation reads the run listed for its head, and the
     // place in it of the light the chain prepares next.
     static bool walkListed_;
@@ -198,6 +213,10 @@ public:
     // Final: a walk by plan adds this share as these would.
     void LightVertex(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided) final;
     void LightVertexAlt(const MeshVertex& point, RenderVertex& vertex, int32_t twoSided) final;
+
+    // The unit direction toward the light in the space of preparation for
+    // `transform`, what Prepare leaves in `prepared`.
+    const Vector3& Carried(const Transform* transform);
 
     Vector3 prepared{};
     Vector3 direction{0.0f, 0.0f, 1.0f};   // unit

@@ -107,24 +107,38 @@ struct FramePasses {
     // The list headed by `first`, linked by `next`.
     void Draw(NamedObject* first) {
         if (failed) return;
+        ViewContext view = Pass();
+        view.objectList = first;
+        PushViewContext(&view);
+        if (Begin()) camera.DrawScene();
+        PopViewContext(&view);
+    }
+    // An object of a list of its own: its list is only itself while it draws.
+    void DrawAlone(NamedObject* object) { DrawEach(&object, 1); }
+    // Objects kept in an array, each the whole list while it draws, in one
+    // pass: the thousands of sprites and shots of a battle share its set-up.
+    void DrawEach(NamedObject* const* objects, size_t count) {
+        if (failed) return;
+        ViewContext view = Pass();
+        PushViewContext(&view);
+        if (Begin()) camera.DrawEach(objects, count);
+        PopViewContext(&view);
+    }
+
+private:
+    ViewContext Pass() const {
         ViewContext view;
         view.camera = &camera;
         view.lights = lights;
-        view.objectList = first;
-        PushViewContext(&view);
+        return view;
+    }
+    // Whether the frame is begun, beginning it on the first pass.
+    bool Begin() {
         if (!begun) {
             begun = true;
             failed = camera.BeginFrame() != 0;
         }
-        if (!failed) camera.DrawScene();
-        PopViewContext(&view);
-    }
-    // An object of a list of its own: its list is only itself while it draws.
-    void DrawAlone(NamedObject* object) {
-        NamedObject* const next = object->next;
-        object->next = nullptr;
-        Draw(object);
-        object->next = next;
+        return !failed;
     }
 };
 
@@ -183,9 +197,9 @@ void DrawWorld(GameState& game, Canvas& canvas, Camera& camera) {
     if (game.dustField != nullptr && game.dustShown != 0) passes.DrawAlone(game.dustField);
     // Effects and projectiles take their colours from their group's palette.
     Palette* const worldPalette = canvas.palette;
-    game.Groups().ForEach([&](const void* key, NamedObject* object) {
+    game.Groups().ForEachGroup([&](const void* key, NamedObject* const* members, size_t count) {
         canvas.palette = key != nullptr ? const_cast<Palette*>(static_cast<const Palette*>(key)) : worldPalette;
-        passes.DrawAlone(object);
+        passes.DrawEach(members, count);
     });
     canvas.palette = worldPalette;
     if (!passes.failed) DrawFlares(camera);

@@ -47,14 +47,21 @@ void MovingObject::Simulate(uint32_t milliseconds) {
     }
     angularVelocity.AddAssign(rotationRates.Scaled(t));
     for (float* spin : {&angularVelocity.x, &angularVelocity.y, &angularVelocity.z}) *spin = std::clamp(*spin, -spinCap, spinCap);
-    local.RotateAboutLocalX(t * angularVelocity.x, Transform::kAllFlags);
-    UpdateWorldTransform(Transform::kAllFlags);
-    local.RotateAboutLocalY(t * angularVelocity.y, Transform::kAllFlags);
-    UpdateWorldTransform(Transform::kAllFlags);
-    local.RotateAboutForward(t * angularVelocity.z, Transform::kAllFlags);
-    UpdateWorldTransform(Transform::kAllFlags);
+    // The three turns compose in the local matrix alone. Every way of
+    // keeping the inverse inverts the whole matrix again, and the world
+    // placement is the local one carried down the tree, so both are made
+    // once, from the last matrix, when they are next read: the same figures
+    // as after each turn, for a rock's or a piece of debris's tumble.
+    constexpr uint32_t kTurnOnly = Transform::kAllFlags & ~Transform::kUpdateInverse;
+    local.RotateAboutLocalX(t * angularVelocity.x, kTurnOnly);
+    local.RotateAboutLocalY(t * angularVelocity.y, kTurnOnly);
+    local.RotateAboutForward(t * angularVelocity.z, kTurnOnly);
+    bool placed = false;
     if (angularVelocity.Length() < 5.0f) angularVelocity = Vector3{0.0f, 0.0f, 0.0f};
     if (localVelocity.z != 0.0f) {
+        local.UpdateInverse();
+        UpdateWorldTransform(Transform::kAllFlags);
+        placed = true;
         flags |= kFlagChanged;
         velocity.AddAssign(world.forward.Scaled(t * localVelocity.z));
     }
@@ -66,6 +73,11 @@ void MovingObject::Simulate(uint32_t milliseconds) {
         previousPosition = Position();
         const Vector3 next = previousPosition.Sum(velocity.Scaled(t));
         local.SetPosition(&next, Transform::kAllFlags);
+        UpdateWorldTransform(Transform::kAllFlags);
+        placed = true;
+    }
+    if (!placed) {
+        local.UpdateInverse();
         UpdateWorldTransform(Transform::kAllFlags);
     }
 }

@@ -125,6 +125,9 @@ public:
     // The bounding radius in world units, over the object and its parts at
     // their scales (0 without a sphere).
     float Radius() const;
+    // The frame's own sphere in the world, for every kind: the weapons' hit
+    // search reads the sphere's centre without the call.
+    int32_t GetBoundingSphere(BoundingSphere* out) const final { return SceneObject::GetBoundingSphere(out); }
     // The model's name, "" without a model (ship numbers, races and classes
     // are read from it).
     const char* ModelName() const;

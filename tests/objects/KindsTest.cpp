@@ -4,6 +4,7 @@
 // packets carry of them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -288,6 +289,42 @@ TEST_F(KindsTest, RocksKeepTheirPlaceAndDebrisItsLife) {
     }
     EXPECT_EQ(frames, 4);   // 10 halved each half second: 0.625 on the fourth
     EXPECT_EQ(dropped->velocity.Length(), 0.0f);
+}
+
+// A tumbling rock, still or drifting, and a pushed one end each step placed,
+// with their part, as if each of the three turns had kept the inverse and
+// the world placement: the same figures, all of them current.
+TEST_F(KindsTest, ATumblingObjectEndsEachStepPlacedAsAfterEveryTurn) {
+    const auto same = [](const Transform& a, const Transform& b) {
+        return std::memcmp(&a.matrix, &b.matrix, sizeof a.matrix) == 0 &&
+               std::memcmp(&a.inverse, &b.inverse, sizeof a.inverse) == 0;
+    };
+    for (const int kind : {0, 1, 2}) {
+        Asteroid* const rock = builder_.SpawnAs<Asteroid>(builder_.Ball("ROCK", 2.0f), 7);
+        Frame part;
+        part.local.SetPositionXyz(1.0f, 2.0f, 3.0f, Transform::kAllFlags);
+        part.AttachToParent(rock, Transform::kAllFlags | Frame::kUpdateWorld);
+        rock->angularVelocity = {30.0f, -20.0f, 12.0f};
+        rock->spinCap = 25.0f;
+        rock->velocity = kind == 1 ? Vector3{1.0f, -2.0f, 0.5f} : Vector3{};
+        rock->localVelocity.z = kind == 2 ? 3.0f : 0.0f;
+        for (int step = 0; step < 3; ++step) {
+            Transform expected = rock->local;
+            const Vector3 spin = rock->angularVelocity;
+            rock->Simulate(50);
+            expected.RotateAboutLocalX(0.05f * std::clamp(spin.x, -25.0f, 25.0f), Transform::kAllFlags);
+            expected.RotateAboutLocalY(0.05f * std::clamp(spin.y, -25.0f, 25.0f), Transform::kAllFlags);
+            expected.RotateAboutForward(0.05f * std::clamp(spin.z, -25.0f, 25.0f), Transform::kAllFlags);
+            const Vector3 at = rock->Position();
+            expected.SetPosition(&at, Transform::kAllFlags);
+            Transform partWorld;
+            part.local.Combine(&expected, &partWorld);
+            EXPECT_TRUE(same(rock->local, expected) && same(rock->world, expected) && same(part.world, partWorld))
+                << kind << " " << step;
+        }
+        EXPECT_EQ(rock->Position().Length() > 0.0f, kind != 0);
+        part.Detach(0, 0);
+    }
 }
 
 // Records not from the mission reader may hold anything: huge, negative and

@@ -534,6 +534,72 @@ TEST_F(LightTest, InAFrameEachObjectIsLitAsOutsideOne) {
     }
 }
 
+// A sprite's one vertex, lit without the chain's preparation, takes what the
+// prepared chain gives it under a battle's chain of the kinds the lone
+// lighting knows (off, negative, unattenuated, at the sprite, past their
+// range, the last one off); another kind, or no frame, is left to the
+// preparation.
+TEST_F(LightTest, ALoneVertexIsLitAsThePreparedChainLightsIt) {
+    std::mt19937 random(103);
+    const auto uniform = [&random](float low, float high) {
+        return std::uniform_real_distribution<float>(low, high)(random);
+    };
+    const auto place = [&] { return Vector3{uniform(-100, 100), uniform(-100, 100), uniform(-100, 100)}; };
+    std::vector<Transform> sprites(30);
+    for (Transform& sprite : sprites) {
+        const Vector3 at = place();
+        sprite.SetPosition(&at, Transform::kAllFlags);
+    }
+    sprites[1].RotateY(40.0f, Transform::kAllFlags);
+    Light ambient;
+    ambient.intensity = 20;
+    std::vector<std::unique_ptr<Light>> chain;
+    for (int i = 0; i < 60; ++i) {
+        const float inner = uniform(0, 30);
+        auto* const flash = new FrameAttenuatedLight(place(), inner, i % 11 == 3 ? inner - 5.0f : uniform(-5, 90));
+        if (i % 13 == 0) sprites[size_t(i) % sprites.size()].matrix.GetTranslation(&flash->position);
+        flash->flags ^= (i % 7 == 2 ? Light::kFlagAttenuate : 0) | (i % 9 == 4 ? Light::kFlagNegative : 0) |
+                        (i % 5 == 1 ? Light::kFlagOff : 0);
+        chain.emplace_back(flash);
+        if (i % 17 == 5) chain.emplace_back(new VectorLight(place()));
+        if (i % 19 == 7) chain.emplace_back(new FramePointLight(place()));
+    }
+    for (size_t i = 0; i < chain.size(); ++i) {
+        chain[i]->intensity = uint8_t(uniform(10, 120));
+        chain[i]->InsertAfter(i == 0 ? &ambient : chain[i - 1].get());
+    }
+    chain.back()->flags |= Light::kFlagOff;
+    const MeshVertex point = At(0.0f, 0.0f, 0.0f, 0.6f, 0.0f, -0.8f);
+    for (const bool x87 : {true, false}) {
+        x87 ? MathRoutineTable::InstallX87() : MathRoutineTable::Install3dNow();
+        for (const uint32_t space : {0u, kObjectSpace}) {
+            camera_.flags = space;
+            Light::BeginDrawing();
+            int lit = 0;
+            for (const Transform& sprite : sprites) {
+                for (const int32_t twoSided : {0, 1}) {
+                    RenderVertex lone;
+                    lone.intensity = 0;
+                    ASSERT_TRUE(ambient.LightLoneVertex(&sprite, point, lone, twoSided));
+                    EXPECT_EQ(lone.intensity, Lit(ambient, point, twoSided, &sprite)) << x87 << " " << space;
+                    lit += lone.intensity > 40;
+                }
+            }
+            Light::EndDrawing();
+            EXPECT_GT(lit, 10);
+        }
+    }
+    RenderVertex untouched;
+    untouched.intensity = 7;
+    EXPECT_FALSE(ambient.LightLoneVertex(&sprites[0], point, untouched, 1)) << "outside a frame";
+    PointLight bulb(Vector3{0.0f, 0.0f, 0.0f});
+    bulb.InsertAfter(chain.front().get());
+    Light::BeginDrawing();
+    EXPECT_FALSE(ambient.LightLoneVertex(&sprites[0], point, untouched, 1)) << "a point light in the chain";
+    Light::EndDrawing();
+    EXPECT_EQ(untouched.intensity, 7);
+}
+
 // A row of frame lights adds each share, hands on to every other kind between
 // and after it, an off light adding none, in both lightings, and a link
 // changed after the preparation sends the walk along every light as it stands.

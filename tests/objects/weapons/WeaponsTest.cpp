@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/BoundingSphere.h"
+#include "engine/MathRoutineTable.h"
 #include "engine/Random.h"
 #include "game/CareerRecord.h"
 #include "game/EffectRegistries.h"
@@ -21,6 +23,7 @@
 #include "objects/systems/TargetingSystem.h"
 #include "objects/weapons/BeamWeapon.h"
 #include "objects/weapons/GunWeapon.h"
+#include "objects/weapons/HitSearch.h"
 #include "objects/weapons/Launchers.h"
 #include "objects/space/Mine.h"
 #include "objects/space/Missile.h"
@@ -264,6 +267,38 @@ TEST_F(WeaponsTest, AGunFiresByItsRateAndReportsItsHits) {
 // of 10 shots a second (none in a 16 or 50 ms frame of its own) fires 20
 // in two seconds of short frames as of long ones, and its hits deal two
 // seconds' damage.
+// Among a crowd, a shot meets an object's sphere where the sphere stands,
+// off the object's place on a turned object: a line just inside its edge
+// hits, one just outside misses, under either math routine.
+TEST_F(WeaponsTest, AShotMeetsASphereWhereItStandsOffATurnedObject) {
+    SpaceObject* const rockTemplate = builder_.Ball("ROCK", 1.0f);
+    rockTemplate->model->sphere.centre = {0.0f, 0.0f, 4.0f};
+    Craft* target = nullptr;
+    for (int i = 0; i <= 40; ++i) {
+        target = builder_.SpawnAs<Craft>(rockTemplate, 2);
+        target->active = 1;
+        target->collisionDelay = 0;
+        target->UpdateVisibility();
+        target->local.RotateY(i == 40 ? 90.0f : 0.0f, Transform::kAllFlags);
+        const Vector3 at = i == 40 ? Vector3{0.0f, 0.0f, 100.0f}
+                                   : Vector3{float(i % 8) * 10.0f - 40.0f, float(i / 8) * 10.0f + 20.0f, 100.0f};
+        target->SetPositionFlags(at, Transform::kAllFlags | 0x10);
+    }
+    BoundingSphere sphere;
+    ASSERT_EQ(target->GetBoundingSphere(&sphere), 0);
+    ASSERT_GT(sphere.centre.Difference(target->Position()).Length(), 3.9f);
+    for (const bool x87 : {true, false}) {
+        x87 ? MathRoutineTable::InstallX87() : MathRoutineTable::Install3dNow();
+        const auto shot = [&](float aside) {
+            return FindWeaponHit(ship_, {sphere.centre.x + aside, sphere.centre.y, 0.0f}, {0.0f, 0.0f, 1.0f}, 500.0f);
+        };
+        EXPECT_EQ(shot(0.9f).object, target) << x87;
+        EXPECT_NEAR(shot(0.9f).distance, sphere.centre.z - 0.44f, 0.01f) << x87;
+        EXPECT_EQ(shot(1.1f).object, nullptr) << x87;
+    }
+    MathRoutineTable::InstallX87();
+}
+
 TEST_F(WeaponsTest, AGunsShotsAndDamageAddUpWhateverTheFrameLength) {
     const int32_t damage[5] = {100, 40, 0, 0, 0};
     Craft* const enemy = Enemy(300.0f);
