@@ -335,7 +335,12 @@ void ObjectUpdate(const NetInbound& packet) {
         Trace(packet, "  Object verification failed, relaying OBJECT_REQUEST packet.\n");
         return;
     }
-    if (object->active == 0) object->Activate(0.0f);
+    if (object->active == 0) {
+        // The host has it back (a respawn, a jump in) as whole as before:
+        // shots and collisions meet it again, not only the eye.
+        object->collisionDelay = 0;
+        object->Activate(0.0f);
+    }
     object->velocity = in->velocity;
     object->angularVelocity = in->motion;
     object->SetAccelerations(in->acceleration, object->GetSpinCap());

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string>
 
+#include "game/PilotFile.h"
+
 #ifndef VORN_DEFAULT_DATA_DIR
 #define VORN_DEFAULT_DATA_DIR "build/data"
 #endif
@@ -128,6 +130,13 @@ bool ParseLaunchOptions(int argc, const char* const* argv, LaunchOptions* option
             options->host = true;
         } else if (std::strcmp(arg, "--join") == 0) {
             options->join = true;
+        } else if (std::strcmp(arg, "--pilot") == 0) {
+            const char* const name = i + 1 < argc ? argv[++i] : "";
+            if (const char* const problem = PilotNameProblem(name)) {
+                *error = std::string("--pilot needs a pilot's name: ") + problem;
+                return false;
+            }
+            options->pilot = name;
         } else {
             *error = std::string("unknown argument: ") + arg;
             return false;
@@ -140,6 +149,9 @@ bool ParseLaunchOptions(int argc, const char* const* argv, LaunchOptions* option
             return false;
         }
         options->net = true;
+    } else if (!options->pilot.empty()) {
+        *error = "--pilot needs --host or --join";
+        return false;
     }
     return true;
 }
@@ -150,8 +162,10 @@ const char* LaunchUsage() {
            "            [--step MS] [--trace]\n"
            "       vorn [--data DIR] --headless --random KIND [--difficulty D] [--seed S] [--seconds N]\n"
            "       vorn [...] [--script FILE] [--shot N FILE.png]...\n"
-           "       vorn [--data DIR] --headless --mission FILE --host [--net ADDRESS:PORT] [...]\n"
-           "       vorn [--data DIR] --headless --join [--net ADDRESS:PORT] [--seconds N]\n"
+           "       vorn [--data DIR] --headless --mission FILE --host [--net ADDRESS:PORT]\n"
+           "            [--pilot NAME] [...]\n"
+           "       vorn [--data DIR] --headless --join [--net ADDRESS:PORT] [--pilot NAME]\n"
+           "            [--seconds N]\n"
            "  --data DIR   the folder holding the seven data directories\n"
            "               (data, video, cel, option, xmi, mesh, missions)\n"
            "               and the files VORN.INI, vorn.cfg and screen.log\n"
@@ -189,5 +203,7 @@ const char* LaunchUsage() {
            "  --join       with --headless: join the first game found at the --net\n"
            "               address in real time, fly a \"P101\" once the host is\n"
            "               heard, and at the end list the host's objects held\n"
+           "  --pilot NAME  with --host or --join: the pilot's name the other\n"
+           "               machines are told (the career's otherwise)\n"
            "  --help       show this text\n";
 }

@@ -47,6 +47,9 @@ struct LaunchOptions {
     // session found at the --net address. Either implies --net.
     bool host = false;
     bool join = false;
+    // --pilot NAME: with --host or --join, the name the other machines know
+    // this one's pilot by; empty keeps the career's.
+    std::string pilot;
 };
 
 // Parses argv into `options`; false with `error` set for an unknown or

@@ -5,6 +5,7 @@
 #include <string>
 #include <thread>
 
+#include "game/CareerRecord.h"
 #include "game/GameState.h"
 #include "game/Mission.h"
 #include "mission/MissionFile.h"
@@ -29,6 +30,10 @@ bool NetworkFlight::Start() {
     auto* const settings = new NetGameSettings;
     settings->gameType = NetGameSettings::kDeathMatch;
     game_.netSettings = settings;
+    // Hosting or joining tells the others the career's pilot by name.
+    if (!options_.pilot.empty() && game_.career != nullptr) {
+        std::snprintf(game_.career->pilotName, sizeof game_.career->pilotName, "%s", options_.pilot.c_str());
+    }
     game_.netSession = new NetSession(NetSession::kStartupName, NetSession::kDefaultCapacity);
     if (game_.netSession->SelectServiceProvider(kProvider) == 0) {
         std::fprintf(stderr, "vorn: no %s network to play on\n", kProvider);

@@ -95,6 +95,8 @@ bool StartScriptedNetworkFlight(const LaunchOptions& options, GameState& game) {
         game.netSession = nullptr;
     }
     if (options.host) game.missionName = options.mission;
+    // The flight's network start tells its own hosting or joining line.
+    NetSession::SetConnectedListener(nullptr);
     NetworkFlight network(options, game);
     if (!network.Start()) return false;
     if (options.host) return true;

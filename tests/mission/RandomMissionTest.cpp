@@ -2,6 +2,7 @@
 // goals each kind builds, and the host's cooperative end.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <map>
@@ -20,6 +21,7 @@
 #include "mission/ObjectLoader.h"
 #include "mission/RandomMissionGenerator.h"
 #include "mission/SkyRecords.h"
+#include "net/NetGameSettings.h"
 #include "net/NetPacketType.h"
 #include "net/PacketBytes.h"
 #include "objects/space/SpaceObject.h"
@@ -459,3 +461,34 @@ TEST_F(RandomMissionTest, AFailedCooperativeMissionPaysNobodyAndTheHostsShareHol
 }
 
 }  // namespace
+
+// Only a cooperative game shares a payment: neither a death match from the
+// lobby nor a mission flown under a death match's settings pays anybody
+// when a cooperative game's time would be up.
+TEST_F(RandomMissionTest, ADeathMatchSharesNoPayment) {
+    GameState& game = builder_->Game();
+    NetGameSettings settings;
+    auto* const session = new RecordingNetSession(true);
+    game.netSession = session;
+    session->AddPlayer(1, "Host", 10);
+    session->AddPlayer(7, "Ann", 11);
+    const int32_t funds = game.career->funds;
+    for (const bool deathMatchKind : {true, false}) {
+        settings.gameType = deathMatchKind ? NetGameSettings::kCooperative : NetGameSettings::kDeathMatch;
+        game.netSettings = &settings;
+        Generator& generator = Lobby(deathMatchKind ? Generator::kDeathMatch : Generator::kProtect, 1);
+        ASSERT_EQ(SetUpSeededMission("Rnd 0", 2), kStatusOk);
+        generator.payment = 9000;
+        builder_->Clock().Advance(uint32_t(std::max(generator.CoopLimitSeconds(), 60)) * 1000 + 1);
+        game.Simulate();
+        game.Simulate();
+        EXPECT_EQ(game.cooperativeTimeUp, 0) << deathMatchKind;
+        for (const auto& sent : session->sent) {
+            EXPECT_NE(PacketReader(sent.bytes.data(), uint32_t(sent.bytes.size())).U16(0), kKillsUpdate) << deathMatchKind;
+        }
+        EXPECT_EQ(game.career->funds, funds) << deathMatchKind;
+    }
+    game.netSettings = nullptr;
+    delete session;
+    game.netSession = nullptr;
+}

@@ -176,6 +176,22 @@ TEST_F(NetDispatchTest, UpdatesSteerCopiesButNeverTheClientsOwnShip) {
     EXPECT_EQ(Types(client), (std::vector<uint16_t>{kObjectRequest}));
 }
 
+// A copy the host ended (a death, a jump out) and brings back by its
+// updates (a respawn, a jump in) is shot at and collides again, not only
+// shown.
+TEST_F(NetDispatchTest, AnUpdateBringsAnEndedCopyBackWhole) {
+    RecordingNetSession& client = Session(false);
+    builder_.Game().mode = GameState::kModeFlight;
+    NetPacket update;
+    update.BuildObjectPacket(kObjectUpdate, ship_);
+    const std::vector<uint8_t> bytes = Built(update);
+    ship_->Deactivate(0);
+    ASSERT_NE(ship_->flags & SpaceObject::kFlagNoCollisions, 0u);
+    Deliver(client, 1, bytes);
+    EXPECT_EQ(ship_->active, 1u);
+    EXPECT_EQ(ship_->flags & SpaceObject::kFlagNoCollisions, 0u);
+}
+
 TEST_F(NetDispatchTest, DestructionRequestsEndOnlyActiveObjects) {
     RecordingNetSession& host = Session(true);
     rock_->active = 0;

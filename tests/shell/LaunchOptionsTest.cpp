@@ -142,6 +142,22 @@ TEST(LaunchOptions, TheNetworkAddressIsFourNumbersAndAPort) {
     EXPECT_FALSE(Parse({"--net"}, &options, &error));
 }
 
+// A pilot's name is given only to a machine of a network game, and only
+// one a pilot file could bear.
+TEST(LaunchOptions, APilotsNameGoesWithHostOrJoin) {
+    LaunchOptions options;
+    std::string error;
+    ASSERT_TRUE(Parse({"--headless", "--join", "--pilot", "Bob"}, &options, &error)) << error;
+    EXPECT_EQ(options.pilot, "Bob");
+    for (const char* bad : {"", ".hidden", "a/b", "tab\there"}) {
+        LaunchOptions refused;
+        EXPECT_FALSE(Parse({"--headless", "--join", "--pilot", bad}, &refused, &error)) << bad;
+    }
+    LaunchOptions alone;
+    EXPECT_FALSE(Parse({"--headless", "--mission", "sample.uli", "--pilot", "Bob"}, &alone, &error));
+    EXPECT_FALSE(Parse({"--headless", "--join", "--pilot"}, &alone, &error));
+}
+
 TEST(LaunchOptions, ReadsAScriptAndRepeatedPictures) {
     LaunchOptions options;
     std::string error;

@@ -85,6 +85,11 @@ public:
         return Run("host", {"--mission", mission, "--seconds", std::to_string(seconds), "--seed", "3", "--host"});
     }
     std::unique_ptr<ChildProcess> Join(int seconds) { return Run("client", {"--join", "--seconds", std::to_string(seconds)}); }
+    // A script beside the runtime folders; its path.
+    std::string Script(const char* name, const std::string& text) const {
+        runtime_.WriteFile(name, text);
+        return (runtime_.Path() / name).string();
+    }
 
 private:
     TempDir data_, runtime_;
@@ -431,4 +436,93 @@ TEST(NetworkGame, APlayerJoinsARunningGameAndAnotherLeavesIt) {
     for (const char* pilot : {"Ann", "Cid", "Dee"}) {
         EXPECT_TRUE(game.Shows(pilot, "message \"Bob has left the game.\"")) << pilot << transcript;
     }
+}
+
+namespace {
+
+// Ann hosts the range and Bob joins it; neither touches the throttle. Each
+// raises its weapons' power to the top (the Ion Beam needs a full pool
+// beside the cannon firing with it; the cannon alone never gets through a
+// drone's shields), and holds the trigger until its own kill is told. Bob
+// fires only once Ann's drone is down, so that a kill line names one
+// killer at a time. A wait sees only lines printed after the input before
+// it, so each waits before its first key. Every wait gives up after 15 s.
+constexpr const char* kHostKills =
+    "wait-limit 300\n"
+    "at 1 wait message \"Bob has joined the game.\"\n"
+    "at 2 key F3\nat 4 key F3\nat 6 key F3\nat 8 key F3\nat 10 key F3\n"
+    "at 30 press Space\n"
+    "at 31 wait message \"Ann killed Drone A!\"\n"
+    "at 32 release Space\n"
+    "at 33 wait message \"Bob killed Drone B!\"\n"
+    "at 93 quit\n";
+constexpr const char* kClientKills =
+    "wait-limit 300\n"
+    "at 1 wait message \"Ann killed Drone A!\"\n"
+    "at 2 key F3\nat 4 key F3\nat 6 key F3\nat 8 key F3\nat 10 key F3\n"
+    "at 12 press Space\n"
+    "at 13 wait message \"Bob killed Drone B!\"\n"
+    "at 14 release Space\n"
+    "at 40 quit\n";
+
+NetGame FromTranscripts(const std::string& host, const std::string& client) {
+    NetGame game;
+    game.status = 0;
+    for (const auto& [pilot, text] : {std::pair{"Ann", &host}, std::pair{"Bob", &client}}) {
+        std::istringstream in(*text);
+        for (std::string line; std::getline(in, line);) game.lines[pilot].push_back(line);
+    }
+    return game;
+}
+
+}  // namespace
+
+// Two ships that never move kill by their keys alone: the host's drone by
+// the host, the client's by the client. The client's drone lies ahead of the
+// client's start and far off the host's line of fire, so only a shot that
+// leaves from the client's own gun meets it. Every machine tells each kill
+// once under its killer's name, ends with the same scores for the players
+// it still holds (the client leaves first, the host then holds only its
+// own) and holds every shared object where the host holds it.
+TEST(NetworkFlight, StillShipsKillByTheirKeysAndEveryMachineAgrees) {
+    HostAndClient pair;
+    ASSERT_TRUE(pair.Ready()) << pair.Failure();
+    auto host = pair.Run("host", {"--mission", "netduel.uli", "--seconds", "60", "--host", "--pilot", "Ann", "--script",
+                                  pair.Script("ann.txt", kHostKills)});
+    ASSERT_TRUE(host->WaitForLine("hosting \"", 15000)) << host->Transcript();
+    auto client = pair.Run("client", {"--join", "--seconds", "60", "--pilot", "Bob", "--script",
+                                      pair.Script("bob.txt", kClientKills)});
+    EXPECT_EQ(client->Wait(45000), 0) << client->Transcript();
+    EXPECT_EQ(host->Wait(20000), 0) << host->Transcript();
+
+    const NetGame game = FromTranscripts(host->Transcript(), client->Transcript());
+    const std::string transcript = host->Transcript() + client->Transcript();
+    EXPECT_EQ(game.Starting("Ann", "hosting ").size(), 1u) << transcript;
+    for (const char* pilot : {"Ann", "Bob"}) {
+        EXPECT_EQ(game.Starting(pilot, "message \"Ann killed").size(), 1u) << pilot << transcript;
+        EXPECT_EQ(game.Starting(pilot, "message \"Bob killed").size(), 1u) << pilot << transcript;
+        EXPECT_TRUE(game.Shows(pilot, "message \"Ann killed Drone A!\"")) << pilot << transcript;
+        EXPECT_TRUE(game.Shows(pilot, "message \"Bob killed Drone B!\"")) << pilot << transcript;
+    }
+    EXPECT_EQ(Scores(game, "Bob"), (std::map<std::string, std::string>{{"Ann", "score 1 kills 1"}, {"Bob", "score 1 kills 1"}}))
+        << transcript;
+    ExpectSameScores(game, {"Bob"}, transcript);
+    ExpectSameMatrices(game, {"Bob"}, transcript);
+    // Nothing flies here: every shared object stands where the host has it.
+    const auto hosted = Matrices(game, "Ann");
+    for (const auto& [uoid, held] : Matrices(game, "Bob")) {
+        const auto found = hosted.find(uoid);
+        if (uoid >= kClientUoidBase || found == hosted.end()) continue;
+        for (size_t i = 9; i < 12; ++i) EXPECT_NEAR(held[i], found->second[i], 0.5) << uoid << " word " << i << transcript;
+    }
+    // The client's ship ends where it launched, on its own start.
+    std::map<long long, int> types;
+    std::string twice;
+    ASSERT_TRUE(ObjectTable(game, "Bob", &types, &twice)) << twice << transcript;
+    const auto own = std::find_if(types.begin(), types.end(), [](const auto& entry) { return entry.second == kPlayerShip; });
+    ASSERT_NE(own, types.end()) << transcript;
+    const std::vector<double> ship = Matrices(game, "Bob")[own->first];
+    ASSERT_EQ(ship.size(), 12u) << transcript;
+    EXPECT_NEAR(ship[9], 212.13, 0.5) << transcript;
+    EXPECT_NEAR(ship[11], 212.13, 0.5) << transcript;
 }
