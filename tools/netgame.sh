@@ -107,7 +107,12 @@ client_script() {
   local i=$1 source=$data/scripts/join-coop.txt
   local renamed="s/Bob/${names[i]}/g; s/Bee/${callsigns[i]}/g; s/click 480 180/click 480 ${rows[i]}/"
   if [ "$i" -eq 3 ]; then
-    sed "$renamed" "$source" | awk '/^# A word in the waiting room/ { skip = 1 } /wait screen HANGAR/ { skip = 0 } !skip'
+    # Its wait for the hangar begins at the join's own pass: a wait hears
+    # only what comes after it begins, and the hangar comes at once.
+    sed "$renamed" "$source" | awk '/^# A word in the waiting room/ { skip = 1 }
+      /^at [0-9]+ / && !skip { joined = $2 }
+      /wait screen HANGAR/ { skip = 0; $2 = joined }
+      !skip'
   else
     sed "$renamed" "$source"
   fi | lines_through /dev/stdin 'wait mode 2'
