@@ -13,10 +13,14 @@
 #include "game/DataDirectories.h"
 #include "game/GameState.h"
 #include "game/ScreenSlots.h"
+#include "screens/FrameScreen.h"
 #include "screens/GameMenus.h"
 #include "tests/support/world/ScreenHarness.h"
 #include "ui/ArtObject.h"
 #include "ui/MenuScreen.h"
+#include "display/Canvas.h"
+#include "tests/support/GoldenImage.h"
+#include "ui/BitmapButton.h"
 #include "ui/TextBox.h"
 #include "ui/UiControl.h"
 
@@ -77,6 +81,13 @@ void ExpectNoOverlaps(const std::vector<Spot>& spots) {
     }
 }
 
+// The pages the frame embeds.
+constexpr ScreenSlot kEmbeddedPages[] = {
+    ScreenSlot::kMissions,  ScreenSlot::kEmail,        ScreenSlot::kNews,    ScreenSlot::kLogs,
+    ScreenSlot::kRepair,    ScreenSlot::kRequisition,  ScreenSlot::kOutfit,  ScreenSlot::kEncyclopedia,
+    ScreenSlot::kOptions,   ScreenSlot::kSave,         ScreenSlot::kControls, ScreenSlot::kAssignment,
+    ScreenSlot::kPersonnel, ScreenSlot::kKillBoard,    ScreenSlot::kVoice};
+
 // The game's menus over the harness's sample tree.
 class SampleScreenLayout : public testing::Test {
 protected:
@@ -100,10 +111,7 @@ TEST_F(SampleScreenLayout, NoTwoHotSpotsOfAStandAloneScreenOverlap) {
 TEST_F(SampleScreenLayout, EmbeddedPagesKeepClearOfTheFrameButtons) {
     const std::vector<Spot> buttons = SpotsOf("FRAME");
     ASSERT_FALSE(buttons.empty());
-    for (const ScreenSlot slot : {ScreenSlot::kMissions, ScreenSlot::kEmail, ScreenSlot::kNews, ScreenSlot::kLogs,
-                                  ScreenSlot::kRepair, ScreenSlot::kRequisition, ScreenSlot::kOutfit, ScreenSlot::kEncyclopedia,
-                                  ScreenSlot::kOptions, ScreenSlot::kSave, ScreenSlot::kControls, ScreenSlot::kAssignment,
-                                  ScreenSlot::kPersonnel, ScreenSlot::kKillBoard, ScreenSlot::kVoice}) {
+    for (const ScreenSlot slot : kEmbeddedPages) {
         const std::string page = ScreenSlotName(slot);
         std::vector<Spot> spots = SpotsOf(page);
         spots.insert(spots.end(), buttons.begin(), buttons.end());
@@ -127,6 +135,80 @@ TEST_F(SampleScreenLayout, EmbeddedPagesKeepClearOfTheFrameButtons) {
                 if (Overlap(area, button)) ADD_FAILURE() << Describe(area) << " under the frame's " << Describe(button);
             }
         }
+    }
+}
+
+// Every page embedded in the frame keeps what it shows and what answers the
+// pointer inside the frame's work area: its hot spots, the controls its code
+// places, and the sprite buttons its art places, at their opened size.
+TEST_F(SampleScreenLayout, EmbeddedPagesKeepInsideTheWorkArea) {
+    const auto inside = [](int32_t x, int32_t y, int32_t width, int32_t height) {
+        return x >= FrameScreen::kWorkLeft && y >= FrameScreen::kWorkTop && x + width - 1 <= FrameScreen::kWorkRight &&
+               y + height - 1 <= FrameScreen::kWorkBottom;
+    };
+    for (const ScreenSlot slot : kEmbeddedPages) {
+        const std::string page = ScreenSlotName(slot);
+        for (const Spot& spot : SpotsOf(page)) {
+            if (!inside(spot.xMin, spot.yMin, spot.xMax - spot.xMin + 1, spot.yMax - spot.yMin + 1)) {
+                ADD_FAILURE() << Describe(spot) << " to " << spot.xMax << "," << spot.yMax << " leaves the work area";
+            }
+        }
+        MenuScreen* const screen = Build(slot);
+        ASSERT_NE(screen, nullptr) << page;
+        screen->Open();
+        for (const ArtObject* const panel : screen->artObjects) {
+            const std::string where = page + " " + panel->Name() + " ";
+            for (const UiControl* const c : panel->controls) {
+                // A control of no size (a face) draws where its page puts it.
+                if (c->width <= 0 || c->height <= 0) continue;
+                EXPECT_TRUE(inside(c->RegionLeft(), c->RegionTop(), c->width, c->height))
+                    << where << c->Name() << " at " << c->RegionLeft() << "," << c->RegionTop() << " size " << c->width
+                    << "x" << c->height;
+            }
+            for (const SpriteInstance* const s : panel->spriteInstances) {
+                const int32_t width = s->control != nullptr ? s->control->width : 0;
+                const int32_t height = s->control != nullptr ? s->control->height : 0;
+                EXPECT_TRUE(inside(s->x, s->y, width, height)) << where << (s->control != nullptr ? s->control->Name() : "?")
+                                                               << " at " << s->x << "," << s->y << " size " << width << "x" << height;
+            }
+        }
+        screen->Close();
+    }
+}
+
+// What each page draws in its first passes (lists filled, pictures of the
+// career's first ship and items shown) stays inside the work area: the
+// canvas outside it keeps the colour the frame's background would show.
+TEST_F(SampleScreenLayout, EmbeddedPagesDrawInsideTheWorkArea) {
+    constexpr int32_t kPasses = 12;
+    for (const ScreenSlot slot : kEmbeddedPages) {
+        const std::string page = ScreenSlotName(slot);
+        MenuScreen* const screen = Build(slot);
+        ASSERT_NE(screen, nullptr) << page;
+        harness.Game().tutorialsEnabled = 0;
+        harness.ClearBetweenPasses(true);
+        harness.TheCanvas().Clear(0, 0xFFFFFFFFu);
+        const RgbImage clear = CanvasToRgb(harness.TheCanvas());
+        harness.SetPassLimit(harness.Passes() + kPasses);
+        harness.CaptureAfterPass(harness.Passes() + kPasses - 1);
+        const int32_t last = harness.Passes() + kPasses - 1;
+        harness.Run(*screen);
+        const RgbImage& drawn = harness.Picture(last);
+        ASSERT_EQ(drawn.rgb.size(), clear.rgb.size()) << page;
+        int32_t outside = 0, firstX = -1, firstY = -1;
+        for (int32_t y = 0; y < drawn.height; ++y) {
+            for (int32_t x = 0; x < drawn.width; ++x) {
+                if (x >= FrameScreen::kWorkLeft && x <= FrameScreen::kWorkRight && y >= FrameScreen::kWorkTop &&
+                    y <= FrameScreen::kWorkBottom) {
+                    continue;
+                }
+                const size_t at = 3 * size_t(y * drawn.width + x);
+                if (drawn.rgb[at] == clear.rgb[at] && drawn.rgb[at + 1] == clear.rgb[at + 1] && drawn.rgb[at + 2] == clear.rgb[at + 2]) continue;
+                if (outside++ == 0) firstX = x, firstY = y;
+            }
+        }
+        EXPECT_EQ(outside, 0) << page << " draws outside the work area, first at " << firstX << "," << firstY;
+        if (outside != 0) MatchesGolden(drawn, "work_area_" + page);
     }
 }
 
