@@ -4,6 +4,8 @@
 // value in the font the boxes draw with.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,7 @@
 #include "tests/support/GoldenImage.h"
 #include "ui/BitmapButton.h"
 #include "ui/TextBox.h"
+#include "ui/TutorialScreen.h"
 #include "ui/UiControl.h"
 
 namespace {
@@ -209,6 +212,91 @@ TEST_F(SampleScreenLayout, EmbeddedPagesDrawInsideTheWorkArea) {
         }
         EXPECT_EQ(outside, 0) << page << " draws outside the work area, first at " << firstX << "," << firstY;
         if (outside != 0) MatchesGolden(drawn, "work_area_" + page);
+    }
+}
+
+// Every screen that shows the help pop-up, as a player with tutorials on
+// meets it on opening: the pop-up's buttons lie on none of the screen's hot
+// spots, controls or sprite buttons (nor of the frame's, for a page it
+// embeds), and the picture of the screen under its pop-up is as looked at.
+TEST_F(SampleScreenLayout, TheHelpPopUpCoversNoControlOfAnyScreen) {
+    const std::vector<Spot> frameButtons = SpotsOf("FRAME");
+    harness.Game().BuildScreen(ScreenSlot::kTutorial);
+    auto* const tutorial = dynamic_cast<TutorialScreen*>(harness.Game().ScreenIn(ScreenSlot::kTutorial));
+    ASSERT_NE(tutorial, nullptr);
+    // The voice page is the one page without help of its own.
+    std::vector<ScreenSlot> hosts;
+    for (const ScreenSlot slot : kEmbeddedPages) {
+        if (slot != ScreenSlot::kVoice) hosts.push_back(slot);
+    }
+    for (const ScreenSlot slot : {ScreenSlot::kQuit, ScreenSlot::kPause, ScreenSlot::kRestart, ScreenSlot::kOffice,
+                                  ScreenSlot::kHallway, ScreenSlot::kWarRoom, ScreenSlot::kCommonRoom, ScreenSlot::kTrophy,
+                                  ScreenSlot::kSalvage, ScreenSlot::kFrame}) {
+        hosts.push_back(slot);
+    }
+    for (const ScreenSlot slot : hosts) {
+        const std::string page = ScreenSlotName(slot);
+        SCOPED_TRACE(page);
+        const bool embedded = std::find(std::begin(kEmbeddedPages), std::end(kEmbeddedPages), slot) != std::end(kEmbeddedPages);
+        Screen* const screen = harness.Game().BuildScreen(slot);
+        ASSERT_NE(screen, nullptr);
+        const auto* const menu = dynamic_cast<const MenuScreen*>(screen);
+        harness.Game().tutorialsEnabled = 1;
+        tutorial->introductionPending = 0;
+        // The picture: the screen's first passes with the pop-up over it.
+        constexpr int32_t kSettled = 8;
+        harness.ClearBetweenPasses(embedded);
+        harness.TheCanvas().Clear(0, 0xFFFFFFFFu);
+        const int32_t last = harness.Passes() + kSettled;
+        harness.SetPassLimit(last);
+        harness.CaptureAfterPass(last);
+        harness.Run(*screen);
+        EXPECT_TRUE(MatchesPngGolden(harness.Picture(last), "popup_" + page));
+        tutorial->Close();
+        screen->tutorialActive = 0;
+
+        // Where the pop-up lies as the screen opens.
+        harness.Game().currentScreen = screen;
+        screen->Open();
+        EXPECT_EQ(screen->tutorialActive, 1) << "no pop-up on opening";
+        if (screen->tutorialActive == 0) {
+            screen->Close();
+            continue;
+        }
+        std::vector<Spot> beneath = SpotsOf(page);
+        if (embedded) beneath.insert(beneath.end(), frameButtons.begin(), frameButtons.end());
+        std::vector<const ArtObject*> shown;
+        if (menu != nullptr) {
+            for (const ArtObject* const panel : menu->artObjects) {
+                if (panel == menu->currentPanel || menu->ContainsId(panel) != 0) shown.push_back(panel);
+            }
+        }
+        for (const ArtObject* const panel : shown) {
+            for (const UiControl* const c : panel->controls) {
+                if (c->visible == 0 || c->width <= 0 || c->height <= 0) continue;
+                beneath.push_back({page + " " + c->Name(), 0, c->RegionLeft(), c->RegionLeft() + c->width - 1, c->RegionTop(),
+                                   c->RegionTop() + c->height - 1});
+            }
+            for (const SpriteInstance* const s : panel->spriteInstances) {
+                beneath.push_back({page + " " + s->control->Name(), 0, s->x, s->x + s->control->width - 1, s->y,
+                                   s->y + s->control->height - 1});
+            }
+        }
+        int32_t buttons = 0;
+        for (const SpriteInstance* const s : tutorial->panel->spriteInstances) {
+            const Spot button{"pop-up " + s->control->Name(), 0, s->x, s->x + s->control->width - 1, s->y,
+                              s->y + s->control->height - 1};
+            ++buttons;
+            EXPECT_GE(button.yMin, tutorial->BackdropTop());
+            EXPECT_LE(button.yMax, tutorial->BackdropBottom());
+            for (const Spot& spot : beneath) {
+                if (Overlap(button, spot)) ADD_FAILURE() << Describe(button) << " over " << Describe(spot);
+            }
+        }
+        EXPECT_EQ(buttons, 4);
+        tutorial->Close();
+        screen->tutorialActive = 0;
+        screen->Close();
     }
 }
 

@@ -241,17 +241,19 @@ std::unique_ptr<Bitmap> InitialBackground() {
 
 InputTrigger Spot(const ButtonSpec& spec) { return SpotTrigger(spec.x, spec.y, spec.width, spec.height); }
 
-// The pop-up's four sprite buttons.
+// The pop-up's four sprite buttons, in one short row under the text: the
+// pop-up slides up or down over a screen until the row lies clear of the
+// screen's controls, and a short row finds room where a wide one would not.
 struct SpriteSpec {
     const char* name;
     const char* label;
     int x, y, width, height;
 };
 constexpr SpriteSpec kTutorialSprites[] = {
-    {"Tutorial Close", "CLOSE", 400, 272, 110, 24},
+    {"Tutorial Close", "CLOSE", 370, 272, 110, 24},
     {"Tutorial Deactivate", "NO MORE", 130, 272, 110, 24},
-    {"Scroll Up", "UP", 570, 130, 40, 24},
-    {"Scroll Down", "DN", 570, 220, 40, 24},
+    {"Scroll Up", "UP", 260, 272, 40, 24},
+    {"Scroll Down", "DN", 310, 272, 40, 24},
 };
 
 struct Topic {
