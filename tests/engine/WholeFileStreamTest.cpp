@@ -5,7 +5,6 @@
 #include <string>
 
 #include "engine/FileWrappers.h"
-#include "engine/IffFile.h"
 #include "tests/support/FaultyFileSystem.h"
 #include "tests/support/FileContents.h"
 #include "tests/support/ScopedInstall.h"
@@ -47,35 +46,6 @@ TEST(WholeFileStream, ChangesReachTheFileInOneWrite) {
     EXPECT_EQ(FileContents(path), "0123ab");
     EXPECT_EQ(files.Calls(FaultyFileSystem::kWrite), 2u);
     EXPECT_EQ(files.Calls(FaultyFileSystem::kFlush), 1u);
-}
-
-// A chunk file of many small chunks, each form's size patched as it closes,
-// still goes out whole in one write; a disk that takes only part of it fails
-// the finish.
-TEST(WholeFileStream, AChunkFileGoesOutWholeOrFails) {
-    TempDir folder;
-    const std::string path = folder.Str() + "/chunks.iff";
-    const auto writeChunks = [&] {
-        WholeFileStream stream;
-        IffFile iff(&stream, 0);
-        Status status = iff.OpenFile(path.c_str(), kOpenWrite | kOpenCreate);
-        for (uint32_t form = 0; form < 20 && status == kStatusOk; ++form) {
-            status = iff.BeginForm(MakeTag("ITEM"));
-            for (uint32_t chunk = 0; chunk < 10 && status == kStatusOk; ++chunk) {
-                status = iff.WriteChunk(MakeTag("WORD"), &chunk, sizeof chunk);
-            }
-            if (status == kStatusOk) status = iff.Ascend();
-        }
-        const Status closed = iff.CloseFile();
-        return status != kStatusOk ? status : closed;
-    };
-    FaultyFileSystem files;
-    ScopedInstall<platform::FileSystem> installed(files);
-    ASSERT_EQ(writeChunks(), kStatusOk);
-    EXPECT_EQ(files.Calls(FaultyFileSystem::kWrite), 1u);
-    EXPECT_EQ(FileContents(path).size(), 20u * (12 + 10 * 12));
-    files.ShortWrites(100);
-    EXPECT_NE(writeChunks(), kStatusOk);
 }
 
 }  // namespace
