@@ -644,7 +644,7 @@ TEST_F(MainLoopRoadTest, TheCreditsLeadBackToTheOptionsPage) {
 TEST_F(MainLoopRoadTest, AQuitFromTheLobbyAfterItsWaitingRoomAsks) {
     int status = -1;
     const std::string out = Play(
-        "at 10 click 125 204\nat 40 key 15\nat 41 key Enter\nat 50 click 77 408\nat 70 click 235 143\nat 72 type Ann\n"
+        "at 10 click 125 204\nat 40 key N\nat 50 click 77 408\nat 70 click 235 143\nat 72 type Ann\n"
         "at 75 click 235 172\nat 77 type Ace\nat 80 click 347 404\nat 100 click 320 188\nat 120 click 320 205\n"
         "at 140 click 320 188\nat 160 click 90 414\nat 190 click 90 434\nat 230 click 320 291\nat 280 key Escape\n"
         "at 310 key Enter\nat 330 key N\nat 380 key Escape\nat 410 key Enter\nat 430 key Y\nat 480 quit\n",

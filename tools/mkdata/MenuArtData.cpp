@@ -610,7 +610,8 @@ Status WriteMenuMaps(const std::string& celDirectory) {
     }
     Status status = WriteEventMapFile((celDirectory + "INIT.iff").c_str(), {init});
     // TUT: "Tutorial Close" is the first hot spot, so Enter answers the
-    // pop-up; events as the pop-up's codes name them.
+    // pop-up, as Escape does; N answers "No More". Events as the pop-up's
+    // codes name them.
     EventMapSpec tutorial;
     tutorial.name = "tut";
     const uint32_t spriteEvents[] = {0, 1, 13, 14};   // close, deactivate, scroll up, scroll down
@@ -626,6 +627,9 @@ Status WriteMenuMaps(const std::string& celDirectory) {
     tutorial.events.push_back({12, KeyTrigger(kKeyPageDown)});
     tutorial.events.push_back({0, KeyTrigger(kKeyEscape)});
     tutorial.events.push_back({7, KeyTrigger(kKeyEscape)});
+    // N answers "No More", wherever the pop-up lies.
+    tutorial.events.push_back({1, KeyTrigger(kKeyN)});
+    tutorial.events.push_back({7, KeyTrigger(kKeyN)});
     if (status == kStatusOk) status = WriteEventMapFile((celDirectory + "TUT.iff").c_str(), {tutorial});
     // HELP: its one text box has nothing to press; the keys walk and help.
     EventMapSpec help;
