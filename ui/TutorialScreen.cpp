@@ -280,6 +280,9 @@ int32_t TutorialScreen::HandleEvent(uint16_t code) {
                 PressSprite("Tutorial Close", code);
                 return 1;
             }
+            // No More's key with the pointer resting on CLOSE (where the
+            // focus puts it): No More, which closes the pop-up too.
+            if (edgeEvents.TestEvent(kCodeDeactivate)) return HandleEvent(kCodeDeactivate);
             if (introductionPending != 0) {
                 introductionPending = 0;
                 Show();
