@@ -5,6 +5,7 @@
 #include "display/PixelFormat.h"
 #include "engine/ByteOrder.h"
 #include "engine/FileWrappers.h"
+#include "engine/WholeFileStream.h"
 #include "engine/IffFile.h"
 #include "game/CareerRecord.h"
 #include "game/GameState.h"
@@ -116,7 +117,8 @@ Status GameState::WriteConfigFile(const ConfigRecord& record) const {
     const std::string pending = path + ".new";
     Status status;
     {
-        IffFile iff(0);
+        WholeFileStream file;
+        IffFile iff(&file, 0);
         status = iff.OpenFile(pending.c_str(), kOpenWrite | kOpenCreate);
         if (status != kStatusOk) return status;
         if ((status = iff.BeginForm(kVornForm)) == kStatusOk &&

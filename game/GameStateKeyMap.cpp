@@ -78,10 +78,12 @@ Status GameState::SaveKeyMap(const char* path) const {
     const platform::FileHandle file = FileOpen(pending.c_str(), kOpenWrite | kOpenCreate);
     if (file == platform::kNoFile) return kStatusCannotOpen;
     bool written = FileWrite(file, bytes.data(), uint32_t(bytes.size())) == int32_t(bytes.size());
+    // On the disk before the rename: a crash after it must not leave an
+    // empty map in place of the old one.
+    written = written && FileFlush(file) == platform::kFileOk;
     written = FileClose(file) == platform::kFileOk && written;
-    if (written && FileRename(pending.c_str(), path) == platform::kFileOk) return kStatusOk;
-    FileDelete(pending.c_str());
-    return kStatusPlatformFailed;
+    const uint32_t result = FinishReplacement(written ? platform::kFileOk : platform::kFileGeneralFailure, pending.c_str(), path);
+    return result == platform::kFileOk ? kStatusOk : kStatusPlatformFailed;
 }
 
 void GameState::SaveKeyMap() const { SaveKeyMap(KeyMapPath().c_str()); }

@@ -2,6 +2,7 @@
 
 #include "engine/ByteOrder.h"
 #include "engine/FileWrappers.h"
+#include "engine/WholeFileStream.h"
 #include "game/CareerRecord.h"
 #include "game/GameState.h"
 #include "game/XorChunkStream.h"
@@ -48,7 +49,8 @@ Status WriteOptionsFile(const char* path, const CareerOptions& options) {
     const std::string pending = std::string(path) + kPendingSuffix;
     Status status;
     {
-        XorChunkStream stream;
+        WholeFileStream file;
+        XorChunkStream stream(&file);
         status = stream.OpenFile(pending.c_str(), kOpenWrite | kOpenCreate);
         if (status != kStatusOk) return status;
         // Keyed as the file it becomes.

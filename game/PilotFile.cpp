@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "engine/FileWrappers.h"
+#include "engine/WholeFileStream.h"
 #include "game/CareerRecord.h"
 #include "game/GameState.h"
 #include "game/XorChunkStream.h"
@@ -50,7 +51,8 @@ Status WritePilotFile(GameState& game) {
     const std::string pending = path + kPilotPendingSuffix;
     Status status;
     {
-        XorChunkStream stream;
+        WholeFileStream file;
+        XorChunkStream stream(&file);
         status = stream.OpenFile(pending.c_str(), kOpenWrite | kOpenCreate);
         if (status != kStatusOk) return status;
         // Keyed as the file it becomes.

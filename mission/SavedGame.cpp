@@ -5,6 +5,7 @@
 
 #include "engine/ByteOrder.h"
 #include "engine/FileWrappers.h"
+#include "engine/WholeFileStream.h"
 #include "game/CareerRecord.h"
 #include "game/GameState.h"
 #include "game/MessageList.h"
@@ -133,7 +134,9 @@ Status SaveGame(const char* name, const char* title) {
     const std::string pending = path + kPendingSuffix;
     Status status;
     {
-        XorChunkStream stream;
+        // Built whole in memory: the file gets it in one write.
+        WholeFileStream file;
+        XorChunkStream stream(&file);
         status = stream.OpenFile(pending.c_str(), kOpenWrite | kOpenCreate);
         if (status != kStatusOk) {
             return status;

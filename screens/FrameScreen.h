@@ -12,6 +12,12 @@ class BitmapButton;
 class FrameScreen : public MenuScreen {
 public:
     static constexpr const char* kScreenName = "FRAME";
+    // The work area a page embedded in the frame draws in, inside the rules
+    // of the frame's background (left of it the menu column).
+    static constexpr int32_t kWorkLeft = 56;
+    static constexpr int32_t kWorkTop = 21;
+    static constexpr int32_t kWorkRight = 629;
+    static constexpr int32_t kWorkBottom = 469;
     // The focus a newly embedded page starts from.
     static constexpr int32_t kEmbeddedFocus = 19;
 

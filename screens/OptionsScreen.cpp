@@ -36,9 +36,10 @@ constexpr int32_t kUiSoundClick3 = 5;
 constexpr int32_t kScrollClickDraws = 10;
 constexpr const char* kAutoSave = "auto";
 
-// The "track" box: 468 x 343 at (60, 20), without a frame.
+// The "track" box: 468 x 343 at (60, 21), without a frame, just below the
+// frame's top rule.
 constexpr int32_t kTrackLeft = 60;
-constexpr int32_t kTrackTop = 20;
+constexpr int32_t kTrackTop = 21;
 constexpr int32_t kTrackWidth = 468;
 constexpr int32_t kTrackHeight = 343;
 constexpr uint32_t kNoFrame = 255;

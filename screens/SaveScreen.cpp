@@ -41,17 +41,9 @@ constexpr const char* kNewGameButton = "New Game Button";
 constexpr const char* kSaveGameButton = "Save Game Button";
 constexpr const char* kLoadGameButton = "Load Game Button";
 
-constexpr const char* kSaveFailedText = "The game was not saved.";
 constexpr const char* kSaveFailedCaption = "Save Game";
 
 GameState* Game() { return g_gameState; }
-
-// As the lobby's boxes: none while the display forbids them.
-void ShowSaveFailed() {
-    if (NetLobbyScreen::messageBoxesOff != nullptr && NetLobbyScreen::messageBoxesOff()) return;
-    platform::MessageBox::Current().Show(kSaveFailedText, kSaveFailedCaption,
-                                         platform::kMessageBoxOk | platform::kMessageBoxIconWarning);
-}
 
 bool SessionActive() {
     return Game() != nullptr && Game()->netSession != nullptr && Game()->netSession->IsActive();
@@ -80,6 +72,9 @@ SaveScreen::SaveScreen(const char* screenName) : MenuScreen(screenName) {
         mainPanel->AddControl(entry);
     }
     Entry(kAutoSlot)->SetText(kAutoSaveText);
+    const FrameRect corner = FrameRect::Init(kMessageLeft, kMessageTop, kNoFrame);
+    messageLine_ = new TextBox(kMessageWidth, kMessageHeight, corner, corner, corner, kNoFrame, 0, kMessageName);
+    mainPanel->AddControl(messageLine_);
     const std::string path = g_dataDirs.Prefix(DataDir::kOption) + name + "1.iff";
     IffFile file(0);
     if (art_file::OpenArt(file, path)) {
@@ -99,6 +94,7 @@ BitmapButton* SaveScreen::Button(const char* buttonName) const {
 
 void SaveScreen::Open() {
     selectedSlot = kNoSlot;
+    messageLine_->Clear();
     currentPanel = mainPanel;
     MenuScreen::Open();
     PlayUiSound(kUiSoundOpenScreen, kUiScreenSoundLevel, 0);
@@ -207,6 +203,16 @@ int32_t SaveScreen::NewGame() {
     return 0;
 }
 
+// On the page always; in a box too unless the display forbids boxes (a
+// page-flipping display, where a box would never be seen).
+void SaveScreen::ShowSaveFailed() {
+    messageLine_->SetText(kSaveFailedText);
+    repaintCountdown = 1;
+    if (NetLobbyScreen::messageBoxesOff != nullptr && NetLobbyScreen::messageBoxesOff()) return;
+    platform::MessageBox::Current().Show(kSaveFailedText, kSaveFailedCaption,
+                                         platform::kMessageBoxOk | platform::kMessageBoxIconWarning);
+}
+
 int32_t SaveScreen::Save() {
     PlayUiSound(kUiSoundClick1, kUiClickSoundLevel, 1);
     if (BitmapButton* const button = Button(kSaveGameButton)) button->SetState(kClickDraws);
@@ -222,6 +228,7 @@ int32_t SaveScreen::Save() {
         return 1;
     }
     PlayUiSound(kUiSoundSaved, kUiClickSoundLevel, 1);
+    messageLine_->Clear();
     ReadSlotNames();
     return 0;
 }

@@ -7,6 +7,7 @@
 
 class BitmapButton;
 class EditField;
+class TextBox;
 
 // The computer's save and load page: New Game, sixteen numbered slots
 // ("slot0.sav" to "slot15.sav") shown by their titles, and the automatic
@@ -28,6 +29,14 @@ public:
     // The name part of a title, and the typed-text buffer.
     static constexpr int32_t kNameColumns = 20;
     static constexpr int32_t kTypedBytes = 20;
+    // The page's message line, under the list: a failed save is told there
+    // on every display, also where no message box can be shown.
+    static constexpr const char* kMessageName = "Message";
+    static constexpr int32_t kMessageLeft = 160;
+    static constexpr int32_t kMessageTop = 410;
+    static constexpr int32_t kMessageWidth = 440;
+    static constexpr int32_t kMessageHeight = 16;
+    static constexpr const char* kSaveFailedText = "The game was not saved.";
     // A title is read as far as the file holds it, at most this much.
     static constexpr uint32_t kMaxTitleBytes = 64;
 
@@ -64,6 +73,7 @@ public:
     static Status ReadSlotTitle(const char* path, std::string* title);
 
     EditField* Entry(int32_t slot) const;
+    TextBox* MessageLine() const { return messageLine_; }
     BitmapButton* RowButton(int32_t slot) const;
 
     int32_t selectedSlot = 0;
@@ -77,4 +87,7 @@ private:
     int32_t Save();
     int32_t Load();
     void MovePointer(int32_t rows);
+    void ShowSaveFailed();
+
+    TextBox* messageLine_ = nullptr;   // owned by the main panel
 };

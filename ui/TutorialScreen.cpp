@@ -8,7 +8,11 @@
 #include "game/DataDirectories.h"
 #include "game/GameState.h"
 #include "ui/ArtObject.h"
+#include "display/Canvas.h"
+#include "engine/input/InputEventMap.h"
 #include "ui/BitmapButton.h"
+#include "ui/CanvasLock.h"
+#include "ui/PopUpPlacement.h"
 #include "ui/HotspotFocus.h"
 #include "ui/ScreenRedraw.h"
 #include "ui/TextBox.h"
@@ -22,6 +26,10 @@ constexpr uint32_t kTextChunk = MakeTag("TEXT");
 constexpr uint32_t kKeyChunk = MakeTag("ID  ");
 constexpr int32_t kUiSoundClick3 = 5;
 constexpr uint32_t kTextNoFrame = 255;
+// The backdrop: a dark blue panel inside a pale blue border.
+constexpr uint8_t kBackdropFill[3] = {10, 18, 52};
+constexpr uint8_t kBackdropEdge[3] = {90, 160, 200};
+constexpr int32_t kBackdropBorder = 2;
 
 // The "Text" box: 500 x 145 at (60, 115), without a frame.
 constexpr int32_t kTextLeft = 60;
@@ -39,7 +47,8 @@ std::string ReadChunkText(IffFile& file) {
 }  // namespace
 
 TutorialScreen::TutorialScreen(const char* screenName) : MenuScreen(screenName) {
-    panel = new ArtObject(kPanelName, 0);
+    // Drawn whole every pass: the backdrop beneath is.
+    panel = new ArtObject(kPanelName, 1);
     const FrameRect corner = FrameRect::Init(kTextLeft, kTextTop, kTextNoFrame);
     textBox_ = new TextBox(kTextWidth, kTextHeight, corner, corner, corner, kTextNoFrame, 0, kTextName);
     panel->AddControl(textBox_);
@@ -121,7 +130,9 @@ void TutorialScreen::OpenOverview(Screen& host, uint32_t sectionTag) {
     tutorial->SetSection(sectionTag);
     if (game->tutorialsEnabled == 0) return;
     tutorial->ShowTopic(kOverviewKey);
+    tutorial->host_ = &host;
     tutorial->Open();
+    tutorial->host_ = nullptr;
     host.tutorialActive = 1;
 }
 
@@ -131,7 +142,9 @@ void TutorialScreen::OpenTopic(Screen& host, const char* key) {
     auto* const tutorial = dynamic_cast<TutorialScreen*>(game->ScreenIn(ScreenSlot::kTutorial));
     if (tutorial == nullptr) return;
     tutorial->ShowTopic(key);
+    tutorial->host_ = &host;
     tutorial->Open();
+    tutorial->host_ = nullptr;
     host.tutorialActive = 1;
 }
 
@@ -139,6 +152,7 @@ void TutorialScreen::Open() {
     currentPanel = panel;
     savedFocus = g_hotspotFocus;
     OpenPanels();
+    Place(host_ != nullptr ? host_ : CurrentScreen());
     if (hasText_) {
         g_hotspotFocus = 0;
         FocusNextHotspot();
@@ -161,7 +175,59 @@ void TutorialScreen::Close() {
 
 int32_t TutorialScreen::Draw() {
     if (!hasText_) return 0;
+    DrawBackdrop();
     return MenuScreen::Draw();
+}
+
+void TutorialScreen::DrawBackdrop() const {
+    CanvasLock lock;
+    if (!lock.CanDraw()) return;
+    const CanvasRect edge{kBackdropLeft, BackdropTop(), kBackdropRight - kBackdropLeft + 1,
+                          BackdropBottom() - BackdropTop() + 1};
+    lock.Target()->FillRectRgb(&edge, kBackdropEdge);
+    const CanvasRect inside{edge.x + kBackdropBorder, edge.y + kBackdropBorder, edge.width - 2 * kBackdropBorder,
+                            edge.height - 2 * kBackdropBorder};
+    lock.Target()->FillRectRgb(&inside, kBackdropFill);
+}
+
+void TutorialScreen::Place(const Screen* host) {
+    Move(-shift_);
+    std::vector<pop_up_placement::Box> buttons;
+    for (const SpriteInstance* const sprite : panel->spriteInstances) {
+        if (sprite->control == nullptr) continue;
+        buttons.push_back({sprite->x, sprite->y, sprite->x + sprite->control->width - 1,
+                           sprite->y + sprite->control->height - 1});
+    }
+    std::vector<pop_up_placement::Box> occupied;
+    // A page embedded in the frame is the host; the frame around it is current.
+    const Screen* const current = CurrentScreen();
+    for (const Screen* const beneath : {host, current != host ? current : nullptr}) {
+        if (beneath == nullptr || beneath == this) continue;
+        const std::vector<pop_up_placement::Box> boxes = pop_up_placement::OccupiedBoxes(*beneath);
+        occupied.insert(occupied.end(), boxes.begin(), boxes.end());
+    }
+    const int32_t screenHeight = g_gameCanvas != nullptr ? g_gameCanvas->height : 480;
+    const int32_t lowest = kEdgeMargin - kBackdropTop;
+    const int32_t highest = screenHeight - 1 - kEdgeMargin - kBackdropBottom;
+    Move(pop_up_placement::ChooseShift(buttons, occupied, lowest, highest));
+}
+
+void TutorialScreen::Move(int32_t dy) {
+    if (dy == 0) return;
+    shift_ += dy;
+    for (SpriteDef* const def : panel->spriteDefs) def->y = uint32_t(int32_t(def->y) + dy);
+    for (SpriteInstance* const sprite : panel->spriteInstances) sprite->y += dy;
+    textBox_->position.screenY += dy;
+    textBox_->UpdateRegion();
+    if (eventMap != nullptr) {
+        eventMap->ForEachEvent([dy](InputTrigger* t) {
+            if (t->yMin >= 0 && t->yMax >= 0) {
+                t->yMin = int16_t(t->yMin + dy);
+                t->yMax = int16_t(t->yMax + dy);
+            }
+            return 1;
+        });
+    }
 }
 
 void TutorialScreen::PressSprite(const char* spriteName, uint16_t code) {
@@ -214,6 +280,9 @@ int32_t TutorialScreen::HandleEvent(uint16_t code) {
                 PressSprite("Tutorial Close", code);
                 return 1;
             }
+            // No More's key with the pointer resting on CLOSE (where the
+            // focus puts it): No More, which closes the pop-up too.
+            if (edgeEvents.TestEvent(kCodeDeactivate)) return HandleEvent(kCodeDeactivate);
             if (introductionPending != 0) {
                 introductionPending = 0;
                 Show();

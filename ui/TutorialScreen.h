@@ -36,6 +36,15 @@ public:
     static constexpr uint16_t kCodeScrollDown = 0x0140;
     // The focus after an overview shown over a screen embedded in the frame menu.
     static constexpr int32_t kEmbeddedOverviewFocus = 19;
+    // The backdrop the pop-up is drawn on, at its art's place: it holds the
+    // text and the four buttons, and hides the screen beneath them.
+    static constexpr int32_t kBackdropLeft = 50;
+    static constexpr int32_t kBackdropTop = 105;
+    static constexpr int32_t kBackdropRight = 619;
+    static constexpr int32_t kBackdropBottom = 305;
+    // The backdrop keeps this far from the screen's top and bottom edges
+    // wherever the pop-up slides.
+    static constexpr int32_t kEdgeMargin = 2;
 
     explicit TutorialScreen(const char* screenName = kScreenName);
     ~TutorialScreen() override;
@@ -56,9 +65,13 @@ public:
     static void OpenOverview(Screen& host, uint32_t sectionTag);
     static void OpenTopic(Screen& host, const char* key);
 
+    // Slides the pop-up up or down, as little as will do, so that its
+    // buttons cover no control of the screen it is laid over (the host that
+    // opened it, else the current screen).
     void Open() override;
     void Close() override;
-    // Without a text: 0 at once, nothing drawn.
+    // Without a text: 0 at once, nothing drawn. Else the backdrop, then the
+    // panel over it.
     int32_t Draw() override;
     int32_t HandleEvent(uint16_t code) override;
 
@@ -70,6 +83,12 @@ public:
     // screen (the focus after an overview); null: never.
     static inline bool (*embeddedScreenOpen)(const Screen& screen) = nullptr;
 
+    // The pixels the pop-up lies below its art's place (negative: above).
+    int32_t Shift() const { return shift_; }
+    // Where the backdrop lies now.
+    int32_t BackdropTop() const { return kBackdropTop + shift_; }
+    int32_t BackdropBottom() const { return kBackdropBottom + shift_; }
+
     int32_t introductionPending = 1;
     int32_t savedFocus = 0;
     uint32_t section = 0;
@@ -79,8 +98,15 @@ public:
 private:
     void ReadText(IffFile& file);
     void PressSprite(const char* spriteName, uint16_t code);
+    // Clear of the host's controls, for the buttons the panel opened with.
+    void Place(const Screen* host);
+    // Everything of the pop-up that has a place, `dy` pixels down.
+    void Move(int32_t dy);
+    void DrawBackdrop() const;
 
     std::string text_;
     bool hasText_ = false;
     TextBox* textBox_ = nullptr;   // owned by the panel
+    int32_t shift_ = 0;
+    const Screen* host_ = nullptr;   // the screen the next Open lays it over; not owned
 };

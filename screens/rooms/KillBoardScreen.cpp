@@ -110,7 +110,8 @@ KillBoardScreen::KillBoardScreen() : MenuScreen(kScreenName) {
     artObjects.Append(panel);
     currentPanel = panel;
     const FrameRect listAt = FrameRect::Init(345, 124, kNoFrame);
-    panel->AddControl(new ListBox(250, 124, listAt, listAt, listAt, kNoFrame, 0, kListName));
+    // Clear of the scroll buttons at x 586.
+    panel->AddControl(new ListBox(238, 124, listAt, listAt, listAt, kNoFrame, 0, kListName));
     for (const BoxPlace& place : kStatBoxes) AddBox(*panel, place);
     panel->AddControl(new FacePicture(FrameRect::Init(78, 316, kNoFrame), FacePicture::kFaces, kFaceName));
     for (const BoxPlace& place : kNameBoxes) AddBox(*panel, place);

@@ -58,7 +58,7 @@ AssignScreen::AssignScreen(const char* screenName) : MenuScreen(screenName) {
     panel = new ArtObject(kPanelName, 1);
     const auto at = [](int32_t x, int32_t y) { return FrameRect::Init(x, y, kNoFrame); };
     panel->AddControl(NewPlacedControl<ListBox>(220, 100, 345, 124, kPilotList));
-    panel->AddControl(NewPlacedControl<ListBox>(140, 100, 448, 324, kShipList));
+    panel->AddControl(NewPlacedControl<ListBox>(136, 100, 448, 324, kShipList));
     PilotStatBoxes::Add(panel);
     panel->AddControl(new FacePicture(at(78, 316), FacePicture::kFaces, kFaces));
     artObjects.Append(panel);

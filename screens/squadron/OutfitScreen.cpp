@@ -27,6 +27,10 @@
 namespace {
 
 constexpr uint32_t kArtForm = MakeTag("OPTI");
+// Where the stores' picture controls sit, each 113 x 112; a picture wider
+// than that is centred on it.
+constexpr int32_t kPictureLeft = 503;
+constexpr int32_t kPictureTop = 188;
 constexpr uint32_t kPlaqueForm = MakeTag("PLAQ");
 constexpr uint32_t kShipForm = MakeTag("SHIP");
 constexpr uint32_t kButtonsForm = MakeTag("SUBS");
@@ -100,13 +104,13 @@ OutfitScreen::OutfitScreen(const char* screenName) : MenuScreen(screenName) {
         list.panel->AddControl(NewPlacedControl<ListBox>(220, 100, 72, 342, list.name));
     }
     DataSheet::AddBoxes(mainPanel, 388, 347);
-    auto* const equipmentDisplay = new EquipmentPicture(113, 112, at(503, 188), kEquipDisplay);
+    auto* const equipmentDisplay = new EquipmentPicture(113, 112, at(kPictureLeft, kPictureTop), kEquipDisplay);
     equipmentDisplay->kind = EquipmentPicture::kKindEquipment;
     equipmentView->AddControl(equipmentDisplay);
-    auto* const weaponDisplay = new EquipmentPicture(113, 112, at(503, 188), kWeaponDisplay);
+    auto* const weaponDisplay = new EquipmentPicture(113, 112, at(kPictureLeft, kPictureTop), kWeaponDisplay);
     weaponDisplay->kind = EquipmentPicture::kKindWeapons;
     weaponsView->AddControl(weaponDisplay);
-    auto* const shipsDisplay = new EquipmentPicture(113, 112, at(503, 188), kShipsDisplay);
+    auto* const shipsDisplay = new EquipmentPicture(113, 112, at(kPictureLeft, kPictureTop), kShipsDisplay);
     shipsDisplay->shipPicture = [this](const ShipRecord& ship) { return ShipPicture(ship); };
     shipsView->AddControl(shipsDisplay);
     ReadArtFile();

@@ -60,7 +60,7 @@ PersonnelScreen::PersonnelScreen(const char* screenName) : MenuScreen(screenName
                  {currentPage, kCurrList, kCurrResume},
                  {pastPage, kPastList, kPastResume}};
     for (const auto& page : pages) {
-        page.page->AddControl(NewPlacedControl<ListBox>(250, 93, 345, 124, page.list));
+        page.page->AddControl(NewPlacedControl<ListBox>(238, 93, 345, 124, page.list));
         page.page->AddControl(NewPlacedControl<TextBox>(320, 100, 242, 324, page.resume));
     }
     for (ArtObject* panel : {pastPage, availablePage, currentPage, mainPanel}) artObjects.Append(panel);

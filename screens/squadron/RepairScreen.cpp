@@ -138,7 +138,7 @@ RepairScreen::RepairScreen(const char* screenName) : MenuScreen(screenName) {
 
     const auto at = [](int32_t x, int32_t y) { return FrameRect::Init(x, y, kNoFrame); };
     mainPanel->AddControl(NewPlacedControl<ListBox>(180, 90, 345, 166, kShipList));
-    mainPanel->AddControl(NewPlacedControl<TextBox>(180, 73, 477, 77, kFunds));
+    mainPanel->AddControl(NewPlacedControl<TextBox>(150, 73, 477, 77, kFunds));
     mainPanel->AddControl(NewPlacedControl<TextBox>(70, 12, 477, 97, kTotal));
     for (ArtObject* panel : {shipsPanel, equipmentPanel, weaponsPanel}) {
         panel->AddControl(new EquipmentPicture(113, 112, at(83, 319), kEquipDisplay));

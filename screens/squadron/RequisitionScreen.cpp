@@ -98,14 +98,17 @@ const char* RequisitionScreen::KindCode(int32_t kind) {
 
 std::string RequisitionScreen::ItemRow(int32_t kind, const std::string& name, int32_t a, int32_t b, int32_t c) {
     char row[96];
-    std::snprintf(row, sizeof row, "%s %-17s%6d%6d%6d", KindCode(kind), Cut(name, kItemNameLimit, kItemNameCut).c_str(), a,
+    // Two blanks before every number, whatever its width: a price of six
+    // digits must not run into the count before it. Counts below 100 and
+    // prices below a million keep the columns aligned within the list.
+    std::snprintf(row, sizeof row, "%s %-17s  %2d  %2d  %6d", KindCode(kind), Cut(name, kItemNameLimit, kItemNameCut).c_str(), a,
                   b, c);
     return row;
 }
 
 std::string RequisitionScreen::ShipRow(const std::string& name, int32_t a, int32_t b, int32_t c) {
     char row[96];
-    std::snprintf(row, sizeof row, "%-20s%6d%6d%6d", Cut(name, kShipNameLimit, kShipNameCut).c_str(), a, b, c);
+    std::snprintf(row, sizeof row, "%-20s  %2d  %2d  %6d", Cut(name, kShipNameLimit, kShipNameCut).c_str(), a, b, c);
     return row;
 }
 
@@ -251,10 +254,22 @@ void RequisitionScreen::DeliverOrders() {
     if (CareerRecord* const career = Career()) ::DeliverOrders(*career);
 }
 
-void RequisitionScreen::PlaceOrder() {
-    PlayUiClick(kSoundClick4);
+void RequisitionScreen::ShowNotice(const char* text) {
+    notice = text;
     orderPlaced = 1;
     orderPlacedAt = GetMilliseconds();
+    dirty = 1;
+}
+
+void RequisitionScreen::PlaceOrder() {
+    PlayUiClick(kSoundClick4);
+    if (!OrderPending()) {
+        // Nothing bought, sold or taken back: nothing to pay, no voice, and
+        // the page says why instead of claiming an order.
+        ShowNotice(kEmptyOrderText);
+        return;
+    }
+    ShowNotice(kOrderPlacedText);
     SettleOrder();
     FillLists();
     PlayUiClick(kSoundOrderVoice);
@@ -487,7 +502,7 @@ void RequisitionScreen::Update() {
     const Palette* const palette = g_gameCanvas != nullptr ? g_gameCanvas->palette : nullptr;
     SetFontColors(palette != nullptr ? palette->MatchColor(kWhite) : 0, kClearBackground);
     SelectFont("ttf");
-    DrawString(kOrderPlacedText, kNoticeX, kNoticeY, 0);
+    DrawString(notice, kNoticeX, kNoticeY, 0);
     if (GetMilliseconds() > orderPlacedAt + kOrderPlacedMs) {
         orderPlaced = 0;
         dirty = 1;

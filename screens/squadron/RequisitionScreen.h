@@ -31,6 +31,8 @@ public:
     static constexpr const char* kEquipmentPanel = "equipment";
     static constexpr const char* kListName = "PurchaseList";
     static constexpr const char* kOrderPlacedText = "Order Placed";
+    // Said instead when the order button finds nothing chosen.
+    static constexpr const char* kEmptyOrderText = "Nothing Ordered";
     static constexpr uint32_t kOrderPlacedMs = 4000;
     static constexpr int32_t kBuyMode = 0;
     static constexpr int32_t kSellMode = 1;
@@ -80,6 +82,7 @@ public:
     // Whether this visit ordered, flagged or took back anything.
     bool OrderPending() const;
     void DeliverOrders();
+    // Places a pending order; an empty one is refused with its own notice.
     void PlaceOrder();
     // On the current panel's list row: add one (buy or flag for sale) and
     // take one away, each refused when the funds would not cover it.
@@ -96,8 +99,9 @@ public:
     ArtObject* shipsPanel = nullptr;
     ArtObject* weaponsPanel = nullptr;
     ArtObject* equipmentPanel = nullptr;
-    int32_t orderPlaced = 0;
+    int32_t orderPlaced = 0;              // 1 while the notice shows
     uint32_t orderPlacedAt = 0;
+    const char* notice = kOrderPlacedText;
     DynArray<Bitmap*> plaques;            // owned, each with its position
     int32_t plaqueIndex = 0;
     EquipmentItem* selectedItem = nullptr;
@@ -107,6 +111,7 @@ public:
 
 private:
     void ReadArtFile();
+    void ShowNotice(const char* text);
     void FillList(ArtObject* panel, int32_t filter);
     void ShowSelection();
     void EmptyPictures();

@@ -2,6 +2,7 @@
 // damaged save changes nothing; a failed write keeps the previous save.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <limits>
@@ -239,8 +240,9 @@ TEST_F(SavedGameTest, AFailedWriteKeepsThePreviousSave) {
     EXPECT_NE(ReadAll(SlotPath()), first);
 }
 
-// Whatever call of the save fails, the slot holds one whole save, the old
-// or the new, and no half-written file is left beside it.
+// A save goes out in a few writes and is on the disk before it replaces the
+// slot. Whatever call of the save fails, the slot holds one whole save, the
+// old or the new, and no half-written file is left beside it.
 TEST_F(SavedGameTest, ASaveFailingAtAnyWriteOrAtTheRenameKeepsOneWholeSave) {
     SetCareer();
     ASSERT_EQ(SaveGame("slot0", "First"), kStatusOk);
@@ -252,13 +254,18 @@ TEST_F(SavedGameTest, ASaveFailingAtAnyWriteOrAtTheRenameKeepsOneWholeSave) {
         ScopedInstall<platform::FileSystem> installed(counter);
         ASSERT_EQ(SaveGame("slot0", "Second"), kStatusOk);
         writes = counter.Calls(FaultyFileSystem::kWrite);
+        const std::vector<FaultyFileSystem::Operation>& log = counter.Log();
+        const auto rename = std::find(log.begin(), log.end(), FaultyFileSystem::kRename);
+        EXPECT_NE(std::find(log.begin(), rename, FaultyFileSystem::kFlush), rename);
     }
     const std::vector<uint8_t> second = ReadAll(SlotPath());
     ASSERT_NE(second, first);
     ASSERT_GT(writes, 0u);
+    EXPECT_LE(writes, 4u) << "a save of " << second.size() << " bytes";
 
     const FaultyFileSystem::Operation failing[] = {FaultyFileSystem::kOpen, FaultyFileSystem::kWrite,
-                                                   FaultyFileSystem::kClose, FaultyFileSystem::kRename};
+                                                   FaultyFileSystem::kFlush, FaultyFileSystem::kClose,
+                                                   FaultyFileSystem::kRename};
     for (const FaultyFileSystem::Operation operation : failing) {
         const uint32_t calls = operation == FaultyFileSystem::kWrite ? writes : 1;
         for (uint32_t at = 0; at < calls; ++at) {

@@ -14,6 +14,7 @@
 #include "mission/SavedGame.h"
 #include "net/NetGameSettings.h"
 #include "screens/GameMenus.h"
+#include "screens/NetLobbyScreen.h"
 #include "game/PilotFile.h"
 #include "tests/support/FaultyFileSystem.h"
 #include "tests/support/FileContents.h"
@@ -23,6 +24,7 @@
 #include "tests/support/world/RecordingNetSession.h"
 #include "tests/support/world/ScreenHarness.h"
 #include "ui/EditField.h"
+#include "ui/TextBox.h"
 
 namespace {
 
@@ -128,6 +130,31 @@ TEST(SaveScreenTest, AFailedSaveSaysSoAndKeepsThePageOpen) {
     EXPECT_EQ(run.Activate(SaveScreen::kCodeSave), 0);
     EXPECT_EQ(boxes.Boxes().size(), 2u);
     EXPECT_TRUE(FileContents(run.folder.Path() / "slot2.sav") != first);
+    EXPECT_EQ(run.screen.MessageLine()->GetLineCount(), 0);
+}
+
+// A page-flipping display forbids boxes: the failed save is told on the
+// page's own message line, and nowhere else.
+TEST(SaveScreenTest, AFailedSaveOnAPageFlippingDisplayIsToldOnThePage) {
+    SaveRun run;
+    RecordingMessageBox boxes;
+    ScopedInstall<platform::MessageBox> installedBoxes(boxes);
+    NetLobbyScreen::messageBoxesOff = [] { return true; };
+    run.Row(4);
+    {
+        FaultyFileSystem files;
+        ScopedInstall<platform::FileSystem> installed(files);
+        files.FailNext(FaultyFileSystem::kWrite, 1, platform::kFileDiskFull);
+        EXPECT_EQ(run.Activate(SaveScreen::kCodeSave), 1);
+    }
+    NetLobbyScreen::messageBoxesOff = nullptr;
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_FALSE(run.Exists("slot4.sav"));
+    TextBox& line = *run.screen.MessageLine();
+    ASSERT_EQ(line.GetLineCount(), 1);
+    EXPECT_STREQ(line.GetItem(0), SaveScreen::kSaveFailedText);
+    run.screen.Open();
+    EXPECT_EQ(line.GetLineCount(), 0) << "the message outlives the visit";
 }
 
 // Choosing the selected row again deselects it but keeps the slot.

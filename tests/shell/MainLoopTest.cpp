@@ -551,19 +551,19 @@ TEST_F(MusicLoopTest, TheScreensPlayTheSetUpMissionsMusicElseTheMenuTune) {
 
 // The roads through the loop's modes played on the sample tree as a person
 // plays them, each from its first key to the screen it comes back to; every
-// tutorial pop-up is closed with its Close button (455, 284).
+// tutorial pop-up is closed with Enter on its Close button, where its focus starts.
 class MainLoopRoadTest : public testing::Test {
 protected:
     // From the first screen a new career accepts the training in the war
     // room's computer and launches; the flight is on.
     static constexpr const char* kToTheFlight =
-        "at 5 key N\nat 15 key Space\nat 25 click 455 284\nat 35 click 455 284\nat 45 click 550 250\n"
-        "at 70 click 455 284\nat 80 click 555 235\nat 100 click 455 284\nat 110 click 28 72\nat 125 click 28 232\n"
-        "at 150 click 455 284\nat 160 click 390 126\nat 170 click 405 452\nat 220 click 525 452\nat 221 wait mode 2\n";
+        "at 5 key N\nat 15 key Space\nat 25 key Enter\nat 35 key Enter\nat 45 click 550 250\n"
+        "at 70 key Enter\nat 80 click 555 235\nat 100 key Enter\nat 110 click 28 72\nat 125 click 28 232\n"
+        "at 150 key Enter\nat 160 click 390 126\nat 170 click 405 452\nat 220 click 525 452\nat 221 wait mode 2\n";
     // From the first screen to the frame menu of the war room's computer.
     static constexpr const char* kToTheFrame =
-        "at 5 key N\nat 15 key Space\nat 25 click 455 284\nat 35 click 455 284\nat 45 click 550 250\n"
-        "at 70 click 455 284\nat 80 click 555 235\nat 100 click 455 284\n";
+        "at 5 key N\nat 15 key Space\nat 25 key Enter\nat 35 key Enter\nat 45 click 550 250\n"
+        "at 70 key Enter\nat 80 click 555 235\nat 100 key Enter\n";
 
     // Plays `script`; the run's standard output, its status in `status`.
     std::string Play(const std::string& script, int* status, bool network = false) {
@@ -592,9 +592,9 @@ protected:
 TEST_F(MainLoopRoadTest, EscapeOnTheMapAsksAndNoFliesOn) {
     int status = -1;
     const std::string out = Play(std::string(kToTheFlight) +
-                                     "at 240 key M\nat 300 press Escape\nat 305 release Escape\nat 330 click 455 284\n"
+                                     "at 240 key M\nat 300 press Escape\nat 305 release Escape\nat 330 key Enter\n"
                                      "at 350 key N\nat 400 press M\nat 405 release M\nat 460 press Escape\n"
-                                     "at 465 release Escape\nat 490 click 455 284\nat 510 key Y\nat 600 quit\n",
+                                     "at 465 release Escape\nat 490 key Enter\nat 510 key Y\nat 600 quit\n",
                                  &status);
     EXPECT_EQ(status, 0);
     EXPECT_TRUE(InOrder(out, {"mode 3", "screen NavMap", "screen QUIT", "mode 2", "mode 3", "screen NavMap",
@@ -608,8 +608,8 @@ TEST_F(MainLoopRoadTest, EscapeOnTheMapAsksAndNoFliesOn) {
 TEST_F(MainLoopRoadTest, PauseOptionsOkThenTheLandingBringsTheHangar) {
     int status = -1;
     const std::string out = Play(std::string(kToTheFlight) +
-                                     "at 240 key Escape\nat 270 click 455 284\nat 290 click 390 273\n"
-                                     "at 330 click 455 284\nat 350 click 28 452\nat 360 wait mode 4\nat 380 quit\n",
+                                     "at 240 key Escape\nat 270 key Enter\nat 290 click 390 273\n"
+                                     "at 330 key Enter\nat 350 click 28 452\nat 360 wait mode 4\nat 380 quit\n",
                                  &status);
     EXPECT_EQ(status, 0);
     EXPECT_TRUE(InOrder(out, {"screen PAUSE", "screen FRAME", "mode 2", "outcome failed", "mode 4", "screen HANGAR"}))
@@ -622,10 +622,10 @@ TEST_F(MainLoopRoadTest, PauseOptionsOkThenTheLandingBringsTheHangar) {
 TEST_F(MainLoopRoadTest, AQuitFromThePausesFrameMenuAsksOverTheFlight) {
     int status = -1;
     const std::string out = Play(std::string(kToTheFlight) +
-                                     "at 240 key Escape\nat 270 click 455 284\nat 290 click 390 273\n"
-                                     "at 330 click 455 284\nat 350 key Escape\nat 380 click 455 284\nat 400 key N\n"
-                                     "at 440 key Escape\nat 460 click 455 284\nat 480 click 390 273\n"
-                                     "at 520 key Escape\nat 550 click 455 284\nat 570 key Y\nat 650 quit\n",
+                                     "at 240 key Escape\nat 270 key Enter\nat 290 click 390 273\n"
+                                     "at 330 key Enter\nat 350 key Escape\nat 380 key Enter\nat 400 key N\n"
+                                     "at 440 key Escape\nat 460 key Enter\nat 480 click 390 273\n"
+                                     "at 520 key Escape\nat 550 key Enter\nat 570 key Y\nat 650 quit\n",
                                  &status);
     EXPECT_EQ(status, 0);
     EXPECT_TRUE(InOrder(out, {"screen PAUSE", "screen FRAME", "screen QUIT", "mode 2", "screen PAUSE", "screen FRAME",
@@ -642,8 +642,8 @@ TEST_F(MainLoopRoadTest, AQuitFromThePausesFrameMenuAsksOverTheFlight) {
 TEST_F(MainLoopRoadTest, TheCreditsLeadBackToTheOptionsPage) {
     int status = -1;
     const std::string out = Play(std::string(kToTheFrame) +
-                                     "at 110 click 28 168\nat 130 click 28 264\nat 160 click 455 284\n"
-                                     "at 180 click 545 412\nat 260 click 455 284\nat 280 click 28 452\n"
+                                     "at 110 click 28 168\nat 130 click 28 264\nat 160 key Enter\n"
+                                     "at 180 click 545 412\nat 260 key Enter\nat 280 click 28 452\n"
                                      "at 281 wait screen WARROOM\nat 300 quit\n",
                                  &status);
     EXPECT_EQ(status, 0);
@@ -657,10 +657,10 @@ TEST_F(MainLoopRoadTest, TheCreditsLeadBackToTheOptionsPage) {
 TEST_F(MainLoopRoadTest, AQuitFromTheLobbyAfterItsWaitingRoomAsks) {
     int status = -1;
     const std::string out = Play(
-        "at 10 click 125 204\nat 40 click 185 284\nat 50 click 77 408\nat 70 click 235 143\nat 72 type Ann\n"
+        "at 10 click 125 204\nat 40 key N\nat 50 click 77 408\nat 70 click 235 143\nat 72 type Ann\n"
         "at 75 click 235 172\nat 77 type Ace\nat 80 click 347 404\nat 100 click 320 188\nat 120 click 320 205\n"
         "at 140 click 320 188\nat 160 click 90 414\nat 190 click 90 434\nat 230 click 320 291\nat 280 key Escape\n"
-        "at 310 click 455 284\nat 330 key N\nat 380 key Escape\nat 410 click 455 284\nat 430 key Y\nat 480 quit\n",
+        "at 310 key Enter\nat 330 key N\nat 380 key Escape\nat 410 key Enter\nat 430 key Y\nat 480 quit\n",
         &status, true);
     EXPECT_EQ(status, 0);
     EXPECT_TRUE(InOrder(out, {"screen NETOPT", "screen QUIT", "screen NETOPT", "screen QUIT", "Main loop ended in mode 7"}))

@@ -28,6 +28,7 @@ void FaultyFileSystem::Heal() {
 
 bool FaultyFileSystem::Injected(Operation operation) {
     ++calls_[operation];
+    log_.push_back(operation);
     Fault& fault = faults_[operation];
     if (fault.remaining == 0) return false;
     if (fault.passing > 0) {
@@ -150,6 +151,12 @@ void ExpectFailedReplaceKeepsTheOldFile(const std::string& path, const std::func
         ScopedInstall<platform::FileSystem> installed(counter);
         EXPECT_TRUE(write()) << path << ": the writer fails without a fault";
         writes = counter.Calls(FaultyFileSystem::kWrite);
+        // A whole file of a few kilobytes needs no more.
+        EXPECT_LE(writes, 4u) << path << ": written in pieces";
+        const std::vector<FaultyFileSystem::Operation>& log = counter.Log();
+        const auto rename = std::find(log.begin(), log.end(), FaultyFileSystem::kRename);
+        EXPECT_NE(std::find(log.begin(), rename, FaultyFileSystem::kFlush), rename)
+            << path << ": renamed without a flush to the disk";
     }
     const std::string after = FileContents(path);
     EXPECT_NE(after, before) << path << ": the writer changed nothing";
@@ -164,6 +171,7 @@ void ExpectFailedReplaceKeepsTheOldFile(const std::string& path, const std::func
     };
     const Case cases[] = {{FaultyFileSystem::kOpen, 1, "open"},
                           {FaultyFileSystem::kWrite, writes, "write"},
+                          {FaultyFileSystem::kFlush, 1, "flush"},
                           {FaultyFileSystem::kClose, 1, "close"},
                           {FaultyFileSystem::kRename, 1, "rename"}};
     for (const Case& c : cases) {

@@ -42,6 +42,8 @@ public:
 
     // Calls of `operation` so far, failed ones included.
     uint32_t Calls(Operation operation) const { return calls_[operation]; }
+    // Every call so far, in order.
+    const std::vector<Operation>& Log() const { return log_; }
     // The byte counts asked of Read and Write, in call order.
     const std::vector<uint32_t>& ReadRequests() const { return readRequests_; }
     const std::vector<uint32_t>& WriteRequests() const { return writeRequests_; }
@@ -83,12 +85,14 @@ private:
     uint32_t shortReads_ = 0;
     std::vector<uint32_t> readRequests_;
     std::vector<uint32_t> writeRequests_;
+    std::vector<Operation> log_;
 };
 
 // For a writer that replaces `path` by writing a copy beside it and renaming
 // the copy over it: runs `write` (true when it reports success) with a
 // FaultyFileSystem installed, failing in turn the open, each write, the
-// close and the rename, and with a full disk. After each failure `path` must
+// flush, the close and the rename, and with a full disk. The copy must go
+// out in a few writes and be flushed to the disk before the rename. After each failure `path` must
 // hold what it held before, the copy must be gone, and `write` must have
 // reported the failure; a last run without faults must change the file.
 // Reports through gtest expectations, naming the failing call.

@@ -17,6 +17,7 @@
 #include "display/Palette.h"
 #include "display/PixelFormat.h"
 #include "display/Canvas.h"
+#include "platform/PngWriter.h"
 
 namespace {
 
@@ -230,13 +231,20 @@ std::string GoldenOutputDirectory() {
     return (base / "golden-output").string();
 }
 
-::testing::AssertionResult MatchesGolden(const RgbImage& actual, const std::string& name,
-                                         const std::string& goldenDir, const std::string& outputDir) {
-    const std::string goldenPath = (fs::path(goldenDir) / (name + ".ppm")).string();
+namespace {
+
+// The golden kept as a PPM, or as a PNG (a twentieth of the size, for the
+// many pictures of whole screens).
+::testing::AssertionResult MatchesStoredGolden(const RgbImage& actual, const std::string& name,
+                                               const std::string& goldenDir, const std::string& outputDir, bool png) {
+    const std::string goldenPath = (fs::path(goldenDir) / (name + (png ? ".png" : ".ppm"))).string();
     std::error_code error;
     if (UpdateRequested()) {
         fs::create_directories(goldenDir, error);
-        if (!WritePpm(goldenPath, actual)) {
+        const bool written = png ? actual.width > 0 && platform::WriteRgbPng(goldenPath.c_str(), actual.width,
+                                                                             actual.height, actual.rgb.data())
+                                 : WritePpm(goldenPath, actual);
+        if (!written) {
             return ::testing::AssertionFailure() << "cannot write the golden " << goldenPath;
         }
         std::printf("golden image written: %s (look at it before committing)\n", goldenPath.c_str());
@@ -244,7 +252,7 @@ std::string GoldenOutputDirectory() {
     }
 
     RgbImage golden;
-    const bool haveGolden = ReadPpm(goldenPath, &golden);
+    const bool haveGolden = png ? ReadStoredPng(goldenPath, &golden) : ReadPpm(goldenPath, &golden);
     if (haveGolden && golden == actual) return ::testing::AssertionSuccess();
 
     fs::create_directories(outputDir, error);
@@ -285,6 +293,17 @@ std::string GoldenOutputDirectory() {
     }
     message << "\nif the change is intended, rerun with VORN_UPDATE_GOLDEN=1 and look at the new golden";
     return ::testing::AssertionFailure() << message.str();
+}
+
+}  // namespace
+
+::testing::AssertionResult MatchesGolden(const RgbImage& actual, const std::string& name,
+                                         const std::string& goldenDir, const std::string& outputDir) {
+    return MatchesStoredGolden(actual, name, goldenDir, outputDir, false);
+}
+
+::testing::AssertionResult MatchesPngGolden(const RgbImage& actual, const std::string& name) {
+    return MatchesStoredGolden(actual, name, GoldenDirectory(), GoldenOutputDirectory(), true);
 }
 
 ::testing::AssertionResult MatchesGolden(const RgbImage& actual, const std::string& name) {

@@ -66,6 +66,9 @@ std::string GoldenOutputDirectory();
                                          const std::string& goldenDir, const std::string& outputDir);
 ::testing::AssertionResult MatchesGolden(const RgbImage& actual, const std::string& name);
 ::testing::AssertionResult MatchesGolden(const Canvas& canvas, const std::string& name);
+// The same against <goldenDir>/<name>.png, written as a PNG on update: for
+// the many pictures of whole screens, which deflate to a few kilobytes.
+::testing::AssertionResult MatchesPngGolden(const RgbImage& actual, const std::string& name);
 
 // Any other golden output (a mixed sound as a WAV file, say): compares the
 // bytes with <goldenDir>/<fileName> exactly, leaving <fileName> in the

@@ -4,6 +4,8 @@
 // value in the font the boxes draw with.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -13,11 +15,16 @@
 #include "game/DataDirectories.h"
 #include "game/GameState.h"
 #include "game/ScreenSlots.h"
+#include "screens/FrameScreen.h"
 #include "screens/GameMenus.h"
 #include "tests/support/world/ScreenHarness.h"
 #include "ui/ArtObject.h"
 #include "ui/MenuScreen.h"
+#include "display/Canvas.h"
+#include "tests/support/GoldenImage.h"
+#include "ui/BitmapButton.h"
 #include "ui/TextBox.h"
+#include "ui/TutorialScreen.h"
 #include "ui/UiControl.h"
 
 namespace {
@@ -77,6 +84,13 @@ void ExpectNoOverlaps(const std::vector<Spot>& spots) {
     }
 }
 
+// The pages the frame embeds.
+constexpr ScreenSlot kEmbeddedPages[] = {
+    ScreenSlot::kMissions,  ScreenSlot::kEmail,        ScreenSlot::kNews,    ScreenSlot::kLogs,
+    ScreenSlot::kRepair,    ScreenSlot::kRequisition,  ScreenSlot::kOutfit,  ScreenSlot::kEncyclopedia,
+    ScreenSlot::kOptions,   ScreenSlot::kSave,         ScreenSlot::kControls, ScreenSlot::kAssignment,
+    ScreenSlot::kPersonnel, ScreenSlot::kKillBoard,    ScreenSlot::kVoice};
+
 // The game's menus over the harness's sample tree.
 class SampleScreenLayout : public testing::Test {
 protected:
@@ -100,10 +114,7 @@ TEST_F(SampleScreenLayout, NoTwoHotSpotsOfAStandAloneScreenOverlap) {
 TEST_F(SampleScreenLayout, EmbeddedPagesKeepClearOfTheFrameButtons) {
     const std::vector<Spot> buttons = SpotsOf("FRAME");
     ASSERT_FALSE(buttons.empty());
-    for (const ScreenSlot slot : {ScreenSlot::kMissions, ScreenSlot::kEmail, ScreenSlot::kNews, ScreenSlot::kLogs,
-                                  ScreenSlot::kRepair, ScreenSlot::kRequisition, ScreenSlot::kOutfit, ScreenSlot::kEncyclopedia,
-                                  ScreenSlot::kOptions, ScreenSlot::kSave, ScreenSlot::kControls, ScreenSlot::kAssignment,
-                                  ScreenSlot::kPersonnel, ScreenSlot::kKillBoard, ScreenSlot::kVoice}) {
+    for (const ScreenSlot slot : kEmbeddedPages) {
         const std::string page = ScreenSlotName(slot);
         std::vector<Spot> spots = SpotsOf(page);
         spots.insert(spots.end(), buttons.begin(), buttons.end());
@@ -127,6 +138,115 @@ TEST_F(SampleScreenLayout, EmbeddedPagesKeepClearOfTheFrameButtons) {
                 if (Overlap(area, button)) ADD_FAILURE() << Describe(area) << " under the frame's " << Describe(button);
             }
         }
+    }
+}
+
+// Every page embedded in the frame keeps what answers the pointer (its map's
+// hot spots) and what it draws in its first passes (lists filled, pictures
+// of the career's first ship and items shown) inside the frame's work area:
+// the canvas outside it keeps the colour the frame's background would show.
+TEST_F(SampleScreenLayout, EmbeddedPagesKeepInsideTheWorkArea) {
+    constexpr int32_t kPasses = 12;
+    for (const ScreenSlot slot : kEmbeddedPages) {
+        const std::string page = ScreenSlotName(slot);
+        for (const Spot& spot : SpotsOf(page)) {
+            if (spot.xMin < FrameScreen::kWorkLeft || spot.yMin < FrameScreen::kWorkTop ||
+                spot.xMax > FrameScreen::kWorkRight || spot.yMax > FrameScreen::kWorkBottom) {
+                ADD_FAILURE() << Describe(spot) << " to " << spot.xMax << "," << spot.yMax << " leaves the work area";
+            }
+        }
+        MenuScreen* const screen = Build(slot);
+        ASSERT_NE(screen, nullptr) << page;
+        harness.Game().tutorialsEnabled = 0;
+        harness.ClearBetweenPasses(true);
+        harness.TheCanvas().Clear(0, 0xFFFFFFFFu);
+        const RgbImage clear = CanvasToRgb(harness.TheCanvas());
+        harness.SetPassLimit(harness.Passes() + kPasses);
+        harness.CaptureAfterPass(harness.Passes() + kPasses - 1);
+        const int32_t last = harness.Passes() + kPasses - 1;
+        harness.Run(*screen);
+        const RgbImage& drawn = harness.Picture(last);
+        ASSERT_EQ(drawn.rgb.size(), clear.rgb.size()) << page;
+        int32_t outside = 0, firstX = -1, firstY = -1;
+        for (int32_t y = 0; y < drawn.height; ++y) {
+            for (int32_t x = 0; x < drawn.width; ++x) {
+                if (x >= FrameScreen::kWorkLeft && x <= FrameScreen::kWorkRight && y >= FrameScreen::kWorkTop &&
+                    y <= FrameScreen::kWorkBottom) {
+                    continue;
+                }
+                const size_t at = 3 * size_t(y * drawn.width + x);
+                if (drawn.rgb[at] == clear.rgb[at] && drawn.rgb[at + 1] == clear.rgb[at + 1] && drawn.rgb[at + 2] == clear.rgb[at + 2]) continue;
+                if (outside++ == 0) firstX = x, firstY = y;
+            }
+        }
+        EXPECT_EQ(outside, 0) << page << " draws outside the work area, first at " << firstX << "," << firstY;
+    }
+}
+
+// Every screen that shows the help pop-up, as a player with tutorials on
+// meets it on opening: the pop-up's buttons lie on none of the screen's hot
+// spots (nor of the frame's, for a page it embeds), and the picture of the
+// screen under its pop-up is as looked at.
+TEST_F(SampleScreenLayout, TheHelpPopUpCoversNoControlOfAnyScreen) {
+    const std::vector<Spot> frameButtons = SpotsOf("FRAME");
+    harness.Game().BuildScreen(ScreenSlot::kTutorial);
+    auto* const tutorial = dynamic_cast<TutorialScreen*>(harness.Game().ScreenIn(ScreenSlot::kTutorial));
+    ASSERT_NE(tutorial, nullptr);
+    // The voice page is the one page without help of its own.
+    std::vector<ScreenSlot> hosts;
+    for (const ScreenSlot slot : kEmbeddedPages) {
+        if (slot != ScreenSlot::kVoice) hosts.push_back(slot);
+    }
+    for (const ScreenSlot slot : {ScreenSlot::kQuit, ScreenSlot::kPause, ScreenSlot::kRestart, ScreenSlot::kOffice,
+                                  ScreenSlot::kHallway, ScreenSlot::kWarRoom, ScreenSlot::kCommonRoom, ScreenSlot::kTrophy,
+                                  ScreenSlot::kSalvage, ScreenSlot::kFrame}) {
+        hosts.push_back(slot);
+    }
+    for (const ScreenSlot slot : hosts) {
+        const std::string page = ScreenSlotName(slot);
+        SCOPED_TRACE(page);
+        const bool embedded = std::find(std::begin(kEmbeddedPages), std::end(kEmbeddedPages), slot) != std::end(kEmbeddedPages);
+        Screen* const screen = harness.Game().BuildScreen(slot);
+        ASSERT_NE(screen, nullptr);
+        harness.Game().tutorialsEnabled = 1;
+        tutorial->introductionPending = 0;
+        // The picture: the screen's first passes with the pop-up over it.
+        constexpr int32_t kSettled = 8;
+        harness.ClearBetweenPasses(embedded);
+        harness.TheCanvas().Clear(0, 0xFFFFFFFFu);
+        const int32_t last = harness.Passes() + kSettled;
+        harness.SetPassLimit(last);
+        harness.CaptureAfterPass(last);
+        harness.Run(*screen);
+        EXPECT_TRUE(MatchesPngGolden(harness.Picture(last), "popup_" + page));
+        tutorial->Close();
+        screen->tutorialActive = 0;
+
+        // Where the pop-up lies as the screen opens.
+        harness.Game().currentScreen = screen;
+        screen->Open();
+        EXPECT_EQ(screen->tutorialActive, 1) << "no pop-up on opening";
+        if (screen->tutorialActive == 0) {
+            screen->Close();
+            continue;
+        }
+        std::vector<Spot> beneath = SpotsOf(page);
+        if (embedded) beneath.insert(beneath.end(), frameButtons.begin(), frameButtons.end());
+        int32_t buttons = 0;
+        for (const SpriteInstance* const s : tutorial->panel->spriteInstances) {
+            const Spot button{"pop-up " + s->control->Name(), 0, s->x, s->x + s->control->width - 1, s->y,
+                              s->y + s->control->height - 1};
+            ++buttons;
+            EXPECT_GE(button.yMin, tutorial->BackdropTop());
+            EXPECT_LE(button.yMax, tutorial->BackdropBottom());
+            for (const Spot& spot : beneath) {
+                if (Overlap(button, spot)) ADD_FAILURE() << Describe(button) << " over " << Describe(spot);
+            }
+        }
+        EXPECT_EQ(buttons, 4);
+        tutorial->Close();
+        screen->tutorialActive = 0;
+        screen->Close();
     }
 }
 

@@ -137,6 +137,12 @@ TEST(TutorialScreenTest, DeactivateLeavesHelpTopics) {
     EXPECT_EQ(tutorial.introductionPending, 0);
     EXPECT_EQ(tutorial.transitionPhase, MenuScreen::kPhaseClosing);
 
+    // No More's key with the pointer on CLOSE: No More wins.
+    harness.Game().tutorialsEnabled = 1;
+    tutorial.edgeEvents.SetEvent(TutorialScreen::kCodeDeactivate);
+    EXPECT_EQ(tutorial.HandleEvent(TutorialScreen::kCodeClose), 0);
+    EXPECT_EQ(harness.Game().tutorialsEnabled, 0);
+
     TutorialScreen::OpenOverview(host, MakeTag("FRAM"));
     EXPECT_EQ(host.tutorialActive, 0);
     TutorialScreen::OpenTopic(host, "FR_OK");

@@ -223,7 +223,9 @@ Status WriteRoom(IffFile& iff) {
 
 // ---------------------------------------------------------------- the case
 
-constexpr Rect kCaseLamp{270, 440, 100, 28};
+// Below the bottom shelf by a row of buttons, the height the help pop-up
+// needs to keep clear of the case.
+constexpr Rect kCaseLamp{270, 442, 100, 26};
 
 Rect CasePlace(int place) { return Rect{40 + (place % 4) * 145, 40 + (place / 4) * 130, 130, 116}; }
 

@@ -59,10 +59,11 @@ std::vector<Sprite> Sprites() {
         {"Controls ALT Button", "ALT", 317, 440, 80, 26, 26},
         {"Controls Joystick Button", "JOYSTICK", 420, 440, 90, 26, 22},
         {"Controls Mouse Button", "MOUSE", 520, 440, 90, 26, 23},
-        {"Scroll Up", "UP", 590, 100, 40, 18, 47},
-        {"Scroll Down", "DOWN", 590, 266, 40, 18, 49},
-        {"Scroll Up2", "UP", 590, 314, 40, 18, 51},
-        {"Scroll Down2", "DOWN", 590, 425, 40, 10, 53},
+        // Inside the frame's right rule at x 630.
+        {"Scroll Up", "UP", 586, 100, 40, 18, 47},
+        {"Scroll Down", "DOWN", 586, 266, 40, 18, 49},
+        {"Scroll Up2", "UP", 586, 314, 40, 18, 51},
+        {"Scroll Down2", "DOWN", 586, 412, 40, 24, 53},   // above MOUSE
     };
     for (const auto& cell : kCells) {
         for (int row = 0; row < 8; ++row) {

@@ -241,17 +241,19 @@ std::unique_ptr<Bitmap> InitialBackground() {
 
 InputTrigger Spot(const ButtonSpec& spec) { return SpotTrigger(spec.x, spec.y, spec.width, spec.height); }
 
-// The pop-up's four sprite buttons.
+// The pop-up's four sprite buttons, in one short row under the text: the
+// pop-up slides up or down over a screen until the row lies clear of the
+// screen's controls, and a short row finds room where a wide one would not.
 struct SpriteSpec {
     const char* name;
     const char* label;
     int x, y, width, height;
 };
 constexpr SpriteSpec kTutorialSprites[] = {
-    {"Tutorial Close", "CLOSE", 400, 272, 110, 24},
+    {"Tutorial Close", "CLOSE", 370, 272, 110, 24},
     {"Tutorial Deactivate", "NO MORE", 130, 272, 110, 24},
-    {"Scroll Up", "UP", 570, 130, 40, 24},
-    {"Scroll Down", "DN", 570, 220, 40, 24},
+    {"Scroll Up", "UP", 260, 272, 40, 24},
+    {"Scroll Down", "DN", 310, 272, 40, 24},
 };
 
 struct Topic {
@@ -608,7 +610,8 @@ Status WriteMenuMaps(const std::string& celDirectory) {
     }
     Status status = WriteEventMapFile((celDirectory + "INIT.iff").c_str(), {init});
     // TUT: "Tutorial Close" is the first hot spot, so Enter answers the
-    // pop-up; events as the pop-up's codes name them.
+    // pop-up, as Escape does; N answers "No More". Events as the pop-up's
+    // codes name them.
     EventMapSpec tutorial;
     tutorial.name = "tut";
     const uint32_t spriteEvents[] = {0, 1, 13, 14};   // close, deactivate, scroll up, scroll down
@@ -624,6 +627,9 @@ Status WriteMenuMaps(const std::string& celDirectory) {
     tutorial.events.push_back({12, KeyTrigger(kKeyPageDown)});
     tutorial.events.push_back({0, KeyTrigger(kKeyEscape)});
     tutorial.events.push_back({7, KeyTrigger(kKeyEscape)});
+    // N answers "No More", wherever the pop-up lies.
+    tutorial.events.push_back({1, KeyTrigger(kKeyN)});
+    tutorial.events.push_back({7, KeyTrigger(kKeyN)});
     if (status == kStatusOk) status = WriteEventMapFile((celDirectory + "TUT.iff").c_str(), {tutorial});
     // HELP: its one text box has nothing to press; the keys walk and help.
     EventMapSpec help;

@@ -11,7 +11,7 @@ namespace {
 std::string PilotSteps(const char* name, const char* callsign) {
     return std::string("# Multiplayer from the first screen; the pop-ups switched off.\n"
                        "at 10 click 125 204\n"
-                       "at 40 click 185 284\n"
+                       "at 40 key N\n"
                        "# A new pilot.\n"
                        "at 50 click 77 408\n"
                        "at 70 click 235 143\n"

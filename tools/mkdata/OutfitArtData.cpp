@@ -81,11 +81,13 @@ const Plaque kPlaques[] = {
     {"SHIP", {"THRUST", "DAMAGE", "MASS", "CREW", "SPEED", "TURN"}},
 };
 
-// The ship pictures in the order the screen numbers them.
+// The ship pictures in the order the screen numbers them. The stores'
+// picture control centres one at x 559: at most 140 wide, it stays inside
+// the frame's right rule.
 const char* const kShipNames[] = {"LANCER", "WARDEN", "RAPIER", "BASTION", "HALBERD", "SPARROW"};
 constexpr int kShipX = 450;
 constexpr int kShipY = 30;
-constexpr int kShipWidth = 170;
+constexpr int kShipWidth = 140;
 constexpr int kShipHeight = 80;
 
 // Plots a label straight into a picture through a labelled box of the
@@ -192,7 +194,7 @@ Status WriteOutfitMap(const std::string& celDirectory) {
     map.name = "outfit";
     AddArtSpriteSpots(map, kSprites);
     map.events.push_back({EventOfCode(0x0280), SpotTrigger(72, 342, 220, 100)});   // the list
-    map.events.push_back({EventOfCode(0x0610), SpotTrigger(270, 10, 220, 200)});   // the ship's layout
+    map.events.push_back({EventOfCode(0x0610), SpotTrigger(270, 21, 220, 189)});   // the ship's layout, below the frame's top rule
     map.events.push_back({EventOfCode(0x0301), SpotTrigger(503, 188, 113, 112)});  // the stores: the picture
     InputTrigger click;
     click.mouseButtons = kLeftButton;

@@ -30,10 +30,11 @@ constexpr ArtSprite kKillSprites[] = {
     {"Pilot Kills Button", "KILLS", 150, 40, 130, 22, 0x0240},
     {"Pilot Missions Flown Button", "MISSIONS", 150, 68, 130, 22, 0x0280},
     {"Pilot Accuracy Button", "ACCURACY", 150, 96, 130, 22, 0x0220},
-    {"Scroll Up", "", 600, 124, 20, 20, 0x0404},
-    {"Scroll Down", "", 600, 228, 20, 20, 0x0408},
-    {"Scroll Up2", "", 600, 150, 20, 20, 0x0410},
-    {"Scroll Down2", "", 600, 202, 20, 20, 0x0420},
+    // The shared scroll items are 40 x 24: inside the frame's right rule.
+    {"Scroll Up", "", 586, 124, 40, 24, 0x0404},
+    {"Scroll Down", "", 586, 228, 40, 24, 0x0408},
+    {"Scroll Up2", "", 586, 150, 40, 24, 0x0410},
+    {"Scroll Down2", "", 586, 202, 40, 24, 0x0420},
 };
 
 constexpr ArtSprite kEncyclopediaSprites[] = {
@@ -83,7 +84,7 @@ Status WriteMaps(const std::string& celDirectory) {
     EventMapSpec kill;
     kill.name = "kill";
     AddArtSpriteSpots(kill, kKillSprites);
-    kill.events.push_back({EventOfCode(0x0210), SpotTrigger(345, 124, 250, 124)});
+    kill.events.push_back({EventOfCode(0x0210), SpotTrigger(345, 124, 238, 124)});
     AddFocusWalkKeys(kill, EventOfCode(0x0304), EventOfCode(0x0308), EventOfCode(0x0310), int32_t(EventOfCode(0x0302)));
     kill.events.push_back({EventOfCode(0x0320), KeyTrigger(kKeyDelete)});
     kill.events.push_back({EventOfCode(0x0340), KeyTrigger(kKeyUp)});

@@ -11,6 +11,7 @@
 #include "game/CareerDataFiles.h"
 #include "game/CareerRecord.h"
 #include "game/GameState.h"
+#include "display/FontContext.h"
 #include "ui/ListBox.h"
 #include "tests/support/GoldenImage.h"
 #include "tests/support/world/ScreenHarness.h"
@@ -59,13 +60,28 @@ TEST(RequisitionRows, ResaleIsThreeQuartersScaledByConditionWithoutOverflow) {
 }
 
 TEST(RequisitionRows, LongNamesAreCutAndKindsCoded) {
-    EXPECT_EQ(RequisitionScreen::ItemRow(21, "ABCDEFGHIJKLMNOP", 1, 2, 3), "GU ABCDEFGHIJKLMNOP      1     2     3");
-    EXPECT_EQ(RequisitionScreen::ItemRow(4, "ABCDEFGHIJKLMNOPQ", 1, 2, 3), "RA ABCDEFGHIJKLMN...     1     2     3");
-    EXPECT_EQ(RequisitionScreen::ShipRow("ABCDEFGHIJKLMNOPQRS", 0, 0, 9), "ABCDEFGHIJKLMNOPQRS      0     0     9");
-    EXPECT_EQ(RequisitionScreen::ShipRow("ABCDEFGHIJKLMNOPQRST", 0, 0, 9), "ABCDEFGHIJKLMNOP...      0     0     9");
+    EXPECT_EQ(RequisitionScreen::ItemRow(21, "ABCDEFGHIJKLMNOP", 1, 2, 3), "GU ABCDEFGHIJKLMNOP    1   2       3");
+    EXPECT_EQ(RequisitionScreen::ItemRow(4, "ABCDEFGHIJKLMNOPQ", 1, 2, 3), "RA ABCDEFGHIJKLMN...   1   2       3");
+    EXPECT_EQ(RequisitionScreen::ShipRow("ABCDEFGHIJKLMNOPQRS", 0, 0, 9), "ABCDEFGHIJKLMNOPQRS    0   0       9");
+    EXPECT_EQ(RequisitionScreen::ShipRow("ABCDEFGHIJKLMNOPQRST", 0, 0, 9), "ABCDEFGHIJKLMNOP...    0   0       9");
+    // Once "190000": a count of 1 run into its price.
+    EXPECT_EQ(RequisitionScreen::ShipRow("Warden", 0, 1, 90000), "Warden                 0   1   90000");
     for (const int32_t odd : {0, 16, 19, 25, -1}) EXPECT_STREQ(RequisitionScreen::KindCode(odd), "??") << odd;
     EXPECT_STREQ(RequisitionScreen::KindCode(15), "DE");
     EXPECT_STREQ(RequisitionScreen::KindCode(20), "BE");
+}
+
+// The widest rows of the sample's sizes (counts below 100, prices below a
+// million), blanks before every number, fit the list in its font.
+TEST(RequisitionRows, WidestRowsFitTheList) {
+    RequisitionRun run;
+    ASSERT_EQ(SelectFont(ListBox::kListFontName), kStatusOk);
+    const ListBox* const list = run.screen.List(run.screen.shipsPanel);
+    ASSERT_NE(list, nullptr);
+    for (const std::string& row : {RequisitionScreen::ItemRow(21, "ABCDEFGHIJKLMNOPQ", 99, 99, 999999),
+                                   RequisitionScreen::ShipRow("ABCDEFGHIJKLMNOPQRST", 99, 99, 999999)}) {
+        EXPECT_LE(int32_t(FontStringWidth(row.c_str())), list->width - TextBox::kBlockInset) << row;
+    }
 }
 
 // Every step that raises the total is tested against the funds, and no
@@ -230,14 +246,37 @@ TEST(RequisitionOrdersOnScreen, SellingTheWingmansShipSettlesAndKeepsThePlayersS
     EXPECT_EQ(run.career().funds, 90000 + resale);
 }
 
+// A ship ordered by two clicks on its row and placed: "Order Placed" for
+// four seconds and the order's voice.
 TEST(RequisitionOrdersOnScreen, OrderPlacedShowsForFourSeconds) {
-    constexpr int32_t kPlaced = kSettled + 2;
+    constexpr int32_t kPlaced = kSettled + 8;
     for (const int32_t after : {int32_t(RequisitionScreen::kOrderPlacedMs / ScreenHarness::kStepMs) - 2,
                                 int32_t(RequisitionScreen::kOrderPlacedMs / ScreenHarness::kStepMs) + 2}) {
         RequisitionRun run;
-        run.Run(Click(kPlaced, 495, 132), kPlaced + after);
+        run.career().funds = 250000;
+        run.Run(Click(kSettled, kRowX, RowY(1)) + Click(kSettled + 4, kRowX, RowY(1)) + Click(kPlaced, 495, 132),
+                kPlaced + after);
         EXPECT_EQ(run.screen.orderPlaced, after < 80 ? 1 : 0) << after;
+        EXPECT_STREQ(run.screen.notice, RequisitionScreen::kOrderPlacedText);
+        EXPECT_EQ(run.harness.UiSoundCount(54), 1);
+        EXPECT_LT(run.career().funds, 250000);
     }
+}
+
+// ORDER with nothing chosen pays nothing, plays no order voice and says so
+// in words of its own, drawn on the page.
+TEST(RequisitionOrdersOnScreen, AnEmptyOrderIsRefusedWithItsOwnNotice) {
+    RequisitionRun run;
+    const int32_t funds = run.career().funds;
+    run.harness.CaptureAfterPass(kSettled + 1);
+    run.harness.CaptureAfterPass(kSettled + 4);
+    run.Run(Click(kSettled + 2, 495, 132), kSettled + 6);
+    EXPECT_EQ(run.screen.orderPlaced, 1);
+    EXPECT_STREQ(run.screen.notice, RequisitionScreen::kEmptyOrderText);
+    EXPECT_STRNE(RequisitionScreen::kEmptyOrderText, RequisitionScreen::kOrderPlacedText);
+    EXPECT_EQ(run.harness.UiSoundCount(54), 0);
+    EXPECT_EQ(run.career().funds, funds);
+    EXPECT_NE(run.harness.Picture(kSettled + 1), run.harness.Picture(kSettled + 4)) << "the notice is not drawn";
 }
 
 }  // namespace

@@ -22,14 +22,15 @@
 
 namespace {
 
-// Inside the sample pop-up's CLOSE button.
-constexpr int32_t kCloseX = 455;
-constexpr int32_t kCloseY = 284;
 // The pop-up's panel has opened by then.
 constexpr int32_t kPopUpSettled = 6;
 // A visit's passes: the pop-up closed at its sixth, the page's own clicks
 // after, the visit over at its last.
 constexpr int32_t kVisitPasses = 24;
+
+// CLOSE, which the pop-up's focus starts on: the pop-up slides clear of
+// each page's controls, so its place differs from page to page.
+std::string Close(int32_t pass) { return "at " + std::to_string(pass) + " key Enter\n"; }
 
 std::string Click(int32_t pass, int32_t x, int32_t y) {
     return "at " + std::to_string(pass) + " click " + std::to_string(x) + " " + std::to_string(y) + "\n";
@@ -52,12 +53,12 @@ struct PopUpRun {
     }
     TutorialScreen& Tutorial() { return *dynamic_cast<TutorialScreen*>(harness.Game().ScreenIn(ScreenSlot::kTutorial)); }
     CareerRecord& Career() { return *harness.Game().career; }
-    // One visit: the pop-up's CLOSE clicked, then the page's clicks (passes
+    // One visit: the pop-up's CLOSE answered, then the page's clicks (passes
     // counted from the visit's start), then the visit ends. 1 when the
     // pop-up had gone by then, -1 when it stayed.
     int32_t Visit(Screen& page, const std::vector<std::pair<int32_t, std::pair<int32_t, int32_t>>>& clicks = {}) {
         const int32_t start = harness.Passes();
-        std::string script = Click(start + kPopUpSettled, kCloseX, kCloseY);
+        std::string script = Close(start + kPopUpSettled);
         for (const auto& click : clicks) script += Click(start + click.first, click.second.first, click.second.second);
         script += "at " + std::to_string(start + kVisitPasses) + " quit\n";
         EXPECT_TRUE(harness.SetScript(script));
@@ -91,8 +92,8 @@ TEST(SquadronTutorialPopUp, RequisitionClosesEveryVisitAndOrdersAfter) {
     RequisitionScreen page;
     // The introduction takes the first CLOSE, the overview the second.
     const int32_t start = run.harness.Passes();
-    ASSERT_TRUE(run.harness.SetScript(Click(start + kPopUpSettled, kCloseX, kCloseY) +
-                                      Click(start + kPopUpSettled + 4, kCloseX, kCloseY) + "at 24 quit\n"));
+    ASSERT_TRUE(run.harness.SetScript(Close(start + kPopUpSettled) +
+                                      Close(start + kPopUpSettled + 4) + "at 24 quit\n"));
     run.harness.SetPassLimit(kVisitPasses);
     run.harness.Run(page);
     EXPECT_EQ(run.Tutorial().introductionPending, 0);
