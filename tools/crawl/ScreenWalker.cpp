@@ -41,9 +41,9 @@ constexpr uint32_t kFlightKeys[] = {
 // accepted and the hangar's Launch.
 constexpr const char* kNewCareerLines = "at 5 key N\nat 15 key Space\n";
 constexpr const char* kLoadedCareerLines =
-    "at 5 key L\nat 25 click 185 284\nat 40 click 400 115\nat 50 click 225 203\n";
+    "at 5 key L\nat 25 key N\nat 40 click 400 115\nat 50 click 225 203\n";
 constexpr const char* kAcceptedLines =
-    "at 5 key N\nat 15 key Space\nat 25 click 185 284\nat 45 click 550 250\nat 80 click 555 235\n"
+    "at 5 key N\nat 15 key Space\nat 25 key N\nat 45 click 550 250\nat 80 click 555 235\n"
     "at 95 click 28 72\nat 110 click 28 232\nat 125 click 390 126\nat 135 click 405 452\n";
 constexpr const char* kLaunchLines = "at 185 click 525 452\nat 185 wait mode 2\n";
 constexpr const char* kLobbyLines = "at 5 key M\n";
