@@ -126,6 +126,14 @@ void CheckTail(PacketReader& in, uint32_t at, int32_t type) {
 
 }  // namespace
 
+std::string Printable(const char* text) {
+    std::string shown = text != nullptr ? text : "";
+    for (char& c : shown) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+    }
+    return shown;
+}
+
 std::optional<NetPacketHeader> Header(const uint8_t* data, uint32_t received) {
     if (data == nullptr || received < NetPacketHeader::kBytes) return std::nullopt;
     PacketReader in(data, received);

@@ -86,9 +86,14 @@ SessionNetworkSettings Settings(uint16_t port) {
     return settings;
 }
 
+SessionNetworkSettings Relaying(SessionNetworkSettings settings, bool relay) {
+    settings.relayBetweenMembers = relay;
+    return settings;
+}
+
 class Host {
 public:
-    explicit Host(uint32_t maxPlayers) : service(Settings(0)) {
+    explicit Host(uint32_t maxPlayers, bool relay = false) : service(Relaying(Settings(0), relay)) {
         SessionDescription description;
         description.flags = kSessionKeepAlive;
         description.application = kApplication;
@@ -328,7 +333,7 @@ TEST(EnetSessionService, SendsAboveTheBacklogAreBusyAboveTheLimitTooBigAndASmall
 }
 
 TEST(EnetSessionService, TheHostRelaysBetweenClientsAndAClientThatClosesLeaves) {
-    Host host(8);
+    Host host(8, true);
     auto bobProcess = ChildProcess::Fork([port = host.port] {
         Joiner bob(port);
         if (!bob.Join("Bob")) return 1;
