@@ -173,6 +173,15 @@ SpaceObject* BuildObject(SpaceObject* object, const net_read::ObjectCreate& in) 
     return object;
 }
 
+// A client's world holds what its host made, up to what a mission holds:
+// past it a host would be making it keep objects without end.
+constexpr int32_t kMostWorldObjects = 4096;
+bool WorldFull() {
+    int32_t count = 0;
+    for (const SpaceObject* object = World(); object != nullptr && count < kMostWorldObjects; object = object->GetNext()) ++count;
+    return count >= kMostWorldObjects;
+}
+
 // The sender's entry in the host's table and its ship, when it has them.
 int32_t SenderEntry(const NetInbound& packet) { return packet.session.FindPlayerByDpid(packet.from); }
 SpaceObject* SendersShip(const NetInbound& packet) {
@@ -274,7 +283,7 @@ void AddExhaust(SpaceObject& object) {
 }
 
 void ObjectCreate(const NetInbound& packet) {
-    if (Game() == nullptr || Game()->mission == nullptr) return;
+    if (Game() == nullptr || Game()->mission == nullptr || WorldFull()) return;
     auto in = std::make_unique<net_read::ObjectCreate>();
     if (!net_read::ReadObjectCreate(packet.data, packet.size, in.get())) return;
     TraceUoid(packet, "Receiving OBJECT_CREATE for uoid %ld.\n", in->uoid);

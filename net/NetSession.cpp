@@ -198,6 +198,14 @@ int32_t NetSession::JoinGame(const char* name, uint32_t) {
     serverDpid = 0;
     TakeClientNumbering();
     ownDpid = CreatePlayer(PilotName(), "Client");
+    // Joined without a player, this machine could neither fly nor be heard.
+    if (ownDpid == 0) {
+        // The interface stays, closed, for the lobby's next look.
+        connected = 0;
+        Interface()->Close();
+        GiveBackNumbering();
+        return 0;
+    }
     AddPlayer(ownDpid, PilotName(), -1);
     if (g_connected != nullptr) g_connected(false, name, ownDpid);
     return 1;

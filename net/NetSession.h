@@ -126,7 +126,8 @@ public:
     uint32_t EnumSessions(uint32_t unused = 0);
     // 1 once this machine hosts and has its player; 0 when the session could not be opened.
     int32_t HostGame(uint32_t unused = 0);
-    // 1 once joined, 0 for a name not found or a session that would not take us.
+    // 1 once joined with a player, 0 for a name not found or a session that
+    // would not take us or our player (it is then left).
     int32_t JoinGame(const char* name, uint32_t unused = 0);
     bool IsActive() const { return HasInterface() && connected != 0; }
     bool IsHost() const { return isHost != 0; }
