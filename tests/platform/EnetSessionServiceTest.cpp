@@ -390,4 +390,12 @@ TEST(EnetSessionService, SettingsListenOnTheAddressNamedAndLookThere) {
     EXPECT_EQ(all.endpoints[0].address, "127.0.0.1");   // 0.0.0.0 is no machine to ask
 
     EXPECT_EQ(platform::SettingsForAddress("127.0.0.1", 0).bindAddress, "127.0.0.1");
+
+    // A broadcast or multicast address would take the port but never a peer: no game is hosted there.
+    for (const char* address : {"255.255.255.255", "224.0.0.1"}) {
+        platform::EnetSessionService service(platform::SettingsForAddress(address, 0));
+        platform::SessionDescription description;
+        description.maxPlayers = 2;
+        EXPECT_EQ(service.Open(description, platform::kSessionCreate), platform::kSessionInvalidParams) << address;
+    }
 }
