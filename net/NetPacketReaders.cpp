@@ -102,6 +102,8 @@ void CheckTail(PacketReader& in, uint32_t at, int32_t type) {
             RelatedUoid(in, at + 20);   // owner
             RelatedUoid(in, at + 24);   // target
             in.I32Within(at + 28, 0, kLargest);   // the target's part aimed at
+            // A turn rate is negated when an ECM turns the missile away: the bottom of the word has no negative.
+            in.I32Within(at + 32, -kLargest, kLargest);
             in.I32Within(at + 40, 0, kLongestFlightMs);   // lifetime
             return;
         case SpaceObject::kTypeMine:
