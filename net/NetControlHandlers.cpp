@@ -64,8 +64,8 @@ void SendControl(NetSession& session, uint16_t type) {
 // A client's line as the host passes it on: under the name the host knows
 // its pilot by, whatever the packet said, and cut to a line's length.
 // Lobby lines carry "pilot : text" in the text itself; that name is the
-// host's too.
-void RelayLine(const NetInbound& packet, const net_read::Message& in, bool lobby) {
+// host's too. The text passed on.
+std::string RelayLine(const NetInbound& packet, const net_read::Message& in, bool lobby) {
     NetSession& session = packet.session;
     const char* const known = session.GetPlayerName(session.FindPlayerByDpid(packet.from));
     const std::string pilot = known != nullptr ? known : "";
@@ -77,9 +77,10 @@ void RelayLine(const NetInbound& packet, const net_read::Message& in, bool lobby
     if (text.size() > NetSession::kLongestChatLine) text.resize(NetSession::kLongestChatLine);
     NetPacket line;
     line.BuildMessage(kMessage, in.scope, pilot.c_str(), text.c_str(), in.sound);
-    if (line.GetData() == nullptr) return;
+    if (line.GetData() == nullptr) return text;
     PacketWriter(line.GetData(), line.GetSize()).I32(12, in.face);
     SendToAll(session, line.GetData(), line.GetSize());
+    return text;
 }
 
 // The host passes on a few lines a second of each pilot's; its own lines it sends itself.
@@ -280,8 +281,9 @@ void Message(const NetInbound& packet) {
     const std::string text = net_read::Printable(in->text);
     const void* const lobby = game->ScreenIn(ScreenSlot::kLobby);
     if (game->mode != GameState::kModeFlight && lobby != nullptr && game->currentScreen == lobby) {
-        if (lobbyChatLine != nullptr) lobbyChatLine(text.c_str());
-        if (session.IsHost()) RelayLine(packet, *in, true);
+        // The host shows the line as it passes it on, under the name it knows.
+        const std::string shown = session.IsHost() ? net_read::Printable(RelayLine(packet, *in, true).c_str()) : text;
+        if (lobbyChatLine != nullptr) lobbyChatLine(shown.c_str());
         return;
     }
     // The host relays a line to everyone, its sender too, who showed and

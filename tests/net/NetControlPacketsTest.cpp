@@ -355,7 +355,8 @@ TEST_F(NetControlTest, AClientShowsTheRelayOfItsOwnLineOnlyOnce) {
 }
 
 // Out of flight on the lobby the text goes to the chat box, whatever the
-// scope, and the host passes it on.
+// scope, and the host passes it on: under the name it knows the sender by,
+// whatever name the line claims, and shown without control characters.
 TEST_F(NetControlTest, LobbyChatGoesToTheChatBox) {
     RecordingNetSession& host = Session(true);
     Game().mode = GameState::kModeLobbyWait;
@@ -364,10 +365,14 @@ TEST_F(NetControlTest, LobbyChatGoesToTheChatBox) {
     Screen* const lobby = Game().BuildScreen(ScreenSlot::kLobby);
     ASSERT_NE(lobby, nullptr);
     Game().currentScreen = lobby;
-    Deliver(host, 2, Message("ENEMY", "Ann : hi", 0));
+    Deliver(host, 2, Message("ENEMY", "Ann : hi\x1b[2J", 0));
     Game().currentScreen = nullptr;
-    EXPECT_EQ(g_chat, (std::vector<std::string>{"Ann : hi"}));
-    EXPECT_EQ(host.sent.size(), 1u);
+    EXPECT_EQ(g_chat, (std::vector<std::string>{"Guest : hi?[2J"}));
+    ASSERT_EQ(host.sent.size(), 1u);
+    const auto relayed = net_read::ReadMessage(host.sent[0].bytes.data(), uint32_t(host.sent[0].bytes.size()));
+    ASSERT_TRUE(relayed);
+    EXPECT_STREQ(relayed->sender, "Guest");
+    EXPECT_STREQ(relayed->text, "Guest : hi\x1b[2J");
     Game().DeleteScreens();
     GameState::RegisterScreen(ScreenSlotName(ScreenSlot::kLobby), GameState::ScreenFactory{});
 }
