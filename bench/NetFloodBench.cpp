@@ -3,6 +3,7 @@
 // software canvas, send pass; only the frame is timed), while a
 // thread of this process plays the other machines over 127.0.0.1: peers
 // flooding it with NEW_PLAYER, CREATION_REQUEST or junk at 2000 packets a
+// second, or with MEGAPACKETs of 4000 GAME_INFO_REQUESTs each at 100 a
 // second, or sixty peers that join and then say nothing, and an honest
 // player who joins in the middle of it. The quiet run has the honest player
 // alone. Counters: the slowest frame, the three steps' shares, the objects
@@ -45,10 +46,12 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-enum Flood : int { kQuiet, kNewPlayers, kCreationRequests, kJunk, kSilentPeers };
+enum Flood : int { kQuiet, kNewPlayers, kCreationRequests, kJunk, kSilentPeers, kPackedRequests };
 constexpr int kFloodPeers = 6;        // with the host and the honest player, a full game
 constexpr int kSilentPeerCount = 60;
 constexpr int kPacketsPerSecond = 2000;
+constexpr int kMegapacketsPerSecond = 100;
+constexpr uint32_t kPackedRequestCount = 4000;
 constexpr auto kFrame = 50ms;
 constexpr auto kJoinWait = 10s;
 constexpr auto kDeliveryWait = 4s;
@@ -93,6 +96,19 @@ std::vector<uint8_t> Junk(uint32_t seed) {
         for (uint32_t i = 0; i < 400; ++i) PacketWriter(mega.data(), uint32_t(mega.size())).U16(12 + 8 * i + 2, 8);
         return mega;
     }
+    return bytes;
+}
+
+// Requests of the whole game, packed as tightly as a MEGAPACKET holds them.
+std::vector<uint8_t> PackedRequests() {
+    std::vector<uint8_t> bytes = Packet(kMegapacket, NetPacket::kMegapacketHeaderBytes + 8 * kPackedRequestCount);
+    PacketWriter out(bytes.data(), uint32_t(bytes.size()));
+    for (uint32_t i = 0; i < kPackedRequestCount; ++i) {
+        out.U16(12 + 8 * i, kGameInfoRequest);
+        out.U16(12 + 8 * i + 2, 8);
+        out.U32(12 + 8 * i + 4, PF_QUEUE_1);
+    }
+    out.U32(8, kPackedRequestCount);
     return bytes;
 }
 
@@ -200,12 +216,13 @@ private:
         std::set<int32_t> created;
         while (!stop_) {
             const long due = long(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count()) *
-                             kPacketsPerSecond / 1000;
+                             (flood_ == kPackedRequests ? kMegapacketsPerSecond : kPacketsPerSecond) / 1000;
             if (flood_ != kQuiet && flood_ != kSilentPeers) {
                 for (; sent_ < due; ++sent_) {
                     Remote& from = *flooders[size_t(sent_) % flooders.size()];
-                    const std::vector<uint8_t> bytes = flood_ == kNewPlayers ? NewPlayer(from.self)
+                    const std::vector<uint8_t> bytes = flood_ == kNewPlayers         ? NewPlayer(from.self)
                                                        : flood_ == kCreationRequests ? CreationRequest()
+                                                       : flood_ == kPackedRequests   ? PackedRequests()
                                                                                      : Junk(seed++ * 2246822519u);
                     from.service.Send(from.self, from.server, 0, bytes.data(), uint32_t(bytes.size()));
                 }
@@ -365,7 +382,7 @@ void BM_HostFrameUnderFlood(benchmark::State& state) {
 }
 BENCHMARK(BM_HostFrameUnderFlood)
     ->ArgName("flood")
-    ->DenseRange(kQuiet, kSilentPeers)
+    ->DenseRange(kQuiet, kPackedRequests)
     ->Iterations(100)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();

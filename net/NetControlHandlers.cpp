@@ -1,5 +1,7 @@
 #include <cstring>
+#include <string>
 
+#include "engine/Clock.h"
 #include "engine/Saturate.h"
 #include "game/CareerRecord.h"
 #include "game/Cockpit.h"
@@ -13,9 +15,11 @@
 #include "net/NetGoalPackets.h"
 #include "net/NetHandlers.h"
 #include "net/NetPacket.h"
+#include "net/NetPacketReaders.h"
 #include "net/NetPacketType.h"
 #include "net/NetScenePackets.h"
 #include "net/NetSession.h"
+#include "net/PacketBytes.h"
 #include "objects/space/SpaceObject.h"
 #include "objects/systems/CountermeasureSystems.h"
 #include "sound/SoundDevice.h"
@@ -29,6 +33,7 @@ constexpr int32_t kExclamationLevel = 10;
 constexpr const char* kScopeAll = "ALL";
 constexpr const char* kScopeFriend = "FRIEND";
 constexpr const char* kScopeEnemy = "ENEMY";
+constexpr const char* kLobbySeparator = " : ";
 
 GameState* Game() { return g_gameState; }
 
@@ -56,7 +61,33 @@ void SendControl(NetSession& session, uint16_t type) {
     if (packet.GetData() != nullptr) SendToAll(session, packet.GetData(), packet.GetSize());
 }
 
-void Relay(const NetInbound& packet) { SendToAll(packet.session, packet.data, packet.size); }
+// A client's line as the host passes it on: under the name the host knows
+// its pilot by, whatever the packet said, and cut to a line's length.
+// Lobby lines carry "pilot : text" in the text itself; that name is the
+// host's too. The text passed on.
+std::string RelayLine(const NetInbound& packet, const net_read::Message& in, bool lobby) {
+    NetSession& session = packet.session;
+    const char* const known = session.GetPlayerName(session.FindPlayerByDpid(packet.from));
+    const std::string pilot = known != nullptr ? known : "";
+    std::string text = in.text;
+    if (lobby) {
+        const size_t mark = text.find(kLobbySeparator);
+        text = pilot + kLobbySeparator + (mark != std::string::npos ? text.substr(mark + std::strlen(kLobbySeparator)) : text);
+    }
+    if (text.size() > NetSession::kLongestChatLine) text.resize(NetSession::kLongestChatLine);
+    NetPacket line;
+    line.BuildMessage(kMessage, in.scope, pilot.c_str(), text.c_str(), in.sound);
+    if (line.GetData() == nullptr) return text;
+    PacketWriter(line.GetData(), line.GetSize()).I32(12, in.face);
+    SendToAll(session, line.GetData(), line.GetSize());
+    return text;
+}
+
+// The host passes on a few lines a second of each pilot's; its own lines it sends itself.
+bool TakeChatLine(const NetInbound& packet) {
+    NetPlayer* const player = packet.session.EditPlayer(packet.session.FindPlayerByDpid(packet.from));
+    return player != nullptr && player->chatLines.Take(GetMilliseconds(), 1000, NetSession::kChatLinesPerSecond);
+}
 
 bool Jammed(const GameState& game, const SpaceObject* sender) {
     if (sender == nullptr) return false;
@@ -144,6 +175,11 @@ void UpdateTeam(const NetInbound& packet) {
     if (settings == nullptr || (session.IsHost() && packet.from == packet.to)) return;
     const std::optional<net_read::UpdateTeam> in = net_read::ReadUpdateTeam(packet.data, packet.size);
     if (!in) return;
+    // A client names the teams of no game and speaks for its own pilot only.
+    if (session.IsHost()) {
+        const char* const own = session.GetPlayerName(session.FindPlayerByDpid(packet.from));
+        if (in->IsTeamRecord() || own == nullptr || std::strcmp(own, in->playerName) != 0) return;
+    }
     if (in->IsTeamRecord()) {
         if (in->team < 0) return;
         settings->SetTeamName(in->team, in->teamName);
@@ -202,6 +238,9 @@ void GameInfoRequest(const NetInbound& packet) {
     GameState* const game = Game();
     if (game == nullptr) return;
     NetSession& session = packet.session;
+    // Every answer goes to every machine: a peer asking again and again would have the host repeat the game to all.
+    NetPlayer* const asker = session.EditPlayer(session.FindPlayerByDpid(packet.from));
+    if (asker == nullptr || !asker->gameInfoRequests.Take(GetMilliseconds(), NetSession::kGameInfoWindowMs, 1)) return;
     SendSceneRecords(session);
     SendControl(session, kGameInfo);
     SendSharedGoals(session);
@@ -237,10 +276,14 @@ void Message(const NetInbound& packet) {
     const std::optional<net_read::Message> in = net_read::ReadMessage(packet.data, packet.size);
     if (game == nullptr || !in) return;
     NetSession& session = packet.session;
+    if (session.IsHost() && !TakeChatLine(packet)) return;
+    // Nothing a peer typed reaches a screen or a log with its control characters.
+    const std::string text = net_read::Printable(in->text);
     const void* const lobby = game->ScreenIn(ScreenSlot::kLobby);
     if (game->mode != GameState::kModeFlight && lobby != nullptr && game->currentScreen == lobby) {
-        if (lobbyChatLine != nullptr) lobbyChatLine(in->text);
-        if (session.IsHost()) Relay(packet);
+        // The host shows the line as it passes it on, under the name it knows.
+        const std::string shown = session.IsHost() ? net_read::Printable(RelayLine(packet, *in, true).c_str()) : text;
+        if (lobbyChatLine != nullptr) lobbyChatLine(shown.c_str());
         return;
     }
     // The host relays a line to everyone, its sender too, who showed and
@@ -255,9 +298,9 @@ void Message(const NetInbound& packet) {
             game->Sound() != nullptr) {
             game->Sound()->Play(game->exclamationSounds[in->sound], kExclamationLevel, 0);
         }
-        game->TheCockpit().ShowMessage(in->text, FaceImage(LoadFaceByIndex(in->face)), kMessageShowMs, 0);
+        game->TheCockpit().ShowMessage(text.c_str(), FaceImage(LoadFaceByIndex(in->face)), kMessageShowMs, 0);
     }
-    if (session.IsHost()) Relay(packet);
+    if (session.IsHost()) RelayLine(packet, *in, false);
 }
 
 }  // namespace net_handlers

@@ -1,5 +1,6 @@
 #include "net/NetGoalPackets.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -138,6 +139,35 @@ void SendGoal(NetSession& session, uint16_t type, const Goal* goal, int32_t form
     }
 }
 
+// How far the host's copy of a ship may lag its pilot's own: several
+// frames of a fast ship's flight.
+constexpr float kReachSlack = 2.0f;
+constexpr float kReachMargin = 1000.0f;
+// A host tells its goals once, and a mission has some dozens: past this
+// a host would be making the client hold goals without end.
+constexpr int32_t kMostGoals = 512;
+
+// A client decides only what its own ship meets by flying (a travel leg,
+// a reload): a report counts where the host's copy of that ship could have
+// met it. Every other goal the host decides from its own world.
+bool CouldHaveMet(const Goal& goal, const SpaceObject& ship) {
+    const int32_t kind = goal.GetKind();
+    if (kind != Goal::kTravel && kind != Goal::kReload) return false;
+    const SpaceObject* const to = goal.destination != nullptr ? goal.destination : goal.GetSubject();
+    float reach = 0.0f;
+    float near = goal.distance;
+    if (to != nullptr) {
+        reach = ship.DistanceTo(*to);
+        near = std::max(near, to->Radius() + ship.Radius());
+    } else if (goal.location[0] != 0 || goal.location[1] != 0 || goal.location[2] != 0) {
+        const Vector3 at{float(goal.location[0]), float(goal.location[1]), float(goal.location[2])};
+        reach = ship.Position().Difference(at).Length();
+    } else {
+        return false;
+    }
+    return std::isfinite(reach) && reach <= near * kReachSlack + kReachMargin;
+}
+
 NetSession* ActiveSession() {
     NetSession* const session = Game() != nullptr ? Game()->netSession : nullptr;
     return session != nullptr && session->IsActive() ? session : nullptr;
@@ -239,7 +269,7 @@ void GoalNew(const NetInbound& packet) {
     if (game == nullptr || world == nullptr) return;
     const std::optional<net_read::GoalNew> in = net_read::ReadGoalNew(packet.data, packet.size);
     // The host sends its whole list again: the goals held stay as they are.
-    if (!in || FindGoalById(in->id) != nullptr) return;
+    if (!in || FindGoalById(in->id) != nullptr || CountGoals() >= kMostGoals) return;
     Goal* const goal = MakeGoalOf(*in, world);
     if (goal == nullptr) return;
     game->mission->goalList = g_goalList;
@@ -301,11 +331,17 @@ void GoalDone(const NetInbound& packet) {
     SpaceObject* const ship = FindByUoid(in->ship);
     Goal* const goal = FindGoalById(in->id);
     if (goal == nullptr) return;
+    // A report names the reporter's own ship, and one that could have met the goal.
+    NetSession& session = packet.session;
+    const int32_t entry = session.FindPlayerByDpid(packet.from);
+    if (ship == nullptr || entry < 0 || ship->uoid != session.GetPlayerUoid(entry) || !CouldHaveMet(*goal, *ship)) {
+        return;
+    }
     // The first report of an open goal meets it for everybody. A later one
     // (another ship got there too) keeps the first one's credit, and none
     // undoes what the host has decided: a goal failed here stays failed.
     const bool open = goal->done == 0 && goal->met == 0;
-    const bool meets = open && in->value != 0 && (ship == nullptr || ship->type >= SpaceObject::kTypeCraft);
+    const bool meets = open && in->value != 0 && ship->type >= SpaceObject::kTypeCraft;
     // Met as the host's own check would meet it: the clock it starts or restarts is the host's too.
     if (meets) flight_goals::MetElsewhere(*goal, ship);
     // A player goal met here was told to all, the reporter too, as it was

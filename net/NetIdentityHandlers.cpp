@@ -1,5 +1,6 @@
 #include <cstdio>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "game/Definitions.h"
@@ -57,8 +58,10 @@ void NewPlayer(const NetInbound& packet) {
     if (!net_read::ReadNewPlayer(packet.data, packet.size, in.get())) return;
     // A client announces only its own ship.
     if (in->dpid != packet.from) return;
+    // The ship's name is shown and logged on every machine: it prints as text.
+    const std::string name = net_read::Printable(in->name);
     if (entry < 0) {
-        entry = session.AddPlayer(in->dpid, in->name, -1);
+        entry = session.AddPlayer(in->dpid, name.c_str(), -1);
         if (!session.TakeCreation(entry, true)) return;
     }
     SpaceObject* const copy =
@@ -74,7 +77,7 @@ void NewPlayer(const NetInbound& packet) {
     }
     session.SetPlayerUoid(entry, copy->uoid);
     session.SetPlayerAcked(entry, 0);
-    copy->SetName(in->name);
+    copy->SetName(name.c_str());
     if (auto* const craft = dynamic_cast<Craft*>(copy)) {
         const std::vector<SpobDefinition::Equipment> items = DefaultEquipment(session);
         DefinitionLibrary::Current().LoadShipDefinition(craft, &items, nullptr, 0);

@@ -13,6 +13,7 @@
 #include "net/NetHandlers.h"
 #include "net/NetJoinSenders.h"
 #include "net/NetPacket.h"
+#include "net/NetPacketReaders.h"
 #include "net/NetPacketType.h"
 #include "net/NetSession.h"
 #include "objects/space/SpaceObject.h"
@@ -38,7 +39,9 @@ std::string Format(const char* format, const char* name) {
 }  // namespace
 
 int32_t NetSession::OnCreatePlayer(uint32_t id, const char* shortName, const char*) {
-    const char* const name = shortName != nullptr ? shortName : "";
+    // A pilot's name is shown and logged on every machine: it prints as text.
+    const std::string printable = net_read::Printable(shortName);
+    const char* const name = printable.c_str();
     AddPlayer(id, name, -1);
     if (!IsHost()) return 0;
 

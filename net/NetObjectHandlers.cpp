@@ -173,6 +173,22 @@ SpaceObject* BuildObject(SpaceObject* object, const net_read::ObjectCreate& in) 
     return object;
 }
 
+// A client's world holds what its host made, up to what a mission holds:
+// past it a host would be making it keep objects without end.
+constexpr int32_t kMostWorldObjects = 4096;
+bool WorldFull() {
+    int32_t count = 0;
+    for (const SpaceObject* object = World(); object != nullptr && count < kMostWorldObjects; object = object->GetNext()) ++count;
+    return count >= kMostWorldObjects;
+}
+
+// The sender's entry in the host's table and its ship, when it has them.
+int32_t SenderEntry(const NetInbound& packet) { return packet.session.FindPlayerByDpid(packet.from); }
+SpaceObject* SendersShip(const NetInbound& packet) {
+    const int32_t entry = SenderEntry(packet);
+    return entry >= 0 ? FindByUoid(packet.session.GetPlayerUoid(entry)) : nullptr;
+}
+
 void SendObjectCreate(NetSession& session, const SpaceObject& object, bool toAll, uint32_t to) {
     NetPacket reply;
     reply.BuildObjectPacket(kObjectCreate, &object);
@@ -267,7 +283,7 @@ void AddExhaust(SpaceObject& object) {
 }
 
 void ObjectCreate(const NetInbound& packet) {
-    if (Game() == nullptr || Game()->mission == nullptr) return;
+    if (Game() == nullptr || Game()->mission == nullptr || WorldFull()) return;
     auto in = std::make_unique<net_read::ObjectCreate>();
     if (!net_read::ReadObjectCreate(packet.data, packet.size, in.get())) return;
     TraceUoid(packet, "Receiving OBJECT_CREATE for uoid %ld.\n", in->uoid);
@@ -308,6 +324,14 @@ void CreationRequest(const NetInbound& packet) {
     if (!Launched(kind) || !packet.session.TakeCreation(player, false)) return;
     auto in = std::make_unique<net_read::ObjectCreate>();
     if (!net_read::ReadObjectCreate(packet.data, packet.size, in.get()) || !in->request) return;
+    // What a machine launches is its own ship's, whoever the packet names.
+    const SpaceObject* const ship = SendersShip(packet);
+    const uint32_t owner = ship != nullptr ? uint32_t(ship->uoid) : uint32_t(net_read::kNoObject);
+    if (kind == SpaceObject::kTypeDecoy) {
+        in->tail[2] = owner;
+    } else {
+        in->tail[5] = owner;
+    }
     SpaceObject* const loaded = LoadObject(*in);
     if (loaded == nullptr) return;
     SpaceObject* const made = BuildObject(loaded, *in);
@@ -371,7 +395,8 @@ void ObjectRequest(const NetInbound& packet) {
     if (object == nullptr || object->active == 0) return;
     const auto* const craft = dynamic_cast<const Craft*>(object);
     if (craft != nullptr && craft->dead != 0) return;
-    SendObjectCreate(packet.session, *object, false, in->requester);
+    // The answer goes to whoever asked, whatever the packet says.
+    SendObjectCreate(packet.session, *object, false, packet.from);
 }
 
 void DestructionRequest(const NetInbound& packet) {
@@ -382,6 +407,8 @@ void DestructionRequest(const NetInbound& packet) {
     SpaceObject* const object = FindByUoid(in->uoid);
     SpaceObject* const killer = FindByUoid(in->killer);
     if (object == nullptr || object->active == 0) return;
+    // A machine ends only what is its own: its ship and what it launched.
+    if (!packet.session.Owns(SenderEntry(packet), object)) return;
     EndObject(*object, killer, in->explode);
     NetPacket reply;
     reply.BuildObjectEventPacket(kObjectDestroy, object, killer);
@@ -405,7 +432,10 @@ void AutoturretRequest(const NetInbound& packet) {
     Trace(packet, "Recieving AUTOTURRET_REQUEST packet.\n");
     const auto in = net_read::ReadAutoturretRequest(packet.data, packet.size);
     if (!in) return;
-    if (auto* const craft = dynamic_cast<Craft*>(FindByUoid(*in))) loadout::LoadLoadout(craft);
+    // A machine arms its own ship only.
+    SpaceObject* const ship = FindByUoid(*in);
+    if (ship == nullptr || ship != SendersShip(packet)) return;
+    if (auto* const craft = dynamic_cast<Craft*>(ship)) loadout::LoadLoadout(craft);
 }
 
 void SendWorld(NetSession& session) {

@@ -102,6 +102,8 @@ void CheckTail(PacketReader& in, uint32_t at, int32_t type) {
             RelatedUoid(in, at + 20);   // owner
             RelatedUoid(in, at + 24);   // target
             in.I32Within(at + 28, 0, kLargest);   // the target's part aimed at
+            // A turn rate is negated when an ECM turns the missile away: the bottom of the word has no negative.
+            in.I32Within(at + 32, -kLargest, kLargest);
             in.I32Within(at + 40, 0, kLongestFlightMs);   // lifetime
             return;
         case SpaceObject::kTypeMine:
@@ -125,6 +127,14 @@ void CheckTail(PacketReader& in, uint32_t at, int32_t type) {
 }
 
 }  // namespace
+
+std::string Printable(const char* text) {
+    std::string shown = text != nullptr ? text : "";
+    for (char& c : shown) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+    }
+    return shown;
+}
 
 std::optional<NetPacketHeader> Header(const uint8_t* data, uint32_t received) {
     if (data == nullptr || received < NetPacketHeader::kBytes) return std::nullopt;

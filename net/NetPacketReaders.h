@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "engine/Vector3.h"
 #include "net/NetPacket.h"
@@ -19,6 +20,11 @@ namespace net_read {
 // index is 0 or more, or -1 for none.
 inline constexpr int32_t kNoObject = -1;
 inline constexpr int32_t kNoPart = -1;
+
+// A peer's text as this machine shows or logs it: control characters
+// (and DEL) become '?', so that no line it sent moves a cursor or starts
+// an escape sequence.
+std::string Printable(const char* text);
 
 // The header, when its size is at least 8 and at most the bytes received.
 std::optional<NetPacketHeader> Header(const uint8_t* data, uint32_t received);

@@ -194,8 +194,18 @@ int32_t NetSession::JoinGame(const char* name, uint32_t) {
     }
     if (chosen == nullptr) return 0;
     if (Join(chosen->instance, 0) != kSessionOk) return 0;
+    // The server is learnt anew from the first packet of this session.
+    serverDpid = 0;
     TakeClientNumbering();
     ownDpid = CreatePlayer(PilotName(), "Client");
+    // Joined without a player, this machine could neither fly nor be heard.
+    if (ownDpid == 0) {
+        // The interface stays, closed, for the lobby's next look.
+        connected = 0;
+        Interface()->Close();
+        GiveBackNumbering();
+        return 0;
+    }
     AddPlayer(ownDpid, PilotName(), -1);
     if (g_connected != nullptr) g_connected(false, name, ownDpid);
     return 1;
@@ -429,6 +439,16 @@ bool TextsEnd(uint16_t type, const uint8_t* data, uint32_t size) {
 
 int32_t NetSession::HandleMessage(uint32_t from, uint32_t to, const uint8_t* data, uint32_t size) {
     ++packetsThisPass;
+    if (IsHost()) {
+        // Counted before it is read: a flood beyond its share costs a look-up a packet.
+        if (from != ownDpid && !TakePacket(from)) return 1;
+    } else if (serverDpid == 0) {
+        // Everything a client hears comes from its server, and the server
+        // speaks first: whoever else gets a packet through speaks for nobody.
+        serverDpid = from;
+    } else if (from != serverDpid) {
+        return 1;
+    }
     // A packet whose header does not fit what arrived, or its type, is dropped before it changes anything.
     const std::optional<NetPacketHeader> header = net_read::Header(data, size);
     if (!header || !SizeFits(header->type, header->size) || !TextsEnd(header->type, data, header->size)) return 1;
@@ -446,8 +466,6 @@ int32_t NetSession::HandleMessage(uint32_t from, uint32_t to, const uint8_t* dat
         }
         handler = entry.hostHandler;
     } else {
-        // Everything a client hears comes from its server.
-        serverDpid = from;
         if (!entry.client) {
             platform::DebugOutput("Client recieved unhandled packet type.\n");
             return 1;
@@ -476,6 +494,8 @@ int32_t NetSession::WalkMegapacket(uint32_t from, uint32_t to, const uint8_t* da
         const uint16_t type = reader.U16(position);
         const uint32_t inner = reader.U16(position + 2);
         if (inner < NetPacketHeader::kBytes || inner > remaining || type == kMegapacket) break;
+        // A peer's MEGAPACKET gets no further than its share.
+        if (IsHost() && from != ownDpid && ShareSpent(from)) break;
         HandleMessage(from, to, data + position, inner);
         ++handed;
         position += inner;
@@ -517,6 +537,7 @@ int32_t NetSession::ClearPlayer(int32_t index) {
     player.face = -1;
     player.salvaged = 0;
     player.shipsMade = player.objectsMade = 0;
+    player.packets = player.projectiles = player.chatLines = player.gameInfoRequests = NetRation{};
     return 1;
 }
 
@@ -638,6 +659,41 @@ void NetSession::EndCreations(int32_t index) {
         // Told to every machine as the host's own removals are.
         if (object != nullptr && object->active != 0) object->Destroy(nullptr, 0);
     }
+}
+
+bool NetRation::Take(uint32_t now, uint32_t windowMs, int32_t share) {
+    const uint32_t current = now / windowMs;
+    if (window != current) {
+        window = current;
+        taken = 0;
+    }
+    if (taken >= share) return false;
+    ++taken;
+    return true;
+}
+
+bool NetRation::Spent(uint32_t now, uint32_t windowMs, int32_t share) const {
+    return window == now / windowMs && taken >= share;
+}
+
+bool NetSession::Owns(int32_t index, const SpaceObject* object) const {
+    if (!InRange(index) || players_[index].inUse == 0 || object == nullptr) return false;
+    if (players_[index].shipUoid >= 0 && object->uoid == players_[index].shipUoid) return true;
+    const ObjectLink* const links = creations_ + size_t(index) * kObjectsAlive;
+    for (int32_t i = 0; i < kObjectsAlive; ++i) {
+        if (links[i].Get() == object) return true;
+    }
+    return false;
+}
+
+bool NetSession::TakePacket(uint32_t from) {
+    const int32_t index = FindPlayerByDpid(from);
+    return index >= 0 && players_[index].packets.Take(GetMilliseconds(), 1000, kPacketsPerPeerSecond);
+}
+
+bool NetSession::ShareSpent(uint32_t from) const {
+    const int32_t index = FindPlayerByDpid(from);
+    return index < 0 || players_[index].packets.Spent(GetMilliseconds(), 1000, kPacketsPerPeerSecond);
 }
 
 void NetSession::SetPlayerIt(int32_t index) {

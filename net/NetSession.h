@@ -10,6 +10,17 @@ class EquipmentItem;
 class NetPacket;
 class SpaceObject;
 
+// A share of something a peer may ask for, counted in windows of the
+// engine's clock (the window's number: ms / its length).
+struct NetRation {
+    uint32_t window = 0;
+    int32_t taken = 0;
+    // One more in the window of `now`: false, and nothing counted, once `share` were taken in it.
+    bool Take(uint32_t now, uint32_t windowMs, int32_t share);
+    // Whether the window of `now` has no share left.
+    bool Spent(uint32_t now, uint32_t windowMs, int32_t share) const;
+};
+
 // One player of the session's table.
 struct NetPlayer {
     char* name = nullptr;   // owned; null while free
@@ -33,6 +44,12 @@ struct NetPlayer {
     uint32_t objectWindow = 0;
     int32_t shipsMade = 0;
     int32_t objectsMade = 0;
+    // The host's: what this player's machine sent, each packet of a
+    // MEGAPACKET counted, and the costly things it asked for.
+    NetRation packets;
+    NetRation projectiles;
+    NetRation chatLines;
+    NetRation gameInfoRequests;
 };
 
 // One session found by enumeration.
@@ -71,6 +88,27 @@ public:
     // send a few dozen a second each: at 20 frames a second this is three
     // times what they need.
     static constexpr int32_t kPacketsPerPass = 64;
+    // The host's share for each peer, every packet counted, also those
+    // inside a MEGAPACKET (which no client needs to send): a client sends
+    // its ship's state each frame and a packet for each shot, at 60
+    // frames a second with its guns firing well below this. Beyond it a
+    // peer's packets are dropped unread.
+    static constexpr int32_t kPacketsPerPeerSecond = 150;
+    // Projectiles asked for by one peer: a projectile weapon fires a few
+    // times a second, and its shots burn out within seconds.
+    static constexpr int32_t kProjectilesPerSecond = 12;
+    static constexpr int32_t kProjectilesAlive = 40;
+    static constexpr int32_t kLongestProjectileMs = 10000;
+    // Items one player takes in as salvage in a session, however many kills a host reports.
+    static constexpr int32_t kMostSalvage = 256;
+    // A client's: the projectiles a host can have it keep at once.
+    static constexpr int32_t kMostProjectiles = 2048;
+    // Chat a peer may have the host pass to every machine, and how long a
+    // line may be (as long as a pilot can type one).
+    static constexpr int32_t kChatLinesPerSecond = 3;
+    static constexpr uint32_t kLongestChatLine = 255;
+    // A late joiner asks for the whole game once; each answer goes to every machine.
+    static constexpr uint32_t kGameInfoWindowMs = 2000;
 
     // The lobby's list of games, told of each session found.
     using GameFoundListener = void (*)(uint32_t maxPlayers, uint32_t currentPlayers, const char* name);
@@ -88,7 +126,8 @@ public:
     uint32_t EnumSessions(uint32_t unused = 0);
     // 1 once this machine hosts and has its player; 0 when the session could not be opened.
     int32_t HostGame(uint32_t unused = 0);
-    // 1 once joined, 0 for a name not found or a session that would not take us.
+    // 1 once joined with a player, 0 for a name not found or a session that
+    // would not take us or our player (it is then left).
     int32_t JoinGame(const char* name, uint32_t unused = 0);
     bool IsActive() const { return HasInterface() && connected != 0; }
     bool IsHost() const { return isHost != 0; }
@@ -105,6 +144,9 @@ public:
     // The end of each network pass: the host's MEGAPACKET, the rate, the
     // client's watch on a silent server.
     virtual void FlushFrame();
+    // A client acts only on its server's packets, the server being the
+    // sender of the first one it hears in a session; the host takes a
+    // peer's packets up to the peer's share.
     int32_t HandleMessage(uint32_t from, uint32_t to, const uint8_t* data, uint32_t size) override;
     // Hands each packet of a MEGAPACKET to HandleMessage. A MEGAPACKET is
     // refused (-1) unless 12 <= its size <= `size`; the walk stops at an
@@ -165,6 +207,11 @@ public:
     // A leaver's objects go with its ship; whoever takes the entry next
     // starts with none.
     void EndCreations(int32_t index);
+    // Whether `object` is the player's ship or was made at its request and is still in the world.
+    bool Owns(int32_t index, const SpaceObject* object) const;
+    // The host's: counts a packet of `from` against its share; false when
+    // it has none left (or no entry).
+    bool TakePacket(uint32_t from);
     static constexpr uint32_t kShipWindowMs = 5000;     // one ship in each
     static constexpr uint32_t kObjectWindowMs = 1000;   // kObjectsPerWindow in each
     static constexpr int32_t kObjectsPerWindow = 4;
@@ -225,6 +272,7 @@ public:
 private:
     bool InRange(int32_t index) const { return index >= 0 && index < playerCapacity; }
     uint32_t Route(uint32_t from, uint32_t to, bool toAll, const void* data, uint32_t size);
+    bool ShareSpent(uint32_t from) const;
     void ClearSessionList();
     uint32_t ElapsedMs() const;
     // The client's side of a lost server: the line once, then the session left.

@@ -2,6 +2,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/Clock.h"
 #include "engine/IffFile.h"
 #include "engine/TextCompare.h"
 #include "game/CareerRecord.h"
@@ -104,11 +105,36 @@ void StoreSalvage(const net_read::Salvage& in) {
     career->StoreEquipment(std::move(item));
 }
 
+// The sender's own ship, as the host's table knows it; null for a sender
+// with no ship (or no entry).
+SpaceObject* SendersShip(const NetInbound& packet) {
+    const int32_t entry = packet.session.FindPlayerByDpid(packet.from);
+    return entry >= 0 ? FindByUoid(packet.session.GetPlayerUoid(entry)) : nullptr;
+}
+
+// A client asks for projectiles of its own ship only, so many a second and
+// so many in flight at once; a host's come as they come, up to what a
+// world can carry.
+bool MayMakeProjectile(const NetInbound& packet, const SpaceObject& owner) {
+    const GameState& game = *g_gameState;
+    if (!packet.session.IsHost()) return game.projectiles.Count() < NetSession::kMostProjectiles;
+    NetSession& session = packet.session;
+    const int32_t entry = session.FindPlayerByDpid(packet.from);
+    NetPlayer* const player = session.EditPlayer(entry);
+    if (player == nullptr || &owner != SendersShip(packet)) return false;
+    int32_t alive = 0;
+    for (const Projectile* projectile : game.projectiles) {
+        if (projectile->owner.Get() == &owner && (projectile->flags & Projectile::kEnded) == 0) ++alive;
+    }
+    if (alive >= NetSession::kProjectilesAlive) return false;
+    return player->projectiles.Take(GetMilliseconds(), 1000, NetSession::kProjectilesPerSecond);
+}
+
 // Salvage is what a kill leaves behind: a player takes in at most one item
 // for each kill its entry counts, however often a SALVAGE names its ship.
 bool TakeSalvageRight(NetSession& session, int32_t entry) {
     NetPlayer* const player = session.EditPlayer(entry);
-    if (player == nullptr || player->salvaged >= player->kills) return false;
+    if (player == nullptr || player->salvaged >= std::min(player->kills, NetSession::kMostSalvage)) return false;
     ++player->salvaged;
     return true;
 }
@@ -123,13 +149,15 @@ void MakeProjectile(const NetInbound& packet) {
     if (!in) return;
     ProjectileType* const type = FindIgnoringCase(g_projectileTypes, in->typeName);
     SpaceObject* const owner = FindByUoid(in->owner);
-    if (type == nullptr || owner == nullptr) return;
+    if (type == nullptr || owner == nullptr || !MayMakeProjectile(packet, *owner)) return;
+    // No lifetime, or one without end, would keep the shot in every world for good.
+    const int32_t life = std::clamp(in->life, 1, NetSession::kLongestProjectileMs);
     StreamEffect* const trail = in->trailName[0] != 0 ? new StreamEffect(in->trailName) : nullptr;
     DamageRecord damage;
     damage.source = owner;
     std::copy(std::begin(in->damage), std::end(in->damage), damage.amounts);
     auto* const projectile =
-        new Projectile(type, damage, in->emp, in->velocity, in->position, owner, nullptr, in->life, trail);
+        new Projectile(type, damage, in->emp, in->velocity, in->position, owner, nullptr, life, trail);
     game->RegisterObjectGroup(projectile, projectile->GetPalette(), 1);
     if (!packet.session.IsHost()) {
         ++packet.session.projectilesCreated;
@@ -180,6 +208,8 @@ void WeaponFire(const NetInbound& packet) {
     SpaceObject* const shooter = FindByUoid(in->shooter);
     SpaceObject* const target = FindByUoid(in->target);
     if (shooter == nullptr || shooter == target || shooter == g_gameState->playerShip) return;
+    // A client reports its own ship's shots only.
+    if (packet.session.IsHost() && shooter != SendersShip(packet)) return;
     ObjectPart* const firing = PartAt(shooter, in->firingPart);
     ObjectPart* const hit = PartAt(target, in->hitPart);
     if (in->gun) {
@@ -204,6 +234,8 @@ void EmpDamage(const NetInbound& packet) {
     Trace(packet, "Recieving EMP_DAMAGE packet.\n");
     const auto in = net_read::ReadEmpDamage(packet.data, packet.size);
     if (!in) return;
+    // Only a pilot in flight fires a pulse.
+    if (packet.session.IsHost() && SendersShip(packet) == nullptr) return;
     SpaceObject* const target = FindByUoid(in->target);
     if (target != nullptr && target->type > SpaceObject::kTypeCraft) {
         // A pulse of any size is read: the level holds at its top.
@@ -217,6 +249,8 @@ void EcmStatus(const NetInbound& packet) {
     Trace(packet, "Recieving ECM_STATUS packet.\n");
     const auto in = net_read::ReadEcmStatus(packet.data, packet.size);
     if (!in) return;
+    // A client switches its own ship's ECM only.
+    if (FindByUoid(in->ship) != SendersShip(packet)) return;
     auto* const craft = dynamic_cast<Craft*>(FindByUoid(in->ship));
     auto* const ecm = craft != nullptr ? static_cast<EcmSystem*>(craft->GetSystem(ShipSystem::kEcm, nullptr)) : nullptr;
     if (ecm == nullptr) return;

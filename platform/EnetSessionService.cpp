@@ -7,6 +7,11 @@
 #include <cstdint>
 #include <random>
 
+#include <arpa/inet.h>
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <netinet/in.h>
+
 #include "platform/SessionProviders.h"
 #include "platform/SessionSystemMessage.h"
 #include "platform/SessionWire.h"
@@ -41,6 +46,16 @@ constexpr size_t kInboxLow = 512;
 // at 60 frames a second, with its guns firing, well below this.
 constexpr uint32_t kMessagesPerPlayerSecond = 150;
 constexpr uint64_t kPumpEveryMs = 20;
+// A machine joins with one player; leaving and coming back on the same
+// connection a few times is allowed, a stream of new players (each a new
+// ship in every game) is not.
+constexpr uint32_t kPlayersPerConnection = 3;
+// Enumeration answers a second, from whoever asks: a few lobbies looking
+// at once are served, a flood of queries is not answered in kind.
+constexpr uint32_t kEnumAnswersPerSecond = 20;
+// No session holds more players than a host keeps connections, and a
+// client keeps no more than that whatever its host says.
+constexpr size_t kMostPlayers = kHostPeers + 1;
 // Pings often enough that a silent peer is noticed within the keep-alive.
 constexpr uint32_t kMinPingIntervalMs = 10;
 
@@ -67,6 +82,26 @@ bool ToAddress(const std::string& text, uint16_t port, ENetAddress* address) {
 bool NameFits(const SessionPlayerName& name) {
     return name.shortName.size() <= kMaxSessionNameLength && name.longName.size() <= kMaxSessionNameLength &&
            name.shortName.find('\0') == std::string::npos && name.longName.find('\0') == std::string::npos;
+}
+
+// An address a host can listen on and be joined at: not a broadcast or
+// multicast address, which would take the port but never a peer.
+bool Listenable(const std::string& text) {
+    in_addr address{};
+    if (inet_pton(AF_INET, text.c_str(), &address) != 1) return false;
+    const uint32_t host = ntohl(address.s_addr);
+    if (host == 0xffffffffu || (host >> 28) == 0xe) return false;
+    ifaddrs* interfaces = nullptr;
+    if (getifaddrs(&interfaces) != 0) return true;
+    bool broadcast = false;
+    for (const ifaddrs* i = interfaces; i != nullptr && !broadcast; i = i->ifa_next) {
+        if ((i->ifa_flags & IFF_BROADCAST) == 0 || i->ifa_broadaddr == nullptr) continue;
+        if (i->ifa_broadaddr->sa_family != AF_INET) continue;
+        const auto* const at = reinterpret_cast<const sockaddr_in*>(i->ifa_broadaddr);
+        broadcast = at->sin_addr.s_addr == address.s_addr;
+    }
+    freeifaddrs(interfaces);
+    return !broadcast;
 }
 
 SessionGuid RandomGuid() {
@@ -109,7 +144,9 @@ uint32_t EnetSessionService::Open(const SessionDescription& description, uint32_
 uint32_t EnetSessionService::OpenHost(const SessionDescription& description) {
     if (description.maxPlayers == 0 || description.name.size() > kMaxSessionNameLength) return kSessionInvalidParams;
     ENetAddress address{};
-    if (!ToAddress(settings_.bindAddress, settings_.port, &address)) return kSessionInvalidParams;
+    if (!Listenable(settings_.bindAddress) || !ToAddress(settings_.bindAddress, settings_.port, &address)) {
+        return kSessionInvalidParams;
+    }
     host_ = enet_host_create(&address, kHostPeers, kChannels, 0, 0);
     if (host_ == nullptr) return kSessionFailed;   // the port is taken
     host_->intercept = &EnetSessionService::Intercept;
@@ -191,6 +228,7 @@ void EnetSessionService::Reset() {
     open_ = false;
     players_.clear();
     members_.clear();
+    records_.clear();
     inbox_.clear();
     joinState_ = JoinState::kNone;
     awaitedToken_ = 0;
@@ -385,6 +423,8 @@ int EnetSessionService::Intercept(_ENetHost* host, _ENetEvent*) {
     if (self == nullptr || self->host_ != host || !self->isHost_) return 0;
     uint32_t token = 0;
     if (!SessionWire::ReadEnumRequest(host->receivedData, host->receivedDataLength, &token)) return 0;
+    // Taken, answered or not: it is no ENet packet.
+    if (!self->TakeEnumAnswer()) return 1;
     const std::vector<uint8_t> answer = SessionWire::EnumAnswer(token, self->CurrentDescription());
     ENetBuffer buffer{const_cast<uint8_t*>(answer.data()), answer.size()};
     enet_socket_send(host->socket, &host->receivedAddress, &buffer, 1);
@@ -477,6 +517,7 @@ void EnetSessionService::HandleAtHost(_ENetPeer* peer, const uint8_t* data, size
             return;
         }
         members_.push_back(peer);
+        records_.push_back({peer, 0});
         std::vector<SessionWire::Player> list;
         for (const Player& player : players_) list.push_back({player.id, player.name});
         SendTo({peer}, SessionWire::JoinAccepted(CurrentDescription(), list), true);
@@ -488,10 +529,13 @@ void EnetSessionService::HandleAtHost(_ENetPeer* peer, const uint8_t* data, size
     case SessionWire::kCreatePlayer: {
         // One player for each machine: a second would take a place in the game another machine waits for.
         const bool hasOne = std::any_of(players_.begin(), players_.end(), [&](const Player& p) { return p.owner == peer; });
-        if (!NameFits(message.name) || players_.size() >= description_.maxPlayers || hasOne) {
+        MemberRecord* const record = RecordOf(peer);
+        if (!NameFits(message.name) || players_.size() >= description_.maxPlayers || hasOne || record == nullptr ||
+            record->playersMade >= kPlayersPerConnection) {
             SendTo({peer}, SessionWire::PlayerCreated(message.token, 0), true);
             break;
         }
+        ++record->playersMade;
         const uint32_t id = nextPlayerId_++;
         players_.push_back({id, message.name, false, peer});
         SendTo({peer}, SessionWire::PlayerCreated(message.token, id), true);
@@ -522,6 +566,7 @@ void EnetSessionService::HandleAtHost(_ENetPeer* peer, const uint8_t* data, size
             for (const Player& player : std::vector<Player>(players_)) {
                 if (player.local) Post(message.from, player.id, message.payload, message.payloadSize);
             }
+            if (!settings_.relayBetweenMembers) break;
             std::vector<_ENetPeer*> others;
             for (_ENetPeer* other : members_) {
                 if (other != peer) others.push_back(other);
@@ -535,7 +580,7 @@ void EnetSessionService::HandleAtHost(_ENetPeer* peer, const uint8_t* data, size
         if (receiver == nullptr) break;
         if (receiver->local) {
             Post(message.from, message.to, message.payload, message.payloadSize);
-        } else if (receiver->owner != peer) {
+        } else if (receiver->owner != peer && settings_.relayBetweenMembers) {
             SendTo({receiver->owner}, SessionWire::Data(message.guaranteed, message.from, message.to,
                                                         message.payload, message.payloadSize),
                    message.guaranteed);
@@ -557,6 +602,7 @@ void EnetSessionService::HandleAtClient(const uint8_t* data, size_t size) {
         description_ = message.description;
         players_.clear();
         for (const SessionWire::Player& player : message.players) {
+            if (players_.size() >= PlayerRoom()) break;
             if (player.id != 0 && FindPlayer(player.id) == nullptr) players_.push_back({player.id, player.name, false, nullptr});
         }
         joinState_ = JoinState::kAccepted;
@@ -574,7 +620,8 @@ void EnetSessionService::HandleAtClient(const uint8_t* data, size_t size) {
         }
         break;
     case SessionWire::kPlayerAdded:
-        if (message.id == 0 || FindPlayer(message.id) != nullptr) break;
+        // A host cannot make this machine hold more players than its session has room for.
+        if (message.id == 0 || FindPlayer(message.id) != nullptr || players_.size() >= PlayerRoom()) break;
         players_.push_back({message.id, message.name, false, nullptr});
         PostSystem(SessionSystemMessage::CreatePlayer(message.id, message.name).Bytes());
         break;
@@ -605,6 +652,7 @@ void EnetSessionService::DropMember(_ENetPeer* peer) {
     const auto member = std::find(members_.begin(), members_.end(), peer);
     if (member == members_.end()) return;
     members_.erase(member);
+    std::erase_if(records_, [&](const MemberRecord& record) { return record.peer == peer; });
     for (const Player& player : std::vector<Player>(players_)) {
         if (player.owner != peer) continue;
         std::erase_if(players_, [&](const Player& p) { return p.id == player.id; });
@@ -679,6 +727,26 @@ void EnetSessionService::Post(uint32_t from, uint32_t to, const uint8_t* data, s
 
 void EnetSessionService::PostSystem(const std::vector<uint8_t>& bytes) {
     inbox_.push_back({kSystemPlayerId, 0, bytes});
+}
+
+EnetSessionService::MemberRecord* EnetSessionService::RecordOf(_ENetPeer* peer) {
+    for (MemberRecord& record : records_) {
+        if (record.peer == peer) return &record;
+    }
+    return nullptr;
+}
+
+bool EnetSessionService::TakeEnumAnswer() {
+    const uint64_t second = NowMs() / 1000;
+    if (second != enumSecond_) {
+        enumSecond_ = second;
+        enumAnswers_ = 0;
+    }
+    return ++enumAnswers_ <= kEnumAnswersPerSecond;
+}
+
+size_t EnetSessionService::PlayerRoom() const {
+    return std::min<size_t>(std::max<uint32_t>(description_.maxPlayers, 1), kMostPlayers);
 }
 
 EnetSessionService::Player* EnetSessionService::FindPlayer(uint32_t id) {

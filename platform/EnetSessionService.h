@@ -35,6 +35,11 @@ struct SessionNetworkSettings {
     uint32_t backlogLimit = 256 * 1024;
     // How long joining and a client's player creation wait for the host.
     uint32_t answerTimeoutMs = 2000;
+    // Whether the host passes a member's data on to the other members. A
+    // game whose host speaks for everybody keeps it off: a member's data
+    // then reaches the host's own players alone, and no member can pose as
+    // the host to the others.
+    bool relayBetweenMembers = false;
 };
 
 // The settings for the address a command line names (numeric IPv4) and its
@@ -51,8 +56,8 @@ constexpr SessionGuid kTcpIpProviderId{{0x5a, 0x3c, 0x71, 0x0e, 0x92, 0x4b, 0x4d
 void AddTcpIpProvider(SessionProviders* providers, const SessionNetworkSettings& settings);
 
 // A session over ENet. The host keeps the session: it hands out player ids,
-// tells everybody who comes and goes, and relays what one client sends to
-// another. Enumeration is a datagram to each configured endpoint, answered
+// tells everybody who comes and goes, and (where its settings say so)
+// relays what one client sends to another. Enumeration is a datagram to each configured endpoint, answered
 // by the host beside its ENet traffic. Guaranteed messages travel on ENet's
 // reliable channel, the others on its unreliable one.
 class EnetSessionService final : public SessionService {
@@ -105,6 +110,11 @@ private:
         uint16_t port = 0;
     };
     enum class JoinState { kNone, kWaiting, kAccepted, kRefused, kLost };
+    // The host's: what one connection has asked of it.
+    struct MemberRecord {
+        _ENetPeer* peer = nullptr;
+        uint32_t playersMade = 0;
+    };
 
     static int Intercept(_ENetHost* host, _ENetEvent* event);
     static void PacketFreed(_ENetPacket* packet);
@@ -120,6 +130,12 @@ private:
     void HandleAtHost(_ENetPeer* peer, const uint8_t* data, size_t size);
     void HandleAtClient(const uint8_t* data, size_t size);
     void DropMember(_ENetPeer* peer);
+    MemberRecord* RecordOf(_ENetPeer* peer);
+    // The host's: enumeration answers are rationed, so that a stream of
+    // small queries from anywhere cannot turn the host into a loudspeaker.
+    bool TakeEnumAnswer();
+    // The players a client keeps at most: its session's room, within reason.
+    size_t PlayerRoom() const;
     // The host's: peers that have not joined with a player within their window.
     void DropLatecomers();
     void LoseHost();
@@ -139,6 +155,7 @@ private:
     SessionDescription description_;
     std::vector<Player> players_;       // in the order they entered
     std::vector<_ENetPeer*> members_;   // the host's: peers that joined
+    std::vector<MemberRecord> records_; // the host's: one for each member
     std::deque<Message> inbox_;
     std::vector<Found> found_;          // sessions of the last enumeration
     uint32_t nextPlayerId_ = 1;
@@ -150,6 +167,8 @@ private:
     size_t backlog_ = 0;
     uint64_t nextLatecomerCheck_ = 0;   // steady-clock ms
     uint64_t lastPump_ = 0;             // steady-clock ms
+    uint64_t enumSecond_ = 0;           // steady-clock s of the answers counted
+    uint32_t enumAnswers_ = 0;
 };
 
 }  // namespace platform

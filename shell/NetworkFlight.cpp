@@ -47,7 +47,8 @@ bool NetworkFlight::Host() {
     if (!SetUpLaunchMission(options_)) return false;
     NetSession& session = *game_.netSession;
     if (session.HostGame() == 0) {
-        std::fprintf(stderr, "vorn: a game cannot be hosted on port %u\n", unsigned(options_.netPort));
+        std::fprintf(stderr, "vorn: a game cannot be hosted at %s:%u (an address of this machine that is no broadcast "
+                     "address, on a free port)\n", options_.netAddress.c_str(), unsigned(options_.netPort));
         return false;
     }
     toldShips_.assign(size_t(session.playerCapacity), -1);
@@ -73,7 +74,8 @@ bool NetworkFlight::Join() {
     }
     const std::string name = session.sessionList[0]->name;
     if (session.JoinGame(name.c_str()) == 0) {
-        std::fprintf(stderr, "vorn: the game \"%s\" cannot be joined\n", name.c_str());
+        std::fprintf(stderr, "vorn: the game \"%s\" cannot be joined: it refused us or our player, or did not answer\n",
+                     name.c_str());
         return false;
     }
     std::printf("joined \"%s\" as %u\n", name.c_str(), session.ownDpid);

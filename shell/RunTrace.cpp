@@ -24,9 +24,15 @@ void Print(const std::string& line) {
     g_lastPrinted[line] = ++g_lineCount;
 }
 
+// The text may be another machine's: its control characters print as '?',
+// so that none moves the reader's cursor or starts an escape sequence.
 void Quoted(const char* what, const char* text) {
     if (!g_enabled) return;
-    Print(std::string(what) + " \"" + (text != nullptr ? text : "") + "\"");
+    std::string shown = text != nullptr ? text : "";
+    for (char& c : shown) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+    }
+    Print(std::string(what) + " \"" + shown + "\"");
 }
 
 // `read "TITLE": BODY`, a message as the player reads it.

@@ -8,7 +8,8 @@
 # tutor_fuzz, options_fuzz, slot_title_fuzz, random_fuzz, room_art_fuzz, encyclopedia_fuzz,
 # navmap_art_fuzz, dispatch_fuzz, dispatch_sequence_fuzz (one world, many packets), goal_scene_fuzz.
 # The corpus grows in build/fuzz/corpus/<target>, seeded from
-# tests/fuzz/corpus/<name>; crashes land in build/fuzz/artifacts/.
+# tests/fuzz/corpus/<name>, with tests/fuzz/dict/<target>.dict where there is one;
+# crashes land in build/fuzz/artifacts/.
 # VORN_FUZZ_BUILD names another build folder than build/fuzz.
 set -eu
 cd "$(dirname "$0")/.."
@@ -32,5 +33,8 @@ corpus="$build/corpus/$target"
 mkdir -p "$corpus" "$build/artifacts"
 args=("$corpus")
 [ -d "$seeds" ] && args+=("$seeds")
+# A target's dictionary: the words its inputs are worth trying.
+dict="tests/fuzz/dict/$target.dict"
+[ -f "$dict" ] && args=("-dict=$dict" "${args[@]}")
 exec "$build/tests/fuzz/$target" -max_total_time="$seconds" -print_final_stats=1 \
   -artifact_prefix="$build/artifacts/" "${args[@]}"

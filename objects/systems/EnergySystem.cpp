@@ -161,7 +161,8 @@ void EnergySystem::InitPowerSplit() {
 int32_t EnergySystem::DrawPower(int32_t request, int32_t milliseconds, int32_t consumer, double* exact) {
     if (exact != nullptr) *exact = 0.0;
     const int64_t t = std::min(milliseconds, 1000);
-    const int32_t emp = owner != nullptr ? std::max(0, owner->empLevel) : 0;
+    // The level runs up to the top of its word: the modulus is taken wider.
+    const int64_t emp = owner != nullptr ? std::max(0, owner->empLevel) : 0;
     if (GameRandom() % (emp + 100) > 100) return 0;
     int32_t allocation = 0;
     RateCarry* carry = nullptr;

@@ -246,9 +246,10 @@ int32_t TargetingSystem::Update(int32_t milliseconds, EnergySystem*) {
     if (object == nullptr) return 1;
     RadarSystem* const radar = RadarOf(owner);
     int32_t d = 0;
-    const int32_t emp = owner->empLevel;
+    // The level runs up to the top of its word: the modulus is taken wider.
+    const int64_t emp = owner->empLevel;
     if (object->active == 0 || radar == nullptr || !InReach(*object, &d) || !radar->CanDetect(object, d) ||
-        GameRandom() % (std::max(0, emp) + 50) < emp) {
+        GameRandom() % (std::max<int64_t>(0, emp) + 50) < emp) {
         ClearTarget();
         return 1;
     }

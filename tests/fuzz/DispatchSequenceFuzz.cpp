@@ -1,6 +1,9 @@
 // One world per input and a sequence of steps played into it: packets from
 // several peers (their header made to fit a type, their words from the
-// input, some words pointed at objects that exist), the world's own pass
+// input, some words pointed at objects that exist), to this machine or to
+// every player as a member relaying through the host would send them, and
+// MEGAPACKETs packing one of them hundreds of times over (past any peer's
+// share), the world's own pass
 // between them (which deletes what was destroyed or given up), the host's
 // update pass and the clock moving on. Faults that need two packets (an
 // object made by one and deleted before the next names it) are reached
@@ -26,6 +29,7 @@
 #include "objects/weapons/Projectile.h"
 #include "platform/DebugOutput.h"
 #include "platform/MessageBox.h"
+#include "platform/SessionRecords.h"
 #include "tests/support/RecordingMessageBox.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/world/RecordingNetSession.h"
@@ -139,12 +143,17 @@ public:
 
     void Step(Input& in) {
         const uint8_t op = in.Byte();
+        const uint32_t peer = kPeers[(op >> 3) % 4];
+        // Data for every player, as a member sends it for the host to pass on.
+        const uint32_t to = (op & 0x80) != 0 ? platform::kAllPlayers : session_->ownDpid;
+        const uint32_t speaker = session_->IsHost() ? peer : session_->serverDpid;
         switch (op % 8) {
-            case 0: case 1: case 2: case 3: Deliver(in, kPeers[(op >> 3) % 4]); break;
+            case 0: case 1: case 2: Deliver(peer, to, Build(in)); break;
+            case 3: Deliver((op & 0x40) != 0 ? speaker : peer, to, Megapacket(in)); break;
             case 4: builder_.Game().Simulate(); break;
             case 5: builder_.Game().NetSend(); break;
             case 6: builder_.Clock().Advance(uint32_t(in.Byte()) * 20); break;
-            default: Deliver(in, session_->IsHost() ? kPeers[(op >> 3) % 4] : session_->serverDpid); break;
+            default: Deliver(speaker, to, Build(in)); break;
         }
         session_->sent.clear();
     }
@@ -160,7 +169,29 @@ private:
         return live[choice % live.size()];
     }
 
-    void Deliver(Input& in, uint32_t from) {
+    void Deliver(uint32_t from, uint32_t to, const std::vector<uint8_t>& bytes) {
+        session_->HandleMessage(from, to, bytes.data(), uint32_t(bytes.size()));
+    }
+
+    // One packet packed over and over, up to a session message's size.
+    std::vector<uint8_t> Megapacket(Input& in) {
+        const std::vector<uint8_t> inner = Build(in);
+        const uint32_t copies = 1 + uint32_t(in.Byte()) * 4;
+        std::vector<uint8_t> bytes(NetPacket::kMegapacketHeaderBytes, 0);
+        uint32_t packed = 0;
+        while (packed < copies && bytes.size() + inner.size() <= NetPacket::kMaxPacketBytes) {
+            bytes.insert(bytes.end(), inner.begin(), inner.end());
+            ++packed;
+        }
+        PacketWriter out(bytes.data(), uint32_t(bytes.size()));
+        out.U16(0, kMegapacket);
+        out.U16(2, uint16_t(bytes.size()));
+        out.U32(4, PF_IMMEDIATE);
+        out.U32(8, packed);
+        return bytes;
+    }
+
+    std::vector<uint8_t> Build(Input& in) {
         const uint16_t type = uint16_t(in.Byte() % (kNetPacketTypes + 2));
         const Shape shape = type <= kNetPacketTypes ? kShapes[type] : Shape{8, true};
         uint32_t size = shape.size < 8 ? 8 : shape.size;
@@ -181,7 +212,7 @@ private:
             out.I32(8 + 4 * word, PickUoid(in.Byte()));
         }
         if ((in.Byte() & 1) != 0) bytes[size - 1] = 0;
-        session_->HandleMessage(from, session_->ownDpid, bytes.data(), size);
+        return bytes;
     }
 
     std::unique_ptr<WorldBuilder> owned_;

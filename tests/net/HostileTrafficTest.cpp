@@ -158,7 +158,8 @@ TEST_F(HostileTrafficTest, PulsesAndRewardsWithoutEndHoldAtTheTop) {
     builder_.Game().playerShip = rock_;
     NetPacket pulse;
     pulse.BuildEmpDamage(kEmpDamage, ship_, kTop);
-    DeliverTimes(3, Session(true), 2, Built(pulse));
+    Session(true).AddPlayer(2, "Pulse", other_->uoid);
+    DeliverTimes(3, *builder_.Game().netSession, 2, Built(pulse));
     EXPECT_EQ(ship_->empLevel, kTop);
 
     Session(false).AddPlayer(2, "Me", 41);
@@ -180,6 +181,7 @@ TEST_F(HostileTrafficTest, AReceivePassTakesAFramesShareAndTheRestWaits) {
     host->Attach(std::move(service));
     host->connected = host->isHost = 1;
     host->serverDpid = host->ownDpid = 1;
+    host->AddPlayer(2, "Flood", -1);
     builder_.Game().netSession = host;
     std::vector<uint8_t> mega = Packet(kMegapacket, 12 + 300 * 8);
     for (uint32_t i = 0; i < 300; ++i) PacketWriter(mega.data(), uint32_t(mega.size())).U16(12 + 8 * i + 2, 8);

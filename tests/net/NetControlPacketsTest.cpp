@@ -51,9 +51,9 @@ Bytes KillsUpdate(int32_t score, int32_t careerKills, int32_t reward, uint32_t i
     return bytes;
 }
 
-Bytes Message(const char* scope, const char* text, int32_t sound) {
+Bytes Message(const char* scope, const char* text, int32_t sound, const char* sender = "sender") {
     NetPacket packet;
-    packet.BuildMessage(kMessage, scope, "sender", text, sound);
+    packet.BuildMessage(kMessage, scope, sender, text, sound);
     return Built(packet);
 }
 
@@ -223,29 +223,37 @@ TEST_F(NetControlTest, ClientAddsAPositiveRewardOnceAndTakesOthersFigures) {
     EXPECT_EQ(client.Player(1)->isIt, 0u);
 }
 
+// The host names the teams; a client speaks for its own pilot only.
 TEST_F(NetControlTest, TeamRecordsRaiseTheCountAndPlayerRecordsSetTeams) {
-    RecordingNetSession& host = Session(true);
+    RecordingNetSession& client = Session(false);
     const auto team = [](const char* player, const char* teamName, int32_t number, int32_t logo, int32_t ready) {
         NetPacket packet;
         packet.BuildUpdateTeam(kUpdateTeam, player, teamName, number, logo, ready);
         return Built(packet);
     };
     // Without settings nothing is taken.
-    Deliver(host, 2, team("NONE.", "Reds", 1, 4, -1));
-    EXPECT_TRUE(host.sent.empty());
+    Deliver(client, 1, team("NONE.", "Reds", 1, 4, -1));
+    EXPECT_EQ(Game().netSettings, nullptr);
     Game().netSettings = new NetGameSettings();
-    Deliver(host, 2, team("NONE.", "Reds", 1, 4, -1));
+    Deliver(client, 1, team("NONE.", "Reds", 1, 4, -1));
     EXPECT_EQ(Game().netSettings->teamCount, 2);
     EXPECT_STREQ(Game().netSettings->teams[1].name, "Reds");
     EXPECT_EQ(Game().netSettings->teams[1].logo, 4u);
     Bytes wild = team("NONE.", "Blues", 1, 4, -1);
     PacketWriter(wild.data(), uint32_t(wild.size())).I32(40, 5);
-    Deliver(host, 2, wild);
+    Deliver(client, 1, wild);
     EXPECT_STREQ(Game().netSettings->teams[1].name, "Reds");
+    delete Game().netSession;
+
+    RecordingNetSession& host = Session(true);
+    Deliver(host, 2, team("NONE.", "Blues", 1, 4, -1));
+    Deliver(host, 2, team("Host", "NONE.", 1, -1, 1));
+    EXPECT_STREQ(Game().netSettings->teams[1].name, "Reds");
+    EXPECT_EQ(host.Player(0)->team, -1);
     Deliver(host, 2, team("Guest", "NONE.", 0, -1, 1));
     EXPECT_EQ(host.Player(1)->team, 0);
     EXPECT_EQ(host.Player(1)->ready, 1u);
-    EXPECT_EQ(Types(host), (std::vector<uint16_t>{kUpdateTeam, kUpdateTeam}));
+    EXPECT_EQ(Types(host), (std::vector<uint16_t>{kUpdateTeam}));
 }
 
 TEST_F(NetControlTest, GameInfoMakesTheSettingsBuildsTheDustOnceAndReports) {
@@ -305,17 +313,19 @@ TEST_F(NetControlTest, MessagesFollowTheirScopeAndAFullJammerStopsThem) {
         bool shown;
     } cases[] = {{"ALL", true}, {"FRIEND", false}, {"ENEMY", true}, {"Kestrel", true}, {"Kestre", false}};
     for (const auto& c : cases) {
+        builder_.Clock().Advance(1000);   // each in a second of its own: lines are rationed
         Game().TheCockpit().ShowMessage("", nullptr, 0, 0);
         host.sent.clear();
         Deliver(host, 2, Message(c.scope, c.scope, 0));
         EXPECT_EQ(Shown() == c.scope, c.shown) << c.scope;
-        // Relayed as it came, shown or not.
+        // Relayed shown or not, under the name the host knows its sender by.
         ASSERT_EQ(host.sent.size(), 1u) << c.scope;
-        EXPECT_EQ(host.sent[0].bytes, Message(c.scope, c.scope, 0));
+        EXPECT_EQ(host.sent[0].bytes, Message(c.scope, c.scope, 0, "Guest"));
     }
     auto* const jammer = new JammerSystem(own_, 0, 1000000, 100, 50);
     own_->AddSystem(0, jammer);
     jammer->TurnOn();
+    builder_.Clock().Advance(1000);
     Game().TheCockpit().ShowMessage("", nullptr, 0, 0);
     host.sent.clear();
     Deliver(host, 2, Message("ALL", "jammed", 0));
@@ -345,7 +355,8 @@ TEST_F(NetControlTest, AClientShowsTheRelayOfItsOwnLineOnlyOnce) {
 }
 
 // Out of flight on the lobby the text goes to the chat box, whatever the
-// scope, and the host passes it on.
+// scope, and the host passes it on: under the name it knows the sender by,
+// whatever name the line claims, and shown without control characters.
 TEST_F(NetControlTest, LobbyChatGoesToTheChatBox) {
     RecordingNetSession& host = Session(true);
     Game().mode = GameState::kModeLobbyWait;
@@ -354,10 +365,14 @@ TEST_F(NetControlTest, LobbyChatGoesToTheChatBox) {
     Screen* const lobby = Game().BuildScreen(ScreenSlot::kLobby);
     ASSERT_NE(lobby, nullptr);
     Game().currentScreen = lobby;
-    Deliver(host, 2, Message("ENEMY", "Ann : hi", 0));
+    Deliver(host, 2, Message("ENEMY", "Ann : hi\x1b[2J", 0));
     Game().currentScreen = nullptr;
-    EXPECT_EQ(g_chat, (std::vector<std::string>{"Ann : hi"}));
-    EXPECT_EQ(host.sent.size(), 1u);
+    EXPECT_EQ(g_chat, (std::vector<std::string>{"Guest : hi?[2J"}));
+    ASSERT_EQ(host.sent.size(), 1u);
+    const auto relayed = net_read::ReadMessage(host.sent[0].bytes.data(), uint32_t(host.sent[0].bytes.size()));
+    ASSERT_TRUE(relayed);
+    EXPECT_STREQ(relayed->sender, "Guest");
+    EXPECT_STREQ(relayed->text, "Guest : hi\x1b[2J");
     Game().DeleteScreens();
     GameState::RegisterScreen(ScreenSlotName(ScreenSlot::kLobby), GameState::ScreenFactory{});
 }

@@ -72,13 +72,17 @@ protected:
 
 TEST_F(NetDispatchTest, EachSideReportsTheOthersTypesAndOnlyTracedPacketsPrint) {
     RecordingNetSession& client = Session(false);
+    // Only the server speaks to a client: another member's packet is not even read.
     Deliver(client, 9, Packet(kNewPlayer, 52));
+    EXPECT_EQ(g_lines, "");
+    Deliver(client, 1, Packet(kNewPlayer, 52));
     EXPECT_EQ(g_lines, "Client recieved unhandled packet type.\n");
-    EXPECT_EQ(client.serverDpid, 9u);
+    EXPECT_EQ(client.serverDpid, 1u);
     EXPECT_TRUE(client.sent.empty());
     delete &client;
 
     RecordingNetSession& host = Session(true);
+    host.AddPlayer(2, "Bob", -1);
     g_lines.clear();
     Deliver(host, 2, Packet(kObjectUpdate, 84));
     EXPECT_EQ(g_lines, "Server recieved unhandled packet type.\n");
@@ -104,8 +108,8 @@ TEST_F(NetDispatchTest, AMegapacketRunsItsPacketsInOrder) {
         std::copy(update.begin(), update.end(), mega.begin() + 12 + 84 * i);
         out.I32(12 + 84 * i + 8, 70 + int32_t(i));
     }
-    Deliver(client, 5, mega);
-    EXPECT_EQ(client.serverDpid, 5u);
+    Deliver(client, 1, mega);
+    EXPECT_EQ(client.serverDpid, 1u);
     ASSERT_EQ(Types(client), (std::vector<uint16_t>{kObjectRequest, kObjectRequest}));
     EXPECT_EQ(PacketReader(client.sent[0].bytes.data(), 16).I32(8), 70);
     EXPECT_EQ(PacketReader(client.sent[1].bytes.data(), 16).I32(8), 71);
@@ -192,14 +196,21 @@ TEST_F(NetDispatchTest, AnUpdateBringsAnEndedCopyBackWhole) {
     EXPECT_EQ(ship_->flags & SpaceObject::kFlagNoCollisions, 0u);
 }
 
+// A machine ends only what is its own, and only while it is in flight.
 TEST_F(NetDispatchTest, DestructionRequestsEndOnlyActiveObjects) {
     RecordingNetSession& host = Session(true);
+    host.AddPlayer(2, "Bob", rock_->uoid);
+    host.AddPlayer(3, "Cy", ship_->uoid);
     rock_->active = 0;
     NetPacket request;
     request.BuildObjectEventPacket(kDestructionRequest, rock_, nullptr);
     std::vector<uint8_t> bytes = Built(request);
     PacketWriter(bytes.data(), 20).I32(16, 0);   // leaves without exploding
     Deliver(host, 2, bytes);
+    EXPECT_TRUE(host.sent.empty());
+    rock_->active = 1;
+    Deliver(host, 3, bytes);
+    EXPECT_EQ(rock_->active, 1u);
     EXPECT_TRUE(host.sent.empty());
     rock_->active = 1;
     Deliver(host, 2, bytes);
@@ -310,6 +321,7 @@ TEST_F(NetWeaponTest, ProjectilesComeFromTheHostAndAreNamedByIndex) {
 
 TEST_F(NetWeaponTest, ShotsAreRelayedButNeverReplayedByTheShooter) {
     RecordingNetSession& host = Session(true);
+    host.AddPlayer(2, "Rocky", rock_->uoid);
     builder_.Game().playerShip = ship_;
     DamageRecord damage;
     damage.source = rock_;
@@ -382,6 +394,7 @@ protected:
 
 TEST_F(NetDefinitionsTest, TheHostCopiesAnnouncedShipsAndClientsTakeTheCopy) {
     RecordingNetSession& host = Session(true);
+    host.AddPlayer(2, "Ace", -1);
     host.AddPlayer(3, "Bob", 50);
     settings_.gameType = 7;
     Deliver(host, 2, Announce(2));

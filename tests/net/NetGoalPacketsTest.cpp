@@ -167,12 +167,22 @@ TEST_F(NetGoalTest, SetGoalChangesOnlyItsFormsFieldsAndMovesTheObjectiveOn) {
 
 TEST_F(NetGoalTest, GoalDoneActivatesOnlyTheFirstTimeAndClientsReportTheirs) {
     RecordingNetSession& host = Session(true);
-    Goal* const done = MakeGoal(Goal::kKill, nullptr);
+    // The reporter's ship, far from the host's own, where both legs lead.
+    Craft* const guest = builder_.SpawnAs<Craft>(builder_.Template("SHIP0", {{"WING0", {}}}), 2);
+    guest->uoid = 51;
+    guest->type = SpaceObject::kTypeAiShip;
+    guest->local.SetPositionXyz(0.0f, 0.0f, 50000.0f, Transform::kAllFlags);
+    host.AddPlayer(2, "Guest", 51);
+    Goal* const done = MakeGoal(Goal::kTravel, nullptr);
+    done->destination = guest;
+    done->distance = 100.0f;
     done->id = 7;
     done->playerGoal = 1;
     std::snprintf(done->links[0].name, sizeof done->links[0].name, "Next");
     done->links[0].on = 1;
-    Goal* const next = MakeGoal(Goal::kWait, nullptr);
+    Goal* const next = MakeGoal(Goal::kTravel, nullptr);
+    next->destination = guest;
+    next->distance = 100.0f;
     next->id = 8;
     next->playerGoal = 1;
     next->SetObjectiveText("Next");
@@ -184,30 +194,39 @@ TEST_F(NetGoalTest, GoalDoneActivatesOnlyTheFirstTimeAndClientsReportTheirs) {
         flight_goals::Step(builder_.Game());
     }
     ASSERT_EQ(flight_goals::ClockMs(), 200u);
+    // Reports of another's ship, and of a ship nowhere near, count for nothing.
     Deliver(host, GoalState(kGoalDone, 7, 50, 1));
-    EXPECT_EQ(done->metBy, ship_);
+    guest->local.SetPositionXyz(0.0f, 0.0f, 90000.0f, Transform::kAllFlags);
+    guest->UpdateWorldTransform(0);
+    done->destination = ship_;
+    Deliver(host, GoalState(kGoalDone, 7, 51, 1));
+    EXPECT_EQ(done->met, 0);
+    EXPECT_TRUE(host.sent.empty());
+    done->destination = guest;
+    Deliver(host, GoalState(kGoalDone, 7, 51, 1));
+    EXPECT_EQ(done->metBy, guest);
     EXPECT_EQ(next->active, 1);
     EXPECT_EQ(flight_goals::ClockMs(), 0u);
     // The activation tells all of the met goal (the reporter too) and of the switched one, once each.
     ASSERT_EQ(host.sent.size(), 2u);
     EXPECT_EQ(std::tuple(Word(host.sent[0].bytes, 8), Word(host.sent[0].bytes, 12), Word(host.sent[0].bytes, 20)),
-              std::tuple(7, 50, 0));
+              std::tuple(7, 51, 0));
     EXPECT_EQ(host.sent[0].to, RecordingNetSession::kToAll);
     EXPECT_EQ(std::tuple(Word(host.sent[1].bytes, 8), Word(host.sent[1].bytes, 20)), std::tuple(8, 1));
     host.sent.clear();
     next->active = 0;
     // A second report keeps the first one's credit and is answered with it.
-    Deliver(host, GoalState(kGoalDone, 7, -1, 1));
+    Deliver(host, GoalState(kGoalDone, 7, 51, 1));
     EXPECT_EQ(next->active, 0);
-    EXPECT_EQ(done->metBy, ship_);
+    EXPECT_EQ(done->metBy, guest);
     ASSERT_EQ(host.sent.size(), 1u);
     EXPECT_EQ(std::tuple(Word(host.sent[0].bytes, 8), Word(host.sent[0].bytes, 12), Word(host.sent[0].bytes, 16)),
-              std::tuple(7, 50, 1));
-    Deliver(host, GoalState(kGoalDone, 99, 50, 1));
+              std::tuple(7, 51, 1));
+    Deliver(host, GoalState(kGoalDone, 99, 51, 1));
     EXPECT_EQ(host.sent.size(), 1u);
     // A goal the host failed stays failed, and the reporter hears so.
     next->Fail();
-    Deliver(host, GoalState(kGoalDone, 8, 50, 1));
+    Deliver(host, GoalState(kGoalDone, 8, 51, 1));
     EXPECT_TRUE(next->Failed());
     ASSERT_EQ(host.sent.size(), 2u);
     EXPECT_EQ(std::tuple(Word(host.sent[1].bytes, 8), Word(host.sent[1].bytes, 16)), std::tuple(8, 0));
@@ -289,13 +308,20 @@ TEST_F(NetGoalTest, AClientsTravelGoalReachesTheHostAndEveryOtherClient) {
     EXPECT_EQ(std::tuple(reported->id, reported->ship, reported->value), std::tuple(1, 50, 1u));
     EndSession();
 
-    // The host, its own ship far from the buoy.
+    // The host, its own ship far from the buoy, its copy of the client's near it.
     hostGoals();
     RecordingNetSession& host = Session(true);
+    ship_->uoid = 49;
+    SpaceObject* const copy = builder_.Spawn(builder_.Template("SHIP0"), 2);
+    copy->uoid = 50;
+    copy->type = SpaceObject::kTypeAiShip;
+    copy->local.SetPositionXyz(0.0f, 0.0f, 2800.0f, Transform::kAllFlags);
+    copy->UpdateWorldTransform(0);
+    host.AddPlayer(2, "Guest", 50);
     flight_goals::Start(game);
     flyTo(0.0f);
     Deliver(host, report);
-    EXPECT_EQ(std::tuple(FindGoalById(1)->met, FindGoalById(1)->metBy), std::tuple(1, ship_));
+    EXPECT_EQ(std::tuple(FindGoalById(1)->met, FindGoalById(1)->metBy), std::tuple(1, copy));
     Bytes told;
     for (const auto& sent : host.sent) {
         const auto state = net_read::ReadSetGoal(sent.bytes.data(), uint32_t(sent.bytes.size()));
@@ -303,6 +329,8 @@ TEST_F(NetGoalTest, AClientsTravelGoalReachesTheHostAndEveryOtherClient) {
     }
     ASSERT_FALSE(told.empty());
     EndSession();
+    builder_.Remove(copy);
+    ship_->uoid = 50;
 
     // The second client, which stays at the start.
     FreeGoals();

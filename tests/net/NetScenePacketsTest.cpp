@@ -40,13 +40,14 @@ TEST(NetSceneTest, ClientsTakeEachKindInOrderAndRepeatsMakeNothing) {
     NetGameSettings settings;
     builder.Game().netSettings = &settings;
     auto host = std::make_unique<RecordingNetSession>(true);
+    host->AddPlayer(2, "Late", -1);
     const uint8_t request[8] = {};
     net_handlers::GameInfoRequest(NetInbound{*host, 2, 1, request, 8, false});
     builder.Game().netSettings = nullptr;
     std::vector<uint16_t> types;
     for (const auto& sent : host->sent) types.push_back(PacketReader(sent.bytes.data(), 8).U16(0));
     ASSERT_EQ(types, (std::vector<uint16_t>{kUpdateStarfield, kUpdateStarfield, kUpdateStarfield, kUpdateSpacedust,
-                                            kUpdateWallpaper, kGameInfo, kGoalNew}));
+                                            kUpdateWallpaper, kGameInfo, kGoalNew, kUpdateTeam}));
     std::vector<Bytes> sky;
     for (size_t i = 0; i < 5; ++i) sky.push_back(host->sent[i].bytes);
 

@@ -335,6 +335,12 @@ TEST_F(NetSessionLobbyTest, EnumeratingStartsAfreshAndJoiningTakesTheFirstOfANam
 
     EXPECT_EQ(session.JoinGame("Cy's game"), 0);
     EXPECT_TRUE(service.openModes.empty());
+    // A session that takes us but not our player is left at once.
+    service.createPlayerResult = kSessionRefused;
+    EXPECT_EQ(session.JoinGame("Ann's game"), 0);
+    EXPECT_EQ(service.closes, 1);
+    EXPECT_FALSE(session.IsActive());
+    service.createPlayerResult = kSessionOk;
     service.remotePlayers = {{7, {"Ann", "Server"}}};
     ASSERT_EQ(session.JoinGame("Ann's game"), 1);
     EXPECT_EQ(service.opened.instance.bytes[0], 1);

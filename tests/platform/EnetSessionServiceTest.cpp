@@ -86,9 +86,14 @@ SessionNetworkSettings Settings(uint16_t port) {
     return settings;
 }
 
+SessionNetworkSettings Relaying(SessionNetworkSettings settings, bool relay) {
+    settings.relayBetweenMembers = relay;
+    return settings;
+}
+
 class Host {
 public:
-    explicit Host(uint32_t maxPlayers) : service(Settings(0)) {
+    explicit Host(uint32_t maxPlayers, bool relay = false) : service(Relaying(Settings(0), relay)) {
         SessionDescription description;
         description.flags = kSessionKeepAlive;
         description.application = kApplication;
@@ -328,7 +333,7 @@ TEST(EnetSessionService, SendsAboveTheBacklogAreBusyAboveTheLimitTooBigAndASmall
 }
 
 TEST(EnetSessionService, TheHostRelaysBetweenClientsAndAClientThatClosesLeaves) {
-    Host host(8);
+    Host host(8, true);
     auto bobProcess = ChildProcess::Fork([port = host.port] {
         Joiner bob(port);
         if (!bob.Join("Bob")) return 1;
@@ -385,4 +390,12 @@ TEST(EnetSessionService, SettingsListenOnTheAddressNamedAndLookThere) {
     EXPECT_EQ(all.endpoints[0].address, "127.0.0.1");   // 0.0.0.0 is no machine to ask
 
     EXPECT_EQ(platform::SettingsForAddress("127.0.0.1", 0).bindAddress, "127.0.0.1");
+
+    // A broadcast or multicast address would take the port but never a peer: no game is hosted there.
+    for (const char* address : {"255.255.255.255", "224.0.0.1"}) {
+        platform::EnetSessionService service(platform::SettingsForAddress(address, 0));
+        platform::SessionDescription description;
+        description.maxPlayers = 2;
+        EXPECT_EQ(service.Open(description, platform::kSessionCreate), platform::kSessionInvalidParams) << address;
+    }
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <utility>
 
@@ -290,3 +291,24 @@ TEST_F(SensorsTest, BoostDamageAndZeroScales) {
 }
 
 }  // namespace
+
+// A pulse at the top of the level's word (a network peer's to send) leaves
+// a ship blind and without power, and its chances are drawn without
+// leaving the word.
+TEST_F(SensorsTest, AnEmpLevelAtItsTopBlindsAndStarvesWithoutOverflow) {
+    Radar(ship_, 50);
+    auto* const targeting = new TargetingSystem(ship_, 0, 50, 30, 6000, 10.0f, 0);
+    ship_->AddSystem(0, targeting);
+    const int16_t words[3] = {100, 10, 10};
+    EnergySystem* const energy = EnergySystem::FromWords(ship_, 0, words, 0);
+    ship_->AddSystem(0, energy);
+    energy->InitPowerSplit();
+    Craft* const enemy = Enemy({0.0f, 0.0f, 1000.0f});
+    ASSERT_EQ(ship_->SetTarget(enemy), 1);
+    ship_->AddEmp(std::numeric_limits<int32_t>::max());
+    targeting->Update(100, nullptr);
+    EXPECT_EQ(targeting->GetTarget(), nullptr);
+    int32_t granted = 0;
+    for (int i = 0; i < 50; ++i) granted += energy->DrawPower(1000, 100, EnergySystem::kWeapons) > 0 ? 1 : 0;
+    EXPECT_LE(granted, 5);
+}
