@@ -545,10 +545,7 @@ void GameState::AddObjectsToWorld(T* chain, int32_t) {
     Object* object = chain;
     while (object != nullptr) {
         Object* const following = world::Following(object);
-        // Whatever placed it, the object stands where its placement says
-        // from its first frame: guns, launchers and collisions read the
-        // world transform, which a still object never moves to refresh.
-        object->UpdateWorldTransform(Transform::kAllFlags);
+        world::StandAsPlaced(object);
         world::Insert(mission->firstObject, object);
         object = following;
     }

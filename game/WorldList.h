@@ -22,6 +22,13 @@ namespace world {
 template <typename T>
 T* Following(const T* object) { return static_cast<T*>(object->next); }
 
+// An object joining the world stands where its placement says from its
+// first frame: guns, launchers and collisions read the world transform,
+// which a still object never moves to refresh. (A template, so that the
+// world's element type need only be complete where an object joins.)
+template <typename T>
+void StandAsPlaced(T* object) { object->UpdateWorldTransform(decltype(object->local)::kAllFlags); }
+
 template <typename T>
 T* Preceding(const T* object) { return static_cast<T*>(object->previous); }
 

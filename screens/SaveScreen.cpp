@@ -203,11 +203,17 @@ int32_t SaveScreen::NewGame() {
     return 0;
 }
 
+// The page's one line says the latest news only.
+void SaveScreen::Tell(const char* text) {
+    messageLine_->Clear();
+    messageLine_->SetText(text);
+    repaintCountdown = 1;
+}
+
 // On the page always; in a box too unless the display forbids boxes (a
 // page-flipping display, where a box would never be seen).
 void SaveScreen::ShowSaveFailed() {
-    messageLine_->SetText(kSaveFailedText);
-    repaintCountdown = 1;
+    Tell(kSaveFailedText);
     if (NetLobbyScreen::messageBoxesOff != nullptr && NetLobbyScreen::messageBoxesOff()) return;
     platform::MessageBox::Current().Show(kSaveFailedText, kSaveFailedCaption,
                                          platform::kMessageBoxOk | platform::kMessageBoxIconWarning);
@@ -244,10 +250,20 @@ int32_t SaveScreen::Load() {
     }
     GameState* const game = Game();
     if (name.empty() || game == nullptr) return 0;
-    // A slot that does not load changes nothing and says nothing.
+    // A slot that does not load changes nothing: the page says why and
+    // stays for another slot.
+    if (!FileExists(SavedGamePath(name.c_str()).c_str())) {
+        Tell(kEmptySlotText);
+        return 1;
+    }
     const CareerRecord* const before = game->career;
     (void)LoadGame(name.c_str());
-    if (game->career != before) PlayUiSound(kUiSoundLoaded, kUiClickSoundLevel, 1);
+    if (game->career == before) {
+        Tell(kLoadFailedText);
+        return 1;
+    }
+    PlayUiSound(kUiSoundLoaded, kUiClickSoundLevel, 1);
+    messageLine_->Clear();
     return 0;
 }
 

@@ -37,6 +37,8 @@ public:
     static constexpr int32_t kMessageWidth = 440;
     static constexpr int32_t kMessageHeight = 16;
     static constexpr const char* kSaveFailedText = "The game was not saved.";
+    static constexpr const char* kEmptySlotText = "There is no saved game in that slot.";
+    static constexpr const char* kLoadFailedText = "That saved game could not be loaded.";
     // A title is read as far as the file holds it, at most this much.
     static constexpr uint32_t kMaxTitleBytes = 64;
 
@@ -88,6 +90,7 @@ private:
     int32_t Load();
     void MovePointer(int32_t rows);
     void ShowSaveFailed();
+    void Tell(const char* text);
 
     TextBox* messageLine_ = nullptr;   // owned by the main panel
 };

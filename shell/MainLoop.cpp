@@ -423,8 +423,11 @@ Screen* MainLoop::ScreenToReturnTo() const {
     return game_.ScreenIn(ScreenSlot::kFrame);
 }
 
+// A game started to load a save holds a new career, its training offered,
+// until a save is loaded: leaving the save page without a load is a new
+// game, never a career with nothing to fly.
 void MainLoop::StartNewGameTraining() {
-    if (game_.startMode != GameState::kStartNewGame) {
+    if (game_.startMode != GameState::kStartNewGame && game_.startMode != GameState::kStartLoadGame) {
         newGameTrained_ = false;
         return;
     }

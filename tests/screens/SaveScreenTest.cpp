@@ -167,15 +167,20 @@ TEST(SaveScreenTest, ReselectingDeselectsButKeepsTheSlot) {
     EXPECT_EQ(run.screen.selectedSlot, 5);
 }
 
-// The automatic row loads and never saves; a failed load replaces nothing.
+// The automatic row loads and never saves; a load of an empty or damaged
+// slot replaces nothing, says why on the page and keeps it open.
 TEST(SaveScreenTest, TheAutomaticRowNeverSavesAndAFailedLoadKeepsTheCareer) {
     SaveRun run;
     CareerRecord* const career = run.harness.Game().career;
     run.Row(SaveScreen::kAutoSlot);
     EXPECT_EQ(run.Activate(SaveScreen::kCodeSave), 0);
     EXPECT_FALSE(run.Exists("auto.sav"));
+    EXPECT_EQ(run.Activate(SaveScreen::kCodeLoad), 1);
+    EXPECT_STREQ(run.screen.MessageLine()->GetItem(0), SaveScreen::kEmptySlotText);
+    EXPECT_EQ(run.harness.Game().career, career);
     WriteBytes((run.folder.Path() / "auto.sav").string(), "FORM");
-    EXPECT_EQ(run.Activate(SaveScreen::kCodeLoad), 0);
+    EXPECT_EQ(run.Activate(SaveScreen::kCodeLoad), 1);
+    EXPECT_STREQ(run.screen.MessageLine()->GetItem(0), SaveScreen::kLoadFailedText);
     EXPECT_EQ(run.harness.Game().career, career);
 }
 

@@ -196,6 +196,20 @@ TEST(CareerPath, ACareerKittedOutAndSavedBetweenFlightsLoadsInANewProcess) {
 // The sample save is a career a while in, for those who walk the game
 // beyond its start: loaded from the first screen it brings three ships,
 // each fitted to fly, two hired pilots, one flying the second ship on the
+// Load Game from the first screen with nothing loaded: an empty slot
+// changes nothing, and leaving the page is a new career with its training
+// offered, never one with nothing to fly.
+TEST(CareerPath, LeavingTheLoadPageWithoutALoadStartsANewCareer) {
+    TempDir data, runtime;
+    std::string error;
+    ASSERT_TRUE(WriteSampleTree(data.Str(), &error)) << error;
+    const Played run = Play(data, runtime.Path(), "load-empty.txt");
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_NE(run.out.find("\nCareer: missions flown 0, credits 20000, trophies 0x0000, accepted row -1, offers \"Training Flight\""),
+              std::string::npos)
+        << run.out;
+}
+
 // player's wing, and money to spend.
 TEST(CareerPath, TheSampleSaveLoadsACareerWithShipsPilotsAndMoney) {
     TempDir data, runtime;
