@@ -68,7 +68,7 @@ if [ -z "$data" ]; then
     "$build/tools/mkdata/mkdata" "$data" >/dev/null || { echo "crawl: mkdata failed" >&2; exit 2; }
 fi
 mkdir -p "$keep" || exit 2
-starts=(first new load accepted mission lobby)
+starts=(first new load accepted mission lobby hosted)
 
 # Why a finished run failed, from its status and output; nothing when it
 # did not. $1 status, $2 standard output, $3 standard error.
