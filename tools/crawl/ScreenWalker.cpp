@@ -1,13 +1,18 @@
 #include "tools/crawl/ScreenWalker.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 
 #include "engine/input/InputEventMap.h"
 #include "game/CommandTable.h"
+#include "game/Cockpit.h"
 #include "game/GameState.h"
 #include "game/Script.h"
 #include "game/ScreenSlots.h"
+#include "mission/Goal.h"
+#include "objects/effects/EffectSupport.h"
+#include "objects/ships/Craft.h"
 #include "screens/FrameScreen.h"
 #include "screens/NetLobbyScreen.h"
 #include "ui/ArtObject.h"
@@ -36,13 +41,16 @@ constexpr uint32_t kFlightKeys[] = {
 
 // The lines that bring a walk to its start, after the first screen has
 // come up: its keys, the welcome pop-up's No More (so that no pop-up hides
-// what the walk came for), the save page's slot 0 and Load; the office's
+// what the walk came for), the office's computer, its options page and the
+// row that leads to the credits; the save page's slot 0 and Load; the office's
 // door to the war room, its computer, the missions reader's first offer
 // accepted and the hangar's Launch, or the frame's OK back to the war room
 // and its table's map. The lobby: its welcome pop-up's No More and a new
 // pilot's page. The hosted game: No More, the lobby's first pilot loaded, Host a Game over TCP/IP (this machine's own
 // address alone), a cooperative game and its OK.
-constexpr const char* kNewCareerLines = "at 5 key N\nat 15 key Space\n";
+constexpr const char* kNewCareerLines =
+    "at 5 key N\nat 15 key Space\nat 25 click 185 284\nat 45 click 320 240\nat 60 click 28 168\nat 75 click 28 264\n"
+    "at 90 click 545 412\n";
 constexpr const char* kLoadedCareerLines =
     "at 5 key L\nat 25 click 185 284\nat 40 click 400 115\nat 50 click 225 203\n";
 constexpr const char* kAcceptedLines =
@@ -136,6 +144,7 @@ bool ScreenWalker::ParseStart(const std::string& name, WalkStart* start) {
                                                                     {"load", WalkStart::kLoadedCareer},
                                                                     {"accepted", WalkStart::kAccepted},
                                                                     {"mission", WalkStart::kMission},
+                                                                    {"crash", WalkStart::kCrash},
                                                                     {"lobby", WalkStart::kLobby},
                                                                     {"hosted", WalkStart::kHosted}};
     for (const auto& [known, value] : kStarts) {
@@ -153,7 +162,7 @@ std::string ScreenWalker::Header(uint32_t seed, WalkStart start) {
                        Line(1, "move 320 240");
     switch (start) {
         case WalkStart::kFirstScreen: break;
-        case WalkStart::kNewCareer: text += "# a new career\n" + std::string(kNewCareerLines); break;
+        case WalkStart::kNewCareer: text += "# a new career, the credits\n" + std::string(kNewCareerLines); break;
         case WalkStart::kLoadedCareer: text += "# the sample save loaded\n" + std::string(kLoadedCareerLines); break;
         case WalkStart::kAccepted:
             text += "# a new career's first mission accepted, and the war room's map\n" + std::string(kAcceptedLines) +
@@ -162,6 +171,10 @@ std::string ScreenWalker::Header(uint32_t seed, WalkStart start) {
         case WalkStart::kMission:
             text += "# a new career's first mission launched\n" + std::string(kAcceptedLines) + kLaunchLines;
             break;
+        case WalkStart::kCrash:
+            text += "# a new career's first mission launched, to be flown at full throttle\n" +
+                    std::string(kAcceptedLines) + kLaunchLines;
+            break;
         case WalkStart::kLobby: text += "# the multiplayer lobby, a new pilot\n" + std::string(kLobbyLines); break;
         case WalkStart::kHosted: text += "# a cooperative game hosted, its waiting room\n" + std::string(kHostedLines); break;
     }
@@ -169,7 +182,11 @@ std::string ScreenWalker::Header(uint32_t seed, WalkStart start) {
 }
 
 ScreenWalker::ScreenWalker(uint32_t seed, int32_t steps, std::string recordPath, WalkStart start)
-    : random_(seed), steps_(steps), recordPath_(std::move(recordPath)), text_(Header(seed, start)) {}
+    : random_(seed),
+      steps_(steps),
+      recordPath_(std::move(recordPath)),
+      text_(Header(seed, start)),
+      crashing_(start == WalkStart::kCrash) {}
 
 int32_t ScreenWalker::Pick(int32_t count) {
     return count <= 1 ? 0 : int32_t(std::uniform_int_distribution<int32_t>(0, count - 1)(random_));
@@ -222,6 +239,17 @@ bool ScreenWalker::Feed(int32_t passes, Script& script) {
         const std::string place = flight ? "flight" : PlaceOf(screen);
         Arrive(place);
         lines = "# step " + std::to_string(stepsTaken_) + " on " + place + " in mode " + std::to_string(mode) + "\n";
+        // A crash walk's first flight flies into what it is sent to; the
+        // walk goes on from where the pilot lands or dies.
+        if (crashing_ && flight) {
+            flownOnce_ = true;
+            return Write(lines + StepToCrash(pass), script);
+        }
+        if (crashing_ && !flying && flownOnce_) {
+            if (throttleHeld_) lines += Key(pass, "release", throttleKey_);
+            throttleHeld_ = false;
+            crashing_ = false;
+        }
         if (flight) {
             InputEventMap* const flightMap = map != nullptr ? map : g_gameState->EventMap();
             lines += StepInFlight(flightMap, pass);
@@ -373,6 +401,70 @@ std::string ScreenWalker::StepToLeave(const Offer& offer, int32_t pass) {
     const size_t spot = size_t(attempt);
     if (spot < offer.spots.size()) return "# leaving: hot spot " + std::to_string(spot) + "\n" + Click(offer.spots[spot], pass);
     return "";
+}
+
+std::string ScreenWalker::StepToCrash(int32_t pass) {
+    // At the ship's target, else at what the current objective names, at
+    // full throttle: nose or yaw towards it when it is off the nose, every
+    // key the pilot's own binding; once it is behind, the ram has missed
+    // and the flight is waited out.
+    auto* const ship = dynamic_cast<Craft*>(g_gameState->playerShip);
+    const SpaceObject* target = ship != nullptr ? ship->GetTarget() : nullptr;
+    if (const Goal* const objective = g_gameState->TheCockpit().objective; target == nullptr && objective != nullptr) {
+        target = objective->destination != nullptr ? objective->destination : objective->GetSubject();
+    }
+    if (target == ship || (target != nullptr && target->active == 0)) target = nullptr;
+    const InputEventMap* const map = g_gameState->EventMap();
+    const auto bound = [map](uint16_t command) {
+        std::vector<uint32_t> keys;
+        if (map != nullptr) {
+            map->ForEachEventKey([&](const InputTrigger& trigger, uint16_t code) {
+                if (code == EventKey(command) && keys.empty()) keys = BindingKeys(trigger);
+            });
+        }
+        return keys;
+    };
+    // Keys held side by side: the presses first, then the releases, as a
+    // script's lines come in pass order.
+    std::vector<std::pair<int32_t, std::string>> timed;
+    const auto hold = [&](uint16_t command, int32_t passes) {
+        const std::vector<uint32_t> keys = bound(command);
+        if (keys.empty()) return;
+        timed.emplace_back(pass, Key(pass, "press", keys.back()));
+        timed.emplace_back(pass + passes, Key(pass + passes, "release", keys.back()));
+    };
+    constexpr int32_t kPasses = 12;
+    std::string lines;
+    if (!throttleHeld_) {
+        // Held open for the whole flight: only full speed makes a ram fatal.
+        const std::vector<uint32_t> throttle = bound(command_table::kThrottleUp);
+        if (!throttle.empty()) {
+            throttleKey_ = throttle.back();
+            throttleHeld_ = true;
+            lines = "# full throttle ahead\n" + Key(pass, "press", throttleKey_);
+        }
+    }
+    if (ship != nullptr && target != nullptr) {
+        const Vector3 seen = effects::PointToLocal(ship->world, target->Position());
+        char seenText[64];
+        std::snprintf(seenText, sizeof seenText, "# the target at %.0f %.0f %.0f\n", seen.x, seen.y, seen.z);
+        lines += seenText;
+        const float off = std::max(std::abs(seen.x), std::abs(seen.y));
+        // Behind, the ram has missed: the walk waits out the flight.
+        if (seen.z < 0.0f) {
+            for (const auto& line : timed) lines += line.second;
+            return lines + Line(pass + 200, "move " + std::to_string(mouseX_) + " " + std::to_string(mouseY_));
+        }
+        // A touch whenever the nose is off by more than a few tenths of a degree.
+        if (off >= seen.z * 0.005f) {
+            hold(std::abs(seen.x) > std::abs(seen.y) ? (seen.x > 0.0f ? command_table::kYawRight : command_table::kYawLeft)
+                                                     : (seen.y > 0.0f ? command_table::kNoseUp : command_table::kNoseDown),
+                 1);
+        }
+    }
+    std::stable_sort(timed.begin(), timed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& line : timed) lines += line.second;
+    return lines + Line(pass + kPasses + 4, "move " + std::to_string(mouseX_) + " " + std::to_string(mouseY_));
 }
 
 std::string ScreenWalker::StepInFlight(const InputEventMap* map, int32_t pass) {

@@ -8,12 +8,15 @@ class InputEventMap;
 class Screen;
 class Script;
 
-// Where a walk begins: the first screen itself, a new career, the sample
-// save's career (ships, money, hired pilots) loaded from the first screen,
-// a new career's first mission accepted, the same launched from the base,
-// the multiplayer lobby, or a cooperative game hosted from the lobby on
-// this machine alone (its waiting room).
-enum class WalkStart : int32_t { kFirstScreen, kNewCareer, kLoadedCareer, kAccepted, kMission, kLobby, kHosted };
+// Where a walk begins: the first screen itself; a new career on its
+// options page after the credits it leads to; the sample save's career
+// (ships, money, hired pilots) loaded from the first screen; a new career's
+// first mission accepted, on the war room's map; the same launched from the
+// base; the same flown at full throttle into what lies ahead until the
+// pilot dies (a crash walk); the multiplayer lobby, on a new pilot's page; or a
+// cooperative game hosted from the lobby on this machine alone, in its
+// waiting room.
+enum class WalkStart : int32_t { kFirstScreen, kNewCareer, kLoadedCareer, kAccepted, kMission, kCrash, kLobby, kHosted };
 
 // Plays the game as a curious player would, by seeded random input. Each
 // step first looks (a few passes, now and then a long while), then acts on
@@ -44,8 +47,8 @@ public:
     static constexpr int32_t kFlightPasses = 900;
     static constexpr int32_t kEjectPasses = 400;
 
-    // "first", "new", "load", "accepted", "mission", "lobby" or "hosted";
-    // false for anything else.
+    // "first", "new", "load", "accepted", "mission", "crash", "lobby" or
+    // "hosted"; false for anything else.
     static bool ParseStart(const std::string& name, WalkStart* start);
     // The first lines of every walk's script: a comment, the pointer placed
     // and the lines that bring the walk to its start.
@@ -90,6 +93,8 @@ private:
     // `map` is the flight's own: the eject is read from it, as the pilot
     // may have bound it to another key.
     std::string StepInFlight(const InputEventMap* map, int32_t pass);
+    // A crash walk's step in its first flight, flown into its target.
+    std::string StepToCrash(int32_t pass);
     std::string Click(const Spot& spot, int32_t pass);
     std::string Keys(const std::vector<uint32_t>& keys, int32_t pass);
     std::string TypedText();
@@ -122,5 +127,9 @@ private:
     // eject (-1: none).
     int32_t flightFrom_ = -1;
     int32_t ejectedAt_ = -1;
-    bool ejectNext_ = false;   // back from the pause's frame: the next flight step ejects
+    bool ejectNext_ = false;
+    bool crashing_ = false;    // a crash walk before its first flight is over
+    bool flownOnce_ = false;
+    bool throttleHeld_ = false;
+    uint32_t throttleKey_ = 0;   // back from the pause's frame: the next flight step ejects
 };
