@@ -126,7 +126,9 @@ std::vector<uint32_t> KeysOf(const InputTrigger& trigger) {
 // The keys of a key map's binding: the conditions held (scan codes, the
 // game's modifier among them) first, then its key; empty without a key.
 std::vector<uint32_t> BindingKeys(const InputTrigger& trigger) {
-    const auto usable = [](uint16_t word) { return word != 0 && word != InputTrigger::kNone && word < InputTrigger::kNegate; };
+    const auto usable = [](uint16_t word) {
+        return word != 0 && word != InputTrigger::kNone && word < InputTrigger::kNegate;
+    };
     if (!usable(trigger.keys[0])) return {};
     std::vector<uint32_t> held;
     for (size_t i = 1; i < std::size(trigger.keys); ++i) {
@@ -176,7 +178,9 @@ std::string ScreenWalker::Header(uint32_t seed, WalkStart start) {
                     std::string(kAcceptedLines) + kLaunchLines;
             break;
         case WalkStart::kLobby: text += "# the multiplayer lobby, a new pilot\n" + std::string(kLobbyLines); break;
-        case WalkStart::kHosted: text += "# a cooperative game hosted, its waiting room\n" + std::string(kHostedLines); break;
+        case WalkStart::kHosted:
+            text += "# a cooperative game hosted, its waiting room\n" + std::string(kHostedLines);
+            break;
     }
     return text;
 }
@@ -433,7 +437,6 @@ std::string ScreenWalker::StepToCrash(int32_t pass) {
         timed.emplace_back(pass, Key(pass, "press", keys.back()));
         timed.emplace_back(pass + passes, Key(pass + passes, "release", keys.back()));
     };
-    constexpr int32_t kPasses = 12;
     std::string lines;
     if (!throttleHeld_) {
         // Held open for the whole flight: only full speed makes a ram fatal.
@@ -452,19 +455,19 @@ std::string ScreenWalker::StepToCrash(int32_t pass) {
         const float off = std::max(std::abs(seen.x), std::abs(seen.y));
         // Behind, the ram has missed: the walk waits out the flight.
         if (seen.z < 0.0f) {
-            for (const auto& line : timed) lines += line.second;
             return lines + Line(pass + 200, "move " + std::to_string(mouseX_) + " " + std::to_string(mouseY_));
         }
         // A touch whenever the nose is off by more than a few tenths of a degree.
         if (off >= seen.z * 0.005f) {
-            hold(std::abs(seen.x) > std::abs(seen.y) ? (seen.x > 0.0f ? command_table::kYawRight : command_table::kYawLeft)
-                                                     : (seen.y > 0.0f ? command_table::kNoseUp : command_table::kNoseDown),
+            const bool yaw = std::abs(seen.x) > std::abs(seen.y);
+            hold(yaw ? (seen.x > 0.0f ? command_table::kYawRight : command_table::kYawLeft)
+                     : (seen.y > 0.0f ? command_table::kNoseUp : command_table::kNoseDown),
                  1);
         }
     }
     std::stable_sort(timed.begin(), timed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     for (const auto& line : timed) lines += line.second;
-    return lines + Line(pass + kPasses + 4, "move " + std::to_string(mouseX_) + " " + std::to_string(mouseY_));
+    return lines + Line(pass + 16, "move " + std::to_string(mouseX_) + " " + std::to_string(mouseY_));
 }
 
 std::string ScreenWalker::StepInFlight(const InputEventMap* map, int32_t pass) {

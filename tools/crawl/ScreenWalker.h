@@ -16,7 +16,16 @@ class Script;
 // pilot dies (a crash walk); the multiplayer lobby, on a new pilot's page; or a
 // cooperative game hosted from the lobby on this machine alone, in its
 // waiting room.
-enum class WalkStart : int32_t { kFirstScreen, kNewCareer, kLoadedCareer, kAccepted, kMission, kCrash, kLobby, kHosted };
+enum class WalkStart : int32_t {
+    kFirstScreen,
+    kNewCareer,
+    kLoadedCareer,
+    kAccepted,
+    kMission,
+    kCrash,
+    kLobby,
+    kHosted
+};
 
 // Plays the game as a curious player would, by seeded random input. Each
 // step first looks (a few passes, now and then a long while), then acts on
