@@ -277,9 +277,11 @@ void MetElsewhere(Goal& goal, SpaceObject* by) {
     Met(goal);
 }
 
+bool PickedUp() { return g_state.ejected && g_state.flownMs - g_state.ejectedAt >= kEjectEndMs; }
+
 bool FlightOver(const GameState& game) {
     if (JumpComplete(game)) return true;
-    if (g_state.ejected && g_state.flownMs - g_state.ejectedAt >= kEjectEndMs) return true;
+    if (PickedUp()) return true;
     if (g_state.outcome == Outcome::kOpen || game.jumpGoal != nullptr) return false;
     return g_state.flownMs - g_state.decidedAtClock >= kEndDelayMs;
 }

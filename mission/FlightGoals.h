@@ -44,6 +44,9 @@ uint32_t ClockMs();
 // this machine's own check meets one: it is activated (ActivateGoal), and
 // the mission clock starts or restarts as the goal says.
 void MetElsewhere(Goal& goal, SpaceObject* by);
+// True once the pilot who ejected has been in the pod kEjectEndMs: the
+// flight is over for that pilot in any game, a network game's too.
+bool PickedUp();
 // True once the flight is over by its goals: the player's ship has gone
 // through the gate and its jump is complete, the player ejected
 // kEjectEndMs ago (whatever was open for the ship failed then), or the

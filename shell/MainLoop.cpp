@@ -255,7 +255,11 @@ void MainLoop::AfterFrame() {
     }
     goalReport_.Update(TraceLine);
     // A dead pilot's flight ends by the watch, whatever its goals decided.
-    if (!game_.IsNetworkGame() && !deathWatch_.Dead() && flight_goals::FlightOver(game_)) {
+    // A network game has no goals that end it, but a pilot in a pod can do
+    // nothing more in it: the pick-up ends that pilot's flight.
+    const bool over = game_.IsNetworkGame() ? flight_goals::PickedUp()
+                                            : !deathWatch_.Dead() && flight_goals::FlightOver(game_);
+    if (over) {
         game_.mode = GameState::kModeScreens;
         return;
     }

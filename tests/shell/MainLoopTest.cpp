@@ -277,6 +277,27 @@ TEST_F(MainLoopTest, NetworkGameKeepsFlyingWithADeadShip) {
     EXPECT_EQ(steps_.Count("simulate"), 199);
 }
 
+// A network game goes on without goals and brings its dead back, but a
+// pilot who ejected is out of it: alone in a hosted game with nothing to
+// end it, the pick-up still brings the landing.
+TEST_F(MainLoopTest, ANetworkGamesPilotWhoEjectedIsPickedUpAndLands) {
+    InstallNetworkHooks();
+    game().netSession = new RecordingNetSession(true);
+    RecordingScreen::Register<ScreenSlot::kHangar>(tally_);
+    game().LoadPlaceScreens(GameState::kFirstPlace);
+    tally_.onRun = [](GameState& landed, RecordingScreen&) { landed.mode = GameState::kModeQuit; };
+    PlayerCraft();
+    flight_goals::Start(game());
+    steps_.onSimulate = [](GameState& flying) { flight_goals::Step(flying); };
+    steps_.atPass[10] = [this] { EjectInto(game(), new PlayerShip(world_.Template("POD"))); };
+    steps_.quitAt = 2000;
+
+    RunLoop();
+
+    EXPECT_EQ(steps_.passes, 10 + int32_t(flight_goals::kEjectEndMs / RecordingLoopSteps::kStepMs));
+    EXPECT_EQ(steps_.log.back(), "run HANGAR");
+}
+
 TEST_F(MainLoopTest, EmptyScreenSlotEndsTheGameNamingIt) {
     game().mode = GameState::kModeScreens;
     game().SelectNextScreen(ScreenSlot::kRestart);

@@ -1,12 +1,18 @@
 #include "tools/crawl/ScreenWalker.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 
 #include "engine/input/InputEventMap.h"
+#include "game/CommandTable.h"
+#include "game/Cockpit.h"
 #include "game/GameState.h"
 #include "game/Script.h"
 #include "game/ScreenSlots.h"
+#include "mission/Goal.h"
+#include "objects/effects/EffectSupport.h"
+#include "objects/ships/Craft.h"
 #include "screens/FrameScreen.h"
 #include "screens/NetLobbyScreen.h"
 #include "ui/ArtObject.h"
@@ -22,7 +28,6 @@ constexpr uint32_t kLeftShift = 0x2A;
 constexpr uint32_t kLeftCtrl = 0x1D;
 constexpr uint32_t kLeftAlt = 0x38;
 constexpr uint32_t kKeyM = 0x32;
-constexpr uint32_t kKeyX = 0x2D;
 constexpr uint32_t kBackQuote = 0x29;
 constexpr uint16_t kLeftButton = 1;
 
@@ -36,17 +41,27 @@ constexpr uint32_t kFlightKeys[] = {
 
 // The lines that bring a walk to its start, after the first screen has
 // come up: its keys, the welcome pop-up's No More (so that no pop-up hides
-// what the walk came for), the save page's slot 0 and Load; the office's
+// what the walk came for), the office's computer, its options page and the
+// row that leads to the credits; the save page's slot 0 and Load; the office's
 // door to the war room, its computer, the missions reader's first offer
-// accepted and the hangar's Launch.
-constexpr const char* kNewCareerLines = "at 5 key N\nat 15 key Space\n";
+// accepted and the hangar's Launch, or the frame's OK back to the war room
+// and its table's map. The lobby: its welcome pop-up's No More and a new
+// pilot's page. The hosted game: No More, the lobby's first pilot loaded, Host a Game over TCP/IP (this machine's own
+// address alone), a cooperative game and its OK.
+constexpr const char* kNewCareerLines =
+    "at 5 key N\nat 15 key Space\nat 25 click 185 284\nat 45 click 320 240\nat 60 click 28 168\nat 75 click 28 264\n"
+    "at 90 click 545 412\n";
 constexpr const char* kLoadedCareerLines =
     "at 5 key L\nat 25 key N\nat 40 click 400 115\nat 50 click 225 203\n";
 constexpr const char* kAcceptedLines =
     "at 5 key N\nat 15 key Space\nat 25 key N\nat 45 click 550 250\nat 80 click 555 235\n"
     "at 95 click 28 72\nat 110 click 28 232\nat 125 click 390 126\nat 135 click 405 452\n";
 constexpr const char* kLaunchLines = "at 185 click 525 452\nat 185 wait mode 2\n";
-constexpr const char* kLobbyLines = "at 5 key M\n";
+constexpr const char* kWarRoomMapLines = "at 150 click 28 452\nat 165 click 320 300\n";
+constexpr const char* kLobbyLines = "at 5 key M\nat 15 click 185 284\nat 25 click 77 408\n";
+constexpr const char* kHostedLines =
+    "at 5 key M\nat 15 click 185 284\nat 25 click 75 78\nat 35 click 77 374\nat 50 click 320 188\n"
+    "at 65 click 320 206\nat 80 click 320 188\nat 95 click 90 414\n";
 
 std::string Line(int32_t pass, const std::string& what) { return "at " + std::to_string(pass) + " " + what + "\n"; }
 
@@ -108,6 +123,21 @@ std::vector<uint32_t> KeysOf(const InputTrigger& trigger) {
     return held;
 }
 
+// The keys of a key map's binding: the conditions held (scan codes, the
+// game's modifier among them) first, then its key; empty without a key.
+std::vector<uint32_t> BindingKeys(const InputTrigger& trigger) {
+    const auto usable = [](uint16_t word) {
+        return word != 0 && word != InputTrigger::kNone && word < InputTrigger::kNegate;
+    };
+    if (!usable(trigger.keys[0])) return {};
+    std::vector<uint32_t> held;
+    for (size_t i = 1; i < std::size(trigger.keys); ++i) {
+        if (usable(trigger.keys[i])) held.push_back(trigger.keys[i]);
+    }
+    held.push_back(trigger.keys[0]);
+    return held;
+}
+
 }  // namespace
 
 bool ScreenWalker::ParseStart(const std::string& name, WalkStart* start) {
@@ -116,7 +146,9 @@ bool ScreenWalker::ParseStart(const std::string& name, WalkStart* start) {
                                                                     {"load", WalkStart::kLoadedCareer},
                                                                     {"accepted", WalkStart::kAccepted},
                                                                     {"mission", WalkStart::kMission},
-                                                                    {"lobby", WalkStart::kLobby}};
+                                                                    {"crash", WalkStart::kCrash},
+                                                                    {"lobby", WalkStart::kLobby},
+                                                                    {"hosted", WalkStart::kHosted}};
     for (const auto& [known, value] : kStarts) {
         if (name == known) {
             *start = value;
@@ -132,21 +164,33 @@ std::string ScreenWalker::Header(uint32_t seed, WalkStart start) {
                        Line(1, "move 320 240");
     switch (start) {
         case WalkStart::kFirstScreen: break;
-        case WalkStart::kNewCareer: text += "# a new career\n" + std::string(kNewCareerLines); break;
+        case WalkStart::kNewCareer: text += "# a new career, the credits\n" + std::string(kNewCareerLines); break;
         case WalkStart::kLoadedCareer: text += "# the sample save loaded\n" + std::string(kLoadedCareerLines); break;
         case WalkStart::kAccepted:
-            text += "# a new career's first mission accepted\n" + std::string(kAcceptedLines);
+            text += "# a new career's first mission accepted, and the war room's map\n" + std::string(kAcceptedLines) +
+                    kWarRoomMapLines;
             break;
         case WalkStart::kMission:
             text += "# a new career's first mission launched\n" + std::string(kAcceptedLines) + kLaunchLines;
             break;
-        case WalkStart::kLobby: text += "# the multiplayer lobby\n" + std::string(kLobbyLines); break;
+        case WalkStart::kCrash:
+            text += "# a new career's first mission launched, to be flown at full throttle\n" +
+                    std::string(kAcceptedLines) + kLaunchLines;
+            break;
+        case WalkStart::kLobby: text += "# the multiplayer lobby, a new pilot\n" + std::string(kLobbyLines); break;
+        case WalkStart::kHosted:
+            text += "# a cooperative game hosted, its waiting room\n" + std::string(kHostedLines);
+            break;
     }
     return text;
 }
 
 ScreenWalker::ScreenWalker(uint32_t seed, int32_t steps, std::string recordPath, WalkStart start)
-    : random_(seed), steps_(steps), recordPath_(std::move(recordPath)), text_(Header(seed, start)) {}
+    : random_(seed),
+      steps_(steps),
+      recordPath_(std::move(recordPath)),
+      text_(Header(seed, start)),
+      crashing_(start == WalkStart::kCrash) {}
 
 int32_t ScreenWalker::Pick(int32_t count) {
     return count <= 1 ? 0 : int32_t(std::uniform_int_distribution<int32_t>(0, count - 1)(random_));
@@ -180,10 +224,12 @@ bool ScreenWalker::Feed(int32_t passes, Script& script) {
         if (!flying) {
             flightFrom_ = -1;
             ejectedAt_ = -1;
+            ejectNext_ = false;
         } else if (flightFrom_ < 0) {
             flightFrom_ = passes;
         }
         ++stepsTaken_;
+        pausedSteps_ = mode == GameState::kModePause ? pausedSteps_ + 1 : 0;
         if (map == nullptr && mode != GameState::kModeFlight) {
             // Nothing reads the input (a banner, a movie): a key moves it on.
             Arrive("none");
@@ -197,8 +243,20 @@ bool ScreenWalker::Feed(int32_t passes, Script& script) {
         const std::string place = flight ? "flight" : PlaceOf(screen);
         Arrive(place);
         lines = "# step " + std::to_string(stepsTaken_) + " on " + place + " in mode " + std::to_string(mode) + "\n";
+        // A crash walk's first flight flies into what it is sent to; the
+        // walk goes on from where the pilot lands or dies.
+        if (crashing_ && flight) {
+            flownOnce_ = true;
+            return Write(lines + StepToCrash(pass), script);
+        }
+        if (crashing_ && !flying && flownOnce_) {
+            if (throttleHeld_) lines += Key(pass, "release", throttleKey_);
+            throttleHeld_ = false;
+            crashing_ = false;
+        }
         if (flight) {
-            lines += StepInFlight(pass);
+            InputEventMap* const flightMap = map != nullptr ? map : g_gameState->EventMap();
+            lines += StepInFlight(flightMap, pass);
         } else {
             Offer offer = OfferOf(*map, screen);
             // A page embedded in the frame reads the input after the frame,
@@ -210,6 +268,7 @@ bool ScreenWalker::Feed(int32_t passes, Script& script) {
                 offer.keys.insert(offer.keys.end(), around.keys.begin(), around.keys.end());
                 offer.escape = offer.escape || around.escape;
                 offer.keysSafe = offer.keysSafe && around.keysSafe;
+                offer.back.insert(offer.back.end(), around.back.begin(), around.back.end());
             }
             std::string leave;
             if (stepsHere_ > kLeaveAfterSteps && place != "?") {
@@ -220,6 +279,10 @@ bool ScreenWalker::Feed(int32_t passes, Script& script) {
                     leave = "# stuck: " + stuck_ + "\n" + Line(pass, "quit");
                     quitGiven_ = true;
                 }
+            }
+            if (leave.empty() && pausedSteps_ > kBackToFlightSteps && !offer.back.empty()) {
+                leave = "# back to the flight\n" + Click(offer.back.front(), pass);
+                ejectNext_ = true;
             }
             lines += leave.empty() ? StepOnScreen(offer, pass) : leave;
         }
@@ -250,8 +313,11 @@ bool ScreenWalker::Write(const std::string& lines, Script& script) {
 ScreenWalker::Offer ScreenWalker::OfferOf(InputEventMap& map, const Screen* screen) {
     // A trigger may fire several events: it is safe only when none ends the game.
     std::vector<std::pair<const InputTrigger*, bool>> triggers;
+    const bool frame = dynamic_cast<const FrameScreen*>(screen) != nullptr;
+    const InputTrigger* ok = nullptr;
     map.ForEachEventKey([&](const InputTrigger& trigger, uint16_t code) {
         const bool ends = screen != nullptr && screen->EndsGame(code);
+        if (frame && code == FrameScreen::kCodeOk && ok == nullptr) ok = &trigger;
         auto found = std::find_if(triggers.begin(), triggers.end(), [&](const auto& t) { return t.first == &trigger; });
         if (found == triggers.end()) {
             triggers.emplace_back(&trigger, ends);
@@ -264,6 +330,7 @@ ScreenWalker::Offer ScreenWalker::OfferOf(InputEventMap& map, const Screen* scre
     // An input is safe only when no trigger it sets off ends the game: the
     // same key may stand for a button and its activation, two areas may
     // overlap.
+    Offer offer;
     std::vector<Spot> spots, endingSpots;
     std::vector<std::vector<uint32_t>> keys, endingKeys;
     for (const auto& [trigger, ends] : triggers) {
@@ -272,6 +339,7 @@ ScreenWalker::Offer ScreenWalker::OfferOf(InputEventMap& map, const Screen* scre
         // another trigger, or this one's button.
         if (area && trigger->keys[0] == InputTrigger::kNone && (trigger->mouseButtons & ~kLeftButton) == 0) {
             (ends ? endingSpots : spots).push_back({trigger->xMin, trigger->xMax, trigger->yMin, trigger->yMax});
+            if (trigger == ok && !ends) offer.back.push_back(spots.back());
         } else if (!trigger->HasMouseCondition() && trigger->keys[0] != InputTrigger::kNone) {
             std::vector<uint32_t> held = KeysOf(*trigger);
             if (!held.empty()) (ends ? endingKeys : keys).push_back(std::move(held));
@@ -280,7 +348,6 @@ ScreenWalker::Offer ScreenWalker::OfferOf(InputEventMap& map, const Screen* scre
     const auto overlaps = [](const Spot& a, const Spot& b) {
         return a.xMin <= b.xMax && b.xMin <= a.xMax && a.yMin <= b.yMax && b.yMin <= a.yMax;
     };
-    Offer offer;
     for (const Spot& spot : spots) {
         if (std::none_of(endingSpots.begin(), endingSpots.end(), [&](const Spot& e) { return overlaps(spot, e); })) {
             offer.spots.push_back(spot);
@@ -340,7 +407,70 @@ std::string ScreenWalker::StepToLeave(const Offer& offer, int32_t pass) {
     return "";
 }
 
-std::string ScreenWalker::StepInFlight(int32_t pass) {
+std::string ScreenWalker::StepToCrash(int32_t pass) {
+    // At the ship's target, else at what the current objective names, at
+    // full throttle: nose or yaw towards it when it is off the nose, every
+    // key the pilot's own binding; once it is behind, the ram has missed
+    // and the flight is waited out.
+    auto* const ship = dynamic_cast<Craft*>(g_gameState->playerShip);
+    const SpaceObject* target = ship != nullptr ? ship->GetTarget() : nullptr;
+    if (const Goal* const objective = g_gameState->TheCockpit().objective; target == nullptr && objective != nullptr) {
+        target = objective->destination != nullptr ? objective->destination : objective->GetSubject();
+    }
+    if (target == ship || (target != nullptr && target->active == 0)) target = nullptr;
+    const InputEventMap* const map = g_gameState->EventMap();
+    const auto bound = [map](uint16_t command) {
+        std::vector<uint32_t> keys;
+        if (map != nullptr) {
+            map->ForEachEventKey([&](const InputTrigger& trigger, uint16_t code) {
+                if (code == EventKey(command) && keys.empty()) keys = BindingKeys(trigger);
+            });
+        }
+        return keys;
+    };
+    // Keys held side by side: the presses first, then the releases, as a
+    // script's lines come in pass order.
+    std::vector<std::pair<int32_t, std::string>> timed;
+    const auto hold = [&](uint16_t command, int32_t passes) {
+        const std::vector<uint32_t> keys = bound(command);
+        if (keys.empty()) return;
+        timed.emplace_back(pass, Key(pass, "press", keys.back()));
+        timed.emplace_back(pass + passes, Key(pass + passes, "release", keys.back()));
+    };
+    std::string lines;
+    if (!throttleHeld_) {
+        // Held open for the whole flight: only full speed makes a ram fatal.
+        const std::vector<uint32_t> throttle = bound(command_table::kThrottleUp);
+        if (!throttle.empty()) {
+            throttleKey_ = throttle.back();
+            throttleHeld_ = true;
+            lines = "# full throttle ahead\n" + Key(pass, "press", throttleKey_);
+        }
+    }
+    if (ship != nullptr && target != nullptr) {
+        const Vector3 seen = effects::PointToLocal(ship->world, target->Position());
+        char seenText[64];
+        std::snprintf(seenText, sizeof seenText, "# the target at %.0f %.0f %.0f\n", seen.x, seen.y, seen.z);
+        lines += seenText;
+        const float off = std::max(std::abs(seen.x), std::abs(seen.y));
+        // Behind, the ram has missed: the walk waits out the flight.
+        if (seen.z < 0.0f) {
+            return lines + Line(pass + 200, "move " + std::to_string(mouseX_) + " " + std::to_string(mouseY_));
+        }
+        // A touch whenever the nose is off by more than a few tenths of a degree.
+        if (off >= seen.z * 0.005f) {
+            const bool yaw = std::abs(seen.x) > std::abs(seen.y);
+            hold(yaw ? (seen.x > 0.0f ? command_table::kYawRight : command_table::kYawLeft)
+                     : (seen.y > 0.0f ? command_table::kNoseUp : command_table::kNoseDown),
+                 1);
+        }
+    }
+    std::stable_sort(timed.begin(), timed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& line : timed) lines += line.second;
+    return lines + Line(pass + 16, "move " + std::to_string(mouseX_) + " " + std::to_string(mouseY_));
+}
+
+std::string ScreenWalker::StepInFlight(const InputEventMap* map, int32_t pass) {
     const int32_t flown = pass - flightFrom_;
     if (ejectedAt_ >= 0) {
         // Out in the pod: the flight must end; the walk only looks on.
@@ -352,10 +482,18 @@ std::string ScreenWalker::StepInFlight(int32_t pass) {
         return Line(pass, "move " + std::to_string(mouseX_) + " " + std::to_string(mouseY_));
     }
     const int32_t roll = Pick(100);
-    if (flown > kFlightPasses) {
+    if (flown > kFlightPasses || ejectNext_) {
+        std::vector<uint32_t> eject;
+        if (map != nullptr) map->ForEachEventKey([&](const InputTrigger& trigger, uint16_t code) {
+            if (code == EventKey(command_table::kEject) && eject.empty()) eject = BindingKeys(trigger);
+        });
+        if (eject.empty()) {
+            // The pilot unbound the eject: nothing the walk may press ends the flight.
+            quitGiven_ = true;
+            return "# no key ejects: the walk is over\n" + Line(pass, "quit");
+        }
         ejectedAt_ = pass;
-        return "# eject\n" + Key(pass, "press", kLeftShift) + Key(pass + 1, "key", kKeyX) +
-               Key(pass + 2, "release", kLeftShift);
+        return "# eject\n" + Keys(eject, pass);
     }
     if (roll < 10) return Key(pass, "key", kEscape);
     if (roll < 18) return Key(pass, "key", kKeyM);

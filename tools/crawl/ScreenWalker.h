@@ -8,11 +8,24 @@ class InputEventMap;
 class Screen;
 class Script;
 
-// Where a walk begins: the first screen itself, a new career, the sample
-// save's career (ships, money, hired pilots) loaded from the first screen,
-// a new career's first mission accepted, the same launched from the base,
-// or the multiplayer lobby.
-enum class WalkStart : int32_t { kFirstScreen, kNewCareer, kLoadedCareer, kAccepted, kMission, kLobby };
+// Where a walk begins: the first screen itself; a new career on its
+// options page after the credits it leads to; the sample save's career
+// (ships, money, hired pilots) loaded from the first screen; a new career's
+// first mission accepted, on the war room's map; the same launched from the
+// base; the same flown at full throttle into what lies ahead until the
+// pilot dies (a crash walk); the multiplayer lobby, on a new pilot's page; or a
+// cooperative game hosted from the lobby on this machine alone, in its
+// waiting room.
+enum class WalkStart : int32_t {
+    kFirstScreen,
+    kNewCareer,
+    kLoadedCareer,
+    kAccepted,
+    kMission,
+    kCrash,
+    kLobby,
+    kHosted
+};
 
 // Plays the game as a curious player would, by seeded random input. Each
 // step first looks (a few passes, now and then a long while), then acts on
@@ -23,7 +36,10 @@ enum class WalkStart : int32_t { kFirstScreen, kNewCareer, kLoadedCareer, kAccep
 // game: the walk ends by its own quit once its steps are spent.
 //
 // A walk that has stayed kLeaveAfterSteps steps in one place tries to leave
-// it: Escape, then each of the place's hot spots in turn. A place that
+// it: Escape, then each of the place's hot spots in turn. A pause held
+// kBackToFlightSteps steps goes back to the flight as a pilot would, by the
+// frame's OK where the frame is up, and then ejects: the landing that
+// follows is the one a pause's choices could spoil. A place that
 // none of them leaves, or a flight that has not ended kEjectPasses after
 // the eject, stops the walk as stuck (Stuck() says where), with its quit.
 //
@@ -34,13 +50,14 @@ enum class WalkStart : int32_t { kFirstScreen, kNewCareer, kLoadedCareer, kAccep
 class ScreenWalker {
 public:
     static constexpr int32_t kLeaveAfterSteps = 20;
+    static constexpr int32_t kBackToFlightSteps = 6;
     // Flight passes (the flight's own, pauses and maps included) after
     // which the walk ejects; then the flight passes it allows for the end.
     static constexpr int32_t kFlightPasses = 900;
     static constexpr int32_t kEjectPasses = 400;
 
-    // "first", "new", "load", "accepted", "mission" or "lobby"; false for
-    // anything else.
+    // "first", "new", "load", "accepted", "mission", "crash", "lobby" or
+    // "hosted"; false for anything else.
     static bool ParseStart(const std::string& name, WalkStart* start);
     // The first lines of every walk's script: a comment, the pointer placed
     // and the lines that bring the walk to its start.
@@ -73,6 +90,8 @@ private:
         std::vector<std::vector<uint32_t>> keys;   // modifiers first, then the key
         bool escape = false;                        // Escape, harmlessly
         bool keysSafe = true;                       // no key of the map ends the game
+        // The frame's OK, which from a pause goes back to the flight.
+        std::vector<Spot> back;
     };
     static Offer OfferOf(InputEventMap& map, const Screen* screen);
 
@@ -80,7 +99,11 @@ private:
     std::string StepOnScreen(const Offer& offer, int32_t pass);
     // The same for a place held too long; empty when it has nothing left to try.
     std::string StepToLeave(const Offer& offer, int32_t pass);
-    std::string StepInFlight(int32_t pass);
+    // `map` is the flight's own: the eject is read from it, as the pilot
+    // may have bound it to another key.
+    std::string StepInFlight(const InputEventMap* map, int32_t pass);
+    // A crash walk's step in its first flight, flown into its target.
+    std::string StepToCrash(int32_t pass);
     std::string Click(const Spot& spot, int32_t pass);
     std::string Keys(const std::vector<uint32_t>& keys, int32_t pass);
     std::string TypedText();
@@ -108,8 +131,14 @@ private:
     // Steps in the current place, and the attempts to leave it made.
     int32_t stepsHere_ = 0;
     int32_t leaveTries_ = 0;
+    int32_t pausedSteps_ = 0;   // steps in a row in the pause's screens
     // The flight: the pass its first step was chosen at and that of the
     // eject (-1: none).
     int32_t flightFrom_ = -1;
     int32_t ejectedAt_ = -1;
+    bool ejectNext_ = false;
+    bool crashing_ = false;    // a crash walk before its first flight is over
+    bool flownOnce_ = false;
+    bool throttleHeld_ = false;
+    uint32_t throttleKey_ = 0;   // back from the pause's frame: the next flight step ejects
 };
