@@ -49,7 +49,7 @@ constexpr uint32_t kFlightKeys[] = {
 // pilot's page. The hosted game: No More, the lobby's first pilot loaded, Host a Game over TCP/IP (this machine's own
 // address alone), a cooperative game and its OK.
 constexpr const char* kNewCareerLines =
-    "at 5 key N\nat 15 key Space\nat 25 click 185 284\nat 45 click 320 240\nat 60 click 28 168\nat 75 click 28 264\n"
+    "at 5 key N\nat 15 key Space\nat 25 key N\nat 45 click 320 240\nat 60 click 28 168\nat 75 click 28 264\n"
     "at 90 click 545 412\n";
 constexpr const char* kLoadedCareerLines =
     "at 5 key L\nat 25 key N\nat 40 click 400 115\nat 50 click 225 203\n";
@@ -58,9 +58,9 @@ constexpr const char* kAcceptedLines =
     "at 95 click 28 72\nat 110 click 28 232\nat 125 click 390 126\nat 135 click 405 452\n";
 constexpr const char* kLaunchLines = "at 185 click 525 452\nat 185 wait mode 2\n";
 constexpr const char* kWarRoomMapLines = "at 150 click 28 452\nat 165 click 320 300\n";
-constexpr const char* kLobbyLines = "at 5 key M\nat 15 click 185 284\nat 25 click 77 408\n";
+constexpr const char* kLobbyLines = "at 5 key M\nat 15 key N\nat 25 click 77 408\n";
 constexpr const char* kHostedLines =
-    "at 5 key M\nat 15 click 185 284\nat 25 click 75 78\nat 35 click 77 374\nat 50 click 320 188\n"
+    "at 5 key M\nat 15 key N\nat 25 click 75 78\nat 35 click 77 374\nat 50 click 320 188\n"
     "at 65 click 320 206\nat 80 click 320 188\nat 95 click 90 414\n";
 
 std::string Line(int32_t pass, const std::string& what) { return "at " + std::to_string(pass) + " " + what + "\n"; }
