@@ -410,85 +410,56 @@ TEST_F(RandomMissionTest, TheHostSharesThePaymentOnceWhenTheTimeIsUp) {
     game.netSession = nullptr;
 }
 
-// A cooperative mission lost before its time is up pays nobody when the
-// time passes; one still open then adds the host's share to funds near
-// their top without wrapping them.
-TEST_F(RandomMissionTest, AFailedCooperativeMissionPaysNobodyAndTheHostsShareHoldsAtTheTop) {
-    GameState& game = builder_->Game();
-    auto* const session = new RecordingNetSession(true);
-    game.netSession = session;
-    session->AddPlayer(1, "Host", 10);
-    session->AddPlayer(7, "Ann", 11);
-    // The shares sent (the failed goal may go out too).
-    const auto shares = [session] {
-        size_t paid = 0;
-        for (const auto& sent : session->sent) {
-            if (PacketReader(sent.bytes.data(), uint32_t(sent.bytes.size())).U16(0) == kKillsUpdate) ++paid;
-        }
-        return paid;
-    };
-    const auto flyPastTheLimit = [&](Generator& generator) {
-        builder_->Clock().Advance(uint32_t(generator.CoopLimitSeconds()) * 1000 + 1);
-        game.Simulate();
-        game.Simulate();
-    };
-
-    Generator& lost = Lobby(Generator::kProtect, 1);
-    ASSERT_EQ(SetUpSeededMission("Rnd 0", 2), kStatusOk);
-    lost.payment = 9000;
-    Goal* protect = g_objectiveChain;
-    while (protect != nullptr && protect->GetKind() != Goal::kProtect) protect = protect->nextGoal;
-    ASSERT_NE(protect, nullptr);
-    protect->GetSubject()->SetHitPoints(0);
-    game.Simulate();
-    ASSERT_EQ(flight_goals::GetOutcome(), flight_goals::Outcome::kFailed);
-    const int32_t funds = game.career->funds;
-    flyPastTheLimit(lost);
-    EXPECT_EQ(game.cooperativeTimeUp, 1);
-    EXPECT_EQ(shares(), 0u);
-    EXPECT_EQ(game.career->funds, funds);
-
-    Generator& open = Lobby(Generator::kProtect, 1);
-    ASSERT_EQ(SetUpSeededMission("Rnd 0", 2), kStatusOk);
-    ASSERT_EQ(flight_goals::GetOutcome(), flight_goals::Outcome::kOpen);
-    open.payment = std::numeric_limits<int32_t>::max();
-    game.career->funds = std::numeric_limits<int32_t>::max() - 10;
-    flyPastTheLimit(open);
-    EXPECT_EQ(shares(), 1u);
-    EXPECT_EQ(game.career->funds, std::numeric_limits<int32_t>::max());
-    delete session;
-    game.netSession = nullptr;
-}
-
-}  // namespace
-
-// Only a cooperative game shares a payment: neither a death match from the
-// lobby nor a mission flown under a death match's settings pays anybody
-// when a cooperative game's time would be up.
-TEST_F(RandomMissionTest, ADeathMatchSharesNoPayment) {
+// Only a cooperative game shares a payment, and only one not lost: a death
+// match (by its kind or by the lobby's settings) and a lost cooperative
+// mission pay nobody when the time would be up; an open one adds the
+// host's share to funds near their top without wrapping them.
+TEST_F(RandomMissionTest, OnlyAnOpenCooperativeGamePaysAndItsShareHoldsAtTheTop) {
+    constexpr int32_t kMost = std::numeric_limits<int32_t>::max();
     GameState& game = builder_->Game();
     NetGameSettings settings;
     auto* const session = new RecordingNetSession(true);
     game.netSession = session;
     session->AddPlayer(1, "Host", 10);
     session->AddPlayer(7, "Ann", 11);
-    const int32_t funds = game.career->funds;
-    for (const bool deathMatchKind : {true, false}) {
-        settings.gameType = deathMatchKind ? NetGameSettings::kCooperative : NetGameSettings::kDeathMatch;
+    const struct {
+        int32_t kind;
+        uint32_t gameType;
+        bool lost;
+        size_t shares;
+    } kCases[] = {{Generator::kDeathMatch, NetGameSettings::kCooperative, false, 0},
+                  {Generator::kProtect, NetGameSettings::kDeathMatch, false, 0},
+                  {Generator::kProtect, NetGameSettings::kCooperative, true, 0},
+                  {Generator::kProtect, NetGameSettings::kCooperative, false, 1}};
+    for (const auto& row : kCases) {
+        session->sent.clear();
+        settings.gameType = row.gameType;
         game.netSettings = &settings;
-        Generator& generator = Lobby(deathMatchKind ? Generator::kDeathMatch : Generator::kProtect, 1);
+        Generator& generator = Lobby(row.kind, 1);
         ASSERT_EQ(SetUpSeededMission("Rnd 0", 2), kStatusOk);
-        generator.payment = 9000;
+        generator.payment = kMost;
+        if (row.lost) {
+            Goal* protect = g_objectiveChain;
+            while (protect != nullptr && protect->GetKind() != Goal::kProtect) protect = protect->nextGoal;
+            ASSERT_NE(protect, nullptr);
+            protect->GetSubject()->SetHitPoints(0);
+            game.Simulate();
+            ASSERT_EQ(flight_goals::GetOutcome(), flight_goals::Outcome::kFailed);
+        }
+        game.career->funds = kMost - 10;
         builder_->Clock().Advance(uint32_t(std::max(generator.CoopLimitSeconds(), 60)) * 1000 + 1);
         game.Simulate();
         game.Simulate();
-        EXPECT_EQ(game.cooperativeTimeUp, 0) << deathMatchKind;
+        size_t shares = 0;
         for (const auto& sent : session->sent) {
-            EXPECT_NE(PacketReader(sent.bytes.data(), uint32_t(sent.bytes.size())).U16(0), kKillsUpdate) << deathMatchKind;
+            if (PacketReader(sent.bytes.data(), uint32_t(sent.bytes.size())).U16(0) == kKillsUpdate) ++shares;
         }
-        EXPECT_EQ(game.career->funds, funds) << deathMatchKind;
+        EXPECT_EQ(shares, row.shares) << row.kind << " " << row.gameType << " " << row.lost;
+        EXPECT_EQ(game.career->funds, row.shares != 0 ? kMost : kMost - 10) << row.kind << " " << row.gameType;
     }
     game.netSettings = nullptr;
     delete session;
     game.netSession = nullptr;
 }
+
+}  // namespace
