@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -106,11 +107,12 @@ bool ChildProcess::ReadLine(std::string* line, int timeoutMs) {
             lines_.push_back(*line);
             return true;
         }
-        const int64_t left = deadline - NowMs();
-        if (left < 0) return false;
+        // Poll at least once even when the time is up: a zero timeout means
+        // "what is already there", which a tick of the clock must not lose.
+        const int64_t left = std::max<int64_t>(deadline - NowMs(), 0);
         pollfd wait{output_, POLLIN, 0};
         if (poll(&wait, 1, static_cast<int>(left)) <= 0) {
-            if (left == 0) return false;
+            if (NowMs() >= deadline) return false;
             continue;
         }
         char buffer[512];
