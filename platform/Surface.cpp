@@ -1,5 +1,6 @@
 #include "platform/Surface.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -99,20 +100,20 @@ DeviceResult Surface::Blit(const SurfaceRect* destination, Surface* source, cons
         if (from.right - from.left != to.right - to.left || from.bottom - from.top != to.bottom - to.top) {
             return kDeviceUnsupported;
         }
-        // Through a copy of the source rows, so a blit within one surface
-        // may overlap itself.
-        const size_t rowBytes = size_t(to.right - to.left) * size_t(format_.BytesPerPixel());
+        // Row by row in place: within one surface a blit may overlap
+        // itself, so rows go bottom up when the target lies below the
+        // source, and memmove takes care of a row's own overlap. No copy
+        // of the source is made, as a frame's blits are many and large.
+        const size_t bytes = size_t(format_.BytesPerPixel());
+        const size_t rowBytes = size_t(to.right - to.left) * bytes;
         const int32_t rows = to.bottom - to.top;
-        std::vector<uint8_t> copy(rowBytes * size_t(rows));
-        for (int32_t y = 0; y < rows; ++y) {
-            const uint8_t* const row = source->memory_.get() + size_t(from.top + y) * size_t(source->pitch_) +
-                                       size_t(from.left) * size_t(format_.BytesPerPixel());
-            std::memcpy(copy.data() + rowBytes * size_t(y), row, rowBytes);
-        }
-        for (int32_t y = 0; y < rows; ++y) {
-            uint8_t* const row = memory_.get() + size_t(to.top + y) * size_t(pitch_) +
-                                 size_t(to.left) * size_t(format_.BytesPerPixel());
-            std::memcpy(row, copy.data() + rowBytes * size_t(y), rowBytes);
+        const bool upward = source == this && to.top > from.top;
+        for (int32_t i = 0; i < rows; ++i) {
+            const int32_t y = upward ? rows - 1 - i : i;
+            const uint8_t* const fromRow =
+                source->memory_.get() + size_t(from.top + y) * size_t(source->pitch_) + size_t(from.left) * bytes;
+            uint8_t* const toRow = memory_.get() + size_t(to.top + y) * size_t(pitch_) + size_t(to.left) * bytes;
+            std::memmove(toRow, fromRow, rowBytes);
         }
     }
     ShowIfVisible();
@@ -180,16 +181,20 @@ void Surface::ShowIfVisible() const {
 }
 
 void Surface::FillRect(const SurfaceRect& r, uint32_t value) {
-    const int32_t bytes = format_.BytesPerPixel();
-    for (int32_t y = r.top; y < r.bottom; ++y) {
-        uint8_t* const row = memory_.get() + size_t(y) * size_t(pitch_) + size_t(r.left) * size_t(bytes);
-        if (bytes == 1) {
-            std::memset(row, int(value & 0xFF), size_t(r.right - r.left));
-            continue;
-        }
-        for (int32_t x = 0; x < r.right - r.left; ++x) {
-            for (int32_t b = 0; b < bytes; ++b) row[x * bytes + b] = uint8_t(value >> (8 * b));   // little-endian
-        }
+    const size_t bytes = size_t(format_.BytesPerPixel());
+    const size_t rowBytes = size_t(r.right - r.left) * bytes;
+    uint8_t* const first = memory_.get() + size_t(r.top) * size_t(pitch_) + size_t(r.left) * bytes;
+    // One pixel (little-endian), doubled across the first row, and that row
+    // copied down: a frame clears the whole surface, so a store per byte
+    // would cost more than the drawing.
+    for (size_t b = 0; b < bytes; ++b) first[b] = uint8_t(value >> (8 * b));
+    for (size_t done = bytes; done < rowBytes;) {
+        const size_t more = std::min(done, rowBytes - done);
+        std::memcpy(first + done, first, more);
+        done += more;
+    }
+    for (int32_t y = r.top + 1; y < r.bottom; ++y) {
+        std::memcpy(memory_.get() + size_t(y) * size_t(pitch_) + size_t(r.left) * bytes, first, rowBytes);
     }
 }
 

@@ -352,6 +352,24 @@ TEST_F(DisplayDeviceTest, BlitWithinOneSurfaceMayOverlap) {
     const SurfaceRect to{1, 0, 4, 1};
     ASSERT_EQ(surface->Blit(&to, surface.get(), &from, 0, nullptr), kDeviceOk);
     EXPECT_EQ(std::memcmp(surface->Memory(), "\x01\x01\x02\x03", 4), 0);
+
+    // Rows overlapping downward and then upward, in a column one pixel wide.
+    auto column = Make(*device, 1, 4, kCapsOffscreen, kLayoutIndexed8);
+    ASSERT_EQ(column->Lock(&locked, kLockWait), kDeviceOk);
+    const int32_t pitch = locked.pitch;
+    for (int32_t y = 0; y < 4; ++y) static_cast<uint8_t*>(locked.memory)[y * pitch] = uint8_t(y + 1);
+    ASSERT_EQ(column->Unlock(), kDeviceOk);
+    const auto rows = [&] {
+        std::string seen;
+        for (int32_t y = 0; y < 4; ++y) seen += char('0' + column->Memory()[y * pitch]);
+        return seen;
+    };
+    const SurfaceRect top{0, 0, 1, 3};
+    const SurfaceRect bottom{0, 1, 1, 4};
+    ASSERT_EQ(column->Blit(&bottom, column.get(), &top, 0, nullptr), kDeviceOk);
+    EXPECT_EQ(rows(), "1123");
+    ASSERT_EQ(column->Blit(&top, column.get(), &bottom, 0, nullptr), kDeviceOk);
+    EXPECT_EQ(rows(), "1233");
 }
 
 TEST_F(DisplayDeviceTest, ChangesToThePrimarySurfaceReachThePresenter) {

@@ -47,7 +47,9 @@ constexpr uint32_t kFlightKeys[] = {
 // accepted and the hangar's Launch, or the frame's OK back to the war room
 // and its table's map. The lobby: its welcome pop-up's No More and a new
 // pilot's page. The hosted game: No More, the lobby's first pilot loaded, Host a Game over TCP/IP (this machine's own
-// address alone), a cooperative game and its OK.
+// address alone), a cooperative game and its OK. The strike: a new career's
+// training flown home and "Raider Strike" flown to its win, its guns on the
+// raider that comes for the player, landed with what the kills left.
 constexpr const char* kNewCareerLines =
     "at 5 key N\nat 15 key Space\nat 25 key N\nat 45 click 320 240\nat 60 click 28 168\nat 75 click 28 264\n"
     "at 90 click 545 412\n";
@@ -58,6 +60,16 @@ constexpr const char* kAcceptedLines =
     "at 95 click 28 72\nat 110 click 28 232\nat 125 click 390 126\nat 135 click 405 452\n";
 constexpr const char* kLaunchLines = "at 185 click 525 452\nat 185 wait mode 2\n";
 constexpr const char* kWarRoomMapLines = "at 150 click 28 452\nat 165 click 320 300\n";
+constexpr const char* kStrikeLines =
+    "at 5 key N\nat 15 key Space\nat 25 key N\nat 45 click 550 250\nat 80 click 555 235\n"
+    "at 110 click 28 72\nat 125 click 28 232\nat 150 click 390 126\nat 160 click 405 452\n"
+    "at 210 click 525 452\nat 210 wait mode 2\nat 212 press 13\nat 252 release 13\n"
+    "at 253 wait goal 1 met\nat 254 press 12\nat 294 release 12\nat 310 press Left\nat 522 release Left\n"
+    "at 670 press 13\nat 710 release 13\nat 711 wait mode 4\nat 721 key F\nat 751 click 28 72\n"
+    "at 766 click 28 264\nat 786 click 390 136\nat 800 click 28 72\nat 815 click 28 232\n"
+    "at 830 click 390 126\nat 840 click 405 452\nat 890 click 525 452\nat 890 wait mode 2\nat 892 key T\n"
+    "at 895 key T\nat 898 key T\nat 900 press Space\nat 901 wait outcome won\nat 902 release Space\n"
+    "at 903 wait mode 4\n";
 constexpr const char* kLobbyLines = "at 5 key M\nat 15 key N\nat 25 click 77 408\n";
 constexpr const char* kHostedLines =
     "at 5 key M\nat 15 key N\nat 25 click 75 78\nat 35 click 77 374\nat 50 click 320 188\n"
@@ -148,7 +160,8 @@ bool ScreenWalker::ParseStart(const std::string& name, WalkStart* start) {
                                                                     {"mission", WalkStart::kMission},
                                                                     {"crash", WalkStart::kCrash},
                                                                     {"lobby", WalkStart::kLobby},
-                                                                    {"hosted", WalkStart::kHosted}};
+                                                                    {"hosted", WalkStart::kHosted},
+                                                                    {"strike", WalkStart::kStrike}};
     for (const auto& [known, value] : kStarts) {
         if (name == known) {
             *start = value;
@@ -180,6 +193,9 @@ std::string ScreenWalker::Header(uint32_t seed, WalkStart start) {
         case WalkStart::kLobby: text += "# the multiplayer lobby, a new pilot\n" + std::string(kLobbyLines); break;
         case WalkStart::kHosted:
             text += "# a cooperative game hosted, its waiting room\n" + std::string(kHostedLines);
+            break;
+        case WalkStart::kStrike:
+            text += "# the training and the strike won, landed with the kills' salvage\n" + std::string(kStrikeLines);
             break;
     }
     return text;

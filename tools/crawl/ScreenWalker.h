@@ -15,7 +15,8 @@ class Script;
 // base; the same flown at full throttle into what lies ahead until the
 // pilot dies (a crash walk); the multiplayer lobby, on a new pilot's page; or a
 // cooperative game hosted from the lobby on this machine alone, in its
-// waiting room.
+// waiting room; or a new career's second mission flown to its win by its
+// keys, landed on the salvage its kills left.
 enum class WalkStart : int32_t {
     kFirstScreen,
     kNewCareer,
@@ -24,7 +25,8 @@ enum class WalkStart : int32_t {
     kMission,
     kCrash,
     kLobby,
-    kHosted
+    kHosted,
+    kStrike
 };
 
 // Plays the game as a curious player would, by seeded random input. Each
@@ -56,8 +58,8 @@ public:
     static constexpr int32_t kFlightPasses = 900;
     static constexpr int32_t kEjectPasses = 400;
 
-    // "first", "new", "load", "accepted", "mission", "crash", "lobby" or
-    // "hosted"; false for anything else.
+    // "first", "new", "load", "accepted", "mission", "crash", "lobby",
+    // "hosted" or "strike"; false for anything else.
     static bool ParseStart(const std::string& name, WalkStart* start);
     // The first lines of every walk's script: a comment, the pointer placed
     // and the lines that bring the walk to its start.

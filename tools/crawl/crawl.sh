@@ -3,8 +3,8 @@
 # a fresh copy of the sample data tree, and judges every run. Seeds take
 # turns at the walk's start (crawl-walk --start): the first screen, a new
 # career, the sample save loaded, a new career's first mission accepted,
-# launched or flown into its target, the lobby and a hosted game's waiting
-# room. A run fails on an
+# launched or flown into its target, the lobby, a hosted game's waiting
+# room and a won strike's salvage. A run fails on an
 # exit status other than 0, any end of the program before the walk's own
 # quit (the walk never chooses another), a place the walk could not leave
 # or a flight that did not end after the eject, a screen that "does not
@@ -70,7 +70,7 @@ if [ -z "$data" ]; then
     "$build/tools/mkdata/mkdata" "$data" >/dev/null || { echo "crawl: mkdata failed" >&2; exit 2; }
 fi
 mkdir -p "$keep" || exit 2
-starts=(first new load accepted mission crash lobby hosted)
+starts=(first new load accepted mission crash lobby hosted strike)
 
 # Why a finished run failed, from its status and output; nothing when it
 # did not. $1 status, $2 standard output, $3 standard error.

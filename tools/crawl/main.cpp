@@ -2,7 +2,7 @@
 // screens by seeded random input, its script written as it goes. tools/crawl
 // runs many and judges each.
 //
-//   crawl-walk --seed S --steps N --record FILE [--start first|new|load|accepted|mission|crash|lobby|hosted]
+//   crawl-walk --seed S --steps N --record FILE [--start first|new|load|accepted|mission|crash|lobby|hosted|strike]
 //              [vorn's options]
 //
 // Exit status: the game's own. The last line says how far the walk got,
@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
     if (seed < 0 || steps < 0 || record.empty() || !startKnown) {
         std::fprintf(stderr,
                      "usage: crawl-walk --seed 0..4294967295 --steps 1..1000000 --record FILE "
-                     "[--start first|new|load|accepted|mission|crash|lobby|hosted] [vorn options]\n");
+                     "[--start first|new|load|accepted|mission|crash|lobby|hosted|strike] [vorn options]\n");
         return kExitUsage;
     }
     {
