@@ -46,8 +46,13 @@ void CopyKeyed(uint16_t* destination, const uint16_t* source, int32_t count, uin
         CopySpan16(destination, source, count);
         return;
     }
-    for (int32_t i = 0; i < count; ++i) {
-        if (source[i] != key) destination[i] = source[i];
+    // Runs of opaque pixels go by one copy each: backgrounds are keyed
+    // images that hardly use their key.
+    for (int32_t i = 0; i < count;) {
+        while (i < count && source[i] == key) ++i;
+        const int32_t from = i;
+        while (i < count && source[i] != key) ++i;
+        if (i > from) std::memcpy(destination + from, source + from, size_t(i - from) * sizeof(uint16_t));
     }
 }
 

@@ -159,20 +159,27 @@ failures=0
 done_runs=0
 start=$SECONDS
 seed=$first
+# A pool of walks: a new one starts as soon as any ends, so that a long walk
+# does not hold its partners' cores idle. Reports come in seed order once
+# all are walked.
+running=0
 while :; do
     if [ -n "$minutes" ]; then
         [ $((SECONDS - start)) -lt $((minutes * 60)) ] || break
-        batch=$jobs
     else
         [ "$done_runs" -lt "$runs" ] || break
-        batch=$((runs - done_runs < jobs ? runs - done_runs : jobs))
     fi
-    for ((i = 0; i < batch; i++)); do walk_seed $((seed + i)) & done
-    wait
-    for ((i = 0; i < batch; i++)); do report_seed $((seed + i)); done
-    seed=$((seed + batch))
-    done_runs=$((done_runs + batch))
+    walk_seed "$seed" &
+    running=$((running + 1))
+    seed=$((seed + 1))
+    done_runs=$((done_runs + 1))
+    if [ "$running" -ge "$jobs" ]; then
+        wait -n
+        running=$((running - 1))
+    fi
 done
+wait
+for ((s = first; s < seed; s++)); do report_seed "$s"; done
 echo "crawl: $done_runs runs of up to $steps steps from seed $first in $((SECONDS - start)) s, $failures failed"
 # Places from the walks' steps, screens and modes from the runs' lines.
 {
