@@ -72,7 +72,10 @@ uint32_t Script::KeyByName(const std::string& name) {
 
 uint32_t Script::CharacterOfKey(uint32_t key) {
     switch (key) {
+        // The control characters the keys type, as the window delivers them.
         case 0x01: return 27;
+        case 0x0E: return 8;
+        case 0x0F: return 9;
         case 0x1C: return 13;
         case 0x39: return ' ';
         default: break;

@@ -61,6 +61,7 @@ TEST(Script, RefusesKeyNamesItDoesNotKnow) {
     }
     EXPECT_EQ(Script::CharacterOfKey(Script::KeyByName("Q")), uint32_t('q'));
     EXPECT_EQ(Script::CharacterOfKey(Script::KeyByName("Up")), 0u) << "an arrow types nothing";
+    EXPECT_EQ(Script::CharacterOfKey(0x0E), 8u) << "Backspace erases, as from the window";
 }
 
 TEST(Script, BadLinesAreRefusedWithTheirNumber) {

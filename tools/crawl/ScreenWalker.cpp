@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 
 #include "engine/input/InputEventMap.h"
@@ -9,6 +10,7 @@
 #include "game/Cockpit.h"
 #include "game/GameState.h"
 #include "game/Script.h"
+#include "game/TextInput.h"
 #include "game/ScreenSlots.h"
 #include "mission/Goal.h"
 #include "objects/effects/EffectSupport.h"
@@ -22,6 +24,7 @@ namespace {
 
 // Set-1 make codes, as scripts write them.
 constexpr uint32_t kEscape = 0x01;
+constexpr uint32_t kBackspace = 0x0E;
 constexpr uint32_t kEnter = 0x1C;
 constexpr uint32_t kSpace = 0x39;
 constexpr uint32_t kLeftShift = 0x2A;
@@ -218,6 +221,7 @@ void ScreenWalker::Arrive(const std::string& place) {
     if (place != lastPlace_) {
         stepsHere_ = 0;
         leaveTries_ = 0;
+        erasedHere_ = false;
     }
     lastPlace_ = place;
     ++stepsHere_;
@@ -410,6 +414,16 @@ std::string ScreenWalker::StepOnScreen(const Offer& offer, int32_t pass) {
 }
 
 std::string ScreenWalker::StepToLeave(const Offer& offer, int32_t pass) {
+    // A line half typed holds some screens' buttons back (the waiting
+    // room's Start and Cancel wait for the chat to be sent or erased): a
+    // player erases it before anything else, once in a place.
+    if (!erasedHere_ && g_textInput != nullptr && g_textInput[0] != '\0') {
+        erasedHere_ = true;
+        std::string lines = "# leaving: the typed text erased\n";
+        const int32_t length = int32_t(std::strlen(g_textInput));
+        for (int32_t i = 0; i < length; ++i) lines += Key(pass + i, "key", kBackspace);
+        return lines;
+    }
     // Escape first, then each hot spot once, in the map's order.
     const int32_t attempt = leaveTries_++;
     if (offer.escape) {

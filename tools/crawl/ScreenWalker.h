@@ -38,7 +38,8 @@ enum class WalkStart : int32_t {
 // game: the walk ends by its own quit once its steps are spent.
 //
 // A walk that has stayed kLeaveAfterSteps steps in one place tries to leave
-// it: Escape, then each of the place's hot spots in turn. A pause held
+// it: it erases what it typed, then tries Escape, then each of the place's
+// hot spots in turn. A pause held
 // kBackToFlightSteps steps goes back to the flight as a pilot would, by the
 // frame's OK where the frame is up, and then ejects: the landing that
 // follows is the one a pause's choices could spoil. A place that
@@ -133,6 +134,7 @@ private:
     // Steps in the current place, and the attempts to leave it made.
     int32_t stepsHere_ = 0;
     int32_t leaveTries_ = 0;
+    bool erasedHere_ = false;   // the typed text erased on the way out
     int32_t pausedSteps_ = 0;   // steps in a row in the pause's screens
     // The flight: the pass its first step was chosen at and that of the
     // eject (-1: none).
