@@ -247,11 +247,16 @@ bool MainLoop::Launch() {
 }
 
 void MainLoop::AfterFrame() {
-    // A network game brings its players back by itself.
-    if (!game_.IsNetworkGame() && deathWatch_.Update(game_.playerShip, lastFrameAt_)) {
-        game_.mode = GameState::kModeScreens;
-        game_.SelectNextScreen(ScreenSlot::kRestart);
-        return;
+    if (deathWatch_.Update(game_.playerShip, lastFrameAt_)) {
+        if (!game_.IsNetworkGame()) {
+            game_.mode = GameState::kModeScreens;
+            game_.SelectNextScreen(ScreenSlot::kRestart);
+            return;
+        }
+        // A network pilot flies again once the wreck's death has run its
+        // course; the ship's own respawn spares the ships players fly.
+        auto* const craft = dynamic_cast<Craft*>(game_.playerShip);
+        if (craft != nullptr && craft->dead == 0) craft->Respawn();
     }
     goalReport_.Update(TraceLine);
     // A dead pilot's flight ends by the watch, whatever its goals decided.

@@ -65,6 +65,9 @@ public:
     // Whether a destroyed craft comes back: its own flag, or on a network
     // host in games that respawn, any ship no player flies.
     int32_t CanRespawn() const;
+    // Whole again and back in the world at its spawn point (in a hosted
+    // free-for-all, a random one), as a respawning craft comes back.
+    void Respawn();
     // The steering operations the pilot AI uses.
     int32_t IsTargetAhead();
     int32_t IsAheadOfTarget();

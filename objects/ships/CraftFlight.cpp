@@ -283,6 +283,10 @@ void Craft::FinishDeath() {
     UpdateVisibility();
 
     if (CanRespawn() == 0) return;
+    Respawn();
+}
+
+void Craft::Respawn() {
     ResetSystems();
     collisionDelay = 0;
     UpdateVisibility();

@@ -1,3 +1,4 @@
+#include "shell/DeathWatch.h"
 #include "shell/MainLoop.h"
 
 #include <gtest/gtest.h>
@@ -275,6 +276,31 @@ TEST_F(MainLoopTest, NetworkGameKeepsFlyingWithADeadShip) {
 
     EXPECT_TRUE(quit_);
     EXPECT_EQ(steps_.Count("simulate"), 199);
+}
+
+// Six seconds after the wreck, a network pilot flies again from the spawn
+// point, whole, and the flight goes on: no restart page in a network game.
+TEST_F(MainLoopTest, ANetworkPilotFliesAgainFromTheSpawnPointSixSecondsAfterTheWreck) {
+    InstallNetworkHooks();
+    game().netSession = new RecordingNetSession(true);
+    Craft* const craft = PlayerCraft();
+    craft->spawnPoint[2] = 500.0f;
+    int32_t backAt = -1;
+    steps_.onSimulate = [&](GameState&) {
+        if (steps_.passes == 5) {
+            craft->hitPoints = 0;
+            craft->active = 0;   // the death has run its course
+        }
+        if (backAt < 0 && steps_.passes > 5 && craft->active != 0) backAt = steps_.passes;
+    };
+    steps_.quitAt = 300;
+
+    RunLoop();
+
+    EXPECT_TRUE(quit_);
+    EXPECT_NEAR(backAt, 5 + int32_t(DeathWatch::kRestartDelayMs / RecordingLoopSteps::kStepMs), 2);
+    EXPECT_FLOAT_EQ(craft->Position().z, 500.0f);
+    EXPECT_GT(craft->hitPoints, 0);
 }
 
 // A network game goes on without goals and brings its dead back, but a

@@ -15,6 +15,7 @@
 #include "mission/Goal.h"
 #include "objects/effects/EffectSupport.h"
 #include "objects/ships/Craft.h"
+#include "objects/ships/PlayerShip.h"
 #include "screens/FrameScreen.h"
 #include "screens/NetLobbyScreen.h"
 #include "ui/ArtObject.h"
@@ -106,6 +107,17 @@ const Screen* ScreenOfMap(const InputEventMap* map) {
     }
     const Screen* current = g_gameState->currentScreen;
     return current != nullptr && current->eventMap.get() == map ? current : nullptr;
+}
+
+bool InPod(const GameState& game) {
+    const auto* const pod = dynamic_cast<const PlayerShip*>(game.playerShip);
+    return pod != nullptr && pod->abandonedCraft != nullptr;
+}
+
+// The player's ship whole and flying, not dying nor a wreck.
+bool FliesOn(const GameState& game) {
+    const auto* const craft = dynamic_cast<const Craft*>(game.playerShip);
+    return craft != nullptr && craft->active != 0 && craft->dead == 0;
 }
 
 // The lobby is one screen of many panels, each a place of its own.
@@ -502,6 +514,12 @@ std::string ScreenWalker::StepToCrash(int32_t pass) {
 
 std::string ScreenWalker::StepInFlight(const InputEventMap* map, int32_t pass) {
     const int32_t flown = pass - flightFrom_;
+    if (ejectedAt_ >= 0 && !InPod(*g_gameState) && FliesOn(*g_gameState)) {
+        // The eject did not take (a dying ship cannot eject; a network game
+        // brings it back after its death): eject again.
+        ejectedAt_ = -1;
+        ejectNext_ = true;
+    }
     if (ejectedAt_ >= 0) {
         // Out in the pod: the flight must end; the walk only looks on.
         if (pass - ejectedAt_ > kEjectPasses) {
@@ -522,6 +540,8 @@ std::string ScreenWalker::StepInFlight(const InputEventMap* map, int32_t pass) {
             quitGiven_ = true;
             return "# no key ejects: the walk is over\n" + Line(pass, "quit");
         }
+        // A chat line being typed takes every key but its send.
+        if (g_gameState->chatTyping != 0) return "# the chat line sent first\n" + Key(pass, "key", kEnter);
         ejectedAt_ = pass;
         return "# eject\n" + Keys(eject, pass);
     }
