@@ -396,6 +396,11 @@ ScreenWalker::Offer ScreenWalker::OfferOf(InputEventMap& map, const Screen* scre
     return offer;
 }
 
+std::string ScreenWalker::SpotKey(const Spot& spot) const {
+    return lastPlace_ + " " + std::to_string(spot.xMin) + "," + std::to_string(spot.yMin) + "," +
+           std::to_string(spot.xMax) + "," + std::to_string(spot.yMax);
+}
+
 std::string ScreenWalker::Click(const Spot& spot, int32_t pass) {
     const int32_t x0 = std::clamp<int32_t>(spot.xMin, 0, Script::kFrameWidth - 1);
     const int32_t x1 = std::clamp<int32_t>(spot.xMax, x0, Script::kFrameWidth - 1);
@@ -417,7 +422,16 @@ std::string ScreenWalker::Keys(const std::vector<uint32_t>& keys, int32_t pass) 
 std::string ScreenWalker::StepOnScreen(const Offer& offer, int32_t pass) {
     const int32_t roll = Pick(100);
     if (!offer.spots.empty() && (roll < 60 || offer.keys.empty())) {
-        return Click(offer.spots[size_t(Pick(int32_t(offer.spots.size())))], pass);
+        // Mostly a hot spot not yet tried here: a list's rows, a page's
+        // less likely buttons are reached within a short walk.
+        std::vector<size_t> untried;
+        for (size_t i = 0; i < offer.spots.size(); ++i) {
+            if (tried_.count(SpotKey(offer.spots[i])) == 0) untried.push_back(i);
+        }
+        const size_t chosen = !untried.empty() && Chance(75) ? untried[size_t(Pick(int32_t(untried.size())))]
+                                                              : size_t(Pick(int32_t(offer.spots.size())));
+        tried_.insert(SpotKey(offer.spots[chosen]));
+        return Click(offer.spots[chosen], pass);
     }
     if (!offer.keys.empty() && roll < 88) return Keys(offer.keys[size_t(Pick(int32_t(offer.keys.size())))], pass);
     // Text, and on a screen whose keys are all harmless now and then Enter.

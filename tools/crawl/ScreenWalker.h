@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -32,8 +33,8 @@ enum class WalkStart : int32_t {
 // Plays the game as a curious player would, by seeded random input. Each
 // step first looks (a few passes, now and then a long while), then acts on
 // what reads the input at that moment (the event map polled last, or the
-// flight when none was): a click inside one of the map's hot spots, one of
-// its keys, typed text, or in flight the flight's keys, the map, the pause
+// flight when none was): a click inside one of the map's hot spots (mostly
+// one not yet tried in that place), one of its keys, typed text, or in flight the flight's keys, the map, the pause
 // and the eject. It never chooses an input that the screen says ends the
 // game: the walk ends by its own quit once its steps are spent.
 //
@@ -108,6 +109,8 @@ private:
     // A crash walk's step in its first flight, flown into its target.
     std::string StepToCrash(int32_t pass);
     std::string Click(const Spot& spot, int32_t pass);
+    // A hot spot of the current place, as the walk remembers it tried.
+    std::string SpotKey(const Spot& spot) const;
     std::string Keys(const std::vector<uint32_t>& keys, int32_t pass);
     std::string TypedText();
     // The look before an action, which the next feed answers.
@@ -135,6 +138,7 @@ private:
     int32_t stepsHere_ = 0;
     int32_t leaveTries_ = 0;
     bool erasedHere_ = false;   // the typed text erased on the way out
+    std::set<std::string> tried_;   // the hot spots clicked, by place
     int32_t pausedSteps_ = 0;   // steps in a row in the pause's screens
     // The flight: the pass its first step was chosen at and that of the
     // eject (-1: none).

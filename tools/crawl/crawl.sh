@@ -109,8 +109,10 @@ play() {
 walk_seed() {
     local seed=$1 dir=$work/seed-$1
     mkdir -p "$dir"
+    # A port of the walk's own for the lobby: walks side by side, of this
+    # crawl or another, do not find each other's games.
     play "$dir" "$walk" --seed "$seed" --steps "$steps" --start "${starts[$((seed % ${#starts[@]}))]}" \
-        --record "$dir/record.txt"
+        --port $((20000 + (seed * 7 + $$) % 20000)) --record "$dir/record.txt"
     # The first walk is played again by vorn from its script, which must
     # pass the same screens and modes: else no failing script could be
     # trusted to show its fault.

@@ -3,7 +3,11 @@
 // runs many and judges each.
 //
 //   crawl-walk --seed S --steps N --record FILE [--start first|new|load|accepted|mission|crash|lobby|hosted|strike]
-//              [vorn's options]
+//              [--port P] [vorn's options]
+//
+// --port is where the lobby hosts and looks for games on 127.0.0.1 (27900
+// unless given): walks side by side on one machine, each on a port of its
+// own, never find each other's games, which no walk's script could replay.
 //
 // Exit status: the game's own. The last line says how far the walk got,
 // whether its own quit was given (the walk never chooses another end) and,
@@ -14,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/EnetSessionService.h"
+#include "platform/SessionProviders.h"
 #include "shell/FramePump.h"
 #include "shell/LaunchOptions.h"
 #include "shell/Startup.h"
@@ -32,7 +38,7 @@ bool Number(const char* text, long low, long high, long* value) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    long seed = -1, steps = -1;
+    long seed = -1, steps = -1, port = 0;
     std::string record;
     WalkStart start = WalkStart::kFirstScreen;
     bool startKnown = true;
@@ -46,6 +52,8 @@ int main(int argc, char** argv) {
             if (!Number(argv[++i], 1, 1000000, &steps)) steps = -1;
         } else if (argument == "--record" && hasValue) {
             record = argv[++i];
+        } else if (argument == "--port" && hasValue) {
+            if (!Number(argv[++i], 1, 65535, &port)) seed = -1;
         } else if (argument == "--start" && hasValue) {
             startKnown = ScreenWalker::ParseStart(argv[++i], &start);
         } else if (argument != "--headless") {
@@ -55,7 +63,8 @@ int main(int argc, char** argv) {
     if (seed < 0 || steps < 0 || record.empty() || !startKnown) {
         std::fprintf(stderr,
                      "usage: crawl-walk --seed 0..4294967295 --steps 1..1000000 --record FILE "
-                     "[--start first|new|load|accepted|mission|crash|lobby|hosted|strike] [vorn options]\n");
+                     "[--start first|new|load|accepted|mission|crash|lobby|hosted|strike] [--port 1..65535] "
+                     "[vorn options]\n");
         return kExitUsage;
     }
     {
@@ -85,7 +94,14 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "crawl-walk: %s cannot be written\n", record.c_str());
         }
     });
+    platform::SessionProviders providers;
+    platform::SessionProviders* previous = nullptr;
+    if (port != 0) {
+        platform::AddTcpIpProvider(&providers, platform::SettingsForAddress("127.0.0.1", uint16_t(port)));
+        previous = platform::SessionProviders::Install(&providers);
+    }
     const int code = RunGame(options);
+    if (port != 0) platform::SessionProviders::Install(previous);
     FramePump::SetScriptFeed(nullptr);
 
     std::printf("crawl: seed %ld, %d of %ld steps, %s, the last on %s, status %d\n", seed, walker.StepsTaken(),
