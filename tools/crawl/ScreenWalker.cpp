@@ -34,6 +34,8 @@ constexpr uint32_t kLeftAlt = 0x38;
 constexpr uint32_t kKeyM = 0x32;
 constexpr uint32_t kBackQuote = 0x29;
 constexpr uint16_t kLeftButton = 1;
+// The height of a list's first few rows, in pixels.
+constexpr int32_t kListTop = 48;
 
 // The keys of the sample key map's flight functions: throttle, fire and the
 // weapon groups, targets, power, radar, countermeasures, boost, navigation,
@@ -407,7 +409,10 @@ std::string ScreenWalker::Click(const Spot& spot, int32_t pass) {
     const int32_t y0 = std::clamp<int32_t>(spot.yMin, 0, Script::kFrameHeight - 1);
     const int32_t y1 = std::clamp<int32_t>(spot.yMax, y0, Script::kFrameHeight - 1);
     mouseX_ = x0 + Pick(x1 - x0 + 1);
-    mouseY_ = y0 + Pick(y1 - y0 + 1);
+    // A tall spot is mostly a list, whose entries stand at its top: half
+    // the clicks land among its first few rows.
+    const int32_t height = y1 - y0 + 1;
+    mouseY_ = y0 + Pick(height > kListTop && Chance(50) ? kListTop : height);
     return Line(pass, "click " + std::to_string(mouseX_) + " " + std::to_string(mouseY_));
 }
 
