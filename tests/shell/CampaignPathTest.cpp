@@ -37,6 +37,24 @@ std::string CareerLine(int32_t missions, int32_t credits, uint32_t trophies, con
     return line;
 }
 
+// A committed script played whole on the sample tree: the run's status and
+// standard output, or why it could not start.
+struct PlayedScript {
+    int status = -1;
+    std::string out;
+    std::string error;
+};
+
+PlayedScript Play(SampleScriptRun& run, const char* script) {
+    PlayedScript played;
+    LaunchOptions options;
+    if (!run.Prepare(script, &options, &played.error)) return played;
+    testing::internal::CaptureStdout();
+    played.status = RunGame(options);
+    played.out = testing::internal::GetCapturedStdout();
+    return played;
+}
+
 // The committed script on the sample tree, as a person runs it with
 // `./run.sh --headless --script tests/scripts/campaign.txt`: a new career,
 // the training offer accepted in the war room's computer, launched, flown
@@ -139,13 +157,10 @@ TEST(CampaignPath, AnIdleTrainingFlightFailsAndPaysNothing) {
 // tells the campaign's end; every award paid and no offer left.
 TEST(CampaignPath, ANewCareerFliesTheSampleCampaignToItsEnd) {
     SampleScriptRun run;
-    LaunchOptions options;
-    std::string error;
-    ASSERT_TRUE(run.Prepare("campaign-end.txt", &options, &error)) << error;
-    testing::internal::CaptureStdout();
-    const int status = RunGame(options);
-    const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(status, 0);
+    const PlayedScript played = Play(run, "campaign-end.txt");
+    ASSERT_TRUE(played.error.empty()) << played.error;
+    const std::string& out = played.out;
+    EXPECT_EQ(played.status, 0);
     EXPECT_TRUE(run.boxes.Boxes().empty());
     std::vector<std::string> road;
     for (const char* mission : {"Training", "Raider Strike", "Beacon Patrol", "Raider Sweep"}) {
@@ -172,13 +187,10 @@ TEST(CampaignPath, ANewCareerFliesTheSampleCampaignToItsEnd) {
 // reads why, is offered the training again and flies it home in time.
 TEST(CampaignPath, ALostMissionIsOfferedAgainAndWon) {
     SampleScriptRun run;
-    LaunchOptions options;
-    std::string error;
-    ASSERT_TRUE(run.Prepare("campaign-retry.txt", &options, &error)) << error;
-    testing::internal::CaptureStdout();
-    const int status = RunGame(options);
-    const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(status, 0);
+    const PlayedScript played = Play(run, "campaign-retry.txt");
+    ASSERT_TRUE(played.error.empty()) << played.error;
+    const std::string& out = played.out;
+    EXPECT_EQ(played.status, 0);
     const std::string incomplete = "read \"Training Incomplete\": ";
     const std::string debriefing = "read \"Training Debriefing\": ";
     const size_t lost = out.find("\noutcome failed\n");
