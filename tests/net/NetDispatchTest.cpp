@@ -15,6 +15,7 @@
 #include "objects/effects/StreamEffect.h"
 #include "objects/ships/Craft.h"
 #include "objects/space/ObjectPart.h"
+#include "objects/weapons/GunWeapon.h"
 #include "objects/weapons/Projectile.h"
 #include "platform/DebugOutput.h"
 #include "game/DataDirectories.h"
@@ -321,10 +322,16 @@ TEST_F(NetWeaponTest, ProjectilesComeFromTheHostAndAreNamedByIndex) {
 
 TEST_F(NetWeaponTest, ShotsAreRelayedButNeverReplayedByTheShooter) {
     RecordingNetSession& host = Session(true);
-    host.AddPlayer(2, "Rocky", rock_->uoid);
+    // Raider's ship carries a gun on its first part.
+    auto* const raider = builder_.SpawnAs<Craft>(builder_.Template("SHIP1"), 3);
+    raider->uoid = 42;
+    raider->active = 1;
+    const int32_t words[5] = {10, 0, 0, 0, 0};
+    raider->AddSystem(0, new GunWeapon(raider, 0, 0, Weapon::kGunGroup, 10, 1, 100, 1000, words, "Gun", nullptr));
+    host.AddPlayer(2, "Raider", raider->uoid);
     builder_.Game().playerShip = ship_;
     DamageRecord damage;
-    damage.source = rock_;
+    damage.source = raider;
     NetPacket miss;
     miss.BuildWeaponFire(kGunShot, damage, 1, nullptr, 0, "Gun", 0, 0, Vector3{});
     Deliver(host, 2, Built(miss));
@@ -339,18 +346,23 @@ TEST_F(NetWeaponTest, ShotsAreRelayedButNeverReplayedByTheShooter) {
     Deliver(host, 2, Built(own));
     EXPECT_TRUE(host.sent.empty());
 
-    // Salvage: forwarded to the ship's player (who has a kill to show for it), dropped for nobody's.
+    // Salvage: back to the player whose own ship it names (who has a kill
+    // to show for it); dropped for another's ship, and for nobody's.
     host.AddPlayer(3, "Bob", 40);
     host.AddPlayerKills(host.FindPlayerByDpid(3), 1);
     NetPacket salvage;
     salvage.BuildSalvage(kSalvage, "Shields 1", 10, 40);
     Deliver(host, 2, Built(salvage));
+    EXPECT_TRUE(host.sent.empty());
+    Deliver(host, 3, Built(salvage));
     ASSERT_EQ(Types(host), (std::vector<uint16_t>{kSalvage}));
     EXPECT_EQ(host.sent[0].bytes, Built(salvage));
+    EXPECT_EQ(host.sent[0].to, 3u);
     host.sent.clear();
     PacketWriter(const_cast<uint8_t*>(salvage.GetData()), 32).I32(28, 99);   // nobody's ship
-    Deliver(host, 2, Built(salvage));
+    Deliver(host, 3, Built(salvage));
     EXPECT_TRUE(host.sent.empty());
+    builder_.Remove(raider);
 }
 
 // With the sample definitions: the host's copy of a client's ship, and
