@@ -58,6 +58,8 @@ constexpr int32_t kHostShip = 10;
 constexpr int32_t kRock = 11;
 constexpr int32_t kMalloryShip = 12;
 constexpr int32_t kTarget = 13;
+// A ship an AI shot down: nobody's kill, never announced.
+constexpr int32_t kWreck = 14;
 // Mallory's ship stands at a network start, far beyond the reach of its
 // weapons from the host's ship; the target lies well within their reach.
 const Vector3 kMalloryAt{0.0f, 0.0f, -4800.0f};
@@ -363,7 +365,7 @@ int Attack(Mallory& mallory, const std::string& name, uint32_t honest) {
         // The death of everything it has seen at its own hands, and its
         // own at the host's while it flies on.
         mallory.For(20, [&] {
-            for (const int32_t uoid : {kHostShip, kRock, kTarget}) mallory.Send(1, Words(kDeath, 16, {{8, kMalloryShip}, {12, uoid}}));
+            for (const int32_t uoid : {kHostShip, kRock, kTarget, kWreck}) mallory.Send(1, Words(kDeath, 16, {{8, kMalloryShip}, {12, uoid}}));
             mallory.Send(1, Words(kDeath, 16, {{8, kHostShip}, {12, kMalloryShip}}));
         });
         // Then its own ship really ends, said to be the host's kill, which the host never fired at.
@@ -388,7 +390,7 @@ int Attack(Mallory& mallory, const std::string& name, uint32_t honest) {
 
 // A fixture's world: the host's ship, a rock far off, Mallory's copy with
 // its gun, beam and flak far from the host's ship, a craft within their
-// reach, two shared goals.
+// reach, a wreck, two shared goals.
 class HostileMemberTest : public ::testing::Test {
 protected:
     HostileMemberTest() {
@@ -428,6 +430,10 @@ protected:
         target_->type = SpaceObject::kTypeAiShip;
         target_->active = 1;
         target_->SetPositionFlags(kTargetAt, Transform::kAllFlags);
+        wreck_ = world_.SpawnAs<Craft>(world_.Template("SHIP1"), 3);
+        wreck_->uoid = kWreck;
+        wreck_->type = SpaceObject::kTypeAiShip;
+        wreck_->deaths = 1;
         for (const int32_t id : {1, 2}) {
             Goal* const goal = MakeGoal(id == 1 ? Goal::kKill : Goal::kTravel, nullptr);
             goal->id = id;
@@ -491,6 +497,7 @@ protected:
     SpaceObject* rock_ = nullptr;
     Craft* malloryShip_ = nullptr;
     Craft* target_ = nullptr;
+    Craft* wreck_ = nullptr;
     ProjectileType shell_;
     ProjectileType* previousTypes_ = nullptr;
 };
@@ -638,8 +645,10 @@ TEST_F(HostileMemberTest, NoMemberSpeaksForTheHostOrAnotherOrBeyondItsShip) {
     EXPECT_LT(malloryShip_->Position().Difference(kMalloryAt.Sum({0.0f, 0.0f, 50.0f})).Length(), 1.0f);
 
     attack("deaths");
-    // Mallory's own request ended its ship, and nothing was scored.
+    // Mallory's own request ended its ship, at nobody's hands (the host never
+    // fired at it), and nothing was scored.
     EXPECT_TRUE(malloryShip_->dead != 0 || malloryShip_->active == 0);
+    EXPECT_EQ(malloryShip_->killer.Get(), nullptr);
     for (int32_t i = 0; i < host->playerCapacity; ++i) {
         EXPECT_EQ(host->Player(i)->score, 0) << i;
         EXPECT_EQ(host->Player(i)->kills, 0) << i;
