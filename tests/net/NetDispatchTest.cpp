@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -415,6 +416,11 @@ TEST_F(NetDefinitionsTest, TheHostCopiesAnnouncedShipsAndClientsTakeTheCopy) {
     EXPECT_EQ(copy->type, SpaceObject::kTypeAiShip);
     EXPECT_EQ(copy->side, copy->uoid);   // each ship its own side
     EXPECT_FLOAT_EQ(copy->mass, 9.0f);
+    // It carries its hull's weapons, by which its pilot's shots are judged.
+    std::multiset<int32_t> weapons;
+    for (const ShipSystem* weapon : static_cast<Craft*>(copy)->GetWeaponList()) weapons.insert(weapon->typeId);
+    EXPECT_EQ(weapons, (std::multiset<int32_t>{Weapon::kBeam, Weapon::kGun, Weapon::kMissileLauncher,
+                                               Weapon::kMissileLauncher, Weapon::kObjectLauncher}));
     const int32_t entry = host.FindPlayerByDpid(2);
     EXPECT_EQ(host.GetPlayerUoid(entry), copy->uoid);
     // ID_INFO to the sender, the copy for Bob.
