@@ -70,7 +70,7 @@ void NewPlayer(const NetInbound& packet) {
     // The ship's name is shown and logged on every machine: it prints as text.
     const std::string name = net_read::Printable(in->name);
     if (entry < 0) {
-        entry = session.AddPlayer(in->dpid, name.c_str(), -1);
+        entry = session.AddPlayer(in->dpid, session.UniqueName(name.c_str(), -1).c_str(), -1);
         if (!session.TakeCreation(entry, true)) return;
     }
     SpaceObject* const copy =

@@ -38,15 +38,17 @@ NetPlayer* SenderOf(const NetInbound& packet) {
     return packet.session.EditPlayer(packet.session.FindPlayerByDpid(packet.from));
 }
 
-// A member's flying ship with its table entry: what it fires is judged;
-// a wreck or a ship gone through a gate fires nothing.
+// The sender's own flying ship with its table entry: what it fires is
+// judged; another's ship, a wreck or a ship gone through a gate fires nothing.
 struct Shooter {
     Craft* craft = nullptr;
     NetPlayer* player = nullptr;
 };
 Shooter ShooterOf(const NetInbound& packet, SpaceObject& ship) {
     Shooter shooter{dynamic_cast<Craft*>(&ship), SenderOf(packet)};
-    if (shooter.craft == nullptr || shooter.player == nullptr || !Flying(ship)) return {};
+    if (shooter.craft == nullptr || shooter.player == nullptr || shooter.player->shipUoid != ship.uoid || !Flying(ship)) {
+        return {};
+    }
     // A new copy's weapons start with their allowances whole.
     if (shooter.player->fireShip != ship.uoid) {
         shooter.player->fireShip = ship.uoid;
@@ -130,11 +132,13 @@ bool ShotCounts(const NetInbound& packet, SpaceObject& shooterShip, const SpaceO
     if (shooter.craft == nullptr) return false;
     const uint32_t now = GetMilliseconds();
     const int32_t kind = shot.gun ? Weapon::kGun : Weapon::kBeam;
-    const DynArray<ShipSystem*>& weapons = shooter.craft->GetWeaponList();
-    for (int32_t i = 0; i < weapons.Count(); ++i) {
-        const Armed armed = WeaponAt(shooter, i, kind);
+    const int32_t count = shooter.craft->GetWeaponList().Count();
+    // The weapons on the firing part first, then the others of the kind: a
+    // refitted ship may carry its hull's weapons on other mounts.
+    for (int32_t n = 0; n < 2 * count; ++n) {
+        const Armed armed = WeaponAt(shooter, n % count, kind);
         Weapon* const weapon = armed.weapon;
-        if (weapon == nullptr || weapon->partIndex != shot.firingPart) continue;
+        if (weapon == nullptr || (weapon->partIndex == shot.firingPart) != (n < count)) continue;
         const auto* const gun = shot.gun ? static_cast<const GunWeapon*>(weapon) : nullptr;
         const auto* const beam = shot.gun ? nullptr : static_cast<const BeamWeapon*>(weapon);
         const char* const name = gun != nullptr ? gun->explosionName : beam->beamName;

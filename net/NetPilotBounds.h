@@ -62,8 +62,9 @@ constexpr uint32_t kFireSlackMs = 2000;
 constexpr uint32_t kSeenHitMs = 10000;
 
 // GUN_SHOT and BEAM_HIT from the sender's ship at the target (null: none):
-// a weapon of that kind on the firing part, the target within its reach,
-// no word of the damage beyond the weapon's, and within its rate.
+// a weapon of that kind and name (one on the firing part first), the target
+// within its reach, no word of the damage beyond the weapon's, and within
+// its rate.
 bool ShotCounts(const NetInbound& packet, SpaceObject& shooter, const SpaceObject* target,
                 const net_read::WeaponFire& shot);
 // EMP_DAMAGE at a craft, from a gun or beam of the sender's ship that

@@ -356,9 +356,6 @@ void NetSession::FlushAddressed() {
         if (!known) players.Append(packet->addressee);
     }
     for (const uint32_t player : players) {
-        NetPacket megapacket(0, nullptr);
-        bool mustArrive = false;
-        const int32_t packed = megapacket.BuildAddressedMegapacket(addressed, player, &mustArrive);
         // A player gone meanwhile takes nothing more; what waited for it goes.
         if (FindPlayerByDpid(player) < 0) {
             for (int32_t i = addressed.LastIndex(); i >= 0; --i) {
@@ -368,7 +365,11 @@ void NetSession::FlushAddressed() {
             }
             continue;
         }
-        if (packed > 0) SendWith(serverDpid, player, mustArrive ? kSendGuaranteed : 0, megapacket.GetData(), megapacket.GetSize());
+        NetPacket megapacket(0, nullptr);
+        bool mustArrive = false;
+        if (megapacket.BuildAddressedMegapacket(addressed, player, &mustArrive) > 0) {
+            SendWith(serverDpid, player, mustArrive ? kSendGuaranteed : 0, megapacket.GetData(), megapacket.GetSize());
+        }
     }
 }
 
@@ -606,7 +607,7 @@ std::string NetSession::UniqueName(const char* wanted, int32_t except) const {
         // A team record carries a name's first kTeamNameBytes - 1 characters.
         const size_t most = net_read::kTeamNameBytes - 1;
         const size_t room = suffix.size() < most ? most - suffix.size() : 0;
-        const std::string name = base.substr(0, std::max(room, std::min<size_t>(base.size(), 1))) + suffix;
+        const std::string name = base.substr(0, room) + suffix;
         if (!taken(name)) return name;
     }
 }

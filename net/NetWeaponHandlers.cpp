@@ -150,8 +150,9 @@ void MakeProjectile(const NetInbound& packet) {
     if (!in) return;
     ProjectileType* const type = FindIgnoringCase(g_projectileTypes, in->typeName);
     SpaceObject* const owner = FindByUoid(in->owner);
-    if (type == nullptr || owner == nullptr || !MayMakeProjectile(packet, *owner) ||
-        !net_bounds::ProjectileCounts(packet, *owner, *in)) {
+    // A shell its ship's flak could not fire takes nothing of the sender's share.
+    if (type == nullptr || owner == nullptr || !net_bounds::ProjectileCounts(packet, *owner, *in) ||
+        !MayMakeProjectile(packet, *owner)) {
         return;
     }
     // No lifetime, or one without end, would keep the shot in every world for good.
