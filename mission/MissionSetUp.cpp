@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <memory>
 #include <string>
@@ -53,6 +54,8 @@ constexpr float kWingmanSpacing = 60.0f;
 constexpr float kStartApart = 150.0f;
 constexpr int32_t kStartsPerRing = 8;
 constexpr int32_t kStartTries = 32;
+// The spots beside a spawn station stand this many to a ring.
+constexpr int32_t kSpotsPerRing = 6;
 
 // The wings named while a mission is set up. The ships that fly in a wing
 // hold it from then on (the first of them to go deletes it); a wing no ship
@@ -422,7 +425,6 @@ std::vector<const SpaceObject*> SpawnStations(const GameState& game) {
 // spots of one ring lie a radius apart, never nearer than kStartApart, so
 // players who launch at once without seeing each other start apart.
 Vector3 SpawnSpot(const SpaceObject& station, int32_t slot, int32_t farther) {
-    constexpr int32_t kSpotsPerRing = 6;
     constexpr float kTurn = 6.2831853f / float(kSpotsPerRing);
     const int32_t ring = slot / kSpotsPerRing + farther;
     const float radius = station.Radius() + kSpawnMargin + kStartApart * float(ring);
@@ -459,6 +461,28 @@ Vector3 PickNetworkStart(int32_t place) {
         if (ApartFromShips(game, point)) return point;
     }
     return point;
+}
+
+float NetworkStartDistance(const Vector3& point) {
+    float nearest = std::numeric_limits<float>::infinity();
+    const GameState* const game = g_gameState;
+    if (game == nullptr || game->mission == nullptr) return point.Length();
+    const auto take = [&](const Vector3& spot) { nearest = std::min(nearest, point.Difference(spot).Length()); };
+    // A client places itself by its own table, which may hold more places
+    // than the host's; every ring a place's spot or a farther try reaches.
+    constexpr int32_t kMostPlaces = 64;
+    constexpr int32_t kRings = kMostPlaces / kSpotsPerRing + kStartTries;
+    for (const SpaceObject* station : SpawnStations(*game)) {
+        for (int32_t slot = 0; slot < kRings * kSpotsPerRing; ++slot) take(SpawnSpot(*station, slot, 0));
+    }
+    constexpr float kTurn = 6.2831853f / float(kStartsPerRing);
+    for (int32_t bearing = 0; bearing < kStartsPerRing; ++bearing) {
+        for (int32_t ring = 1; ring <= kStartTries; ++ring) {
+            const float radius = kStartApart * float(ring);
+            take(Vector3{radius * std::cos(kTurn * float(bearing)), 0.0f, radius * std::sin(kTurn * float(bearing))});
+        }
+    }
+    return nearest;
 }
 
 namespace {

@@ -131,6 +131,29 @@ const SpobDefinition* DefinitionLibrary::FindSpob(DefinitionsFile& file, const c
     return &(dataSpobs_[key] = std::move(*scratch));
 }
 
+std::vector<SpobDefinition::Equipment> DefinitionLibrary::EquipmentOfTypes(const char* name, int32_t firstType,
+                                                                           int32_t lastType) {
+    std::vector<SpobDefinition::Equipment> chosen;
+    DefinitionsFile file(nullptr);
+    SpobDefinition own;
+    const SpobDefinition* const found = name != nullptr && file.Get() != nullptr ? FindSpob(file, name, &own) : nullptr;
+    if (found == nullptr) return chosen;
+    for (const SpobDefinition::Equipment& item : found->equipment) {
+        int32_t typeId = -1;
+        if (const auto cached = systems_.find(item.id); cached != systems_.end()) {
+            typeId = cached->second.first->typeId;
+        } else {
+            EquipmentDefinition definition;
+            if (definitions::FindEntry(*file.Get(), fmt::kEqobForm, item.id) == kStatusOk &&
+                definitions::ReadEqob(*file.Get(), &definition) == kStatusOk && definition.hasInfo) {
+                typeId = definition.info[fmt::kTypeId];
+            }
+        }
+        if (typeId >= firstType && typeId <= lastType) chosen.push_back(item);
+    }
+    return chosen;
+}
+
 DefinitionLibrary& DefinitionLibrary::Current() {
     if (g_library == nullptr) g_library = new DefinitionLibrary;
     return *g_library;

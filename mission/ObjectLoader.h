@@ -57,6 +57,10 @@ public:
     // built for the same equipment id. 0, or 10 when the file cannot be read.
     Status LoadShipDefinition(Craft* craft, const std::vector<SpobDefinition::Equipment>* items, IffFile* reader,
                               uint32_t flags);
+    // The entries of a ship definition's own "EQPT" whose equipment is of a
+    // type from `firstType` to `lastType`: none for a definition the file
+    // does not hold. A weapon-less copy of a ship takes its weapons so.
+    std::vector<SpobDefinition::Equipment> EquipmentOfTypes(const char* name, int32_t firstType, int32_t lastType);
     // The template object of a definition (its model's nodes as a space object).
     SpaceObject* Template(const SpobDefinition& definition);
 

@@ -3,6 +3,7 @@
 #include "game/GameState.h"
 #include "net/NetHandlers.h"
 #include "net/NetPacketReaders.h"
+#include "net/NetPilotBounds.h"
 #include "net/NetSession.h"
 #include "objects/ships/Craft.h"
 #include "objects/space/SpaceObject.h"
@@ -46,19 +47,16 @@ void Death(const NetInbound& packet) {
     const auto in = net_read::ReadDeath(packet.data, packet.size);
     if (!in) return;
     NetSession& session = packet.session;
-    // A client reports only what befell its own ship: any other report
-    // would let it credit itself with anyone's kill.
+    // A client reports its own ship's death, which the host's world saw
+    // (its request to destroy the ship went first: the copy is in its death
+    // sequence, or lies inactive), at the hands of a killer the host saw
+    // strike it. Any other report would let a member announce, score and
+    // pay deaths nobody died, or credit anyone with its own.
     const int32_t entry = session.FindPlayerByDpid(packet.from);
     const int32_t ownShip = entry >= 0 ? session.GetPlayerUoid(entry) : -1;
-    if (ownShip < 0 || (in->killer != ownShip && in->victim != ownShip)) return;
-    // Its request to destroy the victim went first, so the victim of a
-    // death still to be counted is in its death sequence here, or lies
-    // inactive. One flying again after its last life was counted is
-    // reported late: that report names the life already counted.
-    if (const auto* const craft = dynamic_cast<const Craft*>(FindByUoid(in->victim))) {
-        const bool flying = craft->active != 0 && craft->dead == 0;
-        if (flying && craft->deaths > 0 && craft->announcedLife == craft->deaths - 1) return;
-    }
+    const auto* const craft = dynamic_cast<const Craft*>(FindByUoid(in->victim));
+    if (ownShip < 0 || in->victim != ownShip || craft == nullptr || (craft->active != 0 && craft->dead == 0)) return;
+    if (!net_bounds::SeenKiller(session, entry, in->killer)) return;
     // A death without a killer is the pilot's own doing.
     session.AnnounceKill(in->killer >= 0 ? in->killer : in->victim, in->victim);
 }

@@ -61,10 +61,15 @@ void SendControl(NetSession& session, uint16_t type) {
     if (packet.GetData() != nullptr) SendToAll(session, packet.GetData(), packet.GetSize());
 }
 
+constexpr const char* kFlightOpen = ": [";
+constexpr const char* kFlightClose = "]";
+
 // A client's line as the host passes it on: under the name the host knows
-// its pilot by, whatever the packet said, and cut to a line's length.
-// Lobby lines carry "pilot : text" in the text itself; that name is the
-// host's too. The text passed on.
+// its pilot by, whatever the packet said, and cut to a line's length. The
+// text names its sender too, as the pilot sent it: in the lobby "pilot :
+// text", in flight "pilot: [text]" (an exclamation has none); that name is
+// the host's, so that no line reads as another pilot's, nor as the
+// network's own. The text passed on.
 std::string RelayLine(const NetInbound& packet, const net_read::Message& in, bool lobby) {
     NetSession& session = packet.session;
     const char* const known = session.GetPlayerName(session.FindPlayerByDpid(packet.from));
@@ -73,6 +78,13 @@ std::string RelayLine(const NetInbound& packet, const net_read::Message& in, boo
     if (lobby) {
         const size_t mark = text.find(kLobbySeparator);
         text = pilot + kLobbySeparator + (mark != std::string::npos ? text.substr(mark + std::strlen(kLobbySeparator)) : text);
+    } else if (!text.empty()) {
+        const size_t open = text.find(kFlightOpen);
+        const bool framed = open != std::string::npos && text.size() >= open + std::strlen(kFlightOpen) + 1 &&
+                            text.compare(text.size() - 1, 1, kFlightClose) == 0;
+        const size_t from = open + std::strlen(kFlightOpen);
+        const std::string said = framed ? text.substr(from, text.size() - 1 - from) : text;
+        text = pilot + kFlightOpen + said + kFlightClose;
     }
     if (text.size() > NetSession::kLongestChatLine) text.resize(NetSession::kLongestChatLine);
     NetPacket line;
@@ -175,10 +187,16 @@ void UpdateTeam(const NetInbound& packet) {
     if (settings == nullptr || (session.IsHost() && packet.from == packet.to)) return;
     const std::optional<net_read::UpdateTeam> in = net_read::ReadUpdateTeam(packet.data, packet.size);
     if (!in) return;
-    // A client names the teams of no game and speaks for its own pilot only.
+    // A client names the teams of no game and speaks for its own pilot
+    // only, by its id, whatever name it gives: the host passes its word on
+    // under the name it knows that pilot by.
     if (session.IsHost()) {
-        const char* const own = session.GetPlayerName(session.FindPlayerByDpid(packet.from));
-        if (in->IsTeamRecord() || own == nullptr || std::strcmp(own, in->playerName) != 0) return;
+        NetPlayer* const sender = session.EditPlayer(session.FindPlayerByDpid(packet.from));
+        if (in->IsTeamRecord() || sender == nullptr || sender->name == nullptr) return;
+        sender->team = in->team;
+        sender->ready = uint32_t(in->ready);
+        SendUpdateTeam(session, sender->name, in->teamName, in->team, in->logo, in->ready);
+        return;
     }
     if (in->IsTeamRecord()) {
         if (in->team < 0) return;
@@ -194,7 +212,6 @@ void UpdateTeam(const NetInbound& packet) {
             player->ready = uint32_t(in->ready);
         }
     }
-    if (session.IsHost()) SendUpdateTeam(session, in->playerName, in->teamName, in->team, in->logo, in->ready);
 }
 
 void GameInfo(const NetInbound& packet) {
@@ -254,7 +271,10 @@ void GameInfoRequest(const NetInbound& packet) {
 
 void StateRequest(const NetInbound& packet) {
     Trace(packet, "Recieving STATE_REQUEST packet.\n");
-    SendControl(packet.session, kState);
+    // The answer is the asker's: a waiting room asks every pass.
+    NetPacket state;
+    state.BuildControlPacket(kState);
+    if (state.GetData() != nullptr) SendTo(packet.session, packet.from, state.GetData(), state.GetSize());
 }
 
 void State(const NetInbound& packet) {
@@ -293,14 +313,15 @@ void Message(const NetInbound& packet) {
     const SpaceObject* const sender = entry >= 0 ? FindByUoid(session.GetPlayerUoid(entry)) : nullptr;
     const bool jammed = session.IsHost() && Jammed(*game, sender);
     if (jammed) return;
+    // The host shows the line as it passes it on.
+    const std::string shown = session.IsHost() ? net_read::Printable(RelayLine(packet, *in, false).c_str()) : text;
     if (InScope(*game, in->scope, sender)) {
         if (in->sound > 0 && in->sound < GameState::kExclamations && game->exclamationSounds[in->sound] != nullptr &&
             game->Sound() != nullptr) {
             game->Sound()->Play(game->exclamationSounds[in->sound], kExclamationLevel, 0);
         }
-        game->TheCockpit().ShowMessage(text.c_str(), FaceImage(LoadFaceByIndex(in->face)), kMessageShowMs, 0);
+        game->TheCockpit().ShowMessage(shown.c_str(), FaceImage(LoadFaceByIndex(in->face)), kMessageShowMs, 0);
     }
-    if (session.IsHost()) RelayLine(packet, *in, false);
 }
 
 }  // namespace net_handlers

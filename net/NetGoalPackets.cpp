@@ -12,6 +12,7 @@
 #include "net/NetHandlers.h"
 #include "net/NetPacketReaders.h"
 #include "net/NetPacketType.h"
+#include "net/NetPilotBounds.h"
 #include "net/NetSession.h"
 #include "net/PacketBytes.h"
 #include "objects/space/SpaceObject.h"
@@ -331,10 +332,12 @@ void GoalDone(const NetInbound& packet) {
     SpaceObject* const ship = FindByUoid(in->ship);
     Goal* const goal = FindGoalById(in->id);
     if (goal == nullptr) return;
-    // A report names the reporter's own ship, and one that could have met the goal.
+    // A report names the reporter's own ship, flying where its reports
+    // took it, and one that could have met the goal there.
     NetSession& session = packet.session;
     const int32_t entry = session.FindPlayerByDpid(packet.from);
-    if (ship == nullptr || entry < 0 || ship->uoid != session.GetPlayerUoid(entry) || !CouldHaveMet(*goal, *ship)) {
+    if (ship == nullptr || entry < 0 || ship->uoid != session.GetPlayerUoid(entry) || !net_bounds::Flying(*ship) ||
+        !CouldHaveMet(*goal, *ship)) {
         return;
     }
     // The first report of an open goal meets it for everybody. A later one

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/Clock.h"
 #include "game/Definitions.h"
 #include "game/EquipmentItem.h"
 #include "game/GameState.h"
@@ -15,10 +16,12 @@
 #include "net/NetPacket.h"
 #include "net/NetPacketReaders.h"
 #include "net/NetPacketType.h"
+#include "net/NetPilotBounds.h"
 #include "net/NetSession.h"
 #include "objects/ships/Craft.h"
 #include "objects/systems/CountermeasureSystems.h"
 #include "objects/systems/ShieldSystem.h"
+#include "objects/weapons/Weapon.h"
 
 namespace net_handlers {
 
@@ -31,13 +34,19 @@ constexpr int32_t kGivenUpCopy = -3;   // the uoid of a copy given up for the re
 // Game types above 4 but 8 put every ship on a side of its own.
 bool EverySideOwn(const NetGameSettings& settings) { return settings.gameType > 4 && settings.gameType != 8; }
 
-std::vector<SpobDefinition::Equipment> DefaultEquipment(const NetSession& session) {
+// The default items of a copy, and the weapons its hull's definition
+// carries: what a member's ship fires is judged by the weapons of its copy.
+std::vector<SpobDefinition::Equipment> CopyEquipment(const NetSession& session, const char* definition) {
     std::vector<SpobDefinition::Equipment> items;
     for (const EquipmentItem* item : session.equipmentTemplates) {
         if (item == nullptr) continue;
         SpobDefinition::Equipment entry;
         std::snprintf(entry.id, sizeof entry.id, "%s", item->id);
         items.push_back(entry);
+    }
+    for (const SpobDefinition::Equipment& weapon :
+         DefinitionLibrary::Current().EquipmentOfTypes(definition, Weapon::kBeam, Weapon::kObjectLauncher)) {
+        items.push_back(weapon);
     }
     return items;
 }
@@ -61,7 +70,7 @@ void NewPlayer(const NetInbound& packet) {
     // The ship's name is shown and logged on every machine: it prints as text.
     const std::string name = net_read::Printable(in->name);
     if (entry < 0) {
-        entry = session.AddPlayer(in->dpid, name.c_str(), -1);
+        entry = session.AddPlayer(in->dpid, session.UniqueName(name.c_str(), -1).c_str(), -1);
         if (!session.TakeCreation(entry, true)) return;
     }
     SpaceObject* const copy =
@@ -77,9 +86,13 @@ void NewPlayer(const NetInbound& packet) {
     }
     session.SetPlayerUoid(entry, copy->uoid);
     session.SetPlayerAcked(entry, 0);
+    if (NetPlayer* const player = session.EditPlayer(entry)) {
+        player->shipMadeAt = GetMilliseconds();
+        player->placed = false;
+    }
     copy->SetName(name.c_str());
     if (auto* const craft = dynamic_cast<Craft*>(copy)) {
-        const std::vector<SpobDefinition::Equipment> items = DefaultEquipment(session);
+        const std::vector<SpobDefinition::Equipment> items = CopyEquipment(session, in->definitionName);
         DefinitionLibrary::Current().LoadShipDefinition(craft, &items, nullptr, 0);
         craft->decalSet = in->logo;
     }
@@ -147,6 +160,8 @@ void PlayerInfo(const NetInbound& packet) {
     // Only the sender's own ship answers to it.
     const int32_t entry = session.FindPlayerByDpid(packet.from);
     if (entry < 0 || session.GetPlayerUoid(entry) != in->uoid) return;
+    // Only as far as the ship can fly: a report beyond is refused whole, and the copy stays.
+    if (!net_bounds::MoveCounts(session, entry, *ship, {in->transform[9], in->transform[10], in->transform[11]})) return;
     ship->angularVelocity = {in->motion[0], in->motion[1], in->motion[2]};
     ship->velocity = {in->velocity[0], in->velocity[1], in->velocity[2]};
     ship->SetAccelerations(in->acceleration, ship->GetSpinCap());

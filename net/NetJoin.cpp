@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include "engine/TextCompare.h"
+#include "game/CareerRecord.h"
 #include "game/Cockpit.h"
 #include "game/GameState.h"
 #include "game/Mission.h"
@@ -41,8 +43,20 @@ std::string Format(const char* format, const char* name) {
 int32_t NetSession::OnCreatePlayer(uint32_t id, const char* shortName, const char*) {
     // A pilot's name is shown and logged on every machine: it prints as text.
     const std::string printable = net_read::Printable(shortName);
-    const char* const name = printable.c_str();
+    // Pilot names are unique in a game, so that nobody speaks or is scored
+    // under another's: every machine names the players in the order they
+    // entered (their ids rise), a name in use taking a number. A client
+    // enters its own player first and gives way to those before it.
+    const int32_t own = IsHost() ? -1 : FindPlayerByDpid(ownDpid);
+    const bool earlier = own >= 0 && id < ownDpid;
+    const std::string unique = UniqueName(printable.c_str(), earlier ? own : FindPlayerByDpid(id));
+    const char* const name = unique.c_str();
     AddPlayer(id, name, -1);
+    if (earlier && GetPlayerName(own) != nullptr && text::_stricmp(GetPlayerName(own), name) == 0) {
+        const CareerRecord* const career = g_gameState != nullptr ? g_gameState->career : nullptr;
+        const char* const pilot = career != nullptr && career->GetPilotName() != nullptr ? career->GetPilotName() : name;
+        SetPlayerName(own, UniqueName(pilot, own).c_str());
+    }
     if (!IsHost()) return 0;
 
     // A full table leaves the newcomer without an entry; it is welcomed all the same.

@@ -131,10 +131,12 @@ void NetSession::AnnounceKill(int32_t killerUoid, int32_t victimUoid) {
         if (enemies) game->career->kills = Saturate(int64_t(game->career->kills) + 1);
         if (reward > 0) game->career->funds = Saturate(int64_t(game->career->funds) + reward);
     }
+    // The killer's new figures are every machine's news; the reward in it
+    // only the killer's machine takes.
     if (killerId != 0) {
         NetPacket update;
         update.BuildKillsUpdate(kKillsUpdate, reward, killerId);
-        if (update.GetData() != nullptr) Send(ownDpid, killerId, update.GetData(), update.GetSize());
+        if (update.GetData() != nullptr) SendToAll(ownDpid, update.GetData(), update.GetSize());
     }
 }
 

@@ -13,6 +13,7 @@
 #include "net/NetPacket.h"
 #include "net/NetPacketReaders.h"
 #include "net/NetPacketType.h"
+#include "net/NetPilotBounds.h"
 #include "net/PacketBytes.h"
 #include "net/NetSession.h"
 #include "objects/effects/StreamEffect.h"
@@ -405,10 +406,14 @@ void DestructionRequest(const NetInbound& packet) {
     const auto in = net_read::ReadDestroy(packet.data, packet.size);
     if (!in) return;
     SpaceObject* const object = FindByUoid(in->uoid);
-    SpaceObject* const killer = FindByUoid(in->killer);
     if (object == nullptr || object->active == 0) return;
-    // A machine ends only what is its own: its ship and what it launched.
-    if (!packet.session.Owns(SenderEntry(packet), object)) return;
+    // A machine ends only what is its own: its ship and what it launched;
+    // its ship's killer is one the host saw strike it, or none.
+    const int32_t entry = SenderEntry(packet);
+    if (!packet.session.Owns(entry, object)) return;
+    const bool ownShip = object->uoid == packet.session.GetPlayerUoid(entry);
+    const bool seen = !ownShip || net_bounds::SeenKiller(packet.session, entry, in->killer);
+    SpaceObject* const killer = seen ? FindByUoid(in->killer) : nullptr;
     EndObject(*object, killer, in->explode);
     NetPacket reply;
     reply.BuildObjectEventPacket(kObjectDestroy, object, killer);

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 
+#include "engine/DynArray.h"
 #include "engine/EngineAllocation.h"
 #include "engine/Vector3.h"
 
@@ -80,6 +81,12 @@ public:
     // A new packet owning a copy of the bytes; null without memory.
     static NetPacket* CopyOf(const uint8_t* data, uint32_t size);
 
+    // Packs the host's packets for the player `to`, in the order sent, into
+    // g_megapacketBuffer as one MEGAPACKET, as far as the limit lets them:
+    // those packed leave the list, a queue-1 packet that does not go in
+    // waits there for the next pass, the others are dropped. Sets
+    // `mustArrive` when a queue-1 packet went in. Returns the count packed.
+    int32_t BuildAddressedMegapacket(DynArray<NetPacket*>& addressed, uint32_t to, bool* mustArrive);
     // Packs the session's carried packets, then queues 1 to 3, into the
     // shared g_megapacketBuffer (not owned) as one MEGAPACKET. A packet goes
     // in only while the packed bytes are below the limit (32000, the budget
@@ -141,6 +148,9 @@ public:
     // The index a projectile is named by: its first place in the game
     // state's projectile list, or the list's count when it is not there.
     static int32_t ProjectileIndex(const Projectile* projectile);
+
+    // The host's queued copy for one player alone: that player's id; 0 for all.
+    uint32_t addressee = 0;
 
 private:
     // A zeroed block of `size` bytes owned from now on; false without memory.

@@ -95,6 +95,41 @@ int32_t NetPacket::BuildMegapacket(NetSession& session, int32_t budget) {
     return 1;
 }
 
+int32_t NetPacket::BuildAddressedMegapacket(DynArray<NetPacket*>& addressed, uint32_t to, bool* mustArrive) {
+    if (owned_ != 0) EngineRelease(data_);
+    data_ = g_megapacketBuffer;
+    owned_ = 0;
+    Packing packing;
+    *mustArrive = false;
+    // Queue 1 in order for this player too: once one waits, the rest of its queue-1 packets wait behind it.
+    bool waiting = false;
+    int32_t kept = 0;
+    for (int32_t i = 0; i < addressed.Count(); ++i) {
+        NetPacket* const packet = addressed[i];
+        if (packet->addressee != to) {
+            addressed[kept++] = packet;
+            continue;
+        }
+        const bool mustGo = (packet->GetFlags() & PF_QUEUE_1) != 0;
+        if (!(mustGo && waiting) && packing.Fits(*packet, NetSession::kMegapacketLimit)) {
+            packing.Append(*packet);
+            *mustArrive = *mustArrive || mustGo;
+            delete packet;
+        } else if (mustGo) {
+            waiting = true;
+            addressed[kept++] = packet;
+        } else {
+            delete packet;
+        }
+    }
+    while (addressed.Count() > kept) addressed.RemoveAt(addressed.LastIndex());
+    size_ = packing.used + kMegapacketHeaderBytes;
+    PacketWriter out(data_, size_);
+    out.U32(8, packing.count);
+    WriteHeader(kMegapacket, PF_IMMEDIATE);
+    return int32_t(packing.count);
+}
+
 NetPacket::~NetPacket() {
     if (owned_ != 0) EngineRelease(data_);
 }

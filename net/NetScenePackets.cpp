@@ -117,7 +117,9 @@ void SceneRecord(const NetInbound& packet) {
     const Mission* const mission = g_gameState != nullptr ? g_gameState->mission : nullptr;
     if (mission == nullptr) return;
     const std::optional<net_read::SceneRecord> in = net_read::ReadSceneRecord(packet.data, packet.size);
-    if (!in || size_t(in->index) != HeldOf(*mission, in->type)) return;
+    // A host tells each record once, and a sky has a handful of each kind:
+    // past the bound a host would be making the client hold records without end.
+    if (!in || size_t(in->index) != HeldOf(*mission, in->type) || in->index >= NetSession::kMostSkyRecords) return;
     switch (in->type) {
         case kUpdateStarfield: sky_records::CreateStarField(in->record, in->recordSize); break;
         case kUpdateLight: sky_records::CreateMissionLight(in->record, in->recordSize); break;

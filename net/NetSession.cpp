@@ -8,6 +8,7 @@
 
 #include "engine/Clock.h"
 #include "engine/IffFile.h"
+#include "engine/TextCompare.h"
 #include "game/CareerRecord.h"
 #include "game/DataDirectories.h"
 #include "game/EquipmentItem.h"
@@ -118,6 +119,7 @@ NetSession::~NetSession() {
     DeleteAll(queue2);
     DeleteAll(queue3);
     DeleteAll(carryList);
+    DeleteAll(addressed);
 }
 
 void NetSession::ClearSessionList() {
@@ -176,7 +178,7 @@ int32_t NetSession::HostGame(uint32_t) {
     // The host's own ship, made with the mission before the game was
     // hosted, is a player's ship like any other: its kills count.
     const SpaceObject* const ship = g_gameState != nullptr ? g_gameState->playerShip : nullptr;
-    CopyCareerFigures(AddPlayer(id, PilotName(), ship != nullptr ? ship->uoid : -1));
+    CopyCareerFigures(AddPlayer(id, UniqueName(PilotName(), -1).c_str(), ship != nullptr ? ship->uoid : -1));
     if (g_connected != nullptr) g_connected(true, sessionDesc.name.c_str(), ownDpid);
     return 1;
 }
@@ -206,7 +208,7 @@ int32_t NetSession::JoinGame(const char* name, uint32_t) {
         GiveBackNumbering();
         return 0;
     }
-    AddPlayer(ownDpid, PilotName(), -1);
+    AddPlayer(ownDpid, UniqueName(PilotName(), -1).c_str(), -1);
     if (g_connected != nullptr) g_connected(false, name, ownDpid);
     return 1;
 }
@@ -233,8 +235,18 @@ uint32_t NetSession::Route(uint32_t from, uint32_t to, bool toAll, const void* d
     if (queued && IsHost() && batching != 0 && megapacketMode != 0) {
         // Only whole packets that a MEGAPACKET can ever hold wait for one.
         if (size > NetPacket::kMaxPacketBytes) return kSessionTooBig;
+        // A packet for one player waits for that player's own MEGAPACKET:
+        // what answers one machine (its requests, its identity, its pay)
+        // is none of the others' business, nor their traffic.
+        const bool forOne = !toAll && to != kAllPlayers;
+        if (forOne && (to == ownDpid || addressed.Count() >= kMostAddressed)) return 0;
         NetPacket* const copy = NetPacket::CopyOf(bytes, size);
         if (copy == nullptr) return 0;
+        if (forOne) {
+            copy->addressee = to;
+            if (!addressed.Append(copy)) delete copy;
+            return 0;
+        }
         DynArray<NetPacket*>& queue = sendClass == SendClass::kQueue1   ? queue1
                                       : sendClass == SendClass::kQueue2 ? queue2
                                                                         : queue3;
@@ -304,6 +316,9 @@ void NetSession::FlushFrame() {
         return;
     }
     if (IsHost() && CountPlayers() > 1) {
+        // Ahead of the shared one: an object a player is told of alone
+        // arrives before the updates of it that everybody gets.
+        FlushAddressed();
         auto* const megapacket = new NetPacket(0, nullptr);
         megapacket->BuildMegapacket(*this, queueBudget);
         const uint32_t result = SendWith(serverDpid, kAllPlayers, megapacketMustArrive ? kSendGuaranteed : 0,
@@ -324,10 +339,38 @@ void NetSession::FlushFrame() {
             skippedMin = 99;
         }
         delete megapacket;
+    } else {
+        DeleteAll(addressed);
     }
     DeleteAll(queue1);
     DeleteAll(queue2);
     DeleteAll(queue3);
+}
+
+void NetSession::FlushAddressed() {
+    // The players with packets waiting, in the order their first was sent.
+    DynArray<uint32_t> players;
+    for (const NetPacket* packet : addressed) {
+        bool known = false;
+        for (const uint32_t player : players) known = known || player == packet->addressee;
+        if (!known) players.Append(packet->addressee);
+    }
+    for (const uint32_t player : players) {
+        // A player gone meanwhile takes nothing more; what waited for it goes.
+        if (FindPlayerByDpid(player) < 0) {
+            for (int32_t i = addressed.LastIndex(); i >= 0; --i) {
+                if (addressed[i]->addressee != player) continue;
+                delete addressed[i];
+                addressed.RemoveAt(i);
+            }
+            continue;
+        }
+        NetPacket megapacket(0, nullptr);
+        bool mustArrive = false;
+        if (megapacket.BuildAddressedMegapacket(addressed, player, &mustArrive) > 0) {
+            SendWith(serverDpid, player, mustArrive ? kSendGuaranteed : 0, megapacket.GetData(), megapacket.GetSize());
+        }
+    }
 }
 
 namespace {
@@ -538,7 +581,51 @@ int32_t NetSession::ClearPlayer(int32_t index) {
     player.salvaged = 0;
     player.shipsMade = player.objectsMade = 0;
     player.packets = player.projectiles = player.chatLines = player.gameInfoRequests = NetRation{};
+    for (NetSeenHit& hit : player.seenHits) hit = NetSeenHit{};
+    player.shipMadeAt = player.reportedAt = 0;
+    player.placed = false;
+    player.fireShip = -1;
+    for (NetWeaponAllowance& weapon : player.fire) weapon = NetWeaponAllowance{};
     return 1;
+}
+
+std::string NetSession::UniqueName(const char* wanted, int32_t except) const {
+    const std::string base = wanted != nullptr ? wanted : "";
+    const auto taken = [&](const std::string& name) {
+        if (text::_stricmp(name.c_str(), kNetworkSender) == 0) return true;
+        for (int32_t i = 0; i < playerCapacity; ++i) {
+            if (i != except && players_[i].inUse != 0 && players_[i].name != nullptr &&
+                text::_stricmp(players_[i].name, name.c_str()) == 0) {
+                return true;
+            }
+        }
+        return false;
+    };
+    if (!taken(base)) return base;
+    for (int32_t number = 2;; ++number) {
+        const std::string suffix = std::to_string(number);
+        // A team record carries a name's first kTeamNameBytes - 1 characters.
+        const size_t most = net_read::kTeamNameBytes - 1;
+        const size_t room = suffix.size() < most ? most - suffix.size() : 0;
+        const std::string name = base.substr(0, room) + suffix;
+        if (!taken(name)) return name;
+    }
+}
+
+void NetSession::NoteHit(int32_t victimUoid, const SpaceObject* attacker) {
+    const int32_t index = FindPlayerByUoid(victimUoid);
+    if (!IsHost() || !InRange(index) || attacker == nullptr || attacker->uoid < 0) return;
+    NetSeenHit* const hits = players_[index].seenHits;
+    // The attacker's own entry is renewed; a new one takes a free or the oldest.
+    int32_t slot = -1;
+    for (int32_t i = 0; i < NetPlayer::kSeenAttackers && slot < 0; ++i) slot = hits[i].attacker == attacker->uoid ? i : -1;
+    if (slot < 0) {
+        slot = 0;
+        for (int32_t i = 1; i < NetPlayer::kSeenAttackers; ++i) {
+            if (hits[slot].attacker >= 0 && (hits[i].attacker < 0 || hits[i].at < hits[slot].at)) slot = i;
+        }
+    }
+    hits[slot] = NetSeenHit{attacker->uoid, GetMilliseconds()};
 }
 
 int32_t NetSession::GetPlayerSlotCount() const {
@@ -593,6 +680,11 @@ uint32_t NetSession::IsPlayerIt(int32_t index) const { return InRange(index) ? p
 
 void NetSession::SetPlayerUoid(int32_t index, int32_t uoid) {
     if (InRange(index)) players_[index].shipUoid = uoid;
+}
+void NetSession::SetPlayerName(int32_t index, const char* name) {
+    if (!InRange(index) || players_[index].inUse == 0) return;
+    EngineRelease(players_[index].name);
+    players_[index].name = EngineCopyText(name != nullptr ? name : "");
 }
 void NetSession::SetPlayerDpid(int32_t index, uint32_t dpid) {
     if (InRange(index)) players_[index].dpid = dpid;

@@ -1,9 +1,11 @@
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "engine/DynArray.h"
 #include "engine/EngineAllocation.h"
 #include "net/DirectPlayLink.h"
+#include "net/NetPilotBounds.h"
 #include "objects/space/ObjectLink.h"
 
 class EquipmentItem;
@@ -50,7 +52,20 @@ struct NetPlayer {
     NetRation projectiles;
     NetRation chatLines;
     NetRation gameInfoRequests;
+    // The host's watch on the player's ship, by its copy: the hits it saw
+    // land (the latest of each of the last attackers), when its last report
+    // took and whether one has placed it since it was made, and what each
+    // weapon of the copy (by its place in the weapon list) has left to fire.
+    static constexpr int32_t kSeenAttackers = 4;
+    static constexpr int32_t kTrackedWeapons = 16;
+    NetSeenHit seenHits[kSeenAttackers];
+    uint32_t shipMadeAt = 0;
+    uint32_t reportedAt = 0;
+    bool placed = false;
+    int32_t fireShip = -1;   // the copy the allowances are for
+    NetWeaponAllowance fire[kTrackedWeapons];
 };
+
 
 // One session found by enumeration.
 struct SessionEntry {
@@ -169,9 +184,18 @@ public:
     // One line for every machine: shown here and, while active, sent as a MESSAGE
     // from "network" (the host's to all, a client's to the server).
     void BroadcastText(const char* text);
+    // The host's: its world saw `attacker` hit the ship `victimUoid`; kept
+    // when the ship is a player's.
+    void NoteHit(int32_t victimUoid, const SpaceObject* attacker);
+    // The sender of the network's own lines; no pilot takes it.
+    static constexpr const char* kNetworkSender = "network";
 
     // The player table.
     int32_t AddPlayer(uint32_t dpid, const char* name, int32_t shipUoid);
+    // `wanted` as no other entry than `except` is named (letter case aside),
+    // nor the network's sender: with the lowest number from 2 on added, the
+    // name cut so that it stays within a team record's 15 characters.
+    std::string UniqueName(const char* wanted, int32_t except) const;
     int32_t ClearPlayer(int32_t index);
     int32_t GetPlayerSlotCount() const;
     int32_t CountPlayers() const;
@@ -185,6 +209,7 @@ public:
     int32_t GetPlayerKills(int32_t index) const;
     uint32_t IsPlayerIt(int32_t index) const;
     void SetPlayerUoid(int32_t index, int32_t uoid);
+    void SetPlayerName(int32_t index, const char* name);
     void SetPlayerDpid(int32_t index, uint32_t dpid);
     void SetPlayerAcked(int32_t index, uint32_t flag);
     void SetPlayerScore(int32_t index, int32_t value);
@@ -257,6 +282,13 @@ public:
     DynArray<NetPacket*> queue2;
     DynArray<NetPacket*> queue3;
     DynArray<NetPacket*> carryList;
+    // The host's packets for one player each (its addressee), in the order
+    // sent; each player's go out in a MEGAPACKET of its own at the end of
+    // the pass, queue 1's that do not fit wait for the next.
+    DynArray<NetPacket*> addressed;
+    // More than a pass ever sends one player (the whole world, its goals
+    // and sky for a newcomer): beyond it a packet for one player is dropped.
+    static constexpr int32_t kMostAddressed = 8192;
     // Packets handed to HandleMessage since the receive pass began.
     int32_t packetsThisPass = 0;
     // Set by the last MEGAPACKET built: it holds a packet that must arrive.
@@ -268,9 +300,13 @@ public:
     // their updates ask for them no more.
     DynArray<int32_t> unbuildableUoids;
     static constexpr int32_t kMaxUnbuildableUoids = 4096;
+    // A client's: the sky records of each kind (star fields, dust, wallpapers, lights) a host can have it hold.
+    static constexpr int32_t kMostSkyRecords = 64;
 
 private:
     bool InRange(int32_t index) const { return index >= 0 && index < playerCapacity; }
+    // Each player's own packets, in its own MEGAPACKET.
+    void FlushAddressed();
     uint32_t Route(uint32_t from, uint32_t to, bool toAll, const void* data, uint32_t size);
     bool ShareSpent(uint32_t from) const;
     void ClearSessionList();

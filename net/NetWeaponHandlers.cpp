@@ -15,6 +15,7 @@
 #include "net/NetPacket.h"
 #include "net/NetPacketReaders.h"
 #include "net/NetPacketType.h"
+#include "net/NetPilotBounds.h"
 #include "net/NetSession.h"
 #include "objects/effects/BeamEffect.h"
 #include "objects/effects/FxObject.h"
@@ -149,7 +150,11 @@ void MakeProjectile(const NetInbound& packet) {
     if (!in) return;
     ProjectileType* const type = FindIgnoringCase(g_projectileTypes, in->typeName);
     SpaceObject* const owner = FindByUoid(in->owner);
-    if (type == nullptr || owner == nullptr || !MayMakeProjectile(packet, *owner)) return;
+    // A shell its ship's flak could not fire takes nothing of the sender's share.
+    if (type == nullptr || owner == nullptr || !net_bounds::ProjectileCounts(packet, *owner, *in) ||
+        !MayMakeProjectile(packet, *owner)) {
+        return;
+    }
     // No lifetime, or one without end, would keep the shot in every world for good.
     const int32_t life = std::clamp(in->life, 1, NetSession::kLongestProjectileMs);
     StreamEffect* const trail = in->trailName[0] != 0 ? new StreamEffect(in->trailName) : nullptr;
@@ -208,8 +213,10 @@ void WeaponFire(const NetInbound& packet) {
     SpaceObject* const shooter = FindByUoid(in->shooter);
     SpaceObject* const target = FindByUoid(in->target);
     if (shooter == nullptr || shooter == target || shooter == g_gameState->playerShip) return;
-    // A client reports its own ship's shots only.
-    if (packet.session.IsHost() && shooter != SendersShip(packet)) return;
+    // A client reports its own ship's shots only, and only what its weapons can do.
+    if (packet.session.IsHost() && (shooter != SendersShip(packet) || !net_bounds::ShotCounts(packet, *shooter, target, *in))) {
+        return;
+    }
     ObjectPart* const firing = PartAt(shooter, in->firingPart);
     ObjectPart* const hit = PartAt(target, in->hitPart);
     if (in->gun) {
@@ -234,9 +241,16 @@ void EmpDamage(const NetInbound& packet) {
     Trace(packet, "Recieving EMP_DAMAGE packet.\n");
     const auto in = net_read::ReadEmpDamage(packet.data, packet.size);
     if (!in) return;
-    // Only a pilot in flight fires a pulse.
-    if (packet.session.IsHost() && SendersShip(packet) == nullptr) return;
     SpaceObject* const target = FindByUoid(in->target);
+    // Only a pilot in flight fires a pulse, from a weapon of its ship that
+    // carries a charge and reaches the craft it strikes.
+    if (packet.session.IsHost()) {
+        SpaceObject* const shooter = SendersShip(packet);
+        if (shooter == nullptr || target == nullptr || target->type <= SpaceObject::kTypeCraft || target == shooter ||
+            !net_bounds::PulseCounts(packet, *shooter, *target, in->amount)) {
+            return;
+        }
+    }
     if (target != nullptr && target->type > SpaceObject::kTypeCraft) {
         // A pulse of any size is read: the level holds at its top.
         if (auto* const craft = dynamic_cast<Craft*>(target)) craft->AddEmp(in->amount);
@@ -271,19 +285,20 @@ void Salvage(const NetInbound& packet) {
     const auto in = net_read::ReadSalvage(packet.data, packet.size);
     if (!in) return;
     NetSession& session = packet.session;
-    if (game->playerShip != nullptr && game->playerShip->uoid == in->recipient) {
-        if (TakeSalvageRight(session, session.FindPlayerByDpid(session.ownDpid))) StoreSalvage(*in);
+    if (!session.IsHost() || packet.from == session.ownDpid) {
+        if (game->playerShip != nullptr && game->playerShip->uoid == in->recipient &&
+            TakeSalvageRight(session, session.FindPlayerByDpid(session.ownDpid))) {
+            StoreSalvage(*in);
+        }
         return;
     }
-    if (!session.IsHost()) return;
+    // What a pilot salvaged goes to its own ship, and back to that pilot
+    // alone: naming another's ship would spend that pilot's right.
     const int32_t player = session.FindPlayerByUoid(in->recipient);
-    if (player < 0 || !TakeSalvageRight(session, player)) return;
+    if (player < 0 || session.GetPlayerDpid(player) != packet.from || !TakeSalvageRight(session, player)) return;
     NetPacket forward;
     forward.BuildSalvage(kSalvage, in->itemName, in->damage, in->recipient);
-    if (forward.GetData() != nullptr) {
-        packet.session.Send(packet.session.serverDpid, packet.session.GetPlayerDpid(player), forward.GetData(),
-                            forward.GetSize());
-    }
+    if (forward.GetData() != nullptr) SendTo(session, packet.from, forward.GetData(), forward.GetSize());
 }
 
 }  // namespace net_handlers

@@ -53,6 +53,8 @@ int32_t Craft::TakeDamage(int32_t partIndex, const DamageRecord& given, SpaceObj
     auto* const shield = static_cast<ShieldSystem*>(GetSystem(ShipSystem::kShield, nullptr));
     if (NetSession* const session = kinds::ActiveSession()) {
         const bool here = player || (session->FindPlayerByUoid(uoid) == -1 && isBase == 0 && session->IsHost());
+        // Only a killer the host saw strike a player's ship is believed of its death.
+        if (!player && session->IsHost()) session->NoteHit(uoid, attacker != nullptr ? attacker : given.source);
         if (!here) {
             // The host applies it; this copy only shows the shield's reaction.
             if (shield != nullptr && given.source != nullptr) shield->AbsorbHitFrom(given.source);

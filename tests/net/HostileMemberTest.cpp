@@ -1,17 +1,21 @@
 // A network game of three processes on 127.0.0.1: this test hosts, a forked
 // honest pilot joins and flies on, and a forked hostile member of the same
-// session tries, one after another, what would let it speak for the host
-// or grow the host without bound. The honest pilot keeps its game, its
-// goals, its credits and its world; the host keeps its own, and its passes
-// go on at no less than half their quiet pace. Every wait is bounded.
+// session tries, one after another, what would let it speak for the host,
+// for another pilot or beyond what its own ship can do, or grow the host
+// without bound. The honest pilot keeps its game, its goals, its credits,
+// its name and its world, hears no false kill nor notice, and receives no
+// answer meant for another; the host keeps its own, and its passes go on at
+// no less than half their quiet pace. Every wait is bounded.
 #include <poll.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstring>
 #include <limits>
+#include <map>
 #include <set>
 #include <sstream>
 #include <string>
@@ -26,10 +30,14 @@
 #include "net/NetControlPackets.h"
 #include "net/NetGameSettings.h"
 #include "net/NetPacketReaders.h"
+#include "net/NetPilotBounds.h"
 #include "net/NetworkHooks.h"
 #include "net/NetSession.h"
 #include "objects/ships/Craft.h"
+#include "objects/weapons/BeamWeapon.h"
+#include "objects/weapons/GunWeapon.h"
 #include "objects/weapons/Projectile.h"
+#include "objects/weapons/ProjectileWeapon.h"
 #include "platform/EnetSessionService.h"
 #include "platform/SessionSystemMessage.h"
 #include "platform/Sleeper.h"
@@ -49,31 +57,74 @@ constexpr int32_t kTop = std::numeric_limits<int32_t>::max();
 constexpr int32_t kHostShip = 10;
 constexpr int32_t kRock = 11;
 constexpr int32_t kMalloryShip = 12;
+constexpr int32_t kTarget = 13;
+// A ship an AI shot down: nobody's kill, never announced.
+constexpr int32_t kWreck = 14;
+// Mallory's ship stands at a network start, far beyond the reach of its
+// weapons from the host's ship; the target lies well within their reach.
+const Vector3 kMalloryAt{0.0f, 0.0f, -4800.0f};
+const Vector3 kTargetAt{0.0f, 0.0f, -4300.0f};
+// Its weapons, all on its first part: per second of fire a gun's and a
+// beam's, per shot the flak's.
+constexpr int32_t kGunRate = 10;
+constexpr int32_t kGunRange = 1500;
+constexpr int32_t kGunDamage[5] = {300, 200, 0, 0, 100};
+constexpr int32_t kBeamRange = 2000;
+constexpr int32_t kBeamDamage[5] = {40, 30, 0, 0, 20};
+constexpr int32_t kBeamEmp = 5;
+constexpr int32_t kFlakRefireMs = 600;
+constexpr int32_t kFlakLifeMs = 4000;
+constexpr int32_t kFlakDamage[5] = {60, 40, 0, 0, 30};
+constexpr float kFlakSpeed = 600.0f;
 // Each attack lasts this long, at its own pace.
 constexpr auto kAttackTime = std::chrono::milliseconds(700);
 constexpr auto kQuietTime = std::chrono::milliseconds(700);
 
-// Keeps what the chat lines it hears look like.
+// Keeps what the chat lines it hears look like, the network's notices, and
+// what the host passes on to it: shots, pulses, objects, states.
 class ListeningSession : public NetSession {
 public:
     using NetSession::NetSession;
     int32_t HandleMessage(uint32_t from, uint32_t to, const uint8_t* data, uint32_t size) override {
-        const auto line = size >= 8 && data[0] == kMessage ? net_read::ReadMessage(data, size) : std::nullopt;
+        const uint16_t type = size >= 8 ? uint16_t(data[0] | data[1] << 8) : 0;
+        const auto line = type == kMessage ? net_read::ReadMessage(data, size) : std::nullopt;
         if (line && from == serverDpid) {
+            const std::string text = line->text;
             if (std::strcmp(line->sender, "network") != 0) {
                 ++chatLines;
-                longest = std::max(longest, std::strlen(line->text));
+                longest = std::max(longest, text.size());
                 senders.insert(line->sender);
-            } else if (std::strstr(line->text, "Ann has left") != nullptr) {
-                ++forgedLeaves;
+                // Every pilot's line names its own sender first, as the pilot typed it.
+                unframed += text.rfind(std::string(line->sender) + ": [", 0) == 0 ? 0 : 1;
+            } else if (text.find(" killed ") != std::string::npos || text.find("suicide") != std::string::npos) {
+                ++killLines;
             }
+            // Only the network tells of a leave; a line that reads as one is forged.
+            forgedLeaves += text.rfind("Ann has left", 0) == 0 ? 1 : 0;
         }
+        if (from == serverDpid && size >= 12) {
+            const int32_t target = PacketReader(data, size).I32(8);
+            if (type == kGunShot) ++gunShots[target];
+            if (type == kBeamHit) ++beamHits[target];
+            if (type == kEmpDamage) ++pulses[target];
+            if (type == kObjectCreate) ++objectCreates;
+        }
+        if (from == serverDpid && type == kState) ++states;
         return NetSession::HandleMessage(from, to, data, size);
+    }
+    static int Of(const std::map<int32_t, int>& counts, int32_t target) {
+        const auto found = counts.find(target);
+        return found != counts.end() ? found->second : 0;
     }
     int chatLines = 0;
     size_t longest = 0;
     int forgedLeaves = 0;
+    int unframed = 0;
+    int killLines = 0;
     std::set<std::string> senders;
+    std::map<int32_t, int> gunShots, beamHits, pulses;
+    int objectCreates = 0;
+    int states = 0;
 };
 
 // The engine's clock of this process, moved on with the real one: every
@@ -132,16 +183,21 @@ public:
         return NetSession::Send(ownDpid, to, bytes.data(), uint32_t(bytes.size()));
     }
     // Leaves with its player and comes back with a new one, again and again.
-    int Recreate(int times) {
+    int Recreate(int times, const char* name = "Mallory") {
         int made = 0;
         for (int i = 0; i < times; ++i) {
             DirectPlayLink::DestroyPlayer(ownDpid);
             Drain();
-            const uint32_t id = DirectPlayLink::CreatePlayer("Mallory", "Client");
+            const uint32_t id = DirectPlayLink::CreatePlayer(name, "Client");
             ownDpid = id != 0 ? id : ownDpid;
             made += id != 0 ? 1 : 0;
         }
         return made;
+    }
+    // Quiet for a while, taking in what comes, so that what it sent is taken before it goes on.
+    void Rest(std::chrono::milliseconds pause) {
+        const auto end = std::chrono::steady_clock::now() + pause;
+        while (std::chrono::steady_clock::now() < end) Drain();
     }
     void Drain() {
         static uint8_t buffer[kMaxSessionMessageSize];
@@ -175,6 +231,67 @@ std::vector<uint8_t> Chat(const char* sender, const std::string& text) {
     return Built(line);
 }
 
+using Words5 = std::array<int32_t, 5>;
+Words5 Scaled(const int32_t (&words)[5], int32_t numerator, int32_t denominator) {
+    Words5 scaled{};
+    for (int i = 0; i < 5; ++i) scaled[size_t(i)] = words[i] * numerator / denominator;
+    return scaled;
+}
+constexpr Words5 kHuge{1 << 20, 1 << 20, 1 << 20, 1 << 20, 1 << 20};
+
+// Mallory's own world soon differs from the host's (what it cannot build
+// it gives up): its packets name the host's objects by number and place.
+const Vector3 kHostAt{0.0f, 0.0f, 0.0f};
+const Vector3 kRockAt{0.0f, 0.0f, 40000.0f};
+
+// GUN_SHOT or BEAM_HIT from Mallory's first part at `target`, standing at `at`.
+std::vector<uint8_t> Fire(uint16_t type, int32_t target, const Vector3& at, const Words5& damage, int32_t shots) {
+    const uint32_t size = type == kGunShot ? NetPacket::kGunShotBytes : NetPacket::kBeamHitBytes;
+    std::vector<uint8_t> bytes = Packet(type, size);
+    PacketWriter out(bytes.data(), size);
+    out.I32(8, target);
+    out.I32(12, kMalloryShip);
+    for (int i = 0; i < 5; ++i) out.I32(20 + 4 * uint32_t(i), damage[size_t(i)]);
+    if (type == kGunShot) {
+        out.I32(48, shots);
+        out.Vector(52, at);
+        out.Text(68, 16, "Hit Spark");
+    } else {
+        out.Text(48, 16, "Ion Beam");
+    }
+    return bytes;
+}
+
+std::vector<uint8_t> Pulse(int32_t target, int32_t amount) {
+    return Words(kEmpDamage, NetPacket::kEmpDamageBytes, {{8, target}, {12, amount}});
+}
+
+// A flak shell of Mallory's, as its weapon fires one unless told otherwise.
+std::vector<uint8_t> Flak(Vector3 from = kMalloryAt, const Words5& damage = Scaled(kFlakDamage, 1, 1),
+                          int32_t life = kFlakLifeMs, int32_t owner = kMalloryShip) {
+    std::vector<uint8_t> shot = Packet(kProjRequest, 108);
+    PacketWriter out(shot.data(), 108);
+    out.Vector(8, {0.0f, 0.0f, kFlakSpeed});
+    out.Vector(24, from);
+    for (int i = 0; i < 5; ++i) out.I32(44 + 4 * uint32_t(i), damage[size_t(i)]);
+    out.I32(68, life);
+    out.I32(72, owner);
+    out.Text(76, 16, "Flak Shell");
+    return shot;
+}
+
+// Mallory's own report of its ship, standing still at `at`, whole.
+std::vector<uint8_t> Report(const Vector3& at) {
+    std::vector<uint8_t> bytes = Packet(kPlayerInfo, NetPacket::kPlayerInfoBytes);
+    PacketWriter out(bytes.data(), NetPacket::kPlayerInfoBytes);
+    out.I32(8, kMalloryShip);
+    out.F32(60, 1.0f);   // heading ahead
+    for (uint32_t axis = 0; axis < 3; ++axis) out.F32(72 + 16 * axis, 1.0f);
+    out.Vector(108, at);
+    out.U8(128, 100);
+    return bytes;
+}
+
 // The attacks, by name; `honest` is the honest pilot's player id.
 int Attack(Mallory& mallory, const std::string& name, uint32_t honest) {
     if (name == "relay") {
@@ -192,15 +309,39 @@ int Attack(Mallory& mallory, const std::string& name, uint32_t honest) {
         const std::vector<uint8_t> objects = Megapacket(Words(kObjectRequest, 16, {{8, kRock}}), 2000);
         mallory.For(20, [&] { mallory.Send(1, asks); mallory.Send(1, objects); });
     } else if (name == "projectiles") {
-        std::vector<uint8_t> shot = Words(kProjRequest, 108, {{44, 5}, {64, kTop}, {68, kTop}, {72, kMalloryShip}});
-        PacketWriter(shot.data(), 108).Text(76, 16, "Flak Shell");
-        std::vector<uint8_t> forged = shot;
-        PacketWriter(forged.data(), 108).I32(72, kHostShip);
-        mallory.For(20, [&] { mallory.Send(1, Megapacket(shot, 300)); mallory.Send(1, forged); });
+        // Shells as its flak fires them, hundreds a second; and others
+        // stronger, longer-lived, from far off, or said to be the host's.
+        const std::vector<uint8_t> shells = Megapacket(Flak(), 300);
+        const std::vector<uint8_t> forged = Flak(kMalloryAt, Scaled(kFlakDamage, 1, 1), kFlakLifeMs, kHostShip);
+        const std::vector<uint8_t> strong = Flak(kMalloryAt, kHuge);
+        const std::vector<uint8_t> endless = Flak(kMalloryAt, Scaled(kFlakDamage, 1, 1), kTop);
+        const std::vector<uint8_t> far = Flak(kHostAt);
+        mallory.For(20, [&] {
+            for (const auto* shot : {&forged, &strong, &endless, &far}) mallory.Send(1, *shot);
+            mallory.Send(1, shells);
+        });
+    } else if (name == "shots") {
+        // Its gun's and beam's fire and its beam's pulses as frames of a
+        // second each (the longest a frame counts): at the host's ship far
+        // beyond their reach, at the target beyond their strength, and at
+        // the target fifteen seconds' worth a second.
+        const Words5 gunFrame = Scaled(kGunDamage, 1, 1);
+        const Words5 beamFrame = Scaled(kBeamDamage, 1, 1);
+        mallory.For(15, [&] {
+            for (const auto& [target, at] : {std::pair{kHostShip, kHostAt}, std::pair{kTarget, kTargetAt}}) {
+                mallory.Send(1, Fire(kGunShot, target, at, gunFrame, kGunRate));
+                mallory.Send(1, Fire(kBeamHit, target, at, beamFrame, 0));
+                mallory.Send(1, Pulse(target, kBeamEmp));
+            }
+            mallory.Send(1, Fire(kGunShot, kTarget, kTargetAt, kHuge, kGunRate));
+            mallory.Send(1, Fire(kBeamHit, kTarget, kTargetAt, kHuge, 0));
+            mallory.Send(1, Pulse(kTarget, kTop));
+        });
     } else if (name == "chat") {
         const std::string flood(32000, 'x');
         mallory.For(150, [&] { mallory.Send(1, Chat("network", "\x1b[2J" + flood)); });
         mallory.Send(1, Chat("network", "Ann has left the game."));
+        mallory.Send(1, Chat("Ann", "Ann: [I give up, everybody leave]"));
     } else if (name == "takeover") {
         mallory.For(20, [&] {
             for (const int32_t uoid : {kHostShip, kRock}) mallory.Send(1, Words(kDestructionRequest, 20, {{8, uoid}, {12, kMalloryShip}, {16, 1}}));
@@ -208,14 +349,48 @@ int Attack(Mallory& mallory, const std::string& name, uint32_t honest) {
                 for (const int32_t ship : {kHostShip, kMalloryShip}) mallory.Send(1, Words(kGoalDone, 20, {{8, goal}, {12, ship}, {16, 1}}));
             }
             mallory.Send(1, Words(kAutoturretRequest, 12, {{8, kHostShip}}));
+            mallory.Send(1, Packet(kStateRequest, 8));
         });
+    } else if (name == "teleport") {
+        // Where its ship stands, a short flight on, then beside goal 2's
+        // rock across the world at once, and the goal reported met there.
+        mallory.Send(1, Report(kMalloryAt));
+        mallory.Rest(std::chrono::milliseconds(200));
+        mallory.Send(1, Report(kMalloryAt.Sum({0.0f, 0.0f, 50.0f})));
+        mallory.Rest(std::chrono::milliseconds(200));
+        mallory.Send(1, Report(kRockAt.Sum({0.0f, 0.0f, -30.0f})));
+        mallory.Send(1, Words(kGoalDone, 20, {{8, 2}, {12, kMalloryShip}, {16, 1}}));
+        mallory.Rest(std::chrono::milliseconds(300));
+    } else if (name == "deaths") {
+        // The death of everything it has seen at its own hands, and its
+        // own at the host's while it flies on.
+        mallory.For(20, [&] {
+            for (const int32_t uoid : {kHostShip, kRock, kTarget, kWreck}) mallory.Send(1, Words(kDeath, 16, {{8, kMalloryShip}, {12, uoid}}));
+            mallory.Send(1, Words(kDeath, 16, {{8, kHostShip}, {12, kMalloryShip}}));
+        });
+        // Then its own ship really ends, said to be the host's kill, which the host never fired at.
+        mallory.Send(1, Words(kDestructionRequest, 20, {{8, kMalloryShip}, {12, kHostShip}, {16, 1}}));
+        mallory.Send(1, Words(kDeath, 16, {{8, kHostShip}, {12, kMalloryShip}}));
+        mallory.Rest(std::chrono::milliseconds(300));
+    } else if (name == "names") {
+        // A second player under the honest pilot's name, speaking for him.
+        const int made = mallory.Recreate(1, "Bob");
+        mallory.Rest(std::chrono::milliseconds(300));
+        NetPacket ready;
+        ready.BuildUpdateTeam(kUpdateTeam, "Bob", "NONE", 1, -1, 1);
+        mallory.Send(1, Built(ready));
+        mallory.Send(1, Chat("Bob", "Bob: [I am ready]"));
+        mallory.Rest(std::chrono::milliseconds(300));
+        return made;
     } else if (name == "recreate") {
         return mallory.Recreate(200);
     }
     return 0;
 }
 
-// A fixture's world: the host's ship, a rock far off, Mallory's copy, two shared goals.
+// A fixture's world: the host's ship, a rock far off, Mallory's copy with
+// its gun, beam and flak far from the host's ship, a craft within their
+// reach, a wreck, two shared goals.
 class HostileMemberTest : public ::testing::Test {
 protected:
     HostileMemberTest() {
@@ -232,11 +407,33 @@ protected:
         rock_ = world_.Spawn(world_.Template("ROCK0"), 2);
         rock_->uoid = kRock;
         rock_->active = 1;
-        rock_->local.SetPositionXyz(0.0f, 0.0f, 40000.0f, Transform::kAllFlags);
+        rock_->SetPositionFlags(kRockAt, Transform::kAllFlags);
+        std::snprintf(shell_.name, sizeof shell_.name, "Flak Shell");
+        shell_.speed = kFlakSpeed;
+        shell_.speedFactor = 1.0f;
+        previousTypes_ = g_projectileTypes;
+        g_projectileTypes = &shell_;
         malloryShip_ = world_.SpawnAs<Craft>(world_.Template("SHIP0"), 3);
         malloryShip_->uoid = kMalloryShip;
         malloryShip_->type = SpaceObject::kTypeAiShip;
         malloryShip_->active = 1;
+        malloryShip_->SetPositionFlags(kMalloryAt, Transform::kAllFlags);
+        malloryShip_->AddSystem(0, new GunWeapon(malloryShip_, 0, 0, Weapon::kGunGroup, kGunRate, 1, 500, kGunRange,
+                                                 kGunDamage, "Hit Spark", nullptr));
+        auto* const beam = new BeamWeapon(malloryShip_, 0, 0, Weapon::kGunGroup, 30, kBeamRange, kBeamDamage, "Ion Beam", nullptr);
+        beam->empCharge = kBeamEmp;
+        malloryShip_->AddSystem(0, beam);
+        malloryShip_->AddSystem(0, new ProjectileWeapon(malloryShip_, 0, 0, Weapon::kProjectileGroup, kFlakRefireMs, 6, 200,
+                                                        kFlakLifeMs, kFlakDamage, "Flak Shell", nullptr));
+        target_ = world_.SpawnAs<Craft>(world_.Template("SHIP1"), 3);
+        target_->uoid = kTarget;
+        target_->type = SpaceObject::kTypeAiShip;
+        target_->active = 1;
+        target_->SetPositionFlags(kTargetAt, Transform::kAllFlags);
+        wreck_ = world_.SpawnAs<Craft>(world_.Template("SHIP1"), 3);
+        wreck_->uoid = kWreck;
+        wreck_->type = SpaceObject::kTypeAiShip;
+        wreck_->deaths = 1;
         for (const int32_t id : {1, 2}) {
             Goal* const goal = MakeGoal(id == 1 ? Goal::kKill : Goal::kTravel, nullptr);
             goal->id = id;
@@ -246,9 +443,6 @@ protected:
             if (id == 2) goal->destination = rock_;
         }
         world_.TheMission().goalList = g_goalList;
-        std::snprintf(shell_.name, sizeof shell_.name, "Flak Shell");
-        previousTypes_ = g_projectileTypes;
-        g_projectileTypes = &shell_;
         InstallNetworkHooks();
         g_clock = &world_.Clock();
     }
@@ -272,10 +466,27 @@ protected:
         }
         return words;
     }
+    // The host's objects in the world, Mallory's own ship aside (which it may end).
     int32_t ActiveObjects() {
         int32_t active = 0;
-        for (SpaceObject* object : world_.World()) active += object->active != 0 && object->uoid >= 0 ? 1 : 0;
+        for (SpaceObject* object : world_.World()) {
+            active += object->active != 0 && object->uoid >= 0 && object->uoid < NetSession::kClientUoidBase &&
+                              object->uoid != kMalloryShip
+                          ? 1
+                          : 0;
+        }
         return active;
+    }
+    // What the player table holds: "name/ready/team," in table order.
+    static std::string Table(const NetSession& session) {
+        std::string table;
+        for (int32_t i = 0; i < session.playerCapacity; ++i) {
+            const NetPlayer* const player = session.Player(i);
+            if (player->inUse == 0) continue;
+            table += std::string(player->name != nullptr ? player->name : "") + "/" + std::to_string(player->ready) +
+                     "/" + std::to_string(player->team) + ",";
+        }
+        return table;
     }
 
     WorldBuilder world_;
@@ -285,11 +496,13 @@ protected:
     Craft* hostShip_ = nullptr;
     SpaceObject* rock_ = nullptr;
     Craft* malloryShip_ = nullptr;
+    Craft* target_ = nullptr;
+    Craft* wreck_ = nullptr;
     ProjectileType shell_;
     ProjectileType* previousTypes_ = nullptr;
 };
 
-TEST_F(HostileMemberTest, NoMemberSpeaksForTheHostOrGrowsIt) {
+TEST_F(HostileMemberTest, NoMemberSpeaksForTheHostOrAnotherOrBeyondItsShip) {
     GameState& game = world_.Game();
     LoopbackProviders hostProviders(0, 20000);
     auto* const host = new NetSession("Ann's game", 8);
@@ -323,7 +536,8 @@ TEST_F(HostileMemberTest, NoMemberSpeaksForTheHostOrGrowsIt) {
     std::string line;
     ASSERT_TRUE(PassUntil(game, [&] { return hostile->ReadLine(&line, 0) && line == "joined"; })) << hostile->Transcript();
     // The host's copy of Mallory's ship, announced before.
-    host->SetPlayerUoid(host->FindPlayerByDpid(host->GetPlayerDpid(1)), kMalloryShip);
+    const int32_t malloryEntry = host->FindPlayerByDpid(host->GetPlayerDpid(1));
+    host->SetPlayerUoid(malloryEntry, kMalloryShip);
     const int32_t objects = ActiveObjects();
     const std::string goals = GoalWords();
     ASSERT_EQ(goals, "0/0/0,0/0/0,");
@@ -339,19 +553,37 @@ TEST_F(HostileMemberTest, NoMemberSpeaksForTheHostOrGrowsIt) {
         if (bob->JoinGame("Ann's game") != 1) return 2;
         game.netSession = bob;
         ChildProcess::Report("joined " + std::to_string(bob->ownDpid));
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(25);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
         std::string order;
-        while (!Told(&order) && std::chrono::steady_clock::now() < deadline) {
-            Pass(game);
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (!Told(&order)) {
+                Pass(game);
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                continue;
+            }
+            if (order == "stop") break;
+            if (order == "count") {
+                ChildProcess::Report("creates " + std::to_string(bob->objectCreates) + " states " + std::to_string(bob->states));
+            } else if (order == "report") {
+                std::string senders;
+                for (const std::string& sender : bob->senders) senders += sender + ",";
+                ChildProcess::Report("in " + std::to_string(bob->IsActive() ? 1 : 0) + " server " +
+                                     std::to_string(bob->serverDpid) + " goals " + GoalWords() + " funds " +
+                                     std::to_string(game.career->funds) + " objects " + std::to_string(ActiveObjects()) +
+                                     " mode " + std::to_string(game.mode));
+                ChildProcess::Report("chat " + std::to_string(bob->chatLines) + " longest " + std::to_string(bob->longest) +
+                                     " senders " + senders + " forged " + std::to_string(bob->forgedLeaves) + " unframed " +
+                                     std::to_string(bob->unframed) + " kills " + std::to_string(bob->killLines));
+                std::string shots;
+                for (const int32_t at : {kHostShip, kTarget}) {
+                    for (const auto* counts : {&bob->gunShots, &bob->beamHits, &bob->pulses}) {
+                        shots += " " + std::to_string(ListeningSession::Of(*counts, at));
+                    }
+                }
+                ChildProcess::Report("shots" + shots);
+                ChildProcess::Report("table " + Table(*bob));
+            }
         }
-        std::string senders;
-        for (const std::string& sender : bob->senders) senders += sender + ",";
-        ChildProcess::Report("in " + std::to_string(bob->IsActive() ? 1 : 0) + " server " + std::to_string(bob->serverDpid) +
-                             " goals " + GoalWords() + " funds " + std::to_string(game.career->funds) + " objects " +
-                             std::to_string(ActiveObjects()) + " mode " + std::to_string(game.mode));
-        ChildProcess::Report("chat " + std::to_string(bob->chatLines) + " longest " + std::to_string(bob->longest) +
-                             " senders " + senders + " forged " + std::to_string(bob->forgedLeaves));
         return 0;
     });
     ASSERT_NE(honest, nullptr);
@@ -359,11 +591,18 @@ TEST_F(HostileMemberTest, NoMemberSpeaksForTheHostOrGrowsIt) {
         << honest->Transcript();
     const uint32_t bob = uint32_t(std::stoul(line.substr(7)));
     ASSERT_TRUE(PassUntil(game, [&] { return host->CountPlayers() == 3; }));
+    const auto ask = [&](const std::string& order, const std::string& answer) {
+        honest->Tell(order);
+        EXPECT_TRUE(PassUntil(game, [&] { return honest->ReadLine(&line, 0) && line.rfind(answer, 0) == 0; }))
+            << order << "\n" << honest->Transcript();
+        return line;
+    };
 
-    // The host's pace with both playing quietly.
+    // The host's pace with both playing quietly; what the honest pilot holds then.
     int quiet = 0;
     const auto quietEnd = std::chrono::steady_clock::now() + kQuietTime;
     PassUntil(game, [&] { return std::chrono::steady_clock::now() >= quietEnd; }, &quiet);
+    const std::string counted = ask("count", "creates ");
 
     // Each attack in turn, the host's passes counted: at least half its quiet pace.
     const auto attack = [&](const std::string& name) {
@@ -380,39 +619,102 @@ TEST_F(HostileMemberTest, NoMemberSpeaksForTheHostOrGrowsIt) {
         EXPECT_GE(passes / seconds, quiet / quietSeconds / 2) << name << ": passes " << passes << " of quiet " << quiet;
         return done ? std::stoi(line.substr(line.rfind(' ') + 1)) : -1;
     };
-    // The MEGAPACKET flood last: what it leaves queued would eat the member's later shares.
-    for (const char* name : {"relay", "projectiles", "chat", "takeover", "megapacket"}) attack(name);
-    // What Mallory's burst of projectiles left: its share, none for good, none of the host's ship.
+    for (const char* name : {"relay", "projectiles"}) attack(name);
+    // What Mallory's flak left: its weapon's rate at most (a shell each
+    // refire, and the share it may have saved up), none for good, none of
+    // the host's ship, none stronger than the flak's.
     int32_t malloryShots = 0;
     for (const Projectile* projectile : game.projectiles) {
         EXPECT_NE(projectile->owner.Get(), hostShip_);
-        EXPECT_LE(projectile->lifetimeLeft, NetSession::kLongestProjectileMs);
+        EXPECT_LE(projectile->lifetimeLeft, kFlakLifeMs);
+        EXPECT_LE(projectile->damage.amounts[0], kFlakDamage[0]);
+        EXPECT_LT(projectile->currentPoint.Difference(kMalloryAt).Length(), 1000.0f);
         malloryShots += projectile->owner.Get() == malloryShip_ ? 1 : 0;
     }
+    const double flakPerSecond = 1000.0 / kFlakRefireMs;
+    const double slackSeconds = double(net_bounds::kFireSlackMs) / 1000.0;
+    const double attackSeconds = std::chrono::duration<double>(kAttackTime).count() + 0.5;
     EXPECT_GT(malloryShots, 0) << game.projectiles.Count();
-    EXPECT_LE(malloryShots, NetSession::kProjectilesAlive);
+    EXPECT_LE(malloryShots, int32_t(flakPerSecond * (attackSeconds + slackSeconds)) + 1);
+
+    for (const char* name : {"shots", "chat", "takeover", "teleport"}) attack(name);
+    // Nothing reached the host's ship; the goal far off stays open, and
+    // Mallory's ship stands where it really flew.
+    EXPECT_EQ(hostShip_->empLevel, 0);
+    EXPECT_EQ(GoalWords(), goals);
+    EXPECT_LT(malloryShip_->Position().Difference(kMalloryAt.Sum({0.0f, 0.0f, 50.0f})).Length(), 1.0f);
+
+    attack("deaths");
+    // Mallory's own request ended its ship, at nobody's hands (the host never
+    // fired at it), and nothing was scored.
+    EXPECT_TRUE(malloryShip_->dead != 0 || malloryShip_->active == 0);
+    EXPECT_EQ(malloryShip_->killer.Get(), nullptr);
+    for (int32_t i = 0; i < host->playerCapacity; ++i) {
+        EXPECT_EQ(host->Player(i)->score, 0) << i;
+        EXPECT_EQ(host->Player(i)->kills, 0) << i;
+    }
+    // The MEGAPACKET flood last: what it leaves queued would eat the member's later shares.
+    attack("megapacket");
     EXPECT_EQ(hostShip_->active, 1u);
+    EXPECT_EQ(hostShip_->dead, 0);
     EXPECT_EQ(rock_->active, 1u);
+    EXPECT_EQ(target_->active, 1u);
     EXPECT_EQ(GoalWords(), goals);
     EXPECT_EQ(host->CountPlayers(), 3);
 
-    honest->Tell("report");
-    ASSERT_TRUE(PassUntil(game, [&] { return honest->ReadLine(&line, 0) && line.rfind("in ", 0) == 0; }))
-        << honest->Transcript();
-    EXPECT_EQ(line, "in 1 server " + std::to_string(host->ownDpid) + " goals " + goals + " funds 500 objects " +
-                        std::to_string(objects) + " mode " + std::to_string(GameState::kModeFlight));
+    // None of the answers to Mallory's asking reached the honest pilot.
+    EXPECT_EQ(ask("count", "creates "), counted);
+    EXPECT_EQ(ask("report", "in "), "in 1 server " + std::to_string(host->ownDpid) + " goals " + goals + " funds 500 objects " +
+                                         std::to_string(objects) + " mode " + std::to_string(GameState::kModeFlight));
     ASSERT_TRUE(PassUntil(game, [&] { return honest->ReadLine(&line, 0) && line.rfind("chat ", 0) == 0; }));
     std::istringstream chat(line.substr(5));
-    int lines = 0;
+    int lines = 0, unframed = -1, kills = -1;
     size_t longest = 0;
     std::string word, senders, forged;
-    chat >> lines >> word >> longest >> word >> senders >> word >> forged;
-    // A few lines a second at most, each a line's length, under the member's own name.
+    chat >> lines >> word >> longest >> word >> senders >> word >> forged >> word >> unframed >> word >> kills;
+    // A few lines a second at most, each a line's length, under the member's
+    // own name, in the text too; no line reads as a notice, nor any kill.
     EXPECT_GT(lines, 0) << line;
     EXPECT_LE(lines, 2 * NetSession::kChatLinesPerSecond + 2) << line;
     EXPECT_LE(longest, NetSession::kLongestChatLine) << line;
     EXPECT_EQ(senders, "Mallory,") << line;
     EXPECT_EQ(forged, "0") << line;
+    EXPECT_EQ(unframed, 0) << line;
+    EXPECT_EQ(kills, 0) << line;
+    // Shots and pulses passed on: none at the host's ship beyond their
+    // reach, none beyond their strength, and at the target no more than the
+    // gun's and beam's rates and the beam's charge let through: a frame for
+    // each second of the attack, and the seconds each weapon saved up.
+    ASSERT_TRUE(PassUntil(game, [&] { return honest->ReadLine(&line, 0) && line.rfind("shots ", 0) == 0; }));
+    std::istringstream shots(line.substr(6));
+    int atHost[3] = {-1, -1, -1}, atTarget[3] = {-1, -1, -1};
+    for (int& count : atHost) shots >> count;
+    for (int& count : atTarget) shots >> count;
+    const int frames = int(attackSeconds + slackSeconds) + 1;
+    EXPECT_EQ(std::vector<int>(atHost, atHost + 3), std::vector<int>(3, 0)) << line;
+    for (const int count : atTarget) {
+        EXPECT_GT(count, 0) << line;
+        EXPECT_LE(count, frames) << line;
+    }
+    ASSERT_TRUE(PassUntil(game, [&] { return honest->ReadLine(&line, 0) && line.rfind("table ", 0) == 0; }));
+
+    // A second "Bob": the name with a number added, on the host and the
+    // honest pilot's machine alike; its word speaks for itself alone.
+    EXPECT_EQ(attack("names"), 1);
+    std::set<std::string> table;
+    for (int32_t i = 0; i < host->playerCapacity; ++i) {
+        const NetPlayer* const player = host->Player(i);
+        if (player->inUse != 0) table.insert(std::string(player->name) + "/" + std::to_string(player->ready));
+    }
+    EXPECT_EQ(table, (std::set<std::string>{"Ann/0", "Bob/0", "Bob2/1"}));
+    ask("report", "in ");
+    ASSERT_TRUE(PassUntil(game, [&] { return honest->ReadLine(&line, 0) && line.rfind("chat ", 0) == 0; }));
+    EXPECT_NE(line.find(" senders Bob2,Mallory, "), std::string::npos) << line;
+    EXPECT_NE(line.find(" unframed 0 "), std::string::npos) << line;
+    ASSERT_TRUE(PassUntil(game, [&] { return honest->ReadLine(&line, 0) && line.rfind("table ", 0) == 0; }));
+    EXPECT_NE(line.find("Bob/0/-1,"), std::string::npos) << line;
+    EXPECT_NE(line.find("Bob2/1/1,"), std::string::npos) << line;
+    honest->Tell("stop");
     EXPECT_EQ(honest->Wait(kWaitMs), 0) << honest->Transcript();
 
     // Two more players at most on one connection, each gone with the last.

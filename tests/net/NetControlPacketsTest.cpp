@@ -247,13 +247,21 @@ TEST_F(NetControlTest, TeamRecordsRaiseTheCountAndPlayerRecordsSetTeams) {
 
     RecordingNetSession& host = Session(true);
     Deliver(host, 2, team("NONE.", "Blues", 1, 4, -1));
-    Deliver(host, 2, team("Host", "NONE.", 1, -1, 1));
+    // A player's record speaks for its sender, whatever name it gives, and
+    // goes on under the sender's own.
+    Deliver(host, 2, team("Host", "NONE.", 1, -1, 0));
     EXPECT_STREQ(Game().netSettings->teams[1].name, "Reds");
     EXPECT_EQ(host.Player(0)->team, -1);
+    EXPECT_EQ(host.Player(1)->team, 1);
     Deliver(host, 2, team("Guest", "NONE.", 0, -1, 1));
     EXPECT_EQ(host.Player(1)->team, 0);
     EXPECT_EQ(host.Player(1)->ready, 1u);
-    EXPECT_EQ(Types(host), (std::vector<uint16_t>{kUpdateTeam}));
+    EXPECT_EQ(Types(host), (std::vector<uint16_t>{kUpdateTeam, kUpdateTeam}));
+    for (const auto& sent : host.sent) {
+        const auto relayed = net_read::ReadUpdateTeam(sent.bytes.data(), uint32_t(sent.bytes.size()));
+        ASSERT_TRUE(relayed);
+        EXPECT_STREQ(relayed->playerName, "Guest");
+    }
 }
 
 TEST_F(NetControlTest, GameInfoMakesTheSettingsBuildsTheDustOnceAndReports) {
@@ -317,10 +325,12 @@ TEST_F(NetControlTest, MessagesFollowTheirScopeAndAFullJammerStopsThem) {
         Game().TheCockpit().ShowMessage("", nullptr, 0, 0);
         host.sent.clear();
         Deliver(host, 2, Message(c.scope, c.scope, 0));
-        EXPECT_EQ(Shown() == c.scope, c.shown) << c.scope;
-        // Relayed shown or not, under the name the host knows its sender by.
+        // Shown and relayed, shown or not, under the name the host knows its
+        // sender by, in the text as well.
+        const std::string line = std::string("Guest: [") + c.scope + "]";
+        EXPECT_EQ(Shown() == line, c.shown) << c.scope;
         ASSERT_EQ(host.sent.size(), 1u) << c.scope;
-        EXPECT_EQ(host.sent[0].bytes, Message(c.scope, c.scope, 0, "Guest"));
+        EXPECT_EQ(host.sent[0].bytes, Message(c.scope, line.c_str(), 0, "Guest"));
     }
     auto* const jammer = new JammerSystem(own_, 0, 1000000, 100, 50);
     own_->AddSystem(0, jammer);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "objects/effects/StreamEffect.h"
 #include "objects/ships/Craft.h"
 #include "objects/space/ObjectPart.h"
+#include "objects/weapons/GunWeapon.h"
 #include "objects/weapons/Projectile.h"
 #include "platform/DebugOutput.h"
 #include "game/DataDirectories.h"
@@ -321,10 +323,16 @@ TEST_F(NetWeaponTest, ProjectilesComeFromTheHostAndAreNamedByIndex) {
 
 TEST_F(NetWeaponTest, ShotsAreRelayedButNeverReplayedByTheShooter) {
     RecordingNetSession& host = Session(true);
-    host.AddPlayer(2, "Rocky", rock_->uoid);
+    // Raider's ship carries a gun on its first part.
+    auto* const raider = builder_.SpawnAs<Craft>(builder_.Template("SHIP1"), 3);
+    raider->uoid = 42;
+    raider->active = 1;
+    const int32_t words[5] = {10, 0, 0, 0, 0};
+    raider->AddSystem(0, new GunWeapon(raider, 0, 0, Weapon::kGunGroup, 10, 1, 100, 1000, words, "Gun", nullptr));
+    host.AddPlayer(2, "Raider", raider->uoid);
     builder_.Game().playerShip = ship_;
     DamageRecord damage;
-    damage.source = rock_;
+    damage.source = raider;
     NetPacket miss;
     miss.BuildWeaponFire(kGunShot, damage, 1, nullptr, 0, "Gun", 0, 0, Vector3{});
     Deliver(host, 2, Built(miss));
@@ -339,18 +347,23 @@ TEST_F(NetWeaponTest, ShotsAreRelayedButNeverReplayedByTheShooter) {
     Deliver(host, 2, Built(own));
     EXPECT_TRUE(host.sent.empty());
 
-    // Salvage: forwarded to the ship's player (who has a kill to show for it), dropped for nobody's.
+    // Salvage: back to the player whose own ship it names (who has a kill
+    // to show for it); dropped for another's ship, and for nobody's.
     host.AddPlayer(3, "Bob", 40);
     host.AddPlayerKills(host.FindPlayerByDpid(3), 1);
     NetPacket salvage;
     salvage.BuildSalvage(kSalvage, "Shields 1", 10, 40);
     Deliver(host, 2, Built(salvage));
+    EXPECT_TRUE(host.sent.empty());
+    Deliver(host, 3, Built(salvage));
     ASSERT_EQ(Types(host), (std::vector<uint16_t>{kSalvage}));
     EXPECT_EQ(host.sent[0].bytes, Built(salvage));
+    EXPECT_EQ(host.sent[0].to, 3u);
     host.sent.clear();
     PacketWriter(const_cast<uint8_t*>(salvage.GetData()), 32).I32(28, 99);   // nobody's ship
-    Deliver(host, 2, Built(salvage));
+    Deliver(host, 3, Built(salvage));
     EXPECT_TRUE(host.sent.empty());
+    builder_.Remove(raider);
 }
 
 // With the sample definitions: the host's copy of a client's ship, and
@@ -403,6 +416,11 @@ TEST_F(NetDefinitionsTest, TheHostCopiesAnnouncedShipsAndClientsTakeTheCopy) {
     EXPECT_EQ(copy->type, SpaceObject::kTypeAiShip);
     EXPECT_EQ(copy->side, copy->uoid);   // each ship its own side
     EXPECT_FLOAT_EQ(copy->mass, 9.0f);
+    // It carries its hull's weapons, by which its pilot's shots are judged.
+    std::multiset<int32_t> weapons;
+    for (const ShipSystem* weapon : static_cast<Craft*>(copy)->GetWeaponList()) weapons.insert(weapon->typeId);
+    EXPECT_EQ(weapons, (std::multiset<int32_t>{Weapon::kBeam, Weapon::kGun, Weapon::kMissileLauncher,
+                                               Weapon::kMissileLauncher, Weapon::kObjectLauncher}));
     const int32_t entry = host.FindPlayerByDpid(2);
     EXPECT_EQ(host.GetPlayerUoid(entry), copy->uoid);
     // ID_INFO to the sender, the copy for Bob.

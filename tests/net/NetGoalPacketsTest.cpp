@@ -171,6 +171,7 @@ TEST_F(NetGoalTest, GoalDoneActivatesOnlyTheFirstTimeAndClientsReportTheirs) {
     Craft* const guest = builder_.SpawnAs<Craft>(builder_.Template("SHIP0", {{"WING0", {}}}), 2);
     guest->uoid = 51;
     guest->type = SpaceObject::kTypeAiShip;
+    guest->active = 1;   // flying
     guest->local.SetPositionXyz(0.0f, 0.0f, 50000.0f, Transform::kAllFlags);
     host.AddPlayer(2, "Guest", 51);
     Goal* const done = MakeGoal(Goal::kTravel, nullptr);
@@ -315,6 +316,7 @@ TEST_F(NetGoalTest, AClientsTravelGoalReachesTheHostAndEveryOtherClient) {
     SpaceObject* const copy = builder_.Spawn(builder_.Template("SHIP0"), 2);
     copy->uoid = 50;
     copy->type = SpaceObject::kTypeAiShip;
+    copy->active = 1;   // flying
     copy->local.SetPositionXyz(0.0f, 0.0f, 2800.0f, Transform::kAllFlags);
     copy->UpdateWorldTransform(0);
     host.AddPlayer(2, "Guest", 50);

@@ -2,11 +2,13 @@
 // farewell, and a client's view of the table and of its server.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/Clock.h"
+#include "game/CareerRecord.h"
 #include "game/Cockpit.h"
 #include "mission/Goal.h"
 #include "net/NetControlPackets.h"
@@ -161,6 +163,36 @@ TEST_F(NetJoinTest, TheHostTakesALeaversShipOutAndIgnoresStrangers) {
     EXPECT_TRUE(host_.sent.empty());
     EXPECT_EQ(Shown(), "");
     EXPECT_EQ(host_.CountPlayers(), 1);
+}
+
+// A pilot name is one player's in a game: a second asking for it (letter
+// case aside), or for the network's own, gets it with a number, within a
+// team record's 15 characters, and is told so by its welcome. Every machine
+// names the players alike, in the order they entered: a client, which
+// enters its own first, gives way to those before it.
+TEST_F(NetJoinTest, PilotNamesAreUniqueAndEveryMachineNamesThemAlike) {
+    host_.OnCreatePlayer(9, "bob", "Client");
+    host_.OnCreatePlayer(10, "Network", "Client");
+    host_.AddPlayer(11, "Abcdefghijklmno", -1);
+    host_.OnCreatePlayer(12, "abcdefghijklmno", "Client");
+    for (const auto& [id, name] : {std::pair{9u, "bob2"}, {10u, "Network2"}, {12u, "abcdefghijklmn2"}}) {
+        EXPECT_STREQ(host_.GetPlayerName(host_.FindPlayerByDpid(id)), name) << id;
+    }
+    EXPECT_EQ(Shown(), "abcdefghijklmn2 has joined the game.");
+
+    RecordingNetSession client(false);
+    Game().netSession = &client;
+    std::strcpy(Game().career->pilotName, "Bob");
+    client.ownDpid = 5;
+    client.AddPlayer(5, "Bob", -1);
+    client.OnCreatePlayer(1, "Ann", "Server");
+    client.OnCreatePlayer(3, "Bob", "Client");
+    client.OnCreatePlayer(4, "BOB", "Client");
+    client.OnCreatePlayer(7, "Bob", "Client");
+    for (const auto& [id, name] : {std::pair{3u, "Bob"}, {4u, "BOB2"}, {5u, "Bob3"}, {7u, "Bob4"}}) {
+        EXPECT_STREQ(client.GetPlayerName(client.FindPlayerByDpid(id)), name) << id;
+    }
+    Game().netSession = &host_;
 }
 
 TEST_F(NetJoinTest, AClientKeepsOnlyTheTableAndHearsWhenItsServerIsGone) {

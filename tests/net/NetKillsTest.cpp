@@ -12,6 +12,7 @@
 #include "net/NetGameSettings.h"
 #include "net/NetPacket.h"
 #include "net/NetPacketType.h"
+#include "net/NetPilotBounds.h"
 #include "net/PacketBytes.h"
 #include "objects/ships/Craft.h"
 #include "tests/support/world/RecordingNetSession.h"
@@ -130,9 +131,9 @@ TEST_F(NetKillsTest, EveryKillCountsOnceInTheKillersCareerPaidOrNot) {
 
     Rate(0);
     Kill(kBob, kRaider);
-    ASSERT_EQ(session_->sent.size(), 2u);   // the broadcast line, then Bob's update
+    ASSERT_EQ(session_->sent.size(), 2u);   // the broadcast line, then the update about Bob, every machine's news
     const std::vector<uint8_t> toBob = session_->sent.back().bytes;
-    EXPECT_EQ(session_->sent.back().to, 2u);
+    EXPECT_EQ(session_->sent.back().to, RecordingNetSession::kToAll);
     EXPECT_EQ(careerKillsSent(), std::vector<int32_t>{1});
     EXPECT_EQ(Game().career->kills, 10);
 
@@ -162,29 +163,34 @@ TEST_F(NetKillsTest, TagPassesItOnlyInTagGames) {
 }
 
 // The host's own destruction and a client's report of one death pay once,
-// however late the report; a client may report only its own ship's fate.
+// however late the report; a client may report only its own ship's death,
+// one the host's world saw, at the hands of a killer the host saw strike it.
 TEST_F(NetKillsTest, ADeathIsAnnouncedOnceAndOnlyByItsShip) {
-    Craft& raider = *ships_[kRaider];
+    Craft& bob = *ships_[kBob];
     const auto death = [&](uint32_t from, int killer, int victim) {
         NetPacket packet;
         packet.BuildObjectEventPacket(kDeath, killer >= 0 ? ships_[killer] : nullptr, ships_[victim]);
         session_->HandleMessage(from, 1, packet.GetData(), packet.GetSize());
     };
-    session_->AnnounceKill(51, 53);
-    death(2, kBob, kRaider);
-    raider.active = 0;   // its death ended without a respawn
-    ++raider.deaths;
-    death(2, kBob, kRaider);
+    death(2, kBob, kRaider);   // not Bob's to report
+    death(2, kAnn, kBob);      // Bob flies on: nothing died
+    bob.dead = 1;
+    death(2, kRaider, kBob);   // nobody saw the raider strike him
+    death(3, kAnn, kBob);      // nor is it Cid's to report
+    EXPECT_TRUE(session_->kills.empty());
+    session_->NoteHit(bob.uoid, ships_[kAnn]);
+    death(2, kAnn, kBob);
+    death(2, kAnn, kBob);      // reported twice, paid once
+    bob.active = 0;            // the death ended without a respawn
+    ++bob.deaths;
+    death(2, kAnn, kBob);
     EXPECT_EQ(Rewards().size(), 1u);
-    raider.active = 1;   // respawned and killed again
-    raider.dead = 1;
-    death(2, kBob, kRaider);
-    ++raider.deaths;
-    death(3, kAnn, kRaider);
-    death(2, -1, kBob);   // no killer: Bob's own doing, paying nothing
-    EXPECT_EQ(Rewards().size(), 3u);
+    bob.active = 1;            // respawned and wrecked again, by his own doing
+    bob.dead = 1;
+    death(2, -1, kBob);
+    EXPECT_EQ(Rewards().size(), 2u);
     EXPECT_EQ(Rewards().back(), 0);
-    EXPECT_EQ(session_->kills.size(), 5u);
+    EXPECT_EQ(session_->kills.size(), 4u);
 }
 
 TEST_F(NetKillsTest, BroadcastSendsOnlyWhileActiveAndAlwaysShows) {
@@ -237,6 +243,7 @@ TEST_F(NetKillsTest, CollisionsReplayTheHostsOutcomeInFlightOnly) {
 
 // A client's ship lost to nobody is announced as the pilot's own doing.
 TEST_F(NetKillsTest, ADeathWithoutAKillerIsAnnouncedAsSuicide) {
+    ships_[kBob]->dead = 1;
     NetPacket packet;
     packet.BuildObjectEventPacket(kDeath, nullptr, ships_[kBob]);
     session_->HandleMessage(2, 1, packet.GetData(), packet.GetSize());
@@ -245,25 +252,49 @@ TEST_F(NetKillsTest, ADeathWithoutAKillerIsAnnouncedAsSuicide) {
     EXPECT_EQ(Rewards(), std::vector<int32_t>{0});
 }
 
-// The host counts the raider's death as it happens; the client's report of
-// the same death may come after the raider has respawned.
-TEST_F(NetKillsTest, ADeathReportedAfterTheRespawnCountsOnce) {
-    Craft& raider = *ships_[kRaider];
+// The killer a client names must have struck its ship on the host lately.
+TEST_F(NetKillsTest, AKillerOfAClientsShipIsOneTheHostSawStrikeIt) {
+    Craft& bob = *ships_[kBob];
+    bob.dead = 1;
     const auto death = [&] {
         NetPacket packet;
-        packet.BuildObjectEventPacket(kDeath, ships_[kBob], &raider);
+        packet.BuildObjectEventPacket(kDeath, ships_[kAnn], &bob);
         session_->HandleMessage(2, 1, packet.GetData(), packet.GetSize());
     };
-    session_->AnnounceKill(51, 53);
-    ++raider.deaths;   // its sequence ended and it flies again
+    session_->NoteHit(bob.uoid, ships_[kAnn]);
+    builder_.Clock().Advance(net_bounds::kSeenHitMs + 1);
+    death();
+    for (const int other : {kCid, kRaider, kCid}) session_->NoteHit(bob.uoid, ships_[other]);
+    death();   // others struck him since; Ann's hit is long past
+    EXPECT_TRUE(session_->kills.empty());
+    session_->NoteHit(bob.uoid, ships_[kAnn]);
+    death();
+    EXPECT_EQ(session_->kills.size(), 1u);
+}
+
+// A late report of a death the host already counted (the ship flies
+// again) counts nothing; the next death counts again.
+TEST_F(NetKillsTest, ADeathReportedAfterTheRespawnCountsOnce) {
+    Craft& bob = *ships_[kBob];
+    const auto death = [&] {
+        NetPacket packet;
+        packet.BuildObjectEventPacket(kDeath, ships_[kAnn], &bob);
+        session_->HandleMessage(2, 1, packet.GetData(), packet.GetSize());
+    };
+    session_->NoteHit(bob.uoid, ships_[kAnn]);
+    bob.dead = 1;
     death();
     EXPECT_EQ(Rewards().size(), 1u);
-    EXPECT_EQ(session_->Player(kBob)->score, 1);
+    bob.dead = 0;   // its sequence ended and it flies again
+    ++bob.deaths;
+    death();
+    EXPECT_EQ(Rewards().size(), 1u);
+    EXPECT_EQ(session_->Player(kAnn)->score, 1);
 
-    raider.dead = 1;   // this life ends too, destroyed at Bob's request
+    bob.dead = 1;   // this life ends too
     death();
     EXPECT_EQ(Rewards().size(), 2u);
-    EXPECT_EQ(session_->Player(kBob)->score, 2);
+    EXPECT_EQ(session_->Player(kAnn)->score, 2);
 }
 
 // Players fly ships with hull names; the lines name the pilots.

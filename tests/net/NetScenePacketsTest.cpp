@@ -70,6 +70,16 @@ TEST(NetSceneTest, ClientsTakeEachKindInOrderAndRepeatsMakeNothing) {
     EXPECT_EQ(mission.dustTemplates.size(), 1u);
     EXPECT_EQ(held.wallpapers, 1);
     EXPECT_EQ(held.lights, 0);
+    // A host telling record after record, each in order, gets no further than a sky's worth.
+    for (int32_t index = 1; index < NetSession::kMostSkyRecords + 8; ++index) {
+        for (const size_t kind : {size_t(3), size_t(4)}) {
+            Bytes more = sky[kind];
+            PacketWriter(more.data(), uint32_t(more.size())).I32(8, index);
+            deliver(more);
+        }
+    }
+    EXPECT_EQ(mission.spaceDust.size(), size_t(NetSession::kMostSkyRecords));
+    EXPECT_EQ(mission.wallpapers.size(), size_t(NetSession::kMostSkyRecords));
 
     // A record the sky's reader refuses, a negative index or a cut packet is no record.
     Bytes dust = sky[3];

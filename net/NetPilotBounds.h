@@ -1,0 +1,89 @@
+#pragma once
+#include <cstdint>
+
+#include "engine/Vector3.h"
+
+class NetSession;
+class SpaceObject;
+struct NetInbound;
+namespace net_read {
+struct ProjectileFields;
+struct WeaponFire;
+}  // namespace net_read
+
+// A share that comes back with time: up to `capacity`, refilled at
+// `perSecond` by the engine's clock. Untouched, it is full.
+struct NetAllowance {
+    double level = -1.0;   // negative: never taken from
+    uint32_t at = 0;       // the engine's ms of the last take
+    // Takes `amount`: false, and nothing taken, when less is left.
+    bool Take(double amount, double perSecond, double capacity, uint32_t now);
+};
+
+// What one weapon of a member's ship has left to fire: its shots, its
+// damage (the sum of its five damage words) and its EMP charge.
+struct NetWeaponAllowance {
+    NetAllowance shots;
+    NetAllowance damage;
+    NetAllowance emp;
+};
+
+// A hit the host's world saw land on a player's ship.
+struct NetSeenHit {
+    int32_t attacker = -1;   // uoid
+    uint32_t at = 0;         // the engine's ms
+};
+
+// The host's judgement of what a member says its own ship did, made on the
+// host's copy of that ship: a member reports only its own ship, and only
+// what that ship can do. Each answers whether the report counts; a report
+// that does not count changes nothing and goes no further.
+namespace net_bounds {
+
+// The fastest a craft flies, units a second: a hull holds itself to 200
+// below its boost's last frame, and a collision may push it harder; twice
+// that leaves honest flight a wide margin while a jump across the world
+// still takes its time.
+constexpr float kFastestFlight = 400.0f;
+// How much later than its pilot's place a copy may stand, or a target's
+// copy on the shooter's screen: a report a frame old, a loaded link, the
+// host's pass. Shots are judged on places this much apart at most.
+constexpr uint32_t kShotLagMs = 500;
+// Reports a pilot sends at its frame rate may arrive bunched after a
+// stall of the link: a second's flight arriving at once still counts.
+constexpr uint32_t kMoveLagMs = 1000;
+// A weapon's allowances hold this much of its fire: a client's long frame
+// claims up to a second of fire in one shot (a frame's elapsed time is cut
+// at a second), and another second may arrive bunched behind it.
+constexpr uint32_t kFireSlackMs = 2000;
+// A killer named for a player's death must have hit its ship this
+// recently on the host: the report follows the killing blow by a round
+// trip, many seconds on a stalled link.
+constexpr uint32_t kSeenHitMs = 10000;
+
+// GUN_SHOT and BEAM_HIT from the sender's ship at the target (null: none):
+// a weapon of that kind and name (one on the firing part first), the target
+// within its reach, no word of the damage beyond the weapon's, and within
+// its rate.
+bool ShotCounts(const NetInbound& packet, SpaceObject& shooter, const SpaceObject* target,
+                const net_read::WeaponFire& shot);
+// EMP_DAMAGE at a craft, from a gun or beam of the sender's ship that
+// carries a charge and reaches it, within that charge a second.
+bool PulseCounts(const NetInbound& packet, SpaceObject& shooter, const SpaceObject& target, int32_t amount);
+// PROJ_REQUEST from a projectile weapon of the sender's ship firing that
+// type: leaving from the ship, no faster, longer-lived or stronger than the
+// weapon's shots, and no more often than the weapon fires.
+bool ProjectileCounts(const NetInbound& packet, SpaceObject& owner, const net_read::ProjectileFields& shot);
+// PLAYER_INFO's new place for the copy of the sender's ship (table entry
+// `entry`): within what it can fly since its last report took, or since the
+// copy was made from wherever a network start lies, or through a jump
+// gate it was within the jump's reach of. A copy out of the world (a wreck,
+// gone through a gate) follows its pilot's word: it meets nothing there.
+bool MoveCounts(NetSession& session, int32_t entry, SpaceObject& ship, const Vector3& to);
+// Whether the host saw `killer` hit the ship of table entry `entry` lately;
+// the ship itself (and no killer) always counts.
+bool SeenKiller(const NetSession& session, int32_t entry, int32_t killer);
+// Whether the copy flies: in the world, alive, not gone through a gate.
+bool Flying(const SpaceObject& ship);
+
+}  // namespace net_bounds
