@@ -8,6 +8,7 @@
 
 #include "canvas/D3DCanvas.h"
 #include "display/Palette.h"
+#include "engine/Random.h"
 #include "game/CommandTable.h"
 #include "mission/ObjectLoader.h"
 #include "navmap/MapScreen.h"
@@ -73,7 +74,8 @@ protected:
 // left in white; the other raider far past every range and the first one
 // cloaked are left off, each shown once it can be seen; and once the pilot
 // has left the ship in the pod, the ship shows on the pod's scope until it
-// is wrecked, when nothing of it does.
+// is wrecked, when nothing of it does; nor does anything once the pod is
+// a wreck too.
 TEST_F(RadarDisplay, EachKindShowsInItsColourAndWhatTheRadarCannotSeeStaysOff) {
     Fly("strike.uli");
     auto* const raider = dynamic_cast<Craft*>(Named("Red 1"));
@@ -146,12 +148,18 @@ TEST_F(RadarDisplay, EachKindShowsInItsColourAndWhatTheRadarCannotSeeStaysOff) {
         const Vector3 off = object->Position().Difference(pod->Position());
         EXPECT_EQ(At(off.Dot(Axis(0)), off.Dot(Axis(2))), nullptr) << "a piece of the wreck shows";
     }
+    // The pod wrecked in its turn: a wreck's radar shows nothing.
+    pod->Explode(nullptr, 0);
+    for (int32_t frame = 0; frame < 600 && (pod->dead != 0 || pod->active != 0); ++frame) Frame();
+    ASSERT_TRUE(pod->dead == 0 && pod->active == 0);
+    Read();
+    EXPECT_FALSE(Radar().shown);
 }
 
 // R steps the range from long to short and medium, and the raider 4.5 km
 // out goes off the scope and comes back; P launches a probe, and R past
 // the long range follows it: the scope then stands at the probe, with the
-// probe's range.
+// probe's range. A destroyed radar has no scope.
 TEST_F(RadarDisplay, TheRangeKeyChangesWhatTheScopeShowsAndAProbeMovesItsCentre) {
     Fly("strike.uli");
     SpaceObject* const nearer = Named("Red 1");
@@ -193,6 +201,39 @@ TEST_F(RadarDisplay, TheRangeKeyChangesWhatTheScopeShowsAndAProbeMovesItsCentre)
     EXPECT_NE(At(-300.0f, -1500.0f), nullptr) << "the nearer raider is not behind the probe";
     EXPECT_NE(At(300.0f, 1500.0f), nullptr) << "the further raider is not ahead of the probe";
     EXPECT_EQ(At(-300.0f, 1500.0f), nullptr) << "the scope still stands at the ship";
+
+    // Destroyed, the radar shows nothing at all.
+    radar->SetDamage(radar->maxDamage);
+    Read();
+    EXPECT_FALSE(Radar().shown);
+    EXPECT_EQ(Radar().count, 0);
+}
+
+// A damaged radar's noise rolls dice for every blip; the HUD puts them
+// back, so that a flight drawn frame by frame and one never drawn stay one
+// flight.
+TEST_F(RadarDisplay, DrawingTheNoisyScopeChangesNothingInTheWorld) {
+    uint32_t dice[2] = {};
+    Vector3 raider[2];
+    for (const bool drawn : {true, false}) {
+        Fly("strike.uli");
+        auto* const radar = SystemOf<RadarSystem>(Ship(), ShipSystem::kRadar);
+        radar->SetDamage(radar->maxDamage / 2);
+        Ship().empLevel = 40;
+        for (int32_t frame = 0; frame < 30; ++frame) {
+            if (drawn) {
+                Frame();
+            } else {
+                flight_->Simulate();
+            }
+        }
+        if (drawn) EXPECT_TRUE(Radar().shown && Radar().count > 0);
+        dice[drawn ? 0 : 1] = GameRandomState();
+        raider[drawn ? 0 : 1] = Named("Red 1")->Position();
+        flight_.reset();
+    }
+    EXPECT_EQ(dice[0], dice[1]);
+    EXPECT_EQ(raider[0].Difference(raider[1]).Length(), 0.0f);
 }
 
 // The strike's first seconds at the short range, before any raider is in
