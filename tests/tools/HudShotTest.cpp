@@ -73,8 +73,9 @@ TEST(HudShotTest, TheHudMatchesItsGoldenPicturesLitWithATargetAheadBehindAndNone
 
 // At each of the game's screen sizes, with every text row of the HUD lit
 // over black space: no text, crosshair, bracket or arrow lands in the radar
-// scope's place, the scope draws nothing outside it, and a crosshair laid
-// over the scope leaves every arm out.
+// scope's place, the scope draws nothing outside it, a crosshair laid over
+// the scope leaves every arm out, and the warning and message lines keep
+// off the instruments' rows.
 TEST(HudShotTest, TheScopeKeepsClearOfEveryRowAndOfTheCrosshairAtEachScreenSize) {
     const TempDir dir;
     std::string error;
@@ -126,6 +127,26 @@ TEST(HudShotTest, TheScopeKeepsClearOfEveryRowAndOfTheCrosshairAtEachScreenSize)
         const RgbImage aimless = redraw();
         cockpit.readout.aim = HudMark{HudMark::kOnScreen, float(place.x + place.width / 2), float(place.y + place.width / 2)};
         EXPECT_TRUE(redraw() == aimless) << "the crosshair is drawn over the scope";
+
+        // The warning and message lines and the instruments: no pixel drawn by both.
+        const auto lines = [&](bool on) {
+            cockpit.ShowWarning(on ? "WARNING: Low fuel levels!" : "", 10000);
+            cockpit.ShowMessage(on ? "Corsair: [good hunting, pilot]" : "", nullptr, 10000, 0);
+        };
+        lines(false);
+        const RgbImage instruments = redraw();
+        cockpit.readout.flying = false;
+        const RgbImage neither = redraw();
+        lines(true);
+        const RgbImage messages = redraw();
+        int32_t crossed = 0;
+        for (size_t at = 0; at < neither.rgb.size(); at += 3) {
+            const bool instrument = std::memcmp(&instruments.rgb[at], &neither.rgb[at], 3) != 0;
+            const bool message = std::memcmp(&messages.rgb[at], &neither.rgb[at], 3) != 0;
+            crossed += instrument && message ? 1 : 0;
+        }
+        EXPECT_EQ(crossed, 0) << "the warning or message line runs through the instruments' rows";
+        cockpit.readout.flying = true;
     }
     g_dataDirs.Clear();
 }
