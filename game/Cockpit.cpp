@@ -13,6 +13,7 @@
 #include "game/DrawString.h"
 #include "game/GameState.h"
 #include "game/HudKeepClear.h"
+#include "game/RadarScope.h"
 #include "sound/SoundDevice.h"
 #include "sound/SoundObject.h"
 
@@ -20,7 +21,11 @@ namespace {
 
 Cockpit::CallsignQuery g_callsignQuery = nullptr;
 
-// The HUD's layout for a 640 x 480 screen, in one place.
+// The HUD's layout for a 640 x 480 screen, in one place. On a larger screen
+// the rows from the radio message down keep their distance from the bottom
+// edge, as the instruments' columns do, the shield facings stay centred
+// under the scope, and the rest stays at the top left.
+constexpr int32_t kLayoutWidth = 640, kLayoutHeight = 480;
 struct Label {
     int32_t id;
     const char* text;
@@ -45,6 +50,14 @@ constexpr int32_t kMessageX = 8, kMessageY = 456;
 constexpr int32_t kRadioX = 8, kRadioY = 360, kRadioFaceSize = 64;
 constexpr int32_t kChargeX = 520, kChargeY = 8;
 constexpr int32_t kObjectiveX = 8, kObjectiveY = 44;
+// The radar's scope stands between the crosshair and the shield facings, a
+// little clear of the facings; its radius grows with the screen's height.
+constexpr int32_t kRadarLeastRadius = 48, kRadarHeightShare = 10, kRadarMargin = 4;
+
+// How far the bottom rows stand lower than the layout has them, and the
+// centred facings further right.
+int32_t BottomShift(int32_t height) { return std::max(height - kLayoutHeight, 0); }
+int32_t CentreShift(int32_t width) { return std::max(width - kLayoutWidth, 0) / 2; }
 // Colours, as 0xBBGGRR.
 constexpr uint32_t kLit = 0x40FF40, kDim = 0x404040, kText = 0xE0E0E0, kWarningColour = 0x2060FF, kHit = 0x20C0FF;
 
@@ -114,6 +127,13 @@ void Cockpit::SetObjective(Goal* goal, const char* text, const char* second) {
     CopyBounded(objectiveSecond_, goal != nullptr ? second : nullptr);
 }
 
+CanvasRect Cockpit::RadarPlace(int32_t width, int32_t height) {
+    const int32_t radius = std::max(kRadarLeastRadius, height / kRadarHeightShare);
+    const int32_t bottom = kFacingY[0] + BottomShift(height) - kRadarMargin;
+    const int32_t boxHeight = 2 * radius + RadarScope::kRangeLine;
+    return CanvasRect{width / 2 - radius, bottom - boxHeight, 2 * radius, boxHeight};
+}
+
 const char* Cockpit::WarningAt(uint32_t now) const { return Before(now, warningUntil_) ? warning_ : ""; }
 
 const char* Cockpit::MessageAt(uint32_t now) const { return Before(now, messageUntil_) ? message_ : ""; }
@@ -150,6 +170,12 @@ void Cockpit::Draw(Canvas& canvas, uint32_t now) {
         DrawStringOn(canvas, line, x, y);
         keepClear.Add(x, y, int32_t(FontStringWidth(line)), int32_t(FontHeight()));
     };
+    // The scope first: a long radio line running over it stays legible.
+    if (canDraw && readout.flying && readout.radar.shown) {
+        const CanvasRect scope = RadarPlace(canvas.width, canvas.height);
+        RadarScope::Draw(canvas, readout.radar, scope);
+        keepClear.Add(scope.x, scope.y, scope.width, scope.height);
+    }
     for (const Label& label : kIndicatorLabels) text(indicators_[label.id] ? kLit : kDim, label.x, label.y, label.text);
     char line[kMessageChars + 64];
     text(kText, kDamageX, kDamageY, kDamageHeading);
@@ -157,8 +183,10 @@ void Cockpit::Draw(Canvas& canvas, uint32_t now) {
         std::snprintf(line, sizeof line, "%s %3d%%", label.text, levels_[label.id - 1]);
         text(levels_[label.id - 1] > 0 ? kWarningColour : kText, label.x, label.y, line);
     }
+    const int32_t shift = BottomShift(canvas.height);
     for (int32_t facing = 0; facing < kFacings; ++facing) {
-        text(shieldHits[facing] != 0 ? kHit : kDim, kFacingX[facing], kFacingY[facing], kFacingLabels[facing]);
+        text(shieldHits[facing] != 0 ? kHit : kDim, kFacingX[facing] + CentreShift(canvas.width), kFacingY[facing] + shift,
+             kFacingLabels[facing]);
         if (shieldHits[facing] > 0) --shieldHits[facing];
     }
     if (objectiveText_[0] != 0) {
@@ -168,10 +196,10 @@ void Cockpit::Draw(Canvas& canvas, uint32_t now) {
     }
     std::snprintf(line, sizeof line, "CHARGE %d", lastCharge);
     text(kText, kChargeX, kChargeY, line);
-    text(kWarningColour, kWarningX, kWarningY, WarningAt(now));
-    text(kText, kMessageX, kMessageY, MessageAt(now));
+    text(kWarningColour, kWarningX, kWarningY + shift, WarningAt(now));
+    text(kText, kMessageX, kMessageY + shift, MessageAt(now));
     if (canDraw && messageFace_ != nullptr && Before(now, messageUntil_)) {
-        const CanvasRect at{kMessageX + 480, kMessageY - kRadioFaceSize, kRadioFaceSize, kRadioFaceSize};
+        const CanvasRect at{kMessageX + 480, kMessageY + shift - kRadioFaceSize, kRadioFaceSize, kRadioFaceSize};
         canvas.BlitImage(&at, messageFace_, 0);
         keepClear.Add(at.x, at.y, at.width, at.height);
     }
@@ -179,15 +207,15 @@ void Cockpit::Draw(Canvas& canvas, uint32_t now) {
     if (radio != nullptr) {
         int32_t x = kRadioX;
         if (canDraw && radio->face != nullptr) {
-            const CanvasRect at{kRadioX, kRadioY, kRadioFaceSize, kRadioFaceSize};
+            const CanvasRect at{kRadioX, kRadioY + shift, kRadioFaceSize, kRadioFaceSize};
             canvas.BlitImage(&at, radio->face, 0);
             keepClear.Add(at.x, at.y, at.width, at.height);
             x += kRadioFaceSize + 8;
         }
         const char* const callsign =
             radio->speaker != nullptr && g_callsignQuery != nullptr ? g_callsignQuery(radio->speaker) : nullptr;
-        if (callsign != nullptr) text(kLit, x, kRadioY, callsign);
-        text(kText, x, kRadioY + 12, radio->text);
+        if (callsign != nullptr) text(kLit, x, kRadioY + shift, callsign);
+        text(kText, x, kRadioY + shift + 12, radio->text);
     }
     if (canDraw) readout.Draw(canvas, keepClear);
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 
+#include "display/CanvasRect.h"
 #include "engine/EngineAllocation.h"
 #include "game/HudReadout.h"
 
@@ -66,9 +67,15 @@ public:
     // Once a frame: the shown radio message ends after its display time,
     // then a pending one is shown from now with its voice.
     void Update(uint32_t now);
-    // The HUD over whatever the canvas holds. Each drawn frame lowers every
+    // The HUD over whatever the canvas holds: the radar's scope first, then
+    // the text and the instruments' readout. Each drawn frame lowers every
     // shield-hit flag by one.
     void Draw(Canvas& canvas, uint32_t now);
+
+    // Where the radar's scope stands on a screen of width x height: centred
+    // between the crosshair and the shield facings, clear of every text row
+    // of the HUD.
+    static CanvasRect RadarPlace(int32_t width, int32_t height);
 
     // What the HUD shows; empty when nothing is up at `now`.
     const char* WarningAt(uint32_t now) const;

@@ -17,22 +17,21 @@
 namespace {
 
 // Colours, as 0xBBGGRR.
-constexpr uint32_t kInstrument = 0x40FF40, kText = 0xE0E0E0, kTargetColour = 0x3030FF, kNavColour = 0xFFC040;
+constexpr uint32_t kInstrument = 0x40FF40, kText = 0xE0E0E0, kTargetColour = 0x3030FF, kNavColour = 0xFFC040,
+                   kRefusalColour = 0x2060FF;
 // The two columns of readings stand this far above the bottom edge, the
-// left one at the left edge and the right one this far from the right.
-constexpr int32_t kColumnsUp = 180, kRightColumnWidth = 200, kLineStep = 12, kLeftX = 8;
+// left one at the left edge and the right one this far from the right; the
+// right one, the longer, starts two rows higher.
+constexpr int32_t kColumnsUp = 180, kRightColumnUp = 204, kRightColumnWidth = 200, kLineStep = 12, kLeftX = 8;
+// The target's block of rows in the right column: its name and distance,
+// hull and shield, class, callsign and part; the nav point's row follows.
+constexpr int32_t kTargetRows = 5;
 // The edge arrow: its tip this far inside the screen's edges, its head
 // longer than it is wide with a notch cut into its base, so that no base
 // corner reads as a tip; drawn no nearer the centre than kArrowNearest.
 constexpr float kArrowMargin = 6.0f, kArrowLength = 24.0f, kArrowHalfWidth = 8.0f, kArrowNotch = 9.0f;
 constexpr float kArrowNearest = 48.0f, kArrowStep = 2.0f, kArrowRoom = 3.0f;
 constexpr float kCrosshairReach = 12.0f, kCrosshairGap = 4.0f;
-
-void CopyName(char* to, const char* from) {
-    const size_t length = from != nullptr ? strnlen(from, HudReadout::kNameChars) : 0;
-    if (length > 0) std::memcpy(to, from, length);
-    to[length] = 0;
-}
 
 int32_t Clamp100(int32_t percent) { return std::clamp(percent, 0, 100); }
 
@@ -53,14 +52,21 @@ public:
         const uint8_t rgb[3] = {uint8_t(colour), uint8_t(colour >> 8), uint8_t(colour >> 16)};
         canvas_.DrawLineClipped(&a, &b, rgb, nullptr);
     }
-    // Four corner brackets round (x, y), `half` pixels out.
-    void Brackets(uint32_t colour, float x, float y, float half) const {
+    // Four corner brackets round (x, y), `half` pixels out, each left out
+    // where it would cover a kept place (in the chase view a target ahead
+    // sits up among the top rows).
+    void Brackets(uint32_t colour, float x, float y, float half, const HudKeepClear& keepClear) const {
         const float arm = half * 0.5f;
         for (const float sx : {-1.0f, 1.0f}) {
             for (const float sy : {-1.0f, 1.0f}) {
                 const float cx = x + sx * half, cy = y + sy * half;
-                Line(colour, cx, cy, cx - sx * arm, cy);
-                Line(colour, cx, cy, cx, cy - sy * arm);
+                const float ex = cx - sx * arm, ey = cy - sy * arm;
+                if (keepClear.Meets(std::min(cx, ex) - 1.0f, std::min(cy, ey) - 1.0f, std::max(cx, ex) + 1.0f,
+                                    std::max(cy, ey) + 1.0f)) {
+                    continue;
+                }
+                Line(colour, cx, cy, ex, cy);
+                Line(colour, cx, cy, cx, ey);
             }
         }
     }
@@ -156,11 +162,11 @@ HudMark HudMark::Of(const Camera& camera, const Vector3& world) {
     return mark;
 }
 
-void HudReadout::SetTargetName(const char* name) { CopyName(targetName, name); }
-
-void HudReadout::SetNavName(const char* name) { CopyName(navName, name); }
-
-void HudReadout::SetWeaponName(const char* name) { CopyName(weaponName, name); }
+void HudReadout::SetText(char (&to)[kNameChars + 1], const char* from) {
+    const size_t length = from != nullptr ? strnlen(from, kNameChars) : 0;
+    if (length > 0) std::memcpy(to, from, length);
+    to[length] = 0;
+}
 
 void HudReadout::TargetLine(char (&line)[kLineChars]) const {
     line[0] = 0;
@@ -186,7 +192,8 @@ int32_t HudReadout::Rows(int32_t width, int32_t height, Row (&rows)[kRows]) cons
                   Clamp100(shieldLevel), Clamp100(weaponLevel), Clamp100(fuelLevel));
 
     const int32_t right = std::max(width - kRightColumnWidth, 0);
-    y = top;
+    y = std::max(height - kRightColumnUp, 60);
+    const int32_t navY = y + kTargetRows * kLineStep;
     if (hasTarget) {
         TargetLine(add(kTargetColour, right, y));
         char(&hull)[kLineChars] = add(kText, right, y += kLineStep);
@@ -195,23 +202,38 @@ int32_t HudReadout::Rows(int32_t width, int32_t height, Row (&rows)[kRows]) cons
         } else {
             std::snprintf(hull, kLineChars, "HULL %3d%%", Clamp100(targetHull));
         }
+        std::snprintf(add(kText, right, y += kLineStep), kLineChars, "CLASS %s", targetClass);
+        // A craft without a callsign reads as "--", as a group that never runs out does.
+        std::snprintf(add(kText, right, y += kLineStep), kLineChars, "CALLSIGN %s",
+                      targetCallsign[0] != 0 ? targetCallsign : "--");
+        std::snprintf(add(kText, right, y += kLineStep), kLineChars, "PART %s", targetPart);
     } else {
         std::snprintf(add(kText, right, y), kLineChars, "NO TARGET");
-        y += kLineStep;
     }
-    y += kLineStep;
+    // The rows below keep their places whether a target is held or not.
+    y = navY;
     if (hasNav) std::snprintf(add(kNavColour, right, y), kLineChars, "NAV %s %05ldm", navName, long(navDistance));
     if (weaponGroup > 0) {
         std::snprintf(add(kInstrument, right, y += kLineStep), kLineChars, "GROUP %d %s", int(weaponGroup), weaponName);
-        char(&shots)[kLineChars] = add(kText, right, y += kLineStep);
+        char shots[24];
         if (ammunition >= 0) {
-            std::snprintf(shots, kLineChars, "AMMO %d", int(ammunition));
+            std::snprintf(shots, sizeof shots, "AMMO %d", int(ammunition));
         } else {
-            std::snprintf(shots, kLineChars, "AMMO --");
+            std::snprintf(shots, sizeof shots, "AMMO --");
+        }
+        char(&ammo)[kLineChars] = add(kText, right, y += kLineStep);
+        if (lock >= 100) {
+            std::snprintf(ammo, kLineChars, "%-10s LOCKED", shots);
+        } else if (lock >= 0) {
+            std::snprintf(ammo, kLineChars, "%-10s LOCK %3d%%", shots, int(lock));
+        } else {
+            std::snprintf(ammo, kLineChars, "%s", shots);
         }
     } else {
         std::snprintf(add(kText, right, y += kLineStep), kLineChars, "NO WEAPON");
+        y += kLineStep;
     }
+    if (refusal[0] != 0) std::snprintf(add(kRefusalColour, right, y += kLineStep), kLineChars, "%s", refusal);
     return count;
 }
 
@@ -229,7 +251,9 @@ void HudReadout::Draw(Canvas& canvas, HudKeepClear& keepClear) const {
     // The arrow steers to the target, or without one to the nav point.
     const HudMark& steer = hasTarget ? targetMark : navMark;
     const uint32_t steerColour = hasTarget ? kTargetColour : kNavColour;
-    if (hasTarget && targetMark.kind == HudMark::kOnScreen) pen.Brackets(kTargetColour, targetMark.x, targetMark.y, 10.0f);
+    if (hasTarget && targetMark.kind == HudMark::kOnScreen) {
+        pen.Brackets(kTargetColour, targetMark.x, targetMark.y, 10.0f, keepClear);
+    }
     if (hasNav && navMark.kind == HudMark::kOnScreen) {
         const float x = navMark.x, yy = navMark.y;
         pen.Line(kNavColour, x - 6.0f, yy, x, yy - 6.0f);

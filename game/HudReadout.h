@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "engine/Vector3.h"
+#include "game/RadarScope.h"
 
 class Camera;
 class Canvas;
@@ -41,10 +42,22 @@ struct HudReadout {
     int32_t weaponGroup = 0;
     char weaponName[kNameChars + 1] = {};
     int32_t ammunition = -1;
-    HudMark aim;   // where the ship's nose points
+    // A missile group's lock on the target in percent, locked from 100 up;
+    // -1 when the group does not lock or nothing is targeted.
+    int32_t lock = -1;
+    // Why the group's last shot was refused, while that holds; "" when none.
+    char refusal[kNameChars + 1] = {};
+    // Where the crosshair goes: where a shot of a projectile group would
+    // go, else where the ship's nose points.
+    HudMark aim;
 
     bool hasTarget = false;
+    // The target's name, class, callsign and selected part as far as the
+    // targeting computer has identified it ("unknown", "none").
     char targetName[kNameChars + 1] = {};
+    char targetClass[kNameChars + 1] = {};
+    char targetCallsign[kNameChars + 1] = {};
+    char targetPart[kNameChars + 1] = {};
     int32_t targetDistance = 0;
     int32_t targetHull = 0;
     int32_t targetShield = -1;   // -1: the target carries no shield
@@ -54,10 +67,13 @@ struct HudReadout {
     char navName[kNameChars + 1] = {};
     int32_t navDistance = 0;
     HudMark navMark;
+    RadarPicture radar;
 
-    void SetTargetName(const char* name);
-    void SetNavName(const char* name);
-    void SetWeaponName(const char* name);
+    // Each copies at most kNameChars of the text; null is "".
+    static void SetText(char (&to)[kNameChars + 1], const char* from);
+    void SetTargetName(const char* name) { SetText(targetName, name); }
+    void SetNavName(const char* name) { SetText(navName, name); }
+    void SetWeaponName(const char* name) { SetText(weaponName, name); }
 
     // A line of the instruments' text, its top left at (x, y).
     struct Row {
@@ -65,17 +81,19 @@ struct HudReadout {
         uint32_t colour = 0;   // 0xBBGGRR
         char text[kLineChars] = {};
     };
-    static constexpr int32_t kRows = 10;
+    static constexpr int32_t kRows = 16;
 
     // The target line as the HUD draws it, "" without a target.
     void TargetLine(char (&line)[kLineChars]) const;
     // The lines the instruments draw on a screen of width x height, in two
-    // columns above the bottom edge; how many (none while nothing is flown).
+    // columns above the bottom edge, the target's and the weapons' on the
+    // right; how many (none while nothing is flown).
     int32_t Rows(int32_t width, int32_t height, Row (&rows)[kRows]) const;
     // The rows drawn over the canvas in the current font, which the cockpit
     // has selected, then the marks: the crosshair, the target's brackets, the
-    // nav point's diamond and the edge arrow. The crosshair and the arrow
-    // keep clear of the rows and of the places in `keepClear` (the
-    // cockpit's own text), which gains the rows. Needs the canvas's palette.
+    // nav point's diamond and the edge arrow. The crosshair, the brackets and
+    // the arrow keep clear of the rows and of the places in `keepClear` (the
+    // cockpit's own text and scope), which gains the rows. Needs the
+    // canvas's palette.
     void Draw(Canvas& canvas, HudKeepClear& keepClear) const;
 };

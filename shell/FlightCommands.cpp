@@ -119,6 +119,7 @@ void FireGroups(GameState& game, const CommandState& commands, Craft& ship) {
         }
         if (commands.IsHeld(command)) {
             ship.AimGunsAtTarget(group);
+            ship.AimProjectilesAtTarget(group);
             ship.FireWeaponGroup(group);
         }
     }

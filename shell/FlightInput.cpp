@@ -215,6 +215,7 @@ void Weapons(GameState& game, Craft& ship) {
     if (choose || group == Weapon::kNoGroup || !CarriesGroup(ship, group)) group = NextWeaponGroup(ship, group);
     if (fire && group != Weapon::kNoGroup) {
         ship.AimGunsAtTarget(group);
+        ship.AimProjectilesAtTarget(group);
         ship.FireWeaponGroup(group);
     }
 }

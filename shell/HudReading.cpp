@@ -1,9 +1,11 @@
 #include "shell/HudReading.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <string>
 
+#include "engine/Random.h"
 #include "game/GameState.h"
 #include "game/HudReadout.h"
 #include "game/Mission.h"
@@ -12,7 +14,9 @@
 #include "objects/systems/EngineSystem.h"
 #include "objects/systems/ShieldSystem.h"
 #include "objects/systems/TargetingSystem.h"
+#include "objects/weapons/ProjectileWeapon.h"
 #include "objects/weapons/Weapon.h"
+#include "shell/RadarReading.h"
 #include "shell/RunTrace.h"
 
 namespace {
@@ -73,8 +77,9 @@ void ReadEnergy(Craft& ship, HudReadout* out) {
 }
 
 // The group the fire command fires: the chosen one while the ship carries
-// it, else the first it carries (what the first shot would choose).
-void ReadWeapons(Craft& ship, int32_t chosen, HudReadout* out) {
+// it, else the first it carries (what the first shot would choose). Its
+// first weapon, or null when the ship carries no group.
+Weapon* ReadWeapons(Craft& ship, int32_t chosen, HudReadout* out) {
     const auto carried = [&](int32_t group) -> Weapon* {
         for (ShipSystem* system = ship.GetSystem(ShipSystem::kAnyWeapon, nullptr); system != nullptr;
              system = ship.GetSystem(ShipSystem::kAnyWeapon, system)) {
@@ -89,7 +94,7 @@ void ReadWeapons(Craft& ship, int32_t chosen, HudReadout* out) {
         group = g;
         first = carried(g);
     }
-    if (first == nullptr) return;
+    if (first == nullptr) return nullptr;
     out->weaponGroup = group;
     out->SetWeaponName(first->name != nullptr && first->name[0] != 0 ? first->name : first->equipmentId);
     int64_t shots = 0;
@@ -105,6 +110,69 @@ void ReadWeapons(Craft& ship, int32_t chosen, HudReadout* out) {
         shots += weapon->ammunition;
     }
     out->ammunition = int32_t(std::min<int64_t>(shots, 999999));
+    return first;
+}
+
+// The refusal the pilot is told: a weapon of the group shown that was
+// refused and has not fired since, else one that dropped out of that group
+// or of the chosen one (a gun run dry, a launcher destroyed), whose group
+// it gave up with its refusal.
+const char* Refusal(Craft& ship, int32_t shown, int32_t chosen) {
+    for (const bool dropped : {false, true}) {
+        for (ShipSystem* system = ship.GetSystem(ShipSystem::kAnyWeapon, nullptr); system != nullptr;
+             system = ship.GetSystem(ShipSystem::kAnyWeapon, system)) {
+            const auto* const weapon = static_cast<const Weapon*>(system);
+            const char* const message = weapon->RefusalMessage();
+            if (message == nullptr || message[0] == 0) continue;
+            const bool member = dropped ? weapon->group == Weapon::kNoGroup &&
+                                              (weapon->initialGroup == shown || weapon->initialGroup == chosen)
+                                        : shown > 0 && weapon->group == shown;
+            if (member) return message;
+        }
+    }
+    return nullptr;
+}
+
+// The group's first missile launcher whose missiles lock on (a lock class
+// of 1 to 4), whose lock the readout shows; null for a group without one.
+const Weapon* LockingLauncher(Craft& ship, int32_t group) {
+    for (ShipSystem* system = ship.GetSystem(ShipSystem::kAnyWeapon, nullptr); system != nullptr;
+         system = ship.GetSystem(ShipSystem::kAnyWeapon, system)) {
+        const auto* const weapon = static_cast<const Weapon*>(system);
+        if (group > 0 && weapon->group == group && weapon->typeId == Weapon::kMissileLauncher && weapon->lockClass >= 1 &&
+            weapon->lockClass <= 4) {
+            return weapon;
+        }
+    }
+    return nullptr;
+}
+
+// Where the crosshair goes for a projectile group: where a shot of its first
+// weapon fired now would be once it has flown the target's distance (or the
+// crosshair's own, without a target), with the aim the group is given at the
+// target. False when the weapon has no shot to aim.
+bool SightPoint(Craft& ship, ProjectileWeapon& gun, const SpaceObject* target, Vector3* point) {
+    ship.AimProjectilesAtTarget(gun.group);
+    const Vector3 shot = gun.AimShot();
+    const float speed = shot.Length();
+    if (!(speed > 0.0f) || !std::isfinite(speed)) return false;
+    const float distance = target != nullptr ? target->Position().Difference(ship.Position()).Length() : kAimDistance;
+    *point = ship.Position();
+    point->AddAssign(shot.Scaled(distance / speed));
+    return std::isfinite(point->x) && std::isfinite(point->y) && std::isfinite(point->z);
+}
+
+void ReadTarget(const Camera& camera, Craft& ship, TargetingSystem& targeting, SpaceObject& target, HudReadout* out) {
+    out->hasTarget = true;
+    out->SetTargetName(targeting.GetTargetName());
+    out->SetText(out->targetClass, targeting.GetTargetClass());
+    // Read on the player's ship, the callsign marks the target identified.
+    out->SetText(out->targetCallsign, targeting.GetTargetCallsign());
+    out->SetText(out->targetPart, targeting.GetSubTargetName());
+    out->targetDistance = Metres(ship, target);
+    out->targetHull = Percent(target.hitPoints, target.maxHitPoints);
+    out->targetShield = ShieldLeft(&target);
+    out->targetMark = HudMark::Of(camera, target.Position());
 }
 
 }  // namespace
@@ -113,31 +181,40 @@ void ReadHud(const GameState& game, const Camera& camera, HudReadout* out) {
     *out = HudReadout{};
     auto* const ship = dynamic_cast<Craft*>(game.playerShip);
     if (ship == nullptr || ship->dead != 0) return;
+    // The radar's noise and a damaged gun's aim roll the game's dice: they
+    // are put back, so that whether a frame is drawn changes nothing in the
+    // world.
+    const uint32_t dice = GameRandomState();
     out->flying = true;
     const float speed = ship->velocity.Length();
     out->speed = speed < 99999.0f ? int32_t(speed + 0.5f) : 99999;
     out->throttle = ThrottleGiven(*ship);
     ReadEnergy(*ship, out);
-    ReadWeapons(*ship, game.playerControls.weaponGroup, out);
-
-    Vector3 ahead{ship->world.matrix.rows[2][0], ship->world.matrix.rows[2][1], ship->world.matrix.rows[2][2]};
-    if (ahead.Length() > 0.0f) {
-        ahead.Normalize();
-        Vector3 aim = ship->Position();
-        aim.AddAssign(ahead.Scaled(kAimDistance));
-        out->aim = HudMark::Of(camera, aim);
-    }
+    const int32_t chosen = game.playerControls.weaponGroup;
+    Weapon* const first = ReadWeapons(*ship, chosen, out);
+    out->SetText(out->refusal, Refusal(*ship, out->weaponGroup, chosen));
 
     auto* const targeting = static_cast<TargetingSystem*>(ship->GetSystem(ShipSystem::kTargeting, nullptr));
     SpaceObject* const target = targeting != nullptr ? targeting->GetTarget() : nullptr;
-    if (target != nullptr) {
-        out->hasTarget = true;
-        out->SetTargetName(targeting->GetTargetName());
-        out->targetDistance = Metres(*ship, *target);
-        out->targetHull = Percent(target->hitPoints, target->maxHitPoints);
-        out->targetShield = ShieldLeft(target);
-        out->targetMark = HudMark::Of(camera, target->Position());
+    if (target != nullptr) ReadTarget(camera, *ship, *targeting, *target, out);
+    if (const Weapon* const rack = target != nullptr ? LockingLauncher(*ship, out->weaponGroup) : nullptr) {
+        out->lock = std::max(targeting->GetLockStrength(rack, rack->lockClass), 0);
     }
+
+    Vector3 sight;
+    if (first != nullptr && first->typeId == Weapon::kProjectileWeapon &&
+        SightPoint(*ship, *static_cast<ProjectileWeapon*>(first), target, &sight)) {
+        out->aim = HudMark::Of(camera, sight);
+    } else {
+        Vector3 ahead{ship->world.matrix.rows[2][0], ship->world.matrix.rows[2][1], ship->world.matrix.rows[2][2]};
+        if (ahead.Length() > 0.0f) {
+            ahead.Normalize();
+            Vector3 aim = ship->Position();
+            aim.AddAssign(ahead.Scaled(kAimDistance));
+            out->aim = HudMark::Of(camera, aim);
+        }
+    }
+
     SpaceObject* const nav = ship->navTarget;
     if (nav != nullptr) {
         out->hasNav = true;
@@ -145,6 +222,8 @@ void ReadHud(const GameState& game, const Camera& camera, HudReadout* out) {
         out->navDistance = Metres(*ship, *nav);
         out->navMark = HudMark::Of(camera, nav->Position());
     }
+    ReadRadar(game, *ship, &out->radar);
+    GameRandomSeed(dice);
 }
 
 void TraceHudTarget(const GameState& game, const HudReadout& readout, uint32_t now) {

@@ -24,6 +24,7 @@
 #include "objects/systems/TargetingSystem.h"
 #include "objects/effects/EffectSupport.h"
 #include "objects/weapons/GunWeapon.h"
+#include "objects/weapons/ProjectileWeapon.h"
 #include "objects/weapons/Weapon.h"
 #include "display/Palette.h"
 #include "scene/FaceRecord.h"
@@ -210,22 +211,49 @@ int32_t Craft::FireWeaponGroup(int32_t group) {
     return fired;
 }
 
-int32_t Craft::AimGunsAtTarget(int32_t group) {
+SpaceObject* Craft::HostileTargetInCone() {
     auto* const targeting = static_cast<TargetingSystem*>(GetSystem(ShipSystem::kTargeting, nullptr));
     SpaceObject* const target = targeting != nullptr ? targeting->GetTarget() : nullptr;
-    if (target == nullptr || target->active == 0 || !IsHostile(target)) return 0;
-    const Vector3 toTarget = target->Position().Difference(Position());
-    const Vector3 local = effects::DirectionToLocal(world, toTarget);
+    if (target == nullptr || target->active == 0 || !IsHostile(target)) return nullptr;
+    const Vector3 local = effects::DirectionToLocal(world, target->Position().Difference(Position()));
     const float length = local.Length();
-    if (!(length > 0.0f) || local.z <= 0.0f) return 0;
-    if (std::acos(std::clamp(local.z / length, -1.0f, 1.0f)) * kDegreesPerRadian >= targeting->cone) return 0;
-    const float distance = toTarget.Length();
+    if (!(length > 0.0f) || local.z <= 0.0f) return nullptr;
+    if (std::acos(std::clamp(local.z / length, -1.0f, 1.0f)) * kDegreesPerRadian >= targeting->cone) return nullptr;
+    return target;
+}
+
+int32_t Craft::AimGunsAtTarget(int32_t group) {
+    SpaceObject* const target = HostileTargetInCone();
+    if (target == nullptr) return 0;
+    const float distance = target->Position().Difference(Position()).Length();
     int32_t aimed = 0;
     for (ShipSystem* system = GetSystem(ShipSystem::kAnyWeapon, nullptr); system != nullptr;
          system = GetSystem(ShipSystem::kAnyWeapon, system)) {
         auto* const weapon = static_cast<Weapon*>(system);
         if (weapon->group != group || weapon->typeId != Weapon::kGun || distance > float(weapon->GetRange())) continue;
         static_cast<GunWeapon*>(weapon)->aimTarget = target;
+        ++aimed;
+    }
+    return aimed;
+}
+
+int32_t Craft::AimProjectilesAtTarget(int32_t group) {
+    SpaceObject* const target = HostileTargetInCone();
+    const float distance = target != nullptr ? target->Position().Difference(Position()).Length() : 0.0f;
+    int32_t aimed = 0;
+    for (ShipSystem* system = GetSystem(ShipSystem::kAnyWeapon, nullptr); system != nullptr;
+         system = GetSystem(ShipSystem::kAnyWeapon, system)) {
+        auto* const weapon = static_cast<Weapon*>(system);
+        if (weapon->group != group || weapon->typeId != Weapon::kProjectileWeapon) continue;
+        auto* const gun = static_cast<ProjectileWeapon*>(weapon);
+        gun->aimOverride = 0;
+        if (target == nullptr || distance > float(gun->GetRange())) continue;
+        const SceneObject* const node =
+            gun->partIndex >= 0 && gun->partIndex < parts.Count() ? parts[gun->partIndex]->node : nullptr;
+        const Vector3 toTarget = target->Position().Difference(node != nullptr ? effects::WorldPosition(*node) : Position());
+        if (!(toTarget.Length() > 0.0f)) continue;
+        gun->aimDirection = toTarget;
+        gun->aimOverride = 1;
         ++aimed;
     }
     return aimed;

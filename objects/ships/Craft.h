@@ -99,6 +99,11 @@ public:
     // group that reaches the target aims its next shots at it (as an AI
     // pilot's guns do within its own cone). The number of guns aimed.
     int32_t AimGunsAtTarget(int32_t group);
+    // The same for the group's projectile weapons, whose aim the cockpit's
+    // gun sight shows: each that reaches the target takes the direction from
+    // its part to the target as its aim override; the others lose theirs.
+    // The number aimed.
+    int32_t AimProjectilesAtTarget(int32_t group);
     int32_t GetTotalPowerDraw();
     int32_t SetTarget(SpaceObject* object);
     SpaceObject* GetTarget();
@@ -175,9 +180,9 @@ public:
     int32_t empLevel = 0;
     RateCarry empDecayCarry;   // the part of the EMP decay a frame left over
     // How far others' targeting has identified this craft (it persists
-    // between targetings), and whether the player's did.
+    // between targetings); whether the player's did is the object's
+    // identified flag, which the maps read.
     int32_t identification = 0;
-    int32_t identifiedByPlayer = 0;
     int32_t deaths = 0;   // death sequences finished
     ObjectLink deathKiller;   // the killer of the last finished death, kept past a respawn
     // The host's kill announcements: the life whose death was last announced.
@@ -192,6 +197,9 @@ public:
     static constexpr int32_t kChipSpin = 35;
 
 private:
+    // The targeting computer's target while it is active, hostile and within
+    // the computer's cone; null otherwise.
+    SpaceObject* HostileTargetInCone();
     static bool IsLauncher(const ShipSystem& system);
     void HoldInReserve(Weapon& launcher);
     // Every solid part shown with opaque faces again.

@@ -204,6 +204,9 @@ public:
     uint32_t active = 0;
     uint32_t zeroWord21 = 0;
     uint32_t isBase = 0;
+    // Known to the player's side: AI ships take it from their record, the
+    // player's targeting sets it on identifying its target, and the maps
+    // leave out what lacks it.
     uint32_t identified = 1;
     int32_t uoid = -1;
     int32_t type = kTypeSpaceObject;

@@ -76,22 +76,24 @@ int32_t RadarSystem::GetPowerDraw() const {
 
 bool RadarSystem::DamageRollFails() const { return maxDamage >= 1 && damage >= 1 && GameRandom() % maxDamage < damage; }
 
-int32_t RadarSystem::GetRange() {
+int32_t RadarSystem::SettingRange() {
     if (rangeSetting == 0 && probe.Get() == nullptr) {
         rangeSetting = 1;
         followingProbe = 0;
     }
     if (rangeSetting > 3) rangeSetting = probe.Get() != nullptr ? 0 : 1;
-    int64_t range;
     if (rangeSetting == 0) {
-        range = probeRange;
         followingProbe = 1;
-    } else {
-        followingProbe = 0;
-        range = rangeSetting == 1 ? shortRange : rangeSetting == 2 ? shortRange + (longRange - shortRange) / 2 : longRange;
-        if (passive != 0) range *= 2;
-        range = std::min<int64_t>(range, kMaxRange);
+        return probeRange;
     }
+    followingProbe = 0;
+    int64_t range = rangeSetting == 1 ? shortRange : rangeSetting == 2 ? shortRange + (longRange - shortRange) / 2 : longRange;
+    if (passive != 0) range *= 2;
+    return int32_t(std::min<int64_t>(range, kMaxRange));
+}
+
+int32_t RadarSystem::GetRange() {
+    int64_t range = SettingRange();
     const int32_t emp = owner != nullptr ? owner->empLevel : 0;
     if (emp > 0) range = range * 25 / (GameRandom() % emp + 25);
     if (maxDamage > 0 && damage > 0) {

@@ -24,6 +24,10 @@ public:
     int32_t GetPowerDraw() const override;
 
     int32_t GetRange();
+    // The range of the current setting in metres, as GetRange has it before
+    // EMP and damage shorten it at random: the scale of the cockpit's
+    // scope. It steps the setting past its wrap as GetRange does.
+    int32_t SettingRange();
     bool CanDetect(const SpaceObject* object, int32_t distance);
     int32_t GetIdentification(const SpaceObject* object, int32_t distance);
     bool CanDetectAny(const SpaceObject* object);

@@ -197,9 +197,8 @@ const char* TargetingSystem::GetTargetCallsign() {
     SpaceObject* const object = target;
     if (object == nullptr) return nullptr;
     if (identification < 41) return "unknown";
-    if (owner != nullptr && owner->type == Craft::kTypePlayerShip && object->type >= SpaceObject::kTypeCraft) {
-        static_cast<Craft*>(object)->identifiedByPlayer = 1;
-    }
+    // The one flag the maps read: the player's side now knows the object.
+    if (owner != nullptr && owner->type == Craft::kTypePlayerShip) object->identified = 1;
     return object->callsign != nullptr ? object->callsign : "";
 }
 

@@ -5,6 +5,7 @@
 #include "display/Canvas.h"
 #include "display/CanvasRect.h"
 #include "display/Palette.h"
+#include "engine/Vector3.h"
 #include "game/Cockpit.h"
 #include "game/GameState.h"
 #include "game/RadioMessage.h"
@@ -58,9 +59,38 @@ void FillBands(Canvas& canvas) {
     }
 }
 
+// The scope at its short range round a ship at the origin looking down +z:
+// two raiders ahead (one the target when there is one), a wingman beside,
+// the ship's own missile and a raider's going past behind, a way point and
+// a buoy; each blip in the colour its kind gets, as the palette holds it.
+void FillRadar(RadarPicture& radar, const Palette& palette, const Vector3& target, bool targeted) {
+    radar = RadarPicture{};
+    radar.shown = true;
+    radar.range = 2000;
+    struct Blip {
+        Vector3 at;
+        uint32_t colour;   // 0xBBGGRR
+        bool target;
+    };
+    const Blip blips[] = {{target, 0x0000FF, targeted},     {{-520.0f, -200.0f, 900.0f}, 0x0000FF, false},
+                          {{-150.0f, 0.0f, -160.0f}, 0x00FF00, false}, {{220.0f, 60.0f, -700.0f}, 0xFF0000, false},
+                          {{640.0f, 0.0f, -380.0f}, 0x0080FF, false},  {{-900.0f, 350.0f, 600.0f}, 0xFFFFFF, false},
+                          {{700.0f, -300.0f, -1300.0f}, 0x5C5C5C, false}};
+    for (const Blip& blip : blips) {
+        RadarContact contact;
+        contact.right = blip.at.x;
+        contact.up = blip.at.y;
+        contact.ahead = blip.at.z;
+        contact.colour = palette.GetColor(palette.MatchColor(blip.colour)) & 0xFFFFFF;
+        contact.target = blip.target;
+        radar.Add(contact);
+    }
+}
+
 // A ship flying ahead at half throttle with its second group chosen, seen
-// from the cockpit: the camera at the origin looking down +z.
-void FillInstruments(HudReadout& readout, const Camera& camera, HudShotScene scene) {
+// from the cockpit: the camera at the origin looking down +z. The lit HUD
+// has the missile group chosen instead, locking on and refused.
+void FillInstruments(HudReadout& readout, const Camera& camera, HudShotScene scene, const Palette& palette) {
     readout = HudReadout{};
     readout.flying = true;
     readout.speed = 112;
@@ -71,23 +101,39 @@ void FillInstruments(HudReadout& readout, const Camera& camera, HudShotScene sce
     readout.shieldLevel = 85;
     readout.weaponLevel = 60;
     readout.fuelLevel = 97;
-    readout.weaponGroup = 2;
-    readout.SetWeaponName("Laser Cannon");
-    readout.ammunition = 240;
+    const bool lit = scene == HudShotScene::kLit || scene == HudShotScene::kCrowded;
+    readout.weaponGroup = lit ? 3 : 2;
+    readout.SetWeaponName(lit ? "Missile Rack 1" : "Laser Cannon");
+    readout.ammunition = lit ? 4 : 240;
+    if (lit) {
+        readout.lock = 64;
+        readout.SetText(readout.refusal, "Not enough energy");
+    }
     readout.aim = HudMark::Of(camera, Vector3{0.0f, 0.0f, 1000.0f});
     readout.hasNav = true;
     readout.SetNavName("Nav 1");
     readout.navDistance = 1940;
     readout.navMark = HudMark::Of(camera, Vector3{1900.0f, -200.0f, 300.0f});
+    const Vector3 at = scene == HudShotScene::kTargetBehind || scene == HudShotScene::kArrows
+                           ? Vector3{-300.0f, 150.0f, -600.0f}
+                           : Vector3{90.0f, 40.0f, 700.0f};
+    FillRadar(readout.radar, palette, at, scene != HudShotScene::kNoTarget);
     if (scene == HudShotScene::kNoTarget) return;
     readout.hasTarget = true;
     readout.SetTargetName("Red 1");
+    readout.SetText(readout.targetClass, "Raider");
+    readout.SetText(readout.targetCallsign, "Red 1");
+    readout.SetText(readout.targetPart, "Engine");
     readout.targetHull = 72;
     readout.targetShield = 35;
-    const Vector3 at = scene == HudShotScene::kTargetBehind ? Vector3{-300.0f, 150.0f, -600.0f}
-                                                            : Vector3{90.0f, 40.0f, 700.0f};
     readout.targetDistance = int32_t(at.Length() + 0.5f);
     readout.targetMark = HudMark::Of(camera, at);
+    if (scene == HudShotScene::kChase) {
+        // Seen from behind and above the ship, the target ahead stands high,
+        // its upper corners among the top rows' text, and the aim above the ship.
+        readout.targetMark = HudMark{HudMark::kOnScreen, 200.0f, 40.0f};
+        readout.aim = HudMark{HudMark::kOnScreen, float(camera.canvas->width) * 0.5f, 56.0f};
+    }
 }
 
 }  // namespace
@@ -101,7 +147,9 @@ bool HudShotSceneByName(const char* name, HudShotScene* scene) {
                                         {"ahead", HudShotScene::kTargetAhead},
                                         {"behind", HudShotScene::kTargetBehind},
                                         {"none", HudShotScene::kNoTarget},
-                                        {"arrows", HudShotScene::kArrows}};
+                                        {"arrows", HudShotScene::kArrows},
+                                        {"crowded", HudShotScene::kCrowded},
+                                        {"chase", HudShotScene::kChase}};
     for (const Named& entry : kScenes) {
         if (name != nullptr && std::strcmp(name, entry.name) == 0) {
             *scene = entry.scene;
@@ -118,21 +166,22 @@ Status DrawHudShot(Canvas& canvas, GameState& game, uint32_t now, HudShotScene s
     camera.SetPosition(Vector3{0.0f, 0.0f, 0.0f});
     camera.LookAt(Vector3{0.0f, 0.0f, 1.0f}, Camera::kAllFlags);
     Cockpit& cockpit = game.TheCockpit();
-    FillInstruments(cockpit.readout, camera,
-                    scene == HudShotScene::kLit ? HudShotScene::kTargetAhead
-                    : scene == HudShotScene::kArrows ? HudShotScene::kTargetBehind
-                                                     : scene);
+    FillInstruments(cockpit.readout, camera, scene, *canvas.palette);
     cockpit.SetObjective(reinterpret_cast<Goal*>(&g_goalStandIn), "Destroy Red 1", "Red wing, near Nav 1");
     if (scene == HudShotScene::kArrows) return DrawArrows(canvas, game, now, camera);
-    if (scene != HudShotScene::kLit) {
-        const CanvasRect all{0, 0, canvas.width, canvas.height};
+    const CanvasRect all{0, 0, canvas.width, canvas.height};
+    if (scene != HudShotScene::kLit && scene != HudShotScene::kCrowded) {
         canvas.FillRect(&all, canvas.palette->MatchColor(0x000000));
         cockpit.SetIndicator(6, 1);
         cockpit.Update(now);
         cockpit.Draw(canvas, now);
         return kStatusOk;
     }
-    FillBands(canvas);
+    if (scene == HudShotScene::kLit) {
+        FillBands(canvas);
+    } else {
+        canvas.FillRect(&all, canvas.palette->MatchColor(0x000000));
+    }
     for (int32_t& hit : cockpit.shieldHits) hit = 2;
     cockpit.lastCharge = 1250;
     Cockpit::SetCallsignQuery(SpeakerCallsign);

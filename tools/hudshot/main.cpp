@@ -1,7 +1,9 @@
 // hudshot: draws the cockpit's HUD into a PNG, for a look at it: fully lit
-// over a test background, or in flight with a target ahead, a target behind,
-// none, or the edge arrow in all eight directions.
-//   hudshot DATA_ROOT OUTPUT.png [--depth 8|16] [--scene lit|ahead|behind|none|arrows]
+// over a test background or over black space, or in flight with a target
+// ahead, a target behind, none, the edge arrow in all eight directions, or a
+// target ahead seen from the chase view; at 640 x 480 or another size.
+//   hudshot DATA_ROOT OUTPUT.png [--depth 8|16] [--size WxH]
+//           [--scene lit|ahead|behind|none|arrows|crowded|chase]
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -20,12 +22,24 @@
 
 namespace {
 
-constexpr int32_t kWidth = 640;
-constexpr int32_t kHeight = 480;
+// The sizes a picture may take, from a thumbnail to far past any screen.
+constexpr int32_t kMostSide = 4096, kLeastSide = 64;
 
 int Usage() {
-    std::fprintf(stderr, "Usage: hudshot DATA_ROOT OUTPUT.png [--depth 8|16] [--scene lit|ahead|behind|none|arrows]\n");
+    std::fprintf(stderr,
+                 "Usage: hudshot DATA_ROOT OUTPUT.png [--depth 8|16] [--size WxH] "
+                 "[--scene lit|ahead|behind|none|arrows|crowded|chase]\n");
     return 2;
+}
+
+bool ParseSize(const char* text, int32_t* width, int32_t* height) {
+    int w = 0, h = 0;
+    char tail = 0;
+    if (std::sscanf(text, "%dx%d%c", &w, &h, &tail) != 2) return false;
+    if (w < kLeastSide || h < kLeastSide || w > kMostSide || h > kMostSide) return false;
+    *width = w;
+    *height = h;
+    return true;
 }
 
 }  // namespace
@@ -33,10 +47,13 @@ int Usage() {
 int main(int argc, char** argv) {
     if (argc < 3 || argc % 2 == 0) return Usage();
     int32_t depth = 16;
+    int32_t width = 640, height = 480;
     HudShotScene scene = HudShotScene::kLit;
     for (int i = 3; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--depth") == 0) {
             depth = std::strcmp(argv[i + 1], "8") == 0 ? 8 : 16;
+        } else if (std::strcmp(argv[i], "--size") == 0) {
+            if (!ParseSize(argv[i + 1], &width, &height)) return Usage();
         } else if (std::strcmp(argv[i], "--scene") != 0 || !HudShotSceneByName(argv[i + 1], &scene)) {
             return Usage();
         }
@@ -64,13 +81,13 @@ int main(int argc, char** argv) {
     }
     std::vector<uint8_t> rgb;
     if (depth == 8) {
-        ScreenCanvas8 canvas(kWidth, kHeight, nullptr, nullptr, palette, 0, 0, 0);
+        ScreenCanvas8 canvas(width, height, nullptr, nullptr, palette, 0, 0, 0);
         if (canvas.setupResult == kStatusOk && DrawHudShot(canvas, game, 0, scene) == kStatusOk) rgb = CanvasToRgbBytes(canvas);
     } else {
-        ScreenCanvas16 canvas(kWidth, kHeight, nullptr, nullptr, palette, 0, 0, 0);
+        ScreenCanvas16 canvas(width, height, nullptr, nullptr, palette, 0, 0, 0);
         if (canvas.setupResult == kStatusOk && DrawHudShot(canvas, game, 0, scene) == kStatusOk) rgb = CanvasToRgbBytes(canvas);
     }
-    if (rgb.empty() || !platform::WriteRgbPng(argv[2], kWidth, kHeight, rgb.data())) {
+    if (rgb.empty() || !platform::WriteRgbPng(argv[2], width, height, rgb.data())) {
         std::fprintf(stderr, "hudshot: cannot draw or write %s\n", argv[2]);
         return 1;
     }

@@ -1,0 +1,117 @@
+#include "game/RadarScope.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "display/Canvas.h"
+#include "display/FontContext.h"
+#include "display/Palette.h"
+#include "display/ScreenVertex.h"
+#include "game/DrawString.h"
+
+namespace {
+
+// Colours, as 0xBBGGRR: the rim and the ship's mark in the instruments'
+// green, the rings and the beam line dimmer, the target's brackets in the
+// target line's red.
+constexpr uint32_t kInstrument = 0x40FF40, kRim = 0x30A030, kGrid = 0x205820, kTargetColour = 0x3030FF;
+constexpr int32_t kRimSegments = 40;
+// A blip is 3 x 3 pixels; a stalk at most this long; the target's brackets
+// stand this far out from the blip's centre with arms of kBracketArm.
+constexpr float kStalkMost = 8.0f, kStalkLeast = 2.0f, kBracketOut = 4.0f, kBracketArm = 2.0f;
+// The ship's mark at the centre: a chevron pointing ahead.
+constexpr float kMarkHalf = 3.0f;
+constexpr float kPi = 3.14159265f;
+
+class Lines {
+public:
+    explicit Lines(Canvas& canvas) : canvas_(canvas) {}
+    void Line(uint32_t colour, float x0, float y0, float x1, float y1) const {
+        ScreenVertex a, b;
+        a.x = x0, a.y = y0, b.x = x1, b.y = y1;
+        const uint8_t rgb[3] = {uint8_t(colour), uint8_t(colour >> 8), uint8_t(colour >> 16)};
+        canvas_.DrawLineClipped(&a, &b, rgb, nullptr);
+    }
+    // One pixel, whole on every canvas (a line leaves out its end pixel on some).
+    void Dot(uint32_t colour, float x, float y) const {
+        ScreenVertex at;
+        at.x = x, at.y = y;
+        const uint8_t rgb[3] = {uint8_t(colour), uint8_t(colour >> 8), uint8_t(colour >> 16)};
+        canvas_.PlotPixelClipped(&at, rgb, nullptr);
+    }
+    // A run of pixels from (x0, y0) through (x1, y1), both included, along
+    // one axis.
+    void Run(uint32_t colour, float x0, float y0, float x1, float y1) const {
+        const float steps = std::max(std::fabs(x1 - x0), std::fabs(y1 - y0));
+        for (float k = 0.0f; k <= steps; k += 1.0f) {
+            const float t = steps > 0.0f ? k / steps : 0.0f;
+            Dot(colour, x0 + (x1 - x0) * t, y0 + (y1 - y0) * t);
+        }
+    }
+    void Circle(uint32_t colour, float cx, float cy, float radius) const {
+        for (int32_t i = 0; i < kRimSegments; ++i) {
+            const float a0 = 2.0f * kPi * float(i) / kRimSegments, a1 = 2.0f * kPi * float(i + 1) / kRimSegments;
+            Line(colour, cx + radius * std::cos(a0), cy + radius * std::sin(a0), cx + radius * std::cos(a1),
+                 cy + radius * std::sin(a1));
+        }
+    }
+
+private:
+    Canvas& canvas_;
+};
+
+}  // namespace
+
+bool RadarPicture::Add(const RadarContact& contact) {
+    if (count >= kContacts) return false;
+    contacts[count++] = contact;
+    return true;
+}
+
+void RadarScope::Draw(Canvas& canvas, const RadarPicture& picture, const CanvasRect& place) {
+    if (!picture.shown || canvas.palette == nullptr) return;
+    const Lines pen(canvas);
+    const float radius = float(std::min(place.width, place.height - kRangeLine)) * 0.5f - 1.0f;
+    if (!(radius > 4.0f)) return;
+    const float cx = std::floor(float(place.x) + float(place.width) * 0.5f);
+    const float cy = std::floor(float(place.y) + radius + 1.0f);
+
+    pen.Circle(kGrid, cx, cy, radius * 0.5f);
+    // The beam line parts what lies ahead from what lies behind.
+    pen.Line(kGrid, cx - radius, cy, cx + radius, cy);
+    pen.Line(kGrid, cx, cy - radius, cx, cy + radius);
+    pen.Circle(kRim, cx, cy, radius);
+    for (float k = -kMarkHalf; k <= kMarkHalf; k += 1.0f) pen.Dot(kInstrument, cx + k, cy - 2.0f + std::fabs(k));
+
+    const float scale = picture.range > 0 ? radius / float(picture.range) : 0.0f;
+    for (int32_t i = 0; i < std::min(picture.count, RadarPicture::kContacts); ++i) {
+        const RadarContact& contact = picture.contacts[i];
+        float dx = contact.right * scale, dy = -contact.ahead * scale;
+        // On the rim at most, whatever the range did between reading and drawing.
+        const float out = std::sqrt(dx * dx + dy * dy);
+        if (!std::isfinite(out)) continue;
+        if (out > radius - 1.0f && out > 0.0f) {
+            dx *= (radius - 1.0f) / out;
+            dy *= (radius - 1.0f) / out;
+        }
+        const float x = std::round(cx + dx), y = std::round(cy + dy);
+        const float stalk = std::clamp(contact.up * scale, -kStalkMost, kStalkMost);
+        if (std::fabs(stalk) >= kStalkLeast) pen.Run(contact.colour, x, y, x, std::round(y - stalk));
+        for (float row = -1.0f; row <= 1.0f; row += 1.0f) pen.Run(contact.colour, x - 1.0f, y + row, x + 1.0f, y + row);
+        if (!contact.target) continue;
+        for (const float sx : {-1.0f, 1.0f}) {
+            for (const float sy : {-1.0f, 1.0f}) {
+                const float bx = x + sx * kBracketOut, by = y + sy * kBracketOut;
+                pen.Run(kTargetColour, bx, by, bx - sx * kBracketArm, by);
+                pen.Run(kTargetColour, bx, by, bx, by - sy * kBracketArm);
+            }
+        }
+    }
+
+    char line[32];
+    std::snprintf(line, sizeof line, "%s %ldm", picture.probe ? "PROBE" : "RANGE", long(picture.range));
+    SetFontColors(canvas.palette->MatchColor(kInstrument), Canvas::kColorTransparent);
+    const int32_t width = int32_t(FontStringWidth(line));
+    DrawStringOn(canvas, line, int32_t(cx) - width / 2, place.y + place.height - kRangeLine + 1);
+}

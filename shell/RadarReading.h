@@ -1,0 +1,15 @@
+#pragma once
+
+class Craft;
+class GameState;
+struct RadarPicture;
+
+// What the player's ship's radar shows this frame: every object of the
+// flight's world that the radar detects from its viewpoint (the sensor
+// probe it follows, else the ship) within its range, placed along the
+// ship's own axes from that viewpoint, in the blip colour the radar gives it
+// as the current palette holds that colour. Nothing is shown without a
+// radar, with the radar destroyed, or while the ship is no longer in play
+// (a wreck, or inside a jump gate). The radar rolls the game's dice for its
+// noise: the caller puts them back.
+void ReadRadar(const GameState& game, Craft& ship, RadarPicture* out);

@@ -1,0 +1,254 @@
+// The cockpit's targeting readout and gun sight in flight: the target's
+// identity coming in as the ship closes (and the maps learning of it), the
+// sub-target key, a missile group's lock, the current group's refusals, and
+// a projectile group's crosshair where its shot goes.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "engine/EngineAllocation.h"
+#include "game/CommandTable.h"
+#include "navmap/MapSymbol.h"
+#include "navmap/WarRoomMapScreen.h"
+#include "objects/systems/EnergySystem.h"
+#include "objects/systems/RadarSystem.h"
+#include "objects/systems/TargetingSystem.h"
+#include "objects/weapons/Projectile.h"
+#include "objects/weapons/ProjectileWeapon.h"
+#include "objects/weapons/Weapon.h"
+#include "scene/Camera.h"
+#include "tests/shell/CockpitFlight.h"
+
+namespace {
+
+using namespace command_table;
+
+class HudTargeting : public CockpitFlight {
+protected:
+    // Whether the war-room map, opened on this flight's world, shows the object.
+    bool OnWarRoomMap(const SpaceObject& object) {
+        WarRoomMapScreen screen;
+        screen.InitFilterButtons();
+        screen.listObjects = 1;
+        screen.ResetView();
+        screen.DrawMap(screen.mapCamera, 20000);
+        for (const MapSymbol& symbol : screen.symbols) {
+            if (symbol.object == &object) return true;
+        }
+        return false;
+    }
+    Weapon* WeaponOfKind(int32_t kind) {
+        for (ShipSystem* system = Ship().GetSystem(ShipSystem::kAnyWeapon, nullptr); system != nullptr;
+             system = Ship().GetSystem(ShipSystem::kAnyWeapon, system)) {
+            if (system->typeId == kind) return static_cast<Weapon*>(system);
+        }
+        return nullptr;
+    }
+    // The generator's weapon pool full, as after a while of flight.
+    void FillWeaponPool() {
+        auto* const energy = SystemOf<EnergySystem>(Ship(), ShipSystem::kEnergy);
+        energy->weaponPool = energy->weaponMaximum;
+    }
+    // W until the group is chosen, as a pilot chooses it.
+    void Choose(int32_t group) {
+        for (int32_t i = 0; i < 8 && Game().playerControls.weaponGroup != group; ++i) Press(kNextWeaponGroup);
+        ASSERT_EQ(Game().playerControls.weaponGroup, group);
+    }
+    // Where the ship's nose points 1,000 m out, on the screen.
+    HudMark Nose() {
+        Vector3 at = Ship().Position();
+        at.AddAssign(Axis(2).Scaled(1000.0f));
+        return HudMark::Of(*Game().flightCamera, at);
+    }
+};
+
+bool Near(const HudMark& a, const HudMark& b, float pixels) {
+    return a.kind == HudMark::kOnScreen && b.kind == HudMark::kOnScreen && std::fabs(a.x - b.x) <= pixels &&
+           std::fabs(a.y - b.y) <= pixels;
+}
+
+// The raider the war-room map leaves out, taken as the target far ahead by a
+// radar that identifies nothing at its long range: class, callsign, part and
+// name each come in at its own distance as the ship closes; Y steps the part
+// the readout names; and once the callsign is read the raider is identified
+// for the maps too.
+TEST_F(HudTargeting, TheTargetsIdentityComesInAsTheShipClosesAndTheMapsLearnOfIt) {
+    Fly("mapworld.uli");
+    auto* const raider = dynamic_cast<Craft*>(Named("Shadow"));
+    ASSERT_NE(raider, nullptr);
+    ASSERT_EQ(raider->identified, 0u);
+    EXPECT_FALSE(OnWarRoomMap(*raider)) << "the map shows an unidentified raider";
+    // A raider flying under a callsign, and a radar that identifies nothing
+    // at its long range.
+    EngineRelease(raider->callsign);
+    raider->callsign = EngineCopyText("Ghost");
+    SystemOf<RadarSystem>(Ship(), ShipSystem::kRadar)->activeFar = 0;
+    auto* const targeting = SystemOf<TargetingSystem>(Ship(), ShipSystem::kTargeting);
+    float distance = 5800.0f;
+    const auto frame = [&](std::initializer_list<uint16_t> held) {
+        Place(*raider, 0.0f, 0.0f, distance);
+        Frame(held);
+    };
+    for (int32_t i = 0; i < 40 && targeting->GetTarget() != raider; ++i) {
+        frame({kNextTarget});
+        frame({});
+    }
+    ASSERT_EQ(targeting->GetTarget(), raider) << "T never reached the raider";
+    const auto closeTo = [&](float metres) {
+        distance = metres;
+        for (int32_t i = 0; i < 3; ++i) frame({});
+    };
+    struct Step {
+        float metres;
+        bool className, callsign, part, name;
+    };
+    for (const Step& step : {Step{5800.0f, false, false, false, false}, Step{4800.0f, true, false, false, false},
+                             Step{4000.0f, true, true, false, false}, Step{3000.0f, true, true, true, false},
+                             Step{1500.0f, true, true, true, true}}) {
+        closeTo(step.metres);
+        const HudReadout& readout = Readout();
+        ASSERT_TRUE(readout.hasTarget);
+        SCOPED_TRACE(std::to_string(int(step.metres)) + " m:\n" + Rows());
+        EXPECT_TRUE(HasRow(std::string("CLASS ") + (step.className ? raider->label : "unknown")));
+        EXPECT_TRUE(HasRow(std::string("CALLSIGN ") + (step.callsign ? "Ghost" : "unknown")));
+        EXPECT_EQ(std::string(readout.targetName), step.name ? "Shadow" : "unknown");
+        if (!step.part) EXPECT_TRUE(HasRow("PART none"));
+        if (step.part) EXPECT_STRNE(readout.targetPart, "none");
+        EXPECT_EQ(raider->identified, step.callsign ? 1u : 0u);
+    }
+    EXPECT_TRUE(OnWarRoomMap(*raider)) << "the identified raider is still off the map";
+
+    // Y: the next part of the raider, named.
+    const std::string first = Readout().targetPart;
+    frame({kNextSubTarget});
+    frame({});
+    EXPECT_EQ(targeting->GetSubTarget(), 1);
+    EXPECT_NE(std::string(Readout().targetPart), first);
+    EXPECT_TRUE(HasRow(std::string("PART ") + Readout().targetPart)) << Rows();
+}
+
+// The rack's lock on a raider held ahead grows frame by frame to LOCKED,
+// and falls once the raider is behind.
+TEST_F(HudTargeting, AMissileGroupsLockGrowsWhileTheTargetStaysAhead) {
+    Fly("strike.uli");
+    auto* const raider = Named("Red 1");
+    ASSERT_NE(raider, nullptr);
+    Choose(Weapon::kMissileGroup);
+    ASSERT_EQ(SystemOf<TargetingSystem>(Ship(), ShipSystem::kTargeting)->SelectTarget(raider), 1);
+    Place(*raider, 0.0f, 0.0f, 900.0f);
+    Read();
+    EXPECT_EQ(Readout().lock, 0);
+    int32_t last = 0;
+    bool locked = false;
+    for (int32_t frame = 0; frame < 80 && !locked; ++frame) {
+        Place(*raider, 0.0f, 0.0f, 900.0f);
+        Frame();
+        ASSERT_GE(Readout().lock, last) << "the lock fell with the target ahead";
+        last = Readout().lock;
+        locked = HasRow("AMMO 2     LOCKED");
+        if (!locked && last > 0 && last < 100) {
+            char row[64];
+            std::snprintf(row, sizeof row, "AMMO 2     LOCK %3d%%", int(last));
+            EXPECT_TRUE(HasRow(row)) << Rows();
+        }
+    }
+    EXPECT_TRUE(locked) << Rows();
+    for (int32_t frame = 0; frame < 10; ++frame) {
+        Place(*raider, 0.0f, 0.0f, -900.0f);
+        Frame();
+    }
+    EXPECT_LT(Readout().lock, last);
+}
+
+// The laser fires its last shot and drops out of group 2 with "Out of ammo",
+// which the readout tells under the beam that is left; an EMP makes the
+// group refuse with "EMP damage override"; once the beam fires again its
+// refusal is gone and the dry laser's is told again; with the weapon pool
+// drained the beam says "Not enough energy".
+TEST_F(HudTargeting, TheCurrentGroupsRefusalShowsWhileItHolds) {
+    Fly("strike.uli");
+    Weapon* const laser = WeaponOfKind(Weapon::kGun);
+    ASSERT_NE(laser, nullptr);
+    ASSERT_EQ(laser->group, Weapon::kGunGroup);
+    EXPECT_EQ(std::string(Readout().refusal), "");
+    laser->ammunition = 1;
+    const auto fire = [&](int32_t frames) {
+        for (int32_t frame = 0; frame < frames; ++frame) {
+            FillWeaponPool();
+            Frame({kFireGroup2});
+        }
+    };
+    // Held past the moment a newly chosen group waits before its first shot.
+    fire(8);
+    ASSERT_EQ(laser->group, Weapon::kNoGroup);
+    EXPECT_TRUE(HasRow("GROUP 2 Ion Beam 1")) << Rows();
+    EXPECT_TRUE(HasRow("Out of ammo")) << Rows();
+
+    Ship().empLevel = 300;
+    fire(1);
+    EXPECT_TRUE(HasRow("EMP damage override")) << Rows();
+    EXPECT_FALSE(HasRow("Out of ammo")) << Rows();
+
+    Ship().empLevel = 0;
+    fire(3);
+    EXPECT_FALSE(HasRow("EMP damage override")) << Rows();
+    EXPECT_TRUE(HasRow("Out of ammo")) << Rows();
+
+    SystemOf<EnergySystem>(Ship(), ShipSystem::kEnergy)->weaponPool = 0;
+    Frame({kFireGroup2});
+    EXPECT_TRUE(HasRow("Not enough energy")) << Rows();
+}
+
+// A flak cannon in group 1: the crosshair stands where its shell goes,
+// drifting with the ship's own motion; on a raider within the targeting
+// cone the cannon is aimed at it, the crosshair sits on it and the shell
+// fired goes there; off the cone the aim is the barrel's again. Group 2's
+// guns keep the fixed mark along the nose.
+TEST_F(HudTargeting, AProjectileGroupsCrosshairStandsWhereItsShotGoes) {
+    Fly("strike.uli");
+    const int32_t damage[5] = {60, 40, 0, 0, 30};
+    auto* const flak = new ProjectileWeapon(&Ship(), 0, 60, Weapon::kProjectileGroup, 600, 6, 200, 4000, damage,
+                                            "Flak Shell", nullptr);
+    ASSERT_NE(flak->projectileType, nullptr);
+    Ship().AddSystem(0, flak);
+    auto* const targeting = SystemOf<TargetingSystem>(Ship(), ShipSystem::kTargeting);
+    targeting->SelectTarget(nullptr);
+    Choose(Weapon::kProjectileGroup);
+    SpaceObject* const raider = Named("Red 1");
+    ASSERT_NE(raider, nullptr);
+
+    Ship().velocity = Axis(0).Scaled(60.0f);
+    Read();
+    EXPECT_GT(Readout().aim.x, Nose().x + 5.0f) << "the sight leaves out the ship's own motion";
+    Game().playerControls.weaponGroup = Weapon::kGunGroup;
+    Read();
+    EXPECT_TRUE(Near(Readout().aim, Nose(), 0.5f)) << "the guns' mark leaves the nose";
+    Game().playerControls.weaponGroup = Weapon::kProjectileGroup;
+
+    Ship().velocity = {};
+    ASSERT_EQ(targeting->SelectTarget(raider), 1);
+    Place(*raider, 40.0f, 15.0f, 800.0f);
+    Read();
+    EXPECT_EQ(flak->aimOverride, 1);
+    EXPECT_TRUE(Near(Readout().aim, Readout().targetMark, 1.5f)) << "the sight is off the raider it aims at";
+    FillWeaponPool();
+    const int32_t before = Game().projectiles.Count();
+    KeySet fire;
+    fire.Set(kFireGroup1);
+    Game().commands.Capture(fire);
+    HandleFlightInput(Game(), FlightShot::kFrameMs);
+    ASSERT_EQ(Game().projectiles.Count(), before + 1) << "no shell went out: " << Rows();
+    Vector3 shot = Game().projectiles[Game().projectiles.Count() - 1]->velocity;
+    Vector3 toRaider = raider->Position().Difference(Ship().Position());
+    shot.Normalize();
+    toRaider.Normalize();
+    EXPECT_GT(shot.Dot(toRaider), 0.9998f) << "the shell goes elsewhere than the sight showed";
+
+    Place(*raider, 600.0f, 0.0f, 800.0f);
+    Read();
+    EXPECT_EQ(flak->aimOverride, 0);
+    EXPECT_TRUE(Near(Readout().aim, Nose(), 1.0f));
+}
+
+}  // namespace

@@ -1,0 +1,285 @@
+// The cockpit's radar scope in the strike mission: what the player's radar
+// detects, where and in which colour each blip stands, what the range and
+// mode keys and a sensor probe change, and the pictures on both renderers.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "canvas/D3DCanvas.h"
+#include "display/Palette.h"
+#include "engine/Random.h"
+#include "game/CommandTable.h"
+#include "mission/ObjectLoader.h"
+#include "navmap/MapScreen.h"
+#include "objects/ships/PlayerShip.h"
+#include "objects/systems/RadarSystem.h"
+#include "objects/systems/TargetingSystem.h"
+#include "objects/weapons/Weapon.h"
+#include "tests/shell/CockpitFlight.h"
+#include "tests/support/GoldenImage.h"
+#include "tests/support/ScopedDisplay.h"
+#include "tools/render/Hardware3dTarget.h"
+
+namespace {
+
+using namespace command_table;
+
+// The Part's blip colours, as red, green and blue (0xBBGGRR).
+constexpr uint32_t kRed = 0x0000FF, kGreen = 0x00FF00, kBlue = 0xFF0000, kWhite = 0xFFFFFF, kGrey = 0x5C5C5C;
+// How near a blip's place must come to where its object was put.
+constexpr float kNear = 1.0f;
+
+class RadarDisplay : public CockpitFlight {
+protected:
+    // A colour as the display palette shows it.
+    uint32_t Shown(uint32_t rgb) {
+        const Palette& palette = *Game().currentPalette;
+        return palette.GetColor(palette.MatchColor(rgb)) & 0xFFFFFF;
+    }
+    // The blip standing at these metres from the scope's centre, or null.
+    const RadarContact* At(float right, float ahead) {
+        for (int32_t i = 0; i < Radar().count; ++i) {
+            const RadarContact& contact = Radar().contacts[i];
+            if (std::fabs(contact.right - right) < kNear && std::fabs(contact.ahead - ahead) < kNear) return &contact;
+        }
+        return nullptr;
+    }
+    int32_t CountOf(uint32_t colour) {
+        int32_t count = 0;
+        for (int32_t i = 0; i < Radar().count; ++i) count += Radar().contacts[i].colour == colour ? 1 : 0;
+        return count;
+    }
+    // A way point laid as the war-room map lays one, at these metres from the ship.
+    SpaceObject* LayWayPoint(float right, float ahead) {
+        SpaceObject* const point =
+            DefinitionLibrary::Current().LoadObjectDefinition(MapScreen::kWayPointDefinition, nullptr, SpaceObject::kTypeWayPoint, 0);
+        EXPECT_NE(point, nullptr);
+        if (point == nullptr) return nullptr;
+        point->uoid = -1;
+        Game().AddObjectsToWorld(point, 0);
+        Place(*point, right, 0.0f, ahead);
+        return point;
+    }
+    SpaceObject* FirstOfType(int32_t type) {
+        for (SpaceObject* object = Game().mission->firstObject; object != nullptr; object = object->GetNext()) {
+            if (object->type == type) return object;
+        }
+        return nullptr;
+    }
+};
+
+// A raider ahead in red and bracketed as the target, the wingman to the
+// right in green, the ship's own missile behind in blue, a way point to the
+// left in white; the other raider far past every range and the first one
+// cloaked are left off, each shown once it can be seen; and once the pilot
+// has left the ship in the pod, the ship shows on the pod's scope until it
+// is wrecked, when nothing of it does; nor does anything once the pod is
+// a wreck too.
+TEST_F(RadarDisplay, EachKindShowsInItsColourAndWhatTheRadarCannotSeeStaysOff) {
+    Fly("strike.uli");
+    auto* const raider = dynamic_cast<Craft*>(Named("Red 1"));
+    SpaceObject* const far = Named("Red 2");
+    SpaceObject* const wingman = Named("Alpha 2");
+    ASSERT_TRUE(raider != nullptr && far != nullptr && wingman != nullptr);
+    auto* const targeting = SystemOf<TargetingSystem>(Ship(), ShipSystem::kTargeting);
+    ASSERT_EQ(targeting->SelectTarget(raider), 1);
+    // Held past the moment a newly chosen group waits before its first shot.
+    for (int32_t frame = 0; frame < 8; ++frame) Frame({kFireGroup3});
+    Frame();
+    SpaceObject* const missile = FirstOfType(SpaceObject::kTypeMissile);
+    ASSERT_NE(missile, nullptr) << "the rack fired nothing";
+    SpaceObject* const point = LayWayPoint(-800.0f, 0.0f);
+    ASSERT_NE(point, nullptr);
+
+    Place(*raider, 0.0f, 0.0f, 600.0f);
+    Place(*wingman, 400.0f, 0.0f, 0.0f);
+    Place(*missile, 0.0f, 0.0f, -500.0f);
+    Place(*far, 0.0f, 0.0f, 40000.0f);
+    Read();
+    ASSERT_TRUE(Radar().shown);
+    EXPECT_EQ(Radar().range, 8000);
+    EXPECT_FALSE(Radar().probe);
+    const struct {
+        const char* what;
+        float right, ahead;
+        uint32_t colour;
+        bool target;
+    } shown[] = {{"the raider", 0.0f, 600.0f, kRed, true},
+                 {"the wingman", 400.0f, 0.0f, kGreen, false},
+                 {"the missile", 0.0f, -500.0f, kBlue, false},
+                 {"the way point", -800.0f, 0.0f, kWhite, false}};
+    for (const auto& s : shown) {
+        const RadarContact* const contact = At(s.right, s.ahead);
+        ASSERT_NE(contact, nullptr) << s.what << " is off the scope";
+        EXPECT_EQ(contact->colour, Shown(s.colour)) << s.what;
+        EXPECT_EQ(contact->target, s.target) << s.what;
+    }
+    EXPECT_EQ(CountOf(Shown(kRed)), 1) << "a raider 40 km out shows";
+    EXPECT_EQ(At(0.0f, 0.0f), nullptr) << "the ship shows itself";
+
+    Place(*far, -200.0f, 0.0f, 1200.0f);
+    raider->cloaked = 100;
+    Read();
+    EXPECT_NE(At(-200.0f, 1200.0f), nullptr) << "the raider come near stays off";
+    EXPECT_EQ(At(0.0f, 600.0f), nullptr) << "the cloaked raider shows";
+    raider->cloaked = 0;
+
+    // Out in the pod: the ship left behind is on the pod's scope.
+    auto* const flown = dynamic_cast<PlayerShip*>(&Ship());
+    ASSERT_NE(flown, nullptr);
+    Press(kEject);
+    auto* const pod = dynamic_cast<PlayerShip*>(&Ship());
+    ASSERT_TRUE(pod != nullptr && pod != flown && pod->abandonedCraft == flown);
+    Place(*flown, 0.0f, 0.0f, 300.0f);
+    Read();
+    ASSERT_TRUE(Radar().shown);
+    EXPECT_NE(At(0.0f, 300.0f), nullptr) << "the ship left behind is off the pod's scope";
+    // Wrecked, it lies in the world with its debris, on no scope.
+    flown->Explode(nullptr, 0);
+    for (int32_t frame = 0; frame < 600 && (flown->dead != 0 || flown->active != 0); ++frame) Frame();
+    ASSERT_TRUE(flown->dead == 0 && flown->active == 0) << "the wreck's death never ran its course";
+    ASSERT_NE(FirstOfType(SpaceObject::kTypeDebris), nullptr);
+    Place(*flown, 0.0f, 0.0f, 300.0f);
+    Read();
+    EXPECT_EQ(At(0.0f, 300.0f), nullptr) << "the wreck shows";
+    for (SpaceObject* object = Game().mission->firstObject; object != nullptr; object = object->GetNext()) {
+        if (object->type != SpaceObject::kTypeDebris) continue;
+        const Vector3 off = object->Position().Difference(pod->Position());
+        EXPECT_EQ(At(off.Dot(Axis(0)), off.Dot(Axis(2))), nullptr) << "a piece of the wreck shows";
+    }
+    // The pod wrecked in its turn: a wreck's radar shows nothing.
+    pod->Explode(nullptr, 0);
+    for (int32_t frame = 0; frame < 600 && (pod->dead != 0 || pod->active != 0); ++frame) Frame();
+    ASSERT_TRUE(pod->dead == 0 && pod->active == 0);
+    Read();
+    EXPECT_FALSE(Radar().shown);
+}
+
+// R steps the range from long to short and medium, and the raider 4.5 km
+// out goes off the scope and comes back; P launches a probe, and R past
+// the long range follows it: the scope then stands at the probe, with the
+// probe's range. A destroyed radar has no scope.
+TEST_F(RadarDisplay, TheRangeKeyChangesWhatTheScopeShowsAndAProbeMovesItsCentre) {
+    Fly("strike.uli");
+    SpaceObject* const nearer = Named("Red 1");
+    SpaceObject* const further = Named("Red 2");
+    ASSERT_TRUE(nearer != nullptr && further != nullptr);
+    const auto standStill = [&] {
+        Place(*nearer, -300.0f, 0.0f, 1500.0f);
+        Place(*further, 300.0f, 0.0f, 4500.0f);
+        Read();
+    };
+    standStill();
+    EXPECT_EQ(Radar().range, 8000);
+    EXPECT_NE(At(-300.0f, 1500.0f), nullptr);
+    EXPECT_NE(At(300.0f, 4500.0f), nullptr);
+
+    Press(kRadarRange);
+    standStill();
+    EXPECT_EQ(Radar().range, 2000);
+    EXPECT_NE(At(-300.0f, 1500.0f), nullptr);
+    EXPECT_EQ(At(300.0f, 4500.0f), nullptr) << "beyond the short range";
+
+    Press(kRadarRange);
+    standStill();
+    EXPECT_EQ(Radar().range, 5000);
+    EXPECT_NE(At(300.0f, 4500.0f), nullptr);
+
+    auto* const radar = SystemOf<RadarSystem>(Ship(), ShipSystem::kRadar);
+    Press(kLaunchProbe);
+    SpaceObject* const probe = radar->probe;
+    ASSERT_NE(probe, nullptr) << "no probe went out";
+    standStill();
+    EXPECT_FALSE(Radar().probe) << "the scope follows the probe before it is asked to";
+    Press(kRadarRange);   // long
+    Press(kRadarRange);   // past the long range: the probe's
+    Place(*probe, 0.0f, 0.0f, 3000.0f);
+    standStill();
+    EXPECT_TRUE(Radar().probe);
+    EXPECT_EQ(Radar().range, 12000);
+    EXPECT_NE(At(-300.0f, -1500.0f), nullptr) << "the nearer raider is not behind the probe";
+    EXPECT_NE(At(300.0f, 1500.0f), nullptr) << "the further raider is not ahead of the probe";
+    EXPECT_EQ(At(-300.0f, 1500.0f), nullptr) << "the scope still stands at the ship";
+
+    // Destroyed, the radar shows nothing at all.
+    radar->SetDamage(radar->maxDamage);
+    Read();
+    EXPECT_FALSE(Radar().shown);
+    EXPECT_EQ(Radar().count, 0);
+}
+
+// A damaged radar's noise rolls dice for every blip; the HUD puts them
+// back, so that a flight drawn frame by frame and one never drawn stay one
+// flight.
+TEST_F(RadarDisplay, DrawingTheNoisyScopeChangesNothingInTheWorld) {
+    uint32_t dice[2] = {};
+    Vector3 raider[2];
+    for (const bool drawn : {true, false}) {
+        Fly("strike.uli");
+        auto* const radar = SystemOf<RadarSystem>(Ship(), ShipSystem::kRadar);
+        radar->SetDamage(radar->maxDamage / 2);
+        Ship().empLevel = 40;
+        for (int32_t frame = 0; frame < 30; ++frame) {
+            if (drawn) {
+                Frame();
+            } else {
+                flight_->Simulate();
+            }
+        }
+        if (drawn) EXPECT_TRUE(Radar().shown && Radar().count > 0);
+        dice[drawn ? 0 : 1] = GameRandomState();
+        raider[drawn ? 0 : 1] = Named("Red 1")->Position();
+        flight_.reset();
+    }
+    EXPECT_EQ(dice[0], dice[1]);
+    EXPECT_EQ(raider[0].Difference(raider[1]).Length(), 0.0f);
+}
+
+// The strike's first seconds at the short range, before any raider is in
+// gun range: the raiders ahead, the wingman at the centre, the ship's
+// missile on its way, the beacon and a way point laid before launch; then
+// the same passive, every blip grey. Both renderers draw the scope.
+TEST_F(RadarDisplay, TheStrikeScopeMatchesItsGoldenPicturesActiveAndPassiveOnBothRenderers) {
+    for (const bool hardware : {false, true}) {
+        ScopedDisplay display;
+        Fly("strike.uli");
+        Hardware3dTarget target;
+        if (hardware) {
+            ASSERT_EQ(target.Open(flight_->palette, 640, 480), kStatusOk);
+            drawOn_ = target.Canvas();
+        }
+        ASSERT_NE(LayWayPoint(-700.0f, 900.0f), nullptr);
+        Press(kRadarRange);
+        auto* const targeting = SystemOf<TargetingSystem>(Ship(), ShipSystem::kTargeting);
+        for (int32_t i = 0; i < 4 && !Ship().IsHostile(targeting->GetTarget()); ++i) Press(kNextTarget);
+        ASSERT_TRUE(Ship().IsHostile(targeting->GetTarget()));
+        for (int32_t i = 0; i < 4 && Game().playerControls.weaponGroup != Weapon::kMissileGroup; ++i) {
+            Press(kNextWeaponGroup);
+        }
+        Frame({kFire});
+        for (int32_t frame = 0; frame < 20; ++frame) Frame();
+        EXPECT_GE(CountOf(Shown(kRed)), 1);
+        EXPECT_EQ(CountOf(Shown(kGreen)), 1);
+        EXPECT_EQ(CountOf(Shown(kBlue)), 1);
+        EXPECT_EQ(CountOf(Shown(kWhite)), 1);
+        RgbImage picture;
+        if (hardware) {
+            picture.width = 640;
+            picture.height = 480;
+            ASSERT_TRUE(target.ReadRgb(&picture.rgb));
+            EXPECT_TRUE(MatchesGolden(picture, "strike_radar_3d"));
+            drawOn_ = nullptr;
+            flight_.reset();
+            continue;
+        }
+        EXPECT_TRUE(MatchesGolden(CanvasToRgb(*canvas_), "strike_radar_active"));
+        Press(kRadarMode);
+        ASSERT_GT(Radar().count, 0);
+        EXPECT_EQ(CountOf(Shown(kGrey)), Radar().count);
+        EXPECT_TRUE(MatchesGolden(CanvasToRgb(*canvas_), "strike_radar_passive"));
+        flight_.reset();
+    }
+}
+
+}  // namespace
