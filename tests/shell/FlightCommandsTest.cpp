@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <string>
+#include <vector>
 
 #include "display/PixelFormat.h"
 #include "engine/Random.h"
@@ -13,6 +15,7 @@
 #include "game/GameState.h"
 #include "objects/ships/PlayerShip.h"
 #include "objects/space/ChaseObject.h"
+#include "objects/space/Decoy.h"
 #include "objects/space/Missile.h"
 #include "objects/space/WorldPass.h"
 #include "objects/systems/CountermeasureSystems.h"
@@ -276,6 +279,70 @@ TEST(FlightEjectTest, TheEjectCommandPutsThePlayerInTheSamplePod) {
         for (int i = 0; i < 40; ++i) flight.Simulate();
         EXPECT_EQ(pod->dead, 0);
         EXPECT_NE(pod->active, 0);
+    }
+    g_dataDirs.Clear();
+}
+
+// The sample flight's ship carries a probe and a decoy: P sends the probe
+// out ahead, where the radar reads through it, and D drops a decoy of the
+// ship's side; each has one, so a second press launches nothing.
+TEST(FlightLaunchTest, TheProbeAndDecoyKeysLaunchFromTheSampleShip) {
+    const TempDir dir;
+    std::string error;
+    ASSERT_TRUE(WriteSampleTree(dir.Str(), &error)) << error;
+    ASSERT_TRUE(g_dataDirs.Find(dir.Str()));
+    g_pixelFormat = kPixelFormatRgb565;
+    OstrelSystem engine{OstrelSystem::kGameHeapSize, OstrelSystem::kGameHeapMode};
+    ASSERT_EQ(engine.Start(OstrelSystem::kGameArenaSize1, OstrelSystem::kGameArenaSize2, nullptr), kStatusOk);
+    {
+        FlightShot flight;
+        ASSERT_EQ(flight.Load("sample.uli", 1), kStatusOk);
+        GameState& game = flight.Game();
+        auto* const ship = dynamic_cast<Craft*>(game.playerShip);
+        ASSERT_NE(ship, nullptr);
+        auto* const radar = static_cast<RadarSystem*>(ship->GetSystem(ShipSystem::kRadar, nullptr));
+        ASSERT_NE(radar, nullptr);
+        for (int i = 0; i < 3; ++i) flight.Simulate();
+        const auto press = [&](uint16_t command) {
+            for (const bool held : {true, false}) {
+                KeySet now;
+                if (held) now.Set(command);
+                game.commands.Capture(now);
+                HandleFlightInput(game, FlightShot::kFrameMs);
+            }
+        };
+        const auto launched = [&](int32_t type) {
+            std::vector<SpaceObject*> found;
+            for (SpaceObject* o = game.mission->firstObject; o != nullptr; o = o->GetNext()) {
+                if (o->type == type && o->active != 0) found.push_back(o);
+            }
+            return found;
+        };
+        const size_t missiles = launched(SpaceObject::kTypeMissile).size();
+        press(kLaunchProbe);
+        const std::vector<SpaceObject*> afterProbe = launched(SpaceObject::kTypeMissile);
+        ASSERT_EQ(afterProbe.size(), missiles + 1);
+        SpaceObject* const probe = radar->probe.Get();
+        ASSERT_NE(probe, nullptr);
+        for (int i = 0; i < 20; ++i) flight.Simulate();
+        // A second ahead of the ship, along its nose.
+        const Vector3 ahead = probe->Position().Difference(ship->Position());
+        EXPECT_GT(ahead.Dot(ship->world.forward), 100.0f);
+        press(kLaunchProbe);
+        EXPECT_EQ(launched(SpaceObject::kTypeMissile).size(), missiles + 1);
+        EXPECT_EQ(radar->probe.Get(), probe);
+
+        EXPECT_TRUE(launched(SpaceObject::kTypeDecoy).empty());
+        press(kLaunchDecoy);
+        const std::vector<SpaceObject*> decoys = launched(SpaceObject::kTypeDecoy);
+        ASSERT_EQ(decoys.size(), 1u);
+        auto* const decoy = dynamic_cast<Decoy*>(decoys[0]);
+        ASSERT_NE(decoy, nullptr);
+        EXPECT_EQ(decoy->owner.Get(), ship);
+        EXPECT_EQ(decoy->side, ship->side);
+        EXPECT_GT(decoy->craftLureChance, 0);
+        press(kLaunchDecoy);
+        EXPECT_EQ(launched(SpaceObject::kTypeDecoy).size(), 1u);
     }
     g_dataDirs.Clear();
 }

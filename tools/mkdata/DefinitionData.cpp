@@ -269,9 +269,19 @@ Status WriteTemp(const std::string& path) {
     // fights, and breaks at the first hit.
     WriteSpob(w, "Drone", "FIGHT0000", {10, 0, 400, 1, 14, 0, 0, 0, 0, 1},
               {{"EXPL", Join({Field("Explosion 1", 16)})}, {"EQPT", Equipment({{"Generator 1", "FIGHT0000"}})}});
+    // The capital ship fights with its two deck turrets: each yaws about its
+    // up axis (TURR code 2), its barrel points along its own forward axis
+    // (code 3) and tilts up to 60 degrees above the deck, both joints at 30
+    // degrees a second; a gun sits on each barrel. Below the deck neither
+    // turret bears.
     WriteSpob(w, "Capital", "CAPIT0000", {5000, 5000, 3000, 2, 14, 20, 5, 5, 5, 20000},
-              {{"TURR", Join({Field("TURR0FLHL", 16), Words32({60, 30, 1, 0}), Field("TURR0RRHL", 16), Words32({60, 30, 1, 0})})},
-               {"EQPT", Equipment({{"Generator 1", "CAPIT0000"}, {"Shields 1", "CAPIT0000"}})}});
+              {{"TURR", Join({Field("TURR0FLHL", 16), Words32({60, 30, 2, 3}), Field("TURR0RRHL", 16), Words32({60, 30, 2, 3})})},
+               {"EQPT", Equipment({{"Generator 1", "CAPIT0000"},
+                                   {"Shields 1", "CAPIT0000"},
+                                   {"Radar 1", "CAPIT0000"},
+                                   {"Targeting 1", "CAPIT0000"},
+                                   {"Turret Gun", "BARL0FLHG"},
+                                   {"Turret Gun", "BARL0RRHG"}})}});
     WriteSpob(w, "Asteroid", "ROCK00000", {200, 0, 2000, 3, 7, 20, 20, 0, 0, 300});
     WriteSpob(w, "Mine", "MINE00000", {5, 0, 800, 4, 8, 0, 0, 0, 0, 50});
     WriteSpob(w, "Missile 29", "MISSL0000", {2, 0, 800, 5, 12, 300, 90, 300, 90, 20},
@@ -358,6 +368,10 @@ Status WriteTemp(const std::string& path) {
     // 7 and 6).
     WriteEqob(w, "Raider Gun", 21, 60, 8, {"Laser"},
               {{"WEAP", Words16({1, 40, 4000, 300, 20, 0, 200, 400, 1200, 1, 0})}, {"EXPL", Field("Hit Spark", 16)}}, WeaponMount(1));
+    // The capital ship's turret gun: slower and weaker than a fighter's, so
+    // that a fighter in its arc has time to answer; WEAP words as the laser's.
+    WriteEqob(w, "Turret Gun", 21, 100, 6, {"Laser"},
+              {{"WEAP", Words16({1, 8, 30000, 150, 20, 0, 0, 40, 1200, 1, 0})}, {"EXPL", Field("Hit Spark", 16)}}, WeaponMount(1));
     WriteEqob(w, "Ion Beam 1", 20, 60, 20, {"Beam"},
               {{"WEAP", Words16({30, 0, 0, 40, 30, 0, 0, 20, 2000, 0, 5})}, {"BEAM", Field("Ion Beam", 16)}}, WeaponMount(2));
     // Flak: a shell every 0.6 s that lives 4 s and bursts into bits (fx.iff).

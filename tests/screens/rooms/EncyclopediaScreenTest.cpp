@@ -215,4 +215,40 @@ TEST(EncyclopediaPictures, SearchesInTheFrame) {
     }
 }
 
+// Home, the clear key, alone (no click held with it) clears a search in
+// force: the whole list returns and the search box is empty.
+TEST(EncyclopediaSearch, TheHomeKeyClearsASearchInTheFrame) {
+    ScreenHarness harness;
+    GameState& game = harness.Game();
+    game.tutorialsEnabled = 0;
+    GameState::ClearScreenRegistry();
+    RegisterGameMenus();
+    game.LoadPlaceScreens(GameState::kNewCareerPlace);
+    auto* const encyclopedia = dynamic_cast<EncyclopediaScreen*>(game.ScreenIn(ScreenSlot::kEncyclopedia));
+    ASSERT_NE(encyclopedia, nullptr);
+    dynamic_cast<EditField*>(encyclopedia->panel->FindControl(EncyclopediaScreen::kSearchBoxName))->ToggleActive();
+    const auto list = [encyclopedia] {
+        return dynamic_cast<ListBox*>(encyclopedia->panel->FindControl(EncyclopediaScreen::kListName));
+    };
+    size_t found = 0;
+    int32_t rows = 0;
+    harness.AtPass(13, [&] {
+        found = encyclopedia->matches.size();
+        rows = list()->GetLineCount();
+    });
+    ASSERT_TRUE(harness.SetScript("at 2 click 28 169\nat 4 click 28 233\nat 6 move 300 470\nat 8 type MISSILES\n"
+                                  "at 10 press Enter\nat 11 release Enter\nat 14 press 199\nat 15 release 199\n"));
+    harness.SetPassLimit(18);
+    harness.Run(*game.ScreenIn(ScreenSlot::kFrame));
+    EXPECT_EQ(found, 3u);
+    EXPECT_EQ(rows, 3);
+    EXPECT_TRUE(encyclopedia->matches.empty());
+    EXPECT_EQ(list()->GetLineCount(), 9);
+    EXPECT_EQ(encyclopedia->searchText, "");
+    EXPECT_STREQ(dynamic_cast<EditField*>(encyclopedia->panel->FindControl(EncyclopediaScreen::kSearchBoxName))->GetText(),
+                 "");
+    game.DeleteScreens();
+    GameState::ClearScreenRegistry();
+}
+
 }  // namespace
