@@ -18,7 +18,11 @@
 #include "mission/ObjectLoader.h"
 #include "game/RadioMessage.h"
 #include "objects/ships/AiShip.h"
+#include "objects/systems/EnergySystem.h"
+#include "objects/systems/ShieldSystem.h"
 #include "objects/effects/Turret.h"
+#include "objects/space/ObjectPart.h"
+#include "scene/SceneObject.h"
 #include "objects/ships/PlayerShip.h"
 #include "objects/space/WorldPass.h"
 #include "objects/weapons/Weapon.h"
@@ -347,6 +351,36 @@ TEST_F(PilotAiTest, ACapitalShipsTurretsHitAShipInTheirArcAndHoldFireOutsideIt) 
     for (const Turret* turret : capital->turrets) EXPECT_NEAR(turret->pitch, float(turret->greatestPitch), 1e-3f);
     EXPECT_EQ(ammunition(), rounds);
     EXPECT_EQ(overhead->lastAttacker.Get(), nullptr);
+}
+
+// The turrets' guns are tuned against the fighter the career starts with
+// (the Lancer as its definition fits it): their reach (1000) is short of
+// the Lancer's lasers (1500), so a Lancer above the deck but out of reach is
+// never hit; caught within both turrets' reach it still has twenty seconds
+// to dive under the deck or leave.
+TEST_F(PilotAiTest, ACapitalShipsTurretsSpareAFighterOutOfReachAndGiveOneInReachTimeToLeave) {
+    AiShip* const capital = Ship("Capital", "Bastion", 2, {0.0f, 0.0f, 0.0f});
+    ASSERT_NE(capital, nullptr);
+    capital->SetMaxRates(0.0f, 0.0f);   // its guns, not its ramming, are weighed here
+    AiShip* const far = Ship("P102", "Far", 1, {0.0f, 700.0f, 900.0f}, true);
+    ASSERT_NE(far, nullptr);
+    far->aiEnabled = 0;
+    far->freeDrift = 1;
+    const int32_t hull = far->hitPoints;
+    Fly(20000);
+    EXPECT_EQ(capital->brain->hostile.Get(), far);
+    EXPECT_EQ(far->hitPoints, hull);
+    EXPECT_EQ(far->lastAttacker.Get(), nullptr);
+    builder_.Remove(far);
+
+    AiShip* const near = Ship("P102", "Near", 1, {300.0f, 400.0f, 500.0f}, true);
+    near->aiEnabled = 0;
+    near->freeDrift = 1;
+    Fly(20000);
+    EXPECT_EQ(near->lastAttacker.Get(), capital);
+    EXPECT_LT(near->hitPoints, near->maxHitPoints);
+    EXPECT_EQ(near->dead, 0);
+    EXPECT_NE(near->active, 0);
 }
 
 // What a brain holds hostile is hostile whatever the sides say, until it

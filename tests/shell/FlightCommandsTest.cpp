@@ -283,10 +283,11 @@ TEST(FlightEjectTest, TheEjectCommandPutsThePlayerInTheSamplePod) {
     g_dataDirs.Clear();
 }
 
-// The sample flight's ship carries a probe and a decoy: P sends the probe
-// out ahead, where the radar reads through it, and D drops a decoy of the
-// ship's side; each has one, so a second press launches nothing.
-TEST(FlightLaunchTest, TheProbeAndDecoyKeysLaunchFromTheSampleShip) {
+// The sample flight's ship carries a probe, a decoy, a cloak and a jammer:
+// P sends the probe out ahead, where the radar reads through it, and D
+// drops a decoy of the ship's side (each has one, so a second press
+// launches nothing); K and J switch the cloak and the jammer on and off.
+TEST(FlightLaunchTest, TheSampleShipsProbeDecoyCloakAndJammerKeys) {
     const TempDir dir;
     std::string error;
     ASSERT_TRUE(WriteSampleTree(dir.Str(), &error)) << error;
@@ -343,6 +344,35 @@ TEST(FlightLaunchTest, TheProbeAndDecoyKeysLaunchFromTheSampleShip) {
         EXPECT_GT(decoy->craftLureChance, 0);
         press(kLaunchDecoy);
         EXPECT_EQ(launched(SpaceObject::kTypeDecoy).size(), 1u);
+
+        // The cloak (K) fades the ship out and back; the jammer (J) joins
+        // the game's active jammers and leaves them.
+        auto* const cloak = static_cast<CloakSystem*>(ship->GetSystem(ShipSystem::kCloak, nullptr));
+        auto* const jammer = static_cast<JammerSystem*>(ship->GetSystem(ShipSystem::kJammer, nullptr));
+        ASSERT_NE(cloak, nullptr);
+        ASSERT_NE(jammer, nullptr);
+        const auto jamming = [&] {
+            for (ShipSystem* active : game.ActiveJammers()) {
+                if (active == jammer) return true;
+            }
+            return false;
+        };
+        press(kCloak);
+        for (int i = 0; i < 20; ++i) flight.Simulate();
+        EXPECT_NE(cloak->active, 0);
+        EXPECT_NE(ship->cloaked, 0);
+        press(kCloak);
+        for (int i = 0; i < 20; ++i) flight.Simulate();
+        EXPECT_EQ(cloak->active, 0);
+        EXPECT_EQ(ship->cloaked, 0);
+        press(kJammer);
+        flight.Simulate();
+        EXPECT_NE(jammer->active, 0);
+        EXPECT_TRUE(jamming());
+        press(kJammer);
+        flight.Simulate();
+        EXPECT_EQ(jammer->active, 0);
+        EXPECT_FALSE(jamming());
     }
     g_dataDirs.Clear();
 }

@@ -368,10 +368,12 @@ Status WriteTemp(const std::string& path) {
     // 7 and 6).
     WriteEqob(w, "Raider Gun", 21, 60, 8, {"Laser"},
               {{"WEAP", Words16({1, 40, 4000, 300, 20, 0, 200, 400, 1200, 1, 0})}, {"EXPL", Field("Hit Spark", 16)}}, WeaponMount(1));
-    // The capital ship's turret gun: slower and weaker than a fighter's, so
-    // that a fighter in its arc has time to answer; WEAP words as the laser's.
+    // The capital ship's turret gun, tuned against the career's first
+    // fighter: its reach (1000) is short of the Lancer's lasers (1500), and a
+    // Lancer caught by both turrets lasts some 25 s (a second of fire drains
+    // 150 of shields and does hull damage of 25); WEAP words as the laser's.
     WriteEqob(w, "Turret Gun", 21, 100, 6, {"Laser"},
-              {{"WEAP", Words16({1, 8, 30000, 150, 20, 0, 0, 40, 1200, 1, 0})}, {"EXPL", Field("Hit Spark", 16)}}, WeaponMount(1));
+              {{"WEAP", Words16({1, 8, 30000, 150, 20, 0, 0, 25, 1000, 1, 0})}, {"EXPL", Field("Hit Spark", 16)}}, WeaponMount(1));
     WriteEqob(w, "Ion Beam 1", 20, 60, 20, {"Beam"},
               {{"WEAP", Words16({30, 0, 0, 40, 30, 0, 0, 20, 2000, 0, 5})}, {"BEAM", Field("Ion Beam", 16)}}, WeaponMount(2));
     // Flak: a shell every 0.6 s that lives 4 s and bursts into bits (fx.iff).
