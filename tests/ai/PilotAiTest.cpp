@@ -327,9 +327,10 @@ TEST_F(PilotAiTest, ACapitalShipsTurretsHitAShipInTheirArcAndHoldFireOutsideIt) 
     EXPECT_NEAR(capital->world.forward.Dot(forward), 1.0f, 1e-4f);
     EXPECT_LT(capital->Position().Length(), 1.0f);
 
-    // Below the deck: nothing fires, though it is nearer.
+    // Below the deck, dead ahead of the bow: nothing fires, though it is
+    // nearer and the nose bears on it.
     builder_.Remove(above);
-    AiShip* const below = Raider("Below", 1, {-400.0f, -300.0f, 200.0f});
+    AiShip* const below = Raider("Below", 1, {0.0f, -30.0f, 600.0f});
     below->aiEnabled = 0;
     below->freeDrift = 1;   // it holds its place
     const int32_t belowHull = below->hitPoints;

@@ -368,12 +368,6 @@ Status WriteTemp(const std::string& path) {
     // 7 and 6).
     WriteEqob(w, "Raider Gun", 21, 60, 8, {"Laser"},
               {{"WEAP", Words16({1, 40, 4000, 300, 20, 0, 200, 400, 1200, 1, 0})}, {"EXPL", Field("Hit Spark", 16)}}, WeaponMount(1));
-    // The capital ship's turret gun, tuned against the career's first
-    // fighter: its reach (1000) is short of the Lancer's lasers (1500), and a
-    // Lancer caught by both turrets lasts some 25 s (a second of fire drains
-    // 150 of shields and does hull damage of 25); WEAP words as the laser's.
-    WriteEqob(w, "Turret Gun", 21, 100, 6, {"Laser"},
-              {{"WEAP", Words16({1, 8, 30000, 150, 20, 0, 0, 25, 1000, 1, 0})}, {"EXPL", Field("Hit Spark", 16)}}, WeaponMount(1));
     WriteEqob(w, "Ion Beam 1", 20, 60, 20, {"Beam"},
               {{"WEAP", Words16({30, 0, 0, 40, 30, 0, 0, 20, 2000, 0, 5})}, {"BEAM", Field("Ion Beam", 16)}}, WeaponMount(2));
     // Flak: a shell every 0.6 s that lives 4 s and bursts into bits (fx.iff).
@@ -384,6 +378,13 @@ Status WriteTemp(const std::string& path) {
     WriteEqob(w, "Mine Layer 1", 24, 40, 0, {"Mine Drop"},
               {{"WEAP", Words16({0, 2000, 0, 300, 200, 0, 0, 150, 0, 0, 0})}, {"LINK", Field("Mine", 16)}}, WeaponMount(0));
     WriteEqob(w, "Sensor 1", 14, 30, 5, {"Probe Launch"}, {{"LINK", Field("Missile 29", 16)}, {"SENS", Words16({0, 12000, 0, 80, 0, 20000})}}, SystemMount(1, 1, 0));
+    // Last, so that the shop's rows before it stay as they were: the
+    // capital ship's turret gun, tuned against the career's first
+    // fighter: its reach (1000) is short of the Lancer's lasers (1500), and a
+    // Lancer caught by both turrets lasts some 25 s (a second of fire drains
+    // 150 of shields and does hull damage of 25); WEAP words as the laser's.
+    WriteEqob(w, "Turret Gun", 21, 100, 6, {"Laser"},
+              {{"WEAP", Words16({1, 8, 30000, 150, 20, 0, 0, 25, 1000, 1, 0})}, {"EXPL", Field("Hit Spark", 16)}}, WeaponMount(1));
     w.End().End();
     return w.Close();
 }
