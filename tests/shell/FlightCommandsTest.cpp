@@ -25,6 +25,7 @@
 #include "objects/systems/ShieldSystem.h"
 #include "objects/systems/TargetingSystem.h"
 #include "objects/weapons/Launchers.h"
+#include "objects/weapons/Weapon.h"
 #include "shell/FlightInput.h"
 #include "shell/FlightView.h"
 #include "scene/OstrelSystem.h"
@@ -286,7 +287,8 @@ TEST(FlightEjectTest, TheEjectCommandPutsThePlayerInTheSamplePod) {
 // The sample flight's ship carries a probe, a decoy, a cloak and a jammer:
 // P sends the probe out ahead, where the radar reads through it, and D
 // drops a decoy of the ship's side (each has one, so a second press
-// launches nothing); K and J switch the cloak and the jammer on and off.
+// launches nothing); K and J switch the cloak and the jammer on and off,
+// and a gun fired while cloaked drops the cloak.
 TEST(FlightLaunchTest, TheSampleShipsProbeDecoyCloakAndJammerKeys) {
     const TempDir dir;
     std::string error;
@@ -332,6 +334,17 @@ TEST(FlightLaunchTest, TheSampleShipsProbeDecoyCloakAndJammerKeys) {
         press(kLaunchProbe);
         EXPECT_EQ(launched(SpaceObject::kTypeMissile).size(), missiles + 1);
         EXPECT_EQ(radar->probe.Get(), probe);
+        // R past the longest range reads through the probe, at its own reach,
+        // until the probe is gone.
+        const int32_t ownRange = radar->GetRange();
+        press(kRadarRange);
+        EXPECT_EQ(radar->GetRange(), radar->probeRange);
+        EXPECT_GT(radar->probeRange, ownRange);
+        EXPECT_EQ(radar->followingProbe, 1);
+        for (int i = 0; i < 800 && radar->probe.Get() != nullptr; ++i) flight.Simulate();
+        EXPECT_EQ(radar->probe.Get(), nullptr);
+        EXPECT_LT(radar->GetRange(), radar->probeRange);
+        EXPECT_EQ(radar->followingProbe, 0);
 
         EXPECT_TRUE(launched(SpaceObject::kTypeDecoy).empty());
         press(kLaunchDecoy);
@@ -365,6 +378,20 @@ TEST(FlightLaunchTest, TheSampleShipsProbeDecoyCloakAndJammerKeys) {
         for (int i = 0; i < 20; ++i) flight.Simulate();
         EXPECT_EQ(cloak->active, 0);
         EXPECT_EQ(ship->cloaked, 0);
+        // A gun fired while cloaked drops the cloak.
+        press(kCloak);
+        for (int i = 0; i < 20; ++i) flight.Simulate();
+        ASSERT_NE(cloak->active, 0);
+        for (int i = 0; i < 10; ++i) {
+            KeySet now;
+            now.Set(uint16_t(kFireGroup1 + Weapon::kGunGroup - 1));
+            game.commands.Capture(now);
+            HandleFlightInput(game, FlightShot::kFrameMs);
+            flight.Simulate();
+        }
+        game.commands.Capture(KeySet{});   // the trigger let go
+        HandleFlightInput(game, FlightShot::kFrameMs);
+        EXPECT_EQ(cloak->active, 0);
         press(kJammer);
         flight.Simulate();
         EXPECT_NE(jammer->active, 0);
