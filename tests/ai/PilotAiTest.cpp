@@ -357,7 +357,7 @@ TEST_F(PilotAiTest, ACapitalShipsTurretsHitAShipInTheirArcAndHoldFireOutsideIt) 
 // The turrets' guns are tuned against the fighter the career starts with
 // (the Lancer as its definition fits it): their reach (1000) is short of
 // the Lancer's lasers (1500), so a Lancer above the deck but out of reach is
-// never hit; caught within both turrets' reach it still has twenty seconds
+// never shot at; caught within both turrets' reach it still has twenty seconds
 // to dive under the deck or leave.
 TEST_F(PilotAiTest, ACapitalShipsTurretsSpareAFighterOutOfReachAndGiveOneInReachTimeToLeave) {
     AiShip* const capital = Ship("Capital", "Bastion", 2, {0.0f, 0.0f, 0.0f});
@@ -368,8 +368,15 @@ TEST_F(PilotAiTest, ACapitalShipsTurretsSpareAFighterOutOfReachAndGiveOneInReach
     far->aiEnabled = 0;
     far->freeDrift = 1;
     const int32_t hull = far->hitPoints;
+    const auto rounds = [capital] {
+        int32_t total = 0;
+        for (Turret* turret : capital->turrets) total += static_cast<Weapon*>(turret->FindWeapon())->ammunition;
+        return total;
+    };
+    const int32_t before = rounds();
     Fly(20000);
     EXPECT_EQ(capital->brain->hostile.Get(), far);
+    EXPECT_EQ(rounds(), before);   // not a round spent on it
     EXPECT_EQ(far->hitPoints, hull);
     EXPECT_EQ(far->lastAttacker.Get(), nullptr);
     builder_.Remove(far);

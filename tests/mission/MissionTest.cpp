@@ -271,6 +271,7 @@ TEST_F(MissionTest, FreeingTheWorldDropsTheExplosionsTexturesButKeepsThem) {
     EXPECT_EQ(deleted, std::vector<int>{1});
     EXPECT_EQ(picture->copies, nullptr);
     EXPECT_EQ(g_explosionTypes, explosion);
+    picture->ReleaseCopies();   // a texture left behind must not outlive `deleted`
 }
 
 // The chase object trails the player's ship, the camera rides with the
