@@ -47,7 +47,6 @@ struct CareerOptions {
 
     // What the world reads of them.
     bool LightsOn() const { return extraLights != 0; }
-    bool UnlimitedFuel() const { return unlimitedFuel != 0; }
     // Exactly 1 turns inertial flight off.
     bool InertialFlightOff() const { return inertialOff == 1; }
 };
