@@ -289,6 +289,7 @@ void AiBrain::UpdateFireControl() {
     bool groupFires[4] = {};
     for (ShipSystem* system : pilot->GetWeaponList()) {
         auto* const weapon = static_cast<Weapon*>(system);
+        if (pilot->OnTurretBarrel(*weapon)) continue;
         if (weapon->group == 1 || weapon->group == 2) {
             const bool fires = bears && distance <= float(weapon->GetRange());
             // A gun's shots go at the target the fire control names, for one update.
@@ -309,10 +310,11 @@ void AiBrain::UpdateFireControl() {
     for (Turret* turret : pilot->turrets) {
         if (!turret->IsObjectInArc(target)) continue;
         if (turret->target.Get() != target) turret->SetTarget(target);
-        ShipSystem* const gun = turret->FindWeapon();
-        if (gun == nullptr || turret->aimError >= kTurretAimDegrees) continue;
+        auto* const gun = static_cast<Weapon*>(turret->FindWeapon());
+        // It fires once the barrel bears and the target is within the gun's reach.
+        if (gun == nullptr || turret->aimError >= kTurretAimDegrees || distance > float(gun->GetRange())) continue;
         const int32_t barrel = turret->barrelPart;
         SceneObject* const from = barrel >= 0 && barrel < pilot->parts.Count() ? pilot->parts[barrel]->node : nullptr;
-        static_cast<Weapon*>(gun)->Fire(from, nullptr);
+        gun->Fire(from, nullptr);
     }
 }

@@ -47,10 +47,6 @@ struct CareerOptions {
 
     // What the world reads of them.
     bool LightsOn() const { return extraLights != 0; }
-    bool Invulnerable() const { return invulnerability != 0; }
-    bool UnlimitedAmmo() const { return unlimitedAmmo != 0; }
-    bool UnlimitedFuel() const { return unlimitedFuel != 0; }
-    bool Invisible() const { return invisibility != 0; }
     // Exactly 1 turns inertial flight off.
     bool InertialFlightOff() const { return inertialOff == 1; }
 };

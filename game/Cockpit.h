@@ -90,7 +90,6 @@ public:
     // is only compared, never read, here (null: none).
     void SetObjective(Goal* goal, const char* text, const char* second);
     const char* ObjectiveText() const { return objectiveText_; }
-    const char* ObjectiveSecondText() const { return objectiveSecond_; }
 
     int32_t shieldHits[kFacings] = {};
     int32_t lastCharge = 0;

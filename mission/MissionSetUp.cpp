@@ -529,6 +529,9 @@ void FreeMission() {
     if (game == nullptr) return;
     game->ClearFlight();
     if (Mission* const mission = game->mission) RemoveWorldObjects(*mission);
+    // The explosions' and animations' device textures go with the world that
+    // showed them; their definitions stay for the next flight.
+    DropEffectTextures();
     game->playerShip = game->viewedObject = game->chaseObject = game->chaseReference = nullptr;
     FreeGoals();
     game->jumpGoal = nullptr;

@@ -169,7 +169,6 @@ protected:
 private:
     template <typename T>
     T* Find(const ArtObject* panel, const char* controlName) const;
-    bool Shown(const ArtObject* panel) const { return currentPanel == panel || ContainsId(panel) != 0; }
     // The common pattern of a hot spot: true when its click is new (sound
     // and pressed look done); else help or hover look.
     bool Hotspot(uint16_t code, ArtObject* panel, const char* buttonName, const char* topic, uint32_t click,

@@ -203,12 +203,19 @@ int32_t Craft::FireWeaponGroup(int32_t group) {
     for (ShipSystem* system = GetSystem(ShipSystem::kAnyWeapon, nullptr); system != nullptr;
          system = GetSystem(ShipSystem::kAnyWeapon, system)) {
         auto* const weapon = static_cast<Weapon*>(system);
-        if (weapon->group != group) continue;
+        if (weapon->group != group || OnTurretBarrel(*weapon)) continue;
         SceneObject* const from =
             weapon->partIndex >= 0 && weapon->partIndex < parts.Count() ? parts[weapon->partIndex]->node : nullptr;
         fired |= weapon->Fire(from, aim);
     }
     return fired;
+}
+
+bool Craft::OnTurretBarrel(const ShipSystem& system) const {
+    const int32_t index = system.partIndex;
+    if (index < 0 || index >= parts.Count()) return false;
+    const Turret* const turret = parts[index]->turret;
+    return turret != nullptr && turret->barrelPart == index;
 }
 
 SpaceObject* Craft::HostileTargetInCone() {
@@ -230,7 +237,10 @@ int32_t Craft::AimGunsAtTarget(int32_t group) {
     for (ShipSystem* system = GetSystem(ShipSystem::kAnyWeapon, nullptr); system != nullptr;
          system = GetSystem(ShipSystem::kAnyWeapon, system)) {
         auto* const weapon = static_cast<Weapon*>(system);
-        if (weapon->group != group || weapon->typeId != Weapon::kGun || distance > float(weapon->GetRange())) continue;
+        if (weapon->group != group || weapon->typeId != Weapon::kGun || distance > float(weapon->GetRange()) ||
+            OnTurretBarrel(*weapon)) {
+            continue;
+        }
         static_cast<GunWeapon*>(weapon)->aimTarget = target;
         ++aimed;
     }
@@ -244,7 +254,7 @@ int32_t Craft::AimProjectilesAtTarget(int32_t group) {
     for (ShipSystem* system = GetSystem(ShipSystem::kAnyWeapon, nullptr); system != nullptr;
          system = GetSystem(ShipSystem::kAnyWeapon, system)) {
         auto* const weapon = static_cast<Weapon*>(system);
-        if (weapon->group != group || weapon->typeId != Weapon::kProjectileWeapon) continue;
+        if (weapon->group != group || weapon->typeId != Weapon::kProjectileWeapon || OnTurretBarrel(*weapon)) continue;
         auto* const gun = static_cast<ProjectileWeapon*>(weapon);
         gun->aimOverride = 0;
         if (target == nullptr || distance > float(gun->GetRange())) continue;

@@ -57,7 +57,10 @@ public:
     // The hull's motion, then the death sequence and respawn, the cloak
     // fade, engine glow, turrets, a jump's end and the shield ripple.
     void Simulate(uint32_t milliseconds) override;
+    // Fires the weapons of a group; a weapon on a turret's barrel is its
+    // turret's to fire (the AI's fire control), never its group's.
     virtual int32_t FireWeaponGroup(int32_t group);
+    bool OnTurretBarrel(const ShipSystem& system) const;
     // Leaves through the gate: frozen there until the jump ends 1800 ms on.
     void Jump(SpaceObject* gate);
     // Appears with a jump flash.

@@ -394,6 +394,13 @@ int32_t EncyclopediaScreen::HandleEvent(uint16_t code) {
         case kCodeSearchButton:
             return Button(code, kSearchButton, "EN_SEARCH_A", &EncyclopediaScreen::ToggleSearchBox);
         case kCodeClear:
+            // The clear event has a key of its own and no button: its own
+            // press clears, as a click does, unless help is asked for.
+            if (edgeEvents.TestEvent(code) && !edgeEvents.TestEvent(kCodeActivate) && !edgeEvents.TestEvent(kCodeHelp)) {
+                PlayUiClick(kSoundClick1);
+                ClearSearch();
+                return 1;
+            }
             return Button(code, nullptr, "EN_CLEAR_A", &EncyclopediaScreen::ClearSearch);
         case kCodeList:
             ListEvent();

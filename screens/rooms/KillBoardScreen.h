@@ -86,8 +86,6 @@ public:
     // outside the bar whatever the values.
     static int32_t MaskWidth(int32_t value, int32_t leader);
 
-    bool NetworkMode() const { return netMode_; }
-
     ArtObject* panel = nullptr;   // owned through artObjects
     std::vector<PilotRecord*> careerPilots;     // the hired pilots' records, then ownRecord
     std::vector<const NetPlayer*> netPilots;    // the session's in-use entries

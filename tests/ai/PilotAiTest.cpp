@@ -1,7 +1,7 @@
 // AI pilots in small headless worlds of the sample tree's raiders: the
 // scripted maneuvers, pursuit, a first kill's hits, breaking away when hurt,
-// steering clear of what lies ahead, wingmen in their slots, and what the
-// brain holds hostile.
+// steering clear of what lies ahead, wingmen in their slots, the capital
+// ship's turrets, and what the brain holds hostile.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,8 +18,14 @@
 #include "mission/ObjectLoader.h"
 #include "game/RadioMessage.h"
 #include "objects/ships/AiShip.h"
+#include "objects/systems/EnergySystem.h"
+#include "objects/systems/ShieldSystem.h"
+#include "objects/effects/Turret.h"
+#include "objects/space/ObjectPart.h"
+#include "scene/SceneObject.h"
 #include "objects/ships/PlayerShip.h"
 #include "objects/space/WorldPass.h"
+#include "objects/weapons/Weapon.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/world/WorldBuilder.h"
 #include "tools/mkdata/SampleTree.h"
@@ -45,6 +51,11 @@ protected:
     // A raider of the sample tree at a place, facing +z (or -z), with a
     // brain and, when given, a wing.
     AiShip* Raider(const char* name, int32_t side, const Vector3& at, bool facingBack = false, WingGroup* wing = nullptr) {
+        return Ship("Raider", name, side, at, facingBack, wing);
+    }
+    // A ship of that definition of the sample tree, the same way.
+    AiShip* Ship(const char* definition, const char* name, int32_t side, const Vector3& at, bool facingBack = false,
+                 WingGroup* wing = nullptr) {
         spawn_records::AiShip record;
         const float f = facingBack ? -1.0f : 1.0f;
         const float matrix[12] = {f, 0, 0, 0, 1, 0, 0, 0, f, at.x, at.y, at.z};
@@ -55,7 +66,7 @@ protected:
         record.skill = 2;
         DefinitionLibrary& library = DefinitionLibrary::Current();
         auto* const ship =
-            dynamic_cast<AiShip*>(library.LoadObjectDefinition("Raider", nullptr, SpaceObject::kTypeAiShip, 0, &record));
+            dynamic_cast<AiShip*>(library.LoadObjectDefinition(definition, nullptr, SpaceObject::kTypeAiShip, 0, &record));
         if (ship == nullptr) return nullptr;
         library.LoadShipDefinition(ship, nullptr, nullptr, 0);
         ship->SetSide(side);
@@ -250,6 +261,134 @@ TEST_F(PilotAiTest, APlayersWingmanCallsItsAttack) {
     EXPECT_EQ(game.shownRadio->speaker, wingman);
     EXPECT_EQ(wingman->brain->behavior, AiBrain::kAttack);
     EXPECT_EQ(game.lastSpeaker, wingman);
+}
+
+// The sample capital ship, its hull held still, fights with its deck
+// turrets alone: a raider above the deck is tracked and hit by both, each
+// joint turning no faster than its rate and the barrels never tilting past
+// their limit; a raider below the deck, or one almost straight overhead
+// (past the barrels' tilt), draws no shot.
+TEST_F(PilotAiTest, ACapitalShipsTurretsHitAShipInTheirArcAndHoldFireOutsideIt) {
+    AiShip* const capital = Ship("Capital", "Bastion", 2, {0.0f, 0.0f, 0.0f});
+    ASSERT_NE(capital, nullptr);
+    ASSERT_EQ(capital->turrets.Count(), 2);
+    capital->SetMaxRates(0.0f, 0.0f);   // the hull neither moves nor turns
+    const Vector3 forward = capital->world.forward;
+    std::vector<Weapon*> guns;
+    for (Turret* turret : capital->turrets) {
+        ASSERT_GE(turret->barrelPart, 0);
+        auto* const gun = dynamic_cast<Weapon*>(turret->FindWeapon());
+        ASSERT_NE(gun, nullptr);
+        guns.push_back(gun);
+    }
+    const auto ammunition = [&guns] {
+        int32_t total = 0;
+        for (const Weapon* gun : guns) total += gun->ammunition;
+        return total;
+    };
+    // Flies `frames` frames, checking every joint's step against the turn
+    // rate and every barrel's tilt against its limit.
+    const auto fly = [&](int frames) {
+        for (int frame = 0; frame < frames; ++frame) {
+            std::vector<std::pair<float, float>> before;
+            for (const Turret* turret : capital->turrets) before.emplace_back(turret->yawSoFar, turret->pitch);
+            Fly(50);
+            for (int32_t i = 0; i < capital->turrets.Count(); ++i) {
+                const Turret& turret = *capital->turrets[i];
+                const float step = float(turret.turnRate) * 0.05f + 1e-3f;
+                ASSERT_LE(std::abs(turret.yawSoFar - before[size_t(i)].first), step) << "turret " << i << " frame " << frame;
+                ASSERT_LE(std::abs(turret.pitch - before[size_t(i)].second), step) << "turret " << i << " frame " << frame;
+                ASSERT_GE(turret.pitch, 0.0f);
+                ASSERT_LE(turret.pitch, float(turret.greatestPitch) + 1e-3f);
+            }
+        }
+    };
+
+    // Above the deck, off the bow to starboard: well outside the nose's cone.
+    AiShip* const above = Raider("Above", 1, {500.0f, 350.0f, 300.0f});
+    above->aiEnabled = 0;
+    above->freeDrift = 1;   // it holds its place
+    above->SetHitPoints(1000000);
+    fly(200);
+    EXPECT_EQ(capital->brain->hostile.Get(), above);
+    EXPECT_EQ(above->lastAttacker.Get(), capital);
+    EXPECT_LT(above->hitPoints, 1000000);
+    for (const Turret* turret : capital->turrets) {
+        EXPECT_LT(turret->aimError, AiBrain::kTurretAimDegrees);
+        // The barrel points at the raider.
+        Vector3 aim, muzzle;
+        turret->GetAimDirection(&aim);
+        turret->GetWorldPosition(&muzzle);
+        Vector3 toTarget = above->Position().Difference(muzzle);
+        toTarget.Normalize();
+        EXPECT_GT(aim.Dot(toTarget), std::cos(5.0f / 57.29578f));
+    }
+    EXPECT_EQ(capital->brain->shotsFired, 0);   // no gun of its own fired by the nose
+    EXPECT_NEAR(capital->world.forward.Dot(forward), 1.0f, 1e-4f);
+    EXPECT_LT(capital->Position().Length(), 1.0f);
+
+    // Below the deck, dead ahead of the bow: nothing fires, though it is
+    // nearer and the nose bears on it.
+    builder_.Remove(above);
+    AiShip* const below = Raider("Below", 1, {0.0f, -30.0f, 600.0f});
+    below->aiEnabled = 0;
+    below->freeDrift = 1;   // it holds its place
+    const int32_t belowHull = below->hitPoints;
+    const int32_t rounds = ammunition();
+    fly(200);
+    EXPECT_EQ(capital->brain->hostile.Get(), below);
+    EXPECT_EQ(ammunition(), rounds);
+    EXPECT_EQ(below->hitPoints, belowHull);
+    EXPECT_EQ(below->lastAttacker.Get(), nullptr);
+
+    // Almost overhead, past the barrels' 60 degrees: they stop at their
+    // limit and hold fire.
+    builder_.Remove(below);
+    AiShip* const overhead = Raider("Overhead", 1, {0.0f, 900.0f, 60.0f});
+    overhead->aiEnabled = 0;
+    overhead->freeDrift = 1;   // it holds its place
+    fly(200);
+    EXPECT_EQ(capital->brain->hostile.Get(), overhead);
+    for (const Turret* turret : capital->turrets) EXPECT_NEAR(turret->pitch, float(turret->greatestPitch), 1e-3f);
+    EXPECT_EQ(ammunition(), rounds);
+    EXPECT_EQ(overhead->lastAttacker.Get(), nullptr);
+}
+
+// The turrets' guns are tuned against the fighter the career starts with
+// (the Lancer as its definition fits it): their reach (1000) is short of
+// the Lancer's lasers (1500), so a Lancer above the deck but out of reach is
+// never shot at; caught within both turrets' reach it still has twenty seconds
+// to dive under the deck or leave.
+TEST_F(PilotAiTest, ACapitalShipsTurretsSpareAFighterOutOfReachAndGiveOneInReachTimeToLeave) {
+    AiShip* const capital = Ship("Capital", "Bastion", 2, {0.0f, 0.0f, 0.0f});
+    ASSERT_NE(capital, nullptr);
+    capital->SetMaxRates(0.0f, 0.0f);   // its guns, not its ramming, are weighed here
+    AiShip* const far = Ship("P102", "Far", 1, {0.0f, 700.0f, 900.0f}, true);
+    ASSERT_NE(far, nullptr);
+    far->aiEnabled = 0;
+    far->freeDrift = 1;
+    const int32_t hull = far->hitPoints;
+    const auto rounds = [capital] {
+        int32_t total = 0;
+        for (Turret* turret : capital->turrets) total += static_cast<Weapon*>(turret->FindWeapon())->ammunition;
+        return total;
+    };
+    const int32_t before = rounds();
+    Fly(20000);
+    EXPECT_EQ(capital->brain->hostile.Get(), far);
+    EXPECT_EQ(rounds(), before);   // not a round spent on it
+    EXPECT_EQ(far->hitPoints, hull);
+    EXPECT_EQ(far->lastAttacker.Get(), nullptr);
+    builder_.Remove(far);
+
+    AiShip* const near = Ship("P102", "Near", 1, {300.0f, 400.0f, 500.0f}, true);
+    near->aiEnabled = 0;
+    near->freeDrift = 1;
+    Fly(20000);
+    EXPECT_EQ(near->lastAttacker.Get(), capital);
+    EXPECT_LT(near->hitPoints, near->maxHitPoints);
+    EXPECT_EQ(near->dead, 0);
+    EXPECT_NE(near->active, 0);
 }
 
 // What a brain holds hostile is hostile whatever the sides say, until it

@@ -26,7 +26,12 @@
 #include "objects/ships/PlayerShip.h"
 #include "objects/space/ObjectPart.h"
 #include "objects/space/WorldPass.h"
+#include "objects/systems/EnergySystem.h"
 #include "objects/systems/ShieldSystem.h"
+#include "objects/weapons/Projectile.h"
+#include "objects/weapons/Weapon.h"
+#include "game/EffectRegistries.h"
+#include "game/GameState.h"
 #include "scene/Model.h"
 #include "scene/OstrelSystem.h"
 #include "tests/support/RecordingMessageBox.h"
@@ -435,4 +440,85 @@ TEST_F(DefinitionsTest, ADefinitionIsReadOnceAMission) {
     SpaceObject* const back = load("Decoy");
     EXPECT_NE(back, nullptr);
     delete back;
+}
+
+// A projectile weapon whose definition names a stream of "fx.iff" in its
+// STRM chunk trails that stream behind every shot; one naming a stream fx.iff
+// lacks fires bare shots. No sample definition has the chunk: this one is
+// built here.
+TEST_F(DefinitionsTest, AWeaponsStreamChunkTrailsItsShots) {
+    LoadEffectRegistries(builder_->Game());
+    const ChunkBuilder b;
+    const auto fixed = [](const char* text, size_t bytes) {
+        ChunkBuilder::Bytes out(bytes, 0);
+        std::memcpy(out.data(), text, std::min(bytes - 1, std::strlen(text)));
+        return out;
+    };
+    const auto words16 = [](std::initializer_list<int16_t> words) {
+        ChunkBuilder::Bytes out;
+        for (const int16_t word : words) {
+            out.push_back(uint8_t(word & 0xFF));
+            out.push_back(uint8_t((word >> 8) & 0xFF));
+        }
+        return out;
+    };
+    const auto item = [&](const char* id, const char* part) {
+        return ChunkBuilder::Join({fixed(id, 16), fixed(part, 16), ChunkBuilder::Words({0})});
+    };
+    const auto gun = [&](const char* id, const char* stream) {
+        return b.Form("EQOB", {b.Chunk("ID  ", fixed(id, 16)), b.Chunk("INFO", ChunkBuilder::Words({23, 1000, 2, 60, 0, 12})),
+                               b.Chunk("HARD", words16({1})),
+                               b.Chunk("WEAP", words16({6, 600, 200, 60, 40, 0, 0, 30, 4000, 0, 0})),
+                               b.Chunk("PROJ", fixed("Flak Shell", 16)), b.Chunk("STRM", fixed(stream, 16))});
+    };
+    const auto file = b.Form(
+        "OBJS",
+        {b.Form("SPOB", {b.Form("SPOB", {b.Chunk("ID  ", fixed("Streamer", 16)),
+                                         b.Chunk("INFO", ChunkBuilder::Words({10, 1000, 400, 1, 14, 100, 60, 30, 40, 400})),
+                                         b.Chunk("MODL", ChunkBuilder::Join({fixed("ships.iff", 32), fixed("FIGHT0000", 16)})),
+                                         b.Chunk("EQPT", ChunkBuilder::Join({item("Generator 1", "FIGHT0000"),
+                                                                             item("Smoke Flak", "WING0FLHW"),
+                                                                             item("Bare Flak", "WING0FRHW")}))})}),
+         b.Form("EQOB", {b.Form("EQOB", {b.Chunk("ID  ", fixed("Generator 1", 16)),
+                                         b.Chunk("INFO", ChunkBuilder::Words({1, 1100, 2, 100, 0, 10})),
+                                         b.Chunk("HARD", words16({2, 2, 1})), b.Chunk("ENRG", words16({120, 12, 20}))}),
+                         gun("Smoke Flak", "Smoke"), gun("Bare Flak", "No Such Stream")})});
+    const std::string path = g_dataDirs.Prefix(DataDir::kData) + "temp.iff";
+    {
+        FILE* const out = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(out, nullptr);
+        ASSERT_EQ(std::fwrite(file.data(), 1, file.size(), out), file.size());
+        std::fclose(out);
+    }
+    DefinitionLibrary::Reset();
+    Craft* const craft = LoadCraft("Streamer");
+    ASSERT_NE(craft, nullptr);
+    ASSERT_EQ(DefinitionLibrary::Current().LoadShipDefinition(craft, nullptr, nullptr, 0), kStatusOk);
+    craft->Activate(0);
+    std::vector<Weapon*> weapons;
+    for (ShipSystem* system = craft->GetSystem(ShipSystem::kAnyWeapon, nullptr); system != nullptr;
+         system = craft->GetSystem(ShipSystem::kAnyWeapon, system)) {
+        weapons.push_back(static_cast<Weapon*>(system));
+    }
+    ASSERT_EQ(weapons.size(), 2u);
+    auto* const energy = static_cast<EnergySystem*>(craft->GetSystem(ShipSystem::kEnergy, nullptr));
+    ASSERT_NE(energy, nullptr);
+    GameState& game = builder_->Game();
+    for (Weapon* weapon : weapons) {
+        const bool smoking = std::strcmp(weapon->equipmentId, "Smoke Flak") == 0;
+        SCOPED_TRACE(weapon->equipmentId);
+        energy->weaponPool = 1000;
+        builder_->Clock().Advance(1000);
+        const int32_t before = game.projectiles.Count();
+        ASSERT_EQ(weapon->Fire(nullptr, nullptr), 1);
+        ASSERT_EQ(game.projectiles.Count(), before + 1);
+        const Projectile* const shot = game.projectiles[before];
+        EXPECT_EQ(shot->stream != nullptr, smoking);
+        EXPECT_STREQ(shot->trailName, smoking ? "Smoke" : "");
+    }
+    for (int frame = 0; frame < 10; ++frame) {
+        builder_->Clock().Advance(50);
+        game.Simulate();
+    }
+    game.ClearFlight();
 }

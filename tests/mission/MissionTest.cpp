@@ -19,6 +19,8 @@
 #include "game/DataDirectories.h"
 #include "game/GameState.h"
 #include "game/DefinitionFormat.h"
+#include "game/EffectTypes.h"
+#include "scene/Material.h"
 #include "mission/CareerUpdate.h"
 #include "mission/Goal.h"
 #include "mission/MissionFile.h"
@@ -41,6 +43,7 @@
 #include "tests/support/ChunkBuilder.h"
 #include "tests/support/MemoryStream.h"
 #include "tests/support/RecordingMessageBox.h"
+#include "tests/support/RecordingTexture.h"
 #include "tests/support/ScopedInstall.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/world/RecordingNetSession.h"
@@ -249,6 +252,26 @@ TEST_F(MissionTest, TheSampleShipsKeepTheirModelsSize) {
     const Vector3 from = capital->Position().Sum({40.0f, 0.0f, -300.0f});
     const WeaponHit hit = FindWeaponHit(game.playerShip, from, {0.0f, 0.0f, 1.0f}, 1000.0f);
     EXPECT_EQ(hit.object, capital);
+}
+
+// Freeing the flight's world lets the explosions' frames go of the device
+// textures drawn from them; the explosion definitions stay for the next one.
+TEST_F(MissionTest, FreeingTheWorldDropsTheExplosionsTexturesButKeepsThem) {
+    ASSERT_EQ(SetUpMission(kSampleMissionFile, -1), kStatusOk);
+    ExplosionType* const explosion = g_explosionTypes;
+    ASSERT_NE(explosion, nullptr);
+    PixelImage* picture = nullptr;
+    for (BitmapMaterial* frame : explosion->frames) {
+        if (frame != nullptr && frame->block != nullptr && picture == nullptr) picture = frame->block;
+    }
+    ASSERT_NE(picture, nullptr);
+    std::vector<int> deleted;
+    new RecordingTexture(picture, &deleted, 1);
+    FreeMission();
+    EXPECT_EQ(deleted, std::vector<int>{1});
+    EXPECT_EQ(picture->copies, nullptr);
+    EXPECT_EQ(g_explosionTypes, explosion);
+    picture->ReleaseCopies();   // a texture left behind must not outlive `deleted`
 }
 
 // The chase object trails the player's ship, the camera rides with the

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -427,4 +428,93 @@ TEST(ControlScreenTest, EditsFireAtOnceEvenIntoABindingEmptyAtLoad) {
     EXPECT_FALSE(fired({}, 0));
     EXPECT_TRUE(fired({kQ}, 1));
     run.screen.Close();
+}
+
+// The page on the sample key map, played by clicks as a person plays it:
+// CTRL becomes the modifier of every binding that had Shift; a modifier
+// cell takes the modifier and Delete over it clears it again; JOYSTICK
+// switches the device; an axis cell then takes the stick's throttle as the
+// player pushes it, and the axis's first button spot makes the axis wait
+// for button 1 until Delete clears it; the axis list's down button pages.
+TEST(ControlScreenTest, ModifierJoystickAndAxisCaptureByClicks) {
+    constexpr uint16_t kCtrl = 29, kCtrlRight = 157, kNotHeld = 0x200;
+    ScreenHarness harness;
+    GameState& game = harness.Game();
+    // Closing the page saves the map into the tree the process shares.
+    const std::string path = g_dataDirs.Prefix(DataDir::kData) + "controls.iff";
+    const std::string original = FileContents(path);
+    struct Restore {
+        const std::string& path;
+        const std::string& bytes;
+        ~Restore() { std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes; }
+    } restore{path, original};
+    ASSERT_TRUE(game.LoadKeyMap());
+    game.tutorialsEnabled = 0;
+    game.joystickSetting = 0;
+    game.mouseSetting = 1;
+    ASSERT_EQ(game.modifierKey, kShift);
+    ASSERT_FALSE(game.functionBindings.empty());
+    ASSERT_FALSE(game.axisBindings.empty());
+    size_t shifted = game.functionBindings.size();
+    for (size_t i = 0; i < game.functionBindings.size() && shifted == game.functionBindings.size(); ++i) {
+        const KeyTrigger* const t = game.functionBindings[i]->trigger1.get();
+        if (t != nullptr && t->keys[1] == kShift) shifted = i;
+    }
+    ASSERT_LT(shifted, game.functionBindings.size()) << "the sample map binds something with Shift";
+    FunctionBinding& first = *game.functionBindings[0];
+    ASSERT_NE(first.trigger1, nullptr);
+    ASSERT_NE(first.trigger1->keys[0], 0);
+    ASSERT_NE(first.trigger1->keys[1], kShift) << "the first function's key comes without the modifier";
+    AxisBinding& axis = *game.axisBindings[0];
+    axis.axisBits = 0;
+    axis.buttonCondition = 0;
+    harness.Input().PlugJoystick(false, 4);
+    harness.Input().FeedJoystickAxis(2, 30000);
+    harness.AtPass(14, [&harness] { harness.Input().FeedJoystickAxis(2, 30000 + 12000); });
+
+    struct Seen {
+        uint16_t modifier = 0, shiftedCondition = 0, toggled = 0, cleared = 0;
+        uint32_t joystick = 0, mouse = 0;
+        int32_t axisBits = 0, condition = -1;
+    } seen;
+    harness.AtPass(3, [&] {
+        seen.modifier = uint16_t(game.modifierKey);
+        seen.shiftedCondition = game.functionBindings[shifted]->trigger1->keys[1];
+    });
+    harness.AtPass(5, [&] { seen.toggled = first.trigger1->keys[1]; });
+    harness.AtPass(8, [&] { seen.cleared = first.trigger1->keys[1]; });
+    harness.AtPass(10, [&] {
+        seen.joystick = game.joystickSetting;
+        seen.mouse = game.mouseSetting;
+    });
+    harness.AtPass(17, [&] { seen.axisBits = axis.axisBits; });
+    harness.AtPass(19, [&] { seen.condition = axis.buttonCondition; });
+    ASSERT_TRUE(harness.SetScript(
+        "at 2 click 270 453\n"                  // CTRL
+        "at 4 click 323 129\n"                  // row 1's first modifier cell
+        "at 6 move 323 129\nat 7 key 211\n"    // Delete over it
+        "at 9 click 465 453\n"                  // JOYSTICK
+        "at 11 click 473 343\n"                 // the first axis cell waits
+        "at 18 click 340 343\n"                 // its button 1 spot
+        "at 20 move 340 343\nat 21 key 211\n"  // Delete over the spot
+        "at 23 click 606 424\n"));              // the axes' down button
+    harness.SetPassLimit(26);
+    ControlScreen screen;
+    harness.Run(screen);
+
+    EXPECT_EQ(seen.modifier, kCtrl);
+    EXPECT_EQ(game.modifierKeyRight, kCtrlRight);
+    EXPECT_EQ(seen.shiftedCondition, kCtrl);
+    EXPECT_EQ(seen.toggled, kCtrl);
+    EXPECT_EQ(seen.cleared, uint16_t(kCtrl + kNotHeld));
+    EXPECT_EQ(seen.joystick, 1u);
+    EXPECT_EQ(seen.mouse, 0u);
+    EXPECT_EQ(seen.axisBits, 4);
+    EXPECT_EQ(seen.condition, 1);
+    EXPECT_EQ(axis.axisBits, 4);
+    EXPECT_EQ(axis.buttonCondition, 0);
+    EXPECT_EQ(screen.axisCaptureActive, 0u);
+    const int32_t axes = int32_t(game.axisBindings.size());
+    EXPECT_EQ(screen.firstAxis, axes > 2 * ControlScreen::kAxisRows ? ControlScreen::kAxisRows
+                                                                    : std::max(0, axes - ControlScreen::kAxisRows));
 }

@@ -21,6 +21,7 @@
 #include "tests/support/world/RecordingNetSession.h"
 #include "tests/support/world/ScreenHarness.h"
 #include "ui/ArtObject.h"
+#include "ui/AnimatedPicture.h"
 #include "ui/BitmapButton.h"
 
 namespace {
@@ -130,6 +131,27 @@ TEST(OptionsScreenTest, AVolumeClickOutsideTheStripChangesNothing) {
         EXPECT_EQ(sound->DigitalVolume(), 4 * OptionsScreen::kSoundVolumeScale);
     }
     run.screen->Close();
+}
+
+// The music strip by the mouse and the arrow keys, as a player sets it: a
+// click on its third segment (15 pixels each from x 424), then Right three
+// times moves the pointer along the strip a step at a time and the volume
+// with it; Left steps back, but not past the strip's left edge. Closing
+// keeps what the strip shows.
+TEST(OptionsScreenTest, TheMusicStripFollowsAClickAndTheArrowKeys) {
+    OptionsRun run;
+    int32_t clicked = -1, stepped = -1;
+    run.harness.AtPass(3, [&] { clicked = run.Options().musicVolume; });
+    run.harness.AtPass(10, [&] {
+        stepped = dynamic_cast<AnimatedPicture*>(run.screen->panel->FindControl(OptionsScreen::kMusicStrip))->GetCel();
+    });
+    ASSERT_TRUE(run.harness.SetScript("at 2 click 460 330\nat 4 key Right\nat 6 key Right\nat 8 key Right\n"
+                                      "at 11 move 470 330\nat 12 key Left\nat 14 move 430 330\nat 15 key Left\n"));
+    run.harness.SetPassLimit(17);
+    run.harness.Run(*run.screen);
+    EXPECT_EQ(clicked, 2);
+    EXPECT_EQ(stepped, 4);   // 460 + 30
+    EXPECT_EQ(run.Options().musicVolume, 2);   // 470 - 10; 430 - 10 would leave the strip
 }
 
 // The exit row shows credits between missions, restart in a paused flight

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <string>
+#include <vector>
 
 #include "display/PixelFormat.h"
 #include "engine/Random.h"
@@ -13,6 +15,7 @@
 #include "game/GameState.h"
 #include "objects/ships/PlayerShip.h"
 #include "objects/space/ChaseObject.h"
+#include "objects/space/Decoy.h"
 #include "objects/space/Missile.h"
 #include "objects/space/WorldPass.h"
 #include "objects/systems/CountermeasureSystems.h"
@@ -22,6 +25,7 @@
 #include "objects/systems/ShieldSystem.h"
 #include "objects/systems/TargetingSystem.h"
 #include "objects/weapons/Launchers.h"
+#include "objects/weapons/Weapon.h"
 #include "shell/FlightInput.h"
 #include "shell/FlightView.h"
 #include "scene/OstrelSystem.h"
@@ -276,6 +280,126 @@ TEST(FlightEjectTest, TheEjectCommandPutsThePlayerInTheSamplePod) {
         for (int i = 0; i < 40; ++i) flight.Simulate();
         EXPECT_EQ(pod->dead, 0);
         EXPECT_NE(pod->active, 0);
+    }
+    g_dataDirs.Clear();
+}
+
+// The sample flight's ship carries a probe, a decoy, a cloak and a jammer:
+// P sends the probe out ahead, where the radar reads through it, and D
+// drops a decoy of the ship's side (each has one, so a second press
+// launches nothing); K and J switch the cloak and the jammer on and off,
+// and a gun fired while cloaked drops the cloak.
+TEST(FlightLaunchTest, TheSampleShipsProbeDecoyCloakAndJammerKeys) {
+    const TempDir dir;
+    std::string error;
+    ASSERT_TRUE(WriteSampleTree(dir.Str(), &error)) << error;
+    ASSERT_TRUE(g_dataDirs.Find(dir.Str()));
+    g_pixelFormat = kPixelFormatRgb565;
+    OstrelSystem engine{OstrelSystem::kGameHeapSize, OstrelSystem::kGameHeapMode};
+    ASSERT_EQ(engine.Start(OstrelSystem::kGameArenaSize1, OstrelSystem::kGameArenaSize2, nullptr), kStatusOk);
+    {
+        FlightShot flight;
+        ASSERT_EQ(flight.Load("sample.uli", 1), kStatusOk);
+        GameState& game = flight.Game();
+        auto* const ship = dynamic_cast<Craft*>(game.playerShip);
+        ASSERT_NE(ship, nullptr);
+        auto* const radar = static_cast<RadarSystem*>(ship->GetSystem(ShipSystem::kRadar, nullptr));
+        ASSERT_NE(radar, nullptr);
+        for (int i = 0; i < 3; ++i) flight.Simulate();
+        const auto press = [&](uint16_t command) {
+            for (const bool held : {true, false}) {
+                KeySet now;
+                if (held) now.Set(command);
+                game.commands.Capture(now);
+                HandleFlightInput(game, FlightShot::kFrameMs);
+            }
+        };
+        const auto launched = [&](int32_t type) {
+            std::vector<SpaceObject*> found;
+            for (SpaceObject* o = game.mission->firstObject; o != nullptr; o = o->GetNext()) {
+                if (o->type == type && o->active != 0) found.push_back(o);
+            }
+            return found;
+        };
+        const size_t missiles = launched(SpaceObject::kTypeMissile).size();
+        press(kLaunchProbe);
+        const std::vector<SpaceObject*> afterProbe = launched(SpaceObject::kTypeMissile);
+        ASSERT_EQ(afterProbe.size(), missiles + 1);
+        SpaceObject* const probe = radar->probe.Get();
+        ASSERT_NE(probe, nullptr);
+        for (int i = 0; i < 20; ++i) flight.Simulate();
+        // A second ahead of the ship, along its nose.
+        const Vector3 ahead = probe->Position().Difference(ship->Position());
+        EXPECT_GT(ahead.Dot(ship->world.forward), 100.0f);
+        press(kLaunchProbe);
+        EXPECT_EQ(launched(SpaceObject::kTypeMissile).size(), missiles + 1);
+        EXPECT_EQ(radar->probe.Get(), probe);
+        // R past the longest range reads through the probe, at its own reach,
+        // until the probe is gone.
+        const int32_t ownRange = radar->GetRange();
+        press(kRadarRange);
+        EXPECT_EQ(radar->GetRange(), radar->probeRange);
+        EXPECT_GT(radar->probeRange, ownRange);
+        EXPECT_EQ(radar->followingProbe, 1);
+        for (int i = 0; i < 800 && radar->probe.Get() != nullptr; ++i) flight.Simulate();
+        EXPECT_EQ(radar->probe.Get(), nullptr);
+        EXPECT_LT(radar->GetRange(), radar->probeRange);
+        EXPECT_EQ(radar->followingProbe, 0);
+
+        EXPECT_TRUE(launched(SpaceObject::kTypeDecoy).empty());
+        press(kLaunchDecoy);
+        const std::vector<SpaceObject*> decoys = launched(SpaceObject::kTypeDecoy);
+        ASSERT_EQ(decoys.size(), 1u);
+        auto* const decoy = dynamic_cast<Decoy*>(decoys[0]);
+        ASSERT_NE(decoy, nullptr);
+        EXPECT_EQ(decoy->owner.Get(), ship);
+        EXPECT_EQ(decoy->side, ship->side);
+        EXPECT_GT(decoy->craftLureChance, 0);
+        press(kLaunchDecoy);
+        EXPECT_EQ(launched(SpaceObject::kTypeDecoy).size(), 1u);
+
+        // The cloak (K) fades the ship out and back; the jammer (J) joins
+        // the game's active jammers and leaves them.
+        auto* const cloak = static_cast<CloakSystem*>(ship->GetSystem(ShipSystem::kCloak, nullptr));
+        auto* const jammer = static_cast<JammerSystem*>(ship->GetSystem(ShipSystem::kJammer, nullptr));
+        ASSERT_NE(cloak, nullptr);
+        ASSERT_NE(jammer, nullptr);
+        const auto jamming = [&] {
+            for (ShipSystem* active : game.ActiveJammers()) {
+                if (active == jammer) return true;
+            }
+            return false;
+        };
+        press(kCloak);
+        for (int i = 0; i < 20; ++i) flight.Simulate();
+        EXPECT_NE(cloak->active, 0);
+        EXPECT_NE(ship->cloaked, 0);
+        press(kCloak);
+        for (int i = 0; i < 20; ++i) flight.Simulate();
+        EXPECT_EQ(cloak->active, 0);
+        EXPECT_EQ(ship->cloaked, 0);
+        // A gun fired while cloaked drops the cloak.
+        press(kCloak);
+        for (int i = 0; i < 20; ++i) flight.Simulate();
+        ASSERT_NE(cloak->active, 0);
+        for (int i = 0; i < 10; ++i) {
+            KeySet now;
+            now.Set(uint16_t(kFireGroup1 + Weapon::kGunGroup - 1));
+            game.commands.Capture(now);
+            HandleFlightInput(game, FlightShot::kFrameMs);
+            flight.Simulate();
+        }
+        game.commands.Capture(KeySet{});   // the trigger let go
+        HandleFlightInput(game, FlightShot::kFrameMs);
+        EXPECT_EQ(cloak->active, 0);
+        press(kJammer);
+        flight.Simulate();
+        EXPECT_NE(jammer->active, 0);
+        EXPECT_TRUE(jamming());
+        press(kJammer);
+        flight.Simulate();
+        EXPECT_EQ(jammer->active, 0);
+        EXPECT_FALSE(jamming());
     }
     g_dataDirs.Clear();
 }

@@ -698,6 +698,30 @@ TEST_F(MainLoopRoadTest, TheCreditsLeadBackToTheOptionsPage) {
     EXPECT_EQ(errors_.find("does not exist"), std::string::npos) << errors_;
 }
 
+// The options page's Exit ends the game at once, with no dialog: from the
+// base's frame menu, and from the pause over a flight, which then never
+// lands.
+TEST_F(MainLoopRoadTest, TheOptionsExitEndsTheGameFromTheBaseAndFromThePause) {
+    int status = -1;
+    std::string out = Play(std::string(kToTheFrame) + "at 110 click 28 168\nat 130 click 28 264\nat 160 key Enter\n"
+                                                      "at 180 click 545 452\nat 400 quit\n",
+                           &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(InOrder(out, {"screen FRAME", "Main loop ended in mode 7"})) << out;
+    EXPECT_EQ(out.find("screen QUIT"), std::string::npos) << out;
+    EXPECT_EQ(out.find("by a quit message"), std::string::npos) << out;
+
+    out = Play(std::string(kToTheFlight) + "at 240 key Escape\nat 270 key Enter\nat 290 click 390 273\n"
+                                           "at 330 key Enter\nat 350 click 545 452\nat 600 quit\n",
+               &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(InOrder(out, {"mode 2", "screen PAUSE", "screen FRAME", "Main loop ended in mode 7"})) << out;
+    const std::string flown = out.substr(out.find("\nmode 2\n"));
+    EXPECT_EQ(flown.find("screen QUIT"), std::string::npos) << out;
+    EXPECT_EQ(flown.find("mode 4"), std::string::npos) << out;
+    EXPECT_EQ(out.find("by a quit message"), std::string::npos) << out;
+}
+
 // Out of the lobby's waiting room, out of the multiplayer panel, and Escape
 // on the front menu: the quit dialog, whose No goes back to the lobby and
 // whose Yes, asked again, quits.

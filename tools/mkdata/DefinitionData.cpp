@@ -269,9 +269,19 @@ Status WriteTemp(const std::string& path) {
     // fights, and breaks at the first hit.
     WriteSpob(w, "Drone", "FIGHT0000", {10, 0, 400, 1, 14, 0, 0, 0, 0, 1},
               {{"EXPL", Join({Field("Explosion 1", 16)})}, {"EQPT", Equipment({{"Generator 1", "FIGHT0000"}})}});
+    // The capital ship fights with its two deck turrets: each yaws about its
+    // up axis (TURR code 2), its barrel points along its own forward axis
+    // (code 3) and tilts up to 60 degrees above the deck, both joints at 30
+    // degrees a second; a gun sits on each barrel. Below the deck neither
+    // turret bears.
     WriteSpob(w, "Capital", "CAPIT0000", {5000, 5000, 3000, 2, 14, 20, 5, 5, 5, 20000},
-              {{"TURR", Join({Field("TURR0FLHL", 16), Words32({60, 30, 1, 0}), Field("TURR0RRHL", 16), Words32({60, 30, 1, 0})})},
-               {"EQPT", Equipment({{"Generator 1", "CAPIT0000"}, {"Shields 1", "CAPIT0000"}})}});
+              {{"TURR", Join({Field("TURR0FLHL", 16), Words32({60, 30, 2, 3}), Field("TURR0RRHL", 16), Words32({60, 30, 2, 3})})},
+               {"EQPT", Equipment({{"Generator 1", "CAPIT0000"},
+                                   {"Shields 1", "CAPIT0000"},
+                                   {"Radar 1", "CAPIT0000"},
+                                   {"Targeting 1", "CAPIT0000"},
+                                   {"Turret Gun", "BARL0FLHG"},
+                                   {"Turret Gun", "BARL0RRHG"}})}});
     WriteSpob(w, "Asteroid", "ROCK00000", {200, 0, 2000, 3, 7, 20, 20, 0, 0, 300});
     WriteSpob(w, "Mine", "MINE00000", {5, 0, 800, 4, 8, 0, 0, 0, 0, 50});
     WriteSpob(w, "Missile 29", "MISSL0000", {2, 0, 800, 5, 12, 300, 90, 300, 90, 20},
@@ -368,6 +378,13 @@ Status WriteTemp(const std::string& path) {
     WriteEqob(w, "Mine Layer 1", 24, 40, 0, {"Mine Drop"},
               {{"WEAP", Words16({0, 2000, 0, 300, 200, 0, 0, 150, 0, 0, 0})}, {"LINK", Field("Mine", 16)}}, WeaponMount(0));
     WriteEqob(w, "Sensor 1", 14, 30, 5, {"Probe Launch"}, {{"LINK", Field("Missile 29", 16)}, {"SENS", Words16({0, 12000, 0, 80, 0, 20000})}}, SystemMount(1, 1, 0));
+    // Last, so that the shop's rows before it stay as they were: the
+    // capital ship's turret gun, tuned against the career's first
+    // fighter: its reach (1000) is short of the Lancer's lasers (1500), and a
+    // Lancer caught by both turrets lasts some 25 s (a second of fire drains
+    // 150 of shields and does hull damage of 25); WEAP words as the laser's.
+    WriteEqob(w, "Turret Gun", 21, 100, 6, {"Laser"},
+              {{"WEAP", Words16({1, 8, 30000, 150, 20, 0, 0, 25, 1000, 1, 0})}, {"EXPL", Field("Hit Spark", 16)}}, WeaponMount(1));
     w.End().End();
     return w.Close();
 }

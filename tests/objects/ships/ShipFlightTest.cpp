@@ -15,6 +15,7 @@
 #include "net/NetGameSettings.h"
 #include "objects/ships/AiShip.h"
 #include "objects/ships/PlayerShip.h"
+#include "objects/space/Debris.h"
 #include "objects/space/ObjectPart.h"
 #include "objects/space/WorldPass.h"
 #include "scene/Camera.h"
@@ -289,6 +290,51 @@ TEST_F(ShipFlightTest, AnAiShipQueuesOneLineAndDropsTheRest) {
     builder_.Remove(pilot);
     EXPECT_EQ(game.shownRadio->speaker, nullptr);
     builder_.Remove(player);
+}
+
+// A ship whose model carries the number 99 breaks into debris that trail
+// red sparks instead of smoke: each piece feeds its trail while it flies,
+// the trail fades once the piece is gone, and nobody keeps a dead trail.
+TEST_F(ShipFlightTest, AShipNumber99sDebrisTrailSparksInsteadOfSmoke) {
+    for (const char* model : {"2399SPARK", "2305PLAIN"}) {
+        SCOPED_TRACE(model);
+        const bool sparking = std::strcmp(model, "2399SPARK") == 0;
+        Craft* const ship = builder_.SpawnAs<Craft>(builder_.Template(model, {{"WING0FLHW", {}}, {"WING0FRHW", {}}}), 14);
+        ship->Activate(0);
+        ship->SetHitPoints(100);
+        ship->explosionNames.Append(EngineCopyText("Nowhere"));
+        ship->Explode(nullptr, 0);
+        for (int frame = 0; frame < 5 && ship->dead != 0; ++frame) Frame(50);
+        ASSERT_EQ(ship->dead, 0);
+        std::vector<Debris*> pieces;
+        for (SpaceObject* object : builder_.World()) {
+            if (object->type == SpaceObject::kTypeDebris) pieces.push_back(dynamic_cast<Debris*>(object));
+        }
+        ASSERT_FALSE(pieces.empty());
+        for (Debris* piece : pieces) {
+            ASSERT_NE(piece, nullptr);
+            EXPECT_EQ(piece->sparks != nullptr, sparking);
+            EXPECT_EQ(piece->parts.Count() > 0 && piece->parts[0]->attached != nullptr, !sparking);
+        }
+        if (sparking) {
+            DebrisSparks* const trail = pieces[0]->sparks;
+            const auto live = [trail] {
+                uint32_t n = 0;
+                for (uint32_t i = 0; i < trail->capacity; ++i) n += trail->members[i] != nullptr;
+                return n;
+            };
+            EXPECT_GT(live(), 0u);
+            Frame(50);
+            // Fed each frame, drawn where the piece is.
+            EXPECT_GT(live(), 2u);
+            EXPECT_LT(trail->origin.Difference(pieces[0]->Position()).Length(), pieces[0]->velocity.Length() * 0.1f + 1.0f);
+            builder_.Remove(pieces[0]);
+            pieces.erase(pieces.begin());
+            for (int frame = 0; frame < DebrisSparks::kFadeUpdates + 2; ++frame) Frame(50);   // faded and deleted
+        }
+        for (Debris* piece : pieces) builder_.Remove(piece);
+        builder_.Remove(ship);
+    }
 }
 
 }  // namespace

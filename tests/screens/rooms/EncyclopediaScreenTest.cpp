@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "ui/ArtObject.h"
 #include "ui/EditField.h"
 #include "ui/ListBox.h"
+#include "ui/TextBlock.h"
 
 namespace {
 
@@ -213,6 +215,57 @@ TEST(EncyclopediaPictures, SearchesInTheFrame) {
         game.DeleteScreens();
         GameState::ClearScreenRegistry();
     }
+}
+
+// The search button opens the box for typing and Enter searches; then
+// Home, the clear key, alone (no click held with it) clears the search in
+// force: the whole list returns and the search box is empty. The list's and
+// the text's arrows page them.
+TEST(EncyclopediaSearch, TheHomeKeyClearsASearchInTheFrame) {
+    ScreenHarness harness;
+    GameState& game = harness.Game();
+    game.tutorialsEnabled = 0;
+    GameState::ClearScreenRegistry();
+    RegisterGameMenus();
+    game.LoadPlaceScreens(GameState::kNewCareerPlace);
+    auto* const encyclopedia = dynamic_cast<EncyclopediaScreen*>(game.ScreenIn(ScreenSlot::kEncyclopedia));
+    ASSERT_NE(encyclopedia, nullptr);
+    const auto list = [encyclopedia] {
+        return dynamic_cast<ListBox*>(encyclopedia->panel->FindControl(EncyclopediaScreen::kListName));
+    };
+    size_t found = 0;
+    int32_t rows = 0;
+    harness.AtPass(13, [&] {
+        found = encyclopedia->matches.size();
+        rows = list()->GetLineCount();
+    });
+    // The whole list back, its down arrow pages it, its up arrow brings the
+    // first row back; the text's arrows click too.
+    int32_t pagedTop = -1;
+    const auto top = [&list] {
+        const TextBlock* const block = list()->GetBlock(list()->currentBlock);
+        return block != nullptr ? block->topLine : -1;
+    };
+    harness.AtPass(24, [&] { pagedTop = top(); });
+    ASSERT_TRUE(harness.SetScript("at 2 click 28 169\nat 4 click 28 233\nat 6 click 290 85\nat 7 move 300 470\n"
+                                  "at 8 type MISSILES\nat 10 press Enter\nat 11 release Enter\nat 14 press 199\n"
+                                  "at 15 release 199\nat 18 click 580 204\nat 26 click 580 134\n"
+                                  "at 34 click 558 414\nat 36 click 558 334\n"));
+    harness.SetPassLimit(40);
+    harness.Run(*game.ScreenIn(ScreenSlot::kFrame));
+    EXPECT_EQ(found, 3u);
+    EXPECT_EQ(rows, 3);
+    EXPECT_TRUE(encyclopedia->matches.empty());
+    EXPECT_EQ(list()->GetLineCount(), 9);
+    EXPECT_GT(pagedTop, 0);
+    EXPECT_EQ(top(), 0);
+    const std::vector<int32_t> sounds = harness.UiSoundsStarted();
+    EXPECT_EQ(std::count(sounds.begin(), sounds.end(), 5), 4) << "\"Click 3\" for each arrow";
+    EXPECT_EQ(encyclopedia->searchText, "");
+    EXPECT_STREQ(dynamic_cast<EditField*>(encyclopedia->panel->FindControl(EncyclopediaScreen::kSearchBoxName))->GetText(),
+                 "");
+    game.DeleteScreens();
+    GameState::ClearScreenRegistry();
 }
 
 }  // namespace

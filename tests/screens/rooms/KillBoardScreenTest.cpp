@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <memory>
+#include <cstring>
 #include <string>
 
 #include "game/CareerRecord.h"
@@ -175,6 +176,46 @@ TEST(KillBoardNetwork, HostEntryExtremesAndSharedNames) {
     run.List().SetSelection(1);   // the first "Twin" line
     run.screen->ShowPilotStats();
     EXPECT_EQ(run.Text(KillBoardScreen::kKillsBox), std::to_string(INT32_MIN));
+}
+
+// In a network game the board ranks the session's pilots by the key the
+// player picks: missions flown, then accuracy, each best first.
+TEST(KillBoardNetwork, ThePlayersRankByMissionsAndByAccuracy) {
+    BoardRun run({}, false);
+    RecordingNetSession session(true);
+    run.harness.Game().netSession = &session;
+    // The host's own entry takes the career's figures when the board opens.
+    run.career.missions = 2;
+    run.career.accuracyValue = 10;
+    session.AddPlayer(1, "Host", -1);
+    session.AddPlayer(2, "Ace", -1);
+    session.AddPlayer(3, "Vet", -1);
+    session.AddPlayer(4, "Rook", -1);
+    const struct {
+        const char* name;
+        int32_t missions, accuracy;
+    } figures[] = {{"Ace", 3, 90}, {"Vet", 40, 20}, {"Rook", 1, 50}};
+    for (int32_t i = 0; i < session.GetPlayerSlotCount(); ++i) {
+        auto* const player = const_cast<NetPlayer*>(session.Player(i));
+        for (const auto& figure : figures) {
+            if (player != nullptr && player->name != nullptr && std::strcmp(player->name, figure.name) == 0) {
+                player->careerMissions = figure.missions;
+                player->careerAccuracy = figure.accuracy;
+            }
+        }
+    }
+    run.Open();
+    const auto rows = [&run] {
+        std::string order;
+        for (int32_t row = 0; row < 4; ++row) order += run.Text(("PilotName" + std::to_string(row)).c_str()) + " ";
+        return order;
+    };
+    run.Sort(KillBoardScreen::kCodeMissions);
+    EXPECT_EQ(rows(), "Vet Ace Host Rook ");
+    EXPECT_EQ(run.Text("PilotKills0"), "40");
+    run.Sort(KillBoardScreen::kCodeAccuracy);
+    EXPECT_EQ(rows(), "Ace Rook Vet Host ");
+    EXPECT_EQ(run.Text("PilotKills0"), "90");
 }
 
 // Embedded in the frame (squadron menu, third slot), sorted by accuracy.

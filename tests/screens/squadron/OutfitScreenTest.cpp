@@ -162,6 +162,28 @@ TEST(OutfitScreenDrag, BayDropsRefuseSwapAndKeep) {
     EXPECT_EQ(run.harness.Sounds().events.size(), soundsBefore);
 }
 
+// A click on the stores with nothing on the pointer picks up one unit of
+// the chosen line, shows its sheet, and the line counts one less; a second
+// click there puts it back.
+TEST(OutfitScreenDrag, AClickOnTheStoresPicksUpTheChosenLinesUnit) {
+    OutfitRun run;
+    run.Stock("Generator 1", 1);
+    run.Stock("Generator 1", 1);
+    const int32_t line = run.Stores().GetLineCount() - 1;
+    const std::string full = run.Row(line);
+    run.Stores().SetSelection(line);
+    run.screen.DropOrPickOnStores();
+    EquipmentItem* const taken = run.screen.DraggedItem();
+    ASSERT_NE(taken, nullptr);
+    EXPECT_STREQ(taken->id, "Generator 1");
+    EXPECT_EQ(run.screen.dragging, 1);
+    EXPECT_EQ(run.screen.shownItem, taken);
+    EXPECT_NE(run.Row(line), full);   // one unit fewer on the line
+    run.screen.DropOrPickOnStores();
+    EXPECT_EQ(run.screen.DraggedItem(), nullptr);
+    EXPECT_EQ(run.Row(line), full);
+}
+
 TEST(OutfitScreenDrag, ViewButtonAndCloseReturnTheItemMerged) {
     OutfitRun run;
     run.Stock("ECM 1", 10);

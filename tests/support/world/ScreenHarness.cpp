@@ -175,6 +175,8 @@ int32_t ScreenHarness::Pump() {
         if (event.action == ScriptAction::kQuit) quit = true;
         Deliver(event);
     }
+    const auto [first, last] = actions_.equal_range(passes_);
+    for (auto it = first; it != last; ++it) it->second();
     return quit ? 0 : 1;
 }
 

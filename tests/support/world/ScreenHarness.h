@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <memory>
@@ -84,6 +85,11 @@ public:
     // not show through.
     void ClearBetweenPasses() { clearBetweenPasses_ = true; }
 
+    // Runs `action` at the start of that pass, after the script's events
+    // of the pass (for input the script format has no line for, such as a
+    // stick's axes).
+    void AtPass(int32_t pass, std::function<void()> action) { actions_.emplace(pass, std::move(action)); }
+
     // Makes the screen current and runs it until it ends.
     void Run(Screen& screen);
 
@@ -132,6 +138,7 @@ private:
     int32_t cursorX_ = 0;
     int32_t cursorY_ = 0;
     std::map<int32_t, RgbImage> captures_;
+    std::multimap<int32_t, std::function<void()>> actions_;
     std::vector<std::string> celFiles_;
     std::vector<int32_t> flipped_;
 };
