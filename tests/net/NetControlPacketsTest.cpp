@@ -246,11 +246,21 @@ TEST_F(NetControlTest, TeamRecordsRaiseTheCountAndPlayerRecordsSetTeams) {
     delete Game().netSession;
 
     RecordingNetSession& host = Session(true);
+    Game().netSettings->gameType = NetGameSettings::kCooperativeTeams;
+    // Both teams exist: a third is not made, and its maker is told the two.
     Deliver(host, 2, team("NONE.", "Blues", 1, 4, -1));
+    EXPECT_STREQ(Game().netSettings->teams[1].name, "Reds");
+    ASSERT_EQ(host.sent.size(), 2u);
+    for (const auto& sent : host.sent) {
+        EXPECT_EQ(sent.to, 2u);
+        const auto told = net_read::ReadUpdateTeam(sent.bytes.data(), uint32_t(sent.bytes.size()));
+        ASSERT_TRUE(told);
+        EXPECT_TRUE(told->IsTeamRecord());
+    }
+    host.sent.clear();
     // A player's record speaks for its sender, whatever name it gives, and
     // goes on under the sender's own.
     Deliver(host, 2, team("Host", "NONE.", 1, -1, 0));
-    EXPECT_STREQ(Game().netSettings->teams[1].name, "Reds");
     EXPECT_EQ(host.Player(0)->team, -1);
     EXPECT_EQ(host.Player(1)->team, 1);
     Deliver(host, 2, team("Guest", "NONE.", 0, -1, 1));

@@ -2,10 +2,6 @@
 // netfight.uli, a client joins with an empty world. Every wait is bounded.
 #include <gtest/gtest.h>
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -20,25 +16,9 @@
 #include <utility>
 #include <vector>
 
-#include "tests/support/ChildProcess.h"
-#include "tests/support/ScopedEnvironment.h"
-#include "tests/support/TempDir.h"
-#include "tools/mkdata/SampleTree.h"
+#include "tests/shell/NetworkRun.h"
 
 namespace {
-
-// A UDP port of the loopback that nobody holds right now.
-uint16_t FreeLoopbackPort() {
-    const int probe = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    const bool bound = probe >= 0 && bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-                       getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length) == 0;
-    if (probe >= 0) close(probe);
-    return bound ? ntohs(address.sin_port) : 0;
-}
 
 // "UOID TYPE NAME" of each match of `pattern`, from its groups u, t and n.
 std::set<std::string> Objects(const std::string& transcript, const char* pattern, int u, int t, int n) {
