@@ -271,14 +271,21 @@ void EcmStatus(const NetInbound& packet) {
     const bool believed = session.IsHost() ? ship == SendersShip(packet) : ship != g_gameState->playerShip;
     if (!believed) return;
     auto* const craft = dynamic_cast<Craft*>(ship);
-    auto* const ecm = craft != nullptr ? static_cast<EcmSystem*>(craft->GetSystem(ShipSystem::kEcm, nullptr)) : nullptr;
-    if (ecm == nullptr) return;
+    if (craft == nullptr) return;
+    auto* ecm = static_cast<EcmSystem*>(craft->GetSystem(ShipSystem::kEcm, nullptr));
     const bool on = in->range > 0;
     if (!session.IsHost()) {
+        // A client's copy of another's ship carries no ECM until it hears of one.
+        if (ecm == nullptr) {
+            const int16_t words[3] = {0, 0, 0};
+            ecm = new EcmSystem(craft, 0, words, 0);
+            craft->AddSystem(0, ecm);
+        }
         ecm->chanceMode3 = in->kind3Percent;
         ecm->chanceMode2 = in->kind2Percent;
         if (on) ecm->range = in->range;
     }
+    if (ecm == nullptr) return;
     if (on == (ecm->switchedOn != 0)) return;
     if (on) {
         ecm->TurnOn();

@@ -38,9 +38,9 @@ std::string JoinTeamGame(const LobbyPilots& pilots, const std::string& pilot, co
 }
 
 // The team panel's and the team creation's buttons, and the team list's lines.
-constexpr const char* kJoinTeam = "click 490 344";
-constexpr const char* kLeaveTeams = "click 490 378";
-constexpr const char* kCreateTeam = "click 490 412";
+constexpr const char* kJoinTeam = "click 570 344";
+constexpr const char* kLeaveTeams = "click 570 378";
+constexpr const char* kCreateTeam = "click 570 412";
 constexpr const char* kAcceptTeam = "click 288 434";
 constexpr const char* kCancelTeam = "click 400 434";
 std::string TeamLine(int line) { return "click 300 " + std::to_string(329 + 15 * line); }
