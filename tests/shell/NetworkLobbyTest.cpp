@@ -98,11 +98,12 @@ TEST(NetworkGame, AClientsTeamShowsOnEveryMachineAndAThirdIsRefused) {
     EXPECT_EQ(Count(transcripts[1], kTwoTeamsOnly), 0) << transcripts[1];
 }
 
-// Ann gives up her first team game at its team creation and hosts again;
-// Bob, joined, gives up making a team and is still in the game, on its
-// team list; there he gives up the game, finds it listed again, joins it
-// once more and picks Ann's team. Each machine shows him in it, the host
-// hears him leave once, and each career counts one game.
+// Ann gives up her first team game at its team creation and hosts again.
+// Bob, joined, gives up the game from its team list, finds it listed
+// again and joins it once more; he gives up making a team there and is
+// still in the game, on its team list, where he picks Ann's team. Each
+// machine shows him in it, the host hears him leave once, and each career
+// counts one game.
 TEST(NetworkGame, CancellingTeamCreationKeepsAClientInItsGame) {
     LobbyPilots pilots;
     ASSERT_TRUE(pilots.Ready()) << pilots.Failure();
@@ -111,10 +112,12 @@ TEST(NetworkGame, CancellingTeamCreationKeepsAClientInItsGame) {
                             At(kHostOk + 60, "click 90 414") + At(kHostOk + 80, "type Red") +
                             At(kHostOk + 85, kAcceptTeam) + At(kHostOk + 85, "wait team \"Ann\" \"Red\"") +
                             At(kHostOk + 86, "wait team \"Bob\" \"Red\"") + At(kHostOk + 106, "quit");
-    const std::string bob = JoinTeamGame(pilots, "Bob", "Bee") + At(kJoined + 20, kCreateTeam) +
-                            At(kJoined + 35, "type Blue") + At(kJoined + 40, kCancelTeam) +
-                            At(kJoined + 60, kLeaveTeams) + At(kJoined + 80, "click 270 327") +
-                            At(kJoined + 90, "click 293 444") + At(kJoined + 110, TeamLine(0)) +
+    // Out of the game from its team list, the game listed again and joined;
+    // then a team begun and cancelled, and Ann's team joined from the list.
+    const std::string bob = JoinTeamGame(pilots, "Bob", "Bee") + At(kJoined + 20, kLeaveTeams) +
+                            At(kJoined + 40, "click 270 327") + At(kJoined + 50, "click 293 444") +
+                            At(kJoined + 70, kCreateTeam) + At(kJoined + 85, "type Blue") +
+                            At(kJoined + 90, kCancelTeam) + At(kJoined + 110, TeamLine(0)) +
                             At(kJoined + 115, kJoinTeam) + At(kJoined + 115, "wait team \"Bob\" \"Red\"") +
                             At(kJoined + 120, "quit");
     auto host = pilots.Start("Ann", ann);
