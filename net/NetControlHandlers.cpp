@@ -130,7 +130,6 @@ bool OwnLine(const NetSession& session, const char* sender) {
     return own != nullptr && own[0] != 0 && sender != nullptr && std::strcmp(own, sender) == 0;
 }
 
-
 void SendTeamRecord(NetSession& session, const NetGameSettings& settings, int32_t team, bool toAll, uint32_t to) {
     NetPacket record;
     record.BuildUpdateTeam(kUpdateTeam, net_read::kTeamRecordMark, settings.teams[team].name, team,
@@ -167,6 +166,7 @@ void TakeMembersTeam(NetSession& session, NetGameSettings& settings, NetPlayer& 
     SendTeamRecord(session, settings, slot, true, 0);
     SendUpdateTeam(session, member.name, net_read::kTeamRecordMark, slot, -1, int32_t(member.ready));
 }
+
 }  // namespace
 
 void IdAck(const NetInbound& packet) {
