@@ -34,6 +34,8 @@ constexpr const char* kScopeAll = "ALL";
 constexpr const char* kScopeFriend = "FRIEND";
 constexpr const char* kScopeEnemy = "ENEMY";
 constexpr const char* kLobbySeparator = " : ";
+// A team's name has at least this many characters.
+constexpr size_t kShortestTeamName = 2;
 
 GameState* Game() { return g_gameState; }
 
@@ -128,6 +130,43 @@ bool OwnLine(const NetSession& session, const char* sender) {
     return own != nullptr && own[0] != 0 && sender != nullptr && std::strcmp(own, sender) == 0;
 }
 
+void SendTeamRecord(NetSession& session, const NetGameSettings& settings, int32_t team, bool toAll, uint32_t to) {
+    NetPacket record;
+    record.BuildUpdateTeam(kUpdateTeam, net_read::kTeamRecordMark, settings.teams[team].name, team,
+                           int32_t(settings.teams[team].logo), -1);
+    if (record.GetData() == nullptr) return;
+    if (toAll) {
+        SendToAll(session, record.GetData(), record.GetSize());
+    } else {
+        SendTo(session, to, record.GetData(), record.GetSize());
+    }
+}
+
+// A member makes one team, for itself, while the game has room for it: the
+// team takes the next slot, the member joins it, and every machine hears of
+// both. A member whose view of the teams is behind the host's (another team
+// came first) makes none, and is told the teams as they are; no member
+// renames a team that exists.
+void TakeMembersTeam(NetSession& session, NetGameSettings& settings, NetPlayer& member, uint32_t from,
+                     const net_read::UpdateTeam& in) {
+    const int32_t slot = settings.teamCount;
+    const std::string name = net_read::Printable(in.teamName);
+    if (!settings.HasTeams() || member.madeTeam || slot >= NetGameSettings::kMostTeams || in.team != slot ||
+        name.size() < kShortestTeamName) {
+        for (int32_t t = 0; t < settings.teamCount && t < NetGameSettings::kMostTeams; ++t) {
+            SendTeamRecord(session, settings, t, false, from);
+        }
+        return;
+    }
+    settings.SetTeamName(slot, name.c_str());
+    settings.teams[slot].logo = uint32_t(in.logo);
+    settings.teamCount = slot + 1;
+    member.team = slot;
+    member.madeTeam = true;
+    SendTeamRecord(session, settings, slot, true, 0);
+    SendUpdateTeam(session, member.name, net_read::kTeamRecordMark, slot, -1, int32_t(member.ready));
+}
+
 }  // namespace
 
 void IdAck(const NetInbound& packet) {
@@ -187,15 +226,20 @@ void UpdateTeam(const NetInbound& packet) {
     if (settings == nullptr || (session.IsHost() && packet.from == packet.to)) return;
     const std::optional<net_read::UpdateTeam> in = net_read::ReadUpdateTeam(packet.data, packet.size);
     if (!in) return;
-    // A client names the teams of no game and speaks for its own pilot
-    // only, by its id, whatever name it gives: the host passes its word on
-    // under the name it knows that pilot by.
+    // A client speaks for its own pilot only, by its id, whatever name it
+    // gives: the host passes its word on under the name it knows that
+    // pilot by.
     if (session.IsHost()) {
         NetPlayer* const sender = session.EditPlayer(session.FindPlayerByDpid(packet.from));
-        if (in->IsTeamRecord() || sender == nullptr || sender->name == nullptr) return;
-        sender->team = in->team;
+        if (sender == nullptr || sender->name == nullptr) return;
+        if (in->IsTeamRecord()) {
+            TakeMembersTeam(session, *settings, *sender, packet.from, *in);
+            return;
+        }
+        // Only a team the game holds is joined; readiness is the pilot's own.
+        if (in->team < 0 || (settings->HasTeams() && in->team < settings->teamCount)) sender->team = in->team;
         sender->ready = uint32_t(in->ready);
-        SendUpdateTeam(session, sender->name, in->teamName, in->team, in->logo, in->ready);
+        SendUpdateTeam(session, sender->name, net_read::kTeamRecordMark, sender->team, -1, in->ready);
         return;
     }
     if (in->IsTeamRecord()) {

@@ -9,7 +9,7 @@ NetGameSettings::~NetGameSettings() {
 }
 
 void NetGameSettings::SetTeamName(int32_t team, const char* name) {
-    if (team < 0 || team > 1) return;
+    if (team < 0 || team >= kMostTeams) return;
     EngineRelease(teams[team].name);
     teams[team].name = nullptr;
     if (name == nullptr) return;

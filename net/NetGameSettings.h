@@ -16,6 +16,8 @@ public:
     // Up to 4 the team games; each game without teams is its team variant plus 4.
     static constexpr uint32_t kTagTeams = 2, kDeathMatchTeams = 3, kCooperativeTeams = 4;
     static constexpr uint32_t kTag = 6, kDeathMatch = 7, kCooperative = 8;
+    // A team game has at most this many teams.
+    static constexpr int32_t kMostTeams = 2;
 
     NetGameSettings() = default;
     ~NetGameSettings();
@@ -27,7 +29,7 @@ public:
 
     uint32_t gameType = 0;
     int32_t teamCount = 0;
-    TeamRecord teams[2];
+    TeamRecord teams[kMostTeams];
 };
 
 // Set from the moment this machine enters a network game from the lobby

@@ -426,7 +426,7 @@ constexpr Dispatch kDispatch[kNetPacketTypes + 1] = {
     {true, false, 8, false, h::StateRequest, nullptr, nullptr},
     {false, true, 12, false, nullptr, h::State, nullptr},
     {true, true, NetPacket::kMessageFixedBytes + 3, true, h::Message, h::Message, nullptr},
-    {true, false, 20, false, h::EcmStatus, nullptr, nullptr},
+    {true, true, 20, false, h::EcmStatus, h::EcmStatus, nullptr},
     {true, true, 32, false, h::Salvage, h::Salvage, nullptr},
     {false, true, 40, false, nullptr, h::SceneRecord, "Recieving UPDATE_STARFIELD packet.\n"},
     {false, true, 60, false, nullptr, h::SceneRecord, "Recieving UPDATE_WALLPAPER packet.\n"},
@@ -578,6 +578,10 @@ int32_t NetSession::ClearPlayer(int32_t index) {
     player.score = player.kills = player.careerKills = player.careerMissions = player.careerAccuracy = 0;
     player.isIt = 0;
     player.face = -1;
+    // Whoever takes the entry next starts without a team and not ready.
+    player.ready = 0;
+    player.team = -1;
+    player.madeTeam = false;
     player.salvaged = 0;
     player.shipsMade = player.objectsMade = 0;
     player.packets = player.projectiles = player.chatLines = player.gameInfoRequests = NetRation{};

@@ -39,6 +39,7 @@ struct NetPlayer {
     int32_t face = 0;
     uint32_t ready = 0;
     int32_t team = -1;
+    bool madeTeam = false;   // the host's: this player has made its one team
     int32_t salvaged = 0;   // salvage items taken in; never more than `kills`
     // Ships and objects made at this player's request, each counted in a
     // window of the engine's clock (the window's number: ms / its length).

@@ -259,23 +259,43 @@ void EmpDamage(const NetInbound& packet) {
 }
 
 void EcmStatus(const NetInbound& packet) {
-    if (World() == nullptr) return;
+    if (g_gameState == nullptr || World() == nullptr) return;
     Trace(packet, "Recieving ECM_STATUS packet.\n");
     const auto in = net_read::ReadEcmStatus(packet.data, packet.size);
     if (!in) return;
-    // A client switches its own ship's ECM only.
-    if (FindByUoid(in->ship) != SendersShip(packet)) return;
-    auto* const craft = dynamic_cast<Craft*>(FindByUoid(in->ship));
-    auto* const ecm = craft != nullptr ? static_cast<EcmSystem*>(craft->GetSystem(ShipSystem::kEcm, nullptr)) : nullptr;
+    NetSession& session = packet.session;
+    SpaceObject* const ship = FindByUoid(in->ship);
+    // A member switches its own ship's ECM only, as strong as the host's
+    // copy of it is; the host tells every machine of the switch. A client
+    // takes the host's word for any ship but its own, which it switched itself.
+    const bool believed = session.IsHost() ? ship == SendersShip(packet) : ship != g_gameState->playerShip;
+    if (!believed) return;
+    auto* const craft = dynamic_cast<Craft*>(ship);
+    if (craft == nullptr) return;
+    auto* ecm = static_cast<EcmSystem*>(craft->GetSystem(ShipSystem::kEcm, nullptr));
+    const bool on = in->range > 0;
+    if (!session.IsHost()) {
+        // A client's copy of another's ship carries no ECM until it hears of one.
+        if (ecm == nullptr) {
+            const int16_t words[3] = {0, 0, 0};
+            ecm = new EcmSystem(craft, 0, words, 0);
+            craft->AddSystem(0, ecm);
+        }
+        ecm->chanceMode3 = in->kind3Percent;
+        ecm->chanceMode2 = in->kind2Percent;
+        if (on) ecm->range = in->range;
+    }
     if (ecm == nullptr) return;
-    ecm->chanceMode3 = in->kind3Percent;
-    ecm->chanceMode2 = in->kind2Percent;
-    if (in->range > 0) {
-        ecm->range = in->range;
+    if (on == (ecm->switchedOn != 0)) return;
+    if (on) {
         ecm->TurnOn();
     } else {
         ecm->TurnOff();
     }
+    if (!session.IsHost()) return;
+    NetPacket status;
+    status.BuildEcmStatus(kEcmStatus, ship->uoid, on ? ecm->range : -1, ecm->chanceMode3, ecm->chanceMode2);
+    if (status.GetData() != nullptr) SendToAll(session, status.GetData(), status.GetSize());
 }
 
 void Salvage(const NetInbound& packet) {

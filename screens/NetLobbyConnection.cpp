@@ -107,6 +107,12 @@ void NetLobbyScreen::ChooseProvider(const char* keyword, const char* failure) {
         SwitchTo(createPanel);
         return;
     }
+    ListGames();
+}
+
+void NetLobbyScreen::ListGames() {
+    GameState* const game = Game();
+    if (game == nullptr || game->netSession == nullptr) return;
     game->netSession->EnumSessions();
     // The enumeration blocks; the game's own pointer comes back after it,
     // and the system's stays hidden beneath it.
@@ -165,6 +171,25 @@ void NetLobbyScreen::DropLink() {
     game->netSession->SelectServiceProvider(provider.c_str());
 }
 
+void NetLobbyScreen::CountGame() {
+    GameState* const game = Game();
+    if (game == nullptr || game->career == nullptr) return;
+    game->career->missions = Saturate32(int64_t(game->career->missions) + 1);
+    gameCounted_ = true;
+}
+
+void NetLobbyScreen::ForgetGame() {
+    GameState* const game = Game();
+    if (game == nullptr) return;
+    delete game->netSettings;
+    game->netSettings = nullptr;
+    if (gameCounted_ && game->career != nullptr && game->career->missions > 0) --game->career->missions;
+    gameCounted_ = false;
+    for (std::string& row : shownRows_) row.clear();
+    // Out of the waiting room the lobby is an option screen again.
+    if (game->mode == GameState::kModeLobbyWait) game->mode = GameState::kModeScreens;
+}
+
 bool NetLobbyScreen::AwaitGameInfo() {
     GameState* const game = Game();
     int32_t waits = 0;
@@ -215,19 +240,12 @@ int32_t NetLobbyScreen::JoinSelected() {
     }
     LinkGoals(1);
     // A network game is counted once, here; settling its flight leaves the count alone.
-    if (game->career != nullptr) game->career->missions = Saturate32(int64_t(game->career->missions) + 1);
+    CountGame();
     const uint32_t type = game->netSettings->gameType;
     if (type >= 2 && type <= 4) {
         SwitchTo(teamPanel);
-        if (auto* const teams = Find<TextBox>(teamPanel, kTeamList)) {
-            teams->Clear();
-            teams->SetText("");
-            const int32_t count = game->netSettings->teamCount < 2 ? game->netSettings->teamCount : 2;
-            for (int32_t team = 0; team < count; ++team) {
-                const char* const teamName = game->netSettings->teams[team].name;
-                teams->AddLine(teamName != nullptr ? teamName : "");
-            }
-        }
+        EmptyBox(teamPanel, kTeamList);
+        FillTeamList();
         return 1;
     }
     if (type == NetGameSettings::kCooperative) {
@@ -320,5 +338,5 @@ void NetLobbyScreen::HostPending() {
         return;
     }
     // A network game is counted once, here; settling its flight leaves the count alone.
-    if (game->career != nullptr) game->career->missions = Saturate32(int64_t(game->career->missions) + 1);
+    CountGame();
 }

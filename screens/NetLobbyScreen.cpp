@@ -212,6 +212,8 @@ void NetLobbyScreen::Open() {
 }
 
 void NetLobbyScreen::Close() {
+    // The lobby's run ends into the game it counted, or the program ends.
+    gameCounted_ = false;
     RoomScreen::StopLoop(kLobbySounds);
     MenuScreen::Close();
 }
@@ -224,6 +226,7 @@ void NetLobbyScreen::EmptyBox(const ArtObject* panel, const char* controlName) {
 }
 
 void NetLobbyScreen::ResetControls() {
+    for (std::string& row : shownRows_) row.clear();
     if (auto* const logo = Find<FacePicture>(teamCreatePanel, kLogos)) logo->SelectByIndex(FacePicture::kFirstLogo);
     EmptyBox(teamPanel, kTeamList);
     EmptyBox(coopPanel, kDescription);
@@ -278,6 +281,7 @@ void NetLobbyScreen::SwitchTo(ArtObject* target, ArtObject* anchor) {
 
 void NetLobbyScreen::ResetAfterGame() {
     panelStack.Clear();
+    gameCounted_ = false;
     if (GameState* const game = Game()) {
         delete game->netSettings;
         game->netSettings = nullptr;
@@ -347,6 +351,8 @@ void NetLobbyScreen::Update() {
     HostPending();
     RoomScreen::PlayRoomSounds(*this, kLobbySounds);
     UpdateRoom();
+    if (currentPanel == teamPanel) FillTeamList();
+    ShowTeamNotice();
     if (g_textInput == nullptr) return;
     if (currentPanel == teamCreatePanel) {
         auto* const field = Find<EditField>(teamCreatePanel, kTeamName);

@@ -143,6 +143,11 @@ public:
     static inline bool (*messageBoxesOff)() = nullptr;
     // Told of each line the chat box takes; null: nobody.
     static inline void (*chatLineAdded)(const char* text) = nullptr;
+    // Told of each notice the lobby puts before the player (a refusal); null: nobody.
+    static inline void (*noticeShown)(const char* text) = nullptr;
+    // Told as a row of a team game's waiting room comes to show a pilot in
+    // a team; null: nobody.
+    static inline void (*teamRowShown)(const char* pilot, const char* team) = nullptr;
 
     std::string pendingMission;   // empty: none
     std::string chatLine;
@@ -191,6 +196,12 @@ private:
     bool AwaitGameInfo();
     // The link is closed and the provider made again, so the list can be used anew.
     void DropLink();
+    // The sessions on the chosen connection, looked for and listed.
+    void ListGames();
+    // A game hosted or joined is one of the career's missions; one left
+    // from the lobby before it began is none, and its settings go.
+    void CountGame();
+    void ForgetGame();
     void HostPending();
     int32_t HandleCreateGame(uint16_t code, uint32_t event);
     void HandleCoop(uint16_t code, uint32_t event);
@@ -208,13 +219,22 @@ private:
     int32_t EnterTeamGame();
     int32_t CreateTeam();
     void LeaveTeamCreation();
+    // The team list as the game's settings hold the teams, the selection kept.
+    void FillTeamList();
+    // The refusal of a third team, shown while the team list is.
+    void ShowTeamNotice();
     int32_t HandleWait(uint16_t code, uint32_t event);
     void ToggleReady(uint32_t event, bool clear);
     void SendChat();
     void LeaveRoom();
     void UpdateRoom();
+    // A team game's row as it shows now: told when it comes to show a pilot in a team.
+    void TellRow(int32_t row, const char* pilot, const char* team);
     void SendUpdateTeam(const char* playerName, const char* teamName, int32_t team, int32_t logo, int32_t ready);
     void EmptyBox(const ArtObject* panel, const char* controlName);
 
     std::vector<std::string> pilotFiles_;   // the file of each pilot-list line
+    bool gameCounted_ = false;              // the game now set up or joined is counted
+    std::string teamNotice_;                // empty: none
+    std::string shownRows_[kWaitRows];      // each waiting-room row's pilot and team as last told
 };

@@ -1,6 +1,8 @@
 // The teams of a team game: one chosen from the host's list or made, and
 // the updates that tell the other machines who is in which.
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "game/CareerRecord.h"
 #include "game/DrawString.h"
@@ -16,6 +18,7 @@
 #include "ui/EditField.h"
 #include "ui/FacePicture.h"
 #include "ui/ListBox.h"
+#include "ui/TextBlock.h"
 
 using namespace net_lobby;
 
@@ -47,6 +50,30 @@ int32_t NetLobbyScreen::EnterTeamGame() {
     return 0;
 }
 
+void NetLobbyScreen::FillTeamList() {
+    auto* const list = Find<ListBox>(teamPanel, kTeamList);
+    const GameState* const game = Game();
+    if (list == nullptr || game == nullptr || game->netSettings == nullptr) return;
+    const NetGameSettings& settings = *game->netSettings;
+    std::vector<std::string> names;
+    for (int32_t team = 0; team < std::min(settings.teamCount, kMaxTeams); ++team) {
+        names.emplace_back(settings.teams[team].name != nullptr ? settings.teams[team].name : "");
+    }
+    // A team made while the list shows joins it; the line chosen stays chosen.
+    const TextBlock* const block = list->GetBlock(list->currentBlock);
+    if (block != nullptr && block->lines == names) return;
+    const int32_t chosen = list->GetSelection();
+    list->Clear();
+    list->SetText("");
+    for (const std::string& name : names) list->AddLine(name.c_str());
+    if (chosen >= 0 && chosen < int32_t(names.size())) list->SetSelection(chosen);
+}
+
+void NetLobbyScreen::ShowTeamNotice() {
+    if (currentPanel != teamPanel) teamNotice_.clear();
+    if (!teamNotice_.empty()) DrawString(teamNotice_.c_str(), 253, 400, 0);
+}
+
 int32_t NetLobbyScreen::HandleTeam(uint16_t code, uint32_t event) {
     GameState* const game = Game();
     ListBox* const list = Find<ListBox>(teamPanel, kTeamList);
@@ -62,9 +89,11 @@ int32_t NetLobbyScreen::HandleTeam(uint16_t code, uint32_t event) {
         case kTeamCancel:
             if (!Hotspot(code, teamPanel, "Cancel", "ABORT", kTeamClick, kTeamHelp, kSoundClick)) return 1;
             EmptyBox(teamPanel, kTeamList);
-            // Leaving the joined session, so that the session list can be used again.
+            // Out of the joined game, back to the games on the connection,
+            // that one among them.
+            ForgetGame();
             DropLink();
-            SwitchTo(sessionPanel);
+            ListGames();
             return 1;
         case kTeamCreate: {
             const bool full = game != nullptr && game->netSettings != nullptr && game->netSettings->teamCount >= kMaxTeams;
@@ -72,7 +101,8 @@ int32_t NetLobbyScreen::HandleTeam(uint16_t code, uint32_t event) {
                 return 1;
             }
             if (full) {
-                DrawString(kTwoTeamsOnly, 253, 400, 0);
+                teamNotice_ = kTwoTeamsOnly;
+                if (noticeShown != nullptr) noticeShown(kTwoTeamsOnly);
                 return 1;
             }
             Play(kSoundClick);
@@ -140,11 +170,17 @@ int32_t NetLobbyScreen::CreateTeam() {
 
 void NetLobbyScreen::LeaveTeamCreation() {
     GameState* const game = Game();
-    if (game != nullptr && game->netSession != nullptr) {
-        if (game->netSession->IsHost()) {
-            delete game->netSettings;
-            game->netSettings = nullptr;
-        }
+    const NetSession* const session = game != nullptr ? game->netSession : nullptr;
+    // A client is still in the game it joined: back to choosing among its teams.
+    if (session != nullptr && session->IsActive() && !session->IsHost()) {
+        savedPanel = nullptr;
+        FillTeamList();
+        SwitchTo(teamPanel);
+        return;
+    }
+    // A host gives up the game it set up.
+    if (session != nullptr) {
+        ForgetGame();
         DropLink();
     }
     // A host from the cooperative set-up starts that over; a path that

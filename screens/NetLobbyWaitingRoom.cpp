@@ -105,15 +105,9 @@ void NetLobbyScreen::SendChat() {
 void NetLobbyScreen::LeaveRoom() {
     GameState* const game = Game();
     Play(kSoundClick);
-    if (game != nullptr && game->netSession != nullptr) {
-        if (game->netSession->IsHost()) {
-            delete game->netSettings;
-            game->netSettings = nullptr;
-        }
-        game->netSession->Close();
-    }
-    // Out of the waiting room the lobby is an option screen again.
-    if (game != nullptr && game->mode == GameState::kModeLobbyWait) game->mode = GameState::kModeScreens;
+    // Host or client, the game is given up: its settings go with it.
+    ForgetGame();
+    if (game != nullptr && game->netSession != nullptr) game->netSession->Close();
     SwitchTo(multiPanel);
     EmptyBox(sessionPanel, kGameList);
     EmptyBox(teamPanel, kTeamList);
@@ -171,6 +165,15 @@ int32_t NetLobbyScreen::HandleWait(uint16_t code, uint32_t event) {
     }
 }
 
+void NetLobbyScreen::TellRow(int32_t row, const char* pilot, const char* team) {
+    const std::string shown = std::string(pilot != nullptr ? pilot : "") + '\n' + (team != nullptr ? team : "");
+    if (shownRows_[row] == shown) return;
+    shownRows_[row] = shown;
+    if (teamRowShown != nullptr && pilot != nullptr && pilot[0] != 0 && team != nullptr && team[0] != 0) {
+        teamRowShown(pilot, team);
+    }
+}
+
 void NetLobbyScreen::UpdateRoom() {
     GameState* const game = Game();
     if (currentPanel != waitPanel || game == nullptr || game->netSettings == nullptr) return;
@@ -215,6 +218,7 @@ void NetLobbyScreen::UpdateRoom() {
                 teamBox->Clear();
                 teamBox->SetText(teamName != nullptr ? teamName : "");
             }
+            if (teams) TellRow(i, name, teamName);
         }
     }
     if (session != nullptr && game->career != nullptr) {

@@ -7,7 +7,9 @@
 #include "mission/Goal.h"
 #include "mission/SkyRecords.h"
 #include "net/NetSession.h"
+#include "objects/space/ObjectPart.h"
 #include "objects/space/SpaceObject.h"
+#include "objects/systems/CountermeasureSystems.h"
 
 void PrintObjectMatrix(const SpaceObject& object) {
     if (object.uoid < 0) return;
@@ -16,6 +18,20 @@ void PrintObjectMatrix(const SpaceObject& object) {
     for (const auto& row : m.rows) std::printf(" %.2f %.2f %.2f", row[0], row[1], row[2]);
     std::printf("\n");
 }
+
+namespace {
+
+const EcmSystem* SwitchedOnEcm(const SpaceObject& object) {
+    for (const ObjectPart* part : object.parts) {
+        for (const ShipSystem* system : part->systems) {
+            const auto* const ecm = dynamic_cast<const EcmSystem*>(system);
+            if (ecm != nullptr && ecm->switchedOn != 0) return ecm;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
 
 void PrintNetReport(const GameState& game) {
     const sky_records::Held held = sky_records::CountHeld();
@@ -31,6 +47,7 @@ void PrintNetReport(const GameState& game) {
         if (object->uoid < 0) continue;
         std::printf("object %d %d \"%s\"\n", int(object->uoid), int(object->type), object->name != nullptr ? object->name : "");
         PrintObjectMatrix(*object);
+        if (const EcmSystem* const ecm = SwitchedOnEcm(*object)) std::printf("ecm %d %d\n", int(object->uoid), int(ecm->range));
     }
     const NetSession* const session = game.netSession;
     for (int32_t i = 0; session != nullptr && i < session->GetPlayerSlotCount(); ++i) {

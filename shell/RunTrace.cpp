@@ -26,13 +26,16 @@ void Print(const std::string& line) {
 
 // The text may be another machine's: its control characters print as '?',
 // so that none moves the reader's cursor or starts an escape sequence.
-void Quoted(const char* what, const char* text) {
-    if (!g_enabled) return;
+std::string QuotedText(const char* text) {
     std::string shown = text != nullptr ? text : "";
     for (char& c : shown) {
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
     }
-    Print(std::string(what) + " \"" + shown + "\"");
+    return "\"" + shown + "\"";
+}
+
+void Quoted(const char* what, const char* text) {
+    if (g_enabled) Print(std::string(what) + " " + QuotedText(text));
 }
 
 // `read "TITLE": BODY`, a message as the player reads it.
@@ -53,6 +56,8 @@ void Enable() {
     Cockpit::radioShown = Radio;
     MessageReader::messageRead = Read;
     NetLobbyScreen::chatLineAdded = Chat;
+    NetLobbyScreen::noticeShown = Message;
+    NetLobbyScreen::teamRowShown = Team;
 }
 
 void Disable() {
@@ -62,6 +67,8 @@ void Disable() {
     Cockpit::radioShown = nullptr;
     MessageReader::messageRead = nullptr;
     NetLobbyScreen::chatLineAdded = nullptr;
+    NetLobbyScreen::noticeShown = nullptr;
+    NetLobbyScreen::teamRowShown = nullptr;
 }
 
 bool Enabled() { return g_enabled; }
@@ -93,6 +100,10 @@ void Radio(const char* callsign, const char* text) {
 
 void Chat(const char* text) { Quoted("chat", text); }
 
+void Team(const char* pilot, const char* team) {
+    if (!g_enabled) return;
+    Print("team " + QuotedText(pilot) + " " + QuotedText(team));
+}
 
 void Line(const std::string& line) {
     if (g_enabled) Print(line);

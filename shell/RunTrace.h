@@ -8,7 +8,9 @@
 // `mode N` as the game mode changes, `message "TEXT"` for each cockpit
 // message and each line of a missions reader's notice, `radio "CALLSIGN"
 // "TEXT"` for each radio message as it comes up on the cockpit, `chat
-// "TEXT"` for each line of the lobby's chat box, `read "TITLE": BODY` for
+// "TEXT"` for each line of the lobby's chat box (and `message "TEXT"` for
+// each of its notices), `team "PILOT" "TEAM"` as a row of a team game's
+// waiting room comes to show a pilot in a team, `read "TITLE": BODY` for
 // each message chosen in a reader's list, and each flight's lines of its
 // goals (see GoalReport) and of its HUD.
 // Silent until enabled.
@@ -27,6 +29,7 @@ void Mode(int32_t mode);
 void Message(const char* text);
 void Radio(const char* callsign, const char* text);
 void Chat(const char* text);
+void Team(const char* pilot, const char* team);
 // Any other line of the run's own (the flight's goals, its outcome).
 void Line(const std::string& line);
 

@@ -44,10 +44,10 @@ ShipSystem* EcmSystem::Clone(Craft* newOwner, int32_t newPartIndex) const {
 }
 
 void EcmSystem::Report(int32_t reportedRange) const {
-    // Only a client tells the host; the host's own switching, and its
-    // switching of a client's copy, is nobody else's business.
+    // Only a client tells the host, of its own ship: the host's switching,
+    // and a copy switched at the host's word, is nobody else's business.
     NetSession* const session = g_gameState != nullptr ? g_gameState->netSession : nullptr;
-    if (session == nullptr || !session->IsActive() || session->IsHost() || owner == nullptr) return;
+    if (session == nullptr || !session->IsActive() || session->IsHost() || !OwnedByPlayer()) return;
     NetPacket packet;
     packet.BuildEcmStatus(kEcmStatus, owner->uoid, reportedRange, chanceMode3, chanceMode2);
     if (packet.GetData() != nullptr) session->SendGamePacket(packet.GetData(), packet.GetSize());

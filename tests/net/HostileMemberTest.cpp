@@ -699,7 +699,10 @@ TEST_F(HostileMemberTest, NoMemberSpeaksForTheHostOrAnotherOrBeyondItsShip) {
     ASSERT_TRUE(PassUntil(game, [&] { return honest->ReadLine(&line, 0) && line.rfind("table ", 0) == 0; }));
 
     // A second "Bob": the name with a number added, on the host and the
-    // honest pilot's machine alike; its word speaks for itself alone.
+    // honest pilot's machine alike; its word speaks for itself alone, and
+    // joins it to a team of the game's two.
+    settings_.gameType = NetGameSettings::kCooperativeTeams;
+    settings_.teamCount = NetGameSettings::kMostTeams;
     EXPECT_EQ(attack("names"), 1);
     std::set<std::string> table;
     for (int32_t i = 0; i < host->playerCapacity; ++i) {

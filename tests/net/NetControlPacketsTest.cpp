@@ -246,11 +246,21 @@ TEST_F(NetControlTest, TeamRecordsRaiseTheCountAndPlayerRecordsSetTeams) {
     delete Game().netSession;
 
     RecordingNetSession& host = Session(true);
+    Game().netSettings->gameType = NetGameSettings::kCooperativeTeams;
+    // Both teams exist: a third is not made, and its maker is told the two.
     Deliver(host, 2, team("NONE.", "Blues", 1, 4, -1));
+    EXPECT_STREQ(Game().netSettings->teams[1].name, "Reds");
+    ASSERT_EQ(host.sent.size(), 2u);
+    for (const auto& sent : host.sent) {
+        EXPECT_EQ(sent.to, 2u);
+        const auto told = net_read::ReadUpdateTeam(sent.bytes.data(), uint32_t(sent.bytes.size()));
+        ASSERT_TRUE(told);
+        EXPECT_TRUE(told->IsTeamRecord());
+    }
+    host.sent.clear();
     // A player's record speaks for its sender, whatever name it gives, and
     // goes on under the sender's own.
     Deliver(host, 2, team("Host", "NONE.", 1, -1, 0));
-    EXPECT_STREQ(Game().netSettings->teams[1].name, "Reds");
     EXPECT_EQ(host.Player(0)->team, -1);
     EXPECT_EQ(host.Player(1)->team, 1);
     Deliver(host, 2, team("Guest", "NONE.", 0, -1, 1));
@@ -262,6 +272,89 @@ TEST_F(NetControlTest, TeamRecordsRaiseTheCountAndPlayerRecordsSetTeams) {
         ASSERT_TRUE(relayed);
         EXPECT_STREQ(relayed->playerName, "Guest");
     }
+}
+
+// A member makes one team of a team game, for itself, while there is room
+// for it: every machine hears of the team and of the member in it. A team
+// named behind the host's back (another came first), a second team of
+// one member, a third team, and a team of a game without teams are not
+// made, and their maker is told the teams there are; nobody renames a team,
+// and a leaver's entry comes to the next player without team or readiness.
+TEST_F(NetControlTest, AMemberMakesOneTeamForItselfWhileTheGameHasRoom) {
+    RecordingNetSession& host = Session(true);
+    host.AddPlayer(3, "Third", -1);
+    Game().netSettings = new NetGameSettings();
+    NetGameSettings& settings = *Game().netSettings;
+    settings.gameType = NetGameSettings::kCooperativeTeams;
+    settings.teamCount = 1;
+    settings.SetTeamName(0, "Red");
+    const auto team = [](const char* teamName, int32_t number, int32_t logo) {
+        NetPacket packet;
+        packet.BuildUpdateTeam(kUpdateTeam, "NONE.", teamName, number, logo, -1);
+        return Built(packet);
+    };
+    const auto told = [&host](size_t i) {
+        return *net_read::ReadUpdateTeam(host.sent[i].bytes.data(), uint32_t(host.sent[i].bytes.size()));
+    };
+    // Renaming the host's team, or a name of one character: nothing made.
+    Deliver(host, 2, team("Mine", 0, 3));
+    Deliver(host, 2, team("B", 1, 3));
+    EXPECT_EQ(settings.teamCount, 1);
+    EXPECT_STREQ(settings.teams[0].name, "Red");
+    ASSERT_EQ(host.sent.size(), 2u);
+    for (size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(host.sent[i].to, 2u);
+        EXPECT_STREQ(told(i).teamName, "Red");
+    }
+    host.sent.clear();
+
+    Deliver(host, 2, team("Blue", 1, 3));
+    EXPECT_EQ(settings.teamCount, 2);
+    EXPECT_STREQ(settings.teams[1].name, "Blue");
+    EXPECT_EQ(settings.teams[1].logo, 3u);
+    EXPECT_EQ(host.Player(1)->team, 1);
+    ASSERT_EQ(host.sent.size(), 2u);
+    EXPECT_EQ(host.sent[0].to, RecordingNetSession::kToAll);
+    EXPECT_STREQ(told(0).teamName, "Blue");
+    EXPECT_EQ(told(0).team, 1);
+    EXPECT_EQ(host.sent[1].to, RecordingNetSession::kToAll);
+    EXPECT_STREQ(told(1).playerName, "Guest");
+    EXPECT_EQ(told(1).team, 1);
+    host.sent.clear();
+
+    // A third team, from another or the same member, is never made.
+    Deliver(host, 3, team("Green", 1, 5));
+    Deliver(host, 2, team("Green", 1, 5));
+    EXPECT_EQ(settings.teamCount, 2);
+    EXPECT_STREQ(settings.teams[1].name, "Blue");
+    EXPECT_EQ(host.Player(2)->team, -1);
+    ASSERT_EQ(host.sent.size(), 4u);
+    EXPECT_EQ(host.sent[0].to, 3u);
+    EXPECT_EQ(host.sent[2].to, 2u);
+    host.sent.clear();
+
+    // Joining a team the game holds counts; one it does not, not.
+    NetPacket joining;
+    joining.BuildUpdateTeam(kUpdateTeam, "Third", "NONE.", 1, -1, 1);
+    Deliver(host, 3, Built(joining));
+    EXPECT_EQ(host.Player(2)->team, 1);
+    EXPECT_EQ(host.Player(2)->ready, 1u);
+
+    // Gone: the entry's next player has no team and is not ready.
+    host.ClearPlayer(2);
+    host.AddPlayer(4, "Fourth", -1);
+    EXPECT_EQ(host.Player(2)->team, -1);
+    EXPECT_EQ(host.Player(2)->ready, 0u);
+
+    // A game without teams takes no team at all.
+    settings.gameType = NetGameSettings::kCooperative;
+    settings.teamCount = 0;
+    host.sent.clear();
+    Deliver(host, 4, team("Gold", 0, 1));
+    EXPECT_EQ(settings.teamCount, 0);
+    EXPECT_EQ(host.Player(2)->team, -1);
+    Deliver(host, 4, Built(joining));
+    EXPECT_EQ(host.Player(2)->team, -1);
 }
 
 TEST_F(NetControlTest, GameInfoMakesTheSettingsBuildsTheDustOnceAndReports) {

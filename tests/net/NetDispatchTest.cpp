@@ -11,11 +11,13 @@
 #include "game/GameState.h"
 #include "net/NetGameSettings.h"
 #include "net/NetPacket.h"
+#include "net/NetPacketReaders.h"
 #include "net/NetPacketType.h"
 #include "net/PacketBytes.h"
 #include "objects/effects/StreamEffect.h"
 #include "objects/ships/Craft.h"
 #include "objects/space/ObjectPart.h"
+#include "objects/systems/CountermeasureSystems.h"
 #include "objects/weapons/GunWeapon.h"
 #include "objects/weapons/Projectile.h"
 #include "platform/DebugOutput.h"
@@ -364,6 +366,78 @@ TEST_F(NetWeaponTest, ShotsAreRelayedButNeverReplayedByTheShooter) {
     Deliver(host, 3, Built(salvage));
     EXPECT_TRUE(host.sent.empty());
     builder_.Remove(raider);
+}
+
+// A member switches its own ship's ECM only, and only as strong as the
+// host's copy of it: the host passes each switch on, with the copy's
+// strength, once. Another member's copy, which carried no ECM, takes one
+// from the word; the member's own ship is not switched by its own word
+// coming back, and a copy switched so tells nobody.
+TEST_F(NetWeaponTest, AMembersEcmIsItsOwnToSwitchAndEveryMachineHearsOfIt) {
+    RecordingNetSession& host = Session(true);
+    const int16_t standard[3] = {40, 30, 1000};
+    auto* const copy = new EcmSystem(ship_, 0, standard, 0);
+    ship_->AddSystem(0, copy);
+    host.AddPlayer(2, "Bob", ship_->uoid);
+    host.AddPlayer(3, "Cid", 77);
+    const auto status = [](int32_t ship, int32_t range, int32_t kind3, int32_t kind2) {
+        NetPacket packet;
+        packet.BuildEcmStatus(kEcmStatus, ship, range, kind3, kind2);
+        return Built(packet);
+    };
+    Deliver(host, 3, status(ship_->uoid, 900, 30, 40));   // Cid speaking for Bob's ship
+    EXPECT_EQ(copy->switchedOn, 0);
+    EXPECT_TRUE(host.sent.empty());
+    Deliver(host, 2, status(ship_->uoid, 32000, 255, 255));
+    EXPECT_EQ(copy->switchedOn, 1);
+    EXPECT_EQ(copy->range, 1000);
+    EXPECT_EQ(copy->chanceMode3, 30);
+    ASSERT_EQ(Types(host), (std::vector<uint16_t>{kEcmStatus}));
+    EXPECT_EQ(host.sent[0].to, RecordingNetSession::kToAll);
+    const auto told = net_read::ReadEcmStatus(host.sent[0].bytes.data(), uint32_t(host.sent[0].bytes.size()));
+    ASSERT_TRUE(told);
+    EXPECT_EQ(told->ship, ship_->uoid);
+    EXPECT_EQ(told->range, 1000);
+    EXPECT_EQ(told->kind3Percent, 30);
+    EXPECT_EQ(told->kind2Percent, 40);
+    // The same switch again changes nothing and goes no further.
+    Deliver(host, 2, status(ship_->uoid, 1000, 30, 40));
+    EXPECT_EQ(host.sent.size(), 1u);
+    Deliver(host, 2, status(ship_->uoid, -1, 30, 40));
+    EXPECT_EQ(copy->switchedOn, 0);
+    ASSERT_EQ(Types(host), (std::vector<uint16_t>{kEcmStatus, kEcmStatus}));
+    const std::vector<uint8_t> switchedOn = host.sent[0].bytes;
+    delete &host;
+
+    // Another member: the host's word switches its copy of Bob's ship.
+    RecordingNetSession& client = Session(false);
+    auto* const own = builder_.SpawnAs<Craft>(builder_.Template("SHIP0", {{"WING0", {}}}), 3);
+    own->uoid = 77;
+    own->active = 1;
+    own->type = SpaceObject::kTypePlayerShip;
+    auto* const ownEcm = new EcmSystem(own, 0, standard, 0);
+    own->AddSystem(0, ownEcm);
+    builder_.Game().playerShip = own;
+    auto* const plain = builder_.SpawnAs<Craft>(builder_.Template("SHIP0", {{"WING0", {}}}), 3);
+    plain->uoid = 78;
+    plain->active = 1;
+    Deliver(client, 1, status(78, 700, 25, 35));
+    auto* const heard = static_cast<EcmSystem*>(plain->GetSystem(ShipSystem::kEcm, nullptr));
+    ASSERT_NE(heard, nullptr);
+    EXPECT_EQ(heard->switchedOn, 1);
+    EXPECT_EQ(heard->range, 700);
+    EXPECT_EQ(heard->chanceMode2, 35);
+    Deliver(client, 1, switchedOn);
+    EXPECT_EQ(copy->switchedOn, 1);
+    Deliver(client, 1, status(77, 1000, 30, 40));   // its own switch, back from the host
+    EXPECT_EQ(ownEcm->switchedOn, 0);
+    EXPECT_TRUE(client.sent.empty());
+    // Its own switch it tells the host of.
+    ownEcm->TurnOn();
+    ASSERT_EQ(Types(client), (std::vector<uint16_t>{kEcmStatus}));
+    builder_.Game().playerShip = nullptr;
+    builder_.Remove(own);
+    builder_.Remove(plain);
 }
 
 // With the sample definitions: the host's copy of a client's ship, and

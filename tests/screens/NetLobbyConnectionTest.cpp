@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -12,6 +13,7 @@
 #include "mission/MissionSetUp.h"
 #include "mission/RandomMissionGenerator.h"
 #include "net/NetGameSettings.h"
+#include "net/NetControlPackets.h"
 #include "net/NetPacketType.h"
 #include "net/NetSession.h"
 #include "platform/SessionProviders.h"
@@ -539,9 +541,12 @@ TEST(NetLobbyConnectionTest, AClientSeesItsChatLineOnlyFromTheHostAndAsksForTheS
     run.Fire(lobby.waitPanel, Lobby::kWaitSendChat, Lobby::kWaitSendChat);
     EXPECT_TRUE(run.Lines(lobby.waitPanel, "ChatBox").empty());
     EXPECT_EQ(lobby.chatLine, std::string(game.career->GetPilotName()) + " : hi");
-    // A client's Cancel keeps its settings.
+    // A client's Cancel leaves the game and its settings: the next join
+    // waits for its own host's, and is routed by them.
     run.Fire(lobby.waitPanel, Lobby::kWaitCancel, Lobby::kWaitClick);
-    EXPECT_NE(game.netSettings, nullptr);
+    EXPECT_EQ(game.netSettings, nullptr);
+    EXPECT_EQ(run.Join(NetGameSettings::kCooperativeTeams, 1), 1);
+    EXPECT_EQ(lobby.nextPanel, lobby.teamPanel);
 }
 
 TEST(NetLobbyConnectionTest, TheSessionListAndTheWaitingRoomMatchTheirPictures) {
@@ -642,4 +647,160 @@ TEST(NetLobbyConnectionTest, LeavingTheWaitingRoomMakesTheLobbyAnOptionScreenAga
     EXPECT_EQ(game.mode, GameState::kModeScreens);
     EXPECT_EQ(lobby.nextPanel, lobby.multiPanel);
     EXPECT_EQ(game.netSettings, nullptr);
+}
+
+namespace {
+
+std::vector<std::string> g_notices;
+
+}  // namespace
+
+// The death match a host sets up on its panel is the one it hosts: "Tag"
+// chosen over "Normal", asteroids at the slider's amount, mines toggled on
+// and off again, enemies, a base and teams; Cancel and a second visit keep
+// the choices, and the game hosted is made of them.
+TEST(NetLobbyConnectionTest, TheDeathMatchPanelsChoicesMakeTheHostedGame) {
+    Connection run;
+    Lobby& lobby = run.lobby;
+    GameState& game = run.harness.Game();
+    RandomMissionGenerator& generator = RandomMissionGenerator::Of(game);
+    for (const char* toggle : {"Asteroids", "Mines", "Enemies", "Base", "Teams"}) Latch(lobby.deathPanel, toggle, false);
+    const auto latched = [&lobby](const char* name) {
+        const auto* const button = dynamic_cast<const BitmapButton*>(lobby.deathPanel->FindControl(name));
+        return button != nullptr && button->GetState() == BitmapButton::kLatched;
+    };
+    run.Fire(lobby.createPanel, Lobby::kGameDeath, Lobby::kGameClick);
+    EXPECT_EQ(lobby.nextPanel, lobby.deathPanel);
+    EXPECT_EQ(generator.kind, RandomMissionGenerator::kDeathMatch);
+    run.Fire(lobby.deathPanel, Lobby::kDeathTag, Lobby::kDeathClick);
+    EXPECT_TRUE(latched("Tag"));
+    EXPECT_FALSE(latched("Normal"));
+    EXPECT_EQ(generator.deathMatchKind, 3);
+    run.Fire(lobby.deathPanel, Lobby::kDeathNormal, Lobby::kDeathClick);
+    EXPECT_EQ(generator.deathMatchKind, 1);
+    run.Fire(lobby.deathPanel, Lobby::kDeathTag, Lobby::kDeathClick);
+    for (const uint32_t toggle : {Lobby::kDeathAsteroids, Lobby::kDeathMines, Lobby::kDeathMines, Lobby::kDeathEnemies,
+                                  Lobby::kDeathBase, Lobby::kDeathTeams}) {
+        run.Fire(lobby.deathPanel, toggle, Lobby::kDeathClick);
+    }
+    EXPECT_TRUE(latched("Asteroids"));
+    EXPECT_FALSE(latched("Mines"));
+    lobby.SetMousePosition(485, 160);   // the third segment of the asteroids' slider
+    run.Fire(lobby.deathPanel, Lobby::kDeathAsterSlide, Lobby::kDeathClick);
+    run.Fire(lobby.deathPanel, Lobby::kDeathCancel, Lobby::kDeathClick);
+    EXPECT_EQ(lobby.nextPanel, lobby.createPanel);
+    run.Fire(lobby.createPanel, Lobby::kGameDeath, Lobby::kGameClick);
+    EXPECT_TRUE(latched("Tag"));
+    EXPECT_EQ(run.Fire(lobby.deathPanel, Lobby::kDeathOk, Lobby::kDeathClick), 1);
+    ASSERT_NE(game.netSettings, nullptr);
+    EXPECT_EQ(game.netSettings->gameType, NetGameSettings::kTagTeams);
+    EXPECT_EQ(lobby.nextPanel, lobby.teamCreatePanel);
+
+    // What the generator builds the hosted world from.
+    EXPECT_EQ(generator.deathMatchKind, 3);
+    EXPECT_EQ(generator.asteroidAmount, 3);
+    EXPECT_EQ(generator.mineAmount, 0);
+    EXPECT_GT(generator.enemyAmount, 0);
+    EXPECT_EQ(generator.base, 1);
+    EXPECT_EQ(lobby.pendingMission, Lobby::kHostedMission);
+    g_netGameLaunched = 0;
+}
+
+// The cooperative objective latched is the one set up, drawn anew by
+// "New"; "Teams" toggles, and decides the game's type and the next panel.
+TEST(NetLobbyConnectionTest, TheCooperativeObjectiveAndTeamsMakeTheHostedGame) {
+    Connection run;
+    Lobby& lobby = run.lobby;
+    GameState& game = run.harness.Game();
+    RandomMissionGenerator& generator = RandomMissionGenerator::Of(game);
+    Latch(lobby.coopPanel, "Teams", false);
+    run.Fire(lobby.createPanel, Lobby::kGameCoop, Lobby::kGameClick);
+    EXPECT_EQ(lobby.nextPanel, lobby.coopPanel);
+    run.Fire(lobby.coopPanel, Lobby::kCoopCapture, Lobby::kCoopClick);
+    for (const char* objective : {"Scout", "Destroy", "Protect", "Capture"}) {
+        const auto* const button = dynamic_cast<const BitmapButton*>(lobby.coopPanel->FindControl(objective));
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->GetState() == BitmapButton::kLatched, std::string(objective) == "Capture") << objective;
+    }
+    EXPECT_EQ(generator.kind, RandomMissionGenerator::kCapture);
+    run.Fire(lobby.coopPanel, Lobby::kCoopNew, Lobby::kCoopClick);
+    EXPECT_EQ(generator.kind, RandomMissionGenerator::kCapture);
+    for (int32_t i = 0; i < 3; ++i) run.Fire(lobby.coopPanel, Lobby::kCoopTeams, Lobby::kCoopClick);
+    run.Fire(lobby.coopPanel, Lobby::kCoopOk, Lobby::kCoopClick);
+    ASSERT_NE(game.netSettings, nullptr);
+    EXPECT_EQ(game.netSettings->gameType, NetGameSettings::kCooperativeTeams);
+    EXPECT_EQ(lobby.nextPanel, lobby.teamCreatePanel);
+    EXPECT_EQ(generator.kind, RandomMissionGenerator::kCapture);
+
+    run.Fire(lobby.coopPanel, Lobby::kCoopTeams, Lobby::kCoopClick);
+    run.Fire(lobby.coopPanel, Lobby::kCoopOk, Lobby::kCoopClick);
+    EXPECT_EQ(game.netSettings->gameType, NetGameSettings::kCooperative);
+    EXPECT_EQ(lobby.nextPanel, lobby.waitPanel);
+    g_netGameLaunched = 0;
+}
+
+// A client of a team game picks from the host's teams as they come: the
+// list grows while it shows, the line chosen stays chosen, a third team is
+// refused with a notice, and "Join Team" tells the host the team chosen.
+TEST(NetLobbyConnectionTest, TheTeamListFollowsTheHostsTeamsAndRefusesAThird) {
+    Connection run;
+    Lobby& lobby = run.lobby;
+    GameState& game = run.harness.Game();
+    g_notices.clear();
+    Lobby::noticeShown = [](const char* text) { g_notices.emplace_back(text); };
+    ASSERT_EQ(run.Join(NetGameSettings::kCooperativeTeams, 1), 1);
+    NetGameSettings& settings = *game.netSettings;
+    settings.teamCount = 1;
+    lobby.currentPanel = lobby.teamPanel;
+    lobby.Update();
+    EXPECT_EQ(run.Lines(lobby.teamPanel, "TeamList"), (std::vector<std::string>{"Reds"}));
+    // Join Team with no line chosen does nothing.
+    EXPECT_EQ(run.Fire(lobby.teamPanel, Lobby::kTeamJoin, Lobby::kTeamClick), 1);
+    EXPECT_EQ(lobby.nextPanel, nullptr);
+    run.List(lobby.teamPanel, "TeamList").SetSelection(0);
+    settings.teamCount = 2;
+    settings.SetTeamName(1, "Blues");
+    lobby.Update();
+    EXPECT_EQ(run.Lines(lobby.teamPanel, "TeamList"), (std::vector<std::string>{"Reds", "Blues"}));
+    EXPECT_EQ(run.List(lobby.teamPanel, "TeamList").GetSelection(), 0);
+    run.Fire(lobby.teamPanel, Lobby::kTeamCreate, Lobby::kTeamClick);
+    EXPECT_EQ(lobby.nextPanel, nullptr);
+    EXPECT_EQ(g_notices, (std::vector<std::string>{"Only two teams are allowed, can't create."}));
+
+    run.List(lobby.teamPanel, "TeamList").SetSelection(1);
+    const size_t before = run.scripted.created->sends.size();
+    run.Fire(lobby.teamPanel, Lobby::kTeamJoin, Lobby::kTeamClick);
+    EXPECT_EQ(lobby.nextPanel, lobby.waitPanel);
+    EXPECT_EQ(game.career->teamIndex, 1);
+    ASSERT_EQ(run.scripted.created->sends.size(), before + 1);
+    const auto& sent = run.scripted.created->sends.back().bytes;
+    const auto told = net_read::ReadUpdateTeam(sent.data(), uint32_t(sent.size()));
+    ASSERT_TRUE(told);
+    EXPECT_EQ(told->team, 1);
+    EXPECT_STREQ(told->playerName, game.career->GetPilotName());
+    Lobby::noticeShown = nullptr;
+    g_netGameLaunched = 0;
+}
+
+// The refusal of a third team stays under the team list passes after the
+// click that brought it, until the list is left.
+TEST(NetLobbyConnectionTest, TheRefusalOfAThirdTeamStaysUnderTheTeamList) {
+    Connection run;
+    PreparedLobby& lobby = run.lobby;
+    GameState& game = run.harness.Game();
+    game.netSettings = new NetGameSettings();
+    game.netSettings->gameType = NetGameSettings::kCooperativeTeams;
+    game.netSettings->teamCount = 2;
+    game.netSettings->SetTeamName(0, "Red");
+    game.netSettings->SetTeamName(1, "Blue");
+    lobby.prepare = [&run, &lobby] {
+        run.Fire(lobby.teamPanel, Lobby::kTeamCreate, Lobby::kTeamClick);
+        lobby.edgeEvents.Clear();
+    };
+    lobby.currentPanel = lobby.teamPanel;
+    lobby.nextPanel = nullptr;
+    run.harness.CaptureAfterPass(14);
+    run.harness.SetPassLimit(14);
+    run.harness.Run(lobby);
+    EXPECT_TRUE(MatchesGolden(run.harness.Picture(14), "lobby_team_refusal"));
 }

@@ -2,10 +2,6 @@
 // netfight.uli, a client joins with an empty world. Every wait is bounded.
 #include <gtest/gtest.h>
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -20,25 +16,9 @@
 #include <utility>
 #include <vector>
 
-#include "tests/support/ChildProcess.h"
-#include "tests/support/ScopedEnvironment.h"
-#include "tests/support/TempDir.h"
-#include "tools/mkdata/SampleTree.h"
+#include "tests/shell/NetworkRun.h"
 
 namespace {
-
-// A UDP port of the loopback that nobody holds right now.
-uint16_t FreeLoopbackPort() {
-    const int probe = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    const bool bound = probe >= 0 && bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-                       getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length) == 0;
-    if (probe >= 0) close(probe);
-    return bound ? ntohs(address.sin_port) : 0;
-}
 
 // "UOID TYPE NAME" of each match of `pattern`, from its groups u, t and n.
 std::set<std::string> Objects(const std::string& transcript, const char* pattern, int u, int t, int n) {
@@ -525,4 +505,64 @@ TEST(NetworkFlight, StillShipsKillByTheirKeysAndEveryMachineAgrees) {
     ASSERT_EQ(ship.size(), 12u) << transcript;
     EXPECT_NEAR(ship[9], 212.13, 0.5) << transcript;
     EXPECT_NEAR(ship[11], 212.13, 0.5) << transcript;
+}
+
+namespace {
+
+// Each pilot of the range switches its ECM once it hears what it waits for:
+// Bob on, once Cid is in; Cid on and off again, once Bob has said so. Ann
+// ends the game once both have spoken, and the clients then end with it.
+constexpr const char* kHostHears =
+    "wait-limit 400\n"
+    "at 1 wait message \"Bob: [on]\"\n"
+    "at 1 wait message \"Cid: [off]\"\n"
+    "at 40 quit\n";
+constexpr const char* kFirstSwitchesOn =
+    "wait-limit 400\n"
+    "at 1 wait message \"Cid has joined the game.\"\n"
+    "at 40 key C\n"
+    "at 45 key 41\nat 47 type on\nat 50 key Enter\n"
+    "at 51 wait message \"You have been disconnected from the server!\"\n"
+    "at 100 quit\n";
+constexpr const char* kSecondSwitchesOnAndOff =
+    "wait-limit 400\n"
+    "at 1 wait message \"Bob: [on]\"\n"
+    "at 20 key C\nat 30 key C\n"
+    "at 35 key 41\nat 37 type off\nat 40 key Enter\n"
+    "at 41 wait message \"You have been disconnected from the server!\"\n"
+    "at 100 quit\n";
+
+// The uoid of a client's own ship, from the `object U 15 "NAME"` line of its report; -1 without one.
+int OwnShip(const std::string& lines) {
+    std::smatch ship;
+    return std::regex_search(lines, ship, std::regex("\nobject (\\d+) 15 ")) ? std::stoi(ship[1]) : -1;
+}
+
+}  // namespace
+
+// A client's ECM is its own to switch, and every machine of the game holds
+// it as switched: Bob's on (at its standard range) on the host, on Cid's
+// machine and on his own; Cid's, switched on and off again, off everywhere.
+TEST(NetworkFlight, AClientsEcmReachesTheHostAndTheOtherMembers) {
+    HostAndClient game;
+    ASSERT_TRUE(game.Ready()) << game.Failure();
+    auto host = game.Run("host", {"--mission", "netduel.uli", "--seconds", "60", "--host", "--pilot", "Ann", "--script",
+                                  game.Script("ann.txt", kHostHears)});
+    ASSERT_TRUE(host->WaitForLine("hosting \"", 15000)) << host->Transcript();
+    auto bob = game.Run("client", {"--join", "--seconds", "60", "--pilot", "Bob", "--script",
+                                   game.Script("bob.txt", kFirstSwitchesOn)});
+    ASSERT_TRUE(host->WaitForLine("message \"Bob has joined the game.\"", 20000)) << host->Transcript() << bob->Transcript();
+    auto cid = game.Run("second", {"--join", "--seconds", "60", "--pilot", "Cid", "--script",
+                                   game.Script("cid.txt", kSecondSwitchesOnAndOff)});
+    EXPECT_EQ(host->Wait(45000), 0) << host->Transcript();
+    EXPECT_EQ(bob->Wait(20000), 0) << bob->Transcript();
+    EXPECT_EQ(cid->Wait(20000), 0) << cid->Transcript();
+
+    const int bobShip = OwnShip(bob->Transcript()), cidShip = OwnShip(cid->Transcript());
+    ASSERT_GE(bobShip, 0) << bob->Transcript();
+    ASSERT_GE(cidShip, 0) << cid->Transcript();
+    for (const std::string& lines : {host->Transcript(), bob->Transcript(), cid->Transcript()}) {
+        EXPECT_NE(lines.find("\necm " + std::to_string(bobShip) + " 1000\n"), std::string::npos) << lines;
+        EXPECT_EQ(lines.find("\necm " + std::to_string(cidShip) + " "), std::string::npos) << lines;
+    }
 }

@@ -265,14 +265,23 @@ TEST_F(CraftDamageTest, JammersReportTheirOwnStateAndEcmIsReportedByClients) {
     builder_.Remove(enemy_);
     EXPECT_EQ(builder_.Game().ActiveJammers().Count(), 0);
 
-    // ECM_STATUS goes from a client to the server, never from the host.
+    // ECM_STATUS goes from a client to the server, never from the host,
+    // and only of the client's own ship: a copy of another's, switched at
+    // the host's word, tells nobody.
     const int16_t words[3] = {40, 30, 1000};
     for (const bool host : {false, true}) {
         RecordingNetSession session(host);
         builder_.Game().netSession = &session;
+        const auto kind = craft_->type;
+        craft_->type = SpaceObject::kTypeAiShip;
+        EcmSystem copy(craft_, 0, words, 50);
+        copy.TurnOn();
+        EXPECT_TRUE(session.sent.empty());
+        craft_->type = SpaceObject::kTypePlayerShip;
         EcmSystem ecm(craft_, 0, words, 50);
         ecm.TurnOn();
         ecm.TurnOff();
+        craft_->type = kind;
         if (host) {
             EXPECT_TRUE(session.sent.empty());
         } else {

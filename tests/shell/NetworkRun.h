@@ -1,0 +1,84 @@
+#pragma once
+// What the tests that run whole vorn processes of one network game on
+// 127.0.0.1 share: a free port, and pilots who each play from a copy of
+// the sample tree of their own.
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ScopedEnvironment.h"
+#include "tests/support/TempDir.h"
+#include "tools/mkdata/SampleTree.h"
+
+// A UDP port of the loopback that nobody holds right now.
+inline uint16_t FreeLoopbackPort() {
+    const int probe = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    const bool bound = probe >= 0 && bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                       getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length) == 0;
+    if (probe >= 0) close(probe);
+    return bound ? ntohs(address.sin_port) : 0;
+}
+
+// Pilots who play one game from the first screen through the lobby by
+// scripts: each process with its own copy of the sample tree (a pilot
+// and a career are written there) and its own runtime folder.
+class LobbyPilots {
+public:
+    LobbyPilots() {
+        std::string error;
+        if (!WriteSampleTree(base_.Str(), &error)) failure_ = "no sample tree: " + error;
+        port_ = FreeLoopbackPort();
+        if (port_ == 0) failure_ = "no free port";
+    }
+    bool Ready() const { return failure_.empty(); }
+    const std::string& Failure() const { return failure_; }
+
+    // The lines of the sample tree's script `file` up to and including the
+    // first that holds `through`, the sample's client Bob (callsign Bee)
+    // made `pilot` (callsign `callsign`).
+    std::string SampleSteps(const char* file, const std::string& through, const std::string& pilot,
+                            const std::string& callsign) const {
+        std::ifstream in(base_.Path() / "scripts" / file);
+        std::string steps, line;
+        while (std::getline(in, line)) {
+            for (const auto& [from, to] : {std::pair<std::string, std::string>{"Bob", pilot}, {"Bee", callsign}}) {
+                for (size_t at = line.find(from); at != std::string::npos; at = line.find(from, at + to.size())) {
+                    line.replace(at, from.size(), to);
+                }
+            }
+            steps += line + "\n";
+            if (line.find(through) != std::string::npos) return steps;
+        }
+        return "";
+    }
+
+    // Starts `pilot`'s process on its script.
+    std::unique_ptr<ChildProcess> Start(const std::string& pilot, const std::string& script) {
+        const std::filesystem::path home = runs_.Path() / pilot;
+        std::error_code error;
+        std::filesystem::create_directories(home / "run", error);
+        std::filesystem::copy(base_.Path(), home / "data", std::filesystem::copy_options::recursive, error);
+        runs_.WriteFile(pilot + "/script.txt", script);
+        ScopedEnvironment locked("VORN_RUNTIME_DIR", (home / "run").c_str());
+        return ChildProcess::Run({VORN_BINARY, "--data", (home / "data").string(), "--headless", "--net",
+                                  "127.0.0.1:" + std::to_string(port_), "--script", (home / "script.txt").string()});
+    }
+
+private:
+    TempDir base_, runs_;
+    uint16_t port_ = 0;
+    std::string failure_;
+};
