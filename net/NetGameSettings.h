@@ -26,6 +26,8 @@ public:
 
     // A copy of the name (none for null) replaces the team's.
     void SetTeamName(int32_t team, const char* name);
+    // The game types in which players fly in teams.
+    bool HasTeams() const { return gameType >= 1 && gameType <= 4; }
 
     uint32_t gameType = 0;
     int32_t teamCount = 0;
