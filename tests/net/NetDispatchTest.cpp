@@ -144,7 +144,7 @@ TEST_F(NetDispatchTest, UpdatesSteerCopiesButNeverTheClientsOwnShip) {
     ship_->maxHitPoints = 500;
     ship_->side = 3;
     ship_->flags |= SpaceObject::kFlagChanged;
-    client.frameCount = 1;   // a short update
+    client.updatePasses = 1;   // a short update
     NetPacket update;
     update.BuildObjectPacket(kObjectUpdate, ship_);
     std::vector<uint8_t> bytes = Built(update);
