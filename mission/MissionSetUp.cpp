@@ -755,9 +755,7 @@ Vector3 FreeSpawnPlace(const SpaceObject& ship, const Vector3& wanted) {
     if (game == nullptr || game->mission == nullptr) return wanted;
     const auto clear = [&](const Vector3& point) {
         for (const SpaceObject* object = game->mission->firstObject; object != nullptr; object = object->GetNext()) {
-            if (object == &ship || object->active == 0 || object->collisionDelay < 0 || object->type < SpaceObject::kTypeCraft) {
-                continue;
-            }
+            if (object == &ship || object->active == 0 || object->type < SpaceObject::kTypeCraft) continue;
             if (object->Position().Difference(point).Length() < object->Radius() + ship.Radius()) return false;
         }
         return true;
