@@ -529,13 +529,15 @@ TEST(NetworkFlight, StillShipsKillByTheirKeysAndEveryMachineAgrees) {
 
 namespace {
 
-// Ann hosts netrespawn.uli in a gunship; Bob, then Cid join it. Cid starts
-// straight ahead of Ann and is shot down by her; six seconds later every
-// machine has him back at his start, where Ann's guns bring him down
-// again (she fires from six seconds after the first kill until the
-// second), and he comes back once more. Bob only looks on. A wait sees only lines printed after the input before it, so two
-// waits in a row are parted by a key that does nothing here (the chase
-// view, already shown). Every wait gives up after 20 s.
+// Ann hosts netrespawn.uli in a raider; Bob, then Cid join it. Cid starts
+// straight ahead of Ann and turns his shields' power down (Shift+F1), and
+// Ann's gun brings him down. Six seconds later every machine has him back
+// at his start, shields restored; once he has turned them down again
+// (7.5 s after the kill), Ann, firing since six seconds after it, brings
+// him down again, and he comes back once more. Bob only looks on. A wait
+// sees only lines printed after the input before it, so two waits in a
+// row are parted by a key that does nothing here (the chase view, already
+// shown). Every wait gives up after 20 s.
 constexpr const char* kHostShoots =
     "wait-limit 400\n"
     "at 1 wait message \"Cid has joined the game.\"\n"
@@ -553,13 +555,15 @@ constexpr const char* kClientLooksOn =
     "at 1 wait message \"Ann killed Cid!\"\n"
     "at 2 key F10\n"
     "at 3 wait message \"Ann killed Cid!\"\n"
-    "at 153 quit\n";
+    "at 143 quit\n";
 constexpr const char* kClientIsShot =
     "wait-limit 400\n"
-    "at 1 wait message \"Ann killed Cid!\"\n"
-    "at 2 key F10\n"
-    "at 3 wait message \"Ann killed Cid!\"\n"
-    "at 163 quit\n";
+    "at 2 press 42\nat 3 key F1\nat 5 key F1\nat 7 key F1\nat 9 key F1\nat 11 key F1\nat 13 key F1\nat 15 release 42\n"
+    "at 16 wait message \"Ann killed Cid!\"\n"
+    "at 166 press 42\nat 167 key F1\nat 169 key F1\nat 171 key F1\nat 173 key F1\nat 175 key F1\nat 177 key F1\n"
+    "at 179 release 42\n"
+    "at 180 wait message \"Ann killed Cid!\"\n"
+    "at 330 quit\n";
 
 // The uoid of the ship a pilot's own machine flies (its one object of the
 // player's ship type), or -1.
@@ -617,10 +621,10 @@ TEST(NetworkFlight, AClientPilotShotDownFliesAgainOnEveryMachine) {
     const std::string cidsReturn = "respawn " + std::to_string(ships["Cid"]) + " ";
     for (const std::string& pilot : pilots) {
         EXPECT_EQ(played.Starting(pilot, "message \"Ann killed Cid!\"").size(), 2u) << pilot << transcript;
-        // Each death told, by the gunship.
+        // Each death told, by the raider.
         const std::vector<std::string> deaths = played.Starting(pilot, "destroyed ");
         EXPECT_EQ(std::count_if(deaths.begin(), deaths.end(),
-                                [](const std::string& line) { return line.ends_with(" \"Gunship\""); }),
+                                [](const std::string& line) { return line.ends_with(" \"Raider\""); }),
                   2)
             << pilot << transcript;
         // Every return is Cid's, at his start.

@@ -265,14 +265,6 @@ Status WriteTemp(const std::string& path) {
               {{"EXPL", Join({Field("Explosion 1", 16)})},
                {"DEBR", Join({Field("Debris", 16)})},
                {"EQPT", Equipment(marauder)}});
-    // The respawn range's gunship: the raider's hull with a gun that
-    // brings a fully fitted fighter down within a second or two.
-    std::vector<Item> gunship = raider;
-    gunship.back() = {"Heavy Gun", "RWNG0FLHW"};
-    WriteSpob(w, "Gunship", "2305RAIDR", {10, 1000, 400, 1, 14, 120, 70, 40, 50, 300},
-              {{"EXPL", Join({Field("Explosion 1", 16)})},
-               {"DEBR", Join({Field("Debris", 16)})},
-               {"EQPT", Equipment(gunship)}});
     // A practice target: a fighter's hull that neither flies, turns nor
     // fights, and breaks at the first hit.
     WriteSpob(w, "Drone", "FIGHT0000", {10, 0, 400, 1, 14, 0, 0, 0, 0, 1},
@@ -366,9 +358,6 @@ Status WriteTemp(const std::string& path) {
     // 7 and 6).
     WriteEqob(w, "Raider Gun", 21, 60, 8, {"Laser"},
               {{"WEAP", Words16({1, 40, 4000, 300, 20, 0, 200, 400, 1200, 1, 0})}, {"EXPL", Field("Hit Spark", 16)}}, WeaponMount(1));
-    // The gunship's gun: the raider's, ten times as hard on shields and hull.
-    WriteEqob(w, "Heavy Gun", 21, 60, 8, {"Laser"},
-              {{"WEAP", Words16({1, 40, 4000, 3000, 20, 0, 2000, 4000, 1200, 1, 0})}, {"EXPL", Field("Hit Spark", 16)}}, WeaponMount(1));
     WriteEqob(w, "Ion Beam 1", 20, 60, 20, {"Beam"},
               {{"WEAP", Words16({30, 0, 0, 40, 30, 0, 0, 20, 2000, 0, 5})}, {"BEAM", Field("Ion Beam", 16)}}, WeaponMount(2));
     // Flak: a shell every 0.6 s that lives 4 s and bursts into bits (fx.iff).

@@ -9,7 +9,7 @@ Status WriteNetRespawnMission(const char* path) {
     Status status = iff.OpenFile(path, kOpenWrite | kOpenCreate);
     if (status == kStatusOk) status = iff.BeginForm(mission_file::kForm);
     status = PutRecord(iff, mission_file::kHeader, MissionHeader(0.0f), status);
-    status = PutRecord(iff, mission_file::kPlayer, PlayerRecord("Gunship", "Alpha"), status);
+    status = PutRecord(iff, mission_file::kPlayer, PlayerRecord("Raider", "Alpha"), status);
     status = PutSky(iff, SkyLook{.seed = 9}, status);
     if (status == kStatusOk) status = iff.Ascend();
     const Status closed = iff.CloseFile();
