@@ -420,14 +420,18 @@ std::vector<const SpaceObject*> SpawnStations(const GameState& game) {
 
 // The place's own spot beside a spawn station: the places share the
 // stations out, and each station's share stand round it on level rings,
-// kSpotsPerRing to a ring, a ring kStartApart farther out than the one
-// before (`farther` rings more when the place's own spot is taken). Two
-// spots of one ring lie a radius apart, never nearer than kStartApart, so
-// players who launch at once without seeing each other start apart.
+// kSpotsPerRing to a ring, the first kSpawnMargin beyond the station's hull
+// and at least kStartApart out, each next one kStartApart farther
+// (`farther` rings more when the place's own spot is taken). Two spots of
+// one ring lie a radius apart, never nearer than kStartApart, so players
+// who launch at once without seeing each other start apart.
 Vector3 SpawnSpot(const SpaceObject& station, int32_t slot, int32_t farther) {
     constexpr float kTurn = 6.2831853f / float(kSpotsPerRing);
     const int32_t ring = slot / kSpotsPerRing + farther;
-    const float radius = station.Radius() + kSpawnMargin + kStartApart * float(ring);
+    // Round a small station the first ring is as wide as two spots must
+    // stand apart: six to a ring, neighbours stand a radius apart.
+    const float firstRing = std::max(station.Radius() + kSpawnMargin, kStartApart);
+    const float radius = firstRing + kStartApart * float(ring);
     // Each ring turned half a step against the one inside it.
     const float angle = kTurn * (float(slot % kSpotsPerRing) + 0.5f * float(ring % 2));
     return station.Position().Sum(Vector3{radius * std::sin(angle), 0.0f, -radius * std::cos(angle)});
@@ -584,8 +588,14 @@ SpaceObject* CreatePlayerShip(const mission_file::Player& player) {
         if (game->career != nullptr) craft->accuracy = &game->career->accuracy;
     }
     NetSession* const session = game->IsNetworkGame() ? game->netSession : nullptr;
+    Vector3 start = ship->Position();
     if (session != nullptr && !session->IsHost() && game->mission != nullptr) {
-        const Vector3 start = PickNetworkStart(session->FindPlayerByDpid(session->ownDpid));
+        start = PickNetworkStart(session->FindPlayerByDpid(session->ownDpid));
+    }
+    // A network pilot comes back where it started.
+    if (auto* const craft = dynamic_cast<Craft*>(ship)) {
+        craft->StartAt(start);
+    } else {
         ship->SetPositionFlags(start, Transform::kAllFlags | 0x10);
     }
     // The host's own entry follows its ship, as a client's follows its copy.
@@ -752,14 +762,42 @@ Status SetUpWorld(const char* name) {
 int32_t PickRandomSpawnPoint(Vector3* out, int32_t) {
     const GameState* const game = g_gameState;
     if (out == nullptr || game == nullptr || game->mission == nullptr) return 0;
-    std::vector<SpaceObject*> stations;
-    for (SpaceObject* object = game->mission->firstObject; object != nullptr; object = object->GetNext()) {
-        if (object->active != 0 && object->classWord == kSpawnClass) stations.push_back(object);
-    }
+    const std::vector<const SpaceObject*> stations = SpawnStations(*game);
     if (stations.empty()) return 0;
-    const SpaceObject& station = *stations[size_t(GameRandom()) % stations.size()];
-    *out = station.Position().Sum(RandomUnitVector().Scaled(station.Radius() + kSpawnMargin));
+    // A point no ship holds: a few random tries beside the stations, then
+    // farther out, ring by ring, until one is free.
+    Vector3 point;
+    for (int32_t tries = 0; tries < kStartTries; ++tries) {
+        const SpaceObject& station = *stations[size_t(GameRandom()) % stations.size()];
+        const float reach = station.Radius() + kSpawnMargin + kStartApart * float(tries / kStartsPerRing);
+        point = station.Position().Sum(RandomUnitVector().Scaled(reach));
+        if (ApartFromShips(*game, point)) break;
+    }
+    *out = point;
     return 1;
+}
+
+Vector3 FreeSpawnPlace(const SpaceObject& ship, const Vector3& wanted) {
+    const GameState* const game = g_gameState;
+    if (game == nullptr || game->mission == nullptr) return wanted;
+    const auto clear = [&](const Vector3& point) {
+        for (const SpaceObject* object = game->mission->firstObject; object != nullptr; object = object->GetNext()) {
+            if (object == &ship || object->active == 0 || object->type < SpaceObject::kTypeCraft) continue;
+            if (object->Position().Difference(point).Length() < object->Radius() + ship.Radius()) return false;
+        }
+        return true;
+    };
+    if (clear(wanted)) return wanted;
+    // Out from the wanted place on level rings until no hull is there.
+    constexpr float kTurn = 6.2831853f / float(kStartsPerRing);
+    for (int32_t ring = 1; ring <= kStartTries; ++ring) {
+        for (int32_t bearing = 0; bearing < kStartsPerRing; ++bearing) {
+            const float radius = kStartApart * float(ring), angle = kTurn * float(bearing);
+            const Vector3 point = wanted.Sum(Vector3{radius * std::cos(angle), 0.0f, radius * std::sin(angle)});
+            if (clear(point)) return point;
+        }
+    }
+    return wanted;
 }
 
 Status SetUpSeededMission(const char* name, int32_t seed) {

@@ -261,7 +261,11 @@ void RandomMissionGenerator::Populate(GameState& game) {
         }
         Vector3 start;
         if (game.playerShip != nullptr && PickRandomSpawnPoint(&start, 1) != 0) {
-            game.playerShip->SetPositionFlags(start, Transform::kAllFlags | 0x10);
+            if (auto* const craft = dynamic_cast<Craft*>(game.playerShip)) {
+                craft->StartAt(start);
+            } else {
+                game.playerShip->SetPositionFlags(start, Transform::kAllFlags | 0x10);
+            }
         }
         return;
     }

@@ -102,9 +102,15 @@ void NewPlayer(const NetInbound& packet) {
     copy->SetSide(EverySideOwn(*game->netSettings) ? copy->uoid : in->side);
     copy->SetMass(in->mass);
     decals::ApplyDecals(copy, in->logo);
-    // Until its pilot's reports move it, the copy waits where no ship flies.
+    // Until its pilot's reports move it, the copy waits where no ship flies:
+    // the pilot's own place, where the host brings the copy back after a
+    // death (every machine takes the pilot's return from the host).
     const Vector3 start = PickNetworkStart(entry);
-    copy->SetPositionFlags(start, Transform::kAllFlags | 0x10);
+    if (auto* const craft = dynamic_cast<Craft*>(copy)) {
+        craft->StartAt(start);
+    } else {
+        copy->SetPositionFlags(start, Transform::kAllFlags | 0x10);
+    }
     game->AddObjectsToWorld(copy, 0);
     copy->Activate(0.0f);
     NetPacket create;

@@ -352,7 +352,19 @@ void ObjectUpdate(const NetInbound& packet) {
         Trace(packet, "  Uoid not found, relaying OBJECT_REQUEST packet.\n");
         return;
     }
-    if (IsLocalPlayerShip(object)) return;   // a client steers its own ship
+    auto* const craft = dynamic_cast<Craft*>(object);
+    // A wreck whose death has run its course: the host brings every
+    // pilot's ship back, and its update says where.
+    const bool spentWreck = craft != nullptr && craft->active == 0 && craft->dead == 0 && craft->jumpedOut == 0 &&
+                            craft->jumpDeadline == 0 && craft->deaths > 0;
+    const Vector3 place{in->transform[6], in->transform[7], in->transform[8]};
+    if (IsLocalPlayerShip(object)) {
+        // A client steers its own ship, once it flies.
+        if (!spentWreck) return;
+        craft->RespawnAt(place);
+        TakeTransform(*object, in->transform);
+        return;
+    }
     if (NetPacket::ObjectSignature(object) != in->signature) {
         object->uoid = kGivenUpUpdated;
         object->Deactivate(1);
@@ -360,9 +372,12 @@ void ObjectUpdate(const NetInbound& packet) {
         Trace(packet, "  Object verification failed, relaying OBJECT_REQUEST packet.\n");
         return;
     }
-    if (object->active == 0) {
-        // The host has it back (a respawn, a jump in) as whole as before:
-        // shots and collisions meet it again, not only the eye.
+    if (spentWreck) {
+        // Respawned on the host: whole and still, as the host made it.
+        craft->RespawnAt(place);
+    } else if (object->active == 0) {
+        // The host has it back (a jump in) as whole as before: shots and
+        // collisions meet it again, not only the eye.
         object->collisionDelay = 0;
         object->Activate(0.0f);
     }
@@ -373,7 +388,6 @@ void ObjectUpdate(const NetInbound& packet) {
     TakeTransform(*object, in->transform);
     if (!in->full) return;
     if (in->playerIndex >= 0) packet.session.SetPlayerUoid(in->playerIndex, in->uoid);
-    auto* const craft = dynamic_cast<Craft*>(object);
     if (craft != nullptr) {
         if (auto* const shield = static_cast<ShieldSystem*>(craft->GetSystem(ShipSystem::kShield, nullptr))) {
             shield->SetRemoteDepletion(in->shieldDepletion);

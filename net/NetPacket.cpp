@@ -158,8 +158,12 @@ void NetPacket::BuildObjectPacket(uint16_t type, const SpaceObject* object) {
             if (object == nullptr) return;
             const auto* const session = g_gameState != nullptr ? g_gameState->netSession : nullptr;
             const bool craft = object->type >= SpaceObject::kTypeCraft;
-            const bool full = craft && session != nullptr && session->updateRate > 0 &&
-                              (int64_t(session->frameCount) + object->uoid) % session->updateRate == 0;
+            // A pilot's ship goes whole every pass: the others learn at once
+            // whose it is and see its hull and shields as they fall.
+            const bool full = craft && session != nullptr &&
+                              (session->FindPlayerByUoid(object->uoid) >= 0 ||
+                               (session->updateRate > 0 &&
+                                (int64_t(session->updatePasses) + object->uoid) % session->updateRate == 0));
             if (!Allocate(full ? kObjectUpdateFullBytes : kObjectUpdateShortBytes)) return;
             PacketWriter out(data_, size_);
             out.I32(8, object->uoid);

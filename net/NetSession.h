@@ -274,6 +274,9 @@ public:
     int32_t batching = 1;
     int32_t megapacketMode = 1;
     int32_t frameCount = 0;
+    // The host's object-update passes so far: an object's full update comes
+    // every updateRate-th of them, whatever number of frames a pass spans.
+    int32_t updatePasses = 0;
     uint32_t lastUpdatePass = 0;   // the engine's ms at the host's last object-update pass
     uint32_t lastIdInfoPass = 0;   // the engine's ms at the host's last resend of identities
     int32_t skippedMin = 0;   // fewest packets left out of one MEGAPACKET since the last drop

@@ -77,6 +77,7 @@ void SendHostUpdates(GameState& game, NetSession& session) {
     ResendIdentities(session, now);
     if (now - session.lastUpdatePass <= uint32_t(session.updateInterval)) return;
     session.lastUpdatePass = now;
+    ++session.updatePasses;
     if (game.mission == nullptr) return;
     for (SpaceObject* object = game.mission->firstObject; object != nullptr; object = object->GetNext()) {
         if (object->active == 0 || object->uoid < 0 || (object->flags & SpaceObject::kFlagChanged) == 0) continue;

@@ -23,12 +23,14 @@ bool CountsAsKill(const SpaceObject& victim, const SpaceObject* killer) {
     return killer != nullptr && killer->type >= SpaceObject::kTypeCraft && killer->side != victim.side;
 }
 
+std::string DestroyedLine(const SpaceObject& object, const SpaceObject* killer) {
+    std::string line = "destroyed " + std::to_string(object.type) + " \"" + NameOf(&object) + "\" by ";
+    if (killer == nullptr) return line + "-";
+    return line + std::to_string(killer->type) + " \"" + NameOf(killer) + "\"";
+}
+
 void PrintDestroyed(const SpaceObject& object, const SpaceObject* killer) {
-    if (killer != nullptr) {
-        std::printf("destroyed %d \"%s\" by %d \"%s\"\n", object.type, NameOf(&object), killer->type, NameOf(killer));
-    } else {
-        std::printf("destroyed %d \"%s\" by -\n", object.type, NameOf(&object));
-    }
+    std::printf("%s\n", DestroyedLine(object, killer).c_str());
 }
 
 int32_t ReportCraft(const Craft& craft, CraftState& was, bool trace) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string>
 
 class Craft;
 class SpaceObject;
@@ -20,6 +21,8 @@ const char* NameOf(const SpaceObject* object);
 // A kill: destroyed by a craft of another side (a wingman's collision is none).
 bool CountsAsKill(const SpaceObject& victim, const SpaceObject* killer);
 // "destroyed TYPE "NAME" by TYPE "NAME"", or "by -" without a killer.
+std::string DestroyedLine(const SpaceObject& object, const SpaceObject* killer);
+// The line above on standard output.
 void PrintDestroyed(const SpaceObject& object, const SpaceObject* killer);
 // Tells what became of the craft since `was` (every death, also one that a
 // respawn followed in the same frame, then the respawn; jumps; with `trace`

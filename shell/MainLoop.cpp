@@ -234,7 +234,7 @@ bool MainLoop::Launch() {
         PrintLaunch(game_);
     }
     PlayMissionMusic(game_);
-    deathWatch_.Start();
+    pilotWatch_.Start(TraceLine, true);
     // The mission clock and the outcome start with the flight, not with the
     // accept in the menus that set the mission up.
     flight_goals::Start(game_);
@@ -247,23 +247,18 @@ bool MainLoop::Launch() {
 }
 
 void MainLoop::AfterFrame() {
-    if (deathWatch_.Update(game_.playerShip, lastFrameAt_)) {
-        if (!game_.IsNetworkGame()) {
-            game_.mode = GameState::kModeScreens;
-            game_.SelectNextScreen(ScreenSlot::kRestart);
-            return;
-        }
-        // A network pilot flies again once the wreck's death has run its
-        // course; the ship's own respawn spares the ships players fly.
-        auto* const craft = dynamic_cast<Craft*>(game_.playerShip);
-        if (craft != nullptr && craft->dead == 0) craft->Respawn();
+    // A network game brings its pilots back; a flight alone is lost.
+    if (pilotWatch_.Update(game_, lastFrameAt_)) {
+        game_.mode = GameState::kModeScreens;
+        game_.SelectNextScreen(ScreenSlot::kRestart);
+        return;
     }
     goalReport_.Update(TraceLine);
     // A dead pilot's flight ends by the watch, whatever its goals decided.
     // A network game has no goals that end it, but a pilot in a pod can do
     // nothing more in it: the pick-up ends that pilot's flight.
     const bool over = game_.IsNetworkGame() ? flight_goals::PickedUp()
-                                            : !deathWatch_.Dead() && flight_goals::FlightOver(game_);
+                                            : !pilotWatch_.Dead() && flight_goals::FlightOver(game_);
     if (over) {
         game_.mode = GameState::kModeScreens;
         return;
@@ -359,7 +354,7 @@ void MainLoop::Land() {
     const auto playMovie = [this](const char* name) { PlayVideo(name); };
     // A death is the restart page's to settle: flown again, or accepted as
     // lost, never won.
-    const bool died = !game_.IsNetworkGame() && deathWatch_.Dead();
+    const bool died = !game_.IsNetworkGame() && pilotWatch_.Dead();
     if (died) {
         PlayVideo(kLandingMovie);
     } else if (game_.IsNetworkGame() || outcome == flight_goals::Outcome::kWon) {

@@ -3,8 +3,8 @@
 #include <functional>
 #include <memory>
 
-#include "shell/DeathWatch.h"
 #include "shell/GoalReport.h"
+#include "shell/PilotWatch.h"
 
 class Canvas;
 class GameState;
@@ -75,7 +75,7 @@ public:
 private:
     // False when no ship could be made to fly: the flight does not start.
     bool Launch();
-    // After a frame: the death watch, the goals' end of the flight, then mode 6 or 3.
+    // After a frame: the pilots' death watch, the goals' end of the flight, then mode 6 or 3.
     void AfterFrame();
     void Pause();
     void ShowNavMap();
@@ -103,7 +103,7 @@ private:
 
     GameState& game_;
     LoopSteps steps_;
-    DeathWatch deathWatch_;
+    PilotWatch pilotWatch_;
     GoalReport goalReport_;
     bool endAfterFlight_ = false;
     bool newGameTrained_ = false;

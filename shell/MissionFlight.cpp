@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "engine/Clock.h"
 #include "engine/Random.h"
 #include "game/EffectRegistries.h"
 #include "game/GameState.h"
@@ -29,6 +30,7 @@
 #include "shell/LaunchOptions.h"
 #include "shell/MainLoop.h"
 #include "shell/NetworkFlight.h"
+#include "shell/PilotWatch.h"
 
 namespace {
 
@@ -104,6 +106,10 @@ int RunMissionFlight(const LaunchOptions& options) {
         GoalReport goalReport;
         const auto say = [](const std::string& line) { std::printf("%s\n", line.c_str()); };
         goalReport.Start(say);
+        // The game's own watch over the pilots; the deaths are told below
+        // with every craft's.
+        PilotWatch pilots;
+        pilots.Start(say, false);
         // The world is told before the flight: another machine's watcher may be waiting for it.
         std::fflush(stdout);
         std::map<const SpaceObject*, CraftState> crafts;
@@ -173,9 +179,12 @@ int RunMissionFlight(const LaunchOptions& options) {
                 }
                 crafts.swap(watched);
             }
+            // A network game brings its dead pilots back; a flight alone
+            // ends once its pilot has been dead a while, whatever its goals
+            // decided, or as its goals end it.
+            const bool lost = pilots.Update(*game, GetMilliseconds());
             goalReport.Update(say);
-            // A flight alone ends as the game would end it; a network game goes on.
-            if (network == nullptr && flight_goals::FlightOver(*game)) {
+            if (network == nullptr && (lost || (!pilots.Dead() && flight_goals::FlightOver(*game)))) {
                 GoalReport::End(say, flown + step);
                 break;
             }

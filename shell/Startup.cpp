@@ -143,8 +143,10 @@ int RunMainLoop(const LaunchOptions& options) {
         std::printf("Mission %s set up: flying\n", options.mission.c_str());
         std::fflush(stdout);
         game.mode = GameState::kModeFlight;
-        // The flight's map command needs its screen, which no place has built yet.
+        // The flight's map and pause commands need their screens, which no
+        // place has built yet.
         game.BuildScreen(ScreenSlot::kNavMap);
+        game.BuildScreen(ScreenSlot::kPause);
     }
     if (game.mode == 0) return 0;
     MainLoop loop(game, GameLoopSteps(g_gameCanvas));

@@ -69,8 +69,15 @@ public:
     // host in games that respawn, any ship no player flies.
     int32_t CanRespawn() const;
     // Whole again and back in the world at its spawn point (in a hosted
-    // free-for-all, a random one), as a respawning craft comes back.
+    // free-for-all, a random spawn point no ship holds), as a respawning
+    // craft comes back; never inside another hull.
     void Respawn();
+    // Whole again, still, and back in the world at `at`: where another
+    // machine brought it back.
+    void RespawnAt(const Vector3& at);
+    // The craft stands at the place its start gave it, which is also where
+    // it comes back after a death.
+    void StartAt(const Vector3& at);
     // The steering operations the pilot AI uses.
     int32_t IsTargetAhead();
     int32_t IsAheadOfTarget();

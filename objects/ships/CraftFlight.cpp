@@ -287,10 +287,8 @@ void Craft::FinishDeath() {
 }
 
 void Craft::Respawn() {
-    ResetSystems();
-    collisionDelay = 0;
-    UpdateVisibility();
-    Activate(0);
+    // The place is chosen while the wreck is still out of the world, so
+    // that it does not stand in its own way.
     Vector3 at{spawnPoint[0], spawnPoint[1], spawnPoint[2]};
     const uint32_t gameType = GameType();
     const NetSession* const session = kinds::ActiveSession();
@@ -298,9 +296,38 @@ void Craft::Respawn() {
         Vector3 picked;
         if (PickRandomSpawnPoint(&picked, 1) != 0) at = picked;
     }
+    RespawnAt(FreeSpawnPlace(*this, at));
+}
+
+void Craft::RespawnAt(const Vector3& at) {
+    ResetSystems();
+    dead = 0;
+    // Nothing of the wreck's tumble or drift comes back with the ship, nor
+    // the speed it was last set to fly at.
+    velocity = {};
+    localVelocity = {};
+    angularVelocity = {};
+    rotationRates = {};
+    speed = 0.0f;
+    velocityCap = 0.0f;
+    collisionDelay = 0;
+    UpdateVisibility();
+    Activate(0);
+    // Its first frame back is a frame long, not the time it lay wrecked.
+    lastUpdateAge = int32_t(Age());
     previousPosition = at;
     SetPositionFlags(at, Transform::kAllFlags | 0x10);
     killer = nullptr;
+    // Told to the other machines on the next update pass.
+    flags |= kFlagChanged;
+}
+
+void Craft::StartAt(const Vector3& at) {
+    SetPositionFlags(at, Transform::kAllFlags | 0x10);
+    previousPosition = at;
+    spawnPoint[0] = at.x;
+    spawnPoint[1] = at.y;
+    spawnPoint[2] = at.z;
 }
 
 void Craft::StepCloak() {

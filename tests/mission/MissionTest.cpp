@@ -586,6 +586,50 @@ TEST_F(MissionTest, SpawnPointsLieBesideStations) {
     EXPECT_NE(PickNetworkStart(2).Difference(PickNetworkStart(3)).Length(), 0.0f);
 }
 
+// Round a station of 20 m that is itself a ship (a depot), twelve co-op
+// starts stand at least 150 m apart on two rings, the first 150 m out: the
+// station is no ship to keep away from. A free-for-all's respawn spot is
+// one no ship holds, and no place is given inside a hull.
+TEST_F(MissionTest, StartsAndRespawnsStandApartRoundASmallStation) {
+    ASSERT_EQ(SetUpMission("", -1), kStatusOk);
+    SpaceObject* const depot = builder_->Spawn(builder_->Ball("DEPOT", 20.0f), 3);
+    depot->type = SpaceObject::kTypeAiShip;
+    depot->classWord = 33;
+    depot->Activate(0);
+    depot->SetPositionFlags({1000.0f, 0.0f, 0.0f}, Transform::kAllFlags | 0x10);
+    std::vector<Vector3> spots;
+    for (int32_t place = 0; place < 12; ++place) spots.push_back(PickNetworkStart(place));
+    EXPECT_NEAR(spots[0].Difference(depot->Position()).Length(), 150.0f, 1e-2f);
+    for (size_t a = 0; a < spots.size(); ++a) {
+        for (size_t b = a + 1; b < spots.size(); ++b) EXPECT_GE(spots[a].Difference(spots[b]).Length(), 149.9f) << a << " " << b;
+    }
+
+    // Ships on every spot of the first ring round the depot: a random spawn
+    // point lies clear of all of them.
+    std::vector<SpaceObject*> ships;
+    for (int32_t i = 0; i < 24; ++i) {
+        SpaceObject* const ship = builder_->Spawn(builder_->Ball("SHIP", 10.0f), 3);
+        ship->type = SpaceObject::kTypeAiShip;
+        ship->Activate(0);
+        const float angle = 6.2831853f * float(i) / 24.0f;
+        ship->SetPositionFlags(depot->Position().Sum(Vector3{120.0f * std::cos(angle), 0.0f, 120.0f * std::sin(angle)}),
+                               Transform::kAllFlags | 0x10);
+        ships.push_back(ship);
+    }
+    for (int32_t pick = 0; pick < 20; ++pick) {
+        Vector3 point;
+        ASSERT_EQ(PickRandomSpawnPoint(&point, 1), 1);
+        for (const SpaceObject* ship : ships) EXPECT_GE(point.Difference(ship->Position()).Length(), 150.0f) << pick;
+    }
+    // A wanted place inside a hull moves out of it; a clear one stays.
+    SpaceObject* const wreck = builder_->Spawn(builder_->Ball("WRECK", 10.0f), 3);
+    const Vector3 taken = ships[0]->Position();
+    const Vector3 moved = FreeSpawnPlace(*wreck, taken);
+    for (const SpaceObject* ship : ships) EXPECT_GE(moved.Difference(ship->Position()).Length(), 20.0f);
+    const Vector3 clear{-3000.0f, 0.0f, 0.0f};
+    EXPECT_LT(FreeSpawnPlace(*wreck, clear).Difference(clear).Length(), 1e-3f);
+}
+
 // Each set-up makes the ten exclamations of the sample "fx.iff" anew, the
 // empty one of a joining client too; the old ones go (ASan watches).
 TEST_F(MissionTest, EachSetUpMakesTheTenExclamations) {

@@ -148,7 +148,7 @@ TEST_F(NetDispatchTest, UpdatesSteerCopiesButNeverTheClientsOwnShip) {
     ship_->maxHitPoints = 500;
     ship_->side = 3;
     ship_->flags |= SpaceObject::kFlagChanged;
-    client.frameCount = 1;   // a short update
+    client.updatePasses = 1;   // a short update
     NetPacket update;
     update.BuildObjectPacket(kObjectUpdate, ship_);
     std::vector<uint8_t> bytes = Built(update);
@@ -198,6 +198,50 @@ TEST_F(NetDispatchTest, AnUpdateBringsAnEndedCopyBackWhole) {
     Deliver(client, 1, bytes);
     EXPECT_EQ(ship_->active, 1u);
     EXPECT_EQ(ship_->flags & SpaceObject::kFlagNoCollisions, 0u);
+}
+
+// The host brought a pilot back: its update takes the client's own wreck,
+// once the death has run its course, and a copy's back into the world at
+// the host's place, whole and still. The client's own ship that flies, or
+// is still dying, goes on as its pilot steers it.
+TEST_F(NetDispatchTest, AnUpdateBringsASpentWreckBackWholeAndStillWhereTheHostHasIt) {
+    RecordingNetSession& client = Session(false);
+    builder_.Game().mode = GameState::kModeFlight;
+    ship_->SetHitPoints(80);
+    ship_->SetPositionFlags({0.0f, 0.0f, 300.0f}, Transform::kAllFlags | 0x10);
+    NetPacket update;
+    update.BuildObjectPacket(kObjectUpdate, ship_);
+    const std::vector<uint8_t> bytes = Built(update);
+    const auto wreck = [](Craft& craft) {
+        craft.SetPositionFlags({50.0f, 20.0f, 900.0f}, Transform::kAllFlags | 0x10);
+        craft.velocity = {0.0f, 5.0f, 30.0f};
+        craft.angularVelocity = {9.0f, 0.0f, 0.0f};
+        craft.hitPoints = 0;
+        craft.deaths = 1;
+        craft.dead = 0;
+        craft.Deactivate(0);
+    };
+    for (const int32_t type : {SpaceObject::kTypePlayerShip, SpaceObject::kTypeAiShip}) {
+        SCOPED_TRACE(type);
+        ship_->type = type;
+        builder_.Game().playerShip = type == SpaceObject::kTypePlayerShip ? ship_ : nullptr;
+        wreck(*ship_);
+        Deliver(client, 1, bytes);
+        EXPECT_EQ(ship_->active, 1u);
+        EXPECT_LT(ship_->Position().Difference({0.0f, 0.0f, 300.0f}).Length(), 0.01f);
+        EXPECT_EQ(ship_->velocity.Length(), 0.0f);
+        EXPECT_EQ(ship_->angularVelocity.Length(), 0.0f);
+        EXPECT_EQ(ship_->hitPoints, 80);
+    }
+    ship_->type = SpaceObject::kTypePlayerShip;
+    builder_.Game().playerShip = ship_;
+    ship_->SetPositionFlags({0.0f, 0.0f, 10.0f}, Transform::kAllFlags | 0x10);
+    ship_->dead = 1;
+    Deliver(client, 1, bytes);
+    EXPECT_FLOAT_EQ(ship_->Position().z, 10.0f);
+    ship_->dead = 0;
+    Deliver(client, 1, bytes);
+    EXPECT_FLOAT_EQ(ship_->Position().z, 10.0f);
 }
 
 // A machine ends only what is its own, and only while it is in flight.

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <vector>
 
 #include "game/GameState.h"
+#include "net/NetPacket.h"
 #include "net/NetPacketType.h"
 #include "net/NetworkHooks.h"
 #include "net/PacketBytes.h"
@@ -102,6 +104,44 @@ TEST_F(NetworkPassTest, TheHostResendsIdentitiesAndSendsWhatChanged) {
     builder_.Game().NetSend();
     ASSERT_EQ(Types(session), (std::vector<uint16_t>{kIdInfo}));
     EXPECT_EQ(session.sent[0].to, 2u);
+}
+
+// Over a second of passes at any rate, every ship goes whole (hit points,
+// side, whose it is) at least once; a pilot's ship in every pass, so that
+// the others know at once whose it is. Rocks go short.
+TEST_F(NetworkPassTest, EveryShipGoesWholeOnceASecondAndAPilotsEveryPass) {
+    RecordingNetSession& session = Session(true);
+    session.AddPlayer(1, "Host", 50);
+    session.AddPlayer(2, "Ann", 44);
+    std::vector<Craft*> ships;
+    for (int32_t uoid = 44; uoid < 60; ++uoid) {
+        Craft* const ship = builder_.SpawnAs<Craft>(builder_.Template("SHIP0"), 3);
+        ship->uoid = uoid;
+        ship->active = 1;
+        ships.push_back(ship);
+    }
+    for (const int32_t rate : {12, 13, 15}) {
+        SCOPED_TRACE(rate);
+        session.updateRate = rate;
+        std::map<int32_t, int> whole, passes;
+        // Frames of 50 ms for a second and a half: a pass every other frame.
+        for (int32_t frame = 0; frame < 30; ++frame) {
+            for (Craft* ship : ships) ship->flags |= SpaceObject::kFlagChanged;
+            session.sent.clear();
+            builder_.Clock().Advance(50);
+            builder_.Game().NetSend();
+            for (const auto& sent : session.sent) {
+                PacketReader in(sent.bytes.data(), uint32_t(sent.bytes.size()));
+                if (in.U16(0) != kObjectUpdate) continue;
+                ++passes[in.I32(8)];
+                if (sent.bytes.size() == NetPacket::kObjectUpdateFullBytes) ++whole[in.I32(8)];
+            }
+        }
+        for (const Craft* ship : ships) EXPECT_GE(whole[ship->uoid], 1) << ship->uoid;
+        EXPECT_EQ(whole[44], passes[44]);
+        EXPECT_GT(passes[44], 1);
+        EXPECT_EQ(whole[40], 0);
+    }
 }
 
 TEST_F(NetworkPassTest, ALoneHostSendsNothingAndAClientReportsItsShip) {

@@ -538,6 +538,58 @@ int OwnShip(const std::string& lines) {
     return std::regex_search(lines, ship, std::regex("\nobject (\\d+) 15 ")) ? std::stoi(ship[1]) : -1;
 }
 
+// Ann hosts netrespawn.uli in a raider; Bob, then Cid join it. Cid starts
+// straight ahead of Ann and turns his shields' power down (Shift+F1), and
+// Ann's gun brings him down. Six seconds later every machine has him back
+// at his start, shields restored; once he has turned them down again
+// (7.5 s after the kill), Ann, firing since six seconds after it, brings
+// him down again, and he comes back once more. Bob only looks on. A wait
+// sees only lines printed after the input before it, so two waits in a
+// row are parted by a key that does nothing here (the chase view, already
+// shown). Every wait gives up after 20 s.
+constexpr const char* kHostShoots =
+    "wait-limit 400\n"
+    "at 1 wait message \"Cid has joined the game.\"\n"
+    "at 2 key F3\nat 4 key F3\nat 6 key F3\nat 8 key F3\nat 10 key F3\n"
+    "at 40 press Space\n"
+    "at 41 wait message \"Ann killed Cid!\"\n"
+    "at 42 release Space\n"
+    "at 165 press Space\n"
+    "at 166 wait message \"Ann killed Cid!\"\n"
+    "at 167 release Space\n"
+    "at 168 wait message \"Cid has left the game.\"\n"
+    "at 170 quit\n";
+constexpr const char* kClientLooksOn =
+    "wait-limit 400\n"
+    "at 1 wait message \"Ann killed Cid!\"\n"
+    "at 2 key F10\n"
+    "at 3 wait message \"Ann killed Cid!\"\n"
+    "at 143 quit\n";
+constexpr const char* kClientIsShot =
+    "wait-limit 400\n"
+    "at 2 press 42\nat 3 key F1\nat 5 key F1\nat 7 key F1\nat 9 key F1\nat 11 key F1\nat 13 key F1\nat 15 release 42\n"
+    "at 16 wait message \"Ann killed Cid!\"\n"
+    "at 166 press 42\nat 167 key F1\nat 169 key F1\nat 171 key F1\nat 173 key F1\nat 175 key F1\nat 177 key F1\n"
+    "at 179 release 42\n"
+    "at 180 wait message \"Ann killed Cid!\"\n"
+    "at 330 quit\n";
+
+// The uoid of the ship a pilot's own machine flies (its one object of the
+// player's ship type), or -1.
+long long OwnShip(const NetGame& game, const std::string& pilot) {
+    std::map<long long, int> types;
+    std::string twice;
+    if (!ObjectTable(game, pilot, &types, &twice)) return -1;
+    for (const auto& [uoid, type] : types) {
+        if (type == kPlayerShip) return uoid;
+    }
+    return -1;
+}
+
+double Distance(const std::vector<double>& a, const std::vector<double>& b) {
+    return std::sqrt((a[9] - b[9]) * (a[9] - b[9]) + (a[10] - b[10]) * (a[10] - b[10]) + (a[11] - b[11]) * (a[11] - b[11]));
+}
+
 }  // namespace
 
 // A client's ECM is its own to switch, and every machine of the game holds
@@ -565,4 +617,81 @@ TEST(NetworkFlight, AClientsEcmReachesTheHostAndTheOtherMembers) {
         EXPECT_NE(lines.find("\necm " + std::to_string(bobShip) + " 1000\n"), std::string::npos) << lines;
         EXPECT_EQ(lines.find("\necm " + std::to_string(cidShip) + " "), std::string::npos) << lines;
     }
+}
+
+// A client pilot shot down flies again on every machine: each of them tells
+// both deaths and both returns at his start, 300 units ahead of the host
+// (not the origin, where the host's ship stands), the host's second volley
+// after the first return kills him on every machine, and every machine
+// ends holding each pilot's ship where its own pilot holds it, no two of
+// them hull on hull.
+TEST(NetworkFlight, AClientPilotShotDownFliesAgainOnEveryMachine) {
+    HostAndClient game;
+    ASSERT_TRUE(game.Ready()) << game.Failure();
+    auto ann = game.Run("ann", {"--mission", "netrespawn.uli", "--seconds", "120", "--host", "--pilot", "Ann", "--script",
+                                game.Script("ann.txt", kHostShoots)});
+    ASSERT_TRUE(ann->WaitForLine("hosting \"", 15000)) << ann->Transcript();
+    // Bob first: the places of the table decide the starts.
+    auto bob = game.Run("bob", {"--join", "--seconds", "120", "--pilot", "Bob", "--script",
+                                game.Script("bob.txt", kClientLooksOn)});
+    ASSERT_TRUE(bob->WaitForLine("joined \"", 15000)) << bob->Transcript();
+    auto cid = game.Run("cid", {"--join", "--seconds", "120", "--pilot", "Cid", "--script",
+                                game.Script("cid.txt", kClientIsShot)});
+    EXPECT_EQ(bob->Wait(90000), 0) << bob->Transcript();
+    EXPECT_EQ(cid->Wait(30000), 0) << cid->Transcript();
+    EXPECT_EQ(ann->Wait(30000), 0) << ann->Transcript();
+
+    NetGame played;
+    played.status = 0;
+    for (const auto& [pilot, process] : {std::pair{"Ann", ann.get()}, std::pair{"Bob", bob.get()}, std::pair{"Cid", cid.get()}}) {
+        std::istringstream in(process->Transcript());
+        for (std::string line; std::getline(in, line);) played.lines[pilot].push_back(line);
+    }
+    const std::string transcript = ann->Transcript() + bob->Transcript() + cid->Transcript();
+    const std::vector<std::string> pilots{"Ann", "Bob", "Cid"};
+    std::map<std::string, long long> ships;
+    for (const std::string& pilot : pilots) {
+        ships[pilot] = OwnShip(played, pilot);
+        ASSERT_GE(ships[pilot], 0) << pilot << transcript;
+    }
+    const std::string cidsReturn = "respawn " + std::to_string(ships["Cid"]) + " ";
+    for (const std::string& pilot : pilots) {
+        EXPECT_EQ(played.Starting(pilot, "message \"Ann killed Cid!\"").size(), 2u) << pilot << transcript;
+        // Each death told, by the raider.
+        const std::vector<std::string> deaths = played.Starting(pilot, "destroyed ");
+        EXPECT_EQ(std::count_if(deaths.begin(), deaths.end(),
+                                [](const std::string& line) { return line.ends_with(" \"Raider\""); }),
+                  2)
+            << pilot << transcript;
+        // Every return is Cid's, at his start.
+        const std::vector<std::string> returns = played.Starting(pilot, "respawn ");
+        EXPECT_EQ(returns.size(), 2u) << pilot << transcript;
+        for (const std::string& line : returns) {
+            ASSERT_EQ(line.rfind(cidsReturn, 0), 0u) << pilot << " " << line << transcript;
+            std::istringstream at(line.substr(cidsReturn.size()));
+            double x = 0.0, y = 0.0, z = 0.0;
+            at >> x >> y >> z;
+            EXPECT_NEAR(x, 0.0, 1.0) << pilot << " " << line;
+            EXPECT_NEAR(y, 0.0, 1.0) << pilot << " " << line;
+            EXPECT_NEAR(z, 300.0, 1.0) << pilot << " " << line;
+        }
+    }
+    // Where each pilot holds its own ship, every machine holds it.
+    std::map<std::string, std::map<long long, std::vector<double>>> held;
+    for (const std::string& pilot : pilots) held[pilot] = Matrices(played, pilot);
+    for (const std::string& owner : pilots) {
+        const std::vector<double>& own = held[owner][ships[owner]];
+        ASSERT_EQ(own.size(), 12u) << owner << transcript;
+        for (const std::string& pilot : pilots) {
+            const std::vector<double>& copy = held[pilot][ships[owner]];
+            ASSERT_EQ(copy.size(), 12u) << pilot << " holds no ship of " << owner << transcript;
+            EXPECT_LT(Distance(copy, own), 3.0) << pilot << " holds " << owner << "'s ship elsewhere" << transcript;
+            for (const std::string& other : pilots) {
+                if (other == owner || held[pilot][ships[other]].size() != 12u) continue;
+                EXPECT_GE(Distance(copy, held[pilot][ships[other]]), 30.0)
+                    << pilot << " holds " << owner << " and " << other << " together" << transcript;
+            }
+        }
+    }
+    EXPECT_NEAR(held["Cid"][ships["Cid"]][11], 300.0, 1.0) << transcript;
 }

@@ -33,6 +33,7 @@
 #include "game/OptionsFile.h"
 #include "shell/LaunchOptions.h"
 #include "tools/mkdata/SampleTree.h"
+#include "tests/shell/SampleScriptRun.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/FakeRemovableMedia.h"
 #include "tests/support/FileContents.h"
@@ -737,6 +738,24 @@ TEST_F(StartupTest, TheSampleFlightScriptFliesToNavOneAndJumpsOutThroughTheGate)
     ExpectNothingLeft();
 }
 
+// Escape in a flight named on the command line pauses it as a career's
+// flight pauses: the pause panel, told by the lines a script waits on, and
+// its Resume flies on.
+TEST_F(StartupTest, EscapeInAMissionFlightShowsThePausePanel) {
+    std::string error;
+    ASSERT_TRUE(WriteSampleTree(dir_.Str(), &error)) << error;
+    LaunchOptions options = Options();
+    options.mission = "sample.uli";
+    // Enter twice closes the tutorial's pop-ups over the panel; Resume is a click.
+    dir_.WriteFile("pause.txt", "at 5 key Escape\nat 15 key Enter\nat 25 key Enter\nat 35 click 250 273\nat 50 quit\n");
+    options.script = dir_.Str() + "/pause.txt";
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(RunGame(options), 0);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(InOrder(out, {"mode 6", "screen PAUSE", "mode 2", "Main loop ended by a quit message in mode 7"})) << out;
+    ExpectNothingLeft();
+}
+
 // The sample mission flown from the command line without a window: the
 // frame of pass 40 through the chase view, with the HUD over it, on the
 // 16-bit software canvas and through the 3D kind, and
@@ -796,8 +815,10 @@ TEST_F(MissionShotTest, TheRadarModeAndEcmKeysLightTheirIndicators) {
     EXPECT_TRUE(MatchesGolden(lit, "mission40_radar_ecm"));
 }
 
-// Two wings of AI raiders fight it out for two simulated minutes: ships
-// of each side shoot down ships of the other, and the trace tells it.
+// Two wings of AI raiders fight it out: ships of each side shoot down
+// ships of the other, and the trace tells it. The player's ship, idle on
+// Blue's side, is shot down before the two minutes are up, and the flight
+// ends six seconds later, as the game ends it, whatever its goals say.
 TEST_F(StartupTest, TheSkirmishEndsInKillsAcrossTheSides) {
     // A start-up earlier in this process may have calibrated the timer, and
     // then the processor's counter, not the stepped clock, would time the
@@ -839,7 +860,19 @@ TEST_F(StartupTest, TheSkirmishEndsInKillsAcrossTheSides) {
     }
     EXPECT_TRUE(lost["\"Red"] == 4 || lost["\"Blue"] == 4) << "neither wing was wiped out: no goal was tested";
     EXPECT_EQ(out.find("\noutcome open\n") != std::string::npos, lost["\"Red"] < 4) << out.substr(out.size() - 500);
-    // Word for word the report it has always printed.
+    const size_t shotDown = out.find("\ndestroyed 15 \"P101\" by 16 \"Red");
+    const size_t over = out.find("\nflight over after ");
+    ASSERT_NE(shotDown, std::string::npos) << out.substr(out.size() - 500);
+    ASSERT_NE(over, std::string::npos) << out.substr(out.size() - 500);
+    EXPECT_LT(shotDown, over);
+    // The second the death came in, by the trace's last line before it.
+    const size_t traced = out.rfind("s \"", shotDown);
+    const size_t second = out.rfind('\n', traced) + 1;
+    const int deathSecond = std::stoi(out.substr(second, traced - second));
+    const int overMs = std::stoi(out.substr(over + 19));
+    EXPECT_GE(overMs, deathSecond * 1000 + 6000);
+    EXPECT_LE(overMs, (deathSecond + 1) * 1000 + 6050);
+    // Word for word the report it prints.
     EXPECT_TRUE(MatchesGoldenBytes(ReportBytes(out), "skirmish_report.txt"));
     ExpectNothingLeft();
 }

@@ -25,6 +25,7 @@
 #include "tools/mkdata/MissionData.h"
 #include "tools/mkdata/NetDepotData.h"
 #include "tools/mkdata/NetDuelData.h"
+#include "tools/mkdata/NetRespawnData.h"
 #include "tools/mkdata/NetFightData.h"
 #include "tools/mkdata/NetScriptData.h"
 #include "tools/mkdata/RandomData.h"
@@ -154,6 +155,8 @@ bool WriteSampleTree(const std::string& rootText, std::string* failure) {
     if (WriteNetDepotMission(netDepot.c_str()) != kStatusOk) return fail("cannot write " + netDepot.string());
     const fs::path netDuel = root / "missions" / kNetDuelMissionFile;
     if (WriteNetDuelMission(netDuel.c_str()) != kStatusOk) return fail("cannot write " + netDuel.string());
+    const fs::path netRespawn = root / "missions" / kNetRespawnMissionFile;
+    if (WriteNetRespawnMission(netRespawn.c_str()) != kStatusOk) return fail("cannot write " + netRespawn.string());
     if (!WriteNetScripts(root.string())) return fail("cannot write " + (root / "scripts").string());
     const fs::path training = root / "missions" / kTrainingMissionFile;
     if (WriteTrainingMission(training.c_str()) != kStatusOk) return fail("cannot write " + training.string());

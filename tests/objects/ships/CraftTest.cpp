@@ -162,7 +162,7 @@ TEST(CraftNetTest, TheCraftsPacketsMatchTheirGoldenBytes) {
     shield->facings[0] = 0;
     shield->powerDraw = 80;
     craft->AddSystem(0, shield);
-    session.frameCount = 12 - craft->uoid % 12;
+    session.updatePasses = 12 - craft->uoid % 12;   // its pass for a whole update
     NetPacket create, update;
     create.BuildObjectPacket(kObjectCreate, craft);
     update.BuildObjectPacket(kObjectUpdate, craft);
