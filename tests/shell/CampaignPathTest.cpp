@@ -205,8 +205,9 @@ TEST(CampaignPath, ALostMissionIsOfferedAgainAndWon) {
         << out;
 }
 
-// A training file whose one goal flies to a beacon the mission does not
-// have, with the offer of itself that a new career's first load brings.
+// The training's goals with the beacon misspelt, so that the leg out
+// flies to a beacon the mission does not have, with the offer of itself
+// that a new career's first load brings.
 Status WriteTrainingToNowhere(const std::string& path) {
     IffFile iff(0);
     Status status = iff.OpenFile(path.c_str(), kOpenWrite | kOpenCreate);
@@ -214,7 +215,12 @@ Status WriteTrainingToNowhere(const std::string& path) {
     status = PutRecord(iff, mission_file::kHeader, MissionHeader(1000.0f), status);
     status = PutRecord(iff, mission_file::kPlayer, PlayerRecord("P101", "Alpha"), status);
     status = PutRecord(iff, mission_file::kWayPoint, NavPointRecord("Home", 0.0f, 0.0f, 0.0f), status);
-    status = PutRecord(iff, mission_file::kGoal, GoalRecord(1, Goal::kTravel, "", "Nowhere", "Fly to Nowhere", 300.0f), status);
+    status = PutRecord(iff, mission_file::kGoal, GoalRecord(1, Goal::kTravel, "", "Nowhere", "Fly to Nowhere", 300.0f, 3), status);
+    status = PutRecord(iff, mission_file::kGoal,
+                       GoalRecord(2, Goal::kFinishIn, "", "", "Back within 90 seconds", 0.0f, 3, {.timeMs = kTrainingTimeMs}),
+                       status);
+    status = PutRecord(iff, mission_file::kGoal, GoalRecord(3, Goal::kTravel, "", "Home", "Return home", 400.0f, -1, {.active = 0}),
+                       status);
     MessageEntry offer;
     std::strncpy(offer.missionName, kTrainingMissionFile, MessageEntry::kNameBytes);
     offer.list = MessageEntry::kEmail;
@@ -231,8 +237,9 @@ Status WriteTrainingToNowhere(const std::string& path) {
 
 // A new career's training offer that cannot be flown, accepted in the
 // missions reader as the committed script does it: the reader says so and
-// why, in lines a script can wait for; the refusal is on standard error
-// and in the log, and nothing is launched.
+// why, the first reason (the misspelt leg the others follow from) first,
+// in lines a script can wait for; the refusal is on standard error and in
+// the log, and nothing is launched.
 TEST(CampaignPath, AnOfferThatCannotBeFlownIsToldInTheMissionsReader) {
     SampleScriptRun run;
     LaunchOptions options;
@@ -255,7 +262,8 @@ TEST(CampaignPath, AnOfferThatCannotBeFlownIsToldInTheMissionsReader) {
     EXPECT_EQ(status, 0) << err;
     const std::string refusal = std::string("goal 1 \"Fly to Nowhere\": ") + set_up_refusal::kNoDestination;
     const std::string told = "message \"" + refusal + "\"";
-    EXPECT_TRUE(InOrder(out, {"screen FRAME", cannotFly.c_str(), told.c_str()})) << out;
+    const std::string then = std::string("message \"goal 2 \"Back within 90 seconds\": ") + set_up_refusal::kNothingToFinish + "\"";
+    EXPECT_TRUE(InOrder(out, {"screen FRAME", cannotFly.c_str(), told.c_str(), then.c_str()})) << out;
     EXPECT_NE(out.find("\nMission training.uli: " + refusal + "\n"), std::string::npos) << out;
     EXPECT_NE(err.find("vorn: training.uli: " + refusal + "\n"), std::string::npos) << err;
     EXPECT_EQ(out.find("\nmode 2\n"), std::string::npos) << out;
