@@ -161,6 +161,7 @@ int RunMainLoop(const LaunchOptions& options) {
             const uint32_t dice = seed + flights++ * kFlightSeedStep;
             GameRandomSeed(dice);
             RandomSeed(int32_t(dice), int32_t(dice + 1u));
+            std::printf("Flight %u: dice seeded with %u\n", flights, dice);
             if (prepare) prepare(flying);
         };
     }

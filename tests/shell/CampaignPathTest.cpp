@@ -68,6 +68,7 @@ TEST(CampaignPath, ANewCareerFliesTheTrainingAndComesBackPaid) {
     ASSERT_TRUE(run.Prepare("campaign.txt", &options, &error)) << error;
     const std::string flight = run.dir.Str() + "/flight.png";
     options.shots.push_back({250, flight});
+    options.seed = 7;
     testing::internal::CaptureStdout();
     const int status = RunGame(options);
     const std::string out = testing::internal::GetCapturedStdout();
@@ -85,6 +86,8 @@ TEST(CampaignPath, ANewCareerFliesTheTrainingAndComesBackPaid) {
                               "goal 2 met", "outcome won", overLine.c_str(), "mode 4", "screen HANGAR"}))
         << out;
     EXPECT_EQ(out.find("\noutcome failed\n"), std::string::npos) << out;
+    // The command line's dice fly the career's flight, not the clock's.
+    EXPECT_TRUE(InOrder(out, {"mode 2", "Flight 1: dice seeded with 7", "launch \"P102\""})) << out;
     // The quit dialog's Yes ended the game, not the script's closing quit.
     EXPECT_NE(out.find("Main loop ended in mode 7\n"), std::string::npos) << out;
     EXPECT_NE(out.find(CareerLine(1, CareerRecord::kStartingFunds + kTrainingAward, kTrainingTrophy, "\"Raider Strike\"")),

@@ -355,9 +355,10 @@ Status WriteTemp(const std::string& path) {
               {{"WEAP", Words16({2, 10, 500, 300, 200, 0, 0, 100, 1500, 1, 0})}, {"EXPL", Field("Hit Spark", 16)}}, WeaponMount(1));
     // The raider's gun: one energy a shot, 40 shots a second; a second of fire
     // drains 300 of shields and does hull damage of 400 and 200 (WEAP words 3,
-    // 7 and 6).
+    // 7 and 6). It hits hard but reaches 800, well short of the laser: a
+    // pilot who flies at a raider firing has the first shots.
     WriteEqob(w, "Raider Gun", 21, 60, 8, {"Laser"},
-              {{"WEAP", Words16({1, 40, 4000, 300, 20, 0, 200, 400, 1200, 1, 0})}, {"EXPL", Field("Hit Spark", 16)}}, WeaponMount(1));
+              {{"WEAP", Words16({1, 40, 4000, 300, 20, 0, 200, 400, 800, 1, 0})}, {"EXPL", Field("Hit Spark", 16)}}, WeaponMount(1));
     WriteEqob(w, "Ion Beam 1", 20, 60, 20, {"Beam"},
               {{"WEAP", Words16({30, 0, 0, 40, 30, 0, 0, 20, 2000, 0, 5})}, {"BEAM", Field("Ion Beam", 16)}}, WeaponMount(2));
     // Flak: a shell every 0.6 s that lives 4 s and bursts into bits (fx.iff).
