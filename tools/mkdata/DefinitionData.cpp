@@ -257,6 +257,15 @@ Status WriteTemp(const std::string& path) {
               {{"EXPL", Join({Field("Explosion 1", 16)})},
                {"DEBR", Join({Field("Debris", 16)})},
                {"EQPT", Equipment(raider)}});
+    // The first fight's raider, the "Skiff": the raider's hull and systems
+    // with a gun of short reach, so that a new pilot who flies at it firing
+    // has the first shots.
+    std::vector<Item> skiff = raider;
+    skiff.back() = {"Skiff Gun", "RWNG0FLHW"};
+    WriteSpob(w, "Skiff", "2305RAIDR", {10, 1000, 400, 1, 14, 120, 70, 40, 50, 300},
+              {{"EXPL", Join({Field("Explosion 1", 16)})},
+               {"DEBR", Join({Field("Debris", 16)})},
+               {"EQPT", Equipment(skiff)}});
     // The network fight's raider: a gun, a beam, missiles and flak.
     std::vector<Item> marauder = raider;
     marauder.insert(marauder.end(), {{"Ion Beam 1", "RCKP0F00C"}, {"Flak Cannon", "2305RAIDR"},
@@ -355,9 +364,11 @@ Status WriteTemp(const std::string& path) {
               {{"WEAP", Words16({2, 10, 500, 300, 200, 0, 0, 100, 1500, 1, 0})}, {"EXPL", Field("Hit Spark", 16)}}, WeaponMount(1));
     // The raider's gun: one energy a shot, 40 shots a second; a second of fire
     // drains 300 of shields and does hull damage of 400 and 200 (WEAP words 3,
-    // 7 and 6). It hits hard but reaches 800, well short of the laser: a
-    // pilot who flies at a raider firing has the first shots.
+    // 7 and 6).
     WriteEqob(w, "Raider Gun", 21, 60, 8, {"Laser"},
+              {{"WEAP", Words16({1, 40, 4000, 300, 20, 0, 200, 400, 1200, 1, 0})}, {"EXPL", Field("Hit Spark", 16)}}, WeaponMount(1));
+    // The skiff's gun: the raider's, reaching 800, well short of the laser.
+    WriteEqob(w, "Skiff Gun", 21, 60, 8, {"Laser"},
               {{"WEAP", Words16({1, 40, 4000, 300, 20, 0, 200, 400, 800, 1, 0})}, {"EXPL", Field("Hit Spark", 16)}}, WeaponMount(1));
     WriteEqob(w, "Ion Beam 1", 20, 60, 20, {"Beam"},
               {{"WEAP", Words16({30, 0, 0, 40, 30, 0, 0, 20, 2000, 0, 5})}, {"BEAM", Field("Ion Beam", 16)}}, WeaponMount(2));
