@@ -81,8 +81,6 @@ namespace {
 
 // In the video directory.
 constexpr const char* kIntroMovie = "intro.mpg";
-// The dice of a scripted run's later career flights lie this far apart.
-constexpr uint32_t kFlightSeedStep = 7919;
 
 // How long a scripted client listens for its host before it gives up.
 constexpr int32_t kHostHeardTries = 100;
@@ -153,12 +151,13 @@ int RunMainLoop(const LaunchOptions& options) {
     LoopSteps steps = GameLoopSteps(g_gameCanvas);
     // A script played without a window flies each career flight from the
     // command line's dice: the rooms between flights reseed them from the
-    // clock. Each flight of the run has dice of its own.
+    // clock.
     const bool scripted = !options.script.empty() || !options.shots.empty();
     if (scripted && g_mainWindow->Headless() && options.mission.empty() && !options.join) {
         steps.prepareFlight = [prepare = steps.prepareFlight, seed = uint32_t(options.seed),
                                flights = uint32_t(0)](GameState& flying) mutable {
-            const uint32_t dice = seed + flights++ * kFlightSeedStep;
+            const uint32_t dice = seed;
+            ++flights;
             GameRandomSeed(dice);
             RandomSeed(int32_t(dice), int32_t(dice + 1u));
             std::printf("Flight %u: dice seeded with %u\n", flights, dice);
