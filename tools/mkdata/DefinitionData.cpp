@@ -367,9 +367,6 @@ Status WriteTemp(const std::string& path) {
     // 7 and 6).
     WriteEqob(w, "Raider Gun", 21, 60, 8, {"Laser"},
               {{"WEAP", Words16({1, 40, 4000, 300, 20, 0, 200, 400, 1200, 1, 0})}, {"EXPL", Field("Hit Spark", 16)}}, WeaponMount(1));
-    // The skiff's gun: the raider's, reaching 800, well short of the laser.
-    WriteEqob(w, "Skiff Gun", 21, 60, 8, {"Laser"},
-              {{"WEAP", Words16({1, 40, 4000, 300, 20, 0, 200, 400, 800, 1, 0})}, {"EXPL", Field("Hit Spark", 16)}}, WeaponMount(1));
     WriteEqob(w, "Ion Beam 1", 20, 60, 20, {"Beam"},
               {{"WEAP", Words16({30, 0, 0, 40, 30, 0, 0, 20, 2000, 0, 5})}, {"BEAM", Field("Ion Beam", 16)}}, WeaponMount(2));
     // Flak: a shell every 0.6 s that lives 4 s and bursts into bits (fx.iff).
@@ -379,6 +376,11 @@ Status WriteTemp(const std::string& path) {
               {{"WEAP", Words16({0, 1000, 2, 200, 150, 0, 0, 100, 20, 2, 0})}, {"LINK", Field("Missile 29", 16)}}, WeaponMount(1));
     WriteEqob(w, "Mine Layer 1", 24, 40, 0, {"Mine Drop"},
               {{"WEAP", Words16({0, 2000, 0, 300, 200, 0, 0, 150, 0, 0, 0})}, {"LINK", Field("Mine", 16)}}, WeaponMount(0));
+    // The skiff's gun: the raider's, reaching 800, well short of the laser.
+    // The requisition lists the weapons in this order: the skiff's comes
+    // last, so that the rows a career has bought by stay where they were.
+    WriteEqob(w, "Skiff Gun", 21, 60, 8, {"Laser"},
+              {{"WEAP", Words16({1, 40, 4000, 300, 20, 0, 200, 400, 800, 1, 0})}, {"EXPL", Field("Hit Spark", 16)}}, WeaponMount(1));
     WriteEqob(w, "Sensor 1", 14, 30, 5, {"Probe Launch"}, {{"LINK", Field("Missile 29", 16)}, {"SENS", Words16({0, 12000, 0, 80, 0, 20000})}}, SystemMount(1, 1, 0));
     w.End().End();
     return w.Close();
