@@ -246,6 +246,11 @@ TEST_F(FlightGoalsTest, FlyingIntoTheGateJumpsOutUnharmedAndEndsTheFlight) {
     EXPECT_EQ(Player().active, 0u);
     EXPECT_EQ(Player().deaths, 1);
     EXPECT_FALSE(flight_goals::FlightOver(Game()));
+    // Its death run, the wreck reads as one: inactive, neither on its way
+    // through the gate nor out of it. A wreck still on a jump would keep
+    // the death watch waiting, and the flight would never end.
+    EXPECT_EQ(Player().jumpDeadline, 0) << "a wreck still jumping";
+    EXPECT_EQ(Player().jumpedOut, 0);
 }
 
 // A protect goal without a time is no win by waiting: alone it is refused
