@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <string>
 
+#include "engine/MathRoutineTable.h"
 #include "engine/Random.h"
 #include "engine/input/KeySet.h"
 #include "game/CareerRecord.h"
@@ -17,6 +19,7 @@
 #include "mission/MissionSetUp.h"
 #include "objects/effects/EffectSupport.h"
 #include "objects/ships/Craft.h"
+#include "objects/weapons/Weapon.h"
 #include "shell/FlightInput.h"
 #include "tests/support/world/SampleMissionTest.h"
 #include "tools/mkdata/CampaignData.h"
@@ -117,27 +120,65 @@ protected:
         return false;
     }
 
+    SpaceObject* Named(const char* name) {
+        for (SpaceObject* o = Game().mission->firstObject; o != nullptr; o = o->GetNext()) {
+            if (o->name != nullptr && std::strcmp(o->name, name) == 0) return o;
+        }
+        return nullptr;
+    }
+
     uint32_t frames_ = 0;
 };
 
-// Several seeds of each plan: the career's Lancer, locked on a raider and
-// flown at it with the guns held, wins most fights; left idle, or flown
-// away, it loses most.
-TEST_F(StrikeFightTest, ALockedOnPilotWinsTheStrikeAndAnIdleOneLosesIt) {
-    const int32_t seeds[] = {1, 2, 3, 4, 5, 6};
-    int32_t won[3] = {};
-    std::string tally;
-    for (const Plan plan : {Plan::kAttack, Plan::kIdle, Plan::kFlee}) {
-        for (const int32_t seed : seeds) {
-            const bool win = Fight(plan, seed);
-            won[int(plan)] += win ? 1 : 0;
-            tally += std::string(PlanName(plan)) + " " + std::to_string(seed) + (win ? " won\n" : " lost\n");
-        }
+// Fire held with a ship targeted 500 ahead and 60 aside, inside the
+// targeting cone and the laser's reach: the guns aim at a raider and strike
+// it, never at the wingman, whom a shot straight ahead misses.
+TEST_F(StrikeFightTest, TheGunsAimAtAHostileTargetAndNeverAtAFriend) {
+    ASSERT_TRUE(Launch(1));
+    GameState& game = Game();
+    auto* const ship = dynamic_cast<Craft*>(game.playerShip);
+    ASSERT_NE(ship, nullptr);
+    const Weapon* laser = nullptr;
+    for (ShipSystem* s = ship->GetSystem(ShipSystem::kAnyWeapon, nullptr); s != nullptr && laser == nullptr;
+         s = ship->GetSystem(ShipSystem::kAnyWeapon, s)) {
+        if (static_cast<Weapon*>(s)->typeId == Weapon::kGun) laser = static_cast<Weapon*>(s);
     }
-    const int32_t fights = int32_t(std::size(seeds));
-    EXPECT_GT(won[int(Plan::kAttack)] * 2, fights) << tally;
-    EXPECT_LT(won[int(Plan::kIdle)] * 2, fights) << tally;
-    EXPECT_LT(won[int(Plan::kFlee)] * 2, fights) << tally;
+    ASSERT_NE(laser, nullptr);
+    const Vector3 nose{0.0f, 0.0f, 1.0f}, side{1.0f, 0.0f, 0.0f};
+    Vector3 forward, right;
+    TransformVector(&nose, &ship->world.matrix, &forward);
+    TransformVector(&side, &ship->world.matrix, &right);
+    // The matrix carries the model's scale.
+    forward.Normalize();
+    right.Normalize();
+    const Vector3 aside = ship->Position().Sum(forward.Scaled(500.0f)).Sum(right.Scaled(60.0f));
+    // Whether the ship's guns strike `name`, set there, targeted and fired at.
+    const auto struck = [&](const char* name) {
+        auto* const target = dynamic_cast<Craft*>(Named(name));
+        if (target == nullptr) {
+            ADD_FAILURE() << name;
+            return false;
+        }
+        target->lastAttacker = nullptr;
+        // A second of fire, the target held where it was put.
+        for (uint32_t flown = 0; flown < 1000; flown += kFrameMs) {
+            target->SetPositionFlags(aside, Transform::kAllFlags | 0x10);
+            ship->SetTarget(target);
+            game.playerControls.weaponGroup = laser->group;
+            KeySet keys;
+            keys.Set(kFire);
+            game.commands.Capture(keys);
+            HandleFlightInput(game, kFrameMs);
+            builder_->Clock().Advance(kFrameMs);
+            game.Simulate();
+        }
+        const bool hit = target->lastAttacker.Get() == ship;
+        // Out of the way of the next.
+        target->SetPositionFlags(ship->Position().Sum(forward.Scaled(-3000.0f)), Transform::kAllFlags | 0x10);
+        return hit;
+    };
+    EXPECT_FALSE(struck("Alpha 2")) << "the guns aim at the wingman";
+    EXPECT_TRUE(struck("Red 1")) << "the guns do not aim at the raider";
 }
 
 }  // namespace
