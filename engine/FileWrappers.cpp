@@ -190,8 +190,14 @@ uint32_t FileRename(const char* from, const char* to) {
 uint32_t FinishReplacement(uint32_t written, const char* pending, const char* path) {
     if (written == platform::kFileOk) {
         const uint32_t renamed = FileRename(pending, path);
-        if (renamed == platform::kFileOk) return platform::kFileOk;
-        written = renamed;
+        if (renamed != platform::kFileOk) {
+            written = renamed;
+        } else if (Files().SyncFolder(path)) {
+            return platform::kFileOk;
+        } else {
+            // The new file is in place, but the disk may still hold the old name.
+            return FileLastError();
+        }
     }
     FileDelete(pending);
     return written;

@@ -61,8 +61,10 @@ uint32_t FileDelete(const char* path);
 uint32_t FileRename(const char* from, const char* to);
 // The end of a file written beside its old self (at `pending`) so that a
 // failed or interrupted write keeps the old one: once the write went well
-// (`written` 0) the pending file replaces `path` in one step; whatever
-// failed, the pending file goes. 0, the write's failure, or the rename's.
+// (`written` 0) the pending file replaces `path` in one step and the folder
+// is flushed, so that the new name outlives a power cut; whatever failed,
+// the pending file goes. 0, the write's failure, the rename's, or the
+// folder flush's (the new file is in place then).
 uint32_t FinishReplacement(uint32_t written, const char* pending, const char* path);
 uint16_t FileGetAttributes(const char* path);
 // The attributes when they read back as set, else -1.

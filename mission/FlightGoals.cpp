@@ -114,16 +114,14 @@ bool JumpComplete(const GameState& game) {
     return ship != nullptr ? ship->jumpedOut != 0 : g_state.jumped;
 }
 
-// Protect goals without a time hold until the others are met, then are met with them.
-bool HoldsUntilTheEnd(const Goal& goal) { return goal.GetKind() == Goal::kProtect && goal.timeMs == 0; }
-
 // The goals that are off now but that the chain or a link may still switch
 // on: those named by a goal still to be met (or by one such a goal would
-// switch on). A holding goal is no such switch: it is met only at the end.
+// switch on), a goal that holds until the end included: it passes its
+// chain on as it comes on.
 std::vector<const Goal*> GoalsStillToCome() {
     std::vector<const Goal*> reach;
     for (const Goal* goal = g_goalList; goal != nullptr; goal = goal->next) {
-        if (goal->active != 0 && goal->done == 0 && goal->met == 0 && !HoldsUntilTheEnd(*goal)) reach.push_back(goal);
+        if (goal->active != 0 && goal->done == 0 && goal->met == 0) reach.push_back(goal);
     }
     const auto reached = [&reach](const Goal* goal) {
         return std::find(reach.begin(), reach.end(), goal) != reach.end();
@@ -161,7 +159,7 @@ Outcome Decide(GameState& game) {
         if (goal->met != 0) {
             anyMet = true;
         } else if (goal->active != 0) {
-            if (HoldsUntilTheEnd(*goal)) {
+            if (goal->HoldsUntilTheEnd()) {
                 holding.push_back(goal);
             } else {
                 open = true;
@@ -233,6 +231,7 @@ void Step(GameState& game) {
             FailGoal(goal);
             continue;
         }
+        if (goal->HoldsUntilTheEnd()) PassOnChain(goal);
         if (goal->Evaluate(g_state.clockMs) != 0) {
             Met(*goal);
         } else if (goal->Failed()) {

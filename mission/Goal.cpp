@@ -233,22 +233,34 @@ void SwitchObject(SpaceObject& object, int32_t on) {
 
 }  // namespace
 
-void ActivateGoal(Goal* goal, SpaceObject* ship) {
-    if (goal == nullptr) return;
-    Meet(*goal, ship);
-    if (goal->playerGoal != 0 && g_goalNetHooks.met != nullptr) g_goalNetHooks.met(goal);
-    if (goal->linksSwitched != 0) return;
-    goal->linksSwitched = 1;
-    if (goal->nextGoal != nullptr && goal->nextGoal != goal) Switch(*goal->nextGoal, 1);
-    for (const Goal::Link& link : goal->links) {
+namespace {
+
+void SwitchLinks(Goal& goal) {
+    if (goal.linksSwitched != 0) return;
+    goal.linksSwitched = 1;
+    if (goal.nextGoal != nullptr && goal.nextGoal != &goal) Switch(*goal.nextGoal, 1);
+    for (const Goal::Link& link : goal.links) {
         if (link.name[0] == 0) continue;
         for (Goal* other = g_goalList; other != nullptr; other = other->next) {
-            if (other != goal && other->objectiveText == link.name) Switch(*other, link.on != 0 ? 1 : 0);
+            if (other != &goal && other->objectiveText == link.name) Switch(*other, link.on != 0 ? 1 : 0);
         }
         for (SpaceObject* object = FirstObject(); object != nullptr; object = object->GetNext()) {
             if (object->name != nullptr && std::strcmp(object->name, link.name) == 0) SwitchObject(*object, link.on);
         }
     }
+}
+
+}  // namespace
+
+void ActivateGoal(Goal* goal, SpaceObject* ship) {
+    if (goal == nullptr) return;
+    Meet(*goal, ship);
+    if (goal->playerGoal != 0 && g_goalNetHooks.met != nullptr) g_goalNetHooks.met(goal);
+    SwitchLinks(*goal);
+}
+
+void PassOnChain(Goal* goal) {
+    if (goal != nullptr && goal->active != 0 && goal->done == 0 && goal->HoldsUntilTheEnd()) SwitchLinks(*goal);
 }
 
 void FailGoal(Goal* goal) {
@@ -265,13 +277,16 @@ int32_t CountGoals() {
 }
 
 Goal* CurrentObjective(int32_t side) {
+    Goal* holding = nullptr;
     int32_t steps = CountGoals();
     for (Goal* goal = g_objectiveChain; goal != nullptr && steps-- > 0; goal = goal->nextGoal) {
         if (goal->side != 0 && goal->side != side) continue;
         if (goal->playerGoal == 0 || goal->active == 0 || goal->objectiveText.empty()) continue;
-        if (goal->met == 0 && goal->metBy == nullptr) return goal;
+        if (goal->met != 0 || goal->metBy != nullptr) continue;
+        if (!goal->HoldsUntilTheEnd()) return goal;
+        if (holding == nullptr) holding = goal;
     }
-    return nullptr;
+    return holding;
 }
 
 int32_t LinkGoals(int32_t) {

@@ -50,6 +50,9 @@ public:
     // Done without being met; the goal is checked no more.
     void Fail();
     bool Failed() const { return done != 0 && met == 0; }
+    // A protect goal without a time: met only with the player's last other
+    // goal, so it never holds its chain back (PassOnChain).
+    bool HoldsUntilTheEnd() const { return GetKind() == kProtect && timeMs == 0; }
     // Counts for a ship of `side`: a player's goal of that side or of any.
     bool CountsFor(int32_t side) const { return playerGoal != 0 && (this->side == 0 || this->side == side); }
 
@@ -187,12 +190,16 @@ void BindPendingSubjects(SpaceObject* object);
 // objects by name (a craft switched on arrives by jump). A network game
 // hears of a player goal met here and of each player goal switched.
 void ActivateGoal(Goal* goal, SpaceObject* ship);
+// A goal that holds until the end switches its chain and links as it comes
+// on, without being met: what follows it is flown while it holds.
+void PassOnChain(Goal* goal);
 // The goal fails, unless it is met; a network host tells its clients of a
 // player's goal (a goal its own check failed is passed here to be told).
 void FailGoal(Goal* goal);
 // The first goal of the objective chain still to be pursued by a ship of
 // `side`: active, a player's goal of that side or any, with an objective
-// text, met by nobody yet; null when there is none.
+// text, met by nobody yet; one that holds until the end only while no
+// other is to be flown for; null when there is none.
 Goal* CurrentObjective(int32_t side);
 // How many goals there are: the bound of every walk of the chain, which a
 // network game's goals may have made loop.

@@ -268,11 +268,24 @@ int32_t CountPlayerGoals() {
     return count;
 }
 
+// True when `by` could switch `goal` on: its chain leads there, or one of
+// its links switches it on. A finish-in goal is met only after its next
+// goal, so it switches that one on too late to matter.
+bool CouldSwitchOn(const Goal& by, const Goal& goal) {
+    if (&by == &goal) return false;
+    if (by.nextGoal == &goal && by.GetKind() != Goal::kFinishIn) return true;
+    return std::any_of(std::begin(by.links), std::end(by.links), [&goal](const Goal::Link& link) {
+        return link.name[0] != 0 && link.on != 0 && goal.objectiveText == link.name;
+    });
+}
+
 // Goals that can never be met are refused, each named in the report: those
-// WhyNeverMet names, and a finish-in goal whose next goal on the chain is
-// missing (one written last has none) or refused itself, since it is met
-// only with that goal. False when the mission had goals of the player's
-// and refusing left none: such a flight could never be won.
+// WhyNeverMet names; a finish-in goal whose next goal on the chain is
+// missing (one written last has none), refused itself, or met only at the
+// end of the flight (it is met only with that goal); and a goal that is off
+// and that only refused goals could switch on. False when the mission had
+// goals of the player's and refusing left none: such a flight could never
+// be won.
 bool RefuseGoalsNeverMet(GameState& game) {
     const int32_t playerGoals = CountPlayerGoals();
     // Reported by id, in the list's order among equal ids: the same every run.
@@ -283,14 +296,33 @@ bool RefuseGoalsNeverMet(GameState& game) {
     for (Goal* goal = g_goalList; goal != nullptr; goal = goal->next) {
         if (const char* const why = WhyNeverMet(*goal)) refused.emplace_back(goal, why);
     }
-    // A finish-in goal may wait on another; each round refuses those whose
-    // next goal the round before refused.
+    // A refusal may leave others unmeetable: each round refuses those that
+    // waited on a goal the round before refused.
     for (bool more = true; more;) {
         more = false;
         for (Goal* goal = g_goalList; goal != nullptr; goal = goal->next) {
-            if (goal->GetKind() != Goal::kFinishIn || isRefused(goal)) continue;
-            if (goal->nextGoal == nullptr || goal->nextGoal == goal || isRefused(goal->nextGoal)) {
-                refused.emplace_back(goal, set_up_refusal::kNothingToFinish);
+            if (isRefused(goal)) continue;
+            const char* why = nullptr;
+            const Goal* const next = goal->nextGoal;
+            if (goal->GetKind() == Goal::kFinishIn) {
+                if (next == nullptr || next == goal || isRefused(next)) {
+                    why = set_up_refusal::kNothingToFinish;
+                } else if (next->HoldsUntilTheEnd()) {
+                    why = set_up_refusal::kNextOnlyAtEnd;
+                }
+            }
+            if (why == nullptr && goal->active == 0) {
+                bool switched = false;
+                bool live = false;
+                for (const Goal* by = g_goalList; by != nullptr; by = by->next) {
+                    if (!CouldSwitchOn(*by, *goal)) continue;
+                    switched = true;
+                    live = live || !isRefused(by);
+                }
+                if (switched && !live) why = set_up_refusal::kOnlyRefusedSwitch;
+            }
+            if (why != nullptr) {
+                refused.emplace_back(goal, why);
                 more = true;
             }
         }
@@ -307,6 +339,25 @@ bool RefuseGoalsNeverMet(GameState& game) {
         return false;
     }
     return true;
+}
+
+// Why the goals left could never win the flight, or null while they can: a
+// flight is won by meeting a goal of the player's that is flown for, one
+// that is on or that another goal could switch on. A network game's death
+// match has no goal at all, and ends by its own rules.
+const char* WhyNeverWon(bool networkGame) {
+    bool anyGoal = false;
+    bool flownFor = false;
+    for (const Goal* goal = g_goalList; goal != nullptr; goal = goal->next) {
+        if (goal->playerGoal == 0) continue;
+        anyGoal = true;
+        if (goal->HoldsUntilTheEnd()) continue;
+        bool comes = goal->active != 0;
+        for (const Goal* by = g_goalList; by != nullptr && !comes; by = by->next) comes = CouldSwitchOn(*by, *goal);
+        flownFor = flownFor || comes;
+    }
+    if (!anyGoal) return networkGame ? nullptr : set_up_refusal::kNoPlayerGoal;
+    return flownFor ? nullptr : set_up_refusal::kOnlyHolding;
 }
 
 // The file's goals, once every object they name is in the world: their
@@ -749,6 +800,14 @@ Status SetUpWorld(const char* name) {
         if (generator->networkGame != 0 && CooperativeGame(*game, *generator)) {
             game->SetSimulateHook(GameState::kCooperativeStep, CheckCooperativeEnd);
         }
+    }
+    // A host sets its mission up before its session opens.
+    const bool networkGame = game->IsNetworkGame() || game->netSession != nullptr ||
+                             (generator != nullptr && generator->networkGame != 0);
+    if (const char* const why = WhyNeverWon(networkGame)) {
+        g_setUpReport.push_back(why);
+        AbandonWorld(*game);
+        return kStatusMalformed;
     }
     flight_goals::Start(*game);
     if (game->viewedObject != nullptr) game->AimFlightCamera(game->viewedObject->world);

@@ -26,8 +26,10 @@ struct Player;
 // was made; a failure leaves an empty world. Goals that can never be met
 // are refused (SetUpReport names each). 0, or the loader's failure (10
 // unreadable, 12 malformed, also when the file names no player's ship or
-// none can be made of it, when its goal chain loops, and when it had goals
-// of the player's and none of them can be met).
+// none can be made of it, when its goal chain loops, and when its goals
+// could never win the flight: no goal of the player's is left that can be
+// met, its only goals protect without a time, or, outside a network game,
+// where a death match has none, it gives the player no goal).
 Status SetUpMission(const char* name, int32_t slot);
 // A mission flown again and again alike: both generators (the dice and the
 // engine's seeded one, which places mine fields) seeded from `seed`, then
@@ -46,9 +48,13 @@ namespace set_up_refusal {
 inline constexpr const char* kNoSubject = "its subject is not in the mission";
 inline constexpr const char* kNoDestination = "its destination is not in the mission";
 inline constexpr const char* kNothingToFinish = "no goal after it on the chain can be met";
+inline constexpr const char* kNextOnlyAtEnd = "the goal after it on the chain is met only at the end of the flight";
+inline constexpr const char* kOnlyRefusedSwitch = "only goals refused here could switch it on";
 // Followed by the id of a goal on the loop.
 inline constexpr const char* kChainLoops = "the goal chain loops back through goal ";
 inline constexpr const char* kNoGoalLeft = "no goal of the player's is left that can be met";
+inline constexpr const char* kNoPlayerGoal = "the mission gives the player no goal";
+inline constexpr const char* kOnlyHolding = "the player's only goals protect without a time: nothing flown can win";
 }  // namespace set_up_refusal
 // Everything a set-up made: the flight's effects, the world's objects, the
 // goals, the wings and the definition templates.

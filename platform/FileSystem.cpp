@@ -365,6 +365,23 @@ public:
         return false;
     }
 
+    bool SyncFolder(const char* path) override {
+        std::string resolved;
+        if (!ResolveChecked(path, &resolved)) return false;
+        const size_t slash = resolved.rfind('/');
+        const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : resolved.substr(0, slash);
+        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) {
+            Fail(PathError(errno, folder));
+            return false;
+        }
+        const bool synced = ::fsync(fd) == 0;
+        const int error = errno;
+        ::close(fd);
+        if (!synced) Fail(FileErrorFromErrno(error));
+        return synced;
+    }
+
     int64_t Attributes(const char* path) override {
         std::string resolved;
         if (!ResolveChecked(path, &resolved)) return -1;

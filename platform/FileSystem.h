@@ -89,6 +89,9 @@ public:
     // every moment `to` names the old file or the new one. Refuses a folder
     // or a read-only file at `to` with kFileAccessDenied.
     virtual bool Rename(const char* from, const char* to) = 0;
+    // Flushes to the disk the folder that holds `path` (its names, not the
+    // file's bytes): a rename into it then outlives a power cut.
+    virtual bool SyncFolder(const char* path) = 0;
     // kFileAttr* bits of the path, or -1 when it does not exist.
     virtual int64_t Attributes(const char* path) = 0;
     virtual bool SetAttributes(const char* path, uint32_t attributes) = 0;
@@ -110,7 +113,7 @@ public:
 };
 
 // POSIX files: open, read, write, lseek, fstat, ftruncate, fsync, close,
-// mkstemp, unlink, rename, chmod and advisory record locks.
+// mkstemp, unlink, rename, chmod, a folder's fsync and advisory record locks.
 FileSystem& SystemFileSystem();
 
 // The FileError for an errno value.

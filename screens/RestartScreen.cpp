@@ -3,6 +3,8 @@
 #include <string>
 
 #include "display/Canvas.h"
+#include "display/FontContext.h"
+#include "display/Palette.h"
 #include "engine/IffFile.h"
 #include "game/CareerRecord.h"
 #include "game/DataDirectories.h"
@@ -12,6 +14,7 @@
 #include "mission/SavedGame.h"
 #include "ui/ArtObject.h"
 #include "ui/BitmapButton.h"
+#include "ui/TextBox.h"
 #include "ui/TimedAnimation.h"
 #include "ui/TutorialScreen.h"
 #include "ui/UiSounds.h"
@@ -24,6 +27,16 @@ constexpr int32_t kUiSoundClick1 = 2;
 constexpr const char* kAutoSave = "auto";
 // The page opens its art under this name; the constructor under the screen's.
 constexpr const char* kArtFile = "restart1.iff";
+
+// The words: the loss and the question in the panel over its buttons,
+// what each answer does beneath it, centred on the panel.
+constexpr int32_t kWordsCentre = 320;
+constexpr int32_t kLostY = 208;
+constexpr int32_t kQuestionY = 226;
+constexpr int32_t kYesY = 320;
+constexpr int32_t kNoY = 336;
+constexpr uint32_t kWhite = 0xFFFFFF;
+constexpr uint32_t kClearBackground = 0xFF;
 
 void ClearAndShow(GameState& game) {
     if (g_gameCanvas == nullptr) return;
@@ -65,6 +78,23 @@ void RestartScreen::Close() {
     PlayUiSound(kUiSoundCloseScreen, kUiScreenSoundLevel, 0);
     for (TimedAnimation* const animation : roomAnimations) animation->UnlockFrames();
     for (TimedAnimation* const animation : ambientAnimations) animation->UnlockFrames();
+}
+
+void RestartScreen::DrawOverPanels() {
+    const Palette* const palette = g_gameCanvas != nullptr ? g_gameCanvas->palette : nullptr;
+    if (palette == nullptr) return;
+    SetFontColors(palette->MatchColor(kWhite), kClearBackground);
+    SelectFont(TextBox::kFontName);
+    const auto centred = [](const char* text, int32_t y) {
+        DrawString(text, kWordsCentre - int32_t(FontStringWidth(text)) / 2, y, 0);
+    };
+    // No goes on only while the career has another ship to fly (as No finds it).
+    const GameState* const game = g_gameState;
+    const bool goesOn = game != nullptr && game->career != nullptr && game->career->GetShipCount() > 1;
+    centred(kLostText, kLostY);
+    centred(kQuestionText, kQuestionY);
+    centred(kYesText, kYesY);
+    centred(goesOn ? kNoText : kNoLastShipText, kNoY);
 }
 
 int32_t RestartScreen::Leave() {

@@ -21,6 +21,13 @@ public:
     static constexpr uint16_t kCodeFocusPrevious = 0x0080;
     static constexpr uint16_t kCodeActivate = 0x0101;
 
+    // What the page says: what happened, the question, and what each answer does.
+    static constexpr const char* kLostText = "YOUR SHIP WAS DESTROYED";
+    static constexpr const char* kQuestionText = "Fly the mission again?";
+    static constexpr const char* kYesText = "YES: fly it again from its launch";
+    static constexpr const char* kNoText = "NO: take the loss and go on in the hangar";
+    static constexpr const char* kNoLastShipText = "NO: no ship is left to fly: the career ends";
+
     explicit RestartScreen(const char* screenName = kScreenName);
 
     void Open() override;
@@ -33,6 +40,9 @@ public:
     static inline void (*resetLobby)(Screen& lobby) = nullptr;
 
     ArtObject* panel = nullptr;   // owned through artObjects
+
+protected:
+    void DrawOverPanels() override;
 
 private:
     int32_t ButtonRow(uint16_t code, const char* button, const char* topic, bool yes);

@@ -150,10 +150,12 @@ void SaveScreen::ReadSlotNames() {
         EditField* const entry = Entry(slot);
         if (entry == nullptr) continue;
         entry->Deactivate();
+        // What the file holds, not what was typed: a slot without a save
+        // (one whose save failed too) reads empty.
         const std::string path = SavedGamePath(SlotName(slot).c_str());
-        if (!FileExists(path.c_str())) continue;
         std::string title;
-        if (ReadSlotTitle(path.c_str(), &title) == kStatusOk) entry->SetText(title.c_str());
+        if (!FileExists(path.c_str()) || ReadSlotTitle(path.c_str(), &title) != kStatusOk) title.clear();
+        entry->SetText(title.c_str());
     }
 }
 

@@ -81,6 +81,7 @@ namespace {
 
 // In the video directory.
 constexpr const char* kIntroMovie = "intro.mpg";
+
 // How long a scripted client listens for its host before it gives up.
 constexpr int32_t kHostHeardTries = 100;
 constexpr int32_t kHostHeardPauseMs = 50;
@@ -149,7 +150,23 @@ int RunMainLoop(const LaunchOptions& options) {
         game.BuildScreen(ScreenSlot::kPause);
     }
     if (game.mode == 0) return 0;
-    MainLoop loop(game, GameLoopSteps(g_gameCanvas));
+    LoopSteps steps = GameLoopSteps(g_gameCanvas);
+    // A script played without a window flies each career flight from the
+    // command line's dice: the rooms between flights reseed them from the
+    // clock.
+    const bool scripted = !options.script.empty() || !options.shots.empty();
+    if (scripted && g_mainWindow->Headless() && options.mission.empty() && !options.join) {
+        steps.prepareFlight = [prepare = steps.prepareFlight, seed = uint32_t(options.seed),
+                               flights = uint32_t(0)](GameState& flying) mutable {
+            const uint32_t dice = seed;
+            ++flights;
+            GameRandomSeed(dice);
+            RandomSeed(int32_t(dice), int32_t(dice + 1u));
+            std::printf("Flight %u: dice seeded with %u\n", flights, dice);
+            if (prepare) prepare(flying);
+        };
+    }
+    MainLoop loop(game, std::move(steps));
     if (!options.mission.empty() || options.join) loop.EndAfterFlight();
     int exitCode = loop.Run();
     if (loop.Quit()) exitCode = g_mainWindow->ExitCode();

@@ -37,8 +37,9 @@ public:
     // The focus after an overview shown over a screen embedded in the frame menu.
     static constexpr int32_t kEmbeddedOverviewFocus = 19;
     // The backdrop the pop-up is drawn on, at its art's place: it holds the
-    // text and the four buttons, and hides the screen beneath them.
-    static constexpr int32_t kBackdropLeft = 50;
+    // text and the four buttons, and hides the screen beneath them, but not
+    // the frame's column of menu buttons, which ends at x 52.
+    static constexpr int32_t kBackdropLeft = 56;
     static constexpr int32_t kBackdropTop = 105;
     static constexpr int32_t kBackdropRight = 619;
     static constexpr int32_t kBackdropBottom = 305;

@@ -211,8 +211,9 @@ void MissionsScreen::ShowCannotFly() {
     cannotFlyTime = GetMilliseconds();
     cannotFlyShown = 1;
     const std::vector<std::string>& report = SetUpReport();
-    const size_t first = report.size() > size_t(kCannotFlyReasons) ? report.size() - size_t(kCannotFlyReasons) : 0;
-    cannotFlyReasons.assign(report.begin() + std::ptrdiff_t(first), report.end());
+    // The first reasons: a refusal leads to the later ones.
+    const size_t shown = std::min(report.size(), size_t(kCannotFlyReasons));
+    cannotFlyReasons.assign(report.begin(), report.begin() + std::ptrdiff_t(shown));
     Tell(kCannotFlyText);
     for (const std::string& reason : cannotFlyReasons) Tell(reason.c_str());
 }

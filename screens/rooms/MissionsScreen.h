@@ -9,7 +9,7 @@ class GameState;
 
 // The reader of mission offers: accepting one sets its mission up, with a
 // notice while it uploads and another once it is ready, or, when the
-// mission cannot be flown, one that says so with the set-up's last reasons
+// mission cannot be flown, one that says so with the set-up's first reasons
 // under it; launching goes on to the hangar, which flies the mission as
 // soon as it opens.
 class MissionsScreen : public MessageReader {

@@ -36,8 +36,11 @@ constexpr uint32_t kNoFrame = 255;
 constexpr uint32_t kBlitOptions = 0xFF000000u;
 constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr uint32_t kClearBackground = 0xFF;
+// The order's notice: in the open band under the list and the item's
+// sheet. At y 250 its words would run over the list's DN button and the
+// sheet's foot.
 constexpr int32_t kNoticeX = 250;
-constexpr int32_t kNoticeY = 250;
+constexpr int32_t kNoticeY = 285;
 
 constexpr int32_t kSoundClick2 = 1;
 constexpr int32_t kSoundClick1 = 2;

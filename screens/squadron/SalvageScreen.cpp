@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "display/Canvas.h"
+#include "display/FontContext.h"
 #include "display/Palette.h"
 #include "engine/IffFile.h"
 #include "game/CareerRecord.h"
@@ -34,6 +35,15 @@ constexpr uint32_t kBackgroundForm = MakeTag("BKGD");
 constexpr uint32_t kTutorialSection = MakeTag("SALV");
 constexpr uint32_t kNoFrame = 255;
 constexpr uint32_t kBlitOptions = 0xFF000000u;
+
+// The bay's plate: its title over the list and the list's scroll buttons,
+// on a dark ground that hides the hangar's window behind them.
+constexpr CanvasRect kBayPlate{52, 88, 542, 182};
+constexpr uint32_t kPlateRgb = 0x141C2C;
+constexpr uint32_t kTitleRgb = 0xFFFFFF;
+constexpr int32_t kTitleX = 60;
+constexpr int32_t kTitleY = 98;
+constexpr uint32_t kClearBackground = 0xFF;
 
 constexpr int32_t kSoundClick2 = 1;
 constexpr int32_t kSoundClick4 = 4;
@@ -194,6 +204,16 @@ void SalvageScreen::Update() {
     if (hangar != nullptr && hangar != this) hangar->Update();
 }
 
+void SalvageScreen::DrawBay() {
+    Canvas* const canvas = g_gameCanvas;
+    const Palette* const palette = canvas != nullptr ? canvas->palette : nullptr;
+    if (canvas == nullptr || palette == nullptr) return;
+    canvas->FillRect(&kBayPlate, palette->MatchColor(kPlateRgb));
+    SetFontColors(palette->MatchColor(kTitleRgb), kClearBackground);
+    SelectFont(TextBox::kFontName);
+    DrawString(kTitleText, kTitleX, kTitleY, 0);
+}
+
 void SalvageScreen::DrawPlaque() {
     Canvas* const canvas = g_gameCanvas;
     if (canvas == nullptr || plaqueIndex < 0 || plaqueIndex >= plaques.Count()) return;
@@ -223,6 +243,7 @@ int32_t SalvageScreen::Draw() {
     const int32_t result = DispatchOwnEvents(edgeEvents);
     UpdateCursor();
     Update();
+    DrawBay();
     DrawPlaque();
     MarkDirty(keptPressed);
     DrawPanels();

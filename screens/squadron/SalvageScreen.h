@@ -21,6 +21,7 @@ public:
     static constexpr const char* kListName = "SalvageList";
     static constexpr const char* kArtFileName = "salvage1.iff";
     static constexpr const char* kHangarArtFileName = "hangar1.iff";
+    static constexpr const char* kTitleText = "SALVAGE BAY";
     // The screen's event codes.
     static constexpr uint16_t kCodeList = 0x0001;
     static constexpr uint16_t kCodeAccept = 0x0002;
@@ -56,6 +57,8 @@ public:
 
     // One entry per salvage record of the player's ship whose id the
     // definitions know, each with the record's condition as its damage.
+    // The title and the plate under the list, over the hangar's backdrop.
+    void DrawBay();
     void LoadSalvage();
     void FillList();
     void FillDataSheet();

@@ -246,29 +246,36 @@ TEST_F(FlightGoalsTest, FlyingIntoTheGateJumpsOutUnharmedAndEndsTheFlight) {
     EXPECT_EQ(Player().active, 0u);
     EXPECT_EQ(Player().deaths, 1);
     EXPECT_FALSE(flight_goals::FlightOver(Game()));
+    // Its death run, the wreck reads as one: inactive, neither on its way
+    // through the gate nor out of it. A wreck still on a jump would keep
+    // the death watch waiting, and the flight would never end.
+    EXPECT_EQ(Player().jumpDeadline, 0) << "a wreck still jumping";
+    EXPECT_EQ(Player().jumpedOut, 0);
 }
 
-// A protect goal without a time is no win by waiting: not alone, not while
-// the goal that would join it is still to be switched on by the chain.
-TEST_F(FlightGoalsTest, AProtectGoalAloneOrWaitingForItsPartnerIsNotWonIdle) {
+// A protect goal without a time is no win by waiting: alone it is refused
+// at set-up, as a flight nothing flown could win; beside another goal it
+// is not won while the goal that would join it is still to be switched on
+// by the chain.
+TEST_F(FlightGoalsTest, AProtectGoalAloneIsRefusedAndOneWaitingForItsPartnerIsNotWonIdle) {
     const std::vector<std::pair<uint32_t, MissionRecord>> records = {
         {mission_file::kShip, AiShipRecord("Capital", "Convoy", "Blue", 0.0f, 3000.0f, -3000.0f, 0, 0)},
         {mission_file::kWayPoint, WayPointAt("Far", 5000.0f)},
         {mission_file::kWayPoint, WayPointAt("Near", 0.0f)}};
-    ASSERT_EQ(Fly(records, {{1, 2, "Convoy", "", "Protect the convoy", 0.0f, 1, -1, 30}}), kStatusOk);
-    Frames(10000, 0.0f);
-    EXPECT_EQ(flight_goals::GetOutcome(), Outcome::kOpen);
-    EXPECT_FALSE(flight_goals::FlightOver(Game()));
+    EXPECT_EQ(Fly(records, {{1, 2, "Convoy", "", "Protect the convoy", 0.0f, 1, -1, 30}}), kStatusMalformed);
+    EXPECT_EQ(SetUpReport(), std::vector<std::string>{set_up_refusal::kOnlyHolding});
+    EXPECT_EQ(Game().missionReady, 0);
 
     // A leg met at once, and another that a wait of the mission's own
     // switches on later: until then the convoy's goal holds.
-    ASSERT_EQ(Fly(records, {{1, 2, "Convoy", "", "Protect the convoy", 0.0f, 1, -1, 30},
+    ASSERT_EQ(Fly(records, {{1, 2, "Convoy", "", "Protect the convoy", 0.0f, 1, 3, 30},
                             {2, 5, "", "Far", "Reach Far", 100.0f, 0},
                             {3, 4, "", "", "", 0.0f, 1, 2, 0, 3000, 0, 0},
                             {4, 5, "", "Near", "Reach Near", 100.0f, 1}}),
               kStatusOk);
     Frames(2000, 0.0f);
     EXPECT_EQ(FindGoalById(4)->met, 1);
+    EXPECT_EQ(FindGoalById(2)->active, 0);
     EXPECT_EQ(flight_goals::GetOutcome(), Outcome::kOpen);
     Frames(2000, 0.0f);
     EXPECT_EQ(FindGoalById(2)->active, 1);
@@ -278,10 +285,88 @@ TEST_F(FlightGoalsTest, AProtectGoalAloneOrWaitingForItsPartnerIsNotWonIdle) {
     EXPECT_EQ(flight_goals::GetOutcome(), Outcome::kWon);
 }
 
+// Near, then the convoy kept, then the raider: the protection in the
+// middle of the chain passes it on as it comes on, holds while the raider
+// is hunted and keeps the flight open until the raider is down; the
+// cockpit shows the raider, not the convoy. Lose the convoy on the way and
+// the flight is lost.
+TEST_F(FlightGoalsTest, AProtectGoalInTheMiddleOfTheChainKeepsTheFlightOpenUntilTheGoalAfterIt) {
+    const std::vector<std::pair<uint32_t, MissionRecord>> records = {
+        {mission_file::kShip, AiShipRecord("Capital", "Convoy", "Blue", 0.0f, 3000.0f, -3000.0f, 0, 0)},
+        {mission_file::kShip, AiShipRecord("Raider", "Bandit", "Red", 3000.0f, 0.0f, 3000.0f, 0, 0)},
+        {mission_file::kWayPoint, WayPointAt("Near", 1000.0f)}};
+    const std::vector<GoalSpec> goals = {{1, 5, "", "Near", "Fly to Near", 200.0f, 1, 2},
+                                         {2, 2, "Convoy", "", "Protect the convoy", 0.0f, 0, 3, 30},
+                                         {3, 1, "Bandit", "", "Destroy the raider", 0.0f, 0}};
+    ASSERT_EQ(Fly(records, goals), kStatusOk);
+    EXPECT_TRUE(SetUpReport().empty());
+    Frames(1000, 0.0f);
+    EXPECT_EQ(FindGoalById(2)->active, 0);
+    EXPECT_EQ(FindGoalById(3)->active, 0);
+    Frames(500, 950.0f);
+    EXPECT_EQ(FindGoalById(1)->met, 1);
+    EXPECT_EQ(FindGoalById(3)->active, 1);
+    EXPECT_EQ(Objective(), "Destroy the raider");
+    Frames(5000, 950.0f);
+    EXPECT_EQ(flight_goals::GetOutcome(), Outcome::kOpen);
+    EXPECT_EQ(FindGoalById(2)->met, 0);
+    Named("Bandit")->hitPoints = 0;
+    Frames(100, 950.0f);
+    EXPECT_EQ(FindGoalById(3)->met, 1);
+    EXPECT_EQ(FindGoalById(2)->met, 1);
+    EXPECT_EQ(flight_goals::GetOutcome(), Outcome::kWon);
+
+    ASSERT_EQ(Fly(records, goals), kStatusOk);
+    Frames(500, 950.0f);
+    ASSERT_EQ(FindGoalById(3)->active, 1);
+    Named("Convoy")->hitPoints = 0;
+    Frames(100, 950.0f);
+    EXPECT_EQ(flight_goals::GetOutcome(), Outcome::kFailed);
+}
+
+// Missions that no flight could win are refused at set-up, the first
+// reason first: no goal of the player's; a finish-in limit on a protection
+// that is met only at the end; and the training's shape with its first
+// destination misspelt, where the way home only that leg switches on goes
+// too, and the limit on it with it.
+TEST_F(FlightGoalsTest, MissionsThatCanNeverBeWonAreRefusedWithTheFirstReasonFirst) {
+    const std::vector<std::pair<uint32_t, MissionRecord>> records = {
+        {mission_file::kShip, AiShipRecord("Capital", "Convoy", "Blue", 0.0f, 3000.0f, -3000.0f, 0, 0)},
+        {mission_file::kWayPoint, WayPointAt("Home", 0.0f)}};
+    const auto refused = [](int32_t id, const char* text, const char* why) {
+        return "goal " + std::to_string(id) + " \"" + text + "\": " + why;
+    };
+    EXPECT_EQ(Fly(records, {}), kStatusMalformed);
+    EXPECT_EQ(SetUpReport(), std::vector<std::string>{set_up_refusal::kNoPlayerGoal});
+    EXPECT_EQ(Fly(records, {{1, 4, "", "", "", 0.0f, 1, -1, 0, 3000, 0, 0}}), kStatusMalformed);
+    EXPECT_EQ(SetUpReport(), std::vector<std::string>{set_up_refusal::kNoPlayerGoal});
+    EXPECT_EQ(Game().playerShip, nullptr);
+
+    EXPECT_EQ(Fly(records, {{1, 6, "", "", "Within a minute", 0.0f, 1, 2, 0, 60000},
+                            {2, 2, "Convoy", "", "Protect the convoy", 0.0f, 1, -1, 30}}),
+              kStatusMalformed);
+    EXPECT_EQ(SetUpReport(), (std::vector<std::string>{refused(1, "Within a minute", set_up_refusal::kNextOnlyAtEnd),
+                                                        set_up_refusal::kOnlyHolding}));
+
+    EXPECT_EQ(Fly(records, {{1, 5, "", "Beacn", "Fly to the beacon", 300.0f, 1, 3},
+                            {2, 6, "", "", "Back within 90 seconds", 0.0f, 1, 3, 0, 90000},
+                            {3, 5, "", "Home", "Return home", 400.0f, 0}}),
+              kStatusMalformed);
+    EXPECT_EQ(SetUpReport(),
+              (std::vector<std::string>{refused(1, "Fly to the beacon", set_up_refusal::kNoDestination),
+                                        refused(2, "Back within 90 seconds", set_up_refusal::kNothingToFinish),
+                                        refused(3, "Return home", set_up_refusal::kOnlyRefusedSwitch),
+                                        set_up_refusal::kNoGoalLeft}));
+    EXPECT_EQ(Game().missionReady, 0);
+}
+
 // A station's reload goal: met when the player's ship comes to rest beside
 // it, which fills its fuel; it never decides the flight.
 TEST_F(FlightGoalsTest, ComingToRestBesideAStationReloads) {
-    ASSERT_EQ(Fly({{mission_file::kShip, AiShipRecord("Capital", "Depot", "Depot", 0.0f, 0.0f, 1000.0f, 0, 0)}}, {}), kStatusOk);
+    ASSERT_EQ(Fly({{mission_file::kShip, AiShipRecord("Capital", "Depot", "Depot", 0.0f, 0.0f, 1000.0f, 0, 0)},
+                   {mission_file::kWayPoint, WayPointAt("Far", 9000.0f)}},
+                  {{1, 5, "", "Far", "Reach Far", 100.0f}}),
+              kStatusOk);
     auto* const reload = new ReloadGoal(Named("Depot"));
     auto* const energy = static_cast<EnergySystem*>(Player().GetSystem(ShipSystem::kEnergy, nullptr));
     ASSERT_NE(energy, nullptr);

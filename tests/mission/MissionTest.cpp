@@ -216,6 +216,19 @@ TEST_F(MissionTest, ALaunchFromTheBaseFliesTheCareersShipAndItsCrewedShipsAsWing
     EXPECT_EQ(own->damage, 50);
 }
 
+// A career with every ship sold launches nothing: the mission file's own
+// ship is the command line's flight, never a career's.
+TEST_F(MissionTest, ACareerWithNoShipLaunchesNothing) {
+    GameState& game = builder_->Game();
+    game.career->ships.clear();
+    game.career->EnsureShipSelected();
+    ASSERT_EQ(game.career->GetShip(-1), nullptr);
+    game.launchFromBase = 1;
+    ASSERT_EQ(SetUpMission(kSampleMissionFile, -1), kStatusOk);
+    EXPECT_EQ(LaunchPlayerShip(), nullptr);
+    EXPECT_EQ(game.playerShip, nullptr);
+}
+
 TEST_F(MissionTest, TheCommandLinesFlightKeepsTheMissionsShip) {
     ASSERT_EQ(SetUpMission(kSampleMissionFile, -1), kStatusOk);
     EXPECT_STREQ(static_cast<Craft*>(builder_->Game().playerShip)->label, "P101");

@@ -410,10 +410,10 @@ TEST_F(RandomMissionTest, TheHostSharesThePaymentOnceWhenTheTimeIsUp) {
     game.netSession = nullptr;
 }
 
-// Only a cooperative game shares a payment, and only one not lost: a death
-// match (by its kind or by the lobby's settings) and a lost cooperative
-// mission pay nobody when the time would be up; an open one adds the
-// host's share to funds near their top without wrapping them.
+// Only a cooperative game (teams or not) shares a payment, and only one not
+// lost: a death match (by its kind or by the lobby's settings) and a lost
+// cooperative mission pay nobody when the time would be up; an open one
+// adds the host's share to funds near their top without wrapping them.
 TEST_F(RandomMissionTest, OnlyAnOpenCooperativeGamePaysAndItsShareHoldsAtTheTop) {
     constexpr int32_t kMost = std::numeric_limits<int32_t>::max();
     GameState& game = builder_->Game();
@@ -430,7 +430,8 @@ TEST_F(RandomMissionTest, OnlyAnOpenCooperativeGamePaysAndItsShareHoldsAtTheTop)
     } kCases[] = {{Generator::kDeathMatch, NetGameSettings::kCooperative, false, 0},
                   {Generator::kProtect, NetGameSettings::kDeathMatch, false, 0},
                   {Generator::kProtect, NetGameSettings::kCooperative, true, 0},
-                  {Generator::kProtect, NetGameSettings::kCooperative, false, 1}};
+                  {Generator::kProtect, NetGameSettings::kCooperative, false, 1},
+                  {Generator::kProtect, NetGameSettings::kCooperativeTeams, false, 1}};
     for (const auto& row : kCases) {
         session->sent.clear();
         settings.gameType = row.gameType;

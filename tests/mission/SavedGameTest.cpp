@@ -257,6 +257,8 @@ TEST_F(SavedGameTest, ASaveFailingAtAnyWriteOrAtTheRenameKeepsOneWholeSave) {
         const std::vector<FaultyFileSystem::Operation>& log = counter.Log();
         const auto rename = std::find(log.begin(), log.end(), FaultyFileSystem::kRename);
         EXPECT_NE(std::find(log.begin(), rename, FaultyFileSystem::kFlush), rename);
+        // The folder is flushed after the rename: a power cut brings back the new save.
+        EXPECT_NE(std::find(rename, log.end(), FaultyFileSystem::kSyncFolder), log.end());
     }
     const std::vector<uint8_t> second = ReadAll(SlotPath());
     ASSERT_NE(second, first);

@@ -272,6 +272,15 @@ TEST_F(NetGoalTest, AClientsTravelGoalReachesTheHostAndEveryOtherClient) {
         leg->SetObjectiveText("Scout Buoy 1");
         leg->destination = buoy;
         leg->distance = 250.0f;
+        // The other team's leg to the same buoy: no client of this team
+        // decides it, however near its ship flies.
+        Goal* const theirs = MakeGoal(Goal::kTravel, nullptr);
+        theirs->id = 3;
+        theirs->playerGoal = theirs->active = 1;
+        theirs->side = 5;
+        theirs->SetObjectiveText("Scout Buoy 1 for Gold");
+        theirs->destination = buoy;
+        theirs->distance = 250.0f;
         LinkGoals(1);
     };
     ship_->active = 1;   // flying
@@ -288,7 +297,7 @@ TEST_F(NetGoalTest, AClientsTravelGoalReachesTheHostAndEveryOtherClient) {
         for (const auto& sent : host.sent) shared.push_back(sent.bytes);
         EndSession();
     }
-    ASSERT_EQ(shared.size(), 2u);
+    ASSERT_EQ(shared.size(), 3u);
 
     // The first client.
     FreeGoals();
@@ -301,6 +310,8 @@ TEST_F(NetGoalTest, AClientsTravelGoalReachesTheHostAndEveryOtherClient) {
     flyTo(2800.0f);
     ASSERT_NE(FindGoalById(1), nullptr);
     EXPECT_EQ(FindGoalById(1)->met, 1);
+    ASSERT_NE(FindGoalById(3), nullptr);
+    EXPECT_EQ(FindGoalById(3)->met, 0) << "a client decided the other team's leg";
     ASSERT_EQ(first.sent.size(), 1u);
     const Bytes report = first.sent[0].bytes;
     EXPECT_EQ(first.sent[0].to, first.serverDpid);

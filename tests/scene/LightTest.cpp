@@ -598,6 +598,31 @@ TEST_F(LightTest, ALoneVertexIsLitAsThePreparedChainLightsIt) {
     EXPECT_FALSE(ambient.LightLoneVertex(&sprites[0], point, untouched, 1)) << "a point light in the chain";
     Light::EndDrawing();
     EXPECT_EQ(untouched.intensity, 7);
+
+    // One ranged light, the sprite between its inner and outer range: the
+    // lone vertex fades with the distance as the prepared chain does, dim far
+    // out and bright near in.
+    Light alone;
+    alone.intensity = 0;
+    FrameAttenuatedLight flash(Vector3{0.0f, 0.0f, 0.0f}, 10.0f, 200.0f);
+    flash.intensity = 200;
+    flash.InsertAfter(&alone);
+    const MeshVertex facing = At(0.0f, 0.0f, 0.0f, 0.0f, 0.0f, -1.0f);
+    camera_.flags = 0;
+    std::vector<int32_t> levels;
+    for (const float away : {40.0f, 120.0f, 180.0f}) {
+        Transform sprite;
+        sprite.SetPositionXyz(0.0f, 0.0f, away, Transform::kAllFlags);
+        Light::BeginDrawing();
+        RenderVertex lone;
+        lone.intensity = 0;
+        ASSERT_TRUE(alone.LightLoneVertex(&sprite, facing, lone, 0));
+        Light::EndDrawing();
+        EXPECT_EQ(lone.intensity, Lit(alone, facing, 0, &sprite)) << away;
+        levels.push_back(lone.intensity);
+    }
+    EXPECT_GT(levels[0], levels[1]);
+    EXPECT_GT(levels[1], levels[2]);
 }
 
 // A row of frame lights adds each share, hands on to every other kind between

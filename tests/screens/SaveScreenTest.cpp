@@ -141,6 +141,9 @@ TEST(SaveScreenTest, AFailedSaveOnAPageFlippingDisplayIsToldOnThePage) {
     ScopedInstall<platform::MessageBox> installedBoxes(boxes);
     NetLobbyScreen::messageBoxesOff = [] { return true; };
     run.Row(4);
+    Type("Lost");
+    run.screen.Update();
+    ASSERT_EQ(run.Text(4).substr(0, 4), "Lost");
     {
         FaultyFileSystem files;
         ScopedInstall<platform::FileSystem> installed(files);
@@ -150,6 +153,8 @@ TEST(SaveScreenTest, AFailedSaveOnAPageFlippingDisplayIsToldOnThePage) {
     NetLobbyScreen::messageBoxesOff = nullptr;
     EXPECT_TRUE(boxes.Boxes().empty());
     EXPECT_FALSE(run.Exists("slot4.sav"));
+    // The row reads what the slot holds: nothing, not the name typed.
+    EXPECT_EQ(run.Text(4), "");
     TextBox& line = *run.screen.MessageLine();
     ASSERT_EQ(line.GetLineCount(), 1);
     EXPECT_STREQ(line.GetItem(0), SaveScreen::kSaveFailedText);

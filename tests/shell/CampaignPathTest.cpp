@@ -68,6 +68,7 @@ TEST(CampaignPath, ANewCareerFliesTheTrainingAndComesBackPaid) {
     ASSERT_TRUE(run.Prepare("campaign.txt", &options, &error)) << error;
     const std::string flight = run.dir.Str() + "/flight.png";
     options.shots.push_back({250, flight});
+    options.seed = 7;
     testing::internal::CaptureStdout();
     const int status = RunGame(options);
     const std::string out = testing::internal::GetCapturedStdout();
@@ -85,6 +86,8 @@ TEST(CampaignPath, ANewCareerFliesTheTrainingAndComesBackPaid) {
                               "goal 2 met", "outcome won", overLine.c_str(), "mode 4", "screen HANGAR"}))
         << out;
     EXPECT_EQ(out.find("\noutcome failed\n"), std::string::npos) << out;
+    // The command line's dice fly the career's flight, not the clock's.
+    EXPECT_TRUE(InOrder(out, {"mode 2", "Flight 1: dice seeded with 7", kTrainingGoals[0]})) << out;
     // The quit dialog's Yes ended the game, not the script's closing quit.
     EXPECT_NE(out.find("Main loop ended in mode 7\n"), std::string::npos) << out;
     EXPECT_NE(out.find(CareerLine(1, CareerRecord::kStartingFunds + kTrainingAward, kTrainingTrophy, "\"Raider Strike\"")),
@@ -152,7 +155,8 @@ TEST(CampaignPath, AnIdleTrainingFlightFailsAndPaysNothing) {
 }
 
 // The committed script that plays the sample campaign from a new career
-// to its end: four missions won by their keys, the Lancer repaired
+// to its end: four missions won by their keys, the strike's salvage taken
+// from the page its landing shows, the Lancer repaired
 // between the fights, each debriefing read and, last, the e-mail that
 // tells the campaign's end; every award paid and no offer left.
 TEST(CampaignPath, ANewCareerFliesTheSampleCampaignToItsEnd) {
@@ -165,6 +169,8 @@ TEST(CampaignPath, ANewCareerFliesTheSampleCampaignToItsEnd) {
     std::vector<std::string> road;
     for (const char* mission : {"Training", "Raider Strike", "Beacon Patrol", "Raider Sweep"}) {
         road.push_back("outcome won");
+        // The strike's kill brings salvage, whose page the landing shows.
+        if (std::string(mission) == "Raider Strike") road.push_back("screen SALVAGE");
         road.push_back(std::string("read \"") + mission + " Debriefing\": ");
     }
     size_t at = 0;
@@ -205,8 +211,9 @@ TEST(CampaignPath, ALostMissionIsOfferedAgainAndWon) {
         << out;
 }
 
-// A training file whose one goal flies to a beacon the mission does not
-// have, with the offer of itself that a new career's first load brings.
+// The training's goals with the beacon misspelt, so that the leg out
+// flies to a beacon the mission does not have, with the offer of itself
+// that a new career's first load brings.
 Status WriteTrainingToNowhere(const std::string& path) {
     IffFile iff(0);
     Status status = iff.OpenFile(path.c_str(), kOpenWrite | kOpenCreate);
@@ -214,7 +221,12 @@ Status WriteTrainingToNowhere(const std::string& path) {
     status = PutRecord(iff, mission_file::kHeader, MissionHeader(1000.0f), status);
     status = PutRecord(iff, mission_file::kPlayer, PlayerRecord("P101", "Alpha"), status);
     status = PutRecord(iff, mission_file::kWayPoint, NavPointRecord("Home", 0.0f, 0.0f, 0.0f), status);
-    status = PutRecord(iff, mission_file::kGoal, GoalRecord(1, Goal::kTravel, "", "Nowhere", "Fly to Nowhere", 300.0f), status);
+    status = PutRecord(iff, mission_file::kGoal, GoalRecord(1, Goal::kTravel, "", "Nowhere", "Fly to Nowhere", 300.0f, 3), status);
+    status = PutRecord(iff, mission_file::kGoal,
+                       GoalRecord(2, Goal::kFinishIn, "", "", "Back within 90 seconds", 0.0f, 3, {.timeMs = kTrainingTimeMs}),
+                       status);
+    status = PutRecord(iff, mission_file::kGoal, GoalRecord(3, Goal::kTravel, "", "Home", "Return home", 400.0f, -1, {.active = 0}),
+                       status);
     MessageEntry offer;
     std::strncpy(offer.missionName, kTrainingMissionFile, MessageEntry::kNameBytes);
     offer.list = MessageEntry::kEmail;
@@ -231,8 +243,9 @@ Status WriteTrainingToNowhere(const std::string& path) {
 
 // A new career's training offer that cannot be flown, accepted in the
 // missions reader as the committed script does it: the reader says so and
-// why, in lines a script can wait for; the refusal is on standard error
-// and in the log, and nothing is launched.
+// why, the first reason (the misspelt leg the others follow from) first,
+// in lines a script can wait for; the refusal is on standard error and in
+// the log, and nothing is launched.
 TEST(CampaignPath, AnOfferThatCannotBeFlownIsToldInTheMissionsReader) {
     SampleScriptRun run;
     LaunchOptions options;
@@ -255,7 +268,8 @@ TEST(CampaignPath, AnOfferThatCannotBeFlownIsToldInTheMissionsReader) {
     EXPECT_EQ(status, 0) << err;
     const std::string refusal = std::string("goal 1 \"Fly to Nowhere\": ") + set_up_refusal::kNoDestination;
     const std::string told = "message \"" + refusal + "\"";
-    EXPECT_TRUE(InOrder(out, {"screen FRAME", cannotFly.c_str(), told.c_str()})) << out;
+    const std::string then = std::string("message \"goal 2 \"Back within 90 seconds\": ") + set_up_refusal::kNothingToFinish + "\"";
+    EXPECT_TRUE(InOrder(out, {"screen FRAME", cannotFly.c_str(), told.c_str(), then.c_str()})) << out;
     EXPECT_NE(out.find("\nMission training.uli: " + refusal + "\n"), std::string::npos) << out;
     EXPECT_NE(err.find("vorn: training.uli: " + refusal + "\n"), std::string::npos) << err;
     EXPECT_EQ(out.find("\nmode 2\n"), std::string::npos) << out;

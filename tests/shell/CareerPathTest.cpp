@@ -133,7 +133,8 @@ Played Play(const TempDir& data, const std::filesystem::path& runtime, const cha
 // ended at full throttle. A new process loads slot 1 from the first
 // screen: the training is done, so "Raider Strike" is the one offer and is
 // accepted (a mission still set up would refuse it) and launched with the
-// saved ship; the career reads as it was saved.
+// saved ship; the career reads as it was saved. Loaded once more with
+// --seed 2, the strike is fought otherwise.
 TEST(CareerPath, ACareerKittedOutAndSavedBetweenFlightsLoadsInANewProcess) {
     TempDir data, runtime;
     std::string error;
@@ -189,6 +190,20 @@ TEST(CareerPath, ACareerKittedOutAndSavedBetweenFlightsLoadsInANewProcess) {
     EXPECT_EQ(Count(second.out, "mode 2"), 1u) << second.out;
     EXPECT_EQ(Count(second.out, kHiredWingman), 1u) << second.out;
     EXPECT_NE(second.out.find("\n" + SavedCareer()), std::string::npos) << second.out;
+
+    // Other dice, another fight: the same load and launch with --seed 2
+    // flies the strike its own way.
+    const Played third = Play(data, runtime.Path() / "third", "career-load.txt", {"--seed", "2"});
+    ASSERT_EQ(third.status, 0) << third.out;
+    const auto flight = [](const std::string& out, const char* dice) {
+        const size_t from = out.find(std::string("\nFlight 1: dice seeded with ") + dice + "\n");
+        const size_t to = out.find("\nCareer: ", from);
+        return from == std::string::npos || to == std::string::npos ? std::string() : out.substr(from, to - from);
+    };
+    const std::string once = flight(second.out, "1"), again = flight(third.out, "2");
+    ASSERT_FALSE(once.empty()) << second.out;
+    ASSERT_FALSE(again.empty()) << third.out;
+    EXPECT_NE(once.substr(once.find('\n', 1)), again.substr(again.find('\n', 1))) << "--seed changes nothing";
 }
 
 }  // namespace

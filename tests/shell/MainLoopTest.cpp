@@ -454,6 +454,41 @@ TEST_F(MainLoopTest, AnEjectEndsTheFlightAndTheShipIsLostToTheCareer) {
     EXPECT_EQ(player->FlownRecord(), nullptr);
 }
 
+// A career ship out through the gate ends the flight with its jump, won,
+// and comes home: the career keeps it, though it left the world inactive.
+TEST_F(MainLoopTest, AShipOutThroughTheGateEndsTheFlightAndStaysInTheCareer) {
+    RecordingScreen::Register<ScreenSlot::kHangar>(tally_);
+    game().LoadPlaceScreens(GameState::kFirstPlace);
+    tally_.onRun = [](GameState& landed, RecordingScreen&) { landed.mode = GameState::kModeQuit; };
+    CareerRecord& career = *game().career;
+    ShipRecord* const flown = career.AddShip(std::make_unique<ShipRecord>("P102"));
+    const int32_t ships = career.GetShipCount();
+    Craft* const player = PlayerCraft();
+    player->shipSerial = flown->serial;
+    player->side = 1;
+    auto* const wait = new WaitGoal(nullptr, 0);
+    wait->playerGoal = 1;
+    wait->active = 1;
+    wait->timeMs = 0;
+    flight_goals::Start(game());
+    steps_.onSimulate = [player](GameState& flying) {
+        player->Simulate(RecordingLoopSteps::kStepMs);
+        flight_goals::Step(flying);
+    };
+    steps_.atPass[20] = [player] { player->Jump(nullptr); };
+
+    RunLoop();
+    FreeGoals();
+
+    EXPECT_EQ(player->jumpedOut, 1);
+    EXPECT_LT(steps_.passes, 20 + int32_t(flight_goals::kEndDelayMs / RecordingLoopSteps::kStepMs));
+    EXPECT_EQ(flight_goals::GetOutcome(), flight_goals::Outcome::kWon);
+    EXPECT_EQ(steps_.log.back(), "run HANGAR");
+    EXPECT_EQ(career.missions, 1);
+    EXPECT_EQ(career.GetShipCount(), ships);
+    EXPECT_EQ(player->FlownRecord(), flown);
+}
+
 int g_listChanges = 0;
 
 // A new game chosen on the initial screen: the training's messages are

@@ -123,6 +123,11 @@ bool FaultyFileSystem::Rename(const char* from, const char* to) {
     return done;
 }
 
+bool FaultyFileSystem::SyncFolder(const char* path) {
+    if (Injected(kSyncFolder)) return false;
+    return real_.SyncFolder(path);
+}
+
 int64_t FaultyFileSystem::Attributes(const char* path) {
     const int64_t attributes = real_.Attributes(path);
     return attributes;
@@ -157,6 +162,8 @@ void ExpectFailedReplaceKeepsTheOldFile(const std::string& path, const std::func
         const auto rename = std::find(log.begin(), log.end(), FaultyFileSystem::kRename);
         EXPECT_NE(std::find(log.begin(), rename, FaultyFileSystem::kFlush), rename)
             << path << ": renamed without a flush to the disk";
+        EXPECT_NE(std::find(rename, log.end(), FaultyFileSystem::kSyncFolder), log.end())
+            << path << ": the folder not flushed after the rename";
     }
     const std::string after = FileContents(path);
     EXPECT_NE(after, before) << path << ": the writer changed nothing";
@@ -184,6 +191,15 @@ void ExpectFailedReplaceKeepsTheOldFile(const std::string& path, const std::func
             EXPECT_EQ(FileContents(path), before) << path << ": " << c.name << " " << at;
             EXPECT_FALSE(std::filesystem::exists(pending)) << path << ": " << c.name << " " << at;
         }
+    }
+    {
+        // The new file is in place, but not known to be on the disk.
+        restore();
+        FaultyFileSystem files;
+        ScopedInstall<platform::FileSystem> installed(files);
+        files.FailNext(FaultyFileSystem::kSyncFolder, 1, platform::kFileGeneralFailure);
+        EXPECT_FALSE(write()) << path << ": a folder that was not flushed went unreported";
+        EXPECT_FALSE(std::filesystem::exists(pending)) << path << ": folder flush";
     }
     restore();
     {

@@ -22,7 +22,7 @@
 // does.
 class FaultyFileSystem final : public platform::FileSystem {
 public:
-    enum Operation { kOpen, kRead, kWrite, kSeek, kFlush, kClose, kSize, kTruncate, kDelete, kRename, kOperationCount };
+    enum Operation { kOpen, kRead, kWrite, kSeek, kFlush, kClose, kSize, kTruncate, kDelete, kRename, kSyncFolder, kOperationCount };
 
     FaultyFileSystem();
     explicit FaultyFileSystem(platform::FileSystem& real);
@@ -62,6 +62,7 @@ public:
     bool ModifiedDosDateTime(platform::FileHandle file, uint16_t* date, uint16_t* time) override;
     bool Delete(const char* path) override;
     bool Rename(const char* from, const char* to) override;
+    bool SyncFolder(const char* path) override;
     int64_t Attributes(const char* path) override;
     bool SetAttributes(const char* path, uint32_t attributes) override;
     std::string TemporaryFolder() override;
@@ -92,8 +93,10 @@ private:
 // the copy over it: runs `write` (true when it reports success) with a
 // FaultyFileSystem installed, failing in turn the open, each write, the
 // flush, the close and the rename, and with a full disk. The copy must go
-// out in a few writes and be flushed to the disk before the rename. After each failure `path` must
-// hold what it held before, the copy must be gone, and `write` must have
-// reported the failure; a last run without faults must change the file.
+// out in a few writes and be flushed to the disk before the rename, and the
+// folder after it. After each failure `path` must hold what it held before
+// (the new file once the rename is done), the copy must be gone, and
+// `write` must have reported the failure; a last run without faults must
+// change the file.
 // Reports through gtest expectations, naming the failing call.
 void ExpectFailedReplaceKeepsTheOldFile(const std::string& path, const std::function<bool()>& write);

@@ -10,12 +10,14 @@
 #include "engine/IffFile.h"
 #include "game/GameState.h"
 #include "game/Mission.h"
+#include "mission/Goal.h"
 #include "mission/MissionFile.h"
 #include "mission/MissionSetUp.h"
 #include "objects/space/SpaceObject.h"
 #include "tests/support/world/SampleMissionTest.h"
 #include "tests/support/world/WorldBuilder.h"
 #include "tools/mkdata/MissionRecords.h"
+#include "tools/mkdata/RandomData.h"
 
 namespace {
 
@@ -68,6 +70,9 @@ TEST_F(SampleMissionsTest, TwoShipsLaunchedHeadOnAreSeenToCollide) {
     status = PutRecord(iff, mission_file::kPlayer, PlayerRecord("P101", "Alpha"), status);
     status = PutRecord(iff, mission_file::kShip, AiShipRecord("Raider", "Red 1", "Red", 0.0f, 0.0f, 900.0f, 2, 0), status);
     status = PutRecord(iff, mission_file::kShip, AiShipRecord("Raider", "Red 2", "Red", 0.0f, 0.0f, 960.0f, 2, 0, 0, true), status);
+    // A leg to fly, far behind: a mission without a goal is refused at set-up.
+    status = PutRecord(iff, mission_file::kWayPoint, NavPointRecord("Far", 0.0f, 0.0f, -50000.0f), status);
+    status = PutRecord(iff, mission_file::kGoal, GoalRecord(1, Goal::kTravel, "", "Far", "Fly to Far", 300.0f), status);
     if (status == kStatusOk) status = iff.Ascend();
     iff.CloseFile();
     ASSERT_EQ(status, kStatusOk);

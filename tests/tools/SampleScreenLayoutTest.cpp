@@ -244,6 +244,14 @@ TEST_F(SampleScreenLayout, TheHelpPopUpCoversNoControlOfAnyScreen) {
             }
         }
         EXPECT_EQ(buttons, 4);
+        // The backdrop hides no pixel of the frame's column of menu buttons.
+        const Spot backdrop{"pop-up backdrop", 0, TutorialScreen::kBackdropLeft, TutorialScreen::kBackdropRight,
+                            tutorial->BackdropTop(), tutorial->BackdropBottom()};
+        for (const Spot& spot : frameButtons) {
+            if (Overlap(backdrop, spot) && spot.xMax < TutorialScreen::kBackdropLeft + 20) {
+                ADD_FAILURE() << Describe(backdrop) << " over " << Describe(spot);
+            }
+        }
         tutorial->Close();
         screen->tutorialActive = 0;
         screen->Close();

@@ -66,6 +66,9 @@ constexpr const char* kAcceptedLines =
     "at 95 click 28 72\nat 110 click 28 232\nat 125 click 390 126\nat 135 click 405 452\n";
 constexpr const char* kLaunchLines = "at 185 click 525 452\nat 185 wait mode 2\n";
 constexpr const char* kWarRoomMapLines = "at 150 click 28 452\nat 165 click 320 300\n";
+// The start of tests/scripts/campaign-end.txt: the training, then the
+// strike flown at Red 1 to the player's own kill, whose salvage the
+// landing shows.
 constexpr const char* kStrikeLines =
     "at 5 key N\nat 15 key Space\nat 25 key N\nat 45 click 550 250\nat 80 click 555 235\n"
     "at 110 click 28 72\nat 125 click 28 232\nat 150 click 390 126\nat 160 click 405 452\n"
@@ -74,8 +77,8 @@ constexpr const char* kStrikeLines =
     "at 670 press 13\nat 710 release 13\nat 711 wait mode 4\nat 721 key F\nat 751 click 28 72\n"
     "at 766 click 28 264\nat 786 click 390 136\nat 800 click 28 72\nat 815 click 28 232\n"
     "at 830 click 390 126\nat 840 click 405 452\nat 890 click 525 452\nat 890 wait mode 2\nat 892 key T\n"
-    "at 895 key T\nat 898 key T\nat 900 press Space\nat 901 wait outcome won\nat 902 release Space\n"
-    "at 903 wait mode 4\n";
+    "at 895 key T\nat 897 press 13\nat 900 press Space\nat 901 wait outcome won\nat 902 release Space\n"
+    "at 902 release 13\nat 903 wait mode 4\n";
 constexpr const char* kLobbyLines = "at 5 key M\nat 15 key N\nat 25 click 77 408\n";
 constexpr const char* kHostedLines =
     "at 5 key M\nat 15 key N\nat 25 click 75 78\nat 35 click 77 374\nat 50 click 320 188\n"

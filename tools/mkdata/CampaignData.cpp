@@ -161,8 +161,8 @@ Status WriteStrikeMission(const char* path) {
     // The raid flies towards a low sun: the hulls ahead show their lit flanks.
     status = PutSky(iff, SkyLook{.seed = 4, .stars = 700, .sun = {-0.5f, -0.4f, 0.7f}}, status);
     status = PutRecord(iff, mission_file::kShip, AiShipRecord("P101", kStrikeWingman, "Alpha", -40.0f, 0.0f, -30.0f, 1, 1), status);
-    status = PutRecord(iff, mission_file::kShip, AiShipRecord("Raider", "Red 1", "Red", -100.0f, 0.0f, 1500.0f, 2, 0, 0, true), status);
-    status = PutRecord(iff, mission_file::kShip, AiShipRecord("Raider", "Red 2", "Red", 100.0f, 0.0f, 1500.0f, 2, 0, 0, true), status);
+    status = PutRecord(iff, mission_file::kShip, AiShipRecord("Skiff", "Red 1", "Red", -100.0f, 0.0f, 1500.0f, 2, 0, 0, true), status);
+    status = PutRecord(iff, mission_file::kShip, AiShipRecord("Skiff", "Red 2", "Red", 100.0f, 0.0f, 1500.0f, 2, 0, 0, true), status);
     status = PutRecord(iff, mission_file::kBuoy, BuoyRecord("Beacon 7", 300.0f, 50.0f, 1800.0f, 20), status);
     // Both raiders down while the wingman's hull stays at kStrikeWingmanHull
     // per cent or more: a protection without a time holds until the raiders

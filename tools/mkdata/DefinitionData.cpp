@@ -257,6 +257,15 @@ Status WriteTemp(const std::string& path) {
               {{"EXPL", Join({Field("Explosion 1", 16)})},
                {"DEBR", Join({Field("Debris", 16)})},
                {"EQPT", Equipment(raider)}});
+    // The first fight's raider, the "Skiff": the raider's hull and systems
+    // with a gun of short reach, so that a new pilot who flies at it firing
+    // has the first shots.
+    std::vector<Item> skiff = raider;
+    skiff.back() = {"Skiff Gun", "RWNG0FLHW"};
+    WriteSpob(w, "Skiff", "2305RAIDR", {10, 1000, 400, 1, 14, 120, 70, 40, 50, 300},
+              {{"EXPL", Join({Field("Explosion 1", 16)})},
+               {"DEBR", Join({Field("Debris", 16)})},
+               {"EQPT", Equipment(skiff)}});
     // The network fight's raider: a gun, a beam, missiles and flak.
     std::vector<Item> marauder = raider;
     marauder.insert(marauder.end(), {{"Ion Beam 1", "RCKP0F00C"}, {"Flak Cannon", "2305RAIDR"},
@@ -377,6 +386,11 @@ Status WriteTemp(const std::string& path) {
               {{"WEAP", Words16({0, 1000, 2, 200, 150, 0, 0, 100, 20, 2, 0})}, {"LINK", Field("Missile 29", 16)}}, WeaponMount(1));
     WriteEqob(w, "Mine Layer 1", 24, 40, 0, {"Mine Drop"},
               {{"WEAP", Words16({0, 2000, 0, 300, 200, 0, 0, 150, 0, 0, 0})}, {"LINK", Field("Mine", 16)}}, WeaponMount(0));
+    // The skiff's gun: the raider's, reaching 800, well short of the laser.
+    // The requisition lists the weapons in this order: the skiff's comes
+    // last, so that the rows a career has bought by stay where they were.
+    WriteEqob(w, "Skiff Gun", 21, 60, 8, {"Laser"},
+              {{"WEAP", Words16({1, 40, 4000, 300, 20, 0, 200, 400, 800, 1, 0})}, {"EXPL", Field("Hit Spark", 16)}}, WeaponMount(1));
     WriteEqob(w, "Sensor 1", 14, 30, 5, {"Probe Launch"}, {{"LINK", Field("Missile 29", 16)}, {"SENS", Words16({0, 12000, 0, 80, 0, 20000})}}, SystemMount(1, 1, 0));
     // Last, so that the shop's rows before it stay as they were: the
     // capital ship's turret gun, tuned against the career's first

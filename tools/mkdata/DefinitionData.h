@@ -14,6 +14,7 @@
 // voice samples. "ctrl.iff": the player's response curve, {0, 50, 0, 25}
 // and {50, 100, 25, 100}. A raider ("Raider", model "2305RAIDR") flown by
 // the AI, with its pilot traits in "ai.iff" and its maneuvers in
-// "aidetail.iff"; its armed kin "Marauder" with a gun, an ion beam, a
+// "aidetail.iff"; the first fight's "Skiff", a raider whose "Skiff Gun"
+// reaches 800; its armed kin "Marauder" with a gun, an ion beam, a
 // missile rack and the projectile weapon "Flak Cannon" ("Flak Shell").
 Status WriteSampleDefinitions(const char* dataDirectory);

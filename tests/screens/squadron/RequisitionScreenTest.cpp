@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <string>
@@ -12,6 +13,10 @@
 #include "game/CareerRecord.h"
 #include "game/GameState.h"
 #include "display/FontContext.h"
+#include "display/Canvas.h"
+#include "display/InverseColorTable.h"
+#include "display/Palette.h"
+#include "game/DrawString.h"
 #include "ui/ListBox.h"
 #include "tests/support/GoldenImage.h"
 #include "tests/support/world/ScreenHarness.h"
@@ -267,6 +272,9 @@ TEST(RequisitionOrdersOnScreen, OrderPlacedShowsForFourSeconds) {
 // in words of its own, drawn on the page.
 TEST(RequisitionOrdersOnScreen, AnEmptyOrderIsRefusedWithItsOwnNotice) {
     RequisitionRun run;
+    // White matched to a colour of its own rather than the clear colour,
+    // as the game's palette matches it.
+    ASSERT_EQ(g_gameCanvas->palette->SetTables(InverseColorTable::kFlagBuild, nullptr, nullptr), kStatusOk);
     const int32_t funds = run.career().funds;
     run.harness.CaptureAfterPass(kSettled + 1);
     run.harness.CaptureAfterPass(kSettled + 4);
@@ -277,6 +285,32 @@ TEST(RequisitionOrdersOnScreen, AnEmptyOrderIsRefusedWithItsOwnNotice) {
     EXPECT_EQ(run.harness.UiSoundCount(54), 0);
     EXPECT_EQ(run.career().funds, funds);
     EXPECT_NE(run.harness.Picture(kSettled + 1), run.harness.Picture(kSettled + 4)) << "the notice is not drawn";
+    // The words lie in open space: the list, its scroll pair and the item's
+    // sheet read as they did before ORDER, and every pixel the notice
+    // changed lies left of the order's own button.
+    const RgbImage& before = run.harness.Picture(kSettled + 1);
+    const RgbImage& after = run.harness.Picture(kSettled + 4);
+    ASSERT_EQ(before.rgb.size(), after.rgb.size());
+    const auto changed = [&](int32_t x, int32_t y) {
+        const size_t at = size_t(y * after.width + x) * 3;
+        return std::memcmp(&before.rgb[at], &after.rgb[at], 3) != 0;
+    };
+    int32_t top = after.height, bottom = -1, right = -1;
+    for (int32_t y = 0; y < after.height; ++y) {
+        for (int32_t x = 0; x < 430; ++x) {
+            if (!changed(x, y)) continue;
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+            right = std::max(right, x);
+        }
+    }
+    ASSERT_GE(bottom, 0) << "no notice left of ORDER";
+    // Under the list (rows from y 163), its DN button (to y 264) and the
+    // sheet (to y 258); above the description (from y 325).
+    EXPECT_GT(top, 265);
+    EXPECT_LT(bottom, 320);
+    EXPECT_GT(right, 300) << "the notice is cut short";
+    EXPECT_TRUE(MatchesGolden(after, "requisition_nothing_ordered"));
 }
 
 }  // namespace
