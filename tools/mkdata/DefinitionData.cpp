@@ -283,7 +283,13 @@ Status WriteTemp(const std::string& path) {
     // (code 3) and tilts up to 60 degrees above the deck, both joints at 30
     // degrees a second; a gun sits on each barrel. Below the deck neither
     // turret bears.
-    WriteSpob(w, "Capital", "CAPIT0000", {5000, 5000, 3000, 2, 14, 20, 5, 5, 5, 20000},
+    // Its hull (1800 points) is tuned against the career's first fighter:
+    // a Lancer's two lasers take some 3.3 points off it a round fired, about
+    // 3000 for all 1000 rounds of a load, so a pilot who holds off at the
+    // lasers' reach, outside the turrets', burns it down in some 550 to 850
+    // rounds; at 20000 no load could. The same ship is the convoy a Lancer
+    // guards for a minute against a raider, which it outlasts.
+    WriteSpob(w, "Capital", "CAPIT0000", {5000, 5000, 3000, 2, 14, 20, 5, 5, 5, 1800},
               {{"TURR", Join({Field("TURR0FLHL", 16), Words32({60, 30, 2, 3}), Field("TURR0RRHL", 16), Words32({60, 30, 2, 3})})},
                {"EQPT", Equipment({{"Generator 1", "CAPIT0000"},
                                    {"Shields 1", "CAPIT0000"},

@@ -21,12 +21,16 @@ struct SampleTemplate {
     const char* second;
 };
 
+// The capital ship's missions are tuned against the career's first
+// fighter, the Lancer, which loses to a raider as often as not: the enemy
+// capital stands alone at the career's first difficulty (each harder one
+// adds a raider), and the convoy is attacked by one raider.
 constexpr SampleTemplate kTemplates[] = {
     {Generator::kScout, "Scout the buoys of the sector and jump out", 1, 6, 0, "Scout the first buoy",
      "The buoys mark the convoy lane"},
-    {Generator::kDestroy, "Destroy the enemy capital ship", 2, 4, 2, "Destroy the capital ship",
-     "Its escort turns back once it burns"},
-    {Generator::kProtect, "Protect the convoy until it is safe", 3, 2, 0, "Protect the convoy",
+    {Generator::kDestroy, "Destroy the enemy capital ship", 0, 4, 2, "Destroy the capital ship",
+     "Its deck guns do not reach as far as yours"},
+    {Generator::kProtect, "Protect the convoy until it is safe", 1, 2, 0, "Protect the convoy",
      "The convoy jumps once the lane is clear"},
     {Generator::kCapture, "Disable the raider for capture", 1, 4, 2, "Disable the raider", "A wreck is worth nothing"},
     {Generator::kDeathMatch, "Every pilot for himself", 0, 0, 0, "", ""},
