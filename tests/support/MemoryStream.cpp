@@ -83,7 +83,8 @@ int32_t MemoryStream::Read(void* buffer, int32_t bytes) {
 }
 
 int32_t MemoryStream::Write(const void* buffer, int32_t bytes) {
-    if (!IsOpen() || !IsWritable() || bytes < 0) {
+    const int32_t call = writeCount_++;
+    if (!IsOpen() || !IsWritable() || bytes < 0 || (failWritesFrom_ >= 0 && call >= failWritesFrom_)) {
         lastError_ = IsOpen() ? kStatusInjectedFault : kStatusStreamNotOpen;
         return 0;
     }
@@ -106,7 +107,8 @@ int32_t MemoryStream::Write(const void* buffer, int32_t bytes) {
 }
 
 int32_t MemoryStream::Seek(int32_t distance, uint32_t origin) {
-    if (!IsOpen() || failSeeks_) {
+    const int32_t call = seekCount_++;
+    if (!IsOpen() || failSeeks_ || (failSeeksFrom_ >= 0 && call >= failSeeksFrom_)) {
         lastError_ = IsOpen() ? kStatusInjectedFault : kStatusStreamNotOpen;
         return -1;
     }
@@ -126,8 +128,8 @@ int32_t MemoryStream::Seek(int32_t distance, uint32_t origin) {
 }
 
 int32_t MemoryStream::Length() {
-    if (!IsOpen()) {
-        lastError_ = kStatusStreamNotOpen;
+    if (!IsOpen() || failLength_) {
+        lastError_ = IsOpen() ? kStatusInjectedFault : kStatusStreamNotOpen;
         return -1;
     }
     return static_cast<int32_t>(bytes_.size());
@@ -148,5 +150,8 @@ void MemoryStream::Heal() {
     failWriteAt_ = kNever;
     shortWriteAt_ = kNever;
     failSeeks_ = false;
+    failLength_ = false;
     failFlush_ = false;
+    failSeeksFrom_ = -1;
+    failWritesFrom_ = -1;
 }
