@@ -61,7 +61,8 @@ int64_t MemoryStream::Allowed(int64_t bytes, int64_t failAt, int64_t shortAt) co
 }
 
 int32_t MemoryStream::Read(void* buffer, int32_t bytes) {
-    if (!IsOpen() || !IsReadable() || bytes < 0) {
+    const int32_t call = readCount_++;
+    if (!IsOpen() || !IsReadable() || bytes < 0 || (failReadsFrom_ >= 0 && call >= failReadsFrom_)) {
         lastError_ = IsOpen() ? kStatusInjectedFault : kStatusStreamNotOpen;
         return 0;
     }
@@ -152,6 +153,7 @@ void MemoryStream::Heal() {
     failSeeks_ = false;
     failLength_ = false;
     failFlush_ = false;
+    failReadsFrom_ = -1;
     failSeeksFrom_ = -1;
     failWritesFrom_ = -1;
 }

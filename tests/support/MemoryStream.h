@@ -38,6 +38,7 @@ public:
     // Calls are counted from construction: the call numbered `call` (from 0)
     // and every later one fails, for failures that come only part way
     // through a file.
+    void FailReadsFrom(int32_t call) { failReadsFrom_ = call; }
     void FailSeeksFrom(int32_t call) { failSeeksFrom_ = call; }
     void FailWritesFrom(int32_t call) { failWritesFrom_ = call; }
     void FailLength(bool fail) { failLength_ = fail; }
@@ -49,6 +50,7 @@ public:
     std::vector<uint8_t>& Bytes() { return bytes_; }
     int64_t Cursor() const { return cursor_; }
     int32_t FlushCount() const { return flushCount_; }
+    int32_t ReadCount() const { return readCount_; }
     int32_t SeekCount() const { return seekCount_; }
     int32_t WriteCount() const { return writeCount_; }
 
@@ -66,9 +68,11 @@ private:
     bool failSeeks_ = false;
     bool failLength_ = false;
     bool failFlush_ = false;
+    int32_t failReadsFrom_ = -1;
     int32_t failSeeksFrom_ = -1;
     int32_t failWritesFrom_ = -1;
     int32_t flushCount_ = 0;
+    int32_t readCount_ = 0;
     int32_t seekCount_ = 0;
     int32_t writeCount_ = 0;
 };
