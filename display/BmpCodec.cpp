@@ -159,7 +159,7 @@ uint8_t Nibble(const uint8_t* packed, uint32_t index) {
 }
 
 // Uncompressed rows, bottom row first; the caller has made sure the stream
-// holds them all, but a read may still fail.
+// holds them all, but a read may still fail, and then it is the stream's failure.
 Status ReadRows(Stream& stream, Bitmap& target, uint16_t bitCount) {
     const uint32_t fileRowBytes = PaddedRowBytes(FileRowBytes(target.width, bitCount));
     const uint32_t rowBytes = target.RowBytes();
@@ -170,7 +170,7 @@ Status ReadRows(Stream& stream, Bitmap& target, uint16_t bitCount) {
     const uint8_t* const from = row.Get();
     for (uint32_t fileRow = 0; fileRow < target.height; ++fileRow) {
         if (!ReadExactly(stream, row.Get(), fileRowBytes)) {
-            return kStatusImageBadPixels;
+            return StreamFailure(stream, kStatusImageBadPixels);
         }
         uint8_t* const to = target.pixels + size_t(target.height - 1 - fileRow) * rowBytes;
         switch (bitCount) {

@@ -271,7 +271,7 @@ void D3DHalDriver::ResetRenderStateCache() {
     g_cachedFlags = -1;
 }
 
-int32_t D3DHalDriver::SpareCall(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t) { return 1; }
+int32_t D3DHalDriver::SpareCall(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t) { return kDisplayUnsupported; }
 
 int32_t D3DHalDriver::SetPaletteEntries(Palette* newPalette, int32_t) {
     // 16-bit modes need no display palette.
@@ -326,8 +326,9 @@ int32_t D3DHalDriver::Present() {
     }
     if (inScene != 0) EndScene();
     RestoreLostSurfaces();
+    // The 3D device draws only into video memory: a mode drawing in system
+    // memory never gets this far, so there is no drawing surface to copy.
     if ((flags & kModePageFlip) != 0) {
-        if ((flags & kModeSystemDrawing) != 0 && !CopyFrame(*backBuffer, *drawingSurface)) return kDisplayCallFailed;
         lastResult = primarySurface->Flip(nullptr, platform::kFlipWait);
     } else if (!CopyFrame(*primarySurface, *backBuffer)) {
         return kDisplayCallFailed;

@@ -182,7 +182,8 @@ int32_t D3DTexture::CopyPixels() {
     const int32_t w = image->width, h = image->height;
     const bool keyed = image->IsKeyed();
     const uint32_t redMask = locked.format.redMask;
-    if (locked.format.bitsPerPixel == 8 && locked.pitch == w) {
+    // Row by row at the surface's pitch, which may be wider than the image.
+    if (locked.format.bitsPerPixel == 8) {
         if (keyed) systemSurface->SetColorKey(kKeyIndex, kKeyIndex);
         for (int32_t y = 0; y < h; ++y) {
             std::copy_n(image->pixels + size_t(y) * size_t(w), size_t(w), locked.memory + size_t(y) * size_t(locked.pitch));

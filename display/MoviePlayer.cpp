@@ -8,8 +8,6 @@
 
 MoviePlayer::~MoviePlayer() = default;
 
-uint32_t MoviePlayer::Update() { return state; }
-
 StreamMoviePlayer::StreamMoviePlayer(platform::DisplayDevice* device, std::shared_ptr<platform::Surface> target)
     : device_(device), target_(std::move(target)) {}
 

@@ -53,7 +53,7 @@ public:
     virtual uint32_t GetPosition() = 0;
     virtual int32_t GetInfo(MovieInfo* info) = 0;
     // Notices the end of the movie and stops it; the state.
-    virtual uint32_t Update();
+    virtual uint32_t Update() = 0;
     virtual void RenderFrame() = 0;
 
     uint32_t state = 0;

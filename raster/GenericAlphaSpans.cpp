@@ -8,9 +8,8 @@ namespace {
 // inner loop.
 template <uint32_t kMode, bool kKeyed>
 void SpanTexturedAlpha(const SpanSetup* setup) {
-    if (setup->lastRow < 0) {
-        return;
-    }
+    // Reached only through SpanKeySelect, which has returned already when
+    // there is no row to draw.
     const TexelShape shape = MakeTexelShape(setup);
     const uint16_t* const shades = SpanShadeTable(setup);
     const SpanScaleRows rows = MakeSpanScaleRows(setup);

@@ -6,9 +6,8 @@ namespace {
 
 template <uint32_t kMode, bool kKeyed>
 void SpanTextured(const SpanSetup* setup) {
-    if (setup->lastRow < 0) {
-        return;
-    }
+    // Reached only through SpanKeySelect, which has returned already when
+    // there is no row to draw.
     const TexelShape shape = MakeTexelShape(setup);
     const uint16_t* const shades = SpanShadeTable(setup);
     TexturedSpanRows<kMode, kKeyed>(setup, shape, [shades](uint16_t& pixel, uint32_t entry) {

@@ -30,9 +30,8 @@ struct ConstantTexelShape {
 template <int32_t kLog2Width, int32_t kLog2Height>
 template <uint32_t kMode, bool kKeyed>
 void SizedSpanUnit<kLog2Width, kLog2Height>::Fill(const SpanSetup* setup) {
-    if (setup->lastRow < 0) {
-        return;
-    }
+    // Reached only through SpanKeySelect, which has returned already when
+    // there is no row to draw.
     const uint16_t* const shades = SpanShadeTable(setup);
     const ConstantTexelShape<kLog2Width, kLog2Height> shape{SpanTexels(setup)};
     TexturedSpanRows<kMode, kKeyed>(setup, shape, [shades](uint16_t& pixel, uint32_t entry) { pixel = shades[entry]; });

@@ -24,7 +24,6 @@ public:
     virtual void SetPosition(const Vector3& worldPosition);
     // The stereo side (0 to 127, 64 the centre); 0 keeps the definition's pan.
     void SetSide(int32_t value) { side = value; }
-    int32_t GetRate() const { return rate; }
     void SetRate(int32_t value) { rate = value; }
 
     char name[17] = {};

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,6 +26,7 @@
 #include "platform/DisplayAdapter.h"
 #include "platform/DisplayDevice.h"
 #include "tests/support/FontFixtures.h"
+#include "tests/support/ScopedColorTables.h"
 #include "tests/support/ScopedDisplay.h"
 #include "tests/support/ScopedEngineHeap.h"
 #include "tests/support/TempDir.h"
@@ -141,6 +143,7 @@ struct Kind8 {
     static constexpr int32_t kFormat = kPixelFormatIndexed8;
     static constexpr int32_t kAttempts = kSurfaceLockAttempts8;
     static constexpr uint32_t kRedPixel = kRed;   // what rgb red becomes
+    using Reference = ScreenCanvas8;
     static std::unique_ptr<Type> Make(FrameSurfaces* surfaces, Palette* palette, uint32_t flags) {
         return std::make_unique<Type>(surfaces, nullptr, palette, flags);
     }
@@ -153,6 +156,7 @@ struct Kind16 {
     static constexpr int32_t kFormat = kPixelFormatRgb565;
     static constexpr int32_t kAttempts = kSurfaceLockAttempts16;
     static constexpr uint32_t kRedPixel = 0xF800;
+    using Reference = ScreenCanvas16;
     static std::unique_ptr<Type> Make(FrameSurfaces* surfaces, Palette* palette, uint32_t flags) {
         return std::make_unique<Type>(surfaces, 0, palette, flags);
     }
@@ -562,6 +566,182 @@ TYPED_TEST(SurfaceCanvasKindTest, CopyToImageReadsTheSurfaceUnderALock) {
     } else {
         EXPECT_EQ(blue[2], 0xF8);
         EXPECT_EQ(blue[0], 0);
+    }
+}
+
+// Every drawing operation of the surface canvas is its software base's,
+// run inside a lock: the picture (and depth) it leaves is the one a memory
+// canvas of the same kind draws from the same call, with one lock and one
+// unlock around it and the surface given back after.
+TYPED_TEST(SurfaceCanvasKindTest, EveryWrappedOperationDrawsWhatTheSoftwareCanvasDrawsInsideOneLock) {
+    constexpr int32_t kW = 32, kH = 24;
+    // The 16-bit kinds blend translucent spans through the colour tables'
+    // scaling rows.
+    ScopedColorTables tables;
+    g_colorTables->BuildShadeTable();
+    // A 16 x 16 texture of 4 x 4 blocks in the red and blue indices.
+    std::vector<uint8_t> texels(16 * 16);
+    for (int32_t y = 0; y < 16; ++y) {
+        for (int32_t x = 0; x < 16; ++x) texels[size_t(y * 16 + x)] = ((x / 4 + y / 4) % 2) != 0 ? kRed : kBlue;
+    }
+    PixelImage texture;
+    texture.width = 16;
+    texture.height = 16;
+    texture.flags = PixelImage::kFormat8Bit;
+    texture.pixels = texels.data();
+    uint8_t glyphBits[2] = {0xA5, 0x5A};
+    MonoMaskRecord mask;
+    mask.image.width = 8;
+    mask.image.height = 2;
+    mask.image.flags = PixelImage::kFormat1Bit;
+    mask.image.pixels = glyphBits;
+
+    const auto screen = [](float x, float y, float u, float v, float intensity) {
+        ScreenVertex s = At(x, y, kGreen, intensity);
+        s.u = u;
+        s.v = v;
+        return s;
+    };
+    const auto view = [](const ScreenVertex& s) {
+        ViewVertex v = Point(int32_t(s.x), int32_t(s.y), s.colour);
+        v.intensity = int32_t(s.intensity);
+        v.u = int32_t(s.u * 65536.0f);
+        v.v = int32_t(s.v * 65536.0f);
+        v.invZ = 1 << ViewVertex::kInvZFractionBits;
+        return v;
+    };
+    const ScreenVertex quad[4] = {screen(1, 1, 0, 0, 40), screen(30, 2, 1, 0, 250), screen(29, 22, 1, 1, 160),
+                                  screen(2, 21, 0, 1, 90)};
+    // The integer calls get a quad and a line of their own, so that a call
+    // sent to its float twin (or the other way) shows.
+    const ScreenVertex otherQuad[4] = {screen(0, 4, 0, 0, 30), screen(27, 0, 1, 0, 120), screen(31, 23, 1, 1, 230),
+                                       screen(5, 19, 0, 1, 70)};
+    ViewVertex quadInt[4];
+    for (int i = 0; i < 4; ++i) quadInt[i] = view(otherQuad[i]);
+    const CanvasRect clip{4, 3, 20, 14};
+    const ScreenVertex lineA = screen(-5, 3, 0, 0, 20), lineB = screen(40, 20, 0, 0, 240);
+    const ViewVertex lineIntA = view(screen(-3, 20, 0, 0, 20)), lineIntB = view(screen(37, 2, 0, 0, 240));
+    const ViewVertex pixel = Point(20, 12);
+
+    using Draw = std::function<Status(Canvas&)>;
+    struct Case {
+        const char* what;
+        Draw draw;
+        bool drawsPixels;   // else only the depth buffer
+    } const cases[] = {
+        {"PlotPixelClippedInt", [&](Canvas& c) { return c.PlotPixelClippedInt(&pixel, kRgbRed, &clip); }, true},
+        {"DrawMonoImageRaw",
+         [&](Canvas& c) {
+             const CanvasRect at{3, 5, 8, 2};
+             return c.DrawMonoImageRaw(&at, &mask, 0x1111, 0x2222);
+         },
+         false},
+        {"DrawLineClippedInt", [&](Canvas& c) { return c.DrawLineClippedInt(&lineIntA, &lineIntB, kRgbRed, &clip); },
+         true},
+        {"DrawLineShadedClipped", [&](Canvas& c) { return c.DrawLineShadedClipped(&lineA, &lineB, &clip); }, true},
+        {"DrawLineShadedClippedInt",
+         [&](Canvas& c) { return c.DrawLineShadedClippedInt(&lineIntA, &lineIntB, &clip); }, true},
+        {"FillPolygonShadedInt", [&](Canvas& c) { return c.FillPolygonShadedInt(4, quadInt); }, true},
+        {"FillPolygonShadedAlt", [&](Canvas& c) { return c.FillPolygonShadedAlt(4, quad); }, true},
+        {"FillPolygonShadedAltInt", [&](Canvas& c) { return c.FillPolygonShadedAltInt(4, quadInt); }, true},
+        {"FillPolygonTexturedInt", [&](Canvas& c) { return c.FillPolygonTexturedInt(4, quadInt, &texture); }, true},
+        {"FillPolygonTexturedPersp", [&](Canvas& c) { return c.FillPolygonTexturedPersp(4, quad, &texture); }, true},
+        {"FillPolygonTexturedPerspInt",
+         [&](Canvas& c) { return c.FillPolygonTexturedPerspInt(4, quadInt, &texture); }, true},
+        {"FillPolygonTexturedShaded", [&](Canvas& c) { return c.FillPolygonTexturedShaded(4, quad, &texture); },
+         true},
+        {"FillPolygonTexturedShadedInt",
+         [&](Canvas& c) { return c.FillPolygonTexturedShadedInt(4, quadInt, &texture); }, true},
+        {"FillPolygonTexturedShadedPersp",
+         [&](Canvas& c) { return c.FillPolygonTexturedShadedPersp(4, quad, &texture); }, true},
+        {"FillPolygonTexturedShadedPerspInt",
+         [&](Canvas& c) { return c.FillPolygonTexturedShadedPerspInt(4, quadInt, &texture); }, true},
+        {"FillPolygonRgb", [&](Canvas& c) { return c.FillPolygonRgb(4, quad); }, true},
+        {"FillPolygonRgbInt", [&](Canvas& c) { return c.FillPolygonRgbInt(4, quadInt); }, true},
+        {"FillPolygonFlatAlphaInt", [&](Canvas& c) { return c.FillPolygonFlatAlphaInt(4, quadInt, 96); }, true},
+        {"FillPolygonShadedAlpha", [&](Canvas& c) { return c.FillPolygonShadedAlpha(4, quad, 96); }, true},
+        {"FillPolygonShadedAlphaInt", [&](Canvas& c) { return c.FillPolygonShadedAlphaInt(4, quadInt, 96); }, true},
+        {"FillPolygonShadedAltAlpha", [&](Canvas& c) { return c.FillPolygonShadedAltAlpha(4, quad, 96); }, true},
+        {"FillPolygonShadedAltAlphaInt", [&](Canvas& c) { return c.FillPolygonShadedAltAlphaInt(4, quadInt, 96); },
+         true},
+        {"FillPolygonTexturedAlphaInt",
+         [&](Canvas& c) { return c.FillPolygonTexturedAlphaInt(4, quadInt, &texture, 96); }, true},
+        {"FillPolygonTexturedPerspAlpha",
+         [&](Canvas& c) { return c.FillPolygonTexturedPerspAlpha(4, quad, &texture, 96); }, true},
+        {"FillPolygonTexturedPerspAlphaInt",
+         [&](Canvas& c) { return c.FillPolygonTexturedPerspAlphaInt(4, quadInt, &texture, 96); }, true},
+        {"FillPolygonTexturedShadedAlpha",
+         [&](Canvas& c) { return c.FillPolygonTexturedShadedAlpha(4, quad, &texture, 96); }, true},
+        {"FillPolygonTexturedShadedAlphaInt",
+         [&](Canvas& c) { return c.FillPolygonTexturedShadedAlphaInt(4, quadInt, &texture, 96); }, true},
+        {"FillPolygonTexturedShadedPerspAlpha",
+         [&](Canvas& c) { return c.FillPolygonTexturedShadedPerspAlpha(4, quad, &texture, 96); }, true},
+        {"FillPolygonTexturedShadedPerspAlphaInt",
+         [&](Canvas& c) { return c.FillPolygonTexturedShadedPerspAlphaInt(4, quadInt, &texture, 96); }, true},
+    };
+
+    const int32_t bytes = TypeParam::kLayout.BytesPerPixel();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        this->MakeSurface(TypeParam::kLayout, kW, kH);
+        auto canvas = TypeParam::Make(&this->record_, this->KindPalette(), Canvas::kFlagHasDepth);
+        ASSERT_EQ(canvas->setupResult, kStatusOk);
+        typename TypeParam::Reference reference(kW, kH, nullptr, nullptr, this->KindPalette(), Canvas::kFlagHasDepth,
+                                                0, 0);
+        ASSERT_EQ(reference.setupResult, kStatusOk);
+        // A background that alpha and keyed drawing can show through.
+        const CanvasRect all{0, 0, kW, kH};
+        ASSERT_EQ(canvas->FillRect(&all, kYellow), kStatusOk);
+        ASSERT_EQ(reference.FillRect(&all, kYellow), kStatusOk);
+        const std::vector<uint16_t> depthBefore(reference.depth, reference.depth + kW * kH);
+
+        this->Adapter().ResetCallCounts();
+        const Status expected = c.draw(reference);
+        EXPECT_EQ(expected, kStatusOk);
+        EXPECT_EQ(c.draw(*canvas), expected);
+        EXPECT_EQ(this->Adapter().CallCount(DisplayCall::kLock), 1);
+        EXPECT_EQ(this->Adapter().CallCount(DisplayCall::kUnlock), 1);
+        this->ExpectReleased(*canvas);
+
+        int32_t differing = 0, drawn = 0;
+        for (int32_t y = 0; y < kH; ++y) {
+            for (int32_t x = 0; x < kW; ++x) {
+                uint32_t want = reference.Row(y)[x];
+                if (bytes == 2) {
+                    uint16_t p;
+                    std::memcpy(&p, reference.Row(y) + 2 * x, sizeof p);
+                    want = p;
+                }
+                if (this->SurfacePixel(x, y) != want) ++differing;
+                if (want != uint32_t(bytes == 1 ? kYellow : 0xFFE0)) ++drawn;
+            }
+        }
+        EXPECT_EQ(differing, 0);
+        const std::vector<uint16_t> depthAfter(reference.depth, reference.depth + kW * kH);
+        EXPECT_EQ(std::vector<uint16_t>(canvas->depth, canvas->depth + kW * kH), depthAfter);
+        if (c.drawsPixels) {
+            EXPECT_GT(drawn, 0) << "the reference drew nothing, so nothing was compared";
+        } else {
+            EXPECT_EQ(drawn, 0);
+            EXPECT_NE(depthAfter, depthBefore);
+        }
+    }
+
+    // The read-back through the wrapper finds what the surface holds.
+    this->MakeSurface(TypeParam::kLayout, kW, kH);
+    auto canvas = TypeParam::Make(&this->record_, this->KindPalette(), Canvas::kFlagHasDepth);
+    const CanvasRect spot{20, 12, 1, 1};
+    ASSERT_EQ(canvas->FillRect(&spot, kGreen), kStatusOk);
+    ViewVertex out;
+    this->Adapter().ResetCallCounts();
+    const int32_t read = canvas->ReadPixelAt(&pixel, &out);
+    EXPECT_EQ(this->Adapter().CallCount(DisplayCall::kLock), 1);
+    this->ExpectReleased(*canvas);
+    if (bytes == 1) {
+        EXPECT_EQ(read, int32_t(kGreen));
+        EXPECT_EQ(out.colour, kGreen);
+    } else {
+        EXPECT_EQ(read, int32_t(kStatusNothingToDo)) << "a 16-bit pixel has no index to read";
     }
 }
 

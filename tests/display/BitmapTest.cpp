@@ -109,6 +109,11 @@ TEST(Bitmap, AllocateReplacesTheOwnedBlockAndViewsIt) {
     ASSERT_EQ(bitmap.AllocatePalette(), kStatusOk);
     ExpectZeroedBlockOf(bitmap.pixels, 18);
     ExpectZeroedBlockOf(bitmap.palette, Bitmap::kPaletteBytes);
+    // A palette allocated again is a cleared one, whatever the old one held.
+    bitmap.palette[7] = 0x55;
+    ASSERT_EQ(bitmap.AllocatePalette(), kStatusOk);
+    EXPECT_EQ(bitmap.palette, bitmap.ownedPalette);
+    ExpectZeroedBlockOf(bitmap.palette, Bitmap::kPaletteBytes);
     bitmap.width = 5;
     ASSERT_EQ(bitmap.AllocatePixels(true), kStatusOk);
     EXPECT_EQ(bitmap.pixels, bitmap.ownedPixels);

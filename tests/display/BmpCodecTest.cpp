@@ -507,6 +507,69 @@ TEST_F(BmpCodecTest, FailedWritesReportTheStreamsError) {
     EXPECT_NE(source.pixels, nullptr);
 }
 
+// The header is finished last, by seeking back to it: a stream that fails
+// at any seek or at that last write leaves a file that must not count as
+// saved. 8-bit palettes and rows that go out short are short writes.
+TEST_F(BmpCodecTest, AFileWhoseWritingFailsPartWayIsNeverReportedSaved) {
+    Bitmap source;
+    ASSERT_EQ(source.Create(3, 3, Bitmap::kDepth8Bit, true), kStatusOk);
+    MemoryStream healthy;
+    ASSERT_EQ(Write(source, healthy), kStatusOk);
+    ASSERT_GE(healthy.SeekCount(), 4) << "where it starts, where it ends, back to the header and on";
+    for (int32_t call = 0; call < healthy.SeekCount(); ++call) {
+        SCOPED_TRACE(testing::Message() << "seek " << call);
+        MemoryStream stream;
+        stream.FailSeeksFrom(call);
+        EXPECT_EQ(Write(source, stream), MemoryStream::kStatusInjectedFault);
+    }
+    MemoryStream lastWrite;
+    lastWrite.FailWritesFrom(healthy.WriteCount() - 1);
+    EXPECT_EQ(Write(source, lastWrite), MemoryStream::kStatusInjectedFault);
+    EXPECT_EQ(lastWrite.Bytes().size(), healthy.Bytes().size()) << "everything but the finished header went out";
+    EXPECT_NE(lastWrite.Bytes(), healthy.Bytes());
+
+    for (const int64_t at : {int64_t(60), int64_t(54 + 1024 + 2)}) {
+        SCOPED_TRACE(testing::Message() << "byte " << at);
+        MemoryStream shortStream;
+        shortStream.ShortWritesAt(at);
+        EXPECT_EQ(Write(source, shortStream), kStatusShortWrite);
+    }
+}
+
+TEST_F(BmpCodecTest, AStreamThatCannotTellItsPlaceOrLengthOrReadItsRowsIsReported) {
+    BmpFile file;
+    file.width = 4;
+    file.height = 3;
+    file.palette = FilePalette(256);
+    file.body = Bytes(12, 7);
+    const Bytes bytes = file.Build();
+    {
+        MemoryStream stream(bytes);
+        stream.FailSeeks(true);
+        BmpCodec codec(&stream, &bitmap_);
+        EXPECT_EQ(codec.Read(nullptr), MemoryStream::kStatusInjectedFault);
+    }
+    {
+        MemoryStream stream(bytes);
+        stream.FailLength(true);
+        BmpCodec codec(&stream, &bitmap_);
+        EXPECT_EQ(codec.Read(nullptr), MemoryStream::kStatusInjectedFault);
+        EXPECT_TRUE(HoldsNoBlocks(bitmap_));
+    }
+    {
+        // The second row of pixels will not read.
+        MemoryStream stream(bytes);
+        stream.FailReadsAt(int64_t(54 + 1024 + 5));
+        BmpCodec codec(&stream, &bitmap_);
+        EXPECT_EQ(codec.Read(nullptr), MemoryStream::kStatusInjectedFault);
+        EXPECT_TRUE(HoldsNoBlocks(bitmap_));
+    }
+    MemoryStream healed(bytes);
+    BmpCodec codec(&healed, &bitmap_);
+    ASSERT_EQ(codec.Read(nullptr), kStatusOk);
+    EXPECT_EQ(Pixels(bitmap_), Bytes(12, 7));
+}
+
 TEST_F(BmpCodecTest, SavesAndLoadsThroughFiles) {
     TempDir dir;
     const std::string name = (dir.Path() / "sprite.bmp").string();

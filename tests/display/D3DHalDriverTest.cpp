@@ -134,6 +134,8 @@ TEST_F(D3DHalDriverTest, MissingCapabilitiesMapToResultsAndSins) {
          kDisplayOk, DisplayDriver::kSinTextureSizes},
         {"no blits", [](platform::DisplayCaps& d, auto&) { d.hardwareBlits = false; }, kDisplayOk,
          DisplayDriver::kSinNoHardwareBlits | DisplayDriver::kSinEmulatedBlits},
+        {"untransformed vertices only", [](auto&, DeviceCaps3d& c) { c.transformedFloatVertices = false; },
+         kDisplayUnsupported, DisplayDriver::kSinNoTransformedVertices},
     };
     for (const Case& c : cases) {
         platform::DisplayCaps display;
@@ -151,10 +153,12 @@ TEST_F(D3DHalDriverTest, MissingCapabilitiesMapToResultsAndSins) {
     // A failed query keeps its code in sins.
     Adapter().SetDisplayCaps({}, {});
     Adapter().SetDeviceCaps({}, {});
-    Adapter().InjectFault(DisplayCall::kGetDeviceCaps, platform::kDeviceFailed);
-    auto driver = MakeDriver();
-    EXPECT_EQ(driver->SetMode(640, 480, 16, palette565_.get(), D3DHalDriver::kGameModeFlags), kDisplayCallFailed);
-    EXPECT_EQ(driver->sins, uint32_t(platform::kDeviceFailed));
+    for (const DisplayCall query : {DisplayCall::kGetDeviceCaps, DisplayCall::kGetCaps}) {
+        Adapter().InjectFault(query, platform::kDeviceFailed);
+        auto driver = MakeDriver();
+        EXPECT_EQ(driver->SetMode(640, 480, 16, palette565_.get(), D3DHalDriver::kGameModeFlags), kDisplayCallFailed);
+        EXPECT_EQ(driver->sins, uint32_t(platform::kDeviceFailed));
+    }
 }
 
 TEST_F(D3DHalDriverTest, TheRenderStateCacheSendsOnlyWhatChanged) {
@@ -192,6 +196,63 @@ TEST_F(D3DHalDriverTest, PresentEndsTheSceneAndWaitsOutABusyDevice) {
     EXPECT_EQ(Adapter().CallCount(DisplayCall::kBlit), 4);
     Adapter().InjectFault(DisplayCall::kBlit, platform::kDeviceFailed);
     EXPECT_EQ(driver->Present(), kDisplayCallFailed);
+}
+
+// Made without opening, as a driver list does before the player picks one:
+// nothing works until it is opened, then it works as one opened at once.
+TEST_F(D3DHalDriverTest, ADriverMadeUnopenedWorksOnceOpened) {
+    D3DHalDriver driver;
+    EXPECT_EQ(driver.openResult, kDisplayNotOpened);
+    EXPECT_EQ(driver.Present(), kDisplayCallFailed) << "no frame to show";
+    EXPECT_NE(driver.SetMode(640, 480, 16, palette565_.get(), D3DHalDriver::kGameModeFlags), kDisplayOk);
+    ASSERT_EQ(driver.Open(), kDisplayOk);
+    EXPECT_EQ(driver.kind, DisplayDriver::kKindD3dHal);
+    ASSERT_EQ(driver.SetMode(640, 480, 16, palette565_.get(), D3DHalDriver::kGameModeFlags), kDisplayOk);
+    EXPECT_NE(driver.device, nullptr);
+    EXPECT_EQ(driver.Present(), kDisplayOk);
+    EXPECT_EQ(driver.SpareCall(1, 2, 3, 4, 5), kDisplayUnsupported);
+    EXPECT_EQ(driver.SpareQuery(), 0);
+}
+
+// Without a depth buffer the device is told not to use one.
+TEST_F(D3DHalDriverTest, AModeWithoutADepthBufferTurnsTheDepthTestOff) {
+    auto driver = MakeDriver();
+    const uint32_t flags = DisplayDriver::kModeFullScreen | DisplayDriver::kMode3dDevice;
+    ASSERT_EQ(driver->SetMode(640, 480, 16, palette565_.get(), flags), kDisplayOk);
+    EXPECT_EQ(driver->zBuffer, nullptr);
+    EXPECT_EQ(driver->frameSurfaces->depthSurface, nullptr);
+    const std::vector<std::string> states = States();
+    ASSERT_GE(states.size(), 2u);
+    EXPECT_EQ(states[0], "ZEnable 0");
+    EXPECT_EQ(states[1], "ZWriteEnable 0");
+}
+
+// With a flip chain the 3D device draws into the back buffer, which
+// Present flips to the screen. The device cannot draw into system memory:
+// a mode that asks for that is refused and leaves nothing behind.
+TEST_F(D3DHalDriverTest, AFlipChainIsFlippedAndSystemMemoryDrawingIsRefused) {
+    auto driver = MakeDriver();
+    const uint32_t flags = D3DHalDriver::kGameModeFlags | DisplayDriver::kModePageFlip;
+    ASSERT_EQ(driver->SetMode(640, 480, 16, palette565_.get(), flags), kDisplayOk);
+    EXPECT_EQ(driver->drawingSurface, driver->backBuffer);
+    platform::BlitEffects red;
+    red.fillColor = 0xF800;
+    ASSERT_EQ(driver->drawingSurface->Blit(nullptr, nullptr, nullptr, platform::kBlitColorFill, &red),
+              platform::kDeviceOk);
+    Adapter().ResetCallCounts();
+    ASSERT_EQ(driver->Present(), kDisplayOk);
+    EXPECT_EQ(Adapter().CallCount(DisplayCall::kFlip), 1);
+    EXPECT_EQ(display_.Presenter().Rgb(320, 240), 0xFF0000u);
+    driver.reset();
+    EXPECT_TRUE(display_.IsEmpty());
+
+    auto system = MakeDriver();
+    EXPECT_EQ(system->SetMode(640, 480, 16, palette565_.get(), flags | DisplayDriver::kModeSystemDrawing),
+              kDisplayCallFailed);
+    EXPECT_EQ(system->device, nullptr);
+    EXPECT_EQ(system->Present(), kDisplayCallFailed);
+    system.reset();
+    EXPECT_TRUE(display_.IsEmpty());
 }
 
 }  // namespace

@@ -159,6 +159,96 @@ TEST_F(D3DTextureTest, ClosingTheDriverDropsTheSurfacesAndTheNextDrawRemakesThem
     EXPECT_NE(texture->handle, 0u);
 }
 
+// A texture whose image is painted anew shows the new pixels once it is
+// uploaded again, through the system copy into the device's surface.
+TEST_F(D3DTextureTest, RepaintedPixelsReachTheDeviceAtTheNextUpload) {
+    Adapter().SetTextureFormats({{platform::kLayoutIndexed8}});
+    Image image(16, 16, colours_.get());
+    auto* const texture = new D3DTexture(&image.picture, nullptr);
+    ASSERT_EQ(texture->status, 0);
+    ASSERT_NE(texture->systemSurface, texture->textureSurface);
+    image.pixels[5] = 77;
+    texture->dirtyFlags |= Texture::kDirtyPixels;
+    ASSERT_EQ(texture->Upload(), 0);
+    EXPECT_EQ(texture->textureSurface->Memory()[5], 77);
+    EXPECT_EQ(texture->dirtyFlags & Texture::kDirtyPixels, 0u);
+
+    // A device surface lost and not restored cannot take them.
+    image.pixels[5] = 78;
+    texture->dirtyFlags |= Texture::kDirtyPixels;
+    texture->textureSurface->Lose();
+    Adapter().InjectFault(platform::DisplayCall::kRestore, platform::kDeviceFailed);
+    EXPECT_EQ(texture->Upload(), kDisplayCallFailed);
+    texture->dirtyFlags |= Texture::kDirtyPixels;
+    ASSERT_EQ(texture->Upload(), 0) << "restored at the next try";
+    EXPECT_EQ(texture->textureSurface->Memory()[5], 78);
+}
+
+// Rows of a surface whose pitch is wider than the image land a pitch apart.
+TEST_F(D3DTextureTest, PaddedRowsAreCopiedAPitchApart) {
+    Adapter().SetTextureFormats({{platform::kLayoutIndexed8}});
+    Adapter().SetPitchPadding(16);
+    Image image(16, 16, colours_.get());
+    image.pixels[16] = 99;   // the first texel of the second row
+    D3DTexture texture(&image.picture, nullptr);
+    ASSERT_EQ(texture.status, 0);
+    const int32_t pitch = texture.textureSurface->Pitch();
+    ASSERT_EQ(pitch, 32);
+    EXPECT_EQ(texture.textureSurface->Memory()[pitch], 99);
+    image.picture.copies = nullptr;
+}
+
+// Without the hardware colour model textures are drawn from system memory:
+// one surface, nothing to load.
+TEST_F(D3DTextureTest, WithoutTheHardwareColourModelOneSystemSurfaceServes) {
+    Adapter().SetTextureFormats({{platform::kLayoutRgb565}});
+    driver_->hardwareColorModel = false;
+    Image image(16, 16, colours_.get());
+    D3DTexture texture(&image.picture, nullptr);
+    ASSERT_EQ(texture.status, 0);
+    EXPECT_EQ(texture.systemSurface, texture.textureSurface);
+    EXPECT_NE(texture.textureSurface->Caps() & platform::kCapsSystemMemory, 0u);
+    const uint32_t c = colours_->GetColor(image.pixels[3]);
+    EXPECT_EQ(reinterpret_cast<const uint16_t*>(texture.textureSurface->Memory())[3],
+              PixelImage::Pack565(uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16)));
+    image.picture.copies = nullptr;
+}
+
+// Each step of making a texture that the device refuses gives 8 and leaves
+// no surface behind; so does a format the copy cannot write.
+TEST_F(D3DTextureTest, ARefusedStepLeavesNoTextureBehind) {
+    using platform::DisplayCall;
+    Adapter().SetTextureFormats({{platform::kLayoutRgb565}});
+    const int32_t surfacesBefore = Adapter().LiveSurfaces();
+    struct Case {
+        const char* what;
+        DisplayCall call;
+        int32_t skip;
+    } const cases[] = {
+        {"the system copy", DisplayCall::kCreateSurface, 1},
+        {"the handle", DisplayCall::kGetTextureHandle, 0},
+    };
+    for (const Case& c : cases) {
+        Adapter().InjectFault(c.call, platform::kDeviceFailed, 1, c.skip);
+        Image image(16, 16, colours_.get());
+        {
+            D3DTexture texture(&image.picture, nullptr);
+            EXPECT_EQ(texture.status, kDisplayCallFailed) << c.what;
+            EXPECT_EQ(image.picture.copies, nullptr) << c.what;
+        }
+        EXPECT_EQ(Adapter().LiveSurfaces(), surfacesBefore) << c.what;
+        Adapter().ClearFaults();
+    }
+    Adapter().SetTextureFormats({{platform::PixelLayout{16, 0x0F00, 0x00F0, 0x000F}}});
+    Image image(16, 16, colours_.get());
+    {
+        D3DTexture texture(&image.picture, nullptr);
+        EXPECT_EQ(texture.status, kDisplayCallFailed);
+        EXPECT_EQ(texture.systemSurface, nullptr);
+    }
+    EXPECT_EQ(Adapter().LiveSurfaces(), surfacesBefore);
+}
+
 TEST(D3DTextureRefusals, NoDriverGives9AndAnImageNotOf8BitsGives6) {
     const ScopedEngineHeap heap{4 * 1024 * 1024};
     ScopedColorTables tables;

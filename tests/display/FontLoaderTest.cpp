@@ -9,7 +9,9 @@
 #include "engine/ByteOrder.h"
 #include "display/FontContext.h"
 #include "tests/support/ChunkBuilder.h"
+#include "tests/support/FaultyFileSystem.h"
 #include "tests/support/FontFixtures.h"
+#include "tests/support/ScopedInstall.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -229,6 +231,54 @@ TEST_F(FontLoaderTest, AFileCutShortAtAnyByteIsRefusedAndKeepsNothing) {
         }
     }
     EXPECT_EQ(LoadFont(Write(whole).c_str(), nullptr), kStatusOk);
+}
+
+// A disk that refuses any one read or seek of a font that is in order
+// (after another form has been passed over) fails the load and keeps
+// nothing of it: unreadable, or malformed where the failed read was the
+// search for a chunk. Only the last seek, out of a form already read, may
+// fail without harm.
+TEST_F(FontLoaderTest, ADiskFailingAtAnyReadOrSeekIsRefusedAndKeepsNothing) {
+    const Bytes file = ChunkBuilder::Join({GfntBuilder("other", 8, 2, 2, FontRecord::kFixed128).Fill().Form(),
+                                           GfntBuilder("disk", 8, 2, 2, FontRecord::kProportional128).Fill().Form()});
+    const std::string path = Write(file);
+    FaultyFileSystem files;
+    const ScopedInstall<platform::FileSystem> installed(files);
+    LoadGoodFont();
+    const uint32_t readsBefore = files.Calls(FaultyFileSystem::kRead);
+    const uint32_t seeksBefore = files.Calls(FaultyFileSystem::kSeek);
+    ASSERT_EQ(LoadFont(path.c_str(), "disk"), kStatusOk);
+    const uint32_t reads = files.Calls(FaultyFileSystem::kRead) - readsBefore;
+    const uint32_t seeks = files.Calls(FaultyFileSystem::kSeek) - seeksBefore;
+    ASSERT_GT(reads, 3u);
+    int cannotRead = 0;
+    for (const auto operation : {FaultyFileSystem::kRead, FaultyFileSystem::kSeek}) {
+        const uint32_t calls = operation == FaultyFileSystem::kRead ? reads : seeks;
+        for (uint32_t after = 0; after < calls; ++after) {
+            SCOPED_TRACE(testing::Message() << (operation == FaultyFileSystem::kRead ? "read " : "seek ") << after);
+            // Another font current, so that the named load goes to the disk.
+            files.Heal();
+            LoadGoodFont();
+            const int before = RecordsWithGlyphs();
+            files.FailNext(operation, 1, platform::kFileGeneralFailure, after);
+            const Status status = LoadFont(path.c_str(), "disk");
+            if (operation == FaultyFileSystem::kSeek && after == calls - 1) {
+                // The walk out of a form already read whole: the font stands.
+                EXPECT_EQ(status, kStatusOk);
+                EXPECT_TRUE(Current() != nullptr && Current()->NameIs("disk"));
+                continue;
+            }
+            EXPECT_TRUE(status == kStatusFontCannotRead || status == kStatusFontMalformed) << status;
+            cannotRead += status == kStatusFontCannotRead;
+            EXPECT_EQ(Current(), nullptr);
+            EXPECT_EQ(RecordsWithGlyphs(), before);
+        }
+    }
+    EXPECT_GT(cannotRead, 0);
+    files.Heal();
+    LoadGoodFont();
+    EXPECT_EQ(LoadFont(path.c_str(), "disk"), kStatusOk);
+    EXPECT_TRUE(Current()->NameIs("disk"));
 }
 
 TEST_F(FontLoaderTest, ARecordWhoseLoadFailedIsTakenByTheNextLoad) {

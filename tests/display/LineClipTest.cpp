@@ -85,7 +85,9 @@ INSTANTIATE_TEST_SUITE_P(EachEdge, ClipLineViewEdge,
                          ::testing::Values(EdgeCase{"left", 50, 30, -50, 10, 0, 20},
                                            EdgeCase{"right", 50, 10, 150, 30, 100, 20},
                                            EdgeCase{"top", 30, 50, 10, -50, 20, 0},
-                                           EdgeCase{"bottom", 10, 0, 30, 100, 20, 50}),
+                                           EdgeCase{"topRightEnd", 10, 50, 30, -50, 20, 0},
+                                           EdgeCase{"bottom", 10, 0, 30, 100, 20, 50},
+                                           EdgeCase{"bottomLeftEnd", 30, 0, 10, 100, 20, 50}),
                          [](const auto& info) { return std::string(info.param.edge); });
 
 TEST(ClipLineView, FollowsDepthAndShadeOnlyWhenAsked) {

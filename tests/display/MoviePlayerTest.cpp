@@ -118,6 +118,49 @@ TEST_F(MoviePlayerTest, AMovieLargerThanTheTargetStartsAtItsCorner) {
     EXPECT_NE(At(10, 40), 0);
 }
 
+// A part of the picture can be shown anywhere on the target, and the
+// movie can be moved to a time of the caller's.
+TEST_F(MoviePlayerTest, SourceAndDestinationPickWhichPartShowsWhereAndSeekMovesTheMovie) {
+    MakePlayer();
+    EXPECT_EQ(player_->SetSourceRect(0, 0, 10, 10), kMovieNotOpen);
+    EXPECT_EQ(player_->SetDestinationRect(0, 0, 10, 10), kMovieNotOpen);
+    EXPECT_EQ(player_->Seek(100), kMovieNotOpen);
+    ASSERT_EQ(player_->Open(kIntro.c_str(), 0), kMovieOk);
+    ASSERT_EQ(player_->Play(), kMovieOk);
+    player_->RenderFrame();
+    // Whole and centred: the picture's column 200 is the target's 360.
+    const uint16_t leftBar = At(160 + 10, 120 + 40), laterBar = At(160 + 200, 120 + 40);
+    ASSERT_NE(leftBar, laterBar);
+
+    // The right half of the picture at the target's top left corner.
+    ASSERT_EQ(player_->SetSourceRect(160, 0, 160, 240), kMovieOk);
+    ASSERT_EQ(player_->SetDestinationRect(0, 0, 160, 240), kMovieOk);
+    player_->RenderFrame();
+    EXPECT_EQ(At(40, 40), laterBar);
+    EXPECT_EQ(At(200, 40), 0) << "nothing drawn right of the destination";
+
+    ASSERT_EQ(player_->Seek(1000), kMovieOk);
+    EXPECT_NEAR(double(player_->GetPosition()), 1000.0, 1.0);
+    clock_.Advance(200);
+    EXPECT_NEAR(double(player_->GetPosition()), 1200.0, 1.0) << "it plays on from there";
+}
+
+// Without a target the player decodes but draws nowhere, and keeps the
+// picture's own rectangle as its destination.
+TEST_F(MoviePlayerTest, APlayerWithoutATargetPlaysWithoutDrawing) {
+    player_ = std::make_unique<StreamMoviePlayer>(device_.get(), nullptr);
+    ASSERT_EQ(player_->Open(kIntro.c_str(), 0), kMovieOk);
+    EXPECT_EQ(player_->destination.left, 0);
+    EXPECT_EQ(player_->destination.top, 0);
+    EXPECT_EQ(player_->destination.right, 320);
+    EXPECT_EQ(player_->destination.bottom, 240);
+    ASSERT_EQ(player_->Play(), kMovieOk);
+    player_->RenderFrame();
+    clock_.Advance(2000);
+    player_->RenderFrame();
+    EXPECT_EQ(player_->Update(), 0u) << "the end is still noticed";
+}
+
 }  // namespace
 
 namespace {
@@ -173,6 +216,35 @@ TEST_F(GraphMoviePlayerTest, TheMovieShowsAtItsDestinationUntilItIsComplete) {
     clock_.Advance(1000);
     EXPECT_EQ(player_->Update(), 0u);   // complete: stopped
     EXPECT_EQ(player_->GetPosition(), 0u);
+}
+
+TEST_F(GraphMoviePlayerTest, InfoSeekAndTheSourcePartOfTheWindowKind) {
+    MovieInfo info;
+    EXPECT_EQ(player_->GetInfo(nullptr), kMovieBadArgument);
+    EXPECT_EQ(player_->GetInfo(&info), kMovieNotOpen);
+    EXPECT_EQ(player_->Seek(100), kMovieNotOpen);
+    EXPECT_EQ(player_->SetSourceRect(0, 0, 10, 10), kMovieNotOpen);
+    ASSERT_EQ(player_->Open(kIntro.c_str(), 0), kMovieOk);
+    ASSERT_EQ(player_->GetInfo(&info), kMovieOk);
+    EXPECT_EQ(info.width, 320);
+    EXPECT_EQ(info.height, 240);
+    EXPECT_NEAR(double(info.durationMs), 1500.0, 100.0);
+
+    ASSERT_EQ(player_->SetDestinationRect(0, 0, 320, 240), kMovieOk);
+    ASSERT_EQ(player_->Play(), kMovieOk);
+    player_->RenderFrame();
+    const uint32_t laterBar = display_.Presenter().Rgb(200, 40);
+    ASSERT_NE(display_.Presenter().Rgb(10, 40), laterBar);
+    // The right half of the picture, stretched to the destination.
+    ASSERT_EQ(player_->SetSourceRect(160, 0, 160, 240), kMovieOk);
+    clock_.Advance(100);   // the window shows only a new frame
+    player_->RenderFrame();
+    EXPECT_EQ(display_.Presenter().Rgb(80, 40), laterBar);
+
+    // A seek stops the movie where it is put.
+    ASSERT_EQ(player_->Seek(900), kMovieOk);
+    EXPECT_EQ(player_->state, 0u);
+    EXPECT_NEAR(double(player_->GetPosition()), 900.0, 1.0);
 }
 
 }  // namespace

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "display/ColorMath.h"
 #include "display/PixelFormat.h"
@@ -191,6 +193,29 @@ TEST(ShadeRamp, PivotAtEitherEndStaysInsideTheRow) {
     EXPECT_EQ(row[31], Pack565(200, 100, 40));
     EXPECT_EQ(row[0], 0);
     EXPECT_EQ(row[32], 0xABCD);
+
+    // A row of no entries is left alone.
+    PaletteRgb565::BuildShadeRamp(row, 0, {200, 100, 40, 0}, 5);
+    EXPECT_EQ(row[0], 0);
+}
+
+// A borrowed table whose rows are said to be wider than the table allows is
+// never written: copying tables into such a palette leaves every entry
+// where it was.
+TEST(Palette, RampsAreNeverBuiltPastTheEndOfABorrowedTable) {
+    const Colours colours;
+    PaletteIndexed8 source;
+    ASSERT_EQ(source.SetTables(0, colours.entries, nullptr), kStatusOk);
+    for (const uint32_t shift : {0u, Palette::kShadeShift + 1}) {
+        std::vector<uint16_t> rows(Palette::kShadeEntries, 0x1234);
+        ShadeTable wide{.rows = rows.data(), .shift = shift, .levels = 64, .pivot = 8, .buffer = rows.data()};
+        source.Shades()->shift = shift;
+        PaletteRgb565 palette;
+        ASSERT_EQ(palette.SetTables(0, nullptr, &wide), kStatusOk);
+        ASSERT_EQ(palette.CopyFrom(source), kStatusOk);
+        EXPECT_EQ(std::memcmp(palette.Colors(), colours.entries, sizeof colours.entries), 0) << shift;
+        EXPECT_EQ(std::count(rows.begin(), rows.end(), 0x1234), std::ptrdiff_t(rows.size())) << shift;
+    }
 }
 
 TEST(Palette, CopyFromTakesColoursConversionAndPivotAndRebuildsTheRamps) {

@@ -567,4 +567,72 @@ TEST(Vpal, OutOfMemoryLeavesThePaletteAlone) {
     EXPECT_EQ(bare.Shades(), nullptr);
 }
 
+// A stream that fails at any read or seek while the named form is looked
+// for, passed over or read ends the load with an error and leaves the
+// palette as it was.
+TEST(Vpal, AStreamFailingAnywhereInANamedLoadLeavesThePaletteAlone) {
+    const Bytes bytes = ThreeForms();
+    PaletteIndexed8 palette;
+    ASSERT_EQ(ReadInto(palette, Vpal({.colorSalt = 9})), kStatusOk);
+    const Snapshot before(palette);
+    MemoryStream healthy(bytes);
+    PaletteIndexed8 probe;
+    ASSERT_EQ(ReadFrom(probe, healthy, "Two"), kStatusOk);
+    ASSERT_GT(healthy.ReadCount(), 256);
+    for (int32_t call = 1; call < healthy.ReadCount(); ++call) {
+        MemoryStream stream(bytes);
+        stream.FailReadsFrom(call);
+        ASSERT_NE(ReadFrom(palette, stream, "Two"), kStatusOk) << "read " << call;
+    }
+    for (int32_t call = 1; call < healthy.SeekCount(); ++call) {
+        MemoryStream stream(bytes);
+        stream.FailSeeksFrom(call);
+        ASSERT_NE(ReadFrom(palette, stream, "Two"), kStatusOk) << "seek " << call;
+    }
+    EXPECT_TRUE(Snapshot(palette) == before);
+}
+
+// Likewise for writing: every failure is reported, the walk comes back to
+// the level it started at when the stream lets it, and without memory for
+// its conversion block the writer writes nothing.
+TEST(Vpal, AStreamFailingAnywhereInAWriteIsReportedAtTheStartingLevel) {
+    PaletteIndexed8 palette;
+    ASSERT_EQ(ReadInto(palette, Vpal({})), kStatusOk);
+    uint32_t level = 0;
+    const auto write = [&](MemoryStream& stream) {
+        IffFile iff(&stream, 0);
+        const Status header = iff.ValidateHeader();
+        if (header != kStatusOk) return header;
+        PaletteLoader loader(palette);
+        const Status status = loader.Write(iff);
+        level = iff.Level();
+        return status;
+    };
+    MemoryStream healthy;
+    ASSERT_EQ(write(healthy), kStatusOk);
+    ASSERT_GT(healthy.WriteCount(), 256);
+    for (int32_t call = 0; call < healthy.WriteCount(); ++call) {
+        MemoryStream stream;
+        stream.FailWritesFrom(call);
+        ASSERT_NE(write(stream), kStatusOk) << "write " << call;
+    }
+    for (int32_t call = 0; call < healthy.SeekCount(); ++call) {
+        MemoryStream stream;
+        stream.FailSeeksFrom(call);
+        ASSERT_NE(write(stream), kStatusOk) << "seek " << call;
+    }
+    // A failure the stream recovers from: the forms are closed again.
+    MemoryStream once;
+    once.FailWritesAt(int64_t(healthy.Bytes().size() / 2));
+    EXPECT_EQ(write(once), MemoryStream::kStatusInjectedFault);
+    EXPECT_EQ(level, 0u);
+
+    MemoryStream starved;
+    {
+        const ScopedEngineHeap full(ScopedEngineHeap::kFull);
+        EXPECT_EQ(write(starved), kStatusOutOfMemory);
+    }
+    EXPECT_EQ(starved.WriteCount(), 0);
+}
+
 }  // namespace

@@ -462,6 +462,14 @@ TEST_F(XfebWrite, BadSizeOrDepthWritesNothing) {
     source.height = 2;
     source.bytesPerPixel = 5;
     expectNothingWritten();
+    // Sides that fit a bitmap but a block no chunk size can hold.
+    Bitmap huge;
+    huge.width = 0xFFFF;
+    huge.height = 0xFFFF;
+    huge.bytesPerPixel = Bitmap::kDepth32Bit;
+    MemoryStream stream;
+    EXPECT_EQ(WriteInto(stream, &huge), kStatusImageBadFormat);
+    EXPECT_TRUE(stream.Bytes().empty());
 }
 
 TEST_F(XfebWrite, MissingPixelsOrPaletteFail) {
@@ -523,6 +531,11 @@ TEST_F(XfebWrite, StreamFailuresPassThrough) {
     MemoryStream flushFails;
     flushFails.FailFlush(true);
     EXPECT_EQ(WriteInto(flushFails, &source), MemoryStream::kStatusInjectedFault);
+    // A stream that cannot tell where it stands is not written at all.
+    MemoryStream unseekable;
+    unseekable.FailSeeks(true);
+    EXPECT_NE(WriteInto(unseekable, &source), kStatusOk);
+    EXPECT_TRUE(unseekable.Bytes().empty());
 }
 
 TEST_F(XfebWrite, NoEngineMemoryForTheCodeIsOutOfMemory) {

@@ -501,4 +501,25 @@ TEST(WalkEdge16, EdgeExactlyOnAColumnAtARowStartsThere) {
     EXPECT_EQ(record.x, 1);
 }
 
+// The depth form walks z as well, from the upper vertex's depth toward the
+// lower one's; the plain form leaves z as it found it.
+TEST(WalkEdge16, TheDepthFormWalksDepthAlongTheEdge) {
+    FixedVertex from;
+    FixedVertex to;
+    from.depth = 0x10000000;
+    to.x = 300 << 16;
+    to.y = 300 << 16;
+    to.depth = 0x50000000;
+    std::vector<SpanEdge> walked(300), plain(300);
+    for (SpanEdge& r : plain) r.z = 77;
+    WalkEdgeDepth16(EdgeWindow{walked.data(), 0, 300}, 0, from, to);
+    WalkEdge16(EdgeWindow{plain.data(), 0, 300}, 0, from, to);
+    for (const int32_t row : {0, 150, 299}) {
+        const double expected = double(0x10000000) + double(row) / 300.0 * double(0x40000000);
+        EXPECT_NEAR(double(walked[size_t(row)].z), expected, 2.0) << row;
+        EXPECT_EQ(walked[size_t(row)].x, plain[size_t(row)].x) << row;
+        EXPECT_EQ(plain[size_t(row)].z, 77u) << row;
+    }
+}
+
 }  // namespace

@@ -137,6 +137,18 @@ TEST_F(SoundDeviceTest, PositionalSoundsAreHeardFromTheListener) {
     for (size_t i = 0; i + 1 < mixed_.size(); i += 2) left += std::abs(mixed_[i]), right += std::abs(mixed_[i + 1]);
     EXPECT_GT(right, 0);
     EXPECT_LT(left, right / 4);
+
+    // A sound where the listener is comes from both sides alike.
+    device_->StopAll();
+    mixed_.clear();
+    SoundObject here(tone);
+    here.SetPosition({0.0f, 0.0f, 0.0f});
+    device_->Play(&here, 5, 0);
+    Render(500);
+    left = right = 0;
+    for (size_t i = 0; i + 1 < mixed_.size(); i += 2) left += std::abs(mixed_[i]), right += std::abs(mixed_[i + 1]);
+    EXPECT_GT(left, 0);
+    EXPECT_NEAR(double(left), double(right), double(right) / 20.0);
 }
 
 // A sound deleted while it plays takes its voices with it; a device whose

@@ -161,6 +161,7 @@ TEST(XmidiTest, CorruptFilesAreRefusedWithTheirFault) {
         {"a chunk file of another kind", kBuild.Form("XMIE", {kBuild.Chunk("EVNT", Bytes{0xC0, 0x01})}), "no XMIDI"},
         {"nothing", Bytes{}, "no XMIDI"},
         {"fewer sequences than counted", Directory(3, {good, good}), "count differs"},
+        {"more sequences than counted", Directory(1, {good, good}), "count differs"},
         {"a count of one byte", ChunkBuilder::Join({kBuild.Form("XDIR", {kBuild.Chunk("INFO", Bytes{1})}), kBuild.Cat("XMID", {good})}),
          "no sequence count"},
         {"a directory alone", info, "not followed"},

@@ -61,7 +61,8 @@ int64_t MemoryStream::Allowed(int64_t bytes, int64_t failAt, int64_t shortAt) co
 }
 
 int32_t MemoryStream::Read(void* buffer, int32_t bytes) {
-    if (!IsOpen() || !IsReadable() || bytes < 0) {
+    const int32_t call = readCount_++;
+    if (!IsOpen() || !IsReadable() || bytes < 0 || (failReadsFrom_ >= 0 && call >= failReadsFrom_)) {
         lastError_ = IsOpen() ? kStatusInjectedFault : kStatusStreamNotOpen;
         return 0;
     }
@@ -83,7 +84,8 @@ int32_t MemoryStream::Read(void* buffer, int32_t bytes) {
 }
 
 int32_t MemoryStream::Write(const void* buffer, int32_t bytes) {
-    if (!IsOpen() || !IsWritable() || bytes < 0) {
+    const int32_t call = writeCount_++;
+    if (!IsOpen() || !IsWritable() || bytes < 0 || (failWritesFrom_ >= 0 && call >= failWritesFrom_)) {
         lastError_ = IsOpen() ? kStatusInjectedFault : kStatusStreamNotOpen;
         return 0;
     }
@@ -106,7 +108,8 @@ int32_t MemoryStream::Write(const void* buffer, int32_t bytes) {
 }
 
 int32_t MemoryStream::Seek(int32_t distance, uint32_t origin) {
-    if (!IsOpen() || failSeeks_) {
+    const int32_t call = seekCount_++;
+    if (!IsOpen() || failSeeks_ || (failSeeksFrom_ >= 0 && call >= failSeeksFrom_)) {
         lastError_ = IsOpen() ? kStatusInjectedFault : kStatusStreamNotOpen;
         return -1;
     }
@@ -126,8 +129,8 @@ int32_t MemoryStream::Seek(int32_t distance, uint32_t origin) {
 }
 
 int32_t MemoryStream::Length() {
-    if (!IsOpen()) {
-        lastError_ = kStatusStreamNotOpen;
+    if (!IsOpen() || failLength_) {
+        lastError_ = IsOpen() ? kStatusInjectedFault : kStatusStreamNotOpen;
         return -1;
     }
     return static_cast<int32_t>(bytes_.size());
@@ -148,5 +151,9 @@ void MemoryStream::Heal() {
     failWriteAt_ = kNever;
     shortWriteAt_ = kNever;
     failSeeks_ = false;
+    failLength_ = false;
     failFlush_ = false;
+    failReadsFrom_ = -1;
+    failSeeksFrom_ = -1;
+    failWritesFrom_ = -1;
 }

@@ -35,6 +35,13 @@ public:
     void FailWritesAt(int64_t offset) { failWriteAt_ = offset; }
     void ShortWritesAt(int64_t offset) { shortWriteAt_ = offset; }
     void FailSeeks(bool fail) { failSeeks_ = fail; }
+    // Calls are counted from construction: the call numbered `call` (from 0)
+    // and every later one fails, for failures that come only part way
+    // through a file.
+    void FailReadsFrom(int32_t call) { failReadsFrom_ = call; }
+    void FailSeeksFrom(int32_t call) { failSeeksFrom_ = call; }
+    void FailWritesFrom(int32_t call) { failWritesFrom_ = call; }
+    void FailLength(bool fail) { failLength_ = fail; }
     void FailFlush(bool fail) { failFlush_ = fail; }
     // Clears every injected failure.
     void Heal();
@@ -43,6 +50,9 @@ public:
     std::vector<uint8_t>& Bytes() { return bytes_; }
     int64_t Cursor() const { return cursor_; }
     int32_t FlushCount() const { return flushCount_; }
+    int32_t ReadCount() const { return readCount_; }
+    int32_t SeekCount() const { return seekCount_; }
+    int32_t WriteCount() const { return writeCount_; }
 
 private:
     // How many of `bytes` at the cursor may go before the injected offsets;
@@ -56,6 +66,13 @@ private:
     int64_t failWriteAt_ = kNever;
     int64_t shortWriteAt_ = kNever;
     bool failSeeks_ = false;
+    bool failLength_ = false;
     bool failFlush_ = false;
+    int32_t failReadsFrom_ = -1;
+    int32_t failSeeksFrom_ = -1;
+    int32_t failWritesFrom_ = -1;
     int32_t flushCount_ = 0;
+    int32_t readCount_ = 0;
+    int32_t seekCount_ = 0;
+    int32_t writeCount_ = 0;
 };
