@@ -285,15 +285,23 @@ TEST_F(DummyVideo, EditingKeysAlsoTypeTheirControlCharacters) {
     Push(KeyEvent(SDL_KEYDOWN, SDL_SCANCODE_BACKSPACE));
     Push(KeyEvent(SDL_KEYDOWN, SDL_SCANCODE_KP_ENTER));
     Push(KeyEvent(SDL_KEYUP, SDL_SCANCODE_KP_ENTER));
+    Push(KeyEvent(SDL_KEYDOWN, SDL_SCANCODE_TAB));
+    Push(KeyEvent(SDL_KEYDOWN, SDL_SCANCODE_ESCAPE));
 
     window->PumpMessages();
 
     ASSERT_EQ(SeenTypes(), (std::vector<WindowMessageType>{WindowMessageType::kKeyDown, WindowMessageType::kCharacter,
                                                            WindowMessageType::kKeyDown, WindowMessageType::kCharacter,
-                                                           WindowMessageType::kKeyUp}));
+                                                           WindowMessageType::kKeyUp,
+                                                           WindowMessageType::kKeyDown, WindowMessageType::kCharacter,
+                                                           WindowMessageType::kKeyDown, WindowMessageType::kCharacter}));
     EXPECT_EQ(seen_[1].character, 8u);
     EXPECT_EQ(seen_[2].KeyCode(), 156u);
     EXPECT_EQ(seen_[3].character, 13u);
+    EXPECT_EQ(seen_[5].KeyCode(), 0x0Fu);
+    EXPECT_EQ(seen_[6].character, 9u);
+    EXPECT_EQ(seen_[7].KeyCode(), 0x01u);
+    EXPECT_EQ(seen_[8].character, 27u);
 }
 
 TEST_F(DummyVideo, TypedTextArrivesAsCharacters) {
@@ -309,6 +317,25 @@ TEST_F(DummyVideo, TypedTextArrivesAsCharacters) {
     EXPECT_EQ(seen_[0].type, WindowMessageType::kCharacter);
     EXPECT_EQ(seen_[0].character, uint32_t('a'));
     EXPECT_EQ(seen_[1].character, 0xE9u);
+}
+
+TEST_F(DummyVideo, LongAndBrokenTextIsDecodedCharacterByCharacter) {
+    const std::unique_ptr<Window> window = OpenWindow(8, 8);
+    SDL_Event text{};
+    text.type = SDL_TEXTINPUT;
+    // The euro sign, a character beyond the first 64K, a stray continuation
+    // byte, a lead byte cut short by a plain letter, and a byte no UTF-8 has.
+    std::strcpy(text.text.text, "\xE2\x82\xAC\xF0\x9F\x9A\x80\x80\xC3Z\xF8");
+    Push(text);
+
+    window->PumpMessages();
+
+    std::vector<uint32_t> characters;
+    for (const WindowMessage& message : seen_) {
+        EXPECT_EQ(message.type, WindowMessageType::kCharacter);
+        characters.push_back(message.character);
+    }
+    EXPECT_EQ(characters, (std::vector<uint32_t>{0x20AC, 0x1F680, 0xFFFD, 0xFFFD, uint32_t('Z'), 0xFFFD}));
 }
 
 TEST_F(DummyVideo, MouseButtonsArriveNumberedAtFramePixels) {
