@@ -173,10 +173,11 @@ TEST_F(SdlInputTest, TheFirstJoystickFeedsItsAxesButtonsAndHat) {
     EXPECT_EQ(info.buttons, 2u);
     EXPECT_EQ(info.x, 65535u);
     EXPECT_EQ(info.pov, 9000u);
-    // Every way the hat points, in hundredths of a degree clockwise from up.
+    // Every way the hat points, in hundredths of a degree clockwise from up;
+    // centred is 0xFFFF, as the position reports it.
     const std::pair<Uint8, uint32_t> ways[] = {
-        {SDL_HAT_UP, 0},         {SDL_HAT_RIGHTUP, 4500},  {SDL_HAT_RIGHTDOWN, 13500}, {SDL_HAT_DOWN, 18000},
-        {SDL_HAT_LEFTDOWN, 22500}, {SDL_HAT_LEFT, 27000}, {SDL_HAT_LEFTUP, 31500},   {SDL_HAT_CENTERED, 0xFFFFu}};   // centred, as the position reports it
+        {SDL_HAT_UP, 0},           {SDL_HAT_RIGHTUP, 4500}, {SDL_HAT_RIGHTDOWN, 13500}, {SDL_HAT_DOWN, 18000},
+        {SDL_HAT_LEFTDOWN, 22500}, {SDL_HAT_LEFT, 27000},   {SDL_HAT_LEFTUP, 31500},    {SDL_HAT_CENTERED, 0xFFFFu}};
     for (const auto& [hat, angle] : ways) {
         SDL_JoystickSetVirtualHat(stick, 0, hat);
         SDL_JoystickUpdate();
