@@ -15,7 +15,9 @@
 #include "platform/SdlVideo.h"
 #include "platform/VideoBackend.h"
 #include "platform/Window.h"
+#include "tests/support/GoldenImage.h"
 #include "tests/support/ScopedEnvironment.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -210,6 +212,28 @@ TEST_F(DummyVideo, PresenterOpensTheWindowWhenNoneIsOpenAndFollowsTheFrameSize) 
     shot = Capture(presenter);
     EXPECT_EQ(shot.width, 32);
     EXPECT_EQ(shot.height, 24);
+}
+
+// A screenshot is the window as the player sees it.
+TEST_F(DummyVideo, AScreenshotIsTheFrameTheWindowShows) {
+    SdlPresenter presenter;
+    TempDir folder;
+    const std::string path = folder.Str() + "/shot.png";
+    EXPECT_FALSE(presenter.WriteImage(path)) << "no window yet";
+    const std::unique_ptr<Window> window = OpenWindow(3, 2);
+    DisplayPalette palette;
+    palette.entries[1] = {255, 0, 0, 0};
+    palette.entries[2] = {0, 0, 255, 0};
+    const uint8_t pixels[] = {1, 2, 0, 0, 1, 2};
+    presenter.Present(pixels, 3, 2, 3, platform::kLayoutIndexed8, &palette);
+
+    ASSERT_TRUE(presenter.WriteImage(path));
+    RgbImage read;
+    ASSERT_TRUE(ReadStoredPng(path, &read));
+    ASSERT_EQ(read.width, 3);
+    ASSERT_EQ(read.height, 2);
+    EXPECT_EQ(read.rgb, (std::vector<uint8_t>{255, 0, 0, 0, 0, 255, 0, 0, 0, 0, 0, 0, 255, 0, 0, 0, 0, 255}));
+    EXPECT_FALSE(presenter.WriteImage(folder.Str() + "/none/shot.png"));
 }
 
 TEST_F(DummyVideo, FullScreenFrameIsScaledWithItsShapeKept) {
