@@ -468,6 +468,10 @@ TEST(EnetSessionServiceInProcess, MembersLeavingAndBroadcastsAreToldToEveryone) 
     EXPECT_EQ(bob.Open(found[0], kSessionJoin), kSessionInvalidParams);   // already in one
     uint32_t bobId = 0;
     ASSERT_EQ(bob.CreatePlayer({"Bob", "Client"}, &bobId), kSessionOk);
+    // One player for each machine: a second would take a place another machine waits for.
+    uint32_t second = 0;
+    EXPECT_EQ(bob.CreatePlayer({"Bob2", "Client"}, &second), kSessionRefused);
+    EXPECT_EQ(second, 0u);
 
     EnetSessionService cy(Settings(host.port));
     ASSERT_EQ(cy.Open(Find(&cy).at(0), kSessionJoin), kSessionOk);
@@ -507,8 +511,18 @@ TEST(EnetSessionServiceInProcess, MembersLeavingAndBroadcastsAreToldToEveryone) 
     EXPECT_EQ(cy.DeletePlayerFromGroup(1, cyId), kSessionUnsupported);
 
     cy.Close();
-    bob.Close();
     EXPECT_TRUE(served.Heard("left " + std::to_string(cyId))) << served.Log();
+
+    // The host going away takes everyone reached through it, and the session.
+    served.Stop();
+    uint32_t dee = 0;
+    ASSERT_EQ(host.service.CreatePlayer({"Dee", "Server"}, &dee), kSessionOk);
+    served.Serve();
+    ASSERT_TRUE(JoinerHears(&bob, &bobLog, "joined " + std::to_string(dee) + " Dee Server")) << Joined(bobLog);
+    served.Stop();
+    host.service.Close();
+    EXPECT_TRUE(JoinerHears(&bob, &bobLog, "lost")) << Joined(bobLog);
+    EXPECT_TRUE(Has(bobLog, "left " + std::to_string(dee))) << Joined(bobLog);
 }
 
 TEST(EnetSessionServiceInProcess, AJoinThatIsRefusedOrUnansweredLeavesTheJoinerClosed) {
