@@ -114,8 +114,14 @@ TEST_F(SdlInputTest, KeysAndTheMouseReachTheDevicesAndTheFocusTakesThemAway) {
     EXPECT_EQ(pointer[2].offset, platform::kMouseOffsetButton0 + 1);
     EXPECT_TRUE(input().IsMouseButtonDown(2));
 
+    platform::DeviceCaps caps;
+    ASSERT_EQ(keyboard->GetCapabilities(&caps), platform::kInputOk);
+    EXPECT_EQ(caps.buttons, 256u);   // a key for every scan code, extended ones included
+
+    EXPECT_TRUE(input().Focused());
     Focus(SDL_WINDOWEVENT_FOCUS_LOST);
     window_->PumpMessages();
+    EXPECT_FALSE(input().Focused());
     uint32_t result = 0;
     Events(keyboard, &result);
     EXPECT_EQ(result, platform::kInputLost);
