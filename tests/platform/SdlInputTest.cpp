@@ -134,7 +134,7 @@ TEST_F(SdlInputTest, KeysAndTheMouseReachTheDevicesAndTheFocusTakesThemAway) {
 
 // The window numbers three buttons; the mouse device has a fourth, the
 // first extra button, and no more.
-TEST_F(SdlInputTest, TheMiddleAndExtraButtonsReachTheWindowAndTheMouseAsEachKnowsThem) {
+TEST_F(SdlInputTest, TheButtonsReachTheWindowAndTheMouseAsEachNumbersThem) {
     std::vector<platform::WindowMessage> seen;
     window_->SetProcedure([&seen](platform::Window&, const platform::WindowMessage& message) {
         seen.push_back(message);
@@ -142,7 +142,12 @@ TEST_F(SdlInputTest, TheMiddleAndExtraButtonsReachTheWindowAndTheMouseAsEachKnow
     });
     InputDevice* const mouse = Open(InputDeviceKind::kMouse);
     ASSERT_NE(mouse, nullptr);
-    for (const Uint8 button : {Uint8(SDL_BUTTON_MIDDLE), Uint8(SDL_BUTTON_X1), Uint8(SDL_BUTTON_X2)}) {
+    // Events the game has no use for pass unseen.
+    SDL_Event other{};
+    other.type = SDL_USEREVENT;
+    Push(other);
+    for (const Uint8 button : {Uint8(SDL_BUTTON_LEFT), Uint8(SDL_BUTTON_MIDDLE), Uint8(SDL_BUTTON_X1),
+                               Uint8(SDL_BUTTON_X2)}) {
         SDL_Event press{};
         press.type = SDL_MOUSEBUTTONDOWN;
         press.button.windowID = platform::SdlVideo::WindowId();
@@ -152,14 +157,16 @@ TEST_F(SdlInputTest, TheMiddleAndExtraButtonsReachTheWindowAndTheMouseAsEachKnow
     }
     window_->PumpMessages();
 
-    ASSERT_EQ(seen.size(), 1u);
+    ASSERT_EQ(seen.size(), 2u);
     EXPECT_EQ(seen[0].type, platform::WindowMessageType::kMouseButtonDown);
-    EXPECT_EQ(seen[0].button, platform::kMouseButtonMiddle);
+    EXPECT_EQ(seen[0].button, platform::kMouseButtonLeft);
+    EXPECT_EQ(seen[1].button, platform::kMouseButtonMiddle);
     const std::vector<DeviceEvent> pointer = Events(mouse);
-    ASSERT_EQ(pointer.size(), 2u);
-    EXPECT_EQ(pointer[0].offset, platform::kMouseOffsetButton0 + 2);
-    EXPECT_EQ(pointer[1].offset, platform::kMouseOffsetButton0 + 3);
-    EXPECT_TRUE(input().IsMouseButtonDown(3));
+    ASSERT_EQ(pointer.size(), 3u);
+    EXPECT_EQ(pointer[0].offset, platform::kMouseOffsetButton0);
+    EXPECT_EQ(pointer[1].offset, platform::kMouseOffsetButton0 + 2);
+    EXPECT_EQ(pointer[2].offset, platform::kMouseOffsetButton0 + 3);
+    EXPECT_TRUE(input().IsMouseButtonDown(4));
 }
 
 TEST_F(SdlInputTest, TheFirstJoystickFeedsItsAxesButtonsAndHat) {

@@ -311,12 +311,14 @@ TEST_F(DummyVideo, EditingKeysAlsoTypeTheirControlCharacters) {
     Push(KeyEvent(SDL_KEYUP, SDL_SCANCODE_KP_ENTER));
     Push(KeyEvent(SDL_KEYDOWN, SDL_SCANCODE_TAB));
     Push(KeyEvent(SDL_KEYDOWN, SDL_SCANCODE_ESCAPE));
+    Push(KeyEvent(SDL_KEYDOWN, SDL_SCANCODE_RETURN));
 
     window->PumpMessages();
 
     ASSERT_EQ(SeenTypes(), (std::vector<WindowMessageType>{WindowMessageType::kKeyDown, WindowMessageType::kCharacter,
                                                            WindowMessageType::kKeyDown, WindowMessageType::kCharacter,
                                                            WindowMessageType::kKeyUp,
+                                                           WindowMessageType::kKeyDown, WindowMessageType::kCharacter,
                                                            WindowMessageType::kKeyDown, WindowMessageType::kCharacter,
                                                            WindowMessageType::kKeyDown, WindowMessageType::kCharacter}));
     EXPECT_EQ(seen_[1].character, 8u);
@@ -326,6 +328,8 @@ TEST_F(DummyVideo, EditingKeysAlsoTypeTheirControlCharacters) {
     EXPECT_EQ(seen_[6].character, 9u);
     EXPECT_EQ(seen_[7].KeyCode(), 0x01u);
     EXPECT_EQ(seen_[8].character, 27u);
+    EXPECT_EQ(seen_[9].KeyCode(), 0x1Cu);
+    EXPECT_EQ(seen_[10].character, 13u);
 }
 
 TEST_F(DummyVideo, TypedTextArrivesAsCharacters) {
