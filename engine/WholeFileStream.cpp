@@ -59,7 +59,8 @@ Status WholeFileStream::WriteOut() {
     if (!changed_) {
         return kStatusOk;
     }
-    changed_ = false;
+    // Until all of it is out the file is still owed the bytes: a failed
+    // flush is tried again by the close.
     if (FileSeek(handle_, 0, 0) != 0) {
         lastError_ = FileLastError();
         return lastError_;
@@ -76,6 +77,7 @@ Status WholeFileStream::WriteOut() {
         lastError_ = FileLastError();
         return lastError_;
     }
+    changed_ = false;
     return kStatusOk;
 }
 

@@ -372,7 +372,8 @@ public:
         const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : resolved.substr(0, slash);
         const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0) {
-            Fail(PathError(errno, folder));
+            // Told as for the file: its folder missing is a path not found.
+            Fail(PathError(errno, resolved));
             return false;
         }
         const bool synced = ::fsync(fd) == 0;

@@ -122,5 +122,3 @@ uint32_t KeyQueue::GetKey() {
     read_ = (read_ + 1) % kRing;
     return (entry & 0xFFu) | kNoCharacter;
 }
-
-uint8_t KeyQueue::ScanToChar(uint8_t code) { return code < 0x80 ? kPlainChars[code] : 0; }

@@ -30,7 +30,6 @@ public:
     uint32_t GetChar();
     // The next press as its key code | 0x100; 0 for an empty queue.
     uint32_t GetKey();
-    static uint8_t ScanToChar(uint8_t code);
 
     Keyboard* AttachedTo() const { return keyboard_; }
 

@@ -416,4 +416,44 @@ TEST_F(BufferedFileStreamFaults, OnlyFlushAndCloseSyncTheFile) {
     EXPECT_EQ(files_.Calls(FaultyFileSystem::kFlush), 2u);
 }
 
+// Bytes still in the buffer must reach the file before anything else is
+// done; when they cannot, the stream says so instead of reading, writing or
+// measuring a file that lacks them.
+TEST_F(BufferedFileStreamTest, WhatCannotBePutRightInTheFileFirstStopsTheNextStep) {
+    FaultyFileSystem files;
+    ScopedInstall<platform::FileSystem> installed(files);
+    BufferedFileStream stream;
+    ASSERT_EQ(stream.Open(File("f").c_str(), kReadWriteCreate), kStatusOk);
+    ASSERT_EQ(stream.Write("abcdef", 6), 6);
+    ASSERT_EQ(stream.Seek(0, 0), 0);
+    ASSERT_EQ(stream.Write("xy", 2), 2);   // buffered, not yet in the file
+
+    files.FailNext(FaultyFileSystem::kWrite, 1, platform::kFileDiskFull);
+    char byte = 0;
+    EXPECT_EQ(stream.Read(&byte, 1), 0);
+    EXPECT_EQ(stream.LastError(), kStatusShortWrite);
+    ASSERT_EQ(stream.Seek(0, 0), 0);
+    ASSERT_EQ(stream.Write("xy", 2), 2);
+    files.FailNext(FaultyFileSystem::kWrite, 1, platform::kFileDiskFull);
+    EXPECT_EQ(stream.Length(), -1);
+    EXPECT_EQ(stream.LastError(), kStatusShortWrite);
+    files.Heal();
+    ASSERT_EQ(stream.Seek(0, 0), 0);
+    ASSERT_EQ(stream.Write("xy", 2), 2);
+    EXPECT_EQ(stream.Length(), 6);
+    EXPECT_EQ(FileContents(File("f")), "xycdef");
+
+    // After a read the file is ahead of the reader; putting it back needs a seek.
+    ASSERT_EQ(stream.Read(&byte, 1), 1);
+    EXPECT_EQ(byte, 'c');
+    files.FailNext(FaultyFileSystem::kSeek, 1, platform::kFileInvalidHandle);
+    EXPECT_EQ(stream.Write("Z", 1), 0);
+    files.FailNext(FaultyFileSystem::kSeek, 1, platform::kFileInvalidHandle);
+    EXPECT_EQ(stream.SetLength(4), -1);
+    files.Heal();
+    EXPECT_EQ(stream.Write("Z", 1), 1);
+    EXPECT_EQ(stream.Close(), kStatusOk);
+    EXPECT_EQ(FileContents(File("f")), "xycZef");
+}
+
 }  // namespace

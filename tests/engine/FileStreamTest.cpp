@@ -209,6 +209,25 @@ TEST_F(FileStreamTest, ADeleteOnCloseTemporaryStreamDoesNotTouchAFileNamedLikeIt
     EXPECT_EQ(FileContents(File("pfx")), "innocent");
 }
 
+// A temporary file that cannot be made leaves the stream closed, saying why;
+// one asked for without a prefix has an empty path.
+TEST_F(FileStreamTest, ATemporaryFileThatCannotBeMadeIsTold) {
+    FaultyFileSystem files;
+    ScopedInstall<platform::FileSystem> installed(files);
+    files.FailNext(FaultyFileSystem::kOpen, 1, platform::kFileTooManyOpen);
+    FileStream stream;
+    EXPECT_EQ(stream.OpenTemporary("vst", kOpenRead), platform::kFileTooManyOpen);
+    EXPECT_FALSE(stream.IsOpen());
+    EXPECT_STREQ(stream.TemporaryName(), "");
+
+    ASSERT_EQ(stream.OpenTemporary(nullptr, kOpenRead), kStatusOk);
+    EXPECT_STREQ(stream.Path(), "");
+    const std::string made = stream.TemporaryName();
+    EXPECT_TRUE(std::filesystem::exists(made));
+    EXPECT_EQ(stream.Close(), kStatusOk);
+    EXPECT_FALSE(std::filesystem::exists(made));
+}
+
 // --- reading, writing, seeking --------------------------------------------
 
 TEST_F(FileStreamTest, ReadsReturnTheCountAndSignalTheEndOfTheFile) {

@@ -319,3 +319,46 @@ TEST_F(FileWrappers, AppendWhoseSeekFailsDoesNotOpen) {
     EXPECT_EQ(FileLastError(), platform::kFileGeneralFailure);
     EXPECT_EQ(faulty.Calls(FaultyFileSystem::kClose), 1u);
 }
+
+TEST_F(FileWrappers, CountsBeyond32BitsAreRefusedWithoutTouchingTheFile) {
+    dir_.WriteFile("f", "abc");
+    const FileHandle file = FileOpen(Path("f").c_str(), kOpenRead | kOpenWrite);
+    ASSERT_NE(file, kNoFile);
+    char buffer[4] = {};
+    EXPECT_EQ(FileRead(file, buffer, 0x80000000u), -1);
+    EXPECT_EQ(FileLastError(), platform::kFileInvalidParameter);
+    SetFileLastError(0);
+    EXPECT_EQ(FileWrite(file, buffer, 0x80000000u), -1);
+    EXPECT_EQ(FileLastError(), platform::kFileInvalidParameter);
+    EXPECT_EQ(FileSeek(file, 1, 0), 0);   // nothing moved
+    FileClose(file);
+    EXPECT_EQ(FileContents(Path("f")), "abc");
+}
+
+TEST_F(FileWrappers, ASeekFromTheEndThatCannotLearnWhereItIsDoesNotMove) {
+    dir_.WriteFile("f", "0123456789");
+    FaultyFileSystem faulty;
+    const ScopedInstall<platform::FileSystem> installed(faulty);
+    const FileHandle file = FileOpen(Path("f").c_str(), kOpenRead);
+    ASSERT_NE(file, kNoFile);
+    ASSERT_EQ(FileSeek(file, 0, 4), 4);
+    faulty.FailNext(FaultyFileSystem::kSeek, 1, platform::kFileInvalidHandle);
+    EXPECT_EQ(FileSeek(file, 2, -2), -1);
+    EXPECT_EQ(FileLastError(), platform::kFileInvalidHandle);
+    EXPECT_EQ(FileSeek(file, 1, 0), 4);
+    FileClose(file);
+}
+
+// The new file is in place once renamed; a folder that cannot be synced
+// after it is still told, since the disk may yet hold the old name.
+TEST_F(FileWrappers, AReplacementWhoseFolderCannotBeSyncedIsInPlaceAndTold) {
+    dir_.WriteFile("pilot.plr", "old");
+    dir_.WriteFile("pilot.plr.new", "new");
+    FaultyFileSystem faulty;
+    const ScopedInstall<platform::FileSystem> installed(faulty);
+    faulty.FailNext(FaultyFileSystem::kSyncFolder, 1, platform::kFileGeneralFailure);
+    EXPECT_EQ(FinishReplacement(platform::kFileOk, Path("pilot.plr.new").c_str(), Path("pilot.plr").c_str()),
+              platform::kFileGeneralFailure);
+    EXPECT_EQ(FileContents(Path("pilot.plr")), "new");
+    EXPECT_FALSE(std::filesystem::exists(Path("pilot.plr.new")));
+}

@@ -785,6 +785,51 @@ TEST(IffFileTruncation, FailedSeeksEndTheWalk) {
     EXPECT_EQ(iff.NextChunk(), kStatusEndOfData);
 }
 
+// Each step of a walk that needs a seek or a read of the stream stops with
+// the stream's error when it fails, stays where it was, and goes on once the
+// stream is sound again.
+TEST(IffFileTruncation, AFailureAtEachStepIsToldAndTheWalkGoesOnOnceHealed) {
+    MemoryStream stream(SampleFile(ChunkBuilder()));
+    IffFile iff(&stream, 0);
+    stream.FailSeeks(true);
+    EXPECT_EQ(iff.ValidateHeader(), MemoryStream::kStatusInjectedFault);
+    stream.Heal();
+    ASSERT_EQ(iff.ValidateHeader(), kStatusOk);
+    ASSERT_EQ(iff.NextChunk(), kStatusOk);
+    ASSERT_EQ(iff.Descend(), kStatusOk);
+    ASSERT_EQ(iff.NextChunk(), kStatusOk);
+    ASSERT_EQ(iff.ChunkId(), MakeTag("HDR "));
+
+    // The data is read, but the seek over its pad byte fails.
+    stream.FailSeeks(true);
+    char data[3] = {};
+    EXPECT_EQ(iff.ReadChunk(data), MemoryStream::kStatusInjectedFault);
+    EXPECT_EQ(std::string(data, 3), "abc");
+    EXPECT_EQ(iff.Rewind(1), MemoryStream::kStatusInjectedFault);
+    stream.Heal();
+    ASSERT_EQ(iff.Rewind(1), kStatusOk);
+    EXPECT_EQ(iff.ChunkId(), MakeTag("HDR "));
+
+    // The form's type, peeked at by the step, cannot be read again to descend.
+    ASSERT_EQ(iff.NextChunk(), kStatusOk);
+    ASSERT_EQ(iff.FormType(), MakeTag("KID1"));
+    stream.FailReadsAt(32);   // ROOT's header and type, HDR with its pad, KID1's header
+    EXPECT_EQ(iff.Descend(), kStatusIffBadForm);
+    EXPECT_EQ(iff.Level(), 1u);
+    stream.Heal();
+    ASSERT_EQ(iff.Descend(), kStatusOk);
+    ASSERT_EQ(iff.NextChunk(), kStatusOk);
+    EXPECT_EQ(iff.ChunkId(), MakeTag("AAAA"));
+
+    stream.FailSeeks(true);
+    EXPECT_EQ(iff.Ascend(), MemoryStream::kStatusInjectedFault);
+    EXPECT_EQ(iff.Level(), 2u);
+    stream.Heal();
+    ASSERT_EQ(iff.Ascend(), kStatusOk);
+    ASSERT_EQ(iff.NextChunk(), kStatusOk);
+    EXPECT_EQ(iff.ChunkId(), MakeTag("TAIL"));
+}
+
 // ---- On disk
 
 // Written, the file is synced once as it closes; read, never (a host

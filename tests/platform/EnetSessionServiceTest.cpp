@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -370,6 +372,189 @@ TEST(EnetSessionService, TheHostRelaysBetweenClientsAndAClientThatClosesLeaves) 
     })) << bobProcess->Transcript();
     EXPECT_EQ(bobProcess->Wait(kWaitMs), 0);
     EXPECT_NE(bobProcess->Transcript().find("joined " + std::to_string(cy) + " Cy Client"), std::string::npos);
+}
+
+
+// A host served on a thread of this process, so that a joiner on the test's
+// thread can be answered while it waits: sessions without a second process.
+// The host is touched from the test's thread only while it is not served.
+class ServedHost {
+public:
+    ServedHost(uint32_t maxPlayers, bool relay) : host_(maxPlayers, relay) {}
+    ~ServedHost() { Stop(); }
+
+    void Serve() {
+        stop_ = false;
+        thread_ = std::thread([this] {
+            while (!stop_) {
+                const std::vector<Received> got = Drain(&host_.service);
+                {
+                    const std::lock_guard lock(mutex_);
+                    for (const Received& r : got) log_.push_back(Describe(r));
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        });
+    }
+    void Stop() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+    }
+    // Whether the host has heard `line`, waiting for it up to kWaitMs.
+    bool Heard(const std::string& line) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
+        while (std::chrono::steady_clock::now() < deadline) {
+            {
+                const std::lock_guard lock(mutex_);
+                if (Has(log_, line)) return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return false;
+    }
+    std::string Log() {
+        const std::lock_guard lock(mutex_);
+        return Joined(log_);
+    }
+
+    Host& host() { return host_; }
+
+private:
+    Host host_;
+    std::thread thread_;
+    std::atomic<bool> stop_{false};
+    std::mutex mutex_;
+    std::vector<std::string> log_;
+};
+
+// Every session the joiner finds for the application.
+std::vector<SessionDescription> Find(EnetSessionService* joiner, bool firstOnly = false) {
+    SessionDescription wanted;
+    wanted.application = kApplication;
+    struct Search {
+        std::vector<SessionDescription> found;
+        bool firstOnly = false;
+        bool timedOut = false;
+    } search{{}, firstOnly};
+    EXPECT_EQ(joiner->EnumSessions(
+                  wanted, kEnumerationMs,
+                  [](const SessionDescription* d, uint32_t flags, void* context) {
+                      auto* const s = static_cast<Search*>(context);
+                      if (d != nullptr) s->found.push_back(*d);
+                      if (flags == kEnumSessionsTimedOut) s->timedOut = true;
+                      return !s->firstOnly;
+                  },
+                  &search, kEnumSessionsAvailable),
+              kSessionOk);
+    // A search stopped by its callback is over: no time-out call follows it.
+    EXPECT_EQ(search.timedOut, !(firstOnly && !search.found.empty()));
+    return search.found;
+}
+
+// Serves a joiner until it has received `line`; false after kWaitMs.
+bool JoinerHears(EnetSessionService* joiner, std::vector<std::string>* log, const std::string& line) {
+    return ServeUntil(joiner, log, [&] { return Has(*log, line); });
+}
+
+TEST(EnetSessionServiceInProcess, MembersLeavingAndBroadcastsAreToldToEveryone) {
+    ServedHost served(8, true);
+    Host& host = served.host();
+    served.Serve();
+
+    EnetSessionService bob(Settings(host.port));
+    const std::vector<SessionDescription> found = Find(&bob, true);
+    ASSERT_EQ(found.size(), 1u);
+    ASSERT_EQ(bob.Open(found[0], kSessionJoin), kSessionOk);
+    EXPECT_EQ(bob.Open(found[0], kSessionJoin), kSessionInvalidParams);   // already in one
+    uint32_t bobId = 0;
+    ASSERT_EQ(bob.CreatePlayer({"Bob", "Client"}, &bobId), kSessionOk);
+    // One player for each machine: a second would take a place another machine waits for.
+    uint32_t second = 0;
+    EXPECT_EQ(bob.CreatePlayer({"Bob2", "Client"}, &second), kSessionRefused);
+    EXPECT_EQ(second, 0u);
+
+    EnetSessionService cy(Settings(host.port));
+    ASSERT_EQ(cy.Open(Find(&cy).at(0), kSessionJoin), kSessionOk);
+    uint32_t cyId = 0;
+    ASSERT_EQ(cy.CreatePlayer({"Cy", "Client"}, &cyId), kSessionOk);
+    std::vector<std::string> bobLog;
+    std::vector<std::string> cyLog;
+    ASSERT_TRUE(JoinerHears(&bob, &bobLog, "joined " + std::to_string(cyId) + " Cy Client")) << Joined(bobLog);
+
+    // A broadcast from one member reaches the host's players and, relayed,
+    // the other member's.
+    ASSERT_EQ(bob.Send(bobId, kAllPlayers, kSendGuaranteed, "all hands", 9), kSessionOk);
+    EXPECT_TRUE(served.Heard("data " + std::to_string(bobId) + " " + std::to_string(host.ann) + " all hands"))
+        << served.Log();
+    EXPECT_TRUE(JoinerHears(&cy, &cyLog, "data " + std::to_string(bobId) + " " + std::to_string(cyId) + " all hands"))
+        << Joined(cyLog);
+
+    // A member's player leaving is told to the host and to the other member.
+    ASSERT_EQ(bob.DestroyPlayer(bobId), kSessionOk);
+    EXPECT_EQ(bob.DestroyPlayer(bobId), kSessionInvalidPlayer);
+    EXPECT_TRUE(served.Heard("left " + std::to_string(bobId))) << served.Log();
+    EXPECT_TRUE(JoinerHears(&cy, &cyLog, "left " + std::to_string(bobId))) << Joined(cyLog);
+
+    // And so is the host's own.
+    served.Stop();
+    EXPECT_EQ(host.service.DestroyPlayer(host.ann), kSessionOk);
+    served.Serve();
+    EXPECT_TRUE(JoinerHears(&cy, &cyLog, "left " + std::to_string(host.ann))) << Joined(cyLog);
+    EXPECT_TRUE(JoinerHears(&bob, &bobLog, "left " + std::to_string(host.ann))) << Joined(bobLog);
+
+    // Groups are no part of these sessions.
+    uint32_t group = 7;
+    EXPECT_EQ(cy.CreateGroup({"Wing", "Wing"}, &group), kSessionUnsupported);
+    EXPECT_EQ(group, 0u);
+    EXPECT_EQ(cy.DestroyGroup(1), kSessionUnsupported);
+    EXPECT_EQ(cy.AddPlayerToGroup(1, cyId), kSessionUnsupported);
+    EXPECT_EQ(cy.DeletePlayerFromGroup(1, cyId), kSessionUnsupported);
+
+    cy.Close();
+    EXPECT_TRUE(served.Heard("left " + std::to_string(cyId))) << served.Log();
+
+    // The host going away takes everyone reached through it, and the session.
+    served.Stop();
+    uint32_t dee = 0;
+    ASSERT_EQ(host.service.CreatePlayer({"Dee", "Server"}, &dee), kSessionOk);
+    served.Serve();
+    ASSERT_TRUE(JoinerHears(&bob, &bobLog, "joined " + std::to_string(dee) + " Dee Server")) << Joined(bobLog);
+    served.Stop();
+    host.service.Close();
+    EXPECT_TRUE(JoinerHears(&bob, &bobLog, "lost")) << Joined(bobLog);
+    EXPECT_TRUE(Has(bobLog, "left " + std::to_string(dee))) << Joined(bobLog);
+}
+
+TEST(EnetSessionServiceInProcess, AJoinThatIsRefusedOrUnansweredLeavesTheJoinerClosed) {
+    ServedHost served(2, false);
+    Host& host = served.host();
+    served.Serve();
+    SessionNetworkSettings settings = Settings(host.port);
+    settings.answerTimeoutMs = 300;
+    EnetSessionService joiner(settings);
+    const std::vector<SessionDescription> found = Find(&joiner);
+    ASSERT_EQ(found.size(), 1u);
+
+    // The last place is taken between the search and the join.
+    served.Stop();
+    uint32_t cy = 0;
+    ASSERT_EQ(host.service.CreatePlayer({"Cy", "Server"}, &cy), kSessionOk);
+    served.Serve();
+    EXPECT_EQ(joiner.Open(found[0], kSessionJoin), kSessionRefused);
+    uint32_t self = 0;
+    EXPECT_EQ(joiner.CreatePlayer({"Bob", "Client"}, &self), kSessionUninitialized);
+
+    // The host goes away between the search and the join.
+    served.Stop();
+    served.host().service.Close();
+    EXPECT_EQ(joiner.Open(found[0], kSessionJoin), kSessionTimedOut);
+    EXPECT_EQ(joiner.CreatePlayer({"Bob", "Client"}, &self), kSessionUninitialized);
+
+    // A session never found cannot be joined, and there is no third way to open one.
+    SessionDescription unknown;
+    unknown.application = kApplication;
+    EXPECT_EQ(joiner.Open(unknown, kSessionJoin), kSessionNoSessions);
+    EXPECT_EQ(joiner.Open(unknown, 0x7F), kSessionInvalidParams);
 }
 
 }  // namespace

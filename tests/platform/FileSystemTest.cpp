@@ -348,6 +348,7 @@ TEST(FileSystem, DosDateBefore1980ClampsToItsFirstDay) {
 }
 
 TEST(FileSystem, ErrnoValuesMapToTheGameStatusWords) {
+    EXPECT_EQ(FileErrorFromErrno(0), 0u);
     EXPECT_EQ(FileErrorFromErrno(ENOENT), 2u);
     EXPECT_EQ(FileErrorFromErrno(ENOTDIR), 3u);
     EXPECT_EQ(FileErrorFromErrno(EMFILE), 4u);
@@ -420,4 +421,142 @@ TEST(FileSystem, PathsOfMoreThan259CharactersAreRefused) {
     EXPECT_FALSE(std::filesystem::exists(tooLong));
     EXPECT_EQ(Files().Attributes(tooLong.c_str()), -1);
     EXPECT_EQ(Files().LastError(), kFileNameTooLong);
+}
+
+// A descriptor number far above any the process opens: a handle the game
+// might keep after closing it, or one it never had.
+constexpr FileHandle kClosedHandle = FileHandle{1} << 19;
+
+TEST(FileSystem, EveryOperationOnAHandleThatIsNotOpenFailsWith6) {
+    char buffer[4] = {};
+    uint16_t date = 0, time = 0;
+
+    EXPECT_EQ(Files().Size(kClosedHandle), -1);
+    EXPECT_EQ(Files().LastError(), kFileInvalidHandle);
+    SetFileLastError(kFileOk);
+    EXPECT_EQ(Files().Write(kClosedHandle, "x", 1), -1);
+    EXPECT_EQ(Files().LastError(), kFileInvalidHandle);
+    SetFileLastError(kFileOk);
+    EXPECT_FALSE(Files().Truncate(kClosedHandle));
+    EXPECT_EQ(Files().LastError(), kFileInvalidHandle);
+    SetFileLastError(kFileOk);
+    EXPECT_FALSE(Files().Flush(kClosedHandle));
+    EXPECT_EQ(Files().LastError(), kFileInvalidHandle);
+    SetFileLastError(kFileOk);
+    EXPECT_FALSE(Files().ModifiedDosDateTime(kClosedHandle, &date, &time));
+    EXPECT_EQ(Files().LastError(), kFileInvalidHandle);
+    SetFileLastError(kFileOk);
+    EXPECT_FALSE(Files().LockRange(kClosedHandle, 0, 1));
+    EXPECT_EQ(Files().LastError(), kFileInvalidHandle);
+    SetFileLastError(kFileOk);
+    EXPECT_EQ(Files().Read(kClosedHandle, buffer, 1), -1);
+    EXPECT_EQ(Files().LastError(), kFileInvalidHandle);
+}
+
+TEST(FileSystem, MalformedRequestsFailWith87AndTouchNothing) {
+    TempDir dir;
+    dir.WriteFile("f", "abc");
+    const std::string path = dir.Str() + "/f";
+
+    EXPECT_EQ(Files().Open(path.c_str(), kReadWrite, 0, static_cast<FileCreation>(99), kFileAttrNormal), kNoFile);
+    EXPECT_EQ(Files().LastError(), kFileInvalidParameter);
+    EXPECT_EQ(Files().Open(nullptr, kFileRead, 0, FileCreation::kOpenExisting, kFileAttrNormal), kNoFile);
+    EXPECT_EQ(Files().LastError(), kFileInvalidParameter);
+    EXPECT_FALSE(Files().Delete(nullptr));
+    EXPECT_EQ(Files().LastError(), kFileInvalidParameter);
+
+    const FileHandle file = OpenExisting(path);
+    ASSERT_NE(file, kNoFile);
+    SetFileLastError(kFileOk);
+    EXPECT_EQ(Files().Read(file, nullptr, 2), -1);
+    EXPECT_EQ(Files().LastError(), kFileInvalidParameter);
+    SetFileLastError(kFileOk);
+    EXPECT_EQ(Files().Write(file, nullptr, 2), -1);
+    EXPECT_EQ(Files().LastError(), kFileInvalidParameter);
+    SetFileLastError(kFileOk);
+    EXPECT_EQ(Files().Seek(file, 0, static_cast<SeekOrigin>(7)), -1);
+    EXPECT_EQ(Files().LastError(), kFileInvalidParameter);
+    uint16_t date = 0;
+    SetFileLastError(kFileOk);
+    EXPECT_FALSE(Files().ModifiedDosDateTime(file, &date, nullptr));
+    EXPECT_EQ(Files().LastError(), kFileInvalidParameter);
+    // Nothing read or written meanwhile: the handle is still at the start.
+    char buffer[4] = {};
+    EXPECT_EQ(Files().Read(file, buffer, 3), 3);
+    EXPECT_STREQ(buffer, "abc");
+    EXPECT_TRUE(Files().Close(file));
+    EXPECT_EQ(FileContents(path), "abc");
+}
+
+TEST(FileSystem, AFullDiskIsToldWith112) {
+    const FileHandle full = Files().Open("/dev/full", kFileWrite, 0, FileCreation::kOpenExisting, kFileAttrNormal);
+    if (full == kNoFile) GTEST_SKIP() << "no /dev/full here";
+    EXPECT_EQ(Files().Write(full, "save", 4), -1);
+    EXPECT_EQ(Files().LastError(), kFileDiskFull);
+    EXPECT_TRUE(Files().Close(full));
+}
+
+TEST(FileSystem, ReplacingAFileWithTheReadOnlyAttributeMakesItReadOnly) {
+    TempDir dir;
+    dir.WriteFile("pilot.plr", "old roster");
+    const std::string path = dir.Str() + "/pilot.plr";
+
+    const FileHandle file = Create(path, FileCreation::kCreateAlways, kFileAttrReadOnly);
+    ASSERT_NE(file, kNoFile);
+    EXPECT_EQ(Files().Write(file, "new", 3), 3);   // the handle that made it may still write
+    EXPECT_TRUE(Files().Close(file));
+
+    EXPECT_EQ(FileContents(path), "new");
+    EXPECT_EQ(Files().Attributes(path.c_str()), kFileAttrReadOnly);
+    EXPECT_EQ(OpenExisting(path), kNoFile);
+    EXPECT_EQ(Files().LastError(), kFileAccessDenied);
+}
+
+TEST(FileSystem, DeleteOnCloseOfARelativePathSurvivesAChangeOfFolder) {
+    TempDir dir;
+    TempDir elsewhere;
+    const std::filesystem::path start = std::filesystem::current_path();
+    std::filesystem::current_path(dir.Path());
+    const FileHandle file = Create("scratch.tmp", FileCreation::kCreateAlways, kFileAttrNormal | kFileDeleteOnClose);
+    // Something of the same name where the game moves to must survive.
+    elsewhere.WriteFile("scratch.tmp", "keep");
+    std::filesystem::current_path(elsewhere.Path());
+    const bool closed = file != kNoFile && Files().Close(file);
+    std::filesystem::current_path(start);
+
+    ASSERT_NE(file, kNoFile);
+    EXPECT_TRUE(closed);
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "scratch.tmp"));
+    EXPECT_EQ(FileContents(elsewhere.Str() + "/scratch.tmp"), "keep");
+}
+
+TEST(FileSystem, DosDateAfter2107ClampsToItsLastMoment) {
+    TempDir dir;
+    dir.WriteFile("f", "");
+    const std::string path = dir.Str() + "/f";
+    const timespec times[2] = {{time_t{4'500'000'000}, 0}, {time_t{4'500'000'000}, 0}};   // in the year 2112
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    if (info.st_mtime != times[1].tv_sec) GTEST_SKIP() << "this file system keeps no such date";
+
+    const FileHandle file = OpenExisting(path, kFileRead);
+    ASSERT_NE(file, kNoFile);
+    uint16_t date = 0, time = 0;
+    ASSERT_TRUE(Files().ModifiedDosDateTime(file, &date, &time));
+    EXPECT_EQ(date, (127 << 9) | (12 << 5) | 31);
+    EXPECT_EQ(time, (23 << 11) | (59 << 5) | 29);
+    Files().Close(file);
+}
+
+TEST(FileSystem, FolderWorkUnderAMissingFolderIsTold) {
+    TempDir dir;
+    EXPECT_FALSE(Files().SyncFolder((dir.Str() + "/gone/save.dat").c_str()));
+    EXPECT_EQ(Files().LastError(), kFilePathNotFound);
+    EXPECT_TRUE(Files().SyncFolder((dir.Str() + "/save.dat").c_str()));
+
+    SetFileLastError(kFileOk);
+    EXPECT_EQ(Files().CreateUniqueFile(dir.Str() + "/gone", "vrn"), "");
+    EXPECT_EQ(Files().LastError(), kFilePathNotFound);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
 }

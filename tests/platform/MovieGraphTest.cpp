@@ -93,4 +93,31 @@ TEST_F(MovieGraphTest, AnUnseenMovieOfUnknownLengthEndsToo) {
     EXPECT_EQ(code, platform::kGraphEventComplete);
 }
 
+// The player sizes its picture from the movie's and may show a part of it;
+// a part of no area, or of a graph with no movie, is refused.
+TEST_F(MovieGraphTest, TheVideoSizeIsTheFilesAndASourceMustBeAnArea) {
+    std::unique_ptr<platform::MovieGraph> empty;
+    ASSERT_EQ(platform::MovieGraph::Create(&empty), platform::kDeviceOk);
+    int32_t width = 0;
+    int32_t height = 0;
+    EXPECT_EQ(empty->GetVideoSize(&width, &height), platform::kDeviceFailed);
+    EXPECT_EQ(empty->SetSourcePosition(0, 0, 16, 16), platform::kDeviceInvalidArguments);
+
+    std::string reason;
+    const std::string path = dir_.Str() + "/bare.m1v";
+    ASSERT_TRUE(MovieBuilder().Pictures(32, 16, 25, {0x00FF00, 0x00FF00}).Write(path, "mpeg1video", &reason)) << reason;
+    const std::unique_ptr<platform::MovieGraph> graph = Run(path);
+    ASSERT_EQ(graph->GetVideoSize(&width, &height), platform::kDeviceOk);
+    EXPECT_EQ(width, 32);
+    EXPECT_EQ(height, 16);
+    EXPECT_EQ(graph->GetVideoSize(&width, nullptr), platform::kDeviceFailed);
+    EXPECT_EQ(graph->SetSourcePosition(0, 0, 0, 16), platform::kDeviceInvalidArguments);
+    EXPECT_EQ(graph->SetSourcePosition(0, 0, 16, -1), platform::kDeviceInvalidArguments);
+    // A quarter of the picture, stretched over the whole window.
+    ASSERT_EQ(graph->SetSourcePosition(8, 4, 16, 8), platform::kDeviceOk);
+    graph->Show();
+    EXPECT_TRUE(Near(display_.Presenter().Rgb(0, 0), 0x00FF00));
+    EXPECT_TRUE(Near(display_.Presenter().Rgb(63, 47), 0x00FF00));
+}
+
 }  // namespace

@@ -114,8 +114,14 @@ TEST_F(SdlInputTest, KeysAndTheMouseReachTheDevicesAndTheFocusTakesThemAway) {
     EXPECT_EQ(pointer[2].offset, platform::kMouseOffsetButton0 + 1);
     EXPECT_TRUE(input().IsMouseButtonDown(2));
 
+    platform::DeviceCaps caps;
+    ASSERT_EQ(keyboard->GetCapabilities(&caps), platform::kInputOk);
+    EXPECT_EQ(caps.buttons, 256u);   // a key for every scan code, extended ones included
+
+    EXPECT_TRUE(input().Focused());
     Focus(SDL_WINDOWEVENT_FOCUS_LOST);
     window_->PumpMessages();
+    EXPECT_FALSE(input().Focused());
     uint32_t result = 0;
     Events(keyboard, &result);
     EXPECT_EQ(result, platform::kInputLost);
@@ -124,6 +130,43 @@ TEST_F(SdlInputTest, KeysAndTheMouseReachTheDevicesAndTheFocusTakesThemAway) {
     Focus(SDL_WINDOWEVENT_FOCUS_GAINED);
     window_->PumpMessages();
     EXPECT_EQ(keyboard->Acquire(), platform::kInputOk);
+}
+
+// The window numbers three buttons; the mouse device has a fourth, the
+// first extra button, and no more.
+TEST_F(SdlInputTest, TheButtonsReachTheWindowAndTheMouseAsEachNumbersThem) {
+    std::vector<platform::WindowMessage> seen;
+    window_->SetProcedure([&seen](platform::Window&, const platform::WindowMessage& message) {
+        seen.push_back(message);
+        return true;
+    });
+    InputDevice* const mouse = Open(InputDeviceKind::kMouse);
+    ASSERT_NE(mouse, nullptr);
+    // Events the game has no use for pass unseen.
+    SDL_Event other{};
+    other.type = SDL_USEREVENT;
+    Push(other);
+    for (const Uint8 button : {Uint8(SDL_BUTTON_LEFT), Uint8(SDL_BUTTON_MIDDLE), Uint8(SDL_BUTTON_X1),
+                               Uint8(SDL_BUTTON_X2)}) {
+        SDL_Event press{};
+        press.type = SDL_MOUSEBUTTONDOWN;
+        press.button.windowID = platform::SdlVideo::WindowId();
+        press.button.button = button;
+        press.button.state = SDL_PRESSED;
+        Push(press);
+    }
+    window_->PumpMessages();
+
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].type, platform::WindowMessageType::kMouseButtonDown);
+    EXPECT_EQ(seen[0].button, platform::kMouseButtonLeft);
+    EXPECT_EQ(seen[1].button, platform::kMouseButtonMiddle);
+    const std::vector<DeviceEvent> pointer = Events(mouse);
+    ASSERT_EQ(pointer.size(), 3u);
+    EXPECT_EQ(pointer[0].offset, platform::kMouseOffsetButton0);
+    EXPECT_EQ(pointer[1].offset, platform::kMouseOffsetButton0 + 2);
+    EXPECT_EQ(pointer[2].offset, platform::kMouseOffsetButton0 + 3);
+    EXPECT_TRUE(input().IsMouseButtonDown(4));
 }
 
 TEST_F(SdlInputTest, TheFirstJoystickFeedsItsAxesButtonsAndHat) {
@@ -143,6 +186,18 @@ TEST_F(SdlInputTest, TheFirstJoystickFeedsItsAxesButtonsAndHat) {
     EXPECT_EQ(info.buttons, 2u);
     EXPECT_EQ(info.x, 65535u);
     EXPECT_EQ(info.pov, 9000u);
+    // Every way the hat points, in hundredths of a degree clockwise from up;
+    // centred is 0xFFFF, as the position reports it.
+    const std::pair<Uint8, uint32_t> ways[] = {
+        {SDL_HAT_UP, 0},           {SDL_HAT_RIGHTUP, 4500}, {SDL_HAT_RIGHTDOWN, 13500}, {SDL_HAT_DOWN, 18000},
+        {SDL_HAT_LEFTDOWN, 22500}, {SDL_HAT_LEFT, 27000},   {SDL_HAT_LEFTUP, 31500},    {SDL_HAT_CENTERED, 0xFFFFu}};
+    for (const auto& [hat, angle] : ways) {
+        SDL_JoystickSetVirtualHat(stick, 0, hat);
+        SDL_JoystickUpdate();
+        window_->PumpMessages();
+        ASSERT_EQ(input().GetJoystickPosition(&info), platform::kJoystickOk);
+        EXPECT_EQ(info.pov, angle) << int(hat);
+    }
     platform::JoystickCaps caps;
     ASSERT_EQ(input().GetJoystickCaps(&caps), platform::kJoystickOk);
     EXPECT_EQ(caps.buttons, 4u);
@@ -185,6 +240,30 @@ TEST(SdlInputStart, AJoystickPresentBeforeTheWindowIsThereAtOnce) {
     EXPECT_FALSE(input.JoystickAttached());
     input.CloseInput();
     window.reset();
+    platform::VideoBackend::Stop();
+    SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+}
+
+// The window lets go of the joystick it took: a window made again finds it anew.
+TEST(SdlInputStart, TheJoystickGoesWithTheWindow) {
+    const ScopedEnvironment driver("SDL_VIDEODRIVER", "dummy");
+    const ScopedEnvironment background("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS", "1");
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_JOYSTICK), 0) << SDL_GetError();
+    const int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 2, 4, 1);
+    if (index < 0) {
+        SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+        GTEST_SKIP() << "no virtual joystick: " << SDL_GetError();
+    }
+    ASSERT_EQ(platform::VideoBackend::Start(true), platform::VideoBackendKind::kSdl);
+    platform::QueuedInput& input = platform::SystemInput();
+    std::unique_ptr<platform::Window> window = platform::Window::Create("Vorn Tessel", 64, 48, false);
+    EXPECT_TRUE(input.JoystickAttached());
+    window.reset();
+    EXPECT_FALSE(input.JoystickAttached());
+    window = platform::Window::Create("Vorn Tessel", 64, 48, false);
+    EXPECT_TRUE(input.JoystickAttached());
+    window.reset();
+    SDL_JoystickDetachVirtual(index);
     platform::VideoBackend::Stop();
     SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
 }

@@ -15,7 +15,9 @@
 #include "platform/SdlVideo.h"
 #include "platform/VideoBackend.h"
 #include "platform/Window.h"
+#include "tests/support/GoldenImage.h"
 #include "tests/support/ScopedEnvironment.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -212,6 +214,28 @@ TEST_F(DummyVideo, PresenterOpensTheWindowWhenNoneIsOpenAndFollowsTheFrameSize) 
     EXPECT_EQ(shot.height, 24);
 }
 
+// A screenshot is the window as the player sees it.
+TEST_F(DummyVideo, AScreenshotIsTheFrameTheWindowShows) {
+    SdlPresenter presenter;
+    TempDir folder;
+    const std::string path = folder.Str() + "/shot.png";
+    EXPECT_FALSE(presenter.WriteImage(path)) << "no window yet";
+    const std::unique_ptr<Window> window = OpenWindow(3, 2);
+    DisplayPalette palette;
+    palette.entries[1] = {255, 0, 0, 0};
+    palette.entries[2] = {0, 0, 255, 0};
+    const uint8_t pixels[] = {1, 2, 0, 0, 1, 2};
+    presenter.Present(pixels, 3, 2, 3, platform::kLayoutIndexed8, &palette);
+
+    ASSERT_TRUE(presenter.WriteImage(path));
+    RgbImage read;
+    ASSERT_TRUE(ReadStoredPng(path, &read));
+    ASSERT_EQ(read.width, 3);
+    ASSERT_EQ(read.height, 2);
+    EXPECT_EQ(read.rgb, (std::vector<uint8_t>{255, 0, 0, 0, 0, 255, 0, 0, 0, 0, 0, 0, 255, 0, 0, 0, 0, 255}));
+    EXPECT_FALSE(presenter.WriteImage(folder.Str() + "/none/shot.png"));
+}
+
 TEST_F(DummyVideo, FullScreenFrameIsScaledWithItsShapeKept) {
     const std::unique_ptr<Window> window = OpenWindow(4, 2);
     window->SetFullScreen(true);
@@ -285,15 +309,27 @@ TEST_F(DummyVideo, EditingKeysAlsoTypeTheirControlCharacters) {
     Push(KeyEvent(SDL_KEYDOWN, SDL_SCANCODE_BACKSPACE));
     Push(KeyEvent(SDL_KEYDOWN, SDL_SCANCODE_KP_ENTER));
     Push(KeyEvent(SDL_KEYUP, SDL_SCANCODE_KP_ENTER));
+    Push(KeyEvent(SDL_KEYDOWN, SDL_SCANCODE_TAB));
+    Push(KeyEvent(SDL_KEYDOWN, SDL_SCANCODE_ESCAPE));
+    Push(KeyEvent(SDL_KEYDOWN, SDL_SCANCODE_RETURN));
 
     window->PumpMessages();
 
     ASSERT_EQ(SeenTypes(), (std::vector<WindowMessageType>{WindowMessageType::kKeyDown, WindowMessageType::kCharacter,
                                                            WindowMessageType::kKeyDown, WindowMessageType::kCharacter,
-                                                           WindowMessageType::kKeyUp}));
+                                                           WindowMessageType::kKeyUp,
+                                                           WindowMessageType::kKeyDown, WindowMessageType::kCharacter,
+                                                           WindowMessageType::kKeyDown, WindowMessageType::kCharacter,
+                                                           WindowMessageType::kKeyDown, WindowMessageType::kCharacter}));
     EXPECT_EQ(seen_[1].character, 8u);
     EXPECT_EQ(seen_[2].KeyCode(), 156u);
     EXPECT_EQ(seen_[3].character, 13u);
+    EXPECT_EQ(seen_[5].KeyCode(), 0x0Fu);
+    EXPECT_EQ(seen_[6].character, 9u);
+    EXPECT_EQ(seen_[7].KeyCode(), 0x01u);
+    EXPECT_EQ(seen_[8].character, 27u);
+    EXPECT_EQ(seen_[9].KeyCode(), 0x1Cu);
+    EXPECT_EQ(seen_[10].character, 13u);
 }
 
 TEST_F(DummyVideo, TypedTextArrivesAsCharacters) {
@@ -309,6 +345,25 @@ TEST_F(DummyVideo, TypedTextArrivesAsCharacters) {
     EXPECT_EQ(seen_[0].type, WindowMessageType::kCharacter);
     EXPECT_EQ(seen_[0].character, uint32_t('a'));
     EXPECT_EQ(seen_[1].character, 0xE9u);
+}
+
+TEST_F(DummyVideo, LongAndBrokenTextIsDecodedCharacterByCharacter) {
+    const std::unique_ptr<Window> window = OpenWindow(8, 8);
+    SDL_Event text{};
+    text.type = SDL_TEXTINPUT;
+    // The euro sign, a character beyond the first 64K, a stray continuation
+    // byte, a lead byte cut short by a plain letter, and a byte no UTF-8 has.
+    std::strcpy(text.text.text, "\xE2\x82\xAC\xF0\x9F\x9A\x80\x80\xC3Z\xF8");
+    Push(text);
+
+    window->PumpMessages();
+
+    std::vector<uint32_t> characters;
+    for (const WindowMessage& message : seen_) {
+        EXPECT_EQ(message.type, WindowMessageType::kCharacter);
+        characters.push_back(message.character);
+    }
+    EXPECT_EQ(characters, (std::vector<uint32_t>{0x20AC, 0x1F680, 0xFFFD, 0xFFFD, uint32_t('Z'), 0xFFFD}));
 }
 
 TEST_F(DummyVideo, MouseButtonsArriveNumberedAtFramePixels) {

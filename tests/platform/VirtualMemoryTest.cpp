@@ -1,5 +1,7 @@
 #include "platform/VirtualMemory.h"
 
+#include <sys/resource.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -57,6 +59,36 @@ TEST(VirtualMemory, StatusReportsPhysicalAndVirtualFigures) {
     EXPECT_LE(status.availablePhysical, status.totalPhysical);
     EXPECT_GT(status.totalVirtual, 0u);
     EXPECT_LE(status.availableVirtual, status.totalVirtual);
+}
+
+TEST(VirtualMemory, EmptyRangesAreNoWorkAndImpossibleOnesAreRefused) {
+    VirtualMemory& memory = SystemVirtualMemory();
+    auto* const base = static_cast<uint8_t*>(memory.Reserve(VirtualMemory::kPageSize));
+    ASSERT_NE(base, nullptr);
+    EXPECT_TRUE(memory.Commit(base, 0));
+    EXPECT_TRUE(memory.Decommit(base, 0));
+    // Running past the end of the address space.
+    void* const last = reinterpret_cast<void*>(UINTPTR_MAX - 10);
+    EXPECT_FALSE(memory.Commit(last, 100));
+    EXPECT_FALSE(memory.Decommit(last, 100));
+    EXPECT_TRUE(memory.Release(base));
+    // More than any address space holds.
+    EXPECT_EQ(memory.Reserve(size_t{1} << 62), nullptr);
+}
+
+// Under a limit of its address space, the process can map no more than it.
+TEST(VirtualMemory, AnAddressSpaceLimitIsTheVirtualTotal) {
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_AS, &before), 0);
+    if (before.rlim_max != RLIM_INFINITY) GTEST_SKIP() << "the address space is limited already";
+    constexpr rlim_t kLimit = rlim_t{1} << 46;   // far above what the process maps
+    rlimit limited = before;
+    limited.rlim_cur = kLimit;
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &limited), 0);
+    const platform::MemoryStatus status = SystemVirtualMemory().QueryStatus();
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &before), 0);
+    EXPECT_EQ(status.totalVirtual, kLimit);
+    EXPECT_LT(status.availableVirtual, kLimit);
 }
 
 TEST(VirtualMemory, InstallReplacesCurrentAndReturnsThePreviousOne) {

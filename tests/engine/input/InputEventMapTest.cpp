@@ -99,6 +99,9 @@ TEST_F(InputEventMapTest, TriggersHoldWhenEveryConditionDoes) {
         {"alt and enter, not enter", Keys({0x21C, 0x401}), {0x38, 0x1C}, 0, 0, false},
         {"an unknown modifier", Keys({0x404}), {0x38}, 0, 0, false},
         {"shift", Keys({0x403}), {0x36}, 0, 0, true},
+        {"ctrl", Keys({0x402}), {0x1D}, 0, 0, true},
+        {"right ctrl", Keys({0x402}), {0x9D}, 0, 0, true},
+        {"ctrl, not held", Keys({0x402}), {0x2A}, 0, 0, false},
         {"x at 100", xRange, {}, 100, 0, true},
         {"x at 200", xRange, {}, 200, 0, true},
         {"x at 99", xRange, {}, 99, 0, false},
@@ -123,6 +126,40 @@ TEST_F(InputEventMapTest, TriggersHoldWhenEveryConditionDoes) {
     EXPECT_TRUE(Fires(motion));
     input_.FeedMouseMotion(3, 1);
     EXPECT_FALSE(Fires(motion));
+}
+
+// A screen reads the devices through its map; a map without an input
+// system reads them all at rest.
+TEST_F(InputEventMapTest, TheDevicesReadThroughTheMapAreItsInputSystems) {
+    InputEventMap map(system_.get());
+    InputEventMap detached(nullptr);
+    input_.Press(0x1D);
+    input_.FeedMouseButton(1, true);
+    input_.FeedMouseMotion(6, -3);
+    input_.FeedJoystickButton(2, true);
+    system_->Update();
+
+    EXPECT_TRUE(map.IsKeyDown(0x1D));
+    EXPECT_FALSE(map.IsKeyDown(0x1E));
+    EXPECT_EQ(map.GetMouseButtons(), system_->GetMouseButtons());
+    EXPECT_NE(map.GetMouseButtons(), 0);
+    int16_t dx = 0;
+    int16_t dy = 0;
+    map.GetMouseMotion(&dx, &dy);
+    EXPECT_EQ(dx, 6);
+    EXPECT_EQ(dy, -3);
+    platform::JoystickInfo stick;
+    map.GetJoystickState(&stick);
+    EXPECT_EQ(stick.buttons, 4u);
+
+    EXPECT_FALSE(detached.IsKeyDown(0x1D));
+    EXPECT_EQ(detached.GetMouseButtons(), 0);
+    dx = dy = 0;
+    detached.GetMouseMotion(&dx, &dy);
+    EXPECT_EQ(dx, 0);
+    platform::JoystickInfo none;
+    detached.GetJoystickState(&none);
+    EXPECT_EQ(none.buttons, 0u);
 }
 
 TEST_F(InputEventMapTest, ActivationSwitchesOnTheDevicesTheTriggersNeed) {
@@ -217,6 +254,8 @@ TEST_F(InputEventMapTest, HostileOrBrokenFormsAreRefused) {
         {"triggers one byte short", Form("Map", {1}, {t}, 0, -1)},
         {"a count beyond its chunks", Form("Map", {1}, {t}, 0x10000000)},
         {"a count of 2^32 - 1", Form("Map", {1}, {t}, -2)},
+        {"a header one byte short", b_.Form("MEVT", {b_.Chunk("HDR ", Bytes{'M', 'a', 'p', 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0})})},
+        {"no header", b_.Form("MEVT", {b_.Chunk("EVNT", Bytes{1, 0, 0, 0})})},
         {"event 512", Form("Map", {512}, {t})},
         {"a truncated file", Bytes(good.begin(), good.end() - 10)},
         {"a form size beyond the file", ChunkBuilder::Join({b_.Header("FORM", 4000), ChunkBuilder::Text("MEVT")})},

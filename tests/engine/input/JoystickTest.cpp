@@ -111,6 +111,59 @@ TEST(WinmmJoystick, ReopenedAfterPollingItReadsTheStickAgain) {
     EXPECT_EQ(info.buttons, 8u);
 }
 
+// A joystick pulled out between the game counting it and opening it is
+// not there to open.
+TEST(WinmmJoystick, AJoystickPulledOutBeforeItIsOpenedIsNotOpened) {
+    ScriptedInput input;
+    input.PlugJoystick();
+    WinmmJoystick joystick(input);
+    ASSERT_EQ(joystick.DeviceCount(), 1);
+    input.DetachJoystick();
+    EXPECT_EQ(joystick.Open(), 0u);
+    EXPECT_EQ(joystick.DeviceCount(), 0);
+    EXPECT_EQ(joystick.GetDevice(), nullptr);   // read through the system's joystick calls, not a device
+}
+
+// Polling turned off stops the timer; the joystick is read directly again.
+TEST(WinmmJoystick, PollingTurnedOffReadsTheStickDirectly) {
+    FakeMultimediaTimer timer;
+    ScopedTimer scoped(&timer);
+    ScriptedInput input;
+    input.PlugJoystick();
+    WinmmJoystick joystick(input);
+    ASSERT_EQ(joystick.Open(), 1u);
+    ASSERT_TRUE(joystick.StartPolling(true, 10));
+    const uint32_t id = timer.Started().back().id;
+    input.FeedJoystickAxis(0, 1000);
+    timer.Fire(id);
+    EXPECT_FALSE(joystick.StartPolling(false, 10));
+    EXPECT_FALSE(timer.IsRunning(id));
+    EXPECT_FALSE(joystick.IsPolling());
+    input.FeedJoystickAxis(0, 65535);
+    EXPECT_EQ(Read(joystick).x, 65536u);
+}
+
+TEST(TimedJoystick, PollingTurnedOffReadsItsDeviceDirectly) {
+    FakeMultimediaTimer timer;
+    ScopedTimer scoped(&timer);
+    ScriptedInput input;
+    ASSERT_TRUE(input.OpenInput(nullptr));
+    input.PlugJoystick(false);
+    TimedJoystick joystick(input);
+    ASSERT_NE(joystick.GetDevice(), nullptr);
+    EXPECT_FALSE(joystick.StartPolling(true, 10)) << "not open";
+    joystick.Open();
+    ASSERT_TRUE(joystick.StartPolling(true, 10));
+    const uint32_t id = timer.Started().back().id;
+    EXPECT_FALSE(joystick.StartPolling(false, 10));
+    EXPECT_FALSE(timer.IsRunning(id));
+    input.FeedJoystickButton(2, true);
+    EXPECT_EQ(Read(joystick).buttons, 4u);
+    input.FeedJoystickButton(2, false);
+    EXPECT_EQ(Read(joystick).buttons, 0u);
+    joystick.Close();
+}
+
 TEST(TimedJoystick, ReadsButtonsHatAndPressesBetweenReads) {
     FakeMultimediaTimer timer;
     ScopedTimer scoped(&timer);

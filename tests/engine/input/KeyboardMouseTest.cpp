@@ -200,6 +200,14 @@ TEST(WindowsInput, TheWindowsMouseFollowsTheCursorWithTwoButtons) {
     system.GetMousePosition(&x, &y);
     EXPECT_EQ(x, 100);
     EXPECT_EQ(y, 480);
+    // It moves and hides the system's own cursor, kept on the screen.
+    system.SetMousePosition(700, 50);
+    int32_t cursorX = 0, cursorY = 0;
+    input.GetCursorPosition(&cursorX, &cursorY);
+    EXPECT_EQ(cursorX, 640);
+    EXPECT_EQ(cursorY, 50);
+    system.GetMouse()->ShowCursor(false);
+    EXPECT_EQ(input.ShowCursor(true), 0);   // the hide was counted
     // Its keyboard is fed by the window's key messages.
     system.GetKeyboard()->KeyDown(kA);
     system.GetKeyboard()->KeyUp(kA);
