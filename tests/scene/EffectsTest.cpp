@@ -6,19 +6,25 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "display/Bitmap.h"
 #include "display/PixelImage.h"
 #include "engine/BoundingSphere.h"
 #include "engine/Random.h"
 #include "engine/WorldContext.h"
+#include "display/Palette.h"
+#include "display/PixelFormat.h"
 #include "scene/Billboard.h"
 #include "scene/Camera.h"
+#include "scene/Light.h"
 #include "scene/Material.h"
 #include "scene/Particle.h"
 #include "scene/ParticleSystem.h"
 #include "scene/PointField.h"
 #include "scene/ViewContext.h"
+#include "tests/support/DistinctPalette.h"
 #include "tests/support/RecordingCanvas.h"
 #include "tests/support/ScopedEngineHeap.h"
 
@@ -289,6 +295,130 @@ TEST_F(EffectsTest, ABillboardFacesTheCameraWithItsCornersInOrder) {
     EXPECT_EQ(sphere.radius, 20.0f);
     board.SetMaterial(nullptr);
     EXPECT_EQ(board.material, &material);
+    material.image = nullptr;
+}
+
+// A billboard made from a bitmap owns the picture it made; a copy borrows
+// it and goes without taking it along. A bitmap with no pixels to take
+// makes no picture.
+TEST_F(EffectsTest, ABillboardOwnsThePictureItMadeAndACopyBorrowsIt) {
+    Bitmap bitmap;
+    ASSERT_EQ(bitmap.Create(16, 16, Bitmap::kDepth8Bit, true), kStatusOk);
+    const std::unique_ptr<Palette> palette = MakeDistinctPalette(kPixelFormatIndexed8);
+    Billboard board;
+    ASSERT_EQ(board.CreateMaterial(&bitmap, 4.0f, 2.0f, false, palette.get()), kStatusOk);
+    ASSERT_NE(board.material, nullptr);
+    EXPECT_EQ(board.material->kind, Material::kKindBitmap);
+    EXPECT_NE(board.flags & Billboard::kFlagOwnsMaterial, 0u);
+    EXPECT_FLOAT_EQ(board.width, 4.0f);
+    board.position = {0.0f, 0.0f, 10.0f};
+    {
+        Billboard copy;
+        copy = board;
+        Billboard& same = copy;
+        copy = same;
+        EXPECT_EQ(copy.material, board.material);
+        EXPECT_EQ(copy.flags & Billboard::kFlagOwnsMaterial, 0u);
+        EXPECT_FLOAT_EQ(copy.position.z, 10.0f);
+        EXPECT_FLOAT_EQ(copy.height, 2.0f);
+        copy.Draw();
+        const std::vector<CanvasCall> fills = canvas_.CallsOf("FillPolygonTextured");
+        ASSERT_EQ(fills.size(), 2u);
+    }
+    canvas_.ForgetCalls();
+    board.Draw();   // the picture outlived the copy
+    EXPECT_EQ(canvas_.CallsOf("FillPolygonTextured").size(), 2u);
+
+    Bitmap hollow;
+    hollow.width = hollow.height = 16;
+    hollow.bytesPerPixel = Bitmap::kDepth8Bit;
+    EXPECT_EQ(board.CreateMaterial(&hollow, 4.0f, 2.0f, false, palette.get()), kStatusMaterialLockFailed);
+    EXPECT_EQ(board.material->image, nullptr);
+}
+
+// The quad turns with its roll and with the world's up as the camera sees
+// it; looking straight down, where the world's up gives no direction on the
+// screen, it stands upright.
+TEST_F(EffectsTest, ABillboardTurnsWithItsRollAndStandsUprightSeenFromAbove) {
+    Billboard board;
+    Material material;
+    PixelImage picture;
+    material.image = &picture;
+    board.SetMaterial(&material);
+    board.position = {0.0f, 0.0f, 10.0f};
+    board.width = 4.0f;
+    board.height = 2.0f;
+    // The screen extent of the quad drawn: width and height.
+    const auto extent = [&] {
+        canvas_.ForgetCalls();
+        board.Draw();
+        float x0 = 1e9f, x1 = -1e9f, y0 = 1e9f, y1 = -1e9f;
+        for (const CanvasCall& call : canvas_.Calls()) {
+            for (const ScreenVertex& v : call.screen) {
+                x0 = std::min(x0, v.x), x1 = std::max(x1, v.x), y0 = std::min(y0, v.y), y1 = std::max(y1, v.y);
+            }
+        }
+        return std::pair<float, float>{x1 - x0, y1 - y0};
+    };
+    const auto upright = extent();
+    EXPECT_NEAR(upright.first, 20.0f, 1.0f);
+    EXPECT_NEAR(upright.second, 10.0f, 1.0f);
+    board.angle = 90.0f;
+    const auto rolled = extent();
+    EXPECT_NEAR(rolled.first, 10.0f, 1.0f);
+    EXPECT_NEAR(rolled.second, 20.0f, 1.0f);
+    board.angle = 0.0f;
+
+    // Above the board, looking down at it.
+    camera_.SetOrientation({0.0f, 0.0f, 1.0f}, {0.0f, -1.0f, 0.0f}, Camera::kAllFlags);
+    camera_.SetPosition({0.0f, 10.0f, 0.0f});
+    board.position = {0.0f, 0.0f, 0.0f};
+    const auto fromAbove = extent();
+    EXPECT_NEAR(fromAbove.first, 20.0f, 1.0f);
+    EXPECT_NEAR(fromAbove.second, 10.0f, 1.0f);
+    material.image = nullptr;
+}
+
+// Lit in world space, the billboard is one face turned to the camera: the
+// chain's ambient level reaches its corners. A direction billboard behind
+// the camera fills nothing.
+TEST_F(EffectsTest, ABillboardIsLitAsAFaceTurnedToTheCamera) {
+    Billboard board;
+    Material material;
+    PixelImage picture;
+    material.image = &picture;
+    board.SetMaterial(&material);
+    board.position = {0.0f, 0.0f, 10.0f};
+    board.width = board.height = 2.0f;
+    // A palette whose shades have their full level at 240.
+    const std::unique_ptr<Palette> palette = MakeDistinctPalette(kPixelFormatIndexed8);
+    ShadeTable shades;
+    shades.pivot = 240;
+    ShadeTable* const own = palette->SwapShades(&shades);
+    canvas_.palette = palette.get();
+    Light ambient;
+    ambient.intensity = 51;   // a fifth of the full level
+    view_.lights = &ambient;
+    board.Draw();
+    std::vector<CanvasCall> fills = canvas_.CallsOf("FillPolygonTextured");
+    ASSERT_EQ(fills.size(), 2u);
+    const int32_t full = 240;
+    for (const ScreenVertex& v : fills[0].screen) EXPECT_NEAR(v.intensity, full / 5, 1.0f);
+    ambient.intensity = 255;
+    canvas_.ForgetCalls();
+    board.Draw();
+    fills = canvas_.CallsOf("FillPolygonTextured");
+    ASSERT_EQ(fills.size(), 2u);
+    EXPECT_NEAR(fills[0].screen[0].intensity, full, 1.0f);
+    view_.lights = nullptr;
+    canvas_.palette = nullptr;
+    palette->SwapShades(own);
+
+    board.flags |= Billboard::kFlagDirection;
+    board.position = {0.0f, 0.0f, -1.0f};
+    canvas_.ForgetCalls();
+    board.Draw();
+    EXPECT_EQ(canvas_.CountOf("FillPolygonTextured"), 0u);
     material.image = nullptr;
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <initializer_list>
 #include <limits>
 #include <memory>
 #include <string>
@@ -137,12 +138,18 @@ TEST_F(MaterialTest, BadFormsAreRefusedWithTheirCodes) {
     encoding2.encoding = 2;
     Header noFrames;
     noFrames.frames = 0;
+    Header noWidth;
+    noWidth.width = 0;
+    Header tooTall;
+    tooTall.height = 0x8000;
     const Case cases[] = {
         {"47-byte header", shortHeader, nullptr, false, kStatusMaterialBadData},
         {"another name", Header{}, "rock", false, kStatusMaterialNotFound},
         {"format 5", format5, nullptr, false, kStatusMaterialUnsupported},
         {"encoding 2", encoding2, nullptr, false, kStatusMaterialUnsupported},
         {"no frames", noFrames, nullptr, false, kStatusMaterialUnsupported},
+        {"no width", noWidth, nullptr, false, kStatusMaterialUnsupported},
+        {"a height past 16 signed bits", tooTall, nullptr, false, kStatusMaterialUnsupported},
         {"true colour, no palette", trueColour, nullptr, false, kStatusMaterialNeedsPalette},
     };
     for (const Case& c : cases) {
@@ -194,6 +201,84 @@ TEST_F(MaterialTest, RunLengthAndTrueColourBodiesDecodeOrFailCleanly) {
     EXPECT_EQ(material.image->pixels[1], palette_->MatchColor(40 | 215 << 8 | 20 << 16));
     EXPECT_NE(material.image->pixels[1], 255);
     EXPECT_NE(material.image->flags & PixelImage::kFlagKeyed, 0u);
+}
+
+// True-colour bodies in runs: a signed control byte, then the pixels it
+// copies or the one pixel it repeats. Each pixel is matched to the palette;
+// runs that end early, overrun the picture or lack their pixels are bad
+// data.
+TEST_F(MaterialTest, TrueColourRunsDecodeAndBrokenRunsAreRefused) {
+    Header h;
+    h.format = 3;
+    h.encoding = 1;
+    const Bytes a{40, 215, 20}, b{200, 10, 10}, c{10, 10, 200}, d{250, 250, 250};
+    const auto join = [](std::initializer_list<Bytes> parts) {
+        Bytes out;
+        for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+        return out;
+    };
+    // 128 of a, 126 of b, then c and d copied: the 256 pixels.
+    const Bytes body = join({{0x81}, a, {0x83}, b, {0x01}, c, d});
+    BitmapMaterial material;
+    ASSERT_EQ(Read(material, b_.Form("EMTL", {b_.Chunk("MHDR", Mhdr(h)), b_.Chunk("BODY", body)}), nullptr, 0,
+                   palette_.get()),
+              kStatusOk);
+    material.Lock();
+    const auto index = [&](const Bytes& rgb) { return palette_->MatchColor(rgb[0] | rgb[1] << 8 | rgb[2] << 16); };
+    EXPECT_EQ(material.image->pixels[0], index(a));
+    EXPECT_EQ(material.image->pixels[127], index(a));
+    EXPECT_EQ(material.image->pixels[128], index(b));
+    EXPECT_EQ(material.image->pixels[253], index(b));
+    EXPECT_EQ(material.image->pixels[254], index(c));
+    EXPECT_EQ(material.image->pixels[255], index(d));
+    material.Unlock();
+
+    const struct {
+        const char* what;
+        Bytes body;
+    } broken[] = {
+        {"runs that end early", join({{0x81}, a})},
+        {"a run past the picture", join({{0x81}, a, {0x81}, b, {0x81}, c})},
+        {"copied pixels cut short", join({{0x81}, a, {0x83}, b, {0x01}, c})},
+    };
+    for (const auto& bad : broken) {
+        BitmapMaterial other;
+        EXPECT_EQ(Read(other, b_.Form("EMTL", {b_.Chunk("MHDR", Mhdr(h)), b_.Chunk("BODY", bad.body)}), nullptr, 0,
+                       palette_.get()),
+                  kStatusMaterialBadData)
+            << bad.what;
+        EXPECT_STREQ(other.name, Material::kNoName) << bad.what;
+    }
+}
+
+// A plain material may own an array of pictures; one assigned from it
+// borrows them and goes without freeing them. A plain material reads no
+// form of its own.
+TEST_F(MaterialTest, APlainMaterialOwnsItsPicturesAndAnAssignedOneBorrowsThem) {
+    Material owner;
+    owner.image = new PixelImage[2];
+    owner.imageCount = 2;
+    owner.flags |= Material::kFlagOwnsMemory;
+    ASSERT_EQ(owner.image[1].Create(16, 16, 8, false), kStatusOk);
+    {
+        Material borrower;
+        borrower = owner;
+        Material& same = borrower;
+        borrower = same;
+        EXPECT_EQ(borrower.image, owner.image);
+        EXPECT_EQ(borrower.imageCount, 2);
+        EXPECT_EQ(borrower.flags & Material::kFlagOwnsMemory, 0u);
+    }
+    EXPECT_NE(owner.image[1].pixels, nullptr);   // still there after the borrower went
+    owner.image[1].FreePixels();
+    owner.Release();
+    EXPECT_EQ(owner.image, nullptr);
+    EXPECT_EQ(owner.imageCount, 0);
+
+    const Header h;
+    const std::string path = WriteFile("plain.iff", b_.Form("EMTL", {b_.Chunk("MHDR", Mhdr(h)), b_.Chunk("BODY", Frame(h))}));
+    Material plain;
+    EXPECT_EQ(plain.Load(path.c_str(), nullptr, 0, nullptr), kStatusMaterialUnsupported);
 }
 
 TEST_F(MaterialTest, RegisteredImagesAreSharedAndFreedAtTheLastRelease) {
