@@ -13,6 +13,7 @@
 #include "scene/TokenTable.h"
 #include "tests/support/ChunkBuilder.h"
 #include "tests/support/FakeKeyframeLibrary.h"
+#include "tests/support/MeshForm.h"
 #include "tests/support/ScopedEngineHeap.h"
 #include "tests/support/TempDir.h"
 
@@ -518,22 +519,7 @@ TEST_F(JointedObjectTest, APartLoadedFromAFileTakesItsMaskFromTheLoadedTokens) {
     token[17] = 0x1;   // mask 0x100
     const std::vector<uint8_t> tokens = b.Form("ETOK", {b.Chunk("HDR ", tokenHeader), b.Chunk("KTOK", token)});
 
-    std::vector<uint8_t> meshHeader(64, 0);
-    std::memcpy(meshHeader.data(), "TailFin", 7);
-    meshHeader[16] = 0x5;
-    meshHeader[20] = 3;   // vertices
-    meshHeader[24] = 1;   // faces
-    std::vector<uint8_t> vertices(3 * 32, 0);
-    for (int i = 0; i < 3; ++i) {
-        const float x = float(i);
-        std::memcpy(vertices.data() + 32 * i, &x, sizeof x);
-    }
-    std::vector<uint8_t> face(64, 0);
-    face[0] = 0x2;
-    face[6] = 1;
-    face[8] = 2;
-    const std::vector<uint8_t> mesh =
-        b.Form("EMSH", {b.Chunk("HDR ", meshHeader), b.Chunk("VER1", vertices), b.Chunk("FAC2", face)});
+    const std::vector<uint8_t> mesh = TriangleMeshForm(b, "TailFin");
     const TempDir dir;
     dir.WriteFile("tokens.iff", std::string(tokens.begin(), tokens.end()));
     dir.WriteFile("fin.iff", std::string(mesh.begin(), mesh.end()));

@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "display/Palette.h"
+#include "display/PixelFormat.h"
+#include "engine/EngineAllocation.h"
 #include "engine/WorldContext.h"
 #include "scene/BoxObject.h"
 #include "scene/Camera.h"
@@ -16,8 +19,12 @@
 #include "scene/Model.h"
 #include "scene/RenderVertex.h"
 #include "scene/ViewContext.h"
+#include "tests/support/ChunkBuilder.h"
+#include "tests/support/DistinctPalette.h"
+#include "tests/support/MeshForm.h"
 #include "tests/support/RecordingCanvas.h"
 #include "tests/support/ScopedEngineHeap.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -171,6 +178,90 @@ TEST_F(SceneObjectTest, ASmoothFaceLightsAVertexAFlatFaceTransformedFirstAtItsWo
         EXPECT_FLOAT_EQ(p.nz, -1.0f);
     }
     EXPECT_EQ(Fills().size(), 2u);
+}
+
+// Seen through an orthographic camera the back faces are judged by the
+// view's direction, not from a point: the square is drawn facing the
+// camera and culled turned away, wherever it stands across the view.
+TEST_F(SceneObjectTest, AnOrthographicViewCullsTheFacesTurnedAway) {
+    camera_.flags |= Camera::kFlagOrthographic;
+    camera_.orthoWidth = 40.0f;
+    camera_.UpdateProjection();
+    camera_.UpdateClipPlanes();
+    SceneObject object(&model_);
+    Place(object, 15.0f, 0.0f, 10.0f);   // off to the side: from the eye's point it would be seen obliquely
+    object.Draw();
+    EXPECT_EQ(Fills().size(), 2u);
+    canvas_.ForgetCalls();
+    object.local.RotateY(180.0f, Transform::kAllFlags);
+    Place(object, 15.0f, 0.0f, 10.0f);
+    object.Draw();
+    EXPECT_TRUE(Fills().empty());
+}
+
+// A face with a light floor is drawn no darker than it; the corners it
+// shares keep their own light for the faces without one.
+TEST_F(SceneObjectTest, ALightFloorBrightensOnlyItsOwnFace) {
+    // A palette whose shades have their full level at 240.
+    const std::unique_ptr<Palette> palette = MakeDistinctPalette(kPixelFormatIndexed8);
+    ShadeTable shades;
+    shades.pivot = 240;
+    ShadeTable* const own = palette->SwapShades(&shades);
+    canvas_.palette = palette.get();
+    light_.intensity = 0;
+    faces_[0].lightFloor = 128;
+    SceneObject object(&model_);
+    Place(object, 0.0f, 0.0f, 10.0f);
+    object.Draw();
+    canvas_.palette = nullptr;
+    palette->SwapShades(own);
+    const std::vector<CanvasCall> fills = canvas_.CallsOf("FillPolygonShaded");
+    ASSERT_EQ(fills.size(), 2u);
+    const int32_t full = 240;
+    for (const ScreenVertex& v : fills[0].screen) EXPECT_NEAR(v.intensity, full * 128 / 255, 1.0f);
+    for (const ScreenVertex& v : fills[1].screen) EXPECT_EQ(v.intensity, 0.0f);
+}
+
+// An object may hold materials of its own: they go with its model, but for
+// the kinds it was told it shares.
+TEST_F(SceneObjectTest, AnObjectsOwnMaterialsGoWithItsModelButForTheSharedKinds) {
+    BitmapMaterial shared;
+    SceneObject object(&model_);
+    auto** const own = static_cast<Material**>(EngineAllocate(3 * sizeof(Material*)));
+    ASSERT_NE(own, nullptr);
+    own[0] = new Material;   // the object's own: deleted (the sanitizers see a leak otherwise)
+    own[1] = &shared;        // shared bitmaps are not
+    own[2] = nullptr;
+    object.materials = own;
+    object.materialCount = 3;
+    object.flags |= SceneObject::kFlagOwnsMaterials | SceneObject::kFlagSharedBitmaps;
+    object.DetachModel();
+    EXPECT_EQ(object.materials, nullptr);
+    EXPECT_EQ(object.materialCount, 0u);
+    EXPECT_EQ(object.flags & (SceneObject::kFlagOwnsMaterials | SceneObject::kFlagSharedBitmaps), 0u);
+    EXPECT_EQ(shared.kind, Material::kKindBitmap);   // still whole
+}
+
+// An object made from a mesh file owns the model it read; a file it cannot
+// read leaves it without one.
+TEST_F(SceneObjectTest, AnObjectMadeFromAFileOwnsTheModelItRead) {
+    const ChunkBuilder b;
+    const TempDir dir;
+    const ChunkBuilder::Bytes mesh = TriangleMeshForm(b, "Pod");
+    dir.WriteFile("pod.iff", std::string(mesh.begin(), mesh.end()));
+    {
+        SceneObject pod((dir.Str() + "/pod.iff").c_str(), "Pod", nullptr, nullptr, nullptr, 0);
+        ASSERT_NE(pod.model, nullptr);
+        EXPECT_STREQ(pod.model->name, "Pod");
+        EXPECT_EQ(pod.model->faceCount, 1u);
+        EXPECT_NE(pod.flags & SceneObject::kFlagOwnsModel, 0u);
+    }
+    SceneObject missing((dir.Str() + "/none.iff").c_str(), "Pod", nullptr, nullptr, nullptr, 0);
+    EXPECT_EQ(missing.model, nullptr);
+    EXPECT_EQ(missing.flags & SceneObject::kFlagOwnsModel, 0u);
+    SceneObject other;
+    EXPECT_NE(other.LoadModel((dir.Str() + "/pod.iff").c_str(), "Hull", nullptr, nullptr, nullptr, 0), kStatusOk);
+    EXPECT_EQ(other.model, nullptr);
 }
 
 TEST_F(SceneObjectTest, TheCullKeepsEverySphereThatReachesIntoTheView) {

@@ -17,6 +17,7 @@
 #include "scene/Material.h"
 #include "scene/SceneObject.h"
 #include "tests/support/ChunkBuilder.h"
+#include "tests/support/MeshForm.h"
 #include "tests/support/ScopedEngineHeap.h"
 #include "tests/support/TempDir.h"
 
@@ -39,23 +40,7 @@ uint32_t FloatWord(float f) {
 class SceneTest : public ::testing::Test {
 protected:
     // A one-triangle mesh, with a parent name when given.
-    Bytes Mesh(const char* name, const char* parent = nullptr) const {
-        Bytes header = Named(64, name);
-        StoreLe32(header.data() + 16, 0x5);
-        StoreLe32(header.data() + 20, 3);
-        StoreLe32(header.data() + 24, 1);
-        Bytes vertices(3 * 32, 0);
-        for (int i = 0; i < 3; ++i) StoreLe32(vertices.data() + 32 * i, FloatWord(float(i)));
-        Bytes face(64, 0);
-        StoreLe32(face.data(), 0x2);
-        StoreLe16(face.data() + 6, 1);
-        StoreLe16(face.data() + 8, 2);
-        std::vector<Bytes> chunks = {b_.Chunk("HDR ", header), b_.Chunk("VER1", vertices), b_.Chunk("FAC2", face)};
-        if (parent != nullptr) chunks.push_back(b_.Chunk("HIER", Named(16, parent)));
-        Bytes body = ChunkBuilder::Text("EMSH");
-        for (const Bytes& c : chunks) body.insert(body.end(), c.begin(), c.end());
-        return ChunkBuilder::Join({b_.Header("FORM", uint32_t(body.size())), body});
-    }
+    Bytes Mesh(const char* name, const char* parent = nullptr) const { return TriangleMeshForm(b_, name, parent); }
     Bytes Header(const char* name, uint32_t cameras, uint32_t objects, uint32_t lights, size_t size = 64) const {
         Bytes h = Named(size, name);
         if (size >= 64) {
