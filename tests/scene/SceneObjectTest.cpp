@@ -400,4 +400,50 @@ TEST_F(SceneObjectTest, ABoxShowsOnlyTheFaceTurnedToTheCamera) {
     material.image = nullptr;
 }
 
+// A box steps the materials of its faces each frame, but for those not to
+// be stepped; a box assigned from it draws the same and borrows its
+// materials, giving up its own.
+TEST_F(SceneObjectTest, ABoxStepsItsFaceMaterialsAndAnAssignedBoxBorrowsThem) {
+    struct Stepped : Material {
+        int32_t Animate() override { return ++steps; }
+        int steps = 0;
+    };
+    // The box's own materials, deleted with it (the sanitizers see a leak
+    // or a use after a free otherwise).
+    auto* const flame = new Stepped;
+    auto* const still = new Stepped;
+    still->flags |= Material::kFlagNotStepped;
+    BoxObject box;
+    box.SetSize(2.0f);
+    box.SetFaceMaterial(7, -1);
+    box.SetFaceMaterialB(flame, 0);
+    box.SetFaceMaterialB(still, 1);
+    box.faceMaterials[3] = new Material;
+    box.flags |= BoxObject::kFlagOwnsMaterials;
+    box.placement.SetPositionXyz(0.0f, 0.0f, 10.0f, Transform::kAllFlags);
+    box.Update();
+    box.Update();
+    EXPECT_EQ(flame->steps, 2);
+    EXPECT_EQ(still->steps, 0);
+
+    box.Draw();
+    const std::vector<std::string> original = Fills();
+    ASSERT_FALSE(original.empty());
+    {
+        BoxObject copy;
+        copy.faceMaterials[0] = new Material;   // its own, given up by the assignment
+        copy.flags |= BoxObject::kFlagOwnsMaterials;
+        copy.Assign(box);
+        copy.Assign(copy);
+        EXPECT_EQ(copy.faceMaterials[0], flame);
+        EXPECT_EQ(copy.faceMaterials[3], box.faceMaterials[3]);
+        EXPECT_EQ(copy.flags & BoxObject::kFlagOwnsMaterials, 0u);
+        canvas_.ForgetCalls();
+        copy.Draw();
+        EXPECT_EQ(Fills(), original);
+    }
+    box.Update();
+    EXPECT_EQ(flame->steps, 3);   // outlived the copy
+}
+
 }  // namespace
