@@ -241,6 +241,53 @@ TEST_F(EffectsTest, TheSameSeedGivesTheSameStarsWhichTurnButNeverMoveWithTheCame
     for (const CanvasCall& call : canvas_.CallsOf("PlotPixel")) EXPECT_GT(call.screen[0].depth, 0.99f);
 }
 
+// Points placed in the world move on the screen as the camera moves; a
+// field assigned from another shows the same points without owning them;
+// a field too large for memory is refused whole.
+TEST_F(EffectsTest, WorldPointsMoveWithTheCameraAndAnAssignedFieldBorrowsThem) {
+    PointField field;
+    ASSERT_EQ(field.Create(3, false), kStatusOk);
+    field.flags |= PointField::kFlagWorldPoints;
+    const float places[3][3] = {{0.0f, 0.0f, 10.0f}, {2.0f, 0.0f, 10.0f}, {0.0f, 4.0f, 20.0f}};
+    for (int i = 0; i < 3; ++i) {
+        field.points[i].x = places[i][0], field.points[i].y = places[i][1], field.points[i].z = places[i][2];
+    }
+    field.Draw();
+    const auto here = Points();
+    ASSERT_EQ(here.size(), 3u);
+    EXPECT_NEAR(here[1].first, 60.0f, 1.0f);   // (2, 0, 10): 50 + 50 x 2 / 10
+    EXPECT_NEAR(here[2].second, 40.0f, 1.0f);   // (0, 4, 20): 50 - 50 x 4 / 20
+    canvas_.ForgetCalls();
+    camera_.SetPosition({2.0f, 0.0f, 0.0f});   // a step to the right: the points go left
+    field.Draw();
+    const auto moved = Points();
+    ASSERT_EQ(moved.size(), 3u);
+    EXPECT_NEAR(moved[1].first, 50.0f, 1.0f);
+    EXPECT_NEAR(moved[0].first, 40.0f, 1.0f);
+    camera_.SetPosition({0.0f, 0.0f, 0.0f});
+
+    {
+        PointField copy;
+        ASSERT_EQ(copy.Create(5, true), kStatusOk);   // its own, given up by the assignment
+        copy = field;
+        PointField& same = copy;
+        copy = same;
+        EXPECT_EQ(copy.points, field.points);
+        EXPECT_EQ(copy.pointCount, 3u);
+        EXPECT_EQ(copy.flags & PointField::kFlagOwnsPoints, 0u);
+        canvas_.ForgetCalls();
+        copy.Draw();
+        EXPECT_EQ(Points(), here);
+    }
+    EXPECT_FLOAT_EQ(field.points[2].z, 20.0f);   // outlived the copy
+
+    // Room for the points but not for their brightness: neither is kept.
+    PointField crowd;
+    EXPECT_EQ(crowd.Create(420 * 1024, true), 2);
+    EXPECT_EQ(crowd.points, nullptr);
+    EXPECT_EQ(crowd.pointCount, 0u);
+}
+
 TEST_F(EffectsTest, ABillboardFacesTheCameraWithItsCornersInOrder) {
     Billboard board;
     Material material;
