@@ -299,8 +299,16 @@ TEST_F(RenderPathTest, AStreakThroughTheNearPlaneIsCutThereAndDrawnAtOnce) {
     EXPECT_NEAR(x0, farX, 0.5f);
     EXPECT_NEAR(x1, nearX, 1.0f);
 
+    // Wholly beside the view: nothing.
+    canvas_.ForgetCalls();
+    streak.from = {-30.0f, 0.0f, 5.0f};
+    streak.to = {-40.0f, 1.0f, 8.0f};
+    streak.Draw();
+    EXPECT_EQ(canvas_.CountOf("DrawLineClipped"), 0u);
+
     // Wholly behind the camera: nothing.
     canvas_.ForgetCalls();
+    streak.from = {0.0f, 0.0f, -4.0f};
     streak.to = {2.0f, 2.0f, -1.0f};
     streak.Draw();
     EXPECT_EQ(canvas_.CountOf("DrawLineClipped"), 0u);

@@ -366,6 +366,16 @@ TEST_F(SceneObjectTest, ABoxOutlineIsTwelveEdgesInFrontOfTheCamera) {
                   edge.view[1].screenX * 1000 + edge.view[1].screenY);
         EXPECT_EQ(edge.view[0].colour, 7u);
     }
+    // A model's box placed by its object's transform is the same outline.
+    const std::vector<CanvasCall> direct = edges;
+    canvas_.ForgetCalls();
+    Transform placed;
+    placed.SetPositionXyz(0.0f, 0.0f, 10.0f, Transform::kAllFlags);
+    const BoundingBox local{{-1.0f, -1.0f, -1.0f}, {1.0f, 1.0f, 1.0f}};
+    local.DrawOutline(&placed, 7);
+    const std::vector<CanvasCall> moved = canvas_.CallsOf("DrawLineClippedInt");
+    ASSERT_EQ(moved.size(), 12u);
+    for (size_t i = 0; i < moved.size(); ++i) EXPECT_EQ(moved[i].text, direct[i].text);
     canvas_.ForgetCalls();
     const BoundingBox throughTheFarPlane{{-1.0f, -1.0f, 90.0f}, {1.0f, 1.0f, 110.0f}};
     throughTheFarPlane.DrawOutline(nullptr, 7);
