@@ -369,6 +369,41 @@ TEST_F(MaterialTest, LibrariesNameTheFormsTheyHoldAndRefuseBrokenFiles) {
     EXPECT_EQ(sky.Load((dir_.Str() + "/lib.iff").c_str(), "Hidden", 0, nullptr), kStatusMaterialNotFound);
 }
 
+// More libraries than the table first holds: it grows and every library
+// stays found. A name no library holds, or a form that fails to read,
+// gives no material.
+TEST_F(MaterialTest, ManyLibrariesStayFoundAndBrokenOrUnknownMaterialsGiveNone) {
+    const auto library = [&](const char* name, const Bytes& body) {
+        Header h;
+        h.name = name;
+        return b_.Form("ESEN", {b_.Form("EMTL", {b_.Chunk("MHDR", Mhdr(h)), b_.Chunk("BODY", body)})});
+    };
+    const char* const names[] = {"Ash", "Birch", "Cedar", "Elm", "Fir", "Oak"};
+    for (int i = 0; i < 6; ++i) {
+        const std::string file = std::string(names[i]) + ".iff";
+        ASSERT_EQ(RegisterMaterialLibrary(WriteFile(file.c_str(), library(names[i], Frame(Header{}, uint8_t(i)))).c_str()),
+                  kStatusOk);
+    }
+    ASSERT_GE(world_->materialLibraries->capacity, 6u);
+    for (int i = 0; i < 6; ++i) {
+        std::unique_ptr<Material> found(LoadLibraryMaterial(names[i], nullptr, 0));
+        ASSERT_NE(found, nullptr) << names[i];
+        EXPECT_STREQ(found->name, names[i]);
+        found->Lock();
+        EXPECT_EQ(found->image->pixels[0], i) << names[i];
+    }
+    EXPECT_EQ(LoadLibraryMaterial("Yew", nullptr, 0), nullptr);
+    EXPECT_EQ(LoadLibraryMaterial(nullptr, nullptr, 0), nullptr);
+
+    // Its header names it, its body is three bytes short.
+    ASSERT_EQ(RegisterMaterialLibrary(WriteFile("rotten.iff", library("Rotten", Bytes(253, 1))).c_str()), kStatusOk);
+    EXPECT_EQ(LoadLibraryMaterial("Rotten", nullptr, 0), nullptr);
+    EXPECT_EQ(world_->liveMaterials, 0u);
+    // The library is ready for the next search.
+    std::unique_ptr<Material> again(LoadLibraryMaterial("Oak", nullptr, 0));
+    EXPECT_NE(again, nullptr);
+}
+
 TEST_F(MaterialTest, AnimatedFramesStepByCountOrTimeAndShipCopiesKeepTheirOwn) {
     Header h;
     h.name = "HULL_DECAL";
