@@ -276,7 +276,8 @@ TEST_F(MaterialTest, APlainMaterialOwnsItsPicturesAndAnAssignedOneBorrowsThem) {
     EXPECT_EQ(owner.imageCount, 0);
 
     const Header h;
-    const std::string path = WriteFile("plain.iff", b_.Form("EMTL", {b_.Chunk("MHDR", Mhdr(h)), b_.Chunk("BODY", Frame(h))}));
+    const std::string path =
+        WriteFile("plain.iff", b_.Form("EMTL", {b_.Chunk("MHDR", Mhdr(h)), b_.Chunk("BODY", Frame(h))}));
     Material plain;
     EXPECT_EQ(plain.Load(path.c_str(), nullptr, 0, nullptr), kStatusMaterialUnsupported);
 }
@@ -380,9 +381,9 @@ TEST_F(MaterialTest, ManyLibrariesStayFoundAndBrokenOrUnknownMaterialsGiveNone) 
     };
     const char* const names[] = {"Ash", "Birch", "Cedar", "Elm", "Fir", "Oak"};
     for (int i = 0; i < 6; ++i) {
-        const std::string file = std::string(names[i]) + ".iff";
-        ASSERT_EQ(RegisterMaterialLibrary(WriteFile(file.c_str(), library(names[i], Frame(Header{}, uint8_t(i)))).c_str()),
-                  kStatusOk);
+        const std::string file = WriteFile((std::string(names[i]) + ".iff").c_str(),
+                                           library(names[i], Frame(Header{}, uint8_t(i))));
+        ASSERT_EQ(RegisterMaterialLibrary(file.c_str()), kStatusOk);
     }
     ASSERT_GE(world_->materialLibraries->capacity, 6u);
     for (int i = 0; i < 6; ++i) {

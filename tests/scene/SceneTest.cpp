@@ -298,7 +298,8 @@ TEST_F(SceneTest, ABrokenRecordInsideASceneEndsTheReadingWithItsCode) {
          kStatusLightBadSize},
         {"a camera record of the wrong size",
          Scene(b_, {Header("S", 1, 0, 1), Vector(), b_.Chunk("ECAM", Named(60, "A"))}), kStatusCameraBadSize},
-        {"a mesh header of the wrong size", Scene(b_, {Header("S", 0, 1, 0), Vector(), badMesh}), kStatusMaterialBadData},
+        {"a mesh header of the wrong size", Scene(b_, {Header("S", 0, 1, 0), Vector(), badMesh}),
+         kStatusMaterialBadData},
         {"a header cut short", Scene(b_, {cutHeader}), kStatusSceneBadHeader},
         {"no chunk file at all", ChunkBuilder::Text("not a chunk file at all"), kStatusSceneReadFailed},
     };
