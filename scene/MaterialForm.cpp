@@ -51,7 +51,9 @@ Status DecodeTrueColourRuns(std::span<const uint8_t> input, uint32_t bytes, std:
         }
         in += taken;
     }
-    return kStatusOk;
+    // Every control byte writes at least one pixel: runs left over would
+    // write past the picture.
+    return in == input.size() ? kStatusOk : kStatusMaterialBadData;
 }
 
 }  // namespace

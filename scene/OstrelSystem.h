@@ -38,10 +38,8 @@ public:
     Status Start(uint32_t arenaSize1, uint32_t arenaSize2, SubHeap* taskPool);
 
     WorldContext& World() { return world_; }
-    const WorldContext& World() const { return world_; }
     TaskBlock* TaskHandle() const { return taskHandle_; }
     ColorTables& Colors() { return colorTables_; }
-    const ColorTables& Colors() const { return colorTables_; }
 
 private:
     TaskBlock* taskHandle_ = nullptr;

@@ -110,7 +110,6 @@ public:
     Point GetCentre() const override;
     bool IsBehind(const Point& other) const override;
 
-    const ScreenVertex* Vertices() const { return vertices_; }
     uint32_t level = 0;
 
 private:
@@ -128,7 +127,6 @@ public:
     Point GetCentre() const override;
     bool IsBehind(const Point& other) const override;
 
-    const ScreenVertex* Vertices() const { return vertices_; }
     Material* material = nullptr;
     uint32_t level = 0;
 

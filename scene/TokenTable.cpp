@@ -50,13 +50,6 @@ uint32_t Search(const TokenRecord* table, int32_t n, const char* name) {
 
 }  // namespace
 
-void UpperCaseString(char* text) {
-    if (text == nullptr) return;
-    for (size_t i = 0; i < kUpperCaseLimit && text[i] != 0; ++i) {
-        text[i] = char(std::toupper(static_cast<unsigned char>(text[i])));
-    }
-}
-
 TokenTable::~TokenTable() { Clear(); }
 
 const TokenRecord* TokenTable::BuiltIn(int32_t* n) {

@@ -44,6 +44,3 @@ public:
     int32_t count = 0;
     TokenRecord* records = nullptr;
 };
-
-// Upper-cases at most the first 81 characters of a terminated string.
-void UpperCaseString(char* text);

@@ -10,6 +10,7 @@
 
 #include "engine/ByteOrder.h"
 #include "engine/NamedObject.h"
+#include "engine/Vector3.h"
 #include "scene/ViewContext.h"
 #include "tests/support/ChunkBuilder.h"
 #include "tests/support/RecordingCanvas.h"
@@ -171,6 +172,78 @@ TEST(Camera, ManyPitchesReAlignTheUpVectorAndStartCountingAgain) {
     EXPECT_NEAR(camera.up.x * f.x + camera.up.y * f.y + camera.up.z * f.z, 0.0f, 1e-5);
     EXPECT_NEAR(std::sqrt(camera.up.x * camera.up.x + camera.up.y * camera.up.y + camera.up.z * camera.up.z), 1.0f,
                 1e-5);
+}
+
+// Each turn moves the view as a pilot expects: about the world's axes or
+// the camera's own, the up vector following; aimed anew, the up vector (or
+// the forward one) is made square to the other and the view rebuilt.
+TEST(Camera, EveryTurnAndAimMovesTheViewAndKeepsItSquare) {
+    const auto row = [](const Camera& camera, int r) {
+        return Vector3{camera.transform.matrix.rows[r][0], camera.transform.matrix.rows[r][1],
+                       camera.transform.matrix.rows[r][2]};
+    };
+    const auto near = [](const Vector3& a, const Vector3& b) {
+        return std::fabs(a.x - b.x) < 1e-4f && std::fabs(a.y - b.y) < 1e-4f && std::fabs(a.z - b.z) < 1e-4f;
+    };
+    const auto along = [&](const Vector3& a, const Vector3& axis) {
+        return near(a, axis) || near(a, Vector3{-axis.x, -axis.y, -axis.z});
+    };
+    const Vector3 x{1, 0, 0}, y{0, 1, 0}, z{0, 0, 1};
+    Camera camera;
+    camera.Yaw(90.0f, Camera::kAllFlags);   // heading turned: looks along x, up unchanged
+    EXPECT_TRUE(along(row(camera, 2), x));
+    EXPECT_TRUE(near(camera.up, y));
+    camera.Yaw(-90.0f, Camera::kAllFlags);
+    camera.Roll(90.0f, Camera::kAllFlags);   // banked: up along x, still looking along z
+    EXPECT_TRUE(along(camera.up, x));
+    EXPECT_TRUE(along(row(camera, 2), z));
+    camera.Roll(-90.0f, Camera::kAllFlags);
+    EXPECT_TRUE(near(camera.up, y));
+    camera.RotateX(90.0f, Camera::kAllFlags);   // about the world's x: looks up or down, up along z
+    EXPECT_TRUE(along(row(camera, 2), y));
+    EXPECT_TRUE(along(camera.up, z));
+    camera.RotateX(-90.0f, Camera::kAllFlags);
+    camera.RotateZ(90.0f, Camera::kAllFlags);   // about the world's z: up along x
+    EXPECT_TRUE(along(camera.up, x));
+    EXPECT_TRUE(along(row(camera, 2), z));
+    camera.RotateZ(-90.0f, Camera::kAllFlags);
+    EXPECT_TRUE(near(camera.up, y));
+
+    // Aimed backwards with an unnormalised vector: the view is rebuilt.
+    camera.SetForwardXyz(0.0f, 0.0f, -2.0f, Camera::kUpdateMatrix);
+    EXPECT_TRUE(near(row(camera, 2), Vector3{0, 0, -1}));
+    EXPECT_TRUE(near(row(camera, 1), y));
+    EXPECT_TRUE(along(row(camera, 0), x));
+    // A slanted up vector is squared to the forward one.
+    camera.SetUpXyz(0.0f, 3.0f, 3.0f, Camera::kAlignUp | Camera::kUpdateMatrix);
+    EXPECT_TRUE(near(camera.up, y));
+    EXPECT_TRUE(near(row(camera, 1), y));
+    // Or the forward vector squared to the up one.
+    camera.SetForward({0.0f, 1.0f, 1.0f}, 0);
+    camera.AlignForward(0);
+    EXPECT_TRUE(near(camera.transform.forward, z));
+    EXPECT_TRUE(near(camera.up, y));
+}
+
+TEST(Camera, CamerasOfAChainAreFoundByName) {
+    const ChunkBuilder b;
+    const TempDir dir;
+    const Bytes file = b.Form("ESEN", {b.Chunk("ECA1", Record("Front", 0, kValues, false)),
+                                       b.Chunk("ECA1", Record("Back", 0, kValues, false)),
+                                       b.Chunk("ECA1", Record("Top", 0, kValues, false))});
+    dir.WriteFile("cameras.iff", std::string(file.begin(), file.end()));
+    const std::string path = dir.Str() + "/cameras.iff";
+    Camera front(path.c_str(), "Front"), back(path.c_str(), "Back"), top(path.c_str(), "Top");
+    ASSERT_STREQ(top.Name(), "Top");
+    back.InsertAfter(&front);
+    top.InsertAfter(&back);
+    EXPECT_EQ(front.FindByName("Top"), &top);
+    EXPECT_EQ(front.FindByName("Front"), &front);
+    EXPECT_EQ(back.FindByName("Front"), nullptr);   // only onwards
+    EXPECT_EQ(front.FindByName("Side"), nullptr);
+    EXPECT_EQ(front.FindByName(nullptr), nullptr);
+    top.Unlink();
+    back.Unlink();
 }
 
 }  // namespace

@@ -6,19 +6,25 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "display/Bitmap.h"
 #include "display/PixelImage.h"
 #include "engine/BoundingSphere.h"
 #include "engine/Random.h"
 #include "engine/WorldContext.h"
+#include "display/Palette.h"
+#include "display/PixelFormat.h"
 #include "scene/Billboard.h"
 #include "scene/Camera.h"
+#include "scene/Light.h"
 #include "scene/Material.h"
 #include "scene/Particle.h"
 #include "scene/ParticleSystem.h"
 #include "scene/PointField.h"
 #include "scene/ViewContext.h"
+#include "tests/support/DistinctPalette.h"
 #include "tests/support/RecordingCanvas.h"
 #include "tests/support/ScopedEngineHeap.h"
 
@@ -235,6 +241,53 @@ TEST_F(EffectsTest, TheSameSeedGivesTheSameStarsWhichTurnButNeverMoveWithTheCame
     for (const CanvasCall& call : canvas_.CallsOf("PlotPixel")) EXPECT_GT(call.screen[0].depth, 0.99f);
 }
 
+// Points placed in the world move on the screen as the camera moves; a
+// field assigned from another shows the same points without owning them;
+// a field too large for memory is refused whole.
+TEST_F(EffectsTest, WorldPointsMoveWithTheCameraAndAnAssignedFieldBorrowsThem) {
+    PointField field;
+    ASSERT_EQ(field.Create(3, false), kStatusOk);
+    field.flags |= PointField::kFlagWorldPoints;
+    const float places[3][3] = {{0.0f, 0.0f, 10.0f}, {2.0f, 0.0f, 10.0f}, {0.0f, 4.0f, 20.0f}};
+    for (int i = 0; i < 3; ++i) {
+        field.points[i].x = places[i][0], field.points[i].y = places[i][1], field.points[i].z = places[i][2];
+    }
+    field.Draw();
+    const auto here = Points();
+    ASSERT_EQ(here.size(), 3u);
+    EXPECT_NEAR(here[1].first, 60.0f, 1.0f);   // (2, 0, 10): 50 + 50 x 2 / 10
+    EXPECT_NEAR(here[2].second, 40.0f, 1.0f);   // (0, 4, 20): 50 - 50 x 4 / 20
+    canvas_.ForgetCalls();
+    camera_.SetPosition({2.0f, 0.0f, 0.0f});   // a step to the right: the points go left
+    field.Draw();
+    const auto moved = Points();
+    ASSERT_EQ(moved.size(), 3u);
+    EXPECT_NEAR(moved[1].first, 50.0f, 1.0f);
+    EXPECT_NEAR(moved[0].first, 40.0f, 1.0f);
+    camera_.SetPosition({0.0f, 0.0f, 0.0f});
+
+    {
+        PointField copy;
+        ASSERT_EQ(copy.Create(5, true), kStatusOk);   // its own, given up by the assignment
+        copy = field;
+        PointField& same = copy;
+        copy = same;
+        EXPECT_EQ(copy.points, field.points);
+        EXPECT_EQ(copy.pointCount, 3u);
+        EXPECT_EQ(copy.flags & PointField::kFlagOwnsPoints, 0u);
+        canvas_.ForgetCalls();
+        copy.Draw();
+        EXPECT_EQ(Points(), here);
+    }
+    EXPECT_FLOAT_EQ(field.points[2].z, 20.0f);   // outlived the copy
+
+    // Room for the points but not for their brightness: neither is kept.
+    PointField crowd;
+    EXPECT_EQ(crowd.Create(420 * 1024, true), 2);
+    EXPECT_EQ(crowd.points, nullptr);
+    EXPECT_EQ(crowd.pointCount, 0u);
+}
+
 TEST_F(EffectsTest, ABillboardFacesTheCameraWithItsCornersInOrder) {
     Billboard board;
     Material material;
@@ -289,6 +342,130 @@ TEST_F(EffectsTest, ABillboardFacesTheCameraWithItsCornersInOrder) {
     EXPECT_EQ(sphere.radius, 20.0f);
     board.SetMaterial(nullptr);
     EXPECT_EQ(board.material, &material);
+    material.image = nullptr;
+}
+
+// A billboard made from a bitmap owns the picture it made; a copy borrows
+// it and goes without taking it along. A bitmap with no pixels to take
+// makes no picture.
+TEST_F(EffectsTest, ABillboardOwnsThePictureItMadeAndACopyBorrowsIt) {
+    Bitmap bitmap;
+    ASSERT_EQ(bitmap.Create(16, 16, Bitmap::kDepth8Bit, true), kStatusOk);
+    const std::unique_ptr<Palette> palette = MakeDistinctPalette(kPixelFormatIndexed8);
+    Billboard board;
+    ASSERT_EQ(board.CreateMaterial(&bitmap, 4.0f, 2.0f, false, palette.get()), kStatusOk);
+    ASSERT_NE(board.material, nullptr);
+    EXPECT_EQ(board.material->kind, Material::kKindBitmap);
+    EXPECT_NE(board.flags & Billboard::kFlagOwnsMaterial, 0u);
+    EXPECT_FLOAT_EQ(board.width, 4.0f);
+    board.position = {0.0f, 0.0f, 10.0f};
+    {
+        Billboard copy;
+        copy = board;
+        Billboard& same = copy;
+        copy = same;
+        EXPECT_EQ(copy.material, board.material);
+        EXPECT_EQ(copy.flags & Billboard::kFlagOwnsMaterial, 0u);
+        EXPECT_FLOAT_EQ(copy.position.z, 10.0f);
+        EXPECT_FLOAT_EQ(copy.height, 2.0f);
+        copy.Draw();
+        const std::vector<CanvasCall> fills = canvas_.CallsOf("FillPolygonTextured");
+        ASSERT_EQ(fills.size(), 2u);
+    }
+    canvas_.ForgetCalls();
+    board.Draw();   // the picture outlived the copy
+    EXPECT_EQ(canvas_.CallsOf("FillPolygonTextured").size(), 2u);
+
+    Bitmap hollow;
+    hollow.width = hollow.height = 16;
+    hollow.bytesPerPixel = Bitmap::kDepth8Bit;
+    EXPECT_EQ(board.CreateMaterial(&hollow, 4.0f, 2.0f, false, palette.get()), kStatusMaterialLockFailed);
+    EXPECT_EQ(board.material->image, nullptr);
+}
+
+// The quad turns with its roll and with the world's up as the camera sees
+// it; looking straight down, where the world's up gives no direction on the
+// screen, it stands upright.
+TEST_F(EffectsTest, ABillboardTurnsWithItsRollAndStandsUprightSeenFromAbove) {
+    Billboard board;
+    Material material;
+    PixelImage picture;
+    material.image = &picture;
+    board.SetMaterial(&material);
+    board.position = {0.0f, 0.0f, 10.0f};
+    board.width = 4.0f;
+    board.height = 2.0f;
+    // The screen extent of the quad drawn: width and height.
+    const auto extent = [&] {
+        canvas_.ForgetCalls();
+        board.Draw();
+        float x0 = 1e9f, x1 = -1e9f, y0 = 1e9f, y1 = -1e9f;
+        for (const CanvasCall& call : canvas_.Calls()) {
+            for (const ScreenVertex& v : call.screen) {
+                x0 = std::min(x0, v.x), x1 = std::max(x1, v.x), y0 = std::min(y0, v.y), y1 = std::max(y1, v.y);
+            }
+        }
+        return std::pair<float, float>{x1 - x0, y1 - y0};
+    };
+    const auto upright = extent();
+    EXPECT_NEAR(upright.first, 20.0f, 1.0f);
+    EXPECT_NEAR(upright.second, 10.0f, 1.0f);
+    board.angle = 90.0f;
+    const auto rolled = extent();
+    EXPECT_NEAR(rolled.first, 10.0f, 1.0f);
+    EXPECT_NEAR(rolled.second, 20.0f, 1.0f);
+    board.angle = 0.0f;
+
+    // Above the board, looking down at it.
+    camera_.SetOrientation({0.0f, 0.0f, 1.0f}, {0.0f, -1.0f, 0.0f}, Camera::kAllFlags);
+    camera_.SetPosition({0.0f, 10.0f, 0.0f});
+    board.position = {0.0f, 0.0f, 0.0f};
+    const auto fromAbove = extent();
+    EXPECT_NEAR(fromAbove.first, 20.0f, 1.0f);
+    EXPECT_NEAR(fromAbove.second, 10.0f, 1.0f);
+    material.image = nullptr;
+}
+
+// Lit in world space, the billboard is one face turned to the camera: the
+// chain's ambient level reaches its corners. A direction billboard behind
+// the camera fills nothing.
+TEST_F(EffectsTest, ABillboardIsLitAsAFaceTurnedToTheCamera) {
+    Billboard board;
+    Material material;
+    PixelImage picture;
+    material.image = &picture;
+    board.SetMaterial(&material);
+    board.position = {0.0f, 0.0f, 10.0f};
+    board.width = board.height = 2.0f;
+    // A palette whose shades have their full level at 240.
+    const std::unique_ptr<Palette> palette = MakeDistinctPalette(kPixelFormatIndexed8);
+    ShadeTable shades;
+    shades.pivot = 240;
+    ShadeTable* const own = palette->SwapShades(&shades);
+    canvas_.palette = palette.get();
+    Light ambient;
+    ambient.intensity = 51;   // a fifth of the full level
+    view_.lights = &ambient;
+    board.Draw();
+    std::vector<CanvasCall> fills = canvas_.CallsOf("FillPolygonTextured");
+    ASSERT_EQ(fills.size(), 2u);
+    const int32_t full = 240;
+    for (const ScreenVertex& v : fills[0].screen) EXPECT_NEAR(v.intensity, full / 5, 1.0f);
+    ambient.intensity = 255;
+    canvas_.ForgetCalls();
+    board.Draw();
+    fills = canvas_.CallsOf("FillPolygonTextured");
+    ASSERT_EQ(fills.size(), 2u);
+    EXPECT_NEAR(fills[0].screen[0].intensity, full, 1.0f);
+    view_.lights = nullptr;
+    canvas_.palette = nullptr;
+    palette->SwapShades(own);
+
+    board.flags |= Billboard::kFlagDirection;
+    board.position = {0.0f, 0.0f, -1.0f};
+    canvas_.ForgetCalls();
+    board.Draw();
+    EXPECT_EQ(canvas_.CountOf("FillPolygonTextured"), 0u);
     material.image = nullptr;
 }
 

@@ -671,6 +671,64 @@ TEST_F(LightTest, ARowOfFrameLightsAddsEachShareAndHandsOnToTheOtherKinds) {
     }
 }
 
+// A model's normals need not be unit long: shares far past 32 bits
+// saturate one by one instead of wrapping round to dark, and a normal that
+// is not a number adds nothing, whichever way the chain is walked.
+TEST_F(LightTest, OverlongAndBrokenNormalsSaturateInsteadOfWrapping) {
+    Light ambient;
+    ambient.intensity = 85;   // 80 of 240
+    VectorLight first(Vector3{0.0f, -1.0f, 0.0f}), second(Vector3{0.0f, -1.0f, 0.0f});
+    first.InsertAfter(&ambient);
+    second.InsertAfter(&first);
+    const MeshVertex overlong = At(0, 0, 0, 0, 1e8f, 0);
+    for (const bool inFrame : {false, true}) {
+        SCOPED_TRACE(inFrame);
+        if (inFrame) Light::BeginDrawing();
+        EXPECT_EQ(Lit(ambient, overlong), 240);
+        EXPECT_EQ(Lit(ambient, overlong, 0, nullptr, true), Light::kAltFullLevel);
+        EXPECT_EQ(Lit(ambient, At(0, 0, 0, 0, -1e8f, 0), 1), 240);   // two-sided: the back lit as the front
+        EXPECT_EQ(Lit(ambient, At(0, 0, 0, 0, -1e8f, 0), 0), 80);    // one-sided: the lights add nothing
+        first.flags |= Light::kFlagNegative;
+        second.flags |= Light::kFlagNegative;
+        EXPECT_EQ(Lit(ambient, overlong), 0);
+        first.flags &= ~Light::kFlagNegative;
+        second.flags &= ~Light::kFlagNegative;
+        EXPECT_EQ(Lit(ambient, At(0, 0, 0, std::nanf(""), 1e8f, 0)), 80);
+        if (inFrame) Light::EndDrawing();
+    }
+    second.Unlink();
+    first.Unlink();
+}
+
+// A frame lists the lights after the chain's head to prepare each object
+// quickly; a chain longer than the list is still walked to its end, and an
+// object without a placement is lit from the origin by every light that
+// reaches it.
+TEST_F(LightTest, LongChainsAndUnplacedObjectsAreLitByEveryLight) {
+    Light head;
+    head.intensity = 0;
+    std::vector<std::unique_ptr<Light>> crowd;
+    for (int i = 0; i < 600; ++i) {
+        crowd.push_back(std::make_unique<Light>());
+        crowd.back()->intensity = i == 599 ? 85 : 0;
+        crowd.back()->InsertAfter(i == 0 ? &head : crowd[size_t(i) - 1].get());
+    }
+    Light::BeginDrawing();
+    EXPECT_EQ(Lit(head, At(0, 0, 0, 0, 1, 0)), 80);
+    Light::EndDrawing();
+    for (auto& light : crowd) light->Unlink();
+
+    FrameAttenuatedLight near(Vector3{20.0f, 0.0f, 0.0f}, 0.0f, 30.0f);
+    const MeshVertex facing = At(0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f);
+    Light::BeginDrawing();
+    const int32_t alone = Lit(near, facing);
+    ASSERT_GT(alone, 0);
+    near.InsertAfter(&head);
+    EXPECT_EQ(Lit(head, facing), alone);
+    Light::EndDrawing();
+    near.Unlink();
+}
+
 // Light records as the scene files carry them.
 class LightRecordTest : public LightTest {
 protected:

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <initializer_list>
 #include <limits>
 #include <memory>
 #include <string>
@@ -137,12 +138,18 @@ TEST_F(MaterialTest, BadFormsAreRefusedWithTheirCodes) {
     encoding2.encoding = 2;
     Header noFrames;
     noFrames.frames = 0;
+    Header noWidth;
+    noWidth.width = 0;
+    Header tooTall;
+    tooTall.height = 0x8000;
     const Case cases[] = {
         {"47-byte header", shortHeader, nullptr, false, kStatusMaterialBadData},
         {"another name", Header{}, "rock", false, kStatusMaterialNotFound},
         {"format 5", format5, nullptr, false, kStatusMaterialUnsupported},
         {"encoding 2", encoding2, nullptr, false, kStatusMaterialUnsupported},
         {"no frames", noFrames, nullptr, false, kStatusMaterialUnsupported},
+        {"no width", noWidth, nullptr, false, kStatusMaterialUnsupported},
+        {"a height past 16 signed bits", tooTall, nullptr, false, kStatusMaterialUnsupported},
         {"true colour, no palette", trueColour, nullptr, false, kStatusMaterialNeedsPalette},
     };
     for (const Case& c : cases) {
@@ -194,6 +201,85 @@ TEST_F(MaterialTest, RunLengthAndTrueColourBodiesDecodeOrFailCleanly) {
     EXPECT_EQ(material.image->pixels[1], palette_->MatchColor(40 | 215 << 8 | 20 << 16));
     EXPECT_NE(material.image->pixels[1], 255);
     EXPECT_NE(material.image->flags & PixelImage::kFlagKeyed, 0u);
+}
+
+// True-colour bodies in runs: a signed control byte, then the pixels it
+// copies or the one pixel it repeats. Each pixel is matched to the palette;
+// runs that end early, overrun the picture or lack their pixels are bad
+// data.
+TEST_F(MaterialTest, TrueColourRunsDecodeAndBrokenRunsAreRefused) {
+    Header h;
+    h.format = 3;
+    h.encoding = 1;
+    const Bytes a{40, 215, 20}, b{200, 10, 10}, c{10, 10, 200}, d{250, 250, 250};
+    const auto join = [](std::initializer_list<Bytes> parts) {
+        Bytes out;
+        for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+        return out;
+    };
+    // 128 of a, 126 of b, then c and d copied: the 256 pixels.
+    const Bytes body = join({{0x81}, a, {0x83}, b, {0x01}, c, d});
+    BitmapMaterial material;
+    ASSERT_EQ(Read(material, b_.Form("EMTL", {b_.Chunk("MHDR", Mhdr(h)), b_.Chunk("BODY", body)}), nullptr, 0,
+                   palette_.get()),
+              kStatusOk);
+    material.Lock();
+    const auto index = [&](const Bytes& rgb) { return palette_->MatchColor(rgb[0] | rgb[1] << 8 | rgb[2] << 16); };
+    EXPECT_EQ(material.image->pixels[0], index(a));
+    EXPECT_EQ(material.image->pixels[127], index(a));
+    EXPECT_EQ(material.image->pixels[128], index(b));
+    EXPECT_EQ(material.image->pixels[253], index(b));
+    EXPECT_EQ(material.image->pixels[254], index(c));
+    EXPECT_EQ(material.image->pixels[255], index(d));
+    material.Unlock();
+
+    const struct {
+        const char* what;
+        Bytes body;
+    } broken[] = {
+        {"runs that end early", join({{0x81}, a})},
+        {"a run past the picture", join({{0x81}, a, {0x81}, b, {0x81}, c})},
+        {"copied pixels cut short", join({{0x81}, a, {0x83}, b, {0x01}, c})},
+    };
+    for (const auto& bad : broken) {
+        BitmapMaterial other;
+        EXPECT_EQ(Read(other, b_.Form("EMTL", {b_.Chunk("MHDR", Mhdr(h)), b_.Chunk("BODY", bad.body)}), nullptr, 0,
+                       palette_.get()),
+                  kStatusMaterialBadData)
+            << bad.what;
+        EXPECT_STREQ(other.name, Material::kNoName) << bad.what;
+    }
+}
+
+// A plain material may own an array of pictures; one assigned from it
+// borrows them and goes without freeing them. A plain material reads no
+// form of its own.
+TEST_F(MaterialTest, APlainMaterialOwnsItsPicturesAndAnAssignedOneBorrowsThem) {
+    Material owner;
+    owner.image = new PixelImage[2];
+    owner.imageCount = 2;
+    owner.flags |= Material::kFlagOwnsMemory;
+    ASSERT_EQ(owner.image[1].Create(16, 16, 8, false), kStatusOk);
+    {
+        Material borrower;
+        borrower = owner;
+        Material& same = borrower;
+        borrower = same;
+        EXPECT_EQ(borrower.image, owner.image);
+        EXPECT_EQ(borrower.imageCount, 2);
+        EXPECT_EQ(borrower.flags & Material::kFlagOwnsMemory, 0u);
+    }
+    EXPECT_NE(owner.image[1].pixels, nullptr);   // still there after the borrower went
+    owner.image[1].FreePixels();
+    owner.Release();
+    EXPECT_EQ(owner.image, nullptr);
+    EXPECT_EQ(owner.imageCount, 0);
+
+    const Header h;
+    const std::string path =
+        WriteFile("plain.iff", b_.Form("EMTL", {b_.Chunk("MHDR", Mhdr(h)), b_.Chunk("BODY", Frame(h))}));
+    Material plain;
+    EXPECT_EQ(plain.Load(path.c_str(), nullptr, 0, nullptr), kStatusMaterialUnsupported);
 }
 
 TEST_F(MaterialTest, RegisteredImagesAreSharedAndFreedAtTheLastRelease) {
@@ -284,6 +370,41 @@ TEST_F(MaterialTest, LibrariesNameTheFormsTheyHoldAndRefuseBrokenFiles) {
     EXPECT_EQ(sky.Load((dir_.Str() + "/lib.iff").c_str(), "Hidden", 0, nullptr), kStatusMaterialNotFound);
 }
 
+// More libraries than the table first holds: it grows and every library
+// stays found. A name no library holds, or a form that fails to read,
+// gives no material.
+TEST_F(MaterialTest, ManyLibrariesStayFoundAndBrokenOrUnknownMaterialsGiveNone) {
+    const auto library = [&](const char* name, const Bytes& body) {
+        Header h;
+        h.name = name;
+        return b_.Form("ESEN", {b_.Form("EMTL", {b_.Chunk("MHDR", Mhdr(h)), b_.Chunk("BODY", body)})});
+    };
+    const char* const names[] = {"Ash", "Birch", "Cedar", "Elm", "Fir", "Oak"};
+    for (int i = 0; i < 6; ++i) {
+        const std::string file = WriteFile((std::string(names[i]) + ".iff").c_str(),
+                                           library(names[i], Frame(Header{}, uint8_t(i))));
+        ASSERT_EQ(RegisterMaterialLibrary(file.c_str()), kStatusOk);
+    }
+    ASSERT_GE(world_->materialLibraries->capacity, 6u);
+    for (int i = 0; i < 6; ++i) {
+        std::unique_ptr<Material> found(LoadLibraryMaterial(names[i], nullptr, 0));
+        ASSERT_NE(found, nullptr) << names[i];
+        EXPECT_STREQ(found->name, names[i]);
+        found->Lock();
+        EXPECT_EQ(found->image->pixels[0], i) << names[i];
+    }
+    EXPECT_EQ(LoadLibraryMaterial("Yew", nullptr, 0), nullptr);
+    EXPECT_EQ(LoadLibraryMaterial(nullptr, nullptr, 0), nullptr);
+
+    // Its header names it, its body is three bytes short.
+    ASSERT_EQ(RegisterMaterialLibrary(WriteFile("rotten.iff", library("Rotten", Bytes(253, 1))).c_str()), kStatusOk);
+    EXPECT_EQ(LoadLibraryMaterial("Rotten", nullptr, 0), nullptr);
+    EXPECT_EQ(world_->liveMaterials, 0u);
+    // The library is ready for the next search.
+    std::unique_ptr<Material> again(LoadLibraryMaterial("Oak", nullptr, 0));
+    EXPECT_NE(again, nullptr);
+}
+
 TEST_F(MaterialTest, AnimatedFramesStepByCountOrTimeAndShipCopiesKeepTheirOwn) {
     Header h;
     h.name = "HULL_DECAL";
@@ -335,6 +456,89 @@ TEST_F(MaterialTest, AnimatedFramesStepByCountOrTimeAndShipCopiesKeepTheirOwn) {
     h.frames = 1;
     EXPECT_EQ(Read(material, b_.Form("EMT1", {b_.Chunk("MHDR", Mhdr(h)), b_.Chunk("BODY", Frame(h))})),
               kStatusMaterialUnsupported);
+}
+
+// An animation made from pictures shows them in turn; pictures of unequal
+// sides are refused before anything is given up, and one without pixels to
+// take leaves nothing behind.
+TEST_F(MaterialTest, AnAnimationMadeFromPicturesShowsThemInTurn) {
+    Bitmap pictures[3];
+    uint8_t shown[3] = {};
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(pictures[i].Create(16, 16, Bitmap::kDepth8Bit, true), kStatusOk);
+        // Index 10, 20 or 30 in the picture's own palette, with the colour
+        // the material's palette has at that index.
+        const int index = 10 * (i + 1);
+        std::memset(pictures[i].pixels, index, 16 * 16);
+        const uint32_t colour = palette_->GetColor(uint32_t(index));
+        for (int c = 0; c < 3; ++c) pictures[i].palette[4 * index + c] = uint8_t(colour >> (8 * c));
+        shown[i] = palette_->MatchColor(colour);
+    }
+    ASSERT_TRUE(shown[0] != shown[1] && shown[1] != shown[2] && shown[0] != shown[2]);
+    AnimatedMaterial material;
+    ASSERT_EQ(material.CreateFromBitmaps(3, pictures, false, palette_.get()), kStatusOk);
+    EXPECT_EQ(material.frameCount, 3u);
+    EXPECT_FALSE(material.IsLocked());
+    material.period = 1.0f;
+    for (const uint8_t expected : {shown[0], shown[1], shown[2], shown[0]}) {
+        material.Lock();
+        ASSERT_NE(material.image, nullptr);
+        EXPECT_EQ(material.image->pixels[17], expected);
+        material.Unlock();
+        material.timeStep = 1.5f;
+        material.flags |= Material::kFlagTimed;
+        material.elapsed = 0.0f;
+        material.Animate();
+    }
+
+    Bitmap uneven[2];
+    ASSERT_EQ(uneven[0].Create(16, 16, Bitmap::kDepth8Bit, true), kStatusOk);
+    ASSERT_EQ(uneven[1].Create(32, 16, Bitmap::kDepth8Bit, true), kStatusOk);
+    EXPECT_EQ(material.CreateFromBitmaps(2, uneven, false, palette_.get()), kStatusMaterialBadSize);
+    EXPECT_EQ(material.frameCount, 3u);   // the old frames stay
+
+    Bitmap hollow[2];
+    for (Bitmap& h : hollow) {
+        h.width = h.height = 16;
+        h.bytesPerPixel = Bitmap::kDepth8Bit;
+    }
+    EXPECT_EQ(material.CreateFromBitmaps(2, hollow, false, palette_.get()), kStatusMaterialLockFailed);
+    EXPECT_EQ(material.frames, nullptr);
+    EXPECT_EQ(material.frameCount, 0u);
+    EXPECT_FALSE(material.IsLocked());
+}
+
+// A registered animation is found in the world table by name: the one
+// found shares the frames, which outlive the first reader. One whose frames
+// could never be held is refused as no material this system draws.
+TEST_F(MaterialTest, ARegisteredAnimationIsSharedAndAnImpossibleOneRefused) {
+    Header h;
+    h.name = "Flame";
+    h.frames = 2;
+    const Bytes form =
+        b_.Form("EMT1", {b_.Chunk("MHDR", Mhdr(h)), b_.Chunk("BODY", Frame(h, 1)), b_.Chunk("BODY", Frame(h, 2))});
+    auto first = std::make_unique<AnimatedMaterial>();
+    ASSERT_EQ(Read(*first, form, nullptr, Material::kReadRegister), kStatusOk);
+    EXPECT_EQ(first->flags & (Material::kFlagOwnsMemory | Material::kFlagWorldImage), Material::kFlagWorldImage);
+    std::unique_ptr<Material> found(FindWorldMaterial("Flame"));
+    ASSERT_NE(found, nullptr);
+    ASSERT_EQ(found->kind, Material::kKindAnimated);
+    auto* const second = static_cast<AnimatedMaterial*>(found.get());
+    EXPECT_EQ(second->frames, first->frames);
+    EXPECT_EQ(second->frameCount, 2u);
+    first.reset();
+    second->Lock();
+    EXPECT_EQ(second->image->pixels[5], 6);   // the sanitizers see a use after a free
+    second->Unlock();
+
+    Header huge;
+    huge.frames = 0xFFFF;
+    huge.width = huge.height = 0x7FFF;
+    AnimatedMaterial impossible;
+    EXPECT_EQ(Read(impossible, b_.Form("EMT1", {b_.Chunk("MHDR", Mhdr(huge)), b_.Chunk("BODY", Frame(h))})),
+              kStatusMaterialUnsupported);
+    EXPECT_EQ(impossible.frames, nullptr);
+    EXPECT_STREQ(impossible.name, Material::kNoName);
 }
 
 TEST_F(MaterialTest, TimedFramesStepByTheRemainderOfAnyElapsedTime) {

@@ -161,6 +161,10 @@ TEST_F(ModelTest, BadMeshesFailWithTheirCodesAndKeepNothing) {
         {"bad bounds", b_.Form("EMSH", {hdr, verts, faces, b_.Chunk("EXN1", Bytes(44, 0))}), kStatusMaterialBadData},
         {"zero faces", b_.Form("EMSH", {b_.Chunk("HDR ", Hdr("Bad", 3, 0)), verts}), kStatusMaterialBadData},
         {"not a mesh", b_.Form("EMTL", {}), kStatusMaterialNotFound},
+        {"a broken embedded material",
+         b_.Form("EMSH", {b_.Chunk("HDR ", Hdr("Bad", 3, 1, 1)), verts, faces,
+                          b_.Form("EMTL", {b_.Chunk("MHDR", Bytes(47, 0))})}),
+         kStatusMaterialBadData},
     };
     for (const Case& c : cases) {
         Model model;
@@ -203,6 +207,22 @@ TEST_F(ModelTest, LoadFindsTheNamedMeshInsideAScene) {
     EXPECT_EQ(model.Load((dir.Str() + "/cut.iff").c_str(), "Second", nullptr, nullptr, nullptr, 0),
               kStatusMaterialReadFailed);
     EXPECT_EQ(model.faces, nullptr);
+
+    // Made from the file at once, and handed on: the copy points at the
+    // arrays without owning them, and goes without taking them along.
+    Model second(path.c_str(), "Second", nullptr, nullptr, nullptr, 0);
+    ASSERT_STREQ(second.name, "Second");
+    {
+        Model copy;
+        ASSERT_EQ(copy.Load(path.c_str(), "First", nullptr, nullptr, nullptr, 0), kStatusOk);
+        copy = second;   // gives up its own "First"
+        Model& same = copy;
+        copy = same;
+        EXPECT_STREQ(copy.name, "Second");
+        EXPECT_EQ(copy.faces, second.faces);
+        EXPECT_EQ(copy.faceCount, 1u);
+    }
+    EXPECT_EQ(second.faces[0].translucency[1], 200);   // the sanitizers see a use after a free
 }
 
 TEST_F(ModelTest, EmbeddedMaterialsFillTheNamedSlots) {
@@ -219,6 +239,16 @@ TEST_F(ModelTest, EmbeddedMaterialsFillTheNamedSlots) {
     EXPECT_EQ(model.faces[0].flags & FaceRecord::kTextured, FaceRecord::kTextured);
     EXPECT_EQ(world_->liveMaterials, 1u);
     model.Release();
+    EXPECT_EQ(world_->liveMaterials, 0u);
+
+    // A material of another name fills no slot and is not kept: the named
+    // slot stays empty, which no mesh may leave.
+    Bytes bark = Skin();
+    std::memcpy(bark.data() + 20, "Bark", 4);
+    const Bytes other = b_.Form("EMSH", {b_.Chunk("HDR ", Hdr("Skinned", 3, 1, 1)), b_.Chunk("MTL ", names), bark,
+                                         b_.Chunk("VER1", Ver1()), b_.Chunk("FAC2", Fac2(0, 1, 2, 0x202, 1))});
+    EXPECT_EQ(Read(model, other), kStatusMaterialFewerNames);
+    EXPECT_EQ(model.materials, nullptr);
     EXPECT_EQ(world_->liveMaterials, 0u);
 }
 

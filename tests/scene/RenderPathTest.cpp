@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -125,6 +126,9 @@ TEST_F(RenderPathTest, TheFaceFlagsChooseTheCanvasOperation) {
         {0x2 | 0x800, kNeverSort, "FillPolygonFlatAlpha"},
         {0x8 | 0x800, kNeverSort, "FillPolygonShadedAlpha"},
         {0x2 | 0x200 | 0x800, kNeverSort, "FillPolygonTexturedAlpha"},
+        {0x2 | 0x200 | 0x400 | 0x800, kNeverSort, "FillPolygonTexturedPerspAlpha"},
+        {0x8 | 0x200 | 0x800, kNeverSort, "FillPolygonTexturedShadedAlpha"},
+        {0x8 | 0x400 | 0x800, kNeverSort, "FillPolygonShadedAltAlpha"},
         {0x8 | 0x200 | 0x400 | 0x800, kNeverSort, "FillPolygonTexturedShadedPerspAlpha"},
         {0x2, kDrawFixedLevel | kNeverSort, "FillPolygonFlatAlpha"},
         {0x2 | 0x200, kDrawFixedColour, "FillPolygonFlat"},   // a fixed colour is flat and plain
@@ -260,6 +264,54 @@ TEST_F(RenderPathTest, AStreakDrawsOneSortedLineAndPointsAreClippedToTheView) {
     EmitSortedPrimitive(kDrawClip);
     ASSERT_EQ(canvas_.CountOf("PlotPixel"), 1u);
     EXPECT_EQ(canvas_.CallsOf("PlotPixel")[0].screen[0].x, 50.0f);
+    // Without a depth buffer the point waits in the depth tree for the flush.
+    camera_.flags |= Camera::kFlagNoDepthBuffer;
+    EmitSortedPrimitive(kDrawClip);
+    ASSERT_NE(world_->depthTreeRoot, nullptr);
+    EXPECT_EQ(static_cast<SortedPrimitive*>(world_->depthTreeRoot)->kind, SortedPrimitive::kPoint);
+    EXPECT_EQ(canvas_.CountOf("PlotPixel"), 1u);
+    DiscardSortedPrimitives();
+}
+
+// With a depth buffer a streak is drawn at once; one that starts behind
+// the camera is cut at the near plane, its far end kept.
+TEST_F(RenderPathTest, AStreakThroughTheNearPlaneIsCutThereAndDrawnAtOnce) {
+    StreakObject streak;
+    streak.from = {0.0f, 0.0f, 4.0f};
+    streak.to = {2.0f, 2.0f, 8.0f};
+    streak.Draw();
+    std::vector<CanvasCall> lines = canvas_.CallsOf("DrawLineClipped");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(world_->depthTreeRoot, nullptr);
+    EXPECT_NEAR(lines[0].screen[1].x, 50.0f + 50.0f * 2.0f / 8.0f, 0.5f);
+
+    canvas_.ForgetCalls();
+    streak.from = {0.0f, 0.0f, -4.0f};   // behind the camera
+    streak.Draw();
+    lines = canvas_.CallsOf("DrawLineClipped");
+    ASSERT_EQ(lines.size(), 1u);
+    // Cut where the streak meets the near plane, at z = 1: there it has come
+    // five twelfths of its way, x = 10 / 12, seen at 50 + 50 x / 1. The
+    // clip may hand the ends back in either order.
+    const float nearX = 50.0f + 50.0f * (2.0f * 5.0f / 12.0f), farX = 50.0f + 50.0f * 2.0f / 8.0f;
+    const float x0 = std::min(lines[0].screen[0].x, lines[0].screen[1].x);
+    const float x1 = std::max(lines[0].screen[0].x, lines[0].screen[1].x);
+    EXPECT_NEAR(x0, farX, 0.5f);
+    EXPECT_NEAR(x1, nearX, 1.0f);
+
+    // Wholly beside the view: nothing.
+    canvas_.ForgetCalls();
+    streak.from = {-30.0f, 0.0f, 5.0f};
+    streak.to = {-40.0f, 1.0f, 8.0f};
+    streak.Draw();
+    EXPECT_EQ(canvas_.CountOf("DrawLineClipped"), 0u);
+
+    // Wholly behind the camera: nothing.
+    canvas_.ForgetCalls();
+    streak.from = {0.0f, 0.0f, -4.0f};
+    streak.to = {2.0f, 2.0f, -1.0f};
+    streak.Draw();
+    EXPECT_EQ(canvas_.CountOf("DrawLineClipped"), 0u);
 }
 
 }  // namespace

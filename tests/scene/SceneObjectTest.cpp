@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "display/Palette.h"
+#include "display/PixelFormat.h"
+#include "engine/EngineAllocation.h"
 #include "engine/WorldContext.h"
 #include "scene/BoxObject.h"
 #include "scene/Camera.h"
@@ -16,8 +19,12 @@
 #include "scene/Model.h"
 #include "scene/RenderVertex.h"
 #include "scene/ViewContext.h"
+#include "tests/support/ChunkBuilder.h"
+#include "tests/support/DistinctPalette.h"
+#include "tests/support/MeshForm.h"
 #include "tests/support/RecordingCanvas.h"
 #include "tests/support/ScopedEngineHeap.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -173,6 +180,90 @@ TEST_F(SceneObjectTest, ASmoothFaceLightsAVertexAFlatFaceTransformedFirstAtItsWo
     EXPECT_EQ(Fills().size(), 2u);
 }
 
+// Seen through an orthographic camera the back faces are judged by the
+// view's direction, not from a point: the square is drawn facing the
+// camera and culled turned away, wherever it stands across the view.
+TEST_F(SceneObjectTest, AnOrthographicViewCullsTheFacesTurnedAway) {
+    camera_.flags |= Camera::kFlagOrthographic;
+    camera_.orthoWidth = 40.0f;
+    camera_.UpdateProjection();
+    camera_.UpdateClipPlanes();
+    SceneObject object(&model_);
+    Place(object, 15.0f, 0.0f, 10.0f);   // off to the side: from the eye's point it would be seen obliquely
+    object.Draw();
+    EXPECT_EQ(Fills().size(), 2u);
+    canvas_.ForgetCalls();
+    object.local.RotateY(180.0f, Transform::kAllFlags);
+    Place(object, 15.0f, 0.0f, 10.0f);
+    object.Draw();
+    EXPECT_TRUE(Fills().empty());
+}
+
+// A face with a light floor is drawn no darker than it; the corners it
+// shares keep their own light for the faces without one.
+TEST_F(SceneObjectTest, ALightFloorBrightensOnlyItsOwnFace) {
+    // A palette whose shades have their full level at 240.
+    const std::unique_ptr<Palette> palette = MakeDistinctPalette(kPixelFormatIndexed8);
+    ShadeTable shades;
+    shades.pivot = 240;
+    ShadeTable* const own = palette->SwapShades(&shades);
+    canvas_.palette = palette.get();
+    light_.intensity = 0;
+    faces_[0].lightFloor = 128;
+    SceneObject object(&model_);
+    Place(object, 0.0f, 0.0f, 10.0f);
+    object.Draw();
+    canvas_.palette = nullptr;
+    palette->SwapShades(own);
+    const std::vector<CanvasCall> fills = canvas_.CallsOf("FillPolygonShaded");
+    ASSERT_EQ(fills.size(), 2u);
+    const int32_t full = 240;
+    for (const ScreenVertex& v : fills[0].screen) EXPECT_NEAR(v.intensity, full * 128 / 255, 1.0f);
+    for (const ScreenVertex& v : fills[1].screen) EXPECT_EQ(v.intensity, 0.0f);
+}
+
+// An object may hold materials of its own: they go with its model, but for
+// the kinds it was told it shares.
+TEST_F(SceneObjectTest, AnObjectsOwnMaterialsGoWithItsModelButForTheSharedKinds) {
+    BitmapMaterial shared;
+    SceneObject object(&model_);
+    auto** const own = static_cast<Material**>(EngineAllocate(3 * sizeof(Material*)));
+    ASSERT_NE(own, nullptr);
+    own[0] = new Material;   // the object's own: deleted (the sanitizers see a leak otherwise)
+    own[1] = &shared;        // shared bitmaps are not
+    own[2] = nullptr;
+    object.materials = own;
+    object.materialCount = 3;
+    object.flags |= SceneObject::kFlagOwnsMaterials | SceneObject::kFlagSharedBitmaps;
+    object.DetachModel();
+    EXPECT_EQ(object.materials, nullptr);
+    EXPECT_EQ(object.materialCount, 0u);
+    EXPECT_EQ(object.flags & (SceneObject::kFlagOwnsMaterials | SceneObject::kFlagSharedBitmaps), 0u);
+    EXPECT_EQ(shared.kind, Material::kKindBitmap);   // still whole
+}
+
+// An object made from a mesh file owns the model it read; a file it cannot
+// read leaves it without one.
+TEST_F(SceneObjectTest, AnObjectMadeFromAFileOwnsTheModelItRead) {
+    const ChunkBuilder b;
+    const TempDir dir;
+    const ChunkBuilder::Bytes mesh = TriangleMeshForm(b, "Pod");
+    dir.WriteFile("pod.iff", std::string(mesh.begin(), mesh.end()));
+    {
+        SceneObject pod((dir.Str() + "/pod.iff").c_str(), "Pod", nullptr, nullptr, nullptr, 0);
+        ASSERT_NE(pod.model, nullptr);
+        EXPECT_STREQ(pod.model->name, "Pod");
+        EXPECT_EQ(pod.model->faceCount, 1u);
+        EXPECT_NE(pod.flags & SceneObject::kFlagOwnsModel, 0u);
+    }
+    SceneObject missing((dir.Str() + "/none.iff").c_str(), "Pod", nullptr, nullptr, nullptr, 0);
+    EXPECT_EQ(missing.model, nullptr);
+    EXPECT_EQ(missing.flags & SceneObject::kFlagOwnsModel, 0u);
+    SceneObject other;
+    EXPECT_NE(other.LoadModel((dir.Str() + "/pod.iff").c_str(), "Hull", nullptr, nullptr, nullptr, 0), kStatusOk);
+    EXPECT_EQ(other.model, nullptr);
+}
+
 TEST_F(SceneObjectTest, TheCullKeepsEverySphereThatReachesIntoTheView) {
     // The sphere is padded by 5%: an object just past a plane by less than
     // its padded radius is drawn, one further out is not.
@@ -275,6 +366,16 @@ TEST_F(SceneObjectTest, ABoxOutlineIsTwelveEdgesInFrontOfTheCamera) {
                   edge.view[1].screenX * 1000 + edge.view[1].screenY);
         EXPECT_EQ(edge.view[0].colour, 7u);
     }
+    // A model's box placed by its object's transform is the same outline.
+    const std::vector<CanvasCall> direct = edges;
+    canvas_.ForgetCalls();
+    Transform placed;
+    placed.SetPositionXyz(0.0f, 0.0f, 10.0f, Transform::kAllFlags);
+    const BoundingBox local{{-1.0f, -1.0f, -1.0f}, {1.0f, 1.0f, 1.0f}};
+    local.DrawOutline(&placed, 7);
+    const std::vector<CanvasCall> moved = canvas_.CallsOf("DrawLineClippedInt");
+    ASSERT_EQ(moved.size(), 12u);
+    for (size_t i = 0; i < moved.size(); ++i) EXPECT_EQ(moved[i].text, direct[i].text);
     canvas_.ForgetCalls();
     const BoundingBox throughTheFarPlane{{-1.0f, -1.0f, 90.0f}, {1.0f, 1.0f, 110.0f}};
     throughTheFarPlane.DrawOutline(nullptr, 7);
@@ -307,6 +408,52 @@ TEST_F(SceneObjectTest, ABoxShowsOnlyTheFaceTurnedToTheCamera) {
     EXPECT_EQ(textured.size(), 2u);
     box.SetFaceMaterialB(nullptr, -1);
     material.image = nullptr;
+}
+
+// A box steps the materials of its faces each frame, but for those not to
+// be stepped; a box assigned from it draws the same and borrows its
+// materials, giving up its own.
+TEST_F(SceneObjectTest, ABoxStepsItsFaceMaterialsAndAnAssignedBoxBorrowsThem) {
+    struct Stepped : Material {
+        int32_t Animate() override { return ++steps; }
+        int steps = 0;
+    };
+    // The box's own materials, deleted with it (the sanitizers see a leak
+    // or a use after a free otherwise).
+    auto* const flame = new Stepped;
+    auto* const still = new Stepped;
+    still->flags |= Material::kFlagNotStepped;
+    BoxObject box;
+    box.SetSize(2.0f);
+    box.SetFaceMaterial(7, -1);
+    box.SetFaceMaterialB(flame, 0);
+    box.SetFaceMaterialB(still, 1);
+    box.faceMaterials[3] = new Material;
+    box.flags |= BoxObject::kFlagOwnsMaterials;
+    box.placement.SetPositionXyz(0.0f, 0.0f, 10.0f, Transform::kAllFlags);
+    box.Update();
+    box.Update();
+    EXPECT_EQ(flame->steps, 2);
+    EXPECT_EQ(still->steps, 0);
+
+    box.Draw();
+    const std::vector<std::string> original = Fills();
+    ASSERT_FALSE(original.empty());
+    {
+        BoxObject copy;
+        copy.faceMaterials[0] = new Material;   // its own, given up by the assignment
+        copy.flags |= BoxObject::kFlagOwnsMaterials;
+        copy.Assign(box);
+        copy.Assign(copy);
+        EXPECT_EQ(copy.faceMaterials[0], flame);
+        EXPECT_EQ(copy.faceMaterials[3], box.faceMaterials[3]);
+        EXPECT_EQ(copy.flags & BoxObject::kFlagOwnsMaterials, 0u);
+        canvas_.ForgetCalls();
+        copy.Draw();
+        EXPECT_EQ(Fills(), original);
+    }
+    box.Update();
+    EXPECT_EQ(flame->steps, 3);   // outlived the copy
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <cstring>
 #include <string>
+#include <typeinfo>
+#include <utility>
 #include <vector>
 
 #include "engine/ByteOrder.h"
@@ -12,8 +14,10 @@
 #include "scene/DerivedCamera.h"
 #include "scene/JointedObject.h"
 #include "scene/Light.h"
+#include "scene/Material.h"
 #include "scene/SceneObject.h"
 #include "tests/support/ChunkBuilder.h"
+#include "tests/support/MeshForm.h"
 #include "tests/support/ScopedEngineHeap.h"
 #include "tests/support/TempDir.h"
 
@@ -36,23 +40,7 @@ uint32_t FloatWord(float f) {
 class SceneTest : public ::testing::Test {
 protected:
     // A one-triangle mesh, with a parent name when given.
-    Bytes Mesh(const char* name, const char* parent = nullptr) const {
-        Bytes header = Named(64, name);
-        StoreLe32(header.data() + 16, 0x5);
-        StoreLe32(header.data() + 20, 3);
-        StoreLe32(header.data() + 24, 1);
-        Bytes vertices(3 * 32, 0);
-        for (int i = 0; i < 3; ++i) StoreLe32(vertices.data() + 32 * i, FloatWord(float(i)));
-        Bytes face(64, 0);
-        StoreLe32(face.data(), 0x2);
-        StoreLe16(face.data() + 6, 1);
-        StoreLe16(face.data() + 8, 2);
-        std::vector<Bytes> chunks = {b_.Chunk("HDR ", header), b_.Chunk("VER1", vertices), b_.Chunk("FAC2", face)};
-        if (parent != nullptr) chunks.push_back(b_.Chunk("HIER", Named(16, parent)));
-        Bytes body = ChunkBuilder::Text("EMSH");
-        for (const Bytes& c : chunks) body.insert(body.end(), c.begin(), c.end());
-        return ChunkBuilder::Join({b_.Header("FORM", uint32_t(body.size())), body});
-    }
+    Bytes Mesh(const char* name, const char* parent = nullptr) const { return TriangleMeshForm(b_, name, parent); }
     Bytes Header(const char* name, uint32_t cameras, uint32_t objects, uint32_t lights, size_t size = 64) const {
         Bytes h = Named(size, name);
         if (size >= 64) {
@@ -81,7 +69,39 @@ protected:
         StoreLe32(r.data() + 32, 0xFFFFFF);
         return b_.Chunk("EVE1", r);
     }
+    // A light record of `bytes` bytes: name, flags 0, the values from byte
+    // 20 in 16.16 or as floats, and the colour at `colourAt`.
+    Bytes LightRecord(const char* tag, const char* name, size_t bytes, size_t colourAt, uint32_t colour,
+                      std::initializer_list<std::pair<size_t, float>> values, bool fixed) const {
+        Bytes r = Named(bytes, name);
+        for (const auto& [at, value] : values) {
+            StoreLe32(r.data() + at, fixed ? uint32_t(int32_t(value * 65536.0f)) : FloatWord(value));
+        }
+        StoreLe32(r.data() + colourAt, colour);
+        return b_.Chunk(tag, r);
+    }
+    // Every kind of light the scenes carry, in its fixed or its float form.
+    std::vector<Bytes> EveryLight(bool fixed) const {
+        const auto tag = [fixed](const char* fixedTag, const char* floatTag) { return fixed ? fixedTag : floatTag; };
+        const std::initializer_list<std::pair<size_t, float>> place = {{20, 4.0f}, {24, 8.0f}, {28, -2.0f}};
+        const std::initializer_list<std::pair<size_t, float>> ranged = {
+            {20, 4.0f}, {24, 8.0f}, {28, -2.0f}, {36, 10.0f}, {40, 50.0f}};
+        const std::initializer_list<std::pair<size_t, float>> spot = {
+            {20, 4.0f},  {24, 8.0f},  {28, -2.0f}, {32, 0.0f},  {36, -2.0f},
+            {40, 0.0f},  {48, 10.0f}, {52, 50.0f}, {56, 20.0f}, {60, 30.0f}};
+        return {
+            LightRecord(tag("EFPT", "EFP1"), "Beacon", 48, 32, 0x102030, place, fixed),
+            LightRecord(tag("EFAT", "EFA1"), "Flash", 48, 32, 0x405060, ranged, fixed),
+            LightRecord(tag("EFSP", "EFS1"), "Searchlight", 64, 44, 0x708090, spot, fixed),
+            LightRecord(tag("EPNT", "EPN1"), "Lamp", 48, 32, 0x0000A0, place, fixed),
+            LightRecord(tag("EATN", "EAT1"), "Glow", 48, 32, 0x00B000, ranged, fixed),
+            LightRecord(tag("ESPT", "ESP1"), "Floodlight", 64, 44, 0xC00000, spot, fixed),
+        };
+    }
     static Bytes Scene(const ChunkBuilder& b, std::initializer_list<Bytes> parts) {
+        return Scene(b, std::vector<Bytes>(parts));
+    }
+    static Bytes Scene(const ChunkBuilder& b, const std::vector<Bytes>& parts) {
         Bytes body = ChunkBuilder::Text("ESEN");
         for (const Bytes& p : parts) body.insert(body.end(), p.begin(), p.end());
         return ChunkBuilder::Join({b.Header("FORM", uint32_t(body.size())), body});
@@ -183,6 +203,111 @@ TEST_F(SceneTest, BrokenScenesEndInTheirCodesAndKeepNothing) {
         EXPECT_EQ(scene.Load(Write(c.file).c_str(), c.name, nullptr, c.flags), c.expected) << c.what;
         EXPECT_TRUE(scene.objects == nullptr && scene.cameras == nullptr && scene.lights == nullptr) << c.what;
         EXPECT_STREQ(scene.name, "NoName") << c.what;
+    }
+}
+
+// Each kind of light reads its place, its reach and its cone from the
+// record, whether the scene holds its values in 16.16 or as floats.
+TEST_F(SceneTest, EveryKindOfLightIsReadFromBothOfItsForms) {
+    for (const bool fixed : {true, false}) {
+        SCOPED_TRACE(fixed ? "16.16" : "floats");
+        std::vector<Bytes> parts = {Header("Yard", 0, 0, 6), Ambient()};
+        for (Bytes& light : EveryLight(fixed)) parts.push_back(std::move(light));
+        const std::string path = Write(Scene(b_, parts));
+        ::Scene scene(path.c_str(), "Yard", nullptr, ::Scene::kLoadLights);
+        ASSERT_STREQ(scene.name, "Yard");
+        ASSERT_NE(scene.lights, nullptr);
+        EXPECT_EQ(scene.lights->FindByName(nullptr), nullptr);
+        EXPECT_EQ(scene.lights->FindByName("Moon"), nullptr);
+
+        auto* const beacon = dynamic_cast<FramePointLight*>(scene.lights->FindByName("Beacon"));
+        ASSERT_NE(beacon, nullptr);
+        EXPECT_EQ(typeid(*beacon), typeid(FramePointLight));
+        EXPECT_NEAR(beacon->position.y, 8.0f, 1e-4f);
+        EXPECT_EQ(beacon->intensity, 0x30);   // the brightest channel of the colour
+
+        auto* const flash = dynamic_cast<FrameAttenuatedLight*>(scene.lights->FindByName("Flash"));
+        ASSERT_NE(flash, nullptr);
+        EXPECT_EQ(typeid(*flash), typeid(FrameAttenuatedLight));
+        EXPECT_NEAR(flash->position.z, -2.0f, 1e-4f);
+        EXPECT_NEAR(flash->innerRange, 10.0f, 1e-4f);
+        EXPECT_NEAR(flash->outerRange, 50.0f, 1e-4f);
+        EXPECT_EQ(flash->intensity, 0x60);
+
+        auto* const search = dynamic_cast<FrameSpotLight*>(scene.lights->FindByName("Searchlight"));
+        ASSERT_NE(search, nullptr);
+        EXPECT_NEAR(search->position.x, 4.0f, 1e-4f);
+        EXPECT_NEAR(search->spotDirection.y, -1.0f, 1e-4f);   // made a unit vector
+        EXPECT_NEAR(search->outerRange, 50.0f, 1e-4f);
+        EXPECT_NEAR(search->innerAngle, 20.0f, 1e-4f);
+        EXPECT_NEAR(search->outerAngle, 30.0f, 1e-4f);
+        EXPECT_EQ(search->intensity, 0x90);
+
+        auto* const lamp = dynamic_cast<PointLight*>(scene.lights->FindByName("Lamp"));
+        ASSERT_NE(lamp, nullptr);
+        EXPECT_EQ(typeid(*lamp), typeid(PointLight));
+        EXPECT_NEAR(lamp->position.y, 8.0f, 1e-4f);
+        EXPECT_EQ(lamp->intensity, 0xA0);
+
+        auto* const glow = dynamic_cast<AttenuatedLight*>(scene.lights->FindByName("Glow"));
+        ASSERT_NE(glow, nullptr);
+        EXPECT_EQ(typeid(*glow), typeid(AttenuatedLight));
+        EXPECT_NEAR(glow->position.x, 4.0f, 1e-4f);
+        EXPECT_NEAR(glow->innerRange, 10.0f, 1e-4f);
+        EXPECT_NEAR(glow->outerRange, 50.0f, 1e-4f);
+
+        auto* const flood = dynamic_cast<SpotLight*>(scene.lights->FindByName("Floodlight"));
+        ASSERT_NE(flood, nullptr);
+        EXPECT_NEAR(flood->position.z, -2.0f, 1e-4f);
+        EXPECT_NEAR(flood->spotDirection.y, -1.0f, 1e-4f);
+        EXPECT_NEAR(flood->innerRange, 10.0f, 1e-4f);
+        EXPECT_NEAR(flood->innerAngle, 20.0f, 1e-4f);
+        EXPECT_NEAR(flood->outerAngle, 30.0f, 1e-4f);
+        EXPECT_EQ(flood->intensity, 0xC0);
+
+        // A copy of a light stands outside the chain with the same record.
+        Light copy(*scene.lights->FindByName("Lamp"));
+        EXPECT_STREQ(copy.name, "Lamp");
+        EXPECT_EQ(copy.intensity, 0xA0);
+        EXPECT_EQ(copy.next, nullptr);
+        Light other;
+        other = *scene.lights->FindByName("Flash");
+        EXPECT_STREQ(other.name, "Flash");
+        EXPECT_EQ(other.intensity, 0x60);
+        EXPECT_EQ(other.next, nullptr);
+        EXPECT_EQ(other.FindByName("Flash"), &other);
+    }
+}
+
+// A record that cannot be read ends the scene's reading with the record's
+// own code, and the scene keeps nothing it read before.
+TEST_F(SceneTest, ABrokenRecordInsideASceneEndsTheReadingWithItsCode) {
+    Bytes badMesh = Mesh("Hull");
+    badMesh[8 + 4 + 4 + 3] = 60;   // the mesh header says 60 bytes, its record is 64
+    // The header chunk runs past the end of its scene form.
+    Bytes cutHeader = Header("S", 0, 0, 0);
+    cutHeader.resize(cutHeader.size() - 20);
+    struct Case {
+        const char* what;
+        Bytes file;
+        Status expected;
+    } const cases[] = {
+        {"a light record of the wrong size",
+         Scene(b_, {Header("S", 1, 0, 1), CameraRecord("ECAM", "A", true),
+                    LightRecord("EPNT", "Lamp", 44, 32, 0xFF, {}, true)}),
+         kStatusLightBadSize},
+        {"a camera record of the wrong size",
+         Scene(b_, {Header("S", 1, 0, 1), Vector(), b_.Chunk("ECAM", Named(60, "A"))}), kStatusCameraBadSize},
+        {"a mesh header of the wrong size", Scene(b_, {Header("S", 0, 1, 0), Vector(), badMesh}),
+         kStatusMaterialBadData},
+        {"a header cut short", Scene(b_, {cutHeader}), kStatusSceneBadHeader},
+        {"no chunk file at all", ChunkBuilder::Text("not a chunk file at all"), kStatusSceneReadFailed},
+    };
+    for (const Case& c : cases) {
+        ::Scene scene;
+        const Status read = scene.Load(Write(c.file).c_str(), nullptr, nullptr, kAll);
+        EXPECT_EQ(read, c.expected) << c.what;
+        EXPECT_TRUE(scene.objects == nullptr && scene.cameras == nullptr && scene.lights == nullptr) << c.what;
     }
 }
 

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <initializer_list>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <pthread.h>
@@ -13,7 +15,9 @@
 #include "display/Palette.h"
 #include "engine/Arena.h"
 #include "engine/WorldContext.h"
+#include "display/PixelImage.h"
 #include "scene/Camera.h"
+#include "scene/Material.h"
 #include "scene/ViewContext.h"
 #include "tests/support/RecordingCanvas.h"
 #include "tests/support/ScopedEngineHeap.h"
@@ -139,6 +143,118 @@ TEST_F(SortedPrimitiveTest, PointsAndLinesDrawThroughTheCanvasAndSortByTheirCent
     canvas_.SetForwarding(false);
     FlushSortedPrimitives();
     EXPECT_EQ(canvas_.Ops(), (std::vector<std::string>{"DrawLineClipped", "PlotPixel"}));
+}
+
+// Each kind code picks its canvas fill, translucent ones with their level;
+// a textured polygon draws its material's image with the material locked
+// for the fill only. A code outside a kind's range draws nothing.
+TEST_F(SortedPrimitiveTest, EveryPolygonKindDrawsWithItsOwnFill) {
+    const ScreenVertex v[] = {Vertex(0, 0, 0.5f, 1), Vertex(10, 0, 0.5f, 1), Vertex(0, 10, 0.5f, 1)};
+    canvas_.SetForwarding(false);
+    const struct {
+        uint16_t kind;
+        const char* fill;
+    } plain[] = {{SortedPrimitive::kPolygonFlat, "FillPolygonFlat"},
+                 {SortedPrimitive::kPolygonShaded, "FillPolygonShaded"},
+                 {SortedPrimitive::kPolygonShadedAlt, "FillPolygonShadedAlt"},
+                 {SortedPrimitive::kTranslucentFlat, "FillPolygonFlatAlpha"},
+                 {SortedPrimitive::kTranslucentShaded, "FillPolygonShadedAlpha"},
+                 {SortedPrimitive::kTranslucentShadedAlt, "FillPolygonShadedAltAlpha"},
+                 {SortedPrimitive::kTranslucentShadedAlt + 1, nullptr}};
+    for (const auto& c : plain) {
+        SCOPED_TRACE(c.kind);
+        canvas_.ForgetCalls();
+        SortedPolygon::Create(*world_->arena2, c.kind, 3, v, 77)->Insert();
+        FlushSortedPrimitives();
+        if (c.fill == nullptr) {
+            EXPECT_TRUE(canvas_.Calls().empty());
+            continue;
+        }
+        ASSERT_EQ(canvas_.Ops(), std::vector<std::string>{c.fill});
+        const bool translucent = (c.kind & 0xFF0) == SortedPrimitive::kTranslucentFlat;
+        EXPECT_EQ(canvas_.Calls()[0].words.size(), translucent ? 2u : 1u);
+        if (translucent) EXPECT_EQ(canvas_.Calls()[0].words.back(), 77u);
+    }
+
+    PixelImage picture;
+    Material surface;
+    surface.image = &picture;
+    const struct {
+        uint16_t kind;
+        const char* fill;
+    } textured[] = {{SortedPrimitive::kTextured, "FillPolygonTextured"},
+                    {SortedPrimitive::kTextured + 1, "FillPolygonTexturedPersp"},
+                    {SortedPrimitive::kTextured + 2, "FillPolygonTexturedShaded"},
+                    {SortedPrimitive::kTextured + 3, "FillPolygonTexturedShadedPersp"},
+                    {SortedPrimitive::kTexturedTranslucent, "FillPolygonTexturedAlpha"},
+                    {SortedPrimitive::kTexturedTranslucent + 1, "FillPolygonTexturedPerspAlpha"},
+                    {SortedPrimitive::kTexturedTranslucent + 2, "FillPolygonTexturedShadedAlpha"},
+                    {SortedPrimitive::kTexturedTranslucent + 3, "FillPolygonTexturedShadedPerspAlpha"},
+                    {SortedPrimitive::kTexturedTranslucent + 4, nullptr}};
+    for (const auto& c : textured) {
+        SCOPED_TRACE(c.kind);
+        canvas_.ForgetCalls();
+        bool lockedWhileFilled = false;
+        canvas_.OnCall([&](const CanvasCall&) { lockedWhileFilled = surface.IsLocked(); });
+        SortedTexturedPolygon::Create(*world_->arena2, c.kind, 3, v, &surface, 77)->Insert();
+        FlushSortedPrimitives();
+        canvas_.OnCall(nullptr);
+        EXPECT_FALSE(surface.IsLocked());
+        if (c.fill == nullptr) {
+            EXPECT_TRUE(canvas_.Calls().empty());
+            continue;
+        }
+        ASSERT_EQ(canvas_.Ops(), std::vector<std::string>{c.fill});
+        EXPECT_EQ(canvas_.Calls()[0].object, &picture);
+        EXPECT_TRUE(lockedWhileFilled);
+        const bool translucent = (c.kind & 0xFF0) == SortedPrimitive::kTexturedTranslucent;
+        if (translucent) EXPECT_EQ(canvas_.Calls()[0].words.back(), 77u);
+    }
+    surface.image = nullptr;
+}
+
+// A polygon stands for its first vertex and divides the screen space by
+// its plane; with fewer than three vertices only the depth tells.
+TEST_F(SortedPrimitiveTest, APolygonIsJudgedByItsFirstVertexAndItsPlane) {
+    // A wall leaning away: depth grows with y.
+    const ScreenVertex wall[] = {Vertex(0, 0, 0.2f, 1), Vertex(10, 0, 0.2f, 1), Vertex(0, 10, 0.6f, 1)};
+    SortedPolygon* const polygon = SortedPolygon::Create(*world_->arena2, SortedPrimitive::kPolygonFlat, 3, wall);
+    Material surface;
+    SortedTexturedPolygon* const textured =
+        SortedTexturedPolygon::Create(*world_->arena2, SortedPrimitive::kTextured, 3, wall, &surface);
+    for (const SortedPrimitive* p : std::initializer_list<const SortedPrimitive*>{polygon, textured}) {
+        const SortedPrimitive::Point centre = p->GetCentre();
+        EXPECT_FLOAT_EQ(centre.x, 0.0f);
+        EXPECT_FLOAT_EQ(centre.depth, 0.2f);
+        // One side of the plane and the other, at the same place on screen.
+        const bool nearSide = p->IsBehind({2.0f, 5.0f, 0.1f});
+        const bool farSide = p->IsBehind({2.0f, 5.0f, 0.9f});
+        EXPECT_NE(nearSide, farSide);
+    }
+    const ScreenVertex edge[] = {Vertex(0, 0, 0.4f, 1), Vertex(10, 0, 0.4f, 1)};
+    SortedPolygon* const sliver = SortedPolygon::Create(*world_->arena2, SortedPrimitive::kPolygonFlat, 2, edge);
+    EXPECT_TRUE(sliver->IsBehind({0.0f, 0.0f, 0.5f}));
+    EXPECT_FALSE(sliver->IsBehind({0.0f, 0.0f, 0.3f}));
+    DiscardSortedPrimitives();
+}
+
+// A camera set to flush near first ends its frame drawing the nearest
+// primitive first.
+TEST_F(SortedPrimitiveTest, ACameraSetToFlushNearFirstEndsItsFrameNearestFirst) {
+    camera_.flags |= Camera::kFlagFlushNearFirst;
+    ASSERT_EQ(camera_.BeginFrame(), 0u);
+    Polygon(0.9f, 2);
+    Polygon(0.1f, 4);
+    Polygon(0.5f, 3);
+    camera_.EndFrame();
+    EXPECT_EQ(Drawn(), (std::vector<uint32_t>{4, 3, 2}));
+    camera_.flags &= ~Camera::kFlagFlushNearFirst;
+    canvas_.ForgetCalls();
+    ASSERT_EQ(camera_.BeginFrame(), 0u);
+    Polygon(0.1f, 4);
+    Polygon(0.9f, 2);
+    camera_.EndFrame();
+    EXPECT_EQ(Drawn(), (std::vector<uint32_t>{2, 4}));
 }
 
 // A frame's depths come in runs (a model's faces, a stream's sprites) with

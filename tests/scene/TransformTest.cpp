@@ -363,6 +363,24 @@ TEST(Transform, OrthonormalizeKeepUpRebuildsForwardLyingAlongUp) {
     ExpectRows(t, {1, 0, 0}, {0, 1, 0}, {0, 0, 1});
 }
 
+TEST(Transform, SetUpWithoutOrthonormalisingStillKeepsTheInverse) {
+    Transform t;
+    t.SetPositionXyz(1.0f, 2.0f, 3.0f, kAll);
+    t.SetUpXyz(0.0f, 3.0f, 4.0f, kInverseOnly);   // leaning towards forward, which stays
+    ExpectVectorNear(Row(t, 1), {0, 0.6f, 0.8f}, kExact);
+    ExpectVectorNear(Row(t, 2), {0, 0, 1}, kExact);
+    ExpectInverseCurrent(t, 1e-5f);
+}
+
+TEST(Transform, OrthonormalizeKeepRightRebuildsForwardLyingAlongRight) {
+    Transform t;
+    t.forward = Vector3(1.0f, 0.0f, 0.0f);
+    t.OrthonormalizeKeepRight(kAll);
+    // Forward completes right (1, 0, 0) and up (0, 1, 0).
+    ExpectVectorNear(t.forward, {0, 0, 1}, kExact);
+    ExpectRows(t, {1, 0, 0}, {0, 1, 0}, {0, 0, 1});
+}
+
 TEST(Transform, OrthonormalizeKeepRightKeepsTheDirectionOfRowZero) {
     Transform t = Skewed();
     const Vector3 right = Row(t, 0);

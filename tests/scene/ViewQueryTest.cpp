@@ -90,6 +90,20 @@ TEST_F(ViewQueryTest, ASphereOutlineIsACircleAtItsProjection) {
     canvas_.ForgetCalls();
     DrawSphereOutline(BoundingSphere{{0.0f, 0.0f, -40.0f}, 0.0f, 2.0f}, nullptr, 0x0C);
     EXPECT_TRUE(canvas_.Calls().empty());
+
+    // An object's sphere, placed and scaled by its transform: the circle
+    // stands where the object does, twice as wide.
+    Transform placed;
+    placed.SetPositionXyz(0.0f, 0.0f, -10.0f, Transform::kAllFlags);
+    placed.scale = 2.0f;
+    canvas_.ForgetCalls();
+    DrawSphereOutline(sphere, &placed, 0x0C);
+    ASSERT_GT(canvas_.Calls().size(), 8u);
+    const float near = 2.0f * 2.0f * camera_.sideFactor / 10.0f * camera_.scaleX;
+    for (const CanvasCall& call : canvas_.Calls()) {
+        const float dx = float(call.view[0].screenX - 100), dy = float(call.view[0].screenY - 50);
+        EXPECT_NEAR(std::sqrt(dx * dx + dy * dy), near, 1.5f) << call.text;
+    }
 }
 
 }  // namespace
