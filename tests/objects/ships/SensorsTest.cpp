@@ -7,11 +7,14 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <string>
 #include <utility>
 
 #include "objects/effects/Turret.h"
 #include "objects/ships/Craft.h"
 #include "objects/space/ObjectPart.h"
+#include "objects/space/Decoy.h"
+#include "objects/systems/CountermeasureSystems.h"
 #include "objects/systems/EnergySystem.h"
 #include "objects/systems/EngineSystem.h"
 #include "objects/systems/RadarSystem.h"
@@ -288,6 +291,174 @@ TEST_F(SensorsTest, BoostDamageAndZeroScales) {
     EXPECT_LE(down.pitch, 0.0f);
     Turret blind(gunship, 1, 40, 90, 0, 3);
     EXPECT_FALSE(blind.IsInArc({0.0f, 0.0f, 100.0f}));
+}
+
+// What the radar makes of each kind: identification from decoys (never)
+// to way points and rocks (at once), other passive kinds never; detection regardless of range, with
+// passive radar blind to buoys, rocks and gates unless it follows a probe.
+TEST_F(SensorsTest, TheRadarIdentifiesAndDetectsByKind) {
+    const int16_t words[7] = {2000, 8000, 1, 60, 60, 50, 50};
+    auto* const radar = new RadarSystem(ship_, 0, words, 0);
+    ship_->AddSystem(0, radar);
+    const auto object = [this](int32_t kind) {
+        SpaceObject* const made = builder_.Spawn(builder_.Ball("THING", 1.0f), 6);
+        made->type = kind;
+        made->Activate(0);
+        return made;
+    };
+    const struct {
+        int32_t kind;
+        int32_t distance;
+        int32_t identification;
+    } cases[] = {
+        {SpaceObject::kTypeDecoy, 1000, 0},     {SpaceObject::kTypeWayPoint, 1000, 100},
+        {SpaceObject::kTypeJumpGate, 1000, 100}, {SpaceObject::kTypeAsteroid, 1000, 100},
+        {SpaceObject::kTypeMissile, 1000, 30},   {SpaceObject::kTypeMine, 1000, 0},
+        {SpaceObject::kTypeMine, 150, 20},       {SpaceObject::kTypeNavBuoy, 1000, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.kind) + " at " + std::to_string(c.distance));
+        EXPECT_EQ(radar->GetIdentification(object(c.kind), c.distance), c.identification);
+    }
+
+    const struct {
+        int32_t kind;
+        bool active, passive;
+    } detection[] = {
+        {SpaceObject::kTypeWayPoint, true, true}, {SpaceObject::kTypeMine, true, true},
+        {SpaceObject::kTypeAiShip, true, true},   {SpaceObject::kTypeNavBuoy, true, false},
+        {SpaceObject::kTypeAsteroid, true, false}, {SpaceObject::kTypeJumpGate, true, false},
+        {SpaceObject::kTypeDebris, false, false},  {SpaceObject::kTypeChase, false, false},
+    };
+    for (const auto& c : detection) {
+        SCOPED_TRACE(c.kind);
+        SpaceObject* const thing = object(c.kind);
+        thing->SetPositionFlags({0.0f, 0.0f, 1e6f}, Transform::kAllFlags | 0x10);   // far beyond any range
+        radar->SetActive();
+        EXPECT_EQ(radar->CanDetectAny(thing), c.active);
+        radar->SetPassive();
+        EXPECT_EQ(radar->CanDetectAny(thing), c.passive);
+        radar->probe = thing;
+        radar->rangeSetting = 0;
+        radar->GetRange();   // now following the probe
+        EXPECT_EQ(radar->CanDetectAny(thing), c.active);
+        radar->probe = nullptr;
+        radar->GetRange();
+        thing->Deactivate(0);
+        EXPECT_FALSE(radar->CanDetectAny(thing));
+    }
+    radar->SetActive();
+    EXPECT_FALSE(radar->CanDetectAny(ship_));
+    EXPECT_FALSE(radar->CanDetectAny(nullptr));
+}
+
+// A damaged targeting computer may refuse a target it can see; the test
+// that ignores its damage still takes anything the radar reaches, and a
+// sub-target is chosen only among the target's parts.
+TEST_F(SensorsTest, TargetingPastDamageAndSubTargets) {
+    Radar(ship_, 50);
+    auto* const targeting = new TargetingSystem(ship_, 0, 50, 30, 6000, 10.0f, 10);
+    ship_->AddSystem(0, targeting);
+    Craft* const enemy = builder_.SpawnAs<Craft>(builder_.Template("ENEMY", {{"WING0FLHW", {}}, {"WING0FRHW", {}}}), 2);
+    enemy->Activate(0);
+    enemy->SetSide(2);
+    enemy->SetPositionFlags({0.0f, 0.0f, 1000.0f}, Transform::kAllFlags | 0x10);
+    targeting->damage = 10;
+    int refused = 0;
+    for (int i = 0; i < 200; ++i) {
+        refused += targeting->CanTarget(enemy) ? 0 : 1;
+        EXPECT_TRUE(targeting->CanTargetIgnoringDamage(enemy));
+    }
+    EXPECT_GT(refused, 0);
+    EXPECT_LT(refused, 200);
+    Craft* const far = Enemy({0.0f, 0.0f, 50000.0f});
+    EXPECT_FALSE(targeting->CanTargetIgnoringDamage(far));
+    EXPECT_FALSE(targeting->CanTargetIgnoringDamage(nullptr));
+    far->Deactivate(0);
+    EXPECT_FALSE(targeting->CanTargetIgnoringDamage(far));
+
+    EXPECT_EQ(targeting->SetSubTarget(0), 0);   // no target yet
+    targeting->damage = 0;
+    ASSERT_EQ(ship_->SetTarget(enemy), 1);
+    ASSERT_EQ(enemy->parts.Count(), 3);
+    EXPECT_EQ(targeting->SetSubTarget(2), 1);
+    EXPECT_EQ(targeting->subTarget, 2);
+    EXPECT_EQ(targeting->SetSubTarget(3), 0);
+    EXPECT_EQ(targeting->SetSubTarget(-1), 0);
+    EXPECT_EQ(targeting->subTarget, 2);
+    targeting->CycleSubTarget(1);
+    EXPECT_EQ(targeting->subTarget, 0);
+}
+
+// One decoy per launcher load: it leaves along the owner's nose as the
+// owner's own lure; the next try is refused. A launcher whose definition is
+// no decoy uses its load and launches nothing; a client keeps no copy.
+TEST_F(SensorsTest, ADecoyLauncherSpendsItsLoad) {
+    ship_->SetName("Kestrel");
+    ship_->velocity = {0.0f, 0.0f, 40.0f};
+    auto* const decoyTemplate = new Decoy(builder_.Ball("DECOY", 1.0f));
+    const int16_t words[3] = {60, 30, 4000};
+    auto* const launcher = new DecoySystem(ship_, 0, decoyTemplate, words, 10);
+    ship_->AddSystem(0, launcher);
+    EXPECT_EQ(launcher->GetDecoyCount(), 1);
+    const size_t before = builder_.World().size();
+    EXPECT_EQ(launcher->Launch(), 1);
+    EXPECT_EQ(launcher->GetDecoyCount(), 0);
+    ASSERT_EQ(builder_.World().size(), before + 1);
+    auto* const decoy = dynamic_cast<Decoy*>(builder_.World().back());
+    ASSERT_NE(decoy, nullptr);
+    EXPECT_EQ(decoy->owner.Get(), ship_);
+    EXPECT_STREQ(decoy->name, "Kestrel");
+    EXPECT_EQ(decoy->craftLureChance, 60);
+    EXPECT_EQ(decoy->missileLureChance, 30);
+    EXPECT_EQ(decoy->side, ship_->side);
+    EXPECT_EQ(launcher->Launch(), 0);
+
+    // Rammed, a decoy deals nothing back.
+    Craft* const rammer = Enemy(decoy->Position());
+    const int32_t hull = rammer->hitPoints;
+    rammer->collisionPartner = decoy;
+    decoy->collisionPartner = rammer;
+    decoy->ApplyImpact(0);
+    EXPECT_EQ(rammer->hitPoints, hull);
+
+    SpaceObject* const rockTemplate = builder_.Ball("NOTADECOY", 1.0f);
+    auto* const wrong = new DecoySystem(ship_, 0, rockTemplate, words, 10);
+    ship_->AddSystem(0, wrong);
+    const size_t now = builder_.World().size();
+    EXPECT_EQ(wrong->Launch(), 1);
+    EXPECT_EQ(wrong->GetDecoyCount(), 0);
+    EXPECT_EQ(builder_.World().size(), now);
+
+    GameState::NetworkHooks hooks;
+    hooks.createObject = [](SpaceObject*) { return int32_t(0); };
+    GameState::SetNetworkHooks(hooks);
+    auto* const client = new DecoySystem(ship_, 0, decoyTemplate, words, 10);
+    ship_->AddSystem(0, client);
+    EXPECT_EQ(client->Launch(), 1);
+    EXPECT_EQ(builder_.World().size(), now);
+    GameState::SetNetworkHooks(GameState::NetworkHooks{});
+    delete decoyTemplate;
+}
+
+// The jammer's state for the other machines carries its reach and chance;
+// set from it, another machine's copy jams as far and as often.
+TEST_F(SensorsTest, AJammersStateCarriesItsReachAndChance) {
+    auto* const jammer = new JammerSystem(ship_, 0, 3000, 100, 50);
+    ship_->AddSystem(0, jammer);
+    jammer->TurnOn();
+    const int32_t state = jammer->GetNetState();
+    Craft* const copyOwner = Enemy({});
+    auto* const copy = new JammerSystem(copyOwner, 0, 0, 0, 50);
+    copyOwner->AddSystem(0, copy);
+    copy->SetNetState(state);
+    copy->TurnOn();
+    EXPECT_EQ(copy->range, 3000);
+    EXPECT_EQ(copy->percent, 100);
+    EXPECT_TRUE(copy->IsJamming(Enemy({0.0f, 0.0f, 2900.0f})));
+    EXPECT_FALSE(copy->IsJamming(Enemy({0.0f, 0.0f, 3100.0f})));
+    copy->TurnOff();
+    jammer->TurnOff();
 }
 
 }  // namespace
