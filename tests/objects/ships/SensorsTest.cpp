@@ -461,6 +461,73 @@ TEST_F(SensorsTest, AJammersStateCarriesItsReachAndChance) {
     jammer->TurnOff();
 }
 
+// Whatever axis a turret yaws about and whichever way its barrel points,
+// it brings the barrel onto a point within its pitch limit and says so by
+// its aim error; a barrel along the yaw axis only yaws. A yaw code outside
+// the three axes leaves the turret still; a barrel code outside them aims
+// nowhere, though the base still yaws.
+TEST_F(SensorsTest, TurretsOfEveryAxisBringTheirBarrelOntoTheTarget) {
+    const Vector3 axes[4] = {{}, {1.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 1.0f}};
+    for (int yawAxis = 1; yawAxis <= 3; ++yawAxis) {
+        for (int barrelAxis = 1; barrelAxis <= 3; ++barrelAxis) {
+            for (const int sign : {1, -1}) {
+                const int32_t yawCode = yawAxis, barrelCode = barrelAxis * sign;
+                SCOPED_TRACE(std::to_string(yawCode) + " / " + std::to_string(barrelCode));
+                Craft* const gunship =
+                    builder_.SpawnAs<Craft>(builder_.Template("GUNS0", {{"TURR0FLHL", {{"BARL0FLHG", {}}}}}), 4);
+                Turret::Record record{};
+                std::snprintf(record.baseName, sizeof record.baseName, "TURR0FLHL");
+                record.greatestPitch = 90;
+                record.turnRate = 180;
+                record.yawAxis = yawCode;
+                record.barrelAxis = barrelCode;
+                ASSERT_TRUE(gunship->AddTurret(record));
+                Turret& turret = *gunship->turrets[0];
+                ASSERT_GE(turret.barrelPart, 0);
+                // A point off the barrel's rest line, on the side the pitch
+                // limit allows: up the yaw axis.
+                const int third = 6 - yawAxis - barrelAxis;
+                Vector3 target = axes[barrelAxis].Scaled(float(sign) * 400.0f);
+                if (third >= 1 && third <= 3) target = target.Sum(axes[third].Scaled(250.0f));
+                if (barrelAxis != yawAxis) target = target.Sum(axes[yawAxis].Scaled(150.0f));
+                turret.SetTarget(nullptr);
+                for (int step = 0; step < 40; ++step) {
+                    turret.SetTargetPosition(target);
+                    builder_.Clock().Advance(100);
+                    turret.Update();
+                }
+                Vector3 aim, from;
+                turret.GetAimDirection(&aim);
+                turret.GetWorldPosition(&from);
+                Vector3 wanted = target.Difference(from);
+                wanted.Normalize();
+                if (barrelAxis == yawAxis) {
+                    EXPECT_EQ(turret.pitch, 0.0f);
+                } else {
+                    EXPECT_LT(turret.aimError, 1.0f);
+                    EXPECT_GT(aim.Dot(wanted), 0.999f) << aim.x << " " << aim.y << " " << aim.z;
+                }
+                builder_.Remove(gunship);
+            }
+        }
+    }
+    Craft* const gunship = builder_.SpawnAs<Craft>(builder_.Template("GUNS0", {{"TURR0FLHL", {{"BARL0FLHG", {}}}}}), 4);
+    for (const auto& [yawCode, barrelCode] : {std::pair{0, 3}, std::pair{4, 3}, std::pair{2, 0}}) {
+        Turret odd(gunship, 1, 90, 180, yawCode, barrelCode);
+        odd.SetTargetPosition({300.0f, 200.0f, 100.0f});
+        builder_.Clock().Advance(100);
+        odd.Update();
+        Vector3 aim;
+        odd.GetAimDirection(&aim);
+        if (barrelCode == 0) {
+            EXPECT_NE(odd.yawSoFar, 0.0f);
+            EXPECT_EQ(aim.Length(), 0.0f);
+        } else {
+            EXPECT_EQ(odd.yawSoFar, 0.0f) << yawCode;
+        }
+    }
+}
+
 }  // namespace
 
 // A pulse at the top of the level's word (a network peer's to send) leaves
