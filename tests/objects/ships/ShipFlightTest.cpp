@@ -3,6 +3,8 @@
 // ships, and the radio queue of an AI ship.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -18,6 +20,7 @@
 #include "objects/space/Debris.h"
 #include "objects/space/ObjectPart.h"
 #include "objects/space/WorldPass.h"
+#include "objects/systems/ShieldSystem.h"
 #include "scene/Camera.h"
 #include "scene/FaceRecord.h"
 #include "scene/Model.h"
@@ -335,6 +338,60 @@ TEST_F(ShipFlightTest, AShipNumber99sDebrisTrailSparksInsteadOfSmoke) {
         for (Debris* piece : pieces) builder_.Remove(piece);
         builder_.Remove(ship);
     }
+}
+
+// A ship that dies fully cloaked is seen whole at once: every solid part
+// shown, every face opaque again.
+TEST_F(ShipFlightTest, AShipDyingCloakedIsSeenWholeAtOnce) {
+    Craft* const ship = Ship();
+    SceneObject* const wing = ship->parts[1]->node;
+    ASSERT_NE(wing->model, nullptr);
+    FaceRecord faces[2];
+    wing->model->faces = faces;
+    wing->model->faceCount = 2;
+    ship->cloaked = 1;
+    for (int i = 0; i < 10; ++i) Frame(50);
+    ASSERT_NE(wing->flags & SpaceObject::kFlagHiddenObject, 0u);
+    ASSERT_NE(faces[0].flags & FaceRecord::kTranslucent, 0u);
+    ship->Explode(nullptr, 0);
+    EXPECT_EQ(ship->cloakFade, 0);
+    EXPECT_EQ(wing->flags & SpaceObject::kFlagHiddenObject, 0u);
+    for (const FaceRecord& face : faces) EXPECT_EQ(face.flags & FaceRecord::kTranslucent, 0u);
+    wing->model->faces = nullptr;
+    wing->model->faceCount = 0;
+}
+
+// The shield flashes toward a point it is told of, starting a ripple of
+// its depletion's colour in the sector facing it.
+TEST_F(ShipFlightTest, AShieldFlashesTowardAPoint) {
+    Model mesh;
+    MeshVertex vertices[3] = {};
+    FaceRecord faces[2];
+    faces[0].a = faces[1].a = 0;
+    faces[0].b = faces[1].b = 1;
+    faces[0].c = faces[1].c = 2;
+    mesh.vertexCount = 3;
+    mesh.vertices = vertices;
+    mesh.faceCount = 2;
+    mesh.faces = faces;
+    Craft* const ship = Ship();
+    auto* const bubble = new SceneObject(&mesh);
+    bubble->AttachToParent(ship, 0);
+    ship->shieldMesh = bubble;
+    ASSERT_NE(ship->shieldSectors, nullptr);
+    for (int i = 0; i < Craft::kShieldSectors; ++i) ship->shieldSectors[i] = -1;
+    ship->shieldSectors[Craft::ShieldSector({0.0f, 1.0f, 0.0f})] = 1;
+    const int16_t shld[4] = {100, 40, 20, 10};
+    auto* const shield = ShieldSystem::FromWords(ship, 0, shld, 60);
+    ship->AddSystem(0, shield);
+    shield->AbsorbHitAt(ship->Position().Sum({0.0f, 300.0f, 0.0f}));   // from above
+    ASSERT_NE(ship->shieldHit, nullptr);
+    EXPECT_EQ(ship->shieldHit->faceCounters[1], 4);
+    EXPECT_EQ(ship->shieldHit->faceCounters[0], -1);
+    EXPECT_EQ(ship->shieldHit->colour, ship->shieldColours[std::min(shield->GetDepletionPercent() / 25, 3)]);
+    builder_.Remove(ship);
+    mesh.vertices = nullptr;
+    mesh.faces = nullptr;
 }
 
 }  // namespace
