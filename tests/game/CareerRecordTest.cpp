@@ -417,6 +417,15 @@ TEST_F(CareerWithData, SoldShipsLeaveTheirItemsInTheStoresAndDismissedPilotsThei
     EXPECT_EQ(second->pilot, nullptr);
     EXPECT_EQ(pilot->flying, 0);
     EXPECT_EQ(career.hirePool.back().get(), pilot);
+    EXPECT_NE(career.FindApilPilot("FACE 001"), nullptr);
+    EXPECT_EQ(career.FindCpilPilot("face 001"), nullptr);
+    // Hired again and lost, the pilot's resume is found among the lost alone.
+    career.HirePilot("FACE 001");
+    career.LosePilot("FACE 001");
+    EXPECT_EQ(career.FindDpilPilot("face 001"), pilot->resume.c_str());
+    EXPECT_EQ(career.FindCpilPilot("face 001"), nullptr);
+    EXPECT_EQ(career.FindApilPilot("face 001"), nullptr);
+    EXPECT_EQ(career.FindDpilPilot("Nobody"), nullptr);
 
     const int32_t fitted = career.GetShip(0)->CountItems(EquipmentItem::kAll);
     career.GetShip(0)->sold = 1;
