@@ -430,4 +430,21 @@ TEST_F(FlightGoalsTest, GoalsThatCanNeverBeMetAreRefusedAndTheFlightStillEnds) {
     EXPECT_EQ(Game().missionReady, 0);
 }
 
+// A goal of no kind of its own, active among the player's, is decided by no
+// pass of the flight: it stays open while the travel goal beside it is met.
+TEST_F(FlightGoalsTest, AGoalOfNoKindIsLeftOpenByTheFlight) {
+    const std::vector<std::pair<uint32_t, MissionRecord>> points = {{mission_file::kWayPoint, WayPointAt("Near", 500.0f)}};
+    ASSERT_EQ(Fly(points, {{3, 5, "", "Near", "Reach Near", 100.0f, 1}}), kStatusOk);
+    auto* const plain = new Goal(Game().mission->firstObject);
+    plain->playerGoal = 1;
+    plain->active = 1;
+    Frames(1000, 0.0f);
+    Frames(100, 480.0f);
+    EXPECT_EQ(FindGoalById(3)->met, 1);
+    EXPECT_EQ(plain->met, 0);
+    EXPECT_EQ(plain->done, 0);
+    EXPECT_EQ(plain->Evaluate(60000), 0);
+    delete plain;
+}
+
 }  // namespace
