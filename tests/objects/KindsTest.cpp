@@ -23,6 +23,8 @@
 #include "objects/space/Debris.h"
 #include "objects/space/Decoy.h"
 #include "objects/space/Mine.h"
+#include "objects/space/MovingObject.h"
+#include "objects/space/HullObject.h"
 #include "objects/space/Missile.h"
 #include "objects/space/NavBuoy.h"
 #include "objects/space/SpawnRecords.h"
@@ -460,6 +462,30 @@ TEST_F(KindsTest, TheFactoryMakesEachKindFromATemplateOrARecord) {
         }
         EXPECT_EQ(made->TakeDamage(0, DamageRecord{}, nullptr), c.kind == SpaceObject::kTypeMine || c.kind >= SpaceObject::kTypeDecoy ? 1 : 0);
         delete made;
+    }
+
+    // The moving and hull kinds from a template; a buoy from its record in
+    // either form, the short one without the link names.
+    SpaceObject* const moving = builder_.Game().CreateObject(SpaceObject::kTypeMoving, "made", nullptr, ball);
+    EXPECT_NE(dynamic_cast<MovingObject*>(moving), nullptr);
+    EXPECT_EQ(moving->type, SpaceObject::kTypeMoving);
+    delete moving;
+    SpaceObject* const hull = builder_.Game().CreateObject(SpaceObject::kTypeHull, "made", nullptr, ball);
+    EXPECT_NE(dynamic_cast<HullObject*>(hull), nullptr);
+    EXPECT_EQ(hull->active, 0u);   // a hull waits for its craft to activate it
+    delete hull;
+    NavBuoyRecord buoyRecord;
+    buoyRecord.position = {5.0f, 6.0f, 7.0f};
+    std::strcpy(buoyRecord.name, "Marker");
+    std::strcpy(buoyRecord.linkName, "Gate A");
+    for (const int32_t kind : {5, 6}) {
+        SCOPED_TRACE(kind);
+        auto* const buoy = dynamic_cast<NavBuoy*>(builder_.Game().CreateObject(kind, "made", &buoyRecord, ball));
+        ASSERT_NE(buoy, nullptr);
+        EXPECT_EQ(buoy->type, SpaceObject::kTypeNavBuoy);
+        EXPECT_FLOAT_EQ(buoy->Position().z, 7.0f);
+        EXPECT_STREQ(buoy->linkName, kind == 5 ? "Gate A" : "NONE");
+        delete buoy;
     }
 }
 
