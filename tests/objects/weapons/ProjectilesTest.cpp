@@ -7,7 +7,9 @@
 #include <limits>
 #include <vector>
 
+#include "display/Bitmap.h"
 #include "engine/Random.h"
+#include "engine/WorldContext.h"
 #include "game/EffectRegistries.h"
 #include "game/EffectTypes.h"
 #include "net/NetPacket.h"
@@ -18,6 +20,11 @@
 #include "objects/systems/EnergySystem.h"
 #include "objects/weapons/Projectile.h"
 #include "objects/weapons/ProjectileWeapon.h"
+#include "scene/Billboard.h"
+#include "scene/Camera.h"
+#include "scene/Material.h"
+#include "scene/ViewContext.h"
+#include "tests/support/RecordingCanvas.h"
 #include "tests/support/GoldenImage.h"
 #include "tests/support/world/RecordingNetSession.h"
 #include "tests/support/world/WorldBuilder.h"
@@ -202,6 +209,56 @@ TEST_F(ProjectilesTest, ABigShipsShotsFlyAtTheirOwnSpeed) {
     ASSERT_EQ(weapon_->Fire(nullptr, nullptr), 1);
     const Projectile& shot = *builder_.Game().projectiles[builder_.Game().projectiles.Count() - 1];
     EXPECT_NEAR(shot.velocity.Length(), type_->speed, 1e-2f);
+}
+
+// A shot of a glowing type is drawn as its glow where it flies (and not
+// behind the camera), the glow stepping through its pictures over the
+// type's period.
+TEST_F(ProjectilesTest, AGlowingShotIsDrawnWhereItFliesThroughItsPictures) {
+    Bitmap picture;
+    picture.Create(16, 16, Bitmap::kDepth8Bit, true);
+    for (int i = 0; i < 2; ++i) {
+        auto* const material = new BitmapMaterial;   // freed with the type
+        material->CreateFromBitmap(&picture, true, nullptr);
+        type_->glowMaterials.push_back(material);
+    }
+    type_->animationPeriod = 100;
+    WorldContext world{64 * 1024, 64 * 1024};
+    RecordingCanvas canvas{100, 100, nullptr, Canvas::kFlagSetUp | Canvas::kFlagHasDepth};
+    canvas.SetForwarding(false);
+    Camera camera;
+    camera.fieldOfView = 90.0f;
+    camera.SetCanvas(&canvas);
+    camera.flags = 0x0F8F;
+    ViewContext view;
+    view.camera = &camera;
+    PushViewContext(&view);
+
+    auto* const shot = new Projectile(type_, weapon_->damageRecord, 0, {0.0f, 0.0f, 100.0f}, {3.0f, 0.0f, 20.0f}, ship_,
+                                      weapon_, 5000, nullptr);
+    ASSERT_NE(shot->glow, nullptr);
+    EXPECT_EQ(shot->glow->material, type_->glowMaterials[0]);
+    // Whether the glow reached the screen at a draw of the shot.
+    const auto drawn = [&] {
+        shot->glow->flags &= ~Billboard::kFlagSeen;
+        shot->Draw();
+        camera.EndFrame();
+        return (shot->glow->flags & Billboard::kFlagSeen) != 0;
+    };
+    EXPECT_TRUE(drawn());
+    builder_.Clock().Advance(50);
+    shot->Update();
+    EXPECT_NEAR(shot->glow->position.z, 25.0f, 1e-3f);
+    EXPECT_EQ(shot->glow->material, type_->glowMaterials[1]);
+    EXPECT_TRUE(drawn());
+    builder_.Clock().Advance(50);
+    shot->Update();
+    EXPECT_EQ(shot->glow->material, type_->glowMaterials[0]);
+    shot->currentPoint = {0.0f, 0.0f, -50.0f};   // behind the camera: not drawn
+    shot->glow->position = shot->currentPoint;
+    EXPECT_FALSE(drawn());
+    PopViewContext(&view);
+    delete shot;
 }
 
 }  // namespace
