@@ -14,6 +14,7 @@
 #include "objects/ships/Craft.h"
 #include "objects/space/ObjectPart.h"
 #include "objects/space/Decoy.h"
+#include "objects/space/MovingObject.h"
 #include "objects/systems/CountermeasureSystems.h"
 #include "objects/systems/EnergySystem.h"
 #include "objects/systems/EngineSystem.h"
@@ -377,6 +378,16 @@ TEST_F(SensorsTest, TargetingPastDamageAndSubTargets) {
     far->Deactivate(0);
     EXPECT_FALSE(targeting->CanTargetIgnoringDamage(far));
 
+    // Cycling back from no target starts at the last in the world, forward at the first.
+    Craft* const last = Enemy({0.0f, 0.0f, 2000.0f});
+    targeting->damage = 0;
+    targeting->CycleTarget(0);
+    EXPECT_EQ(targeting->GetTarget(), last);
+    targeting->SelectTarget(nullptr);
+    targeting->CycleTarget(1);
+    EXPECT_EQ(targeting->GetTarget(), enemy);
+    targeting->SelectTarget(nullptr);
+
     EXPECT_EQ(targeting->SetSubTarget(0), 0);   // no target yet
     targeting->damage = 0;
     ASSERT_EQ(ship_->SetTarget(enemy), 1);
@@ -526,6 +537,40 @@ TEST_F(SensorsTest, TurretsOfEveryAxisBringTheirBarrelOntoTheTarget) {
             EXPECT_EQ(odd.yawSoFar, 0.0f) << yawCode;
         }
     }
+}
+
+// One probe per launcher: it leaves along the nose and the radar follows
+// it; then the launcher is empty. A client's probe is the host's to make:
+// it keeps none and its radar follows nothing.
+TEST_F(SensorsTest, AProbeLauncherSendsOneProbeTheRadarFollows) {
+    RadarSystem* const radar = Radar(ship_, 50);
+    auto* const probeTemplate = new MovingObject(builder_.Ball("PROBE", 1.0f));
+    probeTemplate->SetMaxRates(50.0f, 0.0f);
+    probeTemplate->SetAccelerations(200.0f, 0.0f);
+    auto* const launcher = new SensorSystem(ship_, 0, probeTemplate, 12000, 80, 30000);
+    ship_->AddSystem(0, launcher);
+    ship_->velocity = {0.0f, 0.0f, 30.0f};
+    EXPECT_EQ(launcher->GetCount(), 1);
+    EXPECT_EQ(launcher->Launch(), 1);
+    EXPECT_EQ(launcher->GetCount(), 0);
+    SpaceObject* const probe = radar->probe.Get();
+    ASSERT_NE(probe, nullptr);
+    EXPECT_EQ(radar->probeRange, 12000);
+    EXPECT_NEAR(probe->velocity.z, 30.0f, 1e-3f);
+    EXPECT_EQ(launcher->Launch(), 0);
+
+    GameState::NetworkHooks hooks;
+    hooks.createObject = [](SpaceObject*) { return int32_t(0); };
+    GameState::SetNetworkHooks(hooks);
+    auto* const client = new SensorSystem(ship_, 0, probeTemplate, 9000, 80, 30000);
+    ship_->AddSystem(0, client);
+    const size_t before = builder_.World().size();
+    EXPECT_EQ(client->Launch(), 1);
+    EXPECT_EQ(client->GetCount(), 0);
+    EXPECT_EQ(builder_.World().size(), before);
+    EXPECT_EQ(radar->probe.Get(), nullptr);
+    GameState::SetNetworkHooks(GameState::NetworkHooks{});
+    delete probeTemplate;
 }
 
 }  // namespace
