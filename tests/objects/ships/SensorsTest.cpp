@@ -1,6 +1,7 @@
 // Radar, targeting, engine, flight controls and turrets on built crafts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -8,6 +9,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include "objects/effects/Turret.h"
@@ -22,6 +24,7 @@
 #include "objects/systems/TargetingSystem.h"
 #include "sound/SoundDevice.h"
 #include "sound/SoundEffectLibrary.h"
+#include "sound/SoundObject.h"
 #include "tests/support/RecordingSoundLibrary.h"
 #include "tests/support/world/WorldBuilder.h"
 
@@ -571,6 +574,97 @@ TEST_F(SensorsTest, AProbeLauncherSendsOneProbeTheRadarFollows) {
     EXPECT_EQ(radar->probe.Get(), nullptr);
     GameState::SetNetworkHooks(GameState::NetworkHooks{});
     delete probeTemplate;
+}
+
+// The player's engine hums while it has thrust, at a pitch that rises with
+// it, roars while boosting until the fuel for it is gone, falls silent
+// without power, and stops both at the craft's end.
+TEST_F(SensorsTest, ThePlayersEngineHumsRoarsAndFallsSilent) {
+    auto* const effects = new SoundEffectLibrary;
+    for (const char* name : {"Hum", "Roar"}) {
+        auto sound = std::make_unique<SoundEffectDef>();
+        std::snprintf(sound->name, sizeof sound->name, "%s", name);
+        sound->rate = 20000;
+        auto samples = std::make_shared<platform::SampleData>();
+        samples->samples.assign(100, 1);
+        sound->samples = samples;
+        effects->sounds.push_back(std::move(sound));
+    }
+    auto* const recording = new RecordingSoundLibrary;
+    builder_.Game().TakeSound(new SoundDevice(std::unique_ptr<platform::SoundLibrary>(recording)), effects);
+    ship_->type = Craft::kTypePlayerShip;
+    ship_->mass = 20.0f;
+    const int16_t enrg[3] = {200, 10, 20};
+    auto* const energy = EnergySystem::FromWords(ship_, 0, enrg, 0);
+    ship_->AddSystem(0, energy);
+    DynArray16 names;
+    for (const char* name : {"Hum", "Roar"}) {
+        Record<16> record{};
+        std::snprintf(reinterpret_cast<char*>(record.words), sizeof record.words, "%s", name);
+        names.Add(record);
+    }
+    const int16_t engi[5] = {10, 100, 20, 60, 50};
+    auto* const engine = new EngineSystem(ship_, 0, engi, 0, &names);
+    ship_->AddSystem(0, engine);
+    ASSERT_NE(engine->engineSound, nullptr);
+    ASSERT_NE(engine->boostSound, nullptr);
+    const auto starts = [&] {
+        size_t n = 0;
+        for (const auto& event : recording->events) n += event.kind == RecordingSoundLibrary::Event::kStart ? 1 : 0;
+        return n;
+    };
+
+    energy->SetEnginePower(30);
+    engine->Update(100, energy);
+    EXPECT_EQ(engine->engineSound->loop, 1);
+    const int32_t half = engine->engineSound->rate;
+    EXPECT_GE(half, 12000);   // from 0.6 of the sample's rate
+    energy->SetEnginePower(60);
+    engine->Update(100, energy);
+    EXPECT_GT(engine->engineSound->rate, half);
+    EXPECT_LE(engine->engineSound->rate, 28000);   // to 1.4 of it
+    EXPECT_GE(starts(), 1u);
+
+    energy->fuel = 30;   // 20 a second: a second and a half of boost
+    engine->StartAfterburner();
+    engine->Update(1000, energy);
+    EXPECT_EQ(engine->boostOn, 1);
+    EXPECT_EQ(engine->boostSound->loop, 1);
+    engine->Update(1000, energy);
+    EXPECT_EQ(engine->boostOn, 0);   // out of fuel for it
+    engine->Update(100, energy);
+    EXPECT_EQ(engine->boostSound->loop, 0);
+
+    energy->SetEnginePower(0);
+    engine->Update(100, energy);
+    EXPECT_EQ(engine->engineSound->loop, 0);
+    energy->SetEnginePower(60);
+    engine->Update(100, energy);
+    EXPECT_EQ(engine->engineSound->loop, 1);
+    engine->Update(-1, energy);   // the craft's end
+    EXPECT_EQ(engine->engineSound->loop, 0);
+}
+
+// Damaged flight controls answer the stick unevenly: lightly damaged,
+// between its full answer and less by twice the damage; heavily damaged,
+// anywhere from a little backwards to well short of it.
+TEST_F(SensorsTest, DamagedFlightControlsAnswerUnevenly) {
+    ship_->mass = 10.0f;
+    const int16_t flgt[7] = {0, 100, 150, 50, 80, 100, 10};
+    FlightControlSystem controls(ship_, 0, flgt, nullptr, 100);
+    EXPECT_NEAR(controls.ShapeInput(0.5f), 0.5f, 1e-5f);
+    for (const auto& [damage, least, most] : {std::tuple{20, 0.5f * 0.61f, 0.5f}, std::tuple{80, -0.5f * 0.30f, 0.5f * 0.69f}}) {
+        controls.damage = damage;
+        float low = 1.0f, high = -1.0f;
+        for (int i = 0; i < 400; ++i) {
+            const float answer = controls.ShapeInput(0.5f);
+            low = std::min(low, answer);
+            high = std::max(high, answer);
+        }
+        EXPECT_GE(low, least - 1e-5f) << damage;
+        EXPECT_LE(high, most + 1e-5f) << damage;
+        EXPECT_LT(low + 0.05f, high) << damage;   // uneven
+    }
 }
 
 }  // namespace
