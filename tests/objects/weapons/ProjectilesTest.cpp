@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
+#include <memory>
+#include <cstdio>
 #include <limits>
 #include <vector>
 
@@ -24,6 +27,10 @@
 #include "scene/Camera.h"
 #include "scene/Material.h"
 #include "scene/ViewContext.h"
+#include "sound/SoundDevice.h"
+#include "sound/SoundEffectLibrary.h"
+#include "sound/SoundObject.h"
+#include "tests/support/RecordingSoundLibrary.h"
 #include "tests/support/RecordingCanvas.h"
 #include "tests/support/GoldenImage.h"
 #include "tests/support/world/RecordingNetSession.h"
@@ -259,6 +266,54 @@ TEST_F(ProjectilesTest, AGlowingShotIsDrawnWhereItFliesThroughItsPictures) {
     EXPECT_FALSE(drawn());
     PopViewContext(&view);
     delete shot;
+}
+
+// Every shot sounds: the player's close at the player's level, another
+// craft's from where that craft is, fainter.
+TEST_F(ProjectilesTest, ShotsSoundThePlayersCloseAndOthersFromWhereTheyAre) {
+    auto* const effects = new SoundEffectLibrary;
+    auto zap = std::make_unique<SoundEffectDef>();
+    std::snprintf(zap->name, sizeof zap->name, "Zap");
+    zap->rate = 22050;
+    auto samples = std::make_shared<platform::SampleData>();
+    samples->samples.assign(100, 1);
+    zap->samples = samples;
+    effects->sounds.push_back(std::move(zap));
+    auto* const recording = new RecordingSoundLibrary;
+    builder_.Game().TakeSound(new SoundDevice(std::unique_ptr<platform::SoundLibrary>(recording)), effects);
+    DynArray16 names;
+    Record<16> record{};
+    std::snprintf(reinterpret_cast<char*>(record.words), sizeof record.words, "Zap");
+    names.Add(record);
+    const int32_t damage[5] = {0, 0, 10, 0, 0};
+
+    const auto fireFrom = [&](Craft* craft) {
+        auto* const gun = new ProjectileWeapon(craft, 0, 0, 1, 0, 1, 100, 2000, damage, "SLUG", &names);
+        craft->AddSystem(0, gun);
+        recording->events.clear();
+        EXPECT_EQ(gun->Fire(nullptr, nullptr), 1);
+        std::vector<int32_t> priorities;
+        for (const auto& event : recording->events) {
+            if (event.kind == RecordingSoundLibrary::Event::kStart) priorities.push_back(event.priority);
+        }
+        EXPECT_EQ(priorities.size(), 1u);
+        return std::pair{gun, priorities.empty() ? -1 : priorities[0]};
+    };
+    ship_->type = SpaceObject::kTypePlayerShip;
+    const auto [playerGun, playerPriority] = fireFrom(ship_);
+    auto* const other = builder_.SpawnAs<Craft>(builder_.Ball("OTHER", 2.0f), 14);
+    other->Activate(0);
+    other->SetPositionFlags({400.0f, 0.0f, 0.0f}, Transform::kAllFlags | 0x10);
+    const int16_t enrg[3] = {100, 10, 20};
+    auto* const energy = EnergySystem::FromWords(other, 0, enrg, 50);
+    other->AddSystem(0, energy);
+    energy->weaponPool = 100000;
+    const auto [otherGun, otherPriority] = fireFrom(other);
+    EXPECT_GT(playerPriority, otherPriority);
+    ASSERT_NE(otherGun->firingSound, nullptr);
+    EXPECT_TRUE(otherGun->firingSound->positional);
+    EXPECT_FLOAT_EQ(otherGun->firingSound->position.x, 400.0f);
+    EXPECT_FALSE(playerGun->firingSound->positional);
 }
 
 }  // namespace
