@@ -13,8 +13,10 @@
 #include "engine/Random.h"
 #include "game/CommLine.h"
 #include "game/EffectRegistries.h"
+#include "game/EffectTypes.h"
 #include "game/GameState.h"
 #include "net/NetGameSettings.h"
+#include "objects/effects/TimedEffect.h"
 #include "objects/ships/AiShip.h"
 #include "objects/ships/PlayerShip.h"
 #include "objects/space/Debris.h"
@@ -392,6 +394,46 @@ TEST_F(ShipFlightTest, AShieldFlashesTowardAPoint) {
     builder_.Remove(ship);
     mesh.vertices = nullptr;
     mesh.faces = nullptr;
+}
+
+// With enhanced graphics a plain wreck's end rings with the ring animation,
+// where it died and half its size; without them there is none.
+TEST_F(ShipFlightTest, AWreckEndsInARingWithEnhancedGraphics) {
+    Model frame;
+    frame.refCount = 1;
+    auto* const ring = new AnimationType;
+    std::strcpy(ring->name, "Praxis");
+    ring->duration = 60000;   // it lasts the test
+    ring->frames = new DynArray<Model*>;
+    ring->frames->Append(&frame);
+    ring->frameCount = 1;
+    const auto rings = [this] {
+        std::vector<TimedEffect*> found;
+        builder_.Game().Groups().ForEach([&](const void*, NamedObject* object) {
+            if (auto* const effect = dynamic_cast<TimedEffect*>(object)) found.push_back(effect);
+        });
+        return found;
+    };
+    for (const int32_t enhanced : {0, 1}) {
+        SCOPED_TRACE(enhanced);
+        builder_.Game().enhancedGraphics = enhanced;
+        Craft* const ship = Ship();
+        ship->SetPositionFlags({30.0f, 0.0f, 600.0f}, Transform::kAllFlags | 0x10);
+        const size_t before = rings().size();
+        ship->Explode(nullptr, 0);
+        for (int frame = 0; frame < 5 && ship->dead != 0; ++frame) Frame(50);
+        ASSERT_EQ(ship->dead, 0);
+        const std::vector<TimedEffect*> after = rings();
+        ASSERT_EQ(after.size(), before + size_t(enhanced));
+        if (enhanced != 0) {
+            EXPECT_NEAR(after.back()->position.Difference({30.0f, 0.0f, 600.0f}).Length(), 0.0f, 1.0f);
+            EXPECT_NEAR(after.back()->local.scale, ship->Radius() * 0.5f, 1e-3f);
+        }
+        builder_.Remove(ship);
+    }
+    builder_.Game().enhancedGraphics = 0;
+    builder_.Game().ClearFlight();
+    delete ring;
 }
 
 }  // namespace
