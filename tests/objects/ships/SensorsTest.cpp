@@ -12,6 +12,7 @@
 #include <tuple>
 #include <utility>
 
+#include "game/Cockpit.h"
 #include "objects/effects/Turret.h"
 #include "objects/ships/Craft.h"
 #include "objects/space/ObjectPart.h"
@@ -665,6 +666,28 @@ TEST_F(SensorsTest, DamagedFlightControlsAnswerUnevenly) {
         EXPECT_LE(high, most + 1e-5f) << damage;
         EXPECT_LT(low + 0.05f, high) << damage;   // uneven
     }
+}
+
+// The player's radar switches between its modes and lights the cockpit's
+// lamp of each; a radar that cannot go passive stays active.
+TEST_F(SensorsTest, ThePlayersRadarTogglesItsModeAndItsLamps) {
+    ship_->type = Craft::kTypePlayerShip;
+    Cockpit& cockpit = builder_.Game().TheCockpit();
+    RadarSystem* const radar = Radar(ship_, 50);
+    EXPECT_TRUE(cockpit.Indicator(Cockpit::kIndicatorRadarActive));
+    radar->ToggleMode();
+    EXPECT_EQ(radar->passive, 1);
+    EXPECT_TRUE(cockpit.Indicator(Cockpit::kIndicatorRadarPassive));
+    EXPECT_FALSE(cockpit.Indicator(Cockpit::kIndicatorRadarActive));
+    radar->ToggleMode();
+    EXPECT_EQ(radar->passive, 0);
+    EXPECT_TRUE(cockpit.Indicator(Cockpit::kIndicatorRadarActive));
+
+    const int16_t words[7] = {2000, 8000, 0, 100, 100, 50, 50};   // not passive-capable
+    RadarSystem activeOnly(ship_, 0, words, 0);
+    activeOnly.ToggleMode();
+    EXPECT_EQ(activeOnly.passive, 0);
+    EXPECT_TRUE(cockpit.Indicator(Cockpit::kIndicatorRadarActive));
 }
 
 }  // namespace
