@@ -447,4 +447,26 @@ TEST_F(FlightGoalsTest, AGoalOfNoKindIsLeftOpenByTheFlight) {
     delete plain;
 }
 
+// A goal may name a subject that starts crippled: its weapons and engine
+// are run down from the first frame; the same ship under a plain goal is whole.
+TEST_F(FlightGoalsTest, ACrippledSubjectStartsWithItsSystemsRunDown) {
+    const std::vector<std::pair<uint32_t, MissionRecord>> ships = {
+        {mission_file::kShip, AiShipRecord("Raider", "Prize", "Gold", 3000.0f, 0.0f, 3000.0f, 0, 0)},
+    };
+    for (const int32_t wordC : {0, int32_t(Goal::kCrippledSubject)}) {
+        SCOPED_TRACE(wordC);
+        ASSERT_EQ(Fly(ships, {{2, 3, "Prize", "", "Disable the prize", 0.0f, 1, -1, 50, 0, wordC}}), kStatusOk);
+        auto* const prize = dynamic_cast<Craft*>(Named("Prize"));
+        ASSERT_NE(prize, nullptr);
+        ShipSystem* const engine = prize->GetSystem(ShipSystem::kEngine, nullptr);
+        ASSERT_NE(engine, nullptr);
+        ASSERT_GT(engine->maxDamage, 0);
+        EXPECT_EQ(engine->damage, wordC != 0 ? engine->maxDamage * 2 / 3 : 0);
+        for (ShipSystem* s = prize->GetSystem(ShipSystem::kAnyWeapon, nullptr); s != nullptr;
+             s = prize->GetSystem(ShipSystem::kAnyWeapon, s)) {
+            EXPECT_EQ(s->damage, wordC != 0 ? s->maxDamage : 0) << s->typeId;
+        }
+    }
+}
+
 }  // namespace
