@@ -262,10 +262,10 @@ TEST_F(ShipFlightTest, AWingGoesWithTheFirstOfItsShipsAndNobodyKeepsIt) {
 // and the player near. Lines of no weight or no uses are never said.
 TEST_F(ShipFlightTest, AnAiShipQueuesOneLineAndDropsTheRest) {
     GameState& game = builder_.Game();
-    const auto line = [&game](const char* text, int32_t weight, int32_t uses) {
+    const auto line = [&game](const char* text, int32_t weight, int32_t uses, const char* keyword = "ENEMY") {
         auto made = std::make_unique<CommLine>();
         made->text = text;
-        made->keyword = "ENEMY";
+        made->keyword = keyword;
         made->weight = weight;
         made->usesLeft = uses;
         made->displayTime = 3000;
@@ -274,6 +274,7 @@ TEST_F(ShipFlightTest, AnAiShipQueuesOneLineAndDropsTheRest) {
     line("Never: weightless", 0, -1);
     line("Never: used up", 10, 0);
     line("Bandits!", 10, 5);
+    line("Never: another keyword", 1000, 5, "FRIEND");
     auto* const player = builder_.SpawnAs<PlayerShip>(builder_.Template("PL0500"), 15);
     auto* const pilot = builder_.SpawnAs<AiShip>(builder_.Template("RD0500"), 16, kNoRecord);
     pilot->SetPositionFlags({0.0f, 0.0f, 100.0f}, Transform::kAllFlags | 0x10);
