@@ -19,7 +19,6 @@ public:
     // False for a number past the last command.
     bool IsHeld(uint32_t command) const;
     bool WasPressed(uint32_t command) const;
-    const KeySet& Held() const { return held_; }
 
 private:
     KeySet held_;

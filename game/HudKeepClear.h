@@ -14,7 +14,6 @@ public:
     void Add(int32_t x, int32_t y, int32_t width, int32_t height);
     // Whether the box [left, right] by [top, bottom] meets a kept place.
     bool Meets(float left, float top, float right, float bottom) const;
-    int32_t Count() const { return count_; }
 
 private:
     struct Place {

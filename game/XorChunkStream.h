@@ -24,7 +24,6 @@ public:
     // and leaves the rest zero, as if its terminator and zeros followed it.
     void SetKeyFromPath(const char* path);
     void SetKey(uint32_t key) { key_ = key; }
-    uint32_t Key() const { return key_; }
     static uint32_t KeyFromPath(const char* path);
 
     // Deciphers the current chunk's unread data into `buffer`, storing at most

@@ -15,7 +15,6 @@ public:
     void ApplyImpact(int32_t) override {}
     void Simulate(uint32_t milliseconds) override;
     void FillNetState(NetObjectState& state) const override;
-    int32_t KindQuery() const { return 1; }
 
     ObjectLink owner;
     int32_t missileLureChance = 0;   // per cent

@@ -24,7 +24,6 @@ public:
     void FillNetState(NetObjectState& state) const override;
     // The blast; then the mine explodes. Nothing once it has.
     int32_t Detonate(int32_t unused);
-    int32_t KindQuery() const { return 1; }
 
     // The dropping weapon: read only while `owner`, its craft, is there.
     Weapon* launcher = nullptr;

@@ -27,7 +27,6 @@ public:
     void ApplyImpact(int32_t) override { Detonate(0); }
     void Simulate(uint32_t milliseconds) override;
     void FillNetState(NetObjectState& state) const override;
-    int32_t KindQuery() const { return 1; }
 
     // The warhead on what it struck (and the area blast); then it explodes.
     int32_t Detonate(int32_t unused);

@@ -12,6 +12,9 @@
 #include "ai/AiBrain.h"
 #include "ai/ScriptedManeuver.h"
 #include "ai/WingGroup.h"
+#include "engine/Clock.h"
+#include "game/Mission.h"
+#include "objects/systems/CountermeasureSystems.h"
 #include "engine/MathRoutineTable.h"
 #include "engine/Random.h"
 #include "game/DataDirectories.h"
@@ -407,6 +410,155 @@ TEST_F(PilotAiTest, TheBrainsHostileTargetIsHostileUntilItGoes) {
     Fly(200);
     pilot->brain->SetLinkedShipSide(-1);   // nobody to pass it to
     EXPECT_EQ(pilot->side, 1);
+}
+
+// Without a target or a leader a pilot flies to its navigation point at
+// cruise, and over the point itself holds its heading.
+TEST_F(PilotAiTest, AnIdlePilotFliesToItsNavigationPoint) {
+    AiShip* const pilot = Raider("Pilot", 1, {0.0f, 0.0f, 0.0f});
+    SpaceObject* const point = builder_.Spawn(builder_.Ball("NAVPOINT", 1.0f), 9);
+    point->SetPositionFlags({3000.0f, 0.0f, -3000.0f}, Transform::kAllFlags | 0x10);   // behind and to the side
+    pilot->navTarget = point;
+    // Once turned onto it, it closes on it at all of its cruising speed.
+    Fly(20000);
+    EXPECT_EQ(pilot->brain->behavior, AiBrain::kIdle);
+    const float before = pilot->DistanceTo(*point);
+    Fly(10000);
+    const float speed = pilot->velocity.Length();
+    EXPECT_GT(speed, 10.0f);
+    EXPECT_GT(before - pilot->DistanceTo(*point), 0.95f * speed * 10.0f);
+
+    point->SetPositionFlags(pilot->Position(), Transform::kAllFlags | 0x10);
+    pilot->SetRotationVector({10.0f, 10.0f, 0.0f});
+    pilot->brain->ExecuteBehavior();
+    EXPECT_EQ(pilot->rotationRates.Length(), 0.0f);
+}
+
+// A maneuver with no script of its own (the plain one, or a script of no
+// kind) ends on its first step and hands the ship back to its brain, which
+// goes for the enemy in the same frame.
+TEST_F(PilotAiTest, AManeuverWithoutAScriptHandsTheShipBackAtOnce) {
+    AiShip* const pilot = Raider("Pilot", 1, {0.0f, 0.0f, 0.0f});
+    AiShip* const enemy = Raider("Enemy", 2, {0.0f, 0.0f, 3000.0f}, true);
+    enemy->aiEnabled = 0;
+    // Its only defensive maneuvers are the two without a script.
+    while (pilot->defensiveManeuvers.Count() > 0) {
+        delete pilot->defensiveManeuvers[0];
+        pilot->defensiveManeuvers.RemoveAt(0);
+    }
+    pilot->defensiveManeuvers.Append(new Maneuver);
+    pilot->defensiveManeuvers.Append(new ScriptedManeuver(ManeuverKind::kNone));
+    for (int pick = 0; pick < 6; ++pick) {
+        pilot->PickRandomManeuver();
+        ASSERT_NE(pilot->currentManeuver, nullptr);
+        pilot->brain->behavior = AiBrain::kEvade;
+        Fly(50);
+        EXPECT_EQ(pilot->currentManeuver, nullptr);
+        EXPECT_EQ(pilot->brain->hostile.Get(), enemy);
+        EXPECT_EQ(pilot->brain->behavior, AiBrain::kPursue);
+    }
+}
+
+// The mission may tell a pilot's brain what to do; only the five
+// behaviours are taken, and a ship without a brain ignores it.
+TEST_F(PilotAiTest, ABrainTakesTheBehaviourItIsTold) {
+    AiShip* const pilot = Raider("Pilot", 1, {0.0f, 0.0f, 0.0f});
+    AiShip* const enemy = Raider("Enemy", 2, {0.0f, 2000.0f, 2000.0f}, true);
+    enemy->aiEnabled = 0;
+    pilot->brain->hostile = enemy;
+    pilot->SetTarget(enemy);
+    pilot->NotifyBrain(AiBrain::kPursue);
+    EXPECT_EQ(pilot->brain->behavior, AiBrain::kPursue);
+    pilot->brain->ExecuteBehavior();
+    EXPECT_LT(pilot->rotationRates.x, 0.0f);   // pulls its nose up toward the enemy overhead
+    pilot->NotifyBrain(AiBrain::kBehaviors);
+    pilot->NotifyBrain(-1);
+    EXPECT_EQ(pilot->brain->behavior, AiBrain::kPursue);
+
+    spawn_records::AiShip record;
+    auto* const drone = builder_.SpawnAs<AiShip>(builder_.Template("DRONE0"), 16, &record);
+    ASSERT_EQ(drone->brain, nullptr);
+    drone->NotifyBrain(AiBrain::kAttack);
+}
+
+// Where the player's ship lies, seen from a pilot: beside, above, behind;
+// and whether the pilot is in front of its own target. Nothing is known
+// without a player's ship or a target.
+TEST_F(PilotAiTest, APilotKnowsWhereThePlayerAndItsTargetLie) {
+    AiShip* const pilot = Raider("Pilot", 1, {0.0f, 0.0f, 0.0f});
+    const auto sides = [pilot] {
+        return std::vector<int32_t>{pilot->PlayerOnPlusX(), pilot->PlayerOnMinusX(), pilot->PlayerOnPlusY(),
+                                    pilot->PlayerOnMinusY(), pilot->PlayerBehind()};
+    };
+    EXPECT_EQ(sides(), (std::vector<int32_t>{0, 0, 0, 0, 0}));
+    EXPECT_EQ(pilot->IsAheadOfTarget(), 0);
+
+    auto* const player = builder_.SpawnAs<PlayerShip>(builder_.Template("PLAYER0"), 15);
+    builder_.Game().playerShip = player;
+    const struct {
+        Vector3 at;
+        std::vector<int32_t> expected;
+    } cases[] = {
+        {{500.0f, 0.0f, 100.0f}, {1, 0, 0, 0, 0}},
+        {{-500.0f, 0.0f, 100.0f}, {0, 1, 0, 0, 0}},
+        {{0.0f, 300.0f, 100.0f}, {0, 0, 1, 0, 0}},
+        {{0.0f, -300.0f, -100.0f}, {0, 0, 0, 1, 1}},
+    };
+    for (const auto& c : cases) {
+        player->SetPositionFlags(c.at, Transform::kAllFlags | 0x10);
+        EXPECT_EQ(sides(), c.expected) << c.at.x << " " << c.at.y << " " << c.at.z;
+    }
+    // Turned about, the pilot sees the same place on its other side and behind.
+    AiShip* const turned = Raider("Turned", 1, {0.0f, 0.0f, 0.0f}, true);
+    player->SetPositionFlags({500.0f, 0.0f, 100.0f}, Transform::kAllFlags | 0x10);
+    EXPECT_EQ(turned->PlayerOnMinusX(), 1);
+    EXPECT_EQ(turned->PlayerBehind(), 1);
+
+    // Its target faces it from ahead: the pilot lies in front of the target; then behind it.
+    AiShip* const enemy = Raider("Enemy", 2, {0.0f, 0.0f, 1500.0f}, true);
+    pilot->SetTarget(enemy);
+    ASSERT_EQ(pilot->GetTarget(), enemy);
+    EXPECT_EQ(pilot->IsAheadOfTarget(), 1);
+    EXPECT_EQ(pilot->IsTargetAhead(), 1);
+    turned->SetTarget(enemy);
+    enemy->SetPositionFlags({0.0f, 0.0f, -1500.0f}, Transform::kAllFlags | 0x10);
+    EXPECT_EQ(pilot->IsAheadOfTarget(), 0);
+    builder_.Game().playerShip = nullptr;
+}
+
+// An enemy that has seen the player reports it once the mission's delay
+// for the difficulty has passed, unless a jammer in reach jams the report;
+// with the AI switched off for the game, ships stop turning.
+TEST_F(PilotAiTest, AnEnemyReportsThePlayerAfterTheDelayUnlessJammed) {
+    auto* const player = builder_.SpawnAs<PlayerShip>(builder_.Template("PLAYER0"), 15);
+    builder_.Game().playerShip = player;
+    player->SetPositionFlags({0.0f, 0.0f, 20000.0f}, Transform::kAllFlags | 0x10);
+    AiShip* const enemy = Raider("Watcher", -1, {0.0f, 0.0f, 0.0f});
+    Mission& mission = builder_.TheMission();
+    mission.reportDelays[0] = 2;
+    builder_.Game().difficulty = 1;
+    enemy->sawPlayer = 1;
+    enemy->reportClock = GetMilliseconds();
+
+    auto* const jammer = new JammerSystem(player, 0, 1000000, 100, 50);
+    player->AddSystem(0, jammer);
+    jammer->TurnOn();
+    Fly(5000);
+    EXPECT_EQ(mission.playerReported, 0);
+    jammer->TurnOff();
+    Fly(1000);
+    EXPECT_EQ(mission.playerReported, 0);   // the jammed attempt started the delay again
+    Fly(2000);
+    EXPECT_EQ(mission.playerReported, 1);
+
+    enemy->SetRotationVector({20.0f, 0.0f, 0.0f});
+    enemy->angularVelocity = {5.0f, 0.0f, 0.0f};
+    builder_.Game().aiEnabled = 0;
+    enemy->UpdateParts(50);
+    EXPECT_EQ(enemy->rotationRates.Length(), 0.0f);
+    EXPECT_EQ(enemy->angularVelocity.Length(), 0.0f);
+    builder_.Game().aiEnabled = 1;
+    builder_.Game().playerShip = nullptr;
 }
 
 }  // namespace

@@ -349,6 +349,16 @@ TEST_F(CareerWithData, StoredEquipmentMergesInsertsAfterItsCategoryOrAppends) {
     // A damaged one is never merged into, nor merged.
     career.StoreEquipment(Bare("Armor 2", 3, 30));
     EXPECT_EQ(career.GetStoredItem(2, EquipmentItem::kAll)->quantity, 1);
+
+    // Repair units, probes, and the decoy and mine launchers (one category)
+    // each keep with their own.
+    career.stores.clear();
+    for (const auto& [id, kind] : {std::pair{"Repair 1", 13}, std::pair{"Probe 1", 14}, std::pair{"Decoys 1", 15},
+                                   std::pair{"Repair 2", 13}, std::pair{"Mines 1", 24}, std::pair{"Probe 2", 14}}) {
+        career.StoreEquipment(Bare(id, kind));
+    }
+    EXPECT_EQ(StoreLines(career), (std::vector<std::string>{"Repair 1 x1", "Repair 2 x1", "Probe 1 x1", "Probe 2 x1",
+                                                             "Decoys 1 x1", "Mines 1 x1"}));
 }
 
 TEST_F(CareerWithData, TakingFromAStackGivesAUnitOfItsDefinitionWithItsAmmunition) {
@@ -368,6 +378,21 @@ TEST_F(CareerWithData, TakingFromAStackGivesAUnitOfItsDefinitionWithItsAmmunitio
     EXPECT_EQ(career.TakeStoredItem(0, EquipmentItem::kAll).get(), last);
     EXPECT_TRUE(career.stores.empty());
     EXPECT_EQ(career.TakeStoredItem(0, EquipmentItem::kAll), nullptr);
+
+    // A stack the definitions do not know gives a unit in its likeness.
+    auto homemade = Bare("Homemade", 3);
+    homemade->name = "Home Plate";
+    homemade->price = 77;
+    homemade->width = 3;
+    homemade->quantity = 2;
+    career.StoreEquipment(std::move(homemade));
+    const auto likeness = career.TakeStoredItem(0, EquipmentItem::kAll);
+    ASSERT_NE(likeness, nullptr);
+    EXPECT_EQ(likeness->name, "Home Plate");
+    EXPECT_EQ(likeness->price, 77);
+    EXPECT_EQ(likeness->width, 3);
+    EXPECT_EQ(likeness->quantity, 1);
+    EXPECT_EQ(career.GetStoredItem(0, EquipmentItem::kAll)->quantity, 1);
 }
 
 TEST_F(CareerWithData, ShipsAreNumberedPastThePilotEntryAndCountedByHull) {
@@ -417,6 +442,15 @@ TEST_F(CareerWithData, SoldShipsLeaveTheirItemsInTheStoresAndDismissedPilotsThei
     EXPECT_EQ(second->pilot, nullptr);
     EXPECT_EQ(pilot->flying, 0);
     EXPECT_EQ(career.hirePool.back().get(), pilot);
+    EXPECT_NE(career.FindApilPilot("FACE 001"), nullptr);
+    EXPECT_EQ(career.FindCpilPilot("face 001"), nullptr);
+    // Hired again and lost, the pilot's resume is found among the lost alone.
+    career.HirePilot("FACE 001");
+    career.LosePilot("FACE 001");
+    EXPECT_EQ(career.FindDpilPilot("face 001"), pilot->resume.c_str());
+    EXPECT_EQ(career.FindCpilPilot("face 001"), nullptr);
+    EXPECT_EQ(career.FindApilPilot("face 001"), nullptr);
+    EXPECT_EQ(career.FindDpilPilot("Nobody"), nullptr);
 
     const int32_t fitted = career.GetShip(0)->CountItems(EquipmentItem::kAll);
     career.GetShip(0)->sold = 1;

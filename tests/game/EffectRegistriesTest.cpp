@@ -9,12 +9,14 @@
 #include <vector>
 
 #include "display/PixelFormat.h"
+#include "display/Palette.h"
 #include "display/PixelImage.h"
 #include "game/DataDirectories.h"
 #include "game/EffectRegistries.h"
 #include "game/EffectTypes.h"
 #include "game/GameState.h"
 #include "scene/FaceRecord.h"
+#include "scene/AnimatedMaterial.h"
 #include "scene/Material.h"
 #include "scene/Model.h"
 #include "sound/SoundEffectLibrary.h"
@@ -251,6 +253,32 @@ TEST_F(EffectRegistriesTest, CutAndCorruptFilesLoadWhatTheyCan) {
     FreeAll();
     LoadAll();   // no file: nothing, and no failure
     EXPECT_EQ(g_beamTypes, nullptr);
+}
+
+// A model's pictures take the palette they are given: a bitmap's one and
+// each frame of an animated material; a plain material has none.
+TEST(EffectPalettesTest, AModelsPicturesAllTakeThePalette) {
+    PixelImage still, frames[2];
+    BitmapMaterial bitmap;
+    bitmap.block = &still;
+    AnimatedMaterial animated;
+    animated.frames = frames;
+    animated.frameCount = 2;
+    Material plain;
+    Material* materials[3] = {&bitmap, &animated, &plain};
+    Model model;
+    model.materials = materials;
+    model.materialCount = 3;
+    PaletteIndexed8 palette;
+    GiveModelPalette(&model, &palette);
+    EXPECT_EQ(still.palette, &palette);
+    for (const PixelImage& frame : frames) EXPECT_EQ(frame.palette, &palette);
+    GiveModelPalette(nullptr, &palette);   // no model: nothing
+    model.materials = nullptr;
+    model.materialCount = 0;
+    animated.frames = nullptr;
+    animated.frameCount = 0;
+    bitmap.block = nullptr;
 }
 
 }  // namespace

@@ -268,6 +268,27 @@ TEST(KeyNames, AxisNamesAndBindingNames) {
         if (name == nullptr) EXPECT_EQ(GetAxisName(axis), nullptr) << bits;
         else EXPECT_STREQ(GetAxisName(axis), name);
     }
+
+    // A binding read from the key map names its keys and conditions and
+    // gives its buttons, as the controls screen shows them.
+    const Bytes file = b.Form("BODY", {Modi(kCtrl), Func("Fire", Trig({kQ, kCtrl, kNone, kNone, 0, 2, kNone}),
+                                                         Trig({59, kShift, kNone, kNone, 4, 0, kNone})),
+                                       Func("Odd", Trig({84, kNone, kNone, kNone, 0, 0, kNone}), Unbound())});
+    KeyMap map;
+    ASSERT_TRUE(KeyMap::Parse(file, &map));
+    const FunctionBinding& fire = *map.functions[0];
+    EXPECT_STREQ(fire.GetKeyName1(), "Q");
+    EXPECT_STREQ(fire.GetModifierName1(), "Ctrl");
+    EXPECT_STREQ(fire.GetKeyName2(), "F1");
+    EXPECT_STREQ(fire.GetModifierName2(), "Shift");
+    EXPECT_EQ(fire.GetMouseButton1(), 2);
+    EXPECT_EQ(fire.GetJoystickButton1(), 0);
+    EXPECT_EQ(fire.GetMouseButton2(), 0);
+    EXPECT_EQ(fire.GetJoystickButton2(), 4);
+    const FunctionBinding& odd = *map.functions[1];   // a code without a name, no conditions
+    EXPECT_EQ(odd.GetKeyName1(), nullptr);
+    EXPECT_EQ(odd.GetModifierName1(), nullptr);
+    EXPECT_EQ(odd.GetKeyName2(), nullptr);
 }
 
 }  // namespace

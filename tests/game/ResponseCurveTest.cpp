@@ -4,9 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <string>
+
 #include "engine/IffFile.h"
 #include "tests/support/ChunkBuilder.h"
 #include "tests/support/MemoryStream.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -49,6 +53,35 @@ TEST(ResponseCurveTest, OnlyWholeGoodFormsReplaceTheCurve) {
         const Status read = Read(Bytes(good.begin(), good.begin() + long(cut)), partial);
         EXPECT_NE(read, kStatusOk) << cut;
     }
+}
+
+// The curve file is a CTRL form; a missing file, one that is no chunk file,
+// one of another form, or one whose chunks run past its end is refused, and
+// the curve stays.
+TEST(ResponseCurveTest, TheFileIsReadFromItsFirstControlForm) {
+    const TempDir dir;
+    const auto write = [&dir](const char* name, const Bytes& bytes) {
+        const std::string path = dir.Str() + "/" + name;
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        return path;
+    };
+    DynArray20 curve;
+    const std::string good = write("good.iff", kBuild.Form("CTRL", {Curve(0, 30), Curve(30, 100)}));
+    ASSERT_EQ(response_curve::Load(good.c_str(), curve), kStatusOk);
+    ASSERT_EQ(curve.Count(), 2);
+    EXPECT_EQ(curve[0].words[1], 30u);
+
+    EXPECT_EQ(response_curve::Load((dir.Str() + "/none.iff").c_str(), curve), kStatusCannotOpen);
+    EXPECT_EQ(response_curve::Load(nullptr, curve), kStatusCannotOpen);
+    EXPECT_EQ(response_curve::Load(write("text.iff", Bytes(40, 'x')).c_str(), curve), kStatusCannotOpen);
+    EXPECT_EQ(response_curve::Load(write("other.iff", kBuild.Form("FILE", {kBuild.Chunk("NOTE", "no curve")})).c_str(), curve),
+              kStatusNotThisRecord);
+    // A curve that claims more than the file holds.
+    Bytes overlong = kBuild.Form("CTRL", {Curve(0, 30)});
+    overlong.resize(overlong.size() - 2);
+    EXPECT_NE(response_curve::Load(write("cut.iff", overlong).c_str(), curve), kStatusOk);
+    EXPECT_EQ(curve.Count(), 2);
+    EXPECT_EQ(curve[0].words[1], 30u);
 }
 
 }  // namespace

@@ -113,6 +113,17 @@ TEST(ShipRecord, AHullsChunksMakeItsAreasInTheOrderOfTheTable) {
     EXPECT_EQ(ship.weaponLayout->width, 8);
     ASSERT_NE(ship.equipmentLayout, nullptr);
     EXPECT_EQ(ship.equipmentLayout->width, 6);
+
+    // Fitting: an item too large for every bay comes back unplaced; a point
+    // in no bay has no kind in the way; past the last item there is none.
+    auto big = std::make_unique<EquipmentItem>("Big", 3);
+    big->width = big->height = 5;
+    EquipmentItem* const bigAt = big.get();
+    EXPECT_EQ(ship.PlaceStoredItem(std::move(big)).get(), bigAt);
+    EXPECT_EQ(ship.CountItems(EquipmentItem::kAll), 0);
+    const EquipmentItem loose("Loose", 3);
+    EXPECT_FALSE(ship.HasBayKindConflict({-500, -500}, loose));
+    EXPECT_EQ(ship.GetItem(0, EquipmentItem::kAll), nullptr);
 }
 
 TEST(ShipRecord, DamagedHullFilesFailAndLeaveTheRecordAsItWas) {

@@ -414,6 +414,54 @@ TEST_F(DefinitionsTest, ADamagedDecalEntryGivesWhatCanBeRead) {
     decals::ForgetDecals();
 }
 
+// Equipment kinds a game build makes in its own way: a repair unit made as a
+// plain system loads on every ship, each later ship getting a copy of the
+// library's; a weapon of no kind of its own cannot be copied, so it is built
+// afresh for each ship, and fires nothing.
+TEST_F(DefinitionsTest, EquipmentOfPlainKindsIsCopiedOrBuiltAfresh) {
+    DefinitionLibrary::RegisterSystemBuilder(ShipSystem::kRepair, [](Craft* craft, int32_t part, const EquipmentDefinition&,
+                                                                    const DynArray16* sounds) -> ShipSystem* {
+        return new ShipSystem(craft, part, ShipSystem::kRepair, sounds);
+    });
+    DefinitionLibrary::RegisterSystemBuilder(Weapon::kGun, [](Craft* craft, int32_t part, const EquipmentDefinition&,
+                                                             const DynArray16* sounds) -> ShipSystem* {
+        const int32_t damage[5] = {};
+        auto* const bare = new Weapon(craft, part, 10, 7, 100, 0, 0, damage, Weapon::Light{}, sounds);
+        bare->typeId = Weapon::kGun;
+        return bare;
+    });
+    Craft* const first = LoadCraft("P101");
+    Craft* const second = LoadCraft("P101");
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    ASSERT_EQ(DefinitionLibrary::Current().LoadShipDefinition(first, nullptr, nullptr, 0), kStatusOk);
+    first->GetSystem(ShipSystem::kRepair, nullptr)->AddDamage(5);
+    ASSERT_EQ(DefinitionLibrary::Current().LoadShipDefinition(second, nullptr, nullptr, 0), kStatusOk);
+    ShipSystem* const repairs[2] = {first->GetSystem(ShipSystem::kRepair, nullptr),
+                                    second->GetSystem(ShipSystem::kRepair, nullptr)};
+    ASSERT_NE(repairs[0], nullptr);
+    ASSERT_NE(repairs[1], nullptr);
+    EXPECT_EQ(repairs[1]->owner, second);
+    EXPECT_EQ(repairs[1]->damage, 0);
+    EXPECT_EQ(repairs[1]->maxDamage, repairs[0]->maxDamage);
+    EXPECT_STREQ(repairs[1]->name, repairs[0]->name);
+    EXPECT_STREQ(repairs[1]->equipmentId, repairs[0]->equipmentId);
+    EXPECT_EQ(repairs[1]->LockClass(), -1);   // no weapon: no lock, no group
+    EXPECT_EQ(repairs[1]->Group(), 0);
+
+    for (Craft* craft : {first, second}) {
+        ShipSystem* gun = nullptr;
+        for (ShipSystem* s = craft->GetSystem(0, nullptr); s != nullptr; s = craft->GetSystem(0, s)) {
+            if (s->typeId == Weapon::kGun) gun = s;
+        }
+        ASSERT_NE(gun, nullptr);
+        EXPECT_EQ(gun->owner, craft);
+        EXPECT_EQ(craft->FireWeaponGroup(7), 0);
+        EXPECT_EQ(gun->Clone(craft, 0), nullptr);
+    }
+    DefinitionLibrary::RegisterCoreBuilders();
+}
+
 }  // namespace
 
 // A host asked for missile after missile reads the definitions file once a

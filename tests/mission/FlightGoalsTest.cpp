@@ -430,4 +430,43 @@ TEST_F(FlightGoalsTest, GoalsThatCanNeverBeMetAreRefusedAndTheFlightStillEnds) {
     EXPECT_EQ(Game().missionReady, 0);
 }
 
+// A goal of no kind of its own, active among the player's, is decided by no
+// pass of the flight: it stays open while the travel goal beside it is met.
+TEST_F(FlightGoalsTest, AGoalOfNoKindIsLeftOpenByTheFlight) {
+    const std::vector<std::pair<uint32_t, MissionRecord>> points = {{mission_file::kWayPoint, WayPointAt("Near", 500.0f)}};
+    ASSERT_EQ(Fly(points, {{3, 5, "", "Near", "Reach Near", 100.0f, 1}}), kStatusOk);
+    auto* const plain = new Goal(Game().mission->firstObject);
+    plain->playerGoal = 1;
+    plain->active = 1;
+    Frames(1000, 0.0f);
+    Frames(100, 480.0f);
+    EXPECT_EQ(FindGoalById(3)->met, 1);
+    EXPECT_EQ(plain->met, 0);
+    EXPECT_EQ(plain->done, 0);
+    EXPECT_EQ(plain->Evaluate(60000), 0);
+    delete plain;
+}
+
+// A goal may name a subject that starts crippled: its weapons and engine
+// are run down from the first frame; the same ship under a plain goal is whole.
+TEST_F(FlightGoalsTest, ACrippledSubjectStartsWithItsSystemsRunDown) {
+    const std::vector<std::pair<uint32_t, MissionRecord>> ships = {
+        {mission_file::kShip, AiShipRecord("Raider", "Prize", "Gold", 3000.0f, 0.0f, 3000.0f, 0, 0)},
+    };
+    for (const int32_t wordC : {0, int32_t(Goal::kCrippledSubject)}) {
+        SCOPED_TRACE(wordC);
+        ASSERT_EQ(Fly(ships, {{2, 3, "Prize", "", "Disable the prize", 0.0f, 1, -1, 50, 0, wordC}}), kStatusOk);
+        auto* const prize = dynamic_cast<Craft*>(Named("Prize"));
+        ASSERT_NE(prize, nullptr);
+        ShipSystem* const engine = prize->GetSystem(ShipSystem::kEngine, nullptr);
+        ASSERT_NE(engine, nullptr);
+        ASSERT_GT(engine->maxDamage, 0);
+        EXPECT_EQ(engine->damage, wordC != 0 ? engine->maxDamage * 2 / 3 : 0);
+        for (ShipSystem* s = prize->GetSystem(ShipSystem::kAnyWeapon, nullptr); s != nullptr;
+             s = prize->GetSystem(ShipSystem::kAnyWeapon, s)) {
+            EXPECT_EQ(s->damage, wordC != 0 ? s->maxDamage : 0) << s->typeId;
+        }
+    }
+}
+
 }  // namespace

@@ -18,6 +18,7 @@
 #include "game/CareerRecord.h"
 #include "game/DataDirectories.h"
 #include "game/GameState.h"
+#include "game/Mission.h"
 #include "game/DefinitionFormat.h"
 #include "game/EffectTypes.h"
 #include "scene/Material.h"
@@ -26,6 +27,7 @@
 #include "mission/MissionFile.h"
 #include "mission/MissionSetUp.h"
 #include "mission/ObjectLoader.h"
+#include "mission/SpawnRecords.h"
 #include "objects/ships/AiShip.h"
 #include "objects/ships/Craft.h"
 #include "objects/ships/PlayerShip.h"
@@ -658,6 +660,69 @@ TEST_F(MissionTest, EachSetUpMakesTheTenExclamations) {
     ASSERT_EQ(SetUpMission("", -1), kStatusOk);
     ASSERT_NE(game.exclamationSounds[9], nullptr);
     EXPECT_STREQ(game.exclamationSounds[9]->name, "Excl 10");
+}
+
+// Of every kind of record: one of the wrong size is refused as such, one of
+// the right size with fields no world can hold as a bad field; empty and
+// oversized chunks are the wrong size, chunks and forms of later issues are
+// passed over, and the rest of the file is still read.
+TEST(MissionFileTest, EachKindOfRecordIsRefusedForItsOwnReason) {
+    using Bytes = std::vector<uint8_t>;
+    const ChunkBuilder b;
+    const struct {
+        const char* id;
+        uint32_t size;
+    } kinds[] = {
+        {"ROCK", spawn_records::kRockBytes},     {"MINE", spawn_records::kRockBytes},
+        {"GATE", spawn_records::kGateBytes},     {"DEBR", spawn_records::kDebrisBytes},
+        {"WAYP", mission_file::kWayPointBytes},  {"BUOY", mission_file::kBuoyBytes},
+        {"SHIP", mission_file::kShipBytes},      {"GOAL", mission_file::kGoalBytes},
+        {"STAR", Mission::kStarFieldBytes},      {"DUST", Mission::kSpaceDustBytes},
+        {"WALL", Mission::kWallpaperBytes},      {"LGHT", Mission::kLightBytes},
+    };
+    Bytes body = b.Chunk("HDR ", Bytes(mission_file::kHeaderBytes, 0));
+    const auto add = [&body](const Bytes& chunk) { body.insert(body.end(), chunk.begin(), chunk.end()); };
+    std::vector<std::string> expected;
+    add(b.Chunk("PLYR", Bytes(mission_file::kPlayerBytes - 1, 0)));
+    expected.push_back(mission_file::refusal::kWrongSize);
+    add(b.Chunk("PLYR", Bytes(mission_file::kPlayerBytes, 'A')));   // names without an end
+    expected.push_back(mission_file::refusal::kBadField);
+    for (const auto& kind : kinds) {
+        add(b.Chunk(kind.id, Bytes(kind.size + 4, 0)));
+        expected.push_back(mission_file::refusal::kWrongSize);
+        add(b.Chunk(kind.id, Bytes(kind.size, 0xFF)));   // no number in it is finite
+        expected.push_back(mission_file::refusal::kBadField);
+    }
+    add(b.Chunk("ROCK", Bytes{}));
+    expected.push_back(mission_file::refusal::kWrongSize);
+    add(b.Chunk("GOAL", Bytes(2000, 0)));
+    expected.push_back(mission_file::refusal::kWrongSize);
+    add(b.Chunk("ZZZZ", Bytes(12, 1)));
+    add(b.Form("LATR", {b.Chunk("ROCK", Bytes(3, 0))}));
+    add(b.Chunk("PLYR", ChunkBuilder::Join({ChunkBuilder::Text("P101"), Bytes(12, 0), ChunkBuilder::Text("Alpha"),
+                                            Bytes(11, 0)})));
+    const Bytes file = b.Form("MSSN", {body});
+    MemoryStream stream(file);
+    IffFile iff(&stream, 0);
+    ASSERT_EQ(iff.ValidateHeader(), kStatusOk);
+    mission_file::Contents contents;
+    ASSERT_EQ(mission_file::Read(iff, &contents), kStatusOk);
+    std::vector<std::string> reasons;
+    for (const mission_file::Refusal& refusal : contents.refusals) reasons.push_back(refusal.reason);
+    EXPECT_EQ(reasons, expected);
+    EXPECT_TRUE(contents.records.empty());
+    EXPECT_TRUE(contents.hasPlayer);
+    EXPECT_STREQ(contents.player.definition, "P101");
+
+    // A header of the wrong size, or with a number no view can hold, refuses the file.
+    for (const Bytes& header : {Bytes(mission_file::kHeaderBytes - 4, 0), Bytes(mission_file::kHeaderBytes, 0xFF)}) {
+        const Bytes bad = b.Form("MSSN", {b.Chunk("HDR ", header)});
+        MemoryStream badStream(bad);
+        IffFile badIff(&badStream, 0);
+        ASSERT_EQ(badIff.ValidateHeader(), kStatusOk);
+        mission_file::Contents refused;
+        EXPECT_EQ(mission_file::Read(badIff, &refused), kStatusMalformed);
+    }
 }
 
 }  // namespace

@@ -270,6 +270,20 @@ TEST_F(RandomMissionTest, OneSeedMakesOneMissionAndADeathMatchTakesTheLobbysWord
     EXPECT_EQ(counts[SpaceObject::kTypeAsteroid], 8);
     EXPECT_EQ(counts[SpaceObject::kTypeMine], 8);
     EXPECT_EQ(counts[SpaceObject::kTypeAiShip], 2);
+
+    // With a base asked for, an enemy carrier stands as the station.
+    lobby.base = 1;
+    ASSERT_EQ(SetUpSeededMission("Rnd 0", 4), kStatusOk);
+    std::vector<SpaceObject*> stations;
+    for (SpaceObject* o = builder_->Game().mission->firstObject; o != nullptr; o = o->GetNext()) {
+        if (o->name != nullptr && std::string(o->name) == "Base") stations.push_back(o);
+    }
+    ASSERT_EQ(stations.size(), 1u);
+    EXPECT_EQ(stations[0]->classWord, 33);
+    EXPECT_EQ(stations[0]->type, SpaceObject::kTypeAiShip);
+    EXPECT_EQ(stations[0]->side, 2);   // the raiders' side
+    EXPECT_GT(stations[0]->Position().Length(), 1400.0f);
+    lobby.base = 0;
 }
 
 // Outside a network game the name's slot tells the kind, and the accepted

@@ -167,7 +167,7 @@ TEST_F(EffectObjectsTest, ADelayedExplosionAtAnObjectNeedsTheFlightCamera) {
     world_.Clock().Advance(30);
     fx->Update();
     EXPECT_EQ(fx->frameIndex, 0);
-    EXPECT_NEAR(fx->position.x, 0.3f, 1e-4f);   // moved with the ship for 30 ms
+    EXPECT_NEAR(fx->GetPosition().x, 0.3f, 1e-4f);   // moved with the ship for 30 ms
     world_.Game().flightCamera = nullptr;
 }
 

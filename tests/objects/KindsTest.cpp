@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <string>
 #include <vector>
 
 #include "engine/EngineAllocation.h"
@@ -22,6 +23,8 @@
 #include "objects/space/Debris.h"
 #include "objects/space/Decoy.h"
 #include "objects/space/Mine.h"
+#include "objects/space/MovingObject.h"
+#include "objects/space/HullObject.h"
 #include "objects/space/Missile.h"
 #include "objects/space/NavBuoy.h"
 #include "objects/space/SpawnRecords.h"
@@ -30,6 +33,9 @@
 #include "objects/systems/CountermeasureSystems.h"
 #include "objects/systems/RadarSystem.h"
 #include "objects/systems/TargetingSystem.h"
+#include "objects/weapons/Launchers.h"
+#include "game/PilotRecord.h"
+#include "scene/SceneObject.h"
 #include "scene/Camera.h"
 #include "tests/support/GoldenImage.h"
 #include "tests/support/world/WorldBuilder.h"
@@ -457,6 +463,174 @@ TEST_F(KindsTest, TheFactoryMakesEachKindFromATemplateOrARecord) {
         EXPECT_EQ(made->TakeDamage(0, DamageRecord{}, nullptr), c.kind == SpaceObject::kTypeMine || c.kind >= SpaceObject::kTypeDecoy ? 1 : 0);
         delete made;
     }
+
+    // The moving and hull kinds from a template; a buoy from its record in
+    // either form, the short one without the link names.
+    SpaceObject* const moving = builder_.Game().CreateObject(SpaceObject::kTypeMoving, "made", nullptr, ball);
+    EXPECT_NE(dynamic_cast<MovingObject*>(moving), nullptr);
+    EXPECT_EQ(moving->type, SpaceObject::kTypeMoving);
+    delete moving;
+    SpaceObject* const hull = builder_.Game().CreateObject(SpaceObject::kTypeHull, "made", nullptr, ball);
+    EXPECT_NE(dynamic_cast<HullObject*>(hull), nullptr);
+    EXPECT_EQ(hull->active, 0u);   // a hull waits for its craft to activate it
+    delete hull;
+    NavBuoyRecord buoyRecord;
+    buoyRecord.position = {5.0f, 6.0f, 7.0f};
+    std::strcpy(buoyRecord.name, "Marker");
+    std::strcpy(buoyRecord.linkName, "Gate A");
+    for (const int32_t kind : {5, 6}) {
+        SCOPED_TRACE(kind);
+        auto* const buoy = dynamic_cast<NavBuoy*>(builder_.Game().CreateObject(kind, "made", &buoyRecord, ball));
+        ASSERT_NE(buoy, nullptr);
+        EXPECT_EQ(buoy->type, SpaceObject::kTypeNavBuoy);
+        EXPECT_FLOAT_EQ(buoy->Position().z, 7.0f);
+        EXPECT_STREQ(buoy->linkName, kind == 5 ? "Gate A" : "NONE");
+        delete buoy;
+    }
+}
+
+// A missile that only sees uncloaked targets, or only loud ones, loses a
+// cloaked or quiet target and flies on unguided; a loud one it keeps.
+TEST_F(KindsTest, BlindAndPowerSeekingMissilesLoseTargetsTheyCannotSense) {
+    struct Case {
+        int32_t guidance;
+        int32_t cloaked;
+        int32_t powerDraw;
+        bool kept;
+    } cases[] = {
+        {Missile::kCloakBlind, 10, 500, false},
+        {Missile::kCloakBlind, 0, 500, true},
+        {Missile::kPowerSeeker, 0, Missile::kLowPowerSignature - 1, false},
+        {Missile::kPowerSeeker, 0, Missile::kLowPowerSignature, true},
+    };
+    float z = 0.0f;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.guidance) + " " + std::to_string(c.cloaked) + " " + std::to_string(c.powerDraw));
+        Target* const target = Ship(z + 800.0f);
+        target->cloaked = c.cloaked;
+        target->powerDrawCache = c.powerDraw;
+        Missile* const missile = Spawn<Missile>(z);
+        missile->target = target;
+        missile->guidance = c.guidance;
+        builder_.Clock().Advance(50);
+        missile->Simulate(50);
+        EXPECT_EQ(missile->target.Get() == target, c.kept);
+        EXPECT_EQ(missile->guidance, c.kept ? c.guidance : int32_t(Missile::kUnguided));
+        z += 5000.0f;
+    }
+}
+
+// A missile aimed at a part homes on where that part is, not on the
+// ship's centre.
+TEST_F(KindsTest, AMissileHomesOnTheAimedPart) {
+    auto* const target =
+        builder_.SpawnAs<Target>(builder_.Template("SHIP", {{"WING0FLHW", {}}}), 14);
+    target->Activate(0);
+    target->SetPositionFlags({0.0f, 0.0f, 600.0f}, Transform::kAllFlags | 0x10);
+    ASSERT_EQ(target->parts.Count(), 2);
+    SceneObject* const wing = target->parts[1]->node;
+    const Vector3 out{400.0f, 0.0f, 0.0f};
+    wing->local.SetPosition(&out, Transform::kAllFlags);
+    target->UpdateWorldTransform(Transform::kAllFlags);
+    Missile* const missile = Spawn<Missile>(0.0f);
+    missile->target = target;
+    missile->targetPart = 1;
+    missile->turnRate = 90;
+    missile->homingHold = 0;
+    missile->velocityCap = 200.0f;
+    missile->velocity = {0.0f, 0.0f, 100.0f};
+    for (int i = 0; i < 10; ++i) {
+        builder_.Clock().Advance(50);
+        missile->Simulate(50);
+    }
+    EXPECT_GT(missile->world.forward.x, 0.3f);   // swung toward the wing, 34 degrees off the centre line
+}
+
+// An EMP warhead charges and hurts every craft within its reach by how
+// near it is, and its owner is credited with the hit of its launcher.
+TEST_F(KindsTest, AnEmpWarheadReachesEveryCraftNearby) {
+    Target* const owner = Ship(-3000.0f, 1);
+    auto* const accuracy = new AccuracyRecord;
+    owner->accuracy = accuracy;
+    const int32_t none[5] = {};
+    auto* const rack = new MissileLauncher(owner, 0, 0, Weapon::kMissileGroup, 0, 0, 4, 2500, none, nullptr, nullptr);
+    owner->AddSystem(0, rack);
+    Target* const struck = Ship(10.0f);
+    Target* const near = Ship(500.0f);
+    Target* const edge = Ship(1500.0f);
+    Target* const beyond = Ship(2100.0f);
+    Missile* const missile = Spawn<Missile>(0.0f);
+    missile->owner = owner;
+    missile->empCharge = 300;
+    missile->damage.amounts[2] = 3000;
+    Collide(*struck, *missile);
+    EXPECT_EQ(struck->empLevel, 300);   // the craft struck takes it whole
+    EXPECT_EQ(near->empLevel, 150);     // (2000 - 500) / 3000 of it
+    EXPECT_EQ(edge->empLevel, 50);
+    EXPECT_EQ(beyond->empLevel, 0);
+    EXPECT_EQ(near->hits, 1);
+    EXPECT_EQ(near->lastAmount, 1500);
+    EXPECT_EQ(beyond->hits, 0);
+    EXPECT_EQ(owner->empLevel, 0);
+    EXPECT_EQ(accuracy->ForKind(Weapon::kMissileLauncher)->hits, 0);   // no launcher named: nothing to credit
+
+    Missile* const credited = Spawn<Missile>(8000.0f);
+    Target* const victim = Ship(8004.0f);
+    credited->owner = owner;
+    credited->launcher = rack;
+    Collide(*victim, *credited);
+    EXPECT_EQ(accuracy->ForKind(Weapon::kMissileLauncher)->hits, 1);
+    owner->accuracy = nullptr;
+    delete accuracy;
+}
+
+// A carrier's mines are laid live with the carrier's warhead; a carrier of
+// the player's gives the camera its first missile to follow; with enhanced
+// graphics a guided missile trails smoke and a light.
+TEST_F(KindsTest, CarriersLayMinesAndThePlayersMissilesAreFollowed) {
+    Craft* const player = Ship(-500.0f, 1);
+    player->type = SpaceObject::kTypePlayerShip;
+    auto* const mineTemplate = new Mine(builder_.Ball("MINE", 1.0f));
+    Missile* const layer = Spawn<Missile>(0.0f);
+    layer->SetLaunchParams(mineTemplate, 2, 0, 5.0f);
+    layer->owner = player;
+    layer->damage.amounts[2] = 321;
+    const size_t before = builder_.World().size();
+    layer->Simulate(16);
+    std::vector<Mine*> mines;
+    for (SpaceObject* object : builder_.World()) {
+        if (auto* const mine = dynamic_cast<Mine*>(object)) mines.push_back(mine);
+    }
+    ASSERT_EQ(mines.size(), 2u);
+    EXPECT_GE(builder_.World().size(), before + 2);
+    for (Mine* mine : mines) {
+        EXPECT_EQ(mine->owner.Get(), player);
+        EXPECT_EQ(mine->damage.amounts[2], 321);
+        EXPECT_EQ(mine->active, 1u);
+    }
+
+    auto* const subTemplate = new Missile(builder_.Ball("SUB", 0.5f));
+    Missile* const carrier = Spawn<Missile>(3000.0f);
+    carrier->SetLaunchParams(subTemplate, 1, 0, 5.0f);
+    carrier->owner = player;
+    builder_.Game().trackedPlayerMissile = nullptr;
+    carrier->Simulate(16);
+    ASSERT_NE(builder_.Game().trackedPlayerMissile, nullptr);
+    EXPECT_NE(builder_.Game().trackedPlayerMissile, carrier);
+    builder_.Game().trackedPlayerMissile = nullptr;
+
+    builder_.Game().enhancedGraphics = 1;
+    Missile* const guided = Spawn<Missile>(6000.0f);
+    guided->guidance = Missile::kRadar2;
+    const int lightsBefore = int(builder_.Game().Lights().Holders().size());
+    builder_.Clock().Advance(50);
+    guided->Simulate(50);
+    EXPECT_NE(guided->parts[0]->attached, nullptr);
+    EXPECT_EQ(int(builder_.Game().Lights().Holders().size()), lightsBefore + 1);
+    builder_.Game().enhancedGraphics = 0;
+    builder_.Remove(guided);
+    delete mineTemplate;
+    delete subTemplate;
 }
 
 }  // namespace

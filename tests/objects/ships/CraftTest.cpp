@@ -5,13 +5,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 #include <vector>
 
+#include "engine/Random.h"
+#include "game/CareerRecord.h"
 #include "net/NetPacket.h"
 #include "net/NetPacketType.h"
 #include "objects/space/ObjectPart.h"
+#include "objects/systems/CountermeasureSystems.h"
 #include "objects/systems/EnergySystem.h"
 #include "objects/systems/EngineSystem.h"
 #include "objects/systems/ShieldSystem.h"
@@ -298,6 +302,147 @@ TEST_F(CraftSystemsTest, ResetsAndLevels) {
     far->SetPositionFlags({0.0f, 0.0f, Craft::kNavPointRange}, Transform::kAllFlags | 0x10);
     craft_->SelectClosestNavPoint();
     EXPECT_EQ(craft_->navTarget.Get(), nullptr);   // exactly 32000 is out of range
+}
+
+// Whatever the order and size of the requests, the generator's three
+// allocations add up to what it has allocated, never past its free output,
+// and the one just set gets what was asked within its cap.
+TEST_F(CraftSystemsTest, TheGeneratorNeverSplitsMoreThanItsFreeOutput) {
+    const int16_t engi[5] = {10, 100, 20, 60, 50};
+    craft_->AddSystem(0, new EngineSystem(craft_, 0, engi, 100));
+    energy_->InitPowerSplit();
+    energy_->ReservePower(10);
+    const int32_t available = energy_->output - energy_->reserved;
+    const int32_t caps[3] = {energy_->weaponMaximum, shield_->maximumAllocation, 60};
+    GameRandomSeed(21);
+    for (int i = 0; i < 2000; ++i) {
+        const int which = int(GameRandom() % 3);
+        const int32_t units = int32_t(GameRandom() % 130);
+        int32_t* const slot[3] = {&energy_->weaponsAllocation, &energy_->shieldAllocation, &energy_->engineAllocation};
+        if (which == 0) energy_->SetWeaponPower(units);
+        if (which == 1) energy_->SetShieldPower(units);
+        if (which == 2) energy_->SetEnginePower(units);
+        ASSERT_EQ(*slot[which], std::min({units, caps[which], available})) << i;
+        const int32_t sum = energy_->weaponsAllocation + energy_->shieldAllocation + energy_->engineAllocation;
+        ASSERT_EQ(sum, energy_->allocated) << i;
+        ASSERT_LE(sum, available) << i;
+        for (const int32_t* s : slot) ASSERT_GE(*s, 0) << i;
+    }
+    EXPECT_EQ(energy_->DrawPower(100, 1000, ShipSystem::kRadar), 0);   // no such consumer
+
+    // Fuel is taken only when there is enough; an unlimited career takes none.
+    energy_->fuel = 30;
+    EXPECT_EQ(energy_->ConsumeFuel(20), 1);
+    EXPECT_EQ(energy_->ConsumeFuel(20), 0);
+    EXPECT_EQ(energy_->fuel, 10);
+    CareerRecord career;
+    delete builder_.Game().career;
+    builder_.Game().career = &career;
+    career.options.unlimitedFuel = 1;
+    EXPECT_EQ(energy_->ConsumeFuel(500), 1);
+    EXPECT_EQ(energy_->fuel, 10);
+    builder_.Game().career = nullptr;
+}
+
+// A hit that comes from nowhere (its source gone) drains every facing of
+// the shield and the armour alike, and the player's cockpit shows all four
+// facings struck; the shield holds the structure while a tenth is left.
+TEST_F(CraftSystemsTest, AHitFromNowhereDrainsEveryFacing) {
+    craft_->type = Craft::kTypePlayerShip;
+    Cockpit& cockpit = builder_.Game().TheCockpit();
+    for (int32_t& facing : shield_->facings) facing = 1000;
+    DamageRecord hit;
+    hit.amounts[0] = 4;    // 100 from each facing
+    hit.amounts[2] = 50;
+    EXPECT_EQ(shield_->AbsorbHit(hit), 1);
+    for (const int32_t facing : shield_->facings) EXPECT_EQ(facing, 900);
+    for (const int32_t flag : cockpit.shieldHits) EXPECT_EQ(flag, 2);
+    EXPECT_EQ(hit.amounts[2], 0);
+    for (int32_t& facing : shield_->facings) facing = 10;
+    DamageRecord through;
+    through.amounts[0] = 1;
+    through.amounts[2] = 50;
+    EXPECT_EQ(shield_->AbsorbHit(through), 0);
+    EXPECT_EQ(through.amounts[2], 50);
+    for (const int32_t facing : shield_->facings) EXPECT_EQ(facing, 0);
+
+    auto* const armour = new ArmorSystem(craft_, 0, 40);   // 1000 a facing
+    craft_->AddSystem(0, armour);
+    EXPECT_EQ(armour->GetDamagePercent(), 0);
+    std::fill(std::begin(cockpit.shieldHits), std::end(cockpit.shieldHits), 0);
+    DamageRecord blast;
+    blast.amounts[1] = 10;   // with the 5 of word 3: 375 from each facing
+    blast.amounts[2] = 70;
+    blast.amounts[3] = 5;
+    EXPECT_EQ(armour->AbsorbHit(blast), 1);
+    for (const int32_t facing : armour->facings) EXPECT_EQ(facing, 625);
+    for (const int32_t flag : cockpit.shieldHits) EXPECT_EQ(flag, 2);
+    EXPECT_EQ(blast.amounts[2], 0);
+    EXPECT_EQ(blast.amounts[3], 0);
+    EXPECT_EQ(armour->GetDamagePercent(), 38);   // 2500 of 4000 left
+    DamageRecord last;
+    last.amounts[1] = 40;
+    last.amounts[2] = 70;
+    armour->AbsorbHit(last);
+    EXPECT_EQ(armour->GetDamagePercent(), 100);
+    EXPECT_EQ(last.amounts[2], 70);   // nothing left to stop it
+    ArmorSystem none(craft_, 0, 0);
+    EXPECT_EQ(none.GetDamagePercent(), 0);
+}
+
+// Navigation points: the closest within range is taken; cycling backwards
+// from none starts at the last in the world; points that leave are let go.
+TEST_F(CraftSystemsTest, NavigationPointsAreChosenByDistanceAndCycled) {
+    const auto point = [this](float z) {
+        SpaceObject* const nav = builder_.Spawn(builder_.Template("NAV00"), 4);
+        nav->isNavPoint = 1;
+        nav->active = 1;
+        nav->SetPositionFlags({0.0f, 0.0f, z}, Transform::kAllFlags | 0x10);
+        return nav;
+    };
+    SpaceObject* const far = point(9000.0f);
+    SpaceObject* const near = point(-3000.0f);
+    SpaceObject* const middle = point(5000.0f);
+    craft_->SelectClosestNavPoint();
+    EXPECT_EQ(craft_->navTarget.Get(), near);
+    craft_->navTarget = nullptr;
+    craft_->CycleNavPoint(1);
+    EXPECT_EQ(craft_->navTarget.Get(), middle);   // backwards from none: the last in the world
+    craft_->CycleNavPoint(1);
+    EXPECT_EQ(craft_->navTarget.Get(), near);
+    craft_->CycleNavPoint(1);
+    EXPECT_EQ(craft_->navTarget.Get(), far);
+
+    for (SpaceObject* nav : {far, near, middle}) builder_.Remove(nav);
+    EXPECT_EQ(craft_->navTarget.Get(), nullptr);   // it let go of the removed point
+    craft_->SelectClosestNavPoint();
+    EXPECT_EQ(craft_->navTarget.Get(), nullptr);
+}
+
+// Reset for a new flight, a craft's cloak goes off through its own step
+// (its reserve back to the generator); the levels of a fresh mission start
+// weapons fully damaged and engines at two thirds.
+TEST_F(CraftSystemsTest, ResetsSwitchTheCloakOffAndSetStartingLevels) {
+    energy_->InitPowerSplit();
+    const int16_t clok[5] = {0, 80, 0, 25, 40};
+    auto* const cloak = new CloakSystem(craft_, 0, clok, 50);
+    craft_->AddSystem(0, cloak);
+    cloak->TurnOn();
+    ASSERT_EQ(energy_->reserved, 40);
+    craft_->ResetSystems();
+    EXPECT_EQ(cloak->active, 0);
+    EXPECT_EQ(energy_->reserved, 0);
+    EXPECT_EQ(craft_->cloaked, 0);
+
+    const int16_t engi[5] = {10, 100, 20, 60, 50};
+    auto* const engine = new EngineSystem(craft_, 0, engi, 90);
+    craft_->AddSystem(0, engine);
+    auto* const gun = new ShipSystem(craft_, 0, ShipSystem::kFirstWeapon + 1);
+    gun->maxDamage = 33;
+    craft_->AddSystem(0, gun);
+    craft_->ResetSystemLevels();
+    EXPECT_EQ(gun->damage, 33);
+    EXPECT_EQ(engine->damage, 60);
 }
 
 }  // namespace

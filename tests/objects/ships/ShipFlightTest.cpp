@@ -3,6 +3,8 @@
 // ships, and the radio queue of an AI ship.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -11,13 +13,16 @@
 #include "engine/Random.h"
 #include "game/CommLine.h"
 #include "game/EffectRegistries.h"
+#include "game/EffectTypes.h"
 #include "game/GameState.h"
 #include "net/NetGameSettings.h"
+#include "objects/effects/TimedEffect.h"
 #include "objects/ships/AiShip.h"
 #include "objects/ships/PlayerShip.h"
 #include "objects/space/Debris.h"
 #include "objects/space/ObjectPart.h"
 #include "objects/space/WorldPass.h"
+#include "objects/systems/ShieldSystem.h"
 #include "scene/Camera.h"
 #include "scene/FaceRecord.h"
 #include "scene/Model.h"
@@ -257,10 +262,10 @@ TEST_F(ShipFlightTest, AWingGoesWithTheFirstOfItsShipsAndNobodyKeepsIt) {
 // and the player near. Lines of no weight or no uses are never said.
 TEST_F(ShipFlightTest, AnAiShipQueuesOneLineAndDropsTheRest) {
     GameState& game = builder_.Game();
-    const auto line = [&game](const char* text, int32_t weight, int32_t uses) {
+    const auto line = [&game](const char* text, int32_t weight, int32_t uses, const char* keyword = "ENEMY") {
         auto made = std::make_unique<CommLine>();
         made->text = text;
-        made->keyword = "ENEMY";
+        made->keyword = keyword;
         made->weight = weight;
         made->usesLeft = uses;
         made->displayTime = 3000;
@@ -269,6 +274,7 @@ TEST_F(ShipFlightTest, AnAiShipQueuesOneLineAndDropsTheRest) {
     line("Never: weightless", 0, -1);
     line("Never: used up", 10, 0);
     line("Bandits!", 10, 5);
+    line("Never: another keyword", 1000, 5, "FRIEND");
     auto* const player = builder_.SpawnAs<PlayerShip>(builder_.Template("PL0500"), 15);
     auto* const pilot = builder_.SpawnAs<AiShip>(builder_.Template("RD0500"), 16, kNoRecord);
     pilot->SetPositionFlags({0.0f, 0.0f, 100.0f}, Transform::kAllFlags | 0x10);
@@ -335,6 +341,100 @@ TEST_F(ShipFlightTest, AShipNumber99sDebrisTrailSparksInsteadOfSmoke) {
         for (Debris* piece : pieces) builder_.Remove(piece);
         builder_.Remove(ship);
     }
+}
+
+// A ship that dies fully cloaked is seen whole at once: every solid part
+// shown, every face opaque again.
+TEST_F(ShipFlightTest, AShipDyingCloakedIsSeenWholeAtOnce) {
+    Craft* const ship = Ship();
+    SceneObject* const wing = ship->parts[1]->node;
+    ASSERT_NE(wing->model, nullptr);
+    FaceRecord faces[2];
+    wing->model->faces = faces;
+    wing->model->faceCount = 2;
+    ship->cloaked = 1;
+    for (int i = 0; i < 10; ++i) Frame(50);
+    ASSERT_NE(wing->flags & SpaceObject::kFlagHiddenObject, 0u);
+    ASSERT_NE(faces[0].flags & FaceRecord::kTranslucent, 0u);
+    ship->Explode(nullptr, 0);
+    EXPECT_EQ(ship->cloakFade, 0);
+    EXPECT_EQ(wing->flags & SpaceObject::kFlagHiddenObject, 0u);
+    for (const FaceRecord& face : faces) EXPECT_EQ(face.flags & FaceRecord::kTranslucent, 0u);
+    wing->model->faces = nullptr;
+    wing->model->faceCount = 0;
+}
+
+// The shield flashes toward a point it is told of, starting a ripple of
+// its depletion's colour in the sector facing it.
+TEST_F(ShipFlightTest, AShieldFlashesTowardAPoint) {
+    Model mesh;
+    MeshVertex vertices[3] = {};
+    FaceRecord faces[2];
+    faces[0].a = faces[1].a = 0;
+    faces[0].b = faces[1].b = 1;
+    faces[0].c = faces[1].c = 2;
+    mesh.vertexCount = 3;
+    mesh.vertices = vertices;
+    mesh.faceCount = 2;
+    mesh.faces = faces;
+    Craft* const ship = Ship();
+    auto* const bubble = new SceneObject(&mesh);
+    bubble->AttachToParent(ship, 0);
+    ship->shieldMesh = bubble;
+    ASSERT_NE(ship->shieldSectors, nullptr);
+    for (int i = 0; i < Craft::kShieldSectors; ++i) ship->shieldSectors[i] = -1;
+    ship->shieldSectors[Craft::ShieldSector({0.0f, 1.0f, 0.0f})] = 1;
+    const int16_t shld[4] = {100, 40, 20, 10};
+    auto* const shield = ShieldSystem::FromWords(ship, 0, shld, 60);
+    ship->AddSystem(0, shield);
+    shield->AbsorbHitAt(ship->Position().Sum({0.0f, 300.0f, 0.0f}));   // from above
+    ASSERT_NE(ship->shieldHit, nullptr);
+    EXPECT_EQ(ship->shieldHit->faceCounters[1], 4);
+    EXPECT_EQ(ship->shieldHit->faceCounters[0], -1);
+    EXPECT_EQ(ship->shieldHit->colour, ship->shieldColours[std::min(shield->GetDepletionPercent() / 25, 3)]);
+    builder_.Remove(ship);
+    mesh.vertices = nullptr;
+    mesh.faces = nullptr;
+}
+
+// With enhanced graphics a plain wreck's end rings with the ring animation,
+// where it died and half its size; without them there is none.
+TEST_F(ShipFlightTest, AWreckEndsInARingWithEnhancedGraphics) {
+    Model frame;
+    frame.refCount = 1;
+    auto* const ring = new AnimationType;
+    std::strcpy(ring->name, "Praxis");
+    ring->duration = 60000;   // it lasts the test
+    ring->frames = new DynArray<Model*>;
+    ring->frames->Append(&frame);
+    ring->frameCount = 1;
+    const auto rings = [this] {
+        std::vector<TimedEffect*> found;
+        builder_.Game().Groups().ForEach([&](const void*, NamedObject* object) {
+            if (auto* const effect = dynamic_cast<TimedEffect*>(object)) found.push_back(effect);
+        });
+        return found;
+    };
+    for (const int32_t enhanced : {0, 1}) {
+        SCOPED_TRACE(enhanced);
+        builder_.Game().enhancedGraphics = enhanced;
+        Craft* const ship = Ship();
+        ship->SetPositionFlags({30.0f, 0.0f, 600.0f}, Transform::kAllFlags | 0x10);
+        const size_t before = rings().size();
+        ship->Explode(nullptr, 0);
+        for (int frame = 0; frame < 5 && ship->dead != 0; ++frame) Frame(50);
+        ASSERT_EQ(ship->dead, 0);
+        const std::vector<TimedEffect*> after = rings();
+        ASSERT_EQ(after.size(), before + size_t(enhanced));
+        if (enhanced != 0) {
+            EXPECT_NEAR(after.back()->position.Difference({30.0f, 0.0f, 600.0f}).Length(), 0.0f, 1.0f);
+            EXPECT_NEAR(after.back()->local.scale, ship->Radius() * 0.5f, 1e-3f);
+        }
+        builder_.Remove(ship);
+    }
+    builder_.Game().enhancedGraphics = 0;
+    builder_.Game().ClearFlight();
+    delete ring;
 }
 
 }  // namespace

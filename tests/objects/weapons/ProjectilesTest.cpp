@@ -4,10 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
+#include <memory>
+#include <cstdio>
 #include <limits>
 #include <vector>
 
+#include "display/Bitmap.h"
 #include "engine/Random.h"
+#include "engine/WorldContext.h"
 #include "game/EffectRegistries.h"
 #include "game/EffectTypes.h"
 #include "net/NetPacket.h"
@@ -18,6 +23,15 @@
 #include "objects/systems/EnergySystem.h"
 #include "objects/weapons/Projectile.h"
 #include "objects/weapons/ProjectileWeapon.h"
+#include "scene/Billboard.h"
+#include "scene/Camera.h"
+#include "scene/Material.h"
+#include "scene/ViewContext.h"
+#include "sound/SoundDevice.h"
+#include "sound/SoundEffectLibrary.h"
+#include "sound/SoundObject.h"
+#include "tests/support/RecordingSoundLibrary.h"
+#include "tests/support/RecordingCanvas.h"
 #include "tests/support/GoldenImage.h"
 #include "tests/support/world/RecordingNetSession.h"
 #include "tests/support/world/WorldBuilder.h"
@@ -202,6 +216,104 @@ TEST_F(ProjectilesTest, ABigShipsShotsFlyAtTheirOwnSpeed) {
     ASSERT_EQ(weapon_->Fire(nullptr, nullptr), 1);
     const Projectile& shot = *builder_.Game().projectiles[builder_.Game().projectiles.Count() - 1];
     EXPECT_NEAR(shot.velocity.Length(), type_->speed, 1e-2f);
+}
+
+// A shot of a glowing type is drawn as its glow where it flies (and not
+// behind the camera), the glow stepping through its pictures over the
+// type's period.
+TEST_F(ProjectilesTest, AGlowingShotIsDrawnWhereItFliesThroughItsPictures) {
+    Bitmap picture;
+    picture.Create(16, 16, Bitmap::kDepth8Bit, true);
+    for (int i = 0; i < 2; ++i) {
+        auto* const material = new BitmapMaterial;   // freed with the type
+        material->CreateFromBitmap(&picture, true, nullptr);
+        type_->glowMaterials.push_back(material);
+    }
+    type_->animationPeriod = 100;
+    WorldContext world{64 * 1024, 64 * 1024};
+    RecordingCanvas canvas{100, 100, nullptr, Canvas::kFlagSetUp | Canvas::kFlagHasDepth};
+    canvas.SetForwarding(false);
+    Camera camera;
+    camera.fieldOfView = 90.0f;
+    camera.SetCanvas(&canvas);
+    camera.flags = 0x0F8F;
+    ViewContext view;
+    view.camera = &camera;
+    PushViewContext(&view);
+
+    auto* const shot = new Projectile(type_, weapon_->damageRecord, 0, {0.0f, 0.0f, 100.0f}, {3.0f, 0.0f, 20.0f}, ship_,
+                                      weapon_, 5000, nullptr);
+    ASSERT_NE(shot->glow, nullptr);
+    EXPECT_EQ(shot->glow->material, type_->glowMaterials[0]);
+    // Whether the glow reached the screen at a draw of the shot.
+    const auto drawn = [&] {
+        shot->glow->flags &= ~Billboard::kFlagSeen;
+        shot->Draw();
+        camera.EndFrame();
+        return (shot->glow->flags & Billboard::kFlagSeen) != 0;
+    };
+    EXPECT_TRUE(drawn());
+    builder_.Clock().Advance(50);
+    shot->Update();
+    EXPECT_NEAR(shot->glow->position.z, 25.0f, 1e-3f);
+    EXPECT_EQ(shot->glow->material, type_->glowMaterials[1]);
+    EXPECT_TRUE(drawn());
+    builder_.Clock().Advance(50);
+    shot->Update();
+    EXPECT_EQ(shot->glow->material, type_->glowMaterials[0]);
+    shot->currentPoint = {0.0f, 0.0f, -50.0f};   // behind the camera: not drawn
+    shot->glow->position = shot->currentPoint;
+    EXPECT_FALSE(drawn());
+    PopViewContext(&view);
+    delete shot;
+}
+
+// Every shot sounds: the player's close at the player's level, another
+// craft's from where that craft is, fainter.
+TEST_F(ProjectilesTest, ShotsSoundThePlayersCloseAndOthersFromWhereTheyAre) {
+    auto* const effects = new SoundEffectLibrary;
+    auto zap = std::make_unique<SoundEffectDef>();
+    std::snprintf(zap->name, sizeof zap->name, "Zap");
+    zap->rate = 22050;
+    auto samples = std::make_shared<platform::SampleData>();
+    samples->samples.assign(100, 1);
+    zap->samples = samples;
+    effects->sounds.push_back(std::move(zap));
+    auto* const recording = new RecordingSoundLibrary;
+    builder_.Game().TakeSound(new SoundDevice(std::unique_ptr<platform::SoundLibrary>(recording)), effects);
+    DynArray16 names;
+    Record<16> record{};
+    std::snprintf(reinterpret_cast<char*>(record.words), sizeof record.words, "Zap");
+    names.Add(record);
+    const int32_t damage[5] = {0, 0, 10, 0, 0};
+
+    const auto fireFrom = [&](Craft* craft) {
+        auto* const gun = new ProjectileWeapon(craft, 0, 0, 1, 0, 1, 100, 2000, damage, "SLUG", &names);
+        craft->AddSystem(0, gun);
+        recording->events.clear();
+        EXPECT_EQ(gun->Fire(nullptr, nullptr), 1);
+        std::vector<int32_t> priorities;
+        for (const auto& event : recording->events) {
+            if (event.kind == RecordingSoundLibrary::Event::kStart) priorities.push_back(event.priority);
+        }
+        EXPECT_EQ(priorities.size(), 1u);
+        return std::pair{gun, priorities.empty() ? -1 : priorities[0]};
+    };
+    ship_->type = SpaceObject::kTypePlayerShip;
+    const auto [playerGun, playerPriority] = fireFrom(ship_);
+    auto* const other = builder_.SpawnAs<Craft>(builder_.Ball("OTHER", 2.0f), 14);
+    other->Activate(0);
+    other->SetPositionFlags({400.0f, 0.0f, 0.0f}, Transform::kAllFlags | 0x10);
+    const int16_t enrg[3] = {100, 10, 20};
+    auto* const energy = EnergySystem::FromWords(other, 0, enrg, 50);
+    other->AddSystem(0, energy);
+    energy->weaponPool = 100000;
+    const auto [otherGun, otherPriority] = fireFrom(other);
+    EXPECT_GT(playerPriority, otherPriority);
+    ASSERT_NE(otherGun->firingSound, nullptr);
+    EXPECT_TRUE(otherGun->firingSound->positional);
+    EXPECT_FLOAT_EQ(otherGun->firingSound->position.x, 400.0f);
+    EXPECT_FALSE(playerGun->firingSound->positional);
 }
 
 }  // namespace

@@ -408,6 +408,10 @@ TEST_F(WeaponsTest, LaunchersAimByTheLockAndClientsLeaveItToTheHost) {
     EXPECT_NEAR(guided->velocity.z, 300.0f / 3.0f + 20.0f, 1e-3f);
     EXPECT_NEAR(guided->velocity.x, 0.0f, 1e-4f);
     EXPECT_NEAR(guided->velocity.y, 0.0f, 1e-4f);
+    // The rack reaches as far as its missile flies at its cap in its life;
+    // one without a missile, nowhere.
+    EXPECT_EQ(rack->GetRange(), 750);
+    EXPECT_EQ(Rack("EMPTY", 1)->GetRange(), 0);
 
     // A client asks the host and keeps no missile of its own.
     RecordingNetSession session(false);
