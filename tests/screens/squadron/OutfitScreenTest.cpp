@@ -374,8 +374,8 @@ TEST(OutfitScreenArt, ShortArtFileDrawsWhatItHas) {
 
 namespace {
 
-constexpr uint32_t kKeyPageUp = 201;
-constexpr uint32_t kKeyPageDown = 209;
+constexpr uint32_t kKeyPageUp = 73;
+constexpr uint32_t kKeyPageDown = 81;
 constexpr uint32_t kKeyDelete = 211;
 
 std::string Key(int32_t pass, uint32_t key) {
