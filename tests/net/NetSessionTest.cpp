@@ -278,10 +278,12 @@ TEST_F(NetSessionQueuesTest, GroupsAreRefusedAndTheirTrafficChangesNothing) {
     plain.Attach(std::move(service));
     scripted.QueueSystem(SessionSystemMessage::CreatePlayer(4, {"Bob", ""}));
     scripted.QueueData(4, 1, {'h', 'i'});
+    scripted.QueueSystem(SessionSystemMessage::DestroyPlayer(4));
     scripted.QueueSystem(SessionSystemMessage::SessionLost());
     taken = 0;
     while (plain.Receive(buffer, sizeof buffer) == 0) ++taken;
-    EXPECT_EQ(taken, 3);
+    EXPECT_EQ(taken, 4);
+    EXPECT_TRUE(scripted.sends.empty());   // the link answers nothing of its own
     EXPECT_EQ(plain.SendToAll(1, "x", 1), kSessionOk);
     ASSERT_EQ(scripted.sends.size(), 1u);
     EXPECT_EQ(scripted.sends[0].to, kAllPlayers);
