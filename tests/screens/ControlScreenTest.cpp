@@ -51,6 +51,8 @@ struct ControlRun {
         harness.Game().capturedKeys = nullptr;
         harness.Game().functionBindings.clear();
         harness.Game().axisBindings.clear();
+        // Closing the page writes its map into the tree the process shares.
+        std::ofstream(keyMapPath, std::ios::binary | std::ios::trunc) << keyMap;
     }
     FunctionBinding& F(int32_t i) { return *harness.Game().functionBindings[size_t(i)]; }
     AxisBinding& A(int32_t i) { return *harness.Game().axisBindings[size_t(i)]; }
@@ -89,6 +91,8 @@ struct ControlRun {
     // widths, so the cells read back what the page put in them.
     ScopedFontLayer fonts;
     ScreenHarness harness;
+    const std::string keyMapPath = g_dataDirs.Prefix(DataDir::kData) + "controls.iff";
+    const std::string keyMap = FileContents(keyMapPath);
     ControlScreen screen;
 };
 
