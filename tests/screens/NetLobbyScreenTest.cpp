@@ -476,9 +476,10 @@ TEST(NetLobbyScreenTest, ListKeysAndArrowsWalkThePilotAndSessionLists) {
 }
 
 // The team page's list and arrows, the team creation's logo arrows (left
-// goes back through the logos, as on the pilot's page) and its name spot,
-// and the front menu's Exit ends the game.
-TEST(NetLobbyScreenTest, TeamPagesArrowsAndTheFrontMenusEscape) {
+// goes back through the logos, as on the pilot's page) and its name spot, a
+// team joined in a death match, Cancel on the game type, and the front
+// menu's Exit that ends the game.
+TEST(NetLobbyScreenTest, TeamPagesGameTypeCancelAndTheFrontMenusExit) {
     LobbyRun run;
     Lobby& lobby = run.lobby;
     GameState& game = run.harness.Game();
@@ -501,6 +502,20 @@ TEST(NetLobbyScreenTest, TeamPagesArrowsAndTheFrontMenusEscape) {
     EXPECT_GT(run.Picture(create, "Logos"), logo + 1);
     EXPECT_EQ(run.Fire(create, Lobby::kTcName, Lobby::kTcClick), 1);
     EXPECT_EQ(lobby.nextPanel, nullptr);
+
+    // Cancel on the game type's choice goes back to the connections.
+    run.Fire(lobby.createPanel, Lobby::kGameCancel, Lobby::kGameClick);
+    EXPECT_EQ(lobby.nextPanel, lobby.joinPanel);
+
+    // A team joined in a game that is no cooperative one goes straight to the hangar.
+    game.netSettings = new NetGameSettings();
+    game.netSettings->gameType = NetGameSettings::kDeathMatchTeams;
+    teams->SetSelection(1);
+    EXPECT_EQ(run.Fire(lobby.teamPanel, Lobby::kTeamJoin, Lobby::kTeamClick), 0);
+    EXPECT_EQ(game.career->teamIndex, 1);
+    EXPECT_EQ(game.mode, GameState::kModeScreens);
+    ASSERT_NE(game.nextScreenName, nullptr);
+    EXPECT_STREQ(game.nextScreenName, "HANGAR");
 
     EXPECT_EQ(run.Fire(lobby.mainPanel, Lobby::kMenuExit, -1), 1);   // only hovered
     EXPECT_NE(game.mode, GameState::kModeQuit);
