@@ -89,7 +89,6 @@ public:
     // The range and the way-point prompt, after the pass.
     void DrawPassTexts(const char* deletePrompt) const;
 
-    MapTwin Twin() const { return twin_; }
     // The twin's handler: 0 only when the map is left.
     int32_t HandleMapEvent(uint16_t code, const EventTable& table);
     // The zoom steps, held to the source's bounds.

@@ -213,11 +213,6 @@ int32_t NetSession::JoinGame(const char* name, uint32_t) {
     return 1;
 }
 
-void NetSession::SetName(const char* name) {
-    if (name == nullptr) return;
-    sessionDesc.name.assign(name, strnlen(name, kNameCharacters));
-}
-
 uint32_t NetSession::Send(uint32_t from, uint32_t to, const void* data, uint32_t size) {
     return Route(from, to, false, data, size);
 }
@@ -689,9 +684,6 @@ void NetSession::SetPlayerName(int32_t index, const char* name) {
     if (!InRange(index) || players_[index].inUse == 0) return;
     EngineRelease(players_[index].name);
     players_[index].name = EngineCopyText(name != nullptr ? name : "");
-}
-void NetSession::SetPlayerDpid(int32_t index, uint32_t dpid) {
-    if (InRange(index)) players_[index].dpid = dpid;
 }
 void NetSession::SetPlayerAcked(int32_t index, uint32_t flag) {
     if (InRange(index)) players_[index].idAcked = flag;

@@ -147,8 +147,6 @@ public:
     int32_t JoinGame(const char* name, uint32_t unused = 0);
     bool IsActive() const { return HasInterface() && connected != 0; }
     bool IsHost() const { return isHost != 0; }
-    // The name later sessions are hosted under, at most 63 characters; null changes nothing.
-    void SetName(const char* name);
 
     // A client sends Send(ownDpid, serverDpid, ...), the host SendToAll(serverDpid, ...).
     // Packets are classed by their flags; 0 once queued or not sent.
@@ -211,7 +209,6 @@ public:
     uint32_t IsPlayerIt(int32_t index) const;
     void SetPlayerUoid(int32_t index, int32_t uoid);
     void SetPlayerName(int32_t index, const char* name);
-    void SetPlayerDpid(int32_t index, uint32_t dpid);
     void SetPlayerAcked(int32_t index, uint32_t flag);
     void SetPlayerScore(int32_t index, int32_t value);
     void SetPlayerKills(int32_t index, int32_t value);

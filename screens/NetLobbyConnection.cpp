@@ -301,9 +301,9 @@ int32_t NetLobbyScreen::HandleSessions(uint16_t code, uint32_t event) {
                         kSoundArrows) &&
                 list != nullptr) {
                 if (event == kSesUp) {
-                    list->PageDown();
-                } else {
                     list->PageUp();
+                } else {
+                    list->PageDown();
                 }
             }
             return 1;

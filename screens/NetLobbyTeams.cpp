@@ -202,9 +202,9 @@ int32_t NetLobbyScreen::HandleTeamCreate(uint16_t code, uint32_t event) {
                         event == kTcLogoLeft ? "TEAM_LOGO_LEFT" : "TEAM_LOGO_RIGHT", kTcClick, kTcHelp, kSoundArrows) &&
                 logo != nullptr) {
                 if (event == kTcLogoLeft) {
-                    logo->Next();
-                } else {
                     logo->Previous();
+                } else {
+                    logo->Next();
                 }
             }
             return 1;

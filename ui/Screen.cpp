@@ -315,9 +315,8 @@ void Screen::UpdateAnimations() {
                 if (animation->triggered != 0) {
                     animation->triggered = 0;
                     animation->Draw();
-                } else if (animation->currentFrame != 0 && animation->DelayPassed()) {
-                    --animation->currentFrame;
-                    animation->MarkStep();
+                } else {
+                    animation->StepBack();
                 }
                 if (animation->currentFrame != 0) animation->Draw();
                 break;
@@ -337,11 +336,7 @@ void Screen::UpdateAnimations() {
                     if (animation->currentFrame >= animation->LastFrame()) {
                         animation->currentFrame = 0;
                     }
-                } else if (animation->currentFrame != 0) {
-                    if (animation->DelayPassed()) {
-                        --animation->currentFrame;
-                        animation->MarkStep();
-                    }
+                } else if (animation->StepBack() != 0) {
                     animation->Draw();
                 }
                 break;

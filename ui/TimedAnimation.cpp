@@ -118,11 +118,6 @@ int32_t TimedAnimation::StepBack() {
     return 1;
 }
 
-PixelImage* TimedAnimation::GetCurrentImage() const {
-    if (currentFrame < 0 || currentFrame >= images_.Count()) return nullptr;
-    return images_[currentFrame];
-}
-
 void TimedAnimation::Draw() {
     if (enabled == 0) return;
     // Skipped for this one pass only.

@@ -41,7 +41,6 @@ public:
     int32_t Advance();
     // 0 at frame 0; otherwise 1, one frame back under the same rule.
     int32_t StepBack();
-    PixelImage* GetCurrentImage() const;
     // The current cel frame on the game canvas; marks the current screen
     // dirty whether or not anything was drawn.
     virtual void Draw();

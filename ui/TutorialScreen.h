@@ -78,14 +78,11 @@ public:
 
     bool HasText() const { return hasText_; }
     const std::string& Text() const { return text_; }
-    TextBox* TextBoxControl() const { return textBox_; }
 
     // Answers whether the screen is the frame menu showing an embedded
     // screen (the focus after an overview); null: never.
     static inline bool (*embeddedScreenOpen)(const Screen& screen) = nullptr;
 
-    // The pixels the pop-up lies below its art's place (negative: above).
-    int32_t Shift() const { return shift_; }
     // Where the backdrop lies now.
     int32_t BackdropTop() const { return kBackdropTop + shift_; }
     int32_t BackdropBottom() const { return kBackdropBottom + shift_; }

@@ -62,8 +62,6 @@ const CommonRoomScreen::Trophy CommonRoomScreen::kTrophies[kTrophyCount] = {
     {15, "Silver Ball", 4, "Device & Silver Ball"},
 };
 
-const RoomScreen::Scheme& CommonRoomScreen::Scheme() { return kScheme; }
-
 CommonRoomScreen::CommonRoomScreen(const char* screenName) : MenuScreen(screenName) {
     continuousRedraw = 1;
     panel = new ArtObject(kPanelName, 1);

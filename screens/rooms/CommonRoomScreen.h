@@ -63,8 +63,6 @@ public:
     // The room's sounds of a pass, against that screen's animations and
     // ambience clock: the trophy case keeps them going while it is open.
     static void PlaySounds(Screen& room);
-    // The scheme the common room shares with the other rooms.
-    static const RoomScreen::Scheme& Scheme();
 
     ArtObject* panel = nullptr;   // owned through artObjects
 

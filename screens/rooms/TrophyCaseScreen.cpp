@@ -63,10 +63,6 @@ void TrophyCaseScreen::Close() {
 
 void TrophyCaseScreen::Update() { CommonRoomScreen::PlaySounds(*this); }
 
-void TrophyCaseScreen::StepAnimations() {
-    for (TimedAnimation* const animation : roomAnimations) animation->Advance();
-}
-
 int32_t TrophyCaseScreen::LeaveFor(ScreenSlot destination) {
     if (RoomScreen::LeaveFor(*this, destination, nullptr) != 0) return 1;
     nextPanel = nullptr;

@@ -29,8 +29,6 @@ public:
     int32_t HandleEvent(uint16_t code) override;
 
     void ShowTrophies();
-    // Steps every room animation once, in order; no pass calls it.
-    void StepAnimations();
 
     ArtObject* panel = nullptr;   // owned through artObjects
 

@@ -80,7 +80,6 @@ public:
     void ShowDataSheet();
     void FillDataSheet();
     void SetMountHotspots(const ArtObject* view);
-    ShipRecord* GetSelectedShip() const { return selectedShip; }
 
     // The commands, each as a click of its hot spot would run it.
     void ViewCommand(ArtObject* view);

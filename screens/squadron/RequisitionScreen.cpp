@@ -253,10 +253,6 @@ void RequisitionScreen::SettleOrder() {
     KeepOrderedCounts();
 }
 
-void RequisitionScreen::DeliverOrders() {
-    if (CareerRecord* const career = Career()) ::DeliverOrders(*career);
-}
-
 void RequisitionScreen::ShowNotice(const char* text) {
     notice = text;
     orderPlaced = 1;

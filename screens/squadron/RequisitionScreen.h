@@ -81,7 +81,6 @@ public:
     void SettleOrder();
     // Whether this visit ordered, flagged or took back anything.
     bool OrderPending() const;
-    void DeliverOrders();
     // Places a pending order; an empty one is refused with its own notice.
     void PlaceOrder();
     // On the current panel's list row: add one (buy or flag for sale) and

@@ -325,6 +325,30 @@ TEST_F(NavMapScreenTest, PassiveRadarShowsEnergySignaturesAndNoRadarShowsNothing
 }
 
 
+// In flight the goal list holds the goals of every side and of the player's
+// own, not the enemy's; the chosen line's goal fills the panel.
+TEST_F(NavMapScreenTest, TheInFlightGoalListKeepsToThePlayersSideAndFillsThePanel) {
+    NavMapScreen screen;
+    screen.InitFilterButtons();
+    screen.SetButtonState(MapScreen::kGoalFilter, -1);
+    screen.listObjects = 0;
+    screen.mapRange = kRange;
+    AddGoal("Theirs to do", nullptr)->side = 2;
+    AddGoal("Ours to do", nullptr)->side = 1;
+    AddGoal("Everyone's", nullptr);
+    screen.DrawMap(screen.mapCamera, screen.mapRange);
+    const std::vector<std::string> lines = Lines(screen);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].substr(0, 10), "Everyone's");
+    EXPECT_EQ(lines[1].substr(0, 10), "Ours to do");
+    auto* const list = dynamic_cast<ListBox*>(screen.artObject->FindControl(MapScreen::kObjectList));
+    list->SetSelection(1);
+    screen.DrawMap(screen.mapCamera, screen.mapRange);
+    auto* const text = dynamic_cast<TextBox*>(screen.artObject->FindControl(MapScreen::kGoalText));
+    ASSERT_NE(text->GetBlock(0), nullptr);
+    EXPECT_EQ(text->GetBlock(0)->GetLine(0), std::string("Ours to do"));
+}
+
 // The world of the pictures: one object of each class, at several heights.
 class MapPictureTest : public NavMapScreenTest {
 protected:

@@ -233,6 +233,67 @@ TEST_F(NetSessionQueuesTest, TheSilentServerIsDroppedOnce) {
     EXPECT_EQ(service_->destroyedPlayers.size(), 1u);
 }
 
+// The game keeps no groups: the service refuses them through the session,
+// and group traffic from it (made, added to, taken from, gone, or cut short)
+// leaves the players, the link and the sends as they were. A plain link
+// takes every kind of message and does nothing with it.
+TEST_F(NetSessionQueuesTest, GroupsAreRefusedAndTheirTrafficChangesNothing) {
+    EXPECT_EQ(session_.CreateGroup("Wing", "Red"), 0u);
+    EXPECT_EQ(session_.DestroyGroup(9), kSessionUnsupported);
+    EXPECT_EQ(session_.AddPlayerToGroup(9, 2), kSessionUnsupported);
+    EXPECT_EQ(session_.DeletePlayerFromGroup(9, 2), kSessionUnsupported);
+
+    SessionSystemMessage made = SessionSystemMessage::CreatePlayer(9, {"Wing", "Red"});
+    made.playerType = kPlayerTypeGroup;
+    SessionSystemMessage gone = SessionSystemMessage::DestroyPlayer(9);
+    gone.playerType = kPlayerTypeGroup;
+    const auto membership = [](uint32_t type, uint32_t size) {
+        std::vector<uint8_t> bytes(12, 0);
+        PacketWriter out(bytes.data(), 12);
+        out.U32(0, type);
+        out.U32(4, 9);
+        out.U32(8, 2);
+        bytes.resize(size);
+        return bytes;
+    };
+    service_->QueueSystem(made);
+    service_->queue.push_back({kSystemPlayerId, 0, 0, membership(SessionSystemMessage::kAddPlayerToGroup, 12)});
+    service_->queue.push_back({kSystemPlayerId, 0, 0, membership(SessionSystemMessage::kAddPlayerToGroup, 8)});
+    service_->queue.push_back({kSystemPlayerId, 0, 0, membership(SessionSystemMessage::kDeletePlayerFromGroup, 12)});
+    service_->queue.push_back({kSystemPlayerId, 0, 0, membership(SessionSystemMessage::kDeletePlayerFromGroup, 8)});
+    service_->QueueSystem(gone);
+    uint8_t buffer[256];
+    int taken = 0;
+    while (session_.Receive(buffer, sizeof buffer) == 0) ++taken;
+    EXPECT_EQ(taken, 6);
+    EXPECT_EQ(session_.CountPlayers(), 2);
+    EXPECT_EQ(session_.FindPlayerByDpid(2), 1);
+    EXPECT_TRUE(session_.IsActive());
+    EXPECT_TRUE(service_->sends.empty());
+    EXPECT_EQ(service_->closes, 0);
+
+    DirectPlayLink plain(SessionGuid{{1}}, "Plain", 4);
+    auto service = std::make_unique<ScriptedSessionService>();
+    ScriptedSessionService& scripted = *service;
+    plain.Attach(std::move(service));
+    scripted.QueueSystem(SessionSystemMessage::CreatePlayer(4, {"Bob", ""}));
+    scripted.QueueData(4, 1, {'h', 'i'});
+    scripted.QueueSystem(SessionSystemMessage::DestroyPlayer(4));
+    scripted.QueueSystem(SessionSystemMessage::SessionLost());
+    taken = 0;
+    while (plain.Receive(buffer, sizeof buffer) == 0) ++taken;
+    EXPECT_EQ(taken, 4);
+    EXPECT_TRUE(scripted.sends.empty());   // the link answers nothing of its own
+    EXPECT_EQ(plain.SendToAll(1, "x", 1), kSessionOk);
+    ASSERT_EQ(scripted.sends.size(), 1u);
+    EXPECT_EQ(scripted.sends[0].to, kAllPlayers);
+    plain.Close();
+    EXPECT_EQ(plain.CreateGroup("Wing", ""), 0u);
+    EXPECT_EQ(plain.DestroyGroup(9), 0u);
+    EXPECT_EQ(plain.AddPlayerToGroup(9, 2), DirectPlayLink::kUninitialized);
+    EXPECT_EQ(plain.DeletePlayerFromGroup(9, 2), DirectPlayLink::kUninitialized);
+}
+
 // Records the packets a MEGAPACKET hands on.
 class UnpackingSession : public NetSession {
 public:

@@ -51,6 +51,8 @@ struct ControlRun {
         harness.Game().capturedKeys = nullptr;
         harness.Game().functionBindings.clear();
         harness.Game().axisBindings.clear();
+        // Closing the page writes its map into the tree the process shares.
+        std::ofstream(keyMapPath, std::ios::binary | std::ios::trunc) << keyMap;
     }
     FunctionBinding& F(int32_t i) { return *harness.Game().functionBindings[size_t(i)]; }
     AxisBinding& A(int32_t i) { return *harness.Game().axisBindings[size_t(i)]; }
@@ -89,6 +91,8 @@ struct ControlRun {
     // widths, so the cells read back what the page put in them.
     ScopedFontLayer fonts;
     ScreenHarness harness;
+    const std::string keyMapPath = g_dataDirs.Prefix(DataDir::kData) + "controls.iff";
+    const std::string keyMap = FileContents(keyMapPath);
     ControlScreen screen;
 };
 
@@ -294,6 +298,41 @@ TEST(ControlScreenTest, PointerMovesAndPages) {
         run.Event(move.area, {move.key});
         EXPECT_EQ(run.PointerX(), move.to) << move.from;
     }
+    // Left in the axes' cells: from the button spots to the axis cells, within
+    // the axis cells by steps, never past their left end; right across the
+    // functions' cells until their right end.
+    const struct {
+        uint32_t area, key;
+        int16_t from, to;
+    } more[] = {{40, 35, 444, 391}, {40, 35, 380, 360}, {40, 35, 340, 340},
+                {39, 36, 300, 375}, {39, 36, 400, 490}, {39, 36, 520, 520}};
+    for (const auto& move : more) {
+        run.Pointer(move.from, 380);
+        run.Event(move.area, {move.key});
+        EXPECT_EQ(run.PointerX(), move.to) << move.area << " " << move.from;
+    }
+    // Up and down a row at a time, within each area's rows.
+    const auto pointerY = [&run] {
+        uint16_t x = 0, y = 0;
+        run.screen.eventMap->GetMousePosition(&x, &y);
+        return int32_t(y);
+    };
+    const struct {
+        uint32_t area, key;
+        int16_t from, to;
+    } rows[] = {{39, 33, 200, 182}, {39, 33, 130, 130}, {39, 34, 200, 218}, {39, 34, 250, 250},
+                {40, 33, 380, 362}, {40, 33, 345, 345}, {40, 34, 380, 398}, {40, 34, 410, 410}};
+    for (const auto& move : rows) {
+        run.Pointer(400, move.from);
+        run.Event(move.area, {move.key});
+        EXPECT_EQ(pointerY(), move.to) << move.area << " " << move.key << " " << move.from;
+    }
+    // The axes page back a page, never before the first.
+    run.screen.firstAxis = ControlScreen::kAxisRows + 1;
+    run.Event(40, {37});
+    EXPECT_EQ(run.screen.firstAxis, 1);
+    run.Event(40, {37});
+    EXPECT_EQ(run.screen.firstAxis, 0);
 }
 
 // An axis cell: the stick's first poll takes the baseline; the mouse
@@ -332,6 +371,15 @@ TEST(ControlScreenTest, AxisCapture) {
     run.Event(108, {31});
     EXPECT_EQ(run.screen.axisCaptureActive, 0u);
     EXPECT_EQ(run.A(3).axisBits, 0);
+
+    // Delete over a captured axis cell unbinds it, mid-capture or not.
+    game.mouseSetting = 1;
+    run.Event(107, {31});
+    ASSERT_EQ(run.screen.axisCaptureActive, 1u);
+    run.Event(107, {32});
+    EXPECT_EQ(run.screen.axisCaptureActive, 0u);
+    EXPECT_EQ(run.A(2).axisBits, 0);
+    EXPECT_EQ(run.A(0).axisBits, 4);
 }
 
 // What the page edits survives closing it and loading "controls.iff" again.

@@ -13,6 +13,7 @@
 #include "tests/support/GoldenImage.h"
 #include "tests/support/RecordingScreen.h"
 #include "tests/support/world/ScreenHarness.h"
+#include "ui/UiSounds.h"
 
 namespace {
 
@@ -179,8 +180,10 @@ TEST(FrameScreenTest, APageThatEndsClosesAndAQuitMessageClosesThePage) {
 TEST(FrameScreenTest, InFlightOkEndsAtOnceWithoutANextScreen) {
     FrameRun run(true);
     run.frame->inFlightOptions = 1;
-    run.Run(Click(3, kOk), 10);
-    EXPECT_EQ(run.harness.Passes(), 4);
+    // Resting on OK first only lights it.
+    run.Run(std::string("at 6 move ") + kOk + "\n" + Click(8, kOk), 12);
+    EXPECT_EQ(run.harness.UiSoundCount(kUiSoundHotspot), 1);
+    EXPECT_EQ(run.harness.Passes(), 9);
     EXPECT_EQ(run.Count("open OPTI"), 1);
     EXPECT_EQ(run.Count("close OPTI"), 1);
     EXPECT_EQ(run.harness.Game().nextScreen, nullptr);

@@ -107,6 +107,10 @@ TEST(InitialOptionsScreenTest, GameButtonsSetTheStartAndTheCareer) {
         {"hard", Click(kHard, 8) + "at 11 key N\n", GameState::kModeScreens, GameState::kStartNewGame, 4, 0, true},
         {"load keeps the difficulty", Click(kHard, 8) + "at 11 key L\n", GameState::kModeScreens,
          GameState::kStartLoadGame, 1, 0, true},
+        {"hard then easy", Click(kHard, 8) + Click("320 120", 11) + "at 14 key N\n", GameState::kModeScreens,
+         GameState::kStartNewGame, 1, 0, true},
+        {"hard then medium", Click(kHard, 8) + Click("320 160", 11) + "at 14 key N\n", GameState::kModeScreens,
+         GameState::kStartNewGame, 2, 0, true},
         {"multiplayer", "at 8 key M\n", GameState::kModeScreens, GameState::kStartMultiplayer, 2, 1, true},
         {"exit", "at 8 key Escape\n", GameState::kModeQuit, GameState::kStartNone, 1, 1, false},
     };
@@ -191,4 +195,35 @@ TEST(InitialOptionsScreenTest, TextureFilterSwitchesUseTheFlagBits) {
         EXPECT_EQ(g_textureFilterFlags, kTextureFilter3d);
         EXPECT_EQ(Word(run.Config(), 2), kTextureFilter3d);
     }
+}
+
+// Direct3D takes the driver from the others and is stored; Enhanced flips
+// on and off again; Tab walks the pointer onto the buttons and Shift-Tab back.
+TEST(InitialOptionsScreenTest, Direct3dEnhancedAndTheFocusWalk) {
+    InitRun run;
+    run.harness.Game().enhancedGraphics = 0;
+    std::vector<int32_t> enhanced;
+    run.harness.AtPass(11, [&run, &enhanced] { enhanced.push_back(run.harness.Game().enhancedGraphics); });
+    std::vector<uint32_t> pointer;
+    const auto where = [&run, &pointer] {
+        uint16_t x = 0, y = 0;
+        run.screen.eventMap->GetMousePosition(&x, &y);
+        pointer.push_back(uint32_t(x) << 16 | y);
+    };
+    run.harness.AtPass(13, where);
+    run.harness.AtPass(15, where);
+    run.harness.AtPass(17, where);
+    run.Run(Click("500 200", 6) + Click("340 370", 8) + Click("340 370", 11) + "at 12 key 15\nat 14 key 15\n" +
+            "at 16 press 42\nat 16 key 15\nat 17 release 42\n");
+    EXPECT_NE(run.State("D3D"), 0);
+    EXPECT_EQ(run.State("DIB"), 0);
+    EXPECT_EQ(run.State("DDRAW"), 0);
+    EXPECT_EQ(g_graphicsDriver, kGraphicsDriverDirect3d);
+    EXPECT_EQ(Word(run.Config(), 1), uint32_t(kGraphicsDriverDirect3d));
+    EXPECT_EQ(enhanced, std::vector<int32_t>{1});
+    EXPECT_EQ(run.harness.Game().enhancedGraphics, 0);
+    ASSERT_EQ(pointer.size(), 3u);
+    EXPECT_NE(pointer[0], 0u);             // onto the first button
+    EXPECT_NE(pointer[1], pointer[0]);     // on to the second
+    EXPECT_EQ(pointer[2], pointer[0]);     // and back
 }

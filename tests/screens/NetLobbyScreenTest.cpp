@@ -355,3 +355,171 @@ TEST(NetLobbyScreenTest, TheLoopPlaysOnceAVisitAndTheAmbienceEveryEightToSixteen
     ASSERT_NE(g_uiSounds[57], nullptr);
     EXPECT_EQ(g_uiSounds[57]->started, 0) << "a new visit starts the loop again";
 }
+
+namespace {
+
+// The list's scroll, done a line a drawing, carried out to its end.
+int32_t TopAfterScroll(ListBox& list) {
+    for (int32_t i = 0; i < 64; ++i) list.Draw(0);
+    return list.GetBlock(list.currentBlock)->topLine;
+}
+
+uint32_t PointerOf(const Lobby& lobby) {
+    uint16_t x = 0, y = 0;
+    lobby.eventMap->GetMousePosition(&x, &y);
+    return uint32_t(x) << 16 | y;
+}
+
+}  // namespace
+
+// Tab and Shift-Tab walk every page's hotspots with the pointer: two steps
+// forward land on two different spots, and a step back returns to the first.
+TEST(NetLobbyScreenTest, TabWalksTheHotspotsOfEveryPageBothWays) {
+    LobbyRun run;
+    Lobby& lobby = run.lobby;
+    run.harness.Game().currentScreen = &lobby;
+    const struct {
+        ArtObject* panel;
+        uint32_t next, previous;
+    } pages[] = {
+        {lobby.mainPanel, Lobby::kMenuFocusNext, Lobby::kMenuFocusPrevious},
+        {lobby.pilotSelectPanel, Lobby::kSelFocusNext, Lobby::kSelFocusPrevious},
+        {lobby.pilotCreatePanel, Lobby::kCreFocusNext, Lobby::kCreFocusPrevious},
+        {lobby.multiPanel, Lobby::kMultiFocusNext, Lobby::kMultiFocusPrevious},
+        {lobby.joinPanel, Lobby::kConnFocusNext, Lobby::kConnFocusPrevious},
+        {lobby.sessionPanel, Lobby::kSesFocusNext, Lobby::kSesFocusPrevious},
+        {lobby.createPanel, Lobby::kGameFocusNext, Lobby::kGameFocusPrevious},
+        {lobby.coopPanel, Lobby::kCoopFocusNext, Lobby::kCoopFocusPrevious},
+        {lobby.deathPanel, Lobby::kDeathFocusNext, Lobby::kDeathFocusPrevious},
+        {lobby.teamPanel, Lobby::kTeamFocusNext, Lobby::kTeamFocusPrevious},
+        {lobby.teamCreatePanel, Lobby::kTcFocusNext, Lobby::kTcFocusPrevious},
+        {lobby.waitPanel, Lobby::kWaitFocusNext, Lobby::kWaitFocusPrevious},
+    };
+    for (const auto& page : pages) {
+        lobby.LoadPageEventMap(page.panel);
+        ASSERT_NE(lobby.eventMap, nullptr) << page.panel->name;
+        lobby.SetMousePosition(0, 0);
+        run.Fire(page.panel, page.next, -1);
+        const uint32_t first = PointerOf(lobby);
+        EXPECT_NE(first, 0u) << page.panel->name;
+        run.Fire(page.panel, page.next, -1);
+        const uint32_t second = PointerOf(lobby);
+        EXPECT_NE(second, first) << page.panel->name;
+        run.Fire(page.panel, page.previous, -1);
+        EXPECT_EQ(PointerOf(lobby), first) << page.panel->name;
+        EXPECT_EQ(lobby.nextPanel, nullptr) << page.panel->name;   // a walk never leaves the page
+    }
+}
+
+// The keys of the pilot and session lists: Backspace drops the choice, the
+// arrows move the pointer a line within the list, the page keys and the
+// page's own arrow buttons scroll a page the way their names say.
+TEST(NetLobbyScreenTest, ListKeysAndArrowsWalkThePilotAndSessionLists) {
+    LobbyRun run;
+    Lobby& lobby = run.lobby;
+    for (int32_t i = 0; i < 40; ++i) lobby.AddGame(8, 1, ("Game " + std::to_string(i)).c_str());
+    auto* const pilots = dynamic_cast<ListBox*>(lobby.pilotSelectPanel->FindControl("PilotList"));
+    ASSERT_NE(pilots, nullptr);
+    pilots->StartOver();
+    for (int32_t i = 0; i < 40; ++i) pilots->AddLine(("Pilot " + std::to_string(i)).c_str());
+
+    const struct {
+        ArtObject* panel;
+        const char* list;
+        uint32_t listSpot, click, clear, lineUp, lineDown, pageBack, pageForward, up, down;
+    } lists[] = {
+        {lobby.pilotSelectPanel, "PilotList", Lobby::kSelList, Lobby::kSelClick, Lobby::kSelClear, Lobby::kSelLineUp,
+         Lobby::kSelLineDown, Lobby::kSelPageBack, Lobby::kSelPageForward, Lobby::kSelUp, Lobby::kSelDown},
+        {lobby.sessionPanel, "GameList", Lobby::kSesList, Lobby::kSesClick, Lobby::kSesClear, Lobby::kSesLineUp,
+         Lobby::kSesLineDown, Lobby::kSesPageBack, Lobby::kSesPageForward, Lobby::kSesUp, Lobby::kSesDown},
+    };
+    for (const auto& entry : lists) {
+        auto* const list = dynamic_cast<ListBox*>(entry.panel->FindControl(entry.list));
+        ASSERT_NE(list, nullptr) << entry.list;
+        lobby.LoadPageEventMap(entry.panel);
+        const auto top = [list] { return TopAfterScroll(*list); };
+        const int32_t x = list->position.screenX + 10;
+        const int32_t y = list->position.screenY + list->height / 2;
+
+        lobby.SetMousePosition(int16_t(x), int16_t(y));
+        run.Fire(entry.panel, entry.lineDown, -1);
+        const uint32_t lower = PointerOf(lobby);
+        EXPECT_GT(lower & 0xffff, uint32_t(y)) << entry.list;
+        EXPECT_EQ(lower >> 16, uint32_t(x)) << entry.list;
+        run.Fire(entry.panel, entry.lineUp, -1);
+        EXPECT_EQ(PointerOf(lobby) & 0xffff, uint32_t(y)) << entry.list;
+        // At the list's top edge the pointer goes no higher.
+        lobby.SetMousePosition(int16_t(x), int16_t(list->position.screenY + 1));
+        run.Fire(entry.panel, entry.lineUp, -1);
+        EXPECT_EQ(PointerOf(lobby) & 0xffff, uint32_t(list->position.screenY + 1)) << entry.list;
+
+        lobby.SetMousePosition(int16_t(x), int16_t(y));
+        run.Fire(entry.panel, entry.listSpot, int32_t(entry.click));
+        ASSERT_GE(list->GetSelection(), 0) << entry.list;
+        run.Fire(entry.panel, entry.clear, -1);
+        EXPECT_LT(list->GetSelection(), 0) << entry.list;
+
+        ASSERT_EQ(top(), 0) << entry.list;
+        run.Fire(entry.panel, entry.pageForward, -1);
+        const int32_t page = top();
+        EXPECT_GT(page, 0) << entry.list;
+        run.Fire(entry.panel, entry.pageBack, -1);
+        EXPECT_EQ(top(), 0) << entry.list;
+        run.Fire(entry.panel, entry.down, int32_t(entry.click));
+        EXPECT_EQ(top(), page) << entry.list;
+        run.Fire(entry.panel, entry.up, int32_t(entry.click));
+        EXPECT_EQ(top(), 0) << entry.list;
+        // Only hovered, an arrow scrolls nothing.
+        run.Fire(entry.panel, entry.down, -1);
+        EXPECT_EQ(top(), 0) << entry.list;
+    }
+}
+
+// The team page's list and arrows, the team creation's logo arrows (left
+// goes back through the logos, as on the pilot's page) and its name spot, a
+// team joined in a death match, Cancel on the game type, and the front
+// menu's Exit that ends the game.
+TEST(NetLobbyScreenTest, TeamPagesGameTypeCancelAndTheFrontMenusExit) {
+    LobbyRun run;
+    Lobby& lobby = run.lobby;
+    GameState& game = run.harness.Game();
+    auto* const teams = dynamic_cast<ListBox*>(lobby.teamPanel->FindControl("TeamList"));
+    ASSERT_NE(teams, nullptr);
+    teams->StartOver();
+    for (int32_t i = 0; i < 40; ++i) teams->AddLine(("Team " + std::to_string(i)).c_str());
+    run.Fire(lobby.teamPanel, Lobby::kTeamForward, Lobby::kTeamClick);
+    EXPECT_GT(TopAfterScroll(*teams), 0);
+    run.Fire(lobby.teamPanel, Lobby::kTeamBack, Lobby::kTeamClick);
+    EXPECT_EQ(TopAfterScroll(*teams), 0);
+
+    ArtObject* const create = lobby.teamCreatePanel;
+    const int32_t logo = run.Picture(create, "Logos");
+    run.Fire(create, Lobby::kTcLogoRight, Lobby::kTcClick);
+    EXPECT_EQ(run.Picture(create, "Logos"), logo + 1);
+    run.Fire(create, Lobby::kTcLogoLeft, Lobby::kTcClick);
+    EXPECT_EQ(run.Picture(create, "Logos"), logo);
+    run.Fire(create, Lobby::kTcLogoLeft, Lobby::kTcClick);   // back past the first logo: the last
+    EXPECT_GT(run.Picture(create, "Logos"), logo + 1);
+    EXPECT_EQ(run.Fire(create, Lobby::kTcName, Lobby::kTcClick), 1);
+    EXPECT_EQ(lobby.nextPanel, nullptr);
+
+    // Cancel on the game type's choice goes back to the connections.
+    run.Fire(lobby.createPanel, Lobby::kGameCancel, Lobby::kGameClick);
+    EXPECT_EQ(lobby.nextPanel, lobby.joinPanel);
+
+    // A team joined in a game that is no cooperative one goes straight to the hangar.
+    game.netSettings = new NetGameSettings();
+    game.netSettings->gameType = NetGameSettings::kDeathMatchTeams;
+    teams->SetSelection(1);
+    EXPECT_EQ(run.Fire(lobby.teamPanel, Lobby::kTeamJoin, Lobby::kTeamClick), 0);
+    EXPECT_EQ(game.career->teamIndex, 1);
+    EXPECT_EQ(game.mode, GameState::kModeScreens);
+    ASSERT_NE(game.nextScreenName, nullptr);
+    EXPECT_STREQ(game.nextScreenName, "HANGAR");
+
+    EXPECT_EQ(run.Fire(lobby.mainPanel, Lobby::kMenuExit, -1), 1);   // only hovered
+    EXPECT_NE(game.mode, GameState::kModeQuit);
+    EXPECT_EQ(run.Fire(lobby.mainPanel, Lobby::kMenuExit, Lobby::kMenuClick), 0);
+    EXPECT_EQ(game.mode, GameState::kModeQuit);
+    EXPECT_EQ(game.nextScreen, nullptr);
+}

@@ -3,19 +3,24 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "display/PixelFormat.h"
 #include "game/CareerRecord.h"
 #include "game/GameState.h"
 #include "game/MessageEntry.h"
 #include "game/OptionsFile.h"
+#include "game/Mission.h"
 #include "mission/AfterFlight.h"
 #include "mission/SavedGame.h"
 #include "net/NetGameSettings.h"
 #include "screens/FrameScreen.h"
 #include "screens/GameMenus.h"
 #include "screens/NetLobbyScreen.h"
+#include "platform/AudioOutput.h"
+#include "sound/MusicFile.h"
 #include "sound/SoundDevice.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/world/RecordingNetSession.h"
@@ -23,6 +28,8 @@
 #include "ui/ArtObject.h"
 #include "ui/AnimatedPicture.h"
 #include "ui/BitmapButton.h"
+#include "ui/TextBox.h"
+#include "ui/UiSounds.h"
 
 namespace {
 
@@ -251,4 +258,53 @@ TEST(OptionsScreenTest, NewSessionLeavesTheNetworkGameForTheLobbysFrontMenu) {
     EXPECT_EQ(lobby->panelStack.Count(), 0);
     const std::string pilot = std::string(game.career->GetPilotName()) + ".plr";
     EXPECT_TRUE(run.Exists(pilot.c_str()));
+}
+
+// In flight the track arrows step the mission's music through the tracks the
+// CD has, never past its ends, shown in the track box; without music they
+// do nothing; resting on one only lights it.
+TEST(OptionsScreenTest, TheTrackArrowsStepThroughTheCdsTracks) {
+    OptionsRun run;
+    GameState& game = run.harness.Game();
+    TempDir cd;
+    const std::vector<uint8_t> wave = platform::EncodeWav(std::vector<int16_t>(200, 1000), 22050, 2);
+    for (const char* name : {"track01.wav", "track02.wav"}) cd.WriteFile(name, std::string(wave.begin(), wave.end()));
+    ASSERT_EQ(run.harness.Sounds().OpenCdAudio(cd.Str() + "/"), 3);
+    const auto track = [&run] {
+        const auto* const box = dynamic_cast<const TextBox*>(run.screen->panel->FindControl(OptionsScreen::kTrackName));
+        const char* const line = box != nullptr ? box->GetItem(0) : nullptr;
+        return std::string(line != nullptr ? line : "");
+    };
+
+    run.screen->Open();
+    run.Activate(OptionsScreen::kCodeTrackRight);   // no mission, no music: nothing
+    EXPECT_EQ(track(), "");
+    run.screen->Close();
+
+    Mission mission;
+    mission.music = std::make_unique<MusicFile>(std::vector<uint8_t>(16, 0), 1);
+    game.mission = &mission;
+    game.mode = GameState::kModePause;
+    run.screen->Open();
+    EXPECT_EQ(track(), "1");
+    run.Activate(OptionsScreen::kCodeTrackRight);
+    EXPECT_EQ(mission.music->GetTrack(), 2);
+    EXPECT_EQ(track(), "2");
+    run.Activate(OptionsScreen::kCodeTrackRight);   // the CD ends at 2
+    EXPECT_EQ(mission.music->GetTrack(), 2);
+    run.Activate(OptionsScreen::kCodeTrackLeft);
+    run.Activate(OptionsScreen::kCodeTrackLeft);   // track 0 is no music track
+    EXPECT_EQ(mission.music->GetTrack(), 1);
+    EXPECT_EQ(track(), "1");
+    const std::vector<RecordingSoundLibrary::Event> starts = run.harness.Sounds().MusicStarts(RecordingSoundLibrary::Event::kTrack);
+    ASSERT_GE(starts.size(), 4u);   // every arrow starts the music again
+    EXPECT_EQ(starts.back().track, 1);
+
+    const int32_t lit = run.harness.UiSoundCount(kUiSoundHotspot);
+    run.Event(OptionsScreen::kCodeTrackLeft, 0);
+    EXPECT_EQ(mission.music->GetTrack(), 1);
+    EXPECT_EQ(run.harness.UiSoundCount(kUiSoundHotspot), lit + 1);
+    run.screen->Close();
+    game.mission = nullptr;
+    game.mode = GameState::kModeScreens;
 }

@@ -210,3 +210,21 @@ TEST(QuitScreenTest, GoldenPictures) {
     }
 }
 
+
+// By keyboard alone: Tab to the first button, Tab on to the second, Shift-Tab
+// back, and Enter presses the first: Yes in the quit dialog, Resume in the
+// pause dialog.
+TEST(QuitScreenTest, TabWalksTheButtonsAndEnterPressesTheOneReached) {
+    const std::string script = "at 2 move 0 0\nat 3 key 15\nat 5 key 15\n"
+                               "at 7 press 42\nat 7 key 15\nat 8 release 42\nat 10 key Enter\n";
+    {
+        DialogRun<QuitScreen> run;
+        run.Run(script, 14);
+        EXPECT_EQ(run.harness.Game().mode, GameState::kModeQuit);
+    }
+    {
+        DialogRun<PauseScreen> run;
+        run.Run(script, 14);
+        EXPECT_EQ(run.harness.Game().mode, GameState::kModeFlight);
+    }
+}

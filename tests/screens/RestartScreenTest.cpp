@@ -11,6 +11,9 @@
 #include "game/ShipRecord.h"
 #include "mission/SavedGame.h"
 #include "screens/GameMenus.h"
+#include "screens/NetLobbyScreen.h"
+#include "game/ScreenSlots.h"
+#include "net/NetGameSettings.h"
 #include "tests/support/GoldenImage.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/world/ScreenHarness.h"
@@ -76,6 +79,22 @@ TEST(RestartScreenTest, NoGoesOnInTheHangarOrEndsTheCampaign) {
         EXPECT_STREQ(run.Next(), "NETOPT");
         EXPECT_NE(g_movie.find(RestartScreen::kMovieName), std::string::npos);
         EXPECT_EQ(run.harness.Game().career, career);
+    }
+    {
+        // A lobby left in a game's waiting room opens again on its front menu.
+        RestartRun run(1);
+        GameState& game = run.harness.Game();
+        auto* const lobby = dynamic_cast<NetLobbyScreen*>(game.BuildScreen(ScreenSlot::kLobby));
+        ASSERT_NE(lobby, nullptr);
+        lobby->currentPanel = lobby->waitPanel;
+        lobby->panelStack.Append(lobby->multiPanel);
+        game.netSettings = new NetGameSettings();
+        run.Run(std::string("at 2 click ") + kNo + "\n");
+        EXPECT_EQ(game.nextScreen, lobby);
+        EXPECT_EQ(lobby->currentPanel, lobby->mainPanel);
+        EXPECT_EQ(lobby->panelStack.Count(), 0);
+        EXPECT_EQ(game.netSettings, nullptr);
+        game.DeleteScreens();
     }
     {
         RestartRun run(1);

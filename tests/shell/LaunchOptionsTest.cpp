@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -188,3 +190,50 @@ TEST(LaunchOptions, RefusesPicturesWithoutAPassOrAFile) {
 }
 
 }  // namespace
+
+// A random mission of a kind from 0 to 4 stands in for the mission file; the
+// difficulty goes from 0 to 3; anything else is refused with its reason.
+TEST(LaunchOptionsMissionTest, RandomKindAndDifficultyAreSmallWholeNumbers) {
+    LaunchOptions options;
+    std::string error;
+    ASSERT_TRUE(Parse({"--random", "4", "--difficulty", "3", "--trace"}, &options, &error)) << error;
+    EXPECT_EQ(options.randomKind, 4);
+    EXPECT_EQ(options.mission, "Rnd 0");
+    EXPECT_EQ(options.difficulty, 3);
+    EXPECT_TRUE(options.trace);
+    for (const char* bad : {"5", "-1", "x", "2x", ""}) {
+        LaunchOptions refused;
+        EXPECT_FALSE(Parse({"--random", bad}, &refused, &error)) << bad;
+        EXPECT_EQ(error, "--random needs a kind from 0 to 4") << bad;
+    }
+    for (const char* bad : {"4", "+1", "1.5"}) {
+        LaunchOptions refused;
+        EXPECT_FALSE(Parse({"--difficulty", bad}, &refused, &error)) << bad;
+        EXPECT_EQ(error, "--difficulty needs a level from 0 to 3") << bad;
+    }
+    LaunchOptions cut;
+    EXPECT_FALSE(Parse({"--difficulty"}, &cut, &error));
+}
+
+// Hosting needs a headless run with a mission, joining a headless run
+// without one, and never both.
+TEST(LaunchOptions, HostAndJoinEachNeedTheirOwnCompany) {
+    const std::vector<std::vector<const char*>> refused = {
+        {"--host", "--mission", "sample.uli"},
+        {"--headless", "--host"},
+        {"--headless", "--join", "--mission", "sample.uli"},
+        {"--headless", "--host", "--join", "--mission", "sample.uli"},
+    };
+    for (const auto& args : refused) {
+        std::vector<const char*> argv{"vorn"};
+        argv.insert(argv.end(), args.begin(), args.end());
+        LaunchOptions options;
+        std::string error;
+        EXPECT_FALSE(ParseLaunchOptions(int(argv.size()), argv.data(), &options, &error)) << args.size();
+        EXPECT_EQ(error, "--host needs --headless and --mission, --join --headless and no mission");
+    }
+    LaunchOptions host;
+    std::string error;
+    ASSERT_TRUE(Parse({"--headless", "--host", "--mission", "sample.uli"}, &host, &error)) << error;
+    EXPECT_TRUE(host.net);
+}

@@ -477,6 +477,8 @@ TEST(ScreenAnimationTest, RoomModesStepByTheirRules) {
         {TimedAnimation::kModeHotspot, 1, true, {1, 0, 0, 0}},
         {TimedAnimation::kModeLoop, 1, false, {1, 2, 0, 1}},
         {TimedAnimation::kModeSwing, 2, true, {0, 0, 0, 0}},
+        {TimedAnimation::kModeSwing, 2, false, {2, 1, 0, 0}},
+        {99, 1, false, {1, 1, 1, 1}},   // no mode of the screen's: left alone
     };
     for (const Case& c : cases) {
         TimedAnimation* const animation = Animation("Room", 3, 40, c.mode, 0, 0);

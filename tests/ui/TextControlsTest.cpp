@@ -154,3 +154,65 @@ TEST_F(TextControlsTest, EditFieldFiltersWithinItsCapacity) {
 }
 
 }  // namespace
+
+namespace {
+
+class TextBoxBlocksTest : public TextControlsTest {};
+
+}  // namespace
+
+// A box of several blocks: one block per text, the block whose first line
+// matches becomes current (an unknown line keeps the current one), lines
+// are replaced only where they exist, the last line is selected, and the
+// sorted place of a new line ignores case.
+TEST_F(TextBoxBlocksTest, BlocksByFirstLineLinesAndTheSortedPlace) {
+    TextBox box = Make<TextBox>(200, 100);
+    box.SetTexts({"Alpha", "Bravo\nbeta", "Charlie"});
+    EXPECT_TRUE(TakeRedraw());
+    ASSERT_NE(box.GetBlock(2), nullptr);
+    EXPECT_EQ(box.GetBlock(3), nullptr);
+    box.SelectBlockByFirstLine("Bravo");
+    EXPECT_EQ(box.currentBlock, 1);
+    box.SelectBlockByFirstLine("Delta");
+    box.SelectBlockByFirstLine(nullptr);
+    EXPECT_EQ(box.currentBlock, 1);
+    EXPECT_EQ(box.GetLineCount(), 2);
+
+    box.SetLine(1, "bingo");
+    box.SetLine(2, "past the end");
+    box.SetLine(-1, "before the start");
+    box.SetLine(0, nullptr);
+    EXPECT_EQ(Lines(*box.GetBlock(1)), (std::vector<std::string>{"", "bingo"}));
+    box.SelectLast();
+    EXPECT_EQ(box.GetBlock(1)->selection, 1);
+
+    box.SelectBlockByFirstLine("Alpha");
+    box.Clear();
+    EXPECT_EQ(box.FindInsertPosition("x"), 0);   // no block
+    box.SetText("");
+    for (const char* line : {"apple", "Cherry", "melon"}) box.AddLine(line);
+    EXPECT_EQ(box.FindInsertPosition("banana"), 1);
+    EXPECT_EQ(box.FindInsertPosition("CHERRY"), 1);
+    EXPECT_EQ(box.FindInsertPosition("Zucchini"), 3);
+    EXPECT_EQ(box.FindInsertPosition(nullptr), 0);
+}
+
+// A block's own selection and scrolling: the selection is held to its
+// lines, a scroll goes a line down until past the last, and the last lines
+// are put in view.
+TEST_F(TextBoxBlocksTest, ABlocksSelectionAndScrollStayWithinItsLines) {
+    TextBlock block(195, 100);
+    for (const char* line : {"a", "b", "c", "d", "e"}) block.AddItem(line);
+    block.SetSelection(-3);
+    EXPECT_EQ(block.GetSelection(), 0);
+    block.SetSelection(9);
+    EXPECT_EQ(block.GetSelection(), 4);
+    EXPECT_STREQ(block.GetSelectedItem(), "e");
+    block.ShowLast(2);
+    EXPECT_EQ(block.topLine, 3);
+    block.ShowLast(10);
+    EXPECT_EQ(block.topLine, 0);
+    block.SetTopLine(4);
+    EXPECT_EQ(block.ScrollDownOne(), 5);
+    EXPECT_EQ(block.ScrollDownOne(), 5);
+}

@@ -20,6 +20,7 @@
 #include "ui/EditField.h"
 #include "ui/ListBox.h"
 #include "ui/TextBlock.h"
+#include "ui/TextBox.h"
 
 namespace {
 
@@ -269,3 +270,45 @@ TEST(EncyclopediaSearch, TheHomeKeyClearsASearchInTheFrame) {
 }
 
 }  // namespace
+
+// The list and the entry by keys: Delete drops the chosen row, the arrows
+// move the pointer a row within the list, the page keys over the text page
+// the entry, and Tab walks the page's spots and back.
+TEST(EncyclopediaList, KeysWalkTheListTheEntryAndTheSpots) {
+    EncyclopediaRun run;
+    run.Open();
+    run.harness.Game().currentScreen = &run.screen;
+    const auto pointer = [&run] {
+        uint16_t x = 0, y = 0;
+        run.screen.eventMap->GetMousePosition(&x, &y);
+        return uint32_t(x) << 16 | y;
+    };
+    run.ClickLine(2);
+    ASSERT_EQ(run.List().GetSelection(), 2);
+    run.Event(EncyclopediaScreen::kCodeList, EncyclopediaScreen::kCodeDeselect);
+    EXPECT_LT(run.List().GetSelection(), 0);
+    const uint32_t at = pointer();
+    run.Event(EncyclopediaScreen::kCodeList, EncyclopediaScreen::kCodeLineDown);
+    EXPECT_EQ(pointer(), at + 11);
+    run.Event(EncyclopediaScreen::kCodeList, EncyclopediaScreen::kCodeLineUp);
+    EXPECT_EQ(pointer(), at);
+
+    run.ClickLine(5);   // the Lancer: an entry longer than its box
+    auto* const text = dynamic_cast<TextBox*>(run.screen.panel->FindControl(EncyclopediaScreen::kTextName));
+    ASSERT_NE(text, nullptr);
+    ASSERT_NE(text->GetBlock(text->currentBlock), nullptr);
+    run.Event(EncyclopediaScreen::kCodeText, EncyclopediaScreen::kCodePageDown);
+    EXPECT_GT(text->GetBlock(text->currentBlock)->scrollRequest, 0);
+    run.Event(EncyclopediaScreen::kCodeText, EncyclopediaScreen::kCodePageUp);
+    EXPECT_LT(text->GetBlock(text->currentBlock)->scrollRequest, 0);
+
+    run.screen.eventMap->SetMousePosition(0, 0);
+    run.Event(EncyclopediaScreen::kCodeFocusNext, EncyclopediaScreen::kCodeFocusNext);
+    const uint32_t first = pointer();
+    EXPECT_NE(first, 0u);
+    run.Event(EncyclopediaScreen::kCodeFocusNext, EncyclopediaScreen::kCodeFocusNext);
+    EXPECT_NE(pointer(), first);
+    run.Event(EncyclopediaScreen::kCodeFocusPrevious, EncyclopediaScreen::kCodeFocusPrevious);
+    EXPECT_EQ(pointer(), first);
+    run.harness.Game().currentScreen = nullptr;
+}

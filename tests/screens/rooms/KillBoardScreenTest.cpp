@@ -218,6 +218,27 @@ TEST(KillBoardNetwork, ThePlayersRankByMissionsAndByAccuracy) {
     EXPECT_EQ(run.Text("PilotKills0"), "90");
 }
 
+// A click on a pilot's line shows his figures; Delete drops the choice.
+TEST(KillBoardCareer, AClickOnALineShowsThePilotAndDeleteDropsHim) {
+    BoardRun run({{"Ash", 4, 3, 80}, {"Birch", 9, 5, 40}});
+    int32_t line = -1;
+    for (int16_t y = 126; y < 248 && line < 0; y += 2) {
+        run.screen->eventMap->SetMousePosition(400, y);
+        run.screen->edgeEvents.Clear();
+        run.screen->edgeEvents.SetEvent(KillBoardScreen::kCodeActivate);
+        run.screen->HandleEvent(KillBoardScreen::kCodeList);
+        const char* const item = run.List().GetSelectedItem();
+        if (item != nullptr && std::string(item) == "Birch") line = run.List().GetSelection();
+    }
+    ASSERT_GE(line, 0);
+    EXPECT_EQ(run.Text(KillBoardScreen::kKillsBox), "9");
+    EXPECT_EQ(run.Text(KillBoardScreen::kMissionsBox), "5");
+    run.screen->edgeEvents.Clear();
+    run.screen->edgeEvents.SetEvent(KillBoardScreen::kCodeClear);
+    run.screen->HandleEvent(KillBoardScreen::kCodeList);
+    EXPECT_LT(run.List().GetSelection(), 0);
+}
+
 // Embedded in the frame (squadron menu, third slot), sorted by accuracy.
 TEST(KillBoardPictures, SortedByAccuracy) {
     BoardRun run({{"Ash", 4, 3, 80}, {"Birch", 9, 5, 40}, {"Cedar", 1, 2, 60}, {"Dune", 0, 1, 20}}, false);

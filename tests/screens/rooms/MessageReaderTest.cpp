@@ -306,3 +306,20 @@ TEST(MessageReaderPictures, Golden) {
         FreeMission();
     }
 }
+
+// The logs have one page: a click on a log reads it.
+TEST(MessageReaderPages, AClickOnALogReadsIt) {
+    ScreenHarness harness;
+    harness.ThePalette().Conversion().Build();
+    GameState& game = harness.Game();
+    game.tutorialsEnabled = 0;
+    LogsScreen logs;
+    MessageEntry* const first = Add(game.logs, "First log", 0, MessageEntry::kReleased);
+    MessageEntry* const second = Add(game.logs, "Second log", 0, MessageEntry::kReleased);
+    const std::string row = "400 " + std::to_string(MessageReader::kListTop + 16) + "\n";
+    ASSERT_TRUE(harness.SetScript("at 8 click " + row));
+    harness.SetPassLimit(12);
+    harness.Run(logs);
+    EXPECT_EQ(second->read, 1);
+    EXPECT_EQ(first->read, 1);   // the first row is read as the page opens
+}

@@ -352,6 +352,14 @@ TEST(CommonRoomTest, HotSpotsLeadWhereTheyShould) {
         EXPECT_STREQ(base.Next(), "");
         EXPECT_EQ(base.Room<TutorialScreen>(ScreenSlot::kTutorial).topicKey, "CO_KILLS");
     }
+    // Help over the computer and over the case names their own topics.
+    for (const auto& [spot, topic] : {std::pair{kCommonComputer, "CO_KILLS"}, std::pair{kCommonCase, "CO_TROPHY"}}) {
+        Base base;
+        base.Run(base.Room<CommonRoomScreen>(ScreenSlot::kCommonRoom),
+                 std::string("at 1 move ") + spot + "\nat 3 key F1\n", 6);
+        EXPECT_STREQ(base.Next(), "") << topic;
+        EXPECT_EQ(base.Room<TutorialScreen>(ScreenSlot::kTutorial).topicKey, topic);
+    }
     Base base;
     CommonRoomScreen& room = base.Room<CommonRoomScreen>(ScreenSlot::kCommonRoom);
     base.Run(room, std::string("at 2 click ") + kCommonComputer + "\n", 10);

@@ -143,4 +143,31 @@ TEST(AssignScreenPictures, WingmanOnTheSecondShip) {
     EXPECT_TRUE(MatchesGolden(harness.Picture(12), "assign_wingman"));
 }
 
+// By the pointer: the wingman assigned, then his line chosen again and the
+// Remove button pressed takes him off the ship.
+TEST(AssignScreenPictures, TheRemoveButtonTakesTheWingmanOff) {
+    ScreenHarness harness;
+    harness.Game().tutorialsEnabled = 0;
+    harness.ClearBetweenPasses();
+    CareerRecord& career = *harness.Game().career;
+    career.HirePilot("Face 002");
+    career.AddShip(std::make_unique<ShipRecord>("P303"));
+    AssignScreen screen;
+    const auto flown = [&screen, &career] {
+        int32_t rows = 0;
+        for (const auto& row : screen.table) rows += row->pilot == career.hiredPilots[0].get() ? 1 : 0;
+        return rows;
+    };
+    int32_t assigned = -1;
+    harness.AtPass(10, [&] { assigned = flown(); });
+    ASSERT_TRUE(harness.SetScript(Click(4, 360, 127) + Click(6, 460, 338) + Click(8, 390, 240) +
+                                  "at 10 move 500 240\n" + Click(12, 360, 127) + Click(14, 500, 240)));
+    harness.SetPassLimit(17);
+    harness.Run(screen);
+    EXPECT_EQ(assigned, 1);
+    EXPECT_EQ(flown(), 0);
+    EXPECT_EQ(career.GetShip(1)->pilot, nullptr);
+    EXPECT_EQ(career.hiredPilots[0]->flying, 0);
+}
+
 }  // namespace

@@ -112,6 +112,9 @@ TEST(HangarScreenTest, TheCheckNamesTheFirstMissingSystem) {
         {{7, 2}, {}, "The ship %s has no engine."},
         {{2}, {1}, "The ship %s has no shields."},
         {{}, {4}, "The ship Wingship has no radar."},
+        {{1}, {}, "The ship %s has no generator."},
+        {{6}, {}, "The ship %s has no flight package."},
+        {{5}, {}, "The ship %s has no targeting package."},
     };
     for (const auto& c : cases) {
         HangarRun run;
@@ -185,6 +188,34 @@ TEST(HangarScreenTest, LaunchOnOpenShowsNothing) {
     EXPECT_EQ(run.game.mode, GameState::kModeFlight);
     EXPECT_FALSE(run.Saved());
     EXPECT_TRUE(run.PilotFiled());
+}
+
+// Sent to launch a ship that cannot fly, the hangar stays and says why; one
+// with damaged equipment asks first.
+TEST(HangarScreenTest, LaunchOnOpenStopsForAShipNotReadyOrDamaged) {
+    {
+        HangarRun run;
+        run.MissionReady();
+        HangarRun::Strip(run.Selected(), {7});
+        run.Hangar().launchOnOpen = 1;
+        run.Run("", 6);
+        EXPECT_NE(run.game.mode, GameState::kModeFlight);
+        EXPECT_EQ(run.harness.Passes(), 6);
+        EXPECT_EQ(run.Hangar().notReadyNotice, 1);
+        EXPECT_FALSE(run.Saved());
+    }
+    {
+        HangarRun run;
+        run.MissionReady();
+        run.Selected().GetItem(0, EquipmentItem::kAll)->damage = 30;
+        HangarScreen& hangar = run.Hangar();
+        hangar.launchOnOpen = 1;
+        ArtObject* shown = nullptr;
+        run.harness.AtPass(5, [&] { shown = hangar.currentPanel; });
+        run.Run("", 6);
+        EXPECT_NE(run.game.mode, GameState::kModeFlight);
+        EXPECT_EQ(shown, hangar.warningPanel);
+    }
 }
 
 // Damaged equipment asks first: an accept without a mission stays on the

@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -370,3 +371,91 @@ TEST(OutfitScreenArt, ShortArtFileDrawsWhatItHas) {
 }
 
 }  // namespace
+
+namespace {
+
+constexpr uint32_t kKeyPageUp = 73;
+constexpr uint32_t kKeyPageDown = 81;
+constexpr uint32_t kKeyDelete = 211;
+
+std::string Key(int32_t pass, uint32_t key) {
+    return "at " + std::to_string(pass) + " key " + std::to_string(key) + "\n";
+}
+std::string Move(int32_t pass, int32_t x, int32_t y) {
+    return "at " + std::to_string(pass) + " move " + std::to_string(x) + " " + std::to_string(y) + "\n";
+}
+
+}  // namespace
+
+// A player's road through the three views by pointer and keys alone: the
+// ships list walked by the arrows and page keys, the main buttons lit by a
+// passing pointer, a wing gun's sheet shown by resting on it, a gun lifted
+// and put back with Delete, a stored unit taken from the stores picture, and
+// the way back to the ships.
+TEST(OutfitScreenKeys, PointerAndKeysDriveEveryView) {
+    ScreenHarness harness;
+    harness.Game().tutorialsEnabled = 0;
+    OutfitScreen screen;
+    CareerRecord& career = *harness.Game().career;
+    CareerDataFiles data{0};
+    career.StoreEquipment(std::make_unique<EquipmentItem>("ECM 1", *data.Definitions(), 10));
+    const auto pointerY = [&screen] {
+        uint16_t x = 0, y = 0;
+        screen.eventMap->GetMousePosition(&x, &y);
+        return int32_t(y);
+    };
+    std::map<std::string, int32_t> seen;
+    std::string script;
+    // The ships view: the list under the pointer.
+    script += Move(10, 100, 352);
+    harness.AtPass(11, [&] { seen["y0"] = pointerY(); });
+    script += Key(11, 0x50 | 0x80);   // down
+    harness.AtPass(12, [&] { seen["yDown"] = pointerY(); });
+    script += Key(12, 0x48 | 0x80);   // up
+    harness.AtPass(13, [&] { seen["yUp"] = pointerY(); });
+    script += Click(13, 100, 352);
+    harness.AtPass(14, [&] { seen["chosen"] = screen.List(OutfitScreen::kShipList)->GetSelection(); });
+    script += Key(14, kKeyDelete);
+    harness.AtPass(15, [&] { seen["cleared"] = screen.List(OutfitScreen::kShipList)->GetSelection(); });
+    script += Key(15, kKeyPageDown) + Key(16, kKeyPageUp) + Click(17, 262, 454);
+    // The four main buttons under a passing pointer.
+    harness.AtPass(18, [&] { seen["hoverBefore"] = harness.UiSoundCount(kUiSoundHotspot); });
+    script += Move(18, 150, 310) + Move(19, 240, 310) + Move(20, 330, 310) + Move(21, 420, 310);
+    harness.AtPass(22, [&] { seen["hoverAfter"] = harness.UiSoundCount(kUiSoundHotspot); });
+    // The weapons view: rest on a wing gun, walk its list, page by its buttons.
+    script += Click(22, 270, 312);
+    script += Move(34, 330, 100);
+    harness.AtPass(35, [&] { seen["restShown"] = screen.shownItem != nullptr && screen.DraggedItem() == nullptr; });
+    // Lift the gun and cancel with Delete.
+    script += Click(35, 330, 100);
+    harness.AtPass(36, [&] { seen["lifted"] = screen.DraggedItem() != nullptr; });
+    script += Key(37, kKeyDelete);
+    harness.AtPass(38, [&] { seen["cancelled"] = screen.DraggedItem() == nullptr; });
+    script += Move(39, 100, 352) + Key(40, 0x50 | 0x80) + Key(41, kKeyPageDown);
+    script += Move(42, 212, 450) + Click(43, 258, 450);
+    // The systems view: choose the store line, take its unit by the stores
+    // picture, and let Delete put it back.
+    script += Click(46, 358, 312);
+    script += Click(60, 100, 346);
+    script += Click(61, 560, 240);
+    harness.AtPass(62, [&] { seen["taken"] = screen.DraggedItem() != nullptr && screen.DraggedItem()->kind == 10; });
+    script += Key(62, kKeyDelete);
+    harness.AtPass(63, [&] { seen["returned"] = screen.DraggedItem() == nullptr && career.CountStoredItems(EquipmentItem::kSystems) == 1; });
+    script += Click(64, 150, 312);
+    harness.AtPass(76, [&] { seen["shipsBack"] = screen.currentPanel == screen.shipsView && screen.selectedShip != nullptr; });
+
+    ASSERT_TRUE(harness.SetScript(script));
+    harness.SetPassLimit(77);
+    harness.Run(screen);
+    EXPECT_EQ(seen["yDown"], seen["y0"] + 11);   // a line of the list's font down
+    EXPECT_EQ(seen["yUp"], seen["y0"]);
+    EXPECT_EQ(seen["chosen"], 0);
+    EXPECT_EQ(seen["cleared"], -1);
+    EXPECT_EQ(seen["hoverAfter"] - seen["hoverBefore"], 4);
+    EXPECT_EQ(seen["restShown"], 1);
+    EXPECT_EQ(seen["lifted"], 1);
+    EXPECT_EQ(seen["cancelled"], 1);
+    EXPECT_EQ(seen["taken"], 1);
+    EXPECT_EQ(seen["returned"], 1);
+    EXPECT_EQ(seen["shipsBack"], 1);
+}

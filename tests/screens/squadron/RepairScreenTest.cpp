@@ -5,11 +5,13 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "display/Palette.h"
 #include "game/CareerDataFiles.h"
 #include "game/CareerRecord.h"
 #include "game/GameState.h"
+#include "ui/ArtObject.h"
 #include "ui/ListBox.h"
 #include "ui/TextBox.h"
 #include "tests/support/GoldenImage.h"
@@ -352,3 +354,31 @@ TEST(RepairScreenPictures, ShipAfterOneStep) {
 }
 
 }  // namespace
+
+// The panel buttons switch the stores shown, and Delete over the ships list
+// drops the chosen ship.
+TEST(RepairScreenVisit, PanelButtonsSwitchAndDeleteDropsTheShip) {
+    RepairRun run(true);
+    run.harness.Game().tutorialsEnabled = 0;
+    run.harness.ClearBetweenPasses();
+    run.Store(1, 1000, 40, "Generator 1");
+    run.Store(20, 400, 10, "Laser");
+    RepairScreen& screen = run.screen;
+    std::vector<ArtObject*> panels;
+    const auto note = [&] { panels.push_back(screen.currentPanel); };
+    int32_t chosen = -2, cleared = -2;
+    std::string script = Click(10, 249, 141) + Click(22, 323, 141) + Click(34, 175, 141);
+    run.harness.AtPass(22, note);
+    run.harness.AtPass(34, note);
+    run.harness.AtPass(46, note);
+    script += Click(46, 360, 181);
+    run.harness.AtPass(48, [&] { chosen = screen.List(RepairScreen::kShipList)->GetSelection(); });
+    script += "at 48 move 400 181\nat 49 key 211\n";
+    run.harness.AtPass(50, [&] { cleared = screen.List(RepairScreen::kShipList)->GetSelection(); });
+    ASSERT_TRUE(run.harness.SetScript(script));
+    run.harness.SetPassLimit(51);
+    run.harness.Run(screen);
+    EXPECT_EQ(panels, (std::vector<ArtObject*>{screen.weaponsPanel, screen.equipmentPanel, screen.shipsPanel}));
+    EXPECT_GE(chosen, 0);
+    EXPECT_EQ(cleared, -1);
+}

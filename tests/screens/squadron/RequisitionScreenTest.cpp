@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <map>
 #include <string>
 #include <utility>
 
@@ -18,6 +19,7 @@
 #include "display/Palette.h"
 #include "game/DrawString.h"
 #include "ui/ListBox.h"
+#include "ui/UiSounds.h"
 #include "tests/support/GoldenImage.h"
 #include "tests/support/world/ScreenHarness.h"
 
@@ -314,3 +316,83 @@ TEST(RequisitionOrdersOnScreen, AnEmptyOrderIsRefusedWithItsOwnNotice) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string Key(int32_t pass, uint32_t key) {
+    return "at " + std::to_string(pass) + " key " + std::to_string(key) + "\n";
+}
+std::string Move(int32_t pass, int32_t x, int32_t y) {
+    return "at " + std::to_string(pass) + " move " + std::to_string(x) + " " + std::to_string(y) + "\n";
+}
+
+}  // namespace
+
+// Orders taken back by Delete over their row in both modes, the list walked
+// by the arrows, the panel and mode buttons lit by a passing pointer, and
+// the ships panel reopened by its button.
+TEST(RequisitionOrdersOnScreen, DeleteTakesOneBackAndTheKeysWalkTheList) {
+    constexpr uint32_t kDelete = 211, kDown = 0x50 | 0x80, kUp = 0x48 | 0x80;
+    RequisitionRun run;
+    CareerRecord& career = run.career();
+    RequisitionScreen& screen = run.screen;
+    ScreenHarness& harness = run.harness;
+    career.funds = 250000;
+    career.stores.clear();
+    CareerDataFiles data(0);
+    auto stock = std::make_unique<EquipmentItem>("Radar 1", *data.Definitions(), 0);
+    stock->price = 1000;
+    stock->damage = 60;
+    career.StoreEquipment(std::move(stock));
+    EquipmentItem* const hull = career.GetCatalogueItem(1, EquipmentItem::kShips);
+    ASSERT_NE(hull, nullptr);
+    const auto pointerY = [&screen] {
+        uint16_t x = 0, y = 0;
+        screen.eventMap->GetMousePosition(&x, &y);
+        return int32_t(y);
+    };
+    std::map<std::string, int32_t> seen;
+    std::string script = Click(kSettled, kRowX, RowY(1)) + Click(kSettled + 4, kRowX, RowY(1));
+    harness.AtPass(kSettled + 6, [&] { seen["ordered"] = hull->ordered; });
+    script += Key(kSettled + 6, kDelete);
+    harness.AtPass(kSettled + 8, [&] {
+        seen["takenBack"] = hull->ordered;
+        seen["total"] = screen.total;
+        seen["y0"] = pointerY();
+    });
+    script += Key(kSettled + 8, kDown);
+    harness.AtPass(kSettled + 9, [&] { seen["yDown"] = pointerY(); });
+    script += Key(kSettled + 9, kUp);
+    harness.AtPass(kSettled + 10, [&] {
+        seen["yUp"] = pointerY();
+        seen["hoverBefore"] = harness.UiSoundCount(kUiSoundHotspot);
+    });
+    script += Move(kSettled + 10, 175, 145) + Move(kSettled + 11, 249, 145) + Move(kSettled + 12, 323, 145) +
+              Move(kSettled + 13, 495, 132) + Move(kSettled + 14, 195, 81);
+    harness.AtPass(kSettled + 15, [&] { seen["hoverAfter"] = harness.UiSoundCount(kUiSoundHotspot); });
+    script += Click(kSettled + 16, 249, 145) + Click(kSettled + 26, 175, 145);
+    harness.AtPass(kSettled + 36, [&] { seen["shipsAgain"] = screen.currentPanel == screen.shipsPanel; });
+    script += Click(kSettled + 36, kSellX, kSellY) + Click(kSettled + 38, kSystemsX, kSystemsY) +
+              Click(kSettled + 48, kRowX, RowY(0));
+    harness.AtPass(kSettled + 50, [&] { seen["flagged"] = career.GetStoredItem(0, EquipmentItem::kSystems)->toSell; });
+    script += Key(kSettled + 50, kDelete);
+    harness.AtPass(kSettled + 52, [&] {
+        seen["unflagged"] = career.GetStoredItem(0, EquipmentItem::kSystems)->toSell;
+        seen["sellTotal"] = screen.total;
+    });
+    const int32_t funds = career.funds;
+    run.Run(script, kSettled + 54);
+
+    EXPECT_EQ(seen["ordered"], 1);
+    EXPECT_EQ(seen["takenBack"], 0);
+    EXPECT_EQ(seen["total"], 0);
+    EXPECT_GT(seen["yDown"], seen["y0"]);
+    EXPECT_EQ(seen["yUp"], seen["y0"]);
+    EXPECT_EQ(seen["hoverAfter"] - seen["hoverBefore"], 5);
+    EXPECT_EQ(seen["shipsAgain"], 1);
+    EXPECT_EQ(seen["flagged"], 1);
+    EXPECT_EQ(seen["unflagged"], 0);
+    EXPECT_EQ(seen["sellTotal"], 0);
+    EXPECT_EQ(career.funds, funds);   // nothing left to pay or be paid
+    EXPECT_EQ(career.stores.size(), 1u);
+}

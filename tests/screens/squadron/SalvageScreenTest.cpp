@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -19,6 +20,7 @@
 #include "screens/GameMenus.h"
 #include "screens/squadron/OutfitScreen.h"
 #include "ui/ListBox.h"
+#include "ui/UiSounds.h"
 #include "tests/support/FileContents.h"
 #include "tests/support/GoldenImage.h"
 #include "tests/support/RecordingScreen.h"
@@ -94,7 +96,11 @@ TEST(SalvageScreen, ASecondClickLeavesAPieceAndAcceptStoresTheOthers) {
 
 TEST(SalvageScreen, AcceptAndRepairOpensTheFrameOnRepairsReturningToTheHangar) {
     SalvageRun run({"Radar 1"});
-    run.Run(Click(4, 540, 452), 10);
+    std::vector<std::string> log;
+    run.tally.log = &log;
+    // The pointer passes over Accept and rests on Accept and Repair before the click.
+    run.Run("at 2 move 400 452\nat 3 move 540 452\n" + Click(4, 540, 452), 10);
+    EXPECT_EQ(run.harness.UiSoundCount(kUiSoundHotspot), 2);
     GameState& game = run.harness.Game();
     auto* const frame = dynamic_cast<FrameScreen*>(game.ScreenIn(ScreenSlot::kFrame));
     ASSERT_NE(frame, nullptr);
@@ -103,6 +109,15 @@ TEST(SalvageScreen, AcceptAndRepairOpensTheFrameOnRepairsReturningToTheHangar) {
     EXPECT_EQ(frame->pendingSubScreen, game.ScreenIn(ScreenSlot::kRepair));
     EXPECT_EQ(frame->returnScreen, game.ScreenIn(ScreenSlot::kHangar));
     EXPECT_EQ(run.Stored(), (std::vector<std::string>{"Radar 1"}));
+
+    // The frame then opens on the equipment panel with the repair page in it.
+    run.harness.SetPassLimit(run.harness.Passes() + 12);
+    run.harness.Run(*frame);
+    EXPECT_EQ(frame->currentPanel, frame->equipPanel);
+    EXPECT_EQ(frame->openOnRepair, 0);
+    const std::string repair = dynamic_cast<RecordingScreen*>(game.ScreenIn(ScreenSlot::kRepair))->Name();
+    EXPECT_EQ(std::count(log.begin(), log.end(), "open " + repair), 1);
+    EXPECT_GT(std::count_if(log.begin(), log.end(), [&](const std::string& e) { return e.rfind("draw " + repair, 0) == 0; }), 0);
 }
 
 // A ship carries its equipment under the definitions' display names, which

@@ -9,6 +9,8 @@
 #include "game/GameState.h"
 #include "game/MessageList.h"
 #include "mission/CampaignMessages.h"
+#include "game/ScreenSlots.h"
+#include "screens/FrameScreen.h"
 #include "screens/GameMenus.h"
 #include "tests/support/GoldenImage.h"
 #include "tests/support/world/ScreenHarness.h"
@@ -77,6 +79,34 @@ TEST(VoiceScreenPicture, Golden) {
     harness.SetPassLimit(13);
     harness.Run(*game.ScreenIn(ScreenSlot::kFrame));
     EXPECT_TRUE(MatchesGolden(harness.Picture(12), "voice_screen"));
+    game.DeleteScreens();
+    GameState::ClearScreenRegistry();
+}
+
+// The voice page answers no key: F1 over it opens no help and the frame
+// keeps showing it.
+TEST(VoiceScreenKeys, TheEmbeddedPageAnswersNoKey) {
+    ScreenHarness harness;
+    GameState& game = harness.Game();
+    game.tutorialsEnabled = 0;
+    GameState::ClearScreenRegistry();
+    RegisterGameMenus();
+    game.LoadPlaceScreens(GameState::kNewCareerPlace);
+    StartTraining(game);
+    auto* const frame = dynamic_cast<FrameScreen*>(game.ScreenIn(ScreenSlot::kFrame));
+    ASSERT_NE(frame, nullptr);
+    ASSERT_TRUE(harness.SetScript("at 2 click 28 137\nat 4 click 28 329\nat 10 move 300 300\nat 11 key F1\n"));
+    Screen* shown = nullptr;
+    int32_t tutorial = -1;
+    harness.AtPass(13, [&] {
+        shown = frame->subScreen;
+        tutorial = frame->tutorialActive + game.ScreenIn(ScreenSlot::kVoice)->tutorialActive;
+    });
+    harness.SetPassLimit(14);
+    harness.Run(*frame);
+    EXPECT_EQ(shown, game.ScreenIn(ScreenSlot::kVoice));
+    EXPECT_EQ(tutorial, 0);
+    EXPECT_EQ(harness.Passes(), 14);
     game.DeleteScreens();
     GameState::ClearScreenRegistry();
 }
