@@ -258,35 +258,4 @@ TEST_F(KindCopiesTest, AHullSettlesCouplesAndDampsByItsFactors) {
     EXPECT_EQ(hull->velocity.Length(), 0.0f);
 }
 
-// A plain object, a way point and the chase anchor take only the throttle,
-// as their forward speed; every other command leaves them as they were.
-TEST_F(KindCopiesTest, FixedKindsTakeOnlyTheThrottle) {
-    SpaceObject* const plain = builder_.Spawn(builder_.Ball("PLAIN", 1.0f), 4);
-    auto* const point = builder_.SpawnAs<WayPoint>(builder_.Ball("POINT", 1.0f), 4, nullptr);
-    auto* const anchor = builder_.SpawnAs<ChaseObject>(builder_.Ball("CHASE", 1.0f), 4);
-    for (SpaceObject* object : {plain, static_cast<SpaceObject*>(point), static_cast<SpaceObject*>(anchor)}) {
-        SCOPED_TRACE(typeid(*object).name());
-        object->SetMaxRates(100.0f, 30.0f);
-        object->velocity = {0.0f, 0.0f, 10.0f};
-        object->SetRotationRates(1.0f, 1.0f, 1.0f);
-        object->SetVelocity(1.0f, 1.0f, 1.0f);
-        object->Accelerate(50.0f);
-        object->Decelerate(50.0f);
-        object->Damp(100.0f);
-        object->SetHandlingFactor(5.0f);
-        EXPECT_EQ(object->rotationRates.Length(), 0.0f);
-        EXPECT_EQ(object->localVelocity.Length(), 0.0f);
-        EXPECT_FLOAT_EQ(object->velocity.z, 10.0f);
-        object->SetThrottle(12.5f);
-        EXPECT_FLOAT_EQ(object->localVelocity.z, 12.5f);
-    }
-
-    // A plain object standing as the player's ship takes no note of others leaving.
-    builder_.Game().playerShip = plain;
-    SpaceObject* const leaving = builder_.Spawn(builder_.Ball("GONE", 1.0f), 4);
-    builder_.Remove(leaving);
-    EXPECT_EQ(builder_.Game().playerShip, plain);
-    builder_.Game().playerShip = nullptr;
-}
-
 }  // namespace
