@@ -116,8 +116,9 @@ bool JumpComplete(const GameState& game) {
 
 // The goals that are off now but that the chain or a link may still switch
 // on: those named by a goal still to be met (or by one such a goal would
-// switch on), a goal that holds until the end included: it passes its
-// chain on as it comes on.
+// switch on). A goal that holds until the end passes its chain on as it
+// comes on, but its links act only when it is met, with the flight's win:
+// what they would switch on comes too late to be flown for.
 std::vector<const Goal*> GoalsStillToCome() {
     std::vector<const Goal*> reach;
     for (const Goal* goal = g_goalList; goal != nullptr; goal = goal->next) {
@@ -133,7 +134,8 @@ std::vector<const Goal*> GoalsStillToCome() {
     for (size_t i = 0; i < reach.size(); ++i) {
         const Goal* const from = reach[i];
         if (from->linksSwitched != 0) continue;
-        if (from->nextGoal != from) add(from->nextGoal);
+        if (from->chainPassed == 0 && from->nextGoal != from) add(from->nextGoal);
+        if (from->HoldsUntilTheEnd()) continue;
         for (const Goal::Link& link : from->links) {
             if (link.name[0] == 0 || link.on == 0) continue;
             for (const Goal* other = g_goalList; other != nullptr; other = other->next) {

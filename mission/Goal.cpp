@@ -235,10 +235,17 @@ void SwitchObject(SpaceObject& object, int32_t on) {
 
 namespace {
 
+// The goal's next goal on the chain comes on, once.
+void PassChain(Goal& goal) {
+    if (goal.chainPassed != 0) return;
+    goal.chainPassed = 1;
+    if (goal.nextGoal != nullptr && goal.nextGoal != &goal) Switch(*goal.nextGoal, 1);
+}
+
 void SwitchLinks(Goal& goal) {
+    PassChain(goal);
     if (goal.linksSwitched != 0) return;
     goal.linksSwitched = 1;
-    if (goal.nextGoal != nullptr && goal.nextGoal != &goal) Switch(*goal.nextGoal, 1);
     for (const Goal::Link& link : goal.links) {
         if (link.name[0] == 0) continue;
         for (Goal* other = g_goalList; other != nullptr; other = other->next) {
@@ -260,7 +267,7 @@ void ActivateGoal(Goal* goal, SpaceObject* ship) {
 }
 
 void PassOnChain(Goal* goal) {
-    if (goal != nullptr && goal->active != 0 && goal->done == 0 && goal->HoldsUntilTheEnd()) SwitchLinks(*goal);
+    if (goal != nullptr && goal->active != 0 && goal->done == 0 && goal->HoldsUntilTheEnd()) PassChain(*goal);
 }
 
 void FailGoal(Goal* goal) {

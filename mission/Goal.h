@@ -88,12 +88,15 @@ public:
     int32_t pendingSubject = -1;
     // A kill goal's subject may be a whole wing, named here; empty otherwise.
     char subjectWing[kLinkNameBytes + 1] = {};
-    // Goals or objects named here are switched on or off when the goal is activated.
+    // Goals or objects named here are switched on or off when the goal is
+    // met (a goal that holds until the end too: only its chain is passed on
+    // before).
     struct Link {
         char name[kLinkNameBytes + 1] = {};
         int32_t on = 0;
     };
     Link links[kLinks];
+    int32_t chainPassed = 0;     // its next goal has been switched on
     int32_t linksSwitched = 0;
     SpaceObject* world = nullptr;
 
@@ -190,8 +193,9 @@ void BindPendingSubjects(SpaceObject* object);
 // objects by name (a craft switched on arrives by jump). A network game
 // hears of a player goal met here and of each player goal switched.
 void ActivateGoal(Goal* goal, SpaceObject* ship);
-// A goal that holds until the end switches its chain and links as it comes
-// on, without being met: what follows it is flown while it holds.
+// A goal that holds until the end switches on its next goal as it comes
+// on, without being met: what follows it is flown while it holds. Its
+// links, whatever they switch on or off, wait for it to be met.
 void PassOnChain(Goal* goal);
 // The goal fails, unless it is met; a network host tells its clients of a
 // player's goal (a goal its own check failed is passed here to be told).

@@ -268,12 +268,15 @@ int32_t CountPlayerGoals() {
     return count;
 }
 
-// True when `by` could switch `goal` on: its chain leads there, or one of
-// its links switches it on. A finish-in goal is met only after its next
-// goal, so it switches that one on too late to matter.
+// True when `by` could switch `goal` on in time to be flown for: its chain
+// leads there, or one of its links switches it on (a link that switches it
+// off is no way in). A finish-in goal is met only after its next goal, so
+// it switches that one on too late to matter; a goal that holds until the
+// end switches its links only as the flight is won.
 bool CouldSwitchOn(const Goal& by, const Goal& goal) {
     if (&by == &goal) return false;
     if (by.nextGoal == &goal && by.GetKind() != Goal::kFinishIn) return true;
+    if (by.HoldsUntilTheEnd()) return false;
     return std::any_of(std::begin(by.links), std::end(by.links), [&goal](const Goal::Link& link) {
         return link.name[0] != 0 && link.on != 0 && goal.objectiveText == link.name;
     });

@@ -227,7 +227,11 @@ int32_t SaveScreen::Save() {
     GameState* const game = Game();
     EditField* const entry = selectedSlot >= 0 && selectedSlot < kSlots ? Entry(selectedSlot) : nullptr;
     if (game == nullptr || entry == nullptr) return 0;
-    const std::string title = SlotTitle(entry->GetText(), game->difficulty);
+    // The name typed since the slot was chosen, else what its row shows: a
+    // failed save puts the slot's stored title (or nothing) back in the
+    // row, and a retry is still meant for the name typed.
+    const char* const typed = g_textInput != nullptr ? g_textInput : "";
+    const std::string title = SlotTitle(typed[0] != '\0' ? typed : entry->GetText(), game->difficulty);
     if (SaveGame(SlotName(selectedSlot).c_str(), title.c_str()) != kStatusOk) {
         // The slot keeps what it held; the pilot is told and the page stays
         // for another slot or another try.

@@ -47,6 +47,8 @@ struct GoalSpec {
     uint32_t timeMs = 0;
     int32_t wordC = 0;
     int32_t player = 1;
+    // What the goal switches, by name, and whether on (1) or off (0).
+    std::vector<std::pair<const char*, int32_t>> links = {};
 };
 
 MissionRecord GoalOf(const GoalSpec& spec) {
@@ -54,6 +56,9 @@ MissionRecord GoalOf(const GoalSpec& spec) {
     goal.Word(0, spec.id).Word(4, spec.type).Word(8, spec.player).Word(16, 1).Word(20, spec.active).Word(24, spec.wordC);
     goal.Word(28, spec.threshold).Word(32, int32_t(spec.timeMs)).Floats(36, {spec.distance}).Word(44, spec.next);
     goal.Text(48, spec.subject, 16).Text(64, spec.destination, 16).Text(80, spec.objective, 64);
+    for (size_t i = 0; i < spec.links.size(); ++i) {
+        goal.Text(208 + 20 * uint32_t(i), spec.links[i].first, 16).Word(224 + 20 * uint32_t(i), spec.links[i].second);
+    }
     return goal;
 }
 
@@ -322,6 +327,95 @@ TEST_F(FlightGoalsTest, AProtectGoalInTheMiddleOfTheChainKeepsTheFlightOpenUntil
     Named("Convoy")->hitPoints = 0;
     Frames(100, 950.0f);
     EXPECT_EQ(flight_goals::GetOutcome(), Outcome::kFailed);
+}
+
+// A convoy kept to the end, its links naming a player's goal to switch on,
+// a beacon and a lookout's goal to switch off: while it holds only the leg
+// after it on its chain comes on; everything its links name waits for the
+// convoy's goal to be met with the win. Lose the convoy and nothing it
+// names is ever switched.
+TEST_F(FlightGoalsTest, AProtectGoalWithoutATimePassesOnlyItsChainWhileItHoldsAndSwitchesItsLinksWhenMet) {
+    const std::vector<std::pair<uint32_t, MissionRecord>> records = {
+        {mission_file::kShip, AiShipRecord("Capital", "Convoy", "Blue", 0.0f, 3000.0f, -3000.0f, 0, 0)},
+        {mission_file::kWayPoint, WayPointAt("Near", 1000.0f)},
+        {mission_file::kWayPoint, WayPointAt("Far", 6000.0f)},
+        {mission_file::kWayPoint, WayPointAt("Beacon", -2000.0f)}};
+    const std::vector<GoalSpec> goals = {
+        {1, 2, "Convoy", "", "Keep the convoy", 0.0f, 1, 2, 30, 0, 0, 1, {{"Reach Far", 1}, {"Beacon", 0}, {"Watch", 0}}},
+        {2, 5, "", "Near", "Reach Near", 200.0f, 0, 5},
+        {4, 5, "", "Far", "Reach Far", 200.0f, 0},
+        {5, 4, "", "", "Watch", 0.0f, 1, -1, 0, 600000, 0, 0}};
+    ASSERT_EQ(Fly(records, goals), kStatusOk);
+    EXPECT_TRUE(SetUpReport().empty());
+    Frames(2000, 0.0f);
+    EXPECT_EQ(FindGoalById(2)->active, 1);
+    EXPECT_EQ(Objective(), "Reach Near");
+    EXPECT_EQ(FindGoalById(4)->active, 0) << "switched on before the convoy's goal was met";
+    EXPECT_NE(Named("Beacon")->active, 0u) << "switched off before the convoy's goal was met";
+    EXPECT_EQ(FindGoalById(5)->active, 1) << "switched off before the convoy's goal was met";
+    EXPECT_EQ(flight_goals::GetOutcome(), Outcome::kOpen);
+
+    // The leg flown: the goal the convoy's link would switch on later does
+    // not hold the win back, and the links act as the convoy's goal is met.
+    Frames(100, 950.0f);
+    EXPECT_EQ(FindGoalById(2)->met, 1);
+    EXPECT_EQ(flight_goals::GetOutcome(), Outcome::kWon);
+    EXPECT_EQ(FindGoalById(1)->met, 1);
+    EXPECT_EQ(FindGoalById(4)->active, 1);
+    EXPECT_EQ(Named("Beacon")->active, 0u);
+    EXPECT_EQ(FindGoalById(5)->active, 0);
+
+    ASSERT_EQ(Fly(records, goals), kStatusOk);
+    Frames(500, 0.0f);
+    ASSERT_EQ(FindGoalById(2)->active, 1);
+    Named("Convoy")->hitPoints = 0;
+    Frames(1000, 0.0f);
+    EXPECT_EQ(flight_goals::GetOutcome(), Outcome::kFailed);
+    EXPECT_EQ(FindGoalById(4)->active, 0);
+    EXPECT_NE(Named("Beacon")->active, 0u);
+    EXPECT_EQ(FindGoalById(5)->active, 1);
+}
+
+// A link that switches a goal off is no way for that goal to come on: a
+// mission whose only goal to fly for is reached by such a link alone is
+// refused, as is one reached only by the links of a protection without a
+// time (they act with the win); a goal that only a refused goal switches on
+// is refused, whatever off links name it. In flight, a goal that an off
+// link names does not keep the win waiting.
+TEST_F(FlightGoalsTest, AnOffLinkNeverCountsAsSwitchingAGoalOn) {
+    const std::vector<std::pair<uint32_t, MissionRecord>> records = {
+        {mission_file::kShip, AiShipRecord("Capital", "Convoy", "Blue", 0.0f, 3000.0f, -3000.0f, 0, 0)},
+        {mission_file::kWayPoint, WayPointAt("Near", 1000.0f)},
+        {mission_file::kWayPoint, WayPointAt("Far", 6000.0f)}};
+    // The convoy's chain leads to the lookout: only a link could bring the far leg on.
+    const GoalSpec convoy = {1, 2, "Convoy", "", "Keep the convoy", 0.0f, 1, 5, 30};
+    const GoalSpec far = {4, 5, "", "Far", "Reach Far", 200.0f, 0};
+    GoalSpec lookout = {5, 4, "", "", "Watch", 0.0f, 1, -1, 0, 3000, 0, 0, {{"Reach Far", 0}}};
+    EXPECT_EQ(Fly(records, {convoy, far, lookout}), kStatusMalformed);
+    EXPECT_EQ(SetUpReport(), std::vector<std::string>{set_up_refusal::kOnlyHolding});
+    lookout.links = {{"Reach Far", 1}};
+    EXPECT_EQ(Fly(records, {convoy, far, lookout}), kStatusOk);
+    GoalSpec linkedByTheConvoy = convoy;
+    linkedByTheConvoy.links = {{"Reach Far", 1}};
+    EXPECT_EQ(Fly(records, {linkedByTheConvoy, far}), kStatusMalformed);
+    EXPECT_EQ(SetUpReport(), std::vector<std::string>{set_up_refusal::kOnlyHolding});
+
+    // First on the chain, the far leg is on nobody's chain.
+    EXPECT_EQ(Fly(records, {{1, 5, "", "Far", "Reach Far", 200.0f, 0},
+                            {2, 5, "", "Nowhere", "Fly nowhere", 200.0f, 1, -1, 0, 0, 0, 1, {{"Reach Far", 1}}},
+                            {3, 5, "", "Near", "Reach Near", 200.0f, 1, -1, 0, 0, 0, 1, {{"Reach Far", 0}}}}),
+              kStatusOk);
+    EXPECT_EQ(SetUpReport(),
+              (std::vector<std::string>{std::string("goal 1 \"Reach Far\": ") + set_up_refusal::kOnlyRefusedSwitch,
+                                        std::string("goal 2 \"Fly nowhere\": ") + set_up_refusal::kNoDestination}));
+
+    lookout.links = {{"Reach Far", 0}};
+    ASSERT_EQ(Fly(records, {convoy, {3, 5, "", "Near", "Reach Near", 200.0f, 1, 5}, far, lookout}), kStatusOk);
+    Frames(500, 0.0f);
+    Frames(100, 950.0f);
+    EXPECT_EQ(FindGoalById(3)->met, 1);
+    EXPECT_EQ(flight_goals::GetOutcome(), Outcome::kWon);
+    EXPECT_EQ(FindGoalById(4)->active, 0);
 }
 
 // Missions that no flight could win are refused at set-up, the first

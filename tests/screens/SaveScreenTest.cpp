@@ -133,6 +133,45 @@ TEST(SaveScreenTest, AFailedSaveSaysSoAndKeepsThePageOpen) {
     EXPECT_EQ(run.screen.MessageLine()->GetLineCount(), 0);
 }
 
+// After a save the disk refuses, the row reads what the slot holds (its old
+// title, or nothing), but the name typed still stands: Save again and the
+// game is saved under that name, in a slot that held a save and in one
+// that held none.
+TEST(SaveScreenTest, ARetriedSaveSavesUnderTheNameTyped) {
+    SaveRun run;
+    RecordingMessageBox boxes;
+    ScopedInstall<platform::MessageBox> installedBoxes(boxes);
+    run.harness.Game().difficulty = 1;
+    run.Row(2);
+    Type("First");
+    run.screen.Update();
+    ASSERT_EQ(run.Activate(SaveScreen::kCodeSave), 0);
+    const std::string first = run.Text(2);
+    ASSERT_EQ(first, "First                Easy");
+
+    for (const auto& [slot, held] : {std::pair<int32_t, std::string>{2, first}, {6, ""}}) {
+        SCOPED_TRACE(slot);
+        run.screen.Open();
+        run.Row(slot);
+        Type("Second");
+        run.screen.Update();
+        {
+            FaultyFileSystem files;
+            ScopedInstall<platform::FileSystem> installed(files);
+            files.FailNext(FaultyFileSystem::kWrite, 1, platform::kFileDiskFull);
+            EXPECT_EQ(run.Activate(SaveScreen::kCodeSave), 1);
+        }
+        EXPECT_EQ(run.Text(slot), held);
+        EXPECT_EQ(run.Activate(SaveScreen::kCodeSave), 0);
+        std::string title;
+        ASSERT_EQ(SaveScreen::ReadSlotTitle(SavedGamePath(("slot" + std::to_string(slot)).c_str()).c_str(), &title),
+                  kStatusOk);
+        EXPECT_EQ(title, "Second               Easy");
+        EXPECT_EQ(run.Text(slot), title);
+    }
+    EXPECT_EQ(boxes.Boxes().size(), 2u);
+}
+
 // A page-flipping display forbids boxes: the failed save is told on the
 // page's own message line, and nowhere else.
 TEST(SaveScreenTest, AFailedSaveOnAPageFlippingDisplayIsToldOnThePage) {

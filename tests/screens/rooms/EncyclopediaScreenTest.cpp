@@ -21,6 +21,7 @@
 #include "ui/ListBox.h"
 #include "ui/TextBlock.h"
 #include "ui/TextBox.h"
+#include "ui/TutorialScreen.h"
 
 namespace {
 
@@ -265,6 +266,55 @@ TEST(EncyclopediaSearch, TheHomeKeyClearsASearchInTheFrame) {
     EXPECT_EQ(encyclopedia->searchText, "");
     EXPECT_STREQ(dynamic_cast<EditField*>(encyclopedia->panel->FindControl(EncyclopediaScreen::kSearchBoxName))->GetText(),
                  "");
+    game.DeleteScreens();
+    GameState::ClearScreenRegistry();
+}
+
+// Home with help asked for (F1 held with it) is a question about the
+// clear key, not a clear: its topic comes up over the page and the search
+// in force stays, list, matches and words.
+TEST(EncyclopediaSearch, HomeWithHelpShowsTheClearTopicAndKeepsTheSearch) {
+    ScreenHarness harness;
+    GameState& game = harness.Game();
+    game.tutorialsEnabled = 0;
+    GameState::ClearScreenRegistry();
+    RegisterGameMenus();
+    game.LoadPlaceScreens(GameState::kNewCareerPlace);
+    auto* const encyclopedia = dynamic_cast<EncyclopediaScreen*>(game.ScreenIn(ScreenSlot::kEncyclopedia));
+    auto* const tutorial = dynamic_cast<TutorialScreen*>(game.ScreenIn(ScreenSlot::kTutorial));
+    ASSERT_NE(encyclopedia, nullptr);
+    ASSERT_NE(tutorial, nullptr);
+    // What the page holds before Home and after it, the pop-up still up.
+    struct Seen {
+        int32_t help = -1;
+        std::string topic;
+        size_t matches = 0;
+        int32_t rows = 0;
+        std::string search;
+    };
+    Seen before, after;
+    const auto look = [&](Seen* seen) {
+        seen->help = encyclopedia->tutorialActive;
+        seen->topic = tutorial->topicKey;
+        seen->matches = encyclopedia->matches.size();
+        seen->rows = dynamic_cast<ListBox*>(encyclopedia->panel->FindControl(EncyclopediaScreen::kListName))->GetLineCount();
+        seen->search = encyclopedia->searchText;
+    };
+    harness.AtPass(14, [&] { look(&before); });
+    harness.AtPass(18, [&] { look(&after); });
+    ASSERT_TRUE(harness.SetScript("at 2 click 28 169\nat 4 click 28 233\nat 6 click 290 85\nat 7 move 300 470\n"
+                                  "at 8 type MISSILES\nat 10 press Enter\nat 11 release Enter\nat 15 press F1\n"
+                                  "at 15 press 199\nat 16 release 199\nat 16 release F1\n"));
+    harness.SetPassLimit(20);
+    harness.Run(*game.ScreenIn(ScreenSlot::kFrame));
+    EXPECT_EQ(before.help, 0);
+    EXPECT_EQ(before.matches, 3u);
+    EXPECT_FALSE(before.search.empty());
+    EXPECT_NE(after.help, 0);
+    EXPECT_EQ(after.topic, "EN_CLEAR_A");
+    EXPECT_EQ(after.matches, 3u);
+    EXPECT_EQ(after.rows, 3);
+    EXPECT_EQ(after.search, before.search);
     game.DeleteScreens();
     GameState::ClearScreenRegistry();
 }
