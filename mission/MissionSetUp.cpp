@@ -518,11 +518,20 @@ Vector3 PickNetworkStart(int32_t place) {
     return point;
 }
 
-float NetworkStartDistance(const Vector3& point) {
+float NetworkStartDistance(const Vector3& point) { return point.Difference(NearestNetworkStart(point)).Length(); }
+
+Vector3 NearestNetworkStart(const Vector3& point) {
     float nearest = std::numeric_limits<float>::infinity();
+    Vector3 spot{0.0f, 0.0f, 0.0f};
     const GameState* const game = g_gameState;
-    if (game == nullptr || game->mission == nullptr) return point.Length();
-    const auto take = [&](const Vector3& spot) { nearest = std::min(nearest, point.Difference(spot).Length()); };
+    if (game == nullptr || game->mission == nullptr) return spot;
+    const auto take = [&](const Vector3& candidate) {
+        const float distance = point.Difference(candidate).Length();
+        if (distance < nearest) {
+            nearest = distance;
+            spot = candidate;
+        }
+    };
     // A client places itself by its own table, which may hold more places
     // than the host's; every ring a place's spot or a farther try reaches.
     constexpr int32_t kMostPlaces = 64;
@@ -537,7 +546,7 @@ float NetworkStartDistance(const Vector3& point) {
             take(Vector3{radius * std::cos(kTurn * float(bearing)), 0.0f, radius * std::sin(kTurn * float(bearing))});
         }
     }
-    return nearest;
+    return spot;
 }
 
 namespace {

@@ -90,6 +90,8 @@ Vector3 PickNetworkStart(int32_t place);
 // How far `point` lies from the nearest spot PickNetworkStart could give a
 // place of any table, whatever ships fly: where a client's ship may start.
 float NetworkStartDistance(const Vector3& point);
+// That nearest spot itself (the origin without a mission).
+Vector3 NearestNetworkStart(const Vector3& point);
 
 // The career ship's fitted items meet the craft's systems as its launch
 // fitted them: each item the first system of its id not yet taken.

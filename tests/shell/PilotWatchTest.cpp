@@ -11,6 +11,7 @@
 #include "engine/Clock.h"
 #include "engine/Random.h"
 #include "game/GameState.h"
+#include "mission/MissionSetUp.h"
 #include "net/NetGameSettings.h"
 #include "net/NetPacket.h"
 #include "net/NetPacketType.h"
@@ -346,6 +347,47 @@ TEST_F(PilotWatchTest, AShipLeftByAnEjectLeavesEveryMachineAndNeverComesBack) {
     ExpectOut(*copy);
     ExpectOut(*ann);
     EXPECT_TRUE(said_.empty());
+}
+
+// After a leave and a rejoin Bob's place in the host's table (3) is not the
+// one his own machine started him by (1): his copy waits at the host's
+// pick, but his first report from near his own start makes that start his
+// copy's, and a report from elsewhere later does not. Shot down, he comes
+// back exactly there.
+TEST_F(PilotWatchTest, APilotComesBackWhereItsOwnMachineStartedItAfterARejoin) {
+    auto* const session = new RecordingNetSession(true);
+    world_.Game().netSession = session;
+    Craft* const ann = Ship(SpaceObject::kTypePlayerShip, 1, {0.0f, 0.0f, 0.0f});
+    world_.Game().playerShip = ann;
+    const Vector3 ownStart = PickNetworkStart(1);
+    const Vector3 hostsPick = PickNetworkStart(3);
+    ASSERT_GT(ownStart.Difference(hostsPick).Length(), 100.0f);
+    Craft* const bob = Ship(SpaceObject::kTypeAiShip, 7, hostsPick);
+    session->AddPlayer(session->ownDpid, "Ann", 1);
+    session->AddPlayer(5, "Dee", -1);
+    session->AddPlayer(6, "Eve", -1);
+    const int32_t entry = session->AddPlayer(2, "Bob", 7);
+    ASSERT_EQ(entry, 3);
+    session->EditPlayer(entry)->shipMadeAt = GetMilliseconds();
+    watch_.Start([this](const std::string& line) { said_.push_back(line); }, true);
+    Fly(100);
+
+    const auto report = [&](const Vector3& at) {
+        const Vector3 was = bob->Position();
+        bob->SetPositionFlags(at, Transform::kAllFlags | 0x10);
+        NetPacket info;
+        info.BuildObjectPacket(kPlayerInfo, bob);
+        bob->SetPositionFlags(was, Transform::kAllFlags | 0x10);
+        Deliver(*session, 2, Built(info));
+    };
+    // A frame's flight off his start, then on ahead.
+    report(ownStart.Sum(Vector3{4.0f, 0.0f, 6.0f}));
+    Fly(500);
+    report(ownStart.Sum(Vector3{0.0f, 0.0f, 150.0f}));
+    EXPECT_LT(bob->Position().Difference(ownStart.Sum(Vector3{0.0f, 0.0f, 150.0f})).Length(), 0.01f);
+    Wreck(*bob);
+    Fly(DeathWatch::kRestartDelayMs + 200);
+    ExpectBackAtStart(*bob, ownStart);
 }
 
 }  // namespace
