@@ -56,6 +56,9 @@ constexpr int32_t kStartsPerRing = 8;
 constexpr int32_t kStartTries = 32;
 // The spots beside a spawn station stand this many to a ring.
 constexpr int32_t kSpotsPerRing = 6;
+// A ship brought back stands this many times the two hulls' radii from
+// every other ship.
+constexpr float kSpawnClearance = 2.0f;
 
 // The wings named while a mission is set up. The ships that fly in a wing
 // hold it from then on (the first of them to go deletes it); a wing no ship
@@ -848,10 +851,13 @@ int32_t PickRandomSpawnPoint(Vector3* out, int32_t) {
 Vector3 FreeSpawnPlace(const SpaceObject& ship, const Vector3& wanted) {
     const GameState* const game = g_gameState;
     if (game == nullptr || game->mission == nullptr) return wanted;
+    // Hulls that merely do not touch would meet on the first frame of a
+    // turn: a ship comes back clear of every other by twice their two radii.
     const auto clear = [&](const Vector3& point) {
         for (const SpaceObject* object = game->mission->firstObject; object != nullptr; object = object->GetNext()) {
             if (object == &ship || object->active == 0 || object->type < SpaceObject::kTypeCraft) continue;
-            if (object->Position().Difference(point).Length() < object->Radius() + ship.Radius()) return false;
+            const float margin = kSpawnClearance * (object->Radius() + ship.Radius());
+            if (object->Position().Difference(point).Length() < margin) return false;
         }
         return true;
     };

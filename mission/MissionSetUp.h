@@ -75,9 +75,9 @@ SpaceObject* CreatePlayerShip(const mission_file::Player& player);
 // 100) that no ship holds, farther out when the near ones are all held; 0
 // with `out` unchanged when there is no such object.
 int32_t PickRandomSpawnPoint(Vector3* out, int32_t flag);
-// Where `ship` can come back at `wanted` without standing inside another
-// craft's hull: `wanted` itself when it is clear, else the nearest clear
-// point on level rings round it.
+// Where `ship` can come back at `wanted` clear of every other craft by
+// twice their two radii: `wanted` itself when it is clear, else the nearest
+// clear point on level rings round it.
 Vector3 FreeSpawnPlace(const SpaceObject& ship, const Vector3& wanted);
 
 // Where a network game's client ship starts: at the spot of `place` (the
