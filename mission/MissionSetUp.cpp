@@ -56,6 +56,9 @@ constexpr int32_t kStartsPerRing = 8;
 constexpr int32_t kStartTries = 32;
 // The spots beside a spawn station stand this many to a ring.
 constexpr int32_t kSpotsPerRing = 6;
+// A ship brought back stands this many times the two hulls' radii from
+// every other ship.
+constexpr float kSpawnClearance = 2.0f;
 
 // The wings named while a mission is set up. The ships that fly in a wing
 // hold it from then on (the first of them to go deletes it); a wing no ship
@@ -521,11 +524,20 @@ Vector3 PickNetworkStart(int32_t place) {
     return point;
 }
 
-float NetworkStartDistance(const Vector3& point) {
+float NetworkStartDistance(const Vector3& point) { return point.Difference(NearestNetworkStart(point)).Length(); }
+
+Vector3 NearestNetworkStart(const Vector3& point) {
     float nearest = std::numeric_limits<float>::infinity();
+    Vector3 spot{0.0f, 0.0f, 0.0f};
     const GameState* const game = g_gameState;
-    if (game == nullptr || game->mission == nullptr) return point.Length();
-    const auto take = [&](const Vector3& spot) { nearest = std::min(nearest, point.Difference(spot).Length()); };
+    if (game == nullptr || game->mission == nullptr) return spot;
+    const auto take = [&](const Vector3& candidate) {
+        const float distance = point.Difference(candidate).Length();
+        if (distance < nearest) {
+            nearest = distance;
+            spot = candidate;
+        }
+    };
     // A client places itself by its own table, which may hold more places
     // than the host's; every ring a place's spot or a farther try reaches.
     constexpr int32_t kMostPlaces = 64;
@@ -540,7 +552,7 @@ float NetworkStartDistance(const Vector3& point) {
             take(Vector3{radius * std::cos(kTurn * float(bearing)), 0.0f, radius * std::sin(kTurn * float(bearing))});
         }
     }
-    return nearest;
+    return spot;
 }
 
 namespace {
@@ -842,10 +854,13 @@ int32_t PickRandomSpawnPoint(Vector3* out, int32_t) {
 Vector3 FreeSpawnPlace(const SpaceObject& ship, const Vector3& wanted) {
     const GameState* const game = g_gameState;
     if (game == nullptr || game->mission == nullptr) return wanted;
+    // Hulls that merely do not touch would meet on the first frame of a
+    // turn: a ship comes back clear of every other by twice their two radii.
     const auto clear = [&](const Vector3& point) {
         for (const SpaceObject* object = game->mission->firstObject; object != nullptr; object = object->GetNext()) {
             if (object == &ship || object->active == 0 || object->type < SpaceObject::kTypeCraft) continue;
-            if (object->Position().Difference(point).Length() < object->Radius() + ship.Radius()) return false;
+            const float margin = kSpawnClearance * (object->Radius() + ship.Radius());
+            if (object->Position().Difference(point).Length() < margin) return false;
         }
         return true;
     };

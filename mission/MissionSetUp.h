@@ -75,9 +75,9 @@ SpaceObject* CreatePlayerShip(const mission_file::Player& player);
 // 100) that no ship holds, farther out when the near ones are all held; 0
 // with `out` unchanged when there is no such object.
 int32_t PickRandomSpawnPoint(Vector3* out, int32_t flag);
-// Where `ship` can come back at `wanted` without standing inside another
-// craft's hull: `wanted` itself when it is clear, else the nearest clear
-// point on level rings round it.
+// Where `ship` can come back at `wanted` clear of every other craft by
+// twice their two radii: `wanted` itself when it is clear, else the nearest
+// clear point on level rings round it.
 Vector3 FreeSpawnPlace(const SpaceObject& ship, const Vector3& wanted);
 
 // Where a network game's client ship starts: at the spot of `place` (the
@@ -90,6 +90,8 @@ Vector3 PickNetworkStart(int32_t place);
 // How far `point` lies from the nearest spot PickNetworkStart could give a
 // place of any table, whatever ships fly: where a client's ship may start.
 float NetworkStartDistance(const Vector3& point);
+// That nearest spot itself (the origin without a mission).
+Vector3 NearestNetworkStart(const Vector3& point);
 
 // The career ship's fitted items meet the craft's systems as its launch
 // fitted them: each item the first system of its id not yet taken.

@@ -51,11 +51,15 @@ void Death(const NetInbound& packet) {
     // (its request to destroy the ship went first: the copy is in its death
     // sequence, or lies inactive), at the hands of a killer the host saw
     // strike it. Any other report would let a member announce, score and
-    // pay deaths nobody died, or credit anyone with its own.
+    // pay deaths nobody died, or credit anyone with its own. A ship that
+    // left the flight (a jump out, an eject) died no death.
     const int32_t entry = session.FindPlayerByDpid(packet.from);
     const int32_t ownShip = entry >= 0 ? session.GetPlayerUoid(entry) : -1;
     const auto* const craft = dynamic_cast<const Craft*>(FindByUoid(in->victim));
-    if (ownShip < 0 || in->victim != ownShip || craft == nullptr || (craft->active != 0 && craft->dead == 0)) return;
+    if (ownShip < 0 || in->victim != ownShip || craft == nullptr || (craft->active != 0 && craft->dead == 0) ||
+        craft->jumpedOut != 0) {
+        return;
+    }
     if (!net_bounds::SeenKiller(session, entry, in->killer)) return;
     // A death without a killer is the pilot's own doing.
     session.AnnounceKill(in->killer >= 0 ? in->killer : in->victim, in->victim);

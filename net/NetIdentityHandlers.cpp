@@ -167,7 +167,20 @@ void PlayerInfo(const NetInbound& packet) {
     const int32_t entry = session.FindPlayerByDpid(packet.from);
     if (entry < 0 || session.GetPlayerUoid(entry) != in->uoid) return;
     // Only as far as the ship can fly: a report beyond is refused whole, and the copy stays.
-    if (!net_bounds::MoveCounts(session, entry, *ship, {in->transform[9], in->transform[10], in->transform[11]})) return;
+    const Vector3 to{in->transform[9], in->transform[10], in->transform[11]};
+    const NetPlayer* const pilot = session.Player(entry);
+    const bool firstPlace = pilot != nullptr && !pilot->placed;
+    if (!net_bounds::MoveCounts(session, entry, *ship, to)) return;
+    // The pilot's machine chose its start by its own table, whose places
+    // need not be the host's (a rejoin, a leaver's place taken): the copy
+    // comes back where its first report stood, at the start nearest it, so
+    // that no member picks a place of its own to come back at.
+    if (auto* const craft = dynamic_cast<Craft*>(ship); craft != nullptr && firstPlace) {
+        const Vector3 start = NearestNetworkStart(to);
+        craft->spawnPoint[0] = start.x;
+        craft->spawnPoint[1] = start.y;
+        craft->spawnPoint[2] = start.z;
+    }
     ship->angularVelocity = {in->motion[0], in->motion[1], in->motion[2]};
     ship->velocity = {in->velocity[0], in->velocity[1], in->velocity[2]};
     ship->SetAccelerations(in->acceleration, ship->GetSpinCap());

@@ -1,8 +1,10 @@
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 
+#include "engine/Clock.h"
 #include "game/GameState.h"
 #include "game/Mission.h"
 #include "mission/Decals.h"
@@ -232,13 +234,74 @@ void PlayJumpGateNear(const SpaceObject& object) {
     if (auto* const jumpGate = dynamic_cast<JumpGate*>(gate)) jumpGate->PlayJumpEffect(nullptr);
 }
 
+// A craft that leaves without exploding is out of the flight, no wreck:
+// nothing on this machine takes it for one and brings it back.
 void EndObject(SpaceObject& object, SpaceObject* killer, int32_t explode) {
     if (explode != 0) {
         object.Explode(killer, 1);
         return;
     }
-    object.Deactivate(0);
+    if (auto* const craft = dynamic_cast<Craft*>(&object)) {
+        craft->LeaveFlight();
+    } else {
+        object.Deactivate(0);
+    }
     PlayJumpGateNear(object);
+}
+
+// Whether the host's copy stands where its pilot could have jumped: within
+// the jump's reach of a gate (the jump goal's distance of its own gate, the
+// two hulls meeting at any other), give or take the flight the copy may
+// trail its pilot by on a stalled link.
+bool AtAGate(const SpaceObject& ship) {
+    const GameState* const game = Game();
+    const Goal* const goal = game != nullptr ? game->jumpGoal : nullptr;
+    const SpaceObject* const goalGate =
+        goal == nullptr ? nullptr : goal->destination != nullptr ? goal->destination : goal->GetSubject();
+    const float lag = net_bounds::kFastestFlight * float(net_bounds::kMoveLagMs) / 1000.0f;
+    for (const SpaceObject* gate = World(); gate != nullptr; gate = gate->GetNext()) {
+        if (gate->active == 0 || (gate->type != SpaceObject::kTypeJumpGate && gate != goalGate)) continue;
+        float reach = gate->Radius() + ship.Radius();
+        if (gate == goalGate) reach = std::max(reach, goal->distance);
+        if (ship.DistanceTo(*gate) <= reach + lag) return true;
+    }
+    return false;
+}
+
+// The player's ship the host saw strike the ship of table entry `entry`
+// last, lately; -1 for none.
+int32_t LatestAttacker(const NetSession& session, int32_t entry) {
+    const NetPlayer* const player = session.Player(entry);
+    if (player == nullptr) return -1;
+    const uint32_t now = GetMilliseconds();
+    int32_t latest = -1;
+    uint32_t latestAge = 0;
+    for (const NetSeenHit& hit : player->seenHits) {
+        const uint32_t age = now - hit.at;
+        if (hit.attacker < 0 || hit.attacker == player->shipUoid || age > net_bounds::kSeenHitMs) continue;
+        if (session.FindPlayerByUoid(hit.attacker) < 0 || (latest >= 0 && age >= latestAge)) continue;
+        latest = hit.attacker;
+        latestAge = age;
+    }
+    return latest;
+}
+
+// A member's word that its own ship left without exploding, judged on the
+// host's copy: at a gate it jumped out; anywhere else its pilot gave it up
+// (an eject), and when a pilot was striking it lately that pilot brought it
+// down all the same and keeps the kill. Either way it is out for good, never
+// brought back as its pilot's. A copy in its death throes leaves by no such
+// word: its death runs on. False when the word is refused.
+bool LetLeave(NetSession& session, int32_t entry, Craft& ship) {
+    if (ship.dead != 0) return false;
+    const bool atGate = AtAGate(ship);
+    // Told while the copy still flies: its life is the one that ends now.
+    if (!atGate) {
+        if (const int32_t attacker = LatestAttacker(session, entry); attacker >= 0) session.AnnounceKill(attacker, ship.uoid);
+    }
+    ship.LeaveFlight();
+    if (atGate) PlayJumpGateNear(ship);
+    return true;
 }
 
 }  // namespace
@@ -378,6 +441,7 @@ void ObjectUpdate(const NetInbound& packet) {
     } else if (object->active == 0) {
         // The host has it back (a jump in) as whole as before: shots and
         // collisions meet it again, not only the eye.
+        if (craft != nullptr) craft->jumpedOut = 0;
         object->collisionDelay = 0;
         object->Activate(0.0f);
     }
@@ -428,7 +492,12 @@ void DestructionRequest(const NetInbound& packet) {
     const bool ownShip = object->uoid == packet.session.GetPlayerUoid(entry);
     const bool seen = !ownShip || net_bounds::SeenKiller(packet.session, entry, in->killer);
     SpaceObject* const killer = seen ? FindByUoid(in->killer) : nullptr;
-    EndObject(*object, killer, in->explode);
+    auto* const leaving = ownShip && in->explode == 0 ? dynamic_cast<Craft*>(object) : nullptr;
+    if (leaving != nullptr) {
+        if (!LetLeave(packet.session, entry, *leaving)) return;
+    } else {
+        EndObject(*object, killer, in->explode);
+    }
     NetPacket reply;
     reply.BuildObjectEventPacket(kObjectDestroy, object, killer);
     if (reply.GetData() == nullptr) return;

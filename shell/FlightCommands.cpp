@@ -8,6 +8,7 @@
 #include "objects/ships/Craft.h"
 #include "objects/ships/PlayerShip.h"
 #include "objects/space/ChaseObject.h"
+#include "objects/space/KindSupport.h"
 #include "objects/systems/CountermeasureSystems.h"
 #include "objects/systems/EnergySystem.h"
 #include "objects/systems/EngineSystem.h"
@@ -179,6 +180,13 @@ bool EjectInto(GameState& game, PlayerShip* pod) {
     if (auto* const chase = dynamic_cast<ChaseObject*>(game.chaseObject)) chase->target = pod;
     // Nobody flies the ship now: it drifts on as it was going.
     ship->SetRotationRates(0.0f, 0.0f, 0.0f);
+    // In a network game nobody else could tell the unflown hull from a pilot:
+    // it leaves the flight on every machine at once, and its pilot comes
+    // back in it never again.
+    if (NetSession* const session = kinds::ActiveSession()) {
+        kinds::SendRemoval(*session, ship, nullptr);
+        ship->LeaveFlight();
+    }
     return true;
 }
 

@@ -18,6 +18,7 @@ int32_t PowerStep(int32_t cap);
 // Ejecting: `pod` takes the flown ship's place as the player's ship, at
 // its position and heading and with its velocity, in the world and in the
 // view and chase; the ship stays in the world, left drifting, as the pod's
-// `abandonedCraft`. False, and `pod` deleted, when there is no ship to
+// `abandonedCraft` (in a network game it leaves the flight on every machine
+// at once, no wreck). False, and `pod` deleted, when there is no ship to
 // leave or the player already sits in a pod.
 bool EjectInto(GameState& game, PlayerShip* pod);

@@ -47,6 +47,7 @@ void PrintNetReport(const GameState& game) {
         if (object->uoid < 0) continue;
         std::printf("object %d %d \"%s\"\n", int(object->uoid), int(object->type), object->name != nullptr ? object->name : "");
         PrintObjectMatrix(*object);
+        if (object->type >= SpaceObject::kTypeCraft && object->active == 0) std::printf("inactive %d\n", int(object->uoid));
         if (const EcmSystem* const ecm = SwitchedOnEcm(*object)) std::printf("ecm %d %d\n", int(object->uoid), int(ecm->range));
     }
     const NetSession* const session = game.netSession;

@@ -9,8 +9,9 @@ class GameState;
 // dust, wallpaper and light records), `object U TYPE "NAME"` for each
 // object of its world that has a uoid, in world order (those numbered from
 // NetSession::kClientUoidBase up are this machine's own), each followed by
-// its `matrix` line (PrintObjectMatrix) and, for a craft whose ECM is
-// switched on, `ecm U RANGE`; and one
+// its `matrix` line (PrintObjectMatrix), for a craft out of the world (a
+// wreck, a ship gone through a gate) `inactive U`, and for a craft whose ECM
+// is switched on, `ecm U RANGE`; and one
 // `net player "NAME" score S kills K` for each entry of the player table in
 // use. Without a mission the goals and the sky are 0 and no object is told.
 void PrintNetReport(const GameState& game);

@@ -78,6 +78,10 @@ public:
     // The craft stands at the place its start gave it, which is also where
     // it comes back after a death.
     void StartAt(const Vector3& at);
+    // Out of the flight without a death: through a gate, or given up by its
+    // pilot's eject. Inactive and touching nothing, yet no wreck, so nothing
+    // brings it back as its pilot's ship; only a jump in undoes it.
+    void LeaveFlight();
     // The steering operations the pilot AI uses.
     int32_t IsTargetAhead();
     int32_t IsAheadOfTarget();
@@ -148,8 +152,8 @@ public:
     DynArray<Turret*> turrets;   // owned
     SceneObject* engineGlow = nullptr;
     int32_t jumpDeadline = 0;
-    // Set once a jump has carried the craft out of the flight: inactive, yet
-    // no wreck.
+    // Set once the craft has left the flight without a death (a jump out, or
+    // its pilot's eject in a network game): inactive, yet no wreck.
     int32_t jumpedOut = 0;
     int32_t dead = 0;
     FxObject* firstExplosion = nullptr;   // cleared by the explosion when it goes

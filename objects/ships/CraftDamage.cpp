@@ -161,7 +161,7 @@ void Craft::Destroy(SpaceObject* killerObject, int32_t fromNetwork) {
         Craft* const abandoned = own != nullptr ? own->abandonedCraft : nullptr;
         if (abandoned != nullptr) {
             if (abandoned->active != 0) kinds::SendRemoval(*session, abandoned, killerObject);
-            abandoned->Deactivate(0);
+            abandoned->LeaveFlight();
         }
         if (IsShip(this)) {
             if (session->IsHost()) {

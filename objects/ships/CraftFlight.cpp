@@ -204,9 +204,13 @@ void Craft::CompleteJump() {
         auto* const own = type == kTypePlayerShip ? dynamic_cast<PlayerShip*>(this) : nullptr;
         if (own != nullptr && own->abandonedCraft != nullptr) {
             if (own->abandonedCraft->active != 0) kinds::SendRemoval(*session, own->abandonedCraft, nullptr);
-            own->abandonedCraft->Deactivate(0);
+            own->abandonedCraft->LeaveFlight();
         }
     }
+    LeaveFlight();
+}
+
+void Craft::LeaveFlight() {
     jumpDeadline = 0;
     jumpedOut = 1;
     collisionDelay = -1;

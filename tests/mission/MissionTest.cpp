@@ -643,6 +643,18 @@ TEST_F(MissionTest, StartsAndRespawnsStandApartRoundASmallStation) {
     for (const SpaceObject* ship : ships) EXPECT_GE(moved.Difference(ship->Position()).Length(), 20.0f);
     const Vector3 clear{-3000.0f, 0.0f, 0.0f};
     EXPECT_LT(FreeSpawnPlace(*wreck, clear).Difference(clear).Length(), 1e-3f);
+    // Clear of a hull is not yet room: a place less than twice the two
+    // radii from a ship moves out to that, one beyond it stays.
+    SpaceObject* const lone = builder_->Spawn(builder_->Ball("SHIP", 10.0f), 3);
+    lone->type = SpaceObject::kTypeAiShip;
+    lone->Activate(0);
+    lone->SetPositionFlags(clear, Transform::kAllFlags | 0x10);
+    for (const float off : {21.0f, 30.0f, 39.0f}) {
+        const Vector3 near = clear.Sum(Vector3{0.0f, 0.0f, off});
+        EXPECT_GE(FreeSpawnPlace(*wreck, near).Difference(lone->Position()).Length(), 40.0f) << off;
+    }
+    const Vector3 roomy = clear.Sum(Vector3{0.0f, 0.0f, 41.0f});
+    EXPECT_LT(FreeSpawnPlace(*wreck, roomy).Difference(roomy).Length(), 1e-3f);
 }
 
 // Each set-up makes the ten exclamations of the sample "fx.iff" anew, the

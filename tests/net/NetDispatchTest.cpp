@@ -198,6 +198,16 @@ TEST_F(NetDispatchTest, AnUpdateBringsAnEndedCopyBackWhole) {
     Deliver(client, 1, bytes);
     EXPECT_EQ(ship_->active, 1u);
     EXPECT_EQ(ship_->flags & SpaceObject::kFlagNoCollisions, 0u);
+    // Ended by the host without an explosion, it left the flight, no wreck
+    // to bring back; the host's update of its jump in makes it fly again.
+    NetPacket destroy;
+    destroy.BuildObjectEventPacket(kObjectDestroy, ship_, nullptr);
+    Deliver(client, 1, Built(destroy));
+    EXPECT_EQ(ship_->active, 0u);
+    EXPECT_NE(ship_->jumpedOut, 0);
+    Deliver(client, 1, bytes);
+    EXPECT_EQ(ship_->active, 1u);
+    EXPECT_EQ(ship_->jumpedOut, 0);
 }
 
 // The host brought a pilot back: its update takes the client's own wreck,

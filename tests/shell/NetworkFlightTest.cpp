@@ -695,3 +695,77 @@ TEST(NetworkFlight, AClientPilotShotDownFliesAgainOnEveryMachine) {
     }
     EXPECT_NEAR(held["Cid"][ships["Cid"]][11], 300.0, 1.0) << transcript;
 }
+
+namespace {
+
+// Ann hosts netgate.uli; Bob, then Cid join it. Once Cid is in, Bob opens
+// his throttle and flies into the gate ahead of his start; Cid only looks
+// on. Ann ends the game twenty seconds after Cid joined, long after Bob's
+// ship left and past the six seconds in which a wreck would have been
+// brought back; the clients then end with it.
+constexpr const char* kHostWaitsOut =
+    "wait-limit 600\n"
+    "at 1 wait message \"Cid has joined the game.\"\n"
+    "at 400 quit\n";
+constexpr const char* kClientFliesThroughTheGate =
+    "wait-limit 600\n"
+    "at 1 wait message \"Cid has joined the game.\"\n"
+    "at 20 press 13\nat 60 release 13\n"
+    "at 61 wait message \"You have been disconnected from the server!\"\n"
+    "at 70 quit\n";
+constexpr const char* kClientStays =
+    "wait-limit 600\n"
+    "at 1 wait message \"You have been disconnected from the server!\"\n"
+    "at 10 quit\n";
+
+// The uoids a pilot's report holds out of the world.
+std::set<int> Inactive(const std::string& lines) {
+    std::set<int> uoids;
+    const std::regex line("\ninactive (\\d+)\n");
+    for (auto it = std::sregex_iterator(lines.begin(), lines.end(), line); it != std::sregex_iterator(); ++it) {
+        uoids.insert(std::stoi((*it)[1].str()));
+    }
+    return uoids;
+}
+
+}  // namespace
+
+// A client who leaves through the gate is gone on every machine: the host,
+// the client himself and another member end holding his ship out of the
+// world, many seconds after the jump, and none of them ever tells it back;
+// the two ships that stayed still fly everywhere.
+TEST(NetworkFlight, AClientWhoJumpsOutIsGoneOnEveryMachineForGood) {
+    HostAndClient game;
+    ASSERT_TRUE(game.Ready()) << game.Failure();
+    auto ann = game.Run("ann", {"--mission", "netgate.uli", "--seconds", "60", "--host", "--pilot", "Ann", "--script",
+                                game.Script("ann.txt", kHostWaitsOut)});
+    ASSERT_TRUE(ann->WaitForLine("hosting \"", 15000)) << ann->Transcript();
+    // Bob first: his place in the table puts him before the gate.
+    auto bob = game.Run("bob", {"--join", "--seconds", "60", "--pilot", "Bob", "--script",
+                                game.Script("bob.txt", kClientFliesThroughTheGate)});
+    ASSERT_TRUE(bob->WaitForLine("joined \"", 15000)) << bob->Transcript();
+    auto cid = game.Run("cid", {"--join", "--seconds", "60", "--pilot", "Cid", "--script",
+                                game.Script("cid.txt", kClientStays)});
+    ASSERT_TRUE(bob->WaitForLine("goal 1 met", 30000)) << bob->Transcript() << ann->Transcript();
+    const auto jumped = std::chrono::steady_clock::now();
+    EXPECT_EQ(ann->Wait(40000), 0) << ann->Transcript();
+    const auto ended = std::chrono::steady_clock::now();
+    EXPECT_EQ(bob->Wait(20000), 0) << bob->Transcript();
+    EXPECT_EQ(cid->Wait(20000), 0) << cid->Transcript();
+    // The host's end came well past the jump's 1.8 s and a wreck's 6 s.
+    EXPECT_GE(ended - jumped, std::chrono::seconds(9));
+
+    const std::string transcript = ann->Transcript() + bob->Transcript() + cid->Transcript();
+    const int annShip = OwnShip(ann->Transcript()), bobShip = OwnShip(bob->Transcript()), cidShip = OwnShip(cid->Transcript());
+    ASSERT_GE(annShip, 0) << transcript;
+    ASSERT_GE(bobShip, 0) << transcript;
+    ASSERT_GE(cidShip, 0) << transcript;
+    for (const std::string& lines : {ann->Transcript(), bob->Transcript(), cid->Transcript()}) {
+        EXPECT_NE(lines.find("\nobject " + std::to_string(bobShip) + " "), std::string::npos) << lines;
+        const std::set<int> out = Inactive(lines);
+        EXPECT_EQ(out.count(bobShip), 1u) << lines;
+        EXPECT_EQ(out.count(annShip), 0u) << lines;
+        EXPECT_EQ(out.count(cidShip), 0u) << lines;
+        EXPECT_EQ(lines.find("\nrespawn " + std::to_string(bobShip) + " "), std::string::npos) << lines;
+    }
+}

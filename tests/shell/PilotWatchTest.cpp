@@ -11,12 +11,19 @@
 #include "engine/Clock.h"
 #include "engine/Random.h"
 #include "game/GameState.h"
+#include "mission/MissionSetUp.h"
 #include "net/NetGameSettings.h"
+#include "net/NetPacket.h"
 #include "net/NetPacketType.h"
 #include "net/NetworkHooks.h"
+#include "net/PacketBytes.h"
 #include "objects/ships/Craft.h"
+#include "objects/ships/PlayerShip.h"
+#include "objects/space/JumpGate.h"
 #include "objects/space/WorldPass.h"
 #include "scene/Camera.h"
+#include "shell/FlightCommands.h"
+#include "tests/support/world/NetPacketBytes.h"
 #include "tests/support/world/RecordingNetSession.h"
 #include "tests/support/world/WorldBuilder.h"
 
@@ -75,6 +82,43 @@ protected:
         EXPECT_EQ(ship.velocity.Length(), 0.0f);
         EXPECT_EQ(ship.angularVelocity.Length(), 0.0f);
         EXPECT_EQ(ship.hitPoints, ship.maxHitPoints);
+    }
+
+    // A member's word that `ship` left without exploding (or, `explode`
+    // set, that it died), as its machine sends it.
+    static std::vector<uint8_t> Removal(const Craft& ship, int32_t explode) {
+        NetPacket request;
+        request.BuildObjectEventPacket(kDestructionRequest, &ship, nullptr);
+        std::vector<uint8_t> bytes = Built(request);
+        PacketWriter(bytes.data(), uint32_t(bytes.size())).I32(16, explode);
+        return bytes;
+    }
+    // The packets of a type the session sent about `uoid`, with their explode words.
+    static std::vector<int32_t> Sent(const RecordingNetSession& session, uint16_t type, int32_t uoid) {
+        std::vector<int32_t> flags;
+        for (const RecordingNetSession::Sent& sent : session.sent) {
+            if (sent.bytes.size() < 20 || PacketReader(sent.bytes.data(), 20).U16(0) != type) continue;
+            if (PacketReader(sent.bytes.data(), 20).I32(8) == uoid) flags.push_back(PacketReader(sent.bytes.data(), 20).I32(16));
+        }
+        return flags;
+    }
+    // The lines told about a ship's return.
+    std::vector<std::string> Returns(int32_t uoid) const {
+        std::vector<std::string> lines;
+        for (const std::string& line : said_) {
+            if (line.rfind("respawn " + std::to_string(uoid) + " ", 0) == 0) lines.push_back(line);
+        }
+        return lines;
+    }
+    JumpGate* Gate(const Vector3& at) {
+        auto* const gate = world_.SpawnAs<JumpGate>(world_.Ball("GATE", 50.0f), 3);
+        gate->SetPositionFlags(at, Transform::kAllFlags | 0x10);
+        return gate;
+    }
+    static void ExpectOut(const Craft& ship) {
+        EXPECT_EQ(ship.active, 0u);
+        EXPECT_EQ(ship.dead, 0);
+        EXPECT_NE(ship.jumpedOut, 0);
     }
 
     WorldBuilder world_;
@@ -142,6 +186,208 @@ TEST_F(PilotWatchTest, AFlightAloneIsLostAndAClientWaitsForItsHost) {
     Fly(2 * DeathWatch::kRestartDelayMs);
     EXPECT_FALSE(lost_);
     EXPECT_EQ(client->active, 0u);
+}
+
+// Ann hosts; Bob and Cid fly copies 7 and 8. Bob reaches the gate and his
+// machine says his ship left: it is out on the host and every machine is
+// told so, without an explosion, and Ann's shots on the way earn no kill. Cid, shot down, claims a jump in his death
+// throes: refused, his death runs on. Seven seconds on, Cid is back at his
+// start and Bob is not, is never told back nor sent out again, and a death
+// Bob reports afterwards is nobody's kill. Ann's own jump is the same road.
+TEST_F(PilotWatchTest, APilotWhoJumpsOutIsNeverBroughtBackAndADyingOneCannotJump) {
+    auto* const session = new RecordingNetSession(true);
+    world_.Game().netSession = session;
+    const Vector3 annStart{-200.0f, 0.0f, 0.0f}, bobStart{0.0f, 0.0f, 300.0f}, cidStart{300.0f, 0.0f, 0.0f};
+    Craft* const ann = Ship(SpaceObject::kTypePlayerShip, 1, annStart);
+    Craft* const bob = Ship(SpaceObject::kTypeAiShip, 7, bobStart);
+    Craft* const cid = Ship(SpaceObject::kTypeAiShip, 8, cidStart);
+    world_.Game().playerShip = ann;
+    session->AddPlayer(session->ownDpid, "Ann", 1);
+    session->AddPlayer(2, "Bob", 7);
+    session->AddPlayer(3, "Cid", 8);
+    JumpGate* const gate = Gate({0.0f, 0.0f, 3000.0f});
+    watch_.Start([this](const std::string& line) { said_.push_back(line); }, true);
+    Fly(100);
+
+    // Bob's reports brought his copy into the gate, Ann's gun striking it
+    // on the way: a jump is his way out, no kill.
+    DamageRecord shot;
+    shot.source = ann;
+    shot.amounts[0] = 5;
+    bob->TakeDamage(0, shot, ann);
+    bob->SetPositionFlags(gate->Position(), Transform::kAllFlags | 0x10);
+    Deliver(*session, 2, Removal(*bob, 0));
+    ExpectOut(*bob);
+    EXPECT_TRUE(session->kills.empty());
+    EXPECT_EQ(Sent(*session, kObjectDestroy, 7), std::vector<int32_t>{0});
+    // Cid's death reaches the host; a jump claimed while he dies is refused.
+    Deliver(*session, 3, Removal(*cid, 1));
+    EXPECT_NE(cid->dead, 0);
+    session->sent.clear();
+    Deliver(*session, 3, Removal(*cid, 0));
+    EXPECT_NE(cid->dead, 0);
+    EXPECT_EQ(cid->jumpedOut, 0);
+    EXPECT_TRUE(session->sent.empty());
+    // A death claimed for the ship that left names nobody's kill.
+    NetPacket death;
+    death.BuildObjectEventPacket(kDeath, ann, bob);
+    Deliver(*session, 2, Built(death));
+    EXPECT_TRUE(session->kills.empty());
+
+    Fly(DeathWatch::kRestartDelayMs + 1000);
+    ExpectBackAtStart(*cid, cidStart);
+    ExpectOut(*bob);
+    EXPECT_EQ(Returns(8).size(), 1u);
+    EXPECT_TRUE(Returns(7).empty());
+    session->sent.clear();
+    world_.Clock().Advance(100);
+    world_.Game().NetSend();
+    for (const RecordingNetSession::Sent& sent : session->sent) {
+        EXPECT_FALSE(sent.bytes.size() > 12 && sent.bytes[0] == kObjectUpdate && sent.bytes[8] == 7);
+    }
+
+    // The host's own ship through the gate: every machine is told it left,
+    // and neither its own watch nor anything else brings it back.
+    session->sent.clear();
+    ann->Jump(gate);
+    Fly(Craft::kJumpMs + 100);
+    ExpectOut(*ann);
+    EXPECT_EQ(Sent(*session, kObjectDestroy, 1), std::vector<int32_t>{0});
+    Fly(DeathWatch::kRestartDelayMs + 1000);
+    EXPECT_FALSE(lost_);
+    ExpectOut(*ann);
+    EXPECT_TRUE(Returns(1).empty());
+}
+
+// Away from any gate a member's ship leaves only as its pilot's eject: out
+// for good, never back. Bob, whom Ann's gun struck a moment before, was
+// brought down all the same: Ann keeps the kill. Cid, whom nobody struck,
+// just leaves.
+TEST_F(PilotWatchTest, AShipLeftAwayFromAGateIsGoneAndUnderFireItIsTheShootersKill) {
+    auto* const session = new RecordingNetSession(true);
+    world_.Game().netSession = session;
+    Craft* const ann = Ship(SpaceObject::kTypePlayerShip, 1, {-200.0f, 0.0f, 0.0f});
+    Craft* const bob = Ship(SpaceObject::kTypeAiShip, 7, {0.0f, 0.0f, 300.0f});
+    Craft* const cid = Ship(SpaceObject::kTypeAiShip, 8, {300.0f, 0.0f, 0.0f});
+    world_.Game().playerShip = ann;
+    session->AddPlayer(session->ownDpid, "Ann", 1);
+    session->AddPlayer(2, "Bob", 7);
+    session->AddPlayer(3, "Cid", 8);
+    Gate({0.0f, 0.0f, 3000.0f});
+    watch_.Start([this](const std::string& line) { said_.push_back(line); }, true);
+    Fly(100);
+
+    DamageRecord shot;
+    shot.source = ann;
+    shot.amounts[0] = 5;
+    bob->TakeDamage(0, shot, ann);
+    Fly(500);
+    Deliver(*session, 2, Removal(*bob, 0));
+    Deliver(*session, 3, Removal(*cid, 0));
+    ExpectOut(*bob);
+    ExpectOut(*cid);
+    ASSERT_EQ(session->kills.size(), 1u);
+    EXPECT_EQ(session->kills[0].killer, 1);
+    EXPECT_EQ(session->kills[0].victim, 7);
+    EXPECT_EQ(Sent(*session, kObjectDestroy, 7), std::vector<int32_t>{0});
+    EXPECT_EQ(Sent(*session, kObjectDestroy, 8), std::vector<int32_t>{0});
+    Fly(DeathWatch::kRestartDelayMs + 1000);
+    ExpectOut(*bob);
+    ExpectOut(*cid);
+    EXPECT_TRUE(Returns(7).empty());
+    EXPECT_TRUE(Returns(8).empty());
+}
+
+// An eject in a network game: the ship left behind leaves the flight on
+// the pilot's machine at once and its machine says so, without an
+// explosion (the host's own tells every machine); the host takes a
+// client's word and holds its copy out; and none of them ever comes back
+// while the pilot flies on in the pod.
+TEST_F(PilotWatchTest, AShipLeftByAnEjectLeavesEveryMachineAndNeverComesBack) {
+    auto* const client = new RecordingNetSession(false);
+    world_.Game().netSession = client;
+    Craft* const bob = Ship(SpaceObject::kTypePlayerShip, 7, {0.0f, 0.0f, 300.0f});
+    world_.Game().playerShip = bob;
+    client->AddPlayer(client->ownDpid, "Bob", 7);
+    watch_.Start([this](const std::string& line) { said_.push_back(line); }, true);
+    Fly(100);
+    auto* const bobsPod = new PlayerShip(world_.Template("POD"));
+    ASSERT_TRUE(EjectInto(world_.Game(), bobsPod));
+    ExpectOut(*bob);
+    EXPECT_EQ(Sent(*client, kDestructionRequest, 7), std::vector<int32_t>{0});
+    const std::vector<uint8_t> request = client->sent.back().bytes;
+    Fly(DeathWatch::kRestartDelayMs + 1000);
+    ExpectOut(*bob);
+    EXPECT_EQ(world_.Game().playerShip, bobsPod);
+    world_.Remove(bobsPod);
+    world_.Remove(bob);
+    world_.Game().playerShip = nullptr;
+    delete client;
+
+    // On the host: Bob's word about his copy, and the host's own eject.
+    auto* const host = new RecordingNetSession(true);
+    world_.Game().netSession = host;
+    Craft* const ann = Ship(SpaceObject::kTypePlayerShip, 1, {-200.0f, 0.0f, 0.0f});
+    Craft* const copy = Ship(SpaceObject::kTypeAiShip, 7, {0.0f, 0.0f, 300.0f});
+    world_.Game().playerShip = ann;
+    host->AddPlayer(host->ownDpid, "Ann", 1);
+    host->AddPlayer(2, "Bob", 7);
+    said_.clear();
+    watch_.Start([this](const std::string& line) { said_.push_back(line); }, true);
+    Fly(100);
+    Deliver(*host, 2, request);
+    ExpectOut(*copy);
+    EXPECT_EQ(Sent(*host, kObjectDestroy, 7), std::vector<int32_t>{0});
+    auto* const annsPod = new PlayerShip(world_.Template("POD"));
+    ASSERT_TRUE(EjectInto(world_.Game(), annsPod));
+    ExpectOut(*ann);
+    EXPECT_EQ(Sent(*host, kObjectDestroy, 1), std::vector<int32_t>{0});
+    Fly(DeathWatch::kRestartDelayMs + 1000);
+    EXPECT_FALSE(lost_);
+    ExpectOut(*copy);
+    ExpectOut(*ann);
+    EXPECT_TRUE(said_.empty());
+}
+
+// After a leave and a rejoin Bob's place in the host's table (3) is not the
+// one his own machine started him by (1): his copy waits at the host's
+// pick, but his first report from near his own start makes that start his
+// copy's, and a report from elsewhere later does not. Shot down, he comes
+// back exactly there.
+TEST_F(PilotWatchTest, APilotComesBackWhereItsOwnMachineStartedItAfterARejoin) {
+    auto* const session = new RecordingNetSession(true);
+    world_.Game().netSession = session;
+    Craft* const ann = Ship(SpaceObject::kTypePlayerShip, 1, {0.0f, 0.0f, 0.0f});
+    world_.Game().playerShip = ann;
+    const Vector3 ownStart = PickNetworkStart(1);
+    const Vector3 hostsPick = PickNetworkStart(3);
+    ASSERT_GT(ownStart.Difference(hostsPick).Length(), 100.0f);
+    Craft* const bob = Ship(SpaceObject::kTypeAiShip, 7, hostsPick);
+    session->AddPlayer(session->ownDpid, "Ann", 1);
+    session->AddPlayer(5, "Dee", -1);
+    session->AddPlayer(6, "Eve", -1);
+    const int32_t entry = session->AddPlayer(2, "Bob", 7);
+    ASSERT_EQ(entry, 3);
+    session->EditPlayer(entry)->shipMadeAt = GetMilliseconds();
+    watch_.Start([this](const std::string& line) { said_.push_back(line); }, true);
+    Fly(100);
+
+    const auto report = [&](const Vector3& at) {
+        const Vector3 was = bob->Position();
+        bob->SetPositionFlags(at, Transform::kAllFlags | 0x10);
+        NetPacket info;
+        info.BuildObjectPacket(kPlayerInfo, bob);
+        bob->SetPositionFlags(was, Transform::kAllFlags | 0x10);
+        Deliver(*session, 2, Built(info));
+    };
+    // A frame's flight off his start, then on ahead.
+    report(ownStart.Sum(Vector3{4.0f, 0.0f, 6.0f}));
+    Fly(500);
+    report(ownStart.Sum(Vector3{0.0f, 0.0f, 150.0f}));
+    EXPECT_LT(bob->Position().Difference(ownStart.Sum(Vector3{0.0f, 0.0f, 150.0f})).Length(), 0.01f);
+    Wreck(*bob);
+    Fly(DeathWatch::kRestartDelayMs + 200);
+    ExpectBackAtStart(*bob, ownStart);
 }
 
 }  // namespace

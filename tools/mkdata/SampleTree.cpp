@@ -25,6 +25,7 @@
 #include "tools/mkdata/MissionData.h"
 #include "tools/mkdata/NetDepotData.h"
 #include "tools/mkdata/NetDuelData.h"
+#include "tools/mkdata/NetGateData.h"
 #include "tools/mkdata/NetRespawnData.h"
 #include "tools/mkdata/NetFightData.h"
 #include "tools/mkdata/NetScriptData.h"
@@ -155,6 +156,8 @@ bool WriteSampleTree(const std::string& rootText, std::string* failure) {
     if (WriteNetDepotMission(netDepot.c_str()) != kStatusOk) return fail("cannot write " + netDepot.string());
     const fs::path netDuel = root / "missions" / kNetDuelMissionFile;
     if (WriteNetDuelMission(netDuel.c_str()) != kStatusOk) return fail("cannot write " + netDuel.string());
+    const fs::path netGate = root / "missions" / kNetGateMissionFile;
+    if (WriteNetGateMission(netGate.c_str()) != kStatusOk) return fail("cannot write " + netGate.string());
     const fs::path netRespawn = root / "missions" / kNetRespawnMissionFile;
     if (WriteNetRespawnMission(netRespawn.c_str()) != kStatusOk) return fail("cannot write " + netRespawn.string());
     if (!WriteNetScripts(root.string())) return fail("cannot write " + (root / "scripts").string());
