@@ -35,6 +35,18 @@ float OffNose(const SpaceObject& craft, const Vector3& direction) {
     return std::acos(std::clamp(local.z / length, -1.0f, 1.0f)) * kDegrees;
 }
 
+// The local unit axis of a turret's axis code (x = 1, y = 2, z = 3, the
+// sign giving the direction); zero for none.
+Vector3 AxisOf(int32_t code) {
+    const float sign = code < 0 ? -1.0f : 1.0f;
+    switch (code < 0 ? -code : code) {
+        case 1: return {sign, 0.0f, 0.0f};
+        case 2: return {0.0f, sign, 0.0f};
+        case 3: return {0.0f, 0.0f, sign};
+        default: return {0.0f, 0.0f, 0.0f};
+    }
+}
+
 }  // namespace
 
 AiBrain::AiBrain(SpaceObject* owner) : ship(owner) {}
@@ -126,6 +138,55 @@ void AiBrain::Track(AiShip& pilot, const SpaceObject& target) {
     pilot.SetRotationVector(command);
 }
 
+const Turret* AiBrain::DeckTurret(AiShip& pilot) {
+    if (pilot.turrets.Count() == 0) return nullptr;
+    for (ShipSystem* weapon : pilot.GetWeaponList()) {
+        if (weapon->typeId != Weapon::kMissileLauncher && !pilot.OnTurretBarrel(*weapon)) return nullptr;
+    }
+    const Turret* const turret = pilot.turrets[0];
+    return AxisOf(turret->yawAxis).Length() > 0.0f ? turret : nullptr;
+}
+
+void AiBrain::BringDeckToBear(AiShip& pilot, const SpaceObject& target, const Turret& turret) {
+    const Vector3 line = target.Position().Difference(pilot.Position());
+    const float distance = line.Length();
+    if (!(distance > 0.0f)) return;
+    Vector3 seen = effects::DirectionToLocal(pilot.world, line);
+    if (!(seen.Length() > 0.0f)) return;
+    seen.Normalize();
+    // The deck is the plane the turrets turn in; its normal is where they
+    // fire. Ahead is the bow laid on the deck, abeam the side the target is on.
+    const Vector3 deck = AxisOf(turret.yawAxis);
+    Vector3 ahead{0.0f, 0.0f, 1.0f};
+    if (std::abs(deck.z) > 0.5f) ahead = Vector3{0.0f, 1.0f, 0.0f};
+    ahead = ahead.Difference(deck.Scaled(ahead.Dot(deck)));
+    ahead.Normalize();
+    Vector3 abeam = deck.Cross(ahead);
+    if (seen.Dot(abeam) < 0.0f) abeam = abeam.Scaled(-1.0f);
+
+    // Nearer than where it turns in, the target goes from the bow toward the
+    // beam and up off the deck; nearer than the holding distance, astern.
+    const float reach = float(pilot.GetMaxWeaponRange());
+    const float turnIn = kDeckTurnInShare * reach, hold = kDeckHoldShare * reach;
+    const float share = turnIn > hold ? std::clamp((turnIn - distance) / (turnIn - hold), 0.0f, 2.0f) : 1.0f;
+    const float bearing = std::min(90.0f * share, kDeckWidestBearing);
+    const float elevation = std::max(0.5f * float(turret.greatestPitch), kDeckLeastElevation) * std::min(share, 1.0f);
+    const float b = bearing / kDegrees, e = elevation / kDegrees;
+    const Vector3 wanted = ahead.Scaled(std::cos(b) * std::cos(e))
+                               .Sum(abeam.Scaled(std::sin(b) * std::cos(e)))
+                               .Sum(deck.Scaled(std::sin(e)));
+    // Turning the ship about wanted x seen carries the target's direction
+    // toward the wanted one; straight opposite, any turn off the deck will do.
+    const float off = std::acos(std::clamp(wanted.Dot(seen), -1.0f, 1.0f)) * kDegrees;
+    Vector3 axis = wanted.Cross(seen);
+    if (axis.Length() < 1e-4f) axis = off > 90.0f ? abeam : Vector3{0.0f, 0.0f, 0.0f};
+    if (axis.Length() > 0.0f) axis.Normalize();
+    Vector3 command = axis.Scaled(off * kCloseRate).Difference(pilot.angularVelocity).Scaled(kSpinResponse);
+    const float largest = std::max({std::abs(command.x), std::abs(command.y), std::abs(command.z)});
+    if (largest > pilot.maxTurnRate && largest > 0.0f) command = command.Scaled(pilot.maxTurnRate / largest);
+    pilot.SetRotationVector(command);
+}
+
 void AiBrain::Think() {
     AiShip* const pilot = Pilot();
     if (pilot == nullptr || pilot->active == 0 || pilot->dead != 0) {
@@ -206,6 +267,15 @@ void AiBrain::ExecuteBehavior() {
         case kPursue:
         case kAttack: {
             if (target == nullptr) break;
+            // A ship that fights from its deck closes bow first like any
+            // other; near the target it turns its deck to it.
+            const Turret* const deck = DeckTurret(*pilot);
+            if (deck != nullptr && pilot->DistanceTo(*target) < kDeckTurnInShare * float(pilot->GetMaxWeaponRange())) {
+                BringDeckToBear(*pilot, *target, *deck);
+                Throttle(*pilot, behavior == kPursue ? 100 : kAttackThrottle);
+                Boost(*pilot, false);
+                return;
+            }
             // Pursuit flies to where the target will be; within weapon range the
             // nose goes on the target itself, since gun shots strike at once.
             const float leadSeconds = behavior == kPursue ? kLeadSeconds : 0.0f;

@@ -7,6 +7,7 @@
 
 class AiShip;
 class SpaceObject;
+class Turret;
 
 // The per-ship brain of an AI ship: it keeps a hostile target, picks one of
 // five behaviours each think, steers and throttles the ship for it, and
@@ -35,6 +36,14 @@ public:
     // grants were rounded down).
     static constexpr int32_t kCruiseThrottle = 33;
     static constexpr int32_t kAvoidThrottle = 20;    // slower turns tighter
+    // A ship whose guns all sit on turrets closes on its target bow first;
+    // inside the first share of its guns' reach it turns the target toward
+    // its beam, above the deck where the turrets bear, circles it at the
+    // second share and opens out when nearer, never running into it.
+    static constexpr float kDeckTurnInShare = 0.6f;
+    static constexpr float kDeckHoldShare = 0.4f;
+    static constexpr float kDeckWidestBearing = 150.0f;   // degrees off the bow, when too near
+    static constexpr float kDeckLeastElevation = 10.0f;   // degrees above the deck
     // A wingman's lines of "commwm.iff".
     static constexpr int32_t kLineAttacking = 1, kLineBreaking = 2, kLineTargetDown = 3;
 
@@ -84,4 +93,11 @@ private:
     void Steer(AiShip& pilot, const Vector3& direction);
     // Turns the nose onto a target and keeps it there as it moves.
     void Track(AiShip& pilot, const SpaceObject& target);
+    // The turret that sets where a ship fighting from its deck holds its
+    // target: its first, when every gun of the ship is on a turret; else null.
+    static const Turret* DeckTurret(AiShip& pilot);
+    // Turns the ship so that the target lies above the deck where the turrets
+    // reach it: off the bow where it turns in, abeam at the holding distance,
+    // astern nearer.
+    void BringDeckToBear(AiShip& pilot, const SpaceObject& target, const Turret& turret);
 };

@@ -394,6 +394,111 @@ TEST_F(PilotAiTest, ACapitalShipsTurretsSpareAFighterOutOfReachAndGiveOneInReach
     EXPECT_NE(near->active, 0);
 }
 
+// The capital ship run straight into a fighter that sits still, nobody at
+// its helm: each contact hurts the fighter by the capital's weight behind
+// the blow and the capital by the fighter's, past whatever shields and
+// armour let through. The Lancer, shields only, is wrecked; the P101 wears
+// two layers of armour: the first gives up the facing that took the blow,
+// and the second, which the blow never reaches once the first has soaked
+// it, is left whole, and with it the hull, however often it is rammed.
+TEST_F(PilotAiTest, ACapitalRunningIntoAnIdleFighterHurtsItAsItsShieldsAndArmourAllow) {
+    const auto armour = [](AiShip& ship) {
+        std::vector<ArmorSystem*> layers;
+        for (ShipSystem* s = ship.GetSystem(ShipSystem::kArmor, nullptr); s != nullptr; s = ship.GetSystem(ShipSystem::kArmor, s)) {
+            layers.push_back(static_cast<ArmorSystem*>(s));
+        }
+        return layers;
+    };
+    const auto full = [](const ArmorSystem& layer, int32_t facing) { return layer.facings[facing] == layer.points * 25; };
+    // The capital, 400 ahead of the fighter's nose, flies into it; true at
+    // the first contact, within 40 s.
+    const auto runInto = [this](AiShip& capital, AiShip& fighter) {
+        for (int frame = 0; frame < 800; ++frame) {
+            Fly(50);
+            if (capital.collisionPartner == &fighter) return true;
+        }
+        return false;
+    };
+
+    {
+        SCOPED_TRACE("Lancer");
+        AiShip* const capital = Ship("Capital", "Ram", 2, {0.0f, 0.0f, 0.0f});
+        AiShip* const lancer = Ship("P102", "Sitter", 1, {0.0f, 0.0f, 400.0f}, true);
+        ASSERT_NE(capital, nullptr);
+        ASSERT_NE(lancer, nullptr);
+        ASSERT_TRUE(armour(*lancer).empty());
+        capital->aiEnabled = 0;   // straight on at its cruising speed
+        lancer->aiEnabled = 0;
+        ASSERT_TRUE(runInto(*capital, *lancer));
+        EXPECT_TRUE(lancer->dead != 0 || lancer->hitPoints <= lancer->maxHitPoints / 2) << lancer->hitPoints;
+        EXPECT_LT(capital->hitPoints, capital->maxHitPoints);
+        EXPECT_GT(capital->hitPoints, capital->maxHitPoints * 95 / 100);
+        builder_.Remove(lancer);
+        builder_.Remove(capital);
+    }
+
+    SCOPED_TRACE("P101");
+    AiShip* const capital = Ship("Capital", "Ram", 2, {0.0f, 0.0f, 0.0f});
+    AiShip* const p101 = Ship("P101", "Sitter", 1, {0.0f, 0.0f, 400.0f}, true);
+    ASSERT_NE(capital, nullptr);
+    ASSERT_NE(p101, nullptr);
+    capital->aiEnabled = 0;
+    p101->aiEnabled = 0;
+    const std::vector<ArmorSystem*> layers = armour(*p101);
+    ASSERT_EQ(layers.size(), 2u);
+    ASSERT_TRUE(runInto(*capital, *p101));
+    // The blow came on the nose (facing 0): the shield there and the first
+    // layer there are gone, the rest as they were.
+    auto* const shield = static_cast<ShieldSystem*>(p101->GetSystem(ShipSystem::kShield, nullptr));
+    ASSERT_NE(shield, nullptr);
+    EXPECT_EQ(shield->facings[0], 0);
+    EXPECT_EQ(layers[0]->facings[0], 0);
+    for (int32_t facing = 1; facing < 4; ++facing) EXPECT_TRUE(full(*layers[0], facing)) << facing;
+    for (int32_t facing = 0; facing < 4; ++facing) EXPECT_TRUE(full(*layers[1], facing)) << facing;
+    EXPECT_EQ(p101->hitPoints, p101->maxHitPoints);
+    const int32_t capitalAfterFirst = capital->hitPoints;
+    EXPECT_LT(capitalAfterFirst, capital->maxHitPoints);
+
+    // Pushed on for half a minute, hit after hit.
+    int32_t contacts = 1;
+    for (int frame = 0; frame < 600; ++frame) {
+        Fly(50);
+        if (capital->collisionPartner == p101) ++contacts;
+    }
+    EXPECT_GT(contacts, 3);
+    EXPECT_EQ(p101->hitPoints, p101->maxHitPoints);
+    EXPECT_EQ(p101->dead, 0);
+    for (int32_t facing = 0; facing < 4; ++facing) EXPECT_TRUE(full(*layers[1], facing)) << facing;
+    EXPECT_LT(capital->hitPoints, capitalAfterFirst);
+}
+
+// A capital ship whose guns all sit on its deck turrets, against a fighter
+// that sits still dead ahead of its bow, where no turret bears: it closes
+// bow first, then turns its deck to the fighter and circles it, its turrets
+// firing, and never runs into it.
+TEST_F(PilotAiTest, ACapitalShipTurnsItsDeckToAnIdleFighterAndCirclesItInsteadOfRammingIt) {
+    AiShip* const capital = Ship("Capital", "Bastion", 2, {0.0f, 0.0f, 0.0f});
+    AiShip* const sitter = Ship("P102", "Sitter", 1, {0.0f, 0.0f, 1500.0f}, true);
+    ASSERT_NE(capital, nullptr);
+    ASSERT_NE(sitter, nullptr);
+    sitter->aiEnabled = 0;
+    const float contact = capital->Radius() + sitter->Radius();
+    float nearest = capital->DistanceTo(*sitter);
+    int32_t collisions = 0;
+    uint32_t flown = 0;
+    for (; flown < 180000 && sitter->dead == 0 && sitter->active != 0; flown += 50) {
+        Fly(50);
+        if (capital->collisionPartner == sitter) ++collisions;
+        nearest = std::min(nearest, capital->DistanceTo(*sitter));
+    }
+    EXPECT_EQ(collisions, 0);
+    EXPECT_GT(nearest, 2.0f * contact);
+    EXPECT_EQ(sitter->lastAttacker.Get(), capital);
+    EXPECT_TRUE(sitter->dead != 0 || sitter->active == 0) << "still flying after " << flown << " ms, hull " << sitter->hitPoints;
+    EXPECT_EQ(capital->hitPoints, capital->maxHitPoints);
+    EXPECT_EQ(capital->brain->shotsFired, 0);   // the turrets, not a gun of the bow
+}
+
 // What a brain holds hostile is hostile whatever the sides say, until it
 // leaves the world (ASan watches the link).
 TEST_F(PilotAiTest, TheBrainsHostileTargetIsHostileUntilItGoes) {

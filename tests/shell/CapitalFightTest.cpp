@@ -4,12 +4,14 @@
 // what it holds from where things lie, as a player would: against the
 // enemy capital it holds off at its lasers' reach, beyond the deck
 // turrets', firing while the hull is on its nose; guarding the convoy it
-// goes for the raiders and keeps clear of the convoy's hull.
+// goes for the raiders and keeps clear of the convoy's hull. A pilot who
+// sits still, in the Lancer or in the sectors' own P101, wins nothing.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include "engine/input/KeySet.h"
@@ -26,6 +28,8 @@
 #include "objects/ships/Craft.h"
 #include "objects/weapons/Weapon.h"
 #include "shell/FlightInput.h"
+#include "shell/LaunchOptions.h"
+#include "shell/MissionFlight.h"
 #include "tests/support/world/SampleMissionTest.h"
 
 namespace {
@@ -49,7 +53,7 @@ constexpr float kFireCone = 10.0f;
 // Nearer the convoy than this the escorting pilot turns away from it.
 constexpr float kConvoyClearance = 400.0f;
 
-enum class Plan { kStandOff, kEscort };
+enum class Plan { kStandOff, kEscort, kIdle };
 
 class CapitalFightTest : public SampleMissionTest {
 protected:
@@ -60,9 +64,29 @@ protected:
         delete game.career;
         game.career = new CareerRecord;
         game.launchFromBase = 1;
-        RandomMissionGenerator::Of(game).chosenOffer = 0x80000000u + uint32_t(seed) * 16u;
+        RandomMissionGenerator& generator = RandomMissionGenerator::Of(game);
+        generator.networkGame = 0;   // an offer of the base, not the lobby's game
+        generator.parametersSet = 0;
+        generator.chosenOffer = 0x80000000u + uint32_t(seed) * 16u;
         if (SetUpMission(slot, -1) != kStatusOk) return false;
         if (LaunchPlayerShip() == nullptr) return false;
+        flight_goals::Start(game);
+        StartFlightInput(game);
+        return true;
+    }
+
+    // The random mission of that kind as `vorn --headless --random KIND
+    // --seed N` sets it up: no career, the sectors' own ship (the P101).
+    bool LaunchAsTheSectors(int32_t kind, int32_t seed) {
+        GameState& game = Game();
+        delete game.career;
+        game.career = nullptr;
+        game.launchFromBase = 0;
+        LaunchOptions options;
+        options.randomKind = kind;
+        options.seed = seed;
+        options.mission = "Rnd 0";
+        if (!SetUpLaunchMission(options) || game.playerShip == nullptr) return false;
         flight_goals::Start(game);
         StartFlightInput(game);
         return true;
@@ -122,6 +146,7 @@ protected:
     // What the pilot holds this frame.
     KeySet Keys(Plan plan, Craft& ship, SpaceObject& capital, bool goalMet) {
         KeySet keys;
+        if (plan == Plan::kIdle) return keys;   // hands off the stick, the throttle and the guns
         GameState& game = Game();
         keys.Set(kThrottleUp);
         if (goalMet || (plan == Plan::kStandOff && capital.active == 0)) {
@@ -167,6 +192,9 @@ protected:
         int32_t capitalHull = 0;
         int32_t playerRounds = 0;   // rounds the Lancer fired
         int32_t turretRounds = 0;   // rounds the capital's turrets fired
+        bool goalMet = false;       // the goal about the capital: destroy it, or see the convoy through
+        bool pilotDown = false;
+        int32_t rams = 0;           // frames in which the capital and the pilot's ship collided
     };
 
     static int32_t Rounds(Craft& craft, bool turrets) {
@@ -186,15 +214,20 @@ protected:
 
     // The mission of that slot flown to its end by the plan.
     Result Fight(const char* slot, Plan plan, int32_t seed, uint32_t longestMs) {
+        return Fly([this, slot, seed] { return Launch(slot, seed); }, plan, longestMs);
+    }
+
+    // The mission `launch` sets up, flown to its end by the plan.
+    Result Fly(const std::function<bool()>& launch, Plan plan, uint32_t longestMs) {
         Result result;
-        if (!Launch(slot, seed)) {
+        if (!launch()) {
             ADD_FAILURE() << "the mission does not launch";
             return result;
         }
         GameState& game = Game();
         frames_ = 0;
         breaking_ = false;
-        auto* const capital = dynamic_cast<Craft*>(Named(plan == Plan::kEscort ? "Convoy" : "Target"));
+        auto* const capital = dynamic_cast<Craft*>(Named("Convoy") != nullptr ? Named("Convoy") : Named("Target"));
         auto* const first = dynamic_cast<Craft*>(game.playerShip);
         if (capital == nullptr || first == nullptr) {
             ADD_FAILURE() << "no capital ship or no Lancer";
@@ -204,7 +237,10 @@ protected:
         const int32_t gunsBefore = Rounds(*first, false);
         for (uint32_t flown = 0; flown < longestMs; flown += kFrameMs) {
             auto* const ship = dynamic_cast<Craft*>(game.playerShip);
-            if (ship == nullptr || ship->dead != 0 || ship->active == 0) break;
+            if (ship == nullptr || ship->dead != 0 || ship->active == 0) {
+                result.pilotDown = true;
+                break;
+            }
             result.playerRounds = gunsBefore - Rounds(*ship, false);
             if (capital->active != 0) {
                 result.capitalHull = capital->hitPoints;
@@ -213,11 +249,13 @@ protected:
             bool met = false;
             for (Goal* goal = g_objectiveChain; goal != nullptr; goal = goal->nextGoal) {
                 if (goal != game.jumpGoal && goal->met != 0) met = true;
+                if (goal->GetSubject() == capital && goal->met != 0) result.goalMet = true;
             }
             game.commands.Capture(Keys(plan, *ship, *capital, met));
             HandleFlightInput(game, kFrameMs);
             builder_->Clock().Advance(kFrameMs);
             game.Simulate();
+            if (capital->collisionPartner == ship) ++result.rams;
             const flight_goals::Outcome outcome = flight_goals::GetOutcome();
             if (outcome != flight_goals::Outcome::kOpen) {
                 result.won = outcome == flight_goals::Outcome::kWon;
@@ -266,6 +304,29 @@ TEST_F(CapitalFightTest, ALancerFightingTheRaiderSeesTheConvoyThrough) {
                  std::to_string(r.capitalHull) + "\n";
     }
     EXPECT_GE(won, 2) << tally;
+}
+
+// Sitting still against the enemy capital wins nothing, in the career's
+// Lancer or in the sectors' own P101 (two layers of armour, which the
+// turrets' guns do not get through): the capital comes to the pilot, turns
+// its deck to it instead of running it down and fires; it never wrecks
+// itself on the pilot. The Lancer is shot to pieces; the P101 is still
+// sitting there when the watch ends, 70 s after the capital reached it.
+TEST_F(CapitalFightTest, AnIdlePilotIsShotAtByTheCapitalNeverRammedAndWinsNothing) {
+    for (const bool lancer : {true, false}) {
+        for (int32_t seed = 1; seed <= 3; ++seed) {
+            SCOPED_TRACE((lancer ? "Lancer, seed " : "P101, seed ") + std::to_string(seed));
+            const Result r = lancer ? Fight("Rnd 5", Plan::kIdle, seed, kFightMs)
+                                    : Fly([this, seed] { return LaunchAsTheSectors(RandomMissionGenerator::kDestroy, seed); },
+                                          Plan::kIdle, 200000);
+            EXPECT_EQ(r.rams, 0);
+            EXPECT_GT(r.turretRounds, 0);
+            EXPECT_EQ(r.pilotDown, lancer);
+            EXPECT_EQ(r.capitalHull, 1800);
+            EXPECT_FALSE(r.goalMet);
+            EXPECT_FALSE(r.won);
+        }
+    }
 }
 
 }  // namespace
