@@ -161,6 +161,11 @@ void Cockpit::Update(uint32_t now) {
 
 void Cockpit::Draw(Canvas& canvas, uint32_t now) {
     const bool canDraw = canvas.palette != nullptr && SelectFont(kHudFont) == kStatusOk;
+    // The HUD lies over the world, drawn in its own order: the depth the
+    // world left behind is no test for it, and among its own lines, all at
+    // one depth, the first drawn at a pixel would hide every later one.
+    const bool depthTest = canvas.DepthTestOn();
+    if (depthTest) canvas.DisableDepthTest();
     // Every line and picture drawn is kept clear of by the instruments'
     // marks, drawn last.
     HudKeepClear keepClear;
@@ -218,4 +223,5 @@ void Cockpit::Draw(Canvas& canvas, uint32_t now) {
         text(kText, x, kRadioY + shift + 12, radio->text);
     }
     if (canDraw) readout.Draw(canvas, keepClear);
+    if (depthTest) canvas.EnableDepthTest();
 }
