@@ -7,12 +7,10 @@
 #include "display/Canvas.h"
 #include "display/CanvasRect.h"
 #include "display/FontContext.h"
-#include "display/Palette.h"
-#include "display/PixelImage.h"
 #include "engine/Clock.h"
-#include "game/DrawString.h"
 #include "game/GameState.h"
 #include "game/HudKeepClear.h"
+#include "game/HudLayout.h"
 #include "game/RadarScope.h"
 #include "sound/SoundDevice.h"
 #include "sound/SoundObject.h"
@@ -161,61 +159,87 @@ void Cockpit::Update(uint32_t now) {
 
 void Cockpit::Draw(Canvas& canvas, uint32_t now) {
     const bool canDraw = canvas.palette != nullptr && SelectFont(kHudFont) == kStatusOk;
+    const int32_t shift = BottomShift(canvas.height);
+    int32_t hits[kFacings];
+    for (int32_t facing = 0; facing < kFacings; ++facing) {
+        hits[facing] = shieldHits[facing];
+        if (shieldHits[facing] > 0) --shieldHits[facing];
+    }
+    if (!canDraw) return;
+    // The HUD lies over the world, drawn in its own order: the depth the
+    // world left behind is no test for it, and among its own lines, all at
+    // one depth, the first drawn at a pixel would hide every later one.
+    const bool depthTest = canvas.DepthTestOn();
+    if (depthTest) canvas.DisableDepthTest();
     // Every line and picture drawn is kept clear of by the instruments'
     // marks, drawn last.
     HudKeepClear keepClear;
-    const auto text = [&](uint32_t colour, int32_t x, int32_t y, const char* line) {
-        if (!canDraw || line == nullptr || line[0] == 0) return;
-        SetFontColors(canvas.palette->MatchColor(colour), Canvas::kColorTransparent);
-        DrawStringOn(canvas, line, x, y);
-        keepClear.Add(x, y, int32_t(FontStringWidth(line)), int32_t(FontHeight()));
-    };
+    HudLayout layout;
     // The scope first: a long radio line running over it stays legible.
-    if (canDraw && readout.flying && readout.radar.shown) {
+    if (readout.flying && readout.radar.shown) {
         const CanvasRect scope = RadarPlace(canvas.width, canvas.height);
         RadarScope::Draw(canvas, readout.radar, scope);
         keepClear.Add(scope.x, scope.y, scope.width, scope.height);
+        layout.Fix(scope);
     }
-    for (const Label& label : kIndicatorLabels) text(indicators_[label.id] ? kLit : kDim, label.x, label.y, label.text);
+    // The top left block hangs from the top edge: indicators, damage, objective.
+    layout.BeginStack(HudLayout::kOpenDown);
+    for (const Label& label : kIndicatorLabels) {
+        layout.Text(indicators_[label.id] ? kLit : kDim, label.x, label.y, label.text);
+    }
+    layout.BeginUnit();
     char line[kMessageChars + 64];
-    text(kText, kDamageX, kDamageY, kDamageHeading);
+    layout.Text(kText, kDamageX, kDamageY, kDamageHeading);
     for (const Label& label : kGaugeLabels) {
         std::snprintf(line, sizeof line, "%s %3d%%", label.text, levels_[label.id - 1]);
-        text(levels_[label.id - 1] > 0 ? kWarningColour : kText, label.x, label.y, line);
-    }
-    const int32_t shift = BottomShift(canvas.height);
-    for (int32_t facing = 0; facing < kFacings; ++facing) {
-        text(shieldHits[facing] != 0 ? kHit : kDim, kFacingX[facing] + CentreShift(canvas.width), kFacingY[facing] + shift,
-             kFacingLabels[facing]);
-        if (shieldHits[facing] > 0) --shieldHits[facing];
+        layout.Text(levels_[label.id - 1] > 0 ? kWarningColour : kText, label.x, label.y, line);
     }
     if (objectiveText_[0] != 0) {
+        // Its two lines go together wherever the sight sends them.
+        layout.BeginUnit();
         std::snprintf(line, sizeof line, "OBJECTIVE: %s", objectiveText_);
-        text(kLit, kObjectiveX, kObjectiveY, line);
-        text(kText, kObjectiveX + 8, kObjectiveY + 12, objectiveSecond_);
+        layout.Text(kLit, kObjectiveX, kObjectiveY, line);
+        layout.Text(kText, kObjectiveX + 8, kObjectiveY + 12, objectiveSecond_);
     }
+    layout.BeginStack(HudLayout::kOpenDown);
     std::snprintf(line, sizeof line, "CHARGE %d", lastCharge);
-    text(kText, kChargeX, kChargeY, line);
-    text(kWarningColour, kWarningX, kWarningY + shift, WarningAt(now));
-    text(kText, kMessageX, kMessageY + shift, MessageAt(now));
-    if (canDraw && messageFace_ != nullptr && Before(now, messageUntil_)) {
-        const CanvasRect at{kMessageX + 480, kMessageY + shift - kRadioFaceSize, kRadioFaceSize, kRadioFaceSize};
-        canvas.BlitImage(&at, messageFace_, 0);
-        keepClear.Add(at.x, at.y, at.width, at.height);
+    layout.Text(kText, kChargeX, kChargeY, line);
+    // The facings under the scope, centred.
+    layout.BeginStack(HudLayout::kOpenDown);
+    for (const int32_t facing : {0, 1, 3, 2}) {
+        // Left and right share a row.
+        if (facing != 3) layout.BeginUnit();
+        layout.Text(hits[facing] != 0 ? kHit : kDim, kFacingX[facing] + CentreShift(canvas.width),
+                    kFacingY[facing] + shift, kFacingLabels[facing]);
+    }
+    // The rows from the radio message down stand on the bottom edge.
+    layout.BeginStack(HudLayout::kOpenUp);
+    layout.Text(kWarningColour, kWarningX, kWarningY + shift, WarningAt(now));
+    layout.BeginUnit();
+    layout.Text(kText, kMessageX, kMessageY + shift, MessageAt(now));
+    if (messageFace_ != nullptr && Before(now, messageUntil_)) {
+        layout.BeginStack(HudLayout::kOpenUp);
+        layout.Picture(messageFace_,
+                       CanvasRect{kMessageX + 480, kMessageY + shift - kRadioFaceSize, kRadioFaceSize, kRadioFaceSize});
     }
     const RadioMessage* const radio = game_.shownRadio;
     if (radio != nullptr) {
+        // The face, the speaker and the words go together.
+        layout.BeginStack(HudLayout::kOpenUp);
         int32_t x = kRadioX;
-        if (canDraw && radio->face != nullptr) {
-            const CanvasRect at{kRadioX, kRadioY + shift, kRadioFaceSize, kRadioFaceSize};
-            canvas.BlitImage(&at, radio->face, 0);
-            keepClear.Add(at.x, at.y, at.width, at.height);
+        if (radio->face != nullptr) {
+            layout.Picture(radio->face, CanvasRect{kRadioX, kRadioY + shift, kRadioFaceSize, kRadioFaceSize});
             x += kRadioFaceSize + 8;
         }
         const char* const callsign =
             radio->speaker != nullptr && g_callsignQuery != nullptr ? g_callsignQuery(radio->speaker) : nullptr;
-        if (callsign != nullptr) text(kLit, x, kRadioY + shift, callsign);
-        text(kText, x, kRadioY + shift + 12, radio->text);
+        layout.Text(kLit, x, kRadioY + shift, callsign);
+        layout.Text(kText, x, kRadioY + shift + 12, radio->text);
     }
-    if (canDraw) readout.Draw(canvas, keepClear);
+    readout.AddRows(layout, canvas.width, canvas.height);
+    CanvasRect sight;
+    if (readout.CrosshairPlace(&sight)) layout.MakeWay(sight, canvas.height);
+    layout.Draw(canvas, keepClear);
+    readout.DrawMarks(canvas, keepClear);
+    if (depthTest) canvas.EnableDepthTest();
 }

@@ -67,9 +67,10 @@ public:
     // Once a frame: the shown radio message ends after its display time,
     // then a pending one is shown from now with its voice.
     void Update(uint32_t now);
-    // The HUD over whatever the canvas holds: the radar's scope first, then
-    // the text and the instruments' readout. Each drawn frame lowers every
-    // shield-hit flag by one.
+    // The HUD over whatever the canvas holds, in its own order whatever depth
+    // the canvas keeps: the radar's scope first, then the text and the
+    // instruments' readout, whose rows make way for the crosshair, then the
+    // marks. Each drawn frame lowers every shield-hit flag by one.
     void Draw(Canvas& canvas, uint32_t now);
 
     // Where the radar's scope stands on a screen of width x height: centred

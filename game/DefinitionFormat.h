@@ -3,8 +3,8 @@
 
 #include "engine/IffFile.h"
 
-// The layouts of the definition files that the Parts leave open, in one
-// place for the readers and for the writer of the sample data.
+// The layouts of the definition files, as far as the game reads them, in
+// one place for the readers and for the writer of the sample data.
 //
 // "temp.iff": FORM "OBJS" holding FORM "SPOB" (object definitions, each a
 // FORM "SPOB") and FORM "EQOB" (equipment definitions, each a FORM "EQOB");

@@ -1,15 +1,8 @@
 #include "game/HudKeepClear.h"
 
-namespace {
-
-// Room kept round a place, so that a mark never touches a letter.
-constexpr float kRoom = 2.0f;
-
-}  // namespace
-
 void HudKeepClear::Add(int32_t x, int32_t y, int32_t width, int32_t height) {
     if (width <= 0 || height <= 0 || count_ >= kPlaces) return;
-    places_[count_++] = Place{float(x) - kRoom, float(y) - kRoom, float(x + width) + kRoom, float(y + height) + kRoom};
+    places_[count_++] = Place{float(x - kRoom), float(y - kRoom), float(x + width + kRoom), float(y + height + kRoom)};
 }
 
 bool HudKeepClear::Meets(float left, float top, float right, float bottom) const {

@@ -1,13 +1,15 @@
 #pragma once
 #include <cstdint>
 
-// The places of the screen the HUD's marks (the crosshair and the edge
-// arrow) keep clear of: the text rows and pictures the cockpit draws this
-// frame, each with a pixel of room round it. Places past kPlaces are not
-// kept; the cockpit draws fewer.
+// The places of the screen the HUD's marks (the target's brackets and the
+// edge arrow) keep clear of: the text rows and pictures the cockpit draws
+// this frame, its radar scope and, for the arrow, the crosshair, each with
+// room round it. Places past kPlaces are not kept; the cockpit draws fewer.
 class HudKeepClear {
 public:
-    static constexpr int32_t kPlaces = 48;
+    static constexpr int32_t kPlaces = 64;
+    // Pixels kept round a place, so that a mark never touches a letter.
+    static constexpr int32_t kRoom = 2;
 
     // A place of width x height pixels with its top left at (x, y); an
     // empty one is ignored.

@@ -6,12 +6,11 @@
 #include <cstring>
 
 #include "display/Canvas.h"
-#include "display/FontContext.h"
 #include "display/Palette.h"
 #include "display/ScreenVertex.h"
 #include "engine/MathRoutineTable.h"
-#include "game/DrawString.h"
 #include "game/HudKeepClear.h"
+#include "game/HudLayout.h"
 #include "scene/Camera.h"
 
 namespace {
@@ -39,11 +38,6 @@ class Pen {
 public:
     explicit Pen(Canvas& canvas) : canvas_(canvas) {}
 
-    void Text(uint32_t colour, int32_t x, int32_t y, const char* line) const {
-        if (line == nullptr || line[0] == 0) return;
-        SetFontColors(Match(colour), Canvas::kColorTransparent);
-        DrawStringOn(canvas_, line, x, y);
-    }
     void Line(uint32_t colour, float x0, float y0, float x1, float y1) const {
         ScreenVertex a, b;
         a.x = x0, a.y = y0, b.x = x1, b.y = y1;
@@ -109,20 +103,17 @@ public:
             }
         }
     }
-    // The four arms round (x, y), each left out where it would cover a kept
-    // place: a crosshair moved off its point would lie about the aim.
-    void Crosshair(uint32_t colour, float x, float y, const HudKeepClear& keepClear) const {
+    // The four arms round (x, y), whatever lies under them: a crosshair
+    // moved off its point, or missing an arm, would lie about the aim.
+    void Crosshair(uint32_t colour, float x, float y) const {
         const float arms[4][4] = {{x - kCrosshairReach, y, x - kCrosshairGap, y},
                                   {x + kCrosshairGap, y, x + kCrosshairReach, y},
                                   {x, y - kCrosshairReach, x, y - kCrosshairGap},
                                   {x, y + kCrosshairGap, x, y + kCrosshairReach}};
-        for (const auto& [x0, y0, x1, y1] : arms) {
-            if (!keepClear.Meets(x0 - 1.0f, y0 - 1.0f, x1 + 1.0f, y1 + 1.0f)) Line(colour, x0, y0, x1, y1);
-        }
+        for (const auto& [x0, y0, x1, y1] : arms) Line(colour, x0, y0, x1, y1);
     }
 
 private:
-    uint32_t Match(uint32_t colour) const { return canvas_.palette->MatchColor(colour); }
     Canvas& canvas_;
 };
 
@@ -237,20 +228,39 @@ int32_t HudReadout::Rows(int32_t width, int32_t height, Row (&rows)[kRows]) cons
     return count;
 }
 
-void HudReadout::Draw(Canvas& canvas, HudKeepClear& keepClear) const {
+void HudReadout::AddRows(HudLayout& layout, int32_t width, int32_t height) const {
+    Row rows[kRows];
+    const int32_t count = Rows(width, height, rows);
+    for (const bool left : {true, false}) {
+        layout.BeginStack(HudLayout::kOpenUp);
+        for (int32_t i = 0; i < count; ++i) {
+            if ((rows[i].x == kLeftX) != left) continue;
+            layout.BeginUnit();
+            layout.Text(rows[i].colour, rows[i].x, rows[i].y, rows[i].text);
+        }
+    }
+}
+
+bool HudReadout::CrosshairPlace(CanvasRect* place) const {
+    if (!flying || aim.kind != HudMark::kOnScreen) return false;
+    // The arms' ends, and the pixel a line may spread either side of them.
+    const int32_t reach = int32_t(kCrosshairReach) + 1;
+    *place = CanvasRect{int32_t(std::lround(aim.x)) - reach, int32_t(std::lround(aim.y)) - reach, 2 * reach + 1,
+                        2 * reach + 1};
+    return true;
+}
+
+void HudReadout::DrawMarks(Canvas& canvas, HudKeepClear& keepClear) const {
     if (!flying || canvas.palette == nullptr) return;
     const Pen pen(canvas);
-    Row rows[kRows];
-    const int32_t count = Rows(canvas.width, canvas.height, rows);
-    for (int32_t i = 0; i < count; ++i) {
-        pen.Text(rows[i].colour, rows[i].x, rows[i].y, rows[i].text);
-        keepClear.Add(rows[i].x, rows[i].y, int32_t(FontStringWidth(rows[i].text)), int32_t(FontHeight()));
-    }
-
-    if (aim.kind == HudMark::kOnScreen) pen.Crosshair(kInstrument, aim.x, aim.y, keepClear);
+    CanvasRect sight;
+    const bool sighted = CrosshairPlace(&sight);
+    if (sighted) pen.Crosshair(kInstrument, aim.x, aim.y);
     // The arrow steers to the target, or without one to the nav point.
     const HudMark& steer = hasTarget ? targetMark : navMark;
     const uint32_t steerColour = hasTarget ? kTargetColour : kNavColour;
+    // The brackets close round the target the sight is laid on: only the
+    // rows keep them out.
     if (hasTarget && targetMark.kind == HudMark::kOnScreen) {
         pen.Brackets(kTargetColour, targetMark.x, targetMark.y, 10.0f, keepClear);
     }
@@ -261,5 +271,6 @@ void HudReadout::Draw(Canvas& canvas, HudKeepClear& keepClear) const {
         pen.Line(kNavColour, x + 6.0f, yy, x, yy + 6.0f);
         pen.Line(kNavColour, x, yy + 6.0f, x - 6.0f, yy);
     }
+    if (sighted) keepClear.Add(sight.x, sight.y, sight.width, sight.height);
     if ((hasTarget || hasNav) && steer.kind == HudMark::kOffScreen) pen.EdgeArrow(steerColour, steer, keepClear);
 }

@@ -1,12 +1,14 @@
 #pragma once
 #include <cstdint>
 
+#include "display/CanvasRect.h"
 #include "engine/Vector3.h"
 #include "game/RadarScope.h"
 
 class Camera;
 class Canvas;
 class HudKeepClear;
+class HudLayout;
 
 // Where a point of the world shows on the screen: at a place on it, or off
 // it in a direction from the screen's centre (the direction of the edge
@@ -89,11 +91,15 @@ struct HudReadout {
     // columns above the bottom edge, the target's and the weapons' on the
     // right; how many (none while nothing is flown).
     int32_t Rows(int32_t width, int32_t height, Row (&rows)[kRows]) const;
-    // The rows drawn over the canvas in the current font, which the cockpit
-    // has selected, then the marks: the crosshair, the target's brackets, the
-    // nav point's diamond and the edge arrow. The crosshair, the brackets and
-    // the arrow keep clear of the rows and of the places in `keepClear` (the
-    // cockpit's own text and scope), which gains the rows. Needs the
-    // canvas's palette.
-    void Draw(Canvas& canvas, HudKeepClear& keepClear) const;
+    // The rows of Rows, measured in the current font, added to `layout` as
+    // two stacks standing on the bottom edge, a column each.
+    void AddRows(HudLayout& layout, int32_t width, int32_t height) const;
+    // Where the crosshair stands, arms and all; false while none is drawn.
+    bool CrosshairPlace(CanvasRect* place) const;
+    // The marks over the canvas: the crosshair, always whole (the rows make
+    // way for it), the target's brackets and the nav point's diamond, then
+    // the edge arrow. The brackets keep clear of the places in `keepClear`
+    // (the rows and the scope), the arrow of those and of the crosshair,
+    // which `keepClear` gains. Needs the canvas's palette.
+    void DrawMarks(Canvas& canvas, HudKeepClear& keepClear) const;
 };

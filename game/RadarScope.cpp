@@ -33,21 +33,16 @@ public:
         const uint8_t rgb[3] = {uint8_t(colour), uint8_t(colour >> 8), uint8_t(colour >> 16)};
         canvas_.DrawLineClipped(&a, &b, rgb, nullptr);
     }
-    // One pixel, whole on every canvas (a line leaves out its end pixel on some).
-    void Dot(uint32_t colour, float x, float y) const {
-        ScreenVertex at;
-        at.x = x, at.y = y;
+    // A block of pixels from (x0, y0) to (x1, y1), both corners included:
+    // filled, it is the same block on every canvas, where a line or a
+    // plotted pixel of the 3D kind spreads a pixel further than the
+    // software kinds' do.
+    void Block(uint32_t colour, float x0, float y0, float x1, float y1) const {
+        const int32_t left = int32_t(std::lround(std::min(x0, x1))), top = int32_t(std::lround(std::min(y0, y1)));
+        const int32_t right = int32_t(std::lround(std::max(x0, x1))), bottom = int32_t(std::lround(std::max(y0, y1)));
+        const CanvasRect at{left, top, right - left + 1, bottom - top + 1};
         const uint8_t rgb[3] = {uint8_t(colour), uint8_t(colour >> 8), uint8_t(colour >> 16)};
-        canvas_.PlotPixelClipped(&at, rgb, nullptr);
-    }
-    // A run of pixels from (x0, y0) through (x1, y1), both included, along
-    // one axis.
-    void Run(uint32_t colour, float x0, float y0, float x1, float y1) const {
-        const float steps = std::max(std::fabs(x1 - x0), std::fabs(y1 - y0));
-        for (float k = 0.0f; k <= steps; k += 1.0f) {
-            const float t = steps > 0.0f ? k / steps : 0.0f;
-            Dot(colour, x0 + (x1 - x0) * t, y0 + (y1 - y0) * t);
-        }
+        canvas_.FillRectRgbClipped(&at, rgb, nullptr);
     }
     void Circle(uint32_t colour, float cx, float cy, float radius) const {
         for (int32_t i = 0; i < kRimSegments; ++i) {
@@ -82,7 +77,9 @@ void RadarScope::Draw(Canvas& canvas, const RadarPicture& picture, const CanvasR
     pen.Line(kGrid, cx - radius, cy, cx + radius, cy);
     pen.Line(kGrid, cx, cy - radius, cx, cy + radius);
     pen.Circle(kRim, cx, cy, radius);
-    for (float k = -kMarkHalf; k <= kMarkHalf; k += 1.0f) pen.Dot(kInstrument, cx + k, cy - 2.0f + std::fabs(k));
+    for (float k = -kMarkHalf; k <= kMarkHalf; k += 1.0f) {
+        pen.Block(kInstrument, cx + k, cy - 2.0f + std::fabs(k), cx + k, cy - 2.0f + std::fabs(k));
+    }
 
     const float scale = picture.range > 0 ? radius / float(picture.range) : 0.0f;
     for (int32_t i = 0; i < std::min(picture.count, RadarPicture::kContacts); ++i) {
@@ -97,14 +94,14 @@ void RadarScope::Draw(Canvas& canvas, const RadarPicture& picture, const CanvasR
         }
         const float x = std::round(cx + dx), y = std::round(cy + dy);
         const float stalk = std::clamp(contact.up * scale, -kStalkMost, kStalkMost);
-        if (std::fabs(stalk) >= kStalkLeast) pen.Run(contact.colour, x, y, x, std::round(y - stalk));
-        for (float row = -1.0f; row <= 1.0f; row += 1.0f) pen.Run(contact.colour, x - 1.0f, y + row, x + 1.0f, y + row);
+        if (std::fabs(stalk) >= kStalkLeast) pen.Block(contact.colour, x, y, x, std::round(y - stalk));
+        pen.Block(contact.colour, x - 1.0f, y - 1.0f, x + 1.0f, y + 1.0f);
         if (!contact.target) continue;
         for (const float sx : {-1.0f, 1.0f}) {
             for (const float sy : {-1.0f, 1.0f}) {
                 const float bx = x + sx * kBracketOut, by = y + sy * kBracketOut;
-                pen.Run(kTargetColour, bx, by, bx - sx * kBracketArm, by);
-                pen.Run(kTargetColour, bx, by, bx, by - sy * kBracketArm);
+                pen.Block(kTargetColour, bx, by, bx - sx * kBracketArm, by);
+                pen.Block(kTargetColour, bx, by, bx, by - sy * kBracketArm);
             }
         }
     }

@@ -8,12 +8,14 @@
 
 #include "canvas/ScreenCanvas16.h"
 #include "display/PixelFormat.h"
+#include "engine/Random.h"
 #include "engine/input/KeySet.h"
 #include "game/Cockpit.h"
 #include "game/DataDirectories.h"
 #include "game/GameState.h"
 #include "game/HudReadout.h"
 #include "game/Mission.h"
+#include "mission/RandomMissionGenerator.h"
 #include "objects/ships/Craft.h"
 #include "scene/OstrelSystem.h"
 #include "shell/FlightInput.h"
@@ -37,16 +39,36 @@ protected:
         ASSERT_EQ(engine_.Start(OstrelSystem::kGameArenaSize1, OstrelSystem::kGameArenaSize2, nullptr), kStatusOk);
     }
     void TearDown() override {
-        canvas_.reset();
-        flight_.reset();
+        Land();
         g_dataDirs.Clear();
     }
 
-    // The mission set up, its first frame flown.
-    void Fly(const char* mission) {
+    // The mission set up, its first frame flown on a screen of width x height.
+    void Fly(const char* mission, int32_t width = 640, int32_t height = 480) {
+        Land();
         flight_ = std::make_unique<FlightShot>();
+        Launch(mission, width, height);
+    }
+    // A random mission of this kind at the lowest difficulty, made up as
+    // `vorn --random KIND` makes it, flown as Fly flies a mission.
+    void FlyRandom(int32_t kind, int32_t width = 640, int32_t height = 480) {
+        Land();
+        flight_ = std::make_unique<FlightShot>();
+        RandomMissionGenerator& generator = RandomMissionGenerator::Of(Game());
+        generator.networkGame = 1;
+        GameRandomSeed(uint32_t(kSeed));
+        generator.SetUp(kind, 0);
+        Launch("Rnd 0", width, height);
+    }
+    // The flight before is over (each puts back the clock and game it found).
+    void Land() {
+        canvas_.reset();
+        flight_.reset();
+    }
+    void Launch(const char* mission, int32_t width, int32_t height) {
         ASSERT_EQ(flight_->Load(mission, kSeed), kStatusOk);
-        canvas_ = std::make_unique<ScreenCanvas16>(640, 480, nullptr, nullptr, flight_->palette, Canvas::kFlagHasDepth, 0, 0);
+        canvas_ = std::make_unique<ScreenCanvas16>(width, height, nullptr, nullptr, flight_->palette, Canvas::kFlagHasDepth,
+                                                   0, 0);
         canvas_->EnableDepthTest();
         Frame();
     }

@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <set>
+#include <tuple>
 #include <vector>
 
 #include "canvas/D3DCanvas.h"
+#include "display/CanvasRect.h"
 #include "display/Palette.h"
 #include "engine/Random.h"
 #include "game/CommandTable.h"
@@ -25,7 +28,8 @@ namespace {
 
 using namespace command_table;
 
-// The Part's blip colours, as red, green and blue (0xBBGGRR).
+// The radar's blip colours for each kind of contact, as red, green and
+// blue (0xBBGGRR).
 constexpr uint32_t kRed = 0x0000FF, kGreen = 0x00FF00, kBlue = 0xFF0000, kWhite = 0xFFFFFF, kGrey = 0x5C5C5C;
 // How near a blip's place must come to where its object was put.
 constexpr float kNear = 1.0f;
@@ -236,11 +240,34 @@ TEST_F(RadarDisplay, DrawingTheNoisyScopeChangesNothingInTheWorld) {
     EXPECT_EQ(raider[0].Difference(raider[1]).Length(), 0.0f);
 }
 
+// Where the pixels of the blips' colours stand in the scope's place of a
+// 640 x 480 picture, each with its colour in 5-6-5 steps (the renderers
+// widen what they read back each its own way).
+std::set<std::tuple<int32_t, int32_t, uint32_t>> BlipPixels(const RgbImage& picture, const std::set<uint32_t>& colours) {
+    const auto steps = [](uint32_t r, uint32_t g, uint32_t b) { return (r >> 3) << 11 | (g >> 2) << 5 | b >> 3; };
+    std::set<uint32_t> wanted;
+    for (const uint32_t colour : colours) wanted.insert(steps(colour & 0xFF, colour >> 8 & 0xFF, colour >> 16 & 0xFF));
+    const CanvasRect place = Cockpit::RadarPlace(picture.width, picture.height);
+    std::set<std::tuple<int32_t, int32_t, uint32_t>> pixels;
+    for (int32_t y = place.y; y < place.y + place.height; ++y) {
+        for (int32_t x = place.x; x < place.x + place.width; ++x) {
+            const size_t at = (size_t(y) * size_t(picture.width) + size_t(x)) * 3;
+            const uint32_t colour = steps(picture.rgb[at], picture.rgb[at + 1], picture.rgb[at + 2]);
+            if (wanted.count(colour) != 0) pixels.emplace(x, y, colour);
+        }
+    }
+    return pixels;
+}
+
 // The strike's first seconds at the short range, before any raider is in
 // gun range: the raiders ahead, the wingman at the centre, the ship's
 // missile on its way, the beacon and a way point laid before launch; then
-// the same passive, every blip grey. Both renderers draw the scope.
+// the same passive, every blip grey. Both renderers draw the scope, each
+// blip whole over the rings and the beam line, and the same blips to the
+// pixel.
 TEST_F(RadarDisplay, TheStrikeScopeMatchesItsGoldenPicturesActiveAndPassiveOnBothRenderers) {
+    RgbImage drawn[2];
+    std::set<uint32_t> colours[2];
     for (const bool hardware : {false, true}) {
         ScopedDisplay display;
         Fly("strike.uli");
@@ -263,7 +290,8 @@ TEST_F(RadarDisplay, TheStrikeScopeMatchesItsGoldenPicturesActiveAndPassiveOnBot
         EXPECT_EQ(CountOf(Shown(kGreen)), 1);
         EXPECT_EQ(CountOf(Shown(kBlue)), 1);
         EXPECT_EQ(CountOf(Shown(kWhite)), 1);
-        RgbImage picture;
+        for (int32_t i = 0; i < Radar().count; ++i) colours[hardware].insert(Radar().contacts[i].colour);
+        RgbImage& picture = drawn[hardware];
         if (hardware) {
             picture.width = 640;
             picture.height = 480;
@@ -273,13 +301,20 @@ TEST_F(RadarDisplay, TheStrikeScopeMatchesItsGoldenPicturesActiveAndPassiveOnBot
             flight_.reset();
             continue;
         }
-        EXPECT_TRUE(MatchesGolden(CanvasToRgb(*canvas_), "strike_radar_active"));
+        picture = CanvasToRgb(*canvas_);
+        EXPECT_TRUE(MatchesGolden(picture, "strike_radar_active"));
         Press(kRadarMode);
         ASSERT_GT(Radar().count, 0);
         EXPECT_EQ(CountOf(Shown(kGrey)), Radar().count);
         EXPECT_TRUE(MatchesGolden(CanvasToRgb(*canvas_), "strike_radar_passive"));
         flight_.reset();
     }
+    ASSERT_EQ(colours[0], colours[1]) << "the two flights saw different contacts";
+    const auto software = BlipPixels(drawn[0], colours[0]);
+    const auto hardware = BlipPixels(drawn[1], colours[1]);
+    // Four contacts of 3 x 3 pixels each at the least.
+    EXPECT_GE(software.size(), 36u);
+    EXPECT_EQ(software, hardware) << "the renderers draw different blips";
 }
 
 }  // namespace

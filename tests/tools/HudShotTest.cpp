@@ -74,9 +74,9 @@ TEST(HudShotTest, TheHudMatchesItsGoldenPicturesLitWithATargetAheadBehindAndNone
 // At each of the game's screen sizes, with every text row of the HUD lit
 // over black space: no text, crosshair, bracket or arrow lands in the radar
 // scope's place, the scope draws nothing outside it, a crosshair laid over
-// the scope leaves every arm out, and the warning and message lines keep
+// the scope is drawn all the same, and the warning and message lines keep
 // off the instruments' rows.
-TEST(HudShotTest, TheScopeKeepsClearOfEveryRowAndOfTheCrosshairAtEachScreenSize) {
+TEST(HudShotTest, TheScopeKeepsClearOfEveryRowAtEachScreenSize) {
     const TempDir dir;
     std::string error;
     ASSERT_TRUE(WriteSampleTree(dir.Str(), &error)) << error;
@@ -123,10 +123,11 @@ TEST(HudShotTest, TheScopeKeepsClearOfEveryRowAndOfTheCrosshairAtEachScreenSize)
         EXPECT_EQ(strayed, 0) << "the scope draws outside its place";
         EXPECT_GT(scope, 300) << "no scope drawn";
 
+        // The sight wherever it points: over the scope too.
         cockpit.readout.aim = HudMark{};
         const RgbImage aimless = redraw();
         cockpit.readout.aim = HudMark{HudMark::kOnScreen, float(place.x + place.width / 2), float(place.y + place.width / 2)};
-        EXPECT_TRUE(redraw() == aimless) << "the crosshair is drawn over the scope";
+        EXPECT_FALSE(redraw() == aimless) << "the crosshair over the scope is left out";
 
         // The warning and message lines and the instruments: no pixel drawn by both.
         const auto lines = [&](bool on) {
