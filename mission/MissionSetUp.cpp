@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <limits>
 #include <map>
 #include <memory>
 #include <string>
@@ -516,28 +515,6 @@ Vector3 PickNetworkStart(int32_t place) {
         if (ApartFromShips(game, point)) return point;
     }
     return point;
-}
-
-float NetworkStartDistance(const Vector3& point) {
-    float nearest = std::numeric_limits<float>::infinity();
-    const GameState* const game = g_gameState;
-    if (game == nullptr || game->mission == nullptr) return point.Length();
-    const auto take = [&](const Vector3& spot) { nearest = std::min(nearest, point.Difference(spot).Length()); };
-    // A client places itself by its own table, which may hold more places
-    // than the host's; every ring a place's spot or a farther try reaches.
-    constexpr int32_t kMostPlaces = 64;
-    constexpr int32_t kRings = kMostPlaces / kSpotsPerRing + kStartTries;
-    for (const SpaceObject* station : SpawnStations(*game)) {
-        for (int32_t slot = 0; slot < kRings * kSpotsPerRing; ++slot) take(SpawnSpot(*station, slot, 0));
-    }
-    constexpr float kTurn = 6.2831853f / float(kStartsPerRing);
-    for (int32_t bearing = 0; bearing < kStartsPerRing; ++bearing) {
-        for (int32_t ring = 1; ring <= kStartTries; ++ring) {
-            const float radius = kStartApart * float(ring);
-            take(Vector3{radius * std::cos(kTurn * float(bearing)), 0.0f, radius * std::sin(kTurn * float(bearing))});
-        }
-    }
-    return nearest;
 }
 
 namespace {
