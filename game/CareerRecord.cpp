@@ -443,9 +443,7 @@ Status CareerRecord::FillCatalogue(IffFile& definitions) {
     };
     Status status = definitions::ForEachEntry(definitions, fmt::kSpobForm, [&](IffFile& entry) {
         std::string id;
-        if (idOf(entry, &id) && id.size() == 4 && id[0] == 'P' && id != ShipRecord::kPilotOnlyName) {
-            AddCatalogueItem(id.c_str(), entry);
-        }
+        if (idOf(entry, &id) && OffersHull(id.c_str())) AddCatalogueItem(id.c_str(), entry);
         return true;
     });
     if (status != kStatusOk) return status;
@@ -454,6 +452,10 @@ Status CareerRecord::FillCatalogue(IffFile& definitions) {
         if (idOf(entry, &id) && id != "Missile 29" && id != "Armor 13") AddCatalogueItem(id.c_str(), entry);
         return true;
     });
+}
+
+bool CareerRecord::OffersHull(const char* id) {
+    return id != nullptr && std::strlen(id) == 4 && id[0] == 'P' && std::strcmp(id, ShipRecord::kPilotOnlyName) != 0;
 }
 
 void CareerRecord::CountOwnedItems() {

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <limits>
 #include <map>
 #include <memory>
 #include <string>
@@ -523,8 +522,6 @@ Vector3 PickNetworkStart(int32_t place) {
     }
     return point;
 }
-
-float NetworkStartDistance(const Vector3& point) { return point.Difference(NearestNetworkStart(point)).Length(); }
 
 Vector3 NearestNetworkStart(const Vector3& point) {
     float nearest = std::numeric_limits<float>::infinity();

@@ -1,9 +1,17 @@
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/Clock.h"
+#include "engine/FileWrappers.h"
+#include "engine/IffFile.h"
+#include "game/CareerRecord.h"
+#include "game/DataDirectories.h"
+#include "game/DefinitionFormat.h"
 #include "game/Definitions.h"
 #include "game/EquipmentItem.h"
 #include "game/GameState.h"
@@ -33,6 +41,39 @@ constexpr int32_t kGivenUpCopy = -3;   // the uoid of a copy given up for the re
 
 // Game types above 4 but 8 put every ship on a side of its own.
 bool EverySideOwn(const NetGameSettings& settings) { return settings.gameType > 4 && settings.gameType != 8; }
+
+float Within(float value, float most) { return std::clamp(value, -most, most); }
+
+Vector3 AtMost(const Vector3& v, float most) {
+    const float length = v.Length();
+    return length > most ? v.Scaled(most / length) : v;
+}
+
+// The hull the host builds a member's copy from: the one the member names
+// when the definitions file holds it and the game offers it to its pilots
+// (as the lobby's requisition catalogue lists them), else the first one it
+// offers, which a new pilot is given. A capital ship or a raider would
+// bring weapons, hull and shields a pilot's ship never has, and the
+// member's shots and damage are judged by them; a member whose data differs
+// from the host's still flies and is seen, held to a pilot's ship. Empty
+// when the file offers no hull. The file is walked rather than asked for
+// the name, which for a name it lacks would put up a message on the host.
+std::string OfferedHull(const char* named) {
+    const std::string path = g_dataDirs.Prefix(DataDir::kData) + definition_format::kFileName;
+    IffFile file(0);
+    if (file.OpenFile(path.c_str(), kOpenRead) != kStatusOk) return {};
+    std::string first;
+    bool found = false;
+    definitions::ForEachEntry(file, definition_format::kSpobForm, [&](IffFile& entry) {
+        SpobDefinition spob;
+        if (definitions::ReadSpob(entry, &spob) != kStatusOk || !CareerRecord::OffersHull(spob.id)) return true;
+        if (first.empty()) first = spob.id;
+        found = std::strcmp(spob.id, named) == 0;
+        return !found;
+    });
+    file.CloseFile();
+    return found ? std::string(named) : first;
+}
 
 // The default items of a copy, and the weapons its hull's definition
 // carries: what a member's ship fires is judged by the weapons of its copy.
@@ -73,12 +114,16 @@ void NewPlayer(const NetInbound& packet) {
         entry = session.AddPlayer(in->dpid, session.UniqueName(name.c_str(), -1).c_str(), -1);
         if (!session.TakeCreation(entry, true)) return;
     }
-    SpaceObject* const copy =
-        DefinitionLibrary::Current().LoadObjectDefinition(in->definitionName, nullptr, SpaceObject::kTypeAiShip, 0);
+    const std::string hull = OfferedHull(in->definitionName);
+    if (hull.empty()) return;
+    SpaceObject* const copy = DefinitionLibrary::Current().LoadObjectDefinition(hull.c_str(), nullptr, SpaceObject::kTypeAiShip, 0);
     if (copy == nullptr) return;
     // A player flies one ship: the one it announced before leaves the world
-    // as a leaver's does, so that announcements do not pile up ships.
-    if (SpaceObject* const earlier = FindByUoid(session.GetPlayerUoid(entry)); earlier != nullptr && earlier->active != 0) {
+    // as a leaver's does, so that announcements do not pile up ships. The
+    // new copy takes its place: announced again in the same flight, a ship
+    // goes on from where it was, with what it had left to fly and fire.
+    SpaceObject* const earlier = FindByUoid(session.GetPlayerUoid(entry));
+    if (earlier != nullptr && earlier->active != 0) {
         NetPacket destroy;
         destroy.BuildObjectPacket(kObjectDestroy, earlier);
         if (destroy.GetData() != nullptr) SendToAll(session, destroy.GetData(), destroy.GetSize());
@@ -86,13 +131,14 @@ void NewPlayer(const NetInbound& packet) {
     }
     session.SetPlayerUoid(entry, copy->uoid);
     session.SetPlayerAcked(entry, 0);
-    if (NetPlayer* const player = session.EditPlayer(entry)) {
-        player->shipMadeAt = GetMilliseconds();
-        player->placed = false;
+    NetPlayer* const player = session.EditPlayer(entry);
+    if (earlier != nullptr && player != nullptr) {
+        player->fireShip = copy->uoid;
+        player->moves.started = copy->uoid;
     }
     copy->SetName(name.c_str());
     if (auto* const craft = dynamic_cast<Craft*>(copy)) {
-        const std::vector<SpobDefinition::Equipment> items = CopyEquipment(session, in->definitionName);
+        const std::vector<SpobDefinition::Equipment> items = CopyEquipment(session, hull.c_str());
         DefinitionLibrary::Current().LoadShipDefinition(craft, &items, nullptr, 0);
         craft->decalSet = in->logo;
     }
@@ -104,13 +150,15 @@ void NewPlayer(const NetInbound& packet) {
     decals::ApplyDecals(copy, in->logo);
     // Until its pilot's reports move it, the copy waits where no ship flies:
     // the pilot's own place, where the host brings the copy back after a
-    // death (every machine takes the pilot's return from the host).
-    const Vector3 start = PickNetworkStart(entry);
+    // death (every machine takes the pilot's return from the host). Its
+    // pilot's first report is judged from there.
+    const auto* const before = dynamic_cast<const Craft*>(earlier);
+    const Vector3 start = before != nullptr ? Vector3{before->spawnPoint[0], before->spawnPoint[1], before->spawnPoint[2]}
+                                            : PickNetworkStart(entry);
     if (auto* const craft = dynamic_cast<Craft*>(copy)) {
         craft->StartAt(start);
-    } else {
-        copy->SetPositionFlags(start, Transform::kAllFlags | 0x10);
     }
+    copy->SetPositionFlags(earlier != nullptr ? earlier->Position() : start, Transform::kAllFlags | 0x10);
     game->AddObjectsToWorld(copy, 0);
     copy->Activate(0.0f);
     NetPacket create;
@@ -166,31 +214,40 @@ void PlayerInfo(const NetInbound& packet) {
     // Only the sender's own ship answers to it.
     const int32_t entry = session.FindPlayerByDpid(packet.from);
     if (entry < 0 || session.GetPlayerUoid(entry) != in->uoid) return;
-    // Only as far as the ship can fly: a report beyond is refused whole, and the copy stays.
-    const Vector3 to{in->transform[9], in->transform[10], in->transform[11]};
-    const NetPlayer* const pilot = session.Player(entry);
-    const bool firstPlace = pilot != nullptr && !pilot->placed;
-    if (!net_bounds::MoveCounts(session, entry, *ship, to)) return;
+    // The ship turns, at its own size; rows that would stretch it are no report of it.
+    const float scale = ship->local.scale > 0.0f && std::isfinite(ship->local.scale) ? ship->local.scale : 1.0f;
+    float rows[9];
+    if (!net_bounds::RotationCounts(in->transform, scale, rows)) return;
+    // Only as far as the ship can fly: the copy goes no farther than its pilot's allowance.
+    const Vector3 reported{in->transform[9], in->transform[10], in->transform[11]};
+    Vector3 to = reported;
+    if (!net_bounds::MoveCounts(session, entry, *ship, &to)) return;
     // The pilot's machine chose its start by its own table, whose places
-    // need not be the host's (a rejoin, a leaver's place taken): the copy
-    // comes back where its first report stood, at the start nearest it, so
-    // that no member picks a place of its own to come back at.
-    if (auto* const craft = dynamic_cast<Craft*>(ship); craft != nullptr && firstPlace) {
-        const Vector3 start = NearestNetworkStart(to);
+    // need not be the host's (a rejoin, a leaver's place taken): a new copy
+    // comes back where its pilot's first report stood, at the start nearest
+    // it, so that no member picks a place of its own to come back at.
+    NetPlayer* const pilot = session.EditPlayer(entry);
+    if (auto* const craft = dynamic_cast<Craft*>(ship); craft != nullptr && pilot->moves.started != ship->uoid) {
+        pilot->moves.started = ship->uoid;
+        const Vector3 start = NearestNetworkStart(reported);
         craft->spawnPoint[0] = start.x;
         craft->spawnPoint[1] = start.y;
         craft->spawnPoint[2] = start.z;
     }
+    // The host flies the copy on between reports: no faster than a ship.
     ship->angularVelocity = {in->motion[0], in->motion[1], in->motion[2]};
-    ship->velocity = {in->velocity[0], in->velocity[1], in->velocity[2]};
-    ship->SetAccelerations(in->acceleration, ship->GetSpinCap());
-    ship->SetMaxRates(in->maxSpeed, ship->GetMaxTurnRate());
-    ship->local.forward = {in->heading[0], in->heading[1], in->heading[2]};
+    ship->velocity = AtMost(Vector3{in->velocity[0], in->velocity[1], in->velocity[2]}, net_bounds::kFastestFlight);
+    ship->SetAccelerations(Within(in->acceleration, net_bounds::kFastestFlight), ship->GetSpinCap());
+    ship->SetMaxRates(Within(in->maxSpeed, net_bounds::kFastestFlight), ship->GetMaxTurnRate());
+    ship->local.forward = Vector3{rows[6], rows[7], rows[8]}.DividedBy(scale);
     ship->local.forwardW = in->heading[3];
     ship->local.changeCount = in->changeCount;
-    for (int row = 0; row < 4; ++row) {
-        for (int column = 0; column < 3; ++column) ship->local.matrix.rows[row][column] = in->transform[row * 3 + column];
+    for (int row = 0; row < 3; ++row) {
+        for (int column = 0; column < 3; ++column) ship->local.matrix.rows[row][column] = rows[row * 3 + column];
     }
+    ship->local.matrix.rows[3][0] = to.x;
+    ship->local.matrix.rows[3][1] = to.y;
+    ship->local.matrix.rows[3][2] = to.z;
     ship->local.UpdateInverse();
     ship->UpdateWorldTransform(Transform::kUpdateInverse);
     if (in->plainCraft != 0) ship->type = SpaceObject::kTypeCraft;

@@ -9,7 +9,6 @@
 #include "game/EffectTypes.h"
 #include "game/GameState.h"
 #include "mission/Goal.h"
-#include "mission/MissionSetUp.h"
 #include "net/NetHandlers.h"
 #include "net/NetPacketReaders.h"
 #include "net/NetSession.h"
@@ -18,9 +17,14 @@
 #include "objects/weapons/GunWeapon.h"
 #include "objects/weapons/ProjectileWeapon.h"
 
-bool NetAllowance::Take(double amount, double perSecond, double capacity, uint32_t now) {
+double NetAllowance::Left(double perSecond, double capacity, uint32_t now) {
     level = level < 0.0 ? capacity : std::min(capacity, level + double(now - at) * perSecond / 1000.0);
     at = now;
+    return level;
+}
+
+bool NetAllowance::Take(double amount, double perSecond, double capacity, uint32_t now) {
+    Left(perSecond, capacity, now);
     if (!(amount >= 0.0) || amount > level) return false;
     level -= amount;
     return true;
@@ -102,9 +106,10 @@ bool TakeBoth(NetAllowance& first, double firstAmount, double firstRate, NetAllo
     return false;
 }
 
-// A report that lands on a jump gate from within the jump's reach of it:
-// the gate takes a ship in from as far as the jump goal's distance.
-bool ThroughGate(const SpaceObject& ship, const Vector3& to, float reach) {
+// A report that lands on a jump gate from within the jump's reach of it
+// (the ship standing `from`): the gate takes a ship in from as far as the
+// jump goal's distance.
+bool ThroughGate(const SpaceObject& ship, const Vector3& from, const Vector3& to, float reach) {
     const GameState* const game = g_gameState;
     for (SpaceObject* gate = net_handlers::World(); gate != nullptr; gate = gate->GetNext()) {
         if (gate->type != SpaceObject::kTypeJumpGate || gate->active == 0) continue;
@@ -113,10 +118,12 @@ bool ThroughGate(const SpaceObject& ship, const Vector3& to, float reach) {
         float jump = near;
         const Goal* const goal = game != nullptr ? game->jumpGoal : nullptr;
         if (goal != nullptr && (goal->destination == gate || goal->GetSubject() == gate)) jump = std::max(jump, goal->distance);
-        if (ship.DistanceTo(*gate) <= jump + reach) return true;
+        if (from.Difference(gate->Position()).Length() <= jump + reach) return true;
     }
     return false;
 }
+
+Vector3 Row(const float words[9], int row) { return {words[3 * row], words[3 * row + 1], words[3 * row + 2]}; }
 
 }  // namespace
 
@@ -206,20 +213,63 @@ bool ProjectileCounts(const NetInbound& packet, SpaceObject& owner, const net_re
     return false;
 }
 
-bool MoveCounts(NetSession& session, int32_t entry, SpaceObject& ship, const Vector3& to) {
+bool MoveCounts(NetSession& session, int32_t entry, SpaceObject& ship, Vector3* to) {
     NetPlayer* const player = session.EditPlayer(entry);
-    if (player == nullptr || !Finite(to)) return false;
-    const uint32_t now = GetMilliseconds();
-    if (Flying(ship)) {
-        // Before its first report the copy waits where no ship flies: the
-        // ship started at a network start, since its copy was made.
-        const uint32_t since = player->placed ? player->reportedAt : player->shipMadeAt;
-        const float reach = kFastestFlight * float(uint64_t(now - since) + kMoveLagMs) / 1000.0f;
-        const float distance = player->placed ? to.Difference(ship.Position()).Length() : NetworkStartDistance(to);
-        if (!(distance <= reach) && !(player->placed && ThroughGate(ship, to, reach))) return false;
+    if (player == nullptr || to == nullptr || !Finite(*to)) return false;
+    NetMoveTrack& track = player->moves;
+    const auto* const craft = dynamic_cast<const Craft*>(&ship);
+    const int32_t life = craft != nullptr ? craft->deaths : 0;
+    if (!Flying(ship)) {
+        track.out = true;
+        return true;
     }
-    player->reportedAt = now;
-    player->placed = true;
+    // The host placed the copy since the pilot's word last did: made it,
+    // or brought it back after a death or from out of the world. Its
+    // pilot flies on from there; the distance in hand stays as it was.
+    if (track.ship != ship.uoid || track.out || track.life != life || !Finite(track.at)) {
+        track.at = ship.Position();
+        track.ship = ship.uoid;
+        track.life = life;
+        track.out = false;
+    }
+    constexpr double kHeld = double(kFastestFlight) * double(kMoveLagMs) / 1000.0;
+    const uint32_t now = GetMilliseconds();
+    const double left = track.reach.Left(kFastestFlight, kHeld, now);
+    const Vector3 step = to->Difference(track.at);
+    const float distance = step.Length();
+    if (!std::isfinite(distance)) return false;
+    if (double(distance) > left && !ThroughGate(ship, track.at, *to, float(left))) {
+        *to = track.at.Sum(step.Scaled(float(left / double(distance))));
+    }
+    track.reach.Take(std::min(double(distance), left), kFastestFlight, kHeld, now);
+    track.at = *to;
+    return true;
+}
+
+bool RotationCounts(const float reported[9], float scale, float rows[9]) {
+    if (!(scale > 0.0f) || !std::isfinite(scale)) return false;
+    Vector3 axes[3];
+    for (int row = 0; row < 3; ++row) {
+        axes[row] = Row(reported, row);
+        const float length = axes[row].Length();
+        if (!Finite(axes[row]) || !(std::abs(length - scale) <= kRowDrift * scale)) return false;
+        axes[row] = axes[row].DividedBy(length);
+    }
+    const Vector3& right = axes[0];
+    const Vector3& up = axes[1];
+    const Vector3& ahead = axes[2];
+    if (!(std::abs(right.Dot(up)) <= kRowDrift) || !(std::abs(right.Dot(ahead)) <= kRowDrift) ||
+        !(std::abs(up.Dot(ahead)) <= kRowDrift) || !(up.Cross(ahead).Dot(right) > 0.0f)) {
+        return false;
+    }
+    Vector3 square = up.Difference(ahead.Scaled(up.Dot(ahead)));
+    square = square.DividedBy(square.Length());
+    const Vector3 made[3] = {square.Cross(ahead), square, ahead};
+    for (int row = 0; row < 3; ++row) {
+        rows[3 * row] = made[row].x * scale;
+        rows[3 * row + 1] = made[row].y * scale;
+        rows[3 * row + 2] = made[row].z * scale;
+    }
     return true;
 }
 

@@ -18,6 +18,20 @@ struct NetAllowance {
     uint32_t at = 0;       // the engine's ms of the last take
     // Takes `amount`: false, and nothing taken, when less is left.
     bool Take(double amount, double perSecond, double capacity, uint32_t now);
+    // What is left at `now`, refilled to then.
+    double Left(double perSecond, double capacity, uint32_t now);
+};
+
+// The host's watch on how far a member's reports move its ship, judged on
+// the host's copy: the distance in hand, and the place the pilot's word (or
+// the host, making or bringing back the copy) last put the copy at.
+struct NetMoveTrack {
+    NetAllowance reach;          // units
+    Vector3 at{0.0f, 0.0f, 0.0f};
+    int32_t ship = -1;           // the copy `at` is a place of (its uoid)
+    int32_t life = 0;            // its deaths then: one more, and the host has brought it back elsewhere
+    bool out = false;            // out of the world then (a wreck, gone through a gate)
+    int32_t started = -1;        // the copy whose start is known: its pilot's first report, or the copy it replaced
 };
 
 // What one weapon of a member's ship has left to fire: its shots, its
@@ -49,9 +63,17 @@ constexpr float kFastestFlight = 400.0f;
 // copy on the shooter's screen: a report a frame old, a loaded link, the
 // host's pass. Shots are judged on places this much apart at most.
 constexpr uint32_t kShotLagMs = 500;
-// Reports a pilot sends at its frame rate may arrive bunched after a
-// stall of the link: a second's flight arriving at once still counts.
+// A member's reports move its copy out of an allowance that refills at
+// kFastestFlight and holds this much flight at most: reports a pilot sends
+// at its frame rate may arrive bunched after a stall of the link, and a
+// second's flight arriving at once still counts, however many reports bring
+// it, however packed or timed.
 constexpr uint32_t kMoveLagMs = 1000;
+// How far an honest pilot's orientation rows may have drifted from unit
+// length and right angles (a tenth, as a fraction of the ship's size and as
+// a cosine): they drift by far less between re-orthonormalisations. Rows
+// within it are squared again; rows beyond are no turn of a ship.
+constexpr float kRowDrift = 0.1f;
 // A weapon's allowances hold this much of its fire: a client's long frame
 // claims up to a second of fire in one shot (a frame's elapsed time is cut
 // at a second), and another second may arrive bunched behind it.
@@ -74,12 +96,23 @@ bool PulseCounts(const NetInbound& packet, SpaceObject& shooter, const SpaceObje
 // type: leaving from the ship, no faster, longer-lived or stronger than the
 // weapon's shots, and no more often than the weapon fires.
 bool ProjectileCounts(const NetInbound& packet, SpaceObject& owner, const net_read::ProjectileFields& shot);
-// PLAYER_INFO's new place for the copy of the sender's ship (table entry
-// `entry`): within what it can fly since its last report took, or since the
-// copy was made from wherever a network start lies, or through a jump
-// gate it was within the jump's reach of. A copy out of the world (a wreck,
-// gone through a gate) follows its pilot's word: it meets nothing there.
-bool MoveCounts(NetSession& session, int32_t entry, SpaceObject& ship, const Vector3& to);
+// PLAYER_INFO's new place `to` for the copy of the sender's ship (table
+// entry `entry`), moved from where the pilot's last report put the copy (or
+// where the host made it, or brought it back): within the distance the
+// pilot has in hand, which drains as the copy moves and refills at
+// kFastestFlight up to kMoveLagMs of flight; onto a jump gate whose jump
+// reaches from there (which takes all in hand); else as far toward `to` as
+// the distance in hand reaches, `to` set there, so that a copy a stalled
+// link left behind catches up with its pilot. A copy out of the world (a
+// wreck, gone through a gate) follows its pilot's word: it meets nothing
+// there. False, and nothing moves, for a place that is no place.
+bool MoveCounts(NetSession& session, int32_t entry, SpaceObject& ship, Vector3* to);
+// PLAYER_INFO's orientation rows (row 0, 1, 2; nine words) for a ship of
+// size `scale`: rows each within kRowDrift of the size, at right angles
+// within it, and turning the right way (row 0 is row 1 across row 2), made
+// exactly so in `rows` (forward kept, up squared to it). False for anything
+// else: a member turns its ship, it never stretches, flattens or mirrors it.
+bool RotationCounts(const float reported[9], float scale, float rows[9]);
 // Whether the host saw `killer` hit the ship of table entry `entry` lately;
 // the ship itself (and no killer) always counts.
 bool SeenKiller(const NetSession& session, int32_t entry, int32_t killer);

@@ -581,8 +581,7 @@ int32_t NetSession::ClearPlayer(int32_t index) {
     player.shipsMade = player.objectsMade = 0;
     player.packets = player.projectiles = player.chatLines = player.gameInfoRequests = NetRation{};
     for (NetSeenHit& hit : player.seenHits) hit = NetSeenHit{};
-    player.shipMadeAt = player.reportedAt = 0;
-    player.placed = false;
+    player.moves = NetMoveTrack{};
     player.fireShip = -1;
     for (NetWeaponAllowance& weapon : player.fire) weapon = NetWeaponAllowance{};
     return 1;

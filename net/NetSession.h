@@ -54,15 +54,14 @@ struct NetPlayer {
     NetRation chatLines;
     NetRation gameInfoRequests;
     // The host's watch on the player's ship, by its copy: the hits it saw
-    // land (the latest of each of the last attackers), when its last report
-    // took and whether one has placed it since it was made, and what each
-    // weapon of the copy (by its place in the weapon list) has left to fire.
+    // land (the latest of each of the last attackers), how far its reports
+    // may still move it, and what each weapon of the copy (by its place in
+    // the weapon list) has left to fire. A copy made anew for the same
+    // flight keeps them.
     static constexpr int32_t kSeenAttackers = 4;
     static constexpr int32_t kTrackedWeapons = 16;
     NetSeenHit seenHits[kSeenAttackers];
-    uint32_t shipMadeAt = 0;
-    uint32_t reportedAt = 0;
-    bool placed = false;
+    NetMoveTrack moves;
     int32_t fireShip = -1;   // the copy the allowances are for
     NetWeaponAllowance fire[kTrackedWeapons];
 };

@@ -24,9 +24,11 @@
 
 #include "engine/Clock.h"
 #include "game/CareerRecord.h"
+#include "game/DataDirectories.h"
 #include "game/EffectTypes.h"
 #include "game/GameState.h"
 #include "mission/Goal.h"
+#include "mission/ObjectLoader.h"
 #include "net/NetControlPackets.h"
 #include "net/NetGameSettings.h"
 #include "net/NetPacketReaders.h"
@@ -34,6 +36,7 @@
 #include "net/NetworkHooks.h"
 #include "net/NetSession.h"
 #include "objects/ships/Craft.h"
+#include "objects/space/WorldPass.h"
 #include "objects/weapons/BeamWeapon.h"
 #include "objects/weapons/GunWeapon.h"
 #include "objects/weapons/Projectile.h"
@@ -45,8 +48,10 @@
 #include "tests/support/FakeClock.h"
 #include "tests/support/LoopbackProviders.h"
 #include "tests/support/RecordingSleeper.h"
+#include "tests/support/TempDir.h"
 #include "tests/support/world/NetPacketBytes.h"
 #include "tests/support/world/WorldBuilder.h"
+#include "tools/mkdata/SampleTree.h"
 
 using namespace platform;
 
@@ -280,6 +285,9 @@ std::vector<uint8_t> Flak(Vector3 from = kMalloryAt, const Words5& damage = Scal
     return shot;
 }
 
+// The flight a member's copy may have in hand at once.
+float Held() { return net_bounds::kFastestFlight * float(net_bounds::kMoveLagMs) / 1000.0f; }
+
 // Mallory's own report of its ship, standing still at `at`, whole.
 std::vector<uint8_t> Report(const Vector3& at) {
     std::vector<uint8_t> bytes = Packet(kPlayerInfo, NetPacket::kPlayerInfoBytes);
@@ -361,6 +369,30 @@ int Attack(Mallory& mallory, const std::string& name, uint32_t honest) {
         mallory.Send(1, Report(kRockAt.Sum({0.0f, 0.0f, -30.0f})));
         mallory.Send(1, Words(kGoalDone, 20, {{8, 2}, {12, kMalloryShip}, {16, 1}}));
         mallory.Rest(std::chrono::milliseconds(300));
+    } else if (name == "bunched") {
+        // A second's flight and a hundred times more, 113 reports of 399
+        // units each in one MEGAPACKET, onto goal 2's rock, and the goal
+        // reported met there.
+        std::vector<std::vector<uint8_t>> reports;
+        for (int i = 1; i <= 113; ++i) reports.push_back(Report(kMalloryAt.Sum({0.0f, 0.0f, 50.0f + 399.0f * float(i)})));
+        std::vector<uint8_t> bytes = Packet(kMegapacket, 12, PF_QUEUE_2);
+        for (const auto& report : reports) bytes.insert(bytes.end(), report.begin(), report.end());
+        PacketWriter out(bytes.data(), uint32_t(bytes.size()));
+        out.U16(2, uint16_t(bytes.size()));
+        out.U32(8, uint32_t(reports.size()));
+        mallory.Send(1, bytes);
+        mallory.Send(1, Words(kGoalDone, 20, {{8, 2}, {12, kMalloryShip}, {16, 1}}));
+        mallory.Rest(std::chrono::milliseconds(300));
+    } else if (name == "hulls") {
+        // Its ship announced as a capital ship: turrets and a capital hull.
+        std::vector<uint8_t> bytes = Packet(kNewPlayer, 56);
+        PacketWriter out(bytes.data(), 56);
+        out.U32(8, mallory.ownDpid);
+        out.F32(12, 9.0f);
+        out.Text(25, 19, "Capital");
+        out.Text(48, 8, "Mallory");
+        mallory.Send(1, bytes);
+        mallory.Rest(std::chrono::milliseconds(500));
     } else if (name == "deaths") {
         // The death of everything it has seen at its own hands, and its
         // own at the host's while it flies on.
@@ -445,17 +477,36 @@ protected:
         world_.TheMission().goalList = g_goalList;
         InstallNetworkHooks();
         g_clock = &world_.Clock();
+        // Written before the game starts: no machine waits on it.
+        std::string error;
+        EXPECT_TRUE(WriteSampleTree(data_.Str(), &error)) << error;
     }
     ~HostileMemberTest() override {
         g_clock = nullptr;
         GameState& game = world_.Game();
         game.ClearFlight();
+        if (g_dataDirs.Found(DataDir::kData)) {
+            // What the definitions made goes before them.
+            for (SpaceObject* object : world_.World()) {
+                if (std::strcmp(object->label, "P101") == 0) world_.Remove(object);
+            }
+            DefinitionLibrary::Reset();
+            GameState::RegisterObjectKind(SpaceObject::kTypePlayerShip, nullptr);
+            GameState::RegisterObjectKind(SpaceObject::kTypeAiShip, nullptr);
+            g_dataDirs.Clear();
+        }
         g_projectileTypes = previousTypes_;
         GameState::SetNetworkHooks({});
         FreeGoals();
         game.playerShip = nullptr;
         game.netSettings = nullptr;
         Sleeper::Install(previousSleeper_);
+    }
+    // The sample definitions from here on: ships are built of them.
+    static void UseData(const std::string& dir) {
+        EXPECT_TRUE(g_dataDirs.Find(dir));
+        RegisterSpaceObjects();
+        DefinitionLibrary::RegisterCoreBuilders();
     }
     static std::string GoalWords() {
         std::string words;
@@ -489,6 +540,7 @@ protected:
         return table;
     }
 
+    TempDir data_;
     WorldBuilder world_;
     RecordingSleeper sleeper_;
     Sleeper* previousSleeper_ = nullptr;
@@ -562,6 +614,20 @@ TEST_F(HostileMemberTest, NoMemberSpeaksForTheHostOrAnotherOrBeyondItsShip) {
                 continue;
             }
             if (order == "stop") break;
+            if (order.rfind("data ", 0) == 0) {
+                UseData(order.substr(5));
+                ChildProcess::Report("data");
+            }
+            if (order.rfind("hull ", 0) == 0) {
+                // What this machine holds under that number, once it has it.
+                const int32_t uoid = std::stoi(order.substr(5));
+                const auto held = [&] { return game.mission->firstObject->FindByUoid(uoid); };
+                const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+                while (held() == nullptr && std::chrono::steady_clock::now() < until) Pass(game);
+                std::string capital = "0";
+                for (SpaceObject* object : world_.World()) capital = std::strcmp(object->label, "Capital") == 0 ? "1" : capital;
+                ChildProcess::Report(std::string("hull ") + (held() != nullptr ? held()->label : "none") + " capital " + capital);
+            }
             if (order == "count") {
                 ChildProcess::Report("creates " + std::to_string(bob->objectCreates) + " states " + std::to_string(bob->states));
             } else if (order == "report") {
@@ -639,10 +705,15 @@ TEST_F(HostileMemberTest, NoMemberSpeaksForTheHostOrAnotherOrBeyondItsShip) {
 
     for (const char* name : {"shots", "chat", "takeover", "teleport"}) attack(name);
     // Nothing reached the host's ship; the goal far off stays open, and
-    // Mallory's ship stands where it really flew.
+    // Mallory's ship stands no more than a second's flight on from where it
+    // really flew, however far it said it went.
     EXPECT_EQ(hostShip_->empLevel, 0);
     EXPECT_EQ(GoalWords(), goals);
-    EXPECT_LT(malloryShip_->Position().Difference(kMalloryAt.Sum({0.0f, 0.0f, 50.0f})).Length(), 1.0f);
+    EXPECT_LE(malloryShip_->Position().Difference(kMalloryAt.Sum({0.0f, 0.0f, 50.0f})).Length(), Held() + 1.0f);
+    // However many reports one packet brings: a second's flight more.
+    attack("bunched");
+    EXPECT_EQ(GoalWords(), goals);
+    EXPECT_LE(malloryShip_->Position().Difference(kMalloryAt.Sum({0.0f, 0.0f, 50.0f})).Length(), 2.0f * Held() + 1.0f);
 
     attack("deaths");
     // Mallory's own request ended its ship, at nobody's hands (the host never
@@ -697,6 +768,20 @@ TEST_F(HostileMemberTest, NoMemberSpeaksForTheHostOrAnotherOrBeyondItsShip) {
         EXPECT_LE(count, frames) << line;
     }
     ASSERT_TRUE(PassUntil(game, [&] { return honest->ReadLine(&line, 0) && line.rfind("table ", 0) == 0; }));
+
+    // A ship announced as a capital ship is built as the hull the game
+    // offers its pilots, here and on the honest pilot's machine.
+    UseData(data_.Str());
+    ask("data " + data_.Str(), "data");
+    // The host numbers what it makes past the fixture's own numbers.
+    SpaceObject::g_nextUoid = std::max(SpaceObject::g_nextUoid, 1000);
+    attack("hulls");
+    const int32_t announced = host->GetPlayerUoid(malloryEntry);
+    SpaceObject* const copy = announced >= 0 ? world_.TheMission().firstObject->FindByUoid(announced) : nullptr;
+    ASSERT_NE(copy, nullptr);
+    EXPECT_STREQ(copy->label, "P101");
+    EXPECT_EQ(static_cast<Craft*>(copy)->turrets.Count(), 0);
+    EXPECT_EQ(ask("hull " + std::to_string(announced), "hull "), "hull P101 capital 0");
 
     // A second "Bob": the name with a number added, on the host and the
     // honest pilot's machine alike; its word speaks for itself alone, and

@@ -368,7 +368,6 @@ TEST_F(PilotWatchTest, APilotComesBackWhereItsOwnMachineStartedItAfterARejoin) {
     session->AddPlayer(6, "Eve", -1);
     const int32_t entry = session->AddPlayer(2, "Bob", 7);
     ASSERT_EQ(entry, 3);
-    session->EditPlayer(entry)->shipMadeAt = GetMilliseconds();
     watch_.Start([this](const std::string& line) { said_.push_back(line); }, true);
     Fly(100);
 

@@ -1,0 +1,527 @@
+// The host's judgement of a member's own ship, whole: the member announces
+// its ship with NEW_PLAYER, the host builds its copy from the sample
+// definitions, and the member's PLAYER_INFO, EMP_DAMAGE and GUN_SHOT
+// packets go through the host's dispatch as they arrive from the network.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "game/DataDirectories.h"
+#include "game/GameState.h"
+#include "mission/Goal.h"
+#include "mission/ObjectLoader.h"
+#include "net/NetGameSettings.h"
+#include "net/NetPacket.h"
+#include "net/NetPilotBounds.h"
+#include "objects/ships/Craft.h"
+#include "objects/space/WorldPass.h"
+#include "objects/weapons/BeamWeapon.h"
+#include "objects/weapons/GunWeapon.h"
+#include "scene/Transform.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/world/NetPacketBytes.h"
+#include "tests/support/world/RecordingNetSession.h"
+#include "tests/support/world/WorldBuilder.h"
+#include "tools/mkdata/SampleTree.h"
+
+namespace {
+
+constexpr uint32_t kMember = 2;
+constexpr int32_t kHostShip = 10;
+
+// What a member's copy may have in hand at once: a second's flight at the fastest.
+float Held() { return net_bounds::kFastestFlight * float(net_bounds::kMoveLagMs) / 1000.0f; }
+
+Vector3 RowOf(const Matrix34& m, int row) { return {m.rows[row][0], m.rows[row][1], m.rows[row][2]}; }
+Vector3 At(const Transform& place) { return RowOf(place.matrix, 3); }
+float Apart(const Vector3& a, const Vector3& b) { return a.Difference(b).Length(); }
+void Put(Transform& place, const Vector3& at) { place.SetPosition(&at, Transform::kAllFlags); }
+
+// A member's report of its ship standing at `place` (its rows and
+// position), flying at `velocity`, as its own machine writes it.
+std::vector<uint8_t> Report(int32_t uoid, const Transform& place, const Vector3& velocity = {0.0f, 0.0f, 0.0f}) {
+    std::vector<uint8_t> bytes = Packet(kPlayerInfo, NetPacket::kPlayerInfoBytes, PF_QUEUE_3);
+    PacketWriter out(bytes.data(), NetPacket::kPlayerInfoBytes);
+    out.I32(8, uoid);
+    out.Vector(28, velocity);
+    out.Vector(52, place.forward);
+    for (int row = 0; row < 4; ++row) {
+        for (int column = 0; column < 3; ++column) out.F32(72 + uint32_t(4 * (row * 3 + column)), place.matrix.rows[row][column]);
+    }
+    out.U8(128, 100);
+    return bytes;
+}
+
+// `reports` packed into one MEGAPACKET, as a host packs its own.
+std::vector<uint8_t> Packed(const std::vector<std::vector<uint8_t>>& reports) {
+    std::vector<uint8_t> bytes = Packet(kMegapacket, 12, PF_QUEUE_2);
+    for (const auto& report : reports) bytes.insert(bytes.end(), report.begin(), report.end());
+    PacketWriter out(bytes.data(), uint32_t(bytes.size()));
+    out.U16(2, uint16_t(bytes.size()));
+    out.U32(8, uint32_t(reports.size()));
+    return bytes;
+}
+
+class NetPilotBoundsTest : public ::testing::Test {
+protected:
+    // The sample tree is written once: the tests only read it.
+    static void SetUpTestSuite() {
+        dir_ = new TempDir;
+        std::string error;
+        EXPECT_TRUE(WriteSampleTree(dir_->Str(), &error)) << error;
+    }
+    static void TearDownTestSuite() {
+        delete dir_;
+        dir_ = nullptr;
+    }
+
+    NetPilotBoundsTest() {
+        EXPECT_TRUE(g_dataDirs.Find(dir_->Str()));
+        RegisterSpaceObjects();
+        DefinitionLibrary::RegisterCoreBuilders();
+        GameState& game = builder_.Game();
+        game.netSettings = &settings_;
+        game.mode = GameState::kModeFlight;
+        host_ = new RecordingNetSession(true);
+        game.netSession = host_;
+        hostShip_ = builder_.SpawnAs<Craft>(builder_.Template("SHIP0"), 1);
+        hostShip_->uoid = kHostShip;
+        hostShip_->type = SpaceObject::kTypePlayerShip;
+        hostShip_->active = 1;
+        game.playerShip = hostShip_;
+    }
+    ~NetPilotBoundsTest() override {
+        GameState& game = builder_.Game();
+        game.jumpGoal = nullptr;
+        FreeGoals();
+        game.playerShip = nullptr;
+        game.netSettings = nullptr;
+        delete game.netSession;
+        game.netSession = nullptr;
+        for (SpaceObject* copy : copies_) builder_.Remove(copy);
+        DefinitionLibrary::Reset();
+        GameState::RegisterObjectKind(SpaceObject::kTypePlayerShip, nullptr);
+        GameState::RegisterObjectKind(SpaceObject::kTypeAiShip, nullptr);
+        g_dataDirs.Clear();
+    }
+
+    // Member `dpid` announces its ship "Ace" of `hull`: the host's copy, or null.
+    Craft* Announce(const char* hull, uint32_t dpid = kMember) {
+        // The member joined before: the host heard of its player.
+        if (host_->FindPlayerByDpid(dpid) < 0) host_->AddPlayer(dpid, "Ace", -1);
+        std::vector<uint8_t> bytes = Packet(kNewPlayer, 52);
+        PacketWriter out(bytes.data(), 52);
+        out.U32(8, dpid);
+        out.F32(12, 9.0f);
+        out.Text(25, 19, hull);
+        out.Text(48, 4, "Ace");
+        Deliver(*host_, dpid, bytes);
+        SpaceObject* const copy = ShipOf(dpid);
+        if (copy != nullptr && std::find(copies_.begin(), copies_.end(), copy) == copies_.end()) copies_.push_back(copy);
+        return dynamic_cast<Craft*>(copy);
+    }
+    SpaceObject* ShipOf(uint32_t dpid) {
+        const int32_t entry = host_->FindPlayerByDpid(dpid);
+        const int32_t uoid = entry >= 0 ? host_->GetPlayerUoid(entry) : -1;
+        return uoid >= 0 ? builder_.TheMission().firstObject->FindByUoid(uoid) : nullptr;
+    }
+    // The member's ship where its copy stands now, as its pilot would see it.
+    static Transform PlaceOf(const SpaceObject& copy) {
+        Transform place = copy.local;
+        place.forward = RowOf(place.matrix, 2).DividedBy(place.scale);
+        return place;
+    }
+    void Tell(const Craft& copy, const Transform& place, uint32_t dpid = kMember) {
+        Deliver(*host_, dpid, Report(copy.uoid, place));
+    }
+    int Relayed(uint16_t type) const {
+        int count = 0;
+        for (const auto& sent : host_->sent) count += PacketReader(sent.bytes.data(), 8).U16(0) == type ? 1 : 0;
+        return count;
+    }
+
+    static TempDir* dir_;
+    WorldBuilder builder_;
+    NetGameSettings settings_;
+    RecordingNetSession* host_ = nullptr;
+    Craft* hostShip_ = nullptr;
+    std::vector<SpaceObject*> copies_;
+};
+
+TempDir* NetPilotBoundsTest::dir_ = nullptr;
+
+// However many reports arrive at one instant, alone or packed, the copy
+// moves a second's flight at most; then it refills at the fastest flight.
+TEST_F(NetPilotBoundsTest, ReportsAtOneInstantMoveTheCopyNoFartherThanASecondsFlight) {
+    Craft* const copy = Announce("P101");
+    ASSERT_NE(copy, nullptr);
+    const Vector3 made = copy->Position();
+    Transform place = PlaceOf(*copy);
+    const Vector3 east{1.0f, 0.0f, 0.0f};
+    for (int i = 1; i <= 100; ++i) {
+        Put(place, made.Sum(east.Scaled(399.0f * float(i))));
+        Tell(*copy, place);
+    }
+    EXPECT_NEAR(Apart(copy->Position(), made.Sum(east.Scaled(Held()))), 0.0f, 0.5f);
+
+    // A second later: 113 reports of 399 units each, in one MEGAPACKET.
+    builder_.Clock().Advance(1000);
+    const Vector3 before = copy->Position();
+    std::vector<std::vector<uint8_t>> reports;
+    for (int i = 1; i <= 113; ++i) {
+        Put(place, before.Sum(east.Scaled(399.0f * float(i))));
+        reports.push_back(Report(copy->uoid, place));
+    }
+    Deliver(*host_, kMember, Packed(reports));
+    EXPECT_NEAR(Apart(copy->Position(), before.Sum(east.Scaled(Held()))), 0.0f, 0.5f);
+
+    // A tenth of a second's flight comes back in a tenth of a second, and no more.
+    builder_.Clock().Advance(100);
+    const Vector3 tenth = copy->Position().Sum(east.Scaled(0.1f * net_bounds::kFastestFlight - 1.0f));
+    Put(place, tenth);
+    Tell(*copy, place);
+    EXPECT_NEAR(Apart(copy->Position(), tenth), 0.0f, 0.01f);
+    Put(place, tenth.Sum(east.Scaled(30.0f)));
+    Tell(*copy, place);
+    EXPECT_NEAR(Apart(copy->Position(), tenth.Sum(east)), 0.0f, 0.01f);
+}
+
+// An honest pilot at the fastest flight, turning all the while, its link
+// stalling for a second now and then and its reports arriving bunched: the
+// copy stands where the pilot does, turned as it is, after every delivery.
+TEST_F(NetPilotBoundsTest, HonestFlightAtTopSpeedIsFollowedThroughTurnsAndStalls) {
+    Craft* const copy = Announce("P101");
+    ASSERT_NE(copy, nullptr);
+    Transform pilot = PlaceOf(*copy);
+    constexpr uint32_t kFrameMs = 20;
+    const float step = net_bounds::kFastestFlight * float(kFrameMs) / 1000.0f;
+    std::vector<std::vector<uint8_t>> held;
+    for (int frame = 1; frame <= 3000; ++frame) {
+        builder_.Clock().Advance(kFrameMs);
+        pilot.RotateAboutLocalY(3.0f, Transform::kAllFlags);
+        pilot.RotateAboutForward(1.0f, Transform::kAllFlags);
+        const Vector3 ahead{0.0f, 0.0f, step / pilot.scale};
+        pilot.MoveLocal(&ahead, Transform::kAllFlags);
+        held.push_back(Report(copy->uoid, pilot));
+        // Every ten seconds most of a second's reports wait on the link.
+        if (frame % 500 > 455) continue;
+        for (const auto& report : held) Deliver(*host_, kMember, report);
+        held.clear();
+        ASSERT_NEAR(Apart(copy->Position(), At(pilot)), 0.0f, 0.05f) << "frame " << frame;
+        for (int row = 0; row < 3; ++row) {
+            ASSERT_NEAR(Apart(RowOf(copy->local.matrix, row), RowOf(pilot.matrix, row)), 0.0f, 1e-3f) << frame << " " << row;
+        }
+    }
+}
+
+// The copy waits where the host made it: the member's first report is
+// judged from there, not from any start some table could have given, and
+// however long the copy waited or the pilot was silent, it goes no farther
+// than a second's flight at once.
+TEST_F(NetPilotBoundsTest, TheFirstReportIsJudgedFromWhereTheHostMadeTheCopy) {
+    Craft* const copy = Announce("P101");
+    ASSERT_NE(copy, nullptr);
+    const Vector3 made = copy->Position();
+    EXPECT_EQ(Apart(made, Vector3{copy->spawnPoint[0], copy->spawnPoint[1], copy->spawnPoint[2]}), 0.0f);
+    // Far out on the start rings round the origin, half a minute after the copy was made.
+    builder_.Clock().Advance(30000);
+    const Vector3 ring{0.0f, 0.0f, -4800.0f};
+    Transform place = PlaceOf(*copy);
+    Put(place, ring);
+    Tell(*copy, place);
+    EXPECT_NEAR(Apart(copy->Position(), made), Held(), 0.5f);
+    EXPECT_NEAR(Apart(copy->Position(), ring), Apart(made, ring) - Held(), 0.5f);
+    // Silent for half a minute more: still a second's flight.
+    builder_.Clock().Advance(30000);
+    const Vector3 before = copy->Position();
+    Tell(*copy, place);
+    EXPECT_NEAR(Apart(copy->Position(), before), Held(), 0.5f);
+
+    // Another member's first report a short flight from its copy's making stands.
+    Craft* const other = Announce("P101", 3);
+    ASSERT_NE(other, nullptr);
+    builder_.Clock().Advance(250);
+    Transform near = PlaceOf(*other);
+    const Vector3 there = other->Position().Sum(Vector3{0.0f, 120.0f, 0.0f});
+    Put(near, there);
+    Tell(*other, near, 3);
+    EXPECT_NEAR(Apart(other->Position(), there), 0.0f, 0.01f);
+}
+
+// Rows that stretch, flatten, shear or mirror the ship, and numbers no ship
+// has, are no report; an honest pilot's drifted rows are squared again, so
+// the ship every machine is told of keeps its shape and size.
+TEST_F(NetPilotBoundsTest, RowsThatWouldStretchTheShipAreRefusedAndDriftIsSquared) {
+    Craft* const copy = Announce("P101");
+    ASSERT_NE(copy, nullptr);
+    const float scale = copy->local.scale;
+    Transform place = PlaceOf(*copy);
+    place.RotateAboutLocalX(30.0f, Transform::kAllFlags);
+    const Vector3 first = copy->Position().Sum(Vector3{10.0f, 0.0f, 0.0f});
+    Put(place, first);
+    Tell(*copy, place);
+    ASSERT_NEAR(Apart(copy->Position(), first), 0.0f, 0.01f);
+    const Matrix34 kept = copy->local.matrix;
+
+    const auto forged = [&](const char* what, auto change) {
+        Transform bad = place;
+        Put(bad, Vector3{first.x + 20.0f, first.y, first.z});
+        change(bad.matrix);
+        Tell(*copy, bad);
+        for (int row = 0; row < 4; ++row) EXPECT_EQ(Apart(RowOf(copy->local.matrix, row), RowOf(kept, row)), 0.0f) << what << " row " << row;
+    };
+    forged("stretched ten thousand times", [](Matrix34& m) {
+        for (int row = 0; row < 3; ++row) {
+            for (float& word : m.rows[row]) word *= 10000.0f;
+        }
+    });
+    forged("one axis doubled", [](Matrix34& m) {
+        for (float& word : m.rows[0]) word *= 2.0f;
+    });
+    forged("flattened to nothing", [](Matrix34& m) {
+        for (int row = 0; row < 3; ++row) {
+            for (float& word : m.rows[row]) word = 0.0f;
+        }
+    });
+    forged("mirrored", [](Matrix34& m) {
+        for (float& word : m.rows[0]) word = -word;
+    });
+    forged("sheared", [](Matrix34& m) {
+        for (int column = 0; column < 3; ++column) m.rows[1][column] = 0.6f * m.rows[1][column] + 0.8f * m.rows[2][column];
+    });
+    forged("beyond any float's square", [](Matrix34& m) { m.rows[2][2] = 3e38f; });
+    forged("not a number", [](Matrix34& m) { m.rows[1][1] = std::nanf(""); });
+    forged("placed nowhere", [](Matrix34& m) { m.rows[3][0] = std::numeric_limits<float>::infinity(); });
+
+    // A hundredth too long and slightly askew: taken, squared.
+    Transform drifted = place;
+    const Vector3 second = first.Sum(Vector3{0.0f, 0.0f, 25.0f});
+    Put(drifted, second);
+    for (int column = 0; column < 3; ++column) {
+        drifted.matrix.rows[1][column] += 0.03f * drifted.matrix.rows[2][column];
+        for (int row = 0; row < 3; ++row) drifted.matrix.rows[row][column] *= 1.01f;
+    }
+    Tell(*copy, drifted);
+    EXPECT_NEAR(Apart(copy->Position(), second), 0.0f, 0.01f);
+    const Matrix34& m = copy->local.matrix;
+    for (int row = 0; row < 3; ++row) EXPECT_NEAR(RowOf(m, row).Length(), scale, 1e-4f * scale) << row;
+    EXPECT_NEAR(RowOf(m, 0).Dot(RowOf(m, 1)), 0.0f, 1e-4f * scale * scale);
+    EXPECT_NEAR(RowOf(m, 1).Dot(RowOf(m, 2)), 0.0f, 1e-4f * scale * scale);
+    EXPECT_NEAR(RowOf(m, 2).Dot(RowOf(m, 0)), 0.0f, 1e-4f * scale * scale);
+    EXPECT_GT(RowOf(m, 1).Cross(RowOf(m, 2)).Dot(RowOf(m, 0)), 0.0f);
+    // Forward kept, as the pilot flies it, and the copy's heading along it.
+    EXPECT_NEAR(Apart(RowOf(m, 2).DividedBy(scale), RowOf(place.matrix, 2).DividedBy(scale)), 0.0f, 1e-4f);
+    EXPECT_NEAR(Apart(copy->local.forward, RowOf(m, 2).DividedBy(scale)), 0.0f, 1e-5f);
+
+    // Speeds no ship has: the host flies the copy on between reports no
+    // faster than the fastest flight.
+    std::vector<uint8_t> racing = Report(copy->uoid, drifted, Vector3{3e37f, 0.0f, 0.0f});
+    PacketWriter out(racing.data(), uint32_t(racing.size()));
+    out.F32(44, 3e37f);
+    out.F32(48, 3e37f);
+    Deliver(*host_, kMember, racing);
+    const Vector3 reported = copy->Position();
+    EXPECT_LE(copy->velocity.Length(), net_bounds::kFastestFlight + 0.01f);
+    for (int frame = 0; frame < 20; ++frame) copy->Simulate(50);
+    EXPECT_LE(Apart(copy->Position(), reported), net_bounds::kFastestFlight);
+}
+
+// The host builds a member's copy only of a hull the game offers its
+// pilots: a capital ship, a raider, the pilot-only pod or a name the file
+// lacks gets the offered hull, its weapons and its hull's strength.
+TEST_F(NetPilotBoundsTest, AHullTheGameOffersNoPilotIsReplacedByTheOfferedOne) {
+    Craft* const offered = Announce("P101");
+    ASSERT_NE(offered, nullptr);
+    const auto weaponsOf = [](Craft& craft) {
+        std::multiset<int32_t> kinds;
+        for (const ShipSystem* weapon : craft.GetWeaponList()) kinds.insert(weapon->typeId);
+        return kinds;
+    };
+    const std::multiset<int32_t> weapons = weaponsOf(*offered);
+    const int32_t strength = offered->GetMaxHitPoints(nullptr);
+    for (const char* hull : {"Capital", "Marauder", "PILT", "Carrier", "P10", "p101", "P999", ""}) {
+        builder_.Clock().Advance(NetSession::kShipWindowMs);
+        Craft* const copy = Announce(hull);
+        ASSERT_NE(copy, nullptr) << hull;
+        EXPECT_STREQ(copy->label, "P101") << hull;
+        EXPECT_EQ(weaponsOf(*copy), weapons) << hull;
+        EXPECT_EQ(copy->GetMaxHitPoints(nullptr), strength) << hull;
+        EXPECT_EQ(copy->turrets.Count(), 0) << hull;
+    }
+}
+
+// Announced again in the same flight, a pilot's ship goes on from where it
+// was, with only what it had left to fly and to fire.
+TEST_F(NetPilotBoundsTest, ASecondAnnouncementKeepsThePlaceAndWhatWasLeftToFlyAndFire) {
+    Craft* const first = Announce("P101");
+    ASSERT_NE(first, nullptr);
+    const Vector3 made = first->Position();
+    const GunWeapon* gun = nullptr;
+    for (ShipSystem* weapon : first->GetWeaponList()) {
+        if (gun == nullptr && weapon->typeId == Weapon::kGun) gun = static_cast<GunWeapon*>(weapon);
+    }
+    ASSERT_NE(gun, nullptr);
+    const auto fire = [&](Craft& from) {
+        DamageRecord damage = gun->damageRecord;
+        damage.source = &from;
+        NetPacket shot;
+        shot.BuildWeaponFire(kGunShot, damage, gun->rateOfFire, nullptr, 0, gun->explosionName, gun->partIndex, 0, Vector3{});
+        const int before = Relayed(kGunShot);
+        Deliver(*host_, kMember, Built(shot));
+        return Relayed(kGunShot) - before;
+    };
+    // Past the ship window, so that a second announcement is heard: the
+    // member spends all the flight and fire it has in hand.
+    builder_.Clock().Advance(NetSession::kShipWindowMs);
+    Transform place = PlaceOf(*first);
+    const Vector3 spent = made.Sum(Vector3{0.0f, 0.0f, Held()});
+    Put(place, spent);
+    Tell(*first, place);
+    ASSERT_NEAR(Apart(first->Position(), spent), 0.0f, 0.5f);
+    EXPECT_EQ(fire(*first), 1);
+    EXPECT_EQ(fire(*first), 1);
+    EXPECT_EQ(fire(*first), 0);
+
+    Craft* const second = Announce("P101");
+    ASSERT_NE(second, nullptr);
+    ASSERT_NE(second, first);
+    EXPECT_NEAR(Apart(second->Position(), spent), 0.0f, 0.01f);
+    const auto spawn = [](const Craft& craft) { return Vector3{craft.spawnPoint[0], craft.spawnPoint[1], craft.spawnPoint[2]}; };
+    EXPECT_EQ(Apart(spawn(*second), spawn(*first)), 0.0f);
+    Put(place, spent.Sum(Vector3{0.0f, 0.0f, 300.0f}));
+    Tell(*second, place);
+    EXPECT_NEAR(Apart(second->Position(), spent), 0.0f, 0.01f);
+    EXPECT_EQ(fire(*second), 0);
+    // A second on, it flies and fires again.
+    builder_.Clock().Advance(1000);
+    Tell(*second, place);
+    EXPECT_NEAR(Apart(second->Position(), At(place)), 0.0f, 0.01f);
+    EXPECT_EQ(fire(*second), 1);
+}
+
+// A ship jumps into a gate from as far as the jump reaches, not farther,
+// and has nothing left in hand when it lands there; the gate that is no
+// jump's takes it in only from beside it.
+TEST_F(NetPilotBoundsTest, AJumpGateTakesTheShipInFromTheJumpsReachAndNoFarther) {
+    Craft* const copy = Announce("P101");
+    ASSERT_NE(copy, nullptr);
+    const Vector3 made = copy->Position();
+    SpaceObject* const gate = builder_.Spawn(builder_.Ball("GATE", 100.0f), 2);
+    gate->type = SpaceObject::kTypeJumpGate;
+    gate->active = 1;
+    gate->SetPositionFlags(made.Sum(Vector3{0.0f, 0.0f, 1500.0f}), Transform::kAllFlags);
+    SpaceObject* const stray = builder_.Spawn(builder_.Ball("GATE", 100.0f), 2);
+    stray->type = SpaceObject::kTypeJumpGate;
+    stray->active = 1;
+    stray->SetPositionFlags(made.Sum(Vector3{0.0f, 0.0f, -1000.0f}), Transform::kAllFlags);
+    Goal* const jump = MakeGoal(Goal::kTravel, nullptr);
+    jump->destination = gate;
+    jump->distance = 1200.0f;
+    builder_.Game().jumpGoal = jump;
+
+    Transform place = PlaceOf(*copy);
+    Put(place, stray->Position());
+    Tell(*copy, place);
+    EXPECT_NEAR(Apart(copy->Position(), made), Held(), 0.5f);
+    builder_.Clock().Advance(1000);
+    const Vector3 from = copy->Position();
+    Put(place, gate->Position());
+    Tell(*copy, place);
+    EXPECT_NEAR(Apart(copy->Position(), from), Held(), 0.5f) << "the jump's reach and a second's flight fall short";
+    builder_.Clock().Advance(1000);
+    Tell(*copy, place);
+    EXPECT_NEAR(Apart(copy->Position(), gate->Position()), 0.0f, 0.01f);
+    Put(place, gate->Position().Sum(Vector3{300.0f, 0.0f, 0.0f}));
+    Tell(*copy, place);
+    EXPECT_NEAR(Apart(copy->Position(), gate->Position()), 0.0f, 0.01f);
+    builder_.Remove(gate);
+    builder_.Remove(stray);
+}
+
+// A copy the host brings back after a death flies on from where it came
+// back, whatever its pilot said while it was a wreck.
+TEST_F(NetPilotBoundsTest, ACopyBroughtBackFliesOnFromItsReturn) {
+    Craft* const copy = Announce("P101");
+    ASSERT_NE(copy, nullptr);
+    const Vector3 home = copy->Position();
+    Transform place = PlaceOf(*copy);
+    for (int second = 1; second <= 5; ++second) {
+        builder_.Clock().Advance(1000);
+        Put(place, home.Sum(Vector3{0.0f, 0.0f, 300.0f * float(second)}));
+        Tell(*copy, place);
+    }
+    ASSERT_NEAR(Apart(copy->Position(), home), 1500.0f, 0.5f);
+    // Its wreck drifts where its pilot says; the host brings it back home.
+    copy->dead = 1;
+    Put(place, home.Sum(Vector3{0.0f, 0.0f, 1600.0f}));
+    Tell(*copy, place);
+    copy->RespawnAt(home);
+    Put(place, home.Sum(Vector3{10.0f, 0.0f, 0.0f}));
+    Tell(*copy, place);
+    EXPECT_NEAR(Apart(copy->Position(), At(place)), 0.0f, 0.01f);
+    // Brought back again with no word heard in between.
+    builder_.Clock().Advance(1000);
+    Put(place, home.Sum(Vector3{0.0f, 0.0f, 390.0f}));
+    Tell(*copy, place);
+    ASSERT_NEAR(Apart(copy->Position(), At(place)), 0.0f, 0.01f);
+    ++copy->deaths;
+    copy->RespawnAt(home);
+    builder_.Clock().Advance(1000);
+    Put(place, home.Sum(Vector3{-20.0f, 0.0f, 0.0f}));
+    Tell(*copy, place);
+    EXPECT_NEAR(Apart(copy->Position(), At(place)), 0.0f, 0.01f);
+}
+
+// A pulse is a frame's at most: one charge, however much the weapon has
+// saved up; two charges go in two pulses, then only what the charge
+// brings back a second.
+TEST_F(NetPilotBoundsTest, APulseIsOneChargeAtMostAndTheChargeComesBackASecond) {
+    constexpr int32_t kCharge = 6;
+    auto* const ship = builder_.SpawnAs<Craft>(builder_.Template("SHIP0"), 3);
+    ship->uoid = 30;
+    ship->type = SpaceObject::kTypeAiShip;
+    ship->active = 1;
+    const int32_t damage[5] = {40, 30, 0, 0, 20};
+    auto* const beam = new BeamWeapon(ship, 0, 0, Weapon::kGunGroup, 30, 2000, damage, "Ion Beam", nullptr);
+    beam->empCharge = kCharge;
+    ship->AddSystem(0, beam);
+    auto* const target = builder_.SpawnAs<Craft>(builder_.Template("SHIP1"), 3);
+    target->uoid = 31;
+    target->type = SpaceObject::kTypeAiShip;
+    target->active = 1;
+    target->SetPositionFlags(Vector3{0.0f, 0.0f, 500.0f}, Transform::kAllFlags);
+    host_->AddPlayer(7, "Eve", ship->uoid);
+    const auto pulse = [&](int32_t amount) {
+        std::vector<uint8_t> bytes = Packet(kEmpDamage, NetPacket::kEmpDamageBytes);
+        PacketWriter out(bytes.data(), NetPacket::kEmpDamageBytes);
+        out.I32(8, target->uoid);
+        out.I32(12, amount);
+        const int before = Relayed(kEmpDamage);
+        Deliver(*host_, 7, bytes);
+        return Relayed(kEmpDamage) - before;
+    };
+    EXPECT_EQ(pulse(kCharge + kCharge / 2), 0);
+    EXPECT_EQ(pulse(kCharge + 1), 0);
+    EXPECT_EQ(pulse(2 * kCharge - 1), 0);
+    EXPECT_EQ(pulse(kCharge), 1);
+    EXPECT_EQ(pulse(kCharge), 1);
+    EXPECT_EQ(pulse(1), 0);
+    builder_.Clock().Advance(500);
+    EXPECT_EQ(pulse(kCharge / 2), 1);
+    EXPECT_EQ(pulse(1), 0);
+    // Two charges saved up still make no pulse above one.
+    builder_.Clock().Advance(3000);
+    EXPECT_EQ(pulse(kCharge + 1), 0);
+    EXPECT_EQ(pulse(kCharge), 1);
+    EXPECT_EQ(pulse(-1), 0);
+    builder_.Remove(target);
+    builder_.Remove(ship);
+}
+
+}  // namespace
