@@ -60,6 +60,10 @@ void ProjectileDestroy(const NetInbound& packet);
 void WeaponFire(const NetInbound& packet);   // GUN_SHOT and BEAM_HIT
 void EmpDamage(const NetInbound& packet);
 void EcmStatus(const NetInbound& packet);
+// The host's: ECM_STATUS for a ship whose ECM is on, to all or to one
+// machine, after the ship's OBJECT_CREATE. A machine that joins, or takes
+// the ship late, learns so how it was switched before.
+void SendEcmState(NetSession& session, const SpaceObject& ship, bool toAll, uint32_t to);
 void Salvage(const NetInbound& packet);
 
 // COLLISION on a client: the host's outcome replayed on both copies.
