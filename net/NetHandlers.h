@@ -48,6 +48,9 @@ void SendWorld(NetSession& session);
 // The teams of the game settings, each named (team games only), then every
 // player with its team (none without teams or settings) and readiness; to all.
 void SendTeams(NetSession& session);
+// The host's: the name it knows a newcomer by, with its team and readiness,
+// to that player alone.
+void TellOwnName(NetSession& session, uint32_t dpid);
 
 void NewPlayer(const NetInbound& packet);
 void IdInfo(const NetInbound& packet);
