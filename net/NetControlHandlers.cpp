@@ -103,6 +103,15 @@ bool TakeChatLine(const NetInbound& packet) {
     return player != nullptr && player->chatLines.Take(GetMilliseconds(), 1000, NetSession::kChatLinesPerSecond);
 }
 
+// This machine's pilot flies under the name the host gave it: its entry
+// takes it, and with it the chat and every line that names the pilot.
+void TakeOwnName(NetSession& session, const char* told) {
+    const std::string name = net_read::Printable(told);
+    const int32_t own = session.FindPlayerByDpid(session.ownDpid);
+    if (own < 0 || name.empty()) return;
+    session.SetPlayerName(own, name.c_str());
+}
+
 bool Jammed(const GameState& game, const SpaceObject* sender) {
     if (sender == nullptr) return false;
     bool jammed = false;
@@ -145,7 +154,8 @@ void SendTeamRecord(NetSession& session, const NetGameSettings& settings, int32_
 // A member makes one team, for itself, while the game has room for it: the
 // team takes the next slot, the member joins it, and every machine hears of
 // both. A member whose view of the teams is behind the host's (another team
-// came first) makes none, and is told the teams as they are; no member
+// came first) makes none: it is told the teams as they are and that its
+// own was not made, and stays in no team until it picks one. No member
 // renames a team that exists.
 void TakeMembersTeam(NetSession& session, NetGameSettings& settings, NetPlayer& member, uint32_t from,
                      const net_read::UpdateTeam& in) {
@@ -156,6 +166,9 @@ void TakeMembersTeam(NetSession& session, NetGameSettings& settings, NetPlayer& 
         for (int32_t t = 0; t < settings.teamCount && t < NetGameSettings::kMostTeams; ++t) {
             SendTeamRecord(session, settings, t, false, from);
         }
+        NetPacket notMade;
+        notMade.BuildUpdateTeam(kUpdateTeam, net_read::kTeamRecordMark, name.c_str(), net_read::kTeamNotMade, in.logo, -1);
+        if (notMade.GetData() != nullptr) SendTo(session, from, notMade.GetData(), notMade.GetSize());
         return;
     }
     settings.SetTeamName(slot, name.c_str());
@@ -222,10 +235,16 @@ void ClientKillsUpdate(const NetInbound& packet) {
 void UpdateTeam(const NetInbound& packet) {
     Trace(packet, "Recieving UPDATE_TEAM packet.\n");
     NetSession& session = packet.session;
-    NetGameSettings* const settings = Game() != nullptr ? Game()->netSettings : nullptr;
-    if (settings == nullptr || (session.IsHost() && packet.from == packet.to)) return;
+    if (session.IsHost() && packet.from == packet.to) return;
     const std::optional<net_read::UpdateTeam> in = net_read::ReadUpdateTeam(packet.data, packet.size);
     if (!in) return;
+    // The name the host knows this pilot by comes with the welcome, maybe
+    // ahead of the game's settings.
+    if (!session.IsHost() && !in->IsTeamRecord() && std::strcmp(in->teamName, net_read::kOwnNameMark) == 0) {
+        TakeOwnName(session, in->playerName);
+    }
+    NetGameSettings* const settings = Game() != nullptr ? Game()->netSettings : nullptr;
+    if (settings == nullptr) return;
     // A client speaks for its own pilot only, by its id, whatever name it
     // gives: the host passes its word on under the name it knows that
     // pilot by.
@@ -243,19 +262,40 @@ void UpdateTeam(const NetInbound& packet) {
         return;
     }
     if (in->IsTeamRecord()) {
-        if (in->team < 0) return;
+        if (in->team == net_read::kTeamNotMade) {
+            if (ownTeamNotMade != nullptr) ownTeamNotMade();
+            return;
+        }
+        if (in->team < 0 || in->team >= NetGameSettings::kMostTeams) return;
         settings->SetTeamName(in->team, in->teamName);
         settings->teams[in->team].logo = uint32_t(in->logo);
         if (settings->teamCount < in->team + 1) settings->teamCount = in->team + 1;
     } else {
+        bool own = false;
         for (int32_t i = 0; i < session.GetPlayerSlotCount(); ++i) {
             NetPlayer* const player = session.EditPlayer(i);
             if (player == nullptr || player->inUse == 0 || player->name == nullptr) continue;
             if (std::strcmp(player->name, in->playerName) != 0) continue;
             player->team = in->team;
             player->ready = uint32_t(in->ready);
+            own = own || player->dpid == session.ownDpid;
         }
+        if (own && ownTeamHeard != nullptr) ownTeamHeard(in->team);
     }
+}
+
+void TellOwnName(NetSession& session, uint32_t dpid) {
+    const NetPlayer* const player = session.Player(session.FindPlayerByDpid(dpid));
+    if (player == nullptr || player->name == nullptr || dpid == session.ownDpid) return;
+    // A record carries 15 characters: a longer name is the pilot's own,
+    // never one the host numbered, and its machine holds it already.
+    if (std::strlen(player->name) >= net_read::kTeamNameBytes) return;
+    const NetGameSettings* const settings = Game() != nullptr ? Game()->netSettings : nullptr;
+    const bool teams = settings != nullptr && settings->HasTeams();
+    NetPacket named;
+    named.BuildUpdateTeam(kUpdateTeam, player->name, net_read::kOwnNameMark, teams ? player->team : -1, -1,
+                          int32_t(player->ready));
+    if (named.GetData() != nullptr) SendTo(session, dpid, named.GetData(), named.GetSize());
 }
 
 void GameInfo(const NetInbound& packet) {

@@ -17,6 +17,13 @@ namespace net_read {
 inline constexpr uint32_t kTeamNameBytes = 16;
 // The player name that marks a team record.
 inline constexpr const char* kTeamRecordMark = "NONE.";
+// A team record so numbered goes to one member alone: the team it asked to
+// make (named in the record) was not made. The game's teams come before it.
+inline constexpr int32_t kTeamNotMade = -1;
+// A player record whose team-name field (which other player records leave
+// "NONE.") reads so goes to the player it names alone: the name the host
+// knows that player by, which its own machine takes.
+inline constexpr const char* kOwnNameMark = "YOU.";
 
 struct GameInfo {
     uint32_t gameType = 0;
@@ -73,5 +80,10 @@ void Message(const NetInbound& packet);
 inline void (*lobbyChatLine)(const char* text) = nullptr;
 // Ends the lobby's run after its current pass; the lobby installs it.
 inline void (*stopLobby)() = nullptr;
+// A member's lobby, told of the host's word on this machine's pilot: the
+// team the host holds it in (-1 none), each time a record says; and that a
+// team it asked to make was not made. The lobby installs both.
+inline void (*ownTeamHeard)(int32_t team) = nullptr;
+inline void (*ownTeamNotMade)() = nullptr;
 
 }  // namespace net_handlers

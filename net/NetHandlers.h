@@ -48,6 +48,9 @@ void SendWorld(NetSession& session);
 // The teams of the game settings, each named (team games only), then every
 // player with its team (none without teams or settings) and readiness; to all.
 void SendTeams(NetSession& session);
+// The host's: the name it knows a newcomer by, with its team and readiness,
+// to that player alone.
+void TellOwnName(NetSession& session, uint32_t dpid);
 
 void NewPlayer(const NetInbound& packet);
 void IdInfo(const NetInbound& packet);
@@ -60,6 +63,10 @@ void ProjectileDestroy(const NetInbound& packet);
 void WeaponFire(const NetInbound& packet);   // GUN_SHOT and BEAM_HIT
 void EmpDamage(const NetInbound& packet);
 void EcmStatus(const NetInbound& packet);
+// The host's: ECM_STATUS for a ship whose ECM is on, to all or to one
+// machine, after the ship's OBJECT_CREATE. A machine that joins, or takes
+// the ship late, learns so how it was switched before.
+void SendEcmState(NetSession& session, const SpaceObject& ship, bool toAll, uint32_t to);
 void Salvage(const NetInbound& packet);
 
 // COLLISION on a client: the host's outcome replayed on both copies.

@@ -197,6 +197,13 @@ void IdInfo(const NetInbound& packet) {
         if (EverySideOwn(*game->netSettings)) ship.SetSide(in->uoid);
         ship.uoid = in->uoid;
         session.SetPlayerUoid(session.FindPlayerByDpid(session.ownDpid), in->uoid);
+        // An ECM switched on before the host knew the ship was told under
+        // the number the ship flew by then, which the host did not know.
+        if (auto* const craft = dynamic_cast<Craft*>(&ship)) {
+            if (const auto* const ecm = dynamic_cast<const EcmSystem*>(craft->GetSystem(ShipSystem::kEcm, nullptr))) {
+                ecm->ReportAgain();
+            }
+        }
     }
     NetPacket ack;
     ack.BuildIdAck(kIdAck);

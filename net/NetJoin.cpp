@@ -66,6 +66,8 @@ int32_t NetSession::OnCreatePlayer(uint32_t id, const char* shortName, const cha
     NetPacket info;
     info.BuildControlPacket(kGameInfo);
     if (info.GetData() != nullptr) net_handlers::SendTo(*this, id, info.GetData(), info.GetSize());
+    // A newcomer asking for a name in use flies under another; its machine learns which from us.
+    net_handlers::TellOwnName(*this, id);
     if (mission != nullptr) net_handlers::SendWorld(*this);
     FlushFrame();
     if (mission != nullptr) {

@@ -153,8 +153,10 @@ SpaceObject* BuildObject(SpaceObject* object, const net_read::ObjectCreate& in) 
             break;
         default:
             if (auto* const craft = dynamic_cast<Craft*>(object)) {
-                craft->AddSystem(0, new ShieldSystem(craft, kRemoteShield[0], kRemoteShield[1], kRemoteShield[2],
-                                                     kRemoteShield[3], kRemoteShield[4], kRemoteShield[5]));
+                // A craft without parts keeps no shield: the one made for it goes.
+                auto shield = std::make_unique<ShieldSystem>(craft, kRemoteShield[0], kRemoteShield[1], kRemoteShield[2],
+                                                             kRemoteShield[3], kRemoteShield[4], kRemoteShield[5]);
+                if (craft->AddSystem(0, shield.get())) shield.release();
                 if (tail(0) >= 0) {
                     craft->decalSet = tail(0);
                     decals::ApplyDecals(craft, tail(0));
@@ -201,6 +203,7 @@ void SendObjectCreate(NetSession& session, const SpaceObject& object, bool toAll
     } else {
         SendTo(session, to, reply.GetData(), reply.GetSize());
     }
+    SendEcmState(session, object, toAll, to);
 }
 
 bool Unbuildable(const NetSession& session, int32_t uoid) {

@@ -275,11 +275,14 @@ void EcmStatus(const NetInbound& packet) {
     auto* ecm = static_cast<EcmSystem*>(craft->GetSystem(ShipSystem::kEcm, nullptr));
     const bool on = in->range > 0;
     if (!session.IsHost()) {
-        // A client's copy of another's ship carries no ECM until it hears of one.
+        // A client's copy of another's ship carries no ECM until it hears of
+        // one; it takes one, once, and the ship keeps it from then on. A
+        // copy without parts has nowhere to keep one.
         if (ecm == nullptr) {
             const int16_t words[3] = {0, 0, 0};
-            ecm = new EcmSystem(craft, 0, words, 0);
-            craft->AddSystem(0, ecm);
+            auto made = std::make_unique<EcmSystem>(craft, 0, words, 0);
+            if (!craft->AddSystem(0, made.get())) return;
+            ecm = made.release();
         }
         ecm->chanceMode3 = in->kind3Percent;
         ecm->chanceMode2 = in->kind2Percent;
@@ -296,6 +299,25 @@ void EcmStatus(const NetInbound& packet) {
     NetPacket status;
     status.BuildEcmStatus(kEcmStatus, ship->uoid, on ? ecm->range : -1, ecm->chanceMode3, ecm->chanceMode2);
     if (status.GetData() != nullptr) SendToAll(session, status.GetData(), status.GetSize());
+}
+
+void SendEcmState(NetSession& session, const SpaceObject& ship, bool toAll, uint32_t to) {
+    const EcmSystem* on = nullptr;
+    for (const ObjectPart* part : ship.parts) {
+        for (const ShipSystem* system : part->systems) {
+            const auto* const ecm = dynamic_cast<const EcmSystem*>(system);
+            if (on == nullptr && ecm != nullptr && ecm->switchedOn != 0) on = ecm;
+        }
+    }
+    if (on == nullptr || on->range <= 0) return;
+    NetPacket status;
+    status.BuildEcmStatus(kEcmStatus, ship.uoid, on->range, on->chanceMode3, on->chanceMode2);
+    if (status.GetData() == nullptr) return;
+    if (toAll) {
+        SendToAll(session, status.GetData(), status.GetSize());
+    } else {
+        SendTo(session, to, status.GetData(), status.GetSize());
+    }
 }
 
 void Salvage(const NetInbound& packet) {

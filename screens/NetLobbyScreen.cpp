@@ -72,6 +72,14 @@ void StopRun() {
     if (g_lobby != nullptr) g_lobby->SetRunning(0);
 }
 
+void OwnTeam(int32_t team) {
+    if (g_lobby != nullptr) g_lobby->HearOwnTeam(team);
+}
+
+void TeamNotMade() {
+    if (g_lobby != nullptr) g_lobby->HearTeamNotMade();
+}
+
 }  // namespace
 
 NetLobbyScreen::NetLobbyScreen(const char* screenName) : MenuScreen(screenName) {
@@ -179,6 +187,8 @@ NetLobbyScreen::~NetLobbyScreen() {
         NetSession::SetGameFoundListener(nullptr);
         net_handlers::lobbyChatLine = nullptr;
         net_handlers::stopLobby = nullptr;
+        net_handlers::ownTeamHeard = nullptr;
+        net_handlers::ownTeamNotMade = nullptr;
     }
 }
 
@@ -195,6 +205,8 @@ void NetLobbyScreen::Open() {
     NetSession::SetGameFoundListener(FoundGame);
     net_handlers::lobbyChatLine = ChatLine;
     net_handlers::stopLobby = StopRun;
+    net_handlers::ownTeamHeard = OwnTeam;
+    net_handlers::ownTeamNotMade = TeamNotMade;
     if (currentPanel == nullptr) currentPanel = mainPanel;
     ResetControls();
     provider = kDefaultProvider;
@@ -227,6 +239,7 @@ void NetLobbyScreen::EmptyBox(const ArtObject* panel, const char* controlName) {
 
 void NetLobbyScreen::ResetControls() {
     for (std::string& row : shownRows_) row.clear();
+    askedTeam_ = -1;
     if (auto* const logo = Find<FacePicture>(teamCreatePanel, kLogos)) logo->SelectByIndex(FacePicture::kFirstLogo);
     EmptyBox(teamPanel, kTeamList);
     EmptyBox(coopPanel, kDescription);

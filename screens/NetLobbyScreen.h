@@ -86,6 +86,8 @@ public:
     static constexpr int32_t kChatTextBytes = 28;
     static constexpr const char* kTeamRecordName = "NONE.";
     static constexpr const char* kTwoTeamsOnly = "Only two teams are allowed, can't create.";
+    // Another's team took the place first: the pilot is in no team until it picks one.
+    static constexpr const char* kTeamNotMade = "Your team could not be made, join one of the teams.";
     // The join waits this long, pumping the network, between asks for the game's settings.
     static constexpr uint32_t kGameInfoWaitMs = 750;
     // Waits before the player is asked whether to go on waiting.
@@ -102,6 +104,16 @@ public:
     // The host's world waits while the waiting room shows.
     bool HoldsSimulation() const override { return currentPanel == waitPanel; }
     bool EndsGame(uint16_t code) const override { return currentPanel == mainPanel && code == EventKey(kMenuExit); }
+
+    // A member's team is the host's to make: the lobby waits on "Accept"
+    // for its word. The team the host holds the pilot in, each time a
+    // record says, takes it on once the host made the team asked for;
+    // a team not made brings it back to the team list, told so.
+    void HearOwnTeam(int32_t team);
+    void HearTeamNotMade();
+    // The name this machine's pilot flies under in the session (the host
+    // may have given it a number), else the career's.
+    const char* OwnPilotName() const;
 
     // A session the enumeration found: one line of the session list, its
     // name exactly; the counts are not shown.
@@ -221,8 +233,9 @@ private:
     void LeaveTeamCreation();
     // The team list as the game's settings hold the teams, the selection kept.
     void FillTeamList();
-    // The refusal of a third team, shown while the team list is.
+    // The refusal of a team, shown while the team list is.
     void ShowTeamNotice();
+    void TellTeamNotice(const char* text);
     int32_t HandleWait(uint16_t code, uint32_t event);
     void ToggleReady(uint32_t event, bool clear);
     void SendChat();
@@ -236,5 +249,6 @@ private:
     std::vector<std::string> pilotFiles_;   // the file of each pilot-list line
     bool gameCounted_ = false;              // the game now set up or joined is counted
     std::string teamNotice_;                // empty: none
+    int32_t askedTeam_ = -1;                // a member's: the team it asked the host to make; -1 none
     std::string shownRows_[kWaitRows];      // each waiting-room row's pilot and team as last told
 };

@@ -70,8 +70,43 @@ void NetLobbyScreen::FillTeamList() {
 }
 
 void NetLobbyScreen::ShowTeamNotice() {
-    if (currentPanel != teamPanel) teamNotice_.clear();
-    if (!teamNotice_.empty()) DrawString(teamNotice_.c_str(), 253, 400, 0);
+    // A notice given on the way to the team list waits for it.
+    if (currentPanel != teamPanel && nextPanel != teamPanel) teamNotice_.clear();
+    if (currentPanel == teamPanel && !teamNotice_.empty()) DrawString(teamNotice_.c_str(), 253, 400, 0);
+}
+
+void NetLobbyScreen::TellTeamNotice(const char* text) {
+    teamNotice_ = text;
+    if (noticeShown != nullptr) noticeShown(text);
+}
+
+const char* NetLobbyScreen::OwnPilotName() const {
+    const GameState* const game = Game();
+    const NetSession* const session = game != nullptr ? game->netSession : nullptr;
+    const char* const entry = session != nullptr ? session->GetPlayerName(session->FindPlayerByDpid(session->ownDpid)) : nullptr;
+    if (entry != nullptr && entry[0] != 0) return entry;
+    return game != nullptr && game->career != nullptr ? game->career->GetPilotName() : "";
+}
+
+void NetLobbyScreen::HearOwnTeam(int32_t team) {
+    GameState* const game = Game();
+    if (askedTeam_ < 0 || team != askedTeam_ || game == nullptr || game->career == nullptr) return;
+    askedTeam_ = -1;
+    game->career->teamIndex = team;
+    // Heard in the network pass, after the pass's events: a way into the
+    // hangar ends the run here.
+    if (EnterTeamGame() == 0) SetRunning(0);
+}
+
+void NetLobbyScreen::HearTeamNotMade() {
+    GameState* const game = Game();
+    if (askedTeam_ < 0) return;
+    askedTeam_ = -1;
+    if (game != nullptr && game->career != nullptr) game->career->teamIndex = -1;
+    TellTeamNotice(kTeamNotMade);
+    savedPanel = nullptr;
+    FillTeamList();
+    SwitchTo(teamPanel);
 }
 
 int32_t NetLobbyScreen::HandleTeam(uint16_t code, uint32_t event) {
@@ -83,7 +118,12 @@ int32_t NetLobbyScreen::HandleTeam(uint16_t code, uint32_t event) {
             const int32_t line = list != nullptr ? list->GetSelection() : -1;
             if (line < 0 || game == nullptr || game->career == nullptr) return 1;
             game->career->teamIndex = line;
-            SendUpdateTeam(game->career->GetPilotName(), kTeamRecordName, line, -1, game->career->ready);
+            // A host whose team was not made picks one here: its own word is the game's.
+            NetSession* const session = game->netSession;
+            if (session != nullptr && session->IsHost()) {
+                if (NetPlayer* const own = session->EditPlayer(session->FindPlayerByDpid(session->ownDpid))) own->team = line;
+            }
+            SendUpdateTeam(OwnPilotName(), kTeamRecordName, line, -1, game->career->ready);
             return EnterTeamGame();
         }
         case kTeamCancel:
@@ -144,32 +184,48 @@ int32_t NetLobbyScreen::CreateTeam() {
     const auto* const field = Find<EditField>(teamCreatePanel, kTeamName);
     if (game == nullptr || game->netSettings == nullptr || game->career == nullptr || field == nullptr) return 1;
     const std::string typed = field->GetText();
-    if (typed.size() < 2) return 1;
+    if (typed.size() < 2 || askedTeam_ >= 0) return 1;
     const std::string name = typed.substr(0, kTeamNameBytes - 1);
     NetGameSettings& settings = *game->netSettings;
-    int32_t team = settings.teamCount;
-    ++settings.teamCount;
-    if (team >= kMaxTeams) {
-        team = 1;
-        settings.teamCount = kMaxTeams;
+    const auto* const picture = Find<FacePicture>(teamCreatePanel, kLogos);
+    const uint32_t logo = picture != nullptr && picture->Index() >= FacePicture::kFirstLogo
+                              ? uint32_t(picture->Index() - FacePicture::kFirstLogo)
+                              : 0;
+    const int32_t team = settings.teamCount;
+    NetSession* const session = game->netSession;
+    if (session != nullptr && session->IsActive() && !session->IsHost()) {
+        // The host makes a member's team, and puts the member in it, if the
+        // place is still free when the word arrives, and tells it either
+        // way; so a member asks even when another's team came first.
+        askedTeam_ = std::min(team, kMaxTeams - 1);
+        SendUpdateTeam(kTeamRecordName, name.c_str(), askedTeam_, int32_t(logo), -1);
+        return 1;
     }
+    // Another's team may have taken the last place while the name was
+    // typed: nobody's team is renamed, nor anybody put in another's.
+    if (team >= kMaxTeams) {
+        TellTeamNotice(kTeamNotMade);
+        savedPanel = nullptr;
+        FillTeamList();
+        SwitchTo(teamPanel);
+        return 1;
+    }
+    ++settings.teamCount;
     game->career->teamIndex = team;
     settings.SetTeamName(team, name.c_str());
-    const auto* const logo = Find<FacePicture>(teamCreatePanel, kLogos);
-    settings.teams[team].logo = logo != nullptr && logo->Index() >= FacePicture::kFirstLogo
-                                    ? uint32_t(logo->Index() - FacePicture::kFirstLogo)
-                                    : 0;
-    NetSession* const session = game->netSession;
+    settings.teams[team].logo = logo;
     if (session != nullptr && session->IsHost()) {
-        if (NetPlayer* const own = session->EditPlayer(0)) own->team = team;
+        if (NetPlayer* const own = session->EditPlayer(session->FindPlayerByDpid(session->ownDpid))) own->team = team;
     }
-    SendUpdateTeam(kTeamRecordName, name.c_str(), team, int32_t(settings.teams[team].logo), -1);
-    SendUpdateTeam(game->career->GetPilotName(), kTeamRecordName, team, -1, game->career->ready);
+    SendUpdateTeam(kTeamRecordName, name.c_str(), team, int32_t(logo), -1);
+    SendUpdateTeam(OwnPilotName(), kTeamRecordName, team, -1, game->career->ready);
     return EnterTeamGame();
 }
 
 void NetLobbyScreen::LeaveTeamCreation() {
     GameState* const game = Game();
+    // A word of the host's on a team asked for finds the lobby no longer waiting.
+    askedTeam_ = -1;
     const NetSession* const session = game != nullptr ? game->netSession : nullptr;
     // A client is still in the game it joined: back to choosing among its teams.
     if (session != nullptr && session->IsActive() && !session->IsHost()) {

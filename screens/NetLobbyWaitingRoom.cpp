@@ -68,8 +68,7 @@ void NetLobbyScreen::ToggleReady(uint32_t event, bool clear) {
     NetSession* const session = game != nullptr ? game->netSession : nullptr;
     const NetPlayer* const player = session != nullptr ? session->EditPlayer(slot - 1) : nullptr;
     const char* const name = player != nullptr && player->inUse != 0 ? session->GetPlayerName(slot - 1) : nullptr;
-    if (game == nullptr || game->career == nullptr || name == nullptr ||
-        std::strcmp(name, game->career->GetPilotName()) != 0) {
+    if (game == nullptr || game->career == nullptr || name == nullptr || std::strcmp(name, OwnPilotName()) != 0) {
         return;
     }
     Play(kSoundClick);
@@ -82,7 +81,8 @@ void NetLobbyScreen::ToggleReady(uint32_t event, bool clear) {
 void NetLobbyScreen::SendChat() {
     GameState* const game = Game();
     if (Typing() && edgeEvents.TestEvent(EventKey(kWaitSendChat)) && game != nullptr && game->career != nullptr) {
-        const char* const pilot = game->career->GetPilotName();
+        // Under the name the others know the pilot by.
+        const char* const pilot = OwnPilotName();
         chatLine = std::string(pilot) + " : " + g_textInput;
         NetSession* const session = game->netSession;
         if (session != nullptr && session->IsActive()) {
@@ -201,7 +201,7 @@ void NetLobbyScreen::UpdateRoom() {
             nameBox->SetText(name != nullptr ? name : "");
             const char* teamName = nullptr;
             if (used) {
-                if (name != nullptr && std::strcmp(name, game->career->GetPilotName()) == 0) {
+                if (name != nullptr && std::strcmp(name, OwnPilotName()) == 0) {
                     player->ready = uint32_t(game->career->ready);
                 }
                 if (player->ready != 0) {
@@ -232,7 +232,7 @@ void NetLobbyScreen::UpdateRoom() {
                 SendUpdateTeam(session->GetPlayerName(i), kTeamRecordName, player->team, -1, int32_t(player->ready));
             }
         } else {
-            SendUpdateTeam(game->career->GetPilotName(), "NONE", game->career->teamIndex, -1, game->career->ready);
+            SendUpdateTeam(OwnPilotName(), "NONE", game->career->teamIndex, -1, game->career->ready);
         }
     }
     if (auto* const typed = Find<EditField>(waitPanel, kTypeBox)) typed->SetText(g_textInput != nullptr ? g_textInput : "");

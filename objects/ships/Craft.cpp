@@ -120,11 +120,12 @@ void Craft::Init() {
     if (engineGlow != nullptr) engineGlow->flags |= kFlagHiddenObject;
 }
 
-void Craft::AddSystem(int32_t part, ShipSystem* system) {
-    if (system == nullptr || part < 0 || part >= parts.Count()) return;
+bool Craft::AddSystem(int32_t part, ShipSystem* system) {
+    if (system == nullptr || part < 0 || part >= parts.Count()) return false;
     if (IsLauncher(*system)) HoldInReserve(static_cast<Weapon&>(*system));
-    parts[part]->systems.Append(system);
+    if (!parts[part]->systems.Append(system)) return false;
     if (system->typeId == ShipSystem::kAnyWeapon) ++tailWords[1];
+    return true;
 }
 
 bool Craft::IsLauncher(const ShipSystem& system) {

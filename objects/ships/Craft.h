@@ -101,9 +101,11 @@ public:
     // The longest reach of the weapons, missile launchers aside.
     int32_t GetMaxWeaponRange();
 
-    // Appends a system to a part's list. A launcher of the same kind and
-    // loadout entry as one already carried joins it as its reserve (group 0).
-    void AddSystem(int32_t part, ShipSystem* system);
+    // Appends a system to a part's list, which then owns it. A launcher of
+    // the same kind and loadout entry as one already carried joins it as
+    // its reserve (group 0). False, and the system still the caller's, when
+    // the craft has no such part.
+    bool AddSystem(int32_t part, ShipSystem* system);
     // The next system of a kind after `after` (0 any, 19 any weapon); the
     // kinds 1, 2, 4, 5 and 7 are cached once found.
     ShipSystem* GetSystem(int32_t kind, const ShipSystem* after);

@@ -44,10 +44,11 @@ ShipSystem* EcmSystem::Clone(Craft* newOwner, int32_t newPartIndex) const {
 }
 
 void EcmSystem::Report(int32_t reportedRange) const {
-    // Only a client tells the host, of its own ship: the host's switching,
-    // and a copy switched at the host's word, is nobody else's business.
+    // Every machine tells of its own pilot's ship only: a client the host,
+    // which passes it on, and the host everybody. A copy switched at the
+    // host's word is nobody else's business.
     NetSession* const session = g_gameState != nullptr ? g_gameState->netSession : nullptr;
-    if (session == nullptr || !session->IsActive() || session->IsHost() || !OwnedByPlayer()) return;
+    if (session == nullptr || !session->IsActive() || !OwnedByPlayer()) return;
     NetPacket packet;
     packet.BuildEcmStatus(kEcmStatus, owner->uoid, reportedRange, chanceMode3, chanceMode2);
     if (packet.GetData() != nullptr) session->SendGamePacket(packet.GetData(), packet.GetSize());
@@ -65,6 +66,10 @@ void EcmSystem::TurnOff() {
     Play(offSound, 4, 1);
     Indicate(Cockpit::kIndicatorEcm, false);
     Report(-1);
+}
+
+void EcmSystem::ReportAgain() const {
+    if (switchedOn != 0) Report(range);
 }
 
 void EcmSystem::Toggle() {

@@ -6,8 +6,9 @@
 class SpaceObject;
 
 // Electronic countermeasures (type 10, chunk "ECM "): spoofs homing
-// missiles within its range and warns of them. A client's switching is
-// reported to the host.
+// missiles within its range and warns of them. Switching the pilot's own
+// ship's ECM is told to the others: a client's to the host, which passes
+// it on, the host's to everybody.
 class EcmSystem : public ShipSystem {
 public:
     // ECM words: chance against homing mode 2, against mode 3 (per cent), range.
@@ -21,6 +22,9 @@ public:
 
     void TurnOn();
     void TurnOff();
+    // Tells the others again that it is on (nothing when off): the pilot's
+    // ship has a new number, which the word said before did not carry.
+    void ReportAgain() const;
     void Toggle();
     bool IsInRange(const SpaceObject* object) const;
     // 1 when the missile (homing by radar, mode 2 or 3) is spoofed, by the

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "game/CareerRecord.h"
@@ -247,16 +248,20 @@ TEST_F(NetControlTest, TeamRecordsRaiseTheCountAndPlayerRecordsSetTeams) {
 
     RecordingNetSession& host = Session(true);
     Game().netSettings->gameType = NetGameSettings::kCooperativeTeams;
-    // Both teams exist: a third is not made, and its maker is told the two.
+    // Both teams exist: a third is not made, and its maker is told the two,
+    // then that its own was not made.
     Deliver(host, 2, team("NONE.", "Blues", 1, 4, -1));
     EXPECT_STREQ(Game().netSettings->teams[1].name, "Reds");
-    ASSERT_EQ(host.sent.size(), 2u);
+    ASSERT_EQ(host.sent.size(), 3u);
     for (const auto& sent : host.sent) {
         EXPECT_EQ(sent.to, 2u);
         const auto told = net_read::ReadUpdateTeam(sent.bytes.data(), uint32_t(sent.bytes.size()));
         ASSERT_TRUE(told);
         EXPECT_TRUE(told->IsTeamRecord());
     }
+    const auto notMade = net_read::ReadUpdateTeam(host.sent[2].bytes.data(), uint32_t(host.sent[2].bytes.size()));
+    EXPECT_EQ(notMade->team, net_read::kTeamNotMade);
+    EXPECT_STREQ(notMade->teamName, "Blues");
     host.sent.clear();
     // A player's record speaks for its sender, whatever name it gives, and
     // goes on under the sender's own.
@@ -301,11 +306,13 @@ TEST_F(NetControlTest, AMemberMakesOneTeamForItselfWhileTheGameHasRoom) {
     Deliver(host, 2, team("B", 1, 3));
     EXPECT_EQ(settings.teamCount, 1);
     EXPECT_STREQ(settings.teams[0].name, "Red");
-    ASSERT_EQ(host.sent.size(), 2u);
-    for (size_t i = 0; i < 2; ++i) {
+    ASSERT_EQ(host.sent.size(), 4u);
+    for (size_t i = 0; i < 4; ++i) {
         EXPECT_EQ(host.sent[i].to, 2u);
-        EXPECT_STREQ(told(i).teamName, "Red");
+        EXPECT_EQ(told(i).team, i % 2 == 0 ? 0 : net_read::kTeamNotMade);
     }
+    EXPECT_STREQ(told(0).teamName, "Red");
+    EXPECT_STREQ(told(1).teamName, "Mine");
     host.sent.clear();
 
     Deliver(host, 2, team("Blue", 1, 3));
@@ -328,9 +335,10 @@ TEST_F(NetControlTest, AMemberMakesOneTeamForItselfWhileTheGameHasRoom) {
     EXPECT_EQ(settings.teamCount, 2);
     EXPECT_STREQ(settings.teams[1].name, "Blue");
     EXPECT_EQ(host.Player(2)->team, -1);
-    ASSERT_EQ(host.sent.size(), 4u);
+    ASSERT_EQ(host.sent.size(), 6u);
     EXPECT_EQ(host.sent[0].to, 3u);
-    EXPECT_EQ(host.sent[2].to, 2u);
+    EXPECT_EQ(told(2).team, net_read::kTeamNotMade);
+    EXPECT_EQ(host.sent[3].to, 2u);
     host.sent.clear();
 
     // Joining a team the game holds counts; one it does not, not.
@@ -355,6 +363,89 @@ TEST_F(NetControlTest, AMemberMakesOneTeamForItselfWhileTheGameHasRoom) {
     EXPECT_EQ(host.Player(2)->team, -1);
     Deliver(host, 4, Built(joining));
     EXPECT_EQ(host.Player(2)->team, -1);
+}
+
+std::vector<int32_t> g_ownTeams;
+int g_notMade = 0;
+
+// Two members, each with the one team of the host's in view, make a team
+// at once. The host makes the first's and puts it in it; the second's is
+// not made, and the host tells it the teams there are and that its own was
+// not made, putting it in no team. On the members' machines the first
+// hears its own place in its team, the second that its team was not made;
+// neither is put in the other's. Nobody joins a team one past the last.
+TEST_F(NetControlTest, OfTwoMembersMakingTeamsAtOnceTheSecondIsToldAndStaysOutOfTheFirstsTeam) {
+    RecordingNetSession& host = Session(true);
+    host.AddPlayer(3, "Third", -1);
+    Game().netSettings = new NetGameSettings();
+    NetGameSettings& settings = *Game().netSettings;
+    settings.gameType = NetGameSettings::kCooperativeTeams;
+    settings.teamCount = 1;
+    settings.SetTeamName(0, "Red");
+    const auto record = [](const char* player, const char* teamName, int32_t number, int32_t logo, int32_t ready) {
+        NetPacket packet;
+        packet.BuildUpdateTeam(kUpdateTeam, player, teamName, number, logo, ready);
+        return Built(packet);
+    };
+    // Team 1 is not yet: joining it changes nothing, and the word goes on as the host holds it.
+    Deliver(host, 3, record("Third", "NONE.", 1, -1, 1));
+    EXPECT_EQ(host.Player(2)->team, -1);
+    ASSERT_EQ(host.sent.size(), 1u);
+    EXPECT_EQ(net_read::ReadUpdateTeam(host.sent[0].bytes.data(), 52)->team, -1);
+    host.sent.clear();
+
+    Deliver(host, 2, record("NONE.", "Blue", 1, 3, -1));
+    const size_t made = host.sent.size();
+    Deliver(host, 3, record("NONE.", "Green", 1, 5, -1));
+    EXPECT_EQ(settings.teamCount, 2);
+    EXPECT_STREQ(settings.teams[1].name, "Blue");
+    EXPECT_EQ(host.Player(1)->team, 1);
+    EXPECT_EQ(host.Player(2)->team, -1);
+    std::vector<std::vector<uint8_t>> toGuest, toThird;
+    for (size_t i = 0; i < host.sent.size(); ++i) {
+        const auto& sent = host.sent[i];
+        if (sent.to == RecordingNetSession::kToAll || sent.to == 2u) toGuest.push_back(sent.bytes);
+        if (sent.to == RecordingNetSession::kToAll || sent.to == 3u) toThird.push_back(sent.bytes);
+        EXPECT_EQ(sent.to, i < made ? RecordingNetSession::kToAll : 3u) << i;
+    }
+    const auto last = net_read::ReadUpdateTeam(host.sent.back().bytes.data(), 52);
+    EXPECT_EQ(last->team, net_read::kTeamNotMade);
+    EXPECT_STREQ(last->teamName, "Green");
+    delete &host;
+    Game().netSession = nullptr;
+
+    // Each member's machine, as the host's word arrives there.
+    net_handlers::ownTeamHeard = [](int32_t team) { g_ownTeams.push_back(team); };
+    net_handlers::ownTeamNotMade = [] { ++g_notMade; };
+    for (const auto& [own, name, heard] :
+         {std::tuple{2u, "Guest", &toGuest}, std::tuple{3u, "Third", &toThird}}) {
+        g_ownTeams.clear();
+        g_notMade = 0;
+        auto* const member = new RecordingNetSession(false);
+        Game().netSession = member;
+        member->ownDpid = own;
+        member->AddPlayer(1, "Host", -1);
+        member->AddPlayer(2, "Guest", -1);
+        member->AddPlayer(3, "Third", -1);
+        settings.teamCount = 1;
+        settings.SetTeamName(1, nullptr);
+        for (const auto& bytes : *heard) Deliver(*member, 1, bytes);
+        EXPECT_EQ(settings.teamCount, 2) << name;
+        EXPECT_STREQ(settings.teams[1].name, "Blue") << name;
+        EXPECT_EQ(member->Player(1)->team, 1) << name;
+        EXPECT_EQ(member->Player(2)->team, -1) << name;
+        if (own == 2u) {
+            EXPECT_EQ(g_ownTeams, std::vector<int32_t>{1});
+            EXPECT_EQ(g_notMade, 0);
+        } else {
+            EXPECT_TRUE(g_ownTeams.empty());
+            EXPECT_EQ(g_notMade, 1);
+        }
+        delete member;
+        Game().netSession = nullptr;
+    }
+    net_handlers::ownTeamHeard = nullptr;
+    net_handlers::ownTeamNotMade = nullptr;
 }
 
 TEST_F(NetControlTest, GameInfoMakesTheSettingsBuildsTheDustOnceAndReports) {

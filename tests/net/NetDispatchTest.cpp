@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -10,6 +11,7 @@
 #include "game/EffectTypes.h"
 #include "game/GameState.h"
 #include "net/NetGameSettings.h"
+#include "net/NetHandlers.h"
 #include "net/NetPacket.h"
 #include "net/NetPacketReaders.h"
 #include "net/NetPacketType.h"
@@ -492,6 +494,128 @@ TEST_F(NetWeaponTest, AMembersEcmIsItsOwnToSwitchAndEveryMachineHearsOfIt) {
     builder_.Game().playerShip = nullptr;
     builder_.Remove(own);
     builder_.Remove(plain);
+}
+
+int32_t EcmsOn(const SpaceObject& ship) {
+    int32_t count = 0;
+    for (const ObjectPart* part : ship.parts) {
+        for (const ShipSystem* system : part->systems) count += system->typeId == ShipSystem::kEcm ? 1 : 0;
+    }
+    return count;
+}
+
+// Every machine holds each ship's ECM as its pilot switched it, whenever
+// that was: the host's own switch goes to everybody; a machine told of a
+// ship late (a newcomer asking for it, the world sent on a join) hears how
+// its ECM stands right after the ship; a member whose ship the host did
+// not know yet when it switched tells it again under the ship's number. A
+// member's copy takes one ECM, kept, and a copy without parts none.
+TEST_F(NetWeaponTest, EveryMachineHoldsAnEcmSwitchedBeforeItKnewTheShip) {
+    const int16_t standard[3] = {40, 30, 1000};
+    RecordingNetSession& host = Session(true);
+    auto* const own = builder_.SpawnAs<Craft>(builder_.Template("SHIP0", {{"WING0", {}}}), 3);
+    own->uoid = 60;
+    own->active = 1;
+    own->type = SpaceObject::kTypePlayerShip;
+    auto* const ownEcm = new EcmSystem(own, 0, standard, 0);
+    ASSERT_TRUE(own->AddSystem(0, ownEcm));
+    builder_.Game().playerShip = own;
+    auto* const bobsEcm = new EcmSystem(ship_, 0, standard, 0);
+    ASSERT_TRUE(ship_->AddSystem(0, bobsEcm));
+    host.AddPlayer(1, "Ann", own->uoid);
+    host.AddPlayer(2, "Bob", ship_->uoid);
+    ownEcm->TurnOn();
+    ASSERT_EQ(Types(host), (std::vector<uint16_t>{kEcmStatus}));
+    EXPECT_EQ(host.sent[0].to, RecordingNetSession::kToAll);
+    EXPECT_EQ(net_read::ReadEcmStatus(host.sent[0].bytes.data(), 20)->ship, 60);
+    NetPacket bobsOn;
+    bobsOn.BuildEcmStatus(kEcmStatus, ship_->uoid, 1000, 30, 40);
+    Deliver(host, 2, Built(bobsOn));
+    EXPECT_EQ(bobsEcm->switchedOn, 1);
+
+    // Cid comes later and asks for what it does not hold.
+    host.AddPlayer(3, "Cid", -1);
+    host.sent.clear();
+    for (const int32_t uoid : {ship_->uoid, rock_->uoid, own->uoid}) {
+        std::vector<uint8_t> ask = Packet(kObjectRequest, 16);
+        PacketWriter(ask.data(), 16).I32(8, uoid);
+        Deliver(host, 3, ask);
+    }
+    ASSERT_EQ(Types(host), (std::vector<uint16_t>{kObjectCreate, kEcmStatus, kObjectCreate, kObjectCreate, kEcmStatus}));
+    for (const auto& sent : host.sent) EXPECT_EQ(sent.to, 3u);
+    const auto told = [&host](size_t i) { return *net_read::ReadEcmStatus(host.sent[i].bytes.data(), 20); };
+    EXPECT_EQ(told(1).ship, ship_->uoid);
+    EXPECT_EQ(told(1).range, 1000);
+    EXPECT_EQ(told(1).kind3Percent, 30);
+    EXPECT_EQ(told(4).ship, own->uoid);
+    const std::vector<uint8_t> bobsToCid = host.sent[1].bytes;
+    // The world sent on a join: each switched ECM after its ship, to all.
+    ownEcm->TurnOff();
+    host.sent.clear();
+    net_handlers::SendWorld(host);
+    std::vector<uint16_t> world;
+    for (const uint16_t type : Types(host)) world.push_back(type);
+    EXPECT_EQ(std::count(world.begin(), world.end(), kEcmStatus), 1) << world.size();
+    const auto after = std::find(world.begin(), world.end(), kEcmStatus);
+    ASSERT_NE(after, world.begin());
+    EXPECT_EQ(*(after - 1), kObjectCreate);
+    EXPECT_EQ(PacketReader(host.sent[size_t(after - world.begin()) - 1].bytes.data(), 12).I32(8), ship_->uoid);
+    builder_.Game().playerShip = nullptr;
+    delete &host;
+
+    // Cid's machine: its copy of Bob's ship takes one ECM, however often
+    // told; a copy without parts keeps none and holds nothing it made.
+    RecordingNetSession& client = Session(false);
+    auto* const cids = builder_.SpawnAs<Craft>(builder_.Template("SHIP0", {{"WING0", {}}}), 3);
+    cids->uoid = NetSession::kClientUoidBase + 3;
+    cids->active = 1;
+    cids->type = SpaceObject::kTypePlayerShip;
+    auto* const cidsEcm = new EcmSystem(cids, 0, standard, 0);
+    ASSERT_TRUE(cids->AddSystem(0, cidsEcm));
+    builder_.Game().playerShip = cids;
+    client.AddPlayer(client.ownDpid, "Cid", -1);
+    auto* const copy = builder_.SpawnAs<Craft>(builder_.Template("SHIP0", {{"WING0", {}}}), 3);
+    copy->uoid = 90;
+    copy->active = 1;
+    auto* const bare = builder_.SpawnAs<Craft>(builder_.Template("SHIP0"), 3);
+    bare->uoid = 91;
+    bare->active = 1;
+    // A craft of no parts at all, as a definition without any makes.
+    for (ObjectPart* part : bare->parts) delete part;
+    bare->parts.Clear();
+    for (const int32_t range : {1000, -1, 1000, 1000}) {
+        for (const int32_t uoid : {90, 91}) {
+            std::vector<uint8_t> status = bobsToCid;
+            PacketWriter out(status.data(), 20);
+            out.I32(8, uoid);
+            out.I32(12, range);
+            Deliver(client, 1, status);
+        }
+    }
+    EXPECT_EQ(EcmsOn(*copy), 1);
+    const auto* const held = dynamic_cast<const EcmSystem*>(copy->GetSystem(ShipSystem::kEcm, nullptr));
+    ASSERT_NE(held, nullptr);
+    EXPECT_EQ(held->switchedOn, 1);
+    EXPECT_EQ(held->range, 1000);
+    EXPECT_EQ(EcmsOn(*bare), 0);
+    EXPECT_TRUE(client.sent.empty());
+
+    // Cid switched on before the host numbered his ship: the word went
+    // under his own number, so it goes again under the host's, once.
+    cidsEcm->TurnOn();
+    NetPacket named;
+    named.BuildIdInfo(kIdInfo, client.ownDpid, 1, 77);
+    Deliver(client, 1, Built(named));
+    Deliver(client, 1, Built(named));
+    ASSERT_EQ(Types(client), (std::vector<uint16_t>{kEcmStatus, kEcmStatus, kIdAck, kIdAck}));
+    EXPECT_EQ(net_read::ReadEcmStatus(client.sent[0].bytes.data(), 20)->ship, NetSession::kClientUoidBase + 3);
+    EXPECT_EQ(net_read::ReadEcmStatus(client.sent[1].bytes.data(), 20)->ship, 77);
+    EXPECT_EQ(net_read::ReadEcmStatus(client.sent[1].bytes.data(), 20)->range, 1000);
+    builder_.Game().playerShip = nullptr;
+    for (SpaceObject* made : {static_cast<SpaceObject*>(own), static_cast<SpaceObject*>(cids), static_cast<SpaceObject*>(copy),
+                              static_cast<SpaceObject*>(bare)}) {
+        builder_.Remove(made);
+    }
 }
 
 // With the sample definitions: the host's copy of a client's ship, and

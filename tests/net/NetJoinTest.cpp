@@ -19,6 +19,7 @@
 #include "objects/ships/Craft.h"
 #include "platform/SessionSystemMessage.h"
 #include "tests/support/ScriptedSessionService.h"
+#include "tests/support/world/NetPacketBytes.h"
 #include "tests/support/world/RecordingNetSession.h"
 #include "tests/support/world/WorldBuilder.h"
 
@@ -115,7 +116,8 @@ TEST_F(NetJoinTest, TheHostSendsANewcomerTheWholeGameInOrder) {
     Goal newest;
     builder_.TheMission().goalList = &older;
     host_.OnCreatePlayer(9, "Cid", "Client");
-    EXPECT_EQ(Sent(host_), (Trace{"MESSAGE Cid has joined the game.", "sky", "GAME_INFO to 9", "OBJECT_CREATE 40",
+    EXPECT_EQ(Sent(host_), (Trace{"MESSAGE Cid has joined the game.", "sky", "GAME_INFO to 9",
+                                  "UPDATE_TEAM Cid YOU. -1 -1 0 to 9", "OBJECT_CREATE 40",
                                   "OBJECT_CREATE 51", "flush", "goals", "UPDATE_TEAM NONE. Red 0 3 -1",
                                   "UPDATE_TEAM NONE. Blue 1 7 -1", "UPDATE_TEAM Ann NONE. 0 -1 1",
                                   "UPDATE_TEAM Bob NONE. 1 -1 0", "UPDATE_TEAM Cid NONE. -1 -1 0", "flush"}));
@@ -133,13 +135,15 @@ TEST_F(NetJoinTest, WithoutAMissionOrTeamsIntoAFullTable) {
     host_.OnCreatePlayer(9, "Ivy", "Client");
     Game().mission = &builder_.TheMission();
     const Trace trace = Sent(host_);
-    const size_t half = trace.size() / 2;
+    // Hal, the last in, is told the name he has; the table was full for
+    // Ivy: she has no entry and no record.
+    EXPECT_EQ(Trace(trace.begin() + 1, trace.begin() + 3), (Trace{"GAME_INFO to 8", "UPDATE_TEAM Hal YOU. -1 -1 0 to 8"}));
+    const size_t half = trace.size() - (3 + 8 + 1);
     EXPECT_EQ(Trace(trace.begin() + half, trace.begin() + half + 4),
               (Trace{"MESSAGE Ivy has joined the game.", "GAME_INFO to 9", "flush", "UPDATE_TEAM Ann NONE. -1 -1 1"}));
-    // The table was full: Ivy has no entry and no record.
     EXPECT_EQ(host_.FindPlayerByDpid(9), -1);
     EXPECT_EQ(Trace(trace.end() - 2, trace.end()), (Trace{"UPDATE_TEAM Hal NONE. -1 -1 0", "flush"}));
-    EXPECT_EQ(trace.size() - half, 3 + 8 + 1);
+    EXPECT_EQ(half, 4u + 8 + 1);
 
     // A player seen again is renamed and loses its ship; a null name is empty.
     host_.sent.clear();
@@ -193,6 +197,57 @@ TEST_F(NetJoinTest, PilotNamesAreUniqueAndEveryMachineNamesThemAlike) {
         EXPECT_STREQ(client.GetPlayerName(client.FindPlayerByDpid(id)), name) << id;
     }
     Game().netSession = &host_;
+}
+
+// A pilot the host gave a number learns it from the welcome, its machine
+// before it holds the game's settings even: its own entry takes the name,
+// the others' stay, and a line the host passes on under that name is known
+// for its own. Nobody else hears it; a name too long for a record, which
+// the host never numbers, is not told.
+TEST_F(NetJoinTest, ARenamedPilotsOwnMachineLearnsItsName) {
+    host_.OnCreatePlayer(9, "BOB", "Client");
+    ASSERT_STREQ(host_.GetPlayerName(host_.FindPlayerByDpid(9)), "BOB2");
+    std::vector<std::vector<uint8_t>> toNine, named;
+    for (const RecordingNetSession::Sent& sent : host_.sent) {
+        const auto record = sent.bytes.size() >= 8 ? net_read::ReadUpdateTeam(sent.bytes.data(), uint32_t(sent.bytes.size()))
+                                                   : std::nullopt;
+        if (record && std::strcmp(record->teamName, net_read::kOwnNameMark) == 0) {
+            EXPECT_EQ(sent.to, 9u);
+            EXPECT_STREQ(record->playerName, "BOB2");
+            named.push_back(sent.bytes);
+        }
+        if (sent.bytes.size() >= 8 && (sent.to == RecordingNetSession::kToAll || sent.to == 9u)) toNine.push_back(sent.bytes);
+    }
+    ASSERT_EQ(named.size(), 1u);
+
+    RecordingNetSession client(false);
+    Game().netSession = &client;
+    Game().netSettings = nullptr;
+    std::strcpy(Game().career->pilotName, "BOB");
+    client.ownDpid = 9;
+    client.AddPlayer(1, "Ann", -1);
+    client.AddPlayer(9, "BOB", -1);
+    client.AddPlayer(2, "Bob", -1);
+    Deliver(client, 1, named[0]);   // ahead of GAME_INFO's settings
+    EXPECT_STREQ(client.GetPlayerName(client.FindPlayerByDpid(9)), "BOB2");
+    EXPECT_STREQ(client.GetPlayerName(client.FindPlayerByDpid(2)), "Bob");
+    Game().netSettings = &settings_;
+    for (const auto& bytes : toNine) Deliver(client, 1, bytes);
+    EXPECT_STREQ(client.GetPlayerName(client.FindPlayerByDpid(9)), "BOB2");
+    EXPECT_EQ(client.Player(client.FindPlayerByDpid(2))->team, 1);
+    // Its own chat, passed on by the host, is not shown to it a second time.
+    Game().playerShip = bobShip_;
+    NetPacket line;
+    line.BuildMessage(kMessage, "ALL", "BOB2", "BOB2: [hi]", 0);
+    Game().TheCockpit().ShowMessage("", nullptr, 0, 0);
+    Deliver(client, 1, Built(line));
+    EXPECT_EQ(Shown(), "");
+    Game().playerShip = nullptr;
+    Game().netSession = &host_;
+
+    host_.sent.clear();
+    host_.OnCreatePlayer(10, "Abcdefghijklmnopq", "Client");
+    for (const std::string& line : Sent(host_)) EXPECT_EQ(line.find(net_read::kOwnNameMark), std::string::npos) << line;
 }
 
 TEST_F(NetJoinTest, AClientKeepsOnlyTheTableAndHearsWhenItsServerIsGone) {

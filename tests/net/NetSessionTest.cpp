@@ -140,6 +140,40 @@ TEST_F(NetSessionQueuesTest, QueueOneIsCarriedInOrderAndNeverOverrunsTheBuffer) 
     EXPECT_EQ(service_->sends[0].flags, 0u);
 }
 
+// What the host sends one member waits in that member's own MEGAPACKET,
+// which goes ahead of the shared one. Its queue-1 packets keep their order
+// there too: once one waits for room, every later one waits behind it,
+// however small, and the next frame brings them in the order sent. A
+// packet of queue 2 or 3 that does not fit is dropped.
+TEST_F(NetSessionQueuesTest, AMembersOwnPacketsKeepTheirOrderWhenOneWaits) {
+    const auto send = [this](uint32_t size, uint32_t flags, uint8_t mark) {
+        const std::vector<uint8_t> bytes = Packet(size, flags, mark);
+        EXPECT_EQ(session_.Send(1, 2, bytes.data(), size), 0u);
+    };
+    for (uint8_t i = 0; i < 31; ++i) send(1000, PF_QUEUE_1, i);
+    send(999, PF_QUEUE_1, 31);
+    send(2000, PF_QUEUE_1, 32);   // past the buffer's end: it waits
+    send(100, PF_QUEUE_1, 33);    // would fit, but comes after the one that waits
+    send(2000, PF_QUEUE_2, 34);
+    Queue(50, PF_QUEUE_1, 90);    // everybody's
+    service_->sends.clear();
+    session_.FlushFrame();
+    ASSERT_EQ(service_->sends.size(), 2u);
+    EXPECT_EQ(service_->sends[0].to, 2u);
+    std::vector<uint8_t> own = Marks(service_->sends[0].bytes);
+    ASSERT_EQ(own.size(), 32u);
+    EXPECT_EQ(own.back(), 31);
+    EXPECT_EQ(service_->sends[0].flags, kSendGuaranteed);
+    EXPECT_EQ(Marks(service_->sends[1].bytes), (std::vector<uint8_t>{90}));
+
+    send(10, PF_QUEUE_1, 35);
+    service_->sends.clear();
+    session_.FlushFrame();
+    ASSERT_EQ(service_->sends.size(), 2u);
+    EXPECT_EQ(Marks(service_->sends[0].bytes), (std::vector<uint8_t>{32, 33, 35}));
+    EXPECT_EQ(session_.addressed.Count(), 0);
+}
+
 TEST_F(NetSessionQueuesTest, QueuesTwoAndThreeFillTheBudgetFromAlternateEnds) {
     Queue(1200, PF_QUEUE_1, 1);
     Queue(100, PF_QUEUE_2, 2);

@@ -14,6 +14,7 @@
 #include "mission/RandomMissionGenerator.h"
 #include "net/NetGameSettings.h"
 #include "net/NetControlPackets.h"
+#include "net/NetPacket.h"
 #include "net/NetPacketType.h"
 #include "net/NetSession.h"
 #include "platform/SessionProviders.h"
@@ -406,7 +407,10 @@ TEST(NetLobbyConnectionTest, TheSetUpStripsFollowThePointerWithinTheirEnds) {
     g_netGameLaunched = 0;
 }
 
-TEST(NetLobbyConnectionTest, TeamNamesAreCheckedAThirdTeamReplacesTeamOneAndCancelAlwaysLands) {
+// A third team, which another's took the place of while its name was
+// typed, is not made: nobody's team is renamed, and the host is sent to
+// the team list, told so.
+TEST(NetLobbyConnectionTest, TeamNamesAreCheckedAThirdTeamIsRefusedAndCancelAlwaysLands) {
     Connection run;
     Lobby& lobby = run.lobby;
     GameState& game = run.harness.Game();
@@ -427,12 +431,18 @@ TEST(NetLobbyConnectionTest, TeamNamesAreCheckedAThirdTeamReplacesTeamOneAndCanc
     EXPECT_STREQ(game.netSettings->teams[0].name, "Reds of the far");
     EXPECT_EQ(lobby.nextPanel, lobby.waitPanel);
     accept("Bl");
+    static std::vector<std::string> notices;
+    notices.clear();
+    Lobby::noticeShown = [](const char* text) { notices.emplace_back(text); };
     accept("Greens");
+    Lobby::noticeShown = nullptr;
     EXPECT_EQ(game.netSettings->teamCount, 2);
     EXPECT_STREQ(game.netSettings->teams[0].name, "Reds of the far");
-    EXPECT_STREQ(game.netSettings->teams[1].name, "Greens");
+    EXPECT_STREQ(game.netSettings->teams[1].name, "Bl");
     EXPECT_EQ(game.career->teamIndex, 1);
     EXPECT_EQ(game.netSession->Player(0)->team, 1);
+    EXPECT_EQ(notices, (std::vector<std::string>{Lobby::kTeamNotMade}));
+    EXPECT_EQ(lobby.nextPanel, lobby.teamPanel);
     // Cancel from every path lands on a panel, the link closed.
     for (ArtObject* const saved : {static_cast<ArtObject*>(nullptr), lobby.coopPanel, lobby.teamPanel}) {
         ASSERT_EQ(game.netSession->SelectServiceProvider("TCP/IP"), 1);
@@ -444,6 +454,112 @@ TEST(NetLobbyConnectionTest, TeamNamesAreCheckedAThirdTeamReplacesTeamOneAndCanc
         EXPECT_FALSE(game.netSession->IsActive());
         EXPECT_EQ(game.netSettings, nullptr);
     }
+}
+
+// A member's team is the host's to make. On "Accept" the member asks and
+// waits on the panel; asking again meanwhile sends nothing. Another's team
+// made first: the host's word brings the member back to the team list,
+// told so, in no team. Its team made: the host's record of the member in
+// it takes it into the waiting room. A pilot the host gave a number flies
+// under it: its row is the numbered one, which it readies, and its chat
+// carries that name, not the one of the pilot it shares the career name
+// with.
+TEST(NetLobbyConnectionTest, AMembersTeamIsTheHostsToMakeAndItsNameTheHostsToGive) {
+    Connection run;
+    Lobby& lobby = run.lobby;
+    GameState& game = run.harness.Game();
+    ASSERT_EQ(run.Join(NetGameSettings::kCooperativeTeams, 2), 1);
+    NetSession& session = *game.netSession;
+    ScriptedSessionService& service = *run.scripted.created;
+    game.netSettings->teamCount = 1;
+    static std::vector<std::string> notices;
+    notices.clear();
+    Lobby::noticeShown = [](const char* text) { notices.emplace_back(text); };
+    // As the lobby's run installs them.
+    net_handlers::ownTeamHeard = [](int32_t team) { g_listing->HearOwnTeam(team); };
+    net_handlers::ownTeamNotMade = [] { g_listing->HearTeamNotMade(); };
+    const auto fromHost = [&session](const char* player, const char* team, int32_t number, int32_t logo, int32_t ready) {
+        NetPacket packet;
+        packet.BuildUpdateTeam(kUpdateTeam, player, team, number, logo, ready);
+        session.HandleMessage(7, session.ownDpid, packet.GetData(), packet.GetSize());
+    };
+    const auto asked = [&service]() {
+        std::vector<std::string> teams;
+        for (const auto& sent : service.sends) {
+            const auto record = net_read::ReadUpdateTeam(sent.bytes.data(), uint32_t(sent.bytes.size()));
+            if (record) teams.push_back(std::string(record->playerName) + " " + record->teamName + " " + std::to_string(record->team));
+        }
+        return teams;
+    };
+    auto* const field = dynamic_cast<EditField*>(lobby.teamCreatePanel->FindControl("TeamName"));
+    ASSERT_NE(field, nullptr);
+    field->SetText("Blue");
+    service.sends.clear();
+    EXPECT_EQ(run.Fire(lobby.teamCreatePanel, Lobby::kTcAccept, Lobby::kTcClick), 1);
+    EXPECT_EQ(run.Fire(lobby.teamCreatePanel, Lobby::kTcAccept, Lobby::kTcClick), 1);
+    EXPECT_EQ(asked(), (std::vector<std::string>{"NONE. Blue 1"}));
+    EXPECT_EQ(lobby.nextPanel, nullptr);
+    EXPECT_EQ(game.netSettings->teamCount, 1);
+
+    // Green came first.
+    fromHost("NONE.", "Reds", 0, 0, -1);
+    fromHost("NONE.", "Green", 1, 2, -1);
+    EXPECT_TRUE(notices.empty());
+    fromHost("NONE.", "Blue", net_read::kTeamNotMade, 3, -1);
+    EXPECT_EQ(notices, (std::vector<std::string>{Lobby::kTeamNotMade}));
+    EXPECT_EQ(lobby.nextPanel, lobby.teamPanel);
+    EXPECT_EQ(game.career->teamIndex, -1);
+    EXPECT_EQ(session.Player(session.FindPlayerByDpid(session.ownDpid))->team, -1);
+    EXPECT_STREQ(game.netSettings->teams[1].name, "Green");
+    // A later word of the host's on the member's team is nothing it waits for.
+    fromHost(session.GetPlayerName(session.FindPlayerByDpid(session.ownDpid)), "NONE.", 1, -1, 0);
+    EXPECT_EQ(lobby.nextPanel, lobby.teamPanel);
+    EXPECT_EQ(game.career->teamIndex, -1);
+
+    // Asked again, of a game whose second team is not yet.
+    game.netSettings->teamCount = 1;
+    fromHost(session.GetPlayerName(session.FindPlayerByDpid(session.ownDpid)), "NONE.", -1, -1, 0);
+    service.sends.clear();
+    run.Fire(lobby.teamCreatePanel, Lobby::kTcAccept, Lobby::kTcClick);
+    EXPECT_EQ(asked(), (std::vector<std::string>{"NONE. Blue 1"}));
+    fromHost("NONE.", "Blue", 1, 3, -1);
+    fromHost(session.GetPlayerName(session.FindPlayerByDpid(session.ownDpid)), "NONE.", 1, -1, 0);
+    EXPECT_EQ(lobby.nextPanel, lobby.waitPanel);
+    EXPECT_EQ(game.mode, GameState::kModeLobbyWait);
+    EXPECT_EQ(game.career->teamIndex, 1);
+    EXPECT_EQ(notices.size(), 1u);
+    Lobby::noticeShown = nullptr;
+    net_handlers::ownTeamHeard = nullptr;
+    net_handlers::ownTeamNotMade = nullptr;
+
+    // Another pilot of the career's name was there first: the host names this one with a number.
+    const std::string career = game.career->GetPilotName();
+    session.AddPlayer(8, career.c_str(), -1);
+    fromHost((career + "2").c_str(), net_read::kOwnNameMark, 1, -1, 0);
+    EXPECT_EQ(session.GetPlayerName(session.FindPlayerByDpid(session.ownDpid)), career + "2");
+    EXPECT_EQ(session.GetPlayerName(session.FindPlayerByDpid(8)), career);
+    lobby.currentPanel = lobby.waitPanel;
+    lobby.nextPanel = nullptr;
+    lobby.transitionPhase = MenuScreen::kPhaseNone;
+    const int32_t ownRow = session.FindPlayerByDpid(session.ownDpid);
+    const int32_t namesakesRow = session.FindPlayerByDpid(8);
+    run.Fire(lobby.waitPanel, Lobby::kWaitFirstSlot + uint32_t(namesakesRow), Lobby::kWaitClick);
+    EXPECT_EQ(game.career->ready, 0);
+    run.Fire(lobby.waitPanel, Lobby::kWaitFirstSlot + uint32_t(ownRow), Lobby::kWaitClick);
+    EXPECT_EQ(game.career->ready, 1);
+    service.sends.clear();
+    lobby.Update();
+    EXPECT_NE(session.Player(ownRow)->ready, 0u);
+    EXPECT_EQ(session.Player(namesakesRow)->ready, 0u);
+    EXPECT_EQ(asked().at(0), career + "2 NONE 1");
+    SetTextInputBuffer(Lobby::kChatTextBytes);
+    for (const char c : std::string("hi")) TypeTextInput(uint32_t(c));
+    service.sends.clear();
+    run.Fire(lobby.waitPanel, Lobby::kWaitSendChat, Lobby::kWaitSendChat);
+    ASSERT_EQ(service.sends.size(), 1u);
+    const auto said = net_read::ReadMessage(service.sends[0].bytes.data(), uint32_t(service.sends[0].bytes.size()));
+    ASSERT_TRUE(said);
+    EXPECT_EQ(std::string(said->text), career + "2 : hi");
 }
 
 TEST(NetLobbyConnectionTest, TheWaitingRoomReadiesOnlyOnesOwnSlotChatsAndStartsWhenAllAreReady) {

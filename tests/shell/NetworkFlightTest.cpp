@@ -509,27 +509,29 @@ TEST(NetworkFlight, StillShipsKillByTheirKeysAndEveryMachineAgrees) {
 
 namespace {
 
-// Each pilot of the range switches its ECM once it hears what it waits for:
-// Bob on, once Cid is in; Cid on and off again, once Bob has said so. Ann
-// ends the game once both have spoken, and the clients then end with it.
+// Each pilot of the range switches its ECM as soon as it flies: Ann, the
+// host, on before anybody has joined, then says so; Bob on (the host may
+// not know his ship yet), then says so; Cid, who comes once Bob has
+// spoken, on and off again, then says so. Ann ends the game once Bob and
+// Cid have spoken, and the clients then end with it.
 constexpr const char* kHostHears =
     "wait-limit 400\n"
-    "at 1 wait message \"Bob: [on]\"\n"
-    "at 1 wait message \"Cid: [off]\"\n"
-    "at 40 quit\n";
+    "at 2 key C\n"
+    "at 5 key 41\nat 7 type ecm\nat 10 key Enter\n"
+    "at 11 wait message \"Bob: [on]\"\n"
+    "at 11 wait message \"Cid: [off]\"\n"
+    "at 50 quit\n";
 constexpr const char* kFirstSwitchesOn =
     "wait-limit 400\n"
-    "at 1 wait message \"Cid has joined the game.\"\n"
-    "at 40 key C\n"
-    "at 45 key 41\nat 47 type on\nat 50 key Enter\n"
-    "at 51 wait message \"You have been disconnected from the server!\"\n"
+    "at 2 key C\n"
+    "at 5 key 41\nat 7 type on\nat 10 key Enter\n"
+    "at 11 wait message \"You have been disconnected from the server!\"\n"
     "at 100 quit\n";
 constexpr const char* kSecondSwitchesOnAndOff =
     "wait-limit 400\n"
-    "at 1 wait message \"Bob: [on]\"\n"
-    "at 20 key C\nat 30 key C\n"
-    "at 35 key 41\nat 37 type off\nat 40 key Enter\n"
-    "at 41 wait message \"You have been disconnected from the server!\"\n"
+    "at 2 key C\nat 12 key C\n"
+    "at 15 key 41\nat 17 type off\nat 20 key Enter\n"
+    "at 21 wait message \"You have been disconnected from the server!\"\n"
     "at 100 quit\n";
 
 // The uoid of a client's own ship, from the `object U 15 "NAME"` line of its report; -1 without one.
@@ -592,28 +594,34 @@ double Distance(const std::vector<double>& a, const std::vector<double>& b) {
 
 }  // namespace
 
-// A client's ECM is its own to switch, and every machine of the game holds
-// it as switched: Bob's on (at its standard range) on the host, on Cid's
-// machine and on his own; Cid's, switched on and off again, off everywhere.
+// Every pilot's ECM is its own to switch, and every machine of the game
+// holds it as switched, whenever that was: Ann's, switched before anybody
+// joined, and Bob's, switched before Cid joined and maybe before the host
+// knew his ship, on (at the standard range) on every machine; Cid's,
+// switched on and off again, off everywhere. The machines wait for each
+// other by the lines they print, never by the clock.
 TEST(NetworkFlight, AClientsEcmReachesTheHostAndTheOtherMembers) {
     HostAndClient game;
     ASSERT_TRUE(game.Ready()) << game.Failure();
     auto host = game.Run("host", {"--mission", "netduel.uli", "--seconds", "60", "--host", "--pilot", "Ann", "--script",
                                   game.Script("ann.txt", kHostHears)});
-    ASSERT_TRUE(host->WaitForLine("hosting \"", 15000)) << host->Transcript();
+    ASSERT_TRUE(host->WaitForLine("message \"Ann: [ecm]\"", 20000)) << host->Transcript();
     auto bob = game.Run("client", {"--join", "--seconds", "60", "--pilot", "Bob", "--script",
                                    game.Script("bob.txt", kFirstSwitchesOn)});
-    ASSERT_TRUE(host->WaitForLine("message \"Bob has joined the game.\"", 20000)) << host->Transcript() << bob->Transcript();
+    ASSERT_TRUE(host->WaitForLine("message \"Bob: [on]\"", 30000)) << host->Transcript() << bob->Transcript();
     auto cid = game.Run("second", {"--join", "--seconds", "60", "--pilot", "Cid", "--script",
                                    game.Script("cid.txt", kSecondSwitchesOnAndOff)});
     EXPECT_EQ(host->Wait(45000), 0) << host->Transcript();
     EXPECT_EQ(bob->Wait(20000), 0) << bob->Transcript();
     EXPECT_EQ(cid->Wait(20000), 0) << cid->Transcript();
 
-    const int bobShip = OwnShip(bob->Transcript()), cidShip = OwnShip(cid->Transcript());
+    const int annShip = OwnShip(host->Transcript()), bobShip = OwnShip(bob->Transcript()),
+              cidShip = OwnShip(cid->Transcript());
+    ASSERT_GE(annShip, 0) << host->Transcript();
     ASSERT_GE(bobShip, 0) << bob->Transcript();
     ASSERT_GE(cidShip, 0) << cid->Transcript();
     for (const std::string& lines : {host->Transcript(), bob->Transcript(), cid->Transcript()}) {
+        EXPECT_NE(lines.find("\necm " + std::to_string(annShip) + " 1000\n"), std::string::npos) << lines;
         EXPECT_NE(lines.find("\necm " + std::to_string(bobShip) + " 1000\n"), std::string::npos) << lines;
         EXPECT_EQ(lines.find("\necm " + std::to_string(cidShip) + " "), std::string::npos) << lines;
     }

@@ -265,8 +265,8 @@ TEST_F(CraftDamageTest, JammersReportTheirOwnStateAndEcmIsReportedByClients) {
     builder_.Remove(enemy_);
     EXPECT_EQ(builder_.Game().ActiveJammers().Count(), 0);
 
-    // ECM_STATUS goes from a client to the server, never from the host,
-    // and only of the client's own ship: a copy of another's, switched at
+    // ECM_STATUS goes out for the pilot's own ship only, a client's to the
+    // server and the host's to everybody: a copy of another's, switched at
     // the host's word, tells nobody.
     const int16_t words[3] = {40, 30, 1000};
     for (const bool host : {false, true}) {
@@ -282,17 +282,13 @@ TEST_F(CraftDamageTest, JammersReportTheirOwnStateAndEcmIsReportedByClients) {
         ecm.TurnOn();
         ecm.TurnOff();
         craft_->type = kind;
-        if (host) {
-            EXPECT_TRUE(session.sent.empty());
-        } else {
-            ASSERT_EQ(session.sent.size(), 2u);
-            EXPECT_EQ(PacketType(session.sent[0].bytes), kEcmStatus);
-            EXPECT_EQ(Word(session.sent[0].bytes, 12), 1000);
-            EXPECT_EQ(session.sent[0].bytes[16], 30);   // against mode 3, then mode 2
-            EXPECT_EQ(session.sent[0].bytes[17], 40);
-            EXPECT_EQ(Word(session.sent[1].bytes, 12), -1);
-            EXPECT_EQ(session.sent[1].to, 1u);
-        }
+        ASSERT_EQ(session.sent.size(), 2u);
+        EXPECT_EQ(PacketType(session.sent[0].bytes), kEcmStatus);
+        EXPECT_EQ(Word(session.sent[0].bytes, 12), 1000);
+        EXPECT_EQ(session.sent[0].bytes[16], 30);   // against mode 3, then mode 2
+        EXPECT_EQ(session.sent[0].bytes[17], 40);
+        EXPECT_EQ(Word(session.sent[1].bytes, 12), -1);
+        EXPECT_EQ(session.sent[1].to, host ? RecordingNetSession::kToAll : 1u);
         builder_.Game().netSession = nullptr;
     }
 }
