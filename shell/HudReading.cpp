@@ -149,11 +149,13 @@ const Weapon* LockingLauncher(Craft& ship, int32_t group) {
 
 // Where the crosshair goes for a projectile group: where a shot of its first
 // weapon fired now would be once it has flown the target's distance (or the
-// crosshair's own, without a target), with the aim the group is given at the
-// target. False when the weapon has no shot to aim.
-bool SightPoint(Craft& ship, ProjectileWeapon& gun, const SpaceObject* target, Vector3* point) {
-    ship.AimProjectilesAtTarget(gun.group);
-    const Vector3 shot = gun.AimShot();
+// crosshair's own, without a target), aimed as the fire control would aim
+// it; the weapon's own aim is left as it is. False when the weapon has no
+// shot to aim.
+bool SightPoint(const Craft& ship, const ProjectileWeapon& gun, const SpaceObject* target, Vector3* point) {
+    Vector3 aim;
+    const bool aimed = ship.ProjectileAimAtTarget(gun, &aim);
+    const Vector3 shot = gun.ShotVelocity(aimed ? &aim : nullptr);
     const float speed = shot.Length();
     if (!(speed > 0.0f) || !std::isfinite(speed)) return false;
     const float distance = target != nullptr ? target->Position().Difference(ship.Position()).Length() : kAimDistance;

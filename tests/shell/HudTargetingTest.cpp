@@ -202,9 +202,9 @@ TEST_F(HudTargeting, TheCurrentGroupsRefusalShowsWhileItHolds) {
 
 // A flak cannon in group 1: the crosshair stands where its shell goes,
 // drifting with the ship's own motion; on a raider within the targeting
-// cone the cannon is aimed at it, the crosshair sits on it and the shell
-// fired goes there; off the cone the aim is the barrel's again. Group 2's
-// guns keep the fixed mark along the nose.
+// cone the crosshair sits on it and the shell fired goes there; off the
+// cone the aim is the barrel's again. Reading the sight never touches the
+// cannon's own aim. Group 2's guns keep the fixed mark along the nose.
 TEST_F(HudTargeting, AProjectileGroupsCrosshairStandsWhereItsShotGoes) {
     Fly("strike.uli");
     const int32_t damage[5] = {60, 40, 0, 0, 30};
@@ -229,8 +229,13 @@ TEST_F(HudTargeting, AProjectileGroupsCrosshairStandsWhereItsShotGoes) {
     Ship().velocity = {};
     ASSERT_EQ(targeting->SelectTarget(raider), 1);
     Place(*raider, 40.0f, 15.0f, 800.0f);
+    // Drawing the sight arms nothing: the cannon is left unaimed, yet the
+    // sight stands where the trigger's aim will send the shell.
+    const Vector3 upward{0.0f, 1.0f, 0.0f};
+    flak->aimDirection = upward;
     Read();
-    EXPECT_EQ(flak->aimOverride, 1);
+    EXPECT_EQ(flak->aimOverride, 0) << "reading the sight aimed the cannon";
+    EXPECT_EQ(flak->aimDirection.y, 1.0f) << "reading the sight turned the cannon's aim";
     EXPECT_TRUE(Near(Readout().aim, Readout().targetMark, 1.5f)) << "the sight is off the raider it aims at";
     FillWeaponPool();
     const int32_t before = Game().projectiles.Count();
@@ -245,9 +250,13 @@ TEST_F(HudTargeting, AProjectileGroupsCrosshairStandsWhereItsShotGoes) {
     toRaider.Normalize();
     EXPECT_GT(shot.Dot(toRaider), 0.9998f) << "the shell goes elsewhere than the sight showed";
 
+    // Off the cone the trigger fires along the barrel, whatever aim the
+    // cannon was last left with; the reading neither follows nor clears it.
     Place(*raider, 600.0f, 0.0f, 800.0f);
+    flak->aimDirection = upward;
+    flak->aimOverride = 1;
     Read();
-    EXPECT_EQ(flak->aimOverride, 0);
+    EXPECT_EQ(flak->aimOverride, 1) << "reading the sight cleared the cannon's aim";
     EXPECT_TRUE(Near(Readout().aim, Nose(), 1.0f));
 }
 
