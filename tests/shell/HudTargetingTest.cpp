@@ -11,6 +11,7 @@
 #include "game/CommandTable.h"
 #include "navmap/MapSymbol.h"
 #include "navmap/WarRoomMapScreen.h"
+#include "objects/space/Missile.h"
 #include "objects/systems/EnergySystem.h"
 #include "objects/systems/RadarSystem.h"
 #include "objects/systems/TargetingSystem.h"
@@ -159,6 +160,40 @@ TEST_F(HudTargeting, AMissileGroupsLockGrowsWhileTheTargetStaysAhead) {
         Frame();
     }
     EXPECT_LT(Readout().lock, last);
+}
+
+// The rows say LOCKED from a lock of a full 100 on, as the rack hands its
+// missile the target from there: at 99 the row counts and the missile flies
+// unguided; at exactly 100 it reads LOCKED and the missile homes.
+TEST_F(HudTargeting, AMissileGroupReadsLockedFromAFullHundredAsItsMissilesHome) {
+    Fly("strike.uli");
+    auto* const raider = Named("Red 1");
+    ASSERT_NE(raider, nullptr);
+    Choose(Weapon::kMissileGroup);
+    auto* const targeting = SystemOf<TargetingSystem>(Ship(), ShipSystem::kTargeting);
+    ASSERT_EQ(targeting->SelectTarget(raider), 1);
+    Weapon* const rack = WeaponOfKind(Weapon::kMissileLauncher);
+    ASSERT_NE(rack, nullptr);
+    ASSERT_EQ(rack->group, Weapon::kMissileGroup);
+    struct Step {
+        float lock;
+        const char* row;
+        bool homes;
+    };
+    for (const Step& step : {Step{99.9f, "AMMO 2     LOCK  99%", false}, Step{100.0f, "AMMO 1     LOCKED", true}}) {
+        SCOPED_TRACE(step.row);
+        for (int32_t frame = 0; frame < 25; ++frame) Frame();   // past the rack's refire delay
+        Place(*raider, 0.0f, 0.0f, 900.0f);
+        targeting->lock[rack->lockClass] = step.lock;
+        Read();
+        EXPECT_TRUE(HasRow(step.row)) << Rows();
+        Game().trackedPlayerMissile = nullptr;
+        FillWeaponPool();
+        Frame({kFire});
+        auto* const missile = dynamic_cast<Missile*>(Game().trackedPlayerMissile);
+        ASSERT_NE(missile, nullptr) << "no missile went out";
+        EXPECT_EQ(missile->target.Get(), step.homes ? raider : nullptr);
+    }
 }
 
 // The laser fires its last shot and drops out of group 2 with "Out of ammo",
