@@ -46,11 +46,6 @@ protected:
         }
         return nullptr;
     }
-    // The generator's weapon pool full, as after a while of flight.
-    void FillWeaponPool() {
-        auto* const energy = SystemOf<EnergySystem>(Ship(), ShipSystem::kEnergy);
-        energy->weaponPool = energy->weaponMaximum;
-    }
     // W until the group is chosen, as a pilot chooses it.
     void Choose(int32_t group) {
         for (int32_t i = 0; i < 8 && Game().playerControls.weaponGroup != group; ++i) Press(kNextWeaponGroup);

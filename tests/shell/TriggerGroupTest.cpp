@@ -10,7 +10,6 @@
 #include <string>
 
 #include "game/CommandTable.h"
-#include "objects/systems/EnergySystem.h"
 #include "objects/weapons/Weapon.h"
 #include "tests/shell/CockpitFlight.h"
 
@@ -61,10 +60,6 @@ protected:
         }
         ASSERT_EQ(ShotsLeft(group), 0) << Rows();
         Frame();
-    }
-    void FillWeaponPool() {
-        auto* const energy = SystemOf<EnergySystem>(Ship(), ShipSystem::kEnergy);
-        energy->weaponPool = energy->weaponMaximum;
     }
     // Every weapon the group was built with destroyed.
     void Destroy(int32_t group) {
@@ -130,19 +125,12 @@ TEST_F(TriggerGroup, ARefusalIsToldUnderTheGroupItIsAboutUntilNothingIsLeft) {
     EXPECT_TRUE(Starts(GroupRow(), "GROUP 2 ")) << Rows();
     EXPECT_FALSE(HasRow("Weapon disabled")) << Rows();
 
-    // The guns' own refusal stands under them while they are named.
-    Ship().empLevel = 300;
-    Frame({kFire});
-    EXPECT_TRUE(HasRow("EMP damage override")) << Rows();
-    Ship().empLevel = 0;
-
     Destroy(Weapon::kGunGroup);
     FillWeaponPool();
     Frame({kFire});
     Frame();
     EXPECT_TRUE(Starts(GroupRow(), "GROUP 3 ")) << Rows();
     EXPECT_FALSE(HasRow("Weapon disabled")) << Rows();
-    EXPECT_FALSE(HasRow("EMP damage override")) << Rows();
 
     EmptyGroup(Weapon::kMissileGroup);
     EXPECT_EQ(GroupRow(), "") << Rows();
