@@ -15,6 +15,7 @@
 #include "shell/BoundInput.h"
 #include "shell/FlightChat.h"
 #include "shell/FlightCommands.h"
+#include "shell/TriggerGroup.h"
 
 namespace {
 
@@ -187,32 +188,14 @@ void Throttle(GameState& game, Craft& ship, const Stick& stick, uint32_t elapsed
     controls.throttlePower = ApplyThrottle(ship, controls.throttle);
 }
 
-bool CarriesGroup(Craft& ship, int32_t group) {
-    for (ShipSystem* system = ship.GetSystem(ShipSystem::kAnyWeapon, nullptr); system != nullptr;
-         system = ship.GetSystem(ShipSystem::kAnyWeapon, system)) {
-        if (static_cast<const Weapon*>(system)->group == group) return true;
-    }
-    return false;
-}
-
-// The next weapon group after `group` that the ship can fire, round the
-// four; `group` itself when no other is there.
-int32_t NextWeaponGroup(Craft& ship, int32_t group) {
-    constexpr int32_t kGroups = Weapon::kObjectGroup;
-    for (int32_t step = 1; step <= kGroups; ++step) {
-        const int32_t candidate = (std::max(group, 0) + step - 1) % kGroups + 1;
-        if (CarriesGroup(ship, candidate)) return candidate;
-    }
-    return group;
-}
-
 void Weapons(GameState& game, Craft& ship) {
     int32_t& group = game.playerControls.weaponGroup;
     const bool choose = game.commands.WasPressed(kNextWeaponGroup);
     const bool fire = game.commands.IsHeld(kFire);
     if (!choose && !fire) return;
-    // A group the ship no longer fires (its racks ran dry) gives way to the next.
-    if (choose || group == Weapon::kNoGroup || !CarriesGroup(ship, group)) group = NextWeaponGroup(ship, group);
+    // A choice the ship no longer fires (its racks ran dry) gives way to the
+    // group the cockpit names in its place.
+    group = choose ? NextTriggerGroup(ship, group) : TriggerGroup(ship, group);
     if (fire && group != Weapon::kNoGroup) {
         ship.AimGunsAtTarget(group);
         ship.AimProjectilesAtTarget(group);

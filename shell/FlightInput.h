@@ -20,5 +20,7 @@ void StartFlightInput(GameState& game);
 // (and, with the "Joystick" setting, the stick's X, Y and rudder) steer the
 // player's ship through its flight controls' shaping and the response curve;
 // the throttle keys or the stick's throttle set the engine's power; the fire
-// command fires the chosen weapon group. `elapsedMs` is the frame's length.
+// command fires the group the cockpit names (the chosen one, or the next the
+// ship can fire once it is spent) and the next-group command moves the
+// choice on from it. `elapsedMs` is the frame's length.
 void HandleFlightInput(GameState& game, uint32_t elapsedMs);

@@ -18,6 +18,7 @@
 #include "objects/weapons/Weapon.h"
 #include "shell/RadarReading.h"
 #include "shell/RunTrace.h"
+#include "shell/TriggerGroup.h"
 
 namespace {
 
@@ -25,7 +26,6 @@ namespace {
 // sits where the guns converge rather than on the ship in the chase view.
 constexpr float kAimDistance = 1000.0f;
 constexpr uint32_t kTraceEveryMs = 1000;
-constexpr int32_t kWeaponGroups = 4;
 
 int32_t Percent(int64_t part, int64_t whole) {
     if (whole <= 0) return 0;
@@ -76,57 +76,47 @@ void ReadEnergy(Craft& ship, HudReadout* out) {
     out->shieldLevel = std::max(ShieldLeft(&ship), 0);
 }
 
-// The group the fire command fires: the chosen one while the ship carries
-// it, else the first it carries (what the first shot would choose). Its
-// first weapon, or null when the ship carries no group.
+// The group the fire key fires, with the name of its first weapon and the
+// shots the group has left. That weapon, or null when nothing fires.
 Weapon* ReadWeapons(Craft& ship, int32_t chosen, HudReadout* out) {
-    const auto carried = [&](int32_t group) -> Weapon* {
-        for (ShipSystem* system = ship.GetSystem(ShipSystem::kAnyWeapon, nullptr); system != nullptr;
-             system = ship.GetSystem(ShipSystem::kAnyWeapon, system)) {
-            auto* const weapon = static_cast<Weapon*>(system);
-            if (weapon->group == group) return weapon;
+    const int32_t group = TriggerGroup(ship, chosen);
+    Weapon* first = nullptr;
+    int64_t shots = 0;
+    for (ShipSystem* system = ship.GetSystem(ShipSystem::kAnyWeapon, nullptr); system != nullptr;
+         system = ship.GetSystem(ShipSystem::kAnyWeapon, system)) {
+        auto* const weapon = static_cast<Weapon*>(system);
+        if (group == Weapon::kNoGroup || !ship.FiredWithGroup(*weapon, group)) continue;
+        if (first == nullptr) first = weapon;
+        // A weapon that never runs out makes the whole group endless.
+        if (weapon->ammunition < 0 || shots < 0) {
+            shots = -1;
+        } else {
+            shots += weapon->ammunition;
         }
-        return nullptr;
-    };
-    int32_t group = chosen;
-    Weapon* first = group > 0 ? carried(group) : nullptr;
-    for (int32_t g = 1; first == nullptr && g <= kWeaponGroups; ++g) {
-        group = g;
-        first = carried(g);
     }
     if (first == nullptr) return nullptr;
     out->weaponGroup = group;
     out->SetWeaponName(first->name != nullptr && first->name[0] != 0 ? first->name : first->equipmentId);
-    int64_t shots = 0;
-    for (ShipSystem* system = ship.GetSystem(ShipSystem::kAnyWeapon, nullptr); system != nullptr;
-         system = ship.GetSystem(ShipSystem::kAnyWeapon, system)) {
-        const auto* const weapon = static_cast<const Weapon*>(system);
-        if (weapon->group != group) continue;
-        // A weapon that never runs out makes the whole group endless.
-        if (weapon->ammunition < 0) {
-            shots = -1;
-            break;
-        }
-        shots += weapon->ammunition;
-    }
     out->ammunition = int32_t(std::min<int64_t>(shots, 999999));
     return first;
 }
 
 // The refusal the pilot is told: a weapon of the group shown that was
 // refused and has not fired since, else one that dropped out of that group
-// or of the chosen one (a gun run dry, a launcher destroyed), whose group
-// it gave up with its refusal.
+// (a gun run dry, a launcher destroyed), whose group it gave up with its
+// refusal. The chosen group's own is told only while nothing is left to
+// fire; under another group it would stand under a weapon it is not about.
 const char* Refusal(Craft& ship, int32_t shown, int32_t chosen) {
+    const int32_t about = shown != Weapon::kNoGroup ? shown : chosen;
+    if (about <= Weapon::kNoGroup) return nullptr;
     for (const bool dropped : {false, true}) {
         for (ShipSystem* system = ship.GetSystem(ShipSystem::kAnyWeapon, nullptr); system != nullptr;
              system = ship.GetSystem(ShipSystem::kAnyWeapon, system)) {
             const auto* const weapon = static_cast<const Weapon*>(system);
             const char* const message = weapon->RefusalMessage();
-            if (message == nullptr || message[0] == 0) continue;
-            const bool member = dropped ? weapon->group == Weapon::kNoGroup &&
-                                              (weapon->initialGroup == shown || weapon->initialGroup == chosen)
-                                        : shown > 0 && weapon->group == shown;
+            if (message == nullptr || message[0] == 0 || ship.OnTurretBarrel(*weapon)) continue;
+            const bool member = dropped ? weapon->group == Weapon::kNoGroup && weapon->initialGroup == about
+                                        : weapon->group == about;
             if (member) return message;
         }
     }
@@ -139,8 +129,8 @@ const Weapon* LockingLauncher(Craft& ship, int32_t group) {
     for (ShipSystem* system = ship.GetSystem(ShipSystem::kAnyWeapon, nullptr); system != nullptr;
          system = ship.GetSystem(ShipSystem::kAnyWeapon, system)) {
         const auto* const weapon = static_cast<const Weapon*>(system);
-        if (group > 0 && weapon->group == group && weapon->typeId == Weapon::kMissileLauncher && weapon->lockClass >= 1 &&
-            weapon->lockClass <= 4) {
+        if (group > 0 && ship.FiredWithGroup(*weapon, group) && weapon->typeId == Weapon::kMissileLauncher &&
+            weapon->lockClass >= 1 && weapon->lockClass <= 4) {
             return weapon;
         }
     }
@@ -149,11 +139,13 @@ const Weapon* LockingLauncher(Craft& ship, int32_t group) {
 
 // Where the crosshair goes for a projectile group: where a shot of its first
 // weapon fired now would be once it has flown the target's distance (or the
-// crosshair's own, without a target), with the aim the group is given at the
-// target. False when the weapon has no shot to aim.
-bool SightPoint(Craft& ship, ProjectileWeapon& gun, const SpaceObject* target, Vector3* point) {
-    ship.AimProjectilesAtTarget(gun.group);
-    const Vector3 shot = gun.AimShot();
+// crosshair's own, without a target), aimed as the fire control would aim
+// it; the weapon's own aim is left as it is. False when the weapon has no
+// shot to aim.
+bool SightPoint(const Craft& ship, const ProjectileWeapon& gun, const SpaceObject* target, Vector3* point) {
+    Vector3 aim;
+    const bool aimed = ship.ProjectileAimAtTarget(gun, &aim);
+    const Vector3 shot = gun.ShotVelocity(aimed ? &aim : nullptr);
     const float speed = shot.Length();
     if (!(speed > 0.0f) || !std::isfinite(speed)) return false;
     const float distance = target != nullptr ? target->Position().Difference(ship.Position()).Length() : kAimDistance;

@@ -8,14 +8,14 @@ struct HudReadout;
 
 // The cockpit's instruments read from the player's ship and its systems,
 // as `camera` (which has its canvas) shows the world: speed and throttle,
-// the generator's split and the levels it feeds, the chosen weapon group
-// with its refusal and a missile group's lock, the targeting computer's
-// target as far as it is identified (reading its callsign marks it
-// identified, as the maps see it), the chosen nav point, the aim (a
-// projectile group's sight, for which the group is aimed at the target as
-// the flight input aims it) and the radar's picture. Without a player's
-// ship the readout says nothing is flown. The game's dice are left as they
-// were.
+// the generator's split and the levels it feeds, the weapon group the fire
+// key fires with its refusal and a missile group's lock, the targeting
+// computer's target as far as it is identified (reading its callsign marks
+// it identified, as the maps see it), the chosen nav point, the aim (a
+// projectile group's sight: where the flight input's aim would send a shot;
+// no weapon is aimed by the reading) and the radar's picture. Without a
+// player's ship the readout says nothing is flown. The game's dice are left
+// as they were.
 void ReadHud(const GameState& game, const Camera& camera, HudReadout* out);
 
 // For the run's trace: `hud target "NAME" DISTANCE` as a target is taken and

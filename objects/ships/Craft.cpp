@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "engine/Clock.h"
 #include "engine/Saturate.h"
@@ -150,22 +151,28 @@ void Craft::HoldInReserve(Weapon& launcher) {
 
 ShipSystem* Craft::GetSystem(int32_t kind, const ShipSystem* after) {
     const int slot = CacheSlot(kind);
-    ShipSystem** const caches[5] = {&targetingCache, &shieldCache, &radarCache, &energyCache, &engineCache};
-    if (slot >= 0 && *caches[slot] != nullptr) return *caches[slot];
-    ShipSystem* found = nullptr;
+    // The search itself changes nothing: the systems it finds are this craft's own.
+    ShipSystem* const found = const_cast<ShipSystem*>(std::as_const(*this).GetSystem(kind, after));
+    if (slot >= 0) {
+        ShipSystem** const caches[5] = {&targetingCache, &shieldCache, &radarCache, &energyCache, &engineCache};
+        *caches[slot] = found;
+    }
+    return found;
+}
+
+const ShipSystem* Craft::GetSystem(int32_t kind, const ShipSystem* after) const {
+    const int slot = CacheSlot(kind);
+    const ShipSystem* const caches[5] = {targetingCache, shieldCache, radarCache, energyCache, engineCache};
+    if (slot >= 0 && caches[slot] != nullptr) return caches[slot];
     bool passed = after == nullptr;
-    for (int32_t p = 0; p < parts.Count() && found == nullptr; ++p) {
-        for (ShipSystem* system : parts[p]->systems) {
+    for (int32_t p = 0; p < parts.Count(); ++p) {
+        for (const ShipSystem* system : parts[p]->systems) {
             if (!Matches(*system, kind)) continue;
-            if (passed) {
-                found = system;
-                break;
-            }
+            if (passed) return system;
             if (system == after) passed = true;
         }
     }
-    if (slot >= 0) *caches[slot] = found;
-    return found;
+    return nullptr;
 }
 
 DynArray<ShipSystem*>& Craft::GetWeaponList() {
@@ -204,7 +211,7 @@ int32_t Craft::FireWeaponGroup(int32_t group) {
     for (ShipSystem* system = GetSystem(ShipSystem::kAnyWeapon, nullptr); system != nullptr;
          system = GetSystem(ShipSystem::kAnyWeapon, system)) {
         auto* const weapon = static_cast<Weapon*>(system);
-        if (weapon->group != group || OnTurretBarrel(*weapon)) continue;
+        if (!FiredWithGroup(*weapon, group)) continue;
         SceneObject* const from =
             weapon->partIndex >= 0 && weapon->partIndex < parts.Count() ? parts[weapon->partIndex]->node : nullptr;
         fired |= weapon->Fire(from, aim);
@@ -219,8 +226,12 @@ bool Craft::OnTurretBarrel(const ShipSystem& system) const {
     return turret != nullptr && turret->barrelPart == index;
 }
 
-SpaceObject* Craft::HostileTargetInCone() {
-    auto* const targeting = static_cast<TargetingSystem*>(GetSystem(ShipSystem::kTargeting, nullptr));
+bool Craft::FiredWithGroup(const Weapon& weapon, int32_t group) const {
+    return weapon.group == group && !OnTurretBarrel(weapon);
+}
+
+SpaceObject* Craft::HostileTargetInCone() const {
+    const auto* const targeting = static_cast<const TargetingSystem*>(GetSystem(ShipSystem::kTargeting, nullptr));
     SpaceObject* const target = targeting != nullptr ? targeting->GetTarget() : nullptr;
     if (target == nullptr || target->active == 0 || !IsHostile(target)) return nullptr;
     const Vector3 local = effects::DirectionToLocal(world, target->Position().Difference(Position()));
@@ -238,8 +249,7 @@ int32_t Craft::AimGunsAtTarget(int32_t group) {
     for (ShipSystem* system = GetSystem(ShipSystem::kAnyWeapon, nullptr); system != nullptr;
          system = GetSystem(ShipSystem::kAnyWeapon, system)) {
         auto* const weapon = static_cast<Weapon*>(system);
-        if (weapon->group != group || weapon->typeId != Weapon::kGun || distance > float(weapon->GetRange()) ||
-            OnTurretBarrel(*weapon)) {
+        if (!FiredWithGroup(*weapon, group) || weapon->typeId != Weapon::kGun || distance > float(weapon->GetRange())) {
             continue;
         }
         static_cast<GunWeapon*>(weapon)->aimTarget = target;
@@ -249,25 +259,31 @@ int32_t Craft::AimGunsAtTarget(int32_t group) {
 }
 
 int32_t Craft::AimProjectilesAtTarget(int32_t group) {
-    SpaceObject* const target = HostileTargetInCone();
-    const float distance = target != nullptr ? target->Position().Difference(Position()).Length() : 0.0f;
     int32_t aimed = 0;
     for (ShipSystem* system = GetSystem(ShipSystem::kAnyWeapon, nullptr); system != nullptr;
          system = GetSystem(ShipSystem::kAnyWeapon, system)) {
         auto* const weapon = static_cast<Weapon*>(system);
-        if (weapon->group != group || weapon->typeId != Weapon::kProjectileWeapon || OnTurretBarrel(*weapon)) continue;
+        if (!FiredWithGroup(*weapon, group) || weapon->typeId != Weapon::kProjectileWeapon) continue;
         auto* const gun = static_cast<ProjectileWeapon*>(weapon);
-        gun->aimOverride = 0;
-        if (target == nullptr || distance > float(gun->GetRange())) continue;
-        const SceneObject* const node =
-            gun->partIndex >= 0 && gun->partIndex < parts.Count() ? parts[gun->partIndex]->node : nullptr;
-        const Vector3 toTarget = target->Position().Difference(node != nullptr ? effects::WorldPosition(*node) : Position());
-        if (!(toTarget.Length() > 0.0f)) continue;
-        gun->aimDirection = toTarget;
-        gun->aimOverride = 1;
+        Vector3 direction;
+        gun->aimOverride = ProjectileAimAtTarget(*gun, &direction) ? 1 : 0;
+        if (gun->aimOverride == 0) continue;
+        gun->aimDirection = direction;
         ++aimed;
     }
     return aimed;
+}
+
+bool Craft::ProjectileAimAtTarget(const ProjectileWeapon& gun, Vector3* direction) const {
+    if (OnTurretBarrel(gun)) return false;
+    const SpaceObject* const target = HostileTargetInCone();
+    if (target == nullptr || target->Position().Difference(Position()).Length() > float(gun.GetRange())) return false;
+    const SceneObject* const node =
+        gun.partIndex >= 0 && gun.partIndex < parts.Count() ? parts[gun.partIndex]->node : nullptr;
+    const Vector3 toTarget = target->Position().Difference(node != nullptr ? effects::WorldPosition(*node) : Position());
+    if (!(toTarget.Length() > 0.0f)) return false;
+    *direction = toTarget;
+    return true;
 }
 
 int32_t Craft::SetTarget(SpaceObject* object) {

@@ -11,6 +11,7 @@ struct AccuracyRecord;
 class FxObject;
 class FlashLightHolder;
 class ObjectPart;
+class ProjectileWeapon;
 class SceneObject;
 class ShipRecord;
 class ShipSystem;
@@ -61,6 +62,9 @@ public:
     // turret's to fire (the AI's fire control), never its group's.
     virtual int32_t FireWeaponGroup(int32_t group);
     bool OnTurretBarrel(const ShipSystem& system) const;
+    // Whether the group's fire fires the weapon: one of the group, off any
+    // turret's barrel.
+    bool FiredWithGroup(const Weapon& weapon, int32_t group) const;
     // Leaves through the gate: frozen there until the jump ends 1800 ms on.
     void Jump(SpaceObject* gate);
     // Appears with a jump flash.
@@ -109,17 +113,22 @@ public:
     // The next system of a kind after `after` (0 any, 19 any weapon); the
     // kinds 1, 2, 4, 5 and 7 are cached once found.
     ShipSystem* GetSystem(int32_t kind, const ShipSystem* after);
+    // The same search leaving the cache as it is.
+    const ShipSystem* GetSystem(int32_t kind, const ShipSystem* after) const;
     DynArray<ShipSystem*>& GetWeaponList();
     // A pilot's fire control for the group about to fire: while the
     // targeting computer's target is hostile and lies within its cone, each gun of the
     // group that reaches the target aims its next shots at it (as an AI
     // pilot's guns do within its own cone). The number of guns aimed.
     int32_t AimGunsAtTarget(int32_t group);
-    // The same for the group's projectile weapons, whose aim the cockpit's
-    // gun sight shows: each that reaches the target takes the direction from
-    // its part to the target as its aim override; the others lose theirs.
-    // The number aimed.
+    // The same for the group's projectile weapons: each that reaches the
+    // target takes the direction from its part to the target as its aim
+    // override; the others lose theirs. The number aimed.
     int32_t AimProjectilesAtTarget(int32_t group);
+    // Where that fire control would aim a projectile weapon now, changing
+    // nothing (the cockpit's gun sight reads it): the direction from its part
+    // to the target, or false when the weapon would fire along its part.
+    bool ProjectileAimAtTarget(const ProjectileWeapon& gun, Vector3* direction) const;
     int32_t GetTotalPowerDraw();
     int32_t SetTarget(SpaceObject* object);
     SpaceObject* GetTarget();
@@ -215,7 +224,7 @@ public:
 private:
     // The targeting computer's target while it is active, hostile and within
     // the computer's cone; null otherwise.
-    SpaceObject* HostileTargetInCone();
+    SpaceObject* HostileTargetInCone() const;
     static bool IsLauncher(const ShipSystem& system);
     void HoldInReserve(Weapon& launcher);
     // Every solid part shown with opaque faces again.

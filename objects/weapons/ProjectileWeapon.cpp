@@ -48,7 +48,7 @@ ShipSystem* ProjectileWeapon::Clone(Craft* newOwner, int32_t newPartIndex) const
     return clone;
 }
 
-Vector3 ProjectileWeapon::BaseVelocity(bool useTurret) {
+Vector3 ProjectileWeapon::BaseVelocity(bool useTurret) const {
     if (owner == nullptr || owner->parts.Count() == 0 || projectileType == nullptr) return {};
     ObjectPart& part = *owner->parts[std::clamp(partIndex, 0, owner->parts.Count() - 1)];
     Vector3 direction{0.0f, 0.0f, 1.0f};
@@ -68,16 +68,16 @@ Vector3 ProjectileWeapon::BaseVelocity(bool useTurret) {
     return v.Sum(owner->velocity).Scaled(projectileType->speedFactor);
 }
 
-Vector3 ProjectileWeapon::AimShot() {
+Vector3 ProjectileWeapon::ShotVelocity(const Vector3* aim) const {
     const Vector3 v = BaseVelocity(true);
-    if (aimOverride == 0) return v;
-    Vector3 direction = aimDirection;
+    if (aim == nullptr) return v;
+    Vector3 direction = *aim;
     direction.Normalize();
     return direction.Scaled(v.Length());
 }
 
 int32_t ProjectileWeapon::GetRange() const {
-    const Vector3 v = const_cast<ProjectileWeapon*>(this)->BaseVelocity(false);
+    const Vector3 v = BaseVelocity(false);
     return int32_t(double(shotLifetime) * v.Length() * 0.001);
 }
 

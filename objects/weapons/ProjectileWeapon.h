@@ -26,7 +26,11 @@ public:
     }
 
     // The velocity a shot fired now would get.
-    Vector3 AimShot();
+    Vector3 AimShot() const { return ShotVelocity(aimOverride != 0 ? &aimDirection : nullptr); }
+    // The same along `aim` when given (as the aim override aims it), else
+    // along the turret or the part. Nothing of the weapon changes; a damaged
+    // weapon's speed rolls the game's dice.
+    Vector3 ShotVelocity(const Vector3* aim) const;
 
     SoundObject* firingSound = nullptr;
     Vector3 aimDirection{0.0f, 0.0f, 1.0f};
@@ -38,5 +42,5 @@ public:
 
 private:
     // Steps 1-5 of the aim: along the turret or the part, and without the override.
-    Vector3 BaseVelocity(bool useTurret);
+    Vector3 BaseVelocity(bool useTurret) const;
 };

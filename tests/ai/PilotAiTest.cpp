@@ -28,6 +28,7 @@
 #include "scene/SceneObject.h"
 #include "objects/ships/PlayerShip.h"
 #include "objects/space/WorldPass.h"
+#include "objects/weapons/GunWeapon.h"
 #include "objects/weapons/Weapon.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/world/WorldBuilder.h"
@@ -497,6 +498,49 @@ TEST_F(PilotAiTest, ACapitalShipTurnsItsDeckToAnIdleFighterAndCirclesItInsteadOf
     EXPECT_TRUE(sitter->dead != 0 || sitter->active == 0) << "still flying after " << flown << " ms, hull " << sitter->hitPoints;
     EXPECT_EQ(capital->hitPoints, capital->maxHitPoints);
     EXPECT_EQ(capital->brain->shotsFired, 0);   // the turrets, not a gun of the bow
+}
+
+// A gun fixed in the capital's bow joins the turrets' guns in their group:
+// the nose's fire control weighs the fixed gun's reach alone, so a raider
+// dead ahead under the deck (where no turret bears), within the turrets'
+// reach but past the fixed gun's, draws no round; within its reach, the
+// fixed gun alone fires.
+TEST_F(PilotAiTest, ACapitalShipsBowGunFiresByItsOwnReachNotItsTurretsGuns) {
+    AiShip* const capital = Ship("Capital", "Bastion", 2, {0.0f, 0.0f, 0.0f});
+    ASSERT_NE(capital, nullptr);
+    capital->SetMaxRates(0.0f, 0.0f);
+    const int32_t damage[5] = {150, 20, 0, 0, 25};
+    auto* const bowGun = new GunWeapon(capital, 0, 0, Weapon::kGunGroup, 8, 1, 30000, 400, damage, "Hit Spark", nullptr);
+    capital->AddSystem(0, bowGun);
+    capital->weapons.Clear();   // the list is made once: made again with the bow gun
+    std::vector<Weapon*> turretGuns;
+    for (Turret* turret : capital->turrets) {
+        auto* const gun = dynamic_cast<Weapon*>(turret->FindWeapon());
+        ASSERT_NE(gun, nullptr);
+        ASSERT_EQ(gun->group, Weapon::kGunGroup);
+        ASSERT_GE(gun->GetRange(), 600);
+        turretGuns.push_back(gun);
+    }
+    const auto turretRounds = [&turretGuns] {
+        int32_t total = 0;
+        for (const Weapon* gun : turretGuns) total += gun->ammunition;
+        return total;
+    };
+    const int32_t turretsBefore = turretRounds();
+    AiShip* const below = Raider("Below", 1, {0.0f, -30.0f, 600.0f});
+    below->aiEnabled = 0;
+    below->freeDrift = 1;
+    const int32_t hull = below->hitPoints;
+    Fly(10000);
+    EXPECT_EQ(capital->brain->hostile.Get(), below);
+    EXPECT_EQ(bowGun->ammunition, 30000) << "the bow gun fired past its reach";
+    EXPECT_EQ(below->hitPoints, hull);
+
+    bowGun->range = 1000;
+    Fly(10000);
+    EXPECT_LT(bowGun->ammunition, 30000);
+    EXPECT_LT(below->hitPoints, hull);
+    EXPECT_EQ(turretRounds(), turretsBefore) << "a turret's gun fired with the bow's group";
 }
 
 // What a brain holds hostile is hostile whatever the sides say, until it

@@ -92,6 +92,8 @@ protected:
         game.netSession = host_;
         hostShip_ = builder_.SpawnAs<Craft>(builder_.Template("SHIP0"), 1);
         hostShip_->uoid = kHostShip;
+        // Copies are numbered past the ship placed by hand.
+        SpaceObject::g_nextUoid = std::max(SpaceObject::g_nextUoid, kHostShip + 1);
         hostShip_->type = SpaceObject::kTypePlayerShip;
         hostShip_->active = 1;
         game.playerShip = hostShip_;

@@ -17,6 +17,7 @@
 #include "game/Mission.h"
 #include "mission/RandomMissionGenerator.h"
 #include "objects/ships/Craft.h"
+#include "objects/systems/EnergySystem.h"
 #include "scene/OstrelSystem.h"
 #include "shell/FlightInput.h"
 #include "shell/HudReading.h"
@@ -85,6 +86,11 @@ protected:
     void Press(uint16_t command) {
         Frame({command});
         Frame();
+    }
+    // The generator's weapon pool full, as after a while of flight.
+    void FillWeaponPool() {
+        auto* const energy = SystemOf<EnergySystem>(Ship(), ShipSystem::kEnergy);
+        energy->weaponPool = energy->weaponMaximum;
     }
     // The HUD read again as it stands, no time passing (after the test moved things).
     void Read() { ReadHud(Game(), *Game().flightCamera, &Readout()); }

@@ -11,6 +11,7 @@
 #include "game/CommandTable.h"
 #include "navmap/MapSymbol.h"
 #include "navmap/WarRoomMapScreen.h"
+#include "objects/space/Missile.h"
 #include "objects/systems/EnergySystem.h"
 #include "objects/systems/RadarSystem.h"
 #include "objects/systems/TargetingSystem.h"
@@ -44,11 +45,6 @@ protected:
             if (system->typeId == kind) return static_cast<Weapon*>(system);
         }
         return nullptr;
-    }
-    // The generator's weapon pool full, as after a while of flight.
-    void FillWeaponPool() {
-        auto* const energy = SystemOf<EnergySystem>(Ship(), ShipSystem::kEnergy);
-        energy->weaponPool = energy->weaponMaximum;
     }
     // W until the group is chosen, as a pilot chooses it.
     void Choose(int32_t group) {
@@ -161,6 +157,40 @@ TEST_F(HudTargeting, AMissileGroupsLockGrowsWhileTheTargetStaysAhead) {
     EXPECT_LT(Readout().lock, last);
 }
 
+// The rows say LOCKED from a lock of a full 100 on, as the rack hands its
+// missile the target from there: at 99 the row counts and the missile flies
+// unguided; at exactly 100 it reads LOCKED and the missile homes.
+TEST_F(HudTargeting, AMissileGroupReadsLockedFromAFullHundredAsItsMissilesHome) {
+    Fly("strike.uli");
+    auto* const raider = Named("Red 1");
+    ASSERT_NE(raider, nullptr);
+    Choose(Weapon::kMissileGroup);
+    auto* const targeting = SystemOf<TargetingSystem>(Ship(), ShipSystem::kTargeting);
+    ASSERT_EQ(targeting->SelectTarget(raider), 1);
+    Weapon* const rack = WeaponOfKind(Weapon::kMissileLauncher);
+    ASSERT_NE(rack, nullptr);
+    ASSERT_EQ(rack->group, Weapon::kMissileGroup);
+    struct Step {
+        float lock;
+        const char* row;
+        bool homes;
+    };
+    for (const Step& step : {Step{99.9f, "AMMO 2     LOCK  99%", false}, Step{100.0f, "AMMO 1     LOCKED", true}}) {
+        SCOPED_TRACE(step.row);
+        for (int32_t frame = 0; frame < 25; ++frame) Frame();   // past the rack's refire delay
+        Place(*raider, 0.0f, 0.0f, 900.0f);
+        targeting->lock[rack->lockClass] = step.lock;
+        Read();
+        EXPECT_TRUE(HasRow(step.row)) << Rows();
+        Game().trackedPlayerMissile = nullptr;
+        FillWeaponPool();
+        Frame({kFire});
+        auto* const missile = dynamic_cast<Missile*>(Game().trackedPlayerMissile);
+        ASSERT_NE(missile, nullptr) << "no missile went out";
+        EXPECT_EQ(missile->target.Get(), step.homes ? raider : nullptr);
+    }
+}
+
 // The laser fires its last shot and drops out of group 2 with "Out of ammo",
 // which the readout tells under the beam that is left; an EMP makes the
 // group refuse with "EMP damage override"; once the beam fires again its
@@ -202,9 +232,9 @@ TEST_F(HudTargeting, TheCurrentGroupsRefusalShowsWhileItHolds) {
 
 // A flak cannon in group 1: the crosshair stands where its shell goes,
 // drifting with the ship's own motion; on a raider within the targeting
-// cone the cannon is aimed at it, the crosshair sits on it and the shell
-// fired goes there; off the cone the aim is the barrel's again. Group 2's
-// guns keep the fixed mark along the nose.
+// cone the crosshair sits on it and the shell fired goes there; off the
+// cone the aim is the barrel's again. Reading the sight never touches the
+// cannon's own aim. Group 2's guns keep the fixed mark along the nose.
 TEST_F(HudTargeting, AProjectileGroupsCrosshairStandsWhereItsShotGoes) {
     Fly("strike.uli");
     const int32_t damage[5] = {60, 40, 0, 0, 30};
@@ -229,8 +259,13 @@ TEST_F(HudTargeting, AProjectileGroupsCrosshairStandsWhereItsShotGoes) {
     Ship().velocity = {};
     ASSERT_EQ(targeting->SelectTarget(raider), 1);
     Place(*raider, 40.0f, 15.0f, 800.0f);
+    // Drawing the sight arms nothing: the cannon is left unaimed, yet the
+    // sight stands where the trigger's aim will send the shell.
+    const Vector3 upward{0.0f, 1.0f, 0.0f};
+    flak->aimDirection = upward;
     Read();
-    EXPECT_EQ(flak->aimOverride, 1);
+    EXPECT_EQ(flak->aimOverride, 0) << "reading the sight aimed the cannon";
+    EXPECT_EQ(flak->aimDirection.y, 1.0f) << "reading the sight turned the cannon's aim";
     EXPECT_TRUE(Near(Readout().aim, Readout().targetMark, 1.5f)) << "the sight is off the raider it aims at";
     FillWeaponPool();
     const int32_t before = Game().projectiles.Count();
@@ -245,9 +280,13 @@ TEST_F(HudTargeting, AProjectileGroupsCrosshairStandsWhereItsShotGoes) {
     toRaider.Normalize();
     EXPECT_GT(shot.Dot(toRaider), 0.9998f) << "the shell goes elsewhere than the sight showed";
 
+    // Off the cone the trigger fires along the barrel, whatever aim the
+    // cannon was last left with; the reading neither follows nor clears it.
     Place(*raider, 600.0f, 0.0f, 800.0f);
+    flak->aimDirection = upward;
+    flak->aimOverride = 1;
     Read();
-    EXPECT_EQ(flak->aimOverride, 0);
+    EXPECT_EQ(flak->aimOverride, 1) << "reading the sight cleared the cannon's aim";
     EXPECT_TRUE(Near(Readout().aim, Nose(), 1.0f));
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "net/NetPacketType.h"
 #include "game/Cockpit.h"
 #include "objects/effects/ShotEffect.h"
+#include "objects/effects/Turret.h"
 #include "objects/ships/Craft.h"
 #include "objects/space/ObjectPart.h"
 #include "objects/systems/EnergySystem.h"
@@ -215,6 +217,51 @@ TEST_F(WeaponsTest, RacksOfOneEntryFireOneAfterTheOther) {
     ship_->AddSystem(0, right);
     EXPECT_EQ(right->group, Weapon::kGunGroup);
     delete missileTemplate;
+}
+
+// A gun on a turret's barrel is its turret's to fire: in one group with a
+// fixed gun, the group's fire and its fire control's aim at a target dead
+// ahead reach the fixed gun alone, and the barrel's gun keeps every round.
+TEST_F(WeaponsTest, AGroupFiresAndAimsItsFixedGunButNotTheGunOnATurretsBarrel) {
+    auto* const gunship = builder_.SpawnAs<Craft>(builder_.Template("GUNS0", {{"TURR0FLHL", {{"BARL0FLHG", {}}}}}), 1);
+    gunship->active = 1;
+    gunship->side = 1;
+    Turret::Record record{};
+    std::snprintf(record.baseName, sizeof record.baseName, "TURR0FLHL");
+    record.greatestPitch = 40;
+    record.turnRate = 90;
+    record.yawAxis = 2;
+    record.barrelAxis = 3;
+    ASSERT_TRUE(gunship->AddTurret(record));
+    const int32_t barrel = gunship->turrets[0]->barrelPart;
+    ASSERT_GT(barrel, 0);
+    const int16_t enrg[3] = {100, 10, 20};
+    EnergySystem* const energy = EnergySystem::FromWords(gunship, 0, enrg, 50);
+    gunship->AddSystem(0, energy);
+    auto* const targeting = new TargetingSystem(gunship, 0, 50, 30, 6000, 10.0f, 0);
+    gunship->AddSystem(0, targeting);
+    const int32_t damage[5] = {100, 50, 0, 0, 0};
+    // The turret's gun is added first, so a walk that took it for the group's would meet it first.
+    auto* const turretGun = new GunWeapon(gunship, barrel, 0, Weapon::kGunGroup, 10, 1, 50, 1000, damage, "Hit Spark", nullptr);
+    gunship->AddSystem(barrel, turretGun);
+    auto* const fixedGun = new GunWeapon(gunship, 0, 0, Weapon::kGunGroup, 10, 1, 50, 1000, damage, "Hit Spark", nullptr);
+    gunship->AddSystem(0, fixedGun);
+    Craft* const enemy = Enemy(300.0f);
+    targeting->target = enemy;
+
+    EXPECT_EQ(gunship->AimGunsAtTarget(Weapon::kGunGroup), 1);
+    EXPECT_EQ(fixedGun->aimTarget.Get(), enemy);
+    EXPECT_EQ(turretGun->aimTarget.Get(), nullptr);
+    for (int32_t frame = 0; frame < 5; ++frame) {
+        energy->weaponPool = 100000;
+        gunship->FireWeaponGroup(Weapon::kGunGroup);
+        builder_.Clock().Advance(100);
+        fixedGun->Update(100, energy);
+        turretGun->Update(100, energy);
+    }
+    EXPECT_LT(fixedGun->ammunition, 50);
+    EXPECT_EQ(turretGun->ammunition, 50);
+    EXPECT_EQ(turretGun->firing, 0);
 }
 
 TEST_F(WeaponsTest, AGunFiresByItsRateAndReportsItsHits) {
