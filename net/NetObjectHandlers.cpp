@@ -264,9 +264,7 @@ bool AtAGate(const SpaceObject& ship) {
     const float lag = net_bounds::kFastestFlight * float(net_bounds::kMoveLagMs) / 1000.0f;
     for (const SpaceObject* gate = World(); gate != nullptr; gate = gate->GetNext()) {
         if (gate->active == 0 || (gate->type != SpaceObject::kTypeJumpGate && gate != goalGate)) continue;
-        float reach = gate->Radius() + ship.Radius();
-        if (gate == goalGate) reach = std::max(reach, goal->distance);
-        if (ship.DistanceTo(*gate) <= reach + lag) return true;
+        if (ship.DistanceTo(*gate) <= net_bounds::JumpReach(ship, *gate) + lag) return true;
     }
     return false;
 }

@@ -107,18 +107,12 @@ bool TakeBoth(NetAllowance& first, double firstAmount, double firstRate, NetAllo
 }
 
 // A report that lands on a jump gate from within the jump's reach of it
-// (the ship standing `from`): the gate takes a ship in from as far as the
-// jump goal's distance.
+// (the ship standing `from`).
 bool ThroughGate(const SpaceObject& ship, const Vector3& from, const Vector3& to, float reach) {
-    const GameState* const game = g_gameState;
     for (SpaceObject* gate = net_handlers::World(); gate != nullptr; gate = gate->GetNext()) {
         if (gate->type != SpaceObject::kTypeJumpGate || gate->active == 0) continue;
-        const float near = gate->Radius() + ship.Radius();
-        if (!(to.Difference(gate->Position()).Length() <= near)) continue;
-        float jump = near;
-        const Goal* const goal = game != nullptr ? game->jumpGoal : nullptr;
-        if (goal != nullptr && (goal->destination == gate || goal->GetSubject() == gate)) jump = std::max(jump, goal->distance);
-        if (from.Difference(gate->Position()).Length() <= jump + reach) return true;
+        if (!(to.Difference(gate->Position()).Length() <= gate->Radius() + ship.Radius())) continue;
+        if (from.Difference(gate->Position()).Length() <= JumpReach(ship, *gate) + reach) return true;
     }
     return false;
 }
@@ -126,6 +120,14 @@ bool ThroughGate(const SpaceObject& ship, const Vector3& from, const Vector3& to
 Vector3 Row(const float words[9], int row) { return {words[3 * row], words[3 * row + 1], words[3 * row + 2]}; }
 
 }  // namespace
+
+float JumpReach(const SpaceObject& ship, const SpaceObject& gate) {
+    const float near = gate.Radius() + ship.Radius();
+    const GameState* const game = g_gameState;
+    const Goal* const goal = game != nullptr ? game->jumpGoal : nullptr;
+    if (goal == nullptr || (goal->destination != &gate && goal->GetSubject() != &gate)) return near;
+    return std::max(near, goal->distance);
+}
 
 bool Flying(const SpaceObject& ship) {
     const auto* const craft = dynamic_cast<const Craft*>(&ship);

@@ -116,6 +116,9 @@ bool RotationCounts(const float reported[9], float scale, float rows[9]);
 // Whether the host saw `killer` hit the ship of table entry `entry` lately;
 // the ship itself (and no killer) always counts.
 bool SeenKiller(const NetSession& session, int32_t entry, int32_t killer);
+// How near `ship` must come to `gate` to jump through it: the two hulls
+// meeting, or for the jump goal's own gate that goal's distance.
+float JumpReach(const SpaceObject& ship, const SpaceObject& gate);
 // Whether the copy flies: in the world, alive, not gone through a gate.
 bool Flying(const SpaceObject& ship);
 
