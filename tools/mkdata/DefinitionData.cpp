@@ -403,8 +403,13 @@ Status WriteTemp(const std::string& path) {
     // fighter: its reach (1000) is short of the Lancer's lasers (1500), and a
     // Lancer caught by both turrets lasts some 25 s (a second of fire drains
     // 150 of shields and does hull damage of 25); WEAP words as the laser's.
+    // Its shells pierce armour (10 a second): armour stops hull damage while
+    // the facing hit holds, and a second layer behind the first is worn only
+    // by piercing damage, so without it a P101, which wears two layers,
+    // would sit under the turrets unharmed for ever. The piercing wears a
+    // facing of both its layers through in some 2.5 s of one gun's fire.
     WriteEqob(w, "Turret Gun", 21, 100, 6, {"Laser"},
-              {{"WEAP", Words16({1, 8, 30000, 150, 20, 0, 0, 25, 1000, 1, 0})}, {"EXPL", Field("Hit Spark", 16)}}, WeaponMount(1));
+              {{"WEAP", Words16({1, 8, 30000, 150, 20, 10, 0, 25, 1000, 1, 0})}, {"EXPL", Field("Hit Spark", 16)}}, WeaponMount(1));
     w.End().End();
     return w.Close();
 }
