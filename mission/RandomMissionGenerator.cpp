@@ -296,7 +296,8 @@ void RandomMissionGenerator::Populate(GameState& game) {
             break;
         }
         case kProtect: {
-            SpaceObject* const convoy = AddShip(game, "Capital", "Convoy", kPlayerSide, Around(origin, 500, 800));
+            // Unarmed: what keeps the raiders off it is the pilot.
+            SpaceObject* const convoy = AddShip(game, "Freighter", "Convoy", kPlayerSide, Around(origin, 500, 800));
             first = AddGoal(new ProtectGoal(world, 0), id++, Goal::kProtect, "Protect Convoy", convoy);
             first->timeMs = kProtectMs;
             break;

@@ -5,7 +5,7 @@
 // enemy capital it holds off at its lasers' reach, beyond the deck
 // turrets', firing while the hull is on its nose; guarding the convoy it
 // goes for the raiders and keeps clear of the convoy's hull. A pilot who
-// sits still, in the Lancer or in the sectors' own P101, wins nothing.
+// sits still, in the Lancer or in the sectors' own P101, loses.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -50,7 +50,8 @@ constexpr float kHoldAt = 1450.0f;
 constexpr float kBreakAt = 1100.0f;
 constexpr float kRunFrom = 1700.0f;
 constexpr float kFireCone = 10.0f;
-// Nearer the convoy than this the escorting pilot turns away from it.
+// Nearer the convoy than this, with it ahead, the escorting pilot turns
+// away from it; passing it on its way to a raider, it flies on.
 constexpr float kConvoyClearance = 400.0f;
 
 enum class Plan { kStandOff, kEscort, kIdle };
@@ -158,7 +159,7 @@ protected:
         }
         if (plan == Plan::kEscort) {
             SpaceObject* const raider = NearestRaider(ship, &capital);
-            if (ship.DistanceTo(capital) < kConvoyClearance) {
+            if (ship.DistanceTo(capital) < kConvoyClearance && OffNose(ship, capital.Position()) < 45.0f) {
                 SteerAway(keys, ship, capital.Position());
             } else if (raider != nullptr) {
                 Target(keys, ship, raider);
@@ -195,6 +196,8 @@ protected:
         bool goalMet = false;       // the goal about the capital: destroy it, or see the convoy through
         bool pilotDown = false;
         int32_t rams = 0;           // frames in which the capital and the pilot's ship collided
+        bool failed = false;        // the goals decided the mission lost
+        int32_t raidersLeft = 0;    // hostile ships other than the capital still flying at the end
     };
 
     static int32_t Rounds(Craft& craft, bool turrets) {
@@ -233,6 +236,7 @@ protected:
             ADD_FAILURE() << "no capital ship or no Lancer";
             return result;
         }
+        const int32_t ownSide = first->side;
         const int32_t turretsBefore = Rounds(*capital, true);
         const int32_t gunsBefore = Rounds(*first, false);
         for (uint32_t flown = 0; flown < longestMs; flown += kFrameMs) {
@@ -246,11 +250,12 @@ protected:
                 result.capitalHull = capital->hitPoints;
                 result.turretRounds = turretsBefore - Rounds(*capital, true);
             }
-            bool met = false;
+            // Home once the goal about the capital is met (a network game's
+            // form-up wait, met first, is not what the pilot came for).
             for (Goal* goal = g_objectiveChain; goal != nullptr; goal = goal->nextGoal) {
-                if (goal != game.jumpGoal && goal->met != 0) met = true;
                 if (goal->GetSubject() == capital && goal->met != 0) result.goalMet = true;
             }
+            const bool met = result.goalMet;
             game.commands.Capture(Keys(plan, *ship, *capital, met));
             HandleFlightInput(game, kFrameMs);
             builder_->Clock().Advance(kFrameMs);
@@ -259,10 +264,16 @@ protected:
             const flight_goals::Outcome outcome = flight_goals::GetOutcome();
             if (outcome != flight_goals::Outcome::kOpen) {
                 result.won = outcome == flight_goals::Outcome::kWon;
+                result.failed = outcome == flight_goals::Outcome::kFailed;
                 break;
             }
         }
         result.capitalDown = capital->active == 0 || capital->hitPoints <= 0;
+        for (SpaceObject* o = game.mission->firstObject; o != nullptr; o = o->GetNext()) {
+            if (o != capital && o->type >= SpaceObject::kTypeCraft && o->active != 0 && o->side != 0 && o->side != ownSide) {
+                ++result.raidersLeft;
+            }
+        }
         FreeMission();
         return result;
     }
@@ -291,7 +302,7 @@ TEST_F(CapitalFightTest, ALancerHoldingOffAtLaserReachDestroysTheCapitalAndJumps
 }
 
 // The convoy's random mission: the Lancer goes for the raider while the
-// convoy, a capital ship of the player's side, must last the minute; in
+// convoy, an unarmed freighter of the player's side, must last the minute; in
 // none of the fights is the convoy lost, and most are won.
 TEST_F(CapitalFightTest, ALancerFightingTheRaiderSeesTheConvoyThrough) {
     int32_t won = 0;
@@ -306,26 +317,71 @@ TEST_F(CapitalFightTest, ALancerFightingTheRaiderSeesTheConvoyThrough) {
     EXPECT_GE(won, 2) << tally;
 }
 
-// Sitting still against the enemy capital wins nothing, in the career's
-// Lancer or in the sectors' own P101 (two layers of armour, which the
-// turrets' guns do not get through): the capital comes to the pilot, turns
-// its deck to it instead of running it down and fires; it never wrecks
-// itself on the pilot. The Lancer is shot to pieces; the P101 is still
-// sitting there when the watch ends, 70 s after the capital reached it.
+// Sitting still against the enemy capital loses, in the career's Lancer or
+// in the sectors' own P101 (two layers of armour, which the turrets' guns
+// pierce): the capital comes to the pilot, turns its deck to it instead of
+// running it down and fires until the pilot is shot down; it never wrecks
+// itself on the pilot.
 TEST_F(CapitalFightTest, AnIdlePilotIsShotAtByTheCapitalNeverRammedAndWinsNothing) {
     for (const bool lancer : {true, false}) {
         for (int32_t seed = 1; seed <= 3; ++seed) {
             SCOPED_TRACE((lancer ? "Lancer, seed " : "P101, seed ") + std::to_string(seed));
             const Result r = lancer ? Fight("Rnd 5", Plan::kIdle, seed, kFightMs)
                                     : Fly([this, seed] { return LaunchAsTheSectors(RandomMissionGenerator::kDestroy, seed); },
-                                          Plan::kIdle, 200000);
+                                          Plan::kIdle, kFightMs);
             EXPECT_EQ(r.rams, 0);
             EXPECT_GT(r.turretRounds, 0);
-            EXPECT_EQ(r.pilotDown, lancer);
+            EXPECT_TRUE(r.pilotDown);
             EXPECT_EQ(r.capitalHull, 1800);
             EXPECT_FALSE(r.goalMet);
             EXPECT_FALSE(r.won);
         }
+    }
+}
+
+// Left alone with the raider, the convoy is lost in either ship: the raider
+// shoots down the pilot who sits still, or goes for the convoy, which has
+// no guns of its own and does not last the minute; nobody wins by waiting.
+TEST_F(CapitalFightTest, AnIdlePilotNeverSeesTheConvoyThrough) {
+    int32_t shotDown = 0, convoysLost = 0;
+    for (const bool lancer : {true, false}) {
+        for (int32_t seed = 1; seed <= 3; ++seed) {
+            SCOPED_TRACE((lancer ? "Lancer, seed " : "P101, seed ") + std::to_string(seed));
+            const Result r = lancer ? Fight("Rnd 6", Plan::kIdle, seed, kFightMs)
+                                    : Fly([this, seed] { return LaunchAsTheSectors(RandomMissionGenerator::kProtect, seed); },
+                                          Plan::kIdle, kFightMs);
+            EXPECT_FALSE(r.goalMet);
+            EXPECT_FALSE(r.won);
+            EXPECT_EQ(r.raidersLeft, 1);
+            if (r.pilotDown) {
+                ++shotDown;
+            } else {
+                // The mission ends failed the moment the convoy goes.
+                EXPECT_TRUE(r.capitalDown);
+                EXPECT_TRUE(r.failed);
+                ++convoysLost;
+            }
+        }
+    }
+    EXPECT_GT(shotDown, 0);
+    EXPECT_GT(convoysLost, 0);
+}
+
+// The fights in which the raider makes straight for the convoy: a pilot who
+// sits still watches it go; one who goes after the raider draws it off the
+// convoy, shoots it down and jumps home with the convoy whole.
+TEST_F(CapitalFightTest, ARaiderThatGoesForTheConvoyWinsUnlessThePilotFightsIt) {
+    for (const int32_t seed : {2, 4, 7}) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        const Result idle = Fight("Rnd 6", Plan::kIdle, seed, kFightMs);
+        EXPECT_FALSE(idle.pilotDown);
+        EXPECT_TRUE(idle.capitalDown);
+        EXPECT_TRUE(idle.failed);
+        const Result fought = Fight("Rnd 6", Plan::kEscort, seed, kFightMs);
+        EXPECT_TRUE(fought.won);
+        EXPECT_FALSE(fought.capitalDown);
+        EXPECT_EQ(fought.raidersLeft, 0);
+        EXPECT_GT(fought.playerRounds, 0);
     }
 }
 

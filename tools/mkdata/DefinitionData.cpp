@@ -287,8 +287,7 @@ Status WriteTemp(const std::string& path) {
     // a Lancer's two lasers take some 3.3 points off it a round fired, about
     // 3000 for all 1000 rounds of a load, so a pilot who holds off at the
     // lasers' reach, outside the turrets', burns it down in some 550 to 850
-    // rounds; at 20000 no load could. The same ship is the convoy a Lancer
-    // guards for a minute against a raider, which it outlasts.
+    // rounds; at 20000 no load could.
     WriteSpob(w, "Capital", "CAPIT0000", {5000, 5000, 3000, 2, 14, 20, 5, 5, 5, 1800},
               {{"TURR", Join({Field("TURR0FLHL", 16), Words32({60, 30, 2, 3}), Field("TURR0RRHL", 16), Words32({60, 30, 2, 3})})},
                {"EQPT", Equipment({{"Generator 1", "CAPIT0000"},
@@ -297,6 +296,19 @@ Status WriteTemp(const std::string& path) {
                                    {"Targeting 1", "CAPIT0000"},
                                    {"Turret Gun", "BARL0FLHG"},
                                    {"Turret Gun", "BARL0RRHG"}})}});
+    // The convoy a pilot guards on the random missions: a freighter on the
+    // carrier's smaller hull, shielded and unarmed, holding station at the
+    // mouth of the lane until it is clear, so that only its escort stands
+    // between it and a raider. A raider left alone with it brings it down
+    // well inside the minute it must last (its shields go at the first burst,
+    // and its hull of 2000 in some 20 to 45 s); a heavier hull would outlast
+    // a raider nobody fights. Holding still, it never runs a raider down.
+    WriteSpob(w, "Freighter", "CARRI0000", {2000, 3000, 2000, 2, 14, 0, 0, 0, 0, 2000},
+              {{"EXPL", Join({Field("Explosion 1", 16)})},
+               {"EQPT", Equipment({{"Generator 1", "CARRI0000"},
+                                   {"Shields 1", "CARRI0000"},
+                                   {"Radar 1", "CARRI0000"},
+                                   {"Targeting 1", "CARRI0000"}})}});
     WriteSpob(w, "Asteroid", "ROCK00000", {200, 0, 2000, 3, 7, 20, 20, 0, 0, 300});
     WriteSpob(w, "Mine", "MINE00000", {5, 0, 800, 4, 8, 0, 0, 0, 0, 50});
     WriteSpob(w, "Missile 29", "MISSL0000", {2, 0, 800, 5, 12, 300, 90, 300, 90, 20},
@@ -403,8 +415,13 @@ Status WriteTemp(const std::string& path) {
     // fighter: its reach (1000) is short of the Lancer's lasers (1500), and a
     // Lancer caught by both turrets lasts some 25 s (a second of fire drains
     // 150 of shields and does hull damage of 25); WEAP words as the laser's.
+    // Its shells pierce armour (10 a second): armour stops hull damage while
+    // the facing hit holds, and a second layer behind the first is worn only
+    // by piercing damage, so without it a P101, which wears two layers,
+    // would sit under the turrets unharmed for ever. The piercing wears a
+    // facing of both its layers through in some 2.5 s of one gun's fire.
     WriteEqob(w, "Turret Gun", 21, 100, 6, {"Laser"},
-              {{"WEAP", Words16({1, 8, 30000, 150, 20, 0, 0, 25, 1000, 1, 0})}, {"EXPL", Field("Hit Spark", 16)}}, WeaponMount(1));
+              {{"WEAP", Words16({1, 8, 30000, 150, 20, 10, 0, 25, 1000, 1, 0})}, {"EXPL", Field("Hit Spark", 16)}}, WeaponMount(1));
     w.End().End();
     return w.Close();
 }
