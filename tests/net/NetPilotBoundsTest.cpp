@@ -405,6 +405,11 @@ TEST_F(NetPilotBoundsTest, ASecondAnnouncementKeepsThePlaceAndWhatWasLeftToFlyAn
     Tell(*second, place);
     EXPECT_NEAR(Apart(second->Position(), At(place)), 0.0f, 0.01f);
     EXPECT_EQ(fire(*second), 1);
+    // Nor does the new copy's pilot name its start anew: a report far out
+    // among other starts leaves it coming back where the first would have.
+    Put(place, spent.Sum(Vector3{3000.0f, 0.0f, 3000.0f}));
+    Tell(*second, place);
+    EXPECT_EQ(Apart(spawn(*second), spawn(*first)), 0.0f);
 }
 
 // A ship jumps into a gate from as far as the jump reaches, not farther,
