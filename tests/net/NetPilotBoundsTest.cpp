@@ -24,11 +24,10 @@
 #include "objects/weapons/BeamWeapon.h"
 #include "objects/weapons/GunWeapon.h"
 #include "scene/Transform.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/SampleDataSuite.h"
 #include "tests/support/world/NetPacketBytes.h"
 #include "tests/support/world/RecordingNetSession.h"
 #include "tests/support/world/WorldBuilder.h"
-#include "tools/mkdata/SampleTree.h"
 
 namespace {
 
@@ -68,21 +67,9 @@ std::vector<uint8_t> Packed(const std::vector<std::vector<uint8_t>>& reports) {
     return bytes;
 }
 
-class NetPilotBoundsTest : public ::testing::Test {
+class NetPilotBoundsTest : public SampleDataSuite {
 protected:
-    // The sample tree is written once: the tests only read it.
-    static void SetUpTestSuite() {
-        dir_ = new TempDir;
-        std::string error;
-        EXPECT_TRUE(WriteSampleTree(dir_->Str(), &error)) << error;
-    }
-    static void TearDownTestSuite() {
-        delete dir_;
-        dir_ = nullptr;
-    }
-
     NetPilotBoundsTest() {
-        EXPECT_TRUE(g_dataDirs.Find(dir_->Str()));
         RegisterSpaceObjects();
         DefinitionLibrary::RegisterCoreBuilders();
         GameState& game = builder_.Game();
@@ -110,7 +97,6 @@ protected:
         DefinitionLibrary::Reset();
         GameState::RegisterObjectKind(SpaceObject::kTypePlayerShip, nullptr);
         GameState::RegisterObjectKind(SpaceObject::kTypeAiShip, nullptr);
-        g_dataDirs.Clear();
     }
 
     // Member `dpid` announces its ship "Ace" of `hull`: the host's copy, or null.
@@ -148,7 +134,6 @@ protected:
         return count;
     }
 
-    static TempDir* dir_;
     WorldBuilder builder_;
     NetGameSettings settings_;
     RecordingNetSession* host_ = nullptr;
@@ -156,7 +141,6 @@ protected:
     std::vector<SpaceObject*> copies_;
 };
 
-TempDir* NetPilotBoundsTest::dir_ = nullptr;
 
 // However many reports arrive at one instant, alone or packed, the copy
 // moves a second's flight at most; then it refills at the fastest flight.
