@@ -110,16 +110,44 @@ protected:
         }
         return lines;
     }
-    JumpGate* Gate(const Vector3& at) {
-        auto* const gate = world_.SpawnAs<JumpGate>(world_.Ball("GATE", 50.0f), 3);
-        gate->SetPositionFlags(at, Transform::kAllFlags | 0x10);
-        return gate;
-    }
     static void ExpectOut(const Craft& ship) {
         EXPECT_EQ(ship.active, 0u);
         EXPECT_EQ(ship.dead, 0);
         EXPECT_NE(ship.jumpedOut, 0);
     }
+    void Watch() {
+        watch_.Start([this](const std::string& line) { said_.push_back(line); }, true);
+        Fly(100);
+    }
+    // Ann hosts and flies ship 1; Bob and Cid fly copies 7 and 8; a gate
+    // stands far ahead of them all.
+    RecordingNetSession& Range() {
+        auto* const session = new RecordingNetSession(true);
+        world_.Game().netSession = session;
+        ann_ = Ship(SpaceObject::kTypePlayerShip, 1, kAnnStart);
+        bob_ = Ship(SpaceObject::kTypeAiShip, 7, {0.0f, 0.0f, 300.0f});
+        cid_ = Ship(SpaceObject::kTypeAiShip, 8, kCidStart);
+        world_.Game().playerShip = ann_;
+        session->AddPlayer(session->ownDpid, "Ann", 1);
+        session->AddPlayer(2, "Bob", 7);
+        session->AddPlayer(3, "Cid", 8);
+        gate_ = world_.SpawnAs<JumpGate>(world_.Ball("GATE", 50.0f), 3);
+        gate_->SetPositionFlags({0.0f, 0.0f, 3000.0f}, Transform::kAllFlags | 0x10);
+        Watch();
+        return *session;
+    }
+    // Ann's gun strikes Bob.
+    void AnnStrikesBob() {
+        DamageRecord shot;
+        shot.source = ann_;
+        shot.amounts[0] = 5;
+        bob_->TakeDamage(0, shot, ann_);
+    }
+    static constexpr Vector3 kAnnStart{-200.0f, 0.0f, 0.0f}, kCidStart{300.0f, 0.0f, 0.0f};
+    Craft* ann_ = nullptr;
+    Craft* bob_ = nullptr;
+    Craft* cid_ = nullptr;
+    JumpGate* gate_ = nullptr;
 
     WorldBuilder world_;
     Camera camera_;
@@ -188,164 +216,103 @@ TEST_F(PilotWatchTest, AFlightAloneIsLostAndAClientWaitsForItsHost) {
     EXPECT_EQ(client->active, 0u);
 }
 
-// Ann hosts; Bob and Cid fly copies 7 and 8. Bob reaches the gate and his
-// machine says his ship left: it is out on the host and every machine is
-// told so, without an explosion, and Ann's shots on the way earn no kill. Cid, shot down, claims a jump in his death
+// Bob reaches the gate and his machine says his ship left: it is out on
+// the host and every machine is told so, without an explosion, and Ann's
+// shots on the way earn no kill. Cid, shot down, claims a jump in his death
 // throes: refused, his death runs on. Seven seconds on, Cid is back at his
 // start and Bob is not, is never told back nor sent out again, and a death
 // Bob reports afterwards is nobody's kill. Ann's own jump is the same road.
 TEST_F(PilotWatchTest, APilotWhoJumpsOutIsNeverBroughtBackAndADyingOneCannotJump) {
-    auto* const session = new RecordingNetSession(true);
-    world_.Game().netSession = session;
-    const Vector3 annStart{-200.0f, 0.0f, 0.0f}, bobStart{0.0f, 0.0f, 300.0f}, cidStart{300.0f, 0.0f, 0.0f};
-    Craft* const ann = Ship(SpaceObject::kTypePlayerShip, 1, annStart);
-    Craft* const bob = Ship(SpaceObject::kTypeAiShip, 7, bobStart);
-    Craft* const cid = Ship(SpaceObject::kTypeAiShip, 8, cidStart);
-    world_.Game().playerShip = ann;
-    session->AddPlayer(session->ownDpid, "Ann", 1);
-    session->AddPlayer(2, "Bob", 7);
-    session->AddPlayer(3, "Cid", 8);
-    JumpGate* const gate = Gate({0.0f, 0.0f, 3000.0f});
-    watch_.Start([this](const std::string& line) { said_.push_back(line); }, true);
-    Fly(100);
-
-    // Bob's reports brought his copy into the gate, Ann's gun striking it
-    // on the way: a jump is his way out, no kill.
-    DamageRecord shot;
-    shot.source = ann;
-    shot.amounts[0] = 5;
-    bob->TakeDamage(0, shot, ann);
-    bob->SetPositionFlags(gate->Position(), Transform::kAllFlags | 0x10);
-    Deliver(*session, 2, Removal(*bob, 0));
-    ExpectOut(*bob);
-    EXPECT_TRUE(session->kills.empty());
-    EXPECT_EQ(Sent(*session, kObjectDestroy, 7), std::vector<int32_t>{0});
+    RecordingNetSession& session = Range();
+    AnnStrikesBob();
+    bob_->SetPositionFlags(gate_->Position(), Transform::kAllFlags | 0x10);
+    Deliver(session, 2, Removal(*bob_, 0));
+    ExpectOut(*bob_);
+    EXPECT_TRUE(session.kills.empty());
+    EXPECT_EQ(Sent(session, kObjectDestroy, 7), std::vector<int32_t>{0});
     // Cid's death reaches the host; a jump claimed while he dies is refused.
-    Deliver(*session, 3, Removal(*cid, 1));
-    EXPECT_NE(cid->dead, 0);
-    session->sent.clear();
-    Deliver(*session, 3, Removal(*cid, 0));
-    EXPECT_NE(cid->dead, 0);
-    EXPECT_EQ(cid->jumpedOut, 0);
-    EXPECT_TRUE(session->sent.empty());
+    Deliver(session, 3, Removal(*cid_, 1));
+    session.sent.clear();
+    Deliver(session, 3, Removal(*cid_, 0));
+    EXPECT_NE(cid_->dead, 0);
+    EXPECT_EQ(cid_->jumpedOut, 0);
+    EXPECT_TRUE(session.sent.empty());
     // A death claimed for the ship that left names nobody's kill.
     NetPacket death;
-    death.BuildObjectEventPacket(kDeath, ann, bob);
-    Deliver(*session, 2, Built(death));
-    EXPECT_TRUE(session->kills.empty());
+    death.BuildObjectEventPacket(kDeath, ann_, bob_);
+    Deliver(session, 2, Built(death));
+    EXPECT_TRUE(session.kills.empty());
 
     Fly(DeathWatch::kRestartDelayMs + 1000);
-    ExpectBackAtStart(*cid, cidStart);
-    ExpectOut(*bob);
+    ExpectBackAtStart(*cid_, kCidStart);
+    ExpectOut(*bob_);
     EXPECT_EQ(Returns(8).size(), 1u);
     EXPECT_TRUE(Returns(7).empty());
-    session->sent.clear();
+    session.sent.clear();
     world_.Clock().Advance(100);
     world_.Game().NetSend();
-    for (const RecordingNetSession::Sent& sent : session->sent) {
+    for (const RecordingNetSession::Sent& sent : session.sent) {
         EXPECT_FALSE(sent.bytes.size() > 12 && sent.bytes[0] == kObjectUpdate && sent.bytes[8] == 7);
     }
 
-    // The host's own ship through the gate: every machine is told it left,
-    // and neither its own watch nor anything else brings it back.
-    session->sent.clear();
-    ann->Jump(gate);
+    // The host's own ship through the gate.
+    session.sent.clear();
+    ann_->Jump(gate_);
     Fly(Craft::kJumpMs + 100);
-    ExpectOut(*ann);
-    EXPECT_EQ(Sent(*session, kObjectDestroy, 1), std::vector<int32_t>{0});
+    ExpectOut(*ann_);
+    EXPECT_EQ(Sent(session, kObjectDestroy, 1), std::vector<int32_t>{0});
     Fly(DeathWatch::kRestartDelayMs + 1000);
     EXPECT_FALSE(lost_);
-    ExpectOut(*ann);
+    ExpectOut(*ann_);
     EXPECT_TRUE(Returns(1).empty());
 }
 
 // Away from any gate a member's ship leaves only as its pilot's eject: out
 // for good, never back. Bob, whom Ann's gun struck a moment before, was
 // brought down all the same: Ann keeps the kill. Cid, whom nobody struck,
-// just leaves.
+// just leaves. Ann's own eject tells every machine her ship left, and it
+// stays out too.
 TEST_F(PilotWatchTest, AShipLeftAwayFromAGateIsGoneAndUnderFireItIsTheShootersKill) {
-    auto* const session = new RecordingNetSession(true);
-    world_.Game().netSession = session;
-    Craft* const ann = Ship(SpaceObject::kTypePlayerShip, 1, {-200.0f, 0.0f, 0.0f});
-    Craft* const bob = Ship(SpaceObject::kTypeAiShip, 7, {0.0f, 0.0f, 300.0f});
-    Craft* const cid = Ship(SpaceObject::kTypeAiShip, 8, {300.0f, 0.0f, 0.0f});
-    world_.Game().playerShip = ann;
-    session->AddPlayer(session->ownDpid, "Ann", 1);
-    session->AddPlayer(2, "Bob", 7);
-    session->AddPlayer(3, "Cid", 8);
-    Gate({0.0f, 0.0f, 3000.0f});
-    watch_.Start([this](const std::string& line) { said_.push_back(line); }, true);
-    Fly(100);
-
-    DamageRecord shot;
-    shot.source = ann;
-    shot.amounts[0] = 5;
-    bob->TakeDamage(0, shot, ann);
+    RecordingNetSession& session = Range();
+    AnnStrikesBob();
     Fly(500);
-    Deliver(*session, 2, Removal(*bob, 0));
-    Deliver(*session, 3, Removal(*cid, 0));
-    ExpectOut(*bob);
-    ExpectOut(*cid);
-    ASSERT_EQ(session->kills.size(), 1u);
-    EXPECT_EQ(session->kills[0].killer, 1);
-    EXPECT_EQ(session->kills[0].victim, 7);
-    EXPECT_EQ(Sent(*session, kObjectDestroy, 7), std::vector<int32_t>{0});
-    EXPECT_EQ(Sent(*session, kObjectDestroy, 8), std::vector<int32_t>{0});
+    Deliver(session, 2, Removal(*bob_, 0));
+    Deliver(session, 3, Removal(*cid_, 0));
+    ExpectOut(*bob_);
+    ExpectOut(*cid_);
+    ASSERT_EQ(session.kills.size(), 1u);
+    EXPECT_EQ(session.kills[0].killer, 1);
+    EXPECT_EQ(session.kills[0].victim, 7);
+    EXPECT_EQ(Sent(session, kObjectDestroy, 7), std::vector<int32_t>{0});
+    EXPECT_EQ(Sent(session, kObjectDestroy, 8), std::vector<int32_t>{0});
+    ASSERT_TRUE(EjectInto(world_.Game(), new PlayerShip(world_.Template("POD"))));
+    ExpectOut(*ann_);
+    EXPECT_EQ(Sent(session, kObjectDestroy, 1), std::vector<int32_t>{0});
     Fly(DeathWatch::kRestartDelayMs + 1000);
-    ExpectOut(*bob);
-    ExpectOut(*cid);
-    EXPECT_TRUE(Returns(7).empty());
-    EXPECT_TRUE(Returns(8).empty());
+    EXPECT_FALSE(lost_);
+    for (const Craft* ship : {ann_, bob_, cid_}) {
+        ExpectOut(*ship);
+        EXPECT_TRUE(Returns(ship->uoid).empty()) << ship->uoid;
+    }
 }
 
-// An eject in a network game: the ship left behind leaves the flight on
-// the pilot's machine at once and its machine says so, without an
-// explosion (the host's own tells every machine); the host takes a
-// client's word and holds its copy out; and none of them ever comes back
-// while the pilot flies on in the pod.
-TEST_F(PilotWatchTest, AShipLeftByAnEjectLeavesEveryMachineAndNeverComesBack) {
+// A client's eject: the ship left behind leaves the flight on the pilot's
+// machine at once and its machine says so, without an explosion, and it
+// never comes back while the pilot flies on in the pod.
+TEST_F(PilotWatchTest, AShipLeftByAClientsEjectLeavesAtOnceAndNeverComesBack) {
     auto* const client = new RecordingNetSession(false);
     world_.Game().netSession = client;
     Craft* const bob = Ship(SpaceObject::kTypePlayerShip, 7, {0.0f, 0.0f, 300.0f});
     world_.Game().playerShip = bob;
     client->AddPlayer(client->ownDpid, "Bob", 7);
-    watch_.Start([this](const std::string& line) { said_.push_back(line); }, true);
-    Fly(100);
-    auto* const bobsPod = new PlayerShip(world_.Template("POD"));
-    ASSERT_TRUE(EjectInto(world_.Game(), bobsPod));
+    Watch();
+    auto* const pod = new PlayerShip(world_.Template("POD"));
+    ASSERT_TRUE(EjectInto(world_.Game(), pod));
     ExpectOut(*bob);
     EXPECT_EQ(Sent(*client, kDestructionRequest, 7), std::vector<int32_t>{0});
-    const std::vector<uint8_t> request = client->sent.back().bytes;
     Fly(DeathWatch::kRestartDelayMs + 1000);
     ExpectOut(*bob);
-    EXPECT_EQ(world_.Game().playerShip, bobsPod);
-    world_.Remove(bobsPod);
-    world_.Remove(bob);
-    world_.Game().playerShip = nullptr;
-    delete client;
-
-    // On the host: Bob's word about his copy, and the host's own eject.
-    auto* const host = new RecordingNetSession(true);
-    world_.Game().netSession = host;
-    Craft* const ann = Ship(SpaceObject::kTypePlayerShip, 1, {-200.0f, 0.0f, 0.0f});
-    Craft* const copy = Ship(SpaceObject::kTypeAiShip, 7, {0.0f, 0.0f, 300.0f});
-    world_.Game().playerShip = ann;
-    host->AddPlayer(host->ownDpid, "Ann", 1);
-    host->AddPlayer(2, "Bob", 7);
-    said_.clear();
-    watch_.Start([this](const std::string& line) { said_.push_back(line); }, true);
-    Fly(100);
-    Deliver(*host, 2, request);
-    ExpectOut(*copy);
-    EXPECT_EQ(Sent(*host, kObjectDestroy, 7), std::vector<int32_t>{0});
-    auto* const annsPod = new PlayerShip(world_.Template("POD"));
-    ASSERT_TRUE(EjectInto(world_.Game(), annsPod));
-    ExpectOut(*ann);
-    EXPECT_EQ(Sent(*host, kObjectDestroy, 1), std::vector<int32_t>{0});
-    Fly(DeathWatch::kRestartDelayMs + 1000);
-    EXPECT_FALSE(lost_);
-    ExpectOut(*copy);
-    ExpectOut(*ann);
+    EXPECT_EQ(world_.Game().playerShip, pod);
     EXPECT_TRUE(said_.empty());
 }
 
@@ -368,8 +335,7 @@ TEST_F(PilotWatchTest, APilotComesBackWhereItsOwnMachineStartedItAfterARejoin) {
     session->AddPlayer(6, "Eve", -1);
     const int32_t entry = session->AddPlayer(2, "Bob", 7);
     ASSERT_EQ(entry, 3);
-    watch_.Start([this](const std::string& line) { said_.push_back(line); }, true);
-    Fly(100);
+    Watch();
 
     const auto report = [&](const Vector3& at) {
         const Vector3 was = bob->Position();

@@ -81,9 +81,7 @@ TEST_F(TriggerGroup, OnePressOfWMovesTheRowsToTheGroupTheTriggerFiresNext) {
     const std::string first = GroupRow();
     EXPECT_TRUE(Starts(first, "GROUP 2 ")) << Rows();
     Press(kNextWeaponGroup);
-    const std::string second = GroupRow();
-    EXPECT_NE(second, first) << "W changed nothing the pilot can see";
-    EXPECT_TRUE(Starts(second, "GROUP 3 ")) << Rows();
+    EXPECT_TRUE(Starts(GroupRow(), "GROUP 3 ")) << Rows();
     EXPECT_EQ(FiredWhileHeld(3), std::set<int32_t>{Weapon::kMissileGroup});
 
     Press(kNextWeaponGroup);
