@@ -117,6 +117,9 @@ SpaceObject* BuildObject(SpaceObject* object, const net_read::ObjectCreate& in) 
                 if (missile->owner.Get() != nullptr && missile->owner.Get() == game->playerShip) {
                     game->lastPlayerMissile = missile;
                 }
+                // The host decides its hits: one a client launched meets
+                // what it flies into, as the host's own do.
+                missile->Arm();
             }
             // No lifetime would mean one that never ends: a missile asked
             // for flies as long as the host's own at most.

@@ -97,6 +97,11 @@ void Missile::SetLaunchParams(SpaceObject* payloadTemplate, int32_t count, int32
     payloadSpread = spread;
 }
 
+void Missile::Arm() {
+    collisionDelay = kArmingMs;
+    UpdateVisibility();
+}
+
 int32_t Missile::TakeDamage(int32_t, const DamageRecord&, SpaceObject* source) {
     if (kinds::HasExploded(*this) || kinds::IsNetworkClient()) return 0;
     Explode(source, 0);

@@ -18,6 +18,10 @@ public:
     static constexpr int32_t kHomingPause = 1000;
     static constexpr int32_t kLowPowerSignature = 166;
     static constexpr float kBlastReach = 2000.0f;
+    // How long after its launch a missile first meets anything: it clears
+    // the launching craft's hull first. Its template never collides, nor
+    // would a clone of it, so whatever launches one arms it.
+    static constexpr int32_t kArmingMs = 250;
 
     explicit Missile(SpaceObject* templateObject);
     ~Missile() override;
@@ -31,6 +35,8 @@ public:
     // The warhead on what it struck (and the area blast); then it explodes.
     int32_t Detonate(int32_t unused);
     void SetLaunchParams(SpaceObject* payloadTemplate, int32_t count, int32_t delay, float spread);
+    // Collides from kArmingMs on.
+    void Arm();
 
     // The launching weapon: read only while `owner`, its craft, is there.
     Weapon* launcher = nullptr;

@@ -97,7 +97,10 @@ int32_t MissileLauncher::Fire(SceneObject* launchNode, SceneObject* targetNode) 
     if (object == nullptr) return 0;
     SpendShot(energy);
     auto* const missile = dynamic_cast<Missile*>(object);
-    if (missile != nullptr) missile->visibilityWord = 0;
+    if (missile != nullptr) {
+        missile->visibilityWord = 0;
+        missile->Arm();
+    }
     object->UpdateVisibility();
     const bool locked = targeting != nullptr && targeting->GetLockStrength(this, lockClass) >= kFullLock;
     if (missile != nullptr) {

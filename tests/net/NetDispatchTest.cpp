@@ -698,6 +698,44 @@ TEST_F(NetDefinitionsTest, TheHostCopiesAnnouncedShipsAndClientsTakeTheCopy) {
     EXPECT_TRUE(boxes.Boxes().empty());
 }
 
+// A missile a client fires is asked of the host, which flies it and judges
+// its hits: the host's missile, made from the sample definitions, goes off
+// on the ship it flies into as one of the host's own would.
+TEST_F(NetDefinitionsTest, TheHostsMissileForAClientStrikesTheShipItFliesInto) {
+    RecordingNetSession& host = Session(true);
+    host.AddPlayer(2, "Ace", -1);
+    SpaceObject* const asked =
+        DefinitionLibrary::Current().LoadObjectDefinition("Missile 29", nullptr, SpaceObject::kTypeMissile, 0);
+    ASSERT_NE(asked, nullptr);
+    asked->velocity = {0.0f, 0.0f, 100.0f};
+    NetPacket request;
+    request.BuildObjectPacket(kCreationRequest, asked);
+    const std::vector<uint8_t> bytes = Built(request);
+    builder_.Remove(asked);
+
+    Craft* const prey = builder_.SpawnAs<Craft>(builder_.Ball("PREY", 5.0f), 3);
+    prey->type = SpaceObject::kTypeAiShip;
+    prey->Activate(0);
+    prey->collisionDelay = 0;
+    prey->UpdateVisibility();
+    prey->SetPositionFlags({0.0f, 0.0f, 300.0f}, Transform::kAllFlags | 0x10);
+    const std::vector<SpaceObject*> before = builder_.World();
+    Deliver(host, 2, bytes);
+    SpaceObject* missile = nullptr;
+    for (SpaceObject* object : builder_.World()) {
+        if (std::find(before.begin(), before.end(), object) == before.end()) missile = object;
+    }
+    ASSERT_NE(missile, nullptr);
+    ASSERT_EQ(missile->type, SpaceObject::kTypeMissile);
+    for (int32_t frame = 0; frame < 60 && missile->active != 0; ++frame) {
+        builder_.Clock().Advance(50);
+        builder_.Game().Simulate();
+    }
+    EXPECT_EQ(missile->active, 0u);
+    EXPECT_EQ(missile->collisionPartner.Get(), prey);
+    builder_.Remove(prey);
+}
+
 }  // namespace
 
 // An object made without a definition (the host's chase object) has a uoid

@@ -587,6 +587,39 @@ TEST_F(KindsTest, AnEmpWarheadReachesEveryCraftNearby) {
 // A carrier's mines are laid live with the carrier's warhead; a carrier of
 // the player's gives the camera its first missile to follow; with enhanced
 // graphics a guided missile trails smoke and a light.
+// A rack's missile, launched from inside its own ship's hull, flies on
+// through the world pass to the ship ahead and strikes it once with the
+// rack's warhead; the ship that fired it is never struck. The same flight
+// with a ship right at the muzzle: the missile is not yet armed and passes.
+TEST_F(KindsTest, ALaunchedMissileStrikesTheShipAheadButNotItsOwn) {
+    RegisterSpaceObjects();
+    auto* const missileTemplate = new Missile(builder_.Ball("MISSL", 0.5f));
+    missileTemplate->velocityCap = 300.0f;
+    const int32_t warhead[5] = {0, 0, 250, 0, 0};
+    const auto fly = [&](float preyAt, int32_t frames) {
+        Target* const shooter = Ship(0.0f, 1);
+        Target* const prey = Ship(preyAt);
+        auto* const rack = new MissileLauncher(shooter, 0, 0, Weapon::kMissileGroup, 0, 0, 1, 5000, warhead, missileTemplate,
+                                               nullptr);
+        shooter->AddSystem(0, rack);
+        EXPECT_EQ(rack->Fire(shooter, nullptr), 1);
+        for (int32_t frame = 0; frame < frames && prey->hits == 0; ++frame) {
+            builder_.Clock().Advance(50);
+            builder_.Game().Simulate();
+        }
+        EXPECT_EQ(shooter->hits, 0);
+        const std::pair struck{prey->hits, prey->lastAmount};
+        builder_.Remove(shooter);
+        builder_.Remove(prey);
+        return struck;
+    };
+    EXPECT_EQ(fly(400.0f, 60), (std::pair{1, 250}));
+    // Launched at a third of 300 a second, it has flown some 25 by the time
+    // it meets anything: a ship whose hull reaches 20 ahead is passed by.
+    EXPECT_EQ(fly(15.0f, 60).first, 0);
+    delete missileTemplate;
+}
+
 TEST_F(KindsTest, CarriersLayMinesAndThePlayersMissilesAreFollowed) {
     Craft* const player = Ship(-500.0f, 1);
     player->type = SpaceObject::kTypePlayerShip;

@@ -1,11 +1,14 @@
-// The capital ship's random missions as a new career flies them: the offer
-// set up in the career's own ship (the Lancer, as the career fits it),
-// flown through the flight keys by a small pilot that decides each frame
-// what it holds from where things lie, as a player would: against the
-// enemy capital it holds off at its lasers' reach, beyond the deck
-// turrets', firing while the hull is on its nose; guarding the convoy it
-// goes for the raiders and keeps clear of the convoy's hull. A pilot who
-// sits still, in the Lancer or in the sectors' own P101, loses.
+// The capital ship's random missions as a new career flies them (the offer
+// set up in the career's own ship, the Lancer, as the career fits it) and
+// as `vorn --random` flies them (in the sectors' own P101), flown through
+// the flight keys by a small pilot that decides each frame what it holds
+// from where things lie and what its HUD reads, as a player would: against
+// the enemy capital it holds off at its lasers' reach, beyond the deck
+// turrets'; guarding the convoy it goes for the raiders and keeps clear of
+// the convoy's hull. Whatever it fights, it fires a missile once the lock
+// tone sounds and its guns (the P101's laser and ion beam) while the foe is
+// on its nose, choosing the group with the next-group key until the HUD
+// names it. A pilot who sits still, in either ship, loses.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,6 +21,7 @@
 #include "game/CareerRecord.h"
 #include "game/CommandTable.h"
 #include "game/GameState.h"
+#include "game/HudReadout.h"
 #include "game/Mission.h"
 #include "mission/FlightGoals.h"
 #include "mission/Goal.h"
@@ -26,8 +30,12 @@
 #include "objects/effects/EffectSupport.h"
 #include "objects/effects/Turret.h"
 #include "objects/ships/Craft.h"
+#include "objects/space/Missile.h"
+#include "objects/systems/TargetingSystem.h"
 #include "objects/weapons/Weapon.h"
+#include "scene/Camera.h"
 #include "shell/FlightInput.h"
+#include "shell/HudReading.h"
 #include "shell/LaunchOptions.h"
 #include "shell/MissionFlight.h"
 #include "tests/support/world/SampleMissionTest.h"
@@ -41,7 +49,7 @@ constexpr uint32_t kFightMs = 300000;
 constexpr uint32_t kFrameMs = 50;
 // Within this many degrees of the nose the pilot stops turning that way.
 constexpr float kDeadZone = 2.0f;
-// The Lancer's lasers reach 1500, the turrets' guns 1000: the pilot fires
+// The lasers reach 1500, the turrets' guns 1000: the pilot fires
 // inside 1500 with the hull within the targeting cone, eases off the
 // throttle past kHoldAt, turns away inside kBreakAt and comes round again
 // from kRunFrom.
@@ -50,6 +58,12 @@ constexpr float kHoldAt = 1450.0f;
 constexpr float kBreakAt = 1100.0f;
 constexpr float kRunFrom = 1700.0f;
 constexpr float kFireCone = 10.0f;
+// The missiles fly some 6000 in their life; the pilot lets one go at a
+// foe nearer than this, where it has the time to turn onto it.
+constexpr float kMissileReach = 2000.0f;
+constexpr int32_t kLocked = 100;
+constexpr int32_t kP101DestroySeeds[] = {1, 4, 7};
+constexpr int32_t kP101ProtectSeeds[] = {2, 3, 4};
 // Nearer the convoy than this, with it ahead, the escorting pilot turns
 // away from it; passing it on its way to a raider, it flies on.
 constexpr float kConvoyClearance = 400.0f;
@@ -164,7 +178,7 @@ protected:
             } else if (raider != nullptr) {
                 Target(keys, ship, raider);
                 SteerAt(keys, ship, raider->Position());
-                FireAt(keys, ship, *raider);
+                Engage(keys, ship, *raider);
             } else if (ship.DistanceTo(capital) > 3 * kConvoyClearance) {
                 SteerAt(keys, ship, capital.Position());
             }
@@ -183,8 +197,53 @@ protected:
             keys.Set(kThrottleDown);
         }
         SteerAt(keys, ship, capital.Position());
-        FireAt(keys, ship, capital);
+        Engage(keys, ship, capital);
         return keys;
+    }
+
+    // The weapons against `foe`, which the pilot targets and steers at: a
+    // missile once the lock tone has sounded, one at a time, else the guns.
+    // The group is chosen with the next-group key (a new press each second
+    // frame) until the HUD names the one wanted.
+    void Engage(KeySet& keys, Craft& ship, SpaceObject& foe) {
+        HudReadout hud;
+        ReadHud(Game(), camera_, &hud);
+        const Weapon* const rack = LoadedRack(ship);
+        auto* const targeting = static_cast<TargetingSystem*>(ship.GetSystem(ShipSystem::kTargeting, nullptr));
+        const bool tone = rack != nullptr && targeting != nullptr && ship.GetTarget() == &foe &&
+                          targeting->GetLockStrength(rack, rack->lockClass) >= kLocked;
+        const bool missile = tone && ship.DistanceTo(foe) < kMissileReach && OwnMissilesFlying(ship) == 0;
+        const int32_t want = missile ? Weapon::kMissileGroup : Weapon::kGunGroup;
+        if (hud.weaponGroup != want) {
+            if ((tick_ & 1) != 0) keys.Set(kNextWeaponGroup);
+            return;
+        }
+        if (want == Weapon::kMissileGroup) {
+            if (hud.lock >= kLocked) keys.Set(kFire);
+        } else {
+            FireAt(keys, ship, foe);
+        }
+    }
+
+    // A missile rack of the trigger's missile group with missiles left, or null.
+    static const Weapon* LoadedRack(Craft& ship) {
+        for (ShipSystem* s = ship.GetSystem(ShipSystem::kAnyWeapon, nullptr); s != nullptr;
+             s = ship.GetSystem(ShipSystem::kAnyWeapon, s)) {
+            const auto* const weapon = static_cast<const Weapon*>(s);
+            if (weapon->typeId == Weapon::kMissileLauncher && weapon->group == Weapon::kMissileGroup && weapon->ammunition > 0) {
+                return weapon;
+            }
+        }
+        return nullptr;
+    }
+
+    int32_t OwnMissilesFlying(const Craft& ship) {
+        int32_t flying = 0;
+        for (SpaceObject* o = Game().mission->firstObject; o != nullptr; o = o->GetNext()) {
+            const auto* const missile = o->type == SpaceObject::kTypeMissile && o->active != 0 ? dynamic_cast<Missile*>(o) : nullptr;
+            if (missile != nullptr && missile->owner.Get() == &ship) ++flying;
+        }
+        return flying;
     }
 
     struct Result {
@@ -198,6 +257,7 @@ protected:
         int32_t rams = 0;           // frames in which the capital and the pilot's ship collided
         bool failed = false;        // the goals decided the mission lost
         int32_t raidersLeft = 0;    // hostile ships other than the capital still flying at the end
+        int32_t missileHits = 0;    // the pilot's missiles that went off on the ship it fought
     };
 
     static int32_t Rounds(Craft& craft, bool turrets) {
@@ -228,7 +288,7 @@ protected:
             return result;
         }
         GameState& game = Game();
-        frames_ = 0;
+        frames_ = tick_ = 0;
         breaking_ = false;
         auto* const capital = dynamic_cast<Craft*>(Named("Convoy") != nullptr ? Named("Convoy") : Named("Target"));
         auto* const first = dynamic_cast<Craft*>(game.playerShip);
@@ -256,11 +316,14 @@ protected:
                 if (goal->GetSubject() == capital && goal->met != 0) result.goalMet = true;
             }
             const bool met = result.goalMet;
+            ++tick_;
+            SpaceObject* const foe = plan == Plan::kEscort ? NearestRaider(*ship, capital) : capital;
             game.commands.Capture(Keys(plan, *ship, *capital, met));
             HandleFlightInput(game, kFrameMs);
             builder_->Clock().Advance(kFrameMs);
             game.Simulate();
             if (capital->collisionPartner == ship) ++result.rams;
+            result.missileHits += foe != nullptr ? MissilesWentOffOn(*ship, *foe) : 0;
             const flight_goals::Outcome outcome = flight_goals::GetOutcome();
             if (outcome != flight_goals::Outcome::kOpen) {
                 result.won = outcome == flight_goals::Outcome::kWon;
@@ -278,8 +341,23 @@ protected:
         return result;
     }
 
+    // The pilot's missiles that struck `foe` in the frame just flown: each
+    // stays in the world for that frame, spent, with `foe` as its partner.
+    int32_t MissilesWentOffOn(const Craft& ship, const SpaceObject& foe) {
+        int32_t struck = 0;
+        for (SpaceObject* o = Game().mission->firstObject; o != nullptr; o = o->GetNext()) {
+            const auto* const missile = o->type == SpaceObject::kTypeMissile ? dynamic_cast<Missile*>(o) : nullptr;
+            if (missile != nullptr && missile->active == 0 && missile->owner.Get() == &ship && missile->collisionPartner == &foe) {
+                ++struck;
+            }
+        }
+        return struck;
+    }
+
     uint32_t frames_ = 0;
+    uint32_t tick_ = 0;   // frames flown: the next-group key is pressed anew each second one
     bool breaking_ = false;
+    Camera camera_;   // the HUD's marks need none: it has no canvas
 };
 
 // A new career's Lancer against the capital ship alone (the template's
@@ -313,6 +391,43 @@ TEST_F(CapitalFightTest, ALancerFightingTheRaiderSeesTheConvoyThrough) {
         EXPECT_FALSE(r.capitalDown) << "seed " << seed << ": the convoy is lost";
         tally += "seed " + std::to_string(seed) + (r.won ? " won" : " lost") + ", convoy hull " +
                  std::to_string(r.capitalHull) + "\n";
+    }
+    EXPECT_GE(won, 2) << tally;
+}
+
+// The same fight in the sectors' own P101, as `vorn --random 1` flies it:
+// one laser of 500 rounds with the ion beam beside it, and four missiles.
+// Its missiles, let go once the lock tone sounds, strike the capital; its
+// laser and missiles burn the capital down within the load in most fights,
+// and it jumps home.
+TEST_F(CapitalFightTest, AP101FiringItsMissilesAndLaserDestroysTheCapitalAndJumpsHome) {
+    int32_t won = 0, missileHits = 0;
+    std::string tally;
+    for (const int32_t seed : kP101DestroySeeds) {
+        const Result r = Fly([this, seed] { return LaunchAsTheSectors(RandomMissionGenerator::kDestroy, seed); },
+                             Plan::kStandOff, kFightMs);
+        won += r.won ? 1 : 0;
+        missileHits += r.missileHits;
+        tally += "seed " + std::to_string(seed) + (r.won ? " won" : " lost") + ", capital hull " +
+                 std::to_string(r.capitalHull) + ", rounds fired " + std::to_string(r.playerRounds) + ", missile hits " +
+                 std::to_string(r.missileHits) + (r.pilotDown ? ", shot down" : "") + "\n";
+    }
+    EXPECT_GE(won, 2) << tally;
+    EXPECT_GT(missileHits, 0) << "no missile struck the capital\n" << tally;
+}
+
+// The convoy's random mission in the P101: it meets the raider head on with
+// its missiles and laser, and sees the convoy through in most fights.
+TEST_F(CapitalFightTest, AP101FightingTheRaiderSeesTheConvoyThrough) {
+    int32_t won = 0;
+    std::string tally;
+    for (const int32_t seed : kP101ProtectSeeds) {
+        const Result r = Fly([this, seed] { return LaunchAsTheSectors(RandomMissionGenerator::kProtect, seed); },
+                             Plan::kEscort, kFightMs);
+        won += r.won ? 1 : 0;
+        tally += "seed " + std::to_string(seed) + (r.won ? " won" : " lost") + ", convoy hull " +
+                 std::to_string(r.capitalHull) + ", raiders left " + std::to_string(r.raidersLeft) + ", missile hits " +
+                 std::to_string(r.missileHits) + (r.pilotDown ? ", shot down" : "") + "\n";
     }
     EXPECT_GE(won, 2) << tally;
 }

@@ -189,7 +189,12 @@ Bytes Equipment(const std::vector<Item>& items) {
 Status WriteTemp(const std::string& path) {
     Writer w(path);
     w.Form("OBJS").Form("SPOB");
-    WriteSpob(w, "P101", "FIGHT0000", {10, 1000, 400, 1, 14, 100, 60, 30, 40, 400},
+    // The sectors' own fighter, which `--random` flies. Its fuel (INFO word
+    // 1) lasts some four minutes at the full power of its generator, which
+    // burns a tenth of a unit for each unit it allocates: time for a random
+    // mission's fight and the flight home. With 1000 its generator fell to
+    // reserve power, every allocation 0, in a minute and a half of flight.
+    WriteSpob(w, "P101", "FIGHT0000", {10, 3000, 400, 1, 14, 100, 60, 30, 40, 400},
               {{"EXPL", Join({Field("Explosion 1", 16), Field("Sparks", 16)})},
                {"DEBR", Join({Field("Debris", 16)})},
                {"BITS", Words32({5})},
@@ -283,11 +288,12 @@ Status WriteTemp(const std::string& path) {
     // (code 3) and tilts up to 60 degrees above the deck, both joints at 30
     // degrees a second; a gun sits on each barrel. Below the deck neither
     // turret bears.
-    // Its hull (1800 points) is tuned against the career's first fighter:
-    // a Lancer's two lasers take some 3.3 points off it a round fired, about
-    // 3000 for all 1000 rounds of a load, so a pilot who holds off at the
-    // lasers' reach, outside the turrets', burns it down in some 550 to 850
-    // rounds; at 20000 no load could.
+    // Its hull (1800 points) is tuned against the fighters that fly the
+    // random missions: a laser takes some 5 points off it a round fired and
+    // a missile some 25, so a pilot who holds off at the lasers' reach,
+    // outside the turrets', burns it down in some 300 to 500 rounds: within
+    // a load of the career's Lancer (two lasers of 500) and of the sectors'
+    // P101 (one of 500, and four missiles); at 20000 no load could.
     WriteSpob(w, "Capital", "CAPIT0000", {5000, 5000, 3000, 2, 14, 20, 5, 5, 5, 1800},
               {{"TURR", Join({Field("TURR0FLHL", 16), Words32({60, 30, 2, 3}), Field("TURR0RRHL", 16), Words32({60, 30, 2, 3})})},
                {"EQPT", Equipment({{"Generator 1", "CAPIT0000"},
@@ -386,10 +392,12 @@ Status WriteTemp(const std::string& path) {
     // WEAP: energy per shot, refire delay (a gun's rate), ammunition, damage words 1, 2, 4, 5, 3,
     // lifetime or range, lock class, EMP charge.
     // The laser: ten shots a second; a second of fire drains 300 of shields
-    // and does hull damage of 100 (a gun's damage is per second of fire,
-    // not per shot).
+    // and does hull damage of 150 (a gun's damage is per second of fire,
+    // not per shot): enough that a P101's one laser brings a raider down in
+    // a head-on pass more often than not, and the capital ship within its
+    // load of 500 rounds.
     WriteEqob(w, "Laser Cannon", 21, 60, 8, {"Laser"},
-              {{"WEAP", Words16({2, 10, 500, 300, 200, 0, 0, 100, 1500, 1, 0})}, {"EXPL", Field("Hit Spark", 16)}}, WeaponMount(1));
+              {{"WEAP", Words16({2, 10, 500, 300, 200, 0, 0, 150, 1500, 1, 0})}, {"EXPL", Field("Hit Spark", 16)}}, WeaponMount(1));
     // The raider's gun: one energy a shot, 40 shots a second; a second of fire
     // drains 300 of shields and does hull damage of 400 and 200 (WEAP words 3,
     // 7 and 6).

@@ -21,10 +21,11 @@ struct SampleTemplate {
     const char* second;
 };
 
-// The capital ship's missions are tuned against the career's first
-// fighter, the Lancer, which loses to a raider as often as not: the enemy
-// capital stands alone at the career's first difficulty (each harder one
-// adds a raider), and the convoy is attacked by one raider.
+// The capital ship's missions are tuned against the fighters that fly
+// them, the career's Lancer and the sectors' P101, each of which beats a
+// lone raider more often than not: the enemy capital stands alone at the
+// career's first difficulty (each harder one adds a raider), and the
+// convoy is attacked by one raider.
 constexpr SampleTemplate kTemplates[] = {
     {Generator::kScout, "Scout the buoys of the sector and jump out", 1, 6, 0, "Scout the first buoy",
      "The buoys mark the convoy lane"},
