@@ -584,9 +584,6 @@ TEST_F(KindsTest, AnEmpWarheadReachesEveryCraftNearby) {
     delete accuracy;
 }
 
-// A carrier's mines are laid live with the carrier's warhead; a carrier of
-// the player's gives the camera its first missile to follow; with enhanced
-// graphics a guided missile trails smoke and a light.
 // A rack's missile, launched from inside its own ship's hull, flies on
 // through the world pass to the ship ahead and strikes it once with the
 // rack's warhead; the ship that fired it is never struck. The same flight
@@ -620,6 +617,9 @@ TEST_F(KindsTest, ALaunchedMissileStrikesTheShipAheadButNotItsOwn) {
     delete missileTemplate;
 }
 
+// A carrier's mines are laid live with the carrier's warhead; a carrier of
+// the player's gives the camera its first missile to follow; with enhanced
+// graphics a guided missile trails smoke and a light.
 TEST_F(KindsTest, CarriersLayMinesAndThePlayersMissilesAreFollowed) {
     Craft* const player = Ship(-500.0f, 1);
     player->type = SpaceObject::kTypePlayerShip;
