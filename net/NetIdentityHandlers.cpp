@@ -151,12 +151,16 @@ void NewPlayer(const NetInbound& packet) {
     // Until its pilot's reports move it, the copy waits where no ship flies:
     // the pilot's own place, where the host brings the copy back after a
     // death (every machine takes the pilot's return from the host). Its
-    // pilot's first report is judged from there.
+    // pilot's first report is judged from there, however late the pilot
+    // hears the copy's number: the hull's cruising speed would otherwise
+    // fly it off alone, into whatever lies ahead, and leave the pilot's
+    // honest place beyond its reach.
     const auto* const before = dynamic_cast<const Craft*>(earlier);
     const Vector3 start = before != nullptr ? Vector3{before->spawnPoint[0], before->spawnPoint[1], before->spawnPoint[2]}
                                             : PickNetworkStart(entry);
     if (auto* const craft = dynamic_cast<Craft*>(copy)) {
         craft->StartAt(start);
+        craft->HoldStill();
     }
     copy->SetPositionFlags(earlier != nullptr ? earlier->Position() : start, Transform::kAllFlags | 0x10);
     game->AddObjectsToWorld(copy, 0);

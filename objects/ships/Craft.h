@@ -82,6 +82,9 @@ public:
     // The craft stands at the place its start gave it, which is also where
     // it comes back after a death.
     void StartAt(const Vector3& at);
+    // No drift, no turn, and no speed it is set to fly at: left alone, it
+    // stays where it is.
+    void HoldStill();
     // Out of the flight without a death: through a gate, or given up by its
     // pilot's eject. Inactive and touching nothing, yet no wreck, so nothing
     // brings it back as its pilot's ship; only a jump in undoes it.

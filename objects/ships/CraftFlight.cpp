@@ -308,12 +308,7 @@ void Craft::RespawnAt(const Vector3& at) {
     dead = 0;
     // Nothing of the wreck's tumble or drift comes back with the ship, nor
     // the speed it was last set to fly at.
-    velocity = {};
-    localVelocity = {};
-    angularVelocity = {};
-    rotationRates = {};
-    speed = 0.0f;
-    velocityCap = 0.0f;
+    HoldStill();
     collisionDelay = 0;
     UpdateVisibility();
     Activate(0);
@@ -324,6 +319,15 @@ void Craft::RespawnAt(const Vector3& at) {
     killer = nullptr;
     // Told to the other machines on the next update pass.
     flags |= kFlagChanged;
+}
+
+void Craft::HoldStill() {
+    velocity = {};
+    localVelocity = {};
+    angularVelocity = {};
+    rotationRates = {};
+    speed = 0.0f;
+    velocityCap = 0.0f;
 }
 
 void Craft::StartAt(const Vector3& at) {

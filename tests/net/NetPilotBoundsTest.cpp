@@ -135,13 +135,20 @@ protected:
 };
 
 
-// The copy moves from where the host made it, however long it waited
-// there, and however many reports arrive at one instant it moves a
+// The copy waits where the host made it while the world flies on (its
+// pilot has not yet heard its number) and moves from there, however long
+// it waited, and however many reports arrive at one instant it moves a
 // second's flight at most; the allowance refills at the fastest flight, and
 // to no more than a second's flight however long the pilot was silent.
 TEST_F(NetPilotBoundsTest, ReportsMoveTheCopyFromWhereItWasMadeNoFartherThanASecondsFlight) {
     Craft* const copy = Announce("P101");
     ASSERT_NE(copy, nullptr);
+    const Vector3 made = copy->Position();
+    for (int frame = 0; frame < 100; ++frame) {
+        builder_.Clock().Advance(50);
+        builder_.Game().Simulate();
+    }
+    EXPECT_NEAR(Apart(copy->Position(), made), 0.0f, 0.01f);
     const Vector3 east{1.0f, 0.0f, 0.0f};
     for (const uint32_t silent : {30000u, 30000u}) {
         builder_.Clock().Advance(silent);
