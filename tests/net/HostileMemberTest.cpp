@@ -567,7 +567,9 @@ TEST_F(HostileMemberTest, NoMemberSpeaksForTheHostOrAnotherOrBeyondItsShip) {
     auto hostile = ChildProcess::Fork([port, &game] {
         std::strcpy(game.career->pilotName, "Mallory");
         game.netSession = nullptr;
-        LoopbackProviders providers(port, 20000);
+        // The host answers in its own passes, which a loaded machine slows:
+        // a member waits for the answer, not for a set time.
+        LoopbackProviders providers(port, 20000, 20000);
         Mallory mallory;
         if (mallory.SelectServiceProvider("TCP/IP") != 1 || mallory.EnumSessions() != 0) return 1;
         if (mallory.JoinGame("Ann's game") != 1) return 2;
@@ -599,7 +601,7 @@ TEST_F(HostileMemberTest, NoMemberSpeaksForTheHostOrAnotherOrBeyondItsShip) {
         game.career->funds = 500;
         game.playerShip = nullptr;
         game.netSession = nullptr;
-        LoopbackProviders providers(port, 20000);
+        LoopbackProviders providers(port, 20000, 20000);
         auto* const bob = new ListeningSession("Bob's game", 8);
         if (bob->SelectServiceProvider("TCP/IP") != 1 || bob->EnumSessions() != 0) return 1;
         if (bob->JoinGame("Ann's game") != 1) return 2;
@@ -664,13 +666,20 @@ TEST_F(HostileMemberTest, NoMemberSpeaksForTheHostOrAnotherOrBeyondItsShip) {
         return line;
     };
 
-    // The host's pace with both playing quietly; what the honest pilot holds then.
-    int quiet = 0;
-    const auto quietEnd = std::chrono::steady_clock::now() + kQuietTime;
-    PassUntil(game, [&] { return std::chrono::steady_clock::now() >= quietEnd; }, &quiet);
+    // The host's pace, passes a second, with both playing quietly; what the honest pilot holds then.
+    const auto quietPace = [&] {
+        int passes = 0;
+        const auto start = std::chrono::steady_clock::now();
+        PassUntil(game, [&] { return std::chrono::steady_clock::now() >= start + kQuietTime; }, &passes);
+        return passes / std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
+    const double quiet = quietPace();
     const std::string counted = ask("count", "creates ");
 
-    // Each attack in turn, the host's passes counted: at least half its quiet pace.
+    // Each attack in turn, the host's passes counted: at least half its quiet
+    // pace. A machine that other work slows slows the quiet host too: an
+    // attack that seems to starve the host is held to the quiet pace
+    // measured again at once.
     const auto attack = [&](const std::string& name) {
         // Each from the start of a second of the host's clock, a fresh share of it.
         const uint32_t second = GetMilliseconds() / 1000;
@@ -680,9 +689,8 @@ TEST_F(HostileMemberTest, NoMemberSpeaksForTheHostOrAnotherOrBeyondItsShip) {
         const auto start = std::chrono::steady_clock::now();
         const bool done = PassUntil(game, [&] { return hostile->ReadLine(&line, 0) && line.rfind("done ", 0) == 0; }, &passes);
         EXPECT_TRUE(done) << name << "\n" << hostile->Transcript();
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        const double quietSeconds = std::chrono::duration<double>(kQuietTime).count();
-        EXPECT_GE(passes / seconds, quiet / quietSeconds / 2) << name << ": passes " << passes << " of quiet " << quiet;
+        const double pace = passes / std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (pace < quiet / 2) EXPECT_GE(pace, quietPace() / 2) << name << ": " << pace << " passes a second, quiet " << quiet;
         return done ? std::stoi(line.substr(line.rfind(' ') + 1)) : -1;
     };
     for (const char* name : {"relay", "projectiles"}) attack(name);
@@ -718,7 +726,7 @@ TEST_F(HostileMemberTest, NoMemberSpeaksForTheHostOrAnotherOrBeyondItsShip) {
     attack("deaths");
     // Mallory's own request ended its ship, at nobody's hands (the host never
     // fired at it), and nothing was scored.
-    EXPECT_TRUE(malloryShip_->dead != 0 || malloryShip_->active == 0);
+    EXPECT_TRUE(PassUntil(game, [&] { return malloryShip_->dead != 0 || malloryShip_->active == 0; }));
     EXPECT_EQ(malloryShip_->killer.Get(), nullptr);
     for (int32_t i = 0; i < host->playerCapacity; ++i) {
         EXPECT_EQ(host->Player(i)->score, 0) << i;
