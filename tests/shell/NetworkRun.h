@@ -4,12 +4,16 @@
 // the sample tree of their own.
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,17 +23,45 @@
 #include "tests/support/TempDir.h"
 #include "tools/mkdata/SampleTree.h"
 
-// A UDP port of the loopback that nobody holds right now.
+// A UDP port of the loopback that nobody holds, kept for this test until
+// its process ends: the child that binds it starts later, and in between
+// another test, or the system handing out ports, could take it. Ports come
+// from below the range the system hands out by itself, and each is claimed
+// by a name of the abstract socket space that every test of the machine
+// asks for first; the name goes with the process, leaving nothing behind.
 inline uint16_t FreeLoopbackPort() {
-    const int probe = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    const bool bound = probe >= 0 && bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-                       getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length) == 0;
-    if (probe >= 0) close(probe);
-    return bound ? ntohs(address.sin_port) : 0;
+    constexpr uint32_t kFirst = 10000;
+    uint32_t handedOut = 32768;
+    if (std::ifstream range("/proc/sys/net/ipv4/ip_local_port_range"); range) range >> handedOut;
+    const uint32_t last = std::min<uint32_t>(handedOut, 65536) - 1;
+    if (last <= kFirst) return 0;
+    const uint32_t span = last - kFirst + 1;
+    const uint32_t start = uint32_t(getpid()) * 7919u + uint32_t(std::random_device{}());
+    for (uint32_t step = 0; step < std::min<uint32_t>(span, 2000); ++step) {
+        const uint16_t port = uint16_t(kFirst + (start + step) % span);
+        const int claim = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        if (claim < 0) return 0;
+        sockaddr_un name{};
+        name.sun_family = AF_UNIX;
+        const std::string text = "vorn-test-port-" + std::to_string(port);
+        std::copy(text.begin(), text.end(), name.sun_path + 1);
+        const auto nameLength = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + text.size());
+        if (bind(claim, reinterpret_cast<sockaddr*>(&name), nameLength) != 0) {
+            close(claim);
+            continue;
+        }
+        const int probe = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(port);
+        const bool bound = probe >= 0 && bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        if (probe >= 0) close(probe);
+        // The claim stays open, and so held, while the test runs.
+        if (bound) return port;
+        close(claim);
+    }
+    return 0;
 }
 
 // Pilots who play one game from the first screen through the lobby by
