@@ -219,6 +219,20 @@ TEST(EncyclopediaPictures, SearchesInTheFrame) {
     }
 }
 
+// The new career's screens, help off: the encyclopedia, which the frame
+// opens by the search script below.
+EncyclopediaScreen* NewCareerScreens(GameState& game) {
+    game.tutorialsEnabled = 0;
+    GameState::ClearScreenRegistry();
+    RegisterGameMenus();
+    game.LoadPlaceScreens(GameState::kNewCareerPlace);
+    return dynamic_cast<EncyclopediaScreen*>(game.ScreenIn(ScreenSlot::kEncyclopedia));
+}
+// From the frame to the encyclopedia, its search opened, MISSILES typed and searched.
+constexpr const char* kSearchMissiles =
+    "at 2 click 28 169\nat 4 click 28 233\nat 6 click 290 85\nat 7 move 300 470\n"
+    "at 8 type MISSILES\nat 10 press Enter\nat 11 release Enter\n";
+
 // The search button opens the box for typing and Enter searches; then
 // Home, the clear key, alone (no click held with it) clears the search in
 // force: the whole list returns and the search box is empty. The list's and
@@ -226,11 +240,7 @@ TEST(EncyclopediaPictures, SearchesInTheFrame) {
 TEST(EncyclopediaSearch, TheHomeKeyClearsASearchInTheFrame) {
     ScreenHarness harness;
     GameState& game = harness.Game();
-    game.tutorialsEnabled = 0;
-    GameState::ClearScreenRegistry();
-    RegisterGameMenus();
-    game.LoadPlaceScreens(GameState::kNewCareerPlace);
-    auto* const encyclopedia = dynamic_cast<EncyclopediaScreen*>(game.ScreenIn(ScreenSlot::kEncyclopedia));
+    auto* const encyclopedia = NewCareerScreens(game);
     ASSERT_NE(encyclopedia, nullptr);
     const auto list = [encyclopedia] {
         return dynamic_cast<ListBox*>(encyclopedia->panel->FindControl(EncyclopediaScreen::kListName));
@@ -249,9 +259,8 @@ TEST(EncyclopediaSearch, TheHomeKeyClearsASearchInTheFrame) {
         return block != nullptr ? block->topLine : -1;
     };
     harness.AtPass(24, [&] { pagedTop = top(); });
-    ASSERT_TRUE(harness.SetScript("at 2 click 28 169\nat 4 click 28 233\nat 6 click 290 85\nat 7 move 300 470\n"
-                                  "at 8 type MISSILES\nat 10 press Enter\nat 11 release Enter\nat 14 press 199\n"
-                                  "at 15 release 199\nat 18 click 580 204\nat 26 click 580 134\n"
+    ASSERT_TRUE(harness.SetScript(std::string(kSearchMissiles) +
+                                  "at 14 press 199\nat 15 release 199\nat 18 click 580 204\nat 26 click 580 134\n"
                                   "at 34 click 558 414\nat 36 click 558 334\n"));
     harness.SetPassLimit(40);
     harness.Run(*game.ScreenIn(ScreenSlot::kFrame));
@@ -276,11 +285,7 @@ TEST(EncyclopediaSearch, TheHomeKeyClearsASearchInTheFrame) {
 TEST(EncyclopediaSearch, HomeWithHelpShowsTheClearTopicAndKeepsTheSearch) {
     ScreenHarness harness;
     GameState& game = harness.Game();
-    game.tutorialsEnabled = 0;
-    GameState::ClearScreenRegistry();
-    RegisterGameMenus();
-    game.LoadPlaceScreens(GameState::kNewCareerPlace);
-    auto* const encyclopedia = dynamic_cast<EncyclopediaScreen*>(game.ScreenIn(ScreenSlot::kEncyclopedia));
+    auto* const encyclopedia = NewCareerScreens(game);
     auto* const tutorial = dynamic_cast<TutorialScreen*>(game.ScreenIn(ScreenSlot::kTutorial));
     ASSERT_NE(encyclopedia, nullptr);
     ASSERT_NE(tutorial, nullptr);
@@ -302,9 +307,8 @@ TEST(EncyclopediaSearch, HomeWithHelpShowsTheClearTopicAndKeepsTheSearch) {
     };
     harness.AtPass(14, [&] { look(&before); });
     harness.AtPass(18, [&] { look(&after); });
-    ASSERT_TRUE(harness.SetScript("at 2 click 28 169\nat 4 click 28 233\nat 6 click 290 85\nat 7 move 300 470\n"
-                                  "at 8 type MISSILES\nat 10 press Enter\nat 11 release Enter\nat 15 press F1\n"
-                                  "at 15 press 199\nat 16 release 199\nat 16 release F1\n"));
+    ASSERT_TRUE(harness.SetScript(std::string(kSearchMissiles) +
+                                  "at 15 press F1\nat 15 press 199\nat 16 release 199\nat 16 release F1\n"));
     harness.SetPassLimit(20);
     harness.Run(*game.ScreenIn(ScreenSlot::kFrame));
     EXPECT_EQ(before.help, 0);
