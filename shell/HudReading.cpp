@@ -80,12 +80,13 @@ void ReadEnergy(Craft& ship, HudReadout* out) {
 // shots the group has left. That weapon, or null when nothing fires.
 Weapon* ReadWeapons(Craft& ship, int32_t chosen, HudReadout* out) {
     const int32_t group = TriggerGroup(ship, chosen);
+    if (group == Weapon::kNoGroup) return nullptr;
     Weapon* first = nullptr;
     int64_t shots = 0;
     for (ShipSystem* system = ship.GetSystem(ShipSystem::kAnyWeapon, nullptr); system != nullptr;
          system = ship.GetSystem(ShipSystem::kAnyWeapon, system)) {
         auto* const weapon = static_cast<Weapon*>(system);
-        if (group == Weapon::kNoGroup || !ship.FiredWithGroup(*weapon, group)) continue;
+        if (!ship.FiredWithGroup(*weapon, group)) continue;
         if (first == nullptr) first = weapon;
         // A weapon that never runs out makes the whole group endless.
         if (weapon->ammunition < 0 || shots < 0) {
