@@ -90,8 +90,7 @@ void CheckJump(GameState& game) {
     const bool open = goal->active != 0 && goal->done == 0 && goal->met == 0;
     if (!open && g_state.outcome == Outcome::kOpen) return;
     SpaceObject* const gate = goal->destination != nullptr ? goal->destination : goal->GetSubject();
-    if (gate == nullptr) return;
-    if (ship->DistanceTo(*gate) > std::max(goal->distance, gate->Radius() + ship->Radius())) return;
+    if (gate == nullptr || !goal->ShipThere(*ship)) return;
     g_state.jumped = true;
     if (open) {
         goal->met = 1;

@@ -137,17 +137,20 @@ int32_t TravelGoal::Evaluate(uint32_t) {
     if (done != 0) return met;
     SpaceObject* const ship = OwnShip();
     if (ship == nullptr || ship->active == 0 || Destroyed(*ship)) return 0;
-    float reach = 0.0f;
+    return ShipThere(*ship) ? Meet(*this, ship) : 0;
+}
+
+bool TravelGoal::ShipThere(const SpaceObject& ship) const {
     // A destination that reached a network client after its goal was bound as the subject.
     const SpaceObject* const to = destination != nullptr ? destination : GetSubject();
     if (to != nullptr) {
-        reach = ship->DistanceTo(*to);
-    } else if (location[0] != 0 || location[1] != 0 || location[2] != 0) {
-        reach = ship->Position().Difference(Vector3{float(location[0]), float(location[1]), float(location[2])}).Length();
-    } else {
-        return 0;
+        // A gate takes a ship that touches it, however short the jump goal's distance.
+        const float reach = recordType == kJumpThrough ? std::max(distance, to->Radius() + ship.Radius()) : distance;
+        return ship.DistanceTo(*to) <= reach;
     }
-    return reach <= distance ? Meet(*this, ship) : 0;
+    if (location[0] == 0 && location[1] == 0 && location[2] == 0) return false;
+    const Vector3 at{float(location[0]), float(location[1]), float(location[2])};
+    return ship.Position().Difference(at).Length() <= distance;
 }
 
 int32_t WaitGoal::Evaluate(uint32_t elapsedMs) {
@@ -166,11 +169,15 @@ int32_t ReloadGoal::Evaluate(uint32_t) {
     if (done != 0) return met;
     SpaceObject* const ship = OwnShip();
     const SpaceObject* const station = GetSubject();
-    if (ship == nullptr || station == nullptr || Destroyed(*ship) || Destroyed(*station)) return 0;
-    if (ship->DistanceTo(*station) > ship->Radius() + station->Radius() + kDockReach) return 0;
-    if (ship->velocity.Length() >= kDockSpeed) return 0;
+    if (ship == nullptr || station == nullptr || Destroyed(*ship) || Destroyed(*station) || !ShipThere(*ship)) return 0;
     if (auto* const craft = dynamic_cast<Craft*>(ship)) craft->Rearm();
     return Meet(*this, ship);
+}
+
+bool ReloadGoal::ShipThere(const SpaceObject& ship) const {
+    const SpaceObject* const station = GetSubject();
+    return station != nullptr && ship.DistanceTo(*station) <= ship.Radius() + station->Radius() + kDockReach &&
+           ship.velocity.Length() < kDockSpeed;
 }
 
 Goal* MakeGoal(int32_t recordType, SpaceObject* world) {

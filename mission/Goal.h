@@ -47,6 +47,11 @@ public:
     // `active`) once the goal is met, or fails it once it can no longer be
     // met; 1 when it is met.
     virtual int32_t Evaluate(uint32_t elapsedMs);
+    // Whether `ship` is where flying meets this goal (a travel leg's reach,
+    // its gate's for the jump, a reload's dock at rest), whoever checks: the
+    // ship's own machine, or the host judging its pilot's word. False for
+    // the goals no flight meets.
+    virtual bool ShipThere(const SpaceObject&) const { return false; }
     // Done without being met; the goal is checked no more.
     void Fail();
     bool Failed() const { return done != 0 && met == 0; }
@@ -118,6 +123,7 @@ public:
     int32_t GetKind() const override { return kReload; }
     const char* GetDescription() override;
     int32_t Evaluate(uint32_t elapsedMs) override;
+    bool ShipThere(const SpaceObject& ship) const override;
 };
 
 // Met once its subject (every ship of its wing, when it names a wing) is
@@ -157,6 +163,7 @@ public:
     using Goal::Goal;
     int32_t GetKind() const override { return kTravel; }
     int32_t Evaluate(uint32_t elapsedMs) override;
+    bool ShipThere(const SpaceObject& ship) const override;
 };
 
 // Met once the mission clock reaches `timeMs`.

@@ -523,35 +523,6 @@ Vector3 PickNetworkStart(int32_t place) {
     return point;
 }
 
-Vector3 NearestNetworkStart(const Vector3& point) {
-    float nearest = std::numeric_limits<float>::infinity();
-    Vector3 spot{0.0f, 0.0f, 0.0f};
-    const GameState* const game = g_gameState;
-    if (game == nullptr || game->mission == nullptr) return spot;
-    const auto take = [&](const Vector3& candidate) {
-        const float distance = point.Difference(candidate).Length();
-        if (distance < nearest) {
-            nearest = distance;
-            spot = candidate;
-        }
-    };
-    // A client places itself by its own table, which may hold more places
-    // than the host's; every ring a place's spot or a farther try reaches.
-    constexpr int32_t kMostPlaces = 64;
-    constexpr int32_t kRings = kMostPlaces / kSpotsPerRing + kStartTries;
-    for (const SpaceObject* station : SpawnStations(*game)) {
-        for (int32_t slot = 0; slot < kRings * kSpotsPerRing; ++slot) take(SpawnSpot(*station, slot, 0));
-    }
-    constexpr float kTurn = 6.2831853f / float(kStartsPerRing);
-    for (int32_t bearing = 0; bearing < kStartsPerRing; ++bearing) {
-        for (int32_t ring = 1; ring <= kStartTries; ++ring) {
-            const float radius = kStartApart * float(ring);
-            take(Vector3{radius * std::cos(kTurn * float(bearing)), 0.0f, radius * std::sin(kTurn * float(bearing))});
-        }
-    }
-    return spot;
-}
-
 namespace {
 
 // Every object of the world goes (their references first).
@@ -663,6 +634,12 @@ SpaceObject* CreatePlayerShip(const mission_file::Player& player) {
     }
     // The host's own entry follows its ship, as a client's follows its copy.
     if (session != nullptr && session->IsHost()) session->SetPlayerUoid(session->FindPlayerByDpid(session->ownDpid), ship->uoid);
+    // Every machine holds a pilot's ship on the side the game gives it (a
+    // client's again once the host numbers it).
+    if (session != nullptr && game->netSettings != nullptr) {
+        const NetPlayer* const own = session->Player(session->FindPlayerByDpid(session->ownDpid));
+        ship->SetSide(game->netSettings->PilotSide(own != nullptr ? own->team : -1, ship->uoid));
+    }
     game->playerShip = ship;
     game->viewedObject = ship;
     game->AddObjectsToWorld(ship, 0);

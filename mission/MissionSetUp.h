@@ -87,10 +87,6 @@ Vector3 FreeSpawnPlace(const SpaceObject& ship, const Vector3& wanted);
 // ship already flies there. Without spawn stations, on rings round the
 // mission's start, out along a bearing of the place's own.
 Vector3 PickNetworkStart(int32_t place);
-// The spot nearest `point` that PickNetworkStart could give a place of any
-// table, whatever ships fly: where a client's ship may have started (the
-// origin without a mission).
-Vector3 NearestNetworkStart(const Vector3& point);
 
 // The career ship's fitted items meet the craft's systems as its launch
 // fitted them: each item the first system of its id not yet taken.

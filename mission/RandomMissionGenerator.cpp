@@ -13,8 +13,10 @@
 #include "mission/MissionSetUp.h"
 #include "mission/ObjectLoader.h"
 #include "mission/SkyRecords.h"
+#include "net/NetGameSettings.h"
 #include "net/PacketBytes.h"
 #include "objects/ships/AiShip.h"
+#include "objects/ships/PlayerShip.h"
 #include "objects/space/SpaceObject.h"
 #include "objects/space/SpawnRecords.h"
 #include "mission/SpawnRecords.h"
@@ -152,8 +154,10 @@ int32_t RandomMissionGenerator::SetUp(int32_t wantedKind, int32_t wantedDifficul
 
 namespace {
 
-constexpr int32_t kPlayerSide = 1;
 constexpr int32_t kEnemySide = 2;
+// A death match's raiders and base fight every pilot: a side beyond those
+// of the two teams (their numbers plus 1), which a team battle gives its pilots.
+constexpr int32_t kDeathMatchEnemySide = NetGameSettings::kMostTeams + 1;
 constexpr float kGoalReach = 250.0f;
 constexpr uint32_t kProtectMs = 60000;
 constexpr int32_t kCaptureThreshold = 25;
@@ -250,12 +254,13 @@ void RandomMissionGenerator::Populate(GameState& game) {
     for (int32_t i = 0; i < asteroids; ++i) AddRock(game, "Asteroid", SpaceObject::kTypeAsteroid, Around(origin, 800, 4000), "Field");
     for (int32_t i = 0; i < mines; ++i) AddRock(game, "Mine", SpaceObject::kTypeMine, Around(origin, 1000, 4000), "Mine");
     const Vector3 target = Around(origin, 2500, 3500);
+    const int32_t enemySide = deathMatch ? kDeathMatchEnemySide : kEnemySide;
     for (int32_t i = 0; i < enemies; ++i) {
-        AddShip(game, "Raider", ("Raider " + std::to_string(i + 1)).c_str(), kEnemySide, Around(target, 200, 600));
+        AddShip(game, "Raider", ("Raider " + std::to_string(i + 1)).c_str(), enemySide, Around(target, 200, 600));
     }
     if (deathMatch) {
         if (base != 0) {
-            if (SpaceObject* const station = AddShip(game, "Carrier", "Base", kEnemySide, Around(origin, 1500, 2500))) {
+            if (SpaceObject* const station = AddShip(game, "Carrier", "Base", enemySide, Around(origin, 1500, 2500))) {
                 station->classWord = 33;
             }
         }
@@ -297,7 +302,7 @@ void RandomMissionGenerator::Populate(GameState& game) {
         }
         case kProtect: {
             // Unarmed: what keeps the raiders off it is the pilot.
-            SpaceObject* const convoy = AddShip(game, "Freighter", "Convoy", kPlayerSide, Around(origin, 500, 800));
+            SpaceObject* const convoy = AddShip(game, "Freighter", "Convoy", PlayerShip::kPlayersSide, Around(origin, 500, 800));
             first = AddGoal(new ProtectGoal(world, 0), id++, Goal::kProtect, "Protect Convoy", convoy);
             first->timeMs = kProtectMs;
             break;

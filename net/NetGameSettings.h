@@ -28,6 +28,12 @@ public:
     void SetTeamName(int32_t team, const char* name);
     // The game types in which players fly in teams.
     bool HasTeams() const { return gameType >= 1 && gameType <= 4; }
+    // The side of the ship a pilot of `team` (-1 none) flies under the
+    // number `uoid`, the same on every machine: in the team battles its
+    // team's, the team number plus 1 (as a team's goals count it); in the
+    // cooperative games the players' side; in the games of every ship for
+    // itself, and for a pilot of no team in a team battle, its own number.
+    int32_t PilotSide(int32_t team, int32_t uoid) const;
 
     uint32_t gameType = 0;
     int32_t teamCount = 0;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "engine/Clock.h"
 #include "game/Cockpit.h"
 #include "game/GameState.h"
 #include "game/Mission.h"
@@ -140,33 +141,23 @@ void SendGoal(NetSession& session, uint16_t type, const Goal* goal, int32_t form
     }
 }
 
-// How far the host's copy of a ship may lag its pilot's own: several
-// frames of a fast ship's flight.
-constexpr float kReachSlack = 2.0f;
-constexpr float kReachMargin = 1000.0f;
 // A host tells its goals once, and a mission has some dozens: past this
 // a host would be making the client hold goals without end.
 constexpr int32_t kMostGoals = 512;
 
-// A client decides only what its own ship meets by flying (a travel leg,
-// a reload): a report counts where the host's copy of that ship could have
-// met it. Every other goal the host decides from its own world.
-bool CouldHaveMet(const Goal& goal, const SpaceObject& ship) {
-    const int32_t kind = goal.GetKind();
-    if (kind != Goal::kTravel && kind != Goal::kReload) return false;
-    const SpaceObject* const to = goal.destination != nullptr ? goal.destination : goal.GetSubject();
-    float reach = 0.0f;
-    float near = goal.distance;
-    if (to != nullptr) {
-        reach = ship.DistanceTo(*to);
-        near = std::max(near, to->Radius() + ship.Radius());
-    } else if (goal.location[0] != 0 || goal.location[1] != 0 || goal.location[2] != 0) {
-        const Vector3 at{float(goal.location[0]), float(goal.location[1]), float(goal.location[2])};
-        reach = ship.Position().Difference(at).Length();
-    } else {
-        return false;
-    }
-    return std::isfinite(reach) && reach <= near * kReachSlack + kReachMargin;
+// A report met, as the host's own check would meet it, or answered with
+// what the host holds.
+void TakeReport(NetSession& session, Goal& goal, SpaceObject& ship, uint32_t value) {
+    // The first report of an open goal meets it for everybody. A later one
+    // (another ship got there too) keeps the first one's credit, and none
+    // undoes what the host has decided: a goal failed here stays failed.
+    const bool open = goal.done == 0 && goal.met == 0;
+    const bool meets = open && value != 0 && ship.type >= SpaceObject::kTypeCraft;
+    // Met as the host's own check would meet it: the clock it starts or restarts is the host's too.
+    if (meets) flight_goals::MetElsewhere(goal, &ship);
+    // A player goal met here was told to all, the reporter too, as it was
+    // activated; otherwise the reporter hears what the host holds.
+    if (!meets || goal.playerGoal == 0) SendGoal(session, kSetGoal, &goal, int32_t(kFormMet));
 }
 
 NetSession* ActiveSession() {
@@ -332,24 +323,38 @@ void GoalDone(const NetInbound& packet) {
     SpaceObject* const ship = FindByUoid(in->ship);
     Goal* const goal = FindGoalById(in->id);
     if (goal == nullptr) return;
-    // A report names the reporter's own ship, flying where its reports
-    // took it, and one that could have met the goal there.
+    // A report names the reporter's own ship, flying, and a goal that ship
+    // meets where the host holds it: a client decides only what its own
+    // ship meets by flying (a travel leg, a reload, the jump); every other
+    // goal the host decides from its own world.
     NetSession& session = packet.session;
     const int32_t entry = session.FindPlayerByDpid(packet.from);
-    if (ship == nullptr || entry < 0 || ship->uoid != session.GetPlayerUoid(entry) || !net_bounds::Flying(*ship) ||
-        !CouldHaveMet(*goal, *ship)) {
+    if (ship == nullptr || entry < 0 || ship->uoid != session.GetPlayerUoid(entry) || !net_bounds::Flying(*ship)) return;
+    if (!goal->ShipThere(*ship)) {
+        // The pilot's machine tells a goal met before it reports the place
+        // it met it at: the copy may come there with the next reports.
+        NetPlayer* const pilot = session.EditPlayer(entry);
+        if (in->value != 0 && pilot != nullptr) {
+            pilot->reportedGoal = goal->id;
+            pilot->reportedAt = GetMilliseconds();
+        }
         return;
     }
-    // The first report of an open goal meets it for everybody. A later one
-    // (another ship got there too) keeps the first one's credit, and none
-    // undoes what the host has decided: a goal failed here stays failed.
-    const bool open = goal->done == 0 && goal->met == 0;
-    const bool meets = open && in->value != 0 && ship->type >= SpaceObject::kTypeCraft;
-    // Met as the host's own check would meet it: the clock it starts or restarts is the host's too.
-    if (meets) flight_goals::MetElsewhere(*goal, ship);
-    // A player goal met here was told to all, the reporter too, as it was
-    // activated; otherwise the reporter hears what the host holds.
-    if (!meets || goal->playerGoal == 0) SendGoal(packet.session, kSetGoal, goal, int32_t(kFormMet));
+    TakeReport(session, *goal, *ship, in->value);
+}
+
+void TakeReportedGoal(NetSession& session, int32_t entry, SpaceObject& ship) {
+    NetPlayer* const pilot = session.EditPlayer(entry);
+    if (pilot == nullptr || pilot->reportedGoal < 0) return;
+    Goal* const goal = FindGoalById(pilot->reportedGoal);
+    if (goal == nullptr || goal->done != 0 || goal->met != 0 ||
+        GetMilliseconds() - pilot->reportedAt > net_bounds::kGoalReportMs) {
+        pilot->reportedGoal = -1;
+        return;
+    }
+    if (!net_bounds::Flying(ship) || !goal->ShipThere(ship)) return;
+    pilot->reportedGoal = -1;
+    TakeReport(session, *goal, ship, 1);
 }
 
 void SendSharedGoals(NetSession& session) {

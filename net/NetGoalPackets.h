@@ -5,6 +5,7 @@
 #include "net/NetPacket.h"
 
 class NetSession;
+class SpaceObject;
 struct NetInbound;
 
 // The goals of a network game: the host owns them; GOAL_NEW gives a client
@@ -55,8 +56,14 @@ namespace net_handlers {
 void GoalNew(const NetInbound& packet);    // client
 void SetGoal(const NetInbound& packet);    // client
 // Host: the first report of an open goal meets it (ActivateGoal); every
-// report is answered with the goal as the host holds it, to all.
+// report is answered with the goal as the host holds it, to all. A report
+// from a ship the host does not yet hold where the goal is met waits for
+// the ship's next reports (TakeReportedGoal).
 void GoalDone(const NetInbound& packet);
+// Host, after a report of its ship moved the copy of table entry `entry`:
+// the goal its pilot reported met, once the copy stands where it is met,
+// within net_bounds::kGoalReportMs of the report.
+void TakeReportedGoal(NetSession& session, int32_t entry, SpaceObject& ship);
 
 // The host's GOAL_NEW for every shared goal (player goals) of the current
 // mission, to all, each decided one followed by its SET_GOAL (met form);

@@ -20,6 +20,7 @@
 #include "mission/MissionSetUp.h"
 #include "mission/ObjectLoader.h"
 #include "net/NetGameSettings.h"
+#include "net/NetGoalPackets.h"
 #include "net/NetHandlers.h"
 #include "net/NetPacket.h"
 #include "net/NetPacketReaders.h"
@@ -38,9 +39,6 @@ namespace {
 constexpr int32_t kExhaustBelowPercent = 40;
 constexpr int16_t kJammerSwitchedOff = -1;
 constexpr int32_t kGivenUpCopy = -3;   // the uoid of a copy given up for the real thing
-
-// Game types above 4 but 8 put every ship on a side of its own.
-bool EverySideOwn(const NetGameSettings& settings) { return settings.gameType > 4 && settings.gameType != 8; }
 
 float Within(float value, float most) { return std::clamp(value, -most, most); }
 
@@ -75,8 +73,9 @@ std::string OfferedHull(const char* named) {
     return found ? std::string(named) : first;
 }
 
-// The default items of a copy, and the weapons its hull's definition
-// carries: what a member's ship fires is judged by the weapons of its copy.
+// The default items of a copy, and the weapons and the probe and decoy
+// launchers its hull's definition carries: what a member's ship fires and
+// launches is judged by, and launched from, those of its copy.
 std::vector<SpobDefinition::Equipment> CopyEquipment(const NetSession& session, const char* definition) {
     std::vector<SpobDefinition::Equipment> items;
     for (const EquipmentItem* item : session.equipmentTemplates) {
@@ -85,9 +84,10 @@ std::vector<SpobDefinition::Equipment> CopyEquipment(const NetSession& session, 
         std::snprintf(entry.id, sizeof entry.id, "%s", item->id);
         items.push_back(entry);
     }
-    for (const SpobDefinition::Equipment& weapon :
-         DefinitionLibrary::Current().EquipmentOfTypes(definition, Weapon::kBeam, Weapon::kObjectLauncher)) {
-        items.push_back(weapon);
+    DefinitionLibrary& library = DefinitionLibrary::Current();
+    for (const auto& [first, last] : {std::pair<int32_t, int32_t>{ShipSystem::kSensor, ShipSystem::kDecoy},
+                                      std::pair<int32_t, int32_t>{Weapon::kBeam, Weapon::kObjectLauncher}}) {
+        for (const SpobDefinition::Equipment& item : library.EquipmentOfTypes(definition, first, last)) items.push_back(item);
     }
     return items;
 }
@@ -108,6 +108,22 @@ void NewPlayer(const NetInbound& packet) {
     if (!net_read::ReadNewPlayer(packet.data, packet.size, in.get())) return;
     // A client announces only its own ship.
     if (in->dpid != packet.from) return;
+    // A pilot flies one ship a flight, the one the host made for it: an
+    // announcement while that copy is in the world is told the copy's number
+    // again and changes nothing of it. A copy that flies goes on as it was,
+    // with its hull, systems, place and allowances; one that left (a jump,
+    // an eject), or that is dead or dying, stays so, and only the host's own
+    // return brings a dead one back. A new copy would be whole, live and
+    // wherever its pilot liked.
+    if (entry >= 0) {
+        if (const SpaceObject* const earlier = FindByUoid(session.GetPlayerUoid(entry))) {
+            session.SetPlayerAcked(entry, 0);
+            NetPacket idInfo;
+            idInfo.BuildIdInfo(kIdInfo, packet.from, packet.to, earlier->uoid);
+            if (idInfo.GetData() != nullptr) session.Send(session.serverDpid, packet.from, idInfo.GetData(), idInfo.GetSize());
+            return;
+        }
+    }
     // The ship's name is shown and logged on every machine: it prints as text.
     const std::string name = net_read::Printable(in->name);
     if (entry < 0) {
@@ -118,24 +134,8 @@ void NewPlayer(const NetInbound& packet) {
     if (hull.empty()) return;
     SpaceObject* const copy = DefinitionLibrary::Current().LoadObjectDefinition(hull.c_str(), nullptr, SpaceObject::kTypeAiShip, 0);
     if (copy == nullptr) return;
-    // A player flies one ship: the one it announced before leaves the world
-    // as a leaver's does, so that announcements do not pile up ships. The
-    // new copy takes its place: announced again in the same flight, a ship
-    // goes on from where it was, with what it had left to fly and fire.
-    SpaceObject* const earlier = FindByUoid(session.GetPlayerUoid(entry));
-    if (earlier != nullptr && earlier->active != 0) {
-        NetPacket destroy;
-        destroy.BuildObjectPacket(kObjectDestroy, earlier);
-        if (destroy.GetData() != nullptr) SendToAll(session, destroy.GetData(), destroy.GetSize());
-        earlier->Deactivate(1);
-    }
     session.SetPlayerUoid(entry, copy->uoid);
     session.SetPlayerAcked(entry, 0);
-    NetPlayer* const player = session.EditPlayer(entry);
-    if (earlier != nullptr && player != nullptr) {
-        player->fireShip = copy->uoid;
-        player->moves.started = copy->uoid;
-    }
     copy->SetName(name.c_str());
     if (auto* const craft = dynamic_cast<Craft*>(copy)) {
         const std::vector<SpobDefinition::Equipment> items = CopyEquipment(session, hull.c_str());
@@ -145,24 +145,27 @@ void NewPlayer(const NetInbound& packet) {
     NetPacket idInfo;
     idInfo.BuildIdInfo(kIdInfo, packet.from, packet.to, copy->uoid);
     if (idInfo.GetData() != nullptr) session.Send(session.serverDpid, packet.from, idInfo.GetData(), idInfo.GetSize());
-    copy->SetSide(EverySideOwn(*game->netSettings) ? copy->uoid : in->side);
-    copy->SetMass(in->mass);
+    // The side is the game's for the pilot, and the mass the hull's as the
+    // loader summed it with its equipment: collisions are the host's, and
+    // what a ship does to what it rams, or whom it fights for, is no word of
+    // its pilot's.
+    const NetPlayer* const pilot = session.Player(entry);
+    copy->SetSide(game->netSettings->PilotSide(pilot != nullptr ? pilot->team : -1, copy->uoid));
+    copy->UpdateVisibility();
     decals::ApplyDecals(copy, in->logo);
-    // Until its pilot's reports move it, the copy waits where no ship flies:
-    // the pilot's own place, where the host brings the copy back after a
-    // death (every machine takes the pilot's return from the host). Its
-    // pilot's first report is judged from there, however late the pilot
-    // hears the copy's number: the hull's cruising speed would otherwise
-    // fly it off alone, into whatever lies ahead, and leave the pilot's
-    // honest place beyond its reach.
-    const auto* const before = dynamic_cast<const Craft*>(earlier);
-    const Vector3 start = before != nullptr ? Vector3{before->spawnPoint[0], before->spawnPoint[1], before->spawnPoint[2]}
-                                            : PickNetworkStart(entry);
+    // Until its pilot's reports move it, the copy waits where no ship flies,
+    // the place it comes back to after a death (every machine takes the
+    // pilot's return from the host). Its pilot's first report is judged
+    // from there, however late the pilot hears the copy's number: the
+    // hull's cruising speed would otherwise fly it off alone, into whatever
+    // lies ahead, and leave the pilot's honest place beyond its reach.
+    const Vector3 start = PickNetworkStart(entry);
     if (auto* const craft = dynamic_cast<Craft*>(copy)) {
         craft->StartAt(start);
         craft->HoldStill();
+    } else {
+        copy->SetPositionFlags(start, Transform::kAllFlags | 0x10);
     }
-    copy->SetPositionFlags(earlier != nullptr ? earlier->Position() : start, Transform::kAllFlags | 0x10);
     game->AddObjectsToWorld(copy, 0);
     copy->Activate(0.0f);
     NetPacket create;
@@ -198,9 +201,11 @@ void IdInfo(const NetInbound& packet) {
             ghost->uoid = kGivenUpCopy;
             ghost->Deactivate(1);
         }
-        if (EverySideOwn(*game->netSettings)) ship.SetSide(in->uoid);
+        const int32_t own = session.FindPlayerByDpid(session.ownDpid);
+        const NetPlayer* const pilot = session.Player(own);
+        ship.SetSide(game->netSettings->PilotSide(pilot != nullptr ? pilot->team : -1, in->uoid));
         ship.uoid = in->uoid;
-        session.SetPlayerUoid(session.FindPlayerByDpid(session.ownDpid), in->uoid);
+        session.SetPlayerUoid(own, in->uoid);
         // An ECM switched on before the host knew the ship was told under
         // the number the ship flew by then, which the host did not know.
         if (auto* const craft = dynamic_cast<Craft*>(&ship)) {
@@ -220,6 +225,9 @@ void PlayerInfo(const NetInbound& packet) {
     const auto in = net_read::ReadPlayerInfo(packet.data, packet.size);
     if (!in) return;
     NetSession& session = packet.session;
+    // The host's copy of a pilot's ship stays one: the report's plain-craft
+    // word changes no kind, which would have the host stop hearing the
+    // copy's reports and fly it on as a decoy its shots are judged from.
     SpaceObject* const ship = FindByUoid(in->uoid);
     if (ship == nullptr || ship->type != SpaceObject::kTypeAiShip) return;
     // Only the sender's own ship answers to it.
@@ -230,21 +238,8 @@ void PlayerInfo(const NetInbound& packet) {
     float rows[9];
     if (!net_bounds::RotationCounts(in->transform, scale, rows)) return;
     // Only as far as the ship can fly: the copy goes no farther than its pilot's allowance.
-    const Vector3 reported{in->transform[9], in->transform[10], in->transform[11]};
-    Vector3 to = reported;
+    Vector3 to{in->transform[9], in->transform[10], in->transform[11]};
     if (!net_bounds::MoveCounts(session, entry, *ship, &to)) return;
-    // The pilot's machine chose its start by its own table, whose places
-    // need not be the host's (a rejoin, a leaver's place taken): a new copy
-    // comes back where its pilot's first report stood, at the start nearest
-    // it, so that no member picks a place of its own to come back at.
-    NetPlayer* const pilot = session.EditPlayer(entry);
-    if (auto* const craft = dynamic_cast<Craft*>(ship); craft != nullptr && pilot->moves.started != ship->uoid) {
-        pilot->moves.started = ship->uoid;
-        const Vector3 start = NearestNetworkStart(reported);
-        craft->spawnPoint[0] = start.x;
-        craft->spawnPoint[1] = start.y;
-        craft->spawnPoint[2] = start.z;
-    }
     // The host flies the copy on between reports: no faster than a ship.
     ship->angularVelocity = {in->motion[0], in->motion[1], in->motion[2]};
     ship->velocity = AtMost(Vector3{in->velocity[0], in->velocity[1], in->velocity[2]}, net_bounds::kFastestFlight);
@@ -261,7 +256,6 @@ void PlayerInfo(const NetInbound& packet) {
     ship->local.matrix.rows[3][2] = to.z;
     ship->local.UpdateInverse();
     ship->UpdateWorldTransform(Transform::kUpdateInverse);
-    if (in->plainCraft != 0) ship->type = SpaceObject::kTypeCraft;
     auto* const craft = dynamic_cast<Craft*>(ship);
     if (craft != nullptr) {
         if (auto* const shield = static_cast<ShieldSystem*>(craft->GetSystem(ShipSystem::kShield, nullptr))) {
@@ -280,6 +274,7 @@ void PlayerInfo(const NetInbound& packet) {
         }
     }
     for (int32_t i = 0; i < 12 && i < ship->HitPointRecordCount(); ++i) ship->SetHitPointRecord(i, in->partHitPoints[i]);
+    TakeReportedGoal(session, entry, *ship);
 }
 
 }  // namespace net_handlers

@@ -25,7 +25,10 @@
 #include "objects/space/Mine.h"
 #include "objects/space/Missile.h"
 #include "objects/space/ObjectPart.h"
+#include "objects/systems/CountermeasureSystems.h"
+#include "objects/systems/RadarSystem.h"
 #include "objects/systems/ShieldSystem.h"
+#include "objects/weapons/Launchers.h"
 #include "platform/DebugOutput.h"
 
 namespace net_handlers {
@@ -94,7 +97,7 @@ SpaceObject* LoadObject(const net_read::ObjectCreate& in) {
 SpaceObject* BuildObject(SpaceObject* object, const net_read::ObjectCreate& in) {
     GameState* const game = Game();
     game->AddObjectsToWorld(object, 0);
-    if (!in.request) object->uoid = in.uoid;
+    object->uoid = in.uoid;
     object->SetMass(in.mass);
     object->SetSide(in.side);
     object->SetName(in.name);
@@ -117,13 +120,10 @@ SpaceObject* BuildObject(SpaceObject* object, const net_read::ObjectCreate& in) 
                 if (missile->owner.Get() != nullptr && missile->owner.Get() == game->playerShip) {
                     game->lastPlayerMissile = missile;
                 }
-                // The host decides its hits: one a client launched meets
-                // what it flies into, as the host's own do.
+                // Armed as the host's own is: the host decides what it meets.
                 missile->Arm();
             }
-            // No lifetime would mean one that never ends: a missile asked
-            // for flies as long as the host's own at most.
-            object->Activate(float(in.request && tail(10) == 0 ? Missile::kDefaultLifetime : tail(10)) / 1000.0f);
+            object->Activate(float(tail(10)) / 1000.0f);
             break;
         case SpaceObject::kTypeMine:
             if (auto* const mine = dynamic_cast<Mine*>(object)) {
@@ -133,9 +133,8 @@ SpaceObject* BuildObject(SpaceObject* object, const net_read::ObjectCreate& in) 
                 mine->SetSide(mine->owner.Get() != nullptr ? mine->owner.Get()->side : -1);
             }
             object->Accelerate(0.0f);
-            // The host's own mines stay; one asked for ends, and its end
-            // reaches every machine as the host's removal.
-            object->Activate(in.request ? float(NetSession::kLongestStayMs) / 1000.0f : 0.0f);
+            // A mine stays until the host removes it.
+            object->Activate(0.0f);
             break;
         case SpaceObject::kTypeDecoy:
             if (auto* const decoy = dynamic_cast<Decoy*>(object)) {
@@ -143,13 +142,8 @@ SpaceObject* BuildObject(SpaceObject* object, const net_read::ObjectCreate& in) 
                 decoy->craftLureChance = tail(1);
                 decoy->owner = FindByUoid(tail(2));
             }
-            // No lifetime, or a negative one, means the decoy stays; never
-            // one asked for.
-            if (in.request && (tail(3) <= 0 || tail(3) > NetSession::kLongestStayMs)) {
-                object->Activate(float(NetSession::kLongestStayMs) / 1000.0f);
-            } else {
-                object->Activate(tail(3) > 0 ? float(tail(3)) / 1000.0f : 0.0f);
-            }
+            // No lifetime, or a negative one, means the decoy stays.
+            object->Activate(tail(3) > 0 ? float(tail(3)) / 1000.0f : 0.0f);
             break;
         case SpaceObject::kTypeAsteroid:
             object->Activate(0.0f);
@@ -272,6 +266,64 @@ bool AtAGate(const SpaceObject& ship) {
     return false;
 }
 
+// Whether `launched` (a missile, mine, decoy or probe definition) is what
+// a launch of the named definition and kind makes.
+bool Launches(const SpaceObject* launched, const net_read::ObjectCreate& in) {
+    return launched != nullptr && launched->type == in.type &&
+           std::strncmp(launched->label, in.definitionName, sizeof in.definitionName) == 0;
+}
+
+// A missile launcher's missile names the ship that launched it; a probe,
+// made of the same kind of definition, names none.
+bool NamesOwner(const net_read::ObjectCreate& in) { return int32_t(in.tail[5]) != net_read::kNoObject; }
+
+// What a member launched ends by itself, however long its launcher would
+// keep it (a mine stays, a decoy may): within the longest stay, its end
+// reaching every machine as the host's removal.
+void EndWithinLongestStay(SpaceObject& object) {
+    const int64_t latest = int64_t(object.Age()) + NetSession::kLongestStayMs;
+    if (object.expiresAt < 0 || object.expiresAt > latest) object.expiresAt = int32_t(latest);
+}
+
+// A member's launch of `in`, made from the first launcher of its ship's
+// copy that launches it and holds a round; null when none does.
+SpaceObject* LaunchFrom(Craft& ship, const net_read::ObjectCreate& in) {
+    for (ShipSystem* system = ship.GetSystem(ShipSystem::kAny, nullptr); system != nullptr;
+         system = ship.GetSystem(ShipSystem::kAny, system)) {
+        SpaceObject* made = nullptr;
+        switch (system->typeId) {
+            case Weapon::kMissileLauncher: {
+                auto& launcher = static_cast<MissileLauncher&>(*system);
+                if (launcher.ammunition == 0 || !NamesOwner(in) || !Launches(launcher.launchTemplate, in)) continue;
+                made = launcher.LaunchRequested(FindByUoid(int32_t(in.tail[6])), int32_t(in.tail[7]));
+                break;
+            }
+            case Weapon::kObjectLauncher: {
+                auto& launcher = static_cast<ObjectLauncher&>(*system);
+                if (launcher.ammunition == 0 || !Launches(launcher.launchTemplate, in)) continue;
+                made = launcher.LaunchRequested();
+                break;
+            }
+            case ShipSystem::kDecoy: {
+                auto& launcher = static_cast<DecoySystem&>(*system);
+                if (launcher.decoysLeft <= 0 || !Launches(launcher.decoyTemplate, in)) continue;
+                made = launcher.LaunchRequested();
+                break;
+            }
+            case ShipSystem::kSensor: {
+                auto& launcher = static_cast<SensorSystem&>(*system);
+                if (launcher.probesLeft <= 0 || NamesOwner(in) || !Launches(launcher.probeTemplate, in)) continue;
+                made = launcher.LaunchRequested();
+                break;
+            }
+            default: continue;
+        }
+        if (made != nullptr) EndWithinLongestStay(*made);
+        return made;
+    }
+    return nullptr;
+}
+
 // The player's ship the host saw strike the ship of table entry `entry`
 // last, lately; -1 for none.
 int32_t LatestAttacker(const NetSession& session, int32_t entry) {
@@ -392,19 +444,15 @@ void CreationRequest(const NetInbound& packet) {
     if (!Launched(kind) || !packet.session.TakeCreation(player, false)) return;
     auto in = std::make_unique<net_read::ObjectCreate>();
     if (!net_read::ReadObjectCreate(packet.data, packet.size, in.get()) || !in->request) return;
-    // What a machine launches is its own ship's, whoever the packet names.
-    const SpaceObject* const ship = SendersShip(packet);
-    const uint32_t owner = ship != nullptr ? uint32_t(ship->uoid) : uint32_t(net_read::kNoObject);
-    if (kind == SpaceObject::kTypeDecoy) {
-        in->tail[2] = owner;
-    } else {
-        in->tail[5] = owner;
-    }
-    SpaceObject* const loaded = LoadObject(*in);
-    if (loaded == nullptr) return;
-    SpaceObject* const made = BuildObject(loaded, *in);
-    packet.session.KeepCreation(player, made);
-    SendObjectCreate(packet.session, *made, true, 0);
+    // What a machine launches leaves its own flying ship, from a launcher
+    // of that ship that holds a round of it: the host makes the launch
+    // there, as that launcher launches, and takes the round. The packet
+    // names what was launched and, for a missile, what it homes on; where it
+    // starts, how fast it flies and what it carries are the launcher's.
+    auto* const ship = dynamic_cast<Craft*>(SendersShip(packet));
+    if (ship == nullptr || !net_bounds::Flying(*ship)) return;
+    SpaceObject* const made = LaunchFrom(*ship, *in);
+    if (made != nullptr) packet.session.KeepCreation(player, made);
 }
 
 void ObjectUpdate(const NetInbound& packet) {

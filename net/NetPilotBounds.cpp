@@ -221,9 +221,11 @@ bool MoveCounts(NetSession& session, int32_t entry, SpaceObject& ship, Vector3* 
     NetMoveTrack& track = player->moves;
     const auto* const craft = dynamic_cast<const Craft*>(&ship);
     const int32_t life = craft != nullptr ? craft->deaths : 0;
+    // A copy out of the flight goes nowhere by its pilot's word: what
+    // brings it back (the host's return, a jump in) places it.
     if (!Flying(ship)) {
         track.out = true;
-        return true;
+        return false;
     }
     // The host placed the copy since the pilot's word last did: made it,
     // or brought it back after a death or from out of the world. Its

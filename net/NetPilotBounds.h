@@ -31,7 +31,6 @@ struct NetMoveTrack {
     int32_t ship = -1;           // the copy `at` is a place of (its uoid)
     int32_t life = 0;            // its deaths then: one more, and the host has brought it back elsewhere
     bool out = false;            // out of the world then (a wreck, gone through a gate)
-    int32_t started = -1;        // the copy whose start is known: its pilot's first report, or the copy it replaced
 };
 
 // What one weapon of a member's ship has left to fire: its shots, its
@@ -82,6 +81,11 @@ constexpr uint32_t kFireSlackMs = 2000;
 // recently on the host: the report follows the killing blow by a round
 // trip, many seconds on a stalled link.
 constexpr uint32_t kSeenHitMs = 10000;
+// A goal a pilot reports met before the host's copy of its ship stands where
+// it is met waits this long for the copy to come: the report goes out the
+// moment the goal is met, ahead of the place it was met at, and a stalled
+// link delays both.
+constexpr uint32_t kGoalReportMs = 5000;
 
 // GUN_SHOT and BEAM_HIT from the sender's ship at the target (null: none):
 // a weapon of that kind and name (one on the firing part first), the target
@@ -103,9 +107,9 @@ bool ProjectileCounts(const NetInbound& packet, SpaceObject& owner, const net_re
 // kFastestFlight up to kMoveLagMs of flight; onto a jump gate whose jump
 // reaches from there (which takes all in hand); else as far toward `to` as
 // the distance in hand reaches, `to` set there, so that a copy a stalled
-// link left behind catches up with its pilot. A copy out of the world (a
-// wreck, gone through a gate) follows its pilot's word: it meets nothing
-// there. False, and nothing moves, for a place that is no place.
+// link left behind catches up with its pilot. False, and nothing moves,
+// for a place that is no place and for a copy out of the flight (a wreck,
+// gone through a gate, given up).
 bool MoveCounts(NetSession& session, int32_t entry, SpaceObject& ship, Vector3* to);
 // PLAYER_INFO's orientation rows (row 0, 1, 2; nine words) for a ship of
 // size `scale`: rows each within kRowDrift of the size, at right angles

@@ -64,6 +64,10 @@ struct NetPlayer {
     NetMoveTrack moves;
     int32_t fireShip = -1;   // the copy the allowances are for
     NetWeaponAllowance fire[kTrackedWeapons];
+    // A goal its pilot reported met before the copy stood there (its id;
+    // -1 none), and when (the engine's ms).
+    int32_t reportedGoal = -1;
+    uint32_t reportedAt = 0;
 };
 
 

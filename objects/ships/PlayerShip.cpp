@@ -25,7 +25,7 @@ void PlayerShip::Init() {
     trackedTarget = nullptr;
     abandonedCraft = nullptr;
     playerWords[0] = playerWords[1] = 0;
-    side = 1;
+    side = kPlayersSide;
     wingGroup = nullptr;
     collisionMask = kCollisionMask;
     mass = 10.0f;

@@ -13,6 +13,9 @@ public:
     static constexpr int kSalvageNameBytes = 16;
     static constexpr int32_t kSalvageChance = 5;   // in 100, per system of the victim
     static constexpr float kClientStartZ = 30.0f;
+    // The side the player's ship, its wing and whatever it protects fly
+    // for; the cooperative games put every pilot on it.
+    static constexpr int32_t kPlayersSide = 1;
 
     // A salvaged item is known by its equipment id, the key of its
     // definition in "temp.iff" (the display name is the definition's and

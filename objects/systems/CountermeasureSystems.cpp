@@ -279,14 +279,26 @@ int32_t DecoySystem::Launch() {
     }
     --decoysLeft;
     Play(launchSound, 5, 1);
-    if (decoyTemplate == nullptr) return 1;
+    Release();
+    return 1;
+}
+
+SpaceObject* DecoySystem::LaunchRequested() {
+    if (decoysLeft <= 0 || owner == nullptr || decoyTemplate == nullptr) return nullptr;
+    --decoysLeft;
+    Play(launchSound, 5, 1);
+    return Release();
+}
+
+SpaceObject* DecoySystem::Release() {
+    if (decoyTemplate == nullptr) return nullptr;
     SpaceObject* object = decoyTemplate->Clone(owner);
     auto* const decoy = dynamic_cast<Decoy*>(object);
     if (decoy == nullptr) {
         // Not a decoy: nothing to launch.
         if (object != nullptr) object->OnRemove(1);
         delete object;
-        return 1;
+        return nullptr;
     }
     decoy->UpdateVisibility();
     decoy->velocity = owner->world.forward.Scaled(owner->velocity.Length());
@@ -302,8 +314,9 @@ int32_t DecoySystem::Launch() {
     if (g_gameState != nullptr && g_gameState->NetCreateObject(decoy) == 0) {
         decoy->OnRemove(1);
         delete decoy;
+        return nullptr;
     }
-    return 1;
+    return decoy;
 }
 
 ShipSystem* DecoySystem::Clone(Craft* newOwner, int32_t newPartIndex) const {

@@ -120,6 +120,10 @@ public:
     // One decoy along the owner's nose, luring from its first frame; the
     // refusal click when none is left.
     int32_t Launch();
+    // The decoy its ship's pilot launched on another machine, launched here
+    // by the host from what this launcher holds: the one kept, or null
+    // (none left).
+    SpaceObject* LaunchRequested();
 
     SpaceObject* decoyTemplate;   // the definition library's
     int32_t missileLure;
@@ -127,4 +131,8 @@ public:
     int32_t lifetime;
     int32_t decoysLeft = 1;
     SoundObject* launchSound = nullptr;
+
+private:
+    // The decoy made and sent off; the one kept here, or null.
+    SpaceObject* Release();
 };

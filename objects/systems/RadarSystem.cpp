@@ -256,15 +256,27 @@ ShipSystem* SensorSystem::Clone(Craft* newOwner, int32_t newPartIndex) const {
 }
 
 int32_t SensorSystem::Launch() {
-    auto* const radar = owner != nullptr ? static_cast<RadarSystem*>(owner->GetSystem(kRadar, nullptr)) : nullptr;
     if (probesLeft <= 0 || probeTemplate == nullptr || owner == nullptr) {
         Refuse(owner);
         return 0;
     }
     --probesLeft;
     Play(launchSound, 5, 1);
+    Release();
+    return 1;
+}
+
+SpaceObject* SensorSystem::LaunchRequested() {
+    if (probesLeft <= 0 || probeTemplate == nullptr || owner == nullptr) return nullptr;
+    --probesLeft;
+    Play(launchSound, 5, 1);
+    return Release();
+}
+
+SpaceObject* SensorSystem::Release() {
+    auto* const radar = static_cast<RadarSystem*>(owner->GetSystem(kRadar, nullptr));
     SpaceObject* probe = probeTemplate->Clone(owner);
-    if (probe == nullptr) return 0;
+    if (probe == nullptr) return nullptr;
     probe->flags &= ~SpaceObject::kFlagHiddenObject;
     probe->UpdateVisibility();
     probe->velocity = owner->world.forward.Scaled(owner->velocity.Length());
@@ -283,5 +295,5 @@ int32_t SensorSystem::Launch() {
         radar->probeRange = probeRange;
         radar->probeChance = probeChance;
     }
-    return 1;
+    return probe;
 }

@@ -68,10 +68,19 @@ public:
 
     ShipSystem* Clone(Craft* newOwner, int32_t newPartIndex) const override;
     int32_t Launch();
+    // The probe its ship's pilot launched on another machine, launched here
+    // by the host from what this launcher holds: the one kept, or null
+    // (none left).
+    SpaceObject* LaunchRequested();
     int32_t GetCount() const { return probesLeft; }
 
     SpaceObject* probeTemplate;   // the definition library's
     int32_t probeRange, probeChance, lifetime;
     int32_t probesLeft = 1;
     SoundObject* launchSound = nullptr;
+
+private:
+    // The probe made and sent off, the radar following it; the one kept
+    // here, or null.
+    SpaceObject* Release();
 };

@@ -96,39 +96,8 @@ int32_t MissileLauncher::Fire(SceneObject* launchNode, SceneObject* targetNode) 
     // A missile that could not be made is no shot: nothing is spent.
     if (object == nullptr) return 0;
     SpendShot(energy);
-    auto* const missile = dynamic_cast<Missile*>(object);
-    if (missile != nullptr) {
-        missile->visibilityWord = 0;
-        missile->Arm();
-    }
-    object->UpdateVisibility();
     const bool locked = targeting != nullptr && targeting->GetLockStrength(this, lockClass) >= kFullLock;
-    if (missile != nullptr) {
-        missile->target = locked ? target : nullptr;
-        missile->targetPart = locked ? targetPart : 0;
-    }
-    // Along the launch direction: a third of the missile's acceleration on
-    // top of the owner's own speed.
-    const Vector3 ahead{0.0f, 0.0f, 1.0f};
-    Vector3 direction;
-    TransformVector(&ahead, &from->world.matrix, &direction);
-    direction.Normalize();
-    object->velocity = direction.Scaled(object->velocityCap / 3.0f + owner->velocity.Length());
-    object->SetSide(owner->side);
-    object->Accelerate(1000.0f);
-    if (maxDamage > 0 && GameRandom() % maxDamage < damage) {
-        object->Activate(1.0f);
-    } else {
-        object->Activate(float(lifetimeMs / 1000));
-    }
-    if (missile != nullptr) {
-        missile->lifetime = lifetimeMs;
-        missile->owner = owner;
-        missile->launcher = this;
-        missile->guidance = lockClass;
-        missile->damage = damageRecord;
-        missile->empCharge = empCharge;
-    }
+    SendOff(*object, *from, locked ? target : nullptr, targetPart);
     KeepLocally(object);
     PlayFiring(firingSound, 5, 1, 1);
     GameState* const game = g_gameState;
@@ -139,6 +108,54 @@ int32_t MissileLauncher::Fire(SceneObject* launchNode, SceneObject* targetNode) 
         if (name != nullptr && std::strstr(name, "Nova") != nullptr) game->novaFired = 1;
     }
     return 1;
+}
+
+SpaceObject* MissileLauncher::LaunchRequested(SpaceObject* target, int32_t targetPart) {
+    if (owner == nullptr || launchTemplate == nullptr || ammunition == 0) return nullptr;
+    Frame* const from = LaunchFrame();
+    SpaceObject* object = Launch(*launchTemplate, from, owner, muzzleOffset);
+    if (object == nullptr) return nullptr;
+    TakeRound();
+    const bool aimed = target != nullptr && targetPart >= 0 && targetPart < target->parts.Count();
+    SendOff(*object, *from, aimed ? target : nullptr, aimed ? targetPart : 0);
+    KeepLocally(object);
+    PlayFiring(firingSound, 5, 1, 1);
+    return object;
+}
+
+void MissileLauncher::SendOff(SpaceObject& object, const Frame& from, SpaceObject* target, int32_t targetPart) {
+    auto* const missile = dynamic_cast<Missile*>(&object);
+    if (missile != nullptr) {
+        missile->visibilityWord = 0;
+        missile->Arm();
+    }
+    object.UpdateVisibility();
+    if (missile != nullptr) {
+        missile->target = target;
+        missile->targetPart = targetPart;
+    }
+    // Along the launch direction: a third of the missile's acceleration on
+    // top of the owner's own speed.
+    const Vector3 ahead{0.0f, 0.0f, 1.0f};
+    Vector3 direction;
+    TransformVector(&ahead, &from.world.matrix, &direction);
+    direction.Normalize();
+    object.velocity = direction.Scaled(object.velocityCap / 3.0f + owner->velocity.Length());
+    object.SetSide(owner->side);
+    object.Accelerate(1000.0f);
+    if (maxDamage > 0 && GameRandom() % maxDamage < damage) {
+        object.Activate(1.0f);
+    } else {
+        object.Activate(float(lifetimeMs / 1000));
+    }
+    if (missile != nullptr) {
+        missile->lifetime = lifetimeMs;
+        missile->owner = owner;
+        missile->launcher = this;
+        missile->guidance = lockClass;
+        missile->damage = damageRecord;
+        missile->empCharge = empCharge;
+    }
 }
 
 ObjectLauncher::ObjectLauncher(Craft* owner, int32_t partIndex, int32_t maximum, int32_t weaponGroup, int32_t refire,
@@ -169,32 +186,43 @@ int32_t ObjectLauncher::Fire(SceneObject* launchNode, SceneObject*) {
     if (launchTemplate == nullptr) {
         loadout::LoadLoadout(owner);
     } else {
-        Frame* const from = launchNode != nullptr ? static_cast<Frame*>(launchNode) : owner;
-        SpaceObject* object = Launch(*launchTemplate, from, owner, muzzleOffset);
-        if (object != nullptr) {
-            // Backwards from the owner, whatever the launching node faces.
-            const Vector3 behind{0.0f, 0.0f, -1.0f};
-            Vector3 direction;
-            TransformVector(&behind, &owner->world.matrix, &direction);
-            direction.Normalize();   // the owner's scale sizes it, not the mine's speed
-            Vector3 scatter = RandomDifferenceVector();
-            scatter.Normalize();
-            object->velocity = direction.Scaled(kMineSpeed).Sum(scatter.Scaled(kMineScatter));
-            object->Accelerate(0.0f);
-            auto* const mine = dynamic_cast<Mine*>(object);
-            if (mine != nullptr) mine->visibilityWord = -1;
-            object->UpdateVisibility();
-            object->SetSide(owner->side);
-            object->Activate(0.0f);
-            if (mine != nullptr) {
-                mine->owner = owner;
-                mine->launcher = this;
-                mine->damage = damageRecord;
-                mine->empCharge = empCharge;
-            }
-            KeepLocally(object);
-        }
+        DropMine(launchNode != nullptr ? static_cast<Frame*>(launchNode) : owner);
     }
     PlayFiring(firingSound, 5, 1, 1);
     return 1;
+}
+
+SpaceObject* ObjectLauncher::LaunchRequested() {
+    if (owner == nullptr || launchTemplate == nullptr || ammunition == 0) return nullptr;
+    TakeRound();
+    SpaceObject* const object = DropMine(LaunchFrame());
+    PlayFiring(firingSound, 5, 1, 1);
+    return object;
+}
+
+SpaceObject* ObjectLauncher::DropMine(Frame* from) {
+    SpaceObject* object = Launch(*launchTemplate, from, owner, muzzleOffset);
+    if (object == nullptr) return nullptr;
+    // Backwards from the owner, whatever the launching node faces.
+    const Vector3 behind{0.0f, 0.0f, -1.0f};
+    Vector3 direction;
+    TransformVector(&behind, &owner->world.matrix, &direction);
+    direction.Normalize();   // the owner's scale sizes it, not the mine's speed
+    Vector3 scatter = RandomDifferenceVector();
+    scatter.Normalize();
+    object->velocity = direction.Scaled(kMineSpeed).Sum(scatter.Scaled(kMineScatter));
+    object->Accelerate(0.0f);
+    auto* const mine = dynamic_cast<Mine*>(object);
+    if (mine != nullptr) mine->visibilityWord = -1;
+    object->UpdateVisibility();
+    object->SetSide(owner->side);
+    object->Activate(0.0f);
+    if (mine != nullptr) {
+        mine->owner = owner;
+        mine->launcher = this;
+        mine->damage = damageRecord;
+        mine->empCharge = empCharge;
+    }
+    KeepLocally(object);
+    return object;
 }

@@ -12,6 +12,7 @@
 #include "objects/space/ObjectPart.h"
 #include "objects/systems/CountermeasureSystems.h"
 #include "objects/systems/EnergySystem.h"
+#include "scene/SceneObject.h"
 #include "sound/SoundDevice.h"
 #include "sound/SoundObject.h"
 
@@ -134,7 +135,23 @@ void Weapon::SpendShot(EnergySystem* energy) {
         }
     }
     if (typeId != kObjectLauncher) owner->CountWeaponShot(this);
-    if (ammunition != 0) return;
+    if (ammunition == 0) HandOver();
+}
+
+void Weapon::TakeRound() {
+    if (ammunition > 0) --ammunition;
+    if (ammunition == 0 && owner != nullptr) HandOver();
+}
+
+Frame* Weapon::LaunchFrame() const {
+    if (owner == nullptr) return nullptr;
+    if (partIndex >= 0 && partIndex < owner->parts.Count() && owner->parts[partIndex]->node != nullptr) {
+        return owner->parts[partIndex]->node;
+    }
+    return owner;
+}
+
+void Weapon::HandOver() {
     for (ShipSystem* system = owner->GetSystem(kAnyWeapon, nullptr); system != nullptr;
          system = owner->GetSystem(kAnyWeapon, system)) {
         auto* const sister = static_cast<Weapon*>(system);

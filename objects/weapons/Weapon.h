@@ -6,6 +6,7 @@
 #include "objects/space/SpaceObject.h"
 #include "objects/systems/ShipSystem.h"
 
+class Frame;
 class SceneObject;
 struct StreamType;
 
@@ -57,6 +58,12 @@ public:
 
     int32_t CanFire(EnergySystem* energy);
     void SpendShot(EnergySystem* energy);
+    // One round out of the magazine as a shot takes it, without its energy
+    // or delay: a launch the host makes on its pilot's word, whose machine
+    // judged those.
+    void TakeRound();
+    // Where its shots leave: its part's node, or the owner without one.
+    Frame* LaunchFrame() const;
     // No shot for at least another `milliseconds`.
     void ExtendCooldown(int32_t milliseconds);
     // The stream type of that name (ASCII case ignored); the first one for
@@ -87,6 +94,9 @@ public:
 
 protected:
     void Refuse(const char* message);
+    // The spent weapon's group goes to a sister of its magazine with rounds
+    // left, and this one tells why it fires no more.
+    void HandOver();
     // The clone pattern: kind values are the kind's; then the shared copies.
     void CopyWeaponInto(Weapon& clone) const;
     // The firing sound from the first name, at this weapon's side.

@@ -17,6 +17,11 @@
 #include "net/NetGameSettings.h"
 #include "net/NetworkHooks.h"
 #include "objects/ships/Craft.h"
+#include "objects/space/Decoy.h"
+#include "objects/space/Mine.h"
+#include "objects/space/Missile.h"
+#include "objects/systems/CountermeasureSystems.h"
+#include "objects/weapons/Weapon.h"
 #include "objects/space/WorldPass.h"
 #include "objects/systems/ShieldSystem.h"
 #include "objects/weapons/Projectile.h"
@@ -219,15 +224,14 @@ protected:
         SpaceObject::g_nextUoid = previousUoid_;
     }
 
-    // A CREATION_REQUEST for a sample definition, named to be counted, at `x`.
-    std::vector<uint8_t> Request(int32_t type, const char* definition, const char* name, float x = 0.0f) {
+    // A CREATION_REQUEST for a sample definition, at `x`, whatever its
+    // launcher would have made, as a member's machine sends it.
+    std::vector<uint8_t> Request(int32_t type, const char* definition, float x = 0.0f) {
         char label[sizeof rock_->label];
         std::memcpy(label, rock_->label, sizeof label);
-        rock_->SetName(name);
         std::snprintf(rock_->label, sizeof rock_->label, "%s", definition);
         NetPacket built;
         built.BuildObjectPacket(kCreationRequest, rock_);
-        rock_->SetName("Rock");
         std::memcpy(rock_->label, label, sizeof label);
         std::vector<uint8_t> bytes = Built(built);
         PacketWriter out(bytes.data(), uint32_t(bytes.size()));
@@ -235,6 +239,32 @@ protected:
         out.F32(12, 9.0f);
         out.F32(104, x);   // the position's x
         return bytes;
+    }
+    // Member `dpid`'s ship, announced; its launchers hold `rounds` each.
+    Craft* ShipOf(RecordingNetSession& host, uint32_t dpid, int32_t rounds) {
+        Deliver(host, dpid, Announce(dpid, 9.0f));
+        const int32_t entry = host.FindPlayerByDpid(dpid);
+        auto* const ship = dynamic_cast<Craft*>(builder_.World().front()->FindByUoid(host.GetPlayerUoid(entry)));
+        for (ShipSystem* system = ship != nullptr ? ship->GetSystem(ShipSystem::kAnyWeapon, nullptr) : nullptr;
+             system != nullptr; system = ship->GetSystem(ShipSystem::kAnyWeapon, system)) {
+            static_cast<Weapon*>(system)->ammunition = rounds;
+        }
+        return ship;
+    }
+    // What `ship` launched and the world still holds.
+    std::vector<SpaceObject*> LaunchedBy(const SpaceObject* ship) const {
+        std::vector<SpaceObject*> found;
+        for (SpaceObject* o : builder_.World()) {
+            const auto* const missile = dynamic_cast<const Missile*>(o);
+            const auto* const mine = dynamic_cast<const Mine*>(o);
+            const auto* const decoy = dynamic_cast<const Decoy*>(o);
+            const SpaceObject* const owner = missile != nullptr ? missile->owner.Get()
+                                             : mine != nullptr  ? mine->owner.Get()
+                                             : decoy != nullptr ? decoy->owner.Get()
+                                                                : nullptr;
+            if (owner != nullptr && owner == ship) found.push_back(o);
+        }
+        return found;
     }
     // Asks for 40 objects a second, for `seconds` seconds.
     void Flood(RecordingNetSession& host, uint32_t from, const std::vector<uint8_t>& request, int seconds) {
@@ -248,9 +278,10 @@ protected:
     int32_t previousUoid_ = 0;
 };
 
-// A ship's mass comes from a definition: one that would overflow a collision,
-// or weigh nothing, makes no ship; of ship after ship announced one is made
-// each window, and a player flies only the last.
+// A ship's mass comes from a definition: an announcement of one that would
+// overflow a collision, or weigh nothing, makes no ship, and an announced
+// mass is not the ship's. Of ship after ship announced one is made: its
+// player flies the first.
 TEST_F(HostileDefinitionsTest, AnnouncedShipsOfImpossibleMassOrWithoutEndAreNotMade) {
     RecordingNetSession& host = Session(true);
     host.AddPlayer(2, "Ace", -1);
@@ -261,13 +292,17 @@ TEST_F(HostileDefinitionsTest, AnnouncedShipsOfImpossibleMassOrWithoutEndAreNotM
     EXPECT_TRUE(Named("Ace").empty());
     EXPECT_TRUE(host.sent.empty());
     DeliverTimes(40, host, 2, Announce(2, 9.0f));
-    EXPECT_EQ(Named("Ace").size(), 1u);
-    builder_.Clock().Advance(NetSession::kShipWindowMs);
-    Deliver(host, 2, Announce(2, 9.0f));
-    const std::vector<SpaceObject*> aces = Named("Ace");
-    ASSERT_EQ(aces.size(), 2u);
-    EXPECT_EQ(aces[0]->active, 0u);
-    EXPECT_NE(aces[1]->active, 0u);
+    ASSERT_EQ(Named("Ace").size(), 1u);
+    SpaceObject* const first = Named("Ace")[0];
+    EXPECT_NE(first->mass, 9.0f);
+    for (int window = 0; window < 3; ++window) {
+        builder_.Clock().Advance(NetSession::kShipWindowMs);
+        DeliverTimes(5, host, 2, Announce(2, 2147483648.0f));
+    }
+    ASSERT_EQ(Named("Ace").size(), 1u);
+    EXPECT_EQ(Named("Ace")[0], first);
+    EXPECT_NE(first->active, 0u);
+    EXPECT_NE(first->mass, 2147483648.0f);
 }
 
 // Salvage comes of kills: a SALVAGE repeated without end stores one item
@@ -299,20 +334,24 @@ TEST_F(HostileDefinitionsTest, SalvageRepeatedWithoutEndStoresOneItemPerKill) {
     EXPECT_EQ(host.sent.size(), 2u);
 }
 
-// A peer asking for missile after missile gets its share of the moment; a
-// peer that is no player, or asks for a ship to be launched, gets nothing.
+// A peer asking for missile after missile gets its share of the moment
+// from its ship's racks; a peer that is no player, or asks for a ship to be
+// launched, gets nothing.
 TEST_F(HostileDefinitionsTest, ObjectsMadeForOnePeerAreBoundedEachSecond) {
     RecordingNetSession& host = Session(true);
-    const std::vector<uint8_t> request = Request(SpaceObject::kTypeMissile, "Missile 29", "Stone");
+    const std::vector<uint8_t> request = Request(SpaceObject::kTypeMissile, "Missile 29");
     DeliverTimes(40, host, 9, request);   // nobody's
     host.AddPlayer(3, "Bob", -1);
-    DeliverTimes(40, host, 3, Request(SpaceObject::kTypeAiShip, "Missile 29", "Stone"));
-    EXPECT_TRUE(Named("Stone").empty());
+    Craft* const bob = ShipOf(host, 3, 100);
+    ASSERT_NE(bob, nullptr);
+    builder_.Clock().Advance(NetSession::kObjectWindowMs);
+    DeliverTimes(40, host, 3, Request(SpaceObject::kTypeAiShip, "Missile 29"));
+    EXPECT_TRUE(LaunchedBy(bob).empty());
     DeliverTimes(40, host, 3, request);
-    EXPECT_EQ(Named("Stone").size(), size_t(NetSession::kObjectsPerWindow));
+    EXPECT_EQ(LaunchedBy(bob).size(), size_t(NetSession::kObjectsPerWindow));
     builder_.Clock().Advance(NetSession::kObjectWindowMs);
     Deliver(host, 3, request);
-    EXPECT_EQ(Named("Stone").size(), size_t(NetSession::kObjectsPerWindow + 1));
+    EXPECT_EQ(LaunchedBy(bob).size(), size_t(NetSession::kObjectsPerWindow + 1));
 }
 
 // A peer asking for missiles second after second, none of which has yet
@@ -323,34 +362,50 @@ TEST_F(HostileDefinitionsTest, APeersObjectsInFlightAreBoundedAndGoWithIt) {
     RecordingNetSession& host = Session(true);
     host.AddPlayer(3, "Flood", -1);
     host.AddPlayer(4, "Bob", -1);
-    const std::vector<uint8_t> flood = Request(SpaceObject::kTypeMissile, "Missile 29", "Stone");
+    Craft* const flooder = ShipOf(host, 3, 1000);
+    Craft* const bob = ShipOf(host, 4, 1000);
+    ASSERT_TRUE(flooder != nullptr && bob != nullptr);
+    const std::vector<uint8_t> flood = Request(SpaceObject::kTypeMissile, "Missile 29");
     Flood(host, 3, flood, 20);
-    ASSERT_EQ(Named("Stone").size(), size_t(NetSession::kObjectsAlive));
-    DeliverTimes(3, host, 4, Request(SpaceObject::kTypeMissile, "Missile 29", "Fair"));
-    EXPECT_EQ(Named("Fair").size(), 3u);
-    builder_.Remove(Named("Stone")[0]);
-    builder_.Remove(Named("Stone")[0]);
+    ASSERT_EQ(LaunchedBy(flooder).size(), size_t(NetSession::kObjectsAlive));
+    DeliverTimes(3, host, 4, flood);
+    EXPECT_EQ(LaunchedBy(bob).size(), 3u);
+    builder_.Remove(LaunchedBy(flooder)[0]);
+    builder_.Remove(LaunchedBy(flooder)[0]);
     DeliverTimes(40, host, 3, flood);
-    EXPECT_EQ(Named("Stone").size(), size_t(NetSession::kObjectsAlive));
+    EXPECT_EQ(LaunchedBy(flooder).size(), size_t(NetSession::kObjectsAlive));
 
+    const std::vector<SpaceObject*> flooded = LaunchedBy(flooder);
     host.OnDestroyPlayer(3);
-    for (SpaceObject* stone : Named("Stone")) EXPECT_EQ(stone->active, 0u);
+    for (SpaceObject* missile : flooded) EXPECT_EQ(missile->active, 0u);
     UpdateSpaceObjects();
-    EXPECT_TRUE(Named("Stone").empty());
-    EXPECT_EQ(Named("Fair").size(), 3u);
+    EXPECT_EQ(LaunchedBy(bob).size(), 3u);
     host.AddPlayer(5, "Cid", -1);
+    Craft* const cid = ShipOf(host, 5, 1000);
+    ASSERT_NE(cid, nullptr);
     DeliverTimes(40, host, 5, flood);
-    EXPECT_EQ(Named("Stone").size(), size_t(NetSession::kObjectsPerWindow));
+    EXPECT_EQ(LaunchedBy(cid).size(), size_t(NetSession::kObjectsPerWindow));
 }
 
-// A mine the host lays stays; one asked for, and a decoy asked for without
-// an end, go once the longest stay has passed, and every machine is told.
+// A mine a member lays, and a decoy its launcher would keep without end,
+// go once the longest stay has passed, and every machine is told; each
+// left its launcher, wherever the request placed it.
 TEST_F(HostileDefinitionsTest, MinesAndEndlessDecoysAskedForEndAfterTheLongestStay) {
     RecordingNetSession& host = Session(true);
     host.AddPlayer(3, "Layer", -1);
-    Deliver(host, 3, Request(SpaceObject::kTypeMine, "Mine", "Laid", 50000.0f));
-    Deliver(host, 3, Request(SpaceObject::kTypeDecoy, "Decoy", "Lure", -50000.0f));
-    const auto left = [&] { return Named("Laid").size() + Named("Lure").size(); };
+    Craft* const layer = ShipOf(host, 3, 3);
+    ASSERT_NE(layer, nullptr);
+    auto* const decoys = static_cast<DecoySystem*>(layer->GetSystem(ShipSystem::kDecoy, nullptr));
+    ASSERT_NE(decoys, nullptr);
+    decoys->lifetime = 0;
+    const Vector3 from = layer->Position();
+    Deliver(host, 3, Request(SpaceObject::kTypeMine, "Mine", 50000.0f));
+    Deliver(host, 3, Request(SpaceObject::kTypeDecoy, "Decoy", -50000.0f));
+    for (const SpaceObject* launched : LaunchedBy(layer)) EXPECT_LT(launched->DistanceTo(*layer), 2.0f * layer->Radius());
+    EXPECT_EQ(layer->Position().Difference(from).Length(), 0.0f);
+    // The layer flies off before its mine comes to rest, armed, beside it.
+    layer->SetPositionFlags(layer->Position().Sum(Vector3{0.0f, 5000.0f, 0.0f}), Transform::kAllFlags | 0x10);
+    const auto left = [&] { return LaunchedBy(layer).size(); };
     ASSERT_EQ(left(), 2u);
     builder_.Clock().Advance(uint32_t(NetSession::kLongestStayMs) - 1000);
     UpdateSpaceObjects();
@@ -361,6 +416,7 @@ TEST_F(HostileDefinitionsTest, MinesAndEndlessDecoysAskedForEndAfterTheLongestSt
     UpdateSpaceObjects();
     UpdateSpaceObjects();
     EXPECT_EQ(left(), 0u);
+
     EXPECT_EQ(host.CreationsAlive(host.FindPlayerByDpid(3)), 0);
     int destroys = 0;
     for (const auto& sent : host.sent) destroys += PacketReader(sent.bytes.data(), 8).U16(0) == kObjectDestroy ? 1 : 0;

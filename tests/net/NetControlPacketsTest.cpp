@@ -270,7 +270,12 @@ TEST_F(NetControlTest, TeamRecordsRaiseTheCountAndPlayerRecordsSetTeams) {
     Deliver(host, 2, team("Guest", "NONE.", 0, -1, 1));
     EXPECT_EQ(host.Player(1)->team, 0);
     EXPECT_EQ(host.Player(1)->ready, 1u);
-    EXPECT_EQ(Types(host), (std::vector<uint16_t>{kUpdateTeam, kUpdateTeam}));
+    // The name a host knows a member by is the host's to tell: a member's
+    // own-name record renames nobody on the host.
+    Deliver(host, 2, team("Guest", net_read::kOwnNameMark, 0, -1, 1));
+    EXPECT_STREQ(host.Player(0)->name, "Host");
+    EXPECT_STREQ(host.Player(1)->name, "Guest");
+    EXPECT_EQ(Types(host), (std::vector<uint16_t>{kUpdateTeam, kUpdateTeam, kUpdateTeam}));
     for (const auto& sent : host.sent) {
         const auto relayed = net_read::ReadUpdateTeam(sent.bytes.data(), uint32_t(sent.bytes.size()));
         ASSERT_TRUE(relayed);
@@ -312,6 +317,13 @@ TEST_F(NetControlTest, AMemberMakesOneTeamForItselfWhileTheGameHasRoom) {
     }
     EXPECT_STREQ(told(0).teamName, "Red");
     EXPECT_STREQ(told(1).teamName, "Mine");
+    host.sent.clear();
+
+    // Joining the team one past the game's last is no joining.
+    NetPacket early;
+    early.BuildUpdateTeam(kUpdateTeam, "Third", "NONE.", 1, -1, 1);
+    Deliver(host, 3, Built(early));
+    EXPECT_EQ(host.Player(2)->team, -1);
     host.sent.clear();
 
     Deliver(host, 2, team("Blue", 1, 3));

@@ -13,12 +13,19 @@
 #include "net/NetPacket.h"
 #include "net/NetPacketReaders.h"
 #include "net/NetPacketType.h"
+#include "net/NetworkHooks.h"
+#include "mission/RandomMissionGenerator.h"
+#include "game/Cockpit.h"
+#include "engine/Clock.h"
+#include <tuple>
 #include "net/PacketBytes.h"
 #include "objects/effects/StreamEffect.h"
 #include "objects/ships/Craft.h"
 #include "objects/space/ObjectPart.h"
 #include "objects/systems/CountermeasureSystems.h"
 #include "objects/weapons/GunWeapon.h"
+#include "objects/weapons/Launchers.h"
+#include "objects/space/Missile.h"
 #include "objects/weapons/Projectile.h"
 #include "platform/DebugOutput.h"
 #include "game/DataDirectories.h"
@@ -595,6 +602,9 @@ TEST_F(NetWeaponTest, EveryMachineHoldsAnEcmSwitchedBeforeItKnewTheShip) {
 class NetDefinitionsTest : public NetDispatchTest {
 protected:
     NetDefinitionsTest() {
+        // Copies are numbered past the objects placed by hand.
+        previousUoid_ = SpaceObject::g_nextUoid;
+        SpaceObject::g_nextUoid = 100;
         std::string error;
         EXPECT_TRUE(WriteSampleTree(dir_.Str(), &error)) << error;
         EXPECT_TRUE(g_dataDirs.Find(dir_.Str()));
@@ -607,6 +617,7 @@ protected:
         GameState::RegisterObjectKind(SpaceObject::kTypePlayerShip, nullptr);
         GameState::RegisterObjectKind(SpaceObject::kTypeAiShip, nullptr);
         g_dataDirs.Clear();
+        SpaceObject::g_nextUoid = previousUoid_;
     }
     static std::vector<uint8_t> Announce(uint32_t dpid) {
         std::vector<uint8_t> bytes = Packet(kNewPlayer, 52);
@@ -627,6 +638,7 @@ protected:
     }
 
     TempDir dir_;
+    int32_t previousUoid_ = 0;
 };
 
 TEST_F(NetDefinitionsTest, TheHostCopiesAnnouncedShipsAndClientsTakeTheCopy) {
@@ -639,12 +651,15 @@ TEST_F(NetDefinitionsTest, TheHostCopiesAnnouncedShipsAndClientsTakeTheCopy) {
     SpaceObject* const copy = Named("Ace")[0];
     EXPECT_EQ(copy->type, SpaceObject::kTypeAiShip);
     EXPECT_EQ(copy->side, copy->uoid);   // each ship its own side
-    EXPECT_FLOAT_EQ(copy->mass, 9.0f);
-    // It carries its hull's weapons, by which its pilot's shots are judged.
+    // It carries its hull's weapons and launchers, by which its pilot's
+    // shots are judged and from which its launches leave.
     std::multiset<int32_t> weapons;
     for (const ShipSystem* weapon : static_cast<Craft*>(copy)->GetWeaponList()) weapons.insert(weapon->typeId);
     EXPECT_EQ(weapons, (std::multiset<int32_t>{Weapon::kBeam, Weapon::kGun, Weapon::kMissileLauncher,
                                                Weapon::kMissileLauncher, Weapon::kObjectLauncher}));
+    for (const int32_t kind : {ShipSystem::kSensor, ShipSystem::kDecoy}) {
+        EXPECT_NE(static_cast<Craft*>(copy)->GetSystem(kind, nullptr), nullptr) << kind;
+    }
     const int32_t entry = host.FindPlayerByDpid(2);
     EXPECT_EQ(host.GetPlayerUoid(entry), copy->uoid);
     // ID_INFO to the sender, the copy for Bob.
@@ -654,19 +669,21 @@ TEST_F(NetDefinitionsTest, TheHostCopiesAnnouncedShipsAndClientsTakeTheCopy) {
     EXPECT_EQ(host.sent[1].to, 3u);
     const std::vector<uint8_t> create = host.sent[1].bytes;
 
-    // Type 8 keeps the announced side; a second announcement (a while
-    // later: a player announces a ship once a mission) re-points the entry.
+    // A second announcement (a while later: a player announces a ship once
+    // a flight) makes nothing: its pilot hears the number of the ship it
+    // flies again, to confirm anew.
     host.SetPlayerAcked(entry, 1);
-    settings_.gameType = 8;
+    host.sent.clear();
     builder_.Clock().Advance(NetSession::kShipWindowMs);
     Deliver(host, 2, Announce(2));
-    ASSERT_EQ(Named("Ace").size(), 2u);
-    EXPECT_EQ(Named("Ace")[1]->side, 4);
-    EXPECT_EQ(host.GetPlayerUoid(entry), Named("Ace")[1]->uoid);
+    ASSERT_EQ(Named("Ace").size(), 1u);
+    EXPECT_EQ(host.GetPlayerUoid(entry), copy->uoid);
     EXPECT_EQ(host.IsPlayerAcked(entry), 0u);
+    ASSERT_EQ(Types(host), (std::vector<uint16_t>{kIdInfo}));
+    EXPECT_EQ(PacketReader(host.sent[0].bytes.data(), 20).I32(8), copy->uoid);
     // Nobody announces another's ship.
     Deliver(host, 2, Announce(3));
-    EXPECT_EQ(Named("Ace").size(), 2u);
+    EXPECT_EQ(Named("Ace").size(), 1u);
     delete &host;
 
     RecordingNetSession& client = Session(false);
@@ -698,42 +715,201 @@ TEST_F(NetDefinitionsTest, TheHostCopiesAnnouncedShipsAndClientsTakeTheCopy) {
     EXPECT_TRUE(boxes.Boxes().empty());
 }
 
-// A missile a client fires is asked of the host, which flies it and judges
-// its hits: the host's missile, made from the sample definitions, goes off
-// on the ship it flies into as one of the host's own would.
-TEST_F(NetDefinitionsTest, TheHostsMissileForAClientStrikesTheShipItFliesInto) {
+// Every machine holds a pilot's ship on the side its game gives it,
+// whatever the pilot announced: in the team battles its team's number plus
+// 1 (a pilot of no team on its own), in the cooperative games the players'
+// side, in the free-for-alls its own number. Kills score across teams and
+// sides; within one they are a teammate's.
+TEST_F(NetDefinitionsTest, APilotsShipTakesItsGamesSideAndKillsScoreAcrossTeams) {
+    builder_.Game().randomMissions = std::make_shared<RandomMissionGenerator>();
+    const char* const names[] = {"Ann", "Bob", "Cid", "Dee"};
+    const int32_t teams[] = {0, 1, 0, -1};
+    for (const uint32_t type : {NetGameSettings::kTagTeams, NetGameSettings::kDeathMatchTeams,
+                                NetGameSettings::kCooperativeTeams, NetGameSettings::kTag, NetGameSettings::kDeathMatch,
+                                NetGameSettings::kCooperative}) {
+        settings_.gameType = type;
+        const bool battle = type == NetGameSettings::kTagTeams || type == NetGameSettings::kDeathMatchTeams;
+        const bool together = type == NetGameSettings::kCooperativeTeams || type == NetGameSettings::kCooperative;
+        RecordingNetSession& host = Session(true);
+        host.announceKills = true;
+        std::vector<SpaceObject*> ships;
+        for (uint32_t i = 0; i < 4; ++i) {
+            host.EditPlayer(host.AddPlayer(2 + i, names[i], -1))->team = teams[i];
+            Deliver(host, 2 + i, Announce(2 + i));   // side 4, say the pilots
+            ships.push_back(builder_.World().front()->FindByUoid(host.GetPlayerUoid(host.FindPlayerByDpid(2 + i))));
+            ASSERT_NE(ships.back(), nullptr) << type;
+            const int32_t side = together ? 1 : battle && teams[i] >= 0 ? teams[i] + 1 : ships.back()->uoid;
+            EXPECT_EQ(ships.back()->side, side) << type << " " << names[i];
+        }
+        const auto told = [&](int killer, int victim) {
+            host.AnnounceKill(ships[size_t(killer)]->uoid, ships[size_t(victim)]->uoid);
+            return std::string(builder_.Game().TheCockpit().MessageAt(GetMilliseconds()));
+        };
+        // The tag games' own lines aside, what the kill is shows.
+        if (type != NetGameSettings::kTagTeams && type != NetGameSettings::kTag) {
+            EXPECT_EQ(told(0, 1), together ? "Ann killed a teammate!" : "Ann killed Bob!") << type;
+            EXPECT_EQ(told(0, 2), together || battle ? "Ann killed a teammate!" : "Ann killed Cid!") << type;
+            EXPECT_EQ(told(3, 0), together ? "Dee killed a teammate!" : "Dee killed Ann!") << type;
+            EXPECT_EQ(host.Player(host.FindPlayerByDpid(2))->kills, together ? 0 : battle ? 1 : 2) << type;
+        }
+        for (SpaceObject* ship : ships) builder_.Remove(ship);
+        builder_.Game().netSession = nullptr;
+        delete &host;
+    }
+
+    // A member's own machine gives its ship the side with its number.
+    RecordingNetSession& client = Session(false);
+    ship_->type = SpaceObject::kTypePlayerShip;
+    builder_.Game().playerShip = ship_;
+    client.EditPlayer(client.AddPlayer(client.ownDpid, "Me", -1))->team = 1;
+    for (const auto& [type, uoid, side] : {std::tuple{NetGameSettings::kDeathMatchTeams, 77, 2},
+                                           std::tuple{NetGameSettings::kDeathMatch, 78, 78},
+                                           std::tuple{NetGameSettings::kCooperativeTeams, 79, 1}}) {
+        settings_.gameType = type;
+        NetPacket named;
+        named.BuildIdInfo(kIdInfo, client.ownDpid, 1, uoid);
+        Deliver(client, 1, Built(named));
+        EXPECT_EQ(ship_->uoid, uoid);
+        EXPECT_EQ(ship_->side, side) << type;
+    }
+}
+
+// A collision is the host's to judge, by the masses of the hulls it made:
+// an announced mass of 2^31 rams as the hull's own mass does.
+TEST_F(NetDefinitionsTest, AnAnnouncedMassRamsAsTheHullsOwn) {
+    struct Rammed : SpaceObject {
+        using SpaceObject::SpaceObject;
+        int32_t TakeDamage(int32_t, const DamageRecord& record, SpaceObject*) override {
+            taken = record;
+            return 0;
+        }
+        DamageRecord taken;
+    };
     RecordingNetSession& host = Session(true);
     host.AddPlayer(2, "Ace", -1);
+    host.AddPlayer(3, "Ace", -1);
+    std::vector<uint8_t> heavy = Announce(3);
+    PacketWriter(heavy.data(), uint32_t(heavy.size())).F32(12, 2147483648.0f);
+    Deliver(host, 2, Announce(2));
+    Deliver(host, 3, heavy);
+    ASSERT_EQ(Named("Ace").size(), 2u);
+    auto* const capital = builder_.SpawnAs<Rammed>(builder_.Ball("HULL", 50.0f), 3);
+    capital->SetMass(5000.0f);
+    const auto ram = [&](SpaceObject& rammer) {
+        rammer.collisionPartner = capital;
+        rammer.speed = 300.0f;
+        rammer.ApplyImpact(0);
+        return std::vector<int32_t>(capital->taken.amounts, capital->taken.amounts + 5);
+    };
+    const std::vector<int32_t> light = ram(*Named("Ace")[0]);
+    EXPECT_GT(light[0], 5);
+    EXPECT_EQ(ram(*Named("Ace")[1]), light);
+    builder_.Remove(capital);
+}
+
+// A missile a member fires is asked of the host, which launches it from
+// the member's own flying ship, from a rack with a round left, as the
+// rack's missiles leave, with their warhead: nothing the request says of
+// its place, speed or strength counts. The host flies it and judges its
+// hits: it goes off on the ship it flies into as one of the host's own.
+TEST_F(NetDefinitionsTest, AMembersMissileLeavesItsOwnRackAndStrikesAsItsDefinitionSays) {
+    RecordingNetSession& host = Session(true);
+    settings_.gameType = NetGameSettings::kCooperative;
+    host.AddPlayer(2, "Ace", -1);
+    host.AddPlayer(3, "Bob", -1);
+    host.AddPlayer(4, "Cid", -1);
+    Deliver(host, 3, Announce(3));
+    Deliver(host, 4, Announce(4));
+    ASSERT_EQ(Named("Ace").size(), 2u);
+    auto* const bob = static_cast<Craft*>(Named("Ace")[0]);
+    auto* const cid = static_cast<Craft*>(Named("Ace")[1]);
+    // Cid's ship carries no missile rack; Bob's are full.
+    std::vector<MissileLauncher*> racks;
+    for (ShipSystem* system : cid->GetWeaponList()) {
+        if (system->typeId == Weapon::kMissileLauncher) static_cast<Weapon*>(system)->ammunition = 0;
+    }
+    for (ShipSystem* system : bob->GetWeaponList()) {
+        if (system->typeId == Weapon::kMissileLauncher) racks.push_back(static_cast<MissileLauncher*>(system));
+    }
+    ASSERT_EQ(racks.size(), 2u);
+    const auto rounds = [&] { return racks[0]->ammunition + racks[1]->ammunition; };
+    const int32_t full = rounds();
+    ASSERT_GT(full, 0);
+
+    // Each asks for a missile 5 km off, aimed at a prey there, every
+    // damage word at its top.
+    Craft* const far = builder_.SpawnAs<Craft>(builder_.Ball("FAR", 20.0f), 3);
+    far->type = SpaceObject::kTypeAiShip;
+    far->uoid = 600;
+    far->Activate(0);
+    far->collisionDelay = 0;
+    far->UpdateVisibility();
+    far->SetPositionFlags(bob->Position().Sum(Vector3{0.0f, 0.0f, 5000.0f}), Transform::kAllFlags | 0x10);
+    far->hitPoints = far->maxHitPoints = 1000;
     SpaceObject* const asked =
         DefinitionLibrary::Current().LoadObjectDefinition("Missile 29", nullptr, SpaceObject::kTypeMissile, 0);
     ASSERT_NE(asked, nullptr);
-    asked->velocity = {0.0f, 0.0f, 100.0f};
+    auto* const shaped = static_cast<Missile*>(asked);
+    for (int32_t& amount : shaped->damage.amounts) amount = 1 << 20;
+    shaped->owner = bob;
+    shaped->target = far;
+    asked->SetPositionFlags(far->Position().Sum(Vector3{0.0f, 0.0f, -30.0f}), Transform::kAllFlags | 0x10);
+    asked->velocity = {0.0f, 0.0f, 400.0f};
     NetPacket request;
     request.BuildObjectPacket(kCreationRequest, asked);
     const std::vector<uint8_t> bytes = Built(request);
     builder_.Remove(asked);
+    const auto launched = [&] {
+        std::vector<Missile*> found;
+        for (SpaceObject* object : builder_.World()) {
+            if (auto* const missile = dynamic_cast<Missile*>(object)) found.push_back(missile);
+        }
+        return found;
+    };
+    Deliver(host, 2, bytes);   // Ace has no ship at all
+    Deliver(host, 4, bytes);   // Cid's has no rack with a round
+    Deliver(host, 9, bytes);   // nobody's
+    EXPECT_TRUE(launched().empty());
 
+    // Bob's: from his rack, at the rack's speed, with its warhead; a round gone.
+    InstallNetworkHooks();
+    Deliver(host, 3, bytes);
+    GameState::SetNetworkHooks(GameState::NetworkHooks{});
+    ASSERT_EQ(launched().size(), 1u);
+    Missile* const missile = launched()[0];
+    EXPECT_EQ(rounds(), full - 1);
+    EXPECT_LT(missile->DistanceTo(*bob), 2.0f * bob->Radius());
+    EXPECT_LE(missile->velocity.Length(), missile->velocityCap / 3.0f + bob->velocity.Length() + 0.01f);
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(missile->damage.amounts[i], racks[0]->damageRecord.amounts[i]) << i;
+    EXPECT_EQ(missile->owner.Get(), bob);
+    // Every machine is told of it, the asking member too.
+    ASSERT_FALSE(host.sent.empty());
+    EXPECT_EQ(PacketReader(host.sent.back().bytes.data(), 8).U16(0), kObjectCreate);
+    EXPECT_EQ(host.sent.back().to, RecordingNetSession::kToAll);
+
+    // It flies into what stands ahead of the rack, not 5 km off, and the
+    // racks give out: no round, no missile.
     Craft* const prey = builder_.SpawnAs<Craft>(builder_.Ball("PREY", 5.0f), 3);
     prey->type = SpaceObject::kTypeAiShip;
     prey->Activate(0);
     prey->collisionDelay = 0;
     prey->UpdateVisibility();
-    prey->SetPositionFlags({0.0f, 0.0f, 300.0f}, Transform::kAllFlags | 0x10);
-    const std::vector<SpaceObject*> before = builder_.World();
-    Deliver(host, 2, bytes);
-    SpaceObject* missile = nullptr;
-    for (SpaceObject* object : builder_.World()) {
-        if (std::find(before.begin(), before.end(), object) == before.end()) missile = object;
-    }
-    ASSERT_NE(missile, nullptr);
-    ASSERT_EQ(missile->type, SpaceObject::kTypeMissile);
+    prey->SetPositionFlags(missile->Position().Sum(missile->velocity.Scaled(1.0f)), Transform::kAllFlags | 0x10);
     for (int32_t frame = 0; frame < 60 && missile->active != 0; ++frame) {
         builder_.Clock().Advance(50);
         builder_.Game().Simulate();
     }
     EXPECT_EQ(missile->active, 0u);
     EXPECT_EQ(missile->collisionPartner.Get(), prey);
+    EXPECT_EQ(far->hitPoints, 1000);
+    for (int32_t i = 0; i < 2 * full; ++i) {
+        builder_.Clock().Advance(NetSession::kObjectWindowMs);
+        Deliver(host, 3, bytes);
+    }
+    EXPECT_EQ(rounds(), 0);
+    EXPECT_LE(launched().size(), size_t(full));
     builder_.Remove(prey);
+    builder_.Remove(far);
 }
 
 }  // namespace

@@ -306,3 +306,49 @@ TEST_F(NetKillsTest, LinesNameThePilotsNotTheirHulls) {
     EXPECT_EQ(Kill(kBob, kBob).first, "Bob commited suicide!");
     EXPECT_EQ(Kill(kAnn, kCid).first, "Ann killed a teammate!");
 }
+
+// A member's death is told and paid once, whichever word of it comes
+// first: the host's world destroying the copy, or the member's own
+// removal and report of it; its next life's death is told again.
+TEST_F(NetKillsTest, AMembersDeathIsToldOnceWhicheverWordComesFirst) {
+    Craft& bob = *ships_[kBob];
+    bob.type = SpaceObject::kTypeAiShip;
+    session_->NoteHit(bob.uoid, ships_[kAnn]);
+    const auto report = [&] {
+        NetPacket death;
+        death.BuildObjectEventPacket(kDeath, ships_[kAnn], &bob);
+        session_->HandleMessage(2, 1, death.GetData(), death.GetSize());
+    };
+    const auto removal = [&] {
+        NetPacket request;
+        request.BuildObjectEventPacket(kDestructionRequest, &bob, ships_[kAnn]);
+        std::vector<uint8_t> bytes(request.GetData(), request.GetData() + request.GetSize());
+        PacketWriter(bytes.data(), uint32_t(bytes.size())).I32(16, 1);
+        session_->HandleMessage(2, 1, bytes.data(), uint32_t(bytes.size()));
+    };
+    const auto finish = [&] {
+        for (int frame = 0; frame < 40 && bob.active != 0; ++frame) {
+            builder_.Clock().Advance(50);
+            bob.Simulate(50);
+        }
+    };
+    // The host's destruction, then the report, during the death and after it.
+    bob.Explode(ships_[kAnn], 0);
+    report();
+    finish();
+    ASSERT_EQ(bob.active, 0u);
+    report();
+    EXPECT_EQ(Rewards().size(), 1u);
+    // Back again and struck: the report first, then the host's destruction.
+    bob.RespawnAt(bob.Position());
+    session_->NoteHit(bob.uoid, ships_[kAnn]);
+    removal();
+    report();
+    bob.Explode(ships_[kAnn], 0);
+    finish();
+    ASSERT_EQ(bob.active, 0u);
+    report();
+    EXPECT_EQ(Rewards().size(), 2u);
+    EXPECT_EQ(session_->Player(kAnn)->kills, 2);
+    EXPECT_EQ(Shown(), "Ann killed Bob!");
+}

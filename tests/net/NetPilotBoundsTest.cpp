@@ -121,6 +121,22 @@ protected:
         Put(place, at);
         Tell(copy, place);
     }
+    // A member's word that `ship` left without exploding (or, `explode`
+    // set, that it died), as its machine sends it.
+    static std::vector<uint8_t> Removal(const Craft& ship, int32_t explode) {
+        NetPacket request;
+        request.BuildObjectEventPacket(kDestructionRequest, &ship, nullptr);
+        std::vector<uint8_t> bytes = Built(request);
+        PacketWriter(bytes.data(), uint32_t(bytes.size())).I32(16, explode);
+        return bytes;
+    }
+    SpaceObject* Gate(const Vector3& at) {
+        SpaceObject* const gate = builder_.Spawn(builder_.Ball("GATE", 100.0f), 2);
+        gate->type = SpaceObject::kTypeJumpGate;
+        gate->active = 1;
+        gate->SetPositionFlags(at, Transform::kAllFlags);
+        return gate;
+    }
     int Relayed(uint16_t type) const {
         int count = 0;
         for (const auto& sent : host_->sent) count += PacketReader(sent.bytes.data(), 8).U16(0) == type ? 1 : 0;
@@ -272,8 +288,9 @@ TEST_F(NetPilotBoundsTest, AHullTheGameOffersNoPilotIsReplacedByTheOfferedOne) {
     const std::multiset<int32_t> weapons = weaponsOf(*offered);
     const int32_t strength = offered->GetMaxHitPoints(nullptr);
     for (const char* hull : {"Capital", "Marauder", "PILT", "Carrier", "P10", "p101", "P999", ""}) {
-        builder_.Clock().Advance(NetSession::kShipWindowMs);
-        Craft* const copy = Announce(hull);
+        // Each a new member's first ship, in the entry the last one left.
+        host_->ClearPlayer(host_->FindPlayerByDpid(kMember + 1));
+        Craft* const copy = Announce(hull, kMember + 1);
         ASSERT_NE(copy, nullptr) << hull;
         EXPECT_STREQ(copy->label, "P101") << hull;
         EXPECT_EQ(weaponsOf(*copy), weapons) << hull;
@@ -281,16 +298,25 @@ TEST_F(NetPilotBoundsTest, AHullTheGameOffersNoPilotIsReplacedByTheOfferedOne) {
     }
 }
 
-// Announced again in the same flight, a pilot's ship goes on from where it
-// was, with only what it had left to fly and to fire.
-TEST_F(NetPilotBoundsTest, ASecondAnnouncementKeepsThePlaceAndWhatWasLeftToFlyAndFire) {
+// Announced again in a flight, a pilot's ship is the one the host made:
+// the same copy, where its reports put it, with the hull, rounds, start and
+// allowances it had, and still a pilot's ship whatever its reports called
+// it. One that left the flight (a jump, an eject) or died stays out of it,
+// moved by no report, and nothing new flies in its place; an eject under
+// fire is the kill of the last pilot who struck it.
+TEST_F(NetPilotBoundsTest, AnnouncedAgainAShipIsTheOneTheHostMadeAndNothingComesBack) {
     Craft* const first = Announce("P101");
     ASSERT_NE(first, nullptr);
+    const Vector3 start{first->spawnPoint[0], first->spawnPoint[1], first->spawnPoint[2]};
     const GunWeapon* gun = nullptr;
+    std::vector<Weapon*> racks;
     for (ShipSystem* weapon : first->GetWeaponList()) {
         if (gun == nullptr && weapon->typeId == Weapon::kGun) gun = static_cast<GunWeapon*>(weapon);
+        if (weapon->typeId == Weapon::kMissileLauncher) racks.push_back(static_cast<Weapon*>(weapon));
     }
     ASSERT_NE(gun, nullptr);
+    ASSERT_EQ(racks.size(), 2u);
+    const auto rounds = [&] { return racks[0]->ammunition + racks[1]->ammunition; };
     const auto fire = [&](Craft& from) {
         DamageRecord damage = gun->damageRecord;
         damage.source = &from;
@@ -300,33 +326,142 @@ TEST_F(NetPilotBoundsTest, ASecondAnnouncementKeepsThePlaceAndWhatWasLeftToFlyAn
         Deliver(*host_, kMember, Built(shot));
         return Relayed(kGunShot) - before;
     };
-    const auto spawn = [](const Craft& craft) { return Vector3{craft.spawnPoint[0], craft.spawnPoint[1], craft.spawnPoint[2]}; };
     // Past the ship window, so that a second announcement is heard: the
-    // member spends all the flight and fire it has in hand.
+    // member, under fire at a quarter of its hull, spends all the flight
+    // and fire it has in hand and a missile, and calls its ship a plain craft.
     builder_.Clock().Advance(NetSession::kShipWindowMs);
     const Vector3 spent = first->Position().Sum(Vector3{0.0f, 0.0f, Held()});
-    Fly(*first, spent);
+    Transform place = PlaceOf(*first);
+    Put(place, spent);
+    std::vector<uint8_t> report = Report(first->uoid, place);
+    PacketWriter(report.data(), uint32_t(report.size())).U8(128, 25);
+    PacketWriter(report.data(), uint32_t(report.size())).I32(120, 1);
+    Deliver(*host_, kMember, report);
     ASSERT_NEAR(Apart(first->Position(), spent), 0.0f, 0.5f);
+    const int32_t hull = first->hitPoints;
+    EXPECT_EQ(hull, first->GetMaxHitPoints(nullptr) / 4);
     EXPECT_EQ(fire(*first), 1);
     EXPECT_EQ(fire(*first), 1);
     EXPECT_EQ(fire(*first), 0);
+    SpaceObject* const missile =
+        DefinitionLibrary::Current().LoadObjectDefinition("Missile 29", nullptr, SpaceObject::kTypeMissile, 0);
+    ASSERT_NE(missile, nullptr);
+    NetPacket launch;
+    launch.BuildObjectPacket(kCreationRequest, missile);
+    builder_.Remove(missile);
+    std::vector<uint8_t> launched = Built(launch);
+    PacketWriter(launched.data(), uint32_t(launched.size())).I32(136, first->uoid);   // its owner
+    const int32_t full = rounds();
+    Deliver(*host_, kMember, launched);
+    ASSERT_EQ(rounds(), full - 1);
 
-    Craft* const second = Announce("P101");
-    ASSERT_NE(second, nullptr);
-    ASSERT_NE(second, first);
-    EXPECT_NEAR(Apart(second->Position(), spent), 0.0f, 0.01f);
-    // Its pilot's first report, far out among other starts, neither moves
-    // it nor names its start anew: it would come back where the first would.
-    Fly(*second, spent.Sum(Vector3{3000.0f, 0.0f, 3000.0f}));
-    EXPECT_NEAR(Apart(second->Position(), spent), 0.0f, 0.01f);
-    EXPECT_EQ(Apart(spawn(*second), spawn(*first)), 0.0f);
-    EXPECT_EQ(fire(*second), 0);
+    EXPECT_EQ(Announce("Capital"), first);
+    EXPECT_EQ(first->type, SpaceObject::kTypeAiShip);
+    EXPECT_NEAR(Apart(first->Position(), spent), 0.0f, 0.01f);
+    EXPECT_EQ(first->hitPoints, hull);
+    EXPECT_EQ(rounds(), full - 1);
+    EXPECT_EQ(fire(*first), 0);
+    EXPECT_EQ(Apart(Vector3{first->spawnPoint[0], first->spawnPoint[1], first->spawnPoint[2]}, start), 0.0f);
     // A second on, it flies and fires again.
     builder_.Clock().Advance(1000);
     const Vector3 on = spent.Sum(Vector3{0.0f, 0.0f, 300.0f});
-    Fly(*second, on);
-    EXPECT_NEAR(Apart(second->Position(), on), 0.0f, 0.01f);
-    EXPECT_EQ(fire(*second), 1);
+    Fly(*first, on);
+    EXPECT_NEAR(Apart(first->Position(), on), 0.0f, 0.01f);
+    EXPECT_EQ(fire(*first), 1);
+
+    // Two pilots strike the next one in turn; it is ejected from.
+    Craft* const striker = Announce("P101", kMember + 10);
+    Craft* const last = Announce("P101", kMember + 11);
+    ASSERT_TRUE(striker != nullptr && last != nullptr);
+    const size_t ships = copies_.size();
+    for (const int32_t how : {0, 1, 2}) {   // a jump, an eject, a death
+        const uint32_t dpid = kMember + 1 + uint32_t(how);
+        Craft* const ship = Announce("P101", dpid);
+        ASSERT_NE(ship, nullptr);
+        SpaceObject* const gate = how == 0 ? Gate(ship->Position().Sum(Vector3{0.0f, 0.0f, 150.0f})) : nullptr;
+        if (how == 1) {
+            host_->NoteHit(ship->uoid, striker);
+            builder_.Clock().Advance(100);
+            host_->NoteHit(ship->uoid, last);
+            builder_.Clock().Advance(100);
+            host_->NoteHit(ship->uoid, striker);
+            builder_.Clock().Advance(100);
+            host_->NoteHit(ship->uoid, last);
+        }
+        host_->kills.clear();
+        Deliver(*host_, dpid, Removal(*ship, how == 2 ? 1 : 0));
+        EXPECT_FALSE(net_bounds::Flying(*ship)) << how;
+        if (how == 1) {
+            ASSERT_EQ(host_->kills.size(), 1u);
+            EXPECT_EQ(host_->kills[0].killer, last->uoid);
+            EXPECT_EQ(host_->kills[0].victim, ship->uoid);
+        }
+        // At once, and once a death has run its course.
+        for (int pass = 0; pass < 2; ++pass) {
+            builder_.Clock().Advance(NetSession::kShipWindowMs);
+            EXPECT_EQ(Announce("P101", dpid), ship) << how;
+            EXPECT_FALSE(net_bounds::Flying(*ship)) << how;
+            EXPECT_EQ(copies_.size(), ships + size_t(how) + 1) << how;
+            const Vector3 there = ship->Position();
+            Fly(*ship, there.Sum(Vector3{0.0f, 0.0f, 100.0f}));
+            EXPECT_EQ(Apart(ship->Position(), there), 0.0f) << how;
+            for (int frame = 0; frame < 40; ++frame) {
+                builder_.Clock().Advance(50);
+                builder_.Game().Simulate();
+            }
+        }
+        EXPECT_EQ(ship->active, 0u) << how;
+        if (gate != nullptr) builder_.Remove(gate);
+    }
+}
+
+// A member's report that its ship met a travel goal counts where the host
+// holds the copy within the goal's own distance of it: not from far off,
+// and, told ahead of the place it was met at, once the copy's next report
+// brings it there, not after the report has waited too long.
+TEST_F(NetPilotBoundsTest, AGoalReportCountsOnlyWithinTheGoalsDistanceOfTheCopy) {
+    Craft* const copy = Announce("P101");
+    ASSERT_NE(copy, nullptr);
+    const Vector3 made = copy->Position();
+    SpaceObject* const buoy = builder_.Spawn(builder_.Ball("BUOY", 5.0f), 2);
+    buoy->active = 1;
+    buoy->SetPositionFlags(made.Sum(Vector3{0.0f, 0.0f, 2500.0f}), Transform::kAllFlags);
+    Goal* const goal = MakeGoal(Goal::kTravel, nullptr);
+    goal->id = 7;
+    goal->destination = buoy;
+    goal->distance = 250.0f;
+    goal->active = 1;
+    goal->playerGoal = 1;
+    const auto met = [&] {
+        std::vector<uint8_t> bytes = Packet(kGoalDone, NetPacket::kGoalDoneBytes);
+        PacketWriter out(bytes.data(), NetPacket::kGoalDoneBytes);
+        out.I32(8, goal->id);
+        out.I32(12, copy->uoid);
+        out.U32(16, 1);
+        Deliver(*host_, kMember, bytes);
+        return goal->met != 0;
+    };
+    // A second's flight at a time, to each distance from the buoy.
+    const auto toward = [&](float left) {
+        const Vector3 to = buoy->Position().Sum(Vector3{0.0f, 0.0f, -left});
+        while (Apart(copy->Position(), to) > 0.01f) {
+            builder_.Clock().Advance(1000);
+            Fly(*copy, to);
+        }
+    };
+    toward(1450.0f);
+    EXPECT_FALSE(met());
+    toward(260.0f);
+    EXPECT_FALSE(met());
+    builder_.Clock().Advance(net_bounds::kGoalReportMs + 1);
+    Fly(*copy, buoy->Position().Sum(Vector3{0.0f, 0.0f, -240.0f}));
+    EXPECT_EQ(goal->met, 0);   // told too long before
+    toward(260.0f);
+    EXPECT_FALSE(met());
+    Fly(*copy, buoy->Position().Sum(Vector3{0.0f, 0.0f, -240.0f}));
+    EXPECT_EQ(goal->met, 1);
+    EXPECT_EQ(goal->metBy, copy);
+    builder_.Remove(buoy);
 }
 
 // A ship jumps into a gate from as far as the jump reaches, not farther,
