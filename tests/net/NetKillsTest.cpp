@@ -15,6 +15,7 @@
 #include "net/NetPilotBounds.h"
 #include "net/PacketBytes.h"
 #include "objects/ships/Craft.h"
+#include "tests/support/world/NetPacketBytes.h"
 #include "tests/support/world/RecordingNetSession.h"
 #include "tests/support/world/WorldBuilder.h"
 
@@ -320,10 +321,7 @@ TEST_F(NetKillsTest, AMembersDeathIsToldOnceWhicheverWordComesFirst) {
         session_->HandleMessage(2, 1, death.GetData(), death.GetSize());
     };
     const auto removal = [&] {
-        NetPacket request;
-        request.BuildObjectEventPacket(kDestructionRequest, &bob, ships_[kAnn]);
-        std::vector<uint8_t> bytes(request.GetData(), request.GetData() + request.GetSize());
-        PacketWriter(bytes.data(), uint32_t(bytes.size())).I32(16, 1);
+        const std::vector<uint8_t> bytes = RemovalRequest(bob, 1, ships_[kAnn]);
         session_->HandleMessage(2, 1, bytes.data(), uint32_t(bytes.size()));
     };
     const auto finish = [&] {

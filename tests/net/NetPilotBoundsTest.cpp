@@ -121,15 +121,6 @@ protected:
         Put(place, at);
         Tell(copy, place);
     }
-    // A member's word that `ship` left without exploding (or, `explode`
-    // set, that it died), as its machine sends it.
-    static std::vector<uint8_t> Removal(const Craft& ship, int32_t explode) {
-        NetPacket request;
-        request.BuildObjectEventPacket(kDestructionRequest, &ship, nullptr);
-        std::vector<uint8_t> bytes = Built(request);
-        PacketWriter(bytes.data(), uint32_t(bytes.size())).I32(16, explode);
-        return bytes;
-    }
     SpaceObject* Gate(const Vector3& at) {
         SpaceObject* const gate = builder_.Spawn(builder_.Ball("GATE", 100.0f), 2);
         gate->type = SpaceObject::kTypeJumpGate;
@@ -389,7 +380,7 @@ TEST_F(NetPilotBoundsTest, AnnouncedAgainAShipIsTheOneTheHostMadeAndNothingComes
             host_->NoteHit(ship->uoid, last);
         }
         host_->kills.clear();
-        Deliver(*host_, dpid, Removal(*ship, how == 2 ? 1 : 0));
+        Deliver(*host_, dpid, RemovalRequest(*ship, how == 2 ? 1 : 0));
         EXPECT_FALSE(net_bounds::Flying(*ship)) << how;
         if (how == 1) {
             ASSERT_EQ(host_->kills.size(), 1u);

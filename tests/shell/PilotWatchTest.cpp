@@ -84,15 +84,6 @@ protected:
         EXPECT_EQ(ship.hitPoints, ship.maxHitPoints);
     }
 
-    // A member's word that `ship` left without exploding (or, `explode`
-    // set, that it died), as its machine sends it.
-    static std::vector<uint8_t> Removal(const Craft& ship, int32_t explode) {
-        NetPacket request;
-        request.BuildObjectEventPacket(kDestructionRequest, &ship, nullptr);
-        std::vector<uint8_t> bytes = Built(request);
-        PacketWriter(bytes.data(), uint32_t(bytes.size())).I32(16, explode);
-        return bytes;
-    }
     // The packets of a type the session sent about `uoid`, with their explode words.
     static std::vector<int32_t> Sent(const RecordingNetSession& session, uint16_t type, int32_t uoid) {
         std::vector<int32_t> flags;
@@ -226,14 +217,14 @@ TEST_F(PilotWatchTest, APilotWhoJumpsOutIsNeverBroughtBackAndADyingOneCannotJump
     RecordingNetSession& session = Range();
     AnnStrikesBob();
     bob_->SetPositionFlags(gate_->Position(), Transform::kAllFlags | 0x10);
-    Deliver(session, 2, Removal(*bob_, 0));
+    Deliver(session, 2, RemovalRequest(*bob_, 0));
     ExpectOut(*bob_);
     EXPECT_TRUE(session.kills.empty());
     EXPECT_EQ(Sent(session, kObjectDestroy, 7), std::vector<int32_t>{0});
     // Cid's death reaches the host; a jump claimed while he dies is refused.
-    Deliver(session, 3, Removal(*cid_, 1));
+    Deliver(session, 3, RemovalRequest(*cid_, 1));
     session.sent.clear();
-    Deliver(session, 3, Removal(*cid_, 0));
+    Deliver(session, 3, RemovalRequest(*cid_, 0));
     EXPECT_NE(cid_->dead, 0);
     EXPECT_EQ(cid_->jumpedOut, 0);
     EXPECT_TRUE(session.sent.empty());
@@ -276,8 +267,8 @@ TEST_F(PilotWatchTest, AShipLeftAwayFromAGateIsGoneAndUnderFireItIsTheShootersKi
     RecordingNetSession& session = Range();
     AnnStrikesBob();
     Fly(500);
-    Deliver(session, 2, Removal(*bob_, 0));
-    Deliver(session, 3, Removal(*cid_, 0));
+    Deliver(session, 2, RemovalRequest(*bob_, 0));
+    Deliver(session, 3, RemovalRequest(*cid_, 0));
     ExpectOut(*bob_);
     ExpectOut(*cid_);
     ASSERT_EQ(session.kills.size(), 1u);
@@ -318,10 +309,10 @@ TEST_F(PilotWatchTest, AShipLeftByAClientsEjectLeavesAtOnceAndNeverComesBack) {
 
 // After a leave and a rejoin Bob's place in the host's table (3) is not the
 // one his own machine started him by (1): his copy waits at the host's
-// pick, but his first report from near his own start makes that start his
-// copy's, and a report from elsewhere later does not. Shot down, he comes
-// back exactly there.
-TEST_F(PilotWatchTest, APilotComesBackWhereItsOwnMachineStartedItAfterARejoin) {
+// pick, and his reports from near his own start, first or later, choose no
+// place of his own to come back at. Shot down, he comes back exactly where
+// the host made his copy.
+TEST_F(PilotWatchTest, APilotComesBackWhereTheHostMadeItsShipAfterARejoin) {
     auto* const session = new RecordingNetSession(true);
     world_.Game().netSession = session;
     Craft* const ann = Ship(SpaceObject::kTypePlayerShip, 1, {0.0f, 0.0f, 0.0f});
@@ -352,7 +343,7 @@ TEST_F(PilotWatchTest, APilotComesBackWhereItsOwnMachineStartedItAfterARejoin) {
     EXPECT_LT(bob->Position().Difference(ownStart.Sum(Vector3{0.0f, 0.0f, 150.0f})).Length(), 0.01f);
     Wreck(*bob);
     Fly(DeathWatch::kRestartDelayMs + 200);
-    ExpectBackAtStart(*bob, ownStart);
+    ExpectBackAtStart(*bob, hostsPick);
 }
 
 }  // namespace

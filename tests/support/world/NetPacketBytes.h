@@ -20,6 +20,16 @@ inline std::vector<uint8_t> Packet(uint16_t type, uint32_t size, uint32_t flags 
 
 inline std::vector<uint8_t> Built(const NetPacket& packet) { return {packet.GetData(), packet.GetData() + packet.GetSize()}; }
 
+// A member's word that `ship` left the flight without exploding (or,
+// `explode` set, that it died, at `killer`'s hands), as its machine sends it.
+inline std::vector<uint8_t> RemovalRequest(const SpaceObject& ship, int32_t explode, const SpaceObject* killer = nullptr) {
+    NetPacket request;
+    request.BuildObjectEventPacket(kDestructionRequest, &ship, killer);
+    std::vector<uint8_t> bytes = Built(request);
+    PacketWriter(bytes.data(), uint32_t(bytes.size())).I32(16, explode);
+    return bytes;
+}
+
 inline void Deliver(NetSession& session, uint32_t from, const std::vector<uint8_t>& bytes) {
     session.HandleMessage(from, session.ownDpid, bytes.data(), uint32_t(bytes.size()));
 }
