@@ -427,22 +427,27 @@ namespace {
 // fires only once Ann's drone is down, so that a kill line names one
 // killer at a time. A wait sees only lines printed after the input before
 // it, so each waits before its first key. Every wait gives up after 15 s.
+// The host brings a drone back where it died, before the guns: each pilot
+// lets go in the very pass its kill is told (a key let go still counts as
+// held for that pass), and each wait begins in the pass of the input that
+// may bring its line, since a long frame of a loaded machine fires a
+// second's worth at once.
 constexpr const char* kHostKills =
     "wait-limit 300\n"
     "at 1 wait message \"Bob has joined the game.\"\n"
     "at 2 key F3\nat 4 key F3\nat 6 key F3\nat 8 key F3\nat 10 key F3\n"
     "at 30 press Space\n"
-    "at 31 wait message \"Ann killed Drone A!\"\n"
-    "at 32 release Space\n"
-    "at 33 wait message \"Bob killed Drone B!\"\n"
-    "at 93 quit\n";
+    "at 30 wait message \"Ann killed Drone A!\"\n"
+    "at 30 release Space\n"
+    "at 30 wait message \"Bob killed Drone B!\"\n"
+    "at 90 quit\n";
 constexpr const char* kClientKills =
     "wait-limit 300\n"
     "at 1 wait message \"Ann killed Drone A!\"\n"
     "at 2 key F3\nat 4 key F3\nat 6 key F3\nat 8 key F3\nat 10 key F3\n"
     "at 12 press Space\n"
-    "at 13 wait message \"Bob killed Drone B!\"\n"
-    "at 14 release Space\n"
+    "at 12 wait message \"Bob killed Drone B!\"\n"
+    "at 12 release Space\n"
     "at 40 quit\n";
 
 NetGame FromTranscripts(const std::string& host, const std::string& client) {
