@@ -116,10 +116,10 @@ protected:
         Deliver(*host_, dpid, Report(copy.uoid, place));
     }
     // The member reports its ship at `at`, turned as its copy is.
-    void Fly(const Craft& copy, const Vector3& at) {
+    void Fly(const Craft& copy, const Vector3& at, uint32_t dpid = kMember) {
         Transform place = PlaceOf(copy);
         Put(place, at);
-        Tell(copy, place);
+        Tell(copy, place, dpid);
     }
     SpaceObject* Gate(const Vector3& at) {
         SpaceObject* const gate = builder_.Spawn(builder_.Ball("GATE", 100.0f), 2);
@@ -394,7 +394,7 @@ TEST_F(NetPilotBoundsTest, AnnouncedAgainAShipIsTheOneTheHostMadeAndNothingComes
             EXPECT_FALSE(net_bounds::Flying(*ship)) << how;
             EXPECT_EQ(copies_.size(), ships + size_t(how) + 1) << how;
             const Vector3 there = ship->Position();
-            Fly(*ship, there.Sum(Vector3{0.0f, 0.0f, 100.0f}));
+            Fly(*ship, there.Sum(Vector3{0.0f, 0.0f, 100.0f}), dpid);
             EXPECT_EQ(Apart(ship->Position(), there), 0.0f) << how;
             for (int frame = 0; frame < 40; ++frame) {
                 builder_.Clock().Advance(50);
