@@ -48,6 +48,8 @@ bool SetUpLaunchMission(const LaunchOptions& options) {
         // The lobby's way: the parameters first, then the network game's "Rnd 0".
         RandomMissionGenerator& generator = RandomMissionGenerator::Of(*g_gameState);
         generator.networkGame = 1;
+        // Only a hosted game brings other pilots to form up with.
+        generator.wingFlies = options.host ? 1 : 0;
         GameRandomSeed(uint32_t(options.seed));
         generator.SetUp(options.randomKind, options.difficulty);
     }
