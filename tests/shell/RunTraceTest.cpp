@@ -65,19 +65,21 @@ Traced ReadTrace(const std::string& out) {
 // The strike flown idle from the command line with --trace, without a
 // window: the flight a script flies tells what the flight without a script
 // tells, each AI ship's line every second, the hits and the raiders'
-// deaths; without --trace the scripted flight tells none of them.
+// deaths; without --trace the scripted flight tells none of them. In the
+// skirmish the idle pilot is shot down among the raiders' deaths.
 TEST(RunTraceFlight, AScriptedFlightTellsTheTraceAsAFlightWithoutAScriptDoes) {
     SampleScriptRun run;
     std::string error;
     ASSERT_TRUE(WriteSampleTree(run.dir.Str(), &error)) << error;
     // Only if the flight has not ended by its goals.
     run.dir.WriteFile("idle.txt", "at 3000 quit\n");
-    const auto fly = [&run](bool scripted, bool trace) {
+    const auto fly = [&run](bool scripted, bool trace, const char* mission = "strike.uli", int32_t seed = 1) {
         LaunchOptions options;
         options.dataRoot = run.dir.Str();
         options.headless = true;
-        options.mission = "strike.uli";
+        options.mission = mission;
         options.seconds = 150;
+        options.seed = seed;
         options.trace = trace;
         if (scripted) options.script = run.dir.Str() + "/idle.txt";
         testing::internal::CaptureStdout();
@@ -102,6 +104,14 @@ TEST(RunTraceFlight, AScriptedFlightTellsTheTraceAsAFlightWithoutAScriptDoes) {
     EXPECT_TRUE(untraced.seconds.empty());
     EXPECT_TRUE(untraced.hit.empty());
     EXPECT_TRUE(untraced.deaths.empty());
+
+    // The pilot's own death, which a scripted flight tells with the trace
+    // or without, is told once.
+    const std::string skirmish = fly(true, true, "skirmish.uli", 7);
+    const size_t shotDown = skirmish.find("\ndestroyed 15 \"P101\" by ");
+    ASSERT_NE(shotDown, std::string::npos) << skirmish;
+    EXPECT_EQ(skirmish.find("\ndestroyed 15 ", shotDown + 1), std::string::npos) << skirmish;
+    EXPECT_GE(ReadTrace(skirmish).deaths.size(), 2u) << skirmish;
 }
 
 }  // namespace
