@@ -37,7 +37,7 @@ TEST_F(MissionFlightTest, TheOpeningWaitNamesAWingOnlyWhereOneFlies) {
             const std::string text = opening->GetObjectiveText(), second = opening->GetSecondText();
             EXPECT_EQ(text, hosted ? Generator::kFormUpText : Generator::kStandByText);
             EXPECT_EQ(second, hosted ? Generator::kFormUpSecondText : Generator::kStandBySecondText);
-            if (!hosted) EXPECT_EQ((text + second).find("wing"), std::string::npos);
+            EXPECT_EQ((text + second).find("wing") != std::string::npos, hosted) << text << " / " << second;
             // The kind's own goals follow.
             ASSERT_NE(opening->nextGoal, nullptr);
             EXPECT_NE(opening->nextGoal->GetKind(), Goal::kWait);
