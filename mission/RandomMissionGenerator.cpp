@@ -241,6 +241,8 @@ Goal* AddGoal(Goal* goal, int32_t id, int32_t recordType, const std::string& tex
 
 }  // namespace
 
+static_assert(RandomMissionGenerator::kFormUpMs == 15000, "the stand-by's second text names the wait");
+
 void RandomMissionGenerator::Populate(GameState& game) {
     if (game.mission == nullptr) return;
     const Template chosen = templateIndex >= 0 && size_t(templateIndex) < templates_.size() ? templates_[size_t(templateIndex)]
@@ -278,10 +280,12 @@ void RandomMissionGenerator::Populate(GameState& game) {
     if (networkGame != 0) {
         // The players leave the hangar one by one: the wing holds at the
         // launch point a while, and the mission's clock starts from there.
-        Goal* const formUp = AddGoal(new WaitGoal(world, 0), id++, Goal::kWait, kFormUpText, nullptr);
+        // A pilot alone holds as long, and is told so without a wing.
+        const bool wing = wingFlies != 0;
+        Goal* const formUp = AddGoal(new WaitGoal(world, 0), id++, Goal::kWait, wing ? kFormUpText : kStandByText, nullptr);
         formUp->timeMs = kFormUpMs;
         formUp->wordC = Goal::kStartsClock;
-        formUp->SetSecondText(kFormUpSecondText);
+        formUp->SetSecondText(wing ? kFormUpSecondText : kStandBySecondText);
     }
     Goal* first = nullptr;
     switch (kind) {

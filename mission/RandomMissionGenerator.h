@@ -51,6 +51,10 @@ public:
     static constexpr uint32_t kFormUpMs = 15000;
     static constexpr const char* kFormUpText = "Form up with your wing";
     static constexpr const char* kFormUpSecondText = "The mission clock starts once the wing has launched";
+    // The same wait where no wing flies: the command line's mission flown
+    // without a network game.
+    static constexpr const char* kStandByText = "Stand by at the launch point";
+    static constexpr const char* kStandBySecondText = "The mission clock starts in fifteen seconds";
 
     struct Template {
         int32_t kind = 0;
@@ -99,6 +103,9 @@ public:
     void AddSky() const;
 
     int32_t networkGame = 0;
+    // Whether other pilots fly a network game's mission beside this one: a
+    // mission made the network game's way but flown alone has no wing.
+    int32_t wingFlies = 1;
     int32_t parametersSet = 0;
     std::string description;
     int32_t payment = 0;

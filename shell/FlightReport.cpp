@@ -4,7 +4,9 @@
 #include <string>
 #include <unordered_map>
 
+#include "ai/AiBrain.h"
 #include "engine/PrintableText.h"
+#include "objects/ships/AiShip.h"
 #include "objects/ships/Craft.h"
 #include "objects/space/SpaceObject.h"
 
@@ -29,28 +31,38 @@ std::string DestroyedLine(const SpaceObject& object, const SpaceObject* killer) 
     return line + std::to_string(killer->type) + " \"" + NameOf(killer) + "\"";
 }
 
-void PrintDestroyed(const SpaceObject& object, const SpaceObject* killer) {
-    std::printf("%s\n", DestroyedLine(object, killer).c_str());
+std::string TraceLine(uint32_t second, const AiShip& pilot) {
+    const AiBrain* const brain = pilot.brain;
+    const SpaceObject* const target = brain != nullptr ? brain->hostile.Get() : nullptr;
+    const Vector3 at = pilot.Position();
+    char line[256];
+    std::snprintf(line, sizeof line, "%us \"%s\" %s target %s at %.0f %.0f %.0f speed %.0f hp %d volleys %d", second,
+                  NameOf(&pilot), brain != nullptr ? AiBrain::BehaviorName(brain->behavior) : "-",
+                  target != nullptr ? NameOf(target) : "-", at.x, at.y, at.z, pilot.velocity.Length(), pilot.hitPoints,
+                  brain != nullptr ? brain->shotsFired : 0);
+    return line;
 }
 
-int32_t ReportCraft(const Craft& craft, CraftState& was, bool trace) {
+int32_t ReportCraft(const Craft& craft, CraftState& was, bool trace, const Say& say) {
     int32_t kills = 0;
     const bool jumping = craft.jumpDeadline > 0;
+    const std::string name = std::string(" \"") + NameOf(&craft) + "\"";
     if (trace && craft.hitPoints < was.hitPoints) {
         const SpaceObject* const attacker = craft.lastAttacker.Get();
-        std::printf("hit \"%s\" %d -> %d by %s\n", NameOf(&craft), was.hitPoints, craft.hitPoints,
-                    attacker != nullptr ? NameOf(attacker) : "-");
+        say("hit" + name + " " + std::to_string(was.hitPoints) + " -> " + std::to_string(craft.hitPoints) + " by " +
+            (attacker != nullptr ? NameOf(attacker) : "-"));
     }
     // The frame step clears the killer of a craft that comes back: the
     // death's own is kept.
     for (int32_t death = was.deaths; death < craft.deaths; ++death) {
         const SpaceObject* const killer = craft.deathKiller.Get();
-        PrintDestroyed(craft, killer);
+        say(DestroyedLine(craft, killer));
         kills += CountsAsKill(craft, killer) ? 1 : 0;
     }
-    if (craft.deaths > was.deaths && craft.active != 0) std::printf("respawned %d \"%s\"\n", craft.type, NameOf(&craft));
-    if (jumping && !was.jumping) std::printf("jumps %d \"%s\"\n", craft.type, NameOf(&craft));
-    if (!jumping && was.jumping) std::printf("jumped %d \"%s\"\n", craft.type, NameOf(&craft));
+    const std::string kind = " " + std::to_string(craft.type) + name;
+    if (craft.deaths > was.deaths && craft.active != 0) say("respawned" + kind);
+    if (jumping && !was.jumping) say("jumps" + kind);
+    if (!jumping && was.jumping) say("jumped" + kind);
     was = {craft.deaths, jumping, craft.hitPoints};
     return kills;
 }

@@ -1,13 +1,17 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 
+class AiShip;
 class Craft;
 class SpaceObject;
 
-// The lines a headless flight prints of its crafts and objects, on standard
-// output: each death with its killer, respawns, jumps and (traced) hits.
+// The lines a headless flight tells of its crafts and objects: each death
+// with its killer, respawns, jumps and (traced) hits and AI ships' states.
 namespace flight_report {
+
+using Say = std::function<void(const std::string& line)>;
 
 // What the report last told of a craft.
 struct CraftState {
@@ -22,11 +26,13 @@ const char* NameOf(const SpaceObject* object);
 bool CountsAsKill(const SpaceObject& victim, const SpaceObject* killer);
 // "destroyed TYPE "NAME" by TYPE "NAME"", or "by -" without a killer.
 std::string DestroyedLine(const SpaceObject& object, const SpaceObject* killer);
-// The line above on standard output.
-void PrintDestroyed(const SpaceObject& object, const SpaceObject* killer);
-// Tells what became of the craft since `was` (every death, also one that a
-// respawn followed in the same frame, then the respawn; jumps; with `trace`
-// lost hit points) and brings `was` up to date. The deaths that were kills.
-int32_t ReportCraft(const Craft& craft, CraftState& was, bool trace);
+// The trace's line of an AI ship in the flight's second `second`: what its
+// brain does and at whom, its place, speed, hull and volleys fired.
+std::string TraceLine(uint32_t second, const AiShip& pilot);
+// Tells `say` what became of the craft since `was` (every death, also one
+// that a respawn followed in the same frame, then the respawn; jumps; with
+// `trace` lost hit points) and brings `was` up to date. The deaths that
+// were kills.
+int32_t ReportCraft(const Craft& craft, CraftState& was, bool trace, const Say& say);
 
 }  // namespace flight_report

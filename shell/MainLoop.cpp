@@ -234,7 +234,9 @@ bool MainLoop::Launch() {
         PrintLaunch(game_);
     }
     PlayMissionMusic(game_);
-    pilotWatch_.Start(TraceLine, true);
+    // A traced flight's world report tells every death, the pilots' too.
+    pilotWatch_.Start(TraceLine, !traceFlights_);
+    if (traceFlights_) worldReport_.Start(game_, true, TraceLine);
     // The mission clock and the outcome start with the flight, not with the
     // accept in the menus that set the mission up.
     flight_goals::Start(game_);
@@ -247,6 +249,7 @@ bool MainLoop::Launch() {
 }
 
 void MainLoop::AfterFrame() {
+    if (traceFlights_) worldReport_.Update(game_, flownMs_, game_.IsNetworkGame());
     // A network game brings its pilots back; a flight alone is lost.
     if (pilotWatch_.Update(game_, lastFrameAt_)) {
         game_.mode = GameState::kModeScreens;

@@ -5,6 +5,7 @@
 
 #include "shell/GoalReport.h"
 #include "shell/PilotWatch.h"
+#include "shell/WorldReport.h"
 
 class Canvas;
 class GameState;
@@ -71,6 +72,9 @@ public:
     // A flight named on the command line: the run ends once it has landed,
     // there being no base to come back to.
     void EndAfterFlight() { endAfterFlight_ = true; }
+    // Every flight tells its world as a traced flight without a window does
+    // (see WorldReport), through the run's trace, every death included.
+    void TraceFlights() { traceFlights_ = true; }
 
 private:
     // False when no ship could be made to fly: the flight does not start.
@@ -105,7 +109,9 @@ private:
     LoopSteps steps_;
     PilotWatch pilotWatch_;
     GoalReport goalReport_;
+    WorldReport worldReport_;
     bool endAfterFlight_ = false;
+    bool traceFlights_ = false;
     bool newGameTrained_ = false;
     uint32_t lastFrameAt_ = 0;
     int64_t flownMs_ = 0;                        // the flight's frames since launch

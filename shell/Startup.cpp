@@ -168,6 +168,7 @@ int RunMainLoop(const LaunchOptions& options) {
     }
     MainLoop loop(game, std::move(steps));
     if (!options.mission.empty() || options.join) loop.EndAfterFlight();
+    if (options.trace) loop.TraceFlights();
     int exitCode = loop.Run();
     if (loop.Quit()) exitCode = g_mainWindow->ExitCode();
     // A quit message (a closed window, a script's end) is told apart from

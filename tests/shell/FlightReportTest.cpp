@@ -21,9 +21,9 @@ protected:
     }
     // What one report of the craft prints, and the kills it counts.
     std::string Report(const Craft& craft, int32_t* kills) {
-        testing::internal::CaptureStdout();
-        *kills = flight_report::ReportCraft(craft, was_, false);
-        return testing::internal::GetCapturedStdout();
+        std::string told;
+        *kills = flight_report::ReportCraft(craft, was_, false, [&told](const std::string& line) { told += line + "\n"; });
+        return told;
     }
 
     WorldBuilder builder_;
@@ -66,12 +66,8 @@ TEST_F(FlightReportTest, EveryDeathIsToldAndOnlyEnemiesKill) {
 TEST_F(FlightReportTest, NamesFromFilesAreEscaped) {
     Craft* const odd = Ship("Re\x01" "d\"\\\xff", 2);
     Craft* const plain = Ship("Blue 1", 1);
-    testing::internal::CaptureStdout();
-    flight_report::PrintDestroyed(*odd, plain);
-    flight_report::PrintDestroyed(*plain, odd);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "destroyed 14 \"Re\\x01d\\x22\\x5c\\xff\" by 14 \"Blue 1\"\n"
-              "destroyed 14 \"Blue 1\" by 14 \"Re\\x01d\\x22\\x5c\\xff\"\n");
+    EXPECT_EQ(flight_report::DestroyedLine(*odd, plain), "destroyed 14 \"Re\\x01d\\x22\\x5c\\xff\" by 14 \"Blue 1\"");
+    EXPECT_EQ(flight_report::DestroyedLine(*plain, odd), "destroyed 14 \"Blue 1\" by 14 \"Re\\x01d\\x22\\x5c\\xff\"");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "engine/IffFile.h"
 #include "game/MessageEntry.h"
@@ -161,8 +162,15 @@ Status WriteStrikeMission(const char* path) {
     // The raid flies towards a low sun: the hulls ahead show their lit flanks.
     status = PutSky(iff, SkyLook{.seed = 4, .stars = 700, .sun = {-0.5f, -0.4f, 0.7f}}, status);
     status = PutRecord(iff, mission_file::kShip, AiShipRecord("P101", kStrikeWingman, "Alpha", -40.0f, 0.0f, -30.0f, 1, 1), status);
-    status = PutRecord(iff, mission_file::kShip, AiShipRecord("Skiff", "Red 1", "Red", -100.0f, 0.0f, 1500.0f, 2, 0, 0, true), status);
-    status = PutRecord(iff, mission_file::kShip, AiShipRecord("Skiff", "Red 2", "Red", 100.0f, 0.0f, 1500.0f, 2, 0, 0, true), status);
+    // Green raiders: a novice's set pieces are a head-on pass, a swoop and
+    // a break, none of an ace's loops and rolls that carry it away from
+    // its prey. While Alpha 2 fights one, the other comes straight on at a
+    // pilot who sits idle and shoots him down; a pilot who flies at them
+    // firing downs the first before it closes.
+    for (const auto& [name, x] : {std::pair{"Red 1", -100.0f}, std::pair{"Red 2", 100.0f}}) {
+        status = PutRecord(iff, mission_file::kShip,
+                           AiShipRecord("Skiff", name, "Red", x, 0.0f, 1500.0f, 2, 0, 0, true, PilotSkill::kNovice), status);
+    }
     status = PutRecord(iff, mission_file::kBuoy, BuoyRecord("Beacon 7", 300.0f, 50.0f, 1800.0f, 20), status);
     // Both raiders down while the wingman's hull stays at kStrikeWingmanHull
     // per cent or more: a protection without a time holds until the raiders

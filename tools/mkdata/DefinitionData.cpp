@@ -262,12 +262,14 @@ Status WriteTemp(const std::string& path) {
               {{"EXPL", Join({Field("Explosion 1", 16)})},
                {"DEBR", Join({Field("Debris", 16)})},
                {"EQPT", Equipment(raider)}});
-    // The first fight's raider, the "Skiff": the raider's hull and systems
-    // with a gun of short reach, so that a new pilot who flies at it firing
-    // has the first shots.
+    // The first fight's raider, the "Skiff": the raider's systems with a
+    // gun of short reach, so that a new pilot who flies at it firing has
+    // the first shots, on a hull a third stronger (400 to the raider's
+    // 300): one wingman's laser takes long enough to burn through it that
+    // the other skiff reaches a pilot who sits idle and shoots him down.
     std::vector<Item> skiff = raider;
     skiff.back() = {"Skiff Gun", "RWNG0FLHW"};
-    WriteSpob(w, "Skiff", "2305RAIDR", {10, 1000, 400, 1, 14, 120, 70, 40, 50, 300},
+    WriteSpob(w, "Skiff", "2305RAIDR", {10, 1000, 400, 1, 14, 120, 70, 40, 50, 400},
               {{"EXPL", Join({Field("Explosion 1", 16)})},
                {"DEBR", Join({Field("Debris", 16)})},
                {"EQPT", Equipment(skiff)}});

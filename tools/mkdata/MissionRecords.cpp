@@ -54,9 +54,9 @@ MissionRecord PlayerRecord(const char* definition, const char* wing) {
 }
 
 MissionRecord AiShipRecord(const char* definition, const char* name, const char* wing, float x, float y, float z,
-                           int32_t side, int32_t wingman, int32_t respawn, bool facingBack) {
+                           int32_t side, int32_t wingman, int32_t respawn, bool facingBack, PilotSkill skill) {
     MissionRecord r(mission_file::kShipBytes);
-    r.Text(0, definition, 16).Word(20, 2).Word(32, respawn).Text(40, wing, 16).Text(56, name, 16);
+    r.Text(0, definition, 16).Word(20, int32_t(skill)).Word(32, respawn).Text(40, wing, 16).Text(56, name, 16);
     const float f = facingBack ? -1.0f : 1.0f;   // turned about y to face -z
     r.Floats(120, {f, 0, 0, 0, 1, 0, 0, 0, f, x, y, z});
     r.Floats(240, {x, y, z, 0.0f});

@@ -30,10 +30,14 @@ Status PutBytes(IffFile& iff, uint32_t chunk, const std::vector<uint8_t>& bytes,
 MissionRecord MissionHeader(float mapCentreZ);
 // "PLYR".
 MissionRecord PlayerRecord(const char* definition, const char* wing);
+// The skill an AI ship's record gives its pilot: which of the raider's
+// lists of set pieces in "aidetail.iff" it flies ("LOSY", "NORM", "ACE ").
+enum class PilotSkill : int32_t { kNovice = 0, kAverage = 1, kAce = 2 };
 // "SHIP": an AI ship at (x, y, z), facing +z (or -z), of a side; a wingman
 // flies in the player's wing.
 MissionRecord AiShipRecord(const char* definition, const char* name, const char* wing, float x, float y, float z,
-                           int32_t side, int32_t wingman, int32_t respawn = 0, bool facingBack = false);
+                           int32_t side, int32_t wingman, int32_t respawn = 0, bool facingBack = false,
+                           PilotSkill skill = PilotSkill::kAce);
 // An asteroid's or a mine's record: at (x, y, z), scattered and drifting.
 MissionRecord RockRecord(const char* definition, float x, float y, float z, float scatter, float drift, const char* name);
 // "WAYP": a way point of the "Way Point" definition at (x, y, z).
