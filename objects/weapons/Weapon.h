@@ -56,6 +56,10 @@ public:
     virtual void UpdateWeapon(int32_t) {}
 
     int32_t CanFire(EnergySystem* energy);
+    // The refusal a shot would meet now, its refire delay apart, by the
+    // checks and texts of CanFire (a beam adds its cooling); null while it
+    // would leave. Changes nothing: the cockpit asks it every frame.
+    virtual const char* Refusing(const EnergySystem* energy) const;
     void SpendShot(EnergySystem* energy);
     // No shot for at least another `milliseconds`.
     void ExtendCooldown(int32_t milliseconds);
