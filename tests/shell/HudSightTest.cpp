@@ -268,6 +268,36 @@ TEST_F(HudSight, TheChaseViewShowsWhereTheGunsPointOnEveryFrameAtAnySpeedAndPitc
     EXPECT_GT(edged, before) << "the hits never knocked the aim off the screen";
 }
 
+// A target high above, the arrow towards it at the top of the screen, and
+// the nose pulled up at rest: the aim leaves the screen over the top edge
+// by the arrow, and the sight's edge mark keeps off it and off the rows.
+TEST_F(HudSight, TheSightsEdgeMarkKeepsOffTheArrowTowardsATargetAbove) {
+    FlyRandom(RandomMissionGenerator::kDestroy);
+    SpaceObject* raider = nullptr;
+    for (SpaceObject* object = Game().mission->firstObject; object != nullptr; object = object->GetNext()) {
+        if (raider == nullptr && Ship().IsHostile(object)) raider = object;
+    }
+    ASSERT_NE(raider, nullptr);
+    ASSERT_EQ(SystemOf<TargetingSystem>(Ship(), ShipSystem::kTargeting)->SelectTarget(raider), 1);
+    Place(*raider, 0.0f, 1500.0f, 300.0f);
+    const Vector3 above = raider->Position();
+    int32_t edged = 0;
+    for (int32_t frame = 0; frame < 30 && !HasFailure(); ++frame) {
+        Frame({kNoseUp});
+        raider->SetPositionFlags(above, Transform::kAllFlags | 0x10);
+        raider->previousPosition = above;
+        Read();
+        SCOPED_TRACE("frame " + std::to_string(frame));
+        ASSERT_EQ(Readout().targetMark.kind, HudMark::kOffScreen);
+        if (Readout().aim.kind == HudMark::kOffScreen) {
+            EXPECT_LT(Readout().aim.dirY, -0.9f) << "the aim is not above";
+            EXPECT_LT(Readout().targetMark.dirY, -0.9f) << "the target is not above";
+        }
+        edged += ExpectSightOrItsEdgeMark() ? 1 : 0;
+    }
+    EXPECT_GT(edged, 5) << "the aim never left the screen";
+}
+
 // A long message at the bottom, the sight laid on it under the scope: the
 // message makes way upward, past the shield facings, and lands above the
 // scope, not on it: the scope's place shows what it shows without either.
