@@ -264,7 +264,8 @@ int32_t HudReadout::Rows(int32_t width, int32_t height, Row (&rows)[kRows]) cons
     for (int32_t i = 0; i < std::min(weaponCount, kWeaponLines); ++i) {
         const WeaponLine& weapon = weapons[i];
         if (weapon.refusal[0] != 0) {
-            std::snprintf(add(kRefusalColour, right, y += kLineStep), kLineChars, "%s: %s", weapon.name, weapon.refusal);
+            std::snprintf(add(kRefusalColour, right, y += kLineStep), kLineChars, "%s: %s", weapon.name,
+                          weapon.refusal);
         } else if (weapon.rounds >= 0) {
             std::snprintf(add(kText, right, y += kLineStep), kLineChars, "%s AMMO %d", weapon.name, int(weapon.rounds));
         } else {

@@ -108,7 +108,8 @@ Weapon* ReadWeapons(Craft& ship, int32_t chosen, HudReadout* out) {
                 continue;
             }
             if (!dropped && first == nullptr) first = weapon;
-            const char* const name = weapon->name != nullptr && weapon->name[0] != 0 ? weapon->name : weapon->equipmentId;
+            const char* const name =
+                weapon->name != nullptr && weapon->name[0] != 0 ? weapon->name : weapon->equipmentId;
             out->AddWeapon(name, weapon->ammunition < 0 ? -1 : weapon->ammunition, refusal);
         }
     }
@@ -169,7 +170,8 @@ void ReadAim(const Camera& camera, const Vector3& from, const Vector3& point, Hu
         // The sight and a pixel round it.
         const int32_t half = HudReadout::kSightHalf + 1;
         if (x < half || y < half || x + half >= camera.canvas->width || y + half >= camera.canvas->height) {
-            const float dx = aim.x - float(camera.canvas->width) * 0.5f, dy = aim.y - float(camera.canvas->height) * 0.5f;
+            const float dx = aim.x - float(camera.canvas->width) * 0.5f;
+            const float dy = aim.y - float(camera.canvas->height) * 0.5f;
             const float length = std::sqrt(dx * dx + dy * dy);
             aim.kind = HudMark::kOffScreen;
             aim.dirX = length > 0.0f ? dx / length : 0.0f;
