@@ -171,15 +171,12 @@ void Cockpit::Draw(Canvas& canvas, uint32_t now) {
     // one depth, the first drawn at a pixel would hide every later one.
     const bool depthTest = canvas.DepthTestOn();
     if (depthTest) canvas.DisableDepthTest();
-    // Every line and picture drawn is kept clear of by the instruments'
-    // marks, drawn last.
-    HudKeepClear keepClear;
     HudLayout layout;
     // The scope first: a long radio line running over it stays legible.
+    CanvasRect scope{};
     if (readout.flying && readout.radar.shown) {
-        const CanvasRect scope = RadarPlace(canvas.width, canvas.height);
+        scope = RadarPlace(canvas.width, canvas.height);
         RadarScope::Draw(canvas, readout.radar, scope);
-        keepClear.Add(scope.x, scope.y, scope.width, scope.height);
         layout.Fix(scope);
     }
     // The top left block hangs from the top edge: indicators, damage, objective.
@@ -239,7 +236,13 @@ void Cockpit::Draw(Canvas& canvas, uint32_t now) {
     readout.AddRows(layout, canvas.width, canvas.height);
     CanvasRect sight;
     if (readout.CrosshairPlace(&sight)) layout.MakeWay(sight, canvas.height);
-    layout.Draw(canvas, keepClear);
-    readout.DrawMarks(canvas, keepClear);
+    // Every line and picture drawn, and the scope, are kept clear of by the
+    // instruments' marks, drawn last; the sight's edge mark keeps clear of
+    // the rows alone: like the sight, it may stand over the scope.
+    HudKeepClear rows;
+    layout.Draw(canvas, rows);
+    HudKeepClear keepClear = rows;
+    keepClear.Add(scope.x, scope.y, scope.width, scope.height);
+    readout.DrawMarks(canvas, keepClear, rows);
     if (depthTest) canvas.EnableDepthTest();
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "display/Canvas.h"
+#include "display/FontContext.h"
 #include "display/Palette.h"
 #include "display/ScreenVertex.h"
 #include "engine/MathRoutineTable.h"
@@ -22,6 +23,10 @@ constexpr uint32_t kInstrument = 0x40FF40, kText = 0xE0E0E0, kTargetColour = 0x3
 // left one at the left edge and the right one this far from the right; the
 // right one, the longer, starts two rows higher.
 constexpr int32_t kColumnsUp = 180, kRightColumnUp = 204, kRightColumnWidth = 200, kLineStep = 12, kLeftX = 8;
+// The right column comes in at most this much further for a long row, which
+// keeps it clear of the scope and the shield facings, and ends its rows
+// this far inside the right edge.
+constexpr int32_t kRightColumnRoom = 40, kRightMargin = 4;
 // The target's block of rows in the right column: its name and distance,
 // hull and shield, class, callsign and part; the nav point's row follows.
 constexpr int32_t kTargetRows = 5;
@@ -31,8 +36,26 @@ constexpr int32_t kTargetRows = 5;
 constexpr float kArrowMargin = 6.0f, kArrowLength = 24.0f, kArrowHalfWidth = 8.0f, kArrowNotch = 9.0f;
 constexpr float kArrowNearest = 48.0f, kArrowStep = 2.0f, kArrowRoom = 3.0f;
 constexpr float kCrosshairReach = 12.0f, kCrosshairGap = 4.0f;
+static_assert(HudReadout::kSightHalf == int32_t(kCrosshairReach) + 1);
+// The edge sight's chevron: its tip and base this far out from the aim
+// mark's centre, its base this wide each side; the mark slides in along the
+// aim line this far at a time to keep clear of the rows and the arrow.
+constexpr float kChevronTip = 19.0f, kChevronBase = 14.0f, kChevronHalfWidth = 5.0f, kEdgeSightStep = 2.0f;
+static_assert(HudReadout::kEdgeMarkHalf == int32_t(kChevronTip) + 1);
 
 int32_t Clamp100(int32_t percent) { return std::clamp(percent, 0, 100); }
+
+// The edge arrow's head: its tip and the two corners of its base, and the
+// unit direction it points.
+struct Arrow {
+    float x[3] = {}, y[3] = {};
+    float dx = 0.0f, dy = 0.0f;
+
+    float Left() const { return std::min({x[0], x[1], x[2]}); }
+    float Right() const { return std::max({x[0], x[1], x[2]}); }
+    float Top() const { return std::min({y[0], y[1], y[2]}); }
+    float Bottom() const { return std::max({y[0], y[1], y[2]}); }
+};
 
 class Pen {
 public:
@@ -67,7 +90,7 @@ public:
     // The arrow on the line from the centre towards the mark, its tip as
     // near the screen's edge as the margin lets it and the kept places
     // allow: where it would cover one it slides in along the line.
-    void EdgeArrow(uint32_t colour, const HudMark& mark, const HudKeepClear& keepClear) const {
+    Arrow PlaceArrow(const HudMark& mark, const HudKeepClear& keepClear) const {
         const float cx = float(canvas_.width) * 0.5f, cy = float(canvas_.height) * 0.5f;
         const float dx = mark.dirX, dy = mark.dirY;
         const float reachX = std::max(cx - kArrowMargin, 1.0f), reachY = std::max(cy - kArrowMargin, 1.0f);
@@ -75,31 +98,32 @@ public:
         const float ty = dy != 0.0f ? reachY / std::fabs(dy) : 1e9f;
         const float nx = -dy, ny = dx;
         float t = std::min(tx, ty);
-        const auto corners = [&](float at, float (&x)[3], float (&y)[3]) {
-            const float tipX = cx + dx * at, tipY = cy + dy * at;
-            const float baseX = tipX - dx * kArrowLength, baseY = tipY - dy * kArrowLength;
-            x[0] = tipX, y[0] = tipY;
-            x[1] = baseX + nx * kArrowHalfWidth, y[1] = baseY + ny * kArrowHalfWidth;
-            x[2] = baseX - nx * kArrowHalfWidth, y[2] = baseY - ny * kArrowHalfWidth;
-        };
-        float x[3], y[3];
+        Arrow arrow;
+        arrow.dx = dx, arrow.dy = dy;
         for (;; t -= kArrowStep) {
-            corners(t, x, y);
-            const float left = std::min({x[0], x[1], x[2]}), right = std::max({x[0], x[1], x[2]});
-            const float top = std::min({y[0], y[1], y[2]}), bottom = std::max({y[0], y[1], y[2]});
-            if (!keepClear.Meets(left - kArrowRoom, top - kArrowRoom, right + kArrowRoom, bottom + kArrowRoom) ||
+            const float tipX = cx + dx * t, tipY = cy + dy * t;
+            const float baseX = tipX - dx * kArrowLength, baseY = tipY - dy * kArrowLength;
+            arrow.x[0] = tipX, arrow.y[0] = tipY;
+            arrow.x[1] = baseX + nx * kArrowHalfWidth, arrow.y[1] = baseY + ny * kArrowHalfWidth;
+            arrow.x[2] = baseX - nx * kArrowHalfWidth, arrow.y[2] = baseY - ny * kArrowHalfWidth;
+            if (!keepClear.Meets(arrow.Left() - kArrowRoom, arrow.Top() - kArrowRoom, arrow.Right() + kArrowRoom,
+                                 arrow.Bottom() + kArrowRoom) ||
                 t - kArrowStep < kArrowNearest) {
                 break;
             }
         }
-        // Filled by lines from the tip to the base's two halves, each bent
-        // in to the notch.
+        return arrow;
+    }
+    // Filled by lines from the tip to the base's two halves, each bent in to
+    // the notch.
+    void DrawArrow(uint32_t colour, const Arrow& arrow) const {
         const float notchAlong = kArrowLength - kArrowNotch;
-        const float notchX = x[0] - dx * notchAlong, notchY = y[0] - dy * notchAlong;
+        const float notchX = arrow.x[0] - arrow.dx * notchAlong, notchY = arrow.y[0] - arrow.dy * notchAlong;
         for (int32_t side = 1; side <= 2; ++side) {
             for (float f = 0.0f; f <= 1.0f; f += 1.0f / 32.0f) {
-                const float ex = x[side] + (notchX - x[side]) * f, ey = y[side] + (notchY - y[side]) * f;
-                Line(colour, x[0], y[0], ex, ey);
+                const float ex = arrow.x[side] + (notchX - arrow.x[side]) * f;
+                const float ey = arrow.y[side] + (notchY - arrow.y[side]) * f;
+                Line(colour, arrow.x[0], arrow.y[0], ex, ey);
             }
         }
     }
@@ -111,6 +135,16 @@ public:
                                   {x, y - kCrosshairReach, x, y - kCrosshairGap},
                                   {x, y + kCrosshairGap, x, y + kCrosshairReach}};
         for (const auto& [x0, y0, x1, y1] : arms) Line(colour, x0, y0, x1, y1);
+    }
+    // The sight held at the screen's edge: its arms, and beyond them a
+    // chevron pointing along (dx, dy) to where the guns point, off the
+    // screen.
+    void EdgeSight(uint32_t colour, float x, float y, float dx, float dy) const {
+        Crosshair(colour, x, y);
+        const float tipX = x + dx * kChevronTip, tipY = y + dy * kChevronTip;
+        const float baseX = x + dx * kChevronBase, baseY = y + dy * kChevronBase;
+        Line(colour, tipX, tipY, baseX - dy * kChevronHalfWidth, baseY + dx * kChevronHalfWidth);
+        Line(colour, tipX, tipY, baseX + dy * kChevronHalfWidth, baseY - dx * kChevronHalfWidth);
     }
 
 private:
@@ -159,6 +193,15 @@ void HudReadout::SetText(char (&to)[kNameChars + 1], const char* from) {
     to[length] = 0;
 }
 
+bool HudReadout::AddWeapon(const char* name, int32_t rounds, const char* refusal) {
+    if (weaponCount >= kWeaponLines) return false;
+    WeaponLine& line = weapons[weaponCount++];
+    SetText(line.name, name);
+    line.rounds = rounds;
+    SetText(line.refusal, refusal);
+    return true;
+}
+
 void HudReadout::TargetLine(char (&line)[kLineChars]) const {
     line[0] = 0;
     if (hasTarget) std::snprintf(line, sizeof line, "TARGET %s %05ldm", targetName, long(targetDistance));
@@ -205,38 +248,52 @@ int32_t HudReadout::Rows(int32_t width, int32_t height, Row (&rows)[kRows]) cons
     y = navY;
     if (hasNav) std::snprintf(add(kNavColour, right, y), kLineChars, "NAV %s %05ldm", navName, long(navDistance));
     if (weaponGroup > 0) {
-        std::snprintf(add(kInstrument, right, y += kLineStep), kLineChars, "GROUP %d %s", int(weaponGroup), weaponName);
-        char shots[24];
-        if (ammunition >= 0) {
-            std::snprintf(shots, sizeof shots, "AMMO %d", int(ammunition));
-        } else {
-            std::snprintf(shots, sizeof shots, "AMMO --");
-        }
-        char(&ammo)[kLineChars] = add(kText, right, y += kLineStep);
+        char(&group)[kLineChars] = add(kInstrument, right, y += kLineStep);
         if (lock >= 100) {
-            std::snprintf(ammo, kLineChars, "%-10s LOCKED", shots);
+            std::snprintf(group, kLineChars, "GROUP %d LOCKED", int(weaponGroup));
         } else if (lock >= 0) {
-            std::snprintf(ammo, kLineChars, "%-10s LOCK %3d%%", shots, int(lock));
+            std::snprintf(group, kLineChars, "GROUP %d LOCK %3d%%", int(weaponGroup), int(lock));
         } else {
-            std::snprintf(ammo, kLineChars, "%s", shots);
+            std::snprintf(group, kLineChars, "GROUP %d", int(weaponGroup));
         }
     } else {
         std::snprintf(add(kText, right, y += kLineStep), kLineChars, "NO WEAPON");
-        y += kLineStep;
     }
-    if (refusal[0] != 0) std::snprintf(add(kRefusalColour, right, y += kLineStep), kLineChars, "%s", refusal);
+    // Each weapon by name: a refused one with its refusal, a gun or rack
+    // with its rounds, a beam with the energy it fires on.
+    for (int32_t i = 0; i < std::min(weaponCount, kWeaponLines); ++i) {
+        const WeaponLine& weapon = weapons[i];
+        if (weapon.refusal[0] != 0) {
+            std::snprintf(add(kRefusalColour, right, y += kLineStep), kLineChars, "%s: %s", weapon.name,
+                          weapon.refusal);
+        } else if (weapon.rounds >= 0) {
+            std::snprintf(add(kText, right, y += kLineStep), kLineChars, "%s AMMO %d", weapon.name, int(weapon.rounds));
+        } else {
+            std::snprintf(add(kText, right, y += kLineStep), kLineChars, "%s ENERGY %3d%%", weapon.name,
+                          Clamp100(weaponLevel));
+        }
+    }
     return count;
 }
 
 void HudReadout::AddRows(HudLayout& layout, int32_t width, int32_t height) const {
     Row rows[kRows];
     const int32_t count = Rows(width, height, rows);
+    // A long row (a weapon's name with its refusal) brings the right column
+    // in from the edge, as far as the room left of it allows, so that it is
+    // read whole.
+    int32_t inward = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        if (rows[i].x == kLeftX) continue;
+        const int32_t end = rows[i].x + int32_t(FontStringWidth(rows[i].text)) + kRightMargin;
+        inward = std::max(inward, std::min(end - width, kRightColumnRoom));
+    }
     for (const bool left : {true, false}) {
         layout.BeginStack(HudLayout::kOpenUp);
         for (int32_t i = 0; i < count; ++i) {
             if ((rows[i].x == kLeftX) != left) continue;
             layout.BeginUnit();
-            layout.Text(rows[i].colour, rows[i].x, rows[i].y, rows[i].text);
+            layout.Text(rows[i].colour, left ? rows[i].x : rows[i].x - inward, rows[i].y, rows[i].text);
         }
     }
 }
@@ -244,13 +301,12 @@ void HudReadout::AddRows(HudLayout& layout, int32_t width, int32_t height) const
 bool HudReadout::CrosshairPlace(CanvasRect* place) const {
     if (!flying || aim.kind != HudMark::kOnScreen) return false;
     // The arms' ends, and the pixel a line may spread either side of them.
-    const int32_t reach = int32_t(kCrosshairReach) + 1;
-    *place = CanvasRect{int32_t(std::lround(aim.x)) - reach, int32_t(std::lround(aim.y)) - reach, 2 * reach + 1,
-                        2 * reach + 1};
+    *place = CanvasRect{int32_t(std::lround(aim.x)) - kSightHalf, int32_t(std::lround(aim.y)) - kSightHalf,
+                        2 * kSightHalf + 1, 2 * kSightHalf + 1};
     return true;
 }
 
-void HudReadout::DrawMarks(Canvas& canvas, HudKeepClear& keepClear) const {
+void HudReadout::DrawMarks(Canvas& canvas, HudKeepClear& keepClear, const HudKeepClear& rows) const {
     if (!flying || canvas.palette == nullptr) return;
     const Pen pen(canvas);
     CanvasRect sight;
@@ -272,5 +328,103 @@ void HudReadout::DrawMarks(Canvas& canvas, HudKeepClear& keepClear) const {
         pen.Line(kNavColour, x, yy + 6.0f, x - 6.0f, yy);
     }
     if (sighted) keepClear.Add(sight.x, sight.y, sight.width, sight.height);
-    if ((hasTarget || hasNav) && steer.kind == HudMark::kOffScreen) pen.EdgeArrow(steerColour, steer, keepClear);
+    const bool arrowed = (hasTarget || hasNav) && steer.kind == HudMark::kOffScreen;
+    Arrow arrow;
+    if (arrowed) {
+        arrow = pen.PlaceArrow(steer, keepClear);
+        pen.DrawArrow(steerColour, arrow);
+    }
+    if (sighted || aim.kind != HudMark::kOffScreen) return;
+
+    // The guns point off the screen: the sight is held at the edge where the
+    // aim line leaves it (straight out from the centre when the screen shows
+    // none of that line), slid back along the line until it is clear of the
+    // rows and the arrow; with no room anywhere along it, at the edge.
+    const float cx = float(canvas.width) * 0.5f, cy = float(canvas.height) * 0.5f;
+    const float inset = float(kEdgeMarkHalf + 1);
+    float fromX = cx, fromY = cy, toX = cx, toY = cy;
+    if (aimTrack.shown) {
+        fromX = aimTrack.fromX, fromY = aimTrack.fromY, toX = aimTrack.toX, toY = aimTrack.toY;
+    } else {
+        const float reachX = std::max(cx - inset, 0.0f), reachY = std::max(cy - inset, 0.0f);
+        const float tx = aim.dirX != 0.0f ? reachX / std::fabs(aim.dirX) : 1e9f;
+        const float ty = aim.dirY != 0.0f ? reachY / std::fabs(aim.dirY) : 1e9f;
+        const float t = std::min(tx, ty);
+        toX = cx + aim.dirX * t, toY = cy + aim.dirY * t;
+    }
+    // The chevron points out along the line, or straight out from the centre
+    // while the line runs too short on the screen to give a direction.
+    float dx = toX - fromX, dy = toY - fromY;
+    const float length = std::sqrt(dx * dx + dy * dy);
+    if (length > 1.0f) {
+        dx /= length, dy /= length;
+    } else {
+        dx = aim.dirX, dy = aim.dirY;
+    }
+    const float half = float(kEdgeMarkHalf) + float(HudKeepClear::kRoom);
+    const auto clear = [&](float x, float y) {
+        const bool onArrow = arrowed && x - half < arrow.Right() + kArrowRoom && x + half > arrow.Left() - kArrowRoom &&
+                             y - half < arrow.Bottom() + kArrowRoom && y + half > arrow.Top() - kArrowRoom;
+        return !onArrow && !rows.Meets(x - half, y - half, x + half, y + half);
+    };
+    float x = toX, y = toY;
+    for (float back = 0.0f; back <= length; back += kEdgeSightStep) {
+        const float atX = toX - dx * back, atY = toY - dy * back;
+        if (clear(atX, atY)) {
+            x = atX, y = atY;
+            break;
+        }
+    }
+    pen.EdgeSight(kInstrument, x, y, dx, dy);
+}
+
+HudTrack HudTrack::Of(const Camera& camera, const Vector3& start, const Vector3& end, float inset) {
+    HudTrack track;
+    if (camera.canvas == nullptr) return track;
+    Vector3 a, b;
+    g_mathRoutineTable.transformPoint(&start, &camera.transform.inverse, &a);
+    g_mathRoutineTable.transformPoint(&end, &camera.transform.inverse, &b);
+    for (const float v : {a.x, a.y, a.z, b.x, b.y, b.z}) {
+        if (!std::isfinite(v)) return track;
+    }
+    const float cx = float(camera.canvas->width) * 0.5f, cy = float(camera.canvas->height) * 0.5f;
+    const float hx = cx - inset, hy = cy - inset;
+    if (!(hx > 0.0f && hy > 0.0f)) return track;
+    const bool orthographic = (camera.flags & Camera::kFlagOrthographic) != 0;
+    // Each bound of the view is a quantity that runs linearly along the
+    // line and must not be negative; together they leave the stretch
+    // [lo, hi] of the line, 0 at its start and 1 at its end.
+    float lo = 0.0f, hi = 1.0f;
+    const auto keep = [&](float atStart, float atEnd) {
+        const float change = atEnd - atStart;
+        if (change == 0.0f) {
+            if (atStart < 0.0f) hi = -1.0f;
+            return;
+        }
+        const float t = -atStart / change;
+        if (change > 0.0f) {
+            lo = std::max(lo, t);
+        } else {
+            hi = std::min(hi, t);
+        }
+    };
+    // The room either side of the centre, where the point's depth scales it.
+    const float depthA = orthographic ? 1.0f : a.z, depthB = orthographic ? 1.0f : b.z;
+    if (!orthographic) keep(a.z - camera.nearZ, b.z - camera.nearZ);
+    for (const float side : {1.0f, -1.0f}) {
+        keep(hx * depthA - side * camera.scaleX * a.x, hx * depthB - side * camera.scaleX * b.x);
+        keep(hy * depthA - side * camera.scaleY * a.y, hy * depthB - side * camera.scaleY * b.y);
+    }
+    if (!(lo <= hi)) return track;
+    const auto project = [&](float t, float* x, float* y) {
+        const Vector3 at{a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t, a.z + (b.z - a.z) * t};
+        const float depth = orthographic ? 1.0f : at.z;
+        *x = cx + camera.scaleX * at.x / depth;
+        *y = cy - camera.scaleY * at.y / depth;
+    };
+    project(lo, &track.fromX, &track.fromY);
+    project(hi, &track.toX, &track.toY);
+    track.shown = std::isfinite(track.fromX) && std::isfinite(track.fromY) && std::isfinite(track.toX) &&
+                  std::isfinite(track.toY);
+    return track;
 }

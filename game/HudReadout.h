@@ -23,6 +23,19 @@ struct HudMark {
     static HudMark Of(const Camera& camera, const Vector3& world);
 };
 
+// The part of a line of the world that the screen shows, kept some pixels
+// inside its edges, as it runs across the screen from its end nearer the
+// line's start to the one nearer its end.
+struct HudTrack {
+    bool shown = false;
+    float fromX = 0.0f, fromY = 0.0f;
+    float toX = 0.0f, toY = 0.0f;
+
+    // The line from `start` to `end` as `camera` shows it on its canvas,
+    // `inset` pixels inside the edges; not shown when none of it is there.
+    static HudTrack Of(const Camera& camera, const Vector3& start, const Vector3& end, float inset);
+};
+
 // What the cockpit's instruments read this frame, gathered from the
 // player's ship and its systems by the flight frame and drawn by the HUD.
 // Speeds in m/s, distances in metres, the rest in percent.
@@ -39,19 +52,34 @@ struct HudReadout {
     // energy pool and the fuel.
     int32_t shieldPower = 0, enginePower = 0, weaponPower = 0;
     int32_t shieldLevel = 0, weaponLevel = 0, fuelLevel = 0;
-    // The chosen weapon group (0: none chosen or none left), the name of its
-    // first weapon and the shots it has left (-1: it never runs out).
+    // The weapon group the fire key fires (0: none chosen or none left).
     int32_t weaponGroup = 0;
-    char weaponName[kNameChars + 1] = {};
-    int32_t ammunition = -1;
+    // A weapon the rows tell: its name, the rounds it has left (-1: it
+    // never runs out and fires on the weapons' energy alone) and why it
+    // cannot fire now ("" while it can).
+    struct WeaponLine {
+        char name[kNameChars + 1] = {};
+        int32_t rounds = -1;
+        char refusal[kNameChars + 1] = {};
+    };
+    // The group's weapons that the trigger fires, then those that dropped
+    // out of it (spent, destroyed) saying why; with no group left to fire,
+    // the chosen group's dropped ones. More than kWeaponLines are not told.
+    static constexpr int32_t kWeaponLines = 6;
+    WeaponLine weapons[kWeaponLines];
+    int32_t weaponCount = 0;
     // A missile group's lock on the target in percent, locked from 100 up;
     // -1 when the group does not lock or nothing is targeted.
     int32_t lock = -1;
-    // Why the group's last shot was refused, while that holds; "" when none.
-    char refusal[kNameChars + 1] = {};
     // Where the crosshair goes: where a shot of a projectile group would
-    // go, else where the ship's nose points.
+    // go, else where the ship's nose points; on the screen only where the
+    // whole sight fits on it.
     HudMark aim;
+    // While the aim is off the screen: the part of the aim line, from the
+    // ship out, that the screen shows far enough inside its edges for the
+    // sight's edge mark; that mark is held at its far end, or slid back
+    // along it clear of the rows and the arrow.
+    HudTrack aimTrack;
 
     bool hasTarget = false;
     // The target's name, class, callsign and selected part as far as the
@@ -75,7 +103,8 @@ struct HudReadout {
     static void SetText(char (&to)[kNameChars + 1], const char* from);
     void SetTargetName(const char* name) { SetText(targetName, name); }
     void SetNavName(const char* name) { SetText(navName, name); }
-    void SetWeaponName(const char* name) { SetText(weaponName, name); }
+    // Adds a weapon to the rows; false when they have no room left for it.
+    bool AddWeapon(const char* name, int32_t rounds, const char* refusal);
 
     // A line of the instruments' text, its top left at (x, y).
     struct Row {
@@ -83,7 +112,10 @@ struct HudReadout {
         uint32_t colour = 0;   // 0xBBGGRR
         char text[kLineChars] = {};
     };
-    static constexpr int32_t kRows = 16;
+    static constexpr int32_t kRows = 11 + kWeaponLines;
+    // Pixels from the aim point out to the sight's last pixel, and to the
+    // edge mark's: the room each needs inside the screen's edges.
+    static constexpr int32_t kSightHalf = 13, kEdgeMarkHalf = 20;
 
     // The target line as the HUD draws it, "" without a target.
     void TargetLine(char (&line)[kLineChars]) const;
@@ -98,8 +130,10 @@ struct HudReadout {
     bool CrosshairPlace(CanvasRect* place) const;
     // The marks over the canvas: the crosshair, always whole (the rows make
     // way for it), the target's brackets and the nav point's diamond, then
-    // the edge arrow. The brackets keep clear of the places in `keepClear`
-    // (the rows and the scope), the arrow of those and of the crosshair,
-    // which `keepClear` gains. Needs the canvas's palette.
-    void DrawMarks(Canvas& canvas, HudKeepClear& keepClear) const;
+    // the edge arrow, and with the aim off the screen the sight's edge mark.
+    // The brackets keep clear of the places in `keepClear` (the rows and the
+    // scope), the arrow of those and of the crosshair, which `keepClear`
+    // gains, and the edge mark of the places in `rows` and of the arrow.
+    // Needs the canvas's palette.
+    void DrawMarks(Canvas& canvas, HudKeepClear& keepClear, const HudKeepClear& rows) const;
 };

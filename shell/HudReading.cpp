@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "display/Canvas.h"
 #include "engine/Random.h"
 #include "game/GameState.h"
 #include "game/HudReadout.h"
@@ -16,6 +17,7 @@
 #include "objects/systems/TargetingSystem.h"
 #include "objects/weapons/ProjectileWeapon.h"
 #include "objects/weapons/Weapon.h"
+#include "scene/Camera.h"
 #include "shell/RadarReading.h"
 #include "shell/RunTrace.h"
 #include "shell/TriggerGroup.h"
@@ -76,52 +78,42 @@ void ReadEnergy(Craft& ship, HudReadout* out) {
     out->shieldLevel = std::max(ShieldLeft(&ship), 0);
 }
 
-// The group the fire key fires, with the name of its first weapon and the
-// shots the group has left. That weapon, or null when nothing fires.
+// The group the fire key fires and each weapon the trigger fires with it,
+// with the rounds it has left and why it cannot fire now, if it cannot;
+// then those that dropped out of the group (a gun run dry, a launcher
+// destroyed), still saying why. With no group left to fire, the chosen
+// group's dropped ones tell why nothing fires. A dropped weapon of another
+// group than the one shown is not told: it would stand under a group it is
+// not about. The group's first weapon, or null when nothing fires.
 Weapon* ReadWeapons(Craft& ship, int32_t chosen, HudReadout* out) {
     const int32_t group = TriggerGroup(ship, chosen);
-    if (group == Weapon::kNoGroup) return nullptr;
-    Weapon* first = nullptr;
-    int64_t shots = 0;
-    for (ShipSystem* system = ship.GetSystem(ShipSystem::kAnyWeapon, nullptr); system != nullptr;
-         system = ship.GetSystem(ShipSystem::kAnyWeapon, system)) {
-        auto* const weapon = static_cast<Weapon*>(system);
-        if (!ship.FiredWithGroup(*weapon, group)) continue;
-        if (first == nullptr) first = weapon;
-        // A weapon that never runs out makes the whole group endless.
-        if (weapon->ammunition < 0 || shots < 0) {
-            shots = -1;
-        } else {
-            shots += weapon->ammunition;
-        }
-    }
-    if (first == nullptr) return nullptr;
+    const int32_t about = group != Weapon::kNoGroup ? group : chosen;
     out->weaponGroup = group;
-    out->SetWeaponName(first->name != nullptr && first->name[0] != 0 ? first->name : first->equipmentId);
-    out->ammunition = int32_t(std::min<int64_t>(shots, 999999));
-    return first;
-}
-
-// The refusal the pilot is told: a weapon of the group shown that was
-// refused and has not fired since, else one that dropped out of that group
-// (a gun run dry, a launcher destroyed), whose group it gave up with its
-// refusal. The chosen group's own is told only while nothing is left to
-// fire; under another group it would stand under a weapon it is not about.
-const char* Refusal(Craft& ship, int32_t shown, int32_t chosen) {
-    const int32_t about = shown != Weapon::kNoGroup ? shown : chosen;
     if (about <= Weapon::kNoGroup) return nullptr;
+    const auto* const energy = static_cast<const EnergySystem*>(ship.GetSystem(ShipSystem::kEnergy, nullptr));
+    Weapon* first = nullptr;
     for (const bool dropped : {false, true}) {
         for (ShipSystem* system = ship.GetSystem(ShipSystem::kAnyWeapon, nullptr); system != nullptr;
              system = ship.GetSystem(ShipSystem::kAnyWeapon, system)) {
-            const auto* const weapon = static_cast<const Weapon*>(system);
-            const char* const message = weapon->RefusalMessage();
-            if (message == nullptr || message[0] == 0 || ship.OnTurretBarrel(*weapon)) continue;
-            const bool member = dropped ? weapon->group == Weapon::kNoGroup && weapon->initialGroup == about
-                                        : weapon->group == about;
-            if (member) return message;
+            auto* const weapon = static_cast<Weapon*>(system);
+            const char* const refusal = weapon->Refusing(energy);
+            if (dropped) {
+                // A twin rack waiting outside the group for its turn has no
+                // refusal, and is not told until it takes the group over.
+                if (weapon->group != Weapon::kNoGroup || weapon->initialGroup != about || refusal == nullptr ||
+                    ship.OnTurretBarrel(*weapon)) {
+                    continue;
+                }
+            } else if (group == Weapon::kNoGroup || !ship.FiredWithGroup(*weapon, group)) {
+                continue;
+            }
+            if (!dropped && first == nullptr) first = weapon;
+            const char* const name =
+                weapon->name != nullptr && weapon->name[0] != 0 ? weapon->name : weapon->equipmentId;
+            out->AddWeapon(name, weapon->ammunition < 0 ? -1 : weapon->ammunition, refusal);
         }
     }
-    return nullptr;
+    return first;
 }
 
 // The group's first missile launcher whose missiles lock on (a lock class
@@ -155,6 +147,43 @@ bool SightPoint(const Craft& ship, const ProjectileWeapon& gun, const SpaceObjec
     return std::isfinite(point->x) && std::isfinite(point->y) && std::isfinite(point->z);
 }
 
+// Where the crosshair goes for any other group: along the nose.
+bool NosePoint(const Craft& ship, Vector3* point) {
+    Vector3 ahead{ship.world.matrix.rows[2][0], ship.world.matrix.rows[2][1], ship.world.matrix.rows[2][2]};
+    if (!(ahead.Length() > 0.0f)) return false;
+    ahead.Normalize();
+    *point = ship.Position();
+    point->AddAssign(ahead.Scaled(kAimDistance));
+    return true;
+}
+
+// The sight where the aim point shows while the whole of it fits on the
+// screen. Else the aim is off the screen, the way from the centre it lies,
+// and the sight's edge mark goes where the aim line from the ship out
+// leaves the screen: in the chase view at rest, the camera does not pitch
+// with the ship, and a nose a few degrees up sends the aim point over the
+// top edge while the line to it still climbs up the screen.
+void ReadAim(const Camera& camera, const Vector3& from, const Vector3& point, HudReadout* out) {
+    HudMark aim = HudMark::Of(camera, point);
+    if (aim.kind == HudMark::kOnScreen) {
+        const int32_t x = int32_t(std::lround(aim.x)), y = int32_t(std::lround(aim.y));
+        // The sight and a pixel round it.
+        const int32_t half = HudReadout::kSightHalf + 1;
+        if (x < half || y < half || x + half >= camera.canvas->width || y + half >= camera.canvas->height) {
+            const float dx = aim.x - float(camera.canvas->width) * 0.5f;
+            const float dy = aim.y - float(camera.canvas->height) * 0.5f;
+            const float length = std::sqrt(dx * dx + dy * dy);
+            aim.kind = HudMark::kOffScreen;
+            aim.dirX = length > 0.0f ? dx / length : 0.0f;
+            aim.dirY = length > 0.0f ? dy / length : 1.0f;
+        }
+    }
+    out->aim = aim;
+    if (aim.kind == HudMark::kOffScreen) {
+        out->aimTrack = HudTrack::Of(camera, from, point, float(HudReadout::kEdgeMarkHalf + 1));
+    }
+}
+
 void ReadTarget(const Camera& camera, Craft& ship, TargetingSystem& targeting, SpaceObject& target, HudReadout* out) {
     out->hasTarget = true;
     out->SetTargetName(targeting.GetTargetName());
@@ -185,7 +214,6 @@ void ReadHud(const GameState& game, const Camera& camera, HudReadout* out) {
     ReadEnergy(*ship, out);
     const int32_t chosen = game.playerControls.weaponGroup;
     Weapon* const first = ReadWeapons(*ship, chosen, out);
-    out->SetText(out->refusal, Refusal(*ship, out->weaponGroup, chosen));
 
     auto* const targeting = static_cast<TargetingSystem*>(ship->GetSystem(ShipSystem::kTargeting, nullptr));
     SpaceObject* const target = targeting != nullptr ? targeting->GetTarget() : nullptr;
@@ -194,18 +222,11 @@ void ReadHud(const GameState& game, const Camera& camera, HudReadout* out) {
         out->lock = std::max(targeting->GetLockStrength(rack, rack->lockClass), 0);
     }
 
-    Vector3 sight;
-    if (first != nullptr && first->typeId == Weapon::kProjectileWeapon &&
-        SightPoint(*ship, *static_cast<ProjectileWeapon*>(first), target, &sight)) {
-        out->aim = HudMark::Of(camera, sight);
-    } else {
-        Vector3 ahead{ship->world.matrix.rows[2][0], ship->world.matrix.rows[2][1], ship->world.matrix.rows[2][2]};
-        if (ahead.Length() > 0.0f) {
-            ahead.Normalize();
-            Vector3 aim = ship->Position();
-            aim.AddAssign(ahead.Scaled(kAimDistance));
-            out->aim = HudMark::Of(camera, aim);
-        }
+    Vector3 aim;
+    if ((first != nullptr && first->typeId == Weapon::kProjectileWeapon &&
+         SightPoint(*ship, *static_cast<ProjectileWeapon*>(first), target, &aim)) ||
+        NosePoint(*ship, &aim)) {
+        ReadAim(camera, ship->Position(), aim, out);
     }
 
     SpaceObject* const nav = ship->navTarget;

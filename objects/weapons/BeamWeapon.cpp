@@ -77,6 +77,10 @@ void BeamWeapon::EndLayers() {
     }
 }
 
+const char* BeamWeapon::Refusing(const EnergySystem* energy) const {
+    return cooling != 0 ? kCoolingDown : Weapon::Refusing(energy);
+}
+
 int32_t BeamWeapon::Fire(SceneObject* launchNode, SceneObject* targetNode) {
     if (owner == nullptr) return 0;
     auto* const energy = static_cast<EnergySystem*>(owner->GetSystem(kEnergy, nullptr));

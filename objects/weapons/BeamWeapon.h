@@ -29,6 +29,8 @@ public:
     ShipSystem* Clone(Craft* newOwner, int32_t newPartIndex) const override;
     int32_t GetPowerDraw() const override;
     int32_t Fire(SceneObject* launchNode, SceneObject* targetNode) override;
+    // "Cooling down" until it has cooled, else the common checks.
+    const char* Refusing(const EnergySystem* energy) const override;
     int32_t GetRange() const override { return range; }
     void UpdateWeapon(int32_t milliseconds) override;
 

@@ -98,28 +98,22 @@ void Weapon::Refuse(const char* message) {
     if (refusal != nullptr) std::memcpy(refusal, message, bytes);
 }
 
+const char* Weapon::Refusing(const EnergySystem* energy) const {
+    if (owner != nullptr && owner->empLevel > 0) return kEmpOverride;
+    if (damage == maxDamage && maxDamage > 0) return kDisabled;
+    if (ammunition == 0 && !UnlimitedAmmunition()) return kOutOfAmmo;
+    if (energy != nullptr && energyPerShot > energy->weaponPool) return kNoEnergy;
+    return nullptr;
+}
+
 int32_t Weapon::CanFire(EnergySystem* energy) {
     if (int64_t(Elapsed()) < int64_t(readyOffset)) return 0;
-    if (owner != nullptr && owner->empLevel > 0) {
-        Refuse(kEmpOverride);
-        return 0;
-    }
-    if (damage == maxDamage && maxDamage > 0) {
-        Refuse(kDisabled);
-        group = kNoGroup;
-        return 0;
-    }
-    if (ammunition == 0 && !UnlimitedAmmunition()) {
-        Refuse(kOutOfAmmo);
-        group = kNoGroup;
-        return 0;
-    }
-    if (energy != nullptr && energyPerShot > energy->weaponPool) {
-        Refuse(kNoEnergy);
-        return 0;
-    }
-    Refuse(nullptr);
-    return 1;
+    // The checks common to every kind, whatever a kind adds to what it tells.
+    const char* const refused = Weapon::Refusing(energy);
+    Refuse(refused);
+    // A destroyed or spent weapon leaves its group.
+    if (refused == kDisabled || refused == kOutOfAmmo) group = kNoGroup;
+    return refused == nullptr ? 1 : 0;
 }
 
 void Weapon::SpendShot(EnergySystem* energy) {

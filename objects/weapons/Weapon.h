@@ -57,6 +57,10 @@ public:
     virtual void UpdateWeapon(int32_t) {}
 
     int32_t CanFire(EnergySystem* energy);
+    // The refusal a shot would meet now, its refire delay apart, by the
+    // checks and texts of CanFire (a beam adds its cooling); null while it
+    // would leave. Changes nothing: the cockpit asks it every frame.
+    virtual const char* Refusing(const EnergySystem* energy) const;
     void SpendShot(EnergySystem* energy);
     // One round out of the magazine as a shot takes it, without its energy
     // or delay: a launch the host makes on its pilot's word, whose machine

@@ -126,7 +126,8 @@ TEST_F(HudReading, TheFlightFrameReadsEachInstrumentFromItsOwnSource) {
     char power[HudReadout::kLineChars];
     std::snprintf(power, sizeof power, "POWER SHD %3d%% ENG %3d%% WPN %3d%%\n", shieldShare, engineShare, weaponShare);
     for (const std::string row : {std::string(power), std::string("LEVEL SHD  55% WPN  30% FUEL  80%\n"),
-                                  std::string("HULL  75% SHIELD  40%\n"), std::string("AMMO 4 ")}) {
+                                  std::string("HULL  75% SHIELD  40%\n"), std::string("\nMissile Rack 1 AMMO 1\n"),
+                                  std::string("\nMine Layer 1 AMMO 3\n")}) {
         EXPECT_NE(drawn.find(row), std::string::npos) << row << "is not among the rows drawn:\n" << drawn;
     }
 }

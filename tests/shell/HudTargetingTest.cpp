@@ -51,10 +51,10 @@ protected:
         for (int32_t i = 0; i < 8 && Game().playerControls.weaponGroup != group; ++i) Press(kNextWeaponGroup);
         ASSERT_EQ(Game().playerControls.weaponGroup, group);
     }
-    // Where the ship's nose points 1,000 m out, on the screen.
-    HudMark Nose() {
+    // Where the ship's nose points this far out, on the screen.
+    HudMark Nose(float metres = 1000.0f) {
         Vector3 at = Ship().Position();
-        at.AddAssign(Axis(2).Scaled(1000.0f));
+        at.AddAssign(Axis(2).Scaled(metres));
         return HudMark::Of(*Game().flightCamera, at);
     }
 };
@@ -142,10 +142,11 @@ TEST_F(HudTargeting, AMissileGroupsLockGrowsWhileTheTargetStaysAhead) {
         Frame();
         ASSERT_GE(Readout().lock, last) << "the lock fell with the target ahead";
         last = Readout().lock;
-        locked = HasRow("AMMO 2     LOCKED");
+        locked = HasRow("GROUP 3 LOCKED");
+        EXPECT_TRUE(HasRow("Missile Rack 1 AMMO 2")) << Rows();
         if (!locked && last > 0 && last < 100) {
             char row[64];
-            std::snprintf(row, sizeof row, "AMMO 2     LOCK %3d%%", int(last));
+            std::snprintf(row, sizeof row, "GROUP 3 LOCK %3d%%", int(last));
             EXPECT_TRUE(HasRow(row)) << Rows();
         }
     }
@@ -173,15 +174,18 @@ TEST_F(HudTargeting, AMissileGroupReadsLockedFromAFullHundredAsItsMissilesHome) 
     struct Step {
         float lock;
         const char* row;
+        const char* rounds;
         bool homes;
     };
-    for (const Step& step : {Step{99.9f, "AMMO 2     LOCK  99%", false}, Step{100.0f, "AMMO 1     LOCKED", true}}) {
+    for (const Step& step : {Step{99.9f, "GROUP 3 LOCK  99%", "Missile Rack 1 AMMO 2", false},
+                             Step{100.0f, "GROUP 3 LOCKED", "Missile Rack 1 AMMO 1", true}}) {
         SCOPED_TRACE(step.row);
         for (int32_t frame = 0; frame < 25; ++frame) Frame();   // past the rack's refire delay
         Place(*raider, 0.0f, 0.0f, 900.0f);
         targeting->lock[rack->lockClass] = step.lock;
         Read();
         EXPECT_TRUE(HasRow(step.row)) << Rows();
+        EXPECT_TRUE(HasRow(step.rounds)) << Rows();
         Game().trackedPlayerMissile = nullptr;
         FillWeaponPool();
         Frame({kFire});
@@ -192,49 +196,92 @@ TEST_F(HudTargeting, AMissileGroupReadsLockedFromAFullHundredAsItsMissilesHome) 
 }
 
 // The laser fires its last shot and drops out of group 2 with "Out of ammo",
-// which the readout tells under the beam that is left; an EMP makes the
-// group refuse with "EMP damage override"; once the beam fires again its
-// refusal is gone and the dry laser's is told again; with the weapon pool
-// drained the beam says "Not enough energy".
+// which its row tells under the group and the beam that is left; an EMP
+// makes each weapon refuse with "EMP damage override" for as long as it
+// lasts, and then the dry laser's refusal is told again; with the weapon
+// pool drained the beam says "Not enough energy". Each refusal is told as
+// it comes to hold, before the trigger meets it.
 TEST_F(HudTargeting, TheCurrentGroupsRefusalShowsWhileItHolds) {
     Fly("strike.uli");
     Weapon* const laser = WeaponOfKind(Weapon::kGun);
     ASSERT_NE(laser, nullptr);
     ASSERT_EQ(laser->group, Weapon::kGunGroup);
-    EXPECT_EQ(std::string(Readout().refusal), "");
+    FillWeaponPool();
+    Read();
+    EXPECT_EQ(Rows().find(": "), std::string::npos) << "a refusal with the pool full\n" << Rows();
     laser->ammunition = 1;
-    const auto fire = [&](int32_t frames) {
-        for (int32_t frame = 0; frame < frames; ++frame) {
-            FillWeaponPool();
-            Frame({kFireGroup2});
-        }
-    };
     // Held past the moment a newly chosen group waits before its first shot.
-    fire(8);
+    for (int32_t frame = 0; frame < 8; ++frame) {
+        FillWeaponPool();
+        Frame({kFireGroup2});
+    }
     ASSERT_EQ(laser->group, Weapon::kNoGroup);
-    EXPECT_TRUE(HasRow("GROUP 2 Ion Beam 1")) << Rows();
-    EXPECT_TRUE(HasRow("Out of ammo")) << Rows();
+    EXPECT_TRUE(HasRow("GROUP 2")) << Rows();
+    EXPECT_NE(Rows().find("\nIon Beam 1 ENERGY "), std::string::npos) << Rows();
+    EXPECT_TRUE(HasRow("Laser Cannon: Out of ammo")) << Rows();
 
     Ship().empLevel = 300;
-    fire(1);
-    EXPECT_TRUE(HasRow("EMP damage override")) << Rows();
-    EXPECT_FALSE(HasRow("Out of ammo")) << Rows();
+    Read();
+    EXPECT_TRUE(HasRow("Ion Beam 1: EMP damage override")) << Rows();
+    EXPECT_TRUE(HasRow("Laser Cannon: EMP damage override")) << Rows();
 
     Ship().empLevel = 0;
-    fire(3);
-    EXPECT_FALSE(HasRow("EMP damage override")) << Rows();
-    EXPECT_TRUE(HasRow("Out of ammo")) << Rows();
+    Read();
+    EXPECT_EQ(Rows().find("EMP damage override"), std::string::npos) << Rows();
+    EXPECT_TRUE(HasRow("Laser Cannon: Out of ammo")) << Rows();
 
     SystemOf<EnergySystem>(Ship(), ShipSystem::kEnergy)->weaponPool = 0;
-    Frame({kFireGroup2});
-    EXPECT_TRUE(HasRow("Not enough energy")) << Rows();
+    Read();
+    EXPECT_TRUE(HasRow("Ion Beam 1: Not enough energy")) << Rows();
+}
+
+// The P101's gun run on the capital, as `vorn --random` flies it: group 2
+// holds the laser and the ion beam, and the fire key held fires the laser
+// while the beam waits for energy the laser leaves it. Each frame the rows
+// tell the laser's rounds as they go down and the beam's refusal by its
+// name, never that the group cannot fire while it fires; once the rounds
+// are spent the laser's row says so.
+TEST_F(HudTargeting, AMixedGroupsRowsTellEachWeaponThroughAGunRun) {
+    FlyRandom(RandomMissionGenerator::kDestroy);
+    auto* const capital = dynamic_cast<Craft*>(Named("Target"));
+    ASSERT_NE(capital, nullptr);
+    ASSERT_EQ(SystemOf<TargetingSystem>(Ship(), ShipSystem::kTargeting)->SelectTarget(capital), 1);
+    Weapon* const laser = WeaponOfKind(Weapon::kGun);
+    ASSERT_NE(laser, nullptr);
+    laser->ammunition = 60;
+    const int32_t hull = capital->hitPoints;
+    int32_t last = laser->ammunition, beamRefused = 0;
+    for (int32_t frame = 0; frame < 300 && laser->ammunition > 0; ++frame) {
+        Place(*capital, 0.0f, 0.0f, 1300.0f);
+        Frame({kFire});
+        SCOPED_TRACE("frame " + std::to_string(frame) + "\n" + Rows());
+        ASSERT_TRUE(HasRow("GROUP 2"));
+        if (laser->ammunition < last && laser->ammunition > 0) {
+            EXPECT_TRUE(HasRow("Laser Cannon AMMO " + std::to_string(laser->ammunition)));
+            EXPECT_EQ(Rows().find("Laser Cannon: "), std::string::npos) << "the laser told refused as it fires";
+        }
+        last = laser->ammunition;
+        const std::string rows = Rows();
+        const size_t refusal = rows.find("Not enough energy");
+        if (refusal != std::string::npos) {
+            EXPECT_EQ(rows.rfind("\nIon Beam 1: ", refusal), rows.rfind('\n', refusal)) << "a refusal not the beam's";
+            ++beamRefused;
+        }
+    }
+    ASSERT_EQ(laser->ammunition, 0) << "the laser never ran dry";
+    EXPECT_GT(beamRefused, 0) << "the beam was never told short of energy";
+    EXPECT_LT(capital->hitPoints, hull) << "the laser never hit";
+    Frame({kFire});
+    EXPECT_TRUE(HasRow("GROUP 2")) << Rows();
+    EXPECT_TRUE(HasRow("Laser Cannon: Out of ammo")) << Rows();
 }
 
 // A flak cannon in group 1: the crosshair stands where its shell goes,
 // drifting with the ship's own motion; on a raider within the targeting
 // cone the crosshair sits on it and the shell fired goes there; off the
-// cone the aim is the barrel's again. Reading the sight never touches the
-// cannon's own aim. Group 2's guns keep the fixed mark along the nose.
+// cone, or past the shell's reach, the aim is the barrel's again. Reading
+// the sight never touches the cannon's own aim. Group 2's guns keep the
+// fixed mark along the nose.
 TEST_F(HudTargeting, AProjectileGroupsCrosshairStandsWhereItsShotGoes) {
     Fly("strike.uli");
     const int32_t damage[5] = {60, 40, 0, 0, 30};
@@ -288,6 +335,25 @@ TEST_F(HudTargeting, AProjectileGroupsCrosshairStandsWhereItsShotGoes) {
     Read();
     EXPECT_EQ(flak->aimOverride, 1) << "reading the sight cleared the cannon's aim";
     EXPECT_TRUE(Near(Readout().aim, Nose(), 1.0f));
+
+    // On the nose but past as far as a shell flies in its life, the raider
+    // is not aimed at: the sight stays on the barrel's line, and the shell
+    // fired goes along it.
+    for (int32_t frame = 0; frame < 20; ++frame) Frame();   // past the cannon's refire delay
+    const float past = float(flak->GetRange()) + 400.0f;
+    Place(*raider, 0.04f * past, 0.02f * past, past);
+    Ship().velocity = {};
+    Read();
+    EXPECT_TRUE(Near(Readout().aim, Nose(Ship().DistanceTo(*raider)), 1.0f))
+        << "the sight is laid on a raider out of reach";
+    FillWeaponPool();
+    const int32_t flying = Game().projectiles.Count();
+    Game().commands.Capture(fire);
+    HandleFlightInput(Game(), FlightShot::kFrameMs);
+    ASSERT_EQ(Game().projectiles.Count(), flying + 1) << "no second shell went out: " << Rows();
+    shot = Game().projectiles[Game().projectiles.Count() - 1]->velocity;
+    shot.Normalize();
+    EXPECT_GT(shot.Dot(Axis(2)), 0.9998f) << "the shell was aimed at a raider out of reach";
 }
 
 }  // namespace

@@ -71,7 +71,8 @@ protected:
             weapon->damage = weapon->maxDamage;
         }
     }
-    bool Starts(const std::string& row, const char* head) { return row.rfind(head, 0) == 0; }
+    // Whether any row tells this.
+    bool Tells(const char* text) { return Rows().find(text) != std::string::npos; }
 };
 
 // A fresh flight names the first group the ship fires; one press of W
@@ -79,13 +80,13 @@ protected:
 TEST_F(TriggerGroup, OnePressOfWMovesTheRowsToTheGroupTheTriggerFiresNext) {
     Fly("strike.uli");
     const std::string first = GroupRow();
-    EXPECT_TRUE(Starts(first, "GROUP 2 ")) << Rows();
+    EXPECT_EQ(first, "GROUP 2") << Rows();
     Press(kNextWeaponGroup);
-    EXPECT_TRUE(Starts(GroupRow(), "GROUP 3 ")) << Rows();
+    EXPECT_EQ(GroupRow(), "GROUP 3") << Rows();
     EXPECT_EQ(FiredWhileHeld(3), std::set<int32_t>{Weapon::kMissileGroup});
 
     Press(kNextWeaponGroup);
-    EXPECT_TRUE(Starts(GroupRow(), "GROUP 4 ")) << Rows();
+    EXPECT_EQ(GroupRow(), "GROUP 4") << Rows();
     EXPECT_EQ(FiredWhileHeld(3), std::set<int32_t>{Weapon::kObjectGroup});
     // Past the last group the choice comes round to the guns.
     Press(kNextWeaponGroup);
@@ -98,12 +99,12 @@ TEST_F(TriggerGroup, OnePressOfWMovesTheRowsToTheGroupTheTriggerFiresNext) {
 TEST_F(TriggerGroup, WhenTheMissilesRunDryTheRowsNameTheGroupTheTriggerFiresInstead) {
     Fly("strike.uli");
     Press(kNextWeaponGroup);
-    ASSERT_TRUE(Starts(GroupRow(), "GROUP 3 ")) << Rows();
+    ASSERT_EQ(GroupRow(), "GROUP 3") << Rows();
     ASSERT_EQ(ShotsLeft(Weapon::kMissileGroup), 4);   // two racks of two
     EmptyGroup(Weapon::kMissileGroup);
     const std::string named = GroupRow();
-    EXPECT_TRUE(Starts(named, "GROUP 4 ")) << Rows();
-    EXPECT_FALSE(HasRow("Out of ammo")) << Rows();
+    EXPECT_EQ(named, "GROUP 4") << Rows();
+    EXPECT_FALSE(Tells("Out of ammo")) << Rows();
     EXPECT_EQ(FiredWhileHeld(3), std::set<int32_t>{Weapon::kObjectGroup});
     EXPECT_EQ(GroupRow(), named);
 }
@@ -115,26 +116,63 @@ TEST_F(TriggerGroup, ARefusalIsToldUnderTheGroupItIsAboutUntilNothingIsLeft) {
     Fly("strike.uli");
     Press(kNextWeaponGroup);
     Press(kNextWeaponGroup);
-    ASSERT_TRUE(Starts(GroupRow(), "GROUP 4 ")) << Rows();
+    ASSERT_EQ(GroupRow(), "GROUP 4") << Rows();
     Destroy(Weapon::kObjectGroup);
     Frame({kFire});
     Frame();
     // The mine layer refused and left its group; the next round the four is the guns'.
-    EXPECT_TRUE(Starts(GroupRow(), "GROUP 2 ")) << Rows();
-    EXPECT_FALSE(HasRow("Weapon disabled")) << Rows();
+    EXPECT_EQ(GroupRow(), "GROUP 2") << Rows();
+    EXPECT_FALSE(Tells("Weapon disabled")) << Rows();
 
     Destroy(Weapon::kGunGroup);
     FillWeaponPool();
     Frame({kFire});
     Frame();
-    EXPECT_TRUE(Starts(GroupRow(), "GROUP 3 ")) << Rows();
-    EXPECT_FALSE(HasRow("Weapon disabled")) << Rows();
+    EXPECT_EQ(GroupRow(), "GROUP 3") << Rows();
+    EXPECT_FALSE(Tells("Weapon disabled")) << Rows();
 
     EmptyGroup(Weapon::kMissileGroup);
     EXPECT_EQ(GroupRow(), "") << Rows();
     EXPECT_TRUE(HasRow("NO WEAPON")) << Rows();
-    EXPECT_TRUE(HasRow("Out of ammo")) << Rows();
+    EXPECT_TRUE(HasRow("Missile Rack 1: Out of ammo")) << Rows();
     EXPECT_EQ(FiredWhileHeld(3), std::set<int32_t>{});
+}
+
+// Every weapon of the ship moved into the last group, the mine layer's: a
+// fresh flight names that group and each weapon in it, the trigger fires
+// them, and W, finding no other group round the four, stays on it.
+TEST_F(TriggerGroup, AShipWhoseWeaponsAreAllInTheLastGroupFiresThemAndWComesRoundToIt) {
+    Fly("strike.uli");
+    std::multiset<std::string> names;
+    std::map<Weapon*, int32_t> rounds;
+    for (ShipSystem* system = Ship().GetSystem(ShipSystem::kAnyWeapon, nullptr); system != nullptr;
+         system = Ship().GetSystem(ShipSystem::kAnyWeapon, system)) {
+        auto* const weapon = static_cast<Weapon*>(system);
+        weapon->group = weapon->initialGroup = Weapon::kObjectGroup;
+        names.insert(weapon->name != nullptr && weapon->name[0] != 0 ? weapon->name : weapon->equipmentId);
+        if (weapon->ammunition >= 0) rounds[weapon] = weapon->ammunition;
+    }
+    ASSERT_GE(names.size(), 3u);
+    FillWeaponPool();
+    Frame();
+    ASSERT_EQ(GroupRow(), "GROUP 4") << Rows();
+    // The rows after the group's name each name one of its weapons.
+    const std::string rows = Rows();
+    std::multiset<std::string> named;
+    for (size_t at = rows.find("GROUP 4\n") + 8; at < rows.size(); at = rows.find('\n', at) + 1) {
+        const std::string row = rows.substr(at, rows.find('\n', at) - at);
+        for (const std::string& name : std::set<std::string>(names.begin(), names.end())) {
+            if (row.rfind(name + " ", 0) == 0 || row.rfind(name + ":", 0) == 0) named.insert(name);
+        }
+    }
+    EXPECT_EQ(named, names) << rows;
+    EXPECT_EQ(FiredWhileHeld(10), std::set<int32_t>{Weapon::kObjectGroup});
+    for (const auto& [weapon, before] : rounds) {
+        EXPECT_LT(weapon->ammunition, before) << weapon->equipmentId << " never fired";
+    }
+    Press(kNextWeaponGroup);
+    EXPECT_EQ(GroupRow(), "GROUP 4") << Rows();
+    EXPECT_EQ(FiredWhileHeld(10), std::set<int32_t>{Weapon::kObjectGroup});
 }
 
 }  // namespace

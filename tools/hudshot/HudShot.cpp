@@ -87,9 +87,10 @@ void FillRadar(RadarPicture& radar, const Palette& palette, const Vector3& targe
     }
 }
 
-// A ship flying ahead at half throttle with its second group chosen, seen
-// from the cockpit: the camera at the origin looking down +z. The lit HUD
-// has the missile group chosen instead, locking on and refused.
+// A ship flying ahead at half throttle with its second group chosen, its
+// laser firing and its beam short of energy, seen from the cockpit: the
+// camera at the origin looking down +z. The lit HUD has the missile group
+// chosen instead, locking on, its first rack spent.
 void FillInstruments(HudReadout& readout, const Camera& camera, HudShotScene scene, const Palette& palette) {
     readout = HudReadout{};
     readout.flying = true;
@@ -103,11 +104,13 @@ void FillInstruments(HudReadout& readout, const Camera& camera, HudShotScene sce
     readout.fuelLevel = 97;
     const bool lit = scene == HudShotScene::kLit || scene == HudShotScene::kCrowded;
     readout.weaponGroup = lit ? 3 : 2;
-    readout.SetWeaponName(lit ? "Missile Rack 1" : "Laser Cannon");
-    readout.ammunition = lit ? 4 : 240;
     if (lit) {
+        readout.AddWeapon("Missile Rack 1", 0, "Out of ammo");
+        readout.AddWeapon("Missile Rack 1", 2, nullptr);
         readout.lock = 64;
-        readout.SetText(readout.refusal, "Not enough energy");
+    } else {
+        readout.AddWeapon("Laser Cannon", 240, nullptr);
+        readout.AddWeapon("Ion Beam 1", -1, "Not enough energy");
     }
     readout.aim = HudMark::Of(camera, Vector3{0.0f, 0.0f, 1000.0f});
     readout.hasNav = true;

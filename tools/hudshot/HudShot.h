@@ -13,7 +13,7 @@ inline constexpr const char* kHudFontFile = "cockpitf.iff";
 // on (the six indicators, the four damage gauges, a warning, a chat
 // message, a radio message with its speaker, hits on all four shield
 // facings, a rearm charge, the instruments with a missile group locking on
-// a target ahead and refused, and the radar's scope with its contacts) over
+// a target ahead, its first rack spent, and the radar's scope with its contacts) over
 // a test background of coloured bands. kCrowded: the same over black space,
 // for any screen size. The others show the instruments in flight over black
 // space, the scope among them: a target ahead under its brackets, a target
