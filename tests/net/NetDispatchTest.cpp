@@ -774,86 +774,44 @@ TEST_F(NetDefinitionsTest, APilotsShipTakesItsGamesSideAndKillsScoreAcrossTeams)
     }
 }
 
-// A collision is the host's to judge, by the masses of the hulls it made:
-// an announced mass of 2^31 rams as the hull's own mass does.
-TEST_F(NetDefinitionsTest, AnAnnouncedMassRamsAsTheHullsOwn) {
-    struct Rammed : SpaceObject {
-        using SpaceObject::SpaceObject;
-        int32_t TakeDamage(int32_t, const DamageRecord& record, SpaceObject*) override {
-            taken = record;
-            return 0;
-        }
-        DamageRecord taken;
-    };
-    RecordingNetSession& host = Session(true);
-    host.AddPlayer(2, "Ace", -1);
-    host.AddPlayer(3, "Ace", -1);
-    std::vector<uint8_t> heavy = Announce(3);
-    PacketWriter(heavy.data(), uint32_t(heavy.size())).F32(12, 2147483648.0f);
-    Deliver(host, 2, Announce(2));
-    Deliver(host, 3, heavy);
-    ASSERT_EQ(Named("Ace").size(), 2u);
-    auto* const capital = builder_.SpawnAs<Rammed>(builder_.Ball("HULL", 50.0f), 3);
-    capital->SetMass(5000.0f);
-    const auto ram = [&](SpaceObject& rammer) {
-        rammer.collisionPartner = capital;
-        rammer.speed = 300.0f;
-        rammer.ApplyImpact(0);
-        return std::vector<int32_t>(capital->taken.amounts, capital->taken.amounts + 5);
-    };
-    const std::vector<int32_t> light = ram(*Named("Ace")[0]);
-    EXPECT_GT(light[0], 5);
-    EXPECT_EQ(ram(*Named("Ace")[1]), light);
-    builder_.Remove(capital);
-}
-
 // A missile a member fires is asked of the host, which launches it from
 // the member's own flying ship, from a rack with a round left, as the
 // rack's missiles leave, with their warhead: nothing the request says of
 // its place, speed or strength counts. The host flies it and judges its
-// hits: it goes off on the ship it flies into as one of the host's own.
+// hits: it goes off on the ship it flies into as one of the host's own,
+// and collisions by the masses of the hulls it made: one announced at 2^31
+// rams as its hull's own mass does.
 TEST_F(NetDefinitionsTest, AMembersMissileLeavesItsOwnRackAndStrikesAsItsDefinitionSays) {
     RecordingNetSession& host = Session(true);
     settings_.gameType = NetGameSettings::kCooperative;
     host.AddPlayer(2, "Ace", -1);
     host.AddPlayer(3, "Bob", -1);
     host.AddPlayer(4, "Cid", -1);
+    std::vector<uint8_t> heavy = Announce(4);
+    PacketWriter(heavy.data(), uint32_t(heavy.size())).F32(12, 2147483648.0f);
     Deliver(host, 3, Announce(3));
-    Deliver(host, 4, Announce(4));
+    Deliver(host, 4, heavy);
     ASSERT_EQ(Named("Ace").size(), 2u);
     auto* const bob = static_cast<Craft*>(Named("Ace")[0]);
-    auto* const cid = static_cast<Craft*>(Named("Ace")[1]);
-    // Cid's ship carries no missile rack; Bob's are full.
-    std::vector<MissileLauncher*> racks;
-    for (ShipSystem* system : cid->GetWeaponList()) {
-        if (system->typeId == Weapon::kMissileLauncher) static_cast<Weapon*>(system)->ammunition = 0;
+    std::vector<Weapon*> racks[2];
+    for (int i = 0; i < 2; ++i) {
+        for (ShipSystem* system : static_cast<Craft*>(Named("Ace")[i])->GetWeaponList()) {
+            if (system->typeId == Weapon::kMissileLauncher) racks[i].push_back(static_cast<Weapon*>(system));
+        }
     }
-    for (ShipSystem* system : bob->GetWeaponList()) {
-        if (system->typeId == Weapon::kMissileLauncher) racks.push_back(static_cast<MissileLauncher*>(system));
-    }
-    ASSERT_EQ(racks.size(), 2u);
-    const auto rounds = [&] { return racks[0]->ammunition + racks[1]->ammunition; };
+    for (Weapon* rack : racks[1]) rack->ammunition = 0;   // Cid's are empty
+    ASSERT_EQ(racks[0].size(), 2u);
+    const auto rounds = [&] { return racks[0][0]->ammunition + racks[0][1]->ammunition; };
     const int32_t full = rounds();
-    ASSERT_GT(full, 0);
 
-    // Each asks for a missile 5 km off, aimed at a prey there, every
-    // damage word at its top.
-    Craft* const far = builder_.SpawnAs<Craft>(builder_.Ball("FAR", 20.0f), 3);
-    far->type = SpaceObject::kTypeAiShip;
-    far->uoid = 600;
-    far->Activate(0);
-    far->collisionDelay = 0;
-    far->UpdateVisibility();
-    far->SetPositionFlags(bob->Position().Sum(Vector3{0.0f, 0.0f, 5000.0f}), Transform::kAllFlags | 0x10);
-    far->hitPoints = far->maxHitPoints = 1000;
+    // Each asks for a missile of every damage word at its top, 5 km off,
+    // flying on at the fastest.
     SpaceObject* const asked =
         DefinitionLibrary::Current().LoadObjectDefinition("Missile 29", nullptr, SpaceObject::kTypeMissile, 0);
     ASSERT_NE(asked, nullptr);
-    auto* const shaped = static_cast<Missile*>(asked);
-    for (int32_t& amount : shaped->damage.amounts) amount = 1 << 20;
-    shaped->owner = bob;
-    shaped->target = far;
-    asked->SetPositionFlags(far->Position().Sum(Vector3{0.0f, 0.0f, -30.0f}), Transform::kAllFlags | 0x10);
+    for (int32_t& amount : static_cast<Missile*>(asked)->damage.amounts) amount = 1 << 20;
+    static_cast<Missile*>(asked)->owner = bob;
+    asked->SetPositionFlags(bob->Position().Sum(Vector3{0.0f, 0.0f, 5000.0f}), Transform::kAllFlags | 0x10);
     asked->velocity = {0.0f, 0.0f, 400.0f};
     NetPacket request;
     request.BuildObjectPacket(kCreationRequest, asked);
@@ -866,12 +824,14 @@ TEST_F(NetDefinitionsTest, AMembersMissileLeavesItsOwnRackAndStrikesAsItsDefinit
         }
         return found;
     };
-    Deliver(host, 2, bytes);   // Ace has no ship at all
-    Deliver(host, 4, bytes);   // Cid's has no rack with a round
-    Deliver(host, 9, bytes);   // nobody's
+    std::vector<uint8_t> unlaunchable = bytes;   // of a kind no launcher of Bob's launches
+    PacketWriter(unlaunchable.data(), uint32_t(unlaunchable.size())).Text(20, 16, "Capital");
+    Deliver(host, 3, unlaunchable);
+    for (const uint32_t from : {2u, 4u, 9u}) Deliver(host, from, bytes);   // no ship, no round, nobody
     EXPECT_TRUE(launched().empty());
 
-    // Bob's: from his rack, at the rack's speed, with its warhead; a round gone.
+    // Bob's: from his rack, at the rack's speed, with its warhead, a round
+    // gone, and every machine told of it.
     InstallNetworkHooks();
     Deliver(host, 3, bytes);
     GameState::SetNetworkHooks(GameState::NetworkHooks{});
@@ -880,28 +840,22 @@ TEST_F(NetDefinitionsTest, AMembersMissileLeavesItsOwnRackAndStrikesAsItsDefinit
     EXPECT_EQ(rounds(), full - 1);
     EXPECT_LT(missile->DistanceTo(*bob), 2.0f * bob->Radius());
     EXPECT_LE(missile->velocity.Length(), missile->velocityCap / 3.0f + bob->velocity.Length() + 0.01f);
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(missile->damage.amounts[i], racks[0]->damageRecord.amounts[i]) << i;
-    EXPECT_EQ(missile->owner.Get(), bob);
-    // Every machine is told of it, the asking member too.
-    ASSERT_FALSE(host.sent.empty());
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(missile->damage.amounts[i], racks[0][0]->damageRecord.amounts[i]) << i;
     EXPECT_EQ(PacketReader(host.sent.back().bytes.data(), 8).U16(0), kObjectCreate);
     EXPECT_EQ(host.sent.back().to, RecordingNetSession::kToAll);
 
-    // It flies into what stands ahead of the rack, not 5 km off, and the
-    // racks give out: no round, no missile.
+    // It goes off on what stands ahead of the rack; the racks give out.
     Craft* const prey = builder_.SpawnAs<Craft>(builder_.Ball("PREY", 5.0f), 3);
     prey->type = SpaceObject::kTypeAiShip;
     prey->Activate(0);
     prey->collisionDelay = 0;
     prey->UpdateVisibility();
-    prey->SetPositionFlags(missile->Position().Sum(missile->velocity.Scaled(1.0f)), Transform::kAllFlags | 0x10);
+    prey->SetPositionFlags(missile->Position().Sum(missile->velocity), Transform::kAllFlags | 0x10);
     for (int32_t frame = 0; frame < 60 && missile->active != 0; ++frame) {
         builder_.Clock().Advance(50);
         builder_.Game().Simulate();
     }
-    EXPECT_EQ(missile->active, 0u);
     EXPECT_EQ(missile->collisionPartner.Get(), prey);
-    EXPECT_EQ(far->hitPoints, 1000);
     for (int32_t i = 0; i < 2 * full; ++i) {
         builder_.Clock().Advance(NetSession::kObjectWindowMs);
         Deliver(host, 3, bytes);
@@ -909,7 +863,27 @@ TEST_F(NetDefinitionsTest, AMembersMissileLeavesItsOwnRackAndStrikesAsItsDefinit
     EXPECT_EQ(rounds(), 0);
     EXPECT_LE(launched().size(), size_t(full));
     builder_.Remove(prey);
-    builder_.Remove(far);
+
+    struct Rammed : SpaceObject {
+        using SpaceObject::SpaceObject;
+        int32_t TakeDamage(int32_t, const DamageRecord& record, SpaceObject*) override {
+            taken = record;
+            return 0;
+        }
+        DamageRecord taken;
+    };
+    auto* const capital = builder_.SpawnAs<Rammed>(builder_.Ball("HULL", 50.0f), 3);
+    capital->SetMass(5000.0f);
+    std::vector<int32_t> rams[2];
+    for (int i = 0; i < 2; ++i) {
+        Named("Ace")[i]->collisionPartner = capital;
+        Named("Ace")[i]->speed = 300.0f;
+        Named("Ace")[i]->ApplyImpact(0);
+        rams[i].assign(capital->taken.amounts, capital->taken.amounts + 5);
+    }
+    EXPECT_GT(rams[0][0], 5);
+    EXPECT_EQ(rams[1], rams[0]);
+    builder_.Remove(capital);
 }
 
 }  // namespace
