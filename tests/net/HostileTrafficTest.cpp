@@ -17,9 +17,7 @@
 #include "net/NetGameSettings.h"
 #include "net/NetworkHooks.h"
 #include "objects/ships/Craft.h"
-#include "objects/space/Decoy.h"
-#include "objects/space/Mine.h"
-#include "objects/space/Missile.h"
+#include "objects/space/NetObjectState.h"
 #include "objects/systems/CountermeasureSystems.h"
 #include "objects/weapons/Weapon.h"
 #include "objects/space/WorldPass.h"
@@ -255,14 +253,9 @@ protected:
     std::vector<SpaceObject*> LaunchedBy(const SpaceObject* ship) const {
         std::vector<SpaceObject*> found;
         for (SpaceObject* o : builder_.World()) {
-            const auto* const missile = dynamic_cast<const Missile*>(o);
-            const auto* const mine = dynamic_cast<const Mine*>(o);
-            const auto* const decoy = dynamic_cast<const Decoy*>(o);
-            const SpaceObject* const owner = missile != nullptr ? missile->owner.Get()
-                                             : mine != nullptr  ? mine->owner.Get()
-                                             : decoy != nullptr ? decoy->owner.Get()
-                                                                : nullptr;
-            if (owner != nullptr && owner == ship) found.push_back(o);
+            NetObjectState state;
+            o->FillNetState(state);
+            if (o != ship && state.owner == ship) found.push_back(o);
         }
         return found;
     }

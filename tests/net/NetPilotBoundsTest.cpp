@@ -290,7 +290,7 @@ TEST_F(NetPilotBoundsTest, AHullTheGameOffersNoPilotIsReplacedByTheOfferedOne) {
 }
 
 // Announced again in a flight, a pilot's ship is the one the host made:
-// the same copy, where its reports put it, with the hull, rounds, start and
+// the same copy, where its reports put it, with the hull, systems, start and
 // allowances it had, and still a pilot's ship whatever its reports called
 // it. One that left the flight (a jump, an eject) or died stays out of it,
 // moved by no report, and nothing new flies in its place; an eject under
@@ -300,14 +300,10 @@ TEST_F(NetPilotBoundsTest, AnnouncedAgainAShipIsTheOneTheHostMadeAndNothingComes
     ASSERT_NE(first, nullptr);
     const Vector3 start{first->spawnPoint[0], first->spawnPoint[1], first->spawnPoint[2]};
     const GunWeapon* gun = nullptr;
-    std::vector<Weapon*> racks;
     for (ShipSystem* weapon : first->GetWeaponList()) {
         if (gun == nullptr && weapon->typeId == Weapon::kGun) gun = static_cast<GunWeapon*>(weapon);
-        if (weapon->typeId == Weapon::kMissileLauncher) racks.push_back(static_cast<Weapon*>(weapon));
     }
     ASSERT_NE(gun, nullptr);
-    ASSERT_EQ(racks.size(), 2u);
-    const auto rounds = [&] { return racks[0]->ammunition + racks[1]->ammunition; };
     const auto fire = [&](Craft& from) {
         DamageRecord damage = gun->damageRecord;
         damage.source = &from;
@@ -319,7 +315,7 @@ TEST_F(NetPilotBoundsTest, AnnouncedAgainAShipIsTheOneTheHostMadeAndNothingComes
     };
     // Past the ship window, so that a second announcement is heard: the
     // member, under fire at a quarter of its hull, spends all the flight
-    // and fire it has in hand and a missile, and calls its ship a plain craft.
+    // and fire it has in hand, and calls its ship a plain craft.
     builder_.Clock().Advance(NetSession::kShipWindowMs);
     const Vector3 spent = first->Position().Sum(Vector3{0.0f, 0.0f, Held()});
     Transform place = PlaceOf(*first);
@@ -334,31 +330,15 @@ TEST_F(NetPilotBoundsTest, AnnouncedAgainAShipIsTheOneTheHostMadeAndNothingComes
     EXPECT_EQ(fire(*first), 1);
     EXPECT_EQ(fire(*first), 1);
     EXPECT_EQ(fire(*first), 0);
-    SpaceObject* const missile =
-        DefinitionLibrary::Current().LoadObjectDefinition("Missile 29", nullptr, SpaceObject::kTypeMissile, 0);
-    ASSERT_NE(missile, nullptr);
-    NetPacket launch;
-    launch.BuildObjectPacket(kCreationRequest, missile);
-    builder_.Remove(missile);
-    std::vector<uint8_t> launched = Built(launch);
-    PacketWriter(launched.data(), uint32_t(launched.size())).I32(136, first->uoid);   // its owner
-    const int32_t full = rounds();
-    Deliver(*host_, kMember, launched);
-    ASSERT_EQ(rounds(), full - 1);
+    first->GetWeaponList()[0]->damage = 1;   // a mark no new copy carries
 
     EXPECT_EQ(Announce("Capital"), first);
     EXPECT_EQ(first->type, SpaceObject::kTypeAiShip);
     EXPECT_NEAR(Apart(first->Position(), spent), 0.0f, 0.01f);
     EXPECT_EQ(first->hitPoints, hull);
-    EXPECT_EQ(rounds(), full - 1);
+    EXPECT_EQ(first->GetWeaponList()[0]->damage, 1);
     EXPECT_EQ(fire(*first), 0);
     EXPECT_EQ(Apart(Vector3{first->spawnPoint[0], first->spawnPoint[1], first->spawnPoint[2]}, start), 0.0f);
-    // A second on, it flies and fires again.
-    builder_.Clock().Advance(1000);
-    const Vector3 on = spent.Sum(Vector3{0.0f, 0.0f, 300.0f});
-    Fly(*first, on);
-    EXPECT_NEAR(Apart(first->Position(), on), 0.0f, 0.01f);
-    EXPECT_EQ(fire(*first), 1);
 
     // Two pilots strike the next one in turn; it is ejected from.
     Craft* const striker = Announce("P101", kMember + 10);
@@ -370,23 +350,15 @@ TEST_F(NetPilotBoundsTest, AnnouncedAgainAShipIsTheOneTheHostMadeAndNothingComes
         Craft* const ship = Announce("P101", dpid);
         ASSERT_NE(ship, nullptr);
         SpaceObject* const gate = how == 0 ? Gate(ship->Position().Sum(Vector3{0.0f, 0.0f, 150.0f})) : nullptr;
-        if (how == 1) {
-            host_->NoteHit(ship->uoid, striker);
+        for (Craft* const attacker : {striker, last, striker, last}) {
+            if (how == 1) host_->NoteHit(ship->uoid, attacker);
             builder_.Clock().Advance(100);
-            host_->NoteHit(ship->uoid, last);
-            builder_.Clock().Advance(100);
-            host_->NoteHit(ship->uoid, striker);
-            builder_.Clock().Advance(100);
-            host_->NoteHit(ship->uoid, last);
         }
         host_->kills.clear();
         Deliver(*host_, dpid, RemovalRequest(*ship, how == 2 ? 1 : 0));
         EXPECT_FALSE(net_bounds::Flying(*ship)) << how;
-        if (how == 1) {
-            ASSERT_EQ(host_->kills.size(), 1u);
-            EXPECT_EQ(host_->kills[0].killer, last->uoid);
-            EXPECT_EQ(host_->kills[0].victim, ship->uoid);
-        }
+        if (how == 1) ASSERT_EQ(host_->kills.size(), 1u);
+        if (how == 1) EXPECT_TRUE(host_->kills[0].killer == last->uoid && host_->kills[0].victim == ship->uoid);
         // At once, and once a death has run its course.
         for (int pass = 0; pass < 2; ++pass) {
             builder_.Clock().Advance(NetSession::kShipWindowMs);
