@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/shell/LobbySteps.h"
 #include "tests/shell/NetworkRun.h"
 
 namespace {
@@ -29,34 +30,6 @@ std::string HostTeamGame(const LobbyPilots& pilots) {
            "at 170 click 90 414\n";
 }
 
-// A client's steps through the join of the one game listed: the sample
-// client's under another name. It is on the team panel from the pass of
-// the join's Accept on.
-constexpr int kJoined = 160;
-std::string JoinTeamGame(const LobbyPilots& pilots, const std::string& pilot, const std::string& callsign) {
-    return kWaitLimit + pilots.SampleSteps("join-coop.txt", "at 160 click 293 444", pilot, callsign);
-}
-
-// The team panel's and the team creation's buttons, and the team list's lines.
-constexpr const char* kJoinTeam = "click 570 344";
-constexpr const char* kLeaveTeams = "click 570 378";
-constexpr const char* kCreateTeam = "click 570 412";
-constexpr const char* kAcceptTeam = "click 288 434";
-constexpr const char* kCancelTeam = "click 400 434";
-std::string TeamLine(int line) { return "click 300 " + std::to_string(329 + 15 * line); }
-
-std::string At(int pass, const std::string& step) { return "at " + std::to_string(pass) + " " + step + "\n"; }
-
-// The transcript's lines that start with `start`; whole lines when `whole`.
-int Count(const std::string& transcript, const std::string& start, bool whole = true) {
-    const std::string wanted = whole ? start + "\n" : start;
-    int count = 0;
-    for (size_t at = transcript.find(wanted); at != std::string::npos; at = transcript.find(wanted, at + 1)) {
-        if (at == 0 || transcript[at - 1] == '\n') ++count;
-    }
-    return count;
-}
-
 }  // namespace
 
 // Ann hosts a cooperative game with teams and makes "Red"; Bob joins and
@@ -70,13 +43,13 @@ TEST(NetworkGame, AClientsTeamShowsOnEveryMachineAndAThirdIsRefused) {
                             At(kHostOk + 25, "wait team \"Ann\" \"Red\"") + At(kHostOk + 26, "wait team \"Cid\" \"Blue\"") +
                             At(kHostOk + 66, "quit");
     // Bob says a word in the waiting room once he is in "Blue".
-    const std::string bob = JoinTeamGame(pilots, "Bob", "Bee") + At(kJoined + 20, kCreateTeam) +
+    const std::string bob = kWaitLimit + JoinTeamGame(pilots, "Bob", "Bee") + At(kJoined + 20, kCreateTeam) +
                             At(kJoined + 35, "type Blue") + At(kJoined + 40, kAcceptTeam) +
                             At(kJoined + 40, "wait team \"Bob\" \"Blue\"") + At(kJoined + 50, "type blue") +
                             At(kJoined + 52, "key Enter") + At(kJoined + 53, "wait team \"Cid\" \"Blue\"") +
                             At(kJoined + 58, "quit");
     // Cid acts once Bob's word reaches the lobby, which it does after his team.
-    const std::string cid = JoinTeamGame(pilots, "Cid", "Cay") + At(kJoined, "wait chat \"Bob : blue\"") +
+    const std::string cid = kWaitLimit + JoinTeamGame(pilots, "Cid", "Cay") + At(kJoined, "wait chat \"Bob : blue\"") +
                             At(kJoined + 10, kCreateTeam) + At(kJoined + 15, TeamLine(1)) +
                             At(kJoined + 20, kJoinTeam) + At(kJoined + 20, "wait team \"Cid\" \"Blue\"") +
                             At(kJoined + 25, "quit");
@@ -114,7 +87,7 @@ TEST(NetworkGame, CancellingTeamCreationKeepsAClientInItsGame) {
                             At(kHostOk + 86, "wait team \"Bob\" \"Red\"") + At(kHostOk + 106, "quit");
     // Out of the game from its team list, the game listed again and joined;
     // then a team begun and cancelled, and Ann's team joined from the list.
-    const std::string bob = JoinTeamGame(pilots, "Bob", "Bee") + At(kJoined + 20, kLeaveTeams) +
+    const std::string bob = kWaitLimit + JoinTeamGame(pilots, "Bob", "Bee") + At(kJoined + 20, kLeaveTeams) +
                             At(kJoined + 40, "click 270 327") + At(kJoined + 50, "click 293 444") +
                             At(kJoined + 70, kCreateTeam) + At(kJoined + 85, "type Blue") +
                             At(kJoined + 90, kCancelTeam) + At(kJoined + 110, TeamLine(0)) +
