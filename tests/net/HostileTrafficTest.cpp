@@ -19,6 +19,7 @@
 #include "objects/ships/Craft.h"
 #include "objects/space/NetObjectState.h"
 #include "objects/systems/CountermeasureSystems.h"
+#include "objects/systems/RadarSystem.h"
 #include "objects/weapons/Weapon.h"
 #include "objects/space/WorldPass.h"
 #include "objects/systems/ShieldSystem.h"
@@ -345,6 +346,14 @@ TEST_F(HostileDefinitionsTest, ObjectsMadeForOnePeerAreBoundedEachSecond) {
     builder_.Clock().Advance(NetSession::kObjectWindowMs);
     Deliver(host, 3, request);
     EXPECT_EQ(LaunchedBy(bob).size(), size_t(NetSession::kObjectsPerWindow + 1));
+    // One naming no owner is a probe, from the ship's one probe.
+    std::vector<uint8_t> probe = request;
+    PacketWriter(probe.data(), uint32_t(probe.size())).I32(136, -1);
+    builder_.Clock().Advance(NetSession::kObjectWindowMs);
+    const size_t before = builder_.World().size();
+    DeliverTimes(2, host, 3, probe);
+    EXPECT_EQ(builder_.World().size(), before + 1);
+    EXPECT_EQ(static_cast<SensorSystem*>(bob->GetSystem(ShipSystem::kSensor, nullptr))->probesLeft, 0);
 }
 
 // A peer asking for missiles second after second, none of which has yet
