@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <set>
 #include <string>
 
 #include "engine/MathRoutineTable.h"
@@ -15,10 +16,12 @@
 #include "game/CommandTable.h"
 #include "game/GameState.h"
 #include "game/Mission.h"
+#include "game/RadioMessage.h"
 #include "mission/FlightGoals.h"
 #include "mission/MissionSetUp.h"
 #include "objects/effects/EffectSupport.h"
 #include "objects/ships/Craft.h"
+#include "objects/ships/ShipRadio.h"
 #include "objects/weapons/Weapon.h"
 #include "shell/FlightInput.h"
 #include "tests/support/world/SampleMissionTest.h"
@@ -28,17 +31,38 @@ namespace {
 
 using namespace command_table;
 
-enum class Plan { kAttack, kIdle, kFlee };
+// The attacker presses T once, at launch, and flies at what it locked on
+// with the throttle and the trigger held; the idle pilot holds nothing; the
+// fleeing one runs from the nearest raider at full throttle; the turning
+// one holds the throttle and one turn from launch.
+enum class Plan { kAttack, kIdle, kFlee, kYawLeft, kYawRight, kNoseUp, kNoseDown };
 
 const char* PlanName(Plan plan) {
     switch (plan) {
         case Plan::kAttack: return "attack";
         case Plan::kIdle: return "idle";
-        default: return "flee";
+        case Plan::kFlee: return "flee";
+        case Plan::kYawLeft: return "yaw left";
+        case Plan::kYawRight: return "yaw right";
+        case Plan::kNoseUp: return "nose up";
+        default: return "nose down";
     }
 }
 
-// The longest a strike is flown here: a fight not over by then is lost.
+// How a flight ended: won with the pilot alive, failed by its goals, the
+// pilot's ship destroyed, or still open when the test gave up on it.
+enum class End { kWon, kFailed, kDied, kOpen };
+
+const char* EndName(End end) {
+    switch (end) {
+        case End::kWon: return "won";
+        case End::kFailed: return "failed";
+        case End::kDied: return "died";
+        default: return "open";
+    }
+}
+
+// The longest a strike is flown here, far past any fight's end.
 constexpr uint32_t kFightMs = 150000;
 constexpr uint32_t kFrameMs = 50;
 // Within this many degrees of the nose the pilot stops turning that way.
@@ -65,29 +89,27 @@ protected:
     const SpaceObject* NearestHostile(const Craft& ship) {
         const SpaceObject* nearest = nullptr;
         for (SpaceObject* o = Game().mission->firstObject; o != nullptr; o = o->GetNext()) {
-            if (o->type < SpaceObject::kTypeCraft || o->active == 0 || o->side == 0 || o->side == ship.side) continue;
+            if (o->type < SpaceObject::kTypeCraft || o->active == 0 || !ship.IsHostile(o)) continue;
             if (nearest == nullptr || ship.DistanceTo(*o) < ship.DistanceTo(*nearest)) nearest = o;
         }
         return nearest;
     }
 
-    // What the pilot of `plan` holds this frame.
-    KeySet Keys(Plan plan, Craft& ship) {
+    // What the pilot of `plan` holds in its `frame`th frame.
+    static KeySet Keys(Plan plan, Craft& ship, const SpaceObject* from, uint32_t frame) {
         KeySet keys;
         if (plan == Plan::kIdle) return keys;
         keys.Set(kThrottleUp);
-        SpaceObject* const target = ship.GetTarget();
-        if (plan == Plan::kAttack) {
-            // T until a raider is targeted: a new press each second frame.
-            if (target == nullptr || target->active == 0 || target->side == 0 || target->side == ship.side) {
-                if ((++frames_ & 1) != 0) keys.Set(kNextTarget);
-                return keys;
-            }
-            keys.Set(kFire);
+        switch (plan) {
+            case Plan::kYawLeft: keys.Set(kYawLeft); return keys;
+            case Plan::kYawRight: keys.Set(kYawRight); return keys;
+            case Plan::kNoseUp: keys.Set(kNoseUp); return keys;
+            case Plan::kNoseDown: keys.Set(kNoseDown); return keys;
+            default: break;
         }
-        // Attack the target; flee from the nearest raider.
-        const SpaceObject* const from = plan == Plan::kAttack ? target : NearestHostile(ship);
+        if (plan == Plan::kAttack) keys.Set(frame == 0 ? kNextTarget : kFire);
         if (from == nullptr) return keys;
+        // At the target; away from the nearest raider.
         Vector3 local = effects::PointToLocal(ship.world, from->Position());
         if (plan == Plan::kFlee) local = Vector3{-local.x, -local.y, -local.z};
         const float yaw = std::atan2(local.x, local.z) * 57.29578f;
@@ -99,25 +121,39 @@ protected:
         return keys;
     }
 
-    // The fight flown to its end: true when it is won with the pilot alive.
-    bool Fight(Plan plan, int32_t seed) {
+    // The flight flown by `plan` for at most `ms` and how it ended; the
+    // attacker's first target is kept in locked_, and whether the pilot's
+    // ship ever struck the wingman or was struck by it in rammed_.
+    End Fight(Plan plan, int32_t seed, uint32_t ms = kFightMs) {
+        locked_.clear();
+        lockedHostile_ = false;
+        rammed_ = false;
         if (!Launch(seed)) {
             ADD_FAILURE() << "the strike does not launch";
-            return false;
+            return End::kOpen;
         }
         GameState& game = Game();
-        frames_ = 0;
-        for (uint32_t flown = 0; flown < kFightMs; flown += kFrameMs) {
+        const SpaceObject* const wingman = Named(kStrikeWingman);
+        for (uint32_t frame = 0; frame * kFrameMs < ms; ++frame) {
             auto* const ship = dynamic_cast<Craft*>(game.playerShip);
-            if (ship == nullptr || ship->dead != 0 || ship->active == 0) return false;
-            game.commands.Capture(Keys(plan, *ship));
+            if (ship == nullptr) return End::kDied;
+            const SpaceObject* const from = plan == Plan::kFlee ? NearestHostile(*ship) : ship->GetTarget();
+            game.commands.Capture(Keys(plan, *ship, from, frame));
             HandleFlightInput(game, kFrameMs);
+            if (SpaceObject* const target = frame == 0 ? ship->GetTarget() : nullptr) {
+                locked_ = target->name != nullptr ? target->name : "";
+                lockedHostile_ = ship->IsHostile(target);
+            }
             builder_->Clock().Advance(kFrameMs);
             game.Simulate();
+            rammed_ = rammed_ || (wingman != nullptr && (ship->collisionPartner.Get() == wingman ||
+                                                         wingman->collisionPartner.Get() == ship));
             const flight_goals::Outcome outcome = flight_goals::GetOutcome();
-            if (outcome != flight_goals::Outcome::kOpen) return outcome == flight_goals::Outcome::kWon;
+            if (outcome == flight_goals::Outcome::kFailed) return End::kFailed;
+            if (ship->dead != 0 || ship->active == 0) return End::kDied;
+            if (outcome == flight_goals::Outcome::kWon) return End::kWon;
         }
-        return false;
+        return End::kOpen;
     }
 
     SpaceObject* Named(const char* name) {
@@ -127,7 +163,9 @@ protected:
         return nullptr;
     }
 
-    uint32_t frames_ = 0;
+    std::string locked_;
+    bool lockedHostile_ = false;
+    bool rammed_ = false;
 };
 
 // Fire held with a ship targeted 500 ahead and 60 aside, inside the
@@ -181,16 +219,88 @@ TEST_F(StrikeFightTest, TheGunsAimAtAHostileTargetAndNeverAtAFriend) {
     EXPECT_TRUE(struck("Red 1")) << "the guns do not aim at the raider";
 }
 
-// A few seeds of each plan in the career's Lancer: locked on a raider and
-// flown at it with the guns held, the pilot wins; left idle, or flown away,
-// the pilot loses while Alpha 2 fights the other raider.
-TEST_F(StrikeFightTest, ALockedOnPilotWinsTheStrikeAndAnIdleOrFleeingOneLosesIt) {
-    for (const int32_t seed : {1, 2, 3}) {
-        EXPECT_TRUE(Fight(Plan::kAttack, seed)) << "seed " << seed;
-        for (const Plan plan : {Plan::kIdle, Plan::kFlee}) {
-            EXPECT_FALSE(Fight(plan, seed)) << PlanName(plan) << " seed " << seed;
+// A new pilot doing what the briefing says: T once locks on a raider, not
+// the wingman, and flown at it with the throttle and the trigger held the
+// strike is won; left idle, or flown away, the pilot loses it, shot down or
+// with Alpha 2 lost, long before the test would give up on the fight.
+TEST_F(StrikeFightTest, OneTLocksOnARaiderAndWinsTheStrikeWhileAnIdleOrFleeingPilotLosesIt) {
+    for (int32_t seed = 1; seed <= 6; ++seed) {
+        EXPECT_EQ(EndName(Fight(Plan::kAttack, seed)), std::string("won")) << "seed " << seed;
+        EXPECT_TRUE(lockedHostile_) << "T locked on \"" << locked_ << "\", seed " << seed;
+    }
+    for (const Plan plan : {Plan::kIdle, Plan::kFlee}) {
+        for (int32_t seed = 1; seed <= (plan == Plan::kIdle ? 6 : 3); ++seed) {
+            const End end = Fight(plan, seed);
+            EXPECT_TRUE(end == End::kDied || end == End::kFailed) << PlanName(plan) << " seed " << seed << ": " << EndName(end);
         }
     }
+}
+
+// Full throttle and a hard turn from the launch, every way: the wing starts
+// with room for it, and the leader neither rams its wingman nor dies in the
+// seconds before the raiders close.
+TEST_F(StrikeFightTest, ATurnAtLaunchKeepsClearOfTheWingman) {
+    for (int32_t seed = 1; seed <= 6; ++seed) {
+        for (const Plan plan : {Plan::kYawLeft, Plan::kYawRight, Plan::kNoseUp, Plan::kNoseDown}) {
+            const End end = Fight(plan, seed, 4000);
+            EXPECT_EQ(EndName(end), std::string("open")) << PlanName(plan) << ", seed " << seed;
+            EXPECT_FALSE(rammed_) << PlanName(plan) << ", seed " << seed;
+        }
+    }
+}
+
+// Alpha 2's guns finish a raider, and it calls the kill; then the leader
+// rams into it at speed and is destroyed, by Alpha 2 as the world counts
+// it, and it calls nothing over its own leader.
+TEST_F(StrikeFightTest, AWingmanCallsItsKillOfARaiderButNotOfTheLeaderThatRamsIt) {
+    ASSERT_TRUE(Launch(1));
+    GameState& game = Game();
+    auto* const ship = dynamic_cast<Craft*>(game.playerShip);
+    auto* const wingman = dynamic_cast<Craft*>(Named(kStrikeWingman));
+    auto* const raider = dynamic_cast<Craft*>(Named("Red 1"));
+    ASSERT_TRUE(ship != nullptr && wingman != nullptr && raider != nullptr);
+    // The wingman's three kill calls, as its voice says them.
+    std::set<std::string> calls;
+    for (const char level : {'B', 'C', 'D'}) {
+        const std::string sample =
+            std::string{level, ship_radio::VoiceLetter(ship_radio::VoiceGenderOf(*wingman))} + "16";
+        RadioMessage* line = ship_radio::WingmanLine(*wingman, sample.c_str());
+        ASSERT_NE(line, nullptr);
+        calls.insert(line->text);
+        game.DropRadioMessage(line);
+    }
+    ASSERT_EQ(calls.size(), 3u);
+    // Whether the wingman has a kill call up; the cockpit takes it away.
+    const auto called = [&] {
+        const bool kill = game.pendingRadio != nullptr && game.pendingRadio->speaker == wingman &&
+                          calls.count(game.pendingRadio->text) != 0;
+        game.DropRadioMessage(game.pendingRadio);
+        return kill;
+    };
+
+    game.DropRadioMessage(game.pendingRadio);
+    DamageRecord burst;
+    burst.source = wingman;
+    for (int32_t& amount : burst.amounts) amount = 100000;
+    raider->TakeDamage(0, burst, wingman);
+    ASSERT_NE(raider->dead, 0);
+    EXPECT_TRUE(called()) << "no kill call for the raider";
+
+    // The wingman just ahead, and the leader flying at it.
+    Vector3 ahead{ship->world.matrix.rows[2][0], ship->world.matrix.rows[2][1], ship->world.matrix.rows[2][2]};
+    ahead.Normalize();
+    wingman->SetPositionFlags(ship->Position().Sum(ahead.Scaled(ship->Radius() + wingman->Radius() + 10.0f)),
+                              Transform::kAllFlags | 0x10);
+    bool gloated = false;
+    for (int32_t frame = 0; frame < 20 && ship->dead == 0; ++frame) {
+        ship->velocity = ahead.Scaled(300.0f);
+        builder_->Clock().Advance(kFrameMs);
+        game.Simulate();
+        gloated = called() || gloated;
+    }
+    ASSERT_NE(ship->dead, 0) << "the ram left the leader flying";
+    EXPECT_EQ(ship->killer.Get(), wingman);
+    EXPECT_FALSE(gloated) << "the wingman called its leader's death a kill";
 }
 
 }  // namespace
