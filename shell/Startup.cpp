@@ -132,7 +132,9 @@ int RunMainLoop(const LaunchOptions& options) {
             return 1;
         }
         game.mode = GameState::kModeFlight;
+        // The map's Escape asks before it ends the game.
         game.BuildScreen(ScreenSlot::kNavMap);
+        game.BuildScreen(ScreenSlot::kQuit);
     } else if (!options.mission.empty()) {
         // The flight's file is the one the career's step after it reads.
         game.missionName = options.mission;
@@ -145,9 +147,10 @@ int RunMainLoop(const LaunchOptions& options) {
         std::fflush(stdout);
         game.mode = GameState::kModeFlight;
         // The flight's map and pause commands need their screens, which no
-        // place has built yet.
+        // place has built yet, and the map's Escape the quit dialog.
         game.BuildScreen(ScreenSlot::kNavMap);
         game.BuildScreen(ScreenSlot::kPause);
+        game.BuildScreen(ScreenSlot::kQuit);
     }
     if (game.mode == 0) return 0;
     LoopSteps steps = GameLoopSteps(g_gameCanvas);
