@@ -100,6 +100,7 @@ bool ParseLaunchOptions(int argc, const char* const* argv, LaunchOptions* option
                 *error = std::string(arg) + " needs a whole number from 1 up";
                 return false;
             }
+            if (!seconds) options->seedGiven = true;
         } else if (std::strcmp(arg, "--step") == 0) {
             if (i + 1 >= argc || !ParseFrameCount(argv[++i], &options->step) || options->step < LaunchOptions::kMinStep ||
                 options->step > LaunchOptions::kMaxStep) {

@@ -636,12 +636,6 @@ TEST_F(MusicLoopTest, TheScreensPlayTheSetUpMissionsMusicElseTheMenuTune) {
 // tutorial pop-up is closed with Enter on its Close button, where its focus starts.
 class MainLoopRoadTest : public testing::Test {
 protected:
-    // From the first screen a new career accepts the training in the war
-    // room's computer and launches; the flight is on.
-    static constexpr const char* kToTheFlight =
-        "at 5 key N\nat 15 key Space\nat 25 key Enter\nat 35 key Enter\nat 45 click 550 250\n"
-        "at 70 key Enter\nat 80 click 555 235\nat 100 key Enter\nat 110 click 28 72\nat 125 click 28 232\n"
-        "at 150 key Enter\nat 160 click 390 126\nat 170 click 405 452\nat 220 click 525 452\nat 221 wait mode 2\n";
     // From the first screen to the frame menu of the war room's computer.
     static constexpr const char* kToTheFrame =
         "at 5 key N\nat 15 key Space\nat 25 key Enter\nat 35 key Enter\nat 45 click 550 250\n"
@@ -682,7 +676,7 @@ TEST_F(MainLoopRoadTest, EscapeOnTheMapAsksAndNoComesBackToTheMap) {
         "at 300 press Escape\nat 300 wait screen QUIT\nat 305 release Escape\nat 330 key Enter\nat 350 key N\n"
         "at 350 wait screen NavMap\nat 370 key Enter\nat 380 click 595 466\nat 380 wait mode 2\n";
     int status = -1;
-    std::string out = Play(std::string(kToTheFlight) + "at 240 key M\nat 240 wait screen NavMap\n" + askNoAndExit +
+    std::string out = Play(std::string(kNewCareerToTheFlight) + "at 240 key M\nat 240 wait screen NavMap\n" + askNoAndExit +
                                "at 400 key M\nat 400 wait screen NavMap\nat 460 press Escape\n"
                                "at 460 wait screen QUIT\nat 465 release Escape\nat 490 key Enter\nat 510 key Y\n"
                                "at 600 quit\n",
@@ -711,7 +705,7 @@ TEST_F(MainLoopRoadTest, EscapeOnTheMapAsksAndNoComesBackToTheMap) {
 // ship left idle): the landing brings the hangar.
 TEST_F(MainLoopRoadTest, PauseOptionsOkThenTheLandingBringsTheHangar) {
     int status = -1;
-    const std::string out = Play(std::string(kToTheFlight) +
+    const std::string out = Play(std::string(kNewCareerToTheFlight) +
                                      "at 240 key Escape\nat 270 key Enter\nat 290 click 390 273\n"
                                      "at 330 key Enter\nat 350 click 28 452\nat 360 wait mode 4\nat 380 quit\n",
                                  &status);
@@ -725,7 +719,7 @@ TEST_F(MainLoopRoadTest, PauseOptionsOkThenTheLandingBringsTheHangar) {
 // flight; asked again, Yes quits.
 TEST_F(MainLoopRoadTest, AQuitFromThePausesFrameMenuAsksOverTheFlight) {
     int status = -1;
-    const std::string out = Play(std::string(kToTheFlight) +
+    const std::string out = Play(std::string(kNewCareerToTheFlight) +
                                      "at 240 key Escape\nat 270 key Enter\nat 290 click 390 273\n"
                                      "at 330 key Enter\nat 350 key Escape\nat 380 key Enter\nat 400 key N\n"
                                      "at 440 key Escape\nat 460 key Enter\nat 480 click 390 273\n"
@@ -768,7 +762,7 @@ TEST_F(MainLoopRoadTest, TheOptionsExitEndsTheGameFromTheBaseAndFromThePause) {
     EXPECT_EQ(out.find("screen QUIT"), std::string::npos) << out;
     EXPECT_EQ(out.find("by a quit message"), std::string::npos) << out;
 
-    out = Play(std::string(kToTheFlight) + "at 240 key Escape\nat 270 key Enter\nat 290 click 390 273\n"
+    out = Play(std::string(kNewCareerToTheFlight) + "at 240 key Escape\nat 270 key Enter\nat 290 click 390 273\n"
                                            "at 330 key Enter\nat 350 click 545 452\nat 600 quit\n",
                &status);
     EXPECT_EQ(status, 0);

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
 #include <limits>
 #include <map>
 #include <memory>
@@ -933,30 +934,57 @@ TEST_F(StartupTest, TheSkirmishFightsAtShortAndLongFrames) {
     ExpectNothingLeft();
 }
 
-// `vorn --frames N` in a window (SDL's, on a display that shows nothing):
-// the intro's frames, then the end, with no first screen before them and
-// no game after them, though the sample tree has the menus' art. A run
-// that waited on the first screen would never end by itself.
-TEST(StartupWindowTest, FramesEndAWindowedRunAfterTheIntro) {
+// A run of `vorn ARGS` in a window (SDL's, on a display that shows nothing)
+// on a fresh sample tree, to its end or 60 seconds, playing `script` when it
+// is not empty; its output, its status in `status`.
+std::string RunInAWindow(std::vector<std::string> args, const std::string& script, int* status) {
     TempDir data, runtime;
     std::string error;
-    ASSERT_TRUE(WriteSampleTree(data.Str(), &error)) << error;
+    EXPECT_TRUE(WriteSampleTree(data.Str(), &error)) << error;
     ScopedEnvironment locked(platform::InstanceLock::kFolderVariable, runtime.Str().c_str());
     ScopedEnvironment driver("SDL_VIDEODRIVER", "dummy");
-    auto child = ChildProcess::Run({VORN_BINARY, "--data", data.Str(), "--frames", "3"});
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    if (!script.empty()) {
+        const std::string path = runtime.Str() + "/script.txt";
+        std::ofstream(path) << script;
+        args.insert(args.end(), {"--script", path});
+    }
+    args.insert(args.begin(), {VORN_BINARY, "--data", data.Str()});
+    auto child = ChildProcess::Run(args);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     const auto left = [&deadline] {
         return int(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count());
     };
     std::string line;
     while (left() > 0 && child->ReadLine(&line, left())) {
     }
-    const int status = child->Wait(std::max(left(), 1000));
-    const std::string out = "\n" + child->Transcript();
+    *status = child->Wait(std::max(left(), 1000));
+    return "\n" + child->Transcript();
+}
+
+// `vorn --frames N` in a window: the intro's frames, then the end, with no
+// first screen before them and no game after them, though the sample tree
+// has the menus' art. A run that waited on the first screen would never
+// end by itself. Without --seed a window's dice come from the clock.
+TEST(StartupWindowTest, FramesEndAWindowedRunAfterTheIntro) {
+    int status = -1;
+    const std::string out = RunInAWindow({"--frames", "3"}, "", &status);
     EXPECT_EQ(status, 0) << out;
     EXPECT_NE(out.find("\nMain window: Vorn Tessel, 640x480, windowed\n"), std::string::npos) << "not a window" << out;
     EXPECT_NE(out.find("\nIntro ended after 3 frames\n"), std::string::npos) << out;
     EXPECT_EQ(out.find("\nMain loop ended"), std::string::npos) << out;
+    EXPECT_NE(out.find("\nRandom generator seeded from the clock\n"), std::string::npos) << out;
+}
+
+// `vorn --seed 5` in a window throws the game's dice from 5, and the career
+// flight a script launches there starts from 5 as it would without a window.
+TEST(StartupWindowTest, AWindowsCareerFlightThrowsTheDiceFromTheSeedGiven) {
+    int status = -1;
+    const std::string out = RunInAWindow({"--seed", "5"}, std::string(kNewCareerToTheFlight) + "at 225 quit\n", &status);
+    EXPECT_EQ(status, 0) << out;
+    EXPECT_NE(out.find("\nMain window: Vorn Tessel, 640x480, windowed\n"), std::string::npos) << "not a window" << out;
+    EXPECT_TRUE(InOrder(out, {"Random generator seeded with 5", "mode 2", "Main loop ended by a quit message in mode 7"}))
+        << out;
+    EXPECT_NE(out.find("\nFlight 1: dice seeded with 5\n"), std::string::npos) << out;
 }
 
 }  // namespace
