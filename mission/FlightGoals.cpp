@@ -197,6 +197,15 @@ void FailWhatIsLeft(const GameState& game) {
     }
 }
 
+// A single-player flight whose pilot can fly for nothing more is lost,
+// unless it was decided already.
+void LoseWhatIsOpen(const GameState& game) {
+    if (g_state.outcome != Outcome::kOpen || game.IsNetworkGame()) return;
+    FailWhatIsLeft(game);
+    g_state.outcome = Outcome::kFailed;
+    g_state.decidedAtClock = g_state.flownMs;
+}
+
 // The cockpit shows the chain's current goal; a new one becomes the
 // ship's target (a nav point its nav target), where it names one.
 void FollowObjective(GameState& game) {
@@ -246,12 +255,11 @@ void Step(GameState& game) {
         g_state.ejected = true;
         g_state.ejectedAt = g_state.flownMs;
         // A pilot in a pod meets no goal: what was not won is lost.
-        if (g_state.outcome == Outcome::kOpen && !game.IsNetworkGame()) {
-            FailWhatIsLeft(game);
-            g_state.outcome = Outcome::kFailed;
-            g_state.decidedAtClock = g_state.flownMs;
-        }
+        LoseWhatIsOpen(game);
     }
+    // Nor does a pilot shot down, who flies again only in a network game.
+    const Craft* const ship = PlayerCraft(game);
+    if (ship != nullptr && ship->dead != 0) LoseWhatIsOpen(game);
     if (g_state.outcome == Outcome::kOpen) {
         g_state.outcome = Decide(game);
         if (g_state.outcome != Outcome::kOpen) g_state.decidedAtClock = g_state.flownMs;

@@ -847,8 +847,9 @@ TEST_F(StartupTest, TheSkirmishEndsInKillsAcrossTheSides) {
     EXPECT_NE(out.find("\nhit \""), std::string::npos);
     // A goal against each wing, each for the other side's player: the goal
     // of a wing that lost all four ships is met, the other's not. The
-    // player's ship flies on Blue's side, whose goal is the Red wing; the
-    // flight is open until that wing is gone.
+    // player's ship flies on Blue's side, whose goal is the Red wing: shot
+    // down while that wing still flies, its pilot loses what was open, that
+    // goal and the flight, at once.
     EXPECT_NE(out.find("goal 1 1 \"Destroy the Red wing\"\ngoal 2 1 \"Destroy the Blue wing\"\n"), std::string::npos);
     EXPECT_NE(out.find("object 15 \"P101\" side 1 "), std::string::npos);
     std::map<std::string, int> lost;
@@ -860,12 +861,17 @@ TEST_F(StartupTest, TheSkirmishEndsInKillsAcrossTheSides) {
         EXPECT_EQ(out.find("\n" + goal + "\n") != std::string::npos, wiped) << wing << " lost " << lost[wing];
     }
     EXPECT_TRUE(lost["\"Red"] == 4 || lost["\"Blue"] == 4) << "neither wing was wiped out: no goal was tested";
-    EXPECT_EQ(out.find("\noutcome open\n") != std::string::npos, lost["\"Red"] < 4) << out.substr(out.size() - 500);
     const size_t shotDown = out.find("\ndestroyed 15 \"P101\" by 16 \"Red");
     const size_t over = out.find("\nflight over after ");
     ASSERT_NE(shotDown, std::string::npos) << out.substr(out.size() - 500);
     ASSERT_NE(over, std::string::npos) << out.substr(out.size() - 500);
     EXPECT_LT(shotDown, over);
+    EXPECT_LT(lost["\"Red"], 4);
+    // Told in the frame of the death, after the hit that brought it.
+    const size_t failed = out.find("\ngoal 1 failed\noutcome failed\n", out.rfind("\nhit \"P101\"", shotDown));
+    EXPECT_LT(failed, over) << out.substr(out.size() - 500);
+    EXPECT_NE(out.find("\noutcome failed\n", over), std::string::npos) << out.substr(out.size() - 500);
+    EXPECT_EQ(out.find("\noutcome open\n"), std::string::npos) << out.substr(out.size() - 500);
     // The second the death came in, by the trace's last line before it.
     const size_t traced = out.rfind("s \"", shotDown);
     const size_t second = out.rfind('\n', traced) + 1;
