@@ -1,6 +1,7 @@
 #include "mission/FlightGoals.h"
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "engine/Clock.h"
@@ -27,6 +28,7 @@ struct State {
     bool jumped = false;           // the player's ship went into the gate
     bool ejected = false;          // the player left the ship in the pod
     uint32_t ejectedAt = 0;        // flight time of the eject
+    std::string shownSecond;       // the objective's second line the cockpit was given last
 };
 
 State g_state;
@@ -211,9 +213,13 @@ void LoseWhatIsOpen(const GameState& game) {
 void FollowObjective(GameState& game) {
     Cockpit& cockpit = game.TheCockpit();
     Goal* const objective = CurrentObjective(PlayerSide(game));
-    if (objective == cockpit.objective) return;
-    cockpit.SetObjective(objective, objective != nullptr ? objective->GetObjectiveText() : nullptr,
-                         objective != nullptr ? objective->GetSecondText() : nullptr);
+    const char* const second = objective != nullptr ? objective->GetSecondText() : "";
+    const bool same = objective == cockpit.objective;
+    // The same goal shows each new count of a line that counts down.
+    if (same && g_state.shownSecond == second) return;
+    g_state.shownSecond = second;
+    cockpit.SetObjective(objective, objective != nullptr ? objective->GetObjectiveText() : nullptr, second);
+    if (same) return;
     Craft* const ship = PlayerCraft(game);
     if (objective == nullptr || ship == nullptr) return;
     SpaceObject* const aim = objective->destination != nullptr ? objective->destination : objective->GetSubject();
