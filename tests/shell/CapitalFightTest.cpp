@@ -334,6 +334,8 @@ protected:
             if (outcome != flight_goals::Outcome::kOpen) {
                 result.won = outcome == flight_goals::Outcome::kWon;
                 result.failed = outcome == flight_goals::Outcome::kFailed;
+                // A pilot shot down loses the flight in the frame of the death.
+                result.pilotDown = ship->dead != 0;
                 break;
             }
         }

@@ -51,12 +51,14 @@ protected:
         Launch(mission, width, height);
     }
     // A random mission of this kind at the lowest difficulty, made up as
-    // `vorn --random KIND` makes it, flown as Fly flies a mission.
-    void FlyRandom(int32_t kind, int32_t width = 640, int32_t height = 480) {
+    // `vorn --random KIND --host` makes it (without `hosted`, as `vorn
+    // --random KIND` alone), flown as Fly flies a mission.
+    void FlyRandom(int32_t kind, int32_t width = 640, int32_t height = 480, bool hosted = true) {
         Land();
         flight_ = std::make_unique<FlightShot>();
         RandomMissionGenerator& generator = RandomMissionGenerator::Of(Game());
         generator.networkGame = 1;
+        generator.wingFlies = hosted ? 1 : 0;
         GameRandomSeed(uint32_t(kSeed));
         generator.SetUp(kind, 0);
         Launch("Rnd 0", width, height);
