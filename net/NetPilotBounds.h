@@ -47,6 +47,13 @@ struct NetSeenHit {
     uint32_t at = 0;         // the engine's ms
 };
 
+// A goal a pilot reported met before the host's copy of its ship stood where
+// it is met, waiting for the copy to come (net_bounds::kGoalReportMs).
+struct NetReportedGoal {
+    int32_t goal = -1;   // its id; -1 a free place
+    uint32_t at = 0;     // the engine's ms of the report
+};
+
 // The host's judgement of what a member says its own ship did, made on the
 // host's copy of that ship: a member reports only its own ship, and only
 // what that ship can do. Each answers whether the report counts; a report

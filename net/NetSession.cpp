@@ -584,7 +584,7 @@ int32_t NetSession::ClearPlayer(int32_t index) {
     player.moves = NetMoveTrack{};
     player.fireShip = -1;
     for (NetWeaponAllowance& weapon : player.fire) weapon = NetWeaponAllowance{};
-    player.reportedGoal = -1;
+    for (NetReportedGoal& report : player.reportedGoals) report = NetReportedGoal{};
     return 1;
 }
 

@@ -64,10 +64,12 @@ struct NetPlayer {
     NetMoveTrack moves;
     int32_t fireShip = -1;   // the copy the allowances are for
     NetWeaponAllowance fire[kTrackedWeapons];
-    // A goal its pilot reported met before the copy stood there (its id;
-    // -1 none), and when (the engine's ms).
-    int32_t reportedGoal = -1;
-    uint32_t reportedAt = 0;
+    // The goals its pilot reported met before the copy stood there, each
+    // waiting on its own. One frame's flight meets a few at most (a leg, a
+    // reload, the jump); a report with every place taken is refused, so a
+    // member cannot make the host hold more.
+    static constexpr int32_t kReportedGoals = 4;
+    NetReportedGoal reportedGoals[kReportedGoals];
 };
 
 

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <limits>
 #include <set>
+#include <tuple>
 #include <vector>
 
 #include "game/GameState.h"
@@ -122,12 +123,42 @@ protected:
         Put(place, at);
         Tell(copy, place, dpid);
     }
-    SpaceObject* Gate(const Vector3& at) {
-        SpaceObject* const gate = builder_.Spawn(builder_.Ball("GATE", 100.0f), 2);
+    // The member's ship flies to `to` a second's flight at a time.
+    void FlyTo(const Craft& copy, const Vector3& to) {
+        while (Apart(copy.Position(), to) > 0.01f) {
+            builder_.Clock().Advance(1000);
+            Fly(copy, to);
+        }
+    }
+    SpaceObject* Gate(const Vector3& at, float radius = 100.0f) {
+        SpaceObject* const gate = Buoy(at, radius);
         gate->type = SpaceObject::kTypeJumpGate;
-        gate->active = 1;
-        gate->SetPositionFlags(at, Transform::kAllFlags);
         return gate;
+    }
+    SpaceObject* Buoy(const Vector3& at, float radius = 5.0f) {
+        SpaceObject* const buoy = builder_.Spawn(builder_.Ball("BUOY", radius), 2);
+        buoy->active = 1;
+        buoy->SetPositionFlags(at, Transform::kAllFlags);
+        return buoy;
+    }
+    // A travel goal of the players', switched on: to `to` within `distance`.
+    Goal* Leg(SpaceObject* to, float distance = 250.0f, int32_t recordType = Goal::kTravel) {
+        Goal* const goal = MakeGoal(recordType, nullptr);
+        goal->id = ++goals_;
+        goal->recordType = recordType;
+        goal->destination = to;
+        goal->distance = distance;
+        goal->active = goal->playerGoal = 1;
+        return goal;
+    }
+    // The member's GOAL_DONE: its ship met `goal` (1) or did not (0).
+    void ReportGoal(const Craft& copy, const Goal& goal, uint32_t met = 1, uint32_t dpid = kMember) {
+        std::vector<uint8_t> bytes = Packet(kGoalDone, NetPacket::kGoalDoneBytes);
+        PacketWriter out(bytes.data(), NetPacket::kGoalDoneBytes);
+        out.I32(8, goal.id);
+        out.I32(12, copy.uoid);
+        out.U32(16, met);
+        Deliver(*host_, dpid, bytes);
     }
     int Relayed(uint16_t type) const {
         int count = 0;
@@ -140,6 +171,7 @@ protected:
     RecordingNetSession* host_ = nullptr;
     Craft* hostShip_ = nullptr;
     std::vector<SpaceObject*> copies_;
+    int32_t goals_ = 0;
 };
 
 
@@ -358,8 +390,10 @@ TEST_F(NetPilotBoundsTest, AnnouncedAgainAShipIsTheOneTheHostMadeAndNothingComes
         host_->kills.clear();
         Deliver(*host_, dpid, RemovalRequest(*ship, how == 2 ? 1 : 0));
         EXPECT_FALSE(net_bounds::Flying(*ship)) << how;
-        if (how == 1) ASSERT_EQ(host_->kills.size(), 1u);
-        if (how == 1) EXPECT_TRUE(host_->kills[0].killer == last->uoid && host_->kills[0].victim == ship->uoid);
+        if (how == 1) {
+            ASSERT_EQ(host_->kills.size(), 1u);
+            EXPECT_TRUE(host_->kills[0].killer == last->uoid && host_->kills[0].victim == ship->uoid);
+        }
         // At once, and once a death has run its course.
         for (int pass = 0; pass < 2; ++pass) {
             builder_.Clock().Advance(NetSession::kShipWindowMs);
@@ -386,33 +420,13 @@ TEST_F(NetPilotBoundsTest, AnnouncedAgainAShipIsTheOneTheHostMadeAndNothingComes
 TEST_F(NetPilotBoundsTest, AGoalReportCountsOnlyWithinTheGoalsDistanceOfTheCopy) {
     Craft* const copy = Announce("P101");
     ASSERT_NE(copy, nullptr);
-    const Vector3 made = copy->Position();
-    SpaceObject* const buoy = builder_.Spawn(builder_.Ball("BUOY", 5.0f), 2);
-    buoy->active = 1;
-    buoy->SetPositionFlags(made.Sum(Vector3{0.0f, 0.0f, 2500.0f}), Transform::kAllFlags);
-    Goal* const goal = MakeGoal(Goal::kTravel, nullptr);
-    goal->id = 7;
-    goal->destination = buoy;
-    goal->distance = 250.0f;
-    goal->active = 1;
-    goal->playerGoal = 1;
+    SpaceObject* const buoy = Buoy(copy->Position().Sum(Vector3{0.0f, 0.0f, 2500.0f}));
+    Goal* const goal = Leg(buoy);
     const auto met = [&] {
-        std::vector<uint8_t> bytes = Packet(kGoalDone, NetPacket::kGoalDoneBytes);
-        PacketWriter out(bytes.data(), NetPacket::kGoalDoneBytes);
-        out.I32(8, goal->id);
-        out.I32(12, copy->uoid);
-        out.U32(16, 1);
-        Deliver(*host_, kMember, bytes);
+        ReportGoal(*copy, *goal);
         return goal->met != 0;
     };
-    // A second's flight at a time, to each distance from the buoy.
-    const auto toward = [&](float left) {
-        const Vector3 to = buoy->Position().Sum(Vector3{0.0f, 0.0f, -left});
-        while (Apart(copy->Position(), to) > 0.01f) {
-            builder_.Clock().Advance(1000);
-            Fly(*copy, to);
-        }
-    };
+    const auto toward = [&](float left) { FlyTo(*copy, buoy->Position().Sum(Vector3{0.0f, 0.0f, -left})); };
     toward(1450.0f);
     EXPECT_FALSE(met());
     toward(260.0f);
@@ -425,7 +439,118 @@ TEST_F(NetPilotBoundsTest, AGoalReportCountsOnlyWithinTheGoalsDistanceOfTheCopy)
     Fly(*copy, buoy->Position().Sum(Vector3{0.0f, 0.0f, -240.0f}));
     EXPECT_EQ(goal->met, 1);
     EXPECT_EQ(goal->metBy, copy);
-    builder_.Remove(buoy);
+}
+
+// Goals told met ahead of the copy wait each for itself: two told together
+// are both met when the copy comes within reach of them in time, a later
+// report does not lengthen an earlier one's wait, and a member telling
+// more than the host keeps has the rest refused, not the waiting ones dropped.
+TEST_F(NetPilotBoundsTest, EachGoalReportedAheadOfTheCopyWaitsItsOwnTime) {
+    Craft* const copy = Announce("P101");
+    ASSERT_NE(copy, nullptr);
+    // A buoy past a second's flight ahead, and the report that brings the copy within reach of it.
+    const auto buoyAhead = [&] { return Buoy(copy->Position().Sum(Vector3{0.0f, 0.0f, 600.0f})); };
+    const auto arrive = [&](const SpaceObject& buoy) { Fly(*copy, buoy.Position().Sum(Vector3{0.0f, 0.0f, -240.0f})); };
+
+    SpaceObject* buoy = buoyAhead();
+    Goal* const first = Leg(buoy);
+    Goal* const second = Leg(buoy);
+    ReportGoal(*copy, *first);
+    ReportGoal(*copy, *second);
+    EXPECT_EQ(first->met + second->met, 0);
+    builder_.Clock().Advance(net_bounds::kGoalReportMs);
+    arrive(*buoy);
+    EXPECT_EQ(std::tuple(first->met, first->metBy, second->met, second->metBy), std::tuple(1, copy, 1, copy));
+
+    buoy = buoyAhead();
+    Goal* const early = Leg(buoy);
+    Goal* const late = Leg(buoy);
+    ReportGoal(*copy, *early);
+    builder_.Clock().Advance(3000);
+    ReportGoal(*copy, *late);
+    builder_.Clock().Advance(net_bounds::kGoalReportMs - 3000 + 1);
+    arrive(*buoy);
+    EXPECT_EQ(early->met, 0);   // told too long before
+    EXPECT_EQ(late->met, 1);
+
+    builder_.Clock().Advance(1000);
+    buoy = buoyAhead();
+    std::vector<Goal*> legs;
+    for (int32_t i = 0; i <= NetPlayer::kReportedGoals; ++i) legs.push_back(Leg(buoy));
+    for (const Goal* leg : legs) ReportGoal(*copy, *leg);
+    arrive(*buoy);
+    for (int32_t i = 0; i < NetPlayer::kReportedGoals; ++i) EXPECT_EQ(legs[size_t(i)]->met, 1) << i;
+    EXPECT_EQ(legs.back()->met, 0);
+    // Told again from where it is met, it counts.
+    ReportGoal(*copy, *legs.back());
+    EXPECT_EQ(legs.back()->met, 1);
+}
+
+// Only a report that would meet the goal where the copy stands waits for
+// the copy: not one that says the goal was not met, nor one of a goal the
+// host had not yet switched on (switched on later, a new report meets it),
+// and none outlives the pilot who sent it in the table entry the next takes.
+TEST_F(NetPilotBoundsTest, OnlyAReportThatWouldMeetTheGoalWaitsAndNotPastItsPilot) {
+    Craft* const copy = Announce("P101");
+    ASSERT_NE(copy, nullptr);
+    const auto buoyAhead = [](const SpaceObject& ship, SpaceObject* buoy) {
+        buoy->SetPositionFlags(ship.Position().Sum(Vector3{0.0f, 0.0f, 600.0f}), Transform::kAllFlags);
+        return buoy;
+    };
+    const auto arrive = [&](const Craft& ship, const SpaceObject& buoy, uint32_t dpid) {
+        Transform place = PlaceOf(ship);
+        Put(place, buoy.Position().Sum(Vector3{0.0f, 0.0f, -240.0f}));
+        Tell(ship, place, dpid);
+    };
+    SpaceObject* const buoy = Buoy(Vector3{0.0f, 0.0f, 0.0f});
+
+    Goal* const notMet = Leg(buoyAhead(*copy, buoy));
+    ReportGoal(*copy, *notMet, 0);
+    arrive(*copy, *buoy, kMember);
+    EXPECT_EQ(notMet->met, 0);
+
+    builder_.Clock().Advance(1000);
+    Goal* const switchedOn = Leg(buoyAhead(*copy, buoy));
+    switchedOn->active = 0;
+    ReportGoal(*copy, *switchedOn);
+    switchedOn->active = 1;
+    arrive(*copy, *buoy, kMember);
+    EXPECT_EQ(switchedOn->met, 0);
+    ReportGoal(*copy, *switchedOn);
+    EXPECT_EQ(std::tuple(switchedOn->met, switchedOn->metBy), std::tuple(1, copy));
+
+    builder_.Clock().Advance(1000);
+    Goal* const left = Leg(buoyAhead(*copy, buoy));
+    const int32_t entry = host_->FindPlayerByDpid(kMember);
+    ReportGoal(*copy, *left);
+    host_->OnDestroyPlayer(kMember);
+    Craft* const next = Announce("P101", kMember + 1);
+    ASSERT_NE(next, nullptr);
+    ASSERT_EQ(host_->FindPlayerByDpid(kMember + 1), entry);
+    arrive(*next, *buoyAhead(*next, buoy), kMember + 1);
+    ASSERT_LT(Apart(next->Position(), buoy->Position()), left->distance);
+    EXPECT_EQ(left->met, 0);
+}
+
+// A travel leg is met within its own distance of its subject, however
+// large the subject; only the jump through a gate takes a ship that
+// touches the gate from farther off.
+TEST_F(NetPilotBoundsTest, ALegIsMetWithinItsDistanceAndOnlyTheJumpByTouchingTheGate) {
+    Craft* const copy = Announce("P101");
+    ASSERT_NE(copy, nullptr);
+    SpaceObject* const gate = Gate(copy->Position().Sum(Vector3{0.0f, 0.0f, 1500.0f}), 400.0f);
+    Goal* const leg = Leg(gate);
+    Goal* const jump = Leg(gate, 250.0f, Goal::kJumpThrough);
+    const float touching = gate->Radius() + copy->Radius() - 10.0f;
+    ASSERT_GT(touching, leg->distance + 10.0f);
+    FlyTo(*copy, gate->Position().Sum(Vector3{0.0f, 0.0f, -touching}));
+    ReportGoal(*copy, *leg);
+    ReportGoal(*copy, *jump);
+    EXPECT_EQ(leg->met, 0);
+    EXPECT_EQ(std::tuple(jump->met, jump->metBy), std::tuple(1, copy));
+    builder_.Clock().Advance(1000);
+    Fly(*copy, gate->Position().Sum(Vector3{0.0f, 0.0f, -(leg->distance - 10.0f)}));
+    EXPECT_EQ(std::tuple(leg->met, leg->metBy), std::tuple(1, copy));
 }
 
 // A ship jumps into a gate from as far as the jump reaches, not farther,
