@@ -11,6 +11,8 @@
 #include <tuple>
 #include <vector>
 
+#include "engine/Clock.h"
+#include "game/Cockpit.h"
 #include "game/GameState.h"
 #include "mission/Goal.h"
 #include "mission/ObjectLoader.h"
@@ -738,6 +740,7 @@ TEST_F(NetPilotBoundsTest, AMemberReportingAWholeHullIsShotDownWhenTheHostsHitsA
         return count;
     };
     // Bob's own machine saw it too, and says so.
+    builder_.Clock().Advance(50);
     Deliver(*host_, kMember, RemovalRequest(*bob, 1, cid));
     NetPacket death;
     death.BuildObjectEventPacket(kDeath, cid, bob);
@@ -750,4 +753,24 @@ TEST_F(NetPilotBoundsTest, AMemberReportingAWholeHullIsShotDownWhenTheHostsHitsA
         builder_.Game().Simulate();
     }
     EXPECT_EQ(bob->deaths, 1);
+}
+
+// A teammate's copy is no wingman: the host's own fire on it in a
+// cooperative game warns the host of nothing and never has the copy desert
+// the players' side, however often it strikes.
+TEST_F(NetPilotBoundsTest, TheHostsFireOnATeammatesCopyMakesNoDeserter) {
+    settings_.gameType = NetGameSettings::kCooperative;
+    Craft* const bob = Announce("P101");
+    ASSERT_NE(bob, nullptr);
+    const int32_t side = bob->side;
+    hostShip_->side = side;
+    for (int hit = 0; hit < 12; ++hit) {
+        builder_.Clock().Advance(300);
+        DamageRecord graze;
+        graze.amounts[0] = 1;
+        graze.source = hostShip_;
+        bob->TakeDamage(0, graze, hostShip_);
+    }
+    EXPECT_EQ(bob->side, side);
+    EXPECT_STREQ(builder_.Game().TheCockpit().WarningAt(GetMilliseconds()), "");
 }
