@@ -160,6 +160,9 @@ void TakeReport(NetSession& session, Goal& goal, SpaceObject& ship, uint32_t val
     // which every client would take for the goal failed.
     if (open && goal.active == 0) return;
     const bool meets = open && value != 0 && ship.type >= SpaceObject::kTypeCraft;
+    // A goal still open here has nothing decided to tell: its met form
+    // would fail it on every client.
+    if (open && !meets) return;
     // Met as the host's own check would meet it: the clock it starts or restarts is the host's too.
     if (meets) flight_goals::MetElsewhere(goal, &ship);
     // A player goal met here was told to all, the reporter too, as it was

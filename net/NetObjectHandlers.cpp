@@ -238,7 +238,10 @@ void PlayJumpGateNear(const SpaceObject& object) {
 // nothing on this machine takes it for one and brings it back.
 void EndObject(SpaceObject& object, SpaceObject* killer, int32_t explode) {
     if (explode != 0) {
-        object.Explode(killer, 1);
+        // A craft dies once: a word of a death its machine already runs
+        // (its own, or another's told first) starts no second one.
+        const auto* const craft = dynamic_cast<const Craft*>(&object);
+        if (craft == nullptr || (craft->dead == 0 && craft->active != 0)) object.Explode(killer, 1);
         return;
     }
     if (auto* const craft = dynamic_cast<Craft*>(&object)) {
@@ -537,6 +540,9 @@ void DestructionRequest(const NetInbound& packet) {
     if (!in) return;
     SpaceObject* const object = FindByUoid(in->uoid);
     if (object == nullptr || object->active == 0) return;
+    // A death already under way here (the host holds a member's hull, and
+    // may have ended the ship first) was told with its start.
+    if (const auto* const craft = dynamic_cast<const Craft*>(object); craft != nullptr && craft->dead != 0) return;
     // A machine ends only what is its own: its ship and what it launched;
     // its ship's killer is one the host saw strike it, or none.
     const int32_t entry = SenderEntry(packet);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "game/CareerRecord.h"
 #include "game/EffectTypes.h"
 #include "game/GameState.h"
 #include "net/NetGameSettings.h"
@@ -282,6 +283,36 @@ TEST_F(NetDispatchTest, DestructionRequestsEndOnlyActiveObjects) {
     EXPECT_EQ(rock_->active, 0u);
     ASSERT_EQ(Types(host), (std::vector<uint16_t>{kObjectDestroy}));
     EXPECT_EQ(host.sent[0].to, RecordingNetSession::kToAll);
+}
+
+// The host holds a member's hull: its word that the member's ship died is
+// that ship's one death on the member's own machine, paid for as a death
+// the machine saw itself, and told back to nobody. The same word again,
+// during the death or after it, starts no second one.
+TEST_F(NetDispatchTest, TheHostsWordOfAClientsDeathIsItsOneDeath) {
+    RecordingNetSession& client = Session(false);
+    client.AddPlayer(client.ownDpid, "Me", ship_->uoid);
+    ship_->type = SpaceObject::kTypePlayerShip;
+    ship_->maxHitPoints = 300;
+    builder_.Game().playerShip = ship_;
+    builder_.Game().career->funds = 1000;
+    NetPacket destroy;
+    destroy.BuildObjectEventPacket(kObjectDestroy, ship_, nullptr);
+    std::vector<uint8_t> bytes = Built(destroy);
+    PacketWriter(bytes.data(), uint32_t(bytes.size())).I32(16, 1);
+    Deliver(client, 1, bytes);
+    EXPECT_NE(ship_->dead, 0u);
+    EXPECT_EQ(builder_.Game().career->funds, 700);
+    Deliver(client, 1, bytes);
+    for (int frame = 0; frame < 40; ++frame) {
+        if (frame == 39) Deliver(client, 1, bytes);
+        builder_.Clock().Advance(50);
+        ship_->Simulate(50);
+    }
+    EXPECT_EQ(ship_->active, 0u);
+    EXPECT_EQ(ship_->deaths, 1);
+    EXPECT_EQ(builder_.Game().career->funds, 700);
+    EXPECT_TRUE(client.sent.empty());
 }
 
 TEST_F(NetDispatchTest, IdentitiesRenameTheOwnShipAndPlayerInfoMovesOnlyTheSendersCopy) {

@@ -237,6 +237,18 @@ TEST_F(NetGoalTest, GoalDoneActivatesOnlyTheFirstTimeAndClientsReportTheirs) {
     EXPECT_TRUE(next->Failed());
     ASSERT_EQ(host.sent.size(), 2u);
     EXPECT_EQ(std::tuple(Word(host.sent[1].bytes, 8), Word(host.sent[1].bytes, 16)), std::tuple(8, 0));
+    // A word that an open goal was not met, from where it is met, tells
+    // nobody anything: the met form of an open goal would fail it on every
+    // client.
+    Goal* const open = MakeGoal(Goal::kTravel, nullptr);
+    open->destination = guest;
+    open->distance = 100.0f;
+    open->id = 9;
+    open->playerGoal = open->active = 1;
+    Deliver(host, GoalState(kGoalDone, 9, 51, 0));
+    EXPECT_EQ(host.sent.size(), 2u);
+    EXPECT_FALSE(open->Failed());
+    EXPECT_EQ(open->met, 0);
 
     delete &host;
     RecordingNetSession& client = Session(false);

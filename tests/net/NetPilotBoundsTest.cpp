@@ -11,9 +11,12 @@
 #include <tuple>
 #include <vector>
 
+#include "engine/Clock.h"
+#include "game/Cockpit.h"
 #include "game/GameState.h"
 #include "mission/Goal.h"
 #include "mission/ObjectLoader.h"
+#include "mission/RandomMissionGenerator.h"
 #include "net/NetGameSettings.h"
 #include "net/NetPacket.h"
 #include "net/NetPilotBounds.h"
@@ -358,7 +361,7 @@ TEST_F(NetPilotBoundsTest, AnnouncedAgainAShipIsTheOneTheHostMadeAndNothingComes
     Deliver(*host_, kMember, report);
     ASSERT_NEAR(Apart(first->Position(), spent), 0.0f, 0.5f);
     const int32_t hull = first->hitPoints;
-    EXPECT_EQ(hull, first->GetMaxHitPoints(nullptr) / 4);
+    EXPECT_EQ(hull * 100 / first->GetMaxHitPoints(nullptr), 25);
     EXPECT_EQ(fire(*first), 1);
     EXPECT_EQ(fire(*first), 1);
     EXPECT_EQ(fire(*first), 0);
@@ -657,3 +660,117 @@ TEST_F(NetPilotBoundsTest, APulseIsOneChargeAtMostAndTheChargeComesBackASecond) 
 }
 
 }  // namespace
+
+// The host holds a member's hull. Another member's fire lowers the copy as
+// the member's own machine lowers its ship, whatever the member reports: a
+// report above the held hull, or beyond 0 to 100 per cent, changes nothing,
+// and a lower one lowers it. Once the hits add up the copy dies as any ship
+// the host destroys: its end told to every machine, the kill told and
+// scored once, however the member's own word of that death follows.
+TEST_F(NetPilotBoundsTest, AMemberReportingAWholeHullIsShotDownWhenTheHostsHitsAddUp) {
+    builder_.Game().randomMissions = std::make_shared<RandomMissionGenerator>();
+    settings_.gameType = NetGameSettings::kDeathMatch;
+    host_->announceKills = true;
+    host_->AddPlayer(kMember, "Bob", -1);
+    host_->AddPlayer(kMember + 1, "Cid", -1);
+    // Bob flies a hull without armour, which would turn the laser for good.
+    Craft* const bob = Announce("P102", kMember);
+    Craft* const cid = Announce("P101", kMember + 1);
+    ASSERT_TRUE(bob != nullptr && cid != nullptr);
+    const GunWeapon* gun = nullptr;
+    for (ShipSystem* weapon : cid->GetWeaponList()) {
+        if (gun == nullptr && weapon->typeId == Weapon::kGun) gun = static_cast<GunWeapon*>(weapon);
+    }
+    ASSERT_NE(gun, nullptr);
+    // A second of Cid's laser on Bob.
+    const auto fire = [&] {
+        DamageRecord damage = gun->damageRecord;
+        damage.source = cid;
+        NetPacket shot;
+        shot.BuildWeaponFire(kGunShot, damage, gun->rateOfFire, bob, 0, gun->explosionName, gun->partIndex, 0, Vector3{});
+        Deliver(*host_, kMember + 1, Built(shot));
+    };
+    // Bob's word on his hull, his records' low bytes as his copy holds them
+    // unless `bytes` says otherwise.
+    const auto report = [&](uint8_t percent, int bytes = -1) {
+        std::vector<uint8_t> said = Report(bob->uoid, PlaceOf(*bob));
+        PacketWriter out(said.data(), uint32_t(said.size()));
+        out.U8(128, percent);
+        for (int32_t i = 0; i < 12 && i < bob->HitPointRecordCount(); ++i) {
+            out.U8(132 + uint32_t(i), uint8_t(bytes >= 0 ? bytes : bob->HitPointRecord(i).hp & 0xFF));
+        }
+        Deliver(*host_, kMember, said);
+    };
+    const auto records = [&] {
+        std::vector<int32_t> held;
+        for (int32_t i = 0; i < bob->HitPointRecordCount(); ++i) held.push_back(bob->HitPointRecord(i).hp);
+        return held;
+    };
+    const int32_t most = bob->GetMaxHitPoints(nullptr);
+    bool tried = false;
+    int32_t held = bob->hitPoints;
+    for (int second = 0; second < 600 && bob->dead == 0; ++second) {
+        builder_.Clock().Advance(1000);
+        report(100);
+        ASSERT_EQ(bob->hitPoints, held) << second;
+        fire();
+        ASSERT_LE(bob->hitPoints, held) << second;
+        held = bob->hitPoints;
+        if (tried || bob->dead != 0 || held >= most || held * 100 / most < 30) continue;
+        tried = true;
+        const std::vector<int32_t> before = records();
+        for (const uint8_t word : {uint8_t(100), uint8_t(127), uint8_t(156), uint8_t(255)}) {
+            report(word, 0xFF);
+            EXPECT_EQ(bob->hitPoints, held) << int(word);
+            EXPECT_EQ(records(), before) << int(word);
+        }
+        const int32_t lower = int32_t(held * 100 / most) - 10;
+        report(uint8_t(lower));
+        EXPECT_EQ(bob->hitPoints * 100 / most, lower);
+        held = bob->hitPoints;
+    }
+    ASSERT_TRUE(tried);
+    ASSERT_NE(bob->dead, 0u);
+    const auto told = [&](uint16_t type) {
+        int count = 0;
+        for (const auto& sent : host_->sent) {
+            PacketReader in(sent.bytes.data(), uint32_t(sent.bytes.size()));
+            count += in.U16(0) == type && (type != kObjectDestroy || in.I32(8) == bob->uoid) ? 1 : 0;
+        }
+        return count;
+    };
+    // Bob's own machine saw it too, and says so.
+    builder_.Clock().Advance(50);
+    Deliver(*host_, kMember, RemovalRequest(*bob, 1, cid));
+    NetPacket death;
+    death.BuildObjectEventPacket(kDeath, cid, bob);
+    Deliver(*host_, kMember, Built(death));
+    EXPECT_EQ(told(kObjectDestroy), 1);
+    EXPECT_EQ(told(kMessage), 1);
+    EXPECT_EQ(host_->Player(host_->FindPlayerByDpid(kMember + 1))->kills, 1);
+    for (int frame = 0; frame < 40; ++frame) {
+        builder_.Clock().Advance(50);
+        builder_.Game().Simulate();
+    }
+    EXPECT_EQ(bob->deaths, 1);
+}
+
+// A teammate's copy is no wingman: the host's own fire on it in a
+// cooperative game warns the host of nothing and never has the copy desert
+// the players' side, however often it strikes.
+TEST_F(NetPilotBoundsTest, TheHostsFireOnATeammatesCopyMakesNoDeserter) {
+    settings_.gameType = NetGameSettings::kCooperative;
+    Craft* const bob = Announce("P101");
+    ASSERT_NE(bob, nullptr);
+    const int32_t side = bob->side;
+    hostShip_->side = side;
+    for (int hit = 0; hit < 12; ++hit) {
+        builder_.Clock().Advance(300);
+        DamageRecord graze;
+        graze.amounts[0] = 1;
+        graze.source = hostShip_;
+        bob->TakeDamage(0, graze, hostShip_);
+    }
+    EXPECT_EQ(bob->side, side);
+    EXPECT_STREQ(builder_.Game().TheCockpit().WarningAt(GetMilliseconds()), "");
+}
