@@ -275,6 +275,7 @@ void PlayerInfo(const NetInbound& packet) {
     }
     for (int32_t i = 0; i < 12 && i < ship->HitPointRecordCount(); ++i) ship->SetHitPointRecord(i, in->partHitPoints[i]);
     TakeReportedGoal(session, entry, *ship);
+    RearmAtStations(session, entry, *ship);
 }
 
 }  // namespace net_handlers

@@ -779,4 +779,50 @@ TEST_F(NetPilotBoundsTest, AMembersLaunchesTakeTheirRoundsAndHomeWhereAsked) {
     }
 }
 
+// A member's copy rearms where its pilot's own reload goal rearms the
+// pilot's ship: at rest beside the depot, once. Its racks run dry and no
+// request launches; near the depot, or beside it at speed, they stay dry;
+// resting beside it they are full and launch again, and resting there
+// again after they ran dry once more fills nothing.
+TEST_F(NetPilotBoundsTest, AMembersCopyRearmsAtRestBesideADepotAndLaunchesAgain) {
+    Craft* const copy = Announce("P101");
+    ASSERT_NE(copy, nullptr);
+    SpaceObject* const depot =
+        DefinitionLibrary::Current().LoadObjectDefinition("Depot", nullptr, SpaceObject::kTypeAiShip, 0);
+    ASSERT_NE(depot, nullptr);
+    builder_.Game().AddObjectsToWorld(depot, 0);
+    depot->Activate(0.0f);
+    depot->SetPositionFlags(copy->Position().Sum(Vector3{0.0f, 0.0f, 700.0f}), Transform::kAllFlags);
+    const Vector3 beside = depot->Position().Sum(Vector3{0.0f, 0.0f, -(depot->Radius() + copy->Radius() + 50.0f)});
+    const uint32_t delay = uint32_t(Rack(*copy, Weapon::kMissileLauncher)->refireDelay);
+    const auto launches = [&] {
+        builder_.Clock().Advance(delay);
+        return Launches(*copy, SpaceObject::kTypeMissile, "Missile 29");
+    };
+    const auto runDry = [&] {
+        int launched = 0;
+        while (launched < 50 && launches()) ++launched;
+        return launched;
+    };
+    const auto report = [&](const Vector3& at, float speed) {
+        builder_.Clock().Advance(1000);
+        Transform place = PlaceOf(*copy);
+        Put(place, at);
+        Deliver(*host_, kMember, Report(copy->uoid, place, Vector3{0.0f, 0.0f, speed}));
+    };
+    const int32_t full = runDry();
+    EXPECT_GT(full, 0);
+    EXPECT_FALSE(launches());
+    report(beside, 300.0f);   // a second's flight short of it
+    report(beside, 300.0f);
+    EXPECT_NEAR(Apart(copy->Position(), beside), 0.0f, 0.01f);
+    EXPECT_FALSE(launches());
+    report(beside, 0.0f);
+    EXPECT_EQ(runDry(), full);
+    report(beside.Sum(Vector3{0.0f, 0.0f, -300.0f}), 0.0f);
+    report(beside, 0.0f);
+    EXPECT_FALSE(launches());
+    builder_.Remove(depot);
+}
+
 }  // namespace
