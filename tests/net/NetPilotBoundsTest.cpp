@@ -735,6 +735,8 @@ TEST_F(NetPilotBoundsTest, AMembersRackLaunchesAtItsTriggersPace) {
             builder_.Clock().Advance(sent % 2 == 0 ? delay + lag : delay - lag);
         }
 
+        // Asked four times a second: at every moment the rounds of the pace
+        // so far and one ahead at most, and the pace's rounds it does get.
         builder_.Clock().Advance(3 * delay);
         int launched = 0;
         for (uint32_t at = 0; at < 10 * delay; at += 250) {
@@ -780,10 +782,11 @@ TEST_F(NetPilotBoundsTest, AMembersLaunchesTakeTheirRoundsAndHomeWhereAsked) {
 }
 
 // A member's copy rearms where its pilot's own reload goal rearms the
-// pilot's ship: at rest beside the depot, once. Its racks run dry and no
-// request launches; near the depot, or beside it at speed, they stay dry;
-// resting beside it they are full and launch again, and resting there
-// again after they ran dry once more fills nothing.
+// pilot's ship: at rest within the dock's reach of the depot, once. Its
+// racks run dry and no request launches; at rest just beyond the reach, or
+// within it at speed, they stay dry; at rest within it they are full and
+// launch again, and resting there again after they ran dry once more
+// fills nothing.
 TEST_F(NetPilotBoundsTest, AMembersCopyRearmsAtRestBesideADepotAndLaunchesAgain) {
     Craft* const copy = Announce("P101");
     ASSERT_NE(copy, nullptr);
@@ -793,7 +796,9 @@ TEST_F(NetPilotBoundsTest, AMembersCopyRearmsAtRestBesideADepotAndLaunchesAgain)
     builder_.Game().AddObjectsToWorld(depot, 0);
     depot->Activate(0.0f);
     depot->SetPositionFlags(copy->Position().Sum(Vector3{0.0f, 0.0f, 700.0f}), Transform::kAllFlags);
-    const Vector3 beside = depot->Position().Sum(Vector3{0.0f, 0.0f, -(depot->Radius() + copy->Radius() + 50.0f)});
+    const float reach = depot->Radius() + copy->Radius() + ReloadGoal::kDockReach;
+    const Vector3 beside = depot->Position().Sum(Vector3{0.0f, 0.0f, 50.0f - reach});
+    const Vector3 near = depot->Position().Sum(Vector3{0.0f, 0.0f, -50.0f - reach});
     const uint32_t delay = uint32_t(Rack(*copy, Weapon::kMissileLauncher)->refireDelay);
     const auto launches = [&] {
         builder_.Clock().Advance(delay);
@@ -813,13 +818,16 @@ TEST_F(NetPilotBoundsTest, AMembersCopyRearmsAtRestBesideADepotAndLaunchesAgain)
     const int32_t full = runDry();
     EXPECT_GT(full, 0);
     EXPECT_FALSE(launches());
-    report(beside, 300.0f);   // a second's flight short of it
+    report(near, 0.0f);   // flown there in two reports at most
+    report(near, 0.0f);
+    ASSERT_NEAR(Apart(copy->Position(), near), 0.0f, 0.01f);
+    EXPECT_FALSE(launches());
     report(beside, 300.0f);
-    EXPECT_NEAR(Apart(copy->Position(), beside), 0.0f, 0.01f);
+    ASSERT_NEAR(Apart(copy->Position(), beside), 0.0f, 0.01f);
     EXPECT_FALSE(launches());
     report(beside, 0.0f);
     EXPECT_EQ(runDry(), full);
-    report(beside.Sum(Vector3{0.0f, 0.0f, -300.0f}), 0.0f);
+    report(near, 0.0f);
     report(beside, 0.0f);
     EXPECT_FALSE(launches());
     builder_.Remove(depot);
