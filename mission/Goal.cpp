@@ -183,10 +183,14 @@ int32_t FinishInGoal::Evaluate(uint32_t elapsedMs) {
 int32_t ReloadGoal::Evaluate(uint32_t) {
     if (done != 0) return met;
     SpaceObject* const ship = OwnShip();
-    const SpaceObject* const station = GetSubject();
-    if (ship == nullptr || station == nullptr || Destroyed(*ship) || Destroyed(*station) || !ShipThere(*ship)) return 0;
+    if (ship == nullptr || !Rearms(*ship)) return 0;
     if (auto* const craft = dynamic_cast<Craft*>(ship)) craft->Rearm();
     return Meet(*this, ship);
+}
+
+bool ReloadGoal::Rearms(const SpaceObject& ship) const {
+    const SpaceObject* const station = GetSubject();
+    return station != nullptr && !Destroyed(ship) && !Destroyed(*station) && ShipThere(ship);
 }
 
 bool ReloadGoal::ShipThere(const SpaceObject& ship) const {

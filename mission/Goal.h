@@ -124,6 +124,8 @@ public:
     const char* GetDescription() override;
     int32_t Evaluate(uint32_t elapsedMs) override;
     bool ShipThere(const SpaceObject& ship) const override;
+    // Whether the station rearms `ship` now: both whole, the ship there.
+    bool Rearms(const SpaceObject& ship) const;
 };
 
 // Met once its subject (every ship of its wing, when it names a wing) is

@@ -16,6 +16,7 @@
 #include "net/NetPilotBounds.h"
 #include "net/NetSession.h"
 #include "net/PacketBytes.h"
+#include "objects/ships/Craft.h"
 #include "objects/space/SpaceObject.h"
 
 namespace {
@@ -414,6 +415,20 @@ void InstallGoalHooks() {
         if (session != nullptr && session->IsHost()) SendGoal(*session, kSetGoal, goal, int32_t(kFormActivation));
     };
     SetGoalNetHooks(hooks);
+}
+
+void RearmAtStations(NetSession& session, int32_t entry, SpaceObject& ship) {
+    NetPlayer* const pilot = session.EditPlayer(entry);
+    auto* const craft = dynamic_cast<Craft*>(&ship);
+    if (pilot == nullptr || craft == nullptr || !net_bounds::Flying(ship)) return;
+    for (const Goal* goal = GetGoalList(); goal != nullptr; goal = goal->next) {
+        if (goal->GetKind() != Goal::kReload) continue;
+        const SpaceObject* const station = goal->GetSubject();
+        DynArray<int32_t>& rearmed = pilot->rearmedAt;
+        if (station == nullptr || std::find(rearmed.begin(), rearmed.end(), station->uoid) != rearmed.end()) continue;
+        if (!static_cast<const ReloadGoal*>(goal)->Rearms(ship) || !rearmed.Append(station->uoid)) continue;
+        craft->Rearm();
+    }
 }
 
 }  // namespace net_handlers

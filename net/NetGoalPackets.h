@@ -77,4 +77,12 @@ void SendSharedGoals(NetSession& session);
 // network's other hooks.
 void InstallGoalHooks();
 
+// Host, after a report of its ship moved the copy of table entry `entry`:
+// the copy rearmed (Craft::Rearm) at each station whose reload rearms it
+// where the copy stands (ReloadGoal::Rearms), once a station, as its
+// pilot's own reload goal rearms the pilot's ship. Each machine keeps its
+// own reload goals and none is reported: nothing the pilot says of a
+// reload rearms the copy.
+void RearmAtStations(NetSession& session, int32_t entry, SpaceObject& ship);
+
 }  // namespace net_handlers

@@ -260,6 +260,7 @@ void PlayerInfo(const NetInbound& packet) {
         }
     }
     TakeReportedGoal(session, entry, *ship);
+    RearmAtStations(session, entry, *ship);
 }
 
 }  // namespace net_handlers

@@ -288,8 +288,13 @@ void EndWithinLongestStay(SpaceObject& object) {
     if (object.expiresAt < 0 || object.expiresAt > latest) object.expiresAt = int32_t(latest);
 }
 
+// Requests a member's machine sent a refire delay apart arrive closer by as
+// much as a shot's lag.
+constexpr uint32_t kLaunchEarlyMs = net_bounds::kShotLagMs;
+
 // A member's launch of `in`, made from the first launcher of its ship's
-// copy that launches it and holds a round; null when none does.
+// copy that launches it and holds a round its trigger's pace lets go now;
+// null when none does.
 SpaceObject* LaunchFrom(Craft& ship, const net_read::ObjectCreate& in) {
     for (ShipSystem* system = ship.GetSystem(ShipSystem::kAny, nullptr); system != nullptr;
          system = ship.GetSystem(ShipSystem::kAny, system)) {
@@ -297,14 +302,14 @@ SpaceObject* LaunchFrom(Craft& ship, const net_read::ObjectCreate& in) {
         switch (system->typeId) {
             case Weapon::kMissileLauncher: {
                 auto& launcher = static_cast<MissileLauncher&>(*system);
-                if (launcher.ammunition == 0 || !NamesOwner(in) || !Launches(launcher.launchTemplate, in)) continue;
-                made = launcher.LaunchRequested(FindByUoid(int32_t(in.tail[6])), int32_t(in.tail[7]));
+                if (!NamesOwner(in) || !Launches(launcher.launchTemplate, in)) continue;
+                made = launcher.LaunchRequested(FindByUoid(int32_t(in.tail[6])), int32_t(in.tail[7]), kLaunchEarlyMs);
                 break;
             }
             case Weapon::kObjectLauncher: {
                 auto& launcher = static_cast<ObjectLauncher&>(*system);
-                if (launcher.ammunition == 0 || !Launches(launcher.launchTemplate, in)) continue;
-                made = launcher.LaunchRequested();
+                if (!Launches(launcher.launchTemplate, in)) continue;
+                made = launcher.LaunchRequested(kLaunchEarlyMs);
                 break;
             }
             case ShipSystem::kDecoy: {
@@ -321,7 +326,9 @@ SpaceObject* LaunchFrom(Craft& ship, const net_read::ObjectCreate& in) {
             }
             default: continue;
         }
-        if (made != nullptr) EndWithinLongestStay(*made);
+        // A rack not yet due leaves the launch to another the trigger fires with it.
+        if (made == nullptr) continue;
+        EndWithinLongestStay(*made);
         return made;
     }
     return nullptr;

@@ -585,6 +585,7 @@ int32_t NetSession::ClearPlayer(int32_t index) {
     player.fireShip = -1;
     for (NetWeaponAllowance& weapon : player.fire) weapon = NetWeaponAllowance{};
     for (NetReportedGoal& report : player.reportedGoals) report = NetReportedGoal{};
+    player.rearmedAt.Clear();
     return 1;
 }
 

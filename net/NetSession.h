@@ -70,6 +70,9 @@ struct NetPlayer {
     // member cannot make the host hold more.
     static constexpr int32_t kReportedGoals = 4;
     NetReportedGoal reportedGoals[kReportedGoals];
+    // The stations (uoids) whose reload rearmed the copy: each once a
+    // flight, as its pilot's own reload goal there rearms the pilot's ship.
+    DynArray<int32_t> rearmedAt;
 };
 
 

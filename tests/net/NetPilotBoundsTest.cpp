@@ -1,7 +1,8 @@
 // The host's judgement of a member's own ship, whole: the member announces
 // its ship with NEW_PLAYER, the host builds its copy from the sample
-// definitions, and the member's PLAYER_INFO, EMP_DAMAGE and GUN_SHOT
-// packets go through the host's dispatch as they arrive from the network.
+// definitions, and the member's PLAYER_INFO, EMP_DAMAGE, GUN_SHOT and
+// CREATION_REQUEST packets go through the host's dispatch as they arrive
+// from the network.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -21,9 +22,12 @@
 #include "net/NetPacket.h"
 #include "net/NetPilotBounds.h"
 #include "objects/ships/Craft.h"
+#include "objects/space/Missile.h"
 #include "objects/space/WorldPass.h"
+#include "objects/systems/CountermeasureSystems.h"
 #include "objects/weapons/BeamWeapon.h"
 #include "objects/weapons/GunWeapon.h"
+#include "objects/weapons/Launchers.h"
 #include "scene/Transform.h"
 #include "tests/support/SampleDataSuite.h"
 #include "tests/support/world/NetPacketBytes.h"
@@ -161,6 +165,42 @@ protected:
         out.I32(12, copy.uoid);
         out.U32(16, met);
         Deliver(*host_, dpid, bytes);
+    }
+    // The member's word that its ship launched `definition` of `kind` (a
+    // missile, homing on `target`'s part `part`; a mine; a decoy), as its
+    // machine sends it: what the host launched, or null.
+    SpaceObject* Launch(Craft& copy, int32_t kind, const char* definition, SpaceObject* target = nullptr,
+                        int32_t part = 0, uint32_t dpid = kMember) {
+        SpaceObject* const asked = DefinitionLibrary::Current().LoadObjectDefinition(definition, nullptr, kind, 0);
+        if (asked == nullptr) return nullptr;
+        if (auto* const missile = dynamic_cast<Missile*>(asked)) {
+            missile->owner = &copy;
+            missile->target = target;
+            missile->targetPart = part;
+        }
+        NetPacket request;
+        request.BuildObjectPacket(kCreationRequest, asked);
+        builder_.Remove(asked);
+        const std::vector<SpaceObject*> before = builder_.World();
+        Deliver(*host_, dpid, Built(request));
+        for (SpaceObject* object : builder_.World()) {
+            if (std::find(before.begin(), before.end(), object) == before.end()) return object;
+        }
+        return nullptr;
+    }
+    // The same, what it launched taken out of the world again: whether there was a launch.
+    bool Launches(Craft& copy, int32_t kind, const char* definition) {
+        SpaceObject* const made = Launch(copy, kind, definition);
+        if (made != nullptr) builder_.Remove(made);
+        return made != nullptr;
+    }
+    // The copy's launcher of `kind` its trigger fires.
+    static Weapon* Rack(Craft& copy, int32_t kind) {
+        for (ShipSystem* system : copy.GetWeaponList()) {
+            auto* const weapon = static_cast<Weapon*>(system);
+            if (weapon->typeId == kind && weapon->group != Weapon::kNoGroup) return weapon;
+        }
+        return nullptr;
     }
     int Relayed(uint16_t type) const {
         int count = 0;
@@ -405,6 +445,8 @@ TEST_F(NetPilotBoundsTest, AnnouncedAgainAShipIsTheOneTheHostMadeAndNothingComes
             const Vector3 there = ship->Position();
             Fly(*ship, there.Sum(Vector3{0.0f, 0.0f, 100.0f}), dpid);
             EXPECT_EQ(Apart(ship->Position(), there), 0.0f) << how;
+            // Nor does it launch anything.
+            EXPECT_EQ(Launch(*ship, SpaceObject::kTypeMissile, "Missile 29", nullptr, 0, dpid), nullptr) << how;
             for (int frame = 0; frame < 40; ++frame) {
                 builder_.Clock().Advance(50);
                 builder_.Game().Simulate();
@@ -657,6 +699,141 @@ TEST_F(NetPilotBoundsTest, APulseIsOneChargeAtMostAndTheChargeComesBackASecond) 
     }
     builder_.Remove(target);
     builder_.Remove(ship);
+}
+
+// A member's rack keeps the pace its trigger keeps: a second missile or
+// mine waits the rack's refire delay. An honest pilot's requests, sent a
+// delay apart, may arrive as much as a shot's lag closer, and none is lost;
+// a member asking four times a second launches no faster than the pace on
+// average, nor ever more than one round ahead of it.
+TEST_F(NetPilotBoundsTest, AMembersRackLaunchesAtItsTriggersPace) {
+    Craft* const copy = Announce("P101");
+    ASSERT_NE(copy, nullptr);
+    const struct {
+        int32_t kind;
+        const char* definition;
+        int32_t rackKind;
+    } racks[] = {{SpaceObject::kTypeMissile, "Missile 29", Weapon::kMissileLauncher},
+                 {SpaceObject::kTypeMine, "Mine", Weapon::kObjectLauncher}};
+    for (const auto& [kind, definition, rackKind] : racks) {
+        Weapon* const rack = Rack(*copy, rackKind);
+        ASSERT_NE(rack, nullptr) << definition;
+        rack->ammunition = 100;
+        const uint32_t delay = uint32_t(rack->refireDelay);
+        const uint32_t lag = net_bounds::kShotLagMs;
+        ASSERT_GT(delay, lag) << definition;
+        const auto launches = [&] { return Launches(*copy, kind, definition); };
+        builder_.Clock().Advance(delay);
+        EXPECT_TRUE(launches()) << definition;
+        EXPECT_FALSE(launches()) << definition;
+        builder_.Clock().Advance(delay - lag - 1);
+        EXPECT_FALSE(launches()) << definition;
+        builder_.Clock().Advance(1);
+        EXPECT_TRUE(launches()) << definition;
+
+        // Sent a delay apart, every other one a lag late.
+        builder_.Clock().Advance(3 * delay);
+        for (int sent = 0; sent < 12; ++sent) {
+            EXPECT_TRUE(launches()) << definition << " " << sent;
+            builder_.Clock().Advance(sent % 2 == 0 ? delay + lag : delay - lag);
+        }
+
+        // Asked four times a second: at every moment the rounds of the pace
+        // so far and one ahead at most, and the pace's rounds it does get.
+        builder_.Clock().Advance(3 * delay);
+        int launched = 0;
+        for (uint32_t at = 0; at < 10 * delay; at += 250) {
+            launched += launches() ? 1 : 0;
+            ASSERT_LE(launched, int(at / delay) + 2) << definition << " at " << at;
+            builder_.Clock().Advance(250);
+        }
+        EXPECT_GE(launched, 9) << definition;
+    }
+}
+
+// What a member asks for leaves its ship's launchers, each launch taking a
+// round: its one decoy and then none, its mine layer's mines and then none,
+// however long it waits; a missile homes on the target the request names,
+// or on none.
+TEST_F(NetPilotBoundsTest, AMembersLaunchesTakeTheirRoundsAndHomeWhereAsked) {
+    Craft* const copy = Announce("P101");
+    ASSERT_NE(copy, nullptr);
+    auto* const decoys = static_cast<DecoySystem*>(copy->GetSystem(ShipSystem::kDecoy, nullptr));
+    Weapon* const layer = Rack(*copy, Weapon::kObjectLauncher);
+    ASSERT_TRUE(decoys != nullptr && layer != nullptr);
+    layer->ammunition = 3;
+    const int32_t left[2] = {decoys->decoysLeft, layer->ammunition};
+    const int32_t kinds[2] = {SpaceObject::kTypeDecoy, SpaceObject::kTypeMine};
+    const char* const definitions[2] = {"Decoy", "Mine"};
+    for (int i = 0; i < 2; ++i) {
+        int launched = 0;
+        for (int asked = 0; asked < left[i] + 3; ++asked) {
+            builder_.Clock().Advance(uint32_t(layer->refireDelay));
+            launched += Launches(*copy, kinds[i], definitions[i]) ? 1 : 0;
+        }
+        EXPECT_EQ(launched, left[i]) << definitions[i];
+    }
+
+    for (SpaceObject* const target : {static_cast<SpaceObject*>(hostShip_), static_cast<SpaceObject*>(nullptr)}) {
+        builder_.Clock().Advance(uint32_t(Rack(*copy, Weapon::kMissileLauncher)->refireDelay));
+        auto* const missile = dynamic_cast<Missile*>(Launch(*copy, SpaceObject::kTypeMissile, "Missile 29", target, 0));
+        ASSERT_NE(missile, nullptr);
+        EXPECT_EQ(missile->target.Get(), target);
+        EXPECT_EQ(missile->owner.Get(), copy);
+        builder_.Remove(missile);
+    }
+}
+
+// A member's copy rearms where its pilot's own reload goal rearms the
+// pilot's ship: at rest within the dock's reach of the depot, once. Its
+// racks run dry and no request launches; at rest just beyond the reach, or
+// within it at speed, they stay dry; at rest within it they are full and
+// launch again, and resting there again after they ran dry once more
+// fills nothing.
+TEST_F(NetPilotBoundsTest, AMembersCopyRearmsAtRestBesideADepotAndLaunchesAgain) {
+    Craft* const copy = Announce("P101");
+    ASSERT_NE(copy, nullptr);
+    SpaceObject* const depot =
+        DefinitionLibrary::Current().LoadObjectDefinition("Depot", nullptr, SpaceObject::kTypeAiShip, 0);
+    ASSERT_NE(depot, nullptr);
+    builder_.Game().AddObjectsToWorld(depot, 0);
+    depot->Activate(0.0f);
+    depot->SetPositionFlags(copy->Position().Sum(Vector3{0.0f, 0.0f, 700.0f}), Transform::kAllFlags);
+    const float reach = depot->Radius() + copy->Radius() + ReloadGoal::kDockReach;
+    const Vector3 beside = depot->Position().Sum(Vector3{0.0f, 0.0f, 50.0f - reach});
+    const Vector3 near = depot->Position().Sum(Vector3{0.0f, 0.0f, -50.0f - reach});
+    const uint32_t delay = uint32_t(Rack(*copy, Weapon::kMissileLauncher)->refireDelay);
+    const auto launches = [&] {
+        builder_.Clock().Advance(delay);
+        return Launches(*copy, SpaceObject::kTypeMissile, "Missile 29");
+    };
+    const auto runDry = [&] {
+        int launched = 0;
+        while (launched < 50 && launches()) ++launched;
+        return launched;
+    };
+    const auto report = [&](const Vector3& at, float speed) {
+        builder_.Clock().Advance(1000);
+        Transform place = PlaceOf(*copy);
+        Put(place, at);
+        Deliver(*host_, kMember, Report(copy->uoid, place, Vector3{0.0f, 0.0f, speed}));
+    };
+    const int32_t full = runDry();
+    EXPECT_GT(full, 0);
+    EXPECT_FALSE(launches());
+    report(near, 0.0f);   // flown there in two reports at most
+    report(near, 0.0f);
+    ASSERT_NEAR(Apart(copy->Position(), near), 0.0f, 0.01f);
+    EXPECT_FALSE(launches());
+    report(beside, 300.0f);
+    ASSERT_NEAR(Apart(copy->Position(), beside), 0.0f, 0.01f);
+    EXPECT_FALSE(launches());
+    report(beside, 0.0f);
+    EXPECT_EQ(runDry(), full);
+    report(near, 0.0f);
+    report(beside, 0.0f);
+    EXPECT_FALSE(launches());
+    builder_.Remove(depot);
 }
 
 }  // namespace
