@@ -349,7 +349,9 @@ void GoalDone(const NetInbound& packet) {
     if (!in) return;
     SpaceObject* const ship = FindByUoid(in->ship);
     Goal* const goal = FindGoalById(in->id);
-    if (goal == nullptr) return;
+    // A reload goal is each machine's own, for its own pilot's ship: a
+    // member's word never meets the host's (the copy rearms by itself).
+    if (goal == nullptr || goal->GetKind() == Goal::kReload) return;
     // A report names the reporter's own ship, flying, and a goal that ship
     // meets where the host holds it: a client decides only what its own
     // ship meets by flying (a travel leg, a reload, the jump); every other

@@ -833,6 +833,16 @@ TEST_F(NetPilotBoundsTest, AMembersCopyRearmsAtRestBesideADepotAndLaunchesAgain)
     report(near, 0.0f);
     report(beside, 0.0f);
     EXPECT_FALSE(launches());
+    // A reload goal is each machine's own: the member's word of it, at
+    // rest beside the depot, leaves the host's own pilot's open.
+    const Goal* reload = nullptr;
+    for (const Goal* goal = GetGoalList(); goal != nullptr; goal = goal->next) {
+        if (goal->GetKind() == Goal::kReload && goal->GetSubject() == depot) reload = goal;
+    }
+    ASSERT_NE(reload, nullptr);
+    ReportGoal(*copy, *reload);
+    EXPECT_EQ(reload->met, 0);
+    EXPECT_EQ(reload->done, 0);
     builder_.Remove(depot);
 }
 
