@@ -326,8 +326,10 @@ TEST_F(HudSight, TheChaseViewsSightMarksTheEdgeItPointsToAndTheTextKeepsItsPlace
             if (bothRenderers && i % 4 == 0) ExpectSightClearOfText(readout, true);
         }
     };
-    fly({kNoseUp}, 30), fly({}, 30), fly({kNoseDown}, 30);
-    fly({kNoseDown}, 70, true), fly({}, 60, true);
+    fly({kNoseUp}, 30), fly({}, 30);
+    EXPECT_TRUE(MatchesPngGolden(CanvasToRgb(*canvas_), "hud_sight_nose_up"));
+    fly({kNoseDown}, 30), fly({kNoseDown}, 70, true), fly({}, 60, true);
+    EXPECT_TRUE(MatchesPngGolden(CanvasToRgb(*canvas_), "hud_sight_nose_down"));
     EXPECT_GT(up, 10) << "the aim never left the screen over the top";
     EXPECT_GT(down, 10) << "the aim never left the screen over the bottom";
     EXPECT_GT(behindTheLabel, 0) << "the aim never passed the scope's label";
