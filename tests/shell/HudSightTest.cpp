@@ -17,7 +17,6 @@
 #include "canvas/D3DCanvas.h"
 #include "display/CanvasRect.h"
 #include "display/Palette.h"
-#include "engine/Clock.h"
 #include "game/Cockpit.h"
 #include "game/CommandTable.h"
 #include "game/RadarScope.h"
@@ -74,9 +73,14 @@ struct Seen {
 
 class HudSight : public CockpitFlight {
 protected:
-    // The HUD of this readout drawn alone over black space on a screen the
-    // size of the flight's, which keeps depth as the game's screen does: a
-    // software one, or the 3D kind's.
+    // The 3D kind goes before the flight whose palette it draws with.
+    void TearDown() override {
+        hardware_.reset();
+        CockpitFlight::TearDown();
+    }
+    // The HUD of this readout alone on a screen the size of the flight's,
+    // which keeps depth as the game's screen does: a software one, or the
+    // 3D kind's.
     RgbImage HudAlone(const HudReadout& readout, bool hardware = false) {
         std::unique_ptr<ScreenCanvas16> software;
         Canvas* canvas = nullptr;
@@ -92,16 +96,7 @@ protected:
             canvas = software.get();
         }
         if (canvas == nullptr) return RgbImage{};
-        canvas->EnableDepthTest();
-        canvas->Clear(flight_->palette->MatchColor(0x000000), 0xFFFFFFFFu);
-        const HudReadout flown = Readout();
-        // Drawing lowers the shield-hit flags: each picture starts from the frame's.
-        int32_t hits[Cockpit::kFacings];
-        std::memcpy(hits, Game().TheCockpit().shieldHits, sizeof hits);
-        Readout() = readout;
-        Game().TheCockpit().Draw(*canvas, GetMilliseconds());
-        Readout() = flown;
-        std::memcpy(Game().TheCockpit().shieldHits, hits, sizeof hits);
+        DrawHudAlone(readout, *canvas);
         if (!hardware) return CanvasToRgb(*canvas);
         RgbImage picture;
         picture.width = canvas->width;
