@@ -75,8 +75,8 @@ void CopyBounded(char* to, const char* from) {
 bool Before(uint32_t now, uint32_t until) { return int32_t(until - now) > 0; }
 
 // Adds the text to the layout from (x, y) down, in lines of the current font
-// that end before `right`, each broken after a word (a word longer than a
-// line is cut); the y of the line after the last.
+// kObjectiveStep apart that end before `right`, each broken after a word (a
+// word longer than a line is cut); the y of the line after the last.
 int32_t AddBroken(HudLayout& layout, uint32_t colour, int32_t x, int32_t y, int32_t right, const char* text) {
     const int32_t room = std::max(right - x, 1);
     char line[HudLayout::kTextChars];

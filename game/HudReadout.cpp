@@ -36,7 +36,6 @@ constexpr int32_t kTargetRows = 5;
 constexpr float kArrowMargin = 6.0f, kArrowLength = 24.0f, kArrowHalfWidth = 8.0f, kArrowNotch = 9.0f;
 constexpr float kArrowNearest = 48.0f, kArrowStep = 2.0f, kArrowRoom = 3.0f;
 constexpr float kCrosshairReach = 12.0f, kCrosshairGap = 4.0f;
-static_assert(HudReadout::kSightHalf == int32_t(kCrosshairReach) + 1);
 // The sight's mark: its chevron's tip and base this far out from the arms'
 // centre, its base this wide each side; the mark is held back along the aim
 // line this far at a time to keep clear of the texts.
@@ -408,7 +407,9 @@ void HudReadout::DrawMarks(Canvas& canvas, HudKeepClear& keepClear, const HudKee
         const CanvasRect ink = sight.Ink();
         keepClear.Add(ink.x - 1, ink.y - 1, ink.width + 2, ink.height + 2);
     }
-    if ((hasTarget || hasNav) && steer.kind == HudMark::kOffScreen) pen.DrawArrow(steerColour, pen.PlaceArrow(steer, keepClear));
+    if ((hasTarget || hasNav) && steer.kind == HudMark::kOffScreen) {
+        pen.DrawArrow(steerColour, pen.PlaceArrow(steer, keepClear));
+    }
 }
 
 HudTrack HudTrack::Of(const Camera& camera, const Vector3& start, const Vector3& end, float inset) {

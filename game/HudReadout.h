@@ -125,9 +125,9 @@ struct HudReadout {
         char text[kLineChars] = {};
     };
     static constexpr int32_t kRows = 11 + kWeaponLines;
-    // Pixels from the aim point out to the sight's last pixel, and to the
-    // edge mark's: the room each needs inside the screen's edges.
-    static constexpr int32_t kSightHalf = 13, kEdgeMarkHalf = 20;
+    // Pixels from the centre of the sight's mark out to its last pixel: the
+    // room it needs inside the screen's edges.
+    static constexpr int32_t kEdgeMarkHalf = 20;
     // Blank pixels kept between the sight, or its mark, and any text.
     static constexpr int32_t kSightRoom = 5;
 

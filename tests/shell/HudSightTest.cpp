@@ -60,7 +60,9 @@ struct Seen {
     int32_t DistanceTo(const Seen& other) const {
         int32_t least = 0x7FFF;
         for (const auto& [x, y] : pixels) {
-            for (const auto& [ox, oy] : other.pixels) least = std::min(least, std::max(std::abs(x - ox), std::abs(y - oy)));
+            for (const auto& [ox, oy] : other.pixels) {
+                least = std::min(least, std::max(std::abs(x - ox), std::abs(y - oy)));
+            }
         }
         return least;
     }
@@ -228,7 +230,7 @@ TEST_F(HudSight, TheLevelSightIsWholeBesideTheFormUpsLinesInBothViewsAtEveryScre
 
         Press(kCockpitView);
         ASSERT_NE(Game().viewMode, kChaseViewMode);
-        EXPECT_TRUE(ExpectSightClearOfText(Unmarked()).WholeAt(Readout().aim)) << "the cockpit view's sight is not whole";
+        EXPECT_TRUE(ExpectSightClearOfText(Unmarked()).WholeAt(Readout().aim)) << "the cockpit's sight is not whole";
     }
 }
 
