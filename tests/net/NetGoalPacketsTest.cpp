@@ -129,7 +129,7 @@ TEST_F(NetGoalTest, TheClientMakesEachClassOnceAndDropsTheRest) {
                                                  {3, Goal::kTravel}, {7, Goal::kWait}, {8, Goal::kFinishIn},
                                                  {9, Goal::kTravel}, {4, -1}, {5, -1}, {6, -1}, {10, -1}, {-1, -1}};
     int32_t id = 100;
-    for (const auto [wire, kind] : table) {
+    for (const auto& [wire, kind] : table) {
         Bytes bytes = HostGoal(id, "Objective");
         PacketWriter(bytes.data(), uint32_t(bytes.size())).I32(12, wire);
         Deliver(client, bytes);
