@@ -137,8 +137,8 @@ struct HudReadout {
     // columns above the bottom edge, the target's and the weapons' on the
     // right; how many (none while nothing is flown).
     int32_t Rows(int32_t width, int32_t height, Row (&rows)[kRows]) const;
-    // The rows of Rows, measured in the current font, added to `layout` as
-    // two stacks standing on the bottom edge, a column each.
+    // The rows of Rows, measured in the current font, added to `layout`; a
+    // long row brings the right column in from the edge, as far as its room.
     void AddRows(HudLayout& layout, int32_t width, int32_t height) const;
     // Where the sight stands on a screen of width x height whose texts (the
     // rows, the pictures, the scope's labels) stand at the places in `text`:
