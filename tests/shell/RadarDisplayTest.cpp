@@ -231,7 +231,9 @@ TEST_F(RadarDisplay, DrawingTheNoisyScopeChangesNothingInTheWorld) {
                 flight_->Simulate();
             }
         }
-        if (drawn) EXPECT_TRUE(Radar().shown && Radar().count > 0);
+        if (drawn) {
+            EXPECT_TRUE(Radar().shown && Radar().count > 0);
+        }
         dice[drawn ? 0 : 1] = GameRandomState();
         raider[drawn ? 0 : 1] = Named("Red 1")->Position();
         flight_.reset();
