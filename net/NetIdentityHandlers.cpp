@@ -132,8 +132,7 @@ void NewPlayer(const NetInbound& packet) {
     // loader summed it with its equipment: collisions are the host's, and
     // what a ship does to what it rams, or whom it fights for, is no word of
     // its pilot's.
-    const NetPlayer* const pilot = session.Player(entry);
-    copy->SetSide(game->netSettings->PilotSide(pilot != nullptr ? pilot->team : -1, copy->uoid));
+    session.GivePilotSide(entry, *copy);
     copy->UpdateVisibility();
     decals::ApplyDecals(copy, in->logo);
     // Until its pilot's reports move it, the copy waits where no ship flies,
@@ -185,9 +184,8 @@ void IdInfo(const NetInbound& packet) {
             ghost->Deactivate(1);
         }
         const int32_t own = session.FindPlayerByDpid(session.ownDpid);
-        const NetPlayer* const pilot = session.Player(own);
-        ship.SetSide(game->netSettings->PilotSide(pilot != nullptr ? pilot->team : -1, in->uoid));
         ship.uoid = in->uoid;
+        session.GivePilotSide(own, ship);
         session.SetPlayerUoid(own, in->uoid);
         // An ECM switched on before the host knew the ship was told under
         // the number the ship flew by then, which the host did not know.

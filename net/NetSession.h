@@ -223,6 +223,14 @@ public:
     void AddPlayerScore(int32_t index, int32_t amount);
     void AddPlayerKills(int32_t index, int32_t amount);
     void SetPlayerIt(int32_t index);
+    // The player's team (-1 none), and with it the side of its ship on this
+    // machine (this machine's own ship for its own entry): the table and the
+    // side never disagree, in the lobby or in flight.
+    void SetPlayerTeam(int32_t index, int32_t team);
+    // `ship`, flown by the player of entry `index` (none: a pilot of no
+    // team), takes the side the game gives it (NetGameSettings::PilotSide);
+    // without the game's settings it keeps its own.
+    void GivePilotSide(int32_t index, SpaceObject& ship) const;
     // Counts one ship (NEW_PLAYER) or launched object (CREATION_REQUEST)
     // made at this player's request: false, and nothing counted, once it
     // has had its share of the current window of the engine's clock, for

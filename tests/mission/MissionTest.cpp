@@ -190,6 +190,38 @@ TEST_F(MissionTest, TheHostsCopyOfAMembersShipIsTheShipItsPilotFlies) {
     GameState::SetNetworkHooks({});
 }
 
+// The host's own ship, made at the launch of a network game, flies the
+// side the game gives its pilot, as every member's ship does: its team's
+// in a team battle, the players' in a cooperative game, its own number in
+// a free-for-all; and the host's entry of the table follows the ship.
+TEST_F(MissionTest, AHostsOwnShipFliesTheSideItsGameGivesItsPilot) {
+    InstallNetworkHooks();
+    auto* const session = new RecordingNetSession(true);
+    NetGameSettings settings;
+    GameState& game = builder_->Game();
+    game.netSession = session;
+    game.netSettings = &settings;
+    const int32_t own = session->AddPlayer(session->ownDpid, "Ann", -1);
+    for (const auto& [type, team] : {std::pair{NetGameSettings::kDeathMatchTeams, 1}, {NetGameSettings::kTagTeams, 0},
+                                     {NetGameSettings::kCooperativeTeams, 1}, {NetGameSettings::kDeathMatch, 1}}) {
+        settings.gameType = type;
+        session->SetPlayerTeam(own, team);
+        ASSERT_EQ(SetUpMission(kSampleMissionFile, -1), kStatusOk);
+        const SpaceObject* const ship = game.playerShip;
+        ASSERT_NE(ship, nullptr);
+        EXPECT_EQ(session->GetPlayerUoid(own), ship->uoid) << type;
+        const int32_t side = type == NetGameSettings::kCooperativeTeams ? PlayerShip::kPlayersSide
+                             : type == NetGameSettings::kDeathMatch      ? ship->uoid
+                                                                         : team + 1;
+        EXPECT_EQ(ship->side, side) << type;
+    }
+    FreeMission();
+    game.netSettings = nullptr;
+    game.netSession = nullptr;
+    delete session;
+    GameState::SetNetworkHooks({});
+}
+
 // A joining client makes its ship into an empty mission, after the set-up.
 TEST_F(MissionTest, AShipMadeAfterTheSetUpGoesWithItsWing) {
     ASSERT_EQ(SetUpMission("", -1), kStatusOk);

@@ -10,6 +10,7 @@
 #include "game/CareerRecord.h"
 #include "game/EffectTypes.h"
 #include "game/GameState.h"
+#include "net/NetControlPackets.h"
 #include "net/NetGameSettings.h"
 #include "net/NetPacket.h"
 #include "net/NetPacketReaders.h"
@@ -803,6 +804,91 @@ TEST_F(NetDefinitionsTest, APilotsShipTakesItsGamesSideAndKillsScoreAcrossTeams)
         EXPECT_EQ(ship_->uoid, uoid);
         EXPECT_EQ(ship_->side, side) << type;
     }
+}
+
+// A pilot's team changes in flight as in the lobby, and the ship's side
+// with it, on every machine: the table and the side never disagree. Bob
+// and Cid fly for Red; Dee, in no team, for herself. A switch to a team the
+// game lacks changes nothing; Dee makes Blue and flies for it, Bob joins
+// her there, and from then on his kill of Cid, Red, scores, while Dee's
+// kill of Bob is a teammate's. A member's machine moves its own ship and
+// the copies it holds as the host's word comes by.
+TEST_F(NetDefinitionsTest, ATeamChangeInFlightMovesThePilotsShipOnEveryMachine) {
+    builder_.Game().randomMissions = std::make_shared<RandomMissionGenerator>();
+    settings_.gameType = NetGameSettings::kDeathMatchTeams;
+    settings_.SetTeamName(0, "Red");
+    settings_.teamCount = 1;
+    const auto record = [](const char* pilot, const char* team, int32_t number) {
+        NetPacket packet;
+        packet.BuildUpdateTeam(kUpdateTeam, pilot, team, number, number < 0 ? -1 : 3, 1);
+        return Built(packet);
+    };
+    RecordingNetSession& host = Session(true);
+    host.announceKills = true;
+    const char* const names[] = {"Bob", "Cid", "Dee"};
+    std::vector<SpaceObject*> ships;
+    for (uint32_t i = 0; i < 3; ++i) {
+        host.AddPlayer(2 + i, names[i], -1);
+        if (i < 2) Deliver(host, 2 + i, record(names[i], "NONE.", 0));
+        Deliver(host, 2 + i, Announce(2 + i));
+        ships.push_back(builder_.World().front()->FindByUoid(host.GetPlayerUoid(host.FindPlayerByDpid(2 + i))));
+        ASSERT_NE(ships.back(), nullptr) << names[i];
+    }
+    SpaceObject& bob = *ships[0];
+    SpaceObject& cid = *ships[1];
+    SpaceObject& dee = *ships[2];
+    const auto agree = [&](uint32_t dpid, const SpaceObject& ship, int32_t team) {
+        const NetPlayer* const pilot = host.Player(host.FindPlayerByDpid(dpid));
+        EXPECT_EQ(pilot->team, team) << pilot->name;
+        EXPECT_EQ(ship.side, team >= 0 ? team + 1 : ship.uoid) << pilot->name;
+    };
+    agree(2, bob, 0);
+    agree(4, dee, -1);
+    Deliver(host, 2, record("Bob", "NONE.", 1));
+    agree(2, bob, 0);
+    Deliver(host, 4, record("NONE.", "Blue", 1));
+    agree(4, dee, 1);
+    host.sent.clear();
+    Deliver(host, 2, record("Bob", "NONE.", 1));
+    agree(2, bob, 1);
+    agree(3, cid, 0);
+    // Every machine hears of it.
+    ASSERT_EQ(Types(host), (std::vector<uint16_t>{kUpdateTeam}));
+    const std::vector<uint8_t> told = host.sent[0].bytes;
+    const auto relayed = net_read::ReadUpdateTeam(told.data(), uint32_t(told.size()));
+    EXPECT_EQ(host.sent[0].to, RecordingNetSession::kToAll);
+    EXPECT_STREQ(relayed->playerName, "Bob");
+    EXPECT_EQ(relayed->team, 1);
+
+    const auto said = [&] { return std::string(builder_.Game().TheCockpit().MessageAt(GetMilliseconds())); };
+    host.AnnounceKill(bob.uoid, cid.uoid);
+    EXPECT_EQ(said(), "Bob killed Cid!");
+    host.AnnounceKill(dee.uoid, bob.uoid);
+    EXPECT_EQ(said(), "Dee killed a teammate!");
+    EXPECT_EQ(host.Player(host.FindPlayerByDpid(2))->kills, 1);
+    EXPECT_EQ(host.Player(host.FindPlayerByDpid(4))->score, 0);
+    builder_.Game().netSession = nullptr;
+    delete &host;
+
+    // A member, Cid, holds Bob's ship as the host told it (on Red), and its
+    // own: Bob's move reaches both table and ship, and a switch of its own
+    // moves its own ship, which flies under the number the host gave it.
+    RecordingNetSession& member = Session(false);
+    member.AddPlayer(member.ownDpid, "Cid", -1);
+    member.SetPlayerUoid(member.AddPlayer(5, "Bob", -1), bob.uoid);
+    member.SetPlayerTeam(member.FindPlayerByDpid(5), 0);
+    ASSERT_EQ(bob.side, 1);
+    Deliver(member, 1, told);
+    EXPECT_EQ(member.Player(member.FindPlayerByDpid(5))->team, 1);
+    EXPECT_EQ(bob.side, 2);
+    ship_->type = SpaceObject::kTypePlayerShip;
+    builder_.Game().playerShip = ship_;
+    Deliver(member, 1, record("Cid", "NONE.", 1));
+    EXPECT_EQ(member.Player(member.FindPlayerByDpid(member.ownDpid))->team, 1);
+    EXPECT_EQ(ship_->side, 2);
+    Deliver(member, 1, record("Cid", "NONE.", -1));
+    EXPECT_EQ(ship_->side, ship_->uoid);
+    for (SpaceObject* ship : ships) builder_.Remove(ship);
 }
 
 // A missile a member fires is asked of the host, which launches it from
