@@ -523,7 +523,10 @@ void ObjectUpdate(const NetInbound& packet) {
     }
     object->hitPoints = HitPercentOf(in->hitPercent, object->GetMaxHitPoints(nullptr));
     if (in->hitPercent < kExhaustBelowPercent) AddExhaust(*object);
-    object->SetSide(in->side);
+    // The form carries only the side's low byte: a side held whole (told
+    // at the object's creation, or its pilot's team's) that agrees in that
+    // byte stays, as a pilot's own number in a free-for-all must.
+    if (int8_t(object->side) != in->side) object->SetSide(in->side);
     ApplyHitPointBytes(*object, in->partHitPoints);
 }
 

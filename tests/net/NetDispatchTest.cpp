@@ -183,6 +183,12 @@ TEST_F(NetDispatchTest, UpdatesSteerCopiesButNeverTheClientsOwnShip) {
     ASSERT_NE(exhaust, nullptr);
     Deliver(client, 1, full);
     EXPECT_EQ(ship_->parts[0]->attached, exhaust);
+    // The form has a byte for the side: a ship's own number as its side in
+    // a free-for-all, told whole at its creation, stays whole.
+    ship_->side = 300;
+    out.U8(86, uint8_t(300 & 0xFF));
+    Deliver(client, 1, full);
+    EXPECT_EQ(ship_->side, 300);
 
     // A signature that does not match gives the copy up and asks again.
     PacketWriter(bytes.data(), 84).I32(8, 40);
