@@ -22,7 +22,8 @@ Cockpit::CallsignQuery g_callsignQuery = nullptr;
 // The HUD's layout for a 640 x 480 screen, in one place. On a larger screen
 // the rows from the radio message down keep their distance from the bottom
 // edge, as the instruments' columns do, the shield facings stay centred
-// under the scope, and the rest stays at the top left.
+// under the scope, the charge stays at the top right and the rest stays at
+// the top left.
 constexpr int32_t kLayoutWidth = 640, kLayoutHeight = 480;
 struct Label {
     int32_t id;
@@ -30,24 +31,30 @@ struct Label {
     int32_t x, y;
 };
 constexpr const char* kHudFont = "cockpitf";
+// The top rows keep out of the middle of the screen: in the chase view the
+// sight stands there in level flight, and climbs to the top edge as the
+// nose comes up. None comes nearer the centre line than this.
+constexpr int32_t kSightLane = 20;
 constexpr Label kIndicatorLabels[] = {
-    {Cockpit::kIndicatorRadarPassive, "PASSIVE", 8, 8},  {Cockpit::kIndicatorRadarActive, "ACTIVE", 72, 8},
-    {Cockpit::kIndicatorIncomingMissile, "MISSILE", 130, 8}, {Cockpit::kIndicatorJammer, "JAMMER", 194, 8},
-    {Cockpit::kIndicatorEcm, "ECM", 252, 8},             {Cockpit::kIndicatorCloak, "CLOAK", 286, 8},
+    {Cockpit::kIndicatorRadarPassive, "PASSIVE", 8, 8},  {Cockpit::kIndicatorRadarActive, "ACTIVE", 62, 8},
+    {Cockpit::kIndicatorIncomingMissile, "MISSILE", 110, 8}, {Cockpit::kIndicatorJammer, "JAMMER", 164, 8},
+    {Cockpit::kIndicatorEcm, "ECM", 212, 8},             {Cockpit::kIndicatorCloak, "CLOAK", 242, 8},
 };
 // The gauges count damage, not what is left: a pilot reading "SHIELD 0%"
-// under a damage heading cannot take it for an empty shield.
+// under a damage heading cannot take it for an empty shield. Two by two
+// beside the heading, they end short of the sight's lane.
 constexpr int32_t kDamageX = 8, kDamageY = 24;
 constexpr const char* kDamageHeading = "DAMAGE";
-constexpr Label kGaugeLabels[] = {{1, "ENERGY", 62, 24}, {2, "TARGETING", 152, 24}, {3, "RADAR", 260, 24}, {4, "SHIELDS", 344, 24}};
+constexpr Label kGaugeLabels[] = {{1, "ENERGY", 62, 24}, {2, "TARGETING", 152, 24}, {3, "RADAR", 62, 36}, {4, "SHIELDS", 152, 36}};
 constexpr const char* kFacingLabels[Cockpit::kFacings] = {"FRONT", "LEFT", "REAR", "RIGHT"};
 constexpr int32_t kFacingX[Cockpit::kFacings] = {300, 260, 300, 340};
 constexpr int32_t kFacingY[Cockpit::kFacings] = {400, 416, 432, 416};
 constexpr int32_t kWarningX = 8, kWarningY = 440;
 constexpr int32_t kMessageX = 8, kMessageY = 456;
 constexpr int32_t kRadioX = 8, kRadioY = 360, kRadioFaceSize = 64;
-constexpr int32_t kChargeX = 520, kChargeY = 8;
-constexpr int32_t kObjectiveX = 8, kObjectiveY = 44;
+constexpr int32_t kChargeFromRight = 120, kChargeY = 8;
+// The objective's lines, each broken to end short of the sight's lane.
+constexpr int32_t kObjectiveX = 8, kObjectiveY = 52, kObjectiveStep = 12, kObjectiveIndent = 8;
 // The radar's scope stands between the crosshair and the shield facings, a
 // little clear of the facings; its radius grows with the screen's height.
 constexpr int32_t kRadarLeastRadius = 48, kRadarHeightShare = 10, kRadarMargin = 4;
@@ -66,6 +73,33 @@ void CopyBounded(char* to, const char* from) {
 }
 
 bool Before(uint32_t now, uint32_t until) { return int32_t(until - now) > 0; }
+
+// Adds the text to the layout from (x, y) down, in lines of the current font
+// kObjectiveStep apart that end before `right`, each broken after a word (a
+// word longer than a line is cut); the y of the line after the last.
+int32_t AddBroken(HudLayout& layout, uint32_t colour, int32_t x, int32_t y, int32_t right, const char* text) {
+    const int32_t room = std::max(right - x, 1);
+    char line[HudLayout::kTextChars];
+    for (const char* at = text; at != nullptr && *at != 0; y += kObjectiveStep) {
+        while (*at == ' ') ++at;
+        if (*at == 0) break;
+        // The most characters that fit, and the most that end a word.
+        size_t fit = 0, word = 0;
+        int32_t width = 0;
+        for (; at[fit] != 0 && fit < sizeof line - 1; ++fit) {
+            const char one[2] = {at[fit], 0};
+            width += int32_t(FontStringWidth(one));
+            if (width > room) break;
+            if (at[fit + 1] == ' ' || at[fit + 1] == 0) word = fit + 1;
+        }
+        const size_t take = word > 0 ? word : std::max(fit, size_t{1});
+        std::memcpy(line, at, take);
+        line[take] = 0;
+        layout.Text(colour, x, y, line);
+        at += take;
+    }
+    return y;
+}
 
 }  // namespace
 
@@ -173,18 +207,16 @@ void Cockpit::Draw(Canvas& canvas, uint32_t now) {
     if (depthTest) canvas.DisableDepthTest();
     HudLayout layout;
     // The scope first: a long radio line running over it stays legible.
-    CanvasRect scope{};
+    CanvasRect scope{}, scopeLabel{};
     if (readout.flying && readout.radar.shown) {
         scope = RadarPlace(canvas.width, canvas.height);
         RadarScope::Draw(canvas, readout.radar, scope);
-        layout.Fix(scope);
+        scopeLabel = RadarScope::LabelPlace(readout.radar, scope);
     }
-    // The top left block hangs from the top edge: indicators, damage, objective.
-    layout.BeginStack(HudLayout::kOpenDown);
+    // The top left block: indicators, damage, objective.
     for (const Label& label : kIndicatorLabels) {
         layout.Text(indicators_[label.id] ? kLit : kDim, label.x, label.y, label.text);
     }
-    layout.BeginUnit();
     char line[kMessageChars + 64];
     layout.Text(kText, kDamageX, kDamageY, kDamageHeading);
     for (const Label& label : kGaugeLabels) {
@@ -192,37 +224,27 @@ void Cockpit::Draw(Canvas& canvas, uint32_t now) {
         layout.Text(levels_[label.id - 1] > 0 ? kWarningColour : kText, label.x, label.y, line);
     }
     if (objectiveText_[0] != 0) {
-        // Its two lines go together wherever the sight sends them.
-        layout.BeginUnit();
+        const int32_t lane = canvas.width / 2 - kSightLane;
         std::snprintf(line, sizeof line, "OBJECTIVE: %s", objectiveText_);
-        layout.Text(kLit, kObjectiveX, kObjectiveY, line);
-        layout.Text(kText, kObjectiveX + 8, kObjectiveY + 12, objectiveSecond_);
+        const int32_t next = AddBroken(layout, kLit, kObjectiveX, kObjectiveY, lane, line);
+        AddBroken(layout, kText, kObjectiveX + kObjectiveIndent, next, lane, objectiveSecond_);
     }
-    layout.BeginStack(HudLayout::kOpenDown);
     std::snprintf(line, sizeof line, "CHARGE %d", lastCharge);
-    layout.Text(kText, kChargeX, kChargeY, line);
+    layout.Text(kText, canvas.width - kChargeFromRight, kChargeY, line);
     // The facings under the scope, centred.
-    layout.BeginStack(HudLayout::kOpenDown);
     for (const int32_t facing : {0, 1, 3, 2}) {
-        // Left and right share a row.
-        if (facing != 3) layout.BeginUnit();
         layout.Text(hits[facing] != 0 ? kHit : kDim, kFacingX[facing] + CentreShift(canvas.width),
                     kFacingY[facing] + shift, kFacingLabels[facing]);
     }
     // The rows from the radio message down stand on the bottom edge.
-    layout.BeginStack(HudLayout::kOpenUp);
     layout.Text(kWarningColour, kWarningX, kWarningY + shift, WarningAt(now));
-    layout.BeginUnit();
     layout.Text(kText, kMessageX, kMessageY + shift, MessageAt(now));
     if (messageFace_ != nullptr && Before(now, messageUntil_)) {
-        layout.BeginStack(HudLayout::kOpenUp);
         layout.Picture(messageFace_,
                        CanvasRect{kMessageX + 480, kMessageY + shift - kRadioFaceSize, kRadioFaceSize, kRadioFaceSize});
     }
     const RadioMessage* const radio = game_.shownRadio;
     if (radio != nullptr) {
-        // The face, the speaker and the words go together.
-        layout.BeginStack(HudLayout::kOpenUp);
         int32_t x = kRadioX;
         if (radio->face != nullptr) {
             layout.Picture(radio->face, CanvasRect{kRadioX, kRadioY + shift, kRadioFaceSize, kRadioFaceSize});
@@ -234,15 +256,15 @@ void Cockpit::Draw(Canvas& canvas, uint32_t now) {
         layout.Text(kText, x, kRadioY + shift + 12, radio->text);
     }
     readout.AddRows(layout, canvas.width, canvas.height);
-    CanvasRect sight;
-    if (readout.CrosshairPlace(&sight)) layout.MakeWay(sight, canvas.height);
-    // Every line and picture drawn, and the scope, are kept clear of by the
-    // instruments' marks, drawn last; the sight's edge mark keeps clear of
-    // the rows alone: like the sight, it may stand over the scope.
-    HudKeepClear rows;
-    layout.Draw(canvas, rows);
-    HudKeepClear keepClear = rows;
+    // Every text and picture keeps its place; the instruments' marks, drawn
+    // last, keep clear of them: the sight of every text, the scope's label
+    // among them (like the sight, its mark may stand over the scope's disc),
+    // and the brackets and the arrow of the whole scope besides.
+    HudKeepClear text;
+    layout.Draw(canvas, text);
+    text.Add(scopeLabel.x, scopeLabel.y, scopeLabel.width, scopeLabel.height);
+    HudKeepClear keepClear = text;
     keepClear.Add(scope.x, scope.y, scope.width, scope.height);
-    readout.DrawMarks(canvas, keepClear, rows);
+    readout.DrawMarks(canvas, keepClear, text);
     if (depthTest) canvas.EnableDepthTest();
 }

@@ -69,8 +69,9 @@ public:
     void Update(uint32_t now);
     // The HUD over whatever the canvas holds, in its own order whatever depth
     // the canvas keeps: the radar's scope first, then the text and the
-    // instruments' readout, whose rows make way for the crosshair, then the
-    // marks. Each drawn frame lowers every shield-hit flag by one.
+    // instruments' readout, each row at its own place, then the marks, which
+    // keep clear of the text. Each drawn frame lowers every shield-hit flag
+    // by one.
     void Draw(Canvas& canvas, uint32_t now);
 
     // Where the radar's scope stands on a screen of width x height: centred

@@ -1,10 +1,11 @@
 #pragma once
 #include <cstdint>
 
-// The places of the screen the HUD's marks (the target's brackets and the
-// edge arrow) keep clear of: the text rows and pictures the cockpit draws
-// this frame, its radar scope and, for the arrow, the crosshair, each with
-// room round it. Places past kPlaces are not kept; the cockpit draws fewer.
+// The places of the screen the HUD's marks (the sight, the target's
+// brackets and the edge arrow) keep clear of: the text rows, pictures and
+// scope's label the cockpit draws this frame, its radar scope and, for the
+// arrow, the sight, each with room round it. Places past kPlaces are not
+// kept; the cockpit draws fewer.
 class HudKeepClear {
 public:
     static constexpr int32_t kPlaces = 64;

@@ -36,11 +36,10 @@ constexpr int32_t kTargetRows = 5;
 constexpr float kArrowMargin = 6.0f, kArrowLength = 24.0f, kArrowHalfWidth = 8.0f, kArrowNotch = 9.0f;
 constexpr float kArrowNearest = 48.0f, kArrowStep = 2.0f, kArrowRoom = 3.0f;
 constexpr float kCrosshairReach = 12.0f, kCrosshairGap = 4.0f;
-static_assert(HudReadout::kSightHalf == int32_t(kCrosshairReach) + 1);
-// The edge sight's chevron: its tip and base this far out from the aim
-// mark's centre, its base this wide each side; the mark slides in along the
-// aim line this far at a time to keep clear of the rows and the arrow.
-constexpr float kChevronTip = 19.0f, kChevronBase = 14.0f, kChevronHalfWidth = 5.0f, kEdgeSightStep = 2.0f;
+// The sight's mark: its chevron's tip and base this far out from the arms'
+// centre, its base this wide each side; the mark is held back along the aim
+// line this far at a time to keep clear of the texts.
+constexpr float kChevronTip = 19.0f, kChevronBase = 14.0f, kChevronHalfWidth = 5.0f, kMarkStep = 2.0f;
 static_assert(HudReadout::kEdgeMarkHalf == int32_t(kChevronTip) + 1);
 
 int32_t Clamp100(int32_t percent) { return std::clamp(percent, 0, 100); }
@@ -56,6 +55,15 @@ struct Arrow {
     float Top() const { return std::min({y[0], y[1], y[2]}); }
     float Bottom() const { return std::max({y[0], y[1], y[2]}); }
 };
+
+// The chevron's tip and the two corners of its base for a mark at (x, y)
+// pointing along (dx, dy).
+void Chevron(float x, float y, float dx, float dy, float (&px)[3], float (&py)[3]) {
+    const float baseX = x + dx * kChevronBase, baseY = y + dy * kChevronBase;
+    px[0] = x + dx * kChevronTip, py[0] = y + dy * kChevronTip;
+    px[1] = baseX - dy * kChevronHalfWidth, py[1] = baseY + dx * kChevronHalfWidth;
+    px[2] = baseX + dy * kChevronHalfWidth, py[2] = baseY - dx * kChevronHalfWidth;
+}
 
 class Pen {
 public:
@@ -136,15 +144,14 @@ public:
                                   {x, y + kCrosshairGap, x, y + kCrosshairReach}};
         for (const auto& [x0, y0, x1, y1] : arms) Line(colour, x0, y0, x1, y1);
     }
-    // The sight held at the screen's edge: its arms, and beyond them a
-    // chevron pointing along (dx, dy) to where the guns point, off the
-    // screen.
-    void EdgeSight(uint32_t colour, float x, float y, float dx, float dy) const {
+    // The sight's mark: its arms, and beyond them a chevron pointing along
+    // (dx, dy) to where the guns point.
+    void SightMark(uint32_t colour, float x, float y, float dx, float dy) const {
         Crosshair(colour, x, y);
-        const float tipX = x + dx * kChevronTip, tipY = y + dy * kChevronTip;
-        const float baseX = x + dx * kChevronBase, baseY = y + dy * kChevronBase;
-        Line(colour, tipX, tipY, baseX - dy * kChevronHalfWidth, baseY + dx * kChevronHalfWidth);
-        Line(colour, tipX, tipY, baseX + dy * kChevronHalfWidth, baseY - dx * kChevronHalfWidth);
+        float px[3], py[3];
+        Chevron(x, y, dx, dy, px, py);
+        Line(colour, px[0], py[0], px[1], py[1]);
+        Line(colour, px[0], py[0], px[2], py[2]);
     }
 
 private:
@@ -152,6 +159,22 @@ private:
 };
 
 }  // namespace
+
+CanvasRect HudSight::Ink() const {
+    if (kind == kNone) return CanvasRect{};
+    float left = x - kCrosshairReach, right = x + kCrosshairReach;
+    float top = y - kCrosshairReach, bottom = y + kCrosshairReach;
+    if (kind == kMark) {
+        float px[3], py[3];
+        Chevron(x, y, dirX, dirY, px, py);
+        left = std::min({left, px[0], px[1], px[2]}), right = std::max({right, px[0], px[1], px[2]});
+        top = std::min({top, py[0], py[1], py[2]}), bottom = std::max({bottom, py[0], py[1], py[2]});
+    }
+    // A line may light the pixel past either of its ends.
+    const int32_t x0 = int32_t(std::floor(left)) - 1, y0 = int32_t(std::floor(top)) - 1;
+    const int32_t x1 = int32_t(std::ceil(right)) + 1, y1 = int32_t(std::ceil(bottom)) + 1;
+    return CanvasRect{x0, y0, x1 - x0 + 1, y1 - y0 + 1};
+}
 
 HudMark HudMark::Of(const Camera& camera, const Vector3& world) {
     HudMark mark;
@@ -288,30 +311,81 @@ void HudReadout::AddRows(HudLayout& layout, int32_t width, int32_t height) const
         const int32_t end = rows[i].x + int32_t(FontStringWidth(rows[i].text)) + kRightMargin;
         inward = std::max(inward, std::min(end - width, kRightColumnRoom));
     }
-    for (const bool left : {true, false}) {
-        layout.BeginStack(HudLayout::kOpenUp);
-        for (int32_t i = 0; i < count; ++i) {
-            if ((rows[i].x == kLeftX) != left) continue;
-            layout.BeginUnit();
-            layout.Text(rows[i].colour, left ? rows[i].x : rows[i].x - inward, rows[i].y, rows[i].text);
-        }
+    for (int32_t i = 0; i < count; ++i) {
+        const bool left = rows[i].x == kLeftX;
+        layout.Text(rows[i].colour, left ? rows[i].x : rows[i].x - inward, rows[i].y, rows[i].text);
     }
 }
 
-bool HudReadout::CrosshairPlace(CanvasRect* place) const {
-    if (!flying || aim.kind != HudMark::kOnScreen) return false;
-    // The arms' ends, and the pixel a line may spread either side of them.
-    *place = CanvasRect{int32_t(std::lround(aim.x)) - kSightHalf, int32_t(std::lround(aim.y)) - kSightHalf,
-                        2 * kSightHalf + 1, 2 * kSightHalf + 1};
-    return true;
+HudSight HudReadout::PlaceSight(int32_t width, int32_t height, const HudKeepClear& text) const {
+    HudSight sight;
+    if (!flying || aim.kind == HudMark::kNone) return sight;
+    const float room = float(kSightRoom - HudKeepClear::kRoom);
+    const auto clear = [&] {
+        const CanvasRect ink = sight.Ink();
+        return !text.Meets(float(ink.x) - room, float(ink.y) - room, float(ink.x + ink.width) + room,
+                           float(ink.y + ink.height) + room);
+    };
+    if (aim.kind == HudMark::kOnScreen) {
+        sight.kind = HudSight::kWhole;
+        sight.x = aim.x, sight.y = aim.y;
+        // Whole, with a pixel to spare round it: a crosshair cut at the edge,
+        // or one crossing a text, would lie about the aim.
+        const CanvasRect ink = sight.Ink();
+        if (ink.x >= 1 && ink.y >= 1 && ink.x + ink.width < width && ink.y + ink.height < height && clear()) {
+            return sight;
+        }
+    }
+
+    // The mark goes on the aim line as the screen shows it, from the ship
+    // out. Where the screen shows too little of that line to give it a way
+    // (in the cockpit view it runs straight out from the eye), the line runs
+    // from the centre towards the aim instead, no further than the aim point
+    // and no nearer the edges than the mark's reach.
+    const float cx = float(width) * 0.5f, cy = float(height) * 0.5f;
+    float fromX = cx, fromY = cy, toX = cx, toY = cy, length = 0.0f;
+    if (aimTrack.shown) {
+        fromX = aimTrack.fromX, fromY = aimTrack.fromY, toX = aimTrack.toX, toY = aimTrack.toY;
+        length = std::hypot(toX - fromX, toY - fromY);
+    }
+    const bool onScreen = aim.kind == HudMark::kOnScreen;
+    float dx = onScreen ? aim.x - cx : aim.dirX, dy = onScreen ? aim.y - cy : aim.dirY;
+    if (!(length >= 1.0f)) {
+        const float inset = float(kEdgeMarkHalf + 1);
+        const float reachX = std::max(cx - inset, 0.0f), reachY = std::max(cy - inset, 0.0f);
+        float t = onScreen ? 1.0f : 1e9f;
+        if (dx != 0.0f) t = std::min(t, reachX / std::fabs(dx));
+        if (dy != 0.0f) t = std::min(t, reachY / std::fabs(dy));
+        if (!(t < 1e9f)) t = 0.0f;
+        fromX = cx, fromY = cy, toX = cx + dx * t, toY = cy + dy * t;
+        length = std::hypot(toX - fromX, toY - fromY);
+    }
+    // The chevron points out along the line, or straight out from the
+    // centre towards the aim while the line is too short to give a way.
+    if (length > 1.0f) {
+        dx = (toX - fromX) / length, dy = (toY - fromY) / length;
+    } else {
+        const float out = std::hypot(dx, dy);
+        dx = out > 0.0f ? dx / out : 0.0f;
+        dy = out > 0.0f ? dy / out : -1.0f;
+    }
+    sight.kind = HudSight::kMark;
+    sight.dirX = dx, sight.dirY = dy;
+    for (float back = 0.0f; back <= length; back += kMarkStep) {
+        sight.x = toX - dx * back, sight.y = toY - dy * back;
+        if (clear()) return sight;
+    }
+    // With no room anywhere along the line, at its far end.
+    sight.x = toX, sight.y = toY;
+    return sight;
 }
 
-void HudReadout::DrawMarks(Canvas& canvas, HudKeepClear& keepClear, const HudKeepClear& rows) const {
+void HudReadout::DrawMarks(Canvas& canvas, HudKeepClear& keepClear, const HudKeepClear& text) const {
     if (!flying || canvas.palette == nullptr) return;
     const Pen pen(canvas);
-    CanvasRect sight;
-    const bool sighted = CrosshairPlace(&sight);
-    if (sighted) pen.Crosshair(kInstrument, aim.x, aim.y);
+    const HudSight sight = PlaceSight(canvas.width, canvas.height, text);
+    if (sight.kind == HudSight::kWhole) pen.Crosshair(kInstrument, sight.x, sight.y);
+    if (sight.kind == HudSight::kMark) pen.SightMark(kInstrument, sight.x, sight.y, sight.dirX, sight.dirY);
     // The arrow steers to the target, or without one to the nav point.
     const HudMark& steer = hasTarget ? targetMark : navMark;
     const uint32_t steerColour = hasTarget ? targetColour : kNavColour;
@@ -327,55 +401,15 @@ void HudReadout::DrawMarks(Canvas& canvas, HudKeepClear& keepClear, const HudKee
         pen.Line(kNavColour, x + 6.0f, yy, x, yy + 6.0f);
         pen.Line(kNavColour, x, yy + 6.0f, x - 6.0f, yy);
     }
-    if (sighted) keepClear.Add(sight.x, sight.y, sight.width, sight.height);
-    const bool arrowed = (hasTarget || hasNav) && steer.kind == HudMark::kOffScreen;
-    Arrow arrow;
-    if (arrowed) {
-        arrow = pen.PlaceArrow(steer, keepClear);
-        pen.DrawArrow(steerColour, arrow);
+    // The sight stands where the aim sends it; the arrow gives way to it,
+    // a pixel further than to a row.
+    if (sight.kind != HudSight::kNone) {
+        const CanvasRect ink = sight.Ink();
+        keepClear.Add(ink.x - 1, ink.y - 1, ink.width + 2, ink.height + 2);
     }
-    if (sighted || aim.kind != HudMark::kOffScreen) return;
-
-    // The guns point off the screen: the sight is held at the edge where the
-    // aim line leaves it (straight out from the centre when the screen shows
-    // none of that line), slid back along the line until it is clear of the
-    // rows and the arrow; with no room anywhere along it, at the edge.
-    const float cx = float(canvas.width) * 0.5f, cy = float(canvas.height) * 0.5f;
-    const float inset = float(kEdgeMarkHalf + 1);
-    float fromX = cx, fromY = cy, toX = cx, toY = cy;
-    if (aimTrack.shown) {
-        fromX = aimTrack.fromX, fromY = aimTrack.fromY, toX = aimTrack.toX, toY = aimTrack.toY;
-    } else {
-        const float reachX = std::max(cx - inset, 0.0f), reachY = std::max(cy - inset, 0.0f);
-        const float tx = aim.dirX != 0.0f ? reachX / std::fabs(aim.dirX) : 1e9f;
-        const float ty = aim.dirY != 0.0f ? reachY / std::fabs(aim.dirY) : 1e9f;
-        const float t = std::min(tx, ty);
-        toX = cx + aim.dirX * t, toY = cy + aim.dirY * t;
+    if ((hasTarget || hasNav) && steer.kind == HudMark::kOffScreen) {
+        pen.DrawArrow(steerColour, pen.PlaceArrow(steer, keepClear));
     }
-    // The chevron points out along the line, or straight out from the centre
-    // while the line runs too short on the screen to give a direction.
-    float dx = toX - fromX, dy = toY - fromY;
-    const float length = std::sqrt(dx * dx + dy * dy);
-    if (length > 1.0f) {
-        dx /= length, dy /= length;
-    } else {
-        dx = aim.dirX, dy = aim.dirY;
-    }
-    const float half = float(kEdgeMarkHalf) + float(HudKeepClear::kRoom);
-    const auto clear = [&](float x, float y) {
-        const bool onArrow = arrowed && x - half < arrow.Right() + kArrowRoom && x + half > arrow.Left() - kArrowRoom &&
-                             y - half < arrow.Bottom() + kArrowRoom && y + half > arrow.Top() - kArrowRoom;
-        return !onArrow && !rows.Meets(x - half, y - half, x + half, y + half);
-    };
-    float x = toX, y = toY;
-    for (float back = 0.0f; back <= length; back += kEdgeSightStep) {
-        const float atX = toX - dx * back, atY = toY - dy * back;
-        if (clear(atX, atY)) {
-            x = atX, y = atY;
-            break;
-        }
-    }
-    pen.EdgeSight(kInstrument, x, y, dx, dy);
 }
 
 HudTrack HudTrack::Of(const Camera& camera, const Vector3& start, const Vector3& end, float inset) {

@@ -36,6 +36,20 @@ struct HudTrack {
     static HudTrack Of(const Camera& camera, const Vector3& start, const Vector3& end, float inset);
 };
 
+// Where the HUD draws the aim this frame: the sight whole at the aim point,
+// or its mark (the sight's arms with a chevron beyond them, pointing on
+// along the aim line to where the guns point) held back along that line.
+struct HudSight {
+    enum Kind : int32_t { kNone = 0, kWhole = 1, kMark = 2 };
+    int32_t kind = kNone;
+    float x = 0.0f, y = 0.0f;         // the arms' centre, pixels
+    float dirX = 0.0f, dirY = 0.0f;   // the chevron's way, a unit direction on the screen, y down
+
+    // The box of the pixels it may light, a pixel of a line's spread
+    // included; empty for kNone.
+    CanvasRect Ink() const;
+};
+
 // What the cockpit's instruments read this frame, gathered from the
 // player's ship and its systems by the flight frame and drawn by the HUD.
 // Speeds in m/s, distances in metres, the rest in percent.
@@ -72,13 +86,11 @@ struct HudReadout {
     // -1 when the group does not lock or nothing is targeted.
     int32_t lock = -1;
     // Where the crosshair goes: where a shot of a projectile group would
-    // go, else where the ship's nose points; on the screen only where the
-    // whole sight fits on it.
+    // go, else where the ship's nose points; on the screen or off it.
     HudMark aim;
-    // While the aim is off the screen: the part of the aim line, from the
-    // ship out, that the screen shows far enough inside its edges for the
-    // sight's edge mark; that mark is held at its far end, or slid back
-    // along it clear of the rows and the arrow.
+    // The part of the aim line, from the ship out to the aim point, that the
+    // screen shows far enough inside its edges for the sight's mark, which
+    // is held back along it where the sight cannot stand whole at the aim.
     HudTrack aimTrack;
 
     bool hasTarget = false;
@@ -118,9 +130,11 @@ struct HudReadout {
         char text[kLineChars] = {};
     };
     static constexpr int32_t kRows = 11 + kWeaponLines;
-    // Pixels from the aim point out to the sight's last pixel, and to the
-    // edge mark's: the room each needs inside the screen's edges.
-    static constexpr int32_t kSightHalf = 13, kEdgeMarkHalf = 20;
+    // Pixels from the centre of the sight's mark out to its last pixel: the
+    // room it needs inside the screen's edges.
+    static constexpr int32_t kEdgeMarkHalf = 20;
+    // Blank pixels kept between the sight, or its mark, and any text.
+    static constexpr int32_t kSightRoom = 5;
 
     // The target line as the HUD draws it, "" without a target.
     void TargetLine(char (&line)[kLineChars]) const;
@@ -128,17 +142,20 @@ struct HudReadout {
     // columns above the bottom edge, the target's and the weapons' on the
     // right; how many (none while nothing is flown).
     int32_t Rows(int32_t width, int32_t height, Row (&rows)[kRows]) const;
-    // The rows of Rows, measured in the current font, added to `layout` as
-    // two stacks standing on the bottom edge, a column each.
+    // The rows of Rows, measured in the current font, added to `layout`; a
+    // long row brings the right column in from the edge, as far as its room.
     void AddRows(HudLayout& layout, int32_t width, int32_t height) const;
-    // Where the crosshair stands, arms and all; false while none is drawn.
-    bool CrosshairPlace(CanvasRect* place) const;
-    // The marks over the canvas: the crosshair, always whole (the rows make
-    // way for it), the target's brackets and the nav point's diamond, then
-    // the edge arrow, and with the aim off the screen the sight's edge mark.
-    // The brackets keep clear of the places in `keepClear` (the rows and the
-    // scope), the arrow of those and of the crosshair, which `keepClear`
-    // gains, and the edge mark of the places in `rows` and of the arrow.
-    // Needs the canvas's palette.
-    void DrawMarks(Canvas& canvas, HudKeepClear& keepClear, const HudKeepClear& rows) const;
+    // Where the sight stands on a screen of width x height whose texts (the
+    // rows, the pictures, the scope's labels) stand at the places in `text`:
+    // whole at the aim point where it fits on the screen kSightRoom clear of
+    // every text; else its mark at the far end of the aim track, or held back
+    // along the track to the first place as clear. kNone while nothing is
+    // flown or no aim was read.
+    HudSight PlaceSight(int32_t width, int32_t height, const HudKeepClear& text) const;
+    // The marks over the canvas: the sight where PlaceSight puts it, the
+    // target's brackets and the nav point's diamond, then the edge arrow.
+    // The brackets keep clear of the places in `keepClear` (the texts and
+    // the scope), the arrow of those and of the sight, which `keepClear`
+    // gains. Needs the canvas's palette.
+    void DrawMarks(Canvas& canvas, HudKeepClear& keepClear, const HudKeepClear& text) const;
 };

@@ -56,6 +56,21 @@ private:
     Canvas& canvas_;
 };
 
+// The range line under the disc: its text, and where it stands in the
+// current font, centred under the disc's centre.
+struct Label {
+    char text[32] = {};
+    CanvasRect at{};
+
+    Label(const RadarPicture& picture, const CanvasRect& place) {
+        std::snprintf(text, sizeof text, "%s %ldm", picture.probe ? "PROBE" : "RANGE", long(picture.range));
+        const int32_t width = int32_t(FontStringWidth(text));
+        const int32_t centre = int32_t(std::floor(float(place.x) + float(place.width) * 0.5f));
+        at = CanvasRect{centre - width / 2, place.y + place.height - RadarScope::kRangeLine + 1, width,
+                        int32_t(FontHeight())};
+    }
+};
+
 }  // namespace
 
 bool RadarPicture::Add(const RadarContact& contact) {
@@ -106,9 +121,11 @@ void RadarScope::Draw(Canvas& canvas, const RadarPicture& picture, const CanvasR
         }
     }
 
-    char line[32];
-    std::snprintf(line, sizeof line, "%s %ldm", picture.probe ? "PROBE" : "RANGE", long(picture.range));
+    const Label label(picture, place);
     SetFontColors(canvas.palette->MatchColor(kInstrument), Canvas::kColorTransparent);
-    const int32_t width = int32_t(FontStringWidth(line));
-    DrawStringOn(canvas, line, int32_t(cx) - width / 2, place.y + place.height - kRangeLine + 1);
+    DrawStringOn(canvas, label.text, label.at.x, label.at.y);
+}
+
+CanvasRect RadarScope::LabelPlace(const RadarPicture& picture, const CanvasRect& place) {
+    return picture.shown ? Label(picture, place).at : CanvasRect{};
 }

@@ -44,4 +44,7 @@ public:
     // line under it) in the current font, which the cockpit has selected.
     // Nothing without a shown picture or the canvas's palette.
     static void Draw(Canvas& canvas, const RadarPicture& picture, const CanvasRect& place);
+    // Where the range line's text stands when the picture is drawn in
+    // `place`, measured in the current font; empty without a shown picture.
+    static CanvasRect LabelPlace(const RadarPicture& picture, const CanvasRect& place);
 };

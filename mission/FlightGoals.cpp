@@ -1,6 +1,7 @@
 #include "mission/FlightGoals.h"
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "engine/Clock.h"
@@ -27,6 +28,7 @@ struct State {
     bool jumped = false;           // the player's ship went into the gate
     bool ejected = false;          // the player left the ship in the pod
     uint32_t ejectedAt = 0;        // flight time of the eject
+    std::string shownSecond;       // the objective's second line the cockpit was given last
 };
 
 State g_state;
@@ -197,14 +199,27 @@ void FailWhatIsLeft(const GameState& game) {
     }
 }
 
+// A single-player flight whose pilot can fly for nothing more is lost,
+// unless it was decided already.
+void LoseWhatIsOpen(const GameState& game) {
+    if (g_state.outcome != Outcome::kOpen || game.IsNetworkGame()) return;
+    FailWhatIsLeft(game);
+    g_state.outcome = Outcome::kFailed;
+    g_state.decidedAtClock = g_state.flownMs;
+}
+
 // The cockpit shows the chain's current goal; a new one becomes the
 // ship's target (a nav point its nav target), where it names one.
 void FollowObjective(GameState& game) {
     Cockpit& cockpit = game.TheCockpit();
     Goal* const objective = CurrentObjective(PlayerSide(game));
-    if (objective == cockpit.objective) return;
-    cockpit.SetObjective(objective, objective != nullptr ? objective->GetObjectiveText() : nullptr,
-                         objective != nullptr ? objective->GetSecondText() : nullptr);
+    const char* const second = objective != nullptr ? objective->GetSecondText() : "";
+    const bool same = objective == cockpit.objective;
+    // The same goal shows each new count of a line that counts down.
+    if (same && g_state.shownSecond == second) return;
+    g_state.shownSecond = second;
+    cockpit.SetObjective(objective, objective != nullptr ? objective->GetObjectiveText() : nullptr, second);
+    if (same) return;
     Craft* const ship = PlayerCraft(game);
     if (objective == nullptr || ship == nullptr) return;
     SpaceObject* const aim = objective->destination != nullptr ? objective->destination : objective->GetSubject();
@@ -246,12 +261,11 @@ void Step(GameState& game) {
         g_state.ejected = true;
         g_state.ejectedAt = g_state.flownMs;
         // A pilot in a pod meets no goal: what was not won is lost.
-        if (g_state.outcome == Outcome::kOpen && !game.IsNetworkGame()) {
-            FailWhatIsLeft(game);
-            g_state.outcome = Outcome::kFailed;
-            g_state.decidedAtClock = g_state.flownMs;
-        }
+        LoseWhatIsOpen(game);
     }
+    // Nor does a pilot shot down, who flies again only in a network game.
+    const Craft* const ship = PlayerCraft(game);
+    if (ship != nullptr && ship->dead != 0) LoseWhatIsOpen(game);
     if (g_state.outcome == Outcome::kOpen) {
         g_state.outcome = Decide(game);
         if (g_state.outcome != Outcome::kOpen) g_state.decidedAtClock = g_state.flownMs;

@@ -15,7 +15,9 @@ class SpaceObject;
 // The outcome, for the goals that count for the player's ship (its side's
 // and every side's player goals): failed as soon as one of them fails; won
 // once at least one is met and none is still open (a goal switched off by
-// another no longer counts). A flight with no such goal is never won.
+// another no longer counts). A flight with no such goal is never won. Out
+// of a network game, a pilot shot down or gone in the pod loses what was
+// still open: those goals fail, and so does the flight.
 namespace flight_goals {
 
 enum class Outcome : int32_t { kOpen = 0, kWon = 1, kFailed = 2 };

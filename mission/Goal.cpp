@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "game/GameState.h"
@@ -155,7 +156,21 @@ bool TravelGoal::ShipThere(const SpaceObject& ship) const {
 
 int32_t WaitGoal::Evaluate(uint32_t elapsedMs) {
     if (done != 0) return met;
+    CountDown(elapsedMs);
     return elapsedMs >= timeMs ? Meet(*this, nullptr) : 0;
+}
+
+void WaitGoal::SetCountdown(const char* lead) {
+    countdownLead_ = lead != nullptr ? lead : "";
+    CountDown(0);
+}
+
+void WaitGoal::CountDown(uint32_t elapsedMs) {
+    if (countdownLead_.empty()) return;
+    // A part of a second still to wait counts as a whole one: the line says
+    // 1 until the wait is over.
+    const uint32_t left = elapsedMs < timeMs ? (timeMs - elapsedMs + 999) / 1000 : 0;
+    secondText = countdownLead_ + " " + std::to_string(left) + (left == 1 ? " second" : " seconds");
 }
 
 int32_t FinishInGoal::Evaluate(uint32_t elapsedMs) {
@@ -168,10 +183,14 @@ int32_t FinishInGoal::Evaluate(uint32_t elapsedMs) {
 int32_t ReloadGoal::Evaluate(uint32_t) {
     if (done != 0) return met;
     SpaceObject* const ship = OwnShip();
-    const SpaceObject* const station = GetSubject();
-    if (ship == nullptr || station == nullptr || Destroyed(*ship) || Destroyed(*station) || !ShipThere(*ship)) return 0;
+    if (ship == nullptr || !Rearms(*ship)) return 0;
     if (auto* const craft = dynamic_cast<Craft*>(ship)) craft->Rearm();
     return Meet(*this, ship);
+}
+
+bool ReloadGoal::Rearms(const SpaceObject& ship) const {
+    const SpaceObject* const station = GetSubject();
+    return station != nullptr && !Destroyed(ship) && !Destroyed(*station) && ShipThere(ship);
 }
 
 bool ReloadGoal::ShipThere(const SpaceObject& ship) const {

@@ -124,6 +124,8 @@ public:
     const char* GetDescription() override;
     int32_t Evaluate(uint32_t elapsedMs) override;
     bool ShipThere(const SpaceObject& ship) const override;
+    // Whether the station rearms `ship` now: both whole, the ship there.
+    bool Rearms(const SpaceObject& ship) const;
 };
 
 // Met once its subject (every ship of its wing, when it names a wing) is
@@ -166,12 +168,21 @@ public:
     bool ShipThere(const SpaceObject& ship) const override;
 };
 
-// Met once the mission clock reaches `timeMs`.
+// Met once the mission clock reaches `timeMs`. With a countdown its second
+// text is the countdown's lead followed by the whole seconds still to wait
+// ("... in 15 seconds", "... in 1 second"), counted down as the clock runs.
 class WaitGoal : public Goal {
 public:
     using Goal::Goal;
     int32_t GetKind() const override { return kWait; }
     int32_t Evaluate(uint32_t elapsedMs) override;
+    // Counts down from now on, the second text at once the whole wait's.
+    void SetCountdown(const char* lead);
+
+private:
+    void CountDown(uint32_t elapsedMs);
+
+    std::string countdownLead_;   // empty: the second text stays as it was set
 };
 
 // Met when its next goal is met before the mission clock passes `timeMs`;

@@ -633,12 +633,12 @@ SpaceObject* CreatePlayerShip(const mission_file::Player& player) {
         ship->SetPositionFlags(start, Transform::kAllFlags | 0x10);
     }
     // The host's own entry follows its ship, as a client's follows its copy.
-    if (session != nullptr && session->IsHost()) session->SetPlayerUoid(session->FindPlayerByDpid(session->ownDpid), ship->uoid);
     // Every machine holds a pilot's ship on the side the game gives it (a
     // client's again once the host numbers it).
-    if (session != nullptr && game->netSettings != nullptr) {
-        const NetPlayer* const own = session->Player(session->FindPlayerByDpid(session->ownDpid));
-        ship->SetSide(game->netSettings->PilotSide(own != nullptr ? own->team : -1, ship->uoid));
+    if (session != nullptr) {
+        const int32_t own = session->FindPlayerByDpid(session->ownDpid);
+        if (session->IsHost()) session->SetPlayerUoid(own, ship->uoid);
+        session->GivePilotSide(own, *ship);
     }
     game->playerShip = ship;
     game->viewedObject = ship;

@@ -241,8 +241,6 @@ Goal* AddGoal(Goal* goal, int32_t id, int32_t recordType, const std::string& tex
 
 }  // namespace
 
-static_assert(RandomMissionGenerator::kFormUpMs == 15000, "the stand-by's second text names the wait");
-
 void RandomMissionGenerator::Populate(GameState& game) {
     if (game.mission == nullptr) return;
     const Template chosen = templateIndex >= 0 && size_t(templateIndex) < templates_.size() ? templates_[size_t(templateIndex)]
@@ -282,10 +280,15 @@ void RandomMissionGenerator::Populate(GameState& game) {
         // launch point a while, and the mission's clock starts from there.
         // A pilot alone holds as long, and is told so without a wing.
         const bool wing = wingFlies != 0;
-        Goal* const formUp = AddGoal(new WaitGoal(world, 0), id++, Goal::kWait, wing ? kFormUpText : kStandByText, nullptr);
+        auto* const formUp = new WaitGoal(world, 0);
+        AddGoal(formUp, id++, Goal::kWait, wing ? kFormUpText : kStandByText, nullptr);
         formUp->timeMs = kFormUpMs;
         formUp->wordC = Goal::kStartsClock;
-        formUp->SetSecondText(wing ? kFormUpSecondText : kStandBySecondText);
+        if (wing) {
+            formUp->SetSecondText(kFormUpSecondText);
+        } else {
+            formUp->SetCountdown(kStandByCountdownLead);
+        }
     }
     Goal* first = nullptr;
     switch (kind) {

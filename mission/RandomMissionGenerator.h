@@ -52,9 +52,10 @@ public:
     static constexpr const char* kFormUpText = "Form up with your wing";
     static constexpr const char* kFormUpSecondText = "The mission clock starts once the wing has launched";
     // The same wait where no wing flies: the command line's mission flown
-    // without a network game.
+    // without a network game. Its second line counts the wait's seconds
+    // down after this lead.
     static constexpr const char* kStandByText = "Stand by at the launch point";
-    static constexpr const char* kStandBySecondText = "The mission clock starts in fifteen seconds";
+    static constexpr const char* kStandByCountdownLead = "The mission clock starts in";
 
     struct Template {
         int32_t kind = 0;

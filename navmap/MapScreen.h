@@ -132,8 +132,10 @@ protected:
     void OpenMap(uint32_t tutorialForm);
     TextBox* Box(const char* name) const;
 
+    // Both twins ask before the game ends: the quit dialog comes next, and
+    // its No comes back to this map. The handler's result.
+    int32_t LeaveForQuit();
     // What differs between the twins' leaving and radar; each returns the handler's result.
-    virtual int32_t LeaveForQuit() { return 0; }
     virtual int32_t LeaveByExit() { return 0; }
     virtual void SetRadarMode(bool /*active*/) {}
 

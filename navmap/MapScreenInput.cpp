@@ -8,6 +8,7 @@
 #include "game/GameState.h"
 #include "game/Mission.h"
 #include "objects/space/SpaceObject.h"
+#include "screens/QuitScreen.h"
 #include "ui/ArtObject.h"
 #include "ui/BitmapButton.h"
 #include "ui/FrameRect.h"
@@ -308,6 +309,14 @@ int32_t MapScreen::ObjectListEvent(const EventTable& table) {
         list->PageDown();
     }
     return 1;
+}
+
+int32_t MapScreen::LeaveForQuit() {
+    if (GameState* const game = g_gameState) {
+        game->SelectNextScreen(ScreenSlot::kQuit);
+        if (auto* const quit = dynamic_cast<QuitDialog*>(game->ScreenIn(ScreenSlot::kQuit))) quit->returnScreen = this;
+    }
+    return 0;
 }
 
 int32_t MapScreen::HandleMapEvent(uint16_t code, const EventTable& table) {

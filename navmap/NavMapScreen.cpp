@@ -12,7 +12,6 @@
 #include "objects/ships/Craft.h"
 #include "objects/systems/RadarSystem.h"
 #include "objects/systems/ShipSystem.h"
-#include "screens/QuitScreen.h"
 #include "ui/ArtObject.h"
 #include "ui/TextBox.h"
 #include "ui/UiSounds.h"
@@ -125,15 +124,6 @@ int32_t NavMapScreen::HandleEvent(uint16_t code) { return HandleMapEvent(code, k
 
 int32_t NavMapScreen::LeaveByExit() {
     if (GameState* const game = g_gameState) game->mode = GameState::kModeFlight;
-    return 0;
-}
-
-int32_t NavMapScreen::LeaveForQuit() {
-    if (GameState* const game = g_gameState) {
-        game->mode = GameState::kModeScreens;
-        game->SelectNextScreen(ScreenSlot::kQuit);
-        if (auto* const quit = dynamic_cast<QuitDialog*>(game->ScreenIn(ScreenSlot::kQuit))) quit->returnScreen = nullptr;
-    }
     return 0;
 }
 

@@ -40,7 +40,6 @@ public:
 
 protected:
     int32_t RadarActive() const override { return radarActive; }
-    int32_t LeaveForQuit() override;
     int32_t LeaveByExit() override;
     void SetRadarMode(bool active) override;
     bool Detects(SpaceObject& object) override;

@@ -3,7 +3,6 @@
 #include "engine/IffFile.h"
 #include "game/GameState.h"
 #include "game/Mission.h"
-#include "screens/QuitScreen.h"
 #include "ui/UiSounds.h"
 
 WarRoomMapScreen::WarRoomMapScreen(const char* screenName)
@@ -43,13 +42,5 @@ int32_t WarRoomMapScreen::HandleEvent(uint16_t code) { return HandleMapEvent(cod
 
 int32_t WarRoomMapScreen::LeaveByExit() {
     if (GameState* const game = g_gameState) game->SelectNextScreen(ScreenSlot::kWarRoom);
-    return 0;
-}
-
-int32_t WarRoomMapScreen::LeaveForQuit() {
-    if (GameState* const game = g_gameState) {
-        game->SelectNextScreen(ScreenSlot::kQuit);
-        if (auto* const quit = dynamic_cast<QuitDialog*>(game->ScreenIn(ScreenSlot::kQuit))) quit->returnScreen = this;
-    }
     return 0;
 }

@@ -32,6 +32,5 @@ public:
     static inline void (*roomUpdate)() = nullptr;
 
 protected:
-    int32_t LeaveForQuit() override;
     int32_t LeaveByExit() override;
 };

@@ -157,8 +157,9 @@ void SendTeamRecord(NetSession& session, const NetGameSettings& settings, int32_
 // came first) makes none: it is told the teams as they are and that its
 // own was not made, and stays in no team until it picks one. No member
 // renames a team that exists.
-void TakeMembersTeam(NetSession& session, NetGameSettings& settings, NetPlayer& member, uint32_t from,
+void TakeMembersTeam(NetSession& session, NetGameSettings& settings, int32_t entry, uint32_t from,
                      const net_read::UpdateTeam& in) {
+    NetPlayer& member = *session.EditPlayer(entry);
     const int32_t slot = settings.teamCount;
     const std::string name = net_read::Printable(in.teamName);
     if (!settings.HasTeams() || member.madeTeam || slot >= NetGameSettings::kMostTeams || in.team != slot ||
@@ -174,7 +175,7 @@ void TakeMembersTeam(NetSession& session, NetGameSettings& settings, NetPlayer& 
     settings.SetTeamName(slot, name.c_str());
     settings.teams[slot].logo = uint32_t(in.logo);
     settings.teamCount = slot + 1;
-    member.team = slot;
+    session.SetPlayerTeam(entry, slot);
     member.madeTeam = true;
     SendTeamRecord(session, settings, slot, true, 0);
     SendUpdateTeam(session, member.name, net_read::kTeamRecordMark, slot, -1, int32_t(member.ready));
@@ -247,16 +248,21 @@ void UpdateTeam(const NetInbound& packet) {
     if (settings == nullptr) return;
     // A client speaks for its own pilot only, by its id, whatever name it
     // gives: the host passes its word on under the name it knows that
-    // pilot by.
+    // pilot by. A team changed in flight moves the pilot's ship to its new
+    // side at once, as it moves the table's entry: here the host's copy,
+    // and on each machine the ship it holds as the word comes by.
     if (session.IsHost()) {
-        NetPlayer* const sender = session.EditPlayer(session.FindPlayerByDpid(packet.from));
+        const int32_t entry = session.FindPlayerByDpid(packet.from);
+        NetPlayer* const sender = session.EditPlayer(entry);
         if (sender == nullptr || sender->name == nullptr) return;
         if (in->IsTeamRecord()) {
-            TakeMembersTeam(session, *settings, *sender, packet.from, *in);
+            TakeMembersTeam(session, *settings, entry, packet.from, *in);
             return;
         }
         // Only a team the game holds is joined; readiness is the pilot's own.
-        if (in->team < 0 || (settings->HasTeams() && in->team < settings->teamCount)) sender->team = in->team;
+        if (in->team < 0 || (settings->HasTeams() && in->team < settings->teamCount)) {
+            session.SetPlayerTeam(entry, in->team);
+        }
         sender->ready = uint32_t(in->ready);
         SendUpdateTeam(session, sender->name, net_read::kTeamRecordMark, sender->team, -1, in->ready);
         return;
@@ -276,7 +282,7 @@ void UpdateTeam(const NetInbound& packet) {
             NetPlayer* const player = session.EditPlayer(i);
             if (player == nullptr || player->inUse == 0 || player->name == nullptr) continue;
             if (std::strcmp(player->name, in->playerName) != 0) continue;
-            player->team = in->team;
+            session.SetPlayerTeam(i, in->team);
             player->ready = uint32_t(in->ready);
             own = own || player->dpid == session.ownDpid;
         }

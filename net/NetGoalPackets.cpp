@@ -16,6 +16,7 @@
 #include "net/NetPilotBounds.h"
 #include "net/NetSession.h"
 #include "net/PacketBytes.h"
+#include "objects/ships/Craft.h"
 #include "objects/space/SpaceObject.h"
 
 namespace {
@@ -145,6 +146,9 @@ void SendGoal(NetSession& session, uint16_t type, const Goal* goal, int32_t form
 // a host would be making the client hold goals without end.
 constexpr int32_t kMostGoals = 512;
 
+// Open and switched on: a goal the host's own check takes.
+bool Takes(const Goal& goal) { return goal.done == 0 && goal.met == 0 && goal.active != 0; }
+
 // A report met, as the host's own check would meet it, or answered with
 // what the host holds.
 void TakeReport(NetSession& session, Goal& goal, SpaceObject& ship, uint32_t value) {
@@ -152,12 +156,35 @@ void TakeReport(NetSession& session, Goal& goal, SpaceObject& ship, uint32_t val
     // (another ship got there too) keeps the first one's credit, and none
     // undoes what the host has decided: a goal failed here stays failed.
     const bool open = goal.done == 0 && goal.met == 0;
+    // An open goal not yet switched on is met by nothing yet: the report
+    // changes nothing, and is not answered with an open goal's met form,
+    // which every client would take for the goal failed.
+    if (open && goal.active == 0) return;
     const bool meets = open && value != 0 && ship.type >= SpaceObject::kTypeCraft;
+    // A goal still open here has nothing decided to tell: its met form
+    // would fail it on every client.
+    if (open && !meets) return;
     // Met as the host's own check would meet it: the clock it starts or restarts is the host's too.
     if (meets) flight_goals::MetElsewhere(goal, &ship);
     // A player goal met here was told to all, the reporter too, as it was
     // activated; otherwise the reporter hears what the host holds.
     if (!meets || goal.playerGoal == 0) SendGoal(session, kSetGoal, &goal, int32_t(kFormMet));
+}
+
+bool Waited(const NetReportedGoal& report, uint32_t now) { return now - report.at > net_bounds::kGoalReportMs; }
+
+// The goal waits for the pilot's copy from `now`: in its own place when it
+// waits already, else in a free one or one whose report has waited its
+// time; with none left the report is refused.
+void KeepReport(NetPlayer& pilot, int32_t goal, uint32_t now) {
+    NetReportedGoal* place = nullptr;
+    for (NetReportedGoal& report : pilot.reportedGoals) {
+        if (report.goal == goal) place = &report;
+    }
+    for (NetReportedGoal& report : pilot.reportedGoals) {
+        if (place == nullptr && (report.goal < 0 || Waited(report, now))) place = &report;
+    }
+    if (place != nullptr) *place = NetReportedGoal{goal, now};
 }
 
 NetSession* ActiveSession() {
@@ -322,7 +349,9 @@ void GoalDone(const NetInbound& packet) {
     if (!in) return;
     SpaceObject* const ship = FindByUoid(in->ship);
     Goal* const goal = FindGoalById(in->id);
-    if (goal == nullptr) return;
+    // A reload goal is each machine's own, for its own pilot's ship: a
+    // member's word never meets the host's (the copy rearms by itself).
+    if (goal == nullptr || goal->GetKind() == Goal::kReload) return;
     // A report names the reporter's own ship, flying, and a goal that ship
     // meets where the host holds it: a client decides only what its own
     // ship meets by flying (a travel leg, a reload, the jump); every other
@@ -332,12 +361,10 @@ void GoalDone(const NetInbound& packet) {
     if (ship == nullptr || entry < 0 || ship->uoid != session.GetPlayerUoid(entry) || !net_bounds::Flying(*ship)) return;
     if (!goal->ShipThere(*ship)) {
         // The pilot's machine tells a goal met before it reports the place
-        // it met it at: the copy may come there with the next reports.
+        // it met it at: the copy may come there with the next reports. Only
+        // a report that would meet the goal there waits.
         NetPlayer* const pilot = session.EditPlayer(entry);
-        if (in->value != 0 && pilot != nullptr) {
-            pilot->reportedGoal = goal->id;
-            pilot->reportedAt = GetMilliseconds();
-        }
+        if (in->value != 0 && Takes(*goal) && pilot != nullptr) KeepReport(*pilot, goal->id, GetMilliseconds());
         return;
     }
     TakeReport(session, *goal, *ship, in->value);
@@ -345,16 +372,20 @@ void GoalDone(const NetInbound& packet) {
 
 void TakeReportedGoal(NetSession& session, int32_t entry, SpaceObject& ship) {
     NetPlayer* const pilot = session.EditPlayer(entry);
-    if (pilot == nullptr || pilot->reportedGoal < 0) return;
-    Goal* const goal = FindGoalById(pilot->reportedGoal);
-    if (goal == nullptr || goal->done != 0 || goal->met != 0 ||
-        GetMilliseconds() - pilot->reportedAt > net_bounds::kGoalReportMs) {
-        pilot->reportedGoal = -1;
-        return;
+    if (pilot == nullptr) return;
+    const uint32_t now = GetMilliseconds();
+    for (NetReportedGoal& report : pilot->reportedGoals) {
+        if (report.goal < 0) continue;
+        Goal* const goal = FindGoalById(report.goal);
+        // Decided meanwhile, switched off, or told too long before.
+        if (goal == nullptr || !Takes(*goal) || Waited(report, now)) {
+            report = NetReportedGoal{};
+            continue;
+        }
+        if (!net_bounds::Flying(ship) || !goal->ShipThere(ship)) continue;
+        report = NetReportedGoal{};
+        TakeReport(session, *goal, ship, 1);
     }
-    if (!net_bounds::Flying(ship) || !goal->ShipThere(ship)) return;
-    pilot->reportedGoal = -1;
-    TakeReport(session, *goal, ship, 1);
 }
 
 void SendSharedGoals(NetSession& session) {
@@ -386,6 +417,20 @@ void InstallGoalHooks() {
         if (session != nullptr && session->IsHost()) SendGoal(*session, kSetGoal, goal, int32_t(kFormActivation));
     };
     SetGoalNetHooks(hooks);
+}
+
+void RearmAtStations(NetSession& session, int32_t entry, SpaceObject& ship) {
+    NetPlayer* const pilot = session.EditPlayer(entry);
+    auto* const craft = dynamic_cast<Craft*>(&ship);
+    if (pilot == nullptr || craft == nullptr || !net_bounds::Flying(ship)) return;
+    for (const Goal* goal = GetGoalList(); goal != nullptr; goal = goal->next) {
+        if (goal->GetKind() != Goal::kReload) continue;
+        const SpaceObject* const station = goal->GetSubject();
+        DynArray<int32_t>& rearmed = pilot->rearmedAt;
+        if (station == nullptr || std::find(rearmed.begin(), rearmed.end(), station->uoid) != rearmed.end()) continue;
+        if (!static_cast<const ReloadGoal*>(goal)->Rearms(ship) || !rearmed.Append(station->uoid)) continue;
+        craft->Rearm();
+    }
 }
 
 }  // namespace net_handlers

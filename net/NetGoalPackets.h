@@ -55,14 +55,16 @@ namespace net_handlers {
 
 void GoalNew(const NetInbound& packet);    // client
 void SetGoal(const NetInbound& packet);    // client
-// Host: the first report of an open goal meets it (ActivateGoal); every
-// report is answered with the goal as the host holds it, to all. A report
-// from a ship the host does not yet hold where the goal is met waits for
-// the ship's next reports (TakeReportedGoal).
+// Host: the first report of an open, active goal meets it (ActivateGoal);
+// every report is answered with the goal as the host holds it, to all,
+// but one of an open goal not yet active, which changes nothing. A report
+// that it was met from a ship the host does not yet hold where the goal is
+// met waits for the ship's next reports (TakeReportedGoal), each goal on
+// its own, a few at once (NetPlayer::kReportedGoals).
 void GoalDone(const NetInbound& packet);
 // Host, after a report of its ship moved the copy of table entry `entry`:
-// the goal its pilot reported met, once the copy stands where it is met,
-// within net_bounds::kGoalReportMs of the report.
+// each goal its pilot reported met, once the copy stands where it is met,
+// within net_bounds::kGoalReportMs of its report, while still open and active.
 void TakeReportedGoal(NetSession& session, int32_t entry, SpaceObject& ship);
 
 // The host's GOAL_NEW for every shared goal (player goals) of the current
@@ -74,5 +76,13 @@ void SendSharedGoals(NetSession& session);
 // client reports its own ships' goals to the host. Installed with the
 // network's other hooks.
 void InstallGoalHooks();
+
+// Host, after a report of its ship moved the copy of table entry `entry`:
+// the copy rearmed (Craft::Rearm) at each station whose reload rearms it
+// where the copy stands (ReloadGoal::Rearms), once a station, as its
+// pilot's own reload goal rearms the pilot's ship. Each machine keeps its
+// own reload goals and none is reported: nothing the pilot says of a
+// reload rearms the copy.
+void RearmAtStations(NetSession& session, int32_t entry, SpaceObject& ship);
 
 }  // namespace net_handlers

@@ -73,25 +73,6 @@ std::string OfferedHull(const char* named) {
     return found ? std::string(named) : first;
 }
 
-// The default items of a copy, and the weapons and the probe and decoy
-// launchers its hull's definition carries: what a member's ship fires and
-// launches is judged by, and launched from, those of its copy.
-std::vector<SpobDefinition::Equipment> CopyEquipment(const NetSession& session, const char* definition) {
-    std::vector<SpobDefinition::Equipment> items;
-    for (const EquipmentItem* item : session.equipmentTemplates) {
-        if (item == nullptr) continue;
-        SpobDefinition::Equipment entry;
-        std::snprintf(entry.id, sizeof entry.id, "%s", item->id);
-        items.push_back(entry);
-    }
-    DefinitionLibrary& library = DefinitionLibrary::Current();
-    for (const auto& [first, last] : {std::pair<int32_t, int32_t>{ShipSystem::kSensor, ShipSystem::kDecoy},
-                                      std::pair<int32_t, int32_t>{Weapon::kBeam, Weapon::kObjectLauncher}}) {
-        for (const SpobDefinition::Equipment& item : library.EquipmentOfTypes(definition, first, last)) items.push_back(item);
-    }
-    return items;
-}
-
 }  // namespace
 
 void NewPlayer(const NetInbound& packet) {
@@ -137,9 +118,11 @@ void NewPlayer(const NetInbound& packet) {
     session.SetPlayerUoid(entry, copy->uoid);
     session.SetPlayerAcked(entry, 0);
     copy->SetName(name.c_str());
+    // Built as a pilot's own ship of the hull is built, with the hull's own
+    // equipment: its systems, its launchers and its mass are the ones its
+    // hits, rams and launches are judged by here.
     if (auto* const craft = dynamic_cast<Craft*>(copy)) {
-        const std::vector<SpobDefinition::Equipment> items = CopyEquipment(session, hull.c_str());
-        DefinitionLibrary::Current().LoadShipDefinition(craft, &items, nullptr, 0);
+        DefinitionLibrary::Current().LoadShipDefinition(craft, nullptr, nullptr, 0);
         craft->decalSet = in->logo;
     }
     NetPacket idInfo;
@@ -149,8 +132,7 @@ void NewPlayer(const NetInbound& packet) {
     // loader summed it with its equipment: collisions are the host's, and
     // what a ship does to what it rams, or whom it fights for, is no word of
     // its pilot's.
-    const NetPlayer* const pilot = session.Player(entry);
-    copy->SetSide(game->netSettings->PilotSide(pilot != nullptr ? pilot->team : -1, copy->uoid));
+    session.GivePilotSide(entry, *copy);
     copy->UpdateVisibility();
     decals::ApplyDecals(copy, in->logo);
     // Until its pilot's reports move it, the copy waits where no ship flies,
@@ -202,9 +184,8 @@ void IdInfo(const NetInbound& packet) {
             ghost->Deactivate(1);
         }
         const int32_t own = session.FindPlayerByDpid(session.ownDpid);
-        const NetPlayer* const pilot = session.Player(own);
-        ship.SetSide(game->netSettings->PilotSide(pilot != nullptr ? pilot->team : -1, in->uoid));
         ship.uoid = in->uoid;
+        session.GivePilotSide(own, ship);
         session.SetPlayerUoid(own, in->uoid);
         // An ECM switched on before the host knew the ship was told under
         // the number the ship flew by then, which the host did not know.
@@ -264,8 +245,11 @@ void PlayerInfo(const NetInbound& packet) {
         craft->cloaked = in->cloaked;
         craft->powerDrawCache = in->powerDraw;
     }
-    ship->hitPoints = int32_t(int64_t(in->hitPercent) * ship->GetMaxHitPoints(nullptr) / 100);
-    if (in->hitPercent < kExhaustBelowPercent) AddExhaust(*ship);
+    // The host holds the hull: the hits it saw lowered it, and the pilot's
+    // word may only lower it further.
+    net_bounds::TakeReportedHull(*ship, in->hitPercent, in->partHitPoints);
+    const int32_t most = ship->GetMaxHitPoints(nullptr);
+    if (most > 0 && int64_t(ship->hitPoints) * 100 / most < kExhaustBelowPercent) AddExhaust(*ship);
     if (in->jammer != 0 && craft != nullptr) {
         if (auto* const jammer = static_cast<JammerSystem*>(craft->GetSystem(ShipSystem::kJammer, nullptr))) {
             jammer->SetNetState(uint16_t(in->jammer));
@@ -273,8 +257,8 @@ void PlayerInfo(const NetInbound& packet) {
             if (in->jammer == kJammerSwitchedOff) jammer->TurnOff();
         }
     }
-    for (int32_t i = 0; i < 12 && i < ship->HitPointRecordCount(); ++i) ship->SetHitPointRecord(i, in->partHitPoints[i]);
     TakeReportedGoal(session, entry, *ship);
+    RearmAtStations(session, entry, *ship);
 }
 
 }  // namespace net_handlers

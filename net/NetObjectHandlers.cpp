@@ -238,7 +238,10 @@ void PlayJumpGateNear(const SpaceObject& object) {
 // nothing on this machine takes it for one and brings it back.
 void EndObject(SpaceObject& object, SpaceObject* killer, int32_t explode) {
     if (explode != 0) {
-        object.Explode(killer, 1);
+        // A craft dies once: a word of a death its machine already runs
+        // (its own, or another's told first) starts no second one.
+        const auto* const craft = dynamic_cast<const Craft*>(&object);
+        if (craft == nullptr || (craft->dead == 0 && craft->active != 0)) object.Explode(killer, 1);
         return;
     }
     if (auto* const craft = dynamic_cast<Craft*>(&object)) {
@@ -285,8 +288,13 @@ void EndWithinLongestStay(SpaceObject& object) {
     if (object.expiresAt < 0 || object.expiresAt > latest) object.expiresAt = int32_t(latest);
 }
 
+// Requests a member's machine sent a refire delay apart arrive closer by as
+// much as a shot's lag.
+constexpr uint32_t kLaunchEarlyMs = net_bounds::kShotLagMs;
+
 // A member's launch of `in`, made from the first launcher of its ship's
-// copy that launches it and holds a round; null when none does.
+// copy that launches it and holds a round its trigger's pace lets go now;
+// null when none does.
 SpaceObject* LaunchFrom(Craft& ship, const net_read::ObjectCreate& in) {
     for (ShipSystem* system = ship.GetSystem(ShipSystem::kAny, nullptr); system != nullptr;
          system = ship.GetSystem(ShipSystem::kAny, system)) {
@@ -294,14 +302,14 @@ SpaceObject* LaunchFrom(Craft& ship, const net_read::ObjectCreate& in) {
         switch (system->typeId) {
             case Weapon::kMissileLauncher: {
                 auto& launcher = static_cast<MissileLauncher&>(*system);
-                if (launcher.ammunition == 0 || !NamesOwner(in) || !Launches(launcher.launchTemplate, in)) continue;
-                made = launcher.LaunchRequested(FindByUoid(int32_t(in.tail[6])), int32_t(in.tail[7]));
+                if (!NamesOwner(in) || !Launches(launcher.launchTemplate, in)) continue;
+                made = launcher.LaunchRequested(FindByUoid(int32_t(in.tail[6])), int32_t(in.tail[7]), kLaunchEarlyMs);
                 break;
             }
             case Weapon::kObjectLauncher: {
                 auto& launcher = static_cast<ObjectLauncher&>(*system);
-                if (launcher.ammunition == 0 || !Launches(launcher.launchTemplate, in)) continue;
-                made = launcher.LaunchRequested();
+                if (!Launches(launcher.launchTemplate, in)) continue;
+                made = launcher.LaunchRequested(kLaunchEarlyMs);
                 break;
             }
             case ShipSystem::kDecoy: {
@@ -318,7 +326,9 @@ SpaceObject* LaunchFrom(Craft& ship, const net_read::ObjectCreate& in) {
             }
             default: continue;
         }
-        if (made != nullptr) EndWithinLongestStay(*made);
+        // A rack not yet due leaves the launch to another the trigger fires with it.
+        if (made == nullptr) continue;
+        EndWithinLongestStay(*made);
         return made;
     }
     return nullptr;
@@ -513,7 +523,10 @@ void ObjectUpdate(const NetInbound& packet) {
     }
     object->hitPoints = HitPercentOf(in->hitPercent, object->GetMaxHitPoints(nullptr));
     if (in->hitPercent < kExhaustBelowPercent) AddExhaust(*object);
-    object->SetSide(in->side);
+    // The form carries only the side's low byte: a side held whole (told
+    // at the object's creation, or its pilot's team's) that agrees in that
+    // byte stays, as a pilot's own number in a free-for-all must.
+    if (int8_t(object->side) != in->side) object->SetSide(in->side);
     ApplyHitPointBytes(*object, in->partHitPoints);
 }
 
@@ -537,6 +550,9 @@ void DestructionRequest(const NetInbound& packet) {
     if (!in) return;
     SpaceObject* const object = FindByUoid(in->uoid);
     if (object == nullptr || object->active == 0) return;
+    // A death already under way here (the host holds a member's hull, and
+    // may have ended the ship first) was told with its start.
+    if (const auto* const craft = dynamic_cast<const Craft*>(object); craft != nullptr && craft->dead != 0) return;
     // A machine ends only what is its own: its ship and what it launched;
     // its ship's killer is one the host saw strike it, or none.
     const int32_t entry = SenderEntry(packet);

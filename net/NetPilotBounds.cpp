@@ -250,6 +250,21 @@ bool MoveCounts(NetSession& session, int32_t entry, SpaceObject& ship, Vector3* 
     return true;
 }
 
+void TakeReportedHull(SpaceObject& ship, int32_t percent, const uint8_t partBytes[12]) {
+    const int64_t most = ship.GetMaxHitPoints(nullptr);
+    if (percent < 0 || percent > 100 || most <= 0) return;
+    // The most hit points that round down to the percent.
+    const int64_t reported = std::min(most, ((percent + 1) * most - 1) / 100);
+    ship.hitPoints = int32_t(std::clamp<int64_t>(std::min<int64_t>(ship.hitPoints, reported), 0, most));
+    for (int32_t i = 0; i < 12 && i < ship.HitPointRecordCount(); ++i) {
+        const int32_t held = ship.HitPointRecord(i).hp;
+        // The most, at or below the held, whose low byte is the reported one.
+        int32_t lowered = (held & ~0xFF) | partBytes[i];
+        if (lowered > held) lowered -= 0x100;
+        if (lowered >= 0) ship.SetHitPointRecord(i, lowered);
+    }
+}
+
 bool RotationCounts(const float reported[9], float scale, float rows[9]) {
     if (!(scale > 0.0f) || !std::isfinite(scale)) return false;
     Vector3 axes[3];

@@ -47,6 +47,13 @@ struct NetSeenHit {
     uint32_t at = 0;         // the engine's ms
 };
 
+// A goal a pilot reported met before the host's copy of its ship stood where
+// it is met, waiting for the copy to come (net_bounds::kGoalReportMs).
+struct NetReportedGoal {
+    int32_t goal = -1;   // its id; -1 a free place
+    uint32_t at = 0;     // the engine's ms of the report
+};
+
 // The host's judgement of what a member says its own ship did, made on the
 // host's copy of that ship: a member reports only its own ship, and only
 // what that ship can do. Each answers whether the report counts; a report
@@ -125,5 +132,12 @@ bool SeenKiller(const NetSession& session, int32_t entry, int32_t killer);
 float JumpReach(const SpaceObject& ship, const SpaceObject& gate);
 // Whether the copy flies: in the world, alive, not gone through a gate.
 bool Flying(const SpaceObject& ship);
+// A member's PLAYER_INFO word on its own ship's hull (`percent`, as its
+// machine rounds it down) and on its first 12 hit-point records (each
+// record's low byte), taken on the host's copy. The copy's hull is the one
+// the host saw hit; a report lowers it to the most the word can mean and
+// never raises it, so a pilot's machine can neither mend its ship nor keep
+// it from the host's hits. A percent beyond 0 to 100 says nothing.
+void TakeReportedHull(SpaceObject& ship, int32_t percent, const uint8_t partBytes[12]);
 
 }  // namespace net_bounds

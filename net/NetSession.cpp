@@ -176,9 +176,12 @@ int32_t NetSession::HostGame(uint32_t) {
     const uint32_t id = CreatePlayer(PilotName(), "Server");
     serverDpid = ownDpid = id;
     // The host's own ship, made with the mission before the game was
-    // hosted, is a player's ship like any other: its kills count.
-    const SpaceObject* const ship = g_gameState != nullptr ? g_gameState->playerShip : nullptr;
-    CopyCareerFigures(AddPlayer(id, UniqueName(PilotName(), -1).c_str(), ship != nullptr ? ship->uoid : -1));
+    // hosted, is a player's ship like any other: its kills count, and it
+    // flies the side the game gives its pilot, as every member's does.
+    SpaceObject* const ship = g_gameState != nullptr ? g_gameState->playerShip : nullptr;
+    const int32_t own = AddPlayer(id, UniqueName(PilotName(), -1).c_str(), ship != nullptr ? ship->uoid : -1);
+    CopyCareerFigures(own);
+    if (ship != nullptr) GivePilotSide(own, *ship);
     if (g_connected != nullptr) g_connected(true, sessionDesc.name.c_str(), ownDpid);
     return 1;
 }
@@ -584,7 +587,8 @@ int32_t NetSession::ClearPlayer(int32_t index) {
     player.moves = NetMoveTrack{};
     player.fireShip = -1;
     for (NetWeaponAllowance& weapon : player.fire) weapon = NetWeaponAllowance{};
-    player.reportedGoal = -1;
+    for (NetReportedGoal& report : player.reportedGoals) report = NetReportedGoal{};
+    player.rearmedAt.Clear();
     return 1;
 }
 

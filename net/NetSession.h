@@ -64,10 +64,15 @@ struct NetPlayer {
     NetMoveTrack moves;
     int32_t fireShip = -1;   // the copy the allowances are for
     NetWeaponAllowance fire[kTrackedWeapons];
-    // A goal its pilot reported met before the copy stood there (its id;
-    // -1 none), and when (the engine's ms).
-    int32_t reportedGoal = -1;
-    uint32_t reportedAt = 0;
+    // The goals its pilot reported met before the copy stood there, each
+    // waiting on its own. One frame's flight meets a few at most (a leg, a
+    // reload, the jump); a report with every place taken is refused, so a
+    // member cannot make the host hold more.
+    static constexpr int32_t kReportedGoals = 4;
+    NetReportedGoal reportedGoals[kReportedGoals];
+    // The stations (uoids) whose reload rearmed the copy: each once a
+    // flight, as its pilot's own reload goal there rearms the pilot's ship.
+    DynArray<int32_t> rearmedAt;
 };
 
 
@@ -218,6 +223,14 @@ public:
     void AddPlayerScore(int32_t index, int32_t amount);
     void AddPlayerKills(int32_t index, int32_t amount);
     void SetPlayerIt(int32_t index);
+    // The player's team (-1 none), and with it the side of its ship on this
+    // machine (this machine's own ship for its own entry): the table and the
+    // side never disagree, in the lobby or in flight.
+    void SetPlayerTeam(int32_t index, int32_t team);
+    // `ship`, flown by the player of entry `index` (none: a pilot of no
+    // team), takes the side the game gives it (NetGameSettings::PilotSide);
+    // without the game's settings it keeps its own.
+    void GivePilotSide(int32_t index, SpaceObject& ship) const;
     // Counts one ship (NEW_PLAYER) or launched object (CREATION_REQUEST)
     // made at this player's request: false, and nothing counted, once it
     // has had its share of the current window of the engine's clock, for

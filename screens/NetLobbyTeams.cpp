@@ -120,9 +120,7 @@ int32_t NetLobbyScreen::HandleTeam(uint16_t code, uint32_t event) {
             game->career->teamIndex = line;
             // A host whose team was not made picks one here: its own word is the game's.
             NetSession* const session = game->netSession;
-            if (session != nullptr && session->IsHost()) {
-                if (NetPlayer* const own = session->EditPlayer(session->FindPlayerByDpid(session->ownDpid))) own->team = line;
-            }
+            if (session != nullptr && session->IsHost()) session->SetPlayerTeam(session->FindPlayerByDpid(session->ownDpid), line);
             SendUpdateTeam(OwnPilotName(), kTeamRecordName, line, -1, game->career->ready);
             return EnterTeamGame();
         }
@@ -214,9 +212,7 @@ int32_t NetLobbyScreen::CreateTeam() {
     game->career->teamIndex = team;
     settings.SetTeamName(team, name.c_str());
     settings.teams[team].logo = logo;
-    if (session != nullptr && session->IsHost()) {
-        if (NetPlayer* const own = session->EditPlayer(session->FindPlayerByDpid(session->ownDpid))) own->team = team;
-    }
+    if (session != nullptr && session->IsHost()) session->SetPlayerTeam(session->FindPlayerByDpid(session->ownDpid), team);
     SendUpdateTeam(kTeamRecordName, name.c_str(), team, int32_t(logo), -1);
     SendUpdateTeam(OwnPilotName(), kTeamRecordName, team, -1, game->career->ready);
     return EnterTeamGame();

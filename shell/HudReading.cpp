@@ -157,31 +157,15 @@ bool NosePoint(const Craft& ship, Vector3* point) {
     return true;
 }
 
-// The sight where the aim point shows while the whole of it fits on the
-// screen. Else the aim is off the screen, the way from the centre it lies,
-// and the sight's edge mark goes where the aim line from the ship out
-// leaves the screen: in the chase view at rest, the camera does not pitch
-// with the ship, and a nose a few degrees up sends the aim point over the
-// top edge while the line to it still climbs up the screen.
+// Where the aim point shows, on the screen or off it, and the aim line
+// from the ship out to it as the screen shows it: where the sight cannot
+// stand whole at the aim, its mark is held back along that line. In the
+// chase view at rest the camera does not pitch with the ship, and a nose a
+// few degrees up sends the aim point over the top edge while the line to it
+// still climbs up the screen.
 void ReadAim(const Camera& camera, const Vector3& from, const Vector3& point, HudReadout* out) {
-    HudMark aim = HudMark::Of(camera, point);
-    if (aim.kind == HudMark::kOnScreen) {
-        const int32_t x = int32_t(std::lround(aim.x)), y = int32_t(std::lround(aim.y));
-        // The sight and a pixel round it.
-        const int32_t half = HudReadout::kSightHalf + 1;
-        if (x < half || y < half || x + half >= camera.canvas->width || y + half >= camera.canvas->height) {
-            const float dx = aim.x - float(camera.canvas->width) * 0.5f;
-            const float dy = aim.y - float(camera.canvas->height) * 0.5f;
-            const float length = std::sqrt(dx * dx + dy * dy);
-            aim.kind = HudMark::kOffScreen;
-            aim.dirX = length > 0.0f ? dx / length : 0.0f;
-            aim.dirY = length > 0.0f ? dy / length : 1.0f;
-        }
-    }
-    out->aim = aim;
-    if (aim.kind == HudMark::kOffScreen) {
-        out->aimTrack = HudTrack::Of(camera, from, point, float(HudReadout::kEdgeMarkHalf + 1));
-    }
+    out->aim = HudMark::Of(camera, point);
+    out->aimTrack = HudTrack::Of(camera, from, point, float(HudReadout::kEdgeMarkHalf + 1));
 }
 
 void ReadTarget(const Camera& camera, Craft& ship, TargetingSystem& targeting, SpaceObject& target, HudReadout* out) {

@@ -24,6 +24,9 @@ struct LaunchOptions {
     int32_t difficulty = 0;
     int32_t seconds = 10;    // simulated seconds of the flight
     int32_t seed = 1;        // the game's dice
+    // --seed was given: a run in a window throws its dice from it too,
+    // instead of from the clock.
+    bool seedGiven = false;
     // The flight's frame length in milliseconds, from kMinStep to kMaxStep.
     int32_t step = 50;
     static constexpr int32_t kMinStep = 1;

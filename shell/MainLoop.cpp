@@ -289,7 +289,7 @@ void MainLoop::Pause() {
         screensRan = true;
         if (frameFactory != nullptr && frameFactory->enterInFlight != nullptr) frameFactory->enterInFlight(*frame);
         RunInFlight(frame);
-        AskQuitInFlight();
+        AskQuitInFlight(nullptr);
     };
     if (game_.IsNetworkGame()) {
         // The world goes on under a network game: no frozen frame.
@@ -328,8 +328,16 @@ void MainLoop::Pause() {
 }
 
 void MainLoop::ShowNavMap() {
-    if (Screen* const map = game_.ScreenIn(ScreenSlot::kNavMap)) RunInFlight(map);
-    AskQuitInFlight();
+    Screen* const map = game_.ScreenIn(ScreenSlot::kNavMap);
+    bool shown = false;
+    while (map != nullptr && !shown) {
+        RunInFlight(map);
+        shown = !AskQuitInFlight(map) || game_.mode != GameState::kModeNavMap;
+    }
+    // A quit the map chose but nobody could ask (no dialog) is no screen
+    // for the landing either.
+    game_.nextScreen = nullptr;
+    game_.nextScreenName = nullptr;
     StopSounds(game_);
     PlayMissionMusic(game_);
     if (steps_.restoreFlight) steps_.restoreFlight(game_);
@@ -337,17 +345,18 @@ void MainLoop::ShowNavMap() {
     lastFrameAt_ = GetMilliseconds();
 }
 
-bool MainLoop::AskQuitInFlight() {
+bool MainLoop::AskQuitInFlight(Screen* backTo) {
     Screen* const quit = game_.ScreenIn(ScreenSlot::kQuit);
     if (quit == nullptr || game_.nextScreen != quit) return false;
-    // No goes back to the flight, which is still on, not to a screen that
+    // The flight is still on: No never leads to a screen of the base that
     // asked from inside it.
-    if (auto* const dialog = dynamic_cast<QuitDialog*>(quit)) dialog->returnScreen = nullptr;
+    if (auto* const dialog = dynamic_cast<QuitDialog*>(quit)) dialog->returnScreen = backTo;
     RunInFlight(quit);
+    const bool back = backTo != nullptr && game_.nextScreen == backTo;
     game_.nextScreen = nullptr;
     game_.nextScreenName = nullptr;
     if (quit_ || game_.mode == GameState::kModeQuit) return true;
-    game_.mode = GameState::kModeFlight;
+    game_.mode = back ? GameState::kModeNavMap : GameState::kModeFlight;
     return true;
 }
 

@@ -82,11 +82,13 @@ private:
     // After a frame: the pilots' death watch, the goals' end of the flight, then mode 6 or 3.
     void AfterFrame();
     void Pause();
+    // The in-flight map, shown again after each No to a quit asked from it.
     void ShowNavMap();
     // The quit dialog chosen from inside the flight (the map's Escape, the
-    // frame menu's quit) runs over it at once: No flies on, Yes quits.
-    // False when no quit was chosen.
-    bool AskQuitInFlight();
+    // frame menu's quit) runs over it at once: Yes quits; No goes back to
+    // `backTo` (the map, which is then shown again, in mode 3) or, when that
+    // is none, flies on. False when no quit was chosen.
+    bool AskQuitInFlight(Screen* backTo);
     // The landing movie, or the mission's own with the step after a decided
     // or networked flight (its outcome decides the career's step).
     void Land();

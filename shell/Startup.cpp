@@ -119,6 +119,14 @@ bool StartScriptedNetworkFlight(const LaunchOptions& options, GameState& game) {
     return false;
 }
 
+// Whether the dice are thrown from --seed rather than the clock: in a
+// window when it was given, and always in a run a script or picture plays
+// without one, so that one script gives one run.
+bool SeededByOptions(const LaunchOptions& options) {
+    const bool scripted = !options.script.empty() || !options.shots.empty();
+    return options.seedGiven || (scripted && g_mainWindow->Headless());
+}
+
 // The main loop from the mode the start-up chose; none yet but the flight
 // of a mission named on the command line. The exit status.
 int RunMainLoop(const LaunchOptions& options) {
@@ -132,7 +140,9 @@ int RunMainLoop(const LaunchOptions& options) {
             return 1;
         }
         game.mode = GameState::kModeFlight;
+        // The map's Escape asks before it ends the game.
         game.BuildScreen(ScreenSlot::kNavMap);
+        game.BuildScreen(ScreenSlot::kQuit);
     } else if (!options.mission.empty()) {
         // The flight's file is the one the career's step after it reads.
         game.missionName = options.mission;
@@ -145,17 +155,16 @@ int RunMainLoop(const LaunchOptions& options) {
         std::fflush(stdout);
         game.mode = GameState::kModeFlight;
         // The flight's map and pause commands need their screens, which no
-        // place has built yet.
+        // place has built yet, and the map's Escape the quit dialog.
         game.BuildScreen(ScreenSlot::kNavMap);
         game.BuildScreen(ScreenSlot::kPause);
+        game.BuildScreen(ScreenSlot::kQuit);
     }
     if (game.mode == 0) return 0;
     LoopSteps steps = GameLoopSteps(g_gameCanvas);
-    // A script played without a window flies each career flight from the
-    // command line's dice: the rooms between flights reseed them from the
-    // clock.
-    const bool scripted = !options.script.empty() || !options.shots.empty();
-    if (scripted && g_mainWindow->Headless() && options.mission.empty() && !options.join) {
+    // Each career flight flies from the command line's dice where they
+    // count: the rooms between flights reseed them from the clock.
+    if (SeededByOptions(options) && options.mission.empty() && !options.join) {
         steps.prepareFlight = [prepare = steps.prepareFlight, seed = uint32_t(options.seed),
                                flights = uint32_t(0)](GameState& flying) mutable {
             const uint32_t dice = seed;
@@ -250,9 +259,7 @@ int RunGame(const LaunchOptions& options) {
         Say("Math routines: 3DNow!");
     else
         Say("Math routines: x87");
-    // A script played without a window gives one run, flight for flight:
-    // its dice start where the options say, not where the clock is.
-    if (scripted && g_mainWindow->Headless()) {
+    if (SeededByOptions(options)) {
         GameRandomSeed(uint32_t(options.seed));
         Say(("Random generator seeded with " + std::to_string(options.seed)).c_str());
     } else {

@@ -141,12 +141,19 @@ void Craft::HoldInReserve(Weapon& launcher) {
     for (ShipSystem* system = GetSystem(ShipSystem::kAnyWeapon, nullptr); system != nullptr;
          system = GetSystem(ShipSystem::kAnyWeapon, system)) {
         const auto* const carried = static_cast<const Weapon*>(system);
-        if (carried->typeId == launcher.typeId && carried->group == launcher.group &&
+        if (carried != &launcher && carried->typeId == launcher.typeId && carried->group == launcher.group &&
             std::strcmp(carried->equipmentId, launcher.equipmentId) == 0) {
             launcher.group = Weapon::kNoGroup;
             return;
         }
     }
+}
+
+void Craft::TakeGroupBack(Weapon& weapon) {
+    if (weapon.group != Weapon::kNoGroup || weapon.initialGroup <= Weapon::kNoGroup || weapon.ammunition == 0) return;
+    if (weapon.maxDamage > 0 && weapon.damage == weapon.maxDamage) return;
+    weapon.group = weapon.initialGroup;
+    if (IsLauncher(weapon)) HoldInReserve(weapon);
 }
 
 ShipSystem* Craft::GetSystem(int32_t kind, const ShipSystem* after) {
@@ -461,6 +468,7 @@ void Craft::Rearm() {
         if (player && !(int64_t(cost) < (career != nullptr ? career->funds : 0) - charged)) continue;
         charged += cost;
         weapon->Refill();
+        TakeGroupBack(*weapon);
     }
     if (player && charged >= 1 && career != nullptr && g_gameState != nullptr) {
         career->funds = int32_t(career->funds - charged);

@@ -151,6 +151,9 @@ public:
     void CountWeaponShot(const ShipSystem* weapon);
     void CountKill(const SpaceObject* victim);
     void ResetSystems();
+    // Fuel to the allowance and each weapon refilled (the pilot's own ship
+    // as far as the career's funds pay); a refilled weapon whose rounds had
+    // run out fires with its group again.
     void Rearm();
     void ResetSystemLevels();
     // A hit on the shield from a direction in the craft's own frame.
@@ -230,6 +233,10 @@ private:
     SpaceObject* HostileTargetInCone() const;
     static bool IsLauncher(const ShipSystem& system);
     void HoldInReserve(Weapon& launcher);
+    // A weapon refilled after it dropped out of its group for want of
+    // rounds takes the group back, a launcher only while no other of its
+    // magazine holds it; a disabled one stays out.
+    void TakeGroupBack(Weapon& weapon);
     // Every solid part shown with opaque faces again.
     void ShowOpaqueParts();
     void FinishDeath();

@@ -51,8 +51,13 @@ int32_t Craft::TakeDamage(int32_t partIndex, const DamageRecord& given, SpaceObj
     if (player && game != nullptr && game->career != nullptr && game->career->options.invulnerability != 0) return 0;
 
     auto* const shield = static_cast<ShieldSystem*>(GetSystem(ShipSystem::kShield, nullptr));
+    // The host's copy of a member's ship: the host holds its hull, and hits
+    // lower it as the member's own machine lowers the member's ship.
+    bool pilotCopy = false;
     if (NetSession* const session = kinds::ActiveSession()) {
-        const bool here = player || (session->FindPlayerByUoid(uoid) == -1 && isBase == 0 && session->IsHost());
+        const bool piloted = session->FindPlayerByUoid(uoid) != -1;
+        pilotCopy = !player && piloted && session->IsHost();
+        const bool here = player || pilotCopy || (!piloted && isBase == 0 && session->IsHost());
         // Only a killer the host saw strike a player's ship is believed of its death.
         if (!player && session->IsHost()) session->NoteHit(uoid, attacker != nullptr ? attacker : given.source);
         if (!here) {
@@ -63,7 +68,7 @@ int32_t Craft::TakeDamage(int32_t partIndex, const DamageRecord& given, SpaceObj
     }
 
     DamageRecord record = given;
-    if (player && game != nullptr && game->difficulty == 1) {
+    if ((player || pilotCopy) && game != nullptr && game->difficulty == 1) {
         for (int32_t& amount : record.amounts) amount = amount * 3 / 4;
     }
     SpaceObject* const source = attacker != nullptr ? attacker : record.source;
@@ -78,8 +83,9 @@ int32_t Craft::TakeDamage(int32_t partIndex, const DamageRecord& given, SpaceObj
         ai->brain->SetLinkedShipSide(-1);
     }
 
-    // Friendly fire: the player shooting a ship of its own side.
-    if (type == kTypeAiShip && source != nullptr && game != nullptr && source == game->playerShip && source->side == side) {
+    // Friendly fire: the player shooting a ship of its own side (a
+    // teammate's ship is no wingman to warn of it or to desert).
+    if (type == kTypeAiShip && !pilotCopy && source != nullptr && game != nullptr && source == game->playerShip && source->side == side) {
         const uint32_t now = GetMilliseconds();
         if (friendlyHits == 0 || now - lastFriendlyHit >= kFriendlyHitSpacing) {
             ++friendlyHits;
@@ -170,14 +176,17 @@ void Craft::Destroy(SpaceObject* killerObject, int32_t fromNetwork) {
                 kinds::SendObjectEvent(*session, kDeath, killerObject, this);
             }
         }
-        // In a network game the player pays for the lost ship.
-        if (type == kTypePlayerShip && game != nullptr) {
-            const int32_t loss = std::max(0, abandoned != nullptr ? abandoned->maxHitPoints : maxHitPoints);
-            if (game->career != nullptr) game->career->funds = std::max(0, game->career->funds - loss);
-            ResetSystems();
-            if (abandoned != nullptr) abandoned->ResetSystems();
-            dead = 1;
-        }
+    }
+    // In a network game the player pays for the lost ship, whether its own
+    // machine saw it die or the host, which holds a member's hull, said so.
+    if (session != nullptr && type == kTypePlayerShip && game != nullptr) {
+        auto* const own = dynamic_cast<PlayerShip*>(this);
+        Craft* const abandoned = own != nullptr ? own->abandonedCraft : nullptr;
+        const int32_t loss = std::max(0, abandoned != nullptr ? abandoned->maxHitPoints : maxHitPoints);
+        if (game->career != nullptr) game->career->funds = std::max(0, game->career->funds - loss);
+        ResetSystems();
+        if (abandoned != nullptr) abandoned->ResetSystems();
+        dead = 1;
     }
 
     for (ObjectPart* part : parts) {

@@ -110,12 +110,12 @@ int32_t MissileLauncher::Fire(SceneObject* launchNode, SceneObject* targetNode) 
     return 1;
 }
 
-SpaceObject* MissileLauncher::LaunchRequested(SpaceObject* target, int32_t targetPart) {
-    if (owner == nullptr || launchTemplate == nullptr || ammunition == 0) return nullptr;
+SpaceObject* MissileLauncher::LaunchRequested(SpaceObject* target, int32_t targetPart, uint32_t earlyMs) {
+    if (owner == nullptr || launchTemplate == nullptr || !RequestDue(earlyMs)) return nullptr;
     Frame* const from = LaunchFrame();
     SpaceObject* object = Launch(*launchTemplate, from, owner, muzzleOffset);
     if (object == nullptr) return nullptr;
-    TakeRound();
+    TakeRequestedRound();
     const bool aimed = target != nullptr && targetPart >= 0 && targetPart < target->parts.Count();
     SendOff(*object, *from, aimed ? target : nullptr, aimed ? targetPart : 0);
     KeepLocally(object);
@@ -192,9 +192,9 @@ int32_t ObjectLauncher::Fire(SceneObject* launchNode, SceneObject*) {
     return 1;
 }
 
-SpaceObject* ObjectLauncher::LaunchRequested() {
-    if (owner == nullptr || launchTemplate == nullptr || ammunition == 0) return nullptr;
-    TakeRound();
+SpaceObject* ObjectLauncher::LaunchRequested(uint32_t earlyMs) {
+    if (owner == nullptr || launchTemplate == nullptr || !RequestDue(earlyMs)) return nullptr;
+    TakeRequestedRound();
     SpaceObject* const object = DropMine(LaunchFrame());
     PlayFiring(firingSound, 5, 1, 1);
     return object;

@@ -132,7 +132,15 @@ void Weapon::SpendShot(EnergySystem* energy) {
     if (ammunition == 0) HandOver();
 }
 
-void Weapon::TakeRound() {
+bool Weapon::RequestDue(uint32_t earlyMs) const {
+    if (group == kNoGroup || ammunition == 0) return false;
+    const int64_t early = std::min<int64_t>(earlyMs, std::max(refireDelay, 0));
+    return int64_t(Elapsed()) + early >= int64_t(readyOffset);
+}
+
+void Weapon::TakeRequestedRound() {
+    // An early round's successor is due a delay after this one was, not after now.
+    readyOffset = int32_t(std::max<int64_t>(readyOffset, int64_t(Elapsed())) + std::max(refireDelay, 0));
     if (ammunition > 0) --ammunition;
     if (ammunition == 0 && owner != nullptr) HandOver();
 }

@@ -62,10 +62,17 @@ public:
     // would leave. Changes nothing: the cockpit asks it every frame.
     virtual const char* Refusing(const EnergySystem* energy) const;
     void SpendShot(EnergySystem* energy);
-    // One round out of the magazine as a shot takes it, without its energy
-    // or delay: a launch the host makes on its pilot's word, whose machine
-    // judged those.
-    void TakeRound();
+    // A launch the host makes on its pilot's word, whose machine judged its
+    // energy, keeps the pace the pilot's trigger keeps: only a weapon the
+    // trigger fires (one holding its group) with a round left launches, a
+    // refire delay after the round before. A request may come up to
+    // `earlyMs` sooner (the network brings requests sent a delay apart
+    // closer), a refire delay at most: the round after it is then due a
+    // delay after this one was, so that no pilot launches faster than the
+    // pace on average nor more than one round ahead of it.
+    bool RequestDue(uint32_t earlyMs) const;
+    // The round such a launch takes, its successor due a delay later.
+    void TakeRequestedRound();
     // Where its shots leave: its part's node, or the owner without one.
     Frame* LaunchFrame() const;
     // No shot for at least another `milliseconds`.

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <limits>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,7 @@
 #include "sound/SoundObject.h"
 #include "objects/systems/ShipSystem.h"
 #include "objects/space/WorldPass.h"
+#include "net/NetGameSettings.h"
 #include "net/NetPacketType.h"
 #include "net/NetworkHooks.h"
 #include "net/PacketBytes.h"
@@ -48,6 +50,7 @@
 #include "tests/support/RecordingTexture.h"
 #include "tests/support/ScopedInstall.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/world/NetPacketBytes.h"
 #include "tests/support/world/RecordingNetSession.h"
 #include "tests/support/world/SampleMissionTest.h"
 #include "tests/support/world/WorldBuilder.h"
@@ -142,6 +145,80 @@ TEST_F(MissionTest, AClientsShipIsAnnouncedToTheHost) {
     EXPECT_EQ(PacketReader(announced[0]->bytes.data(), 20).I32(16), game.playerShip->uoid);
     delete session;
     game.netSession = nullptr;
+    GameState::SetNetworkHooks({});
+}
+
+// The host builds a member's copy as the member's own machine builds the
+// member's ship of that hull, from the announcement that machine sends: the
+// same systems, so the same mass by which the host judges its rams.
+TEST_F(MissionTest, TheHostsCopyOfAMembersShipIsTheShipItsPilotFlies) {
+    InstallNetworkHooks();
+    GameState& game = builder_->Game();
+    NetGameSettings settings;
+    settings.gameType = NetGameSettings::kDeathMatch;
+    game.netSettings = &settings;
+    const auto systems = [](const Craft& craft) {
+        std::multiset<int32_t> kinds;
+        for (const ObjectPart* part : craft.parts) {
+            for (const ShipSystem* system : part->systems) kinds.insert(system->typeId);
+        }
+        return kinds;
+    };
+    for (const char* hull : {"P101", "P102"}) {
+        RecordingNetSession member(false);
+        game.netSession = &member;
+        ASSERT_EQ(SetUpMission("", -1), kStatusOk);
+        mission_file::Player player;
+        std::strcpy(player.definition, hull);
+        auto* const own = dynamic_cast<Craft*>(CreatePlayerShip(player));
+        ASSERT_NE(own, nullptr);
+        ASSERT_EQ(member.sent.size(), 1u);
+        RecordingNetSession host(true);
+        game.netSession = &host;
+        const int32_t entry = host.AddPlayer(member.ownDpid, "Bob", -1);
+        Deliver(host, member.ownDpid, member.sent[0].bytes);
+        auto* const copy = dynamic_cast<Craft*>(game.mission->firstObject->FindByUoid(host.GetPlayerUoid(entry)));
+        ASSERT_NE(copy, nullptr) << hull;
+        EXPECT_NE(copy, own);
+        EXPECT_EQ(copy->mass, own->mass) << hull;
+        EXPECT_EQ(systems(*copy), systems(*own)) << hull;
+        EXPECT_EQ(copy->GetMaxHitPoints(nullptr), own->GetMaxHitPoints(nullptr)) << hull;
+        game.netSession = nullptr;
+        FreeMission();
+    }
+    game.netSettings = nullptr;
+    GameState::SetNetworkHooks({});
+}
+
+// The host's own ship, made at the launch of a network game, flies the
+// side the game gives its pilot, as every member's ship does: its team's
+// in a team battle, the players' in a cooperative game, its own number in
+// a free-for-all; and the host's entry of the table follows the ship.
+TEST_F(MissionTest, AHostsOwnShipFliesTheSideItsGameGivesItsPilot) {
+    InstallNetworkHooks();
+    auto* const session = new RecordingNetSession(true);
+    NetGameSettings settings;
+    GameState& game = builder_->Game();
+    game.netSession = session;
+    game.netSettings = &settings;
+    const int32_t own = session->AddPlayer(session->ownDpid, "Ann", -1);
+    for (const auto& [type, team] : {std::pair{NetGameSettings::kDeathMatchTeams, 1}, {NetGameSettings::kTagTeams, 0},
+                                     {NetGameSettings::kCooperativeTeams, 1}, {NetGameSettings::kDeathMatch, 1}}) {
+        settings.gameType = type;
+        session->SetPlayerTeam(own, team);
+        ASSERT_EQ(SetUpMission(kSampleMissionFile, -1), kStatusOk);
+        const SpaceObject* const ship = game.playerShip;
+        ASSERT_NE(ship, nullptr);
+        EXPECT_EQ(session->GetPlayerUoid(own), ship->uoid) << type;
+        const int32_t side = type == NetGameSettings::kCooperativeTeams ? PlayerShip::kPlayersSide
+                             : type == NetGameSettings::kDeathMatch      ? ship->uoid
+                                                                         : team + 1;
+        EXPECT_EQ(ship->side, side) << type;
+    }
+    FreeMission();
+    game.netSettings = nullptr;
+    game.netSession = nullptr;
+    delete session;
     GameState::SetNetworkHooks({});
 }
 

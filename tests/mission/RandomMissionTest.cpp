@@ -283,7 +283,9 @@ TEST_F(RandomMissionTest, OneSeedMakesOneMissionAndADeathMatchTakesTheLobbysWord
     EXPECT_EQ(stations[0]->type, SpaceObject::kTypeAiShip);
     // The raiders' side, which no team of a team battle flies for.
     for (SpaceObject* o = builder_->Game().mission->firstObject; o != nullptr; o = o->GetNext()) {
-        if (o->name != nullptr && std::string(o->name).rfind("Raider", 0) == 0) EXPECT_EQ(o->side, stations[0]->side);
+        if (o->name != nullptr && std::string(o->name).rfind("Raider", 0) == 0) {
+            EXPECT_EQ(o->side, stations[0]->side);
+        }
     }
     EXPECT_GT(stations[0]->side, NetGameSettings::kMostTeams);
     EXPECT_GT(stations[0]->Position().Length(), 1400.0f);

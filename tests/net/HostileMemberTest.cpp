@@ -690,7 +690,9 @@ TEST_F(HostileMemberTest, NoMemberSpeaksForTheHostOrAnotherOrBeyondItsShip) {
         const bool done = PassUntil(game, [&] { return hostile->ReadLine(&line, 0) && line.rfind("done ", 0) == 0; }, &passes);
         EXPECT_TRUE(done) << name << "\n" << hostile->Transcript();
         const double pace = passes / std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        if (pace < quiet / 2) EXPECT_GE(pace, quietPace() / 2) << name << ": " << pace << " passes a second, quiet " << quiet;
+        if (pace < quiet / 2) {
+            EXPECT_GE(pace, quietPace() / 2) << name << ": " << pace << " passes a second, quiet " << quiet;
+        }
         return done ? std::stoi(line.substr(line.rfind(' ') + 1)) : -1;
     };
     for (const char* name : {"relay", "projectiles"}) attack(name);

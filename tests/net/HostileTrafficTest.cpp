@@ -239,7 +239,9 @@ protected:
         out.F32(104, x);   // the position's x
         return bytes;
     }
-    // Member `dpid`'s ship, announced; its launchers hold `rounds` each.
+    // Member `dpid`'s ship, announced; its launchers hold `rounds` each and
+    // launch without a refire delay: what bounds a flood here is the host's
+    // share, not a rack's pace.
     Craft* ShipOf(RecordingNetSession& host, uint32_t dpid, int32_t rounds) {
         Deliver(host, dpid, Announce(dpid, 9.0f));
         const int32_t entry = host.FindPlayerByDpid(dpid);
@@ -247,6 +249,7 @@ protected:
         for (ShipSystem* system = ship != nullptr ? ship->GetSystem(ShipSystem::kAnyWeapon, nullptr) : nullptr;
              system != nullptr; system = ship->GetSystem(ShipSystem::kAnyWeapon, system)) {
             static_cast<Weapon*>(system)->ammunition = rounds;
+            static_cast<Weapon*>(system)->refireDelay = 0;
         }
         return ship;
     }

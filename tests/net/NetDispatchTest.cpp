@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "game/CareerRecord.h"
 #include "game/EffectTypes.h"
 #include "game/GameState.h"
+#include "net/NetControlPackets.h"
 #include "net/NetGameSettings.h"
 #include "net/NetPacket.h"
 #include "net/NetPacketReaders.h"
@@ -181,6 +183,12 @@ TEST_F(NetDispatchTest, UpdatesSteerCopiesButNeverTheClientsOwnShip) {
     ASSERT_NE(exhaust, nullptr);
     Deliver(client, 1, full);
     EXPECT_EQ(ship_->parts[0]->attached, exhaust);
+    // The form has a byte for the side: a ship's own number as its side in
+    // a free-for-all, told whole at its creation, stays whole.
+    ship_->side = 300;
+    out.U8(86, uint8_t(300 & 0xFF));
+    Deliver(client, 1, full);
+    EXPECT_EQ(ship_->side, 300);
 
     // A signature that does not match gives the copy up and asks again.
     PacketWriter(bytes.data(), 84).I32(8, 40);
@@ -282,6 +290,36 @@ TEST_F(NetDispatchTest, DestructionRequestsEndOnlyActiveObjects) {
     EXPECT_EQ(rock_->active, 0u);
     ASSERT_EQ(Types(host), (std::vector<uint16_t>{kObjectDestroy}));
     EXPECT_EQ(host.sent[0].to, RecordingNetSession::kToAll);
+}
+
+// The host holds a member's hull: its word that the member's ship died is
+// that ship's one death on the member's own machine, paid for as a death
+// the machine saw itself, and told back to nobody. The same word again,
+// during the death or after it, starts no second one.
+TEST_F(NetDispatchTest, TheHostsWordOfAClientsDeathIsItsOneDeath) {
+    RecordingNetSession& client = Session(false);
+    client.AddPlayer(client.ownDpid, "Me", ship_->uoid);
+    ship_->type = SpaceObject::kTypePlayerShip;
+    ship_->maxHitPoints = 300;
+    builder_.Game().playerShip = ship_;
+    builder_.Game().career->funds = 1000;
+    NetPacket destroy;
+    destroy.BuildObjectEventPacket(kObjectDestroy, ship_, nullptr);
+    std::vector<uint8_t> bytes = Built(destroy);
+    PacketWriter(bytes.data(), uint32_t(bytes.size())).I32(16, 1);
+    Deliver(client, 1, bytes);
+    EXPECT_NE(ship_->dead, 0u);
+    EXPECT_EQ(builder_.Game().career->funds, 700);
+    Deliver(client, 1, bytes);
+    for (int frame = 0; frame < 40; ++frame) {
+        if (frame == 39) Deliver(client, 1, bytes);
+        builder_.Clock().Advance(50);
+        ship_->Simulate(50);
+    }
+    EXPECT_EQ(ship_->active, 0u);
+    EXPECT_EQ(ship_->deaths, 1);
+    EXPECT_EQ(builder_.Game().career->funds, 700);
+    EXPECT_TRUE(client.sent.empty());
 }
 
 TEST_F(NetDispatchTest, IdentitiesRenameTheOwnShipAndPlayerInfoMovesOnlyTheSendersCopy) {
@@ -772,6 +810,91 @@ TEST_F(NetDefinitionsTest, APilotsShipTakesItsGamesSideAndKillsScoreAcrossTeams)
         EXPECT_EQ(ship_->uoid, uoid);
         EXPECT_EQ(ship_->side, side) << type;
     }
+}
+
+// A pilot's team changes in flight as in the lobby, and the ship's side
+// with it, on every machine: the table and the side never disagree. Bob
+// and Cid fly for Red; Dee, in no team, for herself. A switch to a team the
+// game lacks changes nothing; Dee makes Blue and flies for it, Bob joins
+// her there, and from then on his kill of Cid, Red, scores, while Dee's
+// kill of Bob is a teammate's. A member's machine moves its own ship and
+// the copies it holds as the host's word comes by.
+TEST_F(NetDefinitionsTest, ATeamChangeInFlightMovesThePilotsShipOnEveryMachine) {
+    builder_.Game().randomMissions = std::make_shared<RandomMissionGenerator>();
+    settings_.gameType = NetGameSettings::kDeathMatchTeams;
+    settings_.SetTeamName(0, "Red");
+    settings_.teamCount = 1;
+    const auto record = [](const char* pilot, const char* team, int32_t number) {
+        NetPacket packet;
+        packet.BuildUpdateTeam(kUpdateTeam, pilot, team, number, number < 0 ? -1 : 3, 1);
+        return Built(packet);
+    };
+    RecordingNetSession& host = Session(true);
+    host.announceKills = true;
+    const char* const names[] = {"Bob", "Cid", "Dee"};
+    std::vector<SpaceObject*> ships;
+    for (uint32_t i = 0; i < 3; ++i) {
+        host.AddPlayer(2 + i, names[i], -1);
+        if (i < 2) Deliver(host, 2 + i, record(names[i], "NONE.", 0));
+        Deliver(host, 2 + i, Announce(2 + i));
+        ships.push_back(builder_.World().front()->FindByUoid(host.GetPlayerUoid(host.FindPlayerByDpid(2 + i))));
+        ASSERT_NE(ships.back(), nullptr) << names[i];
+    }
+    SpaceObject& bob = *ships[0];
+    SpaceObject& cid = *ships[1];
+    SpaceObject& dee = *ships[2];
+    const auto agree = [&](uint32_t dpid, const SpaceObject& ship, int32_t team) {
+        const NetPlayer* const pilot = host.Player(host.FindPlayerByDpid(dpid));
+        EXPECT_EQ(pilot->team, team) << pilot->name;
+        EXPECT_EQ(ship.side, team >= 0 ? team + 1 : ship.uoid) << pilot->name;
+    };
+    agree(2, bob, 0);
+    agree(4, dee, -1);
+    Deliver(host, 2, record("Bob", "NONE.", 1));
+    agree(2, bob, 0);
+    Deliver(host, 4, record("NONE.", "Blue", 1));
+    agree(4, dee, 1);
+    host.sent.clear();
+    Deliver(host, 2, record("Bob", "NONE.", 1));
+    agree(2, bob, 1);
+    agree(3, cid, 0);
+    // Every machine hears of it.
+    ASSERT_EQ(Types(host), (std::vector<uint16_t>{kUpdateTeam}));
+    const std::vector<uint8_t> told = host.sent[0].bytes;
+    const auto relayed = net_read::ReadUpdateTeam(told.data(), uint32_t(told.size()));
+    EXPECT_EQ(host.sent[0].to, RecordingNetSession::kToAll);
+    EXPECT_STREQ(relayed->playerName, "Bob");
+    EXPECT_EQ(relayed->team, 1);
+
+    const auto said = [&] { return std::string(builder_.Game().TheCockpit().MessageAt(GetMilliseconds())); };
+    host.AnnounceKill(bob.uoid, cid.uoid);
+    EXPECT_EQ(said(), "Bob killed Cid!");
+    host.AnnounceKill(dee.uoid, bob.uoid);
+    EXPECT_EQ(said(), "Dee killed a teammate!");
+    EXPECT_EQ(host.Player(host.FindPlayerByDpid(2))->kills, 1);
+    EXPECT_EQ(host.Player(host.FindPlayerByDpid(4))->score, 0);
+    builder_.Game().netSession = nullptr;
+    delete &host;
+
+    // A member, Cid, holds Bob's ship as the host told it (on Red), and its
+    // own: Bob's move reaches both table and ship, and a switch of its own
+    // moves its own ship, which flies under the number the host gave it.
+    RecordingNetSession& member = Session(false);
+    member.AddPlayer(member.ownDpid, "Cid", -1);
+    member.SetPlayerUoid(member.AddPlayer(5, "Bob", -1), bob.uoid);
+    member.SetPlayerTeam(member.FindPlayerByDpid(5), 0);
+    ASSERT_EQ(bob.side, 1);
+    Deliver(member, 1, told);
+    EXPECT_EQ(member.Player(member.FindPlayerByDpid(5))->team, 1);
+    EXPECT_EQ(bob.side, 2);
+    ship_->type = SpaceObject::kTypePlayerShip;
+    builder_.Game().playerShip = ship_;
+    Deliver(member, 1, record("Cid", "NONE.", 1));
+    EXPECT_EQ(member.Player(member.FindPlayerByDpid(member.ownDpid))->team, 1);
+    EXPECT_EQ(ship_->side, 2);
+    Deliver(member, 1, record("Cid", "NONE.", -1));
+    EXPECT_EQ(ship_->side, ship_->uoid);
+    for (SpaceObject* ship : ships) builder_.Remove(ship);
 }
 
 // A missile a member fires is asked of the host, which launches it from

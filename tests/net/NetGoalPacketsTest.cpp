@@ -72,6 +72,17 @@ protected:
     static void Deliver(NetSession& session, const Bytes& bytes) {
         session.HandleMessage(session.IsHost() ? 2 : 1, session.ownDpid, bytes.data(), uint32_t(bytes.size()));
     }
+    // The host's copy of a member's ship (uoid 51, table id 2), flying far
+    // from the host's own.
+    Craft* Guest(RecordingNetSession& host) {
+        Craft* const guest = builder_.SpawnAs<Craft>(builder_.Template("SHIP0", {{"WING0", {}}}), 2);
+        guest->uoid = 51;
+        guest->type = SpaceObject::kTypeAiShip;
+        guest->active = 1;   // flying
+        guest->local.SetPositionXyz(0.0f, 0.0f, 50000.0f, Transform::kAllFlags);
+        host.AddPlayer(2, "Guest", 51);
+        return guest;
+    }
     // GOAL_NEW of a host's player goal; the host's copy is gone again.
     Bytes HostGoal(int32_t id, const char* objective, const char* second = "", int32_t subject = -1) {
         TravelGoal goal;
@@ -129,7 +140,7 @@ TEST_F(NetGoalTest, TheClientMakesEachClassOnceAndDropsTheRest) {
                                                  {3, Goal::kTravel}, {7, Goal::kWait}, {8, Goal::kFinishIn},
                                                  {9, Goal::kTravel}, {4, -1}, {5, -1}, {6, -1}, {10, -1}, {-1, -1}};
     int32_t id = 100;
-    for (const auto [wire, kind] : table) {
+    for (const auto& [wire, kind] : table) {
         Bytes bytes = HostGoal(id, "Objective");
         PacketWriter(bytes.data(), uint32_t(bytes.size())).I32(12, wire);
         Deliver(client, bytes);
@@ -167,18 +178,13 @@ TEST_F(NetGoalTest, SetGoalChangesOnlyItsFormsFieldsAndMovesTheObjectiveOn) {
 
 TEST_F(NetGoalTest, GoalDoneActivatesOnlyTheFirstTimeAndClientsReportTheirs) {
     RecordingNetSession& host = Session(true);
-    // The reporter's ship, far from the host's own, where both legs lead.
-    Craft* const guest = builder_.SpawnAs<Craft>(builder_.Template("SHIP0", {{"WING0", {}}}), 2);
-    guest->uoid = 51;
-    guest->type = SpaceObject::kTypeAiShip;
-    guest->active = 1;   // flying
-    guest->local.SetPositionXyz(0.0f, 0.0f, 50000.0f, Transform::kAllFlags);
-    host.AddPlayer(2, "Guest", 51);
+    // The reporter's ship, where both legs lead.
+    Craft* const guest = Guest(host);
     Goal* const done = MakeGoal(Goal::kTravel, nullptr);
     done->destination = guest;
     done->distance = 100.0f;
     done->id = 7;
-    done->playerGoal = 1;
+    done->playerGoal = done->active = 1;
     std::snprintf(done->links[0].name, sizeof done->links[0].name, "Next");
     done->links[0].on = 1;
     Goal* const next = MakeGoal(Goal::kTravel, nullptr);
@@ -231,6 +237,18 @@ TEST_F(NetGoalTest, GoalDoneActivatesOnlyTheFirstTimeAndClientsReportTheirs) {
     EXPECT_TRUE(next->Failed());
     ASSERT_EQ(host.sent.size(), 2u);
     EXPECT_EQ(std::tuple(Word(host.sent[1].bytes, 8), Word(host.sent[1].bytes, 16)), std::tuple(8, 0));
+    // A word that an open goal was not met, from where it is met, tells
+    // nobody anything: the met form of an open goal would fail it on every
+    // client.
+    Goal* const open = MakeGoal(Goal::kTravel, nullptr);
+    open->destination = guest;
+    open->distance = 100.0f;
+    open->id = 9;
+    open->playerGoal = open->active = 1;
+    Deliver(host, GoalState(kGoalDone, 9, 51, 0));
+    EXPECT_EQ(host.sent.size(), 2u);
+    EXPECT_FALSE(open->Failed());
+    EXPECT_EQ(open->met, 0);
 
     delete &host;
     RecordingNetSession& client = Session(false);
@@ -241,6 +259,33 @@ TEST_F(NetGoalTest, GoalDoneActivatesOnlyTheFirstTimeAndClientsReportTheirs) {
     ASSERT_EQ(client.sent.size(), 1u);
     EXPECT_EQ(PacketReader(client.sent[0].bytes.data(), 8).U16(0), kGoalDone);
     EXPECT_EQ(client.sent[0].to, client.serverDpid);
+}
+
+// A goal the host has not switched on is met by no report: the report
+// changes nothing and is not answered (a met form of an open goal would
+// fail it on every client). Switched on by the leg before it, the goal is
+// met by the next report.
+TEST_F(NetGoalTest, AGoalIsMetOnlyByAReportMadeOnceItIsSwitchedOn) {
+    RecordingNetSession& host = Session(true);
+    Craft* const guest = Guest(host);
+    Goal* const first = MakeGoal(Goal::kTravel, nullptr);
+    first->destination = guest;
+    first->id = 1;
+    first->playerGoal = first->active = 1;
+    std::snprintf(first->links[0].name, sizeof first->links[0].name, "Second");
+    first->links[0].on = 1;
+    Goal* const second = MakeGoal(Goal::kTravel, nullptr);
+    second->destination = guest;
+    second->id = 2;
+    second->playerGoal = 1;
+    second->SetObjectiveText("Second");
+    Deliver(host, GoalState(kGoalDone, 2, 51, 1));
+    EXPECT_EQ(std::tuple(second->met, second->done, second->metBy), std::tuple(0, 0, nullptr));
+    EXPECT_TRUE(host.sent.empty());
+    Deliver(host, GoalState(kGoalDone, 1, 51, 1));
+    ASSERT_EQ(std::tuple(first->met, second->active), std::tuple(1, 1));
+    Deliver(host, GoalState(kGoalDone, 2, 51, 1));
+    EXPECT_EQ(std::tuple(second->met, second->metBy), std::tuple(1, guest));
 }
 
 // One shared scouting leg over three machines, played one after the other

@@ -1,25 +1,33 @@
 // The host's judgement of a member's own ship, whole: the member announces
 // its ship with NEW_PLAYER, the host builds its copy from the sample
-// definitions, and the member's PLAYER_INFO, EMP_DAMAGE and GUN_SHOT
-// packets go through the host's dispatch as they arrive from the network.
+// definitions, and the member's PLAYER_INFO, EMP_DAMAGE, GUN_SHOT and
+// CREATION_REQUEST packets go through the host's dispatch as they arrive
+// from the network.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <set>
+#include <tuple>
 #include <vector>
 
+#include "engine/Clock.h"
+#include "game/Cockpit.h"
 #include "game/GameState.h"
 #include "mission/Goal.h"
 #include "mission/ObjectLoader.h"
+#include "mission/RandomMissionGenerator.h"
 #include "net/NetGameSettings.h"
 #include "net/NetPacket.h"
 #include "net/NetPilotBounds.h"
 #include "objects/ships/Craft.h"
+#include "objects/space/Missile.h"
 #include "objects/space/WorldPass.h"
+#include "objects/systems/CountermeasureSystems.h"
 #include "objects/weapons/BeamWeapon.h"
 #include "objects/weapons/GunWeapon.h"
+#include "objects/weapons/Launchers.h"
 #include "scene/Transform.h"
 #include "tests/support/SampleDataSuite.h"
 #include "tests/support/world/NetPacketBytes.h"
@@ -121,12 +129,78 @@ protected:
         Put(place, at);
         Tell(copy, place, dpid);
     }
-    SpaceObject* Gate(const Vector3& at) {
-        SpaceObject* const gate = builder_.Spawn(builder_.Ball("GATE", 100.0f), 2);
+    // The member's ship flies to `to` a second's flight at a time.
+    void FlyTo(const Craft& copy, const Vector3& to) {
+        while (Apart(copy.Position(), to) > 0.01f) {
+            builder_.Clock().Advance(1000);
+            Fly(copy, to);
+        }
+    }
+    SpaceObject* Gate(const Vector3& at, float radius = 100.0f) {
+        SpaceObject* const gate = Buoy(at, radius);
         gate->type = SpaceObject::kTypeJumpGate;
-        gate->active = 1;
-        gate->SetPositionFlags(at, Transform::kAllFlags);
         return gate;
+    }
+    SpaceObject* Buoy(const Vector3& at, float radius = 5.0f) {
+        SpaceObject* const buoy = builder_.Spawn(builder_.Ball("BUOY", radius), 2);
+        buoy->active = 1;
+        buoy->SetPositionFlags(at, Transform::kAllFlags);
+        return buoy;
+    }
+    // A travel goal of the players', switched on: to `to` within `distance`.
+    Goal* Leg(SpaceObject* to, float distance = 250.0f, int32_t recordType = Goal::kTravel) {
+        Goal* const goal = MakeGoal(recordType, nullptr);
+        goal->id = ++goals_;
+        goal->recordType = recordType;
+        goal->destination = to;
+        goal->distance = distance;
+        goal->active = goal->playerGoal = 1;
+        return goal;
+    }
+    // The member's GOAL_DONE: its ship met `goal` (1) or did not (0).
+    void ReportGoal(const Craft& copy, const Goal& goal, uint32_t met = 1, uint32_t dpid = kMember) {
+        std::vector<uint8_t> bytes = Packet(kGoalDone, NetPacket::kGoalDoneBytes);
+        PacketWriter out(bytes.data(), NetPacket::kGoalDoneBytes);
+        out.I32(8, goal.id);
+        out.I32(12, copy.uoid);
+        out.U32(16, met);
+        Deliver(*host_, dpid, bytes);
+    }
+    // The member's word that its ship launched `definition` of `kind` (a
+    // missile, homing on `target`'s part `part`; a mine; a decoy), as its
+    // machine sends it: what the host launched, or null.
+    SpaceObject* Launch(Craft& copy, int32_t kind, const char* definition, SpaceObject* target = nullptr,
+                        int32_t part = 0, uint32_t dpid = kMember) {
+        SpaceObject* const asked = DefinitionLibrary::Current().LoadObjectDefinition(definition, nullptr, kind, 0);
+        if (asked == nullptr) return nullptr;
+        if (auto* const missile = dynamic_cast<Missile*>(asked)) {
+            missile->owner = &copy;
+            missile->target = target;
+            missile->targetPart = part;
+        }
+        NetPacket request;
+        request.BuildObjectPacket(kCreationRequest, asked);
+        builder_.Remove(asked);
+        const std::vector<SpaceObject*> before = builder_.World();
+        Deliver(*host_, dpid, Built(request));
+        for (SpaceObject* object : builder_.World()) {
+            if (std::find(before.begin(), before.end(), object) == before.end()) return object;
+        }
+        return nullptr;
+    }
+    // The same, what it launched taken out of the world again: whether there was a launch.
+    bool Launches(Craft& copy, int32_t kind, const char* definition) {
+        SpaceObject* const made = Launch(copy, kind, definition);
+        if (made != nullptr) builder_.Remove(made);
+        return made != nullptr;
+    }
+    // The copy's launcher of `kind` its trigger fires.
+    static Weapon* Rack(Craft& copy, int32_t kind) {
+        for (ShipSystem* system : copy.GetWeaponList()) {
+            auto* const weapon = static_cast<Weapon*>(system);
+            if (weapon->typeId == kind && weapon->group != Weapon::kNoGroup) return weapon;
+        }
+        return nullptr;
     }
     int Relayed(uint16_t type) const {
         int count = 0;
@@ -139,6 +213,7 @@ protected:
     RecordingNetSession* host_ = nullptr;
     Craft* hostShip_ = nullptr;
     std::vector<SpaceObject*> copies_;
+    int32_t goals_ = 0;
 };
 
 
@@ -326,7 +401,7 @@ TEST_F(NetPilotBoundsTest, AnnouncedAgainAShipIsTheOneTheHostMadeAndNothingComes
     Deliver(*host_, kMember, report);
     ASSERT_NEAR(Apart(first->Position(), spent), 0.0f, 0.5f);
     const int32_t hull = first->hitPoints;
-    EXPECT_EQ(hull, first->GetMaxHitPoints(nullptr) / 4);
+    EXPECT_EQ(hull * 100 / first->GetMaxHitPoints(nullptr), 25);
     EXPECT_EQ(fire(*first), 1);
     EXPECT_EQ(fire(*first), 1);
     EXPECT_EQ(fire(*first), 0);
@@ -357,8 +432,10 @@ TEST_F(NetPilotBoundsTest, AnnouncedAgainAShipIsTheOneTheHostMadeAndNothingComes
         host_->kills.clear();
         Deliver(*host_, dpid, RemovalRequest(*ship, how == 2 ? 1 : 0));
         EXPECT_FALSE(net_bounds::Flying(*ship)) << how;
-        if (how == 1) ASSERT_EQ(host_->kills.size(), 1u);
-        if (how == 1) EXPECT_TRUE(host_->kills[0].killer == last->uoid && host_->kills[0].victim == ship->uoid);
+        if (how == 1) {
+            ASSERT_EQ(host_->kills.size(), 1u);
+            EXPECT_TRUE(host_->kills[0].killer == last->uoid && host_->kills[0].victim == ship->uoid);
+        }
         // At once, and once a death has run its course.
         for (int pass = 0; pass < 2; ++pass) {
             builder_.Clock().Advance(NetSession::kShipWindowMs);
@@ -368,6 +445,8 @@ TEST_F(NetPilotBoundsTest, AnnouncedAgainAShipIsTheOneTheHostMadeAndNothingComes
             const Vector3 there = ship->Position();
             Fly(*ship, there.Sum(Vector3{0.0f, 0.0f, 100.0f}), dpid);
             EXPECT_EQ(Apart(ship->Position(), there), 0.0f) << how;
+            // Nor does it launch anything.
+            EXPECT_EQ(Launch(*ship, SpaceObject::kTypeMissile, "Missile 29", nullptr, 0, dpid), nullptr) << how;
             for (int frame = 0; frame < 40; ++frame) {
                 builder_.Clock().Advance(50);
                 builder_.Game().Simulate();
@@ -385,33 +464,13 @@ TEST_F(NetPilotBoundsTest, AnnouncedAgainAShipIsTheOneTheHostMadeAndNothingComes
 TEST_F(NetPilotBoundsTest, AGoalReportCountsOnlyWithinTheGoalsDistanceOfTheCopy) {
     Craft* const copy = Announce("P101");
     ASSERT_NE(copy, nullptr);
-    const Vector3 made = copy->Position();
-    SpaceObject* const buoy = builder_.Spawn(builder_.Ball("BUOY", 5.0f), 2);
-    buoy->active = 1;
-    buoy->SetPositionFlags(made.Sum(Vector3{0.0f, 0.0f, 2500.0f}), Transform::kAllFlags);
-    Goal* const goal = MakeGoal(Goal::kTravel, nullptr);
-    goal->id = 7;
-    goal->destination = buoy;
-    goal->distance = 250.0f;
-    goal->active = 1;
-    goal->playerGoal = 1;
+    SpaceObject* const buoy = Buoy(copy->Position().Sum(Vector3{0.0f, 0.0f, 2500.0f}));
+    Goal* const goal = Leg(buoy);
     const auto met = [&] {
-        std::vector<uint8_t> bytes = Packet(kGoalDone, NetPacket::kGoalDoneBytes);
-        PacketWriter out(bytes.data(), NetPacket::kGoalDoneBytes);
-        out.I32(8, goal->id);
-        out.I32(12, copy->uoid);
-        out.U32(16, 1);
-        Deliver(*host_, kMember, bytes);
+        ReportGoal(*copy, *goal);
         return goal->met != 0;
     };
-    // A second's flight at a time, to each distance from the buoy.
-    const auto toward = [&](float left) {
-        const Vector3 to = buoy->Position().Sum(Vector3{0.0f, 0.0f, -left});
-        while (Apart(copy->Position(), to) > 0.01f) {
-            builder_.Clock().Advance(1000);
-            Fly(*copy, to);
-        }
-    };
+    const auto toward = [&](float left) { FlyTo(*copy, buoy->Position().Sum(Vector3{0.0f, 0.0f, -left})); };
     toward(1450.0f);
     EXPECT_FALSE(met());
     toward(260.0f);
@@ -424,7 +483,118 @@ TEST_F(NetPilotBoundsTest, AGoalReportCountsOnlyWithinTheGoalsDistanceOfTheCopy)
     Fly(*copy, buoy->Position().Sum(Vector3{0.0f, 0.0f, -240.0f}));
     EXPECT_EQ(goal->met, 1);
     EXPECT_EQ(goal->metBy, copy);
-    builder_.Remove(buoy);
+}
+
+// Goals told met ahead of the copy wait each for itself: two told together
+// are both met when the copy comes within reach of them in time, a later
+// report does not lengthen an earlier one's wait, and a member telling
+// more than the host keeps has the rest refused, not the waiting ones dropped.
+TEST_F(NetPilotBoundsTest, EachGoalReportedAheadOfTheCopyWaitsItsOwnTime) {
+    Craft* const copy = Announce("P101");
+    ASSERT_NE(copy, nullptr);
+    // A buoy past a second's flight ahead, and the report that brings the copy within reach of it.
+    const auto buoyAhead = [&] { return Buoy(copy->Position().Sum(Vector3{0.0f, 0.0f, 600.0f})); };
+    const auto arrive = [&](const SpaceObject& buoy) { Fly(*copy, buoy.Position().Sum(Vector3{0.0f, 0.0f, -240.0f})); };
+
+    SpaceObject* buoy = buoyAhead();
+    Goal* const first = Leg(buoy);
+    Goal* const second = Leg(buoy);
+    ReportGoal(*copy, *first);
+    ReportGoal(*copy, *second);
+    EXPECT_EQ(first->met + second->met, 0);
+    builder_.Clock().Advance(net_bounds::kGoalReportMs);
+    arrive(*buoy);
+    EXPECT_EQ(std::tuple(first->met, first->metBy, second->met, second->metBy), std::tuple(1, copy, 1, copy));
+
+    buoy = buoyAhead();
+    Goal* const early = Leg(buoy);
+    Goal* const late = Leg(buoy);
+    ReportGoal(*copy, *early);
+    builder_.Clock().Advance(3000);
+    ReportGoal(*copy, *late);
+    builder_.Clock().Advance(net_bounds::kGoalReportMs - 3000 + 1);
+    arrive(*buoy);
+    EXPECT_EQ(early->met, 0);   // told too long before
+    EXPECT_EQ(late->met, 1);
+
+    builder_.Clock().Advance(1000);
+    buoy = buoyAhead();
+    std::vector<Goal*> legs;
+    for (int32_t i = 0; i <= NetPlayer::kReportedGoals; ++i) legs.push_back(Leg(buoy));
+    for (const Goal* leg : legs) ReportGoal(*copy, *leg);
+    arrive(*buoy);
+    for (int32_t i = 0; i < NetPlayer::kReportedGoals; ++i) EXPECT_EQ(legs[size_t(i)]->met, 1) << i;
+    EXPECT_EQ(legs.back()->met, 0);
+    // Told again from where it is met, it counts.
+    ReportGoal(*copy, *legs.back());
+    EXPECT_EQ(legs.back()->met, 1);
+}
+
+// Only a report that would meet the goal where the copy stands waits for
+// the copy: not one that says the goal was not met, nor one of a goal the
+// host had not yet switched on (switched on later, a new report meets it),
+// and none outlives the pilot who sent it in the table entry the next takes.
+TEST_F(NetPilotBoundsTest, OnlyAReportThatWouldMeetTheGoalWaitsAndNotPastItsPilot) {
+    Craft* const copy = Announce("P101");
+    ASSERT_NE(copy, nullptr);
+    const auto buoyAhead = [](const SpaceObject& ship, SpaceObject* buoy) {
+        buoy->SetPositionFlags(ship.Position().Sum(Vector3{0.0f, 0.0f, 600.0f}), Transform::kAllFlags);
+        return buoy;
+    };
+    const auto arrive = [&](const Craft& ship, const SpaceObject& buoy, uint32_t dpid) {
+        Transform place = PlaceOf(ship);
+        Put(place, buoy.Position().Sum(Vector3{0.0f, 0.0f, -240.0f}));
+        Tell(ship, place, dpid);
+    };
+    SpaceObject* const buoy = Buoy(Vector3{0.0f, 0.0f, 0.0f});
+
+    Goal* const notMet = Leg(buoyAhead(*copy, buoy));
+    ReportGoal(*copy, *notMet, 0);
+    arrive(*copy, *buoy, kMember);
+    EXPECT_EQ(notMet->met, 0);
+
+    builder_.Clock().Advance(1000);
+    Goal* const switchedOn = Leg(buoyAhead(*copy, buoy));
+    switchedOn->active = 0;
+    ReportGoal(*copy, *switchedOn);
+    switchedOn->active = 1;
+    arrive(*copy, *buoy, kMember);
+    EXPECT_EQ(switchedOn->met, 0);
+    ReportGoal(*copy, *switchedOn);
+    EXPECT_EQ(std::tuple(switchedOn->met, switchedOn->metBy), std::tuple(1, copy));
+
+    builder_.Clock().Advance(1000);
+    Goal* const left = Leg(buoyAhead(*copy, buoy));
+    const int32_t entry = host_->FindPlayerByDpid(kMember);
+    ReportGoal(*copy, *left);
+    host_->OnDestroyPlayer(kMember);
+    Craft* const next = Announce("P101", kMember + 1);
+    ASSERT_NE(next, nullptr);
+    ASSERT_EQ(host_->FindPlayerByDpid(kMember + 1), entry);
+    arrive(*next, *buoyAhead(*next, buoy), kMember + 1);
+    ASSERT_LT(Apart(next->Position(), buoy->Position()), left->distance);
+    EXPECT_EQ(left->met, 0);
+}
+
+// A travel leg is met within its own distance of its subject, however
+// large the subject; only the jump through a gate takes a ship that
+// touches the gate from farther off.
+TEST_F(NetPilotBoundsTest, ALegIsMetWithinItsDistanceAndOnlyTheJumpByTouchingTheGate) {
+    Craft* const copy = Announce("P101");
+    ASSERT_NE(copy, nullptr);
+    SpaceObject* const gate = Gate(copy->Position().Sum(Vector3{0.0f, 0.0f, 1500.0f}), 400.0f);
+    Goal* const leg = Leg(gate);
+    Goal* const jump = Leg(gate, 250.0f, Goal::kJumpThrough);
+    const float touching = gate->Radius() + copy->Radius() - 10.0f;
+    ASSERT_GT(touching, leg->distance + 10.0f);
+    FlyTo(*copy, gate->Position().Sum(Vector3{0.0f, 0.0f, -touching}));
+    ReportGoal(*copy, *leg);
+    ReportGoal(*copy, *jump);
+    EXPECT_EQ(leg->met, 0);
+    EXPECT_EQ(std::tuple(jump->met, jump->metBy), std::tuple(1, copy));
+    builder_.Clock().Advance(1000);
+    Fly(*copy, gate->Position().Sum(Vector3{0.0f, 0.0f, -(leg->distance - 10.0f)}));
+    EXPECT_EQ(std::tuple(leg->met, leg->metBy), std::tuple(1, copy));
 }
 
 // A ship jumps into a gate from as far as the jump reaches, not farther,
@@ -531,4 +701,263 @@ TEST_F(NetPilotBoundsTest, APulseIsOneChargeAtMostAndTheChargeComesBackASecond) 
     builder_.Remove(ship);
 }
 
+// A member's rack keeps the pace its trigger keeps: a second missile or
+// mine waits the rack's refire delay. An honest pilot's requests, sent a
+// delay apart, may arrive as much as a shot's lag closer, and none is lost;
+// a member asking four times a second launches no faster than the pace on
+// average, nor ever more than one round ahead of it.
+TEST_F(NetPilotBoundsTest, AMembersRackLaunchesAtItsTriggersPace) {
+    Craft* const copy = Announce("P101");
+    ASSERT_NE(copy, nullptr);
+    const struct {
+        int32_t kind;
+        const char* definition;
+        int32_t rackKind;
+    } racks[] = {{SpaceObject::kTypeMissile, "Missile 29", Weapon::kMissileLauncher},
+                 {SpaceObject::kTypeMine, "Mine", Weapon::kObjectLauncher}};
+    for (const auto& [kind, definition, rackKind] : racks) {
+        Weapon* const rack = Rack(*copy, rackKind);
+        ASSERT_NE(rack, nullptr) << definition;
+        rack->ammunition = 100;
+        const uint32_t delay = uint32_t(rack->refireDelay);
+        const uint32_t lag = net_bounds::kShotLagMs;
+        ASSERT_GT(delay, lag) << definition;
+        const auto launches = [&] { return Launches(*copy, kind, definition); };
+        builder_.Clock().Advance(delay);
+        EXPECT_TRUE(launches()) << definition;
+        EXPECT_FALSE(launches()) << definition;
+        builder_.Clock().Advance(delay - lag - 1);
+        EXPECT_FALSE(launches()) << definition;
+        builder_.Clock().Advance(1);
+        EXPECT_TRUE(launches()) << definition;
+
+        // Sent a delay apart, every other one a lag late.
+        builder_.Clock().Advance(3 * delay);
+        for (int sent = 0; sent < 12; ++sent) {
+            EXPECT_TRUE(launches()) << definition << " " << sent;
+            builder_.Clock().Advance(sent % 2 == 0 ? delay + lag : delay - lag);
+        }
+
+        // Asked four times a second: at every moment the rounds of the pace
+        // so far and one ahead at most, and the pace's rounds it does get.
+        builder_.Clock().Advance(3 * delay);
+        int launched = 0;
+        for (uint32_t at = 0; at < 10 * delay; at += 250) {
+            launched += launches() ? 1 : 0;
+            ASSERT_LE(launched, int(at / delay) + 2) << definition << " at " << at;
+            builder_.Clock().Advance(250);
+        }
+        EXPECT_GE(launched, 9) << definition;
+    }
+}
+
+// What a member asks for leaves its ship's launchers, each launch taking a
+// round: its one decoy and then none, its mine layer's mines and then none,
+// however long it waits; a missile homes on the target the request names,
+// or on none.
+TEST_F(NetPilotBoundsTest, AMembersLaunchesTakeTheirRoundsAndHomeWhereAsked) {
+    Craft* const copy = Announce("P101");
+    ASSERT_NE(copy, nullptr);
+    auto* const decoys = static_cast<DecoySystem*>(copy->GetSystem(ShipSystem::kDecoy, nullptr));
+    Weapon* const layer = Rack(*copy, Weapon::kObjectLauncher);
+    ASSERT_TRUE(decoys != nullptr && layer != nullptr);
+    layer->ammunition = 3;
+    const int32_t left[2] = {decoys->decoysLeft, layer->ammunition};
+    const int32_t kinds[2] = {SpaceObject::kTypeDecoy, SpaceObject::kTypeMine};
+    const char* const definitions[2] = {"Decoy", "Mine"};
+    for (int i = 0; i < 2; ++i) {
+        int launched = 0;
+        for (int asked = 0; asked < left[i] + 3; ++asked) {
+            builder_.Clock().Advance(uint32_t(layer->refireDelay));
+            launched += Launches(*copy, kinds[i], definitions[i]) ? 1 : 0;
+        }
+        EXPECT_EQ(launched, left[i]) << definitions[i];
+    }
+
+    for (SpaceObject* const target : {static_cast<SpaceObject*>(hostShip_), static_cast<SpaceObject*>(nullptr)}) {
+        builder_.Clock().Advance(uint32_t(Rack(*copy, Weapon::kMissileLauncher)->refireDelay));
+        auto* const missile = dynamic_cast<Missile*>(Launch(*copy, SpaceObject::kTypeMissile, "Missile 29", target, 0));
+        ASSERT_NE(missile, nullptr);
+        EXPECT_EQ(missile->target.Get(), target);
+        EXPECT_EQ(missile->owner.Get(), copy);
+        builder_.Remove(missile);
+    }
+}
+
+// A member's copy rearms where its pilot's own reload goal rearms the
+// pilot's ship: at rest within the dock's reach of the depot, once. Its
+// racks run dry and no request launches; at rest just beyond the reach, or
+// within it at speed, they stay dry; at rest within it they are full and
+// launch again, and resting there again after they ran dry once more
+// fills nothing.
+TEST_F(NetPilotBoundsTest, AMembersCopyRearmsAtRestBesideADepotAndLaunchesAgain) {
+    Craft* const copy = Announce("P101");
+    ASSERT_NE(copy, nullptr);
+    SpaceObject* const depot =
+        DefinitionLibrary::Current().LoadObjectDefinition("Depot", nullptr, SpaceObject::kTypeAiShip, 0);
+    ASSERT_NE(depot, nullptr);
+    builder_.Game().AddObjectsToWorld(depot, 0);
+    depot->Activate(0.0f);
+    depot->SetPositionFlags(copy->Position().Sum(Vector3{0.0f, 0.0f, 700.0f}), Transform::kAllFlags);
+    const float reach = depot->Radius() + copy->Radius() + ReloadGoal::kDockReach;
+    const Vector3 beside = depot->Position().Sum(Vector3{0.0f, 0.0f, 50.0f - reach});
+    const Vector3 near = depot->Position().Sum(Vector3{0.0f, 0.0f, -50.0f - reach});
+    const uint32_t delay = uint32_t(Rack(*copy, Weapon::kMissileLauncher)->refireDelay);
+    const auto launches = [&] {
+        builder_.Clock().Advance(delay);
+        return Launches(*copy, SpaceObject::kTypeMissile, "Missile 29");
+    };
+    const auto runDry = [&] {
+        int launched = 0;
+        while (launched < 50 && launches()) ++launched;
+        return launched;
+    };
+    const auto report = [&](const Vector3& at, float speed) {
+        builder_.Clock().Advance(1000);
+        Transform place = PlaceOf(*copy);
+        Put(place, at);
+        Deliver(*host_, kMember, Report(copy->uoid, place, Vector3{0.0f, 0.0f, speed}));
+    };
+    const int32_t full = runDry();
+    EXPECT_GT(full, 0);
+    EXPECT_FALSE(launches());
+    report(near, 0.0f);   // flown there in two reports at most
+    report(near, 0.0f);
+    ASSERT_NEAR(Apart(copy->Position(), near), 0.0f, 0.01f);
+    EXPECT_FALSE(launches());
+    report(beside, 300.0f);
+    ASSERT_NEAR(Apart(copy->Position(), beside), 0.0f, 0.01f);
+    EXPECT_FALSE(launches());
+    report(beside, 0.0f);
+    EXPECT_EQ(runDry(), full);
+    report(near, 0.0f);
+    report(beside, 0.0f);
+    EXPECT_FALSE(launches());
+    // A reload goal is each machine's own: the member's word of it, at
+    // rest beside the depot, leaves the host's own pilot's open.
+    const Goal* reload = nullptr;
+    for (const Goal* goal = GetGoalList(); goal != nullptr; goal = goal->next) {
+        if (goal->GetKind() == Goal::kReload && goal->GetSubject() == depot) reload = goal;
+    }
+    ASSERT_NE(reload, nullptr);
+    ReportGoal(*copy, *reload);
+    EXPECT_EQ(reload->met, 0);
+    EXPECT_EQ(reload->done, 0);
+    builder_.Remove(depot);
+}
+
 }  // namespace
+
+// The host holds a member's hull. Another member's fire lowers the copy as
+// the member's own machine lowers its ship, whatever the member reports: a
+// report above the held hull, or beyond 0 to 100 per cent, changes nothing,
+// and a lower one lowers it. Once the hits add up the copy dies as any ship
+// the host destroys: its end told to every machine, the kill told and
+// scored once, however the member's own word of that death follows.
+TEST_F(NetPilotBoundsTest, AMemberReportingAWholeHullIsShotDownWhenTheHostsHitsAddUp) {
+    builder_.Game().randomMissions = std::make_shared<RandomMissionGenerator>();
+    settings_.gameType = NetGameSettings::kDeathMatch;
+    host_->announceKills = true;
+    host_->AddPlayer(kMember, "Bob", -1);
+    host_->AddPlayer(kMember + 1, "Cid", -1);
+    // Bob flies a hull without armour, which would turn the laser for good.
+    Craft* const bob = Announce("P102", kMember);
+    Craft* const cid = Announce("P101", kMember + 1);
+    ASSERT_TRUE(bob != nullptr && cid != nullptr);
+    const GunWeapon* gun = nullptr;
+    for (ShipSystem* weapon : cid->GetWeaponList()) {
+        if (gun == nullptr && weapon->typeId == Weapon::kGun) gun = static_cast<GunWeapon*>(weapon);
+    }
+    ASSERT_NE(gun, nullptr);
+    // A second of Cid's laser on Bob.
+    const auto fire = [&] {
+        DamageRecord damage = gun->damageRecord;
+        damage.source = cid;
+        NetPacket shot;
+        shot.BuildWeaponFire(kGunShot, damage, gun->rateOfFire, bob, 0, gun->explosionName, gun->partIndex, 0, Vector3{});
+        Deliver(*host_, kMember + 1, Built(shot));
+    };
+    // Bob's word on his hull, his records' low bytes as his copy holds them
+    // unless `bytes` says otherwise.
+    const auto report = [&](uint8_t percent, int bytes = -1) {
+        std::vector<uint8_t> said = Report(bob->uoid, PlaceOf(*bob));
+        PacketWriter out(said.data(), uint32_t(said.size()));
+        out.U8(128, percent);
+        for (int32_t i = 0; i < 12 && i < bob->HitPointRecordCount(); ++i) {
+            out.U8(132 + uint32_t(i), uint8_t(bytes >= 0 ? bytes : bob->HitPointRecord(i).hp & 0xFF));
+        }
+        Deliver(*host_, kMember, said);
+    };
+    const auto records = [&] {
+        std::vector<int32_t> held;
+        for (int32_t i = 0; i < bob->HitPointRecordCount(); ++i) held.push_back(bob->HitPointRecord(i).hp);
+        return held;
+    };
+    const int32_t most = bob->GetMaxHitPoints(nullptr);
+    bool tried = false;
+    int32_t held = bob->hitPoints;
+    for (int second = 0; second < 600 && bob->dead == 0; ++second) {
+        builder_.Clock().Advance(1000);
+        report(100);
+        ASSERT_EQ(bob->hitPoints, held) << second;
+        fire();
+        ASSERT_LE(bob->hitPoints, held) << second;
+        held = bob->hitPoints;
+        if (tried || bob->dead != 0 || held >= most || held * 100 / most < 30) continue;
+        tried = true;
+        const std::vector<int32_t> before = records();
+        for (const uint8_t word : {uint8_t(100), uint8_t(127), uint8_t(156), uint8_t(255)}) {
+            report(word, 0xFF);
+            EXPECT_EQ(bob->hitPoints, held) << int(word);
+            EXPECT_EQ(records(), before) << int(word);
+        }
+        const int32_t lower = int32_t(held * 100 / most) - 10;
+        report(uint8_t(lower));
+        EXPECT_EQ(bob->hitPoints * 100 / most, lower);
+        held = bob->hitPoints;
+    }
+    ASSERT_TRUE(tried);
+    ASSERT_NE(bob->dead, 0u);
+    const auto told = [&](uint16_t type) {
+        int count = 0;
+        for (const auto& sent : host_->sent) {
+            PacketReader in(sent.bytes.data(), uint32_t(sent.bytes.size()));
+            count += in.U16(0) == type && (type != kObjectDestroy || in.I32(8) == bob->uoid) ? 1 : 0;
+        }
+        return count;
+    };
+    // Bob's own machine saw it too, and says so.
+    builder_.Clock().Advance(50);
+    Deliver(*host_, kMember, RemovalRequest(*bob, 1, cid));
+    NetPacket death;
+    death.BuildObjectEventPacket(kDeath, cid, bob);
+    Deliver(*host_, kMember, Built(death));
+    EXPECT_EQ(told(kObjectDestroy), 1);
+    EXPECT_EQ(told(kMessage), 1);
+    EXPECT_EQ(host_->Player(host_->FindPlayerByDpid(kMember + 1))->kills, 1);
+    for (int frame = 0; frame < 40; ++frame) {
+        builder_.Clock().Advance(50);
+        builder_.Game().Simulate();
+    }
+    EXPECT_EQ(bob->deaths, 1);
+}
+
+// A teammate's copy is no wingman: the host's own fire on it in a
+// cooperative game warns the host of nothing and never has the copy desert
+// the players' side, however often it strikes.
+TEST_F(NetPilotBoundsTest, TheHostsFireOnATeammatesCopyMakesNoDeserter) {
+    settings_.gameType = NetGameSettings::kCooperative;
+    Craft* const bob = Announce("P101");
+    ASSERT_NE(bob, nullptr);
+    const int32_t side = bob->side;
+    hostShip_->side = side;
+    for (int hit = 0; hit < 12; ++hit) {
+        builder_.Clock().Advance(300);
+        DamageRecord graze;
+        graze.amounts[0] = 1;
+        graze.source = hostShip_;
+        bob->TakeDamage(0, graze, hostShip_);
+    }
+    EXPECT_EQ(bob->side, side);
+    EXPECT_STREQ(builder_.Game().TheCockpit().WarningAt(GetMilliseconds()), "");
+}

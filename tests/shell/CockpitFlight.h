@@ -7,7 +7,9 @@
 #include <string>
 
 #include "canvas/ScreenCanvas16.h"
+#include "display/Palette.h"
 #include "display/PixelFormat.h"
+#include "engine/Clock.h"
 #include "engine/Random.h"
 #include "engine/input/KeySet.h"
 #include "game/Cockpit.h"
@@ -51,12 +53,14 @@ protected:
         Launch(mission, width, height);
     }
     // A random mission of this kind at the lowest difficulty, made up as
-    // `vorn --random KIND` makes it, flown as Fly flies a mission.
-    void FlyRandom(int32_t kind, int32_t width = 640, int32_t height = 480) {
+    // `vorn --random KIND --host` makes it (without `hosted`, as `vorn
+    // --random KIND` alone), flown as Fly flies a mission.
+    void FlyRandom(int32_t kind, int32_t width = 640, int32_t height = 480, bool hosted = true) {
         Land();
         flight_ = std::make_unique<FlightShot>();
         RandomMissionGenerator& generator = RandomMissionGenerator::Of(Game());
         generator.networkGame = 1;
+        generator.wingFlies = hosted ? 1 : 0;
         GameRandomSeed(uint32_t(kSeed));
         generator.SetUp(kind, 0);
         Launch("Rnd 0", width, height);
@@ -94,6 +98,20 @@ protected:
     }
     // The HUD read again as it stands, no time passing (after the test moved things).
     void Read() { ReadHud(Game(), *Game().flightCamera, &Readout()); }
+    // The cockpit's HUD of this readout drawn alone over black space on
+    // `canvas`; the frame's readout and shield-hit flags are left as they
+    // were, so that each such picture starts from the frame's.
+    void DrawHudAlone(const HudReadout& readout, Canvas& canvas) {
+        canvas.EnableDepthTest();
+        canvas.Clear(flight_->palette->MatchColor(0x000000), 0xFFFFFFFFu);
+        const HudReadout flown = Readout();
+        int32_t hits[Cockpit::kFacings];
+        std::memcpy(hits, Game().TheCockpit().shieldHits, sizeof hits);
+        Readout() = readout;
+        Game().TheCockpit().Draw(canvas, GetMilliseconds());
+        Readout() = flown;
+        std::memcpy(Game().TheCockpit().shieldHits, hits, sizeof hits);
+    }
 
     GameState& Game() { return flight_->Game(); }
     Craft& Ship() { return *dynamic_cast<Craft*>(Game().playerShip); }

@@ -384,7 +384,7 @@ TEST(FlightLaunchTest, TheSampleShipsProbeDecoyCloakAndJammerKeys) {
         ASSERT_NE(cloak->active, 0);
         for (int i = 0; i < 10; ++i) {
             KeySet now;
-            now.Set(uint16_t(kFireGroup1 + Weapon::kGunGroup - 1));
+            now.Set(uint16_t(int(kFireGroup1) + int(Weapon::kGunGroup) - 1));
             game.commands.Capture(now);
             HandleFlightInput(game, FlightShot::kFrameMs);
             flight.Simulate();

@@ -125,7 +125,7 @@ TEST_F(HudReading, TheFlightFrameReadsEachInstrumentFromItsOwnSource) {
     for (int32_t i = 0; i < count; ++i) drawn += std::string(rows[i].text) + "\n";
     char power[HudReadout::kLineChars];
     std::snprintf(power, sizeof power, "POWER SHD %3d%% ENG %3d%% WPN %3d%%\n", shieldShare, engineShare, weaponShare);
-    for (const std::string row : {std::string(power), std::string("LEVEL SHD  55% WPN  30% FUEL  80%\n"),
+    for (const std::string& row : {std::string(power), std::string("LEVEL SHD  55% WPN  30% FUEL  80%\n"),
                                   std::string("HULL  75% SHIELD  40%\n"), std::string("\nMissile Rack 1 AMMO 1\n"),
                                   std::string("\nMine Layer 1 AMMO 3\n")}) {
         EXPECT_NE(drawn.find(row), std::string::npos) << row << "is not among the rows drawn:\n" << drawn;

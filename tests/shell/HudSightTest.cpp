@@ -1,50 +1,110 @@
-// The crosshair in flight: whatever text the HUD shows round it, in the
-// chase view and the cockpit view and at each of the game's screen sizes,
-// the sight is drawn whole, or its mark at the edge, every row still shows,
-// and the edge arrow keeps off it.
+// The crosshair in flight: in the chase view and the cockpit view, at each
+// of the game's screen sizes, at rest and at speed, nose up and down and
+// under fire, the sight stands whole at the aim point or its mark stands on
+// the aim line, at the screen's edge where the aim leaves it; neither comes
+// near any text, the scope's label included, no text moves for it, and the
+// edge arrow gives way to it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "canvas/D3DCanvas.h"
 #include "display/CanvasRect.h"
 #include "display/Palette.h"
 #include "game/Cockpit.h"
-#include "engine/Clock.h"
 #include "game/CommandTable.h"
+#include "game/RadarScope.h"
 #include "objects/systems/TargetingSystem.h"
 #include "shell/FlightView.h"
 #include "tests/shell/CockpitFlight.h"
 #include "tests/support/GoldenImage.h"
+#include "tests/support/ScopedDisplay.h"
+#include "tools/render/Hardware3dTarget.h"
 
 namespace {
 
 using namespace command_table;
 
-// Half the side of the square round the aim point that belongs to the sight
-// alone: its arms and the room kept round them.
-constexpr int32_t kSightHalf = 14;
+// The least distance, in pixels across or down, from any pixel of the sight
+// or its mark to any pixel of a text, and to any pixel of the edge arrow.
+constexpr int32_t kTextRoom = 5, kArrowRoom = 7;
+// How near the edge the aim leaves by its mark's tip stands, at the most.
+constexpr int32_t kEdgeReach = 6;
+
+bool LitAt(const RgbImage& picture, int32_t x, int32_t y) {
+    const size_t at = (size_t(y) * size_t(picture.width) + size_t(x)) * 3;
+    return picture.rgb[at] != 0 || picture.rgb[at + 1] != 0 || picture.rgb[at + 2] != 0;
+}
+
+bool SameAt(const RgbImage& a, const RgbImage& b, int32_t x, int32_t y) {
+    const size_t at = (size_t(y) * size_t(a.width) + size_t(x)) * 3;
+    return std::memcmp(&a.rgb[at], &b.rgb[at], 3) == 0;
+}
+
+// The pixels a mark lit: where they stand, and their box.
+struct Seen {
+    std::vector<std::pair<int32_t, int32_t>> pixels;
+    int32_t left = 0x7FFF, top = 0x7FFF, right = -1, bottom = -1;
+
+    void Add(int32_t x, int32_t y) {
+        pixels.emplace_back(x, y);
+        left = std::min(left, x), top = std::min(top, y), right = std::max(right, x), bottom = std::max(bottom, y);
+    }
+    // The least distance across or down between a pixel of each.
+    int32_t DistanceTo(const Seen& other) const {
+        int32_t least = 0x7FFF;
+        for (const auto& [x, y] : pixels) {
+            for (const auto& [ox, oy] : other.pixels) {
+                least = std::min(least, std::max(std::abs(x - ox), std::abs(y - oy)));
+            }
+        }
+        return least;
+    }
+    // The whole sight at the aim point: its box centred there, no chevron.
+    bool WholeAt(const HudMark& aim) const {
+        return aim.kind == HudMark::kOnScreen && std::fabs(float(left + right) * 0.5f - aim.x) <= 1.5f &&
+               std::fabs(float(top + bottom) * 0.5f - aim.y) <= 1.5f && right - left <= 27 && bottom - top <= 27;
+    }
+};
 
 class HudSight : public CockpitFlight {
 protected:
-    // The HUD of this readout drawn alone over black space on a screen the
-    // size of the flight's, which keeps depth as the game's screen does.
-    RgbImage HudAlone(const HudReadout& readout) {
-        ScreenCanvas16 canvas(canvas_->width, canvas_->height, nullptr, nullptr, flight_->palette, Canvas::kFlagHasDepth,
-                              0, 0);
-        canvas.EnableDepthTest();
-        canvas.Clear(flight_->palette->MatchColor(0x000000), 0xFFFFFFFFu);
-        const HudReadout flown = Readout();
-        // Drawing lowers the shield-hit flags: each picture starts from the frame's.
-        int32_t hits[Cockpit::kFacings];
-        std::memcpy(hits, Game().TheCockpit().shieldHits, sizeof hits);
-        Readout() = readout;
-        Game().TheCockpit().Draw(canvas, GetMilliseconds());
-        Readout() = flown;
-        std::memcpy(Game().TheCockpit().shieldHits, hits, sizeof hits);
-        return CanvasToRgb(canvas);
+    // The 3D kind goes before the flight whose palette it draws with.
+    void TearDown() override {
+        hardware_.reset();
+        CockpitFlight::TearDown();
+    }
+    // The HUD of this readout alone on a screen the size of the flight's,
+    // which keeps depth as the game's screen does: a software one, or the
+    // 3D kind's.
+    RgbImage HudAlone(const HudReadout& readout, bool hardware = false) {
+        std::unique_ptr<ScreenCanvas16> software;
+        Canvas* canvas = nullptr;
+        if (hardware) {
+            if (hardware_ == nullptr) {
+                hardware_ = std::make_unique<Hardware3dTarget>();
+                EXPECT_EQ(hardware_->Open(flight_->palette, canvas_->width, canvas_->height), kStatusOk);
+            }
+            canvas = hardware_->Canvas();
+        } else {
+            software = std::make_unique<ScreenCanvas16>(canvas_->width, canvas_->height, nullptr, nullptr,
+                                                        flight_->palette, Canvas::kFlagHasDepth, 0, 0);
+            canvas = software.get();
+        }
+        if (canvas == nullptr) return RgbImage{};
+        DrawHudAlone(readout, *canvas);
+        if (!hardware) return CanvasToRgb(*canvas);
+        RgbImage picture;
+        picture.width = canvas->width;
+        picture.height = canvas->height;
+        EXPECT_TRUE(hardware_->ReadRgb(&picture.rgb));
+        return picture;
     }
     // The frame's readout without the marks that close round a point of the
     // world (the target's brackets, the nav point's diamond, the arrow).
@@ -54,125 +114,132 @@ protected:
         readout.navMark = HudMark{};
         return readout;
     }
-    // The square round (x, y) of a picture, row by row.
-    static std::string Square(const RgbImage& picture, int32_t x, int32_t y) {
-        std::string square;
-        for (int32_t row = y - kSightHalf; row <= y + kSightHalf; ++row) {
-            for (int32_t column = x - kSightHalf; column <= x + kSightHalf; ++column) {
-                const size_t at = (size_t(row) * size_t(picture.width) + size_t(column)) * 3;
-                square.append(reinterpret_cast<const char*>(&picture.rgb[at]), 3);
+    // The scope's disc, above its range line: the sight may cross it.
+    bool OnDisc(int32_t x, int32_t y) const {
+        const CanvasRect place = Cockpit::RadarPlace(canvas_->width, canvas_->height);
+        return x >= place.x - 1 && x <= place.x + place.width && y >= place.y - 1 &&
+               y < place.y + place.height - RadarScope::kRangeLine;
+    }
+    // The sight, or its mark, of this readout's HUD: what it lights beyond
+    // the same HUD without an aim. It lights only black space or the scope's
+    // disc (no text moved for it, none lost a pixel to it), and none of its
+    // pixels comes within kTextRoom of a text's.
+    Seen ExpectSightClearOfText(const HudReadout& readout, bool hardware = false) {
+        SCOPED_TRACE(hardware ? "the 3D kind" : "software");
+        const RgbImage sighted = HudAlone(readout, hardware);
+        HudReadout blind = readout;
+        blind.aim = HudMark{};
+        text_ = HudAlone(blind, hardware);
+        Seen seen;
+        int32_t covered = 0;
+        for (int32_t y = 0; y < sighted.height; ++y) {
+            for (int32_t x = 0; x < sighted.width; ++x) {
+                if (SameAt(sighted, text_, x, y)) continue;
+                if (LitAt(text_, x, y) && !OnDisc(x, y)) {
+                    ++covered;
+                } else {
+                    seen.Add(x, y);
+                }
             }
         }
-        return square;
-    }
-    // The pixels of these rgb bytes that are not black.
-    template <typename Bytes>
-    static int32_t Lit(const Bytes& rgb) {
-        int32_t lit = 0;
-        for (size_t at = 0; at < rgb.size(); at += 3) lit += rgb[at] != 0 || rgb[at + 1] != 0 || rgb[at + 2] != 0 ? 1 : 0;
-        return lit;
-    }
-    // The sight as the HUD draws it over open space: laid at the screen's
-    // centre, which the cockpit view keeps clear, with the same fraction of
-    // a pixel as the frame's aim.
-    std::string OpenSight(const HudReadout& readout) {
-        HudReadout open = readout;
-        const float cx = float(canvas_->width / 2), cy = float(canvas_->height / 2);
-        open.aim.x = cx + readout.aim.x - std::round(readout.aim.x);
-        open.aim.y = cy + readout.aim.y - std::round(readout.aim.y);
-        return Square(HudAlone(open), int32_t(cx), int32_t(cy));
-    }
-    // The frame's sight is whole and alone in its square, and moving the rows
-    // out of its way cost none of them a pixel: the HUD with the sight lights
-    // what it lights without one and the sight's own pixels besides.
-    void ExpectSightWholeAndEveryRowShown(const char* view) {
-        SCOPED_TRACE(std::string(view) + " view at " + std::to_string(canvas_->width) + " x " +
-                     std::to_string(canvas_->height));
-        const HudReadout readout = Unmarked();
-        ASSERT_EQ(readout.aim.kind, HudMark::kOnScreen);
-        const int32_t x = int32_t(std::lround(readout.aim.x)), y = int32_t(std::lround(readout.aim.y));
-        ASSERT_TRUE(x >= kSightHalf && y >= kSightHalf && x + kSightHalf < canvas_->width &&
-                    y + kSightHalf < canvas_->height);
-        const RgbImage sighted = HudAlone(readout);
-        const std::string open = OpenSight(readout);
-        EXPECT_EQ(Square(sighted, x, y), open) << "the sight at " << x << ", " << y << " is cut or covered";
-        HudReadout blind = readout;
-        blind.aim = HudMark{};
-        const RgbImage unsighted = HudAlone(blind);
-        EXPECT_GT(Lit(open), 20);
-        EXPECT_EQ(Lit(sighted.rgb), Lit(unsighted.rgb) + Lit(open)) << "a row lost pixels making way for the sight";
-    }
-    // Laid on the middle of the radar's disc, the sight is drawn over the
-    // rings and the beam lines there: each of its pixels as over open space.
-    void ExpectSightWholeOverTheScope() {
-        HudReadout over = Unmarked();
-        ASSERT_TRUE(over.radar.shown);
-        const CanvasRect place = Cockpit::RadarPlace(canvas_->width, canvas_->height);
-        const int32_t x = place.x + place.width / 2, y = place.y + place.width / 2;
-        over.aim = HudMark{HudMark::kOnScreen, float(x), float(y)};
-        const std::string open = OpenSight(over), scoped = Square(HudAlone(over), x, y);
-        int32_t cut = 0;
-        for (size_t at = 0; at < open.size(); at += 3) {
-            const bool sight = open[at] != 0 || open[at + 1] != 0 || open[at + 2] != 0;
-            cut += sight && open.compare(at, 3, scoped, at, 3) != 0 ? 1 : 0;
+        EXPECT_EQ(covered, 0) << "the sight lies on a text, or a text moved for it";
+        EXPECT_GE(seen.pixels.size(), 20u) << "neither the sight nor its mark is drawn";
+        int32_t near = 0;
+        for (const auto& [x, y] : seen.pixels) {
+            for (int32_t ty = std::max(y - kTextRoom + 1, 0); ty < std::min(y + kTextRoom, text_.height); ++ty) {
+                for (int32_t tx = std::max(x - kTextRoom + 1, 0); tx < std::min(x + kTextRoom, text_.width); ++tx) {
+                    near += LitAt(text_, tx, ty) && !OnDisc(tx, ty) ? 1 : 0;
+                }
+            }
         }
-        EXPECT_EQ(cut, 0) << "pixels of the sight over the scope are missing";
+        EXPECT_EQ(near, 0) << "the sight comes nearer than " << kTextRoom << " px to a text, in the box " << seen.left
+                           << ", " << seen.top << " to " << seen.right << ", " << seen.bottom;
+        return seen;
     }
-    // The frame shows where the guns point: the sight whole, else its edge
-    // mark, lit where the HUD without it lights nothing (no row, nor the
-    // arrow, loses a pixel to it). Whether it was the edge mark.
-    bool ExpectSightOrItsEdgeMark() {
-        const HudReadout& readout = Readout();
-        if (readout.aim.kind == HudMark::kOnScreen) {
-            ExpectSightWholeAndEveryRowShown("chase");
-            return false;
+    // The scanlines that hold text of the blocks that stand still whatever
+    // the flight does: the indicators and damage gauges at the top, the
+    // instruments' left column (each left of the sight's lane), in the last
+    // picture without the sight.
+    std::vector<int32_t> StandingRows() const {
+        std::vector<int32_t> rows;
+        const int32_t column = text_.height - 180;
+        for (int32_t y = 0; y < text_.height; ++y) {
+            if (y >= 48 && (y < column || y >= column + 48)) continue;
+            for (int32_t x = 0; x < text_.width / 2 - 20; ++x) {
+                if (LitAt(text_, x, y)) {
+                    rows.push_back(y);
+                    break;
+                }
+            }
         }
-        HudReadout blind = readout;
-        blind.aim = HudMark{};
-        const RgbImage marked = HudAlone(readout), unmarked = HudAlone(blind);
-        int32_t added = 0, covered = 0;
-        for (size_t at = 0; at < marked.rgb.size(); at += 3) {
-            if (std::equal(&marked.rgb[at], &marked.rgb[at] + 3, &unmarked.rgb[at])) continue;
-            ++(unmarked.rgb[at] != 0 || unmarked.rgb[at + 1] != 0 || unmarked.rgb[at + 2] != 0 ? covered : added);
-        }
-        EXPECT_EQ(covered, 0) << "the edge mark covers a row or the arrow";
-        EXPECT_GE(added, 20) << "no edge mark";
-        return true;
+        return rows;
     }
+    // The arrow of the frame's target mark: what it lights beyond the HUD
+    // without it.
+    Seen Arrow() {
+        HudReadout arrowed = Unmarked();
+        arrowed.targetMark = Readout().targetMark;
+        const RgbImage with = HudAlone(arrowed), without = HudAlone(Unmarked());
+        Seen arrow;
+        for (int32_t y = 0; y < with.height; ++y) {
+            for (int32_t x = 0; x < with.width; ++x) {
+                if (!SameAt(with, without, x, y)) arrow.Add(x, y);
+            }
+        }
+        return arrow;
+    }
+
+    ScopedDisplay display_;
+    std::unique_ptr<Hardware3dTarget> hardware_;
+    RgbImage text_;
 };
 
-// A random mission's wing forming up: the objective's second line stands
-// where the chase view lays the sight on the small screen. On each screen
-// size, in the chase view and then the cockpit view, the sight is whole;
-// laid over the radar's scope, it is whole there too. A long message under
-// the scope, the sight laid on it, makes way up past the shield facings and
-// not onto the scope, where the two would share pixels.
-TEST_F(HudSight, TheSightStaysWholeOverTheFormUpsTwoLinesInBothViewsAtEveryScreenSize) {
+// A random mission's wing forming up, the objective's second line long
+// enough to reach the middle of the small screen. On each screen size, in
+// the chase view and then the cockpit view, the level sight is whole at the
+// aim point, clear of every text; laid over the radar's scope it is whole
+// there too. A long message under the scope, the aim laid on it: the message
+// stays where it is, and the sight's mark stands clear of it and of the
+// scope's label, pointing down at the aim.
+TEST_F(HudSight, TheLevelSightIsWholeBesideTheFormUpsLinesInBothViewsAtEveryScreenSize) {
     for (const auto& [width, height] : {std::pair{640, 480}, std::pair{800, 600}, std::pair{1024, 768}}) {
+        SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
         FlyRandom(1, width, height);
         for (int32_t frame = 0; frame < 20; ++frame) Frame();
         ASSERT_STREQ(Game().TheCockpit().ObjectiveText(), "Form up with your wing");
         ASSERT_EQ(Game().viewMode, kChaseViewMode);
-        ExpectSightWholeAndEveryRowShown("chase");
-        ExpectSightWholeOverTheScope();
+        EXPECT_TRUE(ExpectSightClearOfText(Unmarked()).WholeAt(Readout().aim)) << "the level sight is not whole";
+        const std::vector<int32_t> rows = StandingRows();
         if (width == 640) {
             EXPECT_TRUE(MatchesPngGolden(CanvasToRgb(*canvas_), "hud_sight_form_up"));
         }
+
+        HudReadout over = Unmarked();
+        ASSERT_TRUE(over.radar.shown);
+        const CanvasRect scope = Cockpit::RadarPlace(width, height);
+        over.aim = HudMark{HudMark::kOnScreen, float(scope.x + scope.width / 2), float(scope.y + scope.width / 2)};
+        EXPECT_TRUE(ExpectSightClearOfText(over).WholeAt(over.aim)) << "the sight over the scope is not whole";
+
         Game().TheCockpit().ShowMessage(
             "Corsair: hold your fire until the capital ship turns its deck away from the wing", nullptr, 60000, 0);
-        const CanvasRect scope = Cockpit::RadarPlace(width, height);
-        Readout().aim = HudMark{HudMark::kOnScreen, float(scope.x + scope.width / 2), float(height - 20)};
-        ExpectSightWholeAndEveryRowShown("chase, a message under the scope");
+        HudReadout low = Unmarked();
+        low.aim = HudMark{HudMark::kOnScreen, 200.0f, float(height - 20)};
+        low.aimTrack = HudTrack{};
+        EXPECT_FALSE(ExpectSightClearOfText(low).WholeAt(low.aim)) << "the sight is whole on the message";
+        EXPECT_EQ(StandingRows(), rows);
+
         Press(kCockpitView);
         ASSERT_NE(Game().viewMode, kChaseViewMode);
-        ExpectSightWholeAndEveryRowShown("cockpit");
+        EXPECT_TRUE(ExpectSightClearOfText(Unmarked()).WholeAt(Readout().aim)) << "the cockpit's sight is not whole";
     }
 }
 
 // A target high above the ship: seen from the chase view the arrow towards
 // it comes down the middle of the screen, past the top rows, to where the
-// sight stands; it stops short of the sight.
-TEST_F(HudSight, TheArrowTowardsATargetAboveStopsShortOfTheSight) {
+// sight stands; it stops short of the sight. The nose pulled up at rest, the
+// target held: the aim leaves the screen over the top edge by the arrow, and
+// the sight's mark takes the edge, the arrow giving way to it.
+TEST_F(HudSight, TheArrowTowardsATargetAboveGivesWayToTheSightAndItsMark) {
     FlyRandom(1);
     SpaceObject* raider = nullptr;
     for (SpaceObject* object = Game().mission->firstObject; object != nullptr; object = object->GetNext()) {
@@ -188,22 +255,14 @@ TEST_F(HudSight, TheArrowTowardsATargetAboveStopsShortOfTheSight) {
     ASSERT_TRUE(Readout().hasTarget);
     ASSERT_EQ(Readout().targetMark.kind, HudMark::kOffScreen);
     ASSERT_LT(Readout().targetMark.dirY, -0.9f) << "the target is not above";
-    ExpectSightWholeAndEveryRowShown("chase");
-
-    // The arrow is what the target's mark adds, and none of it is in the
-    // sight's square.
-    HudReadout arrowed = Unmarked();
-    arrowed.targetMark = Readout().targetMark;
-    const RgbImage with = HudAlone(arrowed);
-    const RgbImage without = HudAlone(Unmarked());
-    const int32_t x = int32_t(std::lround(arrowed.aim.x)), y = int32_t(std::lround(arrowed.aim.y));
-    EXPECT_GT(Lit(with.rgb), Lit(without.rgb) + 50) << "no arrow";
-    EXPECT_EQ(Square(with, x, y), Square(without, x, y)) << "the arrow lands on the sight";
+    const Seen sight = ExpectSightClearOfText(Unmarked());
+    EXPECT_TRUE(sight.WholeAt(Readout().aim));
+    const Seen arrow = Arrow();
+    EXPECT_GT(arrow.pixels.size(), 50u) << "no arrow";
+    EXPECT_GE(arrow.DistanceTo(sight), kArrowRoom) << "the arrow comes near the sight";
     Frame();
     EXPECT_TRUE(MatchesPngGolden(CanvasToRgb(*canvas_), "hud_sight_target_above"));
 
-    // The nose pulled up at rest, the target held: the aim leaves the screen
-    // over the top edge by the arrow, and the sight's edge mark keeps off it.
     const Vector3 above = raider->Position();
     int32_t edged = 0;
     for (int32_t frame = 0; frame < 30 && !HasFailure(); ++frame) {
@@ -211,30 +270,69 @@ TEST_F(HudSight, TheArrowTowardsATargetAboveStopsShortOfTheSight) {
         raider->SetPositionFlags(above, Transform::kAllFlags | 0x10);
         raider->previousPosition = above;
         Read();
-        edged += ExpectSightOrItsEdgeMark() && Readout().aim.dirY < -0.9f && Readout().targetMark.dirY < -0.9f;
+        SCOPED_TRACE("frame " + std::to_string(frame));
+        const Seen seen = ExpectSightClearOfText(Unmarked());
+        EXPECT_GE(Arrow().DistanceTo(seen), kArrowRoom) << "the arrow comes near the sight";
+        if (Readout().aim.kind == HudMark::kOffScreen && Readout().aim.dirY < -0.9f &&
+            Readout().targetMark.dirY < -0.9f) {
+            EXPECT_LE(seen.top, kEdgeReach) << "the mark gave the edge up to the arrow";
+            ++edged;
+        }
     }
     EXPECT_GT(edged, 5) << "the aim never left the screen by the arrow";
 }
 
 // The chase view at rest does not pitch with the ship: a nose a few degrees
-// up sends the aim over the top edge. Nose up and down at rest and at speed,
-// then under the fire of the capital's turrets, whose hits knock the nose
-// about: on every frame the pilot sees where the guns point, by the sight or
-// by its mark at the edge.
-TEST_F(HudSight, TheChaseViewShowsWhereTheGunsPointOnEveryFrameAtAnySpeedAndPitchUnderFireToo) {
+// up sends the aim over the top edge, a nose down sends it down past the
+// scope and its label and over the bottom edge. Nose up and down at rest and
+// at speed, then under the fire of the capital's turrets, whose hits knock
+// the nose about: on every frame the pilot sees where the guns point, by the
+// sight or by its mark, clear of every text, and the text stands where it
+// stood. The aim off the screen, the mark stands at the edge it points to,
+// well apart from where the level sight stood; on the way down it keeps off
+// the scope's label on both renderers.
+TEST_F(HudSight, TheChaseViewsSightMarksTheEdgeItPointsToAndTheTextKeepsItsPlaceAtAnySpeedAndPitchUnderFireToo) {
     FlyRandom(RandomMissionGenerator::kDestroy);
     ASSERT_EQ(Game().viewMode, kChaseViewMode);
-    int32_t frame = 0, edged = 0;
-    const auto fly = [&](std::initializer_list<uint16_t> held, int32_t frames) {
+    for (int32_t i = 0; i < 10; ++i) Frame();
+    const Seen level = ExpectSightClearOfText(Unmarked());
+    ASSERT_TRUE(level.WholeAt(Readout().aim)) << "the level sight is not whole";
+    const std::vector<int32_t> rows = StandingRows();
+    const int32_t height = canvas_->height;
+    int32_t frame = 0, up = 0, down = 0, marked = 0, behindTheLabel = 0;
+    const auto fly = [&](std::initializer_list<uint16_t> held, int32_t frames, bool bothRenderers = false) {
         for (int32_t i = 0; i < frames && !HasFailure(); ++i, ++frame) {
             Frame(held);
             SCOPED_TRACE("frame " + std::to_string(frame) + ", " + std::to_string(Readout().speed) + " m/s");
-            edged += ExpectSightOrItsEdgeMark() ? 1 : 0;
+            const HudReadout readout = Unmarked();
+            const Seen seen = ExpectSightClearOfText(readout);
+            EXPECT_EQ(StandingRows(), rows) << "a block of text moved";
+            const HudMark& aim = readout.aim;
+            marked += seen.WholeAt(aim) ? 0 : 1;
+            if (aim.kind == HudMark::kOffScreen && std::fabs(aim.dirY) > 0.9f) {
+                EXPECT_TRUE(seen.bottom + 8 < level.top || seen.top > level.bottom + 8)
+                    << "the mark stands where the level sight stood";
+                EXPECT_LE(aim.dirY < 0.0f ? seen.top : height - 1 - seen.bottom, kEdgeReach)
+                    << "the mark is not at the edge it points to";
+                ++(aim.dirY < 0.0f ? up : down);
+            }
+            const CanvasRect scope = Cockpit::RadarPlace(canvas_->width, height);
+            if (aim.kind == HudMark::kOnScreen && aim.y > float(scope.y + scope.height - RadarScope::kRangeLine)) {
+                ++behindTheLabel;
+            }
+            if (bothRenderers && i % 4 == 0) ExpectSightClearOfText(readout, true);
         }
     };
-    fly({kNoseUp}, 30), fly({}, 20), fly({kNoseDown}, 50), fly({}, 10), fly({kThrottleUp}, 40);
+    fly({kNoseUp}, 30), fly({}, 30);
+    EXPECT_TRUE(MatchesPngGolden(CanvasToRgb(*canvas_), "hud_sight_nose_up"));
+    fly({kNoseDown}, 30), fly({kNoseDown}, 70, true), fly({}, 60, true);
+    EXPECT_TRUE(MatchesPngGolden(CanvasToRgb(*canvas_), "hud_sight_nose_down"));
+    EXPECT_GT(up, 10) << "the aim never left the screen over the top";
+    EXPECT_GT(down, 10) << "the aim never left the screen over the bottom";
+    EXPECT_GT(behindTheLabel, 0) << "the aim never passed the scope's label";
+    fly({kNoseUp}, 60), fly({}, 10), fly({kThrottleUp}, 40);
     ASSERT_GT(Readout().speed, 50);
-    fly({kNoseUp}, 20), fly({kNoseDown}, 40), fly({kThrottleDown}, 50);
+    fly({kNoseUp}, 30), fly({}, 20), fly({kNoseDown}, 60), fly({}, 20), fly({kThrottleDown}, 50);
 
     // The capital within its turrets' reach below the ship: flown until its
     // first hit, then on under its fire.
@@ -244,9 +342,9 @@ TEST_F(HudSight, TheChaseViewShowsWhereTheGunsPointOnEveryFrameAtAnySpeedAndPitc
     const auto intact = [&] { return Readout().shieldLevel == 100 && Ship().hitPoints == Ship().maxHitPoints; };
     for (int32_t i = 0; i < 400 && intact() && !HasFailure(); ++i) fly({}, 1);
     ASSERT_FALSE(intact()) << "the turrets never hit the ship";
-    const int32_t before = edged;
+    const int32_t before = marked;
     fly({}, 80);
-    EXPECT_GT(edged, before) << "the hits never knocked the aim off the screen";
+    EXPECT_GT(marked, before) << "the hits never knocked the aim off the screen";
 }
 
 }  // namespace

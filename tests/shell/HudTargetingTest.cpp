@@ -1,13 +1,16 @@
 // The cockpit's targeting readout and gun sight in flight: the target's
 // identity coming in as the ship closes (and the maps learning of it), the
-// sub-target key, a missile group's lock, the current group's refusals, and
-// a projectile group's crosshair where its shot goes.
+// sub-target key, a missile group's lock, the current group's refusals, a
+// beam's energy and cooling, the right column's room for a long row, and a
+// projectile group's crosshair where its shot goes.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
+#include <utility>
 
 #include "engine/EngineAllocation.h"
+#include "game/Cockpit.h"
 #include "game/CommandTable.h"
 #include "navmap/MapSymbol.h"
 #include "navmap/WarRoomMapScreen.h"
@@ -15,11 +18,13 @@
 #include "objects/systems/EnergySystem.h"
 #include "objects/systems/RadarSystem.h"
 #include "objects/systems/TargetingSystem.h"
+#include "objects/weapons/BeamWeapon.h"
 #include "objects/weapons/Projectile.h"
 #include "objects/weapons/ProjectileWeapon.h"
 #include "objects/weapons/Weapon.h"
 #include "scene/Camera.h"
 #include "tests/shell/CockpitFlight.h"
+#include "tests/support/GoldenImage.h"
 
 namespace {
 
@@ -109,8 +114,11 @@ TEST_F(HudTargeting, TheTargetsIdentityComesInAsTheShipClosesAndTheMapsLearnOfIt
         EXPECT_TRUE(HasRow(std::string("CLASS ") + (step.className ? raider->label : "unknown")));
         EXPECT_TRUE(HasRow(std::string("CALLSIGN ") + (step.callsign ? "Ghost" : "unknown")));
         EXPECT_EQ(std::string(readout.targetName), step.name ? "Shadow" : "unknown");
-        if (!step.part) EXPECT_TRUE(HasRow("PART none"));
-        if (step.part) EXPECT_STRNE(readout.targetPart, "none");
+        if (step.part) {
+            EXPECT_STRNE(readout.targetPart, "none");
+        } else {
+            EXPECT_TRUE(HasRow("PART none"));
+        }
         EXPECT_EQ(raider->identified, step.callsign ? 1u : 0u);
     }
     EXPECT_TRUE(OnWarRoomMap(*raider)) << "the identified raider is still off the map";
@@ -247,6 +255,101 @@ TEST_F(HudTargeting, TheCurrentGroupsRefusalShowsWhileItHolds) {
     SystemOf<EnergySystem>(Ship(), ShipSystem::kEnergy)->weaponPool = 0;
     Read();
     EXPECT_TRUE(HasRow("Ion Beam 1: Not enough energy")) << Rows();
+}
+
+// Group 2's beam held on with the weapon pool kept full, its row telling
+// the pool it fires on (not the weapons' share of the generator) until it
+// has run hot; from then, for as long as it cools, the row says so, and
+// cooled it tells its energy again.
+TEST_F(HudTargeting, ABeamsRowTellsItsPoolThenThatItIsCoolingDown) {
+    Fly("strike.uli");
+    auto* const beam = static_cast<BeamWeapon*>(WeaponOfKind(Weapon::kBeam));
+    ASSERT_NE(beam, nullptr);
+    Choose(beam->group);
+    auto* const energy = SystemOf<EnergySystem>(Ship(), ShipSystem::kEnergy);
+    energy->weaponPool = energy->weaponMaximum * 4 / 5;
+    Read();
+    ASSERT_NE(Readout().weaponPower, 80) << "the pool and the share read alike";
+    EXPECT_TRUE(HasRow("Ion Beam 1 ENERGY  80%")) << Rows();
+
+    int32_t fired = 0;
+    for (; fired < 400 && beam->cooling == 0; ++fired) {
+        FillWeaponPool();
+        Frame({kFire});
+        if (beam->cooling == 0) {
+            ASSERT_NE(Rows().find("\nIon Beam 1 ENERGY "), std::string::npos) << Rows();
+        }
+    }
+    ASSERT_NE(beam->cooling, 0) << "the beam never ran hot";
+    int32_t cooled = 0;
+    for (; cooled < 400 && beam->cooling != 0; ++cooled) {
+        EXPECT_TRUE(HasRow("Ion Beam 1: Cooling down")) << Rows();
+        FillWeaponPool();
+        Frame({kFire});
+    }
+    ASSERT_EQ(beam->cooling, 0) << "the beam never cooled";
+    EXPECT_GT(cooled, 5);
+    energy->weaponPool = energy->weaponMaximum * 3 / 5;
+    Read();
+    EXPECT_TRUE(HasRow("Ion Beam 1 ENERGY  60%")) << Rows();
+}
+
+// The right column comes in from the edge for a row too long for it, far
+// enough to be read whole, and no further than the room it has: whatever a
+// weapon's name, none of its rows comes onto the radar scope's place at
+// any of the game's screen sizes.
+TEST_F(HudTargeting, TheRightColumnComesInForALongRowNoFurtherThanItsRoom) {
+    for (const auto& [width, height] : {std::pair{640, 480}, std::pair{800, 600}, std::pair{1024, 768}}) {
+        SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
+        Fly("strike.uli", width, height);
+        HudReadout readout = Readout();
+        readout.radar.shown = false;
+        readout.aim = HudMark{};
+        readout.targetMark = HudMark{};
+        readout.navMark = HudMark{};
+        ScreenCanvas16 canvas(width, height, nullptr, nullptr, flight_->palette, Canvas::kFlagHasDepth, 0, 0);
+        // The pixels the HUD of this readout lights between these columns.
+        const auto lit = [&](const HudReadout& drawn, int32_t fromX, int32_t toX) {
+            DrawHudAlone(drawn, canvas);
+            const RgbImage picture = CanvasToRgb(canvas);
+            int32_t count = 0;
+            for (int32_t y = 0; y < height; ++y) {
+                for (int32_t x = fromX; x < toX; ++x) {
+                    const size_t at = (size_t(y) * size_t(width) + size_t(x)) * 3;
+                    count += picture.rgb[at] != 0 || picture.rgb[at + 1] != 0 || picture.rgb[at + 2] != 0 ? 1 : 0;
+                }
+            }
+            return count;
+        };
+        // A refused weapon's row a little wider than the column: drawn in the
+        // right half, it lights as many pixels as the same text does as a
+        // message at the left edge.
+        readout.weaponCount = 0;
+        const int32_t bare = lit(readout, width / 2, width), leftBare = lit(readout, 0, width / 2);
+        readout.AddWeapon("Ion Beam Mark 2", -1, "Not enough energy");
+        const int32_t row = lit(readout, width / 2, width) - bare;
+        readout.weaponCount = 0;
+        Game().TheCockpit().ShowMessage("Ion Beam Mark 2: Not enough energy", nullptr, 60000, 0);
+        const int32_t whole = lit(readout, 0, width / 2) - leftBare;
+        Game().TheCockpit().ShowMessage("", nullptr, 0, 0);
+        EXPECT_GT(whole, 100);
+        EXPECT_EQ(row, whole) << "the long row is cut at the right edge";
+
+        // The longest name a weapon has, with a refusal after it.
+        readout.weaponCount = 0;
+        readout.AddWeapon("Heavy Particle Accelerator Mk 2B", -1, "EMP damage override");
+        DrawHudAlone(readout, canvas);
+        const RgbImage picture = CanvasToRgb(canvas);
+        const CanvasRect scope = Cockpit::RadarPlace(width, height);
+        int32_t onScope = 0;
+        for (int32_t y = scope.y - 2; y < scope.y + scope.height + 2; ++y) {
+            for (int32_t x = scope.x - 2; x < scope.x + scope.width + 2; ++x) {
+                const size_t at = (size_t(y) * size_t(width) + size_t(x)) * 3;
+                onScope += picture.rgb[at] != 0 || picture.rgb[at + 1] != 0 || picture.rgb[at + 2] != 0 ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(onScope, 0) << "a row of the right column comes onto the scope's place";
+    }
 }
 
 // A flak cannon in group 1: the crosshair stands where its shell goes,

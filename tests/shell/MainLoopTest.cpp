@@ -636,22 +636,18 @@ TEST_F(MusicLoopTest, TheScreensPlayTheSetUpMissionsMusicElseTheMenuTune) {
 // tutorial pop-up is closed with Enter on its Close button, where its focus starts.
 class MainLoopRoadTest : public testing::Test {
 protected:
-    // From the first screen a new career accepts the training in the war
-    // room's computer and launches; the flight is on.
-    static constexpr const char* kToTheFlight =
-        "at 5 key N\nat 15 key Space\nat 25 key Enter\nat 35 key Enter\nat 45 click 550 250\n"
-        "at 70 key Enter\nat 80 click 555 235\nat 100 key Enter\nat 110 click 28 72\nat 125 click 28 232\n"
-        "at 150 key Enter\nat 160 click 390 126\nat 170 click 405 452\nat 220 click 525 452\nat 221 wait mode 2\n";
     // From the first screen to the frame menu of the war room's computer.
     static constexpr const char* kToTheFrame =
         "at 5 key N\nat 15 key Space\nat 25 key Enter\nat 35 key Enter\nat 45 click 550 250\n"
         "at 70 key Enter\nat 80 click 555 235\nat 100 key Enter\n";
 
-    // Plays `script`; the run's standard output, its status in `status`.
-    std::string Play(const std::string& script, int* status, bool network = false) {
+    // Plays `script`, from the first screen or in the flight of `mission`;
+    // the run's standard output, its status in `status`.
+    std::string Play(const std::string& script, int* status, bool network = false, const char* mission = nullptr) {
         LaunchOptions options;
         std::string error;
         EXPECT_TRUE(run_.Prepare("campaign.txt", &options, &error)) << error;
+        if (mission != nullptr) options.mission = mission;
         options.script = run_.dir.Str() + "/road.txt";
         std::ofstream(options.script) << script;
         if (network) {
@@ -669,27 +665,47 @@ protected:
     std::string errors_;
 };
 
-// Escape on the in-flight map asks over the flight: No flies on, and the
-// second time Yes ends the game.
-TEST_F(MainLoopRoadTest, EscapeOnTheMapAsksAndNoFliesOn) {
+// Escape on the in-flight map asks, on the career's road and on a flight
+// named on the command line alike: No comes back to the map, whose Exit
+// flies on; asked again, Yes ends the game where it stands, with no landing.
+// The map shows its tutorial pop-up each time it opens, the command line's
+// fresh game the welcome before it; Enter closes each.
+TEST_F(MainLoopRoadTest, EscapeOnTheMapAsksAndNoComesBackToTheMap) {
+    // From the map's open pop-up: Escape held asks; No; Exit.
+    const std::string askNoAndExit =
+        "at 300 press Escape\nat 300 wait screen QUIT\nat 305 release Escape\nat 330 key Enter\nat 350 key N\n"
+        "at 350 wait screen NavMap\nat 370 key Enter\nat 380 click 595 466\nat 380 wait mode 2\n";
     int status = -1;
-    const std::string out = Play(std::string(kToTheFlight) +
-                                     "at 240 key M\nat 300 press Escape\nat 305 release Escape\nat 330 key Enter\n"
-                                     "at 350 key N\nat 400 press M\nat 405 release M\nat 460 press Escape\n"
-                                     "at 465 release Escape\nat 490 key Enter\nat 510 key Y\nat 600 quit\n",
-                                 &status);
+    std::string out = Play(std::string(kNewCareerToTheFlight) + "at 240 key M\nat 240 wait screen NavMap\n" + askNoAndExit +
+                               "at 400 key M\nat 400 wait screen NavMap\nat 460 press Escape\n"
+                               "at 460 wait screen QUIT\nat 465 release Escape\nat 490 key Enter\nat 510 key Y\n"
+                               "at 600 quit\n",
+                           &status);
     EXPECT_EQ(status, 0);
-    EXPECT_TRUE(InOrder(out, {"mode 3", "screen NavMap", "screen QUIT", "mode 2", "mode 3", "screen NavMap",
-                              "screen QUIT", "Main loop ended in mode 7"}))
+    EXPECT_TRUE(InOrder(out, {"mode 3", "screen NavMap", "screen QUIT", "screen NavMap", "mode 2", "mode 3",
+                              "screen NavMap", "screen QUIT", "Main loop ended in mode 7"}))
         << out;
+    EXPECT_EQ(out.find("flight over"), std::string::npos) << out;
     EXPECT_EQ(errors_.find("does not exist"), std::string::npos) << errors_;
+
+    // The sample mission: after the map, full throttle on to Nav 1.
+    out = Play("at 5 key M\nat 5 wait screen NavMap\nat 20 key Enter\n" + askNoAndExit +
+                   "at 390 press 13\nat 430 release 13\nat 430 wait goal 2 met\nat 440 key M\n"
+                   "at 440 wait screen NavMap\nat 460 key Enter\nat 480 press Escape\nat 480 wait screen QUIT\n"
+                   "at 485 release Escape\nat 500 key Enter\nat 520 key Y\nat 600 quit\n",
+               &status, false, "sample.uli");
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(InOrder(out, {"mode 3", "screen NavMap", "screen QUIT", "screen NavMap", "mode 2", "goal 2 met",
+                              "mode 3", "screen NavMap", "screen QUIT", "Main loop ended in mode 7"}))
+        << out;
+    EXPECT_EQ(out.find("flight over"), std::string::npos) << out;
 }
 
 // Pause > Options > OK, and the flight then ends by its goals (failed, the
 // ship left idle): the landing brings the hangar.
 TEST_F(MainLoopRoadTest, PauseOptionsOkThenTheLandingBringsTheHangar) {
     int status = -1;
-    const std::string out = Play(std::string(kToTheFlight) +
+    const std::string out = Play(std::string(kNewCareerToTheFlight) +
                                      "at 240 key Escape\nat 270 key Enter\nat 290 click 390 273\n"
                                      "at 330 key Enter\nat 350 click 28 452\nat 360 wait mode 4\nat 380 quit\n",
                                  &status);
@@ -703,7 +719,7 @@ TEST_F(MainLoopRoadTest, PauseOptionsOkThenTheLandingBringsTheHangar) {
 // flight; asked again, Yes quits.
 TEST_F(MainLoopRoadTest, AQuitFromThePausesFrameMenuAsksOverTheFlight) {
     int status = -1;
-    const std::string out = Play(std::string(kToTheFlight) +
+    const std::string out = Play(std::string(kNewCareerToTheFlight) +
                                      "at 240 key Escape\nat 270 key Enter\nat 290 click 390 273\n"
                                      "at 330 key Enter\nat 350 key Escape\nat 380 key Enter\nat 400 key N\n"
                                      "at 440 key Escape\nat 460 key Enter\nat 480 click 390 273\n"
@@ -746,7 +762,7 @@ TEST_F(MainLoopRoadTest, TheOptionsExitEndsTheGameFromTheBaseAndFromThePause) {
     EXPECT_EQ(out.find("screen QUIT"), std::string::npos) << out;
     EXPECT_EQ(out.find("by a quit message"), std::string::npos) << out;
 
-    out = Play(std::string(kToTheFlight) + "at 240 key Escape\nat 270 key Enter\nat 290 click 390 273\n"
+    out = Play(std::string(kNewCareerToTheFlight) + "at 240 key Escape\nat 270 key Enter\nat 290 click 390 273\n"
                                            "at 330 key Enter\nat 350 click 545 452\nat 600 quit\n",
                &status);
     EXPECT_EQ(status, 0);

@@ -140,6 +140,22 @@ TEST(NetworkFlight, AClientRearmsAtADepotByItsOwnReloadGoal) {
     EXPECT_EQ(host->Transcript().find("goal 0 met"), std::string::npos) << host->Transcript();
 }
 
+// Hosted from the command line, netfight.uli is a death match, every ship
+// for itself: the host's own ship, made with the mission before the game
+// was hosted, flies its own number as every member's does, not the side
+// the file gives it beside one of the raiders' wings.
+TEST(NetworkFlight, AHostFromTheCommandLineFliesItsOwnSideInAFreeForAll) {
+    HostAndClient pair;
+    ASSERT_TRUE(pair.Ready()) << pair.Failure();
+    auto host = pair.Host(1);
+    ASSERT_EQ(host->Wait(30000), 0) << host->Transcript();
+    const std::string lines = host->Transcript();
+    std::smatch own;
+    ASSERT_TRUE(std::regex_search(lines, own, std::regex("\nobject 15 \"P101\" side (-?\\d+) at [^\\n]* uoid (\\d+)\\n")))
+        << lines;
+    EXPECT_EQ(own[1].str(), own[2].str()) << lines;
+}
+
 // Twenty host and join pairs in a row: the client never holds a second
 // object under one uoid, nor flies under a number of its own. Minutes
 // long, so not run by default:
@@ -320,7 +336,9 @@ void ExpectSameScores(const NetGame& game, const std::vector<std::string>& pilot
         EXPECT_EQ(held.count(pilot), 1u) << pilot << transcript;
         for (const auto& [name, figures] : held) {
             const auto found = hosted.find(name);
-            if (found != hosted.end()) EXPECT_EQ(figures, found->second) << pilot << " on " << name << transcript;
+            if (found != hosted.end()) {
+                EXPECT_EQ(figures, found->second) << pilot << " on " << name << transcript;
+            }
         }
     }
 }

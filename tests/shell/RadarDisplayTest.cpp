@@ -227,14 +227,15 @@ TEST_F(RadarDisplay, TheTargetIsDrawnInTheColourOfItsBlip) {
     ASSERT_NE(neutral, nullptr);
     neutral->SetSide(0);
     // The colours, as red, green and blue, of the HUD's marks drawn with
-    // lines away from the crosshair: the brackets, the arrow.
+    // lines away from the sight: the brackets, the arrow.
     const auto marks = [&] {
         RecordingCanvas canvas(640, 480, flight_->palette);
         HudKeepClear keepClear;
         Readout().DrawMarks(canvas, keepClear, HudKeepClear{});
-        const HudMark& aim = Readout().aim;
+        const CanvasRect ink = Readout().PlaceSight(640, 480, HudKeepClear{}).Ink();
         const auto sight = [&](const ScreenVertex& v) {
-            return std::fabs(v.x - aim.x) <= HudReadout::kSightHalf && std::fabs(v.y - aim.y) <= HudReadout::kSightHalf;
+            return v.x >= float(ink.x) && v.x <= float(ink.x + ink.width) && v.y >= float(ink.y) &&
+                   v.y <= float(ink.y + ink.height);
         };
         std::set<uint32_t> colours;
         for (const CanvasCall& call : canvas.CallsOf("DrawLineClipped")) {

@@ -40,6 +40,13 @@ struct SampleScriptRun {
     }
 };
 
+// A script's lines from the first screen: a new career accepts the training
+// in the war room's computer and launches; the flight is on by pass 221.
+inline constexpr const char* kNewCareerToTheFlight =
+    "at 5 key N\nat 15 key Space\nat 25 key Enter\nat 35 key Enter\nat 45 click 550 250\n"
+    "at 70 key Enter\nat 80 click 555 235\nat 100 key Enter\nat 110 click 28 72\nat 125 click 28 232\n"
+    "at 150 key Enter\nat 160 click 390 126\nat 170 click 405 452\nat 220 click 525 452\nat 221 wait mode 2\n";
+
 // The flight times of a run's `flight over after MS ms` lines, in order.
 inline std::vector<int64_t> FlightsOver(const std::string& out) {
     std::vector<int64_t> times;

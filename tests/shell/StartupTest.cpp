@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
 #include <limits>
 #include <map>
 #include <memory>
@@ -846,8 +847,9 @@ TEST_F(StartupTest, TheSkirmishEndsInKillsAcrossTheSides) {
     EXPECT_NE(out.find("\nhit \""), std::string::npos);
     // A goal against each wing, each for the other side's player: the goal
     // of a wing that lost all four ships is met, the other's not. The
-    // player's ship flies on Blue's side, whose goal is the Red wing; the
-    // flight is open until that wing is gone.
+    // player's ship flies on Blue's side, whose goal is the Red wing: shot
+    // down while that wing still flies, its pilot loses what was open, that
+    // goal and the flight, at once.
     EXPECT_NE(out.find("goal 1 1 \"Destroy the Red wing\"\ngoal 2 1 \"Destroy the Blue wing\"\n"), std::string::npos);
     EXPECT_NE(out.find("object 15 \"P101\" side 1 "), std::string::npos);
     std::map<std::string, int> lost;
@@ -859,12 +861,17 @@ TEST_F(StartupTest, TheSkirmishEndsInKillsAcrossTheSides) {
         EXPECT_EQ(out.find("\n" + goal + "\n") != std::string::npos, wiped) << wing << " lost " << lost[wing];
     }
     EXPECT_TRUE(lost["\"Red"] == 4 || lost["\"Blue"] == 4) << "neither wing was wiped out: no goal was tested";
-    EXPECT_EQ(out.find("\noutcome open\n") != std::string::npos, lost["\"Red"] < 4) << out.substr(out.size() - 500);
     const size_t shotDown = out.find("\ndestroyed 15 \"P101\" by 16 \"Red");
     const size_t over = out.find("\nflight over after ");
     ASSERT_NE(shotDown, std::string::npos) << out.substr(out.size() - 500);
     ASSERT_NE(over, std::string::npos) << out.substr(out.size() - 500);
     EXPECT_LT(shotDown, over);
+    EXPECT_LT(lost["\"Red"], 4);
+    // Told in the frame of the death, after the hit that brought it.
+    const size_t failed = out.find("\ngoal 1 failed\noutcome failed\n", out.rfind("\nhit \"P101\"", shotDown));
+    EXPECT_LT(failed, over) << out.substr(out.size() - 500);
+    EXPECT_NE(out.find("\noutcome failed\n", over), std::string::npos) << out.substr(out.size() - 500);
+    EXPECT_EQ(out.find("\noutcome open\n"), std::string::npos) << out.substr(out.size() - 500);
     // The second the death came in, by the trace's last line before it.
     const size_t traced = out.rfind("s \"", shotDown);
     const size_t second = out.rfind('\n', traced) + 1;
@@ -933,30 +940,57 @@ TEST_F(StartupTest, TheSkirmishFightsAtShortAndLongFrames) {
     ExpectNothingLeft();
 }
 
-// `vorn --frames N` in a window (SDL's, on a display that shows nothing):
-// the intro's frames, then the end, with no first screen before them and
-// no game after them, though the sample tree has the menus' art. A run
-// that waited on the first screen would never end by itself.
-TEST(StartupWindowTest, FramesEndAWindowedRunAfterTheIntro) {
+// A run of `vorn ARGS` in a window (SDL's, on a display that shows nothing)
+// on a fresh sample tree, to its end or 60 seconds, playing `script` when it
+// is not empty; its output, its status in `status`.
+std::string RunInAWindow(std::vector<std::string> args, const std::string& script, int* status) {
     TempDir data, runtime;
     std::string error;
-    ASSERT_TRUE(WriteSampleTree(data.Str(), &error)) << error;
+    EXPECT_TRUE(WriteSampleTree(data.Str(), &error)) << error;
     ScopedEnvironment locked(platform::InstanceLock::kFolderVariable, runtime.Str().c_str());
     ScopedEnvironment driver("SDL_VIDEODRIVER", "dummy");
-    auto child = ChildProcess::Run({VORN_BINARY, "--data", data.Str(), "--frames", "3"});
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    if (!script.empty()) {
+        const std::string path = runtime.Str() + "/script.txt";
+        std::ofstream(path) << script;
+        args.insert(args.end(), {"--script", path});
+    }
+    args.insert(args.begin(), {VORN_BINARY, "--data", data.Str()});
+    auto child = ChildProcess::Run(args);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     const auto left = [&deadline] {
         return int(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count());
     };
     std::string line;
     while (left() > 0 && child->ReadLine(&line, left())) {
     }
-    const int status = child->Wait(std::max(left(), 1000));
-    const std::string out = "\n" + child->Transcript();
+    *status = child->Wait(std::max(left(), 1000));
+    return "\n" + child->Transcript();
+}
+
+// `vorn --frames N` in a window: the intro's frames, then the end, with no
+// first screen before them and no game after them, though the sample tree
+// has the menus' art. A run that waited on the first screen would never
+// end by itself. Without --seed a window's dice come from the clock.
+TEST(StartupWindowTest, FramesEndAWindowedRunAfterTheIntro) {
+    int status = -1;
+    const std::string out = RunInAWindow({"--frames", "3"}, "", &status);
     EXPECT_EQ(status, 0) << out;
     EXPECT_NE(out.find("\nMain window: Vorn Tessel, 640x480, windowed\n"), std::string::npos) << "not a window" << out;
     EXPECT_NE(out.find("\nIntro ended after 3 frames\n"), std::string::npos) << out;
     EXPECT_EQ(out.find("\nMain loop ended"), std::string::npos) << out;
+    EXPECT_NE(out.find("\nRandom generator seeded from the clock\n"), std::string::npos) << out;
+}
+
+// `vorn --seed 5` in a window throws the game's dice from 5, and the career
+// flight a script launches there starts from 5 as it would without a window.
+TEST(StartupWindowTest, AWindowsCareerFlightThrowsTheDiceFromTheSeedGiven) {
+    int status = -1;
+    const std::string out = RunInAWindow({"--seed", "5"}, std::string(kNewCareerToTheFlight) + "at 225 quit\n", &status);
+    EXPECT_EQ(status, 0) << out;
+    EXPECT_NE(out.find("\nMain window: Vorn Tessel, 640x480, windowed\n"), std::string::npos) << "not a window" << out;
+    EXPECT_TRUE(InOrder(out, {"Random generator seeded with 5", "mode 2", "Main loop ended by a quit message in mode 7"}))
+        << out;
+    EXPECT_NE(out.find("\nFlight 1: dice seeded with 5\n"), std::string::npos) << out;
 }
 
 }  // namespace

@@ -1,157 +1,33 @@
 // The campaign's first fight as a new career flies it: the strike set up
-// from the base in the career's own ship, flown through the flight keys by
-// a small pilot that decides each frame what it holds, from what the ship
-// shows (its target and where it lies).
+// from the base in the career's own ship and flown by its keys.
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstring>
 #include <set>
 #include <string>
 
 #include "engine/MathRoutineTable.h"
-#include "engine/Random.h"
 #include "engine/input/KeySet.h"
-#include "game/CareerRecord.h"
 #include "game/CommandTable.h"
 #include "game/GameState.h"
-#include "game/Mission.h"
 #include "game/RadioMessage.h"
-#include "mission/FlightGoals.h"
-#include "mission/MissionSetUp.h"
-#include "objects/effects/EffectSupport.h"
 #include "objects/ships/Craft.h"
 #include "objects/ships/ShipRadio.h"
 #include "objects/weapons/Weapon.h"
 #include "shell/FlightInput.h"
-#include "tests/support/world/SampleMissionTest.h"
+#include "tests/shell/CareerFight.h"
 #include "tools/mkdata/CampaignData.h"
 
 namespace {
 
 using namespace command_table;
 
-// The attacker presses T once, at launch, and flies at what it locked on
-// with the throttle and the trigger held; the idle pilot holds nothing; the
-// fleeing one runs from the nearest raider at full throttle; the turning
-// one holds the throttle and one turn from launch.
-enum class Plan { kAttack, kIdle, kFlee, kTurn };
-constexpr const char* kPlanNames[] = {"attack", "idle", "flee", "turn"};
-
-// How a flight ended: won with the pilot alive, failed by its goals, the
-// pilot's ship destroyed, or still open when the test gave up on it.
-enum class End { kWon, kFailed, kDied, kOpen };
-constexpr const char* kEndNames[] = {"won", "failed", "died", "open"};
-
-// The longest a strike is flown here, far past any fight's end.
-constexpr uint32_t kFightMs = 150000;
-constexpr uint32_t kFrameMs = 50;
-// Within this many degrees of the nose the pilot stops turning that way.
-constexpr float kDeadZone = 2.0f;
-
-class StrikeFightTest : public SampleMissionTest {
-protected:
-    // The strike as a new career flies it: the war room's accept sets it up
-    // and the hangar launches the career's ship. False when it will not fly.
-    bool Launch(int32_t seed) {
-        GameState& game = Game();
-        delete game.career;
-        game.career = new CareerRecord;
-        GameRandomSeed(uint32_t(seed));
-        RandomSeed(seed, seed + 1);
-        game.launchFromBase = 1;
-        if (SetUpMission(kStrikeMissionFile, -1) != kStatusOk) return false;
-        if (LaunchPlayerShip() == nullptr) return false;
-        flight_goals::Start(game);
-        StartFlightInput(game);
-        return true;
-    }
-
-    const SpaceObject* NearestHostile(const Craft& ship) {
-        const SpaceObject* nearest = nullptr;
-        for (SpaceObject* o = Game().mission->firstObject; o != nullptr; o = o->GetNext()) {
-            if (o->type < SpaceObject::kTypeCraft || o->active == 0 || !ship.IsHostile(o)) continue;
-            if (nearest == nullptr || ship.DistanceTo(*o) < ship.DistanceTo(*nearest)) nearest = o;
-        }
-        return nearest;
-    }
-
-    // What the pilot of `plan` holds in its `frame`th frame; the turning
-    // one turns by the command `turn`.
-    static KeySet Keys(Plan plan, Craft& ship, const SpaceObject* from, uint32_t frame, uint16_t turn) {
-        KeySet keys;
-        if (plan == Plan::kIdle) return keys;
-        keys.Set(kThrottleUp);
-        if (plan == Plan::kTurn) {
-            keys.Set(turn);
-            return keys;
-        }
-        if (plan == Plan::kAttack) keys.Set(frame == 0 ? kNextTarget : kFire);
-        if (from == nullptr) return keys;
-        // At the target; away from the nearest raider.
-        Vector3 local = effects::PointToLocal(ship.world, from->Position());
-        if (plan == Plan::kFlee) local = Vector3{-local.x, -local.y, -local.z};
-        const float yaw = std::atan2(local.x, local.z) * 57.29578f;
-        const float pitch = std::atan2(local.y, std::hypot(local.x, local.z)) * 57.29578f;
-        if (yaw > kDeadZone) keys.Set(kYawRight);
-        if (yaw < -kDeadZone) keys.Set(kYawLeft);
-        if (pitch > kDeadZone) keys.Set(kNoseUp);
-        if (pitch < -kDeadZone) keys.Set(kNoseDown);
-        return keys;
-    }
-
-    // The flight flown by `plan` for at most `ms` and how it ended; the
-    // attacker's first target is kept in locked_, and whether the pilot's
-    // ship ever struck the wingman or was struck by it in rammed_.
-    End Fight(Plan plan, int32_t seed, uint32_t ms = kFightMs, uint16_t turn = 0) {
-        locked_.clear();
-        lockedHostile_ = false;
-        rammed_ = false;
-        if (!Launch(seed)) {
-            ADD_FAILURE() << "the strike does not launch";
-            return End::kOpen;
-        }
-        GameState& game = Game();
-        const SpaceObject* const wingman = Named(kStrikeWingman);
-        for (uint32_t frame = 0; frame * kFrameMs < ms; ++frame) {
-            auto* const ship = dynamic_cast<Craft*>(game.playerShip);
-            if (ship == nullptr) return End::kDied;
-            const SpaceObject* const from = plan == Plan::kFlee ? NearestHostile(*ship) : ship->GetTarget();
-            game.commands.Capture(Keys(plan, *ship, from, frame, turn));
-            HandleFlightInput(game, kFrameMs);
-            if (SpaceObject* const target = frame == 0 ? ship->GetTarget() : nullptr) {
-                locked_ = target->name != nullptr ? target->name : "";
-                lockedHostile_ = ship->IsHostile(target);
-            }
-            builder_->Clock().Advance(kFrameMs);
-            game.Simulate();
-            rammed_ = rammed_ || (wingman != nullptr && (ship->collisionPartner.Get() == wingman ||
-                                                         wingman->collisionPartner.Get() == ship));
-            const flight_goals::Outcome outcome = flight_goals::GetOutcome();
-            if (outcome == flight_goals::Outcome::kFailed) return End::kFailed;
-            if (ship->dead != 0 || ship->active == 0) return End::kDied;
-            if (outcome == flight_goals::Outcome::kWon) return End::kWon;
-        }
-        return End::kOpen;
-    }
-
-    SpaceObject* Named(const char* name) {
-        for (SpaceObject* o = Game().mission->firstObject; o != nullptr; o = o->GetNext()) {
-            if (o->name != nullptr && std::strcmp(o->name, name) == 0) return o;
-        }
-        return nullptr;
-    }
-
-    std::string locked_;
-    bool lockedHostile_ = false;
-    bool rammed_ = false;
-};
+class StrikeFightTest : public CareerFight {};
 
 // Fire held with a ship targeted 500 ahead and 60 aside, inside the
 // targeting cone and the laser's reach: the guns aim at a raider and strike
 // it, never at the wingman, whom a shot straight ahead misses.
 TEST_F(StrikeFightTest, TheGunsAimAtAHostileTargetAndNeverAtAFriend) {
-    ASSERT_TRUE(Launch(1));
+    ASSERT_TRUE(Launch(kStrikeMissionFile, 1));
     GameState& game = Game();
     auto* const ship = dynamic_cast<Craft*>(game.playerShip);
     ASSERT_NE(ship, nullptr);
@@ -204,14 +80,13 @@ TEST_F(StrikeFightTest, TheGunsAimAtAHostileTargetAndNeverAtAFriend) {
 // with Alpha 2 lost, long before the test would give up on the fight.
 TEST_F(StrikeFightTest, OneTLocksOnARaiderAndWinsTheStrikeWhileAnIdleOrFleeingPilotLosesIt) {
     for (int32_t seed = 1; seed <= 6; ++seed) {
-        EXPECT_STREQ(kEndNames[int(Fight(Plan::kAttack, seed))], "won") << "seed " << seed;
+        EXPECT_EQ(EndName(Fight(kStrikeMissionFile, Plan::kAttackOnce, seed)), std::string("won")) << "seed " << seed;
         EXPECT_TRUE(lockedHostile_) << "T locked on \"" << locked_ << "\", seed " << seed;
     }
     for (const Plan plan : {Plan::kIdle, Plan::kFlee}) {
         for (int32_t seed = 1; seed <= (plan == Plan::kIdle ? 6 : 3); ++seed) {
-            const End end = Fight(plan, seed);
-            EXPECT_TRUE(end == End::kDied || end == End::kFailed)
-                << kPlanNames[int(plan)] << " seed " << seed << ": " << kEndNames[int(end)];
+            const End end = Fight(kStrikeMissionFile, plan, seed);
+            EXPECT_TRUE(end == End::kDied || end == End::kFailed) << PlanName(plan) << " seed " << seed << ": " << EndName(end);
         }
     }
 }
@@ -222,7 +97,8 @@ TEST_F(StrikeFightTest, OneTLocksOnARaiderAndWinsTheStrikeWhileAnIdleOrFleeingPi
 TEST_F(StrikeFightTest, ATurnAtLaunchKeepsClearOfTheWingman) {
     for (int32_t seed = 1; seed <= 6; ++seed) {
         for (const uint16_t turn : {kYawLeft, kYawRight, kNoseUp, kNoseDown}) {
-            EXPECT_STREQ(kEndNames[int(Fight(Plan::kTurn, seed, 4000, turn))], "open") << "turn " << turn << ", seed " << seed;
+            EXPECT_EQ(EndName(Fight(kStrikeMissionFile, Plan::kTurn, seed, 4000, turn)), std::string("open"))
+                << "turn " << turn << ", seed " << seed;
             EXPECT_FALSE(rammed_) << "turn " << turn << ", seed " << seed;
         }
     }
@@ -232,7 +108,7 @@ TEST_F(StrikeFightTest, ATurnAtLaunchKeepsClearOfTheWingman) {
 // rams into it at speed and is destroyed, by Alpha 2 as the world counts
 // it, and it calls nothing over its own leader.
 TEST_F(StrikeFightTest, AWingmanCallsItsKillOfARaiderButNotOfTheLeaderThatRamsIt) {
-    ASSERT_TRUE(Launch(1));
+    ASSERT_TRUE(Launch(kStrikeMissionFile, 1));
     GameState& game = Game();
     auto* const ship = dynamic_cast<Craft*>(game.playerShip);
     auto* const wingman = dynamic_cast<Craft*>(Named(kStrikeWingman));

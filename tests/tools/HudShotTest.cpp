@@ -31,7 +31,7 @@ namespace {
 // arrow's eight directions, each head pointing the way to turn and clear of
 // every text row; and a target up among the top rows, as the chase view
 // shows one ahead, its two upper corners left out where they would cover
-// the damage gauges' text. The radar's scope stands under the crosshair in
+// the objective's text. The radar's scope stands under the crosshair in
 // each, its target bracketed.
 TEST(HudShotTest, TheHudMatchesItsGoldenPicturesLitWithATargetAheadBehindAndNoneAndItsArrowsAllRound) {
     const TempDir dir;

@@ -135,8 +135,8 @@ void FillInstruments(HudReadout& readout, const Camera& camera, HudShotScene sce
     readout.targetColour = readout.radar.contacts[0].colour;
     if (scene == HudShotScene::kChase) {
         // Seen from behind and above the ship, the target ahead stands high,
-        // its upper corners among the top rows' text, and the aim above the ship.
-        readout.targetMark = HudMark{HudMark::kOnScreen, 200.0f, 40.0f};
+        // its upper corners among the objective's text, and the aim above the ship.
+        readout.targetMark = HudMark{HudMark::kOnScreen, 120.0f, 80.0f};
         readout.aim = HudMark{HudMark::kOnScreen, float(camera.canvas->width) * 0.5f, 56.0f};
     }
 }

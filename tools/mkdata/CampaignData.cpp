@@ -85,10 +85,12 @@ constexpr const char* kStrikeBriefing =
     "Two raiders are harassing Beacon 7. Take Alpha 2 and drive them off, and bring him home: lock on with T and "
     "keep them in your sights.";
 constexpr const char* kPatrolBriefing =
-    "Fly the patrol out to the Patrol Point with Alpha 2. A raider has been seen on that line: if he shows, bring him "
-    "down.";
+    "Fly the patrol out to the Patrol Point within ninety seconds, Alpha 2 wide on your left. A raider has been seen "
+    "on that line and will come straight at you: Alpha 2 is too far out to reach him first, so bring him down "
+    "yourself.";
 constexpr const char* kSweepBriefing =
-    "The raiders' last flight is forming up ahead of the base. Take Alpha 2 and Alpha 3 and destroy all three ships.";
+    "The raiders' last flight is forming up ahead of the base. Alpha 2 and Alpha 3 take the raiders on the flanks; "
+    "the one in the middle comes straight for you and is yours. Destroy all three ships.";
 
 Status Finish(IffFile& iff, Status status) {
     if (status == kStatusOk) status = iff.Ascend();
@@ -99,6 +101,7 @@ Status Finish(IffFile& iff, Status status) {
 }  // namespace
 
 static_assert(kTrainingTimeMs == 90000, "the goal's text and the offers name the limit");
+static_assert(kPatrolTimeMs == 90000, "the goal's text and the briefing name the limit");
 
 Status WriteTrainingMission(const char* path) {
     IffFile iff(0);
@@ -208,13 +211,29 @@ Status WritePatrolMission(const char* path) {
     status = PutRecord(iff, mission_file::kHeader, MissionHeader(1500.0f), status);
     status = PutRecord(iff, mission_file::kPlayer, PlayerRecord("P101", "Alpha"), status);
     status = PutSky(iff, SkyLook{.seed = 5, .stars = 800, .sun = {0.6f, -0.5f, 0.6f}}, status);
-    status = PutRecord(iff, mission_file::kShip, AiShipRecord("P101", kStrikeWingman, "Alpha", -40.0f, 0.0f, -30.0f, 1, 1), status);
-    // The raider comes down the patrol's line, head on.
-    status = PutRecord(iff, mission_file::kShip, AiShipRecord("Raider", "Red 3", "Red", 0.0f, 30.0f, 2600.0f, 2, 0, 0, true), status);
+    // Alpha 2 flies wide of the line, and the raider, a green pilot, comes
+    // down it head on at the player. Alpha 2 only reaches him after he has
+    // shot down a pilot who holds his course without firing; a pilot who
+    // flies at him firing has the first shots (the laser outreaches his
+    // gun), and Alpha 2 closes in while they fight. Nearer the line, Alpha 2
+    // saved a pilot who only throttled; farther out, he came too late for
+    // some who fought.
+    status = PutRecord(iff, mission_file::kShip, AiShipRecord("P101", kStrikeWingman, "Alpha", -2500.0f, 0.0f, 0.0f, 1, 1), status);
+    status = PutRecord(iff, mission_file::kShip,
+                       AiShipRecord("Raider", kPatrolRaider, "Red", 0.0f, 30.0f, 2200.0f, 2, 0, 0, true, PilotSkill::kNovice),
+                       status);
     status = PutRecord(iff, mission_file::kWayPoint, NavPointRecord(kPatrolPoint, 0.0f, 0.0f, 1500.0f), status);
+    // Out to the Patrol Point within the limit, and the raider down. The
+    // way point's chain leads on to the raider, past the limit, so the
+    // cockpit shows where to fly rather than the clock. The limit fails a
+    // pilot who sits idle while Alpha 2 downs the raider for him.
     status = PutRecord(iff, mission_file::kGoal,
-                       GoalRecord(1, Goal::kTravel, "", kPatrolPoint, "Fly to the Patrol Point", 400.0f), status);
-    status = PutRecord(iff, mission_file::kGoal, GoalRecord(2, Goal::kKill, "Red 3", "", "Destroy the raider"), status);
+                       GoalRecord(1, Goal::kTravel, "", kPatrolPoint, "Fly to the Patrol Point", 400.0f, 3), status);
+    status = PutRecord(iff, mission_file::kGoal,
+                       GoalRecord(2, Goal::kFinishIn, "", "", "At the Patrol Point within 90 seconds", 0.0f, 1,
+                                  {.timeMs = kPatrolTimeMs}),
+                       status);
+    status = PutRecord(iff, mission_file::kGoal, GoalRecord(3, Goal::kKill, kPatrolRaider, "", "Destroy the raider"), status);
     status = PutDebriefing(iff,
                            {.file = kPatrolMissionFile,
                             .title = "Beacon Patrol",
@@ -238,15 +257,20 @@ Status WriteSweepMission(const char* path) {
     status = PutRecord(iff, mission_file::kHeader, MissionHeader(1500.0f), status);
     status = PutRecord(iff, mission_file::kPlayer, PlayerRecord("P101", "Alpha"), status);
     status = PutSky(iff, SkyLook{.seed = 6, .stars = 1000, .sun = {-0.3f, -0.6f, 0.7f}}, status);
-    // The wingmen lead, and the raiders come in one after another, spread
-    // wide: each meets the wing rather than all three the player at once.
-    status = PutRecord(iff, mission_file::kShip, AiShipRecord("P101", "Alpha 2", "Alpha", -150.0f, 0.0f, 600.0f, 1, 1), status);
-    status = PutRecord(iff, mission_file::kShip, AiShipRecord("P101", "Alpha 3", "Alpha", 150.0f, 0.0f, 600.0f, 1, 1), status);
-    const char* const raiders[] = {"Red 4", "Red 5", "Red 6"};
-    for (int i = 0; i < 3; ++i) {
-        status = PutRecord(iff, mission_file::kShip,
-                           AiShipRecord("Raider", raiders[i], "Red", i == 1 ? 300.0f : -300.0f, 0.0f, 2200.0f + 700.0f * float(i), 2, 0, 0, true),
-                           status);
+    // A raider for each of the wing: the wingmen fly wide on the flanks,
+    // each against the raider ahead of him, and the middle raider, a green
+    // pilot, comes down the line head on at the player (first of the
+    // raiders, so that T reaches him first). Both flank fights last longer
+    // than he takes to shoot down a pilot who sits idle; a pilot who flies
+    // at him firing has the first shots, and the wingmen close in once their
+    // own raiders are down.
+    status = PutRecord(iff, mission_file::kShip, AiShipRecord("P101", "Alpha 2", "Alpha", -2000.0f, 0.0f, 0.0f, 1, 1), status);
+    status = PutRecord(iff, mission_file::kShip, AiShipRecord("P101", "Alpha 3", "Alpha", 2000.0f, 0.0f, 0.0f, 1, 1), status);
+    status = PutRecord(iff, mission_file::kShip,
+                       AiShipRecord("Raider", "Red 4", "Red", 0.0f, 30.0f, 2200.0f, 2, 0, 0, true, PilotSkill::kNovice),
+                       status);
+    for (const auto& [name, x] : {std::pair{"Red 5", -2000.0f}, std::pair{"Red 6", 2000.0f}}) {
+        status = PutRecord(iff, mission_file::kShip, AiShipRecord("Raider", name, "Red", x, 0.0f, 2500.0f, 2, 0, 0, true), status);
     }
     status = PutRecord(iff, mission_file::kGoal, GoalRecord(1, Goal::kKill, "Red", "", "Destroy the raiders"), status);
     status = PutDebriefing(iff,

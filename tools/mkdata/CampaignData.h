@@ -40,16 +40,21 @@ inline constexpr int32_t kStrikeAward = 30000;
 inline constexpr uint32_t kStrikeTrophy = 0x200;
 Status WriteStrikeMission(const char* path);
 
-// "patrol.uli": out to the way point kPatrolPoint, 1500 units ahead, and
-// the lone raider that comes down on the patrol destroyed.
+// "patrol.uli": out to the way point kPatrolPoint, 1500 units ahead,
+// within kPatrolTimeMs of the mission clock, and the lone raider
+// kPatrolRaider, who comes down the patrol's line at the player while the
+// wingman kStrikeWingman flies wide of it, destroyed.
 inline constexpr const char* kPatrolMissionFile = "patrol.uli";
 inline constexpr const char* kPatrolPoint = "Patrol Point";
+inline constexpr const char* kPatrolRaider = "Red 3";
+inline constexpr uint32_t kPatrolTimeMs = 90000;
 inline constexpr int32_t kPatrolAward = 25000;
 inline constexpr uint32_t kPatrolTrophy = 0x400;
 Status WritePatrolMission(const char* path);
 
 // "sweep.uli", the last: three raiders against the player and two
-// wingmen, all of them to be destroyed.
+// wingmen, all of them to be destroyed: one on each wingman's flank and
+// one down the middle at the player.
 inline constexpr const char* kSweepMissionFile = "sweep.uli";
 inline constexpr int32_t kSweepAward = 40000;
 inline constexpr uint32_t kSweepTrophy = 0x800;
