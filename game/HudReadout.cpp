@@ -17,7 +17,7 @@
 namespace {
 
 // Colours, as 0xBBGGRR.
-constexpr uint32_t kInstrument = 0x40FF40, kText = 0xE0E0E0, kTargetColour = 0x3030FF, kNavColour = 0xFFC040,
+constexpr uint32_t kInstrument = 0x40FF40, kText = 0xE0E0E0, kNavColour = 0xFFC040,
                    kRefusalColour = 0x2060FF;
 // The two columns of readings stand this far above the bottom edge, the
 // left one at the left edge and the right one this far from the right; the
@@ -252,7 +252,7 @@ int32_t HudReadout::Rows(int32_t width, int32_t height, Row (&rows)[kRows]) cons
     y = std::max(height - kRightColumnUp, 60);
     const int32_t navY = y + kTargetRows * kLineStep;
     if (hasTarget) {
-        TargetLine(add(kTargetColour, right, y));
+        TargetLine(add(targetColour, right, y));
         char(&hull)[kLineChars] = add(kText, right, y += kLineStep);
         if (targetShield >= 0) {
             std::snprintf(hull, kLineChars, "HULL %3d%% SHIELD %3d%%", Clamp100(targetHull), Clamp100(targetShield));
@@ -388,11 +388,11 @@ void HudReadout::DrawMarks(Canvas& canvas, HudKeepClear& keepClear, const HudKee
     if (sight.kind == HudSight::kMark) pen.SightMark(kInstrument, sight.x, sight.y, sight.dirX, sight.dirY);
     // The arrow steers to the target, or without one to the nav point.
     const HudMark& steer = hasTarget ? targetMark : navMark;
-    const uint32_t steerColour = hasTarget ? kTargetColour : kNavColour;
+    const uint32_t steerColour = hasTarget ? targetColour : kNavColour;
     // The brackets close round the target the sight is laid on: only the
     // rows keep them out.
     if (hasTarget && targetMark.kind == HudMark::kOnScreen) {
-        pen.Brackets(kTargetColour, targetMark.x, targetMark.y, 10.0f, keepClear);
+        pen.Brackets(targetColour, targetMark.x, targetMark.y, 10.0f, keepClear);
     }
     if (hasNav && navMark.kind == HudMark::kOnScreen) {
         const float x = navMark.x, yy = navMark.y;

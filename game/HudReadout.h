@@ -104,6 +104,11 @@ struct HudReadout {
     int32_t targetHull = 0;
     int32_t targetShield = -1;   // -1: the target carries no shield
     HudMark targetMark;
+    // The colour of the target's blip on the scope (0xBBGGRR), which its
+    // line, its brackets and the arrow towards it take: a friend targeted
+    // reads as a friend. Grey, as the scope draws what it cannot tell,
+    // until it is read.
+    uint32_t targetColour = 0x5C5C5C;
     // The chosen nav point, steered to by the edge arrow while no target is.
     bool hasNav = false;
     char navName[kNameChars + 1] = {};

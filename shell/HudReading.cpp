@@ -221,6 +221,7 @@ void ReadHud(const GameState& game, const Camera& camera, HudReadout* out) {
         out->navMark = HudMark::Of(camera, nav->Position());
     }
     ReadRadar(game, *ship, &out->radar);
+    if (target != nullptr) out->targetColour = TargetBlipColour(game, *ship, out->radar, *target);
     GameRandomSeed(dice);
 }
 

@@ -10,7 +10,8 @@
 
 namespace {
 
-// The grey of a blip when no palette is there to give colours back.
+// The grey of a blip when no palette is there to give colours back, and of
+// a target without a radar to colour it.
 constexpr uint32_t kNoPaletteGrey = 0x5C5C5C;
 
 // A row of the ship's world matrix as a unit axis; the rows carry the
@@ -23,6 +24,11 @@ Vector3 Axis(const Craft& ship, int32_t row) {
 }
 
 float Dot(const Vector3& a, const Vector3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+// A colour of the radar's, given as an index of the palette, as red, green and blue.
+uint32_t Shown(const Palette* palette, uint32_t index) {
+    return palette != nullptr ? palette->GetColor(index) & 0xFFFFFF : kNoPaletteGrey;
+}
 
 }  // namespace
 
@@ -48,10 +54,17 @@ void ReadRadar(const GameState& game, Craft& ship, RadarPicture* out) {
         contact.right = Dot(offset, right);
         contact.up = Dot(offset, up);
         contact.ahead = Dot(offset, ahead);
-        const uint32_t colour = radar->GetContactColour(object);
-        contact.colour = palette != nullptr ? palette->GetColor(colour) & 0xFFFFFF : kNoPaletteGrey;
+        contact.colour = Shown(palette, radar->GetContactColour(object));
         contact.target = object == target;
         // A full picture still shows the target.
         if (!out->Add(contact) && contact.target) out->contacts[RadarPicture::kContacts - 1] = contact;
     }
+}
+
+uint32_t TargetBlipColour(const GameState& game, Craft& ship, const RadarPicture& picture, const SpaceObject& target) {
+    for (int32_t i = 0; i < picture.count; ++i) {
+        if (picture.contacts[i].target) return picture.contacts[i].colour;
+    }
+    auto* const radar = static_cast<RadarSystem*>(ship.GetSystem(ShipSystem::kRadar, nullptr));
+    return radar != nullptr ? Shown(game.currentPalette, radar->GetContactColour(&target)) : kNoPaletteGrey;
 }

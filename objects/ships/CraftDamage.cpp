@@ -200,9 +200,12 @@ void Craft::Destroy(SpaceObject* killerObject, int32_t fromNetwork) {
     if (killerObject != nullptr && killerObject->type >= kTypeCraft && session == nullptr) {
         static_cast<Craft*>(killerObject)->CountKill(this);
     }
+    // A wingman calls the kill of a foe; a friend it rammed is no kill to call.
     if (killerObject != nullptr && killerObject->type == kTypeAiShip) {
         auto& wingman = static_cast<Craft&>(*killerObject);
-        if (ship_radio::InPlayerWing(wingman)) ship_radio::PostWingmanLine(wingman, char('B' + GameRandom() % 3), 16);
+        if (ship_radio::InPlayerWing(wingman) && wingman.IsHostile(this)) {
+            ship_radio::PostWingmanLine(wingman, char('B' + GameRandom() % 3), 16);
+        }
     }
     auto* const player = game != nullptr ? dynamic_cast<PlayerShip*>(game->playerShip) : nullptr;
     if (session == nullptr && player != nullptr && killerObject == player) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "engine/MathRoutineTable.h"
 #include "engine/Random.h"
@@ -26,31 +27,36 @@
 class CareerFight : public SampleMissionTest {
 protected:
     // Attack: T until a raider is targeted, at it at full throttle with the
-    // guns held, and with no raider left on to the way point. Flee: away
-    // from the nearest raider at full throttle. Throttle: the throttle held
-    // up for kThrottleMs after launch, then nothing.
-    enum class Plan { kAttack, kIdle, kFlee, kThrottle };
+    // guns held, and with no raider left on to the way point. Attack once:
+    // T once, at launch, and at what it locked on at full throttle with the
+    // guns held, whatever becomes of it. Flee: away from the nearest raider
+    // at full throttle. Throttle: the throttle held up for kThrottleMs after
+    // launch, then nothing. Turn: the throttle and one turn held from launch.
+    enum class Plan { kAttack, kAttackOnce, kIdle, kFlee, kThrottle, kTurn };
     static const char* PlanName(Plan plan) {
         switch (plan) {
             case Plan::kAttack: return "attack";
+            case Plan::kAttackOnce: return "attack once";
             case Plan::kIdle: return "idle";
             case Plan::kThrottle: return "throttle";
+            case Plan::kTurn: return "turn";
             default: return "flee";
         }
     }
-    // How a fight ended: won with the pilot alive, the pilot shot down,
-    // failed by its goals, or still open when the test gave up.
-    enum class End { kWon, kShotDown, kFailed, kOpen };
+    // How a fight ended: won with the pilot alive, failed by its goals, the
+    // pilot's ship destroyed, or still open when the test gave up on it.
+    enum class End { kWon, kFailed, kDied, kOpen };
     static const char* EndName(End end) {
         switch (end) {
             case End::kWon: return "won";
-            case End::kShotDown: return "shot down";
             case End::kFailed: return "failed";
+            case End::kDied: return "died";
             default: return "open";
         }
     }
 
-    // The longest a fight is flown here: past every mission's time limit.
+    // The longest a fight is flown here: past every mission's time limit and
+    // far past any fight's end.
     static constexpr uint32_t kFightMs = 150000;
     static constexpr uint32_t kFrameMs = 50;
     static constexpr uint32_t kThrottleMs = 2000;
@@ -73,23 +79,40 @@ protected:
         return true;
     }
 
-    // The fight flown to its end.
-    End Fight(const char* file, Plan plan, int32_t seed) {
+    // The fight flown by `plan` for at most `ms` and how it ended; the
+    // turning pilot turns by the command `turn`. The first target the pilot
+    // takes is kept in locked_, whether it was hostile in lockedHostile_,
+    // and whether the pilot's ship ever struck a friendly ship or was struck
+    // by one in rammed_.
+    End Fight(const char* file, Plan plan, int32_t seed, uint32_t ms = kFightMs, uint16_t turn = 0) {
+        locked_.clear();
+        lockedHostile_ = false;
+        rammed_ = false;
         if (!Launch(file, seed)) {
             ADD_FAILURE() << file << " does not launch";
             return End::kOpen;
         }
         GameState& game = Game();
         frames_ = 0;
-        for (uint32_t flown = 0; flown < kFightMs; flown += kFrameMs) {
+        bool taken = false;
+        for (uint32_t flown = 0; flown < ms; flown += kFrameMs) {
             auto* const ship = dynamic_cast<Craft*>(game.playerShip);
-            if (ship == nullptr || ship->dead != 0 || ship->active == 0) return End::kShotDown;
-            game.commands.Capture(Keys(plan, *ship, flown));
+            if (ship == nullptr) return End::kDied;
+            game.commands.Capture(Keys(plan, *ship, flown, turn));
             HandleFlightInput(game, kFrameMs);
+            if (SpaceObject* const target = taken ? nullptr : ship->GetTarget()) {
+                taken = true;
+                locked_ = target->name != nullptr ? target->name : "";
+                lockedHostile_ = ship->IsHostile(target);
+            }
             builder_->Clock().Advance(kFrameMs);
             game.Simulate();
+            rammed_ = rammed_ || RammedAFriend(*ship);
+            // A pilot who dies in the frame the goals are met has not won.
             const flight_goals::Outcome outcome = flight_goals::GetOutcome();
-            if (outcome != flight_goals::Outcome::kOpen) return outcome == flight_goals::Outcome::kWon ? End::kWon : End::kFailed;
+            if (outcome == flight_goals::Outcome::kFailed) return End::kFailed;
+            if (ship->dead != 0 || ship->active == 0) return End::kDied;
+            if (outcome == flight_goals::Outcome::kWon) return End::kWon;
         }
         return End::kOpen;
     }
@@ -101,18 +124,31 @@ protected:
         return nullptr;
     }
 
+    std::string locked_;
+    bool lockedHostile_ = false;
+    bool rammed_ = false;
+
 private:
     const SpaceObject* NearestHostile(const Craft& ship) {
         const SpaceObject* nearest = nullptr;
         for (SpaceObject* o = Game().mission->firstObject; o != nullptr; o = o->GetNext()) {
-            if (o->type < SpaceObject::kTypeCraft || o->active == 0 || o->side == 0 || o->side == ship.side) continue;
+            if (o->type < SpaceObject::kTypeCraft || !ship.IsHostile(o)) continue;
             if (nearest == nullptr || ship.DistanceTo(*o) < ship.DistanceTo(*nearest)) nearest = o;
         }
         return nearest;
     }
 
+    // Whether the ship and a ship of its own side struck each other this frame.
+    bool RammedAFriend(const Craft& ship) {
+        for (SpaceObject* o = Game().mission->firstObject; o != nullptr; o = o->GetNext()) {
+            if (o == &ship || o->type < SpaceObject::kTypeCraft || o->side != ship.side) continue;
+            if (o->collisionPartner.Get() == &ship || ship.collisionPartner.Get() == o) return true;
+        }
+        return false;
+    }
+
     // What the pilot of `plan` holds this frame, `flown` ms after launch.
-    KeySet Keys(Plan plan, Craft& ship, uint32_t flown) {
+    KeySet Keys(Plan plan, Craft& ship, uint32_t flown, uint16_t turn) {
         using namespace command_table;
         KeySet keys;
         if (plan == Plan::kIdle) return keys;
@@ -121,9 +157,15 @@ private:
             return keys;
         }
         keys.Set(kThrottleUp);
+        if (plan == Plan::kTurn) {
+            keys.Set(turn);
+            return keys;
+        }
         SpaceObject* const target = ship.GetTarget();
-        if (plan == Plan::kAttack) {
-            if (target == nullptr || target->active == 0 || target->side == 0 || target->side == ship.side) {
+        if (plan == Plan::kAttackOnce) {
+            keys.Set(flown == 0 ? kNextTarget : kFire);
+        } else if (plan == Plan::kAttack) {
+            if (!ship.IsHostile(target)) {
                 // A new press each second frame: T while a raider is left,
                 // else N until the HUD shows a way point, then at it.
                 const bool press = (++frames_ & 1) != 0;
@@ -139,7 +181,7 @@ private:
             keys.Set(kFire);
         }
         // Attack the target; flee from the nearest raider.
-        const SpaceObject* const from = plan == Plan::kAttack ? target : NearestHostile(ship);
+        const SpaceObject* const from = plan == Plan::kFlee ? NearestHostile(ship) : target;
         if (from == nullptr) return keys;
         Vector3 local = effects::PointToLocal(ship.world, from->Position());
         if (plan == Plan::kFlee) local = Vector3{-local.x, -local.y, -local.z};

@@ -23,7 +23,7 @@ protected:
             EXPECT_EQ(EndName(Fight(file, Plan::kAttack, seed)), std::string("won")) << "seed " << seed;
             for (const Plan plan : losing) {
                 const End end = Fight(file, plan, seed);
-                EXPECT_TRUE(end == End::kShotDown || end == End::kFailed)
+                EXPECT_TRUE(end == End::kDied || end == End::kFailed)
                     << PlanName(plan) << " seed " << seed << ": " << EndName(end);
             }
         }

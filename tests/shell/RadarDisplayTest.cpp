@@ -11,6 +11,7 @@
 #include "canvas/D3DCanvas.h"
 #include "display/CanvasRect.h"
 #include "display/Palette.h"
+#include "game/HudKeepClear.h"
 #include "engine/Random.h"
 #include "game/CommandTable.h"
 #include "mission/ObjectLoader.h"
@@ -21,6 +22,7 @@
 #include "objects/weapons/Weapon.h"
 #include "tests/shell/CockpitFlight.h"
 #include "tests/support/GoldenImage.h"
+#include "tests/support/RecordingCanvas.h"
 #include "tests/support/ScopedDisplay.h"
 #include "tools/render/Hardware3dTarget.h"
 
@@ -30,7 +32,8 @@ using namespace command_table;
 
 // The radar's blip colours for each kind of contact, as red, green and
 // blue (0xBBGGRR).
-constexpr uint32_t kRed = 0x0000FF, kGreen = 0x00FF00, kBlue = 0xFF0000, kWhite = 0xFFFFFF, kGrey = 0x5C5C5C;
+constexpr uint32_t kRed = 0x0000FF, kGreen = 0x00FF00, kYellow = 0x00FFFF, kBlue = 0xFF0000, kWhite = 0xFFFFFF,
+                   kGrey = 0x5C5C5C;
 // How near a blip's place must come to where its object was put.
 constexpr float kNear = 1.0f;
 
@@ -211,6 +214,69 @@ TEST_F(RadarDisplay, TheRangeKeyChangesWhatTheScopeShowsAndAProbeMovesItsCentre)
     Read();
     EXPECT_FALSE(Radar().shown);
     EXPECT_EQ(Radar().count, 0);
+}
+
+// Whatever it is, the target is drawn in its blip's colour: the wingman
+// green, a raider red, a ship of no side yellow and the beacon grey, each
+// in its line of the readout, its brackets ahead and the arrow towards it
+// from behind, as on the scope.
+TEST_F(RadarDisplay, TheTargetIsDrawnInTheColourOfItsBlip) {
+    Fly("strike.uli");
+    auto* const targeting = SystemOf<TargetingSystem>(Ship(), ShipSystem::kTargeting);
+    SpaceObject* const neutral = Named("Red 2");
+    ASSERT_NE(neutral, nullptr);
+    neutral->SetSide(0);
+    // The colours, as red, green and blue, of the HUD's marks drawn with
+    // lines away from the sight: the brackets, the arrow.
+    const auto marks = [&] {
+        RecordingCanvas canvas(640, 480, flight_->palette);
+        HudKeepClear keepClear;
+        Readout().DrawMarks(canvas, keepClear, HudKeepClear{});
+        const CanvasRect ink = Readout().PlaceSight(640, 480, HudKeepClear{}).Ink();
+        const auto sight = [&](const ScreenVertex& v) {
+            return v.x >= float(ink.x) && v.x <= float(ink.x + ink.width) && v.y >= float(ink.y) &&
+                   v.y <= float(ink.y + ink.height);
+        };
+        std::set<uint32_t> colours;
+        for (const CanvasCall& call : canvas.CallsOf("DrawLineClipped")) {
+            if (!call.rgb || (sight(call.screen[0]) && sight(call.screen[1]))) continue;
+            colours.insert(uint32_t((*call.rgb)[0]) | uint32_t((*call.rgb)[1]) << 8 | uint32_t((*call.rgb)[2]) << 16);
+        }
+        return colours;
+    };
+    const auto targetLine = [&]() -> uint32_t {
+        HudReadout::Row rows[HudReadout::kRows];
+        const int32_t count = Readout().Rows(640, 480, rows);
+        for (int32_t i = 0; i < count; ++i) {
+            if (std::string(rows[i].text).rfind("TARGET ", 0) == 0) return rows[i].colour;
+        }
+        return 0;
+    };
+    const struct {
+        const char* name;
+        uint32_t colour;
+    } targets[] = {{"Alpha 2", kGreen}, {"Red 1", kRed}, {"Red 2", kYellow}, {"Beacon 7", kGrey}};
+    for (const auto& t : targets) {
+        SCOPED_TRACE(t.name);
+        SpaceObject* const object = Named(t.name);
+        ASSERT_NE(object, nullptr);
+        const std::set<uint32_t> colour = {Shown(t.colour)};
+        Place(*object, 60.0f, 0.0f, 500.0f);
+        ASSERT_EQ(targeting->SelectTarget(object), 1);
+        Read();
+        const RadarContact* const blip = At(60.0f, 500.0f);
+        ASSERT_NE(blip, nullptr);
+        EXPECT_TRUE(blip->target);
+        EXPECT_EQ(blip->colour, Shown(t.colour));
+        EXPECT_EQ(targetLine(), Shown(t.colour)) << Rows();
+        ASSERT_EQ(Readout().targetMark.kind, HudMark::kOnScreen);
+        EXPECT_EQ(marks(), colour) << "the brackets";
+        Place(*object, 60.0f, 0.0f, -500.0f);
+        Read();
+        ASSERT_EQ(Readout().targetMark.kind, HudMark::kOffScreen);
+        EXPECT_EQ(marks(), colour) << "the arrow";
+        Place(*object, 0.0f, 0.0f, 40000.0f);
+    }
 }
 
 // A damaged radar's noise rolls dice for every blip; the HUD puts them

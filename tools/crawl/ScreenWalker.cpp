@@ -77,7 +77,7 @@ constexpr const char* kStrikeLines =
     "at 670 press 13\nat 710 release 13\nat 711 wait mode 4\nat 721 key F\nat 751 click 28 72\n"
     "at 766 click 28 264\nat 786 click 390 136\nat 800 click 28 72\nat 815 click 28 232\n"
     "at 830 click 390 126\nat 840 click 405 452\nat 890 click 525 452\nat 890 wait mode 2\nat 892 key T\n"
-    "at 895 key T\nat 897 press 13\nat 900 press Space\nat 901 wait outcome won\nat 902 release Space\n"
+    "at 898 press 13\nat 900 press Space\nat 901 wait outcome won\nat 902 release Space\n"
     "at 902 release 13\nat 903 wait mode 4\n";
 constexpr const char* kLobbyLines = "at 5 key M\nat 15 key N\nat 25 click 77 408\n";
 constexpr const char* kHostedLines =

@@ -131,6 +131,8 @@ void FillInstruments(HudReadout& readout, const Camera& camera, HudShotScene sce
     readout.targetShield = 35;
     readout.targetDistance = int32_t(at.Length() + 0.5f);
     readout.targetMark = HudMark::Of(camera, at);
+    // The colour of the target's blip, the scope's first.
+    readout.targetColour = readout.radar.contacts[0].colour;
     if (scene == HudShotScene::kChase) {
         // Seen from behind and above the ship, the target ahead stands high,
         // its upper corners among the objective's text, and the aim above the ship.

@@ -164,16 +164,21 @@ Status WriteStrikeMission(const char* path) {
     status = PutRecord(iff, mission_file::kPlayer, PlayerRecord("P101", "Alpha"), status);
     // The raid flies towards a low sun: the hulls ahead show their lit flanks.
     status = PutSky(iff, SkyLook{.seed = 4, .stars = 700, .sun = {-0.5f, -0.4f, 0.7f}}, status);
-    status = PutRecord(iff, mission_file::kShip, AiShipRecord("P101", kStrikeWingman, "Alpha", -40.0f, 0.0f, -30.0f, 1, 1), status);
     // Green raiders: a novice's set pieces are a head-on pass, a swoop and
     // a break, none of an ace's loops and rolls that carry it away from
     // its prey. While Alpha 2 fights one, the other comes straight on at a
     // pilot who sits idle and shoots him down; a pilot who flies at them
-    // firing downs the first before it closes.
+    // firing downs the first before it closes. Targets cycle in the world's
+    // order, the ships' order in this file: the raiders come first, so that
+    // the one T the briefing asks for locks on Red 1 rather than on Alpha 2.
     for (const auto& [name, x] : {std::pair{"Red 1", -100.0f}, std::pair{"Red 2", 100.0f}}) {
         status = PutRecord(iff, mission_file::kShip,
                            AiShipRecord("Skiff", name, "Red", x, 0.0f, 1500.0f, 2, 0, 0, true, PilotSkill::kNovice), status);
     }
+    // Out to the left and behind, where a leader turning hard at full
+    // throttle from the launch, whichever way, passes well clear of him: a
+    // ram at that speed wrecks the leader's ship.
+    status = PutRecord(iff, mission_file::kShip, AiShipRecord("P101", kStrikeWingman, "Alpha", -130.0f, 0.0f, -60.0f, 1, 1), status);
     status = PutRecord(iff, mission_file::kBuoy, BuoyRecord("Beacon 7", 300.0f, 50.0f, 1800.0f, 20), status);
     // Both raiders down while the wingman's hull stays at kStrikeWingmanHull
     // per cent or more: a protection without a time holds until the raiders
