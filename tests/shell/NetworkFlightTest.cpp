@@ -447,9 +447,7 @@ namespace {
 // it, so each waits before its first key. Every wait gives up after 15 s.
 // The host brings a drone back where it died, before the guns: each pilot
 // lets go in the very pass its kill is told (a key let go still counts as
-// held for that pass), and each wait begins in the pass of the input that
-// may bring its line, since a long frame of a loaded machine fires a
-// second's worth at once.
+// held for that pass).
 constexpr const char* kHostKills =
     "wait-limit 300\n"
     "at 1 wait message \"Bob has joined the game.\"\n"
