@@ -695,7 +695,12 @@ TEST_F(HostileMemberTest, NoMemberSpeaksForTheHostOrAnotherOrBeyondItsShip) {
     // pace. An attack that seems to starve the host is held to the quiet
     // pace measured again at once.
     const auto attack = [&](const std::string& name) {
-        // Each from the start of a second of the host's clock, a fresh share of it.
+        // Each once the host has taken in all the last one sent (a slowed
+        // host may still hold a flood's rest, which would eat this one's
+        // share), from the start of a second of the host's clock: a fresh
+        // share of it.
+        int drained = 0;
+        PassUntil(game, [&] { return drained > 0 && host->packetsThisPass == 0; }, &drained);
         const uint32_t second = GetMilliseconds() / 1000;
         PassUntil(game, [&] { return GetMilliseconds() / 1000 != second; });
         hostile->Tell("attack " + name + " " + std::to_string(bob));
