@@ -235,10 +235,14 @@ TEST_F(FramePumpTest, AWaitHoldsTheScriptUntilTheRunPrintsItsLine) {
 // delivered: one printed in that step's very pass (what a key brings up at
 // once) and one printed in the passes before the wait's own (another
 // process's answer come early), but not one printed before that step,
-// though after the wait before it. Waits in a row hear the same lines.
+// though after the wait before it. Waits in a row hear the same lines, and
+// a wait before any step every line of the run, one printed before the
+// script's first pass too.
 TEST_F(FramePumpTest, AWaitHearsEveryLineSinceTheStepBeforeIt) {
     run_trace::Enable();
-    const auto pump = Pump("at 2 key A\n"
+    run_trace::Screen("BASE");
+    const auto pump = Pump("at 1 wait screen BASE\n"
+                           "at 2 key A\n"
                            "at 5 wait screen HANGAR\n"
                            "at 6 key B\n"
                            "at 9 wait screen HANGAR\n"
