@@ -41,10 +41,12 @@ struct ScriptEvent {
 // once the run has printed LINE (a line of the run's trace, such as
 // `screen HANGAR` or `chat "Bob : hello"`). Processes that meet over the
 // network run at their own paces, and a script that waited a fixed number
-// of passes for another would race it. A wait sees only lines printed
-// once it has begun (at its pass), never those printed before, and gives up
-// after WaitLimit() passes; a line `wait-limit PASSES` (anywhere, the last
-// one counts) sets that bound for the script's waits.
+// of passes for another would race it. A wait hears every line printed
+// since the script's step before it (any line but a wait) was delivered,
+// however soon that came, and none printed before; waits in a row hear
+// the same lines. It gives up after WaitLimit() passes; a line `wait-limit
+// PASSES` (anywhere, the last one counts) sets that bound for the script's
+// waits.
 class Script {
 public:
     // The frame a mouse position must fall in.

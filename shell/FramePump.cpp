@@ -115,20 +115,20 @@ int32_t FramePump::Pump() {
     while (nextEvent_ < events.size() && events[nextEvent_].pass <= scriptPasses_) {
         const ScriptEvent& event = events[nextEvent_];
         if (event.action == ScriptAction::kWait) {
-            // The wait begins: only lines printed from here on answer it, so
-            // that nothing printed before its pass (a screen left long ago,
-            // or one the last input brought up) lets it through. Waits in a
-            // row share what the first may see.
             if (waitBegun_ != nextEvent_) {
-                const bool followsWait = nextEvent_ > 0 && events[nextEvent_ - 1].action == ScriptAction::kWait;
                 waitBegun_ = nextEvent_;
-                if (!followsWait) waitMark_ = run_trace::LinesPrinted();
                 waitedPasses_ = 0;
             }
             if (!WaitOver(event)) break;
         }
         ++nextEvent_;
         Deliver(event);
+        // What a step brings about may be printed within its own pass, or
+        // (from another process of a network game, which keeps no step
+        // with this one) at any pass before that of the wait written after
+        // it: every line from here on answers the waits that follow, and
+        // none printed before the step (a screen left long ago) does.
+        if (event.action != ScriptAction::kWait) waitMark_ = run_trace::LinesPrinted();
     }
     return window_.PumpMessages() ? 1 : 0;
 }

@@ -102,7 +102,7 @@ public:
 private:
     // The pictures of the current pass not written yet: the frame shown last.
     void WriteShots();
-    // Whether the begun wait's line was printed since it began.
+    // Whether the begun wait's line was printed since the script's last step.
     bool WaitOver(const ScriptEvent& wait) const;
     // Says which wait went unanswered and ends the run.
     void GiveUp(const ScriptEvent& wait);
@@ -124,7 +124,9 @@ private:
     // The passes the script counts: those not spent waiting for a line.
     int32_t scriptPasses_ = 0;
     // The wait begun (its event's index; none: SIZE_MAX), the trace's line
-    // count as it began, and the passes it has held the script since.
+    // count as the script's last step other than a wait was delivered (0
+    // before the first: the whole run answers a wait that leads the script),
+    // and the passes the wait has held the script since it began.
     size_t waitBegun_ = SIZE_MAX;
     uint64_t waitMark_ = 0;
     int32_t waitedPasses_ = 0;

@@ -34,7 +34,8 @@ void Team(const char* pilot, const char* team);
 void Line(const std::string& line);
 
 // The lines printed since Enable, counted from 1: a mark taken as a
-// script's wait begins, so that the wait sees only what comes after it.
+// script's step is delivered, so that the waits after it hear only what
+// comes after it.
 uint64_t LinesPrinted();
 // Whether a line (without its newline) was printed after the mark, that is
 // as line mark + 1 or later: what a script's wait waits for.

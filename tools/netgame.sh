@@ -60,6 +60,7 @@ flightPasses=$((seconds * passesPerSecond))
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/netgame.XXXXXX")
 pids=()
+readers=()
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
   wait 2>/dev/null
@@ -107,12 +108,7 @@ client_script() {
   local i=$1 source=$data/scripts/join-coop.txt
   local renamed="s/Bob/${names[i]}/g; s/Bee/${callsigns[i]}/g; s/click 480 180/click 480 ${rows[i]}/"
   if [ "$i" -eq 3 ]; then
-    # Its wait for the hangar begins at the join's own pass: a wait hears
-    # only what comes after it begins, and the hangar comes at once.
-    sed "$renamed" "$source" | awk '/^# A word in the waiting room/ { skip = 1 }
-      /^at [0-9]+ / && !skip { joined = $2 }
-      /wait screen HANGAR/ { skip = 0; $2 = joined }
-      !skip'
+    sed "$renamed" "$source" | awk '/^# A word in the waiting room/ { skip = 1 } /wait screen HANGAR/ { skip = 0 } !skip'
   else
     sed "$renamed" "$source"
   fi | lines_through /dev/stdin 'wait mode 2'
@@ -157,6 +153,7 @@ start() {
   ) &
   pids[i]=$!
   tail -n +1 -f --pid="${pids[i]}" "$work/$name/log" 2>/dev/null | sed -u "s/^/$name: /" &
+  readers[i]=$!
 }
 
 # Waits until a line of pilot i's output matches an extended pattern; false
@@ -193,6 +190,6 @@ for ((i = 0; i < players; i++)); do
   code=$?
   if [ "$code" -ne 0 ] && [ "$status" -eq 0 ]; then status=$code; fi
 done
-# The prefixing readers end with their processes; let them finish printing.
-sleep 0.3
+# Each prefixing reader ends once its process has and its last lines are out.
+wait "${readers[@]}"
 exit "$status"

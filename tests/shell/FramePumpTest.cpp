@@ -231,40 +231,43 @@ TEST_F(FramePumpTest, AWaitHoldsTheScriptUntilTheRunPrintsItsLine) {
     EXPECT_EQ(PumpMessages(), 0) << "the script over, the run ends";
 }
 
-// A wait is answered only by a line printed once it has begun: the same
-// line printed earlier in the run (a screen shown before and shown again
-// later, or one the key before the wait brought up) does not let it
-// through; printed in the wait's own pass, after the pump, it does, and
-// waits in a row see the same lines.
-TEST_F(FramePumpTest, AWaitSeesOnlyLinesPrintedFromItsOwnPassOn) {
+// A wait hears every line printed since the script's step before it was
+// delivered: one printed in that step's very pass (what a key brings up at
+// once) and one printed in the passes before the wait's own (another
+// process's answer come early), but not one printed before that step,
+// though after the wait before it. Waits in a row hear the same lines, and
+// a wait before any step every line of the run, one printed before the
+// script's first pass too.
+TEST_F(FramePumpTest, AWaitHearsEveryLineSinceTheStepBeforeIt) {
     run_trace::Enable();
-    const auto pump = Pump("at 2 key A\n"
+    run_trace::Screen("BASE");
+    const auto pump = Pump("at 1 wait screen BASE\n"
+                           "at 2 key A\n"
                            "at 5 wait screen HANGAR\n"
                            "at 6 key B\n"
-                           "at 9 wait screen BASE\n"
                            "at 9 wait screen HANGAR\n"
+                           "at 9 wait screen BASE\n"
                            "at 10 key C\n");
     EXPECT_EQ(PumpMessages(), 1);
-    // After key A, before the wait's pass 5: no answer to it.
+    EXPECT_EQ(PumpMessages(), 1);   // pass 2: key A
     run_trace::Screen("HANGAR");
-    for (int32_t pass = 2; pass <= 8; ++pass) EXPECT_EQ(PumpMessages(), 1) << pass;
-    // Long after the wait began: it answers.
+    for (int32_t pass = 3; pass <= 5; ++pass) EXPECT_EQ(PumpMessages(), 1) << pass;
+    // The first wait is over: this one comes before key B.
     run_trace::Screen("HANGAR");
-    EXPECT_EQ(PumpMessages(), 1);   // pass 9: key B
-    // Brought about by key B, before the two waits begin: not theirs.
-    run_trace::Screen("HANGAR");
+    EXPECT_EQ(PumpMessages(), 1);   // pass 6: key B
+    EXPECT_EQ(PumpMessages(), 1);
     run_trace::Screen("BASE");
-    for (int32_t pass = 10; pass <= 13; ++pass) EXPECT_EQ(PumpMessages(), 1) << pass;
-    // Printed once they began (in either order): both find their line.
+    for (int32_t pass = 8; pass <= 12; ++pass) EXPECT_EQ(PumpMessages(), 1) << pass;
+    // Held since pass 9 for a HANGAR printed after key B; the BASE of pass
+    // 7 still answers the wait behind it.
     run_trace::Screen("HANGAR");
-    run_trace::Screen("BASE");
-    EXPECT_EQ(PumpMessages(), 1);   // pass 14: key C
+    EXPECT_EQ(PumpMessages(), 1);   // pass 13: key C
     run_trace::Disable();
     std::vector<int32_t> keyPasses;
     for (const Seen& seen : seen_) {
         if (seen.message.type == WindowMessageType::kKeyDown) keyPasses.push_back(seen.pass);
     }
-    EXPECT_EQ(keyPasses, (std::vector<int32_t>{2, 9, 14}));
+    EXPECT_EQ(keyPasses, (std::vector<int32_t>{2, 6, 13}));
     EXPECT_FALSE(pump->WaitGaveUp());
 }
 

@@ -447,9 +447,7 @@ namespace {
 // it, so each waits before its first key. Every wait gives up after 15 s.
 // The host brings a drone back where it died, before the guns: each pilot
 // lets go in the very pass its kill is told (a key let go still counts as
-// held for that pass), and each wait begins in the pass of the input that
-// may bring its line, since a long frame of a loaded machine fires a
-// second's worth at once.
+// held for that pass).
 constexpr const char* kHostKills =
     "wait-limit 300\n"
     "at 1 wait message \"Bob has joined the game.\"\n"
@@ -564,26 +562,27 @@ int OwnShip(const std::string& lines) {
 }
 
 // Ann hosts netrespawn.uli in a raider; Bob, then Cid join it. Cid starts
-// straight ahead of Ann and turns his shields' power down (Shift+F1), and
-// Ann's gun brings him down. Six seconds later every machine has him back
-// at his start, shields restored; once he has turned them down again
-// (7.5 s after the kill), Ann, firing since six seconds after it, brings
-// him down again, and he comes back once more. Bob only looks on. A wait
-// sees only lines printed after the input before it, so two waits in a
-// row are parted by a key that does nothing here (the chase view, already
-// shown). Every wait gives up after 20 s.
+// straight ahead of Ann, turns his shields' power down (Shift+F1) and says
+// so; Ann's gun, fired once she has heard him, brings him down. Six seconds
+// later every machine has him back at his start, shields restored; once he
+// has turned them down again (7.5 s after the kill) and said so, Ann fires
+// again, brings him down again, and he comes back once more. Bob only looks
+// on. Waits in a row hear the same lines, so Bob's two are parted by a key
+// that does nothing here (the chase view, already shown). Ann waits while
+// both members start after her; every other wait gives up after 20 s.
 constexpr const char* kHostShoots =
-    "wait-limit 400\n"
-    "at 1 wait message \"Cid has joined the game.\"\n"
+    "wait-limit 600\n"
+    "at 1 wait message \"Cid: [down]\"\n"
     "at 2 key F3\nat 4 key F3\nat 6 key F3\nat 8 key F3\nat 10 key F3\n"
-    "at 40 press Space\n"
-    "at 41 wait message \"Ann killed Cid!\"\n"
-    "at 42 release Space\n"
-    "at 165 press Space\n"
-    "at 166 wait message \"Ann killed Cid!\"\n"
-    "at 167 release Space\n"
-    "at 168 wait message \"Cid has left the game.\"\n"
-    "at 170 quit\n";
+    "at 12 press Space\n"
+    "at 12 wait message \"Ann killed Cid!\"\n"
+    "at 12 release Space\n"
+    "at 13 wait message \"Cid: [down]\"\n"
+    "at 14 press Space\n"
+    "at 14 wait message \"Ann killed Cid!\"\n"
+    "at 14 release Space\n"
+    "at 15 wait message \"Cid has left the game.\"\n"
+    "at 17 quit\n";
 constexpr const char* kClientLooksOn =
     "wait-limit 400\n"
     "at 1 wait message \"Ann killed Cid!\"\n"
@@ -593,11 +592,13 @@ constexpr const char* kClientLooksOn =
 constexpr const char* kClientIsShot =
     "wait-limit 400\n"
     "at 2 press 42\nat 3 key F1\nat 5 key F1\nat 7 key F1\nat 9 key F1\nat 11 key F1\nat 13 key F1\nat 15 release 42\n"
-    "at 16 wait message \"Ann killed Cid!\"\n"
-    "at 166 press 42\nat 167 key F1\nat 169 key F1\nat 171 key F1\nat 173 key F1\nat 175 key F1\nat 177 key F1\n"
-    "at 179 release 42\n"
-    "at 180 wait message \"Ann killed Cid!\"\n"
-    "at 330 quit\n";
+    "at 17 key 41\nat 19 type down\nat 22 key Enter\n"
+    "at 22 wait message \"Ann killed Cid!\"\n"
+    "at 172 press 42\nat 173 key F1\nat 175 key F1\nat 177 key F1\nat 179 key F1\nat 181 key F1\nat 183 key F1\n"
+    "at 185 release 42\n"
+    "at 187 key 41\nat 189 type down\nat 192 key Enter\n"
+    "at 192 wait message \"Ann killed Cid!\"\n"
+    "at 342 quit\n";
 
 // The uoid of the ship a pilot's own machine flies (its one object of the
 // player's ship type), or -1.
@@ -731,21 +732,23 @@ namespace {
 
 // Ann hosts netgate.uli; Bob, then Cid join it. Once Cid is in, Bob opens
 // his throttle and flies into the gate ahead of his start; Cid only looks
-// on. Ann ends the game twenty seconds after Cid joined, long after Bob's
-// ship left and past the six seconds in which a wreck would have been
-// brought back; the clients then end with it.
+// on. Ann ends the game ten seconds after Bob's jump met the shared goal of
+// passing the gate, past the six seconds in which a wreck would have been
+// brought back; the clients then end with it, waiting as long as she may
+// take for those passes.
 constexpr const char* kHostWaitsOut =
-    "wait-limit 600\n"
+    "wait-limit 2400\n"
     "at 1 wait message \"Cid has joined the game.\"\n"
-    "at 400 quit\n";
+    "at 1 wait goal 1 met\n"
+    "at 201 quit\n";
 constexpr const char* kClientFliesThroughTheGate =
-    "wait-limit 600\n"
+    "wait-limit 2400\n"
     "at 1 wait message \"Cid has joined the game.\"\n"
     "at 20 press 13\nat 60 release 13\n"
     "at 61 wait message \"You have been disconnected from the server!\"\n"
     "at 70 quit\n";
 constexpr const char* kClientStays =
-    "wait-limit 600\n"
+    "wait-limit 2400\n"
     "at 1 wait message \"You have been disconnected from the server!\"\n"
     "at 10 quit\n";
 
@@ -777,7 +780,7 @@ TEST(NetworkFlight, AClientWhoJumpsOutIsGoneOnEveryMachineForGood) {
     ASSERT_TRUE(bob->WaitForLine("joined \"", 15000)) << bob->Transcript();
     auto cid = game.Run("cid", {"--join", "--seconds", "60", "--pilot", "Cid", "--script",
                                 game.Script("cid.txt", kClientStays)});
-    ASSERT_TRUE(bob->WaitForLine("goal 1 met", 30000)) << bob->Transcript() << ann->Transcript();
+    ASSERT_TRUE(ann->WaitForLine("goal 1 met", 30000)) << bob->Transcript() << ann->Transcript();
     const auto jumped = std::chrono::steady_clock::now();
     EXPECT_EQ(ann->Wait(40000), 0) << ann->Transcript();
     const auto ended = std::chrono::steady_clock::now();

@@ -12,8 +12,9 @@
 
 namespace {
 
-// Every wait of a lobby script gives up after 30 seconds of passes.
-constexpr const char* kWaitLimit = "wait-limit 600\n";
+// The host waits while both members come through the lobby after it, one
+// after the other: every wait of a lobby script gives up after two minutes.
+constexpr const char* kWaitLimit = "wait-limit 2400\n";
 constexpr int kHostingMs = 60000;
 constexpr int kEndMs = 120000;
 constexpr const char* kTwoTeamsOnly = "message \"Only two teams are allowed, can't create.\"";
@@ -32,9 +33,9 @@ std::string HostTeamGame(const LobbyPilots& pilots) {
 
 }  // namespace
 
-// Ann hosts a cooperative game with teams and makes "Red"; Bob joins and
-// makes "Blue"; Cid, on the team list once Bob's word has come, is refused
-// a third team and joins "Blue". Every machine's waiting room shows every
+// Ann hosts a cooperative game with teams and makes "Red"; Bob joins and,
+// once Cid has joined too, makes "Blue"; Cid, on the team list once Bob's
+// word has come, is refused a third team and joins "Blue". Every machine's waiting room shows every
 // pilot in the team the host holds for it.
 TEST(NetworkGame, AClientsTeamShowsOnEveryMachineAndAThirdIsRefused) {
     LobbyPilots pilots;
@@ -42,8 +43,10 @@ TEST(NetworkGame, AClientsTeamShowsOnEveryMachineAndAThirdIsRefused) {
     const std::string ann = HostTeamGame(pilots) + At(kHostOk + 20, "type Red") + At(kHostOk + 25, kAcceptTeam) +
                             At(kHostOk + 25, "wait team \"Ann\" \"Red\"") + At(kHostOk + 26, "wait team \"Cid\" \"Blue\"") +
                             At(kHostOk + 66, "quit");
-    // Bob says a word in the waiting room once he is in "Blue".
-    const std::string bob = kWaitLimit + JoinTeamGame(pilots, "Bob", "Bee") + At(kJoined + 20, kCreateTeam) +
+    // Bob says a word in the waiting room once he is in "Blue", which he
+    // makes only once Cid is in the game to hear it.
+    const std::string bob = kWaitLimit + JoinTeamGame(pilots, "Bob", "Bee") +
+                            At(kJoined, "wait chat \"Cid has joined the game.\"") + At(kJoined + 20, kCreateTeam) +
                             At(kJoined + 35, "type Blue") + At(kJoined + 40, kAcceptTeam) +
                             At(kJoined + 40, "wait team \"Bob\" \"Blue\"") + At(kJoined + 50, "type blue") +
                             At(kJoined + 52, "key Enter") + At(kJoined + 53, "wait team \"Cid\" \"Blue\"") +
@@ -56,6 +59,8 @@ TEST(NetworkGame, AClientsTeamShowsOnEveryMachineAndAThirdIsRefused) {
     auto host = pilots.Start("Ann", ann);
     ASSERT_TRUE(host->WaitForLine("hosting \"", kHostingMs)) << host->Transcript();
     auto first = pilots.Start("Bob", bob);
+    // Cid comes after Bob is in, whom the host then tells of him.
+    ASSERT_TRUE(first->WaitForLine("joined \"", kHostingMs)) << first->Transcript();
     auto second = pilots.Start("Cid", cid);
     EXPECT_EQ(second->Wait(kEndMs), 0) << second->Transcript();
     EXPECT_EQ(first->Wait(kEndMs), 0) << first->Transcript();

@@ -40,7 +40,7 @@ std::string HostTeamBattle(const LobbyPilots& pilots) {
 
 // A battle's team goes straight to the hangar: its pad is clicked once the
 // door, which opens over some passes, is open. Flying from the pass returned
-// on, which waits for the flight (a wait sees only what comes after it).
+// on, which waits for the flight.
 int Launch(int hangarPass, std::string* script) {
     const int pad = hangarPass + 80;
     *script += At(hangarPass, "wait screen HANGAR") + At(pad, "click 320 340") + At(pad, "wait mode 2");

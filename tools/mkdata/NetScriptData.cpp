@@ -25,9 +25,8 @@ std::string PilotSteps(const char* name, const char* callsign) {
 // other must have done: the host starts once the client says it is ready
 // (the word is sent after the ready state, on the same ordered link),
 // and both take off from the hangar once they are there. The pad is
-// clicked once the hangar's door, which opens over some passes, is open;
-// the flight is waited for from the pass of the click (a wait sees only
-// what comes after it, and the launch may come within that pass).
+// clicked once the hangar's door, which opens over some passes, is open,
+// and the flight then waited for.
 std::string LaunchSteps(int pass) {
     const std::string at = "at ";
     std::string text = at + std::to_string(pass) + " wait screen HANGAR\n";
