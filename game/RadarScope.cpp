@@ -13,9 +13,9 @@
 namespace {
 
 // Colours, as 0xBBGGRR: the rim and the ship's mark in the instruments'
-// green, the rings and the beam line dimmer, the target's brackets in the
-// target line's red.
-constexpr uint32_t kInstrument = 0x40FF40, kRim = 0x30A030, kGrid = 0x205820, kTargetColour = 0x3030FF;
+// green, the rings and the beam line dimmer. The target's brackets take its
+// blip's colour, as the target's line and marks on the HUD do.
+constexpr uint32_t kInstrument = 0x40FF40, kRim = 0x30A030, kGrid = 0x205820;
 constexpr int32_t kRimSegments = 40;
 // A blip is 3 x 3 pixels; a stalk at most this long; the target's brackets
 // stand this far out from the blip's centre with arms of kBracketArm.
@@ -115,8 +115,8 @@ void RadarScope::Draw(Canvas& canvas, const RadarPicture& picture, const CanvasR
         for (const float sx : {-1.0f, 1.0f}) {
             for (const float sy : {-1.0f, 1.0f}) {
                 const float bx = x + sx * kBracketOut, by = y + sy * kBracketOut;
-                pen.Block(kTargetColour, bx, by, bx - sx * kBracketArm, by);
-                pen.Block(kTargetColour, bx, by, bx, by - sy * kBracketArm);
+                pen.Block(contact.colour, bx, by, bx - sx * kBracketArm, by);
+                pen.Block(contact.colour, bx, by, bx, by - sy * kBracketArm);
             }
         }
     }

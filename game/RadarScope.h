@@ -33,8 +33,8 @@ struct RadarPicture {
 // seen from above the ship, ahead up and behind down, the rim at the range
 // setting. A blip stands where its contact lies across the ship's plane; a
 // stalk up or down from it tells how far above or below the plane the
-// contact is, on the same scale. The target's blip is bracketed. The range
-// setting reads in metres under the disc.
+// contact is, on the same scale. The target's blip is bracketed in its own
+// colour. The range setting reads in metres under the disc.
 class RadarScope {
 public:
     // The height of the range line under the disc.

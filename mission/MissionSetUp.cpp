@@ -47,7 +47,12 @@ namespace {
 constexpr int32_t kSpawnClass = 33;
 constexpr float kSpawnMargin = 100.0f;
 constexpr float kChaseTrail = 10.0f;
-constexpr float kWingmanSpacing = 60.0f;
+// A career's wingmen start abreast of the leader, this far apart. One
+// that starts behind flies on at the leader's target and catches up with
+// the place where a leader turning from the launch crosses its line; one
+// abreast is past that place by then, and this far out the turn reaches
+// its line late, if at all.
+constexpr float kWingmanSpacing = 200.0f;
 // A network game's client starts this far from every ship already flying,
 // on rings round the mission's start when no spawn point is free.
 constexpr float kStartApart = 150.0f;
@@ -184,7 +189,8 @@ void FitFromRecord(Craft& craft, ShipRecord& record) {
 }
 
 // Each crewed ship of the career flies in the player's wing, beside the
-// player and named after its pilot.
+// player (the first on the right, the next on the left, the rest farther
+// out in turn) and named after its pilot.
 void LaunchWingmen(GameState& game, const SpaceObject& player, WingGroup* wing) {
     CareerRecord& career = *game.career;
     DefinitionLibrary& library = DefinitionLibrary::Current();
@@ -199,7 +205,7 @@ void LaunchWingmen(GameState& game, const SpaceObject& player, WingGroup* wing) 
         ++slot;
         ship.position[0] = player.Position().x + float(slot % 2 == 1 ? kWingmanSpacing : -kWingmanSpacing) * float((slot + 1) / 2);
         ship.position[1] = player.Position().y;
-        ship.position[2] = player.Position().z - kWingmanSpacing * float((slot + 1) / 2);
+        ship.position[2] = player.Position().z;
         ship.transform[9] = ship.position[0];
         ship.transform[10] = ship.position[1];
         ship.transform[11] = ship.position[2];

@@ -4,13 +4,19 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "engine/IffFile.h"
 #include "engine/MathRoutineTable.h"
 #include "engine/Random.h"
 #include "engine/input/KeySet.h"
 #include "game/CareerRecord.h"
 #include "game/CommandTable.h"
+#include "game/DataDirectories.h"
+#include "game/DefinitionFormat.h"
+#include "game/Definitions.h"
 #include "game/GameState.h"
 #include "game/Mission.h"
 #include "mission/FlightGoals.h"
@@ -69,6 +75,7 @@ protected:
         GameState& game = Game();
         delete game.career;
         game.career = new CareerRecord;
+        if (!HireWing(*game.career)) return false;
         GameRandomSeed(uint32_t(seed));
         RandomSeed(seed, seed + 1);
         game.launchFromBase = 1;
@@ -127,8 +134,42 @@ protected:
     std::string locked_;
     bool lockedHostile_ = false;
     bool rammed_ = false;
+    // The hulls of the career's other ships, each fitted as its definition
+    // fits it and flown by a pilot hired for it: the wingmen a launch brings.
+    std::vector<const char*> wingHulls_;
 
 private:
+    // The wing of wingHulls_ bought, fitted and crewed; false when the data
+    // tree lacks a hull or a pilot to hire.
+    bool HireWing(CareerRecord& career) {
+        if (wingHulls_.empty()) return true;
+        IffFile definitions(0);
+        const std::string path = g_dataDirs.Prefix(DataDir::kData) + definition_format::kFileName;
+        if (definitions.OpenFile(path.c_str(), 0) != kStatusOk) return false;
+        bool hired = true;
+        for (const char* hull : wingHulls_) {
+            SpobDefinition spob;
+            auto ship = std::make_unique<ShipRecord>(hull);
+            if (career.hirePool.empty() || ship->LoadHull() != kStatusOk ||
+                definitions::FindSpobForm(definitions, hull) != kStatusOk ||
+                definitions::ReadSpob(definitions, &spob) != kStatusOk) {
+                hired = false;
+                break;
+            }
+            for (const SpobDefinition::Equipment& fitted : spob.equipment) {
+                auto item = std::make_unique<EquipmentItem>(fitted.id, definitions, 0);
+                if (item->LoadStatus() != kStatusOk) continue;
+                item->ammunition = fitted.ammunition;
+                ship->PlaceStoredItem(std::move(item));
+            }
+            ShipRecord* const record = career.AddShip(std::move(ship));
+            career.HirePilot(career.hirePool.front()->name.c_str());
+            record->pilot = career.hiredPilots.back().get();
+        }
+        definitions.CloseFile();
+        return hired;
+    }
+
     const SpaceObject* NearestHostile(const Craft& ship) {
         const SpaceObject* nearest = nullptr;
         for (SpaceObject* o = Game().mission->firstObject; o != nullptr; o = o->GetNext()) {

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <set>
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "display/CanvasRect.h"
 #include "display/Palette.h"
 #include "game/HudKeepClear.h"
+#include "game/RadarScope.h"
 #include "engine/Random.h"
 #include "game/CommandTable.h"
 #include "mission/ObjectLoader.h"
@@ -219,7 +221,8 @@ TEST_F(RadarDisplay, TheRangeKeyChangesWhatTheScopeShowsAndAProbeMovesItsCentre)
 // Whatever it is, the target is drawn in its blip's colour: the wingman
 // green, a raider red, a ship of no side yellow and the beacon grey, each
 // in its line of the readout, its brackets ahead and the arrow towards it
-// from behind, as on the scope.
+// from behind, and its brackets on the scope; a raider targeted while the
+// radar is passive is bracketed grey on the scope, as every blip is then.
 TEST_F(RadarDisplay, TheTargetIsDrawnInTheColourOfItsBlip) {
     Fly("strike.uli");
     auto* const targeting = SystemOf<TargetingSystem>(Ship(), ShipSystem::kTargeting);
@@ -242,6 +245,32 @@ TEST_F(RadarDisplay, TheTargetIsDrawnInTheColourOfItsBlip) {
             if (!call.rgb || (sight(call.screen[0]) && sight(call.screen[1]))) continue;
             colours.insert(uint32_t((*call.rgb)[0]) | uint32_t((*call.rgb)[1]) << 8 | uint32_t((*call.rgb)[2]) << 16);
         }
+        return colours;
+    };
+    // The colours of what the scope draws for its target: the picture drawn
+    // as read, less the same picture with nothing targeted.
+    const auto scopeBrackets = [&] {
+        const CanvasRect place{0, 0, 160, 160 + RadarScope::kRangeLine};
+        RadarPicture untargeted = Radar();
+        for (int32_t i = 0; i < untargeted.count; ++i) untargeted.contacts[i].target = false;
+        std::multiset<std::string> plain;
+        RecordingCanvas without(640, 480, flight_->palette);
+        RadarScope::Draw(without, untargeted, place);
+        for (const CanvasCall& call : without.CallsOf("FillRectRgbClipped")) plain.insert(call.text);
+        RecordingCanvas with(640, 480, flight_->palette);
+        RadarScope::Draw(with, Radar(), place);
+        std::set<uint32_t> colours;
+        int32_t extra = 0;
+        for (const CanvasCall& call : with.CallsOf("FillRectRgbClipped")) {
+            const auto same = plain.find(call.text);
+            if (same != plain.end()) {
+                plain.erase(same);
+                continue;
+            }
+            ++extra;
+            if (call.rgb) colours.insert(uint32_t((*call.rgb)[0]) | uint32_t((*call.rgb)[1]) << 8 | uint32_t((*call.rgb)[2]) << 16);
+        }
+        EXPECT_GT(extra, 0) << "the scope brackets nothing";
         return colours;
     };
     const auto targetLine = [&]() -> uint32_t {
@@ -271,12 +300,23 @@ TEST_F(RadarDisplay, TheTargetIsDrawnInTheColourOfItsBlip) {
         EXPECT_EQ(targetLine(), Shown(t.colour)) << Rows();
         ASSERT_EQ(Readout().targetMark.kind, HudMark::kOnScreen);
         EXPECT_EQ(marks(), colour) << "the brackets";
+        EXPECT_EQ(scopeBrackets(), colour) << "the scope's brackets";
         Place(*object, 60.0f, 0.0f, -500.0f);
         Read();
         ASSERT_EQ(Readout().targetMark.kind, HudMark::kOffScreen);
         EXPECT_EQ(marks(), colour) << "the arrow";
         Place(*object, 0.0f, 0.0f, 40000.0f);
     }
+    Press(kRadarMode);
+    SpaceObject* const raider = Named("Red 1");
+    Place(*raider, 60.0f, 0.0f, 500.0f);
+    ASSERT_EQ(targeting->SelectTarget(raider), 1);
+    Read();
+    const RadarContact* const blip = At(60.0f, 500.0f);
+    ASSERT_NE(blip, nullptr);
+    EXPECT_TRUE(blip->target);
+    EXPECT_EQ(blip->colour, Shown(kGrey));
+    EXPECT_EQ(scopeBrackets(), std::set<uint32_t>{Shown(kGrey)}) << "the passive scope's brackets";
 }
 
 // A damaged radar's noise rolls dice for every blip; the HUD puts them
