@@ -673,6 +673,12 @@ void EnetSessionService::DropLatecomers() {
         if (now < came + kJoinWindowMs) continue;
         const bool playing = std::any_of(players_.begin(), players_.end(), [&](const Player& p) { return p.owner == peer; });
         if (playing) continue;
+        // A member that made a player has joined, whether or not one is
+        // left now: one that leaves with its player and comes back with
+        // another must not be dropped between the two, which arrive apart
+        // on a slow host. Its connection is its own to close.
+        const MemberRecord* const record = RecordOf(peer);
+        if (record != nullptr && record->playersMade > 0) continue;
         DropMember(peer);
         peer->data = nullptr;
         // At once, with no event to come: a peer that stopped answering

@@ -22,6 +22,8 @@ namespace {
 constexpr SessionGuid kApplication{{0x76, 0x74, 0x2d, 0x74, 0x65, 0x73, 0x74, 0x2d, 1, 2, 3, 4, 5, 6, 7, 8}};
 constexpr SessionGuid kOtherApplication{{0x76, 0x74, 0x2d, 0x74, 0x65, 0x73, 0x74, 0x2d, 9, 9, 9, 9, 9, 9, 9, 9}};
 constexpr uint32_t kEnumerationMs = 200;
+// The time a connected peer has to make its first player before the host lets it go.
+constexpr int kJoinWindowMs = 3000;
 constexpr int kWaitMs = 4000;
 
 // Searches with `search` until it finds a session, for kWaitMs at most: a
@@ -539,6 +541,28 @@ TEST(EnetSessionServiceInProcess, MembersLeavingAndBroadcastsAreToldToEveryone) 
     host.service.Close();
     EXPECT_TRUE(JoinerHears(&bob, &bobLog, "lost")) << Joined(bobLog);
     EXPECT_TRUE(Has(bobLog, "left " + std::to_string(dee))) << Joined(bobLog);
+}
+
+// A member whose player leaves has joined all the same: long after the
+// window in which a peer must make its first player, it keeps its place,
+// holding none, and comes back with another.
+TEST(EnetSessionServiceInProcess, AMemberWithoutAPlayerNowIsNoLatecomer) {
+    ServedHost served(8, false);
+    served.Serve();
+    EnetSessionService bob(Settings(served.host().port));
+    ASSERT_EQ(bob.Open(Find(&bob, true).at(0), kSessionJoin), kSessionOk);
+    uint32_t first = 0;
+    ASSERT_EQ(bob.CreatePlayer({"Bob", "Client"}, &first), kSessionOk);
+    ASSERT_EQ(bob.DestroyPlayer(first), kSessionOk);
+    ASSERT_TRUE(served.Heard("left " + std::to_string(first))) << served.Log();
+    // Past the join window and the host's look at its latecomers after it.
+    std::vector<std::string> log;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kJoinWindowMs + 600);
+    ServeUntil(&bob, &log, [&] { return std::chrono::steady_clock::now() >= end; });
+    EXPECT_FALSE(Has(log, "lost")) << Joined(log);
+    uint32_t second = 0;
+    ASSERT_EQ(bob.CreatePlayer({"Bob", "Client"}, &second), kSessionOk);
+    EXPECT_TRUE(served.Heard("joined " + std::to_string(second) + " Bob Client")) << served.Log();
 }
 
 TEST(EnetSessionServiceInProcess, AJoinThatIsRefusedOrUnansweredLeavesTheJoinerClosed) {
