@@ -117,6 +117,8 @@ void NewPlayer(const NetInbound& packet) {
     if (copy == nullptr) return;
     session.SetPlayerUoid(entry, copy->uoid);
     session.SetPlayerAcked(entry, 0);
+    // A new copy (a new flight's) has been rearmed nowhere yet.
+    if (NetPlayer* const pilot = session.EditPlayer(entry)) pilot->rearmedAt.Clear();
     copy->SetName(name.c_str());
     // Built as a pilot's own ship of the hull is built, with the hull's own
     // equipment: its systems, its launchers and its mass are the ones its

@@ -791,7 +791,7 @@ TEST_F(NetPilotBoundsTest, AMembersLaunchesTakeTheirRoundsAndHomeWhereAsked) {
 // launch again, and resting there again after they ran dry once more
 // fills nothing.
 TEST_F(NetPilotBoundsTest, AMembersCopyRearmsAtRestBesideADepotAndLaunchesAgain) {
-    Craft* const copy = Announce("P101");
+    Craft* copy = Announce("P101");
     ASSERT_NE(copy, nullptr);
     SpaceObject* const depot =
         DefinitionLibrary::Current().LoadObjectDefinition("Depot", nullptr, SpaceObject::kTypeAiShip, 0);
@@ -843,6 +843,18 @@ TEST_F(NetPilotBoundsTest, AMembersCopyRearmsAtRestBesideADepotAndLaunchesAgain)
     ReportGoal(*copy, *reload);
     EXPECT_EQ(reload->met, 0);
     EXPECT_EQ(reload->done, 0);
+    // The next flight's copy, its racks run dry, rearms there afresh.
+    copies_.erase(std::find(copies_.begin(), copies_.end(), copy));
+    builder_.Remove(copy);
+    Craft* const next = Announce("P101");
+    ASSERT_NE(next, nullptr);
+    ASSERT_NE(next, copy);
+    copy = next;
+    EXPECT_EQ(runDry(), full);
+    report(near, 0.0f);
+    report(near, 0.0f);
+    report(beside, 0.0f);
+    EXPECT_EQ(runDry(), full);
     builder_.Remove(depot);
 }
 
