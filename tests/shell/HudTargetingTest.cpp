@@ -9,6 +9,7 @@
 #include <string>
 #include <utility>
 
+#include "display/CanvasRect.h"
 #include "engine/EngineAllocation.h"
 #include "game/Cockpit.h"
 #include "game/CommandTable.h"
@@ -308,13 +309,13 @@ TEST_F(HudTargeting, TheRightColumnComesInForALongRowNoFurtherThanItsRoom) {
         readout.targetMark = HudMark{};
         readout.navMark = HudMark{};
         ScreenCanvas16 canvas(width, height, nullptr, nullptr, flight_->palette, Canvas::kFlagHasDepth, 0, 0);
-        // The pixels the HUD of this readout lights between these columns.
-        const auto lit = [&](const HudReadout& drawn, int32_t fromX, int32_t toX) {
+        // The pixels the HUD of this readout lights within `area`.
+        const auto lit = [&](const HudReadout& drawn, const CanvasRect& area) {
             DrawHudAlone(drawn, canvas);
             const RgbImage picture = CanvasToRgb(canvas);
             int32_t count = 0;
-            for (int32_t y = 0; y < height; ++y) {
-                for (int32_t x = fromX; x < toX; ++x) {
+            for (int32_t y = area.y; y < area.y + area.height; ++y) {
+                for (int32_t x = area.x; x < area.x + area.width; ++x) {
                     const size_t at = (size_t(y) * size_t(width) + size_t(x)) * 3;
                     count += picture.rgb[at] != 0 || picture.rgb[at + 1] != 0 || picture.rgb[at + 2] != 0 ? 1 : 0;
                 }
@@ -324,13 +325,14 @@ TEST_F(HudTargeting, TheRightColumnComesInForALongRowNoFurtherThanItsRoom) {
         // A refused weapon's row a little wider than the column: drawn in the
         // right half, it lights as many pixels as the same text does as a
         // message at the left edge.
+        const CanvasRect left{0, 0, width / 2, height}, right{width / 2, 0, width - width / 2, height};
         readout.weaponCount = 0;
-        const int32_t bare = lit(readout, width / 2, width), leftBare = lit(readout, 0, width / 2);
+        const int32_t bare = lit(readout, right), leftBare = lit(readout, left);
         readout.AddWeapon("Ion Beam Mark 2", -1, "Not enough energy");
-        const int32_t row = lit(readout, width / 2, width) - bare;
+        const int32_t row = lit(readout, right) - bare;
         readout.weaponCount = 0;
         Game().TheCockpit().ShowMessage("Ion Beam Mark 2: Not enough energy", nullptr, 60000, 0);
-        const int32_t whole = lit(readout, 0, width / 2) - leftBare;
+        const int32_t whole = lit(readout, left) - leftBare;
         Game().TheCockpit().ShowMessage("", nullptr, 0, 0);
         EXPECT_GT(whole, 100);
         EXPECT_EQ(row, whole) << "the long row is cut at the right edge";
@@ -338,17 +340,9 @@ TEST_F(HudTargeting, TheRightColumnComesInForALongRowNoFurtherThanItsRoom) {
         // The longest name a weapon has, with a refusal after it.
         readout.weaponCount = 0;
         readout.AddWeapon("Heavy Particle Accelerator Mk 2B", -1, "EMP damage override");
-        DrawHudAlone(readout, canvas);
-        const RgbImage picture = CanvasToRgb(canvas);
         const CanvasRect scope = Cockpit::RadarPlace(width, height);
-        int32_t onScope = 0;
-        for (int32_t y = scope.y - 2; y < scope.y + scope.height + 2; ++y) {
-            for (int32_t x = scope.x - 2; x < scope.x + scope.width + 2; ++x) {
-                const size_t at = (size_t(y) * size_t(width) + size_t(x)) * 3;
-                onScope += picture.rgb[at] != 0 || picture.rgb[at + 1] != 0 || picture.rgb[at + 2] != 0 ? 1 : 0;
-            }
-        }
-        EXPECT_EQ(onScope, 0) << "a row of the right column comes onto the scope's place";
+        EXPECT_EQ(lit(readout, CanvasRect{scope.x - 2, scope.y - 2, scope.width + 4, scope.height + 4}), 0)
+            << "a row of the right column comes onto the scope's place";
     }
 }
 
