@@ -715,8 +715,11 @@ TEST_F(NetPilotBoundsTest, AMembersRackLaunchesAtItsTriggersPace) {
         int32_t rackKind;
     } racks[] = {{SpaceObject::kTypeMissile, "Missile 29", Weapon::kMissileLauncher},
                  {SpaceObject::kTypeMine, "Mine", Weapon::kObjectLauncher}};
-    for (const auto& [kind, definition, rackKind] : racks) {
-        Weapon* const rack = Rack(*copy, rackKind);
+    for (const auto& each : racks) {
+        // Named apart: a lambda below takes them, which a structured binding may not be.
+        const int32_t kind = each.kind;
+        const char* const definition = each.definition;
+        Weapon* const rack = Rack(*copy, each.rackKind);
         ASSERT_NE(rack, nullptr) << definition;
         rack->ammunition = 100;
         const uint32_t delay = uint32_t(rack->refireDelay);
