@@ -300,7 +300,9 @@ TEST_F(HudTargeting, ABeamsRowTellsItsPoolThenThatItIsCoolingDown) {
 // weapon's name, none of its rows comes onto the radar scope's place at
 // any of the game's screen sizes.
 TEST_F(HudTargeting, TheRightColumnComesInForALongRowNoFurtherThanItsRoom) {
-    for (const auto& [width, height] : {std::pair{640, 480}, std::pair{800, 600}, std::pair{1024, 768}}) {
+    for (const auto& size : {std::pair{640, 480}, std::pair{800, 600}, std::pair{1024, 768}}) {
+        // Named apart: a lambda below takes them, which a structured binding may not be.
+        const int32_t width = size.first, height = size.second;
         SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
         Fly("strike.uli", width, height);
         HudReadout readout = Readout();
