@@ -850,12 +850,12 @@ TEST_F(NetPilotBoundsTest, AMembersCopyRearmsAtRestBesideADepotAndLaunchesAgain)
     EXPECT_EQ(reload->met, 0);
     EXPECT_EQ(reload->done, 0);
     // The next flight's copy, its racks run dry, rearms there afresh.
+    const int32_t first = copy->uoid;
     copies_.erase(std::find(copies_.begin(), copies_.end(), copy));
     builder_.Remove(copy);
-    Craft* const next = Announce("P101");
-    ASSERT_NE(next, nullptr);
-    ASSERT_NE(next, copy);
-    copy = next;
+    copy = Announce("P101");
+    ASSERT_NE(copy, nullptr);
+    ASSERT_NE(copy->uoid, first);
     EXPECT_EQ(runDry(), full);
     report(near, 0.0f);
     report(near, 0.0f);
