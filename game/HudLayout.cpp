@@ -28,11 +28,6 @@ void HudLayout::Picture(PixelImage* image, const CanvasRect& at) {
     piece.text[0] = 0;
 }
 
-CanvasRect HudLayout::PlaceOf(int32_t piece) const {
-    if (piece < 0 || piece >= pieceCount_) return CanvasRect{};
-    return pieces_[piece].at;
-}
-
 void HudLayout::Draw(Canvas& canvas, HudKeepClear& keepClear) const {
     if (canvas.palette == nullptr) return;
     for (int32_t i = 0; i < pieceCount_; ++i) {

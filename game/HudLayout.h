@@ -26,10 +26,6 @@ public:
     // `keepClear`. Needs the canvas's palette.
     void Draw(Canvas& canvas, HudKeepClear& keepClear) const;
 
-    // Where a piece stands, pieces counted in the order they were added.
-    int32_t Count() const { return pieceCount_; }
-    CanvasRect PlaceOf(int32_t piece) const;
-
 private:
     struct Piece {
         CanvasRect at;
