@@ -146,8 +146,8 @@ void SendGoal(NetSession& session, uint16_t type, const Goal* goal, int32_t form
 // a host would be making the client hold goals without end.
 constexpr int32_t kMostGoals = 512;
 
-// Open and switched on: a goal the host's own check takes.
-bool Takes(const Goal& goal) { return goal.done == 0 && goal.met == 0 && goal.active != 0; }
+// Neither met nor failed yet, switched on or not.
+bool Open(const Goal& goal) { return goal.done == 0 && goal.met == 0; }
 
 // A report met, as the host's own check would meet it, or answered with
 // what the host holds.
@@ -359,12 +359,14 @@ void GoalDone(const NetInbound& packet) {
     NetSession& session = packet.session;
     const int32_t entry = session.FindPlayerByDpid(packet.from);
     if (ship == nullptr || entry < 0 || ship->uoid != session.GetPlayerUoid(entry) || !net_bounds::Flying(*ship)) return;
-    if (!goal->ShipThere(*ship)) {
+    if (!goal->ShipThere(*ship) || (Open(*goal) && goal->active == 0)) {
         // The pilot's machine tells a goal met before it reports the place
-        // it met it at: the copy may come there with the next reports. Only
-        // a report that would meet the goal there waits.
+        // it met it at, and a leg the one before it switched on before the
+        // host has met that one: the copy may come there, and the goal come
+        // on, with the next reports. Only a report that would meet the goal
+        // there waits.
         NetPlayer* const pilot = session.EditPlayer(entry);
-        if (in->value != 0 && Takes(*goal) && pilot != nullptr) KeepReport(*pilot, goal->id, GetMilliseconds());
+        if (in->value != 0 && Open(*goal) && pilot != nullptr) KeepReport(*pilot, goal->id, GetMilliseconds());
         return;
     }
     TakeReport(session, *goal, *ship, in->value);
@@ -374,17 +376,23 @@ void TakeReportedGoal(NetSession& session, int32_t entry, SpaceObject& ship) {
     NetPlayer* const pilot = session.EditPlayer(entry);
     if (pilot == nullptr) return;
     const uint32_t now = GetMilliseconds();
-    for (NetReportedGoal& report : pilot->reportedGoals) {
-        if (report.goal < 0) continue;
-        Goal* const goal = FindGoalById(report.goal);
-        // Decided meanwhile, switched off, or told too long before.
-        if (goal == nullptr || !Takes(*goal) || Waited(report, now)) {
+    // A goal met here may switch on another that waits behind it: once more
+    // while one was met.
+    for (bool met = true; met;) {
+        met = false;
+        for (NetReportedGoal& report : pilot->reportedGoals) {
+            if (report.goal < 0) continue;
+            Goal* const goal = FindGoalById(report.goal);
+            // Decided meanwhile, or told too long before.
+            if (goal == nullptr || !Open(*goal) || Waited(report, now)) {
+                report = NetReportedGoal{};
+                continue;
+            }
+            if (goal->active == 0 || !net_bounds::Flying(ship) || !goal->ShipThere(ship)) continue;
             report = NetReportedGoal{};
-            continue;
+            TakeReport(session, *goal, ship, 1);
+            met = true;
         }
-        if (!net_bounds::Flying(ship) || !goal->ShipThere(ship)) continue;
-        report = NetReportedGoal{};
-        TakeReport(session, *goal, ship, 1);
     }
 }
 

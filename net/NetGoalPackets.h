@@ -56,15 +56,17 @@ namespace net_handlers {
 void GoalNew(const NetInbound& packet);    // client
 void SetGoal(const NetInbound& packet);    // client
 // Host: the first report of an open, active goal meets it (ActivateGoal);
-// every report is answered with the goal as the host holds it, to all,
-// but one of an open goal not yet active, which changes nothing. A report
-// that it was met from a ship the host does not yet hold where the goal is
-// met waits for the ship's next reports (TakeReportedGoal), each goal on
-// its own, a few at once (NetPlayer::kReportedGoals).
+// every report of a decided goal is answered with the goal as the host
+// holds it, to all. A report that an open goal was met from a ship the
+// host does not yet hold where the goal is met, or before the host has
+// switched the goal on, waits for the ship's next reports
+// (TakeReportedGoal), each goal on its own, a few at once
+// (NetPlayer::kReportedGoals).
 void GoalDone(const NetInbound& packet);
 // Host, after a report of its ship moved the copy of table entry `entry`:
-// each goal its pilot reported met, once the copy stands where it is met,
-// within net_bounds::kGoalReportMs of its report, while still open and active.
+// each goal its pilot reported met, once the goal is on and the copy stands
+// where it is met, within net_bounds::kGoalReportMs of its report, while
+// still open.
 void TakeReportedGoal(NetSession& session, int32_t entry, SpaceObject& ship);
 
 // The host's GOAL_NEW for every shared goal (player goals) of the current

@@ -117,8 +117,12 @@ void NewPlayer(const NetInbound& packet) {
     if (copy == nullptr) return;
     session.SetPlayerUoid(entry, copy->uoid);
     session.SetPlayerAcked(entry, 0);
-    // A new copy (a new flight's) has been rearmed nowhere yet.
-    if (NetPlayer* const pilot = session.EditPlayer(entry)) pilot->rearmedAt.Clear();
+    // A new copy (a new flight's) has been rearmed nowhere yet, and meets
+    // no goal its pilot told of before: that was the last flight's.
+    if (NetPlayer* const pilot = session.EditPlayer(entry)) {
+        pilot->rearmedAt.Clear();
+        for (NetReportedGoal& report : pilot->reportedGoals) report = NetReportedGoal{};
+    }
     copy->SetName(name.c_str());
     // Built as a pilot's own ship of the hull is built, with the hull's own
     // equipment: its systems, its launchers and its mass are the ones its

@@ -288,10 +288,6 @@ void EndWithinLongestStay(SpaceObject& object) {
     if (object.expiresAt < 0 || object.expiresAt > latest) object.expiresAt = int32_t(latest);
 }
 
-// Requests a member's machine sent a refire delay apart arrive closer by as
-// much as a shot's lag.
-constexpr uint32_t kLaunchEarlyMs = net_bounds::kShotLagMs;
-
 // A member's launch of `in`, made from the first launcher of its ship's
 // copy that launches it and holds a round its trigger's pace lets go now;
 // null when none does.
@@ -303,13 +299,13 @@ SpaceObject* LaunchFrom(Craft& ship, const net_read::ObjectCreate& in) {
             case Weapon::kMissileLauncher: {
                 auto& launcher = static_cast<MissileLauncher&>(*system);
                 if (!NamesOwner(in) || !Launches(launcher.launchTemplate, in)) continue;
-                made = launcher.LaunchRequested(FindByUoid(int32_t(in.tail[6])), int32_t(in.tail[7]), kLaunchEarlyMs);
+                made = launcher.LaunchRequested(FindByUoid(int32_t(in.tail[6])), int32_t(in.tail[7]));
                 break;
             }
             case Weapon::kObjectLauncher: {
                 auto& launcher = static_cast<ObjectLauncher&>(*system);
                 if (!Launches(launcher.launchTemplate, in)) continue;
-                made = launcher.LaunchRequested(kLaunchEarlyMs);
+                made = launcher.LaunchRequested();
                 break;
             }
             case ShipSystem::kDecoy: {

@@ -64,8 +64,9 @@ struct NetPlayer {
     NetMoveTrack moves;
     int32_t fireShip = -1;   // the copy the allowances are for
     NetWeaponAllowance fire[kTrackedWeapons];
-    // The goals its pilot reported met before the copy stood there, each
-    // waiting on its own. One frame's flight meets a few at most (a leg, a
+    // The goals its pilot reported met before the copy stood there (or
+    // before they were switched on here), each waiting on its own, for this
+    // copy only. One frame's flight meets a few at most (a leg, a
     // reload, the jump); a report with every place taken is refused, so a
     // member cannot make the host hold more.
     static constexpr int32_t kReportedGoals = 4;

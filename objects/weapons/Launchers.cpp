@@ -110,8 +110,8 @@ int32_t MissileLauncher::Fire(SceneObject* launchNode, SceneObject* targetNode) 
     return 1;
 }
 
-SpaceObject* MissileLauncher::LaunchRequested(SpaceObject* target, int32_t targetPart, uint32_t earlyMs) {
-    if (owner == nullptr || launchTemplate == nullptr || !RequestDue(earlyMs)) return nullptr;
+SpaceObject* MissileLauncher::LaunchRequested(SpaceObject* target, int32_t targetPart) {
+    if (owner == nullptr || launchTemplate == nullptr || !RequestDue()) return nullptr;
     Frame* const from = LaunchFrame();
     SpaceObject* object = Launch(*launchTemplate, from, owner, muzzleOffset);
     if (object == nullptr) return nullptr;
@@ -192,8 +192,8 @@ int32_t ObjectLauncher::Fire(SceneObject* launchNode, SceneObject*) {
     return 1;
 }
 
-SpaceObject* ObjectLauncher::LaunchRequested(uint32_t earlyMs) {
-    if (owner == nullptr || launchTemplate == nullptr || !RequestDue(earlyMs)) return nullptr;
+SpaceObject* ObjectLauncher::LaunchRequested() {
+    if (owner == nullptr || launchTemplate == nullptr || !RequestDue()) return nullptr;
     TakeRequestedRound();
     SpaceObject* const object = DropMine(LaunchFrame());
     PlayFiring(firingSound, 5, 1, 1);

@@ -17,11 +17,11 @@ public:
     ShipSystem* Clone(Craft* newOwner, int32_t newPartIndex) const override;
     int32_t Fire(SceneObject* launchNode, SceneObject* targetNode) override;
     // The launch its ship's pilot made on another machine, made here by the
-    // host: a round of this launcher's at its trigger's pace, up to
-    // `earlyMs` early (Weapon::RequestDue; not due, nothing made), leaving
-    // it as a shot of its own does, homing on the target's part when one is
-    // named. The missile kept here (and told to every machine), or null.
-    SpaceObject* LaunchRequested(SpaceObject* target, int32_t targetPart, uint32_t earlyMs);
+    // host: a round of this launcher's at its trigger's pace
+    // (Weapon::RequestDue; not due, nothing made), leaving it as a shot of
+    // its own does, homing on the target's part when one is named. The
+    // missile kept here (and told to every machine), or null.
+    SpaceObject* LaunchRequested(SpaceObject* target, int32_t targetPart);
     int32_t GetRange() const override;
     int32_t GetReloadCost() const override;
 
@@ -49,7 +49,7 @@ public:
     // A mine its ship's pilot dropped on another machine, dropped here by
     // the host as LaunchRequested of a missile launcher is launched, at the
     // same pace; an auto-turret launcher drops none.
-    SpaceObject* LaunchRequested(uint32_t earlyMs);
+    SpaceObject* LaunchRequested();
     int32_t GetReloadCost() const override;
 
     SoundObject* firingSound = nullptr;

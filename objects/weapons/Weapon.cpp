@@ -132,15 +132,15 @@ void Weapon::SpendShot(EnergySystem* energy) {
     if (ammunition == 0) HandOver();
 }
 
-bool Weapon::RequestDue(uint32_t earlyMs) const {
-    if (group == kNoGroup || ammunition == 0) return false;
-    const int64_t early = std::min<int64_t>(earlyMs, std::max(refireDelay, 0));
-    return int64_t(Elapsed()) + early >= int64_t(readyOffset);
+bool Weapon::RequestDue() const {
+    return group != kNoGroup && ammunition != 0 && int64_t(Elapsed()) >= int64_t(readyOffset);
 }
 
 void Weapon::TakeRequestedRound() {
-    // An early round's successor is due a delay after this one was, not after now.
-    readyOffset = int32_t(std::max<int64_t>(readyOffset, int64_t(Elapsed())) + std::max(refireDelay, 0));
+    // The next round is due a delay after this one was due, not after its
+    // request came; a round due longer ago than a delay counts as due then.
+    const int64_t delay = std::max(refireDelay, 0);
+    readyOffset = int32_t(std::max<int64_t>(readyOffset, int64_t(Elapsed()) - delay) + delay);
     if (ammunition > 0) --ammunition;
     if (ammunition == 0 && owner != nullptr) HandOver();
 }
@@ -162,7 +162,9 @@ void Weapon::HandOver() {
             continue;
         }
         sister->group = group;
-        sister->readyOffset = int32_t(std::max<int64_t>(sister->readyOffset, int64_t(sister->Elapsed()) + sister->refireDelay));
+        // Its own clock's offset of this one's next round.
+        const int64_t due = int64_t(readyOffset) + int32_t(baseTime - sister->baseTime);
+        sister->readyOffset = int32_t(std::max<int64_t>(sister->readyOffset, due));
         break;
     }
     Refuse(kOutOfAmmo);

@@ -64,13 +64,13 @@ public:
     void SpendShot(EnergySystem* energy);
     // A launch the host makes on its pilot's word, whose machine judged its
     // energy, keeps the pace the pilot's trigger keeps: only a weapon the
-    // trigger fires (one holding its group) with a round left launches, a
-    // refire delay after the round before. A request may come up to
-    // `earlyMs` sooner (the network brings requests sent a delay apart
-    // closer), a refire delay at most: the round after it is then due a
-    // delay after this one was, so that no pilot launches faster than the
-    // pace on average nor more than one round ahead of it.
-    bool RequestDue(uint32_t earlyMs) const;
+    // trigger fires (one holding its group) with a round left launches, when
+    // its round is due. Rounds fall due a refire delay apart however late
+    // their requests came, and a trigger at rest saves up one round at
+    // most: a request held up, however long, loses no round to the one
+    // behind it, and no pilot launches faster than the pace on average nor
+    // more than one refire delay early.
+    bool RequestDue() const;
     // The round such a launch takes, its successor due a delay later.
     void TakeRequestedRound();
     // Where its shots leave: its part's node, or the owner without one.
@@ -106,7 +106,8 @@ public:
 protected:
     void Refuse(const char* message);
     // The spent weapon's group goes to a sister of its magazine with rounds
-    // left, and this one tells why it fires no more.
+    // left, whose next round is due when this one's would have been, and
+    // this one tells why it fires no more.
     void HandOver();
     // The clone pattern: kind values are the kind's; then the shared copies.
     void CopyWeaponInto(Weapon& clone) const;

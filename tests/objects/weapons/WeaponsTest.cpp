@@ -178,6 +178,17 @@ TEST_F(WeaponsTest, TheLastMissileHandsItsGroupToTheFirstFullSister) {
     EXPECT_EQ(third->group, Weapon::kNoGroup);
     EXPECT_GE(second->readyOffset, 500);
     EXPECT_EQ(energy_->weaponPool, 100000 - 5);
+    // Requested faster than a shot's lag: after a rest two rounds, no more;
+    // after a late last round the sister's next on time.
+    const auto take = [](Weapon* rack) { return rack->RequestDue() ? (rack->TakeRequestedRound(), true) : false; };
+    second->refireDelay = third->refireDelay = 200;
+    second->ammunition = 3;
+    builder_.Clock().Advance(1000);
+    EXPECT_TRUE(take(second) && take(second) && !take(second));
+    builder_.Clock().Advance(300);
+    EXPECT_TRUE(take(second));
+    builder_.Clock().Advance(100);
+    EXPECT_TRUE(take(third));
 }
 
 // Two racks of one loadout entry are a magazine: the group fires the first
