@@ -428,7 +428,8 @@ void RearmAtStations(NetSession& session, int32_t entry, SpaceObject& ship) {
         const SpaceObject* const station = goal->GetSubject();
         DynArray<int32_t>& rearmed = pilot->rearmedAt;
         if (station == nullptr || std::find(rearmed.begin(), rearmed.end(), station->uoid) != rearmed.end()) continue;
-        if (!static_cast<const ReloadGoal*>(goal)->Rearms(ship) || !rearmed.Append(station->uoid)) continue;
+        const bool resting = ship.velocity.Length() < ReloadGoal::kDockSpeed;
+        if (!static_cast<const ReloadGoal*>(goal)->Rearms(ship, resting) || !rearmed.Append(station->uoid)) continue;
         craft->Rearm();
     }
 }
