@@ -792,32 +792,25 @@ TEST_F(NetPilotBoundsTest, AMembersLaunchesTakeTheirRoundsAndHomeWhereAsked) {
 
 // A member's copy rearms where its pilot's own reload goal rearms the
 // pilot's ship: at rest within the dock's reach of the depot, once, while
-// the depot is in the world. Beside where the depot will come, a launch
-// brings nothing back; passing the depot at speed while saying it stands
-// still, or at rest just beyond the reach, its racks stay dry; at rest
-// within it they are full (a disabled rack left out of its group) and
-// launch again, and resting there again after they ran dry once more
-// fills nothing.
+// the depot is in the world. Resting there before the depot comes brings a
+// launch back; at rest just beyond the reach, or passing it at speed while
+// saying it stands still, its racks stay dry; at rest within it they are
+// full (a disabled rack left out of its group) and launch again, and
+// resting there again after they ran dry once more fills nothing.
 TEST_F(NetPilotBoundsTest, AMembersCopyRearmsAtRestBesideADepotAndLaunchesAgain) {
     Craft* copy = Announce("P101");
     ASSERT_NE(copy, nullptr);
-    auto* const depot = dynamic_cast<Craft*>(
-        DefinitionLibrary::Current().LoadObjectDefinition("Depot", nullptr, SpaceObject::kTypeAiShip, 0));
+    SpaceObject* const depot =
+        DefinitionLibrary::Current().LoadObjectDefinition("Depot", nullptr, SpaceObject::kTypeAiShip, 0);
     ASSERT_NE(depot, nullptr);
     builder_.Game().AddObjectsToWorld(depot, 0);
     depot->Activate(0.0f);
+    depot->SetPositionFlags(copy->Position().Sum(Vector3{0.0f, 0.0f, 700.0f}), Transform::kAllFlags);
     const float reach = depot->Radius() + copy->Radius() + ReloadGoal::kDockReach;
-    const Vector3 beside = copy->Position();
-    depot->SetPositionFlags(beside.Sum(Vector3{0.0f, 0.0f, reach - 50.0f}), Transform::kAllFlags);
-    // Held out of the world until it jumps in, as a mission's link holds it.
-    depot->active = 0;
+    const Vector3 beside = depot->Position().Sum(Vector3{0.0f, 0.0f, 50.0f - reach});
     const Vector3 near = depot->Position().Sum(Vector3{0.0f, 0.0f, -50.0f - reach});
     const uint32_t delay = uint32_t(Rack(*copy, Weapon::kMissileLauncher)->refireDelay);
     Weapon* const lead = Rack(*copy, Weapon::kMissileLauncher);
-    int32_t loaded = 0;
-    for (ShipSystem* system : copy->GetWeaponList()) {
-        if (system->typeId == Weapon::kMissileLauncher) loaded += static_cast<Weapon*>(system)->maxAmmunition;
-    }
     const auto launches = [&] {
         builder_.Clock().Advance(delay);
         return Launches(*copy, SpaceObject::kTypeMissile, "Missile 29");
@@ -827,33 +820,35 @@ TEST_F(NetPilotBoundsTest, AMembersCopyRearmsAtRestBesideADepotAndLaunchesAgain)
         while (launched < 50 && launches()) ++launched;
         return launched;
     };
-    const auto report = [&](const Vector3& at, uint32_t after = 1000) {
-        builder_.Clock().Advance(after);
+    const auto report = [&](const Vector3& at, float speed) {
+        builder_.Clock().Advance(1000);
         Transform place = PlaceOf(*copy);
         Put(place, at);
-        Deliver(*host_, kMember, Report(copy->uoid, place));
+        Deliver(*host_, kMember, Report(copy->uoid, place, Vector3{0.0f, 0.0f, speed}));
     };
+    constexpr int32_t full = 4;   // a P101's two racks of two
+    depot->active = 0;            // held out of the world, as a mission's link holds a later arrival
     EXPECT_TRUE(launches());
-    report(beside);
-    report(beside);
-    EXPECT_EQ(1 + runDry(), loaded);
-    depot->ArriveByJump();
-    report(near);
-    report(near);
+    for (int i = 0; i < 3; ++i) report(beside, 0.0f);   // flown there in two reports at most
+    EXPECT_EQ(1 + runDry(), full);
+    static_cast<Craft*>(depot)->ArriveByJump();
+    report(near, 0.0f);
+    report(near, 0.0f);
     ASSERT_NEAR(Apart(copy->Position(), near), 0.0f, 0.01f);
     EXPECT_FALSE(launches());
-    // Across the reach at 380 a second, a report every 50 ms.
-    for (int step = -8; step <= 8; ++step) report(beside.Sum(Vector3{19.0f * float(step), 0.0f, 0.0f}), 50);
+    for (const float x : {-380.0f, 0.0f, 380.0f}) report(beside.Sum(Vector3{x, 0.0f, 0.0f}), 0.0f);
+    EXPECT_FALSE(launches());
+    report(beside, 300.0f);
+    ASSERT_NEAR(Apart(copy->Position(), beside), 0.0f, 0.01f);
     EXPECT_FALSE(launches());
     lead->SetDamage(lead->maxDamage);
-    report(beside);
-    report(beside);
+    report(beside, 0.0f);
     EXPECT_EQ(lead->group, Weapon::kNoGroup);
     lead->SetDamage(0);
-    EXPECT_EQ(runDry(), loaded);
-    report(near);
-    report(beside);
-    report(beside);
+    EXPECT_EQ(runDry(), full);
+    report(near, 0.0f);
+    report(beside, 0.0f);
+    report(beside, 0.0f);
     EXPECT_FALSE(launches());
     // A reload goal is each machine's own: the member's word of it, at
     // rest beside the depot, leaves the host's own pilot's open.
@@ -872,12 +867,12 @@ TEST_F(NetPilotBoundsTest, AMembersCopyRearmsAtRestBesideADepotAndLaunchesAgain)
     copy = Announce("P101");
     ASSERT_NE(copy, nullptr);
     ASSERT_NE(copy->uoid, first);
-    EXPECT_EQ(runDry(), loaded);
-    report(near);
-    report(near);
-    report(beside);
-    report(beside);
-    EXPECT_EQ(runDry(), loaded);
+    EXPECT_EQ(runDry(), full);
+    report(near, 0.0f);
+    report(near, 0.0f);
+    report(beside, 0.0f);
+    report(beside, 0.0f);
+    EXPECT_EQ(runDry(), full);
     builder_.Remove(depot);
 }
 
