@@ -183,21 +183,25 @@ int32_t FinishInGoal::Evaluate(uint32_t elapsedMs) {
 int32_t ReloadGoal::Evaluate(uint32_t) {
     if (done != 0) return met;
     SpaceObject* const ship = OwnShip();
-    if (ship == nullptr || !Rearms(*ship)) return 0;
+    if (ship == nullptr || !Rearms(*ship, ship->velocity.Length() < kDockSpeed)) return 0;
     if (auto* const craft = dynamic_cast<Craft*>(ship)) craft->Rearm();
     return Meet(*this, ship);
 }
 
-bool ReloadGoal::Rearms(const SpaceObject& ship) const {
+bool ReloadGoal::Rearms(const SpaceObject& ship, bool resting) const {
     const SpaceObject* const station = GetSubject();
-    return station != nullptr && !Destroyed(ship) && !Destroyed(*station) && ShipThere(ship);
+    // A mission holds a later arrival out of the world (inactive) at its
+    // place until a goal brings it in by a jump; a jump out leaves it so.
+    return station != nullptr && station->active != 0 && !Destroyed(*station) && !Destroyed(ship) && resting &&
+           InReach(ship);
 }
 
-bool ReloadGoal::ShipThere(const SpaceObject& ship) const {
+bool ReloadGoal::InReach(const SpaceObject& ship) const {
     const SpaceObject* const station = GetSubject();
-    return station != nullptr && ship.DistanceTo(*station) <= ship.Radius() + station->Radius() + kDockReach &&
-           ship.velocity.Length() < kDockSpeed;
+    return station != nullptr && ship.DistanceTo(*station) <= ship.Radius() + station->Radius() + kDockReach;
 }
+
+bool ReloadGoal::ShipThere(const SpaceObject& ship) const { return InReach(ship) && ship.velocity.Length() < kDockSpeed; }
 
 Goal* MakeGoal(int32_t recordType, SpaceObject* world) {
     switch (recordType) {

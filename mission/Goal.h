@@ -114,7 +114,8 @@ private:
 
 // "Reload at": a rearm station's goal, on the global goal list like any.
 // Met when the player's ship comes to rest (below kDockSpeed) within
-// kDockReach of the station's hull; the ship is rearmed then.
+// kDockReach of the station's hull while the station is in the world; the
+// ship is rearmed then.
 class ReloadGoal : public Goal {
 public:
     explicit ReloadGoal(SpaceObject* ship);
@@ -124,8 +125,14 @@ public:
     const char* GetDescription() override;
     int32_t Evaluate(uint32_t elapsedMs) override;
     bool ShipThere(const SpaceObject& ship) const override;
-    // Whether the station rearms `ship` now: both whole, the ship there.
-    bool Rearms(const SpaceObject& ship) const;
+    // Whether the station rearms `ship` now, `resting` saying whether the
+    // ship is at rest: both whole, the station in the world (a station a
+    // mission still holds back, or one gone through a jump, rearms
+    // nothing), the ship resting within reach of it.
+    bool Rearms(const SpaceObject& ship, bool resting) const;
+
+private:
+    bool InReach(const SpaceObject& ship) const;
 };
 
 // Met once its subject (every ship of its wing, when it names a wing) is

@@ -431,12 +431,15 @@ void RearmAtStations(NetSession& session, int32_t entry, SpaceObject& ship) {
     NetPlayer* const pilot = session.EditPlayer(entry);
     auto* const craft = dynamic_cast<Craft*>(&ship);
     if (pilot == nullptr || craft == nullptr || !net_bounds::Flying(ship)) return;
-    for (const Goal* goal = GetGoalList(); goal != nullptr; goal = goal->next) {
+    // The velocity a report states is the member's word: the copy rests by
+    // where its reports put it over time, watched on every report.
+    const bool resting = net_bounds::RestsAt(pilot->rest, ship, ReloadGoal::kDockSpeed, GetMilliseconds());
+    for (const Goal* goal = GetGoalList(); resting && goal != nullptr; goal = goal->next) {
         if (goal->GetKind() != Goal::kReload) continue;
         const SpaceObject* const station = goal->GetSubject();
         DynArray<int32_t>& rearmed = pilot->rearmedAt;
         if (station == nullptr || std::find(rearmed.begin(), rearmed.end(), station->uoid) != rearmed.end()) continue;
-        if (!static_cast<const ReloadGoal*>(goal)->Rearms(ship) || !rearmed.Append(station->uoid)) continue;
+        if (!static_cast<const ReloadGoal*>(goal)->Rearms(ship, true) || !rearmed.Append(station->uoid)) continue;
         craft->Rearm();
     }
 }

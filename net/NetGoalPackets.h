@@ -80,11 +80,12 @@ void SendSharedGoals(NetSession& session);
 void InstallGoalHooks();
 
 // Host, after a report of its ship moved the copy of table entry `entry`:
-// the copy rearmed (Craft::Rearm) at each station whose reload rearms it
-// where the copy stands (ReloadGoal::Rearms), once a station, as its
-// pilot's own reload goal rearms the pilot's ship. Each machine keeps its
-// own reload goals and none is reported: nothing the pilot says of a
-// reload rearms the copy.
+// the copy rearmed (Craft::Rearm) at each station in the world whose reload
+// rearms it where the copy stands (ReloadGoal::Rearms), once a station, as
+// its pilot's own reload goal rearms the pilot's ship; at rest by the
+// places its reports show over time (net_bounds::RestsAt), whatever
+// velocity they state. Each machine keeps its own reload goals and none is
+// reported: nothing the pilot says of a reload rearms the copy.
 void RearmAtStations(NetSession& session, int32_t entry, SpaceObject& ship);
 
 }  // namespace net_handlers

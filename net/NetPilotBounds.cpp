@@ -250,6 +250,24 @@ bool MoveCounts(NetSession& session, int32_t entry, SpaceObject& ship, Vector3* 
     return true;
 }
 
+bool RestsAt(NetRestTrack& track, const SpaceObject& ship, float slowest, uint32_t now) {
+    const Vector3 at = ship.Position();
+    const uint32_t still = now - track.since;
+    const float moved = at.Difference(track.from).Length();
+    // A rest is judged from a place at most a span old, so that a long
+    // stand earns no dash afterwards.
+    if (track.ship != ship.uoid || !(moved <= slowest * float(still) / 1000.0f + kRestSlack)) {
+        track = NetRestTrack{at, now, ship.uoid, false};
+        return false;
+    }
+    if (still >= kRestMs) {
+        track.rests = true;
+        track.from = at;
+        track.since = now;
+    }
+    return track.rests;
+}
+
 void TakeReportedHull(SpaceObject& ship, int32_t percent, const uint8_t partBytes[12]) {
     const int64_t most = ship.GetMaxHitPoints(nullptr);
     if (percent < 0 || percent > 100 || most <= 0) return;

@@ -33,6 +33,16 @@ struct NetMoveTrack {
     bool out = false;            // out of the world then (a wreck, gone through a gate)
 };
 
+// The host's watch on whether a member's copy rests, by the places its
+// pilot's reports put it at and the times they arrived: a place it stood at
+// and when, and whether it has stood a whole span since.
+struct NetRestTrack {
+    Vector3 from{0.0f, 0.0f, 0.0f};
+    uint32_t since = 0;          // the engine's ms it stood at `from`
+    int32_t ship = -1;           // the copy `from` is a place of (its uoid)
+    bool rests = false;
+};
+
 // What one weapon of a member's ship has left to fire: its shots, its
 // damage (the sum of its five damage words) and its EMP charge.
 struct NetWeaponAllowance {
@@ -94,6 +104,15 @@ constexpr uint32_t kSeenHitMs = 10000;
 // link delays both.
 constexpr uint32_t kGoalReportMs = 5000;
 
+// How long a copy's reports must keep it still before it rests: a few of
+// an honest pilot's reports, and a pass at any speed moves it farther
+// than a resting ship drifts in that time however its reports are timed.
+constexpr uint32_t kRestMs = 250;
+// How far a resting copy may stand from where its rest began beyond the
+// slow drift the rest allows: what the rounding of a place stated in its
+// report may add.
+constexpr float kRestSlack = 0.5f;
+
 // GUN_SHOT and BEAM_HIT from the sender's ship at the target (null: none):
 // a weapon of that kind and name (one on the firing part first), the target
 // within its reach, no word of the damage beyond the weapon's, and within
@@ -132,6 +151,11 @@ bool SeenKiller(const NetSession& session, int32_t entry, int32_t killer);
 float JumpReach(const SpaceObject& ship, const SpaceObject& gate);
 // Whether the copy flies: in the world, alive, not gone through a gate.
 bool Flying(const SpaceObject& ship);
+// Whether the copy `ship` rests where the latest report of its pilot put it
+// (at `now`): its reports have kept it within `slowest` units a second of a
+// place it stood at kRestMs or more before, the velocity they state
+// unheeded. The first report of a copy only starts the watch.
+bool RestsAt(NetRestTrack& track, const SpaceObject& ship, float slowest, uint32_t now);
 // A member's PLAYER_INFO word on its own ship's hull (`percent`, as its
 // machine rounds it down) and on its first 12 hit-point records (each
 // record's low byte), taken on the host's copy. The copy's hull is the one

@@ -589,6 +589,7 @@ int32_t NetSession::ClearPlayer(int32_t index) {
     for (NetWeaponAllowance& weapon : player.fire) weapon = NetWeaponAllowance{};
     for (NetReportedGoal& report : player.reportedGoals) report = NetReportedGoal{};
     player.rearmedAt.Clear();
+    player.rest = NetRestTrack{};
     return 1;
 }
 

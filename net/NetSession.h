@@ -72,8 +72,10 @@ struct NetPlayer {
     static constexpr int32_t kReportedGoals = 4;
     NetReportedGoal reportedGoals[kReportedGoals];
     // The stations (uoids) whose reload rearmed the copy: each once a
-    // flight, as its pilot's own reload goal there rearms the pilot's ship.
+    // flight, as its pilot's own reload goal there rearms the pilot's ship;
+    // and whether the copy rests, for a rearm, by its pilot's reports.
     DynArray<int32_t> rearmedAt;
+    NetRestTrack rest;
 };
 
 

@@ -455,11 +455,12 @@ TEST_F(FlightGoalsTest, MissionsThatCanNeverBeWonAreRefusedWithTheFirstReasonFir
 }
 
 // A station's reload goal: met when the player's ship comes to rest beside
-// it, which fills its fuel; it never decides the flight.
+// it, which fills its fuel, once the station is in the world (a goal holds
+// it back at the start, and it jumps in later); it never decides the flight.
 TEST_F(FlightGoalsTest, ComingToRestBesideAStationReloads) {
     ASSERT_EQ(Fly({{mission_file::kShip, AiShipRecord("Capital", "Depot", "Depot", 0.0f, 0.0f, 1000.0f, 0, 0)},
                    {mission_file::kWayPoint, WayPointAt("Far", 9000.0f)}},
-                  {{1, 5, "", "Far", "Reach Far", 100.0f}}),
+                  {{1, 5, "", "Far", "Reach Far", 100.0f}, {2, 4, "", "", "Hold", 0.0f, 1, -1, 0, 0, 0, 1, {{"Depot", 0}}}}),
               kStatusOk);
     auto* const reload = new ReloadGoal(Named("Depot"));
     auto* const energy = static_cast<EnergySystem*>(Player().GetSystem(ShipSystem::kEnergy, nullptr));
@@ -468,6 +469,9 @@ TEST_F(FlightGoalsTest, ComingToRestBesideAStationReloads) {
     Frames(500, 600.0f);
     EXPECT_EQ(reload->met, 0);
     const float beside = 1000.0f - Named("Depot")->Radius() - Player().Radius() - 50.0f;
+    Frames(100, beside);
+    EXPECT_EQ(reload->met, 0);
+    static_cast<Craft*>(Named("Depot"))->ArriveByJump();
     Frames(100, beside);
     EXPECT_EQ(reload->met, 1);
     EXPECT_GT(energy->fuel, 0);

@@ -798,11 +798,12 @@ TEST_F(NetPilotBoundsTest, AMembersLaunchesTakeTheirRoundsAndHomeWhereAsked) {
 }
 
 // A member's copy rearms where its pilot's own reload goal rearms the
-// pilot's ship: at rest within the dock's reach of the depot, once. Its
-// racks run dry and no request launches; at rest just beyond the reach, or
-// within it at speed, they stay dry; at rest within it they are full and
-// launch again, and resting there again after they ran dry once more
-// fills nothing.
+// pilot's ship: at rest within the dock's reach of the depot, once, while
+// the depot is in the world. Resting there before the depot comes brings a
+// launch back; at rest just beyond the reach, or passing it at speed while
+// saying it stands still, its racks stay dry; at rest within it they are
+// full (a disabled rack left out of its group) and launch again, and
+// resting there again after they ran dry once more fills nothing.
 TEST_F(NetPilotBoundsTest, AMembersCopyRearmsAtRestBesideADepotAndLaunchesAgain) {
     Craft* copy = Announce("P101");
     ASSERT_NE(copy, nullptr);
@@ -816,6 +817,7 @@ TEST_F(NetPilotBoundsTest, AMembersCopyRearmsAtRestBesideADepotAndLaunchesAgain)
     const Vector3 beside = depot->Position().Sum(Vector3{0.0f, 0.0f, 50.0f - reach});
     const Vector3 near = depot->Position().Sum(Vector3{0.0f, 0.0f, -50.0f - reach});
     const uint32_t delay = uint32_t(Rack(*copy, Weapon::kMissileLauncher)->refireDelay);
+    Weapon* const lead = Rack(*copy, Weapon::kMissileLauncher);
     const auto launches = [&] {
         builder_.Clock().Advance(delay);
         return Launches(*copy, SpaceObject::kTypeMissile, "Missile 29");
@@ -831,19 +833,28 @@ TEST_F(NetPilotBoundsTest, AMembersCopyRearmsAtRestBesideADepotAndLaunchesAgain)
         Put(place, at);
         Deliver(*host_, kMember, Report(copy->uoid, place, Vector3{0.0f, 0.0f, speed}));
     };
-    const int32_t full = runDry();
-    EXPECT_GT(full, 0);
-    EXPECT_FALSE(launches());
-    report(near, 0.0f);   // flown there in two reports at most
+    constexpr int32_t full = 4;   // a P101's two racks of two
+    depot->active = 0;            // held out of the world, as a mission's link holds a later arrival
+    EXPECT_TRUE(launches());
+    for (int i = 0; i < 3; ++i) report(beside, 0.0f);   // flown there in two reports at most
+    EXPECT_EQ(1 + runDry(), full);
+    static_cast<Craft*>(depot)->ArriveByJump();
+    report(near, 0.0f);
     report(near, 0.0f);
     ASSERT_NEAR(Apart(copy->Position(), near), 0.0f, 0.01f);
+    EXPECT_FALSE(launches());
+    for (const float x : {-380.0f, 0.0f, 380.0f}) report(beside.Sum(Vector3{x, 0.0f, 0.0f}), 0.0f);
     EXPECT_FALSE(launches());
     report(beside, 300.0f);
     ASSERT_NEAR(Apart(copy->Position(), beside), 0.0f, 0.01f);
     EXPECT_FALSE(launches());
+    lead->SetDamage(lead->maxDamage);
     report(beside, 0.0f);
+    EXPECT_EQ(lead->group, Weapon::kNoGroup);
+    lead->SetDamage(0);
     EXPECT_EQ(runDry(), full);
     report(near, 0.0f);
+    report(beside, 0.0f);
     report(beside, 0.0f);
     EXPECT_FALSE(launches());
     // A reload goal is each machine's own: the member's word of it, at
@@ -866,6 +877,7 @@ TEST_F(NetPilotBoundsTest, AMembersCopyRearmsAtRestBesideADepotAndLaunchesAgain)
     EXPECT_EQ(runDry(), full);
     report(near, 0.0f);
     report(near, 0.0f);
+    report(beside, 0.0f);
     report(beside, 0.0f);
     EXPECT_EQ(runDry(), full);
     builder_.Remove(depot);

@@ -119,27 +119,6 @@ TEST(NetworkFlight, AJoiningClientHoldsTheHostsWorldAndOutlivesItsHost) {
     EXPECT_EQ(told("recieved unhandled packet type"), 0u) << clientLines;
 }
 
-// The host's depot jumps in beside the joined client's ship, which waits at
-// rest where it started: the client's own goal step meets its reload goal
-// (goal 0, which each machine makes for every station it holds and never
-// shares) and rearms there. The host's ship is out of the depot's reach:
-// the host meets no reload, so nothing met there was passed on.
-TEST(NetworkFlight, AClientRearmsAtADepotByItsOwnReloadGoal) {
-    HostAndClient pair;
-    ASSERT_TRUE(pair.Ready()) << pair.Failure();
-    auto host = pair.Host(13, "netdepot.uli");
-    ASSERT_TRUE(host->WaitForLine("hosting \"", 15000)) << host->Transcript();
-    auto client = pair.Join(11);
-    // The client's ship starts before the depot arrives (goal 2 brings it).
-    ASSERT_TRUE(host->WaitForLine("player \"", 15000)) << host->Transcript();
-    ASSERT_TRUE(host->WaitForLine("goal 2 met", 15000)) << host->Transcript();
-    EXPECT_TRUE(client->WaitForLine("goal 0 met", 15000)) << client->Transcript();
-    EXPECT_EQ(client->Wait(20000), 0) << client->Transcript();
-    EXPECT_EQ(host->Wait(20000), 0) << host->Transcript();
-    EXPECT_TRUE(std::regex_search(client->Transcript(), std::regex("\nholds \\d+ 16 \"Depot\"\n"))) << client->Transcript();
-    EXPECT_EQ(host->Transcript().find("goal 0 met"), std::string::npos) << host->Transcript();
-}
-
 // Hosted from the command line, netfight.uli is a death match, every ship
 // for itself: the host's own ship, made with the mission before the game
 // was hosted, flies its own number as every member's does, not the side
@@ -801,5 +780,56 @@ TEST(NetworkFlight, AClientWhoJumpsOutIsGoneOnEveryMachineForGood) {
         EXPECT_EQ(out.count(annShip), 0u) << lines;
         EXPECT_EQ(out.count(cidShip), 0u) << lines;
         EXPECT_EQ(lines.find("\nrespawn " + std::to_string(bobShip) + " "), std::string::npos) << lines;
+    }
+}
+
+namespace {
+
+// Bob chooses his missiles (a group key's first press only chooses) and
+// launches all four; Ann calls the depot in by a short hop. Each wait hears
+// an answer to its pilot's step before it.
+constexpr const char* kHostCallsTheDepot =
+    "wait-limit 1200\nat 1 wait message \"Bob: [dry]\"\nat 1 wait message \"Cid has joined the game.\"\n"
+    "at 2 press 13\nat 6 release 13\nat 7 wait goal 2 met\nat 8 press 12\nat 28 release 12\n"
+    "at 29 key 41\nat 31 type down\nat 34 key Enter\nat 35 wait message \"Bob: [again]\"\nat 55 quit\n";
+constexpr const char* kClientRearms =
+    "wait-limit 1200\nat 1 wait goal 1 met\nat 2 key 3\nat 22 key 3\nat 44 key 3\nat 66 key 3\nat 88 key 3\n"
+    "at 90 key 41\nat 92 type dry\nat 95 key Enter\nat 96 wait goal 0 met\nat 96 wait message \"Ann: [down]\"\n"
+    "at 97 key 3\nat 99 key 41\nat 101 type again\nat 104 key Enter\n"
+    "at 105 wait message \"You have been disconnected from the server!\"\nat 106 quit\n";
+
+}  // namespace
+
+// Bob, resting where he started beside the place of netdepot.uli's depot,
+// launches his four missiles before it comes; Cid joins. Once it has come,
+// Bob's own reload goal (goal 0, never shared) rearms him there, and the
+// host his copy: the missile he launches then, numbered after Cid's ship,
+// flies on the host and on Cid's machine. The host's ship meets no reload.
+TEST(NetworkFlight, AClientRearmsAtADepotByItsOwnReloadGoal) {
+    HostAndClient game;
+    ASSERT_TRUE(game.Ready()) << game.Failure();
+    auto ann = game.Run("ann", {"--mission", "netdepot.uli", "--seconds", "90", "--host", "--pilot", "Ann", "--script",
+                                game.Script("ann.txt", kHostCallsTheDepot)});
+    ASSERT_TRUE(ann->WaitForLine("hosting \"", 15000)) << ann->Transcript();
+    auto bob = game.Run("bob", {"--join", "--seconds", "90", "--pilot", "Bob", "--script",
+                                game.Script("bob.txt", kClientRearms)});
+    ASSERT_TRUE(ann->WaitForLine("message \"Bob: [dry]\"", 60000)) << ann->Transcript() << bob->Transcript();
+    auto cid = game.Run("cid", {"--join", "--seconds", "90", "--pilot", "Cid", "--script",
+                                game.Script("cid.txt", kClientStays)});
+    EXPECT_EQ(ann->Wait(60000), 0) << ann->Transcript();
+    EXPECT_EQ(bob->Wait(20000), 0) << bob->Transcript();
+    EXPECT_EQ(cid->Wait(20000), 0) << cid->Transcript();
+    const std::string transcript = ann->Transcript() + bob->Transcript() + cid->Transcript();
+    EXPECT_NE(bob->Transcript().find("\ngoal 0 met\n"), std::string::npos) << transcript;
+    EXPECT_EQ(ann->Transcript().find("goal 0 met"), std::string::npos) << transcript;
+    const int cidShip = OwnShip(cid->Transcript());
+    ASSERT_GE(cidShip, 0) << transcript;
+    for (const std::string& lines : {ann->Transcript(), cid->Transcript()}) {
+        int last = -1;
+        const std::regex missile("\nobject (\\d+) 12 ");
+        for (auto it = std::sregex_iterator(lines.begin(), lines.end(), missile); it != std::sregex_iterator(); ++it) {
+            last = std::max(last, std::stoi((*it)[1].str()));
+        }
+        EXPECT_GT(last, cidShip) << transcript;
     }
 }

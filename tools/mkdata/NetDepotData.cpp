@@ -27,13 +27,13 @@ Status WriteNetDepotMission(const char* path) {
     // and +z; the depot hangs above the middle of the two, in reach of both
     // and of neither's hull, and out of the host's reach.
     status = PutRecord(iff, mission_file::kShip, AiShipRecord("Depot", "Depot", "Depot", 159.0f, 100.0f, 159.0f, 1, 0), status);
+    // The call lies a short hop ahead of the host's ship, far from every
+    // client's start.
+    status = PutRecord(iff, mission_file::kWayPoint, NavPointRecord(kDepotCall, 0.0f, 0.0f, 40.0f), status);
     status = PutRecord(iff, mission_file::kGoal,
                        Linked(GoalRecord(1, Goal::kWait, "", "", "Hold at the start"), "Depot", 0), status);
     status = PutRecord(iff, mission_file::kGoal,
-                       Linked(GoalRecord(2, Goal::kWait, "", "", "Wait for the depot", 0.0f, -1,
-                                         {.active = 0, .timeMs = kDepotArrivesMs}),
-                              "Depot", 1),
-                       status);
+                       Linked(GoalRecord(2, Goal::kTravel, "", kDepotCall, "Call the depot", 25.0f), "Depot", 1), status);
     if (status == kStatusOk) status = iff.Ascend();
     const Status closed = iff.CloseFile();
     return status != kStatusOk ? status : closed;

@@ -5,9 +5,10 @@
 // client rearms. A friendly "Depot" (a rearm station) stands beside the
 // places a client's ship starts at (the first two along its bearing round
 // the start; the host's ship waits at the start), but leaves the world at
-// the first step and jumps back in kDepotArrivesMs into the flight, once a
-// client that joined at once has started: a station already flying would
-// keep a starting ship away. Its two goals are timed waits.
+// the first step (a station already flying would keep a starting ship
+// away), and jumps back in when the host's ship comes within 25 of the way
+// point kDepotCall, 40 ahead of its start: the host calls it in whenever
+// its clients are ready for it.
 inline constexpr const char* kNetDepotMissionFile = "netdepot.uli";
-inline constexpr unsigned kDepotArrivesMs = 8000;
+inline constexpr const char* kDepotCall = "Call";
 Status WriteNetDepotMission(const char* path);
