@@ -73,6 +73,8 @@ public:
     bool RequestDue() const;
     // The round such a launch takes, its successor due a delay later.
     void TakeRequestedRound();
+    // Damaged past use: it fires nothing until repaired.
+    bool Destroyed() const { return damage == maxDamage && maxDamage > 0; }
     // Where its shots leave: its part's node, or the owner without one.
     Frame* LaunchFrame() const;
     // No shot for at least another `milliseconds`.

@@ -802,7 +802,7 @@ TEST_F(NetPilotBoundsTest, AMembersLaunchesTakeTheirRoundsAndHomeWhereAsked) {
 // the depot is in the world. Resting there before the depot comes brings a
 // launch back; at rest just beyond the reach, or passing it at speed while
 // saying it stands still, its racks stay dry; at rest within it they are
-// full (a disabled rack left out of its group) and launch again, and
+// full (a disabled rack left out of its group, launching nothing) and launch again, and
 // resting there again after they ran dry once more fills nothing.
 TEST_F(NetPilotBoundsTest, AMembersCopyRearmsAtRestBesideADepotAndLaunchesAgain) {
     Craft* copy = Announce("P101");
@@ -851,8 +851,9 @@ TEST_F(NetPilotBoundsTest, AMembersCopyRearmsAtRestBesideADepotAndLaunchesAgain)
     lead->SetDamage(lead->maxDamage);
     report(beside, 0.0f);
     EXPECT_EQ(lead->group, Weapon::kNoGroup);
+    // Nor does its sister's running dry hand the group to the wreck.
+    EXPECT_EQ(runDry(), full / 2);
     lead->SetDamage(0);
-    EXPECT_EQ(runDry(), full);
     report(near, 0.0f);
     report(beside, 0.0f);
     report(beside, 0.0f);
@@ -874,6 +875,11 @@ TEST_F(NetPilotBoundsTest, AMembersCopyRearmsAtRestBesideADepotAndLaunchesAgain)
     copy = Announce("P101");
     ASSERT_NE(copy, nullptr);
     ASSERT_NE(copy->uoid, first);
+    // A rack wrecked while it holds its group launches nothing on its pilot's word.
+    Weapon* const wreck = Rack(*copy, Weapon::kMissileLauncher);
+    wreck->SetDamage(wreck->maxDamage);
+    EXPECT_EQ(runDry(), 0);
+    wreck->SetDamage(0);
     EXPECT_EQ(runDry(), full);
     report(near, 0.0f);
     report(near, 0.0f);
