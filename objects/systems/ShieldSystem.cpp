@@ -91,6 +91,11 @@ int32_t ShieldSystem::GetDepletionPercent() const {
     return int32_t((int64_t(capacity) - FacingSum()) / (capacity / 100));
 }
 
+void ShieldSystem::Refill() {
+    for (int32_t& facing : facings) facing = Saturate32(int64_t(capacityUnits_) * 25);
+    remoteDepletion = -1;
+}
+
 void ShieldSystem::Flash(const Vector3& point) {
     if (owner == nullptr) return;
     Vector3 direction = point.Difference(owner->Position());

@@ -32,6 +32,8 @@ public:
     void AbsorbHitAt(const Vector3& point);
     int32_t GetDepletionPercent() const;
     void SetRemoteDepletion(int32_t percent) { remoteDepletion = percent; }
+    // Every facing full again, as the shield was built.
+    void Refill();
     int64_t FacingSum() const;
 
     SoundObject* hitSound = nullptr;
