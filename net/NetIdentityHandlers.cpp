@@ -245,8 +245,10 @@ void PlayerInfo(const NetInbound& packet) {
     ship->UpdateWorldTransform(Transform::kUpdateInverse);
     auto* const craft = dynamic_cast<Craft*>(ship);
     if (craft != nullptr) {
+        // The host holds the shield as it holds the hull: the pilot's word
+        // may lower it, and what every machine is told is what it holds.
         if (auto* const shield = static_cast<ShieldSystem*>(craft->GetSystem(ShipSystem::kShield, nullptr))) {
-            shield->SetRemoteDepletion(in->shieldDepletion);
+            shield->LowerToDepletion(in->shieldDepletion);
         }
         craft->cloaked = in->cloaked;
         craft->powerDrawCache = in->powerDraw;

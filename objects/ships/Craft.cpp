@@ -425,6 +425,7 @@ void Craft::ResetSystems() {
         jammer->TurnOff();
     }
     if (auto* const repair = static_cast<RepairSystem*>(GetSystem(ShipSystem::kRepair, nullptr))) repair->Refill();
+    if (auto* const shield = static_cast<ShieldSystem*>(GetSystem(ShipSystem::kShield, nullptr))) shield->Refill();
     if (auto* const engine = static_cast<EngineSystem*>(GetSystem(ShipSystem::kEngine, nullptr))) engine->StopAfterburner();
     if (auto* const energy = static_cast<EnergySystem*>(GetSystem(ShipSystem::kEnergy, nullptr))) {
         energy->fuel = int64_t(std::min(fuelAllowance, energy->fuelCapacity)) * 1000;
@@ -493,11 +494,20 @@ void Craft::ResetSystemLevels() {
     }
 }
 
-void Craft::UpdateParts(uint32_t milliseconds) {
+void Craft::UpdateParts(uint32_t milliseconds) { StepSystems(milliseconds, true); }
+
+void Craft::UpdatePartsWithoutFlight(uint32_t milliseconds) { StepSystems(milliseconds, false); }
+
+void Craft::StepSystems(uint32_t milliseconds, bool flying) {
     auto* const energy = static_cast<EnergySystem*>(GetSystem(ShipSystem::kEnergy, nullptr));
     for (ObjectPart* part : parts) {
         if (energy != nullptr && dead == 0) {
-            for (ShipSystem* system : part->systems) system->Update(int32_t(std::min<uint32_t>(milliseconds, INT32_MAX)), energy);
+            for (ShipSystem* system : part->systems) {
+                // The engine sets the speeds the hull flies at, the flight
+                // controls its drag and turning.
+                if (!flying && (system->typeId == ShipSystem::kEngine || system->typeId == ShipSystem::kFlightControl)) continue;
+                system->Update(int32_t(std::min<uint32_t>(milliseconds, INT32_MAX)), energy);
+            }
         }
         if (part->node != nullptr && (part->node->flags & kFlagHiddenObject) == 0) part->UpdateAttached(velocity);
     }

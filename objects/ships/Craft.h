@@ -44,6 +44,10 @@ public:
     void Init() override;
     SpaceObject* Clone(SpaceObject* placementSource, int32_t = 0, int32_t = 0) override;
     void UpdateParts(uint32_t milliseconds) override;
+    // The same frame for a ship flown on another machine, whose flight is
+    // its pilot's reports alone: every system that keeps state between
+    // frames runs, but not the engine nor the flight controls.
+    void UpdatePartsWithoutFlight(uint32_t milliseconds);
     void FillNetState(NetObjectState& state) const override;
     int32_t TakeJammerReport() const override;
     // A hit: applied here or left to the host, absorbed by shields, armour
@@ -245,6 +249,9 @@ private:
     // A chip of the hull: a clone of the template at the part, flying with
     // the craft for 10 to 19 seconds; tumbling when asked.
     void ThrowChip(SpaceObject* debrisTemplate, const ObjectPart& from, bool tumbling);
+    // Each system's step (flying: the engine's and flight controls' too),
+    // and what the parts carry.
+    void StepSystems(uint32_t milliseconds, bool flying);
     void StepCloak();
     void StepRipple();
     void CompleteJump();

@@ -82,10 +82,18 @@ void UpdateSpaceObjects() {
             if (simulated) object->Simulate(elapsed);
             object->Update();
             if (object->type < SpaceObject::kTypeCraft && object->parts.Count() > 0) object->parts[0]->UpdateAttached(object->velocity);
+            // A pilot's ship is flown on its pilot's machine. The host's copy
+            // of it is where its hits are judged: its systems run here as
+            // they run there (the shield comes back), its flight is the reports'.
+            const bool pilots = object->type == SpaceObject::kTypeAiShip && session != nullptr &&
+                                session->FindPlayerByUoid(object->uoid) >= 0;
             const bool flownHere = object->type == SpaceObject::kTypePlayerShip ||
-                                   (object->type == SpaceObject::kTypeAiShip &&
-                                    (session == nullptr || session->FindPlayerByUoid(object->uoid) < 0));
-            if (simulated && flownHere) object->UpdateParts(elapsed);
+                                   (object->type == SpaceObject::kTypeAiShip && !pilots);
+            if (simulated && flownHere) {
+                object->UpdateParts(elapsed);
+            } else if (pilots && session->IsHost()) {
+                if (auto* const copy = dynamic_cast<Craft*>(object)) copy->UpdatePartsWithoutFlight(elapsed);
+            }
         }
         object = following;
     }

@@ -91,6 +91,18 @@ int32_t ShieldSystem::GetDepletionPercent() const {
     return int32_t((int64_t(capacity) - FacingSum()) / (capacity / 100));
 }
 
+void ShieldSystem::LowerToDepletion(int32_t percent) {
+    const int64_t held = FacingSum();
+    const int64_t left = int64_t(capacity) * (100 - std::clamp(percent, 0, 100)) / 100;
+    if (held <= 0 || left >= held) return;
+    for (int32_t& facing : facings) facing = int32_t(int64_t(facing) * left / held);
+}
+
+void ShieldSystem::Refill() {
+    for (int32_t& facing : facings) facing = Saturate32(int64_t(capacityUnits_) * 25);
+    remoteDepletion = -1;
+}
+
 void ShieldSystem::Flash(const Vector3& point) {
     if (owner == nullptr) return;
     Vector3 direction = point.Difference(owner->Position());

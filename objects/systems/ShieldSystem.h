@@ -32,6 +32,12 @@ public:
     void AbsorbHitAt(const Vector3& point);
     int32_t GetDepletionPercent() const;
     void SetRemoteDepletion(int32_t percent) { remoteDepletion = percent; }
+    // A pilot's word of its own ship's depletion, on the copy whose hits
+    // this machine judges: the facings come down, each keeping its share,
+    // to what the word leaves; a word above what they hold raises nothing.
+    void LowerToDepletion(int32_t percent);
+    // Every facing full again, as the shield was built.
+    void Refill();
     int64_t FacingSum() const;
 
     SoundObject* hitSound = nullptr;

@@ -25,6 +25,7 @@
 #include "objects/space/Missile.h"
 #include "objects/space/WorldPass.h"
 #include "objects/systems/CountermeasureSystems.h"
+#include "objects/systems/ShieldSystem.h"
 #include "objects/weapons/BeamWeapon.h"
 #include "objects/weapons/GunWeapon.h"
 #include "objects/weapons/Launchers.h"
@@ -891,7 +892,8 @@ TEST_F(NetPilotBoundsTest, AMembersCopyRearmsAtRestBesideADepotAndLaunchesAgain)
 
 }  // namespace
 
-// The host holds a member's hull. Another member's fire lowers the copy as
+// The host holds a member's hull and shield as the same hull flown here
+// holds its own. Another member's fire lowers the copy as
 // the member's own machine lowers its ship, whatever the member reports: a
 // report above the held hull, or beyond 0 to 100 per cent, changes nothing,
 // and a lower one lowers it. Once the hits add up the copy dies as any ship
@@ -912,20 +914,25 @@ TEST_F(NetPilotBoundsTest, AMemberReportingAWholeHullIsShotDownWhenTheHostsHitsA
         if (gun == nullptr && weapon->typeId == Weapon::kGun) gun = static_cast<GunWeapon*>(weapon);
     }
     ASSERT_NE(gun, nullptr);
-    // A second of Cid's laser on Bob.
-    const auto fire = [&] {
+    // `ms` of Cid's laser (a second unless told) on Bob, or on `at`.
+    const auto fire = [&](int32_t ms = 1000, Craft* at = nullptr) {
         DamageRecord damage = gun->damageRecord;
+        for (int32_t& amount : damage.amounts) amount = amount * ms / 1000;
         damage.source = cid;
         NetPacket shot;
-        shot.BuildWeaponFire(kGunShot, damage, gun->rateOfFire, bob, 0, gun->explosionName, gun->partIndex, 0, Vector3{});
+        shot.BuildWeaponFire(kGunShot, damage, gun->rateOfFire, at != nullptr ? at : bob, 0, gun->explosionName, gun->partIndex,
+                             0, Vector3{});
         Deliver(*host_, kMember + 1, Built(shot));
     };
     // Bob's word on his hull, his records' low bytes as his copy holds them
-    // unless `bytes` says otherwise.
-    const auto report = [&](uint8_t percent, int bytes = -1) {
-        std::vector<uint8_t> said = Report(bob->uoid, PlaceOf(*bob));
+    // unless `bytes` says otherwise; his shield, and his speed ahead.
+    const auto report = [&](uint8_t percent, int bytes = -1, uint8_t depletion = 0, float speed = 0.0f) {
+        const Vector3 ahead = RowOf(bob->world.matrix, 2).DividedBy(bob->world.scale);
+        std::vector<uint8_t> said = Report(bob->uoid, PlaceOf(*bob), ahead.Scaled(speed));
         PacketWriter out(said.data(), uint32_t(said.size()));
+        out.F32(44, speed);
         out.U8(128, percent);
+        out.U8(124, depletion);
         for (int32_t i = 0; i < 12 && i < bob->HitPointRecordCount(); ++i) {
             out.U8(132 + uint32_t(i), uint8_t(bytes >= 0 ? bytes : bob->HitPointRecord(i).hp & 0xFF));
         }
@@ -937,6 +944,43 @@ TEST_F(NetPilotBoundsTest, AMemberReportingAWholeHullIsShotDownWhenTheHostsHitsA
         return held;
     };
     const int32_t most = bob->GetMaxHitPoints(nullptr);
+    DefinitionLibrary& library = DefinitionLibrary::Current();
+    auto* const twin = dynamic_cast<Craft*>(library.LoadObjectDefinition("P102", nullptr, SpaceObject::kTypePlayerShip, 0));
+    copies_.push_back(twin);
+    library.LoadShipDefinition(twin, nullptr, nullptr, 0);
+    twin->StartAt(bob->Position().Sum(Vector3{300.0f, 0.0f, 0.0f}));
+    builder_.Game().AddObjectsToWorld(twin, 0);
+    const auto shield = [](Craft* craft) { return static_cast<ShieldSystem*>(craft->GetSystem(ShipSystem::kShield, nullptr)); };
+    const auto fly = [&](int seconds) {
+        for (int frame = 0; frame < 10 * seconds; ++frame) {
+            builder_.Clock().Advance(100);
+            builder_.Game().Simulate();
+        }
+    };
+    // A 20 ms frame of laser every 5 s, at each difficulty in turn.
+    for (int hit = 0; hit < 20; ++hit) {
+        builder_.Game().difficulty = hit % 2 == 0 ? 1 : 4;
+        fire(20, bob);
+        fire(20, twin);
+        ASSERT_EQ(shield(bob)->FacingSum(), shield(twin)->FacingSum()) << hit;
+        fly(5);
+    }
+    EXPECT_EQ(bob->hitPoints + twin->hitPoints, 2 * most);
+    // Drained by its pilot's word, never raised by it, it comes back: flying
+    // on as its pilot says, whatever its engine would; whole after a death.
+    const int64_t full = shield(bob)->capacity;
+    for (const auto& [depletion, left] : {std::pair{40, full * 6 / 10}, {0, full * 6 / 10}, {100, int64_t(0)}}) {
+        report(100, -1, uint8_t(depletion), 100.0f);
+        NetObjectState state;
+        bob->FillNetState(state);
+        EXPECT_EQ(shield(bob)->FacingSum() * 100 / full, 100 - state.shieldDepletion);
+        EXPECT_EQ(shield(bob)->FacingSum(), left) << depletion;
+    }
+    const Vector3 from = bob->Position();
+    fly(5);
+    EXPECT_EQ(shield(bob)->FacingSum(), full);
+    EXPECT_NEAR(Apart(bob->Position(), from), 500.0f, 1.0f);
+    report(100, -1, 100);
     bool tried = false;
     int32_t held = bob->hitPoints;
     for (int second = 0; second < 600 && bob->dead == 0; ++second) {
@@ -978,11 +1022,10 @@ TEST_F(NetPilotBoundsTest, AMemberReportingAWholeHullIsShotDownWhenTheHostsHitsA
     EXPECT_EQ(told(kObjectDestroy), 1);
     EXPECT_EQ(told(kMessage), 1);
     EXPECT_EQ(host_->Player(host_->FindPlayerByDpid(kMember + 1))->kills, 1);
-    for (int frame = 0; frame < 40; ++frame) {
-        builder_.Clock().Advance(50);
-        builder_.Game().Simulate();
-    }
+    fly(2);
     EXPECT_EQ(bob->deaths, 1);
+    bob->Respawn();
+    EXPECT_EQ(shield(bob)->FacingSum() + bob->hitPoints, full + most);
 }
 
 // A teammate's copy is no wingman: the host's own fire on it in a
