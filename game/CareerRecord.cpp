@@ -449,13 +449,17 @@ Status CareerRecord::FillCatalogue(IffFile& definitions) {
     if (status != kStatusOk) return status;
     return definitions::ForEachEntry(definitions, fmt::kEqobForm, [&](IffFile& entry) {
         std::string id;
-        if (idOf(entry, &id) && id != "Missile 29" && id != "Armor 13") AddCatalogueItem(id.c_str(), entry);
+        if (idOf(entry, &id) && OffersItem(id.c_str())) AddCatalogueItem(id.c_str(), entry);
         return true;
     });
 }
 
 bool CareerRecord::OffersHull(const char* id) {
     return id != nullptr && std::strlen(id) == 4 && id[0] == 'P' && std::strcmp(id, ShipRecord::kPilotOnlyName) != 0;
+}
+
+bool CareerRecord::OffersItem(const char* id) {
+    return id != nullptr && std::strcmp(id, "Missile 29") != 0 && std::strcmp(id, "Armor 13") != 0;
 }
 
 void CareerRecord::CountOwnedItems() {

@@ -91,12 +91,15 @@ public:
     // unless an item of that name is there: a ship from an object entry, an
     // item from an equipment entry.
     Status AddCatalogueItem(const char* name, IffFile& definitions);
-    // Every player hull (OffersHull) and every equipment definition but
-    // "Missile 29" and "Armor 13".
+    // Every player hull (OffersHull) and every equipment definition it
+    // offers (OffersItem).
     Status FillCatalogue(IffFile& definitions);
     // Whether an object definition of that name is a player hull, which the
     // catalogue offers every pilot: four characters, "P" first, not "PILT".
     static bool OffersHull(const char* id);
+    // Whether the catalogue offers the equipment definition of that name:
+    // every one but "Missile 29" and "Armor 13".
+    static bool OffersItem(const char* id);
     // Each catalogue item's quantity: the stored units of its name plus the
     // ships of its hull.
     void CountOwnedItems();

@@ -272,6 +272,22 @@ std::unique_ptr<EquipmentItem> ShipRecord::DropItemOnHardpoint(MountPoint point,
     return Drop(strips_, point, std::move(item));
 }
 
+std::unique_ptr<EquipmentItem> ShipRecord::DropItemInItsCells(std::unique_ptr<EquipmentItem> item) {
+    if (item == nullptr) return nullptr;
+    MountArea* const area = item->IsWeapon() ? GetHardpointStrip(item->areaIndex) : GetBay(item->areaIndex);
+    if (area == nullptr) return item;
+    const int32_t cell = area->IsStrip() ? MountArea::kStripCell : MountArea::kBayCell;
+    const MountPoint point{area->origin.x + item->column * cell, area->origin.y + (area->IsStrip() ? 0 : item->row * cell)};
+    if (area->DropItemAt(point, item.get()) == 0) return item;
+    if (EquipmentItem* const lifted = area->LastDisplaced()) {
+        area->RemoveItem(item.get());
+        area->PlaceSavedItem(lifted);
+        return item;
+    }
+    items_.push_back(std::move(item));
+    return nullptr;
+}
+
 std::unique_ptr<EquipmentItem> ShipRecord::Take(std::vector<std::unique_ptr<MountArea>>& areas, MountPoint point) {
     for (const auto& area : areas) {
         if (EquipmentItem* const item = area->TakeItemAt(point)) return Unfit(item);

@@ -55,6 +55,11 @@ public:
     // itself when no area took it.
     std::unique_ptr<EquipmentItem> DropItemInBay(MountPoint point, std::unique_ptr<EquipmentItem> item);
     std::unique_ptr<EquipmentItem> DropItemOnHardpoint(MountPoint point, std::unique_ptr<EquipmentItem> item);
+    // The item dropped, as on the outfitting screen, at the cells its area
+    // index (a strip's for a weapon, a bay's for a system), column and row
+    // name; the item back, the ship as it was, when that drop is refused or
+    // would lift another item out of the way.
+    std::unique_ptr<EquipmentItem> DropItemInItsCells(std::unique_ptr<EquipmentItem> item);
     // The fitted item under the point, off the ship; null when none.
     std::unique_ptr<EquipmentItem> TakeBayItemAt(MountPoint point);
     std::unique_ptr<EquipmentItem> TakeHardpointItemAt(MountPoint point);

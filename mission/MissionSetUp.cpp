@@ -173,8 +173,8 @@ std::vector<SpobDefinition::Equipment> FittedEquipment(const ShipRecord& record)
     return equipment;
 }
 
-// The career's ship as a craft: its hull's definition, its fitted items at
-// their damage, the record kept by the craft.
+}  // namespace
+
 void FitFromRecord(Craft& craft, ShipRecord& record) {
     const std::vector<SpobDefinition::Equipment> equipment = FittedEquipment(record);
     DefinitionLibrary::Current().LoadShipDefinition(&craft, &equipment, nullptr, 0);
@@ -187,6 +187,8 @@ void FitFromRecord(Craft& craft, ShipRecord& record) {
     const int32_t damage = std::clamp(record.damage, 0, 100);
     craft.hitPoints = std::max(1, int32_t(maximum - int64_t(maximum) * damage / 100));
 }
+
+namespace {
 
 // Each crewed ship of the career flies in the player's wing, beside the
 // player (the first on the right, the next on the left, the rest farther

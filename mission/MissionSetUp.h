@@ -88,6 +88,11 @@ Vector3 FreeSpawnPlace(const SpaceObject& ship, const Vector3& wanted);
 // mission's start, out along a bearing of the place's own.
 Vector3 PickNetworkStart(int32_t place);
 
+// A career's ship as a craft: its hull's definition, its fitted items at
+// their damage, the record kept by the craft (its serial), the hull at the
+// record's damage.
+void FitFromRecord(Craft& craft, ShipRecord& record);
+
 // The career ship's fitted items meet the craft's systems as its launch
 // fitted them: each item the first system of its id not yet taken.
 void ForEachFittedSystem(Craft& craft, ShipRecord& record,

@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "game/EquipmentItem.h"
 #include "game/GameState.h"
 #include "game/Mission.h"
+#include "game/ShipRecord.h"
 #include "mission/Decals.h"
 #include "mission/MissionSetUp.h"
 #include "mission/ObjectLoader.h"
@@ -47,30 +49,74 @@ Vector3 AtMost(const Vector3& v, float most) {
     return length > most ? v.Scaled(most / length) : v;
 }
 
-// The hull the host builds a member's copy from: the one the member names
-// when the definitions file holds it and the game offers it to its pilots
-// (as the lobby's requisition catalogue lists them), else the first one it
-// offers, which a new pilot is given. A capital ship or a raider would
-// bring weapons, hull and shields a pilot's ship never has, and the
-// member's shots and damage are judged by them; a member whose data differs
-// from the host's still flies and is seen, held to a pilot's ship. Empty
-// when the file offers no hull. The file is walked rather than asked for
-// the name, which for a name it lacks would put up a message on the host.
-std::string OfferedHull(const char* named) {
+// What the definitions file offers the game's pilots (as the lobby's
+// requisition catalogue lists them). The hull the host builds a member's
+// copy from: the one the member names when the file holds it and offers
+// it, else the first one it offers, which a new pilot is given. A capital
+// ship or a raider would bring weapons, hull and shields a pilot's ship
+// never has, and the member's shots and damage are judged by them; a member
+// whose data differs from the host's still flies and is seen, held to a
+// pilot's ship. Empty when the file offers no hull. And, for a fit, the most
+// any of those hulls' own equipment loads into an item (a mine layer's
+// mines): a career's launcher never holds more. The file is walked rather
+// than asked for the name, which for a name it lacks would put up a message
+// on the host.
+struct Offered {
+    std::string hull;
+    std::map<std::string, int32_t> mostLoaded;
+};
+
+Offered OfferedHulls(const char* named, bool loads) {
+    Offered offered;
     const std::string path = g_dataDirs.Prefix(DataDir::kData) + definition_format::kFileName;
     IffFile file(0);
-    if (file.OpenFile(path.c_str(), kOpenRead) != kStatusOk) return {};
+    if (file.OpenFile(path.c_str(), kOpenRead) != kStatusOk) return offered;
     std::string first;
     bool found = false;
     definitions::ForEachEntry(file, definition_format::kSpobForm, [&](IffFile& entry) {
         SpobDefinition spob;
         if (definitions::ReadSpob(entry, &spob) != kStatusOk || !CareerRecord::OffersHull(spob.id)) return true;
         if (first.empty()) first = spob.id;
-        found = std::strcmp(spob.id, named) == 0;
-        return !found;
+        found = found || std::strcmp(spob.id, named) == 0;
+        for (const SpobDefinition::Equipment& item : spob.equipment) {
+            int32_t& most = offered.mostLoaded[item.id];
+            most = std::max(most, item.ammunition);
+        }
+        return loads || !found;
     });
     file.CloseFile();
-    return found ? std::string(named) : first;
+    offered.hull = found ? std::string(named) : first;
+    return offered;
+}
+
+// The member's fit on its hull, each item dropped where its ship holds it
+// as the outfitting screen drops one: null, and the copy keeps its hull's
+// own equipment, when the catalogue offers no such item, when the hull has
+// no mount for one, or when its mounts are taken already.
+std::unique_ptr<ShipRecord> FitOnHull(const net_read::NewPlayer& in, const Offered& offered) {
+    auto record = std::make_unique<ShipRecord>(offered.hull.c_str());
+    if (record->LoadHull() != kStatusOk) return nullptr;
+    const std::string path = g_dataDirs.Prefix(DataDir::kData) + definition_format::kFileName;
+    IffFile definitions(0);
+    if (definitions.OpenFile(path.c_str(), kOpenRead) != kStatusOk) return nullptr;
+    bool whole = true;
+    for (uint32_t i = 0; whole && i < in.fitCount; ++i) {
+        const net_read::FitItem& fitted = in.fit[i];
+        auto item = CareerRecord::OffersItem(fitted.id) ? std::make_unique<EquipmentItem>(fitted.id, definitions, 0) : nullptr;
+        if (item == nullptr || item->LoadStatus() != kStatusOk) {
+            whole = false;
+            break;
+        }
+        item->areaIndex = fitted.area;
+        item->column = fitted.column;
+        item->row = fitted.row;
+        item->damage = fitted.damage;
+        const auto most = offered.mostLoaded.find(item->id);
+        item->ammunition = std::min<int32_t>(fitted.ammunition, most != offered.mostLoaded.end() ? most->second : 0);
+        whole = record->DropItemInItsCells(std::move(item)) == nullptr;
+    }
+    definitions.CloseFile();
+    return whole ? std::move(record) : nullptr;
 }
 
 }  // namespace
@@ -111,7 +157,8 @@ void NewPlayer(const NetInbound& packet) {
         entry = session.AddPlayer(in->dpid, session.UniqueName(name.c_str(), -1).c_str(), -1);
         if (!session.TakeCreation(entry, true)) return;
     }
-    const std::string hull = OfferedHull(in->definitionName);
+    const Offered offered = OfferedHulls(in->definitionName, in->fitCount > 0);
+    const std::string& hull = offered.hull;
     if (hull.empty()) return;
     SpaceObject* const copy = DefinitionLibrary::Current().LoadObjectDefinition(hull.c_str(), nullptr, SpaceObject::kTypeAiShip, 0);
     if (copy == nullptr) return;
@@ -124,18 +171,26 @@ void NewPlayer(const NetInbound& packet) {
         for (NetReportedGoal& report : pilot->reportedGoals) report = NetReportedGoal{};
     }
     copy->SetName(name.c_str());
-    // Built as a pilot's own ship of the hull is built, with the hull's own
-    // equipment: its systems, its launchers and its mass are the ones its
-    // hits, rams and launches are judged by here.
+    // Built as the pilot's own ship is built: with its fit when the hull
+    // takes it, else with the hull's own equipment. Its systems, its
+    // launchers and its mass are the ones its hits, rams and launches are
+    // judged by here.
     if (auto* const craft = dynamic_cast<Craft*>(copy)) {
-        DefinitionLibrary::Current().LoadShipDefinition(craft, nullptr, nullptr, 0);
+        const std::unique_ptr<ShipRecord> fit = in->fitCount > 0 && hull == in->definitionName ? FitOnHull(*in, offered) : nullptr;
+        if (fit != nullptr) {
+            FitFromRecord(*craft, *fit);
+            // The record was the host's own, for this build alone.
+            craft->shipSerial = 0;
+        } else {
+            DefinitionLibrary::Current().LoadShipDefinition(craft, nullptr, nullptr, 0);
+        }
         craft->decalSet = in->logo;
     }
     NetPacket idInfo;
     idInfo.BuildIdInfo(kIdInfo, packet.from, packet.to, copy->uoid);
     if (idInfo.GetData() != nullptr) session.Send(session.serverDpid, packet.from, idInfo.GetData(), idInfo.GetSize());
-    // The side is the game's for the pilot, and the mass the hull's as the
-    // loader summed it with its equipment: collisions are the host's, and
+    // The side is the game's for the pilot, and the mass the loader summed
+    // for the hull and what it carries: collisions are the host's, and
     // what a ship does to what it rams, or whom it fights for, is no word of
     // its pilot's.
     session.GivePilotSide(entry, *copy);

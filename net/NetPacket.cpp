@@ -3,12 +3,15 @@
 #include <algorithm>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include "game/CareerRecord.h"
 #include "game/GameState.h"
+#include "game/ShipRecord.h"
 #include "net/NetPacketType.h"
 #include "net/NetSession.h"
 #include "net/PacketBytes.h"
+#include "objects/ships/Craft.h"
 #include "objects/space/SpaceObject.h"
 #include "objects/weapons/Projectile.h"
 
@@ -28,6 +31,25 @@ void WriteTransform(PacketWriter& out, uint32_t at, const SpaceObject& object) {
 void WriteDamage(PacketWriter& out, uint32_t at, const DamageRecord& damage) {
     out.U32(at, 0);
     for (int i = 0; i < 5; ++i) out.I32(at + 4 + uint32_t(4 * i), damage.amounts[i]);
+}
+
+// The items a career ship flies with, each where its record fits it: none
+// for a ship of its hull's own equipment, or for a fit that a packet could
+// not carry whole (an item outside every area, too many items), whose
+// pilot's copy then keeps its hull's own equipment too.
+std::vector<const EquipmentItem*> FitOf(const SpaceObject& ship) {
+    const auto* const craft = dynamic_cast<const Craft*>(&ship);
+    const ShipRecord* const record = craft != nullptr ? craft->FlownRecord() : nullptr;
+    if (record == nullptr || record->Items().size() > NetPacket::kMostFitItems) return {};
+    std::vector<const EquipmentItem*> fit;
+    for (const auto& item : record->Items()) {
+        if (item->areaIndex < 0 || item->areaIndex > 0xFF || item->column < 0 || item->column > 0xFF || item->row < 0 ||
+            item->row > 0xFF) {
+            return {};
+        }
+        fit.push_back(item.get());
+    }
+    return fit;
 }
 
 }  // namespace
@@ -114,9 +136,11 @@ void NetPacket::WritePlayerInfo(const SpaceObject& ship) {
 }
 
 void NetPacket::WriteNewPlayer(const SpaceObject& ship) {
+    const std::vector<const EquipmentItem*> fit = FitOf(ship);
+    const uint32_t fitBytes = fit.empty() ? 0 : 1 + uint32_t(fit.size()) * kFitItemBytes;
     const char* const name = ship.name != nullptr ? ship.name : "";
-    const uint32_t length = uint32_t(strnlen(name, kMaxPacketBytes - kNewPlayerBytes));
-    if (!Allocate(kNewPlayerBytes + length)) return;
+    const uint32_t length = uint32_t(strnlen(name, kMaxPacketBytes - kNewPlayerBytes - fitBytes));
+    if (!Allocate(kNewPlayerBytes + length + fitBytes)) return;
     PacketWriter out(data_, size_);
     const auto* const session = g_gameState != nullptr ? g_gameState->netSession : nullptr;
     const CareerRecord* const career = g_gameState != nullptr ? g_gameState->career : nullptr;
@@ -129,6 +153,18 @@ void NetPacket::WriteNewPlayer(const SpaceObject& ship) {
     // 44: the receiver's own name pointer.
     const uint32_t nameAt = kNewPlayerBytes - 1;
     for (uint32_t i = 0; i < length; ++i) out.U8(nameAt + i, uint8_t(name[i]));
+    const uint32_t fitAt = nameAt + length + 1;
+    if (!fit.empty()) out.U8(fitAt, uint8_t(fit.size()));
+    for (size_t i = 0; i < fit.size(); ++i) {
+        const EquipmentItem& item = *fit[i];
+        const uint32_t at = fitAt + 1 + uint32_t(i) * kFitItemBytes;
+        out.Text(at, kFitIdBytes, item.id);
+        out.U8(at + kFitIdBytes, uint8_t(item.areaIndex));
+        out.U8(at + kFitIdBytes + 1, uint8_t(item.column));
+        out.U8(at + kFitIdBytes + 2, uint8_t(item.row));
+        out.U8(at + kFitIdBytes + 3, uint8_t(std::clamp(item.damage, 0, 100)));
+        out.U16(at + kFitIdBytes + 4, uint16_t(std::clamp(item.ammunition, 0, 0xFFFF)));
+    }
     WriteHeader(kNewPlayer, PF_QUEUE_1);
 }
 

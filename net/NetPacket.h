@@ -53,6 +53,13 @@ public:
     static constexpr uint32_t kKillsUpdateBytes = 44;
     static constexpr uint32_t kNewPlayerBytes = 49;   // plus the name's length
     static constexpr uint32_t kNewPlayerDefinitionBytes = 19;
+    // A career ship's fit may follow the name's terminator: a count byte of
+    // 1 to kMostFitItems, then per item its id (NUL inside its 16 bytes),
+    // the area index, column and row it is fitted at, its damage per cent
+    // (0 to 100) and a launcher's load, u16.
+    static constexpr uint32_t kFitItemBytes = 22;
+    static constexpr uint32_t kFitIdBytes = 16;
+    static constexpr uint32_t kMostFitItems = 64;
     static constexpr uint32_t kSalvageBytes = 32;
     static constexpr uint32_t kSalvageNameBytes = 16;
     static constexpr uint32_t kIdAckBytes = 8;

@@ -345,10 +345,29 @@ bool ReadNewPlayer(const uint8_t* data, uint32_t received, NewPlayer* out) {
     out->side = in.I32(20);
     out->logo = in.U8(24);
     if (!in.Text(25, NetPacket::kNewPlayerDefinitionBytes, out->definitionName, sizeof out->definitionName)) return false;
-    // 44: the receiver's own name pointer. The name fills the rest.
+    // 44: the receiver's own name pointer. The name, then maybe the fit, fill the rest.
     const uint32_t nameAt = NetPacket::kNewPlayerBytes - 1;
     const uint32_t field = header->size - nameAt;
-    if (!in.Text(nameAt, field, out->name, sizeof out->name) || strnlen(out->name, field) + 1 != field) return false;
+    if (!in.Text(nameAt, field, out->name, sizeof out->name)) return false;
+    const uint32_t fitAt = nameAt + uint32_t(strnlen(out->name, field)) + 1;
+    if (fitAt == header->size) return in.Ok();
+    const uint32_t count = in.U8(fitAt);
+    if (count < 1 || count > NetPacket::kMostFitItems ||
+        header->size - fitAt != 1 + count * NetPacket::kFitItemBytes) {
+        return false;
+    }
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint32_t at = fitAt + 1 + i * NetPacket::kFitItemBytes;
+        FitItem& item = out->fit[i];
+        if (!in.Text(at, NetPacket::kFitIdBytes, item.id, sizeof item.id)) return false;
+        const uint32_t place = at + NetPacket::kFitIdBytes;
+        item.area = in.U8(place);
+        item.column = in.U8(place + 1);
+        item.row = in.U8(place + 2);
+        item.damage = in.U8Within(place + 3, kFullPercent);
+        item.ammunition = in.U16(place + 4);
+    }
+    out->fitCount = count;
     return in.Ok();
 }
 

@@ -125,8 +125,17 @@ struct EcmStatus {
 std::optional<EcmStatus> ReadEcmStatus(const uint8_t* data, uint32_t received);
 
 
+// One item of a career ship's fit, where its ship holds it.
+struct FitItem {
+    char id[NetPacket::kFitIdBytes] = {};
+    uint8_t area = 0, column = 0, row = 0;
+    uint8_t damage = 0;   // per cent
+    uint16_t ammunition = 0;
+};
+
 // NEW_PLAYER: the definition name must end inside its 19 bytes, the ship's
-// name exactly at the packet's last byte.
+// name inside the packet: at its last byte, or followed by a fit whose
+// items fill the packet exactly. Without a fit `fitCount` is 0.
 struct NewPlayer {
     uint32_t dpid = 0;
     float mass = 0.0f;
@@ -135,6 +144,8 @@ struct NewPlayer {
     uint8_t logo = 0;
     char definitionName[NetPacket::kNewPlayerDefinitionBytes] = {};
     char name[NetPacket::kMaxPacketBytes] = {};
+    uint32_t fitCount = 0;
+    FitItem fit[NetPacket::kMostFitItems];
 };
 // The result is large: callers keep one.
 bool ReadNewPlayer(const uint8_t* data, uint32_t received, NewPlayer* out);

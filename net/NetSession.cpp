@@ -453,7 +453,9 @@ bool EndsWithin(const uint8_t* data, uint32_t at, uint32_t field) {
 bool TextsEnd(uint16_t type, const uint8_t* data, uint32_t size) {
     switch (type) {
         case kNewPlayer:
-            return EndsWithin(data, 25, NetPacket::kNewPlayerDefinitionBytes) && data[size - 1] == 0;
+            // The ship's name may be followed by its fit, which its reader checks.
+            return EndsWithin(data, 25, NetPacket::kNewPlayerDefinitionBytes) &&
+                   EndsWithin(data, NetPacket::kNewPlayerBytes - 1, size - (NetPacket::kNewPlayerBytes - 1));
         case kObjectCreate:
         case kCreationRequest:
             return EndsWithin(data, type == kObjectCreate ? 24 : 20, NetPacket::kDefinitionNameBytes) && data[size - 1] == 0;

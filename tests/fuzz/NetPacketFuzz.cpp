@@ -71,6 +71,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Require(std::isfinite(create->mass) && std::isfinite(create->acceleration) && std::isfinite(create->maxSpeed) &&
                 std::isfinite(create->maxTurnRate) && std::isfinite(create->angularAcceleration));
     }
+    static auto announced = std::make_unique<net_read::NewPlayer>();
+    if (net_read::ReadNewPlayer(p, n, announced.get())) {
+        // The name, then the fit of whole items, fill the packet exactly.
+        const uint32_t count = announced->fitCount;
+        Require(count <= NetPacket::kMostFitItems && strnlen(announced->definitionName, 19) < 19);
+        Require(header->size == NetPacket::kNewPlayerBytes + strlen(announced->name) + (count == 0 ? 0 : 1 + count * 22));
+        for (uint32_t i = 0; i < count; ++i) Require(strnlen(announced->fit[i].id, 16) < 16 && announced->fit[i].damage <= 100);
+    }
     if (const auto update = net_read::ReadObjectUpdate(p, n)) {
         Require(header->size == (update->full ? NetPacket::kObjectUpdateFullBytes : NetPacket::kObjectUpdateShortBytes));
         Require(update->uoid >= 0 && update->playerIndex >= -1 && update->playerIndex < 8);

@@ -13,9 +13,15 @@
 #include <vector>
 
 #include "engine/Clock.h"
+#include "engine/IffFile.h"
+#include "engine/Random.h"
+#include "game/CareerRecord.h"
 #include "game/Cockpit.h"
+#include "game/DefinitionFormat.h"
+#include "game/EquipmentItem.h"
 #include "game/GameState.h"
 #include "mission/Goal.h"
+#include "mission/MissionSetUp.h"
 #include "mission/ObjectLoader.h"
 #include "mission/RandomMissionGenerator.h"
 #include "net/NetGameSettings.h"
@@ -97,14 +103,18 @@ protected:
 
     // Member `dpid` announces its ship "Ace" of `hull`: the host's copy, or null.
     Craft* Announce(const char* hull, uint32_t dpid = kMember) {
-        // The member joined before: the host heard of its player.
-        if (host_->FindPlayerByDpid(dpid) < 0) host_->AddPlayer(dpid, "Ace", -1);
         std::vector<uint8_t> bytes = Packet(kNewPlayer, 52);
         PacketWriter out(bytes.data(), 52);
-        out.U32(8, dpid);
         out.F32(12, 9.0f);
         out.Text(25, 19, hull);
         out.Text(48, 4, "Ace");
+        return Announce(bytes, dpid);
+    }
+    // The announcement `bytes` from member `dpid`, as its own: the host's copy, or null.
+    Craft* Announce(std::vector<uint8_t> bytes, uint32_t dpid) {
+        // The member joined before: the host heard of its player.
+        if (host_->FindPlayerByDpid(dpid) < 0) host_->AddPlayer(dpid, "Ace", -1);
+        PacketWriter(bytes.data(), uint32_t(bytes.size())).U32(8, dpid);
         Deliver(*host_, dpid, bytes);
         SpaceObject* const copy = ShipOf(dpid);
         if (copy != nullptr && std::find(copies_.begin(), copies_.end(), copy) == copies_.end()) copies_.push_back(copy);
@@ -202,6 +212,21 @@ protected:
             if (weapon->typeId == kind && weapon->group != Weapon::kNoGroup) return weapon;
         }
         return nullptr;
+    }
+    // The career's P102 as its pilot's machine flies it, `bought` fitted after its hull's own items.
+    Craft* PilotsShip(const std::vector<const char*>& bought) {
+        delete builder_.Game().career;
+        builder_.Game().career = new CareerRecord(1);
+        ShipRecord* const record = builder_.Game().career->GetShip(-1);
+        IffFile definitions(0);
+        definitions.OpenFile((g_dataDirs.Prefix(DataDir::kData) + definition_format::kFileName).c_str(), kOpenRead);
+        for (const char* id : bought) EXPECT_EQ(record->PlaceStoredItem(std::make_unique<EquipmentItem>(id, definitions, 0)), nullptr);
+        definitions.CloseFile();
+        auto* const ship = static_cast<Craft*>(DefinitionLibrary::Current().LoadObjectDefinition("P102", nullptr, SpaceObject::kTypePlayerShip, 0));
+        copies_.push_back(ship);
+        FitFromRecord(*ship, *record);
+        ship->SetName("Ace");
+        return ship;
     }
     int Relayed(uint16_t type) const {
         int count = 0;
@@ -1046,4 +1071,73 @@ TEST_F(NetPilotBoundsTest, TheHostsFireOnATeammatesCopyMakesNoDeserter) {
     }
     EXPECT_EQ(bob->side, side);
     EXPECT_STREQ(builder_.Game().TheCockpit().WarningAt(GetMilliseconds()), "");
+}
+
+// A career pilot's ship reaches the host as its squadron pages fitted it:
+// the copy weighs what the ship weighs, takes each hit as the ship takes it
+// (the dice that share a hit between hull and systems thrown alike) and
+// switches its pilot's ECM, told to every machine, and jammer. A fit the
+// hull cannot take (an item the game lacks or offers no pilot, one with no
+// mount there, more than the mounts take) leaves the copy its hull's own; a
+// fit cut or spoilt on the way makes no copy.
+TEST_F(NetPilotBoundsTest, AFittedPilotsCopyIsItsShipAndAFitTheHullCannotTakeIsRefused) {
+    Craft* const cid = Announce("P101", kMember + 1);
+    Craft* const plain = PilotsShip({});
+    Craft* const pilots = PilotsShip({"Armor 2", "ECM 1", "Jammer 1"});
+    NetPacket announce;
+    announce.BuildObjectPacket(kNewPlayer, pilots);
+    const std::vector<uint8_t> fitted = Built(announce);
+    Craft* const copy = Announce(fitted, kMember);
+    ASSERT_TRUE(cid != nullptr && copy != nullptr);
+    EXPECT_EQ(copy->mass, pilots->mass);
+    pilots->SetPositionFlags(copy->Position(), Transform::kAllFlags);
+    builder_.Game().AddObjectsToWorld(pilots, 0);
+    pilots->Activate(0.0f);
+    const auto* const gun = static_cast<GunWeapon*>(Rack(*cid, Weapon::kGun));
+    // Until the hull has given a quarter, its shields and armour worn through.
+    for (int second = 0; second < 120 && copy->hitPoints * 4 > copy->GetMaxHitPoints(nullptr) * 3; ++second) {
+        builder_.Clock().Advance(2000);
+        for (Craft* target : {copy, pilots}) {
+            DamageRecord damage = gun->damageRecord;
+            damage.source = cid;
+            NetPacket shot;
+            shot.BuildWeaponFire(kGunShot, damage, gun->rateOfFire, target, 0, gun->explosionName, gun->partIndex, 0, Vector3{});
+            GameRandomSeed(uint32_t(second + 1));
+            Deliver(*host_, kMember + 1, Built(shot));
+        }
+        ASSERT_EQ(copy->hitPoints, pilots->hitPoints) << second;
+    }
+    EXPECT_LE(copy->hitPoints * 4, copy->GetMaxHitPoints(nullptr) * 3);
+    NetPacket ecm;
+    ecm.BuildEcmStatus(kEcmStatus, copy->uoid, 1000, 40, 30);
+    Deliver(*host_, kMember, Built(ecm));
+    EXPECT_EQ(Relayed(kEcmStatus), 1);
+    std::vector<uint8_t> jamming = Report(copy->uoid, PlaceOf(*copy));
+    PacketWriter(jamming.data(), uint32_t(jamming.size())).U16(130, 2000);
+    Deliver(*host_, kMember, jamming);
+    EXPECT_EQ(builder_.Game().ActiveJammers().Count(), 1);
+
+    // The bought items are the fit's last three; the fit follows the name "Ace".
+    const uint32_t count = fitted[52];
+    const auto item = [&](uint32_t i) { return 53 + NetPacket::kFitItemBytes * (count - 3 + i); };
+    const auto with = [&](uint32_t at, const std::vector<uint8_t>& bytes, size_t size = 0) {
+        std::vector<uint8_t> changed = fitted;
+        std::copy(bytes.begin(), bytes.end(), changed.begin() + at);
+        changed.resize(size != 0 ? size : changed.size());
+        PacketWriter(changed.data(), uint32_t(changed.size())).U16(2, uint16_t(changed.size()));
+        return changed;
+    };
+    uint32_t member = kMember + 1;
+    // Unknown, offered to no pilot, in the armour's bay, in the jammer's cells.
+    const std::vector<uint8_t> jammersCells(fitted.begin() + item(2) + 16, fitted.begin() + item(2) + 19);
+    for (const auto& bytes : {with(item(0), {'W', 0}), with(item(0) + 6, {'1', '3', 0}), with(item(1) + 16, {0}),
+                              with(item(1) + 16, jammersCells)}) {
+        const Craft* const own = Announce(bytes, ++member);
+        EXPECT_TRUE(own != nullptr && own->mass == plain->mass) << member;
+    }
+    // Cut, padded, miscounted, damaged beyond the whole, an id without its end.
+    for (const auto& bytes : {with(52, {}, fitted.size() - 1), with(52, {}, fitted.size() + 1), with(52, {uint8_t(count + 1)}),
+                              with(52, {0}), with(item(0) + 19, {101}), with(item(0), std::vector<uint8_t>(16, 'x'))}) {
+        EXPECT_EQ(Announce(bytes, ++member), nullptr) << member;
+    }
 }

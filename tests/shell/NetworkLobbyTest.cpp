@@ -4,9 +4,16 @@
 // wait of the scripts gives up within seconds.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <regex>
 #include <string>
 #include <vector>
 
+#include "engine/IffFile.h"
+#include "game/CareerRecord.h"
+#include "game/DataDirectories.h"
+#include "game/DefinitionFormat.h"
+#include "game/XorChunkStream.h"
 #include "tests/shell/LobbySteps.h"
 #include "tests/shell/NetworkRun.h"
 
@@ -116,4 +123,76 @@ TEST(NetworkGame, CancellingTeamCreationKeepsAClientInItsGame) {
         EXPECT_EQ(Count(*lines, "team \"Bob\" \"Blue\""), 0) << *lines;
         EXPECT_NE(lines->find("Career: missions flown 1,"), std::string::npos) << *lines;
     }
+}
+
+namespace {
+
+// The sample tree's pilot becomes Bob, whose new career's ship, made a
+// Warden (the Lancer's items move over in their cells), carries two armour
+// plates bought beside them.
+bool WriteArmouredPilot(const std::filesystem::path& tree) {
+    const DataDirectories previous = g_dataDirs;
+    g_dataDirs.Find(tree.string());
+    CareerRecord career(1);
+    std::strcpy(career.pilotName, "Bob");
+    ShipRecord* const ship = career.GetShip(-1);
+    if (ship != nullptr) std::strcpy(ship->hullId, "P303");
+    bool fitted = ship != nullptr && ship->LoadHull() == kStatusOk;
+    g_dataDirs = previous;
+    IffFile definitions(0);
+    fitted = fitted && definitions.OpenFile((tree / "data" / definition_format::kFileName).c_str(), kOpenRead) == kStatusOk;
+    for (int plate = 0; plate < 2; ++plate) {
+        fitted = fitted && ship->PlaceStoredItem(std::make_unique<EquipmentItem>("Armor 2", definitions, 0)) == nullptr;
+    }
+    definitions.CloseFile();
+    XorChunkStream stream;
+    return fitted && stream.Open((tree / "Korvane.plr").c_str(), kOpenWrite | kOpenCreate) == kStatusOk &&
+           career.Save(stream) == kStatusOk && stream.CloseFile() == kStatusOk;
+}
+
+// The hull a machine's trace holds the Warden at as each of its deaths
+// comes, and at the end last; kWhole while no hit came since it came back.
+constexpr int kWhole = 1 << 30;
+std::vector<int> WardenHulls(const std::string& transcript) {
+    std::vector<int> hulls{kWhole};
+    const std::regex line("\n(?:hit \"P303\" -?\\d+ -> (-?\\d+) by |destroyed \\d+ \"P303\" by )");
+    for (std::sregex_iterator it(transcript.begin(), transcript.end(), line), end; it != end; ++it) {
+        if ((*it)[1].matched) {
+            hulls.back() = std::stoi((*it)[1]);
+        } else {
+            hulls.push_back(kWhole);
+        }
+    }
+    return hulls;
+}
+
+}  // namespace
+
+// Bob, a member whose career's Warden carries armour he bought, and Ann,
+// the host, fly the sample cooperative mission for a minute, where its
+// raider fights them. Each time the host, which holds his hull, shoots his
+// ship down, his own machine held it within a frame of the raider's fire
+// (its hull damage, 600 a second, a twentieth of it) of that death, and so
+// at the end, when Ann ends the game: the hits lowered it alike on both.
+TEST(NetworkGame, AMembersBoughtArmourHoldsOnTheHostAsOnItsOwnMachine) {
+    constexpr int kOneHit = 30;
+    LobbyPilots pilots;
+    ASSERT_TRUE(pilots.Ready()) << pilots.Failure();
+    ASSERT_TRUE(WriteArmouredPilot(pilots.Tree()));
+    std::string bob = pilots.SampleSteps("join-coop.txt", "wait mode 2", "Bob", "Bee");
+    const size_t created = bob.find("# A new pilot."), joined = bob.find("# Join over");
+    ASSERT_TRUE(created != std::string::npos && joined != std::string::npos) << bob;
+    bob.replace(created, joined - created, "# The pilot listed, loaded.\n" + At(50, "click 60 78") + At(60, "click 77 374"));
+    bob += At(313, "wait message \"You have been disconnected from the server!\"") + At(333, "quit");
+    auto host = pilots.Start("Ann", pilots.SampleSteps("host-coop.txt", "wait mode 2", "Bob", "Bee") + At(1501, "quit"), {"--trace"});
+    ASSERT_TRUE(host->WaitForLine("hosting \"", kHostingMs)) << host->Transcript();
+    auto member = pilots.Start("Bob", bob, {"--trace"});
+    EXPECT_EQ(host->Wait(4 * kEndMs), 0) << host->Transcript();
+    EXPECT_EQ(member->Wait(kEndMs), 0) << member->Transcript();
+
+    const std::string transcripts = host->Transcript() + member->Transcript();
+    const std::vector<int> own = WardenHulls(member->Transcript()), copy = WardenHulls(host->Transcript());
+    ASSERT_TRUE(own.size() > 1 || own.back() < kWhole) << transcripts;
+    for (size_t death = 0; death + 1 < own.size(); ++death) EXPECT_LE(own[death], kOneHit) << death << transcripts;
+    EXPECT_NEAR(own.back(), copy.back(), kOneHit) << transcripts;
 }

@@ -77,6 +77,8 @@ public:
     }
     bool Ready() const { return failure_.empty(); }
     const std::string& Failure() const { return failure_; }
+    // The sample tree each pilot's copy is made from when it starts.
+    std::filesystem::path Tree() const { return base_.Path(); }
 
     // The lines of the sample tree's script `file` up to and including the
     // first that holds `through`, the sample's client Bob (callsign Bee)
@@ -97,16 +99,19 @@ public:
         return "";
     }
 
-    // Starts `pilot`'s process on its script.
-    std::unique_ptr<ChildProcess> Start(const std::string& pilot, const std::string& script) {
+    // Starts `pilot`'s process on its script, with `more` arguments.
+    std::unique_ptr<ChildProcess> Start(const std::string& pilot, const std::string& script,
+                                        const std::vector<std::string>& more = {}) {
         const std::filesystem::path home = runs_.Path() / pilot;
         std::error_code error;
         std::filesystem::create_directories(home / "run", error);
         std::filesystem::copy(base_.Path(), home / "data", std::filesystem::copy_options::recursive, error);
         runs_.WriteFile(pilot + "/script.txt", script);
         ScopedEnvironment locked("VORN_RUNTIME_DIR", (home / "run").c_str());
-        return ChildProcess::Run({VORN_BINARY, "--data", (home / "data").string(), "--headless", "--net",
-                                  "127.0.0.1:" + std::to_string(port_), "--script", (home / "script.txt").string()});
+        std::vector<std::string> argv{VORN_BINARY, "--data", (home / "data").string(), "--headless", "--net",
+                                      "127.0.0.1:" + std::to_string(port_), "--script", (home / "script.txt").string()};
+        argv.insert(argv.end(), more.begin(), more.end());
+        return ChildProcess::Run(argv);
     }
 
 private:
