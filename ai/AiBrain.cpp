@@ -7,6 +7,8 @@
 #include "engine/DynArray.h"
 #include "engine/MathRoutineTable.h"
 #include "engine/Random.h"
+#include "game/GameState.h"
+#include "game/Mission.h"
 #include "objects/effects/EffectSupport.h"
 #include "objects/effects/Turret.h"
 #include "objects/ships/AiShip.h"
@@ -346,6 +348,34 @@ void AiBrain::ExecuteBehavior() {
     pilot->SetRotationVector({0.0f, 0.0f, 0.0f});
 }
 
+void AiBrain::GatherFriends(AiShip& pilot, const SpaceObject& target) {
+    friends_.clear();
+    const Mission* const mission = g_gameState != nullptr ? g_gameState->mission : nullptr;
+    if (mission == nullptr || pilot.side == 0) return;
+    const float frameSeconds = float(std::max(frameMs, 0)) * 0.001f;
+    const float ownMove = pilot.velocity.Length() * frameSeconds;
+    for (SpaceObject* object = mission->firstObject; object != nullptr; object = object->GetNext()) {
+        if (object == &pilot || object == &target || object->side != pilot.side || !Fightable(object) ||
+            object->type < SpaceObject::kTypeCraft) {
+            continue;
+        }
+        BoundingSphere sphere;
+        if (object->GetBoundingSphere(&sphere) != 0) continue;
+        sphere.radius = object->Radius() + ownMove + object->velocity.Length() * frameSeconds;
+        friends_.push_back(sphere);
+    }
+}
+
+bool AiBrain::FriendInLine(const Vector3& from, const Vector3& direction, float reach) const {
+    for (const BoundingSphere& sphere : friends_) {
+        const Vector3 toward = sphere.centre.Difference(from);
+        // The point of the line, from the muzzle to the reach, nearest the friend.
+        const float along = std::clamp(toward.Dot(direction), 0.0f, std::max(reach, 0.0f));
+        if (toward.Difference(direction.Scaled(along)).Length() < sphere.radius) return true;
+    }
+    return false;
+}
+
 void AiBrain::UpdateFireControl() {
     AiShip* const pilot = Pilot();
     SpaceObject* const target = LiveHostile();
@@ -356,22 +386,56 @@ void AiBrain::UpdateFireControl() {
     const bool bears = OffNose(*pilot, toTarget) < cone;
     const uint32_t age = pilot->Age();
     auto* const targeting = static_cast<TargetingSystem*>(pilot->GetSystem(ShipSystem::kTargeting, nullptr));
+    // Whether a weapon's shots from `muzzle` may go out along its line: at
+    // the target, or along the nose. They stop in the target, so a friend
+    // beyond its near side is safe. The friends are gathered once, and only
+    // in a frame when something would fire.
+    bool gathered = false;
+    const auto clear = [&](const Vector3& muzzle, bool atTarget, float range) {
+        if (!gathered) GatherFriends(*pilot, *target);
+        gathered = true;
+        Vector3 line = atTarget ? target->Position().Difference(muzzle) : pilot->world.forward;
+        const float shortOfTarget = target->Position().Difference(muzzle).Length() - target->Radius();
+        if (!(line.Length() > 0.0f)) return true;
+        line.Normalize();
+        return !FriendInLine(muzzle, line, std::min(range, shortOfTarget));
+    };
+    const auto muzzleOf = [pilot](const ShipSystem& weapon) {
+        const int32_t part = weapon.partIndex;
+        const SceneObject* const node = part >= 0 && part < pilot->parts.Count() ? pilot->parts[part]->node : nullptr;
+        return node != nullptr ? effects::WorldPosition(*node) : pilot->Position();
+    };
     bool groupFires[4] = {};
+    bool groupHeld[4] = {};
     for (ShipSystem* system : pilot->GetWeaponList()) {
         auto* const weapon = static_cast<Weapon*>(system);
         if (pilot->OnTurretBarrel(*weapon)) continue;
         if (weapon->group == 1 || weapon->group == 2) {
-            const bool fires = bears && distance <= float(weapon->GetRange());
-            // A gun's shots go at the target the fire control names, for one update.
-            if (fires && weapon->typeId == Weapon::kGun) static_cast<GunWeapon*>(weapon)->aimTarget = target;
+            const float range = float(weapon->GetRange());
+            const bool fires = bears && distance <= range;
             groupFires[weapon->group] = groupFires[weapon->group] || fires;
+            // The group fires whole: every weapon's line must be clear, a
+            // gun's in reach at the target, any other along the nose.
+            const bool atTarget = fires && weapon->typeId == Weapon::kGun;
+            if (bears && !groupHeld[weapon->group] && !clear(muzzleOf(*weapon), atTarget, range)) {
+                groupHeld[weapon->group] = true;
+            }
         } else if (weapon->group == kMissileGroup && targeting != nullptr && age - lastMissileAge >= kMissileSpacingMs &&
                    targeting->GetLockStrength(weapon, weapon->LockClass()) >= 100) {
             groupFires[kMissileGroup] = true;
         }
     }
     for (const int32_t group : {2, 1}) {
-        if (groupFires[group] && pilot->FireWeaponGroup(group) != 0) ++shotsFired;
+        if (!groupFires[group] || groupHeld[group]) continue;
+        // A gun's shots go at the target the fire control names, for one update.
+        for (ShipSystem* system : pilot->GetWeaponList()) {
+            auto* const weapon = static_cast<Weapon*>(system);
+            if (weapon->typeId == Weapon::kGun && pilot->FiredWithGroup(*weapon, group) &&
+                distance <= float(weapon->GetRange())) {
+                static_cast<GunWeapon*>(weapon)->aimTarget = target;
+            }
+        }
+        if (pilot->FireWeaponGroup(group) != 0) ++shotsFired;
     }
     if (groupFires[kMissileGroup] && pilot->FireWeaponGroup(kMissileGroup) != 0) {
         lastMissileAge = age;
@@ -381,8 +445,10 @@ void AiBrain::UpdateFireControl() {
         if (!turret->IsObjectInArc(target)) continue;
         if (turret->target.Get() != target) turret->SetTarget(target);
         auto* const gun = static_cast<Weapon*>(turret->FindWeapon());
-        // It fires once the barrel bears and the target is within the gun's reach.
+        // It fires once the barrel bears, the target is within the gun's
+        // reach and no friend is in the way.
         if (gun == nullptr || turret->aimError >= kTurretAimDegrees || distance > float(gun->GetRange())) continue;
+        if (!clear(muzzleOf(*gun), true, float(gun->GetRange()))) continue;
         const int32_t barrel = turret->barrelPart;
         SceneObject* const from = barrel >= 0 && barrel < pilot->parts.Count() ? pilot->parts[barrel]->node : nullptr;
         gun->Fire(from, nullptr);

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
+#include <vector>
 
+#include "engine/BoundingSphere.h"
 #include "engine/EngineAllocation.h"
 #include "engine/Vector3.h"
 #include "objects/space/ObjectLink.h"
@@ -58,7 +60,9 @@ public:
     virtual void Think();
     // Steers and throttles for the behaviour.
     virtual void ExecuteBehavior();
-    // Guns in their cone and range, missiles on a full lock, turrets on target.
+    // Guns in their cone and range, missiles on a full lock, turrets on
+    // target; nothing but missiles while a ship of its own side lies in a
+    // line of fire short of the target.
     virtual void UpdateFireControl();
     // Passes a side change on to the ship the brain follows.
     virtual void SetLinkedShipSide(int32_t side);
@@ -100,4 +104,12 @@ private:
     // reach it: off the bow where it turns in, abeam at the holding distance,
     // astern nearer.
     void BringDeckToBear(AiShip& pilot, const SpaceObject& target, const Turret& turret);
+    // The ships of the pilot's side but the target into friends_, each
+    // sphere widened by the pilot's and the friend's moves in a frame.
+    void GatherFriends(AiShip& pilot, const SpaceObject& target);
+    // Whether a gathered friend lies across the line from `from` along the
+    // unit `direction`, nearer than `reach`.
+    bool FriendInLine(const Vector3& from, const Vector3& direction, float reach) const;
+
+    std::vector<BoundingSphere> friends_;   // this frame's, kept for its room
 };

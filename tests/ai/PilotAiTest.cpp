@@ -174,6 +174,27 @@ TEST_F(PilotAiTest, AnAttackerKeepsItsNoseOnACrossingTargetAndFires) {
     EXPECT_EQ(prey->lastAttacker.Get(), hunter);
 }
 
+// A friend halfway down the line of fire holds the guns; one just beside
+// the line, or beyond the target, where the shots stop, does not. The
+// friend is never hit.
+TEST_F(PilotAiTest, AnAttackerHoldsItsFireWhileAFriendIsInTheLine) {
+    AiShip* const hunter = Raider("Hunter", 1, {});
+    AiShip* const prey = Raider("Prey", 2, {0.0f, 0.0f, 900.0f}, true);
+    AiShip* const mate = Raider("Mate", 1, {}, true);
+    prey->aiEnabled = mate->aiEnabled = 0;
+    prey->SetHitPoints(1000000);
+    for (const Vector3& at : {Vector3{mate->Radius() + hunter->Radius(), 0.0f, 450.0f}, Vector3{0.0f, 0.0f, 450.0f},
+                              Vector3{0.0f, 0.0f, 1100.0f}}) {
+        hunter->SetPositionFlags({}, Transform::kAllFlags | 0x10);
+        mate->SetPositionFlags(at, Transform::kAllFlags | 0x10);
+        hunter->velocity = {};
+        const int32_t before = hunter->brain->shotsFired;
+        Fly(1000);
+        EXPECT_EQ(hunter->brain->shotsFired > before, at.x > 0.0f || at.z > 900.0f) << at.x << " " << at.z;
+    }
+    EXPECT_EQ(mate->lastAttacker.Get(), nullptr);
+}
+
 // Hit while its hull is below its courage, a pilot breaks away with one
 // of its defensive maneuvers.
 TEST_F(PilotAiTest, AHurtPilotBreaksAwayWhenHit) {

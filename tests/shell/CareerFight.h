@@ -89,12 +89,13 @@ protected:
     // The fight flown by `plan` for at most `ms` and how it ended; the
     // turning pilot turns by the command `turn`. The first target the pilot
     // takes is kept in locked_, whether it was hostile in lockedHostile_,
-    // and whether the pilot's ship ever struck a friendly ship or was struck
-    // by one in rammed_.
+    // whether the pilot's ship ever struck a friendly ship or was struck by
+    // one in rammed_, and how often a friendly ship hit it in friendHits_.
     End Fight(const char* file, Plan plan, int32_t seed, uint32_t ms = kFightMs, uint16_t turn = 0) {
         locked_.clear();
         lockedHostile_ = false;
         rammed_ = false;
+        friendHits_ = 0;
         if (!Launch(file, seed)) {
             ADD_FAILURE() << file << " does not launch";
             return End::kOpen;
@@ -102,6 +103,7 @@ protected:
         GameState& game = Game();
         frames_ = 0;
         bool taken = false;
+        int32_t hitAge = 0;
         for (uint32_t flown = 0; flown < ms; flown += kFrameMs) {
             auto* const ship = dynamic_cast<Craft*>(game.playerShip);
             if (ship == nullptr) return End::kDied;
@@ -115,6 +117,9 @@ protected:
             builder_->Clock().Advance(kFrameMs);
             game.Simulate();
             rammed_ = rammed_ || RammedAFriend(*ship);
+            const SpaceObject* const by = ship->lastAttacker.Get();
+            friendHits_ += ship->lastHitAge != hitAge && by != nullptr && by != ship && by->side == ship->side ? 1 : 0;
+            hitAge = ship->lastHitAge;
             // A pilot who dies in the frame the goals are met has not won.
             const flight_goals::Outcome outcome = flight_goals::GetOutcome();
             if (outcome == flight_goals::Outcome::kFailed) return End::kFailed;
@@ -134,6 +139,7 @@ protected:
     std::string locked_;
     bool lockedHostile_ = false;
     bool rammed_ = false;
+    int32_t friendHits_ = 0;
     // The hulls of the career's other ships, each fitted as its definition
     // fits it and flown by a pilot hired for it: the wingmen a launch brings.
     std::vector<const char*> wingHulls_;

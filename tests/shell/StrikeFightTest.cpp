@@ -93,13 +93,15 @@ TEST_F(StrikeFightTest, OneTLocksOnARaiderAndWinsTheStrikeWhileAnIdleOrFleeingPi
 
 // Full throttle and a hard turn from the launch, every way: the wing starts
 // with room for it, and the leader neither rams its wingman nor dies in the
-// seconds before the raiders close.
-TEST_F(StrikeFightTest, ATurnAtLaunchKeepsClearOfTheWingman) {
-    for (int32_t seed = 1; seed <= 6; ++seed) {
+// seconds before the raiders close. A hard left carries the leader across
+// Alpha 2's line of fire as it opens on the raiders: it holds its fire.
+TEST_F(StrikeFightTest, ATurnAtLaunchKeepsClearOfTheWingmanAndItsFire) {
+    for (int32_t seed = 1; seed <= 8; ++seed) {
         for (const uint16_t turn : {kYawLeft, kYawRight, kNoseUp, kNoseDown}) {
-            EXPECT_EQ(EndName(Fight(kStrikeMissionFile, Plan::kTurn, seed, 4000, turn)), std::string("open"))
+            EXPECT_EQ(EndName(Fight(kStrikeMissionFile, Plan::kTurn, seed, 6000, turn)), std::string("open"))
                 << "turn " << turn << ", seed " << seed;
             EXPECT_FALSE(rammed_) << "turn " << turn << ", seed " << seed;
+            EXPECT_EQ(friendHits_, 0) << "turn " << turn << ", seed " << seed;
         }
     }
 }
