@@ -100,7 +100,7 @@ void Weapon::Refuse(const char* message) {
 
 const char* Weapon::Refusing(const EnergySystem* energy) const {
     if (owner != nullptr && owner->empLevel > 0) return kEmpOverride;
-    if (damage == maxDamage && maxDamage > 0) return kDisabled;
+    if (Destroyed()) return kDisabled;
     if (ammunition == 0 && !UnlimitedAmmunition()) return kOutOfAmmo;
     if (energy != nullptr && energyPerShot > energy->weaponPool) return kNoEnergy;
     return nullptr;
@@ -133,7 +133,9 @@ void Weapon::SpendShot(EnergySystem* energy) {
 }
 
 bool Weapon::RequestDue() const {
-    return group != kNoGroup && ammunition != 0 && int64_t(Elapsed()) >= int64_t(readyOffset);
+    // The host never fires its copy's weapons itself, so nothing else takes
+    // a wrecked rack out of its group there.
+    return group != kNoGroup && !Destroyed() && ammunition != 0 && int64_t(Elapsed()) >= int64_t(readyOffset);
 }
 
 void Weapon::TakeRequestedRound() {
@@ -157,7 +159,7 @@ void Weapon::HandOver() {
     for (ShipSystem* system = owner->GetSystem(kAnyWeapon, nullptr); system != nullptr;
          system = owner->GetSystem(kAnyWeapon, system)) {
         auto* const sister = static_cast<Weapon*>(system);
-        if (sister == this || sister->typeId != typeId || sister->ammunition <= 0 || sister->group != kNoGroup ||
+        if (sister == this || sister->typeId != typeId || sister->ammunition <= 0 || sister->group != kNoGroup || sister->Destroyed() ||
             std::strcmp(sister->equipmentId, equipmentId) != 0) {
             continue;
         }

@@ -877,7 +877,7 @@ TEST_F(NetPilotBoundsTest, AMembersCopyRearmsAtRestBesideADepotAndLaunchesAgain)
     lead->SetDamage(lead->maxDamage);
     report(beside, 0.0f);
     EXPECT_EQ(lead->group, Weapon::kNoGroup);
-    // Nor does its sister's running dry hand the group to the wreck.
+    // A wreck launches nothing, nor does its sister hand it the group on running dry.
     EXPECT_EQ(runDry(), full / 2);
     lead->SetDamage(0);
     report(near, 0.0f);
