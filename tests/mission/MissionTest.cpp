@@ -527,7 +527,7 @@ TEST_F(MissionTest, AWorldLostToACutDefinitionsFileFailsTheSetUp) {
         EXPECT_EQ(builder_->Game().playerShip, nullptr);
         const std::vector<std::string>& report = SetUpReport();
         ASSERT_EQ(report.size(), 17u);   // the sixteen records and the player's ship
-        EXPECT_EQ(report[0], "record 2 SHIP \"P101\": no object can be made of its definition");
+        EXPECT_EQ(report[0], "record 2 SHIP \"Raider\": no object can be made of its definition");
         EXPECT_EQ(report[6], "record 8 ROCK \"Asteroid\": no object can be made of its definition");
         EXPECT_EQ(report.back(), "the player's ship \"P101\" cannot be made");
     }

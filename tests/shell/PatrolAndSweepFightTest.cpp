@@ -48,4 +48,20 @@ TEST_F(PatrolAndSweepFightTest, TheSweepIsLostIdleAndWonFought) {
     ExpectWonOnlyFought(kSweepMissionFile, {Plan::kIdle});
 }
 
+// A new pilot's way: T once at launch locks on the raider coming head-on,
+// not on a wingman out on the flank, and flown at it with the throttle and
+// the trigger held, whatever becomes of it, both missions are won on most
+// seeds.
+TEST_F(PatrolAndSweepFightTest, OneTLocksOnTheRaiderComingHeadOnAndWinsOnMostSeeds) {
+    for (const char* file : {kPatrolMissionFile, kSweepMissionFile}) {
+        int32_t won = 0;
+        for (int32_t seed = 1; seed <= kSeeds; ++seed) {
+            won += Fight(file, Plan::kAttackOnce, seed) == End::kWon ? 1 : 0;
+            EXPECT_TRUE(lockedHostile_) << file << ": T locked on \"" << locked_ << "\", seed " << seed;
+        }
+        EXPECT_GE(won, kSeeds - 2) << file;
+    }
+}
+
 }  // namespace
+
