@@ -54,6 +54,7 @@
 #include "tests/support/world/RecordingNetSession.h"
 #include "tests/support/world/SampleMissionTest.h"
 #include "tests/support/world/WorldBuilder.h"
+#include "tools/mkdata/CareerData.h"
 #include "tools/mkdata/MissionData.h"
 #include "tools/mkdata/SampleTree.h"
 
@@ -244,7 +245,7 @@ TEST_F(MissionTest, ALaunchFromTheBaseFliesTheCareersShipAndItsCrewedShipsAsWing
     auto heavy = std::make_unique<ShipRecord>("P303");
     ASSERT_EQ(heavy->LoadHull(), kStatusOk);
     ShipRecord* const escort = career.AddShip(std::move(heavy));
-    career.HirePilot("Face 003");
+    career.HirePilot(kSamplePilots[2]);
     escort->pilot = career.hiredPilots.at(0).get();
     escort->pilot->flight.kills = 4;
     career.accuracy.kills = 9;
@@ -271,7 +272,7 @@ TEST_F(MissionTest, ALaunchFromTheBaseFliesTheCareersShipAndItsCrewedShipsAsWing
     // The hull flies as damaged as it came back from its last flight.
     EXPECT_EQ(player->GetHitPoints(nullptr), player->GetMaxHitPoints(nullptr) * 60 / 100);
 
-    auto* const wingman = dynamic_cast<AiShip*>(Named(game, "Face 003"));
+    auto* const wingman = dynamic_cast<AiShip*>(Named(game, kSamplePilots[2]));
     ASSERT_NE(wingman, nullptr);
     EXPECT_EQ(wingman->FlownRecord(), escort);
     EXPECT_EQ(wingman->side, player->side);
