@@ -48,10 +48,8 @@ TEST_F(PatrolAndSweepFightTest, TheSweepIsLostIdleAndWonFought) {
     ExpectWonOnlyFought(kSweepMissionFile, {Plan::kIdle});
 }
 
-// A new pilot's way: T once at launch locks on the raider coming head-on,
-// not on a wingman out on the flank, and flown at it with the throttle and
-// the trigger held, whatever becomes of it, both missions are won on most
-// seeds.
+// T once at launch locks on the raider coming head-on, not on a wingman,
+// and flown at it firing, whatever follows, both missions are mostly won.
 TEST_F(PatrolAndSweepFightTest, OneTLocksOnTheRaiderComingHeadOnAndWinsOnMostSeeds) {
     for (const char* file : {kPatrolMissionFile, kSweepMissionFile}) {
         int32_t won = 0;

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <memory>
 #include <set>
 #include <string>
 #include <utility>
@@ -68,64 +67,48 @@ TEST_F(SampleMissionsTest, NoShipsOfTheSampleMissionCollideAtLaunch) {
 }
 
 // Every mission of the sample tree as the command line flies it (the
-// network game's as their host), and every kind of random mission at every
-// difficulty: one frame after launch, wherever an enemy is on the radar
-// besides the target the first objective gave, one T locks on an enemy;
-// so it does from no target at all.
+// network game's as their host) and every random kind at every difficulty,
+// one frame after launch: wherever an enemy is on the radar besides the
+// target the first objective gave, one T locks on an enemy, from that
+// target and from none.
 TEST_F(SampleMissionsTest, TheFirstTLocksOnAnEnemyInEveryMissionWhereOneIsOnTheRadar) {
     using Generator = RandomMissionGenerator;
-    struct Flight {
-        std::string file;
-        int32_t kind = -1, level = 0;   // a random mission's
-    };
-    std::vector<Flight> flights;
+    std::vector<std::pair<std::string, int32_t>> flights;   // a file, or a random kind and difficulty (-1 none)
     for (const auto& entry : std::filesystem::directory_iterator(dir_.Path() / "missions")) {
         const std::string name = entry.path().filename().string();
-        if (entry.path().extension() == ".uli" && name != Generator::kSectorsFile) flights.push_back({name});
+        if (entry.path().extension() == ".uli" && name != Generator::kSectorsFile) flights.emplace_back(name, -1);
     }
-    for (int32_t kind = 0; kind < Generator::kKinds; ++kind) {
-        for (int32_t level = 0; level < Generator::kDifficulties; ++level) flights.push_back({"Rnd 0", kind, level});
-    }
-    std::set<std::string> contested;   // where an enemy was on the radar
-    for (const Flight& flight : flights) {
-        const std::string label = flight.kind < 0 ? flight.file : "random " + std::to_string(flight.kind) + "/" + std::to_string(flight.level);
-        SCOPED_TRACE(label);
-        const auto session = std::make_unique<RecordingNetSession>(true);
-        Game().netSession = flight.file.rfind("net", 0) == 0 ? session.get() : nullptr;
-        if (flight.kind >= 0) {
-            Generator& generator = Generator::Of(Game());
-            generator.networkGame = 1;
-            generator.wingFlies = 0;
-            generator.enemyAmount = generator.base = 1;   // a death match's raiders and base
-            generator.SetUp(flight.kind, flight.level);
-        }
-        ASSERT_EQ(SetUpSeededMission(flight.file.c_str(), 1), kStatusOk);
+    for (int32_t k = 0; k < Generator::kKinds * Generator::kDifficulties; ++k) flights.emplace_back("Rnd 0", k);
+    int32_t contested = 0;
+    for (const auto& [file, random] : flights) {
+        SCOPED_TRACE(file + " " + std::to_string(random));
+        RecordingNetSession host(true);
+        Game().netSession = file.rfind("net", 0) == 0 ? &host : nullptr;
+        Generator& generator = Generator::Of(Game());
+        generator.networkGame = 1, generator.wingFlies = 0, generator.enemyAmount = generator.base = 1;
+        if (random >= 0) generator.SetUp(random / Generator::kDifficulties, random % Generator::kDifficulties);
+        ASSERT_EQ(SetUpSeededMission(file.c_str(), 1), kStatusOk);
         builder_->Clock().Advance(kFrameMs);
         Game().Simulate();
         auto* const ship = dynamic_cast<Craft*>(Game().playerShip);
-        auto* const targeting = ship != nullptr ? static_cast<TargetingSystem*>(ship->GetSystem(ShipSystem::kTargeting, nullptr)) : nullptr;
-        ASSERT_NE(targeting, nullptr);
+        ASSERT_NE(ship, nullptr);
+        auto* const targeting = static_cast<TargetingSystem*>(ship->GetSystem(ShipSystem::kTargeting, nullptr));
         for (const bool held : {true, false}) {
             if (!held) targeting->SelectTarget(nullptr);
-            const SpaceObject* const before = targeting->GetTarget();
             bool enemy = false;
-            for (SpaceObject* o = Game().mission->firstObject; o != nullptr && !enemy; o = o->GetNext()) {
-                enemy = o != before && ship->IsHostile(o) && targeting->CanTarget(o);
+            for (SpaceObject* o = Game().mission->firstObject; o != nullptr; o = o->GetNext()) {
+                enemy = enemy || (o != targeting->GetTarget() && ship->IsHostile(o) && targeting->CanTarget(o));
             }
             targeting->CycleTarget(1);
-            if (!enemy) continue;
-            contested.insert(label);
+            contested += enemy ? 1 : 0;
             const SpaceObject* const locked = targeting->GetTarget();
-            EXPECT_TRUE(ship->IsHostile(locked)) << "T locked on " << (locked != nullptr ? NameOf(locked) : "nothing")
-                                                 << (held ? " from the objective's target" : " from no target");
+            EXPECT_TRUE(!enemy || ship->IsHostile(locked))
+                << "T locked on " << (locked != nullptr ? NameOf(locked) : "nothing") << (held ? " from its target" : " from none");
         }
         FreeMission();
         Game().netSession = nullptr;
     }
-    for (const char* flown : {"sample.uli", "skirmish.uli", "mapworld.uli", "netfight.uli", "strike.uli", "patrol.uli",
-                              "sweep.uli", "random 2/0", "random 4/0"}) {
-        EXPECT_EQ(contested.count(flown), 1u) << flown << " had no enemy on the radar";
-    }
+    EXPECT_GE(contested, 40) << "few missions had an enemy on the radar";
 }
 
 // The watch itself sees a collision: two raiders launched nose to nose.

@@ -15,5 +15,6 @@ Status WriteSampleHulls(const char* path);
 // pilots kSamplePilots, each named like a face of "faces.iff" (faces 1 to 4
 // carry their names), which the squadron pages show beside him.
 inline constexpr int32_t kSamplePilotCount = 4;
-inline constexpr const char* kSamplePilots[kSamplePilotCount] = {"Jory Tallis", "Ash Calder", "Rin Hollis", "Wren Sato"};
+inline constexpr const char* kSamplePilots[kSamplePilotCount] = {"Jory Tallis", "Ash Calder", "Rin Hollis",
+                                                                 "Wren Sato"};
 Status WriteSampleRoster(const char* path);
