@@ -56,6 +56,17 @@ private:
     Canvas& canvas_;
 };
 
+// The target's brackets round its blip at (x, y).
+void Brackets(const Lines& pen, uint32_t colour, float x, float y) {
+    for (const float sx : {-1.0f, 1.0f}) {
+        for (const float sy : {-1.0f, 1.0f}) {
+            const float bx = x + sx * kBracketOut, by = y + sy * kBracketOut;
+            pen.Block(colour, bx, by, bx - sx * kBracketArm, by);
+            pen.Block(colour, bx, by, bx, by - sy * kBracketArm);
+        }
+    }
+}
+
 // The range line under the disc: its text, and where it stands in the
 // current font, centred under the disc's centre.
 struct Label {
@@ -97,27 +108,23 @@ void RadarScope::Draw(Canvas& canvas, const RadarPicture& picture, const CanvasR
     }
 
     const float scale = picture.range > 0 ? radius / float(picture.range) : 0.0f;
-    for (int32_t i = 0; i < std::min(picture.count, RadarPicture::kContacts); ++i) {
-        const RadarContact& contact = picture.contacts[i];
-        float dx = contact.right * scale, dy = -contact.ahead * scale;
-        // On the rim at most, whatever the range did between reading and drawing.
-        const float out = std::sqrt(dx * dx + dy * dy);
-        if (!std::isfinite(out)) continue;
-        if (out > radius - 1.0f && out > 0.0f) {
-            dx *= (radius - 1.0f) / out;
-            dy *= (radius - 1.0f) / out;
-        }
-        const float x = std::round(cx + dx), y = std::round(cy + dy);
-        const float stalk = std::clamp(contact.up * scale, -kStalkMost, kStalkMost);
-        if (std::fabs(stalk) >= kStalkLeast) pen.Block(contact.colour, x, y, x, std::round(y - stalk));
-        pen.Block(contact.colour, x - 1.0f, y - 1.0f, x + 1.0f, y + 1.0f);
-        if (!contact.target) continue;
-        for (const float sx : {-1.0f, 1.0f}) {
-            for (const float sy : {-1.0f, 1.0f}) {
-                const float bx = x + sx * kBracketOut, by = y + sy * kBracketOut;
-                pen.Block(contact.colour, bx, by, bx - sx * kBracketArm, by);
-                pen.Block(contact.colour, bx, by, bx, by - sy * kBracketArm);
+    for (const bool wayPoints : {true, false}) {
+        for (int32_t i = 0; i < std::min(picture.count, RadarPicture::kContacts); ++i) {
+            const RadarContact& contact = picture.contacts[i];
+            if (contact.wayPoint != wayPoints) continue;
+            float dx = contact.right * scale, dy = -contact.ahead * scale;
+            // On the rim at most, whatever the range did between reading and drawing.
+            const float out = std::sqrt(dx * dx + dy * dy);
+            if (!std::isfinite(out)) continue;
+            if (out > radius - 1.0f && out > 0.0f) {
+                dx *= (radius - 1.0f) / out;
+                dy *= (radius - 1.0f) / out;
             }
+            const float x = std::round(cx + dx), y = std::round(cy + dy);
+            const float stalk = std::clamp(contact.up * scale, -kStalkMost, kStalkMost);
+            if (std::fabs(stalk) >= kStalkLeast) pen.Block(contact.colour, x, y, x, std::round(y - stalk));
+            pen.Block(contact.colour, x - 1.0f, y - 1.0f, x + 1.0f, y + 1.0f);
+            if (contact.target) Brackets(pen, contact.colour, x, y);
         }
     }
 

@@ -11,7 +11,8 @@ class Canvas;
 struct RadarContact {
     float right = 0.0f, up = 0.0f, ahead = 0.0f;
     uint32_t colour = 0;
-    bool target = false;   // the targeting computer's target
+    bool target = false;     // the targeting computer's target
+    bool wayPoint = false;   // drawn under every other blip
 };
 
 // What the radar shows this frame, gathered by the flight frame. Without a
@@ -34,7 +35,9 @@ struct RadarPicture {
 // setting. A blip stands where its contact lies across the ship's plane; a
 // stalk up or down from it tells how far above or below the plane the
 // contact is, on the same scale. The target's blip is bracketed in its own
-// colour. The range setting reads in metres under the disc.
+// colour. Way points are drawn first, so that a contact on a way point's
+// line is never hidden by it. The range setting reads in metres under the
+// disc.
 class RadarScope {
 public:
     // The height of the range line under the disc.

@@ -56,6 +56,7 @@ void ReadRadar(const GameState& game, Craft& ship, RadarPicture* out) {
         contact.ahead = Dot(offset, ahead);
         contact.colour = Shown(palette, radar->GetContactColour(object));
         contact.target = object == target;
+        contact.wayPoint = object->type == SpaceObject::kTypeWayPoint;
         // A full picture still shows the target.
         if (!out->Add(contact) && contact.target) out->contacts[RadarPicture::kContacts - 1] = contact;
     }

@@ -414,7 +414,7 @@ TEST_F(CareerWithData, ShipsAreNumberedPastThePilotEntryAndCountedByHull) {
     EXPECT_STREQ(career.AddShip(std::make_unique<ShipRecord>("ABCDEFGHIJKLMNO"))->name, "ABCDEFGHIJKLMNA");
 
     // The first ship without a wingman is taken; the pilot entry is -1.
-    career.HirePilot("face 002");
+    career.HirePilot("ash calder");
     ASSERT_EQ(career.hiredPilots.size(), 1u);
     career.GetShip(0)->pilot = career.hiredPilots[0].get();
     career.selectedShip = 7;
@@ -426,30 +426,30 @@ TEST_F(CareerWithData, ShipsAreNumberedPastThePilotEntryAndCountedByHull) {
 
 TEST_F(CareerWithData, SoldShipsLeaveTheirItemsInTheStoresAndDismissedPilotsTheirShips) {
     CareerRecord career(0);
-    career.HirePilot("FACE 001");
+    career.HirePilot("JORY TALLIS");
     career.HirePilot("Nobody");
     ASSERT_EQ(career.hiredPilots.size(), 1u);
     PilotRecord* const pilot = career.hiredPilots[0].get();
-    EXPECT_NE(career.FindCpilPilot("face 001"), nullptr);
-    EXPECT_EQ(career.FindApilPilot("face 001"), nullptr);
+    EXPECT_NE(career.FindCpilPilot("jory tallis"), nullptr);
+    EXPECT_EQ(career.FindApilPilot("jory tallis"), nullptr);
 
     auto spare = std::make_unique<ShipRecord>("P303");
     ASSERT_EQ(spare->LoadHull(), kStatusOk);
     ShipRecord* const second = career.AddShip(std::move(spare));
     second->pilot = pilot;
     pilot->flying = 1;
-    career.DismissPilot("Face 001");
+    career.DismissPilot("Jory Tallis");
     EXPECT_EQ(second->pilot, nullptr);
     EXPECT_EQ(pilot->flying, 0);
     EXPECT_EQ(career.hirePool.back().get(), pilot);
-    EXPECT_NE(career.FindApilPilot("FACE 001"), nullptr);
-    EXPECT_EQ(career.FindCpilPilot("face 001"), nullptr);
+    EXPECT_NE(career.FindApilPilot("JORY TALLIS"), nullptr);
+    EXPECT_EQ(career.FindCpilPilot("jory tallis"), nullptr);
     // Hired again and lost, the pilot's resume is found among the lost alone.
-    career.HirePilot("FACE 001");
-    career.LosePilot("FACE 001");
-    EXPECT_EQ(career.FindDpilPilot("face 001"), pilot->resume.c_str());
-    EXPECT_EQ(career.FindCpilPilot("face 001"), nullptr);
-    EXPECT_EQ(career.FindApilPilot("face 001"), nullptr);
+    career.HirePilot("JORY TALLIS");
+    career.LosePilot("JORY TALLIS");
+    EXPECT_EQ(career.FindDpilPilot("jory tallis"), pilot->resume.c_str());
+    EXPECT_EQ(career.FindCpilPilot("jory tallis"), nullptr);
+    EXPECT_EQ(career.FindApilPilot("jory tallis"), nullptr);
     EXPECT_EQ(career.FindDpilPilot("Nobody"), nullptr);
 
     const int32_t fitted = career.GetShip(0)->CountItems(EquipmentItem::kAll);

@@ -29,6 +29,7 @@
 #include "tests/support/world/SampleMissionTest.h"
 #include "tests/support/world/WorldBuilder.h"
 #include "tools/mkdata/CampaignData.h"
+#include "tools/mkdata/CareerData.h"
 #include "tools/mkdata/MissionRecords.h"
 #include "tools/mkdata/SampleTree.h"
 
@@ -313,7 +314,7 @@ TEST_F(CampaignTest, AFlightFromTheBaseWritesItsResultsBackIntoTheCareer) {
     ShipRecord* const own = career.GetShip(-1);
     ASSERT_NE(own, nullptr);
     ShipRecord* escorts[2] = {};
-    const char* const pilots[2] = {"Face 003", "Face 004"};
+    const char* const pilots[2] = {kSamplePilots[2], kSamplePilots[3]};
     for (int i = 0; i < 2; ++i) {
         auto ship = std::make_unique<ShipRecord>("P303");
         ASSERT_EQ(ship->LoadHull(), kStatusOk);

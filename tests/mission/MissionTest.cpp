@@ -54,6 +54,7 @@
 #include "tests/support/world/RecordingNetSession.h"
 #include "tests/support/world/SampleMissionTest.h"
 #include "tests/support/world/WorldBuilder.h"
+#include "tools/mkdata/CareerData.h"
 #include "tools/mkdata/MissionData.h"
 #include "tools/mkdata/SampleTree.h"
 
@@ -244,7 +245,7 @@ TEST_F(MissionTest, ALaunchFromTheBaseFliesTheCareersShipAndItsCrewedShipsAsWing
     auto heavy = std::make_unique<ShipRecord>("P303");
     ASSERT_EQ(heavy->LoadHull(), kStatusOk);
     ShipRecord* const escort = career.AddShip(std::move(heavy));
-    career.HirePilot("Face 003");
+    career.HirePilot(kSamplePilots[2]);
     escort->pilot = career.hiredPilots.at(0).get();
     escort->pilot->flight.kills = 4;
     career.accuracy.kills = 9;
@@ -271,7 +272,7 @@ TEST_F(MissionTest, ALaunchFromTheBaseFliesTheCareersShipAndItsCrewedShipsAsWing
     // The hull flies as damaged as it came back from its last flight.
     EXPECT_EQ(player->GetHitPoints(nullptr), player->GetMaxHitPoints(nullptr) * 60 / 100);
 
-    auto* const wingman = dynamic_cast<AiShip*>(Named(game, "Face 003"));
+    auto* const wingman = dynamic_cast<AiShip*>(Named(game, kSamplePilots[2]));
     ASSERT_NE(wingman, nullptr);
     EXPECT_EQ(wingman->FlownRecord(), escort);
     EXPECT_EQ(wingman->side, player->side);
@@ -527,7 +528,7 @@ TEST_F(MissionTest, AWorldLostToACutDefinitionsFileFailsTheSetUp) {
         EXPECT_EQ(builder_->Game().playerShip, nullptr);
         const std::vector<std::string>& report = SetUpReport();
         ASSERT_EQ(report.size(), 17u);   // the sixteen records and the player's ship
-        EXPECT_EQ(report[0], "record 2 SHIP \"P101\": no object can be made of its definition");
+        EXPECT_EQ(report[0], "record 2 SHIP \"Raider\": no object can be made of its definition");
         EXPECT_EQ(report[6], "record 8 ROCK \"Asteroid\": no object can be made of its definition");
         EXPECT_EQ(report.back(), "the player's ship \"P101\" cannot be made");
     }

@@ -39,7 +39,7 @@ const char* const kSparrowLaunch =
     "launch \"P107\" Radar 1 Targeting 1 Flight 1 Flak Cannon Engine 1 Generator 1 Shields 1";
 // "Raider Strike" brings its own wingman; the hired pilot joins him.
 const char* const kStrikeWingman = "wingman \"Alpha 2\" \"P101\"";
-const char* const kHiredWingman = "wingman \"Face 001\" \"P102\"";
+const char* const kHiredWingman = "wingman \"Jory Tallis\" \"P102\"";
 
 // What the career holds once the Sparrow is fitted and the game saved: the
 // training paid, the order paid for, the next offer alone on the reader's
@@ -51,12 +51,12 @@ std::string SavedCareer() {
                   "Career: missions flown 1, credits %d, trophies 0x%04X, accepted row -1, offers \"Raider Strike\"\n",
                   CareerRecord::kStartingFunds + kTrainingAward - kOrderTotal, unsigned(kTrainingTrophy));
     return std::string(first) +
-           "Career ship \"P102\" \"Lancer\" damage 0, flown by \"Face 001\", fits \"Generator 1\" \"Shields 1\" "
+           "Career ship \"P102\" \"Lancer\" damage 0, flown by \"Jory Tallis\", fits \"Generator 1\" \"Shields 1\" "
            "\"Radar 1\" \"Targeting 1\" \"Flight 1\" \"Engine 1\" \"Laser Cannon\" \"Laser Cannon\" "
            "\"Missile Rack 1\"\n"
            "Career ship \"P107\" \"Sparrow\" damage 0, flown by the player, fits \"Engine 1\" \"Generator 1\" "
            "\"Shields 1\" \"Radar 1\" \"Targeting 1\" \"Flight 1\" \"Flak Cannon\"\n"
-           "Career pilots hired: \"Face 001\"\n";
+           "Career pilots hired: \"Jory Tallis\"\n";
 }
 
 // How many whole lines of `out` read `line`.
@@ -236,9 +236,9 @@ TEST(CareerPath, TheSampleSaveLoadsACareerWithShipsPilotsAndMoney) {
     const char* const fit = "fits \"Generator 1\" \"Shields 1\" \"Radar 1\" \"Targeting 1\" \"Flight 1\" \"Engine 1\"";
     EXPECT_TRUE(InOrder(run.out, {(std::string("Career ship \"P102\" \"Lancer\" damage 0, flown by the player, ") + fit +
                                    " \"Laser Cannon\" \"Laser Cannon\" \"Missile Rack 1\"").c_str(),
-                                  (std::string("Career ship \"P303\" \"Warden\" damage 0, flown by \"Face 001\", ") + fit +
+                                  (std::string("Career ship \"P303\" \"Warden\" damage 0, flown by \"Jory Tallis\", ") + fit +
                                    " \"Laser Cannon\" \"Laser Cannon\" \"Missile Rack 1\"").c_str(),
-                                  "Career pilots hired: \"Face 001\" \"Face 002\""}))
+                                  "Career pilots hired: \"Jory Tallis\" \"Ash Calder\""}))
         << run.out;
     EXPECT_EQ(Count(run.out, "Career ship \"P107\" \"Sparrow\" damage 0, flown by nobody, " + std::string(fit) +
                                  " \"Laser Cannon\" \"Laser Cannon\" \"Missile Rack 1\""),

@@ -48,4 +48,18 @@ TEST_F(PatrolAndSweepFightTest, TheSweepIsLostIdleAndWonFought) {
     ExpectWonOnlyFought(kSweepMissionFile, {Plan::kIdle});
 }
 
+// T once at launch locks on the raider coming head-on, not on a wingman,
+// and flown at it firing, whatever follows, both missions are mostly won.
+TEST_F(PatrolAndSweepFightTest, OneTLocksOnTheRaiderComingHeadOnAndWinsOnMostSeeds) {
+    for (const char* file : {kPatrolMissionFile, kSweepMissionFile}) {
+        int32_t won = 0;
+        for (int32_t seed = 1; seed <= kSeeds; ++seed) {
+            won += Fight(file, Plan::kAttackOnce, seed) == End::kWon ? 1 : 0;
+            EXPECT_TRUE(lockedHostile_) << file << ": T locked on \"" << locked_ << "\", seed " << seed;
+        }
+        EXPECT_GE(won, kSeeds - 2) << file;
+    }
+}
+
 }  // namespace
+

@@ -3,6 +3,7 @@
 // mode keys and a sensor probe change, and the pictures on both renderers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 #include <string>
@@ -132,6 +133,18 @@ TEST_F(RadarDisplay, EachKindShowsInItsColourAndWhatTheRadarCannotSeeStaysOff) {
     }
     EXPECT_EQ(CountOf(Shown(kRed)), 1) << "a raider 40 km out shows";
     EXPECT_EQ(At(0.0f, 0.0f), nullptr) << "the ship shows itself";
+    // The way point under the raider, later in the world: no white is drawn
+    // after the raider's red.
+    Place(*point, 0.0f, 0.0f, 600.0f);
+    Read();
+    RecordingCanvas scope(640, 480, flight_->palette);
+    RadarScope::Draw(scope, Radar(), CanvasRect{0, 0, 160, 160 + RadarScope::kRangeLine});
+    std::vector<uint32_t> inks;
+    for (const CanvasCall& call : scope.CallsOf("FillRectRgbClipped")) inks.push_back(call.rgb ? Packed(*call.rgb) : 0);
+    const auto red = std::find(inks.begin(), inks.end(), Shown(kRed));
+    EXPECT_TRUE(red != inks.end() && std::find(red, inks.end(), Shown(kWhite)) == inks.end())
+        << "the way point hides the raider";
+    Place(*point, -800.0f, 0.0f, 0.0f);
 
     Place(*far, -200.0f, 0.0f, 1200.0f);
     raider->cloaked = 100;

@@ -78,5 +78,5 @@ TEST(RunTraceFlight, AScriptedFlightTellsTheTraceAsAFlightWithoutAScriptDoes) {
     EXPECT_EQ(fly(false, true), strike);
     EXPECT_EQ(fly(true, true), strike);
     EXPECT_TRUE(fly(true, false).empty());
-    EXPECT_EQ(fly(true, true, "skirmish.uli", 7).count("destroyed P101"), 1u);
+    EXPECT_EQ(fly(true, true, "skirmish.uli", 1).count("destroyed P101"), 1u);
 }

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "engine/IffFile.h"
 #include "game/GameState.h"
@@ -13,7 +15,11 @@
 #include "mission/Goal.h"
 #include "mission/MissionFile.h"
 #include "mission/MissionSetUp.h"
+#include "mission/RandomMissionGenerator.h"
+#include "objects/ships/Craft.h"
 #include "objects/space/SpaceObject.h"
+#include "objects/systems/TargetingSystem.h"
+#include "tests/support/world/RecordingNetSession.h"
 #include "tests/support/world/SampleMissionTest.h"
 #include "tests/support/world/WorldBuilder.h"
 #include "tools/mkdata/MissionRecords.h"
@@ -58,6 +64,51 @@ TEST_F(SampleMissionsTest, NoShipsOfTheSampleMissionCollideAtLaunch) {
         for (const std::string& pair : met) names += " [" + pair + "]";
         EXPECT_TRUE(met.empty()) << "seed " << seed << ":" << names;
     }
+}
+
+// Every mission of the sample tree as the command line flies it (the
+// network game's as their host) and every random kind at every difficulty,
+// one frame after launch: wherever an enemy is on the radar besides the
+// target the first objective gave, one T locks on an enemy, from that
+// target and from none.
+TEST_F(SampleMissionsTest, TheFirstTLocksOnAnEnemyInEveryMissionWhereOneIsOnTheRadar) {
+    using Generator = RandomMissionGenerator;
+    std::vector<std::pair<std::string, int32_t>> flights;   // a file, or a random kind and difficulty (-1 none)
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.Path() / "missions")) {
+        const std::string name = entry.path().filename().string();
+        if (entry.path().extension() == ".uli" && name != Generator::kSectorsFile) flights.emplace_back(name, -1);
+    }
+    for (int32_t k = 0; k < Generator::kKinds * Generator::kDifficulties; ++k) flights.emplace_back("Rnd 0", k);
+    int32_t contested = 0;
+    for (const auto& [file, random] : flights) {
+        SCOPED_TRACE(file + " " + std::to_string(random));
+        RecordingNetSession host(true);
+        Game().netSession = file.rfind("net", 0) == 0 ? &host : nullptr;
+        Generator& generator = Generator::Of(Game());
+        generator.networkGame = 1, generator.wingFlies = 0, generator.enemyAmount = generator.base = 1;
+        if (random >= 0) generator.SetUp(random / Generator::kDifficulties, random % Generator::kDifficulties);
+        ASSERT_EQ(SetUpSeededMission(file.c_str(), 1), kStatusOk);
+        builder_->Clock().Advance(kFrameMs);
+        Game().Simulate();
+        auto* const ship = dynamic_cast<Craft*>(Game().playerShip);
+        ASSERT_NE(ship, nullptr);
+        auto* const targeting = static_cast<TargetingSystem*>(ship->GetSystem(ShipSystem::kTargeting, nullptr));
+        for (const bool held : {true, false}) {
+            if (!held) targeting->SelectTarget(nullptr);
+            bool enemy = false;
+            for (SpaceObject* o = Game().mission->firstObject; o != nullptr; o = o->GetNext()) {
+                enemy = enemy || (o != targeting->GetTarget() && ship->IsHostile(o) && targeting->CanTarget(o));
+            }
+            targeting->CycleTarget(1);
+            contested += enemy ? 1 : 0;
+            const SpaceObject* const locked = targeting->GetTarget();
+            EXPECT_TRUE(!enemy || ship->IsHostile(locked))
+                << "T locked on " << (locked != nullptr ? NameOf(locked) : "nothing") << (held ? " from its target" : " from none");
+        }
+        FreeMission();
+        Game().netSession = nullptr;
+    }
+    EXPECT_GE(contested, 40) << "few missions had an enemy on the radar";
 }
 
 // The watch itself sees a collision: two raiders launched nose to nose.

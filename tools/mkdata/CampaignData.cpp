@@ -217,11 +217,12 @@ Status WritePatrolMission(const char* path) {
     // flies at him firing has the first shots (the laser outreaches his
     // gun), and Alpha 2 closes in while they fight. Nearer the line, Alpha 2
     // saved a pilot who only throttled; farther out, he came too late for
-    // some who fought.
-    status = PutRecord(iff, mission_file::kShip, AiShipRecord("P101", kStrikeWingman, "Alpha", -2500.0f, 0.0f, 0.0f, 1, 1), status);
+    // some who fought. The raider comes first, so that T locks on him
+    // rather than on Alpha 2.
     status = PutRecord(iff, mission_file::kShip,
                        AiShipRecord("Raider", kPatrolRaider, "Red", 0.0f, 30.0f, 2200.0f, 2, 0, 0, true, PilotSkill::kNovice),
                        status);
+    status = PutRecord(iff, mission_file::kShip, AiShipRecord("P101", kStrikeWingman, "Alpha", -2500.0f, 0.0f, 0.0f, 1, 1), status);
     status = PutRecord(iff, mission_file::kWayPoint, NavPointRecord(kPatrolPoint, 0.0f, 0.0f, 1500.0f), status);
     // Out to the Patrol Point within the limit, and the raider down. The
     // way point's chain leads on to the raider, past the limit, so the
@@ -259,19 +260,19 @@ Status WriteSweepMission(const char* path) {
     status = PutSky(iff, SkyLook{.seed = 6, .stars = 1000, .sun = {-0.3f, -0.6f, 0.7f}}, status);
     // A raider for each of the wing: the wingmen fly wide on the flanks,
     // each against the raider ahead of him, and the middle raider, a green
-    // pilot, comes down the line head on at the player (first of the
-    // raiders, so that T reaches him first). Both flank fights last longer
-    // than he takes to shoot down a pilot who sits idle; a pilot who flies
-    // at him firing has the first shots, and the wingmen close in once their
-    // own raiders are down.
-    status = PutRecord(iff, mission_file::kShip, AiShipRecord("P101", "Alpha 2", "Alpha", -2000.0f, 0.0f, 0.0f, 1, 1), status);
-    status = PutRecord(iff, mission_file::kShip, AiShipRecord("P101", "Alpha 3", "Alpha", 2000.0f, 0.0f, 0.0f, 1, 1), status);
+    // pilot, comes down the line head on at the player (first of all the
+    // ships, so that T reaches him before the others and the wingmen).
+    // Both flank fights last longer than he takes to shoot down a pilot who
+    // sits idle; a pilot who flies at him firing has the first shots, and
+    // the wingmen close in once their own raiders are down.
     status = PutRecord(iff, mission_file::kShip,
                        AiShipRecord("Raider", "Red 4", "Red", 0.0f, 30.0f, 2200.0f, 2, 0, 0, true, PilotSkill::kNovice),
                        status);
     for (const auto& [name, x] : {std::pair{"Red 5", -2000.0f}, std::pair{"Red 6", 2000.0f}}) {
         status = PutRecord(iff, mission_file::kShip, AiShipRecord("Raider", name, "Red", x, 0.0f, 2500.0f, 2, 0, 0, true), status);
     }
+    status = PutRecord(iff, mission_file::kShip, AiShipRecord("P101", "Alpha 2", "Alpha", -2000.0f, 0.0f, 0.0f, 1, 1), status);
+    status = PutRecord(iff, mission_file::kShip, AiShipRecord("P101", "Alpha 3", "Alpha", 2000.0f, 0.0f, 0.0f, 1, 1), status);
     status = PutRecord(iff, mission_file::kGoal, GoalRecord(1, Goal::kKill, "Red", "", "Destroy the raiders"), status);
     status = PutDebriefing(iff,
                            {.file = kSweepMissionFile,

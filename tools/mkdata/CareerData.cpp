@@ -138,10 +138,10 @@ Status WriteSampleRoster(const char* path) {
         int32_t missions, accuracy, kills;
     };
     const Pilot pilots[] = {
-        {"Face 001", "Flew convoy escort for six years; steady under fire.", 22, 54, 9},
-        {"Face 002", "A former racer. Fast hands, short temper.", 8, 61, 4},
-        {"Face 003", "Transferred from the reserve. Careful, by the book.", 14, 47, 6},
-        {"Face 004", "Fresh from the academy, top of the gunnery class.", 0, 0, 0},
+        {kSamplePilots[0], "Flew convoy escort for six years; steady under fire.", 22, 54, 9},
+        {kSamplePilots[1], "A former racer. Fast hands, short temper.", 8, 61, 4},
+        {kSamplePilots[2], "Transferred from the reserve. Careful, by the book.", 14, 47, 6},
+        {kSamplePilots[3], "Fresh from the academy, top of the gunnery class.", 0, 0, 0},
     };
     // A plain chunk file: the stream without a key.
     XorChunkStream roster;

@@ -15,6 +15,7 @@
 #include "engine/FileWrappers.h"
 #include "engine/IffFile.h"
 #include "game/DefinitionFormat.h"
+#include "tools/mkdata/CareerData.h"
 #include "tools/mkdata/ChunkBytes.h"
 #include "tools/mkdata/SoundData.h"
 
@@ -446,8 +447,10 @@ Status WriteFaces(const std::string& path) {
     Writer w(path);
     w.Form("FACS");
     for (int32_t i = 0; i < 180; ++i) {
-        char name[32];
-        std::snprintf(name, sizeof name, "Face %03d", i);
+        // Faces 1 to 4 are the roster's pilots', under their names.
+        char number[32];
+        std::snprintf(number, sizeof number, "Face %03d", i);
+        const char* const name = i >= 1 && i <= kSamplePilotCount ? kSamplePilots[i - 1] : number;
         Bytes palette(768, 0);
         for (int c = 0; c < 256; ++c) {
             palette[3 * c] = uint8_t(c);

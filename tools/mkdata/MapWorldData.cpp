@@ -45,13 +45,14 @@ Status WriteMapWorldMission(const char* path) {
     status = PutRecord(iff, mission_file::kPlayer, player, status);
     status = PutSky(iff, SkyLook{.seed = 5}, status);
 
-    status = PutRecord(iff, mission_file::kShip, Ship("Outpost", "Outpost", -2500.0f, 800.0f, 3000.0f, 1), status);
+    // The enemies first, so that T locks on one before a friend or the stray.
     status = PutRecord(iff, mission_file::kShip, Ship("Depot", "Depot", 2500.0f, -600.0f, 2500.0f, 2), status);
     status = PutRecord(iff, mission_file::kShip, Ship("Capital", "Bastion", 1200.0f, 1200.0f, 4200.0f, 2), status);
-    status = PutRecord(iff, mission_file::kShip, Ship("P101", "Alpha 2", -300.0f, 0.0f, 400.0f, 1), status);
     status = PutRecord(iff, mission_file::kShip, Ship("Raider", "Red 1", 600.0f, 500.0f, 2200.0f, 2), status);
-    status = PutRecord(iff, mission_file::kShip, Ship("Raider", "Stray", -1200.0f, -400.0f, 1800.0f, 0), status);
     status = PutRecord(iff, mission_file::kShip, Ship("Raider", "Shadow", 1800.0f, 0.0f, 600.0f, 2, false), status);
+    status = PutRecord(iff, mission_file::kShip, Ship("Outpost", "Outpost", -2500.0f, 800.0f, 3000.0f, 1), status);
+    status = PutRecord(iff, mission_file::kShip, Ship("P101", "Alpha 2", -300.0f, 0.0f, 400.0f, 1), status);
+    status = PutRecord(iff, mission_file::kShip, Ship("Raider", "Stray", -1200.0f, -400.0f, 1800.0f, 0), status);
     status = PutRecord(iff, mission_file::kShip, Ship("PILT", "Pod", -600.0f, 300.0f, 1200.0f, 1), status);
 
     const char* const rocks[] = {"Rock 1", "Rock 2", "Rock 3", "Rock 4", "Rock 5"};

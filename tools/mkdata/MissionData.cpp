@@ -30,15 +30,16 @@ Status WriteSampleMission(const char* path) {
     music.Text(0, kPatrolTune, 16).Word(16, 0);
     status = PutRecord(iff, mission_file::kMusic, music, status);
 
-    status = PutRecord(iff, mission_file::kShip, AiShipRecord("P101", "Alpha 2", "Alpha", -40.0f, 0.0f, -30.0f, 1, 1), status);
-    status = PutRecord(iff, mission_file::kShip, AiShipRecord("P101", "Alpha 3", "Alpha", 40.0f, 0.0f, -30.0f, 1, 1), status);
     // The raiders come up from behind, one after the other (side by side
     // they met head-on as both turned on the player), so that the wingmen
     // turn back to meet them and a pilot who only flies ahead reaches the
-    // gate; the capital ship lies well off that way.
+    // gate; the capital ship lies well off that way. Targets cycle in the
+    // ships' order here: the enemies come before the wingmen.
     status = PutRecord(iff, mission_file::kShip, AiShipRecord("Raider", "Red 1", "Red", -150.0f, 50.0f, -2500.0f, 2, 0), status);
     status = PutRecord(iff, mission_file::kShip, AiShipRecord("Raider", "Red 2", "Red", 150.0f, 50.0f, -2800.0f, 2, 0, 1), status);
     status = PutRecord(iff, mission_file::kShip, AiShipRecord("Capital", "Bastion", "Bastion", -2500.0f, -300.0f, 3500.0f, 2, 0), status);
+    status = PutRecord(iff, mission_file::kShip, AiShipRecord("P101", "Alpha 2", "Alpha", -40.0f, 0.0f, -30.0f, 1, 1), status);
+    status = PutRecord(iff, mission_file::kShip, AiShipRecord("P101", "Alpha 3", "Alpha", 40.0f, 0.0f, -30.0f, 1, 1), status);
 
     for (int i = 0; i < 4; ++i) {
         status = PutRecord(iff, mission_file::kRock, RockRecord("Asteroid", 800.0f, 0.0f, 1200.0f, 300.0f, float(4 + i), "Field"), status);
@@ -101,10 +102,15 @@ Status WriteSkirmishMission(const char* path) {
     status = PutRecord(iff, mission_file::kMusic, music, status);
     const char* const blue[] = {"Blue 1", "Blue 2", "Blue 3", "Blue 4"};
     const char* const red[] = {"Red 1", "Red 2", "Red 3", "Red 4"};
+    // The player's ship flies on Blue's side: the Red wing comes first, so
+    // that T locks on an enemy before a friend.
+    for (int i = 0; i < 4; ++i) {
+        const float x = -150.0f + 100.0f * float(i);
+        status = PutRecord(iff, mission_file::kShip, AiShipRecord("Raider", red[i], "Red", x, 2800.0f, 1500.0f, 2, 0, 0, true), status);
+    }
     for (int i = 0; i < 4; ++i) {
         const float x = -150.0f + 100.0f * float(i);
         status = PutRecord(iff, mission_file::kShip, AiShipRecord("Raider", blue[i], "Blue", x, 2800.0f, -1500.0f, 1, 0), status);
-        status = PutRecord(iff, mission_file::kShip, AiShipRecord("Raider", red[i], "Red", x, 2800.0f, 1500.0f, 2, 0, 0, true), status);
     }
     // Each side's player is sent against the other wing, all four of it.
     status = PutRecord(iff, mission_file::kGoal,

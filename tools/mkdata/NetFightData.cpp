@@ -16,10 +16,16 @@ Status WriteNetFightMission(const char* path) {
     status = PutSky(iff, SkyLook{.seed = 6}, status);
     const char* const blue[] = {"Blue 1", "Blue 2", "Blue 3"};
     const char* const red[] = {"Red 1", "Red 2", "Red 3"};
+    // Red is the enemy of the file's player's side: it comes first, so that
+    // T locks on an enemy before a friend (in the death match every wing is
+    // the host's enemy).
+    for (int i = 0; i < 3; ++i) {
+        const float x = -100.0f + 100.0f * float(i);
+        status = PutRecord(iff, mission_file::kShip, AiShipRecord("Marauder", red[i], "Red", x, 2000.0f, 900.0f, 2, 0, 0, true), status);
+    }
     for (int i = 0; i < 3; ++i) {
         const float x = -100.0f + 100.0f * float(i);
         status = PutRecord(iff, mission_file::kShip, AiShipRecord("Marauder", blue[i], "Blue", x, 2000.0f, -900.0f, 1, 0), status);
-        status = PutRecord(iff, mission_file::kShip, AiShipRecord("Marauder", red[i], "Red", x, 2000.0f, 900.0f, 2, 0, 0, true), status);
     }
     for (int i = 0; i < 4; ++i) {
         status = PutRecord(iff, mission_file::kRock, RockRecord("Asteroid", 600.0f, 1800.0f, 0.0f, 400.0f, float(5 + 3 * i), "Drift"), status);

@@ -10,6 +10,7 @@
 #include "ui/ListBox.h"
 #include "tests/support/GoldenImage.h"
 #include "tests/support/world/ScreenHarness.h"
+#include "tools/mkdata/CareerData.h"
 
 namespace {
 
@@ -132,7 +133,7 @@ TEST(AssignScreenPictures, WingmanOnTheSecondShip) {
     harness.Game().tutorialsEnabled = 0;
     harness.ClearBetweenPasses();
     CareerRecord& career = *harness.Game().career;
-    career.HirePilot("Face 002");
+    career.HirePilot(kSamplePilots[1]);
     career.AddShip(std::make_unique<ShipRecord>("P303"));
     AssignScreen screen;
     ASSERT_TRUE(harness.SetScript(Click(4, 360, 127) + Click(6, 460, 338) + Click(8, 390, 240)));
@@ -150,7 +151,7 @@ TEST(AssignScreenPictures, TheRemoveButtonTakesTheWingmanOff) {
     harness.Game().tutorialsEnabled = 0;
     harness.ClearBetweenPasses();
     CareerRecord& career = *harness.Game().career;
-    career.HirePilot("Face 002");
+    career.HirePilot(kSamplePilots[1]);
     career.AddShip(std::make_unique<ShipRecord>("P303"));
     AssignScreen screen;
     const auto flown = [&screen, &career] {

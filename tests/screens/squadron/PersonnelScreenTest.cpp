@@ -17,6 +17,7 @@
 #include "ui/UiSounds.h"
 #include "tests/support/GoldenImage.h"
 #include "tests/support/world/ScreenHarness.h"
+#include "tools/mkdata/CareerData.h"
 
 namespace {
 
@@ -141,8 +142,8 @@ TEST(PersonnelScreenPictures, CurrentPage) {
     harness.Game().tutorialsEnabled = 0;
     harness.ClearBetweenPasses();
     CareerRecord& career = *harness.Game().career;
-    career.HirePilot("Face 001");
-    career.HirePilot("Face 003");
+    career.HirePilot(kSamplePilots[0]);
+    career.HirePilot(kSamplePilots[2]);
     PersonnelScreen screen;
     ASSERT_TRUE(harness.SetScript(Click(10, 470, 100)));
     harness.SetPassLimit(21);
