@@ -452,6 +452,10 @@ TEST_F(MainLoopTest, AnEjectEndsTheFlightAndTheShipIsLostToTheCareer) {
     EXPECT_EQ(steps_.log.back(), "run HANGAR");
     EXPECT_EQ(career.GetShipCount(), ships - 1);
     EXPECT_EQ(player->FlownRecord(), nullptr);
+    // The mail says so, and, with no ship left, what to do.
+    const MessageEntry* const told = game().newMail.Count() > 0 ? game().newMail.At(game().newMail.Count() - 1) : nullptr;
+    ASSERT_TRUE(told != nullptr && told->title == kShipLostTitle);
+    EXPECT_EQ(told->body.find(kNoShipLeftText) != std::string::npos, career.GetShipCount() == 0) << told->body;
 }
 
 // A career ship out through the gate ends the flight with its jump, won,
