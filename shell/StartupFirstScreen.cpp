@@ -10,6 +10,7 @@
 #include "screens/InitialOptionsScreen.h"
 #include "screens/NetLobbyScreen.h"
 #include "shell/FramePump.h"
+#include "shell/RunTrace.h"
 #include "shell/Startup.h"
 #include "shell/StartupSteps.h"
 #include "ui/Screen.h"
@@ -80,9 +81,21 @@ bool RunInitialOptions(GameState& game) {
         Say("Initial options: no map, passed over");
         return true;
     }
+    // The quit dialog that Escape opens over the screen: its No comes back
+    // to the screen, its Yes ends the game.
+    game.BuildScreen(ScreenSlot::kQuit);
     game.currentScreen = screen;
-    while (game.currentScreen != nullptr && !quit) game.currentScreen->Run();
+    while (game.currentScreen != nullptr && !quit && game.mode != GameState::kModeQuit) {
+        Screen* const shown = game.currentScreen;
+        run_trace::Screen(shown->name.c_str());
+        shown->Run();
+        if (game.currentScreen == shown && game.nextScreen != nullptr) {
+            game.currentScreen = game.nextScreen;
+            game.nextScreen = nullptr;
+        }
+    }
     game.currentScreen = nullptr;
+    game.nextScreen = nullptr;
     delete screen;
     if (g_gameCanvas != nullptr) g_gameCanvas->palette = mainPalette;
     game.pumpMessages = nullptr;
