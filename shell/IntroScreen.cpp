@@ -21,8 +21,8 @@
 
 namespace startup {
 
-// Black, with the version banner in white in the middle and, lower down
-// in grey, the prompt that says what ends the wait.
+// Black, with the version banner in white in the middle and, lower down,
+// the prompt that says what ends the wait.
 void DrawIntroScreen(Canvas& canvas, const std::string& bannerFont) {
     const Palette& palette = *canvas.palette;
     canvas.Clear(palette.MatchColor(kBlack), kFarthestDepth);
@@ -35,7 +35,6 @@ void DrawIntroScreen(Canvas& canvas, const std::string& bannerFont) {
     const int32_t previousLock = canvas.Lock();
     SetFontColors(palette.MatchColor(kWhite), Canvas::kColorTransparent);
     centred(msg::kVersionBanner, y);
-    SetFontColors(palette.MatchColor(kPromptGrey), Canvas::kColorTransparent);
     centred(msg::kBannerPrompt, y + kPromptRows * int32_t(FontHeight()));
     if (previousLock == 0) canvas.Unlock();
 }

@@ -27,7 +27,6 @@ inline constexpr uint32_t kFarthestDepth = 0xFFFFFFFF;
 // Colours packed as the palettes match them: red in the low byte.
 inline constexpr uint32_t kBlack = 0x000000;
 inline constexpr uint32_t kWhite = 0xFFFFFF;
-inline constexpr uint32_t kPromptGrey = 0x909090;
 // The intro's prompt stands this many text rows below the banner.
 inline constexpr int32_t kPromptRows = 4;
 
