@@ -82,20 +82,14 @@ bool RunInitialOptions(GameState& game) {
         return true;
     }
     // The quit dialog that Escape opens over the screen: its No comes back
-    // to the screen, its Yes ends the game.
+    // to the screen, its Yes ends the game. Each run ends on the next.
     game.BuildScreen(ScreenSlot::kQuit);
     game.currentScreen = screen;
-    while (game.currentScreen != nullptr && !quit && game.mode != GameState::kModeQuit) {
-        Screen* const shown = game.currentScreen;
-        run_trace::Screen(shown->name.c_str());
-        shown->Run();
-        if (game.currentScreen == shown && game.nextScreen != nullptr) {
-            game.currentScreen = game.nextScreen;
-            game.nextScreen = nullptr;
-        }
+    while (game.currentScreen != nullptr && !quit) {
+        run_trace::Screen(game.currentScreen->name.c_str());
+        game.currentScreen->Run();
     }
     game.currentScreen = nullptr;
-    game.nextScreen = nullptr;
     delete screen;
     if (g_gameCanvas != nullptr) g_gameCanvas->palette = mainPalette;
     game.pumpMessages = nullptr;
