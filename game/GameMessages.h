@@ -29,7 +29,8 @@ inline constexpr const char* kWarningHullDamage = "WARNING: Excessive hull damag
 // The text of a wingman's line whose voice entry has none.
 inline constexpr const char* kMissingCommText = "Missing TEXT chunk, COMMWM.CIF";
 
-// Drawn on the intro screen.
+// Drawn on the intro screen: the banner, and under it what ends it.
 inline constexpr const char* kVersionBanner = "Vorn Tessel - v1.00";
+inline constexpr const char* kBannerPrompt = "Press a key or click to go on";
 
 }  // namespace msg

@@ -18,6 +18,15 @@ using MoviePlayer = std::function<void(const char* name)>;
 // messages. A network game has no campaign outcome: no awards, no messages.
 void SettleFlight(GameState& game, int32_t outcome, const char* landingMovie, const MoviePlayer& playMovie);
 
+// The e-mail a single-player flight's settling adds when the player
+// ejected from a career ship, which the career then loses: what was lost,
+// and, with no ship left, how to fly again.
+inline constexpr const char* kShipLostTitle = "Ship Lost";
+inline constexpr const char* kShipLostText = "You ejected and left your %s behind: it is lost to the squadron.";
+inline constexpr const char* kNoShipLeftText =
+    " You have no ship left to fly. Buy one under EQUIP, TRADE with the systems it needs (a ship comes bare; the "
+    "hangar names any it lacks), fit them under EQUIP, OUTFIT, and launch.";
+
 // What the restart screen calls when the player accepts the loss of his
 // ship: the flight is settled as lost, without a movie.
 void AcceptFlightLoss(GameState& game);

@@ -9,6 +9,7 @@
 #include "game/DataDirectories.h"
 #include "game/GameState.h"
 #include "net/NetGameSettings.h"
+#include "screens/QuitScreen.h"
 #include "ui/ArtObject.h"
 #include "ui/BitmapButton.h"
 #include "ui/TimedAnimation.h"
@@ -142,7 +143,9 @@ void InitialOptionsScreen::ShowGraphicsOptions() {
     if ((g_textureFilterFlags & ::kTextureFilter3d) != 0) Latch(kFilter3dButton);
     if (g_softwareAlpha != 0) Latch(kSoftwareAlphaButton);
     if (game != nullptr && game->enhancedGraphics != 0) Latch(kEnhancedButton);
-    Latch(kMediumButton);
+    // The difficulty chosen stays when the screen opens again after the
+    // quit dialog's No.
+    if (!Selected(kEasyButton) && !Selected(kHardButton)) Latch(kMediumButton);
 }
 
 void InitialOptionsScreen::StoreGraphicsOptions() {
@@ -195,6 +198,16 @@ int32_t InitialOptionsScreen::StartGame(uint32_t event) {
     return 0;
 }
 
+int32_t InitialOptionsScreen::AskQuit() {
+    GameState* const game = g_gameState;
+    auto* const dialog = game != nullptr ? dynamic_cast<QuitDialog*>(game->ScreenIn(ScreenSlot::kQuit)) : nullptr;
+    if (dialog == nullptr) return 1;
+    dialog->returnScreen = this;
+    game->nextScreen = dialog;
+    game->nextScreenName = nullptr;
+    return 0;
+}
+
 int32_t InitialOptionsScreen::HandleEvent(uint16_t code) {
     if (currentPanel != panel && ContainsId(panel) == 0) return 1;
     const int32_t found = EventOf(code);
@@ -209,6 +222,7 @@ int32_t InitialOptionsScreen::HandleEvent(uint16_t code) {
         if (began) FocusPreviousHotspot();
         return 1;
     }
+    if (event == kAskQuit) return began ? AskQuit() : 1;
     const char* const buttonName = ButtonOf(event);
     if (buttonName == nullptr) return 1;
     if (!edgeEvents.TestEvent(EventKey(kActivate))) {

@@ -37,6 +37,8 @@ public:
         kFocusNext = 16,
         kFocusPrevious = 17,
         kActivate = 18,
+        // Escape: the quit dialog over the screen, as on every other screen.
+        kAskQuit = 19,
     };
 
     explicit InitialOptionsScreen(const char* screenName = kScreenName);
@@ -63,6 +65,9 @@ private:
     // Latches the first and releases the other two.
     void Choose(const char* chosen, const char* other1, const char* other2) const;
     int32_t StartGame(uint32_t event);
+    // The quit dialog, when the game state holds one, runs next and comes
+    // back here on No; 0 then, to end this screen's run.
+    int32_t AskQuit();
 
     DynArray<void*> unused_;   // kept empty
 };

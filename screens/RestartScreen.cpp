@@ -12,6 +12,7 @@
 #include "game/GameState.h"
 #include "mission/AfterFlight.h"
 #include "mission/SavedGame.h"
+#include "screens/squadron/HangarScreen.h"
 #include "ui/ArtObject.h"
 #include "ui/BitmapButton.h"
 #include "ui/TextBox.h"
@@ -115,8 +116,12 @@ int32_t RestartScreen::Yes() {
     const CareerRecord* const before = game->career;
     (void)LoadGame(kAutoSave);
     if (game->career == before) return 1;
-    // The load set the mission up again, ready to fly.
+    // The load set the mission up again, ready to fly: the hangar launches
+    // it as it opens, as the page promises, asking only what a launch from
+    // the missions reader asks (a damaged ship, a mission that no longer
+    // sets up).
     game->SelectNextScreen(ScreenSlot::kHangar);
+    if (auto* const hangar = dynamic_cast<HangarScreen*>(game->nextScreen)) hangar->launchOnOpen = 1;
     return Leave();
 }
 

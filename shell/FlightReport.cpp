@@ -52,18 +52,37 @@ int32_t ReportCraft(const Craft& craft, CraftState& was, bool trace, const Say& 
         say("hit" + name + " " + std::to_string(was.hitPoints) + " -> " + std::to_string(craft.hitPoints) + " by " +
             (attacker != nullptr ? NameOf(attacker) : "-"));
     }
-    // The frame step clears the killer of a craft that comes back: the
-    // death's own is kept.
-    for (int32_t death = was.deaths; death < craft.deaths; ++death) {
-        const SpaceObject* const killer = craft.deathKiller.Get();
-        say(DestroyedLine(craft, killer));
-        kills += CountsAsKill(craft, killer) ? 1 : 0;
-    }
+    const int32_t deathsBefore = was.deaths;
+    kills += TellDeaths(craft, &was.deaths, &was.dyingTold, say);
     const std::string kind = " " + std::to_string(craft.type) + name;
-    if (craft.deaths > was.deaths && craft.active != 0) say("respawned" + kind);
+    if (craft.deaths > deathsBefore && craft.active != 0) say("respawned" + kind);
     if (jumping && !was.jumping) say("jumps" + kind);
     if (!jumping && was.jumping) say("jumped" + kind);
-    was = {craft.deaths, jumping, craft.hitPoints};
+    was.jumping = jumping;
+    was.hitPoints = craft.hitPoints;
+    return kills;
+}
+
+int32_t TellDeaths(const Craft& craft, int32_t* deaths, bool* dyingTold, const Say& say) {
+    int32_t kills = 0;
+    const auto tell = [&](const SpaceObject* killer) {
+        if (say) say(DestroyedLine(craft, killer));
+        kills += CountsAsKill(craft, killer) ? 1 : 0;
+    };
+    if (craft.dead != 0 && craft.active != 0 && !*dyingTold) {
+        tell(craft.killer.Get());
+        *dyingTold = true;
+    }
+    // The frame step clears the killer of a craft that comes back: the
+    // death's own is kept.
+    for (int32_t death = *deaths; death < craft.deaths; ++death) {
+        if (*dyingTold) {
+            *dyingTold = false;
+            continue;
+        }
+        tell(craft.deathKiller.Get());
+    }
+    *deaths = craft.deaths;
     return kills;
 }
 

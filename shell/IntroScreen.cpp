@@ -21,17 +21,21 @@
 
 namespace startup {
 
-// Black, with the version banner in white in the middle.
+// Black, with the version banner in white in the middle and, lower down,
+// the prompt that says what ends the wait.
 void DrawIntroScreen(Canvas& canvas, const std::string& bannerFont) {
     const Palette& palette = *canvas.palette;
     canvas.Clear(palette.MatchColor(kBlack), kFarthestDepth);
     if (SelectFont(bannerFont.c_str()) != kStatusOk) return;
-    SetFontColors(palette.MatchColor(kWhite), Canvas::kColorTransparent);
-    const int32_t x = (canvas.width - int32_t(FontStringWidth(msg::kVersionBanner))) / 2;
     const int32_t y = (canvas.height - int32_t(FontHeight())) / 2;
-    // One lock for the whole line rather than one per glyph.
+    const auto centred = [&canvas](const char* text, int32_t row) {
+        TextCursor(&canvas, (canvas.width - int32_t(FontStringWidth(text))) / 2, row).PutString(text);
+    };
+    // One lock for the whole screen rather than one per glyph.
     const int32_t previousLock = canvas.Lock();
-    TextCursor(&canvas, x, y).PutString(msg::kVersionBanner);
+    SetFontColors(palette.MatchColor(kWhite), Canvas::kColorTransparent);
+    centred(msg::kVersionBanner, y);
+    centred(msg::kBannerPrompt, y + kPromptRows * int32_t(FontHeight()));
     if (previousLock == 0) canvas.Unlock();
 }
 

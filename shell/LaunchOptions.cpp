@@ -144,9 +144,10 @@ bool ParseLaunchOptions(int argc, const char* const* argv, LaunchOptions* option
         }
     }
     if (options->host || options->join) {
-        // A machine hosts a mission or joins one; the joiner's world comes from the host.
+        // A machine hosts a mission (a file's or a random one) or joins one;
+        // the joiner's world comes from the host.
         if (!options->headless || options->host == options->join || options->host == options->mission.empty()) {
-            *error = "--host needs --headless and --mission, --join --headless and no mission";
+            *error = "--host needs --headless and --mission or --random, --join --headless and neither";
             return false;
         }
         options->net = true;

@@ -78,11 +78,9 @@ void PilotWatch::TellPilots(GameState& game) {
 }
 
 void PilotWatch::Tell(const Craft& craft, Told& told) const {
-    for (int32_t death = told.deaths; death < craft.deaths; ++death) {
-        if (tellDeaths_ && say_) say_(flight_report::DestroyedLine(craft, craft.deathKiller.Get()));
-    }
     if (craft.dead != 0 || craft.deaths > told.deaths) told.down = true;
-    told.deaths = craft.deaths;
+    (void)flight_report::TellDeaths(craft, &told.deaths, &told.dyingTold,
+                                    tellDeaths_ ? say_ : flight_report::Say());
     if (!told.down || craft.active == 0 || craft.dead != 0) return;
     told.down = false;
     if (!say_) return;

@@ -39,6 +39,7 @@ private:
     struct Told {
         int32_t deaths = 0;
         bool down = false;   // dead or a wreck since its last return
+        bool dyingTold = false;
     };
 
     // The host's watch over the ships its clients fly.

@@ -10,6 +10,7 @@
 #include "screens/InitialOptionsScreen.h"
 #include "screens/NetLobbyScreen.h"
 #include "shell/FramePump.h"
+#include "shell/RunTrace.h"
 #include "shell/Startup.h"
 #include "shell/StartupSteps.h"
 #include "ui/Screen.h"
@@ -80,8 +81,14 @@ bool RunInitialOptions(GameState& game) {
         Say("Initial options: no map, passed over");
         return true;
     }
+    // The quit dialog that Escape opens over the screen: its No comes back
+    // to the screen, its Yes ends the game. Each run ends on the next.
+    game.BuildScreen(ScreenSlot::kQuit);
     game.currentScreen = screen;
-    while (game.currentScreen != nullptr && !quit) game.currentScreen->Run();
+    while (game.currentScreen != nullptr && !quit) {
+        run_trace::Screen(game.currentScreen->name.c_str());
+        game.currentScreen->Run();
+    }
     game.currentScreen = nullptr;
     delete screen;
     if (g_gameCanvas != nullptr) g_gameCanvas->palette = mainPalette;

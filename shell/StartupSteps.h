@@ -27,6 +27,8 @@ inline constexpr uint32_t kFarthestDepth = 0xFFFFFFFF;
 // Colours packed as the palettes match them: red in the low byte.
 inline constexpr uint32_t kBlack = 0x000000;
 inline constexpr uint32_t kWhite = 0xFFFFFF;
+// The intro's prompt stands this many text rows below the banner.
+inline constexpr int32_t kPromptRows = 4;
 
 // What the start-up made that has no global of its own.
 struct Session {

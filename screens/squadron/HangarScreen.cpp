@@ -185,7 +185,8 @@ void HangarScreen::Open() {
             tutorial->SetSection(kSection);
         }
     }
-    // A launch straight from the missions reader shows nothing of the hangar.
+    // A launch straight from the missions reader or the restart page shows
+    // nothing of the hangar.
     if (launching != 0) return;
     if (g_gameCanvas != nullptr) g_gameCanvas->Clear(0, 0xFFFFFFFFu);
     if (GameState* const game = Game()) game->FlipFrame();

@@ -66,8 +66,9 @@ public:
     int32_t failureType = 0;
     ArtObject* mainPanel = nullptr;      // owned through artObjects
     ArtObject* warningPanel = nullptr;   // owned through artObjects
-    // Set by the missions reader's launch command before it sends the
-    // player here: Open launches at once. Close clears it.
+    // Set by the missions reader's launch command and the restart page's
+    // Yes before they send the player here: Open launches at once. Close
+    // clears it.
     int32_t launchOnOpen = 0;
     int32_t selectedShipAnimation = -1;   // in roomAnimations; -1 none
     int32_t launching = 0;

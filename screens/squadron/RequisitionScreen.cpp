@@ -249,7 +249,12 @@ void RequisitionScreen::SettleOrder() {
     ShipRecord* const viewed = selectedShip;
     selectedItem = nullptr;
     selectedShip = nullptr;
-    ::SettleOrder(*career, &total, viewed, g_gameState != nullptr && g_gameState->IsNetworkGame());
+    const bool network = g_gameState != nullptr && g_gameState->IsNetworkGame();
+    ::SettleOrder(*career, &total, viewed, network);
+    // An order arrives as the squadron launches; a squadron left without a
+    // ship (lost in an eject, or sold) launches nothing to bring it, and
+    // gets it at once.
+    if (!network && career->GetShipCount() == 0) DeliverOrders(*career);
     KeepOrderedCounts();
 }
 

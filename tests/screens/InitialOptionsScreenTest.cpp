@@ -112,7 +112,7 @@ TEST(InitialOptionsScreenTest, GameButtonsSetTheStartAndTheCareer) {
         {"hard then medium", Click(kHard, 8) + Click("320 160", 11) + "at 14 key N\n", GameState::kModeScreens,
          GameState::kStartNewGame, 2, 0, true},
         {"multiplayer", "at 8 key M\n", GameState::kModeScreens, GameState::kStartMultiplayer, 2, 1, true},
-        {"exit", "at 8 key Escape\n", GameState::kModeQuit, GameState::kStartNone, 1, 1, false},
+        {"exit", Click("120 420", 8), GameState::kModeQuit, GameState::kStartNone, 1, 1, false},
     };
     for (const Case& c : cases) {
         InitRun run;

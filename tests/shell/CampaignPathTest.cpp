@@ -206,7 +206,11 @@ TEST(CampaignPath, ALostMissionIsOfferedAgainAndWon) {
     ASSERT_NE(told, std::string::npos) << out;
     ASSERT_NE(won, std::string::npos) << out;
     EXPECT_NE(out.find("\n" + debriefing, won), std::string::npos) << out;
-    EXPECT_NE(out.find(CareerLine(2, CareerRecord::kStartingFunds + kTrainingAward, kTrainingTrophy, "\"Raider Strike\"")),
+    // Then shot down in the strike: Y on the restart page flies it again, won; the lost flight counts for nothing.
+    EXPECT_TRUE(InOrder(out.substr(won), {"outcome failed", "screen RESTART", "mode 2", "goal 1 1 \"Destroy the raiders\"",
+                                          "outcome won"})) << out;
+    EXPECT_NE(out.find(CareerLine(3, CareerRecord::kStartingFunds + kTrainingAward + kStrikeAward,
+                                  kTrainingTrophy | kStrikeTrophy, "\"Beacon Patrol\"")),
               std::string::npos)
         << out;
 }

@@ -230,10 +230,11 @@ TEST(LaunchOptions, HostAndJoinEachNeedTheirOwnCompany) {
         LaunchOptions options;
         std::string error;
         EXPECT_FALSE(ParseLaunchOptions(int(argv.size()), argv.data(), &options, &error)) << args.size();
-        EXPECT_EQ(error, "--host needs --headless and --mission, --join --headless and no mission");
+        EXPECT_EQ(error, "--host needs --headless and --mission or --random, --join --headless and neither");
     }
     LaunchOptions host;
     std::string error;
     ASSERT_TRUE(Parse({"--headless", "--host", "--mission", "sample.uli"}, &host, &error)) << error;
     EXPECT_TRUE(host.net);
+    ASSERT_TRUE(Parse({"--headless", "--random", "1", "--host"}, &host, &error)) << error;
 }

@@ -452,6 +452,10 @@ TEST_F(MainLoopTest, AnEjectEndsTheFlightAndTheShipIsLostToTheCareer) {
     EXPECT_EQ(steps_.log.back(), "run HANGAR");
     EXPECT_EQ(career.GetShipCount(), ships - 1);
     EXPECT_EQ(player->FlownRecord(), nullptr);
+    // The mail says so, and, with no ship left, what to do.
+    const MessageEntry* const told = game().newMail.Count() > 0 ? game().newMail.At(game().newMail.Count() - 1) : nullptr;
+    ASSERT_TRUE(told != nullptr && told->title == kShipLostTitle);
+    EXPECT_EQ(told->body.find(kNoShipLeftText) != std::string::npos, career.GetShipCount() == 0) << told->body;
 }
 
 // A career ship out through the gate ends the flight with its jump, won,
@@ -787,6 +791,11 @@ TEST_F(MainLoopRoadTest, AQuitFromTheLobbyAfterItsWaitingRoomAsks) {
     EXPECT_EQ(status, 0);
     EXPECT_TRUE(InOrder(out, {"screen NETOPT", "screen QUIT", "screen NETOPT", "screen QUIT", "Main loop ended in mode 7"}))
         << out;
+    // So on the first screen, under the welcome's and the dialog's pop-ups the first time.
+    const std::string first = Play("at 5 key Escape\nat 25 key Enter\nat 35 key Enter\nat 50 key N\nat 50 wait screen INIT\n"
+                                   "at 60 key Escape\nat 75 key Enter\nat 90 key Y\nat 150 quit\n", &status);
+    EXPECT_TRUE(InOrder(first, {"screen INIT", "screen QUIT", "screen INIT", "screen QUIT"}) &&
+                first.find("\nInitial options: mode 7,") != std::string::npos) << first;
 }
 
 }  // namespace

@@ -225,8 +225,8 @@ TEST_F(StartupTest, AScriptedIntroEndsAtItsKeyAndItsPictureIsTheGoldenIntro) {
 }
 
 // With the menus' art the first screen comes before the intro: its
-// picture is a pass's shot, and Escape there writes "vorn.cfg" and ends
-// the run at once, successfully. A run without a script skips it.
+// picture is a pass's shot, and its Exit writes "vorn.cfg" and ends the
+// run at once, successfully. A run without a script skips it.
 TEST_F(StartupTest, TheFirstScreenAnswersAScriptAndItsExitEndsTheRun) {
     WriteTree();
     ASSERT_EQ(WriteMenuArt(dir_.Str()), kStatusOk);
@@ -240,7 +240,7 @@ TEST_F(StartupTest, TheFirstScreenAnswersAScriptAndItsExitEndsTheRun) {
     EXPECT_EQ(shot.width, 640);
     std::filesystem::remove(dir_.Path() / "vorn.cfg");
 
-    dir_.WriteFile("exit.txt", "at 5 key Escape\n");
+    dir_.WriteFile("exit.txt", "at 4 move 120 420\nat 5 key Enter\n");
     options.script = dir_.Str() + "/exit.txt";
     options.shots.clear();
     EXPECT_EQ(RunGame(options), 0);

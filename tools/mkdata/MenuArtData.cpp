@@ -593,7 +593,8 @@ Status WriteTutorTexts(const char* path) {
 
 Status WriteMenuMaps(const std::string& celDirectory) {
     // INIT: the fourteen hot spots in event order, the focus walk (16, 17),
-    // activation (18), and the keys that press the game buttons.
+    // activation (18), the keys that press the game buttons, and the quit
+    // dialog's (19).
     EventMapSpec init;
     init.name = "init";
     for (uint32_t event = 0; event < sizeof kInitButtons / sizeof kInitButtons[0]; ++event) {
@@ -603,11 +604,13 @@ Status WriteMenuMaps(const std::string& celDirectory) {
     const struct {
         uint16_t key;
         uint32_t event;
-    } presses[] = {{kKeyN, 0}, {kKeyL, 4}, {kKeyM, 5}, {kKeyEscape, 6}};
+    } presses[] = {{kKeyN, 0}, {kKeyL, 4}, {kKeyM, 5}};
     for (const auto& press : presses) {
         init.events.push_back({press.event, KeyTrigger(press.key)});
         init.events.push_back({18, KeyTrigger(press.key)});
     }
+    // Escape asks before the game ends, as it does on every screen.
+    init.events.push_back({19, KeyTrigger(kKeyEscape)});
     Status status = WriteEventMapFile((celDirectory + "INIT.iff").c_str(), {init});
     // TUT: "Tutorial Close" is the first hot spot, so Enter answers the
     // pop-up, as Escape does; N answers "No More". Events as the pop-up's

@@ -161,6 +161,16 @@ TEST(RequisitionOrdersOnScreen, ASecondClickOrdersAndLeavingPaysWithoutDeliverin
     EXPECT_TRUE(MatchesGolden(run.harness.Picture(kSettled + 8), "requisition_buy"));
 }
 
+// A squadron with no ship left gets the one it orders at once: no launch could bring it.
+TEST(RequisitionOrdersOnScreen, ASquadronWithoutAShipGetsItsOrderAtOnce) {
+    RequisitionRun bare;
+    bare.career().ships.clear();
+    bare.career().funds = 250000;
+    bare.Run(Click(kSettled, kRowX, RowY(1)) + Click(kSettled + 4, kRowX, RowY(1)), kSettled + 10);
+    EXPECT_EQ(bare.career().GetShipCount(), 1);
+    EXPECT_EQ(bare.career().GetCatalogueItem(1, EquipmentItem::kShips)->ordered, 0);
+}
+
 // Sell mode over the systems: the first row, already selected, is flagged
 // by one click and shown in its damage colour; leaving sells it.
 TEST(RequisitionOrdersOnScreen, SellModeFlagsADamagedItemAndLeavingSellsIt) {
