@@ -480,8 +480,17 @@ void ObjectUpdate(const NetInbound& packet) {
                             craft->jumpDeadline == 0 && craft->deaths > 0;
     const Vector3 place{in->transform[6], in->transform[7], in->transform[8]};
     if (IsLocalPlayerShip(object)) {
-        // A client steers its own ship, once it flies.
-        if (!spentWreck) return;
+        // A client steers its own ship, once it flies. The host judges the
+        // hits on it, and its shields may have stood apart from this
+        // machine's: its word lowers the hull, as the pilot's word lowers
+        // the host's copy, so that both hold the lower and the pilot sees
+        // the hull the host will end the ship at.
+        if (!spentWreck) {
+            if (in->full && craft != nullptr && craft->active != 0 && craft->dead == 0) {
+                net_bounds::TakeReportedHull(*object, in->hitPercent, in->partHitPoints);
+            }
+            return;
+        }
         craft->RespawnAt(place);
         TakeTransform(*object, in->transform);
         return;

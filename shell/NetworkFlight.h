@@ -45,6 +45,7 @@ private:
     GameState& game_;
     bool paced_ = false;
     bool shipAsked_ = false;   // a client makes its ship once
+    bool shotTold_ = false;    // a client tells once that the host's shots reach it
     std::chrono::steady_clock::time_point start_{};
     // The host's: the ship uoid told last of each player slot.
     std::vector<int32_t> toldShips_;

@@ -267,6 +267,19 @@ TEST_F(NetDispatchTest, AnUpdateBringsASpentWreckBackWholeAndStillWhereTheHostHa
     ship_->dead = 0;
     Deliver(client, 1, bytes);
     EXPECT_FLOAT_EQ(ship_->Position().z, 10.0f);
+    // The host judged the hits on it: its word of the hull lowers the
+    // flying ship's, never raises it, and leaves the place alone.
+    std::vector<uint8_t> full = Packet(kObjectUpdate, 104, PF_QUEUE_2);
+    std::copy(bytes.begin() + 8, bytes.begin() + 84, full.begin() + 8);
+    std::fill(full.begin() + 92, full.end(), uint8_t(0xFF));
+    const int64_t most = ship_->GetMaxHitPoints(nullptr);
+    ship_->hitPoints = int32_t(most / 2);
+    for (const int percent : {20, 90}) {
+        PacketWriter(full.data(), 104).U8(90, uint8_t(percent));
+        Deliver(client, 1, full);
+        EXPECT_EQ(ship_->hitPoints * 100 / most, 20) << percent;
+    }
+    EXPECT_FLOAT_EQ(ship_->Position().z, 10.0f);
 }
 
 // A machine ends only what is its own, and only while it is in flight.

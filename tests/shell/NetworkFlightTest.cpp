@@ -90,8 +90,8 @@ TEST(NetworkFlight, AJoiningClientHoldsTheHostsWorldAndOutlivesItsHost) {
     auto client = pair.Join(60);
     std::string player;
     ASSERT_TRUE(host->WaitForLine("player \"", 20000, &player)) << host->Transcript();
-    // A few seconds of the fight reach the client first.
-    std::this_thread::sleep_for(std::chrono::seconds(4));
+    // The fight reaches the client first.
+    ASSERT_TRUE(client->WaitForLine("first projectile", 40000)) << client->Transcript();
     host->Signal(SIGKILL);
     const auto killed = std::chrono::steady_clock::now();
     ASSERT_EQ(client->Wait(20000), 0) << client->Transcript();
