@@ -148,6 +148,23 @@ TEST_F(FlightGoalsTest, TravelLegsAreMetByFlyingAndTheFlightEndsWonAfterTheLast)
     EXPECT_FALSE(flight_goals::FlightOver(Game()));
     Frames(200, 100.0f);
     EXPECT_TRUE(flight_goals::FlightOver(Game()));
+
+    // In a network game a pilot shot down flies again: its death loses
+    // nothing, and the legs it flies after are won.
+    GameState::NetworkHooks network;
+    network.isNetworkGame = [] { return true; };
+    GameState::SetNetworkHooks(network);
+    ASSERT_EQ(Fly({{mission_file::kWayPoint, WayPointAt("Out", 1500.0f)}, {mission_file::kWayPoint, WayPointAt("Home", 0.0f)}},
+                  {{1, 5, "", "Out", "Fly out", 200.0f, 1, 2}, {2, 5, "", "Home", "Fly home", 200.0f, 0}}),
+              kStatusOk);
+    Player().Explode(nullptr, 0);
+    Frames(3000);
+    EXPECT_EQ(flight_goals::GetOutcome(), Outcome::kOpen);
+    Player().Respawn();
+    Frames(100, 1400.0f);
+    Frames(100, 100.0f);
+    GameState::SetNetworkHooks({});
+    EXPECT_EQ(flight_goals::GetOutcome(), Outcome::kWon);
 }
 
 // Subjects decide kill, disable and protect goals; a protect goal without
