@@ -21,6 +21,7 @@
 #include "display/Palette.h"
 #include "game/Cockpit.h"
 #include "game/CommandTable.h"
+#include "game/HudKeepClear.h"
 #include "game/RadarScope.h"
 #include "objects/systems/TargetingSystem.h"
 #include "shell/FlightView.h"
@@ -434,6 +435,47 @@ TEST_F(HudSight, TheChaseViewsSightOrItsMarkStaysClearOfTheTextUnderFire) {
     const int32_t before = marked_;
     for (int32_t i = 0; i < 80 && !HasFailure(); ++i) LookAtFrame({});
     EXPECT_GT(marked_, before) << "the hits never knocked the aim off the screen";
+}
+
+// Where the sight goes on the 640 x 480 screen without an aim track, as in
+// the cockpit view: whole only where its ink keeps a pixel from every edge,
+// else its mark, whole inside the screen. An aim point whose crosshair a
+// text covers has the mark held back on the line from the centre, short of
+// the aim point and clear of the text: never out past it towards the edge.
+TEST(HudSightPlace, TheSightIsWholeClearOfTheEdgesAndItsMarkStopsShortOfACoveredAim) {
+    struct Case {
+        float x, y;
+        int32_t kind;
+        CanvasRect text;   // none when empty
+    };
+    const Case cases[] = {{14.0f, 240.0f, ::HudSight::kWhole, {}},  {13.0f, 240.0f, ::HudSight::kMark, {}},
+                          {320.0f, 14.0f, ::HudSight::kWhole, {}},  {320.0f, 13.0f, ::HudSight::kMark, {}},
+                          {625.0f, 240.0f, ::HudSight::kWhole, {}}, {626.0f, 240.0f, ::HudSight::kMark, {}},
+                          {320.0f, 465.0f, ::HudSight::kWhole, {}}, {320.0f, 466.0f, ::HudSight::kMark, {}},
+                          {200.0f, 300.0f, ::HudSight::kMark, {150, 290, 100, 20}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE("aim " + std::to_string(c.x) + ", " + std::to_string(c.y));
+        HudReadout readout;
+        readout.flying = true;
+        readout.aim = HudMark{HudMark::kOnScreen, c.x, c.y};
+        HudKeepClear text;
+        text.Add(c.text.x, c.text.y, c.text.width, c.text.height);
+        const ::HudSight sight = readout.PlaceSight(640, 480, text);
+        ASSERT_EQ(sight.kind, c.kind);
+        const CanvasRect ink = sight.Ink();
+        EXPECT_TRUE(ink.x >= 0 && ink.y >= 0 && ink.x + ink.width <= 640 && ink.y + ink.height <= 480)
+            << "cut by the edge at " << sight.x << ", " << sight.y;
+        if (c.text.width == 0) continue;
+        const int32_t across = std::max(c.text.x - (ink.x + ink.width - 1), ink.x - (c.text.x + c.text.width - 1));
+        const int32_t down = std::max(c.text.y - (ink.y + ink.height - 1), ink.y - (c.text.y + c.text.height - 1));
+        EXPECT_GE(std::max(across, down), kTextRoom) << "the mark comes near the text";
+        // Along the aim from the centre, (ax, ay); the mark's way along it and off it.
+        const float ax = c.x - 320.0f, ay = c.y - 240.0f, length = std::hypot(ax, ay);
+        const float along = ((sight.x - 320.0f) * ax + (sight.y - 240.0f) * ay) / length;
+        EXPECT_LT(std::fabs((sight.y - 240.0f) * ax - (sight.x - 320.0f) * ay) / length, 1.0f) << "off the aim line";
+        EXPECT_GT(along, 0.0f);
+        EXPECT_LT(along, length) << "the mark at " << sight.x << ", " << sight.y << " is beyond the aim point";
+    }
 }
 
 }  // namespace
