@@ -228,6 +228,15 @@ protected:
         ship->SetName("Ace");
         return ship;
     }
+    // `ms` of `gun`'s fire (a second's unless told) by `from` on `at`, as member `dpid` sends it.
+    void Fire(const GunWeapon& gun, Craft* from, Craft* at, uint32_t dpid, int32_t ms = 1000) {
+        DamageRecord damage = gun.damageRecord;
+        for (int32_t& amount : damage.amounts) amount = amount * ms / 1000;
+        damage.source = from;
+        NetPacket shot;
+        shot.BuildWeaponFire(kGunShot, damage, gun.rateOfFire, at, 0, gun.explosionName, gun.partIndex, 0, Vector3{});
+        Deliver(*host_, dpid, Built(shot));
+    }
     int Relayed(uint16_t type) const {
         int count = 0;
         for (const auto& sent : host_->sent) count += PacketReader(sent.bytes.data(), 8).U16(0) == type ? 1 : 0;
@@ -939,14 +948,12 @@ TEST_F(NetPilotBoundsTest, AMemberReportingAWholeHullIsShotDownWhenTheHostsHitsA
         if (gun == nullptr && weapon->typeId == Weapon::kGun) gun = static_cast<GunWeapon*>(weapon);
     }
     ASSERT_NE(gun, nullptr);
-    // `ms` of Cid's laser (a second unless told) on Bob, or on `at`.
-    const auto fire = [&](int32_t ms = 1000, Craft* at = nullptr) {
+    // A second of Cid's laser on Bob.
+    const auto fire = [&] {
         DamageRecord damage = gun->damageRecord;
-        for (int32_t& amount : damage.amounts) amount = amount * ms / 1000;
         damage.source = cid;
         NetPacket shot;
-        shot.BuildWeaponFire(kGunShot, damage, gun->rateOfFire, at != nullptr ? at : bob, 0, gun->explosionName, gun->partIndex,
-                             0, Vector3{});
+        shot.BuildWeaponFire(kGunShot, damage, gun->rateOfFire, bob, 0, gun->explosionName, gun->partIndex, 0, Vector3{});
         Deliver(*host_, kMember + 1, Built(shot));
     };
     // Bob's word on his hull, his records' low bytes as his copy holds them
@@ -985,8 +992,7 @@ TEST_F(NetPilotBoundsTest, AMemberReportingAWholeHullIsShotDownWhenTheHostsHitsA
     // A 20 ms frame of laser every 5 s, at each difficulty in turn.
     for (int hit = 0; hit < 20; ++hit) {
         builder_.Game().difficulty = hit % 2 == 0 ? 1 : 4;
-        fire(20, bob);
-        fire(20, twin);
+        for (Craft* at : {bob, twin}) Fire(*gun, cid, at, kMember + 1, 20);
         ASSERT_EQ(shield(bob)->FacingSum(), shield(twin)->FacingSum()) << hit;
         fly(5);
     }
@@ -1047,7 +1053,10 @@ TEST_F(NetPilotBoundsTest, AMemberReportingAWholeHullIsShotDownWhenTheHostsHitsA
     EXPECT_EQ(told(kObjectDestroy), 1);
     EXPECT_EQ(told(kMessage), 1);
     EXPECT_EQ(host_->Player(host_->FindPlayerByDpid(kMember + 1))->kills, 1);
-    fly(2);
+    for (int frame = 0; frame < 40; ++frame) {
+        builder_.Clock().Advance(50);
+        builder_.Game().Simulate();
+    }
     EXPECT_EQ(bob->deaths, 1);
     bob->Respawn();
     EXPECT_EQ(shield(bob)->FacingSum() + bob->hitPoints, full + most);
@@ -1098,12 +1107,8 @@ TEST_F(NetPilotBoundsTest, AFittedPilotsCopyIsItsShipAndAFitTheHullCannotTakeIsR
     for (int second = 0; second < 120 && copy->hitPoints * 4 > copy->GetMaxHitPoints(nullptr) * 3; ++second) {
         builder_.Clock().Advance(2000);
         for (Craft* target : {copy, pilots}) {
-            DamageRecord damage = gun->damageRecord;
-            damage.source = cid;
-            NetPacket shot;
-            shot.BuildWeaponFire(kGunShot, damage, gun->rateOfFire, target, 0, gun->explosionName, gun->partIndex, 0, Vector3{});
             GameRandomSeed(uint32_t(second + 1));
-            Deliver(*host_, kMember + 1, Built(shot));
+            Fire(*gun, cid, target, kMember + 1);
         }
         ASSERT_EQ(copy->hitPoints, pilots->hitPoints) << second;
     }

@@ -10,8 +10,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <initializer_list>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,10 +38,9 @@ constexpr int32_t kTextRoom = 5, kArrowRoom = 7;
 // How near the edge the aim leaves by its mark's tip stands, at the most.
 constexpr int32_t kEdgeReach = 6;
 
-// A picture of the HUD alone as its canvas holds it: the software canvas's
-// 16-bit pixels, or the red, green, blue the 3D kind reads back. Black is
-// zero either way and two pixels are alike when their bytes are, so the
-// checks need no conversion of every frame's two pictures to colours.
+// The HUD alone as its canvas holds it, 16-bit pixels or the 3D kind's red,
+// green, blue: black is zero and alike pixels have alike bytes either way, so
+// no frame's two pictures need converting to colours.
 struct Shot {
     int32_t width = 0, height = 0, depth = 0;
     std::vector<uint8_t> bytes;
@@ -51,17 +48,16 @@ struct Shot {
     const uint8_t* At(int32_t x, int32_t y) const {
         return bytes.data() + (size_t(y) * size_t(width) + size_t(x)) * size_t(depth);
     }
-    bool LitAt(int32_t x, int32_t y) const {
-        const uint8_t* const p = At(x, y);
-        return std::any_of(p, p + depth, [](uint8_t b) { return b != 0; });
-    }
-    bool SameAt(const Shot& other, int32_t x, int32_t y) const {
-        return std::memcmp(At(x, y), other.At(x, y), depth) == 0;
-    }
-    bool SameRow(const Shot& other, int32_t y) const {
-        return std::memcmp(At(0, y), other.At(0, y), size_t(width) * size_t(depth)) == 0;
-    }
 };
+
+bool LitAt(const Shot& picture, int32_t x, int32_t y) {
+    return std::any_of(picture.At(x, y), picture.At(x, y) + picture.depth, [](uint8_t b) { return b != 0; });
+}
+
+// Whether the `count` pixels from x, y are alike in both.
+bool SameAt(const Shot& a, const Shot& b, int32_t x, int32_t y, int32_t count = 1) {
+    return std::memcmp(a.At(x, y), b.At(x, y), size_t(count) * size_t(a.depth)) == 0;
+}
 
 // The pixels a mark lit: where they stand, and their box.
 struct Seen {
@@ -89,24 +85,6 @@ struct Seen {
     }
 };
 
-// The chase view's route from level at rest, leg by leg: the nose up and let
-// go; down, held on, let go; up and let go again; the throttle up, and at
-// speed the nose up, let go, down, let go; the throttle back to a stop.
-constexpr int32_t kNothing = -1;
-struct Leg {
-    int32_t frames;
-    int32_t held = kNothing;   // the command held through the leg
-    bool bothRenderers = false;
-};
-constexpr Leg kRoute[] = {
-    {30, kNoseUp}, {30},                                            // at rest: up, let go
-    {30, kNoseDown}, {70, kNoseDown, true}, {60, kNothing, true},   // down, held on, let go
-    {60, kNoseUp}, {10},                                            // up again, let go
-    {40, kThrottleUp},                                              // under way
-    {30, kNoseUp}, {20}, {60, kNoseDown}, {20},                     // at speed: up, let go, down, let go
-    {50, kThrottleDown},                                            // to a stop
-};
-
 class HudSight : public CockpitFlight {
 protected:
     // The 3D kind goes before the flight whose palette it draws with.
@@ -118,26 +96,25 @@ protected:
     // which keeps depth as the game's screen does: a software one, or the
     // 3D kind's.
     Shot HudAlone(const HudReadout& readout, bool hardware = false) {
-        Shot shot;
+        std::unique_ptr<ScreenCanvas16> software;
+        Canvas* canvas = nullptr;
         if (hardware) {
             if (hardware_ == nullptr) {
                 hardware_ = std::make_unique<Hardware3dTarget>();
                 EXPECT_EQ(hardware_->Open(flight_->palette, canvas_->width, canvas_->height), kStatusOk);
             }
-            Canvas* const canvas = hardware_->Canvas();
-            if (canvas == nullptr) return shot;
-            DrawHudAlone(readout, *canvas);
-            shot.width = canvas->width, shot.height = canvas->height, shot.depth = 3;
-            EXPECT_TRUE(hardware_->ReadRgb(&shot.bytes));
-            return shot;
+            canvas = hardware_->Canvas();
+        } else {
+            software = std::make_unique<ScreenCanvas16>(canvas_->width, canvas_->height, nullptr, nullptr,
+                                                        flight_->palette, Canvas::kFlagHasDepth, 0, 0);
+            canvas = software.get();
         }
-        ScreenCanvas16 canvas(canvas_->width, canvas_->height, nullptr, nullptr, flight_->palette,
-                              Canvas::kFlagHasDepth, 0, 0);
-        DrawHudAlone(readout, canvas);
-        shot.width = canvas.width, shot.height = canvas.height, shot.depth = 2;
-        shot.bytes.resize(size_t(shot.width) * size_t(shot.height) * 2);
-        for (int32_t y = 0; y < shot.height; ++y) {
-            std::memcpy(shot.bytes.data() + size_t(y) * size_t(shot.width) * 2, canvas.Row(y), size_t(shot.width) * 2);
+        if (canvas == nullptr) return Shot{};
+        DrawHudAlone(readout, *canvas);
+        Shot shot{canvas->width, canvas->height, hardware ? 3 : 2, {}};
+        EXPECT_TRUE(!hardware || hardware_->ReadRgb(&shot.bytes));
+        for (int32_t y = 0; software != nullptr && y < shot.height; ++y) {
+            shot.bytes.insert(shot.bytes.end(), software->Row(y), software->Row(y) + size_t(shot.width) * 2);
         }
         return shot;
     }
@@ -168,10 +145,10 @@ protected:
         Seen seen;
         int32_t covered = 0;
         for (int32_t y = 0; y < sighted.height; ++y) {
-            if (sighted.SameRow(text_, y)) continue;
+            if (SameAt(sighted, text_, 0, y, sighted.width)) continue;
             for (int32_t x = 0; x < sighted.width; ++x) {
-                if (sighted.SameAt(text_, x, y)) continue;
-                if (text_.LitAt(x, y) && !OnDisc(x, y)) {
+                if (SameAt(sighted, text_, x, y)) continue;
+                if (LitAt(text_, x, y) && !OnDisc(x, y)) {
                     ++covered;
                 } else {
                     seen.Add(x, y);
@@ -184,7 +161,7 @@ protected:
         for (const auto& [x, y] : seen.pixels) {
             for (int32_t ty = std::max(y - kTextRoom + 1, 0); ty < std::min(y + kTextRoom, text_.height); ++ty) {
                 for (int32_t tx = std::max(x - kTextRoom + 1, 0); tx < std::min(x + kTextRoom, text_.width); ++tx) {
-                    near += text_.LitAt(tx, ty) && !OnDisc(tx, ty) ? 1 : 0;
+                    near += LitAt(text_, tx, ty) && !OnDisc(tx, ty) ? 1 : 0;
                 }
             }
         }
@@ -202,7 +179,7 @@ protected:
         for (int32_t y = 0; y < text_.height; ++y) {
             if (y >= 48 && (y < column || y >= column + 48)) continue;
             for (int32_t x = 0; x < text_.width / 2 - 20; ++x) {
-                if (text_.LitAt(x, y)) {
+                if (LitAt(text_, x, y)) {
                     rows.push_back(y);
                     break;
                 }
@@ -218,81 +195,17 @@ protected:
         const Shot with = HudAlone(arrowed), without = HudAlone(Unmarked());
         Seen arrow;
         for (int32_t y = 0; y < with.height; ++y) {
-            if (with.SameRow(without, y)) continue;
+            if (SameAt(with, without, 0, y, with.width)) continue;
             for (int32_t x = 0; x < with.width; ++x) {
-                if (!with.SameAt(without, x, y)) arrow.Add(x, y);
+                if (!SameAt(with, without, x, y)) arrow.Add(x, y);
             }
         }
         return arrow;
     }
 
-    // The destroy mission in the chase view, flown level at rest for a few
-    // frames: its sight whole, where it stands and the standing text noted
-    // for the frames flown after.
-    void FlyLevel() {
-        FlyRandom(RandomMissionGenerator::kDestroy);
-        ASSERT_EQ(Game().viewMode, kChaseViewMode);
-        for (int32_t i = 0; i < 10; ++i) Frame();
-        level_ = ExpectSightClearOfText(Unmarked());
-        ASSERT_TRUE(level_.WholeAt(Readout().aim)) << "the level sight is not whole";
-        rows_ = StandingRows();
-    }
-    // One frame flown with these commands held and looked at: the pilot sees
-    // where the guns point, by the sight or by its mark, clear of every text
-    // (on the 3D kind too with `bothRenderers`), and the text stands where it
-    // stood. The aim off the screen, the mark stands at the edge it points
-    // to, well apart from where the level sight stood.
-    void LookAtFrame(std::initializer_list<uint16_t> held, bool bothRenderers = false) {
-        Frame(held);
-        SCOPED_TRACE("frame " + std::to_string(frame_++) + ", " + std::to_string(Readout().speed) + " m/s");
-        const int32_t height = canvas_->height;
-        const HudReadout readout = Unmarked();
-        const Seen seen = ExpectSightClearOfText(readout);
-        EXPECT_EQ(StandingRows(), rows_) << "a block of text moved";
-        const HudMark& aim = readout.aim;
-        marked_ += seen.WholeAt(aim) ? 0 : 1;
-        if (aim.kind == HudMark::kOffScreen && std::fabs(aim.dirY) > 0.9f) {
-            EXPECT_TRUE(seen.bottom + 8 < level_.top || seen.top > level_.bottom + 8)
-                << "the mark stands where the level sight stood";
-            EXPECT_LE(aim.dirY < 0.0f ? seen.top : height - 1 - seen.bottom, kEdgeReach)
-                << "the mark is not at the edge it points to";
-            ++(aim.dirY < 0.0f ? up_ : down_);
-        }
-        const CanvasRect scope = Cockpit::RadarPlace(canvas_->width, height);
-        if (aim.kind == HudMark::kOnScreen && aim.y > float(scope.y + scope.height - RadarScope::kRangeLine)) {
-            ++behindTheLabel_;
-        }
-        if (bothRenderers) ExpectSightClearOfText(readout, true);
-    }
-    // The next `legs` legs of kRoute, each frame looked at (the 3D kind's
-    // on every fourth of a leg that asks for it); without `look` flown as
-    // the pilot flies them, the case that looks at them being another.
-    void FlyRoute(int32_t legs, bool look = true) {
-        for (const int32_t end = leg_ + legs; leg_ < end && !HasFailure(); ++leg_) {
-            const Leg& now = kRoute[leg_];
-            for (int32_t i = 0; i < now.frames && !HasFailure(); ++i) {
-                const auto fly = [&](std::initializer_list<uint16_t> held) {
-                    if (look) {
-                        LookAtFrame(held, now.bothRenderers && i % 4 == 0);
-                    } else {
-                        Frame(held), ++frame_;
-                    }
-                };
-                now.held == kNothing ? fly({}) : fly({uint16_t(now.held)});
-            }
-        }
-    }
-
     ScopedDisplay display_;
     std::unique_ptr<Hardware3dTarget> hardware_;
     Shot text_;
-    // What FlyLevel saw, and what the frames LookAtFrame looked at counted:
-    // frames flown, the mark at the top edge and at the bottom one, the sight not
-    // whole, the aim below the scope's range line.
-    Seen level_;
-    std::vector<int32_t> rows_;
-    int32_t frame_ = 0, up_ = 0, down_ = 0, marked_ = 0, behindTheLabel_ = 0;
-    int32_t leg_ = 0;   // the next leg of kRoute
 };
 
 // A random mission's wing forming up, the objective's second line long
@@ -322,9 +235,7 @@ TEST_F(HudSight, TheLevelSightIsWholeBesideTheFormUpsLinesInBothViewsAtEveryScre
         EXPECT_TRUE(ExpectSightClearOfText(over).WholeAt(over.aim)) << "the sight over the scope is not whole";
 
         Game().TheCockpit().ShowMessage(
-            "Corsair: hold your fire until the capital "
-            "ship turns its deck away from the wing",
-            nullptr, 60000, 0);
+            "Corsair: hold your fire until the capital ship turns its deck away from the wing", nullptr, 60000, 0);
         HudReadout low = Unmarked();
         low.aim = HudMark{HudMark::kOnScreen, 200.0f, float(height - 20)};
         low.aimTrack = HudTrack{};
@@ -385,10 +296,81 @@ TEST_F(HudSight, TheArrowTowardsATargetAboveGivesWayToTheSightAndItsMark) {
     EXPECT_GT(edged, 5) << "the aim never left the screen by the arrow";
 }
 
+// The chase view's route from level at rest, leg by leg: a command held (or
+// none) for some frames, flown only, looked at, or looked at on the 3D kind too.
+constexpr int32_t kNothing = -1;
+enum Look { kPass, kLook, kBoth };
+struct Leg {
+    int32_t held, frames;
+    Look look = kLook;
+};
+constexpr Leg kRoute[] = {
+    {kNoseUp, 30}, {kNothing, 30},                                    // at rest: up, let go
+    {kNoseDown, 30}, {kNoseDown, 70, kBoth}, {kNothing, 60, kBoth},   // down, held on, let go
+    {kNoseUp, 60}, {kNothing, 10}, {kThrottleUp, 40},                 // up again, let go, under way
+    {kNoseUp, 30}, {kNothing, 20}, {kNoseDown, 60}, {kNothing, 20},   // at speed: up, let go, down, let go
+    {kThrottleDown, 50},                                              // to a stop
+};
+
+// The route flown from the destroy mission, level at rest for a few frames
+// first: its sight whole, where it stands and the standing text noted.
+class HudSightRoute : public HudSight {
+protected:
+    void SetUp() override {
+        HudSight::SetUp();
+        FlyRandom(RandomMissionGenerator::kDestroy);
+        ASSERT_EQ(Game().viewMode, kChaseViewMode);
+        for (int32_t i = 0; i < 10; ++i) Frame();
+        level_ = ExpectSightClearOfText(Unmarked());
+        ASSERT_TRUE(level_.WholeAt(Readout().aim)) << "the level sight is not whole";
+        rows_ = StandingRows();
+    }
+    // `frames` frames with the command `held`, each but a passing one looked
+    // at: the pilot sees where the guns point, by the sight or by its mark,
+    // clear of every text (on the 3D kind too, every fourth of kBoth), and the
+    // text stands where it stood. The aim off the screen, the mark stands at
+    // the edge it points to, well apart from where the level sight stood.
+    void Fly(int32_t held, int32_t frames, Look look = kLook) {
+        const int32_t height = canvas_->height;
+        for (int32_t i = 0; i < frames && !HasFailure(); ++i, ++frame_) {
+            held == kNothing ? Frame() : Frame({uint16_t(held)});
+            if (look == kPass) continue;
+            SCOPED_TRACE("frame " + std::to_string(frame_) + ", " + std::to_string(Readout().speed) + " m/s");
+            const HudReadout readout = Unmarked();
+            const Seen seen = ExpectSightClearOfText(readout);
+            EXPECT_EQ(StandingRows(), rows_) << "a block of text moved";
+            const HudMark& aim = readout.aim;
+            marked_ += seen.WholeAt(aim) ? 0 : 1;
+            if (aim.kind == HudMark::kOffScreen && std::fabs(aim.dirY) > 0.9f) {
+                EXPECT_TRUE(seen.bottom + 8 < level_.top || seen.top > level_.bottom + 8)
+                    << "the mark stands where the level sight stood";
+                EXPECT_LE(aim.dirY < 0.0f ? seen.top : height - 1 - seen.bottom, kEdgeReach)
+                    << "the mark is not at the edge it points to";
+                ++(aim.dirY < 0.0f ? up_ : down_);
+            }
+            const CanvasRect scope = Cockpit::RadarPlace(canvas_->width, height);
+            if (aim.kind == HudMark::kOnScreen && aim.y > float(scope.y + scope.height - RadarScope::kRangeLine)) {
+                ++behindTheLabel_;
+            }
+            if (look == kBoth && i % 4 == 0) ExpectSightClearOfText(readout, true);
+        }
+    }
+    // The route's next `legs` legs; without `look` only flown, another case looking at them.
+    void FlyRoute(int32_t legs, bool look = true) {
+        for (const int32_t end = leg_ + legs; leg_ < end; ++leg_) {
+            Fly(kRoute[leg_].held, kRoute[leg_].frames, look ? kRoute[leg_].look : kPass);
+        }
+    }
+
+    // What SetUp saw; the frames flown, the route's next leg, and what Fly counted.
+    Seen level_;
+    std::vector<int32_t> rows_;
+    int32_t frame_ = 0, leg_ = 0, up_ = 0, down_ = 0, marked_ = 0, behindTheLabel_ = 0;
+};
+
 // The chase view at rest does not pitch with the ship: a nose a few degrees
 // up sends the aim over the top edge, and the sight's mark takes that edge.
-TEST_F(HudSight, TheChaseViewAtRestMarksTheTopEdgeTheNoseUpSendsTheAimOver) {
-    ASSERT_NO_FATAL_FAILURE(FlyLevel());
+TEST_F(HudSightRoute, TheChaseViewAtRestMarksTheTopEdgeTheNoseUpSendsTheAimOver) {
     FlyRoute(2);
     EXPECT_TRUE(MatchesPngGolden(CanvasToRgb(*canvas_), "hud_sight_nose_up"));
     EXPECT_GT(up_, 10) << "the aim never left the screen over the top";
@@ -399,8 +381,7 @@ TEST_F(HudSight, TheChaseViewAtRestMarksTheTopEdgeTheNoseUpSendsTheAimOver) {
 // over the bottom edge, then back up past the label as the nose comes up
 // again. On the way down the mark keeps off the scope's label on both
 // renderers.
-TEST_F(HudSight, TheChaseViewAtRestMarksTheBottomEdgeTheNoseDownSendsTheAimOverPastTheScopesLabel) {
-    ASSERT_NO_FATAL_FAILURE(FlyLevel());
+TEST_F(HudSightRoute, TheChaseViewAtRestMarksTheBottomEdgeTheNoseDownSendsTheAimOverPastTheScopesLabel) {
     FlyRoute(2, false);
     FlyRoute(3);
     EXPECT_TRUE(MatchesPngGolden(CanvasToRgb(*canvas_), "hud_sight_nose_down"));
@@ -410,8 +391,7 @@ TEST_F(HudSight, TheChaseViewAtRestMarksTheBottomEdgeTheNoseDownSendsTheAimOverP
 }
 
 // At speed, then the throttle taken back to a stop.
-TEST_F(HudSight, TheChaseViewsSightOrItsMarkStaysClearOfTheTextAtSpeedNoseUpAndDown) {
-    ASSERT_NO_FATAL_FAILURE(FlyLevel());
+TEST_F(HudSightRoute, TheChaseViewsSightOrItsMarkStaysClearOfTheTextAtSpeedNoseUpAndDown) {
     FlyRoute(7, false);
     FlyRoute(1);
     ASSERT_GT(Readout().speed, 50);
@@ -423,17 +403,16 @@ TEST_F(HudSight, TheChaseViewsSightOrItsMarkStaysClearOfTheTextAtSpeedNoseUpAndD
 // nose about and the aim off the screen. The route comes first because from
 // level the hits knock the aim out by the top left, where the indicators
 // rightly hold the mark back from the edge, and the edge is what is looked at.
-TEST_F(HudSight, TheChaseViewsSightOrItsMarkStaysClearOfTheTextUnderFire) {
-    ASSERT_NO_FATAL_FAILURE(FlyLevel());
+TEST_F(HudSightRoute, TheChaseViewsSightOrItsMarkStaysClearOfTheTextUnderFire) {
     FlyRoute(int32_t(std::size(kRoute)), false);
     SpaceObject* const capital = Named("Target");
     ASSERT_NE(capital, nullptr);
     Place(*capital, 0.0f, -250.0f, 400.0f);
     const auto intact = [&] { return Readout().shieldLevel == 100 && Ship().hitPoints == Ship().maxHitPoints; };
-    for (int32_t i = 0; i < 400 && intact() && !HasFailure(); ++i) LookAtFrame({});
+    for (int32_t i = 0; i < 400 && intact() && !HasFailure(); ++i) Fly(kNothing, 1);
     ASSERT_FALSE(intact()) << "the turrets never hit the ship";
     const int32_t before = marked_;
-    for (int32_t i = 0; i < 80 && !HasFailure(); ++i) LookAtFrame({});
+    Fly(kNothing, 80);
     EXPECT_GT(marked_, before) << "the hits never knocked the aim off the screen";
 }
 

@@ -65,6 +65,13 @@ public:
         return Run("host", {"--mission", mission, "--seconds", std::to_string(seconds), "--seed", "3", "--host"});
     }
     std::unique_ptr<ChildProcess> Join(int seconds) { return Run("client", {"--join", "--seconds", std::to_string(seconds)}); }
+    // `pilot`'s process flying `seconds` on `script`: a member joining, unless `more` says what it hosts.
+    std::unique_ptr<ChildProcess> Pilot(const std::string& pilot, int seconds, const std::string& script,
+                                        std::vector<std::string> more = {"--join"}) {
+        more.insert(more.end(), {"--seconds", std::to_string(seconds), "--pilot", pilot, "--script",
+                                 Script((pilot + ".txt").c_str(), script)});
+        return Run(pilot.c_str(), std::move(more));
+    }
     // A script beside the runtime folders; its path.
     std::string Script(const char* name, const std::string& text) const {
         runtime_.WriteFile(name, text);
@@ -606,14 +613,11 @@ double Distance(const std::vector<double>& a, const std::vector<double>& b) {
 TEST(NetworkFlight, AClientsEcmReachesTheHostAndTheOtherMembers) {
     HostAndClient game;
     ASSERT_TRUE(game.Ready()) << game.Failure();
-    auto host = game.Run("host", {"--mission", "netduel.uli", "--seconds", "60", "--host", "--pilot", "Ann", "--script",
-                                  game.Script("ann.txt", kHostHears)});
+    auto host = game.Pilot("Ann", 60, kHostHears, {"--mission", "netduel.uli", "--host"});
     ASSERT_TRUE(host->WaitForLine("message \"Ann: [ecm]\"", 20000)) << host->Transcript();
-    auto bob = game.Run("client", {"--join", "--seconds", "60", "--pilot", "Bob", "--script",
-                                   game.Script("bob.txt", kFirstSwitchesOn)});
+    auto bob = game.Pilot("Bob", 60, kFirstSwitchesOn);
     ASSERT_TRUE(host->WaitForLine("message \"Bob: [on]\"", 30000)) << host->Transcript() << bob->Transcript();
-    auto cid = game.Run("second", {"--join", "--seconds", "60", "--pilot", "Cid", "--script",
-                                   game.Script("cid.txt", kSecondSwitchesOnAndOff)});
+    auto cid = game.Pilot("Cid", 60, kSecondSwitchesOnAndOff);
     EXPECT_EQ(host->Wait(45000), 0) << host->Transcript();
     EXPECT_EQ(bob->Wait(20000), 0) << bob->Transcript();
     EXPECT_EQ(cid->Wait(20000), 0) << cid->Transcript();
@@ -639,15 +643,12 @@ TEST(NetworkFlight, AClientsEcmReachesTheHostAndTheOtherMembers) {
 TEST(NetworkFlight, AClientPilotShotDownFliesAgainOnEveryMachine) {
     HostAndClient game;
     ASSERT_TRUE(game.Ready()) << game.Failure();
-    auto ann = game.Run("ann", {"--mission", "netrespawn.uli", "--seconds", "120", "--host", "--pilot", "Ann", "--script",
-                                game.Script("ann.txt", kHostShoots)});
+    auto ann = game.Pilot("Ann", 120, kHostShoots, {"--mission", "netrespawn.uli", "--host"});
     ASSERT_TRUE(ann->WaitForLine("hosting \"", 15000)) << ann->Transcript();
     // Bob first: the places of the table decide the starts.
-    auto bob = game.Run("bob", {"--join", "--seconds", "120", "--pilot", "Bob", "--script",
-                                game.Script("bob.txt", kClientLooksOn)});
+    auto bob = game.Pilot("Bob", 120, kClientLooksOn);
     ASSERT_TRUE(bob->WaitForLine("joined \"", 15000)) << bob->Transcript();
-    auto cid = game.Run("cid", {"--join", "--seconds", "120", "--pilot", "Cid", "--script",
-                                game.Script("cid.txt", kClientIsShot)});
+    auto cid = game.Pilot("Cid", 120, kClientIsShot);
     EXPECT_EQ(bob->Wait(90000), 0) << bob->Transcript();
     EXPECT_EQ(cid->Wait(30000), 0) << cid->Transcript();
     EXPECT_EQ(ann->Wait(30000), 0) << ann->Transcript();
@@ -750,15 +751,12 @@ std::set<int> Inactive(const std::string& lines) {
 TEST(NetworkFlight, AClientWhoJumpsOutIsGoneOnEveryMachineForGood) {
     HostAndClient game;
     ASSERT_TRUE(game.Ready()) << game.Failure();
-    auto ann = game.Run("ann", {"--mission", "netgate.uli", "--seconds", "60", "--host", "--pilot", "Ann", "--script",
-                                game.Script("ann.txt", kHostWaitsOut)});
+    auto ann = game.Pilot("Ann", 60, kHostWaitsOut, {"--mission", "netgate.uli", "--host"});
     ASSERT_TRUE(ann->WaitForLine("hosting \"", 15000)) << ann->Transcript();
     // Bob first: his place in the table puts him before the gate.
-    auto bob = game.Run("bob", {"--join", "--seconds", "60", "--pilot", "Bob", "--script",
-                                game.Script("bob.txt", kClientFliesThroughTheGate)});
+    auto bob = game.Pilot("Bob", 60, kClientFliesThroughTheGate);
     ASSERT_TRUE(bob->WaitForLine("joined \"", 15000)) << bob->Transcript();
-    auto cid = game.Run("cid", {"--join", "--seconds", "60", "--pilot", "Cid", "--script",
-                                game.Script("cid.txt", kClientStays)});
+    auto cid = game.Pilot("Cid", 60, kClientStays);
     ASSERT_TRUE(ann->WaitForLine("goal 1 met", 30000)) << bob->Transcript() << ann->Transcript();
     const auto jumped = std::chrono::steady_clock::now();
     EXPECT_EQ(ann->Wait(40000), 0) << ann->Transcript();
@@ -808,14 +806,11 @@ constexpr const char* kClientRearms =
 TEST(NetworkFlight, AClientRearmsAtADepotByItsOwnReloadGoal) {
     HostAndClient game;
     ASSERT_TRUE(game.Ready()) << game.Failure();
-    auto ann = game.Run("ann", {"--mission", "netdepot.uli", "--seconds", "90", "--host", "--pilot", "Ann", "--script",
-                                game.Script("ann.txt", kHostCallsTheDepot)});
+    auto ann = game.Pilot("Ann", 90, kHostCallsTheDepot, {"--mission", "netdepot.uli", "--host"});
     ASSERT_TRUE(ann->WaitForLine("hosting \"", 15000)) << ann->Transcript();
-    auto bob = game.Run("bob", {"--join", "--seconds", "90", "--pilot", "Bob", "--script",
-                                game.Script("bob.txt", kClientRearms)});
+    auto bob = game.Pilot("Bob", 90, kClientRearms);
     ASSERT_TRUE(ann->WaitForLine("message \"Bob: [dry]\"", 60000)) << ann->Transcript() << bob->Transcript();
-    auto cid = game.Run("cid", {"--join", "--seconds", "90", "--pilot", "Cid", "--script",
-                                game.Script("cid.txt", kClientStays)});
+    auto cid = game.Pilot("Cid", 90, kClientStays);
     EXPECT_EQ(ann->Wait(60000), 0) << ann->Transcript();
     EXPECT_EQ(bob->Wait(20000), 0) << bob->Transcript();
     EXPECT_EQ(cid->Wait(20000), 0) << cid->Transcript();

@@ -157,11 +157,8 @@ std::vector<int> WardenHulls(const std::string& transcript) {
     std::vector<int> hulls{kWhole};
     const std::regex line("\n(?:hit \"P303\" -?\\d+ -> (-?\\d+) by |destroyed \\d+ \"P303\" by )");
     for (std::sregex_iterator it(transcript.begin(), transcript.end(), line), end; it != end; ++it) {
-        if ((*it)[1].matched) {
-            hulls.back() = std::stoi((*it)[1]);
-        } else {
-            hulls.push_back(kWhole);
-        }
+        if ((*it)[1].matched) hulls.back() = std::stoi((*it)[1]);
+        if (!(*it)[1].matched) hulls.push_back(kWhole);
     }
     return hulls;
 }

@@ -58,35 +58,30 @@ static std::multiset<std::string> Told(const std::string& out) {
 // --trace the flight a script flies tells what the flight without a script
 // tells, and without --trace none of it. In the skirmish the idle pilot's
 // death, which a scripted flight tells of itself, is told once.
-class RunTraceFlight : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::string error;
-        ASSERT_TRUE(WriteSampleTree(run_.dir.Str(), &error)) << error;
-        // Only if the flight has not ended by its goals.
-        run_.dir.WriteFile("idle.txt", "at 3000 quit\n");
-    }
-    std::multiset<std::string> Fly(bool scripted, bool trace, const char* mission = "strike.uli", int32_t seed = 1) {
-        LaunchOptions options;
-        options.dataRoot = run_.dir.Str(), options.headless = true, options.seconds = 150;
-        options.mission = mission, options.seed = seed, options.trace = trace;
-        if (scripted) options.script = run_.dir.Str() + "/idle.txt";
-        testing::internal::CaptureStdout();
-        EXPECT_EQ(RunGame(options), 0);
-        return Told(testing::internal::GetCapturedStdout());
-    }
+static std::multiset<std::string> Fly(bool scripted, bool trace, const char* mission = "strike.uli", int32_t seed = 1) {
+    SampleScriptRun run;
+    std::string error;
+    EXPECT_TRUE(WriteSampleTree(run.dir.Str(), &error)) << error;
+    // Only if the flight has not ended by its goals.
+    run.dir.WriteFile("idle.txt", "at 3000 quit\n");
+    LaunchOptions options;
+    options.dataRoot = run.dir.Str(), options.headless = true, options.seconds = 150;
+    options.mission = mission, options.seed = seed, options.trace = trace;
+    if (scripted) options.script = run.dir.Str() + "/idle.txt";
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(RunGame(options), 0);
+    return Told(testing::internal::GetCapturedStdout());
+}
 
-    const std::multiset<std::string> strike_ = {"second Alpha 2", "second Red 1", "second Red 2",    "hit P101",
-                                                "hit Red 1",       "hit Red 2",    "destroyed Red 1", "destroyed Red 2"};
-    SampleScriptRun run_;
-};
+const std::multiset<std::string> kStrike = {"second Alpha 2", "second Red 1", "second Red 2",    "hit P101",
+                                            "hit Red 1",       "hit Red 2",    "destroyed Red 1", "destroyed Red 2"};
 
-TEST_F(RunTraceFlight, AFlightWithoutAScriptTellsItsShipsHitsAndDeaths) { EXPECT_EQ(Fly(false, true), strike_); }
+TEST(RunTraceFlight, AFlightWithoutAScriptTellsItsShipsHitsAndDeaths) { EXPECT_EQ(Fly(false, true), kStrike); }
 
-TEST_F(RunTraceFlight, AScriptedFlightTellsTheTraceAsAFlightWithoutAScriptDoes) { EXPECT_EQ(Fly(true, true), strike_); }
+TEST(RunTraceFlight, AScriptedFlightTellsTheTraceAsAFlightWithoutAScriptDoes) { EXPECT_EQ(Fly(true, true), kStrike); }
 
-TEST_F(RunTraceFlight, AScriptedFlightWithoutTraceTellsNone) { EXPECT_TRUE(Fly(true, false).empty()); }
+TEST(RunTraceFlight, AScriptedFlightWithoutTraceTellsNone) { EXPECT_TRUE(Fly(true, false).empty()); }
 
-TEST_F(RunTraceFlight, TheIdlePilotsDeathInTheSkirmishIsToldOnce) {
-    EXPECT_EQ(Fly(true, true, "skirmish.uli", 1).count("destroyed P101"), 1u);
+TEST(RunTraceFlight, TheIdlePilotsDeathInTheSkirmishIsToldOnce) {
+    EXPECT_EQ(Fly(true, true, "skirmish.uli").count("destroyed P101"), 1u);
 }
