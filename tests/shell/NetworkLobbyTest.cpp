@@ -4,6 +4,7 @@
 // wait of the scripts gives up within seconds.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <regex>
 #include <string>
@@ -152,13 +153,15 @@ bool WriteArmouredPilot(const std::filesystem::path& tree) {
 
 // The hull a machine's trace holds the Warden at as each of its deaths
 // comes, and at the end last; kWhole while no hit came since it came back.
+// The most one hit took of it goes to `largest`.
 constexpr int kWhole = 1 << 30;
-std::vector<int> WardenHulls(const std::string& transcript) {
+std::vector<int> WardenHulls(const std::string& transcript, int* largest) {
     std::vector<int> hulls{kWhole};
-    const std::regex line("\n(?:hit \"P303\" -?\\d+ -> (-?\\d+) by |destroyed \\d+ \"P303\" by )");
+    const std::regex line("\n(?:hit \"P303\" (-?\\d+) -> (-?\\d+) by |destroyed \\d+ \"P303\" by )");
     for (std::sregex_iterator it(transcript.begin(), transcript.end(), line), end; it != end; ++it) {
-        if ((*it)[1].matched) hulls.back() = std::stoi((*it)[1]);
-        if (!(*it)[1].matched) hulls.push_back(kWhole);
+        if ((*it)[2].matched) hulls.back() = std::stoi((*it)[2]);
+        if ((*it)[2].matched) *largest = std::max(*largest, std::stoi((*it)[1]) - hulls.back());
+        if (!(*it)[2].matched) hulls.push_back(kWhole);
     }
     return hulls;
 }
@@ -168,11 +171,13 @@ std::vector<int> WardenHulls(const std::string& transcript) {
 // Bob, a member whose career's Warden carries armour he bought, and Ann,
 // the host, fly the sample cooperative mission for a minute, where its
 // raider fights them. Each time the host, which holds his hull, shoots his
-// ship down, his own machine held it within a frame of the raider's fire
-// (its hull damage, 600 a second, a twentieth of it) of that death, and so
-// at the end, when Ann ends the game: the hits lowered it alike on both.
+// ship down, his own machine held it within a hit of that death (a frame of
+// the raider's fire, 600 a second: a twentieth of it, more in the longer
+// frames of a busy machine) and the host's word, a whole percent; and so at
+// the end, when Ann ends the game: the hits lowered it alike on both.
 TEST(NetworkGame, AMembersBoughtArmourHoldsOnTheHostAsOnItsOwnMachine) {
-    constexpr int kOneHit = 30;
+    int oneHit = 30;
+    constexpr int kWord = 5;   // a percent of the Warden's 450, rounded up
     LobbyPilots pilots;
     ASSERT_TRUE(pilots.Ready()) << pilots.Failure();
     ASSERT_TRUE(WriteArmouredPilot(pilots.Tree()));
@@ -188,8 +193,8 @@ TEST(NetworkGame, AMembersBoughtArmourHoldsOnTheHostAsOnItsOwnMachine) {
     EXPECT_EQ(member->Wait(kEndMs), 0) << member->Transcript();
 
     const std::string transcripts = host->Transcript() + member->Transcript();
-    const std::vector<int> own = WardenHulls(member->Transcript()), copy = WardenHulls(host->Transcript());
+    const std::vector<int> own = WardenHulls(member->Transcript(), &oneHit), copy = WardenHulls(host->Transcript(), &oneHit);
     ASSERT_TRUE(own.size() > 1 || own.back() < kWhole) << transcripts;
-    for (size_t death = 0; death + 1 < own.size(); ++death) EXPECT_LE(own[death], kOneHit) << death << transcripts;
-    EXPECT_NEAR(own.back(), copy.back(), kOneHit) << transcripts;
+    for (size_t death = 0; death + 1 < own.size(); ++death) EXPECT_LE(own[death], oneHit + kWord) << death << transcripts;
+    EXPECT_NEAR(own.back(), copy.back(), oneHit + kWord) << transcripts;
 }
